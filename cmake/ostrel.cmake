@@ -1,0 +1,28 @@
+# Each layer is one static library made of every source below its folder, so
+# adding a file needs no build-script change. An empty layer gets a placeholder
+# source so the target still exists.
+function(ostrel_library name dir)
+  file(GLOB_RECURSE srcs CONFIGURE_DEPENDS
+       ${CMAKE_SOURCE_DIR}/${dir}/*.cpp ${CMAKE_SOURCE_DIR}/${dir}/*.c)
+  if(NOT srcs)
+    set(stub ${CMAKE_BINARY_DIR}/empty_${name}.cpp)
+    file(WRITE ${stub} "namespace { [[maybe_unused]] int empty_${name}; }\n")
+    set(srcs ${stub})
+  endif()
+  add_library(${name} STATIC ${srcs})
+  target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
+  target_link_libraries(${name} PUBLIC ${ARGN})
+endfunction()
+
+# One GoogleTest executable per tree below tests/.
+function(ostrel_test_suite name dir)
+  file(GLOB_RECURSE srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/*.cpp)
+  if(NOT srcs)
+    return()
+  endif()
+  add_executable(${name} ${srcs})
+  target_link_libraries(${name} PRIVATE ${ARGN} test_support GTest::gtest GTest::gtest_main GTest::gmock)
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
+                       WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
+                       PROPERTIES ENVIRONMENT "OSTREL_DATA_DIR=${OSTREL_DEFAULT_DATA_DIR}")
+endfunction()

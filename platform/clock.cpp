@@ -1,0 +1,33 @@
+#include "platform/clock.h"
+
+#include <chrono>
+#include <thread>
+
+namespace plat {
+
+int64_t PerfCounter() {
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
+int64_t PerfFrequency() { return 1000000000; }
+
+uint32_t TimeGetTime() { return static_cast<uint32_t>(PerfCounter() / 1000000); }
+
+void SleepMs(uint32_t ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+void WaitUntil(int64_t deadline, int64_t spinTicks) {
+  for (;;) {
+    int64_t now = PerfCounter();
+    int64_t left = deadline - now;
+    if (left <= 0) return;
+    if (left > spinTicks) {
+      std::this_thread::sleep_for(std::chrono::nanoseconds(left - spinTicks));
+    } else {
+      std::this_thread::yield();
+    }
+  }
+}
+
+}  // namespace plat

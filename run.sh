@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds the game (Release), generates the stand-in
+# data and starts it in a window. Further arguments go to the game.
+set -euo pipefail
+cd "$(dirname "$0")"
+scripts/deps.sh
+cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DOSTREL_TESTS=OFF -DOSTREL_BENCH=OFF >/dev/null
+cmake --build build/release
+exec build/release/app/ostrel -fullscreen 0 "$@"

@@ -1,0 +1,67 @@
+#include "platform/paths.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class PathsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    root_ = fs::temp_directory_path() /
+            ("ostrel_paths_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
+             ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(root_);
+    fs::create_directories(root_ / "data" / "Enemy");
+    fs::create_directories(root_ / "save");
+    std::ofstream(root_ / "data" / "Enemy" / "Boss1.TR") << "x";
+    plat::SetDataDir((root_ / "data").string());
+    plat::SetSaveDir((root_ / "save").string());
+  }
+  void TearDown() override {
+    plat::SetDataDir("");
+    plat::SetSaveDir("");
+    fs::remove_all(root_);
+  }
+  fs::path root_;
+};
+
+TEST_F(PathsTest, DataRootAndSeparatorsAreNormalised) {
+  std::string data = (root_ / "data").string();
+  EXPECT_EQ(plat::MapPathLiteral("Data//\\common\\X.tr"), data + "/common/X.tr");
+  EXPECT_EQ(plat::MapPathLiteral("Data/common/X.tr"), data + "/common/X.tr");
+  EXPECT_EQ(plat::MapPathLiteral("data\\\\sound//osr_se.sr"), data + "/sound/osr_se.sr");
+  EXPECT_EQ(plat::MapPathLiteral("some\\rel//path"), "some/rel/path");
+}
+
+TEST_F(PathsTest, DriveDMapsToTheSaveDirectory) {
+  std::string save = (root_ / "save").string();
+  EXPECT_EQ(plat::MapPathLiteral("D:\\OSR_SYS.dat"), save + "/OSR_SYS.dat");
+  EXPECT_EQ(plat::MapPathLiteral("d:OSR_RANK.dat"), save + "/OSR_RANK.dat");
+}
+
+TEST_F(PathsTest, CaseInsensitiveFallbackFindsExistingFiles) {
+  std::string want = (root_ / "data" / "Enemy" / "Boss1.TR").string();
+  EXPECT_EQ(plat::MapPath("Data//\\enemy\\boss1.tr"), want);
+  EXPECT_EQ(plat::MapPath("Data//\\Enemy\\Boss1.TR"), want);
+  // A missing file keeps its literal mapping so an open fails as it should.
+  EXPECT_EQ(plat::MapPath("Data//\\enemy\\missing.tr"), (root_ / "data" / "enemy" / "missing.tr").string());
+}
+
+TEST(PathsEnv, DefaultsComeFromTheEnvironment) {
+  setenv("OSTREL_SAVE_DIR", "/tmp/ostrel-save-env", 1);
+  EXPECT_EQ(plat::SaveDir(), "/tmp/ostrel-save-env");
+  unsetenv("OSTREL_SAVE_DIR");
+  setenv("XDG_DATA_HOME", "/tmp/xdg", 1);
+  EXPECT_EQ(plat::SaveDir(), "/tmp/xdg/ostrel");
+  unsetenv("XDG_DATA_HOME");
+  setenv("OSTREL_DATA_DIR", "/tmp/ostrel-data-env", 1);
+  EXPECT_EQ(plat::DataDir(), "/tmp/ostrel-data-env");
+  unsetenv("OSTREL_DATA_DIR");
+}
+
+}  // namespace
