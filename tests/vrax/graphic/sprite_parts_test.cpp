@@ -1,0 +1,235 @@
+#include <gtest/gtest.h>
+
+#include "vrax/graphic/SGpKeyTrack.h"
+#include "vrax/graphic/SGpRect.h"
+
+namespace {
+
+SRsc_Image* ImgTest = nullptr;
+
+// Tables are constant data: the constructors must be usable at compile time.
+constexpr SGpRect kWide(&ImgTest, 0, 64.0f, 64.0f, 0.0f, 0.0f, 65.0f, 65.0f);
+static_assert(kWide.uTR == 1.0f && kWide.vBL == 1.0f);
+static_assert(kWide.pivotX == 32.5f);
+constexpr SGpRect kTable[] = {
+    {&ImgTest, 0, 256.0f, 256.0f, 0.0f, 0.0f, 16.0f, 16.0f},
+    {&ImgTest, 1, 256.0f, 256.0f, 16.0f, 0.0f, 16.0f, 16.0f},
+};
+constexpr SGpKeyList kKeys[] = {{&kTable[0], 2.0f}, {&kTable[1], 3.0f}, {nullptr, 0.0f}};
+static_assert(kKeys[1].part->id == 1);
+
+TEST(SGpRect, TextureCoordinatesAddressTheLastTexel) {
+  SGpRect r(&ImgTest, 3, 256.0f, 256.0f, 0.0f, 0.0f, 16.0f, 16.0f);
+  EXPECT_EQ(r.image, &ImgTest);
+  EXPECT_EQ(r.id, 3u);
+  EXPECT_EQ(r.uTL, 0.0f);
+  EXPECT_EQ(r.uTR, 0.05859375f);  // 15/256
+  EXPECT_EQ(r.uBL, r.uTL);
+  EXPECT_EQ(r.uBR, r.uTR);
+  EXPECT_EQ(r.vBL, 0.05859375f);
+  EXPECT_EQ(r.vTR, 0.0f);
+  EXPECT_EQ(r.pivotX, 8.0f);
+
+  SGpRect f(&ImgTest, 0, 256.0f, 256.0f, 0.0f, 0.0f, 16.0f, 16.0f, true, false);
+  EXPECT_EQ(f.uTL, 0.05859375f);
+  EXPECT_EQ(f.uTR, 0.0f);
+  EXPECT_EQ(f.vTL, 0.0f);
+
+  // 65 pixels on a 64-pixel texture reach exactly 1.0 (x + w - 1 = 64).
+  EXPECT_EQ(kWide.uTR, 1.0f);
+  // Whole 128 texture: 0 .. 127/128; flipU swaps; width 1 samples one column.
+  SGpRect whole(&ImgTest, 0, 128.0f, 128.0f, 0.0f, 0.0f, 128.0f, 128.0f, true, true);
+  EXPECT_EQ(whole.uTL, 127.0f / 128.0f);
+  EXPECT_EQ(whole.uTR, 0.0f);
+  EXPECT_EQ(whole.vTL, 127.0f / 128.0f);
+  EXPECT_EQ(whole.vBL, 0.0f);
+  SGpRect thin(&ImgTest, 0, 64.0f, 64.0f, 5.0f, 7.0f, 1.0f, 1.0f);
+  EXPECT_EQ(thin.uTL, thin.uTR);
+  EXPECT_EQ(thin.vTL, thin.vBL);
+  EXPECT_EQ(thin.uTL, 5.0f / 64.0f);
+
+  SGpRect odd(&ImgTest, 0, 64.0f, 64.0f, 0.0f, 0.0f, 45.0f, 45.0f);
+  EXPECT_EQ(odd.pivotX, 22.5f);
+  EXPECT_EQ(odd.pivotY, 22.5f);
+  SGpRect piv(&ImgTest, 0, 64.0f, 64.0f, 0.0f, 0.0f, 45.0f, 45.0f, 3.0f, 4.0f, false, false);
+  EXPECT_EQ(piv.pivotX, 3.0f);
+  EXPECT_EQ(piv.pivotY, 4.0f);
+}
+
+TEST(SGpRectGrid, CellsRowByRowAndIndexWrapsThroughAByte) {
+  // 128x64 part on a 128x64 texture, 16x16 cells: 8 columns.
+  SGpRect sheet(&ImgTest, 0, 128.0f, 64.0f, 0.0f, 0.0f, 128.0f, 64.0f);
+  SGpRectGrid g{&sheet, 16.0f, 16.0f, 32};
+  EXPECT_EQ(g.Columns(), 8);
+  SGpUV c[4];
+  g.GetCellUV('A', c);  // k = 33: row 4, column 1
+  const float du = sheet.uTR - sheet.uTL, dv = sheet.vBL - sheet.vTL;
+  EXPECT_EQ(c[0].u, 16.0f / 128.0f * du);
+  EXPECT_EQ(c[1].u, 31.0f / 128.0f * du);
+  EXPECT_EQ(c[0].v, 64.0f / 64.0f * dv);
+  EXPECT_EQ(c[2].v, 79.0f / 64.0f * dv);
+  EXPECT_EQ(c[1].v, c[0].v);
+  EXPECT_EQ(c[3].u, c[1].u);
+  EXPECT_EQ(c[3].v, c[2].v);
+
+  // Index 31 with first 32 is cell 255: row 31, column 7.
+  g.GetCellUV(31, c);
+  EXPECT_EQ(c[0].u, 112.0f / 128.0f * du);
+  EXPECT_EQ(c[0].v, 496.0f / 64.0f * dv);
+
+  // A cell wider than the part still gives one column (no division by zero).
+  SGpRectGrid wide{&sheet, 1000.0f, 16.0f, 0};
+  EXPECT_EQ(wide.Columns(), 1);
+  wide.GetCellUV(3, c);
+  EXPECT_EQ(c[0].u, 0.0f);
+  SGpRectGrid none{nullptr, 16.0f, 16.0f, 0};
+  none.GetCellUV(3, c);
+  EXPECT_EQ(c[3].u, 0.0f);
+}
+
+TEST(SGpKeyTrack, LoopsThroughKeysAndCountsWraps) {
+  SGpKeyTrack t(kKeys);
+  EXPECT_EQ(t.GetKeyCount(), 2);
+  EXPECT_EQ(t.GetTotal(), 5.0f);
+  EXPECT_TRUE(t.GetLoop());
+  const SGpRect* seen[7];
+  seen[0] = t.GetPart();
+  for (int i = 1; i < 7; ++i) {
+    t.Advance(1.0f);
+    seen[i] = t.GetPart();
+  }
+  // A at 0 and 1, B at 2..4, A again at 5 (wrapped) and 6.
+  const SGpRect* want[7] = {&kTable[0], &kTable[0], &kTable[1], &kTable[1],
+                            &kTable[1], &kTable[0], &kTable[0]};
+  for (int i = 0; i < 7; ++i) EXPECT_EQ(seen[i], want[i]) << i;
+  EXPECT_EQ(t.GetWrapCount(), 1);
+  EXPECT_EQ(t.GetTime(), 1.0f);
+
+  // One big step passes several keys and wraps twice.
+  t.Advance(10.0f);
+  EXPECT_EQ(t.GetWrapCount(), 3);
+  EXPECT_EQ(t.GetTime(), 1.0f);
+  EXPECT_EQ(t.GetPart(), &kTable[0]);
+}
+
+TEST(SGpKeyTrack, NonLoopingStopsOnTheLastKeyAndBackwardWraps) {
+  SGpKeyTrack t(kKeys);
+  t.SetLoop(false);
+  for (int i = 0; i < 8; ++i) t.Advance(1.0f);
+  EXPECT_EQ(t.GetPart(), &kTable[1]);
+  EXPECT_EQ(t.GetTime(), 5.0f);
+  EXPECT_EQ(t.GetWrapCount(), 1);
+  EXPECT_EQ(t.GetStartTime(), 2.0f);
+  EXPECT_EQ(t.GetEndTime(), 5.0f);
+
+  SGpKeyTrack b(kKeys);
+  b.Advance(-1.0f);
+  EXPECT_EQ(b.GetPart(), &kTable[1]);
+  EXPECT_EQ(b.GetTime(), 4.0f);
+  EXPECT_EQ(b.GetWrapCount(), 0);
+  b.Advance(-2.5f);  // 1.5: back into A
+  EXPECT_EQ(b.GetPart(), &kTable[0]);
+  EXPECT_EQ(b.GetEndTime(), 2.0f);
+
+  SGpKeyTrack c(kKeys);
+  c.SetLoop(false);
+  c.Advance(-3.0f);
+  EXPECT_EQ(c.GetTime(), 0.0f);
+  EXPECT_EQ(c.GetPart(), &kTable[0]);
+}
+
+TEST(SGpKeyTrack, StillAndHalfFrameKeys) {
+  const SGpKeyList still[] = {{&kTable[1], 65536.0f}, {nullptr, 0.0f}};
+  SGpKeyTrack t(still);
+  for (int i = 0; i < 65535; ++i) t.Advance(1.0f);
+  EXPECT_EQ(t.GetWrapCount(), 0);
+  t.Advance(1.0f);
+  EXPECT_EQ(t.GetWrapCount(), 1);
+  EXPECT_EQ(t.GetPart(), &kTable[1]);
+
+  const SGpKeyList half[] = {{&kTable[0], 0.5f}, {&kTable[1], 2.0f}, {nullptr, 0.0f}};
+  SGpKeyTrack h(half);
+  h.Advance(1.0f);
+  EXPECT_EQ(h.GetPart(), &kTable[1]);
+}
+
+TEST(SGpKeyTrack, DegenerateListsHold) {
+  // Empty list: no part, advancing never reads past the terminator.
+  const SGpKeyList empty[] = {{nullptr, 123.0f}};
+  SGpKeyTrack e(empty);
+  EXPECT_EQ(e.GetPart(), nullptr);
+  EXPECT_EQ(e.GetEndTime(), 0.0f);
+  e.Advance(1.0f);
+  e.Advance(-1.0f);
+  EXPECT_EQ(e.GetPart(), nullptr);
+  SGpKeyTrack n(nullptr);
+  n.Advance(1.0f);
+  EXPECT_EQ(n.GetPart(), nullptr);
+
+  // Looping list lasting no time: holds its current part both ways.
+  const SGpKeyList zero[] = {{&kTable[0], 0.0f}, {&kTable[1], 0.0f}, {nullptr, 0.0f}};
+  SGpKeyTrack z(zero);
+  z.Advance(1.0f);
+  z.Advance(-1.0f);
+  EXPECT_EQ(z.GetPart(), &kTable[0]);
+  EXPECT_EQ(z.GetWrapCount(), 0);
+  // Not looping, it simply ends on its last part.
+  z.SetLoop(false);
+  z.Advance(1.0f);
+  EXPECT_EQ(z.GetPart(), &kTable[1]);
+  EXPECT_EQ(z.GetWrapCount(), 1);
+
+  // A step too large to ever wrap down restarts instead of spinning.
+  SGpKeyTrack big(kKeys);
+  big.Advance(1.0e30f);
+  EXPECT_EQ(big.GetPart(), &kTable[0]);
+  EXPECT_EQ(big.GetTime(), 0.0f);
+}
+
+TEST(SGpVec4Track, InterpolatesBetweenKeysAndHoldsOutside) {
+  SGpVec4Track tr;
+  const float k0[4] = {0, 0, 0, 1}, k1[4] = {10, 20, 30, 1}, k2[4] = {5, 5, 5, 5};
+  EXPECT_EQ(tr.AddKey(k0, 1), 0);
+  EXPECT_EQ(tr.AddKey(k1, 11), 0);
+  EXPECT_EQ(tr.AddKey(k2, 11), 1);  // not above the last key frame
+  EXPECT_EQ(tr.AddKey(k2, 3), 1);
+  EXPECT_EQ(tr.GetKeyCount(), 2);
+  ASSERT_EQ(tr.GetFrameIndex().size(), 12u);
+  EXPECT_EQ(tr.GetFrameIndex()[10], 0);
+  EXPECT_EQ(tr.GetFrameIndex()[11], 1);
+
+  float out[4] = {-1, -1, -1, 7};
+  tr.Evaluate(out, 3.5f);
+  EXPECT_EQ(out[0], 2.5f);
+  EXPECT_EQ(out[1], 5.0f);
+  EXPECT_EQ(out[2], 7.5f);
+  EXPECT_EQ(out[3], 7.0f);  // the fourth component is the caller's
+  tr.Evaluate(out, 12.0f);
+  EXPECT_EQ(out[0], 10.0f);
+  EXPECT_EQ(out[3], 1.0f);
+  tr.Evaluate(out, -2.0f);
+  EXPECT_EQ(out[1], 0.0f);
+  tr.Evaluate(out, 1.0e20f);  // no integer overflow on huge times
+  EXPECT_EQ(out[2], 30.0f);
+}
+
+TEST(SGpVec4Track, NoKeysHoldsAndHugeFramesAreRefused) {
+  SGpVec4Track tr;
+  float out[4] = {1, 2, 3, 4};
+  tr.Evaluate(out, 5.0f);
+  EXPECT_EQ(out[0], 1.0f);
+  EXPECT_EQ(out[3], 4.0f);
+
+  const float v[4] = {9, 9, 9, 9};
+  EXPECT_EQ(tr.AddKey(v, 0), 0);
+  EXPECT_EQ(tr.AddKey(v, 0x7FFFFFFF), -1);
+  EXPECT_EQ(tr.AddKey(v, SGpVec4Track::kMaxFrame + 1), -1);
+  EXPECT_EQ(tr.GetKeyCount(), 1);
+  EXPECT_EQ(tr.AddKey(v, SGpVec4Track::kMaxFrame), 0);
+  EXPECT_EQ(tr.GetFrameIndex().size(), size_t(SGpVec4Track::kMaxFrame) + 1);
+  EXPECT_EQ(tr.AddKey(v, -5), 1);
+  tr.Clear();
+  EXPECT_EQ(tr.AddKey(v, 0), 0);
+}
+
+}  // namespace
