@@ -1,0 +1,177 @@
+#include "platform/ipc.h"
+
+#include <errno.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/file.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+
+#include "platform/clock.h"
+#include "platform/paths.h"
+
+namespace plat {
+
+std::string IpcName(const std::string& base) {
+  // FNV-1a over the save directory keeps names short and stable.
+  uint32_t h = 2166136261u;
+  for (unsigned char c : SaveDir()) {
+    h ^= c;
+    h *= 16777619u;
+  }
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "ostrel-%u-%08x-", static_cast<unsigned>(::getuid()), h);
+  return buf + base;
+}
+
+std::string IpcDir() {
+  const char* run = std::getenv("XDG_RUNTIME_DIR");
+  if (run && *run && ::access(run, W_OK) == 0) return run;
+  return "/tmp";
+}
+
+bool SharedMemory::Open(const std::string& name, size_t size) {
+  Close();
+  if (size == 0 || name.empty() || name.find('/') != std::string::npos) return false;
+  std::string path = "/" + name;
+  int fd = ::shm_open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  if (fd < 0) return false;
+  struct stat st{};
+  if (::fstat(fd, &st) != 0 ||
+      (static_cast<size_t>(st.st_size) < size && ::ftruncate(fd, static_cast<off_t>(size)) != 0)) {
+    ::close(fd);
+    return false;
+  }
+  void* p = ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+  ::close(fd);
+  if (p == MAP_FAILED) return false;
+  data_ = static_cast<uint8_t*>(p);
+  size_ = size;
+  return true;
+}
+
+void SharedMemory::Close() {
+  if (data_) ::munmap(data_, size_);
+  data_ = nullptr;
+  size_ = 0;
+}
+
+void SharedMemory::Unlink(const std::string& name) { ::shm_unlink(("/" + name).c_str()); }
+
+bool FileLock::Open(const std::string& path) {
+  Close();
+  fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  return fd_ >= 0;
+}
+
+void FileLock::Close() {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+}
+
+bool FileLock::Lock(uint32_t timeoutMs) {
+  if (fd_ < 0) return false;
+  const int64_t deadline = PerfCounter() + int64_t(timeoutMs) * PerfFrequency() / 1000;
+  for (;;) {
+    if (::flock(fd_, LOCK_EX | LOCK_NB) == 0) return true;
+    if (errno != EWOULDBLOCK && errno != EINTR) return false;
+    if (PerfCounter() >= deadline) return false;
+    ::usleep(200);
+  }
+}
+
+void FileLock::Unlock() {
+  if (fd_ >= 0) ::flock(fd_, LOCK_UN);
+}
+
+bool SharedFlag::Open(const std::string& name) { return mem_.Open(name, sizeof(uint32_t)); }
+
+void SharedFlag::Set() {
+  if (mem_.IsOpen()) std::atomic_ref<uint32_t>(*reinterpret_cast<uint32_t*>(mem_.data())).store(1);
+}
+
+void SharedFlag::Reset() {
+  if (mem_.IsOpen()) std::atomic_ref<uint32_t>(*reinterpret_cast<uint32_t*>(mem_.data())).store(0);
+}
+
+bool SharedFlag::IsSet() const {
+  return mem_.IsOpen() && std::atomic_ref<uint32_t>(*reinterpret_cast<uint32_t*>(mem_.data())).load() != 0;
+}
+
+void IgnoreSigpipe() {
+  struct sigaction old{};
+  if (::sigaction(SIGPIPE, nullptr, &old) != 0) return;
+  if (!(old.sa_flags & SA_SIGINFO) && old.sa_handler == SIG_DFL) {
+    struct sigaction ign{};
+    ign.sa_handler = SIG_IGN;
+    sigemptyset(&ign.sa_mask);
+    ::sigaction(SIGPIPE, &ign, nullptr);
+  }
+}
+
+bool FifoWriter::Open(const std::string& path) {
+  Close();
+  IgnoreSigpipe();
+  // Without a reader a non-blocking open for writing fails with ENXIO.
+  fd_ = ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd_ < 0) return false;
+  struct stat st{};
+  if (::fstat(fd_, &st) != 0 || !S_ISFIFO(st.st_mode)) {
+    Close();
+    return false;
+  }
+  return true;
+}
+
+void FifoWriter::Close() {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+}
+
+bool FifoWriter::Write(const void* data, size_t size) {
+  if (fd_ < 0) return false;
+  ssize_t n;
+  do {
+    n = ::write(fd_, data, size);
+  } while (n < 0 && errno == EINTR);
+  return n == static_cast<ssize_t>(size);
+}
+
+bool FifoReader::Open(const std::string& path) {
+  Close();
+  if (::mkfifo(path.c_str(), 0600) != 0 && errno != EEXIST) return false;
+  fd_ = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd_ < 0) return false;
+  struct stat st{};
+  if (::fstat(fd_, &st) != 0 || !S_ISFIFO(st.st_mode)) {
+    Close();
+    return false;
+  }
+  return true;
+}
+
+void FifoReader::Close() {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+}
+
+size_t FifoReader::Read(void* buf, size_t size, uint32_t timeoutMs) {
+  if (fd_ < 0 || size == 0) return 0;
+  struct pollfd p{fd_, POLLIN, 0};
+  int r = ::poll(&p, 1, static_cast<int>(timeoutMs));
+  if (r <= 0 || !(p.revents & POLLIN)) {
+    // With no writer left, poll reports POLLHUP at once: pace the caller.
+    if (r > 0 && timeoutMs) SleepMs(timeoutMs < 5 ? timeoutMs : 5);
+    return 0;
+  }
+  ssize_t n = ::read(fd_, buf, size);
+  return n > 0 ? static_cast<size_t>(n) : 0;
+}
+
+}  // namespace plat

@@ -1,0 +1,115 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+// Small POSIX stand-ins for the named objects two local processes share:
+// a shared-memory block, a cross-process lock that dies with its holder,
+// a flag that behaves like a manual-reset event, and the writing end of a
+// named pipe. All are silent on failure: callers test the results.
+namespace plat {
+
+// Object names that are unique per user and per save directory, so parallel
+// runs (tests, two checkouts) never meet: "ostrel-<uid>-<hash>-<base>".
+std::string IpcName(const std::string& base);
+// Directory for FIFOs and lock files: $XDG_RUNTIME_DIR, else /tmp.
+std::string IpcDir();
+
+// A POSIX shared-memory object mapped read-write; created when absent.
+class SharedMemory {
+ public:
+  SharedMemory() = default;
+  ~SharedMemory() { Close(); }
+  SharedMemory(const SharedMemory&) = delete;
+  SharedMemory& operator=(const SharedMemory&) = delete;
+
+  // name without the leading '/'; size in bytes. False on any failure.
+  bool Open(const std::string& name, size_t size);
+  void Close();
+  bool IsOpen() const { return data_ != nullptr; }
+  uint8_t* data() const { return data_; }
+  size_t size() const { return size_; }
+  static void Unlink(const std::string& name);
+
+ private:
+  uint8_t* data_ = nullptr;
+  size_t size_ = 0;
+};
+
+// An exclusive lock on a lock file (flock): the kernel drops it when the
+// holder exits or dies, so a crashed peer never leaves it held.
+class FileLock {
+ public:
+  FileLock() = default;
+  ~FileLock() { Close(); }
+  FileLock(const FileLock&) = delete;
+  FileLock& operator=(const FileLock&) = delete;
+
+  bool Open(const std::string& path);
+  void Close();
+  bool IsOpen() const { return fd_ >= 0; }
+  // Waits at most timeoutMs; false on time-out or failure.
+  bool Lock(uint32_t timeoutMs);
+  void Unlock();
+
+ private:
+  int fd_ = -1;
+};
+
+// A flag in shared memory that stands in for a named manual-reset event.
+class SharedFlag {
+ public:
+  bool Open(const std::string& name);
+  void Close() { mem_.Close(); }
+  bool IsOpen() const { return mem_.IsOpen(); }
+  void Set();
+  void Reset();
+  bool IsSet() const;
+
+ private:
+  SharedMemory mem_;
+};
+
+// The writing end of a FIFO, opened without blocking: opening fails when no
+// reader has it open (the peer is absent). Writes never raise SIGPIPE in this
+// process (it is ignored once the first writer opens).
+class FifoWriter {
+ public:
+  FifoWriter() = default;
+  ~FifoWriter() { Close(); }
+  FifoWriter(const FifoWriter&) = delete;
+  FifoWriter& operator=(const FifoWriter&) = delete;
+
+  bool Open(const std::string& path);
+  void Close();
+  bool IsOpen() const { return fd_ >= 0; }
+  // Writes all bytes at once; false when the pipe is full, broken or closed.
+  bool Write(const void* data, size_t size);
+
+ private:
+  int fd_ = -1;
+};
+
+// The reading end (the service's side): creates the FIFO when missing and
+// opens it without blocking.
+class FifoReader {
+ public:
+  FifoReader() = default;
+  ~FifoReader() { Close(); }
+  FifoReader(const FifoReader&) = delete;
+  FifoReader& operator=(const FifoReader&) = delete;
+
+  bool Open(const std::string& path);
+  void Close();
+  bool IsOpen() const { return fd_ >= 0; }
+  // Waits up to timeoutMs for data; returns the bytes read (0 on none).
+  size_t Read(void* buf, size_t size, uint32_t timeoutMs);
+
+ private:
+  int fd_ = -1;
+};
+
+// Sets SIGPIPE to ignored unless the program installed a handler of its own.
+void IgnoreSigpipe();
+
+}  // namespace plat

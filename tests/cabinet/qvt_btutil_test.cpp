@@ -1,0 +1,297 @@
+#include "cabinet/QvtBTUtil.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "platform/clock.h"
+#include "platform/ipc.h"
+#include "platform/paths.h"
+#include "platform/registry.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class QvtTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() /
+           ("ostrel_qvt_" + std::to_string(::getpid()) + "_" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    plat::SetSaveDir(dir_.string());
+    ch_ = QvtChannels::Default();
+    ch_.Unlink();
+  }
+  void TearDown() override {
+    ch_.Unlink();
+    plat::SetSaveDir("");
+    fs::remove_all(dir_);
+  }
+  // The service's view of the block.
+  uint8_t* Block() {
+    if (!block_.IsOpen()) {
+      EXPECT_TRUE(block_.Open(ch_.blockName, 128));
+    }
+    return block_.data();
+  }
+  std::vector<uint8_t> Drain(plat::FifoReader& r) {
+    std::vector<uint8_t> out;
+    uint8_t buf[64];
+    while (size_t n = r.Read(buf, sizeof buf, 0)) out.insert(out.end(), buf, buf + n);
+    return out;
+  }
+  uint32_t RegValue(const char* name) {
+    plat::RegKey k;
+    uint32_t v = 0xDEADBEEF;
+    if (k.Open(ch_.registryKey, false)) k.ReadDword(name, &v);
+    return v;
+  }
+
+  fs::path dir_;
+  QvtChannels ch_;
+  plat::SharedMemory block_;
+};
+
+TEST_F(QvtTest, WithoutServiceCodesDropButCountersAndBusyMove) {
+  QvtBTUtil q(0, ch_);
+  EXPECT_FALSE(q.HasPipe());
+  EXPECT_TRUE(q.IsEventBSet());
+  EXPECT_EQ(q.GetCoinCredit(), 1u);
+  EXPECT_EQ(q.GetResolution(), 0u);
+  EXPECT_EQ(q.GetScreenVertical(), 0u);
+  EXPECT_EQ(q.GetUserSelectEnable(), 0u);
+  EXPECT_EQ(q.ReadSharedStatus(), -1);
+  EXPECT_FALSE(q.IsEventASet());
+  EXPECT_EQ(Block()[1], 0);
+
+  q.SetStatusB(1);  // a credit
+  EXPECT_TRUE(q.IsEventASet());
+  EXPECT_EQ(Block()[1], 1);
+  q.PushFD();
+  q.PushCode(0);
+  EXPECT_EQ(q.GetCounterE(), 1);
+  EXPECT_EQ(q.GetCounterC(), 1);
+  EXPECT_EQ(q.GetDroppedCodes(), 2u);
+  q.SetStatusB(0);
+  EXPECT_TRUE(q.IsEventASet());  // play and visit still open
+  EXPECT_TRUE(q.PopCode(0));
+  EXPECT_TRUE(q.PopFE());
+  EXPECT_FALSE(q.IsEventASet());
+  EXPECT_EQ(Block()[1], 0);
+}
+
+TEST_F(QvtTest, FullVisitWritesCodesInOrder) {
+  plat::FifoReader service;
+  ASSERT_TRUE(service.Open(ch_.pipePath));
+  QvtBTUtil q(0, ch_);
+  ASSERT_TRUE(q.HasPipe());
+  EXPECT_FALSE(q.IsEventBSet());
+  q.PushFD();
+  q.PushCode(0);
+  q.SendCode4(0);
+  q.SendCode4(0);
+  EXPECT_TRUE(q.PopCode(0));
+  EXPECT_FALSE(q.PopCode(0));  // nothing open: nothing sent
+  EXPECT_TRUE(q.PopFE());
+  EXPECT_FALSE(q.PopFE());
+  EXPECT_EQ(Drain(service), (std::vector<uint8_t>{0xFD, 0x00, 0x04, 0x04, 0x08, 0xFE}));
+  EXPECT_EQ(q.GetDroppedCodes(), 0u);
+  EXPECT_EQ(q.GetCounterC(), 0);
+  EXPECT_EQ(q.GetCounterE(), 0);
+  EXPECT_FALSE(q.IsEventASet());
+}
+
+TEST_F(QvtTest, TestModeCodesAndGameResult) {
+  plat::FifoReader service;
+  ASSERT_TRUE(service.Open(ch_.pipePath));
+  QvtBTUtil q(0, ch_);
+  EXPECT_FALSE(q.EndCode14());  // never begun: nothing sent, nothing written
+  EXPECT_EQ(RegValue("GameResult"), 0xDEADBEEFu);
+  q.PushCode(0);
+  q.ClearCounterC();
+  q.BeginCode12(0);
+  EXPECT_TRUE(q.IsEventASet());  // the test counter keeps the game busy
+  EXPECT_TRUE(q.EndCode14());
+  EXPECT_EQ(q.GetTestCounter(), 1);  // never decreased
+  EXPECT_EQ(RegValue("GameResult"), 0u);
+  EXPECT_EQ(Drain(service), (std::vector<uint8_t>{0x00, 0x0C, 0x0E}));
+}
+
+TEST_F(QvtTest, UnchangedStatusDoesNotTouchEventOrBlock) {
+  QvtBTUtil q(1, ch_);
+  q.SetStatusA(3);
+  ASSERT_EQ(Block()[1], 1);
+  Block()[1] = 0x55;
+  q.SetStatusA(3);
+  q.SetStatusAB(3, 0);
+  EXPECT_EQ(Block()[1], 0x55);
+  q.SetStatusAB(0, 0);
+  EXPECT_EQ(Block()[1], 0);
+}
+
+TEST_F(QvtTest, StatusNeedsTheValidByte) {
+  QvtBTUtil q(1, ch_);
+  uint8_t* b = Block();
+  b[0] = 0;
+  b[4] = b[5] = b[6] = b[7] = 0;
+  EXPECT_EQ(q.ReadSharedStatus(), -1);
+  b[0] = 1;
+  EXPECT_EQ(q.ReadSharedStatus(), 0);
+  b[4] = 0x39;
+  b[5] = 0x30;  // 12345
+  EXPECT_EQ(q.ReadSharedStatus(), 12345);
+  b[4] = b[5] = b[6] = b[7] = 0xFF;
+  EXPECT_EQ(q.ReadSharedStatus(), -1);
+}
+
+// A service that hangs while holding the lock must not freeze the game.
+TEST_F(QvtTest, HeldLockTimesOut) {
+  QvtBTUtil q(1, ch_);
+  Block()[0] = 1;
+  plat::FileLock held;
+  ASSERT_TRUE(held.Open(ch_.lockPath));
+  ASSERT_TRUE(held.Lock(0));
+  int64_t t0 = plat::PerfCounter();
+  EXPECT_EQ(q.ReadSharedStatus(), -1);
+  q.SetStatusA(5);  // busy write skipped
+  double ms = double(plat::PerfCounter() - t0) * 1000.0 / double(plat::PerfFrequency());
+  EXPECT_LT(ms, 500.0);
+  EXPECT_EQ(Block()[1], 0);
+  EXPECT_TRUE(q.IsEventASet());
+  held.Unlock();
+  EXPECT_EQ(q.ReadSharedStatus(), 0);
+}
+
+TEST_F(QvtTest, MissingSharedMemoryReadsMinusOne) {
+  QvtChannels bad = ch_;
+  bad.blockName = "no/such/object";  // shm_open refuses inner slashes
+  QvtBTUtil q(1, bad);
+  EXPECT_FALSE(q.HasSharedMemory());
+  q.SetStatusA(1);
+  EXPECT_TRUE(q.IsEventASet());
+  EXPECT_EQ(q.ReadSharedStatus(), -1);
+}
+
+TEST_F(QvtTest, RegistryValuesNeedFourBytes) {
+  {
+    std::ofstream f(dir_ / "registry.txt");
+    f << "[" << ch_.registryKey << "]\n"
+      << "CoinCredit=dword:00000003\n"
+      << "Resolution=qword:0000000000000001\n"  // wrong size: ignored
+      << "ScreenVertical=dword:00000001\n"
+      << "UserSelectEnable=hex:01,00,00,00\n";  // wrong type: ignored
+  }
+  QvtBTUtil q(1, ch_);
+  EXPECT_EQ(q.GetCoinCredit(), 3u);
+  EXPECT_EQ(q.GetResolution(), 0u);
+  EXPECT_EQ(q.GetScreenVertical(), 1u);
+  EXPECT_EQ(q.GetUserSelectEnable(), 0u);
+}
+
+TEST_F(QvtTest, ResultWrittenOnceAfterIoError) {
+  QvtBTUtil q(1, ch_);
+  q.SetStatusAB(7, 2);
+  EXPECT_TRUE(q.WriteIOError(1, 0xFFFFFFFFu, 0xFFFFFFFFu));
+  EXPECT_EQ(RegValue("GameResult"), 0xFFFFFFFDu);
+  EXPECT_EQ(RegValue("IOErrorCoin"), 7u);
+  EXPECT_EQ(RegValue("IOErrorCredit"), 2u);
+  EXPECT_FALSE(q.WriteGameResultOnce(0));
+  EXPECT_EQ(RegValue("GameResult"), 0xFFFFFFFDu);
+  EXPECT_FALSE(q.WriteIOError(5, 0, 0));  // no such error index
+  EXPECT_TRUE(q.SetEventModeEnable(9));
+  EXPECT_EQ(RegValue("EventModeEnable"), 1u);
+}
+
+TEST_F(QvtTest, LeaveRuleOfTheLibrary) {
+  {
+    plat::RegKey k;
+    ASSERT_TRUE(k.Open(ch_.registryKey, true));
+    ASSERT_TRUE(k.WriteDword("UserSelectEnable", 1));
+  }
+  QvtBTUtil q(0, ch_);  // no pipe: event B set
+  static int closes = 0;
+  closes = 0;
+  auto close = [] { ++closes; };
+  EXPECT_EQ(q.CheckUserExit(0, 0, 0, 0, close, 0), 0);  // no status, no buttons
+  EXPECT_EQ(q.CheckUserExit(0x8200, 0, 0, 0, close, 0), 1);
+  EXPECT_EQ(q.CheckUserExit(0, 0, 0x8200, 0, close, 0), 3);
+  Block()[0] = 1;  // count-down ran out
+  EXPECT_EQ(q.CheckUserExit(0, 0, 0, 0, close, 1), 5);
+  EXPECT_EQ(closes, 3);
+  q.SetStatusB(1);  // busy: stays
+  EXPECT_EQ(q.CheckUserExit(0x8200, 0, 0, 0, close, 1), 0);
+}
+
+// A reader that went away must not kill the game with SIGPIPE.
+TEST_F(QvtTest, BrokenPipeCountsDroppedCodes) {
+  auto service = std::make_unique<plat::FifoReader>();
+  ASSERT_TRUE(service->Open(ch_.pipePath));
+  QvtBTUtil q(0, ch_);
+  ASSERT_TRUE(q.HasPipe());
+  q.PushFD();
+  service.reset();
+  q.PushCode(0);
+  q.SendCode4(0);
+  EXPECT_EQ(q.GetDroppedCodes(), 2u);
+  EXPECT_EQ(q.GetCounterC(), 1);
+  struct sigaction sa{};
+  sigaction(SIGPIPE, nullptr, &sa);
+  EXPECT_EQ(sa.sa_handler, SIG_IGN);
+}
+
+// The fake service in its own process: it receives the start-of-play codes and
+// publishes a status and registry values that the client reads.
+TEST_F(QvtTest, TwoProcessesWithFakeService) {
+  const std::string tool = std::string(OSTREL_TEST_BINARY_DIR) + "/tools/fake_service";
+  ASSERT_TRUE(fs::exists(tool)) << tool;
+  int out[2];
+  ASSERT_EQ(::pipe(out), 0);
+  pid_t pid = ::fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    ::dup2(out[1], 1);
+    ::close(out[0]);
+    ::close(out[1]);
+    const std::string save = dir_.string();
+    ::execl(tool.c_str(), tool.c_str(), "--save-dir", save.c_str(), "--status", "4500", "--reg", "Resolution=1",
+            "--expect", "2", "--timeout-ms", "10000", static_cast<char*>(nullptr));
+    ::_exit(127);
+  }
+  ::close(out[1]);
+  FILE* f = ::fdopen(out[0], "r");
+  ASSERT_NE(f, nullptr);
+  char line[64] = {};
+  ASSERT_NE(std::fgets(line, sizeof line, f), nullptr);
+  EXPECT_STREQ(line, "READY\n");
+
+  {
+    QvtBTUtil q(0, ch_);
+    EXPECT_TRUE(q.HasPipe());
+    EXPECT_EQ(q.GetResolution(), 1u);
+    EXPECT_EQ(q.ReadSharedStatus(), 4500);
+    q.PushFD();
+    q.PushCode(0);
+    EXPECT_EQ(q.GetDroppedCodes(), 0u);
+  }
+  std::string received;
+  while (std::fgets(line, sizeof line, f)) received += line;
+  std::fclose(f);
+  int status = 0;
+  ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+  EXPECT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_EQ(received, "FD\n00\n");
+}
+
+}  // namespace

@@ -1,0 +1,127 @@
+#include "platform/registry.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class RegistryTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() /
+           ("ostrel_reg_" + std::to_string(::getpid()) + "_" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    plat::SetRegistryPath((dir_ / "registry.txt").string());
+  }
+  void TearDown() override {
+    plat::SetRegistryPath("");
+    fs::remove_all(dir_);
+  }
+  void WriteFile(const std::string& text) { std::ofstream(dir_ / "registry.txt") << text; }
+  fs::path dir_;
+};
+
+TEST_F(RegistryTest, MissingFileReadsAsEmptyKey) {
+  plat::RegKey k;
+  ASSERT_TRUE(k.Open("HKLM\\SOFTWARE\\A", false));
+  uint32_t v = 77;
+  EXPECT_FALSE(k.ReadDword("Resolution", &v));
+  EXPECT_EQ(v, 77u);  // untouched: the caller keeps its default
+  EXPECT_FALSE(fs::exists(dir_ / "registry.txt"));  // reading creates nothing
+}
+
+TEST_F(RegistryTest, WrittenValuesSurviveAndKeepOtherKeys) {
+  WriteFile("[Other\\Key]\nKeep=sz:hello world\n");
+  plat::RegKey w;
+  ASSERT_TRUE(w.Open("HKLM\\SOFTWARE\\A", true));
+  EXPECT_TRUE(w.WriteDword("GameResult", 0xFFFFFFFEu));
+  EXPECT_TRUE(w.WriteMany({{"X", plat::RegValue::Qword(5)}, {"Y", plat::RegValue::Binary({1, 2, 255})}}));
+
+  plat::RegKey r;
+  ASSERT_TRUE(r.Open("hklm\\software\\a", false));  // names are case-insensitive
+  uint32_t v = 0;
+  EXPECT_TRUE(r.ReadDword("gameresult", &v));
+  EXPECT_EQ(v, 0xFFFFFFFEu);
+  EXPECT_EQ(*r.Read("Y"), plat::RegValue::Binary({1, 2, 255}));
+  plat::RegKey o;
+  ASSERT_TRUE(o.Open("Other\\Key", false));
+  EXPECT_EQ(*o.Read("Keep"), plat::RegValue::String("hello world"));
+
+  std::ifstream in(dir_ / "registry.txt");
+  std::string text((std::istreambuf_iterator<char>(in)), {});
+  EXPECT_NE(text.find("GameResult=dword:fffffffe"), std::string::npos) << text;
+}
+
+TEST_F(RegistryTest, OnlyFourByteWordsReadAsDword) {
+  WriteFile(
+      "[K]\n"
+      "Q=qword:0000000000000001\n"
+      "S=sz:1\n"
+      "B=hex:01,00,00,00\n"
+      "Short=dword:001\n"
+      "Good=dword:0000002a\n");
+  plat::RegKey k;
+  ASSERT_TRUE(k.Open("K", false));
+  uint32_t v = 9;
+  EXPECT_FALSE(k.ReadDword("Q", &v));
+  EXPECT_FALSE(k.ReadDword("S", &v));
+  EXPECT_FALSE(k.ReadDword("B", &v));
+  EXPECT_FALSE(k.ReadDword("Short", &v));  // malformed line is skipped
+  EXPECT_EQ(v, 9u);
+  EXPECT_TRUE(k.ReadDword("Good", &v));
+  EXPECT_EQ(v, 42u);
+}
+
+TEST_F(RegistryTest, WriterRefusesUnwritableLocationAndBadNames) {
+  plat::SetRegistryPath("/proc/ostrel_no_such_dir/registry.txt");
+  plat::RegKey k;
+  EXPECT_FALSE(k.Open("K", true));
+  EXPECT_FALSE(k.WriteDword("A", 1));
+  plat::SetRegistryPath((dir_ / "registry.txt").string());
+  ASSERT_TRUE(k.Open("K", true));
+  EXPECT_FALSE(k.WriteDword("a=b", 1));
+  EXPECT_FALSE(k.WriteDword("[x", 1));
+  EXPECT_FALSE(k.Open("K]\n[Evil", true));
+}
+
+// The file may be written by another process: random damage must parse
+// without a crash and round-trip through the formatter.
+TEST(RegistryParse, SurvivesMutatedText) {
+  const std::string seed =
+      "[HKLM\\SOFTWARE\\A]\nCoinCredit=dword:00000001\nName=sz:abc\nBin=hex:00,ff\nQ=qword:0123456789abcdef\n";
+  std::mt19937 rng(1234);
+  for (int i = 0; i < 3000; ++i) {
+    std::string t = seed;
+    int edits = 1 + int(rng() % 6);
+    for (int e = 0; e < edits; ++e) {
+      size_t pos = rng() % (t.size() + 1);
+      switch (rng() % 3) {
+        case 0: if (pos < t.size()) t[pos] = char(rng()); break;
+        case 1: t.insert(pos, 1, char(rng())); break;
+        default: if (pos < t.size()) t.erase(pos, 1 + rng() % 4); break;
+      }
+    }
+    plat::RegTree tree = plat::ParseRegistryText(t);
+    plat::RegTree again = plat::ParseRegistryText(plat::FormatRegistryText(tree));
+    for (const auto& [key, values] : tree) {
+      auto it = again.find(key);
+      ASSERT_NE(it, again.end());
+      for (const auto& [name, v] : values) {
+        auto vit = it->second.find(name);
+        ASSERT_NE(vit, it->second.end()) << name;
+        if (v.type != plat::RegType::String) {
+          EXPECT_EQ(vit->second, v);
+        }
+      }
+    }
+  }
+}
+
+}  // namespace
