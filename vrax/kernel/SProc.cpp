@@ -1,0 +1,346 @@
+#include "vrax/kernel/SProc.h"
+
+#include <new>
+#include <stdexcept>
+
+SProc* SProc::s_root = nullptr;
+SProc* SProc::s_current = nullptr;
+int32_t SProc::s_currentEvent = 0;
+
+namespace {
+const char* const kEventNames[] = {
+    "SProc::EVENT_DRAW", "SProc::EVENT_BEGIN", "SProc::EVENT_MAIN",    "SProc::EVENT_END",
+    "SProc::EVENT_INIT", "SProc::EVENT_KILL",  "SProc::EVENT_DISPOSE",
+};
+}  // namespace
+
+SProc::SProc() = default;
+
+SProc::~SProc() {
+  DisposeChildren();
+  lists_.clear();
+  lists_.shrink_to_fit();
+  Unlink();
+  if (findCursor_ != nullptr) findCursor_ = nullptr;
+  if (s_root == this) s_root = nullptr;
+  if (s_current == this) s_current = nullptr;
+}
+
+const char* SProc::EventName(int32_t code) {
+  if (code >= 0 && code < EVENT_USER) return kEventNames[code];
+  return "SProc::EVENT_USER";
+}
+
+// ---------------------------------------------------------------------------
+// Handlers (defaults)
+
+int32_t SProc::Draw(SProcArg) { return 0; }
+int32_t SProc::Begin(SProcArg) { return 0; }
+int32_t SProc::Main(SProcArg) { return 0; }
+int32_t SProc::End(SProcArg) { return 0; }
+int32_t SProc::Init(SProcArg arg) { return Main(arg); }
+int32_t SProc::KillChildren(SProcArg arg) {
+  KillChildrenAll(arg);
+  return 0;
+}
+int32_t SProc::OnDispose(SProcArg) { return 0; }
+int32_t SProc::User(int32_t, SProcArg) { return 0; }
+
+// ---------------------------------------------------------------------------
+// Dispatch
+
+int32_t SProc::Dispatch(int32_t code, SProcArg arg) {
+  if (code < EVENT_INIT && state_ != STATE_RUNNING) return 0;
+  SProc* savedProc = s_current;
+  int32_t savedCode = s_currentEvent;
+  s_current = this;
+  s_currentEvent = code;
+  int32_t r;
+  switch (code) {
+    case EVENT_DRAW: r = Draw(arg); break;
+    case EVENT_BEGIN: r = Begin(arg); break;
+    case EVENT_MAIN: r = Main(arg); break;
+    case EVENT_END: r = End(arg); break;
+    case EVENT_INIT: r = Init(arg); break;
+    case EVENT_KILL: r = KillChildren(arg); break;
+    case EVENT_DISPOSE: r = OnDispose(arg); break;
+    default: r = User(code, arg); break;
+  }
+  s_current = savedProc;
+  s_currentEvent = savedCode;
+  return r;
+}
+
+int32_t SProc::SendEvent(int32_t code, SProcArg arg) { return Dispatch(code, arg); }
+
+void SProc::BroadcastAll(int32_t code, SProcArg arg) {
+  // Index loop: a handler may append lists to this process.
+  for (size_t i = 0; i < lists_.size(); ++i) lists_[i].Broadcast(code, arg);
+}
+
+void SProcList::Broadcast(int32_t code, SProcArg arg) {
+  SafeWalk([code, arg](SObject* m) { static_cast<SProc*>(m)->Dispatch(code, arg); });
+}
+
+// ---------------------------------------------------------------------------
+// Building the tree
+
+SProcList* SProc::GetList(int32_t n) {
+  if (n < 0 || static_cast<size_t>(n) >= lists_.size()) return nullptr;
+  return &lists_[static_cast<size_t>(n)];
+}
+
+int32_t SProc::CreateLists(int32_t n) {
+  if (n < 0) return -1;
+  if (n == 0) return 0;
+  // Growing the vector moves the lists; a walk in progress over one of them
+  // would then run on freed memory, so that case is refused.
+  for (const SProcList& l : lists_) {
+    if (l.Walking()) return -1;
+  }
+  try {
+    lists_.reserve(lists_.size() + static_cast<size_t>(n));
+    for (int32_t i = 0; i < n; ++i) lists_.emplace_back();
+  } catch (const std::bad_alloc&) {
+    return -1;
+  } catch (const std::length_error&) {
+    return -1;
+  }
+  return 0;
+}
+
+int32_t SProc::AddChild(int32_t n, SProc* child, SProcArg arg) {
+  if (child == nullptr || child == this) return -1;
+  if (state_ == STATE_NONE) return -1;
+  if (lists_.empty()) {
+    if (n != 0) return -1;
+    if (CreateLists(1) < 0) return -1;
+  } else if (n < 0 || static_cast<size_t>(n) >= lists_.size()) {
+    return -1;
+  }
+  // A child that still sits in some list leaves it first, so that no two
+  // lists share the node.
+  child->Unlink();
+  child->listIndex_ = n;
+  child->parent_ = this;
+  child->state_ = STATE_ADDED;
+  child->initResult_ = 0;
+  lists_[static_cast<size_t>(n)].PushBack(child);
+  child->Dispatch(EVENT_INIT, arg);
+  return child->initResult_;
+}
+
+int32_t SProc::AddChildProcess(SProc* child, SProcArg arg) {
+  if (child == nullptr) return -1;
+  child->static_ = 1;
+  return AddChild(0, child, arg);
+}
+
+int32_t SProc::StartRoot(SProcArg arg) {
+  s_root = this;
+  static_ = 1;
+  state_ = STATE_ADDED;
+  initResult_ = 0;
+  Dispatch(EVENT_INIT, arg);
+  return initResult_;
+}
+
+// ---------------------------------------------------------------------------
+// Life cycle
+
+void SProc::Kill(SProcArg arg) {
+  if (state_ >= STATE_KILLED) return;
+  state_ = STATE_KILLED;
+  Dispatch(EVENT_KILL, arg);
+}
+
+void SProcList::KillAll(SProcArg arg) {
+  SafeWalk([arg](SObject* m) {
+    SProc* p = static_cast<SProc*>(m);
+    if (p->state_ < SProc::STATE_KILLED) p->Kill(arg);
+  });
+}
+
+void SProc::KillChildrenAll(SProcArg arg) {
+  for (size_t i = 0; i < lists_.size(); ++i) lists_[i].KillAll(arg);
+}
+
+void SProc::Unlink() {
+  if (parent_ != nullptr) {
+    SObjList* owner = SObject::GetOwner();
+    if (owner != nullptr) owner->Remove(this);
+    parent_ = nullptr;
+  } else {
+    SObject::Detach();
+  }
+}
+
+void SProcList::DetachProcess(SProc* proc) {
+  Remove(proc);
+  proc->parent_ = nullptr;
+}
+
+void SProc::DisposeChildren() {
+  for (size_t i = 0; i < lists_.size(); ++i) {
+    // Every Dispose unlinks its process, so the head moves on each time.
+    while (SProc* p = lists_[i].Head()) p->Dispose();
+  }
+}
+
+void SProc::Dispose() {
+  if (!lists_.empty()) {
+    DisposeChildren();
+    std::vector<SProcList>().swap(lists_);
+  }
+  if (state_ != STATE_NONE) {
+    OnDispose(0);
+    state_ = STATE_NONE;
+  }
+  if (findCursor_ != nullptr) findCursor_ = nullptr;
+  if (!static_) {
+    delete this;  // the destructor unlinks it
+    return;
+  }
+  Unlink();
+  if (s_root == this) s_root = nullptr;
+}
+
+void SProcList::AdvanceAll() {
+  SafeWalk([](SObject* m) { static_cast<SProc*>(m)->Advance(); });
+}
+
+void SProc::Advance() {
+  for (size_t i = 0; i < lists_.size(); ++i) lists_[i].AdvanceAll();
+  ++frameCounter_;
+  switch (state_) {
+    case STATE_ADDED: state_ = STATE_RUNNING; break;
+    case STATE_KILLED: state_ = STATE_DYING; break;
+    case STATE_DYING: Dispose(); break;  // may delete this
+    default: break;
+  }
+}
+
+bool SProc::Step() {
+  if (s_root != this) return false;
+  if (state_ == STATE_RUNNING) Dispatch(EVENT_DRAW, 0);
+  if (state_ == STATE_RUNNING) Dispatch(EVENT_BEGIN, 0);
+  if (state_ == STATE_RUNNING) Dispatch(EVENT_MAIN, 0);
+  if (state_ == STATE_RUNNING) Dispatch(EVENT_END, 0);
+  Advance();
+  return true;
+}
+
+// ---------------------------------------------------------------------------
+// Moving
+
+int32_t SProc::MoveToList(int32_t n, bool front) {
+  if (parent_ == nullptr) return -1;
+  return MoveTo(parent_, n, front);
+}
+
+int32_t SProc::MoveWithinList(bool front) {
+  if (parent_ == nullptr) return -1;
+  return MoveTo(parent_, listIndex_, front);
+}
+
+int32_t SProc::MoveTo(SProc* newParent, int32_t n, bool front) {
+  if (parent_ == nullptr || newParent == nullptr) return -1;
+  SProcList* dest = newParent->GetList(n);
+  if (dest == nullptr) return -1;
+  // Refuse to hang a process below itself (the tree would become a cycle).
+  for (SProc* a = newParent; a != nullptr; a = a->parent_) {
+    if (a == this) return -1;
+  }
+  SObjList* owner = SObject::GetOwner();
+  if (owner != nullptr) owner->Remove(this);
+  parent_ = newParent;
+  listIndex_ = n;
+  if (front) {
+    dest->PushFront(this);
+  } else {
+    dest->PushBack(this);
+  }
+  return 0;
+}
+
+// ---------------------------------------------------------------------------
+// Search
+
+SProc* SProc::FindByName(const std::string& name) {
+  for (size_t i = 0; i < lists_.size(); ++i) {
+    for (SProc* m = lists_[i].Head(); m != nullptr; m = SProcList::Next(m)) {
+      if (SProc* hit = m->FindByName(name)) return hit;
+    }
+  }
+  if (state_ < STATE_KILLED && name_ == name) return this;
+  return nullptr;
+}
+
+SProc* SProc::FindInList(const std::string& name, int32_t n) {
+  SProcList* l = GetList(n);
+  if (l == nullptr) return nullptr;
+  for (SProc* m = l->Head(); m != nullptr; m = SProcList::Next(m)) {
+    if (SProc* hit = m->FindByName(name)) return hit;
+  }
+  return nullptr;
+}
+
+SProc* SProc::FindFirst(const std::string& name) {
+  findCursor_ = FindByName(name);
+  if (findCursor_ == this) findCursor_ = nullptr;
+  findAll_ = 1;
+  return findCursor_;
+}
+
+SProc* SProc::FindFirstInList(const std::string& name, int32_t n) {
+  findAll_ = 0;
+  findCursor_ = FindInList(name, n);
+  return findCursor_;
+}
+
+SProc* SProc::FindNext(const std::string& name) {
+  SProc* c = findCursor_;
+  if (c == nullptr) return nullptr;
+  for (;;) {
+    SProc* p = c->parent_;
+    if (p == nullptr) break;
+    size_t i = static_cast<size_t>(c->listIndex_);
+    for (SProc* m = SProcList::Next(c); m != nullptr; m = SProcList::Next(m)) {
+      if (SProc* hit = m->FindByName(name)) return findCursor_ = hit;
+    }
+    if (!findAll_ && p == this) break;
+    for (size_t j = i + 1; j < p->lists_.size(); ++j) {
+      for (SProc* m = p->lists_[j].Head(); m != nullptr; m = SProcList::Next(m)) {
+        if (SProc* hit = m->FindByName(name)) return findCursor_ = hit;
+      }
+    }
+    if (p == this) break;
+    if (p->state_ < STATE_KILLED && p->name_ == name) return findCursor_ = p;
+    c = p;
+  }
+  findCursor_ = nullptr;
+  return nullptr;
+}
+
+// ---------------------------------------------------------------------------
+// Counting
+
+int32_t SProc::CountChildren() const {
+  int32_t n = 0;
+  for (const SProcList& l : lists_) n += l.Count();
+  return n;
+}
+
+int32_t SProcList::CountAll() const {
+  int32_t n = Count();
+  for (SProc* m = Head(); m != nullptr; m = Next(m)) {
+    for (const SProcList& l : m->lists_) n += l.CountAll();
+  }
+  return n;
+}
+
+int32_t SProc::CountDescendants() const {
+  int32_t n = 0;
+  for (const SProcList& l : lists_) n += l.CountAll();
+  return n;
+}
