@@ -1,0 +1,23 @@
+#pragma once
+#include <cstddef>
+#include <string>
+
+#include "platform/gfx_device.h"
+
+// Decodes PNG and JPEG files held in memory into 8-bit RGBA (rows from the
+// top). The format is told by the file's signature, not by its name. A file
+// without alpha decodes as opaque; palette, grey and 16-bit PNGs are expanded.
+namespace plat {
+
+// Largest width or height accepted; larger images fail (a damaged header must
+// not make the decoder allocate gigabytes).
+constexpr int kMaxImageSide = 8192;
+
+enum class ImageFormat { kUnknown, kPng, kJpeg };
+ImageFormat DetectImageFormat(const void* data, size_t size);
+
+// Returns false and leaves `out` empty for damaged, truncated or unknown
+// data; `error` (optional) receives a short reason.
+bool DecodeImage(const void* data, size_t size, Image* out, std::string* error = nullptr);
+
+}  // namespace plat

@@ -1,0 +1,104 @@
+#include "support/image_files.h"
+
+#include <cstdio>
+#include <stdexcept>
+
+#include <jpeglib.h>
+#include <png.h>
+
+namespace testsupport {
+
+namespace {
+void PngWrite(png_structp png, png_bytep data, png_size_t n) {
+  auto* out = static_cast<std::vector<uint8_t>*>(png_get_io_ptr(png));
+  out->insert(out->end(), data, data + n);
+}
+void PngFlush(png_structp) {}
+}  // namespace
+
+std::vector<uint8_t> EncodePng(const plat::Image& image, PngKind kind) {
+  std::vector<uint8_t> out;
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png_create_info_struct(png);
+  if (setjmp(png_jmpbuf(png))) {
+    png_destroy_write_struct(&png, &info);
+    throw std::runtime_error("png encode failed");
+  }
+  png_set_write_fn(png, &out, PngWrite, PngFlush);
+  const int w = image.width, h = image.height;
+  std::vector<uint8_t> rows;
+  int type = PNG_COLOR_TYPE_RGBA, channels = 4;
+  std::vector<png_color> palette;
+  switch (kind) {
+    case PngKind::kRgba: break;
+    case PngKind::kRgb: type = PNG_COLOR_TYPE_RGB; channels = 3; break;
+    case PngKind::kGrey: type = PNG_COLOR_TYPE_GRAY; channels = 1; break;
+    case PngKind::kPalette: type = PNG_COLOR_TYPE_PALETTE; channels = 1; break;
+  }
+  rows.resize(static_cast<size_t>(w) * h * channels);
+  for (int i = 0; i < w * h; ++i) {
+    const uint8_t* p = &image.rgba[static_cast<size_t>(i) * 4];
+    switch (kind) {
+      case PngKind::kRgba: for (int c = 0; c < 4; ++c) rows[i * 4 + c] = p[c]; break;
+      case PngKind::kRgb: for (int c = 0; c < 3; ++c) rows[i * 3 + c] = p[c]; break;
+      case PngKind::kGrey: rows[i] = p[0]; break;
+      case PngKind::kPalette: {
+        size_t k = 0;
+        while (k < palette.size() && !(palette[k].red == p[0] && palette[k].green == p[1] &&
+                                       palette[k].blue == p[2]))
+          ++k;
+        if (k == palette.size()) {
+          if (palette.size() == 256) throw std::runtime_error("too many colours");
+          palette.push_back({p[0], p[1], p[2]});
+        }
+        rows[i] = static_cast<uint8_t>(k);
+        break;
+      }
+    }
+  }
+  png_set_IHDR(png, info, w, h, 8, type, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+               PNG_FILTER_TYPE_DEFAULT);
+  if (kind == PngKind::kPalette) png_set_PLTE(png, info, palette.data(), static_cast<int>(palette.size()));
+  png_write_info(png, info);
+  for (int y = 0; y < h; ++y) png_write_row(png, &rows[static_cast<size_t>(y) * w * channels]);
+  png_write_end(png, nullptr);
+  png_destroy_write_struct(&png, &info);
+  return out;
+}
+
+std::vector<uint8_t> EncodeJpeg(const plat::Image& image, int quality) {
+  jpeg_compress_struct cinfo;
+  jpeg_error_mgr err;
+  cinfo.err = jpeg_std_error(&err);
+  jpeg_create_compress(&cinfo);
+  unsigned char* buf = nullptr;
+  unsigned long size = 0;
+  jpeg_mem_dest(&cinfo, &buf, &size);
+  cinfo.image_width = image.width;
+  cinfo.image_height = image.height;
+  cinfo.input_components = 3;
+  cinfo.in_color_space = JCS_RGB;
+  jpeg_set_defaults(&cinfo);
+  jpeg_set_quality(&cinfo, quality, TRUE);
+  jpeg_start_compress(&cinfo, TRUE);
+  std::vector<uint8_t> row(static_cast<size_t>(image.width) * 3);
+  while (cinfo.next_scanline < cinfo.image_height) {
+    const uint8_t* p = &image.rgba[static_cast<size_t>(cinfo.next_scanline) * image.width * 4];
+    for (int x = 0; x < image.width; ++x)
+      for (int c = 0; c < 3; ++c) row[x * 3 + c] = p[x * 4 + c];
+    JSAMPROW r = row.data();
+    jpeg_write_scanlines(&cinfo, &r, 1);
+  }
+  jpeg_finish_compress(&cinfo);
+  jpeg_destroy_compress(&cinfo);
+  std::vector<uint8_t> out(buf, buf + size);
+  free(buf);
+  return out;
+}
+
+uint32_t PixelAt(const plat::Image& img, int x, int y) {
+  const uint8_t* p = &img.rgba[(static_cast<size_t>(y) * img.width + x) * 4];
+  return uint32_t{p[3]} << 24 | uint32_t{p[0]} << 16 | uint32_t{p[1]} << 8 | p[2];
+}
+
+}  // namespace testsupport
