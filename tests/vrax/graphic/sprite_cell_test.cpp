@@ -1,0 +1,80 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/message_box.h"
+#include "vrax/graphic/SGpSpriteCell.h"
+
+namespace {
+
+TEST(SGpSpriteCellPool, AcquireWrapsFromTheCursorAndFullPoolGivesNull) {
+  SGpSpriteCellPool pool(3);
+  EXPECT_EQ(pool.Capacity(), 3);
+  SGpSpriteCell* a = pool.Acquire();
+  SGpSpriteCell* b = pool.Acquire();
+  SGpSpriteCell* c = pool.Acquire();
+  ASSERT_TRUE(a && b && c);
+  EXPECT_EQ(pool.GetFree(), 0);
+  EXPECT_EQ(pool.Acquire(), nullptr);
+  // Cells are 32-byte aligned and start with their defaults.
+  EXPECT_EQ(reinterpret_cast<uintptr_t>(a) % 32, 0u);
+  EXPECT_EQ(a->position, a->ownPos);
+  EXPECT_EQ(a->pool, &pool);
+  EXPECT_EQ(a->scaleX, 1.0f);
+  EXPECT_EQ(pool.GetCursor(), 0);
+
+  // Released before the cursor: found by the wrap-around search.
+  delete a;
+  EXPECT_EQ(pool.GetFree(), 1);
+  SGpSpriteCell* again = pool.Acquire();
+  EXPECT_EQ(again, a);
+  EXPECT_EQ(pool.IndexOf(again), 0);
+  b->Detach();
+  delete c;
+  SGpSpriteCell* d = pool.Acquire();
+  EXPECT_EQ(pool.IndexOf(d), 2);
+}
+
+TEST(SGpSpriteCellPool, ReleasingUnlinksFromTheList) {
+  SGpSpriteCellPool pool(4);
+  SObjList list;
+  SGpSpriteCell* a = pool.Acquire();
+  SGpSpriteCell* b = pool.Acquire();
+  list.PushBack(a);
+  list.PushBack(b);
+  delete a;
+  EXPECT_EQ(list.Count(), 1);
+  EXPECT_EQ(list.HeadObj(), b);
+  pool.DestroyAll();
+  EXPECT_EQ(list.Count(), 0);
+  EXPECT_EQ(pool.GetFree(), 4);
+  EXPECT_EQ(pool.GetCursor(), 0);
+}
+
+TEST(SGpSpriteCellPool, ReinitialisingKeepsAPoolInUse) {
+  std::string shown;
+  plat::SetMessageBoxQuiet(true);
+  auto old = plat::SetMessageBoxHook([&](const std::string&, const std::string& text) { shown = text; });
+  SGpSpriteCellPool pool(2);
+  SGpSpriteCell* a = pool.Acquire();
+  a->ownPos[0] = 42.0f;
+  EXPECT_EQ(pool.Init(8), -1);
+  EXPECT_NE(shown.find("sprite pool in use"), std::string::npos);
+  EXPECT_EQ(pool.Capacity(), 2);
+  EXPECT_EQ(a->ownPos[0], 42.0f);  // the holder's cell is untouched
+  EXPECT_EQ(a->pool, &pool);
+  delete a;
+  EXPECT_EQ(pool.Init(8), 0);
+  EXPECT_EQ(pool.Capacity(), 8);
+  EXPECT_EQ(pool.GetFree(), 8);
+  EXPECT_EQ(pool.Init(-1), -1);
+  plat::SetMessageBoxHook(old);
+  plat::SetMessageBoxQuiet(false);
+}
+
+TEST(SGpSpriteCellPool, GlobalPoolStartsWith1024Cells) {
+  ASSERT_NE(GetSpriteCellPool(), nullptr);
+  EXPECT_EQ(GetSpriteCellPool()->Capacity(), 1024);
+}
+
+}  // namespace
