@@ -1,0 +1,287 @@
+#include "platform/sound_device.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <thread>
+#include <vector>
+
+#include "platform/clock.h"
+
+namespace {
+
+using plat::MakePcmFormat;
+using plat::SoundBuffer;
+using plat::SoundDevice;
+
+std::unique_ptr<SoundDevice> Manual() { return SoundDevice::OpenNull(plat::NullMode::kManual); }
+
+// Creates a buffer and fills it whole with bytes.
+SoundBuffer* Make(SoundDevice& dev, const plat::PcmFormat& f, const std::vector<uint8_t>& bytes) {
+  SoundBuffer* b = nullptr;
+  EXPECT_EQ(dev.CreateSoundBuffer(f, static_cast<uint32_t>(bytes.size()), &b), plat::kSoundOk);
+  void* p1 = nullptr;
+  uint32_t n1 = 0;
+  EXPECT_EQ(b->Lock(0, 0, &p1, &n1, nullptr, nullptr, plat::kSoundLockEntireBuffer), plat::kSoundOk);
+  EXPECT_EQ(n1, bytes.size());
+  std::memcpy(p1, bytes.data(), n1);
+  EXPECT_EQ(b->Unlock(p1, n1, nullptr, 0), plat::kSoundOk);
+  return b;
+}
+
+std::vector<uint8_t> Pcm16(const std::vector<int16_t>& s) {
+  std::vector<uint8_t> out(s.size() * 2);
+  for (size_t i = 0; i < s.size(); ++i) {
+    out[2 * i] = static_cast<uint8_t>(s[i] & 0xFF);
+    out[2 * i + 1] = static_cast<uint8_t>((static_cast<uint16_t>(s[i]) >> 8) & 0xFF);
+  }
+  return out;
+}
+
+std::vector<int16_t> Render(SoundDevice& dev, uint32_t frames) {
+  std::vector<int16_t> out(frames * 2);
+  dev.Render(out.data(), frames);
+  return out;
+}
+
+TEST(SoundDevice, LockWrapsIntoSecondRegionAndCommitsOnUnlock) {
+  auto dev = Manual();
+  SoundBuffer* b = nullptr;
+  ASSERT_EQ(dev->CreateSoundBuffer(MakePcmFormat(1, 22050, 8), 16, &b), plat::kSoundOk);
+  void *p1, *p2;
+  uint32_t n1, n2;
+  ASSERT_EQ(b->Lock(12, 8, &p1, &n1, &p2, &n2, 0), plat::kSoundOk);
+  EXPECT_EQ(n1, 4u);
+  EXPECT_EQ(n2, 4u);
+  ASSERT_NE(p2, nullptr);
+  // A second lock while one is open is refused.
+  void* q;
+  uint32_t m;
+  EXPECT_LT(b->Lock(0, 4, &q, &m, nullptr, nullptr, 0), 0);
+  std::memset(p1, 0xAA, n1);
+  std::memset(p2, 0xBB, n2);
+  ASSERT_EQ(b->Unlock(p1, n1, p2, n2), plat::kSoundOk);
+  EXPECT_LT(b->Unlock(p1, n1, p2, n2), 0);  // not locked any more
+
+  ASSERT_EQ(b->Lock(0, 0, &p1, &n1, &p2, &n2, plat::kSoundLockEntireBuffer), plat::kSoundOk);
+  ASSERT_EQ(n1, 16u);
+  EXPECT_EQ(n2, 0u);
+  const uint8_t* d = static_cast<const uint8_t*>(p1);
+  for (int i = 0; i < 16; ++i) {
+    const uint8_t want = i < 4 ? 0xBB : (i >= 12 ? 0xAA : 0x80);  // 8-bit silence is 0x80
+    EXPECT_EQ(d[i], want) << i;
+  }
+  // Bytes written but not reported to Unlock are not committed.
+  std::memset(p1, 0x11, n1);
+  ASSERT_EQ(b->Unlock(p1, 2, nullptr, 0), plat::kSoundOk);
+  ASSERT_EQ(b->Lock(0, 16, &p1, &n1, &p2, &n2, 0), plat::kSoundOk);
+  EXPECT_EQ(static_cast<uint8_t*>(p1)[1], 0x11);
+  EXPECT_EQ(static_cast<uint8_t*>(p1)[2], 0xBB);
+  b->Unlock(p1, 0, nullptr, 0);
+  // A range that wraps needs somewhere to put the second region.
+  EXPECT_LT(b->Lock(10, 10, &p1, &n1, nullptr, nullptr, 0), 0);
+  EXPECT_LT(b->Lock(16, 1, &p1, &n1, &p2, &n2, 0), 0);
+  b->Release();
+  EXPECT_EQ(dev->BufferCount(), 0u);
+}
+
+TEST(SoundDevice, RefusesLayoutsItCannotMix) {
+  auto dev = Manual();
+  SoundBuffer* b = reinterpret_cast<SoundBuffer*>(1);
+  EXPECT_LT(dev->CreateSoundBuffer(MakePcmFormat(1, 22050, 24), 64, &b), 0);
+  EXPECT_EQ(b, nullptr);
+  EXPECT_LT(dev->CreateSoundBuffer(MakePcmFormat(3, 22050, 16), 64, &b), 0);
+  EXPECT_LT(dev->CreateSoundBuffer(MakePcmFormat(2, 0, 16), 64, &b), 0);
+  plat::PcmFormat f = MakePcmFormat(2, 22050, 16);
+  f.formatTag = 3;
+  EXPECT_LT(dev->CreateSoundBuffer(f, 64, &b), 0);
+  f = MakePcmFormat(2, 22050, 16);
+  f.blockAlign = 2;
+  EXPECT_LT(dev->CreateSoundBuffer(f, 64, &b), 0);
+  EXPECT_LT(dev->CreateSoundBuffer(MakePcmFormat(1, 22050, 16), 2, &b), 0);
+  EXPECT_EQ(dev->BufferCount(), 0u);
+}
+
+TEST(SoundDevice, OneShotPlaysOnceAtTheSourceLength) {
+  auto dev = Manual();
+  // 44,100 Hz mono: one output frame per sample, values exact.
+  std::vector<int16_t> s(300);
+  for (size_t i = 0; i < s.size(); ++i) s[i] = static_cast<int16_t>(i * 100 - 15000);
+  SoundBuffer* b = Make(*dev, MakePcmFormat(1, 44100, 16), Pcm16(s));
+  ASSERT_EQ(b->Play(0), plat::kSoundOk);
+  uint32_t st = 0;
+  b->GetStatus(&st);
+  EXPECT_EQ(st, plat::kSoundStatusPlaying);
+  auto out = Render(*dev, 400);
+  for (size_t i = 0; i < 300; ++i) {
+    ASSERT_EQ(out[2 * i], s[i]) << i;
+    ASSERT_EQ(out[2 * i + 1], s[i]) << i;
+  }
+  for (size_t i = 300; i < 400; ++i) ASSERT_EQ(out[2 * i], 0) << i;
+  b->GetStatus(&st);
+  EXPECT_EQ(st, 0u);
+  uint32_t play = 99;
+  b->GetCurrentPosition(&play, nullptr);
+  EXPECT_EQ(play, 0u);
+
+  // 22,050 Hz 8-bit: every source frame lasts two output frames.
+  std::vector<uint8_t> eight(100, 0x90);  // +16 -> 4096
+  SoundBuffer* c = Make(*dev, MakePcmFormat(1, 22050, 8), eight);
+  c->Play(0);
+  out = Render(*dev, 300);
+  size_t heard = 0;
+  for (size_t i = 0; i < 300; ++i) heard += out[2 * i] != 0;
+  EXPECT_EQ(heard, 200u);
+  EXPECT_EQ(out[0], 4096);
+}
+
+TEST(SoundDevice, LoopingWrapsAndCursorCountsBytes) {
+  auto dev = Manual();
+  std::vector<int16_t> s(64);  // stereo frames: left i, right -i
+  for (int i = 0; i < 32; ++i) {
+    s[2 * i] = static_cast<int16_t>(i * 10);
+    s[2 * i + 1] = static_cast<int16_t>(-i * 10);
+  }
+  SoundBuffer* b = Make(*dev, MakePcmFormat(2, 44100, 16), Pcm16(s));
+  ASSERT_EQ(b->SetCurrentPosition(8 * 4), plat::kSoundOk);  // from frame 8
+  b->Play(plat::kSoundPlayLooping);
+  auto out = Render(*dev, 100);
+  for (int k = 0; k < 100; ++k) {
+    const int f = (8 + k) % 32;
+    ASSERT_EQ(out[2 * k], f * 10) << k;
+    ASSERT_EQ(out[2 * k + 1], -f * 10) << k;
+  }
+  uint32_t play = 0, st = 0;
+  b->GetCurrentPosition(&play, nullptr);
+  EXPECT_EQ(play, ((8 + 100) % 32) * 4u);
+  b->GetStatus(&st);
+  EXPECT_EQ(st, plat::kSoundStatusPlaying | plat::kSoundStatusLooping);
+  // Stop keeps the position; Play resumes there.
+  b->Stop();
+  Render(*dev, 10);
+  b->GetCurrentPosition(&play, nullptr);
+  EXPECT_EQ(play, ((8 + 100) % 32) * 4u);
+  EXPECT_LT(b->SetCurrentPosition(128), 0);
+
+  // 11,025 Hz: the cursor moves one source frame per four output frames.
+  SoundBuffer* c = Make(*dev, MakePcmFormat(2, 11025, 16), std::vector<uint8_t>(4000, 0));
+  c->Play(plat::kSoundPlayLooping);
+  Render(*dev, 400);
+  c->GetCurrentPosition(&play, nullptr);
+  EXPECT_EQ(play, 100u * 4u);
+}
+
+TEST(SoundDevice, InterpolatesLinearlyBetweenSourceFrames) {
+  auto dev = Manual();
+  SoundBuffer* b = Make(*dev, MakePcmFormat(1, 22050, 16), Pcm16({0, 1000, 3000, 3000}));
+  b->Play(0);
+  auto out = Render(*dev, 6);
+  const int16_t want[] = {0, 500, 1000, 2000, 3000, 3000};
+  for (int k = 0; k < 6; ++k) EXPECT_EQ(out[2 * k], want[k]) << k;
+}
+
+TEST(SoundDevice, VolumeAndPanFollowTheDecibelLaw) {
+  auto dev = Manual();
+  SoundBuffer* b = Make(*dev, MakePcmFormat(1, 44100, 16), Pcm16(std::vector<int16_t>(64, 10000)));
+  struct Case {
+    int32_t volume, pan;
+    int16_t left, right;
+  } cases[] = {
+      {0, 0, 10000, 10000},
+      {-600, 0, 5012, 5012},      // -6 dB
+      {-2000, 0, 1000, 1000},     // -20 dB
+      {0, 1000, 3162, 10000},     // pan right 10 dB: left down
+      {0, -2000, 10000, 1000},    // pan left 20 dB: right down
+      {-600, 600, 2512, 5012},    // both laws together
+      {0, 10000, 0, 10000},       // full right: left silent
+      {-10000, 0, 0, 0},
+  };
+  for (const Case& c : cases) {
+    ASSERT_EQ(b->SetVolume(c.volume), plat::kSoundOk);
+    ASSERT_EQ(b->SetPan(c.pan), plat::kSoundOk);
+    b->SetCurrentPosition(0);
+    b->Play(plat::kSoundPlayLooping);
+    auto out = Render(*dev, 4);
+    EXPECT_NEAR(out[0], c.left, 1) << c.volume << " " << c.pan;
+    EXPECT_NEAR(out[1], c.right, 1) << c.volume << " " << c.pan;
+    b->Stop();
+  }
+  int32_t v = 0, p = 0;
+  EXPECT_LT(b->SetVolume(1), 0);
+  EXPECT_LT(b->SetVolume(-10001), 0);
+  EXPECT_LT(b->SetPan(10001), 0);
+  b->GetVolume(&v);
+  b->GetPan(&p);
+  EXPECT_EQ(v, -10000);
+  EXPECT_EQ(p, 0);
+}
+
+TEST(SoundDevice, VoicesAddAndClampAtFullScale) {
+  auto dev = Manual();
+  SoundBuffer* a = Make(*dev, MakePcmFormat(1, 44100, 16), Pcm16(std::vector<int16_t>(8, 20000)));
+  SoundBuffer* b = Make(*dev, MakePcmFormat(1, 44100, 16), Pcm16(std::vector<int16_t>(8, 1000)));
+  SoundBuffer* c = Make(*dev, MakePcmFormat(1, 44100, 16), Pcm16(std::vector<int16_t>(8, -30000)));
+  a->Play(0);
+  b->Play(0);
+  EXPECT_EQ(Render(*dev, 1)[0], 21000);
+  c->Play(0);
+  c->Play(0);
+  a->Stop();
+  b->Stop();
+  a->SetCurrentPosition(0);
+  a->Play(0);
+  auto out = Render(*dev, 1);
+  EXPECT_EQ(out[0], -10000);
+  c->SetCurrentPosition(0);
+  Render(*dev, 8);
+  SoundBuffer* d = Make(*dev, MakePcmFormat(1, 44100, 16), Pcm16(std::vector<int16_t>(8, 30000)));
+  SoundBuffer* e = Make(*dev, MakePcmFormat(1, 44100, 16), Pcm16(std::vector<int16_t>(8, 30000)));
+  d->Play(0);
+  e->Play(0);
+  EXPECT_EQ(Render(*dev, 1)[0], 32767);
+}
+
+TEST(SoundDevice, ClockModeMovesCursorsWithTime) {
+  auto dev = SoundDevice::OpenNull(plat::NullMode::kClock);
+  SoundBuffer* b = nullptr;
+  ASSERT_EQ(dev->CreateSoundBuffer(MakePcmFormat(1, 44100, 16), 44100 * 2, &b), plat::kSoundOk);
+  b->Play(plat::kSoundPlayLooping);
+  uint32_t first = 0, later = 0;
+  b->GetCurrentPosition(&first, nullptr);
+  plat::SleepMs(30);
+  b->GetCurrentPosition(&later, nullptr);
+  EXPECT_GE(later - first, 20u * 44u * 2u);  // at least 20 ms of 16-bit mono went by
+}
+
+TEST(SoundDevice, RealOutputOrFallbackPlaysWhileOtherThreadsCall) {
+  // Under the test harness SDL uses its dummy driver, whose thread pulls the
+  // mix at real pace; without any driver the fallback runs on the clock.
+  auto dev = SoundDevice::Open();
+  ASSERT_NE(dev, nullptr);
+  SoundBuffer* b = nullptr;
+  ASSERT_EQ(dev->CreateSoundBuffer(MakePcmFormat(2, 22050, 16), 0x10000, &b), plat::kSoundOk);
+  b->Play(plat::kSoundPlayLooping);
+  std::thread writer([&] {
+    for (int i = 0; i < 200; ++i) {
+      void *p1, *p2;
+      uint32_t n1, n2;
+      if (b->Lock(static_cast<uint32_t>(i * 1000) % 0x10000, 0x8000, &p1, &n1, &p2, &n2, 0) == 0) {
+        std::memset(p1, i, n1);
+        if (n2 > 0) std::memset(p2, i, n2);
+        b->Unlock(p1, n1, p2, n2);
+      }
+    }
+  });
+  uint32_t pos = 0;
+  const int64_t end = plat::PerfCounter() + plat::PerfFrequency() / 10;
+  while (plat::PerfCounter() < end) {
+    b->GetCurrentPosition(&pos, nullptr);
+    b->SetVolume(-100);
+  }
+  writer.join();
+  EXPECT_LT(pos, 0x10000u);
+  b->Release();
+}
+
+}  // namespace

@@ -1,0 +1,234 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "platform/crt_rand.h"
+#include "vrax/sound/SoundList.h"
+#include "vrax/sound/WavWriter.h"
+#include "vrax/sound/WaveFile.h"
+
+namespace {
+
+std::vector<uint8_t> Bytes(const std::string& s) { return std::vector<uint8_t>(s.begin(), s.end()); }
+
+// Every line of a list as the loader walks it; stops at the first bad line.
+std::vector<SoundListLine> ReadAll(const std::vector<uint8_t>& d, bool* allGood = nullptr) {
+  std::vector<SoundListLine> out;
+  if (allGood) *allGood = true;
+  size_t c = SoundListSkipToLine(d.data(), d.size(), 0);
+  while (c < d.size()) {
+    SoundListLine l;
+    if (!ReadSoundListLine(d.data(), d.size(), c, &l)) {
+      if (allGood) *allGood = false;
+      break;
+    }
+    out.push_back(l);
+    c = SoundListNextLine(d.data(), d.size(), c);
+  }
+  return out;
+}
+
+TEST(SoundList, LinesNumbersAndSeparators) {
+  // Any byte below 0x20 as a signed char ends a line, 0x80 and up included;
+  // runs of them are one break; blank-only lines count as breaks too.
+  const std::string text =
+      "bgm01.wav 1000 1\r\n"
+      "se00.wav\n\n\n"
+      "se01.wav 500\r\n"
+      "   \r\n"
+      "se02.wav\xA0se03.wav  12   -7\t"
+      "se04.wav 100x 5\r\n"
+      "se05.wav -20 0";  // no final break: the data end closes the line
+  auto lines = ReadAll(Bytes(text));
+  ASSERT_EQ(lines.size(), 7u);
+  EXPECT_EQ(lines[0].name, "bgm01.wav");
+  EXPECT_TRUE(lines[0].streamed);
+  EXPECT_EQ(lines[0].loopStart, 1000);
+  EXPECT_EQ(lines[1].name, "se00.wav");
+  EXPECT_FALSE(lines[1].streamed);
+  EXPECT_EQ(lines[2].name, "se01.wav");
+  EXPECT_FALSE(lines[2].streamed);  // one number: static
+  EXPECT_EQ(lines[3].name, "se02.wav");
+  EXPECT_EQ(lines[4].name, "se03.wav");
+  EXPECT_TRUE(lines[4].streamed);
+  EXPECT_EQ(lines[4].loopStart, 12);
+  EXPECT_EQ(lines[5].name, "se04.wav");
+  EXPECT_FALSE(lines[5].streamed);  // "100x": the second number does not follow
+  EXPECT_EQ(lines[6].loopStart, -20);
+  EXPECT_TRUE(lines[6].streamed);  // present, whatever its value
+}
+
+TEST(SoundList, WriterOutputReadsBack) {
+  std::vector<SoundListLine> in = {{"a.wav", false, 0}, {"music\\b.wav", true, 44100}, {"c.wav", true, 0}};
+  auto out = ReadAll(Bytes(MakeSoundList(in)));
+  ASSERT_EQ(out.size(), 3u);
+  for (size_t i = 0; i < 3; ++i) {
+    EXPECT_EQ(out[i].name, in[i].name);
+    EXPECT_EQ(out[i].streamed, in[i].streamed);
+    if (in[i].streamed) {
+      EXPECT_EQ(out[i].loopStart, in[i].loopStart);
+    }
+  }
+  EXPECT_TRUE(ReadAll(Bytes("")).empty());
+  EXPECT_TRUE(ReadAll(Bytes("\r\n  \n")).empty());
+}
+
+TEST(SoundList, LongNamesFailAndReadsStayInsideTheData) {
+  std::string name(255, 'n');
+  // Exactly sized heap copies: a read past the end trips the address checker.
+  std::vector<uint8_t> ok = Bytes(name);
+  auto lines = ReadAll(ok);
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_EQ(lines[0].name.size(), 255u);
+  bool good = true;
+  lines = ReadAll(Bytes("a.wav\r\n" + name + "x 10 1"), &good);
+  EXPECT_FALSE(good);
+  EXPECT_EQ(lines.size(), 1u);
+  std::vector<uint8_t> digits = Bytes("x.wav 99999999999999999999 1");
+  lines = ReadAll(digits);
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_EQ(lines[0].loopStart, 2147483647);
+  std::vector<uint8_t> sign = Bytes("x.wav -");
+  lines = ReadAll(sign);
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_FALSE(lines[0].streamed);
+}
+
+std::vector<uint8_t> Chunk(const char* tag, uint32_t size, size_t bodyBytes) {
+  std::vector<uint8_t> c(tag, tag + 4);
+  for (int i = 0; i < 4; ++i) c.push_back(static_cast<uint8_t>(size >> (8 * i)));
+  c.resize(c.size() + bodyBytes, 0x33);
+  return c;
+}
+
+// A wave file with extra chunks between "fmt " and "data".
+std::vector<uint8_t> WaveWithChunksBefore(int extra, uint32_t dataBytes) {
+  std::vector<uint8_t> w = MakeWaveFile(1, 22050, 16, std::vector<uint8_t>(dataBytes, 1));
+  std::vector<uint8_t> head(w.begin(), w.begin() + 36);
+  std::vector<uint8_t> tail(w.begin() + 36, w.end());
+  for (int i = 0; i < extra; ++i) {
+    auto c = Chunk(i % 2 ? "LIST" : "fact", 6, 6);
+    head.insert(head.end(), c.begin(), c.end());
+  }
+  head.insert(head.end(), tail.begin(), tail.end());
+  return head;
+}
+
+TEST(WaveFile, ReadsWhatTheWriterWrites) {
+  std::vector<uint8_t> samples(400);
+  for (size_t i = 0; i < samples.size(); ++i) samples[i] = static_cast<uint8_t>(i);
+  auto w = MakeWaveFile(2, 11025, 8, samples);
+  WaveInfo info;
+  ASSERT_EQ(ParseWave(w.data(), w.size(), &info), WaveError::kNone);
+  EXPECT_EQ(info.formatTag, 1);
+  EXPECT_EQ(info.channels, 2);
+  EXPECT_EQ(info.sampleRate, 11025u);
+  EXPECT_EQ(info.bitsPerSample, 8);
+  EXPECT_EQ(info.blockSize, 2);
+  EXPECT_EQ(info.bytesPerSecond, 22050u);
+  EXPECT_EQ(info.dataOffset, 44u);
+  EXPECT_EQ(info.dataSize, 400u);
+  EXPECT_EQ(std::memcmp(w.data() + info.dataOffset, samples.data(), 400), 0);
+  // Byte layout of the header.
+  EXPECT_EQ(std::string(w.begin(), w.begin() + 4), "RIFF");
+  EXPECT_EQ(w[4] | (w[5] << 8), 36 + 400);
+  EXPECT_EQ(std::string(w.begin() + 36, w.begin() + 40), "data");
+  // Odd sample counts get a pad byte outside the data chunk.
+  auto odd = MakeWaveFile(1, 8000, 8, std::vector<uint8_t>(5, 9));
+  EXPECT_EQ(odd.size(), 44u + 6u);
+  ASSERT_EQ(ParseWave(odd.data(), odd.size(), &info), WaveError::kNone);
+  EXPECT_EQ(info.dataSize, 5u);
+}
+
+TEST(WaveFile, DataChunkIsSearchedAmongEightChunks) {
+  WaveInfo info;
+  auto seventh = WaveWithChunksBefore(7, 64);  // "data" is the eighth chunk after "fmt "
+  EXPECT_EQ(ParseWave(seventh.data(), seventh.size(), &info), WaveError::kNone);
+  EXPECT_EQ(info.dataSize, 64u);
+  auto ninth = WaveWithChunksBefore(8, 64);
+  EXPECT_EQ(ParseWave(ninth.data(), ninth.size(), &info), WaveError::kNoData);
+}
+
+TEST(WaveFile, DamagedHeadersAndSizesFailOrAreCut) {
+  auto good = MakeWaveFile16(2, 22050, std::vector<int16_t>(100, 5));
+  WaveInfo info;
+  auto bad = good;
+  bad[0] = 'X';
+  EXPECT_EQ(ParseWave(bad.data(), bad.size(), &info), WaveError::kHeader);
+  bad = good;
+  bad[9] = 'X';
+  EXPECT_EQ(ParseWave(bad.data(), bad.size(), &info), WaveError::kHeader);
+  bad = good;
+  bad[14] = 'X';
+  EXPECT_EQ(ParseWave(bad.data(), bad.size(), &info), WaveError::kHeader);
+  bad = good;
+  bad[16] = 12;  // a format chunk too small for the fields read
+  EXPECT_EQ(ParseWave(bad.data(), bad.size(), &info), WaveError::kHeader);
+  for (size_t n = 0; n < 36; ++n) {
+    std::vector<uint8_t> cut(good.begin(), good.begin() + n);
+    EXPECT_EQ(ParseWave(cut.data(), cut.size(), &info), WaveError::kHeader) << n;
+  }
+  for (size_t n = 36; n < 48; ++n) {
+    std::vector<uint8_t> cut(good.begin(), good.begin() + n);
+    EXPECT_EQ(ParseWave(cut.data(), cut.size(), &info), WaveError::kNoData) << n;
+  }
+  // A format size that points past the file.
+  bad = good;
+  bad[16] = bad[17] = bad[18] = bad[19] = 0xFF;
+  EXPECT_EQ(ParseWave(bad.data(), bad.size(), &info), WaveError::kNoData);
+  // A data size larger than the file is cut to the whole frames present.
+  std::vector<uint8_t> cut(good.begin(), good.begin() + 44 + 103);
+  ASSERT_EQ(ParseWave(cut.data(), cut.size(), &info), WaveError::kNone);
+  EXPECT_EQ(info.dataSize, 100u);
+  // A chunk size that would wrap a 32-bit offset.
+  auto wrap = WaveWithChunksBefore(1, 64);
+  wrap[40] = wrap[41] = wrap[42] = wrap[43] = 0xFF;
+  EXPECT_EQ(ParseWave(wrap.data(), wrap.size(), &info), WaveError::kNoData);
+}
+
+// Deterministic mutations of valid inputs: every parse ends, stays inside its
+// data (address checker) and either fails or returns sizes inside the file.
+TEST(SoundFilesMutation, ThousandsOfDamagedInputsFailCleanly) {
+  plat::SRand(1234);
+  const std::vector<uint8_t> waves[] = {
+      MakeWaveFile16(2, 44100, std::vector<int16_t>(64, -3)),
+      WaveWithChunksBefore(3, 32),
+      MakeWaveFile(1, 8000, 8, std::vector<uint8_t>(7, 200)),
+  };
+  const std::string list = MakeSoundList({{"a.wav", false, 0}, {"bb.wav", true, 1000}, {"c.wav", true, 0}});
+  int parsed = 0;
+  for (int iter = 0; iter < 3000; ++iter) {
+    std::vector<uint8_t> w = waves[iter % 3];
+    const int edits = 1 + plat::Rand() % 6;
+    for (int e = 0; e < edits; ++e) {
+      const int kind = plat::Rand() % 4;
+      const size_t at = static_cast<size_t>(plat::Rand()) % (w.size() + 1);
+      if (kind == 0 && at < w.size()) w[at] = static_cast<uint8_t>(plat::Rand());
+      if (kind == 1 && at < w.size()) w[at] ^= 0x80;
+      if (kind == 2) w.resize(at);
+      if (kind == 3) w.insert(w.begin() + static_cast<long>(at), static_cast<uint8_t>(plat::Rand()));
+    }
+    std::vector<uint8_t> exact(w);  // exactly sized: no slack to read into
+    WaveInfo info;
+    if (ParseWave(exact.data(), exact.size(), &info) == WaveError::kNone) {
+      ++parsed;
+      ASSERT_LE(static_cast<uint64_t>(info.dataOffset) + info.dataSize, exact.size());
+      ASSERT_GT(info.dataSize, 0u);
+    }
+
+    std::vector<uint8_t> l(list.begin(), list.end());
+    for (int e = 0; e < edits; ++e) {
+      const size_t at = static_cast<size_t>(plat::Rand()) % (l.size() + 1);
+      if (at < l.size()) l[at] = static_cast<uint8_t>(plat::Rand());
+      else l.push_back(static_cast<uint8_t>(plat::Rand()));
+    }
+    auto lines = ReadAll(l);
+    ASSERT_LE(lines.size(), 3u + edits);
+    for (const auto& line : lines) ASSERT_LE(line.name.size(), kMaxSoundNameLength);
+  }
+  EXPECT_GT(parsed, 100);  // the mutations leave many files readable
+}
+
+}  // namespace

@@ -1,0 +1,66 @@
+#include "vrax/sound/WavWriter.h"
+
+#include <cstdio>
+
+namespace {
+
+void Put32(std::vector<uint8_t>& v, uint32_t x) {
+  for (int i = 0; i < 4; ++i) v.push_back(static_cast<uint8_t>(x >> (8 * i)));
+}
+void Put16(std::vector<uint8_t>& v, uint16_t x) {
+  v.push_back(static_cast<uint8_t>(x));
+  v.push_back(static_cast<uint8_t>(x >> 8));
+}
+void PutTag(std::vector<uint8_t>& v, const char* tag) { v.insert(v.end(), tag, tag + 4); }
+
+}  // namespace
+
+std::vector<uint8_t> MakeWaveFile(uint16_t channels, uint32_t sampleRate, uint16_t bitsPerSample,
+                                  const std::vector<uint8_t>& samples) {
+  const uint16_t block = static_cast<uint16_t>(channels * bitsPerSample / 8);
+  const uint32_t dataBytes = static_cast<uint32_t>(samples.size());
+  const uint32_t pad = dataBytes & 1;  // chunks keep an even length
+  std::vector<uint8_t> v;
+  v.reserve(44 + samples.size() + pad);
+  PutTag(v, "RIFF");
+  Put32(v, 36 + dataBytes + pad);
+  PutTag(v, "WAVE");
+  PutTag(v, "fmt ");
+  Put32(v, 16);
+  Put16(v, 1);  // PCM
+  Put16(v, channels);
+  Put32(v, sampleRate);
+  Put32(v, block * sampleRate);
+  Put16(v, block);
+  Put16(v, bitsPerSample);
+  PutTag(v, "data");
+  Put32(v, dataBytes);
+  v.insert(v.end(), samples.begin(), samples.end());
+  if (pad) v.push_back(0);
+  return v;
+}
+
+std::vector<uint8_t> MakeWaveFile16(uint16_t channels, uint32_t sampleRate,
+                                    const std::vector<int16_t>& samples) {
+  std::vector<uint8_t> bytes;
+  bytes.reserve(samples.size() * 2);
+  for (int16_t s : samples) Put16(bytes, static_cast<uint16_t>(s));
+  return MakeWaveFile(channels, sampleRate, 16, bytes);
+}
+
+std::string MakeSoundList(const std::vector<SoundListLine>& lines) {
+  std::string text;
+  for (const SoundListLine& l : lines) {
+    text += l.name;
+    if (l.streamed) text += " " + std::to_string(l.loopStart) + " 1";
+    text += "\r\n";
+  }
+  return text;
+}
+
+bool WriteFileBytes(const std::string& hostPath, const void* data, size_t size) {
+  std::FILE* f = std::fopen(hostPath.c_str(), "wb");
+  if (f == nullptr) return false;
+  const bool ok = std::fwrite(data, 1, size, f) == size;
+  return std::fclose(f) == 0 && ok;
+}
