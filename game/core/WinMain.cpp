@@ -5,7 +5,10 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "cabinet/QvtBTUtil.h"
+#include "cabinet/ServiceClient.h"
 #include "platform/window.h"
+#include "vrax/kernel/SKernel.h"
 
 namespace {
 
@@ -94,9 +97,40 @@ int RunMessageLoop(plat::Window& window, const std::function<void()>& step) {
   }
 }
 
+// The window outlives the engine objects: the graphic manager releases its
+// device in the kernel's dispose, before the window goes.
 struct Application::Impl {
   plat::Window window;
   DisplayModeGuard display;
+  // The engine singletons and the game root, in construction order; they
+  // are destroyed in the reverse order, the service client first.
+  std::unique_ptr<SKernel> kernel;
+  std::unique_ptr<QvtBTUtil> service;
+  bool kernelStarted = false;
+
+  void Construct() {
+    kernel = std::make_unique<SKernel>();
+    service = std::make_unique<QvtBTUtil>();
+    SetServiceClient(service.get());
+  }
+  void Destroy() {
+    SetServiceClient(nullptr);
+    service.reset();
+    kernel.reset();
+  }
+  // Adds one engine manager to kernel list 0 as a static member object;
+  // false on a negative init result.
+  bool AddManager(SProc* proc, SProcArg arg, const char* label, std::string* failure) {
+    proc->SetStatic(true);
+    int32_t r = kernel->AddChild(0, proc, arg);
+    if (r < 0) {
+      std::string name = label ? label : proc->GetName();
+      if (name.empty()) name = "a process of list 0";
+      *failure = name + " initialisation failed (" + std::to_string(r) + ")";
+      return false;
+    }
+    return true;
+  }
 };
 
 Application::Application() : impl_(std::make_unique<Impl>()) {}
@@ -117,9 +151,11 @@ int Application::Start(int argc, const char* const* argv, const StartOptions& op
   ResetAppFlags();
   ParseCommandLine(argc, argv);
 
-  // TODO(cabinet): 1280x720 when the service asks for high resolution.
-  width_ = 640;
-  height_ = 480;
+  impl_->Construct();
+
+  const bool high = IsHighResolution();
+  width_ = high ? 1280 : 640;
+  height_ = high ? 720 : 480;
   g_aspect = 4.0f / 3.0f;
 
   plat::WindowDesc desc;
@@ -138,6 +174,20 @@ int Application::Start(int argc, const char* const* argv, const StartOptions& op
     impl_->window.ShowCursor(false);
   }
   impl_->display.Switch();
+
+  impl_->kernelStarted = true;
+  if (impl_->kernel->Start() < 0) {
+    Fail("the kernel did not start");
+    return 1;
+  }
+  std::string failure;
+  // The managers join list 0 in this order and move themselves to their
+  // final lists while initialising.
+  if (options.extraManager &&
+      !impl_->AddManager(options.extraManager, 0, nullptr, &failure)) {
+    Fail(failure);
+    return 1;
+  }
   started_ = true;
   return 0;
 }
@@ -147,11 +197,22 @@ int Application::Run() {
   return RunMessageLoop(impl_->window, [this] { Step(); });
 }
 
-void Application::Step() {}
+void Application::Step() {
+  if (started_) impl_->kernel->Step();
+}
 
 void Application::Shutdown() {
   started_ = false;
+  if (impl_->kernelStarted) {
+    impl_->kernelStarted = false;
+    // A kernel whose start hook failed never became the root: nothing to end.
+    if (impl_->kernel->GetState() != SProc::STATE_NONE) {
+      impl_->kernel->Kill(0);
+      impl_->kernel->Dispose();
+    }
+  }
   impl_->display.Restore();
+  impl_->Destroy();
   if (g_mainWindow.load() == &impl_->window) g_mainWindow = nullptr;
   impl_->window.Destroy();
 }

@@ -11,6 +11,7 @@
 namespace plat {
 class Window;
 }
+class SProc;
 
 // ---------------------------------------------------------------- flags
 // Reads "-fullscreen", "-screen" and "-rotate", each followed by a number
@@ -49,6 +50,9 @@ constexpr int kCursorParkY = 320;
 // ---------------------------------------------------------------- start-up
 struct StartOptions {
   bool hiddenWindow = false;  // open the window hidden (tools, the test harness)
+  // A process added to kernel list 0 after the engine managers, under the
+  // same rule (its negative init result fails the start). Tests only.
+  SProc* extraManager = nullptr;
 };
 
 // The running program: window, engine managers and game, from start-up to

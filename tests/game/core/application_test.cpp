@@ -3,7 +3,10 @@
 #include <cstdlib>
 
 #include "game/core/WinMain.h"
+#include "cabinet/QvtBTUtil.h"
 #include "platform/window.h"
+#include "support/TempDir.h"
+#include "vrax/kernel/SKernel.h"
 
 namespace {
 
@@ -14,7 +17,11 @@ class ApplicationTest : public ::testing::Test {
     setenv("SDL_AUDIODRIVER", "dummy", 0);
     plat::ClearQuitMessage();
   }
-  void TearDown() override { plat::ClearQuitMessage(); }
+  void TearDown() override {
+    plat::ClearQuitMessage();
+    QvtChannels::Default().Unlink();
+  }
+  testsupport::ScopedSaveDir save;  // the service client's channels live here
 };
 
 TEST_F(ApplicationTest, WindowedStartRunsUntilEscapeAndRestoresTheDisplay) {
@@ -51,6 +58,80 @@ TEST_F(ApplicationTest, FullScreenHidesTheCursorAndDestructorRestoresTheDisplay)
     EXPECT_FALSE(app.Window().CursorShown());
     EXPECT_TRUE(plat::DisplayModeChanged());
   }  // left without Shutdown, as on an exception
+  EXPECT_FALSE(plat::DisplayModeChanged());
+}
+
+}  // namespace
+
+namespace {
+
+// A list-0 process that records its events and can fail its initialisation.
+class ProbeProc : public SProc {
+ public:
+  explicit ProbeProc(int32_t initResult) : initResult_(initResult) {}
+  int32_t Init(SProcArg) override {
+    SetName("Probe");
+    SetInitResult(initResult_);
+    return initResult_;
+  }
+  int32_t Main(SProcArg) override {
+    ++mains;
+    if (mains == closeAfter) PostCloseToMainWindow();
+    return 0;
+  }
+  int32_t OnDispose(SProcArg) override {
+    ++disposes;
+    return 0;
+  }
+  int mains = 0;
+  int disposes = 0;
+  int closeAfter = -1;
+
+ private:
+  int32_t initResult_;
+};
+
+const char* kWindowed[] = {"ostrel", "-fullscreen", "0"};
+
+TEST_F(ApplicationTest, LoopStepsTheKernelUntilGameCodeClosesTheWindow) {
+  ProbeProc probe(0);
+  probe.closeAfter = 5;
+  Application app;
+  StartOptions opt;
+  opt.extraManager = &probe;
+  ASSERT_EQ(app.Start(3, kWindowed, opt), 0) << app.Failure();
+  EXPECT_EQ(app.Run(), 0);
+  // The first step only makes the processes running; five more ran logic.
+  EXPECT_EQ(probe.mains, 5);
+  app.Shutdown();
+  EXPECT_EQ(probe.disposes, 1);
+}
+
+TEST_F(ApplicationTest, ManagerInitFailureEndsTheStartWithStatusOneAndCleansUp) {
+  ProbeProc probe(-2);
+  int restores = plat::DisplayModeRestoreCount();
+  Application app;
+  StartOptions opt;
+  opt.extraManager = &probe;
+  EXPECT_EQ(app.Start(3, kWindowed, opt), 1);
+  EXPECT_NE(app.Failure().find("Probe"), std::string::npos) << app.Failure();
+  EXPECT_NE(app.Failure().find("-2"), std::string::npos) << app.Failure();
+  EXPECT_FALSE(app.Running());
+  EXPECT_FALSE(plat::DisplayModeChanged());
+  EXPECT_EQ(plat::DisplayModeRestoreCount(), restores + 1);
+  EXPECT_EQ(GetMainWindow(), nullptr);
+  EXPECT_EQ(probe.disposes, 1);  // what had started was disposed
+  EXPECT_EQ(SKernel::GetInstance(), nullptr);
+}
+
+TEST_F(ApplicationTest, KernelStartFailureMakesWinMainReportAndFail) {
+  SKernel::SetPlatformHooks([]() -> int32_t { return -1; }, nullptr);
+  ::testing::internal::CaptureStderr();
+  int status = WinMain(3, kWindowed);
+  std::string err = ::testing::internal::GetCapturedStderr();
+  SKernel::SetPlatformHooks(nullptr, nullptr);
+  EXPECT_EQ(status, 1);
+  EXPECT_EQ(err, "ostrel: start-up failed: the kernel did not start\n");
   EXPECT_FALSE(plat::DisplayModeChanged());
 }
 

@@ -1,0 +1,39 @@
+#pragma once
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+
+#include "platform/gfx_device.h"  // plat::Image (8-bit RGBA, rows from the top)
+#include "support/image_files.h"  // PixelAt, MakeImage, EncodePng
+
+// Image helpers for screenshot tests: PNG files in and out, and a comparison
+// with a per-channel tolerance that reports where and how much two images
+// differ.
+namespace testsupport {
+
+bool WritePng(const std::string& path, const plat::Image& image);
+bool ReadPng(const std::string& path, plat::Image* image);
+
+struct ImageDiff {
+  bool sameSize = false;
+  int64_t pixelsOver = 0;  // pixels with a channel beyond the tolerance
+  int maxChannelDiff = 0;
+  int firstX = -1, firstY = -1;  // first pixel beyond the tolerance
+};
+ImageDiff DiffImages(const plat::Image& actual, const plat::Image& expected, int tolerance);
+
+// Passes when both images have the same size and at most maxPixelsOver
+// pixels differ by more than tolerance in some channel.
+::testing::AssertionResult ImagesMatch(const plat::Image& actual, const plat::Image& expected,
+                                       int tolerance = 2, int64_t maxPixelsOver = 0);
+
+// Compares with the reference PNG tests/golden/<name>. A missing reference,
+// or OSTREL_UPDATE_GOLDEN=1 in the environment, writes the image as the new
+// reference (and fails in the first case, so a new reference is looked at
+// before it is committed). On a mismatch the actual image is written next to
+// the test binaries as <name> for inspection.
+::testing::AssertionResult MatchesGolden(const plat::Image& actual, const std::string& name,
+                                         int tolerance = 2, int64_t maxPixelsOver = 0);
+
+}  // namespace testsupport

@@ -1,0 +1,51 @@
+#include "support/TempDir.h"
+
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+#include "platform/paths.h"
+
+namespace testsupport {
+
+namespace fs = std::filesystem;
+
+TempDir::TempDir(std::string_view prefix) {
+  std::string tmpl = (fs::temp_directory_path() / (std::string(prefix) + "-XXXXXX")).string();
+  if (!mkdtemp(tmpl.data())) throw std::runtime_error("mkdtemp failed for " + tmpl);
+  path_ = tmpl;
+}
+
+TempDir::~TempDir() {
+  std::error_code ec;
+  fs::remove_all(path_, ec);
+}
+
+std::string TempDir::File(std::string_view name) const { return path_ + "/" + std::string(name); }
+
+bool TempDir::Write(std::string_view name, std::string_view bytes) const {
+  fs::path p = File(name);
+  std::error_code ec;
+  fs::create_directories(p.parent_path(), ec);
+  std::ofstream out(p, std::ios::binary);
+  out.write(bytes.data(), std::streamsize(bytes.size()));
+  return bool(out);
+}
+
+std::string TempDir::Read(std::string_view name) const {
+  std::ifstream in(File(name), std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+ScopedSaveDir::ScopedSaveDir() : dir_("ostrel-save") { plat::SetSaveDir(dir_.Path()); }
+ScopedSaveDir::~ScopedSaveDir() { plat::SetSaveDir(""); }
+
+ScopedDataDir::ScopedDataDir(const std::string& dir) { plat::SetDataDir(dir); }
+ScopedDataDir::~ScopedDataDir() { plat::SetDataDir(""); }
+
+}  // namespace testsupport

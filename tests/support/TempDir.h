@@ -1,0 +1,49 @@
+#pragma once
+#include <string>
+#include <string_view>
+
+// Shared test helpers for files: a fresh temporary directory removed with
+// everything in it at the end of its scope, and scoped redirections of the
+// save and data directories.
+namespace testsupport {
+
+class TempDir {
+ public:
+  explicit TempDir(std::string_view prefix = "ostrel");
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+
+  const std::string& Path() const { return path_; }
+  // Path of a file below the directory (parents are not created).
+  std::string File(std::string_view name) const;
+  // Writes a file below the directory, creating its parents; false on error.
+  bool Write(std::string_view name, std::string_view bytes) const;
+  // Reads a whole file below the directory; empty when missing.
+  std::string Read(std::string_view name) const;
+
+ private:
+  std::string path_;
+};
+
+// Points the save directory (and with it the registry file and the service
+// channel names) at a fresh temporary directory for the scope.
+class ScopedSaveDir {
+ public:
+  ScopedSaveDir();
+  ~ScopedSaveDir();
+  const std::string& Path() const { return dir_.Path(); }
+  const TempDir& Dir() const { return dir_; }
+
+ private:
+  TempDir dir_;
+};
+
+// Points the data directory at dir for the scope.
+class ScopedDataDir {
+ public:
+  explicit ScopedDataDir(const std::string& dir);
+  ~ScopedDataDir();
+};
+
+}  // namespace testsupport
