@@ -476,6 +476,7 @@ struct GlSurface {
   virtual ~GlSurface() = default;
   virtual void Swap() = 0;
   virtual void DrawableSize(int* width, int* height) = 0;
+  virtual void SetSwapInterval(int /*interval*/) {}
 };
 std::unique_ptr<GfxDevice> CreateGlGfxDevice(GlSurface* surface, const DeviceParams& params);
 

@@ -1,0 +1,25 @@
+#pragma once
+#include <memory>
+#include <vector>
+
+#include "platform/gfx_device.h"
+#include "platform/window.h"
+
+// A hidden window with the OpenGL device on it, for picture tests (headless
+// under SDL_VIDEODRIVER=offscreen). Null when no GL context can be had.
+namespace testsupport {
+
+struct GlTestDevice {
+  std::unique_ptr<plat::Window> window;
+  std::unique_ptr<plat::GfxDevice> device;
+  ~GlTestDevice();
+};
+
+std::unique_ptr<GlTestDevice> MakeGlTestDevice(int width, int height);
+
+// Draws an indexed triangle list from memory through fresh device buffers
+// (created, filled, drawn and released in one call).
+int DrawIndexed(plat::GfxDevice& dev, uint32_t fvf, const void* vertices, size_t vertexBytes,
+                const std::vector<uint16_t>& indices);
+
+}  // namespace testsupport
