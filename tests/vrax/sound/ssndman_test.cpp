@@ -1,0 +1,355 @@
+#include "vrax/sound/SSndMan.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "platform/clock.h"
+#include "platform/sound_device.h"
+#include "vrax/sound/WavWriter.h"
+
+namespace {
+
+// The player over a null device in manual mode: the mix moves only when the
+// test renders, and refill passes run only when the test asks.
+class SSndManTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(SSndMan::InitWithDevice(plat::SoundDevice::OpenNull(plat::NullMode::kManual), false), 0);
+  }
+  void TearDown() override {
+    SSndMan::ReleaseBank(&bank);
+    SSndMan::ReleaseDevice();
+  }
+  std::vector<int16_t> Render(uint32_t frames) {
+    std::vector<int16_t> out(frames * 2);
+    SSndMan::Device()->Render(out.data(), frames);
+    return out;
+  }
+  uint32_t Cursor(int n) {
+    uint32_t play = 0;
+    bank.entries[n]->buffer->GetCurrentPosition(&play, nullptr);
+    return play;
+  }
+  bool Playing(int n) {
+    uint32_t st = 0;
+    bank.entries[n]->buffer->GetStatus(&st);
+    return (st & plat::kSoundStatusPlaying) != 0;
+  }
+  SoundBank bank;
+};
+
+// Distinct 16-bit values, so a sample out of place shows.
+std::vector<int16_t> Ramp(size_t n) {
+  std::vector<int16_t> s(n);
+  for (size_t i = 0; i < n; ++i) s[i] = static_cast<int16_t>(static_cast<int>((i * 7919) % 60001) - 30000);
+  return s;
+}
+
+TEST(SSndManConvert, VolumeAndPanFixedPointToHundredths) {
+  EXPECT_EQ(SSndMan::VolumeToHundredths(65536), 0);
+  EXPECT_EQ(SSndMan::VolumeToHundredths(32768), -5000);
+  EXPECT_EQ(SSndMan::VolumeToHundredths(0), -10000);
+  EXPECT_EQ(SSndMan::VolumeToHundredths(61440), -625);
+  EXPECT_EQ(SSndMan::VolumeToHundredths(1), -10000);      // 10000 >> 16 = 0
+  EXPECT_EQ(SSndMan::VolumeToHundredths(70000), 0);       // louder than full: full
+  EXPECT_EQ(SSndMan::VolumeToHundredths(-5), -10000);
+  EXPECT_EQ(SSndMan::PanToHundredths(65536), 10000);
+  EXPECT_EQ(SSndMan::PanToHundredths(-32768), -5000);
+  EXPECT_EQ(SSndMan::PanToHundredths(0), 0);
+  EXPECT_EQ(SSndMan::PanToHundredths(-1), 0);             // truncated toward zero
+  EXPECT_EQ(SSndMan::PanToHundredths(19660), 2999);       // 30 x 196.608 truncated
+  EXPECT_EQ(SSndMan::PanToHundredths(1 << 30), 10000);
+}
+
+TEST(StreamFill, LongDataShortLoopAndBadLoopStart) {
+  std::vector<uint8_t> d(100);
+  for (int i = 0; i < 100; ++i) d[i] = static_cast<uint8_t>(i);
+  std::vector<uint8_t> dst(64, 0xEE);
+  // Straight copy while the data lasts.
+  EXPECT_EQ(FillStreamHalf(d.data(), 100, 10, 0, dst.data(), 64, 0), 64u);
+  EXPECT_EQ(dst[63], 63);
+  // The rest, then the loop section repeated: 64..99 (36), 10..37 (28).
+  EXPECT_EQ(FillStreamHalf(d.data(), 100, 10, 64, dst.data(), 64, 0), 38u);
+  EXPECT_EQ(dst[35], 99);
+  EXPECT_EQ(dst[36], 10);
+  EXPECT_EQ(dst[63], 37);
+  // A loop section shorter than the room repeats whole: 90..99, then 80..99 x2, 80..93.
+  EXPECT_EQ(FillStreamHalf(d.data(), 100, 80, 90, dst.data(), 64, 0), 94u);
+  EXPECT_EQ(dst[9], 99);
+  EXPECT_EQ(dst[10], 80);
+  EXPECT_EQ(dst[30], 80);
+  EXPECT_EQ(dst[50], 80);
+  EXPECT_EQ(dst[63], 93);
+  // Ending exactly at the data end goes back to the loop start.
+  EXPECT_EQ(FillStreamHalf(d.data(), 100, 20, 36, dst.data(), 64, 0), 20u);
+  // A loop start at or past the end has no loop section: it loops from 0
+  // instead of spinning for ever.
+  EXPECT_EQ(FillStreamHalf(d.data(), 100, 100, 90, dst.data(), 64, 0), 54u);
+  EXPECT_EQ(dst[10], 0);
+  EXPECT_EQ(FillStreamHalf(d.data(), 100, 5000, 90, dst.data(), 64, 0), 54u);
+  EXPECT_EQ(FillStreamHalf(nullptr, 0, 0, 0, dst.data(), 64, 0x80), 0u);
+  EXPECT_EQ(dst[0], 0x80);
+}
+
+TEST_F(SSndManTest, StaticSoundPlaysOnceAtItsLength) {
+  // 22,050 Hz 8-bit mono: 1000 source frames last 2000 output frames.
+  ASSERT_EQ(SSndMan::AddWave(&bank, MakeWaveFile(1, 22050, 8, std::vector<uint8_t>(1000, 0xA0)).data(),
+                             44 + 1000, SoundListLine{"a.wav", false, 0}),
+            0);
+  ASSERT_EQ(SSndMan::Count(&bank), 1);
+  EXPECT_EQ(bank.entries[0]->streamData, nullptr);
+  EXPECT_EQ(bank.entries[0]->frameBytes, 22050u / 60u);
+  SSndMan::Play(&bank, 0, 65536, 0);
+  auto out = Render(3000);
+  size_t heard = 0;
+  for (size_t k = 0; k < 3000; ++k) heard += out[2 * k] != 0;
+  EXPECT_EQ(heard, 2000u);
+  EXPECT_EQ(out[0], 32 * 256);
+  EXPECT_EQ(out[1], 32 * 256);
+  EXPECT_FALSE(Playing(0));
+  EXPECT_EQ(SSndMan::StreamCount(), 0u);
+}
+
+TEST_F(SSndManTest, StreamedSoundLoopsBackExactlyAtItsLoopStart) {
+  // 44,100 Hz 16-bit mono: output samples are the source samples. 50,000
+  // frames are 100,000 bytes, more than the 64 KB stream buffer.
+  const uint32_t frames = 50000;
+  const int32_t loopFrame = 1234;
+  auto samples = Ramp(frames);
+  auto wave = MakeWaveFile16(1, 44100, samples);
+  ASSERT_EQ(SSndMan::AddWave(&bank, wave.data(), wave.size(), SoundListLine{"bgm.wav", true, loopFrame}), 0);
+  SoundBufferEntry& e = *bank.entries[0];
+  ASSERT_NE(e.streamData, nullptr);
+  EXPECT_EQ(e.dataSize, frames * 2);
+  EXPECT_EQ(e.loopStart, static_cast<uint32_t>(loopFrame) * 2);
+  EXPECT_EQ(e.buffer->Size(), kStreamBufferBytes);
+  EXPECT_EQ(SSndMan::StreamCount(), 1u);
+
+  SSndMan::Play(&bank, 0, 65536, 0);
+  SSndMan::StreamPass();
+  const uint32_t total = 160000;  // past the end of the data twice
+  uint32_t done = 0;
+  while (done < total) {
+    const uint32_t chunk = 3000;  // 6000 bytes: well within one half's playing time
+    auto out = Render(chunk);
+    for (uint32_t k = 0; k < chunk; ++k) {
+      const uint32_t f = done + k;
+      const uint32_t src = f < frames ? f : loopFrame + (f - frames) % (frames - loopFrame);
+      ASSERT_EQ(out[2 * k], samples[src]) << "output frame " << f;
+      ASSERT_EQ(out[2 * k + 1], samples[src]) << "output frame " << f;
+    }
+    done += chunk;
+    SSndMan::StreamPass();
+  }
+  EXPECT_TRUE(Playing(0));
+}
+
+TEST_F(SSndManTest, ShortStreamRepeatsItsLoopSectionAndBadLoopStartLoopsFromZero) {
+  // 8-bit stereo at 44,100 Hz, 3000 frames (6000 bytes, less than a half).
+  std::vector<uint8_t> s(6000);
+  for (size_t i = 0; i < s.size(); ++i) s[i] = static_cast<uint8_t>((i * 37) % 251);
+  auto wave = MakeWaveFile(2, 44100, 8, s);
+  ASSERT_EQ(SSndMan::AddWave(&bank, wave.data(), wave.size(), SoundListLine{"a.wav", true, 1000}), 0);
+  // Loop start past the data: the sound loops over all of it.
+  ASSERT_EQ(SSndMan::AddWave(&bank, wave.data(), wave.size(), SoundListLine{"b.wav", true, 3000}), 0);
+  ASSERT_EQ(SSndMan::AddWave(&bank, wave.data(), wave.size(), SoundListLine{"c.wav", true, -4}), 0);
+  EXPECT_EQ(bank.entries[1]->loopStart, 0u);
+  EXPECT_EQ(bank.entries[2]->loopStart, 0u);
+  for (int n = 0; n < 2; ++n) {
+    const uint32_t loop = n == 0 ? 1000 : 0;
+    SSndMan::Play(&bank, n, 65536, 0);
+    SSndMan::StreamPass();
+    for (uint32_t done = 0; done < 40000; done += 2000) {
+      auto out = Render(2000);
+      for (uint32_t k = 0; k < 2000; ++k) {
+        const uint32_t f = done + k;
+        const uint32_t src = f < 3000 ? f : loop + (f - 3000) % (3000 - loop);
+        ASSERT_EQ(out[2 * k], (s[2 * src] - 128) * 256) << n << " " << f;
+        ASSERT_EQ(out[2 * k + 1], (s[2 * src + 1] - 128) * 256) << n << " " << f;
+      }
+      SSndMan::StreamPass();
+    }
+    SSndMan::Stop(&bank, n);
+  }
+}
+
+TEST_F(SSndManTest, VolumeAndPanReachTheOutputWithDecibelGains) {
+  auto wave = MakeWaveFile16(1, 44100, std::vector<int16_t>(4000, 20000));
+  ASSERT_EQ(SSndMan::AddWave(&bank, wave.data(), wave.size(), SoundListLine{"a.wav", false, 0}), 0);
+  struct Case {
+    int32_t volume, pan;
+  } cases[] = {{65536, 0}, {32768, 0}, {61440, 0}, {65536, 32768}, {58982, -19660}, {65536, 65536}};
+  for (const Case& c : cases) {
+    SSndMan::Stop(&bank, 0);
+    SSndMan::Play(&bank, 0, c.volume, c.pan);
+    auto out = Render(4);
+    const double v = SSndMan::VolumeToHundredths(c.volume);
+    const double p = SSndMan::PanToHundredths(c.pan);
+    const double left = 20000 * std::pow(10.0, v / 2000) * (p > 0 ? std::pow(10.0, -p / 2000) : 1.0);
+    const double right = 20000 * std::pow(10.0, v / 2000) * (p < 0 ? std::pow(10.0, p / 2000) : 1.0);
+    EXPECT_NEAR(out[0], left, 1.0) << c.volume << " " << c.pan;
+    EXPECT_NEAR(out[1], right, 1.0) << c.volume << " " << c.pan;
+  }
+  // -5000 hundredths: 20000 x 10^-2.5 = 63.2.
+  SSndMan::Stop(&bank, 0);
+  SSndMan::Play(&bank, 0, 32768, 0);
+  EXPECT_NEAR(Render(1)[0], 63, 1);
+  // SetVolume changes a playing sound without restarting it.
+  Render(100);
+  const uint32_t before = Cursor(0);
+  SSndMan::SetVolume(&bank, 0, 65536);
+  EXPECT_EQ(Cursor(0), before);
+  EXPECT_EQ(Render(1)[0], 20000);
+  SSndMan::SetVolume(&bank, 5, 0);  // out of range: nothing
+  SSndMan::SetVolume(&bank, -1, 0);
+}
+
+TEST_F(SSndManTest, NoRestartWithinOneFrameOfData) {
+  // 44,100 Hz 16-bit mono: one frame of 1/60 s is 1470 bytes (735 samples).
+  auto wave = MakeWaveFile16(1, 44100, Ramp(20000));
+  ASSERT_EQ(SSndMan::AddWave(&bank, wave.data(), wave.size(), SoundListLine{"a.wav", false, 0}), 0);
+  EXPECT_EQ(bank.entries[0]->frameBytes, 1470u);
+  SSndMan::Play(&bank, 0, 65536, 0);
+  Render(734);
+  EXPECT_EQ(Cursor(0), 1468u);
+  SSndMan::Play(&bank, 0, 0, 0);  // too soon: ignored, volume included
+  EXPECT_EQ(Cursor(0), 1468u);
+  EXPECT_NE(Render(1)[0], 0);
+  EXPECT_EQ(Cursor(0), 1470u);
+  SSndMan::Play(&bank, 0, 65536, 0);  // a frame's worth played: restarts
+  EXPECT_EQ(Cursor(0), 0u);
+  EXPECT_TRUE(Playing(0));
+  // Stopped sounds always restart from the beginning.
+  Render(300);
+  SSndMan::Stop(&bank, 0);
+  EXPECT_FALSE(Playing(0));
+  EXPECT_EQ(Cursor(0), 600u);
+  SSndMan::Play(&bank, 0, 65536, 0);
+  EXPECT_EQ(Cursor(0), 0u);
+  auto out = Render(2);
+  auto ramp = Ramp(2);
+  EXPECT_EQ(out[0], ramp[0]);
+  EXPECT_EQ(out[2], ramp[1]);
+}
+
+TEST_F(SSndManTest, StopStopAllAndRestartOfAStream) {
+  auto samples = Ramp(40000);
+  auto wave = MakeWaveFile16(1, 44100, samples);
+  ASSERT_EQ(SSndMan::AddWave(&bank, wave.data(), wave.size(), SoundListLine{"m.wav", true, 0}), 0);
+  ASSERT_EQ(SSndMan::AddWave(&bank, wave.data(), wave.size(), SoundListLine{"s.wav", false, 0}), 0);
+  SSndMan::Play(&bank, 0, 65536, 0);
+  SSndMan::Play(&bank, 1, 65536, 0);
+  SSndMan::StreamPass();
+  for (int i = 0; i < 10; ++i) {
+    Render(3000);
+    SSndMan::StreamPass();
+  }
+  SSndMan::Stop(&bank, 0);
+  EXPECT_FALSE(Playing(0));
+  EXPECT_TRUE(Playing(1));
+  SSndMan::Stop(&bank, 7);   // out of range: nothing
+  SSndMan::Play(&bank, 2, 65536, 0);
+  SSndMan::Play(&bank, -1, 65536, 0);
+  SSndMan::Play(nullptr, 0, 65536, 0);
+  // A stopped stream restarts from the start of its data, primed again.
+  SSndMan::Stop(&bank, 1);
+  SSndMan::Play(&bank, 0, 65536, 0);
+  SSndMan::StreamPass();
+  auto out = Render(3000);
+  for (int k = 0; k < 3000; ++k) ASSERT_EQ(out[2 * k], samples[k]) << k;
+  SSndMan::StopAll(&bank);
+  EXPECT_FALSE(Playing(0));
+  EXPECT_FALSE(Playing(1));
+}
+
+TEST_F(SSndManTest, DamagedWavesFailWithTheirLinesAndAddNothing) {
+  auto good = MakeWaveFile16(1, 22050, std::vector<int16_t>(100, 1));
+  auto bad = good;
+  bad[8] = 'X';
+  EXPECT_EQ(SSndMan::AddWave(&bank, bad.data(), bad.size(), SoundListLine{"a", false, 0}), kSoundErrorHeader);
+  bad = good;
+  bad[36] = 'X';
+  EXPECT_EQ(SSndMan::AddWave(&bank, bad.data(), bad.size(), SoundListLine{"a", false, 0}), kSoundErrorNoData);
+  auto wide = MakeWaveFile(1, 22050, 24, std::vector<uint8_t>(300, 1));
+  EXPECT_EQ(SSndMan::AddWave(&bank, wide.data(), wide.size(), SoundListLine{"a", true, 0}), kSoundErrorCreate);
+  EXPECT_EQ(SSndMan::Count(&bank), 0);
+  EXPECT_EQ(SSndMan::StreamCount(), 0u);
+  EXPECT_EQ(SSndMan::Device()->BufferCount(), 0u);
+}
+
+TEST_F(SSndManTest, ReleasingABankRemovesEveryStreamAndBuffer) {
+  auto wave = MakeWaveFile16(2, 22050, Ramp(40000));
+  SoundBank other;
+  ASSERT_EQ(SSndMan::AddWave(&bank, wave.data(), wave.size(), SoundListLine{"a", true, 0}), 0);
+  ASSERT_EQ(SSndMan::AddWave(&other, wave.data(), wave.size(), SoundListLine{"b", true, 0}), 0);
+  ASSERT_EQ(SSndMan::AddWave(&bank, wave.data(), wave.size(), SoundListLine{"c", false, 0}), 0);
+  ASSERT_EQ(SSndMan::AddWave(&bank, wave.data(), wave.size(), SoundListLine{"d", true, 0}), 0);
+  EXPECT_EQ(SSndMan::StreamCount(), 3u);
+  EXPECT_EQ(SSndMan::Device()->BufferCount(), 4u);
+  SSndMan::Play(&bank, 0, 65536, 0);
+  SSndMan::Play(&bank, 2, 65536, 0);
+  SSndMan::ReleaseBank(&bank);
+  EXPECT_EQ(SSndMan::Count(&bank), 0);
+  EXPECT_EQ(SSndMan::StreamCount(), 1u);
+  EXPECT_EQ(SSndMan::Device()->BufferCount(), 1u);
+  SSndMan::StreamPass();
+  Render(100);
+  SSndMan::ReleaseBank(&other);
+  EXPECT_EQ(SSndMan::StreamCount(), 0u);
+}
+
+TEST(SSndManThread, KeepsAStreamFedAndStopsPromptly) {
+  ASSERT_EQ(SSndMan::InitWithDevice(plat::SoundDevice::OpenNull(plat::NullMode::kManual), true), 0);
+  EXPECT_TRUE(SSndMan::ThreadRunning());
+  SoundBank bank;
+  auto samples = Ramp(70000);
+  auto wave = MakeWaveFile16(1, 44100, samples);
+  ASSERT_EQ(SSndMan::AddWave(&bank, wave.data(), wave.size(), SoundListLine{"bgm", true, 0}), 0);
+  SSndMan::Play(&bank, 0, 65536, 0);
+  // After each step of the mix, wait until the thread has run two whole
+  // passes, so it has seen the new cursor.
+  auto settle = [] {
+    const uint64_t start = SSndMan::StreamPassCount();
+    while (SSndMan::StreamPassCount() < start + 2) plat::SleepMs(1);
+  };
+  settle();
+  for (uint32_t done = 0; done < 90000; done += 4000) {
+    std::vector<int16_t> out(4000 * 2);
+    SSndMan::Device()->Render(out.data(), 4000);
+    for (uint32_t k = 0; k < 4000; ++k) ASSERT_EQ(out[2 * k], samples[(done + k) % 70000]) << done + k;
+    settle();
+  }
+  // Shutdown with the stream playing ends at once.
+  const int64_t t0 = plat::PerfCounter();
+  SSndMan::StopThread();
+  const int64_t ms = (plat::PerfCounter() - t0) * 1000 / plat::PerfFrequency();
+  EXPECT_LT(ms, 200);
+  EXPECT_FALSE(SSndMan::ThreadRunning());
+  SSndMan::StopThread();  // no thread: nothing
+  SSndMan::ReleaseBank(&bank);
+  SSndMan::ReleaseDevice();
+}
+
+TEST(SSndManThread, InitOpensADeviceAndCallsAfterReleaseDoNothing) {
+  ASSERT_EQ(SSndMan::Init(nullptr), 0);
+  ASSERT_NE(SSndMan::Device(), nullptr);
+  SoundBank bank;
+  auto wave = MakeWaveFile16(2, 48000, Ramp(96000));
+  ASSERT_EQ(SSndMan::AddWave(&bank, wave.data(), wave.size(), SoundListLine{"bgm", true, 10}), 0);
+  ASSERT_EQ(SSndMan::AddWave(&bank, wave.data(), wave.size(), SoundListLine{"se", false, 0}), 0);
+  SSndMan::Play(&bank, 0, 65536, 0);
+  SSndMan::Play(&bank, 1, 40000, -30000);
+  plat::SleepMs(30);
+  SSndMan::ReleaseDevice();  // the device and its buffers go first
+  EXPECT_EQ(SSndMan::Device(), nullptr);
+  EXPECT_FALSE(SSndMan::ThreadRunning());
+  SSndMan::Play(&bank, 0, 65536, 0);
+  SSndMan::Stop(&bank, 1);
+  SSndMan::StopAll(&bank);
+  SSndMan::ReleaseBank(&bank);
+  EXPECT_EQ(SSndMan::Count(&bank), 0);
+}
+
+}  // namespace
