@@ -201,6 +201,15 @@ void Application::Step() {
   if (started_) impl_->kernel->Step();
 }
 
+bool Application::PumpMessages() {
+  plat::Message msg;
+  while (impl_->window.Peek(&msg)) {
+    if (msg.type == plat::MsgType::kQuit) return true;
+    impl_->window.DispatchMessage(msg);
+  }
+  return false;
+}
+
 void Application::Shutdown() {
   started_ = false;
   if (impl_->kernelStarted) {

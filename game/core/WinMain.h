@@ -50,6 +50,7 @@ constexpr int kCursorParkY = 320;
 // ---------------------------------------------------------------- start-up
 struct StartOptions {
   bool hiddenWindow = false;  // open the window hidden (tools, the test harness)
+  bool nullDevice = false;    // the graphic manager draws nothing (fast headless runs)
   // A process added to kernel list 0 after the engine managers, under the
   // same rule (its negative init result fails the start). Tests only.
   SProc* extraManager = nullptr;
@@ -72,6 +73,9 @@ class Application {
   int Run();
   // One kernel step (the harness drives frames directly).
   void Step();
+  // Takes every waiting window message through the window procedure; true
+  // when the quit message came (the harness drives frames directly).
+  bool PumpMessages();
   // Kernel killed and disposed, display mode restored, window closed.
   // Idempotent.
   void Shutdown();

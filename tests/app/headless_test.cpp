@@ -1,0 +1,71 @@
+#include "support/Headless.h"
+
+#include <gtest/gtest.h>
+
+#include "cabinet/ServiceClient.h"
+#include "platform/window.h"
+#include "vrax/kernel/SKernel.h"
+
+namespace {
+
+// Counts the frames in which it ran its logic; closes the window on request.
+class FrameProbe : public SProc {
+ public:
+  int32_t Init(SProcArg) override {
+    SetName("FrameProbe");
+    return 0;
+  }
+  int32_t Main(SProcArg) override {
+    if (++mains == closeAt) PostCloseToMainWindow();
+    return 0;
+  }
+  int mains = 0;
+  int closeAt = -1;
+};
+
+TEST(Headless, RunsFramesUntilTheGameClosesTheWindow) {
+  FrameProbe probe;
+  probe.closeAt = 3;
+  testsupport::HeadlessOptions opt;
+  opt.extraManager = &probe;
+  testsupport::Headless sys(opt);
+  ASSERT_TRUE(sys.Ok()) << sys.Failure();
+  EXPECT_EQ(sys.App().Width(), 640);
+  EXPECT_EQ(sys.Step(2), 2);
+  EXPECT_EQ(probe.mains, 1);  // the first frame only starts the processes
+  // Frame 4 runs the third logic pass, which posts the close; frame 5 sees
+  // the quit message and does not run.
+  EXPECT_EQ(sys.Step(10), 2);
+  EXPECT_TRUE(sys.QuitRequested());
+  EXPECT_EQ(probe.mains, 3);
+  EXPECT_EQ(sys.Step(), 0);
+}
+
+TEST(Headless, ServiceResolutionPicksTheBackBufferSize) {
+  testsupport::HeadlessOptions opt;
+  opt.highResolution = true;
+  opt.verticalScreen = true;
+  testsupport::Headless sys(opt);
+  ASSERT_TRUE(sys.Ok()) << sys.Failure();
+  EXPECT_TRUE(IsHighResolution());
+  EXPECT_TRUE(IsScreenVertical());
+  EXPECT_EQ(sys.App().Width(), 1280);
+  EXPECT_EQ(sys.App().Height(), 720);
+  int w = 0, h = 0;
+  sys.App().Window().GetDrawableSize(&w, &h);
+  EXPECT_EQ(w, 1280);
+  EXPECT_EQ(h, 720);
+  EXPECT_FLOAT_EQ(GetAspectRatio(), 4.0f / 3.0f);
+}
+
+TEST(Headless, EscapeEndsTheRun) {
+  testsupport::Headless sys;
+  ASSERT_TRUE(sys.Ok()) << sys.Failure();
+  EXPECT_FALSE(IsHighResolution());
+  sys.Step(2);
+  sys.App().Window().PostKeyDown(int32_t(plat::KeyCode::kEscape));
+  EXPECT_EQ(sys.Step(5), 0);
+  EXPECT_TRUE(sys.QuitRequested());
+}
+
+}  // namespace

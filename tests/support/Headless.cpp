@@ -1,0 +1,66 @@
+#include "support/Headless.h"
+
+#include <cstdlib>
+
+#include "cabinet/QvtBTUtil.h"
+#include "platform/registry.h"
+#include "platform/window.h"
+
+namespace testsupport {
+
+Headless::Headless(const HeadlessOptions& options) {
+  setenv("SDL_VIDEODRIVER", "offscreen", 0);
+  setenv("SDL_AUDIODRIVER", "dummy", 0);
+  plat::ClearQuitMessage();
+  plat::SetHostInputEnabled(false);
+  plat::ClearInjectedCabInputs();
+  if (options.highResolution || options.verticalScreen) {
+    plat::RegKey key;
+    if (key.Open(kQvtRegistryKey, true)) {
+      key.WriteDword("Resolution", options.highResolution ? 1 : 0);
+      key.WriteDword("ScreenVertical", options.verticalScreen ? 1 : 0);
+    }
+  }
+  std::vector<const char*> argv = {"ostrel", "-fullscreen", "0"};
+  for (const std::string& a : options.args) argv.push_back(a.c_str());
+  StartOptions start;
+  start.hiddenWindow = true;
+  start.nullDevice = options.nullDevice;
+  start.extraManager = options.extraManager;
+  ok_ = app_.Start(int(argv.size()), argv.data(), start) == 0;
+}
+
+Headless::~Headless() {
+  app_.Shutdown();
+  plat::ClearInjectedCabInputs();
+  plat::SetHostInputEnabled(true);
+  plat::ClearQuitMessage();
+  QvtChannels::Default().Unlink();  // still inside the temporary save directory
+}
+
+int Headless::Step(int frames) {
+  int run = 0;
+  for (int i = 0; i < frames && ok_ && !quit_; ++i) {
+    if (app_.PumpMessages()) {
+      quit_ = true;
+      break;
+    }
+    app_.Step();
+    ++run;
+  }
+  frames_ += run;
+  return run;
+}
+
+void Headless::Hold(plat::CabInput input, bool held) { plat::InjectCabInput(input, held); }
+
+void Headless::Press(plat::CabInput input, int frames) {
+  Hold(input, true);
+  Step(frames);
+  Hold(input, false);
+  Step(1);
+}
+
+void Headless::ReleaseAll() { plat::ClearInjectedCabInputs(); }
+
+}  // namespace testsupport

@@ -1,0 +1,58 @@
+#pragma once
+#include <string>
+#include <vector>
+
+#include "game/core/WinMain.h"
+#include "platform/input_devices.h"
+#include "support/TempDir.h"
+
+// The whole system without a screen, for tests and tools: the program starts
+// as it would from the command line (window hidden, Mesa off screen or the
+// null device, dummy audio, a fresh save directory), then the caller runs
+// frames one kernel step at a time with injected cabinet inputs and reads
+// the back buffer.
+namespace testsupport {
+
+struct HeadlessOptions {
+  bool nullDevice = false;      // draw nothing: fastest, no screenshots
+  bool highResolution = false;  // the service asks for 1280x720
+  bool verticalScreen = false;  // the service reports a vertical screen
+  std::vector<std::string> args;  // further command-line arguments
+  SProc* extraManager = nullptr;  // see StartOptions
+};
+
+class Headless {
+ public:
+  explicit Headless(const HeadlessOptions& options = {});
+  ~Headless();
+  Headless(const Headless&) = delete;
+  Headless& operator=(const Headless&) = delete;
+
+  // Whether the start-up succeeded, and what failed otherwise.
+  bool Ok() const { return ok_; }
+  const std::string& Failure() const { return app_.Failure(); }
+  Application& App() { return app_; }
+  const std::string& SaveDir() const { return save_.Path(); }
+
+  // Runs frames: each drains the window messages, then steps the kernel.
+  // Once the quit message came (Escape, a close posted by the game) no
+  // further frame runs; returns the number of frames run.
+  int Step(int frames = 1);
+  bool QuitRequested() const { return quit_; }
+  int FramesRun() const { return frames_; }
+
+  // Injected cabinet inputs (the keyboard and controllers are ignored).
+  void Hold(plat::CabInput input, bool held = true);
+  // Holds for the given frames, then releases and runs one more frame.
+  void Press(plat::CabInput input, int frames = 1);
+  void ReleaseAll();
+
+ private:
+  ScopedSaveDir save_;
+  Application app_;
+  bool ok_ = false;
+  bool quit_ = false;
+  int frames_ = 0;
+};
+
+}  // namespace testsupport
