@@ -187,7 +187,10 @@ int32_t XioDevice::CheckCoinChannel(uint32_t unit, int32_t channel) {
   return 0;
 }
 
-int32_t XioDevice::SendBoardSetting(uint16_t value) { return jvsStarted_ ? JvsSendNodeSetting(value) : 0; }
+int32_t XioDevice::SendBoardSetting(uint16_t value) {
+  ++boardSettingRequests_;
+  return jvsStarted_ ? JvsSendNodeSetting(value) : 0;
+}
 
 int32_t XioDevice::GetAccessoryState(uint32_t unit) {
   return unit < 2 ? static_cast<int32_t>(accessoryUnits_[unit].operation) : -1;

@@ -87,6 +87,8 @@ class XioDevice : public XioDeviceBase {
   bool IsOpened() const { return opened_ != 0; }
   const XioUnitRecord& Result(int unit) const { return results_[unit & 1]; }
   const XioUnitRecord& Request(int unit) const { return requests_[unit & 1]; }
+  // How many board-setting requests were made (diagnostics, tests).
+  uint32_t BoardSettingRequests() const { return boardSettingRequests_; }
 
  private:
   XioUnitRecord results_[2] = {};
@@ -102,6 +104,7 @@ class XioDevice : public XioDeviceBase {
   int32_t boardStatus_ = -1;
   std::unique_ptr<AccessoryBase> accessory_;
   AccessoryUnit accessoryUnits_[2] = {};
+  uint32_t boardSettingRequests_ = 0;
 };
 
 // Makes the device and keeps it as the device singleton (null on failure).

@@ -1,0 +1,146 @@
+#include "vrax/input/SPad.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "vrax/input/SCtrlMan.h"
+
+namespace {
+
+// Drives a pad's raw words directly, one frame per call.
+struct Frame {
+  bool up = false, down = false, left = false, right = false;
+  int button = -1;
+};
+
+void Step(SPad& pad, const Frame& f) {
+  for (int j = 0; j < 32; ++j) pad.raw_[j] = 0;
+  pad.raw_[0] = f.up;
+  pad.raw_[1] = f.down;
+  pad.raw_[2] = f.left;
+  pad.raw_[3] = f.right;
+  if (f.button >= 0) pad.raw_[4 + f.button] = 1;
+  pad.Update();
+}
+
+TEST(SPadCounters, HoldAndReleaseSequence) {
+  SPad pad;
+  EXPECT_EQ(pad.Counter(SPad::kUp), -1);
+  std::vector<int> seen, total;
+  for (bool held : {true, true, true, false, false}) {
+    Step(pad, {.up = held});
+    seen.push_back(pad.Counter(SPad::kUp));
+  }
+  EXPECT_EQ(seen, (std::vector<int>{0, 1, 2, -1, -2}));
+  EXPECT_EQ(pad.Counter(SPad::kHeldTotal + SPad::kUp), 2);
+  EXPECT_EQ(pad.Counter(SPad::kUpOnly), -2);
+  Step(pad, {.up = true});
+  EXPECT_EQ(pad.Counter(SPad::kHeldTotal + SPad::kUp), 0);  // a new press
+  pad.Reset();
+  EXPECT_EQ(pad.Counter(SPad::kUp), -1);
+}
+
+TEST(SPadCounters, DiagonalsAndOpposites) {
+  SPad pad;
+  Step(pad, {.up = true, .left = true});
+  EXPECT_EQ(pad.Counter(SPad::kUpLeft), 0);
+  EXPECT_EQ(pad.Counter(SPad::kUp), 0);
+  EXPECT_EQ(pad.Counter(SPad::kLeft), 0);
+  EXPECT_EQ(pad.Counter(SPad::kUpOnly), -2);  // never held: falls from -1
+  EXPECT_EQ(pad.Counter(SPad::kLeftOnly), -2);
+
+  SPad lr;
+  Step(lr, {.left = true, .right = true});
+  EXPECT_LT(lr.Counter(SPad::kLeft), 0);
+  EXPECT_LT(lr.Counter(SPad::kRight), 0);
+  Step(lr, {.up = true, .left = true, .right = true});
+  EXPECT_EQ(lr.Counter(SPad::kUpLeft), 0);
+  EXPECT_LT(lr.Counter(SPad::kUpRight), 0);
+  EXPECT_LT(lr.Counter(SPad::kUpOnly), 0);
+
+  SPad ud;
+  Step(ud, {.up = true, .down = true, .right = true});
+  EXPECT_LT(ud.Counter(SPad::kUp), 0);
+  EXPECT_LT(ud.Counter(SPad::kDown), 0);
+  EXPECT_EQ(ud.Counter(SPad::kRight), 0);
+  EXPECT_EQ(ud.Counter(SPad::kRightOnly), -2);  // up and down count as held
+}
+
+TEST(SPadCounters, RepeatCounterOfAHeldDirection) {
+  SPad pad;
+  std::vector<int> rep;
+  for (int f = 1; f <= 21; ++f) {
+    Step(pad, {.right = true});
+    rep.push_back(pad.Counter(SPad::kRepeatUp + 3));
+  }
+  std::vector<int> expected = {0};
+  for (int i = 1; i <= 17; ++i) expected.push_back(-i);
+  expected.insert(expected.end(), {0, 1, 2});
+  EXPECT_EQ(rep, expected);
+  Step(pad, {});
+  EXPECT_EQ(pad.Counter(SPad::kRepeatUp + 3), -1);
+  EXPECT_EQ(pad.Counter(SPad::kRepeatTimer), -1);
+}
+
+TEST(SPadCounters, ButtonsAnalogAndAccessorNumbers) {
+  SPad pad;
+  Step(pad, {.button = 11});  // raw word 15: start
+  EXPECT_EQ(pad.GetCounter(SPad::PAD_START), 0);
+  EXPECT_EQ(pad.Counter(SPad::kButton0 + 11), 0);
+  Step(pad, {.button = 4});  // raw word 8: service
+  EXPECT_EQ(pad.GetCounter(SPad::PAD_SERVICE), 0);
+  EXPECT_EQ(pad.GetCounter(SPad::PAD_START), -1);
+  Step(pad, {.up = true, .button = 0});
+  EXPECT_EQ(pad.GetCounter(SPad::PAD_UP), 0);
+  EXPECT_EQ(pad.GetCounter(SPad::PAD_BUTTON1), 0);
+  EXPECT_EQ(pad.GetCounter(SPad::PAD_BUTTON2), -4);
+  EXPECT_EQ(pad.GetCounter(8), -1);    // not a counter accessor
+  EXPECT_EQ(pad.GetCounter(105), -1);
+  EXPECT_EQ(SPad::AccessorToIndex(104), 68);
+  EXPECT_EQ(SPad::AccessorToIndex(76), 46);
+
+  SPad analog;
+  analog.raw_[16] = -500;
+  analog.raw_[17] = 900;
+  analog.Update();
+  EXPECT_EQ(analog.Counter(SPad::kUp), -2);  // threshold 0: axes ignored
+  EXPECT_EQ(analog.Counter(SPad::kAnalogCopy), -500);
+  EXPECT_EQ(analog.Counter(SPad::kAnalogCopy + 1), 900);
+  analog.SetThreshold(400);
+  analog.Update();
+  EXPECT_EQ(analog.Counter(SPad::kUpLeft), 0);
+}
+
+TEST(SPadRegistration, PortsCountOnceAndOnlyRegisteredOnesUnregister) {
+  SCtrlMan man;
+  SPad pad;
+  pad.Register(3);
+  pad.Register(3);
+  uint32_t mask = 0;
+  pad.GetPortMask(&mask);
+  EXPECT_EQ(mask, 1u << 3);
+  EXPECT_EQ(pad.portCount_, 1u);
+  pad.Register(16);  // no such port
+  EXPECT_EQ(pad.portCount_, 1u);
+  pad.Unregister(5);  // never registered: nothing changes
+  EXPECT_EQ(pad.portCount_, 1u);
+  ASSERT_EQ(man.GetPads().size(), 1u);
+  pad.Register(7);
+  pad.Unregister(3);
+  EXPECT_EQ(man.GetPads().size(), 1u);
+  pad.Unregister(7);
+  EXPECT_TRUE(man.GetPads().empty());
+  {
+    SPad temp;
+    temp.Register(0);
+    EXPECT_EQ(man.GetPads().size(), 1u);
+  }
+  EXPECT_TRUE(man.GetPads().empty());  // a destroyed pad leaves the list
+  pad.Register(1);
+  pad.UnregisterAll();
+  EXPECT_EQ(pad.portMask_, 0u);
+  EXPECT_TRUE(man.GetPads().empty());
+}
+
+}  // namespace
