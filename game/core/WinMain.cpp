@@ -9,6 +9,7 @@
 #include "cabinet/ServiceClient.h"
 #include "platform/window.h"
 #include "vrax/kernel/SKernel.h"
+#include "vrax/sound/SSndMan.h"
 
 namespace {
 
@@ -175,6 +176,9 @@ int Application::Start(int argc, const char* const* argv, const StartOptions& op
   }
   impl_->display.Switch();
 
+  // The kernel's end hook closes the sound device once every process (and
+  // with them every sound) has been disposed.
+  SKernel::SetPlatformHooks(options.kernelStartHook, [] { SSndMan::ReleaseDevice(); });
   impl_->kernelStarted = true;
   if (impl_->kernel->Start() < 0) {
     Fail("the kernel did not start");
@@ -226,9 +230,9 @@ void Application::Shutdown() {
   impl_->window.Destroy();
 }
 
-int WinMain(int argc, const char* const* argv) {
+int WinMain(int argc, const char* const* argv, const StartOptions& options) {
   Application app;
-  if (app.Start(argc, argv) != 0) {
+  if (app.Start(argc, argv, options) != 0) {
     std::fprintf(stderr, "ostrel: start-up failed: %s\n", app.Failure().c_str());
     return 1;
   }

@@ -54,6 +54,8 @@ struct StartOptions {
   // A process added to kernel list 0 after the engine managers, under the
   // same rule (its negative init result fails the start). Tests only.
   SProc* extraManager = nullptr;
+  // The kernel's platform start hook (none: always succeeds). Tests only.
+  int32_t (*kernelStartHook)() = nullptr;
 };
 
 // The running program: window, engine managers and game, from start-up to
@@ -99,4 +101,4 @@ class Application {
 
 // The whole program; returns the process exit status (0 after a normal quit,
 // 1 when the start failed, with one line on standard error saying what).
-int WinMain(int argc, const char* const* argv);
+int WinMain(int argc, const char* const* argv, const StartOptions& options = {});

@@ -124,12 +124,22 @@ TEST_F(ApplicationTest, ManagerInitFailureEndsTheStartWithStatusOneAndCleansUp) 
   EXPECT_EQ(SKernel::GetInstance(), nullptr);
 }
 
-TEST_F(ApplicationTest, KernelStartFailureMakesWinMainReportAndFail) {
-  SKernel::SetPlatformHooks([]() -> int32_t { return -1; }, nullptr);
+TEST_F(ApplicationTest, KernelStartFailureEndsWithStatusOneAndOneLine) {
+  StartOptions opt;
+  opt.kernelStartHook = []() -> int32_t { return -1; };
+  Application app;
+  EXPECT_EQ(app.Start(3, kWindowed, opt), 1);
+  EXPECT_EQ(app.Failure(), "the kernel did not start");
+  EXPECT_FALSE(plat::DisplayModeChanged());
+  EXPECT_EQ(GetMainWindow(), nullptr);
+}
+
+TEST_F(ApplicationTest, WinMainReportsAFailedStartOnStandardError) {
+  StartOptions opt;
+  opt.kernelStartHook = []() -> int32_t { return -1; };
   ::testing::internal::CaptureStderr();
-  int status = WinMain(3, kWindowed);
+  int status = WinMain(3, kWindowed, opt);
   std::string err = ::testing::internal::GetCapturedStderr();
-  SKernel::SetPlatformHooks(nullptr, nullptr);
   EXPECT_EQ(status, 1);
   EXPECT_EQ(err, "ostrel: start-up failed: the kernel did not start\n");
   EXPECT_FALSE(plat::DisplayModeChanged());
