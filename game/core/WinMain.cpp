@@ -7,7 +7,9 @@
 
 #include "cabinet/QvtBTUtil.h"
 #include "cabinet/ServiceClient.h"
+#include "platform/input_devices.h"
 #include "platform/window.h"
+#include "vrax/input/SCtrlMan.h"
 #include "vrax/kernel/SKernel.h"
 #include "vrax/sound/SSndMan.h"
 
@@ -106,17 +108,21 @@ struct Application::Impl {
   // The engine singletons and the game root, in construction order; they
   // are destroyed in the reverse order, the service client first.
   std::unique_ptr<SKernel> kernel;
+  std::unique_ptr<SCtrlMan> ctrlMan;
   std::unique_ptr<QvtBTUtil> service;
   bool kernelStarted = false;
+  ControllerStartRecord ctrlRecord;
 
   void Construct() {
     kernel = std::make_unique<SKernel>();
+    ctrlMan = std::make_unique<SCtrlMan>();
     service = std::make_unique<QvtBTUtil>();
     SetServiceClient(service.get());
   }
   void Destroy() {
     SetServiceClient(nullptr);
     service.reset();
+    ctrlMan.reset();
     kernel.reset();
   }
   // Adds one engine manager to kernel list 0 as a static member object;
@@ -187,6 +193,12 @@ int Application::Start(int argc, const char* const* argv, const StartOptions& op
   std::string failure;
   // The managers join list 0 in this order and move themselves to their
   // final lists while initialising.
+  impl_->ctrlRecord = ControllerStartRecord{&impl_->window, nullptr};
+  if (!impl_->AddManager(impl_->ctrlMan.get(), reinterpret_cast<SProcArg>(&impl_->ctrlRecord),
+                         "the controller manager", &failure)) {
+    Fail(failure);
+    return 1;
+  }
   if (options.extraManager &&
       !impl_->AddManager(options.extraManager, 0, nullptr, &failure)) {
     Fail(failure);
@@ -226,6 +238,7 @@ void Application::Shutdown() {
   }
   impl_->display.Restore();
   impl_->Destroy();
+  plat::ShutdownCabInputs();
   if (g_mainWindow.load() == &impl_->window) g_mainWindow = nullptr;
   impl_->window.Destroy();
 }

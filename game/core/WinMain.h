@@ -48,6 +48,13 @@ constexpr int kCursorParkX = 240;
 constexpr int kCursorParkY = 320;
 
 // ---------------------------------------------------------------- start-up
+// The controller manager's start record (the instance handle has no meaning
+// here and stays null).
+struct ControllerStartRecord {
+  plat::Window* window = nullptr;
+  void* instance = nullptr;
+};
+
 struct StartOptions {
   bool hiddenWindow = false;  // open the window hidden (tools, the test harness)
   bool nullDevice = false;    // the graphic manager draws nothing (fast headless runs)

@@ -4,6 +4,7 @@
 
 #include "cabinet/ServiceClient.h"
 #include "platform/window.h"
+#include "vrax/input/SCtrlMan.h"
 #include "vrax/kernel/SKernel.h"
 
 namespace {
@@ -56,6 +57,19 @@ TEST(Headless, ServiceResolutionPicksTheBackBufferSize) {
   EXPECT_EQ(w, 1280);
   EXPECT_EQ(h, 720);
   EXPECT_FLOAT_EQ(GetAspectRatio(), 4.0f / 3.0f);
+}
+
+TEST(Headless, InjectedInputsReachTheControllerManager) {
+  testsupport::Headless sys;
+  ASSERT_TRUE(sys.Ok()) << sys.Failure();
+  ASSERT_NE(SCtrlMan::GetInstance(), nullptr);
+  sys.Hold(plat::CabInput::kStart);
+  sys.Hold(plat::CabInput::kButton1);
+  sys.Step(3);
+  EXPECT_EQ(EngineInputBits, (1u << 31) | (1u << 26));
+  sys.ReleaseAll();
+  sys.Step();
+  EXPECT_EQ(EngineInputBits, 0u);
 }
 
 TEST(Headless, EscapeEndsTheRun) {

@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "cabinet/QvtBTUtil.h"
+#include "cabinet/SimCabIoBoard.h"
 #include "platform/registry.h"
 #include "platform/window.h"
 
@@ -14,6 +15,7 @@ Headless::Headless(const HeadlessOptions& options) {
   plat::ClearQuitMessage();
   plat::SetHostInputEnabled(false);
   plat::ClearInjectedCabInputs();
+  SimCabIoBoard::Instance().Reset();
   if (options.highResolution || options.verticalScreen) {
     plat::RegKey key;
     if (key.Open(kQvtRegistryKey, true)) {
