@@ -1,0 +1,3 @@
+#pragma once
+// Font sheets, fonts and the in-game display's sprite tables.
+#include "game/tables/image_slots.h"
