@@ -3,6 +3,7 @@
 // their key lists and the effect sprite records.
 #include "game/tables/effect_tables.h"
 
+#include "game/tables/rect_build.h"
 #include "game/tables/registry_macros.h"
 
 namespace {
@@ -267,6 +268,85 @@ constexpr auto kSprLensFlareKeysA = Still<2>(0, 1);
 constexpr auto kSprLensFlareKeysB = Still<2>(1, 1);
 constexpr auto kSprLensFlareKeysC = Still<2>(2, 1);
 constexpr auto kSprLensFlareKeysD = Still<2>(3, 1);
+
+}  // namespace
+
+OSTREL_RECT_TABLE(SprEfx02_1)
+OSTREL_RECT_TABLE(SprEfx01_1)
+OSTREL_RECT_TABLE(SprEfx_1)
+OSTREL_RECT_TABLE(SprEfx_2)
+OSTREL_RECT_TABLE(SprEfx07)
+OSTREL_RECT_TABLE(SprEfx_4)
+OSTREL_RECT_TABLE(SprEfx_5)
+OSTREL_RECT_TABLE(SprEfx_6)
+OSTREL_RECT_TABLE(SprEfx_8)
+OSTREL_RECT_TABLE(SprEfx_9)
+OSTREL_RECT_TABLE(SprEfx_10)
+OSTREL_RECT_TABLE(SprEfx_11)
+OSTREL_RECT_TABLE(SprEfx00_1)
+OSTREL_RECT_TABLE(SprEfx00_2)
+OSTREL_RECT_TABLE(SprEfx00_4)
+OSTREL_RECT_TABLE(SprEfx00_7)
+OSTREL_RECT_TABLE(SprEfx00_8)
+OSTREL_RECT_TABLE(SprEfx01_4)
+OSTREL_RECT_TABLE(SprEfx02_4)
+OSTREL_RECT_TABLE(SprEfx02_5)
+OSTREL_RECT_TABLE(SprEfx03_3)
+OSTREL_RECT_TABLE(SprEfx03_5)
+OSTREL_RECT_TABLE(SprEfx04)
+OSTREL_RECT_TABLE(SprDashFormJako)
+OSTREL_RECT_TABLE(SprDashFormBoss)
+OSTREL_RECT_TABLE(SprEfx08)
+OSTREL_RECT_TABLE(SprEfx09)
+OSTREL_RECT_TABLE(SprEfx10)
+OSTREL_RECT_TABLE(SprEfx11)
+OSTREL_RECT_TABLE(SprLensFlare)
+OSTREL_KEY_LIST(SprEfx02_1Keys, SprEfx02_1)
+OSTREL_KEY_LIST(SprEfx01_1Keys, SprEfx01_1)
+OSTREL_KEY_LIST(SprEfx_1Keys, SprEfx_1)
+OSTREL_KEY_LIST(SprEfx_2Keys, SprEfx_2)
+OSTREL_KEY_LIST(SprEfx07Keys, SprEfx07)
+OSTREL_KEY_LIST(SprEfx_8Keys, SprEfx_8)
+OSTREL_KEY_LIST(SprEfx_9Keys, SprEfx_9)
+OSTREL_KEY_LIST(SprEfx_10Keys, SprEfx_10)
+OSTREL_KEY_LIST(SprEfx_11Keys, SprEfx_11)
+OSTREL_KEY_LIST(SprEfx00_1KeysB, SprEfx00_1)
+OSTREL_KEY_LIST(SprEfx00_2KeysA, SprEfx00_2)
+OSTREL_KEY_LIST(SprEfx00_2KeysB, SprEfx00_2)
+OSTREL_KEY_LIST(SprEfx00_4KeysB, SprEfx00_4)
+OSTREL_KEY_LIST(SprEfx00_4KeysC, SprEfx00_4)
+OSTREL_KEY_LIST(SprEfx00_7KeysB, SprEfx00_7)
+OSTREL_KEY_LIST(SprEfx00_8Keys, SprEfx00_8)
+OSTREL_KEY_LIST(SprEfx01_4KeysB, SprEfx01_4)
+OSTREL_KEY_LIST(SprEfx01_4KeysC, SprEfx01_4)
+OSTREL_KEY_LIST(SprEfx02_4Keys, SprEfx02_4)
+OSTREL_KEY_LIST(SprEfx02_5Keys, SprEfx02_5)
+OSTREL_KEY_LIST(SprEfx03_3Keys, SprEfx03_3)
+OSTREL_KEY_LIST(SprEfx03_5KeysB, SprEfx03_5)
+OSTREL_KEY_LIST(SprEfx04KeysB, SprEfx04)
+OSTREL_KEY_LIST(SprEfx04KeysC, SprEfx04)
+OSTREL_KEY_LIST(SprEfx09KeysA, SprEfx09)
+OSTREL_KEY_LIST(SprEfx09KeysB, SprEfx09)
+OSTREL_KEY_LIST(SprEfx10KeysB, SprEfx10)
+OSTREL_KEY_LIST(SprDashFormJakoKeysA, SprDashFormJako)
+OSTREL_KEY_LIST(SprDashFormJakoKeysB, SprDashFormJako)
+OSTREL_KEY_LIST(SprDashFormBossKeysA, SprDashFormBoss)
+OSTREL_KEY_LIST(SprDashFormBossKeysB, SprDashFormBoss)
+OSTREL_KEY_LIST(SprDashFormBossKeysC, SprDashFormBoss)
+OSTREL_KEY_LIST(SprDashFormBossKeysD, SprDashFormBoss)
+OSTREL_KEY_LIST(SprLensFlareKeysA, SprLensFlare)
+OSTREL_KEY_LIST(SprLensFlareKeysB, SprLensFlare)
+OSTREL_KEY_LIST(SprLensFlareKeysC, SprLensFlare)
+OSTREL_KEY_LIST(SprLensFlareKeysD, SprLensFlare)
+
+constinit const EfxSpriteDesc SprEfx07DescA{SprEfx07Keys_store.keys, {0.3f, 0.3f, 0.3f, 1.0f}, {0.3f, 0.3f, 0.3f, 0.0f}, 25, 10};
+constinit const EfxSpriteDesc SprEfx07DescB{SprEfx07Keys_store.keys, {0.53f, 0.53f, 0.53f, 0.3f}, {0.53f, 0.53f, 0.53f, 0.3f}, 25, 10};
+constinit const EfxSpriteDesc SprEfx04Desc[2] = {
+    {SprEfx04KeysC_store.keys, {0.0f, 1.0f, 0.0f, 0.75f}, {0.0f, 1.0f, 0.0f, 0.75f}, 60, 60},
+    {SprEfx10KeysB_store.keys, {0.75f, 0.75f, 0.75f, 0.8f}, {0.5f, 0.5f, 0.5f, 0.25f}, 40, 20},
+};
+
+namespace {
 
 const TableInfo kTables[] = {
     OSTREL_TABLE_INFO(SprEfx02_1, Spark, 0xffd070),      OSTREL_TABLE_INFO(SprEfx01_1, Spark, 0xffe8a0),

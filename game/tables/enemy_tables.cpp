@@ -1,6 +1,7 @@
 // Small enemies: twelve images of 128 x 128 frames, one whole-texture part
 // per frame and one key list per image playing the frames in animation order.
 #include "game/tables/enemy_tables.h"
+#include "game/tables/rect_build.h"
 #include "game/tables/registry_macros.h"
 #include "game/tables/image_slots.h"
 #include "game/tables/table_registry.h"
@@ -83,6 +84,55 @@ constexpr auto kSprEnemySe10Keys = OneFrameEach(kSe10);
 constexpr auto kSprEnemySe11Keys = OneFrameEach(kSe11);
 
 // Frame colours of the twelve stand-in craft.
+}  // namespace
+
+OSTREL_RECT_TABLE(SprEnemySe00_1)
+OSTREL_RECT_TABLE(SprEnemySe01)
+OSTREL_RECT_TABLE(SprEnemySe02)
+OSTREL_RECT_TABLE(SprEnemySe03)
+OSTREL_RECT_TABLE(SprEnemySe04)
+OSTREL_RECT_TABLE(SprEnemySe05)
+OSTREL_RECT_TABLE(SprEnemySe06)
+OSTREL_RECT_TABLE(SprEnemySe07)
+OSTREL_RECT_TABLE(SprEnemySe08)
+OSTREL_RECT_TABLE(SprEnemySe09)
+OSTREL_RECT_TABLE(SprEnemySe10)
+OSTREL_RECT_TABLE(SprEnemySe11)
+OSTREL_KEY_LIST(SprEnemySe00_1Keys, SprEnemySe00_1)
+OSTREL_KEY_LIST(SprEnemySe01Keys, SprEnemySe01)
+OSTREL_KEY_LIST(SprEnemySe02Keys, SprEnemySe02)
+OSTREL_KEY_LIST(SprEnemySe03Keys, SprEnemySe03)
+OSTREL_KEY_LIST(SprEnemySe04Keys, SprEnemySe04)
+OSTREL_KEY_LIST(SprEnemySe05Keys, SprEnemySe05)
+OSTREL_KEY_LIST(SprEnemySe06Keys, SprEnemySe06)
+OSTREL_KEY_LIST(SprEnemySe07Keys, SprEnemySe07)
+OSTREL_KEY_LIST(SprEnemySe08Keys, SprEnemySe08)
+OSTREL_KEY_LIST(SprEnemySe09Keys, SprEnemySe09)
+OSTREL_KEY_LIST(SprEnemySe10Keys, SprEnemySe10)
+OSTREL_KEY_LIST(SprEnemySe11Keys, SprEnemySe11)
+
+#define OSTREL_ENEMY_MODELS(X)                                                       \
+  X(Bs00) X(Bs01) X(Bs02) X(Bs03) X(Bs04) X(Bs05) X(Bs06) X(Bs07) X(Bs08) X(Bs09) X(Bs10) \
+  X(Bs11) X(Bs12) X(Bs13) X(Bs14) X(Se12) X(Se13) X(Se14) X(Se15) X(Se16) X(Se17)
+
+constinit const SGpKeyList* const EnemySprKeyTable[12] = {
+    SprEnemySe00_1Keys_store.keys, SprEnemySe01Keys_store.keys, SprEnemySe02Keys_store.keys,
+    SprEnemySe03Keys_store.keys,   SprEnemySe04Keys_store.keys, SprEnemySe05Keys_store.keys,
+    SprEnemySe06Keys_store.keys,   SprEnemySe07Keys_store.keys, SprEnemySe08Keys_store.keys,
+    SprEnemySe09Keys_store.keys,   SprEnemySe10Keys_store.keys, SprEnemySe11Keys_store.keys,
+};
+
+#define OSTREL_ENEMY_MODEL(stem) \
+  SRsc_Model* MdlEnemy##stem = nullptr;
+OSTREL_ENEMY_MODELS(OSTREL_ENEMY_MODEL)
+#undef OSTREL_ENEMY_MODEL
+
+#define OSTREL_ENEMY_PAIR(stem) {&ImgEnemy##stem, &MdlEnemy##stem},
+constinit const EnemyRscSlotPair EnemyRscSlots[21] = {OSTREL_ENEMY_MODELS(OSTREL_ENEMY_PAIR)};
+#undef OSTREL_ENEMY_PAIR
+
+namespace {
+
 const TableInfo kTables[] = {
     OSTREL_TABLE_INFO(SprEnemySe00_1, Enemy, 0x6fb0ff), OSTREL_TABLE_INFO(SprEnemySe01, Enemy, 0xff8a5c),
     OSTREL_TABLE_INFO(SprEnemySe02, Enemy, 0x8cff6a),   OSTREL_TABLE_INFO(SprEnemySe03, Enemy, 0xffe066),

@@ -1,6 +1,7 @@
 // Font sheets, the in-game display's parts and the fonts cut from them.
 #include "game/tables/font_tables.h"
 
+#include "game/tables/rect_build.h"
 #include "game/tables/registry_macros.h"
 
 namespace {
@@ -63,6 +64,44 @@ constexpr auto kSprStgName = SpecList<1>{}.Add(Part(ImgStgName, 0, 128, 128, 0, 
 // error screen's font spans 0 to 1.0, the test mode's starts one texel in.
 constexpr auto kSprTestFont_1 = SpecList<1>{}.Add(Part(ImgErrTestFont, 0, 255, 127, 0, 0, 256, 128)).Done();
 constexpr auto kSprTestFont_2 = SpecList<1>{}.Add(Part(ImgTestFont, 0, 256, 128, 1, 1, 256, 128)).Done();
+
+}  // namespace
+
+OSTREL_RECT_TABLE(SprGameIf00x)
+OSTREL_RECT_TABLE(SprFont)
+OSTREL_RECT_TABLE(SprGameIf00_1)
+OSTREL_RECT_TABLE(SprGameIf00_2)
+OSTREL_RECT_TABLE(SprGameIf00_3)
+OSTREL_RECT_TABLE(SprGameIf00_4)
+OSTREL_RECT_TABLE(SprRouteName)
+OSTREL_RECT_TABLE(SprStgName)
+OSTREL_RECT_TABLE(SprTestFont_1)
+OSTREL_RECT_TABLE(SprTestFont_2)
+OSTREL_KEY_LIST(SprGameIf00_3Keys, SprGameIf00_3)
+OSTREL_KEY_LIST(SprGameIf00_4Keys, SprGameIf00_4)
+
+constinit const SGpFontDesc SprFontDesc[11] = {
+    {&SprFont_store.parts[0], 28, 31, ' '}, {&SprFont_store.parts[1], 14, 18, ' '},
+    {&SprFont_store.parts[2], 14, 19, '0'}, {&SprFont_store.parts[3], 36, 40, '0'},
+    {&SprFont_store.parts[4], 16, 22, '0'}, {&SprFont_store.parts[5], 16, 22, '0'},
+    {&SprFont_store.parts[6], 14, 19, '0'}, {&SprFont_store.parts[7], 24, 28, '0'},
+    {&SprFont_store.parts[8], 39, 60, '0'}, {&SprFont_store.parts[9], 29, 30, '0'},
+    {&SprFont_store.parts[10], 27, 26, '0'},
+};
+constinit const SGpFontDesc SprGameIf00xDesc[3] = {
+    {&SprGameIf00x_store.parts[0], 14, 17, '0'},
+    {&SprGameIf00x_store.parts[1], 19, 24, '0'},
+    {&SprGameIf00x_store.parts[2], 24, 31, '0'},
+};
+constinit const SGpFontDesc SprRouteNameDesc{&SprRouteName_store.parts[0], 56, 180, 1};
+constinit const SGpFontDesc SprStgNameDesc{&SprStgName_store.parts[0], 121, 2, 1};
+constinit const SGpFontDesc SprTestFont_1Desc{&SprTestFont_1_store.parts[0], 16, 16, 0x20};
+constinit const SGpFontDesc SprTestFont_2Desc{&SprTestFont_2_store.parts[0], 16, 16, 0x20};
+
+constinit const EfxSpriteDesc SprGameIf00_4DescA{SprGameIf00_4Keys_store.keys, {1, 1, 1, 1}, {1, 1, 1, 1}, 2, 0};
+constinit const EfxSpriteDesc SprGameIf00_4DescB{SprGameIf00_4Keys_store.keys, {1, 1, 1, 1}, {1, 1, 1, 0}, 20, 0};
+
+namespace {
 
 const TableInfo kTables[] = {
     OSTREL_TABLE_INFO(SprGameIf00x, FontSheet, 0xffffff), OSTREL_TABLE_INFO(SprFont, FontSheet, 0xffffff),

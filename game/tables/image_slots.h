@@ -46,6 +46,27 @@
   X(ImgEnemySe09, "\\enemy\\osr_se09")                         \
   X(ImgEnemySe10, "\\enemy\\osr_se10")                         \
   X(ImgEnemySe11, "\\enemy\\osr_se11")                         \
+  X(ImgEnemyBs00, "\\enemy\\osr_bs00")                      \
+  X(ImgEnemyBs01, "\\enemy\\osr_bs01")                      \
+  X(ImgEnemyBs02, "\\enemy\\osr_bs02")                      \
+  X(ImgEnemyBs03, "\\enemy\\osr_bs03")                      \
+  X(ImgEnemyBs04, "\\enemy\\osr_bs04")                      \
+  X(ImgEnemyBs05, "\\enemy\\osr_bs05")                      \
+  X(ImgEnemyBs06, "\\enemy\\osr_bs06")                      \
+  X(ImgEnemyBs07, "\\enemy\\osr_bs07")                      \
+  X(ImgEnemyBs08, "\\enemy\\osr_bs08")                      \
+  X(ImgEnemyBs09, "\\enemy\\osr_bs09")                      \
+  X(ImgEnemyBs10, "\\enemy\\osr_bs10")                      \
+  X(ImgEnemyBs11, "\\enemy\\osr_bs11")                      \
+  X(ImgEnemyBs12, "\\enemy\\osr_bs12")                      \
+  X(ImgEnemyBs13, "\\enemy\\osr_bs13")                      \
+  X(ImgEnemyBs14, "\\enemy\\osr_bs14")                      \
+  X(ImgEnemySe12, "\\enemy\\osr_se12")                      \
+  X(ImgEnemySe13, "\\enemy\\osr_se13")                      \
+  X(ImgEnemySe14, "\\enemy\\osr_se14")                      \
+  X(ImgEnemySe15, "\\enemy\\osr_se15")                      \
+  X(ImgEnemySe16, "\\enemy\\osr_se16")                      \
+  X(ImgEnemySe17, "\\enemy\\osr_se17")                      \
   X(ImgScene15EnemySe00, "\\enemy\\osr_se00")                  \
   X(ImgContinue, "\\Module\\Continue")                         \
   X(ImgStaff, "\\Module\\Staff")                               \

@@ -1,6 +1,7 @@
 // Sprite tables of the attract, menu and story scenes and two stage objects.
 #include "game/tables/scene_tables.h"
 
+#include "game/tables/rect_build.h"
 #include "game/tables/registry_macros.h"
 
 namespace {
@@ -80,6 +81,30 @@ constexpr auto kSprTutorial_2 = [] {
   s.Row(Part(ImgTutorial, 1, 512, 512, 0, 300, 409, 49), 4, 0, 50);
   return s.Done();
 }();
+
+}  // namespace
+
+OSTREL_RECT_TABLE(SprContinue_1)
+OSTREL_RECT_TABLE(SprContinue_2)
+OSTREL_RECT_TABLE(SprStaff)
+OSTREL_RECT_TABLE(SprEnding1)
+OSTREL_RECT_TABLE(SprEnding2)
+OSTREL_RECT_TABLE(SprEntry)
+OSTREL_RECT_TABLE(SprLogo)
+OSTREL_RECT_TABLE(SprEnemySe00_2)
+OSTREL_RECT_TABLE(SprOpening_1)
+OSTREL_RECT_TABLE(SprOpening_2)
+OSTREL_RECT_TABLE(SprOpening_3)
+OSTREL_RECT_TABLE(SprRanking)
+OSTREL_RECT_TABLE(SprResultBack)
+OSTREL_RECT_TABLE(SprResultSpr)
+OSTREL_RECT_TABLE(SprStg01Fog)
+OSTREL_RECT_TABLE(SprStg04Hole)
+OSTREL_RECT_TABLE(SprTitle)
+OSTREL_RECT_TABLE(SprTutorial_1)
+OSTREL_RECT_TABLE(SprTutorial_2)
+
+namespace {
 
 const TableInfo kTables[] = {
     OSTREL_TABLE_INFO(SprContinue_1, Picture, 0x304880),  OSTREL_TABLE_INFO(SprContinue_2, Picture, 0x304880),

@@ -3,6 +3,7 @@
 
 #include <utility>
 
+#include "game/tables/rect_build.h"
 #include "game/tables/registry_macros.h"
 
 namespace {
@@ -200,6 +201,112 @@ constexpr auto kSprEShot02KeysA =
     KeySpecList<13>{}.Times(0, {3.0f, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13}).End().Done();
 constexpr auto kSprEShot02KeysB = Sequence<4>(12, 14, 2);
 constexpr auto kSprEShot02KeysC = Sequence<10>(15, 23, 2);
+
+}  // namespace
+
+OSTREL_RECT_TABLE(SprPShot00_1)
+OSTREL_RECT_TABLE(SprPShot01)
+OSTREL_RECT_TABLE(SprEShot01_1)
+OSTREL_RECT_TABLE(SprPShot00_3)
+OSTREL_RECT_TABLE(SprSubUnit)
+OSTREL_RECT_TABLE(SprEfx02_2)
+OSTREL_RECT_TABLE(SprEShot00)
+OSTREL_RECT_TABLE(SprEShot01_2)
+OSTREL_RECT_TABLE(SprEShot02)
+OSTREL_KEY_LIST(SprPShot01KeysA, SprPShot01)
+OSTREL_KEY_LIST(SprPShot01KeysB, SprPShot01)
+OSTREL_KEY_LIST(SprEShot01_1KeysA, SprEShot01_1)
+OSTREL_KEY_LIST(SprEShot01_1KeysB, SprEShot01_1)
+OSTREL_KEY_LIST(SprPShot00_3Keys, SprPShot00_3)
+OSTREL_KEY_LIST(SprSubUnitKeysA, SprSubUnit)
+OSTREL_KEY_LIST(SprSubUnitKeysB, SprSubUnit)
+OSTREL_KEY_LIST(SprSubUnitKeysC, SprSubUnit)
+OSTREL_KEY_LIST(SprSubUnitKeysD, SprSubUnit)
+OSTREL_KEY_LIST(SprEfx02_2Keys, SprEfx02_2)
+OSTREL_KEY_LIST(SprEShot00KeysA, SprEShot00)
+OSTREL_KEY_LIST(SprEShot00KeysB, SprEShot00)
+OSTREL_KEY_LIST(SprEShot00KeysC, SprEShot00)
+OSTREL_KEY_LIST(SprEShot00KeysD, SprEShot00)
+OSTREL_KEY_LIST(SprEShot00KeysE, SprEShot00)
+OSTREL_KEY_LIST(SprEShot00KeysF, SprEShot00)
+OSTREL_KEY_LIST(SprEShot00KeysG, SprEShot00)
+OSTREL_KEY_LIST(SprEShot00KeysH, SprEShot00)
+OSTREL_KEY_LIST(SprEShot00KeysI, SprEShot00)
+OSTREL_KEY_LIST(SprEShot00KeysJ, SprEShot00)
+OSTREL_KEY_LIST(SprEShot00KeysK, SprEShot00)
+OSTREL_KEY_LIST(SprEShot00KeysL, SprEShot00)
+OSTREL_KEY_LIST(SprEShot00KeysM, SprEShot00)
+OSTREL_KEY_LIST(SprEShot00KeysN, SprEShot00)
+OSTREL_KEY_LIST(SprEShot00KeysO, SprEShot00)
+OSTREL_KEY_LIST(SprEShot00KeysP, SprEShot00)
+OSTREL_KEY_LIST(SprEShot00KeysQ, SprEShot00)
+OSTREL_KEY_LIST(SprEShot00KeysR, SprEShot00)
+OSTREL_KEY_LIST(SprEShot00KeysS, SprEShot00)
+OSTREL_KEY_LIST(SprEShot00KeysT, SprEShot00)
+OSTREL_KEY_LIST(SprEShot00KeysU, SprEShot00)
+OSTREL_KEY_LIST(SprEShot00KeysV, SprEShot00)
+OSTREL_KEY_LIST(SprEShot00KeysW, SprEShot00)
+OSTREL_KEY_LIST(SprEShot00KeysX, SprEShot00)
+OSTREL_KEY_LIST(SprEShot00KeysY, SprEShot00)
+OSTREL_KEY_LIST(SprEShot00KeysZ, SprEShot00)
+OSTREL_KEY_LIST(SprEShot00KeysAA, SprEShot00)
+OSTREL_KEY_LIST(SprEShot00KeysAB, SprEShot00)
+OSTREL_KEY_LIST(SprEShot01_2KeysA, SprEShot01_2)
+OSTREL_KEY_LIST(SprEShot01_2KeysB, SprEShot01_2)
+OSTREL_KEY_LIST(SprEShot01_2KeysC, SprEShot01_2)
+OSTREL_KEY_LIST(SprEShot01_2KeysD, SprEShot01_2)
+OSTREL_KEY_LIST(SprEShot01_2KeysE, SprEShot01_2)
+OSTREL_KEY_LIST(SprEShot01_2KeysF, SprEShot01_2)
+OSTREL_KEY_LIST(SprEShot01_2KeysG, SprEShot01_2)
+OSTREL_KEY_LIST(SprEShot01_2KeysH, SprEShot01_2)
+OSTREL_KEY_LIST(SprEShot01_2KeysI, SprEShot01_2)
+OSTREL_KEY_LIST(SprEShot01_2KeysJ, SprEShot01_2)
+OSTREL_KEY_LIST(SprEShot02KeysA, SprEShot02)
+OSTREL_KEY_LIST(SprEShot02KeysB, SprEShot02)
+OSTREL_KEY_LIST(SprEShot02KeysC, SprEShot02)
+
+constinit const EfxSpriteDesc SprSubUnitDesc[4] = {
+    {SprSubUnitKeysA_store.keys, {1, 1, 1, 1}, {1, 1, 1, 1}, 0, 0},
+    {SprSubUnitKeysB_store.keys, {1, 1, 1, 1}, {1, 1, 1, 1}, 0, 0},
+    {SprSubUnitKeysC_store.keys, {1, 1, 1, 1}, {1, 1, 1, 1}, 0, 0},
+    {SprSubUnitKeysD_store.keys, {1, 1, 1, 1}, {1, 1, 1, 1}, 0, 0},
+};
+
+namespace {
+
+// Rows of EShotKeyTableA: shapes 8, 9, 15 and 16 come from osr_eshot01.
+#define OSTREL_ESHOT_ROW_A(n, o, p, e, f)                                                        \
+  {n, o, p, n, n, p, n, n, e, e, n, n, n, o, p, f, f}
+constinit const SGpKeyList* const kRowA0[17] = OSTREL_ESHOT_ROW_A(
+    SprEShot00KeysN_store.keys, SprEShot00KeysO_store.keys, SprEShot00KeysP_store.keys,
+    SprEShot01_2KeysE_store.keys, SprEShot01_2KeysF_store.keys);
+constinit const SGpKeyList* const kRowA1[17] = OSTREL_ESHOT_ROW_A(
+    SprEShot00KeysQ_store.keys, SprEShot00KeysR_store.keys, SprEShot00KeysS_store.keys,
+    SprEShot01_2KeysG_store.keys, SprEShot01_2KeysH_store.keys);
+constinit const SGpKeyList* const kRowA2[17] = OSTREL_ESHOT_ROW_A(
+    SprEShot00KeysT_store.keys, SprEShot00KeysU_store.keys, SprEShot00KeysV_store.keys,
+    SprEShot01_2KeysI_store.keys, SprEShot01_2KeysJ_store.keys);
+#undef OSTREL_ESHOT_ROW_A
+// Rows of EShotKeyTableB: shapes 1 and 13 take the six-key burst.
+#define OSTREL_ESHOT_ROW_B(w, x) {w, x, w, w, w, w, w, w, w, w, w, w, w, x, w, w, w}
+constinit const SGpKeyList* const kRowB0[17] =
+    OSTREL_ESHOT_ROW_B(SprEShot00KeysW_store.keys, SprEShot00KeysX_store.keys);
+constinit const SGpKeyList* const kRowB1[17] =
+    OSTREL_ESHOT_ROW_B(SprEShot00KeysY_store.keys, SprEShot00KeysZ_store.keys);
+constinit const SGpKeyList* const kRowB2[17] =
+    OSTREL_ESHOT_ROW_B(SprEShot00KeysAA_store.keys, SprEShot00KeysAB_store.keys);
+#undef OSTREL_ESHOT_ROW_B
+
+}  // namespace
+
+constinit const SGpKeyList* const* const EShotKeyTableA[6] = {kRowA0, kRowA1, kRowA2, kRowA0, kRowA1, kRowA2};
+constinit const SGpKeyList* const* const EShotKeyTableB[6] = {kRowB0, kRowB1, kRowB2, kRowB0, kRowB1, kRowB2};
+
+const SGpKeyList* EShotKeysFromCode(uint32_t code) {
+  return EShotKeyTableB[(code >> 8) % kEShotColours][(code & 0xFFu) % kEShotShapes];
+}
+
+namespace {
 
 const TableInfo kTables[] = {
     OSTREL_TABLE_INFO(SprPShot00_1, Ship, 0x80d0ff),  OSTREL_TABLE_INFO(SprPShot01, PlayerShot, 0x60e0ff),
