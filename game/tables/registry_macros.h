@@ -4,8 +4,8 @@
 #include "game/tables/image_slots.h"
 #include "game/tables/table_registry.h"
 
-#define OSTREL_TABLE_INFO(name, art, rgb) TableInfo{#name, k##name.parts, PartArt::art, rgb}
-#define OSTREL_KEYS_INFO(name, table, lists) KeyListInfo{#name, #table, k##name.keys, lists}
+#define OSTREL_TABLE_INFO(name, art, rgb) TableInfo{#name, k##name.parts, name##_store.parts, PartArt::art, rgb}
+#define OSTREL_KEYS_INFO(name, table, lists) KeyListInfo{#name, #table, k##name.keys, name##_store.keys, lists}
 
 // The catalogue rows of one table source file.
 struct TableGroup {

@@ -6,6 +6,7 @@
 #include <span>
 
 #include "game/tables/part_spec.h"
+#include "vrax/graphic/SGpRect.h"
 
 // What a table's parts show; the data generator draws each part this way.
 enum class PartArt : std::uint8_t {
@@ -34,6 +35,7 @@ enum class PartArt : std::uint8_t {
 struct TableInfo {
   const char* name;
   std::span<const PartSpec> parts;
+  const SGpRect* rects;  // the table itself, parts.size() long
   PartArt art;
   std::uint32_t rgb;  // main colour of the drawing, 0xRRGGBB
 };
@@ -43,6 +45,7 @@ struct KeyListInfo {
   const char* name;
   const char* table;
   std::span<const KeySpec> keys;  // terminators included
+  const SGpKeyList* list;         // the key list itself, keys.size() pairs
   std::size_t lists;              // number of lists laid out one after another
 };
 
