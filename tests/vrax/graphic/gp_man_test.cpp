@@ -1,0 +1,145 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "gp_support.h"
+#include "vrax/graphic/SGpMan.h"
+#include "vrax/graphic/SGpState.h"
+#include "vrax/kernel/SKernel.h"
+
+namespace {
+
+struct Tag : SGpObj {
+  Tag(std::vector<std::string>* log, std::string name) : log(log), name(std::move(name)) {}
+  void Execute() override { log->push_back(name); }
+  std::vector<std::string>* log;
+  std::string name;
+};
+
+// Records a note when the default state block has run (its Z mode packet
+// sets LESSEQUAL).
+struct ZProbe : SGpObj {
+  explicit ZProbe(std::vector<std::string>* log) : log(log) {}
+  void Execute() override { log->push_back(SGpMan::GetZMode() == 1 ? "block-ran" : "block-not-yet"); }
+  std::vector<std::string>* log;
+};
+
+// A game-side process that enters packets in EVENT_DRAW.
+class Drawer : public SProc {
+ public:
+  std::function<void()> onDraw;
+
+ protected:
+  int32_t Init(SProcArg) override {
+    SetName("Drawer");
+    SetInitResult(0);
+    return 0;
+  }
+  int32_t Draw(SProcArg) override {
+    if (onDraw) onDraw();
+    return 0;
+  }
+};
+
+class GpManFrame : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    SGpMan::ResetRenderState();
+    SGpMan::SetStartsSound(false);
+    ASSERT_EQ(kernel.Start(), 0);
+    SGpDeviceRecord rec;  // null window: the null device
+    rec.holdRate = 0;
+    ASSERT_EQ(kernel.AddChild(0, &gp, reinterpret_cast<SProcArg>(&rec)), 0);
+    gp.SetStatic(true);
+    ASSERT_EQ(kernel.AddChild(2, &drawer, 0), 0);
+    drawer.SetStatic(true);
+    kernel.Step();  // the first step only makes everything running
+  }
+  void TearDown() override {
+    kernel.Kill(0);
+    kernel.Dispose();
+    SGpMan::SetStartsSound(true);
+    SGpMan::ResetRenderState();
+  }
+  SKernel kernel;
+  SGpMan gp;
+  Drawer drawer;
+};
+
+TEST_F(GpManFrame, QueueRunsKey63FirstAndKey0LastEveryFrame) {
+  std::vector<std::string> log;
+  Tag k0(&log, "k0"), k63(&log, "k63"), k10(&log, "k10"), front63(&log, "front63");
+  ZProbe probe(&log);
+  drawer.onDraw = [&] {
+    k0.Enter(0);
+    probe.Enter(63);  // behind the default block in key 63
+    k10.Enter(10);
+    k63.Enter(63);
+    front63.EnterFront(63);  // ahead of the default block
+  };
+  EXPECT_EQ(GetGpMan(), &gp);
+  EXPECT_EQ(gp.GetName(), "VRAX Graphic Manager");
+  kernel.Step();
+  EXPECT_EQ(log, (std::vector<std::string>{"front63", "block-ran", "k63", "k10", "k0"}));
+  log.clear();
+  kernel.Step();  // the queue was reset: the same five again, nothing twice
+  EXPECT_EQ(log.size(), 5u);
+  EXPECT_EQ(SGpMan::GetDevice()->GetStats().presents, 2u);
+}
+
+TEST_F(GpManFrame, DefaultBlockState) {
+  kernel.Step();
+  plat::GfxDevice* d = SGpMan::GetDevice();
+  EXPECT_EQ(gp.GetDefaultPacketCount(), 10);
+  EXPECT_EQ(SGpMan::GetClipNear(), 8.0f);
+  EXPECT_EQ(SGpMan::GetClipFar(), 4096.0f);
+  EXPECT_EQ(SGpMan::GetViewParams()[2], 512.0f);
+  EXPECT_EQ(SGpMan::GetView().m[3][2], 512.0f);
+  EXPECT_EQ(d->GetRenderState(plat::kRsAlphaBlendEnable), 0u);
+  EXPECT_EQ(d->GetRenderState(plat::kRsZFunc), plat::kCmpLessEqual);
+  EXPECT_EQ(d->GetRenderState(plat::kRsFogEnable), 0u);
+  EXPECT_EQ(d->GetRenderState(plat::kRsAmbient), 0x001A1A1Au);
+  EXPECT_EQ(SGpMan::GetLightEnable(), 7u);
+  EXPECT_NEAR(SGpMan::GetLightDirection(0).x, 0.57735f, 1e-5f);
+  // The viewport during the queue is the 4:3 play view; the frame end set
+  // the full one.
+  plat::Viewport vp{};
+  d->GetViewport(&vp);
+  EXPECT_EQ(vp.width, 640u);
+}
+
+TEST_F(GpManFrame, PresentSkipHidesTheNextFrameOnly) {
+  plat::GfxDevice* d = SGpMan::GetDevice();
+  int frame = 0;
+  std::vector<bool> skippedDuringQueue;
+  struct SkipProbe : SGpObj {
+    std::vector<bool>* out;
+    void Execute() override { out->push_back(SGpMan::IsPresentSkipped()); }
+  } probe;
+  probe.out = &skippedDuringQueue;
+  drawer.onDraw = [&] {
+    gp.SetPresentSkip(0);  // as the game does at the start of its draw
+    if (frame == 1) gp.SetPresentSkip(1);
+    probe.Enter(0);
+    ++frame;
+  };
+  uint64_t p0 = d->GetStats().presents;
+  kernel.Step();  // frame 0
+  kernel.Step();  // frame 1 sets the request: still presented
+  EXPECT_EQ(d->GetStats().presents, p0 + 2);
+  kernel.Step();  // frame 2: runs its queue, not presented
+  EXPECT_EQ(d->GetStats().presents, p0 + 2);
+  kernel.Step();  // frame 3: shown again
+  EXPECT_EQ(d->GetStats().presents, p0 + 3);
+  EXPECT_EQ(skippedDuringQueue, (std::vector<bool>{false, false, true, false}));
+}
+
+TEST(GpMan, TicksToFramesUsesTheFramePeriod) {
+  // One frame period of performance-counter ticks (>> 8) is 1.0 frames.
+  float oneFrame = SGpMan::TicksToFrames(static_cast<uint32_t>(1e9 / 256.0 * 0.0167006254));
+  EXPECT_NEAR(oneFrame, 1.0f, 1e-3f);
+}
+
+}  // namespace
