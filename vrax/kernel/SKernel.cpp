@@ -14,7 +14,10 @@ void SKernel::SetPlatformHooks(StartHook start, EndHook end) {
   g_endHook = end;
 }
 
-SKernel::SKernel() { s_instance = this; }
+SKernel::SKernel() {
+  SetStatic(true);
+  s_instance = this;
+}
 
 SKernel::~SKernel() {
   if (s_instance == this) s_instance = nullptr;

@@ -68,6 +68,7 @@ class SObjList {
     cursors_ = &cur;
     for (SObject* m = head_; m != nullptr; m = cur.next) {
       cur.next = m->next_;
+      if (cur.next != nullptr) __builtin_prefetch(cur.next);
       fn(m);
     }
     cursors_ = cur.outer;

@@ -49,27 +49,29 @@ int32_t SProc::User(int32_t, SProcArg) { return 0; }
 // ---------------------------------------------------------------------------
 // Dispatch
 
-int32_t SProc::Dispatch(int32_t code, SProcArg arg) {
+// The event table: one handler per code below EVENT_USER; codes from
+// EVENT_USER up go to User(code, arg) (null entry).
+SProc::Handler SProc::HandlerOf(int32_t code) {
+  static const Handler kTable[EVENT_USER] = {
+      &SProc::Draw, &SProc::Begin, &SProc::Main, &SProc::End,
+      &SProc::Init, &SProc::KillChildren, &SProc::OnDispose,
+  };
+  return code >= 0 && code < EVENT_USER ? kTable[code] : nullptr;
+}
+
+inline int32_t SProc::DispatchWith(Handler h, int32_t code, SProcArg arg) {
   if (code < EVENT_INIT && state_ != STATE_RUNNING) return 0;
   SProc* savedProc = s_current;
   int32_t savedCode = s_currentEvent;
   s_current = this;
   s_currentEvent = code;
-  int32_t r;
-  switch (code) {
-    case EVENT_DRAW: r = Draw(arg); break;
-    case EVENT_BEGIN: r = Begin(arg); break;
-    case EVENT_MAIN: r = Main(arg); break;
-    case EVENT_END: r = End(arg); break;
-    case EVENT_INIT: r = Init(arg); break;
-    case EVENT_KILL: r = KillChildren(arg); break;
-    case EVENT_DISPOSE: r = OnDispose(arg); break;
-    default: r = User(code, arg); break;
-  }
+  int32_t r = h != nullptr ? (this->*h)(arg) : User(code, arg);
   s_current = savedProc;
   s_currentEvent = savedCode;
   return r;
 }
+
+int32_t SProc::Dispatch(int32_t code, SProcArg arg) { return DispatchWith(HandlerOf(code), code, arg); }
 
 int32_t SProc::SendEvent(int32_t code, SProcArg arg) { return Dispatch(code, arg); }
 
@@ -79,7 +81,9 @@ void SProc::BroadcastAll(int32_t code, SProcArg arg) {
 }
 
 void SProcList::Broadcast(int32_t code, SProcArg arg) {
-  SafeWalk([code, arg](SObject* m) { static_cast<SProc*>(m)->Dispatch(code, arg); });
+  if (Empty()) return;
+  const SProc::Handler h = SProc::HandlerOf(code);  // looked up once per walk
+  SafeWalk([h, code, arg](SObject* m) { static_cast<SProc*>(m)->DispatchWith(h, code, arg); });
 }
 
 // ---------------------------------------------------------------------------

@@ -144,19 +144,23 @@ class SProc : public SObject {
 
  private:
   friend class SProcList;
+  using Handler = int32_t (SProc::*)(SProcArg);
+  static Handler HandlerOf(int32_t code);
   int32_t Dispatch(int32_t code, SProcArg arg);
+  int32_t DispatchWith(Handler h, int32_t code, SProcArg arg);
   void Unlink();  // removes this process from its parent's list
 
-  uint8_t static_ = 0;
-  SProc* parent_ = nullptr;
-  int32_t listIndex_ = 0;
-  std::string name_;
+  // Fields the per-frame walks touch come first, next to the list links.
   int32_t state_ = STATE_NONE;
-  int32_t frameCounter_ = 0;
-  SProc* findCursor_ = nullptr;
+  uint8_t static_ = 0;
   uint8_t findAll_ = 0;
-  int32_t initResult_ = 0;
+  int32_t listIndex_ = 0;
   std::vector<SProcList> lists_;
+  SProc* parent_ = nullptr;
+  int32_t frameCounter_ = 0;
+  int32_t initResult_ = 0;
+  SProc* findCursor_ = nullptr;
+  std::string name_;
 
   static SProc* s_root;
   static SProc* s_current;

@@ -1,0 +1,194 @@
+#include "vrax/io/SCacheArchive.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "tests/vrax/io/io_test_util.h"
+#include "vrax/io/SLzCodec.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+uint32_t U32(const Bytes& b, size_t o) { return b[o] | b[o + 1] << 8 | b[o + 2] << 16 | b[o + 3] << 24; }
+
+Bytes Repeat(const std::string& s, int n) {
+  Bytes b;
+  for (int i = 0; i < n; ++i) b.insert(b.end(), s.begin(), s.end());
+  return b;
+}
+
+Bytes Noise(size_t n) {
+  Bytes b(n);
+  uint32_t s = 99;
+  for (auto& x : b) x = static_cast<uint8_t>((s = s * 1664525u + 1013904223u) >> 24);
+  return b;
+}
+
+struct ArchiveFixture : ::testing::Test {
+  IoTempDir dir;
+  SCacheArchive cache;
+  void SetUp() override {
+    cache.Init(16777216, 1);
+    cache.SetParams(2, 524288, 1.0f);
+  }
+  std::string Path(const std::string& n) const { return dir.path + "/" + n; }
+};
+
+TEST_F(ArchiveFixture, SavedBytesFollowTheLayout) {
+  Bytes text = Repeat("resource data ", 50);
+  Bytes noise = Noise(200);
+  ASSERT_EQ(cache.Add("\\common\\a.tr", text.data(), static_cast<uint32_t>(text.size())), 0);
+  ASSERT_EQ(cache.Add("\\common\\n.bin", noise.data(), static_cast<uint32_t>(noise.size())), 0);
+  ASSERT_EQ(cache.Save(Path("logo")), 0);
+  Bytes f = dir.Read("logo.sca");
+  ASSERT_GE(f.size(), 28u);
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(f.data()), 20), std::string("VRAX CACHE ARCHIVE\0\0", 20));
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(f.data()) + 20, 4), "1001");
+  EXPECT_EQ(U32(f, 24), 2u);
+  // First entry: name, size, packed flag 1, LZ block of level 2.
+  EXPECT_STREQ(reinterpret_cast<char*>(f.data()) + 28, "\\common\\a.tr");
+  uint32_t size0 = U32(f, 28 + 128);
+  EXPECT_EQ(f[28 + 132], 1);
+  EXPECT_LT(size0, text.size());
+  EXPECT_EQ(f[28 + 136 + 2], 2) << "block level";
+  EXPECT_EQ(U32(f, 28 + 136 + 16), text.size());
+  // Second entry: incompressible, stored raw.
+  size_t e1 = 28 + 136 + size0;
+  EXPECT_STREQ(reinterpret_cast<char*>(f.data()) + e1, "\\common\\n.bin");
+  EXPECT_EQ(U32(f, e1 + 128), 200u);
+  EXPECT_EQ(f[e1 + 132], 0);
+  EXPECT_EQ(Bytes(f.begin() + e1 + 136, f.end()), noise);
+
+  SCacheArchive back;
+  back.Init(16777216, 1);
+  ASSERT_EQ(back.Load(Path("logo")), 0);
+  uint32_t sz = 0;
+  ASSERT_EQ(back.GetSize("\\common\\a.tr", &sz), 0);
+  EXPECT_EQ(sz, text.size());
+  Bytes out(sz);
+  ASSERT_EQ(back.Lookup("\\common\\a.tr", out.data(), out.size()), 0);
+  EXPECT_EQ(out, text);
+  EXPECT_EQ(back.Lookup("\\common\\a.tr", out.data(), out.size() - 1), -1) << "does not fit";
+  EXPECT_EQ(back.GetSize("missing", &sz), -1);
+  EXPECT_EQ(sz, 0u);
+}
+
+TEST_F(ArchiveFixture, AddRules) {
+  Bytes one = Repeat("first ", 20), two = Repeat("second ", 20);
+  EXPECT_EQ(cache.Add("n", one.data(), 120), 0);
+  EXPECT_EQ(cache.Add("n", two.data(), 140), 0);
+  Bytes out(120);
+  ASSERT_EQ(cache.Lookup("n", out.data(), out.size()), 0);
+  EXPECT_EQ(out, one) << "an existing name is not replaced";
+  // Above the threshold: raw without an attempt.
+  cache.SetParams(2, 100, 1.0f);
+  uint8_t packed = 9;
+  cache.Add("big", two.data(), 140);
+  cache.EntryData("big", &packed);
+  EXPECT_EQ(packed, 0);
+  // Level 0 stores raw.
+  cache.SetParams(0, 0, 1.0f);
+  cache.Add("raw", one.data(), 120);
+  cache.EntryData("raw", &packed);
+  EXPECT_EQ(packed, 0);
+  // Names that do not fit the 128-byte field are not cached.
+  std::string longName(128, 'x');
+  EXPECT_EQ(cache.Add(longName, one.data(), 10), -1);
+  EXPECT_FALSE(cache.Contains(longName));
+  EXPECT_EQ(cache.Add(std::string(127, 'y'), one.data(), 10), 0);
+  // Capacity: per entry and in total.
+  SCacheArchive small;
+  small.Init(100, 0);
+  EXPECT_EQ(small.Add("a", one.data(), 101), -1);
+  EXPECT_EQ(small.AddEntry("b", one.data(), 60, 0), 0);
+  EXPECT_EQ(small.AddEntry("c", one.data(), 60, 0), -1) << "pool full";
+  EXPECT_EQ(small.EntryCount(), 1u);
+}
+
+TEST_F(ArchiveFixture, DamagedOrForeignArchivesAreRefused) {
+  Bytes text = Repeat("abcdefgh", 40);
+  cache.Add("x", text.data(), static_cast<uint32_t>(text.size()));
+  cache.Add("y", text.data(), 64);
+  ASSERT_EQ(cache.Save(Path("ok")), 0);
+  Bytes good = dir.Read("ok.sca");
+  auto loadBytes = [&](const Bytes& b) {
+    SCacheArchive c;
+    c.Init(16777216, 1);
+    return c.LoadFromMemory(b.data(), b.size());
+  };
+  ASSERT_EQ(loadBytes(good), 0);
+  Bytes b = good;
+  b[23] = '2';
+  EXPECT_EQ(loadBytes(b), -1) << "version";
+  b = good;
+  b[0] = 'v';
+  EXPECT_EQ(loadBytes(b), -1) << "magic";
+  b = good;
+  b.resize(good.size() - 1);
+  EXPECT_EQ(loadBytes(b), -1) << "truncated data";
+  b = good;
+  std::memset(b.data() + 28, 'n', 128);
+  EXPECT_EQ(loadBytes(b), -1) << "name without terminator";
+  b = good;
+  b[28 + 131] = 0x7F;
+  EXPECT_EQ(loadBytes(b), -1) << "size beyond the file";
+  b = good;
+  b[28 + 132] = 2;
+  EXPECT_EQ(loadBytes(b), -1) << "unknown flag";
+  b = good;
+  ASSERT_EQ(b[28 + 132], 1);
+  b[28 + 136] = 7;
+  EXPECT_EQ(loadBytes(b), -1) << "packed entry whose block header is bad";
+  b = good;
+  b[24] = 200;
+  EXPECT_EQ(loadBytes(b), -1) << "count beyond the entries";
+  b = good;
+  std::memset(b.data() + 24, 0, 4);
+  b.resize(28);
+  SCacheArchive c;
+  c.Init(1000, 0);
+  EXPECT_EQ(c.LoadFromMemory(b.data(), b.size()), 0);
+  EXPECT_EQ(c.EntryCount(), 0u) << "count 0 loads nothing";
+  EXPECT_EQ(cache.Load(Path("absent")), -1);
+  EXPECT_FALSE(cache.Exists(Path("absent")));
+}
+
+// Deterministic mutations of a valid archive: loading never crashes and every
+// entry that loads can be looked up within its size.
+TEST_F(ArchiveFixture, MutatedArchivesNeverCrash) {
+  cache.Add("a", Repeat("alpha beta ", 30).data(), 330);
+  cache.Add("b", Noise(90).data(), 90);
+  cache.Add("c", Repeat("z", 500).data(), 500);
+  ASSERT_EQ(cache.Save(Path("seed")), 0);
+  const Bytes seed = dir.Read("seed.sca");
+  uint32_t rng = 777;
+  auto next = [&] { return rng = rng * 1103515245u + 12345u, rng >> 8; };
+  int refused = 0;
+  for (int iter = 0; iter < 3000; ++iter) {
+    Bytes b = seed;
+    int edits = 1 + next() % 3;
+    for (int e = 0; e < edits; ++e) {
+      size_t at = next() % b.size();
+      switch (next() % 4) {
+        case 0: b[at] = static_cast<uint8_t>(next()); break;
+        case 1: b[at] ^= static_cast<uint8_t>(1u << (next() % 8)); break;
+        case 2: b.resize(at + 1); break;
+        default: b.insert(b.begin() + at, static_cast<uint8_t>(next())); break;
+      }
+    }
+    SCacheArchive c;
+    c.Init(1 << 20, 1);
+    if (c.LoadFromMemory(b.data(), b.size()) < 0) ++refused;
+    for (const char* n : {"a", "b", "c"}) {
+      uint32_t size = 0;
+      if (c.GetSize(n, &size) < 0 || size > (1u << 20)) continue;
+      Bytes out(size);
+      c.Lookup(n, out.data(), out.size());
+    }
+  }
+  EXPECT_GT(refused, 500);
+}
+
+}  // namespace

@@ -1,0 +1,214 @@
+#include "vrax/io/SIOMan.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/vrax/io/io_test_util.h"
+#include "vrax/kernel/SKernel.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+Bytes Text(int n, char seed) {
+  Bytes b;
+  for (int i = 0; i < n; ++i) b.push_back(static_cast<uint8_t>(seed + (i % 7)));
+  return b;
+}
+
+// A started kernel with the I/O manager added the way the start-up does.
+struct IoFixture : ::testing::Test {
+  IoTempDir dir;
+  SKernel kernel;
+  SIOMan io;
+  ErrorBoxCatcher box;
+
+  void SetUp() override {
+    ASSERT_EQ(kernel.Start(), 0);
+    ASSERT_EQ(kernel.AddChild(0, &io, 0), 0);
+    io.SetDataPath((dir.path + "/").c_str());
+    kernel.Step();  // first frame: nothing runs
+  }
+  void TearDown() override {
+    kernel.Kill(0);
+    kernel.Dispose();
+  }
+};
+
+TEST_F(IoFixture, ManagerTakesFrontOfList3) {
+  EXPECT_EQ(SIOMan::GetInstance(), &io);
+  EXPECT_EQ(io.GetName(), "VRAX I/O Manager");
+  EXPECT_EQ(io.GetListIndex(), 3);
+  EXPECT_EQ(kernel.GetList(3)->Head(), &io);
+  EXPECT_TRUE(io.GetStreamFlag());
+}
+
+TEST_F(IoFixture, OneFilePerFrameReadThenCompleted) {
+  dir.Write("a.bin", Text(100, 'a'));
+  dir.Write("b.bin", Text(50, 'b'));
+  SFile a, b;
+  a.SetName("a.bin");
+  b.SetName("b.bin");
+  ASSERT_EQ(a.Load(), 0);
+  ASSERT_EQ(b.Load(), 0);
+  EXPECT_EQ(a.GetState(), SFile::STATE_QUEUED);
+  std::vector<std::pair<int, int>> states;
+  for (int f = 0; f < 5; ++f) {
+    kernel.Step();
+    states.emplace_back(a.GetState(), b.GetState());
+  }
+  EXPECT_EQ(states, (std::vector<std::pair<int, int>>{{3, 2}, {1, 2}, {1, 3}, {1, 1}, {1, 1}}));
+  EXPECT_EQ(a.GetSize(), 100u);
+  EXPECT_EQ(Bytes(static_cast<uint8_t*>(a.GetData()), static_cast<uint8_t*>(a.GetData()) + 100), Text(100, 'a'));
+  EXPECT_TRUE(io.Flush(false));
+  EXPECT_TRUE(box.texts.empty());
+}
+
+TEST_F(IoFixture, FailuresShowTheirMessageAndMarkTheFile) {
+  dir.Write("empty.bin", {});
+  dir.Write("x.bin", Text(10, 'x'));
+  SFile missing, empty, busy, noname;
+  missing.SetName("none.bin");
+  empty.SetName("empty.bin");
+  busy.SetName("x.bin");
+  EXPECT_EQ(noname.Load(), -1);
+  missing.Load();
+  empty.Load();
+  busy.Load();
+  EXPECT_EQ(busy.Load(), -5);
+  EXPECT_EQ(busy.GetState(), SFile::STATE_FAILED);
+  kernel.Step();
+  EXPECT_EQ(missing.GetState(), SFile::STATE_FAILED);
+  EXPECT_EQ(io.GetLastError(), -1);
+  kernel.Step();
+  EXPECT_EQ(empty.GetState(), SFile::STATE_FAILED) << "zero length counts as missing";
+  kernel.Step();  // the busy-failed request is passed over
+  EXPECT_EQ(busy.GetState(), SFile::STATE_FAILED);
+  EXPECT_TRUE(io.Flush(false));
+  EXPECT_EQ(box.texts, (std::vector<std::string>{
+                           "Vrax\\Io\\SFile(48) : file open error\n",
+                           "Vrax\\Io\\SFile(42) : file busy error\n",
+                           "Vrax\\Io\\SIOMan(136) : file open error\n",
+                           "Vrax\\Io\\SIOMan(136) : file open error\n",
+                       }));
+  // A failed file may be loaded again.
+  EXPECT_EQ(busy.Load(), 0);
+  kernel.Step();
+  kernel.Step();
+  EXPECT_EQ(busy.GetState(), SFile::STATE_DONE);
+}
+
+TEST_F(IoFixture, CallerBufferCapacityIsHonoured) {
+  dir.Write("big.bin", Text(64, 'q'));
+  Bytes small(16, 0), fits(64, 0);
+  SFile f;
+  f.SetName("big.bin");
+  f.SetData(small.data(), static_cast<uint32_t>(small.size()));
+  f.Load();
+  kernel.Step();
+  EXPECT_EQ(f.GetState(), SFile::STATE_FAILED);
+  EXPECT_EQ(small, Bytes(16, 0)) << "nothing written into the short buffer";
+  EXPECT_EQ(box.texts.back(), "Vrax\\Io\\SIOMan(150) : file read error\n");
+  f.SetData(fits.data(), static_cast<uint32_t>(fits.size()));
+  f.Load();
+  io.Flush(true);
+  EXPECT_EQ(f.GetState(), SFile::STATE_DONE);
+  EXPECT_EQ(fits, Text(64, 'q'));
+}
+
+TEST_F(IoFixture, CachedFilesCompleteInTheirFrameAndArchiveRoundTrips) {
+  io.SetCacheMode(2, 16777216, 2, 524288);
+  EXPECT_EQ(io.Cache().Mode(), 1);
+  dir.Write("common/a.tr", Text(3000, 'a'));
+  dir.Write("common/b.tr", Text(40, 'b'));
+  EXPECT_EQ(io.CacheLoad("cache/common"), -1) << "no archive yet";
+  io.CacheClear();
+  SFile a, b;
+  a.SetName("common/a.tr");
+  b.SetName("common/b.tr");
+  a.Load();
+  b.Load();
+  EXPECT_TRUE(io.Flush(true));
+  ASSERT_EQ(a.GetState(), SFile::STATE_DONE);
+  ASSERT_EQ(io.CacheSave("cache/common"), 0);
+  EXPECT_TRUE(io.CacheExists("cache/common"));
+  // Remove the sources: a later run is served from the archive alone.
+  std::filesystem::remove_all(dir.path + "/common");
+  io.CacheClear();
+  ASSERT_EQ(io.CacheLoad("cache/common"), 0);
+  SFile a2, b2;
+  a2.SetName("common/a.tr");
+  b2.SetName("common/b.tr");
+  a2.Load();
+  b2.Load();
+  kernel.Step();
+  EXPECT_EQ(a2.GetState(), SFile::STATE_DONE) << "done in the frame it is handled";
+  EXPECT_EQ(b2.GetState(), SFile::STATE_QUEUED);
+  kernel.Step();
+  EXPECT_EQ(b2.GetState(), SFile::STATE_DONE);
+  EXPECT_EQ(a2.GetSize(), 3000u);
+  const uint8_t* d = static_cast<const uint8_t*>(a2.GetData());
+  EXPECT_EQ(Bytes(d, d + 3000), Text(3000, 'a'));
+  // A caller buffer too small for the cached file fails cleanly.
+  Bytes small(100);
+  SFile a3;
+  a3.SetName("common/a.tr");
+  a3.SetData(small.data(), 100);
+  a3.Load();
+  kernel.Step();
+  EXPECT_EQ(a3.GetState(), SFile::STATE_FAILED);
+  EXPECT_TRUE(box.texts.size() == 1);
+}
+
+TEST_F(IoFixture, StreamFlagClearReadsAndCompletesInOnePassAndCancel) {
+  dir.Write("c.bin", Text(20, 'c'));
+  io.SetStreamFlag(false);
+  SFile c;
+  c.SetName("c.bin");
+  c.Load();
+  kernel.Step();
+  EXPECT_EQ(c.GetState(), SFile::STATE_DONE);
+  io.SetStreamFlag(true);
+  SFile d;
+  d.SetName("c.bin");
+  d.Load();
+  d.Cancel();
+  EXPECT_EQ(d.GetState(), SFile::STATE_IDLE);
+  EXPECT_TRUE(io.Flush(false));
+  {
+    SFile e;
+    e.SetName("c.bin");
+    e.Load();
+  }  // destroyed while queued: leaves the list
+  EXPECT_TRUE(io.Flush(false));
+  // Save writes the data at the path.
+  SFile s;
+  s.SetName("out/s.bin");
+  Bytes payload = Text(33, 's');
+  s.SetData(payload.data(), 33);
+  s.SetSize(33);
+  EXPECT_EQ(s.Save(), 0);
+  EXPECT_EQ(dir.Read("out/s.bin"), payload);
+  EXPECT_EQ(s.GetFileSize(), 33);
+}
+
+TEST_F(IoFixture, DamagedArchiveIsRebuilt) {
+  io.SetCacheMode(2, 16777216, 2, 524288);
+  dir.Write("stage/m.bma", Text(500, 'm'));
+  Bytes damaged(std::begin("VRAX CACHE ARCHIVE"), std::end("VRAX CACHE ARCHIVE"));
+  damaged.resize(20);
+  damaged.insert(damaged.end(), {'1', '0', '0', '1', 5, 0, 0, 0, 'j', 'u', 'n', 'k'});
+  dir.Write("cache/stage.sca", damaged);
+  // The scene's pattern: load, and on failure clear, read everything, save.
+  ASSERT_EQ(io.CacheLoad("cache/stage"), -1);
+  io.CacheClear();
+  SFile m;
+  m.SetName("stage/m.bma");
+  m.Load();
+  io.Flush(true);
+  ASSERT_EQ(io.CacheSave("cache/stage"), 0);
+  io.CacheClear();
+  ASSERT_EQ(io.CacheLoad("cache/stage"), 0);
+  EXPECT_TRUE(io.Cache().Contains("stage/m.bma"));
+}
+
+}  // namespace

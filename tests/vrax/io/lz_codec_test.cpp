@@ -1,0 +1,202 @@
+#include "vrax/io/SLzCodec.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+Bytes B(const std::string& s) { return Bytes(s.begin(), s.end()); }
+
+Bytes Pack(const Bytes& in, int level) {
+  SLzCodec lz;
+  EXPECT_EQ(lz.Compress(in.data(), static_cast<uint32_t>(in.size()), level), 0);
+  return Bytes(lz.GetPackedData(), lz.GetPackedData() + lz.GetPackedSize());
+}
+
+Bytes Tokens(const Bytes& block) {
+  uint32_t a = block[8] | block[9] << 8 | block[10] << 16 | block[11] << 24;
+  return Bytes(block.begin() + 20, block.begin() + 20 + a);
+}
+
+uint32_t U32(const Bytes& b, size_t o) { return b[o] | b[o + 1] << 8 | b[o + 2] << 16 | b[o + 3] << 24; }
+
+// Unpacks a block; -1 on refusal.
+int Unpack(const Bytes& block, Bytes* out, size_t extraCapacity = 0) {
+  SLzCodec lz;
+  if (lz.SetPacked(block.data(), block.size()) < 0) return -1;
+  out->assign(lz.GetUnpackedSize() + extraCapacity, 0xEE);
+  int r = lz.Decompress(out->data(), out->size());
+  out->resize(lz.GetUnpackedSize());
+  return r;
+}
+
+Bytes Noise(size_t n, uint32_t seed) {
+  Bytes b(n);
+  for (auto& x : b) {
+    seed = seed * 1664525u + 1013904223u;
+    x = static_cast<uint8_t>(seed >> 24);
+  }
+  return b;
+}
+
+TEST(LzCodec, KnownBlocksLevel1) {
+  Bytes blk = Pack(B("abcabcabcabc"), 1);
+  ASSERT_EQ(blk.size(), 29u);
+  EXPECT_EQ(blk[0] | blk[1] << 8, 1);   // version
+  EXPECT_EQ(blk[2] | blk[3] << 8, 1);   // level
+  EXPECT_EQ(U32(blk, 4), 29u);
+  EXPECT_EQ(U32(blk, 8), 3u);
+  EXPECT_EQ(U32(blk, 12), 6u);
+  EXPECT_EQ(U32(blk, 16), 12u);
+  EXPECT_EQ(Tokens(blk), (Bytes{0x06, 0x02, 0x02}));
+  EXPECT_EQ(std::string(blk.begin() + 23, blk.end()), "abcabc");
+
+  EXPECT_EQ(Tokens(Pack(B("aaaaaaaa"), 1)), (Bytes{0x04, 0x00, 0x00}));
+  // 128 literals, no repeat of 4 bytes: run written as 0x81 0x00.
+  Bytes lit128(128);
+  for (int i = 0; i < 128; ++i) lit128[i] = static_cast<uint8_t>(i);
+  EXPECT_EQ(Tokens(Pack(lit128, 1)), (Bytes{0x81, 0x00}));
+  EXPECT_EQ(Tokens(Pack({}, 1)), (Bytes{0x00})) << "empty input: one run of 0";
+}
+
+TEST(LzCodec, KnownBlocksBitLevelsAndLevel5) {
+  // 20 distinct bytes, then the first 4 again: run 20, D = 20, L = 4.
+  Bytes in(20);
+  for (int i = 0; i < 20; ++i) in[i] = static_cast<uint8_t>('A' + i);
+  in.insert(in.end(), in.begin(), in.begin() + 4);
+  // run 20 = "10"+"01100", D-4 = 16 = "1"+"000000", L-4 = 0 = "0"+"0000".
+  EXPECT_EQ(Tokens(Pack(in, 2)), (Bytes{0x99, 0x00, 0x00}));
+  // 15 in code (4,2,*) is "0" + "1111": distance 19.
+  Bytes in15(in.begin(), in.begin() + 19);
+  in15.insert(in15.end(), in15.begin(), in15.begin() + 4);
+  // run 19 = "10"+"01011", D-4 = 15 = "0"+"1111", L-4 = "00000"
+  EXPECT_EQ(Tokens(Pack(in15, 2)), (Bytes{0x96, 0xF0, 0x00}));
+
+  Bytes l5 = Pack(B("hello"), 5);
+  EXPECT_EQ(l5.size(), 25u);
+  EXPECT_EQ(U32(l5, 8), 0u);
+  Bytes out;
+  ASSERT_EQ(Unpack(l5, &out), 0);
+  EXPECT_EQ(out, B("hello")) << "level 5 copies its literal stream";
+
+  SLzCodec lz;
+  EXPECT_EQ(lz.Compress("x", 1, 0), -1);
+  EXPECT_EQ(lz.Compress("x", 1, 6), -1);
+  EXPECT_EQ(lz.GetPackedData(), nullptr);
+}
+
+TEST(LzCodec, RoundTripEveryLevelAndInput) {
+  std::string text;
+  for (int i = 0; i < 200; ++i) text += "the quick brown fox " + std::to_string(i % 17) + " jumps; ";
+  Bytes binary;
+  for (int i = 0; i < 6000; ++i) binary.push_back(static_cast<uint8_t>((i * i) >> 3 ^ (i % 7 == 0 ? 0xFF : 0)));
+  Bytes zeros(5000, 0);
+  const Bytes inputs[] = {B(text), binary, {}, Noise(3000, 7), zeros, B("abcd")};
+  for (int level = 1; level <= 5; ++level) {
+    for (const Bytes& in : inputs) {
+      Bytes blk = Pack(in, level);
+      Bytes out;
+      ASSERT_EQ(Unpack(blk, &out, 3), 0) << "level " << level << " size " << in.size();
+      EXPECT_EQ(out, in) << "level " << level << " size " << in.size();
+      if (level < 5 && in == zeros) {
+        EXPECT_LT(blk.size(), in.size() / 2);
+      }
+    }
+  }
+  EXPECT_LT(Pack(zeros, 4).size(), 100u);
+}
+
+TEST(LzCodec, BadBlocksFailCleanly) {
+  Bytes good = Pack(B("abcabcabcabc"), 1);
+  Bytes out;
+  Bytes b = good;
+  b[4] = 30;  // total != 20 + A + B
+  EXPECT_EQ(Unpack(b, &out), -1);
+  b = good;
+  b[0] = 2;  // version
+  EXPECT_EQ(Unpack(b, &out), -1);
+  SLzCodec lz;
+  EXPECT_EQ(lz.SetPacked(good.data(), good.size() - 1), -1) << "block longer than the bytes given";
+  EXPECT_EQ(lz.Decompress(out.data(), 100), -1) << "nothing held";
+  EXPECT_EQ(lz.SetPacked(nullptr, 0), 0);
+  // Distance reaching before the output start: run 2, D = 6.
+  b = good;
+  b[20] = 0x02;
+  EXPECT_EQ(Unpack(b, &out), -1);
+  // Run longer than the literal stream.
+  b = good;
+  b[20] = 0x07;
+  EXPECT_EQ(Unpack(b, &out), -1);
+  // Length beyond the unpacked size.
+  b = good;
+  b[22] = 0x03;
+  EXPECT_EQ(Unpack(b, &out), -1);
+  // Unpacked size larger than the streams can fill: stream ends early.
+  b = good;
+  b[16] = 40;
+  EXPECT_EQ(Unpack(b, &out), -1);
+  // Destination too small.
+  ASSERT_EQ(lz.SetPacked(good.data(), good.size()), 0);
+  Bytes small(11);
+  EXPECT_EQ(lz.Decompress(small.data(), small.size()), -1);
+  // Unknown level.
+  b = good;
+  b[2] = 9;
+  EXPECT_EQ(Unpack(b, &out), -1);
+}
+
+// Deterministic mutations of valid blocks: decoding never crashes, never
+// writes past the destination (the sanitizers watch) and either fails or
+// yields exactly the unpacked size.
+TEST(LzCodec, MutatedBlocksNeverCrash) {
+  std::string text;
+  for (int i = 0; i < 40; ++i) text += "mutation seed text " + std::to_string(i % 5);
+  std::vector<Bytes> seeds;
+  for (int level = 1; level <= 5; ++level) seeds.push_back(Pack(B(text), level));
+  seeds.push_back(Pack(Noise(300, 3), 1));
+  uint32_t rng = 12345;
+  auto next = [&] { return rng = rng * 1103515245u + 12345u, rng >> 8; };
+  int refused = 0;
+  for (int iter = 0; iter < 4000; ++iter) {
+    Bytes b = seeds[iter % seeds.size()];
+    int edits = 1 + next() % 4;
+    for (int e = 0; e < edits; ++e) {
+      size_t at = next() % b.size();
+      switch (next() % 4) {
+        case 0: b[at] = static_cast<uint8_t>(next()); break;
+        case 1: b[at] ^= static_cast<uint8_t>(1u << (next() % 8)); break;
+        case 2: if (b.size() > 1) b.resize(at + 1); break;
+        default: b.insert(b.begin() + at, static_cast<uint8_t>(next())); break;
+      }
+    }
+    // Keep the header consistent half the time so the streams get exercised.
+    if ((iter & 1) && b.size() >= 20) {
+      uint32_t a = U32(b, 8) % (b.size() - 19);
+      uint32_t l = static_cast<uint32_t>(b.size() - 20 - a);
+      uint32_t total = static_cast<uint32_t>(b.size());
+      for (int i = 0; i < 4; ++i) {
+        b[4 + i] = static_cast<uint8_t>(total >> (8 * i));
+        b[8 + i] = static_cast<uint8_t>(a >> (8 * i));
+        b[12 + i] = static_cast<uint8_t>(l >> (8 * i));
+      }
+      b[0] = 1;
+      b[1] = 0;
+      if (U32(b, 16) > 100000) b[18] = b[19] = 0;
+    }
+    SLzCodec lz;
+    if (lz.SetPacked(b.data(), b.size()) < 0) {
+      ++refused;
+      continue;
+    }
+    Bytes out(lz.GetUnpackedSize() <= 1u << 20 ? lz.GetUnpackedSize() : 0);
+    if (lz.Decompress(out.data(), out.size()) < 0) ++refused;
+  }
+  EXPECT_GT(refused, 100);
+}
+
+}  // namespace

@@ -1,0 +1,193 @@
+#include "vrax/io/SCacheArchive.h"
+
+#include <cstring>
+#include <new>
+#include <stdexcept>
+
+#include "vrax/io/SLzCodec.h"
+#include "vrax/io/SysUtil.h"
+
+namespace {
+
+const char kMagic[20] = "VRAX CACHE ARCHIVE";  // two zero bytes follow the text
+const char kVersion[4] = {'1', '0', '0', '1'};
+const char kExtension[] = ".sca";
+
+uint32_t Rd32(const uint8_t* p) {
+  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
+         (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
+}
+void Wr32(uint8_t* p, uint32_t v) {
+  for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
+}
+
+// A name must fit the 128-byte field with its terminator.
+bool NameFits(const std::string& name) {
+  return name.size() < SCacheArchive::kNameField && name.find('\0') == std::string::npos;
+}
+
+}  // namespace
+
+int32_t SCacheArchive::Init(uint32_t capacity, int32_t mode) {
+  Clear();
+  capacity_ = capacity;
+  mode_ = mode;
+  return 0;
+}
+
+void SCacheArchive::SetParams(int32_t level, uint32_t threshold, float ratioLimit) {
+  level_ = level;
+  threshold_ = threshold;
+  ratioLimit_ = ratioLimit;
+}
+
+void SCacheArchive::Clear() {
+  entries_.clear();
+  index_.clear();
+  used_ = 0;
+}
+
+int32_t SCacheArchive::Add(const std::string& name, const void* data, uint32_t size) {
+  if (data == nullptr && size != 0) return -1;
+  if (level_ > 0 && (threshold_ == 0 || size <= threshold_) && size > 0 && !Contains(name) &&
+      NameFits(name)) {
+    SLzCodec lz;
+    if (lz.Compress(data, size, level_) < 0) return -1;
+    if (static_cast<float>(lz.GetPackedSize()) / static_cast<float>(size) <= ratioLimit_) {
+      return AddEntry(name, lz.GetPackedData(), lz.GetPackedSize(), 1);
+    }
+  }
+  return AddEntry(name, data, size, 0);
+}
+
+int32_t SCacheArchive::AddEntry(const std::string& name, const void* data, uint32_t size, uint8_t packed) {
+  if (size > capacity_) return -1;
+  if (Contains(name)) return 0;
+  if (!NameFits(name)) return -1;  // could not be saved: keep it out of the cache
+  if (data == nullptr && size != 0) return -1;
+  if (used_ + size > capacity_) return -1;  // the pool is full: refuse
+  if (packed) {
+    SLzCodec::Header h;
+    if (SLzCodec::ReadHeader(data, size, &h) < 0 || h.total != size || h.unpackedSize > capacity_) return -1;
+  }
+  try {
+    Entry e;
+    e.name = name;
+    e.data.assign(static_cast<const uint8_t*>(data), static_cast<const uint8_t*>(data) + size);
+    e.packed = packed ? 1 : 0;
+    entries_.push_back(std::move(e));
+    index_.emplace(name, entries_.size() - 1);
+  } catch (const std::bad_alloc&) {
+    return -1;
+  }
+  used_ += size;
+  return 0;
+}
+
+int32_t SCacheArchive::GetSize(const std::string& name, uint32_t* outSize) const {
+  auto it = index_.find(name);
+  if (it == index_.end()) {
+    if (outSize) *outSize = 0;
+    return -1;
+  }
+  const Entry& e = entries_[it->second];
+  uint32_t size = static_cast<uint32_t>(e.data.size());
+  if (e.packed) {
+    SLzCodec::Header h;
+    if (SLzCodec::ReadHeader(e.data.data(), e.data.size(), &h) < 0) {
+      if (outSize) *outSize = 0;
+      return -1;
+    }
+    size = h.unpackedSize;
+  }
+  if (outSize) *outSize = size;
+  return 0;
+}
+
+const std::vector<uint8_t>* SCacheArchive::EntryData(const std::string& name, uint8_t* packed) const {
+  auto it = index_.find(name);
+  if (it == index_.end()) return nullptr;
+  if (packed) *packed = entries_[it->second].packed;
+  return &entries_[it->second].data;
+}
+
+int32_t SCacheArchive::Lookup(const std::string& name, void* destination, size_t capacity) const {
+  auto it = index_.find(name);
+  if (it == index_.end()) return -1;
+  const Entry& e = entries_[it->second];
+  if (e.packed) return SLzCodec::DecodeBlock(e.data.data(), e.data.size(), destination, capacity);
+  if (e.data.size() > capacity) return -1;
+  if (!e.data.empty()) {
+    if (destination == nullptr) return -1;
+    std::memcpy(destination, e.data.data(), e.data.size());
+  }
+  return 0;
+}
+
+bool SCacheArchive::Exists(const std::string& path) const {
+  FILE* f = FileOpen(MakeFileName(path, kExtension), false);
+  if (f == nullptr) return false;
+  FileClose(f);
+  return true;
+}
+
+int32_t SCacheArchive::Save(const std::string& path) const {
+  FILE* f = FileOpen(MakeFileName(path, kExtension), true);
+  if (f == nullptr) return -1;
+  uint8_t header[kHeaderSize] = {};
+  std::memcpy(header, kMagic, sizeof kMagic);
+  std::memcpy(header + 20, kVersion, sizeof kVersion);
+  Wr32(header + 24, static_cast<uint32_t>(entries_.size()));
+  bool ok = FileWrite(f, header, sizeof header) == sizeof header;
+  for (const Entry& e : entries_) {
+    if (!ok) break;
+    uint8_t eh[kEntryHeaderSize] = {};
+    std::memcpy(eh, e.name.data(), e.name.size());  // NameFits: terminator included
+    Wr32(eh + kNameField, static_cast<uint32_t>(e.data.size()));
+    eh[kNameField + 4] = e.packed;
+    ok = FileWrite(f, eh, sizeof eh) == sizeof eh &&
+         FileWrite(f, e.data.data(), e.data.size()) == e.data.size();
+  }
+  if (FileClose(f) < 0) ok = false;
+  return ok ? 0 : -1;
+}
+
+int32_t SCacheArchive::Load(const std::string& path) {
+  const std::string name = MakeFileName(path, kExtension);
+  int64_t size = FileSize(name);
+  if (size < 0) return -1;
+  if (static_cast<uint64_t>(size) < kHeaderSize) return -1;
+  std::vector<uint8_t> bytes;
+  try {
+    bytes.resize(static_cast<size_t>(size));
+  } catch (const std::bad_alloc&) {
+    return -1;
+  } catch (const std::length_error&) {
+    return -1;
+  }
+  if (FileReadAll(name, bytes.data(), bytes.size()) < 0) return -1;
+  return LoadFromMemory(bytes.data(), bytes.size());
+}
+
+int32_t SCacheArchive::LoadFromMemory(const uint8_t* bytes, size_t size) {
+  if (bytes == nullptr || size < kHeaderSize) return -1;
+  if (std::memcmp(bytes, kMagic, sizeof kMagic - 1) != 0) return -1;  // text and its terminator
+  if (std::memcmp(bytes + 20, kVersion, sizeof kVersion) != 0) return -1;
+  int32_t count = static_cast<int32_t>(Rd32(bytes + 24));
+  if (count <= 0) return 0;
+  size_t at = kHeaderSize;
+  for (int32_t i = 0; i < count; ++i) {
+    if (size - at < kEntryHeaderSize) return -1;
+    const uint8_t* eh = bytes + at;
+    const void* nul = std::memchr(eh, 0, kNameField);
+    if (nul == nullptr) return -1;  // name without a terminator
+    std::string entryName(reinterpret_cast<const char*>(eh), static_cast<const uint8_t*>(nul) - eh);
+    uint32_t dataSize = Rd32(eh + kNameField);
+    uint8_t packed = eh[kNameField + 4];
+    at += kEntryHeaderSize;
+    if (packed > 1 || dataSize > size - at) return -1;
+    if (AddEntry(entryName, bytes + at, dataSize, packed) < 0) return -1;
+    at += dataSize;
+  }
+  return 0;
+}

@@ -1,0 +1,76 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+// The I/O manager's in-memory file cache and its archive file (".sca").
+// Entries keep their data as LZ blocks when that makes them no larger.
+//
+// Archive, little-endian:
+//   0   20  "VRAX CACHE ARCHIVE" and two zero bytes
+//   20   4  "1001"
+//   24   4  entry count (i32)
+//   28      entries: 128-byte zero-terminated name, u32 data size, u8 packed
+//           flag, 3 zero bytes, then the data.
+class SCacheArchive {
+ public:
+  static constexpr size_t kNameField = 128;
+  static constexpr size_t kHeaderSize = 28;
+  static constexpr size_t kEntryHeaderSize = 136;
+
+  // Prepares a pool of `capacity` bytes of entry data (also the largest
+  // single entry). 0, or -1.
+  int32_t Init(uint32_t capacity, int32_t mode);
+  // Level 0 stores raw; files above the threshold (0: no limit) are stored
+  // raw; the LZ block is used when packed / size <= ratioLimit.
+  void SetParams(int32_t level, uint32_t threshold, float ratioLimit);
+
+  // Adds one file (compressed as the parameters say). 0 when the file is
+  // cached or its name already is; -1 when it cannot be cached (too large,
+  // pool full, a name that does not fit the 128-byte field).
+  int32_t Add(const std::string& name, const void* data, uint32_t size);
+  // Stores a copy of a ready entry (packed: data is an LZ block).
+  int32_t AddEntry(const std::string& name, const void* data, uint32_t size, uint8_t packed);
+  // 0 and the file's (unpacked) size, or -1 and 0 when absent.
+  int32_t GetSize(const std::string& name, uint32_t* outSize) const;
+  // Writes the file's bytes into destination (capacity bytes). -1 when the
+  // name is absent, the data does not decode or does not fit.
+  int32_t Lookup(const std::string& name, void* destination, size_t capacity) const;
+  bool Contains(const std::string& name) const { return index_.count(name) != 0; }
+  void Clear();
+
+  // path + ".sca"; path is a game file name (mapped to the host).
+  bool Exists(const std::string& path) const;
+  int32_t Save(const std::string& path) const;
+  // Reads an archive. Every field is checked against the bytes that are
+  // there; a damaged archive gives -1 (entries read before the damage stay).
+  int32_t Load(const std::string& path);
+  int32_t LoadFromMemory(const uint8_t* bytes, size_t size);
+
+  size_t EntryCount() const { return entries_.size(); }
+  uint64_t UsedBytes() const { return used_; }
+  uint32_t Capacity() const { return capacity_; }
+  int32_t Mode() const { return mode_; }
+  int32_t Level() const { return level_; }
+  uint32_t Threshold() const { return threshold_; }
+  float RatioLimit() const { return ratioLimit_; }
+  // The stored form of an entry (for tests and tools): packed flag and bytes.
+  const std::vector<uint8_t>* EntryData(const std::string& name, uint8_t* packed) const;
+
+ private:
+  struct Entry {
+    std::string name;
+    std::vector<uint8_t> data;
+    uint8_t packed = 0;
+  };
+  uint32_t capacity_ = 0;
+  int32_t mode_ = 0;
+  int32_t level_ = 0;
+  uint32_t threshold_ = 0;
+  float ratioLimit_ = 1.0f;
+  uint64_t used_ = 0;
+  std::vector<Entry> entries_;
+  std::unordered_map<std::string, size_t> index_;
+};

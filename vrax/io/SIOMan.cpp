@@ -1,0 +1,204 @@
+#include "vrax/io/SIOMan.h"
+
+#include <new>
+
+#include "vrax/io/SysUtil.h"
+
+SIOMan* SIOMan::s_instance = nullptr;
+
+namespace {
+const char kSource[] = "Vrax\\Io\\SIOMan";
+const char* const kMessages[] = {
+    "file open error", "file stream error", "file read error", "file write error", "file busy error",
+};
+}  // namespace
+
+const char* SIOMan::Message(int32_t index) {
+  if (index < 0 || index >= static_cast<int32_t>(sizeof kMessages / sizeof kMessages[0])) return "";
+  return kMessages[index];
+}
+
+// The manager is one global object: Dispose unlinks it, never deletes it.
+SIOMan::SIOMan() {
+  SetStatic(true);
+  s_instance = this;
+}
+
+SIOMan::~SIOMan() {
+  // Requests still listed are dropped (their files stay valid).
+  while (SObject* f = requests_.HeadObj()) {
+    requests_.Remove(f);
+    SFile* file = static_cast<SFile*>(f);
+    if (file->state_ == SFile::STATE_QUEUED || file->state_ == SFile::STATE_READING) {
+      file->state_ = SFile::STATE_IDLE;
+    }
+  }
+  if (s_instance == this) s_instance = nullptr;
+}
+
+int32_t SIOMan::Init(SProcArg) {
+  DebugPrint("%s %s", GetName().c_str(), "initialize... ");
+  SetName("VRAX I/O Manager");
+  MoveToList(3, true);
+  streamFlag_ = 1;
+  lastError_ = 0;
+  cacheMode_ = 0;
+  DebugPrint("completed\n");
+  SetInitResult(0);
+  return 0;
+}
+
+int32_t SIOMan::OnDispose(SProcArg) {
+  DebugPrint("%s %s", GetName().c_str(), "...disposed\n");
+  return 0;
+}
+
+void SIOMan::Queue(SFile* file) {
+  if (file == nullptr) return;
+  if (file->state_ == SFile::STATE_QUEUED || file->state_ == SFile::STATE_READING) return;
+  requests_.PushBack(file);
+  file->state_ = SFile::STATE_QUEUED;
+}
+
+void SIOMan::Cancel(SFile* file) {
+  if (file == nullptr) return;
+  if (file->GetOwner() == &requests_) requests_.Remove(file);
+  if (file->state_ == SFile::STATE_QUEUED || file->state_ == SFile::STATE_READING) {
+    file->state_ = SFile::STATE_IDLE;
+  }
+}
+
+bool SIOMan::HasPending() const {
+  for (SObject* o = requests_.HeadObj(); o != nullptr; o = o->SObject::GetNext()) {
+    int32_t s = static_cast<SFile*>(o)->state_;
+    if (s == SFile::STATE_QUEUED || s == SFile::STATE_READING) return true;
+  }
+  return false;
+}
+
+bool SIOMan::Flush(bool wait) {
+  if (!wait) return requests_.Empty();
+  // Every pass completes, fails or advances one request, and entries that are
+  // no longer pending are dropped, so this ends.
+  while (!requests_.Empty()) Begin(0);
+  return true;
+}
+
+void SIOMan::SetCacheMode(int32_t mode, uint32_t capacity, int32_t level, uint32_t threshold) {
+  cacheMode_ = mode;
+  if (mode >= 1 && mode <= 4) cache_.Init(capacity, mode == 1 ? 0 : mode - 1);
+  cache_.SetParams(level, threshold, 1.0f);
+}
+
+bool SIOMan::CacheExists(const std::string& name) const { return cache_.Exists(dataRoot_ + name); }
+int32_t SIOMan::CacheSave(const std::string& name) const { return cache_.Save(dataRoot_ + name); }
+int32_t SIOMan::CacheLoad(const std::string& name) { return cache_.Load(dataRoot_ + name); }
+
+void SIOMan::Fail(SFile* file, int32_t error, int line, const char* message) {
+  lastError_ = error;
+  FatalError("%s(%d) : %s\n", kSource, line, message);
+  DebugPrint("file name : %s\n", file->pathName_.c_str());
+  requests_.Remove(file);
+  file->state_ = SFile::STATE_FAILED;
+}
+
+void SIOMan::Complete(SFile* file) {
+  DebugPrint("complete file streem : %s\n", file->name_.c_str());
+  requests_.Remove(file);
+  file->state_ = SFile::STATE_DONE;
+  if (cacheMode_ != 0) cache_.Add(file->name_, file->data_, file->size_);
+}
+
+// A cached file is copied out of the cache. False when it is not cached or
+// its entry does not decode (the file is then read from disk instead).
+bool SIOMan::ServeFromCache(SFile* file) {
+  uint32_t size = 0;
+  if (cacheMode_ == 0 || cache_.GetSize(file->name_, &size) < 0) return false;
+  DebugPrint("file cache hit! : %s\n", file->name_.c_str());
+  bool allocated = false;
+  if (file->data_ == nullptr) {
+    file->owned_.reset(new (std::nothrow) uint8_t[size > 0 ? size : 1]);
+    if (!file->owned_) {
+      Fail(file, ERROR_READ, 116, Message(1));
+      return true;
+    }
+    file->data_ = file->owned_.get();
+    file->capacity_ = size;
+    allocated = true;
+  } else if (size > file->capacity_) {
+    Fail(file, ERROR_READ, 112, Message(2));
+    return true;
+  }
+  if (cache_.Lookup(file->name_, file->data_, file->capacity_) < 0) {
+    if (allocated) file->FreeData();
+    return false;
+  }
+  file->size_ = size;
+  requests_.Remove(file);
+  file->state_ = SFile::STATE_DONE;
+  return true;
+}
+
+void SIOMan::ReadFromDisk(SFile* file) {
+  const std::string& path = file->SetPathName();
+  int64_t size = FileSize(path);
+  if (size <= 0) {
+    Fail(file, ERROR_OPEN, 136, Message(0));
+    return;
+  }
+  if (size > 0xFFFFFFFF) {
+    Fail(file, ERROR_READ, 145, Message(1));
+    return;
+  }
+  file->size_ = static_cast<uint32_t>(size);
+  if (file->data_ == nullptr) {
+    file->owned_.reset(new (std::nothrow) uint8_t[static_cast<size_t>(size)]);
+    if (!file->owned_) {
+      Fail(file, ERROR_READ, 145, Message(1));
+      return;
+    }
+    file->data_ = file->owned_.get();
+    file->capacity_ = file->size_;
+  } else if (file->size_ > file->capacity_) {
+    // The caller's buffer cannot take the file.
+    Fail(file, ERROR_READ, 150, Message(2));
+    return;
+  }
+  DebugPrint("start file streem : %s\n", file->name_.c_str());
+  file->state_ = SFile::STATE_READING;
+  if (streamFlag_) {
+    if (FileReadAll(path, file->data_, file->size_) <= 0) Fail(file, ERROR_READ, 158, Message(1));
+    return;  // completed at the next pass
+  }
+  FILE* f = FileOpen(path, false);
+  if (f == nullptr) {
+    Fail(file, ERROR_READ, 168, Message(1));
+    return;
+  }
+  size_t got = FileRead(f, file->data_, file->size_);
+  FileClose(f);
+  if (got != file->size_) {
+    Fail(file, ERROR_READ, 173, Message(1));
+    return;
+  }
+  Complete(file);
+}
+
+int32_t SIOMan::Begin(SProcArg) {
+  SObject* o = requests_.HeadObj();
+  while (o != nullptr) {
+    SFile* file = static_cast<SFile*>(o);
+    o = o->SObject::GetNext();
+    if (file->state_ == SFile::STATE_READING) {
+      Complete(file);
+      return 0;
+    }
+    if (file->state_ == SFile::STATE_QUEUED) {
+      if (!ServeFromCache(file)) ReadFromDisk(file);
+      return 0;
+    }
+    // No longer a request (failed by a second Load while queued): drop it.
+    requests_.Remove(file);
+  }
+  return 0;
+}

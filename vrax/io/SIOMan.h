@@ -1,0 +1,71 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "vrax/io/SCacheArchive.h"
+#include "vrax/io/SFile.h"
+#include "vrax/kernel/SProc.h"
+
+// The I/O manager, a process of kernel list 3. Its EVENT_BEGIN handles at
+// most one requested file per frame, in request order:
+//   reading -> done (and entered into the cache);
+//   queued and cached -> copied from the cache, done at once;
+//   queued otherwise -> read whole from disk, done in the next frame (at
+//   once while the stream flag is clear).
+// Failures show the "ERROR" box and mark the file failed (-1).
+class SIOMan : public SProc {
+ public:
+  enum Error : int32_t { ERROR_NONE = 0, ERROR_OPEN = -1, ERROR_READ = -2 };
+
+  // Messages of the I/O component, by index.
+  static const char* Message(int32_t index);
+
+  SIOMan();
+  ~SIOMan() override;
+  static SIOMan* GetInstance() { return s_instance; }
+
+  virtual void SetDataPath(const char* root) { dataRoot_ = root ? root : ""; }
+  virtual const std::string& DataPath() const { return dataRoot_; }
+  virtual void SetStreamFlag(bool flag) { streamFlag_ = flag ? 1 : 0; }
+  virtual bool GetStreamFlag() const { return streamFlag_ != 0; }
+  // Without wait: whether no request is pending. With wait: handles requests
+  // until none is pending, then true.
+  virtual bool Flush(bool wait);
+  virtual SCacheArchive& Cache() { return cache_; }
+  virtual int32_t GetLastError() const { return lastError_; }
+  // Mode 0: no cache. Modes 1..4 set up the cache with the capacity (its own
+  // mode 0 for mode 1, mode - 1 otherwise), then its parameters.
+  virtual void SetCacheMode(int32_t mode, uint32_t capacity, int32_t level, uint32_t threshold);
+  int32_t GetCacheMode() const { return cacheMode_; }
+  virtual void CacheClear() { cache_.Clear(); }
+  // The archive data root + name + ".sca". 0 / true, or -1 / false.
+  virtual bool CacheExists(const std::string& name) const;
+  virtual int32_t CacheSave(const std::string& name) const;
+  virtual int32_t CacheLoad(const std::string& name);
+  // A file in state idle, done or failed joins the back of the request list
+  // as queued; a queued or reading file is left alone.
+  virtual void Queue(SFile* file);
+  // Takes the file off the list; a queued or reading file returns to idle.
+  virtual void Cancel(SFile* file);
+
+  bool HasPending() const;
+
+  int32_t Init(SProcArg arg) override;
+  int32_t Begin(SProcArg arg) override;
+  int32_t OnDispose(SProcArg arg) override;
+
+ private:
+  void Fail(SFile* file, int32_t error, int line, const char* message);
+  void Complete(SFile* file);
+  bool ServeFromCache(SFile* file);
+  void ReadFromDisk(SFile* file);
+
+  std::string dataRoot_;
+  uint8_t streamFlag_ = 0;
+  SObjList requests_;
+  int32_t lastError_ = 0;
+  SCacheArchive cache_;
+  int32_t cacheMode_ = 0;
+
+  static SIOMan* s_instance;
+};

@@ -1,0 +1,359 @@
+#include "vrax/io/SLzCodec.h"
+
+#include <cstring>
+#include <new>
+
+namespace {
+
+constexpr uint32_t kRunStart = 3;   // start width of the literal-run code
+constexpr uint32_t kRunStop = 16;   // its largest prefix
+constexpr uint32_t kMatchStart = 4; // start width of the distance and length codes
+constexpr uint32_t kStep = 2;
+
+uint32_t Rd16(const uint8_t* p) { return static_cast<uint32_t>(p[0] | (p[1] << 8)); }
+uint32_t Rd32(const uint8_t* p) {
+  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
+         (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
+}
+void Wr16(uint8_t* p, uint32_t v) {
+  p[0] = static_cast<uint8_t>(v);
+  p[1] = static_cast<uint8_t>(v >> 8);
+}
+void Wr32(uint8_t* p, uint32_t v) {
+  for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
+}
+
+// Start-step-stop code: prefix of k one-bits (ended by a zero unless k is the
+// stop), then w + k*s value bits; the number is the value plus the sizes of
+// the shorter classes.
+struct Code {
+  uint32_t start, stop;
+  uint64_t Base(uint32_t k) const {
+    uint64_t b = 0;
+    for (uint32_t j = 0; j < k; ++j) b += uint64_t{1} << (start + j * kStep);
+    return b;
+  }
+};
+
+class BitWriter {
+ public:
+  explicit BitWriter(std::vector<uint8_t>& out) : out_(out) {}
+  void Bit(uint32_t b) {
+    acc_ = static_cast<uint8_t>((acc_ << 1) | (b & 1));
+    if (++n_ == 8) {
+      out_.push_back(acc_);
+      acc_ = 0;
+      n_ = 0;
+    }
+  }
+  void Bits(uint64_t v, uint32_t count) {
+    while (count > 0) {
+      --count;
+      Bit(static_cast<uint32_t>(v >> count) & 1);
+    }
+  }
+  // False when the number does not fit the code.
+  bool Number(const Code& c, uint64_t x) {
+    uint32_t k = 0;
+    uint64_t base = 0;
+    while (k < c.stop && x >= base + (uint64_t{1} << (c.start + k * kStep))) {
+      base += uint64_t{1} << (c.start + k * kStep);
+      ++k;
+    }
+    uint32_t width = c.start + k * kStep;
+    if (width < 64 && x - base >= (uint64_t{1} << width)) return false;
+    for (uint32_t i = 0; i < k; ++i) Bit(1);
+    if (k < c.stop) Bit(0);
+    Bits(x - base, width);
+    return true;
+  }
+  // The stream always ends with the partial byte, zero-padded (a whole
+  // number of bytes gets one more zero byte).
+  void Finish() {
+    out_.push_back(static_cast<uint8_t>(acc_ << (8 - n_)));
+    acc_ = 0;
+    n_ = 0;
+  }
+
+ private:
+  std::vector<uint8_t>& out_;
+  uint8_t acc_ = 0;
+  uint32_t n_ = 0;
+};
+
+class BitReader {
+ public:
+  BitReader(const uint8_t* p, size_t n) : cur_(p), end_(p + n) {}
+  bool Number(const Code& c, uint64_t* out) {
+    uint32_t k = 0;
+    while (k < c.stop) {
+      if (cnt_ == 0 && !Refill()) return false;
+      uint64_t bit = buf_ >> 63;
+      buf_ <<= 1;
+      --cnt_;
+      if (bit == 0) break;
+      ++k;
+    }
+    uint64_t v;
+    if (!Bits(c.start + k * kStep, &v)) return false;
+    *out = v + c.Base(k);
+    return true;
+  }
+
+ private:
+  bool Refill() {
+    while (cnt_ <= 56 && cur_ < end_) {
+      buf_ |= static_cast<uint64_t>(*cur_++) << (56 - cnt_);
+      cnt_ += 8;
+    }
+    return cnt_ > 0;
+  }
+  bool Bits(uint32_t n, uint64_t* v) {
+    if (n == 0) {
+      *v = 0;
+      return true;
+    }
+    if (cnt_ < n) {
+      Refill();
+      if (cnt_ < n) return false;
+    }
+    *v = buf_ >> (64 - n);
+    buf_ = n == 64 ? 0 : buf_ << n;
+    cnt_ -= n;
+    return true;
+  }
+  const uint8_t* cur_;
+  const uint8_t* end_;
+  uint64_t buf_ = 0;
+  uint32_t cnt_ = 0;
+};
+
+// Level 1 run length: 7-bit groups, most significant first.
+void PutVarint(std::vector<uint8_t>& out, uint32_t r) {
+  if (r >= (1u << 21)) out.push_back(static_cast<uint8_t>(0x80 | (r >> 21)));
+  if (r >= (1u << 14)) out.push_back(static_cast<uint8_t>(0x80 | ((r >> 14) & 0x7F)));
+  if (r >= (1u << 7)) out.push_back(static_cast<uint8_t>(0x80 | ((r >> 7) & 0x7F)));
+  out.push_back(static_cast<uint8_t>(r & 0x7F));
+}
+
+bool GetVarint(const uint8_t*& p, const uint8_t* end, uint64_t* out) {
+  uint64_t v = 0;
+  for (int i = 0; i < 5; ++i) {
+    if (p >= end) return false;
+    uint8_t b = *p++;
+    v = (v << 7) | (b & 0x7F);
+    if ((b & 0x80) == 0) {
+      *out = v;
+      return true;
+    }
+  }
+  return false;  // longer than any run a block can need
+}
+
+}  // namespace
+
+uint32_t SLzCodec::Window(int32_t level) {
+  switch (level) {
+    case 1: return 259;
+    case 2: return 83;
+    case 3: return 339;
+    case 4: return 1363;
+    default: return 0;
+  }
+}
+
+void SLzCodec::Clear() {
+  std::vector<uint8_t>().swap(block_);
+  unpackedSize_ = 0;
+  packedSize_ = 0;
+}
+
+int32_t SLzCodec::ReadHeader(const void* block, size_t available, Header* out) {
+  if (block == nullptr || available < kHeaderSize) return -1;
+  const uint8_t* b = static_cast<const uint8_t*>(block);
+  Header h;
+  h.version = static_cast<uint16_t>(Rd16(b));
+  h.level = static_cast<int16_t>(Rd16(b + 2));
+  h.total = Rd32(b + 4);
+  h.tokenSize = Rd32(b + 8);
+  h.literalSize = Rd32(b + 12);
+  h.unpackedSize = Rd32(b + 16);
+  if (h.version != 1 || h.total == 0) return -1;
+  uint64_t sum = uint64_t{kHeaderSize} + h.tokenSize + h.literalSize;
+  if (sum != h.total || h.total > available) return -1;
+  if (out != nullptr) *out = h;
+  return 0;
+}
+
+int32_t SLzCodec::SetPacked(const void* block, size_t available) {
+  Clear();
+  if (block == nullptr) return 0;
+  Header h;
+  if (ReadHeader(block, available, &h) < 0) return -1;
+  try {
+    const uint8_t* b = static_cast<const uint8_t*>(block);
+    block_.assign(b, b + h.total);
+  } catch (const std::bad_alloc&) {
+    Clear();
+    return -1;
+  }
+  packedSize_ = h.total;
+  unpackedSize_ = h.unpackedSize;
+  return 0;
+}
+
+int32_t SLzCodec::Compress(const void* source, uint32_t size, int32_t level) {
+  Clear();
+  if (level < kMinLevel || level > kMaxLevel) return -1;
+  if (source == nullptr && size != 0) return -1;
+  const uint8_t* in = static_cast<const uint8_t*>(source);
+  try {
+    std::vector<uint8_t> tokens;
+    std::vector<uint8_t> lits;
+    if (level == 5) {
+      lits.assign(in, in + size);
+    } else {
+      const Code runCode{kRunStart, kRunStop};
+      const Code matchCode{kMatchStart, static_cast<uint32_t>(level - 1)};
+      BitWriter bits(tokens);
+      const uint32_t window = Window(level);
+      auto putRun = [&](uint32_t r) {
+        if (level == 1) {
+          if (r >= (1u << 28)) return false;
+          PutVarint(tokens, r);
+          return true;
+        }
+        return bits.Number(runCode, r);
+      };
+      lits.reserve(size);
+      uint32_t p = 0;
+      uint32_t r = 0;
+      bool lastWasMatch = false;
+      while (p < size) {
+        uint32_t c = p > window ? p - window : 0;
+        uint32_t bestLen = 0x7FFFFFFF;
+        uint32_t bestPos = 0;
+        bool found = false;
+        const uint8_t first = in[p];
+        while (c < p) {
+          if (in[c] != first) {
+            ++c;
+            continue;
+          }
+          uint32_t n = 1;
+          while (c + n < p && p + n < size && in[c + n] == in[p + n]) ++n;
+          if (n >= 4 && n <= bestLen) {
+            bestLen = n;
+            bestPos = c;
+            found = true;
+          }
+          c += n;
+        }
+        if (found) {
+          if (!putRun(r)) return Clear(), -1;
+          uint32_t d4 = p - bestPos - 4;
+          uint32_t l4 = bestLen - 4;
+          if (level == 1) {
+            tokens.push_back(static_cast<uint8_t>(d4));
+            tokens.push_back(static_cast<uint8_t>(l4));
+          } else if (!bits.Number(matchCode, d4) || !bits.Number(matchCode, l4)) {
+            return Clear(), -1;
+          }
+          p += bestLen;
+          r = 0;
+          lastWasMatch = true;
+        } else {
+          lits.push_back(in[p]);
+          ++r;
+          ++p;
+          lastWasMatch = false;
+        }
+      }
+      if (!lastWasMatch && !putRun(r)) return Clear(), -1;
+      if (level > 1) bits.Finish();
+    }
+    uint64_t total = uint64_t{kHeaderSize} + tokens.size() + lits.size();
+    if (total > 0xFFFFFFFFu) return Clear(), -1;
+    block_.resize(static_cast<size_t>(total));
+    uint8_t* b = block_.data();
+    Wr16(b, 1);
+    Wr16(b + 2, static_cast<uint32_t>(level));
+    Wr32(b + 4, static_cast<uint32_t>(total));
+    Wr32(b + 8, static_cast<uint32_t>(tokens.size()));
+    Wr32(b + 12, static_cast<uint32_t>(lits.size()));
+    Wr32(b + 16, size);
+    if (!tokens.empty()) std::memcpy(b + kHeaderSize, tokens.data(), tokens.size());
+    if (!lits.empty()) std::memcpy(b + kHeaderSize + tokens.size(), lits.data(), lits.size());
+    packedSize_ = static_cast<uint32_t>(total);
+    unpackedSize_ = size;
+  } catch (const std::bad_alloc&) {
+    Clear();
+    return -1;
+  }
+  return 0;
+}
+
+int32_t SLzCodec::Decompress(void* destination, size_t capacity) const {
+  if (block_.empty()) return -1;
+  return DecodeBlock(block_.data(), block_.size(), destination, capacity);
+}
+
+int32_t SLzCodec::DecodeBlock(const void* block, size_t available, void* destination, size_t capacity) {
+  Header h;
+  if (ReadHeader(block, available, &h) < 0) return -1;
+  if (h.level < kMinLevel || h.level > kMaxLevel) return -1;
+  const uint64_t total = h.unpackedSize;
+  if (total > capacity) return -1;
+  if (total == 0) return 0;
+  if (destination == nullptr) return -1;
+  uint8_t* out = static_cast<uint8_t*>(destination);
+  const uint8_t* tok = static_cast<const uint8_t*>(block) + kHeaderSize;
+  const uint8_t* tokEnd = tok + h.tokenSize;
+  const uint8_t* lit = tokEnd;
+  const uint8_t* litEnd = lit + h.literalSize;
+
+  if (h.level == 5) {
+    if (h.literalSize < total) return -1;
+    std::memcpy(out, lit, static_cast<size_t>(total));
+    return 0;
+  }
+
+  const Code runCode{kRunStart, kRunStop};
+  const Code matchCode{kMatchStart, static_cast<uint32_t>(h.level - 1)};
+  BitReader bits(tok, h.tokenSize);
+  const bool bytes = h.level == 1;
+  uint64_t pos = 0;
+  while (pos < total) {
+    uint64_t r;
+    if (bytes ? !GetVarint(tok, tokEnd, &r) : !bits.Number(runCode, &r)) return -1;
+    if (r > total - pos || r > static_cast<uint64_t>(litEnd - lit)) return -1;
+    std::memcpy(out + pos, lit, static_cast<size_t>(r));
+    lit += r;
+    pos += r;
+    if (pos >= total) break;
+    uint64_t d, len;
+    if (bytes) {
+      if (tokEnd - tok < 2) return -1;
+      d = tok[0];
+      len = tok[1];
+      tok += 2;
+    } else if (!bits.Number(matchCode, &d) || !bits.Number(matchCode, &len)) {
+      return -1;
+    }
+    d += 4;
+    len += 4;
+    if (d > pos || len > total - pos) return -1;
+    uint8_t* dst = out + pos;
+    const uint8_t* src = dst - d;
+    if (d >= len) {
+      std::memcpy(dst, src, static_cast<size_t>(len));
+    } else {
+      // Overlapping copy: D >= 4, so every 4-byte word read is complete.
+      size_t i = 0;
+      for (; i + 4 <= len; i += 4) std::memcpy(dst + i, src + i, 4);
+      for (; i < len; ++i) dst[i] = src[i];
+    }
+    pos += len;
+  }
+  return 0;
+}
