@@ -1,7 +1,11 @@
-// OpenGL backend of the graphics device: one shader program reproduces the
+// OpenGL backend of the graphics device: one shader reproduces the
 // fixed-function pipeline (transforms, directional lighting, two texture
 // stages, alpha test, table fog); the fixed GL states do depth, blending and
-// culling. Everything is drawn into an offscreen framebuffer of back-buffer
+// culling. The shader's mode switches (stage operations, alpha comparison,
+// fog mode, lighting on or off...) are compiled in as constants, one program
+// per combination in use, because a software rasteriser pays for every
+// branch on a uniform at every pixel; the values (colours, matrices, fog
+// range, alpha reference) stay uniforms. Everything is drawn into an offscreen framebuffer of back-buffer
 // size, stored top row first, which Present scales into the window.
 #include "platform/gfx_device_gl.h"
 
@@ -15,13 +19,16 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <array>
+#include <string>
+#include <unordered_map>
 #include <unordered_set>
 
 namespace plat {
 namespace {
 
 // ---------------------------------------------------------------- shaders
-const char* const kVertexShader = R"(#version 330 core
+const char* const kVertexShader = R"(
 layout(location = 0) in vec4 aPos;
 layout(location = 1) in vec3 aNormal;
 layout(location = 2) in vec4 aColour;
@@ -31,21 +38,14 @@ uniform mat4 uWorldView;
 uniform mat4 uProj;
 uniform mat3 uNormalMat;
 uniform mat4 uTexMat0;
-uniform int uTexXform;
-uniform int uScreen;
 uniform vec4 uViewport;     // x, y, width, height in pixels
 uniform vec2 uPixelOffset;  // half a pixel in normalised coordinates
 uniform int uFogW;
 
-uniform int uLighting;
-uniform int uNormalize;
 uniform vec3 uGlobalAmbient;
 uniform vec4 uMatDiffuse;
 uniform vec4 uMatAmbient;
 uniform vec4 uMatEmissive;
-uniform int uDiffuseSrc;
-uniform int uAmbientSrc;
-uniform int uEmissiveSrc;
 uniform int uLightCount;
 uniform vec3 uLightDir[8];  // towards the light, view space, unit length
 uniform vec3 uLightDiffuse[8];
@@ -100,7 +100,7 @@ void main() {
 }
 )";
 
-const char* const kFragmentShader = R"(#version 330 core
+const char* const kFragmentShader = R"(
 in vec4 vDiffuse;
 in vec2 vTex;
 in float vFogDepth;
@@ -108,20 +108,15 @@ out vec4 fragColour;
 
 uniform sampler2D uTex0;
 uniform sampler2D uTex1;
-uniform int uHasTex0;
-uniform int uHasTex1;
-uniform ivec3 uColourStage[2];  // op, arg1, arg2
-uniform ivec3 uAlphaStage[2];
 uniform vec4 uTFactor;
-uniform int uAlphaFunc;  // 0 = alpha test off, else the comparison
 uniform int uAlphaRef;
-uniform int uFogMode;    // 0 none, 1 exp, 2 exp2, 3 linear
 uniform float uFogStart;
 uniform float uFogEnd;
 uniform float uFogDensity;
 uniform vec3 uFogColour;
 
-vec4 gTex[2];
+vec4 gTex0;
+vec4 gTex1;
 vec4 gCurrent;
 
 vec4 Arg(int a) {
@@ -130,12 +125,12 @@ vec4 Arg(int a) {
   if (sel == 0) v = vDiffuse;
   else if (sel == 1) v = gCurrent;
   else if (sel == 3) v = uTFactor;
-  else v = gTex[0];  // the caller substitutes its stage's texture below
+  else v = gTex0;  // the caller substitutes its stage's texture below
   return v;
 }
 
 vec4 StageArg(int a, int stage) {
-  vec4 v = (a & 15) == 2 ? gTex[stage] : Arg(a);
+  vec4 v = (a & 15) == 2 ? (stage == 0 ? gTex0 : gTex1) : Arg(a);
   if ((a & 32) != 0) v = v.aaaa;
   if ((a & 16) != 0) v = 1.0 - v;
   return v;
@@ -153,10 +148,24 @@ vec4 Op(int op, vec4 a1, vec4 a2) {
   if (op == 10) return clamp(a1 - a2, 0.0, 1.0);
   if (op == 11) return clamp(a1 + a2 - a1 * a2, 0.0, 1.0);
   if (op == 12) return mix(a2, a1, vDiffuse.a);
-  if (op == 13) return mix(a2, a1, gTex[0].a);
+  if (op == 13) return mix(a2, a1, gTex0.a);
   if (op == 14) return mix(a2, a1, uTFactor.a);
   if (op == 16) return mix(a2, a1, gCurrent.a);
   return a1;
+}
+
+vec4 RunStage(int s, ivec3 c, ivec3 a) {
+  vec3 rgb = Op(c.x, StageArg(c.y, s), StageArg(c.z, s)).rgb;
+  float alpha;
+  if (a.x == 1) {
+    // Alpha operation disabled while the colour operation runs: the first
+    // stage takes the vertex alpha (a case the pipeline this device follows
+    // leaves undefined), later stages pass the alpha on.
+    alpha = s == 0 ? vDiffuse.a : gCurrent.a;
+  } else {
+    alpha = Op(a.x, StageArg(a.y, s), StageArg(a.z, s)).a;
+  }
+  return vec4(rgb, alpha);
 }
 
 bool Compare(int func, int a, int ref) {
@@ -171,24 +180,13 @@ bool Compare(int func, int a, int ref) {
 }
 
 void main() {
-  gTex[0] = uHasTex0 != 0 ? texture(uTex0, vTex) : vec4(1.0);
-  gTex[1] = uHasTex1 != 0 ? texture(uTex1, vTex) : vec4(1.0);
+  gTex0 = uHasTex0 != 0 ? texture(uTex0, vTex) : vec4(1.0);
+  gTex1 = uHasTex1 != 0 ? texture(uTex1, vTex) : vec4(1.0);
   gCurrent = vDiffuse;
-  for (int s = 0; s < 2; ++s) {
-    ivec3 c = uColourStage[s];
-    if (c.x == 1) break;  // a disabled colour operation ends the cascade
-    vec3 rgb = Op(c.x, StageArg(c.y, s), StageArg(c.z, s)).rgb;
-    ivec3 a = uAlphaStage[s];
-    float alpha;
-    if (a.x == 1) {
-      // Alpha operation disabled while the colour operation runs: the first
-      // stage takes the vertex alpha (left undefined by the pipeline this
-      // device follows), later stages pass the alpha on.
-      alpha = s == 0 ? vDiffuse.a : gCurrent.a;
-    } else {
-      alpha = Op(a.x, StageArg(a.y, s), StageArg(a.z, s)).a;
-    }
-    gCurrent = vec4(rgb, alpha);
+  // A disabled colour operation ends the cascade.
+  if (uColourStage0.x != 1) {
+    gCurrent = RunStage(0, uColourStage0, uAlphaStage0);
+    if (uColourStage1.x != 1) gCurrent = RunStage(1, uColourStage1, uAlphaStage1);
   }
   if (uAlphaFunc != 0) {
     int a8 = int(floor(gCurrent.a * 255.0 + 0.5));
@@ -331,24 +329,43 @@ class GlGfxDevice final : public GfxDevice {
   void ApplyLights();
   void SetupAttributes(GLuint buffer, uintptr_t offset, uint32_t stride, uint32_t fvf);
   void BindTexture(int stage);
-  GLint U(const char* name) const { return glGetUniformLocation(program_, name); }
 
   GlSurface* surface_;
   std::unique_ptr<GlSurface> ownedSurface_;
   std::unordered_set<GlLink*> links_;
 
-  GLuint program_ = 0, vao_ = 0, upBuffer_ = 0;
+  GLuint vao_ = 0, upBuffer_ = 0;
   GLuint fbo_ = 0, colourRb_ = 0, depthRb_ = 0;
   size_t upBufferSize_ = 0;
   bool attribsForUp_ = false;
 
   struct Locations {
-    GLint worldView, proj, normalMat, texMat0, texXform, screen, viewport, pixelOffset, fogW;
-    GLint lighting, normalize, globalAmbient, matDiffuse, matAmbient, matEmissive;
-    GLint diffuseSrc, ambientSrc, emissiveSrc, lightCount, lightDir, lightDiffuse, lightAmbient;
-    GLint hasTex0, hasTex1, colourStage, alphaStage, tfactor, alphaFunc, alphaRef;
-    GLint fogMode, fogStart, fogEnd, fogDensity, fogColour;
-  } loc_{};
+    GLint worldView, proj, normalMat, texMat0, viewport, pixelOffset, fogW;
+    GLint globalAmbient, matDiffuse, matAmbient, matEmissive;
+    GLint lightCount, lightDir, lightDiffuse, lightAmbient;
+    GLint tfactor, alphaRef, fogStart, fogEnd, fogDensity, fogColour;
+  };
+  // The mode switches a program is compiled with.
+  using ModeKey = std::array<int32_t, 23>;
+  struct ModeKeyHash {
+    size_t operator()(const ModeKey& k) const {
+      size_t h = 1469598103934665603ull;
+      for (int32_t v : k) h = (h ^ static_cast<uint32_t>(v)) * 1099511628211ull;
+      return h;
+    }
+  };
+  struct Program {
+    GLuint name = 0;
+    Locations loc{};
+  };
+  ModeKey CurrentModes() const;
+  Program* ProgramFor(const ModeKey& key);
+  void UploadStateUniforms();
+
+  std::unordered_map<ModeKey, Program, ModeKeyHash> programs_;
+  Program* current_ = nullptr;
+  ModeKey currentKey_{};
+  Locations loc_{};
 };
 
 // ---------------------------------------------------------------- resources
@@ -442,12 +459,13 @@ GlGfxDevice::~GlGfxDevice() {
   DestroyTarget();
   if (upBuffer_) glDeleteBuffers(1, &upBuffer_);
   if (vao_) glDeleteVertexArrays(1, &vao_);
-  if (program_) glDeleteProgram(program_);
+  for (auto& [key, prog] : programs_) glDeleteProgram(prog.name);
 }
 
-GLuint Compile(GLenum type, const char* src) {
+GLuint Compile(GLenum type, const std::string& prelude, const char* body) {
   GLuint s = glCreateShader(type);
-  glShaderSource(s, 1, &src, nullptr);
+  const char* parts[2] = {prelude.c_str(), body};
+  glShaderSource(s, 2, parts, nullptr);
   glCompileShader(s);
   GLint ok = 0;
   glGetShaderiv(s, GL_COMPILE_STATUS, &ok);
@@ -467,40 +485,8 @@ bool GlGfxDevice::Init() {
   int major = 0;
   if (std::sscanf(version, "%d", &major) != 1 || major < 3) return false;
 
-  GLuint vs = Compile(GL_VERTEX_SHADER, kVertexShader);
-  GLuint fs = Compile(GL_FRAGMENT_SHADER, kFragmentShader);
-  if (!vs || !fs) {
-    if (vs) glDeleteShader(vs);
-    if (fs) glDeleteShader(fs);
-    return false;
-  }
-  program_ = glCreateProgram();
-  glAttachShader(program_, vs);
-  glAttachShader(program_, fs);
-  glLinkProgram(program_);
-  glDeleteShader(vs);
-  glDeleteShader(fs);
-  GLint ok = 0;
-  glGetProgramiv(program_, GL_LINK_STATUS, &ok);
-  if (!ok) {
-    char log[2048];
-    glGetProgramInfoLog(program_, sizeof log, nullptr, log);
-    std::fprintf(stderr, "gfx: shader link failed: %s\n", log);
-    return false;
-  }
-  glUseProgram(program_);
-  loc_ = Locations{U("uWorldView"),  U("uProj"),         U("uNormalMat"),     U("uTexMat0"),
-                   U("uTexXform"),   U("uScreen"),       U("uViewport"),      U("uPixelOffset"),
-                   U("uFogW"),       U("uLighting"),     U("uNormalize"),     U("uGlobalAmbient"),
-                   U("uMatDiffuse"), U("uMatAmbient"),   U("uMatEmissive"),   U("uDiffuseSrc"),
-                   U("uAmbientSrc"), U("uEmissiveSrc"),  U("uLightCount"),    U("uLightDir"),
-                   U("uLightDiffuse"), U("uLightAmbient"), U("uHasTex0"),     U("uHasTex1"),
-                   U("uColourStage"), U("uAlphaStage"),  U("uTFactor"),       U("uAlphaFunc"),
-                   U("uAlphaRef"),   U("uFogMode"),      U("uFogStart"),      U("uFogEnd"),
-                   U("uFogDensity"), U("uFogColour")};
-  glUniform1i(U("uTex0"), 0);
-  glUniform1i(U("uTex1"), 1);
-
+  // The program of the power-on state, so a broken shader shows at once.
+  if (!ProgramFor(CurrentModes())) return false;
   glGenVertexArrays(1, &vao_);
   glBindVertexArray(vao_);
   glGenBuffers(1, &upBuffer_);
@@ -705,51 +691,134 @@ void GlGfxDevice::ApplyState() {
 
   for (int s = 0; s < kMaxStages; ++s) BindTexture(s);
   glActiveTexture(GL_TEXTURE0);
-  glUniform1i(loc_.hasTex0, textures_[0] && static_cast<GlTexture*>(textures_[0])->device ? 1 : 0);
-  glUniform1i(loc_.hasTex1, textures_[1] && static_cast<GlTexture*>(textures_[1])->device ? 1 : 0);
-  GLint colour[6], alpha[6];
-  for (int s = 0; s < 2; ++s) {
-    colour[s * 3] = static_cast<GLint>(tss_[s][kTssColourOp]);
-    colour[s * 3 + 1] = static_cast<GLint>(tss_[s][kTssColourArg1]);
-    colour[s * 3 + 2] = static_cast<GLint>(tss_[s][kTssColourArg2]);
-    alpha[s * 3] = static_cast<GLint>(tss_[s][kTssAlphaOp]);
-    alpha[s * 3 + 1] = static_cast<GLint>(tss_[s][kTssAlphaArg1]);
-    alpha[s * 3 + 2] = static_cast<GLint>(tss_[s][kTssAlphaArg2]);
+
+  const ModeKey key = CurrentModes();
+  if (!current_ || key != currentKey_) {
+    Program* prog = ProgramFor(key);
+    if (prog) {
+      current_ = prog;
+      currentKey_ = key;
+      loc_ = prog->loc;
+      glUseProgram(prog->name);
+      // A program keeps its own uniform values: give it the current ones.
+      dirtyTransforms_ = dirtyLights_ = true;
+    }
   }
-  glUniform3iv(loc_.colourStage, 2, colour);
-  glUniform3iv(loc_.alphaStage, 2, alpha);
+  UploadStateUniforms();
+  dirtyStates_ = false;
+}
+
+void GlGfxDevice::UploadStateUniforms() {
   float tf[4];
   Unpack(rs_[kRsTextureFactor], tf);
   glUniform4fv(loc_.tfactor, 1, tf);
-
-  glUniform1i(loc_.alphaFunc, rs_[kRsAlphaTestEnable] ? static_cast<GLint>(rs_[kRsAlphaFunc]) : 0);
   glUniform1i(loc_.alphaRef, static_cast<GLint>(rs_[kRsAlphaRef] & 0xFF));
-
-  uint32_t fogMode = 0;
-  if (rs_[kRsFogEnable] && fvf_ != kFvfScreenColourTex) fogMode = rs_[kRsFogTableMode] <= kFogLinear ? rs_[kRsFogTableMode] : 0;
-  glUniform1i(loc_.fogMode, static_cast<GLint>(fogMode));
   glUniform1f(loc_.fogStart, BitsFloat(rs_[kRsFogStart]));
   glUniform1f(loc_.fogEnd, BitsFloat(rs_[kRsFogEnd]));
   glUniform1f(loc_.fogDensity, BitsFloat(rs_[kRsFogDensity]));
   float fc[4];
   Unpack(rs_[kRsFogColour], fc);
   glUniform3fv(loc_.fogColour, 1, fc);
-
-  const bool lit = rs_[kRsLighting] && (fvf_ & kFvfXyzRhw) == 0;
-  glUniform1i(loc_.lighting, lit ? 1 : 0);
-  glUniform1i(loc_.normalize, rs_[kRsNormalizeNormals] ? 1 : 0);
-  // A material colour comes from the vertex colour when colour vertex is on
-  // and its source names the diffuse colour (every format here has one).
-  const bool cv = rs_[kRsColourVertex] != 0;
-  glUniform1i(loc_.diffuseSrc, cv && rs_[kRsDiffuseMaterialSource] == kMcsColour1 ? 1 : 0);
-  glUniform1i(loc_.ambientSrc, cv && rs_[kRsAmbientMaterialSource] == kMcsColour1 ? 1 : 0);
-  glUniform1i(loc_.emissiveSrc, cv && rs_[kRsEmissiveMaterialSource] == kMcsColour1 ? 1 : 0);
   float amb[4];
   Unpack(rs_[kRsAmbient], amb);
   glUniform3fv(loc_.globalAmbient, 1, amb);
-  glUniform1i(loc_.screen, (fvf_ & kFvfXyzRhw) ? 1 : 0);
-  glUniform1i(loc_.texXform, tss_[0][kTssTextureTransformFlags] == kTtffCount2 ? 1 : 0);
-  dirtyStates_ = false;
+}
+
+GlGfxDevice::ModeKey GlGfxDevice::CurrentModes() const {
+  ModeKey k{};
+  const bool screen = (fvf_ & kFvfXyzRhw) != 0;
+  k[0] = screen ? 1 : 0;
+  k[1] = tss_[0][kTssTextureTransformFlags] == kTtffCount2 ? 1 : 0;
+  const bool lit = rs_[kRsLighting] && !screen;
+  k[2] = lit ? 1 : 0;
+  if (lit) {
+    k[3] = rs_[kRsNormalizeNormals] ? 1 : 0;
+    // A material colour comes from the vertex colour when colour vertex is
+    // on and its source names the diffuse colour (every format here has one).
+    const bool cv = rs_[kRsColourVertex] != 0;
+    k[4] = cv && rs_[kRsDiffuseMaterialSource] == kMcsColour1 ? 1 : 0;
+    k[5] = cv && rs_[kRsAmbientMaterialSource] == kMcsColour1 ? 1 : 0;
+    k[6] = cv && rs_[kRsEmissiveMaterialSource] == kMcsColour1 ? 1 : 0;
+  }
+  k[7] = textures_[0] && static_cast<GlTexture*>(textures_[0])->device ? 1 : 0;
+  k[8] = textures_[1] && static_cast<GlTexture*>(textures_[1])->device ? 1 : 0;
+  // Stage operations; everything after a disabled colour operation is unused.
+  bool on = true;
+  for (int st = 0; st < 2; ++st) {
+    on = on && tss_[st][kTssColourOp] != kTopDisable;
+    int32_t* c = &k[9 + st * 6];
+    if (!on) {
+      c[0] = kTopDisable;
+      continue;
+    }
+    c[0] = static_cast<int32_t>(tss_[st][kTssColourOp] & 31);
+    c[1] = static_cast<int32_t>(tss_[st][kTssColourArg1] & 63);
+    c[2] = static_cast<int32_t>(tss_[st][kTssColourArg2] & 63);
+    c[3] = static_cast<int32_t>(tss_[st][kTssAlphaOp] & 31);
+    c[4] = static_cast<int32_t>(tss_[st][kTssAlphaArg1] & 63);
+    c[5] = static_cast<int32_t>(tss_[st][kTssAlphaArg2] & 63);
+  }
+  k[22] = static_cast<int32_t>(rs_[kRsAlphaTestEnable] ? (rs_[kRsAlphaFunc] & 15) : 0);
+  uint32_t fog = 0;
+  if (rs_[kRsFogEnable] && !screen) fog = rs_[kRsFogTableMode] <= kFogLinear ? rs_[kRsFogTableMode] : 0;
+  k[21] = static_cast<int32_t>(fog);
+  return k;
+}
+
+GlGfxDevice::Program* GlGfxDevice::ProgramFor(const ModeKey& k) {
+  auto it = programs_.find(k);
+  if (it != programs_.end()) return &it->second;
+  char vs[512], fs[512];
+  std::snprintf(vs, sizeof vs,
+                "#version 330 core\n"
+                "const int uScreen = %d;\nconst int uTexXform = %d;\nconst int uLighting = %d;\n"
+                "const int uNormalize = %d;\nconst int uDiffuseSrc = %d;\nconst int uAmbientSrc = %d;\n"
+                "const int uEmissiveSrc = %d;\n",
+                k[0], k[1], k[2], k[3], k[4], k[5], k[6]);
+  std::snprintf(fs, sizeof fs,
+                "#version 330 core\n"
+                "const int uHasTex0 = %d;\nconst int uHasTex1 = %d;\n"
+                "const ivec3 uColourStage0 = ivec3(%d, %d, %d);\nconst ivec3 uColourStage1 = ivec3(%d, %d, %d);\n"
+                "const ivec3 uAlphaStage0 = ivec3(%d, %d, %d);\nconst ivec3 uAlphaStage1 = ivec3(%d, %d, %d);\n"
+                "const int uFogMode = %d;\nconst int uAlphaFunc = %d;\n",
+                k[7], k[8], k[9], k[10], k[11], k[15], k[16], k[17], k[12], k[13], k[14], k[18], k[19],
+                k[20], k[21], k[22]);
+  GLuint v = Compile(GL_VERTEX_SHADER, vs, kVertexShader);
+  GLuint f = Compile(GL_FRAGMENT_SHADER, fs, kFragmentShader);
+  if (!v || !f) {
+    if (v) glDeleteShader(v);
+    if (f) glDeleteShader(f);
+    return nullptr;
+  }
+  Program p;
+  p.name = glCreateProgram();
+  glAttachShader(p.name, v);
+  glAttachShader(p.name, f);
+  glBindAttribLocation(p.name, 0, "aPos");
+  glLinkProgram(p.name);
+  glDeleteShader(v);
+  glDeleteShader(f);
+  GLint ok = 0;
+  glGetProgramiv(p.name, GL_LINK_STATUS, &ok);
+  if (!ok) {
+    char log[2048];
+    glGetProgramInfoLog(p.name, sizeof log, nullptr, log);
+    std::fprintf(stderr, "gfx: shader link failed: %s\n", log);
+    glDeleteProgram(p.name);
+    return nullptr;
+  }
+  auto U = [&](const char* n) { return glGetUniformLocation(p.name, n); };
+  p.loc = Locations{U("uWorldView"),    U("uProj"),        U("uNormalMat"),   U("uTexMat0"),
+                    U("uViewport"),     U("uPixelOffset"), U("uFogW"),        U("uGlobalAmbient"),
+                    U("uMatDiffuse"),   U("uMatAmbient"),  U("uMatEmissive"), U("uLightCount"),
+                    U("uLightDir"),     U("uLightDiffuse"), U("uLightAmbient"), U("uTFactor"),
+                    U("uAlphaRef"),     U("uFogStart"),    U("uFogEnd"),      U("uFogDensity"),
+                    U("uFogColour")};
+  glUseProgram(p.name);
+  glUniform1i(U("uTex0"), 0);
+  glUniform1i(U("uTex1"), 1);
+  if (current_) glUseProgram(current_->name);
+  return &programs_.emplace(k, p).first->second;
 }
 
 void GlGfxDevice::ApplyTransforms() {

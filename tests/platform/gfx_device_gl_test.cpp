@@ -322,6 +322,28 @@ TEST_F(GlDevice, StageOneAddsTheTextureFactorColour) {
   EXPECT_TRUE(Near(PixelAt(img, 40, 8), Rgb(0x30, 0x70, 0xF0)));
 }
 
+TEST_F(GlDevice, ValuesChangedUnderAnotherModeReachEveryModeLaterUsed) {
+  // Two modes alternate (stage 1 adding the factor, and not); the factor and
+  // the fog colour change while the other mode is in force.
+  d->SetTextureStageState(1, kTssColourArg1, kTaCurrent);
+  d->SetTextureStageState(1, kTssColourArg2, kTaTFactor);
+  d->SetRenderState(kRsTextureFactor, 0x00101010u);
+  d->SetTextureStageState(1, kTssColourOp, kTopAdd);
+  Rect(0, 0, 8, 8, 0xFF404040u);
+  d->SetTextureStageState(1, kTssColourOp, kTopDisable);
+  Rect(8, 0, 16, 8, 0xFF404040u);
+  d->SetRenderState(kRsTextureFactor, 0x00303030u);
+  Matrix t = Matrix::Identity();
+  t.m[3][0] = 0.0f;
+  d->SetTransform(kTsWorld, t);
+  d->SetTextureStageState(1, kTssColourOp, kTopAdd);
+  Rect(16, 0, 24, 8, 0xFF404040u);
+  const Image img = Shot();
+  EXPECT_TRUE(Near(PixelAt(img, 4, 4), Rgb(0x50, 0x50, 0x50)));
+  EXPECT_TRUE(Near(PixelAt(img, 12, 4), Rgb(0x40, 0x40, 0x40)));
+  EXPECT_TRUE(Near(PixelAt(img, 20, 4), Rgb(0x70, 0x70, 0x70)));
+}
+
 // A right-handed perspective like the engine's: eye at the origin looking
 // down -z, 90 degrees of view, near 1, far 1000.
 Matrix PerspectiveRh() {
