@@ -1,0 +1,242 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/message_box.h"
+#include "support/TempDir.h"
+#include "support/image_files.h"
+#include "vrax/graphic/SGpMan.h"
+#include "vrax/io/SIOMan.h"
+#include "vrax/kernel/SKernel.h"
+#include "vrax/resource/SRscMan.h"
+#include "vrax/resource/SRsc_Image.h"
+
+namespace {
+
+using testsupport::EncodeJpeg;
+using testsupport::EncodePng;
+using testsupport::MakeImage;
+
+constexpr uint32_t kImg = RscTag("IMG");
+
+std::string Bytes(const std::vector<uint8_t>& v) { return std::string(v.begin(), v.end()); }
+
+// The engine's managers on a kernel, the null device, and a data directory
+// of its own.
+class RscWorld : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    plat::SetMessageBoxQuiet(true);
+    plat::SetMessageBoxHook([this](const std::string&, const std::string& t) { errors.push_back(t); });
+    SGpMan::ResetRenderState();
+    SGpMan::SetStartsSound(false);
+    ASSERT_EQ(kernel.Start(), 0);
+    for (SProc* p : {static_cast<SProc*>(&gp), static_cast<SProc*>(&io), static_cast<SProc*>(&rm)}) p->SetStatic(true);
+    SGpDeviceRecord rec;
+    rec.holdRate = 0;
+    ASSERT_EQ(kernel.AddChild(0, &gp, reinterpret_cast<SProcArg>(&rec)), 0);
+    ASSERT_EQ(kernel.AddChild(3, &io, 0), 0);
+    ASSERT_EQ(kernel.AddChild(3, &rm, 0), 0);
+    io.SetDataPath("Data//");
+    kernel.Step();
+  }
+  void TearDown() override {
+    kernel.Kill(0);
+    kernel.Dispose();
+    SGpMan::SetStartsSound(true);
+    SGpMan::ResetRenderState();
+    plat::SetMessageBoxHook(nullptr);
+    plat::SetMessageBoxQuiet(false);
+  }
+  int StepsUntilLoaded(int limit = 50) {
+    for (int i = 1; i <= limit; ++i) {
+      kernel.Step();
+      if (rm.Sync(0)) return i;
+    }
+    return -1;
+  }
+  int CountErrors(const std::string& text) const {
+    int n = 0;
+    for (const auto& e : errors) n += e.find(text) != std::string::npos;
+    return n;
+  }
+
+  testsupport::TempDir dir{"rsc"};
+  testsupport::ScopedDataDir data{dir.Path()};
+  std::vector<std::string> errors;
+  SKernel kernel;
+  SGpMan gp;
+  SIOMan io;
+  SRscMan rm;
+};
+
+TEST_F(RscWorld, ImageListOfPngAndJpegLoadsIntoTextures) {
+  plat::Image a = MakeImage(3, 2, [](int x, int y) { return 0x80000000u | (x * 40u << 16) | (y * 90u << 8) | 7u; });
+  plat::Image b = MakeImage(17, 5, [](int, int) { return 0xFF3366CCu; });
+  ASSERT_TRUE(dir.Write("img/a.png", Bytes(EncodePng(a))));
+  ASSERT_TRUE(dir.Write("img/b photo.jpg", Bytes(EncodeJpeg(b))));
+  ASSERT_TRUE(dir.Write("img/list.tr", "a.png\r\nb photo.jpg\r\n\r\n"));
+
+  SRsc* slot = nullptr;
+  const SRscRequest table[] = {{&slot, kImg, "\\img\\list", 0, 0, 0, 0}, {nullptr, 0, nullptr, 0, 0, 0, 0}};
+  rm.LoadTable(1, table, -1);
+  ASSERT_NE(slot, nullptr);
+  EXPECT_EQ(slot->GetStatus(), kRscLoading);
+  EXPECT_EQ(slot->GetGroup(), 1);
+  EXPECT_EQ(rm.Sync(0), 0);
+  // One file per frame, each completed a frame after its read: at least
+  // n + 1 frames for n textures.
+  int frames = StepsUntilLoaded();
+  EXPECT_GE(frames, 3);
+  ASSERT_EQ(slot->GetStatus(), kRscReady);
+  auto* img = static_cast<SRsc_Image*>(slot);
+  EXPECT_EQ(img->Kind(), 0x494D47u);
+  ASSERT_EQ(img->TextureCount(), 2);
+  EXPECT_EQ(img->GetTexturePacket(2), nullptr);
+  EXPECT_EQ(img->GetTexturePacket(1)->GetIndex(), 1u);
+  plat::Texture* ta = img->GetDeviceTexture(0);
+  plat::Texture* tb = img->GetDeviceTexture(1);
+  ASSERT_TRUE(ta && tb);
+  EXPECT_EQ(ta->Width(), 3);
+  EXPECT_EQ(tb->Width(), 17);
+  EXPECT_EQ(tb->Height(), 5);
+  EXPECT_EQ(testsupport::PixelAt(ta->Pixels(), 2, 1), testsupport::PixelAt(a, 2, 1));  // alpha kept
+  EXPECT_EQ(rm.Find("\\img\\list", kImg), slot);
+  EXPECT_EQ(rm.Find("\\img\\list", RscTag("SND")), nullptr);
+  EXPECT_TRUE(errors.empty());
+
+  // The texture packet binds its texture on stage 0, once for a repeat.
+  img->GetTexturePacket(1)->Execute();
+  EXPECT_EQ(SGpMan::GetDevice()->GetTexture(0), tb);
+  EXPECT_EQ(SGpMan::GetTextureIndex(), 1);
+  SGpMan::SetTexture(nullptr, 5);  // beyond the count: index recorded only
+  EXPECT_EQ(SGpMan::GetDevice()->GetTexture(0), tb);
+  EXPECT_EQ(SGpMan::GetTextureIndex(), 5);
+
+  // Loading a ready resource again is refused and keeps it ready.
+  EXPECT_EQ(slot->Load(0, 0, 0, 0), -1);
+  EXPECT_EQ(slot->GetStatus(), kRscReady);
+  EXPECT_EQ(CountErrors("resource open error"), 1);
+
+  // Releasing the group kills it: idle, not found, disposed a frame later.
+  rm.ReleaseGroup(1, nullptr, 0);
+  EXPECT_EQ(slot->GetStatus(), kRscIdle);
+  EXPECT_EQ(rm.Find("\\img\\list", kImg), nullptr);
+  kernel.Step();
+  kernel.Step();
+  EXPECT_EQ(rm.GetList(1)->Count(), 0);
+}
+
+TEST_F(RscWorld, SyncSettlesAfterFailures) {
+  ASSERT_TRUE(dir.Write("ok/one.tr", "t.png"));
+  ASSERT_TRUE(dir.Write("ok/t.png", Bytes(EncodePng(MakeImage(2, 2, [](int, int) { return 0xFFFFFFFFu; })))));
+  ASSERT_TRUE(dir.Write("bad/t.png", dir.Read("ok/t.png")));
+  ASSERT_TRUE(dir.Write("bad/blank.tr", " \r\n\t\r\n"));
+  ASSERT_TRUE(dir.Write("bad/gone.tr", "missing.png\r\n"));
+  ASSERT_TRUE(dir.Write("bad/broken.tr", "broken.png\r\n"));
+  ASSERT_TRUE(dir.Write("bad/broken.png", "\x89PNG\r\n\x1a\n not really"));
+  ASSERT_TRUE(dir.Write("bad/long.tr", "t.png\r\n" + std::string(300, 'x') + ".png"));
+  SRsc *ok = nullptr, *none = nullptr, *blank = nullptr, *gone = nullptr, *broken = nullptr, *lng = nullptr;
+  const SRscRequest table[] = {
+      {&ok, kImg, "\\ok\\one", 0, 0, 0, 0},          {&none, kImg, "\\bad\\nolist", 0, 0, 0, 0},
+      {&blank, kImg, "\\bad\\blank", 0, 0, 0, 0},    {&gone, kImg, "\\bad\\gone", 0, 0, 0, 0},
+      {&broken, kImg, "\\bad\\broken", 0, 0, 0, 0},  {&lng, kImg, "\\bad\\long", 0, 0, 0, 0},
+      {nullptr, 0, nullptr, 0, 0, 0, 0}};
+  rm.ReleaseGroup(2, nullptr, 0);
+  rm.LoadTable(2, table, -1);
+  EXPECT_EQ(rm.Sync(1), 1);  // returns although five of six failed
+  EXPECT_EQ(ok->GetStatus(), kRscReady);
+  for (SRsc* r : {none, blank, gone, broken, lng}) EXPECT_EQ(r->GetStatus(), kRscFailed);
+  EXPECT_EQ(CountErrors("resource open error"), 5);
+  EXPECT_EQ(CountErrors("SRsc_Image_Ex(84)"), 1);   // a list without a name
+  EXPECT_EQ(CountErrors("SRsc_Image_Ex(114)"), 1);  // texture creation failed
+  EXPECT_EQ(CountErrors("SRsc_Image_Ex(120)"), 1);  // an over-long name
+  EXPECT_EQ(static_cast<SRsc_Image*>(lng)->TextureCount(), 1);  // kept until disposal
+  kernel.Step();
+  EXPECT_EQ(rm.Sync(0), 1);  // the scene switcher is not held up either
+  EXPECT_EQ(io.GetStreamFlag(), true);  // restored after the wait
+}
+
+TEST_F(RscWorld, TablesKindsAndGroups) {
+  ASSERT_TRUE(dir.Write("g/a.tr", "a.png"));
+  ASSERT_TRUE(dir.Write("g/a.png", Bytes(EncodePng(MakeImage(1, 1, [](int, int) { return 0xFF000000u; })))));
+  SRsc *s0 = nullptr, *s1 = nullptr, *s2 = nullptr, *s3 = reinterpret_cast<SRsc*>(1);
+  const SRscRequest table[] = {{&s0, kImg, "\\g\\a", 0, 0, 0, 0},
+                               {&s1, kImg, "\\g\\a", 0, 0, 0, 0},
+                               {&s2, kImg, "\\g\\a", 0, 0, 0, 0},
+                               {nullptr, 0, nullptr, 0, 0, 0, 0}};
+  rm.LoadTable(17, table, 2);  // group 17 & 15 = 1; two rows only
+  EXPECT_NE(s0, nullptr);
+  EXPECT_NE(s1, nullptr);
+  EXPECT_EQ(s2, nullptr);
+  EXPECT_EQ(s0->GetGroup(), 1);
+  EXPECT_EQ(rm.GetList(1)->Count(), 2);
+  rm.LoadTable(1, &table[3], -1);  // a table that starts with its end
+  EXPECT_EQ(rm.GetList(1)->Count(), 2);
+
+  const SRscRequest unknown[] = {{&s3, RscTag("XYZ"), "\\g\\a", 0, 0, 0, 0}, {nullptr, 0, nullptr, 0, 0, 0, 0}};
+  rm.LoadTable(1, unknown, -1);
+  EXPECT_EQ(s3, nullptr);
+  EXPECT_EQ(CountErrors("SRscMan(110) : resoruce type error"), 1);
+
+  // The first kind registered for a tag wins.
+  static int secondCalls = 0;
+  rm.RegisterKind(kImg, []() -> SRsc* {
+    ++secondCalls;
+    return nullptr;
+  });
+  EXPECT_NE(rm.CreateResource(1, kImg, "\\g\\a", 0, 0, 0, 0), nullptr);
+  EXPECT_EQ(secondCalls, 0);
+
+  // Regrouping a live resource moves it to the back of that group's list.
+  s0->SetGroup(5);
+  EXPECT_EQ(s0->GetGroup(), 5);
+  EXPECT_EQ(rm.GetList(5)->Tail(), s0);
+
+  // Group memory comes from the buffer given at release.
+  alignas(32) static uint8_t buffer[4096 + 8];
+  rm.ReleaseGroup(3, buffer + 8, 4096);
+  EXPECT_EQ(rm.GroupAllocator(3), buffer + 32);
+  EXPECT_EQ(rm.Allocator(3).Capacity(), 4096u - 24);
+  SRsc* r = rm.CreateResource(3, kImg, "\\g\\a", 0, 0, 0, 0);
+  EXPECT_EQ(r->GroupAlloc(100), buffer + 32);
+  EXPECT_EQ(rm.GroupAlloc(3, 1), buffer + 32 + 128);
+  EXPECT_EQ(rm.GroupAlloc(4, 1), nullptr);  // a group without memory
+  EXPECT_EQ(rm.Sync(1), 1);
+}
+
+// Damaged lists through the whole loader: every one ends ready or failed,
+// none hangs the wait or reads past its data.
+TEST_F(RscWorld, MutatedListsSettle) {
+  ASSERT_TRUE(dir.Write("m/t.png", Bytes(EncodePng(MakeImage(1, 1, [](int, int) { return 0xFF00FF00u; })))));
+  const std::string seed = "t.png\r\nt.png t.png\r\n";
+  uint32_t s = 99;
+  auto next = [&s]() {
+    s = s * 1103515245u + 12345u;
+    return s >> 10;
+  };
+  std::vector<SRsc*> slots(60, nullptr);
+  std::vector<SRscRequest> table;
+  std::vector<std::string> names;
+  names.reserve(slots.size());
+  for (size_t i = 0; i < slots.size(); ++i) {
+    std::string text = seed;
+    for (int e = 0; e < 3; ++e) {
+      size_t at = next() % (text.size() + 1);
+      if (next() % 2)
+        text.insert(at, std::string(1 + next() % 200, static_cast<char>(next() & 0xFF)));
+      else if (at < text.size())
+        text[at] = static_cast<char>(next() & 0xFF);
+    }
+    names.push_back("\\m\\l" + std::to_string(i));
+    ASSERT_TRUE(dir.Write("m/l" + std::to_string(i) + ".tr", text));
+  }
+  for (size_t i = 0; i < slots.size(); ++i) table.push_back({&slots[i], kImg, names[i].c_str(), 0, 0, 0, 0});
+  table.push_back({nullptr, 0, nullptr, 0, 0, 0, 0});
+  rm.LoadTable(4, table.data(), -1);
+  EXPECT_EQ(rm.Sync(1), 1);
+  for (SRsc* r : slots) EXPECT_TRUE(r->IsSettled());
+}
+
+}  // namespace

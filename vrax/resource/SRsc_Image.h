@@ -1,0 +1,66 @@
+#pragma once
+#include <cstdint>
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "vrax/graphic/SGpState.h"
+#include "vrax/io/SFile.h"
+#include "vrax/resource/SRsc.h"
+
+namespace plat {
+class Texture;
+}
+
+// The image kind ('IMG'): a numbered set of textures, each offered as a
+// small packet that binds it on stage 0.
+class SRsc_Image : public SRsc {
+ public:
+  uint32_t Kind() const override { return RscTag("IMG"); }
+
+  // Packet n, null when n is not below the count.
+  virtual SGpState_Texture* GetTexturePacket(int32_t n);
+  virtual int32_t TextureCount() const { return static_cast<int32_t>(packets_.size()); }
+  virtual SGpState_Texture* GetExtraPacket(int32_t n);
+  virtual int32_t ExtraPacketCount() const { return static_cast<int32_t>(extra_.size()); }
+  // The device texture n (null when n is not below the count).
+  virtual plat::Texture* GetDeviceTexture(int32_t /*n*/) const { return nullptr; }
+  // The texture packet of index n (the sprite parts' name for it).
+  SGpState_Texture* GetTexture(int32_t n) { return GetTexturePacket(n); }
+
+ protected:
+  // Packets keep their addresses while the list grows.
+  std::deque<SGpState_Texture> packets_;
+  std::deque<SGpState_Texture> extra_;
+};
+
+// The image loaded from an image list (".tr"): the list is read first, then
+// one texture file per frame (at best), each turned into a texture.
+class SRsc_Image_Ex : public SRsc_Image {
+ public:
+  SRsc_Image_Ex() = default;
+  ~SRsc_Image_Ex() override;
+
+  // The 'IMG' factory.
+  static SRsc* Create();
+
+  plat::Texture* GetDeviceTexture(int32_t n) const override;
+  int32_t GetStep() const { return step_; }
+  const std::string& GetDirectory() const { return directory_; }
+
+ protected:
+  int32_t Init(SProcArg arg) override;
+  int32_t Main(SProcArg arg) override;
+  int32_t OnDispose(SProcArg arg) override;
+
+ private:
+  void QueueTexture(const std::string& name);
+  void ReleaseTextures();
+
+  int32_t step_ = 0;  // 0 list, 1 textures, 2 finished, -1 failed
+  size_t cursor_ = 0;
+  std::string directory_;
+  SFile listFile_;
+  SFile textureFile_;
+  std::vector<plat::Texture*> textures_;
+};
