@@ -81,46 +81,46 @@ class BitWriter {
   uint32_t n_ = 0;
 };
 
+// Reads codes most significant bit first. The 64-bit window holds cnt_
+// valid bits at its top; the bits below them are always zero.
 class BitReader {
  public:
   BitReader(const uint8_t* p, size_t n) : cur_(p), end_(p + n) {}
-  bool Number(const Code& c, uint64_t* out) {
-    uint32_t k = 0;
-    while (k < c.stop) {
-      if (cnt_ == 0 && !Refill()) return false;
-      uint64_t bit = buf_ >> 63;
-      buf_ <<= 1;
-      --cnt_;
-      if (bit == 0) break;
-      ++k;
-    }
-    uint64_t v;
-    if (!Bits(c.start + k * kStep, &v)) return false;
-    *out = v + c.Base(k);
+  bool Number(const Code& c, const uint64_t* bases, uint64_t* out) {
+    if (cnt_ < 57) Refill();
+    // Count the prefix of one-bits, at most the stop.
+    uint64_t inv = ~buf_;
+    uint32_t k = inv == 0 ? 64 : static_cast<uint32_t>(__builtin_clzll(inv));
+    if (k > c.stop) k = c.stop;
+    const uint32_t prefix = k < c.stop ? k + 1 : k;
+    const uint32_t width = c.start + k * kStep;
+    // At most 16 + 1 + 35 bits: a refilled window holds them unless the
+    // stream ends.
+    if (prefix + width > cnt_) return false;
+    buf_ <<= prefix;
+    *out = (width != 0 ? buf_ >> (64 - width) : 0) + bases[k];
+    buf_ = width != 0 ? buf_ << width : buf_;
+    cnt_ -= prefix + width;
     return true;
   }
 
  private:
-  bool Refill() {
+  void Refill() {
+    if (end_ - cur_ >= 8) {
+      uint64_t w;
+      std::memcpy(&w, cur_, 8);
+      w = __builtin_bswap64(w);
+      const uint32_t bytes = (63 - cnt_) >> 3;
+      const uint32_t next = cnt_ + bytes * 8;
+      buf_ |= (w >> cnt_) & ~((uint64_t{1} << (64 - next)) - 1);
+      cur_ += bytes;
+      cnt_ = next;
+      return;
+    }
     while (cnt_ <= 56 && cur_ < end_) {
       buf_ |= static_cast<uint64_t>(*cur_++) << (56 - cnt_);
       cnt_ += 8;
     }
-    return cnt_ > 0;
-  }
-  bool Bits(uint32_t n, uint64_t* v) {
-    if (n == 0) {
-      *v = 0;
-      return true;
-    }
-    if (cnt_ < n) {
-      Refill();
-      if (cnt_ < n) return false;
-    }
-    *v = buf_ >> (64 - n);
-    buf_ = n == 64 ? 0 : buf_ << n;
-    cnt_ -= n;
-    return true;
   }
   const uint8_t* cur_;
   const uint8_t* end_;
@@ -320,14 +320,24 @@ int32_t SLzCodec::DecodeBlock(const void* block, size_t available, void* destina
 
   const Code runCode{kRunStart, kRunStop};
   const Code matchCode{kMatchStart, static_cast<uint32_t>(h.level - 1)};
+  uint64_t runBases[kRunStop + 1];
+  uint64_t matchBases[kRunStop + 1];
+  for (uint32_t k = 0; k <= kRunStop; ++k) {
+    runBases[k] = runCode.Base(k);
+    matchBases[k] = matchCode.Base(k);
+  }
   BitReader bits(tok, h.tokenSize);
   const bool bytes = h.level == 1;
   uint64_t pos = 0;
   while (pos < total) {
     uint64_t r;
-    if (bytes ? !GetVarint(tok, tokEnd, &r) : !bits.Number(runCode, &r)) return -1;
+    if (bytes ? !GetVarint(tok, tokEnd, &r) : !bits.Number(runCode, runBases, &r)) return -1;
     if (r > total - pos || r > static_cast<uint64_t>(litEnd - lit)) return -1;
-    std::memcpy(out + pos, lit, static_cast<size_t>(r));
+    if (r <= 16 && total - pos >= 16 && litEnd - lit >= 16) {
+      std::memcpy(out + pos, lit, 16);  // short run: one fixed-size copy
+    } else {
+      std::memcpy(out + pos, lit, static_cast<size_t>(r));
+    }
     lit += r;
     pos += r;
     if (pos >= total) break;
@@ -337,7 +347,7 @@ int32_t SLzCodec::DecodeBlock(const void* block, size_t available, void* destina
       d = tok[0];
       len = tok[1];
       tok += 2;
-    } else if (!bits.Number(matchCode, &d) || !bits.Number(matchCode, &len)) {
+    } else if (!bits.Number(matchCode, matchBases, &d) || !bits.Number(matchCode, matchBases, &len)) {
       return -1;
     }
     d += 4;
@@ -345,7 +355,13 @@ int32_t SLzCodec::DecodeBlock(const void* block, size_t available, void* destina
     if (d > pos || len > total - pos) return -1;
     uint8_t* dst = out + pos;
     const uint8_t* src = dst - d;
-    if (d >= len) {
+    if (len <= 16 && d >= 8 && total - pos >= 16) {
+      // Short match: two fixed 8-byte copies. With D >= 8 the second reads
+      // only bytes already in place, so the result is the byte-wise one
+      // (bytes written past L are rewritten by the following steps).
+      std::memcpy(dst, src, 8);
+      std::memcpy(dst + 8, src + 8, 8);
+    } else if (d >= len) {
       std::memcpy(dst, src, static_cast<size_t>(len));
     } else {
       // Overlapping copy: D >= 4, so every 4-byte word read is complete.

@@ -63,7 +63,7 @@ class SProc : public SObject {
   int32_t AddChildProcess(SProc* child, SProcArg arg);
   // Appends n empty child lists; 0, or -1 when they cannot be created.
   int32_t CreateLists(int32_t n);
-  int32_t ListCount() const { return static_cast<int32_t>(lists_.size()); }
+  int32_t ListCount() const;
   // Child list n, or null when it does not exist.
   SProcList* GetList(int32_t n);
 
@@ -189,6 +189,8 @@ class SProcList : public SObjList {
   // Removes proc from this list and clears its parent.
   void DetachProcess(SProc* proc);
 };
+
+inline int32_t SProc::ListCount() const { return static_cast<int32_t>(lists_.size()); }
 
 // --- the current-process globals, saved and restored around every dispatch ----
 inline SProc* GetCurrentProcess() { return SProc::GetCurrentProcess(); }
