@@ -336,7 +336,6 @@ class GlGfxDevice final : public GfxDevice {
 
   GLuint vao_ = 0, upBuffer_ = 0;
   GLuint fbo_ = 0, colourRb_ = 0, depthRb_ = 0;
-  size_t upBufferSize_ = 0;
   bool attribsForUp_ = false;
 
   struct Locations {
@@ -566,7 +565,11 @@ int GlGfxDevice::Present() {
   glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
   dirtyStates_ = true;
   ++stats_.presents;
-  return glGetError() == GL_NO_ERROR ? kOk : kErrDeviceLost;
+  // Only a lost target fails a present; a stray GL error from elsewhere must
+  // not make the caller reset the device every frame.
+  while (glGetError() != GL_NO_ERROR) {
+  }
+  return glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE ? kOk : kErrDeviceLost;
 }
 
 int GlGfxDevice::Clear(uint32_t flags, Colour colour, float z, uint32_t stencil) {

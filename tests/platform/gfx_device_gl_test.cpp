@@ -217,6 +217,29 @@ TEST_F(GlDevice, DepthFunctionsAndDepthWrite) {
   EXPECT_EQ(PixelAt(img, 24, 40), 0xFF0000FFu);
 }
 
+TEST_F(GlDevice, DepthRunsFromZeroToWAndFollowsTheViewportDepthRange) {
+  // Outside 0..w nothing is drawn; both ends are inside.
+  Rect(0, 0, 8, 8, 0xFFFFFFFFu, -0.01f);
+  Rect(8, 0, 16, 8, 0xFFFFFFFFu, 0.0f);
+  Rect(16, 0, 24, 8, 0xFFFFFFFFu, 1.0f);
+  d->SetRenderState(kRsZEnable, 0);
+  Rect(24, 0, 32, 8, 0xFFFFFFFFu, 1.01f);
+  d->SetRenderState(kRsZEnable, 1);
+  // A viewport depth range of 0.5..1 stores z = 0 as 0.5.
+  d->SetViewport(Viewport{0, 0, kSize, kSize, 0.5f, 1.0f});
+  Rect(0, 16, 32, 24, 0xFF808080u, 0.0f);
+  d->SetViewport(Viewport{0, 0, kSize, kSize, 0.0f, 1.0f});
+  Rect(0, 16, 16, 24, 0xFF00FF00u, 0.45f);
+  Rect(16, 16, 32, 24, 0xFF00FF00u, 0.55f);
+  const Image img = Shot();
+  EXPECT_EQ(PixelAt(img, 4, 4), 0xFF000000u);
+  EXPECT_EQ(PixelAt(img, 12, 4), 0xFFFFFFFFu);
+  EXPECT_EQ(PixelAt(img, 20, 4), 0xFFFFFFFFu);
+  EXPECT_EQ(PixelAt(img, 28, 4), 0xFF000000u);
+  EXPECT_EQ(PixelAt(img, 8, 20), 0xFF00FF00u);
+  EXPECT_EQ(PixelAt(img, 24, 20), 0xFF808080u);
+}
+
 TEST_F(GlDevice, CullCounterClockwiseAndWireframe) {
   // Left triangle runs clockwise on screen (y down), right one counter-clockwise.
   const V42 cw[3] = {{2, 2, 0.5f, 0xFFFFFFFFu}, {30, 2, 0.5f, 0xFFFFFFFFu}, {2, 30, 0.5f, 0xFFFFFFFFu}};
@@ -503,6 +526,71 @@ TEST_F(GlDevice, ResourcesOutliveTheirDeviceAndResetKeepsThem) {
   EXPECT_EQ(t->Width(), 3);
   vb->Release();
   t->Release();
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- present
+#define GL_GLEXT_PROTOTYPES 1
+#include <GL/gl.h>
+#include <GL/glext.h>
+
+namespace {
+
+// Reads the window's framebuffer just before each swap.
+class CapturingSurface final : public plat::GlSurface {
+ public:
+  explicit CapturingSurface(plat::Window* w) : window_(w) {}
+  void Swap() override {
+    int w = 0, h = 0;
+    window_->GetDrawableSize(&w, &h);
+    shown.width = w;
+    shown.height = h;
+    shown.rgba.assign(size_t(w) * h * 4, 0);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+    glReadBuffer(GL_BACK);
+    glReadPixels(0, 0, w, h, GL_RGBA, GL_UNSIGNED_BYTE, shown.rgba.data());
+    window_->Swap();
+  }
+  void DrawableSize(int* w, int* h) override { window_->GetDrawableSize(w, h); }
+  plat::Image shown;  // rows from the bottom, as GL stores them
+
+ private:
+  plat::Window* window_;
+};
+
+TEST(GlDevicePresent, WiderBackBufferIsShownUprightBetweenBlackBars) {
+  plat::Window window;
+  plat::WindowDesc desc;
+  desc.width = 64;
+  desc.height = 64;
+  desc.hidden = true;
+  if (!window.Create(desc)) GTEST_SKIP() << "no OpenGL context";
+  CapturingSurface surface(&window);
+  plat::DeviceParams p;
+  p.backBufferWidth = 64;
+  p.backBufferHeight = 32;
+  auto d = plat::CreateGlGfxDevice(&surface, p);
+  ASSERT_NE(d, nullptr);
+  d->Clear(kClearTarget, 0xFFFF0000u, 1.0f, 0);
+  // A green top row and a blue left column mark the orientation.
+  d->SetViewport(Viewport{0, 0, 64, 1, 0, 1});
+  d->Clear(kClearTarget, 0xFF00FF00u, 1.0f, 0);
+  d->SetViewport(Viewport{0, 1, 1, 31, 0, 1});
+  d->Clear(kClearTarget, 0xFF0000FFu, 1.0f, 0);
+  ASSERT_EQ(d->Present(), kOk);
+  int w = 0, h = 0;
+  window.GetDrawableSize(&w, &h);
+  ASSERT_EQ(w, 64);
+  ASSERT_EQ(h, 64);
+  auto top = [&](int x, int yFromTop) { return PixelAt(surface.shown, x, h - 1 - yFromTop); };
+  EXPECT_EQ(top(32, 8), 0xFF000000u);   // bar above
+  EXPECT_EQ(top(32, 16), 0xFF00FF00u);  // the picture's top row
+  EXPECT_EQ(top(0, 30), 0xFF0000FFu);   // its left column
+  EXPECT_EQ(top(32, 30), 0xFFFF0000u);
+  EXPECT_EQ(top(32, 47), 0xFFFF0000u);  // its bottom row
+  EXPECT_EQ(top(32, 48), 0xFF000000u);  // bar below
+  EXPECT_EQ(d->GetStats().presents, 1u);
 }
 
 }  // namespace
