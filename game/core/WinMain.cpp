@@ -9,7 +9,9 @@
 #include "cabinet/ServiceClient.h"
 #include "platform/input_devices.h"
 #include "platform/window.h"
+#include "vrax/graphic/SGpMan.h"
 #include "vrax/input/SCtrlMan.h"
+#include "vrax/io/SIOMan.h"
 #include "vrax/kernel/SKernel.h"
 #include "vrax/sound/SSndMan.h"
 
@@ -100,6 +102,18 @@ int RunMessageLoop(plat::Window& window, const std::function<void()>& step) {
   }
 }
 
+// What the graphic manager's frame end asks of the service and the game.
+// The service's display choices and count-down status come from its client.
+class StartupFrameServices : public SGpFrameServices {
+ public:
+  bool IsHighResolution() override { return ::IsHighResolution(); }
+  bool IsScreenVertical() override { return ::IsScreenVertical(); }
+  int32_t ReadSharedStatus() override {
+    QvtBTUtil* c = GetServiceClient();
+    return c ? c->ReadSharedStatus() : -1;
+  }
+};
+
 // The window outlives the engine objects: the graphic manager releases its
 // device in the kernel's dispose, before the window goes.
 struct Application::Impl {
@@ -108,21 +122,31 @@ struct Application::Impl {
   // The engine singletons and the game root, in construction order; they
   // are destroyed in the reverse order, the service client first.
   std::unique_ptr<SKernel> kernel;
+  std::unique_ptr<SIOMan> ioMan;
+  std::unique_ptr<SGpMan> gpMan;
   std::unique_ptr<SCtrlMan> ctrlMan;
   std::unique_ptr<QvtBTUtil> service;
   bool kernelStarted = false;
+  SGpDeviceRecord gpRecord;
   ControllerStartRecord ctrlRecord;
+  StartupFrameServices frameServices;
 
   void Construct() {
     kernel = std::make_unique<SKernel>();
+    ioMan = std::make_unique<SIOMan>();
+    gpMan = std::make_unique<SGpMan>();
     ctrlMan = std::make_unique<SCtrlMan>();
     service = std::make_unique<QvtBTUtil>();
     SetServiceClient(service.get());
+    SGpMan::SetFrameServices(&frameServices);
   }
   void Destroy() {
+    SGpMan::SetFrameServices(nullptr);
     SetServiceClient(nullptr);
     service.reset();
     ctrlMan.reset();
+    gpMan.reset();
+    ioMan.reset();
     kernel.reset();
   }
   // Adds one engine manager to kernel list 0 as a static member object;
@@ -193,6 +217,22 @@ int Application::Start(int argc, const char* const* argv, const StartOptions& op
   std::string failure;
   // The managers join list 0 in this order and move themselves to their
   // final lists while initialising.
+  if (!impl_->AddManager(impl_->ioMan.get(), 0, "the I/O manager", &failure)) {
+    Fail(failure);
+    return 1;
+  }
+  impl_->gpRecord = SGpDeviceRecord{};
+  impl_->gpRecord.window = options.nullDevice ? nullptr : &impl_->window;
+  impl_->gpRecord.adapter = 0;
+  impl_->gpRecord.width = width_;
+  impl_->gpRecord.height = height_;
+  impl_->gpRecord.fullScreen = IsFullScreen() ? 1 : 0;
+  impl_->gpRecord.holdRate = options.holdFrameRate ? 1 : 0;
+  if (!impl_->AddManager(impl_->gpMan.get(), reinterpret_cast<SProcArg>(&impl_->gpRecord),
+                         "the graphic manager", &failure)) {
+    Fail(failure);
+    return 1;
+  }
   impl_->ctrlRecord = ControllerStartRecord{&impl_->window, nullptr};
   if (!impl_->AddManager(impl_->ctrlMan.get(), reinterpret_cast<SProcArg>(&impl_->ctrlRecord),
                          "the controller manager", &failure)) {

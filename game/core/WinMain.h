@@ -58,6 +58,7 @@ struct ControllerStartRecord {
 struct StartOptions {
   bool hiddenWindow = false;  // open the window hidden (tools, the test harness)
   bool nullDevice = false;    // the graphic manager draws nothing (fast headless runs)
+  bool holdFrameRate = true;  // false: frames run as fast as they can (test harness)
   // A process added to kernel list 0 after the engine managers, under the
   // same rule (its negative init result fails the start). Tests only.
   SProc* extraManager = nullptr;

@@ -4,6 +4,8 @@
 
 #include "cabinet/ServiceClient.h"
 #include "platform/window.h"
+#include "support/ImageCompare.h"
+#include "vrax/graphic/SGpMan.h"
 #include "vrax/input/SCtrlMan.h"
 #include "vrax/kernel/SKernel.h"
 
@@ -42,6 +44,38 @@ TEST(Headless, RunsFramesUntilTheGameClosesTheWindow) {
   EXPECT_EQ(sys.Step(), 0);
 }
 
+// Every pixel of the picture is the frame's clear colour, opaque black.
+void ExpectClearedFrame(const plat::Image& img, int w, int h) {
+  ASSERT_EQ(img.width, w);
+  ASSERT_EQ(img.height, h);
+  plat::Image black = testsupport::MakeImage(w, h, [](int, int) { return 0xFF000000u; });
+  EXPECT_TRUE(testsupport::ImagesMatch(img, black, 0));
+}
+
+TEST(Headless, ScreenshotOfAClearedFrame) {
+  testsupport::Headless sys;
+  ASSERT_TRUE(sys.Ok()) << sys.Failure();
+  ASSERT_NE(SGpMan::GetDevice(), nullptr);
+  EXPECT_FALSE(SGpMan::GetDevice()->IsNull());
+  sys.Step(3);
+  plat::Image img;
+  ASSERT_TRUE(sys.Screenshot(&img));
+  ExpectClearedFrame(img, 640, 480);
+}
+
+TEST(Headless, NullDeviceRunsWithoutDrawing) {
+  testsupport::HeadlessOptions opt;
+  opt.nullDevice = true;
+  testsupport::Headless sys(opt);
+  ASSERT_TRUE(sys.Ok()) << sys.Failure();
+  ASSERT_NE(SGpMan::GetDevice(), nullptr);
+  EXPECT_TRUE(SGpMan::GetDevice()->IsNull());
+  EXPECT_EQ(sys.Step(3), 3);
+  plat::Image img;
+  ASSERT_TRUE(sys.Screenshot(&img));
+  ExpectClearedFrame(img, 640, 480);
+}
+
 TEST(Headless, ServiceResolutionPicksTheBackBufferSize) {
   testsupport::HeadlessOptions opt;
   opt.highResolution = true;
@@ -57,6 +91,10 @@ TEST(Headless, ServiceResolutionPicksTheBackBufferSize) {
   EXPECT_EQ(w, 1280);
   EXPECT_EQ(h, 720);
   EXPECT_FLOAT_EQ(GetAspectRatio(), 4.0f / 3.0f);
+  sys.Step(2);
+  plat::Image img;
+  ASSERT_TRUE(sys.Screenshot(&img));
+  ExpectClearedFrame(img, 1280, 720);
 }
 
 TEST(Headless, InjectedInputsReachTheControllerManager) {

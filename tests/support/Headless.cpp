@@ -6,6 +6,7 @@
 #include "cabinet/SimCabIoBoard.h"
 #include "platform/registry.h"
 #include "platform/window.h"
+#include "vrax/graphic/SGpMan.h"
 
 namespace testsupport {
 
@@ -28,6 +29,7 @@ Headless::Headless(const HeadlessOptions& options) {
   StartOptions start;
   start.hiddenWindow = true;
   start.nullDevice = options.nullDevice;
+  start.holdFrameRate = false;  // frames run as fast as they can
   start.extraManager = options.extraManager;
   ok_ = app_.Start(int(argv.size()), argv.data(), start) == 0;
 }
@@ -64,5 +66,15 @@ void Headless::Press(plat::CabInput input, int frames) {
 }
 
 void Headless::ReleaseAll() { plat::ClearInjectedCabInputs(); }
+
+}  // namespace testsupport
+
+namespace testsupport {
+
+bool Headless::Screenshot(plat::Image* out) {
+  plat::GfxDevice* device = SGpMan::GetDevice();
+  if (!ok_ || !device) return false;
+  return device->ReadBackBuffer(out) >= 0;
+}
 
 }  // namespace testsupport

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "game/core/WinMain.h"
+#include "platform/gfx_device.h"
 #include "platform/input_devices.h"
 #include "support/TempDir.h"
 
@@ -46,6 +47,11 @@ class Headless {
   // Holds for the given frames, then releases and runs one more frame.
   void Press(plat::CabInput input, int frames = 1);
   void ReleaseAll();
+
+  // The back buffer as the last frame left it (8-bit RGBA, rows from the
+  // top); false before the graphic device exists. With the null device, an
+  // image of the last clear colour.
+  bool Screenshot(plat::Image* out);
 
  private:
   ScopedSaveDir save_;
