@@ -12,6 +12,7 @@
 #include "vrax/graphic/SGpMan.h"
 #include "vrax/input/SCtrlMan.h"
 #include "vrax/io/SIOMan.h"
+#include "vrax/resource/SRscMan.h"
 #include "vrax/kernel/SKernel.h"
 #include "vrax/sound/SSndMan.h"
 
@@ -123,6 +124,7 @@ struct Application::Impl {
   // are destroyed in the reverse order, the service client first.
   std::unique_ptr<SKernel> kernel;
   std::unique_ptr<SIOMan> ioMan;
+  std::unique_ptr<SRscMan> rscMan;
   std::unique_ptr<SGpMan> gpMan;
   std::unique_ptr<SCtrlMan> ctrlMan;
   std::unique_ptr<QvtBTUtil> service;
@@ -134,6 +136,7 @@ struct Application::Impl {
   void Construct() {
     kernel = std::make_unique<SKernel>();
     ioMan = std::make_unique<SIOMan>();
+    rscMan = std::make_unique<SRscMan>();
     gpMan = std::make_unique<SGpMan>();
     ctrlMan = std::make_unique<SCtrlMan>();
     service = std::make_unique<QvtBTUtil>();
@@ -146,6 +149,7 @@ struct Application::Impl {
     service.reset();
     ctrlMan.reset();
     gpMan.reset();
+    rscMan.reset();
     ioMan.reset();
     kernel.reset();
   }
@@ -218,6 +222,10 @@ int Application::Start(int argc, const char* const* argv, const StartOptions& op
   // The managers join list 0 in this order and move themselves to their
   // final lists while initialising.
   if (!impl_->AddManager(impl_->ioMan.get(), 0, "the I/O manager", &failure)) {
+    Fail(failure);
+    return 1;
+  }
+  if (!impl_->AddManager(impl_->rscMan.get(), 0, "the resource manager", &failure)) {
     Fail(failure);
     return 1;
   }

@@ -7,7 +7,9 @@
 #include "support/ImageCompare.h"
 #include "vrax/graphic/SGpMan.h"
 #include "vrax/input/SCtrlMan.h"
+#include "vrax/io/SIOMan.h"
 #include "vrax/kernel/SKernel.h"
+#include "vrax/resource/SRscMan.h"
 
 namespace {
 
@@ -118,6 +120,29 @@ TEST(Headless, EscapeEndsTheRun) {
   sys.App().Window().PostKeyDown(int32_t(plat::KeyCode::kEscape));
   EXPECT_EQ(sys.Step(5), 0);
   EXPECT_TRUE(sys.QuitRequested());
+}
+
+}  // namespace
+
+namespace {
+
+// The managers end in their lists in the order the frame step relies on.
+TEST(Headless, ManagersSettleInTheirKernelLists) {
+  testsupport::Headless sys;
+  ASSERT_TRUE(sys.Ok()) << sys.Failure();
+  SKernel* k = SKernel::GetInstance();
+  ASSERT_NE(k, nullptr);
+  auto names = [&](int n) {
+    std::vector<std::string> v;
+    SProcList* l = k->GetList(n);
+    for (SProc* p = l ? l->Head() : nullptr; p; p = SProcList::Next(p)) v.push_back(p->GetName());
+    return v;
+  };
+  EXPECT_EQ(names(0), std::vector<std::string>{"VRAX Graphic Manager"});
+  EXPECT_EQ(names(1), std::vector<std::string>{"VRAX Controller Manager"});
+  ASSERT_EQ(names(3).size(), 2u);
+  EXPECT_EQ(names(3)[0], SIOMan::GetInstance()->GetName());
+  EXPECT_EQ(names(3)[1], GetRscMan()->GetName());
 }
 
 }  // namespace
