@@ -1,0 +1,139 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+#include "platform/gfx_device.h"
+#include "platform/window.h"
+#include "support/image_files.h"
+#include "vrax/graphic/SGpMan.h"
+#include "vrax/graphic/SGpState.h"
+#include "vrax/kernel/SKernel.h"
+
+namespace {
+
+struct Vtx {
+  float x, y, z;
+  uint32_t colour;
+};
+
+// A flat-coloured quad in play coordinates (x right, y down, z = 0 at the
+// eye distance of 512), drawn straight from memory.
+struct Quad : SGpObj {
+  Quad(float x, float y, float w, float h, uint32_t c) : x(x), y(y), w(w), h(h), colour(c) {}
+  void Execute() override {
+    plat::GfxDevice* d = SGpMan::GetDevice();
+    d->SetRenderState(plat::kRsLighting, 0);
+    d->SetTextureStageState(0, plat::kTssColourOp, plat::kTopSelectArg1);
+    d->SetTextureStageState(0, plat::kTssColourArg1, plat::kTaDiffuse);
+    d->SetTextureStageState(0, plat::kTssAlphaOp, plat::kTopSelectArg1);
+    d->SetTextureStageState(1, plat::kTssColourOp, plat::kTopDisable);
+    const Vtx v[6] = {{x, y, 0, colour},     {x + w, y, 0, colour},     {x, y + h, 0, colour},
+                      {x + w, y, 0, colour}, {x + w, y + h, 0, colour}, {x, y + h, 0, colour}};
+    d->SetVertexShader(plat::kFvfPosColour);
+    d->DrawPrimitiveUp(plat::kPtTriangleList, 2, v, sizeof(Vtx));
+  }
+  float x, y, w, h;
+  uint32_t colour;
+};
+
+class Scene : public SProc {
+ public:
+  std::vector<std::pair<int, SGpObj*>> entries;
+
+ protected:
+  int32_t Init(SProcArg) override {
+    SetName("Scene");
+    SetInitResult(0);
+    return 0;
+  }
+  int32_t Draw(SProcArg) override {
+    for (auto& [key, obj] : entries) obj->Enter(key);
+    return 0;
+  }
+};
+
+// The whole engine path on the OpenGL device: the default block, layer
+// state packets entered under keys, packets drawn in key order, the 4:3
+// viewport and the frame's clear, read back after the present.
+class GpPicture : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    plat::WindowDesc desc;
+    desc.width = 640;
+    desc.height = 480;
+    desc.hidden = true;
+    if (!window.Create(desc)) GTEST_SKIP() << "no window";
+    SGpMan::ResetRenderState();
+    SGpMan::SetStartsSound(false);
+    ASSERT_EQ(kernel.Start(), 0);
+    gp.SetStatic(true);
+    scene.SetStatic(true);
+    SGpDeviceRecord rec;
+    rec.window = &window;
+    rec.holdRate = 0;
+    if (kernel.AddChild(0, &gp, reinterpret_cast<SProcArg>(&rec)) != 0) GTEST_SKIP() << "no GL device";
+    ASSERT_EQ(kernel.AddChild(2, &scene, 0), 0);
+    kernel.Step();
+    // Layer state at key 20: play coordinates, one unit per pixel.
+    view.SetMatrix(SMatrix{{{1, 0, 0, 0}, {0, -1, 0, 0}, {0, 0, -1, 0}, {0, 0, -512, 1}}});
+    clip.Set(8.0f, 65535.0f);
+    for (SGpObj* p : {static_cast<SGpObj*>(&view), static_cast<SGpObj*>(&clip),
+                      static_cast<SGpObj*>(&WorldPresets[1]), static_cast<SGpObj*>(GetZModePreset(4))})
+      scene.entries.push_back({20, p});
+  }
+  void TearDown() override {
+    kernel.Kill(0);
+    kernel.Dispose();
+    SGpMan::SetStartsSound(true);
+    SGpMan::ResetRenderState();
+  }
+  uint32_t Pixel(int x, int y) {
+    plat::Image img;
+    EXPECT_EQ(SGpMan::GetDevice()->ReadBackBuffer(&img), plat::kOk);
+    return testsupport::PixelAt(img, x, y) & 0x00FFFFFFu;
+  }
+  static bool Near(uint32_t a, uint32_t b) {
+    for (int s = 0; s < 24; s += 8) {
+      int d = static_cast<int>((a >> s) & 0xFF) - static_cast<int>((b >> s) & 0xFF);
+      if (d < -2 || d > 2) return false;
+    }
+    return true;
+  }
+
+  plat::Window window;
+  SKernel kernel;
+  SGpMan gp;
+  Scene scene;
+  SGpState_View view;
+  SGpState_Clip clip;
+};
+
+TEST_F(GpPicture, KeysDrawBackToFrontWithTheirBlendModes) {
+  // Top left corner of the screen is play point (-320, -240).
+  Quad back(-320, -240, 40, 40, 0xFF00FF00u);     // opaque green, key 10
+  Quad front(-300, -220, 40, 40, 0xFF0000FFu);    // opaque blue, key 0: on top
+  Quad half(-200, -240, 20, 20, 0x80FF0000u);     // red at alpha 128, blend 1
+  Quad add(-100, -240, 20, 20, 0x40FFFFFFu);      // white at alpha 64, additive
+  scene.entries.push_back({10, &BlendPresets[0]});
+  scene.entries.push_back({10, &back});
+  scene.entries.push_back({5, &BlendPresets[1]});
+  scene.entries.push_back({5, &half});
+  scene.entries.push_back({3, &BlendPresets[2]});
+  scene.entries.push_back({3, &add});
+  scene.entries.push_back({3, &add});
+  scene.entries.push_back({0, &BlendPresets[0]});
+  scene.entries.push_back({0, &front});
+  kernel.Step();
+  EXPECT_TRUE(Near(Pixel(5, 5), 0x00FF00u)) << std::hex << Pixel(5, 5);
+  EXPECT_TRUE(Near(Pixel(30, 30), 0x0000FFu)) << std::hex << Pixel(30, 30);  // key 0 over key 10
+  EXPECT_TRUE(Near(Pixel(125, 5), 0x800000u)) << std::hex << Pixel(125, 5);  // 255 x 128/255 over black
+  EXPECT_TRUE(Near(Pixel(225, 5), 0x808080u)) << std::hex << Pixel(225, 5);  // 64 + 64 added
+  EXPECT_EQ(Pixel(300, 300), 0u);  // the frame's clear
+  // Nothing is left over into the next frame: the queue was reset.
+  scene.entries.clear();
+  kernel.Step();
+  EXPECT_EQ(Pixel(5, 5), 0u);
+}
+
+}  // namespace
