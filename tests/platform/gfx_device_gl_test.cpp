@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "platform/gfx_device.h"
+#include "support/ImageCompare.h"
 #include "support/gl_device.h"
 #include "support/image_files.h"
 
@@ -465,6 +466,80 @@ TEST_F(GlDevice, TextureMatrixScrollsTwoDimensionalCoordinates) {
   }
   d->SetTexture(0, nullptr);
   t->Release();
+}
+
+// One frame mixing every path (lit and fogged perspective geometry, a
+// textured sprite, both blend modes, alpha test, the factor add, wireframe),
+// compared with its reference picture.
+TEST_F(GlDevice, WholeFrameMatchesItsReference) {
+  d->Clear(kClearTarget | kClearZBuffer, 0xFF203040u, 1.0f, 0);
+  // Lit, fogged floor in perspective.
+  d->SetTransform(kTsProjection, PerspectiveRh());
+  Matrix view = Matrix::Identity();
+  view.m[3][1] = -20.0f;
+  d->SetTransform(kTsView, view);
+  d->SetRenderState(kRsLighting, 1);
+  d->SetRenderState(kRsAmbientMaterialSource, kMcsColour1);
+  d->SetRenderState(kRsAmbient, PackColour(0.2f, 0.2f, 0.2f, 0));
+  Light l{};
+  l.type = kLightDirectional;
+  l.diffuse = {1.0f, 0.9f, 0.6f, 1};
+  l.direction = {0.3f, -1.0f, -0.2f};
+  d->SetLight(0, l);
+  d->LightEnable(0, true);
+  d->SetRenderState(kRsFogEnable, 1);
+  d->SetRenderState(kRsFogTableMode, kFogLinear);
+  d->SetRenderState(kRsFogColour, 0xFF203040u);
+  d->SetRenderState(kRsFogStart, FloatBits(40.0f));
+  d->SetRenderState(kRsFogEnd, FloatBits(200.0f));
+  d->SetTextureStageState(0, kTssColourOp, kTopSelectArg1);
+  d->SetTextureStageState(0, kTssColourArg1, kTaDiffuse);
+  const V52 floor[4] = {{-60, 0, -10, 0, 1, 0, 0xFF40C060u}, {60, 0, -10, 0, 1, 0, 0xFF4060C0u},
+                        {-60, 0, -220, 0, 1, 0, 0xFFC06040u}, {60, 0, -220, 0, 1, 0, 0xFFC0C0C0u}};
+  ASSERT_EQ(DrawIndexed(*d, kFvfPosNormalColour, floor, sizeof floor, {0, 1, 2, 1, 2, 3}), kOk);
+  d->SetRenderState(kRsLighting, 0);
+  d->SetRenderState(kRsFogEnable, 0);
+  d->SetTransform(kTsView, Matrix::Identity());
+  d->SetTransform(kTsProjection, PixelProjection());
+  // Textured sprite with alpha test and blending.
+  const Image tex = testsupport::MakeImage(8, 8, [](int x, int y) {
+    const int dx = 2 * x - 7, dy = 2 * y - 7;
+    return uint32_t(std::max(0, 255 - (dx * dx + dy * dy) * 4)) << 24 | uint32_t(x * 32) << 16 | uint32_t(y * 32) << 8 | 0xC0u;
+  });
+  Texture* t = MakeTexture(tex);
+  d->SetTexture(0, t);
+  d->SetTextureStageState(0, kTssMinFilter, kTexfLinear);
+  d->SetTextureStageState(0, kTssMagFilter, kTexfLinear);
+  d->SetTextureStageState(0, kTssColourOp, kTopModulate);
+  d->SetTextureStageState(0, kTssColourArg1, kTaDiffuse);
+  d->SetTextureStageState(0, kTssColourArg2, kTaTexture);
+  d->SetTextureStageState(0, kTssAlphaOp, kTopModulate);
+  d->SetTextureStageState(0, kTssAlphaArg1, kTaDiffuse);
+  d->SetTextureStageState(0, kTssAlphaArg2, kTaTexture);
+  d->SetRenderState(kRsAlphaBlendEnable, 1);
+  d->SetRenderState(kRsSrcBlend, kBlendSrcAlpha);
+  d->SetRenderState(kRsDestBlend, kBlendInvSrcAlpha);
+  d->SetRenderState(kRsAlphaTestEnable, 1);
+  d->SetRenderState(kRsAlphaFunc, kCmpGreater);
+  d->SetRenderState(kRsAlphaRef, 0x20);
+  TexRect(3.5f, 3.5f, 27.5f, 27.5f, 0xFFFFFFFFu, 0, 0, 1, 1, 0.1f);
+  d->SetRenderState(kRsAlphaTestEnable, 0);
+  d->SetRenderState(kRsDestBlend, kBlendOne);
+  TexRect(20.5f, 10.5f, 44.5f, 34.5f, 0xC0FF8040u, 0, 0, 2, 2, 0.1f);
+  d->SetTexture(0, nullptr);
+  t->Release();
+  // Hit flash on a plain quad, then a wireframe outline.
+  d->SetRenderState(kRsAlphaBlendEnable, 0);
+  d->SetTextureStageState(1, kTssColourOp, kTopAdd);
+  d->SetTextureStageState(1, kTssColourArg1, kTaCurrent);
+  d->SetTextureStageState(1, kTssColourArg2, kTaTFactor);
+  d->SetRenderState(kRsTextureFactor, 0x00A03020u);
+  Rect(46, 4, 60, 18, 0xFF304050u, 0.05f);
+  d->SetTextureStageState(1, kTssColourOp, kTopDisable);
+  d->SetRenderState(kRsFillMode, kFillWireframe);
+  Rect(44, 22, 62, 40, 0xFFFFFF00u, 0.05f);
+  d->SetRenderState(kRsFillMode, kFillSolid);
+  EXPECT_TRUE(testsupport::MatchesGolden(Shot(), "gfx_device_scene.png", 2, 8));
 }
 
 TEST_F(GlDevice, ViewportPlacesTheProjectionAndLimitsClear) {
