@@ -1,0 +1,88 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+
+#include "platform/gfx_device.h"
+#include "vrax/graphic/SGpMesh.h"
+
+namespace {
+
+// Two triangles folded along the edge v0-v1: one in the z = 0 plane, one in
+// the x = 0 plane; v3 is used by no face.
+std::unique_ptr<SGpMesh> Fold(plat::GfxDevice* dev) {
+  std::unique_ptr<SGpMesh> m(SGpMesh::Create(2, 4, dev));
+  SGpMeshVertex* v = m->LockVertexBuffer();
+  v[0] = {0, 0, 0, 9, 9, 9, 0, 0, 0};
+  v[1] = {0, 1, 0, 9, 9, 9, 0, 0, 0};
+  v[2] = {1, 0, 0, 9, 9, 9, 0, 0, 0};
+  v[3] = {0, 0, 1, 9, 9, 9, 0, 0, 0};
+  m->UnlockVertexBuffer();
+  uint16_t* i = m->LockIndexBuffer();
+  const uint16_t idx[6] = {0, 1, 2, 0, 3, 1};
+  std::copy(idx, idx + 6, i);
+  m->UnlockIndexBuffer();
+  uint32_t* a = m->LockAttributeBuffer();
+  a[0] = 1, a[1] = 0;
+  m->UnlockAttributeBuffer();
+  return m;
+}
+
+TEST(Mesh, NormalsAreTheNormalisedSumOfUnitFaceNormals) {
+  auto m = Fold(nullptr);
+  m->ComputeNormals();
+  const SGpMeshVertex* v = m->Vertices();
+  // Face 0: (0,1,0) x (1,0,0) = (0,0,-1); face 1: (0,0,1) x (0,1,0) = (-1,0,0).
+  const float h = 1.0f / std::sqrt(2.0f);
+  EXPECT_NEAR(v[0].nx, -h, 1e-6f);
+  EXPECT_NEAR(v[0].ny, 0.0f, 1e-6f);
+  EXPECT_NEAR(v[0].nz, -h, 1e-6f);
+  EXPECT_NEAR(v[1].nx, -h, 1e-6f);
+  EXPECT_NEAR(v[2].nz, -1.0f, 1e-6f);
+  EXPECT_NEAR(v[2].nx, 0.0f, 1e-6f);
+  EXPECT_NEAR(v[3].nx, -1.0f, 1e-6f);
+  // Positions, colours and coordinates are not touched.
+  EXPECT_EQ(v[2].x, 1.0f);
+}
+
+TEST(Mesh, DegenerateFacesAndUnusedVerticesGiveZeroNormals) {
+  std::unique_ptr<SGpMesh> m(SGpMesh::Create(1, 4, nullptr));
+  SGpMeshVertex* v = m->LockVertexBuffer();
+  v[0] = {0, 0, 0, 5, 5, 5, 0, 0, 0};
+  v[1] = {1, 1, 1, 5, 5, 5, 0, 0, 0};
+  v[2] = {2, 2, 2, 5, 5, 5, 0, 0, 0};  // on one line with v0 and v1
+  m->UnlockVertexBuffer();
+  uint16_t* i = m->LockIndexBuffer();
+  i[0] = 0, i[1] = 1, i[2] = 2;
+  m->ComputeNormals();
+  for (int k = 0; k < 4; ++k) {
+    EXPECT_EQ(m->Vertices()[k].nx, 0.0f);
+    EXPECT_EQ(m->Vertices()[k].nz, 0.0f);
+  }
+}
+
+TEST(Mesh, CreationLimits) {
+  EXPECT_EQ(SGpMesh::Create(0, 3, nullptr), nullptr);
+  EXPECT_EQ(SGpMesh::Create(1, 0, nullptr), nullptr);
+  EXPECT_EQ(SGpMesh::Create(1, SGpMesh::kMaxVertices + 1, nullptr), nullptr);
+  std::unique_ptr<SGpMesh> m(SGpMesh::Create(1, SGpMesh::kMaxVertices, nullptr));
+  EXPECT_NE(m, nullptr);
+}
+
+TEST(Mesh, SubsetsDrawTheFacesOfOneAttribute) {
+  auto dev = plat::CreateNullGfxDevice(plat::DeviceParams{});
+  auto m = Fold(dev.get());
+  EXPECT_EQ(m->SubsetFaceCount(0), 1u);
+  EXPECT_EQ(m->SubsetFaceCount(1), 1u);
+  EXPECT_EQ(m->SubsetFaceCount(2), 0u);
+  ASSERT_EQ(dev->BeginScene(), plat::kOk);
+  const auto before = dev->GetStats();
+  EXPECT_EQ(m->DrawSubset(1), plat::kOk);
+  EXPECT_EQ(m->DrawSubset(7), plat::kOk);  // no faces: nothing drawn
+  EXPECT_EQ(dev->GetStats().draws - before.draws, 1u);
+  EXPECT_EQ(dev->GetStats().triangles - before.triangles, 1u);
+  EXPECT_EQ(dev->GetVertexShader(), SGpMesh::kFvf);
+  dev->EndScene();
+}
+
+}  // namespace
