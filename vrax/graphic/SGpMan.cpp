@@ -423,6 +423,12 @@ void SGpMan::FrameEnd() {
     }
   }
   d->EndScene();
+  // The hold counts from the moment the previous present began (or, for a
+  // frame that was not presented, from its end), so the time the present
+  // itself takes does not stretch the frame period.
+  bool presented = false;
+  uint32_t presentTicks = 0;
+  int64_t presentCounter = 0;
   if (!m.skip) {
     if (m.record.holdRate && !m.record.fullScreen && m.presentedOnce) {
       // Hold until more than one frame period has passed since the previous
@@ -433,6 +439,9 @@ void SGpMan::FrameEnd() {
       while (!(TicksToFrames(ReadPerfTicks() - m.lastPresentTicks) > 1.0f)) {
       }
     }
+    presentTicks = ReadPerfTicks();
+    presentCounter = plat::PerfCounter();
+    presented = true;
     if (d->Present() < 0) {
       // A lost frame: reset with the kept parameters and go on.
       d->Reset(m.params);
@@ -440,8 +449,8 @@ void SGpMan::FrameEnd() {
   }
   SGpMan* man = GetGpMan();
   m.skip = man ? man->GetPresentSkip() : 0;
-  m.lastPresentTicks = ReadPerfTicks();
-  m.lastPresentCounter = plat::PerfCounter();
+  m.lastPresentTicks = presented ? presentTicks : ReadPerfTicks();
+  m.lastPresentCounter = presented ? presentCounter : plat::PerfCounter();
   m.presentedOnce = true;
 }
 
