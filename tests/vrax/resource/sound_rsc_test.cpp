@@ -1,0 +1,212 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/message_box.h"
+#include "platform/sound_device.h"
+#include "support/TempDir.h"
+#include "vrax/graphic/SGpMan.h"
+#include "vrax/io/SIOMan.h"
+#include "vrax/kernel/SKernel.h"
+#include "vrax/resource/SRscMan.h"
+#include "vrax/resource/SRsc_Sound.h"
+#include "vrax/sound/WavWriter.h"
+
+namespace {
+
+constexpr uint32_t kSnd = RscTag("SND");
+
+std::string Str(const std::vector<uint8_t>& v) { return std::string(v.begin(), v.end()); }
+
+std::vector<int16_t> Ramp(size_t n) {
+  std::vector<int16_t> s(n);
+  for (size_t i = 0; i < n; ++i) s[i] = static_cast<int16_t>(static_cast<int>((i * 389) % 50001) - 25000);
+  return s;
+}
+
+// The engine's managers on a kernel, the player over a manual null sound
+// device, and a data directory of its own.
+class SoundRscWorld : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    plat::SetMessageBoxQuiet(true);
+    plat::SetMessageBoxHook([this](const std::string&, const std::string& t) { errors.push_back(t); });
+    SGpMan::ResetRenderState();
+    SGpMan::SetStartsSound(false);
+    ASSERT_EQ(SSndMan::InitWithDevice(plat::SoundDevice::OpenNull(plat::NullMode::kManual), false), 0);
+    ASSERT_EQ(kernel.Start(), 0);
+    for (SProc* p : {static_cast<SProc*>(&gp), static_cast<SProc*>(&io), static_cast<SProc*>(&rm)}) p->SetStatic(true);
+    SGpDeviceRecord rec;
+    rec.holdRate = 0;
+    ASSERT_EQ(kernel.AddChild(0, &gp, reinterpret_cast<SProcArg>(&rec)), 0);
+    ASSERT_EQ(kernel.AddChild(3, &io, 0), 0);
+    ASSERT_EQ(kernel.AddChild(3, &rm, 0), 0);
+    io.SetDataPath("Data//");
+    kernel.Step();
+  }
+  void TearDown() override {
+    kernel.Kill(0);
+    kernel.Dispose();
+    SSndMan::ReleaseDevice();
+    SGpMan::SetStartsSound(true);
+    SGpMan::ResetRenderState();
+    plat::SetMessageBoxHook(nullptr);
+    plat::SetMessageBoxQuiet(false);
+  }
+  SRsc* Load(const char* path) {
+    SRsc* slot = nullptr;
+    const SRscRequest table[] = {{&slot, kSnd, path, 0, 0, 0, 0}, {nullptr, 0, nullptr, 0, 0, 0, 0}};
+    rm.LoadTable(1, table, -1);
+    for (int i = 0; i < 60 && !rm.Sync(0); ++i) kernel.Step();
+    return slot;
+  }
+  std::vector<int16_t> Render(uint32_t frames) {
+    std::vector<int16_t> out(frames * 2);
+    SSndMan::Device()->Render(out.data(), frames);
+    return out;
+  }
+  int CountErrors(const std::string& text) const {
+    int n = 0;
+    for (const auto& e : errors) n += e.find(text) != std::string::npos;
+    return n;
+  }
+
+  testsupport::TempDir dir{"snd"};
+  testsupport::ScopedDataDir data{dir.Path()};
+  std::vector<std::string> errors;
+  SKernel kernel;
+  SGpMan gp;
+  SIOMan io;
+  SRscMan rm;
+};
+
+TEST_F(SoundRscWorld, ListOfStaticAndStreamedSoundsLoadsPlaysAndIsReleased) {
+  auto music = Ramp(40000);  // 80,000 bytes: streamed through the 64 KB buffer
+  ASSERT_TRUE(dir.Write("sound/se0.wav", Str(MakeWaveFile(1, 22050, 8, std::vector<uint8_t>(500, 0xC0)))));
+  ASSERT_TRUE(dir.Write("sound/bgm.wav", Str(MakeWaveFile16(1, 44100, music))));
+  ASSERT_TRUE(dir.Write("sound/se1.wav", Str(MakeWaveFile16(2, 44100, std::vector<int16_t>(200, 7)))));
+  ASSERT_TRUE(dir.Write("sound/bank.sr", MakeSoundList({{"se0.wav", false, 0}, {"bgm.wav", true, 1000}}) +
+                                             "se1.wav 77\r\n"));
+  SRsc* r = Load("\\sound\\bank");
+  ASSERT_NE(r, nullptr);
+  ASSERT_EQ(r->GetStatus(), kRscReady) << (errors.empty() ? "" : errors[0]);
+  EXPECT_EQ(r->Kind(), 0x534E44u);
+  auto* snd = static_cast<SRsc_Sound_Ex*>(r);
+  EXPECT_EQ(snd->GetStep(), 2);
+  EXPECT_EQ(snd->GetDirectory(), "\\sound\\");
+  ASSERT_EQ(SSndMan::Count(r), 3);
+  SoundBank* bank = snd->Bank();
+  EXPECT_EQ(bank->entries[0]->streamData, nullptr);
+  ASSERT_NE(bank->entries[1]->streamData, nullptr);
+  EXPECT_EQ(bank->entries[1]->loopStart, 2000u);
+  EXPECT_EQ(bank->entries[1]->dataSize, 80000u);
+  EXPECT_EQ(bank->entries[2]->streamData, nullptr);  // one number: static
+  EXPECT_EQ(SSndMan::StreamCount(), 1u);
+  EXPECT_EQ(SSndMan::Device()->BufferCount(), 3u);
+  EXPECT_TRUE(errors.empty());
+
+  // The music plays through the resource's slot and loops at frame 1000.
+  SSndMan::Play(r, 1, 65536, 0);
+  SSndMan::StreamPass();
+  for (uint32_t done = 0; done < 100000; done += 2500) {
+    auto out = Render(2500);
+    for (uint32_t k = 0; k < 2500; ++k) {
+      const uint32_t f = done + k;
+      const uint32_t src = f < 40000 ? f : 1000 + (f - 40000) % 39000;
+      ASSERT_EQ(out[2 * k], music[src]) << f;
+    }
+    SSndMan::StreamPass();
+  }
+  snd->Play(0, 65536, 0);
+  EXPECT_EQ(Render(1)[0], 64 * 256 + music[1000 + (100000 - 40000) % 39000]);  // both sounds mixed
+  snd->Stop(1);
+  SSndMan::Play(static_cast<SRsc*>(nullptr), 0, 65536, 0);  // an empty slot: nothing
+
+  // Releasing the group disposes the resource: streams and buffers go.
+  rm.ReleaseGroup(1, nullptr, 0);
+  kernel.Step();
+  kernel.Step();
+  EXPECT_EQ(SSndMan::StreamCount(), 0u);
+  EXPECT_EQ(SSndMan::Device()->BufferCount(), 0u);
+}
+
+TEST_F(SoundRscWorld, TwoStreamedSoundsLeaveTheTableOnDisposal) {
+  ASSERT_TRUE(dir.Write("m/a.wav", Str(MakeWaveFile16(2, 22050, Ramp(30000)))));
+  ASSERT_TRUE(dir.Write("m/list.sr", "a.wav 0 1\na.wav 5 1\n"));
+  ASSERT_TRUE(dir.Write("m/other.sr", "a.wav 0 1\n"));
+  SRsc* a = Load("\\m\\list");
+  SRsc* b = Load("\\m\\other");
+  ASSERT_EQ(a->GetStatus(), kRscReady);
+  ASSERT_EQ(b->GetStatus(), kRscReady);
+  EXPECT_EQ(SSndMan::StreamCount(), 3u);
+  SSndMan::Play(a, 0, 65536, 0);
+  SSndMan::Play(a, 1, 65536, 0);
+  a->Kill();
+  kernel.Step();
+  kernel.Step();
+  EXPECT_EQ(SSndMan::StreamCount(), 1u);
+  EXPECT_EQ(SSndMan::Device()->BufferCount(), 1u);
+  SSndMan::StreamPass();
+}
+
+struct BadCase {
+  const char* what;
+  std::string list;
+  std::string wave;
+  int line;        // the line in the error text
+  int loaded;      // sounds made before the failure
+};
+
+TEST_F(SoundRscWorld, DamagedListsAndWavesFailWithResourceOpenError) {
+  const std::string good = Str(MakeWaveFile16(1, 22050, std::vector<int16_t>(64, 3)));
+  std::string noFmt = good;
+  noFmt[12] = 'x';
+  std::string noData = good;
+  noData[36] = 'x';
+  std::string sizes = good;  // data and format sizes past the end of the file
+  sizes[40] = sizes[41] = sizes[42] = static_cast<char>(0xFF);
+  const std::string wide = Str(MakeWaveFile(1, 22050, 24, std::vector<uint8_t>(96, 1)));
+  const std::vector<BadCase> cases = {
+      {"list missing", "", good, 122, 0},
+      {"empty list", "\r\n \r\n", good, 122, 0},
+      {"wave missing", "ok.wav\r\nmissing.wav\r\n", good, 141, 1},
+      {"not a wave", "ok.wav\r\nbad.wav\r\n", noFmt, 151, 1},
+      {"no data chunk", "bad.wav 10 1\r\n", noData, 163, 0},
+      {"24-bit samples", "bad.wav\r\n", wide, 217, 0},
+      {"name too long", "ok.wav\r\n" + std::string(300, 'n') + ".wav\r\n", good, 122, 1},
+  };
+  int k = 0;
+  for (const BadCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string d = "case" + std::to_string(k++);
+    ASSERT_TRUE(dir.Write(d + "/ok.wav", good));
+    ASSERT_TRUE(dir.Write(d + "/bad.wav", c.wave));
+    if (!c.list.empty()) {
+      ASSERT_TRUE(dir.Write(d + "/bank.sr", c.list));
+    }
+    errors.clear();
+    const std::string path = "\\" + d + "\\bank";
+    SRsc* r = Load(path.c_str());
+    ASSERT_NE(r, nullptr);
+    EXPECT_EQ(r->GetStatus(), kRscFailed);
+    EXPECT_EQ(static_cast<SRsc_Sound_Ex*>(r)->GetStep(), -1);
+    EXPECT_EQ(CountErrors("SRsc_Sound_Ex(" + std::to_string(c.line) + ") : resource open error"), 1);
+    EXPECT_EQ(SSndMan::Count(r), c.loaded);
+    SSndMan::Play(r, 0, 65536, 0);  // what was made plays
+    Render(100);
+  }
+  // A data size beyond the file is cut to the file: the sound loads.
+  ASSERT_TRUE(dir.Write("cut/a.wav", sizes));
+  ASSERT_TRUE(dir.Write("cut/bank.sr", "a.wav"));
+  errors.clear();
+  SRsc* r = Load("\\cut\\bank");
+  ASSERT_EQ(r->GetStatus(), kRscReady);
+  EXPECT_EQ(static_cast<SRsc_Sound_Ex*>(r)->Bank()->entries[0]->buffer->Size(), 128u);
+  rm.ReleaseGroup(1, nullptr, 0);
+  kernel.Step();
+  kernel.Step();
+  EXPECT_EQ(SSndMan::Device()->BufferCount(), 0u);
+}
+
+}  // namespace

@@ -1,0 +1,68 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "vrax/io/SFile.h"
+#include "vrax/resource/SRsc.h"
+#include "vrax/sound/SSndMan.h"
+#include "vrax/sound/SoundList.h"
+
+// The sound kind ('SND'): a numbered bank of sound buffers; sound n is line n
+// of the resource's sound list.
+class SRsc_Sound : public SRsc {
+ public:
+  uint32_t Kind() const override { return RscTag("SND"); }
+  // SSndMan::Play / SSndMan::Stop on this bank.
+  virtual void Play(int32_t n, int32_t volume, int32_t pan);
+  virtual void Stop(int32_t n);
+
+  SoundBank* Bank() { return &bank_; }
+  int32_t Count() const { return static_cast<int32_t>(bank_.entries.size()); }
+
+ protected:
+  SoundBank bank_;
+};
+
+// The sound bank loaded from a sound list (".sr"): the list is read first,
+// then one wave file per line, each turned into a static or streamed buffer.
+class SRsc_Sound_Ex : public SRsc_Sound {
+ public:
+  SRsc_Sound_Ex() = default;
+  ~SRsc_Sound_Ex() override;
+
+  // The 'SND' factory.
+  static SRsc* Create();
+  // The sound device every bank's buffers live on.
+  static plat::SoundDevice* GetDirectSound() { return SSndMan::Device(); }
+
+  int32_t GetStep() const { return step_; }
+  const std::string& GetDirectory() const { return directory_; }
+
+ protected:
+  int32_t Init(SProcArg arg) override;
+  int32_t Main(SProcArg arg) override;
+  int32_t OnDispose(SProcArg arg) override;
+
+ private:
+  void Fail(int line);
+  // Reads the list line at the cursor and queues its wave file; false when
+  // the line is damaged.
+  bool QueueLine();
+
+  int32_t step_ = 0;  // 0 list, 1 wave files, 2 finished, -1 failed
+  size_t cursor_ = 0;
+  std::string directory_;
+  SFile listFile_;
+  SFile waveFile_;
+  SoundListLine line_;  // the line whose wave file is being read
+};
+
+// The player's operations on a resource (a null pointer or a resource of
+// another kind does nothing), for the game's resource slots.
+namespace SSndMan {
+void Play(SRsc* sound, int32_t n, int32_t volume, int32_t pan);
+void Stop(SRsc* sound, int32_t n);
+void StopAll(SRsc* sound);
+void SetVolume(SRsc* sound, int32_t n, int32_t volume);
+int32_t Count(SRsc* sound);
+}  // namespace SSndMan
