@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "platform/clock.h"
+#include "platform/frame_pacer.h"
 #include "vrax/graphic/SGpState.h"
 #include "vrax/io/SysUtil.h"
 #include "vrax/sound/SSndMan.h"
@@ -30,8 +31,7 @@ struct Module {
   uint8_t hardwareError = 0;  // latched for the life of the program
   uint8_t skip = 0;           // this frame will not be shown
   uint32_t lastPresentTicks = 0;
-  int64_t lastPresentCounter = 0;
-  bool presentedOnce = false;
+  plat::FramePacer pacer;
   plat::Light lights[3];
 
   // Transform cache.
@@ -284,7 +284,7 @@ int32_t SGpMan::CreateDevice(const SGpDeviceRecord* record) {
   if (!m.device) return -1;
   plat::GfxDevice* d = m.device.get();
   m.texLast = nullptr;
-  m.presentedOnce = false;
+  m.pacer = plat::FramePacer();
   m.skip = 0;
 
   if (m.services && !m.services->HasOverlay()) {
@@ -430,14 +430,10 @@ void SGpMan::FrameEnd() {
   uint32_t presentTicks = 0;
   int64_t presentCounter = 0;
   if (!m.skip) {
-    if (m.record.holdRate && !m.record.fullScreen && m.presentedOnce) {
+    if (m.record.holdRate && !m.record.fullScreen) {
       // Hold until more than one frame period has passed since the previous
-      // present: sleep through the bulk, spin the last millisecond.
-      const int64_t freq = plat::PerfFrequency();
-      const int64_t period = static_cast<int64_t>(static_cast<double>(freq) * kFramePeriod);
-      plat::WaitUntil(m.lastPresentCounter + period, freq / 1000);
-      while (!(TicksToFrames(ReadPerfTicks() - m.lastPresentTicks) > 1.0f)) {
-      }
+      // present: the pacer sleeps through the bulk and spins the rest.
+      m.pacer.Wait();
     }
     presentTicks = ReadPerfTicks();
     presentCounter = plat::PerfCounter();
@@ -450,8 +446,10 @@ void SGpMan::FrameEnd() {
   SGpMan* man = GetGpMan();
   m.skip = man ? man->GetPresentSkip() : 0;
   m.lastPresentTicks = presented ? presentTicks : ReadPerfTicks();
-  m.lastPresentCounter = presented ? presentCounter : plat::PerfCounter();
-  m.presentedOnce = true;
+  if (presented)
+    m.pacer.MarkPresentAt(presentCounter);
+  else
+    m.pacer.MarkPresent();
 }
 
 // ============================================================ transform cache

@@ -7,6 +7,7 @@
 #include "gp_support.h"
 #include "vrax/graphic/SGpMan.h"
 #include "vrax/graphic/SGpState.h"
+#include "platform/clock.h"
 #include "vrax/kernel/SKernel.h"
 
 namespace {
@@ -140,6 +141,33 @@ TEST(GpMan, TicksToFramesUsesTheFramePeriod) {
   // One frame period of performance-counter ticks (>> 8) is 1.0 frames.
   float oneFrame = SGpMan::TicksToFrames(static_cast<uint32_t>(1e9 / 256.0 * 0.0167006254));
   EXPECT_NEAR(oneFrame, 1.0f, 1e-3f);
+}
+
+}  // namespace
+
+namespace {
+
+// A window-less device with the frame hold on: presents are never closer
+// than one frame period (a lower bound, so load cannot break it).
+TEST(GpMan, WindowedHoldSpacesPresents) {
+  SGpMan::SetStartsSound(false);
+  SKernel kernel;
+  ASSERT_EQ(kernel.Start(), 0);
+  SGpMan gp;
+  gp.SetStatic(true);
+  SGpDeviceRecord rec;
+  rec.holdRate = 1;
+  ASSERT_EQ(kernel.AddChild(0, &gp, reinterpret_cast<SProcArg>(&rec)), 0);
+  kernel.Step();
+  kernel.Step();  // first present
+  int64_t t0 = plat::PerfCounter();
+  for (int i = 0; i < 3; ++i) kernel.Step();
+  double seconds = static_cast<double>(plat::PerfCounter() - t0) / static_cast<double>(plat::PerfFrequency());
+  EXPECT_GT(seconds, 3 * 0.0167006254);
+  EXPECT_EQ(SGpMan::GetDevice()->GetStats().presents, 4u);
+  kernel.Kill(0);
+  kernel.Dispose();
+  SGpMan::SetStartsSound(true);
 }
 
 }  // namespace
