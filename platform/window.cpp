@@ -37,6 +37,9 @@ bool OpenVideo(std::string* error) {
   static bool open = false;
   std::lock_guard<std::mutex> guard(lock);
   if (open) return true;
+  // The window class name becomes the window-manager class of the window.
+  SDL_SetHint("SDL_VIDEO_X11_WMCLASS", kWindowClassName);
+  SDL_SetHint("SDL_VIDEO_WAYLAND_WMCLASS", kWindowClassName);
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
     *error = std::string("video system: ") + SDL_GetError();
     return false;
