@@ -206,6 +206,24 @@ TEST_F(RscWorld, TablesKindsAndGroups) {
   EXPECT_EQ(rm.Sync(1), 1);
 }
 
+// A kind whose loader never finishes and waits on no file: the wait gives up
+// after a bounded number of idle passes instead of hanging.
+TEST_F(RscWorld, SyncDoesNotSpinForeverOnAStuckLoader) {
+  struct Stuck : SRsc {
+    uint32_t Kind() const override { return RscTag("STK"); }
+    int32_t Init(SProcArg) override {
+      SetInitResult(0);
+      return 0;
+    }
+  };
+  rm.RegisterKind(RscTag("STK"), []() -> SRsc* { return new Stuck; });
+  SRsc* r = rm.CreateResource(0, RscTag("STK"), "\\stuck", 0, 0, 0, 0);
+  ASSERT_NE(r, nullptr);
+  EXPECT_EQ(rm.Sync(1), 1);
+  EXPECT_EQ(CountErrors("resource busy error"), 1);
+  EXPECT_EQ(rm.Sync(0), 0);  // it is still loading
+}
+
 // Damaged lists through the whole loader: every one ends ready or failed,
 // none hangs the wait or reads past its data.
 TEST_F(RscWorld, MutatedListsSettle) {
