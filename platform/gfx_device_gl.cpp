@@ -578,7 +578,8 @@ int GlGfxDevice::Clear(uint32_t flags, Colour colour, float z, uint32_t stencil)
   if (flags & kClearTarget) {
     float c[4];
     Unpack(colour, c);
-    glClearColor(c[0], c[1], c[2], c[3]);
+    // The back buffer has no alpha channel of its own: it stays 1.
+    glClearColor(c[0], c[1], c[2], 1.0f);
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
     mask |= GL_COLOR_BUFFER_BIT;
   }
@@ -652,7 +653,9 @@ void GlGfxDevice::ApplyState() {
   glViewport(viewport_.x, viewport_.y, viewport_.width, viewport_.height);
   glDepthRange(viewport_.minZ, viewport_.maxZ);
   glDisable(GL_SCISSOR_TEST);
-  glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+  // Drawing never writes the target's alpha (a back buffer of 8 bits per
+  // colour channel and none for alpha): destination alpha reads 1.
+  glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_FALSE);
 
   if (rs_[kRsZEnable]) {
     glEnable(GL_DEPTH_TEST);

@@ -156,6 +156,19 @@ TEST_F(GlDevice, BlendModesMixWithTheTarget) {
   EXPECT_TRUE(Near(PixelAt(img, 40, 5), Rgb(int(255 * b + 40 + 0.5f), int(255 * b + 80 + 0.5f), int(16 * b + 200 + 0.5f))));
   EXPECT_TRUE(Near(PixelAt(img, 5, 40), Rgb(0x12, 0x34, 0x56)));
   EXPECT_TRUE(Near(PixelAt(img, 40, 40), Rgb(40, 80, 200)));
+  // The target keeps no alpha of its own: it reads 255 whatever was drawn
+  // or cleared, and a destination-alpha factor sees 1.
+  EXPECT_EQ(PixelAt(img, 5, 40) >> 24, 0xFFu);
+  EXPECT_EQ(PixelAt(img, 5, 5) >> 24, 0xFFu);
+  d->Clear(kClearTarget, 0x00000000u, 1.0f, 0);
+  d->SetRenderState(kRsAlphaBlendEnable, 1);
+  d->SetRenderState(kRsSrcBlend, kBlendZero);
+  d->SetRenderState(kRsDestBlend, kBlendDestAlpha);
+  Rect(0, 0, 8, 8, 0x00FFFFFFu);
+  EXPECT_EQ(At(4, 4), 0xFF000000u);
+  d->Clear(kClearTarget, 0x00808080u, 1.0f, 0);
+  Rect(0, 0, 8, 8, 0x00FFFFFFu);
+  EXPECT_EQ(At(4, 4), 0xFF808080u);
 }
 
 TEST_F(GlDevice, AlphaTestHonoursEveryComparisonAndTheReference) {
