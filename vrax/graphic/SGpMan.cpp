@@ -759,4 +759,8 @@ void SGpMan::BindTexture(SRsc_Image* owner, int index, plat::Texture* texture) {
 }
 int SGpMan::GetTextureIndex() { return M().texIndex; }
 
-void SGpMan::ResetRenderState() { M().ResetState(); }
+void SGpMan::ResetRenderState() {
+  M().ResetState();
+  M().hardwareError = 0;
+  M().skip = 0;
+}

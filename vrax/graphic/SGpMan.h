@@ -183,7 +183,8 @@ class SGpMan : public SProc {
   // each channel x 255 rounded to nearest.
   static uint32_t PackColour(float r, float g, float b, float a);
 
-  // Back to the values the module has before any device exists (tests).
+  // Back to the values the module has before any device exists, the
+  // hardware-error latch included (tests).
   static void ResetRenderState();
 
  protected:

@@ -171,3 +171,93 @@ TEST(GpMan, WindowedHoldSpacesPresents) {
 }
 
 }  // namespace
+
+namespace {
+
+// Records what the frame end asks of the service and its overlay.
+class RecordingServices : public SGpFrameServices {
+ public:
+  std::vector<std::string> log;
+  bool hardwareError = false;
+  bool testMode = false;
+  bool IsHighResolution() override { return true; }
+  bool CheckHardwareError() override {
+    log.push_back("check");
+    return hardwareError;
+  }
+  bool IsTestMode() override { return testMode; }
+  int32_t ReadSharedStatus() override { return 42; }
+  void CreateOverlay(plat::GfxDevice*, bool high, bool) override {
+    overlay = true;
+    log.push_back(high ? "create-hd" : "create-sd");
+  }
+  void DestroyOverlay() override {
+    overlay = false;
+    log.push_back("destroy");
+  }
+  bool HasOverlay() override { return overlay; }
+  bool OverlayLoaded() override { return true; }
+  bool OverlayIdle() override { return false; }
+  void DrawOverlayBackground() override { log.push_back("background"); }
+  void RenderOverlay(int32_t status) override {
+    plat::Viewport vp{};
+    SGpMan::GetDevice()->GetViewport(&vp);
+    log.push_back("render" + std::to_string(status) + "@" + std::to_string(vp.x) + "," + std::to_string(vp.width));
+  }
+  bool overlay = false;
+};
+
+TEST(GpMan, HighResolutionViewportsAndTheServiceOverlay) {
+  RecordingServices services;
+  SGpMan::SetFrameServices(&services);
+  SGpMan::SetStartsSound(false);
+  SKernel kernel;
+  ASSERT_EQ(kernel.Start(), 0);
+  SGpMan gp;
+  gp.SetStatic(true);
+  Drawer drawer;
+  drawer.SetStatic(true);
+  std::vector<std::string> viewports;
+  struct VpProbe : SGpObj {
+    std::vector<std::string>* out;
+    void Execute() override {
+      plat::Viewport vp{};
+      SGpMan::GetDevice()->GetViewport(&vp);
+      out->push_back(std::to_string(vp.x) + "," + std::to_string(vp.y) + "," + std::to_string(vp.width) + "," +
+                     std::to_string(vp.height));
+    }
+  } probe;
+  probe.out = &viewports;
+  int frame = 0;
+  drawer.onDraw = [&] {
+    gp.SetPresentSkip(frame == 1 ? 1 : 0);
+    probe.Enter(0);
+    ++frame;
+  };
+  SGpDeviceRecord rec;
+  rec.width = 1280;
+  rec.height = 720;
+  rec.holdRate = 0;
+  ASSERT_EQ(kernel.AddChild(0, &gp, reinterpret_cast<SProcArg>(&rec)), 0);
+  ASSERT_EQ(kernel.AddChild(2, &drawer, 0), 0);
+  kernel.Step();
+  kernel.Step();  // frame 0: overlay drawn under the full viewport
+  kernel.Step();  // frame 1: requests the skip; still shown
+  kernel.Step();  // frame 2: skipped, no overlay, no hardware check
+  services.testMode = true;
+  services.hardwareError = true;
+  kernel.Step();  // frame 3: the error latches, the overlay stops
+  services.hardwareError = false;
+  kernel.Step();  // the latch stays: no further check, no overlay
+  EXPECT_EQ(viewports[0], "160,0,960,720");
+  EXPECT_EQ(services.log, (std::vector<std::string>{"create-hd", "check", "background", "render42@0,1280", "check",
+                                                    "background", "render42@0,1280", "check"}));
+  EXPECT_TRUE(SGpMan::HardwareErrorLatched());
+  kernel.Kill(0);
+  kernel.Dispose();
+  EXPECT_EQ(services.log.back(), "destroy");
+  SGpMan::SetFrameServices(nullptr);
+  SGpMan::SetStartsSound(true);
+}
+
+}  // namespace
