@@ -137,12 +137,6 @@ TEST_F(GpManFrame, PresentSkipHidesTheNextFrameOnly) {
   EXPECT_EQ(skippedDuringQueue, (std::vector<bool>{false, false, true, false}));
 }
 
-TEST(GpMan, TicksToFramesUsesTheFramePeriod) {
-  // One frame period of performance-counter ticks (>> 8) is 1.0 frames.
-  float oneFrame = SGpMan::TicksToFrames(static_cast<uint32_t>(1e9 / 256.0 * 0.0167006254));
-  EXPECT_NEAR(oneFrame, 1.0f, 1e-3f);
-}
-
 }  // namespace
 
 namespace {

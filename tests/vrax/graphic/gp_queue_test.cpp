@@ -135,13 +135,4 @@ TEST(GpQueue, ResetOfAnUncreatedQueueMakesOneBucket) {
   EXPECT_EQ(log, (std::vector<std::string>{"b", "a"}));
 }
 
-TEST(GpQueue, EmptyQueueExecutesNothing) {
-  SGpQueue q;
-  q.Execute();  // not even created
-  ASSERT_EQ(q.Create(6), 0);
-  q.Reset();
-  q.Execute();
-  SUCCEED();
-}
-
 }  // namespace

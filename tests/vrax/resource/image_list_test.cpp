@@ -54,12 +54,6 @@ TEST(ImageList, NameLengthIsBounded) {
   EXPECT_TRUE(ParseFails("a.png\r\n" + longName));  // running into the data end
 }
 
-TEST(ImageList, DirectoryOfPath) {
-  EXPECT_EQ(image_list::DirectoryOf("\\common\\Osr_Font_Large"), "\\common\\");
-  EXPECT_EQ(image_list::DirectoryOf("\\a\\b\\c"), "\\a\\b\\");
-  EXPECT_EQ(image_list::DirectoryOf("plain"), "\\");
-}
-
 // Deterministic mutations of valid lists: the parser must neither crash nor
 // read outside the data (AddressSanitizer watches an exact-size copy), and
 // whatever it accepts must obey the name rules.

@@ -49,13 +49,4 @@ TEST(LinearAllocator, BufferShorterThanTheGapHasNoCapacity) {
   EXPECT_EQ(la.Alloc(1), nullptr);
 }
 
-TEST(LinearAllocator, NullBufferAllocatesNothing) {
-  LinearAllocator la;
-  EXPECT_EQ(la.Alloc(1), nullptr);
-  EXPECT_EQ(la.Init(nullptr, 4096), 0u);
-  EXPECT_EQ(la.GetBase(), nullptr);
-  EXPECT_EQ(la.Capacity(), 0u);
-  EXPECT_EQ(la.Alloc(1), nullptr);
-}
-
 }  // namespace
