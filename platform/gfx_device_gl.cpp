@@ -180,6 +180,7 @@ bool Compare(int func, int a, int ref) {
 }
 
 void main() {
+  // A stage without a texture reads white.
   gTex0 = uHasTex0 != 0 ? texture(uTex0, vTex) : vec4(1.0);
   gTex1 = uHasTex1 != 0 ? texture(uTex1, vTex) : vec4(1.0);
   gCurrent = vDiffuse;
@@ -234,6 +235,11 @@ GLenum BlendToGl(uint32_t b) {
     case kBlendDestColour: return GL_DST_COLOR;
     case kBlendInvDestColour: return GL_ONE_MINUS_DST_COLOR;
     default: return GL_ONE;
+  }
+}
+
+void DrainGlErrors() {
+  for (int i = 0; i < 64 && glGetError() != GL_NO_ERROR; ++i) {
   }
 }
 
@@ -481,6 +487,7 @@ GLuint Compile(GLenum type, const std::string& prelude, const char* body) {
 bool GlGfxDevice::Init() {
   const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
   if (!version) return false;
+  DrainGlErrors();
   int major = 0;
   if (std::sscanf(version, "%d", &major) != 1 || major < 3) return false;
 
@@ -567,8 +574,7 @@ int GlGfxDevice::Present() {
   ++stats_.presents;
   // Only a lost target fails a present; a stray GL error from elsewhere must
   // not make the caller reset the device every frame.
-  while (glGetError() != GL_NO_ERROR) {
-  }
+  DrainGlErrors();
   return glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE ? kOk : kErrDeviceLost;
 }
 
@@ -619,6 +625,7 @@ int GlGfxDevice::CreateIndexBuffer(uint32_t size, IndexBuffer** out) {
 }
 
 int GlGfxDevice::MakeTexture(Image image, Texture** out) {
+  DrainGlErrors();  // only an error of this upload may fail it
   auto* t = new GlTexture(this, std::move(image));
   if (glGetError() != GL_NO_ERROR) {
     t->Release();
@@ -979,6 +986,7 @@ int GlGfxDevice::ReadBackBuffer(Image* out) {
   out->width = params_.backBufferWidth;
   out->height = params_.backBufferHeight;
   out->rgba.assign(static_cast<size_t>(out->width) * out->height * 4, 0);
+  DrainGlErrors();
   glBindFramebuffer(GL_READ_FRAMEBUFFER, fbo_);
   glReadBuffer(GL_COLOR_ATTACHMENT0);
   glPixelStorei(GL_PACK_ALIGNMENT, 1);
