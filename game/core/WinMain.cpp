@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
 
 #include "cabinet/QvtBTUtil.h"
 #include "cabinet/ServiceClient.h"
@@ -292,12 +293,18 @@ void Application::Shutdown() {
 }
 
 int WinMain(int argc, const char* const* argv, const StartOptions& options) {
-  Application app;
-  if (app.Start(argc, argv, options) != 0) {
-    std::fprintf(stderr, "ostrel: start-up failed: %s\n", app.Failure().c_str());
+  try {
+    Application app;
+    if (app.Start(argc, argv, options) != 0) {
+      std::fprintf(stderr, "ostrel: start-up failed: %s\n", app.Failure().c_str());
+      return 1;
+    }
+    app.Run();
+    app.Shutdown();
+    return 0;
+  } catch (const std::exception& e) {
+    // The application's destructor has shut down and restored the display.
+    std::fprintf(stderr, "ostrel: stopped: %s\n", e.what());
     return 1;
   }
-  app.Run();
-  app.Shutdown();
-  return 0;
 }

@@ -67,7 +67,10 @@ struct StartOptions {
 };
 
 // The running program: window, engine managers and game, from start-up to
-// shutdown. WinMain runs one; the test harness runs one per test.
+// shutdown. It constructs the engine singletons itself at Start and destroys
+// them at Shutdown, so only one may run at a time and nothing else may hold
+// those singletons meanwhile. WinMain runs one; the test harness runs one per
+// test.
 class Application {
  public:
   Application();

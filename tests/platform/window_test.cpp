@@ -109,13 +109,4 @@ TEST(WindowHidden, HiddenWindowCountsAsHidden) {
   EXPECT_FALSE(w.IsOpen());
 }
 
-TEST(DisplayMode, SwitchIsRecordedAndRestored) {
-  int changes = plat::DisplayModeChangeCount();
-  plat::ChangeDisplayDepth(16);
-  EXPECT_TRUE(plat::DisplayModeChanged());
-  EXPECT_EQ(plat::DisplayModeChangeCount(), changes + 1);
-  plat::RestoreDisplayMode();
-  EXPECT_FALSE(plat::DisplayModeChanged());
-}
-
 }  // namespace
