@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <stdexcept>
 
 #include "game/core/WinMain.h"
 #include "cabinet/QvtBTUtil.h"
@@ -143,6 +144,28 @@ TEST_F(ApplicationTest, WinMainReportsAFailedStartOnStandardError) {
   EXPECT_EQ(status, 1);
   EXPECT_EQ(err, "ostrel: start-up failed: the kernel did not start\n");
   EXPECT_FALSE(plat::DisplayModeChanged());
+}
+
+}  // namespace
+
+namespace {
+
+class ThrowingProc : public SProc {
+ public:
+  int32_t Init(SProcArg) override { throw std::runtime_error("out of luck"); }
+};
+
+TEST_F(ApplicationTest, AnEscapingExceptionEndsWinMainWithOneLineAndTheDisplayRestored) {
+  ThrowingProc thrower;
+  StartOptions opt;
+  opt.extraManager = &thrower;
+  ::testing::internal::CaptureStderr();
+  int status = WinMain(3, kWindowed, opt);
+  std::string err = ::testing::internal::GetCapturedStderr();
+  EXPECT_EQ(status, 1);
+  EXPECT_EQ(err, "ostrel: stopped: out of luck\n");
+  EXPECT_FALSE(plat::DisplayModeChanged());
+  EXPECT_EQ(GetMainWindow(), nullptr);
 }
 
 }  // namespace
