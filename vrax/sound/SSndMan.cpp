@@ -112,7 +112,19 @@ uint32_t FillStreamHalf(const uint8_t* data, uint32_t dataSize, uint32_t loopSta
 
 namespace SSndMan {
 
-int Init(plat::Window* /*window*/) { return InitWithDevice(plat::SoundDevice::Open(), true); }
+int Init(plat::Window* /*window*/) {
+  Player& p = P();
+  if (p.device != nullptr) {
+    // Already open (a second device creation): keep the device, and with it
+    // every buffer the loaded banks hold; only make sure the thread runs.
+    if (!p.thread.joinable()) {
+      p.quit.store(false, std::memory_order_release);
+      p.thread = std::thread(ThreadMain);
+    }
+    return 0;
+  }
+  return InitWithDevice(plat::SoundDevice::Open(), true);
+}
 
 int InitWithDevice(std::unique_ptr<plat::SoundDevice> device, bool startThread) {
   if (device == nullptr) return -1;

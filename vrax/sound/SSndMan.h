@@ -72,6 +72,8 @@ namespace SSndMan {
 // Opens the sound device (the real output, else a clock-driven silent one),
 // reserves the stream table and starts the streaming thread. Returns 0.
 // The graphic manager calls it once its device exists; window is not used.
+// When the device is already open it stays (with every buffer on it) and
+// only a stopped thread is started again.
 int Init(plat::Window* window);
 // The same over a given device; startThread false leaves the refills to
 // StreamPass (tests drive them step by step). Returns -1 on a null device.

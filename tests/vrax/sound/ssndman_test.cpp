@@ -385,6 +385,15 @@ TEST(SSndManThread, InitOpensADeviceAndCallsAfterReleaseDoNothing) {
   SSndMan::Play(&bank, 0, 65536, 0);
   SSndMan::Play(&bank, 1, 40000, -30000);
   plat::SleepMs(30);
+  // A second start (the device created again) keeps the device and restarts
+  // a stopped thread.
+  plat::SoundDevice* device = SSndMan::Device();
+  SSndMan::StopThread();
+  ASSERT_EQ(SSndMan::Init(nullptr), 0);
+  EXPECT_EQ(SSndMan::Device(), device);
+  EXPECT_TRUE(SSndMan::ThreadRunning());
+  EXPECT_EQ(SSndMan::Count(&bank), 2);
+  SSndMan::Play(&bank, 1, 40000, 0);
   SSndMan::ReleaseDevice();  // the device and its buffers go first
   EXPECT_EQ(SSndMan::Device(), nullptr);
   EXPECT_FALSE(SSndMan::ThreadRunning());
