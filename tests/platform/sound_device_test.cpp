@@ -219,27 +219,14 @@ TEST(SoundDevice, VolumeAndPanFollowTheDecibelLaw) {
 
 TEST(SoundDevice, VoicesAddAndClampAtFullScale) {
   auto dev = Manual();
-  SoundBuffer* a = Make(*dev, MakePcmFormat(1, 44100, 16), Pcm16(std::vector<int16_t>(8, 20000)));
-  SoundBuffer* b = Make(*dev, MakePcmFormat(1, 44100, 16), Pcm16(std::vector<int16_t>(8, 1000)));
-  SoundBuffer* c = Make(*dev, MakePcmFormat(1, 44100, 16), Pcm16(std::vector<int16_t>(8, -30000)));
-  a->Play(0);
-  b->Play(0);
-  EXPECT_EQ(Render(*dev, 1)[0], 21000);
-  c->Play(0);
-  c->Play(0);
-  a->Stop();
-  b->Stop();
-  a->SetCurrentPosition(0);
-  a->Play(0);
-  auto out = Render(*dev, 1);
-  EXPECT_EQ(out[0], -10000);
-  c->SetCurrentPosition(0);
-  Render(*dev, 8);
-  SoundBuffer* d = Make(*dev, MakePcmFormat(1, 44100, 16), Pcm16(std::vector<int16_t>(8, 30000)));
-  SoundBuffer* e = Make(*dev, MakePcmFormat(1, 44100, 16), Pcm16(std::vector<int16_t>(8, 30000)));
-  d->Play(0);
-  e->Play(0);
+  const auto fmt = MakePcmFormat(1, 44100, 16);
+  Make(*dev, fmt, Pcm16(std::vector<int16_t>(8, 20000)))->Play(0);
+  Make(*dev, fmt, Pcm16(std::vector<int16_t>(8, -1000)))->Play(0);
+  EXPECT_EQ(Render(*dev, 1)[0], 19000);
+  Make(*dev, fmt, Pcm16(std::vector<int16_t>(8, 30000)))->Play(0);
   EXPECT_EQ(Render(*dev, 1)[0], 32767);
+  for (int i = 0; i < 3; ++i) Make(*dev, fmt, Pcm16(std::vector<int16_t>(8, -32768)))->Play(0);
+  EXPECT_EQ(Render(*dev, 1)[0], -32768);  // 49,000 - 98,304
 }
 
 TEST(SoundDevice, ClockModeMovesCursorsWithTime) {

@@ -266,21 +266,6 @@ TEST_F(SSndManTest, StopStopAllAndRestartOfAStream) {
   EXPECT_FALSE(Playing(1));
 }
 
-TEST_F(SSndManTest, DamagedWavesFailWithTheirLinesAndAddNothing) {
-  auto good = MakeWaveFile16(1, 22050, std::vector<int16_t>(100, 1));
-  auto bad = good;
-  bad[8] = 'X';
-  EXPECT_EQ(SSndMan::AddWave(&bank, bad.data(), bad.size(), SoundListLine{"a", false, 0}), kSoundErrorHeader);
-  bad = good;
-  bad[36] = 'X';
-  EXPECT_EQ(SSndMan::AddWave(&bank, bad.data(), bad.size(), SoundListLine{"a", false, 0}), kSoundErrorNoData);
-  auto wide = MakeWaveFile(1, 22050, 24, std::vector<uint8_t>(300, 1));
-  EXPECT_EQ(SSndMan::AddWave(&bank, wide.data(), wide.size(), SoundListLine{"a", true, 0}), kSoundErrorCreate);
-  EXPECT_EQ(SSndMan::Count(&bank), 0);
-  EXPECT_EQ(SSndMan::StreamCount(), 0u);
-  EXPECT_EQ(SSndMan::Device()->BufferCount(), 0u);
-}
-
 TEST_F(SSndManTest, ReleasingABankRemovesEveryStreamAndBuffer) {
   auto wave = MakeWaveFile16(2, 22050, Ramp(40000));
   SoundBank other;
