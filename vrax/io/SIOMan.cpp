@@ -116,7 +116,7 @@ bool SIOMan::ServeFromCache(SFile* file) {
   if (cacheMode_ == 0 || cache_.GetSize(file->name_, &size) < 0) return false;
   DebugPrint("file cache hit! : %s\n", file->name_.c_str());
   bool allocated = false;
-  if (file->data_ == nullptr) {
+  if (file->data_ == nullptr || (file->data_ == file->owned_.get() && size > file->capacity_)) {
     file->owned_.reset(new (std::nothrow) uint8_t[size > 0 ? size : 1]);
     if (!file->owned_) {
       Fail(file, ERROR_READ, 116, Message(1));
@@ -151,7 +151,9 @@ void SIOMan::ReadFromDisk(SFile* file) {
     return;
   }
   file->size_ = static_cast<uint32_t>(size);
-  if (file->data_ == nullptr) {
+  // A buffer of the manager's own from an earlier read is replaced when the
+  // file no longer fits; a caller's buffer is never replaced.
+  if (file->data_ == nullptr || (file->data_ == file->owned_.get() && file->size_ > file->capacity_)) {
     file->owned_.reset(new (std::nothrow) uint8_t[static_cast<size_t>(size)]);
     if (!file->owned_) {
       Fail(file, ERROR_READ, 145, Message(1));

@@ -113,6 +113,17 @@ TEST_F(IoFixture, CallerBufferCapacityIsHonoured) {
   io.Flush(true);
   EXPECT_EQ(f.GetState(), SFile::STATE_DONE);
   EXPECT_EQ(fits, Text(64, 'q'));
+  // A request reused for a larger file gets a larger buffer of the manager's.
+  dir.Write("small.bin", Text(8, 's'));
+  SFile g;
+  g.SetName("small.bin");
+  g.Load();
+  io.Flush(true);
+  g.SetName("big.bin");
+  g.Load();
+  io.Flush(true);
+  EXPECT_EQ(g.GetState(), SFile::STATE_DONE);
+  EXPECT_EQ(g.GetSize(), 64u);
 }
 
 TEST_F(IoFixture, CachedFilesCompleteInTheirFrameAndArchiveRoundTrips) {
@@ -189,6 +200,17 @@ TEST_F(IoFixture, StreamFlagClearReadsAndCompletesInOnePassAndCancel) {
   EXPECT_EQ(s.Save(), 0);
   EXPECT_EQ(dir.Read("out/s.bin"), payload);
   EXPECT_EQ(s.GetFileSize(), 33);
+}
+
+TEST_F(IoFixture, FileAboveCacheCapacityIsReadButNotCached) {
+  io.SetCacheMode(2, 1000, 2, 524288);
+  dir.Write("huge.bin", Text(5000, 'h'));
+  SFile f;
+  f.SetName("huge.bin");
+  f.Load();
+  io.Flush(true);
+  EXPECT_EQ(f.GetState(), SFile::STATE_DONE);
+  EXPECT_FALSE(io.Cache().Contains("huge.bin"));
 }
 
 TEST_F(IoFixture, DamagedArchiveIsRebuilt) {
