@@ -154,8 +154,8 @@ class SProc : public SObject {
   int32_t state_ = STATE_NONE;
   uint8_t static_ = 0;
   uint8_t findAll_ = 0;
-  int32_t listIndex_ = 0;
   std::vector<SProcList> lists_;
+  int32_t listIndex_ = 0;
   SProc* parent_ = nullptr;
   int32_t frameCounter_ = 0;
   int32_t initResult_ = 0;
