@@ -154,6 +154,93 @@ BENCHMARK(RunQuads)
     ->UseRealTime()
     ->MinTime(1.0);
 
+// State changes between small draws: 2,000 draws of one 8x8 quad per frame,
+// each after switching the texture and the blend factors (as a queue of many
+// small packets does). Reports the processor time per frame in the device
+// calls.
+void RunStateChanges(benchmark::State& state) {
+  plat::Window window;
+  plat::WindowDesc desc;
+  desc.hidden = true;
+  std::unique_ptr<plat::GfxDevice> dev;
+  if (window.Create(desc)) dev = plat::CreateGfxDevice(&window, plat::DeviceParams{});
+  if (!dev) {
+    state.SkipWithError("no OpenGL context");
+    return;
+  }
+  plat::GfxDevice& d = *dev;
+  plat::Texture* tex[2] = {};
+  for (int i = 0; i < 2; ++i)
+    d.CreateTextureFromImage(testsupport::MakeImage(8, 8, [i](int x, int) { return 0xFF000000u | uint32_t(x * 30 + i * 100); }), &tex[i]);
+  constexpr int kDraws = 2000;
+  plat::VertexBuffer* vb = nullptr;
+  plat::IndexBuffer* ib = nullptr;
+  d.CreateVertexBuffer(kDraws * 4 * sizeof(V142), plat::kFvfPosColourTex, &vb);
+  d.CreateIndexBuffer(6 * 2, &ib);
+  void* p = nullptr;
+  ib->Lock(0, 0, &p);
+  const uint16_t quad[6] = {0, 1, 2, 1, 2, 3};
+  std::memcpy(p, quad, sizeof quad);
+  ib->Unlock();
+  vb->Lock(0, 0, &p);
+  auto* v = static_cast<V142*>(p);
+  for (int i = 0; i < kDraws; ++i) {
+    const float x = static_cast<float>(i % 80) * 8.0f, y = static_cast<float>(i / 80) * 8.0f;
+    v[0] = {x, y, 0.5f, 0xFFFFFFFFu, 0, 0};
+    v[1] = {x + 8, y, 0.5f, 0xFFFFFFFFu, 1, 0};
+    v[2] = {x, y + 8, 0.5f, 0xFFFFFFFFu, 0, 1};
+    v[3] = {x + 8, y + 8, 0.5f, 0xFFFFFFFFu, 1, 1};
+    v += 4;
+  }
+  vb->Unlock();
+  plat::Matrix proj{};
+  proj.m[0][0] = 2.0f / 640;
+  proj.m[1][1] = -2.0f / 480;
+  proj.m[2][2] = 1.0f;
+  proj.m[3][0] = -1.0f;
+  proj.m[3][1] = 1.0f;
+  proj.m[3][3] = 1.0f;
+  int64_t cpuNs = 0;
+  int frames = 0;
+  plat::Image shot;
+  for (auto _ : state) {
+    const int64_t c0 = ThreadCpuNs();
+    d.Clear(plat::kClearTarget | plat::kClearZBuffer, 0xFF000000u, 1.0f, 0);
+    d.BeginScene();
+    d.SetTransform(plat::kTsProjection, proj);
+    d.SetRenderState(plat::kRsLighting, 0);
+    d.SetRenderState(plat::kRsCullMode, plat::kCullNone);
+    d.SetRenderState(plat::kRsAlphaBlendEnable, 1);
+    d.SetRenderState(plat::kRsSrcBlend, plat::kBlendSrcAlpha);
+    d.SetTextureStageState(0, plat::kTssColourOp, plat::kTopModulate);
+    d.SetTextureStageState(0, plat::kTssColourArg1, plat::kTaDiffuse);
+    d.SetTextureStageState(0, plat::kTssColourArg2, plat::kTaTexture);
+    d.SetStreamSource(vb, sizeof(V142));
+    d.SetVertexShader(plat::kFvfPosColourTex);
+    for (int i = 0; i < kDraws; ++i) {
+      d.SetTexture(0, tex[i & 1]);
+      d.SetRenderState(plat::kRsDestBlend, (i & 2) ? plat::kBlendOne : plat::kBlendInvSrcAlpha);
+      d.SetIndices(ib, static_cast<uint32_t>(i * 4));
+      d.DrawIndexedPrimitive(plat::kPtTriangleList, 0, 4, 0, 2);
+    }
+    d.EndScene();
+    cpuNs += ThreadCpuNs() - c0;
+    d.Present();
+    d.ReadBackBuffer(&shot);
+    ++frames;
+  }
+  state.counters["device_cpu_ms"] = static_cast<double>(cpuNs) / 1e6 / frames;
+  state.counters["fps"] = benchmark::Counter(frames, benchmark::Counter::kIsRate);
+  d.SetTexture(0, nullptr);
+  d.SetStreamSource(nullptr, 0);
+  d.SetIndices(nullptr, 0);
+  for (auto* t : tex) t->Release();
+  vb->Release();
+  ib->Release();
+}
+
+BENCHMARK(RunStateChanges)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(1.0);
+
 }  // namespace
 
 BENCHMARK_MAIN();

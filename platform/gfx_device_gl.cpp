@@ -335,6 +335,24 @@ class GlGfxDevice final : public GfxDevice {
   void ApplyLights();
   void SetupAttributes(GLuint buffer, uintptr_t offset, uint32_t stride, uint32_t fvf);
   void BindTexture(int stage);
+  void ActiveUnit(int unit);
+  void Enable(GLenum cap, int on, int* cached);
+
+ public:
+  void ForgetTexture(GLuint name);
+
+ private:
+  // What GL holds now (-1: not known); invalid after anything that changes
+  // GL state behind the draw path (clear, present, reset).
+  struct GlCache {
+    bool valid = false;
+    GLint viewport[4] = {-1, -1, -1, -1};
+    float depthRange[2] = {-1.0f, -1.0f};
+    int depthTest = -1, depthMask = -1, blend = -1, cull = -1;
+    GLenum depthFunc = 0, blendSrc = 0, blendDst = 0, cullFace = 0, fill = 0;
+    int unit = -1;
+    GLuint texture[2] = {~0u, ~0u};
+  } cache_;
 
   GlSurface* surface_;
   std::unique_ptr<GlSurface> ownedSurface_;
@@ -362,7 +380,20 @@ class GlGfxDevice final : public GfxDevice {
   struct Program {
     GLuint name = 0;
     Locations loc{};
+    // The render-state values behind its state uniforms, as last uploaded
+    // (texture factor, alpha reference, fog start, end, density and colour,
+    // ambient); uploaded = false until the first upload.
+    uint32_t stateValues[7] = {};
+    bool uploaded = false;
+    // The transform and light settings its uniforms hold (0: none yet).
+    uint64_t transformSerial = 0, lightSerial = 0;
   };
+  // Bumped at each change of the transforms (or viewport) and of the lights
+  // (or the view, which places them), so that every program uploads a
+  // change once, when it next draws.
+  void SyncUniforms();
+  uint64_t transformSerial_ = 1, lightSerial_ = 1;
+  Matrix lightView_{};
   ModeKey CurrentModes() const;
   Program* ProgramFor(const ModeKey& key);
   void UploadStateUniforms();
@@ -437,6 +468,7 @@ class GlTexture final : public Texture, public GlLink {
   ~GlTexture() override {
     if (device) {
       device->Unregister(this);
+      device->ForgetTexture(name_);
       glDeleteTextures(1, &name_);
     }
   }
@@ -536,6 +568,7 @@ int GlGfxDevice::Reset(const DeviceParams& params) {
   params_ = params;
   inScene_ = false;
   DestroyTarget();
+  cache_.valid = false;
   if (!CreateTarget()) return kErrDeviceLost;
   viewport_ = Viewport{0, 0, static_cast<uint32_t>(params.backBufferWidth),
                        static_cast<uint32_t>(params.backBufferHeight), 0.0f, 1.0f};
@@ -571,6 +604,7 @@ int GlGfxDevice::Present() {
   if (surface_) surface_->Swap();
   glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
   dirtyStates_ = true;
+  cache_.valid = false;
   ++stats_.presents;
   // Only a lost target fails a present; a stray GL error from elsewhere must
   // not make the caller reset the device every frame.
@@ -604,7 +638,8 @@ int GlGfxDevice::Clear(uint32_t flags, Colour colour, float z, uint32_t stencil)
   glEnable(GL_SCISSOR_TEST);
   glScissor(viewport_.x, viewport_.y, viewport_.width, viewport_.height);
   glClear(mask);
-  dirtyStates_ = true;  // depth mask restored at the next draw
+  dirtyStates_ = true;  // scissor and masks restored at the next draw
+  cache_.valid = false;
   return kOk;
 }
 
@@ -637,12 +672,13 @@ int GlGfxDevice::MakeTexture(Image image, Texture** out) {
 
 void GlGfxDevice::BindTexture(int stage) {
   auto* t = static_cast<GlTexture*>(textures_[stage]);
-  glActiveTexture(GL_TEXTURE0 + stage);
-  if (!t || !t->device) {
-    glBindTexture(GL_TEXTURE_2D, 0);
-    return;
+  const GLuint name = t && t->device ? t->Name() : 0;
+  if (cache_.texture[stage] != name) {
+    ActiveUnit(stage);
+    glBindTexture(GL_TEXTURE_2D, name);
+    cache_.texture[stage] = name;
   }
-  glBindTexture(GL_TEXTURE_2D, t->Name());
+  if (!name) return;
   const uint32_t* s = tss_[stage];
   const GLint want[4] = {FilterToGl(s[kTssMinFilter]), FilterToGl(s[kTssMagFilter]),
                          AddressToGl(s[kTssAddressU]), AddressToGl(s[kTssAddressV])};
@@ -650,60 +686,97 @@ void GlGfxDevice::BindTexture(int stage) {
                                   GL_TEXTURE_WRAP_T};
   for (int i = 0; i < 4; ++i)
     if (t->params[i] != want[i]) {
+      ActiveUnit(stage);
       glTexParameteri(GL_TEXTURE_2D, names[i], want[i]);
       t->params[i] = want[i];
     }
 }
 
-void GlGfxDevice::ApplyState() {
-  glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
-  glViewport(viewport_.x, viewport_.y, viewport_.width, viewport_.height);
-  glDepthRange(viewport_.minZ, viewport_.maxZ);
-  glDisable(GL_SCISSOR_TEST);
-  // Drawing never writes the target's alpha (a back buffer of 8 bits per
-  // colour channel and none for alpha): destination alpha reads 1.
-  glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_FALSE);
-
-  if (rs_[kRsZEnable]) {
-    glEnable(GL_DEPTH_TEST);
-    glDepthFunc(CompareToGl(rs_[kRsZFunc]));
-  } else {
-    glDisable(GL_DEPTH_TEST);
+void GlGfxDevice::ActiveUnit(int unit) {
+  if (cache_.unit != unit) {
+    glActiveTexture(GL_TEXTURE0 + unit);
+    cache_.unit = unit;
   }
-  glDepthMask(rs_[kRsZWriteEnable] ? GL_TRUE : GL_FALSE);
+}
 
+void GlGfxDevice::Enable(GLenum cap, int on, int* cached) {
+  if (*cached != on) {
+    if (on) glEnable(cap); else glDisable(cap);
+    *cached = on;
+  }
+}
+
+void GlGfxDevice::ForgetTexture(GLuint name) {
+  for (GLuint& t : cache_.texture)
+    if (t == name) t = 0;
+}
+
+void GlGfxDevice::ApplyState() {
+  // GL calls only for what differs from what GL already holds: a software
+  // rasteriser revalidates its state on every change.
+  GlCache& c = cache_;
+  if (!c.valid) {
+    c = GlCache{};
+    c.valid = true;
+    glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
+    glDisable(GL_SCISSOR_TEST);
+    // Drawing never writes the target's alpha (a back buffer of 8 bits per
+    // colour channel and none for alpha): destination alpha reads 1.
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_FALSE);
+  }
+  const GLint vp[4] = {static_cast<GLint>(viewport_.x), static_cast<GLint>(viewport_.y),
+                       static_cast<GLint>(viewport_.width), static_cast<GLint>(viewport_.height)};
+  if (std::memcmp(vp, c.viewport, sizeof vp) != 0) {
+    glViewport(vp[0], vp[1], vp[2], vp[3]);
+    std::memcpy(c.viewport, vp, sizeof vp);
+  }
+  if (c.depthRange[0] != viewport_.minZ || c.depthRange[1] != viewport_.maxZ) {
+    glDepthRange(viewport_.minZ, viewport_.maxZ);
+    c.depthRange[0] = viewport_.minZ;
+    c.depthRange[1] = viewport_.maxZ;
+  }
+
+  Enable(GL_DEPTH_TEST, rs_[kRsZEnable] ? 1 : 0, &c.depthTest);
+  const GLenum zf = CompareToGl(rs_[kRsZFunc]);
+  if (rs_[kRsZEnable] && c.depthFunc != zf) {
+    glDepthFunc(zf);
+    c.depthFunc = zf;
+  }
+  const int zw = rs_[kRsZWriteEnable] ? 1 : 0;
+  if (c.depthMask != zw) {
+    glDepthMask(zw ? GL_TRUE : GL_FALSE);
+    c.depthMask = zw;
+  }
+
+  Enable(GL_BLEND, rs_[kRsAlphaBlendEnable] ? 1 : 0, &c.blend);
   if (rs_[kRsAlphaBlendEnable]) {
-    glEnable(GL_BLEND);
-    glBlendFunc(BlendToGl(rs_[kRsSrcBlend]), BlendToGl(rs_[kRsDestBlend]));
-  } else {
-    glDisable(GL_BLEND);
+    const GLenum src = BlendToGl(rs_[kRsSrcBlend]), dst = BlendToGl(rs_[kRsDestBlend]);
+    if (c.blendSrc != src || c.blendDst != dst) {
+      glBlendFunc(src, dst);
+      c.blendSrc = src;
+      c.blendDst = dst;
+    }
   }
 
   // The framebuffer is stored top row first, so a triangle that runs
-  // clockwise on screen has positive area in GL's window coordinates.
-  switch (rs_[kRsCullMode]) {
-    case kCullCw:
-      glEnable(GL_CULL_FACE);
-      glFrontFace(GL_CCW);
-      glCullFace(GL_FRONT);
-      break;
-    case kCullCcw:
-      glEnable(GL_CULL_FACE);
-      glFrontFace(GL_CCW);
-      glCullFace(GL_BACK);
-      break;
-    default:
-      glDisable(GL_CULL_FACE);
-      break;
+  // clockwise on screen has positive area in GL's window coordinates (GL's
+  // front face with GL_CCW).
+  const uint32_t cull = rs_[kRsCullMode];
+  Enable(GL_CULL_FACE, cull == kCullCw || cull == kCullCcw ? 1 : 0, &c.cull);
+  if (cull == kCullCw || cull == kCullCcw) {
+    const GLenum face = cull == kCullCw ? GL_FRONT : GL_BACK;
+    if (c.cullFace != face) {
+      glCullFace(face);
+      c.cullFace = face;
+    }
   }
-  switch (rs_[kRsFillMode]) {
-    case kFillPoint: glPolygonMode(GL_FRONT_AND_BACK, GL_POINT); break;
-    case kFillWireframe: glPolygonMode(GL_FRONT_AND_BACK, GL_LINE); break;
-    default: glPolygonMode(GL_FRONT_AND_BACK, GL_FILL); break;
+  const GLenum fill = rs_[kRsFillMode] == kFillPoint ? GL_POINT : rs_[kRsFillMode] == kFillWireframe ? GL_LINE : GL_FILL;
+  if (c.fill != fill) {
+    glPolygonMode(GL_FRONT_AND_BACK, fill);
+    c.fill = fill;
   }
 
   for (int s = 0; s < kMaxStages; ++s) BindTexture(s);
-  glActiveTexture(GL_TEXTURE0);
 
   const ModeKey key = CurrentModes();
   if (!current_ || key != currentKey_) {
@@ -713,8 +786,6 @@ void GlGfxDevice::ApplyState() {
       currentKey_ = key;
       loc_ = prog->loc;
       glUseProgram(prog->name);
-      // A program keeps its own uniform values: give it the current ones.
-      dirtyTransforms_ = dirtyLights_ = true;
     }
   }
   UploadStateUniforms();
@@ -722,19 +793,31 @@ void GlGfxDevice::ApplyState() {
 }
 
 void GlGfxDevice::UploadStateUniforms() {
-  float tf[4];
-  Unpack(rs_[kRsTextureFactor], tf);
-  glUniform4fv(loc_.tfactor, 1, tf);
-  glUniform1i(loc_.alphaRef, static_cast<GLint>(rs_[kRsAlphaRef] & 0xFF));
-  glUniform1f(loc_.fogStart, BitsFloat(rs_[kRsFogStart]));
-  glUniform1f(loc_.fogEnd, BitsFloat(rs_[kRsFogEnd]));
-  glUniform1f(loc_.fogDensity, BitsFloat(rs_[kRsFogDensity]));
-  float fc[4];
-  Unpack(rs_[kRsFogColour], fc);
-  glUniform3fv(loc_.fogColour, 1, fc);
-  float amb[4];
-  Unpack(rs_[kRsAmbient], amb);
-  glUniform3fv(loc_.globalAmbient, 1, amb);
+  const uint32_t v[7] = {rs_[kRsTextureFactor], rs_[kRsAlphaRef] & 0xFF, rs_[kRsFogStart], rs_[kRsFogEnd],
+                         rs_[kRsFogDensity],    rs_[kRsFogColour],       rs_[kRsAmbient]};
+  Program& p = *current_;
+  if (p.uploaded && std::memcmp(v, p.stateValues, sizeof v) == 0) return;
+  const bool all = !p.uploaded;
+  auto changed = [&](int i) { return all || v[i] != p.stateValues[i]; };
+  float c[4];
+  if (changed(0)) {
+    Unpack(v[0], c);
+    glUniform4fv(loc_.tfactor, 1, c);
+  }
+  if (changed(1)) glUniform1i(loc_.alphaRef, static_cast<GLint>(v[1]));
+  if (changed(2)) glUniform1f(loc_.fogStart, BitsFloat(v[2]));
+  if (changed(3)) glUniform1f(loc_.fogEnd, BitsFloat(v[3]));
+  if (changed(4)) glUniform1f(loc_.fogDensity, BitsFloat(v[4]));
+  if (changed(5)) {
+    Unpack(v[5], c);
+    glUniform3fv(loc_.fogColour, 1, c);
+  }
+  if (changed(6)) {
+    Unpack(v[6], c);
+    glUniform3fv(loc_.globalAmbient, 1, c);
+  }
+  std::memcpy(p.stateValues, v, sizeof v);
+  p.uploaded = true;
 }
 
 GlGfxDevice::ModeKey GlGfxDevice::CurrentModes() const {
@@ -849,8 +932,24 @@ void GlGfxDevice::ApplyTransforms() {
               static_cast<float>(viewport_.width), static_cast<float>(viewport_.height));
   glUniform2f(loc_.pixelOffset, 1.0f / static_cast<float>(viewport_.width),
               1.0f / static_cast<float>(viewport_.height));
-  dirtyTransforms_ = false;
-  dirtyLights_ = true;  // light directions live in view space
+  current_->transformSerial = transformSerial_;
+}
+
+void GlGfxDevice::SyncUniforms() {
+  if (dirtyTransforms_) {
+    ++transformSerial_;
+    dirtyTransforms_ = false;
+    if (!(view_ == lightView_)) {
+      lightView_ = view_;
+      dirtyLights_ = true;
+    }
+  }
+  if (dirtyLights_) {
+    ++lightSerial_;
+    dirtyLights_ = false;
+  }
+  if (current_->transformSerial != transformSerial_) ApplyTransforms();
+  if (current_->lightSerial != lightSerial_) ApplyLights();
 }
 
 void GlGfxDevice::ApplyLights() {
@@ -884,7 +983,7 @@ void GlGfxDevice::ApplyLights() {
   const ColourValue* mats[3] = {&material_.diffuse, &material_.ambient, &material_.emissive};
   const GLint locs[3] = {loc_.matDiffuse, loc_.matAmbient, loc_.matEmissive};
   for (int i = 0; i < 3; ++i) glUniform4f(locs[i], mats[i]->r, mats[i]->g, mats[i]->b, mats[i]->a);
-  dirtyLights_ = false;
+  current_->lightSerial = lightSerial_;
 }
 
 void GlGfxDevice::SetupAttributes(GLuint buffer, uintptr_t offset, uint32_t stride, uint32_t fvf) {
@@ -941,8 +1040,7 @@ int GlGfxDevice::DrawIndexedPrimitive(uint32_t type, uint32_t, uint32_t, uint32_
   if (uint64_t{baseVertex_} + maxIndex >= vertexCount) return kErrInvalidCall;
 
   if (dirtyStates_) ApplyState();
-  if (dirtyTransforms_) ApplyTransforms();
-  if (dirtyLights_) ApplyLights();
+  SyncUniforms();
   if (dirtyStream_ || attribsForUp_) {
     SetupAttributes(vb->Name(), 0, streamStride_, fvf_);
     attribsForUp_ = false;
@@ -966,8 +1064,7 @@ int GlGfxDevice::DrawPrimitiveUp(uint32_t type, uint32_t primCount, const void* 
   if (primCount == 0) return kOk;
   const uint32_t count = type == kPtTriangleList ? primCount * 3 : primCount + 2;
   if (dirtyStates_) ApplyState();
-  if (dirtyTransforms_) ApplyTransforms();
-  if (dirtyLights_) ApplyLights();
+  SyncUniforms();
   // Vertices and their attribute layout go through the stream buffer; the
   // next indexed draw sets its own layout again.
   const size_t bytes = size_t{count} * stride;
