@@ -15,7 +15,6 @@ enum class PartArt : std::uint8_t {
   PlayerShot,  // elongated player shots
   Option,      // the player's option pods
   Bullet,      // round glowing bullets
-  Needle,      // elongated bullets turning about their tip
   Explosion,   // a fireball growing and fading through the parts
   Smoke,       // grey puffs growing and fading
   Ring,        // an expanding ring
