@@ -53,6 +53,7 @@ struct PartJob {
   const TableInfo* table;
   std::size_t index;
   int x, y, w, h;  // pixels of the real texture
+  float t = 0;     // progress through the table's sequence
 };
 
 // Progress of a part through its sequence, 0 for the first and 1 for the last.
@@ -70,7 +71,7 @@ Rgba BulletColour(const PartJob& j, const PartSpec& p) {
 
 // Colour of a pixel at (lx, ly), both -1..1 across the part.
 Rgba Shade(const PartJob& j, const PartSpec& p, float lx, float ly) {
-  const float t = Progress(j);
+  const float t = j.t;
   const float r = std::sqrt(lx * lx + ly * ly);
   const Rgba col = BulletColour(j, p);
   const std::uint32_t seed = static_cast<std::uint32_t>(j.index * 7919u + j.table->rgb);
@@ -221,8 +222,9 @@ std::string PartLabel(const PartJob& j) {
   return stem + " " + std::to_string(j.index);
 }
 
-void DrawPart(Canvas& c, const PartJob& j) {
+void DrawPart(Canvas& c, PartJob j) {
   const PartSpec& p = j.table->parts[j.index];
+  j.t = Progress(j);
   if (j.w <= 0 || j.h <= 0) return;
   for (int y = 0; y < j.h; ++y)
     for (int x = 0; x < j.w; ++x) {
@@ -236,7 +238,10 @@ void DrawPart(Canvas& c, const PartJob& j) {
   if (art == PartArt::Marker || art == PartArt::Label || art == PartArt::Picture) {
     if (j.table->rgb != 0) c.Frame(j.x, j.y, j.w, j.h, std::max(1, std::min(j.w, j.h) / 24), Rgba{1, 1, 1, 0.8f});
     const int size = art == PartArt::Picture ? std::max(12, std::min(j.h / 6, 64)) : j.h - 4;
-    DrawText(c, j.x + 2, j.y + 2, j.w - 4, j.h - 4, PartLabel(j), size, ink, p.flipU);
+    // Narrow pieces fall back to their number alone.
+    if (!DrawText(c, j.x + 2, j.y + 2, j.w - 4, j.h - 4, PartLabel(j), size, ink, p.flipU) &&
+        !DrawText(c, j.x + 1, j.y + 1, j.w - 2, j.h - 2, std::to_string(j.index), size, ink, p.flipU))
+      c.Frame(j.x, j.y, j.w, j.h, 1, ink);
   } else if (art == PartArt::Enemy && j.w >= 64) {
     DrawText(c, j.x + 2, j.y + 2, 28, 16, std::to_string(j.index), 14, Rgba{1, 1, 1, 0.9f});
   } else if (art == PartArt::Option && j.w >= 24) {

@@ -253,7 +253,9 @@ TEST(TestLayouts, DerivedRows) {
   EXPECT_EQ(MenuItemTable[0].y, -248.0f);
   EXPECT_EQ(MenuItemTable[5].y - MenuItemTable[4].y, 48.0f);
   for (int i = 1; i < 8; ++i) {
-    if (i != 5) EXPECT_EQ(MenuItemTable[i].y - MenuItemTable[i - 1].y, 24.0f) << i;
+    if (i != 5) {
+      EXPECT_EQ(MenuItemTable[i].y - MenuItemTable[i - 1].y, 24.0f) << i;
+    }
   }
   EXPECT_EQ(MenuItemTable[1].index, 18);
   EXPECT_EQ(MenuHelpTable[7].y, 40.0f);
