@@ -10,8 +10,10 @@ namespace datagen {
 
 namespace {
 
-FT_Library g_library = nullptr;
-FT_Face g_face = nullptr;
+// One face per thread: FreeType faces must not be shared between threads.
+thread_local FT_Library g_library = nullptr;
+thread_local FT_Face g_face = nullptr;
+std::string g_fontPath;
 
 std::uint8_t ToByte(float v) {
   return static_cast<std::uint8_t>(std::lround(std::clamp(v, 0.0f, 1.0f) * 255.0f));
@@ -109,6 +111,7 @@ void Canvas::Frame(int x0, int y0, int w, int h, int t, const Rgba& c) {
 }
 
 bool LoadTextFont(const std::string& path) {
+  g_fontPath = path;
   if (g_face != nullptr) return true;
   if (g_library == nullptr && FT_Init_FreeType(&g_library) != 0) return false;
   if (FT_New_Face(g_library, path.c_str(), 0, &g_face) != 0) {
@@ -117,6 +120,8 @@ bool LoadTextFont(const std::string& path) {
   }
   return true;
 }
+
+bool LoadTextFontForThread() { return !g_fontPath.empty() && LoadTextFont(g_fontPath); }
 
 void UnloadTextFont() {
   if (g_face != nullptr) FT_Done_Face(g_face);

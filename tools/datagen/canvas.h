@@ -31,8 +31,11 @@ class Canvas {
   std::vector<std::uint8_t> px_;
 };
 
-// Loads the font once; text calls draw nothing when no font is available.
+// Loads the font for the calling thread; text calls draw nothing when no
+// font is loaded. A worker thread loads the font its starter loaded with
+// LoadTextFontForThread, and unloads it before it ends.
 bool LoadTextFont(const std::string& path);
+bool LoadTextFontForThread();
 void UnloadTextFont();
 // Draws text with its box centred in (x, y, w, h), at most `size` pixels
 // tall, shrunk to fit the width. Returns false when nothing was drawn.

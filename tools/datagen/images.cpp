@@ -4,8 +4,11 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <atomic>
 #include <map>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "game/tables/image_slots.h"
@@ -319,6 +322,9 @@ void DrawFonts(Canvas& c, const std::string& path, std::uint32_t id, const Textu
   }
 }
 
+void DrawImage(const std::string& root, const ImageJob& img, const std::map<SRsc_Image**, const ImageDef*>& defs,
+               WriteStats* stats);
+
 }  // namespace
 
 void GenerateImages(const std::string& root, WriteStats* stats) {
@@ -339,7 +345,35 @@ void GenerateImages(const std::string& root, WriteStats* stats) {
       tex.h = std::max(tex.h, static_cast<int>(std::ceil(p.texH)));
     }
 
-  for (auto& [path, img] : images) {
+  std::vector<const ImageJob*> jobs;
+  for (const auto& [path, img] : images) jobs.push_back(&img);
+  std::atomic<std::size_t> next{0};
+  std::mutex statsMutex;
+  auto worker = [&] {
+    LoadTextFontForThread();
+    WriteStats local;
+    for (std::size_t k = next++; k < jobs.size(); k = next++) DrawImage(root, *jobs[k], defs, &local);
+    UnloadTextFont();
+    std::lock_guard<std::mutex> lock(statsMutex);
+    stats->written += local.written;
+    stats->unchanged += local.unchanged;
+    stats->failed += local.failed;
+  };
+  // Each image is drawn by one thread from its own inputs, so the bytes do
+  // not depend on the number of threads.
+  const unsigned threads = std::clamp(std::thread::hardware_concurrency(), 1u, 4u);
+  std::vector<std::thread> pool;
+  for (unsigned i = 1; i < threads; ++i) pool.emplace_back(worker);
+  worker();
+  for (std::thread& t : pool) t.join();
+}
+
+namespace {
+
+void DrawImage(const std::string& root, const ImageJob& img, const std::map<SRsc_Image**, const ImageDef*>& defs,
+               WriteStats* stats) {
+  const std::string& path = img.path;
+  {
     const std::string dir = HostDir(path), stem = Stem(path);
     std::string list;
     const std::uint32_t last = img.textures.rbegin()->first;
@@ -370,5 +404,7 @@ void GenerateImages(const std::string& root, WriteStats* stats) {
     WriteIfChanged(root, dir + stem + ".tr", std::vector<std::uint8_t>(list.begin(), list.end()), stats);
   }
 }
+
+}  // namespace
 
 }  // namespace datagen
