@@ -340,6 +340,7 @@ class GlGfxDevice final : public GfxDevice {
 
  public:
   void ForgetTexture(GLuint name);
+  void ForgetTextureBindings();
 
  private:
   // What GL holds now (-1: not known); invalid after anything that changes
@@ -458,6 +459,7 @@ class GlTexture final : public Texture, public GlLink {
   GlTexture(GlGfxDevice* dev, Image image) : Texture(std::move(image)) {
     dev->Register(this);
     glGenTextures(1, &name_);
+    dev->ForgetTextureBindings();  // the upload binds on the active unit
     glBindTexture(GL_TEXTURE_2D, name_);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     // Row 0 of the image (its top) becomes texture coordinate v = 0.
@@ -704,6 +706,10 @@ void GlGfxDevice::Enable(GLenum cap, int on, int* cached) {
     if (on) glEnable(cap); else glDisable(cap);
     *cached = on;
   }
+}
+
+void GlGfxDevice::ForgetTextureBindings() {
+  for (GLuint& t : cache_.texture) t = ~0u;
 }
 
 void GlGfxDevice::ForgetTexture(GLuint name) {

@@ -587,6 +587,29 @@ TEST_F(GlDevice, PretransformedVerticesArePixels) {
   EXPECT_EQ(PixelAt(img, 9, 8), 0xFF000000u);
 }
 
+TEST_F(GlDevice, CreatingAndFreeingTexturesNeverLeavesAStaleBinding) {
+  d->SetTextureStageState(0, kTssColourOp, kTopSelectArg1);
+  d->SetTextureStageState(0, kTssColourArg1, kTaTexture);
+  Texture* a = MakeTexture(testsupport::MakeImage(1, 1, [](int, int) { return 0xFFFF0000u; }));
+  d->SetTexture(0, a);
+  TexRect(0, 0, 8, 8, 0xFFFFFFFFu);
+  d->SetTexture(0, nullptr);
+  a->Release();
+  Texture* b = MakeTexture(testsupport::MakeImage(1, 1, [](int, int) { return 0xFF00FF00u; }));
+  d->SetTexture(0, b);
+  TexRect(8, 0, 16, 8, 0xFFFFFFFFu);
+  // Creating a texture while another one is set leaves the set one drawn.
+  Texture* c = MakeTexture(testsupport::MakeImage(1, 1, [](int, int) { return 0xFF0000FFu; }));
+  TexRect(16, 0, 24, 8, 0xFFFFFFFFu);
+  const Image img = Shot();
+  EXPECT_EQ(PixelAt(img, 4, 4), 0xFFFF0000u);
+  EXPECT_EQ(PixelAt(img, 12, 4), 0xFF00FF00u);
+  EXPECT_EQ(PixelAt(img, 20, 4), 0xFF00FF00u);
+  d->SetTexture(0, nullptr);
+  b->Release();
+  c->Release();
+}
+
 TEST_F(GlDevice, IndicesOutsideTheVertexBufferAreRefused) {
   const V42 v[3] = {{0, 0, 0.5f, 0xFFFFFFFFu}, {8, 0, 0.5f, 0xFFFFFFFFu}, {0, 8, 0.5f, 0xFFFFFFFFu}};
   EXPECT_EQ(DrawIndexed(*d, kFvfPosColour, v, sizeof v, {0, 1, 3}), kErrInvalidCall);
