@@ -1,0 +1,172 @@
+// The generated data tree loads through the engine's own resource loaders,
+// and a contact sheet of one key frame per sprite table, cut from the loaded
+// textures by the tables' texture coordinates, matches its reference picture.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "game/tables/image_slots.h"
+#include "game/tables/table_registry.h"
+#include "platform/message_box.h"
+#include "platform/sound_device.h"
+#include "support/ImageCompare.h"
+#include "support/TempDir.h"
+#include "vrax/graphic/SGpMan.h"
+#include "vrax/io/SIOMan.h"
+#include "vrax/kernel/SKernel.h"
+#include "vrax/resource/SRscMan.h"
+#include "vrax/resource/SRsc_Image.h"
+#include "vrax/resource/SRsc_Sound.h"
+#include "vrax/sound/SSndMan.h"
+
+namespace {
+
+std::string DataRoot() {
+  const char* env = std::getenv("OSTREL_DATA_DIR");
+  return env != nullptr ? env : OSTREL_TEST_BINARY_DIR "/data";
+}
+
+// The engine's managers on a kernel with the null graphics and sound
+// devices, reading the generated data tree.
+class GeneratedData : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    plat::SetMessageBoxQuiet(true);
+    plat::SetMessageBoxHook([this](const std::string&, const std::string& t) { errors.push_back(t); });
+    SGpMan::ResetRenderState();
+    SGpMan::SetStartsSound(false);
+    ASSERT_EQ(SSndMan::InitWithDevice(plat::SoundDevice::OpenNull(plat::NullMode::kManual), false), 0);
+    ASSERT_EQ(kernel.Start(), 0);
+    for (SProc* p : {static_cast<SProc*>(&gp), static_cast<SProc*>(&io), static_cast<SProc*>(&rm)}) p->SetStatic(true);
+    SGpDeviceRecord rec;
+    rec.holdRate = 0;
+    ASSERT_EQ(kernel.AddChild(0, &gp, reinterpret_cast<SProcArg>(&rec)), 0);
+    ASSERT_EQ(kernel.AddChild(3, &io, 0), 0);
+    ASSERT_EQ(kernel.AddChild(3, &rm, 0), 0);
+    io.SetDataPath("Data//");
+    kernel.Step();
+  }
+  void TearDown() override {
+    kernel.Kill(0);
+    kernel.Dispose();
+    SSndMan::ReleaseDevice();
+    SGpMan::SetStartsSound(true);
+    SGpMan::ResetRenderState();
+    plat::SetMessageBoxHook(nullptr);
+    plat::SetMessageBoxQuiet(false);
+  }
+
+  // Loads every request of the table in group 1; false when it never settles.
+  bool LoadAll(const std::vector<SRscRequest>& table) {
+    rm.LoadTable(1, table.data(), -1);
+    for (int i = 0; i < 5000; ++i) {
+      if (rm.Sync(0)) return true;
+      kernel.Step();
+    }
+    return false;
+  }
+
+  testsupport::ScopedDataDir data{DataRoot()};
+  std::vector<std::string> errors;
+  SKernel kernel;
+  SGpMan gp;
+  SIOMan io;
+  SRscMan rm;
+};
+
+std::map<SRsc_Image**, const ImageDef*> DefsBySlot() {
+  std::map<SRsc_Image**, const ImageDef*> defs;
+  std::size_t n = 0;
+  const ImageDef* const* all = AllImageDefs(&n);
+  for (std::size_t i = 0; i < n; ++i) defs[all[i]->slot] = all[i];
+  return defs;
+}
+
+// One 48 x 48 cell: the part's texels, sampled through its corner
+// coordinates (nearest texel), fitted to the cell keeping its proportions,
+// over a checker board so transparent areas show.
+void DrawCell(plat::Image& sheet, int cx, int cy, const SGpRect& part, const plat::Image& tex) {
+  constexpr int kCell = 48;
+  const float scale = std::min(kCell / std::max(part.width, 1.0f), kCell / std::max(part.height, 1.0f));
+  const int w = std::max(1, static_cast<int>(part.width * scale)), h = std::max(1, static_cast<int>(part.height * scale));
+  const int ox = cx + (kCell - w) / 2, oy = cy + (kCell - h) / 2;
+  for (int y = 0; y < kCell; ++y)
+    for (int x = 0; x < kCell; ++x) {
+      std::uint8_t* d = &sheet.rgba[(static_cast<std::size_t>(cy + y) * sheet.width + cx + x) * 4];
+      const std::uint8_t bg = ((x / 6 + y / 6) % 2) ? 48 : 72;
+      d[0] = d[1] = d[2] = bg;
+      d[3] = 255;
+      const int px = cx + x - ox, py = cy + y - oy;
+      if (px < 0 || py < 0 || px >= w || py >= h) continue;
+      const float fu = (px + 0.5f) / w, fv = (py + 0.5f) / h;
+      const float u = part.uTL + (part.uTR - part.uTL) * fu, v = part.vTL + (part.vBL - part.vTL) * fv;
+      const int tx = std::clamp(static_cast<int>(u * tex.width), 0, tex.width - 1);
+      const int ty = std::clamp(static_cast<int>(v * tex.height), 0, tex.height - 1);
+      const std::uint8_t* s = &tex.rgba[(static_cast<std::size_t>(ty) * tex.width + tx) * 4];
+      for (int k = 0; k < 3; ++k) d[k] = static_cast<std::uint8_t>((s[k] * s[3] + d[k] * (255 - s[3])) / 255);
+    }
+}
+
+TEST_F(GeneratedData, EveryImageListAndSoundListLoadsAndTheSpritesMatchTheirReference) {
+  const auto defs = DefsBySlot();
+  // Every image the tables name, once per path, and the three sound banks.
+  std::map<std::string, SRsc*> images;
+  std::map<std::string, std::uint32_t> textureCount;
+  for (const TableInfo& t : AllTableInfos())
+    for (const PartSpec& p : t.parts) {
+      const std::string& path = defs.at(p.slot)->path;
+      images[path] = nullptr;
+      textureCount[path] = std::max(textureCount[path], p.id + 1);
+    }
+  std::map<std::string, SRsc*> banks = {{"\\sound\\osr_se", nullptr}, {"\\sound\\osr_voice", nullptr},
+                                        {"\\sound\\osr_bgm_low", nullptr}};
+  std::vector<SRscRequest> table;
+  for (auto& [path, slot] : images) table.push_back({&slot, RscTag("IMG"), path.c_str(), 0, 0, 0, 0});
+  for (auto& [path, slot] : banks) table.push_back({&slot, RscTag("SND"), path.c_str(), 0, 0, 0, 0});
+  table.push_back({nullptr, 0, nullptr, 0, 0, 0, 0});
+  ASSERT_TRUE(LoadAll(table));
+  EXPECT_TRUE(errors.empty()) << errors.front();
+
+  for (const auto& [path, slot] : images) {
+    ASSERT_NE(slot, nullptr) << path;
+    EXPECT_EQ(slot->GetStatus(), kRscReady) << path;
+    EXPECT_EQ(static_cast<SRsc_Image*>(slot)->TextureCount(), static_cast<int32_t>(textureCount[path])) << path;
+  }
+  for (const auto& [path, slot] : banks) {
+    ASSERT_NE(slot, nullptr) << path;
+    EXPECT_EQ(slot->GetStatus(), kRscReady) << path;
+  }
+  EXPECT_EQ(static_cast<SRsc_Sound*>(banks["\\sound\\osr_se"])->Count(), 64);
+  EXPECT_EQ(static_cast<SRsc_Sound*>(banks["\\sound\\osr_voice"])->Count(), 64);
+  EXPECT_EQ(static_cast<SRsc_Sound*>(banks["\\sound\\osr_bgm_low"])->Count(), 8);
+
+  // One key frame per table: the first key of its first key list, else part 0.
+  std::map<std::string, const SGpRect*> shown;
+  for (const KeyListInfo& k : AllKeyListInfos())
+    if (!shown.count(k.table)) shown[k.table] = k.list[0].part;
+  const auto tables = AllTableInfos();
+  constexpr int kCols = 12, kCell = 48, kGap = 2;
+  const int rows = static_cast<int>((tables.size() + kCols - 1) / kCols);
+  plat::Image sheet;
+  sheet.width = kCols * (kCell + kGap);
+  sheet.height = rows * (kCell + kGap);
+  sheet.rgba.assign(static_cast<std::size_t>(sheet.width) * sheet.height * 4, 255);
+  for (std::size_t i = 0; i < tables.size(); ++i) {
+    const TableInfo& t = tables[i];
+    const SGpRect* part = shown.count(t.name) ? shown[t.name] : &t.rects[0];
+    auto* img = static_cast<SRsc_Image*>(images.at(defs.at(part->image)->path));
+    plat::Texture* tex = img->GetDeviceTexture(static_cast<int32_t>(part->id));
+    ASSERT_NE(tex, nullptr) << t.name;
+    DrawCell(sheet, static_cast<int>(i % kCols) * (kCell + kGap), static_cast<int>(i / kCols) * (kCell + kGap), *part,
+             tex->Pixels());
+  }
+  EXPECT_TRUE(testsupport::MatchesGolden(sheet, "sprite_contact_sheet.png", 2, 0));
+}
+
+}  // namespace
