@@ -99,5 +99,12 @@
 OSTREL_IMAGE_SLOTS(OSTREL_DECLARE_IMAGE_SLOT)
 #undef OSTREL_DECLARE_IMAGE_SLOT
 
+class SRsc;
+
+// The target of a resource request row for an image slot: the resource
+// manager stores the created SRsc there, and the sprite parts read the same
+// slot as an SRsc_Image (an image resource is an SRsc by single inheritance).
+inline SRsc** RequestTarget(SRsc_Image*& slot) { return reinterpret_cast<SRsc**>(&slot); }
+
 // Every slot's ImageDef, in the order above.
 const ImageDef* const* AllImageDefs(std::size_t* count);

@@ -116,23 +116,33 @@ void DrawCell(plat::Image& sheet, int cx, int cy, const SGpRect& part, const pla
 TEST_F(GeneratedData, EveryImageListAndSoundListLoadsAndTheSpritesMatchTheirReference) {
   const auto defs = DefsBySlot();
   // Every image the tables name, once per path, and the three sound banks.
+  // Each image is loaded into the first slot that names its path; the sprite
+  // parts then read the loaded images through their own slots.
   std::map<std::string, SRsc*> images;
+  std::map<std::string, SRsc_Image**> firstSlot;
   std::map<std::string, std::uint32_t> textureCount;
   for (const TableInfo& t : AllTableInfos())
     for (const PartSpec& p : t.parts) {
       const std::string& path = defs.at(p.slot)->path;
       images[path] = nullptr;
+      firstSlot.emplace(path, p.slot);
       textureCount[path] = std::max(textureCount[path], p.id + 1);
     }
   std::map<std::string, SRsc*> banks = {{"\\sound\\osr_se", nullptr}, {"\\sound\\osr_voice", nullptr},
                                         {"\\sound\\osr_bgm_low", nullptr}};
   std::vector<SRscRequest> table;
-  for (auto& [path, slot] : images) table.push_back({&slot, RscTag("IMG"), path.c_str(), 0, 0, 0, 0});
+  for (auto& [path, slot] : images)
+    table.push_back({RequestTarget(*firstSlot.at(path)), RscTag("IMG"), path.c_str(), 0, 0, 0, 0});
   for (auto& [path, slot] : banks) table.push_back({&slot, RscTag("SND"), path.c_str(), 0, 0, 0, 0});
   table.push_back({nullptr, 0, nullptr, 0, 0, 0, 0});
   ASSERT_TRUE(LoadAll(table));
   EXPECT_TRUE(errors.empty()) << errors.front();
 
+  std::size_t n = 0;
+  const ImageDef* const* all = AllImageDefs(&n);
+  for (auto& [path, slot] : images) slot = *firstSlot.at(path);
+  for (std::size_t i = 0; i < n; ++i)
+    if (images.count(all[i]->path)) *all[i]->slot = static_cast<SRsc_Image*>(images.at(all[i]->path));
   for (const auto& [path, slot] : images) {
     ASSERT_NE(slot, nullptr) << path;
     EXPECT_EQ(slot->GetStatus(), kRscReady) << path;
@@ -160,13 +170,16 @@ TEST_F(GeneratedData, EveryImageListAndSoundListLoadsAndTheSpritesMatchTheirRefe
   for (std::size_t i = 0; i < tables.size(); ++i) {
     const TableInfo& t = tables[i];
     const SGpRect* part = shown.count(t.name) ? shown[t.name] : &t.rects[0];
-    auto* img = static_cast<SRsc_Image*>(images.at(defs.at(part->image)->path));
+    SRsc_Image* img = *part->image;
+    ASSERT_NE(img, nullptr) << t.name;
     plat::Texture* tex = img->GetDeviceTexture(static_cast<int32_t>(part->id));
     ASSERT_NE(tex, nullptr) << t.name;
     DrawCell(sheet, static_cast<int>(i % kCols) * (kCell + kGap), static_cast<int>(i / kCols) * (kCell + kGap), *part,
              tex->Pixels());
   }
   EXPECT_TRUE(testsupport::MatchesGolden(sheet, "sprite_contact_sheet.png", 2, 0));
+  // The slots go empty again before the resources are released.
+  for (std::size_t i = 0; i < n; ++i) *all[i]->slot = nullptr;
 }
 
 }  // namespace
