@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "vrax/resource/SRsc_Image.h"
+
 int SGpRectGrid::Columns() const {
   if (part == nullptr || !(cellW > 0.0f)) return 1;
   const float n = std::floor(part->width / cellW + 0.5f);
@@ -37,4 +39,9 @@ void SGpRectGrid::GetCellUV(int index, SGpUV out[4]) const {
   out[1] = {right, top};
   out[2] = {left, bottom};
   out[3] = {right, bottom};
+}
+
+SGpState_Texture* SGpRect::GetTexture(int index) const {
+  if (image == nullptr || *image == nullptr) return nullptr;
+  return (*image)->GetTexture(index);
 }

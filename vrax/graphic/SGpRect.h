@@ -5,6 +5,7 @@
 #include <cstdint>
 
 class SRsc_Image;
+class SGpState_Texture;
 
 // One corner's texture coordinates.
 struct SGpUV {
@@ -61,6 +62,12 @@ struct SGpRect {
   constexpr void GetCorners(SGpUV out[4]) const {
     for (int i = 0; i < 4; ++i) out[i] = Corner(i);
   }
+
+  // The packet that binds the part's texture (texture `id`, or `index`, of
+  // the image in the slot); null while the image is not loaded or when the
+  // index is not below its texture count.
+  SGpState_Texture* GetTexture() const { return GetTexture(static_cast<int>(id)); }
+  SGpState_Texture* GetTexture(int index) const;
 };
 
 // One pair of a key list: a part and how long it is shown, in the unit of the

@@ -1,0 +1,200 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "gp_support.h"
+#include "vrax/graphic/SGpNode.h"
+
+namespace {
+
+// A packet that records the world matrix in force when it executes.
+struct WorldProbe : SGpObj {
+  void Execute() override { seen.push_back(SGpMan::GetWorld()); }
+  std::vector<SMatrix> seen;
+};
+
+SVec3 Apply(const SMatrix& m, SVec3 v) {
+  SVec3 o;
+  SVec3TransformCoord(&o, &v, &m);
+  return o;
+}
+
+void ExpectNear(SVec3 a, SVec3 b) {
+  EXPECT_NEAR(a.x, b.x, 1e-5f);
+  EXPECT_NEAR(a.y, b.y, 1e-5f);
+  EXPECT_NEAR(a.z, b.z, 1e-5f);
+}
+
+// root (translate 10, 0, 0) -> child (scale 2, a quarter turn about z) ->
+// grandchild (translate 1, 0, 0).
+struct Tree : ::testing::Test {
+  void SetUp() override {
+    root.GetPosition()[0] = 10.0f;
+    root.BuildLocal();
+    child.GetScale()[0] = child.GetScale()[1] = child.GetScale()[2] = 2.0f;
+    child.GetRotation()[2] = 0.25f;
+    child.BuildLocal();
+    leaf.GetPosition()[0] = 1.0f;
+    leaf.BuildLocal();
+    child.SetParent(&root);
+    leaf.SetParent(&child);
+  }
+  SGpNode root, child, leaf;
+};
+
+TEST(SGpNode, BuildLocalScalesRotatesThenTranslates) {
+  SGpNode n;
+  EXPECT_EQ(n.GetRotation()[3], 1.0f);
+  EXPECT_EQ(n.GetPosition()[3], 1.0f);
+  EXPECT_EQ(n.GetScale()[0], 1.0f);
+  n.GetRotation()[0] = 0.25f;
+  for (int i = 0; i < 3; ++i) n.GetScale()[i] = 2.0f;
+  n.GetPosition()[0] = 1, n.GetPosition()[1] = 2, n.GetPosition()[2] = 3;
+  n.BuildLocal();
+  ExpectNear(Apply(*n.GetLocal(), {1, 0, 0}), {3, 2, 3});
+  ExpectNear(Apply(*n.GetLocal(), {0, 1, 0}), {1, 2, 5});
+
+  // The z-x-y order differs from x-y-z: a quarter turn about x then about z.
+  SGpNode a, b;
+  a.GetRotation()[0] = b.GetRotation()[0] = 0.25f;
+  a.GetRotation()[2] = b.GetRotation()[2] = 0.25f;
+  a.BuildLocal();     // x first: (0,1,0) -> (0,0,1) -> (0,0,1)
+  b.BuildLocalZXY();  // z first: (0,1,0) -> (-1,0,0) -> (-1,0,0)
+  ExpectNear(Apply(*a.GetLocal(), {0, 1, 0}), {0, 0, 1});
+  ExpectNear(Apply(*b.GetLocal(), {0, 1, 0}), {-1, 0, 0});
+
+  // ApplyScalePosition compounds the scale and keeps the rotation part.
+  SGpNode s;
+  for (int i = 0; i < 3; ++i) s.GetScale()[i] = 3.0f;
+  s.GetPosition()[1] = 5.0f;
+  s.ApplyScalePosition();
+  s.ApplyScalePosition();
+  EXPECT_EQ(s.GetLocal()->m[0][0], 9.0f);
+  EXPECT_EQ(s.GetLocal()->m[3][1], 5.0f);
+}
+
+TEST_F(Tree, LinksRootsAndReparenting) {
+  EXPECT_EQ(leaf.GetRoot(), &root);
+  EXPECT_EQ(root.GetFirstChild(), &child);
+  EXPECT_EQ(root.GetDeepestLastChild(), &leaf);
+  EXPECT_EQ(root.GetLastInTree(), &leaf);
+  SGpNode second;
+  second.SetParent(&child);
+  EXPECT_EQ(leaf.GetNext(), &second);
+  EXPECT_EQ(second.GetPrev(), &leaf);
+  EXPECT_EQ(child.GetLastChild(), &second);
+  // Same parent again: nothing changes.
+  leaf.SetParent(&child);
+  EXPECT_EQ(child.GetFirstChild(), &leaf);
+  // Another parent: leaves the old child list, becomes the new last child.
+  leaf.SetParent(&root);
+  EXPECT_EQ(child.GetFirstChild(), &second);
+  EXPECT_EQ(second.GetPrev(), nullptr);
+  EXPECT_EQ(root.GetLastChild(), &leaf);
+  EXPECT_EQ(child.GetNext(), &leaf);
+  // A parent inside the node's own subtree is refused.
+  root.SetParent(&second);
+  EXPECT_EQ(root.GetParent(), nullptr);
+  second.SetParent(nullptr);
+  EXPECT_EQ(child.GetFirstChild(), nullptr);
+  EXPECT_EQ(child.GetLastChild(), nullptr);
+  // A top-level sibling chain: the root is its first node.
+  SGpNode before;
+  before.SetParent(&root);
+  before.SetParent(nullptr);
+  EXPECT_EQ(before.GetRoot(), &before);
+}
+
+TEST_F(Tree, KeptWorldMatricesWithoutTheDevice) {
+  leaf.SetKeepWorld(1);
+  root.UpdateKept(nullptr, 0);
+  // (0,0,0) in the leaf: +1 in x, scale 2 and a quarter turn -> (0, 2, 0),
+  // then +10 in x.
+  ExpectNear(Apply(*leaf.GetWorld(), {0, 0, 0}), {10, 2, 0});
+  // Only the root acts.
+  SMatrix start;
+  SMatrix::Translation(&start, 0, 0, 100);
+  child.UpdateKept(&start, 1);
+  ExpectNear(Apply(*leaf.GetWorld(), {0, 0, 0}), {10, 2, 0});
+  root.UpdateKept(&start, 1);
+  ExpectNear(Apply(*leaf.GetWorld(), {0, 0, 0}), {10, 2, 100});
+  ExpectNear(Apply(*child.GetWorld(), {1, 0, 0}), {10, 2, 100});
+}
+
+TEST_F(Tree, DrawingRunsPacketsUnderTheCombinedTransform) {
+  NullDeviceScope gpu;
+  ASSERT_TRUE(gpu.ok);
+  SMatrix id, previous;
+  SGpMan::SetView(*SMatrix::Identity(&id));
+  SMatrix::Translation(&previous, 5, 5, 5);
+  SGpMan::SetWorld(previous);
+  WorldProbe a, b, c, front;
+  root.AddPacket(&a);
+  child.AddPacket(&b);
+  leaf.AddPacket(&c);
+  leaf.AddPacketFront(&front);
+  leaf.AddPacket(nullptr);  // null entries are skipped
+  leaf.SetKeepWorldView(1);
+  leaf.SetKeepWorld(1);
+
+  child.Execute();  // not a root: nothing
+  EXPECT_TRUE(b.seen.empty());
+
+  root.Execute();
+  ASSERT_EQ(c.seen.size(), 1u);
+  ASSERT_EQ(front.seen.size(), 1u);
+  ExpectNear(Apply(a.seen[0], {0, 0, 0}), {10, 0, 0});
+  ExpectNear(Apply(b.seen[0], {1, 0, 0}), {10, 2, 0});
+  ExpectNear(Apply(c.seen[0], {0, 0, 0}), {10, 2, 0});
+  ExpectNear(Apply(*leaf.GetWorld(), {0, 0, 0}), {10, 2, 0});
+  ExpectNear(Apply(*leaf.GetWorldView(), {0, 0, 0}), {10, 2, 0});
+  // The world in force before the tree is back.
+  EXPECT_EQ(SGpMan::GetWorld().m[3][0], 5.0f);
+  EXPECT_EQ(SGpMan::GetWorld().m[3][2], 5.0f);
+
+  // Inheriting the world: the tree draws under the current one.
+  root.SetInheritWorld(1);
+  root.Execute();
+  ExpectNear(Apply(c.seen[1], {0, 0, 0}), {15, 7, 5});
+  EXPECT_EQ(SGpMan::GetWorld().m[3][0], 5.0f);
+}
+
+TEST(SGpNode, PacketListOrder) {
+  SGpNode n;
+  WorldProbe p[4];
+  n.AddPacket(&p[0]);
+  n.AddPacket(&p[1]);
+  n.AddPacketFront(&p[2]);
+  n.AddPacket(&p[3]);
+  ASSERT_EQ(n.GetPacketCount(), 4);
+  EXPECT_EQ(n.GetPacket(0), &p[2]);
+  n.RemovePacket(&p[0]);
+  n.RemovePacket(&p[0]);  // absent: nothing
+  EXPECT_EQ(n.GetPacketCount(), 3);
+  EXPECT_EQ(n.GetPacket(1), &p[1]);
+  EXPECT_EQ(n.GetPacket(3), nullptr);
+  EXPECT_EQ(n.GetPacket(-1), nullptr);
+  n.ClearPackets();
+  EXPECT_EQ(n.GetPacketCount(), 0);
+}
+
+TEST(SGpNode, CopyingAnArrayKeepsLinksInsideIt) {
+  SGpNode src[3], dst[3];
+  src[1].SetParent(&src[0]);
+  src[2].SetParent(&src[0]);
+  WorldProbe probe;
+  src[2].AddPacket(&probe);
+  src[2].GetLocal()->m[3][0] = 42.0f;
+  for (int i = 0; i < 3; ++i) dst[i].CopyFrom(src[i]);
+  EXPECT_EQ(dst[0].GetFirstChild(), &dst[1]);
+  EXPECT_EQ(dst[0].GetLastChild(), &dst[2]);
+  EXPECT_EQ(dst[1].GetParent(), &dst[0]);
+  EXPECT_EQ(dst[1].GetNext(), &dst[2]);
+  EXPECT_EQ(dst[2].GetPrev(), &dst[1]);
+  EXPECT_EQ(dst[0].GetParent(), nullptr);
+  EXPECT_EQ(dst[2].GetPacket(0), &probe);
+  EXPECT_EQ(dst[2].GetLocal()->m[3][0], 42.0f);
+  EXPECT_EQ(dst[2].GetRoot(), &dst[0]);
+}
+
+}  // namespace

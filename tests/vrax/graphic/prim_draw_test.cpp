@@ -1,0 +1,182 @@
+// Primitives and the sprite batch on the null device: which states a draw
+// sets, what reaches the device buffers, how many draw calls are made.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "gp_support.h"
+#include "vrax/graphic/SGpObj_Prim.h"
+#include "vrax/graphic/SGpRect.h"
+#include "vrax/graphic/SGpSpriteBatch.h"
+#include "vrax/resource/SRsc_Image.h"
+
+namespace {
+
+struct Draw : ::testing::Test {
+  void SetUp() override {
+    ASSERT_TRUE(gpu.ok);
+    gpu.dev()->BeginScene();
+  }
+  void TearDown() override { gpu.dev()->EndScene(); }
+  uint64_t Draws() const { return gpu.dev()->GetStats().draws; }
+  uint64_t Triangles() const { return gpu.dev()->GetStats().triangles; }
+  NullDeviceScope gpu;
+};
+
+TEST_F(Draw, NothingActiveSetsNoStateAndDrawsNothing) {
+  SGpObj_PrimQuad q;
+  ASSERT_EQ(q.AllocPrims(2), 0);
+  ASSERT_NE(q.GetVertexBuffer(), nullptr);
+  q.SetActiveCount(0);
+  gpu.dev()->SetRenderState(plat::kRsLighting, 1);
+  q.Execute();
+  EXPECT_EQ(Draws(), 0u);
+  EXPECT_EQ(gpu.rs(plat::kRsLighting), 1u);
+}
+
+TEST_F(Draw, UploadsOnceAndDrawsTheActiveTriangles) {
+  SGpObj_PrimQuad q;
+  ASSERT_EQ(q.AllocPrims(3), 0);
+  q.Seek(0, 0);
+  for (int i = 0; i < 12; ++i) {
+    q.SetPos(float(i), 1, 2);
+    q.SetColour(1, 0, 0, 1);
+    q.Next();
+  }
+  q.SetActiveCount(2);
+  SGpMan::SetBlendMode(0, 0.5f);
+  q.Execute();
+  EXPECT_EQ(Draws(), 1u);
+  EXPECT_EQ(Triangles(), 4u);
+  EXPECT_FALSE(q.IsDirty());
+  EXPECT_EQ(gpu.tss(0, plat::kTssColourOp), uint32_t(plat::kTopModulate));
+  EXPECT_EQ(gpu.tss(0, plat::kTssAlphaOp), uint32_t(plat::kTopDisable));
+  EXPECT_EQ(gpu.rs(plat::kRsLighting), 0u);
+  EXPECT_EQ(gpu.rs(plat::kRsCullMode), uint32_t(plat::kCullNone));
+  EXPECT_EQ(gpu.dev()->GetVertexShader(), uint32_t(plat::kFvfPosColourTex));
+  // The device copy holds the vertices and the quad indices.
+  SGpVertex v;
+  std::memcpy(&v, q.GetVertexBuffer()->Data() + 7 * 24, sizeof v);
+  EXPECT_EQ(v.x, 7.0f);
+  EXPECT_EQ(v.colour, 0xFFFF0000u);
+  uint16_t ix[6];
+  std::memcpy(ix, q.GetIndexBuffer()->Data() + 12, sizeof ix);
+  EXPECT_EQ(ix[0], 4);
+  EXPECT_EQ(ix[5], 7);
+
+  // An active count beyond the allocation draws only what exists.
+  q.SetActiveCount(50);
+  SGpMan::SetBlendMode(1, 0.5f);
+  q.Execute();
+  EXPECT_EQ(Triangles(), 4u + 6u);
+  EXPECT_EQ(gpu.tss(0, plat::kTssAlphaOp), uint32_t(plat::kTopModulate));
+}
+
+TEST_F(Draw, FormatsSetTheirOwnOperationsAndLighting) {
+  struct Case {
+    uint32_t fvf;
+    uint32_t op;
+    uint32_t lighting;
+  } cases[] = {{plat::kFvfPosColour, plat::kTopSelectArg1, 0},
+               {plat::kFvfPosColourTex, plat::kTopModulate, 0},
+               {plat::kFvfPosNormalColour, plat::kTopSelectArg1, 1},
+               {plat::kFvfPosNormalColourTex, plat::kTopModulate, 1}};
+  SGpMan::SetBlendMode(2, 0.5f);
+  for (const Case& c : cases) {
+    SGpObj_Prim p(c.fvf);
+    ASSERT_EQ(p.AllocVertices(8), 0);
+    for (int i = 0; i < 5; ++i) p.Next();
+    p.EndStrip();
+    p.Execute();
+    EXPECT_EQ(gpu.tss(0, plat::kTssColourOp), c.op) << c.fvf;
+    EXPECT_EQ(gpu.tss(0, plat::kTssAlphaOp), c.op) << c.fvf;
+    EXPECT_EQ(gpu.rs(plat::kRsLighting), c.lighting) << c.fvf;
+    EXPECT_EQ(gpu.dev()->GetVertexShader(), c.fvf);
+    EXPECT_EQ(p.GetVertexBuffer()->Size(), 8 * plat::VertexStride(c.fvf));
+  }
+  EXPECT_EQ(Triangles(), 12u);  // 3 triangles of a 5-vertex strip, 4 times
+}
+
+TEST_F(Draw, BuffersAllocatedBeforeTheDeviceAreMadeAtTheFirstDraw) {
+  SGpMan::ReleaseDevice();
+  SGpObj_PrimQuad q;
+  ASSERT_EQ(q.AllocPrims(1), 0);
+  EXPECT_EQ(q.GetVertexBuffer(), nullptr);
+  SGpDeviceRecord rec;
+  rec.holdRate = 0;
+  ASSERT_EQ(SGpMan::CreateDevice(&rec), 0);
+  gpu.dev()->BeginScene();
+  q.Execute();
+  EXPECT_NE(q.GetVertexBuffer(), nullptr);
+  EXPECT_EQ(Draws(), 1u);
+}
+
+// Image slots; the tests put images without textures in them (binding
+// those only records owner and index).
+SRsc_Image* ImgOne = nullptr;
+SRsc_Image* ImgTwo = nullptr;
+const SGpRect kOne(&ImgOne, 0, 32.0f, 32.0f, 0.0f, 0.0f, 8.0f, 8.0f);
+const SGpRect kTwo(&ImgTwo, 3, 32.0f, 32.0f, 8.0f, 0.0f, 8.0f, 8.0f);
+
+TEST_F(Draw, BatchDrawsOncePerTexture) {
+  SRsc_Image_Ex one, two;
+  ImgOne = &one;
+  ImgTwo = &two;
+  SGpSpriteBatch batch;
+  std::vector<SGpSpriteCell*> cells;
+  for (int i = 0; i < 33; ++i) {
+    cells.push_back(batch.AddBack());
+    cells.back()->part = &kOne;
+  }
+  batch.Execute();
+  EXPECT_EQ(Draws(), 1u);
+  EXPECT_EQ(Triangles(), 66u);
+  for (int i = 0; i < 4; ++i) {
+    cells.push_back(batch.AddBack());
+    cells.back()->part = i % 2 ? &kOne : &kTwo;
+  }
+  batch.Execute();
+  EXPECT_EQ(Draws(), 3u);
+  // The texture of the last entry drawn was bound last.
+  EXPECT_EQ(SGpMan::GetTextureOwner(), ImgTwo);
+  EXPECT_EQ(SGpMan::GetTextureIndex(), 3);
+  for (SGpSpriteCell* c : cells) delete c;
+  batch.Execute();  // no requests: no draw
+  EXPECT_EQ(Draws(), 3u);
+}
+
+TEST(SGpRectTexture, NullUntilTheImageIsLoadedAndForIndicesPastTheCount) {
+  SRsc_Image* slot = nullptr;
+  const SGpRect part(&slot, 0, 8.0f, 8.0f, 0.0f, 0.0f, 8.0f, 8.0f);
+  EXPECT_EQ(part.GetTexture(), nullptr);
+  SRsc_Image_Ex image;
+  slot = &image;  // loaded, but without textures
+  EXPECT_EQ(part.GetTexture(), nullptr);
+  EXPECT_EQ(part.GetTexture(5), nullptr);
+  const SGpRect loose(nullptr, 0, 8.0f, 8.0f, 0.0f, 0.0f, 8.0f, 8.0f);
+  EXPECT_EQ(loose.GetTexture(), nullptr);
+}
+
+TEST_F(Draw, BillboardsFaceTheCamera) {
+  // A view turned a half turn about y: the camera's right row is (-1, 0, 0).
+  SMatrix view, id;
+  SMatrix::Identity(&id);
+  RotateY(&view, &id, 0.5f);
+  SGpMan::SetView(view);
+  SGpSpriteBatch batch;
+  SGpSpriteCell* c = batch.AddBack();
+  c->part = &kOne;  // 8x8, pivot (4, 4)
+  c->billboard = true;
+  c->ownPos[0] = 100.0f;
+  batch.Build();
+  const SGpObj_PrimQuadFill* p = batch.GetEntry(0).prim;
+  // Offset (-4, -4): right = -(row 0 of the view inverse) = (1, 0, ~0),
+  // up = -(row 1) = (0, -1, 0).
+  EXPECT_NEAR(p->GetVertexPos(0).x, 96.0f, 1e-4f);
+  EXPECT_NEAR(p->GetVertexPos(0).y, 4.0f, 1e-4f);
+  EXPECT_NEAR(p->GetVertexPos(3).x, 104.0f, 1e-4f);
+  EXPECT_NEAR(p->GetVertexPos(3).y, -4.0f, 1e-4f);
+  delete c;
+}
+
+}  // namespace

@@ -1,0 +1,244 @@
+#include "vrax/graphic/SGpNode.h"
+
+#include <algorithm>
+
+#include "vrax/graphic/SGpMan.h"
+
+namespace {
+
+// The matrix stack of tree drawing: one entry per level of depth plus one
+// for Execute. It keeps its storage between frames.
+std::vector<SMatrix> g_stack;
+
+void Push(const SMatrix& m) { g_stack.push_back(m); }
+
+SMatrix Pop() {
+  SMatrix m = g_stack.back();
+  g_stack.pop_back();
+  return m;
+}
+
+// Start matrix and flag of the device-free walk.
+SMatrix g_keptStart = SMatrix::Preset(1);
+bool g_keptAll = false;
+
+template <class T>
+T* Rebase(T* link, const SGpNode* from, const SGpNode* to) {
+  if (link == nullptr) return nullptr;
+  const uintptr_t l = reinterpret_cast<uintptr_t>(link);
+  return reinterpret_cast<T*>(l - reinterpret_cast<uintptr_t>(from) + reinterpret_cast<uintptr_t>(to));
+}
+
+}  // namespace
+
+SGpNode::SGpNode() {
+  SMatrix::Identity(&local_);
+  SMatrix::Identity(&world_);
+  SMatrix::Identity(&worldView_);
+}
+
+SGpNode::SGpNode(const SGpNode& other) : SGpObj() { *this = other; }
+
+SGpNode& SGpNode::operator=(const SGpNode& other) {
+  if (this == &other) return *this;
+  local_ = other.local_;
+  world_ = other.world_;
+  worldView_ = other.worldView_;
+  std::copy(other.rotation_, other.rotation_ + 4, rotation_);
+  std::copy(other.position_, other.position_ + 4, position_);
+  std::copy(other.scale_, other.scale_ + 4, scale_);
+  std::copy(other.extra_, other.extra_ + 4, extra_);
+  keepWorld_ = other.keepWorld_;
+  keepWorldView_ = other.keepWorldView_;
+  inheritWorld_ = other.inheritWorld_;
+  parent_ = other.parent_;
+  firstChild_ = other.firstChild_;
+  lastChild_ = other.lastChild_;
+  prev_ = other.prev_;
+  next_ = other.next_;
+  packets_ = other.packets_;
+  return *this;
+}
+
+// Nodes often live in arrays that die as a whole: the destructor touches no
+// neighbour.
+SGpNode::~SGpNode() = default;
+
+// ------------------------------------------------------------------ links
+
+void SGpNode::SetParent(SGpNode* parent) {
+  if (parent == parent_) return;
+  if (parent != nullptr) {
+    for (SGpNode* a = parent; a != nullptr; a = a->parent_)
+      if (a == this) return;  // would make a cycle
+    if (parent_ != nullptr) SetParent(nullptr);
+    parent_ = parent;
+    prev_ = parent->lastChild_;
+    next_ = nullptr;
+    if (parent->lastChild_ != nullptr) {
+      parent->lastChild_->next_ = this;
+    } else {
+      parent->firstChild_ = this;
+    }
+    parent->lastChild_ = this;
+    return;
+  }
+  SGpNode* p = parent_;
+  if (prev_ != nullptr) {
+    prev_->next_ = next_;
+  } else if (p->firstChild_ == this) {
+    p->firstChild_ = next_;
+  }
+  if (next_ != nullptr) {
+    next_->prev_ = prev_;
+  } else if (p->lastChild_ == this) {
+    p->lastChild_ = prev_;
+  }
+  parent_ = prev_ = next_ = nullptr;
+}
+
+SGpNode* SGpNode::GetRoot() {
+  SGpNode* n = this;
+  while (n->parent_ != nullptr) n = n->parent_;
+  while (n->prev_ != nullptr) n = n->prev_;
+  return n;
+}
+
+SGpNode* SGpNode::GetLastInTree() {
+  SGpNode* n = GetRoot();
+  for (;;) {
+    if (n->next_ != nullptr) {
+      n = n->next_;
+    } else if (n->lastChild_ != nullptr) {
+      n = n->lastChild_;
+    } else {
+      return n;
+    }
+  }
+}
+
+SGpNode* SGpNode::GetDeepestLastChild() {
+  SGpNode* n = this;
+  while (n->lastChild_ != nullptr) n = n->lastChild_;
+  return n;
+}
+
+// ------------------------------------------------------------------ packets
+
+void SGpNode::AddPacket(SGpObj* packet) {
+  if (packets_.size() == packets_.capacity()) packets_.reserve(std::max<size_t>(1, packets_.size() * 2));
+  packets_.push_back(packet);
+}
+
+void SGpNode::AddPacketFront(SGpObj* packet) {
+  if (packets_.size() == packets_.capacity()) packets_.reserve(std::max<size_t>(1, packets_.size() * 2));
+  packets_.insert(packets_.begin(), packet);
+}
+
+void SGpNode::RemovePacket(SGpObj* packet) {
+  auto it = std::find(packets_.begin(), packets_.end(), packet);
+  if (it != packets_.end()) packets_.erase(it);
+}
+
+void SGpNode::ClearPackets() { std::vector<SGpObj*>().swap(packets_); }
+
+SGpObj* SGpNode::GetPacket(int i) const {
+  if (i < 0 || i >= static_cast<int>(packets_.size())) return nullptr;
+  return packets_[static_cast<size_t>(i)];
+}
+
+// ------------------------------------------------------------------ transforms
+
+void SGpNode::BuildLocal() {
+  // Row vectors: a point meets the scale first, then x, y and z rotations.
+  SMatrix::Identity(&local_);
+  RotateZ(&local_, &local_, rotation_[2]);
+  RotateY(&local_, &local_, rotation_[1]);
+  RotateX(&local_, &local_, rotation_[0]);
+  SMatrix::Scale(&local_, &local_, scale_[0], scale_[1], scale_[2]);
+  local_.m[3][0] = position_[0];
+  local_.m[3][1] = position_[1];
+  local_.m[3][2] = position_[2];
+}
+
+void SGpNode::BuildLocalZXY() {
+  SMatrix::Identity(&local_);
+  RotateY(&local_, &local_, rotation_[1]);
+  RotateX(&local_, &local_, rotation_[0]);
+  RotateZ(&local_, &local_, rotation_[2]);
+  SMatrix::Scale(&local_, &local_, scale_[0], scale_[1], scale_[2]);
+  local_.m[3][0] = position_[0];
+  local_.m[3][1] = position_[1];
+  local_.m[3][2] = position_[2];
+}
+
+void SGpNode::ApplyScalePosition() {
+  SMatrix::Scale(&local_, &local_, scale_[0], scale_[1], scale_[2]);
+  local_.m[3][0] = position_[0];
+  local_.m[3][1] = position_[1];
+  local_.m[3][2] = position_[2];
+}
+
+void SGpNode::CopyFrom(const SGpNode& other) {
+  local_ = other.local_;
+  for (SGpObj* p : other.packets_) AddPacket(p);
+  parent_ = Rebase(other.parent_, &other, this);
+  firstChild_ = Rebase(other.firstChild_, &other, this);
+  lastChild_ = Rebase(other.lastChild_, &other, this);
+  prev_ = Rebase(other.prev_, &other, this);
+  next_ = Rebase(other.next_, &other, this);
+}
+
+// ------------------------------------------------------------------ drawing
+
+void SGpNode::Execute() {
+  if (GetRoot() != this) return;
+  if (inheritWorld_) {
+    DrawTree();
+    return;
+  }
+  Push(SGpMan::GetWorldView());
+  SGpMan::SetWorldView(SGpMan::GetView());  // world = identity
+  DrawTree();
+  const SMatrix saved = Pop();
+  SGpMan::SetWorldView(saved);
+}
+
+void SGpNode::DrawTree() {
+  for (SGpNode* n = this; n != nullptr; n = n->next_) {
+    Push(SGpMan::GetWorldView());
+    SGpMan::MultiplyWorld(n->local_);
+    if (n->keepWorldView_) n->worldView_ = SGpMan::GetWorldView();
+    if (n->keepWorld_) SMatrix::Multiply(&n->world_, &SGpMan::GetWorldView(), &SGpMan::GetViewInverse());
+    for (size_t i = 0; i < n->packets_.size(); ++i)
+      if (n->packets_[i] != nullptr) n->packets_[i]->Execute();
+    if (n->firstChild_ != nullptr) n->firstChild_->DrawTree();
+    const SMatrix saved = Pop();
+    SGpMan::SetWorldView(saved);
+  }
+}
+
+void SGpNode::UpdateKept(const SMatrix* start, uint8_t all) {
+  if (GetRoot() != this) return;
+  if (start != nullptr) {
+    g_keptStart = *start;
+  } else {
+    SMatrix::Identity(&g_keptStart);
+  }
+  g_keptAll = all != 0;
+  ComputeKept();
+}
+
+void SGpNode::ComputeKept() {
+  if (GetRoot() != this) return;
+  KeptWalk(this, g_keptStart, g_keptAll);
+}
+
+void SGpNode::KeptWalk(SGpNode* node, const SMatrix& parent, bool all) {
+  for (SGpNode* n = node; n != nullptr; n = n->next_) {
+    SMatrix running;
+    SMatrix::Multiply(&running, &n->local_, &parent);
+    if (all || n->keepWorld_) n->world_ = running;
+    if (n->firstChild_ != nullptr) KeptWalk(n->firstChild_, running, all);
+  }
+}
