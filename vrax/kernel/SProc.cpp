@@ -80,8 +80,43 @@ void SProc::BroadcastAll(int32_t code, SProcArg arg) {
   for (size_t i = 0; i < lists_.size(); ++i) lists_[i].Broadcast(code, arg);
 }
 
+// The frame events are dispatched with the handler fixed at compile time:
+// one virtual call per process on the per-frame path.
+template <int32_t Code>
+inline int32_t SProc::DispatchFrame(SProcArg arg) {
+  if (state_ != STATE_RUNNING) return 0;
+  SProc* savedProc = s_current;
+  int32_t savedCode = s_currentEvent;
+  s_current = this;
+  s_currentEvent = Code;
+  int32_t r;
+  if constexpr (Code == EVENT_DRAW) r = Draw(arg);
+  else if constexpr (Code == EVENT_BEGIN) r = Begin(arg);
+  else if constexpr (Code == EVENT_MAIN) r = Main(arg);
+  else r = End(arg);
+  s_current = savedProc;
+  s_currentEvent = savedCode;
+  return r;
+}
+
 void SProcList::Broadcast(int32_t code, SProcArg arg) {
   if (Empty()) return;
+  switch (code) {
+    case SProc::EVENT_DRAW:
+      SafeWalk([arg](SObject* m) { static_cast<SProc*>(m)->DispatchFrame<SProc::EVENT_DRAW>(arg); });
+      return;
+    case SProc::EVENT_BEGIN:
+      SafeWalk([arg](SObject* m) { static_cast<SProc*>(m)->DispatchFrame<SProc::EVENT_BEGIN>(arg); });
+      return;
+    case SProc::EVENT_MAIN:
+      SafeWalk([arg](SObject* m) { static_cast<SProc*>(m)->DispatchFrame<SProc::EVENT_MAIN>(arg); });
+      return;
+    case SProc::EVENT_END:
+      SafeWalk([arg](SObject* m) { static_cast<SProc*>(m)->DispatchFrame<SProc::EVENT_END>(arg); });
+      return;
+    default:
+      break;
+  }
   const SProc::Handler h = SProc::HandlerOf(code);  // looked up once per walk
   SafeWalk([h, code, arg](SObject* m) { static_cast<SProc*>(m)->DispatchWith(h, code, arg); });
 }

@@ -148,6 +148,8 @@ class SProc : public SObject {
   static Handler HandlerOf(int32_t code);
   int32_t Dispatch(int32_t code, SProcArg arg);
   int32_t DispatchWith(Handler h, int32_t code, SProcArg arg);
+  template <int32_t Code>
+  int32_t DispatchFrame(SProcArg arg);
   void Unlink();  // removes this process from its parent's list
 
   // Fields the per-frame walks touch come first, next to the list links.
