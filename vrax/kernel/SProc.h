@@ -154,12 +154,12 @@ class SProc : public SObject {
 
   // Fields the per-frame walks touch come first, next to the list links.
   int32_t state_ = STATE_NONE;
+  int32_t frameCounter_ = 0;
+  std::vector<SProcList> lists_;
   uint8_t static_ = 0;
   uint8_t findAll_ = 0;
-  std::vector<SProcList> lists_;
   int32_t listIndex_ = 0;
   SProc* parent_ = nullptr;
-  int32_t frameCounter_ = 0;
   int32_t initResult_ = 0;
   SProc* findCursor_ = nullptr;
   std::string name_;
