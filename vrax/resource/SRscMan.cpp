@@ -6,6 +6,7 @@
 #include "vrax/io/SIOMan.h"
 #include "vrax/io/SysUtil.h"
 #include "vrax/resource/SRsc_Image.h"
+#include "vrax/resource/SRsc_Model.h"
 #include "vrax/resource/SRsc_Sound.h"
 
 namespace {
@@ -39,6 +40,7 @@ int32_t SRscMan::Init(SProcArg) {
   }
   // The engine's kinds, in this order: 'IMG', 'MDL', 'SND'.
   RegisterKind(RscTag("IMG"), &SRsc_Image_Ex::Create);
+  RegisterKind(RscTag("MDL"), &SRsc_Model_Ex::Create);
   RegisterKind(RscTag("SND"), &SRsc_Sound_Ex::Create);
   DebugPrint("completed\n");
   SetInitResult(0);

@@ -1,0 +1,401 @@
+// The model resource: what the loader builds from the two fixtures (node
+// tree, packets, materials, tracks, bind pose), the pose operations, and
+// loading through the managers with damaged and missing files.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <random>
+#include <string>
+
+#include "model_fixtures.h"
+#include "platform/message_box.h"
+#include "support/TempDir.h"
+#include "vrax/graphic/SGpMan.h"
+#include "vrax/io/SIOMan.h"
+#include "vrax/kernel/SKernel.h"
+#include "vrax/resource/ModelWriter.h"
+#include "vrax/resource/SRscMan.h"
+#include "vrax/resource/SRsc_Model.h"
+
+namespace {
+
+constexpr uint32_t kMdl = RscTag("MDL");
+const uint32_t kNoParams[4] = {0, 0, 0, 0};
+
+std::unique_ptr<SRsc_Model_Ex> BuildModel(const ModelFile& f, const std::vector<uint8_t>* tca = nullptr,
+                                          const uint32_t* p = kNoParams) {
+  auto m = std::make_unique<SRsc_Model_Ex>();
+  const auto bytes = WriteModelFile(f);
+  if (!m->Build(bytes.data(), bytes.size(), tca ? tca->data() : nullptr, tca ? tca->size() : 0, p)) return nullptr;
+  return m;
+}
+
+void ExpectVec3(const float* v, float x, float y, float z, float tol = 1e-5f) {
+  EXPECT_NEAR(v[0], x, tol);
+  EXPECT_NEAR(v[1], y, tol);
+  EXPECT_NEAR(v[2], z, tol);
+}
+
+TEST(ModelResource, RigidFixtureBuildsTreePacketsMaterialsAndTracks) {
+  const auto tca = WriteTexAnimNodeTable(modelfix::RigidTexAnim());
+  auto m = BuildModel(modelfix::Rigid(), &tca);
+  ASSERT_NE(m, nullptr);
+  EXPECT_EQ(m->Kind(), 0x4D444Cu);
+  EXPECT_TRUE(m->GetVersionFlag());
+  EXPECT_FALSE(m->IsSkinned());
+  EXPECT_TRUE(m->IsAnimated());
+  EXPECT_EQ(m->GetLastFrame(), 10.0f);
+  ASSERT_EQ(m->NodeCount(), 2);
+  ASSERT_EQ(m->MeshCount(), 2);
+  EXPECT_EQ(m->GetNode(2), nullptr);
+  EXPECT_EQ(m->GetMesh(-1), nullptr);
+
+  // Node 1 hangs below node 0; each node carries its own packet.
+  SGpNode* n0 = m->GetNode(0);
+  SGpNode* n1 = m->GetNode(1);
+  EXPECT_EQ(n1->GetParent(), n0);
+  EXPECT_EQ(n0->GetFirstChild(), n1);
+  ASSERT_EQ(n1->GetPacketCount(), 1);
+  EXPECT_EQ(n1->GetPacket(0), m->GetMesh(1));
+  ExpectVec3(n1->GetPosition(), 2, 0, 0);
+  ExpectVec3(n1->GetRotation(), 0, 0, 0);
+  EXPECT_EQ(n1->GetLocal()->m[3][0], 2.0f);
+
+  // Packets: counts, (x, z, y) positions, packed colours, part index.
+  SGpObj_Mesh* p0 = m->GetMesh(0);
+  SGpObj_Mesh* p1 = m->GetMesh(1);
+  EXPECT_EQ(p0->vertexCount, 4);
+  EXPECT_EQ(p0->subsetCount, 2);
+  EXPECT_EQ(p0->partIndex, 0);
+  EXPECT_EQ(p1->partIndex, 1);
+  ASSERT_NE(p0->mesh, nullptr);
+  EXPECT_EQ(p0->vertices[1].x, -40.0f);
+  EXPECT_EQ(p0->vertices[1].y, 40.0f);
+  EXPECT_EQ(p0->vertices[1].z, 0.0f);
+  EXPECT_EQ(p0->vertices[1].colour, 0xFFFF8000u);
+  EXPECT_EQ(p0->vertices[3].colour, 0xFF00FFFFu);
+  EXPECT_EQ(p1->vertices[0].colour, 0xFFFFFFFFu);
+  EXPECT_NEAR(std::fabs(p0->vertices[0].nz), 1.0f, 1e-6f);  // the square lies in z = 0
+  EXPECT_EQ(p0->mesh->SubsetFaceCount(1), 1u);
+
+  // Materials and the texture keys of node 0 from the ".tca" table.
+  ASSERT_EQ(m->MaterialGroupCount(), 1);
+  ModelMaterialGroup* g = m->GetMaterialGroup(0);
+  ASSERT_EQ(g->materials.size(), 2u);
+  EXPECT_STREQ(g->materials[1].name, "1 trim");
+  EXPECT_EQ(g->materials[1].textureIndex, 1);
+  EXPECT_FLOAT_EQ(g->materials[0].material.diffuse.g, 0.5f);
+  EXPECT_FLOAT_EQ(g->materials[0].material.ambient.r, 0.5f);
+  EXPECT_EQ(p0->materials, g);
+  EXPECT_TRUE(p0->uKeysOn && p0->vKeysOn);
+  EXPECT_EQ(p0->uKeyCount, 2);
+  EXPECT_EQ(p1->uKeyCount, 0);
+  EXPECT_EQ(m->GetMaterialFlag(0), 1);
+  EXPECT_EQ(m->GetMaterialFlag(5), 0);
+
+  ASSERT_EQ(m->TrackCount(), 1);
+  EXPECT_EQ(m->GetTrack(0)->nodeIndex, 0);
+  EXPECT_EQ(m->GetTrack(0)->position.GetKeyCount(), 2);
+  EXPECT_EQ(m->GetTrack(1), nullptr);
+}
+
+TEST(ModelResource, ScaleAndAxisParameters) {
+  const uint32_t p[4] = {20480, 0, 0, 0};  // 0.3125
+  SMatrix s = SRsc_Model_Ex::ModelMatrix(p);
+  for (int r = 0; r < 3; ++r)
+    for (int c = 0; c < 4; ++c) EXPECT_EQ(s.m[r][c], r == c ? 0.3125f : 0.0f);
+  EXPECT_EQ(s.m[3][3], 1.0f);
+  const uint32_t q[4] = {0x10000, 0x20000, 0x30000, 2};
+  s = SRsc_Model_Ex::ModelMatrix(q);
+  EXPECT_EQ(s.m[0][2], -1.0f);
+  EXPECT_EQ(s.m[1][1], 2.0f);
+  EXPECT_EQ(s.m[2][0], 3.0f);
+  // Axis numbers outside the table are the identity, not the zero matrix.
+  const uint32_t bad[4] = {0, 0, 0, 9};
+  EXPECT_EQ(SRsc_Model_Ex::ModelMatrix(bad).m[1][1], 1.0f);
+
+  // Rigid vertices are moved by the model matrix.
+  const auto tca = WriteTexAnimNodeTable(modelfix::RigidTexAnim());
+  auto m = BuildModel(modelfix::Rigid(), &tca, p);
+  ASSERT_NE(m, nullptr);
+  EXPECT_FLOAT_EQ(m->GetMesh(0)->vertices[1].y, 12.5f);
+  // So are position keys.
+  SGpNode nodes[2];
+  ModelApplyMotion(nodes, 2, nullptr, SGpMotionCursor{m.get(), 10.0f}, false);
+  ExpectVec3(nodes[0].GetPosition(), 3.125f, 6.25f, 9.375f);
+}
+
+TEST(ModelResource, HierarchyLocalTransformIsModelSpaceTimesParentInverse) {
+  ModelFile f = modelfix::Rigid();
+  // Parent turned a quarter about z (quaternion), child at model-space (2, 0, 0).
+  const float h = std::sqrt(0.5f);
+  f.nodes[0].rotation[2] = h;
+  f.nodes[0].rotation[3] = h;
+  f.nodes[0].translation[0] = 1.0f;
+  auto m = BuildModel(f);
+  ASSERT_NE(m, nullptr);
+  // Local of the child: T(2) x inverse(Rz(90) T(1)) puts it at (0, -1) in the
+  // parent's frame, turned back a quarter: y = asin(0) = 0, z = -90 degrees,
+  // stored (x, z, y) in turns.
+  SGpNode* c = m->GetNode(1);
+  ExpectVec3(c->GetRotation(), 0.0f, -0.25f, 0.0f);
+  ExpectVec3(c->GetPosition(), 0.0f, 0.0f, -1.0f);
+  ExpectVec3(m->GetNode(0)->GetRotation(), 0.0f, 0.25f, 0.0f);
+  ExpectVec3(m->GetNode(0)->GetPosition(), 1.0f, 0.0f, 0.0f);
+  // Vertices stay in model space (not moved by the node transforms).
+  EXPECT_EQ(m->GetMesh(1)->vertices[2].x, 80.0f);
+}
+
+TEST(ModelResource, MatrixAnglesAtTheGimbalPoles) {
+  SMatrix r;
+  RotateY(&r, SMatrix::Identity(&r), 0.25f);
+  SVec3 a = ModelMatrixAngles(r);
+  EXPECT_NEAR(std::fabs(a.y), 1.5707964f, 1e-6f);
+  EXPECT_EQ(a.z, 0.0f);
+  SMatrix x;
+  SMatrix::Identity(&x);
+  RotateX(&x, &x, 0.125f);
+  a = ModelMatrixAngles(x);
+  EXPECT_NEAR(std::fabs(a.x), 0.7853982f, 1e-6f);
+  EXPECT_NEAR(a.y, 0.0f, 1e-6f);
+  // A value just beyond 1 from rounding gives no NaN.
+  SMatrix bad;
+  SMatrix::Identity(&bad);
+  bad.m[2][0] = 1.0000001f;
+  a = ModelMatrixAngles(bad);
+  EXPECT_FALSE(std::isnan(a.x) || std::isnan(a.y) || std::isnan(a.z));
+}
+
+TEST(ModelResource, SkinnedFixtureKeepsOneMeshAndBindPose) {
+  auto m = BuildModel(modelfix::Skinned());
+  ASSERT_NE(m, nullptr);
+  ASSERT_TRUE(m->IsSkinned());
+  SGpMeshModel& d = m->GetDrawData();
+  EXPECT_EQ(d.partCount, 2);
+  EXPECT_EQ(d.skinnedSubsetCount, 4);
+  ASSERT_NE(m->GetSkinnedMesh(), nullptr);
+  EXPECT_EQ(d.skinnedMesh, m->GetSkinnedMesh());
+  EXPECT_EQ(d.skinBones, (std::vector<int32_t>{0, 0, 1, 1, 1, 1}));
+  ASSERT_EQ(d.source.size(), 6u);
+  EXPECT_EQ(d.source[5].x, 2.0f);
+  EXPECT_EQ(d.source[5].y, 0.5f);
+  // Packets of a skinned model have no meshes of their own.
+  EXPECT_EQ(m->GetMesh(1)->mesh, nullptr);
+  EXPECT_EQ(m->GetMesh(1)->partIndex, 1);
+  // Bind pose: node 1 stands at x = 1, so its bind matrix moves back by 1.
+  ExpectVec3(m->GetNode(1)->GetPosition(), 1, 0, 0);
+  EXPECT_NEAR(m->GetBind(1)->m[3][0], -1.0f, 1e-6f);
+  EXPECT_NEAR(m->GetBind(0)->m[3][0], 0.0f, 1e-6f);
+  ASSERT_EQ(d.offsets.size(), 2u);
+}
+
+TEST(ModelResource, MotionAtChosenFrames) {
+  const auto tca = WriteTexAnimNodeTable(modelfix::RigidTexAnim());
+  auto m = BuildModel(modelfix::Rigid(), &tca);
+  ASSERT_NE(m, nullptr);
+  SGpNode nodes[2];
+  const SGpMotionCursor at0{m.get(), 0.0f}, at25{m.get(), 2.5f}, at10{m.get(), 10.0f}, at40{m.get(), 40.0f};
+  ModelApplyMotion(nodes, 2, nullptr, at25, false);
+  ExpectVec3(nodes[0].GetPosition(), 2.5f, 5.0f, 7.5f);
+  EXPECT_EQ(nodes[0].GetLocal()->m[3][1], 5.0f);  // the local matrix is rebuilt
+  ModelApplyMotion(nodes, 2, nullptr, at40, false);  // past the end: the last key holds
+  ExpectVec3(nodes[0].GetPosition(), 10, 20, 30);
+  ModelApplyMotion(nodes, 2, nullptr, at0, false);
+  ExpectVec3(nodes[0].GetPosition(), 0, 0, 0);
+  ExpectVec3(nodes[1].GetPosition(), 0, 0, 0);  // untracked node untouched
+
+  // Blend: a quarter of the way toward frame 10.
+  ModelBlendMotion(nodes, 2, nullptr, at10, 0.25f, false);
+  ExpectVec3(nodes[0].GetPosition(), 2.5f, 5.0f, 7.5f);
+  // Mix: 0.5 between frame 0 and frame 10.
+  ModelMixMotions(nodes, 2, nullptr, at0, at10, 0.5f, false);
+  ExpectVec3(nodes[0].GetPosition(), 5, 10, 15);
+
+  // skipRoot: the root of the attached node's tree is passed over.
+  SGpNode holder;
+  nodes[0].SetParent(&holder);
+  ModelApplyMotion(&holder, 1, &nodes[0], SGpMotionCursor{m.get(), 10.0f}, true);
+  ExpectVec3(holder.GetPosition(), 0, 0, 0);
+  ModelApplyMotion(&holder, 1, &nodes[0], SGpMotionCursor{m.get(), 10.0f}, false);
+  ExpectVec3(holder.GetPosition(), 10, 20, 30);
+  nodes[0].SetParent(nullptr);
+}
+
+TEST(ModelResource, OutOfRangeTracksArePassedOver) {
+  auto skinned = BuildModel(modelfix::Skinned());
+  auto rigid = BuildModel(modelfix::Rigid());  // one track, without its ".tca"
+  ASSERT_TRUE(skinned && rigid);
+  // Only one node in the instance: the track of node 1 is skipped.
+  SGpNode one[1];
+  ModelApplyMotion(one, 1, nullptr, SGpMotionCursor{skinned.get(), 10.0f}, false);
+  ExpectVec3(one[0].GetRotation(), 0, 0, 0);
+  // Mixing a two-track motion with a one-track motion: record 1 has no
+  // partner and is skipped.
+  SGpNode two[2];
+  two[1].GetRotation()[2] = 0.125f;
+  ModelMixMotions(two, 2, nullptr, SGpMotionCursor{skinned.get(), 10.0f}, SGpMotionCursor{rigid.get(), 10.0f},
+                  0.5f, false);
+  EXPECT_EQ(two[1].GetRotation()[2], 0.125f);
+  ExpectVec3(two[0].GetPosition(), 5, 10, 15);
+  ModelApplyMotion(nullptr, 0, nullptr, SGpMotionCursor{nullptr, 0.0f}, false);
+}
+
+TEST(ModelResource, ReleasedModelLeavesTheTreeItHungIn) {
+  SGpNode holder;
+  {
+    auto m = BuildModel(modelfix::Skinned());
+    ASSERT_NE(m, nullptr);
+    m->GetNode(0)->SetParent(&holder);
+    EXPECT_EQ(holder.GetFirstChild(), m->GetNode(0));
+  }
+  EXPECT_EQ(holder.GetFirstChild(), nullptr);
+}
+
+TEST(ModelResource, DamagedInputFailsTheBuildAndLeavesNothing) {
+  SRsc_Model_Ex m;
+  const auto bytes = modelfix::RigidBytes();
+  const auto tca = WriteTexAnimNodeTable(modelfix::RigidTexAnim());
+  ASSERT_TRUE(m.Build(bytes.data(), bytes.size(), tca.data(), tca.size(), kNoParams));
+  EXPECT_FALSE(m.Build(bytes.data(), bytes.size() - 1, tca.data(), tca.size(), kNoParams));
+  EXPECT_EQ(m.NodeCount(), 0);
+  EXPECT_EQ(m.MaterialGroupCount(), 0);
+  EXPECT_FALSE(m.Build(bytes.data(), bytes.size(), tca.data(), tca.size() - 1, kNoParams));
+  // A key frame beyond what a track can index.
+  ModelFile f = modelfix::Rigid();
+  f.tracks[0].positions[1].frame = 70000;
+  const auto big = WriteModelFile(f);
+  EXPECT_FALSE(m.Build(big.data(), big.size(), nullptr, 0, kNoParams));
+  // Without the version flag, a ".tca" shorter than its two scroll values.
+  f = modelfix::Skinned();
+  const auto sk = WriteModelFile(f);
+  const uint8_t shortTca[7] = {};
+  EXPECT_FALSE(m.Build(sk.data(), sk.size(), shortTca, sizeof shortTca, kNoParams));
+  const auto scroll = WriteTexAnimScroll(0.5f, 0.25f);
+  ASSERT_TRUE(m.Build(sk.data(), sk.size(), scroll.data(), scroll.size(), kNoParams));
+  float u = 0, v = 0;
+  m.GetMaterialScroll(0, &u, &v);
+  EXPECT_EQ(u, 0.5f);
+  EXPECT_EQ(v, 0.25f);
+  EXPECT_EQ(m.GetMaterialFlag(0), 1);
+}
+
+// Deterministic mutations of both fixtures and the ".tca" table through the
+// whole build: every outcome is a built model or a clean failure, and a
+// built model can be posed at any time.
+TEST(ModelResource, MutatedFilesBuildOrFailCleanly) {
+  std::mt19937 rng(61206);
+  const std::vector<uint8_t> seeds[2] = {modelfix::RigidBytes(), modelfix::SkinnedBytes()};
+  const auto tcaSeed = WriteTexAnimNodeTable(modelfix::RigidTexAnim());
+  SRsc_Model_Ex m;
+  int built = 0;
+  for (int i = 0; i < 2000; ++i) {
+    std::vector<uint8_t> b = seeds[i % 2];
+    std::vector<uint8_t> tca = tcaSeed;
+    std::vector<uint8_t>& target = (i % 5 == 4) ? tca : b;
+    for (int e = 1 + int(rng() % 3); e > 0; --e) {
+      const size_t at = rng() % target.size();
+      if (rng() % 8 == 0) {
+        target.resize(at + 1);
+      } else {
+        target[at] = uint8_t(rng() % 3 == 0 ? rng() : target[at] ^ (1u << (rng() % 8)));
+      }
+    }
+    if (!m.Build(b.data(), b.size(), i % 2 == 0 ? tca.data() : nullptr, i % 2 == 0 ? tca.size() : 0, kNoParams)) {
+      EXPECT_EQ(m.NodeCount(), 0);
+      continue;
+    }
+    ++built;
+    std::vector<SGpNode> nodes(size_t(m.NodeCount()));
+    ModelApplyMotion(nodes.data(), m.NodeCount(), nullptr, SGpMotionCursor{&m, float(rng() % 40) * 0.5f}, false);
+  }
+  EXPECT_GT(built, 0);
+  EXPECT_LT(built, 2000);
+}
+
+// ---------------------------------------------------------------- loading
+
+class ModelWorld : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    plat::SetMessageBoxQuiet(true);
+    plat::SetMessageBoxHook([this](const std::string&, const std::string& t) { errors.push_back(t); });
+    SGpMan::ResetRenderState();
+    SGpMan::SetStartsSound(false);
+    ASSERT_EQ(kernel.Start(), 0);
+    for (SProc* p : {static_cast<SProc*>(&gp), static_cast<SProc*>(&io), static_cast<SProc*>(&rm)}) p->SetStatic(true);
+    SGpDeviceRecord rec;
+    rec.holdRate = 0;
+    ASSERT_EQ(kernel.AddChild(0, &gp, reinterpret_cast<SProcArg>(&rec)), 0);
+    ASSERT_EQ(kernel.AddChild(3, &io, 0), 0);
+    ASSERT_EQ(kernel.AddChild(3, &rm, 0), 0);
+    io.SetDataPath("Data//");
+    kernel.Step();
+  }
+  void TearDown() override {
+    kernel.Kill(0);
+    kernel.Dispose();
+    SGpMan::SetStartsSound(true);
+    SGpMan::ResetRenderState();
+    plat::SetMessageBoxHook(nullptr);
+    plat::SetMessageBoxQuiet(false);
+  }
+  static std::string Str(const std::vector<uint8_t>& v) { return std::string(v.begin(), v.end()); }
+  SRsc_Model_Ex* Load(const char* path) {
+    SRsc* r = rm.CreateResource(0, kMdl, path, 0, 0, 0, 0);
+    EXPECT_NE(r, nullptr);
+    EXPECT_EQ(rm.Sync(1), 1);
+    return static_cast<SRsc_Model_Ex*>(r);
+  }
+  int OpenErrors() const {
+    int n = 0;
+    for (const auto& e : errors) n += e.find("resource open error") != std::string::npos;
+    return n;
+  }
+
+  testsupport::TempDir dir{"mdl"};
+  testsupport::ScopedDataDir data{dir.Path()};
+  std::vector<std::string> errors;
+  SKernel kernel;
+  SGpMan gp;
+  SIOMan io;
+  SRscMan rm;
+};
+
+TEST_F(ModelWorld, LoadsModelAndAnimationFiles) {
+  ASSERT_TRUE(dir.Write("mdl/rigid.bma", Str(modelfix::RigidBytes())));
+  ASSERT_TRUE(dir.Write("mdl/rigid.tca", Str(WriteTexAnimNodeTable(modelfix::RigidTexAnim()))));
+  ASSERT_TRUE(dir.Write("mdl/bar.bma", Str(modelfix::SkinnedBytes())));
+  SRsc_Model_Ex* rigid = Load("\\mdl\\rigid");
+  SRsc_Model_Ex* bar = Load("\\mdl\\bar");
+  ASSERT_EQ(rigid->GetStatus(), kRscReady);
+  EXPECT_EQ(rigid->GetStep(), 1);
+  EXPECT_EQ(rigid->GetMesh(0)->uKeyCount, 2);
+  ASSERT_EQ(bar->GetStatus(), kRscReady);  // no ".tca": loads without one
+  EXPECT_TRUE(bar->IsSkinned());
+  EXPECT_EQ(rm.Find("\\mdl\\bar", kMdl), bar);
+  EXPECT_EQ(OpenErrors(), 0);
+  // Releasing the group disposes the model's meshes.
+  rm.ReleaseGroup(0, nullptr, 0);
+  kernel.Step();
+  kernel.Step();
+}
+
+TEST_F(ModelWorld, DamagedOrMissingFilesFailWithOneMessageEach) {
+  auto bytes = modelfix::RigidBytes();
+  ASSERT_TRUE(dir.Write("mdl/cut.bma", Str(std::vector<uint8_t>(bytes.begin(), bytes.begin() + 100))));
+  ASSERT_TRUE(dir.Write("mdl/tiny.bma", "BMA"));
+  ASSERT_TRUE(dir.Write("mdl/badtca.bma", Str(bytes)));
+  ASSERT_TRUE(dir.Write("mdl/badtca.tca", "\x05\x00\x00\x00"));
+  SRsc_Model_Ex* cut = Load("\\mdl\\cut");
+  SRsc_Model_Ex* tiny = Load("\\mdl\\tiny");
+  SRsc_Model_Ex* badTca = Load("\\mdl\\badtca");
+  SRsc_Model_Ex* missing = Load("\\mdl\\nothing");
+  for (SRsc_Model_Ex* m : {cut, tiny, badTca, missing}) {
+    EXPECT_EQ(m->GetStatus(), kRscFailed);
+    EXPECT_EQ(m->NodeCount(), 0);
+  }
+  EXPECT_EQ(OpenErrors(), 4);
+}
+
+}  // namespace

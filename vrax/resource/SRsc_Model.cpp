@@ -1,0 +1,548 @@
+#include "vrax/resource/SRsc_Model.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+#include "vrax/graphic/SGpMan.h"
+#include "vrax/io/SysUtil.h"
+
+namespace {
+
+constexpr const char* kSource = "VRAX\\Resource\\Win\\SRsc_Model_Ex";
+constexpr float kRadToTurn = 0.15915494f;
+
+SMatrix Identity() {
+  SMatrix m;
+  SMatrix::Identity(&m);
+  return m;
+}
+
+void CopyName(char (&dst)[32], const std::string& src) {
+  std::memset(dst, 0, sizeof dst);
+  std::memcpy(dst, src.data(), std::min(src.size(), sizeof dst - 1));
+}
+
+// The vertices of a record: positions stored as (x, z, y), optionally moved
+// by m, colours packed (opaque white without colours), the first texture
+// coordinate pairs.
+std::vector<SGpMeshVertex> MakeVertices(const ModelFileRecord& r, const SMatrix* m) {
+  std::vector<SGpMeshVertex> v(r.positions.size());
+  for (size_t k = 0; k < v.size(); ++k) {
+    SVec3 p{r.positions[k][0], r.positions[k][2], r.positions[k][1]};
+    if (m != nullptr) {
+      SVec3 out;
+      SVec3TransformCoord(&out, &p, m);
+      p = out;
+    }
+    v[k].x = p.x, v[k].y = p.y, v[k].z = p.z;
+    v[k].nx = v[k].ny = v[k].nz = 0.0f;
+    v[k].colour = r.hasColours ? ModelPackColour(r.colours[k].data()) : 0xFFFFFFFFu;
+    v[k].u = r.uvs[k][0];
+    v[k].v = r.uvs[k][1];
+  }
+  return v;
+}
+
+// A mesh holding the record's vertices, faces and attributes, with normals.
+// Null when the mesh cannot be made.
+std::unique_ptr<SGpMesh> MakeMesh(const ModelFileRecord& r, const std::vector<SGpMeshVertex>& verts) {
+  std::unique_ptr<SGpMesh> mesh(
+      SGpMesh::Create(uint32_t(r.faces.size()), uint32_t(verts.size()), SGpMan::GetDevice()));
+  if (!mesh) return nullptr;
+  std::copy(verts.begin(), verts.end(), mesh->LockVertexBuffer());
+  mesh->UnlockVertexBuffer();
+  uint16_t* idx = mesh->LockIndexBuffer();
+  uint32_t* attr = mesh->LockAttributeBuffer();
+  for (size_t f = 0; f < r.faces.size(); ++f) {
+    std::memcpy(idx + 3 * f, r.faces[f].index, 6);
+    attr[f] = r.faces[f].attribute;
+  }
+  mesh->UnlockIndexBuffer();
+  mesh->UnlockAttributeBuffer();
+  mesh->ComputeNormals();
+  return mesh;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- SRsc_Model
+
+SRsc_Model::~SRsc_Model() {
+  nodes_.clear();
+  meshes_.clear();
+}
+
+SGpNode* SRsc_Model::GetNode(int32_t i) {
+  return i >= 0 && size_t(i) < nodes_.size() ? &nodes_[size_t(i)] : nullptr;
+}
+
+SGpObj_Mesh* SRsc_Model::GetMesh(int32_t i) {
+  return i >= 0 && size_t(i) < meshes_.size() ? &meshes_[size_t(i)] : nullptr;
+}
+
+// ---------------------------------------------------------------- SRsc_Model_Ex
+
+SRsc_Model_Ex::SRsc_Model_Ex() { SMatrix::Identity(&modelMatrix_); }
+
+SRsc_Model_Ex::~SRsc_Model_Ex() { ReleaseModel(); }
+
+SRsc* SRsc_Model_Ex::Create() { return new (std::nothrow) SRsc_Model_Ex; }
+
+const SGpMotionTrack* SRsc_Model_Ex::GetTrack(int32_t i) const {
+  return i >= 0 && size_t(i) < tracks_.size() ? &tracks_[size_t(i)] : nullptr;
+}
+
+const SMatrix* SRsc_Model_Ex::GetModelSpace(int32_t i) const {
+  return i >= 0 && size_t(i) < modelSpace_.size() ? &modelSpace_[size_t(i)] : nullptr;
+}
+
+const SMatrix* SRsc_Model_Ex::GetBind(int32_t i) const {
+  return i >= 0 && size_t(i) < bind_.size() ? &bind_[size_t(i)] : nullptr;
+}
+
+ModelMaterialGroup* SRsc_Model_Ex::GetMaterialGroup(int32_t k) {
+  return k >= 0 && size_t(k) < groups_.size() ? &groups_[size_t(k)] : nullptr;
+}
+
+void SRsc_Model_Ex::SetMaterialScroll(int32_t n, float scrollU, float scrollV) {
+  if (groups_.empty() || n < 0 || size_t(n) >= groups_[0].materials.size()) return;
+  ModelMaterial& m = groups_[0].materials[size_t(n)];
+  m.useMatrix = 1;
+  m.scrollU = scrollU;
+  m.scrollV = scrollV;
+}
+
+uint8_t SRsc_Model_Ex::GetMaterialFlag(int32_t n) const {
+  if (groups_.empty() || n < 0 || size_t(n) >= groups_[0].materials.size()) return 0;
+  return groups_[0].materials[size_t(n)].useMatrix;
+}
+
+void SRsc_Model_Ex::SetMaterialFlag(int32_t n, uint8_t useMatrix) {
+  if (groups_.empty() || n < 0 || size_t(n) >= groups_[0].materials.size()) return;
+  groups_[0].materials[size_t(n)].useMatrix = useMatrix;
+}
+
+void SRsc_Model_Ex::GetMaterialScroll(int32_t n, float* scrollU, float* scrollV) const {
+  if (groups_.empty() || n < 0 || size_t(n) >= groups_[0].materials.size()) return;
+  *scrollU = groups_[0].materials[size_t(n)].scrollU;
+  *scrollV = groups_[0].materials[size_t(n)].scrollV;
+}
+
+void SRsc_Model_Ex::FlagMesh(int32_t n) {
+  if (n < 0) return;
+  for (auto& g : groups_)
+    if (size_t(n) < g.materials.size()) g.materials[size_t(n)].update = 1;
+}
+
+SMatrix SRsc_Model_Ex::ModelMatrix(const uint32_t p[4]) {
+  const int32_t p0 = p[0] != 0 ? int32_t(p[0]) : 0x10000;
+  const int32_t p1 = p[1] != 0 ? int32_t(p[1]) : p0;
+  const int32_t p2 = p[2] != 0 ? int32_t(p[2]) : p0;
+  // Axis number 0, and any number outside the table, is the identity.
+  const uint32_t axis = p[3] >= 1 && p[3] <= 6 ? p[3] : 1;
+  SMatrix base, out;
+  SMatrix::SetPreset(&base, int(axis));
+  SMatrix::Scale(&out, &base, float(p0) / 65536.0f, float(p1) / 65536.0f, float(p2) / 65536.0f);
+  return out;
+}
+
+void SRsc_Model_Ex::ReleaseModel() {
+  // A root that was hung below a node outside the model leaves that tree
+  // first, so the outside node keeps no link into freed nodes.
+  for (SGpNode& n : nodes_) {
+    SGpNode* parent = n.GetParent();
+    if (parent != nullptr && (parent < nodes_.data() || parent >= nodes_.data() + nodes_.size())) n.SetParent(nullptr);
+    n.ClearPackets();
+  }
+  nodes_.clear();
+  meshes_.clear();
+  groups_.clear();
+  meshVertices_.clear();
+  meshVertexCount_ = meshFaceCount_ = 0;
+  skinMesh_.reset();
+  meshGroup_ = -1;
+  colourFlag_ = false;
+  versionFlag_ = false;
+  nodeTable_ = ModelTexAnim{};
+  modelSpace_.clear();
+  bind_.clear();
+  tracks_.clear();
+  draw_ = SGpMeshModel{};
+  lastFrame_ = 1.0f;
+}
+
+bool SRsc_Model_Ex::Build(const uint8_t* bma, size_t bmaSize, const uint8_t* tca, size_t tcaSize,
+                          const uint32_t p[4]) {
+  ReleaseModel();
+  ModelFile f;
+  bool ok = ParseModelFile(bma, bmaSize, &f) && ReadHeader(f, tca, tcaSize);
+  if (ok && versionFlag_ && tca != nullptr) ok = ParseTexAnimNodeTable(tca, tcaSize, &nodeTable_);
+  if (ok) {
+    modelMatrix_ = ModelMatrix(p);
+    ok = ReadMeshes(f) && BuildHierarchy(f, modelMatrix_);
+  }
+  if (ok && f.AnyAnimated()) ok = ReadAnimation(f, modelMatrix_);
+  if (!ok) {
+    ReleaseModel();
+    return false;
+  }
+  return true;
+}
+
+bool SRsc_Model_Ex::ReadHeader(const ModelFile& f, const uint8_t* tca, size_t tcaSize) {
+  versionFlag_ = f.versionFlag;
+  groups_.resize(f.materialGroups.size());
+  for (size_t g = 0; g < groups_.size(); ++g) {
+    const auto& src = f.materialGroups[g];
+    auto& dst = groups_[g].materials;
+    dst.resize(src.size());
+    for (size_t i = 0; i < src.size(); ++i) {
+      const ModelFileMaterial& s = src[i];
+      ModelMaterial& m = dst[i];
+      CopyName(m.name, s.name);
+      m.textureIndex = ParseLeadingInt(s.name);
+      m.material.ambient = {s.ambient[0], s.ambient[1], s.ambient[2], s.ambient[3]};
+      m.material.diffuse = {s.diffuse[0], s.diffuse[1], s.diffuse[2], s.diffuse[3]};
+      m.material.emissive = {s.emissive[0], s.emissive[1], s.emissive[2], s.emissive[3]};
+      m.material.specular = {s.specular[0], s.specular[1], s.specular[2], s.specular[3]};
+      m.material.power = s.power;
+      m.texture.Bind(nullptr, static_cast<uint32_t>(m.textureIndex));
+      m.scaleU = s.scaleU;
+      m.scaleV = s.scaleV;
+      m.word0 = s.word0;
+      m.word1 = s.word1;
+      m.angle = s.angle;
+      SMatrix::Identity(&m.matrix);
+    }
+  }
+  // Without the version flag a ".tca" file holds the scroll of material 0.
+  if (!versionFlag_ && tca != nullptr) {
+    float u, v;
+    if (!ParseTexAnimScroll(tca, tcaSize, &u, &v)) return false;
+    SetMaterialScroll(0, u, v);
+  }
+  return true;
+}
+
+bool SRsc_Model_Ex::ReadMeshes(const ModelFile& f) {
+  for (const ModelFileRecord& r : f.meshes) {
+    meshVertices_ = MakeVertices(r, nullptr);
+    meshVertexCount_ = int32_t(r.positions.size());
+    meshFaceCount_ = int32_t(r.faces.size());
+    colourFlag_ = r.hasColours;
+    meshGroup_ = r.materialGroup;
+    skinMesh_.reset();
+    if (!r.faces.empty()) {
+      skinMesh_ = MakeMesh(r, meshVertices_);
+      if (!skinMesh_) return false;
+      std::copy(skinMesh_->Vertices(), skinMesh_->Vertices() + meshVertices_.size(), meshVertices_.begin());
+    }
+    draw_.skinBones.resize(r.skins.size());
+    for (size_t k = 0; k < r.skins.size(); ++k) {
+      const auto& inf = r.skins[k].influences;
+      draw_.skinBones[k] = ParseLeadingInt(inf.empty() ? std::string() : inf[0].bone.substr(0, 31));
+    }
+  }
+  draw_.skinned = f.IsSkinned() ? 1 : 0;
+  if (!draw_.skinned) draw_.skinBones.clear();
+  return true;
+}
+
+bool SRsc_Model_Ex::BuildHierarchy(const ModelFile& f, const SMatrix& m) {
+  const size_t n = f.nodes.size();
+  nodes_.resize(n);
+  meshes_.resize(n);
+  modelSpace_.assign(n, Identity());
+  bind_.assign(n, Identity());
+  bool animated = false;
+  for (size_t i = 0; i < n; ++i) {
+    const ModelFileRecord& r = f.nodes[i];
+    const size_t idx = size_t(f.nodeIndex[i]);
+    SGpNode& node = nodes_[idx];
+    SMatrix parentMatrix = Identity();
+    const int32_t parent = f.parentIndex[i];
+    if (parent >= 0) {
+      node.SetParent(&nodes_[size_t(parent)]);
+      parentMatrix = modelSpace_[size_t(parent)];
+    }
+
+    SMatrix t, rot, s, ms;
+    SMatrix::Translation(&t, r.translation[0], r.translation[1], r.translation[2]);
+    const SQuat q{r.rotation[0], r.rotation[1], r.rotation[2], r.rotation[3]};
+    SMatrix::RotationQuaternion(&rot, &q);
+    SMatrix::Scaling(&s, r.scale[0], r.scale[1], r.scale[2]);
+    SMatrix::Multiply(&ms, &s, &rot);
+    SMatrix::Multiply(&ms, &ms, &t);
+    modelSpace_[idx] = ms;
+
+    SMatrix local = ms;
+    if (parent >= 0) {
+      SMatrix inv;
+      if (SMatrix::Inverse(&inv, nullptr, &parentMatrix) != nullptr) SMatrix::Multiply(&local, &ms, &inv);
+    }
+    const SVec3 a = ModelMatrixAngles(local);
+    float* nr = node.GetRotation();
+    nr[0] = a.x * kRadToTurn, nr[1] = a.z * kRadToTurn, nr[2] = a.y * kRadToTurn;
+    float* np = node.GetPosition();
+    if (parent >= 0) {
+      np[0] = local.m[3][0], np[1] = local.m[3][2], np[2] = local.m[3][1];
+    } else {
+      np[0] = r.translation[0], np[1] = r.translation[2], np[2] = r.translation[1];
+    }
+    float* ns = node.GetScale();
+    ns[0] = r.scale[0], ns[1] = r.scale[2], ns[2] = r.scale[1];
+    node.BuildLocal();
+    SMatrix* l = node.GetLocal();
+    const SVec3 row{l->m[3][0], l->m[3][1], l->m[3][2]};
+    SVec4 moved;
+    SVec3Transform(&moved, &row, &m);
+    l->m[3][0] = moved.x, l->m[3][1] = moved.y, l->m[3][2] = moved.z, l->m[3][3] = moved.w;
+
+    animated = animated || r.animated;
+    SGpObj_Mesh& p = meshes_[idx];
+    if (!draw_.skinned) {
+      p.vertices = MakeVertices(r, &m);
+      p.vertexCount = int32_t(p.vertices.size());
+      p.subsetCount = int32_t(r.faces.size());
+      p.indices.resize(r.faces.size() * 3);
+      p.attributes.resize(r.faces.size());
+      for (size_t k = 0; k < r.faces.size(); ++k) {
+        std::memcpy(&p.indices[3 * k], r.faces[k].index, 6);
+        p.attributes[k] = r.faces[k].attribute;
+      }
+      if (!r.faces.empty()) {
+        p.mesh = MakeMesh(r, p.vertices);
+        if (!p.mesh) return false;
+        std::copy(p.mesh->Vertices(), p.mesh->Vertices() + p.vertices.size(), p.vertices.begin());
+        p.materials = r.materialGroup >= 0 ? &groups_[size_t(r.materialGroup)] : nullptr;
+        if (versionFlag_) {
+          for (const ModelFileNodeKeys& e : nodeTable_.entries) {
+            if (ParseLeadingInt(e.node) != int32_t(idx)) continue;
+            p.uKeysOn = e.hasU, p.vKeysOn = e.hasV;
+            p.uKeys.clear(), p.vKeys.clear();
+            for (const auto& k : e.uKeys) p.uKeys.push_back({k.frame, k.value});
+            for (const auto& k : e.vKeys) p.vKeys.push_back({k.frame, k.value});
+            p.uKeyCount = int32_t(p.uKeys.size());
+            p.vKeyCount = int32_t(p.vKeys.size());
+            p.uvClock = 0.0f;
+            if (p.materials != nullptr)
+              for (ModelMaterial& mat : p.materials->materials) mat.useMatrix = (e.hasU || e.hasV) ? 1 : 0;
+          }
+        }
+      }
+    }
+    p.partIndex = int32_t(idx);
+    p.model = &draw_;
+    node.AddPacket(&p);
+  }
+
+  draw_.animationOn = animated ? 1 : 0;
+  draw_.endFrame = int32_t(f.frameCount) - 1;
+  draw_.partCount = int32_t(n);
+  if (draw_.skinned) {
+    draw_.bones.assign(n, Identity());
+    draw_.source = meshVertices_;
+    draw_.skinnedSubsetCount = meshFaceCount_;
+    draw_.skinnedMesh = skinMesh_.get();
+    draw_.skinnedMaterials = meshGroup_ >= 0 ? &groups_[size_t(meshGroup_)] : nullptr;
+    // Bind pose of a model without animation tracks: the nodes as placed.
+    if (!f.AnyAnimated()) ComputeBindPose(m, std::vector<uint8_t>(n, 0));
+  }
+  return true;
+}
+
+bool SRsc_Model_Ex::ReadAnimation(const ModelFile& f, const SMatrix& m) {
+  tracks_.resize(f.tracks.size());
+  lastFrame_ = float(f.frameCount) - 1.0f;
+  std::vector<uint8_t> rebuild(nodes_.size(), 0);
+  for (size_t i = 0; i < f.tracks.size(); ++i) {
+    const ModelFileTrack& src = f.tracks[i];
+    SGpMotionTrack& t = tracks_[i];
+    t.nodeIndex = f.trackNode[i];
+    SGpNode& node = nodes_[size_t(t.nodeIndex)];
+    for (size_t k = 0; k < src.positions.size(); ++k) {
+      const ModelFileKey& key = src.positions[k];
+      if (key.frame > uint32_t(SGpVec4Track::kMaxFrame)) return false;
+      const SVec3 v{key.v[0], key.v[1], key.v[2]};
+      SVec4 w;
+      SVec3Transform(&w, &v, &m);
+      const float val[4] = {w.x, w.y, w.z, w.w};
+      if (t.position.AddKey(val, int(key.frame)) < 0) return false;
+      if (k == 0 && draw_.skinned) std::copy(val, val + 3, node.GetPosition());
+    }
+    for (size_t k = 0; k < src.rotations.size(); ++k) {
+      const ModelFileKey& key = src.rotations[k];
+      if (key.frame > uint32_t(SGpVec4Track::kMaxFrame)) return false;
+      const float val[4] = {key.v[0] * kRadToTurn, key.v[1] * kRadToTurn, key.v[2] * kRadToTurn, 1.0f};
+      if (t.rotation.AddKey(val, int(key.frame)) < 0) return false;
+      if (k == 0 && draw_.skinned) std::copy(val, val + 3, node.GetRotation());
+    }
+    for (size_t k = 0; k < src.scales.size(); ++k) {
+      const ModelFileKey& key = src.scales[k];
+      if (key.frame > uint32_t(SGpVec4Track::kMaxFrame)) return false;
+      const float val[4] = {key.v[0], key.v[1], key.v[2], 1.0f};
+      if (t.scale.AddKey(val, int(key.frame)) < 0) return false;
+      if (k == 0 && draw_.skinned) std::copy(val, val + 3, node.GetScale());
+    }
+    rebuild[size_t(t.nodeIndex)] = 1;
+  }
+  if (draw_.skinned) ComputeBindPose(m, rebuild);
+  return true;
+}
+
+void SRsc_Model_Ex::ComputeBindPose(const SMatrix& m, const std::vector<uint8_t>& rebuild) {
+  for (size_t j = 0; j < nodes_.size(); ++j)
+    if (rebuild[j]) nodes_[j].BuildLocal();
+  for (size_t j = 0; j < nodes_.size(); ++j) {
+    SMatrix prod = *nodes_[j].GetLocal();
+    for (SGpNode* p = nodes_[j].GetParent(); p != nullptr; p = p->GetParent())
+      SMatrix::Multiply(&prod, &prod, p->GetLocal());
+    SMatrix inv;
+    if (SMatrix::Inverse(&inv, nullptr, &prod) == nullptr) inv = Identity();
+    SMatrix::Multiply(&bind_[j], &inv, &m);
+  }
+  draw_.offsets = bind_;
+}
+
+int32_t SRsc_Model_Ex::Init(SProcArg) {
+  step_ = 0;
+  ReleaseModel();
+  modelFile_.SetName(MakeFileName(GetName(), ".bma"));
+  modelFile_.Load();
+  animFile_.SetName(MakeFileName(GetName(), ".tca"));
+  animRequested_ = animFile_.GetFileSize() >= 0;
+  if (animRequested_) animFile_.Load();
+  SetInitResult(0);
+  return 0;
+}
+
+int32_t SRsc_Model_Ex::Main(SProcArg) {
+  if (step_ != 0) return 0;
+  const int32_t ms = modelFile_.GetState();
+  const int32_t as = animRequested_ ? animFile_.GetState() : int32_t(SFile::STATE_DONE);
+  if (ms == SFile::STATE_FAILED || as == SFile::STATE_FAILED) {
+    ReportOpenError(kSource, 174);
+    modelFile_.FreeData();
+    animFile_.FreeData();
+    step_ = -1;
+    return 0;
+  }
+  if (ms != SFile::STATE_DONE || as != SFile::STATE_DONE) return 0;
+  uint32_t p[4];
+  for (uint32_t i = 0; i < 4; ++i) p[i] = GetParam(i);
+  const auto* tca = animRequested_ ? static_cast<const uint8_t*>(animFile_.GetData()) : nullptr;
+  const size_t tcaSize = tca != nullptr ? animFile_.GetSize() : 0;
+  const bool ok = Build(static_cast<const uint8_t*>(modelFile_.GetData()), modelFile_.GetSize(), tca, tcaSize, p);
+  modelFile_.FreeData();
+  animFile_.FreeData();
+  if (!ok) {
+    ReportOpenError(kSource, 190);
+    step_ = -1;
+    return 0;
+  }
+  SetStatus(kRscReady);
+  step_ = 1;
+  return 0;
+}
+
+int32_t SRsc_Model_Ex::OnDispose(SProcArg) {
+  ReleaseModel();
+  modelFile_.FreeData();
+  animFile_.FreeData();
+  SetStatus(kRscIdle);
+  return 0;
+}
+
+// ---------------------------------------------------------------- posing
+
+namespace {
+
+// The node a track poses, or null when the track is to be passed over.
+SGpNode* TrackNode(const SGpMotionTrack* t, SGpNode* nodes, int32_t count, SGpNode* skip) {
+  if (t == nullptr || nodes == nullptr || t->nodeIndex < 0 || t->nodeIndex >= count) return nullptr;
+  SGpNode* node = &nodes[t->nodeIndex];
+  return node == skip ? nullptr : node;
+}
+
+SGpNode* SkipNode(SGpNode* attached, bool skipRoot) {
+  return skipRoot && attached != nullptr ? attached->GetRoot() : nullptr;
+}
+
+struct Pose {
+  float rot[4], pos[4], scale[4];
+};
+
+Pose Current(SGpNode* n) {
+  Pose p;
+  std::copy(n->GetRotation(), n->GetRotation() + 4, p.rot);
+  std::copy(n->GetPosition(), n->GetPosition() + 4, p.pos);
+  std::copy(n->GetScale(), n->GetScale() + 4, p.scale);
+  return p;
+}
+
+void Evaluate(const SGpMotionTrack& t, float time, Pose* p) {
+  t.rotation.Evaluate(p->rot, time);
+  t.position.Evaluate(p->pos, time);
+  t.scale.Evaluate(p->scale, time);
+}
+
+}  // namespace
+
+void ModelApplyMotion(SGpNode* nodes, int32_t nodeCount, SGpNode* attached, const SGpMotionCursor& c,
+                      bool skipRoot) {
+  if (c.model == nullptr) return;
+  SGpNode* skip = SkipNode(attached, skipRoot);
+  for (int32_t i = 0; i < c.model->TrackCount(); ++i) {
+    const SGpMotionTrack* t = c.model->GetTrack(i);
+    SGpNode* node = TrackNode(t, nodes, nodeCount, skip);
+    if (node == nullptr) continue;
+    t->rotation.Evaluate(node->GetRotation(), c.time);
+    t->position.Evaluate(node->GetPosition(), c.time);
+    t->scale.Evaluate(node->GetScale(), c.time);
+    node->BuildLocal();
+  }
+}
+
+void ModelMixMotions(SGpNode* nodes, int32_t nodeCount, SGpNode* attached, const SGpMotionCursor& a,
+                     const SGpMotionCursor& b, float ratio, bool skipRoot) {
+  if (a.model == nullptr || b.model == nullptr) return;
+  SGpNode* skip = SkipNode(attached, skipRoot);
+  for (int32_t i = 0; i < a.model->TrackCount(); ++i) {
+    const SGpMotionTrack* ta = a.model->GetTrack(i);
+    const SGpMotionTrack* tb = b.model->GetTrack(i);
+    SGpNode* node = TrackNode(ta, nodes, nodeCount, skip);
+    if (node == nullptr || tb == nullptr) continue;
+    Pose pa = Current(node), pb = pa;
+    Evaluate(*ta, a.time, &pa);
+    Evaluate(*tb, b.time, &pb);
+    for (int c = 0; c < 3; ++c) {
+      node->GetRotation()[c] = pa.rot[c] + (pb.rot[c] - pa.rot[c]) * ratio;
+      node->GetPosition()[c] = pa.pos[c] + (pb.pos[c] - pa.pos[c]) * ratio;
+      node->GetScale()[c] = pa.scale[c] + (pb.scale[c] - pa.scale[c]) * ratio;
+    }
+    node->BuildLocal();
+  }
+}
+
+void ModelBlendMotion(SGpNode* nodes, int32_t nodeCount, SGpNode* attached, const SGpMotionCursor& c,
+                      float weight, bool skipRoot) {
+  if (c.model == nullptr) return;
+  SGpNode* skip = SkipNode(attached, skipRoot);
+  for (int32_t i = 0; i < c.model->TrackCount(); ++i) {
+    const SGpMotionTrack* t = c.model->GetTrack(i);
+    SGpNode* node = TrackNode(t, nodes, nodeCount, skip);
+    if (node == nullptr) continue;
+    Pose v = Current(node);
+    Evaluate(*t, c.time, &v);
+    for (int k = 0; k < 3; ++k) {
+      float* r = node->GetRotation();
+      float* p = node->GetPosition();
+      float* s = node->GetScale();
+      r[k] = r[k] + (v.rot[k] - r[k]) * weight;
+      p[k] = p[k] + (v.pos[k] - p[k]) * weight;
+      s[k] = s[k] + (v.scale[k] - s[k]) * weight;
+    }
+    node->BuildLocal();
+  }
+}
