@@ -2,7 +2,7 @@
 // Image slots of the sprite tables: one global SRsc_Image pointer per image
 // request, filled by the resource manager while a scene has the image loaded.
 // Each slot comes with an ImageDef (request path and slot) named Def<slot>.
-#include "game/tables/part_spec.h"
+#include "game/tables/part_layout.h"
 
 // X(slot, request path)
 #define OSTREL_IMAGE_SLOTS(X)                                  \

@@ -1,7 +1,7 @@
 #pragma once
 // Builds the SGpRect and SGpKeyList arrays of the sprite tables from their
 // pixel descriptions at compile time.
-#include "game/tables/part_spec.h"
+#include "game/tables/part_layout.h"
 #include "vrax/graphic/SGpRect.h"
 
 template <std::size_t N>

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <span>
 
-#include "game/tables/part_spec.h"
+#include "game/tables/part_layout.h"
 #include "vrax/graphic/SGpRect.h"
 
 // What a table's parts show; the data generator draws each part this way.
