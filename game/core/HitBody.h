@@ -1,0 +1,77 @@
+#pragma once
+// The collision body: a circle with a group number, mask bits, a pointer to
+// its owner's live position, a radius, the process that is told of hits and
+// a damage word. Registering links the body into the list of its group;
+// destroying it unlinks it. HitMan tests the group lists against each other
+// once per frame.
+#include <cstdint>
+
+#include "vrax/kernel/SObject.h"
+#include "vrax/kernel/SProc.h"
+
+class HitBody;
+
+// One collision group's list of bodies.
+class HitGroupList : public SObjList {
+ public:
+  HitBody* Head() const;
+};
+
+// Groups: 0, 1, 4, 5, 6 the Player (core, body, outer bodies, wide body,
+// middle body); 2, 3 player shots; 7 enemies and boss pieces; 8 enemy
+// bullets; 9 lasers, thunder, effect shots and boss parts; 10 none.
+inline constexpr int32_t kHitGroupCount = 11;
+extern HitGroupList HitGroupTable[kHitGroupCount];
+
+// Mask bits as the hit rules read them.
+enum HitMask : uint32_t {
+  kHitHurtsPlayer = 0x1,     // hurts the Player / outer-contact reaction
+  kHitDamageable = 0x2,      // an enemy that takes damage and can be defeated
+  kHitOuterReact = 0x4,      // an enemy that reacts to the outer bodies
+  kHitLockable = 0x8,
+  kHitSilent = 0x10,         // partner of group 0 is not told; outer tally + 4
+  kHitDashable = 0x40,
+  kHitImmune = 0x100,        // no damage, no defeat, no sound, no answer
+};
+
+class HitBody : public SObject {
+ public:
+  HitBody() = default;
+  // Unlinks the body from its group list.
+  ~HitBody() override;
+
+  // Stores every field, radiusSq = radius^2, clears disabled and appends the
+  // body at the tail of its group's list. A body that is still linked is
+  // unlinked first; a group outside 0..10 leaves the body unlinked.
+  virtual void Register(int32_t group, uint32_t mask, float* position, float radius, SProc* owner,
+                        intptr_t power, uint32_t aux);
+  virtual void SetMask(uint32_t bits) { mask = bits; }
+  virtual void SetFlags(uint32_t bits) { mask |= bits; }
+  virtual void ClearFlags(uint32_t bits) { mask &= ~bits; }
+  virtual void SetDisabled(uint8_t d) { disabled = d; }
+  virtual void SetRadius(float r) {
+    radius = r;
+    radiusSq = r * r;
+  }
+  virtual void SetPower(intptr_t word) { power = word; }
+  virtual float* GetPosition() const { return position; }
+  virtual float GetRadius() const { return radius; }
+  virtual intptr_t GetPower() const { return power; }
+  virtual uint32_t GetAux() const { return aux; }
+  virtual HitBody* GetLastPartner() const { return lastPartner; }
+
+  HitBody* NextBody() const { return static_cast<HitBody*>(SObject::GetNext()); }
+
+  int32_t group = 0;
+  uint32_t mask = 0;
+  float* position = nullptr;  // the owner's live (x, y, z); read at test time
+  SProc* owner = nullptr;     // told of hits; may be null
+  float radius = 0.0f;
+  float radiusSq = 0.0f;
+  uint8_t disabled = 0;
+  uint32_t aux = 0;
+  intptr_t power = 0;  // damage word, or a pointer to the shot element
+  HitBody* lastPartner = nullptr;
+};
+
+inline HitBody* HitGroupList::Head() const { return static_cast<HitBody*>(HeadObj()); }

@@ -1,0 +1,3 @@
+#include "game/stage/MapMng.h"
+
+MapMng g_MapMng;
