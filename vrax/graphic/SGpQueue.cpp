@@ -32,6 +32,7 @@ void SGpQueue::Rethread() {
     b.tail = &b.sentinel;
   }
   head_ = n ? &buckets_[n - 1].sentinel : nullptr;
+  ++generation_;
 }
 
 void SGpQueue::Reset() {
@@ -83,6 +84,9 @@ void SGpQueue::Prepend(int key, SGpObj* obj) {
 
 void SGpQueue::Splice(int key, SGpQueue* sub) {
   if (!sub || sub == this || buckets_.empty() || sub->buckets_.empty()) return;
+  if (sub->spliceHost_ == this && sub->spliceGeneration_ == generation_) return;
+  sub->spliceHost_ = this;
+  sub->spliceGeneration_ = generation_;
   Bucket& b = buckets_[static_cast<uint32_t>(key) & mask_];
   Node* subLast = sub->buckets_[0].tail;
   subLast->next = b.tail->next;

@@ -28,7 +28,9 @@ class SGpQueue {
   // 2^bits buckets, frees the node blocks beyond the first and allocates
   // block 0 afresh. 0, or -1 when memory runs out.
   virtual int Create(int bits);
-  // Links the whole chain of sub behind bucket key's current tail.
+  // Links the whole chain of sub behind bucket key's current tail. A queue
+  // already spliced into this one since this one's last Reset is not
+  // spliced again (its chain would close into a loop).
   virtual void Splice(int key, SGpQueue* sub);
   // Enters obj behind the bucket's packets / before them. A queue whose node
   // blocks are exhausted drops the packet silently.
@@ -69,4 +71,7 @@ class SGpQueue {
   int used_ = 0;
   int block_ = 0;
   int capacity_ = 0;
+  uint32_t generation_ = 0;  // counts this queue's resets
+  const SGpQueue* spliceHost_ = nullptr;
+  uint32_t spliceGeneration_ = 0;
 };

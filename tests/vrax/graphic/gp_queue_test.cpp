@@ -85,6 +85,20 @@ TEST_F(Queue64, SplicedQueuesRunAfterTheBucketsOwnPackets) {
   q.Append(6, &hi);
   q.Execute();
   EXPECT_EQ(log, (std::vector<std::string>{"hi", "before", "after", "s2.k1", "s1.k3", "s1.k0", "low"}));
+
+  // The same sub-queue spliced twice in one frame runs once (no loop); after
+  // the host's reset it can be spliced again.
+  log.clear();
+  q.Reset();
+  q.Splice(2, &s2);
+  q.Splice(1, &s2);
+  q.Execute();
+  EXPECT_EQ(log, (std::vector<std::string>{"s2.k1"}));
+  log.clear();
+  q.Reset();
+  q.Splice(1, &s2);
+  q.Execute();
+  EXPECT_EQ(log, (std::vector<std::string>{"s2.k1"}));
 }
 
 TEST_F(Queue64, ResetEmptiesAndReusesNodeBlocks) {
