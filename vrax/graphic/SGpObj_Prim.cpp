@@ -211,6 +211,11 @@ void SGpObj_Prim::EndStrip() {
     dirty_ = true;
     return;
   }
+  // A strip number out of any sensible range (a seek far off) closes nothing.
+  if (curPrim_ < 0 || curPrim_ >= kMaxVertices) {
+    dirty_ = true;
+    return;
+  }
   ++curPrim_;
   const size_t cp = static_cast<size_t>(curPrim_);
   if (primStart_.size() <= cp) {

@@ -70,6 +70,14 @@ struct SGpRect {
   SGpState_Texture* GetTexture(int index) const;
 };
 
+// Texture selection through a sprite part: the packet that binds the part's
+// texture on its image (null while the image is not loaded); entering it
+// binds that texture for the packets that follow.
+struct SGpKeyRef {
+  static SGpState_Texture* Apply(const SGpRect* part) { return part != nullptr ? part->GetTexture() : nullptr; }
+  static SGpState_Texture* Get(const SGpRect* part) { return Apply(part); }
+};
+
 // One pair of a key list: a part and how long it is shown, in the unit of the
 // time steps given to the track (frames in the game). A list is an array of
 // these ended by a pair whose part is null; 65536.0 keeps a part for good.

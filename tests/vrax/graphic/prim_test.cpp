@@ -88,6 +88,12 @@ TEST(SGpObjPrim, ShortAndEmptyStripsWriteNothingOutside) {
   PutStrip(p, 5, 9);
   EXPECT_EQ(p.GetIndices().size(), 12u);
   for (uint16_t i : p.GetIndices()) EXPECT_LT(i, 6);
+  // Strip numbers far out of range close nothing.
+  p.Seek(-3, 0);
+  p.EndStrip();
+  p.Seek(1 << 30, 0);
+  p.EndStrip();
+  EXPECT_EQ(p.GetActiveCount(), 4);
 }
 
 TEST(SGpObjPrim, ColourPackingClampsAndRounds) {
