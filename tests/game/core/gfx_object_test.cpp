@@ -1,0 +1,75 @@
+#include "game/core/GfxObject.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// A 16x16-cell font on a 256x256 part, characters from ' '.
+const SGpRect kSheet(nullptr, 0, 256.0f, 256.0f, 0.0f, 0.0f, 256.0f, 256.0f);
+const SGpRectGrid kFont{&kSheet, 16.0f, 16.0f, 32};
+
+TEST(GfxObject, NewObjectIsWhiteAtScaleOneWithoutSpacing) {
+  GfxObject g;
+  EXPECT_EQ(g.GetFont(), nullptr);
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(g.GetColour()[i], 1.0f);
+  EXPECT_EQ(g.GetScale()[0], 1.0f);
+  EXPECT_EQ(g.GetScale()[1], 1.0f);
+  EXPECT_EQ(g.GetSpacing()[0], 0.0f);
+  EXPECT_EQ(g.GetSpacing()[1], 0.0f);
+  ASSERT_EQ(g.Init(&kFont, 8), 0);
+  g.PutString("A");
+  EXPECT_EQ(g.GetQuads().GetVertexColour(0), 0xFFFFFFFFu);
+}
+
+TEST(GfxObject, PenFollowsOriginAndClearReturnsIt) {
+  GfxObject g;
+  ASSERT_EQ(g.Init(&kFont, 32), 0);
+  const float v[4] = {10, 20, 0, 1};
+  g.SetOriginV(v);
+  EXPECT_EQ(g.GetPen()[3], 1.0f);
+  g.MovePen(5, 6, 0);
+  EXPECT_EQ(g.GetOrigin()[0], 10.0f);
+  EXPECT_EQ(g.GetPen()[0], 15.0f);
+  g.Clear();
+  EXPECT_EQ(g.GetPen()[0], 10.0f);
+  EXPECT_EQ(g.GetPen()[1], 20.0f);
+  g.SetOrigin(-100, 50, 2);
+  EXPECT_EQ(g.GetPen()[0], -100.0f);
+  EXPECT_EQ(g.GetPen()[3], 1.0f);  // the origin's w
+}
+
+TEST(GfxObject, AppendsContinueAtThePen) {
+  GfxObject g;
+  ASSERT_EQ(g.Init(&kFont, 32), 0);
+  g.SetOrigin(0, 0, 0);
+  g.SetScale(2.0f, 2.0f);
+  g.SetSpacing(1.0f, 0.0f);
+  g.Printf("%d", 12);
+  g.PrintfAppend("%s", "AB");
+  g.PrintfAppend("C");
+  EXPECT_EQ(g.GlyphCount(), 5);
+  // Each glyph advances 16 x 2 + 1.
+  EXPECT_EQ(g.GetPen()[0], 5 * 33.0f);
+  EXPECT_EQ(g.GetQuads().GetVertexPos(4 * 4).x, 4 * 33.0f);
+  // A new Printf starts over from the origin.
+  g.Printf("Z");
+  EXPECT_EQ(g.GlyphCount(), 1);
+  EXPECT_EQ(g.GetPen()[0], 33.0f);
+}
+
+TEST(GfxObject, ColourAppliesToNewGlyphsAndRecolourToAll) {
+  GfxObject g;
+  ASSERT_EQ(g.Init(&kFont, 8), 0);
+  g.SetColour(1, 0, 0, 1);
+  g.PutString("A");
+  const float green[4] = {0, 1, 0, 1};
+  g.SetColourV(green);
+  g.PutString("B");
+  EXPECT_EQ(g.GetQuads().GetVertexColour(0), 0xFFFF0000u);
+  EXPECT_EQ(g.GetQuads().GetVertexColour(4), 0xFF00FF00u);
+  g.SetVertexColourRGBA(0, 0, 1, 0.0f);
+  EXPECT_EQ(g.GetQuads().GetVertexColour(0), 0x000000FFu);
+  EXPECT_EQ(g.GetQuads().GetVertexColour(7), 0x000000FFu);
+}
+
+}  // namespace
