@@ -64,7 +64,7 @@ float MotionPath::FindDistance(int32_t segment, float t0, float dt, float target
     if (lastT >= 1.0f) return 1.0f;
     t = lastT + dt;
     if (t >= 1.0f) t = 1.0f;
-    float p[3];
+    float p[3] = {0.0f, 0.0f, 0.0f};
     Evaluate(p, segment, t);
     const float chord = Chord(p, prev);
     *accumulated += chord;
