@@ -1,0 +1,3 @@
+#include "game/core/ChainCounter.h"
+
+ChainCounter g_ChainCounter;
