@@ -7,6 +7,8 @@
 #include <exception>
 
 #include "cabinet/QvtBTUtil.h"
+#include "game/core/Game.h"
+#include "game/core/GlobalObjects.h"
 #include "cabinet/ServiceClient.h"
 #include "platform/input_devices.h"
 #include "platform/window.h"
@@ -121,44 +123,27 @@ class StartupFrameServices : public SGpFrameServices {
 struct Application::Impl {
   plat::Window window;
   DisplayModeGuard display;
-  // The engine singletons and the game root, in construction order; they
-  // are destroyed in the reverse order, the service client first.
-  std::unique_ptr<SKernel> kernel;
-  std::unique_ptr<SIOMan> ioMan;
-  std::unique_ptr<SRscMan> rscMan;
-  std::unique_ptr<SGpMan> gpMan;
-  std::unique_ptr<SCtrlMan> ctrlMan;
-  std::unique_ptr<QvtBTUtil> service;
+  // The engine singletons, the game root and the service client, built and
+  // destroyed in their fixed order.
+  EngineObjects objects;
   bool kernelStarted = false;
   SGpDeviceRecord gpRecord;
   ControllerStartRecord ctrlRecord;
   StartupFrameServices frameServices;
 
   void Construct() {
-    kernel = std::make_unique<SKernel>();
-    ioMan = std::make_unique<SIOMan>();
-    rscMan = std::make_unique<SRscMan>();
-    gpMan = std::make_unique<SGpMan>();
-    ctrlMan = std::make_unique<SCtrlMan>();
-    service = std::make_unique<QvtBTUtil>();
-    SetServiceClient(service.get());
+    ConstructEngineObjects(&objects);
     SGpMan::SetFrameServices(&frameServices);
   }
   void Destroy() {
     SGpMan::SetFrameServices(nullptr);
-    SetServiceClient(nullptr);
-    service.reset();
-    ctrlMan.reset();
-    gpMan.reset();
-    rscMan.reset();
-    ioMan.reset();
-    kernel.reset();
+    DestroyEngineObjects(&objects);
   }
   // Adds one engine manager to kernel list 0 as a static member object;
   // false on a negative init result.
   bool AddManager(SProc* proc, SProcArg arg, const char* label, std::string* failure) {
     proc->SetStatic(true);
-    int32_t r = kernel->AddChild(0, proc, arg);
+    int32_t r = objects.kernel->AddChild(0, proc, arg);
     if (r < 0) {
       std::string name = label ? label : proc->GetName();
       if (name.empty()) name = "a process of list 0";
@@ -215,18 +200,18 @@ int Application::Start(int argc, const char* const* argv, const StartOptions& op
   // with them every sound) has been disposed.
   SKernel::SetPlatformHooks(options.kernelStartHook, [] { SSndMan::ReleaseDevice(); });
   impl_->kernelStarted = true;
-  if (impl_->kernel->Start() < 0) {
+  if (impl_->objects.kernel->Start() < 0) {
     Fail("the kernel did not start");
     return 1;
   }
   std::string failure;
   // The managers join list 0 in this order and move themselves to their
   // final lists while initialising.
-  if (!impl_->AddManager(impl_->ioMan.get(), 0, "the I/O manager", &failure)) {
+  if (!impl_->AddManager(impl_->objects.ioMan.get(), 0, "the I/O manager", &failure)) {
     Fail(failure);
     return 1;
   }
-  if (!impl_->AddManager(impl_->rscMan.get(), 0, "the resource manager", &failure)) {
+  if (!impl_->AddManager(impl_->objects.rscMan.get(), 0, "the resource manager", &failure)) {
     Fail(failure);
     return 1;
   }
@@ -237,13 +222,13 @@ int Application::Start(int argc, const char* const* argv, const StartOptions& op
   impl_->gpRecord.height = height_;
   impl_->gpRecord.fullScreen = IsFullScreen() ? 1 : 0;
   impl_->gpRecord.holdRate = options.holdFrameRate ? 1 : 0;
-  if (!impl_->AddManager(impl_->gpMan.get(), reinterpret_cast<SProcArg>(&impl_->gpRecord),
+  if (!impl_->AddManager(impl_->objects.gpMan.get(), reinterpret_cast<SProcArg>(&impl_->gpRecord),
                          "the graphic manager", &failure)) {
     Fail(failure);
     return 1;
   }
   impl_->ctrlRecord = ControllerStartRecord{&impl_->window, nullptr};
-  if (!impl_->AddManager(impl_->ctrlMan.get(), reinterpret_cast<SProcArg>(&impl_->ctrlRecord),
+  if (!impl_->AddManager(impl_->objects.ctrlMan.get(), reinterpret_cast<SProcArg>(&impl_->ctrlRecord),
                          "the controller manager", &failure)) {
     Fail(failure);
     return 1;
@@ -253,6 +238,10 @@ int Application::Start(int argc, const char* const* argv, const StartOptions& op
     Fail(failure);
     return 1;
   }
+  // The game root joins list 2; a failure inside it does not stop the
+  // start-up.
+  impl_->objects.game->SetStatic(true);
+  impl_->objects.kernel->AddChild(SKernel::kGameList, impl_->objects.game.get(), 0);
   started_ = true;
   return 0;
 }
@@ -263,7 +252,7 @@ int Application::Run() {
 }
 
 void Application::Step() {
-  if (started_) impl_->kernel->Step();
+  if (started_) impl_->objects.kernel->Step();
 }
 
 bool Application::PumpMessages() {
@@ -280,9 +269,9 @@ void Application::Shutdown() {
   if (impl_->kernelStarted) {
     impl_->kernelStarted = false;
     // A kernel whose start hook failed never became the root: nothing to end.
-    if (impl_->kernel->GetState() != SProc::STATE_NONE) {
-      impl_->kernel->Kill(0);
-      impl_->kernel->Dispose();
+    if (impl_->objects.kernel->GetState() != SProc::STATE_NONE) {
+      impl_->objects.kernel->Kill(0);
+      impl_->objects.kernel->Dispose();
     }
   }
   impl_->display.Restore();

@@ -1,3 +1,5 @@
 #include "game/stage/MapMng.h"
 
-MapMng g_MapMng;
+
+// g_MapMng is defined with the other global objects, in their order
+// (game/core/GlobalObjects.cpp).

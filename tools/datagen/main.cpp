@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <string>
 
+#include "tools/datagen/cache.h"
 #include "tools/datagen/canvas.h"
 #include "tools/datagen/images.h"
 #include "tools/datagen/sounds.h"
@@ -25,6 +26,7 @@ int main(int argc, char** argv) {
   datagen::WriteStats stats;
   datagen::GenerateImages(root, &stats);
   datagen::GenerateSounds(root, &stats);
+  datagen::GenerateCommonCache(root, &stats);
   datagen::UnloadTextFont();
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   std::printf("datagen: %d files written, %d unchanged, %d failed in %.2f s\n", stats.written, stats.unchanged,

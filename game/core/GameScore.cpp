@@ -1,0 +1,124 @@
+// The numbers of a play: score with its overflow word, extends, lives,
+// bombs and the play record.
+#include "game/core/Game.h"
+#include "game/scene/RankTable.h"
+#include "vrax/graphic/SMath.h"
+#include "vrax/resource/SRsc_Sound.h"
+#include "vrax/resource/SRscMan.h"
+
+namespace {
+
+constexpr uint32_t kExtendTable[6][2] = {
+    {0, 0},
+    {50000000u, 200000000u},
+    {100000000u, 250000000u},
+    {150000000u, 300000000u},
+    {200000000u, 350000000u},
+    {250000000u, 400000000u},
+};
+
+// total + n summed in 64 bits, so a large bonus on a large total cannot wrap;
+// whole thousand millions go to the overflow word.
+void AddWithCarry(uint32_t* total, uint32_t* overflow, uint64_t n) {
+  const uint64_t sum = static_cast<uint64_t>(*total) + n;
+  if (sum >= Game::kScoreLimit) {
+    *overflow += static_cast<uint32_t>(sum / Game::kScoreLimit);
+    *total = static_cast<uint32_t>(sum % Game::kScoreLimit);
+  } else {
+    *total = static_cast<uint32_t>(sum);
+  }
+}
+
+// The common sound-effect bank, once it is loaded.
+SRsc* SoundEffectBank() {
+  SRscMan* rsc = GetRscMan();
+  return rsc ? rsc->Find("\\sound\\osr_se", RscTag("SND")) : nullptr;
+}
+
+}  // namespace
+
+bool Game::SoundMuted() const {
+  return soundOff != 0 || (demoPlay == 1 && settings[kSetAttractSound] == 0);
+}
+
+void Game::PlaySe(int32_t n, int32_t gain) {
+  if (SoundMuted()) return;
+  const float v = static_cast<float>(settings[kSetEffectVolume]) / 100.0f;
+  const auto volume = static_cast<int32_t>(QuadBezier(0.0f, 0.95f, 1.0f, v) * static_cast<float>(gain));
+  const auto pan = static_cast<int32_t>(static_cast<float>(settings[kSetEffectBalance]) * 196.608f);
+  SSndMan::Play(SoundEffectBank(), n, volume, pan);
+}
+
+void Game::AddScore(uint32_t n) {
+  const int32_t row = settings[kSetExtendRow];
+  if (record[REC_OVERFLOW] == 0 && row >= 1 && row <= 5) {
+    const uint64_t score = record[REC_SCORE];
+    const uint64_t after = score + n;
+    int32_t k = 0;
+    for (uint32_t t : kExtendTable[row])
+      if (score < t && after >= t) ++k;
+    if (k > 0) {
+      lives += k;
+      PlaySe(kExtendSound, 61440);
+    }
+  }
+  AddWithCarry(&record[REC_SCORE], &record[REC_OVERFLOW], n);
+}
+
+void Game::AddBonusScore(int32_t kind, int32_t value) {
+  if (kind <= 0 || kind > 8) return;
+  const int32_t v = value - value % 100;
+  if (v <= 0) return;  // a negative value would wrap into a huge score
+  if (kind == 8) {
+    AddScore(static_cast<uint32_t>(v));
+    return;
+  }
+  const int32_t m = scoreMultiplier < 1 ? 1 : scoreMultiplier;
+  // A large chain bonus times the multiplier can pass 32 bits: it is added
+  // in parts that each fit, so the score carries it into its overflow word.
+  uint64_t total = static_cast<uint64_t>(static_cast<uint32_t>(v)) * static_cast<uint64_t>(m);
+  while (total > 0) {
+    const uint64_t part = total > 0xFFFFFFFFull ? 0xFFFFFFFFull : total;
+    AddScore(static_cast<uint32_t>(part));
+    total -= part;
+  }
+}
+
+void Game::AddScoreCarry(uint32_t n) { AddWithCarry(&record[REC_BONUS_B], &record[REC_BONUS_B_OVERFLOW], n); }
+
+void Game::AddTotalC(uint32_t n) { AddWithCarry(&record[REC_TOTAL_C], &record[REC_TOTAL_C_OVERFLOW], n); }
+
+uint32_t Game::ResetForPlay() {
+  lives = settings[kSetLives];
+  const uint32_t old = record[REC_SCORE];
+  const uint32_t d = old % 10;
+  record[REC_OVERFLOW] = 0;
+  record[REC_SCORE] = d < 9 ? d + 1 : 9;
+  scoreMultiplier = 1;
+  bombs = 2;
+  return old / 10;
+}
+
+void Game::RestorePlayRecord() {
+  lives = settings[kSetLives];
+  for (int i = 0; i < REC_WORDS; ++i) record[i] = blankRecord[i];
+  record[REC_HIGH_SCORE] = RankTable[0].word[1];
+  record[REC_HIGH_WORD] = RankTable[0].word[0];
+  scoreMultiplier = 1;
+  bombs = 2;
+}
+
+void Game::ResetChain(int32_t playerMode) {
+  record[REC_RUN] = 0;
+  if (static_cast<int32_t>(record[REC_RUN_MAX]) < 0 && playerMode != 2) record[REC_RUN_MAX] = 0;
+}
+
+void Game::ResetScoreGlobals() {
+  record[REC_BONUS_B] = record[REC_BONUS_B_OVERFLOW] = 0;
+  record[REC_TOTAL_C] = record[REC_TOTAL_C_OVERFLOW] = 0;
+}
+
+void Game::SetStage(int32_t n) {
+  checkpoint = n;
+  for (int i = 0; i < REC_WORDS; ++i) stageSnapshot[i] = record[i];
+}

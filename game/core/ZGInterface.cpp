@@ -1,0 +1,7 @@
+#include "game/core/ZGInterface.h"
+
+int32_t ZGInterface::Init(SProcArg) {
+  SetName("ZGInterface");
+  return 0;
+}
+

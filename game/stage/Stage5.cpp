@@ -1,0 +1,23 @@
+#include "game/stage/Stage5.h"
+
+#include "game/core/Game.h"
+
+int32_t Stage5::Init(SProcArg arg) {
+  SetName("Stage5");
+  argument_ = static_cast<int32_t>(arg);
+  frame_ = 0;
+  return 0;
+}
+
+int32_t Stage5::Main(SProcArg) {
+  if (++frame_ >= kFrames) Kill(0);
+  return 0;
+}
+
+int32_t Stage5::OnDispose(SProcArg) {
+  Game* game = GetGame();
+  if (!game) return 0;
+  game->ClearStageObjects();
+  game->ChangeScene(SCENE_ENDING2, 1);
+  return 0;
+}

@@ -1,0 +1,193 @@
+#include <gtest/gtest.h>
+
+#include "game/core/Game.h"
+#include "game/scene/LoadingScreen.h"
+#include "game/scene/Logo.h"
+#include "game/scene/Notice.h"
+#include "support/Headless.h"
+#include "support/ImageCompare.h"
+#include "vrax/resource/SRscMan.h"
+
+namespace {
+
+using testsupport::Headless;
+using testsupport::HeadlessOptions;
+
+SProc* SceneProc(Game* g) {
+  SProcList* l = g->GetList(GAME_LIST_SCENE);
+  for (SProc* p = l ? l->Head() : nullptr; p; p = SProcList::Next(p))
+    if (p->GetState() == SProc::STATE_RUNNING || p->GetState() == SProc::STATE_ADDED) return p;
+  return nullptr;
+}
+
+std::string SceneName(Game* g) {
+  SProc* p = SceneProc(g);
+  return p ? p->GetName() : std::string();
+}
+
+// Runs frames until the current scene has the name; the frames it took, or
+// -1 after limit frames.
+int RunUntilScene(Headless& h, Game* g, const std::string& name, int limit) {
+  for (int i = 0; i < limit; ++i) {
+    if (SceneName(g) == name) return i;
+    h.Step();
+  }
+  return SceneName(g) == name ? limit : -1;
+}
+
+// Counts the frame events it receives (a child of the game root).
+class Probe : public SProc {
+ public:
+  int draws = 0, begins = 0, mains = 0, ends = 0;
+  int32_t Draw(SProcArg) override { return ++draws, 0; }
+  int32_t Begin(SProcArg) override { return ++begins, 0; }
+  int32_t Main(SProcArg) override { return ++mains, 0; }
+  int32_t End(SProcArg) override { return ++ends, 0; }
+};
+
+TEST(GameRoot, BootsThroughTheLoadingScreenIntoTheAttractOrderOnSchedule) {
+  AttractCounter = 0;  // as at power-on
+  HeadlessOptions o;
+  o.nullDevice = true;
+  Headless h(o);
+  ASSERT_TRUE(h.Ok()) << h.Failure();
+  Game* g = Game::GetInstance();
+  ASSERT_NE(g, nullptr);
+  h.Step(2);  // the first step only makes the processes running
+  EXPECT_EQ(g->GetName(), "Game");
+  // The loading screen shows while the common resources load.
+  EXPECT_EQ(SceneName(g), "LoadingScreen");
+  const int loading = RunUntilScene(h, g, "Notice", 600);
+  ASSERT_GE(loading, 1);
+  EXPECT_EQ(g->GetSceneId(), SCENE_NOTICE);
+  EXPECT_NE(GetRscMan()->Sync(0), 0);
+  // The persistent managers joined their lists with scene 2.
+  EXPECT_NE(g->FindInList("EnemyMan", GAME_LIST_ENEMY), nullptr);
+  EXPECT_NE(g->FindInList("EShotMan", GAME_LIST_MANAGERS), nullptr);
+  // Notice, then the logo, then (first attract step) the opening, the title.
+  const int toLogo = RunUntilScene(h, g, "Logo", 200);
+  EXPECT_GE(toLogo, Notice::kFrames);
+  EXPECT_LE(toLogo, Notice::kFrames + 4);
+  EXPECT_GE(RunUntilScene(h, g, "Opening", 200), Logo::kFrames);
+  EXPECT_GE(RunUntilScene(h, g, "Title", 200), 0);
+  EXPECT_GE(RunUntilScene(h, g, "Ranking", 200), 0);
+  EXPECT_GE(RunUntilScene(h, g, "Logo", 200), 0);
+  // Second attract step: the demo play of stage 1 in the stage list.
+  for (int i = 0; i < 200 && g->GetSceneId() != SCENE_STAGE; ++i) h.Step();
+  EXPECT_EQ(g->GetSceneId(), SCENE_STAGE);
+  EXPECT_NE(g->FindInList("Demo1", GAME_LIST_STAGE), nullptr);
+  EXPECT_EQ(g->stage, 101);
+}
+
+TEST(GameRoot, OneSceneAFrameAndNoneWhileALoadIsPending) {
+  HeadlessOptions o;
+  o.nullDevice = true;
+  Headless h(o);
+  ASSERT_TRUE(h.Ok()) << h.Failure();
+  Game* g = Game::GetInstance();
+  ASSERT_GE(RunUntilScene(h, g, "Notice", 600), 0);
+  g->ChangeScene(SCENE_OPENING);
+  g->ChangeScene(SCENE_TITLE);
+  h.Step();
+  EXPECT_EQ(g->GetSceneId(), SCENE_OPENING);
+  h.Step();
+  EXPECT_EQ(g->GetSceneId(), SCENE_TITLE);
+
+  // A resource still loading holds the queue; the scene id stays.
+  SRsc* img = GetRscMan()->CreateResource(3, RscTag("IMG"), "\\Module\\Logo", 0, 0, 0, 0);
+  ASSERT_NE(img, nullptr);
+  g->ChangeScene(SCENE_RANKING);
+  h.Step();
+  int waited = 0;
+  while (!img->IsSettled() && waited < 100) {
+    EXPECT_EQ(g->GetSceneId(), SCENE_TITLE);
+    h.Step();
+    ++waited;
+  }
+  EXPECT_GE(waited, 1);
+  h.Step(2);
+  EXPECT_EQ(g->GetSceneId(), SCENE_RANKING);
+  GetRscMan()->ReleaseGroup(3, nullptr, 0);
+}
+
+TEST(GameRoot, WhilePausedChildrenAreOnlyDrawnAndNothingAdvances) {
+  HeadlessOptions o;
+  o.nullDevice = true;
+  Headless h(o);
+  ASSERT_TRUE(h.Ok()) << h.Failure();
+  Game* g = Game::GetInstance();
+  ASSERT_GE(RunUntilScene(h, g, "Notice", 600), 0);
+  Probe probe;
+  probe.SetStatic(true);
+  g->AddChild(3, &probe, 0);
+  h.Step(2);
+  g->RampValue(0, 0.0f, 10);
+  g->SetPause(true);
+  g->ChangeScene(SCENE_TITLE);
+  const int draws = probe.draws, mains = probe.mains, begins = probe.begins, frames = g->frameCounter;
+  const float level = g->GetFadeLevel();
+  h.Step(5);
+  EXPECT_TRUE(g->IsPaused());
+  EXPECT_EQ(probe.draws, draws + 5);
+  EXPECT_LE(probe.mains, mains + 1);  // the pause takes effect at the next begin
+  EXPECT_LE(probe.begins, begins + 1);
+  const int pausedMains = probe.mains, pausedBegins = probe.begins, pausedEnds = probe.ends;
+  h.Step(3);
+  EXPECT_EQ(probe.mains, pausedMains);
+  EXPECT_EQ(probe.begins, pausedBegins);
+  EXPECT_EQ(probe.ends, pausedEnds);
+  EXPECT_EQ(g->GetSceneId(), SCENE_NOTICE);
+  EXPECT_LE(g->frameCounter, frames + 1);
+  EXPECT_LE(level - g->GetFadeLevel(), 0.11f);
+  g->SetPause(false);
+  h.Step(2);
+  EXPECT_FALSE(g->IsPaused());
+  EXPECT_GT(probe.mains, pausedMains);
+  EXPECT_EQ(g->GetSceneId(), SCENE_TITLE);
+  probe.Kill(0);
+  h.Step(3);
+}
+
+TEST(GameRoot, TestSwitchTakesOverForGoodAndDrainsTheQueue) {
+  HeadlessOptions o;
+  o.nullDevice = true;
+  Headless h(o);
+  ASSERT_TRUE(h.Ok()) << h.Failure();
+  Game* g = Game::GetInstance();
+  ASSERT_GE(RunUntilScene(h, g, "Notice", 600), 0);
+  h.Hold(plat::CabInput::kTest);
+  h.Step(3);
+  h.ReleaseAll();
+  EXPECT_EQ(g_GameTakeover, 1);
+  EXPECT_NE(g->FindInList("TestMode", GAME_LIST_MANAGERS), nullptr);
+  EXPECT_EQ(g->FindInList("EnemyMan", GAME_LIST_ENEMY), nullptr);
+  g->ChangeScene(SCENE_TITLE);
+  g->ChangeScene(SCENE_LOGO);
+  h.Step();
+  EXPECT_EQ(g->GetSceneId(), SCENE_TITLE);
+  EXPECT_EQ(g->GetRequests().size(), 1u);
+  h.Step();
+  EXPECT_EQ(g->GetSceneId(), SCENE_LOGO);
+  EXPECT_EQ(SceneProc(g), nullptr);  // nothing was created
+  EXPECT_NE(g->FindInList("TestMode", GAME_LIST_MANAGERS), nullptr);
+}
+
+TEST(GameRoot, LoadingScreenPicture) {
+  Headless h;
+  ASSERT_TRUE(h.Ok()) << h.Failure();
+  Game* g = Game::GetInstance();
+  LoadingScreen* screen = nullptr;
+  for (int i = 0; i < 100; ++i) {
+    h.Step();
+    screen = dynamic_cast<LoadingScreen*>(SceneProc(g));
+    if (screen && screen->GetPhase() == 1 && i > 3) break;
+  }
+  ASSERT_NE(screen, nullptr);
+  ASSERT_EQ(screen->GetPhase(), 1);
+  h.Step();  // the text drawn in the frame shown next
+  plat::Image shot;
+  ASSERT_TRUE(h.Screenshot(&shot));
+  EXPECT_TRUE(testsupport::MatchesGolden(shot, "loading_screen.png", 8, 40));
+}
+
+}  // namespace

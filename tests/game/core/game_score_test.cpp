@@ -1,0 +1,122 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "game/core/Game.h"
+
+namespace {
+
+class GameScore : public ::testing::Test {
+ protected:
+  GameScore() {
+    std::memcpy(game.settings, kDefaultSettings, sizeof game.settings);
+    game.settings[kSetExtendRow] = 1;
+    game.lives = 2;
+  }
+  uint32_t Score() const { return game.record[REC_SCORE]; }
+  uint32_t Overflow() const { return game.record[REC_OVERFLOW]; }
+  Game game;
+};
+
+TEST_F(GameScore, ExtendThresholdsGiveOneLifeEachAlsoTwoInOneAddition) {
+  game.record[REC_SCORE] = 49999990;
+  game.AddScore(20);
+  EXPECT_EQ(game.lives, 3);
+  game.AddScore(1000);  // below the second threshold, already past the first
+  EXPECT_EQ(game.lives, 3);
+  game.record[REC_SCORE] = 49999990;
+  game.AddScore(150000010);
+  EXPECT_EQ(game.lives, 5);
+  EXPECT_EQ(Score(), 200000000u);
+  // Row 0 gives none; after an overflow no row gives any.
+  game.settings[kSetExtendRow] = 0;
+  game.record[REC_SCORE] = 0;
+  game.AddScore(300000000);
+  EXPECT_EQ(game.lives, 5);
+  game.settings[kSetExtendRow] = 5;
+  game.record[REC_SCORE] = 0;
+  game.record[REC_OVERFLOW] = 1;
+  game.AddScore(500000000);
+  EXPECT_EQ(game.lives, 5);
+}
+
+TEST_F(GameScore, ScoreCarriesPastThirtyTwoBitsIntoTheOverflowWord) {
+  game.record[REC_SCORE] = 999999999;
+  game.AddScore(2);
+  EXPECT_EQ(Score(), 1u);
+  EXPECT_EQ(Overflow(), 1u);
+  // 999,999,999 + 4,000,000,000 passes 2^32: summed in 64 bits, four whole
+  // thousand millions and more are carried.
+  game.record[REC_SCORE] = 999999999;
+  game.record[REC_OVERFLOW] = 0;
+  game.AddScore(4000000000u);
+  EXPECT_EQ(Overflow(), 4u);
+  EXPECT_EQ(Score(), 999999999u);
+  // A chain bonus times a large multiplier beyond 32 bits.
+  game.record[REC_SCORE] = 0;
+  game.record[REC_OVERFLOW] = 0;
+  game.scoreMultiplier = 1000;
+  game.AddBonusScore(1, 9000000);  // 9,000,000,000 in all
+  EXPECT_EQ(Overflow(), 9u);
+  EXPECT_EQ(Score(), 0u);
+}
+
+TEST_F(GameScore, BonusKindsAndMultiplier) {
+  game.scoreMultiplier = 0;
+  game.AddBonusScore(1, 1234);
+  EXPECT_EQ(Score(), 1200u);
+  game.scoreMultiplier = 3;
+  game.AddBonusScore(1, 1234);
+  EXPECT_EQ(Score(), 4800u);
+  game.AddBonusScore(8, 199);
+  EXPECT_EQ(Score(), 4900u);
+  game.AddBonusScore(9, 500);
+  game.AddBonusScore(0, 500);
+  game.AddBonusScore(1, -500);
+  EXPECT_EQ(Score(), 4900u);
+}
+
+TEST_F(GameScore, ContinueCountsPlaysInTheLastDigitAndNewPlayStartsBlank) {
+  game.record[REC_SCORE] = 234567892;
+  game.record[REC_OVERFLOW] = 1;
+  EXPECT_EQ(game.ResetForPlay(), 23456789u);
+  EXPECT_EQ(Score(), 3u);
+  EXPECT_EQ(Overflow(), 0u);
+  EXPECT_EQ(game.bombs, 2);
+  EXPECT_EQ(game.lives, game.settings[kSetLives]);
+  game.record[REC_SCORE] = 19;
+  game.ResetForPlay();
+  EXPECT_EQ(Score(), 9u);
+  game.record[REC_TOTAL_COUNT] = 7;
+  game.RestorePlayRecord();
+  EXPECT_EQ(game.record[REC_TOTAL_COUNT], 0u);
+  EXPECT_EQ(Score(), 0u);
+}
+
+TEST_F(GameScore, TotalsCarryOnTheirOwn) {
+  game.record[REC_BONUS_B] = 999999999;
+  game.AddScoreCarry(3000000001u);
+  EXPECT_EQ(game.record[REC_BONUS_B], 0u);
+  EXPECT_EQ(game.record[REC_BONUS_B_OVERFLOW], 4u);
+  game.AddTotalC(5);
+  EXPECT_EQ(game.record[REC_TOTAL_C], 5u);
+  EXPECT_EQ(Score(), 0u);
+}
+
+TEST_F(GameScore, ExtendSoundIsSilentWhileMutedOrInASilentDemo) {
+  EXPECT_FALSE(game.SoundMuted());
+  game.soundOff = 1;
+  EXPECT_TRUE(game.SoundMuted());
+  game.soundOff = 0;
+  game.demoPlay = 1;
+  game.settings[kSetAttractSound] = 1;
+  EXPECT_FALSE(game.SoundMuted());
+  game.settings[kSetAttractSound] = 0;
+  EXPECT_TRUE(game.SoundMuted());
+  // The extend still counts while the sound is muted.
+  game.record[REC_SCORE] = 49999999;
+  game.AddScore(1);
+  EXPECT_EQ(game.lives, 3);
+}
+
+}  // namespace

@@ -1,0 +1,15 @@
+#pragma once
+#include <string>
+
+#include "tools/datagen/output.h"
+
+namespace datagen {
+
+// The common resources' cache archive "\cache\common.sca": every file the
+// game's common resource table reads (each image list with its textures,
+// the sound-effect list with its waves), packed as the game packs its cache.
+// With it in place the game reads the common resources from the archive at
+// start-up instead of building it in the data tree.
+void GenerateCommonCache(const std::string& root, WriteStats* stats);
+
+}  // namespace datagen
