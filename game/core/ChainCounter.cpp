@@ -1,3 +1,4 @@
 #include "game/core/ChainCounter.h"
 
-ChainCounter g_ChainCounter;
+// g_ChainCounter is defined with the other global objects, in their order
+// (game/core/GlobalObjects.cpp).

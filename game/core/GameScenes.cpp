@@ -2,6 +2,7 @@
 // managers and the common resources loaded at start-up.
 #include <new>
 
+#include "game/core/ChainCounter.h"
 #include "game/core/Game.h"
 #include "game/core/ItemMan.h"
 #include "game/core/ZGInterface.h"
@@ -107,9 +108,9 @@ void Game::ActOnScene(const SceneRequest& r, int32_t previous) {
     return;
   }
   if (r.id < SCENE_NOTICE || r.id > SCENE_TEST_MODE) return;
-  // A scene lives until the next switch: the previous scene and stage end.
-  if (SProcList* l = GetList(GAME_LIST_SCENE)) l->KillAll(0);
-  if (SProcList* l = GetList(GAME_LIST_STAGE)) l->KillAll(0);
+  // Scenes end themselves (and name their successor as they go); the stage
+  // scene is ended by ClearStageObjects. Killing a live scene here would
+  // make it queue a second successor behind the one being started.
   if (r.id == SCENE_STAGE) {
     StartStage(r, previous);
     // A scene that could not be created is not added.
@@ -123,6 +124,7 @@ void Game::ActOnScene(const SceneRequest& r, int32_t previous) {
 void Game::AddPersistentManagers() {
   AddStatic(this, GAME_LIST_ENEMY, &g_EnemyMan);
   AddStatic(this, GAME_LIST_PLAYER, &g_Player);
+  AddStatic(this, GAME_LIST_MANAGERS, &g_ChainCounter);
   AddStatic(this, GAME_LIST_MANAGERS, &g_PShotMan);
   AddStatic(this, GAME_LIST_MANAGERS, &g_EShotMan);
   AddStatic(this, GAME_LIST_MANAGERS, &g_EfxMan);

@@ -2,6 +2,7 @@
 
 #include "cabinet/QvtBTUtil.h"
 #include "cabinet/ServiceClient.h"
+#include "game/core/ChainCounter.h"
 #include "game/core/CoinCounter.h"
 #include "game/core/Game.h"
 #include "game/core/ItemMan.h"
@@ -24,6 +25,7 @@
 // Definition order is construction order; destruction runs in reverse.
 CoinCounter g_CoinCounter;
 Player g_Player;
+ChainCounter g_ChainCounter;
 Replay g_Replay;
 PShotMan g_PShotMan;
 EShotMan g_EShotMan;

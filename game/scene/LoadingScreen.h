@@ -3,8 +3,7 @@
 // font is there it prints "   NOW LOADING... \nDON'T INSERT COINS" near the
 // bottom of the play field, and when every requested resource is loaded it
 // ends itself and lets the test switch count from then on.
-#include <memory>
-
+#include "game/core/GfxObject.h"
 #include "game/core/PhaseTimer.h"
 #include "vrax/kernel/SProc.h"
 
@@ -16,9 +15,6 @@ class LoadingScreen : public SProc {
   static constexpr float kTextY = 260.0f;
   static constexpr int kDrawKey = 0;
 
-  LoadingScreen();
-  ~LoadingScreen() override;
-
   int32_t GetPhase() const { return timer_.GetPhase(); }
 
  protected:
@@ -26,7 +22,6 @@ class LoadingScreen : public SProc {
   int32_t Draw(SProcArg arg) override;
 
  private:
-  class Text;
   PhaseTimer timer_;
-  std::unique_ptr<Text> text_;
+  GfxObject text_;
 };

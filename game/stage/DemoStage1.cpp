@@ -7,6 +7,7 @@ int32_t DemoStage1::Init(SProcArg arg) {
   SetName("Demo1");
   argument_ = static_cast<int32_t>(arg);
   frame_ = 0;
+  if (Game* game = GetGame()) game->demoPlay = 1;
   return 0;
 }
 
@@ -18,6 +19,7 @@ int32_t DemoStage1::Main(SProcArg) {
 int32_t DemoStage1::OnDispose(SProcArg) {
   Game* game = GetGame();
   if (!game) return 0;
+  game->demoPlay = 0;
   const CoinCounter* coins = GetCoinCounter();
   const bool credit = coins && coins->HasCredit();
   if (credit)

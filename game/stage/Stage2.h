@@ -1,7 +1,7 @@
 #pragma once
 // The scene of stage 2.
-// Not built yet: it shows nothing, ends itself after kFrames frames and
-// asks the game root for the scene that follows it.
+// Not built yet: it shows nothing and counts as cleared after kFrames
+// frames; the game root then ends it and shows the stage result.
 #include <cstdint>
 
 #include "vrax/kernel/SProc.h"
@@ -15,7 +15,6 @@ class Stage2 : public SProc {
  protected:
   int32_t Init(SProcArg arg) override;
   int32_t Main(SProcArg arg) override;
-  int32_t OnDispose(SProcArg arg) override;
 
  private:
   int32_t argument_ = 0;

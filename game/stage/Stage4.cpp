@@ -10,14 +10,9 @@ int32_t Stage4::Init(SProcArg arg) {
 }
 
 int32_t Stage4::Main(SProcArg) {
-  if (++frame_ >= kFrames) Kill(0);
-  return 0;
-}
-
-int32_t Stage4::OnDispose(SProcArg) {
-  Game* game = GetGame();
-  if (!game) return 0;
-  game->ClearStageObjects();
-  game->ChangeScene(SCENE_STAGE_RESULT);
+  // The stage counts as cleared: the game root ends it and shows the result.
+  if (++frame_ == kFrames) {
+    if (Game* game = GetGame()) game->stageClear = 1;
+  }
   return 0;
 }

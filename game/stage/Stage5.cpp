@@ -10,14 +10,12 @@ int32_t Stage5::Init(SProcArg arg) {
 }
 
 int32_t Stage5::Main(SProcArg) {
-  if (++frame_ >= kFrames) Kill(0);
-  return 0;
-}
-
-int32_t Stage5::OnDispose(SProcArg) {
-  Game* game = GetGame();
-  if (!game) return 0;
-  game->ClearStageObjects();
-  game->ChangeScene(SCENE_ENDING2, 1);
+  // The end of the rail: the stage ends itself into the second ending.
+  if (++frame_ == kFrames) {
+    if (Game* game = GetGame()) {
+      game->ClearStageObjects();
+      game->ChangeScene(SCENE_ENDING2, 1);
+    }
+  }
   return 0;
 }

@@ -191,3 +191,82 @@ TEST(GameRoot, LoadingScreenPicture) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(GameRoot, FadeRampsOverItsFramesAndShakeSettlesBackToRest) {
+  HeadlessOptions o;
+  o.nullDevice = true;
+  Headless h(o);
+  ASSERT_TRUE(h.Ok()) << h.Failure();
+  Game* g = Game::GetInstance();
+  ASSERT_GE(RunUntilScene(h, g, "Notice", 600), 0);
+  g->RampValue(3, 0.0f, 4);
+  EXPECT_EQ(g->GetFadeLayer(), 3);
+  for (float want : {0.75f, 0.5f, 0.25f, 0.0f, 0.0f}) {
+    h.Step();
+    EXPECT_FLOAT_EQ(g->GetFadeLevel(), want);
+  }
+  g->RampValue(0, 2.0f, 0);
+  EXPECT_EQ(g->GetFadeLevel(), 2.0f);
+
+  g->StartShake(2);
+  EXPECT_EQ(g->GetShakeFrames(), 60);
+  bool moved = false;
+  float lastX = 0.0f;
+  for (int i = 0; i < 59; ++i) {
+    h.Step();
+    const SVec4& s = g->GetShakeOffset();
+    if (s.x != lastX && s.x != 0.0f) {
+      // Each new offset swings to the other side.
+      if (moved) EXPECT_LT(s.x * lastX, 0.0f);
+      moved = true;
+      lastX = s.x;
+    }
+  }
+  EXPECT_TRUE(moved);
+  h.Step();
+  EXPECT_EQ(g->GetShakeFrames(), 0);
+  EXPECT_EQ(g->GetShakeOffset().x, 0.0f);
+  EXPECT_EQ(g->GetShakeOffset().y, 0.0f);
+}
+
+TEST(GameRoot, StageClearAndGameOverChooseTheNextScene) {
+  HeadlessOptions o;
+  o.nullDevice = true;
+  Headless h(o);
+  ASSERT_TRUE(h.Ok()) << h.Failure();
+  Game* g = Game::GetInstance();
+  ASSERT_GE(RunUntilScene(h, g, "Notice", 600), 0);
+  g->ChangeScene(SCENE_STAGE, 2);
+  h.Step();
+  ASSERT_EQ(g->GetSceneId(), SCENE_STAGE);
+  EXPECT_EQ(g->stage, 2);
+  EXPECT_EQ(g->lives, g->settings[kSetLives]);  // a new play
+  EXPECT_NE(g->FindInList("Stage2", GAME_LIST_STAGE), nullptr);
+  g->stageClear = 1;
+  h.Step(2);
+  EXPECT_EQ(g->FindInList("Stage2", GAME_LIST_STAGE), nullptr);
+  EXPECT_EQ(g->GetSceneId(), SCENE_STAGE_RESULT);
+  EXPECT_EQ(g->stageClear, 0);
+
+  // A game over whose score ranks goes to the name entry...
+  g->ChangeScene(SCENE_STAGE, 3);
+  h.Step();
+  ASSERT_EQ(g->GetSceneId(), SCENE_STAGE);
+  g->record[REC_SCORE] = 200000000;
+  g->gameOver = 1;
+  h.Step(2);
+  EXPECT_EQ(g->GetSceneId(), SCENE_ENTRY);
+  EXPECT_EQ(g->gameOver, 0);
+  // ...one that does not, without credits, to the ranking.
+  g->ChangeScene(SCENE_STAGE, 3);
+  h.Step();
+  ASSERT_EQ(g->GetSceneId(), SCENE_STAGE);
+  EXPECT_EQ(g->record[REC_SCORE], 0u);
+  g->gameOver = 1;
+  h.Step(2);
+  EXPECT_EQ(g->GetSceneId(), SCENE_RANKING);
+}
+
+}  // namespace
