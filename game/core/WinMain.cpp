@@ -7,16 +7,18 @@
 #include <exception>
 
 #include "cabinet/QvtBTUtil.h"
+#include "cabinet/ServiceClient.h"
 #include "game/core/Game.h"
 #include "game/core/GlobalObjects.h"
-#include "cabinet/ServiceClient.h"
+#include "game/scene/HardwareErrorScreen.h"
+#include "game/testmode/TestMode.h"
 #include "platform/input_devices.h"
 #include "platform/window.h"
 #include "vrax/graphic/SGpMan.h"
 #include "vrax/input/SCtrlMan.h"
 #include "vrax/io/SIOMan.h"
-#include "vrax/resource/SRscMan.h"
 #include "vrax/kernel/SKernel.h"
+#include "vrax/resource/SRscMan.h"
 #include "vrax/sound/SSndMan.h"
 
 namespace {
@@ -116,6 +118,8 @@ class StartupFrameServices : public SGpFrameServices {
     QvtBTUtil* c = GetServiceClient();
     return c ? c->ReadSharedStatus() : -1;
   }
+  bool CheckHardwareError() override { return ::CheckHardwareError() != 0; }
+  bool IsTestMode() override { return ::IsTestMode() != 0; }
 };
 
 // The window outlives the engine objects: the graphic manager releases its
