@@ -1,0 +1,46 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "game/scene/CommonTables.h"
+#include "support/TempDir.h"
+#include "vrax/io/SCacheArchive.h"
+
+namespace {
+
+std::string DataDir() {
+  const char* env = std::getenv("OSTREL_DATA_DIR");
+  return env != nullptr ? env : OSTREL_TEST_BINARY_DIR "/data";
+}
+
+std::string Host(const std::string& gameName) {
+  std::string rel = gameName;
+  for (char& c : rel)
+    if (c == '\\') c = '/';
+  return DataDir() + "/" + rel;
+}
+
+// What the game root requests at start-up exists in the generated tree, and
+// the common cache archive holds every list of the common table, so the
+// game reads it instead of building it in the data tree.
+TEST(CommonTables, EveryStartUpRequestIsInTheGeneratedTreeAndTheArchive) {
+  SCacheArchive archive;
+  archive.Init(16777216u, 1);
+  testsupport::ScopedDataDir data(DataDir());
+  ASSERT_EQ(archive.Load("Data//" + std::string(kCommonCacheArchive)), 0);
+  int rows = 0;
+  for (const SRscRequest* table : {RscTableLoading, RscTableCommon, RscTableFontMusic}) {
+    for (const SRscRequest* row = table; row->target; ++row, ++rows) {
+      const std::string list = std::string(row->path) + (row->tag == RscTag("SND") ? ".sr" : ".tr");
+      EXPECT_TRUE(std::filesystem::exists(Host(list))) << list;
+      if (table == RscTableCommon) EXPECT_TRUE(archive.Contains(list)) << list;
+    }
+  }
+  EXPECT_EQ(rows, 1 + 27 + 3);
+  EXPECT_TRUE(archive.Contains("\\sound\\osr_se_00.wav"));
+  EXPECT_TRUE(archive.Contains("\\common\\osr_efx_00.png"));
+}
+
+}  // namespace
