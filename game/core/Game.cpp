@@ -4,6 +4,7 @@
 #include "cabinet/ServiceClient.h"
 #include "game/core/CoinCounter.h"
 #include "game/core/WinMain.h"
+#include "game/player/Player.h"
 #include "game/scene/HardwareErrorScreen.h"
 #include "game/scene/RankTable.h"
 #include "game/testmode/TestMode.h"
@@ -138,9 +139,7 @@ int32_t Game::OnDispose(SProcArg) { return 0; }
 
 int32_t Game::User(int32_t code, SProcArg arg) {
   // Code 18 starts the player's stage-clear sequence.
-  if (code == 18) {
-    if (SProc* player = FindInList("Player", GAME_LIST_PLAYER)) player->SendEvent(code, arg);
-  }
+  if (code == 18 && g_Player.GetParent() == this) g_Player.SendEvent(code, arg);
   return 0;
 }
 
