@@ -172,11 +172,9 @@ void Game::TakeOver(int32_t code) {
   pause_ = requestedPause_ = 0;
   g_GameTakeover = 1;
   KillChildrenAll(5);
-  if (code != 0) {
-    AddChild(GAME_LIST_MANAGERS, new HardwareErrorScreen(), code);
-  } else {
-    AddChild(GAME_LIST_MANAGERS, new TestMode(), 0);
-  }
+  SProc* screen = code != 0 ? static_cast<SProc*>(new HardwareErrorScreen()) : new TestMode();
+  AddChild(GAME_LIST_MANAGERS, screen, code);
+  if (!screen->GetParent()) delete screen;
 }
 
 void Game::TestExitRule() {

@@ -79,6 +79,13 @@ SProc* NewScene(int32_t id) {
   }
 }
 
+// Adds a new scene; one that could not be linked is deleted again.
+void AddScene(Game* game, int32_t list, SProc* scene, SProcArg arg) {
+  if (!scene) return;  // a scene that could not be created is not added
+  game->AddChild(list, scene, arg);
+  if (!scene->GetParent()) delete scene;
+}
+
 // Adds a persistent (static) manager to a list of the game root.
 void AddStatic(Game* game, int32_t list, SProc* proc) {
   proc->SetStatic(true);
@@ -113,12 +120,11 @@ void Game::ActOnScene(const SceneRequest& r, int32_t previous) {
   // make it queue a second successor behind the one being started.
   if (r.id == SCENE_STAGE) {
     StartStage(r, previous);
-    // A scene that could not be created is not added.
-    if (SProc* s = NewStage(r.a1)) AddChild(GAME_LIST_STAGE, s, 0);
+    AddScene(this, GAME_LIST_STAGE, NewStage(r.a1), 0);
     return;
   }
   const SProcArg arg = (r.id == SCENE_TUTORIAL || r.id == SCENE_RANKING) ? r.a1 : 0;
-  if (SProc* s = NewScene(r.id)) AddChild(GAME_LIST_SCENE, s, arg);
+  AddScene(this, GAME_LIST_SCENE, NewScene(r.id), arg);
 }
 
 void Game::AddPersistentManagers() {
@@ -151,7 +157,7 @@ void Game::LoadCommon() {
   rsc->ReleaseGroup(0, nullptr, 0);
   rsc->LoadTable(0, RscTableLoading, -1);
   rsc->Sync(1);
-  AddChild(GAME_LIST_SCENE, new (std::nothrow) LoadingScreen(), 0);
+  AddScene(this, GAME_LIST_SCENE, new (std::nothrow) LoadingScreen(), 0);
   rsc->LoadTable(0, RscTableCommon, -1);
   if (SIOMan* io = SIOMan::GetInstance()) {
     if (io->CacheLoad(kCommonCacheArchive) < 0) {

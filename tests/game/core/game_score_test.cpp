@@ -120,3 +120,28 @@ TEST_F(GameScore, ExtendSoundIsSilentWhileMutedOrInASilentDemo) {
 }
 
 }  // namespace
+
+namespace {
+
+// The switcher outside the process tree: one request a call, first in first
+// out; a scene that cannot be linked is not kept (the leak checker watches).
+TEST(GameQueue, OneRequestEachSwitchInOrder) {
+  Game game;
+  game.ChangeScene(SCENE_TITLE);
+  game.ChangeScene(SCENE_RANKING, 7);
+  game.ChangeScene(SCENE_STAGE, 3);
+  game.SwitchScene();
+  EXPECT_EQ(game.GetSceneId(), SCENE_TITLE);
+  ASSERT_EQ(game.GetRequests().size(), 2u);
+  game.SwitchScene();
+  EXPECT_EQ(game.GetSceneId(), SCENE_RANKING);
+  EXPECT_EQ(game.GetCurrentRequest().a1, 7);
+  game.SwitchScene();
+  EXPECT_EQ(game.GetSceneId(), SCENE_STAGE);
+  EXPECT_EQ(game.stage, 3);
+  EXPECT_TRUE(game.GetRequests().empty());
+  game.SwitchScene();
+  EXPECT_EQ(game.GetSceneId(), SCENE_STAGE);
+}
+
+}  // namespace
