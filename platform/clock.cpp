@@ -24,9 +24,9 @@ void WaitUntil(int64_t deadline, int64_t spinTicks) {
     if (left <= 0) return;
     if (left > spinTicks) {
       std::this_thread::sleep_for(std::chrono::nanoseconds(left - spinTicks));
-    } else {
-      std::this_thread::yield();
     }
+    // The last stretch is a plain spin: yielding would hand the processor to
+    // any other runnable thread for a whole time slice on a busy machine.
   }
 }
 
