@@ -18,23 +18,6 @@ void ExpectVec(const SVec3& v, float x, float y, float z) {
   EXPECT_NEAR(v.z, z, 1e-5);
 }
 
-TEST(GameMath, Vectors) {
-  const SVec3 a{1, 2, 3}, b{4, 5, 6};
-  SVec3 r;
-  Vec3Cross(&r, &a, &b);
-  ExpectVec(r, -3, 6, -3);
-  EXPECT_EQ(Vec3Dot(&a, &b), 32.0f);
-  const SVec3 z{0, 0, 0};
-  NormalizeVec3(&r, &z);
-  ExpectVec(r, 0, 0, 0);
-  const SVec3 v{3, 0, 4};
-  NormalizeVec3(&r, &v);
-  ExpectVec(r, 0.6f, 0, 0.8f);
-  MatrixBuildA(&r, &a, &b, 0.5f);
-  ExpectVec(r, 2.5f, 3.5f, 4.5f);
-  EXPECT_NEAR(EaseInterp(0, 10, 1.0f), 10.0f, 1e-5);
-}
-
 TEST(GameMath, RotationOrders) {
   SMatrix id, m;
   SMatrix::Identity(&id);
@@ -98,25 +81,6 @@ TEST(GameMath, PerspectiveAndLookAt) {
   // Eye at the target: no division by zero, finite rows.
   MatrixFromTransform(&m, &at, &at, &up);
   EXPECT_TRUE(std::isfinite(m[0][0]));
-}
-
-TEST(GameMath, OrthonormalizeKeepsTranslation) {
-  SMatrix m;
-  SMatrix::Identity(&m);
-  m[0][0] = 3;
-  m[1][1] = 0.5f;
-  m[3][0] = 7;
-  SMatrix o;
-  OrthonormalizeAxes(&o, &m);
-  EXPECT_FLOAT_EQ(o[0][0], 1);
-  EXPECT_FLOAT_EQ(o[1][1], 1);
-  EXPECT_FLOAT_EQ(o[3][0], 7);
-  OrthonormalizeAxes(&m);
-  EXPECT_FLOAT_EQ(m[0][0], 1);
-  SMatrix r;
-  SMatrix::Identity(&r);
-  MatrixApplyRotY(&r, 0.25f);
-  ExpectVec(Apply({1, 0, 0}, r), 0, 0, -1);
 }
 
 }  // namespace

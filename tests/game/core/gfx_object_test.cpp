@@ -57,19 +57,4 @@ TEST(GfxObject, AppendsContinueAtThePen) {
   EXPECT_EQ(g.GetPen()[0], 33.0f);
 }
 
-TEST(GfxObject, ColourAppliesToNewGlyphsAndRecolourToAll) {
-  GfxObject g;
-  ASSERT_EQ(g.Init(&kFont, 8), 0);
-  g.SetColour(1, 0, 0, 1);
-  g.PutString("A");
-  const float green[4] = {0, 1, 0, 1};
-  g.SetColourV(green);
-  g.PutString("B");
-  EXPECT_EQ(g.GetQuads().GetVertexColour(0), 0xFFFF0000u);
-  EXPECT_EQ(g.GetQuads().GetVertexColour(4), 0xFF00FF00u);
-  g.SetVertexColourRGBA(0, 0, 1, 0.0f);
-  EXPECT_EQ(g.GetQuads().GetVertexColour(0), 0x000000FFu);
-  EXPECT_EQ(g.GetQuads().GetVertexColour(7), 0x000000FFu);
-}
-
 }  // namespace

@@ -14,18 +14,6 @@ MotionParam::Block Block(float duration, uint32_t flags, float aBase, float aFro
   return MotionParam::Block{duration, flags, aBase, aFrom, aTo, sBase, sFrom, sTo, 0.0f, 0.0f, 0.0f};
 }
 
-TEST(MotionParam, HeadingAndSpeedMoveTheOwner) {
-  MotionParam m;
-  float pos[3] = {0.0f, 0.0f, 5.0f};
-  const auto b = Block(10.0f, 0, 0.25f, 0.0f, 0.0f, 2.0f, 0.0f, 0.0f);
-  ASSERT_TRUE(m.Setup(&b));
-  EXPECT_FALSE(m.Setup(nullptr));
-  m.Update(pos, 1.0f);
-  EXPECT_NEAR(pos[0], 0.0f, 1e-5);
-  EXPECT_NEAR(pos[1], 2.0f, 1e-5);
-  EXPECT_EQ(pos[2], 0.0f);  // z is set to the depth, not moved
-}
-
 TEST(MotionParam, PhaseEndsAfterItsDurationWithBasesOfTheLastFrame) {
   MotionParam m;
   float pos[3] = {0, 0, 0};

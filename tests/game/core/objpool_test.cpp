@@ -112,16 +112,6 @@ TEST_F(PoolTest, InitAgainReleasesLiveElementsAndDestructionReleasesThem) {
   EXPECT_EQ(destroyed, (std::vector<int>{8, 7, 9}));
 }
 
-TEST_F(PoolTest, ElementBuiltOutsideAPoolHasNoOwner) {
-  ObjPool<Elem> pool;
-  ASSERT_EQ(pool.Init(1), 0);
-  {
-    Elem local;
-    EXPECT_EQ(local.GetPoolOwner(), nullptr);
-  }
-  EXPECT_EQ(pool.FreeCount(), 1);
-}
-
 TEST_F(PoolTest, PooledBodyGivesItsCellBackThenLeavesItsGroup) {
   ObjPool<BodyElem> pool;
   ASSERT_EQ(pool.Init(2), 0);

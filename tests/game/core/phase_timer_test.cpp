@@ -61,16 +61,4 @@ TEST(PhaseTimer, ZeroLengthWindowsGiveTheirEndValue) {
   EXPECT_FALSE(t.Within(0));
 }
 
-TEST(PhaseTimer, PhaseOperations) {
-  PhaseTimer t;
-  t.NextPhase();
-  t.NextPhase();
-  EXPECT_EQ(t.GetPhase(), 2);
-  t.SetPhase(9);
-  t.Tick();
-  t.ResetCount();
-  EXPECT_EQ(t.GetPhase(), 9);
-  EXPECT_EQ(t.GetCount(), 0);
-}
-
 }  // namespace
