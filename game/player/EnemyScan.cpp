@@ -6,9 +6,8 @@
 bool EnemyScan::AnyKind2() {
   for (HitBody* b = HitGroupTable[7].Head(); b != nullptr; b = b->NextBody()) {
     if ((b->mask & kHitDashable) == 0 || b->owner == nullptr) continue;
-    // Group 7 bodies belong to enemies (their owner is the enemy object).
-    const auto* e = static_cast<const EObjBase*>(b->owner);
-    if (e->kind == EObjBase::KIND_BOSS) return true;
+    const auto* e = dynamic_cast<const EObjBase*>(b->owner);
+    if (e != nullptr && e->kind == EObjBase::KIND_BOSS) return true;
   }
   return false;
 }
