@@ -3,6 +3,7 @@
 #include <new>
 
 #include "game/core/ChainCounter.h"
+#include "game/core/HitMan.h"
 #include "game/core/Game.h"
 #include "game/core/ItemMan.h"
 #include "game/core/ZGInterface.h"
@@ -129,6 +130,7 @@ void Game::ActOnScene(const SceneRequest& r, int32_t previous) {
 
 void Game::AddPersistentManagers() {
   AddStatic(this, GAME_LIST_ENEMY, &g_EnemyMan);
+  AddStatic(this, GAME_LIST_HIT, &g_HitMan);
   AddStatic(this, GAME_LIST_PLAYER, &g_Player);
   AddStatic(this, GAME_LIST_MANAGERS, &g_ChainCounter);
   AddStatic(this, GAME_LIST_MANAGERS, &g_PShotMan);

@@ -5,6 +5,7 @@
 #include "game/core/ChainCounter.h"
 #include "game/core/CoinCounter.h"
 #include "game/core/Game.h"
+#include "game/core/HitMan.h"
 #include "game/core/ItemMan.h"
 #include "game/core/Replay.h"
 #include "game/core/ZGInterface.h"
@@ -24,6 +25,7 @@
 // ---------------------------------------------------------------- persistent
 // Definition order is construction order; destruction runs in reverse.
 CoinCounter g_CoinCounter;
+HitMan g_HitMan;
 Player g_Player;
 ChainCounter g_ChainCounter;
 Replay g_Replay;

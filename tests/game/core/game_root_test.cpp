@@ -63,6 +63,7 @@ TEST(GameRoot, BootsThroughTheLoadingScreenIntoTheAttractOrderOnSchedule) {
   EXPECT_NE(GetRscMan()->Sync(0), 0);
   // The persistent managers joined their lists with scene 2.
   EXPECT_NE(g->FindInList("EnemyMan", GAME_LIST_ENEMY), nullptr);
+  EXPECT_NE(g->FindInList("HitMan", GAME_LIST_HIT), nullptr);
   EXPECT_NE(g->FindInList("EShotMan", GAME_LIST_MANAGERS), nullptr);
   // Notice, then the logo, then (first attract step) the opening, the title.
   const int toLogo = RunUntilScene(h, g, "Logo", 200);

@@ -1,0 +1,67 @@
+#pragma once
+// The collision manager: once per frame, in EVENT_BEGIN (after the frame's
+// drawing, before its logic), tests a fixed list of group pairs and tells the
+// processes concerned by user events:
+//   7  hit (a damage word or the partner body), 8 defeated (the enemy body),
+//   11 an outer body touched a reacting enemy (to the Player, the enemy body),
+//   17 outer-body contact (to the enemy, its body's position).
+// Depth scales a body's x, y and radius by 512 / (z + 512); a body at or
+// behind the eye (z <= -512) takes part in no test.
+#include <cstdint>
+#include <vector>
+
+#include "game/core/HitBody.h"
+#include "vrax/kernel/SProc.h"
+
+class Player;
+
+class HitMan : public SProc {
+ public:
+  // User event codes.
+  static constexpr int32_t kEventHit = 7;
+  static constexpr int32_t kEventDefeated = 8;
+  static constexpr int32_t kEventOuterReact = 11;
+  static constexpr int32_t kEventOuterContact = 17;
+  // Sound effects and their level factors.
+  static constexpr int32_t kSoundShotHit = 30;
+  static constexpr int32_t kSoundShotHitFactor = 55808;
+  static constexpr int32_t kSoundOuterHitA = 31;
+  static constexpr int32_t kSoundOuterHitB = 32;
+  static constexpr int32_t kSoundOuterHitFactor = 57344;
+
+  // The tested pairs (group of body A, group of body B), in order; A's group
+  // chooses the rule.
+  static constexpr int32_t kPairCount = 11;
+  static constexpr int32_t kPairs[kPairCount][2] = {{5, 8}, {5, 9}, {1, 7}, {0, 8}, {0, 9}, {4, 8},
+                                                    {4, 9}, {7, 4}, {7, 2}, {7, 3}, {10, 1}};
+
+  HitMan();
+  ~HitMan() override;
+
+  int32_t Init(SProcArg arg) override;
+  int32_t Begin(SProcArg arg) override;
+  int32_t OnDispose(SProcArg arg) override;
+
+  void TestGroups();
+  // Every enabled body of list a against list b.
+  void TestGroupPair(int32_t a, int32_t b);
+  // One body against every body of a list.
+  void TestObject(HitBody* a, HitGroupList* listB);
+  // The response of a touching pair, by A's group.
+  void OnHit(HitBody* a, HitBody* b);
+  bool IsValidTarget(HitBody* attacker, HitBody* enemyBody);
+  void HitEnemy(HitBody* attacker, HitBody* enemyBody);
+
+  // The Player the rules consult and tell (the persistent one by default).
+  void SetPlayer(Player* p) { player_ = p; }
+  Player* GetPlayer() const { return player_; }
+  bool GetDebugDraw() const { return debugDraw_ != 0; }
+
+ private:
+  Player* player_;
+  uint8_t debugDraw_ = 0;
+};
+
+// The persistent collision manager (defined with the other global objects,
+// in their order: game/core/GlobalObjects.cpp).
+extern HitMan g_HitMan;
