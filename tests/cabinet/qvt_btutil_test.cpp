@@ -16,6 +16,7 @@
 #include "platform/ipc.h"
 #include "platform/paths.h"
 #include "platform/registry.h"
+#include "support/TempDir.h"
 
 namespace fs = std::filesystem;
 
@@ -24,20 +25,10 @@ namespace {
 class QvtTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("ostrel_qvt_" + std::to_string(::getpid()) + "_" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-    plat::SetSaveDir(dir_.string());
     ch_ = QvtChannels::Default();
     ch_.Unlink();
   }
-  void TearDown() override {
-    ch_.Unlink();
-    plat::SetSaveDir("");
-    fs::remove_all(dir_);
-  }
+  void TearDown() override { ch_.Unlink(); }
   // The service's view of the block.
   uint8_t* Block() {
     if (!block_.IsOpen()) {
@@ -58,7 +49,8 @@ class QvtTest : public ::testing::Test {
     return v;
   }
 
-  fs::path dir_;
+  testsupport::ScopedSaveDir save_;
+  fs::path dir_{save_.Path()};
   QvtChannels ch_;
   plat::SharedMemory block_;
 };

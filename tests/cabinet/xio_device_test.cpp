@@ -333,24 +333,4 @@ TEST_F(SimBoardTest, ControlsReachTheSwitchWord) {
   EXPECT_EQ(dev_->GetWord(0), 0u);
 }
 
-TEST_F(SimBoardTest, CoinKeyCountsOnPressAndHandBackTakesCoinsOff) {
-  plat::InjectCabInput(plat::CabInput::kCoin, true);
-  Frame();
-  Frame();  // still held: one coin only
-  plat::InjectCabInput(plat::CabInput::kCoin, false);
-  Frame();
-  plat::InjectCabInput(plat::CabInput::kCoin, true);
-  Frame();
-  EXPECT_EQ(dev_->GetCoinCount(0, 0), 2);
-  EXPECT_EQ(dev_->GetCoinStatus(0, 0), 0);
-  EXPECT_EQ(dev_->AddCoins(0, 0, 2), 0);
-  Frame();
-  EXPECT_EQ(dev_->GetCoinCount(0, 0), 0);
-  EXPECT_EQ(SimCabIoBoard::Instance().CoinCount(0, 0), 0);
-  SimCabIoBoard::Instance().SetCoinFault(0, 0, true);
-  Frame();
-  EXPECT_EQ(dev_->GetCoinCount(0, 0), -1);
-  EXPECT_EQ(dev_->GetCoinStatus(0, 0), 2);
-}
-
 }  // namespace

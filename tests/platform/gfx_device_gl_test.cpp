@@ -76,11 +76,21 @@ class GlDevice : public ::testing::Test {
   }
   uint32_t At(int x, int y) { return PixelAt(Shot(), x, y); }
 
+  // Stage 0 passes one argument through (the vertex colour or the texture).
+  void Select(uint32_t arg) {
+    d->SetTextureStageState(0, kTssColourOp, kTopSelectArg1);
+    d->SetTextureStageState(0, kTssColourArg1, arg);
+  }
+  // Stage 1 adds the texture factor to what stage 0 made (the hit flash).
+  void FactorAdd() {
+    d->SetTextureStageState(1, kTssColourOp, kTopAdd);
+    d->SetTextureStageState(1, kTssColourArg1, kTaCurrent);
+    d->SetTextureStageState(1, kTssColourArg2, kTaTFactor);
+  }
   // An untextured rectangle [x0, x1) x [y0, y1) in pixel edges, one colour.
   void Rect(float x0, float y0, float x1, float y1, uint32_t c, float z = 0.5f) {
     const V42 v[4] = {{x0, y0, z, c}, {x1, y0, z, c}, {x0, y1, z, c}, {x1, y1, z, c}};
-    d->SetTextureStageState(0, kTssColourOp, kTopSelectArg1);
-    d->SetTextureStageState(0, kTssColourArg1, kTaDiffuse);
+    Select(kTaDiffuse);
     d->SetTextureStageState(0, kTssAlphaOp, kTopSelectArg1);
     d->SetTextureStageState(0, kTssAlphaArg1, kTaDiffuse);
     ASSERT_EQ(DrawIndexed(*d, kFvfPosColour, v, sizeof v, {0, 1, 2, 1, 2, 3}), kOk);
@@ -258,8 +268,7 @@ TEST_F(GlDevice, CullCounterClockwiseAndWireframe) {
   // Left triangle runs clockwise on screen (y down), right one counter-clockwise.
   const V42 cw[3] = {{2, 2, 0.5f, 0xFFFFFFFFu}, {30, 2, 0.5f, 0xFFFFFFFFu}, {2, 30, 0.5f, 0xFFFFFFFFu}};
   const V42 ccw[3] = {{34, 2, 0.5f, 0xFFFFFFFFu}, {34, 30, 0.5f, 0xFFFFFFFFu}, {62, 2, 0.5f, 0xFFFFFFFFu}};
-  d->SetTextureStageState(0, kTssColourOp, kTopSelectArg1);
-  d->SetTextureStageState(0, kTssColourArg1, kTaDiffuse);
+  Select(kTaDiffuse);
   d->SetRenderState(kRsCullMode, kCullCcw);
   DrawIndexed(*d, kFvfPosColour, cw, sizeof cw, {0, 1, 2});
   DrawIndexed(*d, kFvfPosColour, ccw, sizeof ccw, {0, 1, 2});
@@ -343,9 +352,7 @@ TEST_F(GlDevice, StageZeroAlphaFeedsBlendingAndDisabledAlphaIsTheVertexAlpha) {
 
 TEST_F(GlDevice, StageOneAddsTheTextureFactorColour) {
   // The hit flash: stage 1 adds the texture factor to whatever stage 0 made.
-  d->SetTextureStageState(1, kTssColourOp, kTopAdd);
-  d->SetTextureStageState(1, kTssColourArg1, kTaCurrent);
-  d->SetTextureStageState(1, kTssColourArg2, kTaTFactor);
+  FactorAdd();
   d->SetRenderState(kRsTextureFactor, 0x00604020u);
   Rect(0, 0, 16, 16, 0xFF3070F0u);
   d->SetRenderState(kRsTextureFactor, 0);
@@ -408,8 +415,7 @@ TEST_F(GlDevice, LinearTableFogOnEyeDepth) {
     // Each quad covers one quarter column of the screen (x from -1 to 1 at depth s).
     const float x0 = (-1.0f + i * 0.5f) * s, x1 = x0 + 0.5f * s;
     const V42 v[4] = {{x0, s, z, 0xFFFFFF00u}, {x1, s, z, 0xFFFFFF00u}, {x0, -s, z, 0xFFFFFF00u}, {x1, -s, z, 0xFFFFFF00u}};
-    d->SetTextureStageState(0, kTssColourOp, kTopSelectArg1);
-    d->SetTextureStageState(0, kTssColourArg1, kTaDiffuse);
+    Select(kTaDiffuse);
     ASSERT_EQ(DrawIndexed(*d, kFvfPosColour, v, sizeof v, {0, 1, 2, 1, 2, 3}), kOk);
   }
   const Image img = Shot();
@@ -437,8 +443,7 @@ TEST_F(GlDevice, DirectionalLightsWithAmbientAndVertexColourAsMaterial) {
   l2.direction = {0, 0, -1};  // from behind: contributes nothing to front faces
   d->SetLight(1, l2);
   d->LightEnable(1, true);
-  d->SetTextureStageState(0, kTssColourOp, kTopSelectArg1);
-  d->SetTextureStageState(0, kTssColourArg1, kTaDiffuse);
+  Select(kTaDiffuse);
   const uint32_t c = 0xFFC0C0C0u;  // material 0.753
   // Normal towards the viewer (-z), and one tilted by 60 degrees (N.L = 0.5).
   const float s = std::sqrt(3.0f) / 2;
@@ -462,8 +467,7 @@ TEST_F(GlDevice, TextureMatrixScrollsTwoDimensionalCoordinates) {
   const Image tex = testsupport::MakeImage(4, 1, [&](int x, int) { return cols[x]; });
   Texture* t = MakeTexture(tex);
   d->SetTexture(0, t);
-  d->SetTextureStageState(0, kTssColourOp, kTopSelectArg1);
-  d->SetTextureStageState(0, kTssColourArg1, kTaTexture);
+  Select(kTaTexture);
   Matrix m = Matrix::Identity();
   m.m[2][0] = 0.25f;  // third row: the translation of two-dimensional coordinates
   d->SetTransform(kTsTexture0, m);
@@ -505,8 +509,7 @@ TEST_F(GlDevice, WholeFrameMatchesItsReference) {
   d->SetRenderState(kRsFogColour, 0xFF203040u);
   d->SetRenderState(kRsFogStart, FloatBits(40.0f));
   d->SetRenderState(kRsFogEnd, FloatBits(200.0f));
-  d->SetTextureStageState(0, kTssColourOp, kTopSelectArg1);
-  d->SetTextureStageState(0, kTssColourArg1, kTaDiffuse);
+  Select(kTaDiffuse);
   const V52 floor[4] = {{-60, 0, -10, 0, 1, 0, 0xFF40C060u}, {60, 0, -10, 0, 1, 0, 0xFF4060C0u},
                         {-60, 0, -220, 0, 1, 0, 0xFFC06040u}, {60, 0, -220, 0, 1, 0, 0xFFC0C0C0u}};
   ASSERT_EQ(DrawIndexed(*d, kFvfPosNormalColour, floor, sizeof floor, {0, 1, 2, 1, 2, 3}), kOk);
@@ -543,9 +546,7 @@ TEST_F(GlDevice, WholeFrameMatchesItsReference) {
   t->Release();
   // Hit flash on a plain quad, then a wireframe outline.
   d->SetRenderState(kRsAlphaBlendEnable, 0);
-  d->SetTextureStageState(1, kTssColourOp, kTopAdd);
-  d->SetTextureStageState(1, kTssColourArg1, kTaCurrent);
-  d->SetTextureStageState(1, kTssColourArg2, kTaTFactor);
+  FactorAdd();
   d->SetRenderState(kRsTextureFactor, 0x00A03020u);
   Rect(46, 4, 60, 18, 0xFF304050u, 0.05f);
   d->SetTextureStageState(1, kTssColourOp, kTopDisable);
@@ -577,8 +578,7 @@ TEST_F(GlDevice, PretransformedVerticesArePixels) {
   const V144 v[4] = {{4.5f, 4.5f, 0, 1, 0xFF00FF00u, 0, 0}, {8.5f, 4.5f, 0, 1, 0xFF00FF00u, 1, 0},
                      {4.5f, 8.5f, 0, 1, 0xFF00FF00u, 0, 1}, {8.5f, 8.5f, 0, 1, 0xFF00FF00u, 1, 1}};
   d->SetVertexShader(kFvfScreenColourTex);
-  d->SetTextureStageState(0, kTssColourOp, kTopSelectArg1);
-  d->SetTextureStageState(0, kTssColourArg1, kTaDiffuse);
+  Select(kTaDiffuse);
   ASSERT_EQ(d->DrawPrimitiveUp(kPtTriangleStrip, 2, v, sizeof(V144)), kOk);
   const Image img = Shot();
   EXPECT_EQ(PixelAt(img, 4, 4), 0xFF000000u);
@@ -588,8 +588,7 @@ TEST_F(GlDevice, PretransformedVerticesArePixels) {
 }
 
 TEST_F(GlDevice, CreatingAndFreeingTexturesNeverLeavesAStaleBinding) {
-  d->SetTextureStageState(0, kTssColourOp, kTopSelectArg1);
-  d->SetTextureStageState(0, kTssColourArg1, kTaTexture);
+  Select(kTaTexture);
   Texture* a = MakeTexture(testsupport::MakeImage(1, 1, [](int, int) { return 0xFFFF0000u; }));
   d->SetTexture(0, a);
   TexRect(0, 0, 8, 8, 0xFFFFFFFFu);

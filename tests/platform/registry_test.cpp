@@ -6,26 +6,19 @@
 #include <fstream>
 #include <random>
 
+#include "support/TempDir.h"
+
 namespace fs = std::filesystem;
 
 namespace {
 
 class RegistryTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("ostrel_reg_" + std::to_string(::getpid()) + "_" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-    plat::SetRegistryPath((dir_ / "registry.txt").string());
-  }
-  void TearDown() override {
-    plat::SetRegistryPath("");
-    fs::remove_all(dir_);
-  }
+  void SetUp() override { plat::SetRegistryPath((dir_ / "registry.txt").string()); }
+  void TearDown() override { plat::SetRegistryPath(""); }
   void WriteFile(const std::string& text) { std::ofstream(dir_ / "registry.txt") << text; }
-  fs::path dir_;
+  testsupport::TempDir tmp_{"ostrel_reg"};
+  fs::path dir_{tmp_.Path()};
 };
 
 TEST_F(RegistryTest, MissingFileReadsAsEmptyKey) {

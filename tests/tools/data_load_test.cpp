@@ -13,17 +13,11 @@
 
 #include "game/tables/image_slots.h"
 #include "game/tables/table_registry.h"
-#include "platform/message_box.h"
-#include "platform/sound_device.h"
+#include "support/EngineWorld.h"
 #include "support/ImageCompare.h"
 #include "support/TempDir.h"
-#include "vrax/graphic/SGpMan.h"
-#include "vrax/io/SIOMan.h"
-#include "vrax/kernel/SKernel.h"
-#include "vrax/resource/SRscMan.h"
 #include "vrax/resource/SRsc_Image.h"
 #include "vrax/resource/SRsc_Sound.h"
-#include "vrax/sound/SSndMan.h"
 
 namespace {
 
@@ -32,36 +26,11 @@ std::string DataRoot() {
   return env != nullptr ? env : OSTREL_TEST_BINARY_DIR "/data";
 }
 
-// The engine's managers on a kernel with the null graphics and sound
-// devices, reading the generated data tree.
-class GeneratedData : public ::testing::Test {
+// The engine's managers and the sound player on a kernel, reading the
+// generated data tree.
+class GeneratedData : public testsupport::EngineWorld {
  protected:
-  void SetUp() override {
-    plat::SetMessageBoxQuiet(true);
-    plat::SetMessageBoxHook([this](const std::string&, const std::string& t) { errors.push_back(t); });
-    SGpMan::ResetRenderState();
-    SGpMan::SetStartsSound(false);
-    ASSERT_EQ(SSndMan::InitWithDevice(plat::SoundDevice::OpenNull(plat::NullMode::kManual), false), 0);
-    ASSERT_EQ(kernel.Start(), 0);
-    for (SProc* p : {static_cast<SProc*>(&gp), static_cast<SProc*>(&io), static_cast<SProc*>(&rm)}) p->SetStatic(true);
-    SGpDeviceRecord rec;
-    rec.holdRate = 0;
-    ASSERT_EQ(kernel.AddChild(0, &gp, reinterpret_cast<SProcArg>(&rec)), 0);
-    ASSERT_EQ(kernel.AddChild(3, &io, 0), 0);
-    ASSERT_EQ(kernel.AddChild(3, &rm, 0), 0);
-    io.SetDataPath("Data//");
-    kernel.Step();
-  }
-  void TearDown() override {
-    kernel.Kill(0);
-    kernel.Dispose();
-    SSndMan::ReleaseDevice();
-    SGpMan::SetStartsSound(true);
-    SGpMan::ResetRenderState();
-    plat::SetMessageBoxHook(nullptr);
-    plat::SetMessageBoxQuiet(false);
-  }
-
+  GeneratedData() { withSound = true; }
   // Loads every request of the table in group 1; false when it never settles.
   bool LoadAll(const std::vector<SRscRequest>& table) {
     rm.LoadTable(1, table.data(), -1);
@@ -73,11 +42,6 @@ class GeneratedData : public ::testing::Test {
   }
 
   testsupport::ScopedDataDir data{DataRoot()};
-  std::vector<std::string> errors;
-  SKernel kernel;
-  SGpMan gp;
-  SIOMan io;
-  SRscMan rm;
 };
 
 std::map<SRsc_Image**, const ImageDef*> DefsBySlot() {
@@ -136,7 +100,7 @@ TEST_F(GeneratedData, EveryImageListAndSoundListLoadsAndTheSpritesMatchTheirRefe
   for (auto& [path, slot] : banks) table.push_back({&slot, RscTag("SND"), path.c_str(), 0, 0, 0, 0});
   table.push_back({nullptr, 0, nullptr, 0, 0, 0, 0});
   ASSERT_TRUE(LoadAll(table));
-  EXPECT_TRUE(errors.empty()) << errors.front();
+  EXPECT_TRUE(box.texts.empty()) << box.texts.front();
 
   std::size_t n = 0;
   const ImageDef* const* all = AllImageDefs(&n);

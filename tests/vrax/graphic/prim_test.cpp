@@ -4,27 +4,10 @@
 #include <cstring>
 #include <string>
 
-#include "platform/message_box.h"
+#include "support/ErrorBox.h"
 #include "vrax/graphic/SGpObj_Prim.h"
 
 namespace {
-
-// Silences and records the error box for the scope.
-class ErrorBox {
- public:
-  ErrorBox() {
-    plat::SetMessageBoxQuiet(true);
-    old_ = plat::SetMessageBoxHook([this](const std::string&, const std::string& t) { text += t; });
-  }
-  ~ErrorBox() {
-    plat::SetMessageBoxHook(old_);
-    plat::SetMessageBoxQuiet(false);
-  }
-  std::string text;
-
- private:
-  plat::MessageBoxHook old_;
-};
 
 void PutStrip(SGpObj_Prim& p, int n, float x0) {
   for (int i = 0; i < n; ++i) {
@@ -161,7 +144,7 @@ TEST(SGpObjPrim, FillColoursAStripWhenClosedAndRecolours) {
 }
 
 TEST(SGpObjPrim, ReallocationShrinksAndFailuresLeaveNothing) {
-  ErrorBox box;
+  testsupport::ErrorBoxCatcher box;
   SGpObj_PrimQuad q;
   ASSERT_EQ(q.AllocPrims(10), 0);
   EXPECT_EQ(q.AllocPrims(5), 0);  // smaller than before: accepted
@@ -169,8 +152,8 @@ TEST(SGpObjPrim, ReallocationShrinksAndFailuresLeaveNothing) {
   EXPECT_EQ(q.GetIndices().size(), 30u);
   EXPECT_EQ(q.AllocPrims(16384), 0);  // 65,536 vertices: the most
   EXPECT_EQ(q.AllocPrims(16385), -1);  // would overflow 16-bit indices
-  EXPECT_NE(box.text.find("primitive allocation error"), std::string::npos);
-  EXPECT_NE(box.text.find("Vrax/Graphic/SGpObj_Prim(28)"), std::string::npos);
+  EXPECT_GT(box.Count("primitive allocation error"), 0);
+  EXPECT_GT(box.Count("Vrax/Graphic/SGpObj_Prim(28)"), 0);
   EXPECT_EQ(q.GetPrimCapacity(), 0);
   EXPECT_EQ(q.GetVertexCapacity(), 0);
   EXPECT_EQ(q.GetActiveCount(), 0);
@@ -179,15 +162,15 @@ TEST(SGpObjPrim, ReallocationShrinksAndFailuresLeaveNothing) {
   q.Next();
   q.EndStrip();
 
-  box.text.clear();
+  box.texts.clear();
   SGpObj_Prim plain;
   EXPECT_EQ(plain.AllocPrims(3), -1);  // no fixed size in this class
-  EXPECT_NE(box.text.find("primitive allocation error"), std::string::npos);
-  box.text.clear();
+  EXPECT_GT(box.Count("primitive allocation error"), 0);
+  box.texts.clear();
   EXPECT_EQ(plain.AllocVertices(70000), -1);
-  EXPECT_NE(box.text.find("vertex allocation error"), std::string::npos);
+  EXPECT_GT(box.Count("vertex allocation error"), 0);
   EXPECT_EQ(plain.Alloc(2, -4), -1);
-  EXPECT_NE(box.text.find("SGpObj_Prim(48)"), std::string::npos);
+  EXPECT_GT(box.Count("SGpObj_Prim(48)"), 0);
 }
 
 TEST(SGpObjPrim, WritesPastTheCapacityAreIgnored) {

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "platform/message_box.h"
+#include "support/ErrorBox.h"
 #include "vrax/graphic/SGpSpriteCell.h"
 
 namespace {
@@ -52,14 +52,12 @@ TEST(SGpSpriteCellPool, ReleasingUnlinksFromTheList) {
 }
 
 TEST(SGpSpriteCellPool, ReinitialisingKeepsAPoolInUse) {
-  std::string shown;
-  plat::SetMessageBoxQuiet(true);
-  auto old = plat::SetMessageBoxHook([&](const std::string&, const std::string& text) { shown = text; });
+  testsupport::ErrorBoxCatcher box;
   SGpSpriteCellPool pool(2);
   SGpSpriteCell* a = pool.Acquire();
   a->ownPos[0] = 42.0f;
   EXPECT_EQ(pool.Init(8), -1);
-  EXPECT_NE(shown.find("sprite pool in use"), std::string::npos);
+  EXPECT_EQ(box.Count("sprite pool in use"), 1);
   EXPECT_EQ(pool.Capacity(), 2);
   EXPECT_EQ(a->ownPos[0], 42.0f);  // the holder's cell is untouched
   EXPECT_EQ(a->pool, &pool);
@@ -68,8 +66,6 @@ TEST(SGpSpriteCellPool, ReinitialisingKeepsAPoolInUse) {
   EXPECT_EQ(pool.Capacity(), 8);
   EXPECT_EQ(pool.GetFree(), 8);
   EXPECT_EQ(pool.Init(-1), -1);
-  plat::SetMessageBoxHook(old);
-  plat::SetMessageBoxQuiet(false);
 }
 
 TEST(SGpSpriteCellPool, GlobalPoolStartsWith1024Cells) {

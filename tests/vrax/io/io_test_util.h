@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/message_box.h"
+#include "support/ErrorBox.h"
 
 // A fresh temporary directory, removed with everything in it.
 struct IoTempDir {
@@ -28,16 +28,4 @@ struct IoTempDir {
   }
 };
 
-// Collects the texts of the error box while it lives (and keeps stderr quiet).
-struct ErrorBoxCatcher {
-  std::vector<std::string> texts;
-  plat::MessageBoxHook old;
-  ErrorBoxCatcher() {
-    plat::SetMessageBoxQuiet(true);
-    old = plat::SetMessageBoxHook([this](const std::string&, const std::string& t) { texts.push_back(t); });
-  }
-  ~ErrorBoxCatcher() {
-    plat::SetMessageBoxHook(old);
-    plat::SetMessageBoxQuiet(false);
-  }
-};
+using testsupport::ErrorBoxCatcher;

@@ -9,13 +9,9 @@
 #include <string>
 
 #include "model_fixtures.h"
-#include "platform/message_box.h"
+#include "support/EngineWorld.h"
 #include "support/TempDir.h"
-#include "vrax/graphic/SGpMan.h"
-#include "vrax/io/SIOMan.h"
-#include "vrax/kernel/SKernel.h"
 #include "vrax/resource/ModelWriter.h"
-#include "vrax/resource/SRscMan.h"
 #include "vrax/resource/SRsc_Model.h"
 
 namespace {
@@ -315,31 +311,8 @@ TEST(ModelResource, MutatedFilesBuildOrFailCleanly) {
 
 // ---------------------------------------------------------------- loading
 
-class ModelWorld : public ::testing::Test {
+class ModelWorld : public testsupport::EngineWorld {
  protected:
-  void SetUp() override {
-    plat::SetMessageBoxQuiet(true);
-    plat::SetMessageBoxHook([this](const std::string&, const std::string& t) { errors.push_back(t); });
-    SGpMan::ResetRenderState();
-    SGpMan::SetStartsSound(false);
-    ASSERT_EQ(kernel.Start(), 0);
-    for (SProc* p : {static_cast<SProc*>(&gp), static_cast<SProc*>(&io), static_cast<SProc*>(&rm)}) p->SetStatic(true);
-    SGpDeviceRecord rec;
-    rec.holdRate = 0;
-    ASSERT_EQ(kernel.AddChild(0, &gp, reinterpret_cast<SProcArg>(&rec)), 0);
-    ASSERT_EQ(kernel.AddChild(3, &io, 0), 0);
-    ASSERT_EQ(kernel.AddChild(3, &rm, 0), 0);
-    io.SetDataPath("Data//");
-    kernel.Step();
-  }
-  void TearDown() override {
-    kernel.Kill(0);
-    kernel.Dispose();
-    SGpMan::SetStartsSound(true);
-    SGpMan::ResetRenderState();
-    plat::SetMessageBoxHook(nullptr);
-    plat::SetMessageBoxQuiet(false);
-  }
   static std::string Str(const std::vector<uint8_t>& v) { return std::string(v.begin(), v.end()); }
   SRsc_Model_Ex* Load(const char* path) {
     SRsc* r = rm.CreateResource(0, kMdl, path, 0, 0, 0, 0);
@@ -347,19 +320,9 @@ class ModelWorld : public ::testing::Test {
     EXPECT_EQ(rm.Sync(1), 1);
     return static_cast<SRsc_Model_Ex*>(r);
   }
-  int OpenErrors() const {
-    int n = 0;
-    for (const auto& e : errors) n += e.find("resource open error") != std::string::npos;
-    return n;
-  }
 
   testsupport::TempDir dir{"mdl"};
   testsupport::ScopedDataDir data{dir.Path()};
-  std::vector<std::string> errors;
-  SKernel kernel;
-  SGpMan gp;
-  SIOMan io;
-  SRscMan rm;
 };
 
 TEST_F(ModelWorld, LoadsModelAndAnimationFiles) {
@@ -374,7 +337,7 @@ TEST_F(ModelWorld, LoadsModelAndAnimationFiles) {
   ASSERT_EQ(bar->GetStatus(), kRscReady);  // no ".tca": loads without one
   EXPECT_TRUE(bar->IsSkinned());
   EXPECT_EQ(rm.Find("\\mdl\\bar", kMdl), bar);
-  EXPECT_EQ(OpenErrors(), 0);
+  EXPECT_EQ(box.Count("resource open error"), 0);
   // Releasing the group disposes the model's meshes.
   rm.ReleaseGroup(0, nullptr, 0);
   kernel.Step();
@@ -395,7 +358,7 @@ TEST_F(ModelWorld, DamagedOrMissingFilesFailWithOneMessageEach) {
     EXPECT_EQ(m->GetStatus(), kRscFailed);
     EXPECT_EQ(m->NodeCount(), 0);
   }
-  EXPECT_EQ(OpenErrors(), 4);
+  EXPECT_EQ(box.Count("resource open error"), 4);
 }
 
 }  // namespace

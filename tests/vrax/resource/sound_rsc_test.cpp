@@ -3,14 +3,11 @@
 #include <string>
 #include <vector>
 
-#include "platform/message_box.h"
 #include "platform/sound_device.h"
+#include "support/EngineWorld.h"
 #include "support/TempDir.h"
-#include "vrax/graphic/SGpMan.h"
-#include "vrax/io/SIOMan.h"
-#include "vrax/kernel/SKernel.h"
-#include "vrax/resource/SRscMan.h"
 #include "vrax/resource/SRsc_Sound.h"
+#include "vrax/sound/SSndMan.h"
 #include "vrax/sound/WavWriter.h"
 
 namespace {
@@ -25,35 +22,11 @@ std::vector<int16_t> Ramp(size_t n) {
   return s;
 }
 
-// The engine's managers on a kernel, the player over a manual null sound
-// device, and a data directory of its own.
-class SoundRscWorld : public ::testing::Test {
+// The engine's managers and the sound player on a kernel, with a data
+// directory of its own.
+class SoundRscWorld : public testsupport::EngineWorld {
  protected:
-  void SetUp() override {
-    plat::SetMessageBoxQuiet(true);
-    plat::SetMessageBoxHook([this](const std::string&, const std::string& t) { errors.push_back(t); });
-    SGpMan::ResetRenderState();
-    SGpMan::SetStartsSound(false);
-    ASSERT_EQ(SSndMan::InitWithDevice(plat::SoundDevice::OpenNull(plat::NullMode::kManual), false), 0);
-    ASSERT_EQ(kernel.Start(), 0);
-    for (SProc* p : {static_cast<SProc*>(&gp), static_cast<SProc*>(&io), static_cast<SProc*>(&rm)}) p->SetStatic(true);
-    SGpDeviceRecord rec;
-    rec.holdRate = 0;
-    ASSERT_EQ(kernel.AddChild(0, &gp, reinterpret_cast<SProcArg>(&rec)), 0);
-    ASSERT_EQ(kernel.AddChild(3, &io, 0), 0);
-    ASSERT_EQ(kernel.AddChild(3, &rm, 0), 0);
-    io.SetDataPath("Data//");
-    kernel.Step();
-  }
-  void TearDown() override {
-    kernel.Kill(0);
-    kernel.Dispose();
-    SSndMan::ReleaseDevice();
-    SGpMan::SetStartsSound(true);
-    SGpMan::ResetRenderState();
-    plat::SetMessageBoxHook(nullptr);
-    plat::SetMessageBoxQuiet(false);
-  }
+  SoundRscWorld() { withSound = true; }
   SRsc* Load(const char* path) {
     SRsc* slot = nullptr;
     const SRscRequest table[] = {{&slot, kSnd, path, 0, 0, 0, 0}, {nullptr, 0, nullptr, 0, 0, 0, 0}};
@@ -66,19 +39,9 @@ class SoundRscWorld : public ::testing::Test {
     SSndMan::Device()->Render(out.data(), frames);
     return out;
   }
-  int CountErrors(const std::string& text) const {
-    int n = 0;
-    for (const auto& e : errors) n += e.find(text) != std::string::npos;
-    return n;
-  }
 
   testsupport::TempDir dir{"snd"};
   testsupport::ScopedDataDir data{dir.Path()};
-  std::vector<std::string> errors;
-  SKernel kernel;
-  SGpMan gp;
-  SIOMan io;
-  SRscMan rm;
 };
 
 TEST_F(SoundRscWorld, ListOfStaticAndStreamedSoundsLoadsPlaysAndIsReleased) {
@@ -90,7 +53,7 @@ TEST_F(SoundRscWorld, ListOfStaticAndStreamedSoundsLoadsPlaysAndIsReleased) {
                                              "se1.wav 77\r\n"));
   SRsc* r = Load("\\sound\\bank");
   ASSERT_NE(r, nullptr);
-  ASSERT_EQ(r->GetStatus(), kRscReady) << (errors.empty() ? "" : errors[0]);
+  ASSERT_EQ(r->GetStatus(), kRscReady) << (box.texts.empty() ? "" : box.texts[0]);
   EXPECT_EQ(r->Kind(), 0x534E44u);
   auto* snd = static_cast<SRsc_Sound_Ex*>(r);
   EXPECT_EQ(snd->GetStep(), 2);
@@ -104,7 +67,7 @@ TEST_F(SoundRscWorld, ListOfStaticAndStreamedSoundsLoadsPlaysAndIsReleased) {
   EXPECT_EQ(bank->entries[2]->streamData, nullptr);  // one number: static
   EXPECT_EQ(SSndMan::StreamCount(), 1u);
   EXPECT_EQ(SSndMan::Device()->BufferCount(), 3u);
-  EXPECT_TRUE(errors.empty());
+  EXPECT_TRUE(box.texts.empty());
 
   // The music plays through the resource's slot and loops at frame 1000.
   SSndMan::Play(r, 1, 65536, 0);
@@ -185,13 +148,13 @@ TEST_F(SoundRscWorld, DamagedListsAndWavesFailWithResourceOpenError) {
     if (!c.list.empty()) {
       ASSERT_TRUE(dir.Write(d + "/bank.sr", c.list));
     }
-    errors.clear();
+    box.texts.clear();
     const std::string path = "\\" + d + "\\bank";
     SRsc* r = Load(path.c_str());
     ASSERT_NE(r, nullptr);
     EXPECT_EQ(r->GetStatus(), kRscFailed);
     EXPECT_EQ(static_cast<SRsc_Sound_Ex*>(r)->GetStep(), -1);
-    EXPECT_EQ(CountErrors("SRsc_Sound_Ex(" + std::to_string(c.line) + ") : resource open error"), 1);
+    EXPECT_EQ(box.Count("SRsc_Sound_Ex(" + std::to_string(c.line) + ") : resource open error"), 1);
     EXPECT_EQ(SSndMan::Count(r), c.loaded);
     SSndMan::Play(r, 0, 65536, 0);  // what was made plays
     Render(100);
@@ -199,7 +162,7 @@ TEST_F(SoundRscWorld, DamagedListsAndWavesFailWithResourceOpenError) {
   // A data size beyond the file is cut to the file: the sound loads.
   ASSERT_TRUE(dir.Write("cut/a.wav", sizes));
   ASSERT_TRUE(dir.Write("cut/bank.sr", "a.wav"));
-  errors.clear();
+  box.texts.clear();
   SRsc* r = Load("\\cut\\bank");
   ASSERT_EQ(r->GetStatus(), kRscReady);
   EXPECT_EQ(static_cast<SRsc_Sound_Ex*>(r)->Bank()->entries[0]->buffer->Size(), 128u);
