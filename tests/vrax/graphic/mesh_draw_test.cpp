@@ -15,16 +15,6 @@
 
 namespace {
 
-const uint32_t kNoParams[4] = {0, 0, 0, 0};
-
-std::unique_ptr<SRsc_Model_Ex> BuildModel(const ModelFile& f, const std::vector<uint8_t>* tca = nullptr) {
-  auto m = std::make_unique<SRsc_Model_Ex>();
-  const auto bytes = WriteModelFile(f);
-  if (!m->Build(bytes.data(), bytes.size(), tca ? tca->data() : nullptr, tca ? tca->size() : 0, kNoParams))
-    return nullptr;
-  return m;
-}
-
 struct MeshDraw : ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(gpu.ok);
@@ -36,8 +26,7 @@ struct MeshDraw : ::testing::Test {
 };
 
 TEST_F(MeshDraw, RigidPacketDrawsOneSubsetPerMaterial) {
-  const auto tca = WriteTexAnimNodeTable(modelfix::RigidTexAnim());
-  auto m = BuildModel(modelfix::Rigid(), &tca);
+  auto m = modelfix::BuildRigid();
   ASSERT_NE(m, nullptr);
   plat::GfxDevice* d = gpu.dev();
   d->SetRenderState(plat::kRsLighting, 0);
@@ -73,8 +62,7 @@ TEST_F(MeshDraw, RigidPacketDrawsOneSubsetPerMaterial) {
 }
 
 TEST_F(MeshDraw, TextureScrollsAlongTheKeysWhileUpdated) {
-  const auto tca = WriteTexAnimNodeTable(modelfix::RigidTexAnim());
-  auto m = BuildModel(modelfix::Rigid(), &tca);
+  auto m = modelfix::BuildRigid();
   ASSERT_NE(m, nullptr);
   SGpObj_Mesh* p = m->GetMesh(0);
   ModelMaterial& mat = m->GetMaterialGroup(0)->materials[0];
@@ -107,7 +95,7 @@ TEST_F(MeshDraw, ScrollWithoutAnimationShiftsOncePerUpdate) {
   f.hasTag = false;
   f.nodes[0].animated = false;
   const auto tca = WriteTexAnimScroll(0.125f, 0.0f);
-  auto m = BuildModel(f, &tca);
+  auto m = modelfix::Build(f, &tca);
   ASSERT_NE(m, nullptr);
   EXPECT_FALSE(m->IsAnimated());
   ModelMaterial& mat = m->GetMaterialGroup(0)->materials[0];
@@ -120,7 +108,7 @@ TEST_F(MeshDraw, ScrollWithoutAnimationShiftsOncePerUpdate) {
 }
 
 TEST_F(MeshDraw, SkinnedModelMovesVerticesByTheRecordedBones) {
-  auto m = BuildModel(modelfix::Skinned());
+  auto m = modelfix::Build(modelfix::Skinned());
   ASSERT_NE(m, nullptr);
   SGpNode* root = m->GetNode(0);
   // Frame 10: bone 1 has turned a quarter about z at its joint (1, 0, 0).
@@ -150,7 +138,7 @@ TEST_F(MeshDraw, SkinnedModelMovesVerticesByTheRecordedBones) {
 }
 
 TEST_F(MeshDraw, SkinnedModelWaitsForEveryPartAndSkipsBadParts) {
-  auto m = BuildModel(modelfix::Skinned());
+  auto m = modelfix::Build(modelfix::Skinned());
   ASSERT_NE(m, nullptr);
   SGpMeshModel& d = m->GetDrawData();
   m->GetMesh(0)->Execute();

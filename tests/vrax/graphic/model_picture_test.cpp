@@ -102,17 +102,8 @@ class ModelPicture : public ::testing::Test {
   std::unique_ptr<TestImage> image;
 };
 
-std::unique_ptr<SRsc_Model_Ex> BuildModel(const ModelFile& f, const std::vector<uint8_t>* tca) {
-  auto m = std::make_unique<SRsc_Model_Ex>();
-  const auto bytes = WriteModelFile(f);
-  const uint32_t p[4] = {0, 0, 0, 0};
-  if (!m->Build(bytes.data(), bytes.size(), tca ? tca->data() : nullptr, tca ? tca->size() : 0, p)) return nullptr;
-  return m;
-}
-
 TEST_F(ModelPicture, RigidModelWithScrolledTexture) {
-  const auto tca = WriteTexAnimNodeTable(modelfix::RigidTexAnim());
-  auto m = BuildModel(modelfix::Rigid(), &tca);
+  auto m = modelfix::BuildRigid();
   ASSERT_NE(m, nullptr);
   SGpNode holder;
   SMatrix::Scaling(holder.GetLocal(), 0.75f, 0.75f, 0.75f);
@@ -129,7 +120,7 @@ TEST_F(ModelPicture, RigidModelWithScrolledTexture) {
 }
 
 TEST_F(ModelPicture, SkinnedModelBentByItsSecondBone) {
-  auto m = BuildModel(modelfix::Skinned(), nullptr);
+  auto m = modelfix::Build(modelfix::Skinned());
   ASSERT_NE(m, nullptr);
   SGpNode holder;
   SMatrix::Scaling(holder.GetLocal(), 40.0f, 40.0f, 40.0f);

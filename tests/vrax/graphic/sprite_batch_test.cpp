@@ -113,6 +113,7 @@ TEST_F(Batch, OneEntryPerTextureInFirstSeenOrder) {
 
 TEST_F(Batch, FullPoolAndLargestPrimitive) {
   SGpSpriteCellPool* pool = GetSpriteCellPool();
+  ASSERT_EQ(pool->Capacity(), 1024);  // the engine's global pool
   const int freeBefore = pool->GetFree();
   std::vector<SGpSpriteCell*> held;
   while (SGpSpriteCell* c = b.AddBack()) held.push_back(c);

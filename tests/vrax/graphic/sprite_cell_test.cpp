@@ -68,9 +68,4 @@ TEST(SGpSpriteCellPool, ReinitialisingKeepsAPoolInUse) {
   EXPECT_EQ(pool.Init(-1), -1);
 }
 
-TEST(SGpSpriteCellPool, GlobalPoolStartsWith1024Cells) {
-  ASSERT_NE(GetSpriteCellPool(), nullptr);
-  EXPECT_EQ(GetSpriteCellPool()->Capacity(), 1024);
-}
-
 }  // namespace

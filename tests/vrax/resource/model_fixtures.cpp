@@ -140,4 +140,19 @@ ModelFile Skinned() {
 std::vector<uint8_t> RigidBytes() { return WriteModelFile(Rigid()); }
 std::vector<uint8_t> SkinnedBytes() { return WriteModelFile(Skinned()); }
 
+std::unique_ptr<SRsc_Model_Ex> Build(const ModelFile& f, const std::vector<uint8_t>* tca, const uint32_t* params) {
+  static const uint32_t kNone[4] = {0, 0, 0, 0};
+  auto m = std::make_unique<SRsc_Model_Ex>();
+  const auto bytes = WriteModelFile(f);
+  if (!m->Build(bytes.data(), bytes.size(), tca ? tca->data() : nullptr, tca ? tca->size() : 0,
+                params ? params : kNone))
+    return nullptr;
+  return m;
+}
+
+std::unique_ptr<SRsc_Model_Ex> BuildRigid(const uint32_t* params) {
+  const auto tca = WriteTexAnimNodeTable(RigidTexAnim());
+  return Build(Rigid(), &tca, params);
+}
+
 }  // namespace modelfix

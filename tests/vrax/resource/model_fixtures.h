@@ -3,9 +3,11 @@
 // (the second the child of the first) whose first material scrolls its
 // texture, and a skinned bar bent by two bones with animation tracks.
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "vrax/resource/ModelFile.h"
+#include "vrax/resource/SRsc_Model.h"
 
 namespace modelfix {
 
@@ -27,5 +29,11 @@ ModelFile Skinned();
 
 std::vector<uint8_t> RigidBytes();
 std::vector<uint8_t> SkinnedBytes();
+
+// A model resource built from a file (scale and axis parameters 0 unless
+// given); null when the build fails. BuildRigid adds the rigid ".tca" table.
+std::unique_ptr<SRsc_Model_Ex> Build(const ModelFile& f, const std::vector<uint8_t>* tca = nullptr,
+                                     const uint32_t* params = nullptr);
+std::unique_ptr<SRsc_Model_Ex> BuildRigid(const uint32_t* params = nullptr);
 
 }  // namespace modelfix

@@ -19,14 +19,6 @@ namespace {
 constexpr uint32_t kMdl = RscTag("MDL");
 const uint32_t kNoParams[4] = {0, 0, 0, 0};
 
-std::unique_ptr<SRsc_Model_Ex> BuildModel(const ModelFile& f, const std::vector<uint8_t>* tca = nullptr,
-                                          const uint32_t* p = kNoParams) {
-  auto m = std::make_unique<SRsc_Model_Ex>();
-  const auto bytes = WriteModelFile(f);
-  if (!m->Build(bytes.data(), bytes.size(), tca ? tca->data() : nullptr, tca ? tca->size() : 0, p)) return nullptr;
-  return m;
-}
-
 void ExpectVec3(const float* v, float x, float y, float z, float tol = 1e-5f) {
   EXPECT_NEAR(v[0], x, tol);
   EXPECT_NEAR(v[1], y, tol);
@@ -34,8 +26,7 @@ void ExpectVec3(const float* v, float x, float y, float z, float tol = 1e-5f) {
 }
 
 TEST(ModelResource, RigidFixtureBuildsTreePacketsMaterialsAndTracks) {
-  const auto tca = WriteTexAnimNodeTable(modelfix::RigidTexAnim());
-  auto m = BuildModel(modelfix::Rigid(), &tca);
+  auto m = modelfix::BuildRigid();
   ASSERT_NE(m, nullptr);
   EXPECT_EQ(m->Kind(), 0x4D444Cu);
   EXPECT_TRUE(m->GetVersionFlag());
@@ -112,8 +103,7 @@ TEST(ModelResource, ScaleAndAxisParameters) {
   EXPECT_EQ(SRsc_Model_Ex::ModelMatrix(bad).m[1][1], 1.0f);
 
   // Rigid vertices are moved by the model matrix.
-  const auto tca = WriteTexAnimNodeTable(modelfix::RigidTexAnim());
-  auto m = BuildModel(modelfix::Rigid(), &tca, p);
+  auto m = modelfix::BuildRigid(p);
   ASSERT_NE(m, nullptr);
   EXPECT_FLOAT_EQ(m->GetMesh(0)->vertices[1].y, 12.5f);
   // So are position keys.
@@ -129,7 +119,7 @@ TEST(ModelResource, HierarchyLocalTransformIsModelSpaceTimesParentInverse) {
   f.nodes[0].rotation[2] = h;
   f.nodes[0].rotation[3] = h;
   f.nodes[0].translation[0] = 1.0f;
-  auto m = BuildModel(f);
+  auto m = modelfix::Build(f);
   ASSERT_NE(m, nullptr);
   // Local of the child: T(2) x inverse(Rz(90) T(1)) puts it at (0, -1) in the
   // parent's frame, turned back a quarter: y = asin(0) = 0, z = -90 degrees,
@@ -164,7 +154,7 @@ TEST(ModelResource, MatrixAnglesAtTheGimbalPoles) {
 }
 
 TEST(ModelResource, SkinnedFixtureKeepsOneMeshAndBindPose) {
-  auto m = BuildModel(modelfix::Skinned());
+  auto m = modelfix::Build(modelfix::Skinned());
   ASSERT_NE(m, nullptr);
   ASSERT_TRUE(m->IsSkinned());
   SGpMeshModel& d = m->GetDrawData();
@@ -187,8 +177,7 @@ TEST(ModelResource, SkinnedFixtureKeepsOneMeshAndBindPose) {
 }
 
 TEST(ModelResource, MotionAtChosenFrames) {
-  const auto tca = WriteTexAnimNodeTable(modelfix::RigidTexAnim());
-  auto m = BuildModel(modelfix::Rigid(), &tca);
+  auto m = modelfix::BuildRigid();
   ASSERT_NE(m, nullptr);
   SGpNode nodes[2];
   const SGpMotionCursor at0{m.get(), 0.0f}, at25{m.get(), 2.5f}, at10{m.get(), 10.0f}, at40{m.get(), 40.0f};
@@ -219,8 +208,8 @@ TEST(ModelResource, MotionAtChosenFrames) {
 }
 
 TEST(ModelResource, OutOfRangeTracksArePassedOver) {
-  auto skinned = BuildModel(modelfix::Skinned());
-  auto rigid = BuildModel(modelfix::Rigid());  // one track, without its ".tca"
+  auto skinned = modelfix::Build(modelfix::Skinned());
+  auto rigid = modelfix::Build(modelfix::Rigid());  // one track, without its ".tca"
   ASSERT_TRUE(skinned && rigid);
   // Only one node in the instance: the track of node 1 is skipped.
   SGpNode one[1];
@@ -240,7 +229,7 @@ TEST(ModelResource, OutOfRangeTracksArePassedOver) {
 TEST(ModelResource, ReleasedModelLeavesTheTreeItHungIn) {
   SGpNode holder;
   {
-    auto m = BuildModel(modelfix::Skinned());
+    auto m = modelfix::Build(modelfix::Skinned());
     ASSERT_NE(m, nullptr);
     m->GetNode(0)->SetParent(&holder);
     EXPECT_EQ(holder.GetFirstChild(), m->GetNode(0));
