@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "platform/byte_order.h"
 #include "platform/registry.h"
 
 namespace {
@@ -209,8 +210,7 @@ int32_t QvtBTUtil::ReadSharedStatus() {
   uint8_t block[QvtSharedMemory::kSize] = {};
   if (!shared_ || !shared_->Read(block)) return -1;
   if (block[0] == 0) return -1;
-  return static_cast<int32_t>(uint32_t(block[4]) | uint32_t(block[5]) << 8 | uint32_t(block[6]) << 16 |
-                              uint32_t(block[7]) << 24);
+  return static_cast<int32_t>(plat::ReadLe32(block + 4));
 }
 
 bool QvtBTUtil::WriteGameResultOnce(uint32_t value) {

@@ -11,6 +11,7 @@
 #include <mutex>
 #include <sstream>
 
+#include "platform/byte_order.h"
 #include "platform/paths.h"
 
 namespace plat {
@@ -276,8 +277,7 @@ std::optional<RegValue> RegKey::Read(std::string_view name) const {
 bool RegKey::ReadDword(std::string_view name, uint32_t* out) const {
   std::optional<RegValue> v = Read(name);
   if (!v || v->type != RegType::Dword || v->data.size() != 4) return false;
-  *out = uint32_t(v->data[0]) | uint32_t(v->data[1]) << 8 | uint32_t(v->data[2]) << 16 |
-         uint32_t(v->data[3]) << 24;
+  *out = ReadLe32(v->data.data());
   return true;
 }
 

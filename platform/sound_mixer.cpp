@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "platform/byte_order.h"
+
 namespace plat {
 namespace {
 
@@ -10,7 +12,7 @@ inline float Sample(const uint8_t* p) {
   if constexpr (Bits == 8) {
     return static_cast<float>((static_cast<int>(p[0]) - 128) * 256);
   } else {
-    return static_cast<float>(static_cast<int16_t>(static_cast<uint16_t>(p[0] | (p[1] << 8))));
+    return static_cast<float>(static_cast<int16_t>(ReadLe16(p)));
   }
 }
 

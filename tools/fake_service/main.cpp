@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "cabinet/QvtBTUtil.h"
+#include "platform/byte_order.h"
 #include "platform/clock.h"
 #include "platform/ipc.h"
 #include "platform/paths.h"
@@ -25,8 +26,8 @@ namespace {
 bool PublishStatus(const QvtChannels& ch, int32_t status) {
   QvtSharedMemory block;
   if (!block.Open(ch)) return false;
-  uint8_t head[8] = {1, 0, 0, 0, uint8_t(status), uint8_t(status >> 8), uint8_t(status >> 16),
-                     uint8_t(status >> 24)};
+  uint8_t head[8] = {1};
+  plat::WriteLe32(head + 4, static_cast<uint32_t>(status));
   // Byte 1 belongs to the game: write the valid byte and the status word only.
   return block.Write(0, 1, head) && block.Write(4, 4, head + 4);
 }

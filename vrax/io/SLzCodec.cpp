@@ -3,6 +3,8 @@
 #include <cstring>
 #include <new>
 
+#include "platform/byte_order.h"
+
 namespace {
 
 constexpr uint32_t kRunStart = 3;   // start width of the literal-run code
@@ -10,18 +12,10 @@ constexpr uint32_t kRunStop = 16;   // its largest prefix
 constexpr uint32_t kMatchStart = 4; // start width of the distance and length codes
 constexpr uint32_t kStep = 2;
 
-uint32_t Rd16(const uint8_t* p) { return static_cast<uint32_t>(p[0] | (p[1] << 8)); }
-uint32_t Rd32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-         (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
-void Wr16(uint8_t* p, uint32_t v) {
-  p[0] = static_cast<uint8_t>(v);
-  p[1] = static_cast<uint8_t>(v >> 8);
-}
-void Wr32(uint8_t* p, uint32_t v) {
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
-}
+using plat::ReadLe16;
+using plat::ReadLe32;
+using plat::WriteLe16;
+using plat::WriteLe32;
 
 // Start-step-stop code: prefix of k one-bits (ended by a zero unless k is the
 // stop), then w + k*s value bits; the number is the value plus the sizes of
@@ -172,12 +166,12 @@ int32_t SLzCodec::ReadHeader(const void* block, size_t available, Header* out) {
   if (block == nullptr || available < kHeaderSize) return -1;
   const uint8_t* b = static_cast<const uint8_t*>(block);
   Header h;
-  h.version = static_cast<uint16_t>(Rd16(b));
-  h.level = static_cast<int16_t>(Rd16(b + 2));
-  h.total = Rd32(b + 4);
-  h.tokenSize = Rd32(b + 8);
-  h.literalSize = Rd32(b + 12);
-  h.unpackedSize = Rd32(b + 16);
+  h.version = ReadLe16(b);
+  h.level = static_cast<int16_t>(ReadLe16(b + 2));
+  h.total = ReadLe32(b + 4);
+  h.tokenSize = ReadLe32(b + 8);
+  h.literalSize = ReadLe32(b + 12);
+  h.unpackedSize = ReadLe32(b + 16);
   if (h.version != 1 || h.total == 0) return -1;
   uint64_t sum = uint64_t{kHeaderSize} + h.tokenSize + h.literalSize;
   if (sum != h.total || h.total > available) return -1;
@@ -276,12 +270,12 @@ int32_t SLzCodec::Compress(const void* source, uint32_t size, int32_t level) {
     if (total > 0xFFFFFFFFu) return Clear(), -1;
     block_.resize(static_cast<size_t>(total));
     uint8_t* b = block_.data();
-    Wr16(b, 1);
-    Wr16(b + 2, static_cast<uint32_t>(level));
-    Wr32(b + 4, static_cast<uint32_t>(total));
-    Wr32(b + 8, static_cast<uint32_t>(tokens.size()));
-    Wr32(b + 12, static_cast<uint32_t>(lits.size()));
-    Wr32(b + 16, size);
+    WriteLe16(b, 1);
+    WriteLe16(b + 2, static_cast<uint16_t>(level));
+    WriteLe32(b + 4, static_cast<uint32_t>(total));
+    WriteLe32(b + 8, static_cast<uint32_t>(tokens.size()));
+    WriteLe32(b + 12, static_cast<uint32_t>(lits.size()));
+    WriteLe32(b + 16, size);
     if (!tokens.empty()) std::memcpy(b + kHeaderSize, tokens.data(), tokens.size());
     if (!lits.empty()) std::memcpy(b + kHeaderSize + tokens.size(), lits.data(), lits.size());
     packedSize_ = static_cast<uint32_t>(total);

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "platform/byte_order.h"
+
 namespace {
 
 // Reads little-endian values and strings from a byte range; every read checks
@@ -24,13 +26,13 @@ class ByteReader {
   bool U16(uint16_t* v) {
     uint8_t b[2];
     if (!Bytes(b, 2)) return false;
-    *v = static_cast<uint16_t>(b[0] | (b[1] << 8));
+    *v = plat::ReadLe16(b);
     return true;
   }
   bool U32(uint32_t* v) {
     uint8_t b[4];
     if (!Bytes(b, 4)) return false;
-    *v = uint32_t(b[0]) | (uint32_t(b[1]) << 8) | (uint32_t(b[2]) << 16) | (uint32_t(b[3]) << 24);
+    *v = plat::ReadLe32(b);
     return true;
   }
   bool I32(int32_t* v) {

@@ -3,6 +3,8 @@
 #include <cstring>
 #include <string>
 
+#include "platform/byte_order.h"
+
 namespace {
 
 class ByteWriter {
@@ -14,13 +16,8 @@ class ByteWriter {
     out.insert(out.end(), b, b + n);
   }
   void U8(uint8_t v) { out.push_back(v); }
-  void U16(uint16_t v) {
-    U8(uint8_t(v));
-    U8(uint8_t(v >> 8));
-  }
-  void U32(uint32_t v) {
-    for (int i = 0; i < 4; ++i) U8(uint8_t(v >> (8 * i)));
-  }
+  void U16(uint16_t v) { plat::AppendLe16(out, v); }
+  void U32(uint32_t v) { plat::AppendLe32(out, v); }
   void F32(float f) {
     uint32_t u;
     std::memcpy(&u, &f, 4);

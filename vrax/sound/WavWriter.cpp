@@ -2,15 +2,13 @@
 
 #include <cstdio>
 
+#include "platform/byte_order.h"
+
 namespace {
 
-void Put32(std::vector<uint8_t>& v, uint32_t x) {
-  for (int i = 0; i < 4; ++i) v.push_back(static_cast<uint8_t>(x >> (8 * i)));
-}
-void Put16(std::vector<uint8_t>& v, uint16_t x) {
-  v.push_back(static_cast<uint8_t>(x));
-  v.push_back(static_cast<uint8_t>(x >> 8));
-}
+using plat::AppendLe16;
+using plat::AppendLe32;
+
 void PutTag(std::vector<uint8_t>& v, const char* tag) { v.insert(v.end(), tag, tag + 4); }
 
 }  // namespace
@@ -23,18 +21,18 @@ std::vector<uint8_t> MakeWaveFile(uint16_t channels, uint32_t sampleRate, uint16
   std::vector<uint8_t> v;
   v.reserve(44 + samples.size() + pad);
   PutTag(v, "RIFF");
-  Put32(v, 36 + dataBytes + pad);
+  AppendLe32(v, 36 + dataBytes + pad);
   PutTag(v, "WAVE");
   PutTag(v, "fmt ");
-  Put32(v, 16);
-  Put16(v, 1);  // PCM
-  Put16(v, channels);
-  Put32(v, sampleRate);
-  Put32(v, block * sampleRate);
-  Put16(v, block);
-  Put16(v, bitsPerSample);
+  AppendLe32(v, 16);
+  AppendLe16(v, 1);  // PCM
+  AppendLe16(v, channels);
+  AppendLe32(v, sampleRate);
+  AppendLe32(v, block * sampleRate);
+  AppendLe16(v, block);
+  AppendLe16(v, bitsPerSample);
   PutTag(v, "data");
-  Put32(v, dataBytes);
+  AppendLe32(v, dataBytes);
   v.insert(v.end(), samples.begin(), samples.end());
   if (pad) v.push_back(0);
   return v;
@@ -44,7 +42,7 @@ std::vector<uint8_t> MakeWaveFile16(uint16_t channels, uint32_t sampleRate,
                                     const std::vector<int16_t>& samples) {
   std::vector<uint8_t> bytes;
   bytes.reserve(samples.size() * 2);
-  for (int16_t s : samples) Put16(bytes, static_cast<uint16_t>(s));
+  for (int16_t s : samples) AppendLe16(bytes, static_cast<uint16_t>(s));
   return MakeWaveFile(channels, sampleRate, 16, bytes);
 }
 

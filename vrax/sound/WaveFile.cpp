@@ -2,15 +2,10 @@
 
 #include <cstring>
 
-namespace {
+#include "platform/byte_order.h"
 
-uint32_t Rd32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-         (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
-uint16_t Rd16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
-
-}  // namespace
+using plat::ReadLe16;
+using plat::ReadLe32;
 
 WaveError ParseWave(const uint8_t* data, size_t size, WaveInfo* out) {
   *out = WaveInfo{};
@@ -18,20 +13,20 @@ WaveError ParseWave(const uint8_t* data, size_t size, WaveInfo* out) {
   if (std::memcmp(data, "RIFF", 4) != 0 || std::memcmp(data + 8, "WAVE", 4) != 0 ||
       std::memcmp(data + 12, "fmt ", 4) != 0)
     return WaveError::kHeader;
-  const uint32_t fmtSize = Rd32(data + 16);
+  const uint32_t fmtSize = ReadLe32(data + 16);
   if (fmtSize < 16) return WaveError::kHeader;  // the fields read would lie outside it
   WaveInfo w;
-  w.formatTag = Rd16(data + 20);
-  w.channels = Rd16(data + 22);
-  w.sampleRate = Rd32(data + 24);
-  w.bitsPerSample = Rd16(data + 34);
+  w.formatTag = ReadLe16(data + 20);
+  w.channels = ReadLe16(data + 22);
+  w.sampleRate = ReadLe32(data + 24);
+  w.bitsPerSample = ReadLe16(data + 34);
   w.blockSize = static_cast<uint16_t>(static_cast<uint32_t>(w.channels) * w.bitsPerSample / 8);
   w.bytesPerSecond = static_cast<uint32_t>(static_cast<uint64_t>(w.blockSize) * w.sampleRate);
 
   uint64_t off = 20ull + fmtSize;
   for (int i = 0; i < kWaveDataSearchChunks; ++i) {
     if (off + 8 > size) return WaveError::kNoData;
-    const uint32_t chunkSize = Rd32(data + off + 4);
+    const uint32_t chunkSize = ReadLe32(data + off + 4);
     if (std::memcmp(data + off, "data", 4) == 0) {
       const uint64_t start = off + 8;
       uint64_t bytes = chunkSize;
