@@ -21,13 +21,14 @@ float BitsFloat(uint32_t u) {
   return f;
 }
 
+uint32_t ColourChannel(float v) {
+  if (!(v > 0.0f)) return 0;  // also NaN
+  if (v >= 1.0f) return 255;
+  return static_cast<uint32_t>(v * 255.0f + 0.5f);
+}
+
 Colour PackColour(float r, float g, float b, float a) {
-  auto c = [](float v) -> uint32_t {
-    if (!(v > 0.0f)) return 0;  // also NaN
-    if (v >= 1.0f) return 255;
-    return static_cast<uint32_t>(v * 255.0f + 0.5f);
-  };
-  return c(a) << 24 | c(r) << 16 | c(g) << 8 | c(b);
+  return ColourChannel(a) << 24 | ColourChannel(r) << 16 | ColourChannel(g) << 8 | ColourChannel(b);
 }
 
 uint32_t VertexStride(uint32_t fvf) {

@@ -456,6 +456,8 @@ class GfxDevice {
 uint32_t FloatBits(float f);
 float BitsFloat(uint32_t u);
 
+// One colour channel 0..1 as a byte: clamped, rounded to nearest; NaN gives 0.
+uint32_t ColourChannel(float v);
 // Packs colour channels 0..1 (clamped) as 0xAARRGGBB, rounding to nearest.
 Colour PackColour(float r, float g, float b, float a);
 

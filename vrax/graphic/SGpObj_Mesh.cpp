@@ -29,16 +29,9 @@ void BindMaterialTexture(ModelMaterial& m) {
 
 }  // namespace
 
-uint32_t ModelColourByte(float c) {
-  if (!(c > 0.0f)) return 0;
-  if (c >= 1.0f) return 255;
-  return static_cast<uint32_t>(c * 255.0f + 0.5f);
-}
+uint32_t ModelColourByte(float c) { return plat::ColourChannel(c); }
 
-uint32_t ModelPackColour(const float rgba[4]) {
-  return (ModelColourByte(rgba[3]) << 24) | (ModelColourByte(rgba[0]) << 16) | (ModelColourByte(rgba[1]) << 8) |
-         ModelColourByte(rgba[2]);
-}
+uint32_t ModelPackColour(const float rgba[4]) { return plat::PackColour(rgba[0], rgba[1], rgba[2], rgba[3]); }
 
 SVec3 ModelMatrixAngles(const SMatrix& m) {
   constexpr float kHalfPi = 1.5707964f;

@@ -11,12 +11,6 @@ namespace {
 
 const char kSource[] = "Vrax/Graphic/SGpObj_Prim";
 
-uint32_t PackChannel(float f) {
-  if (!(f > 0.0f)) return 0;  // also not-a-number
-  if (f >= 1.0f) return 255;
-  return static_cast<uint32_t>(static_cast<int>(f * 255.0f + 0.5f));
-}
-
 }  // namespace
 
 SGpObj_Prim::SGpObj_Prim(uint32_t fvf) : fvf_(fvf) {
@@ -46,9 +40,7 @@ void SGpObj_Prim::ReleaseBuffers() {
   ib_ = nullptr;
 }
 
-uint32_t SGpObj_Prim::PackColour(float r, float g, float b, float a) {
-  return PackChannel(a) << 24 | PackChannel(r) << 16 | PackChannel(g) << 8 | PackChannel(b);
-}
+uint32_t SGpObj_Prim::PackColour(float r, float g, float b, float a) { return plat::PackColour(r, g, b, a); }
 
 // ------------------------------------------------------------------ allocation
 
