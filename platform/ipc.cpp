@@ -115,18 +115,28 @@ void IgnoreSigpipe() {
   }
 }
 
+namespace {
+
+// Opens path without blocking; -1 on failure or when it is not a FIFO.
+int OpenFifo(const std::string& path, int mode) {
+  const int fd = ::open(path.c_str(), mode | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return -1;
+  struct stat st{};
+  if (::fstat(fd, &st) != 0 || !S_ISFIFO(st.st_mode)) {
+    ::close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+}  // namespace
+
 bool FifoWriter::Open(const std::string& path) {
   Close();
   IgnoreSigpipe();
   // Without a reader a non-blocking open for writing fails with ENXIO.
-  fd_ = ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd_ < 0) return false;
-  struct stat st{};
-  if (::fstat(fd_, &st) != 0 || !S_ISFIFO(st.st_mode)) {
-    Close();
-    return false;
-  }
-  return true;
+  fd_ = OpenFifo(path, O_WRONLY);
+  return fd_ >= 0;
 }
 
 void FifoWriter::Close() {
@@ -146,14 +156,8 @@ bool FifoWriter::Write(const void* data, size_t size) {
 bool FifoReader::Open(const std::string& path) {
   Close();
   if (::mkfifo(path.c_str(), 0600) != 0 && errno != EEXIST) return false;
-  fd_ = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd_ < 0) return false;
-  struct stat st{};
-  if (::fstat(fd_, &st) != 0 || !S_ISFIFO(st.st_mode)) {
-    Close();
-    return false;
-  }
-  return true;
+  fd_ = OpenFifo(path, O_RDONLY);
+  return fd_ >= 0;
 }
 
 void FifoReader::Close() {
