@@ -155,10 +155,7 @@ void SGpNode::BuildLocal() {
   RotateZ(&local_, &local_, rotation_[2]);
   RotateY(&local_, &local_, rotation_[1]);
   RotateX(&local_, &local_, rotation_[0]);
-  SMatrix::Scale(&local_, &local_, scale_[0], scale_[1], scale_[2]);
-  local_.m[3][0] = position_[0];
-  local_.m[3][1] = position_[1];
-  local_.m[3][2] = position_[2];
+  SGpNode::ApplyScalePosition();
 }
 
 void SGpNode::BuildLocalZXY() {
@@ -166,10 +163,7 @@ void SGpNode::BuildLocalZXY() {
   RotateY(&local_, &local_, rotation_[1]);
   RotateX(&local_, &local_, rotation_[0]);
   RotateZ(&local_, &local_, rotation_[2]);
-  SMatrix::Scale(&local_, &local_, scale_[0], scale_[1], scale_[2]);
-  local_.m[3][0] = position_[0];
-  local_.m[3][1] = position_[1];
-  local_.m[3][2] = position_[2];
+  SGpNode::ApplyScalePosition();
 }
 
 void SGpNode::ApplyScalePosition() {
