@@ -3,6 +3,7 @@
 #include <new>
 
 #include "vrax/io/SysUtil.h"
+#include "vrax/resource/ImageList.h"
 
 namespace {
 
@@ -13,12 +14,6 @@ constexpr int kLineWave = 141;  // a wave file failed to read
 SoundBank* BankOf(SRsc* r) {
   auto* s = dynamic_cast<SRsc_Sound*>(r);
   return s ? s->Bank() : nullptr;
-}
-
-// The request path up to and including its last backslash, or "\".
-std::string DirectoryOf(const std::string& path) {
-  const size_t k = path.find_last_of('\\');
-  return k == std::string::npos ? std::string("\\") : path.substr(0, k + 1);
 }
 
 }  // namespace
@@ -33,7 +28,7 @@ SRsc_Sound_Ex::~SRsc_Sound_Ex() { SSndMan::ReleaseBank(&bank_); }
 int32_t SRsc_Sound_Ex::Init(SProcArg) {
   step_ = 0;
   cursor_ = 0;
-  directory_ = DirectoryOf(GetName());
+  directory_ = image_list::DirectoryOf(GetName());  // wave names are relative to the list
   listFile_.SetName(MakeFileName(GetName(), ".sr"));
   listFile_.Load();
   SetInitResult(0);
