@@ -6,28 +6,41 @@ namespace {
 
 int Segments(int k) { return k <= 0 ? 3 : 3 * k; }
 
-// Shared walk: `vertex` writes one vertex (inner or outer) at segment i.
+struct RingShape {
+  float innerR, outerR, innerZ, outerZ;
+};
+
+// Shared walk: places each vertex (inner, then outer, at segment i) on the
+// ring; `vertex` then writes the rest of it. The closing pair repeats the
+// first one's position exactly: (r, 0), whatever the sign of r.
 template <class Fn>
-int Build(SGpObj_Prim* prim, int k, Fn&& vertex) {
+int Build(SGpObj_Prim* prim, int k, const RingShape& ring, Fn&& vertex) {
   const int n = Segments(k);
   if (n > (SGpObj_Prim::kMaxVertices - 2) / 2) return -1;
   if (prim->Alloc(1, 2 * n + 2) < 0) return -1;
   prim->Seek(0, 0);
+  auto place = [&](int i, bool outer, float c, float s) {
+    const float r = outer ? ring.outerR : ring.innerR;
+    const float z = outer ? ring.outerZ : ring.innerZ;
+    if (i == n) {
+      prim->SetPos(r, 0.0f, z);
+    } else {
+      prim->SetPos(r * c, r * s, z);
+    }
+    vertex(i, outer);
+    prim->Next();
+  };
   const float step = -1.0f / static_cast<float>(n);
   float a = 0.0f;
   for (int i = 0; i < n; ++i) {
     const float c = std::cos(a * kTurnToRad);
     const float s = std::sin(a * kTurnToRad);
-    vertex(i, false, c, s);
-    prim->Next();
-    vertex(i, true, c, s);
-    prim->Next();
+    place(i, false, c, s);
+    place(i, true, c, s);
     a += step;
   }
-  vertex(n, false, 1.0f, 0.0f);
-  prim->Next();
-  vertex(n, true, 1.0f, 0.0f);
-  prim->Next();
+  place(n, false, 1.0f, 0.0f);
+  place(n, true, 1.0f, 0.0f);
   return 0;
 }
 
@@ -35,30 +48,17 @@ int Build(SGpObj_Prim* prim, int k, Fn&& vertex) {
 
 int BuildRing(SGpObj_Prim* prim, float innerR, float outerR, float innerZ, float outerZ,
               const float* innerColour, const float* outerColour, int k) {
-  return Build(prim, k, [&](int i, bool outer, float c, float s) {
-    const float r = outer ? outerR : innerR;
-    if (i == Segments(k)) {
-      prim->SetPos(r, 0.0f, outer ? outerZ : innerZ);
-    } else {
-      prim->SetPos(r * c, r * s, outer ? outerZ : innerZ);
-    }
-    prim->SetColour(outer ? outerColour : innerColour);
-  });
+  return Build(prim, k, {innerR, outerR, innerZ, outerZ},
+               [&](int, bool outer) { prim->SetColour(outer ? outerColour : innerColour); });
 }
 
 int BuildRingMono(SGpObj_Prim* prim, float innerR, float outerR, float innerZ, float outerZ,
                   const float* colour, int k) {
   bool first = true;
-  return Build(prim, k, [&](int i, bool outer, float c, float s) {
+  return Build(prim, k, {innerR, outerR, innerZ, outerZ}, [&](int, bool) {
     if (first) {
       prim->SetColour(colour);
       first = false;
-    }
-    const float r = outer ? outerR : innerR;
-    if (i == Segments(k)) {
-      prim->SetPos(r, 0.0f, outer ? outerZ : innerZ);
-    } else {
-      prim->SetPos(r * c, r * s, outer ? outerZ : innerZ);
     }
   });
 }
@@ -77,14 +77,11 @@ int BuildRingTextured(SGpObj_Prim* prim, float innerR, float outerR, float inner
   const SGpUV inStep{(inEnd.u - inStart.u) / fn, (inEnd.v - inStart.v) / fn};
   const SGpUV outStep{(outEnd.u - outStart.u) / fn, (outEnd.v - outStart.v) / fn};
   SGpUV inUV = inStart, outUV = outStart;
-  return Build(prim, k, [&](int i, bool outer, float c, float s) {
-    const float r = outer ? outerR : innerR;
+  return Build(prim, k, {innerR, outerR, innerZ, outerZ}, [&](int i, bool outer) {
     if (i == n) {
-      prim->SetPos(r, 0.0f, outer ? outerZ : innerZ);
       const SGpUV& e = outer ? outEnd : inEnd;
       prim->SetUV(e.u, e.v);
     } else {
-      prim->SetPos(r * c, r * s, outer ? outerZ : innerZ);
       SGpUV& uv = outer ? outUV : inUV;
       const SGpUV& st = outer ? outStep : inStep;
       prim->SetUV(uv.u, uv.v);
