@@ -48,6 +48,15 @@ Matrix PixelProjection() {
   return ::testing::AssertionSuccess();
 }
 
+// Expects exact colours at pixels {x, y, 0xAARRGGBB}.
+struct Px {
+  int x, y;
+  uint32_t colour;
+};
+void ExpectPixels(const Image& img, std::initializer_list<Px> want) {
+  for (const Px& p : want) EXPECT_EQ(PixelAt(img, p.x, p.y), p.colour) << "at " << p.x << "," << p.y;
+}
+
 uint32_t Rgb(int r, int g, int b) {
   auto c = [](int v) { return uint32_t(std::clamp(v, 0, 255)); };
   return 0xFF000000u | c(r) << 16 | c(g) << 8 | c(b);
@@ -117,14 +126,8 @@ TEST_F(GlDevice, PixelCentresLieAtIntegerCoordinatesAndRowsStartAtTheTop) {
   // bottom edges outside.
   Rect(10, 4, 20, 8, 0xFFFFFFFFu);
   const Image img = Shot();
-  EXPECT_EQ(PixelAt(img, 9, 5), 0xFF000000u);
-  EXPECT_EQ(PixelAt(img, 10, 5), 0xFFFFFFFFu);
-  EXPECT_EQ(PixelAt(img, 19, 5), 0xFFFFFFFFu);
-  EXPECT_EQ(PixelAt(img, 20, 5), 0xFF000000u);
-  EXPECT_EQ(PixelAt(img, 12, 3), 0xFF000000u);
-  EXPECT_EQ(PixelAt(img, 12, 4), 0xFFFFFFFFu);
-  EXPECT_EQ(PixelAt(img, 12, 7), 0xFFFFFFFFu);
-  EXPECT_EQ(PixelAt(img, 12, 8), 0xFF000000u);
+  ExpectPixels(img, {{9, 5, 0xFF000000u}, {10, 5, 0xFFFFFFFFu}, {19, 5, 0xFFFFFFFFu}, {20, 5, 0xFF000000u},
+                     {12, 3, 0xFF000000u}, {12, 4, 0xFFFFFFFFu}, {12, 7, 0xFFFFFFFFu}, {12, 8, 0xFF000000u}});
 }
 
 TEST_F(GlDevice, OneToOneSpriteShowsEveryTexelExactlyUnderLinearFiltering) {
@@ -233,12 +236,8 @@ TEST_F(GlDevice, DepthFunctionsAndDepthWrite) {
   Rect(16, 32, 32, 48, 0xFF0000FFu, 0.4f);
   Rect(16, 32, 32, 48, 0xFFFFFFFFu, 0.45f);  // behind the 0.4 just written
   const Image img = Shot();
-  EXPECT_EQ(PixelAt(img, 8, 8), 0xFF808080u);
-  EXPECT_EQ(PixelAt(img, 24, 8), 0xFF00FF00u);
-  EXPECT_EQ(PixelAt(img, 40, 8), 0xFF808080u);
-  EXPECT_EQ(PixelAt(img, 56, 8), 0xFFFFFF00u);
-  EXPECT_EQ(PixelAt(img, 8, 40), 0xFF00FF00u);
-  EXPECT_EQ(PixelAt(img, 24, 40), 0xFF0000FFu);
+  ExpectPixels(img, {{8, 8, 0xFF808080u}, {24, 8, 0xFF00FF00u}, {40, 8, 0xFF808080u}, {56, 8, 0xFFFFFF00u},
+                     {8, 40, 0xFF00FF00u}, {24, 40, 0xFF0000FFu}});
 }
 
 TEST_F(GlDevice, DepthRunsFromZeroToWAndFollowsTheViewportDepthRange) {
@@ -256,12 +255,8 @@ TEST_F(GlDevice, DepthRunsFromZeroToWAndFollowsTheViewportDepthRange) {
   Rect(0, 16, 16, 24, 0xFF00FF00u, 0.45f);
   Rect(16, 16, 32, 24, 0xFF00FF00u, 0.55f);
   const Image img = Shot();
-  EXPECT_EQ(PixelAt(img, 4, 4), 0xFF000000u);
-  EXPECT_EQ(PixelAt(img, 12, 4), 0xFFFFFFFFu);
-  EXPECT_EQ(PixelAt(img, 20, 4), 0xFFFFFFFFu);
-  EXPECT_EQ(PixelAt(img, 28, 4), 0xFF000000u);
-  EXPECT_EQ(PixelAt(img, 8, 20), 0xFF00FF00u);
-  EXPECT_EQ(PixelAt(img, 24, 20), 0xFF808080u);
+  ExpectPixels(img, {{4, 4, 0xFF000000u}, {12, 4, 0xFFFFFFFFu}, {20, 4, 0xFFFFFFFFu}, {28, 4, 0xFF000000u},
+                     {8, 20, 0xFF00FF00u}, {24, 20, 0xFF808080u}});
 }
 
 TEST_F(GlDevice, CullCounterClockwiseAndWireframe) {
@@ -566,11 +561,8 @@ TEST_F(GlDevice, ViewportPlacesTheProjectionAndLimitsClear) {
   d->SetTransform(kTsProjection, p);
   Rect(-1, -1, 1, 1, 0xFFFFFFFFu);
   const Image img = Shot();
-  EXPECT_EQ(PixelAt(img, 15, 20), 0xFF000000u);
-  EXPECT_EQ(PixelAt(img, 16, 8), 0xFFFFFFFFu);
-  EXPECT_EQ(PixelAt(img, 47, 39), 0xFFFFFFFFu);
-  EXPECT_EQ(PixelAt(img, 48, 39), 0xFF000000u);
-  EXPECT_EQ(PixelAt(img, 20, 40), 0xFF000000u);
+  ExpectPixels(img, {{15, 20, 0xFF000000u}, {16, 8, 0xFFFFFFFFu}, {47, 39, 0xFFFFFFFFu},
+                     {48, 39, 0xFF000000u}, {20, 40, 0xFF000000u}});
 }
 
 TEST_F(GlDevice, PretransformedVerticesArePixels) {
@@ -581,10 +573,7 @@ TEST_F(GlDevice, PretransformedVerticesArePixels) {
   Select(kTaDiffuse);
   ASSERT_EQ(d->DrawPrimitiveUp(kPtTriangleStrip, 2, v, sizeof(V144)), kOk);
   const Image img = Shot();
-  EXPECT_EQ(PixelAt(img, 4, 4), 0xFF000000u);
-  EXPECT_EQ(PixelAt(img, 5, 5), 0xFF00FF00u);
-  EXPECT_EQ(PixelAt(img, 8, 8), 0xFF00FF00u);
-  EXPECT_EQ(PixelAt(img, 9, 8), 0xFF000000u);
+  ExpectPixels(img, {{4, 4, 0xFF000000u}, {5, 5, 0xFF00FF00u}, {8, 8, 0xFF00FF00u}, {9, 8, 0xFF000000u}});
 }
 
 TEST_F(GlDevice, CreatingAndFreeingTexturesNeverLeavesAStaleBinding) {
@@ -601,9 +590,7 @@ TEST_F(GlDevice, CreatingAndFreeingTexturesNeverLeavesAStaleBinding) {
   Texture* c = MakeTexture(testsupport::MakeImage(1, 1, [](int, int) { return 0xFF0000FFu; }));
   TexRect(16, 0, 24, 8, 0xFFFFFFFFu);
   const Image img = Shot();
-  EXPECT_EQ(PixelAt(img, 4, 4), 0xFFFF0000u);
-  EXPECT_EQ(PixelAt(img, 12, 4), 0xFF00FF00u);
-  EXPECT_EQ(PixelAt(img, 20, 4), 0xFF00FF00u);
+  ExpectPixels(img, {{4, 4, 0xFFFF0000u}, {12, 4, 0xFF00FF00u}, {20, 4, 0xFF00FF00u}});
   d->SetTexture(0, nullptr);
   b->Release();
   c->Release();
