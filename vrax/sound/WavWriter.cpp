@@ -1,7 +1,5 @@
 #include "vrax/sound/WavWriter.h"
 
-#include <cstdio>
-
 #include "platform/byte_order.h"
 
 namespace {
@@ -54,11 +52,4 @@ std::string MakeSoundList(const std::vector<SoundListLine>& lines) {
     text += "\r\n";
   }
   return text;
-}
-
-bool WriteFileBytes(const std::string& hostPath, const void* data, size_t size) {
-  std::FILE* f = std::fopen(hostPath.c_str(), "wb");
-  if (f == nullptr) return false;
-  const bool ok = std::fwrite(data, 1, size, f) == size;
-  return std::fclose(f) == 0 && ok;
 }

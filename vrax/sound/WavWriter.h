@@ -19,6 +19,3 @@ std::vector<uint8_t> MakeWaveFile16(uint16_t channels, uint32_t sampleRate,
 
 // The text of a sound list, one line per sound, lines ended by "\r\n".
 std::string MakeSoundList(const std::vector<SoundListLine>& lines);
-
-// Writes bytes to a host path; false on failure.
-bool WriteFileBytes(const std::string& hostPath, const void* data, size_t size);
