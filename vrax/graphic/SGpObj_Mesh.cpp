@@ -8,12 +8,6 @@
 
 namespace {
 
-SMatrix IdentityMatrix() {
-  SMatrix m;
-  SMatrix::Identity(&m);
-  return m;
-}
-
 void SetMeshStates(plat::GfxDevice* d) {
   d->SetVertexShader(SGpMesh::kFvf);
   d->SetRenderState(plat::kRsLighting, 1);
@@ -176,7 +170,7 @@ void SGpObj_Mesh::ExecuteSkinned() {
   plat::GfxDevice* d = SGpMan::GetDevice();
   if (m.skinnedSubsetCount > 0 && mesh != nullptr && d != nullptr) {
     SetMeshStates(d);
-    SGpMan::SetWorld(IdentityMatrix());
+    SGpMan::SetWorld(kIdentityMatrix);
     if (m.skinnedMaterials != nullptr) {
       for (size_t i = 0; i < m.skinnedMaterials->materials.size(); ++i) {
         BindMaterialTexture(m.skinnedMaterials->materials[i]);

@@ -14,10 +14,7 @@ constexpr SMatrix kPresets[SMatrix::kPresetCount] = {
     {{{1, 0, 0, 0}, {0, 0, 1, 0}, {0, -1, 0, 0}, {0, 0, 0, 1}}},
 };
 
-void SetIdentity(SMatrix* out) {
-  for (int r = 0; r < 4; ++r)
-    for (int c = 0; c < 4; ++c) out->m[r][c] = r == c ? 1.0f : 0.0f;
-}
+void SetIdentity(SMatrix* out) { *out = kIdentityMatrix; }
 
 }  // namespace
 

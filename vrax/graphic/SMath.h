@@ -69,6 +69,8 @@ struct SMatrix {
   static SMatrix* RotationQuaternion(SMatrix* out, const SQuat* q);
 };
 
+inline constexpr SMatrix kIdentityMatrix = {{{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}}};
+
 // out = v / |v| (each component divided by the length); a zero vector stays 0.
 SVec3* SVec3Normalize(SVec3* out, const SVec3* v);
 // (x, y, z, 1) x m, divided by the resulting w.

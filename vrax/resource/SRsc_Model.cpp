@@ -12,12 +12,6 @@ namespace {
 constexpr const char* kSource = "VRAX\\Resource\\Win\\SRsc_Model_Ex";
 constexpr float kRadToTurn = 0.15915494f;
 
-SMatrix Identity() {
-  SMatrix m;
-  SMatrix::Identity(&m);
-  return m;
-}
-
 void CopyName(char (&dst)[32], const std::string& src) {
   std::memset(dst, 0, sizeof dst);
   std::memcpy(dst, src.data(), std::min(src.size(), sizeof dst - 1));
@@ -253,14 +247,14 @@ bool SRsc_Model_Ex::BuildHierarchy(const ModelFile& f, const SMatrix& m) {
   const size_t n = f.nodes.size();
   nodes_.resize(n);
   meshes_.resize(n);
-  modelSpace_.assign(n, Identity());
-  bind_.assign(n, Identity());
+  modelSpace_.assign(n, kIdentityMatrix);
+  bind_.assign(n, kIdentityMatrix);
   bool animated = false;
   for (size_t i = 0; i < n; ++i) {
     const ModelFileRecord& r = f.nodes[i];
     const size_t idx = size_t(f.nodeIndex[i]);
     SGpNode& node = nodes_[idx];
-    SMatrix parentMatrix = Identity();
+    SMatrix parentMatrix = kIdentityMatrix;
     const int32_t parent = f.parentIndex[i];
     if (parent >= 0) {
       node.SetParent(&nodes_[size_t(parent)]);
@@ -341,7 +335,7 @@ bool SRsc_Model_Ex::BuildHierarchy(const ModelFile& f, const SMatrix& m) {
   draw_.endFrame = int32_t(f.frameCount) - 1;
   draw_.partCount = int32_t(n);
   if (draw_.skinned) {
-    draw_.bones.assign(n, Identity());
+    draw_.bones.assign(n, kIdentityMatrix);
     draw_.source = meshVertices_;
     draw_.skinnedSubsetCount = meshFaceCount_;
     draw_.skinnedMesh = skinMesh_.get();
@@ -399,7 +393,7 @@ void SRsc_Model_Ex::ComputeBindPose(const SMatrix& m, const std::vector<uint8_t>
     for (SGpNode* p = nodes_[j].GetParent(); p != nullptr; p = p->GetParent())
       SMatrix::Multiply(&prod, &prod, p->GetLocal());
     SMatrix inv;
-    if (SMatrix::Inverse(&inv, nullptr, &prod) == nullptr) inv = Identity();
+    if (SMatrix::Inverse(&inv, nullptr, &prod) == nullptr) inv = kIdentityMatrix;
     SMatrix::Multiply(&bind_[j], &inv, &m);
   }
   draw_.offsets = bind_;
