@@ -17,22 +17,6 @@ constexpr SpecList<N> Irregular(SRsc_Image*& img, const int (&p)[N][6]) {
   return s.Done();
 }
 
-// Parts first..last for the same number of frames, the last one held.
-template <std::size_t N>
-constexpr KeySpecList<N> Sequence(int first, int last, float frames, float hold = 0) {
-  KeySpecList<N> k;
-  k.Run(first, last, frames);
-  if (hold != 0) k.Hold(hold);
-  k.End();
-  return k.Done();
-}
-template <std::size_t N>
-constexpr KeySpecList<N> Still(int part, float frames) {
-  KeySpecList<N> k;
-  k.Key(part, frames).End();
-  return k.Done();
-}
-
 // ---- First group: osr_efx, osr_efx01, osr_efx02, osr_efx07 ----
 
 constexpr auto kSprEfx02_1 = [] {

@@ -6,13 +6,6 @@
 
 namespace {
 
-template <std::size_t N>
-constexpr KeySpecList<N> Still(int part, float frames) {
-  KeySpecList<N> k;
-  k.Key(part, frames).End();
-  return k.Done();
-}
-
 constexpr auto kSprGameIf00x = SpecList<3>{}
                                    .Add(Part(ImgGameIf00x, 0, 256, 128, 1, 1, 154, 17))
                                    .Add(Part(ImgGameIf00x, 0, 256, 128, 1, 18, 209, 24))

@@ -24,6 +24,25 @@ constexpr RectArray<N> BuildRects(const SpecList<N>& s) {
   return r;
 }
 
+// Key list: parts first..last for the same number of frames each (the last
+// one held for `hold` frames when that is not 0), then the end key.
+template <std::size_t N>
+constexpr KeySpecList<N> Sequence(int first, int last, float frames, float hold = 0) {
+  KeySpecList<N> k;
+  k.Run(first, last, frames);
+  if (hold != 0) k.Hold(hold);
+  k.End();
+  return k.Done();
+}
+
+// Key list: one part for a number of frames, then the end key.
+template <std::size_t N>
+constexpr KeySpecList<N> Still(int part, float frames) {
+  KeySpecList<N> k;
+  k.Key(part, frames).End();
+  return k.Done();
+}
+
 // A key naming a part outside its table stops the compilation.
 template <std::size_t T, std::size_t N>
 constexpr KeyArray<N> BuildKeys(const SGpRect (&table)[T], const KeySpecList<N>& k) {

@@ -8,19 +8,6 @@
 
 namespace {
 
-template <std::size_t N>
-constexpr KeySpecList<N> Sequence(int first, int last, float frames) {
-  KeySpecList<N> k;
-  k.Run(first, last, frames).End();
-  return k.Done();
-}
-template <std::size_t N>
-constexpr KeySpecList<N> Still(int part, float frames) {
-  KeySpecList<N> k;
-  k.Key(part, frames).End();
-  return k.Done();
-}
-
 // ---- Player side ----
 
 constexpr auto kSprPShot00_1 = SpecList<2>{}
