@@ -14,8 +14,13 @@ void EngineWorld::SetUp() {
   ASSERT_EQ(kernel.Start(), 0);
   for (SProc* p : {static_cast<SProc*>(&gp), static_cast<SProc*>(&io), static_cast<SProc*>(&rm)}) p->SetStatic(true);
   SGpDeviceRecord rec;
+  rec.window = window;
   rec.holdRate = 0;
-  ASSERT_EQ(kernel.AddChild(0, &gp, reinterpret_cast<SProcArg>(&rec)), 0);
+  if (window != nullptr) {
+    if (kernel.AddChild(0, &gp, reinterpret_cast<SProcArg>(&rec)) != 0) GTEST_SKIP() << "no OpenGL device";
+  } else {
+    ASSERT_EQ(kernel.AddChild(0, &gp, reinterpret_cast<SProcArg>(&rec)), 0);
+  }
   ASSERT_EQ(kernel.AddChild(3, &io, 0), 0);
   ASSERT_EQ(kernel.AddChild(3, &rm, 0), 0);
   io.SetDataPath("Data//");

@@ -1,21 +1,22 @@
 // The generated data tree loads through the engine's own resource loaders,
-// and a contact sheet of one key frame per sprite table, cut from the loaded
-// textures by the tables' texture coordinates, matches its reference picture.
+// and a contact sheet of one key frame per sprite table, drawn through the
+// sprite batch on the OpenGL device, matches its reference picture.
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cmath>
 #include <cstdlib>
 #include <map>
-#include <set>
 #include <string>
 #include <vector>
 
 #include "game/tables/image_slots.h"
 #include "game/tables/table_registry.h"
+#include "platform/window.h"
 #include "support/EngineWorld.h"
 #include "support/ImageCompare.h"
 #include "support/TempDir.h"
+#include "vrax/graphic/SGpSpriteBatch.h"
+#include "vrax/graphic/SGpState.h"
 #include "vrax/resource/SRsc_Image.h"
 #include "vrax/resource/SRsc_Sound.h"
 
@@ -26,11 +27,41 @@ std::string DataRoot() {
   return env != nullptr ? env : OSTREL_TEST_BINARY_DIR "/data";
 }
 
+// Draws the packets it holds into the queue every frame.
+class Scene : public SProc {
+ public:
+  std::vector<std::pair<int, SGpObj*>> entries;
+
+ protected:
+  int32_t Init(SProcArg) override {
+    SetInitResult(0);
+    return 0;
+  }
+  int32_t Draw(SProcArg) override {
+    for (auto& [key, obj] : entries) obj->Enter(key);
+    return 0;
+  }
+};
+
 // The engine's managers and the sound player on a kernel, reading the
-// generated data tree.
+// generated data tree; graphics on the null device unless `window` is set.
 class GeneratedData : public testsupport::EngineWorld {
  protected:
   GeneratedData() { withSound = true; }
+  void SetUp() override {
+    EngineWorld::SetUp();
+    if (IsSkipped() || HasFatalFailure()) return;
+    scene.SetStatic(true);
+    ASSERT_EQ(kernel.AddChild(2, &scene, 0), 0);
+  }
+  void TearDown() override {
+    // The slots go empty before the resources are released.
+    std::size_t n = 0;
+    const ImageDef* const* all = AllImageDefs(&n);
+    for (std::size_t i = 0; i < n; ++i) *all[i]->slot = nullptr;
+    EngineWorld::TearDown();
+  }
+
   // Loads every request of the table in group 1; false when it never settles.
   bool LoadAll(const std::vector<SRscRequest>& table) {
     rm.LoadTable(1, table.data(), -1);
@@ -41,72 +72,55 @@ class GeneratedData : public testsupport::EngineWorld {
     return false;
   }
 
+  // Every image the tables name, once per path, plus the extra requests.
+  // Each image is loaded into the first slot that names its path, then
+  // copied into every other slot of that path, so the sprite parts read the
+  // loaded images through their own slots. Returns the image per path.
+  std::map<std::string, SRsc*> LoadTableImages(std::map<std::string, SRsc*>* banks = nullptr) {
+    std::map<SRsc_Image**, const ImageDef*> defs;
+    std::size_t n = 0;
+    const ImageDef* const* all = AllImageDefs(&n);
+    for (std::size_t i = 0; i < n; ++i) defs[all[i]->slot] = all[i];
+    std::map<std::string, SRsc*> images;
+    std::map<std::string, SRsc_Image**> firstSlot;
+    for (const TableInfo& t : AllTableInfos())
+      for (const PartSpec& p : t.parts) {
+        const std::string& path = defs.at(p.slot)->path;
+        images[path] = nullptr;
+        firstSlot.emplace(path, p.slot);
+      }
+    std::vector<SRscRequest> table;
+    for (auto& [path, slot] : images)
+      table.push_back({RequestTarget(*firstSlot.at(path)), RscTag("IMG"), path.c_str(), 0, 0, 0, 0});
+    if (banks != nullptr)
+      for (auto& [path, slot] : *banks) table.push_back({&slot, RscTag("SND"), path.c_str(), 0, 0, 0, 0});
+    table.push_back({nullptr, 0, nullptr, 0, 0, 0, 0});
+    EXPECT_TRUE(LoadAll(table));
+    for (auto& [path, slot] : images) slot = *firstSlot.at(path);
+    for (std::size_t i = 0; i < n; ++i)
+      if (images.count(all[i]->path)) *all[i]->slot = static_cast<SRsc_Image*>(images.at(all[i]->path));
+    return images;
+  }
+
   testsupport::ScopedDataDir data{DataRoot()};
+  Scene scene;
 };
 
-std::map<SRsc_Image**, const ImageDef*> DefsBySlot() {
-  std::map<SRsc_Image**, const ImageDef*> defs;
+TEST_F(GeneratedData, EveryImageListAndSoundListLoads) {
+  std::map<std::string, std::uint32_t> textureCount;
+  std::map<SRsc_Image**, std::string> pathOf;
   std::size_t n = 0;
   const ImageDef* const* all = AllImageDefs(&n);
-  for (std::size_t i = 0; i < n; ++i) defs[all[i]->slot] = all[i];
-  return defs;
-}
-
-// One 48 x 48 cell: the part's texels, sampled through its corner
-// coordinates (nearest texel), fitted to the cell keeping its proportions,
-// over a checker board so transparent areas show.
-void DrawCell(plat::Image& sheet, int cx, int cy, const SGpRect& part, const plat::Image& tex) {
-  constexpr int kCell = 48;
-  const float scale = std::min(kCell / std::max(part.width, 1.0f), kCell / std::max(part.height, 1.0f));
-  const int w = std::max(1, static_cast<int>(part.width * scale)), h = std::max(1, static_cast<int>(part.height * scale));
-  const int ox = cx + (kCell - w) / 2, oy = cy + (kCell - h) / 2;
-  for (int y = 0; y < kCell; ++y)
-    for (int x = 0; x < kCell; ++x) {
-      std::uint8_t* d = &sheet.rgba[(static_cast<std::size_t>(cy + y) * sheet.width + cx + x) * 4];
-      const std::uint8_t bg = ((x / 6 + y / 6) % 2) ? 48 : 72;
-      d[0] = d[1] = d[2] = bg;
-      d[3] = 255;
-      const int px = cx + x - ox, py = cy + y - oy;
-      if (px < 0 || py < 0 || px >= w || py >= h) continue;
-      const float fu = (px + 0.5f) / w, fv = (py + 0.5f) / h;
-      const float u = part.uTL + (part.uTR - part.uTL) * fu, v = part.vTL + (part.vBL - part.vTL) * fv;
-      const int tx = std::clamp(static_cast<int>(u * tex.width), 0, tex.width - 1);
-      const int ty = std::clamp(static_cast<int>(v * tex.height), 0, tex.height - 1);
-      const std::uint8_t* s = &tex.rgba[(static_cast<std::size_t>(ty) * tex.width + tx) * 4];
-      for (int k = 0; k < 3; ++k) d[k] = static_cast<std::uint8_t>((s[k] * s[3] + d[k] * (255 - s[3])) / 255);
-    }
-}
-
-TEST_F(GeneratedData, EveryImageListAndSoundListLoadsAndTheSpritesMatchTheirReference) {
-  const auto defs = DefsBySlot();
-  // Every image the tables name, once per path, and the three sound banks.
-  // Each image is loaded into the first slot that names its path; the sprite
-  // parts then read the loaded images through their own slots.
-  std::map<std::string, SRsc*> images;
-  std::map<std::string, SRsc_Image**> firstSlot;
-  std::map<std::string, std::uint32_t> textureCount;
+  for (std::size_t i = 0; i < n; ++i) pathOf[all[i]->slot] = all[i]->path;
   for (const TableInfo& t : AllTableInfos())
     for (const PartSpec& p : t.parts) {
-      const std::string& path = defs.at(p.slot)->path;
-      images[path] = nullptr;
-      firstSlot.emplace(path, p.slot);
-      textureCount[path] = std::max(textureCount[path], p.id + 1);
+      auto& count = textureCount[pathOf.at(p.slot)];
+      count = std::max(count, p.id + 1);
     }
   std::map<std::string, SRsc*> banks = {{"\\sound\\osr_se", nullptr}, {"\\sound\\osr_voice", nullptr},
                                         {"\\sound\\osr_bgm_low", nullptr}};
-  std::vector<SRscRequest> table;
-  for (auto& [path, slot] : images)
-    table.push_back({RequestTarget(*firstSlot.at(path)), RscTag("IMG"), path.c_str(), 0, 0, 0, 0});
-  for (auto& [path, slot] : banks) table.push_back({&slot, RscTag("SND"), path.c_str(), 0, 0, 0, 0});
-  table.push_back({nullptr, 0, nullptr, 0, 0, 0, 0});
-  ASSERT_TRUE(LoadAll(table));
+  const auto images = LoadTableImages(&banks);
   EXPECT_TRUE(box.texts.empty()) << box.texts.front();
-
-  std::size_t n = 0;
-  const ImageDef* const* all = AllImageDefs(&n);
-  for (auto& [path, slot] : images) slot = *firstSlot.at(path);
-  for (std::size_t i = 0; i < n; ++i)
-    if (images.count(all[i]->path)) *all[i]->slot = static_cast<SRsc_Image*>(images.at(all[i]->path));
   for (const auto& [path, slot] : images) {
     ASSERT_NE(slot, nullptr) << path;
     EXPECT_EQ(slot->GetStatus(), kRscReady) << path;
@@ -119,31 +133,166 @@ TEST_F(GeneratedData, EveryImageListAndSoundListLoadsAndTheSpritesMatchTheirRefe
   EXPECT_EQ(static_cast<SRsc_Sound*>(banks["\\sound\\osr_se"])->Count(), 64);
   EXPECT_EQ(static_cast<SRsc_Sound*>(banks["\\sound\\osr_voice"])->Count(), 64);
   EXPECT_EQ(static_cast<SRsc_Sound*>(banks["\\sound\\osr_bgm_low"])->Count(), 8);
+}
+
+// ------------------------------------------------------------ contact sheet
+
+// An image resource holding one texture made in the test.
+class TestImage : public SRsc_Image {
+ public:
+  ~TestImage() override {
+    if (texture != nullptr) texture->Release();
+  }
+  int32_t TextureCount() const override { return texture != nullptr ? 1 : 0; }
+  plat::Texture* GetDeviceTexture(int32_t n) const override { return n == 0 ? texture : nullptr; }
+  plat::Texture* texture = nullptr;
+};
+
+// The sheet: cells of kCell pixels on a kStride grid, kCols x kRows cells a
+// frame (640x448 of the 640x480 back buffer); the frames' used rows are
+// stacked into one picture.
+constexpr int kCell = 60, kStride = 64, kCols = 10, kRows = 7;
+constexpr std::uint8_t kCheckDark = 48, kCheckLight = 72;
+
+// Each cell's backdrop: a grey checker board, so transparent areas show.
+SRsc_Image* ImgChecker = nullptr;
+const SGpRect kChecker(&ImgChecker, 0, float(kCell), float(kCell), 0.0f, 0.0f, float(kCell), float(kCell));
+
+plat::Image CheckerBoard() {
+  return testsupport::MakeImage(kCell, kCell, [](int x, int y) -> uint32_t {
+    const std::uint32_t g = ((x / 6 + y / 6) % 2) ? kCheckDark : kCheckLight;
+    return 0xFF000000u | g << 16 | g << 8 | g;
+  });
+}
+
+class ContactSheet : public GeneratedData {
+ protected:
+  void SetUp() override {
+    // The back buffer keeps its 640x480; a small window makes the hundreds
+    // of frames the loading takes cheap to present.
+    plat::WindowDesc desc;
+    desc.width = 64;
+    desc.height = 48;
+    desc.hidden = true;
+    if (!screen.Create(desc)) GTEST_SKIP() << "no window";
+    window = &screen;
+    GeneratedData::SetUp();
+    if (IsSkipped() || HasFatalFailure()) return;
+    // Play coordinates: one unit per pixel, origin at the screen's centre,
+    // y down; alpha blended, no depth test.
+    view.SetMatrix(SMatrix{{{1, 0, 0, 0}, {0, -1, 0, 0}, {0, 0, -1, 0}, {0, 0, -512, 1}}});
+    clip.Set(8.0f, 4096.0f);
+    for (SGpObj* p : {static_cast<SGpObj*>(&view), static_cast<SGpObj*>(&clip),
+                      static_cast<SGpObj*>(&WorldPresets[1]), static_cast<SGpObj*>(GetZModePreset(4)),
+                      static_cast<SGpObj*>(&BlendPresets[1])})
+      scene.entries.push_back({20, p});
+    scene.entries.push_back({10, &batch});
+    ASSERT_EQ(SGpMan::GetDevice()->CreateTextureFromImage(CheckerBoard(), &checker.texture), plat::kOk);
+    ImgChecker = &checker;
+  }
+  void TearDown() override {
+    ReleaseCells();
+    ImgChecker = nullptr;
+    GeneratedData::TearDown();
+  }
+  void ReleaseCells() {
+    for (SGpSpriteCell* c : cells) delete c;
+    cells.clear();
+  }
+  // A request for the part, scaled by s, its pivot placed so that the part
+  // stands centred on screen pixel (cx, cy).
+  bool Add(const SGpRect* part, float cx, float cy, float s) {
+    SGpSpriteCell* c = batch.AddBack();
+    if (c == nullptr) return false;
+    cells.push_back(c);
+    c->part = part;
+    c->scaleX = c->scaleY = s;
+    c->ownPos[0] = cx + s * (part->pivotX - part->width * 0.5f) - 320.0f;
+    c->ownPos[1] = cy + s * (part->pivotY - part->height * 0.5f) - 240.0f;
+    return true;
+  }
+
+  plat::Window screen;
+  SGpState_View view;
+  SGpState_Clip clip;
+  SGpSpriteBatch batch;
+  std::vector<SGpSpriteCell*> cells;
+  TestImage checker;
+};
+
+// Pixels of a cell that are not the plain checker backdrop.
+int DrawnPixels(const plat::Image& sheet, int x0, int y0) {
+  int drawn = 0;
+  for (int y = y0; y < y0 + kCell; ++y)
+    for (int x = x0; x < x0 + kCell; ++x) {
+      const std::uint32_t p = testsupport::PixelAt(sheet, x, y);
+      const int r = p & 0xFF, g = (p >> 8) & 0xFF, b = (p >> 16) & 0xFF;
+      const bool backdrop = r == g && g == b && r >= kCheckDark && r <= kCheckLight;
+      if (!backdrop) ++drawn;
+    }
+  return drawn;
+}
+
+TEST_F(ContactSheet, OneKeyFramePerTableMatchesItsReference) {
+  const auto images = LoadTableImages();
+  ASSERT_TRUE(box.texts.empty()) << box.texts.front();
 
   // One key frame per table: the first key of its first key list, else part 0.
   std::map<std::string, const SGpRect*> shown;
   for (const KeyListInfo& k : AllKeyListInfos())
     if (!shown.count(k.table)) shown[k.table] = k.list[0].part;
   const auto tables = AllTableInfos();
-  constexpr int kCols = 12, kCell = 48, kGap = 2;
-  const int rows = static_cast<int>((tables.size() + kCols - 1) / kCols);
-  plat::Image sheet;
-  sheet.width = kCols * (kCell + kGap);
-  sheet.height = rows * (kCell + kGap);
-  sheet.rgba.assign(static_cast<std::size_t>(sheet.width) * sheet.height * 4, 255);
-  for (std::size_t i = 0; i < tables.size(); ++i) {
-    const TableInfo& t = tables[i];
+  std::vector<const SGpRect*> parts;
+  for (const TableInfo& t : tables) {
     const SGpRect* part = shown.count(t.name) ? shown[t.name] : &t.rects[0];
-    SRsc_Image* img = *part->image;
-    ASSERT_NE(img, nullptr) << t.name;
-    plat::Texture* tex = img->GetDeviceTexture(static_cast<int32_t>(part->id));
-    ASSERT_NE(tex, nullptr) << t.name;
-    DrawCell(sheet, static_cast<int>(i % kCols) * (kCell + kGap), static_cast<int>(i / kCols) * (kCell + kGap), *part,
-             tex->Pixels());
+    ASSERT_NE(*part->image, nullptr) << t.name;
+    ASSERT_NE((*part->image)->GetDeviceTexture(static_cast<int32_t>(part->id)), nullptr) << t.name;
+    ASSERT_GT(part->width, 0.0f) << t.name;
+    ASSERT_GT(part->height, 0.0f) << t.name;
+    parts.push_back(part);
   }
-  EXPECT_TRUE(testsupport::MatchesGolden(sheet, "sprite_contact_sheet.png", 2, 0));
-  // The slots go empty again before the resources are released.
-  for (std::size_t i = 0; i < n; ++i) *all[i]->slot = nullptr;
+
+  // One frame per kCols x kRows cells; each frame's used rows are appended.
+  constexpr int kPerFrame = kCols * kRows;
+  const int rows = static_cast<int>((parts.size() + kCols - 1) / kCols);
+  plat::Image sheet;
+  sheet.width = kCols * kStride;
+  sheet.height = rows * kStride;
+  sheet.rgba.assign(static_cast<std::size_t>(sheet.width) * sheet.height * 4, 0);
+  for (std::size_t first = 0; first < parts.size(); first += kPerFrame) {
+    const std::size_t count = std::min<std::size_t>(kPerFrame, parts.size() - first);
+    // Backdrops first: the batch draws its textures in the order it first met them.
+    for (std::size_t i = 0; i < count; ++i)
+      ASSERT_TRUE(Add(&kChecker, float(i % kCols * kStride + kStride / 2), float(i / kCols * kStride + kStride / 2),
+                      1.0f));
+    for (std::size_t i = 0; i < count; ++i) {
+      const SGpRect* part = parts[first + i];
+      const float s = std::min(kCell / part->width, kCell / part->height);
+      ASSERT_TRUE(Add(part, float(i % kCols * kStride + kStride / 2), float(i / kCols * kStride + kStride / 2), s))
+          << tables[first + i].name;
+    }
+    kernel.Step();
+    plat::Image frame;
+    ASSERT_EQ(SGpMan::GetDevice()->ReadBackBuffer(&frame), plat::kOk);
+    ASSERT_EQ(frame.width, 640);
+    const int frameRows = static_cast<int>((count + kCols - 1) / kCols) * kStride;
+    const int top = static_cast<int>(first / kCols) * kStride;
+    for (int y = 0; y < frameRows; ++y)
+      for (int x = 0; x < sheet.width; ++x)
+        for (int k = 0; k < 4; ++k)
+          sheet.rgba[(static_cast<std::size_t>(top + y) * sheet.width + x) * 4 + k] =
+              k == 3 ? 255 : frame.rgba[(static_cast<std::size_t>(y) * frame.width + x) * 4 + k];
+    ReleaseCells();
+  }
+
+  // Every cell shows something of its part (the thinnest parts, strips of
+  // one or two texels, cover little more than one row of their cell).
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    const int x0 = static_cast<int>(i % kCols) * kStride + (kStride - kCell) / 2;
+    const int y0 = static_cast<int>(i / kCols) * kStride + (kStride - kCell) / 2;
+    EXPECT_GT(DrawnPixels(sheet, x0, y0), kCell / 2) << tables[i].name;
+  }
+  EXPECT_TRUE(testsupport::MatchesGolden(sheet, "sprite_contact_sheet.png", 2, 64));
 }
 
 }  // namespace
