@@ -160,3 +160,21 @@ TEST(Headless, ManagersSettleInTheirKernelLists) {
 }
 
 }  // namespace
+
+namespace {
+
+// The whole program left alone for ten seconds of frames: it keeps running,
+// does not ask to quit, and every part survives the sanitizers.
+TEST(Headless, TenSecondsUnattended) {
+  testsupport::HeadlessOptions opt;
+  opt.nullDevice = true;
+  testsupport::Headless sys(opt);
+  ASSERT_TRUE(sys.Ok()) << sys.Failure();
+  EXPECT_EQ(sys.Step(600), 600);
+  EXPECT_FALSE(sys.QuitRequested());
+  ASSERT_NE(GetGame(), nullptr);
+  EXPECT_EQ(GetGame()->GetState(), SProc::STATE_RUNNING);
+  EXPECT_EQ(SKernel::GetInstance()->GetState(), SProc::STATE_RUNNING);
+}
+
+}  // namespace
