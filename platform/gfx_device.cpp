@@ -376,14 +376,6 @@ class NullVertexBuffer final : public VertexBuffer {
   void Upload(uint32_t, uint32_t) override {}
 };
 
-class NullIndexBuffer final : public IndexBuffer {
- public:
-  explicit NullIndexBuffer(uint32_t size) : IndexBuffer(size) {}
-
- protected:
-  void Upload(uint32_t, uint32_t) override {}
-};
-
 class NullTexture final : public Texture {
  public:
   explicit NullTexture(Image image) : Texture(std::move(image)) {}
@@ -417,7 +409,7 @@ class NullGfxDevice final : public GfxDevice {
   }
   int CreateIndexBuffer(uint32_t size, IndexBuffer** out) override {
     if (!out) return kErrInvalidCall;
-    *out = size ? new NullIndexBuffer(size) : nullptr;
+    *out = size ? new IndexBuffer(size) : nullptr;
     return size ? kOk : kErrInvalidCall;
   }
   int DrawIndexedPrimitive(uint32_t type, uint32_t, uint32_t, uint32_t startIndex,

@@ -278,9 +278,15 @@ class VertexBuffer : public GfxBuffer {
   uint32_t fvf_;
 };
 
+// Index buffers keep only the memory copy on every backend: draws take their
+// indices from it (the GL backend after checking them against the vertex
+// buffer, into a stream buffer), so there is nothing to upload.
 class IndexBuffer : public GfxBuffer {
- protected:
+ public:
   explicit IndexBuffer(uint32_t size) : GfxBuffer(size) {}
+
+ protected:
+  void Upload(uint32_t, uint32_t) override {}
 };
 
 // An RGBA image, rows from the top, 4 bytes per pixel (R, G, B, A).

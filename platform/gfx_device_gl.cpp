@@ -444,16 +444,6 @@ class GlVertexBuffer final : public VertexBuffer, public GlLink {
   GLuint name_ = 0;
 };
 
-// Index buffers keep only the memory copy: draws take their indices from it
-// (after checking them against the vertex buffer) into a stream buffer.
-class GlIndexBuffer final : public IndexBuffer {
- public:
-  explicit GlIndexBuffer(uint32_t size) : IndexBuffer(size) {}
-
- protected:
-  void Upload(uint32_t, uint32_t) override {}
-};
-
 class GlTexture final : public Texture, public GlLink {
  public:
   GlTexture(GlGfxDevice* dev, Image image) : Texture(std::move(image)) {
@@ -657,7 +647,7 @@ int GlGfxDevice::CreateIndexBuffer(uint32_t size, IndexBuffer** out) {
   if (!out) return kErrInvalidCall;
   *out = nullptr;
   if (size == 0) return kErrInvalidCall;
-  *out = new GlIndexBuffer(size);
+  *out = new IndexBuffer(size);
   return kOk;
 }
 
