@@ -8,7 +8,7 @@ const char kSource[] = "Vrax\\Io\\SFile";
 }
 
 SFile::~SFile() {
-  if (state_ == STATE_QUEUED || state_ == STATE_READING) Detach();
+  if (Pending()) Detach();
 }
 
 void SFile::SetData(void* data, uint32_t capacity) {
@@ -71,7 +71,7 @@ void SFile::Cancel() {
     io->Cancel(this);
   } else {
     Detach();
-    if (state_ == STATE_QUEUED || state_ == STATE_READING) state_ = STATE_IDLE;
+    DropPending();
   }
 }
 

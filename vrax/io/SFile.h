@@ -51,6 +51,13 @@ class SFile : public SObject {
 
  private:
   friend class SIOMan;
+  // Queued or reading: listed with the manager.
+  bool Pending() const { return state_ == STATE_QUEUED || state_ == STATE_READING; }
+  // A pending request that is dropped goes back to idle.
+  void DropPending() {
+    if (Pending()) state_ = STATE_IDLE;
+  }
+
   std::string name_;
   std::string pathName_;
   int32_t state_ = STATE_IDLE;

@@ -28,10 +28,7 @@ SIOMan::~SIOMan() {
   // Requests still listed are dropped (their files stay valid).
   while (SObject* f = requests_.HeadObj()) {
     requests_.Remove(f);
-    SFile* file = static_cast<SFile*>(f);
-    if (file->state_ == SFile::STATE_QUEUED || file->state_ == SFile::STATE_READING) {
-      file->state_ = SFile::STATE_IDLE;
-    }
+    static_cast<SFile*>(f)->DropPending();
   }
   if (s_instance == this) s_instance = nullptr;
 }
@@ -55,7 +52,7 @@ int32_t SIOMan::OnDispose(SProcArg) {
 
 void SIOMan::Queue(SFile* file) {
   if (file == nullptr) return;
-  if (file->state_ == SFile::STATE_QUEUED || file->state_ == SFile::STATE_READING) return;
+  if (file->Pending()) return;
   requests_.PushBack(file);
   file->state_ = SFile::STATE_QUEUED;
 }
@@ -63,15 +60,12 @@ void SIOMan::Queue(SFile* file) {
 void SIOMan::Cancel(SFile* file) {
   if (file == nullptr) return;
   if (file->GetOwner() == &requests_) requests_.Remove(file);
-  if (file->state_ == SFile::STATE_QUEUED || file->state_ == SFile::STATE_READING) {
-    file->state_ = SFile::STATE_IDLE;
-  }
+  file->DropPending();
 }
 
 bool SIOMan::HasPending() const {
   for (SObject* o = requests_.HeadObj(); o != nullptr; o = o->SObject::GetNext()) {
-    int32_t s = static_cast<SFile*>(o)->state_;
-    if (s == SFile::STATE_QUEUED || s == SFile::STATE_READING) return true;
+    if (static_cast<SFile*>(o)->Pending()) return true;
   }
   return false;
 }
@@ -109,28 +103,38 @@ void SIOMan::Complete(SFile* file) {
   if (cacheMode_ != 0) cache_.Add(file->name_, file->data_, file->size_);
 }
 
+// A buffer of the manager's own from an earlier read is replaced when the
+// file no longer fits; a caller's buffer is never replaced. 1 when a new
+// buffer was allocated, 0 when the present one is used.
+int32_t SIOMan::MakeRoom(SFile* file, uint32_t size, int allocLine, int fitLine) {
+  if (file->data_ == nullptr || (file->data_ == file->owned_.get() && size > file->capacity_)) {
+    file->owned_.reset(new (std::nothrow) uint8_t[size > 0 ? size : 1]);
+    if (!file->owned_) {
+      Fail(file, ERROR_READ, allocLine, Message(1));
+      return -1;
+    }
+    file->data_ = file->owned_.get();
+    file->capacity_ = size;
+    return 1;
+  }
+  if (size > file->capacity_) {
+    // The caller's buffer cannot take the file.
+    Fail(file, ERROR_READ, fitLine, Message(2));
+    return -1;
+  }
+  return 0;
+}
+
 // A cached file is copied out of the cache. False when it is not cached or
 // its entry does not decode (the file is then read from disk instead).
 bool SIOMan::ServeFromCache(SFile* file) {
   uint32_t size = 0;
   if (cacheMode_ == 0 || cache_.GetSize(file->name_, &size) < 0) return false;
   DebugPrint("file cache hit! : %s\n", file->name_.c_str());
-  bool allocated = false;
-  if (file->data_ == nullptr || (file->data_ == file->owned_.get() && size > file->capacity_)) {
-    file->owned_.reset(new (std::nothrow) uint8_t[size > 0 ? size : 1]);
-    if (!file->owned_) {
-      Fail(file, ERROR_READ, 116, Message(1));
-      return true;
-    }
-    file->data_ = file->owned_.get();
-    file->capacity_ = size;
-    allocated = true;
-  } else if (size > file->capacity_) {
-    Fail(file, ERROR_READ, 112, Message(2));
-    return true;
-  }
+  const int32_t room = MakeRoom(file, size, 116, 112);
+  if (room < 0) return true;
   if (cache_.Lookup(file->name_, file->data_, file->capacity_) < 0) {
-    if (allocated) file->FreeData();
+    if (room == 1) file->FreeData();
     return false;
   }
   file->size_ = size;
@@ -151,21 +155,7 @@ void SIOMan::ReadFromDisk(SFile* file) {
     return;
   }
   file->size_ = static_cast<uint32_t>(size);
-  // A buffer of the manager's own from an earlier read is replaced when the
-  // file no longer fits; a caller's buffer is never replaced.
-  if (file->data_ == nullptr || (file->data_ == file->owned_.get() && file->size_ > file->capacity_)) {
-    file->owned_.reset(new (std::nothrow) uint8_t[static_cast<size_t>(size)]);
-    if (!file->owned_) {
-      Fail(file, ERROR_READ, 145, Message(1));
-      return;
-    }
-    file->data_ = file->owned_.get();
-    file->capacity_ = file->size_;
-  } else if (file->size_ > file->capacity_) {
-    // The caller's buffer cannot take the file.
-    Fail(file, ERROR_READ, 150, Message(2));
-    return;
-  }
+  if (MakeRoom(file, file->size_, 145, 150) < 0) return;
   DebugPrint("start file streem : %s\n", file->name_.c_str());
   file->state_ = SFile::STATE_READING;
   if (streamFlag_) {

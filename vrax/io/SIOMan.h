@@ -57,6 +57,8 @@ class SIOMan : public SProc {
  private:
   void Fail(SFile* file, int32_t error, int line, const char* message);
   void Complete(SFile* file);
+  // Gives the file room for size bytes; -1 when it failed the file.
+  int32_t MakeRoom(SFile* file, uint32_t size, int allocLine, int fitLine);
   bool ServeFromCache(SFile* file);
   void ReadFromDisk(SFile* file);
 
