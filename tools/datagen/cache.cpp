@@ -2,13 +2,13 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <vector>
 #include <unistd.h>
 
 #include "game/scene/CommonTables.h"
 #include "vrax/io/SCacheArchive.h"
+#include "vrax/resource/ImageList.h"
+#include "vrax/sound/SoundList.h"
 
 namespace datagen {
 namespace {
@@ -21,26 +21,19 @@ std::string HostPath(const std::string& root, const std::string& gameName) {
   return root + "/" + rel;
 }
 
-bool ReadFile(const std::string& path, std::vector<std::uint8_t>* out) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  out->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return true;
-}
-
-// The names of a text list: runs of bytes from 0x20 to 0x7F.
-std::vector<std::string> ListNames(const std::vector<std::uint8_t>& bytes) {
+// The file names of an image or sound list, read as the game reads them.
+std::vector<std::string> ListNames(const std::vector<std::uint8_t>& bytes, bool soundList) {
   std::vector<std::string> names;
-  std::string cur;
-  for (std::uint8_t b : bytes) {
-    if (b >= 0x20 && b < 0x80) {
-      cur.push_back(static_cast<char>(b));
-    } else if (!cur.empty()) {
-      names.push_back(cur);
-      cur.clear();
-    }
+  const std::uint8_t* data = bytes.data();
+  const std::size_t size = bytes.size();
+  if (!soundList) {
+    image_list::Parse(data, size, &names);
+    return names;
   }
-  if (!cur.empty()) names.push_back(cur);
+  for (std::size_t at = SoundListSkipToLine(data, size, 0); at < size; at = SoundListNextLine(data, size, at)) {
+    SoundListLine line;
+    if (ReadSoundListLine(data, size, at, &line)) names.push_back(line.name);
+  }
   return names;
 }
 
@@ -48,12 +41,12 @@ std::vector<std::string> ListNames(const std::vector<std::uint8_t>& bytes) {
 void AddList(const std::string& root, const std::string& path, const char* extension, SCacheArchive* archive) {
   const std::string listName = path + extension;
   std::vector<std::uint8_t> bytes;
-  if (!ReadFile(HostPath(root, listName), &bytes)) return;
+  if (!ReadFileBytes(HostPath(root, listName), &bytes)) return;
   archive->Add(listName, bytes.data(), static_cast<uint32_t>(bytes.size()));
-  const std::string dir = path.substr(0, path.find_last_of('\\') + 1);
-  for (const std::string& token : ListNames(bytes)) {
+  const std::string dir = image_list::DirectoryOf(path);
+  for (const std::string& token : ListNames(bytes, std::string(extension) == ".sr")) {
     std::vector<std::uint8_t> data;
-    if (token.find('.') == std::string::npos || !ReadFile(HostPath(root, dir + token), &data)) continue;
+    if (token.find('.') == std::string::npos || !ReadFileBytes(HostPath(root, dir + token), &data)) continue;
     archive->Add(dir + token, data.data(), static_cast<uint32_t>(data.size()));
   }
 }
@@ -76,7 +69,7 @@ void GenerateCommonCache(const std::string& root, WriteStats* stats) {
     return;
   }
   std::vector<std::uint8_t> bytes;
-  const bool ok = ReadFile(temp.string() + ".sca", &bytes);
+  const bool ok = ReadFileBytes(temp.string() + ".sca", &bytes);
   std::filesystem::remove(temp.string() + ".sca");
   if (!ok) {
     ++stats->failed;

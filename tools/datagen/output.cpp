@@ -21,6 +21,13 @@ void NoFlush(png_structp) {}
 
 }  // namespace
 
+bool ReadFileBytes(const std::string& path, std::vector<std::uint8_t>* out) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  out->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return true;
+}
+
 std::vector<std::uint8_t> EncodePng(const Canvas& canvas) {
   std::vector<std::uint8_t> out;
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
@@ -51,9 +58,8 @@ void WriteIfChanged(const std::string& root, const std::string& relative, const 
   namespace fs = std::filesystem;
   const fs::path path = fs::path(root) / relative;
   std::error_code ec;
-  if (fs::file_size(path, ec) == bytes.size() && !ec) {
-    std::ifstream in(path, std::ios::binary);
-    std::vector<std::uint8_t> old((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::vector<std::uint8_t> old;
+  if (fs::file_size(path, ec) == bytes.size() && !ec && ReadFileBytes(path.string(), &old)) {
     if (old == bytes) {
       ++stats->unchanged;
       return;

@@ -18,6 +18,9 @@ struct WriteStats {
   int failed = 0;
 };
 
+// The whole of a file; false when it does not open.
+bool ReadFileBytes(const std::string& path, std::vector<std::uint8_t>* out);
+
 // Writes bytes to root/relative (creating directories) unless the file
 // already holds exactly these bytes.
 void WriteIfChanged(const std::string& root, const std::string& relative, const std::vector<std::uint8_t>& bytes,
