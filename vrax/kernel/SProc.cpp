@@ -12,6 +12,14 @@ const char* const kEventNames[] = {
     "SProc::EVENT_DRAW", "SProc::EVENT_BEGIN", "SProc::EVENT_MAIN",    "SProc::EVENT_END",
     "SProc::EVENT_INIT", "SProc::EVENT_KILL",  "SProc::EVENT_DISPOSE",
 };
+
+// The first match in the subtrees of m and the members after it, in order.
+SProc* FindFrom(SProc* m, const std::string& name) {
+  for (; m != nullptr; m = SProcList::Next(m)) {
+    if (SProc* hit = m->FindByName(name)) return hit;
+  }
+  return nullptr;
+}
 }  // namespace
 
 SProc::SProc() = default;
@@ -307,9 +315,7 @@ int32_t SProc::MoveTo(SProc* newParent, int32_t n, bool front) {
 
 SProc* SProc::FindByName(const std::string& name) {
   for (size_t i = 0; i < lists_.size(); ++i) {
-    for (SProc* m = lists_[i].Head(); m != nullptr; m = SProcList::Next(m)) {
-      if (SProc* hit = m->FindByName(name)) return hit;
-    }
+    if (SProc* hit = FindFrom(lists_[i].Head(), name)) return hit;
   }
   if (state_ < STATE_KILLED && name_ == name) return this;
   return nullptr;
@@ -317,11 +323,7 @@ SProc* SProc::FindByName(const std::string& name) {
 
 SProc* SProc::FindInList(const std::string& name, int32_t n) {
   SProcList* l = GetList(n);
-  if (l == nullptr) return nullptr;
-  for (SProc* m = l->Head(); m != nullptr; m = SProcList::Next(m)) {
-    if (SProc* hit = m->FindByName(name)) return hit;
-  }
-  return nullptr;
+  return l != nullptr ? FindFrom(l->Head(), name) : nullptr;
 }
 
 SProc* SProc::FindFirst(const std::string& name) {
@@ -344,14 +346,10 @@ SProc* SProc::FindNext(const std::string& name) {
     SProc* p = c->parent_;
     if (p == nullptr) break;
     size_t i = static_cast<size_t>(c->listIndex_);
-    for (SProc* m = SProcList::Next(c); m != nullptr; m = SProcList::Next(m)) {
-      if (SProc* hit = m->FindByName(name)) return findCursor_ = hit;
-    }
+    if (SProc* hit = FindFrom(SProcList::Next(c), name)) return findCursor_ = hit;
     if (!findAll_ && p == this) break;
     for (size_t j = i + 1; j < p->lists_.size(); ++j) {
-      for (SProc* m = p->lists_[j].Head(); m != nullptr; m = SProcList::Next(m)) {
-        if (SProc* hit = m->FindByName(name)) return findCursor_ = hit;
-      }
+      if (SProc* hit = FindFrom(p->lists_[j].Head(), name)) return findCursor_ = hit;
     }
     if (p == this) break;
     if (p->state_ < STATE_KILLED && p->name_ == name) return findCursor_ = p;
