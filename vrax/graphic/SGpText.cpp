@@ -15,13 +15,7 @@ int SGpText::Init(const SGpRectGrid* f, int capacity) {
   return r;
 }
 
-void SGpText::SetVertexColour(const float* rgba) {
-  const int n = quads.GetActiveCount();
-  for (int q = 0; q < n; ++q) {
-    quads.Seek(q, 0);
-    quads.SetColour(rgba);
-  }
-}
+void SGpText::SetVertexColour(const float* rgba) { SetVertexColourRGBA(rgba[0], rgba[1], rgba[2], rgba[3]); }
 
 void SGpText::SetVertexColourRGBA(float r, float g, float b, float a) {
   const int n = quads.GetActiveCount();
