@@ -115,10 +115,8 @@ void IgnoreSigpipe() {
   }
 }
 
-namespace {
-
 // Opens path without blocking; -1 on failure or when it is not a FIFO.
-int OpenFifo(const std::string& path, int mode) {
+static int OpenFifo(const std::string& path, int mode) {
   const int fd = ::open(path.c_str(), mode | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return -1;
   struct stat st{};
@@ -128,8 +126,6 @@ int OpenFifo(const std::string& path, int mode) {
   }
   return fd;
 }
-
-}  // namespace
 
 bool FifoWriter::Open(const std::string& path) {
   Close();

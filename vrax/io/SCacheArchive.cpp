@@ -14,9 +14,6 @@ const char kMagic[20] = "VRAX CACHE ARCHIVE";  // two zero bytes follow the text
 const char kVersion[4] = {'1', '0', '0', '1'};
 const char kExtension[] = ".sca";
 
-using plat::ReadLe32;
-using plat::WriteLe32;
-
 // A name must fit the 128-byte field with its terminator.
 bool NameFits(const std::string& name) {
   return name.size() < SCacheArchive::kNameField && name.find('\0') == std::string::npos;
@@ -133,13 +130,13 @@ int32_t SCacheArchive::Save(const std::string& path) const {
   uint8_t header[kHeaderSize] = {};
   std::memcpy(header, kMagic, sizeof kMagic);
   std::memcpy(header + 20, kVersion, sizeof kVersion);
-  WriteLe32(header + 24, static_cast<uint32_t>(entries_.size()));
+  plat::WriteLe32(header + 24, static_cast<uint32_t>(entries_.size()));
   bool ok = FileWrite(f, header, sizeof header) == sizeof header;
   for (const Entry& e : entries_) {
     if (!ok) break;
     uint8_t eh[kEntryHeaderSize] = {};
     std::memcpy(eh, e.name.data(), e.name.size());  // NameFits: terminator included
-    WriteLe32(eh + kNameField, static_cast<uint32_t>(e.data.size()));
+    plat::WriteLe32(eh + kNameField, static_cast<uint32_t>(e.data.size()));
     eh[kNameField + 4] = e.packed;
     ok = FileWrite(f, eh, sizeof eh) == sizeof eh &&
          FileWrite(f, e.data.data(), e.data.size()) == e.data.size();
@@ -169,7 +166,7 @@ int32_t SCacheArchive::LoadFromMemory(const uint8_t* bytes, size_t size) {
   if (bytes == nullptr || size < kHeaderSize) return -1;
   if (std::memcmp(bytes, kMagic, sizeof kMagic - 1) != 0) return -1;  // text and its terminator
   if (std::memcmp(bytes + 20, kVersion, sizeof kVersion) != 0) return -1;
-  int32_t count = static_cast<int32_t>(ReadLe32(bytes + 24));
+  int32_t count = static_cast<int32_t>(plat::ReadLe32(bytes + 24));
   if (count <= 0) return 0;
   size_t at = kHeaderSize;
   for (int32_t i = 0; i < count; ++i) {
@@ -178,7 +175,7 @@ int32_t SCacheArchive::LoadFromMemory(const uint8_t* bytes, size_t size) {
     const void* nul = std::memchr(eh, 0, kNameField);
     if (nul == nullptr) return -1;  // name without a terminator
     std::string entryName(reinterpret_cast<const char*>(eh), static_cast<const uint8_t*>(nul) - eh);
-    uint32_t dataSize = ReadLe32(eh + kNameField);
+    uint32_t dataSize = plat::ReadLe32(eh + kNameField);
     uint8_t packed = eh[kNameField + 4];
     at += kEntryHeaderSize;
     if (packed > 1 || dataSize > size - at) return -1;

@@ -12,11 +12,6 @@ constexpr uint32_t kRunStop = 16;   // its largest prefix
 constexpr uint32_t kMatchStart = 4; // start width of the distance and length codes
 constexpr uint32_t kStep = 2;
 
-using plat::ReadLe16;
-using plat::ReadLe32;
-using plat::WriteLe16;
-using plat::WriteLe32;
-
 // Start-step-stop code: prefix of k one-bits (ended by a zero unless k is the
 // stop), then w + k*s value bits; the number is the value plus the sizes of
 // the shorter classes.
@@ -166,12 +161,12 @@ int32_t SLzCodec::ReadHeader(const void* block, size_t available, Header* out) {
   if (block == nullptr || available < kHeaderSize) return -1;
   const uint8_t* b = static_cast<const uint8_t*>(block);
   Header h;
-  h.version = ReadLe16(b);
-  h.level = static_cast<int16_t>(ReadLe16(b + 2));
-  h.total = ReadLe32(b + 4);
-  h.tokenSize = ReadLe32(b + 8);
-  h.literalSize = ReadLe32(b + 12);
-  h.unpackedSize = ReadLe32(b + 16);
+  h.version = plat::ReadLe16(b);
+  h.level = static_cast<int16_t>(plat::ReadLe16(b + 2));
+  h.total = plat::ReadLe32(b + 4);
+  h.tokenSize = plat::ReadLe32(b + 8);
+  h.literalSize = plat::ReadLe32(b + 12);
+  h.unpackedSize = plat::ReadLe32(b + 16);
   if (h.version != 1 || h.total == 0) return -1;
   uint64_t sum = uint64_t{kHeaderSize} + h.tokenSize + h.literalSize;
   if (sum != h.total || h.total > available) return -1;
@@ -270,12 +265,12 @@ int32_t SLzCodec::Compress(const void* source, uint32_t size, int32_t level) {
     if (total > 0xFFFFFFFFu) return Clear(), -1;
     block_.resize(static_cast<size_t>(total));
     uint8_t* b = block_.data();
-    WriteLe16(b, 1);
-    WriteLe16(b + 2, static_cast<uint16_t>(level));
-    WriteLe32(b + 4, static_cast<uint32_t>(total));
-    WriteLe32(b + 8, static_cast<uint32_t>(tokens.size()));
-    WriteLe32(b + 12, static_cast<uint32_t>(lits.size()));
-    WriteLe32(b + 16, size);
+    plat::WriteLe16(b, 1);
+    plat::WriteLe16(b + 2, static_cast<uint16_t>(level));
+    plat::WriteLe32(b + 4, static_cast<uint32_t>(total));
+    plat::WriteLe32(b + 8, static_cast<uint32_t>(tokens.size()));
+    plat::WriteLe32(b + 12, static_cast<uint32_t>(lits.size()));
+    plat::WriteLe32(b + 16, size);
     if (!tokens.empty()) std::memcpy(b + kHeaderSize, tokens.data(), tokens.size());
     if (!lits.empty()) std::memcpy(b + kHeaderSize + tokens.size(), lits.data(), lits.size());
     packedSize_ = static_cast<uint32_t>(total);

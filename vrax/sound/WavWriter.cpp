@@ -4,9 +4,6 @@
 
 namespace {
 
-using plat::AppendLe16;
-using plat::AppendLe32;
-
 void PutTag(std::vector<uint8_t>& v, const char* tag) { v.insert(v.end(), tag, tag + 4); }
 
 }  // namespace
@@ -19,18 +16,18 @@ std::vector<uint8_t> MakeWaveFile(uint16_t channels, uint32_t sampleRate, uint16
   std::vector<uint8_t> v;
   v.reserve(44 + samples.size() + pad);
   PutTag(v, "RIFF");
-  AppendLe32(v, 36 + dataBytes + pad);
+  plat::AppendLe32(v, 36 + dataBytes + pad);
   PutTag(v, "WAVE");
   PutTag(v, "fmt ");
-  AppendLe32(v, 16);
-  AppendLe16(v, 1);  // PCM
-  AppendLe16(v, channels);
-  AppendLe32(v, sampleRate);
-  AppendLe32(v, block * sampleRate);
-  AppendLe16(v, block);
-  AppendLe16(v, bitsPerSample);
+  plat::AppendLe32(v, 16);
+  plat::AppendLe16(v, 1);  // PCM
+  plat::AppendLe16(v, channels);
+  plat::AppendLe32(v, sampleRate);
+  plat::AppendLe32(v, block * sampleRate);
+  plat::AppendLe16(v, block);
+  plat::AppendLe16(v, bitsPerSample);
   PutTag(v, "data");
-  AppendLe32(v, dataBytes);
+  plat::AppendLe32(v, dataBytes);
   v.insert(v.end(), samples.begin(), samples.end());
   if (pad) v.push_back(0);
   return v;
@@ -40,7 +37,7 @@ std::vector<uint8_t> MakeWaveFile16(uint16_t channels, uint32_t sampleRate,
                                     const std::vector<int16_t>& samples) {
   std::vector<uint8_t> bytes;
   bytes.reserve(samples.size() * 2);
-  for (int16_t s : samples) AppendLe16(bytes, static_cast<uint16_t>(s));
+  for (int16_t s : samples) plat::AppendLe16(bytes, static_cast<uint16_t>(s));
   return MakeWaveFile(channels, sampleRate, 16, bytes);
 }
 
