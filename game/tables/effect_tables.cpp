@@ -19,6 +19,9 @@ constexpr SpecList<N> Irregular(SRsc_Image*& img, const int (&p)[N][6]) {
 
 // ---- First group: osr_efx, osr_efx01, osr_efx02, osr_efx07 ----
 
+// The spark cuts the same ten cells of osr_efx02 as the boss's flame
+// SprEfx02_4 (which only adds a bottom-centre pivot): both show one picture,
+// a flame with a white-hot core, that reads as a spark at the effect's size.
 constexpr auto kSprEfx02_1 = [] {
   SpecList<10> s;
   s.Add(Part(ImgEfx02, 0, 256, 256, 1, 165, 45, 45)).Row(Part(ImgEfx02, 0, 256, 256, 46, 166, 45, 45), 4, 45);
@@ -181,6 +184,9 @@ constexpr auto kSprEfx04 = Irregular(ImgEfx04, kEfx04Parts);
 constexpr auto kSprEfx04KeysB = Sequence<18>(0, 16, 3, 65536);
 constexpr auto kSprEfx04KeysC = Sequence<18>(0, 16, 4, 65536);
 
+// The whole 256 x 256 picture cut from 1.5 texels in: its far edges reach
+// half a texel past the texture (coordinates up to about 1.002), where the
+// sampler wraps to the opposite edge, which carries the same frame.
 constexpr auto kSprDashFormJako = SpecList<2>{}
                                       .Add(Part(ImgDashFormJako, 0, 256, 256, 1.5f, 1.5f, 256, 256))
                                       .Add(Part(ImgDashFormJako, 1, 256, 256, 1.5f, 1.5f, 256, 256))
@@ -333,7 +339,7 @@ constinit const EfxSpriteDesc SprEfx04Desc[2] = {
 namespace {
 
 const TableInfo kTables[] = {
-    OSTREL_TABLE_INFO(SprEfx02_1, Spark, 0xffd070),      OSTREL_TABLE_INFO(SprEfx01_1, Spark, 0xffe8a0),
+    OSTREL_TABLE_INFO(SprEfx02_1, Flame, 0xff9040),      OSTREL_TABLE_INFO(SprEfx01_1, Spark, 0xffe8a0),
     OSTREL_TABLE_INFO(SprEfx_1, Dot, 0xffffff),          OSTREL_TABLE_INFO(SprEfx_2, Solid, 0xffffff),
     OSTREL_TABLE_INFO(SprEfx07, Smoke, 0xc0c0c0),        OSTREL_TABLE_INFO(SprEfx_4, Dot, 0xffffff),
     OSTREL_TABLE_INFO(SprEfx_5, Solid, 0xffffff),        OSTREL_TABLE_INFO(SprEfx_6, Solid, 0xffffff),

@@ -1,7 +1,8 @@
 // The stand-in data tree: the generator is deterministic, writes only what
 // changed, and what it writes parses: image lists name existing textures of
-// the sizes the sprite tables imply, every part shows a picture, and the
-// sound banks hold the entries the game plays.
+// the sizes the sprite tables imply, every part shows a picture, flat parts
+// stay flat under linear filtering, and the sound banks hold the entries the
+// game plays.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -210,6 +211,49 @@ TEST(DataGenerator, FontSheetsHoldGlyphsInTheirCells) {
   PartSpec eight{};
   eight.texW = 512, eight.texH = 128, eight.x = 0.5f + 8 * 39, eight.y = 0, eight.w = 39, eight.h = 60;
   EXPECT_GT(InkOf(num, eight).opaque, 40);
+}
+
+// One channel of the texture filtered linearly at (u, v), repeating past its
+// edges, as the sprite sampler reads it.
+float Bilinear(const plat::Image& img, float u, float v, int channel) {
+  const float fx = u * img.width - 0.5f, fy = v * img.height - 0.5f;
+  const int x0 = static_cast<int>(std::floor(fx)), y0 = static_cast<int>(std::floor(fy));
+  const float ax = fx - x0, ay = fy - y0;
+  auto at = [&](int x, int y) {
+    x = ((x % img.width) + img.width) % img.width;
+    y = ((y % img.height) + img.height) % img.height;
+    return static_cast<float>(img.rgba[(static_cast<std::size_t>(y) * img.width + x) * 4 + channel]);
+  };
+  const float top = at(x0, y0) * (1 - ax) + at(x0 + 1, y0) * ax;
+  const float bottom = at(x0, y0 + 1) * (1 - ax) + at(x0 + 1, y0 + 1) * ax;
+  return top * (1 - ay) + bottom * ay;
+}
+
+TEST(DataGenerator, SolidPartsStaySolidUnderLinearFiltering) {
+  const auto& images = LoadAllTextures(DataRoot());
+  std::map<SRsc_Image**, const ImageDef*> defs;
+  std::size_t n = 0;
+  const ImageDef* const* all = AllImageDefs(&n);
+  for (std::size_t i = 0; i < n; ++i) defs[all[i]->slot] = all[i];
+  int checked = 0;
+  for (const TableInfo& t : AllTableInfos()) {
+    if (t.art != PartArt::Solid) continue;
+    for (std::size_t i = 0; i < t.parts.size(); ++i) {
+      const PartSpec& p = t.parts[i];
+      const plat::Image& img = images.at({defs.at(p.slot)->path, p.id});
+      const SGpRect& r = t.rects[i];
+      // The corners the sprite is drawn with, and the middle between them.
+      SGpUV uv[5];
+      r.GetCorners(uv);
+      uv[4] = {(uv[0].u + uv[3].u) * 0.5f, (uv[0].v + uv[3].v) * 0.5f};
+      for (const SGpUV& c : uv)
+        for (int k = 0; k < 4; ++k)
+          EXPECT_GE(Bilinear(img, c.u, c.v, k), 254.0f)
+              << t.name << " part " << i << " at (" << c.u << ", " << c.v << ") channel " << k;
+      ++checked;
+    }
+  }
+  EXPECT_GE(checked, 4);
 }
 
 struct Bank {

@@ -85,6 +85,14 @@ void Canvas::Set(int x, int y, const Rgba& c) {
   p[3] = ToByte(c.a);
 }
 
+void Canvas::Copy(int fromX, int fromY, int toX, int toY) {
+  const auto inside = [this](int x, int y) { return x >= 0 && y >= 0 && x < w_ && y < h_; };
+  if (!inside(fromX, fromY) || !inside(toX, toY)) return;
+  const std::size_t from = (static_cast<std::size_t>(fromY) * w_ + fromX) * 4;
+  const std::size_t to = (static_cast<std::size_t>(toY) * w_ + toX) * 4;
+  for (int k = 0; k < 4; ++k) px_[to + k] = px_[from + k];
+}
+
 void Canvas::Blend(int x, int y, const Rgba& c) {
   if (x < 0 || y < 0 || x >= w_ || y >= h_ || c.a <= 0.0f) return;
   std::uint8_t* p = &px_[(static_cast<std::size_t>(y) * w_ + x) * 4];

@@ -23,6 +23,9 @@ class Canvas {
   // Source-over blend of one pixel; outside the picture nothing happens.
   void Blend(int x, int y, const Rgba& c);
   void Set(int x, int y, const Rgba& c);
+  // Copies the exact bytes of one pixel onto another; either outside the
+  // picture does nothing.
+  void Copy(int fromX, int fromY, int toX, int toY);
   void Fill(int x0, int y0, int w, int h, const Rgba& c);
   void Frame(int x0, int y0, int w, int h, int thickness, const Rgba& c);
 

@@ -291,6 +291,40 @@ PartJob Place(const TableInfo& t, std::size_t i, const TextureJob& tex) {
   return PartJob{&t, i, x0, y0, x1 - x0, y1 - y0};
 }
 
+bool SameArea(const PartJob& a, const PartJob& b) { return a.x == b.x && a.y == b.y && a.w == b.w && a.h == b.h; }
+
+// Parts this narrow or this short get a bleed margin.
+constexpr int kTinyPart = 4;
+constexpr int kBleed = 2;
+
+// A sprite's texture coordinates put its edges on texel boundaries and the
+// sampler filters linearly, so the edge of a part one or two texels across
+// is half made of whatever lies next to it: a one-texel colour source would
+// come out a quarter of its colour. Around each tiny part the pixels no part
+// covers take the colour of the part's nearest pixel, up to kBleed pixels
+// out; the first part to claim such a pixel keeps it. Flat colour sources
+// get the same margin whatever their size. The sampler repeats the texture,
+// so a margin running off one edge continues at the opposite edge.
+void BleedTinyParts(Canvas& c, const std::vector<PartJob>& parts) {
+  const int w = c.Width(), h = c.Height();
+  std::vector<std::uint8_t> taken(static_cast<std::size_t>(w) * h, 0);
+  const auto at = [w](int x, int y) { return static_cast<std::size_t>(y) * w + x; };
+  for (const PartJob& j : parts)
+    for (int y = std::max(j.y, 0); y < std::min(j.y + j.h, h); ++y)
+      for (int x = std::max(j.x, 0); x < std::min(j.x + j.w, w); ++x) taken[at(x, y)] = 1;
+  for (const PartJob& j : parts) {
+    if (j.w <= 0 || j.h <= 0) continue;
+    if (std::min(j.w, j.h) > kTinyPart && j.table->art != PartArt::Solid) continue;
+    for (int y = j.y - kBleed; y < j.y + j.h + kBleed; ++y)
+      for (int x = j.x - kBleed; x < j.x + j.w + kBleed; ++x) {
+        const int tx = (x % w + w) % w, ty = (y % h + h) % h;
+        if (taken[at(tx, ty)] != 0) continue;
+        c.Copy(std::clamp(x, j.x, j.x + j.w - 1), std::clamp(y, j.y, j.y + j.h - 1), tx, ty);
+        taken[at(tx, ty)] = 1;
+      }
+  }
+}
+
 void DrawFonts(Canvas& c, const std::string& path, std::uint32_t id, const TextureJob& tex,
                const std::map<SRsc_Image**, const ImageDef*>& defs) {
   std::vector<std::pair<float, float>> cellsDrawn;
@@ -382,14 +416,22 @@ void DrawImage(const std::string& root, const ImageJob& img, const std::map<SRsc
       TextureJob tex = found != img.textures.end() ? found->second : TextureJob{64, 64, {}};
       Canvas canvas(tex.w, tex.h);
       bool drawn = false;
+      std::vector<PartJob> placed;
       for (const TableInfo& t : AllTableInfos())
         for (std::size_t i = 0; i < t.parts.size(); ++i) {
           const PartSpec& p = t.parts[i];
           if (p.id != id || defs.at(p.slot)->path != path) continue;
-          DrawPart(canvas, Place(t, i, tex));
           drawn = true;
+          const PartJob j = Place(t, i, tex);
+          // Tables that cut the same rectangle share one picture: the first
+          // table draws it, and the others' drawings are not laid over it.
+          if (std::any_of(placed.begin(), placed.end(), [&](const PartJob& o) { return SameArea(o, j); }))
+            continue;
+          DrawPart(canvas, j);
+          placed.push_back(j);
         }
       DrawFonts(canvas, path, id, tex, defs);
+      BleedTinyParts(canvas, placed);
       if (!drawn) {
         // A texture no part uses still shows what it is.
         canvas.Fill(0, 0, tex.w, tex.h, FromRgb(0x404040));
