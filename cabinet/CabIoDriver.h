@@ -1,6 +1,18 @@
 #pragma once
 #include <cstdint>
 
+// Register numbers of the cabinet's I/O board.
+namespace cabreg {
+constexpr uint32_t kBoardId = 0x400;
+constexpr uint32_t kStatus0 = 0x4000;
+constexpr uint32_t kStatus1 = 0x4004;
+constexpr uint32_t kUnitBase0 = 0x4100;
+constexpr uint32_t kUnitBase1 = 0x4180;
+constexpr uint32_t kOutput = 0x00;   // + 4 * word, words 0-3
+constexpr uint32_t kInput = 0x20;    // + 4 * word, words 0-3
+constexpr uint32_t kCounter = 0x40;  // + 4 * channel, channels 0-1
+}  // namespace cabreg
+
 // The cabinet's I/O driver: four calls that open the board, close it and read
 // or write one 32-bit register. Each returns 0 on success and fills a status
 // word. The game reaches the board only through the driver that is current:

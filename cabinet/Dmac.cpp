@@ -18,8 +18,8 @@ struct DmacState {
 DmacState g;
 uint32_t g_deviceNumber = 1;
 
-constexpr uint32_t kStatusReg[2] = {0x4000, 0x4004};
-constexpr uint32_t kBase[2] = {0x4100, 0x4180};
+constexpr uint32_t kStatusReg[2] = {cabreg::kStatus0, cabreg::kStatus1};
+constexpr uint32_t kBase[2] = {cabreg::kUnitBase0, cabreg::kUnitBase1};
 
 }  // namespace
 
@@ -40,7 +40,7 @@ int DmacOpen() {
   CabIoDriver* drv = GetCabIoDriver();
   if (drv->Open(g_deviceNumber, &g.handle, &g.driverStatus) != 0) return 0;
   g.boardId = 0;
-  if (!DmacReadRegister(0x400, &g.boardId)) return 0;
+  if (!DmacReadRegister(cabreg::kBoardId, &g.boardId)) return 0;
   g.statusReg[0] = g.statusReg[1] = 0xFFFFFFFFu;
   if (!DmacReadRegister(kStatusReg[0], &g.statusReg[0])) return 0;
   if (!DmacReadRegister(kStatusReg[1], &g.statusReg[1])) return 0;
@@ -80,13 +80,13 @@ int DmacPollInputs(XioUnitRecord* rec) {
   }
   for (int u = 0; u < 2; ++u)
     for (int i = 0; i < 4; ++i)
-      if (!DmacReadRegister(kBase[u] + 0x20 + 4 * i, &rec[u].in[i])) return 0;
+      if (!DmacReadRegister(kBase[u] + cabreg::kInput + 4 * i, &rec[u].in[i])) return 0;
   for (int u = 0; u < 2; ++u)
     for (int i = 0; i < 4; ++i)
-      if (!DmacWriteRegister(kBase[u] + 4 * i, rec[u].out[i])) return 0;
+      if (!DmacWriteRegister(kBase[u] + cabreg::kOutput + 4 * i, rec[u].out[i])) return 0;
   for (int u = 0; u < 2; ++u) {
     for (int c = 0; c < 2; ++c) {
-      const uint32_t reg = kBase[u] + 0x40 + 4 * c;
+      const uint32_t reg = kBase[u] + cabreg::kCounter + 4 * c;
       // The request is a count of coins: never negative, and no more than a
       // counter can hold in one write; the rest stays for the next poll.
       const uint16_t take = std::min(rec[u].decrease[c], kMaxCoinDecrease);

@@ -3,18 +3,6 @@
 
 #include "cabinet/CabIoDriver.h"
 
-// Register numbers of the cabinet's I/O board.
-namespace cabreg {
-constexpr uint32_t kBoardId = 0x400;
-constexpr uint32_t kStatus0 = 0x4000;
-constexpr uint32_t kStatus1 = 0x4004;
-constexpr uint32_t kUnitBase0 = 0x4100;
-constexpr uint32_t kUnitBase1 = 0x4180;
-constexpr uint32_t kOutput = 0x00;   // + 4 * word, words 0-3
-constexpr uint32_t kInput = 0x20;    // + 4 * word, words 0-3
-constexpr uint32_t kCounter = 0x40;  // + 4 * channel, channels 0-1
-}  // namespace cabreg
-
 // A board that behaves like the cabinet's: unit 0 linked with the cabinet's
 // controls on its input word 0 (from plat::ReadCabInputs, read when the
 // register is read) and its coin mechanism on counter 0, unit 1 absent.
