@@ -79,6 +79,11 @@ void ThreadMain() {
   }
 }
 
+void StartThread(Player& p) {
+  p.quit.store(false, std::memory_order_release);
+  p.thread = std::thread(ThreadMain);
+}
+
 }  // namespace
 
 uint32_t FillStreamHalf(const uint8_t* data, uint32_t dataSize, uint32_t loopStart,
@@ -117,10 +122,7 @@ int Init(plat::Window* /*window*/) {
   if (p.device != nullptr) {
     // Already open (a second device creation): keep the device, and with it
     // every buffer the loaded banks hold; only make sure the thread runs.
-    if (!p.thread.joinable()) {
-      p.quit.store(false, std::memory_order_release);
-      p.thread = std::thread(ThreadMain);
-    }
+    if (!p.thread.joinable()) StartThread(p);
     return 0;
   }
   return InitWithDevice(plat::SoundDevice::Open(), true);
@@ -136,10 +138,7 @@ int InitWithDevice(std::unique_ptr<plat::SoundDevice> device, bool startThread) 
     p.streams.reserve(kStreamTableReserve);
   }
   p.device = std::move(device);
-  if (startThread) {
-    p.quit.store(false, std::memory_order_release);
-    p.thread = std::thread(ThreadMain);
-  }
+  if (startThread) StartThread(p);
   return 0;
 }
 
