@@ -1,23 +1,12 @@
 #pragma once
-// The continue scene.
-// Not built yet: it shows nothing, ends itself after kFrames frames and
-// asks the game root for the scene that follows it.
-#include <cstdint>
+// The continue scene: after its frames it asks for the title.
+// Not built yet: it shows nothing.
+#include "game/scene/StandInScene.h"
 
-#include "vrax/kernel/SProc.h"
-
-class Continue : public SProc {
+class Continue : public StandInScene {
  public:
-  static constexpr int32_t kFrames = 60;
-
-  int32_t GetArgument() const { return argument_; }
+  Continue() : StandInScene("Continue") {}
 
  protected:
-  int32_t Init(SProcArg arg) override;
-  int32_t Main(SProcArg arg) override;
-  int32_t OnDispose(SProcArg arg) override;
-
- private:
-  int32_t argument_ = 0;
-  int32_t frame_ = 0;
+  void Next(Game& game) override;
 };

@@ -2,21 +2,6 @@
 
 #include "game/core/Game.h"
 
-int32_t Ending1::Init(SProcArg arg) {
-  SetName("Ending1");
-  argument_ = static_cast<int32_t>(arg);
-  frame_ = 0;
-  return 0;
-}
-
-int32_t Ending1::Main(SProcArg) {
-  if (++frame_ >= kFrames) Kill(0);
-  return 0;
-}
-
-int32_t Ending1::OnDispose(SProcArg) {
-  Game* game = GetGame();
-  if (!game) return 0;
-  game->ChangeScene(SCENE_RANKING);
-  return 0;
+void Ending1::Next(Game& game) {
+  game.ChangeScene(SCENE_RANKING);
 }

@@ -1,23 +1,12 @@
 #pragma once
-// The name entry.
-// Not built yet: it shows nothing, ends itself after kFrames frames and
-// asks the game root for the scene that follows it.
-#include <cstdint>
+// The name entry: after its frames it asks for the ranking.
+// Not built yet: it shows nothing.
+#include "game/scene/StandInScene.h"
 
-#include "vrax/kernel/SProc.h"
-
-class Entry : public SProc {
+class Entry : public StandInScene {
  public:
-  static constexpr int32_t kFrames = 60;
-
-  int32_t GetArgument() const { return argument_; }
+  Entry() : StandInScene("Entry") {}
 
  protected:
-  int32_t Init(SProcArg arg) override;
-  int32_t Main(SProcArg arg) override;
-  int32_t OnDispose(SProcArg arg) override;
-
- private:
-  int32_t argument_ = 0;
-  int32_t frame_ = 0;
+  void Next(Game& game) override;
 };

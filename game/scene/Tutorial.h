@@ -1,23 +1,13 @@
 #pragma once
-// The tutorial: argument 1 before a play, 0 in the attract sequence.
-// Not built yet: it shows nothing, ends itself after kFrames frames and
-// asks the game root for the scene that follows it.
-#include <cstdint>
+// The tutorial: argument 1 before a play (the stage follows), 0 in the
+// attract sequence (the title follows).
+// Not built yet: it shows nothing.
+#include "game/scene/StandInScene.h"
 
-#include "vrax/kernel/SProc.h"
-
-class Tutorial : public SProc {
+class Tutorial : public StandInScene {
  public:
-  static constexpr int32_t kFrames = 60;
-
-  int32_t GetArgument() const { return argument_; }
+  Tutorial() : StandInScene("Tutorial") {}
 
  protected:
-  int32_t Init(SProcArg arg) override;
-  int32_t Main(SProcArg arg) override;
-  int32_t OnDispose(SProcArg arg) override;
-
- private:
-  int32_t argument_ = 0;
-  int32_t frame_ = 0;
+  void Next(Game& game) override;
 };

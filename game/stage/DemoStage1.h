@@ -1,23 +1,8 @@
 #pragma once
-// The demo play of stage 1.
-// Not built yet: it shows nothing, ends itself after kFrames frames and
-// asks the game root for the scene that follows it.
-#include <cstdint>
+// The demo play of stage 1. Not built yet: it shows nothing.
+#include "game/stage/StandInStage.h"
 
-#include "vrax/kernel/SProc.h"
-
-class DemoStage1 : public SProc {
+class DemoStage1 : public StandInDemo {
  public:
-  static constexpr int32_t kFrames = 60;
-
-  int32_t GetArgument() const { return argument_; }
-
- protected:
-  int32_t Init(SProcArg arg) override;
-  int32_t Main(SProcArg arg) override;
-  int32_t OnDispose(SProcArg arg) override;
-
- private:
-  int32_t argument_ = 0;
-  int32_t frame_ = 0;
+  DemoStage1();
 };

@@ -1,0 +1,21 @@
+#pragma once
+// Common ground of the stage scenes that are not built yet.
+#include "game/scene/StandInScene.h"
+
+// A stage that counts as cleared after kFrames frames; the game root then
+// ends it and shows the stage result.
+class StandInStage : public StandInScene {
+ protected:
+  using StandInScene::StandInScene;
+  void TimeUp() override;
+};
+
+// A demo play: marks the game as a demo play while it runs; after kFrames
+// frames it ends itself and asks for the title when credits are present,
+// otherwise the attract tutorial.
+class StandInDemo : public StandInScene {
+ protected:
+  using StandInScene::StandInScene;
+  void Started(Game& game) override;
+  void Next(Game& game) override;
+};
