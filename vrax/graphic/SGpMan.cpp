@@ -14,12 +14,6 @@ namespace {
 
 SGpMan* g_gpMan = nullptr;
 
-SMatrix Identity() {
-  SMatrix r;
-  SMatrix::Identity(&r);
-  return r;
-}
-
 // Everything the device-side free functions share. Lives from program start;
 // the device itself from CreateDevice to ReleaseDevice.
 struct Module {
@@ -59,8 +53,7 @@ struct Module {
   Module() { ResetState(); }
 
   void ResetState() {
-    SMatrix id = Identity();
-    world = view = viewInv = worldView = worldViewInv = projection = id;
+    world = view = viewInv = worldView = worldViewInv = projection = kIdentityMatrix;
     worldDirty = viewDirty = viewInvDirty = worldViewDirty = worldViewInvDirty = false;
     inverseCount = 0;
     viewParams[0] = 640.0f, viewParams[1] = 480.0f, viewParams[2] = 512.0f, viewParams[3] = 0.0f;
@@ -300,7 +293,7 @@ int32_t SGpMan::CreateDevice(const SGpDeviceRecord* record) {
   SMatrix view;
   SMatrix::LookAtLH(&view, &eye, &at, &up);
   SetView(view);
-  SetWorld(Identity());
+  SetWorld(kIdentityMatrix);
 
   d->SetTextureStageState(0, plat::kTssColourArg1, plat::kTaDiffuse);
   d->SetTextureStageState(0, plat::kTssColourArg2, plat::kTaTexture);
@@ -578,14 +571,7 @@ const SMatrix& SGpMan::GetProjection() { return M().projection; }
 
 // ============================================================ render states
 
-uint32_t SGpMan::PackColour(float r, float g, float b, float a) {
-  auto ch = [](float v) -> uint32_t {
-    if (!(v > 0.0f)) return 0;  // also NaN
-    if (v >= 1.0f) return 255;
-    return static_cast<uint32_t>(static_cast<int>(v * 255.0f + 0.5f)) & 0xFFu;
-  };
-  return (ch(a) << 24) | (ch(r) << 16) | (ch(g) << 8) | ch(b);
-}
+uint32_t SGpMan::PackColour(float r, float g, float b, float a) { return plat::PackColour(r, g, b, a); }
 
 void SGpMan::SetZMode(int mode) {
   Module& m = M();
