@@ -14,6 +14,7 @@
 #include "platform/window.h"
 #include "support/EngineWorld.h"
 #include "support/ImageCompare.h"
+#include "support/PacketScene.h"
 #include "support/TempDir.h"
 #include "vrax/graphic/SGpSpriteBatch.h"
 #include "vrax/graphic/SGpState.h"
@@ -26,22 +27,6 @@ std::string DataRoot() {
   const char* env = std::getenv("OSTREL_DATA_DIR");
   return env != nullptr ? env : OSTREL_TEST_BINARY_DIR "/data";
 }
-
-// Draws the packets it holds into the queue every frame.
-class Scene : public SProc {
- public:
-  std::vector<std::pair<int, SGpObj*>> entries;
-
- protected:
-  int32_t Init(SProcArg) override {
-    SetInitResult(0);
-    return 0;
-  }
-  int32_t Draw(SProcArg) override {
-    for (auto& [key, obj] : entries) obj->Enter(key);
-    return 0;
-  }
-};
 
 // The engine's managers and the sound player on a kernel, reading the
 // generated data tree; graphics on the null device unless `window` is set.
@@ -103,7 +88,7 @@ class GeneratedData : public testsupport::EngineWorld {
   }
 
   testsupport::ScopedDataDir data{DataRoot()};
-  Scene scene;
+  testsupport::PacketScene scene;
 };
 
 TEST_F(GeneratedData, EveryImageListAndSoundListLoads) {
@@ -178,14 +163,8 @@ class ContactSheet : public GeneratedData {
     window = &screen;
     GeneratedData::SetUp();
     if (IsSkipped() || HasFatalFailure()) return;
-    // Play coordinates: one unit per pixel, origin at the screen's centre,
-    // y down; alpha blended, no depth test.
-    view.SetMatrix(SMatrix{{{1, 0, 0, 0}, {0, -1, 0, 0}, {0, 0, -1, 0}, {0, 0, -512, 1}}});
-    clip.Set(8.0f, 4096.0f);
-    for (SGpObj* p : {static_cast<SGpObj*>(&view), static_cast<SGpObj*>(&clip),
-                      static_cast<SGpObj*>(&WorldPresets[1]), static_cast<SGpObj*>(GetZModePreset(4)),
-                      static_cast<SGpObj*>(&BlendPresets[1])})
-      scene.entries.push_back({20, p});
+    // Play coordinates, alpha blended.
+    testsupport::AddPlayLayer(&scene, &view, &clip, 4096.0f, true);
     scene.entries.push_back({10, &batch});
     ASSERT_EQ(SGpMan::GetDevice()->CreateTextureFromImage(CheckerBoard(), &checker.texture), plat::kOk);
     ImgChecker = &checker;

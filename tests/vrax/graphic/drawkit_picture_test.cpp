@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "platform/gfx_device.h"
-#include "platform/window.h"
 #include "support/ImageCompare.h"
+#include "support/PacketScene.h"
 #include "support/image_files.h"
 #include "vrax/graphic/SGpMan.h"
 #include "vrax/graphic/SGpNode.h"
@@ -18,7 +18,6 @@
 #include "vrax/graphic/SGpSpriteBatch.h"
 #include "vrax/graphic/SGpState.h"
 #include "vrax/graphic/SGpText.h"
-#include "vrax/kernel/SKernel.h"
 #include "vrax/resource/SRsc_Image.h"
 
 namespace {
@@ -84,48 +83,14 @@ struct TextPacket : SGpObj {
   SGpText text;
 };
 
-class Scene : public SProc {
- public:
-  std::vector<std::pair<int, SGpObj*>> entries;
-
- protected:
-  int32_t Init(SProcArg) override {
-    SetInitResult(0);
-    return 0;
-  }
-  int32_t Draw(SProcArg) override {
-    for (auto& [key, obj] : entries) obj->Enter(key);
-    return 0;
-  }
-};
-
-class DrawkitPicture : public ::testing::Test {
+class DrawkitPicture : public testsupport::GlSceneWorld {
  protected:
   void SetUp() override {
-    plat::WindowDesc desc;
-    desc.width = 640;
-    desc.height = 480;
-    desc.hidden = true;
-    if (!window.Create(desc)) GTEST_SKIP() << "no window";
-    SGpMan::ResetRenderState();
-    SGpMan::SetStartsSound(false);
-    ASSERT_EQ(kernel.Start(), 0);
-    gp.SetStatic(true);
-    scene.SetStatic(true);
-    SGpDeviceRecord rec;
-    rec.window = &window;
-    rec.holdRate = 0;
-    if (kernel.AddChild(0, &gp, reinterpret_cast<SProcArg>(&rec)) != 0) GTEST_SKIP() << "no GL device";
-    ASSERT_EQ(kernel.AddChild(2, &scene, 0), 0);
-    kernel.Step();
-    // Play coordinates: one unit per pixel, origin at the screen's centre,
-    // y down; blended, no depth test.
-    view.SetMatrix(SMatrix{{{1, 0, 0, 0}, {0, -1, 0, 0}, {0, 0, -1, 0}, {0, 0, -512, 1}}});
-    clip.Set(8.0f, 4096.0f);
-    for (SGpObj* p : {static_cast<SGpObj*>(&view), static_cast<SGpObj*>(&clip),
-                      static_cast<SGpObj*>(&WorldPresets[1]), static_cast<SGpObj*>(GetZModePreset(4)),
-                      static_cast<SGpObj*>(&BlendPresets[1])})
-      scene.entries.push_back({20, p});
+    // Blended, clipped at 4096.
+    clipFar = 4096.0f;
+    blend = true;
+    GlSceneWorld::SetUp();
+    if (IsSkipped() || HasFatalFailure()) return;
     plat::Texture* t = nullptr;
     ASSERT_EQ(SGpMan::GetDevice()->CreateTextureFromImage(SpriteSheet(), &t), plat::kOk);
     image.textures.push_back(t);
@@ -135,21 +100,12 @@ class DrawkitPicture : public ::testing::Test {
   }
   void TearDown() override {
     ImgSheet = nullptr;
-    kernel.Kill(0);
-    kernel.Dispose();
-    SGpMan::SetStartsSound(true);
-    SGpMan::ResetRenderState();
+    GlSceneWorld::TearDown();
   }
   // Screen pixel (x, y) as a play position.
   static float Px(float x) { return x - 320.0f; }
   static float Py(float y) { return y - 240.0f; }
 
-  plat::Window window;
-  SKernel kernel;
-  SGpMan gp;
-  Scene scene;
-  SGpState_View view;
-  SGpState_Clip clip;
   TestImage image;
 };
 

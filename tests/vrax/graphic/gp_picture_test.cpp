@@ -1,14 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <memory>
-#include <vector>
-
 #include "platform/gfx_device.h"
-#include "platform/window.h"
+#include "support/PacketScene.h"
 #include "support/image_files.h"
 #include "vrax/graphic/SGpMan.h"
-#include "vrax/graphic/SGpState.h"
-#include "vrax/kernel/SKernel.h"
 
 namespace {
 
@@ -37,57 +32,11 @@ struct Quad : SGpObj {
   uint32_t colour;
 };
 
-class Scene : public SProc {
- public:
-  std::vector<std::pair<int, SGpObj*>> entries;
-
- protected:
-  int32_t Init(SProcArg) override {
-    SetName("Scene");
-    SetInitResult(0);
-    return 0;
-  }
-  int32_t Draw(SProcArg) override {
-    for (auto& [key, obj] : entries) obj->Enter(key);
-    return 0;
-  }
-};
-
 // The whole engine path on the OpenGL device: the default block, layer
 // state packets entered under keys, packets drawn in key order, the 4:3
 // viewport and the frame's clear, read back after the present.
-class GpPicture : public ::testing::Test {
+class GpPicture : public testsupport::GlSceneWorld {
  protected:
-  void SetUp() override {
-    plat::WindowDesc desc;
-    desc.width = 640;
-    desc.height = 480;
-    desc.hidden = true;
-    if (!window.Create(desc)) GTEST_SKIP() << "no window";
-    SGpMan::ResetRenderState();
-    SGpMan::SetStartsSound(false);
-    ASSERT_EQ(kernel.Start(), 0);
-    gp.SetStatic(true);
-    scene.SetStatic(true);
-    SGpDeviceRecord rec;
-    rec.window = &window;
-    rec.holdRate = 0;
-    if (kernel.AddChild(0, &gp, reinterpret_cast<SProcArg>(&rec)) != 0) GTEST_SKIP() << "no GL device";
-    ASSERT_EQ(kernel.AddChild(2, &scene, 0), 0);
-    kernel.Step();
-    // Layer state at key 20: play coordinates, one unit per pixel.
-    view.SetMatrix(SMatrix{{{1, 0, 0, 0}, {0, -1, 0, 0}, {0, 0, -1, 0}, {0, 0, -512, 1}}});
-    clip.Set(8.0f, 65535.0f);
-    for (SGpObj* p : {static_cast<SGpObj*>(&view), static_cast<SGpObj*>(&clip),
-                      static_cast<SGpObj*>(&WorldPresets[1]), static_cast<SGpObj*>(GetZModePreset(4))})
-      scene.entries.push_back({20, p});
-  }
-  void TearDown() override {
-    kernel.Kill(0);
-    kernel.Dispose();
-    SGpMan::SetStartsSound(true);
-    SGpMan::ResetRenderState();
-  }
   uint32_t Pixel(int x, int y) {
     plat::Image img;
     EXPECT_EQ(SGpMan::GetDevice()->ReadBackBuffer(&img), plat::kOk);
@@ -100,13 +49,6 @@ class GpPicture : public ::testing::Test {
     }
     return true;
   }
-
-  plat::Window window;
-  SKernel kernel;
-  SGpMan gp;
-  Scene scene;
-  SGpState_View view;
-  SGpState_Clip clip;
 };
 
 TEST_F(GpPicture, KeysDrawBackToFrontWithTheirBlendModes) {
