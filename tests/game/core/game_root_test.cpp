@@ -35,6 +35,24 @@ int RunUntilScene(Headless& h, Game* g, const std::string& name, int limit) {
   return SceneName(g) == name ? limit : -1;
 }
 
+// The whole system on the null device.
+HeadlessOptions NullDevice() {
+  HeadlessOptions o;
+  o.nullDevice = true;
+  return o;
+}
+
+// Runs the start-up until the notice shows: the game root, or null (with
+// the failure recorded) when the start-up fails or the notice never comes.
+Game* RunToNotice(Headless& h) {
+  EXPECT_TRUE(h.Ok()) << h.Failure();
+  Game* g = h.Ok() ? Game::GetInstance() : nullptr;
+  if (!g) return nullptr;
+  const int frames = RunUntilScene(h, g, "Notice", 600);
+  EXPECT_GE(frames, 0);
+  return frames >= 0 ? g : nullptr;
+}
+
 // Counts the frame events it receives (a child of the game root).
 class Probe : public SProc {
  public:
@@ -47,9 +65,7 @@ class Probe : public SProc {
 
 TEST(GameRoot, BootsThroughTheLoadingScreenIntoTheAttractOrderOnSchedule) {
   AttractCounter = 0;  // as at power-on
-  HeadlessOptions o;
-  o.nullDevice = true;
-  Headless h(o);
+  Headless h(NullDevice());
   ASSERT_TRUE(h.Ok()) << h.Failure();
   Game* g = Game::GetInstance();
   ASSERT_NE(g, nullptr);
@@ -81,12 +97,9 @@ TEST(GameRoot, BootsThroughTheLoadingScreenIntoTheAttractOrderOnSchedule) {
 }
 
 TEST(GameRoot, OneSceneAFrameAndNoneWhileALoadIsPending) {
-  HeadlessOptions o;
-  o.nullDevice = true;
-  Headless h(o);
-  ASSERT_TRUE(h.Ok()) << h.Failure();
-  Game* g = Game::GetInstance();
-  ASSERT_GE(RunUntilScene(h, g, "Notice", 600), 0);
+  Headless h(NullDevice());
+  Game* g = RunToNotice(h);
+  ASSERT_NE(g, nullptr);
   g->ChangeScene(SCENE_OPENING);
   g->ChangeScene(SCENE_TITLE);
   h.Step();
@@ -112,12 +125,9 @@ TEST(GameRoot, OneSceneAFrameAndNoneWhileALoadIsPending) {
 }
 
 TEST(GameRoot, WhilePausedChildrenAreOnlyDrawnAndNothingAdvances) {
-  HeadlessOptions o;
-  o.nullDevice = true;
-  Headless h(o);
-  ASSERT_TRUE(h.Ok()) << h.Failure();
-  Game* g = Game::GetInstance();
-  ASSERT_GE(RunUntilScene(h, g, "Notice", 600), 0);
+  Headless h(NullDevice());
+  Game* g = RunToNotice(h);
+  ASSERT_NE(g, nullptr);
   Probe probe;
   probe.SetStatic(true);
   g->AddChild(3, &probe, 0);
@@ -150,12 +160,9 @@ TEST(GameRoot, WhilePausedChildrenAreOnlyDrawnAndNothingAdvances) {
 }
 
 TEST(GameRoot, TestSwitchTakesOverForGoodAndDrainsTheQueue) {
-  HeadlessOptions o;
-  o.nullDevice = true;
-  Headless h(o);
-  ASSERT_TRUE(h.Ok()) << h.Failure();
-  Game* g = Game::GetInstance();
-  ASSERT_GE(RunUntilScene(h, g, "Notice", 600), 0);
+  Headless h(NullDevice());
+  Game* g = RunToNotice(h);
+  ASSERT_NE(g, nullptr);
   h.Hold(plat::CabInput::kTest);
   h.Step(3);
   h.ReleaseAll();
@@ -196,12 +203,9 @@ TEST(GameRoot, LoadingScreenPicture) {
 namespace {
 
 TEST(GameRoot, FadeRampsOverItsFramesAndShakeSettlesBackToRest) {
-  HeadlessOptions o;
-  o.nullDevice = true;
-  Headless h(o);
-  ASSERT_TRUE(h.Ok()) << h.Failure();
-  Game* g = Game::GetInstance();
-  ASSERT_GE(RunUntilScene(h, g, "Notice", 600), 0);
+  Headless h(NullDevice());
+  Game* g = RunToNotice(h);
+  ASSERT_NE(g, nullptr);
   g->RampValue(3, 0.0f, 4);
   EXPECT_EQ(g->GetFadeLayer(), 3);
   for (float want : {0.75f, 0.5f, 0.25f, 0.0f, 0.0f}) {
@@ -233,12 +237,9 @@ TEST(GameRoot, FadeRampsOverItsFramesAndShakeSettlesBackToRest) {
 }
 
 TEST(GameRoot, StageClearAndGameOverChooseTheNextScene) {
-  HeadlessOptions o;
-  o.nullDevice = true;
-  Headless h(o);
-  ASSERT_TRUE(h.Ok()) << h.Failure();
-  Game* g = Game::GetInstance();
-  ASSERT_GE(RunUntilScene(h, g, "Notice", 600), 0);
+  Headless h(NullDevice());
+  Game* g = RunToNotice(h);
+  ASSERT_NE(g, nullptr);
   g->ChangeScene(SCENE_STAGE, 2);
   h.Step();
   ASSERT_EQ(g->GetSceneId(), SCENE_STAGE);
