@@ -12,13 +12,6 @@
 
 namespace {
 
-struct Tag : SGpObj {
-  Tag(std::vector<std::string>* log, std::string name) : log(log), name(std::move(name)) {}
-  void Execute() override { log->push_back(name); }
-  std::vector<std::string>* log;
-  std::string name;
-};
-
 // Records a note when the default state block has run (its Z mode packet
 // sets LESSEQUAL).
 struct ZProbe : SGpObj {

@@ -3,17 +3,10 @@
 #include <string>
 #include <vector>
 
+#include "gp_support.h"
 #include "vrax/graphic/SGpQueue.h"
 
 namespace {
-
-// A packet that records its tag into a shared log when executed.
-struct Tag : SGpObj {
-  Tag(std::vector<std::string>* log, std::string name) : log(log), name(std::move(name)) {}
-  void Execute() override { log->push_back(name); }
-  std::vector<std::string>* log;
-  std::string name;
-};
 
 struct Queue64 : ::testing::Test {
   void SetUp() override {

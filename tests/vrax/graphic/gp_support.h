@@ -1,5 +1,6 @@
 #pragma once
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/gfx_device.h"
@@ -46,4 +47,12 @@ class NullDeviceScope {
 
   bool ok = false;
   std::vector<std::string> errors;
+};
+
+// A packet that records its tag into a shared log when executed.
+struct Tag : SGpObj {
+  Tag(std::vector<std::string>* log, std::string name) : log(log), name(std::move(name)) {}
+  void Execute() override { log->push_back(name); }
+  std::vector<std::string>* log;
+  std::string name;
 };
