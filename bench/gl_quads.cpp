@@ -11,6 +11,7 @@
 #include <time.h>
 
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "platform/clock.h"
@@ -31,18 +32,35 @@ int64_t ThreadCpuNs() {
 
 struct V142 { float x, y, z; uint32_t c; float u, v; };
 
+// The OpenGL device on a hidden window; null (the benchmark marked skipped)
+// when there is no context.
+std::unique_ptr<plat::GfxDevice> OpenDevice(plat::Window* window, benchmark::State& state) {
+  plat::WindowDesc desc;
+  desc.hidden = true;
+  std::unique_ptr<plat::GfxDevice> dev;
+  if (window->Create(desc)) dev = plat::CreateGfxDevice(window, plat::DeviceParams{});
+  if (!dev) state.SkipWithError("no OpenGL context");
+  return dev;
+}
+
+// Screen pixels of the 640x480 back buffer, y down, onto clip space.
+plat::Matrix PixelProjection() {
+  plat::Matrix proj{};
+  proj.m[0][0] = 2.0f / 640;
+  proj.m[1][1] = -2.0f / 480;
+  proj.m[2][2] = 1.0f;
+  proj.m[3][0] = -1.0f;
+  proj.m[3][1] = 1.0f;
+  proj.m[3][3] = 1.0f;
+  return proj;
+}
+
 void RunQuads(benchmark::State& state) {
   const int batches = static_cast<int>(state.range(0));
   const float size = static_cast<float>(state.range(1));
   plat::Window window;
-  plat::WindowDesc desc;
-  desc.hidden = true;
-  std::unique_ptr<plat::GfxDevice> dev;
-  if (window.Create(desc)) dev = plat::CreateGfxDevice(&window, plat::DeviceParams{});
-  if (!dev) {
-    state.SkipWithError("no OpenGL context");
-    return;
-  }
+  std::unique_ptr<plat::GfxDevice> dev = OpenDevice(&window, state);
+  if (!dev) return;
   plat::GfxDevice& d = *dev;
   plat::Texture* tex = nullptr;
   const auto img = testsupport::MakeImage(32, 32, [](int x, int y) {
@@ -73,13 +91,7 @@ void RunQuads(benchmark::State& state) {
     pos[i * 2] = static_cast<float>(plat::Rand() % 620) - 10.0f;
     pos[i * 2 + 1] = static_cast<float>(plat::Rand() % 460) - 10.0f;
   }
-  plat::Matrix proj{};
-  proj.m[0][0] = 2.0f / 640;
-  proj.m[1][1] = -2.0f / 480;
-  proj.m[2][2] = 1.0f;
-  proj.m[3][0] = -1.0f;
-  proj.m[3][1] = 1.0f;
-  proj.m[3][3] = 1.0f;
+  const plat::Matrix proj = PixelProjection();
 
   int64_t cpuTicks = 0, cpuNs = 0;
   int frames = 0;
@@ -160,14 +172,8 @@ BENCHMARK(RunQuads)
 // calls.
 void RunStateChanges(benchmark::State& state) {
   plat::Window window;
-  plat::WindowDesc desc;
-  desc.hidden = true;
-  std::unique_ptr<plat::GfxDevice> dev;
-  if (window.Create(desc)) dev = plat::CreateGfxDevice(&window, plat::DeviceParams{});
-  if (!dev) {
-    state.SkipWithError("no OpenGL context");
-    return;
-  }
+  std::unique_ptr<plat::GfxDevice> dev = OpenDevice(&window, state);
+  if (!dev) return;
   plat::GfxDevice& d = *dev;
   plat::Texture* tex[2] = {};
   for (int i = 0; i < 2; ++i)
@@ -193,13 +199,7 @@ void RunStateChanges(benchmark::State& state) {
     v += 4;
   }
   vb->Unlock();
-  plat::Matrix proj{};
-  proj.m[0][0] = 2.0f / 640;
-  proj.m[1][1] = -2.0f / 480;
-  proj.m[2][2] = 1.0f;
-  proj.m[3][0] = -1.0f;
-  proj.m[3][1] = 1.0f;
-  proj.m[3][3] = 1.0f;
+  const plat::Matrix proj = PixelProjection();
   int64_t cpuNs = 0;
   int frames = 0;
   plat::Image shot;
