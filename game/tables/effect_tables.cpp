@@ -10,8 +10,8 @@ namespace {
 
 // Parts given as {x, y, w, h, pivot x, pivot y} on a 256 x 256 texture 0.
 template <std::size_t N>
-constexpr SpecList<N> Irregular(SRsc_Image*& img, const int (&p)[N][6]) {
-  SpecList<N> s;
+constexpr LayoutList<N> Irregular(SRsc_Image*& img, const int (&p)[N][6]) {
+  LayoutList<N> s;
   for (std::size_t i = 0; i < N; ++i)
     s.Add(PartP(img, 0, 256, 256, p[i][0], p[i][1], p[i][2], p[i][3], p[i][4], p[i][5]));
   return s.Done();
@@ -23,7 +23,7 @@ constexpr SpecList<N> Irregular(SRsc_Image*& img, const int (&p)[N][6]) {
 // SprEfx02_4 (which only adds a bottom-centre pivot): both show one picture,
 // a flame with a white-hot core, that reads as a spark at the effect's size.
 constexpr auto kSprEfx02_1 = [] {
-  SpecList<10> s;
+  LayoutList<10> s;
   s.Add(Part(ImgEfx02, 0, 256, 256, 1, 165, 45, 45)).Row(Part(ImgEfx02, 0, 256, 256, 46, 166, 45, 45), 4, 45);
   s.Add(Part(ImgEfx02, 0, 256, 256, 1, 210, 45, 45)).Row(Part(ImgEfx02, 0, 256, 256, 46, 211, 45, 45), 4, 45);
   return s.Done();
@@ -34,13 +34,13 @@ constexpr auto kSprEfx02_1Keys = Sequence<11>(0, 9, 3);
 constexpr auto kSprEfx01_1 = [] {
   constexpr int r[7][4] = {{0, 0, 28, 30},   {29, 0, 36, 36},  {66, 0, 53, 53},  {0, 37, 53, 52},
                            {120, 0, 53, 52}, {174, 0, 53, 52}, {54, 54, 36, 36}};
-  SpecList<7> s;
+  LayoutList<7> s;
   for (const auto& p : r) s.Add(PartP(ImgEfx01, 0, 256, 256, p[0], p[1], p[2], p[3], 4, p[3]));
   return s.Done();
 }();
 // Seven lists of the same 14-frame cycle, list k starting at part k.
 constexpr auto kSprEfx01_1Keys = [] {
-  KeySpecList<56> k;
+  KeyLayoutList<56> k;
   for (int list = 0; list < 7; ++list) {
     for (int i = 0; i < 7; ++i) k.Key((list + i) % 7, 2);
     k.End();
@@ -48,37 +48,37 @@ constexpr auto kSprEfx01_1Keys = [] {
   return k.Done();
 }();
 
-constexpr auto kSprEfx_1 = SpecList<1>{}.Add(Part(ImgEfx, 0, 256, 256, 5, 129, 31, 31)).Done();
+constexpr auto kSprEfx_1 = LayoutList<1>{}.Add(Part(ImgEfx, 0, 256, 256, 5, 129, 31, 31)).Done();
 constexpr auto kSprEfx_1Keys = Still<2>(0, 65536);
-constexpr auto kSprEfx_2 = SpecList<1>{}.Add(Part(ImgEfx, 0, 256, 256, 10, 3, 1, 1)).Done();
+constexpr auto kSprEfx_2 = LayoutList<1>{}.Add(Part(ImgEfx, 0, 256, 256, 10, 3, 1, 1)).Done();
 constexpr auto kSprEfx_2Keys = Still<2>(0, 65536);
-constexpr auto kSprEfx07 = SpecList<1>{}.Add(Part(ImgEfx07, 0, 256, 256, 0, 0, 256, 256)).Done();
+constexpr auto kSprEfx07 = LayoutList<1>{}.Add(Part(ImgEfx07, 0, 256, 256, 0, 0, 256, 256)).Done();
 constexpr auto kSprEfx07Keys = Still<2>(0, 5);
 constexpr auto kSprEfx_4 = [] {
-  SpecList<5> s;
+  LayoutList<5> s;
   for (int x : {65, 129, 113, 97, 81}) s.Add(Part(ImgEfx, 0, 256, 256, x, 2, 8, 7));
   return s.Done();
 }();
-constexpr auto kSprEfx_5 = SpecList<2>{}
+constexpr auto kSprEfx_5 = LayoutList<2>{}
                                .Add(Part(ImgEfx, 0, 256, 256, 10, 2, 1, 3))
                                .Add(Part(ImgEfx, 0, 256, 256, 6, 118, 64, 8))
                                .Done();
-constexpr auto kSprEfx_6 = SpecList<2>{}
+constexpr auto kSprEfx_6 = LayoutList<2>{}
                                .Add(Part(ImgEfx, 0, 256, 256, 10, 3, 1, 2))
                                .Add(Part(ImgEfx, 0, 256, 256, 6, 53, 64, 63))
                                .Done();
-constexpr auto kSprEfx_8 = SpecList<4>{}
+constexpr auto kSprEfx_8 = LayoutList<4>{}
                                .Add(Part(ImgEfx, 0, 256, 256, 65, 1, 9, 9))
                                .Add(Part(ImgEfx, 0, 256, 256, 81, 1, 8, 8))
                                .Add(Part(ImgEfx, 0, 256, 256, 97, 1, 8, 8))
                                .Add(Part(ImgEfx, 0, 256, 256, 113, 1, 8, 8))
                                .Done();
 constexpr auto kSprEfx_8Keys = Sequence<5>(0, 3, 3);
-constexpr auto kSprEfx_9 = SpecList<1>{}.Add(Part(ImgEfx, 0, 256, 256, 5, 129, 31, 31)).Done();
+constexpr auto kSprEfx_9 = LayoutList<1>{}.Add(Part(ImgEfx, 0, 256, 256, 5, 129, 31, 31)).Done();
 constexpr auto kSprEfx_9Keys = Still<2>(0, 65536);
-constexpr auto kSprEfx_10 = SpecList<1>{}.Add(Part(ImgEfx, 0, 256, 256, 5, 129, 31, 31)).Done();
+constexpr auto kSprEfx_10 = LayoutList<1>{}.Add(Part(ImgEfx, 0, 256, 256, 5, 129, 31, 31)).Done();
 constexpr auto kSprEfx_10Keys = Still<2>(0, 65536);
-constexpr auto kSprEfx_11 = SpecList<1>{}.Add(Part(ImgEfx, 0, 256, 256, 10, 3, 1, 1)).Done();
+constexpr auto kSprEfx_11 = LayoutList<1>{}.Add(Part(ImgEfx, 0, 256, 256, 10, 3, 1, 1)).Done();
 constexpr auto kSprEfx_11Keys = Still<2>(0, 0.5f);
 
 // ---- Shared effect images ----
@@ -98,7 +98,7 @@ constexpr int kEfx00_1Parts[15][6] = {
 };
 constexpr auto kSprEfx00_1 = Irregular(ImgEfx00, kEfx00_1Parts);
 constexpr auto kSprEfx00_2 = [] {
-  SpecList<4> s;
+  LayoutList<4> s;
   s.Row(PartP(ImgEfx00, 0, 256, 256, 96, 87, 16, 16, 8, 8), 4, 17);
   return s.Done();
 }();
@@ -112,12 +112,12 @@ constexpr int kEfx00_4Parts[21][6] = {
 };
 constexpr auto kSprEfx00_4 = Irregular(ImgEfx00, kEfx00_4Parts);
 constexpr auto kSprEfx00_7 = [] {
-  SpecList<6> s;
+  LayoutList<6> s;
   s.Row(PartP(ImgEfx00, 0, 256, 256, 135, 225, 15, 15, 7, 7), 6, 16);
   return s.Done();
 }();
 constexpr auto kSprEfx00_8 = [] {
-  SpecList<14> s;
+  LayoutList<14> s;
   s.Row(PartP(ImgEfx00, 0, 256, 256, 0, 61, 23, 23, 12, 12), 4, 24);
   s.Row(PartP(ImgEfx00, 0, 256, 256, 96, 63, 23, 23, 12, 12), 6, 24);
   s.Row(PartP(ImgEfx00, 0, 256, 256, 0, 85, 23, 23, 12, 12), 4, 24);
@@ -125,10 +125,10 @@ constexpr auto kSprEfx00_8 = [] {
 }();
 constexpr auto kSprEfx00_1KeysB = Sequence<16>(0, 14, 4, 65535);
 constexpr auto kSprEfx00_2KeysA = Sequence<5>(0, 3, 1);
-constexpr auto kSprEfx00_2KeysB = KeySpecList<3>{}.Key(0, 15).Key(2, 15).End().Done();
+constexpr auto kSprEfx00_2KeysB = KeyLayoutList<3>{}.Key(0, 15).Key(2, 15).End().Done();
 constexpr auto kSprEfx00_4KeysB = Sequence<22>(0, 20, 3, 65535);
 // Back and forth over parts 0 to 8 twice, ending on part 0.
-constexpr auto kSprEfx00_4KeysC = KeySpecList<34>{}.Run(0, 8, 3).Run(7, 0, 3).Run(1, 8, 3).Run(7, 0, 3).End().Done();
+constexpr auto kSprEfx00_4KeysC = KeyLayoutList<34>{}.Run(0, 8, 3).Run(7, 0, 3).Run(1, 8, 3).Run(7, 0, 3).End().Done();
 constexpr auto kSprEfx00_7KeysB = Sequence<7>(0, 5, 10, 65535);
 constexpr auto kSprEfx00_8Keys = Sequence<15>(0, 13, 3);
 
@@ -142,7 +142,7 @@ constexpr auto kSprEfx01_4KeysB = Sequence<12>(0, 10, 3, 65535);
 constexpr auto kSprEfx01_4KeysC = Sequence<12>(0, 10, 6, 65535);
 
 constexpr auto kSprEfx02_4 = [] {
-  SpecList<10> s;
+  LayoutList<10> s;
   s.Add(PartP(ImgEfx02, 0, 256, 256, 1, 165, 45, 45, 22, 44))
       .Row(PartP(ImgEfx02, 0, 256, 256, 46, 166, 45, 45, 22, 44), 4, 45);
   s.Add(PartP(ImgEfx02, 0, 256, 256, 1, 210, 45, 45, 22, 44))
@@ -150,7 +150,7 @@ constexpr auto kSprEfx02_4 = [] {
   return s.Done();
 }();
 constexpr auto kSprEfx02_5 = [] {
-  SpecList<11> s;
+  LayoutList<11> s;
   s.Row(PartP(ImgEfx02, 0, 256, 256, 0, 1, 50, 50, 25, 25), 5, 51);
   s.Row(PartP(ImgEfx02, 0, 256, 256, 0, 52, 50, 50, 25, 25), 3, 51);
   s.Row(PartP(ImgEfx02, 0, 256, 256, 0, 103, 50, 50, 25, 25), 3, 51);
@@ -160,7 +160,7 @@ constexpr auto kSprEfx02_4Keys = Sequence<11>(0, 9, 3);
 constexpr auto kSprEfx02_5Keys = Sequence<12>(0, 10, 3);
 
 constexpr auto kSprEfx03_3 = [] {
-  SpecList<6> s;
+  LayoutList<6> s;
   s.Row(Part(ImgEfx03, 0, 256, 256, 0, 0, 32, 32), 6, 33);
   return s.Done();
 }();
@@ -187,7 +187,7 @@ constexpr auto kSprEfx04KeysC = Sequence<18>(0, 16, 4, 65536);
 // The whole 256 x 256 picture cut from 1.5 texels in: its far edges reach
 // half a texel past the texture (coordinates up to about 1.002), where the
 // sampler wraps to the opposite edge, which carries the same frame.
-constexpr auto kSprDashFormJako = SpecList<2>{}
+constexpr auto kSprDashFormJako = LayoutList<2>{}
                                       .Add(Part(ImgDashFormJako, 0, 256, 256, 1.5f, 1.5f, 256, 256))
                                       .Add(Part(ImgDashFormJako, 1, 256, 256, 1.5f, 1.5f, 256, 256))
                                       .Done();
@@ -198,7 +198,7 @@ constexpr auto kSprDashFormBoss = [] {
   constexpr int r[10][4] = {{1, 1, 125, 71},   {1, 73, 85, 29},   {127, 1, 115, 115}, {1, 117, 60, 60},
                             {61, 117, 60, 60}, {122, 117, 60, 60}, {183, 117, 60, 60}, {1, 178, 60, 60},
                             {61, 178, 60, 60}, {122, 178, 60, 60}};
-  SpecList<10> s;
+  LayoutList<10> s;
   for (const auto& p : r) s.Add(MirroredU(Part(ImgDashFormBoss, 0, 256, 256, p[0], p[1], p[2], p[3])));
   return s.Done();
 }();
@@ -210,7 +210,7 @@ constexpr auto kSprDashFormBossKeysD = Still<2>(3, 1);
 // Column c of four (x, width) at rows of 32 pixels; part 8c + r.
 constexpr auto kSprEfx08 = [] {
   constexpr int cols[4][2] = {{4, 51}, {77, 44}, {127, 68}, {211, 30}};
-  SpecList<32> s;
+  LayoutList<32> s;
   for (const auto& c : cols) s.Row(Part(ImgEfx08, 0, 256, 256, c[0], 0, c[1], 32), 8, 0, 32);
   return s.Done();
 }();
@@ -224,11 +224,11 @@ constexpr int kEfx09Parts[23][6] = {
     {98, 175, 46, 41, 23, 20}, {0, 218, 44, 38, 23, 20}, {45, 218, 43, 38, 22, 19},
 };
 constexpr auto kSprEfx09 = Irregular(ImgEfx09, kEfx09Parts);
-constexpr auto kSprEfx09KeysA = KeySpecList<24>{}
+constexpr auto kSprEfx09KeysA = KeyLayoutList<24>{}
                                     .Times(0, {4.0f, 4, 4, 4, 5, 5, 6, 6, 7, 7, 20, 20, 20, 7, 7, 6, 6, 5, 5, 4, 4, 4, 60})
                                     .End()
                                     .Done();
-constexpr auto kSprEfx09KeysB = KeySpecList<24>{}
+constexpr auto kSprEfx09KeysB = KeyLayoutList<24>{}
                                     .Times(0, {6.0f, 6, 6, 6, 6, 5, 5, 5, 4, 4, 4, 4, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 60})
                                     .End()
                                     .Done();
@@ -242,13 +242,13 @@ constexpr int kEfx10Parts[16][6] = {
 constexpr auto kSprEfx10 = Irregular(ImgEfx10, kEfx10Parts);
 constexpr auto kSprEfx10KeysB = Sequence<17>(0, 15, 4, 65535);
 
-constexpr auto kSprEfx11 = SpecList<2>{}
+constexpr auto kSprEfx11 = LayoutList<2>{}
                                .Add(Part(ImgEfx11, 0, 256, 256, 0, 0, 256, 256))
                                .Add(Part(ImgEfx12, 0, 256, 256, 0, 0, 256, 256))
                                .Done();
 
 // Parts one pixel larger than their textures, so the far coordinate is 1.0.
-constexpr auto kSprLensFlare = SpecList<4>{}
+constexpr auto kSprLensFlare = LayoutList<4>{}
                                    .Add(Part(ImgLensFlare, 0, 32, 32, 0, 0, 33, 33))
                                    .Add(Part(ImgLensFlare, 1, 16, 16, 0, 0, 17, 17))
                                    .Add(Part(ImgLensFlare, 2, 64, 64, 0, 0, 65, 65))

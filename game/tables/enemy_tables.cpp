@@ -10,16 +10,16 @@ namespace {
 
 // Part k of each table is the whole 128 x 128 texture k of its image.
 template <std::size_t N>
-constexpr SpecList<N> Frames(SRsc_Image*& img) {
-  SpecList<N> s;
+constexpr LayoutList<N> Frames(SRsc_Image*& img) {
+  LayoutList<N> s;
   s.WholeTextures(img, N, 128, 128);
   return s.Done();
 }
 
 // Each key shows one part for one frame.
 template <std::size_t K>
-constexpr KeySpecList<K + 1> OneFrameEach(const int (&parts)[K]) {
-  KeySpecList<K + 1> k;
+constexpr KeyLayoutList<K + 1> OneFrameEach(const int (&parts)[K]) {
+  KeyLayoutList<K + 1> k;
   k.Parts(parts, 1.0f).End();
   return k.Done();
 }

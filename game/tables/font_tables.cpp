@@ -6,14 +6,14 @@
 
 namespace {
 
-constexpr auto kSprGameIf00x = SpecList<3>{}
+constexpr auto kSprGameIf00x = LayoutList<3>{}
                                    .Add(Part(ImgGameIf00x, 0, 256, 128, 1, 1, 154, 17))
                                    .Add(Part(ImgGameIf00x, 0, 256, 128, 1, 18, 209, 24))
                                    .Add(Part(ImgGameIf00x, 0, 256, 128, 1, 42, 240, 62))
                                    .Done();
 
 // One table over several images, named after its first.
-constexpr auto kSprFont = SpecList<11>{}
+constexpr auto kSprFont = LayoutList<11>{}
                               .Add(Part(ImgFontLarge, 0, 256, 256, 1, 2, 252, 248))
                               .Add(Part(ImgFontSmall, 0, 256, 128, 1.5f, 1.5f, 252, 72))
                               .Add(Part(ImgGameIf00, 0, 256, 256, 0, 110, 140, 19))
@@ -30,7 +30,7 @@ constexpr auto kSprFont = SpecList<11>{}
 constexpr auto kSprGameIf00_1 = [] {
   constexpr int r[8][4] = {{0, 0, 183, 63},   {0, 97, 115, 13},   {187, 3, 57, 57}, {0, 82, 115, 13},
                            {187, 61, 57, 57}, {190, 165, 57, 57}, {0, 205, 60, 16}, {61, 205, 60, 16}};
-  SpecList<8> s;
+  LayoutList<8> s;
   for (const auto& p : r) s.Add(Part(ImgGameIf00, 0, 256, 256, p[0], p[1], p[2], p[3]));
   return s.Done();
 }();
@@ -38,25 +38,25 @@ constexpr auto kSprGameIf00_1 = [] {
 constexpr auto kSprGameIf00_2 = [] {
   constexpr int r[5][4] = {{40, 181, 145, 74}, {0, 183, 40, 70}, {185, 183, 40, 70}, {227, 181, 50, 30},
                            {278, 181, 50, 30}};
-  SpecList<5> s;
+  LayoutList<5> s;
   for (const auto& p : r) s.Add(Part(ImgGameIf00, 0, 512, 256, p[0], p[1], p[2], p[3]));
   return s.Done();
 }();
 constexpr auto kSprGameIf00_3 = [] {
-  SpecList<3> s;
+  LayoutList<3> s;
   s.Row(Part(ImgGameIf00, 0, 256, 256, 1, 226, 29, 29), 3, 30);
   return s.Done();
 }();
 // Three lists of one key, indexed by the display.
-constexpr auto kSprGameIf00_3Keys = KeySpecList<6>{}.Key(0, 1).End().Key(1, 1).End().Key(2, 1).End().Done();
-constexpr auto kSprGameIf00_4 = SpecList<1>{}.Add(MirroredU(Part(ImgGameIf00, 0, 256, 256, 116, 79, 31, 31))).Done();
+constexpr auto kSprGameIf00_3Keys = KeyLayoutList<6>{}.Key(0, 1).End().Key(1, 1).End().Key(2, 1).End().Done();
+constexpr auto kSprGameIf00_4 = LayoutList<1>{}.Add(MirroredU(Part(ImgGameIf00, 0, 256, 256, 116, 79, 31, 31))).Done();
 constexpr auto kSprGameIf00_4Keys = Still<2>(0, 1);
-constexpr auto kSprRouteName = SpecList<1>{}.Add(Part(ImgRouteName, 0, 512, 256, 0, 0, 449.6f, 180)).Done();
-constexpr auto kSprStgName = SpecList<1>{}.Add(Part(ImgStgName, 0, 128, 128, 0, 0, 121, 2)).Done();
+constexpr auto kSprRouteName = LayoutList<1>{}.Add(Part(ImgRouteName, 0, 512, 256, 0, 0, 449.6f, 180)).Done();
+constexpr auto kSprStgName = LayoutList<1>{}.Add(Part(ImgStgName, 0, 128, 128, 0, 0, 121, 2)).Done();
 // The same image through two slots and two texture sizes: the hardware
 // error screen's font spans 0 to 1.0, the test mode's starts one texel in.
-constexpr auto kSprTestFont_1 = SpecList<1>{}.Add(Part(ImgErrTestFont, 0, 255, 127, 0, 0, 256, 128)).Done();
-constexpr auto kSprTestFont_2 = SpecList<1>{}.Add(Part(ImgTestFont, 0, 256, 128, 1, 1, 256, 128)).Done();
+constexpr auto kSprTestFont_1 = LayoutList<1>{}.Add(Part(ImgErrTestFont, 0, 255, 127, 0, 0, 256, 128)).Done();
+constexpr auto kSprTestFont_2 = LayoutList<1>{}.Add(Part(ImgTestFont, 0, 256, 128, 1, 1, 256, 128)).Done();
 
 }  // namespace
 

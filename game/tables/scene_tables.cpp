@@ -8,8 +8,8 @@ namespace {
 
 // {texture, texture width, texture height, x, y, w, h}
 template <std::size_t N>
-constexpr SpecList<N> Pieces(SRsc_Image*& img, const float (&p)[N][7]) {
-  SpecList<N> s;
+constexpr LayoutList<N> Pieces(SRsc_Image*& img, const float (&p)[N][7]) {
+  LayoutList<N> s;
   for (std::size_t i = 0; i < N; ++i)
     s.Add(Part(img, static_cast<std::uint32_t>(p[i][0]), p[i][1], p[i][2], p[i][3], p[i][4], p[i][5], p[i][6]));
   return s.Done();
@@ -76,7 +76,7 @@ constexpr float kTutorial1Parts[5][7] = {{0, 512, 512, 0, 0, 480, 512},
 constexpr auto kSprTutorial_1 = Pieces(ImgTutorial, kTutorial1Parts);
 // Fourteen caption strips; 10-13 repeat the rectangles of 6-9 on texture 1.
 constexpr auto kSprTutorial_2 = [] {
-  SpecList<14> s;
+  LayoutList<14> s;
   s.Row(Part(ImgTutorial, 2, 512, 512, 0, 0, 409, 49), 10, 0, 50);
   s.Row(Part(ImgTutorial, 1, 512, 512, 0, 300, 409, 49), 4, 0, 50);
   return s.Done();

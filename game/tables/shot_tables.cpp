@@ -10,12 +10,12 @@ namespace {
 
 // ---- Player side ----
 
-constexpr auto kSprPShot00_1 = SpecList<2>{}
+constexpr auto kSprPShot00_1 = LayoutList<2>{}
                                    .Add(PartP(ImgPShot00, 0, 256, 256, 97, 98, 32, 32, 16, 16))
                                    .Add(PartP(ImgPShot00, 0, 256, 256, 97, 98, 32, 32, 16, 16))
                                    .Done();
 constexpr auto kSprPShot01 = [] {
-  SpecList<6> s;
+  LayoutList<6> s;
   s.Row(PartP(ImgPShot01, 0, 256, 256, 64, 65, 38, 64, 19, 32), 3, 39);
   s.Row(PartP(ImgPShot01, 0, 256, 256, 64, 130, 38, 64, 19, 32), 3, 39);
   return s.Done();
@@ -24,7 +24,7 @@ constexpr auto kSprPShot01KeysA = Sequence<4>(0, 2, 2);
 constexpr auto kSprPShot01KeysB = Sequence<4>(3, 5, 2);
 // The player's side of the enemy-shot image uses its texture 2.
 constexpr auto kSprEShot01_1 = [] {
-  SpecList<7> s;
+  LayoutList<7> s;
   s.Row(Part(ImgEShot01, 2, 256, 256, 104, 102, 26, 35), 3, 26);
   s.Row(Part(ImgEShot01, 2, 256, 256, 75, 137, 27, 35), 3, 27);
   s.Add(Part(ImgEShot01, 2, 256, 256, 148, 172, 15, 64));
@@ -33,16 +33,16 @@ constexpr auto kSprEShot01_1 = [] {
 constexpr auto kSprEShot01_1KeysA = Still<2>(6, 65536);
 constexpr auto kSprEShot01_1KeysB = Still<2>(6, 65536);
 constexpr auto kSprPShot00_3 = [] {
-  SpecList<4> s;
+  LayoutList<4> s;
   for (auto [x, y] : {std::pair{190, 0}, {222, 0}, {0, 32}, {65, 65}})
     s.Add(PartP(ImgPShot00, 0, 256, 256, x, y, 32, 32, 16, 17));
   return s.Done();
 }();
-constexpr auto kSprPShot00_3Keys = KeySpecList<7>{}.Parts({0, 1, 0, 1, 2, 3}, 1).End().Done();
+constexpr auto kSprPShot00_3Keys = KeyLayoutList<7>{}.Parts({0, 1, 0, 1, 2, 3}, 1).End().Done();
 // 65-pixel parts on 64-pixel textures: with the x + w - 1 rule their
 // coordinates run exactly from 0 to 1.0.
 constexpr auto kSprSubUnit = [] {
-  SpecList<4> s;
+  LayoutList<4> s;
   for (std::uint32_t k = 0; k < 4; ++k) s.Add(Part(ImgSubUnit, k, 64, 64, 0, 0, 65, 65));
   return s.Done();
 }();
@@ -50,17 +50,17 @@ constexpr auto kSprSubUnitKeysA = Still<2>(0, 1);
 constexpr auto kSprSubUnitKeysB = Still<2>(1, 1);
 constexpr auto kSprSubUnitKeysC = Still<2>(2, 1);
 constexpr auto kSprSubUnitKeysD = Still<2>(3, 1);
-constexpr auto kSprEfx02_2 = SpecList<1>{}.Add(Part(ImgEfx02, 0, 256, 256, 153, 52, 33, 33)).Done();
+constexpr auto kSprEfx02_2 = LayoutList<1>{}.Add(Part(ImgEfx02, 0, 256, 256, 153, 52, 33, 33)).Done();
 constexpr auto kSprEfx02_2Keys = Still<2>(0, 1);
 
 // ---- Enemy shots: osr_eshot00 ----
 
-constexpr PartSpec E0(float x, float y, float w, float h, float px, float py) {
+constexpr PartLayout E0(float x, float y, float w, float h, float px, float py) {
   return PartP(ImgEShot00, 0, 256, 256, x, y, w, h, px, py);
 }
 
 constexpr auto kSprEShot00 = [] {
-  SpecList<185> s;
+  LayoutList<185> s;
   s.Row(E0(132, 22, 21, 21, 11, 11), 4, 22);                                         // 0-3
   s.Row(E0(168, 146, 17, 31, 8, 3), 4, 18);                                          // 4-7
   s.Row(E0(170, 66, 11, 29, 7, 3), 3, 20);                                           // 8-10
@@ -119,11 +119,11 @@ constexpr auto kSprEShot00KeysT = Sequence<8>(161, 167, 2);
 constexpr auto kSprEShot00KeysU = Sequence<9>(168, 175, 2);
 constexpr auto kSprEShot00KeysV = Sequence<10>(176, 184, 2);
 // Vanish bursts: 8 and 6 keys with the last ones held a little longer.
-constexpr KeySpecList<9> Burst8(int first) {
-  return KeySpecList<9>{}.Times(first, {1.0f, 1, 1, 1, 1, 1, 1, 2}).End().Done();
+constexpr KeyLayoutList<9> Burst8(int first) {
+  return KeyLayoutList<9>{}.Times(first, {1.0f, 1, 1, 1, 1, 1, 1, 2}).End().Done();
 }
-constexpr KeySpecList<7> Burst6(int first) {
-  return KeySpecList<7>{}.Times(first, {1.0f, 1, 1, 1, 2, 3}).End().Done();
+constexpr KeyLayoutList<7> Burst6(int first) {
+  return KeyLayoutList<7>{}.Times(first, {1.0f, 1, 1, 1, 2, 3}).End().Done();
 }
 constexpr auto kSprEShot00KeysW = Burst8(71);
 constexpr auto kSprEShot00KeysX = Burst6(79);
@@ -134,12 +134,12 @@ constexpr auto kSprEShot00KeysAB = Burst6(107);
 
 // ---- Enemy shots: osr_eshot01 ----
 
-constexpr PartSpec E1(float x, float y, float w, float h, float px, float py) {
+constexpr PartLayout E1(float x, float y, float w, float h, float px, float py) {
   return PartP(ImgEShot01, 0, 256, 256, x, y, w, h, px, py);
 }
 
 constexpr auto kSprEShot01_2 = [] {
-  SpecList<60> s;
+  LayoutList<60> s;
   s.Row(E1(0, 0, 33, 33, 16, 16), 7, 34).Row(E1(0, 34, 33, 33, 16, 16), 4, 34);  // 0-10
   for (auto [x, y] : {std::pair{0, 163}, {37, 163}, {74, 172}, {111, 173}})
     s.Add(E1(x, y, 36, 55, 19, 2));                                              // 11-14
@@ -166,7 +166,7 @@ constexpr auto kSprEShot01_2KeysJ = Sequence<6>(55, 59, 2);
 
 // ---- Effect shots and thunder: osr_eshot02 ----
 
-constexpr PartSpec E2(float x, float y, float w, float h, float px, float py) {
+constexpr PartLayout E2(float x, float y, float w, float h, float px, float py) {
   return PartP(ImgEShot02, 0, 256, 256, x, y, w, h, px, py);
 }
 
@@ -180,12 +180,12 @@ constexpr auto kSprEShot02 = [] {
       {1, 1, 42, 42, 21, 21},     {1, 44, 42, 42, 21, 21},    {1, 87, 42, 42, 21, 21},
       {1, 130, 42, 42, 21, 21},   {1, 206, 41, 35, 20, 14},   {43, 206, 38, 38, 17, 17},
       {117, 207, 37, 42, 19, 21}, {82, 206, 34, 32, 15, 21},  {155, 207, 38, 29, 20, 17}};
-  SpecList<24> s;
+  LayoutList<24> s;
   for (const auto& p : parts) s.Add(E2(p[0], p[1], p[2], p[3], p[4], p[5]));
   return s.Done();
 }();
 constexpr auto kSprEShot02KeysA =
-    KeySpecList<13>{}.Times(0, {3.0f, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13}).End().Done();
+    KeyLayoutList<13>{}.Times(0, {3.0f, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13}).End().Done();
 constexpr auto kSprEShot02KeysB = Sequence<4>(12, 14, 2);
 constexpr auto kSprEShot02KeysC = Sequence<10>(15, 23, 2);
 

@@ -33,7 +33,7 @@ enum class PartArt : std::uint8_t {
 
 struct TableInfo {
   const char* name;
-  std::span<const PartSpec> parts;
+  std::span<const PartLayout> parts;
   const SGpRect* rects;  // the table itself, parts.size() long
   PartArt art;
   std::uint32_t rgb;  // main colour of the drawing, 0xRRGGBB
@@ -43,7 +43,7 @@ struct TableInfo {
 struct KeyListInfo {
   const char* name;
   const char* table;
-  std::span<const KeySpec> keys;  // terminators included
+  std::span<const KeyLayout> keys;  // terminators included
   const SGpKeyList* list;         // the key list itself, keys.size() pairs
   std::size_t lists;              // number of lists laid out one after another
 };
@@ -51,7 +51,7 @@ struct KeyListInfo {
 // A font cut from a sheet part.
 struct FontInfo {
   const char* name;
-  const PartSpec* sheet;
+  const PartLayout* sheet;
   float cellW, cellH;
   std::uint8_t firstChar;
 };

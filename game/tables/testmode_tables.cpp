@@ -9,8 +9,8 @@
 namespace {
 
 template <std::size_t N>
-constexpr SpecList<N> StripTable(SRsc_Image*& img, float texW, float texH, const int (&widths)[N]) {
-  SpecList<N> s;
+constexpr LayoutList<N> StripTable(SRsc_Image*& img, float texW, float texH, const int (&widths)[N]) {
+  LayoutList<N> s;
   s.Strips(img, texW, texH, widths);
   return s.Done();
 }
@@ -31,7 +31,7 @@ constexpr auto kSprTestEtc = StripTable(ImgTestEtc, 256, 512, kTestEtcWidths);
 constexpr auto kSprTestSound = StripTable(ImgTestSound, 256, 512, kTestSoundWidths);
 constexpr auto kSprTestSystem = StripTable(ImgTestSystem, 512, 512, kTestSystemWidths);
 constexpr auto kSprTestInput = StripTable(ImgTestInput, 256, 512, kTestInputWidths);
-constexpr auto kSprTestDisp = SpecList<2>{}
+constexpr auto kSprTestDisp = LayoutList<2>{}
                                   .Add(Part(ImgTestDisp01, 0, 480, 640, 0, 0, 480, 640))
                                   .Add(Part(ImgTestDisp02, 0, 480, 640, 0, 0, 480, 640))
                                   .Done();

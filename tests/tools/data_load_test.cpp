@@ -69,7 +69,7 @@ class GeneratedData : public testsupport::EngineWorld {
     std::map<std::string, SRsc*> images;
     std::map<std::string, SRsc_Image**> firstSlot;
     for (const TableInfo& t : AllTableInfos())
-      for (const PartSpec& p : t.parts) {
+      for (const PartLayout& p : t.parts) {
         const std::string& path = defs.at(p.slot)->path;
         images[path] = nullptr;
         firstSlot.emplace(path, p.slot);
@@ -98,7 +98,7 @@ TEST_F(GeneratedData, EveryImageListAndSoundListLoads) {
   const ImageDef* const* all = AllImageDefs(&n);
   for (std::size_t i = 0; i < n; ++i) pathOf[all[i]->slot] = all[i]->path;
   for (const TableInfo& t : AllTableInfos())
-    for (const PartSpec& p : t.parts) {
+    for (const PartLayout& p : t.parts) {
       auto& count = textureCount[pathOf.at(p.slot)];
       count = std::max(count, p.id + 1);
     }

@@ -101,7 +101,7 @@ std::map<std::pair<std::string, std::uint32_t>, Texture> ExpectedTextures() {
   for (std::size_t i = 0; i < n; ++i) defs[all[i]->slot] = all[i];
   std::map<std::pair<std::string, std::uint32_t>, Texture> out;
   for (const TableInfo& t : AllTableInfos())
-    for (const PartSpec& p : t.parts) {
+    for (const PartLayout& p : t.parts) {
       Texture& tex = out[{defs.at(p.slot)->path, p.id}];
       tex.w = std::max(tex.w, static_cast<int>(std::ceil(p.texW)));
       tex.h = std::max(tex.h, static_cast<int>(std::ceil(p.texH)));
@@ -158,7 +158,7 @@ struct Ink {
   int opaque = 0;
   int distinct = 0;
 };
-Ink InkOf(const plat::Image& img, const PartSpec& p) {
+Ink InkOf(const plat::Image& img, const PartLayout& p) {
   const float sx = img.width / p.texW, sy = img.height / p.texH;
   const int x0 = std::clamp(static_cast<int>(p.x * sx), 0, img.width);
   const int y0 = std::clamp(static_cast<int>(p.y * sy), 0, img.height);
@@ -184,7 +184,7 @@ TEST(DataGenerator, EveryPartShowsAPicture) {
   for (std::size_t i = 0; i < n; ++i) defs[all[i]->slot] = all[i];
   for (const TableInfo& t : AllTableInfos())
     for (std::size_t i = 0; i < t.parts.size(); ++i) {
-      const PartSpec& p = t.parts[i];
+      const PartLayout& p = t.parts[i];
       const plat::Image& img = images.at({defs.at(p.slot)->path, p.id});
       const Ink ink = InkOf(img, p);
       EXPECT_GT(ink.opaque, 0) << t.name << " part " << i << " is empty";
@@ -200,15 +200,15 @@ TEST(DataGenerator, FontSheetsHoldGlyphsInTheirCells) {
   // 'A' of the test font (cell 33: row 2, column 1 from (1, 1)) has ink; the
   // space cell (0) has none.
   const plat::Image& font = images.at({"\\testmode\\testfont", 0});
-  PartSpec a{};
+  PartLayout a{};
   a.texW = 256, a.texH = 128, a.x = 17, a.y = 33, a.w = 15, a.h = 15;
   EXPECT_GT(InkOf(font, a).opaque, 10);
-  PartSpec space = a;
+  PartLayout space = a;
   space.x = 1, space.y = 1;
   EXPECT_EQ(InkOf(font, space).opaque, 0);
   // Digit "8" of the large count-down font (cell 8 of 39 x 60 from x 0.5).
   const plat::Image& num = images.at({"\\common\\Osr_Font_Num", 0});
-  PartSpec eight{};
+  PartLayout eight{};
   eight.texW = 512, eight.texH = 128, eight.x = 0.5f + 8 * 39, eight.y = 0, eight.w = 39, eight.h = 60;
   EXPECT_GT(InkOf(num, eight).opaque, 40);
 }
@@ -239,7 +239,7 @@ TEST(DataGenerator, SolidPartsStaySolidUnderLinearFiltering) {
   for (const TableInfo& t : AllTableInfos()) {
     if (t.art != PartArt::Solid) continue;
     for (std::size_t i = 0; i < t.parts.size(); ++i) {
-      const PartSpec& p = t.parts[i];
+      const PartLayout& p = t.parts[i];
       const plat::Image& img = images.at({defs.at(p.slot)->path, p.id});
       const SGpRect& r = t.rects[i];
       // The corners the sprite is drawn with, and the middle between them.

@@ -66,14 +66,14 @@ float Progress(const PartJob& j) {
   return n > 1 ? static_cast<float>(j.index) / static_cast<float>(n - 1) : 0.0f;
 }
 
-Rgba BulletColour(const PartJob& j, const PartSpec& p) {
+Rgba BulletColour(const PartJob& j, const PartLayout& p) {
   static const std::uint32_t kShotColours[3] = {0xff4060, 0x4090ff, 0x40ff70};
   if (j.table->art == PartArt::Bullet && p.id < 3) return FromRgb(kShotColours[p.id]);
   return FromRgb(j.table->rgb);
 }
 
 // Colour of a pixel at (lx, ly), both -1..1 across the part.
-Rgba Shade(const PartJob& j, const PartSpec& p, float lx, float ly) {
+Rgba Shade(const PartJob& j, const PartLayout& p, float lx, float ly) {
   const float t = j.t;
   const float r = std::sqrt(lx * lx + ly * ly);
   const Rgba col = BulletColour(j, p);
@@ -226,7 +226,7 @@ std::string PartLabel(const PartJob& j) {
 }
 
 void DrawPart(Canvas& c, PartJob j) {
-  const PartSpec& p = j.table->parts[j.index];
+  const PartLayout& p = j.table->parts[j.index];
   j.t = Progress(j);
   if (j.w <= 0 || j.h <= 0) return;
   for (int y = 0; y < j.h; ++y)
@@ -256,7 +256,6 @@ void DrawPart(Canvas& c, PartJob j) {
 
 struct TextureJob {
   int w = 0, h = 0;
-  std::vector<const PartSpec*> specs;  // for sizes
 };
 
 struct ImageJob {
@@ -280,7 +279,7 @@ std::string Stem(const std::string& path) { return path.substr(path.rfind('\\') 
 // The pixel rectangle of a part on the real texture: the part's rectangle in
 // the size it was written against, scaled to the texture actually drawn.
 PartJob Place(const TableInfo& t, std::size_t i, const TextureJob& tex) {
-  const PartSpec& p = t.parts[i];
+  const PartLayout& p = t.parts[i];
   const float sx = tex.w / p.texW, sy = tex.h / p.texH;
   int x0 = static_cast<int>(std::floor(p.x * sx + 0.001f)), y0 = static_cast<int>(std::floor(p.y * sy + 0.001f));
   int x1 = static_cast<int>(std::ceil((p.x + p.w) * sx - 0.001f)), y1 = static_cast<int>(std::ceil((p.y + p.h) * sy - 0.001f));
@@ -329,7 +328,7 @@ void DrawFonts(Canvas& c, const std::string& path, std::uint32_t id, const Textu
                const std::map<SRsc_Image**, const ImageDef*>& defs) {
   std::vector<std::pair<float, float>> cellsDrawn;
   for (const FontInfo& f : AllFontInfos()) {
-    const PartSpec& s = *f.sheet;
+    const PartLayout& s = *f.sheet;
     if (s.id != id || defs.at(s.slot)->path != path) continue;
     // Two cuts of one sheet (the two test fonts) are drawn once.
     const std::pair<float, float> cell{f.cellW, f.cellH};
@@ -370,7 +369,7 @@ void GenerateImages(const std::string& root, WriteStats* stats) {
   // Sizes: each texture is as large as the largest size any part gives it.
   std::map<std::string, ImageJob> images;
   for (const TableInfo& t : AllTableInfos())
-    for (const PartSpec& p : t.parts) {
+    for (const PartLayout& p : t.parts) {
       const std::string& path = defs.at(p.slot)->path;
       ImageJob& img = images[path];
       img.path = path;
@@ -419,7 +418,7 @@ void DrawImage(const std::string& root, const ImageJob& img, const std::map<SRsc
       std::vector<PartJob> placed;
       for (const TableInfo& t : AllTableInfos())
         for (std::size_t i = 0; i < t.parts.size(); ++i) {
-          const PartSpec& p = t.parts[i];
+          const PartLayout& p = t.parts[i];
           if (p.id != id || defs.at(p.slot)->path != path) continue;
           drawn = true;
           const PartJob j = Place(t, i, tex);

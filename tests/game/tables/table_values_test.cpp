@@ -112,14 +112,14 @@ TEST(TableCoords, ChosenSequencesFitTheirSheets) {
     const TableInfo* t = FindTableInfo(name);
     ASSERT_NE(t, nullptr);
     for (std::size_t i = 0; i < t->parts.size(); ++i) {
-      const PartSpec& a = t->parts[i];
+      const PartLayout& a = t->parts[i];
       EXPECT_GE(a.x, 0) << name << i;
       EXPECT_LE(a.x + a.w, a.texW) << name << i;
       EXPECT_LE(a.y + a.h, a.texH) << name << i;
       EXPECT_TRUE(a.px >= 0 && a.px <= a.w && a.py >= 0 && a.py <= a.h) << name << i;
       for (const TableInfo& other : AllTableInfos()) {
         for (std::size_t j = 0; j < other.parts.size(); ++j) {
-          const PartSpec& b = other.parts[j];
+          const PartLayout& b = other.parts[j];
           if (b.slot != a.slot || b.id != a.id || (&other == t && j == i)) continue;
           const bool same = a.x == b.x && a.y == b.y && a.w == b.w && a.h == b.h;
           const bool apart = a.x + a.w <= b.x || b.x + b.w <= a.x || a.y + a.h <= b.y || b.y + b.h <= a.y;
