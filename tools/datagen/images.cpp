@@ -412,7 +412,7 @@ void DrawImage(const std::string& root, const ImageJob& img, const std::map<SRsc
     const std::uint32_t last = img.textures.rbegin()->first;
     for (std::uint32_t id = 0; id <= last; ++id) {
       auto found = img.textures.find(id);
-      TextureJob tex = found != img.textures.end() ? found->second : TextureJob{64, 64, {}};
+      TextureJob tex = found != img.textures.end() ? found->second : TextureJob{64, 64};
       Canvas canvas(tex.w, tex.h);
       bool drawn = false;
       std::vector<PartJob> placed;
