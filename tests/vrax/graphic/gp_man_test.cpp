@@ -120,19 +120,14 @@ TEST_F(GpManFrame, PresentSkipHidesTheNextFrameOnly) {
     ++frame;
   };
   uint64_t p0 = d->GetStats().presents;
-  kernel.Step();  // frame 0
-  kernel.Step();  // frame 1 sets the request: still presented
-  EXPECT_EQ(d->GetStats().presents, p0 + 2);
-  kernel.Step();  // frame 2: runs its queue, not presented
-  EXPECT_EQ(d->GetStats().presents, p0 + 2);
-  kernel.Step();  // frame 3: shown again
-  EXPECT_EQ(d->GetStats().presents, p0 + 3);
+  // Frame 1 sets the request and is still presented; frame 2 runs its queue
+  // but is not presented; frame 3 is shown again.
+  for (uint64_t presentsAfter : {1, 2, 2, 3}) {
+    kernel.Step();
+    EXPECT_EQ(d->GetStats().presents, p0 + presentsAfter);
+  }
   EXPECT_EQ(skippedDuringQueue, (std::vector<bool>{false, false, true, false}));
 }
-
-}  // namespace
-
-namespace {
 
 // A window-less device with the frame hold on: presents are never closer
 // than one frame period (a lower bound, so load cannot break it).
@@ -156,10 +151,6 @@ TEST(GpMan, WindowedHoldSpacesPresents) {
   kernel.Dispose();
   SGpMan::SetStartsSound(true);
 }
-
-}  // namespace
-
-namespace {
 
 // Records what the frame end asks of the service and its overlay.
 class RecordingServices : public SGpFrameServices {
@@ -222,9 +213,7 @@ TEST(GpMan, HighResolutionViewportsAndTheServiceOverlay) {
     ++frame;
   };
   SGpDeviceRecord rec;
-  rec.width = 1280;
-  rec.height = 720;
-  rec.holdRate = 0;
+  rec.width = 1280, rec.height = 720, rec.holdRate = 0;
   ASSERT_EQ(kernel.AddChild(0, &gp, reinterpret_cast<SProcArg>(&rec)), 0);
   ASSERT_EQ(kernel.AddChild(2, &drawer, 0), 0);
   kernel.Step();

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
 
 #include "vrax/graphic/SMath.h"
 
@@ -27,6 +28,12 @@ SVec3 Apply(const SMatrix& m, SVec3 v) {
   SVec3 o;
   SVec3TransformCoord(&o, &v, &m);
   return o;
+}
+
+void ExpectNear3(SVec3 v, float x, float y, float z, float tol = 1e-6f) {
+  EXPECT_NEAR(v.x, x, tol);
+  EXPECT_NEAR(v.y, y, tol);
+  EXPECT_NEAR(v.z, z, tol);
 }
 
 TEST(SMath, IdentityCopyScaleAndPresets) {
@@ -107,24 +114,18 @@ TEST(SMath, PerspectiveAndOrthographicRightHanded) {
   EXPECT_EQ(p.m[3][3], 0.0f);
   EXPECT_EQ(p.m[0][1], 0.0f);
   // Near plane maps to depth 0, far plane to 1 (right-handed: z negative ahead).
-  SVec3 n = Apply(p, {0, 0, -8}), f = Apply(p, {0, 0, -4096});
-  EXPECT_NEAR(n.z, 0.0f, 1e-6f);
-  EXPECT_NEAR(f.z, 1.0f, 1e-6f);
+  EXPECT_NEAR(Apply(p, {0, 0, -8}).z, 0.0f, 1e-6f);
+  EXPECT_NEAR(Apply(p, {0, 0, -4096}).z, 1.0f, 1e-6f);
   // 90 degrees, aspect 2, near 1, far 3: exact values.
   SMatrix::PerspectiveFovRH(&p, 1.5707964f, 2.0f, 1.0f, 3.0f);
   ExpectMatrixEq(p, Rows({0.5f, 0, 0, 0, 0, 1, 0, 0, 0, 0, -1.5f, -1, 0, 0, -1.5f, 0}));
 
   SMatrix o;
   SMatrix::OrthoRH(&o, 640, 480, 1, 65536);
-  EXPECT_EQ(o.m[0][0], 2.0f / 640.0f);
-  EXPECT_EQ(o.m[1][1], 2.0f / 480.0f);
-  EXPECT_EQ(o.m[2][2], 1.0f / (1.0f - 65536.0f));
-  EXPECT_EQ(o.m[3][2], 1.0f / (1.0f - 65536.0f));
-  EXPECT_EQ(o.m[3][3], 1.0f);
-  SVec3 c = Apply(o, {320, -240, -1});
-  EXPECT_EQ(c.x, 1.0f);
-  EXPECT_EQ(c.y, -1.0f);
-  EXPECT_EQ(c.z, 0.0f);
+  const float zs = 1.0f / (1.0f - 65536.0f);
+  const std::tuple<int, int, float> cells[] = {{0, 0, 2.0f / 640.0f}, {1, 1, 2.0f / 480.0f}, {2, 2, zs}, {3, 2, zs}, {3, 3, 1}};
+  for (auto [r, c, want] : cells) EXPECT_EQ(o.m[r][c], want) << r << "," << c;
+  ExpectNear3(Apply(o, {320, -240, -1}), 1.0f, -1.0f, 0.0f, 0.0f);
 }
 
 TEST(SMath, LookAtLeftHanded) {
@@ -136,8 +137,7 @@ TEST(SMath, LookAtLeftHanded) {
   eye = {5, 0, 0};
   SMatrix::LookAtLH(&v, &eye, &at, &up);
   ExpectMatrixEq(v, Rows({0, 0, -1, 0, 0, 1, 0, 0, 1, 0, 0, 0, 0, 0, 5, 1}));
-  SVec3 p = Apply(v, {0, 0, 0});
-  EXPECT_EQ(p.z, 5.0f);
+  EXPECT_EQ(Apply(v, {0, 0, 0}).z, 5.0f);
 }
 
 TEST(SMath, TranslationScalingRotationsAndQuaternion) {
@@ -164,9 +164,7 @@ TEST(SMath, TranslationScalingRotationsAndQuaternion) {
   EXPECT_EQ(r.m[0][1], 2.0f * (h * h));
   EXPECT_EQ(r.m[0][0], 1.0f - 2.0f * (h * h));
   EXPECT_EQ(r.m[1][0], -(2.0f * (h * h)));
-  SVec3 v = Apply(r, {1, 0, 0});
-  EXPECT_NEAR(v.x, 0.0f, 1e-6f);
-  EXPECT_NEAR(v.y, 1.0f, 1e-6f);
+  ExpectNear3(Apply(r, {1, 0, 0}), 0.0f, 1.0f, 0.0f);
 }
 
 TEST(SMath, VectorNormaliseAndTransform) {
@@ -176,18 +174,14 @@ TEST(SMath, VectorNormaliseAndTransform) {
   EXPECT_EQ(n.z, 0.8f);
   SVec3 zero{0, 0, 0};
   SVec3Normalize(&n, &zero);
-  EXPECT_EQ(n.x, 0.0f);
-  EXPECT_EQ(n.y, 0.0f);
+  ExpectNear3(n, 0.0f, 0.0f, 0.0f, 0.0f);
   v = {0, 0, 2};
   SVec3Normalize(&v, &v);
   EXPECT_EQ(v.z, 1.0f);
 
   // Homogeneous divide: w = 2 halves every component.
   SMatrix m = Rows({1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 4, 6, 8, 2});
-  SVec3 o = Apply(m, {2, 2, 2});
-  EXPECT_EQ(o.x, 3.0f);
-  EXPECT_EQ(o.y, 4.0f);
-  EXPECT_EQ(o.z, 5.0f);
+  ExpectNear3(Apply(m, {2, 2, 2}), 3.0f, 4.0f, 5.0f, 0.0f);
   SVec4 o4;
   SVec3 in{2, 2, 2};
   SVec3Transform(&o4, &in, &m);
@@ -199,19 +193,14 @@ TEST(SMath, EngineRotationsInTurnsAndQuadBezier) {
   SMatrix id, r;
   SMatrix::Identity(&id);
   RotateZ(&r, &id, 0.25f);
-  SVec3 v = Apply(r, {1, 0, 0});
-  EXPECT_NEAR(v.x, 0.0f, 1e-6f);
-  EXPECT_NEAR(v.y, 1.0f, 1e-6f);
+  ExpectNear3(Apply(r, {1, 0, 0}), 0.0f, 1.0f, 0.0f);
   EXPECT_EQ(r.m[0][0], std::cos(0.25f * 6.2831855f));
   EXPECT_EQ(r.m[0][1], std::sin(0.25f * 6.2831855f));
 
-  RotateX(&r, &id, 0.25f);  // (0,1,0) -> (0,0,1)
-  v = Apply(r, {0, 1, 0});
-  EXPECT_NEAR(v.z, 1.0f, 1e-6f);
-  EXPECT_NEAR(v.y, 0.0f, 1e-6f);
-  RotateY(&r, &id, 0.25f);  // (1,0,0) -> (0,0,-1)
-  v = Apply(r, {1, 0, 0});
-  EXPECT_NEAR(v.z, -1.0f, 1e-6f);
+  RotateX(&r, &id, 0.25f);
+  ExpectNear3(Apply(r, {0, 1, 0}), 0.0f, 0.0f, 1.0f);
+  RotateY(&r, &id, 0.25f);
+  ExpectNear3(Apply(r, {1, 0, 0}), 0.0f, 0.0f, -1.0f);
   EXPECT_EQ(r.m[2][0], std::sin(0.25f * 6.2831855f));
 
   // out = R x in: rotating a translation leaves the translation row alone,
@@ -223,10 +212,9 @@ TEST(SMath, EngineRotationsInTurnsAndQuadBezier) {
   EXPECT_EQ(t.m[3][2], 7.0f);
   EXPECT_NEAR(t.m[0][0], -1.0f, 1e-6f);
 
-  EXPECT_EQ(QuadBezier(0, 1, 0, 0.5f), 0.5f);
-  EXPECT_EQ(QuadBezier(3, 9, 7, 0.0f), 3.0f);
-  EXPECT_EQ(QuadBezier(3, 9, 7, 1.0f), 7.0f);
-  EXPECT_EQ(QuadBezier(1, 2, 3, 0.25f), 0.5625f * 1 + 0.375f * 2 + 0.0625f * 3);
+  const struct { float a, b, c, t, want; } bez[] = {
+      {0, 1, 0, 0.5f, 0.5f}, {3, 9, 7, 0, 3}, {3, 9, 7, 1, 7}, {1, 2, 3, 0.25f, 0.5625f * 1 + 0.375f * 2 + 0.0625f * 3}};
+  for (const auto& b : bez) EXPECT_EQ(QuadBezier(b.a, b.b, b.c, b.t), b.want) << b.t;
 }
 
 }  // namespace

@@ -17,6 +17,13 @@ void PutStrip(SGpObj_Prim& p, int n, float x0) {
   p.EndStrip();
 }
 
+void ExpectIndices(const SGpObj_Prim& p, size_t at, std::initializer_list<uint16_t> want) {
+  for (uint16_t w : want) EXPECT_EQ(p.GetIndices()[at++], w) << at - 1;
+}
+void ExpectColours(const SGpObj_Prim& p, int from, int to, uint32_t want) {
+  for (int i = from; i < to; ++i) EXPECT_EQ(p.GetVertexColour(i), want) << i;
+}
+
 TEST(SGpObjPrim, AllocWithoutPrimitivesIsAllocVertices) {
   SGpObj_Prim a, b;
   ASSERT_EQ(a.Alloc(0, 10), 0);
@@ -37,22 +44,19 @@ TEST(SGpObjPrim, StripsBecomeTriangleListIndices) {
   ASSERT_EQ(p.AllocVertices(16), 0);
   PutStrip(p, 4, 0.0f);
   EXPECT_EQ(p.GetActiveCount(), 1);
-  const auto& ix = p.GetIndices();
-  const uint16_t first[6] = {0, 1, 2, 1, 2, 3};
-  for (int i = 0; i < 6; ++i) EXPECT_EQ(ix[size_t(i)], first[i]) << i;
+  ExpectIndices(p, 0, {0, 1, 2, 1, 2, 3});
   PutStrip(p, 5, 10.0f);
   EXPECT_EQ(p.GetActiveCount(), 2);
   // The second strip's three triangles start at index position 6, vertices 4..8.
-  const uint16_t second[9] = {4, 5, 6, 5, 6, 7, 6, 7, 8};
-  for (int i = 0; i < 9; ++i) EXPECT_EQ(ix[size_t(6 + i)], second[i]) << i;
+  ExpectIndices(p, 6, {4, 5, 6, 5, 6, 7, 6, 7, 8});
   EXPECT_EQ(p.GetPrimStart(2), 9);
   EXPECT_TRUE(p.IsDirty());
 
   // SeekVertex finds the strip that holds a vertex.
-  p.SeekVertex(6);
-  EXPECT_EQ(p.GetCurPrim(), 1);
-  p.SeekVertex(3);
-  EXPECT_EQ(p.GetCurPrim(), 0);
+  for (auto [vertex, prim] : {std::pair{6, 1}, {3, 0}}) {
+    p.SeekVertex(vertex);
+    EXPECT_EQ(p.GetCurPrim(), prim) << vertex;
+  }
   // Rebuilding from vertex 0 overwrites the strips in place.
   p.SeekVertex(0);
   PutStrip(p, 3, 0.0f);
@@ -100,8 +104,7 @@ TEST(SGpObjPrim, QuadsFillTheirIndicesOnceInStripOrder) {
   EXPECT_EQ(q.GetActiveCount(), 3);
   EXPECT_EQ(q.GetVertexCapacity(), 12);
   ASSERT_EQ(q.GetIndices().size(), 18u);
-  const uint16_t want[6] = {4, 5, 6, 5, 6, 7};
-  for (int i = 0; i < 6; ++i) EXPECT_EQ(q.GetIndices()[size_t(6 + i)], want[i]);
+  ExpectIndices(q, 6, {4, 5, 6, 5, 6, 7});
   q.SeekVertex(5);
   EXPECT_EQ(q.GetCurPrim(), 1);
   q.Seek(2, 1);
@@ -115,16 +118,14 @@ TEST(SGpObjPrim, QuadFillColoursOneQuadAndStartsWhite) {
   EXPECT_EQ(q.GetPrimColour(), 0xFFFFFFFFu);
   q.Seek(2, 0);
   q.SetColour(0.0f, 0.0f, 1.0f, 1.0f);
-  for (int i = 0; i < 16; ++i)
-    EXPECT_EQ(q.GetVertexColour(i), i >= 8 && i < 12 ? 0xFF0000FFu : 0u) << i;
+  for (int i = 0; i < 16; ++i) EXPECT_EQ(q.GetVertexColour(i), i >= 8 && i < 12 ? 0xFF0000FFu : 0u) << i;
   // The fill colour of EndStrip is defined (white) before any SetColour.
   // It fills from the current quad's first vertex up to the cursor.
   q.Seek(1, 3);
   q.EndStrip();
-  EXPECT_EQ(q.GetVertexColour(4), 0xFFFFFFFFu);
-  EXPECT_EQ(q.GetVertexColour(6), 0xFFFFFFFFu);
-  EXPECT_EQ(q.GetVertexColour(7), 0u);
-  EXPECT_EQ(q.GetVertexColour(8), 0xFF0000FFu);
+  ExpectColours(q, 4, 7, 0xFFFFFFFFu);
+  ExpectColours(q, 7, 8, 0u);
+  ExpectColours(q, 8, 9, 0xFF0000FFu);
 }
 
 TEST(SGpObjPrim, FillColoursAStripWhenClosedAndRecolours) {
@@ -134,13 +135,13 @@ TEST(SGpObjPrim, FillColoursAStripWhenClosedAndRecolours) {
   PutStrip(f, 4, 0);
   f.SetColour(0.0f, 1.0f, 0.0f, 1.0f);
   PutStrip(f, 4, 10);
-  for (int i = 0; i < 4; ++i) EXPECT_EQ(f.GetVertexColour(i), 0xFFFF0000u);
-  for (int i = 4; i < 8; ++i) EXPECT_EQ(f.GetVertexColour(i), 0xFF00FF00u);
+  ExpectColours(f, 0, 4, 0xFFFF0000u);
+  ExpectColours(f, 4, 8, 0xFF00FF00u);
   // Seek back to strip 0: exactly its four vertices take the new colour.
   f.Seek(0, 0);
   f.SetColour(0.0f, 0.0f, 1.0f, 1.0f);
-  for (int i = 0; i < 4; ++i) EXPECT_EQ(f.GetVertexColour(i), 0xFF0000FFu);
-  for (int i = 4; i < 8; ++i) EXPECT_EQ(f.GetVertexColour(i), 0xFF00FF00u);
+  ExpectColours(f, 0, 4, 0xFF0000FFu);
+  ExpectColours(f, 4, 8, 0xFF00FF00u);
 }
 
 TEST(SGpObjPrim, ReallocationShrinksAndFailuresLeaveNothing) {
@@ -154,9 +155,7 @@ TEST(SGpObjPrim, ReallocationShrinksAndFailuresLeaveNothing) {
   EXPECT_EQ(q.AllocPrims(16385), -1);  // would overflow 16-bit indices
   EXPECT_GT(box.Count("primitive allocation error"), 0);
   EXPECT_GT(box.Count("Vrax/Graphic/SGpObj_Prim(28)"), 0);
-  EXPECT_EQ(q.GetPrimCapacity(), 0);
-  EXPECT_EQ(q.GetVertexCapacity(), 0);
-  EXPECT_EQ(q.GetActiveCount(), 0);
+  for (int n : {q.GetPrimCapacity(), q.GetVertexCapacity(), q.GetActiveCount()}) EXPECT_EQ(n, 0);
   EXPECT_TRUE(q.GetVertexBytes().empty());
   q.SetPos(1, 2, 3);  // nothing to write: ignored
   q.Next();
@@ -208,8 +207,7 @@ TEST(SGpObjPrim, WeldPointsDuplicatesAtTheFirstVertex) {
   }
   // Vertex 4 equals 1 and 6 equals 3; 4 is used once and 6 twice.
   EXPECT_EQ(q.Weld(), 3);
-  const uint16_t want[12] = {0, 1, 2, 1, 2, 3, 1, 5, 3, 5, 3, 7};
-  for (int i = 0; i < 12; ++i) EXPECT_EQ(q.GetIndices()[size_t(i)], want[i]) << i;
+  ExpectIndices(q, 0, {0, 1, 2, 1, 2, 3, 1, 5, 3, 5, 3, 7});
   EXPECT_EQ(q.Weld(), 0);
 }
 

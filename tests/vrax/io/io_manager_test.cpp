@@ -15,6 +15,11 @@ Bytes Text(int n, char seed) {
   return b;
 }
 
+int Load(SFile& f, const char* name) {
+  f.SetName(name);
+  return f.Load();
+}
+
 // A started kernel with the I/O manager added the way the start-up does.
 struct IoFixture : ::testing::Test {
   IoTempDir dir;
@@ -42,10 +47,8 @@ TEST_F(IoFixture, OneFilePerFrameReadThenCompleted) {
   dir.Write("a.bin", Text(100, 'a'));
   dir.Write("b.bin", Text(50, 'b'));
   SFile a, b;
-  a.SetName("a.bin");
-  b.SetName("b.bin");
-  ASSERT_EQ(a.Load(), 0);
-  ASSERT_EQ(b.Load(), 0);
+  ASSERT_EQ(Load(a, "a.bin"), 0);
+  ASSERT_EQ(Load(b, "b.bin"), 0);
   EXPECT_EQ(a.GetState(), SFile::STATE_QUEUED);
   std::vector<std::pair<int, int>> states;
   for (int f = 0; f < 5; ++f) {
@@ -63,13 +66,10 @@ TEST_F(IoFixture, FailuresShowTheirMessageAndMarkTheFile) {
   dir.Write("empty.bin", {});
   dir.Write("x.bin", Text(10, 'x'));
   SFile missing, empty, busy, noname;
-  missing.SetName("none.bin");
-  empty.SetName("empty.bin");
-  busy.SetName("x.bin");
   EXPECT_EQ(noname.Load(), -1);
-  missing.Load();
-  empty.Load();
-  busy.Load();
+  Load(missing, "none.bin");
+  Load(empty, "empty.bin");
+  Load(busy, "x.bin");
   EXPECT_EQ(busy.Load(), -5);
   EXPECT_EQ(busy.GetState(), SFile::STATE_FAILED);
   kernel.Step();
@@ -97,9 +97,8 @@ TEST_F(IoFixture, CallerBufferCapacityIsHonoured) {
   dir.Write("big.bin", Text(64, 'q'));
   Bytes small(16, 0), fits(64, 0);
   SFile f;
-  f.SetName("big.bin");
   f.SetData(small.data(), static_cast<uint32_t>(small.size()));
-  f.Load();
+  Load(f, "big.bin");
   kernel.Step();
   EXPECT_EQ(f.GetState(), SFile::STATE_FAILED);
   EXPECT_EQ(small, Bytes(16, 0)) << "nothing written into the short buffer";
@@ -112,11 +111,9 @@ TEST_F(IoFixture, CallerBufferCapacityIsHonoured) {
   // A request reused for a larger file gets a larger buffer of the manager's.
   dir.Write("small.bin", Text(8, 's'));
   SFile g;
-  g.SetName("small.bin");
-  g.Load();
+  Load(g, "small.bin");
   io.Flush(true);
-  g.SetName("big.bin");
-  g.Load();
+  Load(g, "big.bin");
   io.Flush(true);
   EXPECT_EQ(g.GetState(), SFile::STATE_DONE);
   EXPECT_EQ(g.GetSize(), 64u);
@@ -130,10 +127,8 @@ TEST_F(IoFixture, CachedFilesCompleteInTheirFrameAndArchiveRoundTrips) {
   EXPECT_EQ(io.CacheLoad("cache/common"), -1) << "no archive yet";
   io.CacheClear();
   SFile a, b;
-  a.SetName("common/a.tr");
-  b.SetName("common/b.tr");
-  a.Load();
-  b.Load();
+  Load(a, "common/a.tr");
+  Load(b, "common/b.tr");
   EXPECT_TRUE(io.Flush(true));
   ASSERT_EQ(a.GetState(), SFile::STATE_DONE);
   ASSERT_EQ(io.CacheSave("cache/common"), 0);
@@ -143,10 +138,8 @@ TEST_F(IoFixture, CachedFilesCompleteInTheirFrameAndArchiveRoundTrips) {
   io.CacheClear();
   ASSERT_EQ(io.CacheLoad("cache/common"), 0);
   SFile a2, b2;
-  a2.SetName("common/a.tr");
-  b2.SetName("common/b.tr");
-  a2.Load();
-  b2.Load();
+  Load(a2, "common/a.tr");
+  Load(b2, "common/b.tr");
   kernel.Step();
   EXPECT_EQ(a2.GetState(), SFile::STATE_DONE) << "done in the frame it is handled";
   EXPECT_EQ(b2.GetState(), SFile::STATE_QUEUED);
@@ -158,9 +151,8 @@ TEST_F(IoFixture, CachedFilesCompleteInTheirFrameAndArchiveRoundTrips) {
   // A caller buffer too small for the cached file fails cleanly.
   Bytes small(100);
   SFile a3;
-  a3.SetName("common/a.tr");
   a3.SetData(small.data(), 100);
-  a3.Load();
+  Load(a3, "common/a.tr");
   kernel.Step();
   EXPECT_EQ(a3.GetState(), SFile::STATE_FAILED);
   EXPECT_TRUE(box.texts.size() == 1);
@@ -169,22 +161,18 @@ TEST_F(IoFixture, CachedFilesCompleteInTheirFrameAndArchiveRoundTrips) {
 TEST_F(IoFixture, StreamFlagClearReadsAndCompletesInOnePassAndCancel) {
   dir.Write("c.bin", Text(20, 'c'));
   io.SetStreamFlag(false);
-  SFile c;
-  c.SetName("c.bin");
-  c.Load();
+  SFile c, d;
+  Load(c, "c.bin");
   kernel.Step();
   EXPECT_EQ(c.GetState(), SFile::STATE_DONE);
   io.SetStreamFlag(true);
-  SFile d;
-  d.SetName("c.bin");
-  d.Load();
+  Load(d, "c.bin");
   d.Cancel();
   EXPECT_EQ(d.GetState(), SFile::STATE_IDLE);
   EXPECT_TRUE(io.Flush(false));
   {
     SFile e;
-    e.SetName("c.bin");
-    e.Load();
+    Load(e, "c.bin");
   }  // destroyed while queued: leaves the list
   EXPECT_TRUE(io.Flush(false));
   // Save writes the data at the path.
@@ -202,8 +190,7 @@ TEST_F(IoFixture, FileAboveCacheCapacityIsReadButNotCached) {
   io.SetCacheMode(2, 1000, 2, 524288);
   dir.Write("huge.bin", Text(5000, 'h'));
   SFile f;
-  f.SetName("huge.bin");
-  f.Load();
+  Load(f, "huge.bin");
   io.Flush(true);
   EXPECT_EQ(f.GetState(), SFile::STATE_DONE);
   EXPECT_FALSE(io.Cache().Contains("huge.bin"));
@@ -220,8 +207,7 @@ TEST_F(IoFixture, DamagedArchiveIsRebuilt) {
   ASSERT_EQ(io.CacheLoad("cache/stage"), -1);
   io.CacheClear();
   SFile m;
-  m.SetName("stage/m.bma");
-  m.Load();
+  Load(m, "stage/m.bma");
   io.Flush(true);
   ASSERT_EQ(io.CacheSave("cache/stage"), 0);
   io.CacheClear();

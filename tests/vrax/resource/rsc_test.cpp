@@ -20,7 +20,12 @@ using testsupport::MakeImage;
 
 constexpr uint32_t kImg = RscTag("IMG");
 
+constexpr SRscRequest kEnd = {nullptr, 0, nullptr, 0, 0, 0, 0};
+
 std::string Bytes(const std::vector<uint8_t>& v) { return std::string(v.begin(), v.end()); }
+std::string SolidPng(int w, int h, uint32_t argb) {
+  return Bytes(EncodePng(MakeImage(w, h, [argb](int, int) { return argb; })));
+}
 
 // The engine's managers on a kernel, the null device, and a data directory
 // of its own.
@@ -79,7 +84,7 @@ TEST_F(RscWorld, ImageListOfPngAndJpegLoadsIntoTextures) {
   ASSERT_TRUE(dir.Write("img/list.tr", "a.png\r\nb photo.jpg\r\n\r\n"));
 
   SRsc* slot = nullptr;
-  const SRscRequest table[] = {{&slot, kImg, "\\img\\list", 0, 0, 0, 0}, {nullptr, 0, nullptr, 0, 0, 0, 0}};
+  const SRscRequest table[] = {{&slot, kImg, "\\img\\list", 0, 0, 0, 0}, kEnd};
   rm.LoadTable(1, table, -1);
   ASSERT_NE(slot, nullptr);
   EXPECT_EQ(slot->GetStatus(), kRscLoading);
@@ -123,14 +128,13 @@ TEST_F(RscWorld, ImageListOfPngAndJpegLoadsIntoTextures) {
   rm.ReleaseGroup(1, nullptr, 0);
   EXPECT_EQ(slot->GetStatus(), kRscIdle);
   EXPECT_EQ(rm.Find("\\img\\list", kImg), nullptr);
-  kernel.Step();
-  kernel.Step();
+  for (int i = 0; i < 2; ++i) kernel.Step();
   EXPECT_EQ(rm.GetList(1)->Count(), 0);
 }
 
 TEST_F(RscWorld, SyncSettlesAfterFailures) {
   ASSERT_TRUE(dir.Write("ok/one.tr", "t.png"));
-  ASSERT_TRUE(dir.Write("ok/t.png", Bytes(EncodePng(MakeImage(2, 2, [](int, int) { return 0xFFFFFFFFu; })))));
+  ASSERT_TRUE(dir.Write("ok/t.png", SolidPng(2, 2, 0xFFFFFFFFu)));
   ASSERT_TRUE(dir.Write("bad/t.png", dir.Read("ok/t.png")));
   ASSERT_TRUE(dir.Write("bad/blank.tr", " \r\n\t\r\n"));
   ASSERT_TRUE(dir.Write("bad/gone.tr", "missing.png\r\n"));
@@ -139,19 +143,17 @@ TEST_F(RscWorld, SyncSettlesAfterFailures) {
   ASSERT_TRUE(dir.Write("bad/long.tr", "t.png\r\n" + std::string(300, 'x') + ".png"));
   SRsc *ok = nullptr, *none = nullptr, *blank = nullptr, *gone = nullptr, *broken = nullptr, *lng = nullptr;
   const SRscRequest table[] = {
-      {&ok, kImg, "\\ok\\one", 0, 0, 0, 0},          {&none, kImg, "\\bad\\nolist", 0, 0, 0, 0},
-      {&blank, kImg, "\\bad\\blank", 0, 0, 0, 0},    {&gone, kImg, "\\bad\\gone", 0, 0, 0, 0},
-      {&broken, kImg, "\\bad\\broken", 0, 0, 0, 0},  {&lng, kImg, "\\bad\\long", 0, 0, 0, 0},
-      {nullptr, 0, nullptr, 0, 0, 0, 0}};
+      {&ok, kImg, "\\ok\\one", 0, 0, 0, 0},         {&none, kImg, "\\bad\\nolist", 0, 0, 0, 0},
+      {&blank, kImg, "\\bad\\blank", 0, 0, 0, 0},   {&gone, kImg, "\\bad\\gone", 0, 0, 0, 0},
+      {&broken, kImg, "\\bad\\broken", 0, 0, 0, 0}, {&lng, kImg, "\\bad\\long", 0, 0, 0, 0}, kEnd};
   rm.ReleaseGroup(2, nullptr, 0);
   rm.LoadTable(2, table, -1);
   EXPECT_EQ(rm.Sync(1), 1);  // returns although five of six failed
   EXPECT_EQ(ok->GetStatus(), kRscReady);
   for (SRsc* r : {none, blank, gone, broken, lng}) EXPECT_EQ(r->GetStatus(), kRscFailed);
   EXPECT_EQ(CountErrors("resource open error"), 5);
-  EXPECT_EQ(CountErrors("SRsc_Image_Ex(84)"), 1);   // a list without a name
-  EXPECT_EQ(CountErrors("SRsc_Image_Ex(114)"), 1);  // texture creation failed
-  EXPECT_EQ(CountErrors("SRsc_Image_Ex(120)"), 1);  // an over-long name
+  // A list without a name, a failed texture creation, an over-long name.
+  for (const char* e : {"SRsc_Image_Ex(84)", "SRsc_Image_Ex(114)", "SRsc_Image_Ex(120)"}) EXPECT_EQ(CountErrors(e), 1) << e;
   EXPECT_EQ(static_cast<SRsc_Image*>(lng)->TextureCount(), 1);  // kept until disposal
   kernel.Step();
   EXPECT_EQ(rm.Sync(0), 1);  // the scene switcher is not held up either
@@ -160,22 +162,19 @@ TEST_F(RscWorld, SyncSettlesAfterFailures) {
 
 TEST_F(RscWorld, TablesKindsAndGroups) {
   ASSERT_TRUE(dir.Write("g/a.tr", "a.png"));
-  ASSERT_TRUE(dir.Write("g/a.png", Bytes(EncodePng(MakeImage(1, 1, [](int, int) { return 0xFF000000u; })))));
+  ASSERT_TRUE(dir.Write("g/a.png", SolidPng(1, 1, 0xFF000000u)));
   SRsc *s0 = nullptr, *s1 = nullptr, *s2 = nullptr, *s3 = reinterpret_cast<SRsc*>(1);
-  const SRscRequest table[] = {{&s0, kImg, "\\g\\a", 0, 0, 0, 0},
-                               {&s1, kImg, "\\g\\a", 0, 0, 0, 0},
-                               {&s2, kImg, "\\g\\a", 0, 0, 0, 0},
-                               {nullptr, 0, nullptr, 0, 0, 0, 0}};
+  const SRscRequest table[] = {
+      {&s0, kImg, "\\g\\a", 0, 0, 0, 0}, {&s1, kImg, "\\g\\a", 0, 0, 0, 0}, {&s2, kImg, "\\g\\a", 0, 0, 0, 0}, kEnd};
   rm.LoadTable(17, table, 2);  // group 17 & 15 = 1; two rows only
-  EXPECT_NE(s0, nullptr);
-  EXPECT_NE(s1, nullptr);
+  ASSERT_TRUE(s0 && s1);
   EXPECT_EQ(s2, nullptr);
   EXPECT_EQ(s0->GetGroup(), 1);
   EXPECT_EQ(rm.GetList(1)->Count(), 2);
   rm.LoadTable(1, &table[3], -1);  // a table that starts with its end
   EXPECT_EQ(rm.GetList(1)->Count(), 2);
 
-  const SRscRequest unknown[] = {{&s3, RscTag("XYZ"), "\\g\\a", 0, 0, 0, 0}, {nullptr, 0, nullptr, 0, 0, 0, 0}};
+  const SRscRequest unknown[] = {{&s3, RscTag("XYZ"), "\\g\\a", 0, 0, 0, 0}, kEnd};
   rm.LoadTable(1, unknown, -1);
   EXPECT_EQ(s3, nullptr);
   EXPECT_EQ(CountErrors("SRscMan(110) : resoruce type error"), 1);
@@ -227,7 +226,7 @@ TEST_F(RscWorld, SyncDoesNotSpinForeverOnAStuckLoader) {
 // Damaged lists through the whole loader: every one ends ready or failed,
 // none hangs the wait or reads past its data.
 TEST_F(RscWorld, MutatedListsSettle) {
-  ASSERT_TRUE(dir.Write("m/t.png", Bytes(EncodePng(MakeImage(1, 1, [](int, int) { return 0xFF00FF00u; })))));
+  ASSERT_TRUE(dir.Write("m/t.png", SolidPng(1, 1, 0xFF00FF00u)));
   const std::string seed = "t.png\r\nt.png t.png\r\n";
   uint32_t s = 99;
   auto next = [&s]() {
@@ -236,8 +235,7 @@ TEST_F(RscWorld, MutatedListsSettle) {
   };
   std::vector<SRsc*> slots(60, nullptr);
   std::vector<SRscRequest> table;
-  std::vector<std::string> names;
-  names.reserve(slots.size());
+  std::vector<std::string> names(slots.size());
   for (size_t i = 0; i < slots.size(); ++i) {
     std::string text = seed;
     for (int e = 0; e < 3; ++e) {
@@ -247,11 +245,11 @@ TEST_F(RscWorld, MutatedListsSettle) {
       else if (at < text.size())
         text[at] = static_cast<char>(next() & 0xFF);
     }
-    names.push_back("\\m\\l" + std::to_string(i));
+    names[i] = "\\m\\l" + std::to_string(i);
     ASSERT_TRUE(dir.Write("m/l" + std::to_string(i) + ".tr", text));
+    table.push_back({&slots[i], kImg, names[i].c_str(), 0, 0, 0, 0});
   }
-  for (size_t i = 0; i < slots.size(); ++i) table.push_back({&slots[i], kImg, names[i].c_str(), 0, 0, 0, 0});
-  table.push_back({nullptr, 0, nullptr, 0, 0, 0, 0});
+  table.push_back(kEnd);
   rm.LoadTable(4, table.data(), -1);
   EXPECT_EQ(rm.Sync(1), 1);
   for (SRsc* r : slots) EXPECT_TRUE(r->IsSettled());

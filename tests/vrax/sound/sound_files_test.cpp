@@ -43,21 +43,17 @@ TEST(SoundList, LinesNumbersAndSeparators) {
       "se05.wav -20 0";  // no final break: the data end closes the line
   auto lines = ReadAll(Bytes(text));
   ASSERT_EQ(lines.size(), 7u);
-  EXPECT_EQ(lines[0].name, "bgm01.wav");
-  EXPECT_TRUE(lines[0].streamed);
-  EXPECT_EQ(lines[0].loopStart, 1000);
-  EXPECT_EQ(lines[1].name, "se00.wav");
-  EXPECT_FALSE(lines[1].streamed);
-  EXPECT_EQ(lines[2].name, "se01.wav");
-  EXPECT_FALSE(lines[2].streamed);  // one number: static
-  EXPECT_EQ(lines[3].name, "se02.wav");
-  EXPECT_EQ(lines[4].name, "se03.wav");
-  EXPECT_TRUE(lines[4].streamed);
-  EXPECT_EQ(lines[4].loopStart, 12);
-  EXPECT_EQ(lines[5].name, "se04.wav");
-  EXPECT_FALSE(lines[5].streamed);  // "100x": the second number does not follow
-  EXPECT_EQ(lines[6].loopStart, -20);
-  EXPECT_TRUE(lines[6].streamed);  // present, whatever its value
+  // One number is static; "100x" is no second number; a present flag
+  // streams whatever its value.
+  const SoundListLine want[] = {{"bgm01.wav", true, 1000}, {"se00.wav", false, 0}, {"se01.wav", false, 0},
+                                {"se02.wav", false, 0},    {"se03.wav", true, 12},  {"se04.wav", false, 0},
+                                {"se05.wav", true, -20}};
+  for (size_t i = 0; i < 7; ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(lines[i].name, want[i].name);
+    EXPECT_EQ(lines[i].streamed, want[i].streamed);
+    if (want[i].streamed) EXPECT_EQ(lines[i].loopStart, want[i].loopStart);
+  }
 }
 
 TEST(SoundList, WriterOutputReadsBack) {
@@ -86,12 +82,10 @@ TEST(SoundList, LongNamesFailAndReadsStayInsideTheData) {
   lines = ReadAll(Bytes("a.wav\r\n" + name + "x 10 1"), &good);
   EXPECT_FALSE(good);
   EXPECT_EQ(lines.size(), 1u);
-  std::vector<uint8_t> digits = Bytes("x.wav 99999999999999999999 1");
-  lines = ReadAll(digits);
+  lines = ReadAll(Bytes("x.wav 99999999999999999999 1"));
   ASSERT_EQ(lines.size(), 1u);
   EXPECT_EQ(lines[0].loopStart, 2147483647);
-  std::vector<uint8_t> sign = Bytes("x.wav -");
-  lines = ReadAll(sign);
+  lines = ReadAll(Bytes("x.wav -"));
   ASSERT_EQ(lines.size(), 1u);
   EXPECT_FALSE(lines[0].streamed);
 }
@@ -122,14 +116,9 @@ TEST(WaveFile, ReadsWhatTheWriterWrites) {
   auto w = MakeWaveFile(2, 11025, 8, samples);
   WaveInfo info;
   ASSERT_EQ(ParseWave(w.data(), w.size(), &info), WaveError::kNone);
-  EXPECT_EQ(info.formatTag, 1);
-  EXPECT_EQ(info.channels, 2);
-  EXPECT_EQ(info.sampleRate, 11025u);
-  EXPECT_EQ(info.bitsPerSample, 8);
-  EXPECT_EQ(info.blockSize, 2);
-  EXPECT_EQ(info.bytesPerSecond, 22050u);
-  EXPECT_EQ(info.dataOffset, 44u);
-  EXPECT_EQ(info.dataSize, 400u);
+  EXPECT_EQ(std::vector<uint64_t>({info.formatTag, info.channels, info.sampleRate, info.bitsPerSample, info.blockSize,
+                                   info.bytesPerSecond, info.dataOffset, info.dataSize}),
+            std::vector<uint64_t>({1, 2, 11025, 8, 2, 22050, 44, 400}));
   EXPECT_EQ(std::memcmp(w.data() + info.dataOffset, samples.data(), 400), 0);
   // Byte layout of the header.
   EXPECT_EQ(std::string(w.begin(), w.begin() + 4), "RIFF");
@@ -144,38 +133,28 @@ TEST(WaveFile, ReadsWhatTheWriterWrites) {
 
 TEST(WaveFile, DataChunkIsSearchedAmongEightChunks) {
   WaveInfo info;
-  auto seventh = WaveWithChunksBefore(7, 64);  // "data" is the eighth chunk after "fmt "
-  EXPECT_EQ(ParseWave(seventh.data(), seventh.size(), &info), WaveError::kNone);
+  // "data" as the eighth chunk after "fmt " is found, as the ninth not.
+  auto eighth = WaveWithChunksBefore(7, 64), ninth = WaveWithChunksBefore(8, 64);
+  EXPECT_EQ(ParseWave(eighth.data(), eighth.size(), &info), WaveError::kNone);
   EXPECT_EQ(info.dataSize, 64u);
-  auto ninth = WaveWithChunksBefore(8, 64);
   EXPECT_EQ(ParseWave(ninth.data(), ninth.size(), &info), WaveError::kNoData);
 }
 
 TEST(WaveFile, DamagedHeadersAndSizesFailOrAreCut) {
   auto good = MakeWaveFile16(2, 22050, std::vector<int16_t>(100, 5));
   WaveInfo info;
-  auto bad = good;
-  bad[0] = 'X';
-  EXPECT_EQ(ParseWave(bad.data(), bad.size(), &info), WaveError::kHeader);
-  bad = good;
-  bad[9] = 'X';
-  EXPECT_EQ(ParseWave(bad.data(), bad.size(), &info), WaveError::kHeader);
-  bad = good;
-  bad[14] = 'X';
-  EXPECT_EQ(ParseWave(bad.data(), bad.size(), &info), WaveError::kHeader);
-  bad = good;
-  bad[16] = 12;  // a format chunk too small for the fields read
-  EXPECT_EQ(ParseWave(bad.data(), bad.size(), &info), WaveError::kHeader);
-  for (size_t n = 0; n < 36; ++n) {
-    std::vector<uint8_t> cut(good.begin(), good.begin() + n);
-    EXPECT_EQ(ParseWave(cut.data(), cut.size(), &info), WaveError::kHeader) << n;
+  // Byte 16 = 12: a format chunk too small for the fields read.
+  for (auto [at, value] : {std::pair<size_t, uint8_t>{0, 'X'}, {9, 'X'}, {14, 'X'}, {16, 12}}) {
+    auto bad = good;
+    bad[at] = value;
+    EXPECT_EQ(ParseWave(bad.data(), bad.size(), &info), WaveError::kHeader) << at;
   }
-  for (size_t n = 36; n < 48; ++n) {
+  for (size_t n = 0; n < 48; ++n) {
     std::vector<uint8_t> cut(good.begin(), good.begin() + n);
-    EXPECT_EQ(ParseWave(cut.data(), cut.size(), &info), WaveError::kNoData) << n;
+    EXPECT_EQ(ParseWave(cut.data(), cut.size(), &info), n < 36 ? WaveError::kHeader : WaveError::kNoData) << n;
   }
   // A format size that points past the file.
-  bad = good;
+  auto bad = good;
   bad[16] = bad[17] = bad[18] = bad[19] = 0xFF;
   EXPECT_EQ(ParseWave(bad.data(), bad.size(), &info), WaveError::kNoData);
   // A data size larger than the file is cut to the whole frames present.
