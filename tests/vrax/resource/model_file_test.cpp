@@ -2,6 +2,8 @@
 
 #include <cstring>
 #include <random>
+#include <string>
+#include <utility>
 
 #include "model_fixtures.h"
 #include "vrax/resource/ModelFile.h"
@@ -68,8 +70,7 @@ TEST(ModelFile, VersionTagIsReadOnlyWhenWellFormed) {
   auto bytes = WriteModelFile(m);
   ModelFile r;
   ASSERT_TRUE(Parse(bytes, &r));
-  EXPECT_TRUE(r.hasTag);
-  EXPECT_FALSE(r.versionFlag);
+  EXPECT_TRUE(r.hasTag && !r.versionFlag);
   // A sixth byte other than '0' or '1' is no tag: the six bytes are then
   // read as the title's length and fail.
   bytes[5] = '2';
@@ -90,73 +91,52 @@ TEST(ModelFile, EveryTruncationFails) {
 }
 
 TEST(ModelFile, BadIndicesAndCountsFail) {
+  // A change to a valid model and whether the result still parses.
+  struct Case {
+    const char* what;
+    ModelFile (*base)();
+    void (*change)(ModelFile&);
+    bool ok;
+  };
+  const Case cases[] = {
+      {"face index at the vertex count", modelfix::Rigid, [](ModelFile& m) { m.nodes[1].faces[0].index[2] = 3; }, false},
+      {"last vertex as face index", modelfix::Rigid, [](ModelFile& m) { m.nodes[1].faces[0].index[2] = 2; }, true},
+      {"fewer texture coordinates than vertices", modelfix::Rigid, [](ModelFile& m) { m.nodes[1].uvs.pop_back(); }, false},
+      {"material group beyond the groups", modelfix::Rigid, [](ModelFile& m) { m.nodes[0].materialGroup = 1; }, false},
+      {"material group below -1", modelfix::Rigid, [](ModelFile& m) { m.nodes[0].materialGroup = -2; }, false},
+      {"five influences on one vertex", modelfix::Skinned,
+       [](ModelFile& m) { m.meshes[0].skins[0].influences.assign(5, {"0", 0, 0.2f}); }, false},
+      {"four influences", modelfix::Skinned,
+       [](ModelFile& m) { m.meshes[0].skins[0].influences.assign(4, {"0", 0, 0.25f}); }, true},
+      {"a parent after its child", modelfix::Skinned, [](ModelFile& m) { std::swap(m.nodes[0], m.nodes[1]); }, false},
+      {"a node listed twice", modelfix::Skinned, [](ModelFile& m) { m.nodes[1].name = m.nodes[1].extra = "0"; }, false},
+      {"its own parent", modelfix::Skinned, [](ModelFile& m) { m.nodes[1].extra = "1"; }, false},
+  };
   ModelFile r;
-  {  // face index at the vertex count
-    ModelFile m = modelfix::Rigid();
-    m.nodes[1].faces[0].index[2] = 3;
-    EXPECT_FALSE(Parse(WriteModelFile(m), &r));
-    m.nodes[1].faces[0].index[2] = 2;
-    EXPECT_TRUE(Parse(WriteModelFile(m), &r));
+  for (const Case& c : cases) {
+    ModelFile m = c.base();
+    c.change(m);
+    EXPECT_EQ(Parse(WriteModelFile(m), &r), c.ok) << c.what;
   }
-  {  // fewer texture coordinates than vertices
-    ModelFile m = modelfix::Rigid();
-    m.nodes[1].uvs.pop_back();
-    EXPECT_FALSE(Parse(WriteModelFile(m), &r));
+  // Node, parent and track indices outside the table, or not numbers (a
+  // parent or track that is no number reads as 0).
+  for (std::string bad : {"2", "-1", "99999999999", "x"}) {
+    ModelFile name = modelfix::Skinned(), parent = name, track = name;
+    name.nodes[1].name = parent.nodes[1].extra = track.tracks[1].node = bad;
+    EXPECT_FALSE(Parse(WriteModelFile(name), &r)) << bad;
+    if (bad == "x") continue;
+    EXPECT_FALSE(Parse(WriteModelFile(parent), &r)) << bad;
+    EXPECT_FALSE(Parse(WriteModelFile(track), &r)) << bad;
   }
-  {  // material group beyond the groups, and below -1
-    ModelFile m = modelfix::Rigid();
-    m.nodes[0].materialGroup = 1;
-    EXPECT_FALSE(Parse(WriteModelFile(m), &r));
-    m.nodes[0].materialGroup = -2;
-    EXPECT_FALSE(Parse(WriteModelFile(m), &r));
-  }
-  {  // five influences on one vertex
-    ModelFile m = modelfix::Skinned();
-    m.meshes[0].skins[0].influences.assign(5, {"0", 0, 0.2f});
-    EXPECT_FALSE(Parse(WriteModelFile(m), &r));
-    m.meshes[0].skins[0].influences.assign(4, {"0", 0, 0.25f});
-    EXPECT_TRUE(Parse(WriteModelFile(m), &r));
-  }
-  {  // node, parent and track indices outside the table, or not numbers
-    for (const char* bad : {"2", "-1", "99999999999", "x"}) {
-      ModelFile m = modelfix::Skinned();
-      m.nodes[1].name = bad;
-      EXPECT_FALSE(Parse(WriteModelFile(m), &r)) << bad;
-      m = modelfix::Skinned();
-      m.nodes[1].extra = bad;
-      if (std::string(bad) != "x") {
-        EXPECT_FALSE(Parse(WriteModelFile(m), &r)) << bad;
-      }
-      m = modelfix::Skinned();
-      m.tracks[1].node = bad;
-      if (std::string(bad) != "x") {
-        EXPECT_FALSE(Parse(WriteModelFile(m), &r)) << bad;
-      }
-    }
-  }
-  {  // a parent listed after its child, a node listed twice, its own parent
-    ModelFile m = modelfix::Skinned();
-    std::swap(m.nodes[0], m.nodes[1]);
-    EXPECT_FALSE(Parse(WriteModelFile(m), &r));
-    m = modelfix::Skinned();
-    m.nodes[1].name = "0";
-    m.nodes[1].extra = "0";
-    EXPECT_FALSE(Parse(WriteModelFile(m), &r));
-    m = modelfix::Skinned();
-    m.nodes[1].extra = "1";
-    EXPECT_FALSE(Parse(WriteModelFile(m), &r));
-  }
-  {  // counts beyond the data
-    auto bytes = modelfix::RigidBytes();
-    const size_t at = FindString(bytes, "positions");
-    ASSERT_NE(at, std::string::npos);
-    PutU32(bytes, at + 4 + 9, 0x40000000u);
-    EXPECT_FALSE(Parse(bytes, &r));
-    bytes = modelfix::RigidBytes();
-    const size_t lab = FindString(bytes, "rigid");  // the title: its length
-    PutU32(bytes, lab, 0xFFFFFFF0u);
-    EXPECT_FALSE(Parse(bytes, &r));
-  }
+  // Counts beyond the data.
+  auto bytes = modelfix::RigidBytes();
+  const size_t at = FindString(bytes, "positions");
+  ASSERT_NE(at, std::string::npos);
+  PutU32(bytes, at + 4 + 9, 0x40000000u);
+  EXPECT_FALSE(Parse(bytes, &r));
+  bytes = modelfix::RigidBytes();
+  PutU32(bytes, FindString(bytes, "rigid"), 0xFFFFFFF0u);  // the title's length
+  EXPECT_FALSE(Parse(bytes, &r));
 }
 
 TEST(ModelFile, TexAnimTables) {
@@ -174,17 +154,14 @@ TEST(ModelFile, TexAnimTables) {
   float u = 0, v = 0;
   const auto scroll = WriteTexAnimScroll(0.25f, -0.5f);
   ASSERT_TRUE(ParseTexAnimScroll(scroll.data(), scroll.size(), &u, &v));
-  EXPECT_EQ(u, 0.25f);
-  EXPECT_EQ(v, -0.5f);
+  EXPECT_EQ(std::make_pair(u, v), std::make_pair(0.25f, -0.5f));
   EXPECT_FALSE(ParseTexAnimScroll(scroll.data(), 7, &u, &v));
 }
 
 TEST(ModelFile, LeadingIntegersReadLikeAtoi) {
-  EXPECT_EQ(ParseLeadingInt(" 12abc"), 12);
-  EXPECT_EQ(ParseLeadingInt("-7"), -7);
-  EXPECT_EQ(ParseLeadingInt("bone"), 0);
-  EXPECT_EQ(ParseLeadingInt("99999999999"), 0x7FFFFFFF);
-  EXPECT_EQ(ParseLeadingInt("-99999999999"), int32_t(-0x7FFFFFFF - 1));
+  const std::pair<const char*, int32_t> cases[] = {
+      {" 12abc", 12}, {"-7", -7}, {"bone", 0}, {"99999999999", 0x7FFFFFFF}, {"-99999999999", -0x7FFFFFFF - 1}};
+  for (auto [text, want] : cases) EXPECT_EQ(ParseLeadingInt(text), want) << text;
   EXPECT_EQ(ParseNodeIndex("3", 3), -1);
   EXPECT_EQ(ParseNodeIndex("2", 3), 2);
 }
