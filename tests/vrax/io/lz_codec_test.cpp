@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <numeric>
 #include <string>
 #include <vector>
 
@@ -47,19 +48,17 @@ Bytes Noise(size_t n, uint32_t seed) {
 TEST(LzCodec, KnownBlocksLevel1) {
   Bytes blk = Pack(B("abcabcabcabc"), 1);
   ASSERT_EQ(blk.size(), 29u);
-  EXPECT_EQ(blk[0] | blk[1] << 8, 1);   // version
-  EXPECT_EQ(blk[2] | blk[3] << 8, 1);   // level
-  EXPECT_EQ(U32(blk, 4), 29u);
-  EXPECT_EQ(U32(blk, 8), 3u);
-  EXPECT_EQ(U32(blk, 12), 6u);
-  EXPECT_EQ(U32(blk, 16), 12u);
+  EXPECT_EQ(blk[0] | blk[1] << 8, 1);  // version
+  EXPECT_EQ(blk[2] | blk[3] << 8, 1);  // level
+  for (auto [at, want] : {std::pair<size_t, uint32_t>{4, 29}, {8, 3}, {12, 6}, {16, 12}})
+    EXPECT_EQ(U32(blk, at), want) << at;
   EXPECT_EQ(Tokens(blk), (Bytes{0x06, 0x02, 0x02}));
   EXPECT_EQ(std::string(blk.begin() + 23, blk.end()), "abcabc");
 
   EXPECT_EQ(Tokens(Pack(B("aaaaaaaa"), 1)), (Bytes{0x04, 0x00, 0x00}));
   // 128 literals, no repeat of 4 bytes: run written as 0x81 0x00.
   Bytes lit128(128);
-  for (int i = 0; i < 128; ++i) lit128[i] = static_cast<uint8_t>(i);
+  std::iota(lit128.begin(), lit128.end(), uint8_t{0});
   EXPECT_EQ(Tokens(Pack(lit128, 1)), (Bytes{0x81, 0x00}));
   EXPECT_EQ(Tokens(Pack({}, 1)), (Bytes{0x00})) << "empty input: one run of 0";
 }
@@ -67,7 +66,7 @@ TEST(LzCodec, KnownBlocksLevel1) {
 TEST(LzCodec, KnownBlocksBitLevelsAndLevel5) {
   // 20 distinct bytes, then the first 4 again: run 20, D = 20, L = 4.
   Bytes in(20);
-  for (int i = 0; i < 20; ++i) in[i] = static_cast<uint8_t>('A' + i);
+  std::iota(in.begin(), in.end(), uint8_t{'A'});
   in.insert(in.end(), in.begin(), in.begin() + 4);
   // run 20 = "10"+"01100", D-4 = 16 = "1"+"000000", L-4 = 0 = "0"+"0000".
   EXPECT_EQ(Tokens(Pack(in, 2)), (Bytes{0x99, 0x00, 0x00}));
@@ -85,8 +84,7 @@ TEST(LzCodec, KnownBlocksBitLevelsAndLevel5) {
   EXPECT_EQ(out, B("hello")) << "level 5 copies its literal stream";
 
   SLzCodec lz;
-  EXPECT_EQ(lz.Compress("x", 1, 0), -1);
-  EXPECT_EQ(lz.Compress("x", 1, 6), -1);
+  for (int level : {0, 6}) EXPECT_EQ(lz.Compress("x", 1, level), -1) << level;
   EXPECT_EQ(lz.GetPackedData(), nullptr);
 }
 
@@ -103,9 +101,7 @@ TEST(LzCodec, RoundTripEveryLevelAndInput) {
       Bytes out;
       ASSERT_EQ(Unpack(blk, &out, 3), 0) << "level " << level << " size " << in.size();
       EXPECT_EQ(out, in) << "level " << level << " size " << in.size();
-      if (level < 5 && in == zeros) {
-        EXPECT_LT(blk.size(), in.size() / 2);
-      }
+      if (level < 5 && in == zeros) EXPECT_LT(blk.size(), in.size() / 2);
     }
   }
   EXPECT_LT(Pack(zeros, 4).size(), 100u);
@@ -114,40 +110,23 @@ TEST(LzCodec, RoundTripEveryLevelAndInput) {
 TEST(LzCodec, BadBlocksFailCleanly) {
   Bytes good = Pack(B("abcabcabcabc"), 1);
   Bytes out;
-  Bytes b = good;
-  b[4] = 30;  // total != 20 + A + B
-  EXPECT_EQ(Unpack(b, &out), -1);
-  b = good;
-  b[0] = 2;  // version
-  EXPECT_EQ(Unpack(b, &out), -1);
+  // One byte changed: the total no longer 20 + A + B; the version; a run of 2
+  // with D = 6, before the output start; a run longer than the literal
+  // stream; a length beyond the unpacked size; an unpacked size larger than
+  // the streams can fill; an unknown level.
+  const std::pair<size_t, uint8_t> changes[] = {{4, 30}, {0, 2}, {20, 0x02}, {20, 0x07}, {22, 0x03}, {16, 40}, {2, 9}};
+  for (auto [at, value] : changes) {
+    Bytes b = good;
+    b[at] = value;
+    EXPECT_EQ(Unpack(b, &out), -1) << at << " = " << int(value);
+  }
   SLzCodec lz;
   EXPECT_EQ(lz.SetPacked(good.data(), good.size() - 1), -1) << "block longer than the bytes given";
   EXPECT_EQ(lz.Decompress(out.data(), 100), -1) << "nothing held";
   EXPECT_EQ(lz.SetPacked(nullptr, 0), 0);
-  // Distance reaching before the output start: run 2, D = 6.
-  b = good;
-  b[20] = 0x02;
-  EXPECT_EQ(Unpack(b, &out), -1);
-  // Run longer than the literal stream.
-  b = good;
-  b[20] = 0x07;
-  EXPECT_EQ(Unpack(b, &out), -1);
-  // Length beyond the unpacked size.
-  b = good;
-  b[22] = 0x03;
-  EXPECT_EQ(Unpack(b, &out), -1);
-  // Unpacked size larger than the streams can fill: stream ends early.
-  b = good;
-  b[16] = 40;
-  EXPECT_EQ(Unpack(b, &out), -1);
-  // Destination too small.
   ASSERT_EQ(lz.SetPacked(good.data(), good.size()), 0);
   Bytes small(11);
-  EXPECT_EQ(lz.Decompress(small.data(), small.size()), -1);
-  // Unknown level.
-  b = good;
-  b[2] = 9;
-  EXPECT_EQ(Unpack(b, &out), -1);
+  EXPECT_EQ(lz.Decompress(small.data(), small.size()), -1) << "destination too small";
 }
 
 // Deterministic mutations of valid blocks: decoding never crashes, never
@@ -184,8 +163,7 @@ TEST(LzCodec, MutatedBlocksNeverCrash) {
         b[8 + i] = static_cast<uint8_t>(a >> (8 * i));
         b[12 + i] = static_cast<uint8_t>(l >> (8 * i));
       }
-      b[0] = 1;
-      b[1] = 0;
+      b[0] = 1, b[1] = 0;
       if (U32(b, 16) > 100000) b[18] = b[19] = 0;
     }
     SLzCodec lz;

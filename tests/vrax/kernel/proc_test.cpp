@@ -53,11 +53,8 @@ TEST_F(TreeFixture, AddChildIndexRulesAndInitResult) {
 }
 
 TEST_F(TreeFixture, BroadcastSurvivesHandlersThatKillMoveAndDispose) {
-  RecProc* a = Add(&root, 0, "a");
-  RecProc* b = Add(&root, 0, "b");
-  RecProc* c = Add(&root, 0, "c");
-  RecProc* d = Add(&root, 0, "d");
-  RecProc* e = Add(&root, 0, "e");
+  RecProc *a = Add(&root, 0, "a"), *b = Add(&root, 0, "b"), *c = Add(&root, 0, "c"), *d = Add(&root, 0, "d"),
+          *e = Add(&root, 0, "e");
   root.Step();
   bool cDeleted = false;
   c->deleted_ = &cDeleted;
@@ -80,9 +77,8 @@ TEST_F(TreeFixture, BroadcastSurvivesHandlersThatKillMoveAndDispose) {
 
 TEST_F(TreeFixture, AppendedDuringWalkIsReachedUnlessRunnerWasTail) {
   RecProc* a = Add(&root, 0, "a");
-  RecProc* b = Add(&root, 0, "b");
-  auto* x = new RecProc("x", &log);
-  auto* y = new RecProc("y", &log);
+  Add(&root, 0, "b");
+  auto *x = new RecProc("x", &log), *y = new RecProc("y", &log);
   a->hook = [&](RecProc*, int32_t code, SProcArg) { if (code == 9) root.AddChild(0, x, 0); };
   x->hook = [&](RecProc*, int32_t code, SProcArg) { if (code == 9) root.AddChild(0, y, 0); };
   log.clear();
@@ -90,7 +86,6 @@ TEST_F(TreeFixture, AppendedDuringWalkIsReachedUnlessRunnerWasTail) {
   // x is appended while a (not the tail) runs: reached in the same walk. y is
   // appended while x runs as the tail: its successor was read as none.
   EXPECT_EQ(log, (Log{"a:9", "x:4", "b:9", "x:9", "y:4"}));
-  (void)b;
 }
 
 TEST_F(TreeFixture, DisposeOrderAndStaticReuse) {
@@ -106,8 +101,7 @@ TEST_F(TreeFixture, DisposeOrderAndStaticReuse) {
   a->Dispose();
   EXPECT_EQ(log, (Log{"a0:6", "m:6", "a1:6", "a:6"}));
   EXPECT_EQ(member.GetState(), SProc::STATE_NONE);
-  EXPECT_EQ(member.GetParent(), nullptr);
-  EXPECT_EQ(member.GetOwner(), nullptr);
+  EXPECT_TRUE(member.GetParent() == nullptr && member.GetOwner() == nullptr);
   EXPECT_EQ(root.CountDescendants(), 0);
   // Static: re-addable, and lists are created afresh.
   member.lists = 1;
@@ -148,18 +142,16 @@ TEST_F(TreeFixture, FindNextVisitsEveryMatchOncePostOrder) {
   RecProc* wx = Add(w, 0, "x");
   RecProc* last = Add(&root, 2, "x");
   root.SetName("x");  // the searcher itself never matches
-  std::vector<SProc*> hits;
-  for (SProc* h = root.FindFirst("x"); h; h = root.FindNext("x")) hits.push_back(h);
-  EXPECT_EQ(hits, (std::vector<SProc*>{xc, x, z, wx, last}));
-  // A killed process is invisible from the kill on.
-  z->Kill(0);
-  hits.clear();
-  for (SProc* h = root.FindFirst("x"); h; h = root.FindNext("x")) hits.push_back(h);
-  EXPECT_EQ(hits, (std::vector<SProc*>{xc, x, wx, last}));
+  auto hits = [&](SProc* h) {
+    std::vector<SProc*> all;
+    for (; h; h = root.FindNext("x")) all.push_back(h);
+    return all;
+  };
+  EXPECT_EQ(hits(root.FindFirst("x")), (std::vector<SProc*>{xc, x, z, wx, last}));
+  z->Kill(0);  // a killed process is invisible from the kill on
+  EXPECT_EQ(hits(root.FindFirst("x")), (std::vector<SProc*>{xc, x, wx, last}));
   // In one list: stops at the end of that list.
-  hits.clear();
-  for (SProc* h = root.FindFirstInList("x", 0); h; h = root.FindNext("x")) hits.push_back(h);
-  EXPECT_EQ(hits, (std::vector<SProc*>{xc, x}));
+  EXPECT_EQ(hits(root.FindFirstInList("x", 0)), (std::vector<SProc*>{xc, x}));
   EXPECT_EQ(root.FindInList("w", 1), w);
   EXPECT_EQ(root.FindByName("x"), xc);
   EXPECT_EQ(x->FindFirst("x"), xc);
@@ -171,7 +163,8 @@ TEST_F(TreeFixture, CurrentProcessGlobalsNest) {
   RecProc* a = Add(&root, 0, "a");
   RecProc* b = Add(&root, 0, "b");
   root.Step();
-  std::vector<std::pair<SProc*, int32_t>> seen;
+  using Seen = std::vector<std::pair<SProc*, int32_t>>;
+  Seen seen;
   a->hook = [&](RecProc*, int32_t code, SProcArg) {
     if (code != 2) return;
     seen.emplace_back(GetCurrentProcess(), GetCurrentEvent());
@@ -182,10 +175,7 @@ TEST_F(TreeFixture, CurrentProcessGlobalsNest) {
     if (code == 12) seen.emplace_back(GetCurrentProcess(), GetCurrentEvent());
   };
   a->SendEvent(SProc::EVENT_MAIN, 0);
-  ASSERT_EQ(seen.size(), 3u);
-  EXPECT_EQ(seen[0], std::make_pair(static_cast<SProc*>(a), 2));
-  EXPECT_EQ(seen[1], std::make_pair(static_cast<SProc*>(b), 12));
-  EXPECT_EQ(seen[2], std::make_pair(static_cast<SProc*>(a), 2));
+  EXPECT_EQ(seen, (Seen{{a, 2}, {b, 12}, {a, 2}}));
   EXPECT_EQ(GetCurrentProcess(), nullptr);
   // Frame events are filtered by state; the others are not.
   auto* fresh = new RecProc("fresh", &log);
@@ -211,8 +201,7 @@ TEST_F(TreeFixture, KillTreeAndFramesUntilDisposed) {
   root.Step();
   EXPECT_FALSE(aDel);
   root.Step();
-  EXPECT_TRUE(aDel);
-  EXPECT_TRUE(cDel);
+  EXPECT_TRUE(aDel && cDel);
 }
 
 }  // namespace

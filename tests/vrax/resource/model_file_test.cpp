@@ -99,9 +99,10 @@ TEST(ModelFile, BadIndicesAndCountsFail) {
     bool ok;
   };
   const Case cases[] = {
-      {"face index at the vertex count", modelfix::Rigid, [](ModelFile& m) { m.nodes[1].faces[0].index[2] = 3; }, false},
+      {"face index at the vertex count", modelfix::Rigid, [](ModelFile& m) { m.nodes[1].faces[0].index[2] = 3; },
+       false},
       {"last vertex as face index", modelfix::Rigid, [](ModelFile& m) { m.nodes[1].faces[0].index[2] = 2; }, true},
-      {"fewer texture coordinates than vertices", modelfix::Rigid, [](ModelFile& m) { m.nodes[1].uvs.pop_back(); }, false},
+      {"too few texture coordinates", modelfix::Rigid, [](ModelFile& m) { m.nodes[1].uvs.pop_back(); }, false},
       {"material group beyond the groups", modelfix::Rigid, [](ModelFile& m) { m.nodes[0].materialGroup = 1; }, false},
       {"material group below -1", modelfix::Rigid, [](ModelFile& m) { m.nodes[0].materialGroup = -2; }, false},
       {"five influences on one vertex", modelfix::Skinned,
