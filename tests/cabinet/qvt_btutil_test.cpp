@@ -17,6 +17,7 @@
 #include "platform/paths.h"
 #include "platform/registry.h"
 #include "support/TempDir.h"
+#include "support/ExpectAll.h"
 
 namespace fs = std::filesystem;
 
@@ -59,11 +60,8 @@ TEST_F(QvtTest, WithoutServiceCodesDropButCountersAndBusyMove) {
   QvtBTUtil q(0, ch_);
   EXPECT_FALSE(q.HasPipe());
   EXPECT_TRUE(q.IsEventBSet());
-  EXPECT_EQ(q.GetCoinCredit(), 1u);
-  EXPECT_EQ(q.GetResolution(), 0u);
-  EXPECT_EQ(q.GetScreenVertical(), 0u);
-  EXPECT_EQ(q.GetUserSelectEnable(), 0u);
-  EXPECT_EQ(q.ReadSharedStatus(), -1);
+  EXPECT_ALL({VAL(q.GetCoinCredit(), 1u), VAL(q.GetResolution(), 0u), VAL(q.GetScreenVertical(), 0u),
+              VAL(q.GetUserSelectEnable(), 0u), VAL(q.ReadSharedStatus(), -1)});
   EXPECT_FALSE(q.IsEventASet());
   EXPECT_EQ(Block()[1], 0);
 
@@ -72,9 +70,7 @@ TEST_F(QvtTest, WithoutServiceCodesDropButCountersAndBusyMove) {
   EXPECT_EQ(Block()[1], 1);
   q.PushFD();
   q.PushCode(0);
-  EXPECT_EQ(q.GetCounterE(), 1);
-  EXPECT_EQ(q.GetCounterC(), 1);
-  EXPECT_EQ(q.GetDroppedCodes(), 2u);
+  EXPECT_ALL({VAL(q.GetCounterE(), 1), VAL(q.GetCounterC(), 1), VAL(q.GetDroppedCodes(), 2u)});
   q.SetStatusB(0);
   EXPECT_TRUE(q.IsEventASet());  // play and visit still open
   EXPECT_TRUE(q.PopCode(0));
@@ -98,9 +94,7 @@ TEST_F(QvtTest, FullVisitWritesCodesInOrder) {
   EXPECT_TRUE(q.PopFE());
   EXPECT_FALSE(q.PopFE());
   EXPECT_EQ(Drain(service), (std::vector<uint8_t>{0xFD, 0x00, 0x04, 0x04, 0x08, 0xFE}));
-  EXPECT_EQ(q.GetDroppedCodes(), 0u);
-  EXPECT_EQ(q.GetCounterC(), 0);
-  EXPECT_EQ(q.GetCounterE(), 0);
+  EXPECT_ALL({VAL(q.GetDroppedCodes(), 0u), VAL(q.GetCounterC(), 0), VAL(q.GetCounterE(), 0)});
   EXPECT_FALSE(q.IsEventASet());
 }
 
@@ -185,19 +179,16 @@ TEST_F(QvtTest, RegistryValuesNeedFourBytes) {
       << "UserSelectEnable=hex:01,00,00,00\n";  // wrong type: ignored
   }
   QvtBTUtil q(1, ch_);
-  EXPECT_EQ(q.GetCoinCredit(), 3u);
-  EXPECT_EQ(q.GetResolution(), 0u);
-  EXPECT_EQ(q.GetScreenVertical(), 1u);
-  EXPECT_EQ(q.GetUserSelectEnable(), 0u);
+  EXPECT_ALL({VAL(q.GetCoinCredit(), 3u), VAL(q.GetResolution(), 0u), VAL(q.GetScreenVertical(), 1u),
+              VAL(q.GetUserSelectEnable(), 0u)});
 }
 
 TEST_F(QvtTest, ResultWrittenOnceAfterIoError) {
   QvtBTUtil q(1, ch_);
   q.SetStatusAB(7, 2);
   EXPECT_TRUE(q.WriteIOError(1, 0xFFFFFFFFu, 0xFFFFFFFFu));
-  EXPECT_EQ(RegValue("GameResult"), 0xFFFFFFFDu);
-  EXPECT_EQ(RegValue("IOErrorCoin"), 7u);
-  EXPECT_EQ(RegValue("IOErrorCredit"), 2u);
+  EXPECT_ALL({VAL(RegValue("GameResult"), 0xFFFFFFFDu), VAL(RegValue("IOErrorCoin"), 7u),
+              VAL(RegValue("IOErrorCredit"), 2u)});
   EXPECT_FALSE(q.WriteGameResultOnce(0));
   EXPECT_EQ(RegValue("GameResult"), 0xFFFFFFFDu);
   EXPECT_FALSE(q.WriteIOError(5, 0, 0));  // no such error index

@@ -6,6 +6,7 @@
 #include "cabinet/SimCabIoBoard.h"
 #include "support/fake_cab_io_driver.h"
 #include "platform/input_devices.h"
+#include "support/ExpectAll.h"
 
 namespace {
 
@@ -20,27 +21,23 @@ class DmacTest : public ::testing::Test {
 };
 
 TEST(DmacHelpers, LinkStatusAndCoinValues) {
-  EXPECT_EQ(DmacLinkStatus(0x00030001), 0x300u);
-  EXPECT_EQ(DmacLinkStatus(0x00030000), 0x201u);
-  EXPECT_EQ(DmacLinkStatus(0x00000001), 0x102u);
-  EXPECT_EQ(DmacLinkStatus(0x00000100), 0x007u);
-  EXPECT_EQ(DmacCoinValue(5), 5);
-  EXPECT_EQ(DmacCoinValue(0x4000), 0x3FFF);  // saturated, bit 14 stays clear
-  EXPECT_EQ(DmacCoinValue(0x7FFFFFFF), 0x3FFF);
-  EXPECT_EQ(DmacCoinValue(0x80000002), 0x8002);
-  EXPECT_EQ(DmacCoinValue(0xFFFFFFFF), 0xBFFF);
+  const std::pair<uint32_t, uint32_t> link[] = {{0x00030001, 0x300}, {0x00030000, 0x201}, {0x00000001, 0x102},
+                                                {0x00000100, 0x007}};
+  for (auto [in, want] : link) EXPECT_EQ(DmacLinkStatus(in), want) << std::hex << in;
+  // Saturated at 0x3FFF: bit 14 stays clear.
+  const std::pair<uint32_t, int> coin[] = {{5, 5}, {0x4000, 0x3FFF}, {0x7FFFFFFF, 0x3FFF}, {0x80000002, 0x8002},
+                                           {0xFFFFFFFF, 0xBFFF}};
+  for (auto [in, want] : coin) EXPECT_EQ(DmacCoinValue(in), want) << std::hex << in;
 }
 
 TEST_F(DmacTest, OpenReadsIdentityAndBothStatusRegisters) {
   ASSERT_EQ(DmacOpen(), 1);
   EXPECT_EQ(drv_.lastDevice, 1u);
   ASSERT_EQ(drv_.log.size(), 3u);
-  EXPECT_EQ(drv_.log[0].reg, 0x400u);
-  EXPECT_EQ(drv_.log[1].reg, 0x4000u);
-  EXPECT_EQ(drv_.log[2].reg, 0x4004u);
-  EXPECT_EQ(DmacGetBoardId(), 0x1234u);
-  EXPECT_EQ(DmacGetStatusRegister(0), 0x00030001u);
-  EXPECT_EQ(DmacGetStatusRegister(2), 0xFFFFFFFFu);
+  const uint32_t reads[] = {0x400, 0x4000, 0x4004};
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(drv_.log[i].reg, reads[i]) << i;
+  EXPECT_ALL({VAL(DmacGetBoardId(), 0x1234u), VAL(DmacGetStatusRegister(0), 0x00030001u),
+              VAL(DmacGetStatusRegister(2), 0xFFFFFFFFu)});
 }
 
 TEST_F(DmacTest, StatusIsAcknowledgedOnlyAboveTwo) {
@@ -72,11 +69,10 @@ TEST_F(DmacTest, DecreaseRequestsAreUnsignedAndCapped) {
   auto writes = drv_.Writes();
   std::map<uint32_t, uint32_t> byReg;
   for (const auto& w : writes) byReg[w.reg] = w.value;
-  EXPECT_EQ(byReg.at(0x4140), 0xFFFFFFFDu);
-  EXPECT_EQ(byReg.count(0x4144), 0u);  // nothing requested, nothing written
-  EXPECT_EQ(byReg.at(0x41C4), static_cast<uint32_t>(-0x3FFF));
-  EXPECT_EQ(rec[0].decrease[0], 0);
-  EXPECT_EQ(rec[1].decrease[1], 0x9000 - 0x3FFF);  // left for the next poll
+  // Nothing requested for 0x4144, so nothing written; what passes the cap is left for the next poll.
+  EXPECT_ALL({VAL(byReg.at(0x4140), 0xFFFFFFFDu), VAL(byReg.count(0x4144), 0u),
+              VAL(byReg.at(0x41C4), static_cast<uint32_t>(-0x3FFF)), VAL(rec[0].decrease[0], 0),
+              VAL(rec[1].decrease[1], 0x9000 - 0x3FFF)});
 }
 
 TEST_F(DmacTest, HalfFailedPollKeepsOldValuesAndFails) {
@@ -86,10 +82,9 @@ TEST_F(DmacTest, HalfFailedPollKeepsOldValuesAndFails) {
   drv_.regs[0x4120] = 0x11;
   drv_.regs[0x4124] = 0x22;
   drv_.failRead.insert(0x4124);
-  EXPECT_EQ(DmacPollInputs(rec), 0);
-  EXPECT_EQ(rec[0].link, 0x300u);  // new
-  EXPECT_EQ(rec[0].in[0], 0x11u);  // new
-  EXPECT_EQ(rec[0].in[1], 0xAAAAu);  // old
+  // The link and the first input are new, the second input keeps its old value.
+  EXPECT_ALL({VAL(DmacPollInputs(rec), 0), VAL(rec[0].link, 0x300u), VAL(rec[0].in[0], 0x11u),
+              VAL(rec[0].in[1], 0xAAAAu)});
   DmacClose();
   EXPECT_EQ(DmacPollInputs(rec), 0);  // closed
 }
@@ -133,16 +128,12 @@ TEST_F(XioTest, SyncTransitions) {
   EXPECT_EQ(dev_->Sync(), 1);
   EXPECT_EQ(dev_->GetUnitCount(), 1);
   uint32_t info[5] = {};
-  EXPECT_EQ(dev_->GetUnitInfo(0, info), 0);
-  EXPECT_EQ(info[0], 2u);
-  EXPECT_EQ(info[1], 16u);
-  EXPECT_EQ(dev_->GetUnitInfo(1, info), 2);
+  EXPECT_ALL({VAL(dev_->GetUnitInfo(0, info), 0), VAL(info[0], 2u), VAL(info[1], 16u),
+              VAL(dev_->GetUnitInfo(1, info), 2)});
 
   drv_.regs[0x4000] = 0x00030000;  // the link dropped
   ASSERT_EQ(dev_->Poll(), 0);
-  EXPECT_EQ(dev_->Sync(), -1);
-  EXPECT_EQ(dev_->GetUnitInfo(0, info), 3);
-  EXPECT_EQ(dev_->GetSwitchWord(0), 0u);
+  EXPECT_ALL({VAL(dev_->Sync(), -1), VAL(dev_->GetUnitInfo(0, info), 3), VAL(dev_->GetSwitchWord(0), 0u)});
 }
 
 TEST_F(XioTest, CoinCountsStatusAndHandBack) {
@@ -150,23 +141,13 @@ TEST_F(XioTest, CoinCountsStatusAndHandBack) {
   drv_.regs[0x4140] = 7;
   drv_.regs[0x4144] = 0x80000003;  // fault bit
   ASSERT_EQ(dev_->Poll(), 0);
-  EXPECT_EQ(dev_->GetCoinCount(0, 0), 7);
-  EXPECT_EQ(dev_->GetCoinStatus(0, 0), 0);
-  EXPECT_EQ(dev_->GetCoinCount(0, 1), -1);
-  EXPECT_EQ(dev_->GetCoinStatus(0, 1), 2);
-  EXPECT_EQ(dev_->GetCoinCount(0, 2), 0);
-  EXPECT_EQ(dev_->GetCoinStatus(0, 3), 0);
+  for (auto [slot, count] : {std::pair{0, 7}, {1, -1}, {2, 0}}) EXPECT_EQ(dev_->GetCoinCount(0, slot), count) << slot;
   EXPECT_EQ(dev_->GetCoinCount(2, 0), -1);
-  EXPECT_EQ(dev_->GetCoinStatus(0, 4), 4);
-  EXPECT_EQ(dev_->GetCoinStatus(0, -1), 4);
-  EXPECT_EQ(dev_->CheckCoinSlot(0, 0), 0);
-  EXPECT_EQ(dev_->CheckCoinSlot(0, 4), 1);
-  EXPECT_EQ(dev_->CheckCoinSlot(2, 0), 2);
-  EXPECT_EQ(dev_->AddCoins(2, 0, 1), 2);
-  EXPECT_EQ(dev_->AddCoins(0, 9, 1), 1);
-
-  EXPECT_EQ(dev_->AddCoins(0, 0, 1), 0);
-  EXPECT_EQ(dev_->AddCoins(0, 0, 1), 0);
+  // Slot 1 has its fault bit; slots outside 0..3 are refused.
+  for (auto [slot, st] : {std::pair{0, 0}, {1, 2}, {3, 0}, {4, 4}, {-1, 4}}) EXPECT_EQ(dev_->GetCoinStatus(0, slot), st) << slot;
+  EXPECT_ALL({VAL(dev_->CheckCoinSlot(0, 0), 0), VAL(dev_->CheckCoinSlot(0, 4), 1),
+              VAL(dev_->CheckCoinSlot(2, 0), 2), VAL(dev_->AddCoins(2, 0, 1), 2), VAL(dev_->AddCoins(0, 9, 1), 1),
+              VAL(dev_->AddCoins(0, 0, 1), 0), VAL(dev_->AddCoins(0, 0, 1), 0)});
   drv_.ClearLog();
   ASSERT_EQ(dev_->Poll(), 0);
   auto w = drv_.Writes();
@@ -182,19 +163,15 @@ TEST_F(XioTest, FailedPollKeepsUnwrittenCoinRequests) {
   dev_->AddCoins(0, 0, 2);
   dev_->AddCoins(1, 1, 4);
   drv_.failWrite.insert(0x4140);
-  EXPECT_EQ(dev_->Poll(), 6);
-  EXPECT_EQ(dev_->Request(0).decrease[0], 2);
-  EXPECT_EQ(dev_->Request(1).decrease[1], 4);
+  EXPECT_ALL({VAL(dev_->Poll(), 6), VAL(dev_->Request(0).decrease[0], 2), VAL(dev_->Request(1).decrease[1], 4)});
   drv_.failWrite.clear();
   dev_->AddCoins(0, 0, 1);
   drv_.ClearLog();
   ASSERT_EQ(dev_->Poll(), 0);
   std::map<uint32_t, uint32_t> byReg;
   for (const auto& a : drv_.Writes()) byReg[a.reg] = a.value;
-  EXPECT_EQ(byReg.at(0x4140), static_cast<uint32_t>(-3));
-  EXPECT_EQ(byReg.at(0x41C4), static_cast<uint32_t>(-4));
-  EXPECT_EQ(dev_->Request(0).decrease[0], 0);
-  EXPECT_EQ(dev_->Request(1).decrease[1], 0);
+  EXPECT_ALL({VAL(byReg.at(0x4140), static_cast<uint32_t>(-3)), VAL(byReg.at(0x41C4), static_cast<uint32_t>(-4)),
+              VAL(dev_->Request(0).decrease[0], 0), VAL(dev_->Request(1).decrease[1], 0)});
 }
 
 TEST_F(XioTest, FailedPollAfterAWriteDoesNotRepeatIt) {
@@ -212,16 +189,11 @@ TEST_F(XioTest, SwitchWordsRestartEveryPoll) {
   ASSERT_EQ(dev_->Open(), 0);
   for (int i = 0; i < 10; ++i) ASSERT_EQ(dev_->Poll(), 0);
   EXPECT_EQ(dev_->GetUnitCount(), 2);
-  EXPECT_EQ(dev_->GetSwitchWord(0), 0x2000u);
-  EXPECT_EQ(dev_->GetSwitchWord(1), 0u);
-  EXPECT_EQ(dev_->GetSwitchWord(2), 0u);
-  EXPECT_EQ(dev_->GetSwitchWord(3), 0x8000u);
-  EXPECT_EQ(dev_->GetSwitchWord(4), 0u);
+  const uint32_t words[] = {0x2000, 0, 0, 0x8000, 0};
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(dev_->GetSwitchWord(i), words[i]) << i;
   drv_.regs[0x4004] = 0x00030000;  // unit 1 drops out
   ASSERT_EQ(dev_->Poll(), 0);
-  EXPECT_EQ(dev_->GetUnitCount(), 1);
-  EXPECT_EQ(dev_->GetSwitchWord(0), 0x2000u);
-  EXPECT_EQ(dev_->GetSwitchWord(3), 0u);
+  EXPECT_ALL({VAL(dev_->GetUnitCount(), 1), VAL(dev_->GetSwitchWord(0), 0x2000u), VAL(dev_->GetSwitchWord(3), 0u)});
   uint8_t block[16];
   std::fill(block, block + 16, 0xEE);
   EXPECT_EQ(dev_->GetPlayerBlock(2, block), 2);
@@ -247,20 +219,15 @@ TEST_F(XioTest, AccessoryIndicesAreChecked) {
   ASSERT_EQ(dev_->Open(), 0);
   uint32_t out[4] = {};
   const uint8_t id[8] = {};
-  EXPECT_EQ(dev_->StartAccessoryRead(2, 100), 2);
-  EXPECT_EQ(dev_->StartAccessoryFetch(5, id, 100), 2);
-  EXPECT_EQ(dev_->StartAccessoryReadAll(2, 100), 2);
-  EXPECT_EQ(dev_->GetAccessoryIdent(2, out), 2);
-  EXPECT_EQ(dev_->GetAccessoryData(2, out), 2);
-  EXPECT_EQ(dev_->RequestAccessoryAbort(2), 2);
-  EXPECT_EQ(dev_->CancelAccessory(2), 2);
+  const int refused[] = {dev_->StartAccessoryRead(2, 100), dev_->StartAccessoryFetch(5, id, 100),
+                         dev_->StartAccessoryReadAll(2, 100), dev_->GetAccessoryIdent(2, out),
+                         dev_->GetAccessoryData(2, out), dev_->RequestAccessoryAbort(2), dev_->CancelAccessory(2)};
+  for (int i = 0; i < 7; ++i) EXPECT_EQ(refused[i], 2) << i;
   EXPECT_EQ(dev_->GetAccessoryState(2), -1);
   EXPECT_EQ(dev_->GetAccessoryResult(2), -1);
   // No JVS bus: the read ends at once with "no link".
-  EXPECT_EQ(dev_->StartAccessoryRead(0, 100), 0);
-  EXPECT_EQ(dev_->GetAccessoryState(0), 0);
-  EXPECT_EQ(dev_->GetAccessoryResult(0), 1);
-  EXPECT_EQ(dev_->CancelAccessory(0), 4);
+  EXPECT_ALL({VAL(dev_->StartAccessoryRead(0, 100), 0), VAL(dev_->GetAccessoryState(0), 0),
+              VAL(dev_->GetAccessoryResult(0), 1), VAL(dev_->CancelAccessory(0), 4)});
 }
 
 TEST_F(XioTest, OpenFailuresAndSingleton) {
@@ -281,9 +248,8 @@ TEST_F(XioTest, OpenFailuresAndSingleton) {
 
 TEST_F(XioTest, BoardSettingNeedsTheJvsMaster) {
   ASSERT_EQ(dev_->Open(), 0);
-  EXPECT_EQ(dev_->SendJvsValue(18000), 0);
-  EXPECT_EQ(dev_->Close(), 1);
-  EXPECT_EQ(dev_->Close(), 1);  // safe when closed
+  // A second close is safe.
+  EXPECT_ALL({VAL(dev_->SendJvsValue(18000), 0), VAL(dev_->Close(), 1), VAL(dev_->Close(), 1)});
 }
 
 // --- simulated board --------------------------------------------------------

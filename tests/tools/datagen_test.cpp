@@ -24,6 +24,7 @@
 #include "vrax/resource/ImageList.h"
 #include "vrax/sound/SoundList.h"
 #include "vrax/sound/WaveFile.h"
+#include "support/ExpectAll.h"
 
 namespace fs = std::filesystem;
 
@@ -145,12 +146,12 @@ TEST(DataGenerator, ImageListsNameTexturesOfTheSizesTheTablesImply) {
     EXPECT_EQ(found->second.height, tex.h) << key.first << " texture " << key.second;
   }
   // Spot checks of sizes a table implies.
-  EXPECT_EQ(images.at({"\\enemy\\osr_se11", 49}).width, 128);
-  EXPECT_EQ(images.at({"\\common\\SubUnit", 3}).width, 64);
-  EXPECT_EQ(images.at({"\\common\\osr_LensFlare", 1}).width, 16);
-  EXPECT_EQ(images.at({"\\testmode\\disp02", 0}).height, 640);
-  EXPECT_EQ(images.at({"\\testmode\\testsystem", 0}).width, 512);
-  EXPECT_EQ(images.at({"\\Module\\Opening", 9}).width, 512);
+  EXPECT_ALL({VAL(images.at({"\\enemy\\osr_se11", 49}).width, 128),
+              VAL(images.at({"\\common\\SubUnit", 3}).width, 64),
+              VAL(images.at({"\\common\\osr_LensFlare", 1}).width, 16),
+              VAL(images.at({"\\testmode\\disp02", 0}).height, 640),
+              VAL(images.at({"\\testmode\\testsystem", 0}).width, 512),
+              VAL(images.at({"\\Module\\Opening", 9}).width, 512)});
 }
 
 // Alpha-weighted statistics of the pixels under one part.

@@ -7,6 +7,7 @@
 #include "support/Headless.h"
 #include "support/ImageCompare.h"
 #include "vrax/resource/SRscMan.h"
+#include "support/ExpectAll.h"
 
 namespace {
 
@@ -231,9 +232,7 @@ TEST(GameRoot, FadeRampsOverItsFramesAndShakeSettlesBackToRest) {
   }
   EXPECT_TRUE(moved);
   h.Step();
-  EXPECT_EQ(g->GetShakeFrames(), 0);
-  EXPECT_EQ(g->GetShakeOffset().x, 0.0f);
-  EXPECT_EQ(g->GetShakeOffset().y, 0.0f);
+  EXPECT_ALL({VAL(g->GetShakeFrames(), 0), VAL(g->GetShakeOffset().x, 0.0f), VAL(g->GetShakeOffset().y, 0.0f)});
 }
 
 TEST(GameRoot, StageClearAndGameOverChooseTheNextScene) {
@@ -249,8 +248,7 @@ TEST(GameRoot, StageClearAndGameOverChooseTheNextScene) {
   g->stageClear = 1;
   h.Step(2);
   EXPECT_EQ(g->FindInList("Stage2", GAME_LIST_STAGE), nullptr);
-  EXPECT_EQ(g->GetSceneId(), SCENE_STAGE_RESULT);
-  EXPECT_EQ(g->stageClear, 0);
+  EXPECT_ALL({VAL(g->GetSceneId(), SCENE_STAGE_RESULT), VAL(g->stageClear, 0)});
 
   // A game over whose score ranks goes to the name entry...
   g->ChangeScene(SCENE_STAGE, 3);

@@ -16,6 +16,7 @@
 #include "game/tables/table_registry.h"
 #include "game/tables/testmode_tables.h"
 #include "platform/crt_rand.h"
+#include "support/ExpectAll.h"
 #include "vrax/graphic/SGpKeyTrack.h"
 
 namespace {
@@ -33,43 +34,30 @@ TEST(TableCoords, PartsOnePixelLargerThanTheirTextureReachOne) {
     EXPECT_EQ(r.vBR, 1.0f);
   }
   // 256 wide against 255: (0 + 256 - 1) / 255; the test mode's cut starts a texel in.
-  EXPECT_EQ(SprTestFont_1[0].uTL, 0.0f);
-  EXPECT_EQ(SprTestFont_1[0].uTR, 1.0f);
-  EXPECT_EQ(SprTestFont_1[0].vBL, 1.0f);
-  EXPECT_EQ(SprTestFont_2[0].uTL, 1.0f / 256.0f);
-  EXPECT_EQ(SprTestFont_2[0].vTL, 1.0f / 128.0f);
-  EXPECT_EQ(SprTestFont_2[0].uTR, 1.0f);
-  EXPECT_EQ(SprTestFont_2[0].vBL, 1.0f);
-  EXPECT_EQ(SprTestFont_1[0].image, &ImgErrTestFont);
-  EXPECT_EQ(SprTestFont_2[0].image, &ImgTestFont);
+  EXPECT_ALL({VAL(SprTestFont_1[0].uTL, 0.0f), VAL(SprTestFont_1[0].uTR, 1.0f), VAL(SprTestFont_1[0].vBL, 1.0f),
+              VAL(SprTestFont_2[0].uTL, 1.0f / 256.0f), VAL(SprTestFont_2[0].vTL, 1.0f / 128.0f),
+              VAL(SprTestFont_2[0].uTR, 1.0f), VAL(SprTestFont_2[0].vBL, 1.0f)});
+  EXPECT_SAME({SAME(SprTestFont_1[0].image, &ImgErrTestFont), SAME(SprTestFont_2[0].image, &ImgTestFont)});
 }
 
 TEST(TableCoords, WholeTexturesFlipsPivotsAndTextureIds) {
-  EXPECT_EQ(SprEnemySe11[49].id, 49u);
-  EXPECT_EQ(SprEnemySe11[49].uTR, 127.0f / 128.0f);
-  EXPECT_EQ(SprEnemySe11[49].pivotX, 64.0f);
-  EXPECT_EQ(SprEShot01_1[0].id, 2u);
-  EXPECT_EQ(SprEShot01_1[6].id, 2u);
+  EXPECT_ALL({VAL(SprEnemySe11[49].id, 49u), VAL(SprEnemySe11[49].uTR, 127.0f / 128.0f),
+              VAL(SprEnemySe11[49].pivotX, 64.0f), VAL(SprEShot01_1[0].id, 2u), VAL(SprEShot01_1[6].id, 2u)});
   // Every boss marker is mirrored left to right.
   for (const SGpRect& r : SprDashFormBoss) EXPECT_GT(r.uTL, r.uTR);
   EXPECT_EQ(SprGameIf00_4[0].uTL, (116.0f + 31.0f - 1.0f) / 256.0f);
   EXPECT_EQ(SprGameIf00_4[0].uTR, 116.0f / 256.0f);
   // Explicit pivots and odd sizes.
-  EXPECT_EQ(SprPShot00_3[2].pivotX, 16.0f);
-  EXPECT_EQ(SprPShot00_3[2].pivotY, 17.0f);
-  EXPECT_EQ(SprEfx02_1[0].pivotX, 22.5f);
-  EXPECT_EQ(SprEfx01_1[3].pivotX, 4.0f);
-  EXPECT_EQ(SprEfx01_1[3].pivotY, 52.0f);
+  EXPECT_ALL({VAL(SprPShot00_3[2].pivotX, 16.0f), VAL(SprPShot00_3[2].pivotY, 17.0f),
+              VAL(SprEfx02_1[0].pivotX, 22.5f), VAL(SprEfx01_1[3].pivotX, 4.0f), VAL(SprEfx01_1[3].pivotY, 52.0f)});
   // One-texel parts sample a single column.
   EXPECT_EQ(SprEfx_2[0].uTL, SprEfx_2[0].uTR);
   EXPECT_EQ(SprEfx_5[0].uTL, SprEfx_5[0].uTR);
   // The same texture at two declared sizes: each part uses its own.
-  EXPECT_EQ(SprResultSpr[0].uTL, 0.0f);
-  EXPECT_EQ(SprResultSpr[1].uTL, 1.0f / 256.0f);
-  EXPECT_EQ(SprResultSpr[1].uTR, 30.0f / 256.0f);
-  EXPECT_EQ(SprSubUnit[0].image, &ImgSubUnit);
-  EXPECT_EQ(SprEfx11[0].image, &ImgEfx11);
-  EXPECT_EQ(SprEfx11[1].image, &ImgEfx12);
+  EXPECT_ALL({VAL(SprResultSpr[0].uTL, 0.0f), VAL(SprResultSpr[1].uTL, 1.0f / 256.0f),
+              VAL(SprResultSpr[1].uTR, 30.0f / 256.0f)});
+  EXPECT_SAME({SAME(SprSubUnit[0].image, &ImgSubUnit), SAME(SprEfx11[0].image, &ImgEfx11),
+               SAME(SprEfx11[1].image, &ImgEfx12)});
 }
 
 TEST(TableCoords, RepeatedGroupsDifferOnlyInTheirTexture) {
@@ -97,11 +85,9 @@ TEST(TableCoords, RepeatedGroupsDifferOnlyInTheirTexture) {
 }
 
 TEST(TableCoords, StripsAreStacked24PixelsApart) {
-  EXPECT_EQ(SprTestSound[20].vTL, 480.0f / 512.0f);
-  EXPECT_EQ(SprTestSound[20].vBL, 503.0f / 512.0f);
-  EXPECT_EQ(SprTestSystem[15].uTR, 287.0f / 512.0f);
-  EXPECT_EQ(SprTestTop[11].width, 255.0f);
-  EXPECT_EQ(SprTestInput[16].uTR, 255.0f / 256.0f);
+  EXPECT_ALL({VAL(SprTestSound[20].vTL, 480.0f / 512.0f), VAL(SprTestSound[20].vBL, 503.0f / 512.0f),
+              VAL(SprTestSystem[15].uTR, 287.0f / 512.0f), VAL(SprTestTop[11].width, 255.0f),
+              VAL(SprTestInput[16].uTR, 255.0f / 256.0f)});
 }
 
 // Chosen coordinates of the irregular sequences stay inside their texture and
@@ -148,25 +134,21 @@ TEST(FontTables, CapitalAIsCell33OfTheTestFont) {
 
 TEST(FontTables, RecordsNameTheirSheets) {
   for (int k = 0; k < 11; ++k) EXPECT_EQ(SprFontDesc[k].part, &SprFont[k]) << k;
-  EXPECT_EQ(SprFontDesc[0].first, ' ');
-  EXPECT_EQ(SprFontDesc[9].first, '0');
-  EXPECT_EQ(SprFontDesc[9].Columns(), 5);  // 145 / 29: only "0" to "4"
-  EXPECT_EQ(SprFontDesc[6].Columns(), 11);  // ":" after "9" has a cell
+  // Row 9 is 145 / 29 wide: only "0" to "4"; row 6 has a cell for ":" after "9".
+  EXPECT_ALL({VAL(SprFontDesc[0].first, ' '), VAL(SprFontDesc[9].first, '0'), VAL(SprFontDesc[9].Columns(), 5),
+              VAL(SprFontDesc[6].Columns(), 11)});
   EXPECT_EQ(SprGameIf00xDesc[2].part, &SprGameIf00x[2]);
-  EXPECT_EQ(SprRouteNameDesc.Columns(), 8);
-  EXPECT_EQ(SprFont[4].uTL, 315.5f / 512.0f);
+  EXPECT_ALL({VAL(SprRouteNameDesc.Columns(), 8), VAL(SprFont[4].uTL, 315.5f / 512.0f)});
   EXPECT_EQ(SprFont[1].image, &ImgFontSmall);
 }
 
 TEST(EnemyShotSelection, CodeWordsWrapIntoTheTable) {
-  EXPECT_EQ(EShotKeyTableA[4][8], SprEShot01_2KeysG);
-  EXPECT_EQ(EShotKeyTableA[0][0], SprEShot00KeysN);
-  EXPECT_EQ(EShotKeyTableA[1][0], SprEShot00KeysQ);
-  EXPECT_EQ(EShotKeyTableA[5][16], SprEShot01_2KeysJ);
-  EXPECT_EQ(EShotKeysFromCode(0x0311), SprEShot00KeysW);
-  EXPECT_EQ(EShotKeysFromCode(0x0101), SprEShot00KeysZ);
-  EXPECT_EQ(EShotKeysFromCode(0x020D), SprEShot00KeysAB);
-  EXPECT_EQ(EShotKeysFromCode(0x0600 + 1 + 17), SprEShot00KeysX);  // row 6 is row 0, shape 18 is 1
+  // In the last code row 6 is row 0 and shape 18 is 1.
+  EXPECT_SAME({SAME(EShotKeyTableA[4][8], SprEShot01_2KeysG), SAME(EShotKeyTableA[0][0], SprEShot00KeysN),
+               SAME(EShotKeyTableA[1][0], SprEShot00KeysQ), SAME(EShotKeyTableA[5][16], SprEShot01_2KeysJ),
+               SAME(EShotKeysFromCode(0x0311), SprEShot00KeysW), SAME(EShotKeysFromCode(0x0101), SprEShot00KeysZ),
+               SAME(EShotKeysFromCode(0x020D), SprEShot00KeysAB),
+               SAME(EShotKeysFromCode(0x0600 + 1 + 17), SprEShot00KeysX)});
   const std::set<const SGpKeyList*> valid = {SprEShot00KeysW, SprEShot00KeysX, SprEShot00KeysY,
                                              SprEShot00KeysZ, SprEShot00KeysAA, SprEShot00KeysAB};
   plat::SRand(7);
@@ -187,25 +169,19 @@ TEST(EnemyShotSelection, CodeWordsWrapIntoTheTable) {
 
 TEST(KeyLists, PhasesHoldsAndPaces) {
   // Seven lists of eight pairs; list 6 starts on part 6 and goes on with part 0.
-  EXPECT_EQ(SprEfx01_1Keys[6 * 8].part, &SprEfx01_1[6]);
-  EXPECT_EQ(SprEfx01_1Keys[6 * 8 + 1].part, &SprEfx01_1[0]);
-  EXPECT_EQ(SprEfx01_1Keys[6 * 8 + 7].part, nullptr);
+  EXPECT_SAME({SAME(SprEfx01_1Keys[6 * 8].part, &SprEfx01_1[6]),
+               SAME(SprEfx01_1Keys[6 * 8 + 1].part, &SprEfx01_1[0]), SAME(SprEfx01_1Keys[6 * 8 + 7].part, nullptr)});
   // Back and forth over 0..8 twice, ending on part 0.
-  EXPECT_EQ(SprEfx00_4KeysC[8].part, &SprEfx00_4[8]);
-  EXPECT_EQ(SprEfx00_4KeysC[16].part, &SprEfx00_4[0]);
-  EXPECT_EQ(SprEfx00_4KeysC[24].part, &SprEfx00_4[8]);
-  EXPECT_EQ(SprEfx00_4KeysC[32].part, &SprEfx00_4[0]);
-  EXPECT_EQ(SprEfx09KeysA[10].time, 20.0f);
-  EXPECT_EQ(SprEfx09KeysA[12].time, 20.0f);
-  EXPECT_EQ(SprEfx09KeysA[22].time, 60.0f);
-  EXPECT_EQ(SprEfx09KeysB[12].time, 3.0f);
-  EXPECT_EQ(SprEfx04KeysC[16].time, 65536.0f);
-  EXPECT_EQ(SprEfx10KeysB[15].time, 65535.0f);
-  EXPECT_EQ(SprEShot00KeysW[7].time, 2.0f);
-  EXPECT_EQ(SprEShot00KeysX[5].time, 3.0f);
-  EXPECT_EQ(SprEShot02KeysA[11].time, 13.0f);
-  EXPECT_EQ(SprGameIf00_3Keys[2].part, &SprGameIf00_3[1]);  // list 1 of three
-  EXPECT_EQ(SprEShot01_1KeysA[0].part, &SprEShot01_1[6]);
+  EXPECT_SAME({SAME(SprEfx00_4KeysC[8].part, &SprEfx00_4[8]), SAME(SprEfx00_4KeysC[16].part, &SprEfx00_4[0]),
+               SAME(SprEfx00_4KeysC[24].part, &SprEfx00_4[8]), SAME(SprEfx00_4KeysC[32].part, &SprEfx00_4[0])});
+  EXPECT_ALL({VAL(SprEfx09KeysA[10].time, 20.0f), VAL(SprEfx09KeysA[12].time, 20.0f),
+              VAL(SprEfx09KeysA[22].time, 60.0f), VAL(SprEfx09KeysB[12].time, 3.0f),
+              VAL(SprEfx04KeysC[16].time, 65536.0f), VAL(SprEfx10KeysB[15].time, 65535.0f),
+              VAL(SprEShot00KeysW[7].time, 2.0f), VAL(SprEShot00KeysX[5].time, 3.0f),
+              VAL(SprEShot02KeysA[11].time, 13.0f)});
+  // The interface list takes list 1 of three.
+  EXPECT_SAME({SAME(SprGameIf00_3Keys[2].part, &SprGameIf00_3[1]),
+               SAME(SprEShot01_1KeysA[0].part, &SprEShot01_1[6])});
 }
 
 TEST(KeyLists, TracksPlayTheListsAsIntended) {
@@ -228,20 +204,16 @@ TEST(KeyLists, TracksPlayTheListsAsIntended) {
 
 TEST(EffectRecords, ColoursAndCounts) {
   EXPECT_EQ(SprEfx07DescA.keys, SprEfx07Keys);
-  EXPECT_EQ(SprEfx07DescA.colourFrom[3], 1.0f);
-  EXPECT_EQ(SprEfx07DescA.colourTo[3], 0.0f);
-  EXPECT_EQ(std::memcmp(SprEfx07DescB.colourFrom, SprEfx07DescB.colourTo, sizeof(float) * 4), 0);
-  EXPECT_EQ(SprEfx04Desc[0].keys, SprEfx04KeysC);
-  EXPECT_EQ(SprEfx04Desc[1].keys, SprEfx10KeysB);
-  EXPECT_EQ(SprEfx04Desc[1].p, 40);
-  EXPECT_EQ(SprEfx04Desc[1].q, 20);
+  EXPECT_ALL({VAL(SprEfx07DescA.colourFrom[3], 1.0f), VAL(SprEfx07DescA.colourTo[3], 0.0f),
+              VAL(std::memcmp(SprEfx07DescB.colourFrom, SprEfx07DescB.colourTo, sizeof(float) * 4), 0)});
+  EXPECT_SAME({SAME(SprEfx04Desc[0].keys, SprEfx04KeysC), SAME(SprEfx04Desc[1].keys, SprEfx10KeysB)});
+  EXPECT_ALL({VAL(SprEfx04Desc[1].p, 40), VAL(SprEfx04Desc[1].q, 20)});
   for (int k = 0; k < 4; ++k) {
     EXPECT_EQ(SprSubUnitDesc[k].keys->part, &SprSubUnit[k]);
     EXPECT_EQ(SprSubUnitDesc[k].colourFrom[3], 1.0f);
   }
-  EXPECT_EQ(SprGameIf00_4DescA.colourTo[3], 1.0f);
-  EXPECT_EQ(SprGameIf00_4DescB.colourTo[3], 0.0f);
-  EXPECT_EQ(SprGameIf00_4DescB.p, 20);
+  EXPECT_ALL({VAL(SprGameIf00_4DescA.colourTo[3], 1.0f), VAL(SprGameIf00_4DescB.colourTo[3], 0.0f),
+              VAL(SprGameIf00_4DescB.p, 20)});
 }
 
 TEST(TestLayouts, DerivedRows) {
@@ -252,19 +224,13 @@ TEST(TestLayouts, DerivedRows) {
       EXPECT_EQ(MenuItemTable[i].y - MenuItemTable[i - 1].y, 24.0f) << i;
     }
   }
-  EXPECT_EQ(MenuHelpTable[7].y, 40.0f);
-  EXPECT_EQ(SystemItemTable[7].y, SystemItemTable[6].y);
-  EXPECT_EQ(SystemValueTable[10].y, ScreenMinY + 72.0f);
-  EXPECT_EQ(SoundHelpTable[0].y, 224.0f);
-  EXPECT_EQ(ScreenMaxY - SoundHelpTable[0].y, 96.0f);
-  EXPECT_EQ(SoundGuideTable[10].y, 248.0f);
-  EXPECT_EQ(SoundGuideTable[11].y, 272.0f);
-  EXPECT_EQ(SoundGuideTable[11].index, 8);
-  EXPECT_EQ(SystemGuideTable[12].index, 9);
-  EXPECT_EQ(SystemGuideTable[13].index, 8);
-  EXPECT_EQ(InputLabelTable[8].y, 88.0f);
-  EXPECT_EQ(InputSwitchTable[6].y, 112.0f);
-  EXPECT_EQ(InputSwitchTable[0].index, 1);
+  EXPECT_ALL({VAL(MenuHelpTable[7].y, 40.0f), VAL(SystemItemTable[7].y, SystemItemTable[6].y),
+              VAL(SystemValueTable[10].y, ScreenMinY + 72.0f), VAL(SoundHelpTable[0].y, 224.0f),
+              VAL(ScreenMaxY - SoundHelpTable[0].y, 96.0f), VAL(SoundGuideTable[10].y, 248.0f),
+              VAL(SoundGuideTable[11].y, 272.0f), VAL(SoundGuideTable[11].index, 8),
+              VAL(SystemGuideTable[12].index, 9), VAL(SystemGuideTable[13].index, 8),
+              VAL(InputLabelTable[8].y, 88.0f), VAL(InputSwitchTable[6].y, 112.0f),
+              VAL(InputSwitchTable[0].index, 1)});
   // Ended lists close with index -1 at (0, 0).
   for (const TestLayoutRecord* end : std::initializer_list<const TestLayoutRecord*>{
            &InputLabelTable[9], &InputSwitchTable[7], &SoundItemTable[6],
@@ -273,14 +239,12 @@ TEST(TestLayouts, DerivedRows) {
     EXPECT_EQ(end->x, 0.0f);
     EXPECT_EQ(end->y, 0.0f);
   }
-  EXPECT_EQ(GameSettingsItemTable[3].part, &SprTestComm[12]);
-  EXPECT_EQ(GameSettingsItemTable[1].part, &SprTestEtc[14]);
-  EXPECT_EQ(DefaultsTitleTable[0].y, -296.0f);
-  EXPECT_EQ(DefaultsTitleTable[1].y, -48.0f);
+  EXPECT_SAME({SAME(GameSettingsItemTable[3].part, &SprTestComm[12]),
+               SAME(GameSettingsItemTable[1].part, &SprTestEtc[14])});
+  EXPECT_ALL({VAL(DefaultsTitleTable[0].y, -296.0f), VAL(DefaultsTitleTable[1].y, -48.0f)});
   EXPECT_EQ(RankingClearTitleTable[1].part, &SprTestEtc[7]);
-  EXPECT_EQ(ConfirmChoiceTable[0].x, -50.0f);
-  EXPECT_EQ(ConfirmTitleTable[0].y, -48.0f);
-  EXPECT_EQ(DefaultsGuideTable[1].y, 272.0f);
+  EXPECT_ALL({VAL(ConfirmChoiceTable[0].x, -50.0f), VAL(ConfirmTitleTable[0].y, -48.0f),
+              VAL(DefaultsGuideTable[1].y, 272.0f)});
 }
 
 }  // namespace

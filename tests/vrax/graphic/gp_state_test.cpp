@@ -6,6 +6,7 @@
 #include "vrax/graphic/SGpMan.h"
 #include "vrax/graphic/SGpPacket.h"
 #include "vrax/graphic/SGpState.h"
+#include "support/ExpectAll.h"
 
 namespace {
 
@@ -17,8 +18,7 @@ TEST(GpPacket, AlignmentExhaustionAndReset) {
   ASSERT_EQ(pk.Create(SGpMan::kPacketBytes, 16), 0);
   auto* a = static_cast<uint8_t*>(pk.Alloc(1));
   ASSERT_NE(a, nullptr);
-  EXPECT_EQ(reinterpret_cast<uintptr_t>(a) % 16, 0u);
-  EXPECT_EQ(pk.Used(), 16u);
+  EXPECT_ALL({VAL(reinterpret_cast<uintptr_t>(a) % 16, 0u), VAL(pk.Used(), 16u)});
   EXPECT_EQ(static_cast<uint8_t*>(pk.Alloc(17)), a + 16);
   EXPECT_EQ(pk.Used(), 48u);
   // Fill up to 32 bytes short of the end.
@@ -27,8 +27,7 @@ TEST(GpPacket, AlignmentExhaustionAndReset) {
   ASSERT_EQ(s.errors.size(), 1u);
   EXPECT_NE(s.errors[0].find("SGpPacket(71) : packet allocation error"), std::string::npos);
   EXPECT_NE(pk.Alloc(32), nullptr);  // what still fits keeps working
-  EXPECT_EQ(pk.Alloc(1), nullptr);
-  EXPECT_EQ(pk.Alloc(-5), nullptr);
+  EXPECT_SAME({SAME(pk.Alloc(1), nullptr), SAME(pk.Alloc(-5), nullptr)});
   EXPECT_EQ(s.errors.size(), 3u);
   pk.Reset();
   EXPECT_EQ(pk.Alloc(16), a);
@@ -48,9 +47,8 @@ TEST(GpRenderState, ZBlendAlphaCull) {
   EXPECT_EQ(s.rs(plat::kRsZFunc), plat::kCmpAlways);
 
   SGpMan::SetBlendMode(2, 0.0f);
-  EXPECT_EQ(s.rs(plat::kRsAlphaBlendEnable), 1u);
-  EXPECT_EQ(s.rs(plat::kRsSrcBlend), plat::kBlendSrcAlpha);
-  EXPECT_EQ(s.rs(plat::kRsDestBlend), plat::kBlendOne);
+  EXPECT_ALL({VAL(s.rs(plat::kRsAlphaBlendEnable), 1u), VAL(s.rs(plat::kRsSrcBlend), plat::kBlendSrcAlpha),
+              VAL(s.rs(plat::kRsDestBlend), plat::kBlendOne)});
   SGpMan::SetBlendMode(3, 0.0f);  // on, factors kept
   EXPECT_EQ(s.rs(plat::kRsAlphaBlendEnable), 1u);
   EXPECT_EQ(s.rs(plat::kRsDestBlend), plat::kBlendOne);
@@ -62,14 +60,12 @@ TEST(GpRenderState, ZBlendAlphaCull) {
   EXPECT_EQ(s.tss(0, plat::kTssAlphaArg1), plat::kTaTFactor);
   EXPECT_EQ(s.rs(plat::kRsDestBlend), plat::kBlendInvSrcAlpha);
   SGpMan::SetBlendMode(6, 3.0f);  // a constant alpha above 1 clamps
-  EXPECT_EQ(s.rs(plat::kRsTextureFactor), 0xFF000000u);
-  EXPECT_EQ(s.rs(plat::kRsDestBlend), plat::kBlendOne);
-  EXPECT_EQ(SGpMan::GetBlendMode(), 6);
+  EXPECT_ALL({VAL(s.rs(plat::kRsTextureFactor), 0xFF000000u), VAL(s.rs(plat::kRsDestBlend), plat::kBlendOne),
+              VAL(SGpMan::GetBlendMode(), 6)});
 
   SGpMan::SetAlphaTest(6, 0.31372f);
-  EXPECT_EQ(s.rs(plat::kRsAlphaFunc), plat::kCmpGreater);
-  EXPECT_EQ(s.rs(plat::kRsAlphaTestEnable), 1u);
-  EXPECT_EQ(s.rs(plat::kRsAlphaRef), 79u);
+  EXPECT_ALL({VAL(s.rs(plat::kRsAlphaFunc), plat::kCmpGreater), VAL(s.rs(plat::kRsAlphaTestEnable), 1u),
+              VAL(s.rs(plat::kRsAlphaRef), 79u)});
   SGpMan::SetAlphaTest(0, 0.5f);
   EXPECT_EQ(s.rs(plat::kRsAlphaTestEnable), 0u);
   SGpMan::SetAlphaTest(7, 0.5f);
@@ -156,10 +152,8 @@ TEST(GpStateBlock, DefaultValuesThroughTheBlock) {
   block.SetPacket9(&z);
   SGpMan::SetBlendMode(1, 0.0f);
   block.Execute();  // only the Z mode changes
-  EXPECT_EQ(s.rs(plat::kRsZFunc), plat::kCmpLessEqual);
-  EXPECT_EQ(s.rs(plat::kRsAlphaBlendEnable), 1u);
-  EXPECT_EQ(block.GetPacket(9), &z);
-  EXPECT_EQ(block.GetPacket(13), nullptr);
+  EXPECT_ALL({VAL(s.rs(plat::kRsZFunc), plat::kCmpLessEqual), VAL(s.rs(plat::kRsAlphaBlendEnable), 1u)});
+  EXPECT_SAME({SAME(block.GetPacket(9), &z), SAME(block.GetPacket(13), nullptr)});
 }
 
 TEST(GpStateBlock, LightPacketsNormaliseAndApply) {
@@ -184,9 +178,8 @@ TEST(GpStateBlock, FogPacketAppliesOnlyWhatWasSet) {
   SGpState_Fog fog;
   fog.SetEnable(1);
   fog.Execute();
-  EXPECT_EQ(s.rs(plat::kRsFogEnable), 1u);
-  EXPECT_EQ(s.rs(plat::kRsFogColour), 0xFF00FF00u);
-  EXPECT_EQ(BitsFloat(s.rs(plat::kRsFogStart)), 3.0f);
+  EXPECT_ALL({VAL(s.rs(plat::kRsFogEnable), 1u), VAL(s.rs(plat::kRsFogColour), 0xFF00FF00u),
+              VAL(BitsFloat(s.rs(plat::kRsFogStart)), 3.0f)});
 }
 
 TEST(GpStateBlock, Presets) {
@@ -230,9 +223,8 @@ TEST(GpLightStack, PushPopRestoresAndNests) {
   EXPECT_EQ(SGpMan::GetLightColour(1).r, 1.0f);
   EXPECT_EQ(SGpMan::GetLightEnable(), 1u);
   pop.Execute();
-  EXPECT_EQ(SGpMan::GetLightColour(1).r, 0.1f);
-  EXPECT_EQ(s.light(1).diffuse.b, 0.3f);
-  EXPECT_EQ(sgp_stacks::LightFlagsDepth(), 0);
+  EXPECT_ALL({VAL(SGpMan::GetLightColour(1).r, 0.1f), VAL(s.light(1).diffuse.b, 0.3f),
+              VAL(sgp_stacks::LightFlagsDepth(), 0)});
   EXPECT_TRUE(s.errors.empty());
 }
 
@@ -252,9 +244,8 @@ TEST(GpLightStack, EmptyPopAndOverflowAreRefused) {
   SGpState_LightPush third;
   third.SetDirection(0, 0.0f, 1.0f, 0.0f);
   third.Execute();  // refused: nothing pushed, nothing changed
-  EXPECT_EQ(sgp_stacks::LightDirectionDepth(), 32);
-  EXPECT_EQ(SGpMan::GetLightDirection(0).x, 1.0f);
-  EXPECT_EQ(s.errors.size(), 2u);
+  EXPECT_ALL({VAL(sgp_stacks::LightDirectionDepth(), 32), VAL(SGpMan::GetLightDirection(0).x, 1.0f),
+              VAL(s.errors.size(), 2u)});
   pop.Execute();  // pairs with the refused push: nothing
   EXPECT_EQ(sgp_stacks::LightDirectionDepth(), 32);
   for (int i = 0; i < 16; ++i) pop.Execute();

@@ -13,6 +13,7 @@
 #include "support/TempDir.h"
 #include "vrax/resource/ModelWriter.h"
 #include "vrax/resource/SRsc_Model.h"
+#include "support/ExpectAll.h"
 
 namespace {
 
@@ -52,17 +53,11 @@ TEST(ModelResource, RigidFixtureBuildsTreePacketsMaterialsAndTracks) {
   // Packets: counts, (x, z, y) positions, packed colours, part index.
   SGpObj_Mesh* p0 = m->GetMesh(0);
   SGpObj_Mesh* p1 = m->GetMesh(1);
-  EXPECT_EQ(p0->vertexCount, 4);
-  EXPECT_EQ(p0->subsetCount, 2);
-  EXPECT_EQ(p0->partIndex, 0);
-  EXPECT_EQ(p1->partIndex, 1);
+  EXPECT_ALL({VAL(p0->vertexCount, 4), VAL(p0->subsetCount, 2), VAL(p0->partIndex, 0), VAL(p1->partIndex, 1)});
   ASSERT_NE(p0->mesh, nullptr);
-  EXPECT_EQ(p0->vertices[1].x, -40.0f);
-  EXPECT_EQ(p0->vertices[1].y, 40.0f);
-  EXPECT_EQ(p0->vertices[1].z, 0.0f);
-  EXPECT_EQ(p0->vertices[1].colour, 0xFFFF8000u);
-  EXPECT_EQ(p0->vertices[3].colour, 0xFF00FFFFu);
-  EXPECT_EQ(p1->vertices[0].colour, 0xFFFFFFFFu);
+  EXPECT_ALL({VAL(p0->vertices[1].x, -40.0f), VAL(p0->vertices[1].y, 40.0f), VAL(p0->vertices[1].z, 0.0f),
+              VAL(p0->vertices[1].colour, 0xFFFF8000u), VAL(p0->vertices[3].colour, 0xFF00FFFFu),
+              VAL(p1->vertices[0].colour, 0xFFFFFFFFu)});
   EXPECT_NEAR(std::fabs(p0->vertices[0].nz), 1.0f, 1e-6f);  // the square lies in z = 0
   EXPECT_EQ(p0->mesh->SubsetFaceCount(1), 1u);
 
@@ -76,14 +71,11 @@ TEST(ModelResource, RigidFixtureBuildsTreePacketsMaterialsAndTracks) {
   EXPECT_FLOAT_EQ(g->materials[0].material.ambient.r, 0.5f);
   EXPECT_EQ(p0->materials, g);
   EXPECT_TRUE(p0->uKeysOn && p0->vKeysOn);
-  EXPECT_EQ(p0->uKeyCount, 2);
-  EXPECT_EQ(p1->uKeyCount, 0);
-  EXPECT_EQ(m->GetMaterialFlag(0), 1);
-  EXPECT_EQ(m->GetMaterialFlag(5), 0);
+  EXPECT_ALL({VAL(p0->uKeyCount, 2), VAL(p1->uKeyCount, 0), VAL(m->GetMaterialFlag(0), 1),
+              VAL(m->GetMaterialFlag(5), 0)});
 
   ASSERT_EQ(m->TrackCount(), 1);
-  EXPECT_EQ(m->GetTrack(0)->nodeIndex, 0);
-  EXPECT_EQ(m->GetTrack(0)->position.GetKeyCount(), 2);
+  EXPECT_ALL({VAL(m->GetTrack(0)->nodeIndex, 0), VAL(m->GetTrack(0)->position.GetKeyCount(), 2)});
   EXPECT_EQ(m->GetTrack(1), nullptr);
 }
 
@@ -95,9 +87,7 @@ TEST(ModelResource, ScaleAndAxisParameters) {
   EXPECT_EQ(s.m[3][3], 1.0f);
   const uint32_t q[4] = {0x10000, 0x20000, 0x30000, 2};
   s = SRsc_Model_Ex::ModelMatrix(q);
-  EXPECT_EQ(s.m[0][2], -1.0f);
-  EXPECT_EQ(s.m[1][1], 2.0f);
-  EXPECT_EQ(s.m[2][0], 3.0f);
+  EXPECT_ALL({VAL(s.m[0][2], -1.0f), VAL(s.m[1][1], 2.0f), VAL(s.m[2][0], 3.0f)});
   // Axis numbers outside the table are the identity, not the zero matrix.
   const uint32_t bad[4] = {0, 0, 0, 9};
   EXPECT_EQ(SRsc_Model_Ex::ModelMatrix(bad).m[1][1], 1.0f);
@@ -260,9 +250,7 @@ TEST(ModelResource, DamagedInputFailsTheBuildAndLeavesNothing) {
   ASSERT_TRUE(m.Build(sk.data(), sk.size(), scroll.data(), scroll.size(), kNoParams));
   float u = 0, v = 0;
   m.GetMaterialScroll(0, &u, &v);
-  EXPECT_EQ(u, 0.5f);
-  EXPECT_EQ(v, 0.25f);
-  EXPECT_EQ(m.GetMaterialFlag(0), 1);
+  EXPECT_ALL({VAL(u, 0.5f), VAL(v, 0.25f), VAL(m.GetMaterialFlag(0), 1)});
 }
 
 // Deterministic mutations of both fixtures and the ".tca" table through the

@@ -10,6 +10,7 @@
 #include "platform/crt_rand.h"
 #include "platform/sound_device.h"
 #include "vrax/sound/WavWriter.h"
+#include "support/ExpectAll.h"
 
 namespace {
 
@@ -34,6 +35,9 @@ class SSndManTest : public ::testing::Test {
     bank.entries[n]->buffer->GetCurrentPosition(&play, nullptr);
     return play;
   }
+  int Add(const std::vector<uint8_t>& w, SoundListLine line, SoundBank* b = nullptr) {
+    return SSndMan::AddWave(b ? b : &bank, w.data(), w.size(), line);
+  }
   bool Playing(int n) {
     uint32_t st = 0;
     bank.entries[n]->buffer->GetStatus(&st);
@@ -50,49 +54,39 @@ std::vector<int16_t> Ramp(size_t n) {
 }
 
 TEST(SSndManConvert, VolumeAndPanFixedPointToHundredths) {
-  EXPECT_EQ(SSndMan::VolumeToHundredths(65536), 0);
-  EXPECT_EQ(SSndMan::VolumeToHundredths(32768), -5000);
-  EXPECT_EQ(SSndMan::VolumeToHundredths(0), -10000);
-  EXPECT_EQ(SSndMan::VolumeToHundredths(61440), -625);
-  EXPECT_EQ(SSndMan::VolumeToHundredths(1), -10000);      // 10000 >> 16 = 0
-  EXPECT_EQ(SSndMan::VolumeToHundredths(70000), 0);       // louder than full: full
-  EXPECT_EQ(SSndMan::VolumeToHundredths(-5), -10000);
-  EXPECT_EQ(SSndMan::PanToHundredths(65536), 10000);
-  EXPECT_EQ(SSndMan::PanToHundredths(-32768), -5000);
-  EXPECT_EQ(SSndMan::PanToHundredths(0), 0);
-  EXPECT_EQ(SSndMan::PanToHundredths(-1), 0);             // truncated toward zero
-  EXPECT_EQ(SSndMan::PanToHundredths(19660), 2999);       // 30 x 196.608 truncated
-  EXPECT_EQ(SSndMan::PanToHundredths(1 << 30), 10000);
+  // 1: 10000 >> 16 = 0; 70000: louder than full is full.
+  const std::pair<int32_t, int32_t> volume[] = {{65536, 0},     {32768, -5000}, {0, -10000}, {61440, -625},
+                                                {1, -10000},    {70000, 0},     {-5, -10000}};
+  for (auto [in, want] : volume) EXPECT_EQ(SSndMan::VolumeToHundredths(in), want) << in;
+  // -1 truncates toward zero; 19660 is 30 x 196.608 truncated.
+  const std::pair<int32_t, int32_t> pan[] = {{65536, 10000}, {-32768, -5000}, {0, 0},
+                                             {-1, 0},        {19660, 2999},   {1 << 30, 10000}};
+  for (auto [in, want] : pan) EXPECT_EQ(SSndMan::PanToHundredths(in), want) << in;
 }
 
 TEST(StreamFill, LongDataShortLoopAndBadLoopStart) {
   std::vector<uint8_t> d(100);
   for (int i = 0; i < 100; ++i) d[i] = static_cast<uint8_t>(i);
   std::vector<uint8_t> dst(64, 0xEE);
+  auto expectAt = [&](std::initializer_list<std::pair<int, int>> want) {
+    for (auto [at, v] : want) EXPECT_EQ(dst[at], v) << at;
+  };
   // Straight copy while the data lasts.
   EXPECT_EQ(FillStreamHalf(d.data(), 100, 10, 0, dst.data(), 64, 0), 64u);
   EXPECT_EQ(dst[63], 63);
   // The rest, then the loop section repeated: 64..99 (36), 10..37 (28).
   EXPECT_EQ(FillStreamHalf(d.data(), 100, 10, 64, dst.data(), 64, 0), 38u);
-  EXPECT_EQ(dst[35], 99);
-  EXPECT_EQ(dst[36], 10);
-  EXPECT_EQ(dst[63], 37);
+  expectAt({{35, 99}, {36, 10}, {63, 37}});
   // A loop section shorter than the room repeats whole: 90..99, then 80..99 x2, 80..93.
   EXPECT_EQ(FillStreamHalf(d.data(), 100, 80, 90, dst.data(), 64, 0), 94u);
-  EXPECT_EQ(dst[9], 99);
-  EXPECT_EQ(dst[10], 80);
-  EXPECT_EQ(dst[30], 80);
-  EXPECT_EQ(dst[50], 80);
-  EXPECT_EQ(dst[63], 93);
+  expectAt({{9, 99}, {10, 80}, {30, 80}, {50, 80}, {63, 93}});
   // Ending exactly at the data end goes back to the loop start.
   EXPECT_EQ(FillStreamHalf(d.data(), 100, 20, 36, dst.data(), 64, 0), 20u);
   // A loop start at or past the end has no loop section: it loops from 0
   // instead of spinning for ever.
-  EXPECT_EQ(FillStreamHalf(d.data(), 100, 100, 90, dst.data(), 64, 0), 54u);
-  EXPECT_EQ(dst[10], 0);
-  EXPECT_EQ(FillStreamHalf(d.data(), 100, 5000, 90, dst.data(), 64, 0), 54u);
-  EXPECT_EQ(FillStreamHalf(nullptr, 0, 0, 0, dst.data(), 64, 0x80), 0u);
-  EXPECT_EQ(dst[0], 0x80);
+  EXPECT_ALL({VAL(FillStreamHalf(d.data(), 100, 100, 90, dst.data(), 64, 0), 54u), VAL(dst[10], 0),
+              VAL(FillStreamHalf(d.data(), 100, 5000, 90, dst.data(), 64, 0), 54u),
+              VAL(FillStreamHalf(nullptr, 0, 0, 0, dst.data(), 64, 0x80), 0u), VAL(dst[0], 0x80)});
 }
 
 TEST_F(SSndManTest, StaticSoundPlaysOnceAtItsLength) {
@@ -107,9 +101,7 @@ TEST_F(SSndManTest, StaticSoundPlaysOnceAtItsLength) {
   auto out = Render(3000);
   size_t heard = 0;
   for (size_t k = 0; k < 3000; ++k) heard += out[2 * k] != 0;
-  EXPECT_EQ(heard, 2000u);
-  EXPECT_EQ(out[0], 32 * 256);
-  EXPECT_EQ(out[1], 32 * 256);
+  EXPECT_ALL({VAL(heard, 2000u), VAL(out[0], 32 * 256), VAL(out[1], 32 * 256)});
   EXPECT_FALSE(Playing(0));
   EXPECT_EQ(SSndMan::StreamCount(), 0u);
 }
@@ -121,13 +113,11 @@ TEST_F(SSndManTest, StreamedSoundLoopsBackExactlyAtItsLoopStart) {
   const int32_t loopFrame = 1234;
   auto samples = Ramp(frames);
   auto wave = MakeWaveFile16(1, 44100, samples);
-  ASSERT_EQ(SSndMan::AddWave(&bank, wave.data(), wave.size(), SoundListLine{"bgm.wav", true, loopFrame}), 0);
+  ASSERT_EQ(Add(wave, SoundListLine{"bgm.wav", true, loopFrame}), 0);
   SoundBufferEntry& e = *bank.entries[0];
   ASSERT_NE(e.streamData, nullptr);
-  EXPECT_EQ(e.dataSize, frames * 2);
-  EXPECT_EQ(e.loopStart, static_cast<uint32_t>(loopFrame) * 2);
-  EXPECT_EQ(e.buffer->Size(), kStreamBufferBytes);
-  EXPECT_EQ(SSndMan::StreamCount(), 1u);
+  EXPECT_ALL({VAL(e.dataSize, frames * 2), VAL(e.loopStart, static_cast<uint32_t>(loopFrame) * 2),
+              VAL(e.buffer->Size(), kStreamBufferBytes), VAL(SSndMan::StreamCount(), 1u)});
 
   SSndMan::Play(&bank, 0, 65536, 0);
   SSndMan::StreamPass();
@@ -153,10 +143,10 @@ TEST_F(SSndManTest, ShortStreamRepeatsItsLoopSectionAndBadLoopStartLoopsFromZero
   std::vector<uint8_t> s(6000);
   for (size_t i = 0; i < s.size(); ++i) s[i] = static_cast<uint8_t>((i * 37) % 251);
   auto wave = MakeWaveFile(2, 44100, 8, s);
-  ASSERT_EQ(SSndMan::AddWave(&bank, wave.data(), wave.size(), SoundListLine{"a.wav", true, 1000}), 0);
+  ASSERT_EQ(Add(wave, SoundListLine{"a.wav", true, 1000}), 0);
   // Loop start past the data: the sound loops over all of it.
-  ASSERT_EQ(SSndMan::AddWave(&bank, wave.data(), wave.size(), SoundListLine{"b.wav", true, 3000}), 0);
-  ASSERT_EQ(SSndMan::AddWave(&bank, wave.data(), wave.size(), SoundListLine{"c.wav", true, -4}), 0);
+  ASSERT_EQ(Add(wave, SoundListLine{"b.wav", true, 3000}), 0);
+  ASSERT_EQ(Add(wave, SoundListLine{"c.wav", true, -4}), 0);
   EXPECT_EQ(bank.entries[1]->loopStart, 0u);
   EXPECT_EQ(bank.entries[2]->loopStart, 0u);
   for (int n = 0; n < 2; ++n) {
@@ -179,7 +169,7 @@ TEST_F(SSndManTest, ShortStreamRepeatsItsLoopSectionAndBadLoopStartLoopsFromZero
 
 TEST_F(SSndManTest, VolumeAndPanReachTheOutputWithDecibelGains) {
   auto wave = MakeWaveFile16(1, 44100, std::vector<int16_t>(4000, 20000));
-  ASSERT_EQ(SSndMan::AddWave(&bank, wave.data(), wave.size(), SoundListLine{"a.wav", false, 0}), 0);
+  ASSERT_EQ(Add(wave, SoundListLine{"a.wav", false, 0}), 0);
   struct Case {
     int32_t volume, pan;
   } cases[] = {{65536, 0}, {32768, 0}, {61440, 0}, {65536, 32768}, {58982, -19660}, {65536, 65536}};
@@ -211,7 +201,7 @@ TEST_F(SSndManTest, VolumeAndPanReachTheOutputWithDecibelGains) {
 TEST_F(SSndManTest, NoRestartWithinOneFrameOfData) {
   // 44,100 Hz 16-bit mono: one frame of 1/60 s is 1470 bytes (735 samples).
   auto wave = MakeWaveFile16(1, 44100, Ramp(20000));
-  ASSERT_EQ(SSndMan::AddWave(&bank, wave.data(), wave.size(), SoundListLine{"a.wav", false, 0}), 0);
+  ASSERT_EQ(Add(wave, SoundListLine{"a.wav", false, 0}), 0);
   EXPECT_EQ(bank.entries[0]->frameBytes, 1470u);
   SSndMan::Play(&bank, 0, 65536, 0);
   Render(734);
@@ -239,15 +229,12 @@ TEST_F(SSndManTest, NoRestartWithinOneFrameOfData) {
 TEST_F(SSndManTest, StopStopAllAndRestartOfAStream) {
   auto samples = Ramp(40000);
   auto wave = MakeWaveFile16(1, 44100, samples);
-  ASSERT_EQ(SSndMan::AddWave(&bank, wave.data(), wave.size(), SoundListLine{"m.wav", true, 0}), 0);
-  ASSERT_EQ(SSndMan::AddWave(&bank, wave.data(), wave.size(), SoundListLine{"s.wav", false, 0}), 0);
+  ASSERT_EQ(Add(wave, SoundListLine{"m.wav", true, 0}), 0);
+  ASSERT_EQ(Add(wave, SoundListLine{"s.wav", false, 0}), 0);
   SSndMan::Play(&bank, 0, 65536, 0);
   SSndMan::Play(&bank, 1, 65536, 0);
+  for (int i = 0; i < 10; ++i, Render(3000)) SSndMan::StreamPass();
   SSndMan::StreamPass();
-  for (int i = 0; i < 10; ++i) {
-    Render(3000);
-    SSndMan::StreamPass();
-  }
   SSndMan::Stop(&bank, 0);
   EXPECT_FALSE(Playing(0));
   EXPECT_TRUE(Playing(1));
@@ -269,18 +256,17 @@ TEST_F(SSndManTest, StopStopAllAndRestartOfAStream) {
 TEST_F(SSndManTest, ReleasingABankRemovesEveryStreamAndBuffer) {
   auto wave = MakeWaveFile16(2, 22050, Ramp(40000));
   SoundBank other;
-  ASSERT_EQ(SSndMan::AddWave(&bank, wave.data(), wave.size(), SoundListLine{"a", true, 0}), 0);
-  ASSERT_EQ(SSndMan::AddWave(&other, wave.data(), wave.size(), SoundListLine{"b", true, 0}), 0);
-  ASSERT_EQ(SSndMan::AddWave(&bank, wave.data(), wave.size(), SoundListLine{"c", false, 0}), 0);
-  ASSERT_EQ(SSndMan::AddWave(&bank, wave.data(), wave.size(), SoundListLine{"d", true, 0}), 0);
+  ASSERT_EQ(Add(wave, SoundListLine{"a", true, 0}), 0);
+  ASSERT_EQ(Add(wave, SoundListLine{"b", true, 0}, &other), 0);
+  ASSERT_EQ(Add(wave, SoundListLine{"c", false, 0}), 0);
+  ASSERT_EQ(Add(wave, SoundListLine{"d", true, 0}), 0);
   EXPECT_EQ(SSndMan::StreamCount(), 3u);
   EXPECT_EQ(SSndMan::Device()->BufferCount(), 4u);
   SSndMan::Play(&bank, 0, 65536, 0);
   SSndMan::Play(&bank, 2, 65536, 0);
   SSndMan::ReleaseBank(&bank);
-  EXPECT_EQ(SSndMan::Count(&bank), 0);
-  EXPECT_EQ(SSndMan::StreamCount(), 1u);
-  EXPECT_EQ(SSndMan::Device()->BufferCount(), 1u);
+  EXPECT_ALL({VAL(SSndMan::Count(&bank), 0), VAL(SSndMan::StreamCount(), 1u),
+              VAL(SSndMan::Device()->BufferCount(), 1u)});
   SSndMan::StreamPass();
   Render(100);
   SSndMan::ReleaseBank(&other);
