@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <memory>
+#include <tuple>
 #include <vector>
 
 #include "platform/gfx_device.h"
@@ -169,10 +170,7 @@ TEST_F(DrawkitPicture, SpritesRingTextAndStrips) {
   }
   strips.EndStrip();
 
-  scene.entries.push_back({10, &batch});
-  scene.entries.push_back({10, &root});
-  scene.entries.push_back({10, &text});
-  scene.entries.push_back({10, &strips});
+  for (SGpObj* o : std::initializer_list<SGpObj*>{&batch, &root, &text, &strips}) scene.entries.push_back({10, o});
   kernel.Step();
   kernel.Step();  // the second frame draws from the primitives' kept buffers
 
@@ -182,20 +180,14 @@ TEST_F(DrawkitPicture, SpritesRingTextAndStrips) {
   crop.width = 320;
   crop.height = 128;
   crop.rgba.resize(size_t(crop.width) * crop.height * 4);
-  for (int y = 0; y < crop.height; ++y)
-    for (int x = 0; x < crop.width; ++x)
-      for (int k = 0; k < 4; ++k)
-        crop.rgba[(size_t(y) * crop.width + x) * 4 + k] =
-            k == 3 ? 255 : full.rgba[(size_t(y) * full.width + x) * 4 + k];
+  for (size_t i = 0; i < crop.rgba.size(); ++i)
+    crop.rgba[i] = i % 4 == 3 ? 255 : full.rgba[(i / 4 / crop.width * full.width + i / 4 % crop.width) * 4 + i % 4];
   EXPECT_TRUE(testsupport::MatchesGolden(crop, "drawkit_scene.png", 2, 16));
 
-  // A few pixels worked out by hand: the disc's centre, the ring's inner
-  // edge colour, a digit's dot and the strip.
-  auto rgb = [&](int x, int y) { return testsupport::PixelAt(full, x, y) & 0xFFFFFFu; };
-  EXPECT_EQ(rgb(24, 24), 0xFF8020u);
-  EXPECT_EQ(rgb(96, 24), 0x3060FFu);  // the diamond's centre
-  EXPECT_EQ(rgb(60, 24), 0u);  // inside the frame
-  EXPECT_EQ(rgb(300, 300), 0u);
+  // A few pixels worked out by hand.
+  // The disc's and the diamond's centres, inside the frame, the empty screen.
+  for (auto [x, y, want] : {std::tuple{24, 24, 0xFF8020u}, {96, 24, 0x3060FFu}, {60, 24, 0u}, {300, 300, 0u}})
+    EXPECT_EQ(testsupport::PixelAt(full, x, y) & 0xFFFFFFu, want) << x << "," << y;
   for (SGpSpriteCell* c : cells) delete c;
 }
 

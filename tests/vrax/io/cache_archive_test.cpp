@@ -83,13 +83,13 @@ TEST_F(ArchiveFixture, AddRules) {
   ASSERT_EQ(cache.Lookup("n", out.data(), out.size()), 0);
   EXPECT_EQ(out, one) << "an existing name is not replaced";
   // Above the threshold: raw without an attempt.
-  cache.SetParams(2, 100, 1.0f);
   uint8_t packed = 9;
+  cache.SetParams(2, 100, 1.0f);
   cache.Add("big", two.data(), 140);
   cache.EntryData("big", &packed);
   EXPECT_EQ(packed, 0);
-  // Level 0 stores raw.
-  cache.SetParams(0, 0, 1.0f);
+  packed = 9;
+  cache.SetParams(0, 0, 1.0f);  // level 0 stores raw
   cache.Add("raw", one.data(), 120);
   cache.EntryData("raw", &packed);
   EXPECT_EQ(packed, 0);
@@ -119,32 +119,26 @@ TEST_F(ArchiveFixture, DamagedOrForeignArchivesAreRefused) {
     return c.LoadFromMemory(b.data(), b.size());
   };
   ASSERT_EQ(loadBytes(good), 0);
+  ASSERT_EQ(good[28 + 132], 1);  // the first entry is packed
+  const struct {
+    const char* what;
+    void (*change)(Bytes&);
+  } cases[] = {
+      {"version", [](Bytes& b) { b[23] = '2'; }},
+      {"magic", [](Bytes& b) { b[0] = 'v'; }},
+      {"truncated data", [](Bytes& b) { b.pop_back(); }},
+      {"name without terminator", [](Bytes& b) { std::memset(b.data() + 28, 'n', 128); }},
+      {"size beyond the file", [](Bytes& b) { b[28 + 131] = 0x7F; }},
+      {"unknown flag", [](Bytes& b) { b[28 + 132] = 2; }},
+      {"packed entry whose block header is bad", [](Bytes& b) { b[28 + 136] = 7; }},
+      {"count beyond the entries", [](Bytes& b) { b[24] = 200; }},
+  };
+  for (const auto& c : cases) {
+    Bytes b = good;
+    c.change(b);
+    EXPECT_EQ(loadBytes(b), -1) << c.what;
+  }
   Bytes b = good;
-  b[23] = '2';
-  EXPECT_EQ(loadBytes(b), -1) << "version";
-  b = good;
-  b[0] = 'v';
-  EXPECT_EQ(loadBytes(b), -1) << "magic";
-  b = good;
-  b.resize(good.size() - 1);
-  EXPECT_EQ(loadBytes(b), -1) << "truncated data";
-  b = good;
-  std::memset(b.data() + 28, 'n', 128);
-  EXPECT_EQ(loadBytes(b), -1) << "name without terminator";
-  b = good;
-  b[28 + 131] = 0x7F;
-  EXPECT_EQ(loadBytes(b), -1) << "size beyond the file";
-  b = good;
-  b[28 + 132] = 2;
-  EXPECT_EQ(loadBytes(b), -1) << "unknown flag";
-  b = good;
-  ASSERT_EQ(b[28 + 132], 1);
-  b[28 + 136] = 7;
-  EXPECT_EQ(loadBytes(b), -1) << "packed entry whose block header is bad";
-  b = good;
-  b[24] = 200;
-  EXPECT_EQ(loadBytes(b), -1) << "count beyond the entries";
-  b = good;
   std::memset(b.data() + 24, 0, 4);
   b.resize(28);
   SCacheArchive c;
