@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <string>
+#include <utility>
 
 #include "vrax/graphic/SGpRing.h"
 #include "vrax/graphic/SGpText.h"
@@ -20,6 +22,13 @@ struct Text : ::testing::Test {
     t.spacing[1] = 4.0f;
   }
   SVec3 Corner(int quad, int corner) { return t.quads.GetVertexPos(quad * 4 + corner); }
+  // Each {quad, corner, x, y}.
+  void ExpectCorners(std::initializer_list<std::array<float, 4>> want) {
+    for (const auto& w : want) {
+      const SVec3 c = Corner(int(w[0]), int(w[1]));
+      EXPECT_EQ(std::make_pair(c.x, c.y), std::make_pair(w[2], w[3])) << "quad " << w[0] << " corner " << w[1];
+    }
+  }
   SGpText t;
 };
 
@@ -27,21 +36,13 @@ TEST_F(Text, GlyphsAdvanceBySpacingAndLineFeedsReturnToTheOrigin) {
   EXPECT_EQ(t.quads.GetActiveCount(), 0);
   t.PutString("AB\nC");
   ASSERT_EQ(t.quads.GetActiveCount(), 3);
-  EXPECT_EQ(Corner(0, 0).x, 0.0f);
-  EXPECT_EQ(Corner(1, 0).x, 18.0f);
-  EXPECT_EQ(Corner(2, 0).x, 0.0f);
-  EXPECT_EQ(Corner(2, 0).y, 20.0f);
   // Corners: top-left, top-right, bottom-left, bottom-right.
-  EXPECT_EQ(Corner(1, 1).x, 34.0f);
-  EXPECT_EQ(Corner(1, 2).y, 16.0f);
-  EXPECT_EQ(Corner(1, 3).x, 34.0f);
-  EXPECT_EQ(Corner(1, 3).y, 16.0f);
+  ExpectCorners({{0, 0, 0, 0}, {1, 0, 18, 0}, {2, 0, 0, 20}, {1, 1, 34, 0}, {1, 2, 18, 16}, {1, 3, 34, 16}});
   // 'A' = code 65 = cell 33: row 2, column 1 of the sheet.
   EXPECT_EQ(t.quads.GetVertexUV(0).x, 16.0f / 256.0f * (255.0f / 256.0f));
   EXPECT_EQ(t.quads.GetVertexUV(0).y, 32.0f / 128.0f * (127.0f / 128.0f));
   EXPECT_EQ(t.quads.GetVertexColour(0), 0xFFFFFFFFu);
-  EXPECT_EQ(t.pen[0], 18.0f);
-  EXPECT_EQ(t.pen[1], 20.0f);
+  EXPECT_EQ(std::make_pair(t.pen[0], t.pen[1]), std::make_pair(18.0f, 20.0f));
 }
 
 TEST_F(Text, SpacesAndLowCharactersOnlyAdvance) {
@@ -53,19 +54,13 @@ TEST_F(Text, SpacesAndLowCharactersOnlyAdvance) {
 }
 
 TEST_F(Text, ScaleOriginAndCapacity) {
-  t.scale[0] = 2.0f;
-  t.scale[1] = 0.5f;
-  t.origin[0] = 100.0f;
-  t.origin[1] = 50.0f;
-  t.origin[2] = 3.0f;
+  t.scale[0] = 2.0f, t.scale[1] = 0.5f;
+  t.origin[0] = 100.0f, t.origin[1] = 50.0f, t.origin[2] = 3.0f;
   t.Clear();
   t.PutString("AB\nA");
-  EXPECT_EQ(Corner(0, 0).x, 100.0f);
   EXPECT_EQ(Corner(0, 0).z, 3.0f);
-  EXPECT_EQ(Corner(0, 3).x, 132.0f);
-  EXPECT_EQ(Corner(0, 3).y, 58.0f);
-  EXPECT_EQ(Corner(1, 0).x, 134.0f);
-  EXPECT_EQ(Corner(2, 0).y, 62.0f);  // 50 + 8 + 4
+  // The second line starts at 50 + 8 + 4.
+  ExpectCorners({{0, 0, 100, 50}, {0, 3, 132, 58}, {1, 0, 134, 50}, {2, 0, 100, 62}});
 
   // Past the capacity: glyphs dropped, pen still advances.
   SGpText small;
@@ -114,8 +109,7 @@ TEST(SGpRing, SegmentsVerticesAndClosingPair) {
   ASSERT_EQ(BuildRing(&p, 10, 20, 1, 2, in, out, 4), 0);
   EXPECT_EQ(p.GetVertexCapacity(), 26);
   EXPECT_EQ(p.GetActiveCount(), 1);
-  EXPECT_EQ(p.GetVertexPos(24).x, p.GetVertexPos(0).x);
-  EXPECT_EQ(p.GetVertexPos(25).x, p.GetVertexPos(1).x);
+  for (int i : {0, 1}) EXPECT_EQ(p.GetVertexPos(24 + i).x, p.GetVertexPos(i).x) << i;
   EXPECT_EQ(p.GetVertexPos(0).x, 10.0f);
   EXPECT_EQ(p.GetVertexPos(1).x, 20.0f);
   EXPECT_EQ(p.GetVertexPos(1).z, 2.0f);
@@ -139,8 +133,7 @@ TEST(SGpRing, TexturedRunsAlongTheImageAndMonoColoursAll) {
   EXPECT_EQ(p.GetVertexUV(0).x, 0.0f);
   EXPECT_EQ(p.GetVertexUV(2).x, 1.0f / 3.0f);
   EXPECT_EQ(p.GetVertexUV(1).y, 0.5f);
-  EXPECT_EQ(p.GetVertexUV(6).x, 1.0f);  // closing pair at the end coordinates
-  EXPECT_EQ(p.GetVertexUV(7).x, 1.0f);
+  for (int i : {6, 7}) EXPECT_EQ(p.GetVertexUV(i).x, 1.0f) << i;  // closing pair at the end coordinates
   // Outer radius smaller: right to left.
   ASSERT_EQ(BuildRingTextured(&p, 20, 10, 0, 0, w, w, uv, 0), 0);
   EXPECT_EQ(p.GetVertexUV(0).x, 1.0f);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
 #include <vector>
 
 #include "vrax/input/SCtrlMan.h"
@@ -16,12 +17,14 @@ struct Frame {
 
 void Step(SPad& pad, const Frame& f) {
   for (int j = 0; j < 32; ++j) pad.raw_[j] = 0;
-  pad.raw_[0] = f.up;
-  pad.raw_[1] = f.down;
-  pad.raw_[2] = f.left;
-  pad.raw_[3] = f.right;
+  pad.raw_[0] = f.up, pad.raw_[1] = f.down, pad.raw_[2] = f.left, pad.raw_[3] = f.right;
   if (f.button >= 0) pad.raw_[4 + f.button] = 1;
   pad.Update();
+}
+
+// Counter(index) for each {index, value}; `accessor` reads GetCounter instead.
+void ExpectCounters(const SPad& pad, std::initializer_list<std::pair<int, int>> want, bool accessor = false) {
+  for (auto [n, v] : want) EXPECT_EQ(accessor ? pad.GetCounter(n) : pad.Counter(n), v) << n;
 }
 
 TEST(SPadCounters, HoldAndReleaseSequence) {
@@ -44,27 +47,21 @@ TEST(SPadCounters, HoldAndReleaseSequence) {
 TEST(SPadCounters, DiagonalsAndOpposites) {
   SPad pad;
   Step(pad, {.up = true, .left = true});
-  EXPECT_EQ(pad.Counter(SPad::kUpLeft), 0);
-  EXPECT_EQ(pad.Counter(SPad::kUp), 0);
-  EXPECT_EQ(pad.Counter(SPad::kLeft), 0);
-  EXPECT_EQ(pad.Counter(SPad::kUpOnly), -2);  // never held: falls from -1
-  EXPECT_EQ(pad.Counter(SPad::kLeftOnly), -2);
+  // The "only" counters were never held: they fall from -1.
+  ExpectCounters(pad,
+                 {{SPad::kUpLeft, 0}, {SPad::kUp, 0}, {SPad::kLeft, 0}, {SPad::kUpOnly, -2}, {SPad::kLeftOnly, -2}});
 
   SPad lr;
   Step(lr, {.left = true, .right = true});
-  EXPECT_LT(lr.Counter(SPad::kLeft), 0);
-  EXPECT_LT(lr.Counter(SPad::kRight), 0);
+  for (int n : {SPad::kLeft, SPad::kRight}) EXPECT_LT(lr.Counter(n), 0) << n;
   Step(lr, {.up = true, .left = true, .right = true});
   EXPECT_EQ(lr.Counter(SPad::kUpLeft), 0);
-  EXPECT_LT(lr.Counter(SPad::kUpRight), 0);
-  EXPECT_LT(lr.Counter(SPad::kUpOnly), 0);
+  for (int n : {SPad::kUpRight, SPad::kUpOnly}) EXPECT_LT(lr.Counter(n), 0) << n;
 
   SPad ud;
   Step(ud, {.up = true, .down = true, .right = true});
-  EXPECT_LT(ud.Counter(SPad::kUp), 0);
-  EXPECT_LT(ud.Counter(SPad::kDown), 0);
-  EXPECT_EQ(ud.Counter(SPad::kRight), 0);
-  EXPECT_EQ(ud.Counter(SPad::kRightOnly), -2);  // up and down count as held
+  for (int n : {SPad::kUp, SPad::kDown}) EXPECT_LT(ud.Counter(n), 0) << n;
+  ExpectCounters(ud, {{SPad::kRight, 0}, {SPad::kRightOnly, -2}});  // up and down count as held
 }
 
 TEST(SPadCounters, RepeatCounterOfAHeldDirection) {
@@ -79,8 +76,7 @@ TEST(SPadCounters, RepeatCounterOfAHeldDirection) {
   expected.insert(expected.end(), {0, 1, 2});
   EXPECT_EQ(rep, expected);
   Step(pad, {});
-  EXPECT_EQ(pad.Counter(SPad::kRepeatUp + 3), -1);
-  EXPECT_EQ(pad.Counter(SPad::kRepeatTimer), -1);
+  ExpectCounters(pad, {{SPad::kRepeatUp + 3, -1}, {SPad::kRepeatTimer, -1}});
 }
 
 TEST(SPadCounters, ButtonsAnalogAndAccessorNumbers) {
@@ -89,14 +85,10 @@ TEST(SPadCounters, ButtonsAnalogAndAccessorNumbers) {
   EXPECT_EQ(pad.GetCounter(SPad::PAD_START), 0);
   EXPECT_EQ(pad.Counter(SPad::kButton0 + 11), 0);
   Step(pad, {.button = 4});  // raw word 8: service
-  EXPECT_EQ(pad.GetCounter(SPad::PAD_SERVICE), 0);
-  EXPECT_EQ(pad.GetCounter(SPad::PAD_START), -1);
+  ExpectCounters(pad, {{SPad::PAD_SERVICE, 0}, {SPad::PAD_START, -1}}, true);
   Step(pad, {.up = true, .button = 0});
-  EXPECT_EQ(pad.GetCounter(SPad::PAD_UP), 0);
-  EXPECT_EQ(pad.GetCounter(SPad::PAD_BUTTON1), 0);
-  EXPECT_EQ(pad.GetCounter(SPad::PAD_BUTTON2), -4);
-  EXPECT_EQ(pad.GetCounter(8), -1);    // not a counter accessor
-  EXPECT_EQ(pad.GetCounter(105), -1);
+  // 8 and 105 are no counter accessors.
+  ExpectCounters(pad, {{SPad::PAD_UP, 0}, {SPad::PAD_BUTTON1, 0}, {SPad::PAD_BUTTON2, -4}, {8, -1}, {105, -1}}, true);
   EXPECT_EQ(SPad::AccessorToIndex(104), 68);
   EXPECT_EQ(SPad::AccessorToIndex(76), 46);
 
@@ -104,9 +96,8 @@ TEST(SPadCounters, ButtonsAnalogAndAccessorNumbers) {
   analog.raw_[16] = -500;
   analog.raw_[17] = 900;
   analog.Update();
-  EXPECT_EQ(analog.Counter(SPad::kUp), -2);  // threshold 0: axes ignored
-  EXPECT_EQ(analog.Counter(SPad::kAnalogCopy), -500);
-  EXPECT_EQ(analog.Counter(SPad::kAnalogCopy + 1), 900);
+  // Threshold 0: the axes move no direction.
+  ExpectCounters(analog, {{SPad::kUp, -2}, {SPad::kAnalogCopy, -500}, {SPad::kAnalogCopy + 1, 900}});
   analog.SetThreshold(400);
   analog.Update();
   EXPECT_EQ(analog.Counter(SPad::kUpLeft), 0);
