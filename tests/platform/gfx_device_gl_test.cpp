@@ -77,7 +77,10 @@ class GlDevice : public ::testing::Test {
     d->BeginScene();
   }
   void TearDown() override {
-    if (d) d->EndScene();
+    if (!d) return;
+    d->SetTexture(0, nullptr);
+    for (Texture* t : bound_) t->Release();
+    d->EndScene();
   }
   Image Shot() {
     Image img;
@@ -117,9 +120,38 @@ class GlDevice : public ::testing::Test {
     EXPECT_EQ(d->CreateTextureFromImage(img, &t), kOk);
     return t;
   }
+  // A texture set on stage 0 until the end of the test.
+  Texture* Bind(const Image& img, bool linear = false) {
+    Texture* t = MakeTexture(img);
+    bound_.push_back(t);
+    d->SetTexture(0, t);
+    if (linear) {
+      d->SetTextureStageState(0, kTssMinFilter, kTexfLinear);
+      d->SetTextureStageState(0, kTssMagFilter, kTexfLinear);
+    }
+    return t;
+  }
+  void Stage0(uint32_t op, uint32_t a1, uint32_t a2) {
+    d->SetTextureStageState(0, kTssColourOp, op);
+    d->SetTextureStageState(0, kTssColourArg1, a1);
+    d->SetTextureStageState(0, kTssColourArg2, a2);
+  }
+  void Blend(uint32_t src, uint32_t dst) {
+    d->SetRenderState(kRsAlphaBlendEnable, 1);
+    d->SetRenderState(kRsSrcBlend, src);
+    d->SetRenderState(kRsDestBlend, dst);
+  }
+  void Fog(uint32_t colour, float start, float end) {
+    d->SetRenderState(kRsFogEnable, 1);
+    d->SetRenderState(kRsFogTableMode, kFogLinear);
+    d->SetRenderState(kRsFogColour, colour);
+    d->SetRenderState(kRsFogStart, FloatBits(start));
+    d->SetRenderState(kRsFogEnd, FloatBits(end));
+  }
 
   std::unique_ptr<testsupport::GlTestDevice> gl_;
   GfxDevice* d = nullptr;
+  std::vector<Texture*> bound_;
 };
 
 TEST_F(GlDevice, PixelCentresLieAtIntegerCoordinatesAndRowsStartAtTheTop) {
@@ -135,13 +167,8 @@ TEST_F(GlDevice, OneToOneSpriteShowsEveryTexelExactlyUnderLinearFiltering) {
   const Image tex = testsupport::MakeImage(4, 4, [](int x, int y) {
     return 0xFF000000u | uint32_t(x * 60 + 10) << 16 | uint32_t(y * 70 + 5) << 8 | uint32_t((x ^ y) * 50);
   });
-  Texture* t = MakeTexture(tex);
-  d->SetTexture(0, t);
-  d->SetTextureStageState(0, kTssMinFilter, kTexfLinear);
-  d->SetTextureStageState(0, kTssMagFilter, kTexfLinear);
-  d->SetTextureStageState(0, kTssColourOp, kTopModulate);
-  d->SetTextureStageState(0, kTssColourArg1, kTaDiffuse);
-  d->SetTextureStageState(0, kTssColourArg2, kTaTexture);
+  Bind(tex, true);
+  Stage0(kTopModulate, kTaDiffuse, kTaTexture);
   // Sprite corners half a pixel before the first pixel centre.
   TexRect(20 - 0.5f, 30 - 0.5f, 24 - 0.5f, 34 - 0.5f, 0xFFFFFFFFu);
   const Image img = Shot();
@@ -149,15 +176,11 @@ TEST_F(GlDevice, OneToOneSpriteShowsEveryTexelExactlyUnderLinearFiltering) {
     for (int x = 0; x < 4; ++x) EXPECT_TRUE(Near(PixelAt(img, 20 + x, 30 + y), PixelAt(tex, x, y), 1)) << x << "," << y;
   EXPECT_EQ(PixelAt(img, 19, 30), 0xFF000000u);
   EXPECT_EQ(PixelAt(img, 24, 33), 0xFF000000u);
-  d->SetTexture(0, nullptr);
-  t->Release();
 }
 
 TEST_F(GlDevice, BlendModesMixWithTheTarget) {
   d->Clear(kClearTarget, Rgb(40, 80, 200), 1.0f, 0);
-  d->SetRenderState(kRsAlphaBlendEnable, 1);
-  d->SetRenderState(kRsSrcBlend, kBlendSrcAlpha);
-  d->SetRenderState(kRsDestBlend, kBlendInvSrcAlpha);
+  Blend(kBlendSrcAlpha, kBlendInvSrcAlpha);
   Rect(0, 0, 32, 32, 0x80FF8000u);  // alpha 128
   d->SetRenderState(kRsDestBlend, kBlendOne);
   Rect(32, 0, 64, 32, 0x40FFFF10u);  // alpha 64: additive
@@ -175,9 +198,7 @@ TEST_F(GlDevice, BlendModesMixWithTheTarget) {
   EXPECT_EQ(PixelAt(img, 5, 40) >> 24, 0xFFu);
   EXPECT_EQ(PixelAt(img, 5, 5) >> 24, 0xFFu);
   d->Clear(kClearTarget, 0x00000000u, 1.0f, 0);
-  d->SetRenderState(kRsAlphaBlendEnable, 1);
-  d->SetRenderState(kRsSrcBlend, kBlendZero);
-  d->SetRenderState(kRsDestBlend, kBlendDestAlpha);
+  Blend(kBlendZero, kBlendDestAlpha);
   Rect(0, 0, 8, 8, 0x00FFFFFFu);
   EXPECT_EQ(At(4, 4), 0xFF000000u);
   d->Clear(kClearTarget, 0x00808080u, 1.0f, 0);
@@ -194,23 +215,13 @@ TEST_F(GlDevice, AlphaTestHonoursEveryComparisonAndTheReference) {
     d->SetRenderState(kRsAlphaFunc, funcs[f]);
     for (int a = 0; a < 3; ++a) Rect(f * 8.0f, a * 8.0f, f * 8.0f + 8, a * 8.0f + 8, alphas[a] << 24 | 0xFFFFFFu);
   }
+  // Which of alpha below, equal to and above the reference pass, per function.
+  const bool pass[8][3] = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1, 1, 0}, {0, 0, 1}, {1, 0, 1}, {0, 1, 1}, {1, 1, 1}};
   const Image img = Shot();
   for (int f = 0; f < 8; ++f)
-    for (int a = 0; a < 3; ++a) {
-      const int v = int(alphas[a]), r = 0x80;
-      bool pass = false;
-      switch (funcs[f]) {
-        case kCmpNever: pass = false; break;
-        case kCmpLess: pass = v < r; break;
-        case kCmpEqual: pass = v == r; break;
-        case kCmpLessEqual: pass = v <= r; break;
-        case kCmpGreater: pass = v > r; break;
-        case kCmpNotEqual: pass = v != r; break;
-        case kCmpGreaterEqual: pass = v >= r; break;
-        default: pass = true; break;
-      }
-      EXPECT_EQ(PixelAt(img, f * 8 + 4, a * 8 + 4) & 0xFFFFFF, pass ? 0xFFFFFFu : 0u) << "func " << funcs[f] << " alpha " << v;
-    }
+    for (int a = 0; a < 3; ++a)
+      EXPECT_EQ(PixelAt(img, f * 8 + 4, a * 8 + 4) & 0xFFFFFF, pass[f][a] ? 0xFFFFFFu : 0u)
+          << "func " << funcs[f] << " alpha " << alphas[a];
   // Disabled: everything passes.
   d->SetRenderState(kRsAlphaTestEnable, 0);
   Rect(0, 40, 8, 48, 0x00FFFFFFu);
@@ -287,8 +298,7 @@ TEST_F(GlDevice, CullCounterClockwiseAndWireframe) {
 
 TEST_F(GlDevice, StageZeroOperationsAndArguments) {
   const Image tex = testsupport::MakeImage(1, 1, [](int, int) { return 0x80C06020u; });
-  Texture* t = MakeTexture(tex);
-  d->SetTexture(0, t);
+  Bind(tex);
   d->SetRenderState(kRsTextureFactor, 0x40FF8040u);
   const uint32_t diffuse = 0xFF8080FFu;
   struct Case { uint32_t op, a1, a2; uint32_t want; };
@@ -303,28 +313,19 @@ TEST_F(GlDevice, StageZeroOperationsAndArguments) {
   };
   int i = 0;
   for (const Case& c : cases) {
-    d->SetTextureStageState(0, kTssColourOp, c.op);
-    d->SetTextureStageState(0, kTssColourArg1, c.a1);
-    d->SetTextureStageState(0, kTssColourArg2, c.a2);
+    Stage0(c.op, c.a1, c.a2);
     TexRect(i * 8.0f, 0, i * 8.0f + 8, 8, diffuse);
     ++i;
   }
   const Image img = Shot();
   for (int k = 0; k < i; ++k) EXPECT_TRUE(Near(PixelAt(img, k * 8 + 4, 4), cases[k].want)) << "case " << k;
-  d->SetTexture(0, nullptr);
-  t->Release();
 }
 
 TEST_F(GlDevice, StageZeroAlphaFeedsBlendingAndDisabledAlphaIsTheVertexAlpha) {
   const Image tex = testsupport::MakeImage(1, 1, [](int, int) { return 0x80FFFFFFu; });  // alpha 128
-  Texture* t = MakeTexture(tex);
-  d->SetTexture(0, t);
-  d->SetRenderState(kRsAlphaBlendEnable, 1);
-  d->SetRenderState(kRsSrcBlend, kBlendSrcAlpha);
-  d->SetRenderState(kRsDestBlend, kBlendInvSrcAlpha);
-  d->SetTextureStageState(0, kTssColourOp, kTopModulate);
-  d->SetTextureStageState(0, kTssColourArg1, kTaDiffuse);
-  d->SetTextureStageState(0, kTssColourArg2, kTaTexture);
+  Bind(tex);
+  Blend(kBlendSrcAlpha, kBlendInvSrcAlpha);
+  Stage0(kTopModulate, kTaDiffuse, kTaTexture);
   d->SetTextureStageState(0, kTssAlphaArg2, kTaTexture);
   // Modulate: alpha = 0.5 (vertex) x 0.5 (texture).
   d->SetTextureStageState(0, kTssAlphaOp, kTopModulate);
@@ -342,8 +343,6 @@ TEST_F(GlDevice, StageZeroAlphaFeedsBlendingAndDisabledAlphaIsTheVertexAlpha) {
   EXPECT_TRUE(Near(PixelAt(img, 8, 8), grey((128 / 255.f) * (128 / 255.f))));
   EXPECT_TRUE(Near(PixelAt(img, 24, 8), grey((127 / 255.f) * (128 / 255.f))));
   EXPECT_TRUE(Near(PixelAt(img, 40, 8), grey(64 / 255.f)));
-  d->SetTexture(0, nullptr);
-  t->Release();
 }
 
 TEST_F(GlDevice, StageOneAddsTheTextureFactorColour) {
@@ -399,11 +398,7 @@ Matrix PerspectiveRh() {
 
 TEST_F(GlDevice, LinearTableFogOnEyeDepth) {
   d->SetTransform(kTsProjection, PerspectiveRh());
-  d->SetRenderState(kRsFogEnable, 1);
-  d->SetRenderState(kRsFogTableMode, kFogLinear);
-  d->SetRenderState(kRsFogColour, 0xFF2040FFu);
-  d->SetRenderState(kRsFogStart, FloatBits(100.0f));
-  d->SetRenderState(kRsFogEnd, FloatBits(300.0f));
+  Fog(0xFF2040FFu, 100.0f, 300.0f);
   // Quads facing the eye at depths 50, 150, 250, 350: fog factors 1, 0.75, 0.25, 0.
   const float depths[] = {50, 150, 250, 350};
   for (int i = 0; i < 4; ++i) {
@@ -461,8 +456,7 @@ TEST_F(GlDevice, TextureMatrixScrollsTwoDimensionalCoordinates) {
   // Four texels across: red, green, blue, white.
   const uint32_t cols[4] = {0xFFFF0000u, 0xFF00FF00u, 0xFF0000FFu, 0xFFFFFFFFu};
   const Image tex = testsupport::MakeImage(4, 1, [&](int x, int) { return cols[x]; });
-  Texture* t = MakeTexture(tex);
-  d->SetTexture(0, t);
+  Bind(tex);
   Select(kTaTexture);
   Matrix m = Matrix::Identity();
   m.m[2][0] = 0.25f;  // third row: the translation of two-dimensional coordinates
@@ -477,8 +471,6 @@ TEST_F(GlDevice, TextureMatrixScrollsTwoDimensionalCoordinates) {
     EXPECT_EQ(PixelAt(img, x, 0), cols[(x + 1) % 4]) << x;  // wraps around
     EXPECT_EQ(PixelAt(img, x, 2), cols[x]) << x;
   }
-  d->SetTexture(0, nullptr);
-  t->Release();
 }
 
 // One frame mixing every path (lit and fogged perspective geometry, a
@@ -500,11 +492,7 @@ TEST_F(GlDevice, WholeFrameMatchesItsReference) {
   l.direction = {0.3f, -1.0f, -0.2f};
   d->SetLight(0, l);
   d->LightEnable(0, true);
-  d->SetRenderState(kRsFogEnable, 1);
-  d->SetRenderState(kRsFogTableMode, kFogLinear);
-  d->SetRenderState(kRsFogColour, 0xFF203040u);
-  d->SetRenderState(kRsFogStart, FloatBits(40.0f));
-  d->SetRenderState(kRsFogEnd, FloatBits(200.0f));
+  Fog(0xFF203040u, 40.0f, 200.0f);
   Select(kTaDiffuse);
   const V52 floor[4] = {{-60, 0, -10, 0, 1, 0, 0xFF40C060u}, {60, 0, -10, 0, 1, 0, 0xFF4060C0u},
                         {-60, 0, -220, 0, 1, 0, 0xFFC06040u}, {60, 0, -220, 0, 1, 0, 0xFFC0C0C0u}};
@@ -522,15 +510,11 @@ TEST_F(GlDevice, WholeFrameMatchesItsReference) {
   d->SetTexture(0, t);
   d->SetTextureStageState(0, kTssMinFilter, kTexfLinear);
   d->SetTextureStageState(0, kTssMagFilter, kTexfLinear);
-  d->SetTextureStageState(0, kTssColourOp, kTopModulate);
-  d->SetTextureStageState(0, kTssColourArg1, kTaDiffuse);
-  d->SetTextureStageState(0, kTssColourArg2, kTaTexture);
+  Stage0(kTopModulate, kTaDiffuse, kTaTexture);
   d->SetTextureStageState(0, kTssAlphaOp, kTopModulate);
   d->SetTextureStageState(0, kTssAlphaArg1, kTaDiffuse);
   d->SetTextureStageState(0, kTssAlphaArg2, kTaTexture);
-  d->SetRenderState(kRsAlphaBlendEnable, 1);
-  d->SetRenderState(kRsSrcBlend, kBlendSrcAlpha);
-  d->SetRenderState(kRsDestBlend, kBlendInvSrcAlpha);
+  Blend(kBlendSrcAlpha, kBlendInvSrcAlpha);
   d->SetRenderState(kRsAlphaTestEnable, 1);
   d->SetRenderState(kRsAlphaFunc, kCmpGreater);
   d->SetRenderState(kRsAlphaRef, 0x20);
@@ -592,9 +576,7 @@ TEST_F(GlDevice, CreatingAndFreeingTexturesNeverLeavesAStaleBinding) {
   TexRect(16, 0, 24, 8, 0xFFFFFFFFu);
   const Image img = Shot();
   ExpectPixels(img, {{4, 4, 0xFFFF0000u}, {12, 4, 0xFF00FF00u}, {20, 4, 0xFF00FF00u}});
-  d->SetTexture(0, nullptr);
-  b->Release();
-  c->Release();
+  bound_ = {b, c};
 }
 
 TEST_F(GlDevice, IndicesOutsideTheVertexBufferAreRefused) {
@@ -678,13 +660,11 @@ TEST(GlDevicePresent, WiderBackBufferIsShownUprightBetweenBlackBars) {
   window.GetDrawableSize(&w, &h);
   ASSERT_EQ(w, 64);
   ASSERT_EQ(h, 64);
-  auto top = [&](int x, int yFromTop) { return PixelAt(surface.shown, x, h - 1 - yFromTop); };
-  EXPECT_EQ(top(32, 8), 0xFF000000u);   // bar above
-  EXPECT_EQ(top(32, 16), 0xFF00FF00u);  // the picture's top row
-  EXPECT_EQ(top(0, 30), 0xFF0000FFu);   // its left column
-  EXPECT_EQ(top(32, 30), 0xFFFF0000u);
-  EXPECT_EQ(top(32, 47), 0xFFFF0000u);  // its bottom row
-  EXPECT_EQ(top(32, 48), 0xFF000000u);  // bar below
+  // {x, y from the top}: the bar above, the picture's top row, its left column, inside, its bottom
+  // row and the bar below.
+  const Px want[] = {{32, 8, 0xFF000000u},  {32, 16, 0xFF00FF00u}, {0, 30, 0xFF0000FFu},
+                     {32, 30, 0xFFFF0000u}, {32, 47, 0xFFFF0000u}, {32, 48, 0xFF000000u}};
+  for (const Px& p : want) EXPECT_EQ(PixelAt(surface.shown, p.x, h - 1 - p.y), p.colour) << p.x << "," << p.y;
   EXPECT_EQ(d->GetStats().presents, 1u);
 }
 

@@ -11,6 +11,12 @@
 namespace {
 
 using plat::BitsFloat;
+using namespace plat;
+
+// Expects render states {state, value} on the device.
+void ExpectRs(const NullDeviceScope& s, std::initializer_list<std::pair<uint32_t, uint32_t>> want) {
+  for (auto [state, value] : want) EXPECT_EQ(s.rs(state), value) << "render state " << state;
+}
 
 TEST(GpPacket, AlignmentExhaustionAndReset) {
   NullDeviceScope s;
@@ -38,64 +44,57 @@ TEST(GpRenderState, ZBlendAlphaCull) {
   NullDeviceScope s;
   ASSERT_TRUE(s.ok);
   SGpMan::SetZMode(5);  // LESSEQUAL without write
-  EXPECT_EQ(s.rs(plat::kRsZFunc), plat::kCmpLessEqual);
-  EXPECT_EQ(s.rs(plat::kRsZWriteEnable), 0u);
+  ExpectRs(s, {{kRsZFunc, kCmpLessEqual}, {kRsZWriteEnable, 0}});
   SGpMan::SetZMode(2);
-  EXPECT_EQ(s.rs(plat::kRsZFunc), plat::kCmpLess);
-  EXPECT_EQ(s.rs(plat::kRsZWriteEnable), 1u);
+  ExpectRs(s, {{kRsZFunc, kCmpLess}, {kRsZWriteEnable, 1}});
   SGpMan::SetZMode(3);
-  EXPECT_EQ(s.rs(plat::kRsZFunc), plat::kCmpAlways);
+  ExpectRs(s, {{kRsZFunc, kCmpAlways}});
 
   SGpMan::SetBlendMode(2, 0.0f);
-  EXPECT_ALL({VAL(s.rs(plat::kRsAlphaBlendEnable), 1u), VAL(s.rs(plat::kRsSrcBlend), plat::kBlendSrcAlpha),
-              VAL(s.rs(plat::kRsDestBlend), plat::kBlendOne)});
+  ExpectRs(s, {{kRsAlphaBlendEnable, 1}, {kRsSrcBlend, kBlendSrcAlpha}, {kRsDestBlend, kBlendOne}});
   SGpMan::SetBlendMode(3, 0.0f);  // on, factors kept
-  EXPECT_EQ(s.rs(plat::kRsAlphaBlendEnable), 1u);
-  EXPECT_EQ(s.rs(plat::kRsDestBlend), plat::kBlendOne);
+  ExpectRs(s, {{kRsAlphaBlendEnable, 1}, {kRsDestBlend, kBlendOne}});
   SGpMan::SetBlendMode(4, 0.0f);  // 4 & 3 == 0: off
-  EXPECT_EQ(s.rs(plat::kRsAlphaBlendEnable), 0u);
-  EXPECT_EQ(s.tss(0, plat::kTssAlphaArg1), plat::kTaDiffuse);
-  SGpMan::SetBlendMode(5, 0.5f);
-  EXPECT_EQ(s.rs(plat::kRsTextureFactor), 0x7F000000u);  // 127, colour bytes 0
-  EXPECT_EQ(s.tss(0, plat::kTssAlphaArg1), plat::kTaTFactor);
-  EXPECT_EQ(s.rs(plat::kRsDestBlend), plat::kBlendInvSrcAlpha);
+  ExpectRs(s, {{kRsAlphaBlendEnable, 0}});
+  EXPECT_EQ(s.tss(0, kTssAlphaArg1), kTaDiffuse);
+  SGpMan::SetBlendMode(5, 0.5f);  // factor 127, colour bytes 0
+  ExpectRs(s, {{kRsTextureFactor, 0x7F000000u}, {kRsDestBlend, kBlendInvSrcAlpha}});
+  EXPECT_EQ(s.tss(0, kTssAlphaArg1), kTaTFactor);
   SGpMan::SetBlendMode(6, 3.0f);  // a constant alpha above 1 clamps
-  EXPECT_ALL({VAL(s.rs(plat::kRsTextureFactor), 0xFF000000u), VAL(s.rs(plat::kRsDestBlend), plat::kBlendOne),
-              VAL(SGpMan::GetBlendMode(), 6)});
+  ExpectRs(s, {{kRsTextureFactor, 0xFF000000u}, {kRsDestBlend, kBlendOne}});
+  EXPECT_EQ(SGpMan::GetBlendMode(), 6);
 
   SGpMan::SetAlphaTest(6, 0.31372f);
-  EXPECT_ALL({VAL(s.rs(plat::kRsAlphaFunc), plat::kCmpGreater), VAL(s.rs(plat::kRsAlphaTestEnable), 1u),
-              VAL(s.rs(plat::kRsAlphaRef), 79u)});
+  ExpectRs(s, {{kRsAlphaFunc, kCmpGreater}, {kRsAlphaTestEnable, 1}, {kRsAlphaRef, 79}});
   SGpMan::SetAlphaTest(0, 0.5f);
-  EXPECT_EQ(s.rs(plat::kRsAlphaTestEnable), 0u);
+  ExpectRs(s, {{kRsAlphaTestEnable, 0}});
   SGpMan::SetAlphaTest(7, 0.5f);
-  EXPECT_EQ(s.rs(plat::kRsAlphaTestEnable), 0u);
+  ExpectRs(s, {{kRsAlphaTestEnable, 0}});
 
   SGpMan::SetCull(1);
-  EXPECT_EQ(s.rs(plat::kRsCullMode), plat::kCullCcw);
+  ExpectRs(s, {{kRsCullMode, kCullCcw}});
   SGpMan::SetCull(9);
-  EXPECT_EQ(s.rs(plat::kRsFillMode), plat::kFillWireframe);
-  EXPECT_EQ(s.rs(plat::kRsCullMode), plat::kCullCcw);
+  ExpectRs(s, {{kRsFillMode, kFillWireframe}, {kRsCullMode, kCullCcw}});
   SGpMan::SetCull(4);  // changes nothing
-  EXPECT_EQ(s.rs(plat::kRsFillMode), plat::kFillWireframe);
+  ExpectRs(s, {{kRsFillMode, kFillWireframe}});
   SGpMan::SetCull(0);
-  EXPECT_EQ(s.rs(plat::kRsCullMode), plat::kCullNone);
-  EXPECT_EQ(s.rs(plat::kRsFillMode), plat::kFillSolid);
+  ExpectRs(s, {{kRsCullMode, kCullNone}, {kRsFillMode, kFillSolid}});
 }
 
 TEST(GpRenderState, ColoursPackAndClamp) {
-  EXPECT_EQ(SGpMan::PackColour(1.0f, 0.5f, 0.0f, 1.0f), 0xFFFF8000u);
-  EXPECT_EQ(SGpMan::PackColour(1.5f, 2.0f, -0.5f, 7.0f), 0xFFFFFF00u);  // no wrap
-  EXPECT_EQ(SGpMan::PackColour(NAN, 0.1f, 0.0f, 0.0f), 0x00001A00u);
+  // Out-of-range channels clamp rather than wrap; NaN counts as 0.
+  EXPECT_ALL({VAL(SGpMan::PackColour(1.0f, 0.5f, 0.0f, 1.0f), 0xFFFF8000u),
+              VAL(SGpMan::PackColour(1.5f, 2.0f, -0.5f, 7.0f), 0xFFFFFF00u),
+              VAL(SGpMan::PackColour(NAN, 0.1f, 0.0f, 0.0f), 0x00001A00u)});
   NullDeviceScope s;
   SGpMan::SetAmbient({0.1f, 0.1f, 0.1f, 1.0f});
-  EXPECT_EQ(s.rs(plat::kRsAmbient), 0x001A1A1Au);  // alpha byte 0
+  EXPECT_EQ(s.rs(kRsAmbient), 0x001A1A1Au);  // alpha byte 0
   SGpMan::SetTextureFactor({1.2f, 0.0f, 0.5f, 1.0f});
-  EXPECT_EQ(s.rs(plat::kRsTextureFactor), 0x00FF0080u);
+  EXPECT_EQ(s.rs(kRsTextureFactor), 0x00FF0080u);
   SGpMan::SetFogColour({0.05f, 0.0f, 0.25f, 0.0f});
-  EXPECT_EQ(s.rs(plat::kRsFogColour), 0xFF0D0040u);  // alpha byte FF
+  EXPECT_EQ(s.rs(kRsFogColour), 0xFF0D0040u);  // alpha byte FF
   SGpMan::SetFogRange(0.0f, 7000.0f);
-  EXPECT_EQ(BitsFloat(s.rs(plat::kRsFogEnd)), 7000.0f);
+  EXPECT_EQ(BitsFloat(s.rs(kRsFogEnd)), 7000.0f);
 }
 
 TEST(GpRenderState, ProjectionClipAndTransformCache) {
@@ -114,7 +113,7 @@ TEST(GpRenderState, ProjectionClipAndTransformCache) {
   EXPECT_NEAR(y / w, 1.0f, 1e-5f);
   EXPECT_NEAR(320.0f * p.m[0][0] / w, 1.0f, 1e-5f);
   plat::Matrix dp;
-  s.dev()->GetTransform(plat::kTsProjection, &dp);
+  s.dev()->GetTransform(kTsProjection, &dp);
   EXPECT_EQ(dp.m[1][1], p.m[1][1]);
   SGpMan::SetProjection(640.0f, 480.0f, 0.0f);  // orthographic
   EXPECT_NEAR(SGpMan::GetProjection().m[0][0], 2.0f / 640.0f, 1e-7f);
@@ -138,7 +137,7 @@ TEST(GpRenderState, ProjectionClipAndTransformCache) {
   SGpMan::SetWorldView(m);
   EXPECT_FLOAT_EQ(SGpMan::GetWorld().m[3][2], 3.0f - 512.0f);
   plat::Matrix dw;
-  s.dev()->GetTransform(plat::kTsWorld, &dw);
+  s.dev()->GetTransform(kTsWorld, &dw);
   EXPECT_FLOAT_EQ(dw.m[3][2], 3.0f - 512.0f);
   SGpMan::MultiplyWorld(m);
   EXPECT_FLOAT_EQ(SGpMan::GetWorld().m[3][0], 2.0f);
@@ -152,7 +151,7 @@ TEST(GpStateBlock, DefaultValuesThroughTheBlock) {
   block.SetPacket9(&z);
   SGpMan::SetBlendMode(1, 0.0f);
   block.Execute();  // only the Z mode changes
-  EXPECT_ALL({VAL(s.rs(plat::kRsZFunc), plat::kCmpLessEqual), VAL(s.rs(plat::kRsAlphaBlendEnable), 1u)});
+  ExpectRs(s, {{kRsZFunc, kCmpLessEqual}, {kRsAlphaBlendEnable, 1}});
   EXPECT_SAME({SAME(block.GetPacket(9), &z), SAME(block.GetPacket(13), nullptr)});
 }
 
@@ -178,27 +177,25 @@ TEST(GpStateBlock, FogPacketAppliesOnlyWhatWasSet) {
   SGpState_Fog fog;
   fog.SetEnable(1);
   fog.Execute();
-  EXPECT_ALL({VAL(s.rs(plat::kRsFogEnable), 1u), VAL(s.rs(plat::kRsFogColour), 0xFF00FF00u),
-              VAL(BitsFloat(s.rs(plat::kRsFogStart)), 3.0f)});
+  ExpectRs(s, {{kRsFogEnable, 1}, {kRsFogColour, 0xFF00FF00u}});
+  EXPECT_EQ(BitsFloat(s.rs(kRsFogStart)), 3.0f);
 }
 
 TEST(GpStateBlock, Presets) {
   NullDeviceScope s;
   SGpMan::SetAlphaTest(1, 0.5f);
   AlphaTestPresets[6].Execute();  // GREATER, reference kept
-  EXPECT_EQ(s.rs(plat::kRsAlphaFunc), plat::kCmpGreater);
-  EXPECT_EQ(s.rs(plat::kRsAlphaRef), 127u);
+  ExpectRs(s, {{kRsAlphaFunc, kCmpGreater}, {kRsAlphaRef, 127}});
   GetAlphaTestPreset(0)->Execute();
-  EXPECT_EQ(s.rs(plat::kRsAlphaTestEnable), 0u);
+  ExpectRs(s, {{kRsAlphaTestEnable, 0}});
   BlendPresets[5].Execute();
-  EXPECT_EQ(s.rs(plat::kRsTextureFactor) >> 24, 127u);
+  EXPECT_EQ(s.rs(kRsTextureFactor) >> 24, 127u);
   GetZModePreset(6)->Execute();
-  EXPECT_EQ(s.rs(plat::kRsZFunc), plat::kCmpLess);
-  EXPECT_EQ(s.rs(plat::kRsZWriteEnable), 0u);
+  ExpectRs(s, {{kRsZFunc, kCmpLess}, {kRsZWriteEnable, 0}});
   SGpState_Cull* c = GetCullPreset(9);
   EXPECT_EQ(c->GetMode(), 9);
   c->Execute();
-  EXPECT_EQ(s.rs(plat::kRsFillMode), plat::kFillWireframe);
+  EXPECT_EQ(s.rs(kRsFillMode), kFillWireframe);
   WorldPresets[0].Execute();
   EXPECT_EQ(SGpMan::GetWorld().m[3][3], 0.0f);  // the zero matrix
   WorldPresets[1].Execute();
@@ -217,11 +214,9 @@ TEST(GpLightStack, PushPopRestoresAndNests) {
   SGpState_LightPop pop;
   outer.Execute();
   inner.Execute();
-  EXPECT_EQ(SGpMan::GetLightColour(1).r, 0.5f);
-  EXPECT_EQ(SGpMan::GetLightEnable(), 6u);
+  EXPECT_ALL({VAL(SGpMan::GetLightColour(1).r, 0.5f), VAL(SGpMan::GetLightEnable(), 6u)});
   pop.Execute();
-  EXPECT_EQ(SGpMan::GetLightColour(1).r, 1.0f);
-  EXPECT_EQ(SGpMan::GetLightEnable(), 1u);
+  EXPECT_ALL({VAL(SGpMan::GetLightColour(1).r, 1.0f), VAL(SGpMan::GetLightEnable(), 1u)});
   pop.Execute();
   EXPECT_ALL({VAL(SGpMan::GetLightColour(1).r, 0.1f), VAL(s.light(1).diffuse.b, 0.3f),
               VAL(sgp_stacks::LightFlagsDepth(), 0)});
@@ -249,9 +244,9 @@ TEST(GpLightStack, EmptyPopAndOverflowAreRefused) {
   pop.Execute();  // pairs with the refused push: nothing
   EXPECT_EQ(sgp_stacks::LightDirectionDepth(), 32);
   for (int i = 0; i < 16; ++i) pop.Execute();
-  EXPECT_EQ(sgp_stacks::LightDirectionDepth(), 0);
-  EXPECT_EQ(SGpMan::GetLightDirection(0).z, 1.0f);  // the first value is back
-  EXPECT_EQ(s.errors.size(), 2u);
+  // The first value is back.
+  EXPECT_ALL({VAL(sgp_stacks::LightDirectionDepth(), 0), VAL(SGpMan::GetLightDirection(0).z, 1.0f),
+              VAL(s.errors.size(), 2u)});
 }
 
 TEST(GpAmbientFogStack, RefusedBeyondCapacity) {
@@ -269,10 +264,10 @@ TEST(GpAmbientFogStack, RefusedBeyondCapacity) {
   SGpMan::SetFogEnable(0);
   SGpMan::SetFogRange(1.0f, 2.0f);
   EXPECT_TRUE(PushFog(5, 1, {}, 10.0f, 20.0f));
-  EXPECT_EQ(s.rs(plat::kRsFogEnable), 1u);
+  EXPECT_EQ(s.rs(kRsFogEnable), 1u);
   EXPECT_TRUE(PopFog());
-  EXPECT_EQ(s.rs(plat::kRsFogEnable), 0u);
-  EXPECT_EQ(BitsFloat(s.rs(plat::kRsFogEnd)), 2.0f);
+  EXPECT_EQ(s.rs(kRsFogEnable), 0u);
+  EXPECT_EQ(BitsFloat(s.rs(kRsFogEnd)), 2.0f);
 }
 
 }  // namespace
