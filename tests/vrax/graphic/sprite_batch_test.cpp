@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
+#include <utility>
 
 #include "vrax/graphic/SGpRect.h"
 #include "vrax/graphic/SGpSpriteBatch.h"
@@ -45,14 +47,12 @@ TEST_F(Batch, OneQuadPerRequestAroundThePivot) {
     EXPECT_EQ(p->GetVertexPos(i).z, 7.0f);
     EXPECT_EQ(p->GetVertexColour(i), 0xFFFF00FFu);
   }
-  EXPECT_EQ(p->GetVertexUV(3).x, kPartA.uBR);
-  EXPECT_EQ(p->GetVertexUV(3).y, kPartA.vBR);
+  EXPECT_EQ(std::make_pair(p->GetVertexUV(3).x, p->GetVertexUV(3).y), std::make_pair(kPartA.uBR, kPartA.vBR));
 
   // Scale and a redirected position pointer.
   float pos[3] = {0, 0, 0};
   c->position = pos;
-  c->scaleX = 2.0f;
-  c->scaleY = 0.5f;
+  c->scaleX = 2.0f, c->scaleY = 0.5f;
   b.Build();
   EXPECT_EQ(p->GetVertexPos(0).x, -16.0f);
   EXPECT_EQ(p->GetVertexPos(3).y, 2.0f);
@@ -63,11 +63,12 @@ TEST_F(Batch, RotationTurnsTheQuadAboutThePosition) {
   c->angle = 0.25f;
   b.Build();
   const SGpObj_PrimQuadFill* p = b.GetEntry(0).prim;
-  // Offset (-8, -4) turned a quarter: (4, -8) (within sine rounding).
-  EXPECT_NEAR(p->GetVertexPos(0).x, 14.0f, 1e-5f);
-  EXPECT_NEAR(p->GetVertexPos(0).y, 12.0f, 1e-5f);
-  EXPECT_NEAR(p->GetVertexPos(3).x, 6.0f, 1e-5f);  // (8, 4) -> (-4, 8)
-  EXPECT_NEAR(p->GetVertexPos(3).y, 28.0f, 1e-5f);
+  // Offsets (-8, -4) and (8, 4) turned a quarter: (4, -8) and (-4, 8)
+  // (within sine rounding).
+  for (auto [i, x, y] : {std::tuple{0, 14.0f, 12.0f}, {3, 6.0f, 28.0f}}) {
+    EXPECT_NEAR(p->GetVertexPos(i).x, x, 1e-5f) << i;
+    EXPECT_NEAR(p->GetVertexPos(i).y, y, 1e-5f) << i;
+  }
 }
 
 TEST_F(Batch, GrowsByDoublingAndKeepsTheQuadsWritten) {
@@ -78,8 +79,7 @@ TEST_F(Batch, GrowsByDoublingAndKeepsTheQuadsWritten) {
   EXPECT_EQ(p->GetPrimCapacity(), 64);
   EXPECT_EQ(p->GetActiveCount(), 33);
   for (int i = 0; i < 33; ++i) EXPECT_EQ(p->GetVertexPos(4 * i).x, float(i) - 8.0f) << i;
-  // The next frame reuses the grown primitive.
-  b.Build();
+  b.Build();  // the next frame reuses the grown primitive
   EXPECT_EQ(p->GetPrimCapacity(), 64);
   EXPECT_EQ(p->GetActiveCount(), 33);
 }
@@ -87,17 +87,14 @@ TEST_F(Batch, GrowsByDoublingAndKeepsTheQuadsWritten) {
 TEST_F(Batch, OneEntryPerTextureInFirstSeenOrder) {
   for (int i = 0; i < 6; ++i) Add(i % 2 ? &kPartB : &kPartA, float(i), 0.0f);
   Add(&kPartA1, 0, 0);
-  SGpSpriteCell* none = b.AddBack();  // no part: skipped
-  (void)none;
+  b.AddBack();  // no part: skipped
   b.Build();
   ASSERT_EQ(b.GetEntryCount(), 3);
   EXPECT_EQ(b.GetEntry(0).image, ImgA);
   EXPECT_EQ(b.GetEntry(0).texture, 0u);
   EXPECT_EQ(b.GetEntry(1).image, ImgB);
   EXPECT_EQ(b.GetEntry(2).texture, 1u);
-  EXPECT_EQ(b.GetEntry(0).prim->GetActiveCount(), 3);
-  EXPECT_EQ(b.GetEntry(1).prim->GetActiveCount(), 3);
-  EXPECT_EQ(b.GetEntry(2).prim->GetActiveCount(), 1);
+  for (int e : {0, 1, 2}) EXPECT_EQ(b.GetEntry(e).prim->GetActiveCount(), e < 2 ? 3 : 1) << e;
   // Order within a texture follows the list: A quads at x 0, 2, 4.
   EXPECT_EQ(b.GetEntry(0).prim->GetVertexPos(8).x, 4.0f - 8.0f);
   // Requests added at the front come first.

@@ -18,14 +18,8 @@ void AddQuad(ModelFileRecord& r, float x0, float y0, float x1, float y1, uint32_
   const uint16_t base = uint16_t(r.positions.size());
   // File positions are (x, y, z); the loader stores them as (x, z, y), so
   // a square in the file's x-z plane faces the viewer along y.
-  r.positions.push_back({x0, 0.0f, y0});
-  r.positions.push_back({x0, 0.0f, y1});
-  r.positions.push_back({x1, 0.0f, y1});
-  r.positions.push_back({x1, 0.0f, y0});
-  r.uvs.push_back({0, 1});
-  r.uvs.push_back({0, 0});
-  r.uvs.push_back({1, 0});
-  r.uvs.push_back({1, 1});
+  r.positions.insert(r.positions.end(), {{x0, 0.0f, y0}, {x0, 0.0f, y1}, {x1, 0.0f, y1}, {x1, 0.0f, y0}});
+  r.uvs.insert(r.uvs.end(), {{0, 1}, {0, 0}, {1, 0}, {1, 1}});
   r.faces.push_back({{base, uint16_t(base + 1), uint16_t(base + 2)}, attr0});
   r.faces.push_back({{base, uint16_t(base + 2), uint16_t(base + 3)}, attr1});
 }
@@ -36,8 +30,7 @@ ModelFileKey Key(uint32_t f, float x, float y, float z) { return ModelFileKey{f,
 
 ModelFile Rigid() {
   ModelFile m;
-  m.hasTag = true;
-  m.versionFlag = true;
+  m.hasTag = m.versionFlag = true;
   m.title = "rigid";
   m.frameCount = 11;
   m.headerValue0 = 1.0f;
@@ -76,9 +69,8 @@ ModelTexAnim RigidTexAnim() {
   ModelTexAnim t;
   ModelFileNodeKeys e;
   e.node = "0";
-  e.hasU = true;
+  e.hasU = e.hasV = true;
   e.uKeys = {{0, 0.0f}, {10, 1.0f}};
-  e.hasV = true;
   e.vKeys = {{0, 0.0f}, {10, 0.5f}};
   t.entries.push_back(e);
   return t;
@@ -94,10 +86,8 @@ ModelFile Skinned() {
   bar.name = "bar";
   for (int i = 0; i < 3; ++i) {
     const float x = float(i);
-    bar.positions.push_back({x, 0.0f, -0.5f});
-    bar.positions.push_back({x, 0.0f, 0.5f});
-    bar.uvs.push_back({x * 0.5f, 1.0f});
-    bar.uvs.push_back({x * 0.5f, 0.0f});
+    bar.positions.insert(bar.positions.end(), {{x, 0.0f, -0.5f}, {x, 0.0f, 0.5f}});
+    bar.uvs.insert(bar.uvs.end(), {{x * 0.5f, 1.0f}, {x * 0.5f, 0.0f}});
   }
   bar.faces = {{{0, 1, 3}, 0}, {{0, 3, 2}, 0}, {{2, 3, 5}, 0}, {{2, 5, 4}, 0}};
   bar.materialGroup = 0;
