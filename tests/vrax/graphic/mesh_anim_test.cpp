@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <utility>
 
 #include "vrax/graphic/SGpObj_Mesh.h"
 
@@ -11,16 +12,17 @@ namespace {
 
 TEST(ModelKeys, InterpolateLoopAndHold) {
   const ModelUvKey keys[3] = {{0, 0.0f}, {10, 1.0f}, {20, 0.0f}};
-  float clock = 5.0f;
-  EXPECT_FLOAT_EQ(ModelKeyValue(keys, 3, &clock), 0.5f);
-  clock = 15.0f;
-  EXPECT_FLOAT_EQ(ModelKeyValue(keys, 3, &clock), 0.5f);
+  float clock;
+  for (float t : {5.0f, 15.0f}) {
+    clock = t;
+    EXPECT_FLOAT_EQ(ModelKeyValue(keys, 3, &clock), 0.5f) << t;
+  }
   // At the last key's frame no segment holds: 0; beyond it the clock
   // starts over at the first key.
-  clock = 20.0f;
-  EXPECT_EQ(ModelKeyValue(keys, 3, &clock), 0.0f);
-  clock = 20.5f;
-  EXPECT_EQ(ModelKeyValue(keys, 3, &clock), 0.0f);
+  for (float t : {20.0f, 20.5f}) {
+    clock = t;
+    EXPECT_EQ(ModelKeyValue(keys, 3, &clock), 0.0f) << t;
+  }
   EXPECT_EQ(clock, 0.0f);
   // One key: the value is 0 and the clock returns to it once past it.
   const ModelUvKey one[1] = {{4, 0.75f}};
@@ -36,8 +38,7 @@ TEST(ModelKeys, EmptyListsAndEqualFramesNeverDivideByZero) {
   const ModelUvKey same[3] = {{2, 0.25f}, {2, 0.5f}, {2, 0.75f}};
   for (float t : {0.0f, 2.0f, 3.0f}) {
     clock = t;
-    const float v = ModelKeyValue(same, 3, &clock);
-    EXPECT_EQ(v, 0.25f) << t;
+    EXPECT_EQ(ModelKeyValue(same, 3, &clock), 0.25f) << t;
   }
   // A zero-length segment inside a list is stepped over.
   const ModelUvKey step[3] = {{0, 0.0f}, {5, 1.0f}, {5, 2.0f}};
@@ -48,8 +49,7 @@ TEST(ModelKeys, EmptyListsAndEqualFramesNeverDivideByZero) {
 TEST(ModelTextureMatrixTest, FixedScrolledAndTurned) {
   SGpObj_Mesh p;
   ModelMaterial m;
-  m.scaleU = 2.0f;
-  m.scaleV = 3.0f;
+  m.scaleU = 2.0f, m.scaleV = 3.0f;
   SMatrix t = ModelTextureMatrix(m, p, nullptr);
   EXPECT_EQ(t.m[0][0], 2.0f);
   EXPECT_EQ(t.m[1][1], 3.0f);
@@ -58,8 +58,7 @@ TEST(ModelTextureMatrixTest, FixedScrolledAndTurned) {
   // Own matrix, animation off: one update shifts once.
   m.scaleU = m.scaleV = 1.0f;
   m.useMatrix = 1;
-  m.scrollU = 0.25f;
-  m.scrollV = -0.5f;
+  m.scrollU = 0.25f, m.scrollV = -0.5f;
   m.update = 1;
   t = ModelTextureMatrix(m, p, nullptr);
   EXPECT_EQ(t.m[2][0], 0.25f);
@@ -101,10 +100,8 @@ TEST(ModelSkinning, KnownVerticesFollowTheirBones) {
 TEST(ModelColours, ChannelsClampAndRound) {
   const float c[4] = {1.0f, 0.5f, 0.0f, 1.0f};
   EXPECT_EQ(ModelPackColour(c), 0xFFFF8000u);
-  EXPECT_EQ(ModelColourByte(1.5f), 255u);
-  EXPECT_EQ(ModelColourByte(-0.2f), 0u);
-  EXPECT_EQ(ModelColourByte(std::nanf("")), 0u);
-  EXPECT_EQ(ModelColourByte(0.2f), 51u);
+  for (auto [in, want] : {std::pair{1.5f, 255u}, {-0.2f, 0u}, {std::nanf(""), 0u}, {0.2f, 51u}})
+    EXPECT_EQ(ModelColourByte(in), want) << in;
 }
 
 }  // namespace

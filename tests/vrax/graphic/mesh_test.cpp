@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <memory>
+#include <utility>
 
 #include "platform/gfx_device.h"
 #include "vrax/graphic/SGpMesh.h"
@@ -34,13 +35,12 @@ TEST(Mesh, NormalsAreTheNormalisedSumOfUnitFaceNormals) {
   const SGpMeshVertex* v = m->Vertices();
   // Face 0: (0,1,0) x (1,0,0) = (0,0,-1); face 1: (0,0,1) x (0,1,0) = (-1,0,0).
   const float h = 1.0f / std::sqrt(2.0f);
-  EXPECT_NEAR(v[0].nx, -h, 1e-6f);
-  EXPECT_NEAR(v[0].ny, 0.0f, 1e-6f);
-  EXPECT_NEAR(v[0].nz, -h, 1e-6f);
-  EXPECT_NEAR(v[1].nx, -h, 1e-6f);
-  EXPECT_NEAR(v[2].nz, -1.0f, 1e-6f);
-  EXPECT_NEAR(v[2].nx, 0.0f, 1e-6f);
-  EXPECT_NEAR(v[3].nx, -1.0f, 1e-6f);
+  const float want[4][3] = {{-h, 0, -h}, {-h, 0, -h}, {0, 0, -1}, {-1, 0, 0}};
+  for (int k = 0; k < 4; ++k) {
+    EXPECT_NEAR(v[k].nx, want[k][0], 1e-6f) << k;
+    EXPECT_NEAR(v[k].ny, want[k][1], 1e-6f) << k;
+    EXPECT_NEAR(v[k].nz, want[k][2], 1e-6f) << k;
+  }
   // Positions, colours and coordinates are not touched.
   EXPECT_EQ(v[2].x, 1.0f);
 }
@@ -62,9 +62,8 @@ TEST(Mesh, DegenerateFacesAndUnusedVerticesGiveZeroNormals) {
 }
 
 TEST(Mesh, CreationLimits) {
-  EXPECT_EQ(SGpMesh::Create(0, 3, nullptr), nullptr);
-  EXPECT_EQ(SGpMesh::Create(1, 0, nullptr), nullptr);
-  EXPECT_EQ(SGpMesh::Create(1, SGpMesh::kMaxVertices + 1, nullptr), nullptr);
+  for (auto [faces, vertices] : {std::pair<int, int>{0, 3}, {1, 0}, {1, SGpMesh::kMaxVertices + 1}})
+    EXPECT_EQ(SGpMesh::Create(faces, vertices, nullptr), nullptr) << faces << "," << vertices;
   std::unique_ptr<SGpMesh> m(SGpMesh::Create(1, SGpMesh::kMaxVertices, nullptr));
   EXPECT_NE(m, nullptr);
 }
@@ -72,9 +71,7 @@ TEST(Mesh, CreationLimits) {
 TEST(Mesh, SubsetsDrawTheFacesOfOneAttribute) {
   auto dev = plat::CreateNullGfxDevice(plat::DeviceParams{});
   auto m = Fold(dev.get());
-  EXPECT_EQ(m->SubsetFaceCount(0), 1u);
-  EXPECT_EQ(m->SubsetFaceCount(1), 1u);
-  EXPECT_EQ(m->SubsetFaceCount(2), 0u);
+  for (uint32_t a : {0u, 1u, 2u}) EXPECT_EQ(m->SubsetFaceCount(a), a < 2 ? 1u : 0u) << a;
   ASSERT_EQ(dev->BeginScene(), plat::kOk);
   const auto before = dev->GetStats();
   EXPECT_EQ(m->DrawSubset(1), plat::kOk);

@@ -40,18 +40,16 @@ TEST(ImageList, HighBytesAreSeparators) {
 }
 
 TEST(ImageList, EmptyOrBlankListFails) {
-  EXPECT_TRUE(ParseFails(""));
-  EXPECT_TRUE(ParseFails(" \r\n\t \n"));
-  EXPECT_TRUE(ParseFails("\x80\x90\xff"));
+  for (const char* text : {"", " \r\n\t \n", "\x80\x90\xff"}) EXPECT_TRUE(ParseFails(text)) << text;
 }
 
 TEST(ImageList, NameLengthIsBounded) {
   std::string ok(255, 'n');
   EXPECT_EQ(ParseOk(ok + "\n" + ok), (V{ok, ok}));
   std::string longName(256, 'n');
-  EXPECT_TRUE(ParseFails(longName));
-  EXPECT_TRUE(ParseFails("a.png\r\n" + longName + "\r\n"));
-  EXPECT_TRUE(ParseFails("a.png\r\n" + longName));  // running into the data end
+  // The last one runs into the data end.
+  for (const std::string& text : {longName, "a.png\r\n" + longName + "\r\n", "a.png\r\n" + longName})
+    EXPECT_TRUE(ParseFails(text)) << text.size();
 }
 
 // Deterministic mutations of valid lists: the parser must neither crash nor
@@ -65,10 +63,7 @@ TEST(ImageList, MutatedListsFailCleanly) {
       "one\n",
   };
   uint32_t s = 12345;
-  auto next = [&s]() {
-    s = s * 1664525u + 1013904223u;
-    return s >> 8;
-  };
+  auto next = [&s]() { return (s = s * 1664525u + 1013904223u) >> 8; };
   int accepted = 0;
   for (int iter = 0; iter < 4000; ++iter) {
     std::string text = seeds[iter % seeds.size()];
@@ -88,8 +83,7 @@ TEST(ImageList, MutatedListsFailCleanly) {
     }
     std::vector<uint8_t> exact(text.begin(), text.end());
     std::vector<std::string> names;
-    bool ok = image_list::Parse(exact.data(), exact.size(), &names);
-    if (!ok) continue;
+    if (!image_list::Parse(exact.data(), exact.size(), &names)) continue;
     ++accepted;
     ASSERT_FALSE(names.empty());
     for (size_t i = 0; i < names.size(); ++i) {
@@ -97,10 +91,7 @@ TEST(ImageList, MutatedListsFailCleanly) {
       ASSERT_FALSE(n.empty());
       ASSERT_LE(n.size(), image_list::kImageNameMax);
       ASSERT_GT(static_cast<int8_t>(n[0]), 0x20);
-      for (char c : n) {
-        int v = static_cast<int8_t>(c);
-        ASSERT_TRUE(i == 0 ? v > 0x20 : v >= 0x20);
-      }
+      for (char c : n) ASSERT_TRUE(i == 0 ? static_cast<int8_t>(c) > 0x20 : static_cast<int8_t>(c) >= 0x20);
     }
   }
   EXPECT_GT(accepted, 100);
