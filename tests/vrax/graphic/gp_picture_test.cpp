@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "platform/gfx_device.h"
 #include "support/PacketScene.h"
 #include "support/image_files.h"
@@ -57,20 +59,14 @@ TEST_F(GpPicture, KeysDrawBackToFrontWithTheirBlendModes) {
   Quad front(-300, -220, 40, 40, 0xFF0000FFu);    // opaque blue, key 0: on top
   Quad half(-200, -240, 20, 20, 0x80FF0000u);     // red at alpha 128, blend 1
   Quad add(-100, -240, 20, 20, 0x40FFFFFFu);      // white at alpha 64, additive
-  scene.entries.push_back({10, &BlendPresets[0]});
-  scene.entries.push_back({10, &back});
-  scene.entries.push_back({5, &BlendPresets[1]});
-  scene.entries.push_back({5, &half});
-  scene.entries.push_back({3, &BlendPresets[2]});
-  scene.entries.push_back({3, &add});
-  scene.entries.push_back({3, &add});
-  scene.entries.push_back({0, &BlendPresets[0]});
-  scene.entries.push_back({0, &front});
+  // After the world's own layer states.
+  scene.entries.insert(scene.entries.end(), {{10, &BlendPresets[0]}, {10, &back}, {5, &BlendPresets[1]}, {5, &half},
+                                             {3, &BlendPresets[2]}, {3, &add}, {3, &add}, {0, &BlendPresets[0]},
+                                             {0, &front}});
   kernel.Step();
-  EXPECT_TRUE(Near(Pixel(5, 5), 0x00FF00u)) << std::hex << Pixel(5, 5);
-  EXPECT_TRUE(Near(Pixel(30, 30), 0x0000FFu)) << std::hex << Pixel(30, 30);  // key 0 over key 10
-  EXPECT_TRUE(Near(Pixel(125, 5), 0x800000u)) << std::hex << Pixel(125, 5);  // 255 x 128/255 over black
-  EXPECT_TRUE(Near(Pixel(225, 5), 0x808080u)) << std::hex << Pixel(225, 5);  // 64 + 64 added
+  // Key 0 over key 10; 255 x 128/255 over black; 64 + 64 added.
+  for (auto [x, y, want] : {std::tuple{5, 5, 0x00FF00u}, {30, 30, 0x0000FFu}, {125, 5, 0x800000u}, {225, 5, 0x808080u}})
+    EXPECT_TRUE(Near(Pixel(x, y), want)) << x << "," << y << ": " << std::hex << Pixel(x, y);
   EXPECT_EQ(Pixel(300, 300), 0u);  // the frame's clear
   // Nothing is left over into the next frame: the queue was reset.
   scene.entries.clear();

@@ -10,9 +10,7 @@ namespace {
 TEST(SGpSpriteCellPool, AcquireWrapsFromTheCursorAndFullPoolGivesNull) {
   SGpSpriteCellPool pool(3);
   EXPECT_EQ(pool.Capacity(), 3);
-  SGpSpriteCell* a = pool.Acquire();
-  SGpSpriteCell* b = pool.Acquire();
-  SGpSpriteCell* c = pool.Acquire();
+  SGpSpriteCell *a = pool.Acquire(), *b = pool.Acquire(), *c = pool.Acquire();
   ASSERT_TRUE(a && b && c);
   EXPECT_EQ(pool.GetFree(), 0);
   EXPECT_EQ(pool.Acquire(), nullptr);
@@ -31,15 +29,13 @@ TEST(SGpSpriteCellPool, AcquireWrapsFromTheCursorAndFullPoolGivesNull) {
   EXPECT_EQ(pool.IndexOf(again), 0);
   b->Detach();
   delete c;
-  SGpSpriteCell* d = pool.Acquire();
-  EXPECT_EQ(pool.IndexOf(d), 2);
+  EXPECT_EQ(pool.IndexOf(pool.Acquire()), 2);
 }
 
 TEST(SGpSpriteCellPool, ReleasingUnlinksFromTheList) {
   SGpSpriteCellPool pool(4);
   SObjList list;
-  SGpSpriteCell* a = pool.Acquire();
-  SGpSpriteCell* b = pool.Acquire();
+  SGpSpriteCell *a = pool.Acquire(), *b = pool.Acquire();
   list.PushBack(a);
   list.PushBack(b);
   delete a;
