@@ -39,6 +39,16 @@ std::vector<uint8_t> Pcm16(const std::vector<int16_t>& s) {
   return out;
 }
 
+uint32_t Status(SoundBuffer* b) {
+  uint32_t st = 0;
+  b->GetStatus(&st);
+  return st;
+}
+uint32_t Position(SoundBuffer* b, uint32_t play = 0) {
+  b->GetCurrentPosition(&play, nullptr);
+  return play;
+}
+
 std::vector<int16_t> Render(SoundDevice& dev, uint32_t frames) {
   std::vector<int16_t> out(frames * 2);
   dev.Render(out.data(), frames);
@@ -91,14 +101,11 @@ TEST(SoundDevice, RefusesLayoutsItCannotMix) {
   SoundBuffer* b = reinterpret_cast<SoundBuffer*>(1);
   EXPECT_LT(dev->CreateSoundBuffer(MakePcmFormat(1, 22050, 24), 64, &b), 0);
   EXPECT_EQ(b, nullptr);
-  EXPECT_LT(dev->CreateSoundBuffer(MakePcmFormat(3, 22050, 16), 64, &b), 0);
-  EXPECT_LT(dev->CreateSoundBuffer(MakePcmFormat(2, 0, 16), 64, &b), 0);
-  plat::PcmFormat f = MakePcmFormat(2, 22050, 16);
-  f.formatTag = 3;
-  EXPECT_LT(dev->CreateSoundBuffer(f, 64, &b), 0);
-  f = MakePcmFormat(2, 22050, 16);
-  f.blockAlign = 2;
-  EXPECT_LT(dev->CreateSoundBuffer(f, 64, &b), 0);
+  plat::PcmFormat tag = MakePcmFormat(2, 22050, 16), align = tag;
+  tag.formatTag = 3;
+  align.blockAlign = 2;
+  for (const plat::PcmFormat& f : {MakePcmFormat(3, 22050, 16), MakePcmFormat(2, 0, 16), tag, align})
+    EXPECT_LT(dev->CreateSoundBuffer(f, 64, &b), 0) << f.channels << " " << f.formatTag << " " << f.blockAlign;
   EXPECT_LT(dev->CreateSoundBuffer(MakePcmFormat(1, 22050, 16), 2, &b), 0);
   EXPECT_EQ(dev->BufferCount(), 0u);
 }
@@ -110,20 +117,15 @@ TEST(SoundDevice, OneShotPlaysOnceAtTheSourceLength) {
   for (size_t i = 0; i < s.size(); ++i) s[i] = static_cast<int16_t>(i * 100 - 15000);
   SoundBuffer* b = Make(*dev, MakePcmFormat(1, 44100, 16), Pcm16(s));
   ASSERT_EQ(b->Play(0), plat::kSoundOk);
-  uint32_t st = 0;
-  b->GetStatus(&st);
-  EXPECT_EQ(st, plat::kSoundStatusPlaying);
+  EXPECT_EQ(Status(b), plat::kSoundStatusPlaying);
   auto out = Render(*dev, 400);
   for (size_t i = 0; i < 300; ++i) {
     ASSERT_EQ(out[2 * i], s[i]) << i;
     ASSERT_EQ(out[2 * i + 1], s[i]) << i;
   }
   for (size_t i = 300; i < 400; ++i) ASSERT_EQ(out[2 * i], 0) << i;
-  b->GetStatus(&st);
-  EXPECT_EQ(st, 0u);
-  uint32_t play = 99;
-  b->GetCurrentPosition(&play, nullptr);
-  EXPECT_EQ(play, 0u);
+  EXPECT_EQ(Status(b), 0u);
+  EXPECT_EQ(Position(b, 99), 0u);
 
   // 22,050 Hz 8-bit: every source frame lasts two output frames.
   std::vector<uint8_t> eight(100, 0x90);  // +16 -> 4096
@@ -152,24 +154,19 @@ TEST(SoundDevice, LoopingWrapsAndCursorCountsBytes) {
     ASSERT_EQ(out[2 * k], f * 10) << k;
     ASSERT_EQ(out[2 * k + 1], -f * 10) << k;
   }
-  uint32_t play = 0, st = 0;
-  b->GetCurrentPosition(&play, nullptr);
-  EXPECT_EQ(play, ((8 + 100) % 32) * 4u);
-  b->GetStatus(&st);
-  EXPECT_EQ(st, plat::kSoundStatusPlaying | plat::kSoundStatusLooping);
+  EXPECT_EQ(Position(b), ((8 + 100) % 32) * 4u);
+  EXPECT_EQ(Status(b), plat::kSoundStatusPlaying | plat::kSoundStatusLooping);
   // Stop keeps the position; Play resumes there.
   b->Stop();
   Render(*dev, 10);
-  b->GetCurrentPosition(&play, nullptr);
-  EXPECT_EQ(play, ((8 + 100) % 32) * 4u);
+  EXPECT_EQ(Position(b), ((8 + 100) % 32) * 4u);
   EXPECT_LT(b->SetCurrentPosition(128), 0);
 
   // 11,025 Hz: the cursor moves one source frame per four output frames.
   SoundBuffer* c = Make(*dev, MakePcmFormat(2, 11025, 16), std::vector<uint8_t>(4000, 0));
   c->Play(plat::kSoundPlayLooping);
   Render(*dev, 400);
-  c->GetCurrentPosition(&play, nullptr);
-  EXPECT_EQ(play, 100u * 4u);
+  EXPECT_EQ(Position(c), 100u * 4u);
 }
 
 TEST(SoundDevice, InterpolatesLinearlyBetweenSourceFrames) {
@@ -234,11 +231,9 @@ TEST(SoundDevice, ClockModeMovesCursorsWithTime) {
   SoundBuffer* b = nullptr;
   ASSERT_EQ(dev->CreateSoundBuffer(MakePcmFormat(1, 44100, 16), 44100 * 2, &b), plat::kSoundOk);
   b->Play(plat::kSoundPlayLooping);
-  uint32_t first = 0, later = 0;
-  b->GetCurrentPosition(&first, nullptr);
+  const uint32_t first = Position(b);
   plat::SleepMs(30);
-  b->GetCurrentPosition(&later, nullptr);
-  EXPECT_GE(later - first, 20u * 44u * 2u);  // at least 20 ms of 16-bit mono went by
+  EXPECT_GE(Position(b) - first, 20u * 44u * 2u);  // at least 20 ms of 16-bit mono went by
 }
 
 TEST(SoundDevice, RealOutputOrFallbackPlaysWhileOtherThreadsCall) {

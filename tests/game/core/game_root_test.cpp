@@ -79,17 +79,15 @@ TEST(GameRoot, BootsThroughTheLoadingScreenIntoTheAttractOrderOnSchedule) {
   EXPECT_EQ(g->GetSceneId(), SCENE_NOTICE);
   EXPECT_NE(GetRscMan()->Sync(0), 0);
   // The persistent managers joined their lists with scene 2.
-  EXPECT_NE(g->FindInList("EnemyMan", GAME_LIST_ENEMY), nullptr);
-  EXPECT_NE(g->FindInList("HitMan", GAME_LIST_HIT), nullptr);
-  EXPECT_NE(g->FindInList("EShotMan", GAME_LIST_MANAGERS), nullptr);
+  for (auto [name, list] : {std::pair{"EnemyMan", GAME_LIST_ENEMY}, {"HitMan", GAME_LIST_HIT},
+                            {"EShotMan", GAME_LIST_MANAGERS}})
+    EXPECT_NE(g->FindInList(name, list), nullptr) << name;
   // Notice, then the logo, then (first attract step) the opening, the title.
   const int toLogo = RunUntilScene(h, g, "Logo", 200);
   EXPECT_GE(toLogo, Notice::kFrames);
   EXPECT_LE(toLogo, Notice::kFrames + 4);
   EXPECT_GE(RunUntilScene(h, g, "Opening", 200), Logo::kFrames);
-  EXPECT_GE(RunUntilScene(h, g, "Title", 200), 0);
-  EXPECT_GE(RunUntilScene(h, g, "Ranking", 200), 0);
-  EXPECT_GE(RunUntilScene(h, g, "Logo", 200), 0);
+  for (const char* next : {"Title", "Ranking", "Logo"}) EXPECT_GE(RunUntilScene(h, g, next, 200), 0) << next;
   // Second attract step: the demo play of stage 1 in the stage list.
   for (int i = 0; i < 200 && g->GetSceneId() != SCENE_STAGE; ++i) h.Step();
   EXPECT_EQ(g->GetSceneId(), SCENE_STAGE);
@@ -199,10 +197,6 @@ TEST(GameRoot, LoadingScreenPicture) {
   EXPECT_TRUE(testsupport::MatchesGolden(shot, "loading_screen.png", 8, 40));
 }
 
-}  // namespace
-
-namespace {
-
 TEST(GameRoot, FadeRampsOverItsFramesAndShakeSettlesBackToRest) {
   Headless h(NullDevice());
   Game* g = RunToNotice(h);
@@ -257,8 +251,7 @@ TEST(GameRoot, StageClearAndGameOverChooseTheNextScene) {
   g->record[REC_SCORE] = 200000000;
   g->gameOver = 1;
   h.Step(2);
-  EXPECT_EQ(g->GetSceneId(), SCENE_ENTRY);
-  EXPECT_EQ(g->gameOver, 0);
+  EXPECT_ALL({VAL(g->GetSceneId(), SCENE_ENTRY), VAL(g->gameOver, 0)});
   // ...one that does not, without credits, to the ranking.
   g->ChangeScene(SCENE_STAGE, 3);
   h.Step();

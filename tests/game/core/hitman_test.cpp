@@ -10,6 +10,7 @@
 #include "game/core/Game.h"
 #include "game/enemy/EObjBase.h"
 #include "game/player/Player.h"
+#include "support/ExpectAll.h"
 
 namespace {
 
@@ -75,10 +76,7 @@ class HitManTest : public ::testing::Test {
     root.CreateLists(1);
     hit.SetPlayer(&player);
     g_ChainCounter.contactTally = 0;
-    Add(&player);
-    Add(&shots);
-    Add(&bullets);
-    Add(&lasers);
+    for (SProc* p : std::initializer_list<SProc*>{&player, &shots, &bullets, &lasers}) Add(p);
   }
   void TearDown() override {
     for (auto& l : HitGroupTable) l.RemoveAll();
@@ -89,14 +87,9 @@ class HitManTest : public ::testing::Test {
   }
   HitBody* Body(int32_t group, uint32_t mask, float x, float y, float r, SProc* owner,
                 intptr_t power = 0, float z = 0.0f) {
-    auto pos = std::make_unique<Pos>();
-    pos->v[0] = x;
-    pos->v[1] = y;
-    pos->v[2] = z;
-    auto b = std::make_unique<HitBody>();
-    b->Register(group, mask, pos->v, r, owner, power, 100);
-    positions.push_back(std::move(pos));
-    bodies.push_back(std::move(b));
+    positions.push_back(std::make_unique<Pos>(Pos{{x, y, z, 0}}));
+    bodies.push_back(std::make_unique<HitBody>());
+    bodies.back()->Register(group, mask, positions.back()->v, r, owner, power, 100);
     return bodies.back().get();
   }
   TestEnemy* Enemy(uint32_t mask, int32_t hp, float x = 0.0f, float y = 0.0f) {
@@ -360,11 +353,8 @@ TEST(HitBody, RegisteringTwiceMovesTheBodyAndDestructionUnlinks) {
     a.Register(6, 0, p, 3.0f, nullptr, 0, 100);
     b.Register(6, 0, p, 3.0f, nullptr, 0, 100);
     a.Register(6, 0, p, 5.0f, nullptr, 0, 100);
-    EXPECT_EQ(HitGroupTable[6].Count(), 2);
-    EXPECT_EQ(HitGroupTable[6].Head(), &b);
-    EXPECT_EQ(b.NextBody(), &a);
-    EXPECT_EQ(a.NextBody(), nullptr);
-    EXPECT_EQ(a.radiusSq, 25.0f);
+    EXPECT_ALL({VAL(HitGroupTable[6].Count(), 2), VAL(a.radiusSq, 25.0f)});
+    EXPECT_SAME({SAME(HitGroupTable[6].Head(), &b), SAME(b.NextBody(), &a), SAME(a.NextBody(), nullptr)});
     a.Register(10, 0, p, 1.0f, nullptr, 0, 100);
     EXPECT_EQ(HitGroupTable[6].Count(), 1);
     EXPECT_EQ(HitGroupTable[10].Head(), &a);
@@ -374,10 +364,6 @@ TEST(HitBody, RegisteringTwiceMovesTheBodyAndDestructionUnlinks) {
   }
   EXPECT_TRUE(HitGroupTable[6].Empty());
 }
-
-}  // namespace
-
-namespace {
 
 TEST_F(HitManTest, FlaggedBossTurnsOuterReactionsIntoContacts) {
   Body(4, 0, 0, 0, 20, &player, 100);
