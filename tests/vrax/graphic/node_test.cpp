@@ -67,8 +67,7 @@ TEST(SGpNode, BuildLocalScalesRotatesThenTranslates) {
   SGpNode s;
   for (int i = 0; i < 3; ++i) s.GetScale()[i] = 3.0f;
   s.GetPosition()[1] = 5.0f;
-  s.ApplyScalePosition();
-  s.ApplyScalePosition();
+  for (int i = 0; i < 2; ++i) s.ApplyScalePosition();
   EXPECT_EQ(s.GetLocal()->m[0][0], 9.0f);
   EXPECT_EQ(s.GetLocal()->m[3][1], 5.0f);
 }
@@ -96,8 +95,7 @@ TEST_F(Tree, LinksRootsAndReparenting) {
   root.SetParent(&second);
   EXPECT_EQ(root.GetParent(), nullptr);
   second.SetParent(nullptr);
-  EXPECT_EQ(child.GetFirstChild(), nullptr);
-  EXPECT_EQ(child.GetLastChild(), nullptr);
+  EXPECT_TRUE(child.GetFirstChild() == nullptr && child.GetLastChild() == nullptr);
   // A top-level sibling chain: the root is its first node.
   SGpNode before;
   before.SetParent(&root);
@@ -168,9 +166,7 @@ TEST(SGpNode, PacketListOrder) {
   n.RemovePacket(&p[0]);
   n.RemovePacket(&p[0]);  // absent: nothing
   ASSERT_EQ(n.GetPacketCount(), 2);
-  EXPECT_EQ(n.GetPacket(0), &p[1]);
-  EXPECT_EQ(n.GetPacket(1), &p[2]);
-  EXPECT_EQ(n.GetPacket(2), nullptr);
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(n.GetPacket(i), i < 2 ? &p[i + 1] : nullptr) << i;
 }
 
 TEST(SGpNode, CopyingAnArrayKeepsLinksInsideIt) {

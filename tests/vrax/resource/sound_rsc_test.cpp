@@ -88,8 +88,7 @@ TEST_F(SoundRscWorld, ListOfStaticAndStreamedSoundsLoadsPlaysAndIsReleased) {
 
   // Releasing the group disposes the resource: streams and buffers go.
   rm.ReleaseGroup(1, nullptr, 0);
-  kernel.Step();
-  kernel.Step();
+  for (int i = 0; i < 2; ++i) kernel.Step();
   EXPECT_EQ(SSndMan::StreamCount(), 0u);
   EXPECT_EQ(SSndMan::Device()->BufferCount(), 0u);
 }
@@ -98,16 +97,13 @@ TEST_F(SoundRscWorld, TwoStreamedSoundsLeaveTheTableOnDisposal) {
   ASSERT_TRUE(dir.Write("m/a.wav", Str(MakeWaveFile16(2, 22050, Ramp(30000)))));
   ASSERT_TRUE(dir.Write("m/list.sr", "a.wav 0 1\na.wav 5 1\n"));
   ASSERT_TRUE(dir.Write("m/other.sr", "a.wav 0 1\n"));
-  SRsc* a = Load("\\m\\list");
-  SRsc* b = Load("\\m\\other");
-  ASSERT_EQ(a->GetStatus(), kRscReady);
-  ASSERT_EQ(b->GetStatus(), kRscReady);
+  SRsc *a = Load("\\m\\list"), *b = Load("\\m\\other");
+  for (SRsc* r : {a, b}) ASSERT_EQ(r->GetStatus(), kRscReady);
   EXPECT_EQ(SSndMan::StreamCount(), 3u);
   SSndMan::Play(a, 0, 65536, 0);
   SSndMan::Play(a, 1, 65536, 0);
   a->Kill();
-  kernel.Step();
-  kernel.Step();
+  for (int i = 0; i < 2; ++i) kernel.Step();
   EXPECT_EQ(SSndMan::StreamCount(), 1u);
   EXPECT_EQ(SSndMan::Device()->BufferCount(), 1u);
   SSndMan::StreamPass();
@@ -145,9 +141,7 @@ TEST_F(SoundRscWorld, DamagedListsAndWavesFailWithResourceOpenError) {
     const std::string d = "case" + std::to_string(k++);
     ASSERT_TRUE(dir.Write(d + "/ok.wav", good));
     ASSERT_TRUE(dir.Write(d + "/bad.wav", c.wave));
-    if (!c.list.empty()) {
-      ASSERT_TRUE(dir.Write(d + "/bank.sr", c.list));
-    }
+    if (!c.list.empty()) ASSERT_TRUE(dir.Write(d + "/bank.sr", c.list));
     box.texts.clear();
     const std::string path = "\\" + d + "\\bank";
     SRsc* r = Load(path.c_str());
@@ -167,8 +161,7 @@ TEST_F(SoundRscWorld, DamagedListsAndWavesFailWithResourceOpenError) {
   ASSERT_EQ(r->GetStatus(), kRscReady);
   EXPECT_EQ(static_cast<SRsc_Sound_Ex*>(r)->Bank()->entries[0]->buffer->Size(), 128u);
   rm.ReleaseGroup(1, nullptr, 0);
-  kernel.Step();
-  kernel.Step();
+  for (int i = 0; i < 2; ++i) kernel.Step();
   EXPECT_EQ(SSndMan::Device()->BufferCount(), 0u);
 }
 
