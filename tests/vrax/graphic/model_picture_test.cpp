@@ -49,17 +49,12 @@ class ModelPicture : public ::testing::Test {
  protected:
   void SetUp() override {
     plat::WindowDesc desc;
-    desc.width = kW;
-    desc.height = kH;
-    desc.hidden = true;
+    desc.width = kW, desc.height = kH, desc.hidden = true;
     if (!window.Create(desc)) GTEST_SKIP() << "no window";
     SGpMan::ResetRenderState();
     SGpMan::SetStartsSound(false);
     SGpDeviceRecord rec;
-    rec.window = &window;
-    rec.width = kW;
-    rec.height = kH;
-    rec.holdRate = 0;
+    rec.window = &window, rec.width = kW, rec.height = kH, rec.holdRate = 0;
     if (SGpMan::CreateDevice(&rec) != 0 || SGpMan::GetDevice()->IsNull()) GTEST_SKIP() << "no GL device";
     dev = SGpMan::GetDevice();
     image = std::make_unique<TestImage>(dev);
@@ -72,8 +67,7 @@ class ModelPicture : public ::testing::Test {
     SGpMan::SetView(SMatrix{{{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, -1, 0}, {0, 0, -512, 1}}});
     dev->SetRenderState(plat::kRsCullMode, plat::kCullNone);
     dev->SetRenderState(plat::kRsZEnable, 1);
-    dev->SetTextureStageState(0, plat::kTssMinFilter, plat::kTexfPoint);
-    dev->SetTextureStageState(0, plat::kTssMagFilter, plat::kTexfPoint);
+    for (auto s : {plat::kTssMinFilter, plat::kTssMagFilter}) dev->SetTextureStageState(0, s, plat::kTexfPoint);
     plat::Material mat{};
     mat.diffuse = mat.ambient = {1, 1, 1, 1};
     dev->SetMaterial(mat);
@@ -124,8 +118,7 @@ TEST_F(ModelPicture, SkinnedModelBentByItsSecondBone) {
   ASSERT_NE(m, nullptr);
   SGpNode holder;
   SMatrix::Scaling(holder.GetLocal(), 40.0f, 40.0f, 40.0f);
-  holder.GetLocal()->m[3][0] = -50.0f;
-  holder.GetLocal()->m[3][1] = -30.0f;
+  holder.GetLocal()->m[3][0] = -50.0f, holder.GetLocal()->m[3][1] = -30.0f;
   m->GetNode(0)->SetParent(&holder);
   ModelApplyMotion(m->GetNode(0), m->NodeCount(), nullptr, SGpMotionCursor{m.get(), 7.5f}, false);
   holder.Execute();

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+#include <vector>
+
 #include "cabinet/SimCabIoBoard.h"
 #include "cabinet/XioDevice.h"
 #include "platform/input_devices.h"
@@ -55,17 +58,15 @@ TEST_F(CtrlFixture, BoardInputsReachThePadAndEngineBits) {
   plat::InjectCabInput(CabInput::kStart, true);
   Frames(1);
   EXPECT_EQ(EngineInputBits, (1u << 31) | (1u << 30));
-  EXPECT_EQ(pad.GetCounter(SPad::PAD_UP), 0);
-  EXPECT_EQ(pad.GetCounter(SPad::PAD_START), 0);
+  for (int n : {SPad::PAD_UP, SPad::PAD_START}) EXPECT_EQ(pad.GetCounter(n), 0) << n;
   EXPECT_EQ(man->GetPort(4).values[15], 1);
   plat::InjectCabInput(CabInput::kStart, false);
   plat::InjectCabInput(CabInput::kButton1, true);
   plat::InjectCabInput(CabInput::kService, true);
   Frames(2);
-  EXPECT_EQ(pad.GetCounter(SPad::PAD_UP), 2);
-  EXPECT_EQ(pad.GetCounter(SPad::PAD_START), -2);
-  EXPECT_EQ(pad.GetCounter(SPad::PAD_BUTTON1), 1);
-  EXPECT_EQ(pad.GetCounter(SPad::PAD_SERVICE), 1);
+  const std::pair<int, int> counters[] = {{SPad::PAD_UP, 2}, {SPad::PAD_START, -2}, {SPad::PAD_BUTTON1, 1},
+                                          {SPad::PAD_SERVICE, 1}};
+  for (auto [n, v] : counters) EXPECT_EQ(pad.GetCounter(n), v) << n;
   EXPECT_EQ(man->GetBoard()->BoardSettingRequests(), 1u);
 }
 
@@ -77,10 +78,8 @@ TEST_F(CtrlFixture, CoinsCountedAndHandedBack) {
   Frames(1);
   plat::InjectCabInput(CabInput::kCoin, true);
   Frames(1);
-  EXPECT_EQ(man->BoardQuery11(0), 2);
-  EXPECT_EQ(man->BoardQuery12(0), 0);
-  EXPECT_EQ(man->BoardQuery14(0), 0);
-  EXPECT_EQ(man->BoardQuery14(2), 2);
+  EXPECT_EQ((std::vector<int>{man->BoardQuery11(0), man->BoardQuery12(0), man->BoardQuery14(0), man->BoardQuery14(2)}),
+            (std::vector<int>{2, 0, 0, 2}));
   man->BoardOutput(0, 2);
   EXPECT_EQ(man->GetPending(), 0);  // accepted by the board
   Frames(1);
@@ -150,10 +149,9 @@ TEST(CtrlManBoard, FailedOpenKeepsDefaults) {
   man.EnableTestSwitch(1);
   EXPECT_FALSE(man.IsTestSwitch());
   man.CloseBoard();
-  EXPECT_EQ(man.BoardQuery12(0), 4);  // no board at all
-  EXPECT_EQ(man.BoardQuery11(0), 0);
-  EXPECT_EQ(man.BoardQuery14(0), 2);
-  EXPECT_EQ(man.BoardStatus(), -1);
+  // No board at all.
+  EXPECT_EQ((std::vector<int>{man.BoardQuery12(0), man.BoardQuery11(0), man.BoardQuery14(0), man.BoardStatus()}),
+            (std::vector<int>{4, 0, 2, -1}));
 }
 
 }  // namespace
