@@ -58,6 +58,11 @@ void ExpectPixels(const Image& img, std::initializer_list<Px> want) {
   for (const Px& p : want) EXPECT_EQ(PixelAt(img, p.x, p.y), p.colour) << "at " << p.x << "," << p.y;
 }
 
+// Expects colours within 2 of {x, y, 0xAARRGGBB} (alpha not compared).
+void ExpectNear(const Image& img, std::initializer_list<Px> want) {
+  for (const Px& p : want) EXPECT_TRUE(Near(PixelAt(img, p.x, p.y), p.colour)) << "at " << p.x << "," << p.y;
+}
+
 uint32_t Rgb(int r, int g, int b) {
   auto c = [](int v) { return uint32_t(std::clamp(v, 0, 255)); };
   return 0xFF000000u | c(r) << 16 | c(g) << 8 | c(b);
@@ -158,8 +163,7 @@ TEST_F(GlDevice, PixelCentresLieAtIntegerCoordinatesAndRowsStartAtTheTop) {
   // Edges on pixel centres: the left and top edges are inside, the right and
   // bottom edges outside.
   Rect(10, 4, 20, 8, 0xFFFFFFFFu);
-  const Image img = Shot();
-  ExpectPixels(img, {{9, 5, 0xFF000000u}, {10, 5, 0xFFFFFFFFu}, {19, 5, 0xFFFFFFFFu}, {20, 5, 0xFF000000u},
+  ExpectPixels(Shot(), {{9, 5, 0xFF000000u}, {10, 5, 0xFFFFFFFFu}, {19, 5, 0xFFFFFFFFu}, {20, 5, 0xFF000000u},
                      {12, 3, 0xFF000000u}, {12, 4, 0xFFFFFFFFu}, {12, 7, 0xFFFFFFFFu}, {12, 8, 0xFF000000u}});
 }
 
@@ -191,8 +195,7 @@ TEST_F(GlDevice, BlendModesMixWithTheTarget) {
   EXPECT_TRUE(Near(PixelAt(img, 5, 5), Rgb(int(255 * a + 40 * (1 - a) + 0.5f), int(128 * a + 80 * (1 - a) + 0.5f),
                                            int(200 * (1 - a) + 0.5f))));
   EXPECT_TRUE(Near(PixelAt(img, 40, 5), Rgb(int(255 * b + 40 + 0.5f), int(255 * b + 80 + 0.5f), int(16 * b + 200 + 0.5f))));
-  EXPECT_TRUE(Near(PixelAt(img, 5, 40), Rgb(0x12, 0x34, 0x56)));
-  EXPECT_TRUE(Near(PixelAt(img, 40, 40), Rgb(40, 80, 200)));
+  ExpectNear(img, {{5, 40, Rgb(0x12, 0x34, 0x56)}, {40, 40, Rgb(40, 80, 200)}});
   // The target keeps no alpha of its own: it reads 255 whatever was drawn
   // or cleared, and a destination-alpha factor sees 1.
   EXPECT_EQ(PixelAt(img, 5, 40) >> 24, 0xFFu);
@@ -247,8 +250,7 @@ TEST_F(GlDevice, DepthFunctionsAndDepthWrite) {
   Rect(0, 32, 16, 48, 0xFF00FF00u, 0.4f);
   Rect(16, 32, 32, 48, 0xFF0000FFu, 0.4f);
   Rect(16, 32, 32, 48, 0xFFFFFFFFu, 0.45f);  // behind the 0.4 just written
-  const Image img = Shot();
-  ExpectPixels(img, {{8, 8, 0xFF808080u}, {24, 8, 0xFF00FF00u}, {40, 8, 0xFF808080u}, {56, 8, 0xFFFFFF00u},
+  ExpectPixels(Shot(), {{8, 8, 0xFF808080u}, {24, 8, 0xFF00FF00u}, {40, 8, 0xFF808080u}, {56, 8, 0xFFFFFF00u},
                      {8, 40, 0xFF00FF00u}, {24, 40, 0xFF0000FFu}});
 }
 
@@ -266,8 +268,7 @@ TEST_F(GlDevice, DepthRunsFromZeroToWAndFollowsTheViewportDepthRange) {
   d->SetViewport(Viewport{0, 0, kSize, kSize, 0.0f, 1.0f});
   Rect(0, 16, 16, 24, 0xFF00FF00u, 0.45f);
   Rect(16, 16, 32, 24, 0xFF00FF00u, 0.55f);
-  const Image img = Shot();
-  ExpectPixels(img, {{4, 4, 0xFF000000u}, {12, 4, 0xFFFFFFFFu}, {20, 4, 0xFFFFFFFFu}, {28, 4, 0xFF000000u},
+  ExpectPixels(Shot(), {{4, 4, 0xFF000000u}, {12, 4, 0xFFFFFFFFu}, {20, 4, 0xFFFFFFFFu}, {28, 4, 0xFF000000u},
                      {8, 20, 0xFF00FF00u}, {24, 20, 0xFF808080u}});
 }
 
@@ -340,9 +341,8 @@ TEST_F(GlDevice, StageZeroAlphaFeedsBlendingAndDisabledAlphaIsTheVertexAlpha) {
   TexRect(32, 0, 48, 16, 0x40FFFFFFu);
   const Image img = Shot();
   auto grey = [](float a) { int v = int(255 * a + 0.5f); return Rgb(v, v, v); };
-  EXPECT_TRUE(Near(PixelAt(img, 8, 8), grey((128 / 255.f) * (128 / 255.f))));
-  EXPECT_TRUE(Near(PixelAt(img, 24, 8), grey((127 / 255.f) * (128 / 255.f))));
-  EXPECT_TRUE(Near(PixelAt(img, 40, 8), grey(64 / 255.f)));
+  ExpectNear(img, {{8, 8, grey((128 / 255.f) * (128 / 255.f))}, {24, 8, grey((127 / 255.f) * (128 / 255.f))},
+                   {40, 8, grey(64 / 255.f)}});
 }
 
 TEST_F(GlDevice, StageOneAddsTheTextureFactorColour) {
@@ -355,10 +355,7 @@ TEST_F(GlDevice, StageOneAddsTheTextureFactorColour) {
   d->SetTextureStageState(1, kTssColourOp, kTopDisable);
   d->SetRenderState(kRsTextureFactor, 0x00604020u);
   Rect(32, 0, 48, 16, 0xFF3070F0u);
-  const Image img = Shot();
-  EXPECT_TRUE(Near(PixelAt(img, 8, 8), Rgb(0x90, 0xB0, 0xFF)));
-  EXPECT_TRUE(Near(PixelAt(img, 24, 8), Rgb(0x30, 0x70, 0xF0)));
-  EXPECT_TRUE(Near(PixelAt(img, 40, 8), Rgb(0x30, 0x70, 0xF0)));
+  ExpectNear(Shot(), {{8, 8, Rgb(0x90, 0xB0, 0xFF)}, {24, 8, Rgb(0x30, 0x70, 0xF0)}, {40, 8, Rgb(0x30, 0x70, 0xF0)}});
 }
 
 TEST_F(GlDevice, ValuesChangedUnderAnotherModeReachEveryModeLaterUsed) {
@@ -377,10 +374,7 @@ TEST_F(GlDevice, ValuesChangedUnderAnotherModeReachEveryModeLaterUsed) {
   d->SetTransform(kTsWorld, t);
   d->SetTextureStageState(1, kTssColourOp, kTopAdd);
   Rect(16, 0, 24, 8, 0xFF404040u);
-  const Image img = Shot();
-  EXPECT_TRUE(Near(PixelAt(img, 4, 4), Rgb(0x50, 0x50, 0x50)));
-  EXPECT_TRUE(Near(PixelAt(img, 12, 4), Rgb(0x40, 0x40, 0x40)));
-  EXPECT_TRUE(Near(PixelAt(img, 20, 4), Rgb(0x70, 0x70, 0x70)));
+  ExpectNear(Shot(), {{4, 4, Rgb(0x50, 0x50, 0x50)}, {12, 4, Rgb(0x40, 0x40, 0x40)}, {20, 4, Rgb(0x70, 0x70, 0x70)}});
 }
 
 // A right-handed perspective like the engine's: eye at the origin looking
@@ -444,8 +438,8 @@ TEST_F(GlDevice, DirectionalLightsWithAmbientAndVertexColourAsMaterial) {
   const Image img = Shot();
   const float m = 0xC0 / 255.0f;
   auto lit = [&](float ndotl, float lc) { return int(std::min(1.0f, m * 0.1f + m * lc * ndotl) * 255 + 0.5f); };
-  EXPECT_TRUE(Near(PixelAt(img, 16, 16), Rgb(lit(1, 1), lit(1, 0.5f), lit(1, 0.25f))));
-  EXPECT_TRUE(Near(PixelAt(img, 48, 16), Rgb(lit(0.5f, 1), lit(0.5f, 0.5f), lit(0.5f, 0.25f))));
+  ExpectNear(img, {{16, 16, Rgb(lit(1, 1), lit(1, 0.5f), lit(1, 0.25f))},
+                   {48, 16, Rgb(lit(0.5f, 1), lit(0.5f, 0.5f), lit(0.5f, 0.25f))}});
   // Lighting off: the vertex colour itself.
   d->SetRenderState(kRsLighting, 0);
   ASSERT_EQ(DrawIndexed(*d, kFvfPosNormalColour, v, sizeof v, {0, 1, 2, 1, 2, 3}), kOk);
@@ -545,8 +539,7 @@ TEST_F(GlDevice, ViewportPlacesTheProjectionAndLimitsClear) {
   Matrix p = Matrix::Identity();
   d->SetTransform(kTsProjection, p);
   Rect(-1, -1, 1, 1, 0xFFFFFFFFu);
-  const Image img = Shot();
-  ExpectPixels(img, {{15, 20, 0xFF000000u}, {16, 8, 0xFFFFFFFFu}, {47, 39, 0xFFFFFFFFu},
+  ExpectPixels(Shot(), {{15, 20, 0xFF000000u}, {16, 8, 0xFFFFFFFFu}, {47, 39, 0xFFFFFFFFu},
                      {48, 39, 0xFF000000u}, {20, 40, 0xFF000000u}});
 }
 
@@ -557,8 +550,7 @@ TEST_F(GlDevice, PretransformedVerticesArePixels) {
   d->SetVertexShader(kFvfScreenColourTex);
   Select(kTaDiffuse);
   ASSERT_EQ(d->DrawPrimitiveUp(kPtTriangleStrip, 2, v, sizeof(V144)), kOk);
-  const Image img = Shot();
-  ExpectPixels(img, {{4, 4, 0xFF000000u}, {5, 5, 0xFF00FF00u}, {8, 8, 0xFF00FF00u}, {9, 8, 0xFF000000u}});
+  ExpectPixels(Shot(), {{4, 4, 0xFF000000u}, {5, 5, 0xFF00FF00u}, {8, 8, 0xFF00FF00u}, {9, 8, 0xFF000000u}});
 }
 
 TEST_F(GlDevice, CreatingAndFreeingTexturesNeverLeavesAStaleBinding) {
@@ -574,8 +566,7 @@ TEST_F(GlDevice, CreatingAndFreeingTexturesNeverLeavesAStaleBinding) {
   // Creating a texture while another one is set leaves the set one drawn.
   Texture* c = MakeTexture(testsupport::MakeImage(1, 1, [](int, int) { return 0xFF0000FFu; }));
   TexRect(16, 0, 24, 8, 0xFFFFFFFFu);
-  const Image img = Shot();
-  ExpectPixels(img, {{4, 4, 0xFFFF0000u}, {12, 4, 0xFF00FF00u}, {20, 4, 0xFF00FF00u}});
+  ExpectPixels(Shot(), {{4, 4, 0xFFFF0000u}, {12, 4, 0xFF00FF00u}, {20, 4, 0xFF00FF00u}});
   bound_ = {b, c};
 }
 

@@ -20,7 +20,6 @@
 #include "vrax/graphic/SGpState.h"
 #include "vrax/resource/SRsc_Image.h"
 #include "vrax/resource/SRsc_Sound.h"
-#include "support/ExpectAll.h"
 
 namespace {
 
@@ -116,9 +115,9 @@ TEST_F(GeneratedData, EveryImageListAndSoundListLoads) {
     ASSERT_NE(slot, nullptr) << path;
     EXPECT_EQ(slot->GetStatus(), kRscReady) << path;
   }
-  EXPECT_ALL({VAL(static_cast<SRsc_Sound*>(banks["\\sound\\osr_se"])->Count(), 64),
-              VAL(static_cast<SRsc_Sound*>(banks["\\sound\\osr_voice"])->Count(), 64),
-              VAL(static_cast<SRsc_Sound*>(banks["\\sound\\osr_bgm_low"])->Count(), 8)});
+  EXPECT_EQ(static_cast<SRsc_Sound*>(banks["\\sound\\osr_se"])->Count(), 64);
+  EXPECT_EQ(static_cast<SRsc_Sound*>(banks["\\sound\\osr_voice"])->Count(), 64);
+  EXPECT_EQ(static_cast<SRsc_Sound*>(banks["\\sound\\osr_bgm_low"])->Count(), 8);
 }
 
 // ------------------------------------------------------------ contact sheet

@@ -36,23 +36,18 @@ TEST(ModelResource, RigidFixtureBuildsTreePacketsMaterialsAndTracks) {
   EXPECT_EQ(m->GetLastFrame(), 10.0f);
   ASSERT_EQ(m->NodeCount(), 2);
   ASSERT_EQ(m->MeshCount(), 2);
-  EXPECT_EQ(m->GetNode(2), nullptr);
-  EXPECT_EQ(m->GetMesh(-1), nullptr);
+  EXPECT_SAME({SAME(m->GetNode(2), nullptr), SAME(m->GetMesh(-1), nullptr)});
 
   // Node 1 hangs below node 0; each node carries its own packet.
-  SGpNode* n0 = m->GetNode(0);
-  SGpNode* n1 = m->GetNode(1);
-  EXPECT_EQ(n1->GetParent(), n0);
-  EXPECT_EQ(n0->GetFirstChild(), n1);
+  SGpNode *n0 = m->GetNode(0), *n1 = m->GetNode(1);
   ASSERT_EQ(n1->GetPacketCount(), 1);
-  EXPECT_EQ(n1->GetPacket(0), m->GetMesh(1));
+  EXPECT_SAME({SAME(n1->GetParent(), n0), SAME(n0->GetFirstChild(), n1), SAME(n1->GetPacket(0), m->GetMesh(1))});
   ExpectVec3(n1->GetPosition(), 2, 0, 0);
   ExpectVec3(n1->GetRotation(), 0, 0, 0);
   EXPECT_EQ(n1->GetLocal()->m[3][0], 2.0f);
 
   // Packets: counts, (x, z, y) positions, packed colours, part index.
-  SGpObj_Mesh* p0 = m->GetMesh(0);
-  SGpObj_Mesh* p1 = m->GetMesh(1);
+  SGpObj_Mesh *p0 = m->GetMesh(0), *p1 = m->GetMesh(1);
   EXPECT_ALL({VAL(p0->vertexCount, 4), VAL(p0->subsetCount, 2), VAL(p0->partIndex, 0), VAL(p1->partIndex, 1)});
   ASSERT_NE(p0->mesh, nullptr);
   EXPECT_ALL({VAL(p0->vertices[1].x, -40.0f), VAL(p0->vertices[1].y, 40.0f), VAL(p0->vertices[1].z, 0.0f),
@@ -130,8 +125,7 @@ TEST(ModelResource, MatrixAnglesAtTheGimbalPoles) {
   EXPECT_NEAR(std::fabs(a.y), 1.5707964f, 1e-6f);
   EXPECT_EQ(a.z, 0.0f);
   SMatrix x;
-  SMatrix::Identity(&x);
-  RotateX(&x, &x, 0.125f);
+  RotateX(&x, SMatrix::Identity(&x), 0.125f);
   a = ModelMatrixAngles(x);
   EXPECT_NEAR(std::fabs(a.x), 0.7853982f, 1e-6f);
   EXPECT_NEAR(a.y, 0.0f, 1e-6f);
