@@ -3,13 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/message_box.h"
+#include "support/EngineWorld.h"
 #include "support/TempDir.h"
 #include "support/image_files.h"
-#include "vrax/graphic/SGpMan.h"
-#include "vrax/io/SIOMan.h"
-#include "vrax/kernel/SKernel.h"
-#include "vrax/resource/SRscMan.h"
 #include "vrax/resource/SRsc_Image.h"
 
 namespace {
@@ -29,31 +25,8 @@ std::string SolidPng(int w, int h, uint32_t argb) {
 
 // The engine's managers on a kernel, the null device, and a data directory
 // of its own.
-class RscWorld : public ::testing::Test {
+class RscWorld : public testsupport::EngineWorld {
  protected:
-  void SetUp() override {
-    plat::SetMessageBoxQuiet(true);
-    plat::SetMessageBoxHook([this](const std::string&, const std::string& t) { errors.push_back(t); });
-    SGpMan::ResetRenderState();
-    SGpMan::SetStartsSound(false);
-    ASSERT_EQ(kernel.Start(), 0);
-    for (SProc* p : {static_cast<SProc*>(&gp), static_cast<SProc*>(&io), static_cast<SProc*>(&rm)}) p->SetStatic(true);
-    SGpDeviceRecord rec;
-    rec.holdRate = 0;
-    ASSERT_EQ(kernel.AddChild(0, &gp, reinterpret_cast<SProcArg>(&rec)), 0);
-    ASSERT_EQ(kernel.AddChild(3, &io, 0), 0);
-    ASSERT_EQ(kernel.AddChild(3, &rm, 0), 0);
-    io.SetDataPath("Data//");
-    kernel.Step();
-  }
-  void TearDown() override {
-    kernel.Kill(0);
-    kernel.Dispose();
-    SGpMan::SetStartsSound(true);
-    SGpMan::ResetRenderState();
-    plat::SetMessageBoxHook(nullptr);
-    plat::SetMessageBoxQuiet(false);
-  }
   int StepsUntilLoaded(int limit = 50) {
     for (int i = 1; i <= limit; ++i) {
       kernel.Step();
@@ -61,19 +34,9 @@ class RscWorld : public ::testing::Test {
     }
     return -1;
   }
-  int CountErrors(const std::string& text) const {
-    int n = 0;
-    for (const auto& e : errors) n += e.find(text) != std::string::npos;
-    return n;
-  }
 
   testsupport::TempDir dir{"rsc"};
   testsupport::ScopedDataDir data{dir.Path()};
-  std::vector<std::string> errors;
-  SKernel kernel;
-  SGpMan gp;
-  SIOMan io;
-  SRscMan rm;
 };
 
 TEST_F(RscWorld, ImageListOfPngAndJpegLoadsIntoTextures) {
@@ -109,7 +72,7 @@ TEST_F(RscWorld, ImageListOfPngAndJpegLoadsIntoTextures) {
   EXPECT_EQ(testsupport::PixelAt(ta->Pixels(), 2, 1), testsupport::PixelAt(a, 2, 1));  // alpha kept
   EXPECT_EQ(rm.Find("\\img\\list", kImg), slot);
   EXPECT_EQ(rm.Find("\\img\\list", RscTag("SND")), nullptr);
-  EXPECT_TRUE(errors.empty());
+  EXPECT_TRUE(box.texts.empty());
 
   // The texture packet binds its texture on stage 0, once for a repeat.
   img->GetTexturePacket(1)->Execute();
@@ -122,7 +85,7 @@ TEST_F(RscWorld, ImageListOfPngAndJpegLoadsIntoTextures) {
   // Loading a ready resource again is refused and keeps it ready.
   EXPECT_EQ(slot->Load(0, 0, 0, 0), -1);
   EXPECT_EQ(slot->GetStatus(), kRscReady);
-  EXPECT_EQ(CountErrors("resource open error"), 1);
+  EXPECT_EQ(box.Count("resource open error"), 1);
 
   // Releasing the group kills it: idle, not found, disposed a frame later.
   rm.ReleaseGroup(1, nullptr, 0);
@@ -151,9 +114,9 @@ TEST_F(RscWorld, SyncSettlesAfterFailures) {
   EXPECT_EQ(rm.Sync(1), 1);  // returns although five of six failed
   EXPECT_EQ(ok->GetStatus(), kRscReady);
   for (SRsc* r : {none, blank, gone, broken, lng}) EXPECT_EQ(r->GetStatus(), kRscFailed);
-  EXPECT_EQ(CountErrors("resource open error"), 5);
+  EXPECT_EQ(box.Count("resource open error"), 5);
   // A list without a name, a failed texture creation, an over-long name.
-  for (const char* e : {"SRsc_Image_Ex(84)", "SRsc_Image_Ex(114)", "SRsc_Image_Ex(120)"}) EXPECT_EQ(CountErrors(e), 1) << e;
+  for (const char* e : {"SRsc_Image_Ex(84)", "SRsc_Image_Ex(114)", "SRsc_Image_Ex(120)"}) EXPECT_EQ(box.Count(e), 1) << e;
   EXPECT_EQ(static_cast<SRsc_Image*>(lng)->TextureCount(), 1);  // kept until disposal
   kernel.Step();
   EXPECT_EQ(rm.Sync(0), 1);  // the scene switcher is not held up either
@@ -177,7 +140,7 @@ TEST_F(RscWorld, TablesKindsAndGroups) {
   const SRscRequest unknown[] = {{&s3, RscTag("XYZ"), "\\g\\a", 0, 0, 0, 0}, kEnd};
   rm.LoadTable(1, unknown, -1);
   EXPECT_EQ(s3, nullptr);
-  EXPECT_EQ(CountErrors("SRscMan(110) : resoruce type error"), 1);
+  EXPECT_EQ(box.Count("SRscMan(110) : resoruce type error"), 1);
 
   // The first kind registered for a tag wins.
   static int secondCalls = 0;
@@ -219,7 +182,7 @@ TEST_F(RscWorld, SyncDoesNotSpinForeverOnAStuckLoader) {
   SRsc* r = rm.CreateResource(0, RscTag("STK"), "\\stuck", 0, 0, 0, 0);
   ASSERT_NE(r, nullptr);
   EXPECT_EQ(rm.Sync(1), 1);
-  EXPECT_EQ(CountErrors("resource busy error"), 1);
+  EXPECT_EQ(box.Count("resource busy error"), 1);
   EXPECT_EQ(rm.Sync(0), 0);  // it is still loading
 }
 
