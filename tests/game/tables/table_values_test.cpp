@@ -179,7 +179,7 @@ TEST(KeyLists, PhasesHoldsAndPaces) {
               VAL(SprEfx04KeysC[16].time, 65536.0f), VAL(SprEfx10KeysB[15].time, 65535.0f),
               VAL(SprEShot00KeysW[7].time, 2.0f), VAL(SprEShot00KeysX[5].time, 3.0f),
               VAL(SprEShot02KeysA[11].time, 13.0f)});
-  // The interface list takes list 1 of three.
+  // The first of these is list 1 of three.
   EXPECT_SAME({SAME(SprGameIf00_3Keys[2].part, &SprGameIf00_3[1]),
                SAME(SprEShot01_1KeysA[0].part, &SprEShot01_1[6])});
 }
