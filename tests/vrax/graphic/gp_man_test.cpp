@@ -44,7 +44,7 @@ class GpManFrame : public ::testing::Test {
     SGpMan::SetStartsSound(false);
     ASSERT_EQ(kernel.Start(), 0);
     SGpDeviceRecord rec;  // null window: the null device
-    rec.holdRate = 0;
+    rec.holdRate = holdRate;
     ASSERT_EQ(kernel.AddChild(0, &gp, reinterpret_cast<SProcArg>(&rec)), 0);
     gp.SetStatic(true);
     ASSERT_EQ(kernel.AddChild(2, &drawer, 0), 0);
@@ -57,6 +57,7 @@ class GpManFrame : public ::testing::Test {
     SGpMan::SetStartsSound(true);
     SGpMan::ResetRenderState();
   }
+  int holdRate = 0;
   SKernel kernel;
   SGpMan gp;
   Drawer drawer;
@@ -131,25 +132,19 @@ TEST_F(GpManFrame, PresentSkipHidesTheNextFrameOnly) {
 
 // A window-less device with the frame hold on: presents are never closer
 // than one frame period (a lower bound, so load cannot break it).
-TEST(GpMan, WindowedHoldSpacesPresents) {
-  SGpMan::SetStartsSound(false);
-  SKernel kernel;
-  ASSERT_EQ(kernel.Start(), 0);
-  SGpMan gp;
-  gp.SetStatic(true);
-  SGpDeviceRecord rec;
-  rec.holdRate = 1;
-  ASSERT_EQ(kernel.AddChild(0, &gp, reinterpret_cast<SProcArg>(&rec)), 0);
-  kernel.Step();
+struct GpManHeld : GpManFrame {
+  void SetUp() override {
+    holdRate = 1;
+    GpManFrame::SetUp();
+  }
+};
+TEST_F(GpManHeld, WindowedHoldSpacesPresents) {
   kernel.Step();  // first present
   int64_t t0 = plat::PerfCounter();
   for (int i = 0; i < 3; ++i) kernel.Step();
   double seconds = static_cast<double>(plat::PerfCounter() - t0) / static_cast<double>(plat::PerfFrequency());
   EXPECT_GT(seconds, 3 * 0.0167006254);
   EXPECT_EQ(SGpMan::GetDevice()->GetStats().presents, 4u);
-  kernel.Kill(0);
-  kernel.Dispose();
-  SGpMan::SetStartsSound(true);
 }
 
 // Records what the frame end asks of the service and its overlay.

@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <tuple>
-#include <utility>
 
 #include "gp_support.h"
 #include "vrax/graphic/SGpObj_Prim.h"
@@ -63,7 +61,8 @@ TEST_F(Draw, UploadsOnceAndDrawsTheActiveTriangles) {
   EXPECT_EQ(v.colour, 0xFFFF0000u);
   uint16_t ix[6];
   std::memcpy(ix, q.GetIndexBuffer()->Data() + 12, sizeof ix);
-  EXPECT_EQ(std::make_pair(ix[0], ix[5]), std::make_pair(uint16_t{4}, uint16_t{7}));
+  EXPECT_EQ(ix[0], 4);
+  EXPECT_EQ(ix[5], 7);
 
   // An active count beyond the allocation draws only what exists.
   q.SetActiveCount(50);
@@ -175,10 +174,10 @@ TEST_F(Draw, BillboardsFaceTheCamera) {
   const SGpObj_PrimQuadFill* p = batch.GetEntry(0).prim;
   // Offset (-4, -4): right = -(row 0 of the view inverse) = (1, 0, ~0),
   // up = -(row 1) = (0, -1, 0).
-  for (auto [i, x, y] : {std::tuple{0, 96.0f, 4.0f}, {3, 104.0f, -4.0f}}) {
-    EXPECT_NEAR(p->GetVertexPos(i).x, x, 1e-4f) << i;
-    EXPECT_NEAR(p->GetVertexPos(i).y, y, 1e-4f) << i;
-  }
+  EXPECT_NEAR(p->GetVertexPos(0).x, 96.0f, 1e-4f);
+  EXPECT_NEAR(p->GetVertexPos(0).y, 4.0f, 1e-4f);
+  EXPECT_NEAR(p->GetVertexPos(3).x, 104.0f, 1e-4f);
+  EXPECT_NEAR(p->GetVertexPos(3).y, -4.0f, 1e-4f);
   delete c;
 }
 
