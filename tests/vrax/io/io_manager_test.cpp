@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "tests/vrax/io/io_test_util.h"
 #include "vrax/kernel/SKernel.h"
 

@@ -1,30 +1,21 @@
 #pragma once
-#include <stdlib.h>
-
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "support/ErrorBox.h"
+#include "support/TempDir.h"
 
-// A fresh temporary directory, removed with everything in it.
-struct IoTempDir {
-  std::string path;
-  IoTempDir() {
-    char tmpl[] = "/tmp/vrax_io_XXXXXX";
-    path = mkdtemp(tmpl);
-  }
-  ~IoTempDir() { std::filesystem::remove_all(path); }
+// A fresh temporary directory, removed with everything in it, read and
+// written in bytes.
+struct IoTempDir : testsupport::TempDir {
+  IoTempDir() : TempDir("vrax_io"), path(Path()) {}
+  const std::string path;
   void Write(const std::string& rel, const std::vector<uint8_t>& bytes) const {
-    std::filesystem::path p = path + "/" + rel;
-    std::filesystem::create_directories(p.parent_path());
-    std::ofstream(p, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                             static_cast<std::streamsize>(bytes.size()));
+    TempDir::Write(rel, std::string(bytes.begin(), bytes.end()));
   }
   std::vector<uint8_t> Read(const std::string& rel) const {
-    std::ifstream f(path + "/" + rel, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(f), {});
+    const std::string s = TempDir::Read(rel);
+    return std::vector<uint8_t>(s.begin(), s.end());
   }
 };
 
