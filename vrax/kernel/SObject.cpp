@@ -1,6 +1,11 @@
 #include "vrax/kernel/SObject.h"
 
-SObject::~SObject() { Detach(); }
+#include "vrax/kernel/SHandle.h"
+
+SObject::~SObject() {
+  if (handleSlot_ != SHandleTable::kNoSlot) SHandleTable::Drop(handleSlot_);
+  Detach();
+}
 
 void SObject::Detach() {
   if (owner_ != nullptr) owner_->Remove(this);

@@ -22,9 +22,12 @@ class SObject {
 
  private:
   friend class SObjList;
+  friend class SHandleTable;
   SObjList* owner_ = nullptr;
   SObject* prev_ = nullptr;
   SObject* next_ = nullptr;
+  // Slot in the handle table once a handle names this object (see SHandle.h).
+  uint32_t handleSlot_ = 0xFFFFFFFFu;
 };
 
 // The intrusive list that SObjects live in (head, tail, count).

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "vrax/kernel/SHandle.h"
 #include "vrax/kernel/SObject.h"
 
 // The process tree. Every object that lives from frame to frame is an SProc:
@@ -197,3 +198,14 @@ inline int32_t SProc::ListCount() const { return static_cast<int32_t>(lists_.siz
 // --- the current-process globals, saved and restored around every dispatch ----
 inline SProc* GetCurrentProcess() { return SProc::GetCurrentProcess(); }
 inline int32_t GetCurrentEvent() { return SProc::GetCurrentEvent(); }
+
+// A process named by a handle while it still takes part in frames: null once
+// it is destroyed, and also once it is killed or dying (or a static process
+// disposed back to state none), so a holder stops following it at its kill.
+template <class T>
+T* LiveProc(const SHandle<T>& h) {
+  T* p = h.Get();
+  if (p == nullptr) return nullptr;
+  const int32_t st = static_cast<const SProc*>(p)->GetState();
+  return (st == SProc::STATE_ADDED || st == SProc::STATE_RUNNING) ? p : nullptr;
+}
