@@ -70,11 +70,11 @@ void BM_HitManFrame(benchmark::State& state) {
   std::vector<std::unique_ptr<EObjBase>> enemies;
   for (int i = 0; i < 100; ++i) {
     auto e = std::make_unique<EObjBase>();
-    e->position[0] = Rnd(-240, 240);
-    e->position[1] = Rnd(-320, 100);
-    e->position[2] = i % 10 == 0 ? Rnd(100, 800) : 0.0f;
+    e->hitPosition[0] = Rnd(-240, 240);
+    e->hitPosition[1] = Rnd(-320, 100);
+    e->hitPosition[2] = i % 10 == 0 ? Rnd(100, 800) : 0.0f;
     e->hitPoints = 1 << 30;
-    e->body.Register(7, EObjBase::kDefaultMask, e->position, 24.0f, e.get(), 0, 100);
+    e->body.Register(7, EObjBase::kDefaultMask, e->hitPosition, 24.0f, e.get(), 0, 100);
     root.AddChildProcess(e.get(), 0);
     enemies.push_back(std::move(e));
   }

@@ -153,16 +153,16 @@ void HitMan::OnHit(HitBody* a, HitBody* b) {
 bool HitMan::IsValidTarget(HitBody* attacker, HitBody* enemyBody) {
   const EObjBase* e = EnemyOf(enemyBody);
   if (e == nullptr) return false;
-  if (e->behaviorState == EObjBase::STATE_DEFEATED) return false;
-  if (e->lastAttacker == attacker && e->lastHitFrame == GameFrame()) return false;
-  if (e->finished != 0) return false;
-  if (attacker->group == 4) return player_ != nullptr && player_->outerContactSerial != e->group4Serial;
+  if (e->grabMode == EObjBase::GRAB_DEFEATED) return false;
+  if (e->lastAttacker.Names(attacker) && e->lastHitFrame == GameFrame()) return false;
+  if (e->grabbed != 0) return false;
+  if (attacker->group == 4) return player_ != nullptr && player_->outerContactSerial != e->grabCount;
   return true;
 }
 
 void HitMan::HitEnemy(HitBody* attacker, HitBody* enemyBody) {
   EObjBase* e = EnemyOf(enemyBody);
-  if (e == nullptr || e->finished != 0) return;
+  if (e == nullptr || e->grabbed != 0) return;
   Player* pl = player_;
   const bool dashing = pl != nullptr && pl->controlMode == Player::CONTROL_DASH;
   if (attacker->group == 4 && !dashing && (enemyBody->mask & kHitOuterReact) != 0 &&
@@ -171,7 +171,7 @@ void HitMan::HitEnemy(HitBody* attacker, HitBody* enemyBody) {
     return;
   }
   if ((enemyBody->mask & kHitImmune) != 0) return;
-  e->lastAttacker = attacker;
+  e->lastAttacker.Set(attacker);
   e->lastHitFrame = GameFrame();
   uint32_t k = 0;
   Game* g = Game::GetInstance();
@@ -182,7 +182,7 @@ void HitMan::HitEnemy(HitBody* attacker, HitBody* enemyBody) {
     k = 3;
     if (pl != nullptr) {
       pl->ArmCounter();
-      e->group4Serial = pl->outerContactSerial;
+      e->grabCount = pl->outerContactSerial;
     }
     Send(e, kEventOuterContact, reinterpret_cast<SProcArg>(enemyBody->position));
     const int32_t n = RandFS() <= 0.0f ? kSoundOuterHitB : kSoundOuterHitA;

@@ -97,9 +97,9 @@ class HitManTest : public ::testing::Test {
     TestEnemy* e = enemies.back().get();
     e->hitPoints = hp;
     e->scoreValue = 1234;
-    e->position[0] = x;
-    e->position[1] = y;
-    e->body.Register(7, mask, e->position, 16.0f, e, 0, 100);
+    e->hitPosition[0] = x;
+    e->hitPosition[1] = y;
+    e->body.Register(7, mask, e->hitPosition, 16.0f, e, 0, 100);
     Add(e);
     return e;
   }
@@ -197,17 +197,17 @@ TEST_F(HitManTest, EnemyAgainstOuterBodyReactsWithEventElevenOrIsStruck) {
   player.outerContactSerial = 1;
   hit.TestGroups();
   EXPECT_EQ(log, (Log{{"player", 11, A(&reacting->body)}}));
-  EXPECT_EQ(reacting->lastAttacker, nullptr);
+  EXPECT_EQ(reacting->lastAttacker.Get(), nullptr);
   reacting->body.SetDisabled(1);
 
   log.clear();
   player.outerContactSerial = 5;
   TestEnemy* e = Enemy(0x7B, 100);  // no 0x4
   hit.TestGroups();
-  EXPECT_EQ(log, (Log{{"enemy", 17, A(e->position)}, {"enemy", 7, 100}, {"enemy", 8, A(&e->body)}}));
+  EXPECT_EQ(log, (Log{{"enemy", 17, A(e->hitPosition)}, {"enemy", 7, 100}, {"enemy", 8, A(&e->body)}}));
   EXPECT_EQ(player.contactCounter, 10);
-  EXPECT_EQ(e->group4Serial, 5);
-  EXPECT_EQ(e->lastAttacker, outer);
+  EXPECT_EQ(e->grabCount, 5);
+  EXPECT_EQ(e->lastAttacker.Get(), outer);
   EXPECT_EQ(game.record[REC_SCORE], 1200u);
 
   // One contact per serial.
@@ -227,7 +227,7 @@ TEST_F(HitManTest, ShotHitsDamageDefeatAndAreAnsweredOncePerFrame) {
   hit.TestGroups();
   EXPECT_EQ(log, (Log{{"enemy", 7, 3}, {"shots", 7, A(shot)}}));
   EXPECT_EQ(e->hitPoints, 2);
-  EXPECT_EQ(e->lastAttacker, shot);
+  EXPECT_EQ(e->lastAttacker.Get(), shot);
   // The same shot cannot hit again in the same frame.
   log.clear();
   hit.TestGroups();
@@ -249,7 +249,7 @@ TEST_F(HitManTest, ImmuneDashingAndStateRules) {
   hit.TestGroups();
   EXPECT_TRUE(log.empty());
   EXPECT_EQ(immune->hitPoints, 5);
-  EXPECT_EQ(immune->lastAttacker, nullptr);
+  EXPECT_EQ(immune->lastAttacker.Get(), nullptr);
   immune->body.SetMask(0x7F);
 
   player.controlMode = Player::CONTROL_DASH;  // no damage, still answered
@@ -263,10 +263,10 @@ TEST_F(HitManTest, ImmuneDashingAndStateRules) {
   player.controlMode = Player::CONTROL_NORMAL;
   for (auto rule : {0, 1}) {
     game.frameCounter++;
-    if (rule == 0) immune->behaviorState = EObjBase::STATE_DEFEATED;
+    if (rule == 0) immune->grabMode = EObjBase::GRAB_DEFEATED;
     if (rule == 1) {
-      immune->behaviorState = 0;
-      immune->finished = 1;
+      immune->grabMode = EObjBase::GRAB_FREE;
+      immune->grabbed = 1;
     }
     hit.TestGroups();
     EXPECT_TRUE(log.empty()) << rule;
@@ -279,7 +279,7 @@ TEST_F(HitManTest, GroupThreeOnlyRecordsTheAttacker) {
   game.frameCounter = 42;
   hit.TestGroups();
   EXPECT_TRUE(log.empty());
-  EXPECT_EQ(e->lastAttacker, wide);
+  EXPECT_EQ(e->lastAttacker.Get(), wide);
   EXPECT_EQ(e->lastHitFrame, 42);
   EXPECT_EQ(e->hitPoints, 5);
 }
@@ -369,10 +369,10 @@ TEST_F(HitManTest, FlaggedBossTurnsOuterReactionsIntoContacts) {
   Body(4, 0, 0, 0, 20, &player, 100);
   player.outerContactSerial = 1;
   TestEnemy* boss = Enemy(0x7F, 50, 0, -300);  // out of reach, 0x40 set
-  boss->kind = EObjBase::KIND_BOSS;
+  boss->classKind = EObjBase::KIND_BOSS;
   TestEnemy* e = Enemy(0x7F, 500);
   hit.TestGroups();
-  EXPECT_EQ(log, (Log{{"enemy", 17, A(e->position)}, {"enemy", 7, 100}}));
+  EXPECT_EQ(log, (Log{{"enemy", 17, A(e->hitPosition)}, {"enemy", 7, 100}}));
 }
 
 }  // namespace
