@@ -7,6 +7,7 @@
 #include "game/player/Player.h"
 #include "game/scene/HardwareErrorScreen.h"
 #include "game/scene/RankTable.h"
+#include "game/stage/MapMng.h"
 #include "game/testmode/TestMode.h"
 #include "platform/crt_rand.h"
 #include "vrax/graphic/SGpMan.h"
@@ -285,6 +286,7 @@ void Game::StartStage(const SceneRequest& r, int32_t previous) {
 void Game::ClearStageObjects() {
   ClearPlayObjects();
   if (SProcList* l = GetList(GAME_LIST_STAGE)) l->KillAll(0);
+  g_MapMng.ResetState();
   stageClear = gameOver = bossBeaten = tutorialFlag = 0;
 }
 

@@ -183,6 +183,9 @@ class Game : public SProc {
   int32_t demoPlay = 0;
   int32_t progressWord = 0;
   uint8_t soundOff = 0;
+  // The stage world draws and steps only while this is set (1 at the start
+  // of a stage).
+  uint8_t mapEnable = 0;
   // The four per-stage flag bytes.
   uint8_t stageClear = 0;
   uint8_t gameOver = 0;

@@ -22,7 +22,7 @@ float AimAtPlayer(float x, float y) {
   return std::atan2(PlayerPos.y - y, PlayerPos.x - x) * 0.15915494f;
 }
 
-float StageFrameStep() { return g_MapMng.frameStep; }
+float StageFrameStep() { return g_MapMng.enemyTimeScale; }
 
 bool MotionParam::Setup(const Block* b) {
   if (b == nullptr) return false;

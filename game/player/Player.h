@@ -25,6 +25,9 @@ class Player : public SProc {
   // Called on an outer-body hit: contact counter = 10.
   void ArmCounter() { contactCounter = 10; }
 
+  // 0 reset, 1 start, 2 scripted, 3 play, 4 death. The stage world idles
+  // in states 0 and 1 and records no restart point in state 4.
+  int32_t state = 0;
   int32_t controlMode = CONTROL_NORMAL;
   int32_t outerContactSerial = 0;
   int32_t contactCounter = 0;

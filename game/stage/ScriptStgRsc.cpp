@@ -1,5 +1,249 @@
 #include "game/stage/ScriptStgRsc.h"
 
+#include <cstddef>
+#include <cstring>
 #include <new>
+
+#include "platform/crt_rand.h"
+#include "vrax/io/ByteReader.h"
+
+namespace {
+
+constexpr size_t kScriptHead = 36;
+constexpr size_t kMotionBytes = 48;
+constexpr size_t kGeneratorBytes = 100;
+constexpr size_t kRouteBytes = 20;
+constexpr size_t kAxisBytes = 24;
+constexpr size_t kRouteEntryBytes = 20;
+constexpr size_t kParamBytes = 128;
+constexpr size_t kSpawnBytes = 40;
+constexpr size_t kPatternBytes = 28;
+
+// The records are read word by word into their leading fields, which must
+// stand at the words' offsets.
+static_assert(offsetof(MotionRecord, next) >= 44 && sizeof(MotionParam::Block) == 44);
+static_assert(offsetof(GeneratorRecord, startDelay) == 22 * 4 && offsetof(GeneratorRecord, bulletPathId) == 23 * 4);
+static_assert(offsetof(RouteRecord, wrap) == 3 * 4 && offsetof(AxisRecord, to) == 4 * 4);
+static_assert(offsetof(RouteEntry, speed) == 4 * 4 && sizeof(RouteEntry) == 20);
+static_assert(offsetof(EnemyParam, name) == 4 && offsetof(EnemyParam, reserved) == 30 * 4);
+static_assert(offsetof(EnemySpawnRecord, scatterZ) == 9 * 4);
+static_assert(offsetof(EShotMotion, speedDelta) == 5 * 4);
+
+// Reads `words` 32-bit words into a record whose leading fields are that
+// many 4-byte fields in file order.
+template <class T>
+bool ReadWords(ByteReader& r, T* rec, size_t words) {
+  uint8_t buf[128];
+  if (!r.Bytes(buf, words * 4)) return false;
+  for (size_t i = 0; i < words; ++i) {
+    const uint32_t w = plat::ReadLe32(buf + 4 * i);
+    std::memcpy(reinterpret_cast<uint8_t*>(rec) + 4 * i, &w, 4);
+  }
+  return true;
+}
+
+// Moves to a section and reads its element count (the third word of its
+// head).
+bool OpenSection(ByteReader& r, const uint32_t (&offsets)[5], int n, uint32_t* count) {
+  return r.Seek(offsets[n]) && r.Skip(8) && r.U32(count);
+}
+
+template <class T>
+bool ReadList(ByteReader& r, uint32_t count, size_t fileBytes, size_t words, std::vector<T>* out) {
+  out->resize(count);
+  for (T& rec : *out) {
+    if (!ReadWords(r, &rec, words) || !r.Skip(fileBytes - 4 * words)) return false;
+  }
+  return true;
+}
+
+bool ReadScripts(ByteReader& r, const uint32_t (&offsets)[5], std::vector<EnemyScript>* out) {
+  uint32_t count = 0;
+  if (!OpenSection(r, offsets, 0, &count) || count > r.left() / kScriptHead) return false;
+  out->resize(count);
+  for (EnemyScript& s : *out) {
+    uint32_t head[9];
+    for (uint32_t& w : head)
+      if (!r.U32(&w)) return false;
+    s.id = head[0];
+    s.motionFlags = head[1];
+    s.generatorFlags = head[2];
+    s.routeFlags = head[3];
+    s.motionCount = head[4];
+    s.generatorCount = head[5];
+    s.defeatGeneratorCount = head[6];
+    s.routeCount = head[7];
+    s.axisCount = head[8];
+    // The lists' bytes must all be there before anything is allocated.
+    const uint64_t need = uint64_t(s.motionCount) * kMotionBytes + uint64_t(s.generatorCount) * kGeneratorBytes +
+                          uint64_t(s.defeatGeneratorCount) * kGeneratorBytes + uint64_t(s.routeCount) * kRouteBytes +
+                          uint64_t(s.axisCount) * kAxisBytes;
+    if (need > r.left()) return false;
+    if (!ReadList(r, s.motionCount, kMotionBytes, 11, &s.motion) ||
+        !ReadList(r, s.generatorCount, kGeneratorBytes, 24, &s.generators) ||
+        !ReadList(r, s.defeatGeneratorCount, kGeneratorBytes, 24, &s.defeatGenerators) ||
+        !ReadList(r, s.routeCount, kRouteBytes, 4, &s.route) || !ReadList(r, s.axisCount, kAxisBytes, 5, &s.axis))
+      return false;
+  }
+  return true;
+}
+
+bool ReadRouteTables(ByteReader& r, const uint32_t (&offsets)[5], std::vector<RouteTable>* out) {
+  uint32_t count = 0;
+  if (!OpenSection(r, offsets, 1, &count) || count > r.left() / 8) return false;
+  out->resize(count);
+  for (RouteTable& t : *out) {
+    uint32_t n = 0;
+    if (!r.I32(&t.id) || !r.Count(&n, kRouteEntryBytes)) return false;
+    if (!ReadList(r, n, kRouteEntryBytes, 5, &t.entries)) return false;
+  }
+  return true;
+}
+
+bool ReadPatternLists(ByteReader& r, const uint32_t (&offsets)[5], std::vector<PatternList>* out) {
+  uint32_t count = 0;
+  if (!OpenSection(r, offsets, 4, &count) || count > r.left() / 8) return false;
+  out->resize(count);
+  for (PatternList& p : *out) {
+    uint32_t n = 0;
+    if (!r.I32(&p.id) || !r.Count(&n, kPatternBytes)) return false;
+    if (!ReadList(r, n, kPatternBytes, 6, &p.entries)) return false;
+  }
+  return true;
+}
+
+bool ReadSections(const uint8_t* data, size_t size, StageScript* out) {
+  ByteReader r(data, size);
+  uint32_t offsets[5];
+  for (uint32_t& o : offsets)
+    if (!r.U32(&o)) return false;
+  uint32_t count = 0;
+  if (!ReadScripts(r, offsets, &out->scripts) || !ReadRouteTables(r, offsets, &out->routeTables)) return false;
+  if (!OpenSection(r, offsets, 2, &count) || count > r.left() / kParamBytes ||
+      !ReadList(r, count, kParamBytes, 32, &out->params))
+    return false;
+  for (EnemyParam& p : out->params) p.name[sizeof p.name - 1] = '\0';
+  if (!OpenSection(r, offsets, 3, &count) || count > r.left() / kSpawnBytes ||
+      !ReadList(r, count, kSpawnBytes, 10, &out->timeline))
+    return false;
+  return ReadPatternLists(r, offsets, &out->patternLists);
+}
+
+// Chains a list through `next`; the last record points at the first when the
+// list loops, else at nothing.
+template <class T>
+void Chain(std::vector<T>& list, bool loops) {
+  for (size_t i = 0; i + 1 < list.size(); ++i) list[i].next = &list[i + 1];
+  if (!list.empty()) list.back().next = loops ? &list.front() : nullptr;
+}
+
+void LinkGenerators(const StageScript& s, std::vector<GeneratorRecord>& list, bool loops) {
+  for (GeneratorRecord& g : list) {
+    const PatternList* p = g.bulletPathId == -1 ? nullptr : s.FindPatternList(g.bulletPathId);
+    g.bulletPath = p != nullptr ? p->First() : nullptr;
+  }
+  Chain(list, loops);
+}
+
+void Link(StageScript* s) {
+  for (PatternList& p : s->patternLists) Chain(p.entries, false);
+  for (EnemyScript& e : s->scripts) {
+    Chain(e.motion, (e.motionFlags & kStgListLoops) != 0);
+    LinkGenerators(*s, e.generators, (e.generatorFlags & kStgListLoops) != 0);
+    LinkGenerators(*s, e.defeatGenerators, false);
+    Chain(e.route, (e.routeFlags & kStgListLoops) != 0);
+    Chain(e.axis, false);
+  }
+  for (EnemyParam& p : s->params) p.routeTable = p.routeTableId == -1 ? nullptr : s->FindRouteTable(p.routeTableId);
+  // The nearest float to 1/32767: the spread is rand() times it, less 0.5.
+  const float k = 1.0f / 32767.0f;
+  for (EnemySpawnRecord& rec : s->timeline) {
+    const uint32_t op = rec.Op();
+    if (op == EnemySpawnRecord::OP_NAMED) {
+      rec.param = s->FindParam(rec.argument);
+    } else if (op == EnemySpawnRecord::OP_SPAWN) {
+      rec.param = s->FindParam(rec.argument);
+      rec.script = rec.param != nullptr && rec.param->type < 2 ? s->FindScript(uint32_t(rec.jump)) : nullptr;
+      if (rec.Scattered()) {
+        const float rx = float(plat::Rand()) * k - 0.5f;
+        const float ry = float(plat::Rand()) * k - 0.5f;
+        const float rz = float(plat::Rand()) * k - 0.5f;
+        rec.x += rx * rec.scatterX;
+        rec.y += ry * rec.scatterY;
+        rec.z += rz * rec.scatterZ;
+      }
+    }
+  }
+}
+
+template <class T, class K>
+const T* FindById(const std::vector<T>& v, K id) {
+  for (const T& e : v)
+    if (e.id == id) return &e;
+  return nullptr;
+}
+
+}  // namespace
+
+uint32_t GeneratorRecord::Word(int i) const {
+  if (i < 0 || i > 23) return 0;
+  uint32_t w;
+  std::memcpy(&w, reinterpret_cast<const uint8_t*>(this) + 4 * i, 4);
+  return w;
+}
+
+float GeneratorRecord::WordF(int i) const {
+  const uint32_t w = Word(i);
+  float f;
+  std::memcpy(&f, &w, 4);
+  return f;
+}
+
+AxisMotion::Block AxisRecord::AsBlock() const {
+  AxisMotion::Block b;
+  std::memcpy(&b.unused, &delay, 4);
+  b.mode = mode;
+  b.duration = duration;
+  b.from = from;
+  b.to = to;
+  return b;
+}
+
+const RouteEntry* EnemyParam::RouteAt(int32_t index, int32_t offset) const {
+  if (routeTable == nullptr || index < 0 || offset < 0) return nullptr;
+  const int64_t i = int64_t(index) + offset;
+  return i < int64_t(routeTable->entries.size()) ? &routeTable->entries[size_t(i)] : nullptr;
+}
+
+float EnemySpawnRecord::ArgumentF() const {
+  float f;
+  std::memcpy(&f, &argument, 4);
+  return f;
+}
+
+const EnemyScript* StageScript::FindScript(uint32_t id) const { return FindById(scripts, id); }
+const RouteTable* StageScript::FindRouteTable(int32_t id) const { return FindById(routeTables, id); }
+const EnemyParam* StageScript::FindParam(uint32_t id) const { return FindById(params, id); }
+const PatternList* StageScript::FindPatternList(int32_t id) const { return FindById(patternLists, id); }
+
+void StageScript::Clear() {
+  patternLists.clear();
+  scripts.clear();
+  routeTables.clear();
+  params.clear();
+  timeline.clear();
+}
+
+bool ParseStageScript(const uint8_t* data, size_t size, StageScript* out) {
+  out->Clear();
+  if (!ReadSections(data, size, out)) {
+    out->Clear();
+    return false;
+  }
+  Link(out);
+  return true;
+}
+
+// ---------------------------------------------------------------- resource
 
 SRsc* ScriptStgRsc::Create() { return new (std::nothrow) ScriptStgRsc(); }

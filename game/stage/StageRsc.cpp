@@ -1,0 +1,43 @@
+#include "game/stage/StageRsc.h"
+
+#include "vrax/io/SysUtil.h"
+
+int32_t StageRsc::Init(SProcArg) {
+  Release();
+  step_ = 0;
+  file_.SetName(MakeFileName(GetName(), extension_));
+  file_.Load();
+  SetInitResult(0);
+  return 0;
+}
+
+int32_t StageRsc::Main(SProcArg) {
+  if (step_ == 1 && readyNextFrame_) {
+    SetStatus(kRscReady);
+    step_ = 2;
+    return 0;
+  }
+  if (step_ != 0) return 0;
+  const int32_t state = file_.GetState();
+  if (state == SFile::STATE_QUEUED || state == SFile::STATE_READING) return 0;
+  // Idle here means the read was never queued: as failed as a read error.
+  bool ok = state == SFile::STATE_DONE;
+  if (ok) ok = Parse(static_cast<const uint8_t*>(file_.GetData()), file_.GetSize());
+  file_.FreeData();
+  if (!ok) {
+    Release();
+    ReportOpenError(source_, __LINE__);
+    step_ = -1;
+    return 0;
+  }
+  step_ = 1;
+  if (!readyNextFrame_) SetStatus(kRscReady);
+  return 0;
+}
+
+int32_t StageRsc::OnDispose(SProcArg) {
+  Release();
+  file_.FreeData();
+  SetStatus(kRscIdle);
+  return 0;
+}
