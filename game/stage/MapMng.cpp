@@ -18,10 +18,6 @@ namespace {
 
 constexpr float kPi = 3.14159265f;
 
-template <class T>
-T* Ready(T* r) {
-  return r != nullptr && r->GetStatus() == kRscReady ? r : nullptr;
-}
 
 // The camera's fixed orientation: yaw half a turn.
 const SVec3 kCameraAngles{0.0f, kPi, 0.0f};
@@ -46,11 +42,15 @@ void MapMng::MakeDefaultView() {
 
 // ---------------------------------------------------------------- slots
 
-CamRsc* MapMng::GetPath(int32_t path) const { return path == 0 || path == 1 ? Ready(paths[path]) : nullptr; }
-TnlRsc* MapMng::GetTunnel() const { return Ready(tunnel); }
-SRsc_Image* MapMng::GetTunnelImage() const { return Ready(tunnelImage); }
-ObjOvlRsc* MapMng::GetTunnelVisibility(int32_t path) const {
-  return path == 0 || path == 1 ? Ready(tunnelVisibility[path]) : nullptr;
+void MapMng::AdoptResources() {
+  for (auto* slot : {&paths[0], &paths[1]}) slot->Adopt();
+  tunnelImage.Adopt();
+  tunnel.Adopt();
+  tunnelVisibility[0].Adopt();
+  tunnelVisibility[1].Adopt();
+  skyImage.Adopt();
+  skyModel.Adopt();
+  for (ObjPlacer& layer : layers) layer.AdoptResources();
 }
 
 int32_t MapMng::GetKeyCount(int32_t path) const {
@@ -221,7 +221,7 @@ bool MapMng::FindEventType3(int32_t id, int32_t* restartPath, int32_t* restartKe
 
 void MapMng::SetLayerFlags(int32_t target, int32_t value) {
   if (target == MapCommand::kTargetAll || target == MapCommand::kTargetTunnel) {
-    if (tunnel != nullptr) tunnel->enable = value;
+    if (TnlRsc* tnl = tunnel.Get()) tnl->enable = value;
   }
   if (target == MapCommand::kTargetAll || target == MapCommand::kTargetLayers) {
     for (ObjPlacer& layer : layers) layer.enable = value;
@@ -257,7 +257,7 @@ void MapMng::AddPlacement(int32_t kind, int32_t path, int32_t firstKey, int32_t 
 }
 
 void MapMng::Reset() {
-  if (tunnel != nullptr) tunnel->enable = 0;
+  if (TnlRsc* tnl = tunnel.Get()) tnl->enable = 0;
   for (ObjPlacer& layer : layers) layer.enable = 0;
   const SVec3 zero{0.0f, 0.0f, 0.0f}, one{1.0f, 1.0f, 1.0f};
   AddPlacement(0, 0, 0, 9999, 9, &zero, &zero, &one);
@@ -284,11 +284,14 @@ void MapMng::SettleSpeed() {
 // ---------------------------------------------------------------- state
 
 void MapMng::ResetState() {
-  paths[0] = paths[1] = nullptr;
-  tunnel = nullptr;
-  tunnelVisibility[0] = tunnelVisibility[1] = nullptr;
+  paths[0].Reset();
+  paths[1].Reset();
+  tunnel.Reset();
+  tunnelVisibility[0].Reset();
+  tunnelVisibility[1].Reset();
   for (ObjPlacer& layer : layers) layer.ResetLayer();
-  skyImage = nullptr;
+  // The sky model slot stays as it was.
+  skyImage.Reset();
   t = 0.0f;
   distance = 0.0f;
   ClearRail();
@@ -319,7 +322,7 @@ int32_t MapMng::Init(SProcArg) {
   armedAt = 1000000.0f;
   armedPath = 0;
   armed = 0;
-  tunnel = nullptr;
+  tunnel.Reset();
   frameCounter = tunnelTriangles = 0;
   ResetState();
   SetInitResult(0);
@@ -327,6 +330,7 @@ int32_t MapMng::Init(SProcArg) {
 }
 
 int32_t MapMng::Main(SProcArg) {
+  AdoptResources();
   if (!WorldActive() || GetPath(currentPath) == nullptr) return 0;
   CheckQueuedSection();
   StepTransition();
@@ -344,6 +348,7 @@ int32_t MapMng::Main(SProcArg) {
 }
 
 int32_t MapMng::Draw(SProcArg) {
+  AdoptResources();
   if (!WorldActive()) return 0;
   frameCounter = tunnelTriangles = 0;
   for (ObjPlacer& layer : layers) layer.Draw(0);

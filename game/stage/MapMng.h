@@ -18,18 +18,16 @@
 #include <cstdint>
 #include <vector>
 
+#include "game/stage/CamRsc.h"
+#include "game/stage/ObjOvlRsc.h"
 #include "game/stage/ObjPlacer.h"
 #include "game/stage/RailCamera.h"
+#include "game/stage/TnlRsc.h"
 #include "vrax/graphic/SMath.h"
 #include "vrax/kernel/SProc.h"
-
-class CamRsc;
-class ObjOvlRsc;
-class SRsc;
-class SRsc_Image;
-class SRsc_Model;
-class TnlRsc;
-struct CamKey;
+#include "vrax/resource/SRscSlot.h"
+#include "vrax/resource/SRsc_Image.h"
+#include "vrax/resource/SRsc_Model.h"
 
 // One map command, ten 32-bit words; words a kind does not use are 0.
 struct MapCommand {
@@ -151,33 +149,33 @@ class MapMng : public SProc {
   // Key k of the path; null when the path is not loaded or k not below its
   // key count.
   const CamKey* GetPathKey(int32_t path, int32_t k) const;
-  // The loaded (ready) path, tunnel, tunnel image and visibility lists; null
-  // when a slot is empty or its resource not ready.
-  CamRsc* GetPath(int32_t path) const;
-  TnlRsc* GetTunnel() const;
-  SRsc_Image* GetTunnelImage() const;
-  ObjOvlRsc* GetTunnelVisibility(int32_t path) const;
+  // The loaded (ready) path, tunnel, tunnel image, visibility lists and sky;
+  // null when a slot is empty or its resource is gone or not ready.
+  CamRsc* GetPath(int32_t path) const { return path == 0 || path == 1 ? paths[path].Ready() : nullptr; }
+  TnlRsc* GetTunnel() const { return tunnel.Ready(); }
+  SRsc_Image* GetTunnelImage() const { return tunnelImage.Ready(); }
+  ObjOvlRsc* GetTunnelVisibility(int32_t path) const {
+    return path == 0 || path == 1 ? tunnelVisibility[path].Ready() : nullptr;
+  }
+  SRsc_Image* GetSkyImage() const { return skyImage.Ready(); }
+  SRsc_Model* GetSkyModel() const { return skyModel.Ready(); }
   ObjPlacer* GetLayer(int32_t n) { return n >= 0 && n < kLayers ? &layers[n] : nullptr; }
-
-  // Resource-table targets of the slots.
-  SRsc** PathSlot(int32_t path) { return reinterpret_cast<SRsc**>(&paths[path & 1]); }
-  SRsc** TunnelSlot() { return reinterpret_cast<SRsc**>(&tunnel); }
-  SRsc** TunnelImageSlot() { return reinterpret_cast<SRsc**>(&tunnelImage); }
-  SRsc** TunnelVisibilitySlot(int32_t path) { return reinterpret_cast<SRsc**>(&tunnelVisibility[path & 1]); }
-  SRsc** SkyImageSlot() { return reinterpret_cast<SRsc**>(&skyImage); }
-  SRsc** SkyModelSlot() { return reinterpret_cast<SRsc**>(&skyModel); }
+  // Takes over what resource tables wrote into the slots (every slot reads
+  // through a checked handle afterwards). Runs at every frame event.
+  void AdoptResources();
 
   // ------------------------------------------------------------ fields
-  CamRsc* paths[2] = {nullptr, nullptr};  // path 0 (names ending a), path 1 (b)
-  SRsc_Image* tunnelImage = nullptr;
-  TnlRsc* tunnel = nullptr;
-  ObjOvlRsc* tunnelVisibility[2] = {nullptr, nullptr};
+  // Resource slots: a resource table writes into slot.Target().
+  SRscSlot<CamRsc> paths[2];  // path 0 (names ending a), path 1 (b)
+  SRscSlot<SRsc_Image> tunnelImage;
+  SRscSlot<TnlRsc> tunnel;
+  SRscSlot<ObjOvlRsc> tunnelVisibility[2];
   ObjPlacer layers[kLayers];
   int32_t frameCounter = 0;        // cleared each draw; not otherwise used
   int32_t tunnelTriangles = 0;     // tunnel triangles drawn in the frame
   float distance = 0.0f;           // sum of every speed advanced since the last reset
-  SRsc_Image* skyImage = nullptr;
-  SRsc_Model* skyModel = nullptr;
+  SRscSlot<SRsc_Image> skyImage;
+  SRscSlot<SRsc_Model> skyModel;
   float t = 0.0f;                  // rail position in keys of the current path
   int32_t holdState = 2;           // 2 normal
   int32_t holdFrames = 0;

@@ -13,10 +13,6 @@
 
 namespace {
 
-template <class T>
-T* Ready(T* r) {
-  return r != nullptr && r->GetStatus() == kRscReady ? r : nullptr;
-}
 
 // Identity, scaled, times the rotation of the angles (yaw y, pitch x, roll
 // z, radians).
@@ -38,11 +34,12 @@ void WorldMatrixPacket::Execute() {
   if (matrix_ != nullptr) SGpMan::SetWorld(*matrix_);
 }
 
-SRsc_Image* ObjPlacer::GetTexture() const { return Ready(texture); }
-SRsc_Model* ObjPlacer::GetModel() const { return Ready(model); }
-ObjRsc* ObjPlacer::GetObjects() const { return Ready(objects); }
-ObjOvlRsc* ObjPlacer::GetVisibility(int32_t path) const {
-  return path == 0 || path == 1 ? Ready(visibility[path]) : nullptr;
+void ObjPlacer::AdoptResources() {
+  texture.Adopt();
+  model.Adopt();
+  objects.Adopt();
+  visibility[0].Adopt();
+  visibility[1].Adopt();
 }
 
 void ObjPlacer::RecomputeVisibility(int32_t path, int32_t key) {
@@ -167,10 +164,11 @@ int32_t ObjPlacer::Draw(SProcArg) {
 }
 
 void ObjPlacer::ResetLayer() {
-  texture = nullptr;
-  model = nullptr;
-  objects = nullptr;
-  visibility[0] = visibility[1] = nullptr;
+  texture.Reset();
+  model.Reset();
+  objects.Reset();
+  visibility[0].Reset();
+  visibility[1].Reset();
   enable = 1;
   cursor = 0;
   drawKey = kDefaultDrawKey;
@@ -179,10 +177,11 @@ void ObjPlacer::ResetLayer() {
 }
 
 int32_t ObjPlacer::Init(SProcArg) {
-  texture = nullptr;
-  model = nullptr;
-  objects = nullptr;
-  visibility[0] = visibility[1] = nullptr;
+  texture.Reset();
+  model.Reset();
+  objects.Reset();
+  visibility[0].Reset();
+  visibility[1].Reset();
   enable = 1;
   cursor = 0;
   drawKey = kDefaultDrawKey;

@@ -9,15 +9,14 @@
 #include <vector>
 
 #include "game/enemy/ModelInstance.h"
+#include "game/stage/ObjOvlRsc.h"
+#include "game/stage/ObjRsc.h"
 #include "vrax/graphic/SGpObj.h"
 #include "vrax/graphic/SMath.h"
 #include "vrax/kernel/SProc.h"
-
-class ObjOvlRsc;
-class ObjRsc;
-class SRsc;
-class SRsc_Image;
-class SRsc_Model;
+#include "vrax/resource/SRscSlot.h"
+#include "vrax/resource/SRsc_Image.h"
+#include "vrax/resource/SRsc_Model.h"
 
 // A stretch of the rail over which the layer's model animates.
 struct AnimSegment {
@@ -71,25 +70,22 @@ class ObjPlacer : public SProc {
   // segments freed.
   void ResetLayer();
 
-  // The loaded (ready) resources of the slots; null when empty or not ready.
-  SRsc_Image* GetTexture() const;
-  SRsc_Model* GetModel() const;
-  ObjRsc* GetObjects() const;
-  ObjOvlRsc* GetVisibility(int32_t path) const;
-
-  // Resource-table targets of the slots.
-  SRsc** TextureSlot() { return reinterpret_cast<SRsc**>(&texture); }
-  SRsc** ModelSlot() { return reinterpret_cast<SRsc**>(&model); }
-  SRsc** ObjectsSlot() { return reinterpret_cast<SRsc**>(&objects); }
-  SRsc** VisibilitySlot(int32_t path) { return reinterpret_cast<SRsc**>(&visibility[path & 1]); }
+  // The loaded (ready) resources of the slots; null when empty, gone or not
+  // ready.
+  SRsc_Image* GetTexture() const { return texture.Ready(); }
+  SRsc_Model* GetModel() const { return model.Ready(); }
+  ObjRsc* GetObjects() const { return objects.Ready(); }
+  ObjOvlRsc* GetVisibility(int32_t path) const { return path == 0 || path == 1 ? visibility[path].Ready() : nullptr; }
+  // Takes over what a resource table wrote into the slots.
+  void AdoptResources();
 
   const std::vector<AnimSegment>& Segments() const { return segments; }
 
-  // Slots, filled by the stage's resource table.
-  SRsc_Image* texture = nullptr;
-  SRsc_Model* model = nullptr;
-  ObjRsc* objects = nullptr;
-  ObjOvlRsc* visibility[2] = {nullptr, nullptr};
+  // Slots; the stage's resource table writes into slot.Target().
+  SRscSlot<SRsc_Image> texture;
+  SRscSlot<SRsc_Model> model;
+  SRscSlot<ObjRsc> objects;
+  SRscSlot<ObjOvlRsc> visibility[2];
   ModelInstance instance;
   int32_t enable = 1;
   int32_t cursor = 0;  // index of the next visibility step to test
