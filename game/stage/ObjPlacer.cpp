@@ -164,19 +164,11 @@ int32_t ObjPlacer::Draw(SProcArg) {
 }
 
 void ObjPlacer::ResetLayer() {
-  texture.Reset();
-  model.Reset();
-  objects.Reset();
-  visibility[0].Reset();
-  visibility[1].Reset();
-  enable = 1;
-  cursor = 0;
-  drawKey = kDefaultDrawKey;
-  animTime = 0.0f;
+  ResetSlots();
   segments.clear();
 }
 
-int32_t ObjPlacer::Init(SProcArg) {
+void ObjPlacer::ResetSlots() {
   texture.Reset();
   model.Reset();
   objects.Reset();
@@ -186,6 +178,10 @@ int32_t ObjPlacer::Init(SProcArg) {
   cursor = 0;
   drawKey = kDefaultDrawKey;
   animTime = 0.0f;
+}
+
+int32_t ObjPlacer::Init(SProcArg) {
+  ResetSlots();
   SetInitResult(0);
   return 0;
 }

@@ -104,6 +104,8 @@ class ObjPlacer : public SProc {
   int32_t OnDispose(SProcArg arg) override;
 
  private:
+  // ResetLayer without freeing the animation segments.
+  void ResetSlots();
   void StepSegment(AnimSegment& s);
   // Texture packet 0, a world packet at the matrix, the model's tree.
   void EnterModel(const SMatrix* matrix);
