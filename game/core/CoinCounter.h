@@ -11,7 +11,7 @@ class CoinCounter {
   CoinCounter();
   ~CoinCounter();
 
-  // One frame: reads the coin inputs and turns coins into credits.
+  // Not built yet: reads no coin input and turns no coin into a credit.
   void Update() {}
   bool HasCredit() const { return credits > 0 || serviceCredits > 0; }
   bool CanStart() const { return HasCredit(); }

@@ -1,7 +1,6 @@
 #pragma once
-// The enemy manager: every enemy is its child.
-// Only what the game root needs of it is here so far: its name and the
-// calls the root makes when a stage ends.
+// The enemy manager. Only its name is here so far: it has no enemy children
+// yet, and the calls the game root makes when a stage ends are not built.
 #include "vrax/kernel/SProc.h"
 
 class EnemyMan : public SProc {

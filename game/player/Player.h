@@ -1,7 +1,7 @@
 #pragma once
 // The player process. Only what the collision layer and the movers use is
 // here so far: the control mode, the outer-contact serial and counter, the
-// outer-contact reaction and the published position.
+// outer-contact entry (which does nothing yet) and the published position.
 #include <cstdint>
 
 #include "vrax/graphic/SMath.h"
@@ -20,7 +20,8 @@ class Player : public SProc {
     CONTROL_NONE = 10,
   };
 
-  // Reaction to an enemy body with mask bit 0x1 touching an outer body.
+  // Called when an enemy body with mask bit 0x1 touches an outer body. Not
+  // built yet: it does nothing.
   virtual void OnOuterContact(HitBody* body);
   // Called on an outer-body hit: contact counter = 10.
   void ArmCounter() { contactCounter = 10; }
