@@ -145,7 +145,7 @@ bool ParseModelFile(const uint8_t* data, size_t size, ModelFile* out) {
   }
 
   r.Str(&out->title);
-  r.U32(&out->frameCount);
+  if (r.U32(&out->frameCount) && out->frameCount > kMaxModelFrameCount) return false;
   r.F32(&out->headerValue0);
   r.F32(&out->headerValue1);
   r.Str(&out->comment);

@@ -19,6 +19,10 @@
 #include <string>
 #include <vector>
 
+// Largest animation frame count: key frames are numbered 0 to 65535, so a
+// longer animation could not be keyed; a file that claims more is refused.
+inline constexpr uint32_t kMaxModelFrameCount = 65536;
+
 struct ModelFileMaterial {
   std::string name;  // its leading decimal number is the texture index
   float ambient[4] = {0, 0, 0, 1};
@@ -139,11 +143,12 @@ int32_t ParseLeadingInt(const std::string& s);
 int32_t ParseNodeIndex(const std::string& s, size_t count);
 
 // Parses a whole model file. False (out unspecified) on any inconsistency:
-// a count or length beyond the bytes left, a face index at or beyond the
-// vertex count, fewer texture coordinates than vertices, a material group
-// beyond the groups read, more than four influences, a node, parent or
-// track index outside the node table, a node listed twice, a parent listed
-// after its child. Bytes after the last item are ignored.
+// a count or length beyond the bytes left, a frame count above
+// kMaxModelFrameCount, a face index at or beyond the vertex count, fewer
+// texture coordinates than vertices, a material group beyond the groups
+// read, more than four influences, a node, parent or track index outside
+// the node table, a node listed twice, a parent listed after its child.
+// Bytes after the last item are ignored.
 bool ParseModelFile(const uint8_t* data, size_t size, ModelFile* out);
 
 // Parses the node table of a ".tca" file (models with the version flag).

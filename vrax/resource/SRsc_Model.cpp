@@ -332,7 +332,8 @@ bool SRsc_Model_Ex::BuildHierarchy(const ModelFile& f, const SMatrix& m) {
   }
 
   draw_.animationOn = animated ? 1 : 0;
-  draw_.endFrame = int32_t(f.frameCount) - 1;
+  // The parser bounds the count, and 0 gives -1 without a signed subtraction.
+  draw_.endFrame = f.frameCount == 0 ? -1 : int32_t(f.frameCount - 1);
   draw_.partCount = int32_t(n);
   if (draw_.skinned) {
     draw_.bones.assign(n, kIdentityMatrix);

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstring>
+#include <initializer_list>
 #include <random>
 #include <string>
 #include <utility>
@@ -24,6 +26,133 @@ size_t FindString(const std::vector<uint8_t>& b, const std::string& s, size_t fr
   std::memcpy(pat.data() + 4, s.data(), s.size());
   auto it = std::search(b.begin() + long(from), b.end(), pat.begin(), pat.end());
   return it == b.end() ? std::string::npos : size_t(it - b.begin());
+}
+
+// A model file laid out item by item from the format, independent of the
+// project's writer: every field has a value of its own, so reading two
+// fields in each other's place shows. Little-endian; a string is a u32
+// length and its bytes.
+class LaidOutModel {
+ public:
+  LaidOutModel& U8(uint8_t v) { return b_.push_back(v), *this; }
+  LaidOutModel& U16(uint16_t v) { return U8(uint8_t(v)).U8(uint8_t(v >> 8)); }
+  LaidOutModel& U32(uint32_t v) { return U16(uint16_t(v)).U16(uint16_t(v >> 16)); }
+  LaidOutModel& F32(std::initializer_list<float> fs) {
+    for (float f : fs) {
+      uint32_t u;
+      std::memcpy(&u, &f, 4);
+      U32(u);
+    }
+    return *this;
+  }
+  LaidOutModel& Str(const std::string& s) {
+    U32(uint32_t(s.size()));
+    b_.insert(b_.end(), s.begin(), s.end());
+    return *this;
+  }
+  std::vector<uint8_t> bytes() const { return b_; }
+
+ private:
+  std::vector<uint8_t> b_;
+};
+
+// Tag "BMA1.1", one material group of one material, an empty mesh section,
+// two hierarchy nodes (node 1 a child of node 0, which holds one coloured,
+// animated triangle) and one track. frameCount is the header's u32.
+std::vector<uint8_t> LaidOutBytes(uint32_t frameCount = 30) {
+  LaidOutModel m;
+  m.U8('B').U8('M').U8('A').U8('1').U8('.').U8('1');
+  m.Str("title").U32(frameCount).F32({1.5f, 2.5f}).Str("comment");
+  m.U32(1).U32(1);  // one group of one material
+  m.Str("7 hull").F32({0.125f, 0.25f, 0.375f, 0.5f})  // ambient
+      .F32({0.5625f, 0.625f, 0.6875f, 0.75f})       // diffuse
+      .F32({0.0625f, 0.1875f, 0.3125f, 0.4375f})    // emissive
+      .F32({0.8125f, 0.875f, 0.9375f, 1.0f})        // specular
+      .F32({12.0f, 2.0f, 3.0f})                     // power, scaleU, scaleV
+      .U32(0x11223344).U32(0x55667788).F32({0.75f});  // two words, angle
+  m.Str("meshes").U32(0);
+  m.Str("hierarchy").U32(2);
+  // Node 0: no parent; translation, rotation, scale and 16 more bytes.
+  m.Str("0").U8(0).Str("").F32({1, 2, 3}).F32({0, 0, 0, 1}).F32({1, 1, 1}).F32({0, 0, 0, 0});
+  m.Str("p").U32(3).F32({0, 0, 0}).F32({4, 0, 0}).F32({0, 0, 5});
+  m.Str("f").U32(1).U16(0).U16(2).U16(1).U32(9);
+  m.Str("u").U32(3).F32({0, 0}).F32({1, 0}).F32({0.5f, 1});
+  m.Str("c").U8(1).F32({1, 0.5f, 0, 1}).F32({0, 1, 0, 1}).F32({0, 0, 1, 0.25f});
+  m.Str("m").U32(0);
+  m.Str("a").U8(1);
+  // Node 1: parent "0", no vertices, no material.
+  m.Str("1").U8(1).Str("0").Str("").F32({6, 0, 0}).F32({0, 0, 0, 1}).F32({2, 2, 2}).F32({0, 0, 0, 0});
+  m.Str("p").U32(0).Str("f").U32(0).Str("u").U32(0).Str("c").U8(0).Str("m").U32(0xFFFFFFFFu).Str("a").U8(0);
+  // One track, of node 0: two position keys, one rotation key, one scale key.
+  m.U32(1).Str("0");
+  m.U32(2).U32(0).F32({0, 0, 0}).U32(20).F32({10, 20, 30});
+  m.U32(1).U32(5).F32({0.5f, 0, 0});
+  m.U32(1).U32(0).F32({1, 2, 3});
+  return m.bytes();
+}
+
+TEST(ModelFile, FileLaidOutByHandReadsEveryFieldInItsPlace) {
+  ModelFile m;
+  ASSERT_TRUE(Parse(LaidOutBytes(), &m));
+  EXPECT_TRUE(m.hasTag && m.versionFlag);
+  EXPECT_EQ(m.title, "title");
+  EXPECT_EQ(m.comment, "comment");
+  EXPECT_EQ(m.frameCount, 30u);
+  EXPECT_EQ(std::make_pair(m.headerValue0, m.headerValue1), std::make_pair(1.5f, 2.5f));
+  ASSERT_EQ(m.materialGroups.size(), 1u);
+  ASSERT_EQ(m.materialGroups[0].size(), 1u);
+  const ModelFileMaterial& mat = m.materialGroups[0][0];
+  EXPECT_EQ(mat.name, "7 hull");
+  using V4 = std::vector<float>;
+  EXPECT_EQ(V4(mat.ambient, mat.ambient + 4), (V4{0.125f, 0.25f, 0.375f, 0.5f}));
+  EXPECT_EQ(V4(mat.diffuse, mat.diffuse + 4), (V4{0.5625f, 0.625f, 0.6875f, 0.75f}));
+  EXPECT_EQ(V4(mat.emissive, mat.emissive + 4), (V4{0.0625f, 0.1875f, 0.3125f, 0.4375f}));
+  EXPECT_EQ(V4(mat.specular, mat.specular + 4), (V4{0.8125f, 0.875f, 0.9375f, 1.0f}));
+  EXPECT_EQ((V4{mat.power, mat.scaleU, mat.scaleV, mat.angle}), (V4{12.0f, 2.0f, 3.0f, 0.75f}));
+  EXPECT_EQ(std::make_pair(mat.word0, mat.word1), std::make_pair(0x11223344u, 0x55667788u));
+  EXPECT_TRUE(m.meshes.empty());
+
+  ASSERT_EQ(m.nodes.size(), 2u);
+  EXPECT_EQ(m.nodeIndex, (std::vector<int32_t>{0, 1}));
+  EXPECT_EQ(m.parentIndex, (std::vector<int32_t>{-1, 0}));
+  const ModelFileRecord& n0 = m.nodes[0];
+  EXPECT_EQ(V4(n0.translation, n0.translation + 3), (V4{1, 2, 3}));
+  EXPECT_EQ(n0.positions, (std::vector<std::array<float, 3>>{{0, 0, 0}, {4, 0, 0}, {0, 0, 5}}));
+  ASSERT_EQ(n0.faces.size(), 1u);
+  EXPECT_EQ((std::vector<uint32_t>{n0.faces[0].index[0], n0.faces[0].index[1], n0.faces[0].index[2],
+                                   n0.faces[0].attribute}),
+            (std::vector<uint32_t>{0, 2, 1, 9}));
+  EXPECT_EQ(n0.uvs, (std::vector<std::array<float, 2>>{{0, 0}, {1, 0}, {0.5f, 1}}));
+  ASSERT_TRUE(n0.hasColours);
+  EXPECT_EQ(n0.colours, (std::vector<std::array<float, 4>>{{1, 0.5f, 0, 1}, {0, 1, 0, 1}, {0, 0, 1, 0.25f}}));
+  EXPECT_EQ(n0.materialGroup, 0);
+  EXPECT_TRUE(n0.animated);
+  const ModelFileRecord& n1 = m.nodes[1];
+  EXPECT_EQ(V4(n1.translation, n1.translation + 3), (V4{6, 0, 0}));
+  EXPECT_EQ(V4(n1.scale, n1.scale + 3), (V4{2, 2, 2}));
+  EXPECT_EQ(n1.materialGroup, -1);
+  EXPECT_FALSE(n1.animated || n1.hasColours);
+
+  ASSERT_EQ(m.tracks.size(), 1u);
+  EXPECT_EQ(m.trackNode, (std::vector<int32_t>{0}));
+  const ModelFileTrack& t = m.tracks[0];
+  ASSERT_EQ(t.positions.size(), 2u);
+  EXPECT_EQ(t.positions[1].frame, 20u);
+  EXPECT_EQ(V4(t.positions[1].v, t.positions[1].v + 3), (V4{10, 20, 30}));
+  ASSERT_EQ(t.rotations.size(), 1u);
+  EXPECT_EQ(t.rotations[0].frame, 5u);
+  EXPECT_EQ(t.rotations[0].v[0], 0.5f);
+  ASSERT_EQ(t.scales.size(), 1u);
+  EXPECT_EQ(V4(t.scales[0].v, t.scales[0].v + 3), (V4{1, 2, 3}));
+}
+
+// Key frames are numbered 0 to 65535: a longer animation is refused where
+// the count is read, before anything is built from it.
+TEST(ModelFile, FrameCountAboveTheKeyRangeIsRefused) {
+  ModelFile m;
+  for (auto [count, ok] : {std::pair{0u, true}, {65536u, true}, {65537u, false}, {0x80000000u, false},
+                           {0xFFFFFFFFu, false}})
+    EXPECT_EQ(Parse(LaidOutBytes(count), &m), ok) << count;
 }
 
 TEST(ModelFile, RigidFixtureRoundTrips) {

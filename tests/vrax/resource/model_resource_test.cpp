@@ -247,6 +247,27 @@ TEST(ModelResource, DamagedInputFailsTheBuildAndLeavesNothing) {
   EXPECT_ALL({VAL(u, 0.5f), VAL(v, 0.25f), VAL(m.GetMaterialFlag(0), 1)});
 }
 
+// The end frame is the frame count minus 1 in the model's 32-bit word; a
+// count of 0x80000000 (the input below, once found by the fuzzer) used to
+// overflow that subtraction and is now refused by the parser.
+TEST(ModelResource, EndFrameOfTheFrameCountAndNoOverflow) {
+  SRsc_Model_Ex m;
+  ModelFile f = modelfix::Skinned();
+  for (auto [count, end] : {std::pair{0u, -1}, {1u, 0}, {65536u, 65535}}) {
+    f.frameCount = count;
+    const auto bytes = WriteModelFile(f);
+    ASSERT_TRUE(m.Build(bytes.data(), bytes.size(), nullptr, 0, kNoParams)) << count;
+    EXPECT_EQ(m.GetDrawData().endFrame, end) << count;
+    EXPECT_EQ(m.GetLastFrame(), float(end)) << count;
+  }
+  // An empty model file: title "", frame count 0x80000000, two floats,
+  // comment "", no material group, empty mesh and hierarchy sections.
+  const uint8_t found[] = {0, 0, 0, 0, 0, 0, 0, 0x80, 0x13, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+                           0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+  EXPECT_FALSE(m.Build(found, sizeof found, found, sizeof found, kNoParams));
+  EXPECT_EQ(m.NodeCount(), 0);
+}
+
 // Deterministic mutations of both fixtures and the ".tca" table through the
 // whole build: every outcome is a built model or a clean failure, and a
 // built model can be posed at any time.
