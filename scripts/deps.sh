@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build needs, only when something is missing.
+# Installs the Debian packages the builds need (clang and its runtimes for
+# the fuzz configuration), only when something is missing.
 set -euo pipefail
 pkgs=(build-essential cmake ninja-build pkg-config libsdl2-dev libgl-dev libgl1-mesa-dri
       libpng-dev zlib1g-dev libjpeg-dev libfreetype-dev fonts-dejavu-core
-      libgtest-dev libgmock-dev libbenchmark-dev)
+      libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-dev)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
