@@ -147,6 +147,7 @@ int32_t Game::User(int32_t code, SProcArg arg) {
 // ============================================================ frame events
 
 int32_t Game::Begin(SProcArg) {
+  if (SGpMan* gp = GetGpMan()) gp->SetShakeLevel(0.0f);
   pause_ = requestedPause_;
   if (!pause_) BroadcastAll(EVENT_BEGIN, 0);
   return 0;

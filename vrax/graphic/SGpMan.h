@@ -82,6 +82,9 @@ class SGpMan : public SProc {
   SGpObj* GetDefaultPacket(int i) const { return i >= 0 && i < defaultCount_ ? defaults_[i] : nullptr; }
   // A non-zero request keeps the next frame from being shown (see FrameEnd).
   uint8_t GetPresentSkip() const { return presentSkip_; }
+  // The shake level: the game clears it every frame and explosions raise it.
+  float GetShakeLevel() const { return shakeLevel_; }
+  void SetShakeLevel(float v) { shakeLevel_ = v; }
   void SetPresentSkip(uint8_t v) { presentSkip_ = v; }
 
   // --- device and frame (module level) -------------------------------------
@@ -206,6 +209,7 @@ class SGpMan : public SProc {
   SGpObj* defaults_[kMaxDefaultPackets] = {};
   int defaultCount_ = 0;
   uint8_t presentSkip_ = 0;
+  float shakeLevel_ = 0.0f;
 };
 
 // The graphic manager (null when none exists).

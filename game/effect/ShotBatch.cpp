@@ -1,0 +1,6 @@
+#include "game/effect/ShotBatch.h"
+
+void ShotBatch::DrawAll(int count) {
+  SetActiveCount(count);
+  Execute();
+}
