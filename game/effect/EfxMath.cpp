@@ -6,23 +6,10 @@
 #include "game/core/Game.h"
 #include "game/core/MotionParam.h"
 
-const SMatrix SharedMatrices[8] = {
-    {{{0, 0, 0, 0}, {0, 0, 0, 0}, {0, 0, 0, 0}, {0, 0, 0, 0}}},
-    {{{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}}},
-    {{{0, 0, -1, 0}, {0, 1, 0, 0}, {1, 0, 0, 0}, {0, 0, 0, 1}}},
-    {{{1, 0, 0, 0}, {0, 0, -1, 0}, {0, 1, 0, 0}, {0, 0, 0, 1}}},
-    {{{1, 0, 0, 0}, {0, -1, 0, 0}, {0, 0, -1, 0}, {0, 0, 0, 1}}},
-    {{{0, 0, 1, 0}, {0, 1, 0, 0}, {-1, 0, 0, 0}, {0, 0, 0, 1}}},
-    {{{1, 0, 0, 0}, {0, 0, 1, 0}, {0, -1, 0, 0}, {0, 0, 0, 1}}},
-    {{{0, 0, 0, 0}, {0, 0, 0, 0}, {0, 0, 0, 0}, {0, 0, 0, 0}}},
-};
 
 const int32_t DirSignTable[8] = {-1, -1, -1, 1, 1, 1, 0, 0};
 
-SMatrix* GetSharedMatrix(SMatrix* out, int32_t n) {
-  *out = SharedMatrices[(n >= 0 && n < 8) ? n : 0];
-  return out;
-}
+SMatrix* GetSharedMatrix(SMatrix* out, int32_t n) { return SMatrix::SetPreset(out, n); }
 
 void CopyMatrix(SMatrix* out, const SMatrix* in) { std::memcpy(out, in, sizeof(SMatrix)); }
 

@@ -7,10 +7,9 @@
 #include "game/effect/RandF.h"
 #include "vrax/graphic/SMath.h"
 
-// Eight constant basis matrices: 0 and 7 zero, 1 identity, 2/5 quarter turns
-// about Y, 3/6 quarter turns about X, 4 a half turn about X.
-extern const SMatrix SharedMatrices[8];
-// Copies entry n (0..7; any other n gives the zero matrix) into out.
+// The engine's basis presets: 0 zero, 1 identity, 2/5 quarter turns about Y,
+// 3/6 quarter turns about X, 4 a half turn about X; n = 7 (and any other n)
+// gives the zero matrix. Copies preset n into out.
 SMatrix* GetSharedMatrix(SMatrix* out, int32_t n);
 void CopyMatrix(SMatrix* out, const SMatrix* in);
 
