@@ -138,6 +138,12 @@ TEST_F(XioTest, SyncTransitions) {
 
 TEST_F(XioTest, CoinCountsStatusAndHandBack) {
   ASSERT_EQ(dev_->Open(), 0);
+  // Counts use all 14 low bits: 0x2ABC as it is, 0x5000 saturated at 0x3FFF.
+  for (auto [reg, count] : {std::pair{0x2ABCu, 0x2ABC}, {0x5000u, 0x3FFF}}) {
+    drv_.regs[0x4140] = reg;
+    ASSERT_EQ(dev_->Poll(), 0);
+    EXPECT_EQ(dev_->GetCoinCount(0, 0), count) << std::hex << reg;
+  }
   drv_.regs[0x4140] = 7;
   drv_.regs[0x4144] = 0x80000003;  // fault bit
   ASSERT_EQ(dev_->Poll(), 0);

@@ -72,7 +72,7 @@ class GlDevice : public ::testing::Test {
  protected:
   void SetUp() override {
     gl_ = testsupport::MakeGlTestDevice(kSize, kSize);
-    if (!gl_) GTEST_SKIP() << "no OpenGL context";
+    if (!gl_) OSTREL_SKIP_WITHOUT_GL("no OpenGL context");
     d = gl_->device.get();
     // The state the engine's primitives draw with: no lighting, no culling.
     d->SetRenderState(kRsLighting, 0);
@@ -633,7 +633,7 @@ TEST(GlDevicePresent, WiderBackBufferIsShownUprightBetweenBlackBars) {
   desc.width = 64;
   desc.height = 64;
   desc.hidden = true;
-  if (!window.Create(desc)) GTEST_SKIP() << "no OpenGL context";
+  if (!window.Create(desc)) OSTREL_SKIP_WITHOUT_GL("no OpenGL context");
   CapturingSurface surface(&window);
   plat::DeviceParams p;
   p.backBufferWidth = 64;

@@ -49,6 +49,28 @@ TEST(ImageCompare, PngRoundTripKeepsEveryByteAndToleranceCounts) {
   EXPECT_FALSE(testsupport::ReadPng(dir.File("missing.png"), &b));
 }
 
+// A reference is written only on request: a missing or damaged one fails
+// and stays as it was; the actual image goes beside the test binaries.
+TEST(ImageCompare, ReferenceIsWrittenOnlyWithTheUpdateSwitch) {
+  testsupport::TempDir dir;
+  const plat::Image a = Gradient(9, 4);
+  const std::string ref = dir.File("ref.png"), out = dir.File("out/ref.png");
+  testsupport::ScopedEnv update("OSTREL_UPDATE_GOLDEN", nullptr);
+  EXPECT_FALSE(testsupport::MatchesReference(a, ref, out, 2, 0));
+  EXPECT_FALSE(std::filesystem::exists(ref));
+  EXPECT_TRUE(std::filesystem::exists(out));
+
+  ASSERT_TRUE(dir.Write("ref.png", "not a picture"));
+  EXPECT_FALSE(testsupport::MatchesReference(a, ref, out, 2, 0));
+  EXPECT_EQ(dir.Read("ref.png"), "not a picture");
+
+  update.Set("1");
+  EXPECT_TRUE(testsupport::MatchesReference(a, ref, out, 2, 0));
+  update.Set(nullptr);
+  EXPECT_TRUE(testsupport::MatchesReference(a, ref, out, 2, 0));
+  EXPECT_FALSE(testsupport::MatchesReference(Gradient(9, 5), ref, out, 2, 0));
+}
+
 TEST(TempDir, WritesBelowItselfAndVanishes) {
   std::string path;
   {

@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include "support/TempDir.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -53,15 +55,15 @@ TEST_F(PathsTest, CaseInsensitiveFallbackFindsExistingFiles) {
 }
 
 TEST(PathsEnv, DefaultsComeFromTheEnvironment) {
-  setenv("OSTREL_SAVE_DIR", "/tmp/ostrel-save-env", 1);
+  // The variables are put back as they were, so tests after this one in the
+  // same process still find the data directory.
+  testsupport::ScopedEnv save("OSTREL_SAVE_DIR", "/tmp/ostrel-save-env");
+  testsupport::ScopedEnv xdg("XDG_DATA_HOME", "/tmp/xdg");
+  testsupport::ScopedEnv data("OSTREL_DATA_DIR", "/tmp/ostrel-data-env");
   EXPECT_EQ(plat::SaveDir(), "/tmp/ostrel-save-env");
-  unsetenv("OSTREL_SAVE_DIR");
-  setenv("XDG_DATA_HOME", "/tmp/xdg", 1);
+  save.Set(nullptr);
   EXPECT_EQ(plat::SaveDir(), "/tmp/xdg/ostrel");
-  unsetenv("XDG_DATA_HOME");
-  setenv("OSTREL_DATA_DIR", "/tmp/ostrel-data-env", 1);
   EXPECT_EQ(plat::DataDir(), "/tmp/ostrel-data-env");
-  unsetenv("OSTREL_DATA_DIR");
 }
 
 }  // namespace

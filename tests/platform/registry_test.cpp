@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -102,19 +103,19 @@ TEST(RegistryParse, SurvivesMutatedText) {
       }
     }
     plat::RegTree tree = plat::ParseRegistryText(t);
-    plat::RegTree again = plat::ParseRegistryText(plat::FormatRegistryText(tree));
-    for (const auto& [key, values] : tree) {
-      auto it = again.find(key);
-      ASSERT_NE(it, again.end());
-      for (const auto& [name, v] : values) {
-        auto vit = it->second.find(name);
-        ASSERT_NE(vit, it->second.end()) << name;
-        if (v.type != plat::RegType::String) {
-          EXPECT_EQ(vit->second, v);
-        }
-      }
-    }
+    // A text value holds no line break, so the file cannot: the writer
+    // turns a carriage return inside one into a space.
+    plat::RegTree want = tree;
+    for (auto& [key, values] : want)
+      for (auto& [name, v] : values)
+        if (v.type == plat::RegType::String) std::replace(v.data.begin(), v.data.end(), uint8_t('\r'), uint8_t(' '));
+    ASSERT_EQ(plat::ParseRegistryText(plat::FormatRegistryText(tree)), want) << t;
   }
+  // The same rule on a text value with a carriage return inside and a
+  // leading blank, both kept as text.
+  const plat::RegTree cr = plat::ParseRegistryText("[K]\nS=sz: a\rb\n");
+  ASSERT_EQ(cr.at("K").at("S"), plat::RegValue::String(" a\rb"));
+  EXPECT_EQ(plat::ParseRegistryText(plat::FormatRegistryText(cr)).at("K").at("S"), plat::RegValue::String(" a b"));
 }
 
 }  // namespace

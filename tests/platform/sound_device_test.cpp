@@ -255,14 +255,18 @@ TEST(SoundDevice, RealOutputOrFallbackPlaysWhileOtherThreadsCall) {
       }
     }
   });
-  uint32_t pos = 0;
-  const int64_t end = plat::PerfCounter() + plat::PerfFrequency() / 10;
-  while (plat::PerfCounter() < end) {
+  // Read the cursor for at least 100 ms and until it has moved (at most 5 s):
+  // the buffer plays on while this thread and the writer call into it.
+  uint32_t first = 0, pos = 0;
+  b->GetCurrentPosition(&first, nullptr);
+  const int64_t t0 = plat::PerfCounter(), f = plat::PerfFrequency();
+  for (int64_t t = t0; t - t0 < f / 10 || (pos == first && t - t0 < 5 * f); t = plat::PerfCounter()) {
     b->GetCurrentPosition(&pos, nullptr);
+    ASSERT_LT(pos, 0x10000u);
     b->SetVolume(-100);
   }
   writer.join();
-  EXPECT_LT(pos, 0x10000u);
+  EXPECT_NE(pos, first) << "the play cursor never moved";
   b->Release();
 }
 

@@ -1,6 +1,7 @@
 #include "support/EngineWorld.h"
 
 #include "platform/sound_device.h"
+#include "support/gl_device.h"
 #include "vrax/sound/SSndMan.h"
 
 namespace testsupport {
@@ -17,7 +18,7 @@ void EngineWorld::SetUp() {
   rec.window = window;
   rec.holdRate = 0;
   if (window != nullptr) {
-    if (kernel.AddChild(0, &gp, reinterpret_cast<SProcArg>(&rec)) != 0) GTEST_SKIP() << "no OpenGL device";
+    if (kernel.AddChild(0, &gp, reinterpret_cast<SProcArg>(&rec)) != 0) OSTREL_SKIP_WITHOUT_GL("no OpenGL device");
   } else {
     ASSERT_EQ(kernel.AddChild(0, &gp, reinterpret_cast<SProcArg>(&rec)), 0);
   }

@@ -1,10 +1,12 @@
 #include "support/ImageCompare.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <string>
 #include <vector>
 
 #include "platform/image_decode.h"
@@ -54,6 +56,20 @@ ImageDiff DiffImages(const plat::Image& a, const plat::Image& b, int tolerance) 
   return d;
 }
 
+int64_t PixelsUnlike(const plat::Image& image, uint32_t colour, int x0, int y0, int x1, int y1, int tolerance) {
+  int64_t n = 0;
+  for (int y = std::max(y0, 0); y < std::min(y1, image.height); ++y)
+    for (int x = std::max(x0, 0); x < std::min(x1, image.width); ++x) {
+      const uint32_t p = PixelAt(image, x, y);
+      for (int shift = 0; shift < 32; shift += 8)
+        if (std::abs(int(p >> shift & 0xFF) - int(colour >> shift & 0xFF)) > tolerance) {
+          ++n;
+          break;
+        }
+    }
+  return n;
+}
+
 ::testing::AssertionResult ImagesMatch(const plat::Image& actual, const plat::Image& expected,
                                        int tolerance, int64_t maxPixelsOver) {
   ImageDiff d = DiffImages(actual, expected, tolerance);
@@ -72,27 +88,34 @@ ImageDiff DiffImages(const plat::Image& a, const plat::Image& b, int tolerance) 
   return ::testing::AssertionSuccess();
 }
 
-::testing::AssertionResult MatchesGolden(const plat::Image& actual, const std::string& name,
-                                         int tolerance, int64_t maxPixelsOver) {
-  const std::string golden = std::string(OSTREL_TEST_SOURCE_DIR) + "/golden/" + name;
+::testing::AssertionResult MatchesReference(const plat::Image& actual, const std::string& reference,
+                                            const std::string& actualOut, int tolerance, int64_t maxPixelsOver) {
   const char* update = std::getenv("OSTREL_UPDATE_GOLDEN");
-  plat::Image expected;
-  if ((update && *update == '1') || !ReadPng(golden, &expected)) {
-    bool existed = std::filesystem::exists(golden);
-    if (!WritePng(golden, actual))
-      return ::testing::AssertionFailure() << "cannot write reference " << golden;
-    if (!existed)
-      return ::testing::AssertionFailure() << "no reference image; wrote " << golden
-                                           << " (check it, then commit it)";
+  if (update && std::string(update) == "1") {
+    if (!WritePng(reference, actual))
+      return ::testing::AssertionFailure() << "cannot write reference " << reference;
     return ::testing::AssertionSuccess();
   }
-  ::testing::AssertionResult r = ImagesMatch(actual, expected, tolerance, maxPixelsOver);
+  plat::Image expected;
+  ::testing::AssertionResult r = ::testing::AssertionSuccess();
+  if (!std::filesystem::exists(reference))
+    r = ::testing::AssertionFailure() << "no reference image " << reference
+                                      << " (OSTREL_UPDATE_GOLDEN=1 writes it; check it, then commit it)";
+  else if (!ReadPng(reference, &expected))
+    r = ::testing::AssertionFailure() << "reference image " << reference << " cannot be decoded";
+  else
+    r = ImagesMatch(actual, expected, tolerance, maxPixelsOver);
   if (!r) {
-    std::string out = std::string(OSTREL_TEST_BINARY_DIR) + "/golden-actual/" + name;
-    WritePng(out, actual);
-    r << " (actual image written to " << out << ")";
+    WritePng(actualOut, actual);
+    r << " (actual image written to " << actualOut << ")";
   }
   return r;
+}
+
+::testing::AssertionResult MatchesGolden(const plat::Image& actual, const std::string& name,
+                                         int tolerance, int64_t maxPixelsOver) {
+  return MatchesReference(actual, std::string(OSTREL_TEST_SOURCE_DIR) + "/golden/" + name,
+                          std::string(OSTREL_TEST_BINARY_DIR) + "/golden-actual/" + name, tolerance, maxPixelsOver);
 }
 
 }  // namespace testsupport

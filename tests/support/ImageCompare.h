@@ -23,17 +23,24 @@ struct ImageDiff {
 };
 ImageDiff DiffImages(const plat::Image& actual, const plat::Image& expected, int tolerance);
 
+// Pixels in [x0, x1) x [y0, y1), clipped to the image, whose colour differs
+// from `colour` (0xAARRGGBB) by more than tolerance in some channel.
+int64_t PixelsUnlike(const plat::Image& image, uint32_t colour, int x0, int y0, int x1, int y1, int tolerance = 2);
+
 // Passes when both images have the same size and at most maxPixelsOver
 // pixels differ by more than tolerance in some channel.
 ::testing::AssertionResult ImagesMatch(const plat::Image& actual, const plat::Image& expected,
                                        int tolerance = 2, int64_t maxPixelsOver = 0);
 
-// Compares with the reference PNG tests/golden/<name>. A missing reference,
-// or OSTREL_UPDATE_GOLDEN=1 in the environment, writes the image as the new
-// reference (and fails in the first case, so a new reference is looked at
-// before it is committed). On a mismatch the actual image is written next to
-// the test binaries as <name> for inspection.
+// Compares with the reference PNG tests/golden/<name>. Only with
+// OSTREL_UPDATE_GOLDEN=1 in the environment is the image written as the new
+// reference (and the test passes). A missing or undecodable reference fails,
+// as does a mismatch; the actual image is then written next to the test
+// binaries as golden-actual/<name> for inspection.
 ::testing::AssertionResult MatchesGolden(const plat::Image& actual, const std::string& name,
                                          int tolerance = 2, int64_t maxPixelsOver = 0);
+// The same with the reference and the place for the actual image given.
+::testing::AssertionResult MatchesReference(const plat::Image& actual, const std::string& reference,
+                                            const std::string& actualOut, int tolerance, int64_t maxPixelsOver);
 
 }  // namespace testsupport

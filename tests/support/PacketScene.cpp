@@ -1,5 +1,7 @@
 #include "support/PacketScene.h"
 
+#include "support/gl_device.h"
+
 namespace testsupport {
 
 int32_t PacketScene::Init(SProcArg) {
@@ -27,7 +29,7 @@ void GlSceneWorld::SetUp() {
   desc.width = 640;
   desc.height = 480;
   desc.hidden = true;
-  if (!window.Create(desc)) GTEST_SKIP() << "no window";
+  if (!window.Create(desc)) OSTREL_SKIP_WITHOUT_GL("no window");
   SGpMan::ResetRenderState();
   SGpMan::SetStartsSound(false);
   ASSERT_EQ(kernel.Start(), 0);
@@ -36,7 +38,7 @@ void GlSceneWorld::SetUp() {
   SGpDeviceRecord rec;
   rec.window = &window;
   rec.holdRate = 0;
-  if (kernel.AddChild(0, &gp, reinterpret_cast<SProcArg>(&rec)) != 0) GTEST_SKIP() << "no GL device";
+  if (kernel.AddChild(0, &gp, reinterpret_cast<SProcArg>(&rec)) != 0) OSTREL_SKIP_WITHOUT_GL("no GL device");
   ASSERT_EQ(kernel.AddChild(2, &scene, 0), 0);
   kernel.Step();
   AddPlayLayer(&scene, &view, &clip, clipFar, blend);

@@ -45,6 +45,18 @@ std::string TempDir::Read(std::string_view name) const {
 ScopedSaveDir::ScopedSaveDir() : dir_("ostrel-save") { plat::SetSaveDir(dir_.Path()); }
 ScopedSaveDir::~ScopedSaveDir() { plat::SetSaveDir(""); }
 
+ScopedEnv::ScopedEnv(const char* name, const char* value) : name_(name) {
+  if (const char* v = getenv(name)) had_ = true, old_ = v;
+  Set(value);
+}
+ScopedEnv::~ScopedEnv() { Set(had_ ? old_.c_str() : nullptr); }
+void ScopedEnv::Set(const char* value) {
+  if (value)
+    setenv(name_.c_str(), value, 1);
+  else
+    unsetenv(name_.c_str());
+}
+
 ScopedDataDir::ScopedDataDir(const std::string& dir) { plat::SetDataDir(dir); }
 ScopedDataDir::~ScopedDataDir() { plat::SetDataDir(""); }
 

@@ -39,6 +39,21 @@ class ScopedSaveDir {
   TempDir dir_;
 };
 
+// Sets (or with null, unsets) an environment variable for the scope and puts
+// back what it was.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const char* value);
+  ~ScopedEnv();
+  ScopedEnv(const ScopedEnv&) = delete;
+  ScopedEnv& operator=(const ScopedEnv&) = delete;
+  void Set(const char* value);
+
+ private:
+  std::string name_, old_;
+  bool had_ = false;
+};
+
 // Points the data directory at dir for the scope.
 class ScopedDataDir {
  public:

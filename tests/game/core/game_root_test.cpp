@@ -194,6 +194,18 @@ TEST(GameRoot, LoadingScreenPicture) {
   h.Step();  // the text drawn in the frame shown next
   plat::Image shot;
   ASSERT_TRUE(h.Screenshot(&shot));
+  // The layer shows 853.33 x 640 play units on the 640 x 480 screen: 0.75
+  // pixel per unit about the centre (320, 240). The text starts at play
+  // (-126, 260), pixel (225.5, 435); its cells are 28 x 31 at scale 0.5,
+  // 10.5 x 11.6 pixels: two lines of 18 cells fill x 225.5..414.5, y
+  // 435..458.3. Line 1 begins with three spaces (x up to 257); line 2 with "D".
+  constexpr uint32_t kBlack = 0xFF000000u;
+  using testsupport::PixelsUnlike;
+  EXPECT_EQ(PixelsUnlike(shot, kBlack, 0, 0, 640, 480, 8), PixelsUnlike(shot, kBlack, 225, 435, 415, 459, 8))
+      << "ink outside the text block";
+  EXPECT_EQ(PixelsUnlike(shot, kBlack, 225, 435, 257, 446, 8), 0) << "the three leading spaces";
+  EXPECT_GT(PixelsUnlike(shot, kBlack, 226, 447, 236, 458, 8), 10) << "the D";
+  EXPECT_GT(PixelsUnlike(shot, kBlack, 258, 435, 268, 446, 8), 10) << "the N";
   EXPECT_TRUE(testsupport::MatchesGolden(shot, "loading_screen.png", 8, 40));
 }
 

@@ -40,6 +40,28 @@ TEST_F(GameScore, ExtendThresholdsGiveOneLifeEachAlsoTwoInOneAddition) {
   EXPECT_EQ(game.lives, 5);
 }
 
+// Every row's two thresholds, from the extend table: one point short of a
+// threshold gives nothing, reaching it gives one life.
+TEST_F(GameScore, EveryExtendRowGivesItsLivesExactlyAtItsTwoThresholds) {
+  const uint32_t rows[6][2] = {{0, 0},
+                               {50000000, 200000000},
+                               {100000000, 250000000},
+                               {150000000, 300000000},
+                               {200000000, 350000000},
+                               {250000000, 400000000}};
+  for (int row = 1; row <= 5; ++row) {
+    game.settings[kSetExtendRow] = row;
+    for (uint32_t t : rows[row]) {
+      game.lives = 2;
+      game.record[REC_SCORE] = t - 10;
+      game.AddScore(9);
+      EXPECT_EQ(game.lives, 2) << "row " << row << ", one short of " << t;
+      game.AddScore(1);
+      EXPECT_EQ(game.lives, 3) << "row " << row << ", reaching " << t;
+    }
+  }
+}
+
 TEST_F(GameScore, ScoreCarriesPastThirtyTwoBitsIntoTheOverflowWord) {
   game.record[REC_SCORE] = 999999999;
   game.AddScore(2);

@@ -2,12 +2,14 @@
 // the OpenGL device, compared with reference pictures.
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <memory>
 
 #include "platform/gfx_device.h"
 #include "platform/window.h"
 #include "support/ImageCompare.h"
 #include "support/image_files.h"
+#include "support/gl_device.h"
 #include "vrax/graphic/SGpMan.h"
 #include "vrax/resource/ModelWriter.h"
 #include "vrax/resource/SRsc_Image.h"
@@ -50,16 +52,16 @@ class ModelPicture : public ::testing::Test {
   void SetUp() override {
     plat::WindowDesc desc;
     desc.width = kW, desc.height = kH, desc.hidden = true;
-    if (!window.Create(desc)) GTEST_SKIP() << "no window";
+    if (!window.Create(desc)) OSTREL_SKIP_WITHOUT_GL("no window");
     SGpMan::ResetRenderState();
     SGpMan::SetStartsSound(false);
     SGpDeviceRecord rec;
     rec.window = &window, rec.width = kW, rec.height = kH, rec.holdRate = 0;
-    if (SGpMan::CreateDevice(&rec) != 0 || SGpMan::GetDevice()->IsNull()) GTEST_SKIP() << "no GL device";
+    if (SGpMan::CreateDevice(&rec) != 0 || SGpMan::GetDevice()->IsNull()) OSTREL_SKIP_WITHOUT_GL("no GL device");
     dev = SGpMan::GetDevice();
     image = std::make_unique<TestImage>(dev);
     dev->BeginScene();
-    dev->Clear(plat::kClearTarget | plat::kClearZBuffer, 0xFF203048u, 1.0f, 0);
+    dev->Clear(plat::kClearTarget | plat::kClearZBuffer, kClear, 1.0f, 0);
     // Camera at z = -512 looking along +z, y up; one unit is one pixel in
     // the plane z = 0.
     SGpMan::SetClip(16.0f, 4096.0f);
@@ -85,6 +87,18 @@ class ModelPicture : public ::testing::Test {
     SGpMan::SetStartsSound(true);
     SGpMan::ResetRenderState();
   }
+  // Pixels whose place was worked out from the geometry: each shows the
+  // clear colour or not.
+  struct Probe {
+    int x, y;
+    bool background;
+  };
+  void ExpectProbes(const plat::Image& img, std::initializer_list<Probe> probes) {
+    for (const Probe& p : probes)
+      EXPECT_EQ(testsupport::PixelsUnlike(img, kClear, p.x, p.y, p.x + 1, p.y + 1, 6) == 0, p.background)
+          << "(" << p.x << ", " << p.y << ") " << std::hex << testsupport::PixelAt(img, p.x, p.y);
+  }
+  static constexpr uint32_t kClear = 0xFF203048u;
   plat::Image Shot() {
     plat::Image img;
     EXPECT_EQ(dev->ReadBackBuffer(&img), plat::kOk);
@@ -107,10 +121,20 @@ TEST_F(ModelPicture, RigidModelWithScrolledTexture) {
   // Scroll the body's texture for a few frames before the picture.
   m->FlagMesh(0);
   for (int i = 0; i < 4; ++i) m->GetMesh(0)->Execute();
-  dev->Clear(plat::kClearTarget | plat::kClearZBuffer, 0xFF203048u, 1.0f, 0);
+  dev->Clear(plat::kClearTarget | plat::kClearZBuffer, kClear, 1.0f, 0);
   holder.Execute();
   m->GetNode(0)->SetParent(nullptr);
-  EXPECT_TRUE(testsupport::MatchesGolden(Shot(), "model_rigid.png", 6, 24));
+  const plat::Image shot = Shot();
+  // Node 0 at frame 2 of its track sits at (2, 4, 6); the holder scales by
+  // 0.75 and moves by -12 in x. The square (-40..40 in x and y) spans x
+  // -40.5..19.5, y -27..33 at z 4.5, where the camera 516.5 away shows
+  // 512/516.5 pixels per unit about (80, 60): pixels 39.9..99.3 across and
+  // 27.3..86.8 down. Node 1 (its parent's frame plus x 2) puts the triangle
+  // (50, -20) (50, 20) (80, 0) at pixels (108.3, 71.9) (108.3, 42.2) (130.6, 57.0).
+  ExpectProbes(shot, {{41, 29, false}, {98, 85, false}, {70, 57, false}, {115, 57, false},
+                      {38, 57, true}, {70, 25, true}, {70, 89, true}, {101, 57, true}, {105, 57, true},
+                      {133, 57, true}, {5, 5, true}});
+  EXPECT_TRUE(testsupport::MatchesGolden(shot, "model_rigid.png", 6, 24));
 }
 
 TEST_F(ModelPicture, SkinnedModelBentByItsSecondBone) {
@@ -123,7 +147,13 @@ TEST_F(ModelPicture, SkinnedModelBentByItsSecondBone) {
   ModelApplyMotion(m->GetNode(0), m->NodeCount(), nullptr, SGpMotionCursor{m.get(), 7.5f}, false);
   holder.Execute();
   m->GetNode(0)->SetParent(nullptr);
-  EXPECT_TRUE(testsupport::MatchesGolden(Shot(), "model_skinned.png", 6, 24));
+  const plat::Image shot = Shot();
+  // The bar's first column (x = 0, y = -0.5 and 0.5) follows bone 0 alone,
+  // which stays at rest: scaled by 40 and moved by (-50, -30) it is the
+  // left edge at pixel x 30, from y 70 to 110; the bar lies to its right.
+  ExpectProbes(shot, {{32, 74, false}, {32, 90, false}, {32, 106, false}, {27, 75, true}, {27, 90, true},
+                      {27, 105, true}, {5, 5, true}});
+  EXPECT_TRUE(testsupport::MatchesGolden(shot, "model_skinned.png", 6, 24));
 }
 
 }  // namespace

@@ -140,7 +140,7 @@ TEST(LzCodec, MutatedBlocksNeverCrash) {
   seeds.push_back(Pack(Noise(300, 3), 1));
   uint32_t rng = 12345;
   auto next = [&] { return rng = rng * 1103515245u + 12345u, rng >> 8; };
-  int refused = 0;
+  int refused = 0, decoded = 0;
   for (int iter = 0; iter < 4000; ++iter) {
     Bytes b = seeds[iter % seeds.size()];
     int edits = 1 + next() % 4;
@@ -171,10 +171,25 @@ TEST(LzCodec, MutatedBlocksNeverCrash) {
       ++refused;
       continue;
     }
-    Bytes out(lz.GetUnpackedSize() <= 1u << 20 ? lz.GetUnpackedSize() : 0);
-    if (lz.Decompress(out.data(), out.size()) < 0) ++refused;
+    const size_t size = lz.GetUnpackedSize() <= 1u << 20 ? lz.GetUnpackedSize() : 0;
+    // Decoded twice, into room for 8 more bytes filled with two different
+    // patterns: a success writes every byte of the unpacked size (both
+    // results agree) and not one beyond it (the fill is still there).
+    Bytes out1(size + 8, 0xEE), out2(size + 8, 0x11);
+    const int r1 = lz.Decompress(out1.data(), out1.size());
+    const int r2 = lz.Decompress(out2.data(), out2.size());
+    ASSERT_EQ(r1, r2) << iter;
+    if (r1 < 0) {
+      ++refused;
+      continue;
+    }
+    ++decoded;
+    ASSERT_EQ(Bytes(out1.begin(), out1.begin() + long(size)), Bytes(out2.begin(), out2.begin() + long(size))) << iter;
+    ASSERT_EQ(Bytes(out1.begin() + long(size), out1.end()), Bytes(8, 0xEE)) << iter;
+    ASSERT_EQ(Bytes(out2.begin() + long(size), out2.end()), Bytes(8, 0x11)) << iter;
   }
   EXPECT_GT(refused, 100);
+  EXPECT_GT(decoded, 100);
 }
 
 }  // namespace

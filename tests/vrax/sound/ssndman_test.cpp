@@ -323,17 +323,22 @@ TEST(SSndManThread, KeepsAStreamFedAndStopsPromptly) {
   ASSERT_EQ(SSndMan::AddWave(&bank, wave.data(), wave.size(), SoundListLine{"bgm", true, 0}), 0);
   SSndMan::Play(&bank, 0, 65536, 0);
   // After each step of the mix, wait until the thread has run two whole
-  // passes, so it has seen the new cursor.
+  // passes, so it has seen the new cursor; a thread that stopped passing
+  // fails the test after 5 seconds instead of hanging it.
   auto settle = [] {
     const uint64_t start = SSndMan::StreamPassCount();
-    while (SSndMan::StreamPassCount() < start + 2) plat::SleepMs(1);
+    for (int ms = 0; SSndMan::StreamPassCount() < start + 2; ++ms) {
+      if (ms >= 5000) return false;
+      plat::SleepMs(1);
+    }
+    return true;
   };
-  settle();
+  ASSERT_TRUE(settle());
   for (uint32_t done = 0; done < 90000; done += 4000) {
     std::vector<int16_t> out(4000 * 2);
     SSndMan::Device()->Render(out.data(), 4000);
     for (uint32_t k = 0; k < 4000; ++k) ASSERT_EQ(out[2 * k], samples[(done + k) % 70000]) << done + k;
-    settle();
+    ASSERT_TRUE(settle()) << "no stream pass after " << done;
   }
   // Shutdown with the stream playing ends at once.
   const int64_t t0 = plat::PerfCounter();
