@@ -1,0 +1,112 @@
+#pragma once
+// The enemy shot emitter: a short-lived process that fires one bullet
+// pattern through EShotMan::Fire. An enemy creates it as its own child when
+// its script reaches a generator record (GeneratorRecord of the stage script)
+// and a boss builds it from explicit values; after its start delay it fires
+// volleys in bursts, sweeping angle and speed over each burst, from the
+// owner's live position, and kills itself after its last burst.
+//
+// A volley: every row (parallel copies across the firing direction) fires
+// its ways (an even fan over the spread, or random angles within it), odd
+// ways with code A and even ways with code B; A and B swap after each burst.
+//
+// Flags (word 1 of the record):
+//   0x0000000F speed easing over the burst (1 linear, 2 half cosine, 4 ease-in,
+//              8 ease-out; anything else: speed 0); 0x10 on 2t;
+//              0x20 swap start and end speed after each burst; 0x40 start = end
+//   0x00000F00 sweep easing (0x100, 0x200, 0x400, 0x800; else no sweep);
+//              0x1000 on 2t; 0x2000 t = index / volleys and swap the sweep ends
+//              after each burst; 0x4000 sweep start = end after each burst
+//   0x00030000 aim: 0x10000 once per burst, 0x20000 every volley (both: none)
+//   0x00040000 random spread
+//   0x00100000 a laser record (never given to this emitter)
+#include <cstdint>
+
+#include "game/effect/EShotMotion.h"
+#include "game/effect/EfxElements.h"
+#include "vrax/kernel/SHandle.h"
+#include "vrax/kernel/SProc.h"
+
+struct GeneratorRecord;
+
+class EShotGen : public SProc {
+ public:
+  static constexpr uint32_t kSpeedEasing = 0xF;
+  static constexpr uint32_t kSpeedDouble = 0x10;
+  static constexpr uint32_t kSpeedSwap = 0x20;
+  static constexpr uint32_t kSpeedHold = 0x40;
+  static constexpr uint32_t kSweepEasing = 0xF00;
+  static constexpr uint32_t kSweepDouble = 0x1000;
+  static constexpr uint32_t kSweepSwap = 0x2000;
+  static constexpr uint32_t kSweepHold = 0x4000;
+  static constexpr uint32_t kAimMask = 0x30000;
+  static constexpr uint32_t kAimOnce = 0x10000;
+  static constexpr uint32_t kAimEvery = 0x20000;
+  static constexpr uint32_t kRandomSpread = 0x40000;
+  // Volleys fired in one frame at most (zero intervals chain volleys within
+  // a frame); the rest follow in the next frames.
+  static constexpr int32_t kMaxVolleysPerFrame = 64;
+
+  // From a stage-script record: words 1 to 23 are copied (the record is not
+  // read again). ownerPos points at the owner's (x, y, z, w), read at every
+  // volley; holder is the object that holds that memory (by default the
+  // process whose handler runs, the owner itself): once it is gone the
+  // emitter keeps the last position it read. Enemies pass id -1 and a4 30.
+  EShotGen(const float* ownerPos, const GeneratorRecord* record, int32_t id, int32_t a4,
+           SObject* holder = GetCurrentProcess());
+  // The boss form: the record's words 1 to 13, then 15, 14, 16, 17, 18 to
+  // 23, then the id and a4 (a record's volley and interval words stand in
+  // the order interval, volleys, bursts, burst interval).
+  EShotGen(const float* ownerPos, uint32_t flags, uint32_t hitWord, int32_t codeA, int32_t codeB, float baseAngle,
+           float sweepStart, float sweepEnd, float startSpeed, float endSpeed, int32_t ways, float spread,
+           int32_t rows, float rowWidth, int32_t volleyFrames, int32_t volleys, int32_t bursts,
+           int32_t burstFrames, float offsetX, float offsetY, uint32_t word20, uint32_t muzzleFlash,
+           float startDelay, const EShotMotion* motion, int32_t id, int32_t a4,
+           SObject* holder = GetCurrentProcess());
+  ~EShotGen() override;
+
+  // ------------------------------------------------------------ fields
+  uint32_t flags = 0;
+  uint32_t hitWord = 0;
+  int32_t codeA = 0, codeB = 0;
+  float baseAngle = 0.0f;
+  float sweepStart = 0.0f, sweepEnd = 0.0f;
+  float startSpeed = 0.0f, endSpeed = 0.0f;
+  int32_t ways = 0;
+  float spread = 0.0f;
+  int32_t rows = 0;
+  float rowWidth = 0.0f;
+  int32_t volleyFrames = 0;  // frames between volleys
+  int32_t volleys = 0;       // volleys per burst
+  int32_t burstFrames = 0;   // frames between bursts
+  int32_t bursts = 0;        // further bursts still to come
+  float offsetX = 0.0f, offsetY = 0.0f;
+  uint32_t word20 = 0;
+  uint32_t muzzleFlash = 0;
+  float startDelay = 0.0f;
+  const EShotMotion* motion = nullptr;
+  int32_t id = -1;
+  int32_t a4 = 0;  // kept; it has no effect
+  float angle = 0.0f;         // the running angle (turns)
+  int32_t initialBursts = 0;  // further bursts as constructed
+  int32_t volleyIndex = 0;    // within the burst
+  float volleyTimer = 0.0f;   // frames
+
+  // The position the emitter fires from: the owner's while its holder
+  // exists, else the last one read.
+  const float* OwnerPosition();
+
+ protected:
+  int32_t Init(SProcArg arg) override;
+  int32_t Main(SProcArg arg) override;
+  int32_t OnDispose(SProcArg arg) override;
+
+ private:
+  // One volley; false once the emitter has ended.
+  bool Volley();
+  void FireRow(float x, float y, float z, float a, float speed);
+  void SpawnMuzzleFlash(float x, float y, float z);
+
+  EfxFollow<float> owner_;
+  float lastPos_[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+};

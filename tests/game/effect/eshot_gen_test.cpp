@@ -1,0 +1,333 @@
+// The enemy shot emitter, fired from generator records by the weapon rig:
+// fans, rows, bursts, sweeps, aimed volleys, timing and the mended record
+// values.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "game/effect/EShotGen.h"
+#include "game/stage/ScriptStgRsc.h"
+#include "platform/crt_rand.h"
+#include "support/WeaponRig.h"
+
+namespace {
+
+using testsupport::WeaponRig;
+
+// A record that fires one still shot of kind 1 (code A) or 2 (code B) per
+// way, every frame, one volley and no further burst.
+GeneratorRecord Plain() {
+  GeneratorRecord r;
+  r.flags = 0x1;  // linear speed
+  r.hitWord = 5;
+  r.shotCodeA = 0x0001;
+  r.shotCodeB = 0x0102;
+  r.ways = 1;
+  r.rows = 1;
+  r.volleys = 1;
+  return r;
+}
+
+class EShotGenTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    plat::SRand(0);
+    rig.PlaceOwner(0.0f, -100.0f);
+    rig.PlacePlayer(0.0f, 250.0f);
+  }
+  std::vector<float> Angles(int frame) {
+    std::vector<float> a;
+    for (const auto& s : rig.ShotsOfFrame(frame)) a.push_back(s.angle);
+    return a;
+  }
+  std::vector<int> Kinds(int frame) {
+    std::vector<int> k;
+    for (const auto& s : rig.ShotsOfFrame(frame)) k.push_back(s.kind);
+    return k;
+  }
+  WeaponRig rig;
+};
+
+TEST_F(EShotGenTest, FansOfWaysOverTheSpread) {
+  struct Case {
+    int32_t ways;
+    float spread, base;
+    std::vector<float> angles;
+    std::vector<int> kinds;
+  } const cases[] = {
+      {5, 0.25f, 0.0f, {-0.125f, -0.0625f, 0.0f, 0.0625f, 0.125f}, {1, 2, 1, 2, 1}},
+      // A spread of a full turn or more rings the circle without a double shot.
+      {8, 1.0f, 0.0f, {-0.4375f, -0.3125f, -0.1875f, -0.0625f, 0.0625f, 0.1875f, 0.3125f, 0.4375f},
+       {2, 1, 2, 1, 2, 1, 2, 1}},
+      {2, 0.5f, 0.25f, {0.0f, 0.5f}, {2, 1}},
+      {1, 0.5f, 0.3f, {0.3f}, {1}},
+      {0, 0.5f, 0.3f, {0.3f}, {1}},  // 0 ways count as 1
+  };
+  for (const Case& c : cases) {
+    GeneratorRecord r = Plain();
+    r.ways = c.ways;
+    r.spread = c.spread;
+    r.baseAngle = c.base;
+    rig.shots.clear();
+    rig.Start(r);
+    rig.Run(1);
+    const std::vector<float> got = Angles(rig.Frame() - 1);
+    ASSERT_EQ(got.size(), c.angles.size()) << c.ways;
+    for (size_t i = 0; i < got.size(); ++i) EXPECT_NEAR(got[i], c.angles[i], 1e-6f) << c.ways << " " << i;
+    EXPECT_EQ(Kinds(rig.Frame() - 1), c.kinds) << c.ways;
+    EXPECT_EQ(rig.Generators(), 0) << "one volley, no further burst";
+  }
+}
+
+TEST_F(EShotGenTest, RowsStandAcrossTheFiringDirection) {
+  GeneratorRecord r = Plain();
+  r.rows = 3;
+  r.rowWidth = 20.0f;
+  r.baseAngle = 0.25f;  // firing down the screen: rows lie along x
+  r.offsetX = 5.0f;
+  r.offsetY = 7.0f;
+  rig.Start(r);
+  rig.Run(1);
+  const auto shots = rig.ShotsOfFrame(0);
+  ASSERT_EQ(shots.size(), 3u);
+  const float xs[3] = {-5.0f, 5.0f, 15.0f};
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_NEAR(shots[i].x, xs[i], 1e-4f) << i;
+    EXPECT_NEAR(shots[i].y, -93.0f, 1e-4f) << i;
+  }
+}
+
+TEST_F(EShotGenTest, VolleysAndBurstsKeepTheirTimingAndSwapCodes) {
+  struct Case {
+    int32_t volleys, volleyFrames, bursts, burstFrames;
+    std::vector<int> framesWithShots;
+    std::vector<int> kinds;  // one per volley
+    int liveAfter;           // frames run: 20
+  } const cases[] = {
+      {3, 0, 0, 0, {0, 0, 0}, {1, 1, 1}, 0},
+      {3, 4, 0, 0, {0, 4, 8}, {1, 1, 1}, 0},
+      {2, 1, 2, 5, {0, 1, 6, 7, 12, 13}, {1, 1, 2, 2, 1, 1}, 0},
+      // A volley count below 1 counts as 1; further bursts below 1 mean none.
+      {0, 1, 0, 0, {0}, {1}, 0},
+      {-2, 1, -1, 0, {0}, {1}, 0},
+      {1, 3, 9, 3, {0, 3, 6, 9, 12, 15, 18}, {1, 2, 1, 2, 1, 2, 1}, 1},
+  };
+  for (const Case& c : cases) {
+    GeneratorRecord r = Plain();
+    r.volleys = c.volleys;
+    r.volleyFrames = c.volleyFrames;
+    r.bursts = c.bursts;
+    r.burstFrames = c.burstFrames;
+    rig.shots.clear();
+    const int32_t f0 = rig.Frame();
+    rig.Start(r);
+    rig.Run(20);
+    std::vector<int> frames, kinds;
+    for (const auto& s : rig.shots) {
+      frames.push_back(s.frame - f0);
+      kinds.push_back(s.kind);
+    }
+    EXPECT_EQ(frames, c.framesWithShots) << c.volleys << "/" << c.bursts;
+    EXPECT_EQ(kinds, c.kinds) << c.volleys << "/" << c.bursts;
+    EXPECT_EQ(rig.Generators(), c.liveAfter) << c.volleys << "/" << c.bursts;
+    rig.owner.KillChildrenAll(0);
+    rig.Run(1);
+  }
+}
+
+TEST_F(EShotGenTest, ZeroIntervalsFireAtMost64VolleysAFrame) {
+  GeneratorRecord r = Plain();
+  r.volleys = 10;
+  r.bursts = 20;  // 210 volleys in all, every interval 0
+  rig.Start(r);
+  rig.Run(1);
+  EXPECT_EQ(rig.ShotsOfFrame(0).size(), 64u);
+  rig.Run(3);
+  EXPECT_EQ(rig.ShotsOfFrame(1).size(), 64u);
+  EXPECT_EQ(rig.ShotsOfFrame(3).size(), 18u);
+  EXPECT_EQ(rig.Generators(), 0);
+}
+
+TEST_F(EShotGenTest, StartDelayCountsDownBeforeTheFirstVolley) {
+  GeneratorRecord r = Plain();
+  r.startDelay = 10.0f;
+  rig.Start(r);
+  rig.Run(10);
+  EXPECT_TRUE(rig.shots.empty());
+  rig.Run(1);
+  ASSERT_EQ(rig.shots.size(), 1u);
+  EXPECT_EQ(rig.shots[0].frame, 10);
+}
+
+TEST_F(EShotGenTest, SpeedAndSweepEaseOverTheBurst) {
+  struct Case {
+    uint32_t flags;
+    float base;
+    std::vector<float> speeds, angles;
+  } const cases[] = {
+      // No speed easing: every shot has speed 0.
+      {0x0, 0.0f, {0, 0, 0}, {0, 0, 0}},
+      {0x1, 0.0f, {2, 4, 6}, {0, 0, 0}},
+      {0x11, 0.0f, {2, 6, 10}, {0, 0, 0}},  // eased on 2t
+      // Sweep linear from 0.1 to 0.3: offsets stand alone with base 0 ...
+      {0x101, 0.0f, {2, 4, 6}, {0.1f, 0.2f, 0.3f}},
+      // ... and accumulate with a base angle (spirals).
+      {0x101, 0.5f, {2, 4, 6}, {0.6f, 0.8f, 1.1f}},
+      // t = index / volleys.
+      {0x2101, 0.0f, {2, 3.333333f, 4.666667f}, {0.1f, 0.166667f, 0.233333f}},
+  };
+  for (const Case& c : cases) {
+    GeneratorRecord r = Plain();
+    r.flags = c.flags;
+    r.baseAngle = c.base;
+    r.startSpeed = 2.0f;
+    r.endSpeed = 6.0f;
+    r.sweepStart = 0.1f;
+    r.sweepEnd = 0.3f;
+    r.volleys = 3;
+    rig.shots.clear();
+    rig.Start(r);
+    rig.Run(1);
+    ASSERT_EQ(rig.shots.size(), 3u) << std::hex << c.flags;
+    for (int i = 0; i < 3; ++i) {
+      EXPECT_NEAR(rig.shots[i].speed, c.speeds[i], 1e-5f) << std::hex << c.flags << " " << i;
+      EXPECT_NEAR(rig.shots[i].angle, c.angles[i], 1e-5f) << std::hex << c.flags << " " << i;
+    }
+  }
+}
+
+TEST_F(EShotGenTest, AimedVolleysTurnTowardsThePlayer) {
+  // Owner at (0, -100); player straight below it at (0, 250): 0.25 turn.
+  GeneratorRecord once = Plain();
+  once.flags = 0x10001;
+  once.baseAngle = 0.05f;
+  once.volleys = 2;
+  once.volleyFrames = 1;
+  rig.Start(once);
+  rig.Run(1);
+  rig.PlacePlayer(350.0f, -100.0f);  // now to the right: 0 turn
+  rig.Run(1);
+  ASSERT_EQ(rig.shots.size(), 2u);
+  EXPECT_NEAR(rig.shots[0].angle, 0.30f, 1e-6f);
+  EXPECT_NEAR(rig.shots[1].angle, 0.30f, 1e-6f) << "aimed once per burst";
+
+  rig.shots.clear();
+  rig.PlacePlayer(0.0f, 250.0f);
+  GeneratorRecord every = once;
+  every.flags = 0x20001;
+  rig.Start(every);
+  rig.Run(1);
+  rig.PlacePlayer(350.0f, -100.0f);
+  rig.Run(1);
+  ASSERT_EQ(rig.shots.size(), 2u);
+  EXPECT_NEAR(rig.shots[0].angle, 0.30f, 1e-6f);
+  EXPECT_NEAR(rig.shots[1].angle, 0.05f, 1e-6f) << "aimed every volley";
+
+  // An owner in depth aims from where it is seen: (0, -200, 512) stands at
+  // (0, -100).
+  rig.shots.clear();
+  rig.PlaceOwner(0.0f, -200.0f, 512.0f);
+  rig.PlacePlayer(100.0f, -100.0f);
+  GeneratorRecord deep = Plain();
+  deep.flags = 0x10001;
+  rig.Start(deep);
+  rig.Run(1);
+  ASSERT_EQ(rig.shots.size(), 1u);
+  EXPECT_NEAR(rig.shots[0].angle, 0.0f, 1e-6f);
+  EXPECT_NEAR(rig.shots[0].y, -100.0f, 1e-4f);
+}
+
+TEST_F(EShotGenTest, RandomSpreadDrawsOneValuePerWayBeforeItsShot) {
+  GeneratorRecord r = Plain();
+  r.flags = 0x40001;
+  r.ways = 3;
+  r.spread = 0.2f;
+  r.baseAngle = 0.25f;
+  rig.Start(r);
+  rig.Run(1);
+  // rand from seed 0: 38, 7719, 21238.
+  const int draws[3] = {38, 7719, 21238};
+  ASSERT_EQ(rig.shots.size(), 3u);
+  for (int i = 0; i < 3; ++i) {
+    const float want = (static_cast<float>(draws[i]) * 3.051851e-5f - 0.5f) * 0.2f + 0.25f;
+    EXPECT_FLOAT_EQ(rig.shots[i].angle, want) << i;
+  }
+}
+
+TEST_F(EShotGenTest, MuzzleFlashPerRowDrawsBeforeItsShots) {
+  GeneratorRecord r = Plain();
+  r.muzzleFlash = 1;
+  r.rows = 2;
+  r.rowWidth = 10.0f;
+  r.volleys = 2;
+  r.volleyFrames = 1;
+  rig.Start(r);
+  rig.Run(2);
+  EXPECT_EQ(rig.flashes, (std::vector<int>{2, 2}));
+  EXPECT_EQ(rig.shots.size(), 4u);
+}
+
+TEST_F(EShotGenTest, ScriptFormFillsTheSameFieldsAsTheRecordForm) {
+  GeneratorRecord r = Plain();
+  r.flags = 0x12345;
+  r.shotCodeA = 3;
+  r.shotCodeB = 4;
+  r.baseAngle = 0.1f;
+  r.sweepStart = 0.2f;
+  r.sweepEnd = 0.3f;
+  r.startSpeed = 1.5f;
+  r.endSpeed = 2.5f;
+  r.ways = 6;
+  r.spread = 0.4f;
+  r.rows = 2;
+  r.rowWidth = 30.0f;
+  r.volleys = 7;
+  r.volleyFrames = 8;
+  r.bursts = 9;
+  r.burstFrames = 10;
+  r.offsetX = 11.0f;
+  r.offsetY = 12.0f;
+  r.word20 = 13;
+  r.muzzleFlash = 14;
+  r.startDelay = 15.0f;
+  EShotMotion m{};
+  r.bulletPath = &m;
+  EShotGen a(rig.ownerPos, &r, 16, 17, nullptr);
+  EShotGen b(rig.ownerPos, 0x12345, 5, 3, 4, 0.1f, 0.2f, 0.3f, 1.5f, 2.5f, 6, 0.4f, 2, 30.0f, 8, 7, 9, 10, 11.0f,
+             12.0f, 13, 14, 15.0f, &m, 16, 17, nullptr);
+  EXPECT_EQ(std::vector<float>({a.baseAngle, a.sweepStart, a.sweepEnd, a.startSpeed, a.endSpeed, a.spread,
+                                a.rowWidth, a.offsetX, a.offsetY, a.startDelay}),
+            std::vector<float>({b.baseAngle, b.sweepStart, b.sweepEnd, b.startSpeed, b.endSpeed, b.spread,
+                                b.rowWidth, b.offsetX, b.offsetY, b.startDelay}));
+  EXPECT_EQ(std::vector<int64_t>({a.flags, a.hitWord, a.codeA, a.codeB, a.ways, a.rows, a.volleyFrames, a.volleys,
+                                  a.bursts, a.burstFrames, a.word20, a.muzzleFlash, a.id, a.a4, a.initialBursts}),
+            std::vector<int64_t>({b.flags, b.hitWord, b.codeA, b.codeB, b.ways, b.rows, b.volleyFrames, b.volleys,
+                                  b.bursts, b.burstFrames, b.word20, b.muzzleFlash, b.id, b.a4, b.initialBursts}));
+  EXPECT_EQ(a.volleys, 7);
+  EXPECT_EQ(a.volleyFrames, 8);
+  EXPECT_EQ(a.motion, &m);
+  EXPECT_EQ(b.motion, &m);
+}
+
+TEST_F(EShotGenTest, FollowsItsOwnerAndKeepsTheLastPlaceOnceTheHolderIsGone) {
+  GeneratorRecord r = Plain();
+  r.volleys = 5;
+  r.volleyFrames = 1;
+  auto* holder = new testsupport::RelayProc("Holder");
+  rig.owner.AddChild(0, holder, 0);
+  float pos[4] = {10.0f, 20.0f, 0.0f, 1.0f};
+  rig.Adopt(new EShotGen(pos, &r, -1, 30, holder));
+  rig.Run(1);
+  pos[0] = 30.0f;
+  rig.Run(1);
+  holder->Kill(0);  // dying after this frame, gone after the next
+  pos[0] = 50.0f;
+  rig.Run(2);
+  pos[0] = 70.0f;  // no longer read
+  rig.Run(1);
+  std::vector<float> xs;
+  for (const auto& s : rig.shots) xs.push_back(s.x);
+  EXPECT_EQ(xs, (std::vector<float>{10.0f, 30.0f, 50.0f, 50.0f, 50.0f}));
+}
+
+}  // namespace
