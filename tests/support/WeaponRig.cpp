@@ -11,20 +11,8 @@ int32_t RelayProc::Init(SProcArg) {
   SetInitResult(0);
   return 0;
 }
-int32_t RelayProc::Draw(SProcArg arg) {
-  BroadcastAll(EVENT_DRAW, arg);
-  return 0;
-}
-int32_t RelayProc::Begin(SProcArg arg) {
-  BroadcastAll(EVENT_BEGIN, arg);
-  return 0;
-}
-int32_t RelayProc::Main(SProcArg arg) {
-  BroadcastAll(EVENT_MAIN, arg);
-  return 0;
-}
-int32_t RelayProc::End(SProcArg arg) {
-  BroadcastAll(EVENT_END, arg);
+int32_t RelayProc::Relay(int32_t code, SProcArg arg) {
+  BroadcastAll(code, arg);
   return 0;
 }
 int32_t RelayProc::User(int32_t code, SProcArg arg) {

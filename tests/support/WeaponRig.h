@@ -38,13 +38,14 @@ class RelayProc : public SProc {
 
  protected:
   int32_t Init(SProcArg arg) override;
-  int32_t Draw(SProcArg arg) override;
-  int32_t Begin(SProcArg arg) override;
-  int32_t Main(SProcArg arg) override;
-  int32_t End(SProcArg arg) override;
+  int32_t Draw(SProcArg arg) override { return Relay(EVENT_DRAW, arg); }
+  int32_t Begin(SProcArg arg) override { return Relay(EVENT_BEGIN, arg); }
+  int32_t Main(SProcArg arg) override { return Relay(EVENT_MAIN, arg); }
+  int32_t End(SProcArg arg) override { return Relay(EVENT_END, arg); }
   int32_t User(int32_t code, SProcArg arg) override;
 
  private:
+  int32_t Relay(int32_t code, SProcArg arg);
   const char* name_;
 };
 

@@ -197,31 +197,28 @@ TEST_F(EShotGenTest, SpeedAndSweepEaseOverTheBurst) {
 }
 
 TEST_F(EShotGenTest, AimedVolleysTurnTowardsThePlayer) {
-  // Owner at (0, -100); player straight below it at (0, 250): 0.25 turn.
-  GeneratorRecord once = Plain();
-  once.flags = 0x10001;
-  once.baseAngle = 0.05f;
-  once.volleys = 2;
-  once.volleyFrames = 1;
-  rig.Start(once);
-  rig.Run(1);
-  rig.PlacePlayer(350.0f, -100.0f);  // now to the right: 0 turn
-  rig.Run(1);
-  ASSERT_EQ(rig.shots.size(), 2u);
-  EXPECT_NEAR(rig.shots[0].angle, 0.30f, 1e-6f);
-  EXPECT_NEAR(rig.shots[1].angle, 0.30f, 1e-6f) << "aimed once per burst";
-
-  rig.shots.clear();
-  rig.PlacePlayer(0.0f, 250.0f);
-  GeneratorRecord every = once;
-  every.flags = 0x20001;
-  rig.Start(every);
-  rig.Run(1);
-  rig.PlacePlayer(350.0f, -100.0f);
-  rig.Run(1);
-  ASSERT_EQ(rig.shots.size(), 2u);
-  EXPECT_NEAR(rig.shots[0].angle, 0.30f, 1e-6f);
-  EXPECT_NEAR(rig.shots[1].angle, 0.05f, 1e-6f) << "aimed every volley";
+  // Owner at (0, -100), player first straight below it (0.25 turn), then to
+  // its right (0 turn).
+  struct Case {
+    uint32_t flags;
+    float first, second;
+  } const cases[] = {{0x10001, 0.30f, 0.30f}, {0x20001, 0.30f, 0.05f}, {0x30001, 0.05f, 0.05f}};
+  for (const Case& c : cases) {
+    GeneratorRecord r = Plain();
+    r.flags = c.flags;
+    r.baseAngle = 0.05f;
+    r.volleys = 2;
+    r.volleyFrames = 1;
+    rig.shots.clear();
+    rig.PlacePlayer(0.0f, 250.0f);
+    rig.Start(r);
+    rig.Run(1);
+    rig.PlacePlayer(350.0f, -100.0f);
+    rig.Run(1);
+    ASSERT_EQ(rig.shots.size(), 2u);
+    EXPECT_NEAR(rig.shots[0].angle, c.first, 1e-6f) << std::hex << c.flags;
+    EXPECT_NEAR(rig.shots[1].angle, c.second, 1e-6f) << std::hex << c.flags;
+  }
 
   // An owner in depth aims from where it is seen: (0, -200, 512) stands at
   // (0, -100).
