@@ -29,8 +29,13 @@ class EfxProcG : public SProc {
  private:
   void Puff(const SVec4& at, float spin, float size, const SVec4* velocity, const SVec4* velocity2);
   void Glow(const SVec4& at, float spin, float size, const SVec4* velocity, const SVec4* velocity2);
-  void Debris(float base, float scale, float sign);
+  // One debris streak from the position at angle (turns) and distance.
+  void Debris(float angle, float dist);
+  // count sparks: distance (r x spread + spreadBase) x the scale (x
+  // distScale), size r x sizeScale + sizeBase.
   void Sparks(int32_t count, float spread, float spreadBase, float sizeScale, float sizeBase);
+  void Sparks(const SVec4& at, int32_t count, float spread, float spreadBase, float distScale, float sizeScale,
+              float sizeBase);
   void RingBurst();
   void TravelDirection();
   void FirstBurst(float spin);

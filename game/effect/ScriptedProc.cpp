@@ -1,20 +1,105 @@
 #include "game/effect/ScriptedProc.h"
 
-void ScriptedProc::AttachDrawA(const SMatrix*, float, float, float, float, const float*) {}
-void ScriptedProc::AttachDrawB(const SMatrix*, float, float, float, float, const float*, int32_t) {}
-void ScriptedProc::EfxBurstC(float, float, float, float, int32_t, int32_t) {}
-void ScriptedProc::EfxBurstD(float, float, float, float, int32_t, int32_t) {}
-int32_t ScriptedProc::Init(SProcArg) { return SendScript(kCodeInit); }
+#include <cmath>
+
+#include "game/effect/EfxMath.h"
+
+namespace {
+
+std::unique_ptr<ScriptedProc::DrawSet> MakeSet(const SMatrix& world, float w, float h, float columns, float rows,
+                                               const float* colour) {
+  auto set = std::make_unique<ScriptedProc::DrawSet>();
+  set->world.SetMatrix(world);
+  set->grid.Build(w, h, static_cast<int32_t>(columns), static_cast<int32_t>(rows), colour);
+  return set;
+}
+
+}  // namespace
+
+// Set A's matrix is taken relative to the game's camera: m x inverse(N2 x
+// inverse(N1)) with N1 and N2 the game's two camera nodes. The game keeps no
+// such nodes apart from its view, so both stand as the identity and the
+// matrix is used as given.
+void ScriptedProc::AttachDrawA(const SMatrix* m, float w, float h, float columns, float rows, const float* colour) {
+  setA_ = MakeSet(*m, w, h, columns, rows, colour);  // a second attach replaces (and frees) the first
+  setA_->grid.SetAlphaMin(0.85f);
+}
+
+void ScriptedProc::AttachDrawB(const SMatrix* m, float w, float h, float columns, float rows, const float* colour,
+                               int32_t key) {
+  setB_ = MakeSet(*m, w, h, columns, rows, colour);
+  setB_->grid.SetBlend(1);
+  setB_->grid.SetAlphaMin(0.75f);
+  setB_->grid.SetAlphaMax(1.0f);
+  keyB_ = key;
+}
+
+int32_t ScriptedProc::Init(SProcArg) {
+  setA_.reset();
+  setB_.reset();
+  return SendScript(kCodeInit);
+}
+
 int32_t ScriptedProc::Draw(SProcArg) {
   SendScript(kCodeDraw);
+  if (setA_) {
+    setA_->world.Enter(kKeySetA);
+    setA_->grid.Enter(kKeySetA);
+  }
+  if (setB_) {
+    setB_->world.Enter(keyB_);
+    setB_->grid.Enter(keyB_);
+  }
   BroadcastAll(EVENT_DRAW, 0);
   return 0;
 }
+
 int32_t ScriptedProc::Main(SProcArg) {
   SendScript(kCodeMain);
+  if (setA_) setA_->brushes.Update();
+  if (setB_) setB_->brushes.Update();
   BroadcastAll(EVENT_MAIN, 0);
   return 0;
 }
-int32_t ScriptedProc::OnDispose(SProcArg) { return 0; }
+
+int32_t ScriptedProc::OnDispose(SProcArg) {
+  setA_.reset();
+  setB_.reset();
+  return 0;
+}
+
 int32_t ScriptedProc::SendScript(int32_t code) { return SendEvent(code, 0); }
-void ScriptedProc::Burst(float, float, float, float, int32_t, int32_t, bool) {}
+
+void ScriptedProc::EfxBurstC(float x, float y, float radius, float size, int32_t count, int32_t life) {
+  Burst(x, y, radius, size, count, life, false);
+}
+
+void ScriptedProc::EfxBurstD(float x, float y, float radius, float size, int32_t count, int32_t life) {
+  Burst(x, y, radius, size, count, life, true);
+}
+
+void ScriptedProc::Burst(float x, float y, float radius, float size, int32_t count, int32_t life, bool ring) {
+  if (!setA_) return;
+  static constexpr float kStill[2] = {0.0f, 0.0f};
+  const float g = ring ? 0.8f : 0.5f;  // green of the first two colours
+  BrushListPacket& brushes = setA_->brushes;
+  ColourGridPacket* grid = &setA_->grid;
+  if (count == 1) {
+    const float g1 = ring ? 0.8f : 0.3f;
+    const float alpha = ring ? 0.5f : 0.15f;
+    const float c1[4] = {0, g1, 0.1f, 0.85f}, c2[4] = {0, g1, 0, 0};
+    const float e1[4] = {0, 0, 0, alpha}, e2[4] = {0, 0.85f, 0, alpha};
+    brushes.Add(grid, x, y, ring ? 1.0f : 0.0f, size, c1, c2, e1, e2, 0.1f, 0.1f, kStill, kStill, life, 3);
+    return;
+  }
+  for (int32_t i = 0; i < count; ++i) {
+    const float alpha = static_cast<float>(i) * 0.5f / static_cast<float>(count) + (ring ? 0.3f : 0.25f);
+    const float a = RandF();
+    const float d = ring ? (RandF() + 1.0f) * radius * 0.5f : RandF() * radius;
+    const float c1[4] = {0, g, 0.1f, 0.85f}, c2[4] = {0, g, 0, 0};
+    const float e1[4] = {0, 0, 0, alpha}, e2[4] = {0, 0.85f, 0, alpha};
+    brushes.Add(grid, x + std::cos(6.2831855f * a) * d, y + std::sin(6.2831855f * a) * d, 0.0f, size, c1, c2, e1,
+                e2, 0.2f, 0.2f, kStill, kStill, life, 3);
+    if (!ring) size *= 0.85f;
+  }
+}
