@@ -17,6 +17,7 @@ class EfxWorld : public ::testing::Test {
     root.StartRoot(0);
     root.CreateLists(1);
     ASSERT_EQ(root.AddChildProcess(&efx, 0), 0);
+    root.Advance();  // added -> running
   }
   void TearDown() override {
     efx.ClearAll();

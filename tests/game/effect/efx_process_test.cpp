@@ -1,0 +1,356 @@
+// Timelines of the explosion sequences, the staged explosion (the boss's
+// death over 290 frames), the effect processes' particle counts, the
+// emitter's angles and intervals and the rand draw counts of the bursts.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "efx_fixture.h"
+#include "game/effect/EfxBursts.h"
+#include "game/effect/EfxGen.h"
+#include "game/effect/EfxProc.h"
+#include "game/effect/EfxProcG.h"
+#include "game/effect/EfxTables.h"
+#include "game/effect/ExplosionBursts.h"
+#include "game/stage/MapMng.h"
+#include "game/tables/effect_tables.h"
+
+namespace {
+
+using testsupport::EfxWorld;
+
+constexpr SVec4 kOrigin{0.0f, 0.0f, 0.0f, 1.0f};
+
+// rand() calls made by fn.
+template <class Fn>
+int Draws(Fn&& fn) {
+  plat::SRand(12345);
+  fn();
+  const uint32_t after = plat::RandSeed();
+  plat::SRand(12345);
+  int n = 0;
+  while (plat::RandSeed() != after && n < 100000) {
+    plat::Rand();
+    ++n;
+  }
+  return n;
+}
+
+// A creator process: effect processes run as its children.
+class Creator : public SProc {
+ public:
+  int32_t Main(SProcArg) override {
+    BroadcastAll(EVENT_MAIN, 0);
+    return 0;
+  }
+};
+
+class EfxProcWorld : public EfxWorld {
+ protected:
+  void SetUp() override {
+    EfxWorld::SetUp();
+    creator = new Creator;
+    root.AddChild(0, creator, 0);
+    root.Advance();
+  }
+  // One frame: the creator's children run, the manager steps, states advance.
+  void Frame(int n = 1) {
+    for (int i = 0; i < n; ++i) {
+      creator->SendEvent(SProc::EVENT_MAIN, 0);
+      Step(1);
+      root.Advance();
+    }
+  }
+  Creator* creator = nullptr;
+};
+
+TEST_F(EfxWorld, SpawnRandomDrawsOnceEvenWhenItRefuses) {
+  EXPECT_EQ(Draws([&] { EXPECT_EQ(efx.SpawnRandom(0, &kOrigin, 0.0f, nullptr), nullptr); }), 1);
+  EXPECT_EQ(Draws([&] { EXPECT_EQ(efx.SpawnRandom(8, &kOrigin, 0.0f, nullptr), nullptr); }), 1);
+  for (int i = 0; i < 32; ++i) efx.SpawnRandom(3, &kOrigin, 0.0f, nullptr);
+  EXPECT_EQ(Draws([&] { EXPECT_EQ(efx.SpawnRandom(3, &kOrigin, 0.0f, nullptr), nullptr); }), 1);
+}
+
+TEST_F(EfxWorld, RailSequencesEaseTheSpeedBackAfterTheirWait) {
+  g_MapMng.speed = 0.25f;
+  g_MapMng.armed = 1;
+  efx.SpawnRandom(1, &kOrigin, 30.0f, 5);
+  Step(5);
+  EXPECT_EQ(efx.LiveCount(8), 1);
+  Step(1);  // age 6 > 5
+  EXPECT_EQ(efx.LiveCount(8), 0);
+  EXPECT_EQ(g_MapMng.steps, 30);
+  EXPECT_EQ(g_MapMng.startSpeed, 0.25f);
+  EXPECT_EQ(g_MapMng.targetSpeed, 1.0f);
+  EXPECT_EQ(g_MapMng.armed, 0);
+  g_MapMng.t = 10.0f;
+  efx.SpawnRandom(2, &kOrigin, 12.0f, 40);
+  Step(3);
+  EXPECT_EQ(efx.LiveCount(8), 1);
+  g_MapMng.t = 12.5f;
+  Step(1);
+  EXPECT_EQ(efx.LiveCount(8), 0);
+  EXPECT_EQ(g_MapMng.steps, 40);
+  g_MapMng.speed = 1.0f;
+}
+
+TEST_F(EfxWorld, Kind3TimelineBlastsFlashesKillsAndEndsAt270) {
+  auto* victim = new SProc;
+  root.AddChild(0, victim, 0);
+  root.Advance();
+  EfxSequence* s = efx.SpawnRandom(3, &kOrigin, 0.0f, victim);
+  std::vector<int> rings, discs;
+  int killedAt = 0;
+  for (int age = 1; age <= 270; ++age) {
+    Step(1);
+    if (efx.LiveCount(3) > 0 && rings.empty()) rings.push_back(age);
+    if (efx.LiveCount(5) > 0 && discs.empty()) discs.push_back(age);
+    if (killedAt == 0 && victim->GetState() >= SProc::STATE_KILLED) killedAt = age;
+    if (age < 270) ASSERT_EQ(efx.LiveCount(8), 1) << age;
+  }
+  EXPECT_EQ(efx.LiveCount(8), 0);
+  EXPECT_EQ(rings, std::vector<int>{160});
+  EXPECT_EQ(discs, std::vector<int>{160});  // kind 3: one disc only
+  EXPECT_EQ(killedAt, 185);
+  (void)s;
+}
+
+TEST_F(EfxWorld, SequenceWithoutVictimOrWithADeadOneStillRunsItsTimeline) {
+  auto* victim = new SProc;
+  root.AddChild(0, victim, 0);
+  efx.SpawnRandom(4, &kOrigin, 0.0f, victim);
+  victim->Dispose();  // gone long before the blast: the handle reads null
+  efx.SpawnRandom(3, &kOrigin, 0.0f, nullptr);
+  Step(280);
+  EXPECT_EQ(efx.LiveCount(8), 0);
+}
+
+TEST_F(EfxProcWorld, EffectProcessesThrowTheirCountsAndEnd) {
+  struct Case {
+    int32_t (*spawn)(SProc*);
+    int frames;
+    int sprites;
+  };
+  static const SMatrix place = kIdentityMatrix;
+  const Case cases[] = {
+      {[](SProc* p) { return EfxProc::SpawnB(p, &kOrigin, 1.0f, 4, false); }, 4, 2},
+      {[](SProc* p) { return EfxProc::SpawnB(p, &kOrigin, 1.0f, 1, true); }, 1, 1},
+      {[](SProc* p) { return EfxProc::SpawnC(p, &kOrigin, 1.0f, 5, false); }, 5, 3},
+      {[](SProc* p) { return EfxProc::SpawnD(p, &place, 1.0f, 2.0f, 0.9f, 1.0f, 6, false); }, 6, 6},
+      {[](SProc* p) { return EfxProc::SpawnE(p, &place, 1.0f, 2.0f, 0.9f, 1.0f, 3, true); }, 3, 3},
+      {[](SProc* p) { return EfxProc::SpawnF(p, &kOrigin, 1.0f, 7, false); }, 7, 7},
+      {[](SProc* p) { return EfxProc::SpawnF(p, &kOrigin, 1.0f, 0, false); }, 1, 1},
+  };
+  for (const Case& c : cases) {
+    efx.ClearAll();
+    ASSERT_EQ(c.spawn(creator), 0);
+    root.Advance();
+    int thrown = 0;
+    for (int f = 0; f < c.frames; ++f) {
+      creator->SendEvent(SProc::EVENT_MAIN, 0);
+      thrown = efx.LiveCount(1);
+      root.Advance();
+    }
+    root.Advance();
+    EXPECT_EQ(thrown, c.sprites) << c.frames;
+    EXPECT_EQ(creator->CountChildren(), 0) << c.frames;
+  }
+}
+
+TEST_F(EfxProcWorld, LargeExplosionThrows512Then128AndShakesFromFrame15) {
+  ASSERT_EQ(EfxProc::SpawnA(creator, &kIdentityMatrix), 0);
+  root.Advance();
+  creator->SendEvent(SProc::EVENT_MAIN, 0);
+  root.Advance();
+  // The request pool gives 2048 sprites: all 512 fit.
+  EXPECT_EQ(efx.LiveCount(1), 512);
+  for (int f = 1; f <= 15; ++f) {
+    creator->SendEvent(SProc::EVENT_MAIN, 0);
+    root.Advance();
+  }
+  EXPECT_EQ(efx.LiveCount(1), 640);
+  EXPECT_EQ(GetGpMan(), nullptr);  // no graphic manager here: the shake is not reached
+  for (int f = 16; f < 135; ++f) {
+    creator->SendEvent(SProc::EVENT_MAIN, 0);
+    root.Advance();
+  }
+  root.Advance();
+  EXPECT_EQ(creator->CountChildren(), 0);
+}
+
+TEST_F(EfxProcWorld, FlashPicksItsVariantAndNeverReadsPastTheTable) {
+  EXPECT_EQ(EfxKeyListTable(7), EfxKeyListTable(6));
+  EXPECT_EQ(EfxKeyListTable(0), &SprEfx01_1Keys[0]);
+  EXPECT_EQ(EfxKeyListTable(6), &SprEfx01_1Keys[48]);
+}
+
+TEST_F(EfxProcWorld, IdleStagedExplosionsStillDrawEveryFrame) {
+  ASSERT_EQ(EfxProc::SpawnG(creator, &kOrigin, 1, 1.0f), 0);
+  creator->SendEvent(SProc::EVENT_MAIN, 0);  // not yet running
+  root.Advance();
+  EXPECT_EQ(Draws([&] { creator->SendEvent(SProc::EVENT_MAIN, 0); }), 1);
+}
+
+TEST_F(EfxProcWorld, StagedExplosionsEndByTypeAndScale) {
+  struct Case {
+    int32_t type;
+    float scale;
+    int32_t end;
+  };
+  for (const Case& c : {Case{2, 1.0f, 32}, Case{3, 1.0f, 40}, Case{4, 1.0f, 32}, Case{5, 1.0f, 32},
+                        Case{5, 1.1f, 40}, Case{5, 1.25f, 64}, Case{6, 1.0f, 24}, Case{7, 1.1f, 40},
+                        Case{7, 1.25f, 64}}) {
+    efx.ClearAll();
+    ASSERT_EQ(EfxProc::SpawnG(creator, &kOrigin, c.type, c.scale), 0);
+    root.Advance();
+    auto* g = static_cast<EfxProcG*>(creator->GetList(0)->Head());
+    int ended = 0;
+    for (int f = 1; f <= 70 && ended == 0; ++f) {
+      creator->SendEvent(SProc::EVENT_MAIN, 0);
+      if (g->GetState() == SProc::STATE_KILLED) ended = f;
+    }
+    EXPECT_EQ(ended, c.end) << c.type << " " << c.scale;
+    root.Advance();
+    root.Advance();
+  }
+}
+
+TEST_F(EfxProcWorld, BossDeathRunsItsTimelineAndEndsWithTheFinaleAt290) {
+  SMatrix bossM = kIdentityMatrix;
+  const SVec4 boss{100.0f, 50.0f, 512.0f, 1.0f};  // depth 512: shown at half
+  ASSERT_EQ(EfxProc::SpawnG(creator, &boss, 8, 1.0f, &bossM), 0);
+  root.Advance();
+  auto* g = static_cast<EfxProcG*>(creator->GetList(0)->Head());
+  SHandle<EfxProcG> handle(g);
+  std::vector<int> siblingFrames;
+  int flashFrame = 0, ringFrame = 0;
+  EfxSprite* flash = nullptr;
+  for (int n = 1; n <= 290; ++n) {
+    const int before = creator->CountChildren();
+    creator->SendEvent(SProc::EVENT_MAIN, 0);
+    if (creator->CountChildren() > before) siblingFrames.push_back(n);
+    if (n == 165 + 120) {
+      flash = static_cast<EfxSprite*>(efx.Live(1).TailObj());
+      flashFrame = n;
+    }
+    if (ringFrame == 0 && efx.LiveCount(3) > 0) ringFrame = n;
+    Step(1);
+    root.Advance();
+    if (n < 290) ASSERT_TRUE(LiveProc(handle)) << n;
+  }
+  EXPECT_EQ(handle->GetState(), SProc::STATE_DYING);  // killed at 290
+  root.Advance();
+  EXPECT_EQ(handle.Get(), nullptr);  // and disposed
+  // Projected: (100, 50) at half size.
+  EXPECT_EQ(flash->Sprite()->ownPos[0], 50.0f);
+  EXPECT_EQ(flash->Sprite()->scaleX, 1280.0f);
+  EXPECT_EQ(flashFrame, 285);
+  EXPECT_EQ(ringFrame, 180);  // the two imploding rings at m = 60
+  // Siblings: n mod 11 = 0, n mod 27 = 13 or 0 below 120 (not 96), m mod 22 =
+  // 0 up to m = 80, and the finale's three.
+  std::vector<int> want;
+  for (int n = 1; n < 120; ++n)
+    if (n != 96 && (n % 11 == 0 || n % 27 == 13 || n % 27 == 0)) want.push_back(n);
+  for (int m = 0; m <= 80; m += 22) want.push_back(120 + m);
+  want.push_back(290);
+  EXPECT_EQ(siblingFrames, want);
+  // The flash spawned anchored to the explosion outlives it where it was.
+  Step(2);
+  EXPECT_EQ(flash->anchor.ptr, nullptr);
+  EXPECT_EQ(flash->Sprite()->ownPos[0], 50.0f);
+}
+
+TEST_F(EfxProcWorld, BossDeathEndsAtOnceWithItsCreator) {
+  ASSERT_EQ(EfxProc::SpawnG(creator, &kOrigin, 8, 1.0f, nullptr), 0);
+  root.Advance();
+  Frame(60);
+  EXPECT_GT(creator->CountChildren(), 1);
+  creator->Kill(0);
+  root.Advance();
+  root.Advance();
+  EXPECT_EQ(root.GetList(0)->Count(), 1);  // only the manager is left
+}
+
+TEST_F(EfxProcWorld, EmitterFanAnglesIntervalsAndEnd) {
+  static const EfxSpriteDesc look{EfxKeyList7, {1, 1, 1, 1}, {1, 1, 1, 1}, 10, 10};
+  // count 8, spread 1.0: 0.875, one eighth of a turn apart; 3 emissions 2
+  // frames apart; delay 1: the first emission on the 2nd frame.
+  auto* gen = new EfxGen(6, &kOrigin, 0, &look, 0.0f, 0.0f, 0.0f, 1.0f, 1.0f, 0.0f, 8, 1.0f, 1.0f, 1.0f, 2.0f, 2.0f,
+                         3, nullptr, 1);
+  ASSERT_EQ(creator->AddChild(0, gen, 0), 0);
+  EXPECT_FLOAT_EQ(gen->Spread(), 0.875f);
+  root.Advance();
+  std::vector<int> counts;
+  for (int f = 1; f <= 7; ++f) {
+    creator->SendEvent(SProc::EVENT_MAIN, 0);
+    counts.push_back(efx.LiveCount(1));
+    if (f == 2) {
+      std::vector<float> angles;
+      for (SObject* o = efx.Live(1).HeadObj(); o != nullptr; o = o->GetNext())
+        angles.push_back(static_cast<EfxSprite*>(o)->Sprite()->angle);
+      ASSERT_EQ(angles.size(), 8u);
+      for (int i = 0; i < 8; ++i) EXPECT_NEAR(angles[i], -0.4375f + 0.125f * i, 1e-6f) << i;
+    }
+  }
+  EXPECT_EQ(counts, (std::vector<int>{0, 8, 8, 16, 16, 24, 24}));
+  EXPECT_EQ(gen->GetState(), SProc::STATE_KILLED);
+}
+
+TEST_F(EfxProcWorld, EmitterWithZeroIntervalsAndZeroCountsEmitsAllAtOnce) {
+  static const EfxSpriteDesc look{EfxKeyList7, {1, 1, 1, 1}, {1, 1, 1, 1}, 10, 10};
+  auto* gen = new EfxGen(6, &kOrigin, 0, &look, 0.0f, 0.0f, 0.0f, 1.0f, 1.0f, 0.0f, 0, 0.5f, 1.0f, 1.0f, 0.0f, 0.0f,
+                         5, nullptr, 0);
+  creator->AddChild(0, gen, 0);
+  EXPECT_EQ(gen->Count(), 1);
+  root.Advance();
+  creator->SendEvent(SProc::EVENT_MAIN, 0);
+  EXPECT_EQ(efx.LiveCount(1), 5);
+  EXPECT_EQ(gen->GetState(), SProc::STATE_KILLED);
+  // 0 emissions count as one.
+  auto* none = new EfxGen(6, &kOrigin, 0, &look, 0.0f, 0.0f, 0.0f, 1.0f, 1.0f, 0.0f, 1, 0.5f, 1.0f, 1.0f, 2.0f, 2.0f,
+                          0, nullptr, 0);
+  creator->AddChild(0, none, 0);
+  root.Advance();
+  creator->SendEvent(SProc::EVENT_MAIN, 0);
+  EXPECT_EQ(efx.LiveCount(1), 6);
+  EXPECT_EQ(none->GetState(), SProc::STATE_KILLED);
+}
+
+TEST_F(EfxWorld, BurstsDrawTheirRandCounts) {
+  struct Case {
+    const char* name;
+    void (*fn)();
+    int draws;
+  };
+  static const SMatrix place = kIdentityMatrix;
+  const Case cases[] = {
+      {"small", [] { SpawnExplosionSmall(&kOrigin); }, 25},
+      {"large", [] { SpawnExplosionLarge(&kOrigin); }, 28},
+      {"small2", [] { SpawnExplosionSmall2(&kOrigin); }, 25},
+      {"large2", [] { SpawnExplosionLarge2(&kOrigin); }, 28},
+      {"burst", [] { SpawnExplosionBurst(&kOrigin); }, 34},
+      {"ring", [] { EfxDrawRing(&kOrigin, 1.0f, true); }, 1 + 3 * 3 + 8 * 3},
+      {"jetA", [] { EfxBurstA(&place, 1, 2, 0.9f, 1, 3); }, 3 * 4},
+      {"flashE", [] { EfxBurstE(&kOrigin, 1.0f, true); }, 1 + 5 + 4 * 3},
+      {"glow", [] { EfxGlowSpot(&kOrigin, 1.0f, 10); }, 0},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(Draws(c.fn), c.draws) << c.name;
+    efx.ClearAll();
+  }
+  // The same seed gives the same burst.
+  plat::SRand(7);
+  SpawnExplosionSmall(&kOrigin);
+  const float x = static_cast<EfxSprite*>(efx.Live(1).HeadObj())->Sprite()->ownPos[0];
+  efx.ClearAll();
+  plat::SRand(7);
+  SpawnExplosionSmall(&kOrigin);
+  EXPECT_EQ(static_cast<EfxSprite*>(efx.Live(1).HeadObj())->Sprite()->ownPos[0], x);
+  EXPECT_EQ(efx.LiveCount(1), 3 * 2 + 5 + 1);
+  efx.ClearAll();
+  SpawnExplosionLarge2(&kOrigin);
+  EXPECT_EQ(efx.LiveCount(3), 1);  // the closing ring
+}
+
+}  // namespace
