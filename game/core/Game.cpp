@@ -213,7 +213,7 @@ int32_t Game::End(SProcArg) {
 
 void Game::CheckStageEnd() {
   if (sceneId_ != SCENE_STAGE || LoadPending()) return;
-  if (stageClear) {
+  if (g_Player.IsStageClearDone()) {
     StepHoldRampOff();
     ClearStageObjects();
     ChangeScene(SCENE_STAGE_RESULT);

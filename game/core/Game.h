@@ -17,6 +17,8 @@
 #include "vrax/input/SPad.h"
 #include "vrax/kernel/SProc.h"
 
+class SRsc;
+
 // Scene ids of the scene-change queue.
 enum SceneId : int32_t {
   SCENE_LOAD_COMMON = 1,
@@ -98,6 +100,10 @@ class Game : public SProc {
   void AddPersistentManagers();
   // Ends what a stage left behind.
   void ClearStageObjects();
+  // The per-stage resets at stage start: rand seeded with 0, the Player into
+  // its start state with a clear input history, the score multiplier, the
+  // dash formation, the display and the tutorial flag.
+  void ResetStageState();
   int32_t GetSceneId() const { return sceneId_; }
   const std::deque<SceneRequest>& GetRequests() const { return requests_; }
   // The request the switcher is acting on (its words reach the new scene).
@@ -144,6 +150,10 @@ class Game : public SProc {
   // Plays sound n of the common sound-effect bank with the effect volume
   // curve times gain and the balance setting (nothing while muted).
   void PlaySe(int32_t n, int32_t gain = 61440);
+  // The same on the voice bank.
+  void PlayVoice(int32_t n, int32_t gain = 61440);
+  // Stops sound n of the sound-effect bank.
+  void StopSe(int32_t n);
 
   // ------------------------------------------------------------ draw layers
   void InitDrawLayers();
@@ -209,6 +219,12 @@ class Game : public SProc {
   int32_t User(int32_t code, SProcArg arg) override;
 
  private:
+  // Plays sound n of a bank under the sound rule.
+  void PlayOn(SRsc* bank, int32_t n, int32_t gain);
+  // The play globals of the chain and dash logic cleared, the ship's power
+  // back to 2.0 (a continue).
+  void ResetPlayGlobals();
+
   struct Ramp {
     float level = 1.0f, start = 1.0f, target = 1.0f;
     int32_t counter = 0, duration = 0;

@@ -43,6 +43,7 @@
 #include "game/stage/Stage5.h"
 #include "game/stage/TnlRsc.h"
 #include "game/testmode/TestMode.h"
+#include "platform/crt_rand.h"
 #include "vrax/io/SIOMan.h"
 #include "vrax/resource/SRscMan.h"
 
@@ -142,13 +143,35 @@ void Game::AddPersistentManagers() {
 }
 
 void Game::ClearPlayObjects() {
+  if (g_Player.GetParent() == this) g_Player.SetState(Player::STATE_RESET);
+  g_Player.ClearInputHistory();
   g_EnemyMan.KillChildrenAll(0);
-  g_PShotMan.ClearShots();
+  g_PShotMan.ReleaseAll();
+  g_PShotMan.KillChildrenAll(0);
   g_EShotMan.ClearAll(1);
   g_EfxMan.ClearAll();
   g_ItemMan.KillAll();
   g_ZGInterface.ResetPanel();
   g_DashForm.ClearAll();
+}
+
+void Game::ResetStageState() {
+  plat::SRand(0);
+  if (g_Player.GetParent() == this) g_Player.SetState(Player::STATE_START);
+  g_Player.ClearInputHistory();
+  scoreMultiplier = 1;
+  g_DashForm.ClearAll();
+  g_DashForm.Clear();
+  g_ZGInterface.ResetPanel();
+  tutorialFlag = 0;
+}
+
+void Game::ResetPlayGlobals() {
+  scoreMultiplier = 1;
+  g_ChainCounter.Set(0);
+  DashPressCount = 0;
+  DashFrameCounter = 0;
+  g_Player.power = 2.0f;
 }
 
 void Game::StepHoldRampOff() { g_ZGInterface.StepHoldRamp(false); }

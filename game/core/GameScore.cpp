@@ -29,11 +29,13 @@ void AddWithCarry(uint32_t* total, uint32_t* overflow, uint64_t n) {
   }
 }
 
-// The common sound-effect bank, once it is loaded.
-SRsc* SoundEffectBank() {
+// A common sound bank, once it is loaded.
+SRsc* SoundBank(const char* path) {
   SRscMan* rsc = GetRscMan();
-  return rsc ? rsc->Find("\\sound\\osr_se", RscTag("SND")) : nullptr;
+  return rsc ? rsc->Find(path, RscTag("SND")) : nullptr;
 }
+SRsc* SoundEffectBank() { return SoundBank("\\sound\\osr_se"); }
+SRsc* VoiceBank() { return SoundBank("\\sound\\osr_voice"); }
 
 }  // namespace
 
@@ -41,12 +43,18 @@ bool Game::SoundMuted() const {
   return soundOff != 0 || (demoPlay == 1 && settings[kSetAttractSound] == 0);
 }
 
-void Game::PlaySe(int32_t n, int32_t gain) {
+void Game::PlaySe(int32_t n, int32_t gain) { PlayOn(SoundEffectBank(), n, gain); }
+
+void Game::PlayVoice(int32_t n, int32_t gain) { PlayOn(VoiceBank(), n, gain); }
+
+void Game::StopSe(int32_t n) { SSndMan::Stop(SoundEffectBank(), n); }
+
+void Game::PlayOn(SRsc* bank, int32_t n, int32_t gain) {
   if (SoundMuted()) return;
   const float v = static_cast<float>(settings[kSetEffectVolume]) / 100.0f;
   const auto volume = static_cast<int32_t>(QuadBezier(0.0f, 0.95f, 1.0f, v) * static_cast<float>(gain));
   const auto pan = static_cast<int32_t>(static_cast<float>(settings[kSetEffectBalance]) * 196.608f);
-  SSndMan::Play(SoundEffectBank(), n, volume, pan);
+  SSndMan::Play(bank, n, volume, pan);
 }
 
 void Game::AddScore(uint32_t n) {
@@ -94,7 +102,7 @@ uint32_t Game::ResetForPlay() {
   const uint32_t d = old % 10;
   record[REC_OVERFLOW] = 0;
   record[REC_SCORE] = d < 9 ? d + 1 : 9;
-  scoreMultiplier = 1;
+  ResetPlayGlobals();
   bombs = 2;
   return old / 10;
 }
@@ -119,6 +127,7 @@ void Game::ResetScoreGlobals() {
 }
 
 void Game::SetStage(int32_t n) {
+  stage = n;
   checkpoint = n;
   for (int i = 0; i < REC_WORDS; ++i) stageSnapshot[i] = record[i];
 }

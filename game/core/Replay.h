@@ -1,32 +1,58 @@
 #pragma once
-// The replay buffer: records the player's inputs, or plays a recorded file
-// back. Only its life cycle is here so far.
+// The replay buffer: records the player's inputs, one byte per frame, or
+// plays a recorded file back. The game seeds its random numbers the same way
+// at every play start, so inputs alone repeat a play.
+//
+// A replay file (".rpd") is one block of the engine's LZ codec at level 1
+// whose unpacked size is the number of frames; byte n is frame n, bit 7 the
+// first input counter down to bit 0 the eighth, a set bit meaning held.
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
 
 class Replay {
  public:
+  enum Mode : int32_t { MODE_OFF = 0, MODE_RECORD = 1, MODE_PLAY = 2 };
+  // Longest replay that loads: a file whose header claims more frames is
+  // taken as damaged (about 78 hours at 60 frames a second).
+  static constexpr uint32_t kMaxFrames = 1u << 24;
+
   Replay() = default;
   ~Replay() { Clear(); }
+  Replay(const Replay&) = delete;
+  Replay& operator=(const Replay&) = delete;
 
-  // Mode 1 records, mode 2 plays the file back (not built yet: nothing plays).
-  void Begin(int32_t mode, const char* file) {
-    mode_ = mode;
-    path_ = file ? file : "";
-  }
-  // Ends recording or playback.
-  void Save() { mode_ = 0; }
-  void Clear() {
-    path_.clear();
-    buffer_.clear();
-  }
+  // Mode 1 starts recording into the file name (under the data root); mode
+  // 2 loads that file and plays it back. A file that cannot be loaded
+  // reports "replay load error!" and leaves the replay off.
+  void Begin(int32_t mode, const char* name);
+  // One frame: records the counters given (each may be null) or, in
+  // playback, drives them from the frame's byte. The first frame forces
+  // every given counter to released.
+  void Step(int32_t* c0, int32_t* c1, int32_t* c2, int32_t* c3, int32_t* c4, int32_t* c5, int32_t* c6,
+            int32_t* c7);
+  // Recording: writes the file. Every mode: the replay ends.
+  void Save();
+  void Clear();
+
   int32_t GetMode() const { return mode_; }
+  int32_t GetCursor() const { return cursor_; }
+  const std::vector<uint8_t>& Data() const { return data_; }
+  const std::string& Path() const { return path_; }
+
+  // The frame bytes of a replay file; false (frames empty) when the block
+  // is damaged, shorter than its header says or claims too many frames.
+  static bool Decode(const uint8_t* file, size_t size, std::vector<uint8_t>* frames);
+  // The replay file holding the frame bytes; empty when they cannot be
+  // packed.
+  static std::vector<uint8_t> Encode(const std::vector<uint8_t>& frames);
 
  private:
-  std::vector<uint8_t> buffer_;
+  std::vector<uint8_t> data_;
   std::string path_;
-  int32_t mode_ = 0;
+  int32_t mode_ = MODE_OFF;
+  int32_t cursor_ = 0;
 };
 
 // The persistent replay object.

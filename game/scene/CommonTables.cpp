@@ -1,13 +1,16 @@
 #include "game/scene/CommonTables.h"
 
+#include "game/player/Player.h"
 #include "game/tables/image_slots.h"
 
 SRsc* RscSoundEffects = nullptr;
+SRsc* RscVoices = nullptr;
 SRsc* RscMusic = nullptr;
 
 namespace {
 constexpr uint32_t kImg = RscTag("IMG");
 constexpr uint32_t kSnd = RscTag("SND");
+constexpr uint32_t kMdl = RscTag("MDL");
 }  // namespace
 
 const SRscRequest RscTableLoading[] = {
@@ -43,6 +46,9 @@ const SRscRequest RscTableCommon[] = {
     {RequestTarget(ImgStgName), kImg, "\\common\\osr_StgName", 0, 0, 0, 0},
     {RequestTarget(ImgContinue), kImg, "\\Module\\Continue", 0, 0, 0, 0},
     {&RscSoundEffects, kSnd, "\\sound\\osr_se", 0, 0, 0, 0},
+    {&RscVoices, kSnd, "\\sound\\osr_voice", 0, 0, 0, 0},
+    {&RscPlayerHull, kMdl, "\\common\\osr_player", 0, 0, 0, 0},
+    {&RscPlayerPart, kMdl, "\\common\\osr_player2", 0, 0, 0, 0},
     {nullptr, 0, nullptr, 0, 0, 0, 0},
 };
 

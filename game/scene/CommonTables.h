@@ -11,6 +11,7 @@ extern const SRscRequest RscTableFontMusic[];
 
 // The sound banks of the common tables (null until requested).
 extern SRsc* RscSoundEffects;  // "\sound\osr_se"
+extern SRsc* RscVoices;        // "\sound\osr_voice"
 extern SRsc* RscMusic;         // "\sound\osr_bgm_low"
 
 // The cache archive of the common resources.

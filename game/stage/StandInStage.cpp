@@ -1,12 +1,18 @@
 #include "game/stage/StandInStage.h"
 
 #include "game/core/Game.h"
+#include "game/player/Player.h"
+
+void StandInStage::Started(Game& game) { game.ResetStageState(); }
 
 void StandInStage::TimeUp() {
-  if (Game* game = GetGame()) game->stageClear = 1;
+  if (Game* game = GetGame()) game->SendEvent(Player::kEventStageClear, 0);
 }
 
-void StandInDemo::Started(Game& game) { game.demoPlay = 1; }
+void StandInDemo::Started(Game& game) {
+  game.ResetStageState();
+  game.demoPlay = 1;
+}
 
 void StandInDemo::Next(Game& game) {
   game.demoPlay = 0;

@@ -1,0 +1,109 @@
+#include "game/core/Replay.h"
+
+#include <cstdio>
+
+#include "vrax/io/SIOMan.h"
+#include "vrax/io/SLzCodec.h"
+#include "vrax/io/SysUtil.h"
+
+namespace {
+
+constexpr const char* kSource = ".\\Game\\Replay";
+constexpr int kLoadLine = 60;
+constexpr int kSaveLine = 159;
+
+}  // namespace
+
+bool Replay::Decode(const uint8_t* file, size_t size, std::vector<uint8_t>* frames) {
+  frames->clear();
+  SLzCodec codec;
+  if (file == nullptr || size == 0 || codec.SetPacked(file, size) != 0) return false;
+  const uint32_t n = codec.GetUnpackedSize();
+  if (n > kMaxFrames) return false;
+  frames->resize(n);
+  if (codec.Decompress(frames->data(), frames->size()) != 0) {
+    frames->clear();
+    return false;
+  }
+  return true;
+}
+
+std::vector<uint8_t> Replay::Encode(const std::vector<uint8_t>& frames) {
+  SLzCodec codec;
+  if (codec.Compress(frames.data(), static_cast<uint32_t>(frames.size()), 1) != 0) return {};
+  const uint8_t* p = codec.GetPackedData();
+  return p != nullptr ? std::vector<uint8_t>(p, p + codec.GetPackedSize()) : std::vector<uint8_t>{};
+}
+
+void Replay::Clear() {
+  data_.clear();
+  data_.shrink_to_fit();
+  path_.clear();
+  mode_ = MODE_OFF;
+  cursor_ = 0;
+}
+
+void Replay::Begin(int32_t mode, const char* name) {
+  mode_ = MODE_OFF;
+  cursor_ = 0;
+  if (name == nullptr) return;
+  const SIOMan* io = SIOMan::GetInstance();
+  path_ = (io != nullptr ? io->DataPath() : std::string()) + name;
+  if (mode == MODE_RECORD) {
+    data_.clear();
+    data_.shrink_to_fit();
+    mode_ = MODE_RECORD;
+    return;
+  }
+  if (mode != MODE_PLAY) return;
+  bool ok = false;
+  const int64_t size = FileSize(path_);
+  if (size > 0) {
+    std::vector<uint8_t> file(static_cast<size_t>(size));
+    if (FileReadAll(path_, file.data(), file.size()) == size) ok = Decode(file.data(), file.size(), &data_);
+  }
+  if (!ok) {
+    data_.clear();
+    FatalError("%s(%d) : %s\n", kSource, kLoadLine, "replay load error!");
+    return;
+  }
+  mode_ = MODE_PLAY;
+}
+
+void Replay::Step(int32_t* c0, int32_t* c1, int32_t* c2, int32_t* c3, int32_t* c4, int32_t* c5, int32_t* c6,
+                  int32_t* c7) {
+  if (mode_ == MODE_OFF) return;
+  int32_t* c[8] = {c0, c1, c2, c3, c4, c5, c6, c7};
+  if (cursor_ == 0)
+    for (int32_t* p : c)
+      if (p != nullptr) *p = -1;
+  if (mode_ == MODE_RECORD) {
+    uint8_t byte = 0;
+    for (int i = 0; i < 8; ++i)
+      if (c[i] != nullptr && *c[i] >= 0) byte |= static_cast<uint8_t>(0x80u >> i);
+    data_.push_back(byte);
+  } else if (mode_ == MODE_PLAY && cursor_ >= 0 && static_cast<size_t>(cursor_) < data_.size()) {
+    const uint8_t byte = data_[static_cast<size_t>(cursor_)];
+    for (int i = 7; i >= 0; --i) {
+      int32_t* p = c[i];
+      if (p == nullptr) continue;
+      if ((byte & (0x80u >> i)) != 0)
+        *p = *p < 0 ? 0 : *p + 1;
+      else
+        *p = *p >= 0 ? -1 : *p - 1;
+    }
+  }
+  ++cursor_;
+}
+
+void Replay::Save() {
+  if (mode_ == MODE_RECORD && !data_.empty()) {
+    const std::vector<uint8_t> file = Encode(data_);
+    if (FILE* f = FileOpen(path_, true)) {
+      const size_t wrote = file.empty() ? 0 : FileWrite(f, file.data(), file.size());
+      FileClose(f);
+      if (file.empty() || wrote != file.size()) FatalError("%s(%d) : %s\n", kSource, kSaveLine, "replay save error!");
+    }
+  }
+  mode_ = MODE_OFF;
+}
