@@ -31,6 +31,7 @@ enum HitMask : uint32_t {
   kHitLockable = 0x8,
   kHitSilent = 0x10,         // partner of group 0 is not told; outer tally + 4
   kHitDashable = 0x40,
+  kHitDashAnywhere = 0x200,  // dashable off screen too
   kHitImmune = 0x100,        // no damage, no defeat, no sound, no answer
 };
 

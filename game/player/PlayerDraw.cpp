@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "game/core/Game.h"
+#include "game/core/GameMath.h"
 #include "game/effect/RandF.h"
 #include "game/player/DashForm.h"
 #include "game/player/Player.h"

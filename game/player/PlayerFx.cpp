@@ -6,6 +6,7 @@
 #include "game/effect/EfxMan.h"
 #include "game/effect/ExplosionBursts.h"
 #include "game/effect/RandF.h"
+#include "game/player/DashForm.h"
 #include "game/player/EnemyScan.h"
 #include "game/player/Player.h"
 #include "game/tables/effect_tables.h"
@@ -211,7 +212,7 @@ void PlayerFx::DashMarker(const float* point, const float* colour, float ringSca
 }
 
 void PlayerFx::BossMarker(const float* point, int32_t slot, float growth, float alpha) {
-  const float a = (static_cast<float>(slot) / 7.0f + static_cast<float>(DashFrameCounterMod600()) / 600.0f) * kTurn;
+  const float a = (static_cast<float>(slot) / 7.0f + static_cast<float>(DashFrameCounter % 600) / 600.0f) * kTurn;
   const float c[4] = {1.0f, 0.4f, 0.3f, alpha};
   static constexpr float kRadii[3] = {100.0f, 140.0f, 180.0f};
   for (float r : kRadii) {

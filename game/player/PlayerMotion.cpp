@@ -116,6 +116,9 @@ class ModelHold {
   std::vector<SGpNode*> roots_;
 };
 
+constexpr const char* kPlayerHullPath = "\\common\\osr_player";
+constexpr const char* kPlayerPartPath = "\\common\\osr_player2";
+
 }  // namespace
 
 

@@ -51,6 +51,12 @@ void AddList(const std::string& root, const std::string& path, const char* exten
   }
 }
 
+// Adds one file when it exists.
+void AddFile(const std::string& root, const std::string& name, SCacheArchive* archive) {
+  std::vector<std::uint8_t> bytes;
+  if (ReadFileBytes(HostPath(root, name), &bytes)) archive->Add(name, bytes.data(), static_cast<uint32_t>(bytes.size()));
+}
+
 }  // namespace
 
 void GenerateCommonCache(const std::string& root, WriteStats* stats) {
@@ -61,6 +67,7 @@ void GenerateCommonCache(const std::string& root, WriteStats* stats) {
   for (const SRscRequest* row = RscTableCommon; row->target; ++row) {
     if (row->tag == RscTag("IMG")) AddList(root, row->path, ".tr", &archive);
     if (row->tag == RscTag("SND")) AddList(root, row->path, ".sr", &archive);
+    if (row->tag == RscTag("MDL")) AddFile(root, std::string(row->path) + ".bma", &archive);
   }
   const std::filesystem::path temp =
       std::filesystem::temp_directory_path() / ("datagen_cache_" + std::to_string(::getpid()));

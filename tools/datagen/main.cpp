@@ -9,6 +9,7 @@
 #include "tools/datagen/cache.h"
 #include "tools/datagen/canvas.h"
 #include "tools/datagen/images.h"
+#include "tools/datagen/player_files.h"
 #include "tools/datagen/sounds.h"
 
 int main(int argc, char** argv) {
@@ -26,6 +27,7 @@ int main(int argc, char** argv) {
   datagen::WriteStats stats;
   datagen::GenerateImages(root, &stats);
   datagen::GenerateSounds(root, &stats);
+  datagen::GeneratePlayerFiles(root, &stats);
   datagen::GenerateCommonCache(root, &stats);
   datagen::UnloadTextFont();
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "game/core/Game.h"
+#include "game/player/Player.h"
 #include "game/scene/LoadingScreen.h"
 #include "game/scene/Logo.h"
 #include "game/scene/Notice.h"
@@ -251,7 +252,15 @@ TEST(GameRoot, StageClearAndGameOverChooseTheNextScene) {
   EXPECT_EQ(g->stage, 2);
   EXPECT_EQ(g->lives, g->settings[kSetLives]);  // a new play
   EXPECT_NE(g->FindInList("Stage2", GAME_LIST_STAGE), nullptr);
-  g->stageClear = 1;
+  // The stage ends once the Player's stage-clear sequence has run 600
+  // frames after the game root's event 18.
+  g->SendEvent(Player::kEventStageClear, 0);
+  EXPECT_EQ(g->stageClear, 1);
+  h.Step(2);
+  EXPECT_EQ(g->GetSceneId(), SCENE_STAGE);
+  g_Player.stageClearCounter = 599;
+  h.Step(1);
+  EXPECT_EQ(g->GetSceneId(), SCENE_STAGE);
   h.Step(2);
   EXPECT_EQ(g->FindInList("Stage2", GAME_LIST_STAGE), nullptr);
   EXPECT_ALL({VAL(g->GetSceneId(), SCENE_STAGE_RESULT), VAL(g->stageClear, 0)});

@@ -1,0 +1,79 @@
+#include "support/PlayWorld.h"
+
+#include <gtest/gtest.h>
+
+#include "game/core/Game.h"
+#include "game/player/Player.h"
+
+namespace testsupport {
+
+namespace {
+
+HeadlessOptions Options(bool nullDevice) {
+  HeadlessOptions o;
+  o.nullDevice = nullDevice;
+  return o;
+}
+
+// Takes the attract scenes out of the scene list without their hand-over,
+// so no further attract scene (nor a demo play) starts during the test.
+void DropScenes(Game* g) {
+  SProcList* l = g->GetList(GAME_LIST_SCENE);
+  while (l != nullptr && l->Head() != nullptr) {
+    SProc* p = l->Head();
+    l->DetachProcess(p);
+    delete p;
+  }
+}
+
+}  // namespace
+
+PlayWorld::PlayWorld(int32_t stage, bool nullDevice, bool intro) : headless_(std::make_unique<Headless>(Options(nullDevice))) {
+  if (!headless_->Ok()) {
+    ADD_FAILURE() << headless_->Failure();
+    return;
+  }
+  Game* g = Game::GetInstance();
+  for (int i = 0; i < 600 && g->GetSceneId() != SCENE_NOTICE; ++i) headless_->Step();
+  if (g->GetSceneId() != SCENE_NOTICE) {
+    ADD_FAILURE() << "the notice never came";
+    return;
+  }
+  DropScenes(g);
+  // A play that has reached a stage before enters with the short flight.
+  g->progressWord = intro ? 0 : 1;
+  g->ChangeScene(SCENE_STAGE, stage);
+  game_ = g;
+  for (int i = 0; i < 10 && g_Player.state == Player::STATE_RESET; ++i) Step();
+  EXPECT_NE(g_Player.state, Player::STATE_RESET);
+}
+
+PlayWorld::~PlayWorld() = default;
+
+int PlayWorld::Step(int frames) {
+  int run = 0;
+  for (int i = 0; i < frames; ++i) {
+    if (headless_->Step() == 0) break;
+    ++run;
+    if (!stageMayEnd && game_ != nullptr) game_->stageClear = 0;
+  }
+  return run;
+}
+
+int PlayWorld::RunUntilState(int32_t s, int limit) {
+  for (int i = 0; i <= limit; ++i) {
+    if (g_Player.state == s) return i;
+    if (i < limit && Step() == 0) return -1;
+  }
+  return -1;
+}
+
+int PlayWorld::RunToControl(int limit) {
+  for (int i = 0; i <= limit; ++i) {
+    if (g_Player.state == Player::STATE_PLAY && g_Player.controlMode == Player::CONTROL_NORMAL) return i;
+    if (i < limit && Step() == 0) return -1;
+  }
+  return -1;
+}
+
+}  // namespace testsupport

@@ -1,0 +1,46 @@
+#pragma once
+// The whole program in play, for tests of the player side: started headless
+// (null device unless a picture is wanted), its attract scene taken away so
+// nothing but the play runs, then stage n started with the Player entering
+// it. Frames run through Step, which keeps the stand-in stage going (its
+// own stage clear is held off) unless told otherwise.
+#include <cstdint>
+#include <memory>
+
+#include "platform/input_devices.h"
+#include "support/Headless.h"
+
+class Game;
+
+namespace testsupport {
+
+class PlayWorld {
+ public:
+  explicit PlayWorld(int32_t stage = 1, bool nullDevice = true, bool intro = false);
+  ~PlayWorld();
+  PlayWorld(const PlayWorld&) = delete;
+  PlayWorld& operator=(const PlayWorld&) = delete;
+
+  bool Ok() const { return game_ != nullptr; }
+  Headless& H() { return *headless_; }
+  Game* G() const { return game_; }
+
+  // Runs frames (0 when the program has quit).
+  int Step(int frames = 1);
+  // Runs until the Player is in state s; the frames it took, or -1 after
+  // limit frames.
+  int RunUntilState(int32_t s, int limit);
+  // Runs until the Player has control (state 3 with control mode 0).
+  int RunToControl(int limit = 400);
+  void Hold(plat::CabInput input, bool held = true) { headless_->Hold(input, held); }
+  void ReleaseAll() { headless_->ReleaseAll(); }
+
+  // When false (the default) Step clears the stand-in stage's clear flag.
+  bool stageMayEnd = false;
+
+ private:
+  std::unique_ptr<Headless> headless_;
+  Game* game_ = nullptr;
+};
+
+}  // namespace testsupport

@@ -1,0 +1,12 @@
+#pragma once
+#include <string>
+
+#include "tools/datagen/output.h"
+
+namespace datagen {
+
+// The ship's models (".bma"), its input records (".inp") and the demo and
+// tutorial replays (".rpd") under "common".
+void GeneratePlayerFiles(const std::string& root, WriteStats* stats);
+
+}  // namespace datagen
