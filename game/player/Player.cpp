@@ -27,21 +27,10 @@ SRsc* RscPlayerPart = nullptr;
 
 namespace {
 
-// Voices of the death: 9 or 10, or none.
-constexpr int32_t kVoiceHitA = 9;
-constexpr int32_t kVoiceHitB = 10;
 constexpr int32_t kSoundDeathStop = 5;
 
 Game* TheGame() { return Game::GetInstance(); }
 
-// One of two voices or none, by a random draw that is always taken.
-void RandomVoice(int32_t first, int32_t second) {
-  const auto d = static_cast<int32_t>(2.0f * static_cast<float>(plat::Rand()) / 32767.0f);
-  Game* g = TheGame();
-  if (g == nullptr) return;
-  if (d == 0) g->PlayVoice(first, 61440);
-  if (d == 1) g->PlayVoice(second, 61440);
-}
 
 // counter / length, 1.0 for a length of 0 or less.
 float Ratio(int32_t counter, int32_t length) {

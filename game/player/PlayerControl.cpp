@@ -25,14 +25,6 @@ void PlaySe(int32_t n, int32_t factor) {
   if (Game* g = TheGame()) g->PlaySe(n, factor);
 }
 
-// One of two voices or none, by a random draw that is always taken.
-void RandomVoice(int32_t first, int32_t second) {
-  const auto d = static_cast<int32_t>(2.0f * static_cast<float>(plat::Rand()) / 32767.0f);
-  Game* g = TheGame();
-  if (g == nullptr) return;
-  if (d == 0) g->PlayVoice(first, 61440);
-  if (d == 1) g->PlayVoice(second, 61440);
-}
 
 // v moved by step towards 0.
 float Towards0(float v, float step) {
@@ -233,7 +225,7 @@ void Player::EnterLockOn() {
   StartMotion(0, 16);
   PlaySe(kSoundLockOn, 57344);
   PlaySe(kSoundLockOn2, 61440);
-  RandomVoice(6, 8);
+  PlayerFx::Voice(6, 8);
   lockOnTimer = 0;
   lockOnCooldown = kLockOnCooldown;
   if (Game* g = TheGame()) g->IncCounterA();
@@ -254,7 +246,7 @@ void Player::StartBomb() {
   bombGaugeValue = 800.0f;
   for (float& v : leanTarget) v = 0.0f;
   PlayerFx::Trail(this);
-  RandomVoice(4, 5);
+  PlayerFx::Voice(4, 5);
 }
 
 void Player::LockOnStep() {
@@ -333,7 +325,7 @@ void Player::OnHit(HitBody* /*body*/) {
   if (g != nullptr) --g->lives;
   power = 2.0f;
   if (g != nullptr && g->lives < 0) g_ZGInterface.StepHoldRamp(false);
-  RandomVoice(9, 10);
+  PlayerFx::Voice(9, 10);
   SetState(STATE_DEATH, 0);
   lockOnCooldown = 0;
 }
