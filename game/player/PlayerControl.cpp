@@ -33,10 +33,6 @@ float Towards0(float v, float step) {
   return v;
 }
 
-bool InPlayArea(const float* p) {
-  return p[0] >= -240.0f && p[0] <= 240.0f && p[1] >= -320.0f && p[1] <= 320.0f;
-}
-
 // The volley: four shots at these offsets from the shot origin.
 struct VolleyShot {
   float dx, dy, length;
