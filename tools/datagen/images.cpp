@@ -263,19 +263,6 @@ struct ImageJob {
   std::map<std::uint32_t, TextureJob> textures;
 };
 
-std::string HostDir(const std::string& path) {
-  std::string dir = path.substr(0, path.rfind('\\') + 1);
-  std::string out;
-  for (char ch : dir)
-    if (ch == '\\') {
-      if (!out.empty()) out += '/';
-    } else {
-      out += ch;
-    }
-  return out;
-}
-std::string Stem(const std::string& path) { return path.substr(path.rfind('\\') + 1); }
-
 // The pixel rectangle of a part on the real texture: the part's rectangle in
 // the size it was written against, scaled to the texture actually drawn.
 PartJob Place(const TableInfo& t, std::size_t i, const TextureJob& tex) {

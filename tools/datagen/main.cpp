@@ -11,6 +11,7 @@
 #include "tools/datagen/images.h"
 #include "tools/datagen/player_files.h"
 #include "tools/datagen/sounds.h"
+#include "tools/datagen/stage_files.h"
 
 int main(int argc, char** argv) {
   if (argc != 2) {
@@ -28,6 +29,7 @@ int main(int argc, char** argv) {
   datagen::GenerateImages(root, &stats);
   datagen::GenerateSounds(root, &stats);
   datagen::GeneratePlayerFiles(root, &stats);
+  datagen::GenerateStageFiles(root, &stats);
   datagen::GenerateCommonCache(root, &stats);
   datagen::UnloadTextFont();
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

@@ -21,6 +21,20 @@ void NoFlush(png_structp) {}
 
 }  // namespace
 
+std::string HostDir(const std::string& path) {
+  std::string dir = path.substr(0, path.rfind('\\') + 1);
+  std::string out;
+  for (char ch : dir)
+    if (ch == '\\') {
+      if (!out.empty()) out += '/';
+    } else {
+      out += ch;
+    }
+  return out;
+}
+
+std::string Stem(const std::string& path) { return path.substr(path.rfind('\\') + 1); }
+
 bool ReadFileBytes(const std::string& path, std::vector<std::uint8_t>* out) {
   std::ifstream in(path, std::ios::binary);
   if (!in) return false;

@@ -21,6 +21,11 @@ struct WriteStats {
 // The whole of a file; false when it does not open.
 bool ReadFileBytes(const std::string& path, std::vector<std::uint8_t>* out);
 
+// The host directory (relative, with '/' and a trailing '/') of a game path:
+// "\common\osr_efx00" -> "common/"; and the path's last name, "osr_efx00".
+std::string HostDir(const std::string& path);
+std::string Stem(const std::string& path);
+
 // Writes bytes to root/relative (creating directories) unless the file
 // already holds exactly these bytes.
 void WriteIfChanged(const std::string& root, const std::string& relative, const std::vector<std::uint8_t>& bytes,

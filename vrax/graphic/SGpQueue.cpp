@@ -100,6 +100,20 @@ void SGpQueue::Execute() {
   }
 }
 
+std::vector<std::pair<int, SGpObj*>> SGpQueue::Entries() const {
+  std::vector<std::pair<int, SGpObj*>> out;
+  int key = 0;
+  for (const Node* n = head_; n; n = n->next) {
+    if (n->packet) {
+      out.emplace_back(key, n->packet);
+      continue;
+    }
+    for (size_t k = 0; k < buckets_.size(); ++k)
+      if (n == &buckets_[k].sentinel) key = static_cast<int>(k);
+  }
+  return out;
+}
+
 int SGpQueue::BlockCount() const {
   int n = 0;
   for (const auto& b : blocks_) n += b ? 1 : 0;

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "vrax/graphic/SGpObj.h"
@@ -53,6 +54,10 @@ class SGpQueue {
   int BlockCount() const;         // node blocks allocated so far
   int CurrentBlock() const { return block_; }
   int UsedInBlock() const { return used_; }
+  // Every entered packet with the key it was entered under, in the order
+  // Execute runs them (a spliced queue's packets under the key it was
+  // spliced into).
+  std::vector<std::pair<int, SGpObj*>> Entries() const;
 
  private:
   struct Bucket {

@@ -1,0 +1,289 @@
+// MapMng over frames on the engine's managers: the rail, its speed and
+// camera, map commands, the armed section change, speed transitions and the
+// scenery it draws (layers, placements, tunnel).
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "game/player/Player.h"
+#include "game/stage/ObjOvlRsc.h"
+#include "game/stage/ObjRsc.h"
+#include "game/stage/StageFileWriter.h"
+#include "game/stage/TnlRsc.h"
+#include "support/ExpectAll.h"
+#include "support/StageWorld.h"
+#include "vrax/graphic/SGpQueue.h"
+
+namespace {
+
+using testsupport::StageWorld;
+
+// An image whose textures are plain packets, and a model of one node: the
+// layers only enter their packets.
+class TestImage : public SRsc_Image {
+ public:
+  explicit TestImage(int textures) {
+    for (int i = 0; i < textures; ++i) packets_.emplace_back(this, uint32_t(i));
+    SetStatus(kRscReady);
+  }
+};
+class TestModel : public SRsc_Model {
+ public:
+  TestModel() {
+    nodes_.resize(1);
+    SetStatus(kRscReady);
+  }
+};
+
+class MapRail : public StageWorld {
+ protected:
+  // Keeps the speed that a test sets: the transition of INIT is over.
+  void HoldSpeed(float v) {
+    map.step = map.steps + 1;
+    map.speed = v;
+  }
+  // Runs frames and records t after each.
+  std::vector<float> Run(int frames) {
+    std::vector<float> ts;
+    for (int i = 0; i < frames; ++i) {
+      Frame();
+      ts.push_back(map.t);
+    }
+    return ts;
+  }
+  // The packets of the last frame entered under key.
+  std::vector<SGpObj*> Entered(int key) {
+    std::vector<SGpObj*> out;
+    for (auto& [k, p] : gp.GetQueue()->Entries())
+      if (k == key) out.push_back(p);
+    return out;
+  }
+};
+
+TEST_F(MapRail, RailSpeedDistanceAndCameraOverFrames) {
+  ASSERT_NE(LoadStraightPath(0, 10), nullptr);
+  map.SetSection(0, 0.0f);
+  // The transition of INIT runs two steps at its start speed 1.0, which
+  // overrides a speed set before them.
+  map.speed = 0.5f;
+  EXPECT_EQ(Run(3), (std::vector<float>{1.0f, 2.0f, 3.0f}));
+  HoldSpeed(0.25f);
+  Run(1);
+  EXPECT_ALL({VAL(map.t, 3.25f), VAL(map.distance, 3.25f)});
+  // Key 3 at z -30, key 4 at z -40: a quarter of the way.
+  const float* eye = map.camera->GetPosition();
+  EXPECT_ALL({VAL(eye[0], 0.0f), VAL(eye[2], -32.5f)});
+  // The camera keeps its yaw of half a turn: it looks down -z, and the
+  // Game's stage camera holds its view: a point 100 further down the rail
+  // lies 100 in front of the eye.
+  const SVec3 ahead{0.0f, 0.0f, -132.5f};
+  SVec3 v;
+  SVec3TransformCoord(&v, &ahead, &game->StageCamera());
+  EXPECT_NEAR(std::fabs(v.z), 100.0f, 1e-3f);
+  EXPECT_NEAR(v.x, 0.0f, 1e-3f);
+  // The rail stops 2 keys before the end of path 0.
+  Run(20);
+  EXPECT_ALL({VAL(map.t, 8.0f), VAL(map.distance, 8.0f)});
+}
+
+TEST_F(MapRail, IdleWithoutMapEnableOrWhileThePlayerStartsAndAtTheOriginPoseBeyondThePath) {
+  ASSERT_NE(LoadStraightPath(0, 10), nullptr);
+  map.SetSection(0, 0.0f);
+  HoldSpeed(1.0f);
+  game->mapEnable = 0;
+  Run(3);
+  EXPECT_EQ(map.t, 0.0f);
+  game->mapEnable = 1;
+  g_Player.state = 1;
+  Run(3);
+  EXPECT_EQ(map.t, 0.0f);
+  g_Player.state = 3;
+  Run(3);
+  EXPECT_EQ(map.t, 3.0f);
+  // A position whose next key is missing gives the origin pose.
+  map.SetSection(0, 9.5f);
+  EXPECT_ALL({VAL(map.camera->GetPosition()[2], 0.0f), VAL(map.railMatrix.m[0][0], 1.0f)});
+  // A negative position clears the rail; the next step restarts at 0.
+  map.PushEventB(2, 0, 5, 1, 0);
+  map.SetSection(0, -1.0f);
+  EXPECT_TRUE(map.commands.empty());
+  Frame();
+  EXPECT_ALL({VAL(map.t, 0.0f), VAL(map.distance, 0.0f), VAL(map.currentPath, 0)});
+}
+
+TEST_F(MapRail, LoopsFireTheirCountKeepTheFractionAndHideLaterCommandsOfTheirKey) {
+  ASSERT_NE(LoadStraightPath(0, 60), nullptr);
+  map.SetSection(0, 0.5f);
+  HoldSpeed(1.0f);
+  // At key 10: a Show of layer 4 before the Loop (both act), a Show of
+  // layer 5 after it (only when the loop does not fire).
+  map.PushEventB(2, 0, 10, 4, 0);
+  map.PushEventA(0, 0, 10, 0, 3, 2);
+  map.PushEventB(2, 0, 10, 5, 0);
+  std::vector<float> ts = Run(30);
+  // 1.5, ..., 10.5 -> 3.5 (twice), then on past 10.
+  int jumps = 0;
+  for (size_t i = 1; i < ts.size(); ++i) jumps += ts[i] < ts[i - 1];
+  EXPECT_EQ(jumps, 2);
+  EXPECT_EQ(ts[9], 3.5f);  // the fraction of 10.5 kept
+  EXPECT_ALL({VAL(map.commands[1].fired, 2), VAL(map.lastLoopCount, 2), VAL(map.layers[4].enable, 0),
+              VAL(map.layers[5].enable, 0), VAL(map.layers[6].enable, 1)});
+}
+
+TEST_F(MapRail, CommandsOnKeysSkippedAtSpeedsAboveOneDoNotFire) {
+  ASSERT_NE(LoadStraightPath(0, 60), nullptr);
+  map.SetSection(0, 0.0f);
+  HoldSpeed(2.5f);  // keys 2, 5, 7, 10, 12, 15 ...
+  map.PushEventB(2, 0, 6, 1, 0);  // skipped
+  map.PushEventB(2, 0, 7, 2, 0);  // reached
+  map.PushEventB(2, 0, 0, 3, 0);  // at the start
+  Run(5);
+  EXPECT_ALL({VAL(map.layers[1].enable, 1), VAL(map.layers[2].enable, 0), VAL(map.layers[3].enable, 0)});
+}
+
+TEST_F(MapRail, BranchLatchShowTargetsAndRestartPoints) {
+  ASSERT_NE(LoadStraightPath(0, 40), nullptr);
+  ASSERT_NE(LoadStraightPath(1, 80), nullptr);
+  map.SetSection(0, 0.0f);
+  HoldSpeed(1.0f);
+  PlayerPos.x = -5.0f;  // left: the branch is taken
+  map.PushEventA(1, 0, 4, 1, 20, 0);
+  map.PushEventA(1, 1, 23, 1, 50, 0);
+  map.PushEventType3(7, 1, 22, 1, 21);
+  map.PushEventB(2, 1, 25, MapCommand::kTargetLayers, 0);
+  map.PushEventB(2, 1, 26, 9, 1);
+  map.PushEventB(2, 1, 26, MapCommand::kTargetTunnel, 0);  // no tunnel: nothing
+  Run(4);
+  EXPECT_ALL({VAL(map.currentPath, 1), VAL(map.t, 20.0f), VAL(map.branchLatch, 1)});
+  // Moving right afterwards changes nothing until the latch is re-armed.
+  PlayerPos.x = 5.0f;
+  Run(3);
+  EXPECT_ALL({VAL(map.t, 50.0f), VAL(game->checkpoint, 7)});
+  int32_t path = -1, key = -1;
+  EXPECT_TRUE(map.FindEventType3(7, &path, &key));
+  EXPECT_ALL({VAL(path, 1), VAL(key, 21)});
+  EXPECT_FALSE(map.FindEventType3(8, &path, &key));
+  EXPECT_ALL({VAL(path, 0), VAL(key, 0)});
+  // The rail stops at the end of path 0 although path 1 is longer.
+  Run(5);
+  EXPECT_EQ(map.t, 50.0f);
+  // Not taken: the latch decides 0 and the rail stays on path 0.
+  map.SetSection(0, -1.0f);
+  map.PushEventA(1, 0, 2, 1, 20, 0);
+  map.PushEventType3(3, 0, 3, 0, 3);
+  g_Player.state = 4;  // dying: no restart point is recorded
+  Run(4);
+  EXPECT_ALL({VAL(map.currentPath, 0), VAL(map.branchLatch, 0), VAL(game->checkpoint, 7)});
+  // Show targets: -100 every layer (and the tunnel), one layer, all layers.
+  map.SetLayerFlags(MapCommand::kTargetAll, 0);
+  EXPECT_EQ(map.layers[63].enable, 0);
+  map.SetLayerFlags(12, 1);
+  map.SetLayerFlags(64, 1);  // no such layer
+  EXPECT_ALL({VAL(map.layers[12].enable, 1), VAL(map.layers[13].enable, 0)});
+}
+
+TEST_F(MapRail, ArmedSectionChangeRepeatsEveryFrameUntilDisarmed) {
+  ASSERT_NE(LoadStraightPath(0, 60), nullptr);
+  map.SetSection(0, 0.0f);
+  HoldSpeed(1.0f);
+  map.armedT = 3.5f;
+  map.armedAt = 6.0f;
+  map.armedPath = 0;
+  map.armed = 1;
+  std::vector<float> ts = Run(12);
+  // 1..6; each frame that starts at 6 or beyond jumps back to 3.5 before
+  // the rail moves on by 1.
+  EXPECT_EQ(ts, (std::vector<float>{1, 2, 3, 4, 5, 6, 4.5f, 5.5f, 6.5f, 4.5f, 5.5f, 6.5f}));
+  // Destination past the trigger: the jump happens in every frame.
+  map.armedT = 20.0f;
+  EXPECT_EQ(Run(3), (std::vector<float>{21.0f, 21.0f, 21.0f}));
+  map.armed = 0;
+  EXPECT_EQ(Run(2), (std::vector<float>{22.0f, 23.0f}));
+}
+
+TEST_F(MapRail, SpeedTransitionsEaseAndZeroStepsReachTheTargetAtOnce) {
+  ASSERT_NE(LoadStraightPath(0, 200), nullptr);
+  map.SetSection(0, 0.0f);
+  HoldSpeed(1.0f);
+  map.StartTransition(0.0f, 4);
+  std::vector<float> speeds;
+  for (int i = 0; i < 7; ++i) {
+    Frame();
+    speeds.push_back(map.speed);
+  }
+  // 1 - (1 - cos(s/4 pi/2)) for s = 0..4, then held.
+  const float kHalfPi = 1.5707964f;
+  for (int s = 0; s < 5; ++s)
+    EXPECT_FLOAT_EQ(speeds[size_t(s)], 1.0f - (1.0f - std::cos(float(s) / 4.0f * kHalfPi))) << s;
+  EXPECT_ALL({VAL(speeds[4], 0.0f), VAL(speeds[6], 0.0f)});
+  map.StartTransition(2.0f, 0);
+  Frame();
+  EXPECT_EQ(map.speed, 2.0f);
+  map.speed = 0.5f;  // a later setter stays
+  Frame();
+  EXPECT_EQ(map.speed, 0.5f);
+  // The hold step settles after 50 frames with the speed words at 1.0.
+  map.SetHoldState(0);
+  for (int i = 0; i < 49; ++i) map.SettleSpeed();
+  EXPECT_ALL({VAL(map.holdState, 0), VAL(map.speed, 1.0f)});
+  map.SettleSpeed();
+  EXPECT_ALL({VAL(map.holdState, 2), VAL(map.holdFrames, 0)});
+}
+
+TEST_F(MapRail, LayersShowObjectsByKeyAndPlacementsDrawInTheirKeyRange) {
+  ASSERT_NE(LoadStraightPath(0, 100), nullptr);
+  // Three objects: 0 shown at 5, hidden at 8; 1 at 6 (two steps at 6: the
+  // second fires a frame later); 2 listed with an index past the list.
+  WriteFile("\\Stg\\set", ".opl", stage_file::WritePlacementList(std::vector<stage_file::Placement>(3)));
+  WriteFile("\\Stg\\set_a", ".ovl",
+            stage_file::WriteVisibilityList({{5, {0}}, {6, {1}}, {6, {1, 99}}, {8, {0}}}));
+  TestImage image(1);
+  TestModel model;
+  ObjPlacer& layer = map.layers[2];
+  *layer.objects.Target() = Load(RscTag("OPL"), "\\Stg\\set");
+  *layer.visibility[0].Target() = Load(RscTag("OVL"), "\\Stg\\set_a");
+  layer.texture.Set(&image);
+  layer.model.Set(&model);
+  map.AddPlacement(0, 0, 3, 5, 7, nullptr, nullptr, nullptr);
+  map.layers[7].texture.Set(&image);
+  map.layers[7].model.Set(&model);
+  map.SetSection(0, 0.0f);
+  HoldSpeed(0.5f);
+  std::vector<int> shown;
+  for (int i = 0; i < 16; ++i) {
+    Frame();
+    const auto& o = layer.GetObjects()->Objects();
+    shown.push_back(int(o[0].visible) | int(o[1].visible) << 1);
+  }
+  // t = 0.5 per frame: object 0 (bit 0) from key 5 (frame 10) to key 8
+  // (frame 16); object 1 toggled by both steps at key 6, in frames 12 and 13.
+  EXPECT_EQ(shown, (std::vector<int>{0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 3, 1, 1, 1, 0}));
+
+  // A jump to key 6 applies each step up to the first of key 6 once; the
+  // second step of key 6 fires in the next frame.
+  map.SetSection(0, 6.0f);
+  const auto& o = layer.GetObjects()->Objects();
+  EXPECT_ALL({VAL(o[0].visible, 1), VAL(o[1].visible, 1), VAL(layer.cursor, 2)});
+  HoldSpeed(0.0f);
+  Frame();
+  // Drawn before the step: the texture, then two packets per visible object
+  // at the layer's key.
+  EXPECT_EQ(Entered(30).size(), 5u);
+  EXPECT_ALL({VAL(o[1].visible, 0), VAL(layer.cursor, 3)});
+  // Layer 7's placement covers keys 3 and 4: its three packets there, beside
+  // layer 2's texture.
+  map.SetSection(0, 3.5f);
+  Frame();
+  EXPECT_EQ(Entered(30).size(), 1u + 3u);
+  map.SetSection(0, 5.0f);
+  Frame();
+  EXPECT_EQ(Entered(30).size(), 3u);
+  // A placed draw of a layer whose model is not loaded enters nothing.
+  map.layers[7].model.Reset();
+  map.SetSection(0, 3.0f);
+  Frame();
+  EXPECT_EQ(Entered(30).size(), 1u);
+}
+
+}  // namespace

@@ -1,0 +1,65 @@
+#include "support/StageWorld.h"
+
+#include "game/player/Player.h"
+#include "game/stage/ObjOvlRsc.h"
+#include "game/stage/ObjRsc.h"
+#include "game/stage/ScriptStgRsc.h"
+#include "game/stage/StageFileWriter.h"
+#include "game/stage/TnlRsc.h"
+#include "vrax/resource/SRsc_Image.h"
+#include "vrax/resource/SRsc_Model.h"
+
+namespace testsupport {
+
+void StageWorld::SetUp() {
+  EngineWorld::SetUp();
+  if (IsSkipped() || HasFatalFailure()) return;
+  data = std::make_unique<ScopedDataDir>(dir.Path());
+  rm.RegisterKind(RscTag("STG"), &ScriptStgRsc::Create);
+  rm.RegisterKind(RscTag("CAM"), &CamRsc::Create);
+  rm.RegisterKind(RscTag("TNL"), &TnlRsc::Create);
+  rm.RegisterKind(RscTag("OPL"), &ObjRsc::Create);
+  rm.RegisterKind(RscTag("OVL"), &ObjOvlRsc::Create);
+  rm.RegisterKind(RscTag("IMG"), &SRsc_Image_Ex::Create);
+  rm.RegisterKind(RscTag("MDL"), &SRsc_Model_Ex::Create);
+  game = std::make_unique<Game>();
+  game->mapEnable = 1;
+  g_Player.state = 3;
+  PlayerPos = SVec4{0.0f, 0.0f, 0.0f, 1.0f};
+  map.SetStatic(true);
+  ASSERT_EQ(kernel.AddChild(2, &map, 0), 0);
+}
+
+void StageWorld::TearDown() {
+  EngineWorld::TearDown();
+  g_Player.state = 0;
+  game.reset();
+  data.reset();
+}
+
+void StageWorld::WriteFile(const std::string& gamePath, const char* ext, const std::vector<uint8_t>& bytes) {
+  std::string name;
+  for (char c : gamePath) {
+    if (c != '\\') name += c;
+    else if (!name.empty()) name += '/';
+  }
+  ASSERT_TRUE(dir.Write(name + ext, std::string(bytes.begin(), bytes.end())));
+}
+
+SRsc* StageWorld::Load(uint32_t tag, const std::string& gamePath) {
+  SRsc* r = rm.CreateResource(3, tag, gamePath.c_str(), 0, 0, 0, 0);
+  for (int i = 0; r != nullptr && i < 100 && !r->IsSettled(); ++i) kernel.Step();
+  return r != nullptr && r->IsSettled() ? r : nullptr;
+}
+
+CamRsc* StageWorld::LoadStraightPath(int path, int keys) {
+  std::vector<CamKey> k(static_cast<size_t>(keys));
+  for (int i = 0; i < keys; ++i) k[size_t(i)].z = -10.0f * float(i);
+  const std::string name = path == 0 ? "\\Stg\\t_a" : "\\Stg\\t_b";
+  WriteFile(name, ".cam", stage_file::WriteCameraPath(k));
+  auto* cam = dynamic_cast<CamRsc*>(Load(RscTag("CAM"), name));
+  *map.paths[path].Target() = cam;
+  return cam;
+}
+
+}  // namespace testsupport

@@ -1,0 +1,45 @@
+#pragma once
+// The stage world on the engine's managers: the stage-world resource kinds
+// registered, a fresh data directory, a game root (not stepped: it only
+// answers GetGame) with the map enabled, the Player in play, and the global
+// MapMng as a static child of kernel list 2, so kernel.Step() runs one frame
+// of it. Files are written into the data directory and loaded through the
+// resource manager like a stage's resource table does.
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "game/core/Game.h"
+#include "game/stage/CamRsc.h"
+#include "game/stage/MapMng.h"
+#include "support/EngineWorld.h"
+#include "support/TempDir.h"
+
+namespace testsupport {
+
+class StageWorld : public EngineWorld {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  // Writes bytes to the file of a game path ("\Stg\t_a" + ".cam").
+  void WriteFile(const std::string& gamePath, const char* ext, const std::vector<uint8_t>& bytes);
+  // Creates a resource of the kind from the game path in group 3 and steps
+  // the engine until it has settled (ready or failed); null when it never
+  // settles or cannot be created.
+  SRsc* Load(uint32_t tag, const std::string& gamePath);
+  // A straight path of n keys: key k at (0, 0, -10 k), no rotation, written
+  // and loaded into MapMng's path slot.
+  CamRsc* LoadStraightPath(int path, int keys);
+  // One kernel frame.
+  void Frame(int n = 1) {
+    for (int i = 0; i < n; ++i) kernel.Step();
+  }
+
+  TempDir dir{"stageworld"};
+  std::unique_ptr<ScopedDataDir> data;
+  std::unique_ptr<Game> game;
+  MapMng& map = g_MapMng;
+};
+
+}  // namespace testsupport

@@ -1,0 +1,215 @@
+// The stage-world files of the stand-in data: for each of the five stages
+// its camera paths (".cam"), the placement and visibility lists of its
+// object sets (".opl", ".ovl"), its tunnel (".tnl" with the tunnel's image
+// list and textures and the tunnel's visibility lists) and its stage script
+// (".stg"); and the tutorial's script. The content of the scripts comes from
+// stage_waves.cpp.
+#include "tools/datagen/stage_files.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "game/stage/StageFileWriter.h"
+#include "tools/datagen/canvas.h"
+#include "tools/datagen/stage_waves.h"
+
+namespace datagen {
+
+namespace {
+
+constexpr float kTwoPi = 6.2831855f;
+
+// Path 0 of every stage has 12000 keys: the rail stops 2 keys before the
+// end of path 0, and the furthest position the stages and bosses name is
+// stage 2's loop at 11680. Path 1 (stages 1 to 3) has 4000 keys; the
+// furthest named there is 3550.
+constexpr int kPath0Keys = 12000;
+constexpr int kPath1Keys = 4000;
+// Objects per object set, tunnel parts every this many keys.
+constexpr int kObjectsPerSet = 40;
+constexpr int kTunnelPartKeys = 200;
+
+struct StageLayout {
+  int number;
+  bool twoPaths;   // a second path ("_b" files)
+  int branchKey;   // where path 1 leaves path 0
+  const char* objPrefix;  // object set file prefix, set name follows
+  std::vector<const char*> sets;  // sets with placement and visibility lists
+};
+
+// The sets each stage's resource table names with placement rows.
+const StageLayout kStages[] = {
+    {1, true, 3585, "\\Stg01\\Obj\\Stg01_",
+     {"Water00", "Water01", "Shadow01", "Shadow00", "Tree00", "Tree01", "Tree02", "Tree03", "Hy00", "Roop"}},
+    {2, true, 1601, "\\Stg02\\Obj\\Stg02_",
+     {"Hou00", "Hou01", "Hou02", "In00", "Pan00", "Pan01", "Stone00", "Stone01", "Stone02", "Stone03", "Stone04",
+      "Stone05", "Stone06", "Tow00", "Tree00", "Tree01", "Tree02", "Tree03", "Tree04", "Castle00", "Castle01",
+      "Green00", "Pal00", "Pal01"}},
+    {3, true, 3276, "\\Stg03\\Obj\\stg03_",
+     {"dori00", "erwe00", "sea00", "sea01", "tree00", "tree01", "tree02", "tree03"}},
+    {4, false, 0, "\\Stg04\\Obj\\Stg04_",
+     {"block00", "block01", "in00", "vall00", "vall01", "vall02", "grass00", "wood00"}},
+    {5, false, 0, "\\Stg05\\Obj\\Stg05_", {"Line00"}},
+};
+
+// A gentle weaving course into the screen (-z), 12 units per key.
+SVec3 Path0Position(float k) {
+  return SVec3{300.0f * std::sin(k * kTwoPi / 2400.0f), 80.0f * std::sin(k * kTwoPi / 900.0f), -12.0f * k};
+}
+
+// Path 1 runs beside path 0 from the branch key, swinging out by up to 1200
+// units and back.
+SVec3 Path1Position(const StageLayout& s, float j) {
+  SVec3 p = Path0Position(float(s.branchKey) + j);
+  p.x += 1200.0f * std::sin(3.14159265f * j / float(kPath1Keys));
+  return p;
+}
+
+// A turn about y (the key rotations only feed MapMng's rail matrix).
+void Yaw(float angle, float* qx, float* qy, float* qz, float* qw) {
+  *qx = 0.0f, *qy = std::sin(angle * 0.5f), *qz = 0.0f, *qw = std::cos(angle * 0.5f);
+}
+
+std::vector<uint8_t> CameraPath(const StageLayout& s, int path) {
+  std::vector<CamKey> keys(path == 0 ? kPath0Keys : kPath1Keys);
+  for (size_t k = 0; k < keys.size(); ++k) {
+    const SVec3 p = path == 0 ? Path0Position(float(k)) : Path1Position(s, float(k));
+    CamKey& c = keys[k];
+    c.x = p.x, c.y = p.y, c.z = p.z;
+    Yaw(0.2f * std::cos(float(k) * kTwoPi / 2400.0f), &c.qx, &c.qy, &c.qz, &c.qw);
+  }
+  return stage_file::WriteCameraPath(keys);
+}
+
+// Steps from (key, index) toggles, ascending by key.
+std::vector<VisibilityStep> Steps(const std::multimap<int, uint32_t>& toggles) {
+  std::vector<VisibilityStep> steps;
+  for (const auto& [key, index] : toggles) {
+    if (steps.empty() || steps.back().key != key) steps.push_back(VisibilityStep{key, {}});
+    steps.back().indices.push_back(index);
+  }
+  return steps;
+}
+
+// Set n's objects stand on alternate sides of path 0, each shown 400 keys
+// before the camera reaches it and hidden 30 keys after.
+void ObjectSet(int n, std::vector<uint8_t>* opl, std::vector<uint8_t>* ovl) {
+  std::vector<stage_file::Placement> objects(kObjectsPerSet);
+  std::multimap<int, uint32_t> toggles;
+  const int spacing = (kPath0Keys - 300) / kObjectsPerSet;
+  for (int j = 0; j < kObjectsPerSet; ++j) {
+    const int key = 150 + j * spacing + n * 7;
+    const SVec3 p = Path0Position(float(key));
+    stage_file::Placement& o = objects[size_t(j)];
+    const float side = (j + n) % 2 == 0 ? -1.0f : 1.0f;
+    o.x = p.x + side * float(400 + 60 * (n % 5));
+    o.y = p.y - 250.0f + float(20 * (n % 3));
+    o.z = p.z;
+    Yaw(0.3f * float(j), &o.qx, &o.qy, &o.qz, &o.qw);
+    toggles.emplace(key > 400 ? key - 400 : 0, uint32_t(j));
+    toggles.emplace(key + 30, uint32_t(j));
+  }
+  *opl = stage_file::WritePlacementList(objects);
+  *ovl = stage_file::WriteVisibilityList(Steps(toggles));
+}
+
+// The tunnel: one part per 200 keys of path 0, a floor strip (texture 0)
+// and, on every other part, a wall strip (texture 1); a part is shown 600
+// keys before the camera reaches it and hidden 100 keys after it ends.
+void Tunnel(std::vector<uint8_t>* tnl, std::vector<uint8_t>* ovl) {
+  TunnelMesh mesh;
+  mesh.textureCount = 2;
+  std::multimap<int, uint32_t> toggles;
+  const int parts = kPath0Keys / kTunnelPartKeys;
+  for (int p = 0; p < parts; ++p) {
+    const SVec3 a = Path0Position(float(p * kTunnelPartKeys));
+    const SVec3 b = Path0Position(float((p + 1) * kTunnelPartKeys));
+    const float v = float(kTunnelPartKeys) / 50.0f;
+    std::vector<TunnelRecord> group;
+    group.push_back(TunnelRecord{0,
+                                 {{a.x - 600, a.y - 400, a.z, 0.8f, 0.8f, 0.9f, 0, 0},
+                                  {a.x + 600, a.y - 400, a.z, 0.8f, 0.8f, 0.9f, 1, 0},
+                                  {b.x - 600, b.y - 400, b.z, 0.8f, 0.8f, 0.9f, 0, v},
+                                  {b.x + 600, b.y - 400, b.z, 0.8f, 0.8f, 0.9f, 1, v}}});
+    if (p % 2 == 1) {
+      group.push_back(TunnelRecord{1,
+                                   {{a.x - 600, a.y + 200, a.z, 0.7f, 0.7f, 0.7f, 0, 0},
+                                    {a.x - 600, a.y - 400, a.z, 0.7f, 0.7f, 0.7f, 1, 0},
+                                    {b.x - 600, b.y + 200, b.z, 0.7f, 0.7f, 0.7f, 0, v},
+                                    {b.x - 600, b.y - 400, b.z, 0.7f, 0.7f, 0.7f, 1, v}}});
+    }
+    mesh.groups.push_back(std::move(group));
+    const int show = p * kTunnelPartKeys - 600;
+    toggles.emplace(show > 0 ? show : 0, uint32_t(p));
+    toggles.emplace((p + 1) * kTunnelPartKeys + 100, uint32_t(p));
+  }
+  *tnl = stage_file::WriteTunnel(mesh);
+  *ovl = stage_file::WriteVisibilityList(Steps(toggles));
+}
+
+// The tunnel's two textures: a ground grid and a wall of bricks.
+void TunnelImage(const std::string& root, const std::string& path, WriteStats* stats) {
+  const std::string dir = HostDir(path), stem = Stem(path);
+  std::string list;
+  for (int t = 0; t < 2; ++t) {
+    Canvas c(64, 64);
+    c.Fill(0, 0, 64, 64, FromRgb(t == 0 ? 0x506048 : 0x6a5a50));
+    for (int i = 0; i < 64; i += 16) {
+      c.Fill(i, 0, 2, 64, FromRgb(t == 0 ? 0x708868 : 0x403630));
+      c.Fill(0, i + (t == 1 ? 8 : 0), 64, 2, FromRgb(t == 0 ? 0x708868 : 0x403630));
+    }
+    const std::string name = stem + (t == 0 ? "_00.png" : "_01.png");
+    WriteIfChanged(root, dir + name, EncodePng(c), stats);
+    list += name + "\r\n";
+  }
+  WriteIfChanged(root, dir + stem + ".tr", std::vector<uint8_t>(list.begin(), list.end()), stats);
+}
+
+std::vector<uint8_t> StageScriptFile(int stage) {
+  StageScriptBuilder b;
+  BuildStageWaves(stage, b);
+  return stage_file::WriteStageScript(b.Script());
+}
+
+void Write(const std::string& root, const std::string& gamePath, const char* ext, const std::vector<uint8_t>& bytes,
+           WriteStats* stats) {
+  WriteIfChanged(root, HostDir(gamePath) + Stem(gamePath) + ext, bytes, stats);
+}
+
+}  // namespace
+
+void GenerateStageFiles(const std::string& root, WriteStats* stats) {
+  std::vector<uint8_t> tnl, tnlSteps, opl, ovl;
+  Tunnel(&tnl, &tnlSteps);
+  const std::vector<uint8_t> noSteps = stage_file::WriteVisibilityList({});
+  for (const StageLayout& s : kStages) {
+    char stg[8];
+    std::snprintf(stg, sizeof stg, "Stg%02d", s.number);
+    const std::string dir = std::string("\\") + stg + "\\";
+    Write(root, dir + stg + "_a", ".cam", CameraPath(s, 0), stats);
+    if (s.twoPaths) Write(root, dir + stg + "_b", ".cam", CameraPath(s, 1), stats);
+    const std::string trn = dir + "Trn\\" + stg + "_Trn";
+    Write(root, trn, ".tnl", tnl, stats);
+    TunnelImage(root, trn, stats);
+    Write(root, trn + "_a", ".ovl", tnlSteps, stats);
+    // Path 1 runs beside the tunnel: its lists switch nothing on.
+    if (s.twoPaths) Write(root, trn + "_b", ".ovl", noSteps, stats);
+    for (size_t n = 0; n < s.sets.size(); ++n) {
+      ObjectSet(int(n), &opl, &ovl);
+      const std::string set = std::string(s.objPrefix) + s.sets[n];
+      Write(root, set, ".opl", opl, stats);
+      Write(root, set + "_a", ".ovl", ovl, stats);
+      if (s.twoPaths) Write(root, set + "_b", ".ovl", noSteps, stats);
+    }
+    char script[24];
+    std::snprintf(script, sizeof script, "\\Script\\Stage%02d", s.number);
+    Write(root, script, ".stg", StageScriptFile(s.number), stats);
+  }
+  Write(root, "\\Script\\Tutorial", ".stg", StageScriptFile(0), stats);
+}
+
+}  // namespace datagen
