@@ -14,7 +14,8 @@ namespace testsupport {
 void StageWorld::SetUp() {
   EngineWorld::SetUp();
   if (IsSkipped() || HasFatalFailure()) return;
-  data = std::make_unique<ScopedDataDir>(dir.Path());
+  if (dataDir.empty()) dataDir = dir.Path();
+  data = std::make_unique<ScopedDataDir>(dataDir);
   rm.RegisterKind(RscTag("STG"), &ScriptStgRsc::Create);
   rm.RegisterKind(RscTag("CAM"), &CamRsc::Create);
   rm.RegisterKind(RscTag("TNL"), &TnlRsc::Create);

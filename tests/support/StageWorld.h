@@ -36,6 +36,8 @@ class StageWorld : public EngineWorld {
     for (int i = 0; i < n; ++i) kernel.Step();
   }
 
+  // The data directory: a fresh temporary one unless set before SetUp.
+  std::string dataDir;
   TempDir dir{"stageworld"};
   std::unique_ptr<ScopedDataDir> data;
   std::unique_ptr<Game> game;

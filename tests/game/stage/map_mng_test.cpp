@@ -112,6 +112,20 @@ TEST_F(MapRail, IdleWithoutMapEnableOrWhileThePlayerStartsAndAtTheOriginPoseBeyo
   EXPECT_ALL({VAL(map.t, 0.0f), VAL(map.distance, 0.0f), VAL(map.currentPath, 0)});
 }
 
+TEST_F(MapRail, ClearingTheStageReturnsTheWorldToIdle) {
+  ASSERT_NE(LoadStraightPath(0, 10), nullptr);
+  map.SetSection(0, 0.0f);
+  map.PushEventB(2, 0, 3, 1, 0);
+  map.layers[5].enable = 0;
+  Run(4);
+  game->ClearStageObjects();
+  EXPECT_EQ(map.GetPath(0), nullptr);
+  EXPECT_TRUE(map.commands.empty());
+  EXPECT_ALL({VAL(map.t, 0.0f), VAL(map.distance, 0.0f), VAL(map.layers[5].enable, 1), VAL(map.branchLatch, 2)});
+  Run(2);
+  EXPECT_EQ(map.t, 0.0f);  // no path: no step
+}
+
 TEST_F(MapRail, LoopsFireTheirCountKeepTheFractionAndHideLaterCommandsOfTheirKey) {
   ASSERT_NE(LoadStraightPath(0, 60), nullptr);
   map.SetSection(0, 0.5f);
