@@ -17,6 +17,23 @@
 
 namespace testsupport {
 
+// An image whose textures are plain packets, and a model of one node, both
+// ready: stage scenery only enters their packets.
+class TestImage : public SRsc_Image {
+ public:
+  explicit TestImage(int textures) {
+    for (int i = 0; i < textures; ++i) packets_.emplace_back(this, uint32_t(i));
+    SetStatus(kRscReady);
+  }
+};
+class TestModel : public SRsc_Model {
+ public:
+  TestModel() {
+    nodes_.resize(1);
+    SetStatus(kRscReady);
+  }
+};
+
 class StageWorld : public EngineWorld {
  protected:
   void SetUp() override;

@@ -18,23 +18,8 @@
 namespace {
 
 using testsupport::StageWorld;
-
-// An image whose textures are plain packets, and a model of one node: the
-// layers only enter their packets.
-class TestImage : public SRsc_Image {
- public:
-  explicit TestImage(int textures) {
-    for (int i = 0; i < textures; ++i) packets_.emplace_back(this, uint32_t(i));
-    SetStatus(kRscReady);
-  }
-};
-class TestModel : public SRsc_Model {
- public:
-  TestModel() {
-    nodes_.resize(1);
-    SetStatus(kRscReady);
-  }
-};
+using testsupport::TestImage;
+using testsupport::TestModel;
 
 class MapRail : public StageWorld {
  protected:

@@ -14,31 +14,14 @@
 #include "game/stage/StageFileWriter.h"
 #include "game/stage/TnlRsc.h"
 #include "support/ExpectAll.h"
+#include "support/LeBytes.h"
 #include "support/StageWorld.h"
 #include "vrax/graphic/SGpQueue.h"
 
 namespace {
 
-struct Bytes {
-  std::vector<uint8_t> b;
-  Bytes& W(uint32_t v) {
-    for (int i = 0; i < 4; ++i) b.push_back(uint8_t(v >> (8 * i)));
-    return *this;
-  }
-  Bytes& F(float f) {
-    uint32_t u;
-    std::memcpy(&u, &f, 4);
-    return W(u);
-  }
-  Bytes& Floats(std::initializer_list<float> fs) {
-    for (float f : fs) F(f);
-    return *this;
-  }
-  void At(size_t at, uint32_t v) {
-    if (b.size() < at + 4) b.resize(at + 4, 0);
-    for (int i = 0; i < 4; ++i) b[at + i] = uint8_t(v >> (8 * i));
-  }
-};
+using testsupport::TestImage;
+using Bytes = testsupport::LeBytes;
 
 // Every shorter prefix of a file fails.
 template <class T, class Parse>
@@ -216,13 +199,6 @@ TEST_F(StageRscLoad, ACameraPathIsReadyTheFrameAfterItsFileIsReadAndAScriptInTha
 
 class TunnelDraw : public testsupport::StageWorld {};
 
-class TestImage : public SRsc_Image {
- public:
-  explicit TestImage(int textures) {
-    for (int i = 0; i < textures; ++i) packets_.emplace_back(this, uint32_t(i));
-    SetStatus(kRscReady);
-  }
-};
 
 TEST_F(TunnelDraw, PartsBuildOnePrimitivePerTextureAndDrawBatchedByTextureAsTheRailShowsThem) {
   const std::vector<uint8_t> file = HandBuiltTunnel();

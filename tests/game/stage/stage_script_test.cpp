@@ -9,29 +9,11 @@
 #include "game/stage/StageFileWriter.h"
 #include "platform/crt_rand.h"
 #include "support/ExpectAll.h"
+#include "support/LeBytes.h"
 
 namespace {
 
-// Little-endian words appended in file order.
-struct Bytes {
-  std::vector<uint8_t> b;
-  Bytes& W(uint32_t v) {
-    for (int i = 0; i < 4; ++i) b.push_back(uint8_t(v >> (8 * i)));
-    return *this;
-  }
-  Bytes& F(float f) {
-    uint32_t u;
-    std::memcpy(&u, &f, 4);
-    return W(u);
-  }
-  Bytes& Zeros(int words) {
-    for (int i = 0; i < words; ++i) W(0);
-    return *this;
-  }
-  void Patch(size_t at, uint32_t v) {
-    for (int i = 0; i < 4; ++i) b[at + i] = uint8_t(v >> (8 * i));
-  }
-};
+using Bytes = testsupport::LeBytes;
 
 constexpr uint32_t kNone = 0xFFFFFFFFu;
 
@@ -95,7 +77,7 @@ std::vector<uint8_t> HandBuiltScript() {
   f.W(3).W(2);
   f.W(60).W(0x101).F(0.25f).F(0.5f).F(3.0f).F(-1.0f).W(0xCAFE);
   f.W(30).W(0x002).F(0.0f).F(0.0f).F(1.0f).F(0.0f).W(0xCAFE);
-  for (int i = 0; i < 5; ++i) f.Patch(4 * size_t(i), off[i]);
+  for (int i = 0; i < 5; ++i) f.At(4 * size_t(i), off[i]);
   return f.b;
 }
 
