@@ -31,7 +31,7 @@ uint8_t RankFileChecksum(const uint8_t* bytes, int32_t n) {
 }
 
 void LoadRankFile() {
-  std::FILE* f = std::fopen(plat::MapPath("D:\\OSR_RANK.dat").c_str(), "rb");
+  std::FILE* f = std::fopen(plat::MapPath(kRankFileName).c_str(), "rb");
   if (!f) {
     ResetRankTable();
     return;
@@ -50,6 +50,8 @@ void LoadRankFile() {
                              static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
     }
 }
+
+bool DeleteRankFile() { return std::remove(plat::MapPath(kRankFileName).c_str()) == 0; }
 
 int32_t FindRankPosition(const RankEntry* e) {
   for (int32_t i = 0; i < kRankEntries; ++i) {

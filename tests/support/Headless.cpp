@@ -24,6 +24,7 @@ Headless::Headless(const HeadlessOptions& options) {
       key.WriteDword("ScreenVertical", options.verticalScreen ? 1 : 0);
     }
   }
+  for (const auto& [name, bytes] : options.saveFiles) save_.Dir().Write(name, bytes);
   std::vector<const char*> argv = {"ostrel", "-fullscreen", "0"};
   for (const std::string& a : options.args) argv.push_back(a.c_str());
   StartOptions start;

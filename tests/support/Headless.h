@@ -1,5 +1,6 @@
 #pragma once
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "game/core/WinMain.h"
@@ -20,6 +21,9 @@ struct HeadlessOptions {
   bool verticalScreen = false;  // the service reports a vertical screen
   std::vector<std::string> args;  // further command-line arguments
   SProc* extraManager = nullptr;  // see StartOptions
+  // Files (name below the save directory, bytes) written into the fresh save
+  // directory before the start: what an earlier run left on drive D:.
+  std::vector<std::pair<std::string, std::string>> saveFiles;
 };
 
 class Headless {

@@ -1,0 +1,268 @@
+// The sound page: auto-repeat, clamps, the test tone's rhythm, the music
+// and effect tests with their sound gates, and what keeping or discarding
+// does.
+#include <gtest/gtest.h>
+
+#include "TestModeRig.h"
+#include "game/scene/CommonTables.h"
+#include "platform/sound_device.h"
+#include "vrax/resource/SRsc_Sound.h"
+#include "vrax/sound/SSndMan.h"
+
+namespace {
+
+using namespace testmode_rig;
+
+enum SoundItem : int32_t { kEffectTest, kMusicTest, kEffectVolume, kMusicVolume, kBalance, kExit };
+
+plat::SoundBuffer* Buffer(SRsc* bank, int32_t entry) {
+  auto* sound = dynamic_cast<SRsc_Sound*>(bank);
+  if (!sound || entry >= static_cast<int32_t>(sound->Bank()->entries.size())) return nullptr;
+  return sound->Bank()->entries[entry]->buffer;
+}
+
+bool Playing(SRsc* bank, int32_t entry) {
+  uint32_t status = 0;
+  plat::SoundBuffer* b = Buffer(bank, entry);
+  return b && b->GetStatus(&status) == plat::kSoundOk && (status & plat::kSoundStatusPlaying) != 0;
+}
+
+// The entries of a bank that play now.
+std::vector<int32_t> PlayingEntries(SRsc* bank) {
+  std::vector<int32_t> out;
+  for (int32_t i = 0; Buffer(bank, i); ++i)
+    if (Playing(bank, i)) out.push_back(i);
+  return out;
+}
+
+int32_t Volume(SRsc* bank, int32_t entry) {
+  int32_t v = 1;
+  if (plat::SoundBuffer* b = Buffer(bank, entry)) b->GetVolume(&v);
+  return v;
+}
+
+int32_t Pan(SRsc* bank, int32_t entry) {
+  int32_t v = 1;
+  if (plat::SoundBuffer* b = Buffer(bank, entry)) b->GetPan(&v);
+  return v;
+}
+
+void CursorTo(TestModeRig& rig, int32_t item) {
+  for (int i = 0; i < 8 && rig.Mode()->GetCursor() != item; ++i) rig.Tap({kDown});
+  ASSERT_EQ(rig.Mode()->GetCursor(), item);
+}
+
+TEST(TestModeSoundPage, HeldDirectionsRepeatFromThe22ndFrameAndStopAtTheEnds) {
+  TestModeRig rig;
+  ASSERT_TRUE(rig.Open());
+  rig.OpenPage(kMenuSound);
+  CursorTo(rig, kBalance);
+  const int32_t* s = rig.Settings();
+  // Right held from frame 1: the balance after frame n.
+  const std::pair<int, int32_t> held[] = {{1, 1}, {2, 1}, {21, 1}, {22, 2}, {23, 3}, {30, 10}, {119, 99},
+                                          {120, 100}, {121, 100}, {150, 100}};
+  plat::ClearInjectedCabInputs();
+  int frame = 0;
+  for (const auto& [n, balance] : held) {
+    for (; frame < n; ++frame) rig.Frame({kRight});
+    EXPECT_EQ(s[kSetEffectBalance], balance) << "frame " << n;
+  }
+  rig.Frame();
+  EXPECT_EQ(rig.Mode()->Text(kBalance).GlyphCount(), 4);  // "100%"
+  rig.Frame({kLeft}, 250);
+  EXPECT_EQ(s[kSetEffectBalance], -100);
+  rig.Frame();
+  EXPECT_EQ(rig.Mode()->Text(kBalance).GlyphCount(), 5);  // "-100%"
+  // The test numbers stop at their ends too.
+  CursorTo(rig, kEffectTest);
+  rig.Frame({kRight}, 60);
+  EXPECT_EQ(rig.Mode()->GetEffectTestNo(), 9);
+  rig.Frame({kLeft}, 60);
+  EXPECT_EQ(rig.Mode()->GetEffectTestNo(), 0);
+  CursorTo(rig, kMusicTest);
+  rig.Frame({kRight}, 60);
+  EXPECT_EQ(rig.Mode()->GetMusicTestNo(), 6);
+  rig.Frame();
+  CursorTo(rig, kEffectVolume);
+  rig.Frame({kRight}, 30);
+  EXPECT_EQ(s[kSetEffectVolume], 100);
+  rig.Frame({kLeft}, 150);
+  EXPECT_EQ(s[kSetEffectVolume], 0);
+}
+
+TEST(TestModeSoundPage, TestToneSoundsEvery61FramesOnTheLevelItems) {
+  TestModeRig rig;
+  ASSERT_TRUE(rig.Open());
+  rig.OpenPage(kMenuSound);
+  TestMode* m = rig.Mode();
+  CursorTo(rig, kMusicTest);
+  EXPECT_TRUE(PlayingEntries(RscMusic).empty());
+  // Arriving on a level item starts music entry 0 and, the first time, the
+  // tone in the same frame.
+  rig.Frame({kDown});
+  EXPECT_EQ(PlayingEntries(RscMusic), std::vector<int32_t>{0});
+  EXPECT_EQ(m->GetMusicTestOn(), 1);
+  EXPECT_EQ(m->GetPageTimer(), 60);
+  // Lower the effect volume to 50 (1, then 49 more from the 22nd frame on).
+  rig.Frame({kLeft}, 70);
+  ASSERT_EQ(rig.Settings()[kSetEffectVolume], 50);
+  // The timer runs down over 60 more frames and the tone comes in the 61st,
+  // at the new volume: 50% is 0.725 of its gain 57344, 41574, which is
+  // 41574 x 10000 / 65536 - 10000 = -3657 hundredths of a decibel.
+  EXPECT_EQ(m->GetPageTimer(), 60 - 70 + 61);
+  rig.Frame({}, m->GetPageTimer());
+  EXPECT_EQ(m->GetPageTimer(), 0);
+  EXPECT_NE(Volume(RscSoundEffects, 31), -3657);
+  rig.Frame();
+  EXPECT_EQ(m->GetPageTimer(), 60);
+  EXPECT_EQ(Volume(RscSoundEffects, 31), -3657);
+  // Moving on to the next level item restarts the music, not the tone.
+  rig.Tap({kDown});
+  EXPECT_EQ(PlayingEntries(RscMusic), std::vector<int32_t>{0});
+  EXPECT_EQ(m->GetPageTimer(), 58);
+  // Back to the music test: the music stops; the timer keeps running.
+  rig.Tap({kUp});
+  rig.Tap({kUp});
+  EXPECT_TRUE(PlayingEntries(RscMusic).empty());
+  EXPECT_EQ(m->GetMusicTestOn(), 0);
+  EXPECT_EQ(m->GetPageTimer(), 54);
+}
+
+TEST(TestModeSoundPage, MusicTestPlaysItsEntryAndAChangedNumberStopsIt) {
+  TestModeRig rig;
+  ASSERT_TRUE(rig.Open());
+  rig.OpenPage(kMenuSound);
+  TestMode* m = rig.Mode();
+  CursorTo(rig, kMusicTest);
+  rig.Frame({kRight}, 40);
+  rig.Frame();
+  ASSERT_EQ(m->GetMusicTestNo(), 6);
+  rig.Tap({kB1});
+  EXPECT_EQ(PlayingEntries(RscMusic), std::vector<int32_t>{7});  // number 6 plays entry 7
+  EXPECT_EQ(m->GetMusicTestOn(), 1);
+  rig.Tap({kB1});  // a second press stops it
+  EXPECT_TRUE(PlayingEntries(RscMusic).empty());
+  rig.Tap({kB1});
+  rig.Tap({kLeft});
+  EXPECT_TRUE(PlayingEntries(RscMusic).empty());
+  EXPECT_EQ(m->GetMusicTestOn(), 0);
+  rig.Tap({kB2});
+  EXPECT_EQ(PlayingEntries(RscMusic), std::vector<int32_t>{5});
+  // The music starts with the balance as its pan: 50 x 196.608 = 9830,
+  // 9830 x 10000 / 65536 = 1499 hundredths of a decibel to the right.
+  rig.Settings()[kSetEffectBalance] = 50;
+  rig.Tap({kB1});
+  rig.Tap({kB1});
+  EXPECT_EQ(Pan(RscMusic, 5), 1499);
+}
+
+// Each row: the sound-off flag, the demo-play flag, the attract-sound
+// setting, and whether music numbers 0 and 3 play.
+struct GateRow {
+  uint8_t soundOff;
+  int32_t demoPlay;
+  int32_t attractSound;
+  bool first;
+  bool fourth;
+};
+
+TEST(TestModeSoundPage, MusicNumbersZeroToTwoObeyTheAttractSoundSetting) {
+  TestModeRig rig;
+  ASSERT_TRUE(rig.Open());
+  rig.OpenPage(kMenuSound);
+  CursorTo(rig, kMusicTest);
+  Game* g = rig.Root();
+  const GateRow rows[] = {
+      {0, 0, 0, true, true}, {0, 1, 1, true, true}, {0, 1, 0, false, true}, {1, 0, 1, false, false}};
+  for (const GateRow& r : rows) {
+    g->soundOff = r.soundOff;
+    g->demoPlay = r.demoPlay;
+    g->settings[kSetAttractSound] = r.attractSound;
+    for (int32_t number : {0, 3}) {
+      SSndMan::StopAll(RscMusic);
+      PlayTestMusic(number);
+      EXPECT_EQ(Playing(RscMusic, number), number == 0 ? r.first : r.fourth)
+          << int(r.soundOff) << r.demoPlay << r.attractSound << " number " << number;
+    }
+    SSndMan::StopAll(RscSoundEffects);
+    PlayTestEffect(0);  // effect entry 7, gated like music 0
+    EXPECT_EQ(Playing(RscSoundEffects, 7), r.first);
+  }
+  g->soundOff = 0;
+  g->demoPlay = 0;
+}
+
+// Each row: what the confirmation answers, and the sound words after it.
+struct KeepRow {
+  std::vector<PadLine> answer;
+  int32_t effectVolume;
+  bool saved;
+  bool onPage;
+};
+
+TEST(TestModeSoundPage, DiscardingRestoresOnlyTheSoundWordsKeepingSavesAll) {
+  const PadLine release{{}, 1};
+  const KeepRow rows[] = {
+      {{{{kB1}}, release}, 100, false, false},
+      {{{{kRight}}, release, {{kB1}}, release}, 99, true, false},
+      {{{{kService}}, release}, 99, false, true},
+  };
+  for (const KeepRow& r : rows) {
+    TestModeRig rig;
+    ASSERT_TRUE(rig.Open());
+    rig.OpenPage(kMenuSound);
+    CursorTo(rig, kEffectVolume);
+    rig.Tap({kLeft});
+    rig.Settings()[kSetLives] = 4;  // not a sound word
+    CursorTo(rig, kExit);
+    rig.Tap({kB1});
+    ASSERT_EQ(rig.Mode()->Confirm().GetState(), TestModeYN::kOpen);
+    rig.Run(r.answer);
+    EXPECT_EQ(rig.Settings()[kSetEffectVolume], r.effectVolume);
+    EXPECT_EQ(rig.Settings()[kSetLives], 4);
+    const std::string file = SettingsFileBytes(rig.Sys());
+    EXPECT_EQ(!file.empty(), r.saved);
+    if (r.saved) {
+      const int32_t words[kSettingsCount] = {1, 1, 1, 1, 1, 2, 4, 3, 0, 100, 99, 0, 1, 3, 1};
+      EXPECT_EQ(file, SettingsFileFor(words));
+    }
+    EXPECT_EQ(rig.BackToMenu(3), !r.onPage);
+    if (r.onPage) {
+      EXPECT_EQ(rig.Mode()->GetCursor(), kExit);
+    } else {
+      EXPECT_TRUE(PlayingEntries(RscMusic).empty());
+    }
+  }
+}
+
+TEST(TestModeSoundPage, BarsFollowTheirValues) {
+  TestModeRig rig;
+  ASSERT_TRUE(rig.Open());
+  rig.OpenPage(kMenuSound);
+  TestMode* m = rig.Mode();
+  int32_t* s = rig.Settings();
+  // Each row: balance, the fill's left and right edge (bar from -24, 100
+  // wide, centre 26).
+  const float rows[][3] = {{0, 25, 27}, {-100, -24, 27}, {100, 25, 76}, {50, 25, 51}};
+  for (const auto& r : rows) {
+    s[kSetEffectBalance] = static_cast<int32_t>(r[0]);
+    rig.Frame();
+    const SGpObj_Prim& fill = m->Bars().Fill(2);
+    EXPECT_FLOAT_EQ(fill.GetVertexPos(0).x, r[1]) << r[0];
+    EXPECT_FLOAT_EQ(fill.GetVertexPos(3).x, r[2]) << r[0];
+    EXPECT_FLOAT_EQ(fill.GetVertexPos(0).y, -148.0f);
+    EXPECT_FLOAT_EQ(fill.GetVertexPos(3).y, -132.0f);
+  }
+  // The effect volume's level bar: 30% fills 30 of 100 units; its back is
+  // at half the fill's alpha.
+  s[kSetEffectVolume] = 30;
+  rig.Frame();
+  EXPECT_FLOAT_EQ(m->Bars().Fill(0).GetVertexPos(1).x, 6.0f);
+  EXPECT_FLOAT_EQ(m->Bars().Back(0).GetVertexPos(1).x, 76.0f);
+  EXPECT_EQ(m->Bars().Fill(0).GetVertexColour(0), 0xFFFFFFFFu);  // white: neither cursor nor default
+  EXPECT_EQ(m->Bars().Back(0).GetVertexColour(0), 0x80FFFFFFu);
+  // The page's 17 quads: title, six items, arrow, six marks, help, guides.
+  EXPECT_EQ(m->SpritesUsed(), 17);
+}
+
+}  // namespace
