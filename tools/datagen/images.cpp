@@ -14,6 +14,7 @@
 #include "game/tables/image_slots.h"
 #include "game/tables/table_registry.h"
 #include "tools/datagen/canvas.h"
+#include "tools/datagen/testmode_art.h"
 
 namespace datagen {
 
@@ -220,12 +221,14 @@ Rgba Shade(const PartJob& j, const PartLayout& p, float lx, float ly) {
 
 // "SprTestTop" part 3 -> "TestTop 3".
 std::string PartLabel(const PartJob& j) {
+  if (const char* words = TestStripWords(j.table->name, j.index)) return words;
   std::string stem = j.table->name;
   if (stem.rfind("Spr", 0) == 0) stem = stem.substr(3);
   return stem + " " + std::to_string(j.index);
 }
 
 void DrawPart(Canvas& c, PartJob j) {
+  if (DrawTestPicture(c, j.table->name, j.index, j.x, j.y, j.w, j.h)) return;
   const PartLayout& p = j.table->parts[j.index];
   j.t = Progress(j);
   if (j.w <= 0 || j.h <= 0) return;

@@ -5,7 +5,9 @@
 #include <fstream>
 #include <sstream>
 
+#include "cabinet/ServiceClient.h"
 #include "platform/input_devices.h"
+#include "platform/registry.h"
 
 namespace testmode_rig {
 
@@ -26,7 +28,10 @@ std::string SceneName(Game* g) {
 }  // namespace
 
 TestModeRig::TestModeRig(bool pictures, testsupport::HeadlessOptions options)
-    : sys_(WithDevice(pictures, std::move(options))) {}
+    : sys_(WithDevice(pictures, std::move(options))) {
+  // What a program start in a fresh process holds (several tests share one).
+  for (int32_t& w : ManualCoinSettings) w = 1;
+}
 
 TestMode* TestModeRig::Mode() const {
   Game* g = GetGame();
@@ -85,6 +90,42 @@ bool TestModeRig::BackToMenu(int limit) {
     Frame();
   }
   return false;
+}
+
+ServiceTap::ServiceTap(int64_t coinCredit) {
+  channels_ = QvtChannels::Default();
+  for (std::string* s :
+       {&channels_.eventA, &channels_.eventB, &channels_.pipePath, &channels_.blockName, &channels_.lockPath})
+    *s += "-tap";
+  channels_.Unlink();
+  if (coinCredit >= 0) {
+    plat::RegKey key;
+    if (key.Open(channels_.registryKey, true)) key.WriteDword("CoinCredit", static_cast<uint32_t>(coinCredit));
+  }
+  reader_.Open(channels_.pipePath);
+  client_ = std::make_unique<QvtBTUtil>(0, channels_);
+  previous_ = GetServiceClient();
+  SetServiceClient(client_.get());
+}
+
+ServiceTap::~ServiceTap() {
+  SetServiceClient(previous_);
+  client_.reset();
+  channels_.Unlink();
+}
+
+std::vector<uint8_t> ServiceTap::Codes() {
+  std::vector<uint8_t> out;
+  uint8_t buf[16];
+  while (size_t n = reader_.Read(buf, sizeof buf, 0)) out.insert(out.end(), buf, buf + n);
+  return out;
+}
+
+uint32_t ServiceTap::GameResult() const {
+  plat::RegKey k;
+  uint32_t v = 0xDEADBEEF;
+  if (k.Open(channels_.registryKey, false)) k.ReadDword("GameResult", &v);
+  return v;
 }
 
 std::string SettingsFileBytes(const testsupport::Headless& sys) {

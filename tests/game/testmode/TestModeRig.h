@@ -3,12 +3,15 @@
 // frame by frame with scripted cabinet inputs: every frame's held inputs
 // give the pad counters the test mode reads in that frame (0 in the frame
 // of a press, growing while held, negative once released).
-#include <initializer_list>
+#include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "cabinet/QvtBTUtil.h"
 #include "game/core/Game.h"
 #include "game/testmode/TestMode.h"
+#include "platform/ipc.h"
 #include "support/Headless.h"
 
 namespace testmode_rig {
@@ -74,6 +77,26 @@ class TestModeRig {
 
  private:
   testsupport::Headless sys_;
+};
+
+// A network service client of the test's own, put in place of the
+// program's for its scope: the test reads the codes it sends, and the coin
+// credit it reports is the test's.
+class ServiceTap {
+ public:
+  // coinCredit: the service's coin credit value (-1: none written).
+  explicit ServiceTap(int64_t coinCredit = -1);
+  ~ServiceTap();
+  // The codes sent since the last call.
+  std::vector<uint8_t> Codes();
+  uint32_t GameResult() const;
+  QvtBTUtil& Client() { return *client_; }
+
+ private:
+  QvtChannels channels_;
+  plat::FifoReader reader_;
+  std::unique_ptr<QvtBTUtil> client_;
+  QvtBTUtil* previous_ = nullptr;
 };
 
 // The settings file of the save directory ("" when missing).

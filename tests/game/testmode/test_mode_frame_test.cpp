@@ -8,8 +8,6 @@
 #include "cabinet/SimCabIoBoard.h"
 #include "game/core/CoinCounter.h"
 #include "game/tables/image_slots.h"
-#include "platform/ipc.h"
-#include "platform/registry.h"
 #include "vrax/input/SCtrlMan.h"
 
 namespace {
@@ -117,45 +115,6 @@ TEST(TestModeMenu, InputTestLeavesWithoutTheResumingFrame) {
   EXPECT_EQ(m->GetPage(), TEST_PAGE_MENU);
   EXPECT_EQ(m->GetRunState(), TEST_RUN_RESUMING);
 }
-
-// The service's pipe, read by the test in place of the network service.
-class ServiceTap {
- public:
-  ServiceTap() {
-    channels_ = QvtChannels::Default();
-    for (std::string* s : {&channels_.eventA, &channels_.eventB, &channels_.pipePath, &channels_.blockName,
-                           &channels_.lockPath})
-      *s += "-tap";
-    channels_.Unlink();
-    reader_.Open(channels_.pipePath);
-    client_ = std::make_unique<QvtBTUtil>(0, channels_);
-    previous_ = GetServiceClient();
-    SetServiceClient(client_.get());
-  }
-  ~ServiceTap() {
-    SetServiceClient(previous_);
-    client_.reset();
-    channels_.Unlink();
-  }
-  std::vector<uint8_t> Codes() {
-    std::vector<uint8_t> out;
-    uint8_t buf[16];
-    while (size_t n = reader_.Read(buf, sizeof buf, 0)) out.insert(out.end(), buf, buf + n);
-    return out;
-  }
-  uint32_t GameResult() const {
-    plat::RegKey k;
-    uint32_t v = 0xDEADBEEF;
-    if (k.Open(channels_.registryKey, false)) k.ReadDword("GameResult", &v);
-    return v;
-  }
-
- private:
-  QvtChannels channels_;
-  plat::FifoReader reader_;
-  std::unique_ptr<QvtBTUtil> client_;
-  QvtBTUtil* previous_ = nullptr;
-};
 
 TEST(TestModeExit, ClosesTheProgram62FramesAfterTheChoiceWithCodes12And14) {
   TestModeRig rig;

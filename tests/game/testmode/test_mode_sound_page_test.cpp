@@ -113,6 +113,9 @@ TEST(TestModeSoundPage, TestToneSoundsEvery61FramesOnTheLevelItems) {
   rig.Frame({}, m->GetPageTimer());
   EXPECT_EQ(m->GetPageTimer(), 0);
   EXPECT_NE(Volume(RscSoundEffects, 31), -3657);
+  // (Frames run faster than the sound plays: the last tone may still be
+  // sounding, and a sound that has just started is not restarted.)
+  SSndMan::StopAll(RscSoundEffects);
   rig.Frame();
   EXPECT_EQ(m->GetPageTimer(), 60);
   EXPECT_EQ(Volume(RscSoundEffects, 31), -3657);

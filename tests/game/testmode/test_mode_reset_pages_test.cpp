@@ -1,0 +1,78 @@
+// The default-settings and ranking-clear pages.
+#include <gtest/gtest.h>
+
+#include "TestModeRig.h"
+#include "game/scene/RankTable.h"
+
+#include <filesystem>
+
+namespace {
+
+using namespace testmode_rig;
+
+TEST(TestModeDefaultsPage, YesRestoresAndSavesTheDefaultsNoLeavesEverything) {
+  TestModeRig rig;
+  ASSERT_TRUE(rig.Open());
+  TestMode* m = rig.Mode();
+  int32_t* s = rig.Settings();
+  s[kSetLives] = 5;
+  s[kSetServiceCoins] = 0;
+  s[kSetCoinPlay] = 0;
+  // The page draws nothing in the frame it opens, then asks with no chosen.
+  rig.Frame({kDown}, 1);
+  rig.Frame();
+  for (int i = 0; i < 4; ++i) rig.Tap({kDown});
+  ASSERT_EQ(m->GetCursor(), kMenuDefaults);
+  rig.Frame({kB1});
+  rig.Frame();
+  EXPECT_EQ(m->SpritesUsed(), 0);
+  EXPECT_EQ(m->GetCursor(), 1);
+  rig.Frame();
+  EXPECT_EQ(m->SpritesUsed(), 10);  // title and subtitle twice, choices, mark, help, guides
+  rig.Tap({kB2});
+  ASSERT_TRUE(rig.BackToMenu(3));
+  EXPECT_EQ(s[kSetLives], 5);
+  EXPECT_TRUE(SettingsFileBytes(rig.Sys()).empty());
+  // A direction and a button in one frame: the toggled choice, yes, counts.
+  rig.OpenPage(kMenuDefaults);
+  rig.Frame({kLeft, kB1});
+  ASSERT_TRUE(rig.BackToMenu(3));
+  EXPECT_EQ(std::vector<int32_t>(s, s + kSettingsCount),
+            std::vector<int32_t>(kDefaultSettings, kDefaultSettings + kSettingsCount));
+  EXPECT_EQ(std::vector<int32_t>(m->GetBackup(), m->GetBackup() + kSettingsCount),
+            std::vector<int32_t>(kDefaultSettings, kDefaultSettings + kSettingsCount));
+  // The file: 1, 1, 1, 1, 1, 2, 2, 3, 0, 100, 100, 0, 1, 3, 1 as 32-bit
+  // little-endian words, then the checksum 0x51 and three zero bytes.
+  const unsigned char expected[64] = {1, 0, 0, 0, 1, 0, 0, 0, 1, 0,   0, 0, 1,   0, 0, 0, 1, 0, 0, 0, 2, 0,
+                                      0, 0, 2, 0, 0, 0, 3, 0, 0, 0,   0, 0, 0,   0, 100, 0, 0, 0, 100, 0, 0, 0,
+                                      0, 0, 0, 0, 1, 0, 0, 0, 3, 0,   0, 0, 1,   0, 0, 0, 0x51, 0, 0, 0};
+  EXPECT_EQ(SettingsFileBytes(rig.Sys()), std::string(reinterpret_cast<const char*>(expected), 64));
+}
+
+TEST(TestModeRankingPage, YesDeletesTheRankingFileNoKeepsIt) {
+  testsupport::HeadlessOptions options;
+  options.saveFiles = {{"OSR_RANK.dat", std::string(904, '\0')}};
+  TestModeRig rig(false, options);
+  ASSERT_TRUE(rig.Open());
+  const std::string file = rig.Sys().SaveDir() + "/OSR_RANK.dat";
+  ASSERT_TRUE(std::filesystem::exists(file));
+  const uint32_t top = RankTable[0].word[1];
+  rig.OpenPage(kMenuRanking);
+  EXPECT_EQ(rig.Mode()->GetCursor(), 1);
+  rig.Tap({kRight});
+  rig.Tap({kLeft});
+  rig.Tap({kB1});  // no
+  ASSERT_TRUE(rig.BackToMenu(3));
+  EXPECT_TRUE(std::filesystem::exists(file));
+  for (int pass = 0; pass < 2; ++pass) {  // the second time there is no file
+    rig.OpenPage(kMenuRanking);
+    rig.Tap({kLeft});
+    rig.Tap({kB1});  // yes
+    ASSERT_TRUE(rig.BackToMenu(3));
+    EXPECT_EQ(rig.Mode()->GetCursor(), kMenuRanking);
+    EXPECT_FALSE(std::filesystem::exists(file));
+  }
+  EXPECT_EQ(RankTable[0].word[1], top);  // the table in memory is left alone
+}
+
+}  // namespace
