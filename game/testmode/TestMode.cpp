@@ -202,3 +202,25 @@ void TestMode::ReturnToMenu() {
   page_ = TEST_PAGE_MENU;
   runState_ = TEST_RUN_RESUMING;
 }
+
+void TestMode::AskToKeepChanges() {
+  confirm_.Open();
+  pageStep_ = 2;
+}
+
+void TestMode::AnswerKeepChanges(const int32_t* pageWords, int32_t count) {
+  if (confirm_.GetState() == TestModeYN::kOpen) return;
+  switch (confirm_.GetAnswer()) {
+    case TestModeYN::kYes:
+      SaveSystemFile(Live());
+      pageStep_ = 3;
+      break;
+    case TestModeYN::kNo:
+      RestoreBackup(pageWords, count);
+      pageStep_ = 3;
+      break;
+    default:
+      pageStep_ = 1;
+      break;
+  }
+}

@@ -162,6 +162,12 @@ class TestMode : public SProc {
   void RestoreBackup(const int32_t* words, int32_t count);
   // Back to the menu with the item that opened this page.
   void ReturnToMenu();
+  // A settings page's exit item: opens the confirmation, waits for it.
+  void AskToKeepChanges();
+  // A settings page waiting for the confirmation: yes saves the settings
+  // file, no puts the page's words back from the backup, both leave; a
+  // cancelled question goes back to editing.
+  void AnswerKeepChanges(const int32_t* pageWords, int32_t count);
 
   // ---- pages
   void DrawMenuPage();

@@ -62,28 +62,13 @@ void TestMode::EditGameSettings() {
     v = std::clamp(v + step, w.low, w.high);
   }
   if (in.ButtonPressed() && cursor_ == kItemExit) {
-    confirm_.Open();
-    pageStep_ = 2;
+    AskToKeepChanges();
   }
 }
 
 void TestMode::AnswerGameSettings() {
-  if (confirm_.GetState() == TestModeYN::kOpen) return;
-  switch (confirm_.GetAnswer()) {
-    case TestModeYN::kYes:
-      SaveSystemFile(Live());
-      pageStep_ = 3;
-      break;
-    case TestModeYN::kNo: {
-      static constexpr int32_t kAll[kSettingsCount] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14};
-      RestoreBackup(kAll, kSettingsCount);
-      pageStep_ = 3;
-      break;
-    }
-    default:
-      pageStep_ = 1;
-      break;
-  }
+  static constexpr int32_t kAll[kSettingsCount] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14};
+  AnswerKeepChanges(kAll, kSettingsCount);
 }
 
 void TestMode::DrawGameSettingsPage() {

@@ -165,8 +165,7 @@ void TestMode::EditSoundSettings() {
         musicTestOn_ = !musicTestOn_;
         break;
       case kItemExit:
-        confirm_.Open();
-        pageStep_ = 2;
+        AskToKeepChanges();
         break;
       default: break;
     }
@@ -178,22 +177,8 @@ void TestMode::EditSoundSettings() {
 }
 
 void TestMode::AnswerSoundSettings() {
-  if (confirm_.GetState() == TestModeYN::kOpen) return;
-  switch (confirm_.GetAnswer()) {
-    case TestModeYN::kYes:
-      SaveSystemFile(Live());
-      pageStep_ = 3;
-      break;
-    case TestModeYN::kNo: {
-      static constexpr int32_t kSoundWords[] = {kSetMusicVolume, kSetEffectVolume, kSetEffectBalance};
-      RestoreBackup(kSoundWords, 3);
-      pageStep_ = 3;
-      break;
-    }
-    default:
-      pageStep_ = 1;
-      break;
-  }
+  static constexpr int32_t kSoundWords[] = {kSetMusicVolume, kSetEffectVolume, kSetEffectBalance};
+  AnswerKeepChanges(kSoundWords, 3);
 }
 
 void TestMode::DrawSoundPage() {

@@ -146,30 +146,14 @@ void TestMode::EditSystemSettings() {
     }
   }
   if (in.ButtonPressed() && cursor_ == kItemExit) {
-    confirm_.Open();
-    pageStep_ = 2;
+    AskToKeepChanges();
   }
 }
 
 void TestMode::AnswerSystemSettings() {
-  if (confirm_.GetState() == TestModeYN::kOpen) return;
-  switch (confirm_.GetAnswer()) {
-    case TestModeYN::kYes:
-      SaveSystemFile(Live());
-      pageStep_ = 3;
-      break;
-    case TestModeYN::kNo: {
-      static constexpr int32_t kSystemWords[] = {kSetCoinUnit,   kSetCreditsPerUnit, kSetContinueCoins,
-                                                 kSetCoinPlay,   kSetContinueOn,     kSetAttractSound,
-                                                 kSetServiceCoins};
-      RestoreBackup(kSystemWords, 7);
-      pageStep_ = 3;
-      break;
-    }
-    default:
-      pageStep_ = 1;
-      break;
-  }
+  static constexpr int32_t kSystemWords[] = {kSetCoinUnit, kSetCreditsPerUnit, kSetContinueCoins, kSetCoinPlay,
+                                             kSetContinueOn, kSetAttractSound, kSetServiceCoins};
+  AnswerKeepChanges(kSystemWords, 7);
 }
 
 void TestMode::DrawSystemPage() {

@@ -74,11 +74,16 @@ void TestModeRig::Run(const std::vector<PadLine>& script) {
   for (const PadLine& line : script) Frame(line.held, line.frames);
 }
 
+void TestModeRig::CursorTo(int32_t item) {
+  ASSERT_NE(Mode(), nullptr);
+  for (int i = 0; i < 8 && Mode()->GetCursor() != item; ++i) Tap({kDown});
+  ASSERT_EQ(Mode()->GetCursor(), item);
+}
+
 void TestModeRig::OpenPage(int32_t item) {
   ASSERT_NE(Mode(), nullptr);
   ASSERT_EQ(Mode()->GetPage(), TEST_PAGE_MENU);
-  for (int i = 0; i < 8 && Mode()->GetCursor() != item; ++i) Tap({kDown});
-  ASSERT_EQ(Mode()->GetCursor(), item);
+  CursorTo(item);
   Tap({kB1});
   ASSERT_EQ(Mode()->GetPage(), item + 1);
 }

@@ -72,6 +72,8 @@ class TestModeRig {
   // From the menu: moves the cursor to item and presses button 1; returns
   // with the page's entry step done.
   void OpenPage(int32_t item);
+  // Moves the cursor of the menu or a page to item with taps of down.
+  void CursorTo(int32_t item);
   // Runs frames until the menu takes input again (at most limit).
   bool BackToMenu(int limit = 10);
 

@@ -11,12 +11,6 @@ using namespace testmode_rig;
 enum GameItem : int32_t { kDifficulty, kLives, kExtend, kExit };
 constexpr int32_t kGameSettings[3] = {kSetDifficulty, kSetLives, kSetExtendRow};
 
-// Moves the page's cursor to item with taps of down.
-void CursorTo(TestModeRig& rig, int32_t item) {
-  for (int i = 0; i < 8 && rig.Mode()->GetCursor() != item; ++i) rig.Tap({kDown});
-  ASSERT_EQ(rig.Mode()->GetCursor(), item);
-}
-
 // Each row: the item, the presses made on it, the settings word after.
 struct ValueRow {
   int32_t item;
@@ -42,12 +36,12 @@ TEST(TestModeGamePage, ValuesStepByOneAndStopAtTheEnds) {
       {kExtend, {kLeft}, 7, kSetExtendRow, 0},
   };
   for (const ValueRow& r : rows) {
-    CursorTo(rig, r.item);
+    rig.CursorTo(r.item);
     for (int i = 0; i < r.times; ++i) rig.Tap(r.press);
     EXPECT_EQ(s[r.word], r.expected) << "item " << r.item;
   }
   // Holding moves once; the exit item has no value; up wraps to the exit.
-  CursorTo(rig, kLives);
+  rig.CursorTo(kLives);
   rig.Frame({kRight}, 30);
   EXPECT_EQ(s[kSetLives], 2);
   rig.Tap({kUp});
@@ -89,7 +83,7 @@ TEST(TestModeGamePage, ValuesShowTheirLabelsAndMarkTheDefaults) {
   for (const ShownRow& r : rows) {
     s[kGameSettings[r.item]] = r.value;
     for (int on = 0; on < 2; ++on) {
-      CursorTo(rig, on ? r.item : (r.item + 1) % 4);
+      rig.CursorTo(on ? r.item : (r.item + 1) % 4);
       rig.Frame();
       const GfxObject& t = m->Text(r.item);
       const float* want = on ? r.onCursor : r.offCursor;
@@ -105,10 +99,10 @@ TEST(TestModeGamePage, ValuesShowTheirLabelsAndMarkTheDefaults) {
 // confirmation open.
 void OpenConfirmationWithLives5(TestModeRig& rig) {
   rig.OpenPage(kMenuGame);
-  CursorTo(rig, kLives);
+  rig.CursorTo(kLives);
   for (int i = 0; i < 3; ++i) rig.Tap({kRight});
   ASSERT_EQ(rig.Settings()[kSetLives], 5);
-  CursorTo(rig, kExit);
+  rig.CursorTo(kExit);
   rig.Frame({kB1});
   ASSERT_EQ(rig.Mode()->Confirm().GetState(), TestModeYN::kOpen);
   ASSERT_EQ(rig.Mode()->Confirm().GetAnswer(), TestModeYN::kNo);

@@ -47,16 +47,11 @@ int32_t Pan(SRsc* bank, int32_t entry) {
   return v;
 }
 
-void CursorTo(TestModeRig& rig, int32_t item) {
-  for (int i = 0; i < 8 && rig.Mode()->GetCursor() != item; ++i) rig.Tap({kDown});
-  ASSERT_EQ(rig.Mode()->GetCursor(), item);
-}
-
 TEST(TestModeSoundPage, HeldDirectionsRepeatFromThe22ndFrameAndStopAtTheEnds) {
   TestModeRig rig;
   ASSERT_TRUE(rig.Open());
   rig.OpenPage(kMenuSound);
-  CursorTo(rig, kBalance);
+  rig.CursorTo(kBalance);
   const int32_t* s = rig.Settings();
   // Right held from frame 1: the balance after frame n.
   const std::pair<int, int32_t> held[] = {{1, 1}, {2, 1}, {21, 1}, {22, 2}, {23, 3}, {30, 10}, {119, 99},
@@ -74,16 +69,16 @@ TEST(TestModeSoundPage, HeldDirectionsRepeatFromThe22ndFrameAndStopAtTheEnds) {
   rig.Frame();
   EXPECT_EQ(rig.Mode()->Text(kBalance).GlyphCount(), 5);  // "-100%"
   // The test numbers stop at their ends too.
-  CursorTo(rig, kEffectTest);
+  rig.CursorTo(kEffectTest);
   rig.Frame({kRight}, 60);
   EXPECT_EQ(rig.Mode()->GetEffectTestNo(), 9);
   rig.Frame({kLeft}, 60);
   EXPECT_EQ(rig.Mode()->GetEffectTestNo(), 0);
-  CursorTo(rig, kMusicTest);
+  rig.CursorTo(kMusicTest);
   rig.Frame({kRight}, 60);
   EXPECT_EQ(rig.Mode()->GetMusicTestNo(), 6);
   rig.Frame();
-  CursorTo(rig, kEffectVolume);
+  rig.CursorTo(kEffectVolume);
   rig.Frame({kRight}, 30);
   EXPECT_EQ(s[kSetEffectVolume], 100);
   rig.Frame({kLeft}, 150);
@@ -95,7 +90,7 @@ TEST(TestModeSoundPage, TestToneSoundsEvery61FramesOnTheLevelItems) {
   ASSERT_TRUE(rig.Open());
   rig.OpenPage(kMenuSound);
   TestMode* m = rig.Mode();
-  CursorTo(rig, kMusicTest);
+  rig.CursorTo(kMusicTest);
   EXPECT_TRUE(PlayingEntries(RscMusic).empty());
   // Arriving on a level item starts music entry 0 and, the first time, the
   // tone in the same frame.
@@ -136,7 +131,7 @@ TEST(TestModeSoundPage, MusicTestPlaysItsEntryAndAChangedNumberStopsIt) {
   ASSERT_TRUE(rig.Open());
   rig.OpenPage(kMenuSound);
   TestMode* m = rig.Mode();
-  CursorTo(rig, kMusicTest);
+  rig.CursorTo(kMusicTest);
   rig.Frame({kRight}, 40);
   rig.Frame();
   ASSERT_EQ(m->GetMusicTestNo(), 6);
@@ -173,7 +168,7 @@ TEST(TestModeSoundPage, MusicNumbersZeroToTwoObeyTheAttractSoundSetting) {
   TestModeRig rig;
   ASSERT_TRUE(rig.Open());
   rig.OpenPage(kMenuSound);
-  CursorTo(rig, kMusicTest);
+  rig.CursorTo(kMusicTest);
   Game* g = rig.Root();
   const GateRow rows[] = {
       {0, 0, 0, true, true}, {0, 1, 1, true, true}, {0, 1, 0, false, true}, {1, 0, 1, false, false}};
@@ -214,10 +209,10 @@ TEST(TestModeSoundPage, DiscardingRestoresOnlyTheSoundWordsKeepingSavesAll) {
     TestModeRig rig;
     ASSERT_TRUE(rig.Open());
     rig.OpenPage(kMenuSound);
-    CursorTo(rig, kEffectVolume);
+    rig.CursorTo(kEffectVolume);
     rig.Tap({kLeft});
     rig.Settings()[kSetLives] = 4;  // not a sound word
-    CursorTo(rig, kExit);
+    rig.CursorTo(kExit);
     rig.Tap({kB1});
     ASSERT_EQ(rig.Mode()->Confirm().GetState(), TestModeYN::kOpen);
     rig.Run(r.answer);

@@ -11,11 +11,6 @@ using namespace testmode_rig;
 
 enum SystemItem : int32_t { kCoinMode, kCoinUnit, kCredits, kContinueCoins, kContinue, kAttract, kExit };
 
-void CursorTo(TestModeRig& rig, int32_t item) {
-  for (int i = 0; i < 8 && rig.Mode()->GetCursor() != item; ++i) rig.Tap({kDown});
-  ASSERT_EQ(rig.Mode()->GetCursor(), item);
-}
-
 // The coin words: service coins, coin play, coin unit, credits per unit,
 // coins to continue.
 std::vector<int32_t> CoinWords(const int32_t* s) {
@@ -57,7 +52,7 @@ TEST(TestModeSystemPage, CoinModeCyclesThroughServiceCoinPlayAndFreePlay) {
       {kCoinMode, {kRight}, {0, 1, 3, 1, 3}},  // and gives them back
   };
   for (const CoinModeRow& r : rows) {
-    CursorTo(rig, r.item);
+    rig.CursorTo(r.item);
     rig.Tap(r.press);
     EXPECT_EQ(CoinWords(s), r.words);
   }
@@ -91,21 +86,21 @@ TEST(TestModeSystemPage, CoinsToContinueFollowTheCoinUnitUnlessOneUnitGivesOneCr
       {kCoinUnit, {kLeft}, 3, 4, 3},        {kCoinUnit, {kLeft, kRight}, 3, 4, 3},
   };
   for (const CoinRuleRow& r : rows) {
-    CursorTo(rig, r.item);
+    rig.CursorTo(r.item);
     rig.Tap(r.press);
     EXPECT_EQ((std::vector<int32_t>{s[kSetCoinUnit], s[kSetCreditsPerUnit], s[kSetContinueCoins]}),
               (std::vector<int32_t>{r.unit, r.credits, r.continues}))
         << "item " << r.item;
   }
   // No auto-repeat: holding moves once.
-  CursorTo(rig, kCredits);
+  rig.CursorTo(kCredits);
   rig.Frame({kLeft}, 40);
   EXPECT_EQ(s[kSetCreditsPerUnit], 3);
   rig.Frame();
   // Continue and attract sound toggle with either direction.
   for (int32_t item : {kContinue, kAttract}) {
     const int32_t word = item == kContinue ? kSetContinueOn : kSetAttractSound;
-    CursorTo(rig, item);
+    rig.CursorTo(item);
     rig.Tap({kLeft});
     EXPECT_EQ(s[word], 0);
     rig.Tap({kRight});
@@ -177,11 +172,11 @@ TEST(TestModeSystemPage, DiscardingPutsBackTheCoinModeAndKeepsTheManualWords) {
   rig.OpenPage(kMenuSystem);
   const int32_t* s = rig.Settings();
   rig.Tap({kRight});  // coin play
-  CursorTo(rig, kCoinUnit);
+  rig.CursorTo(kCoinUnit);
   rig.Tap({kRight});
   rig.Tap({kUp});
   rig.Tap({kLeft});  // service: the manual words (2, 1, 2) are kept
-  CursorTo(rig, kAttract);
+  rig.CursorTo(kAttract);
   rig.Tap({kRight});
   ASSERT_EQ(s[kSetAttractSound], 0);
   rig.Tap({kDown});
