@@ -71,35 +71,6 @@ TEST(TestModeMenu, CursorWrapsAndMovesOncePerPress) {
   EXPECT_EQ(m->GetMenuCursor(), kMenuSound);
 }
 
-// Each page, how the operator leaves it, and what the menu shows after.
-struct LeaveRow {
-  int32_t item;
-  std::vector<PadLine> leave;
-};
-
-TEST(TestModeMenu, EveryPageHandsBackWithItsItemSelected) {
-  TestModeRig rig;
-  ASSERT_TRUE(rig.Open());
-  TestMode* m = rig.Mode();
-  const PadLine release{{}, 1};
-  const LeaveRow rows[] = {
-      {kMenuDisplay, {{{kService}}, release}},
-      {kMenuInput, {{{kService}}, release}},
-      // Settings pages: up to EXIT, a button, then no in the confirmation.
-      {kMenuSound, {{{kUp}}, release, {{kB1}}, release, {{kB1}}, release}},
-      {kMenuSystem, {{{kUp}}, release, {{kB1}}, release, {{kB1}}, release}},
-      {kMenuGame, {{{kUp}}, release, {{kB1}}, release, {{kB1}}, release}},
-      {kMenuDefaults, {{{kB1}}, release}},
-      {kMenuRanking, {{{kB1}}, release}},
-  };
-  for (const LeaveRow& r : rows) {
-    rig.OpenPage(r.item);
-    rig.Run(r.leave);
-    ASSERT_TRUE(rig.BackToMenu()) << "page " << r.item + 1;
-    EXPECT_EQ(m->GetCursor(), r.item);
-  }
-}
-
 TEST(TestModeMenu, InputTestLeavesWithoutTheResumingFrame) {
   TestModeRig rig;
   ASSERT_TRUE(rig.Open());

@@ -98,6 +98,7 @@ TEST(TestModeSoundPage, TestToneSoundsEvery61FramesOnTheLevelItems) {
   EXPECT_EQ(PlayingEntries(RscMusic), std::vector<int32_t>{0});
   EXPECT_EQ(m->GetMusicTestOn(), 1);
   EXPECT_EQ(m->GetPageTimer(), 60);
+  EXPECT_EQ(m->SpritesUsed(), 17);  // title, items, arrow, six marks, help and guide lines
   // Lower the effect volume to 50 (1, then 49 more from the 22nd frame on).
   rig.Frame({kLeft}, 70);
   ASSERT_EQ(rig.Settings()[kSetEffectVolume], 50);
@@ -195,15 +196,13 @@ struct KeepRow {
   std::vector<PadLine> answer;
   int32_t effectVolume;
   bool saved;
-  bool onPage;
 };
 
 TEST(TestModeSoundPage, DiscardingRestoresOnlyTheSoundWordsKeepingSavesAll) {
   const PadLine release{{}, 1};
   const KeepRow rows[] = {
-      {{{{kB1}}, release}, 100, false, false},
-      {{{{kRight}}, release, {{kB1}}, release}, 99, true, false},
-      {{{{kService}}, release}, 99, false, true},
+      {{{{kB1}}, release}, 100, false},
+      {{{{kRight}}, release, {{kB1}}, release}, 99, true},
   };
   for (const KeepRow& r : rows) {
     TestModeRig rig;
@@ -224,43 +223,9 @@ TEST(TestModeSoundPage, DiscardingRestoresOnlyTheSoundWordsKeepingSavesAll) {
       const int32_t words[kSettingsCount] = {1, 1, 1, 1, 1, 2, 4, 3, 0, 100, 99, 0, 1, 3, 1};
       EXPECT_EQ(file, SettingsFileFor(words));
     }
-    EXPECT_EQ(rig.BackToMenu(3), !r.onPage);
-    if (r.onPage) {
-      EXPECT_EQ(rig.Mode()->GetCursor(), kExit);
-    } else {
-      EXPECT_TRUE(PlayingEntries(RscMusic).empty());
-    }
+    EXPECT_TRUE(rig.BackToMenu(3));
+    EXPECT_TRUE(PlayingEntries(RscMusic).empty());
   }
-}
-
-TEST(TestModeSoundPage, BarsFollowTheirValues) {
-  TestModeRig rig;
-  ASSERT_TRUE(rig.Open());
-  rig.OpenPage(kMenuSound);
-  TestMode* m = rig.Mode();
-  int32_t* s = rig.Settings();
-  // Each row: balance, the fill's left and right edge (bar from -24, 100
-  // wide, centre 26).
-  const float rows[][3] = {{0, 25, 27}, {-100, -24, 27}, {100, 25, 76}, {50, 25, 51}};
-  for (const auto& r : rows) {
-    s[kSetEffectBalance] = static_cast<int32_t>(r[0]);
-    rig.Frame();
-    const SGpObj_Prim& fill = m->Bars().Fill(2);
-    EXPECT_FLOAT_EQ(fill.GetVertexPos(0).x, r[1]) << r[0];
-    EXPECT_FLOAT_EQ(fill.GetVertexPos(3).x, r[2]) << r[0];
-    EXPECT_FLOAT_EQ(fill.GetVertexPos(0).y, -148.0f);
-    EXPECT_FLOAT_EQ(fill.GetVertexPos(3).y, -132.0f);
-  }
-  // The effect volume's level bar: 30% fills 30 of 100 units; its back is
-  // at half the fill's alpha.
-  s[kSetEffectVolume] = 30;
-  rig.Frame();
-  EXPECT_FLOAT_EQ(m->Bars().Fill(0).GetVertexPos(1).x, 6.0f);
-  EXPECT_FLOAT_EQ(m->Bars().Back(0).GetVertexPos(1).x, 76.0f);
-  EXPECT_EQ(m->Bars().Fill(0).GetVertexColour(0), 0xFFFFFFFFu);  // white: neither cursor nor default
-  EXPECT_EQ(m->Bars().Back(0).GetVertexColour(0), 0x80FFFFFFu);
-  // The page's 17 quads: title, six items, arrow, six marks, help, guides.
-  EXPECT_EQ(m->SpritesUsed(), 17);
 }
 
 }  // namespace
