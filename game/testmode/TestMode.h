@@ -134,7 +134,7 @@ class TestMode : public SProc {
   void RunPage();
   void DrawPage();
 
-  // ---- drawing helpers (Part of every page)
+  // ---- drawing helpers shared by the pages
   // The next sprite quad with one strip; nothing once all are in use.
   void Put(const SGpRect* rect, float x, float y, int32_t anchor, const QuadColour& colour);
   // A value in text object slot, coloured by code and alpha.
