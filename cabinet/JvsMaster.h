@@ -1,15 +1,92 @@
 #pragma once
+#include <cstddef>
 #include <cstdint>
 
-// The JVS bus master as far as the I/O device needs it. This build has no
-// serial JVS bus: the device is opened in register mode, so the master never
-// starts (opening it fails and its state reads closed).
+// The upper half of the JVS library: a thread that is the bus master on a
+// serial port. It resets the bus, gives the nodes their addresses along the
+// SENSE line, asks each for its identity and features, then runs one
+// request-reply cycle over all nodes whenever a user asks for one, handing
+// each reply to a reply handler. Beside it, the standard layer turns the
+// standard replies into per-node input records and builds the standard poll.
+//
+// States: 0 starting, 1 ready, 2 cycle requested, 3 cycle running, -1 closed,
+// -2 too many nodes, -3 bus error. Users touch queues and node records only
+// in state 1.
 
-// Reply handler: node, command bytes, reply bytes -> bytes consumed or -1.
-using JvsReplyHandler = int32_t (*)(uint8_t node, const uint8_t* command, const uint8_t* reply);
+namespace plat {
+class MsClock;
+}
+
+// Reply handler: (node, command bytes and their count, reply bytes from the
+// command's report byte on and how many of them the frame still holds) ->
+// bytes consumed (report included), or -1 to stop reading this reply. A
+// handler never reads past replyLeft.
+using JvsReplyHandler = int32_t (*)(uint8_t node, const uint8_t* command, size_t commandLen, const uint8_t* reply,
+                                    size_t replyLeft);
+
+constexpr int kJvsMaxNodes = 32;         // node records, indexed by address
+constexpr int kJvsMaxAddressed = 30;     // the addresses 1..30 can be given
+constexpr uint32_t kJvsResetWaitMs = 1500;
+constexpr int kJvsResetTries = 10;
+constexpr int kJvsAddressRetries = 5;
+// The longest a user waits for the master to come back to its ready state.
+constexpr uint32_t kJvsReadyWaitMs = 500;
+constexpr uint32_t kJvsSettingPauseMs = 1000;
+
+struct JvsNodeRecord {
+  char identity[256];  // zero-terminated, from command 0x10
+  uint8_t commandRevision;   // 0x11
+  uint8_t jvsRevision;       // 0x12
+  uint8_t commVersion;       // 0x13
+  uint8_t features[32][4];   // entry c: {function code c, parameters 1-3}, from 0x14
+};
+
+// The standard layer's record of one node.
+struct JvsNodeState {
+  JvsNodeRecord record;
+  uint8_t system;         // node 0: first byte of its command 1 reply
+  uint8_t switches[16];   // node 0: [0] = second byte of its command 1 reply
+  uint16_t coins[4];
+  uint16_t coinDecrease[4];
+  uint8_t outputs[4];
+};
+
+// Feature function codes.
+enum : uint8_t { kJvsFeatureSwitches = 0x01, kJvsFeatureCoins = 0x02, kJvsFeatureOutputs = 0x12 };
 
 int32_t JvsOpen(const char* portName, JvsReplyHandler handler);  // 1 ok, 0 failure
 int32_t JvsClose();                                              // 1
 int32_t JvsGetState();                                           // -1 when not opened
+int32_t JvsRequest();                                            // 1 started, 0 not ready
+// Nodes that were given an address (0 to 30).
 int32_t JvsGetNodeCount();
-int32_t JvsSendNodeSetting(uint16_t value);  // 1 done, 0 failure
+const JvsNodeRecord* JvsGetNodeInfo(int32_t node);
+// The setting sequence of node 0 (the board's own channel): 1 done, 0
+// failure. Every wait is bounded.
+int32_t JvsSendNodeSetting(uint16_t value);
+// The clock the master and its users wait on (not owned; null: the system
+// clock). Set before JvsOpen.
+void JvsSetClock(plat::MsClock* clock);
+plat::MsClock& JvsClock();
+const char* JvsGetVersionString();
+const char* XioGetVersionString();
+
+// The standard layer.
+int32_t JvsOpenStd(const char* portName);
+int32_t JvsCloseStd();
+// In state 1, the first time only: copies the node records 1..count into the
+// node states. Returns the state.
+int32_t JvsUpdateNodeTable();
+int32_t JvsCopiedNodeCount();
+JvsNodeState* JvsGetNodeRecord(int32_t node);
+int32_t JvsStdReplyHandler(uint8_t node, const uint8_t* command, size_t commandLen, const uint8_t* reply,
+                           size_t replyLeft);
+// Queues node 0's status command and the standard poll of every copied node,
+// then requests a cycle. 1.
+int32_t JvsQueuePoll();
+// The standard poll of one node: switches, outputs, coin decreases, coins,
+// each only when the node has that feature.
+void JvsQueueNodePoll(int32_t node);
+// Feature lookups on a node's record: parameter 1 (and 2) of a function code.
+uint8_t JvsFeatureParam(const JvsNodeRecord& r, uint8_t code, int param);
+bool JvsNodeHasSwitches(int32_t node);

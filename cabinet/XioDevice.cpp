@@ -4,6 +4,7 @@
 #include <cstring>
 #include <new>
 
+#include "cabinet/JvsFrame.h"
 #include "cabinet/JvsMaster.h"
 
 namespace {
@@ -20,11 +21,33 @@ constexpr int kLayout[5][8] = {
     {21, 23, 25, 27, 29, 31, -1, -1},
 };
 
-int32_t ReplyHandler(uint8_t node, const uint8_t* command, const uint8_t* reply) {
-  (void)node;
-  (void)command;
-  (void)reply;
-  return -1;  // no JVS master runs in this build
+// The device's reply handler on the bus: node 0's status and the standard
+// replies go to the standard layer, the accessory's to the accessory.
+int32_t ReplyHandler(uint8_t node, const uint8_t* command, size_t commandLen, const uint8_t* reply, size_t left) {
+  if (!command || commandLen == 0 || !reply || left == 0) return -1;
+  if (node == 0) return JvsStdReplyHandler(node, command, commandLen, reply, left);
+  switch (command[0]) {
+    case 0x20:
+    case 0x21:
+    case 0x30:
+    case 0x32:
+      return JvsStdReplyHandler(node, command, commandLen, reply, left);
+    default:
+      break;
+  }
+  if (reply[0] != 1) return 1;
+  XioDevice* d = GetXioDevice();
+  AccessoryBase* acc = d ? d->GetAccessory() : nullptr;
+  return acc ? acc->ParseReply(node, command, commandLen, reply + 1, left - 1) : -1;
+}
+
+// The switch bytes 0-4 of a unit turned back into its input word 0.
+uint32_t InputWordFromBlock(const uint8_t* block) {
+  uint32_t w = 0;
+  for (int b = 0; b < 5; ++b)
+    for (int i = 0; i < 8; ++i)
+      if (kLayout[b][i] >= 0 && (block[b] & (0x80u >> i))) w |= 1u << kLayout[b][i];
+  return w;
 }
 
 }  // namespace
@@ -64,7 +87,10 @@ int32_t XioDevice::Open() {
     jvsStarted_ = 1;
   }
   opened_ = 1;
-  if (!(flags_ & 2)) accessory_.reset(new (std::nothrow) JvsAccessory());
+  if (flags_ & 2)
+    accessory_.reset(new (std::nothrow) PipeAccessory());
+  else
+    accessory_.reset(new (std::nothrow) JvsAccessory());
   return 0;
 }
 
@@ -81,23 +107,70 @@ int32_t XioDevice::Close() {
   return 1;
 }
 
-int32_t XioDevice::Poll() {
-  polled_ = 1;
+int32_t XioDevice::PollBus(XioUnitRecord* local) {
+  const int32_t st = JvsGetState();
+  if (st < 0) {
+    accessoryUnits_[0].result = accessoryUnits_[1].result = kAccNoLink;
+    return 0;
+  }
+  if (st != 1) return 0;  // a cycle is running: its replies are not ours yet
+  JvsUpdateNodeTable();
+  boardStatus_ = JvsGetNodeRecord(0)->system;
+  // The I/O units are the nodes with switches, in address order, as the
+  // last cycle left them; what this poll asks of them goes out in the next.
+  const int32_t nodes = JvsCopiedNodeCount();
+  int unit = 0;
+  for (int32_t node = 1; node <= nodes && unit < 2; ++node) {
+    if (!JvsNodeHasSwitches(node)) continue;
+    JvsNodeState& s = *JvsGetNodeRecord(node);
+    const int per = std::clamp((JvsFeatureParam(s.record, kJvsFeatureSwitches, 2) + 7) / 8, 1, 7);
+    const uint8_t block[5] = {s.system, s.switches[0], s.switches[1], s.switches[per], s.switches[per + 1]};
+    XioUnitRecord& r = local[unit];
+    r.in[0] = InputWordFromBlock(block);
+    r.link = kXioLinked;
+    for (int c = 0; c < 2; ++c) {
+      r.coin[c] = s.coins[c];
+      s.coinDecrease[c] = static_cast<uint16_t>(std::min<uint32_t>(0xFFFF, uint32_t(s.coinDecrease[c]) + r.decrease[c]));
+      r.decrease[c] = 0;
+    }
+    for (int k = 0; k < 4; ++k) s.outputs[k] = static_cast<uint8_t>(r.out[0] >> (8 * k));
+    ++unit;
+  }
+  static const uint8_t kStatus[2] = {0x01, 0x02};
+  JvsQueueCommand(0, nullptr, 0);
+  JvsQueueCommand(0, kStatus, 2);
+  for (int32_t node = 1; node <= nodes; ++node)
+    if (JvsNodeHasSwitches(node)) JvsQueueNodePoll(node);
   if (accessory_) {
     accessory_->Update(0, accessoryUnits_[0]);
     accessory_->Update(1, accessoryUnits_[1]);
   }
+  JvsRequest();
+  return 1;
+}
+
+int32_t XioDevice::Poll() {
+  polled_ = 1;
   XioUnitRecord local[2];
   std::memcpy(local, requests_, sizeof local);
   for (auto& r : requests_) r.decrease[0] = r.decrease[1] = 0;
-  const int ok = DmacPollInputs(local);
-  // Whatever the poll did not write to the board stays requested: a failed
-  // poll must not lose coins that are still to be taken off.
+  int ok;
+  if (flags_ & 1) {
+    if (accessory_) {
+      accessory_->Update(0, accessoryUnits_[0]);
+      accessory_->Update(1, accessoryUnits_[1]);
+    }
+    ok = DmacPollInputs(local);
+  } else {
+    ok = PollBus(local);
+  }
+  // Whatever the poll did not hand on stays requested: a failed poll must
+  // not lose coins that are still to be taken off.
   for (int u = 0; u < 2; ++u)
     for (int c = 0; c < 2; ++c)
       requests_[u].decrease[c] =
           static_cast<uint16_t>(std::min<uint32_t>(0xFFFF, uint32_t(requests_[u].decrease[c]) + local[u].decrease[c]));
-  if (!ok) return 6;
+  if (!ok) return (flags_ & 1) || JvsGetState() < 0 ? 6 : 0;
   std::memcpy(results_, local, sizeof results_);
   for (auto& r : results_) r.decrease[0] = r.decrease[1] = 0;
   // The words are rebuilt from index 0 on every poll, two per linked unit.
@@ -116,15 +189,23 @@ int32_t XioDevice::Poll() {
 int32_t XioDevice::Sync() {
   if (!opened_) return -1;
   if (!polled_) return 0;
-  if ((results_[0].link & kXioLinked) != kXioLinked) return -1;
+  // On the bus the master's state comes first: while it brings the bus up
+  // no unit can be linked yet, and that is "not yet", not a fault.
   if (!(flags_ & 1)) {
     const int32_t st = JvsGetState();
     if (st == 0) return 0;
     if (st < 0 || st > 3) return -1;
   }
+  if ((results_[0].link & kXioLinked) != kXioLinked) return -1;
   if (!firstSyncPending_) return 1;
-  XioUnitRecord zero[2] = {};
-  DmacPollInputs(zero);
+  if (flags_ & 1) {
+    XioUnitRecord zero[2] = {};
+    DmacPollInputs(zero);
+  } else {
+    if (JvsGetState() == 1) JvsQueuePoll();
+    for (int32_t node = 1; node <= JvsCopiedNodeCount(); ++node)
+      std::memset(JvsGetNodeRecord(node)->outputs, 0, sizeof JvsNodeState::outputs);
+  }
   firstSyncPending_ = 0;
   return 0;
 }

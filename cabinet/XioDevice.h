@@ -41,9 +41,10 @@ class XioDeviceBase {
 
 class XioDevice : public XioDeviceBase {
  public:
-  // Flags bit 0: no JVS master (registers read on the calling thread);
-  // bit 1: the accessory behind the local accessory pipe (not in this build:
-  // the device then has no accessory).
+  // Flags bit 0: no JVS master: the registers are read on the calling
+  // thread. Clear: the bus mode: the master runs on the serial port named by
+  // portName, and the units are the bus's I/O nodes. Bit 1: the accessory
+  // behind the local accessory server instead of the one on the bus.
   XioDevice(const char* portName, uint32_t flags);
   ~XioDevice() override;
 
@@ -85,12 +86,17 @@ class XioDevice : public XioDeviceBase {
   int32_t Destroy() { return Release(); }
 
   bool IsOpened() const { return opened_ != 0; }
+  AccessoryBase* GetAccessory() const { return accessory_.get(); }
   const XioUnitRecord& Result(int unit) const { return results_[unit & 1]; }
   const XioUnitRecord& Request(int unit) const { return requests_[unit & 1]; }
   // How many board-setting requests were made (diagnostics, tests).
   uint32_t BoardSettingRequests() const { return boardSettingRequests_; }
 
  private:
+  // The bus mode's poll: the units from the bus nodes, then the next cycle
+  // queued and requested. 1 read, 0 when the bus is not ready.
+  int32_t PollBus(XioUnitRecord* local);
+
   XioUnitRecord results_[2] = {};
   XioUnitRecord requests_[2] = {};
   uint8_t jvsStarted_ = 0;

@@ -3,6 +3,8 @@
 #include <chrono>
 #include <thread>
 
+#include "platform/thread.h"
+
 namespace plat {
 
 int64_t PerfCounter() {
@@ -28,6 +30,20 @@ void WaitUntil(int64_t deadline, int64_t spinTicks) {
     // The last stretch is a plain spin: yielding would hand the processor to
     // any other runnable thread for a whole time slice on a busy machine.
   }
+}
+
+namespace {
+class RealClock : public MsClock {
+ public:
+  uint32_t NowMs() override { return TimeGetTime(); }
+  void Sleep(uint32_t ms) override { SleepMs(ms); }
+  bool Wait(Event& event, uint32_t ms) override { return event.Wait(ms); }
+};
+}  // namespace
+
+MsClock& SystemClock() {
+  static RealClock clock;
+  return clock;
 }
 
 }  // namespace plat

@@ -14,4 +14,21 @@ void SleepMs(uint32_t ms);
 // spins only for the last stretch, so a paced loop does not burn a core.
 void WaitUntil(int64_t deadline, int64_t spinTicks);
 
+class Event;
+
+// The millisecond clock as the cabinet code waits on it: its time-outs,
+// pauses and fades go through one of these, so tests can run them on a clock
+// of their own instead of waiting out real seconds.
+class MsClock {
+ public:
+  virtual ~MsClock() = default;
+  virtual uint32_t NowMs() = 0;
+  virtual void Sleep(uint32_t ms) = 0;
+  // Waits at most ms for the event; true when it is set.
+  virtual bool Wait(Event& event, uint32_t ms) = 0;
+};
+
+// The real clock: TimeGetTime, SleepMs and the event's own wait.
+MsClock& SystemClock();
+
 }  // namespace plat

@@ -6,12 +6,15 @@
 #include <signal.h>
 #include <sys/file.h>
 #include <sys/mman.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "platform/clock.h"
 #include "platform/paths.h"
@@ -172,6 +175,117 @@ size_t FifoReader::Read(void* buf, size_t size, uint32_t timeoutMs) {
   }
   ssize_t n = ::read(fd_, buf, size);
   return n > 0 ? static_cast<size_t>(n) : 0;
+}
+
+namespace {
+bool FillAddress(const std::string& path, sockaddr_un* a) {
+  if (path.empty() || path.size() >= sizeof a->sun_path) return false;
+  *a = sockaddr_un{};
+  a->sun_family = AF_UNIX;
+  std::memcpy(a->sun_path, path.c_str(), path.size() + 1);
+  return true;
+}
+
+// Waits for the socket to become readable or writable within what is left
+// of the time-out; false when the time ran out.
+bool WaitFd(int fd, short events, uint32_t start, uint32_t timeoutMs) {
+  const uint32_t spent = TimeGetTime() - start;
+  if (spent >= timeoutMs) return false;
+  pollfd p{fd, events, 0};
+  return ::poll(&p, 1, static_cast<int>(timeoutMs - spent)) > 0;
+}
+}  // namespace
+
+bool LocalStream::Connect(const std::string& path) {
+  Close();
+  sockaddr_un a;
+  if (!FillAddress(path, &a)) return false;
+  const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+  if (fd < 0) return false;
+  if (::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
+    ::close(fd);
+    return false;
+  }
+  fd_ = fd;
+  return true;
+}
+
+void LocalStream::Adopt(int fd) {
+  Close();
+  fd_ = fd;
+}
+
+void LocalStream::Close() {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+}
+
+bool LocalStream::SendAll(const void* data, size_t size, uint32_t timeoutMs) {
+  if (fd_ < 0) return false;
+  const uint8_t* p = static_cast<const uint8_t*>(data);
+  const uint32_t start = TimeGetTime();
+  size_t done = 0;
+  while (done < size) {
+    const ssize_t n = ::send(fd_, p + done, size - done, MSG_NOSIGNAL);
+    if (n > 0) {
+      done += static_cast<size_t>(n);
+      continue;
+    }
+    if (n < 0 && errno != EAGAIN && errno != EINTR) return false;
+    if (!WaitFd(fd_, POLLOUT, start, timeoutMs)) return false;
+  }
+  return true;
+}
+
+bool LocalStream::ReceiveAll(void* data, size_t size, uint32_t timeoutMs) {
+  if (fd_ < 0) return false;
+  uint8_t* p = static_cast<uint8_t*>(data);
+  const uint32_t start = TimeGetTime();
+  size_t done = 0;
+  while (done < size) {
+    const ssize_t n = ::recv(fd_, p + done, size - done, 0);
+    if (n > 0) {
+      done += static_cast<size_t>(n);
+      continue;
+    }
+    if (n == 0) return false;  // the peer closed
+    if (errno != EAGAIN && errno != EINTR) return false;
+    if (!WaitFd(fd_, POLLIN, start, timeoutMs)) return false;
+  }
+  return true;
+}
+
+bool LocalListener::Listen(const std::string& path) {
+  Close();
+  sockaddr_un a;
+  if (!FillAddress(path, &a)) return false;
+  ::unlink(path.c_str());
+  const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+  if (fd < 0) return false;
+  if (::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || ::listen(fd, 4) != 0) {
+    ::close(fd);
+    return false;
+  }
+  fd_ = fd;
+  path_ = path;
+  return true;
+}
+
+void LocalListener::Close() {
+  if (fd_ >= 0) {
+    ::close(fd_);
+    ::unlink(path_.c_str());
+  }
+  fd_ = -1;
+}
+
+bool LocalListener::Accept(LocalStream* out, uint32_t timeoutMs) {
+  if (fd_ < 0 || !out) return false;
+  if (!WaitFd(fd_, POLLIN, TimeGetTime(), timeoutMs)) return false;
+  const int c = ::accept4(fd_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+  if (c < 0) return false;
+  out->Adopt(c);
+  return true;
 }
 
 }  // namespace plat

@@ -109,6 +109,48 @@ class FifoReader {
   int fd_ = -1;
 };
 
+// A two-way local connection (a Unix-domain stream socket) in place of a
+// duplex named pipe. Every transfer is bounded by a time-out.
+class LocalStream {
+ public:
+  LocalStream() = default;
+  ~LocalStream() { Close(); }
+  LocalStream(const LocalStream&) = delete;
+  LocalStream& operator=(const LocalStream&) = delete;
+
+  // Connects to a listening path; false when nobody listens there.
+  bool Connect(const std::string& path);
+  void Adopt(int fd);
+  void Close();
+  bool IsOpen() const { return fd_ >= 0; }
+  // Sends or receives exactly size bytes within timeoutMs; false on a
+  // time-out, a closed peer or an error.
+  bool SendAll(const void* data, size_t size, uint32_t timeoutMs);
+  bool ReceiveAll(void* data, size_t size, uint32_t timeoutMs);
+
+ private:
+  int fd_ = -1;
+};
+
+// The listening side (the server's; tests and tools).
+class LocalListener {
+ public:
+  LocalListener() = default;
+  ~LocalListener() { Close(); }
+  LocalListener(const LocalListener&) = delete;
+  LocalListener& operator=(const LocalListener&) = delete;
+
+  // Replaces a stale socket file at path.
+  bool Listen(const std::string& path);
+  void Close();
+  // Waits at most timeoutMs for a connection.
+  bool Accept(LocalStream* out, uint32_t timeoutMs);
+
+ private:
+  int fd_ = -1;
+  std::string path_;
+};
+
 // Sets SIGPIPE to ignored unless the program installed a handler of its own.
 void IgnoreSigpipe();
 

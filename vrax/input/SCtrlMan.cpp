@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "cabinet/XioDevice.h"
+#include "platform/serial_port.h"
 #include "vrax/input/SPad.h"
 #include "vrax/io/SysUtil.h"
 
@@ -65,7 +66,10 @@ int32_t SCtrlMan::User(int32_t code, SProcArg) {
 int32_t SCtrlMan::OpenBoard() {
   EngineInputBits = 0;
   pending_ = 0;
-  board_ = CreateXioDevice("COM2", 1);
+  // With a bus port configured the board is read over the serial bus by the
+  // bus master; otherwise through its registers on this thread.
+  const std::string busPort = plat::BusPortPath();
+  board_ = busPort.empty() ? CreateXioDevice("COM2", 1) : CreateXioDevice(busPort.c_str(), 0);
   if (!board_) return -1;
   return board_->Open() == 0 ? 0 : -1;
 }

@@ -1,0 +1,250 @@
+#include "cabinet/JvsFrame.h"
+
+#include <cstring>
+
+#include "platform/serial_port.h"
+
+namespace {
+
+struct CommandQueue {
+  uint8_t data[kJvsQueueBytes];
+  uint8_t ends[kJvsQueueBytes];  // ends[0] = 0, ends[i + 1] = end of command i
+  uint32_t count;
+};
+
+struct FrameModule {
+  plat::SerialPort port;
+  plat::SerialLines* lines = nullptr;
+  CommandQueue queues[kJvsQueueSlots] = {};
+  uint32_t errors = 0;
+  uint8_t lastFrame[kJvsMaxFrame] = {};
+  size_t lastLength = 0;
+};
+
+FrameModule& M() {
+  static FrameModule m;
+  return m;
+}
+
+CommandQueue& Slot(uint8_t node) { return M().queues[node >= 32 ? 32 : node]; }
+
+// Appends a byte, escaped, to a frame under construction.
+void PutEscaped(uint8_t* frame, size_t* n, uint8_t byte) { *n += static_cast<size_t>(JvsEscapeByte(byte, frame + *n)); }
+
+}  // namespace
+
+int JvsOpenPort(const char* portName) {
+  FrameModule& m = M();
+  if (m.port.IsOpen() || !portName) return 0;
+  m.port.SetLines(m.lines);
+  if (!m.port.Open(portName)) return 0;
+  return 1;
+}
+
+void JvsClosePort() { M().port.Close(); }
+
+bool JvsPortIsOpen() { return M().port.IsOpen(); }
+
+void JvsSetPortLines(plat::SerialLines* lines) {
+  M().lines = lines;
+  M().port.SetLines(lines);
+}
+
+size_t JvsWritePort(const uint8_t* bytes, size_t count) {
+  if (count == 0 || !bytes) return 0;
+  return M().port.Write(bytes, count);
+}
+
+size_t JvsReadPort(uint8_t* buffer, size_t max) {
+  FrameModule& m = M();
+  if (!buffer || max == 0 || !m.port.IsOpen()) return 0;
+  size_t n = m.port.ReadAvailable(buffer, max);
+  if (n) return n;
+  m.port.SetRts(false);
+  n = m.port.ReadWait(buffer, 1, kJvsByteWaitMs);
+  m.port.SetRts(true);
+  return n;
+}
+
+int JvsGetSense() { return M().port.GetCts(); }
+
+bool JvsSetRts(int clearFlag) { return M().port.SetRts(clearFlag == 0); }
+
+int JvsQueueCommand(uint8_t node, const uint8_t* bytes, size_t count) {
+  CommandQueue& q = Slot(node);
+  if (!bytes) {
+    q.count = 0;
+    q.ends[0] = 0;
+    return 1;
+  }
+  // ends[] has room for 255 commands; the data must stay below 256 bytes.
+  if (q.count + 1 >= kJvsQueueBytes) return 0;
+  const size_t start = q.ends[q.count];
+  if (start + count >= kJvsQueueBytes) return 0;
+  std::memcpy(q.data + start, bytes, count);
+  q.ends[q.count + 1] = static_cast<uint8_t>(start + count);
+  ++q.count;
+  return 1;
+}
+
+const uint8_t* JvsGetQueuedCommand(uint8_t node, uint32_t index, size_t* length) {
+  const CommandQueue& q = Slot(node);
+  if (index >= q.count) return nullptr;
+  if (length) *length = size_t(q.ends[index + 1]) - q.ends[index];
+  return q.data + q.ends[index];
+}
+
+uint32_t JvsQueuedCount(uint8_t node) { return Slot(node).count; }
+
+void JvsClearQueues() {
+  FrameModule& m = M();
+  for (CommandQueue& q : m.queues) {
+    q.count = 0;
+    q.ends[0] = 0;
+  }
+  m.errors = 0;
+}
+
+uint32_t JvsGetErrorCount() { return M().errors; }
+
+int JvsEscapeByte(uint8_t byte, uint8_t* out2) {
+  if (byte == kJvsSync || byte == kJvsEscape) {
+    out2[0] = kJvsEscape;
+    out2[1] = static_cast<uint8_t>(byte - 1);
+    return 2;
+  }
+  out2[0] = byte;
+  return 1;
+}
+
+int JvsSendFrame(uint8_t node) {
+  FrameModule& m = M();
+  const CommandQueue& q = Slot(node);
+  if (q.count == 0) return 0;
+  const size_t total = q.ends[q.count];
+  const size_t length = total + 1;
+  if (length >= 255) return 0;
+  size_t n = 0;
+  m.lastFrame[n++] = kJvsSync;
+  uint8_t sum = static_cast<uint8_t>(node + length);
+  PutEscaped(m.lastFrame, &n, node);
+  PutEscaped(m.lastFrame, &n, static_cast<uint8_t>(length));
+  for (size_t i = 0; i < total; ++i) {
+    PutEscaped(m.lastFrame, &n, q.data[i]);
+    sum = static_cast<uint8_t>(sum + q.data[i]);
+  }
+  PutEscaped(m.lastFrame, &n, sum);
+  m.lastLength = n;
+  JvsWritePort(m.lastFrame, n);
+  return 1;
+}
+
+const uint8_t* JvsLastFrame(size_t* length) {
+  if (length) *length = M().lastLength;
+  return M().lastFrame;
+}
+
+void JvsReceiver::Reset() {
+  state_ = kWaitSync;
+  escaped_ = false;
+  size_ = 0;
+}
+
+JvsReceiver::Event JvsReceiver::Feed(uint8_t raw) {
+  if (raw == kJvsSync) {
+    state_ = kNode;
+    escaped_ = false;
+    size_ = 0;
+    return kNone;
+  }
+  if (state_ == kWaitSync) return kNone;
+  if (raw == kJvsEscape && !escaped_) {
+    escaped_ = true;
+    return kNone;
+  }
+  const uint8_t byte = escaped_ ? static_cast<uint8_t>(raw + 1) : raw;
+  escaped_ = false;
+  switch (state_) {
+    case kNode:
+      state_ = byte == 0 ? kLength : kWaitSync;
+      return kNone;
+    case kLength:
+      if (byte == 0) {  // not even room for the sum
+        state_ = kWaitSync;
+        return kNone;
+      }
+      length_ = byte;
+      sum_ = byte;  // node 0 adds nothing
+      size_ = 0;
+      state_ = kData;
+      return kNone;
+    case kData:
+      if (size_ + 1 < length_) {
+        data_[size_++] = byte;  // size_ < 254: inside data_
+        sum_ = static_cast<uint8_t>(sum_ + byte);
+        return kNone;
+      }
+      state_ = kWaitSync;
+      if (byte == sum_) return kFrame;
+      size_ = 0;
+      return kBadSum;
+    case kWaitSync:
+      break;
+  }
+  return kNone;
+}
+
+int JvsReceiveFrame(uint8_t* buffer, size_t max, int retransmit) {
+  FrameModule& m = M();
+  if (!buffer) return -1;
+  JvsReceiver rx;
+  int errors = 0;
+  auto error = [&]() {
+    ++errors;
+    ++m.errors;
+    if (retransmit && m.lastLength >= 2) {
+      // The request-retransmit frame to the node of the last frame.
+      const uint8_t node = m.lastFrame[1];
+      uint8_t frame[10];
+      size_t n = 0;
+      frame[n++] = kJvsSync;
+      PutEscaped(frame, &n, node);
+      PutEscaped(frame, &n, 0x02);
+      PutEscaped(frame, &n, 0x2F);
+      PutEscaped(frame, &n, static_cast<uint8_t>(node + 0x31));
+      JvsWritePort(frame, n);
+    }
+  };
+  uint8_t chunk[kJvsMaxFrame];
+  while (errors <= kJvsMaxErrors) {
+    const size_t got = JvsReadPort(chunk, sizeof chunk);
+    if (got == 0) {
+      error();
+      continue;
+    }
+    for (size_t i = 0; i < got; ++i) {
+      const JvsReceiver::Event ev = rx.Feed(chunk[i]);
+      if (ev == JvsReceiver::kBadSum) {
+        error();
+        if (errors > kJvsMaxErrors) return -1;
+        continue;
+      }
+      if (ev != JvsReceiver::kFrame) continue;
+      if (rx.Size() == 0) return -1;  // no status byte
+      const uint8_t status = rx.Data()[0];
+      if (status == kJvsStatusSumError) {
+        // The node saw a damaged request: send it again as it was.
+        ++errors;
+        ++m.errors;
+        if (errors > kJvsMaxErrors) return -1;
+        JvsWritePort(m.lastFrame, m.lastLength);
+        continue;
+      }
+      if (status == 0 || status > kJvsStatusOverflow) return -1;
+      if (rx.Size() > max) return -1;
+      std::memcpy(buffer, rx.Data(), rx.Size());
+      return static_cast<int>(rx.Size());
+    }
+  }
+  return -1;
+}
