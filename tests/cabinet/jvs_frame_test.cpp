@@ -1,0 +1,208 @@
+#include "cabinet/JvsFrame.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <stdlib.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/serial_port.h"
+
+using Bytes = std::vector<uint8_t>;
+
+namespace {
+
+// A bare pseudo-terminal pair: the frame layer's port on one side, the test
+// reading and writing raw bytes on the other.
+class RawPty : public plat::SerialLines {
+ public:
+  RawPty() {
+    master_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    ::grantpt(master_);
+    ::unlockpt(master_);
+    path_ = ::ptsname(master_);
+  }
+  ~RawPty() override { ::close(master_); }
+  const std::string& Path() const { return path_; }
+  int GetCts() override { return 1; }
+  bool SetRts(bool) override { return true; }
+  void Send(const Bytes& b) { ASSERT_EQ(::write(master_, b.data(), b.size()), ssize_t(b.size())); }
+  // Everything the port wrote within a short wait.
+  Bytes Take(int waitMs = 30) {
+    Bytes out;
+    pollfd p{master_, POLLIN, 0};
+    while (::poll(&p, 1, waitMs) > 0 && (p.revents & POLLIN)) {
+      uint8_t buf[600];
+      const ssize_t n = ::read(master_, buf, sizeof buf);
+      if (n <= 0) break;
+      out.insert(out.end(), buf, buf + n);
+    }
+    return out;
+  }
+
+ private:
+  int master_ = -1;
+  std::string path_;
+};
+
+class FrameTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    JvsClearQueues();
+    JvsSetPortLines(&pty_);
+    ASSERT_EQ(JvsOpenPort(pty_.Path().c_str()), 1);
+  }
+  void TearDown() override {
+    JvsClosePort();
+    JvsSetPortLines(nullptr);
+    JvsClearQueues();
+  }
+  RawPty pty_;
+};
+
+JvsReceiver::Event FeedAll(JvsReceiver& rx, const Bytes& bytes) {
+  JvsReceiver::Event last = JvsReceiver::kNone;
+  for (uint8_t b : bytes) {
+    const JvsReceiver::Event e = rx.Feed(b);
+    if (e != JvsReceiver::kNone) last = e;
+  }
+  return last;
+}
+
+TEST(JvsEscape, SyncAndEscapeBytes) {
+  struct Case {
+    uint8_t in;
+    Bytes out;
+  } cases[] = {{0xE0, {0xD0, 0xDF}}, {0xD0, {0xD0, 0xCF}}, {0x00, {0x00}}, {0xFF, {0xFF}}, {0xDF, {0xDF}}};
+  for (const Case& c : cases) {
+    uint8_t out[2] = {};
+    const int n = JvsEscapeByte(c.in, out);
+    EXPECT_EQ(Bytes(out, out + n), c.out) << int(c.in);
+  }
+}
+
+// Frames worked by hand: sum = node + length + data, escapes after the sync.
+TEST_F(FrameTest, FramesOnTheWire) {
+  const uint8_t a[1] = {0x10}, b[1] = {0xE0};
+  ASSERT_EQ(JvsQueueCommand(1, a, 1), 1);
+  ASSERT_EQ(JvsQueueCommand(1, b, 1), 1);
+  EXPECT_EQ(JvsSendFrame(1), 1);
+  // 1 + 3 + 0x10 + 0xE0 = 0xF4
+  EXPECT_EQ(pty_.Take(), (Bytes{0xE0, 0x01, 0x03, 0x10, 0xD0, 0xDF, 0xF4}));
+
+  const uint8_t c[1] = {0xCD};  // 1 + 2 + 0xCD = 0xD0: the sum is escaped
+  JvsQueueCommand(1, nullptr, 0);
+  JvsQueueCommand(1, c, 1);
+  EXPECT_EQ(JvsSendFrame(1), 1);
+  EXPECT_EQ(pty_.Take(), (Bytes{0xE0, 0x01, 0x02, 0xCD, 0xD0, 0xCF}));
+
+  EXPECT_EQ(JvsSendFrame(2), 0);  // nothing queued
+}
+
+TEST_F(FrameTest, QueueLimitsAndBroadcastSlot) {
+  Bytes big(256, 0x01);
+  EXPECT_EQ(JvsQueueCommand(3, big.data(), 256), 0);
+  EXPECT_EQ(JvsQueueCommand(3, big.data(), 255), 1);
+  EXPECT_EQ(JvsQueueCommand(3, big.data(), 1), 0);  // the data would reach 256 bytes
+  // 254 data bytes make a length of 255, which a frame cannot carry.
+  JvsQueueCommand(3, nullptr, 0);
+  EXPECT_EQ(JvsQueueCommand(3, big.data(), 254), 1);
+  EXPECT_EQ(JvsSendFrame(3), 0);
+
+  JvsQueueCommand(4, nullptr, 0);
+  int accepted = 0;
+  for (int i = 0; i < 300; ++i) accepted += JvsQueueCommand(4, big.data(), 0);
+  EXPECT_EQ(accepted, 255);
+
+  const uint8_t cmd[2] = {0xF1, 0x07};
+  JvsQueueCommand(40, cmd, 2);
+  size_t len = 0;
+  const uint8_t* got = JvsGetQueuedCommand(kJvsBroadcast, 0, &len);
+  ASSERT_NE(got, nullptr);
+  EXPECT_EQ(Bytes(got, got + len), (Bytes{0xF1, 0x07}));
+  EXPECT_EQ(JvsGetQueuedCommand(kJvsBroadcast, 1), nullptr);
+}
+
+// The receive state machine, one byte at a time.
+TEST(JvsReceiverTest, ByteByByte) {
+  JvsReceiver rx;
+  // Status 1, report 1, data 0xE0 (escaped): length 4, sum 4 + 1 + 1 + 0xE0 = 0xE6.
+  const Bytes good = {0xE0, 0x00, 0x04, 0x01, 0x01, 0xD0, 0xDF, 0xE6};
+  EXPECT_EQ(FeedAll(rx, good), JvsReceiver::kFrame);
+  EXPECT_EQ(Bytes(rx.Data(), rx.Data() + rx.Size()), (Bytes{0x01, 0x01, 0xE0}));
+
+  struct Case {
+    const char* what;
+    Bytes bytes;
+    JvsReceiver::Event want;
+  } cases[] = {
+      {"bad sum", {0xE0, 0x00, 0x03, 0x01, 0x01, 0x06}, JvsReceiver::kBadSum},
+      {"another node's reply", {0xE0, 0x05, 0x03, 0x01, 0x01, 0x05}, JvsReceiver::kNone},
+      {"bytes after a bad sum", {0xE0, 0x00, 0x02, 0x01, 0x07, 0x01, 0x01, 0x05}, JvsReceiver::kBadSum},
+      {"a sync restarts", {0xE0, 0x00, 0x09, 0x01, 0xE0, 0x00, 0x02, 0x01, 0x03}, JvsReceiver::kFrame},
+      {"escaped sum", {0xE0, 0x00, 0x02, 0xCE, 0xD0, 0xCF}, JvsReceiver::kFrame},
+      {"length 0", {0xE0, 0x00, 0x00, 0x00}, JvsReceiver::kNone},
+  };
+  for (const Case& c : cases) {
+    rx.Reset();
+    EXPECT_EQ(FeedAll(rx, c.bytes), c.want) << c.what;
+  }
+  // After a bad sum the bytes up to the next sync belong to no frame.
+  rx.Reset();
+  FeedAll(rx, {0xE0, 0x00, 0x02, 0x01, 0x07});
+  EXPECT_EQ(FeedAll(rx, {0x00, 0x02, 0x01, 0x03}), JvsReceiver::kNone);
+  // An escape split over two reads.
+  rx.Reset();
+  FeedAll(rx, {0xE0, 0x00, 0x03, 0x01, 0xD0});
+  EXPECT_EQ(FeedAll(rx, {0xCF, 0xD4}), JvsReceiver::kFrame);  // 3 + 1 + 0xD0
+  EXPECT_EQ(Bytes(rx.Data(), rx.Data() + rx.Size()), (Bytes{0x01, 0xD0}));
+}
+
+TEST_F(FrameTest, ReceiveAsksForResendsAndGivesUp) {
+  const uint8_t cmd[1] = {0x10};
+  JvsQueueCommand(1, cmd, 1);
+  JvsSendFrame(1);
+  const Bytes request = pty_.Take();
+  const Bytes resendAsk = {0xE0, 0x01, 0x02, 0x2F, 0x32};  // sum 1 + 0x31
+  const Bytes bad = {0xE0, 0x00, 0x03, 0x01, 0x01, 0x09};
+  const Bytes good = {0xE0, 0x00, 0x03, 0x01, 0x01, 0x05};
+  uint8_t buf[kJvsReplyBuffer];
+
+  // Two bad sums, then a good frame: two resend requests, then the data.
+  pty_.Send(bad);
+  pty_.Send(bad);
+  pty_.Send(good);
+  const uint32_t before = JvsGetErrorCount();
+  EXPECT_EQ(JvsReceiveFrame(buf, sizeof buf, 1), 2);
+  EXPECT_EQ(JvsGetErrorCount() - before, 2u);
+  Bytes want = resendAsk;
+  want.insert(want.end(), resendAsk.begin(), resendAsk.end());
+  EXPECT_EQ(pty_.Take(), want);
+
+  // Six bad sums end the receive.
+  for (int i = 0; i < 6; ++i) pty_.Send(bad);
+  EXPECT_EQ(JvsReceiveFrame(buf, sizeof buf, 0), -1);
+  EXPECT_TRUE(pty_.Take().empty());  // no resend requests without the flag
+
+  // A node that saw a bad sum gets the request again, unchanged.
+  pty_.Send({0xE0, 0x00, 0x02, 0x03, 0x05});
+  pty_.Send(good);
+  EXPECT_EQ(JvsReceiveFrame(buf, sizeof buf, 1), 2);
+  EXPECT_EQ(pty_.Take(), request);
+
+  // Silence: six empty reads of 20 ms, then -1.
+  EXPECT_EQ(JvsReceiveFrame(buf, sizeof buf, 1), -1);
+  EXPECT_EQ(pty_.Take().size(), 6 * resendAsk.size());
+
+  // Status 0 or above 4, and a frame longer than the caller's buffer.
+  pty_.Send({0xE0, 0x00, 0x02, 0x05, 0x07});
+  EXPECT_EQ(JvsReceiveFrame(buf, sizeof buf, 0), -1);
+  pty_.Send(good);
+  EXPECT_EQ(JvsReceiveFrame(buf, 1, 0), -1);
+}
+
+}  // namespace

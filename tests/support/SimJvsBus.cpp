@@ -1,0 +1,322 @@
+#include "support/SimJvsBus.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <stdlib.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace testsupport {
+
+namespace {
+
+// Bytes a request command takes, from its first byte (and, for 0x32, its
+// count); 0 for a command the bus does not know.
+size_t CommandLength(bool board, const std::vector<uint8_t>& d, size_t i) {
+  const uint8_t c = d[i];
+  if (board) return c == 0x01 ? 2 : c == 0x04 ? 1 : c == 0x05 ? 3 : 0;
+  switch (c) {
+    case 0x10: case 0x11: case 0x12: case 0x13: case 0x14: case 0x61: case 0x2F:
+      return 1;
+    case 0x21: case 0x26: case 0xF0: case 0xF1:
+      return 2;
+    case 0x20:
+      return 3;
+    case 0x30:
+      return 4;
+    case 0x32:
+      return i + 1 < d.size() ? 2 + size_t{d[i + 1]} : 0;
+    default:
+      return 0;
+  }
+}
+
+void PutEscaped(std::vector<uint8_t>* out, uint8_t b) {
+  if (b == 0xE0 || b == 0xD0) {
+    out->push_back(0xD0);
+    out->push_back(static_cast<uint8_t>(b - 1));
+  } else {
+    out->push_back(b);
+  }
+}
+
+}  // namespace
+
+SimJvsBus::SimJvsBus() {
+  master_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+  if (master_ < 0 || ::grantpt(master_) != 0 || ::unlockpt(master_) != 0) {
+    if (master_ >= 0) ::close(master_);
+    master_ = -1;
+    return;
+  }
+  slavePath_ = ::ptsname(master_);
+  // Held open for the bus's life (and raw from the start), so the master
+  // side never reads a hang-up between two openings of the port.
+  slave_ = ::open(slavePath_.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+  termios t{};
+  if (slave_ >= 0 && ::tcgetattr(slave_, &t) == 0) {
+    ::cfmakeraw(&t);
+    ::tcsetattr(slave_, TCSANOW, &t);
+  }
+  thread_ = std::thread([this] { Run(); });
+}
+
+SimJvsBus::~SimJvsBus() {
+  stop_ = true;
+  if (thread_.joinable()) thread_.join();
+  if (slave_ >= 0) ::close(slave_);
+  if (master_ >= 0) ::close(master_);
+}
+
+int SimJvsBus::AddNode(const SimJvsNode& node) {
+  std::lock_guard<std::mutex> g(lock_);
+  nodes_.push_back(node);
+  return static_cast<int>(nodes_.size()) - 1;
+}
+
+void SimJvsBus::SetSwitches(int index, uint8_t system, uint16_t player1, uint16_t player2) {
+  std::lock_guard<std::mutex> g(lock_);
+  SimJvsNode& n = nodes_.at(static_cast<size_t>(index));
+  n.system = system;
+  n.switches[0] = static_cast<uint8_t>(player1 >> 8);
+  n.switches[1] = static_cast<uint8_t>(player1);
+  n.switches[2] = static_cast<uint8_t>(player2 >> 8);
+  n.switches[3] = static_cast<uint8_t>(player2);
+}
+
+void SimJvsBus::SetCoins(int index, uint16_t slot0, uint16_t slot1) {
+  std::lock_guard<std::mutex> g(lock_);
+  nodes_.at(static_cast<size_t>(index)).coins[0] = slot0;
+  nodes_.at(static_cast<size_t>(index)).coins[1] = slot1;
+}
+
+void SimJvsBus::SetAccessory(int index, uint8_t switchByte, const uint8_t* reply61) {
+  std::lock_guard<std::mutex> g(lock_);
+  SimJvsNode& n = nodes_.at(static_cast<size_t>(index));
+  n.accSwitch = switchByte;
+  if (reply61) std::copy(reply61, reply61 + 24, n.acc61);
+}
+
+SimJvsNode SimJvsBus::Node(int index) {
+  std::lock_guard<std::mutex> g(lock_);
+  return nodes_.at(static_cast<size_t>(index));
+}
+
+int SimJvsBus::Cycles(int nodeAddress) {
+  std::lock_guard<std::mutex> g(lock_);
+  return nodeAddress >= 0 && size_t(nodeAddress) < cycles_.size() ? cycles_[size_t(nodeAddress)] : 0;
+}
+
+std::vector<std::pair<int, int>> SimJvsBus::Decreases() {
+  std::lock_guard<std::mutex> g(lock_);
+  return decreases_;
+}
+
+int SimJvsBus::GetCts() {
+  std::lock_guard<std::mutex> g(lock_);
+  for (const SimJvsNode& n : nodes_)
+    if (n.address == 0) return 0;
+  return 1;
+}
+
+void SimJvsBus::Run() {
+  enum { kSync, kNode, kLength, kData } state = kSync;
+  bool escaped = false;
+  uint8_t node = 0, length = 0, sum = 0;
+  std::vector<uint8_t> data;
+  while (!stop_) {
+    pollfd p{master_, POLLIN, 0};
+    if (::poll(&p, 1, 5) <= 0 || !(p.revents & POLLIN)) continue;
+    uint8_t buf[600];
+    const ssize_t got = ::read(master_, buf, sizeof buf);
+    for (ssize_t i = 0; i < got; ++i) {
+      uint8_t b = buf[i];
+      if (b == 0xE0) {
+        state = kNode;
+        escaped = false;
+        continue;
+      }
+      if (state == kSync) continue;
+      if (b == 0xD0 && !escaped) {
+        escaped = true;
+        continue;
+      }
+      if (escaped) b = static_cast<uint8_t>(b + 1);
+      escaped = false;
+      if (state == kNode) {
+        node = b;
+        sum = b;
+        state = kLength;
+      } else if (state == kLength) {
+        length = b;
+        sum = static_cast<uint8_t>(sum + b);
+        data.clear();
+        state = length ? kData : kSync;
+      } else if (data.size() + 1 < length) {
+        data.push_back(b);
+        sum = static_cast<uint8_t>(sum + b);
+      } else {
+        state = kSync;
+        if (b != sum) {
+          ++badRequests_;
+          Reply(3, {});
+        } else {
+          OnFrame(node, data);
+        }
+      }
+    }
+  }
+}
+
+void SimJvsBus::Reply(uint8_t status, const std::vector<uint8_t>& body) {
+  if (silent_) return;
+  std::vector<uint8_t> out = {0xE0};
+  const uint8_t length = static_cast<uint8_t>(body.size() + 2);
+  uint8_t sum = static_cast<uint8_t>(length + status);
+  PutEscaped(&out, 0x00);
+  PutEscaped(&out, length);
+  PutEscaped(&out, status);
+  for (uint8_t b : body) {
+    PutEscaped(&out, b);
+    sum = static_cast<uint8_t>(sum + b);
+  }
+  std::vector<uint8_t> sent = out;
+  PutEscaped(&out, sum);
+  lastReply_ = out;  // a resend is the good frame
+  if (corrupt_ > 0) {
+    --corrupt_;
+    sum = static_cast<uint8_t>(sum + 1);
+  }
+  PutEscaped(&sent, sum);
+  (void)!::write(master_, sent.data(), sent.size());
+}
+
+bool SimJvsBus::AnswerBoard(const std::vector<uint8_t>& d, std::vector<uint8_t>* body) {
+  for (size_t i = 0; i < d.size();) {
+    const size_t len = CommandLength(true, d, i);
+    if (len == 0 || i + len > d.size()) return false;
+    body->push_back(1);
+    if (d[i] == 0x01) {
+      body->push_back(0x5A);
+      body->push_back(0x01);
+    } else if (d[i] == 0x05) {
+      boardSetting_ = static_cast<uint16_t>(d[i + 1] << 8 | d[i + 2]);
+    } else if (d[i] == 0x04) {
+      ++boardApplies_;
+    }
+    i += len;
+  }
+  return true;
+}
+
+bool SimJvsBus::AnswerNode(SimJvsNode& n, const std::vector<uint8_t>& d, std::vector<uint8_t>* body) {
+  for (size_t i = 0; i < d.size();) {
+    const size_t len = CommandLength(false, d, i);
+    if (len == 0 || i + len > d.size()) return false;
+    const uint8_t c = d[i];
+    if ((c == 0x26 || c == 0x61) && !n.accessory) return false;
+    body->push_back(1);
+    switch (c) {
+      case 0x10:
+        body->insert(body->end(), n.identity.begin(), n.identity.end());
+        body->push_back(0);
+        break;
+      case 0x11:
+        body->push_back(0x13);
+        break;
+      case 0x12:
+        body->push_back(0x30);
+        break;
+      case 0x13:
+        body->push_back(0x10);
+        break;
+      case 0x14:
+        body->insert(body->end(), n.features.begin(), n.features.end());
+        body->push_back(0);
+        break;
+      case 0x20:
+        body->push_back(n.system);
+        for (int p = 0; p < d[i + 1]; ++p)
+          for (int k = 0; k < d[i + 2]; ++k) body->push_back(p < 2 && k < 2 ? n.switches[p * 2 + k] : 0);
+        break;
+      case 0x21:
+        for (int s = 0; s < d[i + 1]; ++s) {
+          const uint16_t v = s < 2 ? n.coins[s] : 0;
+          body->push_back(static_cast<uint8_t>(v >> 8));
+          body->push_back(static_cast<uint8_t>(v));
+        }
+        break;
+      case 0x30: {
+        const int slot = d[i + 1];
+        const int amount = d[i + 2] << 8 | d[i + 3];
+        decreases_.emplace_back(slot, amount);
+        if (slot >= 1 && slot <= 2) n.coins[slot - 1] = static_cast<uint16_t>(n.coins[slot - 1] - amount);
+        break;
+      }
+      case 0x26:
+        body->push_back(n.accSwitch);
+        break;
+      case 0x61:
+        body->insert(body->end(), n.acc61, n.acc61 + 24);
+        break;
+      default:  // 0x32: outputs taken
+        break;
+    }
+    i += len;
+  }
+  return true;
+}
+
+void SimJvsBus::OnFrame(uint8_t node, const std::vector<uint8_t>& d) {
+  if (d.empty()) return;
+  std::vector<uint8_t> body;
+  std::unique_lock<std::mutex> g(lock_);
+  if (node == 0xFF) {
+    if (d.size() >= 2 && d[0] == 0xF0 && d[1] == 0xD9) {
+      for (SimJvsNode& n : nodes_) n.address = 0;
+      ++resets_;
+      return;  // a reset has no reply
+    }
+    if (d.size() >= 2 && d[0] == 0xF1) {
+      // The first node in the chain without an address takes it.
+      for (SimJvsNode& n : nodes_) {
+        if (n.address != 0) continue;
+        n.address = d[1];
+        g.unlock();
+        Reply(1, {1});
+        return;
+      }
+    }
+    return;
+  }
+  if (d[0] == 0x2F) {
+    ++retransmits_;
+    g.unlock();
+    if (!silent_ && !lastReply_.empty()) (void)!::write(master_, lastReply_.data(), lastReply_.size());
+    return;
+  }
+  if (cycles_.size() <= node) cycles_.resize(size_t{node} + 1);
+  ++cycles_[node];
+  bool ok = false;
+  if (node == 0) {
+    ok = AnswerBoard(d, &body);
+  } else {
+    SimJvsNode* target = nullptr;
+    for (SimJvsNode& n : nodes_)
+      if (n.address == node) target = &n;
+    if (!target) return;  // nobody there: no reply
+    ok = AnswerNode(*target, d, &body);
+  }
+  g.unlock();
+  if (sumErrors_ > 0) {
+    --sumErrors_;
+    Reply(3, {});
+    return;
+  }
+  if (ok)
+    Reply(1, body);
+  else
+    Reply(2, {});
+}
+
+}  // namespace testsupport
