@@ -96,8 +96,13 @@ void QvtBTUtil::Construct() {
   eventB_.Open(ch_.eventB);
   shared_ = std::make_unique<QvtSharedMemory>();
   shared_->Open(ch_);
-  if (!(flags_ & 1)) {
-    if (!pipe_.Open(ch_.pipePath)) eventB_.Set();
+  if (!(flags_ & 1) && !pipe_.Open(ch_.pipePath)) {
+    eventB_.Set();
+    // Nobody reads the pipe: no service runs, so a count-down still in the
+    // block was left by one that died. It starts as not set.
+    const uint8_t none[8] = {};
+    shared_->Write(0, 1, none);
+    shared_->Write(4, 4, none + 4);
   }
   plat::RegKey key;
   if (key.Open(ch_.registryKey, false)) {
@@ -127,23 +132,25 @@ void QvtBTUtil::RefreshStatus() {
     eventA_.Set();
   else
     eventA_.Reset();
-  if (shared_) shared_->Write(1, 1, &busy);  // skipped when the block is missing
+  // Skipped when the block is missing; a write that did not get the lock in
+  // time is tried again by the next status report, even an unchanged one.
+  busyWritePending_ = shared_ && shared_->IsOpen() && !shared_->Write(1, 1, &busy);
 }
 
 void QvtBTUtil::SetStatusA(uint32_t coins) {
-  if (coins == coins_) return;
+  if (coins == coins_ && !busyWritePending_) return;
   coins_ = coins;
   RefreshStatus();
 }
 
 void QvtBTUtil::SetStatusB(uint32_t credits) {
-  if (credits == credits_) return;
+  if (credits == credits_ && !busyWritePending_) return;
   credits_ = credits;
   RefreshStatus();
 }
 
 void QvtBTUtil::SetStatusAB(uint32_t coins, uint32_t credits) {
-  if (coins == coins_ && credits == credits_) return;
+  if (coins == coins_ && credits == credits_ && !busyWritePending_) return;
   coins_ = coins;
   credits_ = credits;
   RefreshStatus();

@@ -62,6 +62,8 @@ class QvtBTUtil {
   QvtBTUtil& operator=(const QvtBTUtil&) = delete;
 
   void RefreshStatus();
+  // Each stores and refreshes only when a value changed, or when the last
+  // busy write could not be made.
   void SetStatusA(uint32_t coins);
   void SetStatusB(uint32_t credits);
   void SetStatusAB(uint32_t coins, uint32_t credits);
@@ -128,4 +130,5 @@ class QvtBTUtil {
   uint32_t screenVertical_ = 0;
   std::unique_ptr<QvtSharedMemory> shared_;
   uint32_t droppedCodes_ = 0;
+  bool busyWritePending_ = false;
 };

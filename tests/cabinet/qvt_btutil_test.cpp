@@ -157,6 +157,20 @@ TEST_F(QvtTest, HeldLockTimesOut) {
   EXPECT_TRUE(q.IsEventASet());
   held.Unlock();
   EXPECT_EQ(q.ReadSharedStatus(), 0);
+  q.SetStatusA(5);  // unchanged, but the busy byte never got there
+  EXPECT_EQ(Block()[1], 1);
+}
+
+// A count-down left in the block by a service that died is not shown.
+TEST_F(QvtTest, LeftoverStatusOfADeadServiceStartsNotSet) {
+  uint8_t* b = Block();
+  b[0] = 1;
+  b[4] = 0x88;
+  b[5] = 0x13;  // 5000
+  QvtBTUtil q(0, ch_);
+  EXPECT_FALSE(q.HasPipe());
+  EXPECT_EQ(q.ReadSharedStatus(), -1);
+  EXPECT_EQ(b[5], 0);
 }
 
 TEST_F(QvtTest, MissingSharedMemoryReadsMinusOne) {

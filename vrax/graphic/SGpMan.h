@@ -39,7 +39,7 @@ class SGpFrameServices {
   virtual bool IsScreenVertical() { return false; }
   virtual bool CheckHardwareError() { return false; }
   virtual bool IsTestMode() { return false; }
-  virtual int32_t ReadSharedStatus() { return 0; }
+  virtual int32_t ReadSharedStatus() { return -1; }  // -1: no count-down
   // The overlay: created once with the device, destroyed with it.
   virtual void CreateOverlay(plat::GfxDevice* /*device*/, bool /*highRes*/, bool /*vertical*/) {}
   virtual void DestroyOverlay() {}
