@@ -3,7 +3,7 @@
 # the fuzz configuration), only when something is missing.
 set -euo pipefail
 pkgs=(build-essential cmake ninja-build pkg-config libsdl2-dev libgl-dev libgl1-mesa-dri
-      libpng-dev zlib1g-dev libjpeg-dev libfreetype-dev fonts-dejavu-core
+      libpng-dev zlib1g-dev libjpeg-dev libsquish-dev libfreetype-dev fonts-dejavu-core
       libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-dev)
 missing=()
 for p in "${pkgs[@]}"; do

@@ -7,6 +7,7 @@
 #include <exception>
 
 #include "cabinet/QvtBTUtil.h"
+#include "cabinet/QvtCountDownRenderer.h"
 #include "cabinet/ServiceClient.h"
 #include "game/core/Game.h"
 #include "game/core/GlobalObjects.h"
@@ -120,6 +121,25 @@ class StartupFrameServices : public SGpFrameServices {
   }
   bool CheckHardwareError() override { return ::CheckHardwareError() != 0; }
   bool IsTestMode() override { return ::IsTestMode() != 0; }
+
+  // The service's count-down overlay.
+  void CreateOverlay(plat::GfxDevice* device, bool highRes, bool vertical) override {
+    overlay_ = std::make_unique<QvtCountDownRenderer>(device, highRes ? 1 : 0, vertical ? 1 : 0);
+  }
+  void DestroyOverlay() override { overlay_.reset(); }
+  bool HasOverlay() override { return overlay_ != nullptr; }
+  bool OverlayLoaded() override { return overlay_ && overlay_->PollLoader(); }
+  bool OverlayIdle() override { return !overlay_ || overlay_->IsIdle(); }
+  void DrawOverlayBackground() override {
+    if (overlay_) overlay_->DrawBackground();
+  }
+  void RenderOverlay(int32_t status) override {
+    if (overlay_) overlay_->Render(status);
+  }
+  QvtCountDownRenderer* Overlay() const { return overlay_.get(); }
+
+ private:
+  std::unique_ptr<QvtCountDownRenderer> overlay_;
 };
 
 // The window outlives the engine objects: the graphic manager releases its

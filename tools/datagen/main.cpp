@@ -8,6 +8,7 @@
 
 #include "tools/datagen/cache.h"
 #include "tools/datagen/canvas.h"
+#include "tools/datagen/countdown_images.h"
 #include "tools/datagen/images.h"
 #include "tools/datagen/player_files.h"
 #include "tools/datagen/sounds.h"
@@ -31,6 +32,7 @@ int main(int argc, char** argv) {
   datagen::GeneratePlayerFiles(root, &stats);
   datagen::GenerateStageFiles(root, &stats);
   datagen::GenerateCommonCache(root, &stats);
+  datagen::GenerateCountDownImages(root, &stats);
   datagen::UnloadTextFont();
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   std::printf("datagen: %d files written, %d unchanged, %d failed in %.2f s\n", stats.written, stats.unchanged,

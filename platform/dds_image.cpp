@@ -1,0 +1,163 @@
+#include "platform/dds_image.h"
+
+#include <SDL.h>
+#include <squish.h>
+
+#include <bit>
+#include <cstring>
+
+#include "platform/byte_order.h"
+#include "platform/image_decode.h"
+
+namespace plat {
+
+namespace {
+
+constexpr size_t kHeaderEnd = 128;  // "DDS " and the 124-byte header
+constexpr uint32_t kPfAlphaPixels = 0x1, kPfAlpha = 0x2, kPfFourCc = 0x4, kPfRgb = 0x40, kPfLuminance = 0x20000;
+constexpr uint32_t kCaps2CubeOrVolume = 0x200 | 0x200000;
+
+constexpr uint32_t FourCc(const char (&s)[5]) {
+  return uint32_t(uint8_t(s[0])) | uint32_t(uint8_t(s[1])) << 8 | uint32_t(uint8_t(s[2])) << 16 |
+         uint32_t(uint8_t(s[3])) << 24;
+}
+
+bool Fail(std::string* error, const char* why, Image* out) {
+  *out = Image{};
+  if (error) *error = why;
+  return false;
+}
+
+// One channel under a mask, scaled to 0-255; `missing` when there is no mask.
+uint8_t Channel(uint32_t pixel, uint32_t mask, uint8_t missing) {
+  if (mask == 0) return missing;
+  const int shift = std::countr_zero(mask);
+  const uint64_t max = mask >> shift;
+  const uint64_t v = (pixel & mask) >> shift;
+  return static_cast<uint8_t>((v * 255 + max / 2) / max);
+}
+
+}  // namespace
+
+bool DecodeDds(const void* data, size_t size, Image* out, std::string* error) {
+  if (!out) return false;
+  const uint8_t* p = static_cast<const uint8_t*>(data);
+  if (!p || size < kHeaderEnd || std::memcmp(p, "DDS ", 4) != 0) return Fail(error, "not a DDS file", out);
+  if (ReadLe32(p + 4) != 124 || ReadLe32(p + 76) != 32) return Fail(error, "bad header size", out);
+  const uint32_t height = ReadLe32(p + 12), width = ReadLe32(p + 16);
+  if (width == 0 || height == 0 || width > uint32_t(kMaxImageSide) || height > uint32_t(kMaxImageSide))
+    return Fail(error, "bad image size", out);
+  if (ReadLe32(p + 112) & kCaps2CubeOrVolume) return Fail(error, "not a 2-D surface", out);
+  const uint32_t pfFlags = ReadLe32(p + 80), fourCc = ReadLe32(p + 84), bits = ReadLe32(p + 88);
+  const uint32_t rMask = ReadLe32(p + 92), gMask = ReadLe32(p + 96), bMask = ReadLe32(p + 100),
+                 aMask = ReadLe32(p + 104);
+  const uint8_t* body = p + kHeaderEnd;
+  const size_t bodySize = size - kHeaderEnd;
+  Image img;
+  img.width = static_cast<int>(width);
+  img.height = static_cast<int>(height);
+  img.rgba.resize(size_t{width} * height * 4);
+
+  if (pfFlags & kPfFourCc) {
+    int flags = 0;
+    if (fourCc == FourCc("DXT1"))
+      flags = squish::kDxt1;
+    else if (fourCc == FourCc("DXT3"))
+      flags = squish::kDxt3;
+    else if (fourCc == FourCc("DXT5"))
+      flags = squish::kDxt5;
+    else
+      return Fail(error, "unsupported compression", out);
+    const size_t need = static_cast<size_t>(squish::GetStorageRequirements(img.width, img.height, flags));
+    if (bodySize < need) return Fail(error, "truncated", out);
+    squish::DecompressImage(img.rgba.data(), img.width, img.height, body, flags);
+    *out = std::move(img);
+    return true;
+  }
+
+  const bool rgb = pfFlags & kPfRgb, lum = pfFlags & kPfLuminance, alphaOnly = pfFlags & kPfAlpha;
+  if ((!rgb && !lum && !alphaOnly) || (bits != 8 && bits != 16 && bits != 24 && bits != 32))
+    return Fail(error, "unsupported pixel format", out);
+  const size_t bpp = bits / 8;
+  if (bodySize / bpp / width < height) return Fail(error, "truncated", out);
+  const uint32_t alpha = (pfFlags & (kPfAlphaPixels | kPfAlpha)) ? aMask : 0;
+  uint8_t* dst = img.rgba.data();
+  for (size_t i = 0, n = size_t{width} * height; i < n; ++i, dst += 4) {
+    uint32_t px = 0;
+    for (size_t b = 0; b < bpp; ++b) px |= uint32_t(body[i * bpp + b]) << (8 * b);
+    if (rgb) {
+      dst[0] = Channel(px, rMask, 0);
+      dst[1] = Channel(px, gMask, 0);
+      dst[2] = Channel(px, bMask, 0);
+    } else if (lum) {
+      dst[0] = dst[1] = dst[2] = Channel(px, rMask, 0);
+    } else {
+      dst[0] = dst[1] = dst[2] = 0;
+    }
+    dst[3] = Channel(px, alpha, 255);
+  }
+  *out = std::move(img);
+  return true;
+}
+
+std::vector<uint8_t> EncodeDds(const Image& image, DdsLayout layout) {
+  const bool dxt = layout != DdsLayout::kA8R8G8B8;
+  const int flags = layout == DdsLayout::kDxt1 ? squish::kDxt1 : squish::kDxt5;
+  const size_t dataSize = dxt ? static_cast<size_t>(squish::GetStorageRequirements(image.width, image.height, flags))
+                              : size_t(image.width) * image.height * 4;
+  std::vector<uint8_t> f(kHeaderEnd + dataSize, 0);
+  std::memcpy(f.data(), "DDS ", 4);
+  WriteLe32(f.data() + 4, 124);
+  WriteLe32(f.data() + 8, dxt ? 0x81007u : 0x100Fu);  // caps, size, format, and pitch or linear size
+  WriteLe32(f.data() + 12, static_cast<uint32_t>(image.height));
+  WriteLe32(f.data() + 16, static_cast<uint32_t>(image.width));
+  WriteLe32(f.data() + 20, static_cast<uint32_t>(dxt ? dataSize : size_t(image.width) * 4));
+  WriteLe32(f.data() + 76, 32);
+  WriteLe32(f.data() + 108, 0x1000);  // a texture
+  uint8_t* body = f.data() + kHeaderEnd;
+  if (dxt) {
+    WriteLe32(f.data() + 80, kPfFourCc);
+    WriteLe32(f.data() + 84, layout == DdsLayout::kDxt1 ? FourCc("DXT1") : FourCc("DXT5"));
+    squish::CompressImage(image.rgba.data(), image.width, image.height, body, flags | squish::kColourRangeFit);
+    return f;
+  }
+  WriteLe32(f.data() + 80, kPfRgb | kPfAlphaPixels);
+  WriteLe32(f.data() + 88, 32);
+  WriteLe32(f.data() + 92, 0x00FF0000);
+  WriteLe32(f.data() + 96, 0x0000FF00);
+  WriteLe32(f.data() + 100, 0x000000FF);
+  WriteLe32(f.data() + 104, 0xFF000000);
+  for (size_t i = 0, n = size_t(image.width) * image.height; i < n; ++i) {
+    const uint8_t* s = image.rgba.data() + i * 4;
+    uint8_t* d = body + i * 4;
+    d[0] = s[2];  // B, G, R, A in memory
+    d[1] = s[1];
+    d[2] = s[0];
+    d[3] = s[3];
+  }
+  return f;
+}
+
+bool LoadBmpFile(const std::string& path, Image* out) {
+  if (!out) return false;
+  *out = Image{};
+  SDL_Surface* s = SDL_LoadBMP(path.c_str());
+  if (!s) return false;
+  SDL_Surface* c = SDL_ConvertSurfaceFormat(s, SDL_PIXELFORMAT_ABGR8888, 0);  // R, G, B, A in memory
+  SDL_FreeSurface(s);
+  if (!c) return false;
+  bool ok = c->w > 0 && c->h > 0 && c->w <= kMaxImageSide && c->h <= kMaxImageSide && SDL_LockSurface(c) == 0;
+  if (ok) {
+    out->width = c->w;
+    out->height = c->h;
+    out->rgba.resize(size_t(c->w) * c->h * 4);
+    for (int y = 0; y < c->h; ++y)
+      std::memcpy(out->rgba.data() + size_t(y) * c->w * 4, static_cast<uint8_t*>(c->pixels) + size_t(y) * c->pitch,
+                  size_t(c->w) * 4);
+    SDL_UnlockSurface(c);
+  }
+  SDL_FreeSurface(c);
+  return ok;
+}
+
+}  // namespace plat

@@ -1,0 +1,27 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/gfx_device.h"
+
+// DirectDraw surface files (".dds"): the top level of a 2-D surface, either
+// uncompressed (RGB with or without alpha, luminance, alpha only; 8 to 32
+// bits per pixel, any channel masks) or DXT1, DXT3 or DXT5 compressed (the
+// blocks decoded by libsquish). Decodes into 8-bit RGBA, rows from the top.
+namespace plat {
+
+// Returns false and leaves `out` empty for a damaged, truncated or
+// unsupported file; `error` (optional) receives a short reason.
+bool DecodeDds(const void* data, size_t size, Image* out, std::string* error = nullptr);
+
+// Layouts the writer can produce.
+enum class DdsLayout { kA8R8G8B8, kDxt1, kDxt5 };
+// A file of one level from RGBA pixels (the data generator's stand-in images).
+std::vector<uint8_t> EncodeDds(const Image& image, DdsLayout layout);
+
+// A BMP file through SDL's loader, as RGBA; false when it cannot be read.
+bool LoadBmpFile(const std::string& path, Image* out);
+
+}  // namespace plat

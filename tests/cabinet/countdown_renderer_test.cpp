@@ -1,0 +1,138 @@
+#include "cabinet/QvtCountDownRenderer.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstring>
+#include <thread>
+
+#include "support/ExpectAll.h"
+#include "support/FakeClock.h"
+#include "support/ImageCompare.h"
+#include "support/gl_device.h"
+
+using R = QvtCountDownRenderer;
+
+namespace {
+
+// The fade machine on a clock of its own (no device: nothing is drawn).
+TEST(CountDownFade, RampsInAndOut) {
+  testsupport::FakeClock clock;
+  R r(nullptr, 0, 0, &clock);
+  uint32_t a = 99;
+  EXPECT_FALSE(r.Fade(R::kNone, &a));
+  struct Step {
+    uint32_t advance, value;
+    bool draw;
+    uint32_t alpha, state, shown;
+  } steps[] = {
+      {0, 5000, true, 0, R::kFadingIn, 5000},
+      {150, 4850, true, 127, R::kFadingIn, 4850},   // 150 x 255 / 300 = 127.5
+      {149, 4700, true, 254, R::kFadingIn, 4700},   // 299 x 255 / 300 = 254.15
+      {1, R::kNone, true, 255, R::kShown, 4700},     // ended during the fade-in: in to full first
+      {0, R::kNone, true, 255, R::kFadingOut, 4700},
+      {150, 3000, true, 128, R::kFadingOut, 4700},   // a new value is not taken while fading out
+      {150, 3000, false, 128, R::kHidden, 4700},     // the call that ends the fade-out draws nothing
+      {0, 3000, true, 0, R::kFadingIn, 3000},        // the next one starts a new fade-in
+  };
+  for (const Step& s : steps) {
+    clock.Advance(s.advance);
+    a = 128;
+    EXPECT_EQ(r.Fade(s.value, &a), s.draw) << s.value;
+    EXPECT_ALL({VAL(a, s.alpha), VAL(r.GetFadeState(), s.state), VAL(r.GetValue(), s.shown)});
+  }
+}
+
+TEST(CountDownDigits, RoundedUpAndClamped) {
+  const std::pair<uint32_t, uint32_t> cases[] = {{0, 0},      {1, 1},       {1000, 1},  {1001, 2},
+                                                 {9001, 10}, {10000, 10}, {99000, 99}, {150000, 99},
+                                                 {0xFFFFFFFEu, 99}};
+  for (auto [ms, s] : cases) EXPECT_EQ(R::Seconds(ms), s) << ms;
+}
+
+// Quads worked from the layout table: screen corners and texture
+// coordinates (pixel / texture size).
+TEST(CountDownLayout, BothOrientationsAndResolutions) {
+  R::Vertex q[3][4];
+  {
+    R sd(nullptr, 0, 0);
+    EXPECT_EQ(sd.BuildCountDown(0, 255, q), 2);  // panel and a units 0
+    EXPECT_ALL({VAL(q[0][0].x, 0.0f), VAL(q[0][0].y, 140.0f), VAL(q[0][3].x, 640.0f), VAL(q[0][3].y, 340.0f),
+                VAL(q[0][3].u, 0.625f), VAL(q[0][3].v, 0.78125f), VAL(q[1][0].x, 147.0f), VAL(q[1][0].u, 644 / 1024.0f),
+                VAL(q[0][0].colour, 0xFFFFFFFFu)});
+    EXPECT_EQ(sd.BuildCountDown(17000, 128, q), 3);  // 1 and 7
+    EXPECT_ALL({VAL(q[1][0].x, 101.0f), VAL(q[1][0].u, 696 / 1024.0f), VAL(q[2][0].u, 644 / 1024.0f),
+                VAL(q[2][0].v, 0.25f), VAL(q[2][3].v, 0.5f), VAL(q[2][1].y, 253.0f), VAL(q[0][0].colour, 0x80FFFFFFu)});
+    // Order: top-left, bottom-left, top-right, bottom-right.
+    EXPECT_ALL({VAL(q[2][1].x, 147.0f), VAL(q[2][2].x, 199.0f), VAL(q[2][2].y, 189.0f)});
+  }
+  {
+    R hdv(nullptr, 1, 1);
+    EXPECT_EQ(hdv.BuildCountDown(25000, 255, q), 3);
+    // Every y of a high-resolution vertical screen is scaled by 0.9375.
+    EXPECT_ALL({VAL(q[0][0].x, 484.0f), VAL(q[0][1].y, 720.0f), VAL(q[0][0].u, 200 / 512.0f),
+                VAL(q[2][0].y, 146.25f), VAL(q[2][1].y, 212.8125f), VAL(q[2][0].v, 360 / 1024.0f),
+                VAL(q[1][0].v, 144 / 1024.0f)});
+  }
+  {
+    R sdv(nullptr, 0, 1);
+    sdv.BuildCountDown(9000, 255, q);
+    EXPECT_ALL({VAL(q[0][0].x, 223.0f), VAL(q[0][0].u, 61 / 256.0f), VAL(q[1][0].y, 99.0f),
+                VAL(q[1][0].v, 396 / 512.0f)});
+  }
+  {
+    R hd(nullptr, 1, 0);
+    hd.BuildCountDown(3000, 255, q);
+    EXPECT_ALL({VAL(q[1][0].x, 339.0f), VAL(q[1][0].u, 252 / 2048.0f), VAL(q[1][0].v, 316 / 512.0f)});
+  }
+  R::Vertex side[4];
+  R::BuildSideQuad({3, 370, 720, 0, 0}, 910, 0, side, R::SideNominal());
+  EXPECT_ALL({VAL(side[0].x, 910.0f), VAL(side[3].x, 1280.0f), VAL(side[3].y, 720.0f), VAL(side[3].u, 1.0f),
+              VAL(side[0].colour, 0xFFFFFFFFu)});
+}
+
+// The generated panel and side images drawn on the OpenGL device, with the
+// device's state the same before and after.
+TEST(CountDownPicture, PanelDigitsAndSideImages) {
+  auto gl = testsupport::MakeGlTestDevice(640, 480);
+  if (!gl) GTEST_SKIP() << "no GL device";
+  plat::GfxDevice& dev = *gl->device;
+  testsupport::FakeClock clock;
+  R r(&dev, 0, 0, &clock);
+  for (int i = 0; i < 2000 && !r.PollLoader(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  ASSERT_TRUE(r.HasTexture());
+  EXPECT_FALSE(r.IsIdle());
+
+  dev.SetRenderState(plat::kRsZEnable, 1);
+  dev.SetRenderState(plat::kRsCullMode, plat::kCullCcw);
+  dev.SetVertexShader(plat::kFvfPosColour);
+  const plat::DeviceState before = dev.GetState();
+  dev.BeginScene();
+  dev.Clear(plat::kClearTarget | plat::kClearZBuffer, 0xFF000000u, 1.0f, 0);
+  r.Render(42000);
+  clock.Advance(300);
+  r.DrawBackground();
+  r.Render(41500);  // fully shown: 42 seconds
+  dev.EndScene();
+  const plat::DeviceState after = dev.GetState();
+  EXPECT_EQ(std::memcmp(&before, &after, sizeof before), 0);
+  EXPECT_EQ(dev.GetVertexShader(), uint32_t(plat::kFvfPosColour));
+  EXPECT_EQ(dev.GetTexture(0), nullptr);
+  EXPECT_TRUE(r.HasSideTextures());
+
+  plat::Image shot;
+  ASSERT_EQ(dev.ReadBackBuffer(&shot), plat::kOk);
+  auto px = [&](int x, int y) {
+    const uint8_t* p = &shot.rgba[(size_t(y) * shot.width + x) * 4];
+    return uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2];
+  };
+  // Above the panel and between the side images: untouched black. Inside
+  // the side images and the panel band: drawn.
+  EXPECT_ALL({VAL(px(320, 60), 0u), VAL(px(320, 420), 0u)});
+  EXPECT_NE(px(70, 20), 0u);
+  EXPECT_NE(px(570, 460), 0u);
+  EXPECT_NE(px(320, 145), 0u);
+  EXPECT_TRUE(testsupport::MatchesGolden(shot, "countdown_overlay_sd.png", 6, 64));
+}
+
+}  // namespace
