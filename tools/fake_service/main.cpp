@@ -2,12 +2,21 @@
 // pipe and reads the one-byte play codes, publishes a count-down status in the
 // shared block and writes the registry values the game reads at start-up.
 //
-//   fake_service [--save-dir DIR] [--status MS] [--reg Name=value]...
-//                [--expect N] [--timeout-ms T]
+//   fake_service [--save-dir DIR] [--status MS] [--countdown MS]
+//                [--reg Name=value]... [--expect N] [--timeout-ms T]
 //
 // Prints "READY" once the pipe is open, then every code received as two hex
 // digits on its own line; exits 0 after N codes (N of 0: at the time-out),
 // 2 on a time-out before N codes, 1 on a set-up failure.
+//
+// A count-down (--countdown MS, or a line "start MS" on standard input) runs
+// down in real time; at 0 it holds for a second and is then withdrawn, as is
+// any status at a line "stop" and when the tool ends. The tool also removes
+// its pipe when it ends.
+#include <poll.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -32,11 +41,72 @@ bool PublishStatus(const QvtChannels& ch, int32_t status) {
   return block.Write(0, 1, head) && block.Write(4, 4, head + 4);
 }
 
+bool WithdrawStatus(const QvtChannels& ch) {
+  QvtSharedMemory block;
+  const uint8_t none = 0;
+  return block.Open(ch) && block.Write(0, 1, &none);
+}
+
+// A count-down published from the real clock.
+struct CountDown {
+  bool running = false;
+  int64_t endTicks = 0;  // when it reaches 0
+  int32_t last = -2;
+
+  void Start(int32_t ms) {
+    running = true;
+    endTicks = plat::PerfCounter() + int64_t(ms) * plat::PerfFrequency() / 1000;
+    last = -2;
+  }
+  // Publishes the time left when it changed; withdraws the status a second
+  // after 0.
+  void Tick(const QvtChannels& ch) {
+    if (!running) return;
+    const int64_t left = (endTicks - plat::PerfCounter()) * 1000 / plat::PerfFrequency();
+    if (left < -1000) {
+      Stop(ch);
+      return;
+    }
+    const int32_t ms = static_cast<int32_t>(std::max<int64_t>(left, 0));
+    if (ms != last) PublishStatus(ch, ms);
+    last = ms;
+  }
+  void Stop(const QvtChannels& ch) {
+    running = false;
+    WithdrawStatus(ch);
+  }
+};
+
+// Reads "start MS" and "stop" lines from standard input without waiting.
+void ReadCommands(const QvtChannels& ch, CountDown* cd, bool* stdinOpen, std::string* pending) {
+  if (!*stdinOpen) return;
+  pollfd p{0, POLLIN, 0};
+  if (::poll(&p, 1, 0) <= 0) return;
+  char buf[256];
+  const ssize_t n = ::read(0, buf, sizeof buf);
+  if (n <= 0) {
+    *stdinOpen = false;
+    return;
+  }
+  pending->append(buf, static_cast<size_t>(n));
+  size_t nl;
+  while ((nl = pending->find('\n')) != std::string::npos) {
+    const std::string line = pending->substr(0, nl);
+    pending->erase(0, nl + 1);
+    if (line.rfind("start", 0) == 0) {
+      cd->Start(static_cast<int32_t>(std::strtol(line.c_str() + 5, nullptr, 0)));
+    } else if (line.rfind("stop", 0) == 0) {
+      cd->Stop(ch);
+    }
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   bool haveStatus = false;
   int32_t status = 0;
+  int32_t countdown = -1;
   long expect = 0;
   long timeoutMs = 10000;
   std::vector<std::pair<std::string, uint32_t>> regs;
@@ -48,6 +118,8 @@ int main(int argc, char** argv) {
     } else if (a == "--status") {
       haveStatus = true;
       status = static_cast<int32_t>(std::strtol(next(), nullptr, 0));
+    } else if (a == "--countdown") {
+      countdown = static_cast<int32_t>(std::strtol(next(), nullptr, 0));
     } else if (a == "--reg") {
       std::string kv = next();
       size_t eq = kv.find('=');
@@ -77,15 +149,30 @@ int main(int argc, char** argv) {
   std::printf("READY\n");
   std::fflush(stdout);
 
+  CountDown cd;
+  if (countdown >= 0) cd.Start(countdown);
+  bool stdinOpen = true;
+  std::string pending;
   const int64_t deadline = plat::PerfCounter() + int64_t(timeoutMs) * plat::PerfFrequency() / 1000;
   long got = 0;
+  int rc = 0;
   while (expect == 0 || got < expect) {
-    if (plat::PerfCounter() >= deadline) return expect == 0 ? 0 : 2;
+    if (plat::PerfCounter() >= deadline) {
+      rc = expect == 0 ? 0 : 2;
+      break;
+    }
+    ReadCommands(ch, &cd, &stdinOpen, &pending);
+    cd.Tick(ch);
     uint8_t buf[64];
     size_t n = pipe.Read(buf, expect ? std::min<size_t>(sizeof buf, size_t(expect - got)) : sizeof buf, 20);
     for (size_t k = 0; k < n; ++k) std::printf("%02X\n", buf[k]);
     if (n) std::fflush(stdout);
     got += static_cast<long>(n);
   }
-  return 0;
+  // The service's objects end with it: no count-down is left behind, and
+  // the pipe goes.
+  WithdrawStatus(ch);
+  pipe.Close();
+  ::unlink(ch.pipePath.c_str());
+  return rc;
 }
