@@ -31,6 +31,15 @@ void FinishRead(AccessoryUnit& u, const uint8_t* reply61) {
 
 }  // namespace
 
+void AccessoryBase::Begin(AccessoryUnit& u, uint32_t op, const uint8_t* id8) {
+  u.operation = op;
+  if (op == kAccFetch)
+    u.dataValid = 0;
+  else
+    u.identityValid = 0;
+  if (op == kAccFetch && id8) std::memcpy(u.fetchId, id8, 8);
+}
+
 int32_t AccessoryBase::Cancel(AccessoryUnit& u) {
   if (u.operation == kAccIdle) return 4;
   u.operation = kAccIdle;
@@ -46,12 +55,7 @@ int32_t JvsAccessory::Start(AccessoryUnit& u, uint32_t op, const uint8_t* id8, u
   if (u.operation != kAccIdle) return 3;
   u.updates = 0;
   if (JvsGetState() > 0) {
-    u.operation = op;
-    if (op == kAccFetch)
-      u.dataValid = 0;
-    else
-      u.identityValid = 0;
-    if (op == kAccFetch && id8) std::memcpy(u.fetchId, id8, 8);
+    Begin(u, op, id8);
     u.startTime = JvsClock().NowMs();
     u.timeoutMs = timeoutMs;
   } else {
@@ -147,12 +151,7 @@ PipeAccessory::PipeAccessory(const std::string& path, plat::MsClock* clock)
 
 int32_t PipeAccessory::Start(AccessoryUnit& u, uint32_t op, const uint8_t* id8, uint32_t timeoutMs) {
   if (u.operation != kAccIdle) return 3;
-  u.operation = op;
-  if (op == kAccFetch)
-    u.dataValid = 0;
-  else
-    u.identityValid = 0;
-  if (op == kAccFetch && id8) std::memcpy(u.fetchId, id8, 8);
+  Begin(u, op, id8);
   u.updates = clock_->NowMs() % 60 + 10;
   u.timeoutMs = timeoutMs;
   return 0;

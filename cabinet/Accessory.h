@@ -39,10 +39,14 @@ class AccessoryBase {
  public:
   virtual ~AccessoryBase() = default;
   virtual int32_t Update(int32_t unit, AccessoryUnit& u) = 0;
-  // 0 started, 3 busy.
-  virtual int32_t StartRead(AccessoryUnit& u, uint32_t timeoutMs) = 0;
-  virtual int32_t StartFetch(AccessoryUnit& u, const uint8_t* id8, uint32_t timeoutMs) = 0;
-  virtual int32_t StartReadAll(AccessoryUnit& u, uint32_t timeoutMs) = 0;
+  // Operations 1, 2 and 3: 0 started, 3 busy.
+  virtual int32_t StartRead(AccessoryUnit& u, uint32_t timeoutMs) { return Start(u, kAccReadId, nullptr, timeoutMs); }
+  virtual int32_t StartFetch(AccessoryUnit& u, const uint8_t* id8, uint32_t timeoutMs) {
+    return Start(u, kAccFetch, id8, timeoutMs);
+  }
+  virtual int32_t StartReadAll(AccessoryUnit& u, uint32_t timeoutMs) {
+    return Start(u, kAccReadAll, nullptr, timeoutMs);
+  }
   // 0 cancelled, 4 idle.
   virtual int32_t Cancel(AccessoryUnit& u);
   // A reply on the bus: (node, command bytes, reply data after the report
@@ -50,6 +54,12 @@ class AccessoryBase {
   // report included, or -1.
   virtual int32_t ParseReply(uint8_t node, const uint8_t* command, size_t commandLen, const uint8_t* data,
                              size_t dataLeft) = 0;
+
+ protected:
+  virtual int32_t Start(AccessoryUnit& u, uint32_t op, const uint8_t* id8, uint32_t timeoutMs) = 0;
+  // Sets the operation, clears the valid flag it will fill and keeps the
+  // identity to fetch.
+  static void Begin(AccessoryUnit& u, uint32_t op, const uint8_t* id8);
 };
 
 // The accessory as a node of the bus (commands 0x26, 0x61, 0x32). Unit i is
@@ -60,13 +70,6 @@ class AccessoryBase {
 class JvsAccessory : public AccessoryBase {
  public:
   int32_t Update(int32_t unit, AccessoryUnit& u) override;
-  int32_t StartRead(AccessoryUnit& u, uint32_t timeoutMs) override { return Start(u, kAccReadId, nullptr, timeoutMs); }
-  int32_t StartFetch(AccessoryUnit& u, const uint8_t* id8, uint32_t timeoutMs) override {
-    return Start(u, kAccFetch, id8, timeoutMs);
-  }
-  int32_t StartReadAll(AccessoryUnit& u, uint32_t timeoutMs) override {
-    return Start(u, kAccReadAll, nullptr, timeoutMs);
-  }
   int32_t ParseReply(uint8_t node, const uint8_t* command, size_t commandLen, const uint8_t* data,
                      size_t dataLeft) override;
 
@@ -80,7 +83,7 @@ class JvsAccessory : public AccessoryBase {
   const Record& GetRecord(int unit) const { return records_[unit == 1 ? 1 : 0]; }
 
  private:
-  int32_t Start(AccessoryUnit& u, uint32_t op, const uint8_t* id8, uint32_t timeoutMs);
+  int32_t Start(AccessoryUnit& u, uint32_t op, const uint8_t* id8, uint32_t timeoutMs) override;
   Record records_[2] = {};
 };
 
@@ -95,18 +98,11 @@ class PipeAccessory : public AccessoryBase {
 
   explicit PipeAccessory(const std::string& path = DefaultPath(), plat::MsClock* clock = nullptr);
   int32_t Update(int32_t unit, AccessoryUnit& u) override;
-  int32_t StartRead(AccessoryUnit& u, uint32_t timeoutMs) override { return Start(u, kAccReadId, nullptr, timeoutMs); }
-  int32_t StartFetch(AccessoryUnit& u, const uint8_t* id8, uint32_t timeoutMs) override {
-    return Start(u, kAccFetch, id8, timeoutMs);
-  }
-  int32_t StartReadAll(AccessoryUnit& u, uint32_t timeoutMs) override {
-    return Start(u, kAccReadAll, nullptr, timeoutMs);
-  }
   int32_t ParseReply(uint8_t, const uint8_t*, size_t, const uint8_t*, size_t) override { return 1; }
   bool IsConnected() const { return pipe_.IsOpen(); }
 
  private:
-  int32_t Start(AccessoryUnit& u, uint32_t op, const uint8_t* id8, uint32_t timeoutMs);
+  int32_t Start(AccessoryUnit& u, uint32_t op, const uint8_t* id8, uint32_t timeoutMs) override;
   void FetchData(int32_t unit, AccessoryUnit& u);
   plat::LocalStream pipe_;
   plat::MsClock* clock_;
