@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "support/TempDir.h"
+#include "game/stage/StageFileWriter.h"
 #include "support/image_files.h"
 #include "vrax/io/SCacheArchive.h"
 #include "vrax/io/SLzCodec.h"
@@ -111,5 +112,13 @@ int main(int argc, char** argv) {
   Put("sound_list", "three.sr", Text(MakeSoundList({{"a.wav", false, 0}, {"bb.wav", true, 1000}, {"c.wav", true, 0}})));
   Put("wave_file", "mono16.wav", MakeWaveFile16(1, 44100, std::vector<int16_t>(64, -3)));
   Put("wave_file", "stereo8.wav", MakeWaveFile(2, 8000, 8, std::vector<uint8_t>(16, 200)));
+  // The generated camera paths are too long for seeds: a short one, turning.
+  std::vector<CamKey> keys(12);
+  for (size_t k = 0; k < keys.size(); ++k) {
+    keys[k].z = -10.0f * float(k);
+    keys[k].qy = 0.05f * float(k);
+    keys[k].qw = 1.0f;
+  }
+  Put("camera_path", "twelve_keys.cam", stage_file::WriteCameraPath(keys));
   return g_ok ? 0 : 1;
 }

@@ -120,14 +120,19 @@ TEST_F(MapRail, LoopsFireTheirCountKeepTheFractionAndHideLaterCommandsOfTheirKey
   map.PushEventB(2, 0, 10, 4, 0);
   map.PushEventA(0, 0, 10, 0, 3, 2);
   map.PushEventB(2, 0, 10, 5, 0);
-  std::vector<float> ts = Run(30);
-  // 1.5, ..., 10.5 -> 3.5 (twice), then on past 10.
+  std::vector<float> ts = Run(10);
+  // 1.5, ..., 10.5 -> 3.5: the fraction kept, the Show before the Loop
+  // acted, the one after it did not.
+  EXPECT_EQ(ts[9], 3.5f);
+  EXPECT_ALL({VAL(map.layers[4].enable, 0), VAL(map.layers[5].enable, 1), VAL(map.commands[1].fired, 1)});
+  // Once more, then on past 10 (where the later Show acts at last).
+  const std::vector<float> more = Run(20);
+  ts.insert(ts.end(), more.begin(), more.end());
   int jumps = 0;
   for (size_t i = 1; i < ts.size(); ++i) jumps += ts[i] < ts[i - 1];
   EXPECT_EQ(jumps, 2);
-  EXPECT_EQ(ts[9], 3.5f);  // the fraction of 10.5 kept
-  EXPECT_ALL({VAL(map.commands[1].fired, 2), VAL(map.lastLoopCount, 2), VAL(map.layers[4].enable, 0),
-              VAL(map.layers[5].enable, 0), VAL(map.layers[6].enable, 1)});
+  EXPECT_ALL({VAL(map.commands[1].fired, 2), VAL(map.lastLoopCount, 2), VAL(map.layers[5].enable, 0),
+              VAL(map.layers[6].enable, 1)});
 }
 
 TEST_F(MapRail, CommandsOnKeysSkippedAtSpeedsAboveOneDoNotFire) {
@@ -233,10 +238,11 @@ TEST_F(MapRail, SpeedTransitionsEaseAndZeroStepsReachTheTargetAtOnce) {
 TEST_F(MapRail, LayersShowObjectsByKeyAndPlacementsDrawInTheirKeyRange) {
   ASSERT_NE(LoadStraightPath(0, 100), nullptr);
   // Three objects: 0 shown at 5, hidden at 8; 1 at 6 (two steps at 6: the
-  // second fires a frame later); 2 listed with an index past the list.
+  // second fires a frame later). The step at 5 also lists an index just past
+  // the list, which is passed over.
   WriteFile("\\Stg\\set", ".opl", stage_file::WritePlacementList(std::vector<stage_file::Placement>(3)));
   WriteFile("\\Stg\\set_a", ".ovl",
-            stage_file::WriteVisibilityList({{5, {0}}, {6, {1}}, {6, {1, 99}}, {8, {0}}}));
+            stage_file::WriteVisibilityList({{5, {0, 3}}, {6, {1}}, {6, {1}}, {8, {0}}}));
   TestImage image(1);
   TestModel model;
   ObjPlacer& layer = map.layers[2];
@@ -245,6 +251,7 @@ TEST_F(MapRail, LayersShowObjectsByKeyAndPlacementsDrawInTheirKeyRange) {
   layer.texture.Set(&image);
   layer.model.Set(&model);
   map.AddPlacement(0, 0, 3, 5, 7, nullptr, nullptr, nullptr);
+  map.AddPlacement(0, 0, 0, 100, MapMng::kLayers, nullptr, nullptr, nullptr);  // no such layer: passed over
   map.layers[7].texture.Set(&image);
   map.layers[7].model.Set(&model);
   map.SetSection(0, 0.0f);

@@ -203,8 +203,9 @@ class TunnelDraw : public testsupport::StageWorld {};
 TEST_F(TunnelDraw, PartsBuildOnePrimitivePerTextureAndDrawBatchedByTextureAsTheRailShowsThem) {
   const std::vector<uint8_t> file = HandBuiltTunnel();
   WriteFile("\\Stg\\Trn", ".tnl", file);
-  // Part 0 shown at key 2, part 1 at key 3, part 0 hidden at key 5.
-  WriteFile("\\Stg\\Trn_a", ".ovl", stage_file::WriteVisibilityList({{2, {0}}, {3, {1, 40}}, {5, {0}}}));
+  // Part 0 shown at key 2, part 1 at key 3, part 0 hidden at key 5; index
+  // 2, just past the parts, is passed over.
+  WriteFile("\\Stg\\Trn_a", ".ovl", stage_file::WriteVisibilityList({{2, {0}}, {3, {1, 2}}, {5, {0, 2}}}));
   auto* tnl = dynamic_cast<TnlRsc*>(Load(RscTag("TNL"), "\\Stg\\Trn"));
   ASSERT_NE(tnl, nullptr);
   ASSERT_EQ(tnl->GetStatus(), kRscReady);
@@ -233,6 +234,13 @@ TEST_F(TunnelDraw, PartsBuildOnePrimitivePerTextureAndDrawBatchedByTextureAsTheR
                                      &parts[1].prims[0]->prim, image.GetTexturePacket(2), &parts[0].prims[1]->prim};
   EXPECT_EQ(drawn, want);
   EXPECT_EQ(map.tunnelTriangles, 7);
+  // The per-texture lists are emptied after each draw: the next frame
+  // enters the same.
+  kernel.Step();
+  drawn.clear();
+  for (auto& [key, p] : gp.GetQueue()->Entries())
+    if (key == 29) drawn.push_back(p);
+  EXPECT_EQ(drawn, want);
   // Hidden by a Show of the tunnel: nothing at key 29, while visibility
   // keeps following the rail.
   map.SetLayerFlags(MapCommand::kTargetTunnel, 0);

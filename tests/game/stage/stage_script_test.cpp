@@ -17,7 +17,7 @@ using Bytes = testsupport::LeBytes;
 
 constexpr uint32_t kNone = 0xFFFFFFFFu;
 
-// Section 0: script 7 (motion and route lists loop) with two motion
+// Section 0: script 7 (motion and generator lists loop) with two motion
 // records, two generators (bullet paths 3 and 99), one defeat generator, two
 // routes and two axes; script 8 with empty lists. Section 1: route table 5
 // with three entries. Section 2: parameter 10 (type 1, route table 5,
@@ -31,7 +31,7 @@ std::vector<uint8_t> HandBuiltScript() {
   uint32_t off[5];
   off[0] = uint32_t(f.b.size());
   f.W(0).W(0).W(2);
-  f.W(7).W(0x40000).W(0).W(0x40000).W(2).W(2).W(1).W(2).W(2);
+  f.W(7).W(0x40000).W(0x40000).W(0).W(2).W(2).W(1).W(2).W(2);
   for (int m = 0; m < 2; ++m) {  // motion: duration 30 + m, flags 1, nine floats, next word
     f.F(30.0f + m).W(1);
     for (int i = 0; i < 9; ++i) f.F(float(i));
@@ -104,11 +104,13 @@ TEST(StageScript, RecordsAndTheirLinksFromAHandBuiltFile) {
               VAL(table.id, 5), VAL(table.entries.size(), 3), VAL(table.entries[2].to, 2.5f),
               VAL(table.entries[1].wrap, 1), VAL(path.entries[0].flags, 0x101),
               VAL(path.entries[0].speedDelta, -1.0f), VAL(path.entries[1].duration, 30)});
-  // Loops: motion and route lists close on their first record, the
-  // generator list (flag clear), the defeat generators and the axes end.
+  // Loops: the motion and generator lists close on their first record; the
+  // route list (flag clear), the defeat generators (never looped, though
+  // the generator flag is set) and the axes end.
   EXPECT_SAME({SAME(e.motion[0].next, &e.motion[1]), SAME(e.motion[1].next, &e.motion[0]),
-               SAME(e.generators[0].next, &e.generators[1]), SAME(e.generators[1].next, nullptr),
-               SAME(e.defeatGenerators[0].next, nullptr), SAME(e.route[1].next, &e.route[0]),
+               SAME(e.generators[0].next, &e.generators[1]), SAME(e.generators[1].next, &e.generators[0]),
+               SAME(e.defeatGenerators[0].next, nullptr), SAME(e.route[0].next, &e.route[1]),
+               SAME(e.route[1].next, nullptr),
                SAME(e.axis[0].next, &e.axis[1]), SAME(e.axis[1].next, nullptr),
                SAME(path.entries[0].next, &path.entries[1]), SAME(path.entries[1].next, nullptr),
                // Bullet paths: found, not found, none.
