@@ -60,8 +60,8 @@ class TnlRsc : public StageRsc {
   static SRsc* Create();
 
   // Full recompute on a jump: every part hidden, then the steps of MapMng's
-  // tunnel visibility list of the path up to `key` (Part of the rail rules
-  // shared with the object layers).
+  // tunnel visibility list of the path up to `key` (the rules the object
+  // layers follow too).
   void ApplyVisibility(int32_t path, int32_t key);
   // The per-frame visibility step; only once the tunnel is built.
   void StepVisibility(int32_t path, int32_t key);

@@ -203,7 +203,7 @@ class TunnelDraw : public testsupport::StageWorld {};
 TEST_F(TunnelDraw, PartsBuildOnePrimitivePerTextureAndDrawBatchedByTextureAsTheRailShowsThem) {
   const std::vector<uint8_t> file = HandBuiltTunnel();
   WriteFile("\\Stg\\Trn", ".tnl", file);
-  // Part 0 shown at key 2, part 1 at key 3, part 0 hidden at key 5; index
+  // Tunnel part 0 shown at key 2, part 1 at key 3, part 0 hidden at key 5; index
   // 2, just past the parts, is passed over.
   WriteFile("\\Stg\\Trn_a", ".ovl", stage_file::WriteVisibilityList({{2, {0}}, {3, {1, 2}}, {5, {0, 2}}}));
   auto* tnl = dynamic_cast<TnlRsc*>(Load(RscTag("TNL"), "\\Stg\\Trn"));
