@@ -1,12 +1,17 @@
 #pragma once
 // A game root with its 37 sprite sheets and an effect manager started under a
 // root process, for the effect tests. The manager is stepped by hand
-// (Step) or through its frame handlers.
+// (Step) or through its frame handlers. With `withGraphics` set before
+// SetUp, a graphic manager on the null device runs under the root too, so
+// that the draw queue and the shake level exist.
 #include <gtest/gtest.h>
+
+#include <memory>
 
 #include "game/core/Game.h"
 #include "game/effect/EfxMan.h"
 #include "platform/crt_rand.h"
+#include "vrax/graphic/SGpMan.h"
 
 namespace testsupport {
 
@@ -14,14 +19,29 @@ class EfxWorld : public ::testing::Test {
  protected:
   void SetUp() override {
     plat::SRand(0);
+    if (withGraphics) {
+      SGpMan::ResetRenderState();
+      SGpMan::SetStartsSound(false);
+    }
     root.StartRoot(0);
     root.CreateLists(1);
     ASSERT_EQ(root.AddChildProcess(&efx, 0), 0);
+    if (withGraphics) {
+      gp = std::make_unique<SGpMan>();
+      SGpDeviceRecord rec;  // null window: the null device
+      rec.holdRate = 0;
+      ASSERT_EQ(root.AddChildProcess(gp.get(), reinterpret_cast<SProcArg>(&rec)), 0);
+    }
     root.Advance();  // added -> running
   }
   void TearDown() override {
     efx.ClearAll();
     root.DisposeChildren();
+    if (withGraphics) {
+      gp.reset();
+      SGpMan::SetStartsSound(true);
+      SGpMan::ResetRenderState();
+    }
   }
   // One EVENT_END of the manager: every updater once.
   void Step(int frames = 1) {
@@ -30,9 +50,11 @@ class EfxWorld : public ::testing::Test {
   // Sprite requests queued on sheet k.
   int SheetCount(int k) { return game.LayerBatch(k).GetList()->Count(); }
 
+  bool withGraphics = false;
   Game game;
   SProc root;
   EfxMan efx;
+  std::unique_ptr<SGpMan> gp;
 };
 
 }  // namespace testsupport
