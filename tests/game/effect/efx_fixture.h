@@ -15,6 +15,15 @@
 
 namespace testsupport {
 
+// The game root is not started: frame events do not reach it, so the tests
+// call its begin (which clears the shake level) and its end (which steps the
+// screen fade) themselves.
+class FrameGame : public Game {
+ public:
+  using Game::Begin;
+  using Game::End;
+};
+
 class EfxWorld : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -51,7 +60,7 @@ class EfxWorld : public ::testing::Test {
   int SheetCount(int k) { return game.LayerBatch(k).GetList()->Count(); }
 
   bool withGraphics = false;
-  Game game;
+  FrameGame game;
   SProc root;
   EfxMan efx;
   std::unique_ptr<SGpMan> gp;

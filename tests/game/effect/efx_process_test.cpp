@@ -65,6 +65,15 @@ class EfxProcWorld : public EfxWorld {
   Creator* creator = nullptr;
 };
 
+// The same with a graphic manager on the null device (its shake level).
+class EfxProcGpWorld : public EfxProcWorld {
+ protected:
+  void SetUp() override {
+    withGraphics = true;
+    EfxProcWorld::SetUp();
+  }
+};
+
 TEST_F(EfxWorld, SpawnRandomDrawsOnceEvenWhenItRefuses) {
   EXPECT_EQ(Draws([&] { EXPECT_EQ(efx.SpawnRandom(0, &kOrigin, 0.0f, nullptr), nullptr); }), 1);
   EXPECT_EQ(Draws([&] { EXPECT_EQ(efx.SpawnRandom(8, &kOrigin, 0.0f, nullptr), nullptr); }), 1);
@@ -116,6 +125,45 @@ TEST_F(EfxWorld, Kind3TimelineBlastsFlashesKillsAndEndsAt270) {
   (void)s;
 }
 
+// The screen's white flash and its fade back, frame by frame: with blast
+// frame B, the ramp to white starts at B + 10 (10 frames: 1.1 in its first
+// frame, white from B + 19), the ramp back at B + 25 (85 frames: clear again
+// at B + 109); the sequence ends at B + 110.
+TEST_F(EfxWorld, SequencesFlashTheScreenWhiteAndClearItAgain) {
+  const int blast[5] = {160, 170, 330, 190, 250};  // kinds 3 to 7
+  for (uint32_t kind = 3; kind <= 7; ++kind) {
+    efx.ClearAll();
+    game.ResetFade();
+    efx.SpawnRandom(kind, &kOrigin, 0.0f, nullptr);
+    const int b = blast[kind - 3];
+    // First frame off clear, first and last white frame, clear again, end.
+    int rise = 0, whiteFrom = 0, whiteTo = 0, clear = 0, end = 0;
+    std::vector<float> level(1, 1.0f);  // by age
+    for (int age = 1; age <= b + 120 && end == 0; ++age) {
+      Step(1);
+      game.End(0);  // the game steps its fade after the effects
+      const float l = game.GetFadeLevel();
+      level.push_back(l);
+      if (rise == 0 && l != 1.0f) rise = age;
+      if (l == 2.0f) {
+        if (whiteFrom == 0) whiteFrom = age;
+        whiteTo = age;
+      }
+      if (whiteFrom != 0 && clear == 0 && l == 1.0f) clear = age;
+      if (efx.LiveCount(8) == 0) end = age;
+    }
+    EXPECT_EQ((std::vector<int>{rise, whiteFrom, whiteTo, clear, end}),
+              (std::vector<int>{b + 10, b + 19, b + 24, b + 109, b + 110}))
+        << kind;
+    EXPECT_EQ(game.GetFadeLayer(), 7) << kind;
+    ASSERT_GT(level.size(), static_cast<size_t>(b + 108));
+    EXPECT_FLOAT_EQ(level[b + 10], 1.1f) << kind;
+    EXPECT_FLOAT_EQ(level[b + 25], 2.0f - 1.0f / 85.0f) << kind;
+    EXPECT_FLOAT_EQ(level[b + 108], 1.0f + 1.0f / 85.0f) << kind;
+  }
+  game.ResetFade();
+}
+
 TEST_F(EfxWorld, SequenceWithoutVictimOrWithADeadOneStillRunsItsTimeline) {
   auto* victim = new SProc;
   root.AddChild(0, victim, 0);
@@ -158,23 +206,25 @@ TEST_F(EfxProcWorld, EffectProcessesThrowTheirCountsAndEnd) {
   }
 }
 
-TEST_F(EfxProcWorld, LargeExplosionThrows512Then128AndShakesFromFrame15) {
+TEST_F(EfxProcGpWorld, LargeExplosionThrows512Then128AndShakesFromFrame15) {
   ASSERT_EQ(EfxProc::SpawnA(creator, &kIdentityMatrix), 0);
   root.Advance();
-  creator->SendEvent(SProc::EVENT_MAIN, 0);
-  root.Advance();
-  // The request pool gives 2048 sprites: all 512 fit.
-  EXPECT_EQ(efx.LiveCount(1), 512);
-  for (int f = 1; f <= 15; ++f) {
+  std::vector<float> shake;
+  for (int f = 0; f < 135; ++f) {
+    game.Begin(0);                         // the game clears the shake level every frame
+    if (f == 20) gp->SetShakeLevel(3.0f);  // a stronger shake is never lowered
+    if (f == 30) gp->SetShakeLevel(1.0f);  // a weaker one is raised
     creator->SendEvent(SProc::EVENT_MAIN, 0);
+    shake.push_back(gp->GetShakeLevel());
+    // The request pool gives 2048 sprites: all 512 fit, then 128 more.
+    if (f == 0) EXPECT_EQ(efx.LiveCount(1), 512);
+    if (f == 15) EXPECT_EQ(efx.LiveCount(1), 640);
     root.Advance();
   }
-  EXPECT_EQ(efx.LiveCount(1), 640);
-  EXPECT_EQ(GetGpMan(), nullptr);  // no graphic manager here: the shake is not reached
-  for (int f = 16; f < 135; ++f) {
-    creator->SendEvent(SProc::EVENT_MAIN, 0);
-    root.Advance();
-  }
+  std::vector<float> want(135, 2.25f);
+  for (int f = 0; f < 15; ++f) want[f] = 0.0f;
+  want[20] = 3.0f;
+  EXPECT_EQ(shake, want);
   root.Advance();
   EXPECT_EQ(creator->CountChildren(), 0);
 }
