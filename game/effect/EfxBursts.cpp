@@ -1,10 +1,10 @@
 #include "game/effect/EfxBursts.h"
 
 #include <cmath>
-#include <cstring>
 
 #include "game/effect/EfxMan.h"
 #include "game/effect/EfxMath.h"
+#include "game/effect/EfxProc.h"
 #include "game/effect/EfxTables.h"
 
 namespace {
@@ -13,28 +13,11 @@ constexpr float kTwoPi = 6.2831855f;
 
 SVec4 At(const SVec4& p, float x, float y, float z) { return SVec4{p.x + x, p.y + y, p.z + z, p.w}; }
 
-// The jet of EfxBurstA and EfxBurstB: the burst form of the directed jet.
+// The burst form of the directed jet: all its count steps at once.
 void Jet(const SMatrix* placement, float spread0, float spread1, float damping, float size, int32_t count,
-         float lateral, const SGpKeyList* keys, const float* colour, const float* target) {
-  EfxMan* efx = EfxMan::Instance();
-  SMatrix rot = *placement;
-  rot.m[3][0] = rot.m[3][1] = rot.m[3][2] = 0.0f;
-  SVec4 pos;
-  std::memcpy(&pos, placement->m[3], sizeof pos);
-  for (int32_t k = 1; k <= count; ++k) {
-    const float e = 1.0f - std::cos(static_cast<float>(k) / static_cast<float>(count) * 1.5707964f);
-    const float w = spread0 + (spread1 - spread0) * e;
-    const float spin = RandF();
-    const float x = RandF() - 0.5f;
-    const float y = RandF() - 0.5f;
-    const float z = RandF() * -4.0f - w;
-    const SVec3 v{y * w * lateral, x * w * lateral, z};
-    SVec4 o;
-    SVec3Transform(&o, &v, &rot);
-    const SVec4 vel{0.1f * o.x, 0.1f * o.y, 0.1f * o.z, 0.0f};
-    if (efx != nullptr)
-      efx->SpawnSprite(17, &pos, keys, colour, target, 20, 10, spin, size, size, &vel, &o, damping, 0);
-  }
+         bool green) {
+  const EfxJet jet(placement, spread0, spread1, damping, size, count, 17, green);
+  for (int32_t k = 1; k <= count; ++k) jet.Emit(k);
 }
 
 void Flash(const SVec4* pos, float size, bool glow, float flashBase, const SGpKeyList* streakKeys) {
@@ -105,15 +88,11 @@ void EfxDrawRing(const SVec4* pos, float size, bool glow) {
 }
 
 void EfxBurstA(const SMatrix* placement, float spread0, float spread1, float damping, float size, int32_t count) {
-  static constexpr float kFrom[4] = {1, 1, 1, 0};
-  static constexpr float kTo[4] = {1, 1, 1, 1};
-  Jet(placement, spread0, spread1, damping, 2.0f * size, count, 0.3f, EfxKeyList5, kFrom, kTo);
+  Jet(placement, spread0, spread1, damping, 2.0f * size, count, false);
 }
 
 void EfxBurstB(const SMatrix* placement, float spread0, float spread1, float damping, float size, int32_t count) {
-  static constexpr float kFrom[4] = {0, 1, 0, 0};
-  static constexpr float kTo[4] = {0, 1, 0, 1};
-  Jet(placement, spread0, spread1, damping, 1.5f * size, count, 0.2f, EfxKeyList1, kFrom, kTo);
+  Jet(placement, spread0, spread1, damping, 1.5f * size, count, true);
 }
 
 void EfxBurstE(const SVec4* pos, float size, bool glow) { Flash(pos, size, glow, 1.25f, EfxKeyList1); }

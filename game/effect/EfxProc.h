@@ -99,34 +99,43 @@ class EfxProcF : public EfxProcPoint {
   int32_t Main(SProcArg arg) override;
 };
 
-// D and E: the directed jets.
+// A directed jet: particles thrown from the placement's translation along its
+// local -z, their spread easing from spread0 to spread1 over `frames` steps.
+// The white jet (process D, burst A) throws them sideways by 0.3 of the
+// spread, the green one (process E, burst B) by 0.2.
+struct EfxJet {
+  EfxJet(const SMatrix* placement, float spread0, float spread1, float damping, float size, int32_t frames,
+         int32_t sheet, bool green);
+  // The particle of step n: draws spin, x, y and z, in this order.
+  void Emit(int32_t n) const;
+
+  SMatrix orient;
+  SVec4 pos;
+  float spread0, spread1, damping, size;
+  int32_t frames, sheet;
+  bool green;
+};
+
+// D and E: the directed jets, one particle a frame.
 class EfxProcJet : public EfxProcBase {
- public:
-  EfxProcJet(const SMatrix* placement, float spread0, float spread1, float damping, float spriteSize,
-             int32_t frames, int32_t sheet);
-
  protected:
-  // One particle: lateral factor, key list and colours of the kind.
-  void Emit(float lateral, const SGpKeyList* keys, const float* colour, const float* target);
+  EfxProcJet(const SMatrix* placement, float spread0, float spread1, float damping, float spriteSize,
+             int32_t frames, int32_t sheet, bool green);
+  int32_t Main(SProcArg arg) override;
 
-  SMatrix orient_;
-  SVec4 pos_;
-  float spread0_, spread1_, damping_, spriteSize_;
-  int32_t sheet_;
+  EfxJet jet_;
 };
 
 class EfxProcD : public EfxProcJet {
  public:
-  using EfxProcJet::EfxProcJet;
-
- protected:
-  int32_t Main(SProcArg arg) override;
+  EfxProcD(const SMatrix* placement, float spread0, float spread1, float damping, float spriteSize, int32_t frames,
+           int32_t sheet)
+      : EfxProcJet(placement, spread0, spread1, damping, spriteSize, frames, sheet, false) {}
 };
 
 class EfxProcE : public EfxProcJet {
  public:
-  using EfxProcJet::EfxProcJet;
-
- protected:
-  int32_t Main(SProcArg arg) override;
+  EfxProcE(const SMatrix* placement, float spread0, float spread1, float damping, float spriteSize, int32_t frames,
+           int32_t sheet)
+      : EfxProcJet(placement, spread0, spread1, damping, spriteSize, frames, sheet, true) {}
 };

@@ -1,5 +1,6 @@
 // Effect processes A to F: large explosion, rising smoke, scattered smoke,
-// the two directed jets and the shrinking flash.
+// the two directed jets and the shrinking flash; the jet itself, which the
+// jet bursts share.
 #include <cmath>
 #include <cstring>
 
@@ -30,6 +31,13 @@ SVec4 Transform(const SMatrix& m, float x, float y, float z) {
 
 EfxMan* Efx() { return EfxMan::Instance(); }
 
+// 1 - cos(n / frames x pi/2). A run of 0 frames or less still has its one
+// frame: counted as 1.
+float QuarterEase(int32_t n, int32_t frames) {
+  if (frames <= 0) frames = 1;
+  return 1.0f - std::cos(static_cast<float>(n) / static_cast<float>(frames) * kHalfPi);
+}
+
 }  // namespace
 
 // ============================================================ common frame
@@ -39,11 +47,7 @@ int32_t EfxProcBase::Init(SProcArg) {
   return 0;
 }
 
-float EfxProcBase::Ease(int32_t n) const {
-  // A run of 0 frames or less still has its one frame: counted as 1.
-  const int32_t frames = frames_ > 0 ? frames_ : 1;
-  return 1.0f - std::cos(static_cast<float>(n) / static_cast<float>(frames) * kHalfPi);
-}
+float EfxProcBase::Ease(int32_t n) const { return QuarterEase(n, frames_); }
 
 float EfxProcBase::Fade(int32_t n) const { return 1.0f - Ease(n) * 0.9f; }
 
@@ -179,38 +183,36 @@ int32_t EfxProcF::Main(SProcArg) {
 
 // ============================================================ D, E
 
-EfxProcJet::EfxProcJet(const SMatrix* placement, float spread0, float spread1, float damping, float spriteSize,
-                       int32_t frames, int32_t sheet)
-    : spread0_(spread0), spread1_(spread1), damping_(damping), spriteSize_(spriteSize), sheet_(sheet) {
-  SplitPlacement(placement, &orient_, &pos_);
-  frames_ = frames;
+EfxJet::EfxJet(const SMatrix* placement, float spread0, float spread1, float damping, float size, int32_t frames,
+               int32_t sheet, bool green)
+    : spread0(spread0), spread1(spread1), damping(damping), size(size), frames(frames), sheet(sheet), green(green) {
+  SplitPlacement(placement, &orient, &pos);
 }
 
-void EfxProcJet::Emit(float lateral, const SGpKeyList* keys, const float* colour, const float* target) {
+void EfxJet::Emit(int32_t n) const {
+  static constexpr float kColours[2][2][4] = {{{1, 1, 1, 0}, {1, 1, 1, 1}}, {{0, 1, 0, 0}, {0, 1, 0, 1}}};
+  const float lateral = green ? 0.2f : 0.3f;
   const float spin = RandF();
-  const float w = spread0_ + (spread1_ - spread0_) * Ease(counter_);
+  const float w = spread0 + (spread1 - spread0) * QuarterEase(n, frames);
   const float x = RandF() - 0.5f;
   const float y = RandF() - 0.5f;
   const float z = RandF() * -4.0f - w;
-  const SVec4 o = Transform(orient_, y * w * lateral, x * w * lateral, z);
+  const SVec4 o = Transform(orient, y * w * lateral, x * w * lateral, z);
   const SVec4 vel{0.1f * o.x, 0.1f * o.y, 0.1f * o.z, 0.0f};
   if (EfxMan* efx = Efx())
-    efx->SpawnSprite(static_cast<uint32_t>(sheet_), &pos_, keys, colour, target, 20, 10, spin, spriteSize_,
-                     spriteSize_, &vel, &o, damping_, 0);
+    efx->SpawnSprite(static_cast<uint32_t>(sheet), &pos, green ? EfxKeyList1 : EfxKeyList5, kColours[green][0],
+                     kColours[green][1], 20, 10, spin, size, size, &vel, &o, damping, 0);
+}
+
+EfxProcJet::EfxProcJet(const SMatrix* placement, float spread0, float spread1, float damping, float spriteSize,
+                       int32_t frames, int32_t sheet, bool green)
+    : jet_(placement, spread0, spread1, damping, spriteSize, frames, sheet, green) {
+  frames_ = frames;
+}
+
+int32_t EfxProcJet::Main(SProcArg) {
+  jet_.Emit(counter_);
   counter_ += 1;
   if (counter_ >= frames_) Kill(0);
-}
-
-int32_t EfxProcD::Main(SProcArg) {
-  static constexpr float kFrom[4] = {1, 1, 1, 0};
-  static constexpr float kTo[4] = {1, 1, 1, 1};
-  Emit(0.3f, EfxKeyList5, kFrom, kTo);
-  return 0;
-}
-
-int32_t EfxProcE::Main(SProcArg) {
-  static constexpr float kFrom[4] = {0, 1, 0, 0};
-  static constexpr float kTo[4] = {0, 1, 0, 1};
-  Emit(0.2f, EfxKeyList1, kFrom, kTo);
   return 0;
 }
