@@ -28,7 +28,8 @@ void DropScenes(Game* g) {
 
 }  // namespace
 
-PlayWorld::PlayWorld(int32_t stage, bool nullDevice, bool intro) : headless_(std::make_unique<Headless>(Options(nullDevice))) {
+PlayWorld::PlayWorld(const PlayOptions& options)
+    : headless_(std::make_unique<Headless>(Options(options.nullDevice))) {
   if (!headless_->Ok()) {
     ADD_FAILURE() << headless_->Failure();
     return;
@@ -41,11 +42,14 @@ PlayWorld::PlayWorld(int32_t stage, bool nullDevice, bool intro) : headless_(std
   }
   DropScenes(g);
   // A play that has reached a stage before enters with the short flight.
-  g->progressWord = intro ? 0 : 1;
-  g->ChangeScene(SCENE_STAGE, stage);
+  g->progressWord = options.intro ? 0 : 1;
+  // The persistent Player may still hold an earlier world's play.
+  g_Player.SetState(Player::STATE_RESET);
+  if (options.beforeStage) options.beforeStage();
+  g->ChangeScene(SCENE_STAGE, options.stage);
   game_ = g;
-  for (int i = 0; i < 10 && g_Player.state == Player::STATE_RESET; ++i) Step();
-  EXPECT_NE(g_Player.state, Player::STATE_RESET);
+  for (int i = 0; i < 30 && (g->GetSceneId() != SCENE_STAGE || g_Player.state == Player::STATE_RESET); ++i) Step();
+  EXPECT_EQ(g_Player.state, Player::STATE_START);
 }
 
 PlayWorld::~PlayWorld() = default;

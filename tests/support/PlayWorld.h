@@ -5,6 +5,7 @@
 // it. Frames run through Step, which keeps the stand-in stage going (its
 // own stage clear is held off) unless told otherwise.
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "platform/input_devices.h"
@@ -14,9 +15,17 @@ class Game;
 
 namespace testsupport {
 
+struct PlayOptions {
+  int32_t stage = 1;
+  bool nullDevice = true;
+  bool intro = false;  // a first stage starts with the intro flight
+  // Runs just before the stage is requested (a replay begins here).
+  std::function<void()> beforeStage;
+};
+
 class PlayWorld {
  public:
-  explicit PlayWorld(int32_t stage = 1, bool nullDevice = true, bool intro = false);
+  explicit PlayWorld(const PlayOptions& options = {});
   ~PlayWorld();
   PlayWorld(const PlayWorld&) = delete;
   PlayWorld& operator=(const PlayWorld&) = delete;

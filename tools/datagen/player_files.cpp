@@ -144,7 +144,7 @@ std::vector<uint8_t> DemoFrames(int variant, int total) {
       {240, 0},                         // the entry flight
       {60, kShot},        {40, kShot | side},  {30, kShot | kUp},   {60, kShot},
       {50, kShot | other}, {20, 0},           {1, kSpecial},       {89, 0},
-      {40, kShot | kDown}, {80, kShot | side}, {60, kShot | other}, {2, kShot | kSpecial},
+      {40, kShot | kDown}, {80, kShot | side}, {50, kShot | other}, {10, 0}, {2, kShot | kSpecial},
       {238, 0},                                // the bomb runs its course
       {30, kShot | kUp | other}, {30, kShot | kDown | side}, {60 + 20 * variant, kShot},
       {3, kShot},         {5, 0},             {3, kShot},          {5, 0},
