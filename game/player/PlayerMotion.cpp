@@ -292,6 +292,7 @@ SVec4 Player::HullPoint(int32_t bone, const float* origin) {
 // runs, provided their models are still loaded then.
 void Player::DrawHull() {
   if (HullModel() == nullptr) return;
+  CaptureBonePositions();
   HullMatrix(&hullPacket.matrix);
   hullPacket.path = kPlayerHullPath;
   WorldPresets[1].Enter(kShipDrawKey);

@@ -23,6 +23,8 @@ ModelFileMaterial ShipMaterial() {
   ModelFileMaterial m;
   m.name = "0 ship";
   for (float* c : {m.diffuse, m.ambient}) c[0] = c[1] = c[2] = c[3] = 1.0f;
+  // Lit from the side the picture would look dim: it glows a little.
+  m.emissive[0] = m.emissive[1] = m.emissive[2] = 0.5f;
   m.power = 4.0f;
   return m;
 }
