@@ -318,6 +318,21 @@ void DashForm::ReAimPoint(int32_t slot, const float* player, float* out) const {
 void DashForm::DrawMarker(int32_t i) {
   Slot& s = slots[i];
   const float k = static_cast<float>(s.counter);
+  if (variant == VARIANT_BOSS) {
+    // Rings of three sprites round the boss: they grow in over 15 frames,
+    // pulse while the dash opens and fade over 30 frames once missed or
+    // ended.
+    if (s.marker == MARK_IDLE) return;
+    float growth = std::fmin(1.0f, (k + 1.0f) / 15.0f), alpha = 0.6f;
+    if (dashState == DASH_OPENING) growth *= 1.0f + 0.1f * std::sin(k / 15.0f * 6.2831855f);
+    if (s.marker == MARK_MISSED || s.marker == MARK_ENDED) {
+      const float fade = 1.0f - std::fmin(1.0f, k / 30.0f);
+      growth *= 1.0f + (1.0f - fade);
+      alpha *= fade;
+    }
+    PlayerFx::BossMarker(s.position, i, growth, alpha);
+    return;
+  }
   const float scale = kTierScale[s.tier >= 0 && s.tier <= 2 ? s.tier : 0];
   float colour[3] = {0.7f, 0.6f, 0.3f};
   float alpha = 0.35f, size = 0.0f;

@@ -219,6 +219,10 @@ TEST(PlayerShots, DamageByDifficultyTheMarginAndHitsFromThisPoolOnly) {
   EXPECT_EQ(g_PShotMan.LiveCount(), 1);
   g_PShotMan.SendEvent(7, reinterpret_cast<SProcArg>(hit));
   EXPECT_EQ(g_PShotMan.LiveCount(), 0);
+  // A second event for the released shot neither releases nor sparks.
+  const uint32_t seed = plat::RandSeed();
+  g_PShotMan.SendEvent(7, reinterpret_cast<SProcArg>(hit));
+  EXPECT_EQ(plat::RandSeed(), seed);
   // A full pool refuses.
   for (int i = 0; i < PShotMan::kCapacity; ++i) g_PShotMan.Fire(0, 0, 0.0f, 0.0f, 0.0f, -1.0f, 1.0f, 1.0f, 1.0f);
   EXPECT_EQ(g_PShotMan.Fire(0, 0, 0.0f, 0.0f, 0.0f, -1.0f, 1.0f, 1.0f, 1.0f), nullptr);

@@ -212,7 +212,8 @@ TEST(ReplayPlay, APlayRecordedAndPlayedBackRepeatsEveryFrame) {
     PlayWorld w(o);
     ASSERT_TRUE(w.Ok());
     ASSERT_EQ(g_Replay.GetMode(), Replay::MODE_PLAY);
-    // The cabinet inputs are ignored while the replay plays.
+    // The replay alone drives the input counters: a held cabinet input
+    // changes nothing.
     w.Hold(plat::CabInput::kLeft);
     for (int f = 0; f < kFrames; ++f) {
       w.Step();
