@@ -31,8 +31,6 @@ struct Counters {
   void Step(Replay& r) { r.Step(&c[0], &c[1], &c[2], &c[3], &c[4], &c[5], &c[6], &c[7]); }
 };
 
-std::vector<uint8_t> Bytes(const std::string& s) { return std::vector<uint8_t>(s.begin(), s.end()); }
-
 TEST(ReplayFile, RecordingStoresOneByteOfHeldInputsPerFrame) {
   TempDir dir;
   ScopedDataDir data(dir.Path());
