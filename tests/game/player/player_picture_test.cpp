@@ -62,12 +62,12 @@ TEST(PlayerPicture, ShipWithOptionsShotsAndTrail) {
   // Worked out from the play coordinates: the ship at (0, 150) (drawn 12
   // higher); the last volley's inner shots left y 150 - 4 (at x -10 and
   // +10), started 24 further (a shot 96 long) and flew 6 x 35; the screen's
-  // corners dark.
+  // play area's corners dark.
   EXPECT_GT(Brightest(img, ScreenX(0.0f), ScreenY(138.0f), 6), 60);
   EXPECT_GT(Brightest(img, ScreenX(-10.0f), ScreenY(146.0f - 24.0f - 6.0f * 35.0f), 12), 100);
   EXPECT_LT(Brightest(img, ScreenX(-150.0f), ScreenY(0.0f), 10), 30);
-  EXPECT_LT(Brightest(img, 8, 8, 4), 30);
-  EXPECT_LT(Brightest(img, 632, 472, 4), 30);
+  EXPECT_LT(Brightest(img, ScreenX(-230.0f), ScreenY(-310.0f), 4), 30);
+  EXPECT_LT(Brightest(img, ScreenX(230.0f), ScreenY(310.0f), 4), 30);
   EXPECT_TRUE(testsupport::MatchesGolden(img, "player_ship.png", 8, 300));
 }
 
