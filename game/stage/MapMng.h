@@ -197,6 +197,8 @@ class MapMng : public SProc {
   float armedAt = 1000000.0f;
   int32_t armedPath = 0;
   uint8_t armed = 0;
+  // Set while a boss flies its escape (the enemy timeline branches on it).
+  uint8_t sectionFlag = 0;
 
  protected:
   int32_t Init(SProcArg arg) override;

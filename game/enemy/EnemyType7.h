@@ -1,0 +1,6 @@
+#pragma once
+// Boss type 7 (storm and thunder). Its own behaviour is not built yet: the stand-in form of
+// EnemyStandIn.h.
+#include "game/enemy/EnemyStandIn.h"
+
+ENEMY_STAND_IN(7);

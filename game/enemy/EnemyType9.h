@@ -1,0 +1,6 @@
+#pragma once
+// Enemy type 9 (fly-past). Its own behaviour is not built yet: the stand-in form of
+// EnemyStandIn.h.
+#include "game/enemy/EnemyStandIn.h"
+
+ENEMY_STAND_IN(9);
