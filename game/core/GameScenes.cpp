@@ -9,7 +9,9 @@
 #include "game/core/ZGInterface.h"
 #include "game/effect/EShotMan.h"
 #include "game/effect/EfxMan.h"
+#include "game/core/StageCounters.h"
 #include "game/enemy/EnemyMan.h"
+#include "game/enemy/EnemySet.h"
 #include "game/player/DashForm.h"
 #include "game/player/InpRsc.h"
 #include "game/player/PShotMan.h"
@@ -146,6 +148,7 @@ void Game::ClearPlayObjects() {
   if (g_Player.GetParent() == this) g_Player.SetState(Player::STATE_RESET);
   g_Player.ClearInputHistory();
   g_EnemyMan.KillChildrenAll(0);
+  g_EnemySet.Reset();
   g_PShotMan.ReleaseAll();
   g_PShotMan.KillChildrenAll(0);
   g_EShotMan.ClearAll(1);
@@ -160,6 +163,7 @@ void Game::ResetStageState() {
   if (g_Player.GetParent() == this) g_Player.SetState(Player::STATE_START);
   g_Player.ClearInputHistory();
   scoreMultiplier = 1;
+  ResetStageCounters();
   g_DashForm.ClearAll();
   g_DashForm.Clear();
   g_ZGInterface.ResetPanel();

@@ -1,74 +1,155 @@
-// Stage scripts of the stand-in data. For now every stage and the tutorial
-// hold one of each record: a bullet path, an enemy script (one motion,
-// generator, route and axis record), a route table, a parameter and one
-// scattered spawn. Each stage's waves are a table below.
+// Stage scripts of the stand-in data: each stage's enemy waves along the
+// rail. Three kinds of enemy and four flight scripts are shared by every
+// stage; the tables below say which formation comes when. Delays are rail
+// keys after the previous record (the rail moves one key a frame in normal
+// play), so a stage plays like a stage: formations of sprite enemies dive,
+// sweep across and fire, model gunships descend, fire rings and leave.
 #include "tools/datagen/stage_waves.h"
+
+#include <utility>
+#include <vector>
 
 namespace datagen {
 
 namespace {
 
-// One spawn of the timeline: `delay` rail keys after the previous one.
+// Parameter ids.
+enum : uint32_t { kDrone = 1, kDart = 2, kGunship = 3 };
+// Script ids.
+enum : uint32_t { kDive = 1, kSweepRight = 2, kSweepLeft = 3, kDescend = 4 };
+// Bullet path id: shots that slow down, then keep their course.
+constexpr int32_t kSlowingPath = 1;
+
+MotionRecord Move(float frames, float heading, float speed, float turnTo = 0.0f) {
+  MotionRecord m;
+  // Speed constant (selector 0: the base plus "from"); heading linear from
+  // the base by 0 to turnTo over the phase; depth 0.
+  m.block = MotionParam::Block{frames, 0x100, heading, 0.0f, turnTo, speed, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f};
+  return m;
+}
+
+// A volley record: `ways` shots over `spread` turns at speed, aimed at the
+// player once per burst when `aimed`, `volleys` volleys `gap` frames apart,
+// starting `delay` frames after the previous record of its list.
+GeneratorRecord Volley(float delay, int32_t ways, float spread, float speed, bool aimed, int32_t volleys = 1,
+                       int32_t gap = 8, int32_t code = 0x0101) {
+  GeneratorRecord g;
+  g.startTime = delay;
+  g.flags = 0x1 | (aimed ? 0x10000u : 0u);  // linear speed (from = to)
+  g.hitWord = 1;
+  g.shotCodeA = g.shotCodeB = code;
+  g.startSpeed = g.endSpeed = speed;
+  g.ways = ways;
+  g.spread = spread;
+  g.rows = 1;
+  g.volleys = volleys;
+  g.volleyFrames = gap;
+  g.bulletPathId = -1;
+  return g;
+}
+
+void AddScripts(StageScriptBuilder& b) {
+  b.BulletPath(kSlowingPath, {EShotMotion{30, 0x1, 0.0f, 0.0f, 0.0f, -1.5f, nullptr},
+                              EShotMotion{600, 0x0, 0.0f, 0.0f, 0.0f, 0.0f, nullptr}});
+  // Dive: straight down for 100 frames, then a quarter turn to the side
+  // over 80 frames and out; an aimed three-way fan on the way down.
+  EnemyScript& dive = b.Script(kDive);
+  dive.motion = {Move(100.0f, 0.25f, 3.0f), Move(80.0f, 0.25f, 3.0f, 0.25f), Move(200.0f, 0.5f, 3.0f)};
+  dive.generators = {Volley(50.0f, 3, 0.12f, 3.5f, true)};
+  dive.generators[0].bulletPathId = kSlowingPath;
+  dive.route = {RouteRecord{0.0f, 0, 1.0f, 1, nullptr}};
+  // Sweeps: across the screen in 300 frames with two aimed shots.
+  const std::vector<GeneratorRecord> twoShots = {Volley(60.0f, 1, 0.0f, 4.0f, true), Volley(60.0f, 1, 0.0f, 4.0f, true)};
+  for (const auto& [id, heading] : {std::pair{kSweepRight, 0.0f}, std::pair{kSweepLeft, 0.5f}}) {
+    EnemyScript& sweep = b.Script(id);
+    sweep.motion = {Move(300.0f, heading, 2.5f)};
+    sweep.generators = twoShots;
+    sweep.route = {RouteRecord{0.0f, 1, 1.0f, 1, nullptr}};
+  }
+  // Descend: down to its station, stop and fire three rings, then climb
+  // away; a last ring when it is shot down.
+  EnemyScript& descend = b.Script(kDescend);
+  descend.motion = {Move(90.0f, 0.25f, 2.0f), Move(150.0f, 0.25f, 0.0f), Move(240.0f, 0.75f, 2.0f)};
+  descend.generators = {Volley(100.0f, 16, 1.0f, 2.5f, false, 3, 30, 0x0203)};
+  descend.defeatGenerators = {Volley(0.0f, 8, 1.0f, 2.0f, false, 1, 8, 0x0203)};
+  descend.route = {RouteRecord{0.0f, 2, 0.5f, 1, nullptr}};
+  descend.axis = {AxisRecord{0.0f, 0x10000400, 240, 0.0f, 1.0f, nullptr}};
+}
+
+void AddParams(StageScriptBuilder& b) {
+  // Route table 1: animation stretches (key-list frames or model frames).
+  b.Routes(1, {RouteEntry{0, 0.0f, 41.0f, 1, 1.0f}, RouteEntry{0, 0.0f, 6.0f, 1, 0.5f},
+               RouteEntry{0, 0.0f, 10.0f, 1, 1.0f}});
+  EnemyParam& drone = b.Param(kDrone, "Drone", 0, 6, 100);
+  drone.routeTableId = 1;
+  drone.extraIndex = 0;  // SprEnemySe00_1Keys
+  drone.typeWords[0] = drone.typeWords[1] = drone.typeWords[2] = 0x3F800000u;  // white
+  drone.grabFlash[0] = 0.5f, drone.grabFlash[1] = 0.8f, drone.grabFlash[2] = 1.0f;
+  drone.burstKind = 1;
+  drone.hitRadius = 20.0f;
+  drone.chainFrameLimit = 600;
+  const EnemyParam like = drone;  // the next Param call may move `drone`
+  EnemyParam& dart = b.Param(kDart, "Dart", 0, 3, 50);
+  dart.routeTableId = like.routeTableId;
+  for (int i = 0; i < 3; ++i) dart.typeWords[i] = like.typeWords[i], dart.grabFlash[i] = like.grabFlash[i];
+  dart.chainFrameLimit = like.chainFrameLimit;
+  dart.extraIndex = 3;  // SprEnemySe03Keys
+  dart.typeWord = 0x3F400000u;  // drawn at 0.75
+  dart.burstKind = 3;
+  dart.hitRadius = 14.0f;
+  EnemyParam& gunship = b.Param(kGunship, "Gunship", 1, 24, 500);
+  gunship.routeTableId = 1;
+  gunship.extraIndex = 15;  // EnemyRscSlots: "\enemy\osr_se12"
+  gunship.burstKind = 2;
+  gunship.hitRadius = 30.0f;
+  gunship.chainFrameLimit = 900;
+}
+
+// One enemy of a formation: `delay` keys after the previous record.
 struct Wave {
   float delay;
   uint32_t param, script;
-  float x, y, z;
-  float scatterX, scatterY, scatterZ;
+  float x, y;
 };
 
-// Stage n's waves (index 0: the tutorial).
-const Wave kWaves[6][1] = {
-    {{60.0f, 1, 1, 0.0f, -250.0f, 0.0f, 120.0f, 0.0f, 0.0f}},
-    {{120.0f, 1, 1, 0.0f, -250.0f, 0.0f, 120.0f, 0.0f, 0.0f}},
-    {{120.0f, 1, 1, -80.0f, -250.0f, 0.0f, 120.0f, 0.0f, 0.0f}},
-    {{120.0f, 1, 1, 80.0f, -250.0f, 0.0f, 120.0f, 0.0f, 0.0f}},
-    {{120.0f, 1, 1, 0.0f, -250.0f, 100.0f, 120.0f, 0.0f, 50.0f}},
-    {{120.0f, 1, 1, 0.0f, -250.0f, 0.0f, 160.0f, 40.0f, 0.0f}},
-};
+// Formations, each listed once (x mirrored where a stage asks for it).
+const std::vector<Wave> kDroneV = {{0, kDrone, kDive, 0, -340},      {12, kDrone, kDive, -60, -340},
+                                   {0, kDrone, kDive, 60, -340},     {12, kDrone, kDive, -120, -340},
+                                   {0, kDrone, kDive, 120, -340}};
+const std::vector<Wave> kDartsRight = {{0, kDart, kSweepRight, -300, -220}, {15, kDart, kSweepRight, -300, -170},
+                                       {15, kDart, kSweepRight, -300, -120}, {15, kDart, kSweepRight, -300, -70}};
+const std::vector<Wave> kDartsLeft = {{0, kDart, kSweepLeft, 300, -220}, {15, kDart, kSweepLeft, 300, -170},
+                                      {15, kDart, kSweepLeft, 300, -120}, {15, kDart, kSweepLeft, 300, -70}};
+const std::vector<Wave> kGunshipSolo = {{0, kGunship, kDescend, 0, -360}};
+const std::vector<Wave> kGunshipPair = {{0, kGunship, kDescend, -120, -360}, {0, kGunship, kDescend, 120, -360}};
 
-// The records every stage shares: a drone that flies down the screen,
-// fires a three-way fan at the player once and leaves.
-void AddCommonRecords(StageScriptBuilder& b) {
-  // A shot that slows to half speed over 30 frames, then keeps its course.
-  b.BulletPath(1, {EShotMotion{30, 0x1, 0.0f, 0.0f, 0.0f, -1.5f, nullptr},
-                   EShotMotion{600, 0x0, 0.0f, 0.0f, 0.0f, 0.0f, nullptr}});
-  EnemyScript& s = b.Script(1);
-  MotionRecord down;
-  // 240 frames heading down (a quarter turn), speed 2, depth 0.
-  down.block = MotionParam::Block{240.0f, 0x1, 0.25f, 0.0f, 0.0f, 2.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f};
-  s.motion.push_back(down);
-  GeneratorRecord fan;
-  fan.startTime = 60.0f;
-  fan.flags = 0x10001;  // linear speed, aimed once per burst
-  fan.hitWord = 1;
-  fan.shotCodeA = fan.shotCodeB = 0x0101;
-  fan.startSpeed = fan.endSpeed = 4.0f;
-  fan.ways = 3;
-  fan.spread = 0.1f;
-  fan.rows = fan.volleys = 1;
-  fan.bulletPathId = 1;
-  s.generators.push_back(fan);
-  RouteRecord route;
-  route.delay = 0.0f, route.entryIndex = 0, route.speed = 1.0f;
-  s.route.push_back(route);
-  AxisRecord sway;
-  sway.delay = 30.0f, sway.mode = 0x10000100, sway.duration = 60, sway.from = 0.0f, sway.to = 40.0f;
-  s.axis.push_back(sway);
-  b.Routes(1, {RouteEntry{0, 0.0f, 1.0f, 0, 1.0f}, RouteEntry{0, 1.0f, 0.0f, 1, 1.0f}});
-  EnemyParam& p = b.Param(1, "Drone", 0, 10, 100);
-  p.routeTableId = 1;
-  p.recoilRouteIndex = 0;
-  p.burstKind = 1;
-  p.hitRadius = 16.0f;
-  p.chainFrameLimit = 60;
-}
+// A stage's timeline: formations with the rail keys before each.
+struct Step {
+  float delay;
+  const std::vector<Wave>* formation;
+};
+const std::vector<Step> kStageSteps = {{60, &kDroneV},      {150, &kDartsRight}, {120, &kGunshipSolo},
+                                       {180, &kDartsLeft},  {120, &kDroneV},     {150, &kGunshipPair},
+                                       {200, &kDartsRight}, {0, &kDartsLeft},    {150, &kDroneV}};
+const std::vector<Step> kTutorialSteps = {{60, &kDroneV}, {200, &kDartsRight}, {200, &kDroneV}};
 
 }  // namespace
 
 void BuildStageWaves(int stage, StageScriptBuilder& b) {
-  AddCommonRecords(b);
-  for (const Wave& w : kWaves[stage])
-    b.Spawn(w.delay, w.param, w.script, w.x, w.y, w.z, w.scatterX, w.scatterY, w.scatterZ);
+  AddScripts(b);
+  AddParams(b);
+  // Even stages come from the other side.
+  const float side = stage % 2 == 0 ? -1.0f : 1.0f;
+  for (const Step& s : stage == 0 ? kTutorialSteps : kStageSteps) {
+    float delay = s.delay;
+    for (const Wave& w : *s.formation) {
+      uint32_t script = w.script;
+      if (side < 0.0f && script == kSweepRight) script = kSweepLeft;
+      else if (side < 0.0f && script == kSweepLeft) script = kSweepRight;
+      b.Spawn(delay + w.delay, w.param, script, w.x * side, w.y, 0.0f);
+      delay = 0.0f;
+    }
+  }
 }
 
 }  // namespace datagen
