@@ -1,7 +1,9 @@
 #include "game/enemy/EObjBase.h"
 
 #include <cmath>
+#include <cstring>
 #include <new>
+#include <string>
 
 #include "game/core/ChainCounter.h"
 #include "game/core/Game.h"
@@ -82,17 +84,30 @@ void EObjBase::Setup(const EnemySpawnRecord* rec) {
   routeCursor = s != nullptr ? s->Route() : nullptr;
   axisCursor = s != nullptr ? s->Axis() : nullptr;
   if (routeCursor != nullptr) {
-    const RouteEntry* e = param != nullptr ? param->RouteAt(int32_t(routeCursor->entryIndex)) : nullptr;
-    if (e != nullptr) {
-      animator.start = e->from;
-      animator.limit = e->to;
-      animator.value = e->from;
-      animator.speed = routeCursor->speed;
-      animator.wrap = routeCursor->wrap;
-      animator.count = 0;
-    }
+    LoadRouteRecord(routeCursor);
     routeCursor = routeCursor->next;
   }
+}
+
+void EObjBase::LoadRouteRecord(const RouteRecord* r) {
+  const RouteEntry* e = param != nullptr ? param->RouteAt(int32_t(r->entryIndex)) : nullptr;
+  if (e == nullptr) return;
+  animator.start = e->from;
+  animator.limit = e->to;
+  animator.value = e->from;
+  animator.speed = r->speed;
+  animator.wrap = r->wrap;
+  animator.count = 0;
+}
+
+void EObjBase::NameFromParam() {
+  if (param != nullptr) SetName(std::string(param->name, strnlen(param->name, sizeof param->name)));
+}
+
+void EObjBase::TakeDamage(SProcArg damage) {
+  hitPoints -= int32_t(damage);
+  static constexpr float kRed[4] = {1.0f, 0.0f, 0.0f, 1.0f};
+  Flash(kRed, 0);
 }
 
 void EObjBase::CopyRoutePoint(const RouteEntry* e) {
@@ -188,12 +203,9 @@ void EObjBase::LoadRecoilRoute() {
 
 int32_t EObjBase::User(int32_t code, SProcArg arg) {
   switch (code) {
-    case EV_DAMAGE: {
-      hitPoints -= int32_t(arg);
-      static constexpr float kRed[4] = {1.0f, 0.0f, 0.0f, 1.0f};
-      Flash(kRed, 0);
+    case EV_DAMAGE:
+      TakeDamage(arg);
       break;
-    }
     case EV_DEFEATED: {
       // A second defeat (the screen clear reaching a wreck, a shot in the
       // same frame) would pay, count and explode twice.
@@ -444,15 +456,7 @@ void EObjBase::Step() {
   // 3. Route: at most one record a frame.
   if (routeCursor != nullptr) {
     if (routeCursor->delay <= routeTimer) {
-      const RouteEntry* e = param != nullptr ? param->RouteAt(int32_t(routeCursor->entryIndex)) : nullptr;
-      if (e != nullptr) {
-        animator.start = e->from;
-        animator.limit = e->to;
-        animator.value = e->from;
-        animator.speed = routeCursor->speed;
-        animator.wrap = routeCursor->wrap;
-        animator.count = 0;
-      }
+      LoadRouteRecord(routeCursor);
       routeCursor = routeCursor->next;
       routeTimer = 0.0f;
     }

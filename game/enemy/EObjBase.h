@@ -173,6 +173,13 @@ class EObjBase : public SProc {
  protected:
   int32_t User(int32_t code, SProcArg arg) override;
 
+  // Process name = the parameter record's name (at most its 32 bytes).
+  void NameFromParam();
+  // Hit points - damage, and the red flash.
+  void TakeDamage(SProcArg damage);
+  // Loads the value animator from a route record: its entry of the route
+  // table (an index outside the table loads nothing), its speed and wrap.
+  void LoadRouteRecord(const RouteRecord* r);
   // Hit position = position + the parameter record's hit offset.
   void UpdateHitPosition();
   // Defeated by the grab: a grabbed simple enemy once the dash has ended.

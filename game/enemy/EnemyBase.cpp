@@ -18,17 +18,10 @@ EnemyBase::EnemyBase() = default;
 
 EnemyBase::~EnemyBase() = default;
 
-void EnemyBase::ApplyAnimation() {
-  trackTime = std::clamp(animator.value, 0.0f, std::max(trackLength, 0.0f));
-  if (modelRsc == nullptr) return;
-  SGpMotionCursor c;
-  c.model = modelRsc;
-  c.time = trackTime;
-  model.ApplyMotion(c);
-}
+void EnemyBase::ApplyAnimation() { trackTime = model.PoseAt(animator.value); }
 
 int32_t EnemyBase::OnInit(SProcArg extra) {
-  if (param != nullptr) SetName(std::string(param->name, strnlen(param->name, sizeof param->name)));
+  NameFromParam();
   behavior.Enter();
   g_EnemySet.paused = 1;
   pausedTimeline_ = 1;
@@ -49,23 +42,16 @@ int32_t EnemyBase::OnInit(SProcArg extra) {
   CreateLists(3);
   EnemyDrawListAdd(this);
   listed_ = 1;
-  if (model.Bind(modelRsc) < 0 || model.GetRootNode() == nullptr) {
+  if (model.BindUnder(modelRsc, &placement, spawnPosition) < 0) {
     // Nothing to draw or hit: the enemy ends at once and the timeline runs on.
     modelRsc = nullptr;
     SetInitResult(-1);
     Kill(0);
     return -1;
   }
-  trackLength = modelRsc->GetLastFrame();
+  trackLength = model.Length();
   ApplyAnimation();
-  SMatrix::Identity(placement.GetLocal());
-  model.GetRootNode()->SetParent(&placement);
-  SMatrix* m = placement.GetLocal();
-  m->m[3][0] = spawnPosition[0];
-  m->m[3][1] = spawnPosition[1];
-  m->m[3][2] = spawnPosition[2];
-  m->m[3][3] = 1.0f;
-  position = &m->m[3][0];
+  position = &placement.GetLocal()->m[3][0];
   SetInitResult(0);
   return 0;
 }
@@ -97,9 +83,7 @@ void EnemyBase::UpdateGauge() {
 
 void EnemyBase::ResetPlacementRotation() {
   SMatrix* m = placement.GetLocal();
-  for (int r = 0; r < 3; ++r)
-    for (int c = 0; c < 4; ++c) m->m[r][c] = r == c ? 1.0f : 0.0f;
-  m->m[3][3] = 1.0f;
+  ResetRotation(m);
   RotateLeft(m, 0, angles[0]);
   RotateLeft(m, 1, angles[1]);
 }
@@ -145,12 +129,9 @@ int32_t EnemyBase::User(int32_t code, SProcArg arg) {
     if (SProcList* l = GetList(2)) l->Broadcast(c, 0);
   };
   switch (code) {
-    case EV_DAMAGE: {
-      hitPoints -= int32_t(arg);
-      static constexpr float kRed[4] = {1.0f, 0.0f, 0.0f, 1.0f};
-      Flash(kRed, 0);
+    case EV_DAMAGE:
+      TakeDamage(arg);
       break;
-    }
     case EV_DEFEATED: {
       if (grabMode == GRAB_DEFEATED) break;
       g_ItemMan.Spawn(this);

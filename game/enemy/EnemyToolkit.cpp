@@ -23,6 +23,11 @@ float* CalcSplineTangent(float* out, const float* p0, const float* p1, const flo
 
 bool Vec3Equal(const float* a, const float* b) { return a[0] == b[0] && a[1] == b[1] && a[2] == b[2]; }
 
+void ResetRotation(SMatrix* m) {
+  for (int r = 0; r < 3; ++r)
+    for (int c = 0; c < 4; ++c) m->m[r][c] = r == c ? 1.0f : 0.0f;
+}
+
 void RotateLeft(SMatrix* m, int axis, float turns) {
   const float a = turns * 6.2831855f;
   const float c = std::cos(a), s = std::sin(a);

@@ -23,6 +23,9 @@ float* CalcSplineTangent(float* out, const float* p0, const float* p1, const flo
 // x, y and z equal (any unordered component: false).
 bool Vec3Equal(const float* a, const float* b);
 
+// The upper 3x4 part of m back to the identity; the translation row stays.
+void ResetRotation(SMatrix* m);
+
 // m = R x m, R the rotation about axis 0 (x), 1 (y) or 2 (z) by `turns`
 // (row-vector convention: a vertex turns by R first, then by the old m).
 void RotateLeft(SMatrix* m, int axis, float turns);

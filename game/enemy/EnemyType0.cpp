@@ -33,7 +33,7 @@ void EnemyType0::SetTrackTime() {
 }
 
 int32_t EnemyType0::Init(SProcArg arg) {
-  if (param != nullptr) SetName(std::string(param->name, strnlen(param->name, sizeof param->name)));
+  NameFromParam();
   behavior.Enter();
   classKind = KIND_SIMPLE;
   quad.AllocPrims(1);

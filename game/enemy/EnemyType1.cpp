@@ -10,17 +10,10 @@
 #include "game/stage/ScriptStgRsc.h"
 #include "game/tables/enemy_tables.h"
 
-void EnemyType1::ApplyAnimation() {
-  trackTime = std::clamp(animator.value, 0.0f, std::max(trackLength, 0.0f));
-  if (modelRsc == nullptr) return;
-  SGpMotionCursor c;
-  c.model = modelRsc;
-  c.time = trackTime;
-  model.ApplyMotion(c);
-}
+void EnemyType1::ApplyAnimation() { trackTime = model.PoseAt(animator.value); }
 
 int32_t EnemyType1::Init(SProcArg arg) {
-  if (param != nullptr) SetName(std::string(param->name, strnlen(param->name, sizeof param->name)));
+  NameFromParam();
   behavior.Enter();
   classKind = KIND_SIMPLE;
   const auto* pair = reinterpret_cast<const EnemyRscSlotPair*>(arg);
@@ -29,22 +22,16 @@ int32_t EnemyType1::Init(SProcArg arg) {
   CreateLists(2);
   EnemyDrawListAdd(this);
   listed_ = 1;
-  if (model.Bind(modelRsc) < 0 || model.GetRootNode() == nullptr) {
+  if (model.BindUnder(modelRsc, &placement, spawnPosition) < 0) {
     // A model that cannot be bound: nothing to show, the enemy ends.
     modelRsc = nullptr;
     SetInitResult(-1);
     Kill(0);
     return -1;
   }
-  trackLength = modelRsc->GetLastFrame();
+  trackLength = model.Length();
   ApplyAnimation();
-  SMatrix* m = placement.GetLocal();
-  SMatrix::Identity(m);
-  model.GetRootNode()->SetParent(&placement);
-  m->m[3][0] = spawnPosition[0];
-  m->m[3][1] = spawnPosition[1];
-  m->m[3][2] = spawnPosition[2];
-  position = &m->m[3][0];
+  position = &placement.GetLocal()->m[3][0];
   motion.Setup(motionCursor != nullptr ? &motionCursor->block : nullptr);
   SetInitResult(0);
   return 0;
@@ -58,8 +45,7 @@ int32_t EnemyType1::Main(SProcArg) {
 
 void EnemyType1::BuildRotation() {
   SMatrix* m = placement.GetLocal();
-  for (int r = 0; r < 3; ++r)
-    for (int c = 0; c < 4; ++c) m->m[r][c] = r == c ? 1.0f : 0.0f;
+  ResetRotation(m);
   RotateLeft(m, 0, angles[0]);
   RotateLeft(m, 1, angles[1]);
   RotateLeft(m, 2, angles[2]);

@@ -26,8 +26,18 @@ class ModelInstance : public SGpObj {
   int32_t NodeCount() const { return static_cast<int32_t>(nodes_.size()); }
   // Poses the nodes from the cursor's motion at its time.
   void ApplyMotion(const SGpMotionCursor& c);
+  // Binds the model and hangs its root under `placement`, whose matrix
+  // becomes the identity moved to at (x, y, z). -1, with nothing hung, when
+  // the model cannot be bound or has no nodes.
+  int32_t BindUnder(SRsc_Model* model, SGpNode* placement, const float* at);
+  // Poses the bound model at `time` clamped to [0, its last frame]; returns
+  // the time used (the clamped time also without a model).
+  float PoseAt(float time);
+  // The bound model's last frame (0 without a model).
+  float Length() const;
 
  private:
   std::vector<SGpNode> nodes_;
+  SRsc_Model* model_ = nullptr;
   SGpNode* root_ = nullptr;
 };
