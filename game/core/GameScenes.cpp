@@ -168,6 +168,11 @@ void Game::ResetStageState() {
   g_DashForm.Clear();
   g_ZGInterface.ResetPanel();
   tutorialFlag = 0;
+  // The rail starts at the restart point of the checkpoint reached, if the
+  // stage has one for it, else at the start of path 0.
+  int32_t path = 0, key = 0;
+  if (!g_MapMng.FindEventType3(checkpoint, &path, &key)) path = key = 0;
+  g_MapMng.SetSection(path, static_cast<float>(key));
 }
 
 void Game::ResetPlayGlobals() {

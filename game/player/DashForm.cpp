@@ -131,6 +131,7 @@ void DashForm::Start(float x, float y, float z, float w) {
       const float d = Distance2(candidates[c].position, player);
       if (d >= far) far = d, best = c;
     }
+    if (best < 0) break;
     Candidate& c = candidates[best];
     c.picked = 1;
     Slot& s = slots[i];
