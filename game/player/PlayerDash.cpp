@@ -329,6 +329,11 @@ void Player::DashReturn() {
   for (int c = 0; c < 3; ++c) position[c] = d.start[c] + (d.end[c] - d.start[c]) * t;
   if (d.n == 1 && f.variant == DashForm::VARIANT_CHAIN) EnemyScan::DashPayoff(f.targetIndex);
   if (d.n > 9) {
+    // A boss dash that missed lets the boss go: it was grabbed when the
+    // dash began and nothing else would release it.
+    if (f.variant == DashForm::VARIANT_BOSS) {
+      if (EObjBase* boss = f.Boss()) boss->SendEvent(DashForm::kEventRelease, 0);
+    }
     f.dashState = DashForm::DASH_CLOSING;
     f.stateCounter = 0;
     invulnerability = 90;
