@@ -345,7 +345,7 @@ void Player::ResetControl() {
 
 void Player::OnOuterContact(HitBody* b) {
   if (b == nullptr || b->position == nullptr) return;
-  const float d = b->GetPower() < 50 ? static_cast<float>(b->GetPower()) : 100.0f;
+  const float d = b->GetAux() < 50 ? static_cast<float>(b->GetAux()) : 100.0f;
   if (lockTargets <= 0) {
     const float r = RandF();
     const float aim[4] = {position[0] + (r - 0.5f) * 100.0f, position[1] - 300.0f, 0.0f, 1.0f};

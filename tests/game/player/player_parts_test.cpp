@@ -278,6 +278,46 @@ TEST(EnemyScanTests, BombGridDrawsThirtySixNumbers) {
   }
 }
 
+// ------------------------------------------------------------ outer contacts
+
+// The newest live shot.
+const PShot* NewestShot() {
+  const PShot* s = nullptr;
+  for (int32_t i = 0; i < g_PShotMan.Pool().Capacity(); ++i)
+    if (g_PShotMan.Pool().InUse(i) && (s == nullptr || g_PShotMan.Pool().At(i)->age < s->age))
+      s = g_PShotMan.Pool().At(i);
+  return s;
+}
+
+TEST(PlayerContacts, AnOuterContactFiresAShotUpwardsWithTheBodysAuxPower) {
+  PlayWorld w;
+  ASSERT_TRUE(w.Ok());
+  ASSERT_GE(w.RunToControl(), 0);
+  g_PShotMan.ReleaseAll();
+  g_Player.lockTargets = 0;
+  g_Player.lockCursor = 0;
+  float at[4] = {-100.0f, -100.0f, 0.0f, 1.0f};
+  HitBody b;
+  for (uint32_t aux : {100u, 30u}) {
+    g_PShotMan.ReleaseAll();
+    b.Register(10, 1, at, 10.0f, nullptr, 0, aux);
+    g_Player.OnOuterContact(&b);
+    ASSERT_EQ(g_PShotMan.LiveCount(), 1);
+    const PShot* s = NewestShot();
+    ASSERT_NE(s, nullptr);
+    // From the body towards 300 px above the ship (at (0, 150)), give or
+    // take 50 across: up and to the right.
+    EXPECT_LT(s->velocity[1], -10.0f);
+    EXPECT_GT(s->velocity[0], 20.0f);
+    EXPECT_NEAR(std::hypot(s->velocity[0], s->velocity[1]), 35.0f, 1e-3f);
+    EXPECT_EQ(s->power, aux == 100u ? 100 : 30);
+    EXPECT_EQ(s->group, 2);
+  }
+  EXPECT_EQ(g_Player.effectShotCount, 2);
+  EXPECT_EQ(g_Player.lockCursor, 2);
+  b.Detach();
+}
+
 // ------------------------------------------------------------ events
 
 TEST(PlayerEvents, ScriptedSequencesThatAreRefused) {
