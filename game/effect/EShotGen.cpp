@@ -98,13 +98,6 @@ EShotGen::EShotGen(const float* ownerPos, uint32_t flags_, uint32_t hitWord_, in
 
 EShotGen::~EShotGen() = default;
 
-const float* EShotGen::OwnerPosition() {
-  if (const float* p = owner_.Get()) {
-    for (int i = 0; i < 4; ++i) lastPos_[i] = p[i];
-  }
-  return lastPos_;
-}
-
 int32_t EShotGen::Init(SProcArg) {
   SetName("EShotGen");
   volleyIndex = 0;

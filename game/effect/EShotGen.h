@@ -23,7 +23,7 @@
 #include <cstdint>
 
 #include "game/effect/EShotMotion.h"
-#include "game/effect/EfxElements.h"
+#include "game/effect/FollowedPosition.h"
 #include "vrax/kernel/SHandle.h"
 #include "vrax/kernel/SProc.h"
 
@@ -94,7 +94,7 @@ class EShotGen : public SProc {
 
   // The position the emitter fires from: the owner's while its holder
   // exists, else the last one read.
-  const float* OwnerPosition();
+  const float* OwnerPosition() { return owner_.Read(); }
 
  protected:
   int32_t Init(SProcArg arg) override;
@@ -107,6 +107,5 @@ class EShotGen : public SProc {
   void FireRow(float x, float y, float z, float a, float speed);
   void SpawnMuzzleFlash(float x, float y, float z);
 
-  EfxFollow<float> owner_;
-  float lastPos_[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+  FollowedPosition owner_;
 };

@@ -1,5 +1,6 @@
 #include "support/WeaponRig.h"
 
+#include "game/effect/ELaserGen.h"
 #include "game/effect/EShotGen.h"
 #include "game/player/Player.h"
 #include "game/stage/ScriptStgRsc.h"
@@ -62,6 +63,13 @@ SProc* WeaponRig::Adopt(SProc* child) {
 }
 
 SProc* WeaponRig::Start(const GeneratorRecord& r) {
+  if (r.IsLaser()) {
+    SMatrix m = kIdentityMatrix;
+    m.m[3][0] = ownerPos[0] + r.offsetX;
+    m.m[3][1] = ownerPos[1] + r.offsetY;
+    m.m[3][2] = ownerPos[2];
+    return Adopt(new ELaserGen(&m, &r));
+  }
   // The generator follows the owner's position, held by the owner.
   return Adopt(new EShotGen(ownerPos, &r, -1, 30, &owner));
 }
