@@ -170,7 +170,7 @@ bool EShotGen::Volley() {
     FireRow(x, y, z, a, speed);
   }
   ++volleyIndex;
-  if (volleyIndex >= volleys) {
+  if (volleyIndex == volleys) {
     // Further bursts below 1 mean none.
     if (bursts <= 0) {
       Kill(0);

@@ -125,12 +125,12 @@ void EThunderMan::CreateNodes(EThunderTip* t, float w) {
 
 void EThunderMan::ReleaseNodesOf(const EThunderTip* t) {
   Walk<EThunderNode>(nodes_, [t](EThunderNode* n) {
-    if (n->tip.Names(t) || n->tip.Get() == nullptr) n->Release(1);
+    if (n->tip.Names(t)) n->Release(1);
   });
 }
 
 void EThunderMan::ReleaseTip(EThunderTip* t) {
-  ReleaseNodesOf(t);
+  // Its hit nodes see the tip gone and go in this frame's node step.
   t->Release(1);
 }
 
@@ -229,6 +229,7 @@ int32_t EThunderMan::End(SProcArg) {
   });
   Walk<EThunderNode>(nodes_, [](EThunderNode* n) {
     const EThunderTip* t = n->tip.Get();
+    // A node whose tip was released (it left the area) goes with it.
     if (t == nullptr) {
       n->Release(1);
       return;
@@ -274,6 +275,9 @@ int32_t EThunderMan::Draw(SProcArg) {
   }
   strip_.SetActiveCount(quads);
   if (SGpMan* gp = GetGpMan()) gp->SetDefaultKey(kDrawKey);
+  // Lasers share the key and leave their own world transform behind: the
+  // strip is in play coordinates.
+  WorldPresets[1].Enter(kDrawKey);
   if (ImgEShot02 != nullptr) {
     if (SGpState_Texture* tex = ImgEShot02->GetTexturePacket(0)) tex->Enter(kDrawKey);
   }

@@ -104,7 +104,6 @@ class EThunderMan : public SProc {
 
  private:
   void CreateNodes(EThunderTip* tip, float width);
-  // Releases a tip and every hit node that belongs to it.
   void ReleaseTip(EThunderTip* tip);
   void ReleaseNodesOf(const EThunderTip* tip);
   void SpawnDissolve(const EThunderTip* tip);

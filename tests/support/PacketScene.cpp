@@ -15,13 +15,14 @@ int32_t PacketScene::Draw(SProcArg) {
   return 0;
 }
 
-void AddPlayLayer(PacketScene* scene, SGpState_View* view, SGpState_Clip* clip, float clipFar, bool blend) {
+void AddPlayLayer(PacketScene* scene, SGpState_View* view, SGpState_Clip* clip, float clipFar, bool blend,
+                  int key) {
   view->SetMatrix(SMatrix{{{1, 0, 0, 0}, {0, -1, 0, 0}, {0, 0, -1, 0}, {0, 0, -512, 1}}});
   clip->Set(8.0f, clipFar);
   for (SGpObj* p : {static_cast<SGpObj*>(view), static_cast<SGpObj*>(clip),
                     static_cast<SGpObj*>(&WorldPresets[1]), static_cast<SGpObj*>(GetZModePreset(4))})
-    scene->entries.push_back({20, p});
-  if (blend) scene->entries.push_back({20, &BlendPresets[1]});
+    scene->entries.push_back({key, p});
+  if (blend) scene->entries.push_back({key, &BlendPresets[1]});
 }
 
 void GlSceneWorld::SetUp() {

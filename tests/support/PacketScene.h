@@ -22,10 +22,11 @@ class PacketScene : public SProc {
   int32_t Draw(SProcArg arg) override;
 };
 
-// Layer state under key 20 in play coordinates: one unit per pixel, origin
-// at the screen's centre, y down, clip from 8 to `clipFar`, no depth test;
-// alpha blended when `blend` is set.
-void AddPlayLayer(PacketScene* scene, SGpState_View* view, SGpState_Clip* clip, float clipFar, bool blend);
+// Layer state under `key` (20 unless given) in play coordinates: one unit
+// per pixel, origin at the screen's centre, y down, clip from 8 to
+// `clipFar`, no depth test; alpha blended when `blend` is set.
+void AddPlayLayer(PacketScene* scene, SGpState_View* view, SGpState_Clip* clip, float clipFar, bool blend,
+                  int key = 20);
 
 // The graphic manager alone on a started kernel, drawing with the OpenGL
 // device into a hidden 640x480 window (the test is skipped when either

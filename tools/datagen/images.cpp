@@ -58,6 +58,7 @@ struct PartJob {
   std::size_t index;
   int x, y, w, h;  // pixels of the real texture
   float t = 0;     // progress through the table's sequence
+  std::uint32_t colour = 0;  // the texture it is drawn on (bullet colour)
 };
 
 // Progress of a part through its sequence, 0 for the first and 1 for the last.
@@ -67,9 +68,9 @@ float Progress(const PartJob& j) {
   return n > 1 ? static_cast<float>(j.index) / static_cast<float>(n - 1) : 0.0f;
 }
 
-Rgba BulletColour(const PartJob& j, const PartLayout& p) {
+Rgba BulletColour(const PartJob& j) {
   static const std::uint32_t kShotColours[3] = {0xff4060, 0x4090ff, 0x40ff70};
-  if (j.table->art == PartArt::Bullet && p.id < 3) return FromRgb(kShotColours[p.id]);
+  if (j.table->art == PartArt::Bullet && j.colour < 3) return FromRgb(kShotColours[j.colour]);
   return FromRgb(j.table->rgb);
 }
 
@@ -77,7 +78,7 @@ Rgba BulletColour(const PartJob& j, const PartLayout& p) {
 Rgba Shade(const PartJob& j, const PartLayout& p, float lx, float ly) {
   const float t = j.t;
   const float r = std::sqrt(lx * lx + ly * ly);
-  const Rgba col = BulletColour(j, p);
+  const Rgba col = BulletColour(j);
   const std::uint32_t seed = static_cast<std::uint32_t>(j.index * 7919u + j.table->rgb);
   switch (j.table->art) {
     case PartArt::Dot: {
@@ -409,9 +410,13 @@ void DrawImage(const std::string& root, const ImageJob& img, const std::map<SRsc
       for (const TableInfo& t : AllTableInfos())
         for (std::size_t i = 0; i < t.parts.size(); ++i) {
           const PartLayout& p = t.parts[i];
-          if (p.id != id || defs.at(p.slot)->path != path) continue;
+          // Enemy bullets come in three colours, one per texture: their
+          // texture-0 parts stand on textures 1 and 2 too, in those colours.
+          const bool variant = t.art == PartArt::Bullet && p.id == 0 && (id == 1 || id == 2);
+          if ((p.id != id && !variant) || defs.at(p.slot)->path != path) continue;
           drawn = true;
-          const PartJob j = Place(t, i, tex);
+          PartJob j = Place(t, i, tex);
+          j.colour = id;
           // Tables that cut the same rectangle share one picture: the first
           // table draws it, and the others' drawings are not laid over it.
           if (std::any_of(placed.begin(), placed.end(), [&](const PartJob& o) { return SameArea(o, j); }))
