@@ -57,6 +57,11 @@ void ScopedEnv::Set(const char* value) {
     unsetenv(name_.c_str());
 }
 
+std::string GeneratedDataRoot() {
+  const char* env = std::getenv("OSTREL_DATA_DIR");
+  return env != nullptr ? env : OSTREL_TEST_BINARY_DIR "/data";
+}
+
 ScopedDataDir::ScopedDataDir(const std::string& dir) { plat::SetDataDir(dir); }
 ScopedDataDir::~ScopedDataDir() { plat::SetDataDir(""); }
 

@@ -54,6 +54,9 @@ class ScopedEnv {
   bool had_ = false;
 };
 
+// The stand-in data tree the build generates (OSTREL_DATA_DIR when set).
+std::string GeneratedDataRoot();
+
 // Points the data directory at dir for the scope.
 class ScopedDataDir {
  public:

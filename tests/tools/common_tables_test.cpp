@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 
@@ -10,16 +9,11 @@
 
 namespace {
 
-std::string DataDir() {
-  const char* env = std::getenv("OSTREL_DATA_DIR");
-  return env != nullptr ? env : OSTREL_TEST_BINARY_DIR "/data";
-}
-
 std::string Host(const std::string& gameName) {
   std::string rel = gameName;
   for (char& c : rel)
     if (c == '\\') c = '/';
-  return DataDir() + "/" + rel;
+  return testsupport::GeneratedDataRoot() + "/" + rel;
 }
 
 // What the game root requests at start-up exists in the generated tree, and
@@ -28,7 +22,7 @@ std::string Host(const std::string& gameName) {
 TEST(CommonTables, EveryStartUpRequestIsInTheGeneratedTreeAndTheArchive) {
   SCacheArchive archive;
   archive.Init(16777216u, 1);
-  testsupport::ScopedDataDir data(DataDir());
+  testsupport::ScopedDataDir data(testsupport::GeneratedDataRoot());
   ASSERT_EQ(archive.Load("Data//" + std::string(kCommonCacheArchive)), 0);
   int rows = 0;
   for (const SRscRequest* table : {RscTableLoading, RscTableCommon, RscTableFontMusic}) {

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <map>
 #include <string>
 #include <vector>
@@ -23,11 +22,6 @@
 #include "vrax/resource/SRsc_Sound.h"
 
 namespace {
-
-std::string DataRoot() {
-  const char* env = std::getenv("OSTREL_DATA_DIR");
-  return env != nullptr ? env : OSTREL_TEST_BINARY_DIR "/data";
-}
 
 // The engine's managers and the sound player on a kernel, reading the
 // generated data tree; graphics on the null device unless `window` is set.
@@ -88,7 +82,7 @@ class GeneratedData : public testsupport::EngineWorld {
     return images;
   }
 
-  testsupport::ScopedDataDir data{DataRoot()};
+  testsupport::ScopedDataDir data{testsupport::GeneratedDataRoot()};
   testsupport::PacketScene scene;
 };
 

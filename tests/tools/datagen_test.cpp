@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -29,11 +28,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string DataRoot() {
-  const char* env = std::getenv("OSTREL_DATA_DIR");
-  return env != nullptr ? env : OSTREL_TEST_BINARY_DIR "/data";
-}
 
 std::vector<std::uint8_t> ReadBytes(const fs::path& p) {
   std::ifstream in(p, std::ios::binary);
@@ -72,7 +66,7 @@ TEST(DataGenerator, SameBytesOnEveryRunAndRewritesNothingUnchanged) {
   const std::string first = RunDatagen(dir.Path());
   ASSERT_NE(first.find(" 0 failed"), std::string::npos) << first;
   const auto fresh = Tree(dir.Path());
-  const auto built = Tree(DataRoot());
+  const auto built = Tree(testsupport::GeneratedDataRoot());
   ASSERT_EQ(fresh.size(), built.size());
   for (const auto& [name, bytes] : fresh) {
     auto other = built.find(name);
@@ -145,7 +139,7 @@ const TextureMap& LoadAllTextures(const std::string& root) {
 }
 
 TEST(DataGenerator, ImageListsNameTexturesOfTheSizesTheTablesImply) {
-  const auto& images = LoadAllTextures(DataRoot());
+  const auto& images = LoadAllTextures(testsupport::GeneratedDataRoot());
   const auto expected = ExpectedTextures();
   for (const auto& [key, tex] : expected) {
     auto found = images.find(key);
@@ -186,7 +180,7 @@ Ink InkOf(const plat::Image& img, const PartLayout& p) {
 }
 
 TEST(DataGenerator, EveryPartShowsAPicture) {
-  const auto& images = LoadAllTextures(DataRoot());
+  const auto& images = LoadAllTextures(testsupport::GeneratedDataRoot());
   for (const TableInfo& t : AllTableInfos())
     for (std::size_t i = 0; i < t.parts.size(); ++i) {
       const PartLayout& p = t.parts[i];
@@ -201,7 +195,7 @@ TEST(DataGenerator, EveryPartShowsAPicture) {
 }
 
 TEST(DataGenerator, FontSheetsHoldGlyphsInTheirCells) {
-  const auto& images = LoadAllTextures(DataRoot());
+  const auto& images = LoadAllTextures(testsupport::GeneratedDataRoot());
   // 'A' of the test font (cell 33: row 2, column 1 from (1, 1)) has ink; the
   // space cell (0) has none.
   const plat::Image& font = images.at({"\\testmode\\testfont", 0});
@@ -235,7 +229,7 @@ float Bilinear(const plat::Image& img, float u, float v, int channel) {
 }
 
 TEST(DataGenerator, SolidPartsStaySolidUnderLinearFiltering) {
-  const auto& images = LoadAllTextures(DataRoot());
+  const auto& images = LoadAllTextures(testsupport::GeneratedDataRoot());
   int checked = 0;
   for (const TableInfo& t : AllTableInfos()) {
     if (t.art != PartArt::Solid) continue;
@@ -263,7 +257,7 @@ struct Bank {
 };
 Bank LoadBank(const std::string& request) {
   Bank bank;
-  const fs::path list = HostPath(DataRoot(), request + ".sr");
+  const fs::path list = HostPath(testsupport::GeneratedDataRoot(), request + ".sr");
   const auto bytes = ReadBytes(list);
   EXPECT_FALSE(bytes.empty()) << list;
   for (std::size_t cur = SoundListSkipToLine(bytes.data(), bytes.size(), 0); cur < bytes.size();
@@ -298,7 +292,7 @@ TEST(DataGenerator, SoundBanksHoldTheEntriesTheGamePlays) {
         << w.formatTag << " " << w.bitsPerSample << " " << w.dataSize;
   // Distinct sounds: no two effects share their bytes.
   std::set<std::vector<std::uint8_t>> seen;
-  const fs::path dir = HostPath(DataRoot(), "\\sound\\");
+  const fs::path dir = HostPath(testsupport::GeneratedDataRoot(), "\\sound\\");
   for (const SoundListLine& l : se.lines) EXPECT_TRUE(seen.insert(ReadBytes(dir / l.name)).second) << l.name;
 }
 

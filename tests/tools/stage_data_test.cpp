@@ -3,7 +3,6 @@
 // object sets come into view, the stage script spawns with resolved links.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -13,6 +12,7 @@
 #include "game/stage/ObjRsc.h"
 #include "game/stage/ScriptStgRsc.h"
 #include "game/stage/TnlRsc.h"
+#include "support/TempDir.h"
 #include "support/ExpectAll.h"
 #include "support/StageWorld.h"
 
@@ -20,15 +20,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string GeneratedRoot() {
-  const char* env = std::getenv("OSTREL_DATA_DIR");
-  return env != nullptr ? env : OSTREL_TEST_BINARY_DIR "/data";
-}
-
 class GeneratedStage : public testsupport::StageWorld {
  protected:
   void SetUp() override {
-    dataDir = GeneratedRoot();
+    dataDir = testsupport::GeneratedDataRoot();
     StageWorld::SetUp();
   }
   // Loads a game path of the kind; the resource (ready), or null.

@@ -4,7 +4,6 @@
 // hand.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 
 #include "game/effect/ELaserGen.h"
@@ -21,11 +20,6 @@
 #include "vrax/resource/SRsc_Image.h"
 
 namespace {
-
-std::string DataRoot() {
-  const char* env = std::getenv("OSTREL_DATA_DIR");
-  return env != nullptr ? env : OSTREL_TEST_BINARY_DIR "/data";
-}
 
 class WeaponsPicture : public testsupport::EngineWorld {
  protected:
@@ -75,7 +69,7 @@ class WeaponsPicture : public testsupport::EngineWorld {
   }
 
   plat::Window win;
-  testsupport::ScopedDataDir data{DataRoot()};
+  testsupport::ScopedDataDir data{testsupport::GeneratedDataRoot()};
   testsupport::PacketScene scene;
   SGpState_View view;
   SGpState_Clip clip;
