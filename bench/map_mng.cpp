@@ -133,20 +133,19 @@ void BM_MapMngFrame(benchmark::State& state) {
     kernel.AddChild(2, &map, 0);
     BenchImage image;
     BenchModel model;
-    *map.paths[0].Target() = rm.CreateResource(3, RscTag("CAM"), "\\B\\path_a", 0, 0, 0, 0);
-    *map.tunnel.Target() = rm.CreateResource(3, RscTag("TNL"), "\\B\\trn", 0, 0, 0, 0);
-    *map.tunnelVisibility[0].Target() = rm.CreateResource(3, RscTag("OVL"), "\\B\\trn_a", 0, 0, 0, 0);
+    map.paths[0].Target().Put(rm.CreateResource(3, RscTag("CAM"), "\\B\\path_a", 0, 0, 0, 0));
+    map.tunnel.Target().Put(rm.CreateResource(3, RscTag("TNL"), "\\B\\trn", 0, 0, 0, 0));
+    map.tunnelVisibility[0].Target().Put(rm.CreateResource(3, RscTag("OVL"), "\\B\\trn_a", 0, 0, 0, 0));
     map.tunnelImage.Set(&image);
     for (int layer = 0; layer < MapMng::kLayers; ++layer) {
       const std::string name = "\\B\\set" + std::to_string(layer);
       ObjPlacer& l = map.layers[layer];
-      *l.objects.Target() = rm.CreateResource(3, RscTag("OPL"), name.c_str(), 0, 0, 0, 0);
-      *l.visibility[0].Target() = rm.CreateResource(3, RscTag("OVL"), (name + "_a").c_str(), 0, 0, 0, 0);
+      l.objects.Target().Put(rm.CreateResource(3, RscTag("OPL"), name.c_str(), 0, 0, 0, 0));
+      l.visibility[0].Target().Put(rm.CreateResource(3, RscTag("OVL"), (name + "_a").c_str(), 0, 0, 0, 0));
       l.texture.Set(&image);
       l.model.Set(&model);
     }
     rm.Sync(1);
-    map.AdoptResources();
     map.SetSection(0, 0.0f);
     map.step = map.steps + 1;
     map.speed = 1.0f;

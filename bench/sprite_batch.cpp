@@ -11,13 +11,13 @@
 #include "vrax/graphic/SGpQueue.h"
 #include "vrax/graphic/SGpRect.h"
 #include "vrax/graphic/SGpSpriteBatch.h"
-#include "vrax/resource/SRsc_Image.h"
+#include "vrax/resource/SImageSlot.h"
 
 namespace {
 
 constexpr int kSprites = 10000;
 
-SRsc_Image* ImgSlot[4] = {};
+SImageSlot ImgSlot[4];
 const SGpRect kParts[4] = {
     {&ImgSlot[0], 0, 256.0f, 256.0f, 0.0f, 0.0f, 32.0f, 32.0f},
     {&ImgSlot[1], 0, 256.0f, 256.0f, 32.0f, 0.0f, 16.0f, 16.0f},
@@ -71,7 +71,7 @@ void BM_SpriteBatch(benchmark::State& state) {
   for (SGpSpriteCell* c : cells) delete c;
   batch.Clear();
   SGpMan::ReleaseDevice();
-  for (SRsc_Image*& s : ImgSlot) s = nullptr;
+  for (SImageSlot& s : ImgSlot) s.Reset();
   GetSpriteCellPool()->Init(1024);
 }
 

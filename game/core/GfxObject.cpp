@@ -1,11 +1,12 @@
 #include "game/core/GfxObject.h"
 
 #include "vrax/graphic/SGpMan.h"
+#include "vrax/resource/SImageSlot.h"
 
 void GfxObject::Execute() {
   const SGpRectGrid* f = text_.font;
   if (f != nullptr && f->part != nullptr && f->part->image != nullptr)
-    SGpMan::SetTexture(*f->part->image, static_cast<int>(f->part->id));
+    SGpMan::SetTexture(f->part->image->Get(), static_cast<int>(f->part->id));
   text_.quads.Execute();
 }
 

@@ -37,7 +37,7 @@ int32_t EnemyBase::OnInit(SProcArg extra) {
   spare.SetActiveCount(0);
   body.SetMask(kBodyMask);
   const auto* pair = reinterpret_cast<const EnemyRscSlotPair*>(extra);
-  image = pair != nullptr && pair->image != nullptr ? *pair->image : nullptr;
+  image = pair != nullptr && pair->image != nullptr ? pair->image->Get() : nullptr;
   modelRsc = pair != nullptr && pair->model != nullptr ? *pair->model : nullptr;
   CreateLists(3);
   EnemyDrawListAdd(this);

@@ -9,7 +9,7 @@
 #include "game/enemy/EnemyMan.h"
 #include "game/enemy/Flasher.h"
 #include "game/stage/ScriptStgRsc.h"
-#include "vrax/resource/SRsc_Image.h"
+#include "vrax/resource/SImageSlot.h"
 
 namespace {
 
@@ -84,8 +84,8 @@ int32_t EnemyType0::Main(SProcArg) {
 
 int32_t EnemyType0::Draw(SProcArg) {
   const int32_t key = body.disabled == 0 ? kKeyNear : kKeyFar;
-  if (rect != nullptr && rect->image != nullptr && *rect->image != nullptr)
-    if (SGpState_Texture* t = (*rect->image)->GetTexturePacket(int32_t(rect->id))) t->Enter(key);
+  if (rect != nullptr && rect->image != nullptr && rect->image->Get() != nullptr)
+    if (SGpState_Texture* t = rect->image->Get()->GetTexturePacket(int32_t(rect->id))) t->Enter(key);
   quad.Enter(key);
   BroadcastAll(EVENT_DRAW, 0);
   return 0;

@@ -17,7 +17,7 @@ int32_t EnemyType1::Init(SProcArg arg) {
   behavior.Enter();
   classKind = KIND_SIMPLE;
   const auto* pair = reinterpret_cast<const EnemyRscSlotPair*>(arg);
-  texture = pair != nullptr && pair->image != nullptr ? *pair->image : nullptr;
+  texture = pair != nullptr && pair->image != nullptr ? pair->image->Get() : nullptr;
   modelRsc = pair != nullptr && pair->model != nullptr ? *pair->model : nullptr;
   CreateLists(2);
   EnemyDrawListAdd(this);

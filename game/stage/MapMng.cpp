@@ -42,17 +42,6 @@ void MapMng::MakeDefaultView() {
 
 // ---------------------------------------------------------------- slots
 
-void MapMng::AdoptResources() {
-  for (auto* slot : {&paths[0], &paths[1]}) slot->Adopt();
-  tunnelImage.Adopt();
-  tunnel.Adopt();
-  tunnelVisibility[0].Adopt();
-  tunnelVisibility[1].Adopt();
-  skyImage.Adopt();
-  skyModel.Adopt();
-  for (ObjPlacer& layer : layers) layer.AdoptResources();
-}
-
 int32_t MapMng::GetKeyCount(int32_t path) const {
   const CamRsc* p = GetPath(path);
   return p != nullptr ? p->GetKeyCount() : 0;
@@ -330,7 +319,6 @@ int32_t MapMng::Init(SProcArg) {
 }
 
 int32_t MapMng::Main(SProcArg) {
-  AdoptResources();
   if (!WorldActive() || GetPath(currentPath) == nullptr) return 0;
   CheckQueuedSection();
   StepTransition();
@@ -348,7 +336,6 @@ int32_t MapMng::Main(SProcArg) {
 }
 
 int32_t MapMng::Draw(SProcArg) {
-  AdoptResources();
   if (!WorldActive()) return 0;
   frameCounter = tunnelTriangles = 0;
   for (ObjPlacer& layer : layers) layer.Draw(0);

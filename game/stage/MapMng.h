@@ -160,9 +160,6 @@ class MapMng : public SProc {
   SRsc_Image* GetSkyImage() const { return skyImage.Ready(); }
   SRsc_Model* GetSkyModel() const { return skyModel.Ready(); }
   ObjPlacer* GetLayer(int32_t n) { return n >= 0 && n < kLayers ? &layers[n] : nullptr; }
-  // Takes over what resource tables wrote into the slots (every slot reads
-  // through a checked handle afterwards). Runs at every frame event.
-  void AdoptResources();
 
   // ------------------------------------------------------------ fields
   // Resource slots: a resource table writes into slot.Target().

@@ -34,14 +34,6 @@ void WorldMatrixPacket::Execute() {
   if (matrix_ != nullptr) SGpMan::SetWorld(*matrix_);
 }
 
-void ObjPlacer::AdoptResources() {
-  texture.Adopt();
-  model.Adopt();
-  objects.Adopt();
-  visibility[0].Adopt();
-  visibility[1].Adopt();
-}
-
 void ObjPlacer::RecomputeVisibility(int32_t path, int32_t key) {
   cursor = 0;
   ObjRsc* objs = GetObjects();

@@ -76,8 +76,6 @@ class ObjPlacer : public SProc {
   SRsc_Model* GetModel() const { return model.Ready(); }
   ObjRsc* GetObjects() const { return objects.Ready(); }
   ObjOvlRsc* GetVisibility(int32_t path) const { return path == 0 || path == 1 ? visibility[path].Ready() : nullptr; }
-  // Takes over what a resource table wrote into the slots.
-  void AdoptResources();
 
   const std::vector<AnimSegment>& Segments() const { return segments; }
 

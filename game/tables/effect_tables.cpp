@@ -10,7 +10,7 @@ namespace {
 
 // Parts given as {x, y, w, h, pivot x, pivot y} on a 256 x 256 texture 0.
 template <std::size_t N>
-constexpr LayoutList<N> Irregular(SRsc_Image*& img, const int (&p)[N][6]) {
+constexpr LayoutList<N> Irregular(SImageSlot& img, const int (&p)[N][6]) {
   LayoutList<N> s;
   for (std::size_t i = 0; i < N; ++i)
     s.Add(PartP(img, 0, 256, 256, p[i][0], p[i][1], p[i][2], p[i][3], p[i][4], p[i][5]));

@@ -10,7 +10,7 @@ namespace {
 
 // Part k of each table is the whole 128 x 128 texture k of its image.
 template <std::size_t N>
-constexpr LayoutList<N> Frames(SRsc_Image*& img) {
+constexpr LayoutList<N> Frames(SImageSlot& img) {
   LayoutList<N> s;
   s.WholeTextures(img, N, 128, 128);
   return s.Done();

@@ -59,7 +59,7 @@ extern SRsc_Model* MdlEnemySe17;
 
 // Image and model slot of one modelled enemy.
 struct EnemyRscSlotPair {
-  SRsc_Image** image;
+  SImageSlot* image;
   SRsc_Model** model;
 };
 // Entries 0 to 14: the bosses "\enemy\osr_bs00" to "osr_bs14"; 15 to 20:

@@ -1,7 +1,7 @@
 #include "game/tables/image_slots.h"
 
 #define OSTREL_DEFINE_IMAGE_SLOT(slot, path) \
-  SRsc_Image* slot = nullptr;                \
+  SImageSlot slot;                           \
   const ImageDef Def##slot{path, &slot, #slot};
 OSTREL_IMAGE_SLOTS(OSTREL_DEFINE_IMAGE_SLOT)
 #undef OSTREL_DEFINE_IMAGE_SLOT

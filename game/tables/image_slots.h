@@ -1,8 +1,10 @@
 #pragma once
-// Image slots of the sprite tables: one global SRsc_Image pointer per image
-// request, filled by the resource manager while a scene has the image loaded.
+// Image slots of the sprite tables: one global SImageSlot per image request,
+// filled by the resource manager while a scene has the image loaded (and
+// reading null once it is released).
 // Each slot comes with an ImageDef (request path and slot) named Def<slot>.
 #include "game/tables/part_layout.h"
+#include "vrax/resource/SImageSlot.h"
 
 // X(slot, request path)
 #define OSTREL_IMAGE_SLOTS(X)                                  \
@@ -94,17 +96,15 @@
   X(ImgTestFont, "\\testmode\\testfont")
 
 #define OSTREL_DECLARE_IMAGE_SLOT(slot, path) \
-  extern SRsc_Image* slot;                    \
+  extern SImageSlot slot;                    \
   extern const ImageDef Def##slot;
 OSTREL_IMAGE_SLOTS(OSTREL_DECLARE_IMAGE_SLOT)
 #undef OSTREL_DECLARE_IMAGE_SLOT
 
-class SRsc;
 
 // The target of a resource request row for an image slot: the resource
-// manager stores the created SRsc there, and the sprite parts read the same
-// slot as an SRsc_Image (an image resource is an SRsc by single inheritance).
-inline SRsc** RequestTarget(SRsc_Image*& slot) { return reinterpret_cast<SRsc**>(&slot); }
+// manager hands the created image to the slot.
+inline SRscTarget RequestTarget(SImageSlot& slot) { return slot.Target(); }
 
 // Every slot's ImageDef, in the order above.
 const ImageDef* const* AllImageDefs(std::size_t* count);

@@ -9,18 +9,18 @@
 #include <cstddef>
 #include <cstdint>
 
-class SRsc_Image;
+class SImageSlot;
 
 // One image resource as the tables see it: its request path (a ".tr" list
 // without the extension) and the global slot the resource manager fills.
 struct ImageDef {
   const char* path;
-  SRsc_Image** slot;
+  SImageSlot* slot;
   const char* slotName;
 };
 
 struct PartLayout {
-  SRsc_Image** slot = nullptr;
+  SImageSlot* slot = nullptr;
   std::uint32_t id = 0;  // texture index within the image
   float texW = 0, texH = 0;
   float x = 0, y = 0, w = 0, h = 0;
@@ -29,12 +29,12 @@ struct PartLayout {
 };
 
 // A part with its pivot at half its size.
-constexpr PartLayout Part(SRsc_Image*& img, std::uint32_t id, float texW, float texH, float x,
+constexpr PartLayout Part(SImageSlot& img, std::uint32_t id, float texW, float texH, float x,
                         float y, float w, float h) {
   return PartLayout{&img, id, texW, texH, x, y, w, h, w * 0.5f, h * 0.5f, false, false};
 }
 // A part with an explicit pivot.
-constexpr PartLayout PartP(SRsc_Image*& img, std::uint32_t id, float texW, float texH, float x,
+constexpr PartLayout PartP(SImageSlot& img, std::uint32_t id, float texW, float texH, float x,
                          float y, float w, float h, float px, float py) {
   return PartLayout{&img, id, texW, texH, x, y, w, h, px, py, false, false};
 }
@@ -74,13 +74,13 @@ struct LayoutList {
     return *this;
   }
   // One whole texture per part: part k is texture k at (0, 0).
-  constexpr LayoutList& WholeTextures(SRsc_Image*& img, int n, float texW, float texH) {
+  constexpr LayoutList& WholeTextures(SImageSlot& img, int n, float texW, float texH) {
     for (int k = 0; k < n; ++k) Add(Part(img, static_cast<std::uint32_t>(k), texW, texH, 0, 0, texW, texH));
     return *this;
   }
   // Horizontal strips 24 pixels tall stacked from the top of texture 0.
   template <std::size_t K>
-  constexpr LayoutList& Strips(SRsc_Image*& img, float texW, float texH, const int (&widths)[K]) {
+  constexpr LayoutList& Strips(SImageSlot& img, float texW, float texH, const int (&widths)[K]) {
     for (std::size_t i = 0; i < K; ++i)
       Add(Part(img, 0, texW, texH, 0, 24.0f * static_cast<float>(i), static_cast<float>(widths[i]), 24));
     return *this;

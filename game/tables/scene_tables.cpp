@@ -8,7 +8,7 @@ namespace {
 
 // {texture, texture width, texture height, x, y, w, h}
 template <std::size_t N>
-constexpr LayoutList<N> Pieces(SRsc_Image*& img, const float (&p)[N][7]) {
+constexpr LayoutList<N> Pieces(SImageSlot& img, const float (&p)[N][7]) {
   LayoutList<N> s;
   for (std::size_t i = 0; i < N; ++i)
     s.Add(Part(img, static_cast<std::uint32_t>(p[i][0]), p[i][1], p[i][2], p[i][3], p[i][4], p[i][5], p[i][6]));

@@ -9,7 +9,7 @@
 namespace {
 
 template <std::size_t N>
-constexpr LayoutList<N> StripTable(SRsc_Image*& img, float texW, float texH, const int (&widths)[N]) {
+constexpr LayoutList<N> StripTable(SImageSlot& img, float texW, float texH, const int (&widths)[N]) {
   LayoutList<N> s;
   s.Strips(img, texW, texH, widths);
   return s.Done();

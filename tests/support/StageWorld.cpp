@@ -59,7 +59,7 @@ CamRsc* StageWorld::LoadStraightPath(int path, int keys) {
   const std::string name = path == 0 ? "\\Stg\\t_a" : "\\Stg\\t_b";
   WriteFile(name, ".cam", stage_file::WriteCameraPath(k));
   auto* cam = dynamic_cast<CamRsc*>(Load(RscTag("CAM"), name));
-  *map.paths[path].Target() = cam;
+  map.paths[path].Target().Put(cam);
   return cam;
 }
 

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "vrax/resource/SImageSlot.h"
 #include "game/tables/image_slots.h"
 #include "game/tables/table_registry.h"
 #include "platform/window.h"
@@ -57,12 +58,12 @@ class GeneratedData : public testsupport::EngineWorld {
   // copied into every other slot of that path, so the sprite parts read the
   // loaded images through their own slots. Returns the image per path.
   std::map<std::string, SRsc*> LoadTableImages(std::map<std::string, SRsc*>* banks = nullptr) {
-    std::map<SRsc_Image**, const ImageDef*> defs;
+    std::map<SImageSlot*, const ImageDef*> defs;
     std::size_t n = 0;
     const ImageDef* const* all = AllImageDefs(&n);
     for (std::size_t i = 0; i < n; ++i) defs[all[i]->slot] = all[i];
     std::map<std::string, SRsc*> images;
-    std::map<std::string, SRsc_Image**> firstSlot;
+    std::map<std::string, SImageSlot*> firstSlot;
     for (const TableInfo& t : AllTableInfos())
       for (const PartLayout& p : t.parts) {
         const std::string& path = defs.at(p.slot)->path;
@@ -88,7 +89,7 @@ class GeneratedData : public testsupport::EngineWorld {
 
 TEST_F(GeneratedData, EveryImageListAndSoundListLoads) {
   std::map<std::string, std::uint32_t> textureCount;
-  std::map<SRsc_Image**, std::string> pathOf;
+  std::map<SImageSlot*, std::string> pathOf;
   std::size_t n = 0;
   const ImageDef* const* all = AllImageDefs(&n);
   for (std::size_t i = 0; i < n; ++i) pathOf[all[i]->slot] = all[i]->path;
@@ -135,7 +136,7 @@ constexpr int kCell = 60, kStride = 64, kCols = 10, kRows = 7;
 constexpr std::uint8_t kCheckDark = 48, kCheckLight = 72;
 
 // Each cell's backdrop: a grey checker board, so transparent areas show.
-SRsc_Image* ImgChecker = nullptr;
+SImageSlot ImgChecker;
 const SGpRect kChecker(&ImgChecker, 0, float(kCell), float(kCell), 0.0f, 0.0f, float(kCell), float(kCell));
 
 plat::Image CheckerBoard() {

@@ -90,8 +90,8 @@ struct Texture {
 
 // The image list path of the texture a part draws from.
 std::string PathOf(const PartLayout& p) {
-  static const std::map<SRsc_Image**, const ImageDef*> defs = [] {
-    std::map<SRsc_Image**, const ImageDef*> m;
+  static const std::map<SImageSlot*, const ImageDef*> defs = [] {
+    std::map<SImageSlot*, const ImageDef*> m;
     std::size_t n = 0;
     const ImageDef* const* all = AllImageDefs(&n);
     for (std::size_t i = 0; i < n; ++i) m[all[i]->slot] = all[i];

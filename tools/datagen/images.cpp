@@ -316,7 +316,7 @@ void BleedTinyParts(Canvas& c, const std::vector<PartJob>& parts) {
 }
 
 void DrawFonts(Canvas& c, const std::string& path, std::uint32_t id, const TextureJob& tex,
-               const std::map<SRsc_Image**, const ImageDef*>& defs) {
+               const std::map<SImageSlot*, const ImageDef*>& defs) {
   std::vector<std::pair<float, float>> cellsDrawn;
   for (const FontInfo& f : AllFontInfos()) {
     const PartLayout& s = *f.sheet;
@@ -346,13 +346,13 @@ void DrawFonts(Canvas& c, const std::string& path, std::uint32_t id, const Textu
   }
 }
 
-void DrawImage(const std::string& root, const ImageJob& img, const std::map<SRsc_Image**, const ImageDef*>& defs,
+void DrawImage(const std::string& root, const ImageJob& img, const std::map<SImageSlot*, const ImageDef*>& defs,
                WriteStats* stats);
 
 }  // namespace
 
 void GenerateImages(const std::string& root, WriteStats* stats) {
-  std::map<SRsc_Image**, const ImageDef*> defs;
+  std::map<SImageSlot*, const ImageDef*> defs;
   std::size_t count = 0;
   const ImageDef* const* all = AllImageDefs(&count);
   for (std::size_t i = 0; i < count; ++i) defs[all[i]->slot] = all[i];
@@ -394,7 +394,7 @@ void GenerateImages(const std::string& root, WriteStats* stats) {
 
 namespace {
 
-void DrawImage(const std::string& root, const ImageJob& img, const std::map<SRsc_Image**, const ImageDef*>& defs,
+void DrawImage(const std::string& root, const ImageJob& img, const std::map<SImageSlot*, const ImageDef*>& defs,
                WriteStats* stats) {
   const std::string& path = img.path;
   {

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "vrax/resource/SRsc_Image.h"
+#include "vrax/resource/SImageSlot.h"
 
 int SGpRectGrid::Columns() const {
   if (part == nullptr || !(cellW > 0.0f)) return 1;

@@ -4,7 +4,7 @@
 // data built at compile time: every constructor here is constexpr.
 #include <cstdint>
 
-class SRsc_Image;
+class SImageSlot;
 class SGpState_Texture;
 
 // One corner's texture coordinates.
@@ -14,11 +14,12 @@ struct SGpUV {
 };
 
 // A sprite part. `image` is the address of the global image slot that the
-// resource manager fills when the image is loaded; `id` is the texture's
+// resource manager fills when the image is loaded (it reads null once the
+// image is released); `id` is the texture's
 // index within that image. The right and bottom coordinates address the last
 // texel column and row (x + w - 1), not the edge (x + w).
 struct SGpRect {
-  SRsc_Image** image = nullptr;
+  SImageSlot* image = nullptr;
   uint32_t id = 0;
   float pivotX = 0.0f, pivotY = 0.0f;
   float width = 0.0f, height = 0.0f;
@@ -30,12 +31,12 @@ struct SGpRect {
   constexpr SGpRect() = default;
 
   // Pivot at the centre of the part.
-  constexpr SGpRect(SRsc_Image** img, uint32_t texId, float texW, float texH, float x, float y,
+  constexpr SGpRect(SImageSlot* img, uint32_t texId, float texW, float texH, float x, float y,
                     float w, float h, bool flipU = false, bool flipV = false)
       : SGpRect(img, texId, texW, texH, x, y, w, h, w * 0.5f, h * 0.5f, flipU, flipV) {}
 
   // Pivot given in pixels from the part's top-left corner.
-  constexpr SGpRect(SRsc_Image** img, uint32_t texId, float texW, float texH, float x, float y,
+  constexpr SGpRect(SImageSlot* img, uint32_t texId, float texW, float texH, float x, float y,
                     float w, float h, float px, float py, bool flipU, bool flipV)
       : image(img), id(texId), pivotX(px), pivotY(py), width(w), height(h) {
     const float left = x / texW;

@@ -4,6 +4,7 @@
 
 #include "vrax/graphic/SGpMan.h"
 #include "vrax/graphic/SGpRect.h"
+#include "vrax/resource/SImageSlot.h"
 
 SGpSpriteBatch::~SGpSpriteBatch() { Clear(); }
 
@@ -36,7 +37,7 @@ void SGpSpriteBatch::Build() {
     const SGpSpriteCell* cell = static_cast<const SGpSpriteCell*>(o);
     const SGpRect* part = cell->part;
     if (part == nullptr) continue;
-    SRsc_Image* image = part->image != nullptr ? *part->image : nullptr;
+    SRsc_Image* image = part->image != nullptr ? part->image->Get() : nullptr;
     const uint32_t texture = part->id;
 
     // Search from the last hit: requests grouped by texture cost one compare.

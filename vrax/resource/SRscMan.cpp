@@ -89,7 +89,7 @@ void SRscMan::LoadTable(int32_t group, const SRscRequest* table, int32_t count) 
   group &= kGroups - 1;
   if (count == 0 || !table) return;
   for (const SRscRequest* row = table; row->target; ++row) {
-    *row->target = CreateResource(group, row->tag, row->path, row->p0, row->p1, row->p2, row->p3);
+    row->target.Put(CreateResource(group, row->tag, row->path, row->p0, row->p1, row->p2, row->p3));
     if (--count == 0) break;
   }
 }

@@ -5,10 +5,11 @@
 #include "vrax/kernel/SProc.h"
 #include "vrax/resource/LinearAllocator.h"
 #include "vrax/resource/SRsc.h"
+#include "vrax/resource/SRscSlot.h"
 
 // One row of a scene's resource table. A null target ends a table.
 struct SRscRequest {
-  SRsc** target;    // receives the created resource (or null)
+  SRscTarget target;  // receives the created resource (or null)
   uint32_t tag;     // kind tag, RscTag("IMG")
   const char* path; // without extension, relative to the data root: "\enemy\osr_bs00"
   uint32_t p0, p1, p2, p3;

@@ -1,48 +1,70 @@
 #pragma once
-// A resource slot that outlives the frame it was filled in: a resource
-// table (SRscRequest) writes the new resource into Target(), and the slot
-// turns it into a checked handle at its next read, so a resource that is
-// released later reads as null instead of as freed memory. A resource of
-// another kind than T is not taken.
+// A resource slot that outlives the frame it was filled in: a resource table
+// row whose target is a slot (SRscRequest built from Target()) hands the new
+// resource to the slot as soon as it is created, and the slot keeps it as a
+// checked handle, so a resource that is released later reads as null instead
+// of as freed memory. A resource of another kind than T is not taken.
 #include <type_traits>
 
 #include "vrax/kernel/SHandle.h"
 #include "vrax/resource/SRsc.h"
 
+// What a resource table row fills: the slots' common face.
+class SRscSlotBase {
+ public:
+  constexpr SRscSlotBase() = default;
+  SRscSlotBase(const SRscSlotBase&) = delete;
+  SRscSlotBase& operator=(const SRscSlotBase&) = delete;
+  // Takes rsc when it is of the slot's kind; anything else empties the slot.
+  virtual void Put(SRsc* rsc) = 0;
+
+ protected:
+  ~SRscSlotBase() = default;
+};
+
+// Where a resource table row puts the resource it creates: a plain pointer
+// (the table's owner reads it while the resource lives) or a slot. A null
+// target ends a table.
+class SRscTarget {
+ public:
+  constexpr SRscTarget() = default;
+  constexpr SRscTarget(std::nullptr_t) {}         // NOLINT: table end rows
+  constexpr SRscTarget(SRsc** raw) : raw_(raw) {}  // NOLINT: rows written as &pointer
+  constexpr explicit SRscTarget(SRscSlotBase* slot) : slot_(slot) {}
+
+  explicit operator bool() const { return raw_ != nullptr || slot_ != nullptr; }
+  void Put(SRsc* rsc) const {
+    if (slot_ != nullptr) slot_->Put(rsc);
+    if (raw_ != nullptr) *raw_ = rsc;
+  }
+  SRsc** Raw() const { return raw_; }
+  SRscSlotBase* Slot() const { return slot_; }
+
+ private:
+  SRsc** raw_ = nullptr;
+  SRscSlotBase* slot_ = nullptr;
+};
+
 template <class T>
-class SRscSlot {
+class SRscSlot : public SRscSlotBase {
   static_assert(std::is_base_of_v<SRsc, T>, "resource slots hold resources");
 
  public:
-  // Where a resource table writes the resource.
-  SRsc** Target() { return &staged_; }
+  constexpr SRscSlot() = default;
+  // The target of a resource table row that fills this slot.
+  SRscTarget Target() { return SRscTarget(this); }
+  void Put(SRsc* rsc) override { handle_.Set(dynamic_cast<T*>(rsc)); }
   // Fills the slot directly.
-  void Set(T* rsc) {
-    staged_ = nullptr;
-    handle_.Set(rsc);
-  }
-  void Reset() {
-    staged_ = nullptr;
-    handle_.Reset();
-  }
+  void Set(T* rsc) { handle_.Set(rsc); }
+  void Reset() { handle_.Reset(); }
   // The resource while it exists, whatever its status; null when empty.
-  T* Get() const {
-    Adopt();
-    return handle_.Get();
-  }
+  T* Get() const { return handle_.Get(); }
   // The resource while it exists and is ready; null otherwise.
   T* Ready() const {
     T* r = Get();
     return r != nullptr && r->GetStatus() == kRscReady ? r : nullptr;
   }
-  // Takes over what a table wrote since the last read.
-  void Adopt() const {
-    if (staged_ == nullptr) return;
-    handle_.Set(dynamic_cast<T*>(staged_));
-    staged_ = nullptr;
-  }
 
  private:
-  mutable SRsc* staged_ = nullptr;
-  mutable SHandle<T> handle_;
+  SHandle<T> handle_;
 };

@@ -9,6 +9,7 @@
 #include <memory>
 #include <typeinfo>
 
+#include "vrax/resource/SImageSlot.h"
 #include "game/core/StageCounters.h"
 #include "game/effect/EShotGen.h"
 #include "game/enemy/EnemyBase.h"
@@ -43,7 +44,7 @@ struct ModelRig {
   }
   EnemyRig rig;
   std::unique_ptr<SRsc_Model_Ex> model;
-  SRsc_Image* imageSlot = nullptr;
+  SImageSlot imageSlot;
   SRsc_Model* modelSlot = nullptr;
   EnemyRscSlotPair pair{};
 };

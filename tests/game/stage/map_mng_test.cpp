@@ -246,8 +246,8 @@ TEST_F(MapRail, LayersShowObjectsByKeyAndPlacementsDrawInTheirKeyRange) {
   TestImage image(1);
   TestModel model;
   ObjPlacer& layer = map.layers[2];
-  *layer.objects.Target() = Load(RscTag("OPL"), "\\Stg\\set");
-  *layer.visibility[0].Target() = Load(RscTag("OVL"), "\\Stg\\set_a");
+  layer.objects.Target().Put(Load(RscTag("OPL"), "\\Stg\\set"));
+  layer.visibility[0].Target().Put(Load(RscTag("OVL"), "\\Stg\\set_a"));
   layer.texture.Set(&image);
   layer.model.Set(&model);
   map.AddPlacement(0, 0, 3, 5, 7, nullptr, nullptr, nullptr);

@@ -216,9 +216,9 @@ TEST_F(TunnelDraw, PartsBuildOnePrimitivePerTextureAndDrawBatchedByTextureAsTheR
               VAL(parts[0].prims[1]->prim.GetActiveCount(), 2), VAL(parts[0].prims[1]->prim.GetVertexCapacity(), 8),
               VAL(parts[0].triangleCount, 1 + 2 + 3), VAL(parts[1].triangleCount, 1), VAL(parts[1].prims.size(), 1)});
   TestImage image(3);
-  *map.tunnel.Target() = tnl;
+  map.tunnel.Target().Put(tnl);
   map.tunnelImage.Set(&image);
-  *map.tunnelVisibility[0].Target() = Load(RscTag("OVL"), "\\Stg\\Trn_a");
+  map.tunnelVisibility[0].Target().Put(Load(RscTag("OVL"), "\\Stg\\Trn_a"));
   ASSERT_NE(LoadStraightPath(0, 20), nullptr);
   map.SetSection(0, 3.0f);
   EXPECT_ALL({VAL(parts[0].visible, 1), VAL(parts[1].visible, 1)});

@@ -9,6 +9,7 @@
 #include <tuple>
 #include <vector>
 
+#include "vrax/resource/SImageSlot.h"
 #include "platform/gfx_device.h"
 #include "support/ImageCompare.h"
 #include "support/PacketScene.h"
@@ -65,7 +66,7 @@ plat::Image DigitFont() {
   });
 }
 
-SRsc_Image* ImgSheet = nullptr;
+SImageSlot ImgSheet;
 const SGpRect kParts[4] = {
     {&ImgSheet, 0, 64.0f, 64.0f, 0.0f, 0.0f, 32.0f, 32.0f},
     {&ImgSheet, 0, 64.0f, 64.0f, 32.0f, 0.0f, 32.0f, 32.0f},

@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "vrax/resource/SImageSlot.h"
 #include "gp_support.h"
 #include "vrax/graphic/SGpObj_Prim.h"
 #include "vrax/graphic/SGpRect.h"
@@ -113,8 +114,8 @@ TEST_F(Draw, BuffersAllocatedBeforeTheDeviceAreMadeAtTheFirstDraw) {
 
 // Image slots; the tests put images without textures in them (binding
 // those only records owner and index).
-SRsc_Image* ImgOne = nullptr;
-SRsc_Image* ImgTwo = nullptr;
+SImageSlot ImgOne;
+SImageSlot ImgTwo;
 const SGpRect kOne(&ImgOne, 0, 32.0f, 32.0f, 0.0f, 0.0f, 8.0f, 8.0f);
 const SGpRect kTwo(&ImgTwo, 3, 32.0f, 32.0f, 8.0f, 0.0f, 8.0f, 8.0f);
 
@@ -146,7 +147,7 @@ TEST_F(Draw, BatchDrawsOncePerTexture) {
 }
 
 TEST(SGpRectTexture, NullUntilTheImageIsLoadedAndForIndicesPastTheCount) {
-  SRsc_Image* slot = nullptr;
+  SImageSlot slot;
   const SGpRect part(&slot, 0, 8.0f, 8.0f, 0.0f, 0.0f, 8.0f, 8.0f);
   EXPECT_EQ(part.GetTexture(), nullptr);
   SRsc_Image_Ex image;

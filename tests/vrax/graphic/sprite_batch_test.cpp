@@ -4,19 +4,25 @@
 #include <tuple>
 #include <utility>
 
+#include "vrax/resource/SImageSlot.h"
 #include "vrax/graphic/SGpRect.h"
 #include "vrax/graphic/SGpSpriteBatch.h"
 
 namespace {
 
-SRsc_Image* ImgA = reinterpret_cast<SRsc_Image*>(0x1000);
-SRsc_Image* ImgB = reinterpret_cast<SRsc_Image*>(0x2000);
+// Two images that are never loaded: the batch only tells them apart.
+SRsc_Image_Ex ImageA, ImageB;
+SImageSlot ImgA, ImgB;
 const SGpRect kPartA(&ImgA, 0, 64.0f, 64.0f, 0.0f, 0.0f, 16.0f, 8.0f);
 const SGpRect kPartA1(&ImgA, 1, 64.0f, 64.0f, 16.0f, 0.0f, 16.0f, 8.0f);
 const SGpRect kPartB(&ImgB, 0, 64.0f, 64.0f, 0.0f, 0.0f, 16.0f, 8.0f);
 
 // Releases every request of a batch at the end of a test.
 struct Batch : ::testing::Test {
+  void SetUp() override {
+    ImgA = &ImageA;
+    ImgB = &ImageB;
+  }
   void TearDown() override {
     while (!b.GetList()->Empty()) delete static_cast<SGpSpriteCell*>(b.GetList()->HeadObj());
   }

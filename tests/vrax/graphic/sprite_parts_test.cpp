@@ -2,12 +2,13 @@
 
 #include <vector>
 
+#include "vrax/resource/SImageSlot.h"
 #include "vrax/graphic/SGpKeyTrack.h"
 #include "vrax/graphic/SGpRect.h"
 
 namespace {
 
-SRsc_Image* ImgTest = nullptr;
+SImageSlot ImgTest;
 
 void ExpectTrack(const SGpKeyTrack& t, const SGpRect* part, float time, int wraps) {
   EXPECT_EQ(t.GetPart(), part);

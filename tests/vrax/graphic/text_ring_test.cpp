@@ -5,12 +5,13 @@
 #include <string>
 #include <utility>
 
+#include "vrax/resource/SImageSlot.h"
 #include "vrax/graphic/SGpRing.h"
 #include "vrax/graphic/SGpText.h"
 
 namespace {
 
-SRsc_Image* ImgFont = nullptr;
+SImageSlot ImgFont;
 // A 256x128 font sheet of 16x16 cells (16 columns) starting at code 32.
 const SGpRect kSheet(&ImgFont, 0, 256.0f, 128.0f, 0.0f, 0.0f, 256.0f, 128.0f);
 const SGpRectGrid kFont{&kSheet, 16.0f, 16.0f, 32};

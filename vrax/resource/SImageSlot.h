@@ -1,0 +1,24 @@
+#pragma once
+// The global image slots of the sprite tables. A scene's resource table
+// fills a slot when the image loads; the sprite parts keep the slot's
+// address and read the image at draw time. The slot holds the image through
+// a checked handle, so once the image is released (its scene's group freed,
+// or the engine shut down) every reader sees null instead of freed memory.
+#include "vrax/resource/SRscSlot.h"
+#include "vrax/resource/SRsc_Image.h"
+
+class SImageSlot : public SRscSlot<SRsc_Image> {
+ public:
+  constexpr SImageSlot() = default;
+  SImageSlot(const SImageSlot&) = delete;
+  SImageSlot& operator=(const SImageSlot&) = delete;
+
+  // Filling a slot directly (tests, tools).
+  SImageSlot& operator=(SRsc_Image* image) {
+    Set(image);
+    return *this;
+  }
+  // Read as the image it holds (null while none is loaded).
+  operator SRsc_Image*() const { return Get(); }  // NOLINT: slots read like the pointers they replace
+  SRsc_Image* operator->() const { return Get(); }
+};
