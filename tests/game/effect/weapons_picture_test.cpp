@@ -58,7 +58,7 @@ class WeaponsPicture : public testsupport::EngineWorld {
     if (!IsSkipped()) {
       EShotMan::ClearAll(0);
       thunder.ClearAll(0);
-      ImgEShot00 = ImgEShot01 = ImgEShot02 = nullptr;
+      for (SImageSlot* slot : {&ImgEShot00, &ImgEShot01, &ImgEShot02}) slot->Reset();
     }
     EngineWorld::TearDown();
   }
