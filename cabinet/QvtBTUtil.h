@@ -32,6 +32,9 @@ bool WriteGameResultError(int32_t index, uint32_t coins, uint32_t credits,
 
 // The 128-byte block shared with the service, guarded by a lock that lives
 // outside the block. Every wait is bounded.
+// Layout: byte 0 the service's valid byte, byte 1 the game's busy byte,
+// bytes 4-7 the service's status word, bytes 8-11 and 12-15 the coins and
+// credits last reported by the game (little-endian).
 class QvtSharedMemory {
  public:
   static constexpr uint32_t kSize = 128;
@@ -55,6 +58,9 @@ class QvtSharedMemory {
 // service the game runs with the pipe absent, status -1 and default values.
 class QvtBTUtil {
  public:
+  // Where the block carries the reported coins, then the credits.
+  static constexpr int32_t kCountsOffset = 8;
+
   explicit QvtBTUtil(uint32_t flags = 0);
   QvtBTUtil(uint32_t flags, const QvtChannels& channels);
   ~QvtBTUtil();

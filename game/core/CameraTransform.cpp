@@ -56,3 +56,11 @@ void CameraTransform::GetAxes(float* x, float* y, float* z) const {
 }
 
 void CameraTransform::GetAxesZXY(float* z, float* x, float* y) const { GetAxes(x, y, z); }
+
+bool MatrixEquals(const SMatrix* a, const SMatrix* b) {
+  const float* x = &a->m[0][0];
+  const float* y = &b->m[0][0];
+  for (int i = 15; i >= 0; --i)
+    if (!(x[i] == y[i])) return false;
+  return true;
+}

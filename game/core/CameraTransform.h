@@ -33,3 +33,7 @@ class CameraTransform {
 
   SMatrix matrix = kIdentityMatrix;
 };
+
+// (Copying one is CopyMatrix of game/effect/EfxMath.h.)
+// True when all 16 floats are equal, compared from the last one down.
+bool MatrixEquals(const SMatrix* a, const SMatrix* b);

@@ -74,7 +74,7 @@ Game::Game() {
   SMatrix::Identity(&fixedView_);
   SMatrix::Identity(&playView_);
   SMatrix::Identity(&stageCamera_);
-  SMatrix::Identity(&cameraLocal_);
+  for (SMatrix& n : cameraNodes_) SMatrix::Identity(&n);
 }
 
 Game::~Game() {
@@ -267,7 +267,7 @@ void Game::SwitchScene() {
 }
 
 void Game::StartStage(const SceneRequest& r, int32_t previous) {
-  SMatrix::Identity(&cameraLocal_);
+  SMatrix::Identity(&cameraNodes_[0]);
   if (previous == SCENE_CONTINUE) {
     ResetForPlay();
   } else if (previous != SCENE_STAGE_RESULT) {
@@ -376,6 +376,7 @@ int32_t Game::Draw(SProcArg) {
   for (int k = 0; k < kLayers; ++k) {
     WorldPresets[1].Enter(k);
     layers_[k].batch.Enter(k);
+    if (k == SharedSpriteBatch::kDrawKey) sharedBatch_.Enter();
   }
   DrawFade();
   if (overlayMode_ == 1 || overlayMode_ == 2) {

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <deque>
 
+#include "game/core/SharedSpriteBatch.h"
 #include "game/core/SystemFile.h"
 #include "vrax/graphic/SGpObj_Prim.h"
 #include "vrax/graphic/SGpSpriteBatch.h"
@@ -101,8 +102,9 @@ class Game : public SProc {
   // Ends what a stage left behind.
   void ClearStageObjects();
   // The per-stage resets at stage start: rand seeded with 0, the Player into
-  // its start state with a clear input history, the score multiplier, the
-  // dash formation, the display and the tutorial flag.
+  // its start state with a clear input history, the chain (the score
+  // multiplier) and the stage's counters, the dash formation, the display
+  // and the tutorial flag.
   void ResetStageState();
   int32_t GetSceneId() const { return sceneId_; }
   const std::deque<SceneRequest>& GetRequests() const { return requests_; }
@@ -134,6 +136,8 @@ class Game : public SProc {
   // ------------------------------------------------------------ score
   void AddScore(uint32_t n);
   void AddBonusScore(int32_t kind, int32_t value);
+  // AddScore of an amount that may pass 32 bits (the result bonuses).
+  void AddScoreWide(uint64_t n);
   void AddScoreCarry(uint32_t n);
   void AddTotalC(uint32_t n);
   uint32_t ResetForPlay();
@@ -152,6 +156,9 @@ class Game : public SProc {
   void PlaySe(int32_t n, int32_t gain = 61440);
   // The same on the voice bank.
   void PlayVoice(int32_t n, int32_t gain = 61440);
+  // PlaySe that only the sound-off flag silences (the coin sound also
+  // plays in a silent demo play).
+  void PlaySeUnlessSoundOff(int32_t n, int32_t gain = 61440);
   // Stops sound n of the sound-effect bank.
   void StopSe(int32_t n);
 
@@ -177,6 +184,11 @@ class Game : public SProc {
   const SMatrix& PlayView() const { return playView_; }
   SMatrix& StageCamera() { return stageCamera_; }
   const float* PlayRect() const { return playRect_; }
+  // The camera objects: SetViewMode copies the view it sets up, placed at
+  // (0, 0, -512), into both; a stage start returns the first to identity.
+  const SMatrix& CameraNode(int i) const { return cameraNodes_[i & 1]; }
+  // The shared batch draw object of the items (prepared in scene 2).
+  SharedSpriteBatch& SharedBatch() { return sharedBatch_; }
 
   // ------------------------------------------------------------ pads
   SPad& Pad(int i) { return pads_[i & (kPads - 1)]; }
@@ -204,8 +216,6 @@ class Game : public SProc {
   uint32_t record[REC_WORDS] = {};
   uint32_t blankRecord[REC_WORDS] = {};
   uint32_t stageSnapshot[REC_WORDS] = {};
-  // Owned by the collision and chain logic; below 1 counts as 1.
-  int32_t scoreMultiplier = 1;
   int32_t exitWait = 0;
 
  protected:
@@ -221,6 +231,8 @@ class Game : public SProc {
  private:
   // Plays sound n of a bank under the sound rule.
   void PlayOn(SRsc* bank, int32_t n, int32_t gain);
+  // Plays it at the effect volume curve times gain, whatever the rule.
+  void PlayLevelled(SRsc* bank, int32_t n, int32_t gain);
   // The play globals of the chain and dash logic cleared, the ship's power
   // back to 2.0 (a continue).
   void ResetPlayGlobals();
@@ -272,7 +284,8 @@ class Game : public SProc {
   SMatrix fixedView_;
   SMatrix playView_;
   SMatrix stageCamera_;
-  SMatrix cameraLocal_;
+  SMatrix cameraNodes_[2];
+  SharedSpriteBatch sharedBatch_;
   int32_t viewMode_ = 10;
   float viewWidth_ = 853.33f;
   float viewHeight_ = 640.0f;

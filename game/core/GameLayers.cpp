@@ -159,6 +159,11 @@ void Game::SetViewMode(int32_t mode) {
     playRect_[0] = -240.0f, playRect_[1] = -320.0f, playRect_[2] = 480.0f, playRect_[3] = 640.0f;
   }
   viewRect_.Set(playRect_[0], playRect_[1], playRect_[2], playRect_[3]);
+  SMatrix view;
+  const SMatrix f = Flip();
+  SMatrix::Multiply(&view, &f, &orientation_);
+  view.m[3][0] = 0.0f, view.m[3][1] = 0.0f, view.m[3][2] = -512.0f;
+  for (SMatrix& node : cameraNodes_) node = view;
   viewMode_ = n;
 }
 

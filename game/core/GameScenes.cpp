@@ -142,6 +142,8 @@ void Game::AddPersistentManagers() {
   AddStatic(this, GAME_LIST_MANAGERS, &g_ItemMan);
   AddStatic(this, GAME_LIST_MANAGERS, &g_ZGInterface);
   AddStatic(this, GAME_LIST_MANAGERS, &g_DashForm);
+  static constexpr float kBatchColour[4] = {0.85f, 0.85f, 0.85f, 1.0f};
+  sharedBatch_.Prepare(ItemMan::kCapacity, 2.0f, 2.0f, kBatchColour);
 }
 
 void Game::ClearPlayObjects() {
@@ -151,9 +153,10 @@ void Game::ClearPlayObjects() {
   g_EnemySet.Reset();
   g_PShotMan.ReleaseAll();
   g_PShotMan.KillChildrenAll(0);
+  g_ChainCounter.KillPopups();
   g_EShotMan.ClearAll(1);
   g_EfxMan.ClearAll();
-  g_ItemMan.KillAll();
+  g_ItemMan.ClearAll();
   g_ZGInterface.ResetPanel();
   g_DashForm.ClearAll();
 }
@@ -162,11 +165,15 @@ void Game::ResetStageState() {
   plat::SRand(0);
   if (g_Player.GetParent() == this) g_Player.SetState(Player::STATE_START);
   g_Player.ClearInputHistory();
-  scoreMultiplier = 1;
+  g_ChainCounter.Set(0);
   ResetStageCounters();
   g_DashForm.ClearAll();
   g_DashForm.Clear();
   g_ZGInterface.ResetPanel();
+  // The stage's chain words start again.
+  g_ChainCounter.stageBest = 0;
+  g_ChainCounter.gaugeBlink = 0;
+  g_ChainCounter.gaugeValue = 0.0f;
   tutorialFlag = 0;
   // The rail starts at the restart point of the checkpoint reached, if the
   // stage has one for it, else at the start of path 0.
@@ -176,14 +183,13 @@ void Game::ResetStageState() {
 }
 
 void Game::ResetPlayGlobals() {
-  scoreMultiplier = 1;
   g_ChainCounter.Set(0);
   DashPressCount = 0;
   DashFrameCounter = 0;
   g_Player.power = 2.0f;
 }
 
-void Game::StepHoldRampOff() { g_ZGInterface.StepHoldRamp(false); }
+void Game::StepHoldRampOff() { g_ZGInterface.SetShown(false); }
 
 void Game::LoadCommon() {
   SRscMan* rsc = GetRscMan();

@@ -1,5 +1,6 @@
 // The numbers of a play: score with its overflow word, extends, lives,
 // bombs and the play record.
+#include "game/core/ChainCounter.h"
 #include "game/core/Game.h"
 #include "game/scene/RankTable.h"
 #include "vrax/graphic/SMath.h"
@@ -49,8 +50,15 @@ void Game::PlayVoice(int32_t n, int32_t gain) { PlayOn(VoiceBank(), n, gain); }
 
 void Game::StopSe(int32_t n) { SSndMan::Stop(SoundEffectBank(), n); }
 
+void Game::PlaySeUnlessSoundOff(int32_t n, int32_t gain) {
+  if (soundOff == 0) PlayLevelled(SoundEffectBank(), n, gain);
+}
+
 void Game::PlayOn(SRsc* bank, int32_t n, int32_t gain) {
-  if (SoundMuted()) return;
+  if (!SoundMuted()) PlayLevelled(bank, n, gain);
+}
+
+void Game::PlayLevelled(SRsc* bank, int32_t n, int32_t gain) {
   const float v = static_cast<float>(settings[kSetEffectVolume]) / 100.0f;
   const auto volume = static_cast<int32_t>(QuadBezier(0.0f, 0.95f, 1.0f, v) * static_cast<float>(gain));
   const auto pan = static_cast<int32_t>(static_cast<float>(settings[kSetEffectBalance]) * 196.608f);
@@ -81,14 +89,19 @@ void Game::AddBonusScore(int32_t kind, int32_t value) {
     AddScore(static_cast<uint32_t>(v));
     return;
   }
-  const int32_t m = scoreMultiplier < 1 ? 1 : scoreMultiplier;
-  // A large chain bonus times the multiplier can pass 32 bits: it is added
-  // in parts that each fit, so the score carries it into its overflow word.
-  uint64_t total = static_cast<uint64_t>(static_cast<uint32_t>(v)) * static_cast<uint64_t>(m);
-  while (total > 0) {
-    const uint64_t part = total > 0xFFFFFFFFull ? 0xFFFFFFFFull : total;
+  // The chain is the multiplier; below 1 it counts as 1.
+  const int32_t m = g_ChainCounter.chain < 1 ? 1 : g_ChainCounter.chain;
+  // A large chain bonus times the multiplier can pass 32 bits.
+  AddScoreWide(static_cast<uint64_t>(static_cast<uint32_t>(v)) * static_cast<uint64_t>(m));
+}
+
+void Game::AddScoreWide(uint64_t n) {
+  // Added in parts that each fit 32 bits, so the score carries the whole
+  // amount into its overflow word.
+  while (n > 0) {
+    const uint64_t part = n > 0xFFFFFFFFull ? 0xFFFFFFFFull : n;
     AddScore(static_cast<uint32_t>(part));
-    total -= part;
+    n -= part;
   }
 }
 
@@ -112,7 +125,8 @@ void Game::RestorePlayRecord() {
   for (int i = 0; i < REC_WORDS; ++i) record[i] = blankRecord[i];
   record[REC_HIGH_SCORE] = RankTable[0].word[1];
   record[REC_HIGH_WORD] = RankTable[0].word[0];
-  scoreMultiplier = 1;
+  g_ChainCounter.playBest = static_cast<int32_t>(record[REC_WORD12]);
+  g_ChainCounter.Set(0);
   bombs = 2;
 }
 

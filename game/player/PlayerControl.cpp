@@ -319,8 +319,9 @@ void Player::OnHit(HitBody* /*body*/) {
   if (state != STATE_PLAY || invulnerability > 0) return;
   Game* g = TheGame();
   if (g != nullptr) --g->lives;
+  g_ZGInterface.LifeLostEffect();
   power = 2.0f;
-  if (g != nullptr && g->lives < 0) g_ZGInterface.StepHoldRamp(false);
+  if (g != nullptr && g->lives < 0) g_ZGInterface.SetShown(false);
   PlayerFx::Voice(9, 10);
   SetState(STATE_DEATH, 0);
   lockOnCooldown = 0;

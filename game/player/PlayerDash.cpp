@@ -62,7 +62,7 @@ void Player::StartDash() {
     if (g != nullptr) g->AddBonusScore(3, g_ChainCounter.contactTally * 1000);
     g_ChainCounter.contactTally = 0;
   }
-  if (g != nullptr && g->scoreMultiplier > 1) g_ChainCounter.Set(g->scoreMultiplier / 2);
+  if (g_ChainCounter.chain > 1) g_ChainCounter.Set(g_ChainCounter.chain / 2);
 }
 
 void Player::DashStep() {

@@ -4,6 +4,7 @@
 
 #include "game/core/Game.h"
 #include "game/core/GameMath.h"
+#include "game/core/RangeTable.h"
 #include "game/stage/MapMng.h"
 #include "game/tables/image_slots.h"
 #include "platform/crt_rand.h"
@@ -39,14 +40,7 @@ SMatrix AxisRotation(const SVec3& a, float turns) {
 
 }  // namespace
 
-int32_t FindCloudRange(const float* table, float t) {
-  if (table == nullptr) return -1;
-  for (int32_t i = 0;; ++i) {
-    const float* e = table + size_t(i) * CloudQuad::kEntryFloats;
-    if (e[0] == -1.0f && e[12] == -1.0f) return -1;
-    if (e[0] <= t && t <= e[12]) return i;
-  }
-}
+int32_t FindCloudRange(const float* table, float t) { return FindRangeIndex(table, t); }
 
 int32_t CloudQuad::Init(SProcArg arg) {
   SetName("CloudQuad");
@@ -76,14 +70,18 @@ int32_t CloudQuad::Init(SProcArg arg) {
   return 0;
 }
 
+void CloudQuad::UpdateByDistance(int32_t flag, float d) {
+  // Values of the stage (the second stage's clouds live longer further on,
+  // the fourth's rise above the camera late in the stage).
+  if (stage_ == 2) life_ = d >= (flag == 0 ? 1602.0f : 2000.0f) ? 1000.0f : 300.0f;
+  if (stage_ == 4) z_ = d >= 2700.0f ? 90.0f : -120.0f;
+}
+
 int32_t CloudQuad::Main(SProcArg) {
   const MapMng& map = g_MapMng;
   const int32_t p = map.currentPath;
   const float v = map.speed, t = map.t;
-  // Values of the stage (the second stage's clouds live longer further on,
-  // the fourth's rise above the camera late in the stage).
-  if (stage_ == 2) life_ = (p == 1 ? t >= 2000.0f : t >= 1602.0f) ? 1000.0f : 300.0f;
-  if (stage_ == 4) z_ = t >= 2700.0f ? 90.0f : -120.0f;
+  UpdateByDistance(p == 0 ? 0 : 1, t);
   if (mode_ == 1) {
     Game* game = GetGame();
     SMatrix camera = game != nullptr ? game->FixedView() : kIdentityMatrix;

@@ -45,6 +45,10 @@ class CloudQuad : public SProc {
     float life = 0.0f;
   };
 
+  // The stage's values at rail position d (flag 0: camera path 0): stage 2's
+  // life at spawn, stage 4's z at spawn; other stages keep theirs.
+  void UpdateByDistance(int32_t flag, float d);
+
   const Cloud& GetCloud(int i) const { return clouds_[i]; }
   int32_t GetAliveCount() const { return aliveCount_; }
   int32_t GetRingIndex() const { return ring_; }

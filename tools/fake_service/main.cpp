@@ -4,10 +4,13 @@
 //
 //   fake_service [--save-dir DIR] [--status MS] [--countdown MS]
 //                [--reg Name=value]... [--expect N] [--timeout-ms T]
+//                [--counts]
 //
 // Prints "READY" once the pipe is open, then every code received as two hex
-// digits on its own line; exits 0 after N codes (N of 0: at the time-out),
-// 2 on a time-out before N codes, 1 on a set-up failure.
+// digits on its own line; with --counts also "COINS c CREDITS n" whenever
+// the coin and credit counts the game reports in the shared block change.
+// Exits 0 after N codes (N of 0: at the time-out), 2 on a time-out before
+// N codes, 1 on a set-up failure.
 //
 // A count-down (--countdown MS, or a line "start MS" on standard input) runs
 // down in real time; at 0 it holds for a second and is then withdrawn, as is
@@ -101,6 +104,29 @@ void ReadCommands(const QvtChannels& ch, CountDown* cd, bool* stdinOpen, std::st
   }
 }
 
+// The game's reported counts, or false while the block cannot be read.
+bool ReadCounts(const QvtChannels& ch, uint32_t* coins, uint32_t* credits) {
+  QvtSharedMemory block;
+  uint8_t bytes[QvtSharedMemory::kSize];
+  if (!block.Open(ch) || !block.Read(bytes)) return false;
+  *coins = plat::ReadLe32(bytes + QvtBTUtil::kCountsOffset);
+  *credits = plat::ReadLe32(bytes + QvtBTUtil::kCountsOffset + 4);
+  return true;
+}
+
+// Prints the counts when they differ from the last ones printed.
+struct CountsWatch {
+  bool shown = false;
+  uint32_t coins = 0, credits = 0;
+  void Tick(const QvtChannels& ch) {
+    uint32_t c = 0, n = 0;
+    if (!ReadCounts(ch, &c, &n) || (shown && c == coins && n == credits)) return;
+    shown = true, coins = c, credits = n;
+    std::printf("COINS %u CREDITS %u\n", c, n);
+    std::fflush(stdout);
+  }
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -109,6 +135,7 @@ int main(int argc, char** argv) {
   int32_t countdown = -1;
   long expect = 0;
   long timeoutMs = 10000;
+  bool counts = false;
   std::vector<std::pair<std::string, uint32_t>> regs;
   for (int i = 1; i < argc; ++i) {
     std::string a = argv[i];
@@ -127,6 +154,8 @@ int main(int argc, char** argv) {
       regs.emplace_back(kv.substr(0, eq), static_cast<uint32_t>(std::strtoul(kv.c_str() + eq + 1, nullptr, 0)));
     } else if (a == "--expect") {
       expect = std::strtol(next(), nullptr, 0);
+    } else if (a == "--counts") {
+      counts = true;
     } else if (a == "--timeout-ms") {
       timeoutMs = std::strtol(next(), nullptr, 0);
     } else {
@@ -150,6 +179,7 @@ int main(int argc, char** argv) {
   std::fflush(stdout);
 
   CountDown cd;
+  CountsWatch watch;
   if (countdown >= 0) cd.Start(countdown);
   bool stdinOpen = true;
   std::string pending;
@@ -163,6 +193,7 @@ int main(int argc, char** argv) {
     }
     ReadCommands(ch, &cd, &stdinOpen, &pending);
     cd.Tick(ch);
+    if (counts) watch.Tick(ch);
     uint8_t buf[64];
     size_t n = pipe.Read(buf, expect ? std::min<size_t>(sizeof buf, size_t(expect - got)) : sizeof buf, 20);
     for (size_t k = 0; k < n; ++k) std::printf("%02X\n", buf[k]);

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "game/core/ChainCounter.h"
 #include "game/core/Game.h"
 
 namespace {
@@ -13,6 +14,7 @@ class GameScore : public ::testing::Test {
     game.settings[kSetExtendRow] = 1;
     game.lives = 2;
   }
+  ~GameScore() override { g_ChainCounter.chain = 0; }
   uint32_t Score() const { return game.record[REC_SCORE]; }
   uint32_t Overflow() const { return game.record[REC_OVERFLOW]; }
   Game game;
@@ -77,17 +79,17 @@ TEST_F(GameScore, ScoreCarriesPastThirtyTwoBitsIntoTheOverflowWord) {
   // A chain bonus times a large multiplier beyond 32 bits.
   game.record[REC_SCORE] = 0;
   game.record[REC_OVERFLOW] = 0;
-  game.scoreMultiplier = 1000;
+  g_ChainCounter.chain = 1000;
   game.AddBonusScore(1, 9000000);  // 9,000,000,000 in all
   EXPECT_EQ(Overflow(), 9u);
   EXPECT_EQ(Score(), 0u);
 }
 
 TEST_F(GameScore, BonusKindsAndMultiplier) {
-  game.scoreMultiplier = 0;
+  g_ChainCounter.chain = 0;
   game.AddBonusScore(1, 1234);
   EXPECT_EQ(Score(), 1200u);
-  game.scoreMultiplier = 3;
+  g_ChainCounter.chain = 3;
   game.AddBonusScore(1, 1234);
   EXPECT_EQ(Score(), 4800u);
   game.AddBonusScore(8, 199);
