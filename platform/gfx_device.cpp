@@ -74,6 +74,8 @@ int GfxBuffer::Unlock() {
 
 // ---------------------------------------------------------------- device state
 GfxDevice::GfxDevice(const DeviceParams& params, bool null) : params_(params), null_(null) {
+  static uint64_t s_serial = 0;
+  serial_ = ++s_serial;
   ResetStates();
 }
 

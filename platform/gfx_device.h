@@ -340,6 +340,9 @@ class GfxDevice {
 
   const DeviceParams& Params() const { return params_; }
   bool IsNull() const { return null_; }
+  // Distinct for every device made in the process: buffers made on one
+  // device are of no use on a later one.
+  uint64_t Serial() const { return serial_; }
 
   // Frame.
   // Applies new parameters (back-buffer size, vsync). The device keeps its
@@ -434,6 +437,7 @@ class GfxDevice {
 
   DeviceParams params_;
   bool null_;
+  uint64_t serial_;
   bool inScene_ = false;
   Stats stats_;
 

@@ -25,6 +25,7 @@ class NumberPopup : public SProc, public PhaseTimer {
 
   const SMatrix& GetWorld() const { return world_.GetMatrix(); }
   const GfxObject& GetText() const { return text_; }
+  const char* Text() const { return buffer_; }
 
  protected:
   int32_t Init(SProcArg arg) override;

@@ -43,6 +43,9 @@ EfxMan::~EfxMan() {
 
 int32_t EfxMan::Init(SProcArg) {
   SetName("EfxMan");
+  // Sprites left from an earlier run give their cells back before the
+  // engine's pool is sized again.
+  ClearAll();
   GetSpriteCellPool()->Init(kSpriteCells);
   sprites_.Init(kSprites);
   streaks_.Init(kStreaks);

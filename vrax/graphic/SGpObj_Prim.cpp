@@ -146,6 +146,11 @@ bool SGpObj_Prim::EnsureDeviceBuffers(bool* created) {
   // Without a device the system copies are all there is; the device buffers
   // are made by the first draw on a device.
   if (dev == nullptr) return true;
+  // Buffers of an earlier device (a primitive that outlives its device, as
+  // a global object does when a second program starts in one process) are
+  // let go: that device has cut them off, so they would draw nothing.
+  if ((vb_ != nullptr || ib_ != nullptr) && bufferDevice_ != dev->Serial()) ReleaseBuffers();
+  bufferDevice_ = dev->Serial();
   const uint32_t vBytes = static_cast<uint32_t>(vertices_.size());
   const uint32_t iBytes = static_cast<uint32_t>(indices_.size() * 2);
   if (vb_ == nullptr && vBytes > 0) {
@@ -390,7 +395,7 @@ void SGpObj_Prim::Execute() {
   T = std::min<int64_t>(T, int64_t(indices_.size() / 3));
   if (V <= 0 || T <= 0) return;
   bool created = false;
-  if (vb_ == nullptr || ib_ == nullptr) {
+  if (vb_ == nullptr || ib_ == nullptr || bufferDevice_ != dev->Serial()) {
     if (!EnsureDeviceBuffers(&created) || vb_ == nullptr || ib_ == nullptr) return;
     dirty_ = true;
   }

@@ -146,6 +146,7 @@ class SGpObj_Prim : public SGpObj {
   std::vector<int32_t> primStart_;
   plat::VertexBuffer* vb_ = nullptr;
   plat::IndexBuffer* ib_ = nullptr;
+  uint64_t bufferDevice_ = 0;  // serial of the device the buffers belong to
   std::vector<uint8_t> vertices_;
   std::vector<uint16_t> indices_;
   bool dirty_ = false;
