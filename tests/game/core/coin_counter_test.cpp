@@ -103,6 +103,9 @@ TEST_F(CoinTest, CreditsStopAtNine) {
   // Coin unit equal to the continue price: the nine credits become service
   // credits and the coins are spent.
   Settings(1, 1, 1);
+  InsertCoins(9);  // exactly nine from coins is already the cap
+  EXPECT_ALL({VAL(c->credits, 9), VAL(c->serviceCredits, 9), VAL(c->coins, 0)});
+  Clear();
   InsertCoins(12);
   EXPECT_ALL({VAL(c->credits, 9), VAL(c->serviceCredits, 9), VAL(c->serviceCoins, 0), VAL(c->coins, 0),
               VAL(c->totalCoins, 0), VAL(c->remainder, 0)});
