@@ -16,7 +16,9 @@ namespace {
 using testsupport::PlayWorld;
 
 TEST(HudPicture, ScoreLivesBombsAndGauges) {
-  PlayWorld w(1, false);
+  testsupport::PlayOptions options;
+  options.nullDevice = false;
+  PlayWorld w(options);
   ASSERT_TRUE(w.Ok());
   w.G()->GetList(GAME_LIST_STAGE)->KillAll(0);  // no stage end during the picture
   ASSERT_GE(w.RunToControl(), 0);
@@ -51,9 +53,6 @@ TEST(HudPicture, ScoreLivesBombsAndGauges) {
   EXPECT_GT(bright(at(225.0f, 300.0f)), 80u);
   EXPECT_GT(bright(at(225.0f, 284.0f)), 80u);
   EXPECT_LT(bright(at(225.0f, 268.0f)), 40u);
-  // The masks beside the play field are black.
-  EXPECT_EQ(testsupport::PixelsUnlike(img, 0xFF000000u, 0, 0, 139, 480, 0), 0);
-  EXPECT_EQ(testsupport::PixelsUnlike(img, 0xFF000000u, 501, 0, 640, 480, 0), 0);
   EXPECT_TRUE(testsupport::MatchesGolden(img, "hud_frame.png", 8, 200));
 }
 

@@ -34,9 +34,6 @@ PlayWorld::PlayWorld(const PlayOptions& options)
     ADD_FAILURE() << headless_->Failure();
     return;
   }
-  // The ship is a global object: what a program run earlier in this binary
-  // left of its state must not pass for this play's entry.
-  g_Player.state = Player::STATE_RESET;
   Game* g = Game::GetInstance();
   for (int i = 0; i < 600 && g->GetSceneId() != SCENE_NOTICE; ++i) headless_->Step();
   if (g->GetSceneId() != SCENE_NOTICE) {

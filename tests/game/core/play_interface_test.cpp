@@ -22,6 +22,8 @@
 #include "game/stage/MapMng.h"
 #include "game/tables/font_tables.h"
 #include "platform/crt_rand.h"
+#include "vrax/graphic/SGpMan.h"
+#include "vrax/graphic/SGpQueue.h"
 #include "support/ExpectAll.h"
 #include "support/PlayWorld.h"
 
@@ -389,6 +391,26 @@ TEST_F(Play, HighScoreFollowsTheScoreAsAnUnsignedPair) {
   g->record[REC_HIGH_SCORE] = 0;
   Quiet(1);
   EXPECT_EQ(g_ZGInterface.ScoreText().GlyphCount(), 20);
+}
+
+TEST_F(Play, MasksStandAroundThePlayFieldExceptInViewModesTwoAndFive) {
+  auto masked = [] {
+    for (const auto& [key, packet] : GetGpMan()->GetQueue()->Entries())
+      if (packet == &g_ZGInterface.Masks()) return key;
+    return -1;
+  };
+  EXPECT_EQ(masked(), 0);
+  // Four black quads around the field: the right one from x = 240.
+  const SGpObj_PrimQuad& m = g_ZGInterface.Masks();
+  EXPECT_ALL({VAL(m.GetActiveCount(), 4), VAL(m.GetVertexPos(12).x, 240.0f), VAL(m.GetVertexColour(0), 0xFF000000u)});
+  for (int32_t mode : {2, 5}) {
+    g->SetViewMode(mode);
+    Quiet(1);
+    EXPECT_EQ(masked(), -1) << mode;
+  }
+  g->SetViewMode(10);
+  Quiet(1);
+  EXPECT_EQ(masked(), 0);
 }
 
 TEST(RouteBanner, PhasesByStageAndFramesLeft) {

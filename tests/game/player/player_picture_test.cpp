@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "game/player/PShotMan.h"
+#include "game/core/ZGInterface.h"
 #include "game/player/Player.h"
 #include "support/ImageCompare.h"
 #include "support/PlayWorld.h"
@@ -37,6 +38,7 @@ TEST(PlayerPicture, ShipWithOptionsShotsAndTrail) {
   PlayWorld w(o);
   ASSERT_TRUE(w.Ok());
   ASSERT_GE(w.RunToControl(), 0);
+  g_ZGInterface.SetShown(false);  // the ship alone, without the score panel
   g_Player.AddPower(1.0f);  // a third option
   w.Step(15);
   // A volley with the options' shots, and a blade sweeping an arc over the
