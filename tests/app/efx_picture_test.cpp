@@ -3,6 +3,7 @@
 // once the common images have loaded.
 #include <gtest/gtest.h>
 
+#include "game/core/Game.h"
 #include "game/effect/EfxBursts.h"
 #include "game/effect/EfxMan.h"
 #include "game/effect/ExplosionBursts.h"
@@ -29,6 +30,13 @@ TEST(EffectsPicture, AFrameFullOfEffects) {
   ASSERT_TRUE(sys.Ok()) << sys.Failure();
   for (int i = 0; i < 600 && (ImgEfx == nullptr || g_EfxMan.GetState() != SProc::STATE_RUNNING); ++i) sys.Step(1);
   ASSERT_NE(ImgEfx, nullptr);
+  // The attract scenes stand aside: the notice ends, no scene follows it and
+  // the screen is clear.
+  Game* g = GetGame();
+  ASSERT_NE(g, nullptr);
+  g_GameTakeover = 1;
+  g->GetList(GAME_LIST_SCENE)->KillAll(0);
+  g->RampValue(0, 1.0f, 0);
   plat::SRand(0);
   const SVec4 left{-120.0f, -120.0f, 0.0f, 1.0f}, right{120.0f, -120.0f, 0.0f, 1.0f};
   const SVec4 low{-120.0f, 160.0f, 0.0f, 1.0f}, glow{120.0f, 160.0f, 0.0f, 1.0f};

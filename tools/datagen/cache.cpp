@@ -13,12 +13,17 @@
 namespace datagen {
 namespace {
 
-std::string HostPath(const std::string& root, const std::string& gameName) {
+// A game path ("\common\osr_efx") as a path below the data root.
+std::string RelativeName(const std::string& gameName) {
   std::string rel = gameName;
   for (char& c : rel)
     if (c == '\\') c = '/';
   while (!rel.empty() && rel[0] == '/') rel.erase(0, 1);
-  return root + "/" + rel;
+  return rel;
+}
+
+std::string HostPath(const std::string& root, const std::string& gameName) {
+  return root + "/" + RelativeName(gameName);
 }
 
 // The file names of an image or sound list, read as the game reads them.
@@ -59,12 +64,13 @@ void AddFile(const std::string& root, const std::string& name, SCacheArchive* ar
 
 }  // namespace
 
-void GenerateCommonCache(const std::string& root, WriteStats* stats) {
+void GenerateTableCache(const std::string& root, const SRscRequest* table, const std::string& archiveName,
+                        WriteStats* stats) {
   // The game's cache settings: 16 MB, level 2, files above 512 KB raw.
   SCacheArchive archive;
   archive.Init(16777216u, 1);
   archive.SetParams(2, 524288u, 1.0f);
-  for (const SRscRequest* row = RscTableCommon; row->target; ++row) {
+  for (const SRscRequest* row = table; row->target; ++row) {
     if (row->tag == RscTag("IMG")) AddList(root, row->path, ".tr", &archive);
     if (row->tag == RscTag("SND")) AddList(root, row->path, ".sr", &archive);
     if (row->tag == RscTag("MDL")) AddFile(root, std::string(row->path) + ".bma", &archive);
@@ -82,7 +88,11 @@ void GenerateCommonCache(const std::string& root, WriteStats* stats) {
     ++stats->failed;
     return;
   }
-  WriteIfChanged(root, "cache/common.sca", bytes, stats);
+  WriteIfChanged(root, RelativeName(archiveName) + ".sca", bytes, stats);
+}
+
+void GenerateCommonCache(const std::string& root, WriteStats* stats) {
+  GenerateTableCache(root, RscTableCommon, kCommonCacheArchive, stats);
 }
 
 }  // namespace datagen

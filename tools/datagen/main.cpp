@@ -11,6 +11,7 @@
 #include "tools/datagen/countdown_images.h"
 #include "tools/datagen/images.h"
 #include "tools/datagen/player_files.h"
+#include "tools/datagen/scene_caches.h"
 #include "tools/datagen/sounds.h"
 #include "tools/datagen/stage_files.h"
 
@@ -32,6 +33,7 @@ int main(int argc, char** argv) {
   datagen::GeneratePlayerFiles(root, &stats);
   datagen::GenerateStageFiles(root, &stats);
   datagen::GenerateCommonCache(root, &stats);
+  datagen::GenerateSceneCaches(root, &stats);
   datagen::GenerateCountDownImages(root, &stats);
   datagen::UnloadTextFont();
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
