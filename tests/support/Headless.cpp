@@ -4,6 +4,7 @@
 
 #include "cabinet/QvtBTUtil.h"
 #include "cabinet/SimCabIoBoard.h"
+#include "game/core/Game.h"
 #include "platform/registry.h"
 #include "platform/window.h"
 #include "vrax/graphic/SGpMan.h"
@@ -76,6 +77,27 @@ bool Headless::Screenshot(plat::Image* out) {
   plat::GfxDevice* device = SGpMan::GetDevice();
   if (!ok_ || !device) return false;
   return device->ReadBackBuffer(out) >= 0;
+}
+
+SProc* CurrentScene() {
+  Game* g = GetGame();
+  SProcList* l = g ? g->GetList(GAME_LIST_SCENE) : nullptr;
+  for (SProc* p = l ? l->Head() : nullptr; p; p = SProcList::Next(p))
+    if (p->GetState() == SProc::STATE_RUNNING || p->GetState() == SProc::STATE_ADDED) return p;
+  return nullptr;
+}
+
+std::string CurrentSceneName() {
+  SProc* p = CurrentScene();
+  return p ? p->GetName() : std::string();
+}
+
+int RunUntilScene(Headless& h, const std::string& name, int limit) {
+  for (int i = 0; i < limit; ++i) {
+    if (CurrentSceneName() == name) return i;
+    h.Step();
+  }
+  return CurrentSceneName() == name ? limit : -1;
 }
 
 }  // namespace testsupport

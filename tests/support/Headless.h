@@ -65,4 +65,11 @@ class Headless {
   int frames_ = 0;
 };
 
+// The scene of the game root's scene list that is added or running (null
+// when none), its name ("" when none), and frames run until it has the name:
+// how many, or -1 after limit frames.
+SProc* CurrentScene();
+std::string CurrentSceneName();
+int RunUntilScene(Headless& h, const std::string& name, int limit);
+
 }  // namespace testsupport

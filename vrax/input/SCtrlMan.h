@@ -60,7 +60,10 @@ class SCtrlMan : public SProc {
   int32_t BoardQuery14(int32_t player);  // check of coin slot 0; 2 without a board
   void BoardOutput(int32_t player, int32_t delta);
   int32_t BoardOutput2(int32_t player);
+  // The service-switch error flag (the hardware-error check reads it;
+  // nothing in the program sets it, the hardware tests do).
   uint8_t GetFlag() const { return flag_; }
+  void SetFlag(uint8_t flag) { flag_ = flag; }
 
   XioDevice* GetBoard() const { return board_; }
   int32_t GetPending() const { return pending_; }

@@ -15,26 +15,10 @@ namespace {
 using testsupport::Headless;
 using testsupport::HeadlessOptions;
 
-SProc* SceneProc(Game* g) {
-  SProcList* l = g->GetList(GAME_LIST_SCENE);
-  for (SProc* p = l ? l->Head() : nullptr; p; p = SProcList::Next(p))
-    if (p->GetState() == SProc::STATE_RUNNING || p->GetState() == SProc::STATE_ADDED) return p;
-  return nullptr;
-}
-
-std::string SceneName(Game* g) {
-  SProc* p = SceneProc(g);
-  return p ? p->GetName() : std::string();
-}
-
-// Runs frames until the current scene has the name; the frames it took, or
-// -1 after limit frames.
-int RunUntilScene(Headless& h, Game* g, const std::string& name, int limit) {
-  for (int i = 0; i < limit; ++i) {
-    if (SceneName(g) == name) return i;
-    h.Step();
-  }
-  return SceneName(g) == name ? limit : -1;
+SProc* SceneProc(Game*) { return testsupport::CurrentScene(); }
+std::string SceneName(Game*) { return testsupport::CurrentSceneName(); }
+int RunUntilScene(Headless& h, Game*, const std::string& name, int limit) {
+  return testsupport::RunUntilScene(h, name, limit);
 }
 
 // The whole system on the null device.

@@ -1,0 +1,336 @@
+// The attract scenes through the whole program: the notice, the logo and
+// the opening run their states for the frames they are meant to, a coin or a
+// free-play start ends them as it should, the hardware check classifies a
+// fake board's faults and the error screen takes over for good, the cache
+// archive is built on a first run, and pictures of each screen.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <tuple>
+#include <vector>
+
+#include "game/core/CoinCounter.h"
+#include "game/core/Game.h"
+#include "game/scene/AttractScene.h"
+#include "game/scene/HardwareErrorScreen.h"
+#include "game/scene/Logo.h"
+#include "game/scene/Notice.h"
+#include "game/scene/Opening.h"
+#include "support/Headless.h"
+#include "support/ImageCompare.h"
+#include "support/TempDir.h"
+#include "support/fake_cab_io_driver.h"
+#include "vrax/input/SCtrlMan.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using testsupport::Headless;
+using testsupport::HeadlessOptions;
+using testsupport::RunUntilScene;
+
+HeadlessOptions NullDevice() {
+  HeadlessOptions o;
+  o.nullDevice = true;
+  return o;
+}
+
+// The scene of the scene list that has not been disposed yet, ended ones
+// included (a scene kills itself in the last frame of its last state).
+AttractScene* LiveAttractScene() {
+  SProcList* l = GetGame()->GetList(GAME_LIST_SCENE);
+  for (SProc* p = l ? l->Head() : nullptr; p; p = SProcList::Next(p)) {
+    const int32_t st = p->GetState();
+    if (st == SProc::STATE_ADDED || st == SProc::STATE_RUNNING || st == SProc::STATE_DYING)
+      if (auto* a = dynamic_cast<AttractScene*>(p)) return a;
+  }
+  return nullptr;
+}
+
+struct StateRun {
+  std::string scene;
+  int32_t state;
+  int frames;
+  bool operator==(const StateRun&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& os, const StateRun& r) {
+  return os << r.scene << " state " << r.state << " for " << r.frames;
+}
+
+TEST(AttractScenes, NoticeLogoAndOpeningRunTheirStatesForTheirFrames) {
+  AttractCounter = 0;  // as at power-on
+  Headless h(NullDevice());
+  ASSERT_TRUE(h.Ok()) << h.Failure();
+  std::vector<StateRun> runs;
+  int32_t lastText = -1;
+  for (int i = 0; i < 4000 && GetGame()->GetSceneId() != SCENE_TITLE; ++i) {
+    h.Step();
+    AttractScene* s = LiveAttractScene();
+    if (!s) continue;
+    if (auto* o = dynamic_cast<Opening*>(s)) lastText = o->GetTextFrame();
+    if (!runs.empty() && runs.back().scene == s->GetName() && runs.back().state == s->GetSceneState())
+      ++runs.back().frames;
+    else
+      runs.push_back({s->GetName(), s->GetSceneState(), 1});
+  }
+  ASSERT_EQ(GetGame()->GetSceneId(), SCENE_TITLE);
+  // Every state but the load states, for as many frames as it shows (the
+  // last state includes the frame in which the scene kills itself).
+  std::vector<StateRun> shown;
+  for (const StateRun& r : runs)
+    if (r.state != 0) shown.push_back(r);
+  const std::vector<StateRun> want = {
+      {"Notice", 1, 241},  {"Notice", 2, 62},   {"Logo", 1, 182},    {"Logo", 2, 62},
+      {"Opening", 1, 740}, {"Opening", 2, 150}, {"Opening", 3, 101}, {"Opening", 4, 101},
+      {"Opening", 5, 101}, {"Opening", 6, 101}, {"Opening", 7, 161}, {"Opening", 8, 101},
+  };
+  EXPECT_EQ(shown, want);
+  // The logo advanced the counter to 1, which chose the opening; the coin
+  // prompt's counter ran in states 1 to 7 only.
+  EXPECT_EQ(AttractCounter, 1);
+  EXPECT_EQ(lastText, 740 + 150 + 4 * 101 + 161);
+}
+
+TEST(AttractScenes, PromptBlinksThirtyOneFramesOnAndNineOff) {
+  const std::vector<std::tuple<int32_t, bool, bool, const char*>> cases = {
+      {0, false, false, " INSERT COIN(S) \n"},
+      {30, false, false, " INSERT COIN(S) \n"},
+      {31, false, false, ""},
+      {39, false, false, ""},
+      {40, false, false, "   GAME OVER    \n"},
+      {70, false, false, "   GAME OVER    \n"},
+      {71, false, false, ""},
+      {80, false, false, " INSERT COIN(S) \n"},
+      {1, true, false, "    FREE PLAY   \n"},
+      {45, true, false, "PRESS START BUTTON\n     TO START"},
+      {45, true, true, "PRESS START BUTTON\n"},
+      {75, true, true, ""},
+  };
+  for (const auto& [counter, freePlay, shortStart, line] : cases)
+    EXPECT_STREQ(AttractPromptLine(counter, freePlay, shortStart), line) << counter << " " << freePlay;
+}
+
+// How a scene is interrupted, and what must follow.
+enum class Poke { kCoin, kFreeStart, kFreeStartHeld };
+
+struct Interruption {
+  const char* scene;
+  Poke poke;
+  bool endsAtOnce;       // killed in the frame of the poke
+  int32_t next;          // scene id requested after it
+  int32_t serviceCredits;
+  int32_t counter;  // the attract counter afterwards
+};
+
+TEST(AttractScenes, CoinsAndFreePlayStartsEndEachSceneAsTheyShould) {
+  const Interruption cases[] = {
+      {"Notice", Poke::kCoin, false, SCENE_TITLE, 0, 0},
+      {"Notice", Poke::kFreeStart, false, SCENE_TITLE, 1, 0},
+      {"Logo", Poke::kCoin, true, SCENE_TITLE, 0, 0},
+      {"Logo", Poke::kFreeStart, true, SCENE_TITLE, 1, 0},
+      {"Logo", Poke::kFreeStartHeld, false, SCENE_OPENING, 0, 1},
+      {"Opening", Poke::kCoin, true, SCENE_TITLE, 0, 1},
+      {"Opening", Poke::kFreeStart, true, SCENE_TITLE, 1, 1},
+  };
+  for (const Interruption& c : cases) {
+    SCOPED_TRACE(std::string(c.scene) + " poke " + std::to_string(int(c.poke)));
+    AttractCounter = 0;
+    Headless h(NullDevice());
+    ASSERT_TRUE(h.Ok()) << h.Failure();
+    Game* g = GetGame();
+    CoinCounter* coins = GetCoinCounter();
+    ASSERT_NE(coins, nullptr);
+    if (c.poke != Poke::kCoin) g->settings[kSetCoinPlay] = 0;
+    // Start held since before the scene began is no press.
+    if (c.poke == Poke::kFreeStartHeld) h.Hold(plat::CabInput::kStart);
+    ASSERT_GE(RunUntilScene(h, c.scene, 3000), 0);
+    h.Step(40);
+    SProc* scene = testsupport::CurrentScene();
+    ASSERT_NE(scene, nullptr);
+    if (c.poke == Poke::kCoin) {
+      coins->credits = 1;
+      h.Step();
+    } else if (c.poke == Poke::kFreeStart) {
+      h.Hold(plat::CabInput::kStart);
+      h.Step(2);  // the pad sees the press in the frame after the board
+    } else {
+      h.Step(2);
+    }
+    EXPECT_EQ(scene->GetState() == SProc::STATE_DYING, c.endsAtOnce);
+    h.ReleaseAll();
+    for (int i = 0; i < 400 && testsupport::CurrentScene() == scene; ++i) h.Step();
+    for (int i = 0; i < 5 && testsupport::CurrentScene() == nullptr; ++i) h.Step();
+    EXPECT_EQ(g->GetSceneId(), c.next);
+    EXPECT_EQ(coins->serviceCredits, c.serviceCredits);
+    // Only a logo that ends without credits advances the counter.
+    EXPECT_EQ(AttractCounter, c.counter);
+    coins->credits = coins->serviceCredits = 0;
+  }
+}
+
+// A fake I/O board in each fault state and what the check makes of it.
+struct BoardCase {
+  const char* name;
+  bool linked;
+  bool coinFault;
+  bool serviceFlag;
+  int32_t code;
+  const char* line;
+};
+
+TEST(HardwareError, FaultsAreClassifiedAndTheScreenTakesOverForGood) {
+  const BoardCase cases[] = {
+      {"healthy", true, false, false, FAULT_NONE, ""},
+      {"coin", true, true, false, FAULT_COIN, "COIN ERROR CREDIT:3 COIN:1/2"},
+      {"unlinked", false, false, false, FAULT_IO, "I/O ERROR CREDIT:0 COIN:0/1"},
+      {"service and coin", true, true, true, FAULT_SERVICE_SWITCH, "SERVICE SWITCH ERROR CREDIT:0 COIN:0/1"},
+  };
+  for (const BoardCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakeCabIoDriver drv;
+    drv.SetUpLinkedBoard();
+    ScopedCabIoDriver scoped(&drv);
+    Headless h(NullDevice());
+    ASSERT_TRUE(h.Ok()) << h.Failure();
+    ASSERT_GE(RunUntilScene(h, "Notice", 600), 0);
+    EXPECT_EQ(CheckHardwareError(), FAULT_NONE);
+    Game* g = GetGame();
+    CoinCounter* coins = GetCoinCounter();
+    coins->credits = c.code == FAULT_COIN ? 3 : 0;
+    coins->coins = c.code == FAULT_COIN ? 1 : 0;
+    if (c.code == FAULT_COIN) g->settings[kSetCoinUnit] = 2;
+    if (!c.linked) drv.regs[0x4000] = 0x00030000;  // the unit reports its link down
+    if (c.coinFault) drv.regs[0x4140] = 0x80000000u;  // coin counter 0 of unit 0 in fault
+    if (c.serviceFlag) SCtrlMan::GetInstance()->SetFlag(1);
+    h.Step(3);
+    EXPECT_EQ(CheckHardwareError(), c.code);
+    EXPECT_EQ(CheckServiceSwitchError(), c.serviceFlag ? 1 : 0);
+    EXPECT_EQ(CheckCoinError(), c.coinFault ? 1 : 0);
+    EXPECT_EQ(CheckIoError(), c.linked ? 0 : 1);
+    h.Step(700);  // the screen's 600-frame timer never runs out
+    EXPECT_FALSE(h.QuitRequested());
+    EXPECT_EQ(g_GameTakeover, c.code != FAULT_NONE ? 1 : 0);
+    SProc* found = g->FindInList("CABRIERRCHECK", GAME_LIST_MANAGERS);
+    if (c.code == FAULT_NONE) {
+      EXPECT_EQ(found, nullptr);
+      continue;
+    }
+    auto* screen = dynamic_cast<HardwareErrorScreen*>(found);
+    ASSERT_NE(screen, nullptr);
+    // Alone: every other child of the game root has ended.
+    for (int32_t list = 0; list < GAME_LIST_COUNT; ++list) {
+      SProcList* l = g->GetList(list);
+      for (SProc* p = l->Head(); p; p = SProcList::Next(p))
+        if (p != screen) EXPECT_NE(p->GetState(), SProc::STATE_RUNNING) << p->GetName();
+    }
+    EXPECT_EQ(screen->GetStep(), HardwareErrorScreen::STEP_SHOWING);
+    EXPECT_STREQ(screen->GetLine(), c.line);
+    EXPECT_EQ(screen->Text().GlyphCount(), std::count_if(c.line, c.line + std::strlen(c.line), [](char ch) {
+                return ch != ' ';
+              })) << "a glyph for every character but the blanks";
+    // Centred at 16 units a character: 27 characters start at x = -216.
+    if (c.code == FAULT_IO) EXPECT_EQ(screen->Text().GetOrigin()[0], -216.0f);
+    EXPECT_EQ(g->GetFadeLayer(), 1);
+    EXPECT_EQ(g->GetFadeLevel(), 0.0f);
+  }
+}
+
+TEST(HardwareError, AnUnnamedFaultCodeShowsNoRowBeyondTheTable) {
+  EXPECT_STREQ(HardwareErrorScreen::FaultText(FAULT_IO), "I/O ERROR");
+  for (int32_t code : {0, 4, -1, 1 << 30}) EXPECT_EQ(HardwareErrorScreen::FaultText(code), nullptr) << code;
+}
+
+// A copy of the generated data tree made of links, without the logo's cache
+// archive.
+void LinkDataTreeWithoutLogoArchive(const std::string& from, const std::string& to) {
+  for (const auto& e : fs::directory_iterator(from))
+    if (e.path().filename() != "cache") fs::create_directory_symlink(e.path(), fs::path(to) / e.path().filename());
+  fs::create_directory(fs::path(to) / "cache");
+  for (const auto& e : fs::directory_iterator(fs::path(from) / "cache"))
+    if (e.path().filename() != "logo.sca") fs::create_symlink(e.path(), fs::path(to) / "cache" / e.path().filename());
+}
+
+std::string ReadAll(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+TEST(AttractScenes, TheLogoBuildsItsMissingCacheArchive) {
+  testsupport::TempDir dir("attract_data");
+  LinkDataTreeWithoutLogoArchive(testsupport::GeneratedDataRoot(), dir.Path());
+  testsupport::ScopedDataDir data(dir.Path());
+  AttractCounter = 0;
+  Headless h(NullDevice());
+  ASSERT_TRUE(h.Ok()) << h.Failure();
+  ASSERT_GE(RunUntilScene(h, "Logo", 1000), 0);
+  const fs::path built = fs::path(dir.Path()) / "cache" / "logo.sca";
+  ASSERT_TRUE(fs::exists(built));
+  // The same bytes as the archive the generator writes beside the data.
+  EXPECT_EQ(ReadAll(built), ReadAll(fs::path(testsupport::GeneratedDataRoot()) / "cache" / "logo.sca"));
+  h.Step(3);
+  auto* logo = dynamic_cast<Logo*>(testsupport::CurrentScene());
+  ASSERT_NE(logo, nullptr);
+  EXPECT_EQ(logo->GetSceneState(), AttractScene::STATE_SHOW);
+  EXPECT_EQ(logo->LogoQuad().GetActiveCount(), 1);
+}
+
+// Runs until the current scene is `name` in `state` with its frame count
+// at `frame`.
+bool RunUntilSceneFrame(Headless& h, const std::string& name, int32_t state, int32_t frame, int limit) {
+  for (int i = 0; i < limit; ++i) {
+    auto* s = dynamic_cast<AttractScene*>(testsupport::CurrentScene());
+    if (s && s->GetName() == name && s->GetSceneState() == state && s->GetFrame() == frame) return true;
+    h.Step();
+  }
+  return false;
+}
+
+// Play (x, y) on the 640 x 480 screen: 0.75 pixel a unit about the centre.
+int Px(float x) { return static_cast<int>(320.0f + 0.75f * x); }
+int Py(float y) { return static_cast<int>(240.0f + 0.75f * y); }
+
+TEST(AttractPictures, NoticeLogoAndAnOpeningFrame) {
+  AttractCounter = 0;
+  Headless h;
+  ASSERT_TRUE(h.Ok()) << h.Failure();
+  using testsupport::PixelsUnlike;
+  constexpr uint32_t kBlack = 0xFF000000u, kWhite = 0xFFFFFFFFu;
+  plat::Image shot;
+
+  // The notice, faded in: "NOTICE" in red-orange from play (-70, -210), 28 x
+  // 31 cells; the body in white from (-160, -110), eight rows 28 apart.
+  ASSERT_TRUE(RunUntilSceneFrame(h, "Notice", 1, 100, 1000));
+  ASSERT_TRUE(h.Screenshot(&shot));
+  EXPECT_EQ(PixelsUnlike(shot, kBlack, 140, 0, 500, Py(-212), 8), 0) << "nothing above the title";
+  EXPECT_GT(PixelsUnlike(shot, kBlack, Px(-70), Py(-210), Px(-70 + 6 * 28), Py(-179), 8), 100) << "the title";
+  EXPECT_EQ(PixelsUnlike(shot, kBlack, Px(-160), Py(-110 + 8 * 28), 500, 480, 8), 0) << "nothing below the body";
+  EXPECT_GT(PixelsUnlike(shot, kBlack, Px(-160), Py(-110), Px(100), Py(-92), 8), 100) << "the first body row";
+  EXPECT_TRUE(testsupport::MatchesGolden(shot, "attract_notice.png", 8, 40));
+
+  // The logo on its white screen.
+  ASSERT_TRUE(RunUntilSceneFrame(h, "Logo", 1, 100, 1000));
+  ASSERT_TRUE(h.Screenshot(&shot));
+  EXPECT_EQ(PixelsUnlike(shot, kWhite, 142, 2, Px(-130), 478, 6), 0) << "white left of the logo";
+  EXPECT_EQ(PixelsUnlike(shot, kWhite, Px(130), 2, 498, 478, 6), 0) << "white right of the logo";
+  EXPECT_GT(PixelsUnlike(shot, kWhite, Px(-120), Py(-120), Px(120), Py(120), 6), 10000) << "the logo";
+  EXPECT_TRUE(testsupport::MatchesGolden(shot, "attract_logo.png", 8, 40));
+
+  // The prologue at frame 210: the scroll, the overlay, the first panning
+  // picture and the second caption strip, with the coin prompt's second
+  // line (printed at prompt count 208: the prompt counts from the first
+  // draw in state 1, a frame after the state's first count).
+  ASSERT_TRUE(RunUntilSceneFrame(h, "Opening", Opening::STATE_PROLOGUE, 210, 1000));
+  auto* opening = dynamic_cast<Opening*>(testsupport::CurrentScene());
+  ASSERT_NE(opening, nullptr);
+  EXPECT_EQ(opening->GetTextFrame(), 209);
+  EXPECT_EQ(opening->AttractText().GlyphCount(), 8);  // "GAME" and "OVER"
+  ASSERT_TRUE(h.Screenshot(&shot));
+  EXPECT_GT(PixelsUnlike(shot, kBlack, 142, 2, 498, 478, 8), 100000) << "pictures fill the screen";
+  EXPECT_TRUE(testsupport::MatchesGolden(shot, "attract_opening.png", 8, 40));
+}
+
+}  // namespace
