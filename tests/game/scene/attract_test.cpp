@@ -1,8 +1,6 @@
-// The attract scenes through the whole program: the notice, the logo and
-// the opening run their states for the frames they are meant to, a coin or a
-// free-play start ends them as it should, the hardware check classifies a
-// fake board's faults and the error screen takes over for good, the cache
-// archive is built on a first run, and pictures of each screen.
+// The attract scenes through the whole program: state lengths, a missing
+// cache archive, coins and free-play starts, a fake board's faults and the
+// error screen; pictures of each screen.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -29,17 +27,9 @@ namespace {
 
 namespace fs = std::filesystem;
 using testsupport::Headless;
-using testsupport::HeadlessOptions;
 using testsupport::RunUntilScene;
 
-HeadlessOptions NullDevice() {
-  HeadlessOptions o;
-  o.nullDevice = true;
-  return o;
-}
-
-// The scene of the scene list that has not been disposed yet, ended ones
-// included (a scene kills itself in the last frame of its last state).
+// The live or ending scene (it kills itself in the last frame of a state).
 AttractScene* LiveAttractScene() {
   SProcList* l = GetGame()->GetList(GAME_LIST_SCENE);
   for (SProc* p = l ? l->Head() : nullptr; p; p = SProcList::Next(p)) {
@@ -50,80 +40,73 @@ AttractScene* LiveAttractScene() {
   return nullptr;
 }
 
-struct StateRun {
-  std::string scene;
-  int32_t state;
-  int frames;
-  bool operator==(const StateRun&) const = default;
-};
-
-std::ostream& operator<<(std::ostream& os, const StateRun& r) {
-  return os << r.scene << " state " << r.state << " for " << r.frames;
+// A copy of the generated data tree made of links, without the logo's cache
+// archive.
+void LinkDataTreeWithoutLogoArchive(const std::string& from, const std::string& to) {
+  for (const auto& e : fs::directory_iterator(from))
+    if (e.path().filename() != "cache") fs::create_directory_symlink(e.path(), fs::path(to) / e.path().filename());
+  fs::create_directory(fs::path(to) / "cache");
+  for (const auto& e : fs::directory_iterator(fs::path(from) / "cache"))
+    if (e.path().filename() != "logo.sca") fs::create_symlink(e.path(), fs::path(to) / "cache" / e.path().filename());
 }
 
+// Also with the logo's cache archive missing: the logo builds it.
 TEST(AttractScenes, NoticeLogoAndOpeningRunTheirStatesForTheirFrames) {
+  testsupport::TempDir dir("attract_data");
+  LinkDataTreeWithoutLogoArchive(testsupport::GeneratedDataRoot(), dir.Path());
+  testsupport::ScopedDataDir data(dir.Path());
   AttractCounter = 0;  // as at power-on
-  Headless h(NullDevice());
+  Headless h({.nullDevice = true});
   ASSERT_TRUE(h.Ok()) << h.Failure();
-  std::vector<StateRun> runs;
+  std::vector<std::pair<std::string, int>> runs;
   int32_t lastText = -1;
   for (int i = 0; i < 4000 && GetGame()->GetSceneId() != SCENE_TITLE; ++i) {
     h.Step();
     AttractScene* s = LiveAttractScene();
     if (!s) continue;
     if (auto* o = dynamic_cast<Opening*>(s)) lastText = o->GetTextFrame();
-    if (!runs.empty() && runs.back().scene == s->GetName() && runs.back().state == s->GetSceneState())
-      ++runs.back().frames;
-    else
-      runs.push_back({s->GetName(), s->GetSceneState(), 1});
+    const std::string key = s->GetName() + " " + std::to_string(s->GetSceneState());
+    if (runs.empty() || runs.back().first != key) runs.push_back({key, 0});
+    ++runs.back().second;
   }
   ASSERT_EQ(GetGame()->GetSceneId(), SCENE_TITLE);
   // Every state but the load states, for as many frames as it shows (the
   // last state includes the frame in which the scene kills itself).
-  std::vector<StateRun> shown;
-  for (const StateRun& r : runs)
-    if (r.state != 0) shown.push_back(r);
-  const std::vector<StateRun> want = {
-      {"Notice", 1, 241},  {"Notice", 2, 62},   {"Logo", 1, 182},    {"Logo", 2, 62},
-      {"Opening", 1, 740}, {"Opening", 2, 150}, {"Opening", 3, 101}, {"Opening", 4, 101},
-      {"Opening", 5, 101}, {"Opening", 6, 101}, {"Opening", 7, 161}, {"Opening", 8, 101},
-  };
+  std::vector<std::string> shown;
+  for (const auto& [key, frames] : runs)
+    if (key.back() != '0') shown.push_back(key + " " + std::to_string(frames));
+  const std::vector<std::string> want = {"Notice 1 241",  "Notice 2 62",   "Logo 1 182",    "Logo 2 62",
+                                      "Opening 1 740", "Opening 2 150", "Opening 3 101", "Opening 4 101",
+                                      "Opening 5 101", "Opening 6 101", "Opening 7 161", "Opening 8 101"};
   EXPECT_EQ(shown, want);
   // The logo advanced the counter to 1, which chose the opening; the coin
   // prompt's counter ran in states 1 to 7 only.
   EXPECT_EQ(AttractCounter, 1);
   EXPECT_EQ(lastText, 740 + 150 + 4 * 101 + 161);
+  // The archive the logo wrote: the bytes the generator writes beside the data.
+  std::ifstream generated(testsupport::GeneratedDataRoot() + "/cache/logo.sca", std::ios::binary);
+  EXPECT_EQ(dir.Read("cache/logo.sca"), std::string(std::istreambuf_iterator<char>(generated), {}));
 }
 
 TEST(AttractScenes, PromptBlinksThirtyOneFramesOnAndNineOff) {
+  const char *coin = " INSERT COIN(S) \n", *over = "   GAME OVER    \n", *free = "    FREE PLAY   \n";
   const std::vector<std::tuple<int32_t, bool, bool, const char*>> cases = {
-      {0, false, false, " INSERT COIN(S) \n"},
-      {30, false, false, " INSERT COIN(S) \n"},
-      {31, false, false, ""},
-      {39, false, false, ""},
-      {40, false, false, "   GAME OVER    \n"},
-      {70, false, false, "   GAME OVER    \n"},
-      {71, false, false, ""},
-      {80, false, false, " INSERT COIN(S) \n"},
-      {1, true, false, "    FREE PLAY   \n"},
-      {45, true, false, "PRESS START BUTTON\n     TO START"},
-      {45, true, true, "PRESS START BUTTON\n"},
-      {75, true, true, ""},
-  };
+      {0, false, false, coin}, {30, false, false, coin}, {31, false, false, ""}, {39, false, false, ""},
+      {40, false, false, over}, {70, false, false, over}, {71, false, false, ""}, {80, false, false, coin},
+      {1, true, false, free},   {45, true, false, "PRESS START BUTTON\n     TO START"},
+      {45, true, true, "PRESS START BUTTON\n"}, {75, true, true, ""}};
   for (const auto& [counter, freePlay, shortStart, line] : cases)
     EXPECT_STREQ(AttractPromptLine(counter, freePlay, shortStart), line) << counter << " " << freePlay;
 }
 
-// How a scene is interrupted, and what must follow.
+// How a scene is interrupted; whether it ends in the frame of the poke, the
+// scene requested after it, the service credits and the attract counter.
 enum class Poke { kCoin, kFreeStart, kFreeStartHeld };
-
 struct Interruption {
   const char* scene;
   Poke poke;
-  bool endsAtOnce;       // killed in the frame of the poke
-  int32_t next;          // scene id requested after it
-  int32_t serviceCredits;
-  int32_t counter;  // the attract counter afterwards
+  bool endsAtOnce;
+  int32_t next, serviceCredits, counter;
 };
 
 TEST(AttractScenes, CoinsAndFreePlayStartsEndEachSceneAsTheyShould) {
@@ -139,11 +122,10 @@ TEST(AttractScenes, CoinsAndFreePlayStartsEndEachSceneAsTheyShould) {
   for (const Interruption& c : cases) {
     SCOPED_TRACE(std::string(c.scene) + " poke " + std::to_string(int(c.poke)));
     AttractCounter = 0;
-    Headless h(NullDevice());
+    Headless h({.nullDevice = true});
     ASSERT_TRUE(h.Ok()) << h.Failure();
     Game* g = GetGame();
     CoinCounter* coins = GetCoinCounter();
-    ASSERT_NE(coins, nullptr);
     if (c.poke != Poke::kCoin) g->settings[kSetCoinPlay] = 0;
     // Start held since before the scene began is no press.
     if (c.poke == Poke::kFreeStartHeld) h.Hold(plat::CabInput::kStart);
@@ -151,15 +133,9 @@ TEST(AttractScenes, CoinsAndFreePlayStartsEndEachSceneAsTheyShould) {
     h.Step(40);
     SProc* scene = testsupport::CurrentScene();
     ASSERT_NE(scene, nullptr);
-    if (c.poke == Poke::kCoin) {
-      coins->credits = 1;
-      h.Step();
-    } else if (c.poke == Poke::kFreeStart) {
-      h.Hold(plat::CabInput::kStart);
-      h.Step(2);  // the pad sees the press in the frame after the board
-    } else {
-      h.Step(2);
-    }
+    if (c.poke == Poke::kCoin) coins->credits = 1;
+    if (c.poke == Poke::kFreeStart) h.Hold(plat::CabInput::kStart);
+    h.Step(c.poke == Poke::kCoin ? 1 : 2);  // the pad sees a press a frame after the board
     EXPECT_EQ(scene->GetState() == SProc::STATE_DYING, c.endsAtOnce);
     h.ReleaseAll();
     for (int i = 0; i < 400 && testsupport::CurrentScene() == scene; ++i) h.Step();
@@ -172,12 +148,11 @@ TEST(AttractScenes, CoinsAndFreePlayStartsEndEachSceneAsTheyShould) {
   }
 }
 
-// A fake I/O board in each fault state and what the check makes of it.
+// A fake I/O board in each fault state, the code the check gives and the
+// line the screen shows.
 struct BoardCase {
   const char* name;
-  bool linked;
-  bool coinFault;
-  bool serviceFlag;
+  bool linked, coinFault, serviceFlag;
   int32_t code;
   const char* line;
 };
@@ -189,15 +164,16 @@ TEST(HardwareError, FaultsAreClassifiedAndTheScreenTakesOverForGood) {
       {"unlinked", false, false, false, FAULT_IO, "I/O ERROR CREDIT:0 COIN:0/1"},
       {"service and coin", true, true, true, FAULT_SERVICE_SWITCH, "SERVICE SWITCH ERROR CREDIT:0 COIN:0/1"},
   };
+  // A code outside the table names no fault rather than a row beyond it.
+  for (int32_t code : {0, 4, -1, 1 << 30}) EXPECT_EQ(HardwareErrorScreen::FaultText(code), nullptr) << code;
   for (const BoardCase& c : cases) {
     SCOPED_TRACE(c.name);
     FakeCabIoDriver drv;
     drv.SetUpLinkedBoard();
     ScopedCabIoDriver scoped(&drv);
-    Headless h(NullDevice());
+    Headless h({.nullDevice = true});
     ASSERT_TRUE(h.Ok()) << h.Failure();
     ASSERT_GE(RunUntilScene(h, "Notice", 600), 0);
-    EXPECT_EQ(CheckHardwareError(), FAULT_NONE);
     Game* g = GetGame();
     CoinCounter* coins = GetCoinCounter();
     coins->credits = c.code == FAULT_COIN ? 3 : 0;
@@ -208,9 +184,8 @@ TEST(HardwareError, FaultsAreClassifiedAndTheScreenTakesOverForGood) {
     if (c.serviceFlag) SCtrlMan::GetInstance()->SetFlag(1);
     h.Step(3);
     EXPECT_EQ(CheckHardwareError(), c.code);
-    EXPECT_EQ(CheckServiceSwitchError(), c.serviceFlag ? 1 : 0);
-    EXPECT_EQ(CheckCoinError(), c.coinFault ? 1 : 0);
-    EXPECT_EQ(CheckIoError(), c.linked ? 0 : 1);
+    EXPECT_EQ(std::tuple(CheckServiceSwitchError(), CheckCoinError(), CheckIoError()),
+              std::tuple(int(c.serviceFlag), int(c.coinFault), int(!c.linked)));
     h.Step(700);  // the screen's 600-frame timer never runs out
     EXPECT_FALSE(h.QuitRequested());
     EXPECT_EQ(g_GameTakeover, c.code != FAULT_NONE ? 1 : 0);
@@ -229,53 +204,12 @@ TEST(HardwareError, FaultsAreClassifiedAndTheScreenTakesOverForGood) {
     }
     EXPECT_EQ(screen->GetStep(), HardwareErrorScreen::STEP_SHOWING);
     EXPECT_STREQ(screen->GetLine(), c.line);
-    EXPECT_EQ(screen->Text().GlyphCount(), std::count_if(c.line, c.line + std::strlen(c.line), [](char ch) {
-                return ch != ' ';
-              })) << "a glyph for every character but the blanks";
+    EXPECT_EQ(screen->Text().GlyphCount(), std::strlen(c.line) - std::count(c.line, std::strchr(c.line, 0), ' '));
     // Centred at 16 units a character: 27 characters start at x = -216.
     if (c.code == FAULT_IO) EXPECT_EQ(screen->Text().GetOrigin()[0], -216.0f);
     EXPECT_EQ(g->GetFadeLayer(), 1);
     EXPECT_EQ(g->GetFadeLevel(), 0.0f);
   }
-}
-
-TEST(HardwareError, AnUnnamedFaultCodeShowsNoRowBeyondTheTable) {
-  EXPECT_STREQ(HardwareErrorScreen::FaultText(FAULT_IO), "I/O ERROR");
-  for (int32_t code : {0, 4, -1, 1 << 30}) EXPECT_EQ(HardwareErrorScreen::FaultText(code), nullptr) << code;
-}
-
-// A copy of the generated data tree made of links, without the logo's cache
-// archive.
-void LinkDataTreeWithoutLogoArchive(const std::string& from, const std::string& to) {
-  for (const auto& e : fs::directory_iterator(from))
-    if (e.path().filename() != "cache") fs::create_directory_symlink(e.path(), fs::path(to) / e.path().filename());
-  fs::create_directory(fs::path(to) / "cache");
-  for (const auto& e : fs::directory_iterator(fs::path(from) / "cache"))
-    if (e.path().filename() != "logo.sca") fs::create_symlink(e.path(), fs::path(to) / "cache" / e.path().filename());
-}
-
-std::string ReadAll(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-TEST(AttractScenes, TheLogoBuildsItsMissingCacheArchive) {
-  testsupport::TempDir dir("attract_data");
-  LinkDataTreeWithoutLogoArchive(testsupport::GeneratedDataRoot(), dir.Path());
-  testsupport::ScopedDataDir data(dir.Path());
-  AttractCounter = 0;
-  Headless h(NullDevice());
-  ASSERT_TRUE(h.Ok()) << h.Failure();
-  ASSERT_GE(RunUntilScene(h, "Logo", 1000), 0);
-  const fs::path built = fs::path(dir.Path()) / "cache" / "logo.sca";
-  ASSERT_TRUE(fs::exists(built));
-  // The same bytes as the archive the generator writes beside the data.
-  EXPECT_EQ(ReadAll(built), ReadAll(fs::path(testsupport::GeneratedDataRoot()) / "cache" / "logo.sca"));
-  h.Step(3);
-  auto* logo = dynamic_cast<Logo*>(testsupport::CurrentScene());
-  ASSERT_NE(logo, nullptr);
-  EXPECT_EQ(logo->GetSceneState(), AttractScene::STATE_SHOW);
-  EXPECT_EQ(logo->LogoQuad().GetActiveCount(), 1);
 }
 
 // Runs until the current scene is `name` in `state` with its frame count
@@ -300,7 +234,6 @@ TEST(AttractPictures, NoticeLogoAndAnOpeningFrame) {
   using testsupport::PixelsUnlike;
   constexpr uint32_t kBlack = 0xFF000000u, kWhite = 0xFFFFFFFFu;
   plat::Image shot;
-
   // The notice, faded in: "NOTICE" in red-orange from play (-70, -210), 28 x
   // 31 cells; the body in white from (-160, -110), eight rows 28 apart.
   ASSERT_TRUE(RunUntilSceneFrame(h, "Notice", 1, 100, 1000));
