@@ -62,6 +62,21 @@ TEST_F(GameLayers, ProjectionsByLayerAndViewMode) {
   EXPECT_NEAR(std::abs(p.y), 100.0f, 1e-3f);
 }
 
+TEST_F(GameLayers, ViewModesCopyTheirViewAtTheEyeIntoTheCameraObjects) {
+  // Mode 10: the flip diag(1, -1, -1) placed at (0, 0, -512).
+  const float upright[4][4] = {{1, 0, 0, 0}, {0, -1, 0, 0}, {0, 0, -1, 0}, {0, 0, -512, 1}};
+  // Mode 2: the flip times a turn of -pi/2 about z, rows (0, -1, 0) and
+  // (-1, 0, 0).
+  const float turned[4][4] = {{0, -1, 0, 0}, {-1, 0, 0, 0}, {0, 0, -1, 0}, {0, 0, -512, 1}};
+  for (int node = 0; node < 2; ++node)
+    for (int r = 0; r < 4; ++r)
+      for (int c = 0; c < 4; ++c) EXPECT_NEAR(game.CameraNode(node).m[r][c], upright[r][c], 1e-6) << r << c;
+  game.SetViewMode(2);
+  for (int node = 0; node < 2; ++node)
+    for (int r = 0; r < 4; ++r)
+      for (int c = 0; c < 4; ++c) EXPECT_NEAR(game.CameraNode(node).m[r][c], turned[r][c], 1e-6) << r << c;
+}
+
 TEST_F(GameLayers, ZModeAlphaAndBlendOfTheBlocks) {
   EXPECT_EQ(InForce(13, 9), &ZModePresets[5]);  // left by layer 14
   EXPECT_EQ(game.LayerBlock(12).GetPacket9(), &ZModePresets[0]);

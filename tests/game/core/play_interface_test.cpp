@@ -413,6 +413,11 @@ TEST_F(Play, MasksStandAroundThePlayFieldExceptInViewModesTwoAndFive) {
   EXPECT_EQ(masked(), 0);
 }
 
+TEST_F(Play, AStageStartReturnsTheFirstCameraObjectToIdentity) {
+  EXPECT_ALL({VAL(g->CameraNode(0).m[1][1], 1.0f), VAL(g->CameraNode(0).m[3][2], 0.0f),
+              VAL(g->CameraNode(1).m[1][1], -1.0f), VAL(g->CameraNode(1).m[3][2], -512.0f)});
+}
+
 TEST(RouteBanner, PhasesByStageAndFramesLeft) {
   struct Case {
     int32_t stage, left, phase, elapsed;
