@@ -15,7 +15,7 @@ bool AttractCreditPresent() {
 
 bool AttractCoinArrived() {
   const CoinCounter* coins = GetCoinCounter();
-  return coins && coins->inserted != 0;
+  return coins && coins->GetCoinEvent() != 0;
 }
 
 bool AttractFreePlay() {

@@ -133,7 +133,8 @@ TEST(AttractScenes, CoinsAndFreePlayStartsEndEachSceneAsTheyShould) {
     h.Step(40);
     SProc* scene = testsupport::CurrentScene();
     ASSERT_NE(scene, nullptr);
-    if (c.poke == Poke::kCoin) coins->credits = 1;
+    // A counted coin: its credit stands from now on.
+    if (c.poke == Poke::kCoin) coins->coins = coins->credits = 1;
     if (c.poke == Poke::kFreeStart) h.Hold(plat::CabInput::kStart);
     h.Step(c.poke == Poke::kCoin ? 1 : 2);  // the pad sees a press a frame after the board
     EXPECT_EQ(scene->GetState() == SProc::STATE_DYING, c.endsAtOnce);
@@ -144,7 +145,7 @@ TEST(AttractScenes, CoinsAndFreePlayStartsEndEachSceneAsTheyShould) {
     EXPECT_EQ(coins->serviceCredits, c.serviceCredits);
     // Only a logo that ends without credits advances the counter.
     EXPECT_EQ(AttractCounter, c.counter);
-    coins->credits = coins->serviceCredits = 0;
+    coins->coins = coins->totalCoins = coins->credits = coins->serviceCredits = 0;
   }
 }
 
