@@ -393,12 +393,15 @@ TEST_F(Play, HighScoreFollowsTheScoreAsAnUnsignedPair) {
   EXPECT_EQ(g_ZGInterface.ScoreText().GlyphCount(), 20);
 }
 
-TEST_F(Play, MasksStandAroundThePlayFieldExceptInViewModesTwoAndFive) {
+TEST_F(Play, MasksExceptInViewModesTwoAndFiveAndTheCameraObjects) {
   auto masked = [] {
     for (const auto& [key, packet] : GetGpMan()->GetQueue()->Entries())
       if (packet == &g_ZGInterface.Masks()) return key;
     return -1;
   };
+  // The stage start returned the first camera object to the identity.
+  EXPECT_ALL({VAL(g->CameraNode(0).m[1][1], 1.0f), VAL(g->CameraNode(0).m[3][2], 0.0f),
+              VAL(g->CameraNode(1).m[1][1], -1.0f), VAL(g->CameraNode(1).m[3][2], -512.0f)});
   EXPECT_EQ(masked(), 0);
   // Four black quads around the field: the right one from x = 240.
   const SGpObj_PrimQuad& m = g_ZGInterface.Masks();
@@ -411,11 +414,6 @@ TEST_F(Play, MasksStandAroundThePlayFieldExceptInViewModesTwoAndFive) {
   g->SetViewMode(10);
   Quiet(1);
   EXPECT_EQ(masked(), 0);
-}
-
-TEST_F(Play, AStageStartReturnsTheFirstCameraObjectToIdentity) {
-  EXPECT_ALL({VAL(g->CameraNode(0).m[1][1], 1.0f), VAL(g->CameraNode(0).m[3][2], 0.0f),
-              VAL(g->CameraNode(1).m[1][1], -1.0f), VAL(g->CameraNode(1).m[3][2], -512.0f)});
 }
 
 TEST(RouteBanner, PhasesByStageAndFramesLeft) {

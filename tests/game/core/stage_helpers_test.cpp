@@ -1,6 +1,6 @@
 // The stage-scene helpers: range-table lookups, the distance-keyed fog at
-// chosen rail positions, the cloud values, the scroll layer, the stage
-// scene's start-up words and layer values, and the camera transform.
+// chosen rail positions, the cloud values, the scroll layer and the camera
+// transform.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -11,7 +11,6 @@
 #include "game/core/Game.h"
 #include "game/core/RangeTable.h"
 #include "game/core/ScrollLayer.h"
-#include "game/core/StageScene.h"
 #include "game/stage/CloudQuad.h"
 #include "game/stage/MapMng.h"
 #include "support/ExpectAll.h"
@@ -151,19 +150,6 @@ TEST(ScrollLayerTest, TilesCentredAndTheOffsetWrapsWithinATile) {
   }
   // A tile size of 0 leaves the offset unwrapped instead of dividing by it.
   EXPECT_EQ(WrapScroll(300.0f, 0), 300.0f);
-}
-
-TEST(StageSceneTest, StartWordsFlagAndLayerValues) {
-  StageScene s;
-  StageSceneStarted = 0;
-  const StageScene::InitArgs args{7, -3};
-  s.OnInit(&args);
-  EXPECT_ALL({VAL(s.GetWordA(), 7), VAL(s.GetWordB(), -3), VAL(StageSceneStarted, 1)});
-  s.layerValues[2] = 0.5f;
-  s.layerValues[3] = -1.0f;
-  EXPECT_ALL({VAL(s.IsLayerActive(2), true), VAL(s.IsLayerActive(3), false), VAL(s.IsLayerActive(0), false),
-              VAL(s.IsLayerActive(-1), false), VAL(s.IsLayerActive(StageScene::kLayerValues), false)});
-  StageSceneStarted = 0;
 }
 
 TEST(CameraTransformTest, LocalMovesFollowTheRotationPlainMovesDoNot) {
