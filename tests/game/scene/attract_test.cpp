@@ -126,6 +126,7 @@ TEST(AttractScenes, CoinsAndFreePlayStartsEndEachSceneAsTheyShould) {
     ASSERT_TRUE(h.Ok()) << h.Failure();
     Game* g = GetGame();
     CoinCounter* coins = GetCoinCounter();
+    coins->coins = coins->totalCoins = coins->credits = coins->serviceCredits = 0;  // a global
     if (c.poke != Poke::kCoin) g->settings[kSetCoinPlay] = 0;
     // Start held since before the scene began is no press.
     if (c.poke == Poke::kFreeStartHeld) h.Hold(plat::CabInput::kStart);
@@ -133,8 +134,10 @@ TEST(AttractScenes, CoinsAndFreePlayStartsEndEachSceneAsTheyShould) {
     h.Step(40);
     SProc* scene = testsupport::CurrentScene();
     ASSERT_NE(scene, nullptr);
-    // A counted coin: its credit stands from now on.
-    if (c.poke == Poke::kCoin) coins->coins = coins->credits = 1;
+    // A coin is counted once the board has taken it back, a few frames on.
+    int waited = 0;
+    if (c.poke == Poke::kCoin) h.Hold(plat::CabInput::kCoin);
+    while (c.poke == Poke::kCoin && coins->credits == 0 && ++waited < 10) h.Step();
     if (c.poke == Poke::kFreeStart) h.Hold(plat::CabInput::kStart);
     h.Step(c.poke == Poke::kCoin ? 1 : 2);  // the pad sees a press a frame after the board
     EXPECT_EQ(scene->GetState() == SProc::STATE_DYING, c.endsAtOnce);
@@ -145,7 +148,6 @@ TEST(AttractScenes, CoinsAndFreePlayStartsEndEachSceneAsTheyShould) {
     EXPECT_EQ(coins->serviceCredits, c.serviceCredits);
     // Only a logo that ends without credits advances the counter.
     EXPECT_EQ(AttractCounter, c.counter);
-    coins->coins = coins->totalCoins = coins->credits = coins->serviceCredits = 0;
   }
 }
 
@@ -177,9 +179,9 @@ TEST(HardwareError, FaultsAreClassifiedAndTheScreenTakesOverForGood) {
     ASSERT_GE(RunUntilScene(h, "Notice", 600), 0);
     Game* g = GetGame();
     CoinCounter* coins = GetCoinCounter();
-    coins->credits = c.code == FAULT_COIN ? 3 : 0;
-    coins->coins = c.code == FAULT_COIN ? 1 : 0;
     if (c.code == FAULT_COIN) g->settings[kSetCoinUnit] = 2;
+    coins->coins = c.code == FAULT_COIN ? 7 : 0;  // 3 credits and 1 coin at 2 coins a credit
+    h.Step();
     if (!c.linked) drv.regs[0x4000] = 0x00030000;  // the unit reports its link down
     if (c.coinFault) drv.regs[0x4140] = 0x80000000u;  // coin counter 0 of unit 0 in fault
     if (c.serviceFlag) SCtrlMan::GetInstance()->SetFlag(1);
