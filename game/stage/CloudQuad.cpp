@@ -71,10 +71,11 @@ int32_t CloudQuad::Init(SProcArg arg) {
 }
 
 void CloudQuad::UpdateByDistance(int32_t flag, float d) {
-  // Values of the stage (the second stage's clouds live longer further on,
-  // the fourth's rise above the camera late in the stage).
+  // Values of the stage: the second stage's clouds live longer further on;
+  // the fourth's are spawned at depth 90 up to rail position 2700 (edge
+  // included) and at -120 beyond it.
   if (stage_ == 2) life_ = d >= (flag == 0 ? 1602.0f : 2000.0f) ? 1000.0f : 300.0f;
-  if (stage_ == 4) z_ = d >= 2700.0f ? 90.0f : -120.0f;
+  if (stage_ == 4) z_ = d <= 2700.0f ? 90.0f : -120.0f;
 }
 
 int32_t CloudQuad::Main(SProcArg) {

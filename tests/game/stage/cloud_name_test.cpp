@@ -99,9 +99,11 @@ TEST_F(Clouds, StageValuesAndAnEntryWithEqualEnds) {
   const std::vector<float> table = Table({Entry(2700, 2700, 7, 9)});
   Start(4, table);
   Step(2699.0f);
-  EXPECT_EQ(cloud.GetZAtSpawn(), -120.0f);
+  EXPECT_EQ(cloud.GetZAtSpawn(), 90.0f);
   Step(2700.0f);  // the entry's two ends are equal: its from values
   EXPECT_ALL({VAL(cloud.GetZAtSpawn(), 90.0f), VAL(cloud.GetSpawnInterval(), 7.0f)});
+  Step(2701.0f);
+  EXPECT_EQ(cloud.GetZAtSpawn(), -120.0f);
 }
 
 TEST_F(Clouds, StageTwoLivesLongerFurtherOnEachPath) {
