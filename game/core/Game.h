@@ -161,6 +161,12 @@ class Game : public SProc {
   void PlaySeUnlessSoundOff(int32_t n, int32_t gain = 61440);
   // Stops sound n of the sound-effect bank.
   void StopSe(int32_t n);
+  // Plays entry n of the music bank at the music volume curve and the
+  // balance setting; nothing while the sound-off flag is set (the only
+  // condition music has).
+  void PlayMusic(int32_t n);
+  // Stops entry n of the music bank.
+  void StopMusic(int32_t n);
 
   // ------------------------------------------------------------ draw layers
   void InitDrawLayers();

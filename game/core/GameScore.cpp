@@ -37,6 +37,7 @@ SRsc* SoundBank(const char* path) {
 }
 SRsc* SoundEffectBank() { return SoundBank("\\sound\\osr_se"); }
 SRsc* VoiceBank() { return SoundBank("\\sound\\osr_voice"); }
+SRsc* MusicBank() { return SoundBank("\\sound\\osr_bgm_low"); }
 
 }  // namespace
 
@@ -52,6 +53,16 @@ void Game::StopSe(int32_t n) { SSndMan::Stop(SoundEffectBank(), n); }
 
 void Game::PlaySeUnlessSoundOff(int32_t n, int32_t gain) {
   if (soundOff == 0) PlayLevelled(SoundEffectBank(), n, gain);
+}
+
+void Game::StopMusic(int32_t n) { SSndMan::Stop(MusicBank(), n); }
+
+void Game::PlayMusic(int32_t n) {
+  if (soundOff != 0) return;
+  const float v = static_cast<float>(settings[kSetMusicVolume]) / 100.0f;
+  const auto volume = static_cast<int32_t>(QuadBezier(0.0f, 0.95f, 1.0f, v) * 65536.0f);
+  const auto pan = static_cast<int32_t>(static_cast<float>(settings[kSetEffectBalance]) * 196.608f);
+  SSndMan::Play(MusicBank(), n, volume, pan);
 }
 
 void Game::PlayOn(SRsc* bank, int32_t n, int32_t gain) {

@@ -37,7 +37,10 @@ void ScriptedProc::AttachDrawB(const SMatrix* m, float w, float h, float columns
 int32_t ScriptedProc::Init(SProcArg) {
   setA_.reset();
   setB_.reset();
-  return SendScript(kCodeInit);
+  // The script's answer to its set-up is the process's init result.
+  const int32_t r = SendScript(kCodeInit);
+  SetInitResult(r);
+  return r;
 }
 
 int32_t ScriptedProc::Draw(SProcArg) {

@@ -56,6 +56,12 @@ int32_t EnemyBase::OnInit(SProcArg extra) {
   return 0;
 }
 
+void EnemyBase::ReleaseTimeline() {
+  if (pausedTimeline_ == 0) return;
+  g_EnemySet.paused = 0;
+  pausedTimeline_ = 0;
+}
+
 int32_t EnemyBase::OnMain(SProcArg) {
   ApplyAnimation();
   behavior.Update();

@@ -51,6 +51,9 @@ class EnemyBase : public EObjBase {
   void UpdateGauge();
   // Animation time = the value animator clamped to the track; pose applied.
   void ApplyAnimation();
+  // Lets the enemy timeline run on while this enemy still lives; its end
+  // then leaves the pause alone (an enemy spawned meanwhile may hold it).
+  void ReleaseTimeline();
 
   void Flash(const float* colour, uint8_t hold) override;
   void Step() override;

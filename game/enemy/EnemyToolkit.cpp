@@ -3,6 +3,8 @@
 #include <cmath>
 
 #include "game/enemy/EnemySet.h"
+#include "vrax/graphic/SGpRect.h"
+#include "vrax/resource/SImageSlot.h"
 
 const EShotMotion* ParamTable::FindValue(int32_t id) {
   if (id == -1) return nullptr;
@@ -41,4 +43,10 @@ void RotateLeft(SMatrix* m, int axis, float turns) {
     m->m[i][k] = c * mi + s * mj;
     m->m[j][k] = -s * mi + c * mj;
   }
+}
+
+void EnterPartTexture(const SGpRect* part, int32_t key) {
+  if (part == nullptr || part->image == nullptr) return;
+  if (SRsc_Image* img = part->image->Get())
+    if (SGpState_Texture* t = img->GetTexturePacket(int32_t(part->id))) t->Enter(key);
 }

@@ -8,6 +8,8 @@
 #include "game/effect/EShotMotion.h"
 #include "vrax/graphic/SMath.h"
 
+struct SGpRect;
+
 struct ParamTable {
   // The first record of the first bullet path of the running stage script
   // whose id equals `id`; null for -1, without a script or paths, or when
@@ -29,3 +31,7 @@ void ResetRotation(SMatrix* m);
 // m = R x m, R the rotation about axis 0 (x), 1 (y) or 2 (z) by `turns`
 // (row-vector convention: a vertex turns by R first, then by the old m).
 void RotateLeft(SMatrix* m, int axis, float turns);
+
+// Enters the texture of a sprite part (its image's texture by the part's
+// id) at the key; nothing without a part, an image or a loaded image.
+void EnterPartTexture(const SGpRect* part, int32_t key);

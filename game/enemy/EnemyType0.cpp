@@ -7,6 +7,7 @@
 #include <string>
 
 #include "game/enemy/EnemyMan.h"
+#include "game/enemy/EnemyToolkit.h"
 #include "game/enemy/Flasher.h"
 #include "game/stage/ScriptStgRsc.h"
 #include "vrax/resource/SImageSlot.h"
@@ -84,8 +85,7 @@ int32_t EnemyType0::Main(SProcArg) {
 
 int32_t EnemyType0::Draw(SProcArg) {
   const int32_t key = body.disabled == 0 ? kKeyNear : kKeyFar;
-  if (rect != nullptr && rect->image != nullptr && rect->image->Get() != nullptr)
-    if (SGpState_Texture* t = rect->image->Get()->GetTexturePacket(int32_t(rect->id))) t->Enter(key);
+  EnterPartTexture(rect, key);
   quad.Enter(key);
   BroadcastAll(EVENT_DRAW, 0);
   return 0;

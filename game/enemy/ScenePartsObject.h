@@ -1,45 +1,50 @@
 #pragma once
-// The split sprite that a released grabbed sprite enemy leaves behind in
-// the stage list: the enemy's sprite part cut in two along a line at an
-// angle, the halves flying apart and fading. Only its frame and its life of
-// 40 frames are here so far; the cut, the halves' drawing and their sparks
-// are not built yet (it shows nothing).
+// The split sprite: a sprite cut in two along a line at an angle, whose
+// halves fly apart along that angle, drift down, fade from red to nothing
+// over 40 frames and throw green sparks, after which the process ends. The
+// player's dash leaves one behind for each grabbed sprite enemy it destroys.
+// A scripted process: its whole behaviour is its user-event handler.
 #include <cstdint>
 
 #include "game/core/PhaseTimer.h"
 #include "game/effect/ScriptedProc.h"
 #include "vrax/graphic/SGpObj_Prim.h"
+#include "vrax/graphic/SGpRect.h"
 #include "vrax/graphic/SGpState.h"
 
-struct SGpRect;
-class EObjBase;
+class EnemyType0;
 
-class ScenePartsObject : public ScriptedProc, public PhaseTimer {
+class ScenePartsObject : public ScriptedProc {
  public:
-  static constexpr int32_t kLife = 40;
+  static constexpr int32_t kFrames = 40;
+  static constexpr int32_t kDrawKey = 21;
+  static constexpr int32_t kSparkSheet = 17;
 
-  ScenePartsObject(const float* position, const SGpRect* part, float angle, float scale);
+  // origin: the creator's position (copied); part: the sprite part to cut
+  // (a table entry: it lives as long as the program); angle in turns.
+  ScenePartsObject(const float* origin, const SGpRect* part, float angle, float scale);
 
-  const float* GetOrigin() const { return origin_; }
-  const SGpRect* GetPart() const { return part_; }
-  float GetAngle() const { return angle_; }
-  float GetScale() const { return scale_; }
+  PhaseTimer timer;
+  float origin[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+  const SGpRect* part = nullptr;
+  float angle = 0.0f;
+  float scale = 1.0f;
+  SGpState_World worldA, worldB;
+  SGpObj_PrimQuadFill primA, primB;
 
  protected:
   int32_t User(int32_t code, SProcArg arg) override;
 
  private:
-  float origin_[4];
-  const SGpRect* part_;
-  float angle_;
-  float scale_;
-  SGpState_World worldA_, worldB_;
-  SGpObj_PrimQuad halfA_, halfB_;
+  void SetUp();
+  void DrawHalves();
+  void Frame();
 };
 
-// A new ScenePartsObject in the game root's stage list (list 6); null when
-// it cannot be had or there is no root.
+// A split sprite in the game's stage list (list 6) at the position; null
+// when it could not be made or there is no game.
 ScenePartsObject* SpawnScenePartsObject(const float* position, const SGpRect* part, float angle, float scale);
-// One at the enemy's position with its sprite part and scale, cut at a
-// random angle (one rand draw).
-ScenePartsObject* SpawnScenePartsFromEnemy(EObjBase* enemy, const SGpRect* part, float scale);
+// The split sprite of a destroyed sprite enemy: its position, its current
+// sprite part and its sprite scale, cut at a random angle (one rand draw,
+// made whether or not the object can be made).
+ScenePartsObject* SpawnScenePartsFromEnemy(EnemyType0* enemy);

@@ -7,6 +7,8 @@
 #include "game/core/HitBody.h"
 #include "game/effect/EShotMan.h"
 #include "game/enemy/EObjBase.h"
+#include "game/enemy/EnemyType0.h"
+#include "game/enemy/ScenePartsObject.h"
 #include "game/player/DashForm.h"
 #include "game/player/PShotMan.h"
 #include "platform/crt_rand.h"
@@ -128,6 +130,9 @@ void EnemyScan::DashPayoff(int32_t limit) {
   Walk([&](HitBody*, EObjBase* e) {
     if (!ordinary(e)) return true;
     if (e->grabbed != 0 || (e->grabMode == EObjBase::GRAB_HELD && linked(e))) {
+      // A sprite enemy struck in its slot leaves its sprite cut in two.
+      if (e->grabbed == 0)
+        if (auto* sprite = dynamic_cast<EnemyType0*>(e)) SpawnScenePartsFromEnemy(sprite);
       e->SendEvent(8, 0);
       Bonus(4, e->scoreValue);
     } else if (e->grabMode == EObjBase::GRAB_HELD) {

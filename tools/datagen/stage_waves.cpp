@@ -6,6 +6,8 @@
 // sweep across and fire, model gunships descend, fire rings and leave.
 #include "tools/datagen/stage_waves.h"
 
+#include "tools/datagen/stage_events.h"
+
 #include <utility>
 #include <vector>
 
@@ -150,6 +152,7 @@ void BuildStageWaves(int stage, StageScriptBuilder& b) {
       delay = 0.0f;
     }
   }
+  AddStageEvents(stage, b);
 }
 
 }  // namespace datagen

@@ -3,6 +3,9 @@
 // flying their scripts, firing and dying under the Player's shots.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -17,7 +20,11 @@
 #include "game/player/Player.h"
 #include "game/stage/MapMng.h"
 #include "game/tables/enemy_tables.h"
+#include "game/scene/CommonTables.h"
 #include "support/PlayWorld.h"
+#include "platform/sound_device.h"
+#include "vrax/resource/SRscMan.h"
+#include "vrax/resource/SRsc_Sound.h"
 #include "vrax/resource/model_fixtures.h"
 
 namespace {
@@ -26,25 +33,44 @@ using plat::CabInput;
 using testsupport::PlayWorld;
 
 // The stage scene's share of the enemies while the stage scenes are not
-// built: stage 1's script from the generated data tree on the timeline, the
-// rail moved by its speed and the timeline stepped once a frame.
+// built: stage n's script from the generated data tree on the timeline, the
+// rail run as the map manager runs it (the armed section change, the speed
+// easing, the move) and the timeline stepped once a frame.
 class StageDriver : public SProc {
  public:
+  explicit StageDriver(int stage = 1) : stage_(stage) {}
   bool Load() {
-    std::ifstream in(OSTREL_TEST_BINARY_DIR "/data/Script/Stage01.stg", std::ios::binary);
+    char path[96];
+    std::snprintf(path, sizeof path, "%s/data/Script/Stage%02d.stg", OSTREL_TEST_BINARY_DIR, stage_);
+    std::ifstream in(path, std::ios::binary);
     const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     return !bytes.empty() && ParseStageScript(bytes.data(), bytes.size(), &script_);
   }
+  // Starts at the first record of the opcode with the rail at t (the waves
+  // before it are passed over); false when the script has no such record.
+  bool StartAt(uint32_t opcode, float t) {
+    for (size_t i = 0; i < script_.timeline.size(); ++i)
+      if (script_.timeline[i].Op() == opcode) {
+        first_ = int32_t(i);
+        startT_ = t;
+        return true;
+      }
+    return false;
+  }
+  const StageScript& Script() const { return script_; }
 
  protected:
   int32_t Init(SProcArg) override {
     SetName("StageDriver");
-    g_MapMng.t = 0.0f;
+    g_MapMng.t = startT_;
     g_EnemySet.Init(&script_, 0);
+    g_EnemySet.index = first_;
     return 0;
   }
   int32_t Main(SProcArg) override {
-    g_MapMng.t += g_MapMng.speed;
+    g_MapMng.CheckQueuedSection();
+    g_MapMng.StepTransition();
+    g_MapMng.Advance(g_MapMng.speed);
     g_EnemySet.Update();
     return 0;
   }
@@ -54,6 +80,9 @@ class StageDriver : public SProc {
   }
 
  private:
+  int stage_;
+  int32_t first_ = 0;
+  float startT_ = 0.0f;
   StageScript script_;
 };
 
@@ -96,6 +125,111 @@ TEST(EnemyPlay, StageOneWavesFlyFireAndFall) {
   driver->Kill(0);
   w.Step(2);
   MdlEnemySe12 = nullptr;
+}
+
+// The set pieces of the generated stages at their rail keys.
+plat::SoundBuffer* Buffer(SRsc* bank, int32_t entry) {
+  auto* sound = dynamic_cast<SRsc_Sound*>(bank);
+  if (!sound || entry >= static_cast<int32_t>(sound->Bank()->entries.size())) return nullptr;
+  return sound->Bank()->entries[size_t(entry)]->buffer;
+}
+
+bool Playing(SRsc* bank, int32_t entry) {
+  uint32_t status = 0;
+  plat::SoundBuffer* b = Buffer(bank, entry);
+  return b && b->GetStatus(&status) == plat::kSoundOk && (status & plat::kSoundStatusPlaying) != 0;
+}
+
+struct EventPlay {
+  explicit EventPlay(int stage, SRsc_Model** slot) : slot_(slot), owned(std::make_unique<StageDriver>(stage)) {
+    *slot_ = model.get();
+  }
+  ~EventPlay() { *slot_ = nullptr; }
+  // Starts the stage's timeline at its set piece with the rail at t.
+  bool Start(float t) {
+    if (!w.Ok() || w.RunToControl() < 0 || !owned->Load() || !owned->StartAt(EnemySet::OP_WAIT_RAIL, t))
+      return false;
+    StageDriver* d = owned.release();  // the game owns it from here
+    return w.G()->AddChild(GAME_LIST_STAGE, d, 0) == 0;
+  }
+  // Runs until the enemy of that name appears; the frames, or -1.
+  int RunUntil(const char* name, int limit) {
+    for (int f = 1; f <= limit; ++f) {
+      w.Step();
+      if (g_EnemyMan.FindFirst(name) != nullptr) return f;
+    }
+    return -1;
+  }
+
+  std::unique_ptr<SRsc_Model_Ex> model = modelfix::BuildRigid();
+  SRsc_Model** slot_;
+  PlayWorld w;
+  std::unique_ptr<StageDriver> owned;
+};
+
+TEST(EnemyPlay, StageOneEntranceSwitchesTheMusicAndLoopsTheArena) {
+  EventPlay p(1, &MdlEnemyBs01);
+  ASSERT_TRUE(p.Start(7200.0f));
+  SRsc* voices = GetRscMan()->Find("\\sound\\osr_voice", RscTag("SND"));
+  p.w.G()->PlayMusic(0);  // the stage's tune, as the stage starts it
+  ASSERT_TRUE(Playing(RscMusic, 0));
+  const int spawn = p.RunUntil("Herald", 400);
+  ASSERT_GT(spawn, 0);
+  EXPECT_GE(g_MapMng.t, 7360.0f);
+  EXPECT_LT(g_MapMng.t, 7362.0f);
+  EXPECT_EQ(StageEnemyCount, 0);
+  EXPECT_FALSE(Playing(RscMusic, 0));
+  EXPECT_TRUE(Playing(RscMusic, 5));
+  EXPECT_EQ(g_EnemySet.paused, 1);
+  // Hovering from its 92nd frame, with its voice.
+  p.w.Step(92);
+  EXPECT_TRUE(Playing(voices, 15));
+  // The arena loops: the rail never passes 7636 while it is armed.
+  float most = 0.0f;
+  for (int f = 0; f < 300; ++f) {
+    p.w.Step();
+    most = std::max(most, g_MapMng.t);
+  }
+  EXPECT_LT(most, 7637.0f);
+  EXPECT_EQ(g_EnemyMan.FindFirst("Herald"), nullptr);  // gone after its exit
+  EXPECT_EQ(g_EnemySet.paused, 0);
+}
+
+TEST(EnemyPlay, StageThreeFlyPastHaltsTheRailAndSpeaks) {
+  EventPlay p(3, &MdlEnemyBs07);
+  ASSERT_TRUE(p.Start(6100.0f));
+  SRsc* voices = GetRscMan()->Find("\\sound\\osr_voice", RscTag("SND"));
+  p.w.G()->PlayMusic(2);
+  const int spawn = p.RunUntil("Flyby", 100);
+  ASSERT_GT(spawn, 0);
+  EXPECT_GE(g_MapMng.t, 6150.0f);
+  EXPECT_FALSE(Playing(RscMusic, 2));
+  EXPECT_TRUE(Playing(RscMusic, 5));
+  bool voiceA = false, voiceB = false;
+  for (int f = 0; f < 700 && g_EnemyMan.FindFirst("Flyby") != nullptr; ++f) {
+    p.w.Step();
+    voiceA = voiceA || Playing(voices, 33);
+    voiceB = voiceB || Playing(voices, 34);
+  }
+  EXPECT_EQ(g_EnemyMan.FindFirst("Flyby"), nullptr);
+  EXPECT_TRUE(voiceA);
+  EXPECT_TRUE(voiceB);
+  // The rail stood still just past key 6300, the timeline runs on.
+  EXPECT_LT(std::fabs(g_MapMng.speed), 0.01f);
+  EXPECT_GE(g_MapMng.t, 6300.0f);
+  EXPECT_LT(g_MapMng.t, 6310.0f);
+  EXPECT_EQ(g_EnemySet.paused, 0);
+}
+
+TEST(EnemyPlay, WithTheSoundOffTheOldMusicStopsAndNoneStarts) {
+  EventPlay p(3, &MdlEnemyBs07);
+  ASSERT_TRUE(p.Start(6140.0f));
+  p.w.G()->PlayMusic(2);
+  p.w.G()->soundOff = 1;
+  ASSERT_GT(p.RunUntil("Flyby", 100), 0);
+  EXPECT_FALSE(Playing(RscMusic, 2));
+  EXPECT_FALSE(Playing(RscMusic, 5));
+  p.w.G()->soundOff = 0;
 }
 
 }  // namespace
