@@ -116,6 +116,13 @@ TEST(EventEnemyType2, FliesInHoversReleasesTheTimelineAndLeaves) {
   EXPECT_EQ(h.Get(), nullptr);
 }
 
+TEST(EventEnemyType2, WithoutItsModelItEndsUncountedAndTheTimelineRunsOn) {
+  EventRig r(2, {{8, 0, 70, 0}});
+  r.m.modelSlot = nullptr;
+  EXPECT_EQ(r.Start(), nullptr);
+  EXPECT_ALL({VAL(StageEnemyCount, 0), VAL(g_EnemySet.paused, 0), VAL(g_MapMng.armed, 0)});
+}
+
 TEST(EventEnemyType2, ItsEndLeavesTheTimelineToTheEnemyAfterIt) {
   EventRig r(2, {{8, 0, 70, 0}});
   ASSERT_NE(r.Start(), nullptr);
