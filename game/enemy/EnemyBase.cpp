@@ -38,7 +38,7 @@ int32_t EnemyBase::OnInit(SProcArg extra) {
   body.SetMask(kBodyMask);
   const auto* pair = reinterpret_cast<const EnemyRscSlotPair*>(extra);
   image = pair != nullptr && pair->image != nullptr ? pair->image->Get() : nullptr;
-  modelRsc = pair != nullptr && pair->model != nullptr ? *pair->model : nullptr;
+  modelRsc = pair != nullptr && pair->model != nullptr ? pair->model->Get() : nullptr;
   CreateLists(3);
   EnemyDrawListAdd(this);
   listed_ = 1;

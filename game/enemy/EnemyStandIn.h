@@ -4,14 +4,19 @@
 // timeline while it lives, can be hit and is defeated. Its behaviour object
 // has the members every boss script has (a spline mover, except type 17)
 // and does nothing of its own. Each type's header names its two classes
-// with ENEMY_STAND_IN.
+// with ENEMY_STAND_IN. The stand-in of a stage's last boss (the types whose
+// defeat companions tell the game that the boss is beaten) tells it so when
+// it is defeated, so that the stage can end.
 #include <cstdint>
 
 #include "game/core/Behavior.h"
 #include "game/core/SplineMover.h"
 #include "game/enemy/EnemyBase.h"
 
-#define ENEMY_STAND_IN_CLASSES(N, MEMBERS)                                              \
+// Tells the game root that the stage's boss is beaten.
+void StandInBossBeaten();
+
+#define ENEMY_STAND_IN_CLASSES_EX(N, MEMBERS, ENDS_STAGE)                               \
   class EnemyType##N##Behavior : public Behavior {                                      \
    public:                                                                              \
     explicit EnemyType##N##Behavior(EnemyBase* e) : enemy(e) {}                          \
@@ -29,9 +34,17 @@
       script = &script_;                                                                \
       return OnInit(arg);                                                               \
     }                                                                                   \
+    int32_t User(int32_t code, SProcArg arg) override {                                 \
+      if ((ENDS_STAGE) && code == EV_DEFEATED && grabMode != GRAB_DEFEATED) StandInBossBeaten(); \
+      return EnemyBase::User(code, arg);                                                \
+    }                                                                                   \
                                                                                         \
    private:                                                                             \
     EnemyType##N##Behavior script_{this};                                               \
   }
 
 #define ENEMY_STAND_IN(N) ENEMY_STAND_IN_CLASSES(N, SplineMover mover;)
+
+#define ENEMY_STAND_IN_CLASSES(N, MEMBERS) ENEMY_STAND_IN_CLASSES_EX(N, MEMBERS, false)
+// A stage's last boss.
+#define ENEMY_STAND_IN_FINAL(N) ENEMY_STAND_IN_CLASSES_EX(N, SplineMover mover;, true)

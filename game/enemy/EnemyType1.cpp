@@ -18,7 +18,7 @@ int32_t EnemyType1::Init(SProcArg arg) {
   classKind = KIND_SIMPLE;
   const auto* pair = reinterpret_cast<const EnemyRscSlotPair*>(arg);
   texture = pair != nullptr && pair->image != nullptr ? pair->image->Get() : nullptr;
-  modelRsc = pair != nullptr && pair->model != nullptr ? *pair->model : nullptr;
+  modelRsc = pair != nullptr && pair->model != nullptr ? pair->model->Get() : nullptr;
   CreateLists(2);
   EnemyDrawListAdd(this);
   listed_ = 1;

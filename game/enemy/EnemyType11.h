@@ -3,4 +3,4 @@
 // EnemyStandIn.h.
 #include "game/enemy/EnemyStandIn.h"
 
-ENEMY_STAND_IN(11);
+ENEMY_STAND_IN_FINAL(11);

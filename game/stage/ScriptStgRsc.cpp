@@ -7,6 +7,8 @@
 #include "platform/crt_rand.h"
 #include "vrax/io/ByteReader.h"
 
+SRscSlot<ScriptStgRsc> StageScriptSlot;
+
 namespace {
 
 constexpr size_t kScriptHead = 36;

@@ -25,6 +25,7 @@
 #include "game/core/MotionParam.h"
 #include "game/effect/EShotMotion.h"
 #include "game/stage/StageRsc.h"
+#include "vrax/resource/SRscSlot.h"
 
 // Bit of a script's list flag words: the list loops (its last record's next
 // is its first).
@@ -252,3 +253,7 @@ class ScriptStgRsc : public StageRsc {
  private:
   StageScript script_;
 };
+
+// The current stage script: the stage's (or the tutorial's) resource table
+// writes its script here; the scene hands it to the enemy timeline.
+extern SRscSlot<ScriptStgRsc> StageScriptSlot;

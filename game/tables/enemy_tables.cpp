@@ -122,9 +122,13 @@ constinit const SGpKeyList* const EnemySprKeyTable[12] = {
     SprEnemySe09Keys_store.keys,   SprEnemySe10Keys_store.keys, SprEnemySe11Keys_store.keys,
 };
 
-#define OSTREL_ENEMY_MODEL(stem) \
-  SRsc_Model* MdlEnemy##stem = nullptr;
+#define OSTREL_ENEMY_MODEL(stem) SRscSlot<SRsc_Model> MdlEnemy##stem;
 OSTREL_ENEMY_MODELS(OSTREL_ENEMY_MODEL)
+OSTREL_ENEMY_MODEL(Bs04a)
+OSTREL_ENEMY_MODEL(Bs04b)
+OSTREL_ENEMY_MODEL(Bs04c)
+OSTREL_ENEMY_MODEL(Bs13l)
+OSTREL_ENEMY_MODEL(Bs13r)
 #undef OSTREL_ENEMY_MODEL
 
 #define OSTREL_ENEMY_PAIR(stem) {&ImgEnemy##stem, &MdlEnemy##stem},

@@ -63,6 +63,11 @@
   X(ImgEnemyBs12, "\\enemy\\osr_bs12")                      \
   X(ImgEnemyBs13, "\\enemy\\osr_bs13")                      \
   X(ImgEnemyBs14, "\\enemy\\osr_bs14")                      \
+  X(ImgEnemyBs04a, "\\enemy\\osr_bs04a")                    \
+  X(ImgEnemyBs04b, "\\enemy\\osr_bs04b")                    \
+  X(ImgEnemyBs04c, "\\enemy\\osr_bs04c")                    \
+  X(ImgEnemyBs13l, "\\enemy\\osr_bs13l")                    \
+  X(ImgEnemyBs13r, "\\enemy\\osr_bs13r")                    \
   X(ImgEnemySe12, "\\enemy\\osr_se12")                      \
   X(ImgEnemySe13, "\\enemy\\osr_se13")                      \
   X(ImgEnemySe14, "\\enemy\\osr_se14")                      \

@@ -13,6 +13,7 @@
 #include "tools/datagen/player_files.h"
 #include "tools/datagen/scene_caches.h"
 #include "tools/datagen/sounds.h"
+#include "tools/datagen/stage_content.h"
 #include "tools/datagen/stage_files.h"
 
 int main(int argc, char** argv) {
@@ -32,6 +33,7 @@ int main(int argc, char** argv) {
   datagen::GenerateSounds(root, &stats);
   datagen::GeneratePlayerFiles(root, &stats);
   datagen::GenerateStageFiles(root, &stats);
+  datagen::GenerateStageContent(root, &stats);
   datagen::GenerateCommonCache(root, &stats);
   datagen::GenerateSceneCaches(root, &stats);
   datagen::GenerateCountDownImages(root, &stats);

@@ -3,7 +3,7 @@
 // comes inside that stretch; the fly-past of stage 3 halts the rail on key
 // 6300, so it comes 150 keys before, while it is still rising; the two
 // events that stay until the stage ends (stages 2 and 4) come after the
-// last wave. The timeline waits for the rail key (opcode 0x008), so the
+// stage's last boss (stage_waves.cpp). The timeline waits for the rail key (opcode 0x008), so the
 // place does not depend on the waves before.
 //
 // Route tables: entry n is animation stretch n, from and to in model frames
@@ -60,6 +60,18 @@ const std::vector<StageEvent> kEvents = {
 };
 
 }  // namespace
+
+float StageEventKey(int stage) {
+  for (const StageEvent& e : kEvents)
+    if (e.stage == stage) return e.railKey;
+  return -1.0f;
+}
+
+bool StageEventLasts(int stage) {
+  for (const StageEvent& e : kEvents)
+    if (e.stage == stage) return e.type == 17 || e.type == 18;
+  return false;
+}
 
 void AddStageEvents(int stage, StageScriptBuilder& b) {
   for (const StageEvent& e : kEvents) {

@@ -6,7 +6,12 @@
 
 namespace datagen {
 
-// Appends stage n's set piece (if any) to the end of its timeline.
+// Appends stage n's set piece (if any) to its timeline: the timeline waits
+// for the piece's rail key, then spawns it.
 void AddStageEvents(int stage, StageScriptBuilder& b);
+// The rail key of stage n's set piece (-1 when it has none), and whether the
+// piece stays until the stage ends (it then holds the timeline for good).
+float StageEventKey(int stage);
+bool StageEventLasts(int stage);
 
 }  // namespace datagen

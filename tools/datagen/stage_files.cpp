@@ -35,6 +35,7 @@ constexpr int kTunnelPartKeys = 200;
 
 struct StageLayout {
   int number;
+  float zAtStart;  // world z of key 0 of path 0
   bool twoPaths;   // a second path ("_b" files)
   int branchKey;   // where path 1 leaves path 0
   const char* objPrefix;  // object set file prefix, set name follows
@@ -43,22 +44,24 @@ struct StageLayout {
 
 // The sets each stage's resource table names with placement rows.
 const StageLayout kStages[] = {
-    {1, true, 3585, "\\Stg01\\Obj\\Stg01_",
+    {1, 0.0f, true, 3585, "\\Stg01\\Obj\\Stg01_",
      {"Water00", "Water01", "Shadow01", "Shadow00", "Tree00", "Tree01", "Tree02", "Tree03", "Hy00", "Roop"}},
-    {2, true, 1601, "\\Stg02\\Obj\\Stg02_",
+    {2, 0.0f, true, 1601, "\\Stg02\\Obj\\Stg02_",
      {"Hou00", "Hou01", "Hou02", "In00", "Pan00", "Pan01", "Stone00", "Stone01", "Stone02", "Stone03", "Stone04",
       "Stone05", "Stone06", "Tow00", "Tree00", "Tree01", "Tree02", "Tree03", "Tree04", "Castle00", "Castle01",
       "Green00", "Pal00", "Pal01"}},
-    {3, true, 3276, "\\Stg03\\Obj\\stg03_",
+    {3, 0.0f, true, 3276, "\\Stg03\\Obj\\stg03_",
      {"dori00", "erwe00", "sea00", "sea01", "tree00", "tree01", "tree02", "tree03"}},
-    {4, false, 0, "\\Stg04\\Obj\\Stg04_",
+    {4, 0.0f, false, 0, "\\Stg04\\Obj\\Stg04_",
      {"block00", "block01", "in00", "vall00", "vall01", "vall02", "grass00", "wood00"}},
-    {5, false, 0, "\\Stg05\\Obj\\Stg05_", {"Line00"}},
+    // Stage 5's hall stands round the world origin (stage_content.cpp): the
+    // camera passes it at rail position 4800.
+    {5, 57600.0f, false, 0, "\\Stg05\\Obj\\Stg05_", {"Line00"}},
 };
 
 // A gentle weaving course into the screen (-z), 12 units per key.
-SVec3 Path0Position(float k) {
-  return SVec3{300.0f * std::sin(k * kTwoPi / 2400.0f), 80.0f * std::sin(k * kTwoPi / 900.0f), -12.0f * k};
+SVec3 Path0Position(float k, float zAtStart = 0.0f) {
+  return SVec3{300.0f * std::sin(k * kTwoPi / 2400.0f), 80.0f * std::sin(k * kTwoPi / 900.0f), zAtStart - 12.0f * k};
 }
 
 // Path 1 runs beside path 0 from the branch key, swinging out by up to 1200
@@ -77,7 +80,7 @@ void Yaw(float angle, float* qx, float* qy, float* qz, float* qw) {
 std::vector<uint8_t> CameraPath(const StageLayout& s, int path) {
   std::vector<CamKey> keys(path == 0 ? kPath0Keys : kPath1Keys);
   for (size_t k = 0; k < keys.size(); ++k) {
-    const SVec3 p = path == 0 ? Path0Position(float(k)) : Path1Position(s, float(k));
+    const SVec3 p = path == 0 ? Path0Position(float(k), s.zAtStart) : Path1Position(s, float(k));
     CamKey& c = keys[k];
     c.x = p.x, c.y = p.y, c.z = p.z;
     Yaw(0.2f * std::cos(float(k) * kTwoPi / 2400.0f), &c.qx, &c.qy, &c.qz, &c.qw);
@@ -97,13 +100,13 @@ std::vector<VisibilityStep> Steps(const std::multimap<int, uint32_t>& toggles) {
 
 // Set n's objects stand on alternate sides of path 0, each shown 400 keys
 // before the camera reaches it and hidden 30 keys after.
-void ObjectSet(int n, std::vector<uint8_t>* opl, std::vector<uint8_t>* ovl) {
+void ObjectSet(int n, float zAtStart, std::vector<uint8_t>* opl, std::vector<uint8_t>* ovl) {
   std::vector<stage_file::Placement> objects(kObjectsPerSet);
   std::multimap<int, uint32_t> toggles;
   const int spacing = (kPath0Keys - 300) / kObjectsPerSet;
   for (int j = 0; j < kObjectsPerSet; ++j) {
     const int key = 150 + j * spacing + n * 7;
-    const SVec3 p = Path0Position(float(key));
+    const SVec3 p = Path0Position(float(key), zAtStart);
     stage_file::Placement& o = objects[size_t(j)];
     const float side = (j + n) % 2 == 0 ? -1.0f : 1.0f;
     o.x = p.x + side * float(400 + 60 * (n % 5));
@@ -120,14 +123,14 @@ void ObjectSet(int n, std::vector<uint8_t>* opl, std::vector<uint8_t>* ovl) {
 // The tunnel: one part per 200 keys of path 0, a floor strip (texture 0)
 // and, on every other part, a wall strip (texture 1); a part is shown 600
 // keys before the camera reaches it and hidden 100 keys after it ends.
-void Tunnel(std::vector<uint8_t>* tnl, std::vector<uint8_t>* ovl) {
+void Tunnel(float zAtStart, std::vector<uint8_t>* tnl, std::vector<uint8_t>* ovl) {
   TunnelMesh mesh;
   mesh.textureCount = 2;
   std::multimap<int, uint32_t> toggles;
   const int parts = kPath0Keys / kTunnelPartKeys;
   for (int p = 0; p < parts; ++p) {
-    const SVec3 a = Path0Position(float(p * kTunnelPartKeys));
-    const SVec3 b = Path0Position(float((p + 1) * kTunnelPartKeys));
+    const SVec3 a = Path0Position(float(p * kTunnelPartKeys), zAtStart);
+    const SVec3 b = Path0Position(float((p + 1) * kTunnelPartKeys), zAtStart);
     const float v = float(kTunnelPartKeys) / 50.0f;
     std::vector<TunnelRecord> group;
     group.push_back(TunnelRecord{0,
@@ -184,9 +187,9 @@ void Write(const std::string& root, const std::string& gamePath, const char* ext
 
 void GenerateStageFiles(const std::string& root, WriteStats* stats) {
   std::vector<uint8_t> tnl, tnlSteps, opl, ovl;
-  Tunnel(&tnl, &tnlSteps);
   const std::vector<uint8_t> noSteps = stage_file::WriteVisibilityList({});
   for (const StageLayout& s : kStages) {
+    Tunnel(s.zAtStart, &tnl, &tnlSteps);
     char stg[8];
     std::snprintf(stg, sizeof stg, "Stg%02d", s.number);
     const std::string dir = std::string("\\") + stg + "\\";
@@ -199,7 +202,7 @@ void GenerateStageFiles(const std::string& root, WriteStats* stats) {
     // Path 1 runs beside the tunnel: its lists switch nothing on.
     if (s.twoPaths) Write(root, trn + "_b", ".ovl", noSteps, stats);
     for (size_t n = 0; n < s.sets.size(); ++n) {
-      ObjectSet(int(n), &opl, &ovl);
+      ObjectSet(int(n), s.zAtStart, &opl, &ovl);
       const std::string set = std::string(s.objPrefix) + s.sets[n];
       Write(root, set, ".opl", opl, stats);
       Write(root, set + "_a", ".ovl", ovl, stats);

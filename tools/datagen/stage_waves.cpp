@@ -6,10 +6,13 @@
 // sweep across and fire, model gunships descend, fire rings and leave.
 #include "tools/datagen/stage_waves.h"
 
-#include "tools/datagen/stage_events.h"
-
+#include <cstdio>
+#include <cstring>
 #include <utility>
 #include <vector>
+
+#include "game/enemy/EnemySet.h"
+#include "tools/datagen/stage_events.h"
 
 namespace datagen {
 
@@ -78,13 +81,27 @@ void AddScripts(StageScriptBuilder& b) {
   descend.axis = {AxisRecord{0.0f, 0x10000400, 240, 0.0f, 1.0f, nullptr}};
 }
 
-void AddParams(StageScriptBuilder& b) {
+// The enemies each stage's resource table loads: the key list of its diving
+// sprite, of its sweeping sprite and the EnemyRscSlots pair of its gunship.
+struct StageEnemies {
+  int32_t droneKeys, dartKeys, gunshipPair;
+};
+const StageEnemies kStageEnemies[6] = {
+    {0, 3, 15},   // tutorial ("\enemy\osr_se03" only; stage 1's set)
+    {0, 3, 15},   // stage 1: osr_se00, osr_se03, the gunship osr_se12
+    {5, 3, 16},   // stage 2: osr_se05, osr_se03, osr_se13
+    {2, 4, 17},   // stage 3: osr_se02, osr_se04, osr_se14
+    {9, 4, 18},   // stage 4: osr_se09, osr_se04, osr_se15
+    {0, 3, 15},   // stage 5 loads no small enemies (it has none)
+};
+
+void AddParams(StageScriptBuilder& b, const StageEnemies& e) {
   // Route table 1: animation stretches (key-list frames or model frames).
   b.Routes(1, {RouteEntry{0, 0.0f, 41.0f, 1, 1.0f}, RouteEntry{0, 0.0f, 6.0f, 1, 0.5f},
                RouteEntry{0, 0.0f, 10.0f, 1, 1.0f}});
   EnemyParam& drone = b.Param(kDrone, "Drone", 0, 6, 100);
   drone.routeTableId = 1;
-  drone.extraIndex = 0;  // SprEnemySe00_1Keys
+  drone.extraIndex = e.droneKeys;  // EnemySprKeyTable
   drone.typeWords[0] = drone.typeWords[1] = drone.typeWords[2] = 0x3F800000u;  // white
   drone.grabFlash[0] = 0.5f, drone.grabFlash[1] = 0.8f, drone.grabFlash[2] = 1.0f;
   drone.burstKind = 1;
@@ -95,13 +112,13 @@ void AddParams(StageScriptBuilder& b) {
   dart.routeTableId = like.routeTableId;
   for (int i = 0; i < 3; ++i) dart.typeWords[i] = like.typeWords[i], dart.grabFlash[i] = like.grabFlash[i];
   dart.chainFrameLimit = like.chainFrameLimit;
-  dart.extraIndex = 3;  // SprEnemySe03Keys
+  dart.extraIndex = e.dartKeys;
   dart.typeWord = 0x3F400000u;  // drawn at 0.75
   dart.burstKind = 3;
   dart.hitRadius = 14.0f;
   EnemyParam& gunship = b.Param(kGunship, "Gunship", 1, 24, 500);
   gunship.routeTableId = 1;
-  gunship.extraIndex = 15;  // EnemyRscSlots: "\enemy\osr_se12"
+  gunship.extraIndex = e.gunshipPair;  // EnemyRscSlots
   gunship.burstKind = 2;
   gunship.hitRadius = 30.0f;
   gunship.chainFrameLimit = 900;
@@ -125,7 +142,7 @@ const std::vector<Wave> kDartsLeft = {{0, kDart, kSweepLeft, 300, -220}, {15, kD
 const std::vector<Wave> kGunshipSolo = {{0, kGunship, kDescend, 0, -360}};
 const std::vector<Wave> kGunshipPair = {{0, kGunship, kDescend, -120, -360}, {0, kGunship, kDescend, 120, -360}};
 
-// A stage's timeline: formations with the rail keys before each.
+// A block of formations with the rail keys before each: about 1300 keys.
 struct Step {
   float delay;
   const std::vector<Wave>* formation;
@@ -135,14 +152,47 @@ const std::vector<Step> kStageSteps = {{60, &kDroneV},      {150, &kDartsRight},
                                        {200, &kDartsRight}, {0, &kDartsLeft},    {150, &kDroneV}};
 const std::vector<Step> kTutorialSteps = {{60, &kDroneV}, {200, &kDartsRight}, {200, &kDroneV}};
 
-}  // namespace
+// Bosses: enemy type t shows the boss model of EnemyRscSlots pair t - 2
+// ("\enemy\osr_bs00" is type 2's, up to "osr_bs14", type 16's). Each
+// stage's bosses come at the rail positions where their arenas lie; the
+// last of stages 1 to 4 ends the stage when it is beaten. The set pieces
+// (types 2, 9, 17 and 18) come from stage_events.cpp, at their own places
+// among the bosses.
+struct Boss {
+  float railKey;  // the timeline waits until the rail reaches it
+  int32_t type;
+  int32_t hitPoints;
+};
+const std::vector<Boss> kBosses[6] = {
+    {},
+    {{7400, 3, 300}, {8230, 4, 500}},
+    {{4391, 5, 300}, {7348, 6, 350}, {9709, 7, 500}},
+    {{2000, 8, 300}, {4500, 10, 350}, {6400, 11, 500}},
+    {{3941, 12, 300}, {5671, 13, 350}, {8868, 14, 500}},
+    {{179, 15, 350}, {1756, 16, 500}},
+};
 
-void BuildStageWaves(int stage, StageScriptBuilder& b) {
-  AddScripts(b);
-  AddParams(b);
-  // Even stages come from the other side.
-  const float side = stage % 2 == 0 ? -1.0f : 1.0f;
-  for (const Step& s : stage == 0 ? kTutorialSteps : kStageSteps) {
+void AddBossParams(StageScriptBuilder& b, const std::vector<Boss>& bosses) {
+  for (const Boss& boss : bosses) {
+    char name[16];
+    std::snprintf(name, sizeof name, "Boss%02d", boss.type - 2);
+    EnemyParam& p = b.Param(uint32_t(100 + boss.type), name, boss.type, boss.hitPoints, 10000 * boss.type);
+    p.extraIndex = boss.type - 2;
+    p.burstKind = 2;
+    p.hitRadius = 60.0f;
+    p.chainFrameLimit = 3600;
+  }
+}
+
+// Formations of the block, from step `next` on, while they fit in `keys`
+// rail keys; returns the keys used and moves `next` on (round the block).
+float AddFormations(StageScriptBuilder& b, const std::vector<Step>& steps, size_t* next, float keys, float side) {
+  float used = 0.0f;
+  for (;;) {
+    const Step& s = steps[*next % steps.size()];
+    float length = s.delay;
+    for (const Wave& w : *s.formation) length += w.delay;
+    if (used + length > keys) return used;
     float delay = s.delay;
     for (const Wave& w : *s.formation) {
       uint32_t script = w.script;
@@ -151,8 +201,57 @@ void BuildStageWaves(int stage, StageScriptBuilder& b) {
       b.Spawn(delay + w.delay, w.param, script, w.x * side, w.y, 0.0f);
       delay = 0.0f;
     }
+    used += length;
+    ++*next;
   }
-  AddStageEvents(stage, b);
+}
+
+uint32_t FloatBits(float f) {
+  uint32_t u;
+  std::memcpy(&u, &f, sizeof u);
+  return u;
+}
+
+}  // namespace
+
+void BuildStageWaves(int stage, StageScriptBuilder& b) {
+  AddScripts(b);
+  const int n = stage >= 0 && stage <= 5 ? stage : 0;
+  AddParams(b, kStageEnemies[n]);
+  AddBossParams(b, kBosses[n]);
+  // Even stages come from the other side.
+  const float side = stage % 2 == 0 ? -1.0f : 1.0f;
+  size_t next = 0;
+  if (n == 0) {
+    // The tutorial's formations once.
+    float keys = 0.0f;
+    for (const Step& st : kTutorialSteps) {
+      keys += st.delay;
+      for (const Wave& w : *st.formation) keys += w.delay;
+    }
+    AddFormations(b, kTutorialSteps, &next, keys, side);
+    return;
+  }
+  // Waves fill the rail up to 150 keys before each boss (stage 5 has no
+  // small enemies); the timeline then waits for the rail to reach the
+  // boss's position. A boss holds the timeline while it lives.
+  // The stage's set piece comes at its key among the bosses, or after the
+  // last of them when it stays to the end of the stage.
+  const float eventKey = StageEventLasts(n) ? 1.0e9f : StageEventKey(n);
+  bool eventAdded = eventKey < 0.0f;
+  float at = 0.0f;
+  for (const Boss& boss : kBosses[n]) {
+    if (n != 5) at += AddFormations(b, kStageSteps, &next, boss.railKey - 150.0f - at, side);
+    if (!eventAdded && eventKey <= boss.railKey) {
+      AddStageEvents(n, b);
+      eventAdded = true;
+    }
+    b.Record(0.0f, EnemySet::OP_WAIT_RAIL, FloatBits(boss.railKey));
+    b.Spawn(0.0f, uint32_t(100 + boss.type), 0, 0.0f, -150.0f, 0.0f);
+    at = boss.railKey;
+  }
+  if (!eventAdded) AddStageEvents(n, b);
+  b.Record(0.0f, EnemySet::OP_END, 0);
 }
 
 }  // namespace datagen

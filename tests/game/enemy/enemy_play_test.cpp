@@ -89,7 +89,7 @@ class StageDriver : public SProc {
 TEST(EnemyPlay, StageOneWavesFlyFireAndFall) {
   // The gunships' model (no scene loads the enemy models yet).
   std::unique_ptr<SRsc_Model_Ex> model = modelfix::BuildRigid();
-  MdlEnemySe12 = model.get();
+  MdlEnemySe12.Set(model.get());
   PlayWorld w;
   ASSERT_TRUE(w.Ok());
   ASSERT_GE(w.RunToControl(), 0);
@@ -124,7 +124,7 @@ TEST(EnemyPlay, StageOneWavesFlyFireAndFall) {
   EXPECT_EQ(EnemyDrawList.size(), size_t(g_EnemyMan.CountChildren()));
   driver->Kill(0);
   w.Step(2);
-  MdlEnemySe12 = nullptr;
+  MdlEnemySe12.Reset();
 }
 
 // The set pieces of the generated stages at their rail keys.
