@@ -175,6 +175,7 @@ void Game::ResetStageState() {
   g_ChainCounter.gaugeBlink = 0;
   g_ChainCounter.gaugeValue = 0.0f;
   tutorialFlag = 0;
+  mapEnable = 1;
   // The rail starts at the restart point of the checkpoint reached, if the
   // stage has one for it, else at the start of path 0.
   int32_t path = 0, key = 0;

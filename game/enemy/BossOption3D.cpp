@@ -12,7 +12,7 @@ int32_t BossOption3D::Init(SProcArg arg) {
   SetName("Boss Option3D");
   glide.Start(OptionAnchor(GetParent(), ownAnchor_));
   const auto* pair = reinterpret_cast<const EnemyRscSlotPair*>(arg);
-  SRsc_Model* m = pair != nullptr && pair->model != nullptr ? *pair->model : nullptr;
+  SRsc_Model* m = pair != nullptr && pair->model != nullptr ? pair->model->Get() : nullptr;
   image = pair != nullptr ? pair->image : nullptr;
   position = spare_;
   if (model.Bind(m) == 0 && model.GetRootNode() != nullptr) position = &model.GetRootNode()->GetLocal()->m[3][0];

@@ -3,35 +3,18 @@
 #include <new>
 
 #include "game/core/Game.h"
-#include "game/core/GameMath.h"
 #include "game/core/SystemFile.h"
 #include "game/enemy/EnemySet.h"
-#include "game/scene/CommonTables.h"
+#include "game/scene/SceneFrame.h"
 #include "game/stage/MapMng.h"
 #include "game/stage/ScriptStgRsc.h"
 #include "game/stage/StageName.h"
-#include "vrax/graphic/SMath.h"
-#include "vrax/io/SIOMan.h"
 #include "vrax/resource/SRsc_Image.h"
 #include "vrax/resource/SRsc_Model.h"
 #include "vrax/resource/SRscMan.h"
-#include "vrax/sound/SSndMan.h"
 
-namespace {
-
-// Volume of a sound under the level curve of a volume setting (0 to 100).
-int32_t SoundVolume(int32_t setting, int32_t gain) {
-  return static_cast<int32_t>(QuadBezier(0.0f, 0.95f, 1.0f, float(setting) * 0.01f) * float(gain));
-}
-
-}  // namespace
 
 StageProc::StageProc(const StageParams& params) : params_(params) {}
-
-void* StageProc::SharedBuffer() {
-  alignas(32) static uint8_t buffer[kBufferSize];
-  return buffer;
-}
 
 int32_t StageProc::RailKey() { return static_cast<int32_t>(g_MapMng.t); }
 
@@ -41,21 +24,12 @@ int32_t StageProc::Init(SProcArg) {
   SetName(params_.name);
   g_MapMng.SetStatic(true);
   AddChild(0, &g_MapMng, 0);
-  SRscMan* rsc = GetRscMan();
-  if (rsc != nullptr) {
-    rsc->ReleaseGroup(kResourceGroup, SharedBuffer(), kBufferSize);
+  if (SRscMan* rsc = GetRscMan()) {
+    rsc->ReleaseGroup(kResourceGroup, SceneBuffer(), kSceneBufferSize);
     rsc->LoadTable(kResourceGroup, params_.table, -1);
   }
-  SIOMan* io = SIOMan::GetInstance();
-  if (io != nullptr && io->CacheLoad(params_.cacheArchive) < 0) {
-    // No usable archive: every file is read singly into a fresh cache,
-    // which is written as the archive for the next start.
-    io->CacheClear();
-    if (rsc != nullptr) rsc->Sync(1);
-    io->CacheSave(params_.cacheArchive);
-  } else if (rsc != nullptr) {
-    rsc->Sync(1);
-  }
+  // A missing archive is rebuilt: every file read singly, then saved.
+  LoadSceneCache(params_.cacheArchive);
   behavior_.Enter();
   SetInitResult(0);
   return 0;
@@ -79,10 +53,15 @@ int32_t StageProc::End(SProcArg) {
 }
 
 int32_t StageProc::OnDispose(SProcArg) {
-  SSndMan::Stop(RscMusic, params_.musicEntry);
-  SSndMan::Stop(RscMusic, kSharedMusicEntry);
+  // The timeline walks the stage script, which goes with the group.
+  g_EnemySet.Reset();
+  Game* game = GetGame();
+  if (game != nullptr) {
+    game->StopMusic(params_.musicEntry);
+    game->StopMusic(kSharedMusicEntry);
+  }
   if (SRscMan* rsc = GetRscMan()) rsc->ReleaseGroup(kResourceGroup, nullptr, 0);
-  if (Game* game = GetGame()) game->StageFog().SetEnable(0);
+  if (game != nullptr) game->StageFog().SetEnable(0);
   return 0;
 }
 
@@ -160,11 +139,10 @@ void StageProc::AddStageName(int32_t stage) {
 }
 
 void StageProc::PlayMusic(int32_t checkpointLimit, bool attractGate) {
-  const Game* game = GetGame();
-  if (game == nullptr || game->checkpoint >= checkpointLimit || game->soundOff != 0) return;
+  Game* game = GetGame();
+  if (game == nullptr || game->checkpoint >= checkpointLimit) return;
   if (attractGate && game->demoPlay == 1 && game->settings[kSetAttractSound] == 0) return;
-  const auto pan = static_cast<int32_t>(float(game->settings[kSetEffectBalance]) * 196.608f);
-  SSndMan::Play(RscMusic, params_.musicEntry, SoundVolume(game->settings[kSetMusicVolume], 65536), pan);
+  game->PlayMusic(params_.musicEntry);  // nothing while the sound is off
 }
 
 void StageProc::PlayStageSe(int32_t n, int32_t gain) {

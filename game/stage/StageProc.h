@@ -35,9 +35,8 @@ struct StageParams {
 
 class StageProc : public SProc {
  public:
-  // The stage's resource group and the buffer handed to it.
+  // The stage's resource group (loaded over the shared scene buffer).
   static constexpr int32_t kResourceGroup = 3;
-  static constexpr uint32_t kBufferSize = 0xC0000;
   static constexpr int32_t kSharedMusicEntry = 5;
   enum State : int32_t { STATE_LOADING = 0, STATE_PLAY = 1 };
 
@@ -52,9 +51,6 @@ class StageProc : public SProc {
   static int32_t RailKey();
   // Whether the rail is on camera path 0.
   static bool OnPath0();
-
-  // The shared scene buffer (0xC0000 bytes) the scenes load into.
-  static void* SharedBuffer();
 
  protected:
   explicit StageProc(const StageParams& params);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "game/core/Game.h"
+#include "game/enemy/EnemySet.h"
 #include "game/player/Player.h"
 
 namespace testsupport {
@@ -50,6 +51,12 @@ PlayWorld::PlayWorld(const PlayOptions& options)
   game_ = g;
   for (int i = 0; i < 30 && (g->GetSceneId() != SCENE_STAGE || g_Player.state == Player::STATE_RESET); ++i) Step();
   EXPECT_EQ(g_Player.state, Player::STATE_START);
+  if (!options.livelyStage) {
+    // Only the Player's world: the stage scene has started the Player and
+    // goes (with its rail, scenery, triggers and enemy timeline).
+    if (SProcList* l = g->GetList(GAME_LIST_STAGE)) l->KillAll(0);
+    g_EnemySet.Reset();
+  }
 }
 
 PlayWorld::~PlayWorld() = default;

@@ -2,8 +2,8 @@
 // The whole program in play, for tests of the player side: started headless
 // (null device unless a picture is wanted), its attract scene taken away so
 // nothing but the play runs, then stage n started with the Player entering
-// it. Frames run through Step, which keeps the stand-in stage going (its
-// own stage clear is held off) unless told otherwise.
+// it. Frames run through Step, which holds off the stage clear unless told
+// otherwise.
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -19,6 +19,10 @@ struct PlayOptions {
   int32_t stage = 1;
   bool nullDevice = true;
   bool intro = false;  // a first stage starts with the intro flight
+  // The stage as it plays: its rail runs, its scenery shows, its triggers
+  // fire and its enemies come. Without it (the default) the stage scene ends
+  // once it has started the Player, so only what the test makes happens.
+  bool livelyStage = false;
   // Runs just before the stage is requested (a replay begins here).
   std::function<void()> beforeStage;
 };
@@ -44,7 +48,7 @@ class PlayWorld {
   void Hold(plat::CabInput input, bool held = true) { headless_->Hold(input, held); }
   void ReleaseAll() { headless_->ReleaseAll(); }
 
-  // When false (the default) Step clears the stand-in stage's clear flag.
+  // When false (the default) Step clears the game's stage-clear flag.
   bool stageMayEnd = false;
 
  private:

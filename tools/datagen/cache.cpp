@@ -74,6 +74,17 @@ void GenerateTableCache(const std::string& root, const SRscRequest* table, const
     if (row->tag == RscTag("IMG")) AddList(root, row->path, ".tr", &archive);
     if (row->tag == RscTag("SND")) AddList(root, row->path, ".sr", &archive);
     if (row->tag == RscTag("MDL")) AddFile(root, std::string(row->path) + ".bma", &archive);
+    // The stage-world kinds read one file each.
+    static constexpr struct {
+      uint32_t tag;
+      const char* extension;
+    } kStageKinds[] = {{RscTag("STG"), ".stg"},
+                       {RscTag("CAM"), ".cam"},
+                       {RscTag("TNL"), ".tnl"},
+                       {RscTag("OPL"), ".opl"},
+                       {RscTag("OVL"), ".ovl"}};
+    for (const auto& k : kStageKinds)
+      if (row->tag == k.tag) AddFile(root, std::string(row->path) + k.extension, &archive);
   }
   const std::filesystem::path temp =
       std::filesystem::temp_directory_path() / ("datagen_cache_" + std::to_string(::getpid()));

@@ -25,6 +25,7 @@
 #include "game/stage/StageRscTables.h"
 #include "game/tables/image_slots.h"
 #include "game/tables/table_registry.h"
+#include "tools/datagen/cache.h"
 #include "tools/datagen/canvas.h"
 #include "vrax/resource/ModelWriter.h"
 
@@ -299,6 +300,11 @@ void GenerateStageContent(const std::string& root, WriteStats* stats) {
         WriteIfChanged(root, HostDir(path) + Stem(path) + ".bma", ModelFor(path, r->p0), stats);
     }
   }
+  // The stages' cache archives, as a first run would write them.
+  static constexpr const char* kArchives[5] = {"\\cache\\stage1", "\\cache\\stage2", "\\cache\\stage3",
+                                               "\\cache\\stage4", "\\cache\\stage5"};
+  const SRscRequest* tables[5] = {RscTableStage1, RscTableStage2, RscTableStage3, RscTableStage4, RscTableStage5};
+  for (int i = 0; i < 5; ++i) GenerateTableCache(root, tables[i], kArchives[i], stats);
 }
 
 }  // namespace datagen

@@ -78,7 +78,7 @@ TEST(EnemyBase, PausesTheTimelineWhileItLives) {
 
 TEST(EnemyBase, ModelBindFailureEndsTheEnemy) {
   ModelRig m;
-  m.modelSlot = nullptr;
+  m.modelSlot.Reset();
   m.rig.Param(1, "Boss", 5);
   m.rig.Spawn(0.0f, 1, 0, 0, 0);
   ASSERT_TRUE(m.Load());

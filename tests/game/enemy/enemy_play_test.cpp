@@ -1,6 +1,7 @@
-// The enemies in the whole program: stage 1's generated script on the
-// enemy timeline while the Player plays, its waves spawned along the rail,
-// flying their scripts, firing and dying under the Player's shots.
+// The enemies in the whole program: stage 1's scene hands its loaded script
+// to the enemy timeline while the Player plays; its waves spawn along the
+// rail, fly their scripts, fire and die under the Player's shots. The set
+// pieces are started on a test driver at their place in the timeline.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "game/core/Game.h"
+#include "game/core/HitBody.h"
 #include "game/core/StageCounters.h"
 #include "game/effect/EShotMan.h"
 #include "game/enemy/EObjBase.h"
@@ -30,12 +32,14 @@
 namespace {
 
 using plat::CabInput;
+using testsupport::PlayOptions;
 using testsupport::PlayWorld;
 
-// The stage scene's share of the enemies while the stage scenes are not
-// built: stage n's script from the generated data tree on the timeline, the
-// rail run as the map manager runs it (the armed section change, the speed
-// easing, the move) and the timeline stepped once a frame.
+// A stage scene's share of the enemies, cut down to a set piece: stage n's
+// script from the generated data tree on the timeline from the record that
+// waits for the piece, the rail run as the map manager runs it (the armed
+// section change, the speed easing, the move) and the timeline stepped once
+// a frame.
 class StageDriver : public SProc {
  public:
   explicit StageDriver(int stage = 1) : stage_(stage) {}
@@ -46,11 +50,12 @@ class StageDriver : public SProc {
     const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     return !bytes.empty() && ParseStageScript(bytes.data(), bytes.size(), &script_);
   }
-  // Starts at the first record of the opcode with the rail at t (the waves
-  // before it are passed over); false when the script has no such record.
-  bool StartAt(uint32_t opcode, float t) {
+  // Starts at the record that waits for rail key `key` with the rail at t
+  // (the records before it are passed over); false when the script has no
+  // such record.
+  bool StartAt(float key, float t) {
     for (size_t i = 0; i < script_.timeline.size(); ++i)
-      if (script_.timeline[i].Op() == opcode) {
+      if (script_.timeline[i].Op() == EnemySet::OP_WAIT_RAIL && script_.timeline[i].ArgumentF() == key) {
         first_ = int32_t(i);
         startT_ = t;
         return true;
@@ -87,20 +92,24 @@ class StageDriver : public SProc {
 };
 
 TEST(EnemyPlay, StageOneWavesFlyFireAndFall) {
-  // The gunships' model (no scene loads the enemy models yet).
-  std::unique_ptr<SRsc_Model_Ex> model = modelfix::BuildRigid();
-  MdlEnemySe12.Set(model.get());
-  PlayWorld w;
+  PlayOptions o;
+  o.livelyStage = true;
+  PlayWorld w(o);
   ASSERT_TRUE(w.Ok());
-  ASSERT_GE(w.RunToControl(), 0);
-  auto* driver = new StageDriver;
-  ASSERT_TRUE(driver->Load());
-  ASSERT_EQ(w.G()->AddChild(GAME_LIST_STAGE, driver, 0), 0);
-  g_MapMng.speed = 1.0f;
-  // The first V of five drones comes at rail key 60 and 72, 84.
-  w.Step(59);
-  EXPECT_EQ(StageEnemyCount, 0);
-  w.Step(30);
+  // The timeline runs on the stage's script from the stage's first frame.
+  ASSERT_NE(g_EnemySet.script, nullptr);
+  // The first V of five drones comes 60 rail keys in, in three rows 12 keys
+  // apart.
+  int first = -1;
+  for (int f = 0; f < 120 && first < 0; ++f) {
+    w.Step();
+    if (StageEnemyCount > 0) first = f;
+  }
+  ASSERT_GE(first, 0);
+  EXPECT_EQ(StageEnemyCount, 1);
+  w.Step(23);
+  EXPECT_EQ(StageEnemyCount, 3);
+  w.Step(2);
   EXPECT_EQ(StageEnemyCount, 5);
   auto* e = static_cast<EObjBase*>(g_EnemyMan.FindFirst("Drone"));
   ASSERT_NE(e, nullptr);
@@ -109,10 +118,12 @@ TEST(EnemyPlay, StageOneWavesFlyFireAndFall) {
   EXPECT_GT(e->GetPosition()[1], y0);  // diving down the screen
   // Their fans come out while the Player holds fire under them.
   int maxShots = 0;
+  bool gunshipModel = false;
   w.Hold(CabInput::kButton1);
   for (int f = 0; f < 700; ++f) {
     w.Step();
     maxShots = std::max(maxShots, HitGroupTable[EShotMan::kHitGroup].Count());
+    if (g_EnemyMan.FindFirst("Gunship") != nullptr) gunshipModel = gunshipModel || MdlEnemySe12.Ready() != nullptr;
     if (g_Player.state != Player::STATE_PLAY) w.RunToControl();
   }
   w.ReleaseAll();
@@ -120,11 +131,9 @@ TEST(EnemyPlay, StageOneWavesFlyFireAndFall) {
   EXPECT_GE(StageEnemyCount, 5 + 4 + 1 + 4);
   EXPECT_GT(StageDefeatCount, 0);
   EXPECT_LE(StageDefeatCount, StageEnemyCount);
-  // The gunship came with its model.
+  // The gunship came with the model the stage's resource table loaded.
+  EXPECT_TRUE(gunshipModel);
   EXPECT_EQ(EnemyDrawList.size(), size_t(g_EnemyMan.CountChildren()));
-  driver->Kill(0);
-  w.Step(2);
-  MdlEnemySe12.Reset();
 }
 
 // The set pieces of the generated stages at their rail keys.
@@ -141,13 +150,15 @@ bool Playing(SRsc* bank, int32_t entry) {
 }
 
 struct EventPlay {
-  explicit EventPlay(int stage, SRsc_Model** slot) : slot_(slot), owned(std::make_unique<StageDriver>(stage)) {
-    *slot_ = model.get();
+  explicit EventPlay(int stage, SRscSlot<SRsc_Model>* slot)
+      : slot_(slot), owned(std::make_unique<StageDriver>(stage)) {
+    slot_->Set(model.get());
   }
-  ~EventPlay() { *slot_ = nullptr; }
-  // Starts the stage's timeline at its set piece with the rail at t.
-  bool Start(float t) {
-    if (!w.Ok() || w.RunToControl() < 0 || !owned->Load() || !owned->StartAt(EnemySet::OP_WAIT_RAIL, t))
+  ~EventPlay() { slot_->Reset(); }
+  // Starts the stage's timeline at its set piece (waiting for rail key
+  // `key`) with the rail at t.
+  bool Start(float key, float t) {
+    if (!w.Ok() || w.RunToControl() < 0 || !owned->Load() || !owned->StartAt(key, t))
       return false;
     StageDriver* d = owned.release();  // the game owns it from here
     return w.G()->AddChild(GAME_LIST_STAGE, d, 0) == 0;
@@ -162,14 +173,14 @@ struct EventPlay {
   }
 
   std::unique_ptr<SRsc_Model_Ex> model = modelfix::BuildRigid();
-  SRsc_Model** slot_;
+  SRscSlot<SRsc_Model>* slot_;
   PlayWorld w;
   std::unique_ptr<StageDriver> owned;
 };
 
 TEST(EnemyPlay, StageOneEntranceSwitchesTheMusicAndLoopsTheArena) {
   EventPlay p(1, &MdlEnemyBs01);
-  ASSERT_TRUE(p.Start(7200.0f));
+  ASSERT_TRUE(p.Start(7360.0f, 7200.0f));
   SRsc* voices = GetRscMan()->Find("\\sound\\osr_voice", RscTag("SND"));
   p.w.G()->PlayMusic(0);  // the stage's tune, as the stage starts it
   ASSERT_TRUE(Playing(RscMusic, 0));
@@ -197,7 +208,7 @@ TEST(EnemyPlay, StageOneEntranceSwitchesTheMusicAndLoopsTheArena) {
 
 TEST(EnemyPlay, StageThreeFlyPastHaltsTheRailAndSpeaks) {
   EventPlay p(3, &MdlEnemyBs07);
-  ASSERT_TRUE(p.Start(6100.0f));
+  ASSERT_TRUE(p.Start(6150.0f, 6100.0f));
   SRsc* voices = GetRscMan()->Find("\\sound\\osr_voice", RscTag("SND"));
   p.w.G()->PlayMusic(2);
   const int spawn = p.RunUntil("Flyby", 100);
@@ -223,7 +234,7 @@ TEST(EnemyPlay, StageThreeFlyPastHaltsTheRailAndSpeaks) {
 
 TEST(EnemyPlay, WithTheSoundOffTheOldMusicStopsAndNoneStarts) {
   EventPlay p(3, &MdlEnemyBs07);
-  ASSERT_TRUE(p.Start(6140.0f));
+  ASSERT_TRUE(p.Start(6150.0f, 6140.0f));
   p.w.G()->PlayMusic(2);
   p.w.G()->soundOff = 1;
   ASSERT_GT(p.RunUntil("Flyby", 100), 0);

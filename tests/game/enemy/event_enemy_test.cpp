@@ -118,7 +118,7 @@ TEST(EventEnemyType2, FliesInHoversReleasesTheTimelineAndLeaves) {
 
 TEST(EventEnemyType2, WithoutItsModelItEndsUncountedAndTheTimelineRunsOn) {
   EventRig r(2, {{8, 0, 70, 0}});
-  r.m.modelSlot = nullptr;
+  r.m.modelSlot.Reset();
   EXPECT_EQ(r.Start(), nullptr);
   EXPECT_ALL({VAL(StageEnemyCount, 0), VAL(g_EnemySet.paused, 0), VAL(g_MapMng.armed, 0)});
 }

@@ -14,7 +14,7 @@ namespace enemytest {
 
 struct ModelRig {
   ModelRig() : model(modelfix::BuildRigid()) {
-    modelSlot = model.get();
+    modelSlot.Set(model.get());
     pair = EnemyRscSlotPair{&imageSlot, &modelSlot};
   }
   // Loads the rig's script and starts the timeline with the pair as the only
@@ -27,7 +27,7 @@ struct ModelRig {
   testsupport::EnemyRig rig;
   std::unique_ptr<SRsc_Model_Ex> model;
   SImageSlot imageSlot;
-  SRsc_Model* modelSlot = nullptr;
+  SRscSlot<SRsc_Model> modelSlot;
   EnemyRscSlotPair pair{};
 };
 
