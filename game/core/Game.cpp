@@ -277,7 +277,10 @@ void Game::StartStage(const SceneRequest& r, int32_t previous) {
   modeWord = 0;
   if (previous != SCENE_CONTINUE) {
     stage = r.a1;
-    checkpoint = r.a1;
+    // A stage entered afresh starts from its beginning: checkpoint 0. (The
+    // stage number here would start stage 2 at its second restart point and
+    // keep the music of stages 3 to 5 silent.)
+    checkpoint = 0;
   }
   stageClear = gameOver = bossBeaten = tutorialFlag = 0;
 }

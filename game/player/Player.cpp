@@ -216,7 +216,8 @@ void Player::ResetToOrigin() {
 void Player::StartPlay() {
   Game* g = TheGame();
   float p = 2.0f;
-  if (g != nullptr && g->checkpoint >= 2 && g->checkpoint <= 100) p = power;
+  // The stage-entry code: the stage number the stage was started with.
+  if (g != nullptr && g->stage >= 2 && g->stage <= 100) p = power;
   power = 0.0f;
   AddPower(p);
   StartMotion(0, 0);
@@ -433,7 +434,7 @@ void Player::StartStep() {
   if (g != nullptr) g->RampValue(0, 1.0f, 30);
   drawn = 1;
   g_ZGInterface.SetShown(true);
-  const bool intro = g != nullptr && g->progressWord == 0 && (g->checkpoint == 1 || g->checkpoint == 101) &&
+  const bool intro = g != nullptr && g->progressWord == 0 && (g->stage == 1 || g->stage == 101) &&
                      state != STATE_DEATH;
   SetState(STATE_SCRIPTED, intro ? 2 : 0);
 }

@@ -49,6 +49,7 @@ PlayWorld::PlayWorld(const PlayOptions& options)
   if (options.beforeStage) options.beforeStage();
   g->ChangeScene(SCENE_STAGE, options.stage);
   game_ = g;
+  if (!options.playerStarts) return;
   for (int i = 0; i < 30 && (g->GetSceneId() != SCENE_STAGE || g_Player.state == Player::STATE_RESET); ++i) Step();
   EXPECT_EQ(g_Player.state, Player::STATE_START);
   if (!options.livelyStage) {

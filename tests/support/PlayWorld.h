@@ -23,6 +23,8 @@ struct PlayOptions {
   // fire and its enemies come. Without it (the default) the stage scene ends
   // once it has started the Player, so only what the test makes happens.
   bool livelyStage = false;
+  // False for a stage that is not expected to start the Player.
+  bool playerStarts = true;
   // Runs just before the stage is requested (a replay begins here).
   std::function<void()> beforeStage;
 };

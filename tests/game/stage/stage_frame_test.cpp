@@ -1,0 +1,284 @@
+// The stage scene frame and stage 1: rail triggers at whole positions, the
+// fog tables and their lookup, the cloud layer's planes and puffs with their
+// rand order, and a stage whose resources fail.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+#include "game/core/Game.h"
+#include "game/core/RangeTable.h"
+#include "game/stage/CStage1.h"
+#include "game/stage/Cloud.h"
+#include "game/stage/MapMng.h"
+#include "game/stage/StageProc.h"
+#include "platform/crt_rand.h"
+#include "support/ErrorBox.h"
+#include "support/ExpectAll.h"
+#include "support/PlayWorld.h"
+#include "support/StageWorld.h"
+#include "support/TempDir.h"
+
+namespace {
+
+using testsupport::PlayOptions;
+using testsupport::PlayWorld;
+
+// The C library's generator as the format gives it, beside the game's.
+struct Lcg {
+  uint32_t seed;
+  int Next() {
+    seed = seed * 214013u + 2531011u;
+    return int((seed >> 16) & 0x7FFF);
+  }
+  float U() { return float(Next()) / 32767.0f; }
+};
+
+int CountNamed(SProc* owner, const char* name) {
+  int n = 0;
+  SProcList* l = owner->GetList(0);
+  for (SObject* o = l != nullptr ? l->Head() : nullptr; o != nullptr; o = o->GetNext())
+    if (static_cast<SProc*>(o)->GetName() == name && static_cast<SProc*>(o)->GetState() < SProc::STATE_KILLED) ++n;
+  return n;
+}
+
+// Stage 1 in play, the ship under control, the rail under the test's hand.
+class StageOne : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    PlayOptions o;
+    o.livelyStage = true;
+    w = std::make_unique<PlayWorld>(o);
+    ASSERT_TRUE(w->Ok());
+    // Stage 1's first trigger flies the ship in.
+    ASSERT_GE(w->RunToControl(1000), 0);
+    stage = static_cast<StageProc*>(w->G()->FindInList("Stage1", GAME_LIST_STAGE));
+    ASSERT_NE(stage, nullptr);
+  }
+  // Puts the rail at t on path 0 with the given speed.
+  void Rail(float t, float speed, int32_t path = 0) {
+    g_MapMng.SetHoldState(2);
+    g_MapMng.SetSpeed(speed);
+    g_MapMng.currentPath = path;
+    g_MapMng.t = t;
+  }
+  std::unique_ptr<PlayWorld> w;
+  StageProc* stage = nullptr;
+};
+
+TEST_F(StageOne, TriggerFiresOnEveryFrameItsWholePositionHoldsAndNeverWhenSkipped) {
+  // The stage title comes at 420: at half speed the rail holds 420 and
+  // 420.5, two frames, two titles.
+  const int before = CountNamed(stage, "StageName");
+  Rail(418.0f, 0.5f);
+  w->Step(8);
+  EXPECT_EQ(CountNamed(stage, "StageName") - before, 2);
+  // Two keys a frame from 418 land on 420 once; three keys jump over it.
+  Rail(418.0f, 2.0f);
+  w->Step(2);
+  EXPECT_EQ(CountNamed(stage, "StageName") - before, 3);
+  Rail(418.0f, 3.0f);
+  w->Step(2);
+  EXPECT_EQ(CountNamed(stage, "StageName") - before, 3);
+  // Off path 0 stage 1 fires nothing.
+  Rail(419.5f, 0.5f, 1);
+  w->Step(2);
+  EXPECT_EQ(CountNamed(stage, "StageName") - before, 3);
+}
+
+TEST_F(StageOne, FogFollowsTheTablesOfBothPaths) {
+  struct Case {
+    float t;
+    int32_t path;
+    uint8_t on;
+    float start, end, r, g, b;
+  };
+  const float ko = 0.913725f, kg = 0.372549f, kb = 0.192157f;
+  const Case cases[] = {
+      {0.5f, 0, 0, 0, 0, 0, 0, 0},                     // before the first record
+      {1.0f, 0, 1, 0, 7200, 0, 0, 0},                  // black to 290
+      {410.0f, 0, 1, 0, 13600, ko * 0.5f, kg * 0.5f, kb * 0.5f},  // half way from black to orange
+      {530.0f, 0, 1, 0, 20000, ko, kg, kb},            // a shared key: the first record holding it
+      {3640.0f, 0, 1, 1000, 27500, ko, kg, kb},        // half way to 2000-35000
+      {127.5f, 1, 1, 0, 27500, ko, kg, kb},            // path 1: half way from 30000 to 25000
+      {3549.5f, 1, 0, 0, 0, 0, 0, 0},                  // past path 1's last record
+  };
+  SGpState_Fog& fog = w->G()->StageFog();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.t);
+    Rail(c.t, 0.0f, c.path);
+    w->Step();
+    ASSERT_EQ(fog.GetEnable(), c.on);
+    if (c.on == 0) continue;
+    float start = 0, end = 0;
+    fog.GetRange(&start, &end);
+    EXPECT_NEAR(start, c.start, 0.5f);
+    EXPECT_NEAR(end, c.end, 0.5f);
+    EXPECT_NEAR(fog.GetColour().r, c.r, 1e-4f);
+    EXPECT_NEAR(fog.GetColour().g, c.g, 1e-4f);
+    EXPECT_NEAR(fog.GetColour().b, c.b, 1e-4f);
+  }
+}
+
+TEST(StageFogTables, StageOneTablesHaveTheirRecordCounts) {
+  auto records = [](const float* t, int floats) {
+    int n = 0;
+    while (!(t[n * floats] == -1.0f && t[n * floats + floats / 2] == -1.0f)) ++n;
+    return n;
+  };
+  EXPECT_ALL({VAL(records(CStage1::FogPath0(), 12), 18), VAL(records(CStage1::FogOtherPaths(), 12), 7),
+              VAL(records(CStage1::CloudTableA(), 24), 6), VAL(records(CStage1::CloudTableB(), 24), 11)});
+}
+
+class StageLayers : public testsupport::StageWorld {};
+
+TEST_F(StageLayers, ARecordWhoseKeysShareOnePositionHoldsItsFirstKey) {
+  // t0 = t1 = 100 (not the end marker): no division by zero, the first key.
+  const float table[] = {100, 10, 20, 0.25f, 0.5f, 0.75f, 100, 30, 40, 1, 1, 1,
+                         -1,  0,  0,  0,     0,    0,     -1,  0,  0,  0, 0, 0};
+  map.t = 100.0f;
+  map.currentPath = 0;
+  ApplyStageFog(table, table);
+  SGpState_Fog& fog = game->StageFog();
+  float start = 0, end = 0;
+  fog.GetRange(&start, &end);
+  EXPECT_ALL({VAL(fog.GetEnable(), 1), VAL(start, 10.0f), VAL(end, 20.0f), VAL(fog.GetColour().b, 0.75f)});
+}
+
+TEST_F(StageLayers, StageOneCloudPlacesItsFortyPuffsWithOneHundredAndTwentyDraws) {
+  plat::SRand(4242);
+  Lcg lcg{4242};
+  Cloud cloud(1);
+  cloud.SetStatic(true);
+  ASSERT_EQ(kernel.AddChild(2, &cloud, 0), 0);
+  constexpr float kTwoPi = 6.2831855f;
+  float a = 1.0f / 24.0f;
+  for (int i = 0; i < Cloud::kPuffs; ++i) {
+    if (i == 25) a = 1.0f / 24.0f;
+    const bool wide = i < 25;
+    const float r = (lcg.U() - 0.5f) * (wide ? 6000.0f : 5000.0f) + (wide ? 3000.0f : 1000.0f);
+    const float z = lcg.U() * 500.0f - 1200.0f;
+    const float size = lcg.U() * 700.0f + 500.0f;
+    SCOPED_TRACE(i);
+    EXPECT_NEAR(cloud.GetPuffPosition(i).x, r * std::cos(a * kTwoPi), 0.05f);
+    EXPECT_NEAR(cloud.GetPuffPosition(i).y, r * std::sin(a * kTwoPi), 0.05f);
+    EXPECT_FLOAT_EQ(cloud.GetPuffPosition(i).z, z);
+    EXPECT_FLOAT_EQ(cloud.GetPuffSize(i), size);
+    a -= wide ? 0.012222222f : 0.033333335f;
+  }
+  // Nothing else was drawn: the next number is the 121st.
+  EXPECT_EQ(plat::Rand(), lcg.Next());
+  cloud.Kill(0);
+  Frame(2);
+}
+
+TEST_F(StageLayers, StageOneCloudStepsFadeThePuffsAndKeepThePhaseRunning) {
+  Cloud cloud(1);
+  cloud.SetStatic(true);
+  ASSERT_EQ(kernel.AddChild(2, &cloud, 0), 0);
+  SProc& p = cloud;
+  map.currentPath = 0;
+  map.t = 1.0f;
+  p.Main(0);  // the wait starts at rail position 1: 290 frames
+  EXPECT_ALL({VAL(cloud.GetStep(), 0), VAL(cloud.GetLength(), 290), VAL(cloud.GetCounter(), 0)});
+  map.t = 2.0f;
+  for (int i = 0; i < 290; ++i) p.Main(0);
+  EXPECT_ALL({VAL(cloud.GetStep(), 1), VAL(cloud.GetLength(), 100), VAL(cloud.GetPhase(), 0.65f)});
+  // Step 1 eases v from 0.65 to 5 while the puffs fade from 0.5 to 0.
+  for (int i = 0; i < 50; ++i) p.Main(0);
+  const float w = 1.0f - std::cos(0.5f * 1.5707964f);
+  EXPECT_NEAR(cloud.GetPuffAlpha(), 0.5f - 0.5f * w, 1e-5f);
+  EXPECT_NEAR(cloud.GetPhase(), 0.65f + 4.35f * w, 1e-4f);
+  float before = 0.0f;
+  for (int i = 0; i < 50; ++i) {
+    before = cloud.GetPhase();
+    p.Main(0);
+  }
+  // The last frame of step 1 reached 5.0; step 2 starts from the amount of
+  // that frame's growth, so the phase's fraction runs on without a jump.
+  EXPECT_ALL({VAL(cloud.GetStep(), 2), VAL(cloud.GetPuffAlpha(), 0.0f), VAL(cloud.GetLength(), 160),
+              VAL(cloud.GetPhase(), 5.0f)});
+  p.Main(0);
+  const float grown = 5.0f - before;
+  EXPECT_NEAR(cloud.GetPhase(), grown + 10.5f / 160.0f, 1e-4f);
+  for (int i = 0; i < 159 + 80; ++i) p.Main(0);
+  EXPECT_EQ(cloud.GetStep(), -1);
+  EXPECT_ALL({VAL(cloud.GetWeightA(), 0.0f), VAL(cloud.GetWeightB(), 1.0f)});
+  cloud.Kill(0);
+  Frame(2);
+}
+
+TEST_F(StageLayers, StageOneCloudDrawsThePlanesOnlyOnPathZeroUpTo800) {
+  Cloud cloud(1);
+  cloud.SetStatic(true);
+  ASSERT_EQ(kernel.AddChild(2, &cloud, 0), 0);
+  SProc& p = cloud;
+  map.currentPath = 0;
+  map.t = 700.0f;
+  p.Draw(0);
+  // v = 0.65: a = 0.65 > b = 0.15, so plane B comes first at weight 1 and
+  // plane A at 1 - b.
+  EXPECT_ALL({VAL(cloud.DrewAFirst(), false), VAL(cloud.DrawnWeightB(), 1.0f)});
+  EXPECT_NEAR(cloud.DrawnWeightA(), 0.85f, 1e-5f);
+  map.t = 801.0f;
+  p.Draw(0);
+  EXPECT_ALL({VAL(cloud.DrawnWeightA(), 0.0f), VAL(cloud.DrawnWeightB(), 0.0f)});
+  map.t = 700.0f;
+  map.currentPath = 1;
+  p.Draw(0);
+  EXPECT_ALL({VAL(cloud.DrawnWeightA(), 0.0f), VAL(cloud.DrawnWeightB(), 0.0f)});
+  cloud.Kill(0);
+  Frame(2);
+}
+
+TEST(StageStart, AStageEnteredAfreshStartsFromItsBeginning) {
+  // The game's checkpoint word starts at 0, not at the stage number (which
+  // would start stage 1 at its checkpoint 1, rail position 4075).
+  PlayOptions o;
+  o.livelyStage = true;
+  PlayWorld w(o);
+  ASSERT_TRUE(w.Ok());
+  EXPECT_ALL({VAL(w.G()->checkpoint, 0), VAL(w.G()->stage, 1), VAL(g_MapMng.currentPath, 0)});
+  EXPECT_LT(g_MapMng.t, 2.0f);
+}
+
+// The generated data tree with stage 1's camera path 0 and its cache
+// archive taken away (everything else linked to the real tree).
+class BrokenStageData {
+ public:
+  BrokenStageData() {
+    namespace fs = std::filesystem;
+    const fs::path root = testsupport::GeneratedDataRoot();
+    for (const auto& e : fs::directory_iterator(root)) {
+      const std::string name = e.path().filename().string();
+      if (name == "Stg01" || name == "cache")
+        fs::copy(e.path(), fs::path(dir.Path()) / name, fs::copy_options::recursive);
+      else
+        fs::create_directory_symlink(e.path(), fs::path(dir.Path()) / name);
+    }
+    fs::remove(fs::path(dir.Path()) / "Stg01" / "Stg01_a.cam");
+    fs::remove(fs::path(dir.Path()) / "cache" / "stage1.sca");
+  }
+  testsupport::TempDir dir{"brokenstage"};
+  testsupport::ScopedDataDir data{dir.Path()};
+};
+
+TEST(StageFailure, AStageWithoutItsCameraPathShowsTheErrorAndEndsIntoTheStageResult) {
+  testsupport::ErrorBoxCatcher box;
+  BrokenStageData broken;
+  testsupport::PlayOptions o;
+  o.livelyStage = true;
+  o.playerStarts = false;
+  PlayWorld w(o);
+  ASSERT_TRUE(w.Ok());
+  w.stageMayEnd = true;
+  for (int i = 0; i < 10 && w.G()->GetSceneId() != SCENE_STAGE_RESULT; ++i) w.Step();
+  EXPECT_EQ(w.G()->GetSceneId(), SCENE_STAGE_RESULT);
+  EXPECT_EQ(box.Count("resource open error"), 1);
+  // The archive was written from the files that could be read.
+  EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(broken.dir.Path()) / "cache" / "stage1.sca"));
+}
+
+}  // namespace
