@@ -138,11 +138,7 @@ void Cloud::MainStage1() {
       v_ = s_ + (e_ - s_) * w;
       puffAlpha_ = 0.5f - 0.5f * w;
       if (counter_ >= length_) {
-        step_ = 2;
-        counter_ = 0;
-        length_ = 160;
-        s_ = v_ - before;
-        e_ = s_ + 10.5f;
+        NextSegment(2, 160, before, 10.5f);
         weightA_ = weightB_ = 1.0f;
       }
       break;
@@ -151,11 +147,7 @@ void Cloud::MainStage1() {
       v_ = s_ + (e_ - s_) * float(counter_) / float(length_);
       if (counter_ >= length_) {
         fadingIndex_ = 1;
-        step_ = 3;
-        counter_ = 0;
-        length_ = 80;
-        s_ = v_ - before;
-        e_ = s_ + 4.5f;
+        NextSegment(3, 80, before, 4.5f);
         weightA_ = weightB_ = 1.0f;
         fading_ = 1;
       }
@@ -163,18 +155,24 @@ void Cloud::MainStage1() {
     case 3:
       v_ = s_ + (e_ - s_) * float(counter_) / float(length_);
       if (counter_ >= length_) {
-        counter_ = 0;
         weightA_ = 0.0f;
         weightB_ = 1.0f;
         fading_ = 0;
-        s_ = v_ - before;
-        e_ = s_ + 0.5f;
-        length_ = 60;
-        step_ = -1;
+        NextSegment(-1, 60, before, 0.5f);
       }
       break;
     default: break;
   }
+}
+
+void Cloud::NextSegment(int32_t step, int32_t length, float before, float span) {
+  // The phase's fraction runs on: the new segment starts from what v grew in
+  // this frame.
+  step_ = step;
+  counter_ = 0;
+  length_ = length;
+  s_ = v_ - before;
+  e_ = s_ + span;
 }
 
 void Cloud::DrawPlane(ScrollLayer& plane, float weight, float u, bool first, float depthSpan) {
@@ -260,13 +258,9 @@ void Cloud::MainStage3() {
       planeA_.Advance(386.0f, -320.0f);
       planeB_.Advance(386.0f, -320.0f);
       if (ended) {
-        step_ = 2;
-        length_ = 60;
+        NextSegment(2, 60, before, 0.5f);
         weightA_ = 0.0f;
         weightB_ = 1.0f;
-        s_ = v_ - before;
-        e_ = s_ + 0.5f;
-        counter_ = 0;
       }
       break;
     case 2:

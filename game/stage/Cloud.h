@@ -68,6 +68,8 @@ class Cloud : public SProc {
   // 512 / ((depthBase - u depthSpan) + 512).
   void DrawPlane(ScrollLayer& plane, float weight, float u, bool first, float depthSpan);
   void PlacePuffs();
+  // Starts the next segment of the phase: `span` more over `length` frames.
+  void NextSegment(int32_t step, int32_t length, float before, float span);
 
   int32_t stage_;
   ScrollLayer planeA_, planeB_, veil_;
