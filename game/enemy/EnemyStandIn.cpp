@@ -2,7 +2,10 @@
 
 #include "game/core/Game.h"
 #include "game/player/Player.h"
+#include "game/stage/MapMng.h"
 
-void StandInBossBeaten() {
+void StandInFightOver(bool endsStage) {
+  g_MapMng.armed = 0;
+  if (!endsStage) return;
   if (Game* game = GetGame()) game->SendEvent(Player::kEventStageClear, 0);
 }

@@ -4,17 +4,20 @@
 // timeline while it lives, can be hit and is defeated. Its behaviour object
 // has the members every boss script has (a spline mover, except type 17)
 // and does nothing of its own. Each type's header names its two classes
-// with ENEMY_STAND_IN. The stand-in of a stage's last boss (the types whose
-// defeat companions tell the game that the boss is beaten) tells it so when
-// it is defeated, so that the stage can end.
+// with ENEMY_STAND_IN. Its defeat ends its fight as a boss's defeat does:
+// the rail's arena loop (MapMng's queued section change) is let go, and the
+// stand-in of a stage's last boss (the types whose defeat companions tell
+// the game that the boss is beaten) tells the game so, so that the stage
+// can end.
 #include <cstdint>
 
 #include "game/core/Behavior.h"
 #include "game/core/SplineMover.h"
 #include "game/enemy/EnemyBase.h"
 
-// Tells the game root that the stage's boss is beaten.
-void StandInBossBeaten();
+// A stand-in boss's fight is over: the arena loop let go and, for a stage's
+// last boss, the game root told that the boss is beaten.
+void StandInFightOver(bool endsStage);
 
 #define ENEMY_STAND_IN_CLASSES_EX(N, MEMBERS, ENDS_STAGE)                               \
   class EnemyType##N##Behavior : public Behavior {                                      \
@@ -35,7 +38,7 @@ void StandInBossBeaten();
       return OnInit(arg);                                                               \
     }                                                                                   \
     int32_t User(int32_t code, SProcArg arg) override {                                 \
-      if ((ENDS_STAGE) && code == EV_DEFEATED && grabMode != GRAB_DEFEATED) StandInBossBeaten(); \
+      if (code == EV_DEFEATED && grabMode != GRAB_DEFEATED) StandInFightOver(ENDS_STAGE);    \
       return EnemyBase::User(code, arg);                                                \
     }                                                                                   \
                                                                                         \
