@@ -15,6 +15,7 @@
 #include "game/tables/table_registry.h"
 #include "tools/datagen/canvas.h"
 #include "tools/datagen/hud_art.h"
+#include "tools/datagen/title_art.h"
 #include "tools/datagen/testmode_art.h"
 
 namespace datagen {
@@ -232,6 +233,7 @@ std::string PartLabel(const PartJob& j) {
 void DrawPart(Canvas& c, PartJob j) {
   if (DrawTestPicture(c, j.table->name, j.index, j.x, j.y, j.w, j.h)) return;
   if (DrawHudPart(c, j.table->name, j.index, j.x, j.y, j.w, j.h)) return;
+  if (DrawTitlePart(c, j.table->name, j.index, j.x, j.y, j.w, j.h)) return;
   const PartLayout& p = j.table->parts[j.index];
   j.t = Progress(j);
   if (j.w <= 0 || j.h <= 0) return;

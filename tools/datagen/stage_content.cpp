@@ -22,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "game/scene/Title.h"
 #include "game/stage/StageRscTables.h"
 #include "game/tables/image_slots.h"
 #include "game/tables/table_registry.h"
@@ -305,6 +306,8 @@ void GenerateStageContent(const std::string& root, WriteStats* stats) {
                                                "\\cache\\stage4", "\\cache\\stage5"};
   const SRscRequest* tables[5] = {RscTableStage1, RscTableStage2, RscTableStage3, RscTableStage4, RscTableStage5};
   for (int i = 0; i < 5; ++i) GenerateTableCache(root, tables[i], kArchives[i], stats);
+  // And the title's, whose picture the sprite tables draw.
+  GenerateTableCache(root, RscTableTitle, kTitleCacheArchive, stats);
 }
 
 }  // namespace datagen

@@ -1,0 +1,169 @@
+// The title scene through the whole program: a credit keeps it up, a start
+// press starts a play (reported to the network service, paid, followed by
+// the tutorial), free play takes two presses, a held press does not count,
+// left alone it times out into the ranking; its sliding band and picture.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "cabinet/QvtBTUtil.h"
+#include "cabinet/ServiceClient.h"
+#include "game/core/CoinCounter.h"
+#include "game/core/Game.h"
+#include "game/scene/Title.h"
+#include "game/tables/scene_tables.h"
+#include "support/ExpectAll.h"
+#include "support/Headless.h"
+#include "support/ImageCompare.h"
+
+namespace {
+
+using plat::CabInput;
+using testsupport::Headless;
+using testsupport::RunUntilScene;
+
+// The coin counter is a global object: a program started earlier in this
+// test binary must not leave its counts to the next.
+void ClearCoins() {
+  CoinCounter* c = GetCoinCounter();
+  c->pendingCoins = c->handOver = c->coins = c->totalCoins = c->serviceCoins = 0;
+  c->serviceCredits = c->credits = c->remainder = c->coinEvent = c->lastSource = 0;
+  c->mode = CoinCounter::MODE_IDLE;
+}
+
+// The whole program up to the title, reached by a coin during the notice
+// (coin play) or by a free-play start press there (free play: the notice's
+// start grants a credit, which the test takes back).
+class TitleWorld : public ::testing::Test {
+ protected:
+  // holdStart: the start button is held from the notice on.
+  void Start(bool freePlay, bool nullDevice = true, bool holdStart = false) {
+    ClearCoins();
+    h = std::make_unique<Headless>(testsupport::HeadlessOptions{.nullDevice = nullDevice});
+    ASSERT_TRUE(h->Ok()) << h->Failure();
+    ASSERT_GE(RunUntilScene(*h, "Notice", 600), 0);
+    Game* g = GetGame();
+    g->settings[kSetCoinPlay] = freePlay ? 0 : 1;
+    h->Press(freePlay ? CabInput::kStart : CabInput::kCoin, 2);
+    if (holdStart) h->Hold(CabInput::kStart);
+    ASSERT_GE(RunUntilScene(*h, "Title", 600), 0);
+    title = static_cast<Title*>(testsupport::CurrentScene());
+    // Loaded and waiting.
+    for (int i = 0; i < 5 && title->GetSceneState() != Title::STATE_WAIT; ++i) h->Step();
+    ASSERT_EQ(title->GetSceneState(), Title::STATE_WAIT);
+    if (freePlay) ClearCoins();
+  }
+  // Runs until the scene list holds no title (the frames, or -1).
+  int RunUntilTitleEnds(int limit) {
+    for (int f = 0; f < limit; ++f) {
+      if (testsupport::CurrentSceneName() != "Title") return f;
+      h->Step();
+    }
+    return -1;
+  }
+  std::unique_ptr<Headless> h;
+  Title* title = nullptr;
+};
+
+TEST_F(TitleWorld, ACreditKeepsItUpAndAStartPlaysReportedPaidAndIntoTheTutorial) {
+  Start(false);
+  CoinCounter* coins = GetCoinCounter();
+  ASSERT_TRUE(coins->HasCredit());
+  QvtBTUtil* client = GetServiceClient();
+  const int32_t visits = client->GetCounterE(), plays = client->GetCounterC();
+  // The idle count restarts while a credit is there.
+  h->Step(1300);
+  EXPECT_EQ(title->GetSceneState(), Title::STATE_WAIT);
+  EXPECT_LE(title->GetFrame(), 1);
+  h->Press(CabInput::kStart, 1);
+  EXPECT_EQ(title->GetSceneState(), Title::STATE_START);
+  // The service heard the visit (0xFD) and the play (0x00); the play was
+  // paid and the coin counter shows the start.
+  EXPECT_ALL({VAL(client->GetCounterE(), visits + 1), VAL(client->GetCounterC(), plays + 1),
+              VAL(coins->HasCredit(), false), VAL(coins->mode, int32_t(CoinCounter::MODE_START)),
+              VAL(title->Started(), true)});
+  // 60 frames of fade, then the tutorial before the play.
+  const int frames = RunUntilTitleEnds(200);
+  EXPECT_GE(frames, 60);
+  EXPECT_LE(frames, 63);
+  ASSERT_GE(RunUntilScene(*h, "Tutorial", 10), 0);
+  EXPECT_ALL({VAL(GetGame()->GetSceneId(), int32_t(SCENE_TUTORIAL)), VAL(GetGame()->GetCurrentRequest().a1, 1)});
+}
+
+TEST_F(TitleWorld, AStartHeldFromBeforeDoesNotCount) {
+  Start(false, true, true);
+  h->Step(30);
+  EXPECT_EQ(title->GetSceneState(), Title::STATE_WAIT);
+  h->Hold(CabInput::kStart, false);
+  h->Step(2);
+  h->Press(CabInput::kStart, 1);
+  EXPECT_EQ(title->GetSceneState(), Title::STATE_START);
+}
+
+TEST_F(TitleWorld, FreePlayTakesOnePressForTheCreditAndOneToStart) {
+  Start(true);
+  CoinCounter* coins = GetCoinCounter();
+  ASSERT_FALSE(coins->HasCredit());
+  h->Step(100);
+  EXPECT_EQ(title->GetFrame(), 100);
+  h->Press(CabInput::kStart, 1);
+  EXPECT_ALL({VAL(title->GetSceneState(), Title::STATE_WAIT), VAL(coins->serviceCredits, 1)});
+  EXPECT_LE(title->GetFrame(), 2);
+  h->Step(2);
+  h->Press(CabInput::kStart, 1);
+  EXPECT_EQ(title->GetSceneState(), Title::STATE_START);
+  EXPECT_FALSE(coins->HasCredit());
+}
+
+TEST_F(TitleWorld, LeftAloneItTimesOutIntoTheRanking) {
+  Start(true);
+  const int wait = [&] {
+    for (int f = 0; f < 1400; ++f) {
+      if (title->GetSceneState() != Title::STATE_WAIT) return f;
+      h->Step();
+    }
+    return -1;
+  }();
+  // The idle count runs to 1201; the frame after it asks for the change,
+  // which the next frame makes.
+  EXPECT_GE(wait, 1201);
+  EXPECT_LE(wait, 1203);
+  EXPECT_EQ(title->GetSceneState(), Title::STATE_TIME_OUT);
+  EXPECT_FALSE(title->Started());
+  const int frames = RunUntilTitleEnds(200);
+  EXPECT_GE(frames, 60);
+  EXPECT_LE(frames, 63);
+  ASSERT_GE(RunUntilScene(*h, "Ranking", 10), 0);
+  EXPECT_ALL({VAL(GetGame()->GetSceneId(), int32_t(SCENE_RANKING)), VAL(GetGame()->GetCurrentRequest().a1, 1)});
+}
+
+TEST_F(TitleWorld, TheBandSlidesHalfThePartOnceEvery6480Frames) {
+  Start(true);
+  // Part 1's right-hand u is 479/512; the window is half of it.
+  const float w = (479.0f / 512.0f) * 0.5f;
+  auto leftU = [&] { return title->Layer(3).GetVertexUV(0).x; };
+  auto rightU = [&] { return title->Layer(3).GetVertexUV(1).x; };
+  const int32_t s = title->GetScroll();
+  // The quad built in the last frame used the count before that frame's
+  // step: f = (s - 1) / 6480.
+  const float f = float(s - 1) / 6480.0f;
+  EXPECT_NEAR(leftU(), w * (1.0f - f), 1e-5f);
+  EXPECT_NEAR(rightU(), w * (2.0f - f), 1e-5f);
+  EXPECT_FLOAT_EQ(title->Layer(3).GetVertexUV(2).y, SprTitle[1].Corner(2).v);
+}
+
+TEST_F(TitleWorld, Picture) {
+  Start(true, false);
+  h->Step(70);  // faded in
+  plat::Image img;
+  ASSERT_TRUE(h->Screenshot(&img));
+  // The plate (part 2, 120 high, from play y 41) has a gold rule 3 pixels
+  // thick a sixth down: play y 61 to 64, screen rows 240 + 0.75 y.
+  const uint8_t* p = &img.rgba[(size_t(240 + 47) * img.width + 320 + 75) * 4];
+  EXPECT_GT(p[0], 180);
+  EXPECT_GT(p[1], 120);
+  EXPECT_LT(p[2], 110);
+  EXPECT_TRUE(testsupport::MatchesGolden(img, "title_frame.png", 8, 300));
+}
+
+}  // namespace
