@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "support/TempDir.h"
+#include "game/scene/RankTable.h"
 #include "game/stage/StageFileWriter.h"
 #include "support/image_files.h"
 #include "vrax/io/SCacheArchive.h"
@@ -120,5 +121,15 @@ int main(int argc, char** argv) {
     keys[k].qw = 1.0f;
   }
   Put("camera_path", "twelve_keys.cam", stage_file::WriteCameraPath(keys));
+  // The default ranking, and one with a named first place and odd name bytes.
+  Bytes rank(kRankFileSize);
+  ResetRankTable();
+  EncodeRankFile(RankTable, rank.data());
+  Put("rank_file", "defaults.dat", rank);
+  RankTable[0].word[0] = 2;
+  SetRankName(&RankTable[0], "A!?");
+  RankTable[1].word[5] = 0xFF7F6061u;
+  EncodeRankFile(RankTable, rank.data());
+  Put("rank_file", "named.dat", rank);
   return g_ok ? 0 : 1;
 }

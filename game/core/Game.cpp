@@ -223,12 +223,8 @@ void Game::CheckStageEnd() {
     gameOver = 0;
     StepHoldRampOff();
     ClearStageObjects();
-    RankEntry candidate{};
-    candidate.word[0] = record[REC_OVERFLOW];
-    candidate.word[1] = record[REC_SCORE];
-    candidate.word[2] = static_cast<uint32_t>(progressWord);
-    candidate.word[3] = record[REC_WORD12];
-    if (FindRankPosition(&candidate) < kRankEntries) {
+    FillPendingRankEntry();
+    if (FindRankPosition(&PendingRankEntry) < kRankEntries) {
       ChangeScene(SCENE_ENTRY);
       return;
     }

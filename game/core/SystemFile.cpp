@@ -2,13 +2,13 @@
 
 #include <cstdio>
 #include <cstring>
-#include <string>
-#include <unistd.h>
 
 #include "cabinet/QvtBTUtil.h"
 #include "cabinet/ServiceClient.h"
 #include "game/core/Game.h"
+#include "game/scene/RankTable.h"
 #include "platform/paths.h"
+#include "platform/save_file.h"
 
 uint8_t SystemFileBlock[kSystemFileSize] = {};
 
@@ -34,11 +34,8 @@ void UseDefaults(int32_t* settings) {
 
 }  // namespace
 
-uint8_t SystemFileChecksum(const uint8_t* bytes) {
-  uint8_t sum = 0;
-  for (int p = 0; p < kSystemFileChecksumAt; ++p) sum = static_cast<uint8_t>(sum + bytes[p] + p % 5);
-  return sum;
-}
+// The ranking file's sum, over the 60 bytes of the settings.
+uint8_t SystemFileChecksum(const uint8_t* bytes) { return RankFileChecksum(bytes, kSystemFileChecksumAt); }
 
 uint8_t SystemFileChecksum() { return SystemFileChecksum(SystemFileBlock); }
 
@@ -109,18 +106,7 @@ bool SaveSystemFile(const int32_t* settings) {
   for (int32_t i = 0; i < kSettingsCount; ++i) PutWord(SystemFileBlock + 4 * i, settings[i]);
   SystemFileBlock[kSystemFileChecksumAt] = SystemFileChecksum();
 
-  const std::string path = plat::MapPath(kSystemFileName);
-  if (!plat::MakeParentDirs(path)) return false;
-  const std::string temp = path + ".tmp";
-  std::FILE* f = std::fopen(temp.c_str(), "wb");
-  if (!f) return false;
-  bool ok = std::fwrite(SystemFileBlock, 1, kSystemFileSize, f) == static_cast<size_t>(kSystemFileSize);
-  ok = std::fflush(f) == 0 && ok;
-  ok = ::fsync(::fileno(f)) == 0 && ok;
-  ok = std::fclose(f) == 0 && ok;
-  if (ok) ok = std::rename(temp.c_str(), path.c_str()) == 0;
-  if (!ok) std::remove(temp.c_str());
-  return ok;
+  return plat::ReplaceFile(plat::MapPath(kSystemFileName), SystemFileBlock, kSystemFileSize);
 }
 
 bool SaveSystemFile() {

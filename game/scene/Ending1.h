@@ -1,12 +1,13 @@
 #pragma once
-// The first ending: after its frames it asks for the ranking.
-// Not built yet: it shows nothing.
-#include "game/scene/StandInScene.h"
+#include "game/scene/EndingScene.h"
 
-class Ending1 : public StandInScene {
+// Scene 10: the ending of a play that clears stage 4 below 350,000,000
+// points; on to the name entry, or to the ranking when the play does not
+// rank.
+class Ending1 : public EndingScene {
  public:
-  Ending1() : StandInScene("Ending1") {}
+  Ending1();
 
  protected:
-  void Next(Game& game) override;
+  int32_t OnDispose(SProcArg arg) override;
 };

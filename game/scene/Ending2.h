@@ -1,12 +1,11 @@
 #pragma once
-// The second ending: after its frames it asks for the ranking.
-// Not built yet: it shows nothing.
-#include "game/scene/StandInScene.h"
+#include "game/scene/EndingScene.h"
 
-class Ending2 : public StandInScene {
+// Scene 11: the ending after stage 5; on to the stage result.
+class Ending2 : public EndingScene {
  public:
-  Ending2() : StandInScene("Ending2") {}
+  Ending2();
 
  protected:
-  void Next(Game& game) override;
+  int32_t OnDispose(SProcArg arg) override;
 };

@@ -1,15 +1,19 @@
 #include "game/scene/RankTable.h"
 
 #include <cstdio>
-#include <cstring>
 
+#include "game/core/Game.h"
+#include "platform/byte_order.h"
 #include "platform/paths.h"
+#include "platform/save_file.h"
 
 RankEntry RankTable[kRankEntries];
+RankEntry PendingRankEntry;
 
 namespace {
-constexpr int kFileSize = 904;
-constexpr int kTableBytes = 900;
+constexpr int kWords = 9;
+constexpr int kEntryBytes = 4 * kWords;
+constexpr int kNameWord = 5;
 }  // namespace
 
 void ResetRankTable() {
@@ -19,8 +23,7 @@ void ResetRankTable() {
     e.word[1] = 100000000u - 4000000u * static_cast<uint32_t>(i);
     e.word[2] = 0;
     e.word[4] = 0;
-    const uint8_t name[4] = {'O', 'S', 'R', 0};
-    std::memcpy(&e.word[5], name, 4);
+    SetRankName(&e, "OSR");
   }
 }
 
@@ -30,25 +33,37 @@ uint8_t RankFileChecksum(const uint8_t* bytes, int32_t n) {
   return sum;
 }
 
+void EncodeRankFile(const RankEntry* table, uint8_t out[kRankFileSize]) {
+  for (int i = 0; i < kRankEntries; ++i)
+    for (int k = 0; k < kWords; ++k) plat::WriteLe32(out + kEntryBytes * i + 4 * k, table[i].word[k]);
+  out[kRankTableBytes] = RankFileChecksum(out, kRankTableBytes);
+  out[kRankTableBytes + 1] = out[kRankTableBytes + 2] = out[kRankTableBytes + 3] = 0;
+}
+
+bool DecodeRankFile(const uint8_t* bytes, size_t n, RankEntry* table) {
+  if (n != kRankFileSize || RankFileChecksum(bytes, kRankTableBytes) != bytes[kRankTableBytes]) return false;
+  for (int i = 0; i < kRankEntries; ++i)
+    for (int k = 0; k < kWords; ++k) table[i].word[k] = plat::ReadLe32(bytes + kEntryBytes * i + 4 * k);
+  return true;
+}
+
 void LoadRankFile() {
   std::FILE* f = std::fopen(plat::MapPath(kRankFileName).c_str(), "rb");
   if (!f) {
     ResetRankTable();
     return;
   }
-  uint8_t buffer[kFileSize + 1];
+  // One byte more than the file may hold: a longer file reads as too long.
+  uint8_t buffer[kRankFileSize + 1];
   const size_t got = std::fread(buffer, 1, sizeof buffer, f);
   std::fclose(f);
-  if (got != kFileSize || RankFileChecksum(buffer, kTableBytes) != buffer[kTableBytes]) {
-    ResetRankTable();
-    return;
-  }
-  for (int i = 0; i < kRankEntries; ++i)
-    for (int k = 0; k < 9; ++k) {
-      const uint8_t* p = buffer + 36 * i + 4 * k;
-      RankTable[i].word[k] = static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-                             static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
-    }
+  if (!DecodeRankFile(buffer, got, RankTable)) ResetRankTable();
+}
+
+bool SaveRankFile() {
+  uint8_t bytes[kRankFileSize];
+  EncodeRankFile(RankTable, bytes);
+  return plat::ReplaceFile(plat::MapPath(kRankFileName), bytes, sizeof bytes);
 }
 
 bool DeleteRankFile() { return std::remove(plat::MapPath(kRankFileName).c_str()) == 0; }
@@ -59,4 +74,47 @@ int32_t FindRankPosition(const RankEntry* e) {
     if (e->word[0] > t.word[0] || (e->word[0] == t.word[0] && e->word[1] >= t.word[1])) return i;
   }
   return kRankEntries;
+}
+
+int32_t InsertRankEntry(const RankEntry* e) {
+  const int32_t p = FindRankPosition(e);
+  if (p >= kRankEntries) return p;
+  const RankEntry copy = *e;  // e may be an entry of the table itself
+  for (int32_t i = kRankEntries - 1; i > p; --i) RankTable[i] = RankTable[i - 1];
+  RankTable[p] = copy;
+  return p;
+}
+
+void FillPendingRankEntry() {
+  Game* g = GetGame();
+  if (!g) return;
+  RankEntry& e = PendingRankEntry;
+  e.word[0] = g->record[REC_OVERFLOW];
+  e.word[1] = g->record[REC_SCORE];
+  e.word[2] = static_cast<uint32_t>(g->stage);
+  e.word[3] = g->record[REC_WORD12];
+  e.word[4] = static_cast<uint32_t>(
+      g->QueryStub(g->stage, static_cast<int32_t>(e.word[0]), static_cast<int32_t>(e.word[1])));
+}
+
+void ClearPendingRankEntry() {
+  for (int k = 0; k < kNameWord; ++k) PendingRankEntry.word[k] = 0;
+  uint32_t& name = PendingRankEntry.word[kNameWord];
+  name = (name & 0xFF000000u) | 0x202020u;
+}
+
+void SetRankName(RankEntry* e, const char* name) {
+  e->word[kNameWord] = static_cast<uint32_t>(static_cast<uint8_t>(name[0])) |
+                       static_cast<uint32_t>(static_cast<uint8_t>(name[1])) << 8 |
+                       static_cast<uint32_t>(static_cast<uint8_t>(name[2])) << 16;
+}
+
+void RankNameText(const RankEntry& e, char out[4]) {
+  int n = 0;
+  for (; n < 3; ++n) {
+    const auto c = static_cast<uint8_t>(e.word[kNameWord] >> (8 * n));
+    if (c == 0) break;
+    out[n] = (c >= ' ' && c <= '_') ? static_cast<char>(c) : ' ';
+  }
+  out[n] = 0;
 }

@@ -16,6 +16,7 @@
 #include "tools/datagen/canvas.h"
 #include "tools/datagen/hud_art.h"
 #include "tools/datagen/title_art.h"
+#include "tools/datagen/scene_art.h"
 #include "tools/datagen/testmode_art.h"
 
 namespace datagen {
@@ -225,6 +226,7 @@ Rgba Shade(const PartJob& j, const PartLayout& p, float lx, float ly) {
 // "SprTestTop" part 3 -> "TestTop 3".
 std::string PartLabel(const PartJob& j) {
   if (const char* words = TestStripWords(j.table->name, j.index)) return words;
+  if (const char* words = SceneStripWords(j.table->name, j.index)) return words;
   std::string stem = j.table->name;
   if (stem.rfind("Spr", 0) == 0) stem = stem.substr(3);
   return stem + " " + std::to_string(j.index);
@@ -234,6 +236,7 @@ void DrawPart(Canvas& c, PartJob j) {
   if (DrawTestPicture(c, j.table->name, j.index, j.x, j.y, j.w, j.h)) return;
   if (DrawHudPart(c, j.table->name, j.index, j.x, j.y, j.w, j.h)) return;
   if (DrawTitlePart(c, j.table->name, j.index, j.x, j.y, j.w, j.h)) return;
+  if (DrawScenePicture(c, j.table->name, j.index, j.x, j.y, j.w, j.h)) return;
   const PartLayout& p = j.table->parts[j.index];
   j.t = Progress(j);
   if (j.w <= 0 || j.h <= 0) return;

@@ -91,8 +91,10 @@ TEST(PlayerPlay, EntryControlHitDeathRespawnAndGameOver) {
   w.Step(100);
   EXPECT_TRUE(g->IsPaused());
   EXPECT_EQ(g_Player.stepCounter, held);  // the fall waits for the answer
-  w.Step(ContinuePrompt::kFrames);
-  EXPECT_EQ(ContinuePromptAnswer, 0);
+  EXPECT_EQ(ContinuePromptAnswer, 0);  // undecided
+  // Left alone: the count of 1,260 frames, then 240 frames of GAME OVER.
+  w.Step(ContinuePrompt::kCountFrames + ContinuePrompt::kGameOverFrames);
+  EXPECT_EQ(ContinuePromptAnswer, -1);
   EXPECT_FALSE(g->IsPaused());
   // Then the fade from counter 100, 90 frames more, and the game over ends
   // the stage: the Player back in its reset state.
