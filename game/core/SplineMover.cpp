@@ -96,9 +96,3 @@ bool SplineMover::Advance(float* out, float step) {
   Clear();
   return false;
 }
-
-void CalcSplineTangent(float* out, const float* p0, const float* p1, const float* p2, float tension, float bias) {
-  const float k = (1.0f - tension) * 0.5f;
-  for (int i = 0; i < 3; ++i) out[i] = ((p1[i] - p0[i]) * (1.0f + bias) + (p2[i] - p1[i]) * (1.0f - bias)) * k;
-  out[3] = 1.0f;
-}

@@ -55,7 +55,3 @@ class SplineMover {
   SObjList keys_;
   ObjPool<SplineKey> pool_;
 };
-
-// The tangent at p1 between its neighbours p0 and p2 (x, y, z; w = 1):
-// ((p1 - p0)(1 + bias) + (p2 - p1)(1 - bias)) x (1 - tension) / 2.
-void CalcSplineTangent(float* out, const float* p0, const float* p1, const float* p2, float tension, float bias);

@@ -9,6 +9,7 @@
 #include "game/core/CoinCounter.h"
 #include "game/core/Game.h"
 #include "game/effect/RandF.h"
+#include "game/enemy/EnemyToolkit.h"
 #include "game/scene/RankTable.h"
 #include "game/scene/SceneResourceTables.h"
 #include "game/tables/font_tables.h"

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "game/scene/RankTable.h"
+#include "platform/save_file.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -93,6 +94,138 @@ TEST(RankTable, FileIsUsedOnlyWithTheRightSizeAndChecksum) {
   EXPECT_EQ(RankTable[0].word[1], 777u);
   EXPECT_EQ(RankTable[3].word[8], 42u);
   ResetRankTable();
+}
+
+}  // namespace
+
+namespace {
+
+using testsupport::ScopedSaveDir;
+
+// A table unlike the defaults in every word, names included.
+void FillTable(RankEntry* t) {
+  for (int i = 0; i < kRankEntries; ++i)
+    for (int k = 0; k < 9; ++k) t[i].word[k] = 0x01020304u * static_cast<uint32_t>(i + 1) + static_cast<uint32_t>(k);
+}
+
+TEST(RankTable, SaveWritesTheFileByteForByteAndLoadsItBack) {
+  ScopedSaveDir save;
+  RankEntry table[kRankEntries];
+  FillTable(table);
+  std::memcpy(RankTable, table, sizeof table);
+  ASSERT_TRUE(SaveRankFile());
+  const std::string bytes = save.Dir().Read("OSR_RANK.dat");
+  ASSERT_EQ(bytes.size(), 904u);
+  std::string expected = FileOf(table);  // fill bytes written as zero
+  EXPECT_EQ(bytes, expected);
+  EXPECT_EQ(save.Dir().Read("OSR_RANK.dat.tmp"), "");  // no temporary file left
+  ResetRankTable();
+  LoadRankFile();
+  EXPECT_EQ(std::memcmp(RankTable, table, sizeof table), 0);
+  ResetRankTable();
+}
+
+// Each step of a save cut short as by a power loss: the file then holds
+// either the old table or the new one whole, never a torn mixture, and the
+// next save goes through.
+TEST(RankTable, ACrashAtAnyStepOfTheSaveLeavesTheOldOrTheNewFile) {
+  static plat::SaveStep s_crashAt;
+  const struct {
+    plat::SaveStep step;
+    bool newTable;
+  } cases[] = {{plat::SaveStep::kCreated, false},
+               {plat::SaveStep::kHalfWritten, false},
+               {plat::SaveStep::kWritten, false},
+               {plat::SaveStep::kSynced, false},
+               {plat::SaveStep::kRenamed, true}};
+  for (const auto& c : cases) {
+    ScopedSaveDir save;
+    ResetRankTable();
+    ASSERT_TRUE(SaveRankFile());
+    const std::string old = save.Dir().Read("OSR_RANK.dat");
+    RankEntry table[kRankEntries];
+    FillTable(table);
+    std::memcpy(RankTable, table, sizeof table);
+    s_crashAt = c.step;
+    plat::SetSaveCrashHook([](plat::SaveStep s) { return s != s_crashAt; });
+    EXPECT_FALSE(SaveRankFile());
+    plat::SetSaveCrashHook(nullptr);
+    if (c.step == plat::SaveStep::kHalfWritten)
+      EXPECT_EQ(save.Dir().Read("OSR_RANK.dat.tmp").size(), 452u);  // the torn write stayed in the temporary file
+    EXPECT_EQ(save.Dir().Read("OSR_RANK.dat"), c.newTable ? FileOf(table) : old) << static_cast<int>(c.step);
+    LoadRankFile();
+    EXPECT_EQ(RankTable[3].word[1], c.newTable ? table[3].word[1] : 88000000u) << static_cast<int>(c.step);
+    std::memcpy(RankTable, table, sizeof table);
+    EXPECT_TRUE(SaveRankFile());
+    EXPECT_EQ(save.Dir().Read("OSR_RANK.dat"), FileOf(table));
+  }
+  ResetRankTable();
+}
+
+TEST(RankTable, AFailedSaveIsReportedAndKeepsTheOldFile) {
+  ScopedSaveDir save;
+  ResetRankTable();
+  ASSERT_TRUE(SaveRankFile());
+  const std::string old = save.Dir().Read("OSR_RANK.dat");
+  // The temporary file cannot be made where a directory of its name stands.
+  ASSERT_TRUE(save.Dir().Write("OSR_RANK.dat.tmp/x", "x"));
+  RankTable[0].word[1] = 5;
+  EXPECT_FALSE(SaveRankFile());
+  EXPECT_EQ(save.Dir().Read("OSR_RANK.dat"), old);
+  EXPECT_EQ(RankTable[0].word[1], 5u);  // the table in memory is kept
+  ResetRankTable();
+}
+
+// Against the defaults (100,000,000 - 4,000,000 i): a score equal to place
+// p's goes in at p, the entries from p on move down one and the last falls
+// out; one below the last goes nowhere.
+TEST(RankTable, InsertAtEveryPlace) {
+  for (int p = 0; p <= kRankEntries; ++p) {
+    ResetRankTable();
+    RankEntry before[kRankEntries];
+    std::memcpy(before, RankTable, sizeof before);
+    RankEntry e = Entry(0, p < kRankEntries ? 100000000u - 4000000u * static_cast<uint32_t>(p) : 3999999u);
+    e.word[3] = 77;
+    SetRankName(&e, "NEW");
+    ASSERT_EQ(InsertRankEntry(&e), p);
+    for (int i = 0; i < kRankEntries; ++i) {
+      const RankEntry& want = i < p ? before[i] : i == p ? e : before[i - 1];
+      EXPECT_EQ(std::memcmp(&RankTable[i], &want, sizeof want), 0) << "insert at " << p << ", place " << i;
+    }
+  }
+  ResetRankTable();
+}
+
+TEST(RankTable, NamesPrintAtMostThreeCharactersOfTheFonts) {
+  const struct {
+    uint32_t word;
+    const char* shown;
+  } cases[] = {
+      {0x0052534Fu, "OSR"},  // "OSR" and its zero byte
+      {0x44434241u, "ABC"},  // no zero byte: three characters only
+      {0x005A0161u, "  Z"},  // 'a' and 0x01 are not in the fonts
+      {0x00420041u, "A"},    // ends at the zero byte
+      {0x00000000u, ""},     {0x7E605F20u, " _ "},  // '_' is the fonts' last character
+  };
+  for (const auto& c : cases) {
+    RankEntry e{};
+    e.word[5] = c.word;
+    char name[4];
+    RankNameText(e, name);
+    EXPECT_STREQ(name, c.shown) << std::hex << c.word;
+  }
+}
+
+TEST(RankTable, PendingEntryClearedToBlanksKeepsItsLastByte) {
+  PendingRankEntry.word[5] = 0x11414141u;
+  for (int k = 0; k < 5; ++k) PendingRankEntry.word[k] = 9;
+  ClearPendingRankEntry();
+  EXPECT_EQ(PendingRankEntry.word[5], 0x11202020u);
+  for (int k = 0; k < 5; ++k) EXPECT_EQ(PendingRankEntry.word[k], 0u);
+  // With score 0 it ranks below the defaults.
+  ResetRankTable();
+  EXPECT_EQ(FindRankPosition(&PendingRankEntry), 25);
+  PendingRankEntry = RankEntry{};
 }
 
 }  // namespace

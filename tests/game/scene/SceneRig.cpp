@@ -1,0 +1,86 @@
+#include "SceneRig.h"
+
+#include <gtest/gtest.h>
+
+#include "game/core/CoinCounter.h"
+
+namespace scene_rig {
+
+namespace {
+
+testsupport::HeadlessOptions WithDevice(bool pictures, testsupport::HeadlessOptions o) {
+  o.nullDevice = !pictures;
+  return o;
+}
+
+}  // namespace
+
+SceneRig::SceneRig(bool pictures, testsupport::HeadlessOptions options)
+    : sys_(WithDevice(pictures, std::move(options))) {
+  if (!sys_.Ok()) {
+    ADD_FAILURE() << sys_.Failure();
+    return;
+  }
+  tap_ = std::make_unique<testsupport::ServiceTap>();
+  Game* g = Game::GetInstance();
+  for (int i = 0; i < 600 && g->GetSceneId() != SCENE_NOTICE; ++i) sys_.Step();
+  if (g->GetSceneId() != SCENE_NOTICE) {
+    ADD_FAILURE() << "the notice never came";
+    return;
+  }
+  // The attract scene leaves without naming a successor.
+  SProcList* l = g->GetList(GAME_LIST_SCENE);
+  while (l != nullptr && l->Head() != nullptr) {
+    SProc* p = l->Head();
+    l->DetachProcess(p);
+    delete p;
+  }
+  game_ = g;
+}
+
+std::string SceneRig::Current() const {
+  SProcList* l = game_ ? game_->GetList(GAME_LIST_SCENE) : nullptr;
+  for (SProc* p = l ? l->Head() : nullptr; p; p = SProcList::Next(p))
+    if (p->GetState() == SProc::STATE_RUNNING) return p->GetName();
+  return {};
+}
+
+bool SceneRig::Start(int32_t id, const std::string& name, int32_t a1) {
+  if (!game_) return false;
+  game_->ChangeScene(id, a1);
+  for (int i = 0; i < 10 && Current() != name; ++i) Frame();
+  EXPECT_EQ(Current(), name);
+  return Current() == name;
+}
+
+void SceneRig::Frame(const Inputs& held, int frames) {
+  plat::ClearInjectedCabInputs();
+  for (CabInput i : held) plat::InjectCabInput(i, true);
+  sys_.Step(frames);
+  plat::ClearInjectedCabInputs();
+}
+
+void SceneRig::Press(const Inputs& held) {
+  Frame(held);
+  Frame();
+}
+
+void SceneRig::GiveCredits(int32_t n) { GetCoinCounter()->credits = n; }
+
+void SceneRig::CoinArrives() {
+  CoinCounter* coins = GetCoinCounter();
+  coins->inserted = 1;
+  Frame();
+  coins->inserted = 0;
+}
+
+int SceneRig::RunToNext(int limit) {
+  const int32_t id = game_->GetSceneId();
+  for (int i = 0; i < limit; ++i) {
+    if (game_->GetSceneId() != id) return i;
+    Frame();
+  }
+  return -1;
+}
+
+}  // namespace scene_rig
