@@ -35,6 +35,10 @@ SceneRig::SceneRig(bool pictures, testsupport::HeadlessOptions options)
     l->DetachProcess(p);
     delete p;
   }
+  // No credit left over from an earlier test of this process.
+  CoinCounter* coins = GetCoinCounter();
+  coins->credits = coins->serviceCredits = 0;
+  coins->inserted = 0;
   game_ = g;
 }
 
