@@ -7,6 +7,7 @@
 #include "game/core/CoinCounter.h"
 #include "game/core/Game.h"
 #include "game/scene/RankTable.h"
+#include "game/scene/SceneResourceTables.h"
 #include "game/tables/font_tables.h"
 #include "game/tables/scene_tables.h"
 #include "vrax/graphic/SGpState.h"
@@ -30,7 +31,7 @@ const SGpRect& GameOverRect() { return SprContinue_1[2]; }
 int32_t Continue::Init(SProcArg) {
   SetName("Continue");
   // The image itself is one of the common resources, loaded already.
-  LoadSceneCache(kCacheName);
+  LoadSceneCache(kContinueCacheArchive);
   panel_.AllocPrims(1);
   gameOver_.AllocPrims(1);
   label_.AllocPrims(1);

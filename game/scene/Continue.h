@@ -13,7 +13,6 @@
 class Continue : public SceneProc {
  public:
   enum State : int32_t { STATE_LOAD = 0, STATE_COUNTDOWN = 1, STATE_CONTINUE = 2, STATE_GAME_OVER = 3 };
-  static constexpr const char* kCacheName = "\\cache\\continue";
 
   int32_t GetFrame() const { return frame_; }
   int32_t GetCountdown() const { return countdown_; }

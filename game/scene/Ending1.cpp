@@ -9,7 +9,7 @@
 
 namespace {
 // The picture is 480 x 815 on the screen.
-const EndingScene::Design kDesign{"Ending1", RscTableEnding1, "\\cache\\ending1", &SprEnding1[0], 495.0f, 60};
+const EndingScene::Design kDesign{"Ending1", RscTableEnding1, kEnding1CacheArchive, &SprEnding1[0], 495.0f, 60};
 }  // namespace
 
 Ending1::Ending1() : EndingScene(kDesign) {}

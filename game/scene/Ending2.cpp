@@ -6,7 +6,7 @@
 
 namespace {
 // The picture is 480 x 862 on the screen.
-const EndingScene::Design kDesign{"Ending2", RscTableEnding2, "\\cache\\ending2", &SprEnding2[0], 542.0f, 61};
+const EndingScene::Design kDesign{"Ending2", RscTableEnding2, kEnding2CacheArchive, &SprEnding2[0], 542.0f, 61};
 }  // namespace
 
 Ending2::Ending2() : EndingScene(kDesign) {}

@@ -66,7 +66,7 @@ bool Entry::NameAccepted(const char* name) {
 
 int32_t Entry::Init(SProcArg) {
   SetName("Entry");
-  LoadSceneResources(RscTableEntry, kCacheName);
+  LoadSceneResources(RscTableEntry, kEntryCacheArchive);
   repeatCount_ = 0;
   forwardInterval_ = backInterval_ = kFirstInterval;
   frame_ = 0;
@@ -150,8 +150,9 @@ int32_t Entry::Handler(int32_t code, int32_t state) {
 
 void Entry::StartResults() {
   SetSceneQuad(background_, -240.0f, -320.0f, 240.0f, 320.0f, 0.0f, &BackgroundRect(), kSceneWhite);
-  const float w = PanelRect().width * 0.5f, h = PanelRect().height * 0.5f;
-  SetSceneQuad(panel_, -w, -h, w, h, 0.0f, &PanelRect(), kSceneWhite);
+  // The panel reaches from above the name line to below the place.
+  const float w = PanelRect().width * 0.5f;
+  SetSceneQuad(panel_, -w, -300.0f, w, 260.0f, 0.0f, &PanelRect(), kSceneWhite);
   const RankEntry& e = PendingRankEntry;
   char line[32];
   std::snprintf(line, sizeof line, "%d\n", static_cast<int32_t>(e.word[2]));

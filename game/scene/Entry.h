@@ -24,7 +24,6 @@ class EntrySparkle : public PooledOf<SObject> {
 class Entry : public SceneProc {
  public:
   enum State : int32_t { STATE_LOAD = 0, STATE_NAME = 1, STATE_CONFIRMED = 2, STATE_SAVING = 3 };
-  static constexpr const char* kCacheName = "\\cache\\entry";
   // The letters (index 0 to 44): 42 the blank, 43 the erase mark, 44 the
   // end mark.
   static constexpr const char kLetters[46] = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789&,.-?! <`";

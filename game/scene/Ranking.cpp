@@ -34,7 +34,7 @@ void PutRowMark(SGpObj_Prim& q, const SGpRect& rect, float x, float y, float alp
 
 int32_t Ranking::Init(SProcArg) {
   SetName("Ranking");
-  LoadSceneResources(RscTableRanking, kCacheName);
+  LoadSceneResources(RscTableRanking, kRankingCacheArchive);
   background_.AllocPrims(1);
   title_.AllocPrims(1);
   badge_.AllocPrims(1);

@@ -16,7 +16,6 @@ class Ranking : public SceneProc {
  public:
   enum State : int32_t { STATE_LOAD = 0, STATE_ROWS = 1, STATE_CLOSING = 2 };
   enum RowState : int32_t { ROW_WAITING = 0, ROW_SLIDING = 1, ROW_SCROLLING = 2, ROW_DONE = 3 };
-  static constexpr const char* kCacheName = "\\cache\\ranking";
   static constexpr const char* kInsertCoin = " INSERT COIN(S) \n";
   static constexpr const char* kGameOver = "   GAME OVER    \n";
   static constexpr const char* kFreePlay = "    FREE PLAY   \n";

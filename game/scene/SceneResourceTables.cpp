@@ -33,3 +33,13 @@ const SRscRequest RscTableRanking[] = {
     {RequestTarget(ImgRanking), kImg, "\\Module\\Ranking", 0, 0, 0, 0},
     {nullptr, 0, nullptr, 0, 0, 0, 0},
 };
+
+const SRscRequest RscTableNone[] = {
+    {nullptr, 0, nullptr, 0, 0, 0, 0},
+};
+
+const SceneCacheTable EndSceneCacheTables[6] = {
+    {RscTableResult, kResultCacheArchive},   {RscTableEnding1, kEnding1CacheArchive},
+    {RscTableEnding2, kEnding2CacheArchive}, {RscTableEntry, kEntryCacheArchive},
+    {RscTableRanking, kRankingCacheArchive}, {RscTableNone, kContinueCacheArchive},
+};

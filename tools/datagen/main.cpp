@@ -9,6 +9,7 @@
 #include "tools/datagen/cache.h"
 #include "tools/datagen/canvas.h"
 #include "tools/datagen/countdown_images.h"
+#include "tools/datagen/end_scene_caches.h"
 #include "tools/datagen/images.h"
 #include "tools/datagen/player_files.h"
 #include "tools/datagen/scene_caches.h"
@@ -36,6 +37,7 @@ int main(int argc, char** argv) {
   datagen::GenerateStageContent(root, &stats);
   datagen::GenerateCommonCache(root, &stats);
   datagen::GenerateSceneCaches(root, &stats);
+  datagen::GenerateEndSceneCaches(root, &stats);
   datagen::GenerateCountDownImages(root, &stats);
   datagen::UnloadTextFont();
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

@@ -1,5 +1,7 @@
 #include "tools/datagen/scene_art.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <iterator>
@@ -18,7 +20,6 @@ constexpr StripWords kStripWords[] = {
     {"SprContinue_1", {nullptr, "CONTINUE?", "GAME OVER", nullptr}},
     {"SprContinue_2", {nullptr, "CONTINUE?", "GAME OVER", nullptr}},
     {"SprRanking", {nullptr, "RANKING", "1ST", nullptr}},
-    {"SprEntry", {nullptr, "ENTER YOUR NAME", nullptr, nullptr}},
 };
 
 // The staff roll: on a dark strip, groups of grey bars like lines of text
@@ -52,6 +53,45 @@ void ResultPanel(Canvas& c, int x, int y, int w, int h) {
     DrawText(c, x + 8, y + cap.top + 287, 200, 40, cap.words, 22, FromRgb(0xE0E8F0));
 }
 
+// The name entry's panel, stretched on the screen over x -231.5 to 231.5
+// and y -300 to 260: captions left of the results and by the name and the
+// time, at the heights the scene prints them.
+void EntryPanel(Canvas& c, int x, int y, int w, int h) {
+  c.Fill(x, y, w, h, FromRgb(0x302050));
+  c.Frame(x, y, w, h, 3, FromRgb(0xA090C0));
+  const float scaleY = static_cast<float>(h) / 560.0f;
+  static constexpr struct {
+    float left, top, width;
+    const char* words;
+  } kCaptions[] = {{-226, -262, 64, "NAME"},   {28, -258, 64, "TIME"},    {-220, -62, 110, "STAGE"},
+                   {-220, -18, 110, "CHAIN"},  {-220, 26, 110, "SCORE"},  {-220, 132, 110, "RANK"},
+                   {-220, 210, 110, "PLACE"}};
+  for (const auto& cap : kCaptions)
+    DrawText(c, x + static_cast<int>(cap.left + 231.5f), y + static_cast<int>((cap.top + 300.0f) * scaleY),
+             static_cast<int>(cap.width), static_cast<int>(24 * scaleY), cap.words, 20, FromRgb(0xD0C8E8));
+}
+
+// The ranking's background (a plain dark gold fall with a fine grid) and
+// its highlight bar (a bright band fading to both ends), without words so
+// that the rows stay readable over them.
+void RankingPart(Canvas& c, std::size_t index, int x, int y, int w, int h) {
+  for (int j = 0; j < h; ++j)
+    for (int i = 0; i < w; ++i) {
+      const float down = static_cast<float>(j) / static_cast<float>(h);
+      if (index == 0) {
+        Rgba col = Mix(FromRgb(0x5A4A20), FromRgb(0x1A1408), down);
+        if (i % 32 == 0 || j % 32 == 0) col = Mix(col, FromRgb(0xFFFFFF), 0.08f);
+        c.Set(x + i, y + j, col);
+      } else {
+        const float across = static_cast<float>(i) / static_cast<float>(w);
+        const float edge = std::min(across, 1.0f - across) * 6.0f;
+        Rgba col = Mix(FromRgb(0x40C0FF), FromRgb(0x1060A0), std::abs(down - 0.5f) * 2.0f);
+        col.a = std::min(edge, 1.0f) * 0.8f;
+        c.Set(x + i, y + j, col);
+      }
+    }
+}
+
 }  // namespace
 
 const char* SceneStripWords(const char* table, std::size_t index) {
@@ -63,6 +103,14 @@ const char* SceneStripWords(const char* table, std::size_t index) {
 bool DrawScenePicture(Canvas& c, const char* table, std::size_t index, int x, int y, int w, int h) {
   if (std::strcmp(table, "SprStaff") == 0) {
     StaffLines(c, index, x, y, w, h);
+    return true;
+  }
+  if (std::strcmp(table, "SprRanking") == 0 && (index == 0 || index == 3)) {
+    RankingPart(c, index, x, y, w, h);
+    return true;
+  }
+  if (std::strcmp(table, "SprEntry") == 0 && index == 1) {
+    EntryPanel(c, x, y, w, h);
     return true;
   }
   if (std::strcmp(table, "SprResultSpr") == 0 && index == 0) {

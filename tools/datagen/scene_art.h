@@ -1,7 +1,8 @@
 #pragma once
 // The stand-in art of the end-of-play scenes: the words on the continue
 // offer's and the ranking's strips, the result panel with its row captions,
-// and the staff roll as neutral placeholder lines (it names nobody).
+// the name entry's panel with its captions, and the staff roll as
+// neutral placeholder lines (it names nobody).
 #include <cstddef>
 
 #include "tools/datagen/canvas.h"
