@@ -62,9 +62,12 @@ TEST(PlayerFlight, StartDuringTheContinuePromptContinuesThePlay) {
   ASSERT_EQ(g->lives, -1);
   w.Step(62);
   ASSERT_TRUE(g->IsPaused());
+  // The prompt runs in its drawing, before the pads are polled: it sees the
+  // press in the next frame and continues in the one after.
   w.Hold(CabInput::kStart);
   w.Step(2);
   w.ReleaseAll();
+  w.Step();
   EXPECT_EQ(ContinuePromptAnswer, 1);
   // The play goes on: lives and bombs back, the score's last digit counts
   // the plays, the ship enters again.
