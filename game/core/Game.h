@@ -138,7 +138,8 @@ class Game : public SProc {
   void AddBonusScore(int32_t kind, int32_t value);
   // AddScore of an amount that may pass 32 bits (the result bonuses).
   void AddScoreWide(uint64_t n);
-  void AddScoreCarry(uint32_t n);
+  // The result-bonus pair + n (n may pass 32 bits: the stage bonuses).
+  void AddScoreCarry(uint64_t n);
   void AddTotalC(uint32_t n);
   uint32_t ResetForPlay();
   void RestorePlayRecord();

@@ -116,7 +116,7 @@ void Game::AddScoreWide(uint64_t n) {
   }
 }
 
-void Game::AddScoreCarry(uint32_t n) { AddWithCarry(&record[REC_BONUS_B], &record[REC_BONUS_B_OVERFLOW], n); }
+void Game::AddScoreCarry(uint64_t n) { AddWithCarry(&record[REC_BONUS_B], &record[REC_BONUS_B_OVERFLOW], n); }
 
 void Game::AddTotalC(uint32_t n) { AddWithCarry(&record[REC_TOTAL_C], &record[REC_TOTAL_C_OVERFLOW], n); }
 

@@ -6,6 +6,7 @@
 #include "cabinet/ServiceClient.h"
 #include "game/core/CoinCounter.h"
 #include "game/core/Game.h"
+#include "game/scene/AttractScene.h"
 #include "game/scene/RankTable.h"
 #include "game/scene/SceneResourceTables.h"
 #include "game/tables/font_tables.h"
@@ -124,7 +125,7 @@ int32_t Continue::Handler(int32_t code, int32_t state) {
 void Continue::CountdownFrame() {
   UpdateCurtain();
   const CoinCounter* coins = GetCoinCounter();
-  if (coins && coins->inserted) behavior.ChangeState(STATE_COUNTDOWN);
+  if (AttractCoinArrived()) behavior.ChangeState(STATE_COUNTDOWN);
   if (ScenePressed(SPad::PAD_BUTTON1) || ScenePressed(SPad::PAD_BUTTON2)) {
     // From the fifth press on each press takes a second off at once.
     if (presses_++ > 3) frame_ = 0;

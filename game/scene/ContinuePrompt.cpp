@@ -6,6 +6,7 @@
 #include "cabinet/ServiceClient.h"
 #include "game/core/CoinCounter.h"
 #include "game/core/Game.h"
+#include "game/scene/AttractScene.h"
 #include "game/scene/CommonTables.h"
 #include "game/scene/SceneFrame.h"
 #include "game/tables/font_tables.h"
@@ -24,10 +25,6 @@ const SGpRect& LabelRect() { return SprContinue_2[1]; }
 const SGpRect& GameOverRect() { return SprContinue_2[2]; }
 // The number sits 10 units below the label, as on the continue scene.
 constexpr float kNumberY = -18.0f;
-
-// The coin counter's display modes: a continue offered, and play.
-constexpr int32_t kCoinModeContinue = 2;
-constexpr int32_t kCoinModePlay = 3;
 
 void SetCoinMode(int32_t mode) {
   if (CoinCounter* coins = GetCoinCounter()) coins->mode = mode;
@@ -52,10 +49,10 @@ int32_t ContinuePrompt::Init(SProcArg) {
   shown_ = -1;
   ContinuePromptAnswer = 0;
   if (g) g->SetPause(true);
-  SetCoinMode(kCoinModeContinue);
+  SetCoinMode(CoinCounter::MODE_CONTINUE);
   if (g && g->settings[kSetContinueOn] == 0) {
     StopMusic();
-    SetCoinMode(kCoinModePlay);
+    SetCoinMode(CoinCounter::MODE_PLAY);
     timer_.SetPhase(PHASE_GAME_OVER);
   }
   return 0;
@@ -99,12 +96,12 @@ void ContinuePrompt::Countdown() {
     number_.SetOrigin(n < 10 ? -20.0f : -38.0f, kNumberY, 0.0f);
     number_.Printf("%d", n);
     if (timer_.GetCount() % 60 == 1 && g) g->PlaySe(kTickSound);
-    if (coins && coins->inserted) timer_.ResetCount();
+    if (AttractCoinArrived()) timer_.ResetCount();
     if (ScenePressed(SPad::PAD_START) && coins && coins->CanStart()) timer_.SetPhase(PHASE_CONTINUE);
     if (timer_.IsDone() != 0.0f) {
       timer_.SetPhase(PHASE_GAME_OVER);
       timer_.ResetCount();
-      SetCoinMode(kCoinModePlay);
+      SetCoinMode(CoinCounter::MODE_PLAY);
     }
   }
   label_.EnterDefault();
@@ -116,7 +113,7 @@ void ContinuePrompt::Continue() {
   ScenePlaySe(kContinueSound);
   if (QvtBTUtil* client = GetServiceClient()) client->SendCode4(0);
   if (CoinCounter* coins = GetCoinCounter()) coins->ConsumePlay();
-  SetCoinMode(kCoinModePlay);
+  SetCoinMode(CoinCounter::MODE_PLAY);
   ContinuePromptAnswer = 1;
   Kill(0);
 }

@@ -2,6 +2,7 @@
 
 #include "game/core/CoinCounter.h"
 #include "game/core/Game.h"
+#include "game/scene/AttractScene.h"
 #include "game/scene/SceneResourceTables.h"
 #include "game/tables/font_tables.h"
 #include "game/tables/scene_tables.h"
@@ -46,8 +47,7 @@ int32_t Ranking::Init(SProcArg) {
   attract_.Init(&SprFontDesc[0], 64);
   attract_.SetScale(0.5f, 0.5f);
   attract_.SetOrigin(-126.0f, -10.0f, 0.0f);
-  attract_.Printf("%s", kInsertCoin);
-  attractLine_ = 0;
+  attract_.Printf("%s", AttractPromptLine(0, false));
   behavior.Enter();
   return 0;
 }
@@ -194,6 +194,7 @@ void Ranking::PrintRow(int i) {
 
 void Ranking::DrawScreen() {
   SceneDrawKey(kDrawKey);
+  WorldPresets[1].EnterDefault();
   EnterSceneTexture(BackgroundRect());
   background_.EnterDefault();
   EnterSceneTexture(TitleRect());
@@ -207,21 +208,18 @@ void Ranking::DrawScreen() {
 }
 
 void Ranking::Attract() {
-  Game* g = GetGame();
-  CoinCounter* coins = GetCoinCounter();
   const int32_t state = behavior.GetState();
-  const bool freePlay = g && g->settings[kSetCoinPlay] == 0;
   if (state == STATE_ROWS || state == STATE_CLOSING) {
-    const int32_t p = frame_ % 80;
-    attractLine_ = (p <= 30) ? 1 : (p >= 40 && p <= 70) ? 2 : 0;
-    const char* lines[3] = {"", freePlay ? kFreePlay : kInsertCoin, freePlay ? kPressStart : kGameOver};
-    attract_.Printf("%s", lines[attractLine_]);
+    attract_.Printf("%s", AttractPromptLine(frame_, AttractFreePlay()));
+    WorldPresets[1].Enter(kAttractKey);
     attract_.Enter(kAttractKey);
   }
+  // Coins counted or a granted credit end it, as a free-play start does.
+  const CoinCounter* coins = GetCoinCounter();
   if (coins && coins->HasCredit()) {
     Kill(0);
-  } else if (freePlay && coins && ScenePressed(SPad::PAD_START)) {
-    coins->serviceCredits = 1;
+  } else if (AttractFreeStartPressed()) {
+    AttractGrantFreeStart();
     Kill(0);
   }
 }

@@ -16,10 +16,6 @@ class Ranking : public SceneProc {
  public:
   enum State : int32_t { STATE_LOAD = 0, STATE_ROWS = 1, STATE_CLOSING = 2 };
   enum RowState : int32_t { ROW_WAITING = 0, ROW_SLIDING = 1, ROW_SCROLLING = 2, ROW_DONE = 3 };
-  static constexpr const char* kInsertCoin = " INSERT COIN(S) \n";
-  static constexpr const char* kGameOver = "   GAME OVER    \n";
-  static constexpr const char* kFreePlay = "    FREE PLAY   \n";
-  static constexpr const char* kPressStart = "PRESS START BUTTON\n     TO START";
 
   struct Row {
     const RankEntry* entry = nullptr;
@@ -33,8 +29,6 @@ class Ranking : public SceneProc {
   int32_t GetFrame() const { return frame_; }
   int32_t GetNextRow() const { return nextRow_; }
   int32_t GetInterval() const { return interval_; }
-  // The line the attract text shows (0 none, 1 and 2).
-  int32_t GetAttractLine() const { return attractLine_; }
   const GfxObject& NameText() const { return names_; }
   const GfxObject& AttractText() const { return attract_; }
   const SGpObj_Prim& Badge() const { return badge_; }
@@ -63,6 +57,5 @@ class Ranking : public SceneProc {
   int32_t frame_ = 0;
   int32_t interval_ = 0;
   int32_t nextRow_ = 0;
-  int32_t attractLine_ = 0;
   Row rows_[kRankEntries];
 };

@@ -37,8 +37,8 @@ SceneRig::SceneRig(bool pictures, testsupport::HeadlessOptions options)
   }
   // No credit left over from an earlier test of this process.
   CoinCounter* coins = GetCoinCounter();
-  coins->credits = coins->serviceCredits = 0;
-  coins->inserted = 0;
+  coins->coins = coins->serviceCoins = coins->totalCoins = coins->credits = coins->serviceCredits = 0;
+  coins->coinEvent = 0;
   game_ = g;
 }
 
@@ -69,13 +69,12 @@ void SceneRig::Press(const Inputs& held) {
   Frame();
 }
 
-void SceneRig::GiveCredits(int32_t n) { GetCoinCounter()->credits = n; }
+void SceneRig::GiveCredits(int32_t n) { GetCoinCounter()->serviceCredits = n; }
 
 void SceneRig::CoinArrives() {
-  CoinCounter* coins = GetCoinCounter();
-  coins->inserted = 1;
+  // Read by the scenes before the counter's own step clears it.
+  GetCoinCounter()->coinEvent = 1;
   Frame();
-  coins->inserted = 0;
 }
 
 int SceneRig::RunToNext(int limit) {

@@ -46,7 +46,7 @@ class SceneRig {
   void Frames(int n) { Frame({}, n); }
   // A press: one frame held, then one frame released.
   void Press(const Inputs& held);
-  // Credits for a start or a continue.
+  // Granted credits for a start or a continue.
   void GiveCredits(int32_t n);
   // One frame in which the coin counter reports a coin that arrived.
   void CoinArrives();

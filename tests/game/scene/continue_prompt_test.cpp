@@ -136,7 +136,7 @@ TEST(ContinuePrompt, ACoinRestartsTheCountAndStartWithACreditContinues) {
   EXPECT_EQ(p->GetPhase(), ContinuePrompt::PHASE_CONTINUE);
   EXPECT_EQ(ContinuePromptAnswer, 0);
   rig.Frame();  // the continue, once
-  EXPECT_ALL({VAL(ContinuePromptAnswer, 1), VAL(GetCoinCounter()->credits, 1), VAL(GetCoinCounter()->mode, 3)});
+  EXPECT_ALL({VAL(ContinuePromptAnswer, 1), VAL(GetCoinCounter()->serviceCredits, 1), VAL(GetCoinCounter()->mode, 3)});
   EXPECT_EQ(rig.Tap().Codes(), (Codes{0x04}));
   rig.Frames(2);
   EXPECT_EQ(rig.G()->FindInList("ContinuePrompt", GAME_LIST_SCENE), nullptr);

@@ -103,7 +103,7 @@ TEST(ContinueScene, ACoinRestartsTheCountAndStartWithACreditContinuesTheStage) {
   rig.GiveCredits(1);
   rig.Press({CabInput::kStart});
   EXPECT_EQ(c->GetSceneState(), Continue::STATE_CONTINUE);
-  EXPECT_EQ(GetCoinCounter()->credits, 0);
+  EXPECT_EQ(GetCoinCounter()->serviceCredits, 0);
   rig.Frames(30);
   EXPECT_FALSE(c->Continued());
   rig.Frame();  // its 32nd frame ends it
