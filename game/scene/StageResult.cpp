@@ -18,6 +18,9 @@
 namespace {
 
 constexpr float kPi = 3.14159265358979f;
+// The queue draws higher keys first: the tint and the glow (key 2) lie
+// under the background layers, the panel, the plates and the numbers (key
+// 1), and show where the background lets them through.
 constexpr int32_t kGlowKey = 2;
 constexpr int32_t kPanelKey = 1;
 constexpr int kTextCapacity = 1024;  // 4,096 vertices

@@ -92,6 +92,34 @@ void RankingPart(Canvas& c, std::size_t index, int x, int y, int w, int h) {
     }
 }
 
+// The stage result's two background layers: a translucent dark blue fall
+// (the glow drawn under it shows through), and over it a faint pattern of
+// rings; and its row plates, plain bands with a bright edge, without words
+// under the numbers.
+void ResultBackground(Canvas& c, std::size_t index, int x, int y, int w, int h) {
+  for (int j = 0; j < h; ++j)
+    for (int i = 0; i < w; ++i) {
+      const float down = static_cast<float>(j) / static_cast<float>(h);
+      if (index == 0) {
+        Rgba col = Mix(FromRgb(0x102848), FromRgb(0x040810), down);
+        col.a = 0.55f;
+        c.Set(x + i, y + j, col);
+      } else {
+        const float dx = static_cast<float>(i - w / 2), dy = static_cast<float>(j - h / 2);
+        const float ring = std::fmod(std::sqrt(dx * dx + dy * dy), 48.0f);
+        c.Set(x + i, y + j, FromRgb(0x4080C0, ring < 3.0f ? 0.35f : 0.0f));
+      }
+    }
+}
+
+void ResultPlate(Canvas& c, int x, int y, int w, int h) {
+  for (int j = 0; j < h; ++j) {
+    const float t = static_cast<float>(j) / static_cast<float>(h);
+    c.Fill(x, y + j, w, 1, Mix(FromRgb(0x2060A0), FromRgb(0x0C2440), t));
+  }
+  c.Fill(x, y, w, 2, FromRgb(0x80C0FF));
+}
+
 }  // namespace
 
 const char* SceneStripWords(const char* table, std::size_t index) {
@@ -115,6 +143,14 @@ bool DrawScenePicture(Canvas& c, const char* table, std::size_t index, int x, in
   }
   if (std::strcmp(table, "SprResultSpr") == 0 && index == 0) {
     ResultPanel(c, x, y, w, h);
+    return true;
+  }
+  if (std::strcmp(table, "SprResultSpr") == 0 && (index == 2 || index == 3)) {
+    ResultPlate(c, x, y, w, h);
+    return true;
+  }
+  if (std::strcmp(table, "SprResultBack") == 0) {
+    ResultBackground(c, index, x, y, w, h);
     return true;
   }
   return false;

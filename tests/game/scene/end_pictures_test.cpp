@@ -5,7 +5,11 @@
 
 #include "SceneRig.h"
 #include "game/scene/Entry.h"
+#include "game/core/ChainCounter.h"
+#include "game/core/StageCounters.h"
+#include "game/player/Player.h"
 #include "game/scene/Ranking.h"
+#include "game/scene/StageResult.h"
 #include "platform/crt_rand.h"
 #include "support/ImageCompare.h"
 
@@ -87,6 +91,39 @@ TEST(EndPictures, Ranking) {
   EXPECT_GT(CountPixels(shot, -126.0f, -10.0f, 112.0f, 6.0f, White), 60);
   EXPECT_TRUE(testsupport::MatchesGolden(shot, "ranking.png", 8, 60));
   ResetRankTable();
+}
+
+TEST(EndPictures, StageResultTally) {
+  SceneRig rig(true);
+  ASSERT_TRUE(rig.Ok());
+  Game* g = rig.G();
+  g->stage = 1;
+  g->record[REC_SCORE] = 87654321;
+  g->record[REC_OVERFLOW] = 0;
+  g->record[REC_COUNTER2] = 3;
+  g->lives = 2;
+  g->settings[kSetExtendRow] = 0;
+  StageDefeatCount = 45;
+  StageEnemyCount = 60;
+  g_ChainCounter.stageBest = 12;
+  g_Player.power = 2.5f;
+  ASSERT_TRUE(rig.Start(SCENE_STAGE_RESULT, "StageResult"));
+  auto* r = rig.Scene<StageResult>("StageResult");
+  while (r->GetSceneState() != StageResult::STATE_TALLY) rig.Frame();
+  rig.Frames(60);  // faded in; row 0 in, row 1 at count 28
+  for (int i = 0; i < 4; ++i) rig.Press({CabInput::kButton1});
+  rig.Frames(14);  // row 5 half way in (count 15)
+  plat::Image shot;
+  ASSERT_TRUE(rig.Sys().Screenshot(&shot));
+  ASSERT_EQ(r->GetRow(), 5);
+  // The lives row (3) is in at x 20: "2" in white from x 27, y 15 (digits
+  // 16 x 22); the bonus row is on its way; the score row (6) is still out
+  // at x 240 beyond the right edge.
+  EXPECT_GT(CountPixels(shot, 27.0f, 15.0f, 43.0f, 37.0f, White), 5);
+  EXPECT_GT(r->GetRowX(5), 20.0f);
+  EXPECT_LT(r->GetRowX(5), 240.0f);
+  EXPECT_EQ(CountPixels(shot, 20.0f, 172.0f, 236.0f, 212.0f, White), 0);
+  EXPECT_TRUE(testsupport::MatchesGolden(shot, "stage_result.png", 8, 60));
 }
 
 }  // namespace

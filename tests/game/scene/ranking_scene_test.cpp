@@ -92,9 +92,9 @@ TEST(RankingScene, TheAttractLineBlinksAndACoinOrAFreePlayStartLeadToTheTitle) {
     Ranking* r = StartRanking(rig, 0);
     ASSERT_NE(r, nullptr);
     // 31 frames one line, 9 none, 31 the other, 9 none: runs of equal glyph
-    // counts (the lines " INSERT COIN(S) " and "   GAME OVER    " hold 14
+    // counts (the lines " INSERT COIN(S) " and "   GAME OVER    " hold 13
     // and 8 glyphs; "    FREE PLAY   " and "PRESS START BUTTON\n     TO
-    // START" 8 and 21).
+    // START" 8 and 23).
     std::vector<std::pair<int, int>> runs;  // glyphs, frames
     for (int i = 0; i < 80; ++i) {
       rig.Frame();
@@ -102,7 +102,7 @@ TEST(RankingScene, TheAttractLineBlinksAndACoinOrAFreePlayStartLeadToTheTitle) {
       if (runs.empty() || runs.back().first != glyphs) runs.push_back({glyphs, 0});
       ++runs.back().second;
     }
-    const int one = freePlay ? 8 : 14, two = freePlay ? 21 : 8;
+    const int one = freePlay ? 8 : 13, two = freePlay ? 23 : 8;
     // The first frame counted is the scene's frame 1 (line 1 for frames 0 to 30).
     EXPECT_EQ(runs, (std::vector<std::pair<int, int>>{{one, 30}, {0, 9}, {two, 31}, {0, 9}, {one, 1}}));
     if (freePlay) {

@@ -1,0 +1,167 @@
+// Scene 8: the bonus credited at its start against hand-worked plays, the
+// rows' slide and its hurrying presses, the glow's path, and the scene that
+// follows each stage with the codes the network service receives.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "SceneRig.h"
+#include "game/core/ChainCounter.h"
+#include "game/core/StageCounters.h"
+#include "game/player/Player.h"
+#include "game/scene/RankTable.h"
+#include "game/scene/StageResult.h"
+#include "support/ExpectAll.h"
+
+namespace {
+
+using scene_rig::CabInput;
+using scene_rig::SceneRig;
+using Codes = std::vector<uint8_t>;
+
+struct Play {
+  int32_t stage;
+  uint32_t overflow, score;
+  int32_t destroyed, appeared, best, catches, lives;
+  float power;
+};
+
+StageResult* StartResult(SceneRig& rig, const Play& p) {
+  Game* g = rig.G();
+  g->stage = p.stage;
+  g->record[REC_OVERFLOW] = p.overflow;
+  g->record[REC_SCORE] = p.score;
+  g->record[REC_COUNTER2] = static_cast<uint32_t>(p.catches);
+  g->lives = p.lives;
+  g->settings[kSetExtendRow] = 0;  // no extend on the way
+  StageDefeatCount = p.destroyed;
+  StageEnemyCount = p.appeared;
+  g_ChainCounter.stageBest = p.best;
+  g_Player.power = p.power;
+  rig.Tap().Client().PushFD();
+  rig.Tap().Client().PushCode(0);
+  rig.Tap().Codes();
+  if (!rig.Start(SCENE_STAGE_RESULT, "StageResult")) return nullptr;
+  return rig.Scene<StageResult>("StageResult");
+}
+
+// Hurries the seven rows and the wait with one press each.
+void Hurry(SceneRig& rig, StageResult* r) {
+  while (r->GetSceneState() != StageResult::STATE_TALLY) rig.Frame();
+  for (int i = 0; i < 8; ++i) rig.Press({CabInput::kButton1});
+  EXPECT_EQ(r->GetSceneState(), StageResult::STATE_FADE);
+}
+
+TEST(StageResult, TheBonusIsInTheScoreFromTheStartAndTheStageCountersAreClearedAfter) {
+  const struct {
+    Play play;
+    uint32_t bonusHigh, bonusLow, overflow, score;
+  } cases[] = {
+      // 45 of 60 destroyed: ratio 75, 75 x 45 x 1000 = 3,375,000; chain 12:
+      // 120,000; 3 catches: 60,000; 2 lives: 100,000; power 2.99: 60,000.
+      {{2, 0, 12345678, 45, 60, 12, 3, 2, 2.99f}, 0, 3715000, 0, 16060678},
+      // None appeared: ratio 0 and nothing for the destroyed; power 4.0: 120,000.
+      {{1, 0, 0, 7, 0, 0, 0, 0, 4.0f}, 0, 120000, 0, 120000},
+      // 10,000 of 10,000: 1,000,000,000 and 50,000 for a life: the carry goes
+      // to the overflow word, the rest to the score, which carries once more.
+      {{3, 2, 999999990, 10000, 10000, 0, 0, 1, 0.0f}, 1, 50000, 4, 49990},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.play.score);
+    SceneRig rig;
+    ASSERT_TRUE(rig.Ok());
+    StageResult* r = StartResult(rig, c.play);
+    ASSERT_NE(r, nullptr);
+    Game* g = rig.G();
+    EXPECT_ALL({VAL(g->record[REC_BONUS_B_OVERFLOW], c.bonusHigh), VAL(g->record[REC_BONUS_B], c.bonusLow),
+                VAL(g->record[REC_OVERFLOW], c.overflow), VAL(g->record[REC_SCORE], c.score)});
+    Hurry(rig, r);
+    ASSERT_GE(rig.RunToNext(100), 0);
+    EXPECT_ALL({VAL(g->record[REC_BONUS_B_OVERFLOW], 0u), VAL(g->record[REC_BONUS_B], 0u),
+                VAL(g->record[REC_SCORE], c.score)});
+  }
+}
+
+TEST(StageResult, RowsSlideIn31FramesEachAPressFinishesOneRowAndTheGlowFollowsItsLoop) {
+  SceneRig rig;
+  ASSERT_TRUE(rig.Ok());
+  StageResult* r = StartResult(rig, {2, 0, 0, 0, 0, 0, 0, 0, 0.0f});
+  ASSERT_NE(r, nullptr);
+  const auto glow = [&] { return r->GlowTransform().GetMatrix().m[3]; };
+  while (r->GetSceneState() != StageResult::STATE_TALLY) rig.Frame();
+  // Update 1: the glow at A (260, -360), row 0 at x 240.
+  EXPECT_ALL({VAL(r->GetRow(), 0), VAL(r->GetCount(), 1), VAL(glow()[0], 260.0f), VAL(glow()[1], -360.0f),
+              VAL(r->GetRowX(0), 240.0f)});
+  rig.Frames(15);  // count 15: sin(pi/4) of the way from 240 to 40
+  EXPECT_NEAR(r->GetRowX(0), 240.0f - 200.0f * std::sqrt(0.5f), 0.01f);
+  rig.Frames(15);  // count 30: at 40, not yet done
+  EXPECT_ALL({VAL(r->GetRow(), 0), VAL(r->GetRowX(0), 40.0f)});
+  rig.Frame();  // its 32nd frame ends the row
+  EXPECT_ALL({VAL(r->GetRow(), 1), VAL(r->GetCount(), 0)});
+  // Update 101, half way from A to B, is the Hermite point with the
+  // tangents (B - H) x 0.65 and (C - A) x 0.65: (140.75, -86.1875); update
+  // 201 is at B (-50, 160).
+  rig.Frames(69);
+  EXPECT_NEAR(glow()[0], 140.75f, 0.01f);
+  EXPECT_NEAR(glow()[1], -86.1875f, 0.01f);
+  rig.Frames(100);
+  EXPECT_NEAR(glow()[0], -50.0f, 0.001f);
+  EXPECT_NEAR(glow()[1], 160.0f, 0.001f);
+  // Rows 1 to 5 took 32 frames each: row 6 is sliding in. A button held
+  // for ten frames finishes it alone.
+  EXPECT_EQ(r->GetRow(), 6);
+  rig.Frame({CabInput::kButton1}, 10);
+  EXPECT_ALL({VAL(r->GetSceneState(), StageResult::STATE_WAIT), VAL(r->GetRowX(6), 20.0f), VAL(r->GetRowX(2), 40.0f)});
+  // Left alone the wait ends on its 241st frame, the fade on its 62nd.
+  while (r->GetCount() < 240) rig.Frame();
+  rig.Frame();
+  EXPECT_EQ(r->GetSceneState(), StageResult::STATE_WAIT);
+  rig.Frame();
+  EXPECT_ALL({VAL(r->GetSceneState(), StageResult::STATE_FADE), VAL(r->GetCount(), 1)});
+  rig.Frames(60);
+  EXPECT_NE(rig.G()->FindInList("StageResult", GAME_LIST_SCENE), nullptr);
+  rig.Frame();
+  EXPECT_EQ(rig.G()->FindInList("StageResult", GAME_LIST_SCENE), nullptr);
+}
+
+TEST(StageResult, EachStageLeadsOn) {
+  ResetRankTable();
+  const struct {
+    int32_t stage;
+    uint32_t overflow, score;
+    int32_t next, a1;
+    Codes codes;
+  } cases[] = {
+      {1, 0, 0, SCENE_STAGE, 2, {}},
+      {2, 0, 0, SCENE_STAGE, 3, {}},
+      {3, 0, 0, SCENE_STAGE, 4, {}},
+      {4, 0, 349999999, SCENE_ENDING1, 1, {}},
+      {4, 0, 350000000, SCENE_STAGE, 5, {}},
+      {4, 1, 0, SCENE_STAGE, 5, {}},
+      {5, 0, 50000000, SCENE_ENTRY, 1, {0x08}},
+      {5, 0, 3999999, SCENE_RANKING, 0, {0x08, 0xFE}},
+      {-10, 0, 0, SCENE_STAGE, -10, {}},
+      {6, 0, 0, SCENE_TITLE, 0, {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << "stage " << c.stage << " score " << c.score);
+    SceneRig rig;
+    ASSERT_TRUE(rig.Ok());
+    PendingRankEntry = RankEntry{};
+    // No bonus: the score stays as given.
+    StageResult* r = StartResult(rig, {c.stage, c.overflow, c.score, 0, 0, 0, 0, 0, 0.0f});
+    ASSERT_NE(r, nullptr);
+    Hurry(rig, r);
+    ASSERT_GE(rig.RunToNext(100), 0);
+    EXPECT_ALL({VAL(rig.G()->GetCurrentRequest().id, c.next), VAL(rig.G()->GetCurrentRequest().a1, c.a1)});
+    EXPECT_EQ(rig.Tap().Codes(), c.codes);
+    // The play is recorded where it may rank: after the first ending's
+    // stage and after the last stage.
+    const bool recorded = c.next == SCENE_ENDING1 || c.stage == 5;
+    EXPECT_EQ(PendingRankEntry.word[1], recorded ? c.score : 0u);
+    EXPECT_EQ(PendingRankEntry.word[2], recorded ? static_cast<uint32_t>(c.stage) : 0u);
+  }
+}
+
+}  // namespace
