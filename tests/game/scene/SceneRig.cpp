@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "game/core/CoinCounter.h"
+#include "game/core/CoinDisplay.h"
+#include "game/player/Player.h"
 
 namespace scene_rig {
 
@@ -35,11 +37,17 @@ SceneRig::SceneRig(bool pictures, testsupport::HeadlessOptions options)
     l->DetachProcess(p);
     delete p;
   }
-  // No credit left over from an earlier test of this process.
+  // The persistent Player may still hold an earlier world's play.
+  g_Player.SetState(Player::STATE_RESET);
+  game_ = g;
+  // No credit left over from an earlier test of this process; the credit
+  // line shown for the change has faded when the test begins.
   CoinCounter* coins = GetCoinCounter();
   coins->coins = coins->serviceCoins = coins->totalCoins = coins->credits = coins->serviceCredits = 0;
+  const auto* display = dynamic_cast<CoinDisplay*>(g->FindByName("CoinDisplay"));
+  const int32_t shown = CoinDisplay::kShowFrames + CoinDisplay::kFadeFrames;
+  for (int i = 0; display && i <= shown && display->FramesSinceChange() <= shown; ++i) Frame();
   coins->coinEvent = 0;
-  game_ = g;
 }
 
 std::string SceneRig::Current() const {
