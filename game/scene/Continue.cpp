@@ -67,13 +67,8 @@ int32_t Continue::OnDispose(SProcArg) {
 int32_t Continue::Handler(int32_t code, int32_t state) {
   switch (state) {
     case STATE_LOAD:
-      if (code == Behavior::CODE_ENTER) {
-        continued_ = false;
-        SceneFade(0.0f, 0);
-      } else if (code == Behavior::CODE_FRAME) {
-        if (SceneResourcesLoaded()) behavior.ChangeState(STATE_COUNTDOWN);
-      } else if (code == Behavior::CODE_LEAVE) {
-        SceneFade(1.0f, 30);
+      if (code == Behavior::CODE_ENTER) continued_ = false;
+      if (LoadingState(code, STATE_COUNTDOWN, 30)) {
         SetSceneQuad(panel_, -240.0f, -253.0f, 240.0f, 72.0f, 0.0f, &PanelRect(), kSceneWhite);
         SetSceneQuad(label_, -89.5f, 82.0f, 89.5f, 114.0f, 0.0f, &LabelRect(), kSceneWhite);
       }

@@ -52,16 +52,9 @@ int32_t EndingScene::Handler(int32_t code, int32_t state) {
   }
   switch (state) {
     case STATE_LOAD:
-      if (code == Behavior::CODE_ENTER) {
-        SceneFade(0.0f, 0);
-      } else if (code == Behavior::CODE_FRAME) {
-        if (SceneResourcesLoaded()) behavior.ChangeState(STATE_ROLL);
-      } else if (code == Behavior::CODE_LEAVE) {
-        SceneFade(1.0f, 120);
-        if (g && g->soundOff == 0)
-          SSndMan::Play(RscMusic, kMusic, static_cast<int32_t>(MusicLevel() * 65536.0f),
-                        static_cast<int32_t>(static_cast<float>(g->settings[kSetEffectBalance]) * 196.608f));
-      }
+      if (LoadingState(code, STATE_ROLL, 120) && g && g->soundOff == 0)
+        SSndMan::Play(RscMusic, kMusic, static_cast<int32_t>(MusicLevel() * 65536.0f),
+                      static_cast<int32_t>(static_cast<float>(g->settings[kSetEffectBalance]) * 196.608f));
       return 1;
     case STATE_ROLL:
       if (code == Behavior::CODE_ENTER) {

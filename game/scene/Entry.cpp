@@ -107,14 +107,7 @@ int32_t Entry::Handler(int32_t code, int32_t state) {
   }
   switch (state) {
     case STATE_LOAD:
-      if (code == Behavior::CODE_ENTER) {
-        SceneFade(0.0f, 0);
-      } else if (code == Behavior::CODE_FRAME) {
-        if (SceneResourcesLoaded()) behavior.ChangeState(STATE_NAME);
-      } else if (code == Behavior::CODE_LEAVE) {
-        SceneFade(1.0f, 30);
-        StartResults();
-      }
+      if (LoadingState(code, STATE_NAME, 30)) StartResults();
       return 1;
     case STATE_NAME:
       if (code == Behavior::CODE_ENTER) StartName();

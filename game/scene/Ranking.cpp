@@ -69,12 +69,7 @@ int32_t Ranking::Draw(SProcArg arg) {
 int32_t Ranking::Handler(int32_t code, int32_t state) {
   switch (state) {
     case STATE_LOAD:
-      if (code == Behavior::CODE_ENTER) {
-        SceneFade(0.0f, 0);
-      } else if (code == Behavior::CODE_FRAME) {
-        if (SceneResourcesLoaded()) behavior.ChangeState(STATE_ROWS);
-      } else if (code == Behavior::CODE_LEAVE) {
-        SceneFade(1.0f, 60);
+      if (LoadingState(code, STATE_ROWS, 60)) {
         SetSceneQuad(background_, -240.0f, -320.0f, 240.0f, 320.0f, 0.0f, &BackgroundRect(), kSceneWhite);
         SetSceneQuad(title_, -226.0f, -309.0f, 222.0f, -248.0f, 0.0f, &TitleRect(), kSceneWhite);
       }

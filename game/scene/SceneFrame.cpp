@@ -52,6 +52,14 @@ int32_t SceneProc::Main(SProcArg) {
   return 0;
 }
 
+bool SceneProc::LoadingState(int32_t code, int32_t next, int32_t fadeFrames) {
+  if (code == Behavior::CODE_ENTER) SceneFade(0.0f, 0);
+  if (code == Behavior::CODE_FRAME && SceneResourcesLoaded()) behavior.ChangeState(next);
+  if (code != Behavior::CODE_LEAVE) return false;
+  SceneFade(1.0f, fadeFrames);
+  return true;
+}
+
 void SceneFade(float level, int32_t frames) {
   if (Game* g = GetGame()) g->RampValue(0, level, frames);
 }

@@ -51,6 +51,10 @@ class SceneProc : public SProc {
   // EVENT_MAIN: one run with the frame code.
   int32_t Main(SProcArg arg) override;
   virtual int32_t Handler(int32_t code, int32_t state) = 0;
+  // State 0 of a scene: the screen black at once on enter, a change to
+  // state next once no load is pending, a fade in over fadeFrames on leave.
+  // True for the leave code, when the scene builds what it shows.
+  bool LoadingState(int32_t code, int32_t next, int32_t fadeFrames);
 
   SceneBehavior behavior{this};
 };

@@ -129,14 +129,7 @@ int32_t StageResult::Handler(int32_t code, int32_t state) {
   }
   switch (state) {
     case STATE_LOAD:
-      if (code == Behavior::CODE_ENTER) {
-        SceneFade(0.0f, 0);
-      } else if (code == Behavior::CODE_FRAME) {
-        if (SceneResourcesLoaded()) behavior.ChangeState(STATE_TALLY);
-      } else if (code == Behavior::CODE_LEAVE) {
-        SceneFade(1.0f, 60);
-        BuildStaticQuads();
-      }
+      if (LoadingState(code, STATE_TALLY, 60)) BuildStaticQuads();
       return 1;
     case STATE_TALLY:
       if (code == Behavior::CODE_ENTER) {

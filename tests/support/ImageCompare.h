@@ -43,4 +43,21 @@ int64_t PixelsUnlike(const plat::Image& image, uint32_t colour, int x0, int y0, 
 ::testing::AssertionResult MatchesReference(const plat::Image& actual, const std::string& reference,
                                             const std::string& actualOut, int tolerance, int64_t maxPixelsOver);
 
+// Play space on the 640 x 480 picture: 0.75 pixels a unit around (320, 240).
+inline int PlayPx(float x) { return static_cast<int>(320.0f + x * 0.75f); }
+inline int PlayPy(float y) { return static_cast<int>(240.0f + y * 0.75f); }
+
+// Pixels of the play-space box [x0, x1) x [y0, y1) whose colour passes
+// test(r, g, b).
+template <class Test>
+int CountPlayPixels(const plat::Image& img, float x0, float y0, float x1, float y1, Test test) {
+  int n = 0;
+  for (int y = PlayPy(y0); y < PlayPy(y1); ++y)
+    for (int x = PlayPx(x0); x < PlayPx(x1); ++x) {
+      const uint32_t p = PixelAt(img, x, y);
+      if (test((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF)) ++n;
+    }
+  return n;
+}
+
 }  // namespace testsupport

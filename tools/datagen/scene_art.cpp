@@ -106,8 +106,10 @@ void ResultBackground(Canvas& c, std::size_t index, int x, int y, int w, int h) 
         c.Set(x + i, y + j, col);
       } else {
         const float dx = static_cast<float>(i - w / 2), dy = static_cast<float>(j - h / 2);
-        const float ring = std::fmod(std::sqrt(dx * dx + dy * dy), 48.0f);
-        c.Set(x + i, y + j, FromRgb(0x4080C0, ring < 3.0f ? 0.35f : 0.0f));
+        const float r = std::sqrt(dx * dx + dy * dy);
+        Rgba col = Mix(FromRgb(0x80C0FF), FromRgb(0x2050A0), std::min(r / 360.0f, 1.0f));
+        col.a = std::fmod(r, 48.0f) < 3.0f ? 0.35f : 0.0f;
+        c.Set(x + i, y + j, col);
       }
     }
 }

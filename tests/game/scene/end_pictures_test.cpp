@@ -18,20 +18,7 @@ namespace {
 using scene_rig::CabInput;
 using scene_rig::SceneRig;
 
-// Play space on the 640 x 480 picture: 0.75 pixels a unit around (320, 240).
-int Px(float x) { return static_cast<int>(320.0f + x * 0.75f); }
-int Py(float y) { return static_cast<int>(240.0f + y * 0.75f); }
-
-template <class Test>
-int CountPixels(const plat::Image& img, float x0, float y0, float x1, float y1, Test test) {
-  int n = 0;
-  for (int y = Py(y0); y < Py(y1); ++y)
-    for (int x = Px(x0); x < Px(x1); ++x) {
-      const uint32_t p = testsupport::PixelAt(img, x, y);
-      if (test((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF)) ++n;
-    }
-  return n;
-}
+using testsupport::CountPlayPixels;
 
 bool White(uint32_t r, uint32_t g, uint32_t b) { return r > 235 && g > 235 && b > 235; }
 bool Orange(uint32_t r, uint32_t g, uint32_t b) { return r > 200 && g > 80 && g < 160 && b < 60; }
@@ -56,14 +43,14 @@ TEST(EndPictures, NameEntry) {
   ASSERT_EQ(shot.width, 640);
   // "A" and "B" in the white of the large font on slots 0 and 1 (cells 28 x
   // 31 from y -261), the underline under slot 1, nothing on slot 2.
-  EXPECT_GT(CountPixels(shot, -156.0f, -261.0f, -128.0f, -235.0f, White), 30);
-  EXPECT_GT(CountPixels(shot, -128.0f, -261.0f, -100.0f, -235.0f, White), 30);
-  EXPECT_EQ(CountPixels(shot, -100.0f, -261.0f, -72.0f, -235.0f, White), 0);
+  EXPECT_GT(CountPlayPixels(shot, -156.0f, -261.0f, -128.0f, -235.0f, White), 30);
+  EXPECT_GT(CountPlayPixels(shot, -128.0f, -261.0f, -100.0f, -235.0f, White), 30);
+  EXPECT_EQ(CountPlayPixels(shot, -100.0f, -261.0f, -72.0f, -235.0f, White), 0);
   // The timer (two digits from x 103), the rank value in orange at (-11,
   // 133) and the place, 14, in the large digits from (-35, 205).
-  EXPECT_GT(CountPixels(shot, 103.0f, -257.0f, 135.0f, -235.0f, White), 10);
-  EXPECT_GT(CountPixels(shot, -11.0f, 133.0f, 5.0f, 155.0f, Orange), 10);
-  EXPECT_GT(CountPixels(shot, -35.0f, 205.0f, 37.0f, 245.0f, White), 40);
+  EXPECT_GT(CountPlayPixels(shot, 103.0f, -257.0f, 135.0f, -235.0f, White), 10);
+  EXPECT_GT(CountPlayPixels(shot, -11.0f, 133.0f, 5.0f, 155.0f, Orange), 10);
+  EXPECT_GT(CountPlayPixels(shot, -35.0f, 205.0f, 37.0f, 245.0f, White), 40);
   EXPECT_TRUE(testsupport::MatchesGolden(shot, "name_entry.png", 8, 60));
 }
 
@@ -85,10 +72,10 @@ TEST(EndPictures, Ranking) {
   ASSERT_EQ(mine.x, -240.0f);
   // The new play's row: its place "24" in white from x + 20 and its name
   // ("OSR" from x + 302) in the large font.
-  EXPECT_GT(CountPixels(shot, mine.x + 20.0f, mine.y + 2.0f, mine.x + 52.0f, mine.y + 24.0f, White), 10);
-  EXPECT_GT(CountPixels(shot, mine.x + 302.0f, mine.y - 5.0f, mine.x + 386.0f, mine.y + 26.0f, White), 40);
+  EXPECT_GT(CountPlayPixels(shot, mine.x + 20.0f, mine.y + 2.0f, mine.x + 52.0f, mine.y + 24.0f, White), 10);
+  EXPECT_GT(CountPlayPixels(shot, mine.x + 302.0f, mine.y - 5.0f, mine.x + 386.0f, mine.y + 26.0f, White), 40);
   // The attract line, " INSERT COIN(S) " from (-126, -10) at half size.
-  EXPECT_GT(CountPixels(shot, -126.0f, -10.0f, 112.0f, 6.0f, White), 60);
+  EXPECT_GT(CountPlayPixels(shot, -126.0f, -10.0f, 112.0f, 6.0f, White), 60);
   EXPECT_TRUE(testsupport::MatchesGolden(shot, "ranking.png", 8, 60));
   ResetRankTable();
 }
@@ -119,10 +106,10 @@ TEST(EndPictures, StageResultTally) {
   // The lives row (3) is in at x 20: "2" in white from x 27, y 15 (digits
   // 16 x 22); the bonus row is on its way; the score row (6) is still out
   // at x 240 beyond the right edge.
-  EXPECT_GT(CountPixels(shot, 27.0f, 15.0f, 43.0f, 37.0f, White), 5);
+  EXPECT_GT(CountPlayPixels(shot, 27.0f, 15.0f, 43.0f, 37.0f, White), 5);
   EXPECT_GT(r->GetRowX(5), 20.0f);
   EXPECT_LT(r->GetRowX(5), 240.0f);
-  EXPECT_EQ(CountPixels(shot, 20.0f, 172.0f, 236.0f, 212.0f, White), 0);
+  EXPECT_EQ(CountPlayPixels(shot, 20.0f, 172.0f, 236.0f, 212.0f, White), 0);
   EXPECT_TRUE(testsupport::MatchesGolden(shot, "stage_result.png", 8, 60));
 }
 

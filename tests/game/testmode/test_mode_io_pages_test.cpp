@@ -66,22 +66,10 @@ TEST(TestModeInputPage, MarksFollowTheControlsAndKeepTheirLastStates) {
   EXPECT_EQ(Marks(), (std::vector<int32_t>{0, 1, 1, 1, 1, 1, 0}));
 }
 
-// The page space on the 640 x 480 picture: 0.75 pixels a unit around the
-// centre (320, 240).
-int Px(float x) { return static_cast<int>(320.0f + x * 0.75f); }
-int Py(float y) { return static_cast<int>(240.0f + y * 0.75f); }
+// The page space is the play space of the picture.
+using testsupport::CountPlayPixels;
+using testsupport::PlayPy;
 
-// Pixels of a page-space box whose colour passes the test.
-template <class Test>
-int CountPixels(const plat::Image& img, float x0, float y0, float x1, float y1, Test test) {
-  int n = 0;
-  for (int y = Py(y0); y < Py(y1); ++y)
-    for (int x = Px(x0); x < Px(x1); ++x) {
-      const uint32_t p = testsupport::PixelAt(img, x, y);
-      if (test((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF)) ++n;
-    }
-  return n;
-}
 bool Black(uint32_t r, uint32_t g, uint32_t b) { return r + g + b == 0; }
 bool Yellow(uint32_t r, uint32_t g, uint32_t b) { return r > 200 && g > 200 && b < 60; }
 bool Red(uint32_t r, uint32_t g, uint32_t b) { return r > 200 && g < 60 && b < 60; }
@@ -92,7 +80,7 @@ bool LightBlue(uint32_t r, uint32_t g, uint32_t b) { return b > 200 && r > 30 &&
 // Blacks out the version line, whose build date and time change with every
 // build.
 void HideVersionLine(plat::Image* img) {
-  for (int y = Py(216.0f); y < Py(280.0f); ++y)
+  for (int y = PlayPy(216.0f); y < PlayPy(280.0f); ++y)
     for (int x = 0; x < img->width; ++x)
       for (int k = 0; k < 3; ++k) img->rgba[(static_cast<size_t>(y) * img->width + x) * 4 + k] = 0;
 }
@@ -106,14 +94,14 @@ TEST(TestModePictures, Menu) {
   ASSERT_TRUE(rig.Sys().Screenshot(&shot));
   ASSERT_EQ(shot.width, 640);
   // Outside the page, and on the black fade behind it, nothing.
-  EXPECT_EQ(CountPixels(shot, -240.0f, -320.0f, -220.0f, 320.0f, Black), 15 * 480);
+  EXPECT_EQ(CountPlayPixels(shot, -240.0f, -320.0f, -220.0f, 320.0f, Black), 15 * 480);
   // The title in yellow; item 1 (input test) under the cursor in red, item 0
   // in white; the arrow in red left of item 1.
-  EXPECT_GT(CountPixels(shot, -84.0f, -296.0f, 84.0f, -272.0f, Yellow), 100);
-  EXPECT_GT(CountPixels(shot, -72.0f, -224.0f, 24.0f, -200.0f, Red), 40);
-  EXPECT_EQ(CountPixels(shot, -72.0f, -224.0f, 24.0f, -200.0f, White), 0);
-  EXPECT_GT(CountPixels(shot, -72.0f, -248.0f, 12.0f, -224.0f, White), 40);
-  EXPECT_GT(CountPixels(shot, -108.0f, -224.0f, -84.0f, -200.0f, Red), 10);
+  EXPECT_GT(CountPlayPixels(shot, -84.0f, -296.0f, 84.0f, -272.0f, Yellow), 100);
+  EXPECT_GT(CountPlayPixels(shot, -72.0f, -224.0f, 24.0f, -200.0f, Red), 40);
+  EXPECT_EQ(CountPlayPixels(shot, -72.0f, -224.0f, 24.0f, -200.0f, White), 0);
+  EXPECT_GT(CountPlayPixels(shot, -72.0f, -248.0f, 12.0f, -224.0f, White), 40);
+  EXPECT_GT(CountPlayPixels(shot, -108.0f, -224.0f, -84.0f, -200.0f, Red), 10);
   HideVersionLine(&shot);
   EXPECT_TRUE(testsupport::MatchesGolden(shot, "test_mode_menu.png", 8, 40));
 }
@@ -129,7 +117,7 @@ TEST(TestModePictures, InputTestWithHeldInputs) {
   // button 1 mark below it ("OFF", 48 wide) in light blue; left held, right
   // not.
   const auto mark = [&](float cx, float top, float w, bool (*test)(uint32_t, uint32_t, uint32_t)) {
-    return CountPixels(shot, cx - w / 2, top, cx + w / 2, top + 24.0f, test);
+    return CountPlayPixels(shot, cx - w / 2, top, cx + w / 2, top + 24.0f, test);
   };
   EXPECT_GT(mark(-28.0f, -128.0f, 36.0f, LightRed), 20);
   EXPECT_EQ(mark(-28.0f, -128.0f, 36.0f, LightBlue), 0);
