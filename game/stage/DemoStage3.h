@@ -1,8 +1,9 @@
 #pragma once
-// The demo play of stage 3. Not built yet: it shows nothing.
-#include "game/stage/StandInStage.h"
+// The demo play of stage 3: its scene played from "common\Demo03.rpd".
+#include "game/stage/DemoPlay.h"
+#include "game/stage/Stage3.h"
 
-class DemoStage3 : public StandInDemo {
+class DemoStage3 : public DemoStage<Stage3> {
  public:
-  DemoStage3();
+  DemoStage3() : DemoStage("common\\Demo03.rpd") {}
 };

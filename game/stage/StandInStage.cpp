@@ -6,18 +6,6 @@
 void StandInStage::Started(Game& game) { game.ResetStageState(); }
 
 void StandInStage::TimeUp() {
-  if (Game* game = GetGame()) game->SendEvent(Player::kEventStageClear, 0);
-}
-
-void StandInDemo::Started(Game& game) {
-  game.ResetStageState();
-  game.demoPlay = 1;
-}
-
-void StandInDemo::Next(Game& game) {
-  game.demoPlay = 0;
-  if (CreditPresent())
-    game.ChangeScene(SCENE_TITLE);
-  else
-    game.ChangeScene(SCENE_TUTORIAL, 0);
+  // A demo play is ended by its own rules, never by a stage clear.
+  if (Game* game = GetGame(); game && !game->demoPlay) game->SendEvent(Player::kEventStageClear, 0);
 }

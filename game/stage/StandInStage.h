@@ -11,13 +11,3 @@ class StandInStage : public StandInScene {
   void Started(Game& game) override;
   void TimeUp() override;
 };
-
-// A demo play: marks the game as a demo play while it runs; after kFrames
-// frames it ends itself and asks for the title when credits are present,
-// otherwise the attract tutorial.
-class StandInDemo : public StandInScene {
- protected:
-  using StandInScene::StandInScene;
-  void Started(Game& game) override;
-  void Next(Game& game) override;
-};

@@ -68,9 +68,9 @@ TEST(ReplayFile, RecordingStoresOneByteOfHeldInputsPerFrame) {
   EXPECT_EQ(frames, (std::vector<uint8_t>{0x00, 0x84, 0x84}));
 }
 
-TEST(ReplayFile, PlaybackDrivesTheCountersAndHoldsThemPastTheEnd) {
+TEST(ReplayFile, PlaybackDrivesTheCountersAndReleasesThemPastTheEnd) {
   TempDir dir;
-  const std::vector<uint8_t> file = Replay::Encode({0x00, 0x80, 0x80, 0x01, 0x00});
+  const std::vector<uint8_t> file = Replay::Encode({0x00, 0x80, 0x80, 0x01, 0x80});
   ASSERT_TRUE(dir.Write("p.rpd", std::string(file.begin(), file.end())));
   ScopedDataDir data(dir.Path());
   Replay r;
@@ -82,16 +82,17 @@ TEST(ReplayFile, PlaybackDrivesTheCountersAndHoldsThemPastTheEnd) {
   };
   // Frame 0 starts from -1 (released) and falls; a held bit makes a
   // released counter 0 and a held one count up; bit 0 drives counter 7.
-  const Frame want[] = {{-2, -2}, {0, -3}, {1, -4}, {-1, 0}, {-2, -1}};
+  const Frame want[] = {{-2, -2}, {0, -3}, {1, -4}, {-1, 0}, {0, -1}};
   for (const Frame& f : want) {
     k.Step(r);
     EXPECT_EQ(k.c[0], f.c0);
     EXPECT_EQ(k.c[7], f.c7);
   }
-  // Past the end: the counters keep their values, the cursor moves on.
+  // Past the end the play goes on with no input held; the cursor moves on.
   k.Step(r);
   k.Step(r);
   EXPECT_EQ(k.c[0], -2);
+  EXPECT_EQ(k.c[7], -3);
   EXPECT_EQ(r.GetCursor(), 7);
   // Saving in playback writes nothing and ends the playback.
   r.Save();

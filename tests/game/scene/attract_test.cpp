@@ -19,6 +19,7 @@
 #include "game/scene/Opening.h"
 #include "support/Headless.h"
 #include "support/ImageCompare.h"
+#include "support/ErrorBox.h"
 #include "support/TempDir.h"
 #include "support/fake_cab_io_driver.h"
 #include "vrax/input/SCtrlMan.h"
@@ -86,6 +87,33 @@ TEST(AttractScenes, NoticeLogoAndOpeningRunTheirStatesForTheirFrames) {
   // The archive the logo wrote: the bytes the generator writes beside the data.
   std::ifstream generated(testsupport::GeneratedDataRoot() + "/cache/logo.sca", std::ios::binary);
   EXPECT_EQ(dir.Read("cache/logo.sca"), std::string(std::istreambuf_iterator<char>(generated), {}));
+}
+
+// Left alone for 20,000 frames the program goes round the attract scenes,
+// each of them at least twice, in the attract counter's order, with no
+// error line. A stage is noted as 1000 + its argument.
+TEST(AttractScenes, LeftAloneTheProgramGoesRoundTheAttractSequence) {
+  testsupport::ErrorBoxCatcher errors;
+  AttractCounter = 0;
+  Headless h({.nullDevice = true});
+  ASSERT_TRUE(h.Ok()) << h.Failure();
+  Game* g = GetGame();
+  std::vector<int32_t> seen;
+  for (int i = 0; i < 20000; ++i) {
+    h.Step();
+    const int32_t id = g->GetSceneId() == SCENE_STAGE ? 1000 + g->GetCurrentRequest().a1 : g->GetSceneId();
+    if (seen.empty() || seen.back() != id) seen.push_back(id);
+  }
+  const std::vector<int32_t> round = {4, 14, 5, 13, 4, 1101, 6, 5, 13, 4, 14, 5, 13, 4, 1102, 6, 5, 13,
+                                      4, 14, 5, 13, 4, 1103, 6, 5, 13};
+  std::erase_if(seen, [](int32_t id) { return id < SCENE_NOTICE; });  // the start-up's own scenes
+  ASSERT_FALSE(seen.empty());
+  EXPECT_EQ(seen[0], SCENE_NOTICE);
+  for (size_t i = 1; i < seen.size(); ++i) ASSERT_EQ(seen[i], round[(i - 1) % round.size()]) << "step " << i;
+  for (int32_t id : {4, 14, 5, 13, 6}) EXPECT_GE(std::count(seen.begin(), seen.end(), id), 2) << id;
+  EXPECT_GE(std::count_if(seen.begin(), seen.end(), [](int32_t id) { return id > 1000; }), 2);
+  EXPECT_TRUE(errors.texts.empty()) << errors.texts.front();
+  EXPECT_EQ(g_GameTakeover, 0);
 }
 
 TEST(AttractScenes, PromptBlinksThirtyOneFramesOnAndNineOff) {

@@ -1,3 +1,0 @@
-#include "game/stage/DemoStage3.h"
-
-DemoStage3::DemoStage3() : StandInDemo("Demo3") {}

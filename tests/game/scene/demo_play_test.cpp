@@ -1,0 +1,125 @@
+// The demo plays through the whole program: the phases' lengths and the
+// tutorial after an uninterrupted demo, two runs alike frame by frame, a
+// coin or a free-play start ending the demo at once, and a picture of a demo
+// frame with its prompt.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "game/core/CoinCounter.h"
+#include "game/core/Game.h"
+#include "game/core/Replay.h"
+#include "game/player/Player.h"
+#include "game/scene/AttractScene.h"
+#include "game/stage/DemoStage1.h"
+#include "platform/crt_rand.h"
+#include "support/Headless.h"
+#include "support/ImageCompare.h"
+
+namespace {
+
+using testsupport::Headless;
+
+// The demo of stage 1 in the stage list (null when none runs).
+DemoStage1* Demo() {
+  SProcList* l = GetGame()->GetList(GAME_LIST_STAGE);
+  for (SProc* p = l->Head(); p; p = SProcList::Next(p))
+    if (p->GetState() == SProc::STATE_RUNNING || p->GetState() == SProc::STATE_DYING)
+      if (auto* d = dynamic_cast<DemoStage1*>(p)) return d;
+  return nullptr;
+}
+
+// From power-on to the first demo play (the second attract step).
+bool RunToDemo(Headless& h) {
+  AttractCounter = 1;
+  CoinCounter* coins = GetCoinCounter();
+  coins->coins = coins->totalCoins = coins->credits = coins->serviceCredits = 0;  // a global
+  for (int i = 0; i < 2000 && !Demo(); ++i) h.Step();
+  return Demo() != nullptr;
+}
+
+struct DemoRun {
+  std::vector<uint64_t> hashes;  // per frame of playback
+  int phaseFrames[3] = {};
+  int32_t next = 0;
+};
+
+// One uninterrupted demo: a hash of the play state in every frame.
+DemoRun RunDemo() {
+  DemoRun run;
+  Headless h({.nullDevice = true});
+  EXPECT_TRUE(h.Ok()) << h.Failure();
+  if (!RunToDemo(h)) return run;
+  Game* g = GetGame();
+  for (int i = 0; i < 3000 && Demo(); ++i) {
+    h.Step();
+    if (DemoStage1* d = Demo()) {
+      ++run.phaseFrames[d->Demo().GetPhase()];
+      // From the first frame the replay drove (before it the ship's position
+      // is what the previous play left).
+      if (g_Replay.GetCursor() == 0) continue;
+      uint64_t x = plat::RandSeed();
+      for (float f : {PlayerPos.x, PlayerPos.y}) x = x * 1000003u ^ static_cast<uint64_t>(static_cast<int64_t>(f * 64));
+      run.hashes.push_back(x * 1000003u ^ g->record[REC_SCORE] ^ (uint64_t(g_Replay.GetCursor()) << 40));
+    }
+  }
+  for (int i = 0; i < 5 && g->GetSceneId() == SCENE_STAGE; ++i) h.Step();
+  run.next = g->GetSceneId();
+  EXPECT_EQ(g->demoPlay, 0);
+  EXPECT_EQ(g_Replay.GetMode(), Replay::MODE_OFF);
+  return run;
+}
+
+TEST(DemoPlays, LeftAloneTheDemoFadesOutOnTime_TheTutorialFollows_TwoRunsAlike) {
+  const DemoRun a = RunDemo();
+  // Playback runs 2,402 frames (the fade starts once the count exceeds
+  // 2,400); the stage ends 60 frames after the fade began, in the 62nd frame
+  // of the fade phase.
+  EXPECT_EQ(a.phaseFrames[DemoPlay::PHASE_PLAY], 2402);
+  EXPECT_EQ(a.phaseFrames[DemoPlay::PHASE_FADE], 62);
+  EXPECT_EQ(a.next, SCENE_TUTORIAL);
+  const DemoRun b = RunDemo();
+  ASSERT_EQ(a.hashes.size(), b.hashes.size());
+  for (size_t i = 0; i < a.hashes.size(); ++i) ASSERT_EQ(a.hashes[i], b.hashes[i]) << "frame " << i;
+}
+
+TEST(DemoPlays, ACoinOrAFreePlayStartEndsTheDemoAtOnce) {
+  for (const bool freePlay : {false, true}) {
+    SCOPED_TRACE(freePlay ? "free play" : "coin");
+    Headless h({.nullDevice = true});
+    ASSERT_TRUE(h.Ok()) << h.Failure();
+    Game* g = GetGame();
+    if (freePlay) g->settings[kSetCoinPlay] = 0;
+    ASSERT_TRUE(RunToDemo(h));
+    h.Step(100);
+    DemoStage1* demo = Demo();
+    ASSERT_EQ(demo->Demo().GetPhase(), DemoPlay::PHASE_PLAY);
+    h.Hold(freePlay ? plat::CabInput::kStart : plat::CabInput::kCoin);
+    for (int i = 0; i < 10 && demo->GetState() == SProc::STATE_RUNNING; ++i) h.Step();
+    // Ended in the draw of the frame the coin counted in, before any fade.
+    EXPECT_NE(demo->GetState(), SProc::STATE_RUNNING);
+    EXPECT_EQ(demo->Demo().GetPhase(), DemoPlay::PHASE_PLAY);
+    h.ReleaseAll();
+    h.Step(4);
+    EXPECT_EQ(g->GetSceneId(), SCENE_TITLE);
+    EXPECT_EQ(GetCoinCounter()->serviceCredits, freePlay ? 1 : 0);
+  }
+}
+
+TEST(DemoPlays, PictureOfADemoFrameWithItsPrompt) {
+  Headless h;
+  ASSERT_TRUE(h.Ok()) << h.Failure();
+  ASSERT_TRUE(RunToDemo(h));
+  for (int i = 0; i < 200 && Demo()->Demo().GetCounter() != 20; ++i) h.Step();
+  ASSERT_EQ(Demo()->Demo().GetCounter(), 20);
+  EXPECT_EQ(Demo()->Demo().Prompt().GlyphCount(), 13);  // "INSERT COIN(S)" but its blank
+  plat::Image shot;
+  ASSERT_TRUE(h.Screenshot(&shot));
+  // " INSERT COIN(S) " in 14 x 18 cells, 15 units apart, from play (-126,
+  // -10): the "I" from x -111, pixels (236.75, 232.5) at 0.75 pixel a unit.
+  using testsupport::PixelsUnlike;
+  EXPECT_GT(PixelsUnlike(shot, 0xFF000000u, 237, 233, 247, 246, 30), 4) << "the I";
+  EXPECT_TRUE(testsupport::MatchesGolden(shot, "demo_play.png", 8, 60));
+}
+
+}  // namespace
