@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <deque>
 
+#include "game/core/SceneEffect.h"
 #include "game/core/SharedSpriteBatch.h"
 #include "game/core/SystemFile.h"
 #include "vrax/graphic/SGpObj_Prim.h"
@@ -196,6 +197,8 @@ class Game : public SProc {
   const SMatrix& CameraNode(int i) const { return cameraNodes_[i & 1]; }
   // The shared batch draw object of the items (prepared in scene 2).
   SharedSpriteBatch& SharedBatch() { return sharedBatch_; }
+  // The scene-effect switch.
+  SceneEffect& GetSceneEffect() { return sceneEffect_; }
 
   // ------------------------------------------------------------ pads
   SPad& Pad(int i) { return pads_[i & (kPads - 1)]; }
@@ -293,6 +296,7 @@ class Game : public SProc {
   SMatrix stageCamera_;
   SMatrix cameraNodes_[2];
   SharedSpriteBatch sharedBatch_;
+  SceneEffect sceneEffect_;
   int32_t viewMode_ = 10;
   float viewWidth_ = 853.33f;
   float viewHeight_ = 640.0f;

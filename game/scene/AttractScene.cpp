@@ -2,6 +2,7 @@
 
 #include "game/core/CoinCounter.h"
 #include "game/core/Game.h"
+#include "game/stage/ScriptStgRsc.h"
 #include "game/tables/image_slots.h"
 #include "vrax/resource/SRscMan.h"
 #include "vrax/input/SPad.h"
@@ -94,6 +95,13 @@ const SRscRequest RscTableOpening[] = {
     {nullptr, 0, nullptr, 0, 0, 0, 0},
 };
 
+const SRscRequest RscTableTutorial[] = {
+    {RequestTarget(ImgEnemySe03), kImg, "\\Enemy\\osr_se03", 0, 0, 0, 0},
+    {StageScriptSlot.Target(), RscTag("STG"), "\\Script\\Tutorial", 0, 0, 0, 0},
+    {RequestTarget(ImgTutorial), kImg, "\\Module\\Tutorial", 0, 0, 0, 0},
+    {nullptr, 0, nullptr, 0, 0, 0, 0},
+};
+
 const SRscRequest RscTableScene15[] = {
     {RequestTarget(ImgScene15EnemySe00), kImg, "\\enemy\\osr_se00", 0, 0, 0, 0},
     {nullptr, 0, nullptr, 0, 0, 0, 0},
@@ -104,7 +112,8 @@ const SRscRequest RscTableErrorScreen[] = {
     {nullptr, 0, nullptr, 0, 0, 0, 0},
 };
 
-const SceneCacheTable AttractCacheTables[2] = {
+const SceneCacheTable AttractCacheTables[3] = {
     {RscTableLogo, kLogoCacheArchive},
     {RscTableOpening, kOpeningCacheArchive},
+    {RscTableTutorial, kTutorialCacheArchive},
 };

@@ -63,10 +63,12 @@ struct SceneCacheTable {
 };
 extern const SRscRequest RscTableLogo[];
 extern const SRscRequest RscTableOpening[];
+extern const SRscRequest RscTableTutorial[];
 extern const SRscRequest RscTableScene15[];
 extern const SRscRequest RscTableErrorScreen[];
 inline constexpr const char* kLogoCacheArchive = "\\cache\\logo";
 inline constexpr const char* kOpeningCacheArchive = "\\cache\\opening";
+inline constexpr const char* kTutorialCacheArchive = "\\cache\\tutorial";
 // The scenes whose archives are built on their first run (the data
 // generator writes the same archives with the data tree).
-extern const SceneCacheTable AttractCacheTables[2];
+extern const SceneCacheTable AttractCacheTables[3];

@@ -65,6 +65,13 @@ class Headless {
   int frames_ = 0;
 };
 
+// Options of a run on the null device (fastest, no screenshots).
+inline HeadlessOptions NullDevice() {
+  HeadlessOptions o;
+  o.nullDevice = true;
+  return o;
+}
+
 // The scene of the game root's scene list that is added or running (null
 // when none), its name ("" when none), and frames run until it has the name:
 // how many, or -1 after limit frames.

@@ -21,12 +21,7 @@ int RunUntilScene(Headless& h, Game*, const std::string& name, int limit) {
   return testsupport::RunUntilScene(h, name, limit);
 }
 
-// The whole system on the null device.
-HeadlessOptions NullDevice() {
-  HeadlessOptions o;
-  o.nullDevice = true;
-  return o;
-}
+using testsupport::NullDevice;
 
 // Runs the start-up until the notice shows: the game root, or null (with
 // the failure recorded) when the start-up fails or the notice never comes.

@@ -57,7 +57,7 @@ TEST(AttractScenes, NoticeLogoAndOpeningRunTheirStatesForTheirFrames) {
   LinkDataTreeWithoutLogoArchive(testsupport::GeneratedDataRoot(), dir.Path());
   testsupport::ScopedDataDir data(dir.Path());
   AttractCounter = 0;  // as at power-on
-  Headless h({.nullDevice = true});
+  Headless h(testsupport::NullDevice());
   ASSERT_TRUE(h.Ok()) << h.Failure();
   std::vector<std::pair<std::string, int>> runs;
   int32_t lastText = -1;
@@ -95,7 +95,7 @@ TEST(AttractScenes, NoticeLogoAndOpeningRunTheirStatesForTheirFrames) {
 TEST(AttractScenes, LeftAloneTheProgramGoesRoundTheAttractSequence) {
   testsupport::ErrorBoxCatcher errors;
   AttractCounter = 0;
-  Headless h({.nullDevice = true});
+  Headless h(testsupport::NullDevice());
   ASSERT_TRUE(h.Ok()) << h.Failure();
   Game* g = GetGame();
   std::vector<int32_t> seen;
@@ -150,7 +150,7 @@ TEST(AttractScenes, CoinsAndFreePlayStartsEndEachSceneAsTheyShould) {
   for (const Interruption& c : cases) {
     SCOPED_TRACE(std::string(c.scene) + " poke " + std::to_string(int(c.poke)));
     AttractCounter = 0;
-    Headless h({.nullDevice = true});
+    Headless h(testsupport::NullDevice());
     ASSERT_TRUE(h.Ok()) << h.Failure();
     Game* g = GetGame();
     CoinCounter* coins = GetCoinCounter();
@@ -202,7 +202,7 @@ TEST(HardwareError, FaultsAreClassifiedAndTheScreenTakesOverForGood) {
     FakeCabIoDriver drv;
     drv.SetUpLinkedBoard();
     ScopedCabIoDriver scoped(&drv);
-    Headless h({.nullDevice = true});
+    Headless h(testsupport::NullDevice());
     ASSERT_TRUE(h.Ok()) << h.Failure();
     ASSERT_GE(RunUntilScene(h, "Notice", 600), 0);
     Game* g = GetGame();

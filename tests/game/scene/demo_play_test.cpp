@@ -47,7 +47,7 @@ struct DemoRun {
 // One uninterrupted demo: a hash of the play state in every frame.
 DemoRun RunDemo() {
   DemoRun run;
-  Headless h({.nullDevice = true});
+  Headless h(testsupport::NullDevice());
   EXPECT_TRUE(h.Ok()) << h.Failure();
   if (!RunToDemo(h)) return run;
   Game* g = GetGame();
@@ -63,10 +63,10 @@ DemoRun RunDemo() {
       run.hashes.push_back(x * 1000003u ^ g->record[REC_SCORE] ^ (uint64_t(g_Replay.GetCursor()) << 40));
     }
   }
-  for (int i = 0; i < 5 && g->GetSceneId() == SCENE_STAGE; ++i) h.Step();
-  run.next = g->GetSceneId();
   EXPECT_EQ(g->demoPlay, 0);
   EXPECT_EQ(g_Replay.GetMode(), Replay::MODE_OFF);
+  for (int i = 0; i < 5 && g->GetSceneId() == SCENE_STAGE; ++i) h.Step();
+  run.next = g->GetSceneId();
   return run;
 }
 
@@ -86,7 +86,7 @@ TEST(DemoPlays, LeftAloneTheDemoFadesOutOnTime_TheTutorialFollows_TwoRunsAlike) 
 TEST(DemoPlays, ACoinOrAFreePlayStartEndsTheDemoAtOnce) {
   for (const bool freePlay : {false, true}) {
     SCOPED_TRACE(freePlay ? "free play" : "coin");
-    Headless h({.nullDevice = true});
+    Headless h(testsupport::NullDevice());
     ASSERT_TRUE(h.Ok()) << h.Failure();
     Game* g = GetGame();
     if (freePlay) g->settings[kSetCoinPlay] = 0;
