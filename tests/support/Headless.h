@@ -66,11 +66,7 @@ class Headless {
 };
 
 // Options of a run on the null device (fastest, no screenshots).
-inline HeadlessOptions NullDevice() {
-  HeadlessOptions o;
-  o.nullDevice = true;
-  return o;
-}
+inline HeadlessOptions NullDevice() { return HeadlessOptions{true}; }
 
 // The scene of the game root's scene list that is added or running (null
 // when none), its name ("" when none), and frames run until it has the name:

@@ -18,14 +18,8 @@ namespace {
 
 using testsupport::Headless;
 
-// The demo of stage 1 in the stage list (null when none runs).
-DemoStage1* Demo() {
-  SProcList* l = GetGame()->GetList(GAME_LIST_STAGE);
-  for (SProc* p = l->Head(); p; p = SProcList::Next(p))
-    if (p->GetState() == SProc::STATE_RUNNING || p->GetState() == SProc::STATE_DYING)
-      if (auto* d = dynamic_cast<DemoStage1*>(p)) return d;
-  return nullptr;
-}
+// The demo of stage 1 heading the stage list (null when none is there).
+DemoStage1* Demo() { return dynamic_cast<DemoStage1*>(GetGame()->GetList(GAME_LIST_STAGE)->Head()); }
 
 // From power-on to the first demo play (the second attract step).
 bool RunToDemo(Headless& h) {
