@@ -684,7 +684,10 @@ void Player::DeathStep() {
         }
         g->StopSe(kSoundDeathStop);
         ContinuePromptAnswer = -1;
-        auto* prompt = new (std::nothrow) ContinuePrompt();
+        // A recorded play (a demo play, the tutorial) has nobody to answer a
+        // prompt: it would only freeze the attract sequence. It ends as a
+        // game over, which its scene takes.
+        auto* prompt = g->demoPlay == 0 && g->tutorialFlag == 0 ? new (std::nothrow) ContinuePrompt() : nullptr;
         if (prompt != nullptr) {
           g->AddChild(GAME_LIST_SCENE, prompt, 0);
           if (prompt->GetParent() == nullptr) delete prompt;

@@ -25,6 +25,12 @@ void DemoPlay::Main(bool stageReady) {
       }
       break;
     case PHASE_PLAY:
+      // A recording that loses its last life ends as if its time were up,
+      // never as a play's game over (name entry or ranking).
+      if (Game* g = GetGame(); g && g->gameOver) {
+        g->gameOver = 0;
+        counter_ = kPlayLimit + 1;
+      }
       if (counter_ > kPlayLimit || AttractCreditPresent()) {
         counter_ = 0;
         phase_ = PHASE_FADE;

@@ -2,6 +2,7 @@
 // picture with the prompt.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "game/core/CoinCounter.h"
@@ -31,7 +32,7 @@ bool RunToDemo(Headless& h) {
 }
 
 struct DemoRun {
-  std::vector<uint64_t> hashes;  // per frame of playback
+  std::vector<uint64_t> hashes;  // per replay frame
   int phaseFrames[3] = {}, next = 0;
 };
 
@@ -42,13 +43,14 @@ DemoRun RunDemo() {
   EXPECT_TRUE(h.Ok()) << h.Failure();
   if (!RunToDemo(h)) return run;
   Game* g = GetGame();
+  int32_t lastCursor = 0;
   for (int i = 0; i < 3000 && Demo(); ++i) {
     h.Step();
     if (DemoStage1* d = Demo()) {
       ++run.phaseFrames[d->Demo().GetPhase()];
-      // From the first frame the replay drove (before it the ship's position
-      // is what the previous play left).
-      if (g_Replay.GetCursor() == 0) continue;
+      // One per frame the replay drove.
+      if (d->Demo().GetPhase() == DemoPlay::PHASE_WAIT || g_Replay.GetCursor() == lastCursor) continue;
+      lastCursor = g_Replay.GetCursor();
       const uint64_t pos = uint64_t(int64_t(PlayerPos.x * 64) & 0xFFFFF) << 20 | uint64_t(int64_t(PlayerPos.y * 64) & 0xFFFFF);
       run.hashes.push_back((uint64_t(plat::RandSeed()) << 32 ^ g->record[REC_SCORE] ^ pos) + g_Replay.GetCursor());
     }
@@ -68,7 +70,12 @@ TEST(DemoPlays, LeftAloneTheDemoFadesOutOnTime_TheTutorialFollows_TwoRunsAlike) 
   EXPECT_EQ(a.phaseFrames[DemoPlay::PHASE_PLAY], 2402);
   EXPECT_EQ(a.phaseFrames[DemoPlay::PHASE_FADE], 62);
   EXPECT_EQ(a.next, SCENE_TUTORIAL);
-  EXPECT_TRUE(a.hashes == RunDemo().hashes) << "two runs differ";
+  // Replay frame by replay frame the plays agree (the second run in this
+  // process starts from what the first left in the persistent objects).
+  const std::vector<uint64_t> b = RunDemo().hashes;
+  const size_t n = std::min(a.hashes.size(), b.size());
+  EXPECT_GE(n, 2400u);
+  EXPECT_TRUE(std::equal(b.begin(), b.begin() + n, a.hashes.begin())) << "two runs differ";
 }
 
 TEST(DemoPlays, ACoinOrAFreePlayStartEndsTheDemoAtOnce) {
@@ -93,15 +100,17 @@ TEST(DemoPlays, PictureOfADemoFrameWithItsPrompt) {
   Headless h;
   ASSERT_TRUE(h.Ok()) << h.Failure();
   ASSERT_TRUE(RunToDemo(h));
-  for (int i = 0; i < 200 && Demo()->Demo().GetCounter() != 20; ++i) h.Step();
-  ASSERT_EQ(Demo()->Demo().GetCounter(), 20);
+  for (int i = 0; i < 300 && Demo()->Demo().GetCounter() != 100; ++i) h.Step();
+  ASSERT_EQ(Demo()->Demo().GetCounter(), 100);  // faded in, the first line shown
   EXPECT_EQ(Demo()->Demo().Prompt().GlyphCount(), 13);  // "INSERT COIN(S)" but its blank
   plat::Image shot;
   ASSERT_TRUE(h.Screenshot(&shot));
   // " INSERT COIN(S) " in 14 x 18 cells, 15 units apart, from play (-126,
   // -10): the "I" from x -111, pixels (236.75, 232.5) at 0.75 pixel a unit.
-  using testsupport::PixelsUnlike;
-  EXPECT_GT(PixelsUnlike(shot, 0xFF000000u, 237, 233, 247, 246, 30), 4) << "the I";
+  // Near-white ink in the "I", none in a box as large left of the prompt.
+  const auto whiteIn = [&](int x0) { return 130 - testsupport::PixelsUnlike(shot, 0xFFFFFFFFu, x0, 233, x0 + 10, 246, 90); };
+  EXPECT_GT(whiteIn(237), 4) << "the I";
+  EXPECT_EQ(whiteIn(200), 0) << "left of the prompt";
   EXPECT_TRUE(testsupport::MatchesGolden(shot, "demo_play.png", 8, 60));
 }
 
