@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <tuple>
 #include <vector>
 
 #include "game/core/CoinCounter.h"
@@ -55,8 +56,7 @@ DemoRun RunDemo() {
       run.hashes.push_back((uint64_t(plat::RandSeed()) << 32 ^ g->record[REC_SCORE] ^ pos) + g_Replay.GetCursor());
     }
   }
-  EXPECT_EQ(g->demoPlay, 0);
-  EXPECT_EQ(g_Replay.GetMode(), Replay::MODE_OFF);
+  EXPECT_EQ(std::tuple(g->demoPlay, g_Replay.GetMode()), std::tuple(0, int32_t(Replay::MODE_OFF)));
   for (int i = 0; i < 5 && g->GetSceneId() == SCENE_STAGE; ++i) h.Step();
   run.next = g->GetSceneId();
   return run;
@@ -64,12 +64,9 @@ DemoRun RunDemo() {
 
 TEST(DemoPlays, LeftAloneTheDemoFadesOutOnTime_TheTutorialFollows_TwoRunsAlike) {
   const DemoRun a = RunDemo();
-  // Playback runs 2,402 frames (the fade starts once the count exceeds
-  // 2,400); the stage ends 60 frames after the fade began, in the 62nd frame
-  // of the fade phase.
-  EXPECT_EQ(a.phaseFrames[DemoPlay::PHASE_PLAY], 2402);
-  EXPECT_EQ(a.phaseFrames[DemoPlay::PHASE_FADE], 62);
-  EXPECT_EQ(a.next, SCENE_TUTORIAL);
+  // Playback runs 2,402 frames (the fade starts once the count exceeds 2,400);
+  // the stage ends 60 frames after the fade began, in the fade's 62nd frame.
+  EXPECT_EQ(std::tuple(a.phaseFrames[1], a.phaseFrames[2], a.next), std::tuple(2402, 62, int(SCENE_TUTORIAL)));
   // Replay frame by replay frame the plays agree (the second run in this
   // process starts from what the first left in the persistent objects).
   const std::vector<uint64_t> b = RunDemo().hashes;

@@ -25,8 +25,7 @@ TEST(TutorialScene, TimelineFreezesThePlayAndEndsAtFrame3000) {
   Game* g = GetGame();
   for (int i = 0; i < 5000 && !CurrentTutorial(); ++i) h.Step();
   ASSERT_NE(CurrentTutorial(), nullptr);
-  EXPECT_EQ(CurrentTutorial()->GetMode(), Tutorial::MODE_ATTRACT);
-  EXPECT_EQ(g->demoPlay, 1);
+  EXPECT_EQ(std::tuple(CurrentTutorial()->GetMode(), g->demoPlay), std::tuple(int32_t(Tutorial::MODE_ATTRACT), 1));
   // Per tutorial frame: the caption shown, the markers, the freeze and the
   // replay cursor; and the frames of each state.
   std::map<int32_t, int> captionAt = {{0, -1}};
@@ -47,8 +46,7 @@ TEST(TutorialScene, TimelineFreezesThePlayAndEndsAtFrame3000) {
     if (g->IsPaused()) pausedFrames.push_back(f), cursorWhilePaused.push_back(g_Replay.GetCursor());
     maxBand = std::max(maxBand, t->GetBandPhase());
   }
-  EXPECT_EQ(stateFrames[Tutorial::STATE_TUTORIAL], 3001);  // frames 0 to 3,000
-  EXPECT_EQ(stateFrames[Tutorial::STATE_ENDING], 60);
+  EXPECT_EQ(std::tuple(stateFrames[1], stateFrames[2]), std::tuple(3001, 60));  // frames 0 to 3,000, the fade
   const std::map<int32_t, int> wantCaptions = {{0, -1},    {1, 210},   {2, 470},   {3, 670},  {4, 840},  {5, 1000},
                                                {6, 1270},  {7, 1420},  {8, 1570},  {9, 1700}, {10, 2200}, {11, 2650}};
   EXPECT_EQ(captionAt, wantCaptions);
@@ -57,16 +55,13 @@ TEST(TutorialScene, TimelineFreezesThePlayAndEndsAtFrame3000) {
   // The freeze requested in a frame's draw holds from that frame's begin:
   // frames 1,167 to 1,569 and 1,700 to 1,839 (at 1,570 the resume comes
   // before caption 8).
-  ASSERT_EQ(pausedFrames.size(), (1570u - 1167) + (1840u - 1700));
-  EXPECT_EQ(pausedFrames.front(), 1167);
-  EXPECT_EQ(pausedFrames.back(), 1839);
+  ASSERT_EQ(std::tuple(pausedFrames.size(), pausedFrames.front(), pausedFrames.back()),
+            std::tuple((1570u - 1167) + (1840u - 1700), 1167, 1839));
   // While frozen the recorded play does not advance.
   EXPECT_EQ(cursorWhilePaused[0], cursorWhilePaused[402]);
   EXPECT_EQ(maxBand, 360);  // the band's phase runs 1 to 360 after each frame's build
   for (int i = 0; i < 5 && g->GetSceneId() != SCENE_TITLE; ++i) h.Step();
-  EXPECT_EQ(g->GetSceneId(), SCENE_TITLE);
-  EXPECT_EQ(g->demoPlay, 0);
-  EXPECT_FALSE(g->IsPaused());
+  EXPECT_EQ(std::tuple(g->GetSceneId(), g->demoPlay, g->IsPaused()), std::tuple(int32_t(SCENE_TITLE), 0, false));
 }
 
 TEST(TutorialScene, BeforeAGameAStartPressEndsItAndStageOneFollows) {
