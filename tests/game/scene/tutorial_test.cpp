@@ -26,8 +26,7 @@ TEST(TutorialScene, TimelineFreezesThePlayAndEndsAtFrame3000) {
   for (int i = 0; i < 5000 && !CurrentTutorial(); ++i) h.Step();
   ASSERT_NE(CurrentTutorial(), nullptr);
   EXPECT_EQ(std::tuple(CurrentTutorial()->GetMode(), g->demoPlay), std::tuple(int32_t(Tutorial::MODE_ATTRACT), 1));
-  // Per tutorial frame: the caption shown, the markers, the freeze and the
-  // replay cursor; and the frames of each state.
+  // Per frame: the caption, the markers, the freeze, the replay cursor.
   std::map<int32_t, int> captionAt = {{0, -1}};
   std::vector<int32_t> pausedFrames, markerB, markerA, cursorWhilePaused;
   int stateFrames[3] = {}, maxBand = 0;
@@ -52,9 +51,8 @@ TEST(TutorialScene, TimelineFreezesThePlayAndEndsAtFrame3000) {
   EXPECT_EQ(captionAt, wantCaptions);
   // Marker B from 0 to 99 and 210 to 469, marker A from 2,290 to 2,529.
   EXPECT_EQ(std::tuple(markerB.size(), markerB[100], markerA.size(), markerA[0]), std::tuple(360u, 210, 240u, 2290));
-  // The freeze requested in a frame's draw holds from that frame's begin:
-  // frames 1,167 to 1,569 and 1,700 to 1,839 (at 1,570 the resume comes
-  // before caption 8).
+  // Frozen from the begin of the frame whose draw asked (1,167 to 1,569 and
+  // 1,700 to 1,839; at 1,570 the resume comes before caption 8).
   ASSERT_EQ(std::tuple(pausedFrames.size(), pausedFrames.front(), pausedFrames.back()),
             std::tuple((1570u - 1167) + (1840u - 1700), 1167, 1839));
   // While frozen the recorded play does not advance.
