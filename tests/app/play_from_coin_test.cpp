@@ -35,6 +35,8 @@ TEST(PlayFromCoin, CoinStartAndStageOneToItsEnd) {
   h.Press(CabInput::kStart, 1);
   EXPECT_EQ(client->GetCounterC(), plays + 1);
   ASSERT_GE(RunUntilScene(h, "Tutorial", 200), 0);
+  h.Step(5);
+  h.Press(CabInput::kStart, 1);  // the tutorial before a play ends on a start press
   for (int i = 0; i < 200 && g->FindInList("Stage1", GAME_LIST_STAGE) == nullptr; ++i) h.Step();
   ASSERT_NE(g->FindInList("Stage1", GAME_LIST_STAGE), nullptr);
   // The ship flies in, then fires without pause; its lives are topped up so
