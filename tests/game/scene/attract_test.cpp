@@ -89,10 +89,8 @@ TEST(AttractScenes, NoticeLogoAndOpeningRunTheirStatesForTheirFrames) {
   EXPECT_EQ(dir.Read("cache/logo.sca"), std::string(std::istreambuf_iterator<char>(generated), {}));
 }
 
-// Left alone the program goes round the attract scenes in order, each at
-// least twice, with no error line (a stage as 1000 + a1). Two rounds of
-// logo, opening, title, ranking, logo, demo, tutorial, title and ranking take
-// about 28,000 frames.
+// Left alone the program goes round the attract scenes in order, each at least
+// twice (two rounds take about 28,000 frames), with no error line.
 TEST(AttractScenes, LeftAloneTheProgramGoesRoundTheAttractSequence) {
   testsupport::ErrorBoxCatcher errors;
   AttractCounter = 0;

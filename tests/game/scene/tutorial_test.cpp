@@ -55,8 +55,7 @@ TEST(TutorialScene, TimelineFreezesThePlayAndEndsAtFrame3000) {
   // 1,700 to 1,839; at 1,570 the resume comes before caption 8).
   ASSERT_EQ(std::tuple(pausedFrames.size(), pausedFrames.front(), pausedFrames.back()),
             std::tuple((1570u - 1167) + (1840u - 1700), 1167, 1839));
-  // While frozen the recorded play does not advance.
-  EXPECT_EQ(cursorWhilePaused[0], cursorWhilePaused[402]);
+  EXPECT_EQ(cursorWhilePaused[0], cursorWhilePaused[402]);  // the recorded play stands still
   EXPECT_EQ(maxBand, 360);  // the band's phase runs 1 to 360 after each frame's build
   for (int i = 0; i < 5 && g->GetSceneId() != SCENE_TITLE; ++i) h.Step();
   EXPECT_EQ(std::tuple(g->GetSceneId(), g->demoPlay, g->IsPaused()), std::tuple(int32_t(SCENE_TITLE), 0, false));
