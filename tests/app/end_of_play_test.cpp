@@ -64,6 +64,9 @@ TEST(EndOfPlay, ContinueThenGameOverNameEntryRankingAndBackToTheAttract) {
   ASSERT_GE(RunUntilScene(h, "Title", 600), 0);
   h.Step(10);
   h.Press(CabInput::kStart, 1);
+  ASSERT_GE(RunUntilScene(h, "Tutorial", 200), 0);
+  h.Step(5);
+  h.Press(CabInput::kStart, 1);  // the tutorial before a play ends on a start press
   for (int i = 0; i < 600 && g->FindInList("Stage1", GAME_LIST_STAGE) == nullptr; ++i) h.Step();
   ASSERT_NE(g->FindInList("Stage1", GAME_LIST_STAGE), nullptr);
   EXPECT_EQ(tap.Codes(), (Codes{0xFD, 0x00}));
