@@ -55,6 +55,9 @@ SProcArg EnemySet::ExtraFor(const EnemyParam* p) const {
 EObjBase* EnemySet::Spawn(const EnemySpawnRecord* rec) {
   const EnemyParam* p = rec->param;
   if (p == nullptr) return nullptr;
+  // A sprite or model enemy is driven by its script: one whose script id
+  // names none is left out, as one whose parameter id names none.
+  if (p->type < 2 && rec->script == nullptr) return nullptr;
   EObjBase* e = CreateEnemy(p->type);
   if (e == nullptr) return nullptr;
   e->Setup(rec);

@@ -68,6 +68,11 @@ EnemySpawnRecord& EnemyRig::Spawn(float delay, uint32_t param, uint32_t scriptId
 }
 
 bool EnemyRig::Load(int32_t resume) {
+  // Sprite and model enemies need a script to spawn: script 0 is an empty
+  // one unless the test built its own.
+  bool hasScript0 = false;
+  for (const EnemyScript& s : script.scripts) hasScript0 = hasScript0 || s.id == 0;
+  if (!hasScript0) Script(0);
   const std::vector<uint8_t> bytes = stage_file::WriteStageScript(script);
   loaded = std::make_unique<StageScript>();
   if (!ParseStageScript(bytes.data(), bytes.size(), loaded.get())) return false;

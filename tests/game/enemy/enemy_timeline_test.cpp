@@ -170,6 +170,7 @@ TEST(EnemyTimeline, BadRecordsAreSurvived) {
     uint32_t paramId;     // named by the spawn
     int32_t extraIndex;   // of parameter 1
     int32_t expected;     // enemies after both spawn records
+    uint32_t scriptId = 0;  // named by the first spawn
   };
   const Case cases[] = {
       {"type 19 has an empty factory entry", 19, 1, 0, 0},
@@ -178,13 +179,14 @@ TEST(EnemyTimeline, BadRecordsAreSurvived) {
       {"a parameter id that names nothing", 0, 7, 0, 1},
       {"a key-list index outside the table", 0, 1, 400, 2},
       {"a negative key-list index", 0, 1, -3, 2},
+      {"a script id that names nothing", 0, 1, 0, 1, 9},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     EnemyRig rig;
     EnemyParam& p = rig.Param(1, "Odd", c.type);
     p.extraIndex = c.extraIndex;
-    rig.Spawn(0.0f, c.paramId, 0, 0, 0);
+    rig.Spawn(0.0f, c.paramId, c.scriptId, 0, 0);
     rig.Spawn(1.0f, 1, 0, 0, 0);  // parameter 1, one key later
     ASSERT_TRUE(rig.Load());
     Frame(3);
