@@ -49,7 +49,8 @@ class HitBody : public SObject {
   virtual void SetMask(uint32_t bits) { mask = bits; }
   virtual void SetFlags(uint32_t bits) { mask |= bits; }
   virtual void ClearFlags(uint32_t bits) { mask &= ~bits; }
-  virtual void SetDisabled(uint8_t d) { disabled = d; }
+  // Takes the body out of the tests (1) or puts it back (0).
+  virtual void SetOff(uint8_t off) { disabled = off; }
   virtual void SetRadius(float r) {
     radius = r;
     radiusSq = r * r;
