@@ -163,6 +163,8 @@ class Game : public SProc {
   void PlaySeUnlessSoundOff(int32_t n, int32_t gain = 61440);
   // Stops sound n of the sound-effect bank.
   void StopSe(int32_t n);
+  // Stops sound n of the voice bank.
+  void StopVoice(int32_t n);
   // Plays entry n of the music bank at the music volume curve and the
   // balance setting; nothing while the sound-off flag is set (the only
   // condition music has).

@@ -12,6 +12,7 @@
 #include "game/core/StageCounters.h"
 #include "game/enemy/EnemyMan.h"
 #include "game/enemy/EnemySet.h"
+#include "game/enemy/boss07/EnemyType7Storm.h"
 #include "game/player/DashForm.h"
 #include "game/player/InpRsc.h"
 #include "game/player/PShotMan.h"
@@ -163,6 +164,8 @@ void Game::ClearPlayObjects() {
 
 void Game::ResetStageState() {
   plat::SRand(0);
+  // The storm's clap value is drawn afresh from the new seed.
+  EnemyType7Storm::ForgetClapValue();
   if (g_Player.GetParent() == this) g_Player.SetState(Player::STATE_START);
   g_Player.ClearInputHistory();
   g_ChainCounter.Set(0);

@@ -51,6 +51,8 @@ void Game::PlayVoice(int32_t n, int32_t gain) { PlayOn(VoiceBank(), n, gain); }
 
 void Game::StopSe(int32_t n) { SSndMan::Stop(SoundEffectBank(), n); }
 
+void Game::StopVoice(int32_t n) { SSndMan::Stop(VoiceBank(), n); }
+
 void Game::PlaySeUnlessSoundOff(int32_t n, int32_t gain) {
   if (soundOff == 0) PlayLevelled(SoundEffectBank(), n, gain);
 }

@@ -1,6 +1,3 @@
 #pragma once
-// Boss type 7 (storm and thunder). Its own behaviour is not built yet: the stand-in form of
-// EnemyStandIn.h.
-#include "game/enemy/EnemyStandIn.h"
-
-ENEMY_STAND_IN_FINAL(7);
+// Boss type 7 (storm and thunder): game/enemy/boss07.
+#include "game/enemy/boss07/EnemyType7.h"

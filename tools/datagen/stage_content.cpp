@@ -26,6 +26,7 @@
 #include "game/stage/StageRscTables.h"
 #include "game/tables/image_slots.h"
 #include "game/tables/table_registry.h"
+#include "tools/datagen/boss_data.h"
 #include "tools/datagen/cache.h"
 #include "tools/datagen/canvas.h"
 #include "vrax/resource/ModelWriter.h"
@@ -249,6 +250,7 @@ std::vector<uint8_t> SceneryPiece(const std::string& stem, uint32_t scale) {
 std::vector<uint8_t> ModelFor(const std::string& path, uint32_t scale) {
   const std::string stem = Lower(Stem(path));
   if (Has(Lower(path), "\\enemy\\")) {
+    if (std::vector<uint8_t> boss = BossModelFor(stem, scale); !boss.empty()) return boss;
     // The row's scale shrinks or grows the model; its span on screen is
     // the same whatever the scale.
     const float s = scale != 0 ? float(scale) / 65536.0f : 1.0f;

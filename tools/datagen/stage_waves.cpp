@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "game/enemy/EnemySet.h"
+#include "tools/datagen/boss_data.h"
 #include "tools/datagen/stage_events.h"
 
 namespace datagen {
@@ -181,6 +182,7 @@ void AddBossParams(StageScriptBuilder& b, const std::vector<Boss>& bosses) {
     p.burstKind = 2;
     p.hitRadius = 60.0f;
     p.chainFrameLimit = 3600;
+    AddBossData(b, p);
   }
 }
 

@@ -1,0 +1,263 @@
+// Boss type 7 on the enemy rig with a 68-node model: its fight's states over
+// frames, the storm's light, its thunder, its rand draws and both ends of
+// the fight (defeat and time up), the companion ending the body.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+#include "game/core/Game.h"
+#include "game/core/StageCounters.h"
+#include "game/enemy/EnemyMan.h"
+#include "game/enemy/EnemyType7.h"
+#include "game/enemy/EnemySet.h"
+#include "model_rig.h"
+#include "platform/crt_rand.h"
+#include "game/player/Player.h"
+#include "game/stage/MapMng.h"
+#include "game/tables/enemy_tables.h"
+#include "support/ImageCompare.h"
+#include "support/PlayWorld.h"
+
+namespace {
+
+// rand draws between two generator states.
+int Draws(uint32_t from, uint32_t to) {
+  for (int n = 0; n < 100000; ++n, from = from * 214013u + 2531011u)
+    if (from == to) return n;
+  return -1;
+}
+
+// The rigid test model grown to the 68 nodes the boss's show uses.
+std::unique_ptr<SRsc_Model_Ex> Model68() {
+  ModelFile f = modelfix::Rigid();
+  for (int i = 2; i < 68; ++i) {
+    f.nodes.push_back(f.nodes[1]);
+    f.nodes.back().name = std::to_string(i);
+  }
+  return modelfix::Build(f);
+}
+
+struct Boss7Rig {
+  explicit Boss7Rig(int32_t limit = 100000) {
+    m.model = Model68();
+    m.modelSlot.Set(m.model.get());
+    EnemyParam& p = m.rig.Param(1, "Boss05", 7, 500, 70000, 60.0f);
+    p.defeatMode = 3, p.chainFrameLimit = limit, p.routeTableId = 1;
+    RouteTable t{1, {}};
+    for (int i = 0; i < 31; ++i) t.entries.push_back(RouteEntry{0, 0.0f, 5.0f, 0, 1.0f});
+    m.rig.script.routeTables.push_back(t);
+    m.rig.Spawn(0.0f, 1, 0, 0.0f, -150.0f);
+    if (m.Load()) boss = dynamic_cast<EnemyType7*>(g_EnemySet.SpawnAt(0));
+  }
+  // Runs until the script's state changes; the frames it took (-1 past limit).
+  int UntilNext(int limit = 2000) {
+    const int32_t s = boss->Script().GetState();
+    for (int f = 1; f <= limit; ++f) {
+      m.rig.Run(1);
+      if (boss->Script().GetState() != s) return f;
+    }
+    return -1;
+  }
+  enemytest::ModelRig m;
+  EnemyType7* boss = nullptr;
+};
+
+TEST(Boss07, FightsThroughItsCycleUnderTheStormAndThunder) {
+  plat::SRand(0);
+  EnemyType7Storm::ForgetClapValue();
+  Boss7Rig r;
+  ASSERT_NE(r.boss, nullptr);
+  Game& game = r.m.rig.weapons.game;
+  // The storm darkens both stage lights from 0.9 by 0.005 a frame (the
+  // rig's first frame starts the spawned boss, its 51st frame is run 52).
+  r.m.rig.Run(52);
+  EXPECT_FLOAT_EQ(game.Ambient10().Get().r, 0.65f);
+  EXPECT_FLOAT_EQ(game.LightA().GetColour(0).g, 0.65f);
+  // Entrance 271 frames, body off; then sway (301), return (81), sweep
+  // (301), return, barrage (361), return, comets (911), return, sweep.
+  EXPECT_EQ(r.boss->body.disabled, 1);
+  const uint32_t before = plat::RandSeed();
+  EXPECT_EQ(r.UntilNext(), 272 - 51);  // entered on its 272nd frame
+  EXPECT_EQ(r.boss->body.disabled, 0);
+  const std::vector<int32_t> states = {100000, 2, 100000, 4, 100000, 3, 100000, 2};
+  const std::vector<int> lengths = {301, 81, 301, 81, 361, 81, 911, 81};
+  bool bolts = false;
+  for (size_t i = 0; i < states.size(); ++i) {
+    if (i == 2) {
+      // The sweep: four thunder generators on the boss's own manager.
+      r.m.rig.Run(30);
+      bolts = r.boss->Script().thunder.Bolts().Count() > 0;
+      EXPECT_EQ(r.UntilNext() + 30, lengths[i]) << i;
+    } else {
+      EXPECT_EQ(r.UntilNext(), lengths[i]) << i;
+    }
+    EXPECT_EQ(r.boss->Script().GetState(), states[i]) << i;
+  }
+  EXPECT_TRUE(bolts);
+  // The body clapped at frames 480 and later: the storm flashed.
+  EXPECT_NE(r.boss->clapPeriod, EnemyType7::kFirstClapPeriod);
+  EXPECT_GT(Draws(before, plat::RandSeed()), 0);
+}
+
+// Two fights from a stage start draw the same numbers: the clap value is
+// drawn afresh in each. The storm's first 100 frames draw nothing.
+TEST(Boss07, TwoPlaysFromAStageStartDrawAlike) {
+  int counts[2] = {};
+  for (int& n : counts) {
+    Boss7Rig r;
+    ASSERT_NE(r.boss, nullptr);
+    r.m.rig.weapons.game.ResetStageState();
+    const uint32_t s0 = plat::RandSeed();
+    r.m.rig.Run(101);
+    EXPECT_EQ(Draws(s0, plat::RandSeed()), 0);
+    r.m.rig.Run(1);  // the storm's 101st frame arms its wait: one draw
+    EXPECT_EQ(Draws(s0, plat::RandSeed()), 1);
+    r.m.rig.Run(600);
+    n = Draws(s0, plat::RandSeed());
+  }
+  EXPECT_EQ(counts[0], counts[1]);
+}
+
+TEST(Boss07, DefeatPlaysTheShowAndEndsTheBodyAtFrame560) {
+  Boss7Rig r;
+  ASSERT_NE(r.boss, nullptr);
+  SHandle<EnemyType7> h(r.boss);
+  r.m.rig.Run(300);
+  r.boss->SendEvent(EObjBase::EV_DEFEATED, 0);
+  r.m.rig.Run(1);
+  ASSERT_EQ(r.boss->Script().GetState(), EnemyBase::SCRIPT_DEFEATED);
+  // Storm and thunder ended with the other children; the companion runs.
+  EXPECT_NE(r.boss->Storm().GetState(), SProc::STATE_RUNNING);
+  EXPECT_NE(r.boss->Script().thunder.GetState(), SProc::STATE_RUNNING);
+  EXPECT_NE(r.boss->FindFirst("BossPartsObjectT7"), nullptr);
+  EXPECT_EQ(g_EnemySet.paused, 1);
+  r.m.rig.Run(560);
+  ASSERT_NE(LiveProc(h), nullptr);
+  EXPECT_EQ(g_EnemySet.paused, 1);
+  r.m.rig.Run(1);  // the companion's frame 560
+  EXPECT_EQ(LiveProc(h), nullptr);
+  EXPECT_EQ(g_EnemySet.paused, 0);
+  r.m.rig.Run(1);
+  // Its end gives the stage its light back.
+  EXPECT_FLOAT_EQ(r.m.rig.weapons.game.Ambient10().Get().r, 1.0f);
+}
+
+TEST(Boss07, TimeUpAtTheSwaysEndIsAnUncountedDefeat) {
+  Boss7Rig r(400);
+  ASSERT_NE(r.boss, nullptr);
+  const int32_t defeats = StageDefeatCount;
+  EXPECT_EQ(r.UntilNext(), 273);
+  EXPECT_EQ(r.UntilNext(), 301);
+  EXPECT_EQ(r.boss->Script().GetState(), EnemyBase::SCRIPT_DEFEATED);
+  EXPECT_EQ(StageDefeatCount, defeats);
+}
+
+// The enemy share of a stage scene on a stage's generated script: the
+// timeline from the record that waits for rail key `key`, the rail run as
+// the map manager runs it.
+class StageDriver : public SProc {
+ public:
+  StageDriver(int stage, float key) {
+    char path[96];
+    std::snprintf(path, sizeof path, "%s/data/Script/Stage%02d.stg", OSTREL_TEST_BINARY_DIR, stage);
+    std::ifstream in(path, std::ios::binary);
+    const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (bytes.empty() || !ParseStageScript(bytes.data(), bytes.size(), &script_)) return;
+    for (size_t i = 0; i < script_.timeline.size(); ++i)
+      if (script_.timeline[i].Op() == EnemySet::OP_WAIT_RAIL && script_.timeline[i].ArgumentF() == key)
+        first_ = int32_t(i);
+  }
+  bool Ok() const { return first_ >= 0; }
+  StageScript& Script() { return script_; }
+  int32_t First() const { return first_; }
+
+ protected:
+  int32_t Init(SProcArg) override {
+    g_EnemySet.Init(&script_, 0);
+    g_EnemySet.index = first_;
+    return 0;
+  }
+  int32_t Main(SProcArg) override {
+    g_MapMng.CheckQueuedSection();
+    g_MapMng.StepTransition();
+    g_MapMng.Advance(g_MapMng.speed);
+    g_EnemySet.Update();
+    return 0;
+  }
+  int32_t OnDispose(SProcArg) override {
+    g_EnemySet.Reset();
+    return 0;
+  }
+
+ private:
+  StageScript script_;
+  int32_t first_ = -1;
+};
+
+// Stage 2's last boss from its record in the generated script: it fights
+// under the Player's fire, falls, ends, and the stage ends.
+TEST(Boss07, EndsTheStageFromItsRecord) {
+  const auto model = Model68();
+  MdlEnemyBs05.Set(model.get());
+  testsupport::PlayWorld w;
+  ASSERT_TRUE(w.Ok());
+  ASSERT_GE(w.RunToControl(), 0);
+  auto* driver = new StageDriver(2, 9709.0f);
+  ASSERT_TRUE(driver->Ok());
+  g_MapMng.t = 9700.0f;
+  ASSERT_EQ(w.G()->AddChild(GAME_LIST_STAGE, driver, 0), 0);
+  EnemyType7* boss = nullptr;
+  for (int f = 0; f < 100 && boss == nullptr; ++f) {
+    w.Step();
+    boss = dynamic_cast<EnemyType7*>(g_EnemyMan.FindFirst("Boss05"));
+  }
+  ASSERT_NE(boss, nullptr);
+  SHandle<EnemyType7> h(boss);
+  w.Hold(plat::CabInput::kButton1);
+  w.Step(600);
+  EXPECT_LT(boss->hitPoints, 500);
+  boss->SendEvent(EObjBase::EV_DEFEATED, 0);
+  w.stageMayEnd = true;
+  w.Step(565);
+  EXPECT_EQ(LiveProc(h), nullptr);
+  EXPECT_EQ(g_EnemySet.paused, 0);
+  for (int f = 0; f < 900 && w.G()->GetSceneId() != SCENE_STAGE_RESULT; ++f) w.Step();
+  EXPECT_EQ(w.G()->GetSceneId(), SCENE_STAGE_RESULT);
+  w.ReleaseAll();
+  MdlEnemyBs05.Reset();
+}
+
+// Mid-fight on stage 1's scenery: the boss sweeps its thunder while the
+// storm holds the stage at level 0.4.
+TEST(Boss07, PictureOfTheSweepUnderTheStorm) {
+  const auto model = Model68();
+  MdlEnemyBs05.Set(model.get());
+  testsupport::PlayOptions o;
+  o.nullDevice = false;
+  o.livelyStage = true;
+  testsupport::PlayWorld w(o);
+  ASSERT_TRUE(w.Ok());
+  w.ReleaseAll();
+  g_MapMng.SetSection(0, 900.0f);
+  StageDriver stage2(2, 9709.0f);
+  ASSERT_TRUE(stage2.Ok());
+  g_EnemySet.Init(&stage2.Script(), 0);
+  g_EnemySet.index = stage2.First() + 1;  // its spawn
+  w.Step(2);
+  auto* boss = dynamic_cast<EnemyType7*>(g_EnemyMan.FindFirst("Boss05"));
+  ASSERT_NE(boss, nullptr);
+  boss->Script().ChangeState(EnemyType7Behavior::STATE_SWEEP);
+  w.Step(110);
+  EXPECT_FLOAT_EQ(w.G()->Ambient10().Get().r, 0.4f);
+  EXPECT_GT(boss->Script().thunder.Tips().Count(), 0);
+  plat::Image img;
+  ASSERT_TRUE(w.H().Screenshot(&img));
+  EXPECT_TRUE(testsupport::MatchesGolden(img, "boss07_storm.png", 8, 400));
+  g_EnemySet.Reset();
+  MdlEnemyBs05.Reset();
+}
+
+}  // namespace

@@ -1,0 +1,92 @@
+#include "tools/datagen/boss_data.h"
+
+#include <cmath>
+
+#include "vrax/resource/ModelWriter.h"
+
+namespace datagen {
+
+namespace {
+
+constexpr float kPi = 3.14159265f;
+
+// A flat plate of half size h at (x, y) (file order x, z, y), both windings.
+void Plate(ModelFileRecord& r, float x, float y, float h) {
+  const auto base = uint16_t(r.positions.size());
+  const std::array<float, 3> p[4] = {{x - h, 0, y - h}, {x + h, 0, y - h}, {x + h, 0, y + h}, {x - h, 0, y + h}};
+  for (const auto& v : p) r.positions.push_back(v);
+  r.uvs.insert(r.uvs.end(), {{0, 0}, {1, 0}, {1, 1}, {0, 1}});
+  for (const auto& f : {std::array<int, 3>{0, 1, 2}, {0, 2, 3}, {0, 2, 1}, {0, 3, 2}})
+    r.faces.push_back({{uint16_t(base + f[0]), uint16_t(base + f[1]), uint16_t(base + f[2])}, 0});
+}
+
+}  // namespace
+
+std::vector<uint8_t> BossModel(int nodes, float span) {
+  ModelFile m;
+  m.hasTag = true;
+  m.title = "stand-in boss";
+  m.frameCount = 1;
+  m.headerValue0 = 1.0f;
+  m.headerValue1 = 30.0f;
+  ModelFileMaterial mat;
+  mat.name = "0 body";
+  for (int i = 0; i < 3; ++i) mat.ambient[i] = 0.6f;
+  mat.power = 8.0f;
+  m.materialGroups.push_back({mat});
+  const float h = span * 0.5f;
+  ModelFileRecord hull;
+  hull.name = "0";
+  hull.materialGroup = 0;
+  Plate(hull, 0.0f, 0.0f, h * 0.35f);
+  Plate(hull, -h * 0.55f, h * 0.1f, h * 0.2f);
+  Plate(hull, h * 0.55f, h * 0.1f, h * 0.2f);
+  m.nodes.push_back(hull);
+  for (int i = 1; i < nodes; ++i) {
+    // Three rings of pieces, the inner ones larger.
+    const int ring = i % 3;
+    const float a = float(i) * 2.0f * kPi / float(nodes - 1) + float(ring) * 0.4f;
+    const float d = h * (0.45f + 0.2f * float(ring));
+    ModelFileRecord r;
+    r.name = std::to_string(i);
+    r.hasExtra = true;
+    r.extra = "0";
+    r.materialGroup = 0;
+    r.translation[0] = d * std::cos(a);
+    r.translation[2] = d * std::sin(a);
+    Plate(r, 0.0f, 0.0f, h * (0.12f - 0.03f * float(ring)));
+    m.nodes.push_back(r);
+  }
+  return WriteModelFile(m);
+}
+
+RouteTable& BossRoutes(StageScriptBuilder& b, EnemyParam& p, int entries, float frames,
+                       std::initializer_list<int> loops) {
+  const auto id = int32_t(p.id);
+  RouteTable& t = b.Routes(id, {});
+  for (int i = 0; i < entries; ++i) {
+    bool loop = false;
+    for (int l : loops) loop = loop || l == i;
+    t.entries.push_back(RouteEntry{0, 10.0f * float(i), 10.0f * float(i) + frames, loop ? 1u : 0u, 1.0f});
+  }
+  p.routeTableId = id;
+  // The wreck flies on to the end of its script: its companion ends it.
+  p.defeatMode = 3;
+  return t;
+}
+
+std::vector<uint8_t> BossModelFor(const std::string& stem, uint32_t scale) {
+  const float s = scale != 0 ? float(scale) / 65536.0f : 1.0f;
+  // Types 7: "osr_bs05".
+  if (stem == "osr_bs05") return BossModel(68, 240.0f / s);
+  return {};
+}
+
+void AddBossData(StageScriptBuilder& b, EnemyParam& p) {
+  switch (p.type) {
+    case 7: AddBoss07(b, p); break;
+    default: break;
+  }
+}
+
+}  // namespace datagen

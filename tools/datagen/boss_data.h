@@ -1,0 +1,33 @@
+#pragma once
+// The stand-in data of the bosses that have their own: models with the
+// nodes their defeat shows work on, and each boss's route table (the
+// stretches of its model's animation that its script names) on its
+// parameter record.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "tools/datagen/stage_script_builder.h"
+
+namespace datagen {
+
+// The model of a boss row ("osr_bs05"), empty when the boss has no model of
+// its own here.
+std::vector<uint8_t> BossModelFor(const std::string& stem, uint32_t scale);
+// The route table and record words of the boss of parameter p.
+void AddBossData(StageScriptBuilder& b, EnemyParam& p);
+
+// ------------------------------------------------------------- shared parts
+// A model of `nodes` nodes drawing `span` units wide: node 0 a hull, every
+// other node a small plate child of node 0 on rings round it, so that each
+// node a show hides or shakes is a visible piece.
+std::vector<uint8_t> BossModel(int nodes, float span);
+// A route table of `entries` stretches of `frames` frames each (entry i runs
+// from 10 i), none looping unless listed in `loops`; the record names it.
+RouteTable& BossRoutes(StageScriptBuilder& b, EnemyParam& p, int entries, float frames,
+                       std::initializer_list<int> loops);
+
+// Per boss.
+void AddBoss07(StageScriptBuilder& b, EnemyParam& p);
+
+}  // namespace datagen
