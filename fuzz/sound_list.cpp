@@ -6,12 +6,12 @@
 #include "vrax/sound/SoundList.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  size_t cursor = SoundListSkipToLine(data, size, 0);
+  size_t cursor = 0;
   size_t lines = 0;
   while (cursor < size) {
     SoundListLine line;
     if (!ReadSoundListLine(data, size, cursor, &line)) break;
-    if (line.name.empty() || line.name.size() > kMaxSoundNameLength) __builtin_trap();
+    if (line.name.size() > kMaxSoundNameLength) __builtin_trap();
     const size_t next = SoundListNextLine(data, size, cursor);
     if (next <= cursor) __builtin_trap();  // the walk always moves on
     cursor = next;

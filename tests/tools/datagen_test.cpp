@@ -260,7 +260,7 @@ Bank LoadBank(const std::string& request) {
   const fs::path list = HostPath(testsupport::GeneratedDataRoot(), request + ".sr");
   const auto bytes = ReadBytes(list);
   EXPECT_FALSE(bytes.empty()) << list;
-  for (std::size_t cur = SoundListSkipToLine(bytes.data(), bytes.size(), 0); cur < bytes.size();
+  for (std::size_t cur = 0; cur < bytes.size();
        cur = SoundListNextLine(bytes.data(), bytes.size(), cur)) {
     SoundListLine line;
     EXPECT_TRUE(ReadSoundListLine(bytes.data(), bytes.size(), cur, &line));

@@ -35,9 +35,9 @@ std::vector<std::string> ListNames(const std::vector<std::uint8_t>& bytes, bool 
     image_list::Parse(data, size, &names);
     return names;
   }
-  for (std::size_t at = SoundListSkipToLine(data, size, 0); at < size; at = SoundListNextLine(data, size, at)) {
+  for (std::size_t at = 0; at < size; at = SoundListNextLine(data, size, at)) {
     SoundListLine line;
-    if (ReadSoundListLine(data, size, at, &line)) names.push_back(line.name);
+    if (ReadSoundListLine(data, size, at, &line) && !line.name.empty()) names.push_back(line.name);
   }
   return names;
 }

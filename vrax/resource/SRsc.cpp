@@ -32,8 +32,9 @@ void SRsc::ReportOpenError(const char* source, int line) {
 
 int32_t SRsc::Load(uint32_t p0, uint32_t p1, uint32_t p2, uint32_t p3) {
   if (status_ > kRscIdle) {
-    // Already loading or ready: refuse, and keep what is loaded.
-    FatalError("%s(%d) : %s\n", "VRAX\\Headers\\SRsc", 148, ResourceMessage(-1));
+    // Already loading or ready: a second load is a caller's error, and the
+    // resource is marked failed (a ready one no longer reads as ready).
+    ReportOpenError("VRAX\\Headers\\SRsc", 148);
     return -1;
   }
   SRscMan* man = GetRscMan();

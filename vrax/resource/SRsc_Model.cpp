@@ -210,12 +210,11 @@ bool SRsc_Model_Ex::ReadHeader(const ModelFile& f, const uint8_t* tca, size_t tc
       SMatrix::Identity(&m.matrix);
     }
   }
-  // Without the version flag a ".tca" file holds the scroll of material 0.
-  if (!versionFlag_ && tca != nullptr) {
-    float u, v;
-    if (!ParseTexAnimScroll(tca, tcaSize, &u, &v)) return false;
-    SetMaterialScroll(0, u, v);
-  }
+  // Without the version flag a ".tca" file holds the scroll of material 0;
+  // one too short to hold it counts as no file: the model loads without
+  // texture animation, as it does when the file is missing.
+  float u, v;
+  if (!versionFlag_ && tca != nullptr && ParseTexAnimScroll(tca, tcaSize, &u, &v)) SetMaterialScroll(0, u, v);
   return true;
 }
 

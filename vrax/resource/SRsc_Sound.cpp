@@ -1,5 +1,6 @@
 #include "vrax/resource/SRsc_Sound.h"
 
+#include <memory>
 #include <new>
 
 #include "vrax/io/SysUtil.h"
@@ -42,14 +43,28 @@ void SRsc_Sound_Ex::Fail(int line) {
   step_ = -1;
 }
 
-bool SRsc_Sound_Ex::QueueLine() {
+SRsc_Sound_Ex::Next SRsc_Sound_Ex::QueueLine() {
   const auto* data = static_cast<const uint8_t*>(listFile_.GetData());
   const size_t size = data ? listFile_.GetSize() : 0;
-  if (cursor_ >= size || !ReadSoundListLine(data, size, cursor_, &line_)) return false;
-  waveFile_.FreeData();
-  waveFile_.SetName(directory_ + line_.name);
-  waveFile_.Load();
-  return true;
+  for (; cursor_ < size; cursor_ = SoundListNextLine(data, size, cursor_)) {
+    if (!ReadSoundListLine(data, size, cursor_, &line_)) return Next::kDamaged;
+    if (line_.name.empty()) {
+      // A blank line keeps its sound number: an entry without a buffer.
+      bank_.entries.push_back(std::make_unique<SoundBufferEntry>());
+      continue;
+    }
+    waveFile_.FreeData();
+    waveFile_.SetName(directory_ + line_.name);
+    waveFile_.Load();
+    return Next::kQueued;
+  }
+  return Next::kEnd;
+}
+
+void SRsc_Sound_Ex::Finish() {
+  listFile_.FreeData();
+  SetStatus(kRscReady);
+  step_ = 2;
 }
 
 int32_t SRsc_Sound_Ex::Main(SProcArg) {
@@ -60,10 +75,15 @@ int32_t SRsc_Sound_Ex::Main(SProcArg) {
       return 0;
     }
     if (st != SFile::STATE_DONE) return 0;
-    const auto* data = static_cast<const uint8_t*>(listFile_.GetData());
-    cursor_ = SoundListSkipToLine(data, data ? listFile_.GetSize() : 0, 0);
-    if (!QueueLine()) {
+    cursor_ = 0;  // the first line begins at the first byte
+    const Next n = QueueLine();
+    // A list without any line (an empty file) or with a damaged one fails.
+    if (n == Next::kDamaged || (n == Next::kEnd && bank_.entries.empty())) {
       Fail(kLineList);
+      return 0;
+    }
+    if (n == Next::kEnd) {
+      Finish();
       return 0;
     }
     step_ = 1;
@@ -86,13 +106,9 @@ int32_t SRsc_Sound_Ex::Main(SProcArg) {
   const auto* data = static_cast<const uint8_t*>(listFile_.GetData());
   const size_t size = data ? listFile_.GetSize() : 0;
   cursor_ = SoundListNextLine(data, size, cursor_);
-  if (cursor_ < size) {
-    if (!QueueLine()) Fail(kLineList);
-    return 0;
-  }
-  listFile_.FreeData();
-  SetStatus(kRscReady);
-  step_ = 2;
+  const Next n = QueueLine();
+  if (n == Next::kDamaged) Fail(kLineList);
+  if (n == Next::kEnd) Finish();
   return 0;
 }
 

@@ -45,9 +45,13 @@ class SRsc_Sound_Ex : public SRsc_Sound {
 
  private:
   void Fail(int line);
-  // Reads the list line at the cursor and queues its wave file; false when
-  // the line is damaged.
-  bool QueueLine();
+  // Frees the list and reports the bank ready.
+  void Finish();
+  enum class Next { kQueued, kEnd, kDamaged };
+  // From the cursor on: appends an empty sound for each blank line, then
+  // queues the wave file of the first line with a name. kEnd when the list
+  // has no further line, kDamaged on a line that cannot be read.
+  Next QueueLine();
 
   int32_t step_ = 0;  // 0 list, 1 wave files, 2 finished, -1 failed
   size_t cursor_ = 0;

@@ -29,14 +29,10 @@ bool ReadNumber(const uint8_t* data, size_t end, size_t& p, int32_t* value) {
 
 }  // namespace
 
-size_t SoundListSkipToLine(const uint8_t* data, size_t size, size_t cursor) {
-  while (cursor < size && (IsSoundListBreak(data[cursor]) || data[cursor] == ' ')) ++cursor;
-  return cursor < size ? cursor : size;
-}
-
 size_t SoundListNextLine(const uint8_t* data, size_t size, size_t cursor) {
   while (cursor < size && !IsSoundListBreak(data[cursor])) ++cursor;
-  return SoundListSkipToLine(data, size, cursor);
+  while (cursor < size && IsSoundListBreak(data[cursor])) ++cursor;
+  return cursor;
 }
 
 bool ReadSoundListLine(const uint8_t* data, size_t size, size_t cursor, SoundListLine* out) {
@@ -48,7 +44,8 @@ bool ReadSoundListLine(const uint8_t* data, size_t size, size_t cursor, SoundLis
   const size_t nameStart = p;
   while (p < end && IsNameByte(data[p])) ++p;
   const size_t nameLength = p - nameStart;
-  if (nameLength == 0 || nameLength > kMaxSoundNameLength) return false;
+  if (nameLength > kMaxSoundNameLength) return false;
+  if (nameLength == 0) return true;  // a blank line: an empty sound
   out->name.assign(reinterpret_cast<const char*>(data + nameStart), nameLength);
   int32_t first = 0;
   int32_t second = 0;

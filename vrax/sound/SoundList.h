@@ -3,13 +3,16 @@
 #include <cstdint>
 #include <string>
 
-// Sound lists (".sr"): plain text, one sound per line. A line holds the wave
-// file's name (relative to the list's directory, with its extension), then
-// optionally a blank and the loop start in sample frames, then optionally a
-// blank and a further number whose presence makes the sound streamed. Every
-// byte below 0x20 read as a signed char (so also 0x80 and up) ends a line;
-// a run of such bytes is one line break, and lines holding only blanks are
-// skipped like empty ones.
+// Sound lists (".sr"): plain text, one sound per line; sound n is line n
+// counted from 0, and the first line begins at the first byte of the file. A
+// line holds the wave file's name (relative to the list's directory, with its
+// extension), then optionally a blank and the loop start in sample frames,
+// then optionally a blank and a further number whose presence makes the
+// sound streamed. Every byte below 0x20 read as a signed char (so also 0x80
+// and up) ends a line, and a run of such bytes is one line break. A line
+// without a name (blanks only, or the empty text before a break at the very
+// start) still takes its number: that sound is empty and plays nothing, so
+// the numbers of the lines after it stay as the list's author wrote them.
 
 // One line of a sound list. A streamed sound plays through the looping stream
 // buffer and loops back to loopStart (sample frames); a static one is copied
@@ -24,11 +27,10 @@ constexpr size_t kMaxSoundNameLength = 255;
 
 inline bool IsSoundListBreak(uint8_t b) { return static_cast<int8_t>(b) < 0x20; }
 
-// Offset of the first line starting at or after cursor (skipping line breaks
-// and blanks); size when there is none.
-size_t SoundListSkipToLine(const uint8_t* data, size_t size, size_t cursor);
-// Offset of the line after the one at cursor; size when there is none.
+// Offset of the line after the one at cursor (past the line's text and the
+// run of breaks that ends it); size when there is none.
 size_t SoundListNextLine(const uint8_t* data, size_t size, size_t cursor);
-// Reads the line at cursor. False when it holds no name or a name longer than
-// kMaxSoundNameLength. Never reads at or past size.
+// Reads the line at cursor; a line without a name reads as an empty name.
+// False when the name is longer than kMaxSoundNameLength. Never reads at or
+// past size.
 bool ReadSoundListLine(const uint8_t* data, size_t size, size_t cursor, SoundListLine* out);

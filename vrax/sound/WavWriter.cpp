@@ -44,7 +44,9 @@ std::vector<uint8_t> MakeWaveFile16(uint16_t channels, uint32_t sampleRate,
 std::string MakeSoundList(const std::vector<SoundListLine>& lines) {
   std::string text;
   for (const SoundListLine& l : lines) {
-    text += l.name;
+    // An empty sound is a line of one blank: an empty line would merge into
+    // the break before it and renumber the lines after it.
+    text += l.name.empty() ? std::string(" ") : l.name;
     if (l.streamed) text += " " + std::to_string(l.loopStart) + " 1";
     text += "\r\n";
   }

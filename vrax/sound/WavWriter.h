@@ -17,5 +17,6 @@ std::vector<uint8_t> MakeWaveFile(uint16_t channels, uint32_t sampleRate, uint16
 std::vector<uint8_t> MakeWaveFile16(uint16_t channels, uint32_t sampleRate,
                                     const std::vector<int16_t>& samples);
 
-// The text of a sound list, one line per sound, lines ended by "\r\n".
+// The text of a sound list, one line per sound, lines ended by "\r\n"; a
+// line with an empty name is written as one blank (an empty sound).
 std::string MakeSoundList(const std::vector<SoundListLine>& lines);

@@ -82,9 +82,9 @@ TEST_F(RscWorld, ImageListOfPngAndJpegLoadsIntoTextures) {
   EXPECT_EQ(SGpMan::GetDevice()->GetTexture(0), tb);
   EXPECT_EQ(SGpMan::GetTextureIndex(), 5);
 
-  // Loading a ready resource again is refused and keeps it ready.
+  // Loading a ready resource again is refused and marks it failed.
   EXPECT_EQ(slot->Load(0, 0, 0, 0), -1);
-  EXPECT_EQ(slot->GetStatus(), kRscReady);
+  EXPECT_EQ(slot->GetStatus(), kRscFailed);
   EXPECT_EQ(box.Count("resource open error"), 1);
 
   // Releasing the group kills it: idle, not found, disposed a frame later.

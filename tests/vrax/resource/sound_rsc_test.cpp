@@ -95,13 +95,18 @@ TEST_F(SoundRscWorld, ListOfStaticAndStreamedSoundsLoadsPlaysAndIsReleased) {
 
 TEST_F(SoundRscWorld, TwoStreamedSoundsLeaveTheTableOnDisposal) {
   ASSERT_TRUE(dir.Write("m/a.wav", Str(MakeWaveFile16(2, 22050, Ramp(30000)))));
-  ASSERT_TRUE(dir.Write("m/list.sr", "a.wav 0 1\na.wav 5 1\n"));
+  // Sound n is line n from the first byte: the empty text before the first
+  // break and the blank line are empty sounds 0 and 2.
+  ASSERT_TRUE(dir.Write("m/list.sr", "\na.wav 0 1\n  \na.wav 5 1\n"));
   ASSERT_TRUE(dir.Write("m/other.sr", "a.wav 0 1\n"));
   SRsc *a = Load("\\m\\list"), *b = Load("\\m\\other");
   for (SRsc* r : {a, b}) ASSERT_EQ(r->GetStatus(), kRscReady);
   EXPECT_EQ(SSndMan::StreamCount(), 3u);
-  SSndMan::Play(a, 0, 65536, 0);
-  SSndMan::Play(a, 1, 65536, 0);
+  const SoundBank* bank = static_cast<SRsc_Sound_Ex*>(a)->Bank();
+  ASSERT_EQ(SSndMan::Count(a), 4);
+  EXPECT_TRUE(bank->entries[0]->buffer == nullptr && bank->entries[2]->buffer == nullptr);
+  EXPECT_EQ(bank->entries[3]->loopStart, 5u * 4);  // loop start x block size
+  for (int n = 0; n < 4; ++n) SSndMan::Play(a, n, 65536, 0);
   a->Kill();
   for (int i = 0; i < 2; ++i) kernel.Step();
   EXPECT_EQ(SSndMan::StreamCount(), 1u);
@@ -128,7 +133,6 @@ TEST_F(SoundRscWorld, DamagedListsAndWavesFailWithResourceOpenError) {
   const std::string wide = Str(MakeWaveFile(1, 22050, 24, std::vector<uint8_t>(96, 1)));
   const std::vector<BadCase> cases = {
       {"list missing", "", good, 122, 0},
-      {"empty list", "\r\n \r\n", good, 122, 0},
       {"wave missing", "ok.wav\r\nmissing.wav\r\n", good, 141, 1},
       {"not a wave", "ok.wav\r\nbad.wav\r\n", noFmt, 151, 1},
       {"no data chunk", "bad.wav 10 1\r\n", noData, 163, 0},

@@ -17,7 +17,7 @@ std::vector<uint8_t> Bytes(const std::string& s) { return std::vector<uint8_t>(s
 std::vector<SoundListLine> ReadAll(const std::vector<uint8_t>& d, bool* allGood = nullptr) {
   std::vector<SoundListLine> out;
   if (allGood) *allGood = true;
-  size_t c = SoundListSkipToLine(d.data(), d.size(), 0);
+  size_t c = 0;
   while (c < d.size()) {
     SoundListLine l;
     if (!ReadSoundListLine(d.data(), d.size(), c, &l)) {
@@ -32,9 +32,10 @@ std::vector<SoundListLine> ReadAll(const std::vector<uint8_t>& d, bool* allGood 
 
 TEST(SoundList, LinesNumbersAndSeparators) {
   // Any byte below 0x20 as a signed char ends a line, 0x80 and up included;
-  // runs of them are one break; blank-only lines count as breaks too.
+  // runs of them are one break; a blank-only line, and the empty text before
+  // a break at the first byte, are lines of their own (empty sounds).
   const std::string text =
-      "bgm01.wav 1000 1\r\n"
+      "\r\nbgm01.wav 1000 1\r\n"
       "se00.wav\n\n\n"
       "se01.wav 500\r\n"
       "   \r\n"
@@ -42,13 +43,13 @@ TEST(SoundList, LinesNumbersAndSeparators) {
       "se04.wav 100x 5\r\n"
       "se05.wav -20 0";  // no final break: the data end closes the line
   auto lines = ReadAll(Bytes(text));
-  ASSERT_EQ(lines.size(), 7u);
+  ASSERT_EQ(lines.size(), 9u);
   // One number is static; "100x" is no second number; a present flag
   // streams whatever its value.
-  const SoundListLine want[] = {{"bgm01.wav", true, 1000}, {"se00.wav", false, 0}, {"se01.wav", false, 0},
-                                {"se02.wav", false, 0},    {"se03.wav", true, 12},  {"se04.wav", false, 0},
-                                {"se05.wav", true, -20}};
-  for (size_t i = 0; i < 7; ++i) {
+  const SoundListLine want[] = {{"", false, 0},         {"bgm01.wav", true, 1000}, {"se00.wav", false, 0},
+                                {"se01.wav", false, 0}, {"", false, 0},            {"se02.wav", false, 0},
+                                {"se03.wav", true, 12}, {"se04.wav", false, 0},    {"se05.wav", true, -20}};
+  for (size_t i = 0; i < 9; ++i) {
     SCOPED_TRACE(i);
     EXPECT_EQ(lines[i].name, want[i].name);
     EXPECT_EQ(lines[i].streamed, want[i].streamed);
@@ -57,10 +58,12 @@ TEST(SoundList, LinesNumbersAndSeparators) {
 }
 
 TEST(SoundList, WriterOutputReadsBack) {
-  std::vector<SoundListLine> in = {{"a.wav", false, 0}, {"music\\b.wav", true, 44100}, {"c.wav", true, 0}};
+  // An empty name (an empty sound) keeps its place.
+  std::vector<SoundListLine> in = {
+      {"", false, 0}, {"a.wav", false, 0}, {"", false, 0}, {"music\\b.wav", true, 44100}, {"c.wav", true, 0}};
   auto out = ReadAll(Bytes(MakeSoundList(in)));
-  ASSERT_EQ(out.size(), 3u);
-  for (size_t i = 0; i < 3; ++i) {
+  ASSERT_EQ(out.size(), 5u);
+  for (size_t i = 0; i < 5; ++i) {
     EXPECT_EQ(out[i].name, in[i].name);
     EXPECT_EQ(out[i].streamed, in[i].streamed);
     if (in[i].streamed) {
@@ -68,7 +71,7 @@ TEST(SoundList, WriterOutputReadsBack) {
     }
   }
   EXPECT_TRUE(ReadAll(Bytes("")).empty());
-  EXPECT_TRUE(ReadAll(Bytes("\r\n  \n")).empty());
+  EXPECT_EQ(ReadAll(Bytes("\r\n  \n")).size(), 2u);
 }
 
 TEST(SoundList, LongNamesFailAndReadsStayInsideTheData) {
