@@ -5,6 +5,7 @@
 #include "vrax/resource/SImageSlot.h"
 #include "vrax/graphic/SGpKeyTrack.h"
 #include "vrax/graphic/SGpRect.h"
+#include "vrax/graphic/SGpTrackTimer.h"
 
 namespace {
 
@@ -165,6 +166,38 @@ TEST(SGpKeyTrack, DegenerateListsHold) {
   big.Advance(1.0e30f);
   EXPECT_EQ(big.GetPart(), &kTable[0]);
   EXPECT_EQ(big.GetTime(), 0.0f);
+}
+
+// A model whose animation lasts 5 frames.
+struct FiveFrameModel : SRsc_Model {
+  float GetLastFrame() const override { return 5.0f; }
+};
+
+TEST(SGpTrackTimer, WrapsAndCountsWhileLoopingAndHoldsOtherwise) {
+  FiveFrameModel model;
+  SGpTrackTimer t;
+  t.Bind(&model, 3);
+  EXPECT_EQ(t.GetObject(), &model);
+  EXPECT_EQ(t.GetIndex(), 3u);
+  EXPECT_EQ(t.GetLength(), 5.0f);
+  const float steps[] = {2.0f, 4.0f, 10.0f, -2.0f};
+  const float times[] = {2.0f, 1.0f, 1.0f, 4.0f};  // 6 - 5; 11 - 2 x 5; -1 + 5
+  const int wraps[] = {0, 1, 3, 3};
+  for (int i = 0; i < 4; ++i) {
+    t.Advance(steps[i]);
+    EXPECT_EQ(t.GetTime(), times[i]) << i;
+    EXPECT_EQ(t.GetWrapCount(), wraps[i]) << i;
+  }
+  t.Bind(&model, 0);
+  t.SetLoop(false);
+  t.Advance(7.0f);
+  EXPECT_EQ(t.GetTime(), 5.0f);
+  EXPECT_EQ(t.GetWrapCount(), 1);
+  t.Advance(-9.0f);
+  EXPECT_EQ(t.GetTime(), 0.0f);
+  t.Bind(nullptr, 0);
+  t.Advance(3.0f);
+  EXPECT_EQ(t.GetTime(), 0.0f);
 }
 
 TEST(SGpVec4Track, InterpolatesBetweenKeysAndHoldsOutside) {
