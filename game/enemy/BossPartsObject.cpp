@@ -34,6 +34,12 @@ void BossPartsObject::ClearNodePackets() {
     if (SGpNode* n = owner->GetNode(i)) n->ClearPackets();
 }
 
+void BossPartsObject::NodePoint(float* out, int32_t n) {
+  static constexpr float kOrigin[3] = {0.0f, 0.0f, 0.0f};
+  SGpNode* node = GetNode(n);
+  Project(out, node != nullptr ? node->GetWorld()->m[3] : kOrigin, 512.0f);
+}
+
 void BossPartsObject::RequestPresentSkip(int32_t mask) {
   Game* game = GetGame();
   SGpMan* gp = GetGpMan();

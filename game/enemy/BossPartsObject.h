@@ -31,6 +31,9 @@ class BossPartsObject : public ScriptedProc {
   // Removes every draw packet from the top node, then from every node of
   // the model from the last to the first.
   virtual void ClearNodePackets();
+  // The screen point of node n: the translation row of its world matrix
+  // projected with depth 512 (the origin's projection without the node).
+  void NodePoint(float* out, int32_t n);
 
   // The fast-forward of the long boss sequences, applied at the start of
   // every user call: only while the game pad's third button is held (its

@@ -1,6 +1,3 @@
 #pragma once
-// Boss type 14 (satellites). Its own behaviour is not built yet: the stand-in form of
-// EnemyStandIn.h.
-#include "game/enemy/EnemyStandIn.h"
-
-ENEMY_STAND_IN_FINAL(14);
+// Boss type 14 (satellites and ring emitters): game/enemy/boss14.
+#include "game/enemy/boss14/EnemyType14.h"

@@ -79,12 +79,14 @@ std::vector<uint8_t> BossModelFor(const std::string& stem, uint32_t scale) {
   const float s = scale != 0 ? float(scale) / 65536.0f : 1.0f;
   // Types 7: "osr_bs05".
   if (stem == "osr_bs05") return BossModel(68, 240.0f / s);
+  if (stem == "osr_bs12") return BossModel(37, 240.0f / s);  // type 14: nodes up to 36
   return {};
 }
 
 void AddBossData(StageScriptBuilder& b, EnemyParam& p) {
   switch (p.type) {
     case 7: AddBoss07(b, p); break;
+    case 14: AddBoss14(b, p); break;
     default: break;
   }
 }

@@ -1,0 +1,45 @@
+#include "game/enemy/BossSteps.h"
+
+#include <cmath>
+
+#include "game/core/Game.h"
+#include "game/enemy/EnemyBase.h"
+#include "game/enemy/SpawnChild.h"
+
+EShotGen* BossShotGen::Start(EnemyBase* boss, const float* origin, SObject* holder) const {
+  return SpawnChild<EShotGen>(boss, 0, 0, origin, flags, hitWord, codeA, codeB, angle, curveFrom, curveTo, speedFrom,
+                              speedTo, shots, spread, rows, rowWidth, stepFrames, steps, volleys, volleyFrames,
+                              offsetX, offsetY, 0u, 0u, delay, motion, id, last, holder);
+}
+
+bool BossTimeUp(EnemyBase* boss) {
+  if (boss->framesAlive <= boss->chainFrameLimit) return false;
+  boss->SendEvent(EObjBase::EV_DEFEATED, 0);
+  return true;
+}
+
+void BossHover(float* p, const float* home, int32_t frame) {
+  constexpr float kQuarter = 1.5707964f;
+  p[0] = home[0] + 6.0f * std::sin(float(frame) * 0.02f * kQuarter);
+  p[1] = home[1] + 7.0f * std::sin(float(frame) * 0.025f * kQuarter);
+}
+
+void BossSe(int32_t n, int32_t gain) {
+  if (Game* g = GetGame()) g->PlaySe(n, gain);
+}
+
+void BossVoice(int32_t n, int32_t gain) {
+  if (Game* g = GetGame()) g->PlayVoice(n, gain);
+}
+
+void BossStopVoice(int32_t n) {
+  if (Game* g = GetGame()) g->StopVoice(n);
+}
+
+void BossStopSe(int32_t n) {
+  if (Game* g = GetGame()) g->StopSe(n);
+}
+
+void BossScreenRamp(float level, int32_t frames) {
+  if (Game* g = GetGame()) g->RampValue(7, level, frames);
+}

@@ -1,0 +1,51 @@
+#pragma once
+// Steps the boss scripts of types 13, 14 and 15 share: the time check at the
+// end of an attack, the hover, the voices and effects under the game's sound
+// rule, and shot emitters built from named values and added to a boss's
+// child list 0.
+#include <cstdint>
+
+#include "game/effect/EShotGen.h"
+
+class EnemyBase;
+
+// The values of a boss's shot emitter (EShotGen's boss form), by name; what
+// is not named is 0, except the hit word (5) and the shot id (-1).
+struct BossShotGen {
+  uint32_t flags = 0;
+  uint32_t hitWord = 5;
+  int32_t codeA = 0, codeB = 0;
+  float angle = 0.0f;
+  float curveFrom = 0.0f, curveTo = 0.0f;
+  float speedFrom = 0.0f, speedTo = 0.0f;
+  int32_t shots = 0;
+  float spread = 0.0f;
+  int32_t rows = 0;
+  float rowWidth = 0.0f;
+  int32_t stepFrames = 0;
+  int32_t steps = 0;
+  int32_t volleys = 0;
+  int32_t volleyFrames = 0;
+  float offsetX = 0.0f, offsetY = 0.0f;
+  float delay = 0.0f;
+  const EShotMotion* motion = nullptr;
+  int32_t id = -1;
+  int32_t last = 0;
+
+  // A new emitter firing from `origin` (memory held by `holder`) in child
+  // list 0 of the boss; null when it could not be made.
+  EShotGen* Start(EnemyBase* boss, const float* origin, SObject* holder) const;
+};
+
+// When the boss has lived longer than its chain frame limit it sends itself
+// the defeat event (argument 0: no popup, no count) and true is returned.
+bool BossTimeUp(EnemyBase* boss);
+// x = home x + 6 sin(frame x 0.02 x pi/2), y = home y + 7 sin(frame x 0.025 x pi/2).
+void BossHover(float* position, const float* home, int32_t frame);
+// Sound-effect and voice banks under the game's sound rule.
+void BossSe(int32_t n, int32_t gain = 61440);
+void BossVoice(int32_t n, int32_t gain = 61440);
+void BossStopVoice(int32_t n);
+void BossStopSe(int32_t n);
+// The game's screen ramp on layer 7 (levels: 1 clear, 2 white).
+void BossScreenRamp(float level, int32_t frames);

@@ -1,0 +1,22 @@
+#include "game/enemy/boss14/EnemyType14.h"
+
+#include "game/enemy/BossSteps.h"
+
+int32_t EnemyType14::Init(SProcArg arg) {
+  script = &script_;
+  const int32_t r = OnInit(arg);
+  if (r < 0) return r;
+  script_.position = GetPosition();
+  angles[0] = kFirstAngle;
+  script_.Enter();
+  return 0;
+}
+
+int32_t EnemyType14::OnDispose(SProcArg arg) {
+  if (script_.GetState() != SCRIPT_DEFEATED) {
+    BossStopVoice(EnemyType14Behavior::kVoiceRings);
+    BossStopVoice(EnemyType14Behavior::kVoiceLoop);
+    BossStopVoice(EnemyType14Behavior::kVoiceCharge);
+  }
+  return EnemyBase::OnDispose(arg);
+}
