@@ -12,6 +12,13 @@ EShotGen* BossShotGen::Start(EnemyBase* boss, const float* origin, SObject* hold
                               offsetX, offsetY, 0u, 0u, delay, motion, id, last, holder);
 }
 
+EShotGen* StartShotGen(EnemyBase* boss, const float* origin, SObject* holder, const float (&w)[25]) {
+  auto i = [&w](int k) { return int32_t(w[k]); };
+  return SpawnChild<EShotGen>(boss, 0, 0, origin, uint32_t(w[0]), uint32_t(w[1]), i(2), i(3), w[4], w[5], w[6], w[7],
+                              w[8], i(9), w[10], i(11), w[12], i(13), i(14), i(15), i(16), w[17], w[18],
+                              uint32_t(w[19]), uint32_t(w[20]), w[21], nullptr, i(23), i(24), holder);
+}
+
 bool BossTimeUp(EnemyBase* boss) {
   if (boss->framesAlive <= boss->chainFrameLimit) return false;
   boss->SendEvent(EObjBase::EV_DEFEATED, 0);

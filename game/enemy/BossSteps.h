@@ -37,6 +37,14 @@ struct BossShotGen {
   EShotGen* Start(EnemyBase* boss, const float* origin, SObject* holder) const;
 };
 
+// The emitter of a table row: the 25 values of EShotGen's boss form in
+// their order (flags, hit word, codes A and B, angle, curve from and to,
+// speed from and to, shots, spread, rows, row width, step interval, steps,
+// volleys, volley interval, offsets x and y, two words, start delay, motion
+// (0: none), id, last word), firing from `origin` (held by `holder`) in
+// child list 0 of the boss; null when it could not be made.
+EShotGen* StartShotGen(EnemyBase* boss, const float* origin, SObject* holder, const float (&w)[25]);
+
 // When the boss has lived longer than its chain frame limit it sends itself
 // the defeat event (argument 0: no popup, no count) and true is returned.
 bool BossTimeUp(EnemyBase* boss);

@@ -1,6 +1,3 @@
 #pragma once
-// Boss type 13 (streamers and sprite launch). Its own behaviour is not built yet: the stand-in form of
-// EnemyStandIn.h.
-#include "game/enemy/EnemyStandIn.h"
-
-ENEMY_STAND_IN(13);
+// Boss type 13 (streamers and sprite launch): game/enemy/boss13.
+#include "game/enemy/boss13/EnemyType13.h"

@@ -86,6 +86,7 @@ std::vector<uint8_t> BossModelFor(const std::string& stem, uint32_t scale) {
 void AddBossData(StageScriptBuilder& b, EnemyParam& p) {
   switch (p.type) {
     case 7: AddBoss07(b, p); break;
+    case 13: AddBoss13(b, p); break;
     case 14: AddBoss14(b, p); break;
     default: break;
   }

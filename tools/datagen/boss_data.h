@@ -29,6 +29,7 @@ RouteTable& BossRoutes(StageScriptBuilder& b, EnemyParam& p, int entries, float 
 
 // Per boss.
 void AddBoss07(StageScriptBuilder& b, EnemyParam& p);
+void AddBoss13(StageScriptBuilder& b, EnemyParam& p);
 void AddBoss14(StageScriptBuilder& b, EnemyParam& p);
 
 }  // namespace datagen
