@@ -4,24 +4,23 @@
 
 #include "game/core/Game.h"
 #include "game/enemy/EnemyBase.h"
-#include "game/enemy/SpawnChild.h"
 
 EShotGen* BossShotGen::Start(EnemyBase* boss, const float* origin, SObject* holder) const {
-  return SpawnChild<EShotGen>(boss, 0, 0, origin, flags, hitWord, codeA, codeB, angle, curveFrom, curveTo, speedFrom,
-                              speedTo, shots, spread, rows, rowWidth, stepFrames, steps, volleys, volleyFrames,
-                              offsetX, offsetY, 0u, 0u, delay, motion, id, last, holder);
+  return BossGen(boss, origin, holder, flags, hitWord, codeA, codeB, angle, curveFrom, curveTo, speedFrom, speedTo,
+                 shots, spread, rows, rowWidth, stepFrames, steps, volleys, volleyFrames, offsetX, offsetY, 0u, 0u,
+                 delay, motion, id, last);
 }
 
 EShotGen* StartShotGen(EnemyBase* boss, const float* origin, SObject* holder, const float (&w)[25]) {
   auto i = [&w](int k) { return int32_t(w[k]); };
-  return SpawnChild<EShotGen>(boss, 0, 0, origin, uint32_t(w[0]), uint32_t(w[1]), i(2), i(3), w[4], w[5], w[6], w[7],
-                              w[8], i(9), w[10], i(11), w[12], i(13), i(14), i(15), i(16), w[17], w[18],
-                              uint32_t(w[19]), uint32_t(w[20]), w[21], nullptr, i(23), i(24), holder);
+  return BossGen(boss, origin, holder, uint32_t(w[0]), uint32_t(w[1]), i(2), i(3), w[4], w[5], w[6], w[7], w[8], i(9),
+                 w[10], i(11), w[12], i(13), i(14), i(15), i(16), w[17], w[18], uint32_t(w[19]), uint32_t(w[20]),
+                 w[21], nullptr, i(23), i(24));
 }
 
-bool BossTimeUp(EnemyBase* boss) {
-  if (boss->framesAlive <= boss->chainFrameLimit) return false;
-  boss->SendEvent(EObjBase::EV_DEFEATED, 0);
+bool BossTimeCheck(EnemyBase* boss) {
+  if (!BossTimeUp(boss)) return false;
+  DefeatBoss(boss);
   return true;
 }
 
@@ -29,18 +28,6 @@ void BossHover(float* p, const float* home, int32_t frame) {
   constexpr float kQuarter = 1.5707964f;
   p[0] = home[0] + 6.0f * std::sin(float(frame) * 0.02f * kQuarter);
   p[1] = home[1] + 7.0f * std::sin(float(frame) * 0.025f * kQuarter);
-}
-
-void BossSe(int32_t n, int32_t gain) {
-  if (Game* g = GetGame()) g->PlaySe(n, gain);
-}
-
-void BossVoice(int32_t n, int32_t gain) {
-  if (Game* g = GetGame()) g->PlayVoice(n, gain);
-}
-
-void BossStopVoice(int32_t n) {
-  if (Game* g = GetGame()) g->StopVoice(n);
 }
 
 void BossStopSe(int32_t n) {

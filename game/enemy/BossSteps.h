@@ -1,11 +1,11 @@
 #pragma once
-// Steps the boss scripts of types 13, 14 and 15 share: the time check at the
-// end of an attack, the hover, the voices and effects under the game's sound
-// rule, and shot emitters built from named values and added to a boss's
-// child list 0.
+// Steps the boss scripts of types 13, 14 and 15 share beside BossScript.h:
+// the time check at the end of an attack, the hover, the screen ramp, and
+// shot emitters built from named values or from a table row.
 #include <cstdint>
 
 #include "game/effect/EShotGen.h"
+#include "game/enemy/BossScript.h"
 
 class EnemyBase;
 
@@ -45,15 +45,12 @@ struct BossShotGen {
 // child list 0 of the boss; null when it could not be made.
 EShotGen* StartShotGen(EnemyBase* boss, const float* origin, SObject* holder, const float (&w)[25]);
 
-// When the boss has lived longer than its chain frame limit it sends itself
-// the defeat event (argument 0: no popup, no count) and true is returned.
-bool BossTimeUp(EnemyBase* boss);
+// The time check: when the boss has lived longer than its chain frame limit
+// it sends itself the defeat event (argument 0: no popup, no count) and
+// true is returned.
+bool BossTimeCheck(EnemyBase* boss);
 // x = home x + 6 sin(frame x 0.02 x pi/2), y = home y + 7 sin(frame x 0.025 x pi/2).
 void BossHover(float* position, const float* home, int32_t frame);
-// Sound-effect and voice banks under the game's sound rule.
-void BossSe(int32_t n, int32_t gain = 61440);
-void BossVoice(int32_t n, int32_t gain = 61440);
-void BossStopVoice(int32_t n);
 void BossStopSe(int32_t n);
 // The game's screen ramp on layer 7 (levels: 1 clear, 2 white).
 void BossScreenRamp(float level, int32_t frames);

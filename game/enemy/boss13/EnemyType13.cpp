@@ -22,6 +22,6 @@ int32_t EnemyType13::Draw(SProcArg arg) { return visible != 0 ? EnemyBase::Draw(
 
 int32_t EnemyType13::OnDispose(SProcArg arg) {
   if (script_.GetState() != SCRIPT_DEFEATED)
-    for (int32_t v = 42; v <= 46; ++v) BossStopVoice(v);
+    StopBossVoices({42, 43, 44, 45, 46});
   return EnemyBase::OnDispose(arg);
 }

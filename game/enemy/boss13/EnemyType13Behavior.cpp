@@ -17,9 +17,6 @@ constexpr float kTwoPi = 6.2831855f;
 constexpr float kHalfPi = 1.5707964f;
 constexpr float kPi = 3.1415927f;
 
-void KillList(SProc* p, int32_t n) {
-  if (SProcList* l = p->GetList(n)) l->KillAll(0);
-}
 void SatellitesLeave(SProc* p) {
   if (SProcList* l = p->GetList(2)) l->Broadcast(EObjBase::EV_DEFEATED, 0);
 }
@@ -86,7 +83,7 @@ void EnemyType13Behavior::EnterAttack(int32_t next) {
 void EnemyType13Behavior::Hover() { BossHover(position, saved, c); }
 
 void EnemyType13Behavior::TimeCheck(int32_t next) {
-  if (!BossTimeUp(owner)) ChangeState(next);
+  if (!BossTimeCheck(owner)) ChangeState(next);
 }
 
 // A streamer from a point round the boss (angle `centre` +- 0.125 turn,
@@ -116,7 +113,7 @@ int32_t EnemyType13Behavior::Materialise(int32_t code) {
     c = 0;
     Set4(position, 0.0f, -100.0f, 0.0f, position[3]);
     for (int i = 0; i < 4; ++i) saved[i] = position[i];
-    owner->body.SetDisabled(1);
+    owner->body.SetOff(1);
     streamers.SetStatic(true);
     owner->AddChild(2, &streamers, 0);
     static constexpr float kFirst[4] = {150.0f, -250.0f, 0.0f, 1.0f};
@@ -143,7 +140,7 @@ int32_t EnemyType13Behavior::Materialise(int32_t code) {
     owner->visible = 1;
     BossScreenRamp(1.0f, 120);
     BossVoice(kVoiceEntry);
-    owner->body.SetDisabled(0);
+    owner->body.SetOff(0);
     fight = 1;
     nextAttack = TWIN_STREAMS;
     ChangeState(INTERLUDE);
@@ -192,7 +189,7 @@ int32_t EnemyType13Behavior::TwinStreams(int32_t code) {
       if (owner->EveryFrames(180)) TimeCheck(ORBIT);
       return 1;
     case CODE_LEAVE:
-      KillList(owner, 0);
+      KillBossGenerators(owner);
       return 1;
     default:
       return 0;
@@ -251,7 +248,7 @@ int32_t EnemyType13Behavior::Orbit(int32_t code) {
     }
     case CODE_LEAVE:
       owner->SetRoutePoint(0);
-      KillList(owner, 0);
+      KillBossGenerators(owner);
       return 1;
     default:
       return 0;
@@ -333,8 +330,8 @@ int32_t EnemyType13Behavior::Streams(int32_t code) {
     case CODE_FRAME:
       if (c == 130) owner->SetRoutePoint(17);
       if (c == 160) BossVoice(44), owner->SetRoutePoint(18);
-      if (c == 300) KillList(owner, 0), StartShotGen(owner, position, owner, kG5b);
-      if (c == 468) KillList(owner, 0), owner->SetRoutePointEx(19, 0.25f);
+      if (c == 300) KillBossGenerators(owner), StartShotGen(owner, position, owner, kG5b);
+      if (c == 468) KillBossGenerators(owner), owner->SetRoutePointEx(19, 0.25f);
       if (c == 500) {
         fight = 1;
         nextAttack = RINGS;
@@ -375,7 +372,7 @@ int32_t EnemyType13Behavior::Rings(int32_t code) {
       return 1;
     case CODE_LEAVE:
       owner->SetRoutePoint(0);
-      KillList(owner, 0);
+      KillBossGenerators(owner);
       return 1;
     default:
       return 0;
@@ -479,7 +476,7 @@ int32_t EnemyType13Behavior::Lasers(int32_t code) {
       ++c;
       return 1;
     case CODE_LEAVE:
-      KillList(owner, 0);
+      KillBossGenerators(owner);
       return 1;
     default:
       return 0;
@@ -489,7 +486,7 @@ int32_t EnemyType13Behavior::Lasers(int32_t code) {
 int32_t EnemyType13Behavior::Return(int32_t code) {
   switch (code) {
     case CODE_ENTER: {
-      if (BossTimeUp(owner)) return 1;
+      if (BossTimeCheck(owner)) return 1;
       c = 0;
       float p0[4], t0[4], t1[4];
       for (int i = 0; i < 4; ++i) p0[i] = position[i];
@@ -518,9 +515,9 @@ int32_t EnemyType13Behavior::Defeat(int32_t code) {
   if (code == CODE_ENTER) {
     c = 0;
     sub = 0;
-    KillList(owner, 0);
+    KillBossGenerators(owner);
     SatellitesLeave(owner);
-    for (int32_t v = 43; v <= 46; ++v) BossStopVoice(v);
+    StopBossVoices({43, 44, 45, 46});
     owner->SetMove(230.0f, 234.0f, 0, 0.5f);
     BossScreenRamp(2.0f, 0);
     return 1;

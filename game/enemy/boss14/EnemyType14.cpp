@@ -14,9 +14,8 @@ int32_t EnemyType14::Init(SProcArg arg) {
 
 int32_t EnemyType14::OnDispose(SProcArg arg) {
   if (script_.GetState() != SCRIPT_DEFEATED) {
-    BossStopVoice(EnemyType14Behavior::kVoiceRings);
-    BossStopVoice(EnemyType14Behavior::kVoiceLoop);
-    BossStopVoice(EnemyType14Behavior::kVoiceCharge);
+    StopBossVoices({EnemyType14Behavior::kVoiceRings, EnemyType14Behavior::kVoiceLoop,
+                    EnemyType14Behavior::kVoiceCharge});
   }
   return EnemyBase::OnDispose(arg);
 }

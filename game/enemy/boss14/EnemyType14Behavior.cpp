@@ -18,9 +18,6 @@ namespace {
 constexpr float kTwoPi = 6.2831855f;
 constexpr float kPi = 3.1415927f;
 
-void KillList(SProc* p, int32_t n) {
-  if (SProcList* l = p->GetList(n)) l->KillAll(0);
-}
 
 // One shot of the script: hit word 5, id -1, no drift.
 void Shot(int32_t code, const float* p, float z, float angle, float speed, const EShotMotion* motion = nullptr) {
@@ -71,7 +68,7 @@ void EnemyType14Behavior::EnterAttack() {
 
 void EnemyType14Behavior::EndOfAttack(int32_t n, int32_t next) {
   if (!owner->EveryFrames(n)) return;
-  if (!BossTimeUp(owner)) ChangeState(next);
+  if (!BossTimeCheck(owner)) ChangeState(next);
 }
 
 void EnemyType14Behavior::Hover() { BossHover(position, home, frame); }
@@ -82,7 +79,7 @@ int32_t EnemyType14Behavior::Entrance(int32_t code) {
       frame = 0;
       position[0] = 0.0f, position[1] = -80.0f, position[2] = 0.0f;
       owner->SetMove(214.0f, 215.0f, 0, 0.5f);
-      owner->body.SetDisabled(1);
+      owner->body.SetOff(1);
       return 1;
     case CODE_FRAME:
       if (frame == 70) owner->SetMove(215.0f, 200.0f, 0, -0.25f);
@@ -91,7 +88,7 @@ int32_t EnemyType14Behavior::Entrance(int32_t code) {
       ++frame;
       return 1;
     case CODE_LEAVE:
-      owner->body.SetDisabled(0);
+      owner->body.SetOff(0);
       return 1;
     default:
       return 0;
@@ -118,7 +115,7 @@ int32_t EnemyType14Behavior::Rings(int32_t code) {
       ++frame;
       return 1;
     case CODE_LEAVE:
-      KillList(owner, 0);
+      KillBossGenerators(owner);
       return 1;
     default:
       return 0;
@@ -284,7 +281,7 @@ int32_t EnemyType14Behavior::Satellites(int32_t code) {
       return 1;
     case CODE_LEAVE:
       if (SProcList* l = owner->GetList(2)) l->Broadcast(EObjBase::EV_DEFEATED, 0);
-      KillList(owner, 0);
+      KillBossGenerators(owner);
       return 1;
     default:
       return 0;
@@ -396,7 +393,7 @@ int32_t EnemyType14Behavior::Wait(int32_t code) {
 int32_t EnemyType14Behavior::ReturnHome(int32_t code) {
   switch (code) {
     case CODE_ENTER: {
-      if (BossTimeUp(owner)) return 1;
+      if (BossTimeCheck(owner)) return 1;
       frame = 0;
       float t1[4], t2[4];
       CalcSplineTangent(t1, position, position, home, 0.0f, 0.0f);
@@ -427,9 +424,7 @@ int32_t EnemyType14Behavior::Defeat(int32_t code) {
   // the timeline stays until the companion ends the boss.
   owner->KillChildrenAll(0);
   owner->SetRoutePoint(20);
-  BossStopVoice(kVoiceRings);
-  BossStopVoice(kVoiceLoop);
-  BossStopVoice(kVoiceCharge);
+  StopBossVoices({kVoiceRings, kVoiceLoop, kVoiceCharge});
   BossVoice(RandF() > 0.5f ? kVoiceDefeatA : kVoiceDefeatB);
   BossPartsObject::Attach(owner, new (std::nothrow) BossPartsObjectT14(&owner->model));
   return 1;
