@@ -1,6 +1,3 @@
 #pragma once
-// Boss type 15 (light shafts and shot bounce). Its own behaviour is not built yet: the stand-in form of
-// EnemyStandIn.h.
-#include "game/enemy/EnemyStandIn.h"
-
-ENEMY_STAND_IN(15);
+// Boss type 15 (light shafts and shot bounce): game/enemy/boss15.
+#include "game/enemy/boss15/EnemyType15.h"

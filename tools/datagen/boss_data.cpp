@@ -88,6 +88,7 @@ void AddBossData(StageScriptBuilder& b, EnemyParam& p) {
     case 7: AddBoss07(b, p); break;
     case 13: AddBoss13(b, p); break;
     case 14: AddBoss14(b, p); break;
+    case 15: AddBoss15(b, p); break;
     default: break;
   }
 }

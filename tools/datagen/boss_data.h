@@ -31,5 +31,6 @@ RouteTable& BossRoutes(StageScriptBuilder& b, EnemyParam& p, int entries, float 
 void AddBoss07(StageScriptBuilder& b, EnemyParam& p);
 void AddBoss13(StageScriptBuilder& b, EnemyParam& p);
 void AddBoss14(StageScriptBuilder& b, EnemyParam& p);
+void AddBoss15(StageScriptBuilder& b, EnemyParam& p);
 
 }  // namespace datagen

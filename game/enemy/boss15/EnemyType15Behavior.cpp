@@ -1,0 +1,518 @@
+#include <cmath>
+#include <new>
+
+#include "game/effect/ELaserGen.h"
+#include "game/effect/EShotMan.h"
+#include "game/effect/EfxMan.h"
+#include "game/effect/EfxMath.h"
+#include "game/effect/EfxTables.h"
+#include "game/effect/RandF.h"
+#include "game/enemy/BossSteps.h"
+#include "game/enemy/EnemyToolkit.h"
+#include "game/enemy/boss15/EnemyType15.h"
+#include "game/stage/MapMng.h"
+#include "game/tables/effect_tables.h"
+#include "game/tables/image_slots.h"
+#include "game/tables/shot_tables.h"
+
+namespace {
+
+constexpr float kTwoPi = 6.2831855f;
+constexpr float kHalfPi = 1.5707964f;
+
+// The image and model pairs of the two model satellites.
+const EnemyRscSlotPair kRight{&ImgEnemyBs13r, &MdlEnemyBs13r};
+const EnemyRscSlotPair kLeft{&ImgEnemyBs13l, &MdlEnemyBs13l};
+
+void Shot(int32_t code, const float* from, float angle, float speed, int32_t id = -1,
+          const EShotMotion* motion = nullptr) {
+  EShotMan::Fire(code, 5, from[0], from[1], from[2], angle, speed, motion, id, nullptr, 1.0f);
+}
+
+// The shot emitters of the script.
+constexpr float kFlower[25] = {0x20101, 5, 0x104, 0x104, 0, 0.01f, 0, 3.0f, 4.0f, 53, 1.0f, 1, 0,
+                               0,       2, 0,     0,     0, 0,     0, 0, 0,    0,    -1, 0};
+constexpr float kCurtain[25] = {0x20101, 5, 0x20A, 0x20A, 0, 0.25f, 0.7f, 5.5f, 6.0f, 51, 1.0f, 1, 0,
+                                8,       3, 11,    30,    0, 0,     0,    0,    0,    0,  -1,   0};
+constexpr float kSwing[3][25] = {
+    {0x101, 5, 0x20B, 0x20B, 0.25f, 0, 0, 7.0f, 5.0f, 1, 0, 1, 0, 0, 7, 10000, 30, 0, 0, 0, 0, 0, 0, -1, 0},
+    {0x101, 5, 0x20B, 0x20B, 0.25f, 0, 0, 8.0f, 6.0f, 1, 0, 1, 0, 0, 9, 10000, 40, -30.0f, 0, 0, 0, 20.0f, 0, -1, 0},
+    {0x101, 5, 0x20B, 0x20B, 0.25f, 0, 0, 6.0f, 4.0f, 1, 0, 1, 0, 0, 6, 10000, 50, 30.0f, 0, 0, 0, 30.0f, 0, -1, 0}};
+// Where the six sprite satellites of the curtain stand (x; y is -240).
+constexpr float kCurtainX[6] = {-220.0f, -160.0f, -100.0f, 100.0f, 160.0f, 220.0f};
+
+}  // namespace
+
+int32_t EnemyType15Behavior::Handle(int32_t code, int32_t state) {
+  if (position == nullptr) position = enemy->GetPosition();
+  if (code == CODE_NOTIFY) return 0;
+  switch (state) {
+    case DESCENT: return Descent(code);
+    case TWIN_FANS: return TwinFans(code);
+    case ORBITING: return Orbiting(code);
+    case FLOWERS: return Flowers(code);
+    case DOUBLE_FANS: return DoubleFans(code);
+    case CURTAIN: return Curtain(code);
+    case TO_RINGS:
+      if (code == CODE_ENTER) nextState = RINGS, ChangeState(EnemyBase::SCRIPT_RELEASED);
+      return code == CODE_ENTER || code == CODE_FRAME || code == CODE_LEAVE;
+    case RINGS: return Rings(code);
+    case WAIT: return Wait(code);
+    case EnemyBase::SCRIPT_RELEASED: return Return(code);
+    case EnemyBase::SCRIPT_DEFEATED: return Defeat(code);
+    default: return 0;
+  }
+}
+
+void EnemyType15Behavior::PlaceOptions(float rate) {
+  for (int i = 0; i < 2; ++i)
+    if (LiveProc(SHandle<BossOption3D>(&options[i])) != nullptr)
+      options[i].SetPolarTarget(i == 0 ? 0.12f : 0.38f, 100.0f, rate);
+}
+
+bool EnemyType15Behavior::SegmentDone() const { return enemy->animator.count > 0; }
+
+void EnemyType15Behavior::EnterAttack(int32_t next) {
+  step = 0;
+  for (int i = 0; i < 4; ++i) home[i] = position[i];
+  nextState = next;
+}
+
+void EnemyType15Behavior::EndAttack() {
+  if (!BossTimeCheck(enemy)) ChangeState(WAIT);
+}
+
+void EnemyType15Behavior::PathTo(const float* to, float frames) {
+  float p0[4], end[4], t0[4], t1[4];
+  for (int i = 0; i < 4; ++i) p0[i] = position[i], end[i] = to[i];
+  CalcSplineTangent(t0, p0, p0, end, 0.0f, 0.0f);
+  CalcSplineTangent(t1, p0, end, end, 0.0f, 0.0f);
+  path.Clear();
+  path.AddKey(p0, t0, frames, -1.0f);
+  path.AddKey(end, t1, 0.0f, -1.0f);
+}
+
+int32_t EnemyType15Behavior::Descent(int32_t code) {
+  static constexpr float kStation[4] = {0.0f, -80.0f, 0.0f, 1.0f};
+  if (code == CODE_ENTER) {
+    step = sub = 0;
+    enemy->body.SetOff(1);
+    shafts.SetStatic(true);
+    enemy->AddChild(1, &shafts, 0);
+    position[0] = 0.0f, position[1] = -500.0f, position[2] = 0.0f;
+    const EnemyRscSlotPair* pairs[2] = {&kRight, &kLeft};
+    for (int i = 0; i < 2; ++i) {
+      options[i].SetStatic(true);
+      enemy->AddChild(2, &options[i], reinterpret_cast<SProcArg>(pairs[i]));
+    }
+    enemy->SetRoutePoint(0);
+    // Placed at once, then both start from the boss and glide out.
+    PlaceOptions(1.0f);
+    for (auto& o : options)
+      for (int c = 0; c < 4; ++c) o.glide.current[c] = position[c];
+    PathTo(kStation, 180.0f);
+    return 1;
+  }
+  if (code == CODE_LEAVE) {
+    enemy->body.SetOff(0);
+    return 1;
+  }
+  if (code != CODE_FRAME) return 0;
+  PlaceOptions();
+  switch (sub) {
+    case 0:
+      if (++step > 120) step = 0, sub = 1, BossSe(29, kSeGain);
+      break;
+    case 1:
+      if (!path.Advance(position, 1.0f)) step = 0, sub = 2, path.Clear(), enemy->SetRoutePoint(1);
+      break;
+    case 2:
+      if (step == 40) BossSe(21, kSeGain);
+      if (step == 60) BossStopSe(29);
+      ++step;
+      if (SegmentDone()) {
+        BossVoice(53, kVoiceGain);
+        shafts.SendEvent(8, 0);
+        enemy->SetRoutePoint(2);
+        sub = 3, step = 0;
+      }
+      break;
+    default:
+      if (SegmentDone()) ChangeState(TWIN_FANS);
+      break;
+  }
+  return 1;
+}
+
+int32_t EnemyType15Behavior::TwinFans(int32_t code) {
+  if (code == CODE_ENTER) {
+    EnterAttack(ORBITING);
+    fanA = sub = 0;  // sub: the second fan's counter
+    angleA = 0.7f, angleB = 0.625f;
+    enemy->SetRoutePoint(2);
+    BossVoice(54, kVoiceGain);
+    return 1;
+  }
+  if (code == CODE_LEAVE) {
+    if (SProcList* l = enemy->GetList(2)) l->Broadcast(EObjBase::EV_DEFEATED, 0);
+    return 1;
+  }
+  if (code != CODE_FRAME) return 0;
+  BounceShots(kBounceId);
+  PlaceOptions();
+  if (fanA <= 10) {
+    const int32_t k = step % 20;
+    if (k < 15) {
+      if (k == 0) ++fanA, angleA -= 0.01f;
+      if (step % 2 == 1)
+        for (float a : {angleA, angleA - 0.015f, angleA + 0.015f}) {
+          Shot(3, home, a, 5.5f, kBounceId);
+          Shot(3, home, 0.5f - a, 5.5f, kBounceId);
+        }
+    }
+    const int32_t k2 = step % 30;
+    if (sub <= 10 && k2 < 20) {
+      if (k2 == 0) ++sub, angleB += 0.03f;
+      if (step % 2 == 1) {
+        for (float b : {angleB, angleB - 0.015f, angleB + 0.015f}) Shot(0x203, options[0].Position(), b, 4.5f, kBounceId);
+        for (float b : {angleB, angleB - 0.015f, angleB + 0.015f})
+          Shot(0x203, options[1].Position(), 0.5f - b, 4.5f, kBounceId);
+      }
+    }
+  }
+  if (++step > 300) EndAttack();
+  return 1;
+}
+
+int32_t EnemyType15Behavior::Orbiting(int32_t code) {
+  if (code == CODE_ENTER) {
+    EnterAttack(FLOWERS);
+    angleA = 0.0f, angleB = 0.5f;
+    enemy->SetRoutePoint(2);
+    return 1;
+  }
+  if (code != CODE_FRAME) return code == CODE_LEAVE;
+  BounceShots(kBounceId);
+  BossHover(position, home, step);
+  const float d = (float(step) / 180.0f + 1.0f) * 0.01f;
+  options[0].SetPolarTarget(angleA, 130.0f, 0.06f);
+  options[1].SetPolarTarget(angleB, 130.0f, 0.06f);
+  angleA += d, angleB -= d;
+  const EShotMotion* m = ParamTable::FindValue(8);
+  const SGpKeyList* keys[2] = {SprEShot00KeysA, SprEShot00KeysB};
+  for (int i = 0; i < 2; ++i) {
+    const float* p = options[i].Position();
+    const SVec4 at{p[0], p[1], p[2], 1.0f};
+    const float turn = RandF();
+    if (EfxMan* efx = EfxMan::Instance())
+      efx->SpawnSprite(7, &at, keys[i], nullptr, nullptr, 2, 6, turn, 1.0f, 1.0f, nullptr, nullptr, 0.0f, 1);
+  }
+  Shot(4, options[0].Position(), angleA - 0.25f, 4.0f, -1, m);
+  Shot(0x204, options[1].Position(), angleB + 0.25f, 4.0f, -1, m);
+  ++step;
+  if (enemy->EveryFrames(600)) EndAttack();
+  return 1;
+}
+
+int32_t EnemyType15Behavior::Flowers(int32_t code) {
+  if (code == CODE_ENTER) {
+    EnterAttack(DOUBLE_FANS);
+    sub = 0;
+    angleA = 0.25f;
+    enemy->SetRoutePoint(2);
+    BossVoice(55, kVoiceGain);
+    return 1;
+  }
+  if (code != CODE_FRAME) return code == CODE_LEAVE;
+  BossHover(position, home, step);
+  PlaceOptions();
+  switch (step % 100) {
+    case 1:
+      enemy->SetRoutePoint(uint32_t(9 + sub));
+      sub = 1 - sub;
+      break;
+    case 30:
+      // 12 rings of decreasing speed, each 8 arms opening in two: 192 shots.
+      for (int i = 0; i < 12; ++i) {
+        const float u = float(i) / 12.0f, speed = 4.5f - 3.6f * u;
+        for (int j = 0; j < 8; ++j) {
+          const float b = float(j) / 8.0f;
+          Shot(12, position, b + 0.2f * u + angleA, speed);
+          Shot(12, position, b - 0.2f * u + angleA, speed);
+        }
+      }
+      break;
+    case 45:
+      StartShotGen(enemy, position, enemy, kFlower);
+      break;
+    case 60:
+      enemy->SetRoutePointEx(2, 1.0f);
+      break;
+    default:
+      break;
+  }
+  ++step;
+  if (enemy->EveryFrames(390)) EndAttack();
+  return 1;
+}
+
+int32_t EnemyType15Behavior::DoubleFans(int32_t code) {
+  if (code == CODE_ENTER) {
+    EnterAttack(CURTAIN);
+    sub = 0;
+    angleA = 0.0f;
+    enemy->SetRoutePoint(11);
+    return 1;
+  }
+  if (code != CODE_FRAME) return code == CODE_LEAVE;
+  PlaceOptions();
+  if (sub == 0) {
+    if (SegmentDone()) sub = 1, enemy->SetRoutePoint(12);
+  } else if (sub == 1) {
+    if (step % 7 == 0)
+      for (int k = 0; k <= 14; ++k) {
+        const bool edge = k == 0 || k == 14;
+        const float a = 0.025f * float(k) + angleA;
+        Shot(edge ? 4 : 0x203, position, a, 5.0f);
+        Shot(edge ? 0x204 : 3, position, a + 0.5f, 5.0f);
+      }
+    angleA += 0.0053f;
+    ++step;
+    if (enemy->EveryFrames(120)) enemy->SetRoutePoint(13), sub = 2;
+  } else if (SegmentDone()) {
+    enemy->SetRoutePoint(2);
+    EndAttack();
+  }
+  return 1;
+}
+
+int32_t EnemyType15Behavior::Curtain(int32_t code) {
+  if (code == CODE_ENTER) {
+    EnterAttack(RINGS);
+    angleA = angleB = 0.0f;
+    curtain.Clear();
+    for (int i = 0; i < 6; ++i) {
+      BossOption2D* o = BossOption2D::Spawn(enemy, SprEfx02_5Keys);
+      curtain.Set(i, o);
+      const float goal[4] = {kCurtainX[i], -240.0f, 0.0f, 0.0f};
+      if (o != nullptr) o->SetTarget(goal, 0.03f);
+    }
+    PlaceOptions();
+    ramp.Set(position);
+    static constexpr float kGoal[4] = {0.0f, -190.0f, 0.0f, 1.0f};
+    ramp.SetTarget(kGoal, 0.02f);
+    StartShotGen(enemy, position, enemy, kCurtain);
+    return 1;
+  }
+  if (code == CODE_LEAVE) {
+    KillBossGenerators(enemy);
+    return 1;
+  }
+  if (code != CODE_FRAME) return 0;
+  CurtainStep();
+  ++step;
+  ramp.Step();
+  if (enemy->EveryFrames(1080)) {
+    curtain.ForEach([](BossOption2D& o, int) { o.Kill(0); });
+    if (!BossTimeCheck(enemy)) nextState = TO_RINGS, ChangeState(WAIT);
+  }
+  return 1;
+}
+
+void EnemyType15Behavior::CurtainStep() {
+  // 1. The model satellites circle the boss on a ring tilted towards the
+  // viewer, 80 above it.
+  angleA += 0.01f + 0.025f * (1.0f - std::cos(std::fmin(float(step) / 180.0f, 1.0f) * kHalfPi));
+  SMatrix tilt = kIdentityMatrix;
+  MatrixRotateX(&tilt, 0.075f);
+  for (int i = 0; i < 2; ++i) {
+    const float a = (angleA + 0.5f * float(i)) * kTwoPi;
+    const float x = 270.0f * std::cos(a), y = 270.0f * std::sin(a);
+    const float goal[4] = {position[0] + x * tilt.m[0][0] + y * tilt.m[1][0],
+                           position[1] - 80.0f + x * tilt.m[0][1] + y * tilt.m[1][1],
+                           position[2] + x * tilt.m[0][2] + y * tilt.m[1][2], 1.0f};
+    options[i].SetTarget(goal, 0.08f);
+  }
+  // 2. Lasers from the sprite satellites, pair by pair from the outside in.
+  for (int pair = 0; pair < 3; ++pair) {
+    if (step != 120 + 60 * pair) continue;
+    for (int i : {pair, 5 - pair}) {
+      BossOption2D* o = curtain.Live(i);
+      if (o == nullptr) continue;
+      laserOrigins[i] = kIdentityMatrix;
+      for (int c = 0; c < 3; ++c) laserOrigins[i].m[3][c] = o->Position()[c];
+      if (auto* l = new (std::nothrow) ELaserGen(&laserOrigins[i], 0x40000, 25.0f, 540 - step, 0, 0.7f, 2.0f, 5.0f,
+                                                 32.0f, 18.0f, 3.0f, 6.0f, 30.0f, 15.0f, 0, enemy))
+        enemy->AddChild(0, l, 0);
+    }
+  }
+  // 3. The curtain rises, its lasers with it.
+  if (step >= 420 && step <= 539) {
+    angleB += 2.0f;
+    curtain.ForEach([this](BossOption2D& o, int i) {
+      const float goal[4] = {kCurtainX[i], -240.0f - angleB, 0.0f, 0.0f};
+      o.SetTarget(goal, 0.03f);
+      for (int c = 0; c < 3; ++c) laserOrigins[i].m[3][c] = o.Position()[c];
+    });
+  }
+  // 4. The charge gathering under the boss.
+  EfxMan* efx = EfxMan::Instance();
+  if (step >= 100 && step <= 539 && step % 2 == 0) {
+    const float a = (0.25f + 0.35f * RandFS()) * kTwoPi;
+    const float r = RandF() * (0.1f + 0.017954545f * float(step - 100)) * 128.0f;
+    const float size = 0.3f + 0.5f * RandF();
+    const SVec4 off{r * std::cos(a), 30.0f + r * std::sin(a), 0.0f, 0.0f};
+    const SVec4 at{position[0] + off.x, position[1] + off.y, position[2], 1.0f};
+    const SVec4 v{-off.x / 64.0f, -off.y / 64.0f, 0.0f, 0.0f};
+    if (efx != nullptr) efx->SpawnSprite(6, &at, EfxKeyList7, nullptr, nullptr, 10, 10, 0.0f, size, size, &v, nullptr, 1.0f, 1);
+  }
+  // 5. Its glow.
+  if (step >= 100 && step <= 934 && step % 4 == 0) {
+    const float s = std::fmin(0.1f + 0.027045455f * float(step - 100), 12.0f);
+    const float r = RandF() * s * 4.0f;
+    const float a = RandF() * kTwoPi;
+    const SVec4 at{position[0] + r * std::cos(a), position[1] + 30.0f + r * std::sin(a), position[2], 1.0f};
+    if (efx != nullptr) efx->SpawnSprite(8, &at, EfxKeyList7, nullptr, nullptr, 15, 15, 0.0f, s, s, nullptr, nullptr, 0.0f, 1);
+  }
+  // 6. Five lasers from the boss.
+  if (step == 414) {
+    BossVoice(56, kVoiceGain);
+    static constexpr float kOffsetX[5] = {0.0f, -20.0f, 20.0f, -40.0f, 40.0f};
+    for (int i = 0; i < 5; ++i) {
+      SMatrix& m = laserOrigins[6 + i];
+      m = kIdentityMatrix;
+      m.m[3][0] = position[0] + kOffsetX[i], m.m[3][1] = position[1] + 30.0f, m.m[3][2] = position[2];
+      if (auto* l = new (std::nothrow) ELaserGen(&m, 0x240000, 25.0f, 300, 3, 0.7f, 2.0f, 5.0f, 64.0f, 45.0f, 3.0f,
+                                                 6.0f, 60.0f, 37.5f, i == 4 ? 30 : 0, enemy))
+        enemy->AddChild(0, l, 0);
+    }
+  }
+}
+
+int32_t EnemyType15Behavior::Rings(int32_t code) {
+  auto aim = [this]() {
+    options[0].SetPolarTarget3(0.875f, 100.0f, -50.0f, 0.06f);
+    options[1].SetPolarTarget3(0.625f, 100.0f, -50.0f, 0.06f);
+  };
+  if (code == CODE_ENTER) {
+    EnterAttack(TWIN_FANS);
+    aim();
+    static constexpr float kRight[4] = {1.2f, -0.5f, 0.0f, 1.0f}, kLeft[4] = {-1.2f, -0.5f, 0.0f, 1.0f};
+    path.Clear();
+    path.AddKey(position, kRight, 143.0f, 600.0f);
+    path.AddKey(position, kLeft, 143.0f, 600.0f);
+    path.AddKey(position, kRight, 0.0f, 600.0f);
+    path.loop = 1;
+    enemy->SetRoutePoint(2);
+    for (const auto& g : kSwing) StartShotGen(enemy, position, enemy, g);
+    return 1;
+  }
+  if (code == CODE_LEAVE) {
+    path.Clear();
+    KillBossGenerators(enemy);
+    return 1;
+  }
+  if (code != CODE_FRAME) return 0;
+  path.Advance(position, 1.0f);
+  aim();
+  if (step % 40 == 0)
+    for (int i = 0; i < 2; ++i)
+      for (int k = 0; k < 120; ++k)
+        if (k % 6 < 4) Shot(4, options[i].Position(), float(k) / 120.0f, 2.5f);
+  ++step;
+  if (enemy->animator.count > 7 && !BossTimeCheck(enemy)) ChangeState(EnemyBase::SCRIPT_RELEASED);
+  return 1;
+}
+
+int32_t EnemyType15Behavior::Wait(int32_t code) {
+  if (code == CODE_ENTER) {
+    waitTarget = int32_t(enemy->animator.count) + 1;
+    return 1;
+  }
+  if (code != CODE_FRAME) return code == CODE_LEAVE;
+  PlaceOptions();
+  if (int32_t(enemy->animator.count) >= waitTarget) ChangeState(nextState);
+  return 1;
+}
+
+int32_t EnemyType15Behavior::Return(int32_t code) {
+  if (code == CODE_ENTER) {
+    if (BossTimeCheck(enemy)) return 1;
+    step = 0;
+    PathTo(home, 60.0f);
+    enemy->SetRoutePoint(2);
+    return 1;
+  }
+  if (code == CODE_LEAVE) {
+    enemy->everyCounter = 0;
+    path.Clear();
+    return 1;
+  }
+  if (code != CODE_FRAME) return 0;
+  PlaceOptions();
+  if (!path.Advance(position, 1.0f)) ChangeState(WAIT);
+  return 1;
+}
+
+int32_t EnemyType15Behavior::Defeat(int32_t code) {
+  static constexpr float kCentre[4] = {0.0f, -80.0f, 0.0f, 1.0f};
+  if (code == CODE_ENTER) {
+    KillBossGenerators(enemy);
+    step = sub = 0;
+    StopBossVoices({54, 55, 56});
+    PlaceOptions();
+    g_MapMng.armed = 0;
+    enemy->SetMove(565.0f, 569.0f, 0, 0.5f);
+    BossScreenRamp(2.0f, 0);
+    return 1;
+  }
+  if (code != CODE_FRAME) return code == CODE_LEAVE;
+  switch (sub) {
+    case 0:
+      if (step == 5) BossScreenRamp(1.0f, 0);
+      position[0] += 1.5f * RandFS();
+      position[1] += 1.5f * RandFS();
+      if (step == 8) enemy->SetMove(569.0f, 575.0f, 1, 0.5f);
+      if (step == 56) enemy->SetMove(575.0f, 585.0f, 0, 0.5f);
+      if (step == 76) {
+        step = -1, sub = 1;
+        enemy->SetRoutePoint(2);
+        PathTo(kCentre, 120.0f);
+      }
+      ++step;
+      break;
+    case 1:
+    case 2:
+      PlaceOptions();
+      if (sub == 1 && !path.Advance(position, 1.0f)) {
+        BossVoice(57, kVoiceGain);
+        sub = 2;
+        waitTarget = int32_t(enemy->animator.count) + 4;
+      } else if (sub == 2 && int32_t(enemy->animator.count) >= waitTarget) {
+        sub = 3;
+        enemy->SetRoutePointEx(14, 0.7f);
+        const SVec4 at{position[0], position[1], position[2], 1.0f};
+        if (EfxMan* efx = EfxMan::Instance()) efx->SpawnRandom(7, &at, 1.0f, static_cast<SProc*>(nullptr));
+      }
+      break;
+    case 3:
+      if (SegmentDone()) enemy->SetRoutePointEx(15, 0.66f), sub = 4;
+      break;
+    case 4:
+      if (SegmentDone()) enemy->SetRoutePoint(16), sub = 5;
+      break;
+    case 5:
+      if (SegmentDone()) enemy->SetRoutePointEx(17, 1.0f), sub = 6;
+      break;
+    case 6:
+      if (enemy->animator.count > 1) {
+        // The show is over: the boss ends, and the timeline runs on.
+        sub = 7;
+        enemy->Kill(0);
+      }
+      break;
+    default:
+      break;
+  }
+  return 1;
+}
