@@ -1,6 +1,3 @@
 #pragma once
-// Boss type 5 (fan emitter and glows). Its own behaviour is not built yet: the stand-in form of
-// EnemyStandIn.h.
-#include "game/enemy/EnemyStandIn.h"
-
-ENEMY_STAND_IN(5);
+// Boss type 5 (fan emitter and glows): game/enemy/boss05.
+#include "game/enemy/boss05/EnemyType5.h"

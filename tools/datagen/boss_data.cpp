@@ -77,7 +77,8 @@ RouteTable& BossRoutes(StageScriptBuilder& b, EnemyParam& p, int entries, float 
 
 std::vector<uint8_t> BossModelFor(const std::string& stem, uint32_t scale) {
   const float s = scale != 0 ? float(scale) / 65536.0f : 1.0f;
-  // Types 7: "osr_bs05".
+  // Types 5 and 7: "osr_bs03" and "osr_bs05".
+  if (stem == "osr_bs03") return BossModel(43, 240.0f / s);
   if (stem == "osr_bs05") return BossModel(68, 240.0f / s);
   if (stem == "osr_bs12") return BossModel(37, 240.0f / s);  // type 14: nodes up to 36
   return {};
@@ -85,6 +86,7 @@ std::vector<uint8_t> BossModelFor(const std::string& stem, uint32_t scale) {
 
 void AddBossData(StageScriptBuilder& b, EnemyParam& p) {
   switch (p.type) {
+    case 5: AddBoss05(b, p); break;
     case 7: AddBoss07(b, p); break;
     case 13: AddBoss13(b, p); break;
     case 14: AddBoss14(b, p); break;

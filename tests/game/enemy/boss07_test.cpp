@@ -13,6 +13,7 @@
 #include "game/enemy/EnemyMan.h"
 #include "game/enemy/EnemyType7.h"
 #include "game/enemy/EnemySet.h"
+#include "boss_stage.h"
 #include "model_rig.h"
 #include "platform/crt_rand.h"
 #include "game/player/Player.h"
@@ -30,19 +31,9 @@ int Draws(uint32_t from, uint32_t to) {
   return -1;
 }
 
-// The rigid test model grown to the 68 nodes the boss's show uses.
-std::unique_ptr<SRsc_Model_Ex> Model68() {
-  ModelFile f = modelfix::Rigid();
-  for (int i = 2; i < 68; ++i) {
-    f.nodes.push_back(f.nodes[1]);
-    f.nodes.back().name = std::to_string(i);
-  }
-  return modelfix::Build(f);
-}
-
 struct Boss7Rig {
   explicit Boss7Rig(int32_t limit = 100000) {
-    m.model = Model68();
+    m.model = enemytest::GrownModel(68);
     m.modelSlot.Set(m.model.get());
     EnemyParam& p = m.rig.Param(1, "Boss05", 7, 500, 70000, 60.0f);
     p.defeatMode = 3, p.chainFrameLimit = limit, p.routeTableId = 1;
@@ -155,65 +146,15 @@ TEST(Boss07, TimeUpAtTheSwaysEndIsAnUncountedDefeat) {
   EXPECT_EQ(StageDefeatCount, defeats);
 }
 
-// The enemy share of a stage scene on a stage's generated script: the
-// timeline from the record that waits for rail key `key`, the rail run as
-// the map manager runs it.
-class StageDriver : public SProc {
- public:
-  StageDriver(int stage, float key) {
-    char path[96];
-    std::snprintf(path, sizeof path, "%s/data/Script/Stage%02d.stg", OSTREL_TEST_BINARY_DIR, stage);
-    std::ifstream in(path, std::ios::binary);
-    const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (bytes.empty() || !ParseStageScript(bytes.data(), bytes.size(), &script_)) return;
-    for (size_t i = 0; i < script_.timeline.size(); ++i)
-      if (script_.timeline[i].Op() == EnemySet::OP_WAIT_RAIL && script_.timeline[i].ArgumentF() == key)
-        first_ = int32_t(i);
-  }
-  bool Ok() const { return first_ >= 0; }
-  StageScript& Script() { return script_; }
-  int32_t First() const { return first_; }
-
- protected:
-  int32_t Init(SProcArg) override {
-    g_EnemySet.Init(&script_, 0);
-    g_EnemySet.index = first_;
-    return 0;
-  }
-  int32_t Main(SProcArg) override {
-    g_MapMng.CheckQueuedSection();
-    g_MapMng.StepTransition();
-    g_MapMng.Advance(g_MapMng.speed);
-    g_EnemySet.Update();
-    return 0;
-  }
-  int32_t OnDispose(SProcArg) override {
-    g_EnemySet.Reset();
-    return 0;
-  }
-
- private:
-  StageScript script_;
-  int32_t first_ = -1;
-};
-
 // Stage 2's last boss from its record in the generated script: it fights
 // under the Player's fire, falls, ends, and the stage ends.
 TEST(Boss07, EndsTheStageFromItsRecord) {
-  const auto model = Model68();
+  const auto model = enemytest::GrownModel(68);
   MdlEnemyBs05.Set(model.get());
   testsupport::PlayWorld w;
   ASSERT_TRUE(w.Ok());
   ASSERT_GE(w.RunToControl(), 0);
-  auto* driver = new StageDriver(2, 9709.0f);
-  ASSERT_TRUE(driver->Ok());
-  g_MapMng.t = 9700.0f;
-  ASSERT_EQ(w.G()->AddChild(GAME_LIST_STAGE, driver, 0), 0);
-  EnemyType7* boss = nullptr;
-  for (int f = 0; f < 100 && boss == nullptr; ++f) {
-    w.Step();
-    boss = dynamic_cast<EnemyType7*>(g_EnemyMan.FindFirst("Boss05"));
-  }
+  auto* boss = dynamic_cast<EnemyType7*>(enemytest::StartBossFight(w, 2, 9709.0f, "Boss05"));
   ASSERT_NE(boss, nullptr);
   SHandle<EnemyType7> h(boss);
   w.Hold(plat::CabInput::kButton1);
@@ -233,7 +174,7 @@ TEST(Boss07, EndsTheStageFromItsRecord) {
 // Mid-fight on stage 1's scenery: the boss sweeps its thunder while the
 // storm holds the stage at level 0.4.
 TEST(Boss07, PictureOfTheSweepUnderTheStorm) {
-  const auto model = Model68();
+  const auto model = enemytest::GrownModel(68);
   MdlEnemyBs05.Set(model.get());
   testsupport::PlayOptions o;
   o.nullDevice = false;
@@ -242,7 +183,7 @@ TEST(Boss07, PictureOfTheSweepUnderTheStorm) {
   ASSERT_TRUE(w.Ok());
   w.ReleaseAll();
   g_MapMng.SetSection(0, 900.0f);
-  StageDriver stage2(2, 9709.0f);
+  enemytest::StageDriver stage2(2, 9709.0f);
   ASSERT_TRUE(stage2.Ok());
   g_EnemySet.Init(&stage2.Script(), 0);
   g_EnemySet.index = stage2.First() + 1;  // its spawn

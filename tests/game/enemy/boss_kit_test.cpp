@@ -62,12 +62,12 @@ class Recorder : public BossPartsObject {
   }
 };
 
-// A model boss (the type 5 stand-in) to hang satellites and companions on.
+// A model boss to hang satellites and companions on.
 struct BossRig {
   BossRig() {
     m.rig.Param(1, "Boss", 5);
     m.rig.Spawn(0.0f, 1, 0, 40.0f, -60.0f, 8.0f);
-    if (m.Load()) boss = dynamic_cast<EnemyBase*>(g_EnemySet.SpawnAt(0));
+    if (m.Load()) boss = m.SpawnBoss(0);
     if (boss != nullptr) m.rig.Run(1);
   }
   ModelRig m;

@@ -63,7 +63,7 @@ TEST(EnemyBase, PausesTheTimelineWhileItLives) {
   m.rig.Param(1, "Boss", 5, 200, 5000);
   m.rig.Spawn(0.0f, 1, 0, 30.0f, -40.0f, 10.0f);
   ASSERT_TRUE(m.Load());
-  auto* e = dynamic_cast<EnemyBase*>(g_EnemySet.SpawnAt(0));
+  EnemyBase* e = m.SpawnBoss(0);
   ASSERT_NE(e, nullptr);
   EXPECT_ALL({VAL(g_EnemySet.paused, 1), VAL(e->body.mask, 0x24Eu), VAL(e->angles[0], 0.1f), VAL(e->ListCount(), 3),
               VAL(e->GetPosition()[0], 30.0f), VAL(e->GetPosition()[1], -40.0f), VAL(e->GetPosition()[2], 10.0f),

@@ -1,0 +1,189 @@
+// Boss type 5 on the enemy rig with a 43-node model: its fight's states
+// over frames, its fan emitter's fans, its escape when time is up and its
+// defeat show ending the body; then a fight in the whole program.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "boss_stage.h"
+#include "game/effect/EShotMan.h"
+#include "game/enemy/EnemyType5.h"
+#include "game/enemy/SpawnChild.h"
+#include "game/enemy/boss05/BossSubProc.h"
+#include "game/stage/MapMng.h"
+#include "game/tables/enemy_tables.h"
+#include "model_rig.h"
+#include "support/ImageCompare.h"
+
+namespace {
+
+struct Boss5Rig {
+  explicit Boss5Rig(int32_t limit = 100000) {
+    m.model = enemytest::GrownModel(43);
+    m.modelSlot.Set(m.model.get());
+    EnemyParam& p = m.rig.Param(1, "Boss03", 5, 300, 50000, 50.0f);
+    p.defeatMode = 3, p.chainFrameLimit = limit, p.routeTableId = 1;
+    RouteTable t{1, {}};
+    for (int i = 0; i < 31; ++i) t.entries.push_back(RouteEntry{0, 0.0f, 10.0f, 0, 1.0f});
+    m.rig.script.routeTables.push_back(t);
+    m.rig.Spawn(0.0f, 1, 0, 0.0f, -150.0f);
+    if (m.Load()) boss = dynamic_cast<EnemyType5*>(g_EnemySet.SpawnAt(0));
+    m.rig.Run(1);  // the rig's first frame only starts the boss
+  }
+  // Frames until the script's state changes (-1 past the limit).
+  int UntilNext(int limit = 3000) {
+    const int32_t s = boss->Script().GetState();
+    for (int f = 1; f <= limit; ++f) {
+      m.rig.Run(1);
+      if (boss->Script().GetState() != s) return f;
+    }
+    return -1;
+  }
+  enemytest::ModelRig m;
+  EnemyType5* boss = nullptr;
+};
+
+TEST(Boss05, FightsThroughItsAttackCycle) {
+  Boss5Rig r;
+  ASSERT_NE(r.boss, nullptr);
+  EXPECT_EQ(g_MapMng.armed, 1);
+  EXPECT_EQ(r.boss->body.disabled, 1);
+  // Entry: the 90-frame climb, then its 10-frame stretch; the transformation
+  // plays two stretches; then the attacks. Lengths of those fixed by frames:
+  // the sweep's 360-frame tour, the arcs' 91 frames, the fans' 251, the
+  // pairs' 132, and each return home 61.
+  std::vector<std::pair<int32_t, int>> trace;
+  while (trace.size() < 14) {
+    const int n = r.UntilNext();
+    ASSERT_GT(n, 0);
+    trace.emplace_back(r.boss->Script().GetState(), n);
+  }
+  const std::vector<int32_t> order = {1, 2, 3, 100000, 4, 5, 100000, 6, 7, 100000, 8, 3, 100000, 4};
+  for (size_t i = 0; i < order.size(); ++i) EXPECT_EQ(trace[i].first, order[i]) << i;
+  for (size_t i : {3u, 6u, 9u, 12u}) EXPECT_EQ(trace[i + 1].second, 61) << i;
+  EXPECT_EQ(trace[2].second, 361);  // the sweep, from state 2's entry
+  EXPECT_EQ(trace[5].second, 91);
+  EXPECT_EQ(trace[8].second, 251);
+  EXPECT_EQ(trace[9].second, 132);
+  // After the transformation the body and five thruster bodies take hits.
+  EXPECT_EQ(r.boss->body.disabled, 0);
+  EXPECT_EQ(HitGroupTable[7].Count(), 6);
+}
+
+// Fans of n, n - 1, ..., 2 shots every second frame, spread evenly, the
+// middle ones fastest; the second fan 0.11 turns wide. A fan of one is a
+// single shot at the centre angle.
+TEST(Boss05, FanEmitterNarrowsItsFans) {
+  Boss5Rig r;
+  ASSERT_NE(r.boss, nullptr);
+  static constexpr float kAt[4] = {100.0f, -250.0f, 0.0f, 1.0f};  // clear of the player
+  SHandle<BossSubProc> fan(SpawnChild<BossSubProc>(r.boss, 0, 0, kAt, 0x200u, 0.25f, 4.0f, 4, 0.12f));
+  r.m.rig.Run(2);  // added outside a frame, it fires from the next one
+  std::vector<float> angles;
+  for (HitBody* b = HitGroupTable[EShotMan::kHitGroup].Head(); b != nullptr; b = b->NextBody())
+    angles.push_back(reinterpret_cast<const EShot*>(b->power)->angle);
+  ASSERT_EQ(angles.size(), 4u);
+  std::sort(angles.begin(), angles.end());
+  for (int i = 0; i < 4; ++i) EXPECT_NEAR(angles[size_t(i)], 0.19f + 0.04f * float(i), 1e-5f);
+  r.m.rig.Run(2);
+  EXPECT_EQ(HitGroupTable[EShotMan::kHitGroup].Count(), 4 + 3);
+  EXPECT_NEAR(LiveProc(fan)->spread, 0.11f * (1.0f - std::sin(1.0f / 4.0f * 1.5707964f)), 1e-6f);
+  r.m.rig.Run(2);
+  EXPECT_EQ(LiveProc(fan), nullptr);  // after its fan of two
+  EShotMan::ClearAll(0);
+  const BossSubProc one(kAt, 0x200u, 0.3f, 4.0f, 1, 0.12f);
+  one.Fan(1);
+  ASSERT_EQ(HitGroupTable[EShotMan::kHitGroup].Count(), 1);
+  EXPECT_FLOAT_EQ(reinterpret_cast<const EShot*>(HitGroupTable[EShotMan::kHitGroup].Head()->power)->angle, 0.3f);
+}
+
+TEST(Boss05, EscapesWhenTimeIsUpAtTheSweepsEnd) {
+  Boss5Rig r(200);
+  ASSERT_NE(r.boss, nullptr);
+  SHandle<EnemyType5> h(r.boss);
+  while (r.boss->Script().GetState() != EnemyType5Behavior::STATE_ESCAPE) ASSERT_GT(r.UntilNext(), 0);
+  EXPECT_EQ(HitGroupTable[7].Count(), 0);
+  r.m.rig.Run(119);
+  ASSERT_NE(LiveProc(h), nullptr);
+  r.m.rig.Run(1);  // the escape's 121st frame: the climb out has ended
+  EXPECT_EQ(LiveProc(h), nullptr);
+  EXPECT_EQ(g_MapMng.armed, 0);
+  EXPECT_EQ(g_EnemySet.paused, 0);
+}
+
+// A defeat before the thruster bodies were registered: the show plays its
+// 405 frames and ends the body and the arena loop.
+TEST(Boss05, DefeatInTheEntryEndsTheBodyAtFrame405) {
+  Boss5Rig r;
+  ASSERT_NE(r.boss, nullptr);
+  SHandle<EnemyType5> h(r.boss);
+  r.m.rig.Run(20);
+  r.boss->SendEvent(EObjBase::EV_DEFEATED, 0);
+  r.m.rig.Run(1);
+  EXPECT_EQ(r.boss->Script().GetState(), EnemyBase::SCRIPT_DEFEATED);
+  EXPECT_EQ(HitGroupTable[7].Count(), 0);
+  r.m.rig.Run(405);
+  ASSERT_NE(LiveProc(h), nullptr);
+  EXPECT_EQ(g_MapMng.armed, 1);
+  r.m.rig.Run(1);
+  EXPECT_EQ(LiveProc(h), nullptr);
+  EXPECT_EQ(g_MapMng.armed, 0);
+  EXPECT_EQ(g_EnemySet.paused, 0);
+}
+
+// Stage 2's first boss from its record, brought down by the Player's
+// shots; after its show the timeline runs on.
+TEST(Boss05, FightsInStageTwo) {
+  const auto model = enemytest::GrownModel(43);
+  MdlEnemyBs03.Set(model.get());
+  testsupport::PlayWorld w;
+  ASSERT_TRUE(w.Ok());
+  ASSERT_GE(w.RunToControl(), 0);
+  auto* boss = dynamic_cast<EnemyType5*>(enemytest::StartBossFight(w, 2, 4391.0f, "Boss03"));
+  ASSERT_NE(boss, nullptr);
+  SHandle<EnemyType5> h(boss);
+  w.Hold(plat::CabInput::kButton1);
+  int defeated = -1;
+  for (int f = 0; f < 2000 && LiveProc(h) != nullptr; ++f) {
+    w.Step();
+    if (defeated < 0 && boss->Script().GetState() == EnemyBase::SCRIPT_DEFEATED) defeated = f;
+  }
+  ASSERT_GT(defeated, 0);  // the Player's shots brought it down
+  EXPECT_EQ(LiveProc(h), nullptr);
+  EXPECT_EQ(g_EnemySet.paused, 0);
+  w.ReleaseAll();
+  MdlEnemyBs03.Reset();
+}
+
+// Mid-sweep on stage 1's scenery: the thruster glows and the sweeping
+// effect shots.
+TEST(Boss05, PictureOfTheSweep) {
+  const auto model = enemytest::GrownModel(43);
+  MdlEnemyBs03.Set(model.get());
+  testsupport::PlayOptions o;
+  o.nullDevice = false;
+  o.livelyStage = true;
+  testsupport::PlayWorld w(o);
+  ASSERT_TRUE(w.Ok());
+  w.ReleaseAll();
+  g_MapMng.SetSection(0, 900.0f);
+  enemytest::StageDriver stage2(2, 4391.0f);
+  ASSERT_TRUE(stage2.Ok());
+  g_EnemySet.Init(&stage2.Script(), 0);
+  g_EnemySet.index = stage2.First() + 1;  // its spawn
+  w.Step(2);
+  auto* boss = dynamic_cast<EnemyType5*>(g_EnemyMan.FindFirst("Boss03"));
+  ASSERT_NE(boss, nullptr);
+  w.Step(260);
+  EXPECT_EQ(boss->Script().GetState(), EnemyType5Behavior::STATE_SWEEP);
+  EXPECT_GT(boss->Script().effectShots.LiveCount(), 0);
+  plat::Image img;
+  ASSERT_TRUE(w.H().Screenshot(&img));
+  EXPECT_TRUE(testsupport::MatchesGolden(img, "boss05_sweep.png", 8, 400));
+  g_EnemySet.Reset();
+  MdlEnemyBs03.Reset();
+}
+
+}  // namespace
