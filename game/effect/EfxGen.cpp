@@ -46,11 +46,15 @@ Curve IntervalCurve(uint32_t f) {
 EfxGen::EfxGen(uint32_t sheet, const SVec4* origin, uint32_t flags, const EfxSpriteDesc* look, float baseAngle,
                float turn0, float turn1, float speed0, float speed1, float damping, int32_t count, float spread,
                float scaleX, float scaleY, float interval0, float interval1, int32_t emissions, const SVec4* drift,
-               int32_t delay)
-    : sheet_(sheet), origin_(origin), flags_(flags), look_(look), baseAngle_(baseAngle), turn0_(turn0),
+               int32_t delay, SObject* holder)
+    : sheet_(sheet), flags_(flags), look_(look), baseAngle_(baseAngle), turn0_(turn0),
       turn1_(turn1), speed0_(speed0), speed1_(speed1), damping_(damping), count_(count), spread_(spread),
       scaleX_(scaleX), scaleY_(scaleY), interval0_(interval0), interval1_(interval1), emissions_(emissions),
-      drift_(drift != nullptr ? *drift : SVec4{0.0f, 1.0f, 0.0f, 1.0f}), delay_(delay) {}
+      drift_(drift != nullptr ? *drift : SVec4{0.0f, 1.0f, 0.0f, 1.0f}), delay_(delay) {
+  origin_.Set(origin != nullptr ? &origin->x : nullptr, holder);
+}
+
+const SVec4* EfxGen::Origin() { return reinterpret_cast<const SVec4*>(origin_.Read()); }
 
 int32_t EfxGen::Init(SProcArg) {
   SetName("EfxGen");
@@ -72,14 +76,14 @@ int32_t EfxGen::Main(SProcArg) {
   do {
     if (counter_ == 0) {
       direction_ = baseAngle_;
-      if ((flags_ & 0x30000) == kAimFirst) direction_ += AngleToPlayer(origin_->x, origin_->y);
+      if ((flags_ & 0x30000) == kAimFirst) direction_ += AngleToPlayer(Origin()->x, Origin()->y);
       counter_ = 1;
     }
     const float u = static_cast<float>(counter_) / static_cast<float>(emissions_);
     const float speed = Eased(SpeedCurve(flags_), speed0_, speed1_, u);
     direction_ += Eased(TurnCurve(flags_), turn0_, turn1_, u);
     float dir = direction_;
-    if (flags_ & kAimEvery) dir += AngleToPlayer(origin_->x, origin_->y);
+    if (flags_ & kAimEvery) dir += AngleToPlayer(Origin()->x, Origin()->y);
     Emit(dir, speed);
     counter_ += 1;
     if (counter_ > emissions_) {
@@ -105,6 +109,6 @@ void EfxGen::Emit(float direction, float speed) {
     const float angle = (flags_ & kRandomAngle) ? RandF() : a;
     const SVec4 v2{std::cos(a * kTwoPi) * speed, std::sin(a * kTwoPi) * speed, z, 0.0f};
     if (efx != nullptr)
-      efx->SpawnSpriteDir(sheet_, origin_, look_, angle, scaleX_, scaleY_, &drift_, &v2, damping_, 1);
+      efx->SpawnSpriteDir(sheet_, Origin(), look_, angle, scaleX_, scaleY_, &drift_, &v2, damping_, 1);
   }
 }

@@ -6,6 +6,7 @@
 // after its last emission. The particles live on in EfxMan.
 #include <cstdint>
 
+#include "game/effect/FollowedPosition.h"
 #include "game/tables/EfxSpriteDesc.h"
 #include "vrax/graphic/SMath.h"
 #include "vrax/kernel/SProc.h"
@@ -22,11 +23,14 @@ class EfxGen : public SProc {
 
   // origin is followed: each emission starts at its current position. It is
   // normally the creator's own position, and the emitter, a child of the
-  // creator, ends with it. A null drift is (0, 1, 0, 1).
+  // creator, ends with it; holder is the object that holds that memory
+  // (by default the process whose handler runs; an enemy shot when the
+  // emitter rides on one): once it is gone the last position read is kept.
+  // A null drift is (0, 1, 0, 1).
   EfxGen(uint32_t sheet, const SVec4* origin, uint32_t flags, const EfxSpriteDesc* look, float baseAngle,
          float turn0, float turn1, float speed0, float speed1, float damping, int32_t count, float spread,
          float scaleX, float scaleY, float interval0, float interval1, int32_t emissions, const SVec4* drift,
-         int32_t delay);
+         int32_t delay, SObject* holder = GetCurrentProcess());
 
   int32_t Emitted() const { return counter_; }
   float Direction() const { return direction_; }
@@ -39,9 +43,11 @@ class EfxGen : public SProc {
 
  private:
   void Emit(float direction, float speed);
+  // The followed position, or the last one read once its holder is gone.
+  const SVec4* Origin();
 
   uint32_t sheet_;
-  const SVec4* origin_;
+  FollowedPosition origin_;
   uint32_t flags_;
   const EfxSpriteDesc* look_;
   float baseAngle_, turn0_, turn1_, speed0_, speed1_, damping_;

@@ -1,6 +1,3 @@
 #pragma once
-// Boss type 10. Its own behaviour is not built yet: the stand-in form of
-// EnemyStandIn.h.
-#include "game/enemy/EnemyStandIn.h"
-
-ENEMY_STAND_IN(10);
+// Boss type 10 (game/enemy/boss10).
+#include "game/enemy/boss10/Boss10.h"

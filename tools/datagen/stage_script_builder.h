@@ -61,6 +61,8 @@ class StageScriptBuilder {
   }
 
   const StageScript& Script() const { return script_; }
+  // The records so far, for a later pass that completes some of them.
+  StageScript& Records() { return script_; }
 
  private:
   StageScript script_;

@@ -1,0 +1,418 @@
+#include <cmath>
+#include <cstdint>
+#include <new>
+
+#include "game/effect/ELaserGen.h"
+#include "game/effect/EfxMan.h"
+#include "game/effect/EfxMath.h"
+#include "game/effect/RandF.h"
+#include "game/enemy/BossKit.h"
+#include "game/enemy/EnemyToolkit.h"
+#include "game/enemy/EnemySet.h"
+#include "game/enemy/SpawnChild.h"
+#include "game/enemy/boss10/Boss10.h"
+#include "game/stage/MapMng.h"
+
+namespace {
+
+constexpr float kTwoPi = 6.28318530718f;
+constexpr int32_t kLevel = 65536;
+// Sounds: the climb's roar and each volley, the climb's ring burst.
+constexpr int32_t kSoundVolley = 42;
+constexpr int32_t kSoundRing = 36;
+// The climb: from (0, -4000, 4170) up and forward over 130 counts.
+constexpr float kClimbY0 = -4000.0f, kClimbRise = 3358.0f;
+constexpr float kClimbZ0 = 4170.0f, kClimbAdvance = 1146.0f;
+// The muzzle effect sprites.
+constexpr uint32_t kMuzzleSheet = 14;
+constexpr float kMuzzleWhite[4] = {1.0f, 1.0f, 1.0f, 0.9f};
+constexpr float kMuzzleFade[4] = {1.0f, 0.8f, 0.5f, 0.0f};
+
+// The generator rows (construction values in order).
+constexpr ShotGenArgs kGenF = {0x40101, 5, 516, 516, 0.25f, 0, 0, 2.5f, 2.5f, 5, 1.0f, 1, 0, 10, 1000, 0, 0, 0, 0,
+                               0, 0, 0, nullptr, -1, 0};
+constexpr ShotGenArgs kGenA1 = {0x101, 5, 0, 0, 0.25f, 0, 0, 0.7f, 0.7f, 25, 1.0f, 1, 0, 0, 1, 0, 0, 0, 0,
+                                0, 0, 0, nullptr, -1, 0};
+constexpr ShotGenArgs kGenA4 = {0x101, 5, 260, 260, 0.25f, 0, 0, 3.0f, 3.0f, 25, 1.0f, 1, 0, 0, 1, 0, 0, 0, 0,
+                                0, 0, 0, nullptr, -1, 0};
+constexpr ShotGenArgs kGenG = {0x40101, 5, 256, 256, 0.25f, 0, 0, 0.5f, 0.3f, 30, 1.0f, 1, 0, 5, 16, 0, 0, 0, 0,
+                               0, 0, 0, nullptr, -1, 0};
+constexpr ShotGenArgs kGenB = {0x101, 5, 260, 260, 0.25f, 0, 0, 3.2f, 3.5f, 20, 1.0f, 0, 0, 0, 3, 0, 0, 0, 0,
+                               0, 0, 0, nullptr, -1, 0};
+
+}  // namespace
+
+bool EnemyType10Behavior::Arrived(uint32_t times) const { return owner->animator.count >= times; }
+
+float EnemyType10Behavior::Value() const { return owner->animator.value; }
+
+void EnemyType10Behavior::KillOwn() { owner->KillList(0); }
+
+bool EnemyType10Behavior::SelfDefeatWhenOverTime() { return DefeatWhenOverTime(owner); }
+
+void EnemyType10Behavior::MuzzleSprites(const float* at, int32_t n, float size) {
+  for (int32_t i = 0; i < n; ++i) {
+    const float a = kTwoPi * float(i) / float(n);
+    const SVec4 p{at[0] + 12.0f * std::cos(a), at[1] + 12.0f * std::sin(a), at[2], 1.0f};
+    g_EfxMan.SpawnSprite(kMuzzleSheet, &p, nullptr, kMuzzleWhite, kMuzzleFade, 4, 10, 0.0f, size / 16.0f,
+                         size / 16.0f, nullptr, nullptr, 0.0f, 1);
+  }
+}
+
+void EnemyType10Behavior::EmitterTriples() {
+  for (int32_t rest = 0; rest <= 12; rest += 2) {
+    SpawnChild<BossArrowEmitter>(owner, 0, 0, emitterPoint, owner, RandFS(), 2.0f, 3000, rest);
+    SpawnChild<BossArrowEmitter>(owner, 0, 0, emitterPoint, owner, RandFS(), 3.5f, 3000, rest);
+    const float aim = AngleToPlayer(position[0], position[1]);
+    SpawnChild<BossArrowEmitter>(owner, 0, 0, emitterPoint, owner, aim, 3.0f, 3000, rest);
+  }
+}
+
+void EnemyType10Behavior::VolleyA() {
+  const float v = Value();
+  if (v != 308.0f && v != 321.0f) return;
+  const bool first = v == 308.0f;
+  BossSe(kSoundVolley, kLevel);
+  const float s1 = RandFS();
+  const float s2 = RandFS();
+  volleyPoint[0] = emitterPoint[0] + 400.0f * s1;
+  volleyPoint[1] = emitterPoint[1] + 150.0f * s2;
+  volleyPoint[2] = emitterPoint[2];
+  volleyPoint[3] = 1.0f;
+  static constexpr float kHeadings[3] = {0.25f, 0.245f, 0.255f};
+  for (int i = 0; i < 3; ++i) {
+    ShotGenArgs a = kGenA1;
+    a.angle = kHeadings[i];
+    a.delay = i == 0 ? 0.0f : 10.0f;
+    AddShotGen(owner, 0, volleyPoint, a, owner);
+  }
+  float* muzzlePoint = first ? muzzle[1] : muzzle[2];
+  for (int i = 0; i < 3; ++i) {
+    ShotGenArgs a = kGenA4;
+    a.angle = i == 2 ? (first ? 0.254f : 0.255f) : kHeadings[i];
+    a.delay = i == 0 ? 0.0f : 3.0f;
+    AddShotGen(owner, 0, muzzlePoint, a, owner);
+  }
+  MuzzleSprites(muzzlePoint, 16, 23.0f);
+}
+
+void EnemyType10Behavior::VolleyB() {
+  const float v = Value();
+  if (v != 308.0f && v != 321.0f) return;
+  float* muzzlePoint = v == 308.0f ? muzzle[1] : muzzle[2];
+  BossSe(kSoundVolley, kLevel);
+  AddShotGen(owner, 0, muzzlePoint, kGenB, owner);
+  MuzzleSprites(muzzlePoint, 16, 23.0f);
+}
+
+int32_t EnemyType10Behavior::Handle(int32_t code, int32_t state) {
+  switch (state) {
+    case kClimb:
+      return Climb(code);
+    case kArrowTour:
+      return ArrowTour(code);
+    case kFanCannon:
+      return FanCannon(code);
+    case kLasers:
+      return Lasers(code);
+    case EnemyBase::SCRIPT_RELEASED:
+      return Return(code);
+    case EnemyBase::SCRIPT_DEFEATED:
+      return Defeat(code);
+    default:
+      return 0;
+  }
+}
+
+int32_t EnemyType10Behavior::Climb(int32_t code) {
+  if (code == CODE_ENTER) {
+    cleared[0] = cleared[1] = 0;
+    count = subStep = 0;
+    swaySpeed = 4.3f;
+    position[0] = 0.0f, position[1] = kClimbY0, position[2] = kClimbZ0;
+    owner->SetRoutePoint(0);
+    return 1;
+  }
+  if (code == CODE_LEAVE) {
+    owner->body.SetDisabled(0);
+    return 1;
+  }
+  if (code != CODE_FRAME) return 0;
+  auto place = [this](float t) {
+    position[1] = kClimbRise * t + kClimbY0;
+    position[2] = kClimbZ0 - kClimbAdvance * t;
+  };
+  switch (subStep) {
+    case 0: {
+      const int32_t v = int32_t(Value());
+      if (v == 546 || v == 552 || v == 556 || v == 558) BossSe(kSoundVolley, kLevel);
+      place(float(count) / 130.0f);
+      if (count < 60) ++count;
+      if (Arrived(2)) {
+        owner->SetRoutePoint(1);
+        subStep = 1;
+      }
+      break;
+    }
+    case 1:
+      place(std::fmin(float(count) / 130.0f, 1.0f));
+      if (count > 90 && count < 131 && (count & 4) != 0) {
+        MuzzleSprites(muzzle[1], 1, 23.0f);
+        MuzzleSprites(muzzle[2], 1, 23.0f);
+      }
+      if (count == 128) {
+        BossSe(kSoundRing, kLevel);
+        for (int k = 0; k < 7; ++k) {
+          const float a = kTwoPi * (0.05f * float(k) + 0.1f);
+          for (int m = 1; m <= 2; ++m) {
+            const SVec4 p{muzzle[m][0] + 100.0f * std::cos(a), muzzle[m][1] + 80.0f * std::sin(a), muzzle[m][2],
+                          1.0f};
+            g_EfxMan.SpawnSprite(kMuzzleSheet, &p, nullptr, kMuzzleWhite, kMuzzleFade, 6, 14, 0.0f, 30.0f / 16.0f,
+                                 30.0f / 16.0f, nullptr, nullptr, 0.0f, 1);
+          }
+        }
+      }
+      ++count;
+      if (Arrived()) {
+        owner->SetRoutePoint(2);
+        subStep = 2;
+      }
+      break;
+    default:
+      if (Arrived()) ChangeState(kArrowTour);
+      break;
+  }
+  return 1;
+}
+
+int32_t EnemyType10Behavior::ArrowTour(int32_t code) {
+  if (code == CODE_ENTER) {
+    count = subStep = 0;
+    for (int i = 0; i < 4; ++i) saved[i] = position[i];
+    next = kFanCannon;
+    owner->SetRoutePoint(3);
+    EmitterTriples();
+    return 1;
+  }
+  if (code == CODE_LEAVE) {
+    KillOwn();
+    return 1;
+  }
+  if (code != CODE_FRAME) return 0;
+  if (owner->routeCursorIndex == 4) position[0] += swaySpeed;
+  if (owner->routeCursorIndex == 7) position[0] -= swaySpeed;
+  // Each sub-step waits for its route (arrived, or completed n times),
+  // then loads the next one.
+  auto advance = [this](uint32_t times, int32_t route) {
+    if (!Arrived(times)) return false;
+    owner->SetRoutePoint(uint32_t(route));
+    ++subStep;
+    return true;
+  };
+  switch (subStep) {
+    case 0:
+    case 8:
+      advance(1, 4);
+      break;
+    case 1:
+    case 9:
+      advance(2, 5);
+      break;
+    case 2:
+    case 6:
+      if (Arrived()) KillOwn();
+      advance(1, 24);
+      break;
+    case 3:
+    case 7:
+      VolleyB();
+      if (Arrived()) EmitterTriples();
+      advance(1, subStep == 3 ? 6 : 3);
+      break;
+    case 4:
+      advance(1, 7);
+      break;
+    case 5:
+      advance(4, 8);
+      break;
+    case 10:
+      if (Arrived()) {
+        KillOwn();
+        owner->SetMove(300.0f, 325.0f, 0, 0.25f);
+        ++subStep;
+      }
+      break;
+    default:
+      VolleyB();
+      if (Arrived() && !SelfDefeatWhenOverTime()) ChangeState(EnemyBase::SCRIPT_RELEASED);
+      break;
+  }
+  return 1;
+}
+
+int32_t EnemyType10Behavior::FanCannon(int32_t code) {
+  if (code == CODE_ENTER) {
+    count = 0;
+    for (int i = 0; i < 4; ++i) saved[i] = position[i];
+    next = kLasers;
+    owner->SetRoutePoint(24);
+    AddShotGen(owner, 0, hitPoint, kGenF, owner);
+    return 1;
+  }
+  if (code == CODE_LEAVE) {
+    KillOwn();
+    return 1;
+  }
+  if (code != CODE_FRAME) return 0;
+  VolleyA();
+  ++count;
+  if (owner->EveryFrames(299) && !SelfDefeatWhenOverTime()) ChangeState(kLasers);
+  return 1;
+}
+
+int32_t EnemyType10Behavior::Lasers(int32_t code) {
+  if (code == CODE_ENTER) {
+    count = subStep = 0;
+    for (int i = 0; i < 4; ++i) saved[i] = position[i];
+    next = kArrowTour;
+    return 1;
+  }
+  if (code != CODE_FRAME) return code == CODE_LEAVE;
+  switch (subStep) {
+    case 0:
+      if (Arrived()) {
+        owner->SetRoutePoint(15);
+        subStep = 1;
+      }
+      break;
+    case 1:
+      if (Value() == 107.0f) {
+        BossSe(kSoundVolley, kLevel);
+        MuzzleSprites(muzzle[1], 8, 23.0f);
+        MuzzleSprites(muzzle[2], 8, 23.0f);
+      }
+      if (Arrived()) {
+        count = 0;
+        owner->SetRoutePoint(16);
+        ShotGenArgs g = kGenG;
+        g.motion = ParamTable::FindValue(1);
+        AddShotGen(owner, 0, muzzle[0], g, owner);
+        // Eight lasers from node 91; the one matrix turns on, so laser i
+        // points at 0.125 x i(i + 1)/2 turns. Each copies the matrix.
+        SMatrix m;
+        GetSharedMatrix(&m, 1);
+        for (int i = 0; i < 3; ++i) m.m[3][i] = muzzle[0][i];
+        for (int i = 0; i < 8; ++i) {
+          MatrixRotateZ(&m, 0.125f * float(i));
+          ELaserGen* laser = ELaserGen::ELaserGenEx(&m, i == 0 ? 0x40000u : 0x240000u, 25.0f, 200, 1, 0.7f, 3.0f,
+                                                    5.0f, 50.0f, 20.0f, 4.0f, 6.0f, 55.0f, 28.0f, 30);
+          if (laser == nullptr) continue;
+          owner->AddChild(0, laser, 0);
+          if (laser->GetParent() == nullptr) delete laser;
+        }
+        subStep = 2;
+      }
+      break;
+    case 2:
+      if (Arrived(5)) {
+        owner->SetRoutePoint(17);
+        subStep = 3;
+      }
+      break;
+    default:
+      if (Arrived()) {
+        owner->SetRoutePoint(0);
+        if (!SelfDefeatWhenOverTime()) ChangeState(next);
+      }
+      break;
+  }
+  return 1;
+}
+
+int32_t EnemyType10Behavior::Return(int32_t code) {
+  if (code == CODE_ENTER) {
+    if (SelfDefeatWhenOverTime()) return 1;
+    count = subStep = 0;
+    if (position[0] - saved[0] < 0.0001f) {
+      owner->SetRoutePoint(2);
+      return 1;
+    }
+    PathTo(mover, position, saved, 104.0f);
+    owner->SetRoutePoint(saved[0] > position[0] ? 3 : 6);
+    return 1;
+  }
+  if (code == CODE_LEAVE) {
+    subStep = 0;
+    owner->everyCounter = 0;
+    mover.Clear();
+    return 1;
+  }
+  if (code != CODE_FRAME) return 0;
+  const int32_t cursor = owner->routeCursorIndex;
+  switch (subStep) {
+    case 0:
+      if (!Arrived()) break;
+      if (cursor == 2) {
+        ChangeState(next);
+        break;
+      }
+      subStep = 1;
+      count = 0;
+      owner->SetRoutePoint(cursor == 3 ? 4 : 7);
+      break;
+    case 1:
+      if (!mover.Advance(position, 1.0f)) {
+        subStep = 2;
+        owner->SetRoutePoint(cursor == 4 ? 5 : 8);
+      }
+      break;
+    default:
+      if (!Arrived()) break;
+      if (cursor != 2)
+        owner->SetRoutePoint(2);
+      else
+        ChangeState(next);
+      break;
+  }
+  return 1;
+}
+
+int32_t EnemyType10Behavior::Defeat(int32_t code) {
+  if (code == CODE_ENTER) {
+    count = subStep = 0;
+    // Every child ends; the timeline stays paused until the defeat lets it go.
+    for (int32_t l = 0; l < owner->ListCount(); ++l) owner->KillList(l);
+    owner->SetRoutePoint(25);
+    BossPartsObject::Attach(owner, new (std::nothrow) BossPartsObjectT10(&owner->model));
+    return 1;
+  }
+  if (code != CODE_FRAME) return code == CODE_LEAVE;
+  switch (subStep) {
+    case 0:
+    case 1:
+      if (Arrived()) owner->SetRoutePoint(uint32_t(26 + subStep++));
+      break;
+    case 2:
+      if (Arrived(2)) {
+        owner->SetRoutePoint(28);
+        subStep = 3;
+      }
+      break;
+    case 3:
+      if (Arrived()) {
+        subStep = 4;
+        count = 0;
+      }
+      break;
+    default:
+      if (count == 120) {
+        owner->ReleaseTimeline();
+        g_MapMng.StartTransition(1.0f, 60);
+        g_MapMng.armed = 0;
+      }
+      if (count == 400) owner->Kill(0);
+      ++count;
+      break;
+  }
+  return 1;
+}

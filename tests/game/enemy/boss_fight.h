@@ -1,0 +1,149 @@
+#pragma once
+// Boss fights in the whole program: a lively stage's timeline moved on to
+// the record that waits for a boss's place on the rail (the enemies on
+// screen gone), the boss then spawned by the timeline from its stage
+// record, and the ship firing at it from below.
+#include <cstdint>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "game/core/Game.h"
+#include "game/enemy/EnemyBase.h"
+#include "game/enemy/EnemyMan.h"
+#include "game/enemy/EnemySet.h"
+#include "game/player/Player.h"
+#include "game/stage/MapMng.h"
+#include "game/stage/ScriptStgRsc.h"
+#include "game/tables/enemy_tables.h"
+#include "platform/crt_rand.h"
+#include "vrax/resource/ModelFile.h"
+#include "support/PlayWorld.h"
+#include "vrax/resource/SImageSlot.h"
+#include "vrax/resource/SRsc_Model.h"
+#include "vrax/resource/model_fixtures.h"
+
+namespace bossfight {
+
+// The living enemy of that type, or null.
+inline EnemyBase* FindBoss(int32_t type) {
+  SProcList* l = g_EnemyMan.GetList(0);
+  for (SProc* p = l != nullptr ? l->Head() : nullptr; p != nullptr; p = SProcList::Next(p)) {
+    auto* e = dynamic_cast<EnemyBase*>(p);
+    if (e != nullptr && e->param != nullptr && e->param->type == type && p->GetState() < SProc::STATE_KILLED)
+      return e;
+  }
+  return nullptr;
+}
+
+// Moves the timeline to the rail wait before the boss's spawn and the rail
+// just short of it; false when the stage has no such boss.
+inline bool JumpToBoss(int32_t type) {
+  const StageScript* s = g_EnemySet.script;
+  if (s == nullptr) return false;
+  for (int32_t i = 1; i < int32_t(s->timeline.size()); ++i) {
+    const EnemySpawnRecord& r = s->timeline[size_t(i)];
+    const EnemyParam* p = r.param;
+    if ((r.opcode & 0x7F8) != EnemySet::OP_SPAWN || p == nullptr || p->type != type) continue;
+    const EnemySpawnRecord& wait = s->timeline[size_t(i - 1)];
+    float key;
+    std::memcpy(&key, &wait.argument, sizeof key);
+    g_EnemyMan.KillChildrenAll(0);
+    g_EnemySet.index = i - 1;
+    g_EnemySet.elapsed = 0.0f;
+    g_EnemySet.paused = 0;
+    g_MapMng.SetSection(0, key - 2.0f);
+    return true;
+  }
+  return false;
+}
+
+// A stage's script and one boss model read from the built data, handed to
+// the enemy timeline of the running program, so that a boss is spawned from
+// its own stage record with the stand-in model the stage would load (the
+// stages that are not built yet load neither).
+struct BossStage {
+  // stage 1 to 5; model: the model file's stem; scale as the stage's
+  // resource row gives it (65536 = 1).
+  BossStage(int stage, const char* model, uint32_t scale) {
+    const std::string data = std::string(OSTREL_TEST_BINARY_DIR) + "/data/";
+    const auto stg = Read(data + "Script/Stage0" + std::to_string(stage) + ".stg");
+    ok = ParseStageScript(stg.data(), stg.size(), &script);
+    ModelFile f;
+    const auto bma = Read(data + "enemy/" + model + ".bma");
+    ok = ok && ParseModelFile(bma.data(), bma.size(), &f);
+    const uint32_t params[4] = {scale, 0, 0, 0};
+    if (ok) mdl = modelfix::Build(f, nullptr, params);
+    ok = ok && mdl != nullptr;
+    if (!ok) return;
+    modelSlot.Set(mdl.get());
+    for (auto& p : pairs) p = EnemyRscSlotPair{&imageSlot, &modelSlot};
+    g_EnemySet.Init(&script, EnemySprKeyTable, 12, pairs, 21, 0);
+  }
+  ~BossStage() { g_EnemySet.Reset(); }
+  // Spawns the boss of that type from its record; null when none.
+  EnemyBase* Spawn(int32_t type) {
+    for (int32_t i = 0; i < int32_t(script.timeline.size()); ++i) {
+      const EnemySpawnRecord& r = script.timeline[size_t(i)];
+      if (r.Op() == EnemySet::OP_SPAWN && r.param != nullptr && r.param->type == type) {
+        g_EnemySet.index = i + 1;
+        return dynamic_cast<EnemyBase*>(g_EnemySet.SpawnAt(i));
+      }
+    }
+    return nullptr;
+  }
+  static std::vector<uint8_t> Read(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+  }
+
+  bool ok = false;
+  StageScript script;
+  std::unique_ptr<SRsc_Model_Ex> mdl;
+  SImageSlot imageSlot;
+  SRscSlot<SRsc_Model> modelSlot;
+  EnemyRscSlotPair pairs[21] = {};
+};
+
+// Runs frames with the ship below the middle of the screen, holding fire
+// when `fire` is set, its lives topped up, until done() or the limit; the
+// frames run, or -1.
+template <class Done>
+int Fight(testsupport::PlayWorld& w, int limit, bool fire, Done&& done) {
+  w.Hold(plat::CabInput::kButton1, fire);
+  for (int f = 0; f < limit; ++f) {
+    if (done()) return f;
+    w.G()->lives = 3;
+    w.Step();
+  }
+  return -1;
+}
+
+// The rand draws made by fn (the generator's state stepped forward from
+// before to after; -1 beyond 1000).
+template <class Fn>
+int DrawsOf(Fn&& fn) {
+  const uint32_t before = plat::RandSeed();
+  fn();
+  const uint32_t after = plat::RandSeed();
+  plat::SRand(before);
+  int n = 0;
+  for (; n <= 1000 && plat::RandSeed() != after; ++n) plat::Rand();
+  plat::SRand(after);
+  return n <= 1000 ? n : -1;
+}
+
+// The children of list n of p that are of type T.
+template <class T>
+int CountChildren(SProc* p, int32_t n) {
+  int count = 0;
+  SProcList* l = p->GetList(n);
+  for (SProc* c = l != nullptr ? l->Head() : nullptr; c != nullptr; c = SProcList::Next(c))
+    if (dynamic_cast<T*>(c) != nullptr && c->GetState() < SProc::STATE_KILLED) ++count;
+  return count;
+}
+
+}  // namespace bossfight
