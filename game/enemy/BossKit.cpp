@@ -1,26 +1,11 @@
 #include "game/enemy/BossKit.h"
 
-#include "game/core/Game.h"
 #include "game/enemy/EnemyToolkit.h"
-#include "game/enemy/SpawnChild.h"
 
-EShotGen* AddShotGen(SProc* owner, int32_t list, const float* pos, const ShotGenArgs& a, SObject* holder) {
-  return SpawnChild<EShotGen>(owner, list, 0, pos, a.flags, a.hit, a.codeA, a.codeB, a.angle, a.angleFrom, a.angleTo,
-                              a.speedFrom, a.speedTo, a.ways, a.spread, a.rows, a.rowWidth, a.stepFrames, a.steps,
-                              a.volleys, a.volleyFrames, a.offsetX, a.offsetY, a.unused, a.muzzle, a.delay, a.motion,
-                              a.id, a.last, holder);
-}
-
-void BossSe(int32_t n, int32_t level) {
-  if (Game* g = GetGame()) g->PlaySe(n, level);
-}
-
-void BossVoice(int32_t n, int32_t level) {
-  if (Game* g = GetGame()) g->PlayVoice(n, level);
-}
-
-void BossStopVoice(int32_t n) {
-  if (Game* g = GetGame()) g->StopVoice(n);
+EShotGen* AddShotGen(EnemyBase* boss, const float* pos, const ShotGenArgs& a, SObject* holder) {
+  return BossGen(boss, pos, holder, a.flags, a.hit, a.codeA, a.codeB, a.angle, a.angleFrom, a.angleTo, a.speedFrom,
+                 a.speedTo, a.ways, a.spread, a.rows, a.rowWidth, a.stepFrames, a.steps, a.volleys, a.volleyFrames,
+                 a.offsetX, a.offsetY, a.unused, a.muzzle, a.delay, a.motion, a.id, a.last);
 }
 
 float* NodePoint(EnemyBase* e, int32_t n) {
@@ -52,7 +37,7 @@ void PathTo(SplineMover& mover, const float* from, const float* to, float frames
 }
 
 bool DefeatWhenOverTime(EnemyBase* e) {
-  if (e->framesAlive <= e->chainFrameLimit) return false;
-  e->SendEvent(EObjBase::EV_DEFEATED, 0);
+  if (!BossTimeUp(e)) return false;
+  DefeatBoss(e);
   return true;
 }

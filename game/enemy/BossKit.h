@@ -1,13 +1,14 @@
 #pragma once
-// What the boss scripts share beyond the toolkit: a shot generator built
-// from one row of its 25 construction values, the sounds under the game's
-// sound rule, and the world points of model nodes that the scripts fire
-// from (kept up to date by the boss itself each frame, whatever is drawn).
+// More that the boss scripts share (besides BossScript.h): a shot generator
+// built from one row of its 25 construction values, the world points of
+// model nodes that the scripts fire from (kept up to date by the boss itself
+// each frame, whatever is drawn), a two-key path and the time check.
 #include <cstdint>
 
 #include "game/core/SplineMover.h"
 #include "game/effect/EShotGen.h"
 #include "game/effect/EShotMotion.h"
+#include "game/enemy/BossScript.h"
 #include "game/enemy/EnemyBase.h"
 
 // The 25 values of a script-built shot generator, in construction order:
@@ -33,15 +34,9 @@ struct ShotGenArgs {
   int32_t id, last;
 };
 
-// Builds the generator firing from `pos` (held by `holder`: once it is gone
-// the last position is kept) and adds it to child list `list` of `owner`.
-// Null when it could not be made or added.
-EShotGen* AddShotGen(SProc* owner, int32_t list, const float* pos, const ShotGenArgs& a, SObject* holder);
-
-// Sound effect and voice n under the game's sound rule; stopping a voice.
-void BossSe(int32_t n, int32_t level);
-void BossVoice(int32_t n, int32_t level);
-void BossStopVoice(int32_t n);
+// BossGen with the row: fires from `pos` (held by `holder`: once it is gone
+// the last position is kept), in the boss's child list 0.
+EShotGen* AddShotGen(EnemyBase* boss, const float* pos, const ShotGenArgs& a, SObject* holder);
 
 // The world translation row (x, y, z, w) of node n of the enemy's model,
 // which UpdateNodeWorlds keeps; a node the model lacks reads as a point
@@ -54,6 +49,5 @@ void UpdateNodeWorlds(EnemyBase* e);
 // A two-key path from `from` to `to` in `frames` frames (tangents of
 // tension and bias 0 from the two points); the mover is cleared first.
 void PathTo(SplineMover& mover, const float* from, const float* to, float frames);
-// The enemy sends itself user event 8 when it has been alive longer than its
-// chain frame limit (the self-defeat of the time checks); true then.
+// The time check: past its limit the boss defeats itself (true); else false.
 bool DefeatWhenOverTime(EnemyBase* e);

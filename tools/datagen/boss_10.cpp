@@ -9,7 +9,6 @@ namespace datagen {
 
 namespace {
 
-constexpr int32_t kType = 10;
 // Route entry: from, to, wrap, speed 1 (one value a frame).
 RouteEntry R(float from, float to, uint32_t wrap = 0) { return RouteEntry{0, from, to, wrap, 1.0f}; }
 
@@ -40,16 +39,14 @@ BossPart Place(int n) {
 // 1500 units across, some 220 on screen.
 std::vector<uint8_t> Boss10Model(float scale) { return PartsModel(94, 1500.0f, scale, 700, Place); }
 
-void AddBoss10(StageScriptBuilder& b) {
-  EnemyParam* p = FindBossParam(b, kType);
-  if (p == nullptr) return;
-  p->hitRadius = 40.0f;
+void AddBoss10(StageScriptBuilder& b, EnemyParam& p) {
+  p.hitRadius = 40.0f;
   // 0: the climb's loop (its sound values 546, 552, 556 and 558 on the
   // way); 1, 2: the rest of the climb; 3 to 8: the tour (4 loops twice
   // while it sways right, 7 four times while it sways left); 15 passes
   // 107 (the laser sound); 16 loops five times while the lasers sweep;
   // 24 passes 308 and 321 (the fan volleys); 25 to 28 the defeat.
-  SetBossRoutes(b, *p,
+  SetBossRoutes(b, p,
                 {R(540, 570, 1), R(0, 70), R(560, 600), R(0, 40), R(0, 40, 1), R(0, 30), R(0, 40), R(0, 20, 1),
                  R(0, 30), R(0, 30), R(0, 30), R(0, 30), R(0, 30), R(0, 30), R(0, 30), R(90, 130), R(0, 30, 1),
                  R(0, 30), R(0, 30), R(0, 30), R(0, 30), R(0, 30), R(0, 30), R(0, 30), R(300, 330), R(0, 20),

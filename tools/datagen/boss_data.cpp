@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "tools/datagen/touring_bosses.h"
 #include "vrax/resource/ModelWriter.h"
 
 namespace datagen {
@@ -81,13 +82,14 @@ std::vector<uint8_t> BossModelFor(const std::string& stem, uint32_t scale) {
   if (stem == "osr_bs03") return BossModel(43, 240.0f / s);
   if (stem == "osr_bs05") return BossModel(68, 240.0f / s);
   if (stem == "osr_bs12") return BossModel(37, 240.0f / s);  // type 14: nodes up to 36
-  return {};
+  return TouringBossModel(stem, s);
 }
 
 void AddBossData(StageScriptBuilder& b, EnemyParam& p) {
   switch (p.type) {
     case 5: AddBoss05(b, p); break;
     case 7: AddBoss07(b, p); break;
+    case 10: AddBoss10(b, p); break;
     case 13: AddBoss13(b, p); break;
     case 14: AddBoss14(b, p); break;
     case 15: AddBoss15(b, p); break;

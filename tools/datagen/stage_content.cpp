@@ -29,7 +29,6 @@
 #include "tools/datagen/boss_data.h"
 #include "tools/datagen/cache.h"
 #include "tools/datagen/canvas.h"
-#include "tools/datagen/touring_bosses.h"
 #include "vrax/resource/ModelWriter.h"
 
 namespace datagen {
@@ -255,7 +254,6 @@ std::vector<uint8_t> ModelFor(const std::string& path, uint32_t scale) {
     // The row's scale shrinks or grows the model; its span on screen is
     // the same whatever the scale.
     const float s = scale != 0 ? float(scale) / 65536.0f : 1.0f;
-    if (auto boss = TouringBossModel(stem, s); !boss.empty()) return boss;
     MeshBuilder b;
     b.Craft(CraftSpan(stem) / s, Has(stem, "bs") ? 4 : 0);
     return WriteModel(b);

@@ -14,7 +14,6 @@
 #include "game/enemy/EnemySet.h"
 #include "tools/datagen/boss_data.h"
 #include "tools/datagen/stage_events.h"
-#include "tools/datagen/touring_bosses.h"
 
 namespace datagen {
 
@@ -222,7 +221,6 @@ void BuildStageWaves(int stage, StageScriptBuilder& b) {
   const int n = stage >= 0 && stage <= 5 ? stage : 0;
   AddParams(b, kStageEnemies[n]);
   AddBossParams(b, kBosses[n]);
-  AddTouringBossData(b);
   // Even stages come from the other side.
   const float side = stage % 2 == 0 ? -1.0f : 1.0f;
   size_t next = 0;

@@ -70,12 +70,6 @@ std::vector<uint8_t> PartsModel(int nodes, float span, float scale, uint32_t fra
   return WriteModelFile(m);
 }
 
-EnemyParam* FindBossParam(StageScriptBuilder& b, int32_t type) {
-  for (EnemyParam& p : b.Records().params)
-    if (p.type == type) return &p;
-  return nullptr;
-}
-
 void EnsureBulletPath(StageScriptBuilder& b, int32_t id, std::initializer_list<EShotMotion> entries) {
   for (const PatternList& l : b.Records().patternLists)
     if (l.id == id) return;
@@ -90,16 +84,8 @@ void SetBossRoutes(StageScriptBuilder& b, EnemyParam& p, std::initializer_list<R
 }
 
 std::vector<uint8_t> TouringBossModel(const std::string& stem, float scale) {
-  const auto is = [&stem](const char* name) {
-    const std::string n(name);
-    return stem.size() >= n.size() && stem.compare(stem.size() - n.size(), n.size(), n) == 0;
-  };
-  if (is("bs08")) return Boss10Model(scale);
+  if (stem == "osr_bs08") return Boss10Model(scale);
   return {};
-}
-
-void AddTouringBossData(StageScriptBuilder& b) {
-  AddBoss10(b);
 }
 
 }  // namespace datagen

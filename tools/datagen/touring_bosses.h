@@ -14,8 +14,6 @@ namespace datagen {
 // The model of a boss of these types by its file stem ("osr_bs08"); empty for
 // any other stem. `scale` is the model row's scale (1.0 = none).
 std::vector<uint8_t> TouringBossModel(const std::string& stem, float scale);
-// Fills in the records of these bosses that the stage's script has.
-void AddTouringBossData(StageScriptBuilder& b);
 
 // One boss's part: where the data of each boss says its numbered nodes
 // stand, in play units on screen.
@@ -27,14 +25,12 @@ struct BossPart {
 // `frames` frames of animation.
 std::vector<uint8_t> PartsModel(int nodes, float span, float scale, uint32_t frames, BossPart (*place)(int n));
 
-// Parts of each boss's records.
-EnemyParam* FindBossParam(StageScriptBuilder& b, int32_t type);
 // Adds the bullet path unless the stage already has one with that id.
 void EnsureBulletPath(StageScriptBuilder& b, int32_t id, std::initializer_list<EShotMotion> entries);
 // The boss's route table (id 1000 + type), its record set to defeat mode 3.
 void SetBossRoutes(StageScriptBuilder& b, EnemyParam& p, std::initializer_list<RouteEntry> entries);
 
-void AddBoss10(StageScriptBuilder& b);
+void AddBoss10(StageScriptBuilder& b, EnemyParam& p);
 std::vector<uint8_t> Boss10Model(float scale);
 
 }  // namespace datagen

@@ -84,14 +84,14 @@ void EnemyType10Behavior::VolleyA() {
     ShotGenArgs a = kGenA1;
     a.angle = kHeadings[i];
     a.delay = i == 0 ? 0.0f : 10.0f;
-    AddShotGen(owner, 0, volleyPoint, a, owner);
+    AddShotGen(owner, volleyPoint, a, owner);
   }
   float* muzzlePoint = first ? muzzle[1] : muzzle[2];
   for (int i = 0; i < 3; ++i) {
     ShotGenArgs a = kGenA4;
     a.angle = i == 2 ? (first ? 0.254f : 0.255f) : kHeadings[i];
     a.delay = i == 0 ? 0.0f : 3.0f;
-    AddShotGen(owner, 0, muzzlePoint, a, owner);
+    AddShotGen(owner, muzzlePoint, a, owner);
   }
   MuzzleSprites(muzzlePoint, 16, 23.0f);
 }
@@ -101,7 +101,7 @@ void EnemyType10Behavior::VolleyB() {
   if (v != 308.0f && v != 321.0f) return;
   float* muzzlePoint = v == 308.0f ? muzzle[1] : muzzle[2];
   BossSe(kSoundVolley, kLevel);
-  AddShotGen(owner, 0, muzzlePoint, kGenB, owner);
+  AddShotGen(owner, muzzlePoint, kGenB, owner);
   MuzzleSprites(muzzlePoint, 16, 23.0f);
 }
 
@@ -256,7 +256,7 @@ int32_t EnemyType10Behavior::FanCannon(int32_t code) {
     for (int i = 0; i < 4; ++i) saved[i] = position[i];
     next = kLasers;
     owner->SetRoutePoint(24);
-    AddShotGen(owner, 0, hitPoint, kGenF, owner);
+    AddShotGen(owner, hitPoint, kGenF, owner);
     return 1;
   }
   if (code == CODE_LEAVE) {
@@ -296,7 +296,7 @@ int32_t EnemyType10Behavior::Lasers(int32_t code) {
         owner->SetRoutePoint(16);
         ShotGenArgs g = kGenG;
         g.motion = ParamTable::FindValue(1);
-        AddShotGen(owner, 0, muzzle[0], g, owner);
+        AddShotGen(owner, muzzle[0], g, owner);
         // Eight lasers from node 91; the one matrix turns on, so laser i
         // points at 0.125 x i(i + 1)/2 turns. Each copies the matrix.
         SMatrix m;
