@@ -59,6 +59,10 @@ int32_t EfxMan::Init(SProcArg) {
   SizePrims(&ringPrims_, kRings);
   SizePrims(&ownedRingPrims_, kOwnedRings);
   SizePrims(&discPrims_, kDiscs);
+  // Each disc cell's primitive holds the finest disc from the start: cells
+  // are handed out in turn, and growing each one on its first fine disc
+  // would raise the memory for hours of play.
+  for (auto& p : discPrims_) p->Alloc(1, 2 * 3 * kDiscFineSegments + 2);
   SizePrims(&ribbonPrims_, kRibbons);
   streakPrim_.AllocPrims(kStreaks);
   streakPrim_.SetActiveCount(0);

@@ -37,6 +37,10 @@ class EfxMan : public SProc {
   static constexpr int32_t kTendrils = 32;
   static constexpr int32_t kSequences = 32;
   static constexpr int32_t kGlows = 32;
+  // Ring segment counts of a disc (in threes): the fine disc of rect 1 and
+  // the plain one.
+  static constexpr int32_t kDiscFineSegments = 128;
+  static constexpr int32_t kDiscSegments = 24;
   // Sprite requests the manager asks the engine's sprite pool for.
   static constexpr int32_t kSpriteCells = 2048;
   // Draw keys of the shape effects.

@@ -204,7 +204,7 @@ void EfxMan::UpdateDiscs() {
       c1[3] *= k;
       c2[3] *= k;
     }
-    BuildRound(e->prim, 0.0f, r, c1, c2, EfxDiscRect(e->rect), e->rect == 1 ? 128 : 24);
+    BuildRound(e->prim, 0.0f, r, c1, c2, EfxDiscRect(e->rect), e->rect == 1 ? kDiscFineSegments : kDiscSegments);
     SMatrix& world = e->world.GetMatrix();
     if (const SMatrix* m = e->follow.Get()) {
       AddXYZ(&e->offset, e->velocity);

@@ -1,6 +1,7 @@
 // The player's stand-in data: the ship's two models (hull and second part,
 // textured with the ship picture of the player-shot image), its input
-// records and the recorded inputs of the three demo plays and the tutorial.
+// records, the recorded inputs of the three demo plays and the tutorial, and
+// one recorded play of each stage.
 #include "tools/datagen/player_files.h"
 
 #include <cstdint>
@@ -164,6 +165,25 @@ std::vector<uint8_t> TutorialFrames(int total) {
   return Frames(script, total);
 }
 
+// A recorded play of a stage: sweeps across the play area under fire, a
+// lock-on (the special button alone) followed by shot presses that carry a
+// dash from target to target, and a bomb (both buttons together, the shot
+// let go first); `stage` shifts the route so the five plays differ.
+std::vector<uint8_t> StageFrames(int stage, int total) {
+  const int side = stage % 2 == 0 ? kLeft : kRight;
+  const int other = stage % 2 == 0 ? kRight : kLeft;
+  std::vector<Segment> script = {
+      {90, kShot},         {50, kShot | side},  {40, kShot | kUp},   {100, kShot | other},
+      {40, kShot | kDown}, {50, kShot | side},  {10 * stage, kShot}, {10, 0},
+      {1, kSpecial},       {15, kShot},
+  };
+  // The presses a dash step waits for: one every eight frames.
+  for (int i = 0; i < 12; ++i) script.insert(script.end(), {{2, kShot}, {6, 0}});
+  script.insert(script.end(), {{150, kShot | other}, {12, 0}, {2, kShot | kSpecial}, {120, 0},
+                               {80, kShot | kUp | side}, {80, kShot | kDown | other}});
+  return Frames(script, total);
+}
+
 }  // namespace
 
 void GeneratePlayerFiles(const std::string& root, WriteStats* stats) {
@@ -179,6 +199,14 @@ void GeneratePlayerFiles(const std::string& root, WriteStats* stats) {
   for (int d = 1; d <= 3; ++d)
     WriteIfChanged(root, "common/Demo0" + std::to_string(d) + ".rpd", Replay::Encode(DemoFrames(d, 2520)), stats);
   WriteIfChanged(root, "common/Tutorial.rpd", Replay::Encode(TutorialFrames(3060)), stats);
+  // One recorded play per stage for the replay check and the boss-fight
+  // benchmark: long enough to reach the stage's last boss (stages 1 to 4
+  // put it before rail key 9,800, stage 5 at key 1,756; the rail moves a
+  // key a frame).
+  static constexpr int kStageFrames[5] = {11000, 11000, 11000, 11000, 4000};
+  for (int s = 1; s <= 5; ++s)
+    WriteIfChanged(root, "common/Play0" + std::to_string(s) + ".rpd", Replay::Encode(StageFrames(s, kStageFrames[s - 1])),
+                   stats);
 }
 
 }  // namespace datagen

@@ -1,0 +1,58 @@
+#pragma once
+// The whole program without a screen, for the tools that run it for a long
+// time or compare runs: started as from the command line with a hidden
+// window, the null device (or OpenGL off screen), dummy audio, unpaced
+// frames and a fresh temporary save directory (so no settings or ranking of
+// an earlier run change the play). Every error box text is counted and
+// still printed on standard error.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "game/core/WinMain.h"
+#include "platform/message_box.h"
+
+class Game;
+
+namespace headless {
+
+class Run {
+ public:
+  explicit Run(bool nullDevice = true);
+  ~Run();
+  Run(const Run&) = delete;
+  Run& operator=(const Run&) = delete;
+
+  bool Ok() const { return ok_; }
+  const std::string& Failure() const { return app_.Failure(); }
+  // One frame (the window's messages, then one kernel step); false once the
+  // program has asked to quit.
+  bool Step();
+  int64_t Frames() const { return frames_; }
+  // The error box texts seen so far.
+  const std::vector<std::string>& Errors() const { return errors_; }
+
+  // Runs until the start-up is done (the notice scene), then takes the
+  // attract scenes away so nothing but what the caller starts runs next.
+  // False when the notice never came.
+  bool ToQuietStart();
+  // After ToQuietStart: requests stage n (1 to 5) with its recorded play
+  // "common\PlayNN.rpd" driving the ship, which enters with the short
+  // flight of a play that has been in a stage before. Returns the play's
+  // frame count, 0 when its file did not load.
+  int StartRecordedPlay(int stage);
+
+ private:
+  std::string saveDir_;
+  Application app_;
+  plat::MessageBoxHook oldHook_;
+  std::vector<std::string> errors_;
+  bool ok_ = false;
+  bool quit_ = false;
+  int64_t frames_ = 0;
+};
+
+// Name of the scene running in the game root's scene list ("" when none).
+std::string CurrentSceneName();
+
+}  // namespace headless

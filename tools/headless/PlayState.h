@@ -1,0 +1,27 @@
+#pragma once
+// What a frame of play left behind, reduced to a number: two runs that
+// agree on it frame by frame played the same game.
+#include <cstdint>
+
+namespace headless {
+
+// FNV-1a over the rand seed, the scene, lives, bombs and score words, the
+// Player's state, control mode, position and power, every listed enemy's
+// position and hit points, every collision body of every group (the
+// Player's bodies, player shots, enemies, bullets, lasers, thunder, effect
+// shots: group, mask, position, radius) and the live count of every effect
+// pool and of the items. Floats enter by their bits.
+uint64_t PlayStateHash();
+
+// How busy the play is: live enemy bullets, bodies of lasers, thunder and
+// effect shots, live effects of every pool, listed enemies.
+struct PlayLoad {
+  int32_t bullets = 0;
+  int32_t beams = 0;
+  int32_t effects = 0;
+  int32_t enemies = 0;
+  int32_t Total() const { return bullets + beams + effects + enemies; }
+};
+PlayLoad CurrentLoad();
+
+}  // namespace headless
