@@ -4,6 +4,7 @@
 
 #include "game/core/Game.h"
 #include "game/enemy/EnemyBase.h"
+#include "game/enemy/EnemyToolkit.h"
 
 EShotGen* BossShotGen::Start(EnemyBase* boss, const float* origin, SObject* holder) const {
   return BossGen(boss, origin, holder, flags, hitWord, codeA, codeB, angle, curveFrom, curveTo, speedFrom, speedTo,
@@ -22,6 +23,16 @@ bool BossTimeCheck(EnemyBase* boss) {
   if (!BossTimeUp(boss)) return false;
   DefeatBoss(boss);
   return true;
+}
+
+void BossPathTo(SplineMover* path, const float* from, const float* to, float frames, float tension, float bias) {
+  float a[4], b[4], t0[4], t1[4];
+  for (int i = 0; i < 4; ++i) a[i] = from[i], b[i] = to[i];
+  CalcSplineTangent(t0, a, a, b, tension, bias);
+  CalcSplineTangent(t1, a, b, b, tension, bias);
+  path->Clear();
+  path->AddKey(a, t0, frames, -1.0f);
+  path->AddKey(b, t1, 0.0f, -1.0f);
 }
 
 void BossHover(float* p, const float* home, int32_t frame) {

@@ -49,6 +49,11 @@ EShotGen* StartShotGen(EnemyBase* boss, const float* origin, SObject* holder, co
 // it sends itself the defeat event (argument 0: no popup, no count) and
 // true is returned.
 bool BossTimeCheck(EnemyBase* boss);
+// The path from `from` to `to` over `frames`: two keys with the spline
+// tangents of (from, from, to) and (from, to, to) (tension and bias as
+// given: 1 and 1 make both zero), both points copied now.
+void BossPathTo(SplineMover* path, const float* from, const float* to, float frames, float tension = 0.0f,
+                float bias = 0.0f);
 // x = home x + 6 sin(frame x 0.02 x pi/2), y = home y + 7 sin(frame x 0.025 x pi/2).
 void BossHover(float* position, const float* home, int32_t frame);
 void BossStopSe(int32_t n);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "game/core/Game.h"
+#include "game/effect/EfxMan.h"
 #include "game/enemy/EnemyMan.h"
 #include "game/enemy/EnemySet.h"
 #include "game/stage/MapMng.h"
@@ -59,6 +60,9 @@ class Driver : public SProc {
 BossFight::BossFight(int stage, uint32_t param, bool picture) : world(Options(picture)), stage_(stage), param_(param) {}
 
 BossFight::~BossFight() {
+  // The defeat shows' effects may outlast the fight: none is left for the
+  // next test.
+  if (EfxMan* efx = EfxMan::Instance()) efx->ClearAll();
   if (SRscMan* rm = GetRscMan()) rm->ReleaseGroup(kGroup, nullptr, 0);
 }
 
@@ -92,6 +96,21 @@ EObjBase* BossFight::Boss() const {
     if (auto* e = dynamic_cast<EObjBase*>(p); e != nullptr && e->param != nullptr && e->param->id == param_)
       return LiveProc(SHandle<EObjBase>(e));
   return nullptr;
+}
+
+BossFight::End BossFight::ShootDown(int32_t hitPoints, int limit) {
+  End e;
+  if (EObjBase* b = Boss()) b->hitPoints = hitPoints;
+  world.Hold(plat::CabInput::kButton1);
+  for (int k = 1; k <= limit && e.ended < 0; ++k) {
+    Step();
+    if (e.told < 0 && world.G()->stageClear != 0) e.told = k;
+    EObjBase* b = Boss();
+    if (b == nullptr) e.ended = k;
+    else if (e.defeated < 0 && b->grabMode == EObjBase::GRAB_DEFEATED) e.defeated = k;
+  }
+  world.Hold(plat::CabInput::kButton1, false);
+  return e;
 }
 
 }  // namespace testsupport

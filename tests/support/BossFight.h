@@ -26,6 +26,13 @@ class BossFight {
   void Step(int frames = 1) { world.Step(frames); }
   // The boss while it lives (null before its spawn and after its end).
   EObjBase* Boss() const;
+  // Holds fire with the boss left `hitPoints`, for at most `limit` frames:
+  // the frames until its defeat, until the game was told a boss is beaten
+  // (with stageMayEnd set) and until its end (-1: not seen).
+  struct End {
+    int defeated = -1, told = -1, ended = -1;
+  };
+  End ShootDown(int32_t hitPoints, int limit);
 
   PlayWorld world;
   StageScript script;

@@ -488,13 +488,7 @@ int32_t EnemyType13Behavior::Return(int32_t code) {
     case CODE_ENTER: {
       if (BossTimeCheck(owner)) return 1;
       c = 0;
-      float p0[4], t0[4], t1[4];
-      for (int i = 0; i < 4; ++i) p0[i] = position[i];
-      CalcSplineTangent(t0, p0, p0, saved, 0.0f, 0.0f);
-      CalcSplineTangent(t1, p0, saved, saved, 0.0f, 0.0f);
-      path.Clear();
-      path.AddKey(p0, t0, 60.0f, -1.0f);
-      path.AddKey(saved, t1, 0.0f, -1.0f);
+      BossPathTo(&path, position, saved, 60.0f);
       owner->SetRoutePoint(0);
       return 1;
     }
@@ -535,13 +529,7 @@ int32_t EnemyType13Behavior::Defeat(int32_t code) {
       sub = 1;
       owner->SetRoutePoint(0);
       static constexpr float kCentre[4] = {0.0f, -80.0f, 0.0f, 1.0f};
-      float p0[4], t0[4], t1[4];
-      for (int i = 0; i < 4; ++i) p0[i] = position[i];
-      CalcSplineTangent(t0, p0, p0, kCentre, 1.0f, 1.0f);
-      CalcSplineTangent(t1, p0, kCentre, kCentre, 1.0f, 1.0f);
-      path.Clear();
-      path.AddKey(p0, t0, 120.0f, -1.0f);
-      path.AddKey(kCentre, t1, 0.0f, -1.0f);
+      BossPathTo(&path, position, kCentre, 120.0f, 1.0f, 1.0f);
       BossVoice(50);
     }
   } else if (sub == 1) {

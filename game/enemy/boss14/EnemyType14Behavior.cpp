@@ -392,18 +392,12 @@ int32_t EnemyType14Behavior::Wait(int32_t code) {
 
 int32_t EnemyType14Behavior::ReturnHome(int32_t code) {
   switch (code) {
-    case CODE_ENTER: {
+    case CODE_ENTER:
       if (BossTimeCheck(owner)) return 1;
       frame = 0;
-      float t1[4], t2[4];
-      CalcSplineTangent(t1, position, position, home, 0.0f, 0.0f);
-      CalcSplineTangent(t2, position, home, home, 0.0f, 0.0f);
-      path.Clear();
-      path.AddKey(position, t1, 80.0f, -1.0f);
-      path.AddKey(home, t2, 0.0f, -1.0f);
+      BossPathTo(&path, position, home, 80.0f);
       if (owner->routeCursorIndex != 0) owner->SetRoutePoint(0);
       return 1;
-    }
     case CODE_FRAME:
       if (!path.Advance(position, 1.0f)) ChangeState(WAIT);
       return 1;

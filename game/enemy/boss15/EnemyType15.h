@@ -74,8 +74,6 @@ class EnemyType15Behavior : public Behavior {
   void EnterAttack(int32_t next);
   // The time check at the end of an attack; else the wait before `next`.
   void EndAttack();
-  // A two-key path from the position to `to` over `frames`.
-  void PathTo(const float* to, float frames);
   void CurtainStep();
   bool SegmentDone() const;
 };

@@ -82,16 +82,6 @@ void EnemyType15Behavior::EndAttack() {
   if (!BossTimeCheck(enemy)) ChangeState(WAIT);
 }
 
-void EnemyType15Behavior::PathTo(const float* to, float frames) {
-  float p0[4], end[4], t0[4], t1[4];
-  for (int i = 0; i < 4; ++i) p0[i] = position[i], end[i] = to[i];
-  CalcSplineTangent(t0, p0, p0, end, 0.0f, 0.0f);
-  CalcSplineTangent(t1, p0, end, end, 0.0f, 0.0f);
-  path.Clear();
-  path.AddKey(p0, t0, frames, -1.0f);
-  path.AddKey(end, t1, 0.0f, -1.0f);
-}
-
 int32_t EnemyType15Behavior::Descent(int32_t code) {
   static constexpr float kStation[4] = {0.0f, -80.0f, 0.0f, 1.0f};
   if (code == CODE_ENTER) {
@@ -110,7 +100,7 @@ int32_t EnemyType15Behavior::Descent(int32_t code) {
     PlaceOptions(1.0f);
     for (auto& o : options)
       for (int c = 0; c < 4; ++c) o.glide.current[c] = position[c];
-    PathTo(kStation, 180.0f);
+    BossPathTo(&path, position, kStation, 180.0f);
     return 1;
   }
   if (code == CODE_LEAVE) {
@@ -439,7 +429,7 @@ int32_t EnemyType15Behavior::Return(int32_t code) {
   if (code == CODE_ENTER) {
     if (BossTimeCheck(enemy)) return 1;
     step = 0;
-    PathTo(home, 60.0f);
+    BossPathTo(&path, position, home, 60.0f);
     enemy->SetRoutePoint(2);
     return 1;
   }
@@ -477,7 +467,7 @@ int32_t EnemyType15Behavior::Defeat(int32_t code) {
       if (step == 76) {
         step = -1, sub = 1;
         enemy->SetRoutePoint(2);
-        PathTo(kCentre, 120.0f);
+        BossPathTo(&path, position, kCentre, 120.0f);
       }
       ++step;
       break;

@@ -9,48 +9,19 @@
 
 #include "game/core/StageCounters.h"
 #include "game/effect/EfxMan.h"
-#include "game/enemy/EnemyMan.h"
 #include "game/enemy/EnemyType13.h"
-#include "model_rig.h"
+#include "boss_rig.h"
 #include "platform/crt_rand.h"
 #include "support/BossFight.h"
 #include "support/ImageCompare.h"
 
 namespace {
 
-using enemytest::ModelRig;
-
-// rand draws that lead from seed a to seed b (-1 beyond 100).
-int Draws(uint32_t a, uint32_t b) {
-  for (int n = 0; n <= 100; ++n, a = a * 214013u + 2531011u)
-    if (a == b) return n;
-  return -1;
-}
-
-struct Boss13Rig {
-  explicit Boss13Rig(int32_t chainLimit = 100000) {
-    EnemyParam& p = m.rig.Param(1, "Boss11", 13, 350, 130000, 56.0f);
-    p.defeatMode = 3;
-    p.chainFrameLimit = chainLimit;
-    m.rig.Spawn(0.0f, 1, 0, 0.0f, -150.0f);
-    if (m.Load()) boss = dynamic_cast<EnemyType13*>(m.rig.SpawnNow(0));
-  }
-  int32_t State() const { return boss->Script().GetState(); }
-  // Runs until the state changes (or `limit` frames); the frames it took.
-  int RunState(int limit) {
-    const int32_t s = State();
-    for (int f = 1; f <= limit; ++f) {
-      m.rig.Run();
-      if (m.rig.Enemies() == 0 || State() != s) return f;
-    }
-    return -1;
-  }
-  ModelRig m;
-  EnemyType13* boss = nullptr;
-};
+using Rig = enemytest::BossRig<EnemyType13>;
+using enemytest::RandDraws;
 
 TEST(Boss13, MaterialisesThenRunsItsCycle) {
-  Boss13Rig r;
+  Rig r(13);
   ASSERT_NE(r.boss, nullptr);
   EXPECT_GT(r.boss->Script().streamers.LiveCount(), 0);
   // Frames 0 to 350 invisible and untouchable; its first rig frame only
@@ -71,7 +42,7 @@ TEST(Boss13, MaterialisesThenRunsItsCycle) {
       for (int f = 0; f < 13; ++f) {
         const uint32_t before = plat::RandSeed();
         r.m.rig.Run();
-        draws.push_back(Draws(before, plat::RandSeed()));
+        draws.push_back(RandDraws(before, plat::RandSeed()));
       }
       EXPECT_EQ(draws, (std::vector<int>{0, 0, 12, 0, 0, 12, 0, 0, 12, 0, 0, 16, 0}));
       EXPECT_EQ(r.RunState(500) + 13, frames);
@@ -100,6 +71,12 @@ TEST(Boss13, StreamersFollowTheirPathAndFillTheirPool) {
   w.Run(5);
   EXPECT_EQ(e->phase, EnemyType13Streamer::FADE_OUT);
   EXPECT_NEAR(e->position[0], 100.0f, 1e-3f);
+  // Without a free sprite nothing is launched and no streamer is taken.
+  std::vector<SGpSpriteCell*> cells;
+  while (SGpSpriteCell* c = w.game.LayerBatch(8).AddBack()) cells.push_back(c);
+  s.Launch(from, to, 10.0f, 8.0f);
+  EXPECT_EQ(s.LiveCount(), 1);
+  for (SGpSpriteCell* c : cells) delete c;
   for (int i = 0; i < 70; ++i) s.Launch(from, to, 10.0f, 8.0f);
   EXPECT_EQ(s.LiveCount(), EnemyType13Streamers::kCapacity);
   s.Dispose();
@@ -107,7 +84,7 @@ TEST(Boss13, StreamersFollowTheirPathAndFillTheirPool) {
 }
 
 TEST(Boss13, TimeOutAtTheEndOfTheFirstAttack) {
-  Boss13Rig r(700);
+  Rig r(13, 700);
   ASSERT_NE(r.boss, nullptr);
   r.RunState(500), r.RunState(500);
   EXPECT_EQ(r.RunState(500), 181);
@@ -120,7 +97,7 @@ TEST(Boss13, TimeOutAtTheEndOfTheFirstAttack) {
 // frame 215; with the explosion pool full the boss ends itself then.
 TEST(Boss13, DefeatEndsAtTheExplosionsFrameOrByItself) {
   for (bool full : {false, true}) {
-    Boss13Rig r;
+    Rig r(13);
     ASSERT_NE(r.boss, nullptr);
     r.RunState(500);
     r.m.rig.Run(30);
@@ -160,17 +137,10 @@ TEST(Boss13, HeadlessFightFromStageFour) {
   plat::Image img;
   ASSERT_TRUE(f.world.H().Screenshot(&img));
   EXPECT_TRUE(testsupport::MatchesGolden(img, "boss13_streams.png", 8, 400));
-  boss->hitPoints = 12;
-  f.world.Hold(plat::CabInput::kButton1);
-  int defeated = -1, ended = -1;
-  for (int k = 1; k <= 1500 && ended < 0; ++k) {
-    f.Step();
-    if (f.Boss() == nullptr) ended = k;
-    else if (defeated < 0 && boss->Script().GetState() == EnemyBase::SCRIPT_DEFEATED) defeated = k;
-  }
-  ASSERT_GT(defeated, 0);
-  // `defeated` is the defeat's first frame.
-  EXPECT_EQ(ended - defeated, 57 + 121 + 214);
+  const auto end = f.ShootDown(12, 1500);
+  ASSERT_GT(end.defeated, 0);
+  // From the defeat's first frame.
+  EXPECT_EQ(end.ended - end.defeated, 57 + 121 + 214);
   EXPECT_EQ(g_EnemySet.paused, 0);
 }
 

@@ -9,43 +9,19 @@
 
 #include "game/core/StageCounters.h"
 #include "game/effect/EShotMan.h"
-#include "game/enemy/EnemyMan.h"
 #include "game/enemy/EnemyType15.h"
 #include "game/stage/MapMng.h"
-#include "model_rig.h"
+#include "boss_rig.h"
 #include "platform/crt_rand.h"
 #include "support/BossFight.h"
 #include "support/ImageCompare.h"
 
 namespace {
 
-using enemytest::ModelRig;
-
-struct Boss15Rig {
-  explicit Boss15Rig(int32_t chainLimit = 100000) {
-    EnemyParam& p = m.rig.Param(1, "Boss13", 15, 350, 150000, 60.0f);
-    p.defeatMode = 3;
-    p.chainFrameLimit = chainLimit;
-    p.routeTableId = 7;  // every stretch a 30-frame loop
-    m.rig.script.routeTables.push_back(RouteTable{7, std::vector<RouteEntry>(31, RouteEntry{0, 0, 30, 1, 1.0f})});
-    m.rig.Spawn(0.0f, 1, 0, 0.0f, -150.0f);
-    if (m.Load()) boss = dynamic_cast<EnemyType15*>(m.rig.SpawnNow(0));
-  }
-  int32_t State() const { return boss->Script().GetState(); }
-  int RunState(int limit) {
-    const int32_t s = State();
-    for (int f = 1; f <= limit; ++f) {
-      m.rig.Run();
-      if (m.rig.Enemies() == 0 || State() != s) return f;
-    }
-    return -1;
-  }
-  ModelRig m;
-  EnemyType15* boss = nullptr;
-};
+using Rig = enemytest::BossRig<EnemyType15>;
 
 TEST(Boss15, DescentThenTheCycleOfAttacks) {
-  Boss15Rig r;
+  Rig r(15, 100000, 30.0f);  // every stretch a 30-frame loop
   ASSERT_NE(r.boss, nullptr);
   EXPECT_EQ(g_MapMng.armed, 1);
   EXPECT_EQ(g_MapMng.armedT, 179.0f);
@@ -107,30 +83,11 @@ TEST(Boss15, ShotsReboundFromTheSidesAndTheTopOnly) {
   }
 }
 
-TEST(Boss15, LightShaftsFadeInAndOut) {
-  testsupport::WeaponRig w;
-  BossLightShafts s;
-  s.SetStatic(true);
-  w.Adopt(&s);
-  // Full brightness on the frame with counter 120, the 121st.
-  w.Run(120);
-  EXPECT_EQ(s.mode, BossLightShafts::FADE_IN);
-  w.Run();
-  EXPECT_EQ(s.mode, BossLightShafts::SHINING);
-  EXPECT_EQ(s.alpha, 1.0f);
-  s.SendEvent(8, 0);
-  w.Run(60);
-  EXPECT_EQ(s.GetState(), SProc::STATE_RUNNING);
-  w.Run();
-  EXPECT_NE(s.GetState(), SProc::STATE_RUNNING);
-  s.Dispose();
-}
-
 // Out of time after its first attack the boss defeats itself; its show
 // shakes it (two draws a frame), takes it to the centre, and it ends: the
 // timeline and the rail go on.
 TEST(Boss15, TimeOutAndTheDefeatShowEndTheBoss) {
-  Boss15Rig r(400);
+  Rig r(15, 400, 30.0f);
   ASSERT_NE(r.boss, nullptr);
   r.RunState(1000);
   EXPECT_EQ(r.RunState(400), 301);
@@ -165,16 +122,9 @@ TEST(Boss15, HeadlessFightFromStageFive) {
   plat::Image img;
   ASSERT_TRUE(f.world.H().Screenshot(&img));
   EXPECT_TRUE(testsupport::MatchesGolden(img, "boss15_fans.png", 8, 400));
-  boss->hitPoints = 12;
-  f.world.Hold(plat::CabInput::kButton1);
-  int defeated = -1, ended = -1;
-  for (int k = 1; k <= 2000 && ended < 0; ++k) {
-    f.Step();
-    if (f.Boss() == nullptr) ended = k;
-    else if (defeated < 0 && boss->Script().GetState() == EnemyBase::SCRIPT_DEFEATED) defeated = k;
-  }
-  ASSERT_GT(defeated, 0);
-  EXPECT_GT(ended, defeated);
+  const auto end = f.ShootDown(12, 2000);
+  ASSERT_GT(end.defeated, 0);
+  EXPECT_GT(end.ended, end.defeated);
   EXPECT_EQ(g_EnemySet.paused, 0);
   EXPECT_EQ(g_MapMng.armed, 0);
 }
