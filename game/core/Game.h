@@ -171,6 +171,9 @@ class Game : public SProc {
   void PlayMusic(int32_t n);
   // Stops entry n of the music bank.
   void StopMusic(int32_t n);
+  // Sets the volume of entry n of the music bank, playing or not, to the
+  // music volume curve times gain (65536 is full).
+  void SetMusicVolume(int32_t n, float gain);
 
   // ------------------------------------------------------------ draw layers
   void InitDrawLayers();

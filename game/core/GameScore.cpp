@@ -59,6 +59,11 @@ void Game::PlaySeUnlessSoundOff(int32_t n, int32_t gain) {
 
 void Game::StopMusic(int32_t n) { SSndMan::Stop(MusicBank(), n); }
 
+void Game::SetMusicVolume(int32_t n, float gain) {
+  const float v = static_cast<float>(settings[kSetMusicVolume]) / 100.0f;
+  SSndMan::SetVolume(MusicBank(), n, static_cast<int32_t>(QuadBezier(0.0f, 0.95f, 1.0f, v) * gain));
+}
+
 void Game::PlayMusic(int32_t n) {
   if (soundOff != 0) return;
   const float v = static_cast<float>(settings[kSetMusicVolume]) / 100.0f;

@@ -1,0 +1,211 @@
+// Stages 4 and 5: the hall's shake worked by hand; the rocks' rand order,
+// life and pool on the stage world; each stage started directly in the whole
+// program runs to its end without an error line (stage 4 through its sky
+// layer's rows and the closing flash to the stage result, stage 5 with its
+// hall drawn at the shake and its music fade to the second ending); a frame
+// of each with its lens flare.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+
+#include "game/core/Game.h"
+#include "game/core/SystemFile.h"
+#include "game/enemy/EnemySet.h"
+#include "game/stage/Stage4.h"
+#include "game/stage/Stage5.h"
+#include "platform/crt_rand.h"
+#include "platform/sound_device.h"
+#include "support/ErrorBox.h"
+#include "support/ExpectAll.h"
+#include "support/ImageCompare.h"
+#include "support/PlayWorld.h"
+#include "support/StageWorld.h"
+#include "vrax/resource/SRsc_Sound.h"
+#include "vrax/sound/SSndMan.h"
+
+namespace {
+
+constexpr float k = 1.0f / 32767.0f;
+
+// Plays stage n started directly, firing with lives topped up, calling
+// frame() after each frame, until the game root leaves the stage; the scene
+// it went to. No error line may show.
+int32_t RunToEnd(int32_t n, const std::function<void(Game*)>& frame) {
+  testsupport::ErrorBoxCatcher box;
+  testsupport::PlayOptions o;
+  o.stage = n;
+  o.livelyStage = true;
+  testsupport::PlayWorld w(o);
+  Game* g = w.G();
+  w.stageMayEnd = true;
+  w.Hold(plat::CabInput::kButton1);
+  for (int f = 0; f < 20000 && g != nullptr && g->GetSceneId() == SCENE_STAGE; ++f) {
+    g->lives = 3;
+    w.Step();
+    frame(g);
+  }
+  EXPECT_TRUE(box.texts.empty()) << box.texts.front();
+  return g != nullptr ? g->GetSceneId() : -1;
+}
+
+// Stage n at rail position t after 20 frames, scenery alone (the enemy
+// timeline stopped), compared with its reference picture.
+void Picture(int32_t n, float t, const char* golden) {
+  testsupport::PlayOptions o;
+  o.stage = n;
+  o.nullDevice = false;
+  o.livelyStage = true;
+  testsupport::PlayWorld w(o);
+  ASSERT_TRUE(w.Ok());
+  g_EnemySet.Reset();
+  g_MapMng.SetSection(0, t);
+  w.Step(20);
+  plat::Image img;
+  ASSERT_TRUE(w.H().Screenshot(&img));
+  EXPECT_TRUE(testsupport::MatchesGolden(img, golden, 8, 400));
+}
+
+// The sky layer at rail positions, from its rows: 2400 is 0.7 - 50 x 0.01 x
+// 0.7; 2450 leaves 0.0 for the part from 3000 on.
+struct SkyRow {
+  float t;
+  bool shown, hole;
+  float alpha;
+};
+constexpr SkyRow kSkyRows[] = {
+    {100, true, false, 0.3f},  {300, true, false, 0.6f}, {450, true, false, 0.4f},  {700, true, false, 0.2f},
+    {1500, false, false, 0.2f}, {2200, true, true, 0.7f}, {2400, true, true, 0.35f}, {2600, false, true, 0.0f},
+    {3200, true, true, 0.0f},  {5000, false, true, 0.0f},
+};
+
+TEST(Stage4, SkyRowsFlashAndARunToTheStageResult) {
+  size_t row = 0;
+  float flash = 0.0f, holeScrollY = 0.0f, lastY = 0.0f;
+  const int32_t end = RunToEnd(4, [&](Game* g) {
+    auto* s = dynamic_cast<Stage4*>(g->GetList(GAME_LIST_STAGE)->Head());
+    const Stage4Sky* sky = s != nullptr ? s->Sky() : nullptr;
+    const float t = g_MapMng.t;
+    if (sky == nullptr) return;
+    if (row < std::size(kSkyRows) && std::fabs(t - kSkyRows[row].t) < 0.5f) {
+      const SkyRow& r = kSkyRows[row++];
+      EXPECT_EQ(sky->Shown(), r.shown) << r.t;
+      EXPECT_EQ(sky->HoleLayer(), r.hole) << r.t;
+      EXPECT_NEAR(sky->Alpha(), r.alpha, 0.002f) << r.t;
+    }
+    if (t > 2100.0f && t < 2110.0f) holeScrollY = sky->Layer().GetOffsetY() - lastY;
+    lastY = sky->Layer().GetOffsetY();
+    // Towards white (1.7) over 15 frames from 6999, back by 7194.
+    if (t > 6999.0f && t < 7014.0f) flash = std::max(flash, g->GetFadeLevel());
+    if (t > 7300.0f && t < 7301.0f) {
+      EXPECT_EQ(g->GetFadeLevel(), 1.0f);
+    }
+  });
+  EXPECT_ALL({VAL(row, std::size(kSkyRows)), VAL(end, SCENE_STAGE_RESULT)});
+  EXPECT_NEAR(holeScrollY, -10.0f, 0.01f);  // the hole layer scrolls up
+  EXPECT_GT(flash, 1.6f);
+}
+
+TEST(Stage4, PictureOfTheSunsFlare) { Picture(4, 7020.0f, "stage4_frame.png"); }
+
+TEST(Stage5, ShakeGrowsJoltsAndAlternates) {
+  // a (sin((k mod 4) pi / 4 + 4.712389) + 1) / 2, negated when k div 3 is
+  // even; a = 200 min((k - 4400) / 200, 1) plus the window's jolt.
+  const float rows[][2] = {{4399, 0.0f},       {4401, 0.1464f},    {4600, 0.0f},  {4601, 102.4404f},
+                           {4602, -349.0143f}, {4603, -593.7077f}, {4650, -100}, {4885, -203.9435f}};
+  for (const auto& r : rows) EXPECT_NEAR(Stage5::ShakeX(int32_t(r[0])), r[1], 0.01f) << r[0];
+}
+
+class Rocks : public testsupport::StageWorld {
+ protected:
+  void SetUp() override {
+    StageWorld::SetUp();
+    rocks.SetStatic(true);
+    ASSERT_EQ(kernel.AddChild(2, &rocks, 0), 0);
+  }
+  RockPiece* Piece(int i) {
+    SObject* o = rocks.Live().HeadObj();
+    while (o != nullptr && i-- > 0) o = o->GetNext();
+    return static_cast<RockPiece*>(o);
+  }
+  RockPiece* Spawn(int32_t c = 1, int32_t d = 1000) { return rocks.SpawnRock(SVec4{0, 0, 2000, 1}, c, d); }
+  Stage5Rock rocks;
+};
+
+TEST_F(Rocks, SpawnDrawsElevenNumbersInOrderAndUpdatesDrawOneOrSeven) {
+  // rand from seed 0: 38, 7719, 21238, 2437, 8855, 11797, 8365, 32285, three
+  // unused, then 28100 (no dust: 0.2 or more) and 1142 (dust: six more).
+  plat::SRand(0);
+  RockPiece* r = Spawn(3, 100);
+  ASSERT_NE(r, nullptr);
+  const float s0 = 38 * k * 3 * 0.2f + 0.3f;
+  EXPECT_ALL({VAL(r->startScale, s0), VAL(r->endScale, (7719 * k * 0.5f + 1.0f) * s0),
+              VAL(r->startRot.x, 2437 * k), VAL(r->startRot.y, 21238 * k), VAL(r->startRot.z, 8855 * k),
+              VAL(r->endRot.x, 2437 * k + (11797 * k - 0.5f) * 3.0f),
+              VAL(r->endRot.y, 21238 * k + (8365 * k - 0.5f) * 3.0f),
+              VAL(r->endRot.z, 8855 * k + (32285 * k - 0.5f) * 3.0f), VAL(plat::RandSeed(), 2531105853u)});
+  r->Update();
+  EXPECT_EQ(plat::RandSeed(), 3989110284u);
+  r->Update();
+  EXPECT_ALL({VAL(plat::RandSeed(), 2343900709u), VAL(r->counter, 2)});
+}
+
+TEST_F(Rocks, TheFourAt3970LiveTheirDurationsPlusOneFrames) {
+  // Spawned and updated in the frame of 3970 (frame 0, counter 0), updated
+  // while the counter is at most the duration: the rock of 80 frames goes
+  // in frame 81, those of 90, 100 and 120 in 91, 101 and 121.
+  std::vector<int> gone;
+  for (int f = 0, live = 0; f < 130; ++f) {
+    map.t = 3970.0f + float(f);
+    static_cast<SProc&>(rocks).Main(0);
+    if (rocks.Live().Count() < live) gone.push_back(f);
+    live = rocks.Live().Count();
+  }
+  EXPECT_EQ(gone, (std::vector<int>{81, 91, 101, 121}));
+}
+
+TEST_F(Rocks, AFullPoolGivesNothingAndResumesAfterTheLastCellTaken) {
+  for (int i = 0; i < Stage5Rock::kPoolCells; ++i) ASSERT_NE(Spawn(), nullptr) << i;
+  const uint32_t seed = plat::RandSeed();
+  EXPECT_EQ(Spawn(), nullptr);
+  EXPECT_EQ(plat::RandSeed(), seed);  // nothing drawn
+  Piece(300)->Release(1);
+  Piece(5)->Release(1);
+  EXPECT_EQ(rocks.Pool().FreeCount(), 2);
+  // The cursor went round to 0: cell 5 first, then 300.
+  EXPECT_EQ(rocks.Pool().IndexOf(Spawn()), 5);
+  EXPECT_EQ(rocks.Pool().IndexOf(Spawn()), 300);
+  EXPECT_EQ(Spawn(), nullptr);
+}
+
+int32_t MusicVolume(int32_t entry) {
+  auto* bank = dynamic_cast<SRsc_Sound*>(GetRscMan()->Find("\\sound\\osr_bgm_low", RscTag("SND")));
+  int32_t v = 1;
+  if (bank != nullptr && entry < int32_t(bank->Bank()->entries.size()))
+    bank->Bank()->entries[size_t(entry)]->buffer->GetVolume(&v);
+  return v;
+}
+
+TEST(Stage5, RunsToTheSecondEndingWithItsShakeAndMusicFade) {
+  int shaken = 0, halfway = 0, key = 0;
+  const int32_t end = RunToEnd(5, [&](Game* g) {
+    // The falling pillars are drawn at the shake of the position the frame
+    // drew (the rail moves on after the drawing).
+    const int32_t drawn = key;
+    key = StageProc::RailKey();
+    if (drawn >= 4601 && drawn < 4700 && g->GetList(GAME_LIST_STAGE)->Head() != nullptr) {
+      EXPECT_FLOAT_EQ(g_MapMng.layers[7].placedMatrix.m[3][0], Stage5::ShakeX(drawn)) << drawn;
+      ++shaken;
+    }
+    // Half way through the fade: the music curve times 65536 x 0.5.
+    if (key == 5240 && ++halfway) {
+      const float curve = QuadBezier(0.0f, 0.95f, 1.0f, float(g->settings[kSetMusicVolume]) / 100.0f);
+      EXPECT_EQ(MusicVolume(Stage5::kMusicEntry), SSndMan::VolumeToHundredths(int32_t(curve * 32768.0f)));
+    }
+  });
+  EXPECT_ALL({VAL(shaken, 99), VAL(halfway, 1), VAL(end, SCENE_ENDING2)});
+}
+
+TEST(Stage5, PictureOfTheCollapseAndTheFlare) { Picture(5, 4740.0f, "stage5_frame.png"); }
+
+}  // namespace
