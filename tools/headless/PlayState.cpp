@@ -9,6 +9,7 @@
 #include "game/effect/EfxMan.h"
 #include "game/enemy/EObjBase.h"
 #include "game/enemy/EnemyMan.h"
+#include "game/stage/ScriptStgRsc.h"
 #include "game/player/Player.h"
 #include "platform/crt_rand.h"
 
@@ -77,6 +78,10 @@ PlayLoad CurrentLoad() {
   for (HitBody* b = HitGroupTable[kBeamGroup].Head(); b != nullptr; b = b->NextBody()) ++load.beams;
   for (int pool = 1; pool <= kEffectPools; ++pool) load.effects += g_EfxMan.LiveCount(pool);
   load.enemies = static_cast<int32_t>(EnemyDrawList.size());
+  for (const EObjBase* e : EnemyDrawList) {
+    const int32_t type = e->param != nullptr ? e->param->type : 0;
+    load.bosses += type >= 3 && type <= 16 && type != 9;
+  }
   return load;
 }
 

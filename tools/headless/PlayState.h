@@ -13,13 +13,16 @@ namespace headless {
 // pool and of the items. Floats enter by their bits.
 uint64_t PlayStateHash();
 
-// How busy the play is: live enemy bullets, bodies of lasers, thunder and
-// effect shots, live effects of every pool, listed enemies.
+// How busy the play is: live enemy bullets, bodies of collision group 9
+// (lasers, thunder, effect shots, boss parts), live effects of every pool,
+// listed enemies and, among them, bosses (enemy types 3 to 16 but the set
+// piece 9).
 struct PlayLoad {
   int32_t bullets = 0;
   int32_t beams = 0;
   int32_t effects = 0;
   int32_t enemies = 0;
+  int32_t bosses = 0;
   int32_t Total() const { return bullets + beams + effects + enemies; }
 };
 PlayLoad CurrentLoad();
