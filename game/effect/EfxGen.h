@@ -36,6 +36,8 @@ class EfxGen : public SProc {
   float Direction() const { return direction_; }
   int32_t Count() const { return count_; }
   float Spread() const { return spread_; }
+  // The followed position, or the last one read once its holder is gone.
+  const SVec4* Origin();
 
  protected:
   int32_t Init(SProcArg arg) override;
@@ -43,8 +45,6 @@ class EfxGen : public SProc {
 
  private:
   void Emit(float direction, float speed);
-  // The followed position, or the last one read once its holder is gone.
-  const SVec4* Origin();
 
   uint32_t sheet_;
   FollowedPosition origin_;

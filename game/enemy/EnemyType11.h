@@ -1,6 +1,3 @@
 #pragma once
-// Boss type 11. Its own behaviour is not built yet: the stand-in form of
-// EnemyStandIn.h.
-#include "game/enemy/EnemyStandIn.h"
-
-ENEMY_STAND_IN_FINAL(11);
+// Boss type 11 (game/enemy/boss11).
+#include "game/enemy/boss11/Boss11.h"

@@ -1,6 +1,3 @@
 #pragma once
-// Boss type 12. Its own behaviour is not built yet: the stand-in form of
-// EnemyStandIn.h.
-#include "game/enemy/EnemyStandIn.h"
-
-ENEMY_STAND_IN(12);
+// Boss type 12 (game/enemy/boss12).
+#include "game/enemy/boss12/Boss12.h"

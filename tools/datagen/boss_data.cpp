@@ -90,6 +90,8 @@ void AddBossData(StageScriptBuilder& b, EnemyParam& p) {
     case 5: AddBoss05(b, p); break;
     case 7: AddBoss07(b, p); break;
     case 10: AddBoss10(b, p); break;
+    case 11: AddBoss11(b, p); break;
+    case 12: AddBoss12(b, p); break;
     case 13: AddBoss13(b, p); break;
     case 14: AddBoss14(b, p); break;
     case 15: AddBoss15(b, p); break;

@@ -85,6 +85,8 @@ void SetBossRoutes(StageScriptBuilder& b, EnemyParam& p, std::initializer_list<R
 
 std::vector<uint8_t> TouringBossModel(const std::string& stem, float scale) {
   if (stem == "osr_bs08") return Boss10Model(scale);
+  if (stem == "osr_bs09") return Boss11Model(scale);
+  if (stem == "osr_bs10") return Boss12Model(scale);
   return {};
 }
 

@@ -31,6 +31,10 @@ void EnsureBulletPath(StageScriptBuilder& b, int32_t id, std::initializer_list<E
 void SetBossRoutes(StageScriptBuilder& b, EnemyParam& p, std::initializer_list<RouteEntry> entries);
 
 void AddBoss10(StageScriptBuilder& b, EnemyParam& p);
+void AddBoss11(StageScriptBuilder& b, EnemyParam& p);
+void AddBoss12(StageScriptBuilder& b, EnemyParam& p);
 std::vector<uint8_t> Boss10Model(float scale);
+std::vector<uint8_t> Boss11Model(float scale);
+std::vector<uint8_t> Boss12Model(float scale);
 
 }  // namespace datagen

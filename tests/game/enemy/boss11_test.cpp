@@ -1,0 +1,141 @@
+// Boss type 11 in the running program, spawned from its stage record: its
+// attack cycle and self-defeat past its limit, its defeat by the ship's
+// shots with the game told at the break-up's frame 50 and the boss ended at
+// 230; the break-up's rand draws; sparks riding on a shot that ends.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "boss_fight.h"
+#include "game/effect/EShotMan.h"
+#include "game/effect/EfxGen.h"
+#include "game/enemy/EnemyType11.h"
+#include "support/ImageCompare.h"
+#include "support/WeaponRig.h"
+
+namespace {
+
+using testsupport::PlayWorld;
+using S = EnemyType11Behavior;
+
+struct Run11 {
+  std::vector<std::pair<int, int>> trace;  // (frame, state entered)
+  int beaten = -1;                         // frame the game heard the boss is beaten
+  int end = -1;
+};
+
+Run11 Fight(PlayWorld& w, bossfight::BossStage& stage, bool fire, int limit) {
+  Run11 r;
+  w.stageMayEnd = true;
+  SHandle<EnemyType11> h(static_cast<EnemyType11*>(stage.Spawn(11)));
+  int frame = 0;
+  r.end = bossfight::Fight(w, limit, fire, [&] {
+    if (r.beaten < 0 && w.G()->stageClear != 0) r.beaten = frame;
+    EnemyType11* boss = h.Get();
+    if (boss == nullptr || boss->GetState() >= SProc::STATE_KILLED) return true;
+    const int s = boss->Script().GetState();
+    if (r.trace.empty() || r.trace.back().second != s) r.trace.emplace_back(frame, s);
+    ++frame;
+    return false;
+  });
+  return r;
+}
+
+int Entered(const Run11& r, int state) {
+  for (auto& t : r.trace)
+    if (t.second == state) return t.first;
+  return -1;
+}
+
+TEST(Boss11, CycleThenDefeatsItselfPastItsLimit) {
+  PlayWorld w;
+  ASSERT_TRUE(w.Ok());
+  ASSERT_GE(w.RunToControl(), 0);
+  bossfight::BossStage stage(3, "osr_bs09", 10496);
+  ASSERT_TRUE(stage.ok);
+  const Run11 r = Fight(w, stage, false, 6000);
+  std::vector<int> states;
+  for (auto& t : r.trace) states.push_back(t.second);
+  // 1 waits in 7; 3 and 5 go home first; 2, 4 and 6 change straight on.
+  // The time checks come at the ends: the third attack ends in time (about
+  // frame 3540), the generator volley after it past 3600 frames alive.
+  const std::vector<int> want = {0, 1, 7, 2, 3, 100000, 7, 4, 5, 100000, 7, 6, 1, 7, 2, 3, 100000, 7, 4, 100001};
+  EXPECT_EQ(states, want);
+  EXPECT_GT(Entered(r, EnemyBase::SCRIPT_DEFEATED), 3600);
+  const int defeat = Entered(r, EnemyBase::SCRIPT_DEFEATED);
+  EXPECT_EQ(r.beaten - defeat, 51);
+  EXPECT_EQ(r.end - defeat, 231);
+  EXPECT_EQ(g_EnemySet.paused, 0);
+}
+
+TEST(Boss11, ShotDownTellsTheGameOnceAndEnds) {
+  PlayWorld w;
+  ASSERT_TRUE(w.Ok());
+  ASSERT_GE(w.RunToControl(), 0);
+  bossfight::BossStage stage(3, "osr_bs09", 10496);
+  ASSERT_TRUE(stage.ok);
+  const Run11 r = Fight(w, stage, true, 3000);
+  const int defeat = Entered(r, EnemyBase::SCRIPT_DEFEATED);
+  ASSERT_GT(defeat, 0);
+  EXPECT_EQ(r.beaten - defeat, 51);
+  EXPECT_EQ(r.end - defeat, 231);
+}
+
+TEST(Boss11, BreakUpDrawsItsRandValuesByTheTable) {
+  testsupport::WeaponRig rig;
+  bossfight::BossStage stage(3, "osr_bs09", 10496);
+  ASSERT_TRUE(stage.ok);
+  ModelInstance model;
+  ASSERT_EQ(model.Bind(stage.mdl.get()), 0);
+  rig.Adopt(new BossPartsObjectT11(&model));
+  std::vector<int> draws;
+  for (int f = 0; f <= 229; ++f) draws.push_back(bossfight::DrawsOf([&] { rig.Run(1); }));
+  // Twelve a frame for the sparks of 60 to 190, none between the windows.
+  for (int f : {60, 61, 125, 190}) EXPECT_EQ(draws[size_t(f)], 12) << f;
+  for (int f : {1, 9, 11, 191, 199}) EXPECT_EQ(draws[size_t(f)], 0) << f;
+  // Part 13 is gone from frame 30 (scaled to nothing), the model's packets
+  // from frame 200.
+  EXPECT_EQ(model.GetNode(13)->GetLocal()->m[0][0], 0.0f);
+  EXPECT_EQ(model.GetNode(12)->GetPacketCount(), 0);
+}
+
+TEST(Boss11, SparksRidingOnAShotStayWhereItEnded) {
+  testsupport::WeaponRig rig;
+  EShot* shot = EShotMan::Fire(0x309, 5, 40.0f, -100.0f, 0.0f, 0.25f, 0.0f, nullptr, -1, nullptr, 1.0f);
+  ASSERT_NE(shot, nullptr);
+  const EfxSpriteDesc look{};
+  auto* gen = new EfxGen(6, reinterpret_cast<const SVec4*>(shot->position), 0x1000000, &look, 0, 0, 0, 0, 0, 1.0f,
+                         1, 0, 2.0f, 2.0f, 7, 7, 15, nullptr, 0, shot);
+  rig.Adopt(gen);
+  rig.Run(3);
+  EShotMan::ClearAll(0);
+  // Every cell, the freed one among them, is taken again by shots
+  // elsewhere; the emitter stays put.
+  for (int i = 0; i < EShotMan::kCapacity; ++i)
+    EShotMan::Fire(7, 5, -150.0f, 200.0f, 0.0f, 0.25f, 0.0f, nullptr, -1, nullptr, 1.0f);
+  rig.Run(10);
+  EXPECT_EQ(gen->Origin()->x, 40.0f);
+  EXPECT_EQ(gen->Origin()->y, -100.0f);
+}
+
+TEST(Boss11, PictureOfTheSwayAndBurst) {
+  testsupport::PlayOptions o;
+  o.nullDevice = false;
+  PlayWorld w(o);
+  ASSERT_TRUE(w.Ok());
+  ASSERT_GE(w.RunToControl(), 0);
+  bossfight::BossStage stage(3, "osr_bs09", 10496);
+  ASSERT_TRUE(stage.ok);
+  SHandle<EnemyType11> h(static_cast<EnemyType11*>(stage.Spawn(11)));
+  ASSERT_GE(bossfight::Fight(w, 2000, false, [&] { return h->Script().GetState() == S::kSwayBurst; }), 0);
+  w.Step(80);
+  plat::Image img;
+  ASSERT_TRUE(w.H().Screenshot(&img));
+  // The burst of frame 65 rings the boss at its home (0, -100).
+  const int64_t ring = testsupport::PixelsUnlike(img, 0xFF000000, testsupport::PlayPx(-160), testsupport::PlayPy(-260),
+                                                 testsupport::PlayPx(160), testsupport::PlayPy(60), 8);
+  EXPECT_GT(ring, 1000);
+  EXPECT_TRUE(testsupport::MatchesGolden(img, "boss11_sway_burst.png", 8, 400));
+}
+
+}  // namespace
