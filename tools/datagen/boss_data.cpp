@@ -78,8 +78,9 @@ RouteTable& BossRoutes(StageScriptBuilder& b, EnemyParam& p, int entries, float 
 
 std::vector<uint8_t> BossModelFor(const std::string& stem, uint32_t scale) {
   const float s = scale != 0 ? float(scale) / 65536.0f : 1.0f;
-  // Types 5 and 7: "osr_bs03" and "osr_bs05".
+  // Types 5, 6 and 7: "osr_bs03", "osr_bs04" and "osr_bs05".
   if (stem == "osr_bs03") return BossModel(43, 240.0f / s);
+  if (stem == "osr_bs04") return BossModel(48, 240.0f / s);
   if (stem == "osr_bs05") return BossModel(68, 240.0f / s);
   if (stem == "osr_bs12") return BossModel(37, 240.0f / s);  // type 14: nodes up to 36
   return TouringBossModel(stem, s);
@@ -88,6 +89,7 @@ std::vector<uint8_t> BossModelFor(const std::string& stem, uint32_t scale) {
 void AddBossData(StageScriptBuilder& b, EnemyParam& p) {
   switch (p.type) {
     case 5: AddBoss05(b, p); break;
+    case 6: AddBoss06(b, p); break;
     case 7: AddBoss07(b, p); break;
     case 10: AddBoss10(b, p); break;
     case 11: AddBoss11(b, p); break;

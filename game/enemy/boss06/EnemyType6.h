@@ -1,0 +1,30 @@
+#pragma once
+// Boss type 6, the largest boss: its behaviour object carries five pods,
+// four shadow doubles, two arms and two cables. It loops the rail over its
+// arena while it lives and plays the boss music; it ends when its defeat
+// has blown it up and moved the rail on.
+#include <cstdint>
+
+#include "game/enemy/EnemyBase.h"
+#include "game/enemy/boss06/EnemyType6Behavior.h"
+
+class EnemyType6 : public EnemyBase {
+ public:
+  static constexpr int32_t kType = 6;
+  static constexpr float kLoopTo = 7348.0f, kLoopAt = 8253.0f;
+  static constexpr int32_t kStageMusic = 1, kBossMusic = 5;
+
+  EnemyType6Behavior& Script() { return script_; }
+  // The world translation of model node 47, where pods dock and arms and
+  // cables hang.
+  const float* Node47();
+  void StepChildren() override;
+
+ protected:
+  int32_t Init(SProcArg arg) override;
+  int32_t OnDispose(SProcArg arg) override;
+
+ private:
+  EnemyType6Behavior script_{this};
+  float nowhere_[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+};

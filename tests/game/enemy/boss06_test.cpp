@@ -1,0 +1,190 @@
+// Boss type 6 on the enemy rig with a 48-node model: its fight's states
+// over frames, its next-point choice, its cables' samples, its pods, its
+// defeat (also before its pods came) ending the body; then a fight in the
+// whole program and a picture of its shadows.
+#include <gtest/gtest.h>
+
+#include <utility>
+#include <vector>
+
+#include "boss_stage.h"
+#include "game/core/StageCounters.h"
+#include "game/enemy/EnemyType6.h"
+#include "game/stage/MapMng.h"
+#include "game/tables/enemy_tables.h"
+#include "model_rig.h"
+#include "platform/crt_rand.h"
+#include "support/ImageCompare.h"
+
+namespace {
+
+struct Boss6Rig {
+  explicit Boss6Rig(int32_t limit = 100000) {
+    m.model = enemytest::GrownModel(48);
+    m.modelSlot.Set(m.model.get());
+    MdlEnemyBs04.Set(m.model.get());
+    EnemyParam& p = m.rig.Param(1, "Boss04", 6, 350, 60000, 60.0f);
+    p.defeatMode = 3, p.chainFrameLimit = limit, p.routeTableId = 1;
+    RouteTable t{1, {}};
+    for (int i = 0; i < 31; ++i) t.entries.push_back(RouteEntry{0, 0.0f, 10.0f, 0, 1.0f});
+    m.rig.script.routeTables.push_back(t);
+    m.rig.Spawn(0.0f, 1, 0, 0.0f, -150.0f);
+    if (m.Load()) boss = dynamic_cast<EnemyType6*>(g_EnemySet.SpawnAt(0));
+    m.rig.Run(1);  // the rig's first frame only starts the boss
+    g_MapMng.speed = 1.0f;
+  }
+  ~Boss6Rig() { MdlEnemyBs04.Reset(); }
+  int UntilNext(int limit = 3000) {
+    const int32_t s = boss->Script().GetState();
+    for (int f = 1; f <= limit; ++f) {
+      m.rig.Run(1);
+      if (boss->Script().GetState() != s) return f;
+    }
+    return -1;
+  }
+  enemytest::ModelRig m;
+  EnemyType6* boss = nullptr;
+};
+
+TEST(Boss06, FightsThroughItsCycle) {
+  Boss6Rig r;
+  ASSERT_NE(r.boss, nullptr);
+  EXPECT_EQ(g_MapMng.armed, 1);
+  // The shadows merge over 500 frames: state 1 on the 502nd.
+  EXPECT_EQ(r.UntilNext(), 502);
+  // The pods, added now, fly back from radius 360 from the next frame and
+  // dock on their 63rd; the body sees them docked a frame later.
+  EXPECT_EQ(r.UntilNext(), 66);
+  EXPECT_EQ(r.boss->Script().GetState(), EnemyType6Behavior::STATE_HOVER);
+  // Ten hovers of 30 frames and an arrival each (state 2 entered anew),
+  // then home.
+  EXPECT_EQ(r.UntilNext(), 310);
+  const std::vector<std::pair<int32_t, int>> rest = {{100000, 0}, {3, 41}, {4, 61}, {5, 301}, {6, 61}, {7, 391}, {2, 231}};
+  for (size_t i = 0; i < rest.size(); ++i) {
+    if (i > 0) EXPECT_EQ(r.UntilNext(), rest[i].second) << i;
+    EXPECT_EQ(r.boss->Script().GetState(), rest[i].first) << i;
+  }
+}
+
+// One rand draw a choice; the body crosses from the left pair (1, 4) to the
+// right pair (2, 3) and back; from 0 any point, 4 only for r >= 0.8163.
+TEST(Boss06, ChoosesItsNextPointAcrossTheArena) {
+  Boss6Rig r;
+  ASSERT_NE(r.boss, nullptr);
+  EnemyType6Behavior& s = r.boss->Script();
+  for (uint32_t seed = 0; seed < 400; ++seed) {
+    for (int32_t from : {0, 1, 2, 3, 4}) {
+      plat::SRand(seed * 7919u);
+      const uint32_t next = seed * 7919u * 214013u + 2531011u;
+      const float u = float((next >> 16) & 0x7FFF) / 32767.0f;
+      s.ChooseNext(from);
+      EXPECT_EQ(plat::RandSeed(), next);
+      const int32_t want = from == 0 ? (u >= 0.8164f ? 4 : u < 0.2f ? 0 : s.chosenIndex)
+                           : (from == 1 || from == 4) ? (u < 0.5263f ? 2 : 3)
+                                                      : (u < 0.5263f ? 1 : 4);
+      EXPECT_EQ(s.chosenIndex, want) << from << " " << u;
+      EXPECT_EQ(s.chosen, s.hover[s.chosenIndex]);
+    }
+  }
+}
+
+// A cable sampled one point a frame over 20 + 20 frames has 41 points; one
+// over 400 + 400 stops at the 128 its 512 vertices can draw.
+TEST(Boss06, CableSamplesAreCapped) {
+  EnemyType6Cable c;
+  static constexpr float kA[4] = {0, 0, 0, 1}, kB[4] = {100, 0, 0, 1};
+  c.mid[0] = 50.0f, c.mid[1] = 40.0f;
+  c.Rebuild(kA, kB, 20.0f, 20.0f);
+  EXPECT_EQ(c.count, 40);
+  EXPECT_FLOAT_EQ(c.points[0][0], 0.0f);
+  c.Rebuild(kA, kB, 400.0f, 400.0f);
+  EXPECT_EQ(c.count, EnemyType6Cable::kMaxSamples);
+}
+
+// Defeated in its entrance, before its pods and arms ever registered: the
+// defeat runs through, moves the rail on, and the body ends.
+TEST(Boss06, DefeatBeforeItsPodsCameEndsTheBody) {
+  Boss6Rig r;
+  ASSERT_NE(r.boss, nullptr);
+  SHandle<EnemyType6> h(r.boss);
+  r.m.rig.Run(50);
+  g_MapMng.t = 7400.0f;
+  r.boss->SendEvent(EObjBase::EV_DEFEATED, 0);
+  int frames = 0;
+  std::pair<int32_t, int32_t> last;
+  while (LiveProc(h) != nullptr && frames < 2000) {
+    r.m.rig.Run(1);
+    ++frames;
+    if (frames == 1) EXPECT_EQ(g_MapMng.armed, 0);
+    if (LiveProc(h) != nullptr) EXPECT_EQ(g_EnemySet.paused, 1);
+    if (LiveProc(h) != nullptr) last = {r.boss->Script().subStep, r.boss->Script().frame};
+  }
+  // Ended by its own last step, before its explosion's blast would.
+  EXPECT_EQ(last, std::make_pair(6, EnemyType6Behavior::kEndFrame));
+  EXPECT_EQ(LiveProc(h), nullptr);
+  EXPECT_EQ(g_EnemySet.paused, 0);
+  EXPECT_GE(g_MapMng.t, EnemyType6Behavior::kRailOn);
+}
+
+// Time up at the tenth arrival: the defeat follows without the popup.
+TEST(Boss06, TimeUpAtTheHoversEndIsAnUncountedDefeat) {
+  Boss6Rig r(600);
+  ASSERT_NE(r.boss, nullptr);
+  const int32_t defeats = StageDefeatCount;
+  while (r.boss->Script().GetState() != EnemyBase::SCRIPT_DEFEATED) ASSERT_GT(r.UntilNext(), 0);
+  EXPECT_EQ(r.boss->Script().GetPreviousState(), EnemyType6Behavior::STATE_HOVER);
+  EXPECT_EQ(StageDefeatCount, defeats);
+}
+
+// Stage 2's second boss from its record, brought down by the Player's
+// shots; after its defeat the timeline runs on.
+TEST(Boss06, FightsInStageTwo) {
+  const auto model = enemytest::GrownModel(48);
+  MdlEnemyBs04.Set(model.get());
+  testsupport::PlayWorld w;
+  ASSERT_TRUE(w.Ok());
+  ASSERT_GE(w.RunToControl(), 0);
+  auto* boss = dynamic_cast<EnemyType6*>(enemytest::StartBossFight(w, 2, 7348.0f, "Boss04"));
+  ASSERT_NE(boss, nullptr);
+  SHandle<EnemyType6> h(boss);
+  w.Hold(plat::CabInput::kButton1);
+  int defeated = -1;
+  for (int f = 0; f < 4000 && LiveProc(h) != nullptr; ++f) {
+    w.Step();
+    if (defeated < 0 && boss->Script().GetState() == EnemyBase::SCRIPT_DEFEATED) defeated = f;
+  }
+  ASSERT_GT(defeated, 0);
+  EXPECT_EQ(LiveProc(h), nullptr);
+  EXPECT_EQ(g_EnemySet.paused, 0);
+  w.ReleaseAll();
+  MdlEnemyBs04.Reset();
+}
+
+// Its shadows in the corners over stage 1's scenery.
+TEST(Boss06, PictureOfTheShadows) {
+  const auto model = enemytest::GrownModel(48);
+  MdlEnemyBs04.Set(model.get());
+  testsupport::PlayOptions o;
+  o.nullDevice = false;
+  o.livelyStage = true;
+  testsupport::PlayWorld w(o);
+  ASSERT_TRUE(w.Ok());
+  w.ReleaseAll();
+  g_MapMng.SetSection(0, 900.0f);
+  enemytest::StageDriver stage2(2, 7348.0f);
+  ASSERT_TRUE(stage2.Ok());
+  g_EnemySet.Init(&stage2.Script(), 0);
+  g_EnemySet.index = stage2.First() + 1;  // its spawn
+  w.Step(2);
+  auto* boss = dynamic_cast<EnemyType6*>(g_EnemyMan.FindFirst("Boss04"));
+  ASSERT_NE(boss, nullptr);
+  boss->Script().ChangeState(EnemyType6Behavior::STATE_SHADOWS);
+  w.Step(230);
+  plat::Image img;
+  ASSERT_TRUE(w.H().Screenshot(&img));
+  EXPECT_TRUE(testsupport::MatchesGolden(img, "boss06_shadows.png", 8, 400));
+  g_EnemySet.Reset();
+  MdlEnemyBs04.Reset();
+}
+
+}  // namespace
