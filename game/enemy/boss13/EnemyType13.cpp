@@ -1,6 +1,7 @@
 #include "game/enemy/boss13/EnemyType13.h"
 
 #include "game/core/Game.h"
+#include "game/enemy/BossScript.h"
 #include "game/enemy/BossSteps.h"
 
 int32_t EnemyType13::Init(SProcArg arg) {

@@ -6,6 +6,8 @@
 #include "game/effect/EfxMath.h"
 #include "game/effect/EfxTables.h"
 #include "game/effect/RandF.h"
+#include "game/enemy/BossKit.h"
+#include "game/enemy/BossScript.h"
 #include "game/enemy/BossSteps.h"
 #include "game/enemy/EnemyToolkit.h"
 #include "game/enemy/boss13/EnemyType13.h"
@@ -28,28 +30,28 @@ void Shot(int32_t code, float x, float y, float angle, float speed, float last, 
 }
 
 // The emitters of the script.
-constexpr float kG3a[25] = {0x121, 5, 269, 269, 0.25f, 0, 0, 1.5f, 3.0f, 1, 0, 1, 0, 6, 54, 100, 4, 0, 0, 0, 0, 0, 0, -1, 0};
-constexpr float kG3b[25] = {0x124, 5, 269, 269, 0.25f, 0, 0, 2.0f, 3.5f, 1, 0, 1, 0, 3, 40, 80, 2, 0, 0, 0, 0, 0, 0, -1, 0};
-constexpr float kG5a[25] = {0x10101, 5, 12,    12, 0.25f, 0.001f, 0.004f, 8.0f, 8.0f, 30, 1.0f, 1, 0,
+constexpr ShotGenArgs kG3a = {0x121, 5, 269, 269, 0.25f, 0, 0, 1.5f, 3.0f, 1, 0, 1, 0, 6, 54, 100, 4, 0, 0, 0, 0, 0, 0, -1, 0};
+constexpr ShotGenArgs kG3b = {0x124, 5, 269, 269, 0.25f, 0, 0, 2.0f, 3.5f, 1, 0, 1, 0, 3, 40, 80, 2, 0, 0, 0, 0, 0, 0, -1, 0};
+constexpr ShotGenArgs kG5a = {0x10101, 5, 12,    12, 0.25f, 0.001f, 0.004f, 8.0f, 8.0f, 30, 1.0f, 1, 0,
                             2,       1000, 0,  0, 0,     30.0f,  0,      0,    160.0f, 0, -1, 0};
-constexpr float kG5b[25] = {0x10101, 5, 12,    12, 0.25f, -0.002f, -0.0055f, 8.0f, 8.0f, 30, 1.0f, 1, 0,
+constexpr ShotGenArgs kG5b = {0x10101, 5, 12,    12, 0.25f, -0.002f, -0.0055f, 8.0f, 8.0f, 30, 1.0f, 1, 0,
                             2,       1000, 0,  0, 0,     30.0f,   0,        0,    5.0f, 0, -1, 0};
-constexpr float kG6a[25] = {0x10101, 5, 516, 516, 0, 0, 0, 3.0f, 5.5f, 41, 1.0f, 1, 0,
+constexpr ShotGenArgs kG6a = {0x10101, 5, 516, 516, 0, 0, 0, 3.0f, 5.5f, 41, 1.0f, 1, 0,
                             45,      5, 0,   0,   0, 30.0f, 0, 0, 30.0f, 0, -1, 0};
-constexpr float kG6b[25] = {0x10101, 5, 516, 516, 0, 0, 0, 3.0f, 5.5f, 41, 1.0f, 1, 0,
+constexpr ShotGenArgs kG6b = {0x10101, 5, 516, 516, 0, 0, 0, 3.0f, 5.5f, 41, 1.0f, 1, 0,
                             45,      5, 0,   0,   0, 30.0f, 0, 0, 50.0f, 0, -1, 0};
-constexpr float kG7[25] = {0x10101, 5, 512, 512, 0, 0, 0, 6.0f, 6.0f, 30, 1.0f, 1, 0, 3, 5, 0, 0, 0, 0, 0, 0, 0, 0, -1, 0};
-constexpr float kG8a[25] = {0x101, 5, 522, 522, 0.125f, 0.017f, 0.017f, 7.0f, 7.0f, 40, 1.0f, 1, 0,
+constexpr ShotGenArgs kG7 = {0x10101, 5, 512, 512, 0, 0, 0, 6.0f, 6.0f, 30, 1.0f, 1, 0, 3, 5, 0, 0, 0, 0, 0, 0, 0, 0, -1, 0};
+constexpr ShotGenArgs kG8a = {0x101, 5, 522, 522, 0.125f, 0.017f, 0.017f, 7.0f, 7.0f, 40, 1.0f, 1, 0,
                             8,     5, 0,   0,   0,      0,      0,      0,    220.0f, 0, -1, 30};
-constexpr float kG8b[25] = {0x101, 5, 522, 522, 0, 0, 0, 7.0f, 7.0f, 47, 1.0f, 1, 0,
+constexpr ShotGenArgs kG8b = {0x101, 5, 522, 522, 0, 0, 0, 7.0f, 7.0f, 47, 1.0f, 1, 0,
                             0,     1, 0,   0,   0, 0, 0, 0, 260.0f, 0, -1, 0};
 
 // The fan emitter k of state 3 (q: 0 or 1, the side it turns to).
 void StartG3c(EnemyBase* boss, float* p, int32_t k, int32_t q) {
   const float fq = float(q), fk = float(k);
-  const float w[25] = {0x10404, 5, 512, 512, 0.1f - 0.2f * fq, 0.02f * fq - 0.01f, 0.06f * fq - 0.03f,
+  const ShotGenArgs w = {0x10404, 5, 512, 512, 0.1f - 0.2f * fq, 0.02f * fq - 0.01f, 0.06f * fq - 0.03f,
                        6.0f + 0.4f * fk, 8.0f + 0.4f * fk, 1, 0, 1, 0, 3, 13, 0, 0, 0, 0, 0, 0, 10.0f, 0, -1, 0};
-  StartShotGen(boss, p, boss, w);
+  AddShotGen(boss, p, w, boss);
 }
 
 }  // namespace
@@ -83,7 +85,7 @@ void EnemyType13Behavior::EnterAttack(int32_t next) {
 void EnemyType13Behavior::Hover() { BossHover(position, saved, c); }
 
 void EnemyType13Behavior::TimeCheck(int32_t next) {
-  if (!BossTimeCheck(owner)) ChangeState(next);
+  if (!DefeatWhenOverTime(owner)) ChangeState(next);
 }
 
 // A streamer from a point round the boss (angle `centre` +- 0.125 turn,
@@ -177,9 +179,9 @@ int32_t EnemyType13Behavior::TwinStreams(int32_t code) {
       satellites.ForEach([this](BossOption2D& o, int i) {
         o.SetPolarTarget(0.5f * float(i), 150.0f, 0.06f);
         const float turn = i == 0 ? 0.02f : -0.02f;
-        const float w[25] = {257, 5, 10, 10, 0.25f, turn, turn, 5.0f, 5.0f, 20, 1.0f, 1, 0,
+        const ShotGenArgs w = {257, 5, 10, 10, 0.25f, turn, turn, 5.0f, 5.0f, 20, 1.0f, 1, 0,
                              10,  1000, 0, 0, 0, 0, 0, 0, 60.0f, 0, -1, 0};
-        StartShotGen(owner, o.Position(), &o, w);
+        AddShotGen(owner, o.Position(), w, &o);
       });
       return 1;
     }
@@ -202,8 +204,8 @@ int32_t EnemyType13Behavior::Orbit(int32_t code) {
       EnterAttack(LOOP);
       d = 0;
       BossVoice(43);
-      if (BossOption2D* a = satellites.Live(0)) StartShotGen(owner, a->Position(), a, kG3a);
-      if (BossOption2D* b = satellites.Live(1)) StartShotGen(owner, b->Position(), b, kG3b);
+      if (BossOption2D* a = satellites.Live(0)) AddShotGen(owner, a->Position(), kG3a, a);
+      if (BossOption2D* b = satellites.Live(1)) AddShotGen(owner, b->Position(), kG3b, b);
       Set4(points[0], position[0] + 80.0f, position[1], position[2], position[3]);
       Set4(points[1], position[0] - 80.0f, position[1], position[2], position[3]);
       Set4(points[2], position[0], position[1], position[2], position[3]);
@@ -325,12 +327,12 @@ int32_t EnemyType13Behavior::Streams(int32_t code) {
   switch (code) {
     case CODE_ENTER:
       EnterAttack(RINGS);
-      StartShotGen(owner, position, owner, kG5a);
+      AddShotGen(owner, position, kG5a, owner);
       return 1;
     case CODE_FRAME:
       if (c == 130) owner->SetRoutePoint(17);
       if (c == 160) BossVoice(44), owner->SetRoutePoint(18);
-      if (c == 300) KillBossGenerators(owner), StartShotGen(owner, position, owner, kG5b);
+      if (c == 300) KillBossGenerators(owner), AddShotGen(owner, position, kG5b, owner);
       if (c == 468) KillBossGenerators(owner), owner->SetRoutePointEx(19, 0.25f);
       if (c == 500) {
         fight = 1;
@@ -353,8 +355,8 @@ int32_t EnemyType13Behavior::Rings(int32_t code) {
       EnterAttack(SWING);
       BossVoice(45);
       ringAngle = AngleToPlayer(position[0], position[1]);
-      if (BossOption2D* a = satellites.Live(0)) StartShotGen(owner, a->Position(), a, kG6a);
-      if (BossOption2D* b = satellites.Live(1)) StartShotGen(owner, b->Position(), b, kG6b);
+      if (BossOption2D* a = satellites.Live(0)) AddShotGen(owner, a->Position(), kG6a, a);
+      if (BossOption2D* b = satellites.Live(1)) AddShotGen(owner, b->Position(), kG6b, b);
       return 1;
     case CODE_FRAME:
       if (c >= 30 && c < 240) {
@@ -423,7 +425,7 @@ int32_t EnemyType13Behavior::Swing(int32_t code) {
             efx->SpawnSpriteEx2(6, reinterpret_cast<const SVec4*>(position), &offset, SprEfx02_1Keys, kFrom, kTo, 10,
                                 10, turn, 2.0f, 2.0f, nullptr, nullptr, 0.0f, 1, owner);
         }
-        if (m == 45) satellites.ForEach([this](BossOption2D& o, int) { StartShotGen(owner, o.Position(), &o, kG7); });
+        if (m == 45) satellites.ForEach([this](BossOption2D& o, int) { AddShotGen(owner, o.Position(), kG7, &o); });
         if (!path.Advance(position, 1.0f)) TimeCheck(LASERS);
         ++c;
       }
@@ -466,8 +468,8 @@ int32_t EnemyType13Behavior::Lasers(int32_t code) {
           if (++d == 8) {
             sub = 1;
             c = -1;
-            StartShotGen(owner, position, owner, kG8a);
-            StartShotGen(owner, position, owner, kG8b);
+            AddShotGen(owner, position, kG8a, owner);
+            AddShotGen(owner, position, kG8b, owner);
           }
         }
       } else if (c >= 500) {
@@ -486,9 +488,9 @@ int32_t EnemyType13Behavior::Lasers(int32_t code) {
 int32_t EnemyType13Behavior::Return(int32_t code) {
   switch (code) {
     case CODE_ENTER: {
-      if (BossTimeCheck(owner)) return 1;
+      if (DefeatWhenOverTime(owner)) return 1;
       c = 0;
-      BossPathTo(&path, position, saved, 60.0f);
+      PathTo(path, position, saved, 60.0f);
       owner->SetRoutePoint(0);
       return 1;
     }
@@ -528,8 +530,11 @@ int32_t EnemyType13Behavior::Defeat(int32_t code) {
       c = 0;
       sub = 1;
       owner->SetRoutePoint(0);
-      static constexpr float kCentre[4] = {0.0f, -80.0f, 0.0f, 1.0f};
-      BossPathTo(&path, position, kCentre, 120.0f, 1.0f, 1.0f);
+      // To the centre with both tangents zero (tension and bias 1).
+      static constexpr float kCentre[4] = {0.0f, -80.0f, 0.0f, 1.0f}, kStill[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+      path.Clear();
+      path.AddKey(position, kStill, 120.0f, -1.0f);
+      path.AddKey(kCentre, kStill, 0.0f, -1.0f);
       BossVoice(50);
     }
   } else if (sub == 1) {

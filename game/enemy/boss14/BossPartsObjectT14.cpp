@@ -7,6 +7,7 @@
 #include "game/effect/EfxMath.h"
 #include "game/effect/EfxProc.h"
 #include "game/effect/RandF.h"
+#include "game/enemy/BossScript.h"
 #include "game/enemy/BossSteps.h"
 #include "game/player/Player.h"
 

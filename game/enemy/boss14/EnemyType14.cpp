@@ -1,5 +1,6 @@
 #include "game/enemy/boss14/EnemyType14.h"
 
+#include "game/enemy/BossScript.h"
 #include "game/enemy/BossSteps.h"
 
 int32_t EnemyType14::Init(SProcArg arg) {

@@ -5,6 +5,8 @@
 #include "game/effect/EfxMan.h"
 #include "game/effect/EfxMath.h"
 #include "game/effect/RandF.h"
+#include "game/enemy/BossKit.h"
+#include "game/enemy/BossScript.h"
 #include "game/enemy/BossSteps.h"
 #include "game/enemy/ERingShotGen.h"
 #include "game/enemy/EnemyToolkit.h"
@@ -22,6 +24,14 @@ constexpr float kPi = 3.1415927f;
 // One shot of the script: hit word 5, id -1, no drift.
 void Shot(int32_t code, const float* p, float z, float angle, float speed, const EShotMotion* motion = nullptr) {
   EShotMan::Fire(code, 5, p[0], p[1], z, angle, speed, motion, -1, nullptr, 1.0f);
+}
+
+// An emitter of the script: hit word 5 and shot id -1, the rest 0.
+ShotGenArgs Gen() {
+  ShotGenArgs g{};
+  g.hit = 5;
+  g.id = -1;
+  return g;
 }
 
 // The satellite goal k of the six: radius 180 round the screen centre.
@@ -68,7 +78,7 @@ void EnemyType14Behavior::EnterAttack() {
 
 void EnemyType14Behavior::EndOfAttack(int32_t n, int32_t next) {
   if (!owner->EveryFrames(n)) return;
-  if (!BossTimeCheck(owner)) ChangeState(next);
+  if (!DefeatWhenOverTime(owner)) ChangeState(next);
 }
 
 void EnemyType14Behavior::Hover() { BossHover(position, home, frame); }
@@ -102,10 +112,10 @@ int32_t EnemyType14Behavior::Rings(int32_t code) {
       nextAttack = LOOP;
       owner->SetRoutePoint(0);
       BossVoice(kVoiceRings);
-      BossShotGen g;
-      g.flags = 0x20101, g.codeA = g.codeB = 516, g.curveTo = 1.0f, g.speedFrom = 2.0f, g.speedTo = 4.0f;
-      g.shots = 27, g.spread = 1.0f, g.rows = 1, g.stepFrames = 30, g.steps = 1000, g.delay = 40.0f;
-      g.Start(owner, position, owner);
+      ShotGenArgs g = Gen();
+      g.flags = 0x20101, g.codeA = g.codeB = 516, g.angleTo = 1.0f, g.speedFrom = 2.0f, g.speedTo = 4.0f;
+      g.ways = 27, g.spread = 1.0f, g.rows = 1, g.stepFrames = 30, g.steps = 1000, g.delay = 40.0f;
+      AddShotGen(owner, position, g, owner);
       for (int32_t i = 0; i < 8; ++i)
         SpawnChild<ERingShotGen>(owner, 0, 0, position, 0.125f * float(i), 0.05f, 5.0f, i * 1000, 0, owner);
       return 1;
@@ -123,22 +133,22 @@ int32_t EnemyType14Behavior::Rings(int32_t code) {
 }
 
 void EnemyType14Behavior::LoopWall() {
-  BossShotGen g;
-  g.flags = 0x101, g.angle = angleA, g.speedFrom = 4.5f, g.speedTo = 3.0f, g.shots = 1, g.rows = 6;
+  ShotGenArgs g = Gen();
+  g.flags = 0x101, g.angle = angleA, g.speedFrom = 4.5f, g.speedTo = 3.0f, g.ways = 1, g.rows = 6;
   g.rowWidth = 70.0f, g.steps = 7, g.offsetY = 40.0f;
-  g.Start(owner, position, owner);
+  AddShotGen(owner, position, g, owner);
 }
 
 void EnemyType14Behavior::LoopBurst(bool mirrored) {
-  BossShotGen g;
+  ShotGenArgs g = Gen();
   g.codeA = g.codeB = 516, g.rows = 1, g.stepFrames = 2, g.steps = 22;
   if (PlayerPos.y >= -50.0f) {
-    g.flags = 0x40101, g.angle = mirrored ? 0.15f : 0.35f, g.curveTo = mirrored ? -0.01f : 0.01f;
-    g.speedFrom = 4.5f, g.speedTo = 3.0f, g.shots = 4, g.spread = 0.1f;
+    g.flags = 0x40101, g.angle = mirrored ? 0.15f : 0.35f, g.angleTo = mirrored ? -0.01f : 0.01f;
+    g.speedFrom = 4.5f, g.speedTo = 3.0f, g.ways = 4, g.spread = 0.1f;
   } else {
-    g.flags = 0x50101, g.speedFrom = 5.5f, g.speedTo = 4.0f, g.shots = 5, g.spread = 0.2f;
+    g.flags = 0x50101, g.speedFrom = 5.5f, g.speedTo = 4.0f, g.ways = 5, g.spread = 0.2f;
   }
-  g.Start(owner, position, owner);
+  AddShotGen(owner, position, g, owner);
 }
 
 int32_t EnemyType14Behavior::Loop(int32_t code) {
@@ -252,17 +262,17 @@ int32_t EnemyType14Behavior::Satellites(int32_t code) {
         float v[4];
         SatelliteGoal(v, k, 0.0f);
         o->SetTarget(v, 0.04f);
-        BossShotGen g;
+        ShotGenArgs g = Gen();
         g.flags = 0x101, g.codeA = g.codeB = 784, g.angle = 0.1666f * float(k) + 0.0001f;
-        g.curveFrom = g.curveTo = 0.045f, g.speedFrom = g.speedTo = 2.0f, g.shots = 1, g.rows = 1;
+        g.angleFrom = g.angleTo = 0.045f, g.speedFrom = g.speedTo = 2.0f, g.ways = 1, g.rows = 1;
         g.stepFrames = 20, g.steps = 1000, g.delay = 150.0f;
-        g.Start(owner, o->Position(), o);
+        AddShotGen(owner, o->Position(), g, o);
       }
       options.ForEach([this](BossOption2D& o, int) {
-        BossShotGen g;
-        g.flags = 0x101, g.codeA = g.codeB = 522, g.speedFrom = g.speedTo = 2.0f, g.shots = 15, g.spread = 1.0f;
+        ShotGenArgs g = Gen();
+        g.flags = 0x101, g.codeA = g.codeB = 522, g.speedFrom = g.speedTo = 2.0f, g.ways = 15, g.spread = 1.0f;
         g.rows = 1, g.stepFrames = 120, g.steps = 1000, g.delay = 120.0f;
-        g.Start(owner, o.Position(), &o);
+        AddShotGen(owner, o.Position(), g, &o);
       });
       return 1;
     }
@@ -393,9 +403,9 @@ int32_t EnemyType14Behavior::Wait(int32_t code) {
 int32_t EnemyType14Behavior::ReturnHome(int32_t code) {
   switch (code) {
     case CODE_ENTER:
-      if (BossTimeCheck(owner)) return 1;
+      if (DefeatWhenOverTime(owner)) return 1;
       frame = 0;
-      BossPathTo(&path, position, home, 80.0f);
+      PathTo(path, position, home, 80.0f);
       if (owner->routeCursorIndex != 0) owner->SetRoutePoint(0);
       return 1;
     case CODE_FRAME:

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "game/effect/EShotMan.h"
+#include "game/enemy/BossScript.h"
 #include "game/enemy/BossSteps.h"
 #include "game/enemy/EObjBase.h"
 

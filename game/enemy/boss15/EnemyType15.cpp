@@ -1,5 +1,6 @@
 #include "game/enemy/boss15/EnemyType15.h"
 
+#include "game/enemy/BossScript.h"
 #include "game/enemy/BossSteps.h"
 #include "game/enemy/EnemyToolkit.h"
 #include "game/stage/MapMng.h"

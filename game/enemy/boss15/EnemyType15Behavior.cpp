@@ -7,6 +7,8 @@
 #include "game/effect/EfxMath.h"
 #include "game/effect/EfxTables.h"
 #include "game/effect/RandF.h"
+#include "game/enemy/BossKit.h"
+#include "game/enemy/BossScript.h"
 #include "game/enemy/BossSteps.h"
 #include "game/enemy/EnemyToolkit.h"
 #include "game/enemy/boss15/EnemyType15.h"
@@ -30,11 +32,11 @@ void Shot(int32_t code, const float* from, float angle, float speed, int32_t id 
 }
 
 // The shot emitters of the script.
-constexpr float kFlower[25] = {0x20101, 5, 0x104, 0x104, 0, 0.01f, 0, 3.0f, 4.0f, 53, 1.0f, 1, 0,
+constexpr ShotGenArgs kFlower = {0x20101, 5, 0x104, 0x104, 0, 0.01f, 0, 3.0f, 4.0f, 53, 1.0f, 1, 0,
                                0,       2, 0,     0,     0, 0,     0, 0, 0,    0,    -1, 0};
-constexpr float kCurtain[25] = {0x20101, 5, 0x20A, 0x20A, 0, 0.25f, 0.7f, 5.5f, 6.0f, 51, 1.0f, 1, 0,
+constexpr ShotGenArgs kCurtain = {0x20101, 5, 0x20A, 0x20A, 0, 0.25f, 0.7f, 5.5f, 6.0f, 51, 1.0f, 1, 0,
                                 8,       3, 11,    30,    0, 0,     0,    0,    0,    0,  -1,   0};
-constexpr float kSwing[3][25] = {
+constexpr ShotGenArgs kSwing[3] = {
     {0x101, 5, 0x20B, 0x20B, 0.25f, 0, 0, 7.0f, 5.0f, 1, 0, 1, 0, 0, 7, 10000, 30, 0, 0, 0, 0, 0, 0, -1, 0},
     {0x101, 5, 0x20B, 0x20B, 0.25f, 0, 0, 8.0f, 6.0f, 1, 0, 1, 0, 0, 9, 10000, 40, -30.0f, 0, 0, 0, 20.0f, 0, -1, 0},
     {0x101, 5, 0x20B, 0x20B, 0.25f, 0, 0, 6.0f, 4.0f, 1, 0, 1, 0, 0, 6, 10000, 50, 30.0f, 0, 0, 0, 30.0f, 0, -1, 0}};
@@ -79,7 +81,7 @@ void EnemyType15Behavior::EnterAttack(int32_t next) {
 }
 
 void EnemyType15Behavior::EndAttack() {
-  if (!BossTimeCheck(enemy)) ChangeState(WAIT);
+  if (!DefeatWhenOverTime(enemy)) ChangeState(WAIT);
 }
 
 int32_t EnemyType15Behavior::Descent(int32_t code) {
@@ -100,7 +102,7 @@ int32_t EnemyType15Behavior::Descent(int32_t code) {
     PlaceOptions(1.0f);
     for (auto& o : options)
       for (int c = 0; c < 4; ++c) o.glide.current[c] = position[c];
-    BossPathTo(&path, position, kStation, 180.0f);
+    PathTo(path, position, kStation, 180.0f);
     return 1;
   }
   if (code == CODE_LEAVE) {
@@ -233,7 +235,7 @@ int32_t EnemyType15Behavior::Flowers(int32_t code) {
       }
       break;
     case 45:
-      StartShotGen(enemy, position, enemy, kFlower);
+      AddShotGen(enemy, position, kFlower, enemy);
       break;
     case 60:
       enemy->SetRoutePointEx(2, 1.0f);
@@ -291,7 +293,7 @@ int32_t EnemyType15Behavior::Curtain(int32_t code) {
     ramp.Set(position);
     static constexpr float kGoal[4] = {0.0f, -190.0f, 0.0f, 1.0f};
     ramp.SetTarget(kGoal, 0.02f);
-    StartShotGen(enemy, position, enemy, kCurtain);
+    AddShotGen(enemy, position, kCurtain, enemy);
     return 1;
   }
   if (code == CODE_LEAVE) {
@@ -304,7 +306,7 @@ int32_t EnemyType15Behavior::Curtain(int32_t code) {
   ramp.Step();
   if (enemy->EveryFrames(1080)) {
     curtain.ForEach([](BossOption2D& o, int) { o.Kill(0); });
-    if (!BossTimeCheck(enemy)) nextState = TO_RINGS, ChangeState(WAIT);
+    if (!DefeatWhenOverTime(enemy)) nextState = TO_RINGS, ChangeState(WAIT);
   }
   return 1;
 }
@@ -394,7 +396,7 @@ int32_t EnemyType15Behavior::Rings(int32_t code) {
     path.AddKey(position, kRight, 0.0f, 600.0f);
     path.loop = 1;
     enemy->SetRoutePoint(2);
-    for (const auto& g : kSwing) StartShotGen(enemy, position, enemy, g);
+    for (const auto& g : kSwing) AddShotGen(enemy, position, g, enemy);
     return 1;
   }
   if (code == CODE_LEAVE) {
@@ -410,7 +412,7 @@ int32_t EnemyType15Behavior::Rings(int32_t code) {
       for (int k = 0; k < 120; ++k)
         if (k % 6 < 4) Shot(4, options[i].Position(), float(k) / 120.0f, 2.5f);
   ++step;
-  if (enemy->animator.count > 7 && !BossTimeCheck(enemy)) ChangeState(EnemyBase::SCRIPT_RELEASED);
+  if (enemy->animator.count > 7 && !DefeatWhenOverTime(enemy)) ChangeState(EnemyBase::SCRIPT_RELEASED);
   return 1;
 }
 
@@ -427,9 +429,9 @@ int32_t EnemyType15Behavior::Wait(int32_t code) {
 
 int32_t EnemyType15Behavior::Return(int32_t code) {
   if (code == CODE_ENTER) {
-    if (BossTimeCheck(enemy)) return 1;
+    if (DefeatWhenOverTime(enemy)) return 1;
     step = 0;
-    BossPathTo(&path, position, home, 60.0f);
+    PathTo(path, position, home, 60.0f);
     enemy->SetRoutePoint(2);
     return 1;
   }
@@ -467,7 +469,7 @@ int32_t EnemyType15Behavior::Defeat(int32_t code) {
       if (step == 76) {
         step = -1, sub = 1;
         enemy->SetRoutePoint(2);
-        BossPathTo(&path, position, kCentre, 120.0f);
+        PathTo(path, position, kCentre, 120.0f);
       }
       ++step;
       break;
