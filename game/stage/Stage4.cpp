@@ -52,15 +52,7 @@ const float* Stage4::CloudTable() { return kCloud.data(); }
 void Stage4::StartLayers() {
   StartFog(kFog0.data(), kFog1.data());
   StartClouds(CloudQuadArgs{4, kCloud.data(), nullptr, 0x0101u, 1000.0f, 90.0f});
-  // Without memory for the sky layer the stage plays without it.
-  auto* sky = new (std::nothrow) Stage4Sky();
-  if (sky == nullptr) return;
-  AddChild(0, sky, 0);
-  if (sky->GetParent() == nullptr) {
-    delete sky;
-    return;
-  }
-  sky_.Set(sky);
+  sky_.Set(static_cast<Stage4Sky*>(AddNewChild(new (std::nothrow) Stage4Sky())));
 }
 
 void Stage4::SetUpMap() {

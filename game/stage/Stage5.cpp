@@ -38,15 +38,7 @@ const float* Stage5::FogOtherPaths() { return kFog1.data(); }
 
 void Stage5::StartLayers() {
   StartFog(kFog0.data(), kFog1.data());
-  // Without memory for the rocks the stage plays without them.
-  auto* rocks = new (std::nothrow) Stage5Rock();
-  if (rocks == nullptr) return;
-  AddChild(0, rocks, 0);
-  if (rocks->GetParent() == nullptr) {
-    delete rocks;
-    return;
-  }
-  rocks_.Set(rocks);
+  rocks_.Set(static_cast<Stage5Rock*>(AddNewChild(new (std::nothrow) Stage5Rock())));
 }
 
 void Stage5::SetUpMap() { g_MapMng.PushEventType3(0, 0, 0, 0, 0); }

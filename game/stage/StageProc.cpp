@@ -131,11 +131,14 @@ void StageProc::StartClouds(const CloudQuadArgs& args) {
   AddChildProcess(&clouds_, reinterpret_cast<SProcArg>(&cloudArgs_));
 }
 
-void StageProc::AddStageName(int32_t stage) {
-  SProc* name = new (std::nothrow) StageName();
-  if (name == nullptr) return;
-  AddChild(0, name, stage);
-  if (name->GetParent() == nullptr) delete name;
+void StageProc::AddStageName(int32_t stage) { AddNewChild(new (std::nothrow) StageName(), stage); }
+
+SProc* StageProc::AddNewChild(SProc* child, SProcArg arg) {
+  if (child == nullptr) return nullptr;
+  AddChild(0, child, arg);
+  if (child->GetParent() != nullptr) return child;
+  delete child;
+  return nullptr;
 }
 
 void StageProc::PlayMusic(int32_t checkpointLimit, bool attractGate) {

@@ -89,6 +89,10 @@ class StageProc : public SProc {
   void StartClouds(const CloudQuadArgs& args);
   // A new StageName in child list 0 (nothing when it cannot be made).
   void AddStageName(int32_t stage);
+  // Adds a newly made process to child list 0 with the argument; the
+  // process, or null when there was none or it could not be added (it is
+  // then freed): the stage plays on without it.
+  SProc* AddNewChild(SProc* child, SProcArg arg = 0);
   // The stage music on its entry: only while the checkpoint value is below
   // `checkpointLimit`, sound is on and, when `attractGate`, the attract
   // sound rule allows it.
