@@ -15,7 +15,7 @@
 #include "game/stage/MapMng.h"
 #include "game/tables/enemy_tables.h"
 #include "model_rig.h"
-#include "support/ImageCompare.h"
+#include "support/BossFight.h"
 
 namespace {
 
@@ -133,57 +133,31 @@ TEST(Boss05, DefeatInTheEntryEndsTheBodyAtFrame405) {
   EXPECT_EQ(g_EnemySet.paused, 0);
 }
 
-// Stage 2's first boss from its record, brought down by the Player's
-// shots; after its show the timeline runs on.
-TEST(Boss05, FightsInStageTwo) {
-  const auto model = enemytest::GrownModel(43);
-  MdlEnemyBs03.Set(model.get());
-  testsupport::PlayWorld w;
-  ASSERT_TRUE(w.Ok());
-  ASSERT_GE(w.RunToControl(), 0);
-  auto* boss = dynamic_cast<EnemyType5*>(enemytest::StartBossFight(w, 2, 4391.0f, "Boss03"));
-  ASSERT_NE(boss, nullptr);
-  SHandle<EnemyType5> h(boss);
-  w.Hold(plat::CabInput::kButton1);
-  int defeated = -1;
-  for (int f = 0; f < 2000 && LiveProc(h) != nullptr; ++f) {
-    w.Step();
-    if (defeated < 0 && boss->Script().GetState() == EnemyBase::SCRIPT_DEFEATED) defeated = f;
-  }
-  ASSERT_GT(defeated, 0);  // the Player's shots brought it down
-  EXPECT_EQ(LiveProc(h), nullptr);
+// Stage 2's first boss from its record, shot down by the Player: the body
+// ends at its show's frame 405 and the timeline runs on.
+TEST(Boss05, ShotDownInStageTwo) {
+  testsupport::BossFight f(2, 105);
+  ASSERT_TRUE(f.Start());
+  f.Step(2);
+  ASSERT_NE(f.Boss(), nullptr);
+  const auto end = f.ShootDown(30, 3000);
+  ASSERT_GT(end.defeated, 0);
+  EXPECT_EQ(end.ended - end.defeated, 406);
   EXPECT_EQ(g_EnemySet.paused, 0);
-  w.ReleaseAll();
-  MdlEnemyBs03.Reset();
+  EXPECT_EQ(g_MapMng.armed, 0);
 }
 
 // Mid-sweep on stage 1's scenery: the thruster glows and the sweeping
 // effect shots.
 TEST(Boss05, PictureOfTheSweep) {
   const auto model = enemytest::GrownModel(43);
-  MdlEnemyBs03.Set(model.get());
-  testsupport::PlayOptions o;
-  o.nullDevice = false;
-  o.livelyStage = true;
-  testsupport::PlayWorld w(o);
-  ASSERT_TRUE(w.Ok());
-  w.ReleaseAll();
-  g_MapMng.SetSection(0, 900.0f);
-  enemytest::StageDriver stage2(2, 4391.0f);
-  ASSERT_TRUE(stage2.Ok());
-  g_EnemySet.Init(&stage2.Script(), 0);
-  g_EnemySet.index = stage2.First() + 1;  // its spawn
-  w.Step(2);
-  auto* boss = dynamic_cast<EnemyType5*>(g_EnemyMan.FindFirst("Boss03"));
+  enemytest::BossPicture p(2, 105, &MdlEnemyBs03, model.get());
+  auto* boss = dynamic_cast<EnemyType5*>(p.boss);
   ASSERT_NE(boss, nullptr);
-  w.Step(260);
+  p.world->Step(260);
   EXPECT_EQ(boss->Script().GetState(), EnemyType5Behavior::STATE_SWEEP);
   EXPECT_GT(boss->Script().effectShots.LiveCount(), 0);
-  plat::Image img;
-  ASSERT_TRUE(w.H().Screenshot(&img));
-  EXPECT_TRUE(testsupport::MatchesGolden(img, "boss05_sweep.png", 8, 400));
-  g_EnemySet.Reset();
-  MdlEnemyBs03.Reset();
+  EXPECT_TRUE(p.Matches("boss05_sweep.png"));
 }
 
 }  // namespace

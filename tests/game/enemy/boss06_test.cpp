@@ -14,7 +14,7 @@
 #include "game/tables/enemy_tables.h"
 #include "model_rig.h"
 #include "platform/crt_rand.h"
-#include "support/ImageCompare.h"
+#include "support/BossFight.h"
 
 namespace {
 
@@ -136,55 +136,28 @@ TEST(Boss06, TimeUpAtTheHoversEndIsAnUncountedDefeat) {
   EXPECT_EQ(StageDefeatCount, defeats);
 }
 
-// Stage 2's second boss from its record, brought down by the Player's
-// shots; after its defeat the timeline runs on.
-TEST(Boss06, FightsInStageTwo) {
-  const auto model = enemytest::GrownModel(48);
-  MdlEnemyBs04.Set(model.get());
-  testsupport::PlayWorld w;
-  ASSERT_TRUE(w.Ok());
-  ASSERT_GE(w.RunToControl(), 0);
-  auto* boss = dynamic_cast<EnemyType6*>(enemytest::StartBossFight(w, 2, 7348.0f, "Boss04"));
-  ASSERT_NE(boss, nullptr);
-  SHandle<EnemyType6> h(boss);
-  w.Hold(plat::CabInput::kButton1);
-  int defeated = -1;
-  for (int f = 0; f < 4000 && LiveProc(h) != nullptr; ++f) {
-    w.Step();
-    if (defeated < 0 && boss->Script().GetState() == EnemyBase::SCRIPT_DEFEATED) defeated = f;
-  }
-  ASSERT_GT(defeated, 0);
-  EXPECT_EQ(LiveProc(h), nullptr);
+// Stage 2's second boss from its record, shot down by the Player: its
+// defeat ends it and the timeline runs on.
+TEST(Boss06, ShotDownInStageTwo) {
+  testsupport::BossFight f(2, 106);
+  ASSERT_TRUE(f.Start());
+  f.Step(2);
+  ASSERT_NE(f.Boss(), nullptr);
+  const auto end = f.ShootDown(30, 4000);
+  ASSERT_GT(end.defeated, 0);
+  EXPECT_GT(end.ended, end.defeated);
   EXPECT_EQ(g_EnemySet.paused, 0);
-  w.ReleaseAll();
-  MdlEnemyBs04.Reset();
 }
 
 // Its shadows in the corners over stage 1's scenery.
 TEST(Boss06, PictureOfTheShadows) {
   const auto model = enemytest::GrownModel(48);
-  MdlEnemyBs04.Set(model.get());
-  testsupport::PlayOptions o;
-  o.nullDevice = false;
-  o.livelyStage = true;
-  testsupport::PlayWorld w(o);
-  ASSERT_TRUE(w.Ok());
-  w.ReleaseAll();
-  g_MapMng.SetSection(0, 900.0f);
-  enemytest::StageDriver stage2(2, 7348.0f);
-  ASSERT_TRUE(stage2.Ok());
-  g_EnemySet.Init(&stage2.Script(), 0);
-  g_EnemySet.index = stage2.First() + 1;  // its spawn
-  w.Step(2);
-  auto* boss = dynamic_cast<EnemyType6*>(g_EnemyMan.FindFirst("Boss04"));
+  enemytest::BossPicture p(2, 106, &MdlEnemyBs04, model.get());
+  auto* boss = dynamic_cast<EnemyType6*>(p.boss);
   ASSERT_NE(boss, nullptr);
   boss->Script().ChangeState(EnemyType6Behavior::STATE_SHADOWS);
-  w.Step(230);
-  plat::Image img;
-  ASSERT_TRUE(w.H().Screenshot(&img));
-  EXPECT_TRUE(testsupport::MatchesGolden(img, "boss06_shadows.png", 8, 400));
-  g_EnemySet.Reset();
-  MdlEnemyBs04.Reset();
+  p.world->Step(230);
+  EXPECT_TRUE(p.Matches("boss06_shadows.png"));
 }
 
 }  // namespace

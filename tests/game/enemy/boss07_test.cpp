@@ -3,24 +3,16 @@
 // the fight (defeat and time up), the companion ending the body.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <vector>
 
+#include "boss_stage.h"
 #include "game/core/Game.h"
 #include "game/core/StageCounters.h"
-#include "game/enemy/EnemyMan.h"
 #include "game/enemy/EnemyType7.h"
-#include "game/enemy/EnemySet.h"
-#include "boss_stage.h"
+#include "game/tables/enemy_tables.h"
 #include "model_rig.h"
 #include "platform/crt_rand.h"
-#include "game/player/Player.h"
-#include "game/stage/MapMng.h"
-#include "game/tables/enemy_tables.h"
-#include "support/ImageCompare.h"
-#include "support/PlayWorld.h"
+#include "support/BossFight.h"
 
 namespace {
 
@@ -146,59 +138,36 @@ TEST(Boss07, TimeUpAtTheSwaysEndIsAnUncountedDefeat) {
   EXPECT_EQ(StageDefeatCount, defeats);
 }
 
-// Stage 2's last boss from its record in the generated script: it fights
-// under the Player's fire, falls, ends, and the stage ends.
-TEST(Boss07, EndsTheStageFromItsRecord) {
-  const auto model = enemytest::GrownModel(68);
-  MdlEnemyBs05.Set(model.get());
-  testsupport::PlayWorld w;
-  ASSERT_TRUE(w.Ok());
-  ASSERT_GE(w.RunToControl(), 0);
-  auto* boss = dynamic_cast<EnemyType7*>(enemytest::StartBossFight(w, 2, 9709.0f, "Boss05"));
-  ASSERT_NE(boss, nullptr);
-  SHandle<EnemyType7> h(boss);
-  w.Hold(plat::CabInput::kButton1);
-  w.Step(600);
-  EXPECT_LT(boss->hitPoints, 500);
-  boss->SendEvent(EObjBase::EV_DEFEATED, 0);
-  w.stageMayEnd = true;
-  w.Step(565);
-  EXPECT_EQ(LiveProc(h), nullptr);
+// Stage 2's last boss from its record, shot down by the Player: the stage
+// is told at the companion's frame 320, the body ends at its frame 560,
+// the timeline runs on and the stage ends.
+TEST(Boss07, ShotDownItEndsStageTwo) {
+  testsupport::BossFight f(2, 107);
+  ASSERT_TRUE(f.Start());
+  f.Step(2);
+  ASSERT_NE(f.Boss(), nullptr);
+  f.world.stageMayEnd = true;
+  const auto end = f.ShootDown(30, 3000);
+  ASSERT_GT(end.defeated, 0);
+  EXPECT_EQ(end.told - end.defeated, 321);
+  EXPECT_EQ(end.ended - end.defeated, 561);
   EXPECT_EQ(g_EnemySet.paused, 0);
-  for (int f = 0; f < 900 && w.G()->GetSceneId() != SCENE_STAGE_RESULT; ++f) w.Step();
-  EXPECT_EQ(w.G()->GetSceneId(), SCENE_STAGE_RESULT);
-  w.ReleaseAll();
-  MdlEnemyBs05.Reset();
+  for (int k = 0; k < 900 && f.world.G()->GetSceneId() != SCENE_STAGE_RESULT; ++k) f.Step();
+  EXPECT_EQ(f.world.G()->GetSceneId(), SCENE_STAGE_RESULT);
 }
 
 // Mid-fight on stage 1's scenery: the boss sweeps its thunder while the
 // storm holds the stage at level 0.4.
 TEST(Boss07, PictureOfTheSweepUnderTheStorm) {
   const auto model = enemytest::GrownModel(68);
-  MdlEnemyBs05.Set(model.get());
-  testsupport::PlayOptions o;
-  o.nullDevice = false;
-  o.livelyStage = true;
-  testsupport::PlayWorld w(o);
-  ASSERT_TRUE(w.Ok());
-  w.ReleaseAll();
-  g_MapMng.SetSection(0, 900.0f);
-  enemytest::StageDriver stage2(2, 9709.0f);
-  ASSERT_TRUE(stage2.Ok());
-  g_EnemySet.Init(&stage2.Script(), 0);
-  g_EnemySet.index = stage2.First() + 1;  // its spawn
-  w.Step(2);
-  auto* boss = dynamic_cast<EnemyType7*>(g_EnemyMan.FindFirst("Boss05"));
+  enemytest::BossPicture p(2, 107, &MdlEnemyBs05, model.get());
+  auto* boss = dynamic_cast<EnemyType7*>(p.boss);
   ASSERT_NE(boss, nullptr);
   boss->Script().ChangeState(EnemyType7Behavior::STATE_SWEEP);
-  w.Step(110);
-  EXPECT_FLOAT_EQ(w.G()->Ambient10().Get().r, 0.4f);
+  p.world->Step(110);
+  EXPECT_FLOAT_EQ(p.world->G()->Ambient10().Get().r, 0.4f);
   EXPECT_GT(boss->Script().thunder.Tips().Count(), 0);
-  plat::Image img;
-  ASSERT_TRUE(w.H().Screenshot(&img));
-  EXPECT_TRUE(testsupport::MatchesGolden(img, "boss07_storm.png", 8, 400));
-  g_EnemySet.Reset();
-  MdlEnemyBs05.Reset();
+  EXPECT_TRUE(p.Matches("boss07_storm.png"));
 }
 
 }  // namespace
