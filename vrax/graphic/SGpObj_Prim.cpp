@@ -5,6 +5,7 @@
 #include <new>
 
 #include "vrax/graphic/SGpMan.h"
+#include "vrax/graphic/SGpVtxList.h"
 #include "vrax/io/SysUtil.h"
 
 namespace {
@@ -34,8 +35,8 @@ SGpObj_Prim::SGpObj_Prim(uint32_t fvf) : fvf_(fvf) {
 SGpObj_Prim::~SGpObj_Prim() { ReleaseBuffers(); }
 
 void SGpObj_Prim::ReleaseBuffers() {
-  if (vb_ != nullptr) vb_->Release();
-  if (ib_ != nullptr) ib_->Release();
+  if (vb_ != nullptr) GetVtxList().Release(vb_);
+  if (ib_ != nullptr) GetVtxListB().Release(ib_);
   vb_ = nullptr;
   ib_ = nullptr;
 }
@@ -116,11 +117,11 @@ int SGpObj_Prim::CreateBuffers(int prims, int vertsPerPrim) {
   }
   // Device buffers that are large enough stay; smaller ones are made anew.
   if (vb_ != nullptr && vb_->Size() < vBytes) {
-    vb_->Release();
+    GetVtxList().Release(vb_);
     vb_ = nullptr;
   }
   if (ib_ != nullptr && ib_->Size() < iBytes) {
-    ib_->Release();
+    GetVtxListB().Release(ib_);
     ib_ = nullptr;
   }
   bool created = false;
@@ -154,17 +155,13 @@ bool SGpObj_Prim::EnsureDeviceBuffers(bool* created) {
   const uint32_t vBytes = static_cast<uint32_t>(vertices_.size());
   const uint32_t iBytes = static_cast<uint32_t>(indices_.size() * 2);
   if (vb_ == nullptr && vBytes > 0) {
-    if (dev->CreateVertexBuffer(vBytes, fvf_, &vb_) < 0) {
-      vb_ = nullptr;
-      return false;
-    }
+    vb_ = GetVtxList().Create(dev, vBytes, fvf_);
+    if (vb_ == nullptr) return false;
     *created = true;
   }
   if (ib_ == nullptr && iBytes > 0) {
-    if (dev->CreateIndexBuffer(iBytes, &ib_) < 0) {
-      ib_ = nullptr;
-      return false;
-    }
+    ib_ = GetVtxListB().Create(dev, iBytes);
+    if (ib_ == nullptr) return false;
     *created = true;
   }
   return true;

@@ -9,6 +9,7 @@
 #include "vrax/graphic/SGpObj_Prim.h"
 #include "vrax/graphic/SGpRect.h"
 #include "vrax/graphic/SGpSpriteBatch.h"
+#include "vrax/graphic/SGpVtxList.h"
 #include "vrax/resource/SRsc_Image.h"
 
 namespace {
@@ -33,6 +34,28 @@ TEST_F(Draw, NothingActiveSetsNoStateAndDrawsNothing) {
   q.Execute();
   EXPECT_EQ(Draws(), 0u);
   EXPECT_EQ(gpu.rs(plat::kRsLighting), 1u);
+}
+
+TEST_F(Draw, PrimitiveListsLiveInTheHoldersUntilGivenBack) {
+  const int vertexLists = GetVtxList().Count(), indexLists = GetVtxListB().Count();
+  {
+    SGpObj_PrimQuad q;
+    ASSERT_EQ(q.AllocPrims(2), 0);
+    ASSERT_EQ(q.AllocPrims(8), 0);  // larger: new lists, the old ones given back
+    EXPECT_EQ(GetVtxList().Count(), vertexLists + 1);
+    EXPECT_EQ(GetVtxListB().Count(), indexLists + 1);
+  }
+  EXPECT_EQ(GetVtxList().Count(), vertexLists);
+  EXPECT_EQ(GetVtxListB().Count(), indexLists);
+  // A holder that ends releases what it still holds.
+  plat::VertexBuffer* kept = nullptr;
+  {
+    SGpVtxList holder(1);
+    kept = holder.Create(gpu.dev(), 64, plat::kFvfPosColour);
+    ASSERT_NE(kept, nullptr);
+    kept->AddRef();
+  }
+  EXPECT_EQ(kept->Release(), 0u);
 }
 
 TEST_F(Draw, UploadsOnceAndDrawsTheActiveTriangles) {
