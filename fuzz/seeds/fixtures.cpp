@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "support/TempDir.h"
+#include "game/core/SystemFile.h"
 #include "game/scene/RankTable.h"
 #include "game/stage/StageFileWriter.h"
 #include "support/image_files.h"
@@ -91,6 +92,24 @@ int main(int argc, char** argv) {
   const Bytes s = modelfix::SkinnedBytes();
   skinned.insert(skinned.end(), s.begin(), s.end());
   Put("bma_model", "skinned", skinned);
+
+  // The ".tca" entry point: first byte 1 for the model with the version
+  // flag (a node table naming its node "0"), 0 for the one without (a scroll).
+  Bytes tca{1};
+  const Bytes table = WriteTexAnimNodeTable(modelfix::RigidTexAnim());
+  tca.insert(tca.end(), table.begin(), table.end());
+  Put("tca_file", "node_table", tca);
+  tca = {0};
+  const Bytes scroll = WriteTexAnimScroll(0.5f, 0.25f);
+  tca.insert(tca.end(), scroll.begin(), scroll.end());
+  Put("tca_file", "scroll", tca);
+
+  // The settings file with the default words and its checksum.
+  Bytes settings(kSystemFileSize);
+  for (int i = 0; i < kSettingsCount; ++i)
+    for (int b = 0; b < 4; ++b) settings[size_t(4 * i + b)] = uint8_t(uint32_t(kDefaultSettings[i]) >> (8 * b));
+  settings[kSystemFileChecksumAt] = SystemFileChecksum(settings.data());
+  Put("settings_file", "defaults.dat", settings);
 
   const Bytes repeat = Text("abcabcabcabc, mutation seed text, abcabcabcabc");
   for (int level = SLzCodec::kMinLevel; level <= SLzCodec::kMaxLevel; ++level)

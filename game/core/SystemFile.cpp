@@ -67,6 +67,26 @@ bool SettingInRange(int32_t word, int32_t v, const int32_t* settings) {
   }
 }
 
+void DecodeSystemFile(const uint8_t* bytes, size_t size, int32_t* settings) {
+  if (size != kSystemFileSize) {
+    UseDefaults(settings);
+    return;
+  }
+  if (bytes != SystemFileBlock) std::memcpy(SystemFileBlock, bytes, kSystemFileSize);
+  if (SystemFileBlock[kSystemFileChecksumAt] != SystemFileChecksum()) {
+    UseDefaults(settings);
+    return;
+  }
+  for (int32_t i = 0; i < kSettingsCount; ++i) settings[i] = GetWord(SystemFileBlock + 4 * i);
+  // The words index label and extend tables and divide coins: a word out of
+  // its range (a file written by something else) takes its default, the
+  // others are kept. Word order matters: the coins to continue are checked
+  // against the coin unit already settled.
+  for (int32_t i = 0; i < kSettingsCount; ++i)
+    if (!SettingInRange(i, settings[i], settings)) settings[i] = kDefaultSettings[i];
+  if (settings[kSetServiceCoins] != 0) ApplyServiceCoinSettings(settings);
+}
+
 void LoadSystemFile(int32_t* settings) {
   std::FILE* f = std::fopen(plat::MapPath(kSystemFileName).c_str(), "rb");
   if (!f) {
@@ -84,18 +104,7 @@ void LoadSystemFile(int32_t* settings) {
   // A short read leaves in the block what was read; the checksum decides.
   (void)std::fread(SystemFileBlock, 1, kSystemFileSize, f);
   std::fclose(f);
-  if (SystemFileBlock[kSystemFileChecksumAt] != SystemFileChecksum()) {
-    UseDefaults(settings);
-    return;
-  }
-  for (int32_t i = 0; i < kSettingsCount; ++i) settings[i] = GetWord(SystemFileBlock + 4 * i);
-  // The words index label and extend tables and divide coins: a word out of
-  // its range (a file written by something else) takes its default, the
-  // others are kept. Word order matters: the coins to continue are checked
-  // against the coin unit already settled.
-  for (int32_t i = 0; i < kSettingsCount; ++i)
-    if (!SettingInRange(i, settings[i], settings)) settings[i] = kDefaultSettings[i];
-  if (settings[kSetServiceCoins] != 0) ApplyServiceCoinSettings(settings);
+  DecodeSystemFile(SystemFileBlock, kSystemFileSize, settings);
 }
 
 void LoadSystemFile() {

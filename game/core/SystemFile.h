@@ -2,6 +2,7 @@
 // The cabinet's operator settings: fifteen signed 32-bit words held by the
 // Game, their defaults and the settings file "D:\OSR_SYS.dat" (64 bytes:
 // the words little-endian, an 8-bit checksum of them, three fill bytes).
+#include <cstddef>
 #include <cstdint>
 
 enum SettingsWord : int32_t {
@@ -49,6 +50,8 @@ bool SettingInRange(int32_t word, int32_t value, const int32_t* settings);
 void LoadSystemFile(int32_t* settings);
 // The same into the Game's live settings (nothing without a Game).
 void LoadSystemFile();
+// The reading of LoadSystemFile from the file's bytes, through the block.
+void DecodeSystemFile(const uint8_t* bytes, size_t size, int32_t* settings);
 
 // Writes settings through the block to a temporary file beside the settings
 // file, flushes it and renames it over the old one, so a failed save leaves

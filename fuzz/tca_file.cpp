@@ -1,0 +1,63 @@
+// libFuzzer entry point: arbitrary bytes as a texture-animation file (".tca")
+// beside a small fixed model. The first byte picks the model with the
+// version flag (the file is its node table of texture keys) or the one
+// without (the file holds the scroll of material 0); the rest is the file.
+// Without the version flag no file, however short or odd, fails the model.
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "vrax/resource/ModelWriter.h"
+#include "vrax/resource/SRsc_Model.h"
+
+namespace {
+
+// One animated node "0" holding a triangle, with one material.
+std::vector<uint8_t> MakeModel(bool versionFlag) {
+  ModelFile m;
+  m.hasTag = true;
+  m.versionFlag = versionFlag;
+  m.title = "tca";
+  m.frameCount = 11;
+  ModelFileMaterial mat;
+  mat.name = "0 body";
+  m.materialGroups.push_back({mat});
+  ModelFileRecord n;
+  n.name = "0";
+  n.positions = {{0, 0, 0}, {10, 0, 0}, {0, 0, 10}};
+  n.uvs = {{0, 0}, {1, 0}, {0, 1}};
+  n.faces = {{{0, 1, 2}, 0}};
+  n.materialGroup = 0;
+  n.animated = true;
+  m.nodes = {n};
+  ModelFileTrack t;
+  t.node = "0";
+  t.positions = {ModelFileKey{0, {0, 0, 0}}, ModelFileKey{10, {1, 2, 3}}};
+  t.rotations = {ModelFileKey{0, {0, 0, 0}}};
+  t.scales = {ModelFileKey{0, {1, 1, 1}}};
+  m.tracks = {t};
+  return WriteModelFile(m);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  static const std::vector<uint8_t> kModels[2] = {MakeModel(false), MakeModel(true)};
+  ModelTexAnim table;
+  ParseTexAnimNodeTable(data, size, &table);
+  float u, v;
+  ParseTexAnimScroll(data, size, &u, &v);
+  if (size < 1) return 0;
+  const bool versionFlag = (data[0] & 1) != 0;
+  const std::vector<uint8_t>& bma = kModels[versionFlag ? 1 : 0];
+  const uint32_t p[4] = {0, 0, 0, 0};
+  SRsc_Model_Ex model;
+  const bool built = model.Build(bma.data(), bma.size(), data + 1, size - 1, p);
+  if (!versionFlag && !built) __builtin_trap();
+  if (built) {
+    SGpNode node;
+    ModelApplyMotion(&node, 1, nullptr, SGpMotionCursor{&model, 4.5f}, false);
+    model.GetMaterialScroll(0, &u, &v);
+  }
+  return 0;
+}
