@@ -1,6 +1,3 @@
 #pragma once
-// Boss type 16 (thunder finale). Its own behaviour is not built yet: the stand-in form of
-// EnemyStandIn.h.
-#include "game/enemy/EnemyStandIn.h"
-
-ENEMY_STAND_IN(16);
+// Boss type 16 (game/enemy/boss16).
+#include "game/enemy/boss16/Boss16.h"

@@ -97,6 +97,7 @@ void AddBossData(StageScriptBuilder& b, EnemyParam& p) {
     case 13: AddBoss13(b, p); break;
     case 14: AddBoss14(b, p); break;
     case 15: AddBoss15(b, p); break;
+    case 16: AddBoss16(b, p); break;
     default: break;
   }
 }

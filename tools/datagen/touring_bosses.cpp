@@ -8,26 +8,34 @@ namespace datagen {
 
 namespace {
 
+// A point of the picture as a lying model holds it: the quarter turn about
+// x that stands the model up takes (x, z, -y) to (x, y, z).
+BossPart Lay(const BossPart& p, bool lying) { return lying ? BossPart{p.x, p.z, -p.y} : p; }
+
 // A triangle in game coordinates (x, y, z); the file stores (x, z, y).
-void Tri(ModelFileRecord& r, const BossPart& a, const BossPart& b, const BossPart& c) {
+void Tri(ModelFileRecord& r, const BossPart& a, const BossPart& b, const BossPart& c, bool lying) {
   const auto base = uint16_t(r.positions.size());
-  for (const BossPart* p : {&a, &b, &c}) r.positions.push_back({p->x, p->z, p->y});
+  for (const BossPart* q : {&a, &b, &c}) {
+    const BossPart p = Lay(*q, lying);
+    r.positions.push_back({p.x, p.z, p.y});
+  }
   r.uvs.insert(r.uvs.end(), {{0, 0}, {1, 0}, {0, 1}});
   r.faces.push_back({{base, uint16_t(base + 1), uint16_t(base + 2)}, 0});
   r.faces.push_back({{base, uint16_t(base + 2), uint16_t(base + 1)}, 0});
 }
 
 // A flat square of half size h about c (a part seen from the front).
-void Plate(ModelFileRecord& r, const BossPart& c, float h) {
+void Plate(ModelFileRecord& r, const BossPart& c, float h, bool lying) {
   const BossPart p[4] = {{c.x - h, c.y - h, c.z}, {c.x + h, c.y - h, c.z}, {c.x + h, c.y + h, c.z},
                          {c.x - h, c.y + h, c.z}};
-  Tri(r, p[0], p[1], p[2]);
-  Tri(r, p[0], p[2], p[3]);
+  Tri(r, p[0], p[1], p[2], lying);
+  Tri(r, p[0], p[2], p[3], lying);
 }
 
 }  // namespace
 
-std::vector<uint8_t> PartsModel(int nodes, float span, float scale, uint32_t frames, BossPart (*place)(int n)) {
+std::vector<uint8_t> PartsModel(int nodes, float span, float scale, uint32_t frames, BossPart (*place)(int n),
+                                bool lying) {
   ModelFile m;
   m.hasTag = true;
   m.title = "stand-in";
@@ -47,15 +55,15 @@ std::vector<uint8_t> PartsModel(int nodes, float span, float scale, uint32_t fra
     BossPart at{0, 0, 0};
     if (n == 0) {
       // The hull: a broad arrowhead with two wings.
-      Tri(r, {0, -h, 0}, {h * 0.3f, h * 0.6f, 0}, {-h * 0.3f, h * 0.6f, 0});
-      Tri(r, {-h * 0.2f, -h * 0.1f, 0}, {-h, h * 0.4f, 0}, {-h * 0.2f, h * 0.3f, 0});
-      Tri(r, {h * 0.2f, -h * 0.1f, 0}, {h, h * 0.4f, 0}, {h * 0.2f, h * 0.3f, 0});
+      Tri(r, {0, -h, 0}, {h * 0.3f, h * 0.6f, 0}, {-h * 0.3f, h * 0.6f, 0}, lying);
+      Tri(r, {-h * 0.2f, -h * 0.1f, 0}, {-h, h * 0.4f, 0}, {-h * 0.2f, h * 0.3f, 0}, lying);
+      Tri(r, {h * 0.2f, -h * 0.1f, 0}, {h, h * 0.4f, 0}, {h * 0.2f, h * 0.3f, 0}, lying);
     } else {
       r.hasExtra = true;
       r.extra = "0";
       const BossPart p = place(n);
-      at = BossPart{p.x / scale, p.y / scale, p.z / scale};
-      Plate(r, {0, 0, 0}, h * 0.05f);
+      at = Lay(BossPart{p.x / scale, p.y / scale, p.z / scale}, lying);
+      Plate(r, {0, 0, 0}, h * 0.05f, lying);
     }
     r.translation[0] = at.x, r.translation[1] = at.z, r.translation[2] = at.y;
     r.animated = true;
@@ -87,6 +95,7 @@ std::vector<uint8_t> TouringBossModel(const std::string& stem, float scale) {
   if (stem == "osr_bs08") return Boss10Model(scale);
   if (stem == "osr_bs09") return Boss11Model(scale);
   if (stem == "osr_bs10") return Boss12Model(scale);
+  if (stem == "osr_bs14") return Boss16Model(scale);
   return {};
 }
 

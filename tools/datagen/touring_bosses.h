@@ -21,9 +21,12 @@ struct BossPart {
   float x, y, z;
 };
 // A model of `nodes` nodes: node 0 a flat hull of the span, every other
-// node a small box at place(n) under it; all nodes hold still through
-// `frames` frames of animation.
-std::vector<uint8_t> PartsModel(int nodes, float span, float scale, uint32_t frames, BossPart (*place)(int n));
+// node a small plate at place(n) under it; all nodes hold still through
+// `frames` frames of animation. A lying model is laid in the x-z plane
+// (y on screen becomes -z), for a boss that stands it up with a quarter
+// turn about x.
+std::vector<uint8_t> PartsModel(int nodes, float span, float scale, uint32_t frames, BossPart (*place)(int n),
+                                bool lying = false);
 
 // Adds the bullet path unless the stage already has one with that id.
 void EnsureBulletPath(StageScriptBuilder& b, int32_t id, std::initializer_list<EShotMotion> entries);
@@ -33,8 +36,10 @@ void SetBossRoutes(StageScriptBuilder& b, EnemyParam& p, std::initializer_list<R
 void AddBoss10(StageScriptBuilder& b, EnemyParam& p);
 void AddBoss11(StageScriptBuilder& b, EnemyParam& p);
 void AddBoss12(StageScriptBuilder& b, EnemyParam& p);
+void AddBoss16(StageScriptBuilder& b, EnemyParam& p);
 std::vector<uint8_t> Boss10Model(float scale);
 std::vector<uint8_t> Boss11Model(float scale);
 std::vector<uint8_t> Boss12Model(float scale);
+std::vector<uint8_t> Boss16Model(float scale);
 
 }  // namespace datagen

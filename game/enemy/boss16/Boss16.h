@@ -1,0 +1,121 @@
+#pragma once
+// Boss type 16, the finale: a boss carrying its own thunder manager. After
+// its entrance it cycles through six attacks (twin spirals, a rotating
+// cross of thunder, chevrons, double rings, an aimed stream and eight
+// sweeping lasers), each framed by a wind-up, an attack and a closing
+// motion; past its chain frame limit the end of an attack defeats it. Its
+// defeat companion blows it apart in four stages, moves the rail on and
+// ends the fight.
+#include <cstdint>
+
+#include "game/core/Behavior.h"
+#include "game/core/SplineMover.h"
+#include "game/effect/EThunderMan.h"
+#include "game/enemy/BossPartsObject.h"
+#include "game/enemy/EnemyBase.h"
+#include "game/enemy/NodeScalePackets.h"
+
+class EnemyType16;
+
+class EnemyType16Behavior : public Behavior {
+ public:
+  static constexpr int32_t kEntrance = 0;
+  static constexpr int32_t kSpirals = 1;
+  static constexpr int32_t kThunder = 2;
+  static constexpr int32_t kChevrons = 3;
+  static constexpr int32_t kRings = 4;
+  static constexpr int32_t kStream = 5;
+  static constexpr int32_t kLasers = 6;
+  static constexpr int32_t kWait = 7;
+
+  int32_t Handle(int32_t code, int32_t state) override;
+
+  EnemyType16* owner = nullptr;
+  float* position = nullptr;
+  float home[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+  int32_t next = 0;
+  int32_t frame = 0;
+  int32_t step = 0;
+  SplineMover path;
+  uint32_t waitTarget = 0;
+  float spiral = 0.0f;
+  EThunderMan thunder;
+
+ private:
+  int32_t Entrance(int32_t code);
+  int32_t Spirals(int32_t code);
+  int32_t Thunder(int32_t code);
+  int32_t Chevrons(int32_t code);
+  int32_t Rings(int32_t code);
+  int32_t Stream(int32_t code);
+  int32_t Lasers(int32_t code);
+  int32_t Return(int32_t code);
+  int32_t Wait(int32_t code);
+  int32_t Defeat(int32_t code);
+  // The common enter work of a state: frame and step 0, home = position.
+  void Begin();
+  void Hover(float ax, float ay);
+  // The value animator's completions of the current motion.
+  uint32_t Passes() const;
+  void Motion(uint32_t n);
+  // Past the chain frame limit the boss defeats itself; else `state`.
+  void EndCheck(int32_t state);
+  void Shot(int32_t code, float angle, float speed, int32_t stageMotion);
+};
+
+class EnemyType16 : public EnemyBase {
+ public:
+  static constexpr int32_t kType = 16;
+  // The rail loop held while the boss fights.
+  static constexpr float kLoopTo = 1756.0f;
+  static constexpr float kLoopAt = 3907.0f;
+
+  EnemyType16Behavior& Script() { return script_; }
+  using EObjBase::KillList;
+
+ protected:
+  int32_t Init(SProcArg arg) override;
+  int32_t Draw(SProcArg arg) override;
+  int32_t Main(SProcArg arg) override;
+  int32_t End(SProcArg arg) override;
+  int32_t OnDispose(SProcArg arg) override;
+
+ private:
+  void Sparks();
+
+  EnemyType16Behavior script_;
+};
+
+// The death of the type 16 boss: four stages of explosions that blow off
+// its parts, the wreck spinning and swelling, a flash, the rail moved on to
+// the end of the boss's arena at frame 815, and at frame 880 the end of the
+// companion and of the boss.
+class BossPartsObjectT16 : public BossPartsObject {
+ public:
+  static constexpr int32_t kRailFrame = 815;
+  static constexpr float kRailTo = 3920.0f;
+  static constexpr int32_t kLastFrame = 880;
+
+  explicit BossPartsObjectT16(ModelInstance* model) : BossPartsObject(model) {}
+
+  SMatrix savedRoot = kIdentityMatrix;
+  float offset[3] = {};
+  float blastStart[4] = {};
+  float blastEnd[4] = {};
+  // Hung on the heart while it burns: it swells and glows.
+  NodeScalePackets glow;
+
+ protected:
+  int32_t User(int32_t code, SProcArg arg) override;
+  int32_t OnDispose(SProcArg arg) override;
+
+ private:
+  void SetUp();
+  void Frame();
+  SVec4 Point(int32_t n);
+  void Blast(int32_t node, float dx, float dy, float ex, float ey, bool colors);
+  void FlyingBlast();
+  void Burn(int32_t node, int32_t life, int32_t glows);
+  void Scale(int32_t node, float s);
+  void GlowScale(float r);
+};
