@@ -153,18 +153,8 @@ TEST(Boss10, BreakUpDrawsItsRandValuesByTheTable) {
 namespace {
 
 TEST(Boss10, PictureOfTheFanCannon) {
-  testsupport::PlayOptions o;
-  o.nullDevice = false;
-  PlayWorld w(o);
-  ASSERT_TRUE(w.Ok());
-  ASSERT_GE(w.RunToControl(), 0);
-  bossfight::BossStage stage(3, "osr_bs08", 245760);
-  ASSERT_TRUE(stage.ok);
-  SHandle<EnemyType10> h(static_cast<EnemyType10*>(stage.Spawn(10)));
-  ASSERT_GE(bossfight::Fight(w, 2000, false, [&] { return h->Script().GetState() == S::kFanCannon; }), 0);
-  w.Step(120);
   plat::Image img;
-  ASSERT_TRUE(w.H().Screenshot(&img));
+  ASSERT_TRUE(bossfight::PictureAfter(3, "osr_bs08", 245760, 10, S::kFanCannon, 120, &img));
   // The hull at its hit point, 3032.8 deep: (0, -667.8) x 512 / 3544.8 =
   // (0, -96.5) on the play area.
   const int64_t hull = testsupport::PixelsUnlike(img, 0xFF000000, testsupport::PlayPx(-8), testsupport::PlayPy(-104),

@@ -119,19 +119,8 @@ TEST(Boss11, SparksRidingOnAShotStayWhereItEnded) {
 }
 
 TEST(Boss11, PictureOfTheSwayAndBurst) {
-  testsupport::PlayOptions o;
-  o.nullDevice = false;
-  PlayWorld w(o);
-  ASSERT_TRUE(w.Ok());
-  ASSERT_GE(w.RunToControl(), 0);
-  bossfight::BossStage stage(3, "osr_bs09", 10496);
-  ASSERT_TRUE(stage.ok);
-  plat::SRand(1);  // the same picture whatever ran before
-  SHandle<EnemyType11> h(static_cast<EnemyType11*>(stage.Spawn(11)));
-  ASSERT_GE(bossfight::Fight(w, 2000, false, [&] { return h->Script().GetState() == S::kSwayBurst; }), 0);
-  w.Step(80);
   plat::Image img;
-  ASSERT_TRUE(w.H().Screenshot(&img));
+  ASSERT_TRUE(bossfight::PictureAfter(3, "osr_bs09", 10496, 11, S::kSwayBurst, 80, &img));
   // The burst of frame 65 rings the boss at its home (0, -100).
   const int64_t ring = testsupport::PixelsUnlike(img, 0xFF000000, testsupport::PlayPx(-160), testsupport::PlayPy(-260),
                                                  testsupport::PlayPx(160), testsupport::PlayPy(60), 8);

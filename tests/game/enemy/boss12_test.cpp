@@ -104,19 +104,8 @@ TEST(Boss12, SmokeDrawsNineValuesEverySeventhFrame) {
 }
 
 TEST(Boss12, PictureOfTheSweep) {
-  testsupport::PlayOptions o;
-  o.nullDevice = false;
-  PlayWorld w(o);
-  ASSERT_TRUE(w.Ok());
-  ASSERT_GE(w.RunToControl(), 0);
-  bossfight::BossStage stage(4, "osr_bs10", 98304);
-  ASSERT_TRUE(stage.ok);
-  plat::SRand(1);  // the same picture whatever ran before
-  SHandle<EnemyType12> h(static_cast<EnemyType12*>(stage.Spawn(12)));
-  ASSERT_GE(bossfight::Fight(w, 2000, false, [&] { return h->Script().GetState() == S::kSweep; }), 0);
-  w.Step(100);
   plat::Image img;
-  ASSERT_TRUE(w.H().Screenshot(&img));
+  ASSERT_TRUE(bossfight::PictureAfter(4, "osr_bs10", 98304, 12, S::kSweep, 100, &img));
   // The boss hovers about (0, -80) after its rise.
   const int64_t body = testsupport::PixelsUnlike(img, 0xFF000000, testsupport::PlayPx(-120), testsupport::PlayPy(-140),
                                                  testsupport::PlayPx(120), testsupport::PlayPy(-20), 8);

@@ -127,19 +127,8 @@ TEST(Boss16, SparksDrawTheirValuesOnTheirFrames) {
 }
 
 TEST(Boss16, PictureOfTheThunderCross) {
-  testsupport::PlayOptions o;
-  o.nullDevice = false;
-  PlayWorld w(o);
-  ASSERT_TRUE(w.Ok());
-  ASSERT_GE(w.RunToControl(), 0);
-  bossfight::BossStage stage(5, "osr_bs14", 57344);
-  ASSERT_TRUE(stage.ok);
-  plat::SRand(1);  // the same picture whatever ran before
-  SHandle<EnemyType16> h(static_cast<EnemyType16*>(stage.Spawn(16)));
-  ASSERT_GE(bossfight::Fight(w, 2000, false, [&] { return h->Script().GetState() == S::kThunder; }), 0);
-  w.Step(150);
   plat::Image img;
-  ASSERT_TRUE(w.H().Screenshot(&img));
+  ASSERT_TRUE(bossfight::PictureAfter(5, "osr_bs14", 57344, 16, S::kThunder, 150, &img));
   const int64_t lit = testsupport::PixelsUnlike(img, 0xFF000000, testsupport::PlayPx(-200), testsupport::PlayPy(-280),
                                                 testsupport::PlayPx(200), testsupport::PlayPy(120), 8);
   EXPECT_GT(lit, 1000);

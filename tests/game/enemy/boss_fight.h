@@ -1,10 +1,8 @@
 #pragma once
-// Boss fights in the whole program: a lively stage's timeline moved on to
-// the record that waits for a boss's place on the rail (the enemies on
-// screen gone), the boss then spawned by the timeline from its stage
-// record, and the ship firing at it from below.
+// Boss fights in the whole program: a boss spawned from its own stage
+// record with its stand-in model, the ship firing at it from below or not,
+// its rand draws and a picture of it.
 #include <cstdint>
-#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -37,28 +35,6 @@ inline EnemyBase* FindBoss(int32_t type) {
       return e;
   }
   return nullptr;
-}
-
-// Moves the timeline to the rail wait before the boss's spawn and the rail
-// just short of it; false when the stage has no such boss.
-inline bool JumpToBoss(int32_t type) {
-  const StageScript* s = g_EnemySet.script;
-  if (s == nullptr) return false;
-  for (int32_t i = 1; i < int32_t(s->timeline.size()); ++i) {
-    const EnemySpawnRecord& r = s->timeline[size_t(i)];
-    const EnemyParam* p = r.param;
-    if ((r.opcode & 0x7F8) != EnemySet::OP_SPAWN || p == nullptr || p->type != type) continue;
-    const EnemySpawnRecord& wait = s->timeline[size_t(i - 1)];
-    float key;
-    std::memcpy(&key, &wait.argument, sizeof key);
-    g_EnemyMan.KillChildrenAll(0);
-    g_EnemySet.index = i - 1;
-    g_EnemySet.elapsed = 0.0f;
-    g_EnemySet.paused = 0;
-    g_MapMng.SetSection(0, key - 2.0f);
-    return true;
-  }
-  return false;
 }
 
 // A stage's script and one boss model read from the built data, handed to
@@ -120,6 +96,26 @@ int Fight(testsupport::PlayWorld& w, int limit, bool fire, Done&& done) {
     w.Step();
   }
   return -1;
+}
+
+// The screen `frames` frames after the boss of `type` from stage `stage`'s
+// record has entered script state `state` (the ship not firing), from a
+// fixed rand state: the same picture whatever ran before. False when the
+// world, the boss or the screen failed.
+inline bool PictureAfter(int stage, const char* model, uint32_t scale, int32_t type, int32_t state, int frames,
+                         plat::Image* img) {
+  testsupport::PlayOptions o;
+  o.nullDevice = false;
+  testsupport::PlayWorld w(o);
+  if (!w.Ok() || w.RunToControl() < 0) return false;
+  BossStage s(stage, model, scale);
+  if (!s.ok) return false;
+  plat::SRand(1);
+  SHandle<EnemyBase> h(s.Spawn(type));
+  const auto there = [&] { return h.Get() == nullptr || h->script->GetState() == state; };
+  if (Fight(w, 2000, false, there) < 0 || h.Get() == nullptr) return false;
+  w.Step(frames);
+  return w.H().Screenshot(img);
 }
 
 // The rand draws made by fn (the generator's state stepped forward from
