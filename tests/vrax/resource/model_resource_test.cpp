@@ -270,39 +270,6 @@ TEST(ModelResource, EndFrameOfTheFrameCountAndNoOverflow) {
   EXPECT_EQ(m.NodeCount(), 0);
 }
 
-// Deterministic mutations of both fixtures and the ".tca" table through the
-// whole build: every outcome is a built model or a clean failure, and a
-// built model can be posed at any time.
-TEST(ModelResource, MutatedFilesBuildOrFailCleanly) {
-  std::mt19937 rng(61206);
-  const std::vector<uint8_t> seeds[2] = {modelfix::RigidBytes(), modelfix::SkinnedBytes()};
-  const auto tcaSeed = WriteTexAnimNodeTable(modelfix::RigidTexAnim());
-  SRsc_Model_Ex m;
-  int built = 0;
-  for (int i = 0; i < 2000; ++i) {
-    std::vector<uint8_t> b = seeds[i % 2];
-    std::vector<uint8_t> tca = tcaSeed;
-    std::vector<uint8_t>& target = (i % 5 == 4) ? tca : b;
-    for (int e = 1 + int(rng() % 3); e > 0; --e) {
-      const size_t at = rng() % target.size();
-      if (rng() % 8 == 0) {
-        target.resize(at + 1);
-      } else {
-        target[at] = uint8_t(rng() % 3 == 0 ? rng() : target[at] ^ (1u << (rng() % 8)));
-      }
-    }
-    if (!m.Build(b.data(), b.size(), i % 2 == 0 ? tca.data() : nullptr, i % 2 == 0 ? tca.size() : 0, kNoParams)) {
-      EXPECT_EQ(m.NodeCount(), 0);
-      continue;
-    }
-    ++built;
-    std::vector<SGpNode> nodes(size_t(m.NodeCount()));
-    ModelApplyMotion(nodes.data(), m.NodeCount(), nullptr, SGpMotionCursor{&m, float(rng() % 40) * 0.5f}, false);
-  }
-  EXPECT_GT(built, 0);
-  EXPECT_LT(built, 2000);
-}
-
 // ---------------------------------------------------------------- loading
 
 class ModelWorld : public testsupport::EngineWorld {
