@@ -71,15 +71,4 @@ TEST(ImageCompare, ReferenceIsWrittenOnlyWithTheUpdateSwitch) {
   EXPECT_FALSE(testsupport::MatchesReference(Gradient(9, 5), ref, out, 2, 0));
 }
 
-TEST(TempDir, WritesBelowItselfAndVanishes) {
-  std::string path;
-  {
-    testsupport::TempDir dir;
-    path = dir.Path();
-    ASSERT_TRUE(dir.Write("a/b/c.bin", std::string("x\0y", 3)));
-    EXPECT_EQ(dir.Read("a/b/c.bin"), std::string("x\0y", 3));
-  }
-  EXPECT_FALSE(std::filesystem::exists(path));
-}
-
 }  // namespace
