@@ -42,11 +42,9 @@ TEST_F(Draw, PrimitiveListsLiveInTheHoldersUntilGivenBack) {
     SGpObj_PrimQuad q;
     ASSERT_EQ(q.AllocPrims(2), 0);
     ASSERT_EQ(q.AllocPrims(8), 0);  // larger: new lists, the old ones given back
-    EXPECT_EQ(GetVtxList().Count(), vertexLists + 1);
-    EXPECT_EQ(GetVtxListB().Count(), indexLists + 1);
+    EXPECT_TRUE(GetVtxList().Count() == vertexLists + 1 && GetVtxListB().Count() == indexLists + 1);
   }
-  EXPECT_EQ(GetVtxList().Count(), vertexLists);
-  EXPECT_EQ(GetVtxListB().Count(), indexLists);
+  EXPECT_TRUE(GetVtxList().Count() == vertexLists && GetVtxListB().Count() == indexLists);
   // A holder that ends releases what it still holds.
   plat::VertexBuffer* kept = nullptr;
   {
