@@ -59,7 +59,7 @@ uint32_t Halt(int32_t state) {
 
 // Resets every node; true when SENSE then reads 0 (nodes waiting for an
 // address).
-bool ResetBus() {
+bool JvsReset() {
   Master& m = M();
   static const uint8_t kReset[2] = {0xF0, 0xD9};
   for (int t = 0; t < kJvsResetTries; ++t) {
@@ -132,12 +132,12 @@ void WalkReply(uint8_t node, const uint8_t* buf, size_t len) {
   }
 }
 
-uint32_t MasterThread() {
+uint32_t JvsThread() {
   Master& m = M();
   SetState(0);
   m.nodeCount = 0;
   JvsClearQueues();
-  if (!ResetBus()) return m.stop.load() ? 0 : Halt(-3);
+  if (!JvsReset()) return m.stop.load() ? 0 : Halt(-3);
 
   // Addresses along the SENSE line: the node that sees it low takes the next.
   uint8_t buf[kJvsReplyBuffer];
@@ -150,7 +150,7 @@ uint32_t MasterThread() {
     JvsQueueCommand(kJvsBroadcast, assign, 2);
     if (Exchange(kJvsBroadcast, buf, 0) < 0) {
       if (++retries > kJvsAddressRetries) return Halt(-3);
-      if (!ResetBus()) return m.stop.load() ? 0 : Halt(-3);
+      if (!JvsReset()) return m.stop.load() ? 0 : Halt(-3);
       n = 1;
       continue;
     }
@@ -216,7 +216,7 @@ int32_t JvsOpen(const char* portName, JvsReplyHandler handler) {
   SetState(0);
   m.opened = 1;
   m.thread = std::make_unique<plat::Thread>();
-  if (!m.thread->Start([](plat::Thread&) { return MasterThread(); })) {
+  if (!m.thread->Start([](plat::Thread&) { return JvsThread(); })) {
     JvsClose();
     return 0;
   }
