@@ -7,7 +7,14 @@
 
 namespace {
 
-constexpr float kLayerDepth(int k) { return (k == 12 || k == 36) ? 65535.0f : 512.0f; }
+// Eye distance of each layer: 512 everywhere except the two far layers 12
+// and 36.
+constexpr float LayerDepths[Game::kLayers] = {
+    512.0f, 512.0f, 512.0f, 512.0f, 512.0f, 512.0f, 512.0f, 512.0f, 512.0f, 512.0f,    // 0-9
+    512.0f, 512.0f, 65535.0f, 512.0f, 512.0f, 512.0f, 512.0f, 512.0f, 512.0f, 512.0f,  // 10-19
+    512.0f, 512.0f, 512.0f, 512.0f, 512.0f, 512.0f, 512.0f, 512.0f, 512.0f, 512.0f,    // 20-29
+    512.0f, 512.0f, 512.0f, 512.0f, 512.0f, 512.0f, 65535.0f,                          // 30-36
+};
 
 // View-mode sizes.
 constexpr float kViewModes[12][2] = {
@@ -148,7 +155,7 @@ void Game::SetViewMode(int32_t mode) {
   const int32_t n = (mode >= 0 && mode < 12) ? mode : 10;
   viewWidth_ = kViewModes[n][0];
   viewHeight_ = kViewModes[n][1];
-  for (int k = 0; k < kLayers; ++k) layers_[k].projection.Set(viewWidth_, viewHeight_, kLayerDepth(k));
+  for (int k = 0; k < kLayers; ++k) layers_[k].projection.Set(viewWidth_, viewHeight_, LayerDepths[k]);
   layers_[15].projection.Set(viewWidth_, viewHeight_, 0.0f);
   if (n <= 5) {
     // A vertical screen: the picture turns a quarter turn into the frame.
@@ -178,7 +185,7 @@ void Game::BuildViews() {
   SMatrix::Multiply(&fs, &f, &shake);
   SMatrix::Multiply(&playView_, &fs, &orientation_);
 
-  for (int k = 0; k < kLayers; ++k) layers_[k].view.SetMatrix(MinusDepth(playView_, kLayerDepth(k)));
+  for (int k = 0; k < kLayers; ++k) layers_[k].view.SetMatrix(MinusDepth(playView_, LayerDepths[k]));
   for (int k : {0, 1, 2, 3, 11}) layers_[k].view.SetMatrix(MinusDepth(fixedView_, 512.0f));
   SMatrix stageView;
   SMatrix::Multiply(&stageView, &stageCamera_, &orientation_);
