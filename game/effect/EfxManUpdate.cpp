@@ -42,8 +42,8 @@ void Walk(const SObjList& list, Fn&& fn) {
 
 float Age(int32_t age, int32_t life) { return static_cast<float>(age) / static_cast<float>(life); }
 
-void BuildRound(SGpObj_Prim* prim, float r0, float r1, const float* c0, const float* c1, const SGpRect* rect,
-                int segments) {
+void BuildRoundPrimEx(SGpObj_Prim* prim, float r0, float r1, const float* c0, const float* c1,
+                      const SGpRect* rect, int segments) {
   SGpUV corners[4];
   rect->GetCorners(corners);
   BuildRingTextured(prim, r0, r1, 0.0f, 0.0f, c0, c1, corners, segments);
@@ -164,7 +164,7 @@ void EfxMan::StepRing(EfxRing* e, bool owned) {
     c1[3] *= 4.0f * t;
     c2[3] *= 4.0f * t;
   }
-  BuildRound(e->prim, r - w, r, c1, c2, EfxRingRect(e->rect), 24);
+  BuildRoundPrimEx(e->prim, r - w, r, c1, c2, EfxRingRect(e->rect), 24);
   SMatrix& world = e->world.GetMatrix();
   if (const SMatrix* m = e->follow.Get()) {
     if (!owned) AddXYZ(&e->offset, e->velocity);
@@ -204,7 +204,8 @@ void EfxMan::UpdateDiscs() {
       c1[3] *= k;
       c2[3] *= k;
     }
-    BuildRound(e->prim, 0.0f, r, c1, c2, EfxDiscRect(e->rect), e->rect == 1 ? kDiscFineSegments : kDiscSegments);
+    BuildRoundPrimEx(e->prim, 0.0f, r, c1, c2, EfxDiscRect(e->rect),
+                     e->rect == 1 ? kDiscFineSegments : kDiscSegments);
     SMatrix& world = e->world.GetMatrix();
     if (const SMatrix* m = e->follow.Get()) {
       AddXYZ(&e->offset, e->velocity);
