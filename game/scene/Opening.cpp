@@ -12,19 +12,21 @@ namespace {
 
 constexpr float kPi = 3.14159265358979f;
 
-// The opening's sprite parts by role.
-const SGpRect& Scroll() { return SprOpening_1[0]; }
-const SGpRect& PanA() { return SprOpening_1[1]; }
-const SGpRect& PanB() { return SprOpening_1[2]; }
-const SGpRect& IntroBack(int i) { return SprOpening_1[3 + i]; }
-const SGpRect& FinaleBack() { return SprOpening_1[7]; }
-const SGpRect& Overlay() { return SprOpening_2[0]; }
-const SGpRect& IntroPicture(int i) { return SprOpening_2[1 + i]; }
-const SGpRect& FinaleZoom() { return SprOpening_2[5]; }
-const SGpRect& FinalePicture(int i) { return SprOpening_2[6 + i]; }
-const SGpRect& Strip(int i) { return SprOpening_3[i]; }
-const SGpRect& ZoomStrip() { return SprOpening_3[5]; }
-const SGpRect& IntroLabel(int intro, int second) { return SprOpening_3[6 + 2 * intro + second]; }
+// The opening's sprite parts by role; the numbered families (intro backs,
+// intro pictures, intro labels a/b, strips, finale pictures) are indexed
+// from 0.
+const SGpRect& OpeningScroll() { return SprOpening_1[0]; }
+const SGpRect& OpeningPanA() { return SprOpening_1[1]; }
+const SGpRect& OpeningPanB() { return SprOpening_1[2]; }
+const SGpRect& OpeningIntroBack(int i) { return SprOpening_1[3 + i]; }
+const SGpRect& OpeningFinaleBack() { return SprOpening_1[7]; }
+const SGpRect& OpeningOverlay() { return SprOpening_2[0]; }
+const SGpRect& OpeningIntroPicture(int i) { return SprOpening_2[1 + i]; }
+const SGpRect& OpeningFinaleZoom() { return SprOpening_2[5]; }
+const SGpRect& OpeningFinale(int i) { return SprOpening_2[6 + i]; }
+const SGpRect& OpeningStrip(int i) { return SprOpening_3[i]; }
+const SGpRect& OpeningZoomStrip() { return SprOpening_3[5]; }
+const SGpRect& OpeningIntroLabel(int intro, int second) { return SprOpening_3[6 + 2 * intro + second]; }
 
 // The part with its corners taken bottom-left, top-left, bottom-right,
 // top-right: the picture shown a quarter turn clockwise.
@@ -145,20 +147,20 @@ bool Opening::Prologue(int32_t code) {
     return true;
   }
   if (code == Behavior::CODE_NOTIFY) {
-    EnterWithTexture(Scroll(), layerB_);
-    EnterWithTexture(Overlay(), layerA_);
-    if (frame >= 30 && frame <= 270) EnterWithTexture(PanA(), layerC_);
-    if (frame >= 280 && frame <= 520) EnterWithTexture(PanB(), layerC_);
-    if (caption_) EnterWithTexture(*caption_, captionQuads_);
+    EnterWithTexture(OpeningScroll(), layerB_);
+    EnterWithTexture(OpeningOverlay(), layerA_);
+    if (frame >= 30 && frame <= 270) EnterWithTexture(OpeningPanA(), layerC_);
+    if (frame >= 280 && frame <= 520) EnterWithTexture(OpeningPanB(), layerC_);
+    if (currentCaption_) EnterWithTexture(*currentCaption_, captionQuads_);
     return true;
   }
   const int32_t f = ++frame;
   const float ff = static_cast<float>(f);
   Colour(rgba, f < 660 ? 1.0f : std::max(0.0f, 1.0f - static_cast<float>(f - 660) * 0.05f));
   const float s = ff * -0.35f;
-  SetSceneQuad(layerB_, -240.0f, s - 320.0f, 240.0f, s + 560.0f, 0.0f, &Scroll(), rgba);
+  SetSceneQuad(layerB_, -240.0f, s - 320.0f, 240.0f, s + 560.0f, 0.0f, &OpeningScroll(), rgba);
   const float a = ff * 0.6f;
-  SetSceneQuad(layerA_, -300.0f, a - 800.0f, 300.0f, a - 50.0f, 0.0f, &Overlay(), kSceneWhite);
+  SetSceneQuad(layerA_, -300.0f, a - 800.0f, 300.0f, a - 50.0f, 0.0f, &OpeningOverlay(), kSceneWhite);
   // The two panning pictures share one counter, restarted for the second.
   for (int pan = 0; pan < 2; ++pan) {
     const int32_t from = pan == 0 ? 30 : 280, to = pan == 0 ? 270 : 520;
@@ -170,16 +172,16 @@ bool Opening::Prologue(int32_t code) {
                                        : 1.0f;
     Colour(rgba, alpha);
     if (pan == 0)
-      SetSceneQuad(layerC_, p - 500.0f, -240.0f, p + 300.0f, 240.0f, 0.0f, &PanA(), rgba);
+      SetSceneQuad(layerC_, p - 500.0f, -240.0f, p + 300.0f, 240.0f, 0.0f, &OpeningPanA(), rgba);
     else
-      SetSceneQuad(layerC_, -p - 300.0f, -240.0f, -p + 500.0f, 240.0f, 0.0f, &PanB(), rgba);
+      SetSceneQuad(layerC_, -p - 300.0f, -240.0f, -p + 500.0f, 240.0f, 0.0f, &OpeningPanB(), rgba);
   }
-  caption_ = nullptr;
+  currentCaption_ = nullptr;
   for (const PrologueCaption& c : kPrologueCaptions) {
     if (f < c.from || f > c.to) continue;
-    caption_ = &Strip(c.strip);
-    const SGpRect turned = Turned(*caption_);
-    SetSceneQuad(captionQuads_, -c.halfW, -c.halfH, c.halfW, c.halfH, 0.0f, c.turned ? &turned : caption_,
+    currentCaption_ = &OpeningStrip(c.strip);
+    const SGpRect turned = Turned(*currentCaption_);
+    SetSceneQuad(captionQuads_, -c.halfW, -c.halfH, c.halfW, c.halfH, 0.0f, c.turned ? &turned : currentCaption_,
                  kSceneWhite);
   }
   if (f == 690) SceneFade(0.0f, 30);
@@ -194,12 +196,12 @@ bool Opening::Zoom(int32_t code) {
     return true;
   }
   if (code == Behavior::CODE_NOTIFY) {
-    if (caption_) EnterWithTexture(*caption_, captionQuads_);
+    if (currentCaption_) EnterWithTexture(*currentCaption_, captionQuads_);
     return true;
   }
   const int32_t f = ++frame;
   float alpha = 1.0f;
-  caption_ = nullptr;
+  currentCaption_ = nullptr;
   if (f <= 120) {
     float z;
     if (f <= 30) {
@@ -211,10 +213,10 @@ bool Opening::Zoom(int32_t code) {
       z = (1.0f - std::cos(t)) * 500.0f;
       alpha = 1.0f - std::sin(t);
     }
-    caption_ = &ZoomStrip();
+    currentCaption_ = &OpeningZoomStrip();
     float rgba[4];
     Colour(rgba, alpha);
-    const SGpRect turned = Turned(ZoomStrip());
+    const SGpRect turned = Turned(OpeningZoomStrip());
     SetSceneQuad(captionQuads_, -27.0f, -161.0f, 27.0f, 161.0f, z, &turned, rgba);
   }
   if (f == kZoomFrames) behavior.ChangeState(STATE_INTRO1);
@@ -226,14 +228,14 @@ bool Opening::Introduction(int32_t code, int32_t state) {
   if (code == Behavior::CODE_ENTER) {
     Flash(5);
     frame = 0;
-    SetSceneQuad(layerB_, -240.0f, -320.0f, 240.0f, 320.0f, 0.0f, &IntroBack(i), kSceneWhite);
+    SetSceneQuad(layerB_, -240.0f, -320.0f, 240.0f, 320.0f, 0.0f, &OpeningIntroBack(i), kSceneWhite);
     if (state == STATE_INTRO1) Alloc(captionQuads_, 2);
     return true;
   }
   if (code == Behavior::CODE_NOTIFY) {
-    EnterWithTexture(IntroBack(i), layerB_);
-    EnterWithTexture(IntroPicture(i), layerA_);
-    if (frame >= 20) EnterWithTexture(IntroLabel(0, 0), captionQuads_);  // texture 2
+    EnterWithTexture(OpeningIntroBack(i), layerB_);
+    EnterWithTexture(OpeningIntroPicture(i), layerA_);
+    if (frame >= 20) EnterWithTexture(OpeningIntroLabel(0, 0), captionQuads_);  // texture 2
     return true;
   }
   const int32_t g = frame;
@@ -243,20 +245,21 @@ bool Opening::Introduction(int32_t code, int32_t state) {
   // The picture slides across (introductions 1 and 2) or along (3 and 4).
   if (i < 2) {
     const float x = i == 0 ? 50.0f - 100.0f * m : 130.0f * m - 80.0f;
-    SetSceneQuad(layerA_, x - 240.0f, -320.0f, x + 240.0f, 320.0f, 0.0f, &IntroPicture(i), kSceneWhite);
+    SetSceneQuad(layerA_, x - 240.0f, -320.0f, x + 240.0f, 320.0f, 0.0f, &OpeningIntroPicture(i), kSceneWhite);
   } else {
     const float v = i == 2 ? 115.0f * m - 100.0f : 100.0f - 115.0f * m;
-    SetSceneQuad(layerA_, -240.0f, v - 320.0f, 240.0f, v + 420.0f, 0.0f, &IntroPicture(i), kSceneWhite);
+    SetSceneQuad(layerA_, -240.0f, v - 320.0f, 240.0f, v + 420.0f, 0.0f, &OpeningIntroPicture(i), kSceneWhite);
   }
   if (f >= 20) {
     const IntroLayout& l = kIntro[i];
     captionQuads_.Seek(0, 0);
     const float y1 = std::min(0.0f, static_cast<float>(f - 20) * l.dropRate + l.dropFrom);
-    PutSceneQuad(captionQuads_, l.x1a, y1 + l.y1top, l.x1b, y1 + l.y1bottom, 0.0f, &IntroLabel(i, 0), kSceneWhite);
+    PutSceneQuad(captionQuads_, l.x1a, y1 + l.y1top, l.x1b, y1 + l.y1bottom, 0.0f, &OpeningIntroLabel(i, 0),
+                 kSceneWhite);
     int quads = 1;
     if (f >= 25) {
       const float y2 = std::max(l.riseFloor, 300.0f - static_cast<float>(f - 25) * l.riseRate);
-      PutSceneQuad(captionQuads_, l.x2a, y2 + 20.0f, l.x2b, y2 + 300.0f, 0.0f, &IntroLabel(i, 1), kSceneWhite);
+      PutSceneQuad(captionQuads_, l.x2a, y2 + 20.0f, l.x2b, y2 + 300.0f, 0.0f, &OpeningIntroLabel(i, 1), kSceneWhite);
       quads = 2;
     }
     captionQuads_.SetActiveCount(quads);
@@ -272,15 +275,15 @@ bool Opening::Finale(int32_t code) {
     SMatrix rotation;
     SMatrix::RotationZ(&rotation, -0.083f * 2.0f * kPi);
     bandTransform_.SetMatrix(rotation);
-    SetSceneQuad(layerB_, -240.0f, -320.0f, 240.0f, 320.0f, 0.0f, &FinaleBack(), kSceneWhite);
+    SetSceneQuad(layerB_, -240.0f, -320.0f, 240.0f, 320.0f, 0.0f, &OpeningFinaleBack(), kSceneWhite);
     return true;
   }
   if (code == Behavior::CODE_NOTIFY) {
     if (frame <= 120) {
-      EnterWithTexture(FinaleBack(), layerB_);
-      EnterWithTexture(FinaleZoom(), layerC_);
+      EnterWithTexture(OpeningFinaleBack(), layerB_);
+      EnterWithTexture(OpeningFinaleZoom(), layerC_);
     }
-    if (caption_) EnterWithTexture(*caption_, layerA_);
+    if (currentCaption_) EnterWithTexture(*currentCaption_, layerA_);
     if (frame > 120) {
       bandTransform_.EnterDefault();
       lightBand_.EnterDefault();
@@ -289,10 +292,10 @@ bool Opening::Finale(int32_t code) {
   }
   const float zc = static_cast<float>(frame) * -0.8333333f;
   const int32_t f = ++frame;
-  SetSceneQuad(layerC_, -240.0f, -320.0f, 240.0f, 420.0f, zc, &FinaleZoom(), kSceneWhite);
+  SetSceneQuad(layerC_, -240.0f, -320.0f, 240.0f, 420.0f, zc, &OpeningFinaleZoom(), kSceneWhite);
   const float za = static_cast<float>(f) * -0.41666666f;
-  caption_ = f > 120 ? &FinalePicture(2) : f > 80 ? &FinalePicture(1) : f > 30 ? &FinalePicture(0) : nullptr;
-  if (caption_) SetSceneQuad(layerA_, -240.0f, -320.0f, 240.0f, 420.0f, za, caption_, kSceneWhite);
+  currentCaption_ = f > 120 ? &OpeningFinale(2) : f > 80 ? &OpeningFinale(1) : f > 30 ? &OpeningFinale(0) : nullptr;
+  if (currentCaption_) SetSceneQuad(layerA_, -240.0f, -320.0f, 240.0f, 420.0f, za, currentCaption_, kSceneWhite);
   if (f == 30 || f == 55 || f == 80 || f == 100 || f == 120) Flash(7);
   if (f >= 120) {
     float r = static_cast<float>(f - 120) * 0.025f;

@@ -26,7 +26,7 @@ class Opening : public AttractScene {
 
   int32_t GetTextFrame() const { return textFrame_; }
   int32_t GetPanFrame() const { return panFrame_; }
-  const SGpRect* GetCaption() const { return caption_; }
+  const SGpRect* GetCaption() const { return currentCaption_; }
   const GfxObject& AttractText() const { return attractText_; }
   const SGpObj_PrimQuad& Layer(int i) const { return i == 0 ? layerA_ : i == 1 ? layerB_ : layerC_; }
   const SGpObj_PrimQuad& Captions() const { return captionQuads_; }
@@ -47,7 +47,7 @@ class Opening : public AttractScene {
 
   int32_t panFrame_ = 0;
   int32_t textFrame_ = 0;
-  const SGpRect* caption_ = nullptr;
+  const SGpRect* currentCaption_ = nullptr;
   SGpObj_PrimQuad layerA_, layerB_, layerC_;
   SGpObj_PrimQuad captionQuads_;
   SGpState_World bandTransform_;
