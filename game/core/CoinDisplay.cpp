@@ -28,9 +28,9 @@ float CoinDisplay::LineAlpha(int32_t mode, int32_t frames, bool forceVisible) {
 
 int32_t CoinDisplay::Init(SProcArg) {
   SetName("CoinDisplay");
-  line_.Init(&SprFontDesc[1], kLineCapacity);
+  line_.Init(&FontSmall, kLineCapacity);
   line_.SetScale(1.0f, 1.0f);
-  prompt_.Init(&SprFontDesc[1], kPromptCapacity);
+  prompt_.Init(&FontSmall, kPromptCapacity);
   prompt_.SetScale(1.0f, 1.0f);
   framesSinceChange_ = 240;
   forceVisible = 0;

@@ -138,7 +138,7 @@ void ZGInterface::DrawScorePanel() {
 int32_t ZGInterface::Init(SProcArg) {
   SetName("Interface");
   shown_ = 0;
-  insertText_.Init(&SprFontDesc[0], kTextCapacity);
+  insertText_.Init(&FontLarge, kTextCapacity);
   insertText_.SetScale(1.0f, 1.0f);
   insertText_.SetColour(1.0f, 1.0f, 1.0f, 1.0f);
   insertText_.SetOrigin(-96.0f, 139.7f, 0.0f);

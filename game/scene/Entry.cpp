@@ -77,7 +77,7 @@ int32_t Entry::Init(SProcArg) {
   placeText_.Init(&SprFontDesc[3], 8);
   rankText_.SetColour(243.0f / 255.0f, 119.0f / 255.0f, 17.0f / 255.0f, 1.0f);
   rankText_.SetOrigin(-11.0f, 133.0f, 0.0f);
-  nameLine_.Init(&SprFontDesc[0], 16);
+  nameLine_.Init(&FontLarge, 16);
   nameLine_.SetSpacing(2.0f, 0.0f);
   sparkles_.Init(kSparkles);
   sparkleQuads_.AllocPrims(kSparkles);

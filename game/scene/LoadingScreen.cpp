@@ -25,7 +25,7 @@ int32_t LoadingScreen::Draw(SProcArg) {
       // Room for every glyph of the text (30; blanks take none): a smaller
       // list would cut the text short. At half scale a 28-pixel cell is 14
       // wide, so the 18 glyphs of the longer line span -126 to 126.
-      if (text_.Init(&SprFontDesc[0], 64) == 0) {
+      if (text_.Init(&FontLarge, 64) == 0) {
         text_.SetScale(0.5f, 0.5f);
         text_.SetOrigin(kTextX, kTextY, 0.0f);
         text_.Printf("%s", kText);

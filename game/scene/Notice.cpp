@@ -7,12 +7,12 @@
 int32_t Notice::Init(SProcArg) {
   SetName("Notice");
   frame = 0;
-  titleText_.Init(&SprFontDesc[0], 16);
+  titleText_.Init(&FontLarge, 16);
   titleText_.SetColour(1.0f, 0.15f, 0.0f, 1.0f);
   titleText_.SetOrigin(-70.0f, -210.0f, 0.0f);
   titleText_.SetSpacing(0.0f, 0.0f);
   titleText_.Printf("%s", "NOTICE");
-  bodyText_.Init(&SprFontDesc[1], 512);
+  bodyText_.Init(&FontSmall, 512);
   bodyText_.SetColour(1.0f, 1.0f, 1.0f, 1.0f);
   bodyText_.SetOrigin(-160.0f, -110.0f, 0.0f);
   bodyText_.SetSpacing(1.0f, 10.0f);

@@ -93,7 +93,7 @@ int32_t Opening::Init(SProcArg) {
   SetName("Opening");
   LoadSceneResources(RscTableOpening, kOpeningCacheArchive);
   textFrame_ = 0;
-  attractText_.Init(&SprFontDesc[1], 64);
+  attractText_.Init(&FontSmall, 64);
   attractText_.SetSpacing(1.0f, 0.0f);
   attractText_.SetOrigin(-126.0f, -10.0f, 0.0f);
   attractText_.Printf("%s", " INSERT COIN(S) \n");

@@ -42,9 +42,9 @@ int32_t Ranking::Init(SProcArg) {
   bar_.AllocPrims(1);
   places_.Init(&SprFontDesc[4], kColumnCapacity);
   scores_.Init(&SprFontDesc[4], kColumnCapacity);
-  names_.Init(&SprFontDesc[0], kColumnCapacity);
+  names_.Init(&FontLarge, kColumnCapacity);
   stages_.Init(&SprFontDesc[4], kColumnCapacity);
-  attract_.Init(&SprFontDesc[0], 64);
+  attract_.Init(&FontLarge, 64);
   attract_.SetScale(0.5f, 0.5f);
   attract_.SetOrigin(-126.0f, -10.0f, 0.0f);
   attract_.Printf("%s", AttractPromptLine(0, false));

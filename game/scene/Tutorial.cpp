@@ -49,7 +49,7 @@ int32_t Tutorial::Init(SProcArg arg) {
   bandPhase_ = 0;
   mode_ = arg == MODE_BEFORE_GAME ? MODE_BEFORE_GAME : MODE_ATTRACT;
   if (mode_ == MODE_ATTRACT) {
-    text_.Init(&SprFontDesc[1], 64);
+    text_.Init(&FontSmall, 64);
     text_.SetSpacing(1.0f, 0.0f);
     text_.SetOrigin(-28.0f, 275.0f, 0.0f);
     text_.Printf("%s", " INSERT COIN(S) \n");

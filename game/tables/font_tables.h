@@ -26,6 +26,9 @@ using SGpFontDesc = SGpRectGrid;
 // Entry k on SprFont part k: 0 and 1 full character fonts (from the space),
 // 2 to 10 digit fonts (cell 0 is "0").
 extern const SGpFontDesc SprFontDesc[11];
+// The scenes' text fonts: the large and the small character font.
+inline constexpr const SGpFontDesc& FontLarge = SprFontDesc[0];
+inline constexpr const SGpFontDesc& FontSmall = SprFontDesc[1];
 // Three digit fonts of the number pop-ups, small to large.
 extern const SGpFontDesc SprGameIf00xDesc[3];
 // Route names: 8 cells of 56 x 180, code 1 is cell 0.
