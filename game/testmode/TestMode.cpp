@@ -86,7 +86,7 @@ void TestMode::SetUp() {
   versionText_.SetColour(1.0f, 1.0f, 1.0f, 1.0f);
   versionText_.SetOrigin(kVersionX, kVersionY, 0.0f);
   versionText_.Printf(kVersionFormat, __DATE__, __TIME__);
-  bars_.Prepare();
+  boxQuads_.Prepare();
   if (!confirm_.GetParent()) AddChildProcess(&confirm_, 0);
   SSndMan::StopAll(RscSoundEffects);
   SSndMan::StopAll(RscMusic);

@@ -120,7 +120,7 @@ class TestMode : public SProc {
   int32_t SpritesUsed() const { return nextSprite_; }
   const SGpObj_Prim& Sprite(int32_t i) const { return sprites_[i]; }
   const GfxObject& Text(int32_t i) const { return texts_[i]; }
-  const TestBarQuads& Bars() const { return bars_; }
+  const TestBarQuads& BoxQuads() const { return boxQuads_; }
 
  protected:
   int32_t Init(SProcArg arg) override;
@@ -214,7 +214,7 @@ class TestMode : public SProc {
   int32_t nextSprite_ = 0;
   GfxObject texts_[kTexts];
   GfxObject versionText_;
-  TestBarQuads bars_;
+  TestBarQuads boxQuads_;
   TestModeYN confirm_;
 
   int32_t spareSettings_[kSettingsCount] = {};

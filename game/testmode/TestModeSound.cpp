@@ -204,9 +204,9 @@ void TestMode::DrawSoundPage() {
     PutAt(SprTestSound, &SoundMarkTable[2 * row + 1], kAnchorCentre, ItemColour(c, a));
     const float value = static_cast<float>(v) * 0.01f;
     if (item == kItemBalance)
-      bars_.DrawCentreBar(row, kBarX, y + kBarDrop, kBarW, kBarH, value, c, a);
+      boxQuads_.DrawCentreBar(row, kBarX, y + kBarDrop, kBarW, kBarH, value, c, a);
     else
-      bars_.DrawLevelBar(row, kBarX, y + kBarDrop, kBarW, kBarH, value, c, a);
+      boxQuads_.DrawLevelBar(row, kBarX, y + kBarDrop, kBarW, kBarH, value, c, a);
   }
   if (pageStep_ == 1) PutHelp(SprTestSound, SoundHelpTable, SoundGuideTable, cursor_);
 }
