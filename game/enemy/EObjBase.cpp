@@ -129,16 +129,11 @@ int32_t EObjBase::ChooseRoute(int32_t index) {
 }
 
 void EObjBase::SetRoutePoint(int32_t n) {
+  DashForm::ClearSlot(&slot);
   slot.index = n;
-  slot.counters[0] = slot.counters[1] = 0;
   DashForm::Slot* s = g_DashForm.SlotAt(n);
-  if (n < 0 || s == nullptr) {
-    // No slot (or none that exists): nothing to be pulled to.
-    slot.pullDistance = 0.0f;
-    slot.pullHeading = 0.0f;
-    for (float& v : slot.pullStart) v = 0.0f;
-    return;
-  }
+  // No slot (or none that exists): nothing to be pulled to.
+  if (n < 0 || s == nullptr) return;
   const float* p = GetPosition();
   float d = Distance3(s->position, p) - kSlotGap;
   if (d < 0.0f) d = 0.0f;

@@ -79,6 +79,8 @@ class DashForm : public SProc {
   EObjBase* Boss() const { return LiveProc(boss_); }
   // Slot i, or null for an index outside 0..6.
   Slot* SlotAt(int32_t i) { return i >= 0 && i < kSlots ? &slots[i] : nullptr; }
+  // An enemy's link to a slot back to none: no slot, no pull.
+  static void ClearSlot(EObjBase::FormationSlot* slot) { *slot = EObjBase::FormationSlot{}; }
 
   // The dash tests of an enemy body at a position.
   static bool IsLockable(const HitBody* body, const float* position);
