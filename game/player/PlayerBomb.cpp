@@ -110,7 +110,7 @@ void Player::BombStep() {
                          life);
           }
       }
-      if (k >= 35 && k <= 74) PlayerFx::RandomBurst(this, k - 35, 40);
+      if (k >= 35 && k <= 74) PlayerFx::SpawnRandomBurst(this, k - 35, 40);
       if (k == 76) {
         g_EShotMan.ClearAll(1);
         PlayerFx::BombRing(this);

@@ -141,7 +141,7 @@ void PlayerFx::BombAnchors(Player* player, const SVec4& emitter) {
   }
 }
 
-void PlayerFx::RandomBurst(const Player* player, int32_t i, int32_t n) {
+void PlayerFx::SpawnRandomBurst(const Player* player, int32_t i, int32_t n) {
   const std::vector<SVec4>& points = EnemyScan::BombPoints();
   if (n <= 0 || i % 3 != 0) return;
   const SVec4 at = points.empty() ? At(player->position) : points[static_cast<size_t>(i / 3) % points.size()];

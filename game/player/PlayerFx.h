@@ -30,7 +30,7 @@ class PlayerFx {
   // The bomb's rings at the emitter, held there by the Player's anchors.
   static void BombAnchors(Player* player, const SVec4& emitter);
   // One explosion of the bomb's run of bursts (i of n).
-  static void RandomBurst(const Player* player, int32_t i, int32_t n);
+  static void SpawnRandomBurst(const Player* player, int32_t i, int32_t n);
   // The ring of 16 bomb flashes around the ship.
   static void BombRing(const Player* player);
   // The boss dash's finishing ring of 16 explosions about the centre.
