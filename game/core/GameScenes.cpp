@@ -207,7 +207,7 @@ void Game::LoadCommon() {
     if (io->CacheLoad(kCommonCacheArchive) < 0) {
       // No usable archive: read everything now, each file entering the
       // cache, and write the archive for the next start.
-      io->CacheOpD();
+      io->CacheClear();
       rsc->Sync(1);
       io->CacheSave(kCommonCacheArchive);
     }

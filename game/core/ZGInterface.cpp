@@ -125,7 +125,7 @@ void ZGInterface::LifeLostEffect() {
   g_EfxMan.SpawnC(1, 1, &m, 10.0f, 30.0f, 3.0f, 3.0f, kFrom, kTo, 20, nullptr);
 }
 
-void ZGInterface::DrawScorePanel() {
+void ZGInterface::DrawTutorialPanel() {
   WorldPresets[1].Enter(kPanelKey);
   EnterTexture(PanelRect(kFramePart), kPanelKey);
   panel_.Enter(kPanelKey);

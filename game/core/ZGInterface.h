@@ -35,7 +35,7 @@ class ZGInterface : public SProc {
   // The effect at the icon of the life just lost (nothing with lives < 0).
   void LifeLostEffect();
   // The gauges alone (the tutorial).
-  void DrawScorePanel();
+  void DrawTutorialPanel();
 
   // The stage the banner names: 1 to 5, the demo stages 101 to 103 as 1 to
   // 3, anything else 1.

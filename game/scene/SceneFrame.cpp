@@ -25,7 +25,7 @@ void LoadSceneCache(const char* cacheName) {
   SRscMan* rsc = GetRscMan();
   SIOMan* io = SIOMan::GetInstance();
   if (io && io->CacheLoad(cacheName) < 0) {
-    io->CacheOpD();
+    io->CacheClear();
     if (rsc) rsc->Sync(1);
     io->CacheSave(cacheName);
   } else if (rsc) {

@@ -87,7 +87,7 @@ void StageResult::CreditBonus() {
 void StageResult::BuildGlow() {
   static constexpr float kCentre[4] = {0.66f, 0.288f, 0.144f, 1.0f};
   static constexpr float kEdge[4] = {0.0f, 0.0f, 0.0f, 0.0f};
-  BuildRoundPrim(&glow_, 0.0f, 384.0f, 0.0f, 0.0f, kCentre, kEdge, 128);
+  BuildRing(&glow_, 0.0f, 384.0f, 0.0f, 0.0f, kCentre, kEdge, 128);
 }
 
 void StageResult::BuildGlowPath() {

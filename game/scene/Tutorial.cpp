@@ -187,7 +187,7 @@ void Tutorial::DrawAll() {
   captions_.Build();
   for (TutorialMarker& m : markers_) m.Build();
   ring_.Build();
-  g_ZGInterface.DrawScorePanel();
+  g_ZGInterface.DrawTutorialPanel();
   SceneDrawKey(32);
   EnterSceneTexture(SprTutorial_1[0]);
   band_.EnterDefault();

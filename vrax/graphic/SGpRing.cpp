@@ -46,14 +46,14 @@ int Build(SGpObj_Prim* prim, int k, const RingShape& ring, Fn&& vertex) {
 
 }  // namespace
 
-int BuildRoundPrim(SGpObj_Prim* prim, float innerR, float outerR, float innerZ, float outerZ,
-                   const float* innerColour, const float* outerColour, int k) {
+int BuildRing(SGpObj_Prim* prim, float innerR, float outerR, float innerZ, float outerZ,
+              const float* innerColour, const float* outerColour, int k) {
   return Build(prim, k, {innerR, outerR, innerZ, outerZ},
                [&](int, bool outer) { prim->SetColour(outer ? outerColour : innerColour); });
 }
 
-int BuildRoundPrimRange(SGpObj_Prim* prim, float innerR, float outerR, float innerZ, float outerZ,
-                        const float* colour, int k) {
+int BuildRingMono(SGpObj_Prim* prim, float innerR, float outerR, float innerZ, float outerZ,
+                  const float* colour, int k) {
   bool first = true;
   return Build(prim, k, {innerR, outerR, innerZ, outerZ}, [&](int, bool) {
     if (first) {

@@ -8,14 +8,14 @@
 #include "vrax/graphic/SGpRect.h"
 
 // Colours per vertex: inner vertices take `innerColour`, outer `outerColour`.
-int BuildRoundPrim(SGpObj_Prim* prim, float innerR, float outerR, float innerZ, float outerZ,
-                   const float* innerColour, const float* outerColour, int k);
+int BuildRing(SGpObj_Prim* prim, float innerR, float outerR, float innerZ, float outerZ,
+              const float* innerColour, const float* outerColour, int k);
 // One colour, set once at the first vertex: meant for a colour-per-primitive
 // object (SGpObj_PrimFill), whose colour setter colours the whole ring.
-int BuildRoundPrimRange(SGpObj_Prim* prim, float innerR, float outerR, float innerZ, float outerZ,
-                        const float* colour, int k);
-// As BuildRoundPrim, with the image mapped once around the ring from four
-// corner coordinates (top-left, top-right, bottom-left, bottom-right): inner
+int BuildRingMono(SGpObj_Prim* prim, float innerR, float outerR, float innerZ, float outerZ,
+                  const float* colour, int k);
+// As BuildRing, with the image mapped once around the ring from four corner
+// coordinates (top-left, top-right, bottom-left, bottom-right): inner
 // vertices run along the top edge, outer along the bottom, left to right
 // (right to left when the outer radius is the smaller).
 int BuildRingTextured(SGpObj_Prim* prim, float innerR, float outerR, float innerZ, float outerZ,

@@ -37,9 +37,7 @@ class SIOMan : public SProc {
   // mode 0 for mode 1, mode - 1 otherwise), then its parameters.
   virtual void SetCacheMode(int32_t mode, uint32_t capacity, int32_t level, uint32_t threshold);
   int32_t GetCacheMode() const { return cacheMode_; }
-  // Empties the file cache: every file read from now on is collected for the
-  // next save.
-  virtual void CacheOpD() { cache_.Clear(); }
+  virtual void CacheClear() { cache_.Clear(); }
   // The archive data root + name + ".sca". 0 / true, or -1 / false.
   virtual bool CacheExists(const std::string& name) const;
   virtual int32_t CacheSave(const std::string& name) const;

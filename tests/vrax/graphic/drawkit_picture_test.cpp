@@ -140,7 +140,7 @@ TEST_F(DrawkitPicture, SpritesRingTextAndStrips) {
   node.SetParent(&root);
   SGpObj_Prim ring(plat::kFvfPosColour);
   const float inner[4] = {1.0f, 1.0f, 0.0f, 1.0f}, outer[4] = {0.0f, 0.4f, 1.0f, 0.5f};
-  ASSERT_EQ(BuildRoundPrim(&ring, 10.0f, 22.0f, 0.0f, 0.0f, inner, outer, 3), 0);
+  ASSERT_EQ(BuildRing(&ring, 10.0f, 22.0f, 0.0f, 0.0f, inner, outer, 3), 0);
   node.AddPacket(&ring);
 
   // A text line.

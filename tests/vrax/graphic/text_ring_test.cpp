@@ -104,10 +104,10 @@ TEST_F(Text, RecolouringAndFormatting) {
 TEST(SGpRing, SegmentsVerticesAndClosingPair) {
   const float in[4] = {1, 0, 0, 1}, out[4] = {0, 0, 1, 0.5f};
   SGpObj_Prim p;
-  ASSERT_EQ(BuildRoundPrim(&p, 10, 20, 1, 2, in, out, 0), 0);
+  ASSERT_EQ(BuildRing(&p, 10, 20, 1, 2, in, out, 0), 0);
   EXPECT_EQ(p.GetVertexCapacity(), 8);
   EXPECT_EQ(p.GetIndices().size(), 18u);  // a strip of 8: 6 triangles
-  ASSERT_EQ(BuildRoundPrim(&p, 10, 20, 1, 2, in, out, 4), 0);
+  ASSERT_EQ(BuildRing(&p, 10, 20, 1, 2, in, out, 4), 0);
   EXPECT_EQ(p.GetVertexCapacity(), 26);
   EXPECT_EQ(p.GetActiveCount(), 1);
   for (int i : {0, 1}) EXPECT_EQ(p.GetVertexPos(24 + i).x, p.GetVertexPos(i).x) << i;
@@ -142,7 +142,7 @@ TEST(SGpRing, TexturedRunsAlongTheImageAndMonoColoursAll) {
 
   SGpObj_PrimFill f;
   const float red[4] = {1, 0, 0, 1};
-  ASSERT_EQ(BuildRoundPrimRange(&f, 5, 6, 0, 0, red, 1), 0);
+  ASSERT_EQ(BuildRingMono(&f, 5, 6, 0, 0, red, 1), 0);
   for (int i = 0; i < 8; ++i) EXPECT_EQ(f.GetVertexColour(i), 0xFFFF0000u) << i;
 }
 

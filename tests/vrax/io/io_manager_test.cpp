@@ -123,7 +123,7 @@ TEST_F(IoFixture, CachedFilesCompleteInTheirFrameAndArchiveRoundTrips) {
   dir.Write("common/a.tr", Text(3000, 'a'));
   dir.Write("common/b.tr", Text(40, 'b'));
   EXPECT_EQ(io.CacheLoad("cache/common"), -1) << "no archive yet";
-  io.CacheOpD();
+  io.CacheClear();
   SFile a, b;
   Load(a, "common/a.tr");
   Load(b, "common/b.tr");
@@ -133,7 +133,7 @@ TEST_F(IoFixture, CachedFilesCompleteInTheirFrameAndArchiveRoundTrips) {
   EXPECT_TRUE(io.CacheExists("cache/common"));
   // Remove the sources: a later run is served from the archive alone.
   std::filesystem::remove_all(dir.path + "/common");
-  io.CacheOpD();
+  io.CacheClear();
   ASSERT_EQ(io.CacheLoad("cache/common"), 0);
   SFile a2, b2;
   Load(a2, "common/a.tr");
@@ -203,12 +203,12 @@ TEST_F(IoFixture, DamagedArchiveIsRebuilt) {
   dir.Write("cache/stage.sca", damaged);
   // The scene's pattern: load, and on failure clear, read everything, save.
   ASSERT_EQ(io.CacheLoad("cache/stage"), -1);
-  io.CacheOpD();
+  io.CacheClear();
   SFile m;
   Load(m, "stage/m.bma");
   io.Flush(true);
   ASSERT_EQ(io.CacheSave("cache/stage"), 0);
-  io.CacheOpD();
+  io.CacheClear();
   ASSERT_EQ(io.CacheLoad("cache/stage"), 0);
   EXPECT_TRUE(io.Cache().Contains("stage/m.bma"));
 }
