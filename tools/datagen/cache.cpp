@@ -73,7 +73,10 @@ void GenerateTableCache(const std::string& root, const SRscRequest* table, const
   for (const SRscRequest* row = table; row->target; ++row) {
     if (row->tag == RscTag("IMG")) AddList(root, row->path, ".tr", &archive);
     if (row->tag == RscTag("SND")) AddList(root, row->path, ".sr", &archive);
-    if (row->tag == RscTag("MDL")) AddFile(root, std::string(row->path) + ".bma", &archive);
+    if (row->tag == RscTag("MDL")) {
+      AddFile(root, std::string(row->path) + ".bma", &archive);
+      AddFile(root, std::string(row->path) + ".tca", &archive);  // when the model has one
+    }
     // The stage-world kinds read one file each.
     static constexpr struct {
       uint32_t tag;

@@ -226,10 +226,20 @@ std::vector<uint8_t> HallPiece(const std::string& stem) {
 std::vector<uint8_t> SceneryPiece(const std::string& stem, uint32_t scale) {
   MeshBuilder b;
   const int n = Index(stem) + int(stem.size());
-  if (Has(stem, "sky")) {
+  const float s = scale != 0 ? float(scale) / 65536.0f : 1.0f;
+  if (stem == "stg02_sky") {
+    // Stage 2's sky stands far behind the play (17000 units) and turns: a
+    // globe 12000 units across once scaled, which fills the view there.
+    b.Dome({0, 0, 0}, 12000.0f / s, 1.0f, 4, 16);
+    b.Dome({0, 0, 0}, 12000.0f / s, -1.0f, 4, 16);
+  } else if (Has(stem, "sky")) {
     // Skies are drawn scaled; the dome fills about 6000 units once scaled.
-    const float s = scale != 0 ? float(scale) / 65536.0f : 1.0f;
     b.Dome({0, 0, 0}, 3000.0f / s, 0.7f, 4, 16);
+  } else if (stem == "stg02_pal00" || stem == "stg02_pal01") {
+    // Stage 2's banners: a pole with a cloth whose texture the scene
+    // scrolls while they wave (the ".tca" beside the model).
+    b.Box({0, 200, 0}, {24, 400, 24});
+    b.Quad({12, 380, 0}, {260, 380, 0}, {260, 220, 0}, {12, 220, 0});
   } else if (Has(stem, "water") || Has(stem, "shadow") || Has(stem, "green") || Has(stem, "sea") ||
              Has(stem, "grass") || Has(stem, "line") || Has(stem, "roop")) {
     b.Quad({-450, 0, -450}, {450, 0, -450}, {450, 0, 450}, {-450, 0, 450});
@@ -301,6 +311,9 @@ void GenerateStageContent(const std::string& root, WriteStats* stats) {
       if (r->tag == RscTag("IMG") && elsewhere.count(Lower(path)) == 0) WriteTexture(root, path, stats);
       if (r->tag == RscTag("MDL"))
         WriteIfChanged(root, HostDir(path) + Stem(path) + ".bma", ModelFor(path, r->p0), stats);
+      // The banners' cloth runs 1/50 of its texture each frame it waves.
+      if (r->tag == RscTag("MDL") && Has(Lower(path), "stg02_pal"))
+        WriteIfChanged(root, HostDir(path) + Stem(path) + ".tca", WriteTexAnimScroll(0.02f, 0.0f), stats);
     }
   }
   // The stages' cache archives, as a first run would write them.
