@@ -163,6 +163,9 @@ class Game : public SProc {
   void PlaySeUnlessSoundOff(int32_t n, int32_t gain = 61440);
   // Stops sound n of the sound-effect bank.
   void StopSe(int32_t n);
+  // Sets the volume of sound n of the sound-effect bank to the effect curve
+  // times gain (nothing while muted): a looping sound that fades.
+  void SetSeVolume(int32_t n, int32_t gain);
   // Stops sound n of the voice bank.
   void StopVoice(int32_t n);
   // Plays entry n of the music bank at the music volume curve and the

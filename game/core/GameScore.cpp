@@ -53,6 +53,12 @@ void Game::StopSe(int32_t n) { SSndMan::Stop(SoundEffectBank(), n); }
 
 void Game::StopVoice(int32_t n) { SSndMan::Stop(VoiceBank(), n); }
 
+void Game::SetSeVolume(int32_t n, int32_t gain) {
+  if (SoundMuted()) return;
+  const float v = static_cast<float>(settings[kSetEffectVolume]) / 100.0f;
+  SSndMan::SetVolume(SoundEffectBank(), n, static_cast<int32_t>(QuadBezier(0.0f, 0.95f, 1.0f, v) * static_cast<float>(gain)));
+}
+
 void Game::PlaySeUnlessSoundOff(int32_t n, int32_t gain) {
   if (soundOff == 0) PlayLevelled(SoundEffectBank(), n, gain);
 }

@@ -1,6 +1,3 @@
 #pragma once
-// Boss type 3 (wheels and cannons). Its own behaviour is not built yet: the stand-in form of
-// EnemyStandIn.h.
-#include "game/enemy/EnemyStandIn.h"
-
-ENEMY_STAND_IN(3);
+// Boss type 3 (wheels and cannons).
+#include "game/enemy/boss03/EnemyType3.h"

@@ -76,11 +76,49 @@ RouteTable& BossRoutes(StageScriptBuilder& b, EnemyParam& p, int entries, float 
   return t;
 }
 
+std::vector<uint8_t> WriteBossModel(const std::vector<BossModelNode>& nodes, uint32_t frames) {
+  ModelFile m;
+  m.hasTag = true;
+  m.title = "stand-in boss";
+  m.frameCount = frames;
+  m.headerValue0 = 1.0f;
+  m.headerValue1 = 30.0f;
+  ModelFileMaterial mat;
+  mat.name = "0 body";
+  for (int i = 0; i < 3; ++i) mat.ambient[i] = 0.6f;
+  mat.power = 8.0f;
+  m.materialGroups.push_back({mat});
+  for (size_t i = 0; i < nodes.size(); ++i) {
+    const BossModelNode& n = nodes[i];
+    ModelFileRecord r;
+    r.name = std::to_string(i);
+    if (n.parent >= 0) {
+      r.hasExtra = true;
+      r.extra = std::to_string(n.parent);
+    }
+    r.translation[0] = n.x, r.translation[1] = n.z, r.translation[2] = n.y;
+    if (n.size > 0.0f) {
+      Plate(r, 0.0f, 0.0f, n.size);
+      r.materialGroup = 0;
+    }
+    r.animated = true;
+    m.nodes.push_back(r);
+    ModelFileTrack t;
+    t.node = r.name;
+    t.positions = {{0, {n.x, n.z, n.y}}, {frames - 1, {n.x, n.z, n.y}}};
+    t.rotations = {{0, {0, 0, 0}}};
+    t.scales = {{0, {1, 1, 1}}};
+    m.tracks.push_back(t);
+  }
+  return WriteModelFile(m);
+}
+
 std::vector<uint8_t> BossModelFor(const std::string& stem, uint32_t scale) {
   const float s = scale != 0 ? float(scale) / 65536.0f : 1.0f;
   // Types 5, 6 and 7: "osr_bs03", "osr_bs04" and "osr_bs05".
   if (stem == "osr_bs03") return BossModel(43, 240.0f / s);
   if (stem == "osr_bs04") return BossModel(48, 240.0f / s);
+  if (stem == "osr_bs01") return Boss03Model();
   if (stem == "osr_bs05") return BossModel(68, 240.0f / s);
   if (stem == "osr_bs12") return BossModel(37, 240.0f / s);  // type 14: nodes up to 36
   return TouringBossModel(stem, s);
@@ -90,6 +128,7 @@ void AddBossData(StageScriptBuilder& b, EnemyParam& p) {
   switch (p.type) {
     case 5: AddBoss05(b, p); break;
     case 6: AddBoss06(b, p); break;
+    case 3: Boss03Record(b, p); break;
     case 7: AddBoss07(b, p); break;
     case 10: AddBoss10(b, p); break;
     case 11: AddBoss11(b, p); break;

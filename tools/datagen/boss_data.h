@@ -27,10 +27,25 @@ std::vector<uint8_t> BossModel(int nodes, float span);
 RouteTable& BossRoutes(StageScriptBuilder& b, EnemyParam& p, int entries, float frames,
                        std::initializer_list<int> loops);
 
+// One node of a boss model, in game coordinates relative to its parent;
+// size 0: no mesh (a point the script reads).
+struct BossModelNode {
+  int parent;  // -1 for the root
+  float x, y, z;
+  float size;
+};
+// A model of the nodes, each with a plate of its size facing the viewer,
+// each animated (still) over `frames` frames, so that every frame's pose
+// starts from the node's rest matrix (pieces that turn their nodes add
+// their turn to it).
+std::vector<uint8_t> WriteBossModel(const std::vector<BossModelNode>& nodes, uint32_t frames);
+
 // Per boss.
 void AddBoss05(StageScriptBuilder& b, EnemyParam& p);
 void AddBoss06(StageScriptBuilder& b, EnemyParam& p);
 void AddBoss07(StageScriptBuilder& b, EnemyParam& p);
+std::vector<uint8_t> Boss03Model();
+void Boss03Record(StageScriptBuilder& b, EnemyParam& p);
 void AddBoss13(StageScriptBuilder& b, EnemyParam& p);
 void AddBoss14(StageScriptBuilder& b, EnemyParam& p);
 void AddBoss15(StageScriptBuilder& b, EnemyParam& p);
