@@ -1,6 +1,3 @@
 #pragma once
-// Boss type 4 (armoured core with parts). Its own behaviour is not built yet: the stand-in form of
-// EnemyStandIn.h.
-#include "game/enemy/EnemyStandIn.h"
-
-ENEMY_STAND_IN_FINAL(4);
+// Boss type 4 (armoured core with parts).
+#include "game/enemy/boss04/EnemyType4.h"

@@ -1,0 +1,118 @@
+#pragma once
+// Boss type 4: an armoured core carrying eight immune armour parts and a
+// blob shadow. It arrives in a staged entry that stops the rail, jumps it
+// to the arena and restarts it, then cycles through five attacks fired from
+// its parts, moving its model through numbered animation stretches. Its
+// defeat plays a 730-frame show whose companion tells the game at frame 480
+// that the stage's boss is beaten; the boss ends when the show ends.
+#include <cstdint>
+
+#include "game/core/Behavior.h"
+#include "game/core/SplineMover.h"
+#include "game/effect/ShadowPacket.h"
+#include "game/enemy/BossPartsObject.h"
+#include "game/enemy/EnemyBase.h"
+
+class EnemyType4;
+
+// An armour part on a model node: it blocks the Player's shots (its body is
+// immune) and never takes damage.
+class B002Parts : public EObjBase {
+ public:
+  static constexpr uint32_t kMask = 0x104;
+  static constexpr float kRadius = 4.0f;
+  B002Parts(EnemyType4* boss) : boss_(boss) {}  // NOLINT: built in the boss's array
+
+  SGpNode* node = nullptr;
+  SMatrix* nodeMatrix = nullptr;
+
+ protected:
+  int32_t Init(SProcArg nodeNumber) override;
+  int32_t Main(SProcArg arg) override;
+  int32_t Draw(SProcArg arg) override;
+  int32_t OnDispose(SProcArg arg) override;
+  int32_t User(int32_t code, SProcArg arg) override;
+
+ private:
+  EnemyType4* boss_;
+};
+
+class EnemyType4Behavior : public Behavior {
+ public:
+  enum : int32_t { ENTRY = 0, TOUR = 1, SWARM = 2, SWEEP = 3, BOMBARD = 4, LASER = 5 };
+  enum : int32_t { kVoiceTour = 17, kVoiceSweep = 18, kVoiceBombard = 19, kVoiceLaser = 20 };
+  static constexpr float kArenaRail = 8230.0f;
+  static constexpr float kRiseRail = 8360.0f;
+
+  explicit EnemyType4Behavior(EnemyType4* boss);
+  int32_t Handle(int32_t code, int32_t state) override;
+
+  EnemyType4* enemy;
+  float* position = nullptr;
+  float home[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+  int32_t resume = 0;
+  int32_t step = 0;
+  SplineMover path;
+  B002Parts parts[8];
+  float pathKeys[3][4] = {};
+  int32_t subStep = 0;
+  int32_t side = 0;
+  float speed = 0.0f;
+
+ private:
+  bool OnEnter(int32_t state);
+  bool OnFrame(int32_t state);
+  bool OnLeave(int32_t state);
+  void EntryFrame();
+  void ReleasedFrame();
+  bool OverTime() const;
+  void PhaseCheck(int32_t next);
+  // A ring of dust sprites round the boss (A: 12 at the landing, B: 16).
+  void DustRing(bool large);
+  void KillPartChildren(int part);
+};
+
+class EnemyType4 : public EnemyBase {
+ public:
+  static constexpr int32_t kType = 4;
+  static constexpr int32_t kCoreNode = 70;
+  static constexpr float kShadowBehind = 400.0f;
+
+  EnemyType4Behavior& Script() { return script_; }
+
+  float* coreTranslation = nullptr;
+  ShadowPacket shadow;
+  uint8_t shadowHold = 0;
+
+ protected:
+  int32_t Init(SProcArg arg) override;
+  int32_t Main(SProcArg arg) override;
+  int32_t OnDispose(SProcArg arg) override;
+  void Step() override;
+
+ private:
+  EnemyType4Behavior script_{this};
+};
+
+// The defeat show: explosion chains at the model's nodes, the parts
+// vanishing group by group, the screen grid growing; the game told at frame
+// 480 that the boss is beaten; the boss ended after frame 730.
+class BossPartsObjectT4 : public BossPartsObject {
+ public:
+  static constexpr int32_t kBeatenFrame = 480;
+  static constexpr int32_t kEndFrame = 730;
+  using BossPartsObject::BossPartsObject;
+
+ protected:
+  int32_t User(int32_t code, SProcArg arg) override;
+
+ private:
+  void Timeline();
+  void Vanish();
+  // The point of node n (its world translation projected at distance 512).
+  SVec4 Point(int32_t n);
+  // A placement rotated about z by z turns and about x by x turns at p.
+  static SMatrix Placement(float z, float x, const SVec4& p);
+  void RadiusBurst(float cx, float cy, float angle, float radius);
+  void Burst(float x, float y, float c2, float c3, float d0);
+};
