@@ -8,7 +8,13 @@ struct FollowedPosition {
   EfxFollow<float> follow;
   float last[4] = {0.0f, 0.0f, 0.0f, 0.0f};
 
-  void Set(const float* p, SObject* holder) { follow.Set(p, holder); }
+  // The position is read once at once: a holder that is gone before the
+  // first firing leaves its place, not the origin.
+  void Set(const float* p, SObject* holder) {
+    follow.Set(p, holder);
+    if (p != nullptr)
+      for (int i = 0; i < 4; ++i) last[i] = p[i];
+  }
   const float* Read() {
     if (const float* p = follow.Get()) {
       for (int i = 0; i < 4; ++i) last[i] = p[i];

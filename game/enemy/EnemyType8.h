@@ -1,6 +1,3 @@
 #pragma once
-// Boss type 8 (gun mounts). Its own behaviour is not built yet: the stand-in form of
-// EnemyStandIn.h.
-#include "game/enemy/EnemyStandIn.h"
-
-ENEMY_STAND_IN(8);
+// Boss type 8 (gun mounts).
+#include "game/enemy/boss08/EnemyType8.h"

@@ -119,6 +119,7 @@ std::vector<uint8_t> BossModelFor(const std::string& stem, uint32_t scale) {
   if (stem == "osr_bs03") return BossModel(43, 240.0f / s);
   if (stem == "osr_bs04") return BossModel(48, 240.0f / s);
   if (stem == "osr_bs01") return Boss03Model();
+  if (stem == "osr_bs06") return Boss08Model();
   if (stem == "osr_bs02") return Boss04Model();
   if (stem == "osr_bs05") return BossModel(68, 240.0f / s);
   if (stem == "osr_bs12") return BossModel(37, 240.0f / s);  // type 14: nodes up to 36
@@ -130,6 +131,7 @@ void AddBossData(StageScriptBuilder& b, EnemyParam& p) {
     case 5: AddBoss05(b, p); break;
     case 6: AddBoss06(b, p); break;
     case 3: Boss03Record(b, p); break;
+    case 8: Boss08Record(b, p); break;
     case 4: Boss04Record(b, p); break;
     case 7: AddBoss07(b, p); break;
     case 10: AddBoss10(b, p); break;

@@ -46,6 +46,8 @@ void AddBoss06(StageScriptBuilder& b, EnemyParam& p);
 void AddBoss07(StageScriptBuilder& b, EnemyParam& p);
 std::vector<uint8_t> Boss03Model();
 void Boss03Record(StageScriptBuilder& b, EnemyParam& p);
+std::vector<uint8_t> Boss08Model();
+void Boss08Record(StageScriptBuilder& b, EnemyParam& p);
 std::vector<uint8_t> Boss04Model();
 void Boss04Record(StageScriptBuilder& b, EnemyParam& p);
 void AddBoss13(StageScriptBuilder& b, EnemyParam& p);

@@ -1,0 +1,163 @@
+// Boss type 8 in stage 3: the entry and its exhaust draws, the attack cycle
+// over frames, the escape once over time (only on the escape path), the
+// bouncing shots, a generator riding a shot that ends, the defeat by the
+// Player's shots with its companion moving the rail on and the boss's end;
+// a picture mid-fight.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "game/core/StageCounters.h"
+#include "game/effect/EShotMan.h"
+#include "game/enemy/BossShots.h"
+#include "game/enemy/EnemyMan.h"
+#include "game/enemy/EnemySet.h"
+#include "game/enemy/EnemyType8.h"
+#include "game/stage/MapMng.h"
+#include "platform/crt_rand.h"
+#include "game/core/Game.h"
+#include "support/BossFight.h"
+#include "support/StageBossFight.h"
+#include "support/ImageCompare.h"
+
+namespace {
+
+using testsupport::BossFight;
+
+// Stage 3's boss 8 from its spawn record (parameter 108), the Player's lives
+// kept up; the boss once it has come, or null.
+struct Fight {
+  explicit Fight(bool picture = false) : f(3, 108, picture) {
+    if (!f.Start()) return;
+    for (int i = 0; i < 60 && b == nullptr; ++i) {
+      Step();
+      b = dynamic_cast<EnemyType8*>(g_EnemyMan.FindFirst("Boss06"));
+    }
+  }
+  void Step(int n = 1) {
+    for (int i = 0; i < n; ++i) {
+      f.Step();
+      f.world.G()->lives = 5;
+    }
+  }
+  BossFight f;
+  EnemyType8* b = nullptr;
+};
+using States = std::vector<std::pair<int32_t, int>>;  // (state, frames in it)
+
+// Runs `frames` more frames noting each state the script passes through and the
+// frames it stayed (the last one still running).
+States Trace(Fight& f, EnemyType8* b, int frames) {
+  States s{{b->Script().GetState(), 1}};  // its first frame has run
+  for (int i = 0; i < frames; ++i) {
+    f.Step();
+    if (b->Script().GetState() != s.back().first) s.emplace_back(b->Script().GetState(), 0);
+    ++s.back().second;
+  }
+  return s;
+}
+
+TEST(Boss08, EntryExhaustCycleAndEscape) {
+  Fight f;
+  EnemyType8* b = f.b;
+  ASSERT_NE(b, nullptr);
+  EXPECT_EQ(g_MapMng.armed, 1);
+  EXPECT_EQ(g_MapMng.armedAt, 3274.0f);
+  EXPECT_EQ(g_MapMng.armedT, 3175.0f);
+  // Before the ring shows, the boss draws only for its exhaust: per frame f
+  // 4 puffs of 5 draws when f mod 3 is 0 or 2, 5 of 3 when f mod 5 is 0
+  // and 6 jets of 5 on even f; the stage's own draws stay the same.
+  f.Step(100);
+  std::vector<int> rest;
+  for (int i = 0; i < 12; ++i) {
+    const uint32_t s = plat::RandSeed();
+    f.Step();
+    const int32_t fr = b->framesAlive - 1;
+    const int own = (fr % 3 != 1 ? 20 : 0) + (fr % 5 == 0 ? 15 : 0) + (fr % 2 == 0 ? 30 : 0);
+    rest.push_back(testsupport::RandDraws(s, plat::RandSeed()) - own);
+  }
+  EXPECT_EQ(rest, std::vector<int>(12, rest[0]));
+  // The cycle: each timer's frames plus one, the pause 62 frames.
+  while (b->Script().GetState() == EnemyType8Behavior::ENTRY) f.Step();
+  const States s = Trace(f, b, 2900);
+  const std::vector<int32_t> order = {1, 100000, 2, 3, 7, 4, 100000, 5, 100000, 6, 8, 1};
+  ASSERT_GE(s.size(), order.size());
+  for (size_t i = 0; i < order.size(); ++i) EXPECT_EQ(s[i].first, order[i]) << i;
+  const std::vector<int> frames = {181, 62, 211, 331, s[4].second, 181, 62, 3 * 91, 62, 361};
+  for (size_t i = 0; i < frames.size(); ++i) EXPECT_EQ(s[i].second, frames[i]) << i;
+  // Over time: the next timer escapes; the loop and the timeline are let
+  // go; nothing moves until the camera is on the escape path, where the boss
+  // climbs away and ends at rail position 250, uncounted.
+  const int32_t defeats = StageDefeatCount;
+  b->chainFrameLimit = 0;
+  while (b->Script().GetState() != EnemyType8Behavior::ESCAPE) f.Step();
+  EXPECT_EQ(g_MapMng.armed, 0);
+  EXPECT_EQ(g_MapMng.sectionFlag, 1);
+  EXPECT_EQ(g_EnemySet.paused, 0);
+  const float y = b->GetPosition()[1];
+  f.Step(20);
+  EXPECT_EQ(b->GetPosition()[1], y);
+  g_MapMng.SetSection(1, 0.0f);
+  SHandle<EnemyType8> h(b);
+  f.Step(240);
+  ASSERT_NE(h.Get(), nullptr);
+  EXPECT_GT(b->GetPosition()[1], y);  // climbing away down the view
+  f.Step(20);
+  EXPECT_EQ(h.Get(), nullptr);
+  EXPECT_EQ(StageDefeatCount, defeats);
+}
+
+TEST(Boss08, BouncesARiderAPictureAndTheDefeat) {
+  Fight f(true);
+  EnemyType8* b = f.b;
+  ASSERT_NE(b, nullptr);
+  while (b->Script().GetState() != EnemyType8Behavior::MOUNT_GUNS) f.Step();
+  f.Step(60);
+  plat::Image img;
+  ASSERT_TRUE(f.f.world.H().Screenshot(&img));
+  EXPECT_TRUE(testsupport::MatchesGolden(img, "boss08_fight.png", 8, 400));
+  // Tag 77 shots beyond the edges: heading 0 at the right edge turns back
+  // to 0.5, along an axis (0.75 at the top) only slows, never below 1.3.
+  EShot* right = EShotMan::Fire(0, 5, 250.0f, 0.0f, 0.0f, 0.0f, 5.0f, nullptr, 77, nullptr, 1.0f);
+  EShot* top = EShotMan::Fire(0, 5, 0.0f, -330.0f, 0.0f, 0.75f, 1.4f, nullptr, 77, nullptr, 1.0f);
+  ASSERT_TRUE(right && top);
+  EnemyType8Behavior::BounceShots(77);
+  EXPECT_EQ(right->angle, 0.5f);
+  EXPECT_EQ(right->speed, 4.0f);
+  EXPECT_NEAR(right->velocity[0], -4.0f, 1e-5f);
+  EXPECT_EQ(top->angle, 0.75f);
+  EXPECT_EQ(top->speed, 1.3f);
+  // A generator riding a shot keeps the shot's last place once the shot is
+  // gone, also when its pool cell fires again elsewhere.
+  EShot* carrier = EShotMan::Fire(0, 5, 10.0f, 20.0f, 0.0f, 0.25f, 0.0f, nullptr, 78, nullptr, 1.0f);
+  ASSERT_NE(carrier, nullptr);
+  const ShotTuple d = {0x20101, 5, 10, 10, 0, 0, 0, 2.0f, 2.0f, 6, 1.0f, 1, 0, 0, 1, 0, 0, 0, 0, 0, 0, 500, -1, -1, 0};
+  SHandle<EShotGen> rider(StartShots(b, carrier->position, carrier, d));
+  ASSERT_NE(rider.Get(), nullptr);
+  EShotMan::ClearAll(0);
+  for (int i = 0; i < 3; ++i) EShotMan::Fire(0, 5, -100.0f, -100.0f, 0.0f, 0.0f, 0.0f, nullptr, 79, nullptr, 1.0f);
+  const float* at = rider->OwnerPosition();
+  EXPECT_EQ(at[0], 10.0f);
+  EXPECT_EQ(at[1], 20.0f);
+  // Defeated by the Player's shots: the wreck drifts; 290 frames on the
+  // rail leaves the arena at 3155, the loop let go, and the boss ends.
+  const int32_t defeats = StageDefeatCount;
+  b->hitPoints = 8;
+  f.f.world.Hold(plat::CabInput::kButton1);
+  while (b->Script().GetState() != EnemyBase::SCRIPT_DEFEATED && b->framesAlive < 3000) f.Step();
+  ASSERT_EQ(b->Script().GetState(), EnemyBase::SCRIPT_DEFEATED);
+  f.f.world.ReleaseAll();
+  EXPECT_EQ(StageDefeatCount, defeats + 1);
+  SHandle<EnemyType8> h(b);
+  f.Step(289);
+  ASSERT_NE(h.Get(), nullptr);
+  EXPECT_EQ(g_MapMng.armed, 1);
+  f.Step(2);
+  EXPECT_EQ(h.Get(), nullptr);
+  EXPECT_EQ(g_MapMng.armed, 0);
+  EXPECT_GE(g_MapMng.t, 3155.0f);
+  EXPECT_LT(g_MapMng.t, 3158.0f);
+  EXPECT_EQ(g_EnemySet.paused, 0);
+}
+
+}  // namespace
