@@ -37,8 +37,11 @@ constexpr int64_t kReadFrames = 100;
 // Longer than any attract scene shows (the tutorial about 3,000 frames).
 constexpr int64_t kStallFrames = 6000;
 // Allocator noise the memory may show after the first round: pages of a
-// heap that is reused, not grown.
-constexpr double kSlackMiB = 1.0;
+// heap that is reused, not grown. A scene's load reaches a short peak (its
+// archive and files in memory at once) that lands a MiB or so higher in one
+// round than in another with the allocator's layout; a real leak shows first
+// in the heap in use (below), which is checked far more tightly.
+constexpr double kSlackMiB = 4.0;
 // Pools that still hand out a cell for the first time; a leak of one
 // allocation per scene passes it within a few rounds.
 constexpr size_t kHeapSlack = 64 * 1024;
