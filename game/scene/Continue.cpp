@@ -37,7 +37,7 @@ int32_t Continue::Init(SProcArg) {
   gameOver_.AllocPrims(1);
   label_.AllocPrims(1);
   curtain_.AllocPrims(4);
-  text_.Init(&SprFontDesc[3], 64);
+  text_.Init(&FontCountdown, 64);
   text_.SetOrigin(-38.0f, kTextY, 0.0f);
   behavior.Enter();
   return 0;

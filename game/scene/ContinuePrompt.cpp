@@ -44,7 +44,7 @@ int32_t ContinuePrompt::Init(SProcArg) {
   if (g) g->SetOverlay(1, kTint);
   SetSceneQuad(label_, -89.5f, -60.0f, 89.5f, -28.0f, 0.0f, &LabelRect(), kSceneWhite);
   SetSceneQuad(gameOver_, -240.0f, -36.0f, 240.0f, 36.0f, 0.0f, &GameOverRect(), kSceneWhite);
-  number_.Init(&SprFontDesc[3], 16);
+  number_.Init(&FontCountdown, 16);
   timer_ = PhaseTimer{};
   shown_ = -1;
   ContinuePromptAnswer = 0;

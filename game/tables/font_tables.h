@@ -29,6 +29,10 @@ extern const SGpFontDesc SprFontDesc[11];
 // The scenes' text fonts: the large and the small character font.
 inline constexpr const SGpFontDesc& FontLarge = SprFontDesc[0];
 inline constexpr const SGpFontDesc& FontSmall = SprFontDesc[1];
+// The continue count-down's digits: 39 x 60 cells, "0" to "9" on one row.
+// (Entry 3's sheet holds one full row of seven digits: "7" to "9" would
+// fall on the display's other parts.)
+inline constexpr const SGpFontDesc& FontCountdown = SprFontDesc[8];
 // Three digit fonts of the number pop-ups, small to large.
 extern const SGpFontDesc SprGameIf00xDesc[3];
 // Route names: 8 cells of 56 x 180, code 1 is cell 0.

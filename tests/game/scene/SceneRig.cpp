@@ -94,4 +94,11 @@ int SceneRig::RunToNext(int limit) {
   return -1;
 }
 
+bool DigitsOnSheet(const SGpRectGrid& font) {
+  if (font.part == nullptr || font.first != '0' || font.cellW <= 0.0f || font.cellH <= 0.0f) return false;
+  const int columns = static_cast<int>(font.part->width / font.cellW);
+  const int rows = static_cast<int>(font.part->height / font.cellH);
+  return columns > 0 && 9 / columns < rows;
+}
+
 }  // namespace scene_rig

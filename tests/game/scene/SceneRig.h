@@ -13,6 +13,7 @@
 #include "platform/input_devices.h"
 #include "support/Headless.h"
 #include "support/ServiceTap.h"
+#include "vrax/graphic/SGpRect.h"
 
 namespace scene_rig {
 
@@ -61,5 +62,10 @@ class SceneRig {
   std::unique_ptr<testsupport::ServiceTap> tap_;
   Game* game_ = nullptr;
 };
+
+// Whether every digit "0" to "9" of a digit font lies on a whole cell of
+// its sheet: the sheet's width and height over the cell's, truncated, give
+// its columns and rows, and the cell of digit k is on row k / columns.
+bool DigitsOnSheet(const SGpRectGrid& font);
 
 }  // namespace scene_rig

@@ -54,6 +54,8 @@ TEST(ContinueScene, TheCountRunsOutAfter2520FramesAndAnUnrankedPlayGoesToTheRank
   EXPECT_EQ(c->GetCountdown(), 20);
   runTo(121);
   EXPECT_ALL({VAL(c->GetCountdown(), 19), VAL(c->CountdownText().GetOrigin()[0], -38.0f)});
+  // Its font has a cell for every digit it shows.
+  EXPECT_TRUE(scene_rig::DigitsOnSheet(*c->CountdownText().GetFont()));
   runTo(2401);
   EXPECT_ALL({VAL(c->GetCountdown(), 0), VAL(c->CountdownText().GetOrigin()[0], -20.0f)});
   runTo(2520);
