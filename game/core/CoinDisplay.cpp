@@ -9,7 +9,11 @@
 
 namespace {
 
-constexpr int32_t kLineKey = 0;
+// The credit line and the prompt lie on top of every other layer, under
+// the identity world state entered there. (The default key is whatever the
+// last drawer left: in play and in the attract scenes the effect manager's
+// additive ribbon layer, which every screen layer covers.)
+constexpr int32_t kTextKey = 0;
 constexpr float kLineY = 300.0f;
 // Half the glyph width of the coin font: the line is centred on x = 0.
 constexpr float kHalfGlyph = 7.0f;
@@ -43,7 +47,7 @@ int32_t CoinDisplay::Draw(SProcArg) {
   const CoinCounter* counter = GetCoinCounter();
   if (counter == nullptr) return 0;
   if (framesSinceChange_ < INT32_MAX) ++framesSinceChange_;
-  WorldPresets[1].Enter(kLineKey);
+  WorldPresets[1].Enter(kTextKey);
   shownCredits_ = counter->GetCredits();
   shownRemainder_ = counter->GetRemainder();
   if (shownCredits_ != seenCredits_ || shownRemainder_ != seenRemainder_ || counter->GetCoinEvent() != 0) {
@@ -77,7 +81,7 @@ void CoinDisplay::BuildLine() {
   line_.SetOrigin(-kHalfGlyph * static_cast<float>(std::strlen(lineText_)), kLineY, 0.0f);
   line_.SetColour(1.0f, 1.0f, 1.0f, alpha);
   line_.Printf("%s", lineText_);
-  line_.Enter(kLineKey);
+  line_.Enter(kTextKey);
 }
 
 void CoinDisplay::BuildPrompt() {
@@ -120,5 +124,5 @@ void CoinDisplay::BuildPrompt() {
   prompt_.SetOrigin(x, y, 0.0f);
   prompt_.SetColour(1.0f, 1.0f, 1.0f, 1.0f);
   prompt_.Printf("%s", promptText_);
-  prompt_.EnterDefault();
+  prompt_.Enter(kTextKey);
 }

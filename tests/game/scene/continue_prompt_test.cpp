@@ -1,6 +1,7 @@
 // The continue prompt over a paused game: its count, the presses that
 // shorten it, a coin that restarts it, start with and without a credit, the
-// GAME OVER that follows, and the codes the network service receives.
+// GAME OVER that follows, the codes the network service receives, and
+// pictures of the count with the coin display's prompt for a coin.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -8,8 +9,14 @@
 
 #include "SceneRig.h"
 #include "game/core/CoinCounter.h"
+#include "game/core/CoinDisplay.h"
+#include "game/core/ZGInterface.h"
 #include "game/scene/ContinuePrompt.h"
+#include "game/scene/SceneFrame.h"
 #include "support/ExpectAll.h"
+#include "support/ImageCompare.h"
+#include "vrax/graphic/SGpObj_Prim.h"
+#include "vrax/graphic/SGpState.h"
 
 namespace {
 
@@ -88,7 +95,7 @@ TEST(ContinuePrompt, GameOverComesInFromTheDepthInTwentyFrames) {
   EXPECT_EQ(p->GetPhase(), ContinuePrompt::PHASE_GAME_OVER);
   EXPECT_EQ(GetCoinCounter()->mode, 3);
   // z = (1 - cos(r pi/2)) 500 - 500 with r = count / 20.
-  for (const auto [count, z] : {std::pair{1, -498.4584f}, {10, -353.5534f}, {20, 0.0f}}) {
+  for (const auto& [count, z] : {std::pair{1, -498.4584f}, {10, -353.5534f}, {20, 0.0f}}) {
     while (p->GetCount() < count) rig.Frame();
     EXPECT_NEAR(p->GameOverDepth().GetMatrix().m[3][2], z, 0.01f) << count;
   }
@@ -141,6 +148,69 @@ TEST(ContinuePrompt, ACoinRestartsTheCountAndStartWithACreditContinues) {
   rig.Frames(2);
   EXPECT_EQ(rig.G()->FindInList("ContinuePrompt", GAME_LIST_SCENE), nullptr);
   EXPECT_FALSE(rig.G()->IsPaused());
+}
+
+// A black band at the enemy-bullet layer (key 5) across the foot of the
+// field, where the paused play's bullets and effects lie under the prompts.
+class Band : public SProc {
+ protected:
+  int32_t Init(SProcArg) override {
+    static constexpr float kBlack[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+    SetSceneQuad(band_, -240.0f, 240.0f, 240.0f, 300.0f, 0.0f, nullptr, kBlack);
+    return 0;
+  }
+  int32_t Draw(SProcArg) override {
+    WorldPresets[1].Enter(kBulletKey);
+    band_.Enter(kBulletKey);
+    return 0;
+  }
+
+ private:
+  static constexpr int kBulletKey = 5;
+  SGpObj_PrimQuad band_{plat::kFvfPosColour};
+};
+
+using testsupport::CountPlayPixels;
+
+bool Bright(uint32_t r, uint32_t g, uint32_t b) { return r > 150 && g > 150 && b > 150; }
+// Warmer than the white of the fonts under the prompt's red tint.
+bool Coloured(uint32_t r, uint32_t, uint32_t b) { return r > b + 48; }
+
+TEST(ContinuePrompt, PicturesOfTheCountAt19And9InItsDigitsWithThePromptForACoin) {
+  SceneRig rig(true);
+  ASSERT_TRUE(rig.Ok());
+  rig.G()->RampValue(0, 1.0f, 0);  // the notice was taken away in its fade-in
+  rig.G()->AddChild(GAME_LIST_ENEMY, new Band(), 0);
+  ContinuePrompt* p = AddPrompt(rig);
+  // The count's font has a cell for every digit ("7" to "9" included).
+  ASSERT_TRUE(scene_rig::DigitsOnSheet(*p->NumberText().GetFont()));
+  const struct {
+    int32_t count, shown;
+    float x;
+    const char* golden;
+  } shots[] = {{90, 19, -38.0f, "continue_count_19.png"}, {700, 9, -20.0f, "continue_count_9.png"}};
+  for (const auto& s : shots) {
+    SCOPED_TRACE(s.shown);
+    RunToCount(rig, p, s.count);
+    ASSERT_EQ(p->GetShown(), s.shown);
+    plat::Image img;
+    ASSERT_TRUE(rig.Sys().Screenshot(&img));
+    // The digits, 39 x 60 cells from (x, -18), in the font's white: each
+    // cell inked, nothing of another colour around them.
+    const int digits = s.shown < 10 ? 1 : 2;
+    for (int d = 0; d < digits; ++d) {
+      const float x0 = s.x + 39.0f * static_cast<float>(d);
+      EXPECT_GT(CountPlayPixels(img, x0, -18.0f, x0 + 39.0f, 42.0f, Bright), 60) << "digit " << d;
+    }
+    EXPECT_EQ(CountPlayPixels(img, s.x - 4.0f, -22.0f, s.x + 39.0f * digits + 4.0f, 46.0f, Coloured), 0);
+    // "INSERT 1 COIN(S) TO CONTINUE" from (-210, 260) in 14 x 18 cells, over
+    // the band: its first letter from x -210, its last from x 168.
+    EXPECT_STREQ(g_ZGInterface.Coins().PromptText(), "INSERT 1 COIN(S) TO CONTINUE");
+    EXPECT_GT(CountPlayPixels(img, -210.0f, 260.0f, -196.0f, 278.0f, Bright), 3);
+    EXPECT_GT(CountPlayPixels(img, 168.0f, 260.0f, 182.0f, 278.0f, Bright), 3);
+    EXPECT_GT(CountPlayPixels(img, -210.0f, 260.0f, 182.0f, 278.0f, Bright), 100);
+    EXPECT_TRUE(testsupport::MatchesGolden(img, s.golden, 8, 60));
+  }
 }
 
 }  // namespace

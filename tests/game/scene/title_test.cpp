@@ -1,7 +1,8 @@
 // The title scene through the whole program: a credit keeps it up, a start
 // press starts a play (reported to the network service, paid, followed by
 // the tutorial), free play takes two presses, a held press does not count,
-// left alone it times out into the ranking; its sliding band and picture.
+// left alone it times out into the ranking; its sliding band, its picture
+// and, with a credit, the coin display's prompt to press start over it.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -164,6 +165,28 @@ TEST_F(TitleWorld, Picture) {
   EXPECT_GT(p[1], 120);
   EXPECT_LT(p[2], 110);
   EXPECT_TRUE(testsupport::MatchesGolden(img, "title_frame.png", 8, 300));
+}
+
+// White ink on the 640 x 480 picture in a play-space box.
+int WhitePixels(const plat::Image& img, float x0, float y0, float x1, float y1) {
+  return testsupport::CountPlayPixels(img, x0, y0, x1, y1,
+                                      [](uint32_t r, uint32_t g, uint32_t b) { return r > 235 && g > 235 && b > 235; });
+}
+
+TEST_F(TitleWorld, WithACreditThePromptToPressStartShowsOverThePicture) {
+  Start(false, false);
+  ASSERT_EQ(GetCoinCounter()->credits, 1);
+  h->Step(70);  // faded in
+  plat::Image img;
+  ASSERT_TRUE(h->Screenshot(&img));
+  // The coin display's prompt for a credit from (-168, -20) in the small
+  // font (14 x 18 cells): "PRESS START BUTTON" from the fifth cell of the
+  // first line (x -112 to 140), "TO START !" from the ninth cell of the
+  // second (x -56 to 84, y -2 to 16). The picture under them has only a few
+  // white stars.
+  EXPECT_GT(WhitePixels(img, -112.0f, -20.0f, 140.0f, -2.0f), 80);
+  EXPECT_GT(WhitePixels(img, -56.0f, -2.0f, 84.0f, 16.0f), 50);
+  EXPECT_TRUE(testsupport::MatchesGolden(img, "title_credit.png", 8, 300));
 }
 
 }  // namespace
