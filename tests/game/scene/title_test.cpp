@@ -1,8 +1,9 @@
 // The title scene through the whole program: a credit keeps it up, a start
 // press starts a play (reported to the network service, paid, followed by
 // the tutorial), free play takes two presses, a held press does not count,
-// left alone it times out into the ranking; its sliding band, its picture
-// and, with a credit, the coin display's prompt to press start over it.
+// left alone it times out into the ranking, each fade lasting exactly 61
+// frames; its sliding band, its picture and, with a credit, the coin
+// display's prompt to press start over it.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -16,6 +17,7 @@
 #include "support/ExpectAll.h"
 #include "support/Headless.h"
 #include "support/ImageCompare.h"
+#include "vrax/kernel/SHandle.h"
 
 namespace {
 
@@ -54,6 +56,20 @@ class TitleWorld : public ::testing::Test {
     ASSERT_EQ(title->GetSceneState(), Title::STATE_WAIT);
     if (freePlay) ClearCoins();
   }
+  // The fade of states 2 and 3. The frame that enters the state runs its
+  // first frame, and the counter, from 0, counts up after the test "above
+  // 59": after its 60th frame the title still runs with the counter at 60;
+  // its 61st ends it.
+  void ExpectTheFadeEndsOnItsFrame61() {
+    SHandle<Title> t(title);
+    const auto running = [&] { return t && t->GetState() == SProc::STATE_RUNNING; };
+    ASSERT_GE(title->GetFrame(), 1);
+    for (int i = 0; i < 70 && running() && t->GetFrame() < 60; ++i) h->Step();
+    ASSERT_TRUE(running()) << "ended before its 61st frame";
+    EXPECT_EQ(t->GetFrame(), 60);
+    h->Step();
+    EXPECT_FALSE(running()) << "still running after its 61st frame";
+  }
   // Runs until the scene list holds no title (the frames, or -1).
   int RunUntilTitleEnds(int limit) {
     for (int f = 0; f < limit; ++f) {
@@ -83,10 +99,9 @@ TEST_F(TitleWorld, ACreditKeepsItUpAndAStartPlaysReportedPaidAndIntoTheTutorial)
   EXPECT_ALL({VAL(client->GetCounterE(), visits + 1), VAL(client->GetCounterC(), plays + 1),
               VAL(coins->HasCredit(), false), VAL(coins->mode, int32_t(CoinCounter::MODE_START)),
               VAL(title->Started(), true)});
-  // 60 frames of fade, then the tutorial before the play.
-  const int frames = RunUntilTitleEnds(200);
-  EXPECT_GE(frames, 60);
-  EXPECT_LE(frames, 63);
+  // 61 frames of fade, then the tutorial before the play.
+  ExpectTheFadeEndsOnItsFrame61();
+  ASSERT_GE(RunUntilTitleEnds(10), 0);
   ASSERT_GE(RunUntilScene(*h, "Tutorial", 10), 0);
   EXPECT_ALL({VAL(GetGame()->GetSceneId(), int32_t(SCENE_TUTORIAL)), VAL(GetGame()->GetCurrentRequest().a1, 1)});
 }
@@ -131,9 +146,8 @@ TEST_F(TitleWorld, LeftAloneItTimesOutIntoTheRanking) {
   EXPECT_LE(wait, 1203);
   EXPECT_EQ(title->GetSceneState(), Title::STATE_TIME_OUT);
   EXPECT_FALSE(title->Started());
-  const int frames = RunUntilTitleEnds(200);
-  EXPECT_GE(frames, 60);
-  EXPECT_LE(frames, 63);
+  ExpectTheFadeEndsOnItsFrame61();
+  ASSERT_GE(RunUntilTitleEnds(10), 0);
   ASSERT_GE(RunUntilScene(*h, "Ranking", 10), 0);
   EXPECT_ALL({VAL(GetGame()->GetSceneId(), int32_t(SCENE_RANKING)), VAL(GetGame()->GetCurrentRequest().a1, 1)});
 }
