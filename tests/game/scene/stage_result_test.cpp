@@ -1,6 +1,8 @@
 // Scene 8: the bonus credited at its start against hand-worked plays, the
 // rows' slide and its hurrying presses, the glow's path, and the scene that
-// follows each stage with the codes the network service receives.
+// follows each stage with the codes the network service receives. The
+// scene is held by a checked handle: one that ends too early fails the test
+// instead of being read after its end.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -13,6 +15,7 @@
 #include "game/scene/RankTable.h"
 #include "game/scene/StageResult.h"
 #include "support/ExpectAll.h"
+#include "vrax/kernel/SHandle.h"
 
 namespace {
 
@@ -27,7 +30,9 @@ struct Play {
   float power;
 };
 
-StageResult* StartResult(SceneRig& rig, const Play& p) {
+using Result = SHandle<StageResult>;
+
+Result StartResult(SceneRig& rig, const Play& p) {
   Game* g = rig.G();
   g->stage = p.stage;
   g->record[REC_OVERFLOW] = p.overflow;
@@ -42,15 +47,22 @@ StageResult* StartResult(SceneRig& rig, const Play& p) {
   rig.Tap().Client().PushFD();
   rig.Tap().Client().PushCode(0);
   rig.Tap().Codes();
-  if (!rig.Start(SCENE_STAGE_RESULT, "StageResult")) return nullptr;
+  if (!rig.Start(SCENE_STAGE_RESULT, "StageResult")) return {};
   return rig.Scene<StageResult>("StageResult");
 }
 
+// Runs frames until the scene is in state s; false when it ended or did not
+// get there within 10 frames.
+bool RunToState(SceneRig& rig, const Result& r, int32_t s) {
+  for (int i = 0; i < 10 && r && r->GetSceneState() != s; ++i) rig.Frame();
+  return r && r->GetSceneState() == s;
+}
+
 // Hurries the seven rows and the wait with one press each.
-void Hurry(SceneRig& rig, StageResult* r) {
-  while (r->GetSceneState() != StageResult::STATE_TALLY) rig.Frame();
+bool Hurry(SceneRig& rig, const Result& r) {
+  if (!RunToState(rig, r, StageResult::STATE_TALLY)) return false;
   for (int i = 0; i < 8; ++i) rig.Press({CabInput::kButton1});
-  EXPECT_EQ(r->GetSceneState(), StageResult::STATE_FADE);
+  return r && r->GetSceneState() == StageResult::STATE_FADE;
 }
 
 TEST(StageResult, TheBonusIsInTheScoreFromTheStartAndTheStageCountersAreClearedAfter) {
@@ -71,12 +83,12 @@ TEST(StageResult, TheBonusIsInTheScoreFromTheStartAndTheStageCountersAreClearedA
     SCOPED_TRACE(c.play.score);
     SceneRig rig;
     ASSERT_TRUE(rig.Ok());
-    StageResult* r = StartResult(rig, c.play);
-    ASSERT_NE(r, nullptr);
+    const Result r = StartResult(rig, c.play);
+    ASSERT_TRUE(r);
     Game* g = rig.G();
     EXPECT_ALL({VAL(g->record[REC_BONUS_B_OVERFLOW], c.bonusHigh), VAL(g->record[REC_BONUS_B], c.bonusLow),
                 VAL(g->record[REC_OVERFLOW], c.overflow), VAL(g->record[REC_SCORE], c.score)});
-    Hurry(rig, r);
+    ASSERT_TRUE(Hurry(rig, r));
     ASSERT_GE(rig.RunToNext(100), 0);
     EXPECT_ALL({VAL(g->record[REC_BONUS_B_OVERFLOW], 0u), VAL(g->record[REC_BONUS_B], 0u),
                 VAL(g->record[REC_SCORE], c.score)});
@@ -86,38 +98,45 @@ TEST(StageResult, TheBonusIsInTheScoreFromTheStartAndTheStageCountersAreClearedA
 TEST(StageResult, RowsSlideIn31FramesEachAPressFinishesOneRowAndTheGlowFollowsItsLoop) {
   SceneRig rig;
   ASSERT_TRUE(rig.Ok());
-  StageResult* r = StartResult(rig, {2, 0, 0, 0, 0, 0, 0, 0, 0.0f});
-  ASSERT_NE(r, nullptr);
+  const Result r = StartResult(rig, {2, 0, 0, 0, 0, 0, 0, 0, 0.0f});
   const auto glow = [&] { return r->GlowTransform().GetMatrix().m[3]; };
-  while (r->GetSceneState() != StageResult::STATE_TALLY) rig.Frame();
+  ASSERT_TRUE(RunToState(rig, r, StageResult::STATE_TALLY));
   // Update 1: the glow at A (260, -360), row 0 at x 240.
   EXPECT_ALL({VAL(r->GetRow(), 0), VAL(r->GetCount(), 1), VAL(glow()[0], 260.0f), VAL(glow()[1], -360.0f),
               VAL(r->GetRowX(0), 240.0f)});
   rig.Frames(15);  // count 15: sin(pi/4) of the way from 240 to 40
+  ASSERT_TRUE(r);
   EXPECT_NEAR(r->GetRowX(0), 240.0f - 200.0f * std::sqrt(0.5f), 0.01f);
   rig.Frames(15);  // count 30: at 40, not yet done
+  ASSERT_TRUE(r);
   EXPECT_ALL({VAL(r->GetRow(), 0), VAL(r->GetRowX(0), 40.0f)});
   rig.Frame();  // its 32nd frame ends the row
+  ASSERT_TRUE(r);
   EXPECT_ALL({VAL(r->GetRow(), 1), VAL(r->GetCount(), 0)});
   // Update 101, half way from A to B, is the Hermite point with the
   // tangents (B - H) x 0.65 and (C - A) x 0.65: (140.75, -86.1875); update
   // 201 is at B (-50, 160).
   rig.Frames(69);
+  ASSERT_TRUE(r);
   EXPECT_NEAR(glow()[0], 140.75f, 0.01f);
   EXPECT_NEAR(glow()[1], -86.1875f, 0.01f);
   rig.Frames(100);
+  ASSERT_TRUE(r);
   EXPECT_NEAR(glow()[0], -50.0f, 0.001f);
   EXPECT_NEAR(glow()[1], 160.0f, 0.001f);
   // Rows 1 to 5 took 32 frames each: row 6 is sliding in. A button held
   // for ten frames finishes it alone.
   EXPECT_EQ(r->GetRow(), 6);
   rig.Frame({CabInput::kButton1}, 10);
+  ASSERT_TRUE(r);
   EXPECT_ALL({VAL(r->GetSceneState(), StageResult::STATE_WAIT), VAL(r->GetRowX(6), 20.0f), VAL(r->GetRowX(2), 40.0f)});
   // Left alone the wait ends on its 241st frame, the fade on its 62nd.
-  while (r->GetCount() < 240) rig.Frame();
+  for (int i = 0; i < 250 && r && r->GetCount() < 240; ++i) rig.Frame();
   rig.Frame();
+  ASSERT_TRUE(r);
   EXPECT_EQ(r->GetSceneState(), StageResult::STATE_WAIT);
   rig.Frame();
+  ASSERT_TRUE(r);
   EXPECT_ALL({VAL(r->GetSceneState(), StageResult::STATE_FADE), VAL(r->GetCount(), 1)});
   rig.Frames(60);
   EXPECT_NE(rig.G()->FindInList("StageResult", GAME_LIST_SCENE), nullptr);
@@ -150,9 +169,8 @@ TEST(StageResult, EachStageLeadsOn) {
     ASSERT_TRUE(rig.Ok());
     PendingRankEntry = RankEntry{};
     // No bonus: the score stays as given.
-    StageResult* r = StartResult(rig, {c.stage, c.overflow, c.score, 0, 0, 0, 0, 0, 0.0f});
-    ASSERT_NE(r, nullptr);
-    Hurry(rig, r);
+    const Result r = StartResult(rig, {c.stage, c.overflow, c.score, 0, 0, 0, 0, 0, 0.0f});
+    ASSERT_TRUE(Hurry(rig, r));
     ASSERT_GE(rig.RunToNext(100), 0);
     EXPECT_ALL({VAL(rig.G()->GetCurrentRequest().id, c.next), VAL(rig.G()->GetCurrentRequest().a1, c.a1)});
     EXPECT_EQ(rig.Tap().Codes(), c.codes);
