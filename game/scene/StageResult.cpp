@@ -18,10 +18,11 @@
 namespace {
 
 constexpr float kPi = 3.14159265358979f;
-// The queue draws higher keys first: the tint and the glow (key 2) lie
-// under the background layers, the panel, the plates and the numbers (key
-// 1), and show where the background lets them through.
-constexpr int32_t kGlowKey = 2;
+// The background, the panel, the plates and the numbers draw in layer 1;
+// the tint and the glow lie over them, added in the light of layer 2. The
+// queue draws higher keys first, so they are entered after the rest at key
+// 1, between layer 2's render states and layer 1's again.
+constexpr int32_t kGlowLayer = 2;
 constexpr int32_t kPanelKey = 1;
 constexpr int kTextCapacity = 1024;  // 4,096 vertices
 
@@ -231,11 +232,6 @@ void StageResult::PrintValues() {
 }
 
 void StageResult::DrawScreen() {
-  SceneDrawKey(kGlowKey);
-  WorldPresets[1].EnterDefault();
-  tint_.EnterDefault();
-  glowWorld_.EnterDefault();
-  glow_.EnterDefault();
   SceneDrawKey(kPanelKey);
   WorldPresets[1].EnterDefault();
   EnterSceneTexture(BackRect(0));
@@ -248,6 +244,15 @@ void StageResult::DrawScreen() {
   plates_.EnterDefault();
   values_.EnterDefault();
   ratio_.EnterDefault();
+  Game* g = GetGame();
+  if (g == nullptr) return;
+  g->LayerBlock(kGlowLayer).EnterDefault();
+  WorldPresets[1].EnterDefault();
+  tint_.EnterDefault();
+  glowWorld_.EnterDefault();
+  glow_.EnterDefault();
+  g->LayerBlock(kPanelKey).EnterDefault();
+  WorldPresets[1].EnterDefault();
 }
 
 int32_t StageResult::OnDispose(SProcArg) {

@@ -322,6 +322,14 @@ void BleedTinyParts(Canvas& c, const std::vector<PartJob>& parts) {
   }
 }
 
+// The character a font's cell shows where it is not the cell's own code:
+// the stage result prints its destroy ratio with the code after "9", which
+// its ratio font shows as a per-cent sign.
+std::uint32_t CellGlyph(const FontInfo& f, std::uint32_t code) {
+  if (std::string(f.name) == "SprFontDesc[6]" && code == ':') return '%';
+  return code;
+}
+
 void DrawFonts(Canvas& c, const std::string& path, std::uint32_t id, const TextureJob& tex,
                const std::map<SImageSlot*, const ImageDef*>& defs) {
   std::vector<std::pair<float, float>> cellsDrawn;
@@ -348,7 +356,7 @@ void DrawFonts(Canvas& c, const std::string& path, std::uint32_t id, const Textu
         continue;
       }
       if (code == ' ') continue;
-      DrawGlyph(c, cx, cy, cw, ch, code, kWhite);
+      DrawGlyph(c, cx, cy, cw, ch, CellGlyph(f, code), kWhite);
     }
   }
 }

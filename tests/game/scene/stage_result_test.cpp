@@ -1,8 +1,9 @@
 // Scene 8: the bonus credited at its start against hand-worked plays, the
-// rows' slide and its hurrying presses, the glow's path, and the scene that
-// follows each stage with the codes the network service receives. The
-// scene is held by a checked handle: one that ends too early fails the test
-// instead of being read after its end.
+// rows' slide and its hurrying presses, the glow's path, the scene that
+// follows each stage with the codes the network service receives, and a
+// picture: the destroy ratio with its per-cent sign, the tint and the glow
+// over the panel. The scene is held by a checked handle: one that ends too
+// early fails the test instead of being read after its end.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -15,6 +16,7 @@
 #include "game/scene/RankTable.h"
 #include "game/scene/StageResult.h"
 #include "support/ExpectAll.h"
+#include "support/ImageCompare.h"
 #include "vrax/kernel/SHandle.h"
 
 namespace {
@@ -180,6 +182,67 @@ TEST(StageResult, EachStageLeadsOn) {
     EXPECT_EQ(PendingRankEntry.word[1], recorded ? c.score : 0u);
     EXPECT_EQ(PendingRankEntry.word[2], recorded ? static_cast<uint32_t>(c.stage) : 0u);
   }
+}
+
+using testsupport::CountPlayPixels;
+
+bool Ink(uint32_t r, uint32_t g, uint32_t b) { return r > 150 && g > 150 && b > 150; }
+
+// The colour at a point of play space on the 640 x 480 picture.
+struct Colour {
+  int r, g, b;
+};
+Colour At(const plat::Image& img, float x, float y) {
+  const uint32_t p = testsupport::PixelAt(img, testsupport::PlayPx(x), testsupport::PlayPy(y));
+  return {static_cast<int>((p >> 16) & 0xFF), static_cast<int>((p >> 8) & 0xFF), static_cast<int>(p & 0xFF)};
+}
+
+TEST(StageResult, PictureTheRatioWithItsPerCentSignAndTheGlowOverThePanel) {
+  SceneRig rig(true);
+  ASSERT_TRUE(rig.Ok());
+  // 166 of 193 destroyed: 86 per cent.
+  const Result r = StartResult(rig, {1, 0, 10203321, 166, 193, 0, 0, 2, 0.0f});
+  ASSERT_TRUE(RunToState(rig, r, StageResult::STATE_TALLY));
+  for (int i = 0; i < 7; ++i) rig.Press({CabInput::kButton1});  // every row in
+  ASSERT_TRUE(r);
+  ASSERT_EQ(r->GetSceneState(), StageResult::STATE_WAIT);
+  // A plain spot of the panel between the power and the bonus rows.
+  const float qx = (245.5f - 320.0f) / 0.75f, qy = (315.5f - 240.0f) / 0.75f;
+  const auto glowDistance = [&] {
+    const float* t = r->GlowTransform().GetMatrix().m[3];
+    return std::hypot(t[0] - qx, t[1] - qy);
+  };
+  // Faded in, with the glow still near its first point (260, -360): the
+  // disc of radius 384 lies far from the spot.
+  for (int i = 0; i < 80 && r && rig.G()->GetFadeLevel() < 1.0f; ++i) rig.Frame();
+  rig.Frame();  // the picture drawn at that level
+  ASSERT_TRUE(r);
+  ASSERT_GT(glowDistance(), 400.0f);
+  plat::Image far;
+  ASSERT_TRUE(rig.Sys().Screenshot(&far));
+  // Update 201: the glow at its second point (-50, 160).
+  for (int i = 0; i < 200 && r && r->GlowTransform().GetMatrix().m[3][0] != -50.0f; ++i) rig.Frame();
+  ASSERT_TRUE(r);
+  ASSERT_EQ(r->GetSceneState(), StageResult::STATE_WAIT);
+  plat::Image near;
+  ASSERT_TRUE(rig.Sys().Screenshot(&near));
+  // The glow is added over the panel: at the distance d from its centre its
+  // colour (0.66, 0.288, 0.144) and its alpha both fall by 1 - d / 384, so
+  // the spot gains the colour times (1 - d / 384)^2.
+  const float k = std::pow(1.0f - glowDistance() / 384.0f, 2.0f) * 255.0f;
+  const Colour a = At(far, qx, qy), b = At(near, qx, qy);
+  EXPECT_NEAR(b.r - a.r, 0.66f * k, 6.0f);
+  EXPECT_NEAR(b.g - a.g, 0.288f * k, 6.0f);
+  EXPECT_NEAR(b.b - a.b, 0.144f * k, 6.0f);
+  // Row 0 at x 40: "166" from x 47, and the ratio "%3d%c" with " 86" and
+  // the code after "9" from x 105 in cells of 14 x 19 from y -143. Its
+  // fourth cell shows a per-cent sign: ink at the upper left and at the
+  // lower right of the cell, where a colon (two dots on the middle line)
+  // has none.
+  const float cx = 105.0f + 3.0f * 14.0f, cy = -143.0f;
+  EXPECT_GT(CountPlayPixels(near, cx, cy, cx + 5.0f, cy + 9.0f, Ink), 0);
+  EXPECT_GT(CountPlayPixels(near, cx + 9.0f, cy + 10.0f, cx + 14.0f, cy + 19.0f, Ink), 0);
+  EXPECT_TRUE(testsupport::MatchesGolden(near, "stage_result_line.png", 8, 60));
 }
 
 }  // namespace
