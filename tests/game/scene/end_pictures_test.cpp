@@ -1,6 +1,7 @@
 // Pictures of the end-of-play scenes on the OpenGL device, with a few
-// places checked by hand: the name entry with a name being typed, and the
-// ranking with its rows, the new play's bar and the attract line.
+// places checked by hand: the name entry with a name being typed, the
+// ranking with its rows, the new play's bar and the attract line, and the
+// ranking of the attract sequence with its line over the scrolling rows.
 #include <gtest/gtest.h>
 
 #include "SceneRig.h"
@@ -77,6 +78,34 @@ TEST(EndPictures, Ranking) {
   // The attract line, " INSERT COIN(S) " from (-126, -10) at half size.
   EXPECT_GT(CountPlayPixels(shot, -126.0f, -10.0f, 112.0f, 6.0f, White), 60);
   EXPECT_TRUE(testsupport::MatchesGolden(shot, "ranking.png", 8, 60));
+  ResetRankTable();
+}
+
+TEST(EndPictures, RankingInTheAttract) {
+  SceneRig rig(true);
+  ASSERT_TRUE(rig.Ok());
+  rig.G()->settings[kSetCoinPlay] = 1;
+  ResetRankTable();
+  PendingRankEntry = RankEntry{};  // no play of its own: no row highlighted
+  ASSERT_TRUE(rig.Start(SCENE_RANKING, "Ranking"));
+  auto* r = rig.Scene<Ranking>("Ranking");
+  // Frame 450: 450 mod 80 = 50 shows the second line; the 24th place,
+  // started at frame 62, slid in for 21 frames and has scrolled 367 of
+  // 1,225 frames down from -236: y = 716 x 367 / 1225 - 236 = -21.5.
+  while (r->GetFrame() < 450) rig.Frame();
+  plat::Image shot;
+  ASSERT_TRUE(rig.Sys().Screenshot(&shot));
+  ASSERT_NEAR(r->GetRow(23).y, -21.5f, 0.6f);
+  EXPECT_EQ(r->GetRow(23).x, -240.0f);
+  // The attract line at draw key 0, drawn last: "   GAME OVER    " from
+  // (-126, -10) at half the large font (cells of 14 x 15.5), its letters
+  // from x -84 to 42, across the 24th place, whose score "8000000" runs from
+  // x -100 to 12 (the last seven of ten cells of 16 from x -148) and whose
+  // name from x 62 (three cells of 28 x 31 from y -26.5).
+  EXPECT_EQ(r->AttractText().GlyphCount(), 8);
+  EXPECT_GT(CountPlayPixels(shot, -84.0f, -10.0f, 42.0f, 5.5f, White), 60);
+  EXPECT_GT(CountPlayPixels(shot, 62.0f, -26.5f, 146.0f, 4.5f, White), 40);
+  EXPECT_TRUE(testsupport::MatchesGolden(shot, "ranking_attract.png", 8, 60));
   ResetRankTable();
 }
 
