@@ -193,7 +193,7 @@ void Game::ResetPlayGlobals() {
   g_Player.power = 2.0f;
 }
 
-void Game::StepHoldRampOff() { g_ZGInterface.SetShown(false); }
+void Game::StepHoldRampOff() { g_ZGInterface.Ramp().Update(false); }
 
 void Game::LoadCommon() {
   SRscMan* rsc = GetRscMan();

@@ -94,9 +94,14 @@ int32_t ZGInterface::BannerPhaseOf(int32_t s, int32_t left, int32_t* elapsed) {
   return *elapsed = 90 - left, BANNER_EXIT;
 }
 
-// ============================================================ calls
+int32_t ZGInterface::CommittedSide(int32_t s, int32_t routeWord) {
+  // The right route is word 0 in stages 1 and 2 and word 1 in stage 3;
+  // stages 4 and 5 have one path and always show the left.
+  const bool right = (s <= 2 && routeWord == 0) || (s == 3 && routeWord == 1);
+  return right ? SIDE_RIGHT : SIDE_LEFT;
+}
 
-void ZGInterface::SetShown(bool shown) { shown_ = shown ? 1 : 0; }
+// ============================================================ calls
 
 void ZGInterface::ResetPanel() {
   frameCount_ = 0;
@@ -125,6 +130,11 @@ void ZGInterface::LifeLostEffect() {
   g_EfxMan.SpawnC(1, 1, &m, 10.0f, 30.0f, 3.0f, 3.0f, kFrom, kTo, 20, nullptr);
 }
 
+void ZGInterface::DrawScorePanel() {
+  StepPowerGauge();
+  StepLockOnGauge();
+}
+
 void ZGInterface::DrawTutorialPanel() {
   WorldPresets[1].Enter(kPanelKey);
   EnterTexture(PanelRect(kFramePart), kPanelKey);
@@ -137,7 +147,7 @@ void ZGInterface::DrawTutorialPanel() {
 
 int32_t ZGInterface::Init(SProcArg) {
   SetName("Interface");
-  shown_ = 0;
+  ramp_.Reset();
   insertText_.Init(&FontLarge, kTextCapacity);
   insertText_.SetScale(1.0f, 1.0f);
   insertText_.SetColour(1.0f, 1.0f, 1.0f, 1.0f);
@@ -190,9 +200,9 @@ void ZGInterface::BuildQuads() {
 
 int32_t ZGInterface::Main(SProcArg) {
   ++frameCount_;
-  if (shown_ != 0) {
-    StepPowerGauge();
-    StepLockOnGauge();
+  ramp_.Run();
+  if (IsShown()) {
+    DrawScorePanel();
     SpawnIcons();
     PrintScore();
   }
@@ -257,14 +267,15 @@ void ZGInterface::SpawnIcons() {
     rotation = (t * 0.015f - 0.015f) + (1.0f - t) * std::sin(static_cast<float>(f) * 0.6283185f) * 0.015f;
     scale = 0.8f + 0.2f * t;
   }
+  const float slide = SlideOffset();
   for (int32_t i = 0; i < g->lives; ++i) {
-    const SVec4 at{30.0f * static_cast<float>(i) - 225.0f, -240.0f, 0.0f, 1.0f};
+    const SVec4 at{30.0f * static_cast<float>(i) - 225.0f, -240.0f - slide, 0.0f, 1.0f};
     g_EfxMan.SpawnSpriteDir(kIconSheet, &at, &SprGameIf00_4DescA, rotation, scale, scale, nullptr, nullptr, 0.0f, 1);
   }
   static constexpr float kBombColour[4] = {0.9f, 0.9f, 0.95f, 0.9f};
   const SGpKeyList* keys = SprGameIf00_3Keys + 2 * ((frameCount_ / 4) % 3);
   for (int32_t i = 0; i < g->bombs; ++i) {
-    const SVec4 at{225.0f, 300.0f - 16.0f * static_cast<float>(i), 0.0f, 1.0f};
+    const SVec4 at{225.0f, 300.0f - 16.0f * static_cast<float>(i) + slide, 0.0f, 1.0f};
     g_EfxMan.SpawnSprite(kIconSheet, &at, keys, kBombColour, kBombColour, 0, 0, 0.0f, 0.5f, 0.5f, nullptr, nullptr,
                          0.0f, 1);
   }
@@ -293,15 +304,23 @@ void ZGInterface::PrintScore() {
 
 int32_t ZGInterface::Draw(SProcArg) {
   WorldPresets[1].Enter(kWorldKey);
-  if (shown_ != 0) {
-    WorldPresets[1].Enter(kPanelKey);
+  if (IsShown()) {
+    // The display's packets stand slid up by the ramp; the identity comes
+    // back behind them for whatever the two keys draw next.
+    SMatrix m = kIdentityMatrix;
+    m.m[3][1] = -SlideOffset();
+    slideWorld_.SetMatrix(m);
+    slideWorld_.Enter(kPanelKey);
     scoreText_.Enter(kPanelKey);
     EnterTexture(PanelRect(kFramePart), kPanelKey);
     panel_.Enter(kPanelKey);
     scoreLabels_.Enter(kPanelKey);
+    slideWorld_.Enter(kOverlayKey);
     EnterTexture(PanelRect(kFramePart), kOverlayKey);
     gaugeOverlay_.Enter(kOverlayKey);
+    WorldPresets[1].Enter(kOverlayKey);
     DrawBanner();
+    WorldPresets[1].Enter(kPanelKey);
   }
   const Game* g = GetGame();
   const int32_t view = g != nullptr ? g->GetViewMode() : 10;
@@ -344,8 +363,7 @@ void ZGInterface::DrawBanner() {
     bannerArrows_.SetActiveCount((elapsed & 15) <= 7 ? 5 : 3);
   } else {
     if (elapsed == 0) g_MapMng.BranchTaken();
-    const int32_t rightWord = s == 3 ? 1 : 0;
-    const int32_t committed = g_MapMng.branchLatch == rightWord ? SIDE_RIGHT : SIDE_LEFT;
+    const int32_t committed = CommittedSide(s, g_MapMng.branchLatch);
     if (elapsed < 60) {
       alpha[committed] = 1.0f;
       backing[committed] = (elapsed & 2) == 0;

@@ -10,7 +10,9 @@
 
 #include "game/core/CoinDisplay.h"
 #include "game/core/GfxObject.h"
+#include "game/core/HoldRamp.h"
 #include "vrax/graphic/SGpObj_Prim.h"
+#include "vrax/graphic/SGpState.h"
 #include "vrax/kernel/SProc.h"
 
 class ZGInterface : public SProc {
@@ -22,11 +24,19 @@ class ZGInterface : public SProc {
   // Glyph of the route font behind a blinking side.
   static constexpr int32_t kBackingGlyph = 8;
 
+  // How far the display slides up (and the bomb icons down) when hidden:
+  // enough to take the panel and the life icons under the top mask.
+  static constexpr float kSlide = 128.0f;
+
   ZGInterface();
 
-  // Whether the display is drawn and updated.
-  void SetShown(bool shown);
-  bool IsShown() const { return shown_ != 0; }
+  // The show and hide ramp: the display is drawn and updated while it is
+  // not held hidden, and slides in and out with it.
+  HoldRamp& Ramp() { return ramp_; }
+  const HoldRamp& Ramp() const { return ramp_; }
+  bool IsShown() const { return !ramp_.IsHidden(); }
+  // How far the display stands from its place this frame.
+  float SlideOffset() const { return (1.0f - ramp_.Value()) * kSlide; }
   // Gauges, banner and frame counter back to their start.
   void ResetPanel();
   // The route banner for a new stage: 120 frames in stage 3 (no choice),
@@ -34,6 +44,9 @@ class ZGInterface : public SProc {
   void SetStageTimer();
   // The effect at the icon of the life just lost (nothing with lives < 0).
   void LifeLostEffect();
+  // The panel's power and lock-on gauges for this frame (every frame while
+  // shown; the tutorial, which hides the display, lays them itself).
+  void DrawScorePanel();
   // The gauges alone (the tutorial).
   void DrawTutorialPanel();
 
@@ -55,6 +68,9 @@ class ZGInterface : public SProc {
   int32_t BannerFrames() const { return bannerFrames_; }
   int32_t BannerChoice() const { return bannerChoice_; }
   int32_t BannerBlink() const { return bannerBlink_; }
+  // The side the route banner commits to in displayed stage s for
+  // MapMng's route word.
+  static int32_t CommittedSide(int32_t displayedStage, int32_t routeWord);
   // Phase and elapsed frames of the banner for frames left L in a stage.
   static int32_t BannerPhaseOf(int32_t displayedStage, int32_t framesLeft, int32_t* elapsed);
 
@@ -72,7 +88,8 @@ class ZGInterface : public SProc {
   void DrawBanner();
   void EnterPanel();
 
-  uint8_t shown_ = 0;
+  HoldRamp ramp_;
+  SGpState_World slideWorld_;
   int32_t frameCount_ = 0;
   GfxObject insertText_;
   GfxObject scoreText_;

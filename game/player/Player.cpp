@@ -209,7 +209,7 @@ void Player::ResetToOrigin() {
   Place(0.0f, 400.0f, 0.0f);
   position[3] = 0.0f;
   drawn = 0;
-  g_ZGInterface.SetShown(false);
+  g_ZGInterface.Ramp().Update(false);
   options.ClearAll();
 }
 
@@ -433,7 +433,7 @@ void Player::StartStep() {
   Game* g = TheGame();
   if (g != nullptr) g->RampValue(0, 1.0f, 30);
   drawn = 1;
-  g_ZGInterface.SetShown(true);
+  g_ZGInterface.Ramp().Update(true);
   const bool intro = g != nullptr && g->progressWord == 0 && (g->stage == 1 || g->stage == 101) &&
                      state != STATE_DEATH;
   SetState(STATE_SCRIPTED, intro ? 2 : 0);
@@ -695,7 +695,7 @@ void Player::DeathStep() {
       }
       if (k >= 61 && g != nullptr && g->settings[kSetContinueOn] != 0 && ContinuePromptAnswer == 1) {
         ContinuePromptAnswer = -1;
-        g_ZGInterface.SetShown(true);
+        g_ZGInterface.Ramp().Update(true);
         g->ResetForPlay();
         Respawn();
         return;

@@ -321,7 +321,7 @@ void Player::OnHit(HitBody* /*body*/) {
   if (g != nullptr) --g->lives;
   g_ZGInterface.LifeLostEffect();
   power = 2.0f;
-  if (g != nullptr && g->lives < 0) g_ZGInterface.SetShown(false);
+  if (g != nullptr && g->lives < 0) g_ZGInterface.Ramp().Update(false);
   PlayerFx::Voice(9, 10);
   SetState(STATE_DEATH, 0);
   lockOnCooldown = 0;

@@ -248,7 +248,8 @@ int32_t Tutorial::Handler(int32_t code, int32_t state) {
         frame = 0;
         QueueEvents();
       } else if (code == Behavior::CODE_FRAME) {
-        if (g) g_ZGInterface.SetShown(false);
+        g_ZGInterface.DrawScorePanel();
+        g_ZGInterface.Ramp().Update(false);
         g_EnemySet.Update();
       } else if (code == Behavior::CODE_NOTIFY) {
         DispatchEvents();

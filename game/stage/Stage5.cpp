@@ -95,7 +95,7 @@ void Stage5::PlayTriggers() {
     case 100: AddStageName(5); break;
     case 3921:
       g_Player.OnEvent(9);
-      g_ZGInterface.SetShown(false);
+      g_ZGInterface.Ramp().Update(false);
       PlayStageSe(26, 61440);
       break;
     case 4600: PlayStageSe(33, 61440); break;

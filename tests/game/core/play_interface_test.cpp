@@ -431,6 +431,16 @@ TEST(RouteBanner, PhasesByStageAndFramesLeft) {
               VAL(ZGInterface::DisplayedStage(104), 1), VAL(ZGInterface::DisplayedStage(6), 1)});
 }
 
+TEST(RouteBanner, TheCommittedSideByStageAndRouteWord) {
+  // Right for word 0 in stages 1 and 2 and for word 1 in stage 3; left
+  // otherwise, so always left in stages 4 and 5.
+  const int32_t R = ZGInterface::SIDE_RIGHT, L = ZGInterface::SIDE_LEFT;
+  const int32_t want[5][2] = {{R, L}, {R, L}, {L, R}, {L, L}, {L, L}};
+  for (int32_t s = 1; s <= 5; ++s)
+    for (int32_t word = 0; word <= 1; ++word)
+      EXPECT_EQ(ZGInterface::CommittedSide(s, word), want[s - 1][word]) << s << " " << word;
+}
+
 TEST_F(Play, RouteBannerFollowsTheShipAndCommitsTheRoute) {
   ZGInterface& hud = g_ZGInterface;
   g->stage = 1;

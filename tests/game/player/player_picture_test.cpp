@@ -38,7 +38,8 @@ TEST(PlayerPicture, ShipWithOptionsShotsAndTrail) {
   PlayWorld w(o);
   ASSERT_TRUE(w.Ok());
   ASSERT_GE(w.RunToControl(), 0);
-  g_ZGInterface.SetShown(false);  // the ship alone, without the score panel
+  // The ship alone: the score panel ramped out of the picture.
+  for (int i = 0; i < HoldRamp::kFrames; ++i) g_ZGInterface.Ramp().Update(false);
   g_Player.AddPower(1.0f);  // a third option
   w.Step(15);
   // A volley with the options' shots, and a blade sweeping an arc over the
