@@ -633,14 +633,19 @@ void Player::SequenceEnding() {
       StartMotion(1, 25);
       Place(0.0f, 130.0f, 0.0f);
       drawn = 1;
-      step = 1, stepLength = 1080, stepCounter = 0;
+      step = 1, stepLength = kEndingFlightFrames, stepCounter = 0;
       break;
-    case 1:
+    case 1: {
+      // The ending path's key for this frame of the flight; without the
+      // path the ship stays where it is.
+      float x = 0.0f, y = 0.0f, z = 0.0f;
+      if (playerstage::EndingPathPoint(stepCounter, &x, &y, &z)) Place(x, y, z);
       if (stepCounter >= stepLength) {
         Place(0.0f, 500.0f, 0.0f);
         step = 2, stepLength = 0, stepCounter = 0;
       }
       break;
+    }
     default:
       Place(0.0f, 500.0f, 0.0f);
       break;

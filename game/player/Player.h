@@ -58,6 +58,8 @@ class Player : public SProc {
   static constexpr int32_t kOuterBodies = 5;
   static constexpr int32_t kPadCounters = 7;
   static constexpr int32_t kLockOnCooldown = 240;
+  // Frames of the ending flight along the ending path (sequence 10).
+  static constexpr int32_t kEndingFlightFrames = 1080;
   static constexpr int32_t kShipDrawKey = 15;
   static constexpr int32_t kMarkQuads = 32;
   // Play area limits kept by ClampToPlayArea.

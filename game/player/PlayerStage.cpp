@@ -5,6 +5,10 @@
 
 namespace playerstage {
 
+namespace {
+SRscSlot<CamRsc> endingPath;
+}  // namespace
+
 float RailPosition() { return g_MapMng.t; }
 
 int32_t RailPath() { return g_MapMng.currentPath; }
@@ -14,6 +18,18 @@ bool PathKey(int32_t k, float* x, float* y) {
   if (key == nullptr) return false;
   *x = key->x;
   *y = key->y;
+  return true;
+}
+
+SRscTarget EndingPathTarget() { return endingPath.Target(); }
+
+bool EndingPathPoint(int32_t k, float* x, float* y, float* z) {
+  const CamRsc* path = endingPath.Ready();
+  const CamKey* key = path != nullptr ? path->GetKey(k) : nullptr;
+  if (key == nullptr) return false;
+  *x = key->x;
+  *y = key->y;
+  *z = key->z;
   return true;
 }
 

@@ -1,6 +1,7 @@
 #include "game/scene/CommonTables.h"
 
 #include "game/player/Player.h"
+#include "game/player/PlayerStage.h"
 #include "game/tables/image_slots.h"
 
 SRsc* RscSoundEffects = nullptr;
@@ -11,6 +12,7 @@ namespace {
 constexpr uint32_t kImg = RscTag("IMG");
 constexpr uint32_t kSnd = RscTag("SND");
 constexpr uint32_t kMdl = RscTag("MDL");
+constexpr uint32_t kCam = RscTag("CAM");
 }  // namespace
 
 const SRscRequest RscTableLoading[] = {
@@ -49,6 +51,7 @@ const SRscRequest RscTableCommon[] = {
     {&RscVoices, kSnd, "\\sound\\osr_voice", 0, 0, 0, 0},
     {&RscPlayerHull, kMdl, "\\common\\osr_player", 0, 0, 0, 0},
     {&RscPlayerPart, kMdl, "\\common\\osr_player2", 0, 0, 0, 0},
+    {playerstage::EndingPathTarget(), kCam, playerstage::kEndingPathName, 0, 0, 0, 0},
     {nullptr, 0, nullptr, 0, 0, 0, 0},
 };
 

@@ -27,13 +27,16 @@ TEST(CommonTables, EveryStartUpRequestIsInTheGeneratedTreeAndTheArchive) {
   int rows = 0;
   for (const SRscRequest* table : {RscTableLoading, RscTableCommon, RscTableFontMusic}) {
     for (const SRscRequest* row = table; row->target; ++row, ++rows) {
-      const char* ext = row->tag == RscTag("SND") ? ".sr" : (row->tag == RscTag("MDL") ? ".bma" : ".tr");
+      const char* ext = row->tag == RscTag("SND")   ? ".sr"
+                        : row->tag == RscTag("MDL") ? ".bma"
+                        : row->tag == RscTag("CAM") ? ".cam"
+                                                    : ".tr";
       const std::string list = std::string(row->path) + ext;
       EXPECT_TRUE(std::filesystem::exists(Host(list))) << list;
       if (table == RscTableCommon) EXPECT_TRUE(archive.Contains(list)) << list;
     }
   }
-  EXPECT_EQ(rows, 1 + 30 + 3);
+  EXPECT_EQ(rows, 1 + 31 + 3);
   EXPECT_TRUE(archive.Contains("\\sound\\osr_se_00.wav"));
   EXPECT_TRUE(archive.Contains("\\common\\osr_efx_00.png"));
 }

@@ -1,7 +1,7 @@
 // The player's stand-in data: the ship's two models (hull and second part,
 // textured with the ship picture of the player-shot image), its input
 // records, the recorded inputs of the three demo plays and the tutorial, and
-// one recorded play of each stage.
+// one recorded play of each stage, and the path of the ending flight.
 #include "tools/datagen/player_files.h"
 
 #include <cstdint>
@@ -10,6 +10,8 @@
 
 #include "game/core/Replay.h"
 #include "game/player/InpRsc.h"
+#include "game/player/Player.h"
+#include "game/stage/StageFileWriter.h"
 #include "vrax/resource/ModelWriter.h"
 
 namespace datagen {
@@ -184,6 +186,40 @@ std::vector<uint8_t> StageFrames(int stage, int total) {
   return Frames(script, total);
 }
 
+// The ending flight, one key a frame from rail position 4100 of the last
+// stage: the ship rides out the hall's collapse and leaves over the top of
+// the screen before the fade to black at 5180. Between these points it
+// eases in and out (smoothstep); z stays 0.
+struct FlightPoint {
+  int frame;
+  float x, y;
+};
+constexpr FlightPoint kEndingFlight[] = {
+    {0, 0.0f, 130.0f},     // where the warp out left it
+    {130, 0.0f, 150.0f},   // settles as the scenery vanishes (4230)
+    {300, -60.0f, 120.0f}, // leans left as the shaking starts (4400)
+    {500, 60.0f, 90.0f},   // swerves right at the first jolt (4600)
+    {620, -40.0f, 60.0f},  // and left at the second (4720)
+    {780, 0.0f, 40.0f},    // centred for the last and largest (4880)
+    {1000, 0.0f, -40.0f},  // rises as the hall falls apart
+    {Player::kEndingFlightFrames - 1, 0.0f, -400.0f},  // gone over the top
+};
+
+std::vector<uint8_t> EndingPath() {
+  std::vector<CamKey> keys(Player::kEndingFlightFrames);
+  size_t i = 0;
+  for (int k = 0; k < Player::kEndingFlightFrames; ++k) {
+    while (kEndingFlight[i + 1].frame < k) ++i;
+    const FlightPoint& a = kEndingFlight[i];
+    const FlightPoint& b = kEndingFlight[i + 1];
+    const float u = float(k - a.frame) / float(b.frame - a.frame);
+    const float s = u * u * (3.0f - 2.0f * u);
+    keys[size_t(k)].x = a.x + (b.x - a.x) * s;
+    keys[size_t(k)].y = a.y + (b.y - a.y) * s;
+  }
+  return stage_file::WriteCameraPath(keys);
+}
+
 }  // namespace
 
 void GeneratePlayerFiles(const std::string& root, WriteStats* stats) {
@@ -194,6 +230,7 @@ void GeneratePlayerFiles(const std::string& root, WriteStats* stats) {
   for (int k = 0; k < 8; ++k)
     for (int b = 0; b < static_cast<int>(InpRsc::kRecordSize); ++b) records.push_back(static_cast<uint8_t>(k + b));
   WriteIfChanged(root, "common/osr_player.inp", InpRsc::Write(records), stats);
+  WriteIfChanged(root, "common/osr_player_end.cam", EndingPath(), stats);
   // Demo plays run 2,401 frames before they fade and 60 more; the tutorial
   // about 3,000.
   for (int d = 1; d <= 3; ++d)

@@ -1,14 +1,20 @@
-// The intro flight of a first stage, a continue after the last life, and
-// the dash against a boss, in the whole program.
+// The intro flight of a first stage, the warp and the ending flight of the
+// last, a continue after the last life, and the dash against a boss, in the
+// whole program.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 #include "game/core/Game.h"
+#include "game/core/ZGInterface.h"
+#include "game/enemy/EnemySet.h"
 #include "game/player/DashForm.h"
 #include "game/player/Player.h"
 #include "game/scene/ContinuePrompt.h"
+#include "game/stage/MapMng.h"
+#include "game/stage/StageProc.h"
 #include "support/ExpectAll.h"
 #include "support/PlayWorld.h"
 #include "test_enemy.h"
@@ -46,6 +52,67 @@ TEST(PlayerFlight, AFirstStageStartsWithTheIntroAndThePathFlight) {
   EXPECT_EQ(w.RunToControl(500), 401);
   w.Step();
   EXPECT_EQ(g_Player.position[1], Player::kMaxY);  // kept inside the play area
+}
+
+TEST(PlayerFlight, TheEndingFlightFollowsTheEndingPathThenWaitsBelow) {
+  PlayWorld w;
+  ASSERT_TRUE(w.Ok());
+  ASSERT_GE(w.RunToControl(), 0);
+  g_Player.OnEvent(10);
+  w.Step();  // step 0: motion 52, the ship at (0, 130)
+  EXPECT_ALL({VAL(g_Player.slots[0].motion, 52), VAL(g_Player.position[1], 130.0f), VAL(g_Player.step, 1)});
+  // Counter c of the 1,080 frames takes key c of the stand-in path, which
+  // eases (smoothstep) between its points: (0, 150) at 130; half way
+  // from there to (-60, 120) at 300, smoothstep 0.5: (-30, 135); (60, 90)
+  // at 500; (0, -400) at 1,079, over the top of the screen.
+  struct Key {
+    int counter;
+    float x, y;
+  };
+  int at = 0;
+  for (const Key& k : {Key{130, 0.0f, 150.0f}, Key{215, -30.0f, 135.0f}, Key{500, 60.0f, 90.0f},
+                       Key{1079, 0.0f, -400.0f}}) {
+    at += w.Step(k.counter - at);
+    EXPECT_EQ(g_Player.stepCounter, k.counter);
+    EXPECT_NEAR(g_Player.position[0], k.x, 1e-3f) << k.counter;
+    EXPECT_NEAR(g_Player.position[1], k.y, 1e-3f) << k.counter;
+    EXPECT_EQ(g_Player.position[2], 0.0f);
+  }
+  // The last frame places it below the screen, where it stays.
+  w.Step();
+  EXPECT_ALL({VAL(g_Player.step, 2), VAL(g_Player.position[1], 500.0f)});
+  w.Step(100);
+  EXPECT_ALL({VAL(g_Player.state, Player::STATE_SCRIPTED), VAL(g_Player.position[0], 0.0f),
+              VAL(g_Player.position[1], 500.0f)});
+}
+
+TEST(PlayerFlight, StageFiveWarpsTheShipOutHidesTheDisplayAndFliesTheEnding) {
+  testsupport::PlayOptions o;
+  o.stage = 5;
+  o.livelyStage = true;
+  PlayWorld w(o);
+  ASSERT_TRUE(w.Ok());
+  ASSERT_GE(w.RunToControl(), 0);
+  ASSERT_TRUE(g_ZGInterface.IsShown());
+  g_EnemySet.Reset();  // nothing comes to shoot the ship
+  g_MapMng.SetSection(0, 3900.0f);
+  int frames = 0;
+  while (StageProc::RailKey() < 3921 && frames < 100) frames += w.Step();
+  ASSERT_EQ(StageProc::RailKey(), 3921);
+  EXPECT_ALL({VAL(g_Player.state, Player::STATE_SCRIPTED), VAL(g_Player.scriptedSub, 9),
+              VAL(g_ZGInterface.Ramp().GetState(), HoldRamp::HIDING)});
+  w.Step(HoldRamp::kFrames);
+  EXPECT_FALSE(g_ZGInterface.IsShown());
+  // Out of sight until the rail reaches 4100, then the ending flight.
+  frames = 0;
+  while (g_Player.scriptedSub == 9 && frames < 400) frames += w.Step();
+  // The Player's frame saw 4100; the rail, a key a frame, has moved on.
+  ASSERT_EQ(g_Player.scriptedSub, 10);
+  EXPECT_EQ(std::lround(g_MapMng.t), 4100 + 1);
+  w.Step(1 + 500);
+  EXPECT_EQ(g_Player.stepCounter, 500);
+  EXPECT_NEAR(g_Player.position[0], 60.0f, 1e-3f);
+  EXPECT_NEAR(g_Player.position[1], 90.0f, 1e-3f);
 }
 
 TEST(PlayerFlight, StartDuringTheContinuePromptContinuesThePlay) {
