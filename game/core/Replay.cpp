@@ -82,10 +82,9 @@ void Replay::Step(int32_t* c0, int32_t* c1, int32_t* c2, int32_t* c3, int32_t* c
     for (int i = 0; i < 8; ++i)
       if (c[i] != nullptr && *c[i] >= 0) byte |= static_cast<uint8_t>(0x80u >> i);
     data_.push_back(byte);
-  } else if (mode_ == MODE_PLAY) {
-    // A play that outlasts its recording goes on with no input held.
-    const bool inside = cursor_ >= 0 && static_cast<size_t>(cursor_) < data_.size();
-    const uint8_t byte = inside ? data_[static_cast<size_t>(cursor_)] : 0;
+  } else if (mode_ == MODE_PLAY && cursor_ >= 0 && static_cast<size_t>(cursor_) < data_.size()) {
+    // Past the end of the recording the counters stay as they are.
+    const uint8_t byte = data_[static_cast<size_t>(cursor_)];
     for (int i = 7; i >= 0; --i) {
       int32_t* p = c[i];
       if (p == nullptr) continue;

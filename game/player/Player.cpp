@@ -576,7 +576,7 @@ void Player::SequenceWarp(int32_t sub) {
     case 1:
       hullOffset[2] += 0.11f;
       hullScale[0] = 1.0f - r;
-      for (int i = 0; i < 2; ++i) EmitRandomEffect(position, 0.0f);
+      EmitRandomEffect(position, 0.0f);  // two sparkles, one beside each engine
       if (stepCounter >= stepLength) {
         drawn = 0;
         PlayerFx::RingBurst(position);
@@ -596,7 +596,7 @@ void Player::SequenceWarp(int32_t sub) {
         drawn = 1;
         hullOffset[2] = f * 2.2f - 2.2f;
         hullScale[0] = f;
-        for (int i = 0; i < 2; ++i) EmitRandomEffect(position, 0.0f);
+        EmitRandomEffect(position, 0.0f);
       }
       if (sub == 4) {
         if (playerstage::RailPath() == 1)

@@ -246,8 +246,6 @@ class Player : public SProc {
   // The hull's matrix: display position, lean, scale and offsets.
   void HullMatrix(SMatrix* out) const;
   void ApplyModelMotions();
-  // The bomb's end: back to normal control.
-  void EndBomb();
 
   // ------------------------------------------------------------ state fields
   int32_t state = STATE_RESET;

@@ -48,7 +48,8 @@ void Player::BombStep() {
       hullOffset[2] += 0.1f;
       hullScale[0] = 1.0f - r;
       hullScale[1] = hullScale[2] = 1.0f;
-      for (int i = 0; i < 2; ++i) {
+      {
+        // Two sparkles a frame: one beside each engine.
         const float angle = RandF();
         const float a = Between(1.3f, 1.6f), b = Between(0.4f, 0.5f), c = Between(0.3f, 0.5f),
                     d = Between(0.2f, 0.3f);
@@ -127,17 +128,9 @@ void Player::BombStep() {
       break;
     }
     default:
-      if (done) EndBomb();
+      // The bomb's end: back to normal control. It adds no invulnerability:
+      // the bullets went at step 6 and the ship is open to hits again.
+      if (done) ResetControl();
       break;
   }
-}
-
-// The bomb's end: back to normal control, invulnerable for a moment.
-void Player::EndBomb() {
-  drawn = 1;
-  for (float& v : hullOffset) v = 0.0f;
-  for (float& v : hullScale) v = 1.0f;
-  step = 0, stepLength = 1, stepCounter = 0;
-  if (invulnerability < 60) invulnerability = 60;
-  ResetControl();
 }

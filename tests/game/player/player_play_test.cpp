@@ -106,6 +106,32 @@ TEST(PlayerPlay, EntryControlHitDeathRespawnAndGameOver) {
   EXPECT_EQ(g->FindInList("CStage1", GAME_LIST_STAGE), nullptr);
 }
 
+// What the hit event does outside open play: a ship that is shielded,
+// falling or flying a scripted sequence loses nothing, since a second hit
+// would take a second life for one crash and a hit in a scripted flight
+// would lose the flight.
+TEST(PlayerPlay, HitsCountOnlyInPlayAndUnshielded) {
+  PlayWorld w;
+  ASSERT_TRUE(w.Ok());
+  ASSERT_GE(w.RunToControl(), 0);
+  Game* g = w.G();
+  ASSERT_EQ(g->lives, 2);
+  g_Player.SendEvent(Player::kEventHit, 0);  // the entry's shield
+  EXPECT_ALL({VAL(g_Player.state, Player::STATE_PLAY), VAL(g->lives, 2)});
+  w.Step(180);
+  g_Player.SendEvent(Player::kEventHit, 0);
+  EXPECT_ALL({VAL(g_Player.state, Player::STATE_DEATH), VAL(g->lives, 1)});
+  w.Step(10);
+  g_Player.SendEvent(Player::kEventHit, 0);  // during the fall
+  EXPECT_ALL({VAL(g_Player.state, Player::STATE_DEATH), VAL(g->lives, 1), VAL(g_Player.stepCounter, 9)});
+  ASSERT_GE(w.RunToControl(), 0);
+  w.Step(180);
+  g_Player.OnEvent(9);
+  w.Step(5);
+  g_Player.SendEvent(Player::kEventHit, 0);  // warping out
+  EXPECT_ALL({VAL(g_Player.state, Player::STATE_SCRIPTED), VAL(g_Player.scriptedSub, 9), VAL(g->lives, 1)});
+}
+
 TEST(PlayerPlay, MovementSpeedsAndThePlayAreaLimits) {
   PlayWorld w;
   ASSERT_TRUE(w.Ok());

@@ -1,13 +1,16 @@
 // The bomb, the lock-on and the dash attack in the whole program, against
-// test enemies and real enemy bullets.
+// test enemies and real enemy bullets, and the sparkles of the bomb and the
+// warp.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 #include <vector>
 
+#include "game/core/ChainCounter.h"
 #include "game/core/Game.h"
 #include "game/effect/EShotMan.h"
+#include "game/effect/EfxMan.h"
 #include "game/player/DashForm.h"
 #include "game/player/Player.h"
 #include "support/ExpectAll.h"
@@ -51,20 +54,25 @@ TEST(PlayerSpecial, TheBombRunsItsEightStepsAndClearsTheBulletsOnce) {
               VAL(g_Player.options.PresentCount(), 0)});
   // Steps of 1, 1, 20, 10, 3, 30 frames, then 150: the bullets go on its
   // 76th frame (frame 140 of the bomb), the blow lands two frames later.
-  int bulletsGone = -1, blow = -1, drawnAgain = -1;
+  int bulletsGone = -1, blow = -1, drawnAgain = -1, ended = -1;
   std::vector<int> steps;
   for (int f = 1; f <= 240 && g_Player.controlMode == Player::CONTROL_BOMB; ++f) {
     const size_t before = log.size();
     w.Step();
+    ended = f;
     if (std::find(steps.begin(), steps.end(), g_Player.step) == steps.end()) steps.push_back(g_Player.step);
     if (bulletsGone < 0 && EShotMan::Instance()->LiveCount() == 0) bulletsGone = f;
     if (blow < 0 && log.size() > before) blow = f;
     if (drawnAgain < 0 && g_Player.step == 5) drawnAgain = g_Player.drawn != 0 ? f : -1;
   }
-  EXPECT_EQ(steps, (std::vector<int>{2, 3, 4, 5, 6, 7, 0}));
+  EXPECT_EQ(steps, (std::vector<int>{2, 3, 4, 5, 6, 7}));
   EXPECT_EQ(bulletsGone, 140);
   EXPECT_EQ(blow, 142);
-  EXPECT_EQ(g_Player.controlMode, Player::CONTROL_NORMAL);
+  // Step 7's 18 frames end it 150 + 18 frames after step 6 began (frame
+  // 64): back to normal control, and no invulnerability added at its end
+  // (the entry's had run out before the bomb).
+  EXPECT_ALL({VAL(ended, 64 + 150 + 18), VAL(g_Player.controlMode, Player::CONTROL_NORMAL),
+              VAL(g_Player.invulnerability, 0)});
   // 4000 to every ordinary enemy and to the first boss only; the one that
   // fell to it was defeated.
   EXPECT_ALL({VAL(a->defeats, 1), VAL(b->hitPoints, 5000), VAL(b->defeats, 0), VAL(boss1->hitPoints, 46000),
@@ -82,6 +90,72 @@ TEST(PlayerSpecial, TheBombRunsItsEightStepsAndClearsTheBulletsOnce) {
   w.Step();
   w.ReleaseAll();
   EXPECT_EQ(g_Player.controlMode, Player::CONTROL_NORMAL);
+}
+
+// The Player's sparkles alive: the effect sprites that fade to (0.75, 0.3,
+// 0.3, 0).
+int LiveSparkles() {
+  int n = 0;
+  for (SObject* o = g_EfxMan.Live(1).HeadObj(); o != nullptr; o = o->GetNext()) {
+    const float* t = static_cast<EfxSprite*>(o)->target;
+    n += t[0] == 0.75f && t[1] == 0.3f && t[2] == 0.3f && t[3] == 0.0f;
+  }
+  return n;
+}
+
+TEST(PlayerSpecial, TheBombsVanishingShedsTwoSparklesAFrame) {
+  PlayWorld w;
+  ASSERT_TRUE(w.Ok());
+  ASSERT_GE(w.RunToControl(), 0);
+  g_EfxMan.ClearAll();
+  w.Hold(CabInput::kButton1);
+  w.Hold(CabInput::kButton2);
+  w.Step();
+  w.ReleaseAll();
+  ASSERT_EQ(g_Player.controlMode, Player::CONTROL_BOMB);
+  // Steps 0 and 1 take a frame each; then 20 frames of step 2 with one
+  // sparkle beside each engine a frame, each living 30 to 50 frames.
+  w.Step(1);
+  EXPECT_ALL({VAL(g_Player.step, 2), VAL(LiveSparkles(), 0)});
+  w.Step(20);
+  EXPECT_ALL({VAL(g_Player.step, 3), VAL(g_Player.drawn, 0), VAL(LiveSparkles(), 2 * 20)});
+}
+
+TEST(PlayerSpecial, TheWarpOutShedsTwoSparklesAFrame) {
+  PlayWorld w;
+  ASSERT_TRUE(w.Ok());
+  ASSERT_GE(w.RunToControl(), 0);
+  g_EfxMan.ClearAll();
+  g_Player.OnEvent(9);
+  w.Step();  // step 0: 20 frames of step 1 follow
+  EXPECT_ALL({VAL(g_Player.step, 1), VAL(g_Player.stepLength, 20), VAL(LiveSparkles(), 0)});
+  // One beside each engine every frame; none lives less than 20 frames.
+  w.Step(10);
+  EXPECT_EQ(LiveSparkles(), 2 * 10);
+  w.Step(10);
+  EXPECT_ALL({VAL(g_Player.step, 2), VAL(g_Player.drawn, 0), VAL(g_Player.position[1], 130.0f)});
+}
+
+TEST(PlayerSpecial, ADashStartPaysTheSweepsTallyAndHalvesTheChain) {
+  PlayWorld w;
+  ASSERT_TRUE(w.Ok());
+  ASSERT_GE(w.RunToControl(), 0);
+  Game* g = w.G();
+  // A tally of 3 pays 3 x 1000, bonus kind 3, times the multiplier (the
+  // chain, 9) before the chain is halved to 9 / 2 = 4.
+  g->record[REC_SCORE] = 0;
+  g_ChainCounter.contactTally = 3;
+  g_ChainCounter.Set(9);
+  g_Player.SendEvent(Player::kEventDash, 0);
+  EXPECT_ALL({VAL(g_Player.controlMode, Player::CONTROL_DASH), VAL(g->record[REC_SCORE], 27000u),
+              VAL(g_ChainCounter.contactTally, 0), VAL(g_ChainCounter.chain, 4)});
+  // No tally pays nothing; a chain of 1 is no multiplier and stays.
+  w.Step(200);
+  ASSERT_EQ(g_Player.controlMode, Player::CONTROL_NORMAL);
+  g->record[REC_SCORE] = 0;
+  g_ChainCounter.Set(1);
+  g_Player.SendEvent(Player::kEventDash, 0);
+  EXPECT_ALL({VAL(g->record[REC_SCORE], 0u), VAL(g_ChainCounter.chain, 1)});
 }
 
 // Nine dashable enemies round the screen, one of them right above the ship

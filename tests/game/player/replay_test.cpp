@@ -68,7 +68,7 @@ TEST(ReplayFile, RecordingStoresOneByteOfHeldInputsPerFrame) {
   EXPECT_EQ(frames, (std::vector<uint8_t>{0x00, 0x84, 0x84}));
 }
 
-TEST(ReplayFile, PlaybackDrivesTheCountersAndReleasesThemPastTheEnd) {
+TEST(ReplayFile, PlaybackDrivesTheCountersAndLeavesThemPastTheEnd) {
   TempDir dir;
   const std::vector<uint8_t> file = Replay::Encode({0x00, 0x80, 0x80, 0x01, 0x80});
   ASSERT_TRUE(dir.Write("p.rpd", std::string(file.begin(), file.end())));
@@ -88,18 +88,19 @@ TEST(ReplayFile, PlaybackDrivesTheCountersAndReleasesThemPastTheEnd) {
     EXPECT_EQ(k.c[0], f.c0);
     EXPECT_EQ(k.c[7], f.c7);
   }
-  // Past the end the play goes on with no input held; the cursor moves on.
+  // Past the end every counter keeps its last value (counter 0 held on its
+  // first frame, counter 7 just released); the cursor moves on.
   k.Step(r);
   k.Step(r);
-  EXPECT_EQ(k.c[0], -2);
-  EXPECT_EQ(k.c[7], -3);
+  EXPECT_EQ(k.c[0], 0);
+  EXPECT_EQ(k.c[7], -1);
   EXPECT_EQ(r.GetCursor(), 7);
   // Saving in playback writes nothing and ends the playback.
   r.Save();
   EXPECT_EQ(r.GetMode(), Replay::MODE_OFF);
   EXPECT_EQ(dir.Read("p.rpd"), std::string(file.begin(), file.end()));
   k.Step(r);
-  EXPECT_EQ(k.c[0], -2);
+  EXPECT_EQ(k.c[0], 0);
 }
 
 TEST(ReplayFile, DamagedOrShortFilesFailToLoadWithTheErrorLine) {
