@@ -1,7 +1,7 @@
 // The in-game display's show and hide ramp: its four states and the
 // mirrored turn, and in the whole program the display sliding in at a
-// stage start, out after the last life, and held hidden by the tutorial,
-// which lays the panel's gauges itself.
+// stage start, out after the last life and at the stage's end, and held
+// hidden by the tutorial, which lays the panel's gauges itself.
 #include "game/core/HoldRamp.h"
 
 #include <gtest/gtest.h>
@@ -143,12 +143,12 @@ TEST(DisplayRamp, SlidesInAtTheStageStartAndOutAfterTheLastLife) {
   EXPECT_TRUE(std::isnan(PanelWorldY()));
 }
 
-TEST(DisplayRamp, TheTutorialHidesTheDisplayAndLaysTheGaugesItself) {
-  testsupport::Headless h(testsupport::NullDevice());
-  ASSERT_TRUE(h.Ok()) << h.Failure();
-  ASSERT_GE(testsupport::RunUntilScene(h, "Notice", 600), 0);
-  // The display stood shown when the tutorial came.
-  for (int i = 0; i < HoldRamp::kFrames; ++i) g_ZGInterface.Ramp().Update(true);
+// Starts the tutorial before a game from the notice, the display's ramp
+// driven towards shown `shown` frames first; the tutorial once its first
+// frame of play has run.
+Tutorial* StartTutorial(testsupport::Headless& h, int shown) {
+  if (testsupport::RunUntilScene(h, "Notice", 600) < 0) return nullptr;
+  for (int i = 0; i < shown; ++i) g_ZGInterface.Ramp().Update(true);
   Game* g = GetGame();
   g->ChangeScene(SCENE_TUTORIAL, Tutorial::MODE_BEFORE_GAME);
   Tutorial* t = nullptr;
@@ -156,21 +156,50 @@ TEST(DisplayRamp, TheTutorialHidesTheDisplayAndLaysTheGaugesItself) {
     h.Step();
     t = dynamic_cast<Tutorial*>(g->FindInList("Tutorial", GAME_LIST_SCENE));
   }
-  ASSERT_NE(t, nullptr);
-  ASSERT_EQ(t->GetSceneState(), Tutorial::STATE_TUTORIAL);
+  return t != nullptr && t->GetSceneState() == Tutorial::STATE_TUTORIAL ? t : nullptr;
+}
+
+TEST(DisplayRamp, TheTutorialLaysThePanelsGaugesWithTheDisplayHidden) {
+  testsupport::Headless h(testsupport::NullDevice());
+  ASSERT_TRUE(h.Ok()) << h.Failure();
+  ASSERT_NE(StartTutorial(h, 0), nullptr);
+  // The tutorial's power of 2.6 is a new whole level for the reset gauge:
+  // its fill stands at 0.6 (x -179 to -179 + 115 x 0.6), laid by the
+  // tutorial, the display staying hidden throughout.
+  for (int i = 0; i < 30; ++i) {
+    EXPECT_FALSE(g_ZGInterface.IsShown());
+    h.Step();
+  }
+  EXPECT_NEAR(g_ZGInterface.GaugeShown(), 0.6f, 1e-5f);
+  EXPECT_NEAR(g_ZGInterface.Panel().GetVertexPos(4 + 3).x, -179.0f + 69.0f, 1e-3f);
+}
+
+TEST(DisplayRamp, TheTutorialHidesADisplayLeftShown) {
+  testsupport::Headless h(testsupport::NullDevice());
+  ASSERT_TRUE(h.Ok()) << h.Failure();
+  ASSERT_NE(StartTutorial(h, HoldRamp::kFrames), nullptr);
   // Every frame of the tutorial drives it towards hidden: gone after 60.
   EXPECT_ALL({VAL(g_ZGInterface.Ramp().GetState(), HoldRamp::HIDING), VAL(g_ZGInterface.Ramp().GetCounter(), 1)});
   h.Step(58);
   EXPECT_TRUE(g_ZGInterface.IsShown());
   h.Step();
   EXPECT_FALSE(g_ZGInterface.IsShown());
-  // The tutorial's power of 2.6 is a new whole level for the reset gauge:
-  // its fill stands at 0.6 (x -179 to -179 + 115 x 0.6), laid by the
-  // tutorial while the display is hidden.
-  h.Step(30);
-  EXPECT_NEAR(g_ZGInterface.GaugeShown(), 0.6f, 1e-5f);
-  EXPECT_NEAR(g_ZGInterface.Panel().GetVertexPos(4 + 3).x, -179.0f + 69.0f, 1e-3f);
-  EXPECT_FALSE(g_ZGInterface.IsShown());
+}
+
+TEST(DisplayRamp, TheStageEndAndThePlayersResetDriveItTowardsHidden) {
+  PlayWorld w;
+  ASSERT_TRUE(w.Ok());
+  ASSERT_GE(w.RunToControl(), 0);
+  ASSERT_EQ(g_ZGInterface.Ramp().GetState(), HoldRamp::SHOWN);
+  // The stage's clear runs 600 frames; the frame that ends the stage steps
+  // the ramp, then puts the Player into its reset state, which steps it
+  // again.
+  w.stageMayEnd = true;
+  g_Player.StartStageClear();
+  int frames = 0;
+  while (g_Player.state != Player::STATE_RESET && frames < 700) frames += w.Step();
+  ASSERT_EQ(g_Player.state, Player::STATE_RESET);
+  EXPECT_ALL({VAL(g_ZGInterface.Ramp().GetState(), HoldRamp::HIDING), VAL(g_ZGInterface.Ramp().GetCounter(), 2)});
 }
 
 }  // namespace

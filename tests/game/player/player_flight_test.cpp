@@ -137,8 +137,11 @@ TEST(PlayerFlight, StartDuringTheContinuePromptContinuesThePlay) {
   w.Step();
   EXPECT_EQ(ContinuePromptAnswer, 1);
   // The play goes on: lives and bombs back, the score's last digit counts
-  // the plays, the ship enters again.
+  // the plays, the ship enters again and the display, gone with the last
+  // life, ramps back in.
+  EXPECT_FALSE(g_ZGInterface.IsShown());
   EXPECT_GE(w.RunUntilState(Player::STATE_SCRIPTED, 10), 0);
+  EXPECT_EQ(g_ZGInterface.Ramp().GetState(), HoldRamp::SHOWING);
   EXPECT_ALL({VAL(g->lives, g->settings[kSetLives]), VAL(g->bombs, 2), VAL(g->record[REC_SCORE], 1u),
               VAL(g_Player.scriptedSub, 0), VAL(g_Player.power, 2.0f)});
   EXPECT_FALSE(g->IsPaused());
