@@ -33,7 +33,9 @@ TEST(CommonTables, EveryStartUpRequestIsInTheGeneratedTreeAndTheArchive) {
                                                     : ".tr";
       const std::string list = std::string(row->path) + ext;
       EXPECT_TRUE(std::filesystem::exists(Host(list))) << list;
-      if (table == RscTableCommon) EXPECT_TRUE(archive.Contains(list)) << list;
+      if (table == RscTableCommon) {
+        EXPECT_TRUE(archive.Contains(list)) << list;
+      }
     }
   }
   EXPECT_EQ(rows, 1 + 31 + 3);
