@@ -69,10 +69,9 @@ int32_t BossPartsObjectT4::User(int32_t code, SProcArg) {
   if (timer.GetCount() == kBeatenFrame)
     if (Game* g = GetGame()) g->SendEvent(Player::kEventStageClear, 0);
   Vanish();
+  // The show never ends the boss: the wreck holds the enemy timeline until
+  // the stage ends, so nothing of the stage's script comes after it.
   timer.Tick();
-  // The show is over: the boss ends with it (the timeline runs on).
-  if (timer.GetCount() > kEndFrame)
-    if (SProc* boss = GetParent()) boss->Kill(0);
   return 0;
 }
 

@@ -4,7 +4,8 @@
 // to the arena and restarts it, then cycles through five attacks fired from
 // its parts, moving its model through numbered animation stretches. Its
 // defeat plays a 730-frame show whose companion tells the game at frame 480
-// that the stage's boss is beaten; the boss ends when the show ends.
+// that the stage's boss is beaten; the wreck stays (holding the enemy
+// timeline) until the stage ends.
 #include <cstdint>
 
 #include "game/core/Behavior.h"
@@ -95,12 +96,11 @@ class EnemyType4 : public EnemyBase {
 };
 
 // The defeat show: explosion chains at the model's nodes, the parts
-// vanishing group by group, the screen grid growing; the game told at frame
-// 480 that the boss is beaten; the boss ended after frame 730.
+// vanishing group by group, the screen grid growing to frame 730; the game
+// told at frame 480 that the boss is beaten. It ends with the boss.
 class BossPartsObjectT4 : public BossPartsObject {
  public:
   static constexpr int32_t kBeatenFrame = 480;
-  static constexpr int32_t kEndFrame = 730;
   using BossPartsObject::BossPartsObject;
 
  protected:

@@ -93,11 +93,10 @@ class EnemyType11 : public EnemyBase {
 // The break-up of the type 11 boss: the wreck shakes and sinks, part 13
 // bursts and goes, part 12 turns green and throws sparks, a flash grows
 // while the model stops drawing. At frame 50 it tells the game the boss is
-// beaten; when its show is over (frame 230) it ends the boss.
+// beaten; its show is over at frame 230, and it ends with the boss.
 class BossPartsObjectT11 : public BossPartsObject {
  public:
   static constexpr int32_t kBeatenFrame = 50;
-  static constexpr int32_t kLastFrame = 230;
 
   explicit BossPartsObjectT11(ModelInstance* model);
 

@@ -168,8 +168,7 @@ void BossPartsObjectT11::Frame() {
     ClearNodePackets();
     timer.NextPhase();
   }
-  // The show is over: the boss ends, and with it this companion.
-  if (count == kLastFrame)
-    if (SProc* boss = GetParent()) boss->Kill(0);
+  // After frame 230 the companion only ticks: it and the wreck, which holds
+  // the enemy timeline, last until the stage ends.
   timer.Tick();
 }

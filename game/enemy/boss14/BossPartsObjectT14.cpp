@@ -186,10 +186,6 @@ void BossPartsObjectT14::Frame() {
 
 void BossPartsObjectT14::HideParts() {
   switch (timer.GetPhase()) {
-    case 5:
-      // The show is over: the boss ends (and the enemy timeline runs on).
-      if (SProc* boss = GetParent()) boss->Kill(0);
-      break;
     case 4:
       core.Remove();
       ClearNodePackets();

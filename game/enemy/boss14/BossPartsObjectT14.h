@@ -3,8 +3,8 @@
 // explosions growing over four seconds while the wreck shakes and its core
 // shrinks, three parts blown off one after the other, a last blast, the
 // boss-beaten signal to the game at frame 340, the wreck sinking away and
-// vanishing at frame 460. The frame after the wreck has vanished the
-// companion ends its boss, which lets the enemy timeline run on.
+// vanishing at frame 460. The companion then only ticks: it ends with the
+// boss, which holds the enemy timeline until the stage ends.
 #include <cstdint>
 
 #include "game/enemy/BossPartsObject.h"

@@ -5,8 +5,8 @@
 // satellites, bows, charge rings), waiting for its animation between them
 // and flying home after the two attacks that move it. Past its chain frame
 // limit the end of an attack defeats it (no popup, no count). Its defeat
-// hands the show to BossPartsObjectT14, which ends the boss when the show is
-// over.
+// hands the show to BossPartsObjectT14; the wreck then stays, holding the
+// enemy timeline, until the stage ends.
 #include <cstdint>
 
 #include "game/core/Behavior.h"

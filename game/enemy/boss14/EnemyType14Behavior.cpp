@@ -425,7 +425,7 @@ int32_t EnemyType14Behavior::Defeat(int32_t code) {
   if (code != CODE_ENTER) return 0;
   frame = 0;
   // Every child goes now (the satellites without their fade); the pause of
-  // the timeline stays until the companion ends the boss.
+  // the timeline stays as long as the wreck.
   owner->KillChildrenAll(0);
   owner->SetRoutePoint(20);
   StopBossVoices({kVoiceRings, kVoiceLoop, kVoiceCharge});
