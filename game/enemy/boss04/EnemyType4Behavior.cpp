@@ -376,11 +376,13 @@ bool EnemyType4Behavior::OnFrame(int32_t state) {
       B002Parts& low = parts[kPartLow];
       if (step == 40) {
         e.SetRoutePoint(20);
-        // The laser stands at the low part's point, facing as the shared
-        // matrix does (it does not follow the part).
+        // The laser stands where the low part stands and faces as it faces:
+        // the part's node matrix with the shared matrix applied, taken
+        // once (it does not follow the part).
+        SMatrix shared;
+        GetSharedMatrix(&shared, 1);
         SMatrix m;
-        GetSharedMatrix(&m, 1);
-        for (int i = 0; i < 3; ++i) m.m[3][i] = low.nodeMatrix->m[3][i];
+        SMatrix::Multiply(&m, low.nodeMatrix, &shared);
         if (ELaserGen* l = ELaserGen::ELaserGenEx(&m, 0x40000u, 25.0f, 200, 2, 0.7f, 2.0f, 5.0f, 32.0f, 18.0f, 3.0f,
                                                   6.0f, 30.0f, 15.0f, 30)) {
           e.AddChild(0, l, 0);

@@ -1,21 +1,30 @@
 // Boss type 4 in stage 1: the staged entry that stops, jumps and restarts
-// the rail, the attack cycle, an over-time defeat without a count, the
-// defeat show (its vanishing parts, its draws, the game told once at frame
-// 480) and the boss's end; a picture mid-fight and a defeat by the
-// Player's shots, which never hurt the armour parts.
+// the rail, the attack cycle with the tour's length, an over-time defeat
+// without a count, the defeat show (its vanishing parts, the game told once
+// at frame 480, the wreck kept after it) and its rand draws; the sweep's
+// side by its draw with its stretches and gun; the way home by side, and
+// straight to the defeat past the time; the voices on dispose and the
+// defeat voice by its draw; the laser on the low part; a picture mid-fight
+// and a defeat by the Player's shots, which never hurt the armour parts.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
+#include "boss_fight.h"
 #include "game/core/Game.h"
 #include "game/core/StageCounters.h"
+#include "game/effect/ELaserGen.h"
+#include "game/effect/EShotGen.h"
 #include "game/enemy/EnemySet.h"
 #include "game/enemy/EnemyType4.h"
 #include "game/stage/MapMng.h"
 #include "platform/crt_rand.h"
-#include "support/StageBossFight.h"
 #include "support/ImageCompare.h"
+#include "support/SoundProbe.h"
+#include "support/StageBossFight.h"
+#include "support/WeaponRig.h"
 
 namespace {
 
@@ -51,10 +60,12 @@ TEST(Boss04, EntryCycleOverTimeDefeatShowAndEnd) {
   EXPECT_LT(g_MapMng.t, 8362.0f);
   ASSERT_GT(RunTo(f, b, 1, 400), 0);
   EXPECT_EQ(b->body.disabled, 0);
-  // The cycle: tour, swarm 181 frames, sweep 221, bombard 338, laser 361.
+  // The cycle: the tour's path of 128, 256 and 128 frames ends on its call
+  // 129 + 256 + 128 = 513; swarm 181 frames, sweep 221, bombard 338, laser
+  // 361 (each state seen from the frame after its last).
   std::vector<int> took;
   for (int32_t s : {2, 3, 4, 5, 1}) took.push_back(RunTo(f, b, s, 800));
-  EXPECT_EQ(std::vector<int>(took.begin() + 1, took.end()), (std::vector<int>{181, 221, 338, 361}));
+  EXPECT_EQ(took, (std::vector<int>{513, 181, 221, 338, 361}));
   // Over time: the swarm's end defeats it, without popup or count.
   const int32_t defeats = StageDefeatCount;
   ASSERT_GT(RunTo(f, b, 2, 800), 0);
@@ -62,36 +73,217 @@ TEST(Boss04, EntryCycleOverTimeDefeatShowAndEnd) {
   ASSERT_EQ(RunTo(f, b, EnemyBase::SCRIPT_DEFEATED, 200), 181);
   EXPECT_EQ(StageDefeatCount, defeats);
   f.W().stageMayEnd = true;
-  // The show: node groups vanish one a phase and stay gone; in [200, 300]
-  // the show draws only on counts whose low five bits are 15: its own two
-  // for the burst's place, and two for each of the 3 + 4 brushes it paints; the game hears that the boss is beaten at 480; the boss ends
-  // after 730 with the show, letting the timeline go.
+  // The show: node groups vanish one a phase and stay gone; the game hears
+  // that the boss is beaten at 480; the show ends at 730 but never the
+  // wreck, which holds the timeline on.
   auto gone = [b](int n) { return b->model.GetNode(n)->GetLocal()->m[0][0] == 0.0f; };
   f.Step(47);
   EXPECT_TRUE(gone(27) && gone(40) && !gone(44));
-  f.Step(205 - 47);
-  std::vector<int> extra;
-  for (int c = 205; c < 210; ++c) {
-    const uint32_t s = plat::RandSeed();
-    f.Step();
-    extra.push_back(testsupport::RandDraws(s, plat::RandSeed()));
-  }
-  const int stage = *std::min_element(extra.begin(), extra.end());
-  for (int& d : extra) d -= stage;
-  EXPECT_EQ(extra, (std::vector<int>{0, 0, 2 + 2 * (3 + 4), 0, 0}));  // 207 = 0b11001111
-  f.Step(480 - 210);
+  f.Step(480 - 47);
   EXPECT_EQ(f.W().G()->stageClear, 0);
   f.Step();
   EXPECT_EQ(f.W().G()->stageClear, 1);
   EXPECT_TRUE(gone(27) && gone(44) && gone(20) && gone(49) && !gone(17));
   SHandle<EnemyType4> h(b);
-  f.Step(730 - 481);
+  f.Step(740 - 481);
+  EXPECT_TRUE(gone(17));
   ASSERT_NE(h.Get(), nullptr);
   EXPECT_EQ(g_EnemySet.paused, 1);
-  f.Step();  // count 730: killed, gone at the frame's end
-  EXPECT_EQ(g_EnemySet.paused, 0);
+}
+
+// The show's own handler, one frame at a time, its effect children left
+// standing (they draw for themselves).
+class ShowFrames : public BossPartsObjectT4 {
+ public:
+  using BossPartsObjectT4::BossPartsObjectT4;
+  void Frame() { User(kCodeMain, 0); }
+
+ protected:
+  int32_t Main(SProcArg) override { return 0; }
+};
+
+// The show's own draws, its model from the stage's data: one for the
+// angle of each radius burst, two for the place of each burst of [200, 300]
+// on counts whose low five bits are 15, none elsewhere. Each burst's own
+// painting draws as much as the plain burst that opens [200, 300].
+TEST(Boss04, DefeatShowDrawsOnlyForItsBursts) {
+  testsupport::WeaponRig rig;
+  bossfight::BossStage stage(1, "osr_bs02", 290816);
+  ASSERT_TRUE(stage.ok);
+  ModelInstance model;
+  ASSERT_EQ(model.Bind(stage.mdl.get()), 0);
+  auto* show = new ShowFrames(&model);
+  rig.Adopt(show);
+  std::vector<int> draws;
+  for (int c = 0; c <= 740; ++c) {
+    draws.push_back(bossfight::DrawsOf([&] { show->Frame(); }));
+    rig.Run(1);
+  }
+  const int burst = draws[200];
+  EXPECT_GT(burst, 0);
+  for (int c : {207, 239, 271}) EXPECT_EQ(draws[size_t(c)], burst + 2) << c;  // 0b11001111 ...
+  for (int c : {47, 51, 135, 311, 359, 391, 409, 427, 499, 535, 599}) EXPECT_EQ(draws[size_t(c)], burst + 1) << c;
+  for (int c : {46, 136, 154, 201, 206, 208, 302, 392, 501, 601, 700, 731, 740}) EXPECT_EQ(draws[size_t(c)], 0) << c;
+}
+
+// The sweep's side is drawn on its entry: a draw below one half takes side
+// 1 (stretches 16, 17, 18 and the gun on part 1), else side 0 (13, 14, 15
+// and part 0). From seed 0 the first draw is 38 / 32767, from seed 10000 it
+// is 32694 / 32767.
+TEST(Boss04, SweepSideByItsDrawWithItsStretchesAndGun) {
+  StageBossFight f(1);
+  auto* b = dynamic_cast<EnemyType4*>(f.Start(8230.0f, 8228.0f, "Boss02"));
+  ASSERT_NE(b, nullptr);
+  ASSERT_GT(RunTo(f, b, 2, 2000), 0);
+  auto& s = b->Script();
+  for (const auto& [seed, side] : {std::pair{0u, 1}, std::pair{10000u, 0}}) {
+    SCOPED_TRACE(side);
+    plat::SRand(seed);
+    s.ChangeState(3);
+    s.Update();  // enter and its step 0
+    EXPECT_EQ(s.side, side);
+    EXPECT_EQ(b->routeCursorIndex, 13 + 3 * side);
+    EXPECT_EQ(bossfight::CountChildren<EShotGen>(&s.parts[side], 0), 1);
+    EXPECT_EQ(bossfight::CountChildren<EShotGen>(&s.parts[1 - side], 0), 0);
+    f.Step(28);
+    EXPECT_EQ(b->routeCursorIndex, 14 + 3 * side);
+    f.Step(200 - 28);
+    EXPECT_EQ(b->routeCursorIndex, 15 + 3 * side);
+    ASSERT_EQ(RunTo(f, b, 4, 100), 21);
+    EXPECT_EQ(bossfight::CountChildren<EShotGen>(&s.parts[side], 0), 0);
+  }
+}
+
+// Released (user code 14), it glides home along a 64-frame path: from left
+// of home through stretches 10, 11, 12, from right of it through 7, 8, 9,
+// from home itself on stretch 0; it asks for stretch 0 as it resumes the
+// state after the one it left. Past its time the release defeats it at
+// once, without a count.
+TEST(Boss04, ReleasedGoesHomeBySideOrFallsPastItsTime) {
+  StageBossFight f(1);
+  auto* b = dynamic_cast<EnemyType4*>(f.Start(8230.0f, 8228.0f, "Boss02"));
+  ASSERT_NE(b, nullptr);
+  ASSERT_GT(RunTo(f, b, 2, 2000), 0);
+  auto& s = b->Script();
+  float* p = b->GetPosition();
+  for (const auto& [dx, stretches] : {std::pair{-40.0f, std::vector<int32_t>{10, 11, 12, 0}},
+                                      std::pair{40.0f, std::vector<int32_t>{7, 8, 9, 0}},
+                                      std::pair{0.0f, std::vector<int32_t>{0}}}) {
+    SCOPED_TRACE(dx);
+    ASSERT_EQ(s.GetState(), 2);
+    const float home[3] = {s.home[0], s.home[1], s.home[2]};
+    p[0] = home[0] + dx;
+    b->SendEvent(EObjBase::EV_RELEASED, 0);
+    std::vector<int32_t> seen;
+    int frames = 0;
+    for (; frames < 400 && s.GetState() != 3; ++frames) {
+      f.Step();
+      if (s.GetState() == EnemyBase::SCRIPT_RELEASED &&
+          (seen.empty() || seen.back() != b->routeCursorIndex))
+        seen.push_back(b->routeCursorIndex);
+    }
+    EXPECT_EQ(seen, stretches);
+    EXPECT_EQ(s.GetState(), 3);
+    EXPECT_EQ(p[0], home[0]);
+    EXPECT_EQ(p[1], home[1]);
+    EXPECT_EQ(p[2], home[2]);
+    s.ChangeState(2);
+    f.Step();
+  }
+  const int32_t defeats = StageDefeatCount;
+  b->chainFrameLimit = 0;
+  b->SendEvent(EObjBase::EV_RELEASED, 0);
   f.Step();
-  EXPECT_EQ(h.Get(), nullptr);
+  EXPECT_EQ(s.GetState(), EnemyBase::SCRIPT_DEFEATED);
+  EXPECT_EQ(StageDefeatCount, defeats);
+}
+
+// Disposed while it fights, it stops its four voices; its defeat stops
+// them itself and says 21 on a draw above one half, else 22; disposed after
+// the defeat it leaves the voices alone.
+TEST(Boss04, VoicesOnDisposeAndTheDefeatVoiceByItsDraw) {
+  {
+    StageBossFight f(1);
+    auto* b = dynamic_cast<EnemyType4*>(f.Start(8230.0f, 8228.0f, "Boss02"));
+    ASSERT_NE(b, nullptr);
+    ASSERT_GT(RunTo(f, b, 1, 2000), 0);
+    SRsc* voices = testsupport::VoiceBank();
+    for (int32_t v : {17, 18, 19, 20}) testsupport::LoopSound(voices, v);
+    SHandle<EnemyType4> h(b);
+    b->Kill(0);
+    for (int i = 0; i < 3 && h.Get() != nullptr; ++i) f.Step();
+    ASSERT_EQ(h.Get(), nullptr);
+    for (int32_t v : {17, 18, 19, 20}) EXPECT_FALSE(testsupport::SoundPlaying(voices, v)) << v;
+  }
+  for (const auto& [seed, voice] : {std::pair{0u, 22}, std::pair{10000u, 21}}) {
+    SCOPED_TRACE(voice);
+    StageBossFight f(1);
+    auto* b = dynamic_cast<EnemyType4*>(f.Start(8230.0f, 8228.0f, "Boss02"));
+    ASSERT_NE(b, nullptr);
+    ASSERT_GT(RunTo(f, b, 1, 2000), 0);
+    SRsc* voices = testsupport::VoiceBank();
+    for (int32_t v : {17, 18, 19, 20}) testsupport::LoopSound(voices, v);
+    testsupport::MarkSound(voices, 21);
+    testsupport::MarkSound(voices, 22);
+    plat::SRand(seed);
+    b->Script().ChangeState(EnemyBase::SCRIPT_DEFEATED);
+    b->Script().Update();
+    for (int32_t v : {17, 18, 19, 20}) EXPECT_FALSE(testsupport::SoundPlaying(voices, v)) << v;
+    EXPECT_TRUE(testsupport::SoundPlayed(voices, voice));
+    EXPECT_FALSE(testsupport::SoundPlayed(voices, 43 - voice));
+    for (int32_t v : {17, 18, 19, 20}) testsupport::LoopSound(voices, v);
+    SHandle<EnemyType4> h(b);
+    b->Kill(0);
+    for (int i = 0; i < 3 && h.Get() != nullptr; ++i) f.Step();
+    ASSERT_EQ(h.Get(), nullptr);
+    for (int32_t v : {17, 18, 19, 20}) EXPECT_TRUE(testsupport::SoundPlaying(voices, v)) << v;
+    for (int32_t v : {17, 18, 19, 20}) testsupport::StopSound(voices, v);
+  }
+}
+
+// The laser of state 5's frame 40 stands on the low part (part 6, node 68)
+// as the part stands: the node matrix, with the shared matrix (the
+// identity) applied. The stand-in node is not turned, so its axes are the
+// boss's placement: tilted by its first angle, 0.17 turn about x (the
+// model row's scale stays in the model's own drawing). The beam starts at
+// the node's point projected to depth 0 (the part's own hit point) and
+// runs along the node's y axis, farther away the longer it gets.
+TEST(Boss04, LaserStandsOnTheLowPartFacingAsItFaces) {
+  StageBossFight f(1);
+  auto* b = dynamic_cast<EnemyType4*>(f.Start(8230.0f, 8228.0f, "Boss02"));
+  ASSERT_NE(b, nullptr);
+  ASSERT_GT(RunTo(f, b, 5, 3000), 0);
+  f.Step(39);
+  ASSERT_EQ(bossfight::CountChildren<ELaserGen>(b, 0), 0);
+  f.Step();
+  ASSERT_EQ(bossfight::CountChildren<ELaserGen>(b, 0), 1);
+  auto* laser = static_cast<ELaserGen*>(b->GetList(0)->Head());
+  while (dynamic_cast<ELaserGen*>(laser) == nullptr) laser = static_cast<ELaserGen*>(SProcList::Next(laser));
+  const SMatrix& o = laser->Origin();
+  const float c = std::cos(0.34f * 3.14159265f), sn = std::sin(0.34f * 3.14159265f);
+  const float rows[3][3] = {{1.0f, 0.0f, 0.0f}, {0.0f, c, sn}, {0.0f, -sn, c}};
+  for (int i = 0; i < 3; ++i)
+    for (int j = 0; j < 3; ++j) EXPECT_NEAR(o.m[i][j], rows[i][j], 1e-3f) << i << j;
+  const SMatrix& node = *b->Script().parts[6].nodeMatrix;
+  for (int j = 0; j < 3; ++j) EXPECT_EQ(o.m[3][j], node.m[3][j]);
+  // Charged after 126 frames, it lays one segment a frame at the start
+  // point, and each moves on along the node's y axis.
+  f.Step(126 + 12);
+  ASSERT_GE(laser->LiveSegments(), 10);
+  const float d = 512.0f / (o.m[3][2] + 512.0f);
+  const float start[2] = {o.m[3][0] * d, o.m[3][1] * d};
+  EXPECT_NEAR(start[0], b->Script().parts[6].hitPosition[0], 1e-3f);
+  EXPECT_NEAR(start[1], b->Script().parts[6].hitPosition[1], 1e-3f);
+  float farthest = 0.0f;
+  for (const SObject* x = laser->Segments().HeadObj(); x != nullptr; x = x->GetNext()) {
+    const auto* seg = static_cast<const LaserSegment*>(x);
+    const float at[3] = {start[0], start[1] + seg->distance * c, seg->distance * sn};
+    const float e = 512.0f / (at[2] + 512.0f);
+    EXPECT_NEAR(seg->position[0], at[0] * e, 1e-2f) << seg->distance;
+    EXPECT_NEAR(seg->position[1], at[1] * e, 1e-2f) << seg->distance;
+    farthest = std::max(farthest, seg->distance);
+  }
+  EXPECT_GE(farthest, 200.0f);
 }
 
 TEST(Boss04, PictureAndTheShotsThatDefeatIt) {
