@@ -196,11 +196,14 @@ int32_t EnemyType12Behavior::Sweep(int32_t code) {
       }
       if (frame == 60) {
         if (step == 2) {
+          // The count goes on past the change: step 3 starts on its frame
+          // 1, so its left sway runs 80 frames, and the stretch and volley
+          // of its frame 0 do not come.
           frame = 0;
           step = 3;
-          break;
+        } else {
+          NextOrEscape(kSwayVolley);
         }
-        NextOrEscape(kSwayVolley);
       }
       ++frame;
       break;
