@@ -5,12 +5,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 #include "game/core/StageCounters.h"
+#include "game/effect/EShotGen.h"
 #include "game/enemy/EnemyMan.h"
 #include "game/enemy/EnemySet.h"
 #include "game/enemy/EnemyType3.h"
+#include "game/player/Player.h"
 #include "game/stage/MapMng.h"
 #include "platform/crt_rand.h"
 #include "support/StageBossFight.h"
@@ -112,6 +115,37 @@ TEST(Boss03, ThreePhasesTheRailMovedOnAndTheEnd) {
   EXPECT_LT(g_MapMng.t, 7825.0f);
   EXPECT_EQ(g_EnemySet.paused, 0);
   EXPECT_EQ(g_EnemyMan.FindFirst("Boss01"), nullptr);
+}
+
+// Each ring volley aims its three fans at the player: their base angle is
+// atan2(player y - hit y, player x - hit x) in turns, taken from the core's
+// hit point on the volley's entry (player below right: 1/8 turn; below
+// left at twice the distance across: atan2(50, -100) / 2 pi).
+TEST(Boss03, RingVolleysAimAtThePlayer) {
+  StageBossFight f(1);
+  auto* b = dynamic_cast<EnemyType3*>(f.Start(7400.0f, 7398.0f, "Boss01"));
+  ASSERT_NE(b, nullptr);
+  Trace t;
+  RunTo(f, b, 1, 200, &t);
+  ASSERT_EQ(b->Script().GetState(), 1);
+  for (const auto& [dx, dy, aim] : {std::tuple{100.0f, 100.0f, 0.125f}, std::tuple{-100.0f, 50.0f, 0.42620819f}}) {
+    SCOPED_TRACE(dx);
+    const float hx = b->hitPosition[0], hy = b->hitPosition[1];
+    PlayerPos.x = hx + dx;
+    PlayerPos.y = hy + dy;
+    b->Script().ChangeState(EnemyType3Behavior::RINGS);
+    b->Script().Update();
+    std::vector<int32_t> fans;
+    for (SProc* c = b->GetList(0)->Head(); c != nullptr; c = SProcList::Next(c)) {
+      auto* g = dynamic_cast<EShotGen*>(c);
+      if (g == nullptr || g->codeA != 0x309 || c->GetState() >= SProc::STATE_KILLED) continue;
+      fans.push_back(g->ways);
+      EXPECT_NEAR(g->baseAngle, aim, 1e-5f);
+    }
+    EXPECT_EQ(fans, (std::vector<int32_t>{13, 28, 18}));
+    if (SProcList* l = b->GetList(0)) l->KillAll(0);
+    f.Step();
+  }
 }
 
 TEST(Boss03, PictureWithTheSecondSetFiring) {

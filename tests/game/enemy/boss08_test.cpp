@@ -19,6 +19,7 @@
 #include "support/BossFight.h"
 #include "support/StageBossFight.h"
 #include "support/ImageCompare.h"
+#include "support/SoundProbe.h"
 
 namespace {
 
@@ -105,6 +106,38 @@ TEST(Boss08, EntryExhaustCycleAndEscape) {
   f.Step(20);
   EXPECT_EQ(h.Get(), nullptr);
   EXPECT_EQ(StageDefeatCount, defeats);
+}
+
+// The escape's climb starts when the escape path's rail reaches key 85:
+// sounds 36 and 43 then, and only then; from there the boss climbs 18 a
+// frame and comes 16 nearer.
+TEST(Boss08, EscapeClimbsFromKey85WithItsTwoSounds) {
+  Fight f;
+  EnemyType8* b = f.b;
+  ASSERT_NE(b, nullptr);
+  b->chainFrameLimit = 0;
+  for (int i = 0; i < 2000 && b->Script().GetState() != EnemyType8Behavior::ESCAPE; ++i) f.Step();
+  ASSERT_EQ(b->Script().GetState(), EnemyType8Behavior::ESCAPE);
+  SRsc* se = testsupport::EffectBank();
+  g_MapMng.SetSection(1, 80.0f);
+  for (int32_t n : {36, 43}) testsupport::MarkSound(se, n);
+  // The boss reads the rail as the frame before left it (the stage moves
+  // the rail after the enemies): it sees key 85 one frame after the rail
+  // shows it.
+  while (int32_t(g_MapMng.t) < 85) f.Step();
+  ASSERT_EQ(int32_t(g_MapMng.t), 85);
+  EXPECT_FALSE(testsupport::SoundPlayed(se, 36));
+  EXPECT_FALSE(testsupport::SoundPlayed(se, 43));
+  const float y = b->GetPosition()[1];
+  f.Step();
+  EXPECT_TRUE(testsupport::SoundPlayed(se, 36));
+  EXPECT_TRUE(testsupport::SoundPlayed(se, 43));
+  EXPECT_EQ(b->GetPosition()[1], y + 18.0f);
+  ASSERT_EQ(int32_t(g_MapMng.t), 86);
+  for (int32_t n : {36, 43}) testsupport::MarkSound(se, n);
+  f.Step();
+  EXPECT_FALSE(testsupport::SoundPlayed(se, 36));
+  EXPECT_FALSE(testsupport::SoundPlayed(se, 43));
 }
 
 TEST(Boss08, BouncesARiderAPictureAndTheDefeat) {

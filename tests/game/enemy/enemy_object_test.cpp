@@ -213,7 +213,13 @@ TEST(EnemyObject, GrabbedSimpleEnemyIsDefeatedWhenTheDashEnds) {
   e->targetableFrames = 5;
   e->SendEvent(EObjBase::EV_GRAB_ATTEMPT, reinterpret_cast<SProcArg>(&partner));
   EXPECT_EQ(e->grabbed, 0);
-  rig.Run(30);  // the recoil ends
+  // The recoil lasts 30 frames: its count, 30 at code 17, reaches 0 on
+  // the 30th frame of state 7, and the next frame flies.
+  rig.Run(28);
+  ASSERT_EQ(e->behavior.GetState(), EObjBase::STATE_RECOIL);
+  rig.Run();
+  ASSERT_EQ(e->behavior.GetState(), EObjBase::STATE_RECOIL);
+  rig.Run();
   ASSERT_EQ(e->behavior.GetState(), EObjBase::STATE_FLYING);
   e->targetableFrames = 5;
   g_DashForm.dashState = DashForm::DASH_OPENING;

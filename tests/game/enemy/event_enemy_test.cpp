@@ -261,6 +261,23 @@ TEST(EventEnemyType9, HaltsTheRailOnKey6300WhateverItsStep) {
   }
 }
 
+// Its end releases the timeline only when its own wobble did not: once it
+// has let the timeline go, a boss that comes after it keeps its hold.
+TEST(EventEnemyType9, ItsEndLeavesTheTimelineToTheEnemyAfterIt) {
+  EventRig r(9, {{4, 0, 160, 0}, {5, 160, 220, 0}, {6, 220, 340, 0}, {0, 340, 400, 0}, {7, 400, 460, 0}});
+  SHandle<SProc> h = r.Start();
+  ASSERT_NE(h.Get(), nullptr);
+  r.To(297);
+  ASSERT_EQ(g_EnemySet.paused, 0);
+  ASSERT_NE(g_EnemySet.SpawnAt(1), nullptr);
+  ASSERT_EQ(g_EnemySet.paused, 1);
+  int f = 297;
+  while (h.Get() != nullptr && f < 800) r.Frame(), ++f;
+  ASSERT_EQ(h.Get(), nullptr);
+  EXPECT_EQ(r.m.rig.Enemies(), 1);
+  EXPECT_EQ(g_EnemySet.paused, 1);
+}
+
 TEST(EventEnemyType9, ReleasesTheTimelineAtItsEndWhenTheWobbleWasShort) {
   // The first wobble's stretch plays through in 20 frames, before frame 75.
   EventRig r(9, {{4, 0, 160, 0}, {5, 160, 170, 0}, {6, 0, 20, 0}, {0, 0, 20, 0}, {7, 0, 20, 0}});
