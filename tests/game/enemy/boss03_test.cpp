@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "game/core/StageCounters.h"
+#include "game/effect/ELaserGen.h"
 #include "game/effect/EShotGen.h"
 #include "game/enemy/EnemyMan.h"
 #include "game/enemy/EnemySet.h"
@@ -157,6 +158,19 @@ TEST(Boss03, PictureWithTheSecondSetFiring) {
   b->SendEvent(EObjBase::EV_DEFEATED, 0);
   RunTo(f, b, 8, 400, &t);
   f.Step(60);
+  // Steps 0 to 60 of the laser state: the rise stopped on the first y past
+  // -730 (10 a frame); cannon 5 holds the laser; cannons 3 and 4 have fired
+  // their sweeping shots at steps 32 to 60, turning towards 0.13 and -0.13
+  // from step 30.
+  auto& s = b->Script();
+  EXPECT_EQ(s.GetState(), EnemyType3Behavior::LASER);
+  EXPECT_EQ(s.step, 61);
+  EXPECT_GT(b->GetPosition()[1], -730.0f);
+  EXPECT_LE(b->GetPosition()[1], -720.0f);
+  int lasers = 0;
+  for (SProc* c = s.cannons[5].GetList(0)->Head(); c != nullptr; c = SProcList::Next(c))
+    lasers += dynamic_cast<ELaserGen*>(c) != nullptr && c->GetState() < SProc::STATE_KILLED;
+  EXPECT_EQ(lasers, 1);
   plat::Image img;
   ASSERT_TRUE(f.W().H().Screenshot(&img));
   EXPECT_TRUE(testsupport::MatchesGolden(img, "boss03_fight.png", 8, 400));

@@ -292,6 +292,17 @@ TEST(Boss04, PictureAndTheShotsThatDefeatIt) {
   ASSERT_NE(b, nullptr);
   ASSERT_GT(RunTo(f, b, 3, 2000), 0);
   f.Step(60);
+  // Step 61 of the sweep: the boss stands where the tour's path ended, at
+  // its first key (0, -412, 3830), on the side's second stretch; parts 2 and
+  // 3 fire their random fans, and one side part its aimed stream.
+  auto& s = b->Script();
+  EXPECT_EQ(s.step, 61);
+  const float* at = b->GetPosition();
+  EXPECT_EQ(std::make_tuple(at[0], at[1], at[2]), std::make_tuple(0.0f, -412.0f, 3830.0f));
+  EXPECT_EQ(b->routeCursorIndex, 14 + 3 * s.side);
+  for (int i : {2, 3}) EXPECT_EQ(bossfight::CountChildren<EShotGen>(&s.parts[i], 0), 1) << i;
+  EXPECT_EQ(bossfight::CountChildren<EShotGen>(&s.parts[s.side], 0), 1);
+  EXPECT_EQ(bossfight::CountChildren<EShotGen>(&s.parts[1 - s.side], 0), 0);
   plat::Image img;
   ASSERT_TRUE(f.W().H().Screenshot(&img));
   EXPECT_TRUE(testsupport::MatchesGolden(img, "boss04_fight.png", 8, 400));

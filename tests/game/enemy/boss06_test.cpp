@@ -4,11 +4,13 @@
 // whole program and a picture of its shadows.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <utility>
 #include <vector>
 
 #include "boss_stage.h"
 #include "game/core/StageCounters.h"
+#include "game/effect/EShotGen.h"
 #include "game/enemy/EnemyType6.h"
 #include "game/stage/MapMng.h"
 #include "game/tables/enemy_tables.h"
@@ -149,7 +151,13 @@ TEST(Boss06, ShotDownInStageTwo) {
   EXPECT_EQ(g_EnemySet.paused, 0);
 }
 
-// Its shadows in the corners over stage 1's scenery.
+// Its shadows in the corners over stage 1's scenery, 229 frames into the
+// shadow state: the body is away at (0, -600); the shadows, gliding from
+// frame 50 at rate 0.04 a frame, have 0.96^179 (under 0.001) of their way
+// from the body's start left: within a unit of their corners (-150, -200),
+// (150, -200), (150, 200), (-150, 200); each
+// fired its pair at frame 200, and the three-step fans (16 frames apart)
+// still fire from each corner while the one-volley rings have ended.
 TEST(Boss06, PictureOfTheShadows) {
   const auto model = enemytest::GrownModel(48);
   enemytest::BossPicture p(2, 106, &MdlEnemyBs04, model.get());
@@ -157,6 +165,30 @@ TEST(Boss06, PictureOfTheShadows) {
   ASSERT_NE(boss, nullptr);
   boss->Script().ChangeState(EnemyType6Behavior::STATE_SHADOWS);
   p.world->Step(230);
+  auto& s = boss->Script();
+  EXPECT_EQ(s.GetState(), EnemyType6Behavior::STATE_SHADOWS);
+  EXPECT_EQ(s.frame, 230);
+  const float* at = boss->GetPosition();
+  EXPECT_EQ(std::make_tuple(at[0], at[1], at[2]), std::make_tuple(0.0f, -600.0f, 0.0f));
+  const float corners[4][2] = {{-150, -200}, {150, -200}, {150, 200}, {-150, 200}};
+  for (int i = 0; i < 4; ++i) {
+    SCOPED_TRACE(i);
+    const float* q = s.shadows[i].Position();
+    EXPECT_NEAR(q[0], corners[i][0], 1.0f);
+    EXPECT_NEAR(q[1], corners[i][1], 1.0f);
+    int fans = 0;
+    for (SProc* c = boss->GetList(0)->Head(); c != nullptr; c = SProcList::Next(c)) {
+      auto* g = dynamic_cast<EShotGen*>(c);
+      if (g == nullptr || c->GetState() >= SProc::STATE_KILLED) continue;
+      const float* o = g->OwnerPosition();
+      if (std::fabs(o[0] - q[0]) < 1e-3f && std::fabs(o[1] - q[1]) < 1e-3f) {
+        ++fans;
+        EXPECT_EQ(std::make_tuple(g->ways, g->volleys), std::make_tuple(12, 3));
+        EXPECT_FLOAT_EQ(g->baseAngle, 0.25f * float(i) + 0.125f);
+      }
+    }
+    EXPECT_EQ(fans, 1);
+  }
   EXPECT_TRUE(p.Matches("boss06_shadows.png"));
 }
 

@@ -8,6 +8,7 @@
 #include "boss_stage.h"
 #include "game/core/Game.h"
 #include "game/core/StageCounters.h"
+#include "game/effect/EThunderGen.h"
 #include "game/enemy/EnemyType7.h"
 #include "game/tables/enemy_tables.h"
 #include "model_rig.h"
@@ -157,7 +158,9 @@ TEST(Boss07, ShotDownItEndsStageTwo) {
 }
 
 // Mid-fight on stage 1's scenery: the boss sweeps its thunder while the
-// storm holds the stage at level 0.4.
+// storm holds the stage at level 0.4. 110 frames into the sweep: its four
+// thunder generators (ten bolts 25 frames apart each) all run, and the twin
+// counter has counted every frame.
 TEST(Boss07, PictureOfTheSweepUnderTheStorm) {
   const auto model = enemytest::GrownModel(68);
   enemytest::BossPicture p(2, 107, &MdlEnemyBs05, model.get());
@@ -165,6 +168,13 @@ TEST(Boss07, PictureOfTheSweepUnderTheStorm) {
   ASSERT_NE(boss, nullptr);
   boss->Script().ChangeState(EnemyType7Behavior::STATE_SWEEP);
   p.world->Step(110);
+  EXPECT_EQ(boss->Script().GetState(), EnemyType7Behavior::STATE_SWEEP);
+  EXPECT_EQ(boss->Script().twinCounter, boss->Script().frame);
+  EXPECT_EQ(boss->Script().frame, 110);
+  int thunder = 0;
+  for (SProc* c = boss->GetList(0)->Head(); c != nullptr; c = SProcList::Next(c))
+    thunder += dynamic_cast<EThunderGen*>(c) != nullptr && c->GetState() < SProc::STATE_KILLED;
+  EXPECT_EQ(thunder, 4);
   EXPECT_FLOAT_EQ(p.world->G()->Ambient10().Get().r, 0.4f);
   EXPECT_GT(boss->Script().thunder.Tips().Count(), 0);
   EXPECT_TRUE(p.Matches("boss07_storm.png"));

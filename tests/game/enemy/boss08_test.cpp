@@ -7,7 +7,9 @@
 
 #include <vector>
 
+#include "boss_fight.h"
 #include "game/core/StageCounters.h"
+#include "game/effect/EShotGen.h"
 #include "game/effect/EShotMan.h"
 #include "game/enemy/BossShots.h"
 #include "game/enemy/EnemyMan.h"
@@ -146,6 +148,12 @@ TEST(Boss08, BouncesARiderAPictureAndTheDefeat) {
   ASSERT_NE(b, nullptr);
   while (b->Script().GetState() != EnemyType8Behavior::MOUNT_GUNS) f.Step();
   f.Step(60);
+  // Counts 0 to 60 of the mount generators: mount 0 started its generator
+  // at 0, 30 and 60, mount 1 at 0 and 35; each fires 17 steps a frame apart
+  // and ends, so only mount 0's newest runs.
+  EXPECT_EQ(b->Script().count, 61);
+  EXPECT_EQ(bossfight::CountChildren<EShotGen>(&b->Script().parts[0], 0), 1);
+  EXPECT_EQ(bossfight::CountChildren<EShotGen>(&b->Script().parts[1], 0), 0);
   plat::Image img;
   ASSERT_TRUE(f.f.world.H().Screenshot(&img));
   EXPECT_TRUE(testsupport::MatchesGolden(img, "boss08_fight.png", 8, 400));

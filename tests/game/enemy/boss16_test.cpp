@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "boss_fight.h"
+#include "game/effect/EShotGen.h"
+#include "game/effect/EThunderGen.h"
 #include "game/enemy/EnemyType16.h"
 #include "support/ImageCompare.h"
 
@@ -128,7 +130,19 @@ TEST(Boss16, SparksDrawTheirValuesOnTheirFrames) {
 
 TEST(Boss16, PictureOfTheThunderCross) {
   plat::Image img;
-  ASSERT_TRUE(bossfight::PictureAfter(5, "osr_bs14", 57344, 16, S::kThunder, 150, &img));
+  // Within the thunder cross: its three fan generators and, from the step's
+  // first frame, the four thunder generators that turn the cross once in
+  // 300 frames.
+  int32_t step = -1;
+  int thunder = -1, fans = -1;
+  ASSERT_TRUE(bossfight::PictureAfter(5, "osr_bs14", 57344, 16, S::kThunder, 150, &img, [&](EnemyBase* b) {
+    step = static_cast<EnemyType16*>(b)->Script().step;
+    thunder = bossfight::CountChildren<EThunderGen>(b, 0);
+    fans = bossfight::CountChildren<EShotGen>(b, 0);
+  }));
+  EXPECT_EQ(step, 1);
+  EXPECT_EQ(thunder, 4);
+  EXPECT_EQ(fans, 3);
   const int64_t lit = testsupport::PixelsUnlike(img, 0xFF000000, testsupport::PlayPx(-200), testsupport::PlayPy(-280),
                                                 testsupport::PlayPx(200), testsupport::PlayPy(120), 8);
   EXPECT_GT(lit, 1000);

@@ -4,6 +4,7 @@
 // its rand draws and a picture of it.
 #include <cstdint>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <memory>
 #include <string>
@@ -100,10 +101,11 @@ int Fight(testsupport::PlayWorld& w, int limit, bool fire, Done&& done) {
 
 // The screen `frames` frames after the boss of `type` from stage `stage`'s
 // record has entered script state `state` (the ship not firing), from a
-// fixed rand state: the same picture whatever ran before. False when the
-// world, the boss or the screen failed.
+// fixed rand state: the same picture whatever ran before; `seen`, when
+// given, looks at the boss as the picture shows it. False when the world,
+// the boss or the screen failed.
 inline bool PictureAfter(int stage, const char* model, uint32_t scale, int32_t type, int32_t state, int frames,
-                         plat::Image* img) {
+                         plat::Image* img, const std::function<void(EnemyBase*)>& seen = nullptr) {
   testsupport::PlayOptions o;
   o.nullDevice = false;
   testsupport::PlayWorld w(o);
@@ -115,6 +117,7 @@ inline bool PictureAfter(int stage, const char* model, uint32_t scale, int32_t t
   const auto there = [&] { return h.Get() == nullptr || h->script->GetState() == state; };
   if (Fight(w, 2000, false, there) < 0 || h.Get() == nullptr) return false;
   w.Step(frames);
+  if (seen && h.Get() != nullptr) seen(h.Get());
   return w.H().Screenshot(img);
 }
 
