@@ -118,7 +118,8 @@ TEST(Boss03, ThreePhasesTheRailMovedOnAndTheEnd) {
   EXPECT_EQ(g_EnemyMan.FindFirst("Boss01"), nullptr);
 }
 
-// Each ring volley aims its three fans at the player: their base angle is
+// Each ring volley sends nine ring pairs round the boss and aims its three
+// fans at the player: their base angle is
 // atan2(player y - hit y, player x - hit x) in turns, taken from the core's
 // hit point on the volley's entry (player below right: 1/8 turn; below
 // left at twice the distance across: atan2(50, -100) / 2 pi).
@@ -129,24 +130,35 @@ TEST(Boss03, RingVolleysAimAtThePlayer) {
   Trace t;
   RunTo(f, b, 1, 200, &t);
   ASSERT_EQ(b->Script().GetState(), 1);
+  std::vector<int32_t> parities;
   for (const auto& [dx, dy, aim] : {std::tuple{100.0f, 100.0f, 0.125f}, std::tuple{-100.0f, 50.0f, 0.42620819f}}) {
     SCOPED_TRACE(dx);
+    parities.push_back(b->Script().subStep & 1);
     const float hx = b->hitPosition[0], hy = b->hitPosition[1];
     PlayerPos.x = hx + dx;
     PlayerPos.y = hy + dy;
+    const float half = float(b->Script().subStep & 1) / 16.0f;
     b->Script().ChangeState(EnemyType3Behavior::RINGS);
     b->Script().Update();
     std::vector<int32_t> fans;
+    std::vector<float> rings;
     for (SProc* c = b->GetList(0)->Head(); c != nullptr; c = SProcList::Next(c)) {
       auto* g = dynamic_cast<EShotGen*>(c);
-      if (g == nullptr || g->codeA != 0x309 || c->GetState() >= SProc::STATE_KILLED) continue;
+      if (g == nullptr || c->GetState() >= SProc::STATE_KILLED) continue;
+      if (g->codeA == 10 && g->sweepEnd > g->sweepStart) rings.push_back(g->sweepStart);
+      if (g->codeA != 0x309) continue;
       fans.push_back(g->ways);
       EXPECT_NEAR(g->baseAngle, aim, 1e-5f);
     }
     EXPECT_EQ(fans, (std::vector<int32_t>{13, 28, 18}));
+    // Nine ring pairs at j/8 + 1/4 (j = -4 to 4), every other volley a
+    // sixteenth of a turn on.
+    ASSERT_EQ(rings.size(), 9u);
+    for (int j = -4; j <= 4; ++j) EXPECT_NEAR(rings[size_t(j + 4)], float(j) / 8.0f + 0.25f + half, 1e-6f) << j;
     if (SProcList* l = b->GetList(0)) l->KillAll(0);
     f.Step();
   }
+  EXPECT_NE(parities[0], parities[1]);
 }
 
 TEST(Boss03, PictureWithTheSecondSetFiring) {

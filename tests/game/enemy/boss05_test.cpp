@@ -72,6 +72,22 @@ TEST(Boss05, FightsThroughItsAttackCycle) {
   EXPECT_EQ(HitGroupTable[7].Count(), 6);
 }
 
+// The spray's third sub-step runs 280 steps, its volleys only in the first
+// 250 (every fifth step), then settles on stretch 17 at a quarter speed.
+TEST(Boss05, SprayFiresFor250StepsAndSettlesAt280) {
+  Boss5Rig r;
+  ASSERT_NE(r.boss, nullptr);
+  auto& s = r.boss->Script();
+  while (s.GetState() != EnemyType5Behavior::STATE_SPRAY) ASSERT_GT(r.UntilNext(), 0);
+  while (s.subStep != 2) r.m.rig.Run(1);
+  ASSERT_EQ(s.step, 0);
+  int frames = 0;
+  while (s.subStep == 2 && frames < 400) r.m.rig.Run(1), ++frames;
+  EXPECT_EQ(frames, 280);
+  EXPECT_EQ(r.boss->routeCursorIndex, uint32_t(EnemyType5Behavior::SEG_SETTLE));
+  EXPECT_FLOAT_EQ(r.boss->animator.speed, 0.25f);
+}
+
 // Fans of n, n - 1, ..., 2 shots every second frame, spread evenly, the
 // middle ones fastest; the second fan 0.11 turns wide. A fan of one is a
 // single shot at the centre angle.

@@ -11,6 +11,7 @@
 #include "game/core/StageCounters.h"
 #include "game/enemy/EnemyType10.h"
 #include "support/ImageCompare.h"
+#include "support/SoundProbe.h"
 #include "support/WeaponRig.h"
 
 namespace {
@@ -98,6 +99,30 @@ TEST(Boss10, ShotDownItEndsOnceAndASecondDefeatChangesNothing) {
   EXPECT_EQ(released, 0);
   EXPECT_EQ(StageDefeatCount, defeats + 1);
   EXPECT_EQ(g_EnemySet.paused, 0);
+}
+
+// Its climb's second stretch: at count 128 (the count having been held at
+// 60 through the first) sound 36 rings once with the muzzle rings.
+TEST(Boss10, ClimbRingsAtCount128) {
+  PlayWorld w;
+  ASSERT_TRUE(w.Ok());
+  ASSERT_GE(w.RunToControl(), 0);
+  bossfight::BossStage stage(3, "osr_bs08", 245760);
+  ASSERT_TRUE(stage.ok);
+  auto* boss = static_cast<EnemyType10*>(stage.Spawn(10));
+  ASSERT_NE(boss, nullptr);
+  SRsc* se = testsupport::EffectBank();
+  testsupport::MarkSound(se, 36);
+  auto& s = boss->Script();
+  for (int f = 0; f < 2000 && !(s.subStep == 1 && s.count == 128); ++f) w.Step();
+  ASSERT_EQ(s.GetState(), 0);
+  ASSERT_EQ(s.count, 128);
+  EXPECT_FALSE(testsupport::SoundPlayed(se, 36));
+  w.Step();
+  EXPECT_TRUE(testsupport::SoundPlayed(se, 36));
+  testsupport::MarkSound(se, 36);
+  w.Step();
+  EXPECT_FALSE(testsupport::SoundPlayed(se, 36));
 }
 
 TEST(Boss10, ArrowEmitterFiresItsPatternThenEnds) {

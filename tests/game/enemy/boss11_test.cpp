@@ -83,6 +83,33 @@ TEST(Boss11, ShotDownTellsTheGameOnceAndEnds) {
   EXPECT_EQ(r.end - r.beaten, 601);
 }
 
+// The sweep: to the left in 120 frames on stretches 1 then 3 (frame 60), to
+// the right in 180 on 4, 5 (60) and 6 (120), home in 120 on 1 and 3 again,
+// stretch 0 between and at the end.
+TEST(Boss11, SweepStretchesByStepAndFrame) {
+  PlayWorld w;
+  ASSERT_TRUE(w.Ok());
+  ASSERT_GE(w.RunToControl(), 0);
+  bossfight::BossStage stage(3, "osr_bs09", 10496);
+  ASSERT_TRUE(stage.ok);
+  auto* boss = static_cast<EnemyType11*>(stage.Spawn(11));
+  ASSERT_NE(boss, nullptr);
+  auto& s = boss->Script();
+  for (int f = 0; f < 3000 && s.GetState() != S::kSweep; ++f) w.Step();
+  ASSERT_EQ(s.GetState(), S::kSweep);
+  // (stretch, frame of the sweep it was asked for on)
+  std::vector<std::pair<uint32_t, int>> asked = {{boss->routeCursorIndex, 0}};
+  for (int f = 1; f < 600 && s.GetState() == S::kSweep; ++f) {
+    w.Step();
+    if (s.GetState() != S::kSweep) break;
+    if (boss->routeCursorIndex != asked.back().first) asked.emplace_back(boss->routeCursorIndex, f);
+  }
+  // The first path ends on its call 121, the second 181 calls later.
+  const std::vector<std::pair<uint32_t, int>> want = {{1, 0},   {3, 60},  {4, 121}, {5, 181},
+                                                      {6, 241}, {0, 301}, {1, 302}, {3, 362}, {0, 422}};
+  EXPECT_EQ(asked, want);
+}
+
 TEST(Boss11, BreakUpDrawsItsRandValuesByTheTable) {
   testsupport::WeaponRig rig;
   bossfight::BossStage stage(3, "osr_bs09", 10496);

@@ -8,12 +8,14 @@
 #include <vector>
 
 #include "game/core/StageCounters.h"
+#include "game/core/Game.h"
 #include "game/effect/EfxMan.h"
 #include "game/enemy/EnemyType13.h"
 #include "boss_rig.h"
 #include "platform/crt_rand.h"
 #include "support/BossFight.h"
 #include "support/ImageCompare.h"
+#include "support/SoundProbe.h"
 
 namespace {
 
@@ -122,6 +124,33 @@ TEST(Boss13, DefeatEndsAtTheExplosionsFrameOrByItself) {
     EXPECT_EQ(ended - blast, 214) << full;
     EXPECT_EQ(spawned, full ? 0 : 1);
   }
+}
+
+// Materialising, at its frame 330 it plays effect 48 and starts the screen's
+// fade (layer 7) to white over 10 frames; at 350 it shows itself and the
+// fade turns back to clear over 120.
+TEST(Boss13, MaterialisesInAWhiteFlashAtItsFrame330) {
+  testsupport::BossFight f(4, 113);
+  ASSERT_TRUE(f.Start());
+  f.Step(2);
+  auto* boss = dynamic_cast<EnemyType13*>(f.Boss());
+  ASSERT_NE(boss, nullptr);
+  SRsc* se = testsupport::EffectBank();
+  testsupport::MarkSound(se, 48);
+  while (boss->Script().c < 330) f.Step();
+  ASSERT_EQ(boss->Script().c, 330);
+  Game* g = f.world.G();
+  EXPECT_FALSE(testsupport::SoundPlayed(se, 48));
+  EXPECT_EQ(g->GetFadeLevel(), 1.0f);
+  f.Step();
+  EXPECT_TRUE(testsupport::SoundPlayed(se, 48));
+  EXPECT_EQ(g->GetFadeLayer(), 7);
+  EXPECT_GT(g->GetFadeLevel(), 1.0f);
+  f.Step(9);
+  EXPECT_FLOAT_EQ(g->GetFadeLevel(), 2.0f);
+  f.Step(11);
+  EXPECT_EQ(boss->visible, 1);
+  EXPECT_LT(g->GetFadeLevel(), 2.0f);
 }
 
 // Stage 4's second boss from its stage record, twin streams on the
