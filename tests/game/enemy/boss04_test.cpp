@@ -39,9 +39,25 @@ int RunTo(StageBossFight& f, EnemyType4* b, int32_t state, int limit) {
   return -1;
 }
 
+// Kills the boss and runs until it is disposed of (at most three frames).
+bool Dispose(StageBossFight& f, EnemyType4* b) {
+  SHandle<EnemyType4> h(b);
+  b->Kill(0);
+  for (int i = 0; i < 3 && h.Get() != nullptr; ++i) f.Step();
+  return h.Get() == nullptr;
+}
+
+// The boss of stage 1's record (waiting for rail key 8230), run on into
+// `state` (none: as it comes); null when it did not come or get there.
+EnemyType4* Fight(StageBossFight& f, int32_t state = -1) {
+  auto* b = dynamic_cast<EnemyType4*>(f.Start(8230.0f, 8228.0f, "Boss02"));
+  if (b == nullptr || (state >= 0 && RunTo(f, b, state, 3000) < 0)) return nullptr;
+  return b;
+}
+
 TEST(Boss04, EntryCycleOverTimeDefeatShowAndEnd) {
   StageBossFight f(1);
-  auto* b = dynamic_cast<EnemyType4*>(f.Start(8230.0f, 8228.0f, "Boss02"));
+  EnemyType4* b = Fight(f);
   ASSERT_NE(b, nullptr);
   // The rail stops at once at the arena; the core is off while it arrives.
   f.Step(2);
@@ -132,9 +148,8 @@ TEST(Boss04, DefeatShowDrawsOnlyForItsBursts) {
 // is 32694 / 32767.
 TEST(Boss04, SweepSideByItsDrawWithItsStretchesAndGun) {
   StageBossFight f(1);
-  auto* b = dynamic_cast<EnemyType4*>(f.Start(8230.0f, 8228.0f, "Boss02"));
+  EnemyType4* b = Fight(f, 2);
   ASSERT_NE(b, nullptr);
-  ASSERT_GT(RunTo(f, b, 2, 2000), 0);
   auto& s = b->Script();
   for (const auto& [seed, side] : {std::pair{0u, 1}, std::pair{10000u, 0}}) {
     SCOPED_TRACE(side);
@@ -161,9 +176,8 @@ TEST(Boss04, SweepSideByItsDrawWithItsStretchesAndGun) {
 // once, without a count.
 TEST(Boss04, ReleasedGoesHomeBySideOrFallsPastItsTime) {
   StageBossFight f(1);
-  auto* b = dynamic_cast<EnemyType4*>(f.Start(8230.0f, 8228.0f, "Boss02"));
+  EnemyType4* b = Fight(f, 2);
   ASSERT_NE(b, nullptr);
-  ASSERT_GT(RunTo(f, b, 2, 2000), 0);
   auto& s = b->Script();
   float* p = b->GetPosition();
   for (const auto& [dx, stretches] : {std::pair{-40.0f, std::vector<int32_t>{10, 11, 12, 0}},
@@ -204,23 +218,18 @@ TEST(Boss04, ReleasedGoesHomeBySideOrFallsPastItsTime) {
 TEST(Boss04, VoicesOnDisposeAndTheDefeatVoiceByItsDraw) {
   {
     StageBossFight f(1);
-    auto* b = dynamic_cast<EnemyType4*>(f.Start(8230.0f, 8228.0f, "Boss02"));
+    EnemyType4* b = Fight(f, 1);
     ASSERT_NE(b, nullptr);
-    ASSERT_GT(RunTo(f, b, 1, 2000), 0);
     SRsc* voices = testsupport::VoiceBank();
     for (int32_t v : {17, 18, 19, 20}) testsupport::LoopSound(voices, v);
-    SHandle<EnemyType4> h(b);
-    b->Kill(0);
-    for (int i = 0; i < 3 && h.Get() != nullptr; ++i) f.Step();
-    ASSERT_EQ(h.Get(), nullptr);
+    ASSERT_TRUE(Dispose(f, b));
     for (int32_t v : {17, 18, 19, 20}) EXPECT_FALSE(testsupport::SoundPlaying(voices, v)) << v;
   }
   for (const auto& [seed, voice] : {std::pair{0u, 22}, std::pair{10000u, 21}}) {
     SCOPED_TRACE(voice);
     StageBossFight f(1);
-    auto* b = dynamic_cast<EnemyType4*>(f.Start(8230.0f, 8228.0f, "Boss02"));
+    EnemyType4* b = Fight(f, 1);
     ASSERT_NE(b, nullptr);
-    ASSERT_GT(RunTo(f, b, 1, 2000), 0);
     SRsc* voices = testsupport::VoiceBank();
     for (int32_t v : {17, 18, 19, 20}) testsupport::LoopSound(voices, v);
     testsupport::MarkSound(voices, 21);
@@ -232,10 +241,7 @@ TEST(Boss04, VoicesOnDisposeAndTheDefeatVoiceByItsDraw) {
     EXPECT_TRUE(testsupport::SoundPlayed(voices, voice));
     EXPECT_FALSE(testsupport::SoundPlayed(voices, 43 - voice));
     for (int32_t v : {17, 18, 19, 20}) testsupport::LoopSound(voices, v);
-    SHandle<EnemyType4> h(b);
-    b->Kill(0);
-    for (int i = 0; i < 3 && h.Get() != nullptr; ++i) f.Step();
-    ASSERT_EQ(h.Get(), nullptr);
+    ASSERT_TRUE(Dispose(f, b));
     for (int32_t v : {17, 18, 19, 20}) EXPECT_TRUE(testsupport::SoundPlaying(voices, v)) << v;
     for (int32_t v : {17, 18, 19, 20}) testsupport::StopSound(voices, v);
   }
@@ -250,9 +256,8 @@ TEST(Boss04, VoicesOnDisposeAndTheDefeatVoiceByItsDraw) {
 // runs along the node's y axis, farther away the longer it gets.
 TEST(Boss04, LaserStandsOnTheLowPartFacingAsItFaces) {
   StageBossFight f(1);
-  auto* b = dynamic_cast<EnemyType4*>(f.Start(8230.0f, 8228.0f, "Boss02"));
+  EnemyType4* b = Fight(f, 5);
   ASSERT_NE(b, nullptr);
-  ASSERT_GT(RunTo(f, b, 5, 3000), 0);
   f.Step(39);
   ASSERT_EQ(bossfight::CountChildren<ELaserGen>(b, 0), 0);
   f.Step();
@@ -288,9 +293,8 @@ TEST(Boss04, LaserStandsOnTheLowPartFacingAsItFaces) {
 
 TEST(Boss04, PictureAndTheShotsThatDefeatIt) {
   StageBossFight f(1, true);
-  auto* b = dynamic_cast<EnemyType4*>(f.Start(8230.0f, 8228.0f, "Boss02"));
+  EnemyType4* b = Fight(f, 3);
   ASSERT_NE(b, nullptr);
-  ASSERT_GT(RunTo(f, b, 3, 2000), 0);
   f.Step(60);
   // Step 61 of the sweep: the boss stands where the tour's path ended, at
   // its first key (0, -412, 3830), on the side's second stretch; parts 2 and

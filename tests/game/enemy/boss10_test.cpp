@@ -104,13 +104,10 @@ TEST(Boss10, ShotDownItEndsOnceAndASecondDefeatChangesNothing) {
 // Its climb's second stretch: at count 128 (the count having been held at
 // 60 through the first) sound 36 rings once with the muzzle rings.
 TEST(Boss10, ClimbRingsAtCount128) {
-  PlayWorld w;
-  ASSERT_TRUE(w.Ok());
-  ASSERT_GE(w.RunToControl(), 0);
-  bossfight::BossStage stage(3, "osr_bs08", 245760);
-  ASSERT_TRUE(stage.ok);
-  auto* boss = static_cast<EnemyType10*>(stage.Spawn(10));
-  ASSERT_NE(boss, nullptr);
+  bossfight::SpawnedBoss<EnemyType10> b(3, "osr_bs08", 245760, 10);
+  ASSERT_TRUE(b.ok);
+  PlayWorld& w = b.w;
+  EnemyType10* boss = b.boss;
   SRsc* se = testsupport::EffectBank();
   testsupport::MarkSound(se, 36);
   auto& s = boss->Script();

@@ -87,13 +87,10 @@ TEST(Boss11, ShotDownTellsTheGameOnceAndEnds) {
 // the right in 180 on 4, 5 (60) and 6 (120), home in 120 on 1 and 3 again,
 // stretch 0 between and at the end.
 TEST(Boss11, SweepStretchesByStepAndFrame) {
-  PlayWorld w;
-  ASSERT_TRUE(w.Ok());
-  ASSERT_GE(w.RunToControl(), 0);
-  bossfight::BossStage stage(3, "osr_bs09", 10496);
-  ASSERT_TRUE(stage.ok);
-  auto* boss = static_cast<EnemyType11*>(stage.Spawn(11));
-  ASSERT_NE(boss, nullptr);
+  bossfight::SpawnedBoss<EnemyType11> b(3, "osr_bs09", 10496, 11);
+  ASSERT_TRUE(b.ok);
+  PlayWorld& w = b.w;
+  EnemyType11* boss = b.boss;
   auto& s = boss->Script();
   for (int f = 0; f < 3000 && s.GetState() != S::kSweep; ++f) w.Step();
   ASSERT_EQ(s.GetState(), S::kSweep);

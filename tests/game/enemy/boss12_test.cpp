@@ -198,17 +198,15 @@ float SwayDistance(float s, float k, int f0, int f1) {
 }
 
 // The program in play with the boss spawned from stage 4's record.
-struct Boss12World {
-  Boss12World() {
-    if (!w.Ok() || w.RunToControl() < 0) return;
-    stage = std::make_unique<bossfight::BossStage>(4, "osr_bs10", 98304);
-    if (stage->ok) boss = static_cast<EnemyType12*>(stage->Spawn(12));
-    ok = boss != nullptr;
+struct Boss12World : bossfight::SpawnedBoss<EnemyType12> {
+  Boss12World() : SpawnedBoss(4, "osr_bs10", 98304, 12) {}
+  // Runs until stop() (at most 4000 frames); the boss's script.
+  template <class Stop>
+  EnemyType12Behavior& RunUntil(Stop&& stop) {
+    Trace12 t;
+    Trace(w, boss, 4000, &t, stop);
+    return boss->Script();
   }
-  PlayWorld w;
-  std::unique_ptr<bossfight::BossStage> stage;
-  EnemyType12* boss = nullptr;
-  bool ok = false;
 };
 
 // One cycle from the hover to the next hover, frame by frame.
@@ -331,9 +329,7 @@ TEST(Boss12, OneCycleFrameByFrame) {
 TEST(Boss12, ReleasedGoesHomeOrEscapesPastItsTime) {
   Boss12World b;
   ASSERT_TRUE(b.ok);
-  auto& s = b.boss->Script();
-  Trace12 t;
-  Trace(b.w, b.boss, 4000, &t, [&] { return s.GetState() == S::kFanVolley && s.frame == 100; });
+  auto& s = b.RunUntil([&] { return b.boss->Script().GetState() == S::kFanVolley && b.boss->Script().frame == 100; });
   ASSERT_EQ(s.GetState(), S::kFanVolley);
   float* p = b.boss->GetPosition();
   const float home[3] = {s.home[0], s.home[1], s.home[2]};
@@ -364,9 +360,7 @@ TEST(Boss12, ReleasedGoesHomeOrEscapesPastItsTime) {
 TEST(Boss12, DefeatResetsItsTimeAndDrifts) {
   Boss12World b;
   ASSERT_TRUE(b.ok);
-  auto& s = b.boss->Script();
-  Trace12 t;
-  Trace(b.w, b.boss, 4000, &t, [&] { return s.GetState() == S::kHover && s.frame == 50; });
+  b.RunUntil([&] { return b.boss->Script().GetState() == S::kHover && b.boss->Script().frame == 50; });
   const int32_t before = b.boss->framesAlive;
   ASSERT_GT(before, 300);
   b.boss->SendEvent(EObjBase::EV_DEFEATED, 0);

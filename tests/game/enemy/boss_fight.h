@@ -121,6 +121,23 @@ inline bool PictureAfter(int stage, const char* model, uint32_t scale, int32_t t
   return w.H().Screenshot(img);
 }
 
+// The program in play (headless, the Player in control) with the boss of
+// `type` spawned from stage `stage`'s record with its stand-in model; ok is
+// false when any of it failed.
+template <class T>
+struct SpawnedBoss {
+  SpawnedBoss(int stage, const char* model, uint32_t scale, int32_t type) {
+    if (!w.Ok() || w.RunToControl() < 0) return;
+    stageData = std::make_unique<BossStage>(stage, model, scale);
+    if (stageData->ok) boss = dynamic_cast<T*>(stageData->Spawn(type));
+    ok = boss != nullptr;
+  }
+  testsupport::PlayWorld w;
+  std::unique_ptr<BossStage> stageData;
+  T* boss = nullptr;
+  bool ok = false;
+};
+
 // The rand draws made by fn (the generator's state stepped forward from
 // before to after; -1 beyond 1000).
 template <class Fn>

@@ -55,28 +55,24 @@ StageEnd DefeatAndRunOut(int stage, float key, const char* name) {
   return r;
 }
 
-TEST(BossStageEnd, TypeFourHoldsStageOneToItsEnd) {
-  const StageEnd r = DefeatAndRunOut(1, 8230.0f, "Boss02");
-  EXPECT_EQ(r.told, 481);
+// The game told `told` frames after the defeat state's first frame; the
+// stage's end 601 frames after that (the count is 0 on the notice's frame
+// and ends the stage once above 600); the timeline held and the wreck kept
+// all along.
+void ExpectHeldToTheEnd(int stage, float key, const char* name, int told) {
+  const StageEnd r = DefeatAndRunOut(stage, key, name);
+  EXPECT_EQ(r.told, told);
   EXPECT_EQ(r.cleared, 601);
   EXPECT_TRUE(r.heldAll);
   EXPECT_TRUE(r.bossToEnd);
 }
 
-TEST(BossStageEnd, TypeElevenHoldsStageThreeToItsEnd) {
-  const StageEnd r = DefeatAndRunOut(3, 6300.0f, "Boss09");
-  EXPECT_EQ(r.told, 51);
-  EXPECT_EQ(r.cleared, 601);
-  EXPECT_TRUE(r.heldAll);
-  EXPECT_TRUE(r.bossToEnd);
-}
+TEST(BossStageEnd, TypeFourHoldsStageOneToItsEnd) { ExpectHeldToTheEnd(1, 8230.0f, "Boss02", 481); }
+
+TEST(BossStageEnd, TypeElevenHoldsStageThreeToItsEnd) { ExpectHeldToTheEnd(3, 6300.0f, "Boss09", 51); }
 
 TEST(BossStageEnd, TypeFourteenHoldsStageFourToItsEndWithoutTheWreckAfterIt) {
-  const StageEnd r = DefeatAndRunOut(4, 8868.0f, "Boss12");
-  EXPECT_EQ(r.told, 341);
-  EXPECT_EQ(r.cleared, 601);
-  EXPECT_TRUE(r.heldAll);
-  EXPECT_TRUE(r.bossToEnd);
+  ExpectHeldToTheEnd(4, 8868.0f, "Boss12", 341);
 }
 
 }  // namespace
