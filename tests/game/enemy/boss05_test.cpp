@@ -84,7 +84,7 @@ TEST(Boss05, SprayFiresFor250StepsAndSettlesAt280) {
   int frames = 0;
   while (s.subStep == 2 && frames < 400) r.m.rig.Run(1), ++frames;
   EXPECT_EQ(frames, 280);
-  EXPECT_EQ(r.boss->routeCursorIndex, uint32_t(EnemyType5Behavior::SEG_SETTLE));
+  EXPECT_EQ(r.boss->routeCursorIndex, int32_t(EnemyType5Behavior::SEG_SETTLE));
   EXPECT_FLOAT_EQ(r.boss->animator.speed, 0.25f);
 }
 

@@ -95,14 +95,14 @@ TEST(Boss11, SweepStretchesByStepAndFrame) {
   for (int f = 0; f < 3000 && s.GetState() != S::kSweep; ++f) w.Step();
   ASSERT_EQ(s.GetState(), S::kSweep);
   // (stretch, frame of the sweep it was asked for on)
-  std::vector<std::pair<uint32_t, int>> asked = {{boss->routeCursorIndex, 0}};
+  std::vector<std::pair<int32_t, int>> asked = {{boss->routeCursorIndex, 0}};
   for (int f = 1; f < 600 && s.GetState() == S::kSweep; ++f) {
     w.Step();
     if (s.GetState() != S::kSweep) break;
     if (boss->routeCursorIndex != asked.back().first) asked.emplace_back(boss->routeCursorIndex, f);
   }
   // The first path ends on its call 121, the second 181 calls later.
-  const std::vector<std::pair<uint32_t, int>> want = {{1, 0},   {3, 60},  {4, 121}, {5, 181},
+  const std::vector<std::pair<int32_t, int>> want = {{1, 0},   {3, 60},  {4, 121}, {5, 181},
                                                       {6, 241}, {0, 301}, {1, 302}, {3, 362}, {0, 422}};
   EXPECT_EQ(asked, want);
 }

@@ -119,7 +119,7 @@ TEST(Boss12, SmokeDrawsNineValuesEverySeventhFrame) {
 // generators; and the generators it started in that frame.
 struct Frame12 {
   int32_t state, step, frame;
-  uint32_t route;
+  int32_t route;
   float x, z;
   int32_t alive, live;
 };
@@ -183,8 +183,8 @@ std::vector<std::pair<int32_t, int>> Steps(const std::vector<Frame12>& fs) {
   return out;
 }
 
-std::vector<uint32_t> Routes(const std::vector<Frame12>& fs) {
-  std::vector<uint32_t> out;
+std::vector<int32_t> Routes(const std::vector<Frame12>& fs) {
+  std::vector<int32_t> out;
   for (const Frame12& f : fs)
     if (out.empty() || out.back() != f.route) out.push_back(f.route);
   return out;
@@ -221,7 +221,7 @@ TEST(Boss12, OneCycleFrameByFrame) {
   });
   ASSERT_TRUE(cycled);
   // The entrance: stretch 0 with the rise, 1 at frame 160, 2 at frame 300.
-  EXPECT_EQ(Routes(t.Of(S::kEntrance)), (std::vector<uint32_t>{0, 1, 2}));
+  EXPECT_EQ(Routes(t.Of(S::kEntrance)), (std::vector<int32_t>{0, 1, 2}));
   // Hover: S1, S2, S3 (aimed streams, and the two side streams at 0.62 and
   // 0.87 turn), on entering it (the trace ends on the next hover's entry).
   const auto hover = t.GensOf(S::kHover);
@@ -240,7 +240,7 @@ TEST(Boss12, OneCycleFrameByFrame) {
                                                                  {5, 61}}));
   // Stretch 4 on the right sway, 7 at the first pause, kept through the
   // left sway (its stretch 3 never asked for), 8 at the last pause.
-  EXPECT_EQ(Routes(sweep), (std::vector<uint32_t>{4, 7, 8}));
+  EXPECT_EQ(Routes(sweep), (std::vector<int32_t>{4, 7, 8}));
   // Generator A at step 0's frame 0 (its sweep 0.1 to 0.4 turn), B and C at
   // frame 20 of the pauses; never A2 (0.4 to 0.1).
   const auto sg = t.GensOf(S::kSweep);
@@ -275,15 +275,18 @@ TEST(Boss12, OneCycleFrameByFrame) {
   // again at the end of the first; stretches 4 and 3.
   const auto volley = t.Of(S::kSwayVolley);
   EXPECT_EQ(Steps(volley), (std::vector<std::pair<int32_t, int>>{{0, 81}, {1, 161}, {2, 81}, {3, 161}, {4, 1}}));
-  EXPECT_EQ(Routes(volley), (std::vector<uint32_t>{4, 3}));
+  EXPECT_EQ(Routes(volley), (std::vector<int32_t>{4, 3}));
   const auto vg = t.GensOf(S::kSwayVolley);
   ASSERT_EQ(vg.size(), 2u);
   EXPECT_EQ(std::make_tuple(vg[0].codeA, vg[0].step, vg[0].frame), std::make_tuple(12, 0, 0));
   EXPECT_EQ(std::make_tuple(vg[1].codeA, vg[1].step, vg[1].frame), std::make_tuple(12, 1, 160));
   for (const Frame12& f : volley) {
     SCOPED_TRACE(f.frame);
-    if (f.step == 1) EXPECT_EQ(f.live, f.frame < 100 || f.frame == 160 ? 1 : 0);
-    if (f.step == 3) EXPECT_EQ(f.live, f.frame < 100 ? 1 : 0);
+    if (f.step == 1) {
+      EXPECT_EQ(f.live, f.frame < 100 || f.frame == 160 ? 1 : 0);
+    } else if (f.step == 3) {
+      EXPECT_EQ(f.live, f.frame < 100 ? 1 : 0);
+    }
   }
   // State 4: E and F on entry (their stage paths 8 and 9), no kills.
   const auto stageShots = t.GensOf(S::kSwayStageShots);
@@ -299,7 +302,7 @@ TEST(Boss12, OneCycleFrameByFrame) {
   // at 170; 241 frames.
   const auto fan = t.Of(S::kFanVolley);
   EXPECT_EQ(fan.size(), 241u);
-  EXPECT_EQ(Routes(fan), (std::vector<uint32_t>{9, 10, 11, 2}));
+  EXPECT_EQ(Routes(fan), (std::vector<int32_t>{9, 10, 11, 2}));
   const auto fg = t.GensOf(S::kFanVolley);
   ASSERT_EQ(fg.size(), 4u);
   for (const Gen12& g : fg) EXPECT_EQ(g.frame, 40);
@@ -310,7 +313,7 @@ TEST(Boss12, OneCycleFrameByFrame) {
   // from 0.25, 0.278 and 0.262; stretches 9, 10, 11, 2; 291 frames.
   const auto turning = t.Of(S::kTurningVolleys);
   EXPECT_EQ(turning.size(), 291u);
-  EXPECT_EQ(Routes(turning), (std::vector<uint32_t>{9, 10, 11, 2}));
+  EXPECT_EQ(Routes(turning), (std::vector<int32_t>{9, 10, 11, 2}));
   const auto tg = t.GensOf(S::kTurningVolleys);
   ASSERT_EQ(tg.size(), 12u);
   for (int n = 0; n < 4; ++n) {
@@ -341,7 +344,7 @@ TEST(Boss12, ReleasedGoesHomeOrEscapesPastItsTime) {
   const auto home12 = back.Of(EnemyBase::SCRIPT_RELEASED);
   // Two keys, the first of 80 frames: the path ends on its call 81.
   EXPECT_EQ(home12.size(), 81u);
-  EXPECT_EQ(Routes(home12), (std::vector<uint32_t>{2}));
+  EXPECT_EQ(Routes(home12), (std::vector<int32_t>{2}));
   EXPECT_EQ(back.frames.back().state, S::kTurningVolleys);
   EXPECT_NEAR(home12.back().x, home[0], 1e-3f);
   EXPECT_NEAR(p[1], home[1], 1e-3f);
@@ -370,7 +373,7 @@ TEST(Boss12, DefeatResetsItsTimeAndDrifts) {
   ASSERT_GT(dying.size(), 200u);
   // The enter sets 0; the frame it ran in counts 1.
   EXPECT_EQ(dying.front().alive, 1);
-  EXPECT_EQ(Routes(dying), (std::vector<uint32_t>{12, 13, 14, 15}));
+  EXPECT_EQ(Routes(dying), (std::vector<int32_t>{12, 13, 14, 15}));
   size_t first = 0;
   while (first < dying.size() && dying[first].step == 0) ++first;
   ASSERT_LT(first + 100, dying.size());
