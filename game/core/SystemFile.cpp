@@ -2,13 +2,15 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "cabinet/QvtBTUtil.h"
 #include "cabinet/ServiceClient.h"
 #include "game/core/Game.h"
 #include "game/scene/RankTable.h"
 #include "platform/paths.h"
-#include "platform/save_file.h"
+#include "platform/file_io.h"
 
 uint8_t SystemFileBlock[kSystemFileSize] = {};
 
@@ -67,44 +69,62 @@ bool SettingInRange(int32_t word, int32_t v, const int32_t* settings) {
   }
 }
 
-void DecodeSystemFile(const uint8_t* bytes, size_t size, int32_t* settings) {
+SystemFileCheck DecodeSystemFile(const uint8_t* bytes, size_t size, int32_t* settings, uint32_t* replaced) {
+  if (replaced) *replaced = 0;
   if (size != kSystemFileSize) {
     UseDefaults(settings);
-    return;
+    return SystemFileCheck::kWrongSize;
   }
   if (bytes != SystemFileBlock) std::memcpy(SystemFileBlock, bytes, kSystemFileSize);
   if (SystemFileBlock[kSystemFileChecksumAt] != SystemFileChecksum()) {
     UseDefaults(settings);
-    return;
+    return SystemFileCheck::kBadChecksum;
   }
   for (int32_t i = 0; i < kSettingsCount; ++i) settings[i] = GetWord(SystemFileBlock + 4 * i);
   // The words index label and extend tables and divide coins: a word out of
   // its range (a file written by something else) takes its default, the
   // others are kept. Word order matters: the coins to continue are checked
   // against the coin unit already settled.
-  for (int32_t i = 0; i < kSettingsCount; ++i)
-    if (!SettingInRange(i, settings[i], settings)) settings[i] = kDefaultSettings[i];
+  for (int32_t i = 0; i < kSettingsCount; ++i) {
+    if (SettingInRange(i, settings[i], settings)) continue;
+    settings[i] = kDefaultSettings[i];
+    if (replaced) *replaced |= 1u << i;
+  }
   if (settings[kSetServiceCoins] != 0) ApplyServiceCoinSettings(settings);
+  return SystemFileCheck::kGood;
 }
 
 void LoadSystemFile(int32_t* settings) {
-  std::FILE* f = std::fopen(plat::MapPath(kSystemFileName).c_str(), "rb");
-  if (!f) {
+  const std::string path = plat::MapPath(kSystemFileName);
+  // A saved file is read where it stands, never through a link, and only a
+  // regular file: anything else is a damaged file.
+  std::vector<uint8_t> bytes;
+  const plat::FileProblem problem = plat::ReadFile(path, kSystemFileSize, &bytes, plat::Links::kRefuse);
+  if (problem != plat::FileProblem::kNone) {
+    std::fprintf(stderr, "settings file %s %s: using the default settings\n", path.c_str(),
+                 plat::DescribeFileProblem(problem));
     UseDefaults(settings);
     return;
   }
-  long size = -1;
-  if (std::fseek(f, 0, SEEK_END) == 0) size = std::ftell(f);
-  if (size != kSystemFileSize) {
-    std::fclose(f);
-    UseDefaults(settings);
-    return;
+  uint32_t replaced = 0;
+  switch (DecodeSystemFile(bytes.data(), bytes.size(), settings, &replaced)) {
+    case SystemFileCheck::kWrongSize:
+      std::fprintf(stderr, "settings file %s holds %zu bytes, not %d: using the default settings\n", path.c_str(),
+                   bytes.size(), kSystemFileSize);
+      break;
+    case SystemFileCheck::kBadChecksum:
+      std::fprintf(stderr, "settings file %s fails its checksum: using the default settings\n", path.c_str());
+      break;
+    case SystemFileCheck::kGood:
+      if (replaced != 0) {
+        std::string words;
+        for (int32_t i = 0; i < kSettingsCount; ++i)
+          if (replaced & (1u << i)) words += (words.empty() ? "" : ", ") + std::to_string(i);
+        std::fprintf(stderr, "settings file %s: words out of range take their defaults (%s)\n", path.c_str(),
+                     words.c_str());
+      }
+      break;
   }
-  std::fseek(f, 0, SEEK_SET);
-  // A short read leaves in the block what was read; the checksum decides.
-  (void)std::fread(SystemFileBlock, 1, kSystemFileSize, f);
-  std::fclose(f);
-  DecodeSystemFile(SystemFileBlock, kSystemFileSize, settings);
 }
 
 void LoadSystemFile() {
@@ -115,7 +135,9 @@ bool SaveSystemFile(const int32_t* settings) {
   for (int32_t i = 0; i < kSettingsCount; ++i) PutWord(SystemFileBlock + 4 * i, settings[i]);
   SystemFileBlock[kSystemFileChecksumAt] = SystemFileChecksum();
 
-  return plat::ReplaceFile(plat::MapPath(kSystemFileName), SystemFileBlock, kSystemFileSize);
+  const plat::SaveResult saved = plat::ReplaceFile(plat::MapPath(kSystemFileName), SystemFileBlock, kSystemFileSize);
+  if (!saved) std::fprintf(stderr, "settings not saved: %s\n", saved.why.c_str());
+  return saved.ok;
 }
 
 bool SaveSystemFile() {

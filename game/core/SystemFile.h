@@ -43,19 +43,25 @@ uint8_t SystemFileChecksum();
 // a range depends on (the coins to continue may not exceed the coin unit).
 bool SettingInRange(int32_t word, int32_t value, const int32_t* settings);
 
-// Reads the file into settings. A missing file, a size other than 64 bytes
-// or a wrong checksum gives the defaults; a file that passes its checksum
-// has each out-of-range word replaced by its default. Either way the
-// service coin settings are applied when the service-coins word is set.
+// Reads the file into settings. A missing file, anything but a regular
+// file (a link, a pipe, a directory), a size other than 64 bytes or a
+// wrong checksum gives the defaults; a file that passes its checksum has
+// each out-of-range word replaced by its default. Either way the service
+// coin settings are applied when the service-coins word is set. Anything
+// but a good file is told in one line on standard error.
 void LoadSystemFile(int32_t* settings);
 // The same into the Game's live settings (nothing without a Game).
 void LoadSystemFile();
-// The reading of LoadSystemFile from the file's bytes, through the block.
-void DecodeSystemFile(const uint8_t* bytes, size_t size, int32_t* settings);
+
+enum class SystemFileCheck { kGood, kWrongSize, kBadChecksum };
+// The reading of LoadSystemFile from the file's bytes, through the block;
+// replaced (when given) receives a bit for each word that took its default.
+SystemFileCheck DecodeSystemFile(const uint8_t* bytes, size_t size, int32_t* settings,
+                                 uint32_t* replaced = nullptr);
 
 // Writes settings through the block to a temporary file beside the settings
-// file, flushes it and renames it over the old one, so a failed save leaves
-// the old file whole. False when any step failed.
+// file and renames it over the old one, so a failed save leaves the old
+// file whole. False, and one line on standard error, when any step failed.
 bool SaveSystemFile(const int32_t* settings);
 bool SaveSystemFile();
 

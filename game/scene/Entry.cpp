@@ -14,7 +14,6 @@
 #include "game/scene/SceneResourceTables.h"
 #include "game/tables/font_tables.h"
 #include "game/tables/scene_tables.h"
-#include "platform/paths.h"
 #include "vrax/graphic/SGpState.h"
 #include "vrax/input/SPad.h"
 
@@ -128,9 +127,7 @@ int32_t Entry::Handler(int32_t code, int32_t state) {
     case STATE_SAVING:
       if (code == Behavior::CODE_ENTER) {
         frame_ = 0;
-        saved_ = SaveRankFile();
-        if (!saved_)
-          std::fprintf(stderr, "ranking not saved: %s could not be written\n", plat::MapPath(kRankFileName).c_str());
+        saved_ = SaveRankFile();  // a failed save says so itself
       } else if (code == Behavior::CODE_FRAME) {
         if (frame_ > 60) Kill(0);
         ++frame_;

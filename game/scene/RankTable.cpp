@@ -1,11 +1,13 @@
 #include "game/scene/RankTable.h"
 
 #include <cstdio>
+#include <string>
+#include <vector>
 
 #include "game/core/Game.h"
 #include "platform/byte_order.h"
 #include "platform/paths.h"
-#include "platform/save_file.h"
+#include "platform/file_io.h"
 
 RankEntry RankTable[kRankEntries];
 RankEntry PendingRankEntry;
@@ -48,25 +50,35 @@ bool DecodeRankFile(const uint8_t* bytes, size_t n, RankEntry* table) {
 }
 
 void LoadRankFile() {
-  std::FILE* f = std::fopen(plat::MapPath(kRankFileName).c_str(), "rb");
-  if (!f) {
-    ResetRankTable();
-    return;
+  const std::string path = plat::MapPath(kRankFileName);
+  // A saved file is read where it stands, never through a link, and only a
+  // regular file: anything else is a damaged file.
+  std::vector<uint8_t> bytes;
+  const plat::FileProblem problem = plat::ReadFile(path, kRankFileSize, &bytes, plat::Links::kRefuse);
+  const char* what = nullptr;
+  std::string size;
+  if (problem != plat::FileProblem::kNone) {
+    what = plat::DescribeFileProblem(problem);
+  } else if (bytes.size() != kRankFileSize) {
+    size = "holds " + std::to_string(bytes.size()) + " bytes, not " + std::to_string(kRankFileSize);
+    what = size.c_str();
+  } else if (!DecodeRankFile(bytes.data(), bytes.size(), RankTable)) {
+    what = "fails its checksum";
   }
-  // One byte more than the file may hold: a longer file reads as too long.
-  uint8_t buffer[kRankFileSize + 1];
-  const size_t got = std::fread(buffer, 1, sizeof buffer, f);
-  std::fclose(f);
-  if (!DecodeRankFile(buffer, got, RankTable)) ResetRankTable();
+  if (what == nullptr) return;
+  std::fprintf(stderr, "ranking file %s %s: using the default ranking\n", path.c_str(), what);
+  ResetRankTable();
 }
 
 bool SaveRankFile() {
   uint8_t bytes[kRankFileSize];
   EncodeRankFile(RankTable, bytes);
-  return plat::ReplaceFile(plat::MapPath(kRankFileName), bytes, sizeof bytes);
+  const plat::SaveResult saved = plat::ReplaceFile(plat::MapPath(kRankFileName), bytes, sizeof bytes);
+  if (!saved) std::fprintf(stderr, "ranking not saved: %s\n", saved.why.c_str());
+  return saved.ok;
 }
 
-bool DeleteRankFile() { return std::remove(plat::MapPath(kRankFileName).c_str()) == 0; }
+bool DeleteRankFile() { return plat::RemoveFile(plat::MapPath(kRankFileName)); }
 
 int32_t FindRankPosition(const RankEntry* e) {
   for (int32_t i = 0; i < kRankEntries; ++i) {

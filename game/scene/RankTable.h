@@ -25,14 +25,18 @@ extern RankEntry PendingRankEntry;
 // Default scores 100,000,000 down to 4,000,000, name "OSR"; words 3 and 6
 // to 8 keep what they held.
 void ResetRankTable();
-// Reads the file into the table, or resets it when the file is missing, of
-// another size than 904 bytes or fails its checksum.
+// Reads the file into the table, or resets it when the file is missing, is
+// anything but a regular file (a link, a pipe, a directory), is of another
+// size than 904 bytes or fails its checksum; the reset is told in one line
+// on standard error.
 void LoadRankFile();
 // Writes the table to the file through a temporary file renamed over the
-// old one; false (the old file kept whole) when the save failed.
+// old one; false (the old file kept whole, one line on standard error) when
+// the save failed.
 bool SaveRankFile();
 // Deletes the ranking file (the table in memory stays); false when no file
-// was there to delete or it could not be removed.
+// was there to delete or it could not be removed. A directory of the name is
+// never removed.
 bool DeleteRankFile();
 // The place 0..24 that e would take, or 25 when it ranks below all; a
 // score equal to a stored one ranks above it.

@@ -26,6 +26,7 @@ Headless::Headless(const HeadlessOptions& options) {
     }
   }
   for (const auto& [name, bytes] : options.saveFiles) save_.Dir().Write(name, bytes);
+  if (options.prepareSaveDir) options.prepareSaveDir(save_.Dir());
   std::vector<const char*> argv = {"ostrel", "-fullscreen", "0"};
   for (const std::string& a : options.args) argv.push_back(a.c_str());
   StartOptions start;

@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -24,6 +25,9 @@ struct HeadlessOptions {
   // Files (name below the save directory, bytes) written into the fresh save
   // directory before the start: what an earlier run left on drive D:.
   std::vector<std::pair<std::string, std::string>> saveFiles;
+  // Called with the fresh save directory after the files are written,
+  // before the start (to put odd entries there: a pipe, a link).
+  std::function<void(const TempDir&)> prepareSaveDir;
 };
 
 class Headless {

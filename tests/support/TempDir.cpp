@@ -1,7 +1,10 @@
 #include "support/TempDir.h"
 
 #include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -40,6 +43,39 @@ std::string TempDir::Read(std::string_view name) const {
   std::ostringstream s;
   s << in.rdbuf();
   return s.str();
+}
+
+bool TempDir::MakePipe(std::string_view name) const { return ::mkfifo(File(name).c_str(), 0600) == 0; }
+
+bool TempDir::MakeLink(std::string_view name, std::string_view target) const {
+  return ::symlink(std::string(target).c_str(), File(name).c_str()) == 0;
+}
+
+bool TempDir::MakeDir(std::string_view name) const { return Write(std::string(name) + "/inside", "x"); }
+
+bool TempDir::PutOdd(char kind, std::string_view name, std::string_view linkTarget) const {
+  std::error_code ec;
+  fs::remove_all(File(name), ec);
+  return kind == 'p' ? MakePipe(name) : kind == 'd' ? MakeDir(name) : kind == 'l' && MakeLink(name, linkTarget);
+}
+
+char TempDir::Kind(std::string_view name) const {
+  struct stat st;
+  if (::lstat(File(name).c_str(), &st) != 0) return '-';
+  if (S_ISREG(st.st_mode)) return 'f';
+  if (S_ISDIR(st.st_mode)) return 'd';
+  if (S_ISLNK(st.st_mode)) return 'l';
+  if (S_ISFIFO(st.st_mode)) return 'p';
+  return '?';
+}
+
+std::vector<std::string> TempDir::List() const {
+  std::vector<std::string> names;
+  std::error_code ec;
+  for (auto it = fs::directory_iterator(path_, ec); !ec && it != fs::directory_iterator(); it.increment(ec))
+    names.push_back(it->path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 ScopedSaveDir::ScopedSaveDir() : dir_("ostrel-save") { plat::SetSaveDir(dir_.Path()); }

@@ -1,6 +1,7 @@
 #pragma once
 #include <string>
 #include <string_view>
+#include <vector>
 
 // Shared test helpers for files: a fresh temporary directory removed with
 // everything in it at the end of its scope, and scoped redirections of the
@@ -22,9 +23,32 @@ class TempDir {
   // Reads a whole file below the directory; empty when missing.
   std::string Read(std::string_view name) const;
 
+  // Odd entries in a file's place: a named pipe, a symbolic link to target,
+  // a directory holding one file (so that no rmdir can take it). False on
+  // error.
+  bool MakePipe(std::string_view name) const;
+  bool MakeLink(std::string_view name, std::string_view target) const;
+  bool MakeDir(std::string_view name) const;
+  // Whatever stood at name removed, one of the odd entries below: 'p' a
+  // pipe, 'd' a directory, 'l' a link to linkTarget.
+  bool PutOdd(char kind, std::string_view name, std::string_view linkTarget) const;
+  // What stands at name, links not followed: 'f' a regular file, 'd' a
+  // directory, 'l' a link, 'p' a pipe, '-' nothing, '?' anything else.
+  char Kind(std::string_view name) const;
+  // The names in the directory itself, sorted.
+  std::vector<std::string> List() const;
+
  private:
   std::string path_;
 };
+
+// The odd entries a file's place may hold, with what a reader of the save
+// directory says of each ("is a named pipe, not a regular file").
+struct OddEntry {
+  char kind;
+  const char* told;
+};
+inline constexpr OddEntry kOddEntries[] = {{'p', "is a named pipe"}, {'d', "is a directory"}, {'l', "is a symbolic link"}};
 
 // Points the save directory (and with it the registry file and the service
 // channel names) at a fresh temporary directory for the scope.

@@ -2,8 +2,10 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "game/core/SystemFile.h"
+#include "support/ChildProcess.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -28,6 +30,12 @@ class SystemFile : public ::testing::Test {
     for (int32_t& w : live) w = -12345;
     LoadSystemFile(live);
   }
+  // Loads and returns what the load told on standard error.
+  std::string LoadTold() {
+    ::testing::internal::CaptureStderr();
+    Load();
+    return ::testing::internal::GetCapturedStderr();
+  }
   void ExpectDefaults() {
     for (int i = 0; i < kSettingsCount; ++i) EXPECT_EQ(live[i], kDefaultSettings[i]) << "word " << i;
   }
@@ -43,7 +51,7 @@ TEST_F(SystemFile, DefaultsSaveAsSixtyWordBytesChecksum0x51AndZeroFill) {
   EXPECT_EQ(file.substr(61), std::string(3, '\0'));
   EXPECT_EQ(file, Bytes(kDefaultSettings));
   // No temporary file is left beside it.
-  EXPECT_TRUE(save.Dir().Read("OSR_SYS.dat.tmp").empty());
+  EXPECT_EQ(save.Dir().List(), std::vector<std::string>{"OSR_SYS.dat"});
 }
 
 TEST_F(SystemFile, RoundTripKeepsEveryWordAndTheFillBytesOfTheFileRead) {
@@ -57,29 +65,65 @@ TEST_F(SystemFile, RoundTripKeepsEveryWordAndTheFillBytesOfTheFileRead) {
   EXPECT_EQ(save.Dir().Read("OSR_SYS.dat"), bytes);
 }
 
-TEST_F(SystemFile, MissingShortLongOrBadChecksumFilesGiveTheDefaults) {
-  Load();
+// Each fallback to the defaults is told in one line naming the file.
+TEST_F(SystemFile, MissingShortLongOrBadChecksumFilesGiveTheDefaultsAndSaySo) {
+  const std::string path = save.Dir().File("OSR_SYS.dat");
+  const std::string tail = ": using the default settings\n";
+  EXPECT_EQ(LoadTold(), "settings file " + path + " not found" + tail);
   ExpectDefaults();
   const int32_t words[kSettingsCount] = {2, 2, 2, 1, 0, 1, 3, 3, 0, 50, 50, 0, 0, 1, 0};
-  for (int size : {63, 65}) {
-    Write(Bytes(words, size));
-    Load();
-    ExpectDefaults();
-  }
+  Write(Bytes(words, 63));
+  EXPECT_EQ(LoadTold(), "settings file " + path + " holds 63 bytes, not 64" + tail);
+  ExpectDefaults();
+  Write(Bytes(words, 65));
+  EXPECT_EQ(LoadTold(), "settings file " + path + " is larger than expected" + tail);
+  ExpectDefaults();
   Write(Bytes(words, 64, 1));
-  Load();
+  EXPECT_EQ(LoadTold(), "settings file " + path + " fails its checksum" + tail);
   ExpectDefaults();
   Write(Bytes(words));
-  Load();
+  EXPECT_EQ(LoadTold(), "");  // a good file goes without a word
   EXPECT_EQ(live[kSetLives], 3);
   // The file is left as it was.
   EXPECT_EQ(save.Dir().Read("OSR_SYS.dat"), Bytes(words));
 }
 
+// A pipe, a directory or a link in the file's place is a damaged file: the
+// load says what it found, neither waiting on the pipe nor following the
+// link, and the next save puts a regular file in place of the pipe and the
+// link (whose target keeps its bytes); a directory is left alone and the
+// failed save is told. In a child process, bounded, in case the load
+// should wait on the pipe.
+TEST_F(SystemFile, APipeADirectoryOrALinkInTheFilesPlaceGiveTheDefaultsAndAreTold) {
+  const int32_t words[kSettingsCount] = {2, 2, 2, 1, 0, 1, 3, 3, 0, 50, 50, 0, 0, 1, 0};
+  ASSERT_TRUE(save.Dir().Write("good.dat", Bytes(words)));
+  const std::string path = save.Dir().File("OSR_SYS.dat");
+  for (const testsupport::OddEntry& c : testsupport::kOddEntries) {
+    ASSERT_TRUE(save.Dir().PutOdd(c.kind, "OSR_SYS.dat", save.Dir().File("good.dat")));
+    const auto r = testsupport::RunInChild([&] {
+      EXPECT_EQ(LoadTold(), "settings file " + path + " " + c.told + ", not a regular file: using the default settings\n");
+      ExpectDefaults();
+      ::testing::internal::CaptureStderr();
+      EXPECT_EQ(SaveSystemFile(words), c.kind != 'd');
+      const std::string told = ::testing::internal::GetCapturedStderr();
+      EXPECT_EQ(told, c.kind == 'd' ? "settings not saved: " + path + " is a directory\n" : "");
+      return ::testing::Test::HasFailure() ? 1 : 0;
+    });
+    ASSERT_TRUE(r.ended) << "the load waited on the pipe";
+    EXPECT_EQ(r.exitCode, 0) << c.kind;
+    EXPECT_EQ(save.Dir().Kind("OSR_SYS.dat"), c.kind == 'd' ? 'd' : 'f');
+    if (c.kind != 'd') EXPECT_EQ(save.Dir().Read("OSR_SYS.dat"), Bytes(words));
+    if (c.kind == 'd') EXPECT_EQ(save.Dir().Read("OSR_SYS.dat/inside"), "x");
+    EXPECT_EQ(save.Dir().Read("good.dat"), Bytes(words));
+    EXPECT_EQ(save.Dir().List(), (std::vector<std::string>{"OSR_SYS.dat", "good.dat"}));
+  }
+}
+
 TEST_F(SystemFile, OutOfRangeWordsOfAPassingFileTakeTheirDefaultsOthersAreKept) {
   const int32_t words[kSettingsCount] = {0, 9, 7, 2, 5, -1, 6, 123456, -99, 101, -1, 150, 3, 9, 0};
   Write(Bytes(words));
-  Load();
+  EXPECT_EQ(LoadTold(), "settings file " + save.Dir().File("OSR_SYS.dat") +
+                            ": words out of range take their defaults (0, 1, 2, 3, 4, 5, 6, 9, 10, 11, 12, 13)\n");
   EXPECT_EQ(live[kSetCoinUnit], 1);  // a coin unit of 0 would divide by zero
   EXPECT_EQ(live[kSetCreditsPerUnit], 1);
   EXPECT_EQ(live[kSetContinueCoins], 1);  // above the coin unit
@@ -116,15 +160,19 @@ TEST_F(SystemFile, ServiceCoinsTakeTheServiceDefaultWithoutAClient) {
   EXPECT_EQ(live[kSetCoinPlay], 1);
 }
 
-TEST_F(SystemFile, AFailedSaveIsReportedAndLeavesTheOldFileWhole) {
+// A directory in place of the temporary file once made every save fail:
+// the save now makes its temporary file under a name of its own and leaves
+// the directory alone.
+TEST_F(SystemFile, ADirectoryOfTheOldTemporaryNameNoLongerStopsTheSave) {
   Write(Bytes(kDefaultSettings));
-  // A directory where the temporary file should go makes the write fail.
-  ASSERT_TRUE(save.Dir().Write("OSR_SYS.dat.tmp/blocker", "x"));
+  ASSERT_TRUE(save.Dir().MakeDir("OSR_SYS.dat.tmp"));
   int32_t words[kSettingsCount];
   std::memcpy(words, kDefaultSettings, sizeof words);
   words[kSetLives] = 5;
-  EXPECT_FALSE(SaveSystemFile(words));
-  EXPECT_EQ(save.Dir().Read("OSR_SYS.dat"), Bytes(kDefaultSettings));
+  EXPECT_TRUE(SaveSystemFile(words));
+  EXPECT_EQ(save.Dir().Read("OSR_SYS.dat"), Bytes(words));
+  EXPECT_EQ(save.Dir().Read("OSR_SYS.dat.tmp/inside"), "x");
+  EXPECT_EQ(save.Dir().List(), (std::vector<std::string>{"OSR_SYS.dat", "OSR_SYS.dat.tmp"}));
 }
 
 }  // namespace

@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "game/scene/RankTable.h"
-#include "platform/save_file.h"
+#include "platform/file_io.h"
+#include "support/ChildProcess.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -74,10 +78,22 @@ TEST(RankTable, FileIsUsedOnlyWithTheRightSizeAndChecksum) {
   std::memcpy(table, RankTable, sizeof table);
   table[0].word[1] = 777;
   table[3].word[8] = 42;
-  for (const std::string& bad : {FileOf(table, 1), FileOf(table).substr(0, 903), FileOf(table) + "x"}) {
-    ASSERT_TRUE(save.Dir().Write("OSR_RANK.dat", bad));
+  // Each fallback to the defaults is told in one line naming the file.
+  const std::string path = save.Dir().File("OSR_RANK.dat");
+  const struct {
+    std::string bytes;
+    const char* told;
+  } bad[] = {{"", "not found"},
+             {FileOf(table, 1), "fails its checksum"},
+             {FileOf(table).substr(0, 903), "holds 903 bytes, not 904"},
+             {FileOf(table) + "x", "is larger than expected"}};
+  for (const auto& b : bad) {
+    if (!b.bytes.empty()) ASSERT_TRUE(save.Dir().Write("OSR_RANK.dat", b.bytes));
     RankTable[0].word[1] = 1;
+    ::testing::internal::CaptureStderr();
     LoadRankFile();
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "ranking file " + path + " " + b.told + ": using the default ranking\n");
     EXPECT_EQ(RankTable[0].word[1], 100000000u);
   }
   // A file of zeros with its checksum 8 loads: every word reads 0.
@@ -90,7 +106,9 @@ TEST(RankTable, FileIsUsedOnlyWithTheRightSizeAndChecksum) {
   std::string good = FileOf(table);
   good[902] = 'z';  // the fill bytes are not looked at
   ASSERT_TRUE(save.Dir().Write("OSR_RANK.dat", good));
+  ::testing::internal::CaptureStderr();
   LoadRankFile();
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");  // a good file goes without a word
   EXPECT_EQ(RankTable[0].word[1], 777u);
   EXPECT_EQ(RankTable[3].word[8], 42u);
   ResetRankTable();
@@ -118,7 +136,7 @@ TEST(RankTable, SaveWritesTheFileByteForByteAndLoadsItBack) {
   ASSERT_EQ(bytes.size(), 904u);
   std::string expected = FileOf(table);  // fill bytes written as zero
   EXPECT_EQ(bytes, expected);
-  EXPECT_EQ(save.Dir().Read("OSR_RANK.dat.tmp"), "");  // no temporary file left
+  EXPECT_EQ(save.Dir().List(), std::vector<std::string>{"OSR_RANK.dat"});  // no temporary file left
   ResetRankTable();
   LoadRankFile();
   EXPECT_EQ(std::memcmp(RankTable, table, sizeof table), 0);
@@ -150,29 +168,73 @@ TEST(RankTable, ACrashAtAnyStepOfTheSaveLeavesTheOldOrTheNewFile) {
     plat::SetSaveCrashHook([](plat::SaveStep s) { return s != s_crashAt; });
     EXPECT_FALSE(SaveRankFile());
     plat::SetSaveCrashHook(nullptr);
+    const std::string temp =
+        plat::SaveTempName(save.Dir().File("OSR_RANK.dat"), static_cast<long>(::getpid()), 0).substr(save.Path().size() + 1);
     if (c.step == plat::SaveStep::kHalfWritten)
-      EXPECT_EQ(save.Dir().Read("OSR_RANK.dat.tmp").size(), 452u);  // the torn write stayed in the temporary file
+      EXPECT_EQ(save.Dir().Read(temp).size(), 452u);  // the torn write stayed in the temporary file
     EXPECT_EQ(save.Dir().Read("OSR_RANK.dat"), c.newTable ? FileOf(table) : old) << static_cast<int>(c.step);
     LoadRankFile();
     EXPECT_EQ(RankTable[3].word[1], c.newTable ? table[3].word[1] : 88000000u) << static_cast<int>(c.step);
     std::memcpy(RankTable, table, sizeof table);
     EXPECT_TRUE(SaveRankFile());
     EXPECT_EQ(save.Dir().Read("OSR_RANK.dat"), FileOf(table));
+    // The save after the crash removed what the crash left.
+    EXPECT_EQ(save.Dir().List(), std::vector<std::string>{"OSR_RANK.dat"}) << static_cast<int>(c.step);
   }
   ResetRankTable();
 }
 
-TEST(RankTable, AFailedSaveIsReportedAndKeepsTheOldFile) {
+// A pipe, a directory or a link in the file's place is a damaged file: the
+// load says what it found, neither waiting on the pipe nor following the
+// link, and the next save puts a regular file in place of the pipe and the
+// link (whose target keeps its bytes); a directory is left alone, the
+// failed save is told and the table in memory is kept. The test mode's
+// clear never removes the directory. In a child process, bounded, in case
+// the load should wait on the pipe.
+TEST(RankTable, APipeADirectoryOrALinkInTheFilesPlaceGiveTheDefaultsAndAreTold) {
+  ScopedSaveDir save;
+  RankEntry table[kRankEntries];
+  FillTable(table);
+  ASSERT_TRUE(save.Dir().Write("good.dat", FileOf(table)));
+  const std::string path = save.Dir().File("OSR_RANK.dat");
+  for (const testsupport::OddEntry& c : testsupport::kOddEntries) {
+    ASSERT_TRUE(save.Dir().PutOdd(c.kind, "OSR_RANK.dat", save.Dir().File("good.dat")));
+    const auto r = testsupport::RunInChild([&] {
+      std::memcpy(RankTable, table, sizeof table);
+      ::testing::internal::CaptureStderr();
+      LoadRankFile();
+      EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+                "ranking file " + path + " " + c.told + ", not a regular file: using the default ranking\n");
+      EXPECT_EQ(RankTable[0].word[1], 100000000u);
+      std::memcpy(RankTable, table, sizeof table);
+      ::testing::internal::CaptureStderr();
+      EXPECT_EQ(SaveRankFile(), c.kind != 'd');
+      EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+                c.kind == 'd' ? "ranking not saved: " + path + " is a directory\n" : "");
+      EXPECT_EQ(std::memcmp(RankTable, table, sizeof table), 0);  // the table in memory is kept
+      if (c.kind == 'd') EXPECT_FALSE(DeleteRankFile());
+      return ::testing::Test::HasFailure() ? 1 : 0;
+    });
+    ASSERT_TRUE(r.ended) << "the load waited on the pipe";
+    EXPECT_EQ(r.exitCode, 0) << c.kind;
+    EXPECT_EQ(save.Dir().Kind("OSR_RANK.dat"), c.kind == 'd' ? 'd' : 'f');
+    if (c.kind != 'd') EXPECT_EQ(save.Dir().Read("OSR_RANK.dat"), FileOf(table));
+    if (c.kind == 'd') EXPECT_EQ(save.Dir().Read("OSR_RANK.dat/inside"), "x");
+    EXPECT_EQ(save.Dir().Read("good.dat"), FileOf(table));
+    EXPECT_EQ(save.Dir().List(), (std::vector<std::string>{"OSR_RANK.dat", "good.dat"}));
+  }
+  ResetRankTable();
+}
+
+// A directory in place of the temporary file once made every save fail.
+TEST(RankTable, ADirectoryOfTheOldTemporaryNameNoLongerStopsTheSave) {
   ScopedSaveDir save;
   ResetRankTable();
-  ASSERT_TRUE(SaveRankFile());
-  const std::string old = save.Dir().Read("OSR_RANK.dat");
-  // The temporary file cannot be made where a directory of its name stands.
-  ASSERT_TRUE(save.Dir().Write("OSR_RANK.dat.tmp/x", "x"));
+  ASSERT_TRUE(save.Dir().MakeDir("OSR_RANK.dat.tmp"));
   RankTable[0].word[1] = 5;
-  EXPECT_FALSE(SaveRankFile());
-  EXPECT_EQ(save.Dir().Read("OSR_RANK.dat"), old);
-  EXPECT_EQ(RankTable[0].word[1], 5u);  // the table in memory is kept
+  EXPECT_TRUE(SaveRankFile());
+  EXPECT_EQ(save.Dir().Read("OSR_RANK.dat"), FileOf(RankTable));
+  EXPECT_EQ(save.Dir().Kind("OSR_RANK.dat.tmp"), 'd');
   ResetRankTable();
 }
 

@@ -49,6 +49,23 @@ TEST(TestModeDefaultsPage, YesRestoresAndSavesTheDefaultsNoLeavesEverything) {
   EXPECT_EQ(SettingsFileBytes(rig.Sys()), std::string(reinterpret_cast<const char*>(expected), 64));
 }
 
+// A save that fails was once dropped without a word; the test mode goes on
+// and standard error tells why.
+TEST(TestModeDefaultsPage, ASaveThatFailsIsTold) {
+  testsupport::HeadlessOptions options;
+  options.prepareSaveDir = [](const testsupport::TempDir& dir) { ASSERT_TRUE(dir.MakeDir("OSR_SYS.dat")); };
+  TestModeRig rig(false, options);
+  ASSERT_TRUE(rig.Open());
+  rig.OpenPage(kMenuDefaults);
+  ::testing::internal::CaptureStderr();
+  rig.Tap({kLeft});
+  rig.Tap({kB1});  // yes
+  const std::string told = ::testing::internal::GetCapturedStderr();
+  ASSERT_TRUE(rig.BackToMenu(3));
+  EXPECT_EQ(told, "settings not saved: " + rig.Sys().SaveDir() + "/OSR_SYS.dat is a directory\n");
+  EXPECT_EQ(rig.Settings()[kSetLives], kDefaultSettings[kSetLives]);  // the live settings took the defaults
+}
+
 TEST(TestModeRankingPage, YesDeletesTheRankingFileNoKeepsIt) {
   testsupport::HeadlessOptions options;
   options.saveFiles = {{"OSR_RANK.dat", std::string(904, '\0')}};

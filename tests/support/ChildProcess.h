@@ -1,0 +1,22 @@
+#pragma once
+#include <functional>
+
+// A check that must not hang the test run if the fault it guards against
+// comes back (a start that blocks forever on a named pipe): the body runs in
+// a forked child process, and the test waits for it with a generous bound
+// instead of for ever.
+namespace testsupport {
+
+struct ChildResult {
+  bool ended = false;  // false: still running at the bound, then killed
+  int exitCode = -1;   // the body's result, or -1 when it did not exit
+};
+
+// Runs body in a child process and waits at most timeoutMs for it to end.
+// The body's result is the child's exit status: return
+// ::testing::Test::HasFailure() ? 1 : 0 to pass the child's own checks on
+// (their messages appear in the output). The child leaves with _exit, so
+// nothing of the parent's is torn down twice.
+ChildResult RunInChild(const std::function<int()>& body, int timeoutMs = 120000);
+
+}  // namespace testsupport
