@@ -1,10 +1,10 @@
 #include "cabinet/QvtCountDownRenderer.h"
 
 #include <algorithm>
-#include <fstream>
 
 #include "platform/clock.h"
 #include "platform/dds_image.h"
+#include "platform/file_io.h"
 #include "platform/paths.h"
 
 namespace {
@@ -75,13 +75,8 @@ QvtCountDownRenderer::QvtCountDownRenderer(plat::GfxDevice* device, uint32_t hig
   // The loader writes only the file image; the main thread reads it after
   // the thread's end.
   loader_.Start([this, path](plat::Thread&) -> uint32_t {
-    std::ifstream f(path, std::ios::binary | std::ios::ate);
-    if (!f) return 1;
-    const std::streamoff size = f.tellg();
-    if (size <= 0 || size > (std::streamoff(64) << 20)) return 1;
-    std::vector<uint8_t> bytes(static_cast<size_t>(size));
-    f.seekg(0);
-    if (!f.read(reinterpret_cast<char*>(bytes.data()), size)) return 1;
+    std::vector<uint8_t> bytes;
+    if (plat::ReadFile(path, size_t(64) << 20, &bytes) != plat::FileProblem::kNone || bytes.empty()) return 1;
     fileImage_ = std::move(bytes);
     return 0;
   });

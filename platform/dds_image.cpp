@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "platform/byte_order.h"
+#include "platform/file_io.h"
 #include "platform/image_decode.h"
 
 namespace plat {
@@ -141,7 +142,9 @@ std::vector<uint8_t> EncodeDds(const Image& image, DdsLayout layout) {
 bool LoadBmpFile(const std::string& path, Image* out) {
   if (!out) return false;
   *out = Image{};
-  SDL_Surface* s = SDL_LoadBMP(path.c_str());
+  std::vector<uint8_t> bytes;
+  if (ReadFile(path, size_t(64) << 20, &bytes) != FileProblem::kNone || bytes.empty()) return false;
+  SDL_Surface* s = SDL_LoadBMP_RW(SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size())), 1);
   if (!s) return false;
   SDL_Surface* c = SDL_ConvertSurfaceFormat(s, SDL_PIXELFORMAT_ABGR8888, 0);  // R, G, B, A in memory
   SDL_FreeSurface(s);

@@ -7,11 +7,10 @@
 
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <mutex>
-#include <sstream>
 
 #include "platform/byte_order.h"
+#include "platform/file_io.h"
 #include "platform/paths.h"
 
 namespace plat {
@@ -118,26 +117,31 @@ std::string FormatValue(const RegValue& v) {
   return "hex:";
 }
 
-bool ReadWholeFile(const std::string& path, std::string* out) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::ostringstream ss;
-  ss << in.rdbuf();
-  *out = ss.str();
-  return true;
-}
+// The largest registry file read; a larger one is left alone.
+constexpr size_t kMaxRegistryBytes = size_t(4) << 20;
 
-RegTree LoadTree(const std::string& path) {
-  std::string text;
-  if (!ReadWholeFile(path, &text)) return {};
-  return ParseRegistryText(text);
+// The tree the file holds. The file is read where it stands, never through
+// a link, and only a regular file; anything else is told on standard error
+// and reads as empty (a write then replaces it). A file that cannot be read
+// or is too large reads as empty too, but is not replaced: *keep is set.
+RegTree LoadTree(const std::string& path, bool* keep = nullptr) {
+  std::vector<uint8_t> bytes;
+  const FileProblem problem = ReadFile(path, kMaxRegistryBytes, &bytes, Links::kRefuse);
+  if (keep) *keep = problem == FileProblem::kTooLarge || problem == FileProblem::kUnreadable;
+  if (problem == FileProblem::kMissing) return {};
+  if (problem != FileProblem::kNone) {
+    std::fprintf(stderr, "registry file %s %s: its values are not read\n", path.c_str(),
+                 DescribeFileProblem(problem));
+    return {};
+  }
+  return ParseRegistryText(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }
 
 // Holds an exclusive lock on "<path>.lock" for one read-modify-replace.
 class WriteLock {
  public:
   explicit WriteLock(const std::string& path) {
-    fd_ = ::open((path + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    fd_ = ::open((path + ".lock").c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
     if (fd_ >= 0 && ::flock(fd_, LOCK_EX) != 0) {
       ::close(fd_);
       fd_ = -1;
@@ -151,25 +155,6 @@ class WriteLock {
  private:
   int fd_ = -1;
 };
-
-bool ReplaceFile(const std::string& path, const std::string& text) {
-  std::string tmp = path + ".tmp" + std::to_string(::getpid());
-  {
-    std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    out << text;
-    out.flush();
-    if (!out) {
-      std::remove(tmp.c_str());
-      return false;
-    }
-  }
-  if (std::rename(tmp.c_str(), path.c_str()) != 0) {
-    std::remove(tmp.c_str());
-    return false;
-  }
-  return true;
-}
 
 }  // namespace
 
@@ -247,12 +232,7 @@ bool RegKey::Open(std::string_view keyPath, bool forWriting) {
   key_ = std::string(Trim(keyPath));
   path_ = RegistryPath();
   if (key_.empty() || key_.find_first_of("]\n\r") != std::string::npos) return false;
-  if (forWriting) {
-    if (!MakeParentDirs(path_)) return false;
-    int fd = ::open(path_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (fd < 0) return false;
-    ::close(fd);
-  }
+  if (forWriting && !MakeParentDirs(path_)) return false;
   RegTree tree = LoadTree(path_);
   auto it = tree.find(key_);
   if (it != tree.end()) snapshot_ = std::move(it->second);
@@ -289,7 +269,9 @@ bool RegKey::WriteMany(const std::vector<std::pair<std::string, RegValue>>& valu
   if (!open_ || !forWriting_) return false;
   WriteLock lock(path_);
   if (!lock.ok()) return false;
-  RegTree tree = LoadTree(path_);
+  bool keep = false;
+  RegTree tree = LoadTree(path_, &keep);
+  if (keep) return false;
   RegValues& key = tree[key_];
   for (const auto& [name, v] : values) {
     if (name.empty() || name.find_first_of("=\n\r") != std::string::npos || name.front() == '[' ||
@@ -298,7 +280,8 @@ bool RegKey::WriteMany(const std::vector<std::pair<std::string, RegValue>>& valu
     key[name] = v;
     snapshot_[name] = v;
   }
-  return ReplaceFile(path_, FormatRegistryText(tree));
+  const std::string text = FormatRegistryText(tree);
+  return ReplaceFile(path_, text.data(), text.size()).ok;
 }
 
 }  // namespace plat

@@ -11,6 +11,9 @@
 // directory unless SetRegistryPath says otherwise). Writers take an exclusive
 // lock on "<file>.lock", re-read the file, change it and replace it atomically,
 // so another process (the network service's stand-in) can write alongside.
+// The file is read only as a regular file, never through a link at its name;
+// a pipe, a directory or a link there is told on standard error and reads as
+// empty.
 //
 // File format, one entry per line, '#' starts a comment line:
 //   [HKLM\SOFTWARE\Some\Key]
@@ -55,7 +58,8 @@ void SetRegistryPath(const std::string& path);
 class RegKey {
  public:
   // forWriting: the file's directory must be creatable; reading never fails
-  // on a missing file (the key is then empty).
+  // on a missing or unreadable file (the key is then empty). Writing refuses
+  // to replace a file that is too large or cannot be read.
   bool Open(std::string_view keyPath, bool forWriting);
   void Close();
   bool IsOpen() const { return open_; }

@@ -100,11 +100,8 @@ void Replay::Step(int32_t* c0, int32_t* c1, int32_t* c2, int32_t* c3, int32_t* c
 void Replay::Save() {
   if (mode_ == MODE_RECORD && !data_.empty()) {
     const std::vector<uint8_t> file = Encode(data_);
-    if (FILE* f = FileOpen(path_, true)) {
-      const size_t wrote = file.empty() ? 0 : FileWrite(f, file.data(), file.size());
-      FileClose(f);
-      if (file.empty() || wrote != file.size()) FatalError("%s(%d) : %s\n", kSource, kSaveLine, "replay save error!");
-    }
+    if (file.empty() || !FileSave(path_, file.data(), file.size()))
+      FatalError("%s(%d) : %s\n", kSource, kSaveLine, "replay save error!");
   }
   mode_ = MODE_OFF;
 }

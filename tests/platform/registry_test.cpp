@@ -7,6 +7,7 @@
 #include <fstream>
 #include <random>
 
+#include "support/ChildProcess.h"
 #include "support/TempDir.h"
 
 namespace fs = std::filesystem;
@@ -83,6 +84,50 @@ TEST_F(RegistryTest, WriterRefusesUnwritableLocationAndBadNames) {
   EXPECT_FALSE(k.WriteDword("a=b", 1));
   EXPECT_FALSE(k.WriteDword("[x", 1));
   EXPECT_FALSE(k.Open("K]\n[Evil", true));
+}
+
+// A pipe or a link in the registry file's place: the read neither waits on
+// the pipe nor follows the link, says what it found and reads no values; a
+// write then puts a regular file in its place (the link's target keeps its
+// bytes). Bounded in a child process, in case the read should wait.
+TEST_F(RegistryTest, APipeOrALinkInTheFilesPlaceReadsAsEmptyAndIsToldAndReplaced) {
+  const std::string other = (dir_ / "other.txt").string();
+  std::ofstream(other) << "[K]\nA=dword:00000007\n";
+  for (const bool pipe : {true, false}) {
+    ASSERT_TRUE(tmp_.PutOdd(pipe ? 'p' : 'l', "registry.txt", other));
+    const auto r = testsupport::RunInChild([&] {
+      ::testing::internal::CaptureStderr();
+      plat::RegKey k;
+      EXPECT_TRUE(k.Open("K", false));
+      uint32_t v = 9;
+      EXPECT_FALSE(k.ReadDword("A", &v));
+      const std::string told = ::testing::internal::GetCapturedStderr();
+      EXPECT_EQ(told, "registry file " + (dir_ / "registry.txt").string() +
+                          (pipe ? " is a named pipe" : " is a symbolic link") +
+                          ", not a regular file: its values are not read\n");
+      ::testing::internal::CaptureStderr();
+      EXPECT_TRUE(k.Open("K", true));
+      EXPECT_TRUE(k.WriteDword("B", 3));
+      ::testing::internal::GetCapturedStderr();
+      return ::testing::Test::HasFailure() ? 1 : 0;
+    });
+    ASSERT_TRUE(r.ended) << "the read waited on the pipe";
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(tmp_.Kind("registry.txt"), 'f');
+    EXPECT_EQ(tmp_.Read("registry.txt"), "[K]\nB=dword:00000003\n\n");
+    EXPECT_EQ(tmp_.Read("other.txt"), "[K]\nA=dword:00000007\n");
+  }
+}
+
+// A file too large to read is not replaced by a write that would lose its
+// values.
+TEST_F(RegistryTest, AWriteKeepsAFileTooLargeToRead) {
+  const std::string big = "[K]\n#" + std::string(size_t(4) << 20, 'x') + "\n";
+  WriteFile(big);
+  plat::RegKey k;
+  ASSERT_TRUE(k.Open("K", true));
+  EXPECT_FALSE(k.WriteDword("B", 3));
+  EXPECT_EQ(tmp_.Read("registry.txt"), big);
 }
 
 // The file may be written by another process: random damage must parse

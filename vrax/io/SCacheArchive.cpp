@@ -117,32 +117,22 @@ int32_t SCacheArchive::Lookup(const std::string& name, void* destination, size_t
   return 0;
 }
 
-bool SCacheArchive::Exists(const std::string& path) const {
-  FILE* f = FileOpen(MakeFileName(path, kExtension), false);
-  if (f == nullptr) return false;
-  FileClose(f);
-  return true;
-}
+bool SCacheArchive::Exists(const std::string& path) const { return FileSize(MakeFileName(path, kExtension)) >= 0; }
 
 int32_t SCacheArchive::Save(const std::string& path) const {
-  FILE* f = FileOpen(MakeFileName(path, kExtension), true);
-  if (f == nullptr) return -1;
-  uint8_t header[kHeaderSize] = {};
-  std::memcpy(header, kMagic, sizeof kMagic);
-  std::memcpy(header + 20, kVersion, sizeof kVersion);
-  plat::WriteLe32(header + 24, static_cast<uint32_t>(entries_.size()));
-  bool ok = FileWrite(f, header, sizeof header) == sizeof header;
+  std::vector<uint8_t> bytes(kHeaderSize);
+  std::memcpy(bytes.data(), kMagic, sizeof kMagic);
+  std::memcpy(bytes.data() + 20, kVersion, sizeof kVersion);
+  plat::WriteLe32(bytes.data() + 24, static_cast<uint32_t>(entries_.size()));
   for (const Entry& e : entries_) {
-    if (!ok) break;
     uint8_t eh[kEntryHeaderSize] = {};
     std::memcpy(eh, e.name.data(), e.name.size());  // NameFits: terminator included
     plat::WriteLe32(eh + kNameField, static_cast<uint32_t>(e.data.size()));
     eh[kNameField + 4] = e.packed;
-    ok = FileWrite(f, eh, sizeof eh) == sizeof eh &&
-         FileWrite(f, e.data.data(), e.data.size()) == e.data.size();
+    bytes.insert(bytes.end(), eh, eh + sizeof eh);
+    bytes.insert(bytes.end(), e.data.begin(), e.data.end());
   }
-  if (FileClose(f) < 0) ok = false;
-  return ok ? 0 : -1;
+  return FileSave(MakeFileName(path, kExtension), bytes.data(), bytes.size()) ? 0 : -1;
 }
 
 int32_t SCacheArchive::Load(const std::string& path) {

@@ -46,17 +46,20 @@ int32_t SFile::Save() {
     FatalError("%s(%d) : %s\n", kSource, 62, SIOMan::Message(0));
     return -1;
   }
-  FILE* f = FileOpen(SetPathName(), true);
-  if (f == nullptr) {
-    state_ = STATE_FAILED;
-    FatalError("%s(%d) : %s\n", kSource, 70, SIOMan::Message(0));
-    return -1;
-  }
-  size_t n = FileWrite(f, data_, size_);
-  int32_t closed = FileClose(f);
-  if (n != size_ || closed < 0) {
+  if (data_ == nullptr && size_ != 0) {
     state_ = STATE_FAILED;
     FatalError("%s(%d) : %s\n", kSource, 76, SIOMan::Message(3));
+    return -1;
+  }
+  const plat::SaveResult saved = FileSave(SetPathName(), data_, size_);
+  if (!saved) {
+    // A file that could not be made is an open error; one that could not
+    // be written or put in place, a write error.
+    state_ = STATE_FAILED;
+    if (saved.created)
+      FatalError("%s(%d) : %s\n", kSource, 76, SIOMan::Message(3));
+    else
+      FatalError("%s(%d) : %s\n", kSource, 70, SIOMan::Message(0));
     return -1;
   }
   return 0;

@@ -162,7 +162,7 @@ void SIOMan::ReadFromDisk(SFile* file) {
     if (FileReadAll(path, file->data_, file->size_) <= 0) Fail(file, ERROR_READ, 158, Message(1));
     return;  // completed at the next pass
   }
-  FILE* f = FileOpen(path, false);
+  FILE* f = FileOpen(path);
   if (f == nullptr) {
     Fail(file, ERROR_READ, 168, Message(1));
     return;

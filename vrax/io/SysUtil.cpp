@@ -1,6 +1,6 @@
 #include "vrax/io/SysUtil.h"
 
-#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdarg>
 #include <vector>
@@ -28,28 +28,19 @@ void FatalError(const char* format, ...) {
 
 void DebugPrint(const char*, ...) {}
 
-FILE* FileOpen(const std::string& name, bool write) {
-  std::string path = plat::MapPath(name);
+FILE* FileOpen(const std::string& name) {
+  const std::string path = plat::MapPath(name);
   if (path.empty()) return nullptr;
-  if (write) {
-    plat::MakeParentDirs(path);
-    return std::fopen(path.c_str(), "wb");
-  }
-  // Only regular files: a directory opens for reading on this host but has
-  // no bytes to give.
-  struct stat st;
-  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return nullptr;
-  return std::fopen(path.c_str(), "rb");
+  const int fd = plat::OpenRegularFile(path, plat::Links::kFollow, nullptr, nullptr);
+  if (fd < 0) return nullptr;
+  FILE* f = ::fdopen(fd, "rb");
+  if (f == nullptr) ::close(fd);
+  return f;
 }
 
 size_t FileRead(FILE* file, void* buffer, size_t size) {
   if (file == nullptr || (buffer == nullptr && size != 0)) return 0;
   return std::fread(buffer, 1, size, file);
-}
-
-size_t FileWrite(FILE* file, const void* buffer, size_t size) {
-  if (file == nullptr || (buffer == nullptr && size != 0)) return 0;
-  return std::fwrite(buffer, 1, size, file);
 }
 
 int32_t FileClose(FILE* file) {
@@ -58,21 +49,21 @@ int32_t FileClose(FILE* file) {
 }
 
 int64_t FileSize(const std::string& name) {
-  FILE* f = FileOpen(name, false);
-  if (f == nullptr) return -1;
-  int64_t size = -1;
-  if (std::fseek(f, 0, SEEK_END) == 0) size = static_cast<int64_t>(std::ftell(f));
-  std::fclose(f);
-  return size;
+  const std::string path = plat::MapPath(name);
+  return path.empty() ? -1 : plat::RegularFileSize(path);
 }
 
 int64_t FileReadAll(const std::string& name, void* buffer, size_t size) {
-  FILE* f = FileOpen(name, false);
-  if (f == nullptr) return -1;
-  size_t got = FileRead(f, buffer, size);
-  std::fclose(f);
-  if (got != size) return -1;
+  const std::string path = plat::MapPath(name);
+  if (path.empty() || (buffer == nullptr && size != 0)) return -1;
+  if (plat::ReadFileInto(path, buffer, size) != plat::FileProblem::kNone) return -1;
   return static_cast<int64_t>(size);
+}
+
+plat::SaveResult FileSave(const std::string& name, const void* bytes, size_t size) {
+  const std::string path = plat::MapPath(name);
+  if (path.empty()) return {false, false, "no file name"};
+  return plat::ReplaceFile(path, bytes, size);
 }
 
 std::string MakeFileName(const std::string& name, const std::string& extension) {

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <string>
 
+#include "platform/file_io.h"
+
 // The engine's system helpers: the error box, the (silent) debug print, thin
 // file wrappers and the file-name builder. File names are the game's own
 // ("Data//\common\X.tr", "D:\X.dat"); they are mapped onto host paths here.
@@ -16,18 +18,24 @@ void FatalError(const char* format, ...) __attribute__((format(printf, 1, 2)));
 // Trace output; prints nothing.
 void DebugPrint(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
-// Opens the file for binary reading, or writing ("wb") when write is set (the
-// missing directories of a written file are created). Null on failure.
-FILE* FileOpen(const std::string& name, bool write);
-// One read / write of size bytes; the number of bytes transferred.
+// Every file goes through the platform's one reader and one saver
+// (platform/file_io.h): only regular files are read, and never with a wait;
+// a save replaces the file in one step.
+
+// Opens a regular file for binary reading. Null on failure or for anything
+// that is not a regular file.
+FILE* FileOpen(const std::string& name);
+// One read of size bytes; the number of bytes transferred.
 size_t FileRead(FILE* file, void* buffer, size_t size);
-size_t FileWrite(FILE* file, const void* buffer, size_t size);
 // 0, or -1 (also for a null file).
 int32_t FileClose(FILE* file);
-// Size in bytes of a regular file; -1 when it does not open.
+// Size in bytes of a regular file; -1 for anything else.
 int64_t FileSize(const std::string& name);
-// Reads size bytes of the file into buffer; size, or -1 on an open failure or
-// a short read.
+// Reads the first size bytes of the file into buffer; size, or -1 when it
+// is not a regular file or holds fewer bytes.
 int64_t FileReadAll(const std::string& name, void* buffer, size_t size);
+// Saves size bytes as the file, replacing the old one in one step (its
+// missing directories are made).
+plat::SaveResult FileSave(const std::string& name, const void* bytes, size_t size);
 // name followed by extension.
 std::string MakeFileName(const std::string& name, const std::string& extension);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/ChildProcess.h"
 #include "tests/vrax/io/io_test_util.h"
 
 namespace {
@@ -9,19 +10,39 @@ namespace {
 TEST(SysUtil, FileWrappersFailCleanly) {
   IoTempDir dir;
   std::string name = dir.path + "/sub/a.bin";
-  FILE* f = FileOpen(name, true);  // creates the missing directory
+  ASSERT_TRUE(FileSave(name, "0123456789", 10));  // creates the missing directory
+  FILE* f = FileOpen(name);
   ASSERT_NE(f, nullptr);
-  EXPECT_EQ(FileWrite(f, "0123456789", 10), 10u);
-  EXPECT_EQ(FileClose(f), 0);
   char buf[16] = {};
+  EXPECT_EQ(FileRead(f, buf, 16), 10u);
+  EXPECT_EQ(FileClose(f), 0);
   EXPECT_EQ(FileReadAll(name, buf, 10), 10);
   EXPECT_EQ(FileReadAll(name, buf, 11), -1) << "short read";
   EXPECT_EQ(FileSize(dir.path), -1) << "a directory is not a file";
+  EXPECT_EQ(FileOpen(dir.path), nullptr);
   // A message longer than any fixed buffer reaches the box whole.
   ErrorBoxCatcher box;
   FatalError("%s(%d) : %s\n", "src", 1, std::string(2000, 'x').c_str());
   ASSERT_EQ(box.texts.size(), 1u);
   EXPECT_EQ(box.texts[0].size(), 2010u);
+}
+
+// A data file that is a named pipe fails like a missing one, at once,
+// instead of stalling the frame that reads it. Bounded in a child process,
+// in case the read should wait.
+TEST(SysUtil, APipeIsNoFileAndNeverWaitedOn) {
+  IoTempDir dir;
+  ASSERT_TRUE(dir.MakePipe("pipe.bin"));
+  const std::string name = dir.path + "/pipe.bin";
+  const auto r = testsupport::RunInChild([&] {
+    char buf[4];
+    EXPECT_EQ(FileSize(name), -1);
+    EXPECT_EQ(FileReadAll(name, buf, sizeof buf), -1);
+    EXPECT_EQ(FileOpen(name), nullptr);
+    return ::testing::Test::HasFailure() ? 1 : 0;
+  });
+  EXPECT_TRUE(r.ended) << "the read waited on the pipe";
+  EXPECT_EQ(r.exitCode, 0);
 }
 
 }  // namespace
