@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstring>
 
 #include "platform/byte_order.h"
@@ -29,10 +30,14 @@ QvtChannels QvtChannels::Default() {
 }
 
 void QvtChannels::Unlink() const {
+  UnlinkShared();
+  ::unlink(pipePath.c_str());
+}
+
+void QvtChannels::UnlinkShared() const {
   plat::SharedMemory::Unlink(eventA);
   plat::SharedMemory::Unlink(eventB);
   plat::SharedMemory::Unlink(blockName);
-  ::unlink(pipePath.c_str());
   ::unlink(lockPath.c_str());
 }
 
@@ -56,11 +61,12 @@ bool WriteGameResultError(int32_t index, uint32_t coins, uint32_t credits, const
 
 bool QvtSharedMemory::Open(const QvtChannels& ch) {
   Close();
-  if (!mem_.Open(ch.blockName, kSize) || !lock_.Open(ch.lockPath)) {
-    Close();
-    return false;
-  }
-  return true;
+  ch_ = ch;
+  // Joined before anything shared is made, so that a last user leaving
+  // meanwhile never removes what this one has just made.
+  lock_.JoinUsers(ch.lockPath, kJoinTimeoutMs);
+  if (!lock_.IsOpen()) return false;
+  return mem_.Open(ch.blockName, kSize);
 }
 
 bool QvtSharedMemory::Read(uint8_t* dst128) {
@@ -79,8 +85,10 @@ bool QvtSharedMemory::Write(int32_t offset, uint32_t count, const void* src) {
 }
 
 void QvtSharedMemory::Close() {
-  lock_.Close();
+  const bool last = lock_.LeaveUsers(kLeaveTimeoutMs);
   mem_.Close();
+  if (last) ch_.UnlinkShared();
+  lock_.Close();
 }
 
 // ---------------------------------------------------------------------------
@@ -91,11 +99,20 @@ QvtBTUtil::QvtBTUtil(uint32_t flags, const QvtChannels& channels) : ch_(channels
   Construct();
 }
 
+const QvtBTUtil::RegistryWord QvtBTUtil::kRegistryWords[4] = {
+    {"CoinCredit", &QvtBTUtil::coinCredit_, 4, 1},
+    {"Resolution", &QvtBTUtil::resolution_, 1, 0},
+    {"ScreenVertical", &QvtBTUtil::screenVertical_, 1, 0},
+    {"UserSelectEnable", &QvtBTUtil::userSelectEnable_, 1, 0},
+};
+
 void QvtBTUtil::Construct() {
-  eventA_.Open(ch_.eventA);
-  eventB_.Open(ch_.eventB);
+  // The block first: it makes this client one of the users of the shared
+  // objects before the events are made.
   shared_ = std::make_unique<QvtSharedMemory>();
   shared_->Open(ch_);
+  eventA_.Open(ch_.eventA);
+  eventB_.Open(ch_.eventB);
   if (!(flags_ & 1) && !pipe_.Open(ch_.pipePath)) {
     eventB_.Set();
     // Nobody reads the pipe: no service runs, so a count-down still in the
@@ -106,10 +123,17 @@ void QvtBTUtil::Construct() {
   }
   plat::RegKey key;
   if (key.Open(ch_.registryKey, false)) {
-    key.ReadDword("CoinCredit", &coinCredit_);
-    key.ReadDword("Resolution", &resolution_);
-    key.ReadDword("ScreenVertical", &screenVertical_);
-    key.ReadDword("UserSelectEnable", &userSelectEnable_);
+    // A coin credit of 0xFFFFFFFF would become a coin unit of -1.
+    for (const RegistryWord& w : kRegistryWords) {
+      uint32_t v = w.fallback;
+      if (!key.ReadDword(w.name, &v)) continue;
+      if (v > w.max) {
+        std::fprintf(stderr, "registry value %s = 0x%08x is outside 0..%u: using %u\n", w.name, v, w.max,
+                     w.fallback);
+        v = w.fallback;
+      }
+      this->*w.field = v;
+    }
   }
   RefreshStatus();
 }
@@ -118,6 +142,7 @@ QvtBTUtil::~QvtBTUtil() {
   eventA_.Close();
   eventB_.Close();
   pipe_.Close();
+  // The last user of the shared objects removes them here.
   if (shared_) shared_->Close();
   shared_.reset();
 }

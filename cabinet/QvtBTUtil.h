@@ -19,6 +19,9 @@ struct QvtChannels {
   static QvtChannels Default();
   // Removes the shared-memory objects, the FIFO and the lock file (tests).
   void Unlink() const;
+  // Removes what the users of the block share: the two events, the block and
+  // the lock file (the FIFO is the service's).
+  void UnlinkShared() const;
 };
 
 // The service's registry key.
@@ -35,19 +38,37 @@ bool WriteGameResultError(int32_t index, uint32_t coins, uint32_t credits,
 // Layout: byte 0 the service's valid byte, byte 1 the game's busy byte,
 // bytes 4-7 the service's status word, bytes 8-11 and 12-15 the coins and
 // credits last reported by the game (little-endian).
+//
+// Each open block is one user of the channels' shared objects (the events,
+// the block and its lock file) from Open to Close; the last user to close
+// removes them, so nothing is left behind once the game and the service
+// have both ended.
 class QvtSharedMemory {
  public:
   static constexpr uint32_t kSize = 128;
   static constexpr uint32_t kLockTimeoutMs = 4;
+  // How long Open waits for a last user that is removing the objects, and
+  // Close for another user that is leaving.
+  static constexpr uint32_t kJoinTimeoutMs = 2000;
+  static constexpr uint32_t kLeaveTimeoutMs = 100;
 
+  QvtSharedMemory() = default;
+  ~QvtSharedMemory() { Close(); }
+  QvtSharedMemory(const QvtSharedMemory&) = delete;
+  QvtSharedMemory& operator=(const QvtSharedMemory&) = delete;
+
+  // Joins the users, then opens (or makes) the block. False when the block
+  // or its lock cannot be had; a user that joined stays one until Close.
   bool Open(const QvtChannels& ch);
   // False when the block is missing or the lock was not had in time.
   bool Read(uint8_t* dst128);
   bool Write(int32_t offset, uint32_t count, const void* src);
+  // Leaves; the last user removes the shared objects.
   void Close();
   bool IsOpen() const { return mem_.IsOpen() && lock_.IsOpen(); }
 
  private:
+  QvtChannels ch_;
   plat::SharedMemory mem_;
   plat::FileLock lock_;
 };
@@ -113,6 +134,18 @@ class QvtBTUtil {
   bool HasSharedMemory() const { return shared_ && shared_->IsOpen(); }
 
  private:
+  // The registry values the client reads, each with its range and default:
+  // CoinCredit 0 (free play) to 4 coins a credit, default 1; Resolution,
+  // ScreenVertical and UserSelectEnable 0 or 1, default 0. A value outside
+  // its range takes its default, told in one line on standard error.
+  struct RegistryWord {
+    const char* name;
+    uint32_t QvtBTUtil::*field;
+    uint32_t max;
+    uint32_t fallback;
+  };
+  static const RegistryWord kRegistryWords[4];
+
   void Construct();
   void Send(uint8_t byte);
   bool IsBusy() const;

@@ -69,13 +69,66 @@ void SharedMemory::Unlink(const std::string& name) { ::shm_unlink(("/" + name).c
 
 bool FileLock::Open(const std::string& path) {
   Close();
-  fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
   return fd_ >= 0;
 }
 
 void FileLock::Close() {
-  if (fd_ >= 0) ::close(fd_);
+  if (fd_ >= 0) ::close(fd_);  // drops the flock and the record lock
   fd_ = -1;
+  user_ = false;
+}
+
+namespace {
+
+// A record lock of the open file (not of the process) on the first byte,
+// without waiting.
+bool RecordLock(int fd, short type) {
+  struct flock fl{};
+  fl.l_type = type;
+  fl.l_whence = SEEK_SET;
+  fl.l_start = 0;
+  fl.l_len = 1;
+  return ::fcntl(fd, F_OFD_SETLK, &fl) == 0;
+}
+
+// Whether the open file is still the one at path.
+bool StillAt(int fd, const std::string& path) {
+  struct stat a{}, b{};
+  return ::fstat(fd, &a) == 0 && ::stat(path.c_str(), &b) == 0 && a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+}  // namespace
+
+bool FileLock::JoinUsers(const std::string& path, uint32_t timeoutMs) {
+  const int64_t deadline = PerfCounter() + int64_t(timeoutMs) * PerfFrequency() / 1000;
+  for (;;) {
+    if (!Open(path)) return false;
+    if (RecordLock(fd_, F_RDLCK)) {
+      // The last user removes the file while it holds it alone: a file
+      // joined after that is gone from its name, and the name's new file
+      // is the one to join.
+      if (StillAt(fd_, path)) {
+        user_ = true;
+        return true;
+      }
+    } else if (errno != EAGAIN && errno != EACCES) {
+      return false;  // no record locks here: open, but not counted
+    }
+    if (PerfCounter() >= deadline) return false;
+    ::usleep(200);
+  }
+}
+
+bool FileLock::LeaveUsers(uint32_t timeoutMs) {
+  if (!user_ || fd_ < 0) return false;
+  user_ = false;
+  const bool alone = Lock(timeoutMs);
+  const bool last = RecordLock(fd_, F_WRLCK);
+  if (last) return true;  // both locks held until Close
+  RecordLock(fd_, F_UNLCK);
+  if (alone) Unlock();
+  return false;
 }
 
 bool FileLock::Lock(uint32_t timeoutMs) {

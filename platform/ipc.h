@@ -38,6 +38,13 @@ class SharedMemory {
 
 // An exclusive lock on a lock file (flock): the kernel drops it when the
 // holder exits or dies, so a crashed peer never leaves it held.
+//
+// The same file counts the processes that use a group of named objects
+// (JoinUsers): each holds a shared record lock on the file's first byte
+// while it uses them (record locks of the open file, apart from the flock
+// of Lock). The last to leave finds no other holder (LeaveUsers) and
+// removes the objects and the lock file; the kernel drops the record lock
+// of a process that dies, so a crashed user never counts.
 class FileLock {
  public:
   FileLock() = default;
@@ -52,8 +59,22 @@ class FileLock {
   bool Lock(uint32_t timeoutMs);
   void Unlock();
 
+  // Opens the lock file and joins its users until Close. A lock file that
+  // the last user removed while this one waited is opened afresh. Waits at
+  // most timeoutMs for a user that is leaving. False when it could not join
+  // (the file may still be open for Lock).
+  bool JoinUsers(const std::string& path, uint32_t timeoutMs);
+  bool IsUser() const { return user_; }
+  // Leaves the users; true when this was the last one. Users leave one at a
+  // time (under the exclusive lock, waited for at most timeoutMs), so that
+  // two leaving together never both see the other and stay their hand. The
+  // last one holds the file alone until Close, so nobody joins before the
+  // shared objects are removed.
+  bool LeaveUsers(uint32_t timeoutMs);
+
  private:
   int fd_ = -1;
+  bool user_ = false;
 };
 
 // A flag in shared memory that stands in for a named manual-reset event.

@@ -7,8 +7,10 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -197,6 +199,95 @@ TEST_F(QvtTest, RegistryValuesNeedFourBytes) {
               VAL(q.GetUserSelectEnable(), 0u)});
 }
 
+// Every value the client reads is checked against its range; one outside
+// it takes its default and is told. A coin credit of 0xFFFFFFFF once became
+// a coin unit of -1.
+TEST_F(QvtTest, RegistryValuesOutsideTheirRangeTakeTheirDefaults) {
+  const auto start = [&](const char* coin, const char* flags) {
+    std::ofstream(dir_ / "registry.txt") << "[" << ch_.registryKey << "]\n"
+                                         << "CoinCredit=dword:" << coin << "\n"
+                                         << "Resolution=dword:" << flags << "\n"
+                                         << "ScreenVertical=dword:" << flags << "\n"
+                                         << "UserSelectEnable=dword:" << flags << "\n";
+    return std::make_unique<QvtBTUtil>(1, ch_);
+  };
+  ::testing::internal::CaptureStderr();
+  auto q = start("ffffffff", "00000002");
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+            "registry value CoinCredit = 0xffffffff is outside 0..4: using 1\n"
+            "registry value Resolution = 0x00000002 is outside 0..1: using 0\n"
+            "registry value ScreenVertical = 0x00000002 is outside 0..1: using 0\n"
+            "registry value UserSelectEnable = 0x00000002 is outside 0..1: using 0\n");
+  EXPECT_ALL({VAL(q->GetCoinCredit(), 1u), VAL(q->GetResolution(), 0u), VAL(q->GetScreenVertical(), 0u),
+              VAL(q->GetUserSelectEnable(), 0u)});
+  q.reset();
+  ::testing::internal::CaptureStderr();
+  q = start("00000005", "00000001");
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+            "registry value CoinCredit = 0x00000005 is outside 0..4: using 1\n");
+  EXPECT_ALL({VAL(q->GetCoinCredit(), 1u), VAL(q->GetResolution(), 1u), VAL(q->GetScreenVertical(), 1u),
+              VAL(q->GetUserSelectEnable(), 1u)});
+  // The ends of the range are good values, without a word.
+  for (const char* coin : {"00000000", "00000004"}) {
+    q.reset();
+    ::testing::internal::CaptureStderr();
+    q = start(coin, "00000000");
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(q->GetCoinCredit(), std::strtoul(coin, nullptr, 16));
+  }
+}
+
+// The events, the block and its lock file are named after the save
+// directory; each start made them anew and nothing removed them. The last
+// of their users to leave removes them, whichever it is; a user that died
+// does not count.
+TEST_F(QvtTest, TheLastUserToLeaveRemovesTheSharedObjects) {
+  const auto shm = [](const std::string& name) { return fs::exists("/dev/shm/" + name); };
+  const auto present = [&] {
+    return std::vector<bool>{shm(ch_.eventA), shm(ch_.eventB), shm(ch_.blockName), fs::exists(ch_.lockPath)};
+  };
+  const std::vector<bool> all(4, true), none(4, false);
+  ASSERT_EQ(present(), none);
+  // The game leaves first; the service still uses the objects.
+  auto service = std::make_unique<QvtSharedMemory>();
+  ASSERT_TRUE(service->Open(ch_));
+  {
+    QvtBTUtil game(1, ch_);
+    EXPECT_EQ(present(), all);
+  }
+  EXPECT_EQ(present(), all);
+  service.reset();
+  EXPECT_EQ(present(), none);
+  // The service leaves first; the game removes them. A user that died
+  // without leaving is no user.
+  {
+    QvtBTUtil game(1, ch_);
+    service = std::make_unique<QvtSharedMemory>();
+    ASSERT_TRUE(service->Open(ch_));
+    service.reset();
+    EXPECT_EQ(present(), all);
+    const pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      QvtSharedMemory dies;
+      ::_exit(dies.Open(ch_) ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  }
+  EXPECT_EQ(present(), none);
+  // A block that cannot be made still counts its client as a user.
+  {
+    QvtChannels bad = ch_;
+    bad.blockName = "no/such/object";
+    QvtBTUtil game(1, bad);
+    EXPECT_FALSE(game.HasSharedMemory());
+    EXPECT_TRUE(shm(ch_.eventA));
+  }
+  EXPECT_EQ(present(), none);
+}
+
 TEST_F(QvtTest, ResultWrittenOnceAfterIoError) {
   QvtBTUtil q(1, ch_);
   q.SetStatusAB(7, 2);
@@ -289,6 +380,11 @@ TEST_F(QvtTest, TwoProcessesWithFakeService) {
   EXPECT_TRUE(WIFEXITED(status));
   EXPECT_EQ(WEXITSTATUS(status), 0);
   EXPECT_EQ(received, "FD\n00\n");
+  // Both have ended, in whichever order: nothing of theirs is left.
+  for (const std::string& name : {ch_.eventA, ch_.eventB, ch_.blockName})
+    EXPECT_FALSE(fs::exists("/dev/shm/" + name)) << name;
+  EXPECT_FALSE(fs::exists(ch_.lockPath));
+  EXPECT_FALSE(fs::exists(ch_.pipePath));
 }
 
 }  // namespace

@@ -42,7 +42,6 @@ Headless::~Headless() {
   plat::ClearInjectedCabInputs();
   plat::SetHostInputEnabled(true);
   plat::ClearQuitMessage();
-  QvtChannels::Default().Unlink();  // still inside the temporary save directory
 }
 
 int Headless::Step(int frames) {

@@ -35,19 +35,16 @@
 
 namespace {
 
-bool PublishStatus(const QvtChannels& ch, int32_t status) {
-  QvtSharedMemory block;
-  if (!block.Open(ch)) return false;
+bool PublishStatus(QvtSharedMemory& block, int32_t status) {
   uint8_t head[8] = {1};
   plat::WriteLe32(head + 4, static_cast<uint32_t>(status));
   // Byte 1 belongs to the game: write the valid byte and the status word only.
   return block.Write(0, 1, head) && block.Write(4, 4, head + 4);
 }
 
-bool WithdrawStatus(const QvtChannels& ch) {
-  QvtSharedMemory block;
+bool WithdrawStatus(QvtSharedMemory& block) {
   const uint8_t none = 0;
-  return block.Open(ch) && block.Write(0, 1, &none);
+  return block.Write(0, 1, &none);
 }
 
 // A count-down published from the real clock.
@@ -63,25 +60,25 @@ struct CountDown {
   }
   // Publishes the time left when it changed; withdraws the status a second
   // after 0.
-  void Tick(const QvtChannels& ch) {
+  void Tick(QvtSharedMemory& block) {
     if (!running) return;
     const int64_t left = (endTicks - plat::PerfCounter()) * 1000 / plat::PerfFrequency();
     if (left < -1000) {
-      Stop(ch);
+      Stop(block);
       return;
     }
     const int32_t ms = static_cast<int32_t>(std::max<int64_t>(left, 0));
-    if (ms != last) PublishStatus(ch, ms);
+    if (ms != last) PublishStatus(block, ms);
     last = ms;
   }
-  void Stop(const QvtChannels& ch) {
+  void Stop(QvtSharedMemory& block) {
     running = false;
-    WithdrawStatus(ch);
+    WithdrawStatus(block);
   }
 };
 
 // Reads "start MS" and "stop" lines from standard input without waiting.
-void ReadCommands(const QvtChannels& ch, CountDown* cd, bool* stdinOpen, std::string* pending) {
+void ReadCommands(QvtSharedMemory& block, CountDown* cd, bool* stdinOpen, std::string* pending) {
   if (!*stdinOpen) return;
   pollfd p{0, POLLIN, 0};
   if (::poll(&p, 1, 0) <= 0) return;
@@ -99,16 +96,15 @@ void ReadCommands(const QvtChannels& ch, CountDown* cd, bool* stdinOpen, std::st
     if (line.rfind("start", 0) == 0) {
       cd->Start(static_cast<int32_t>(std::strtol(line.c_str() + 5, nullptr, 0)));
     } else if (line.rfind("stop", 0) == 0) {
-      cd->Stop(ch);
+      cd->Stop(block);
     }
   }
 }
 
 // The game's reported counts, or false while the block cannot be read.
-bool ReadCounts(const QvtChannels& ch, uint32_t* coins, uint32_t* credits) {
-  QvtSharedMemory block;
+bool ReadCounts(QvtSharedMemory& block, uint32_t* coins, uint32_t* credits) {
   uint8_t bytes[QvtSharedMemory::kSize];
-  if (!block.Open(ch) || !block.Read(bytes)) return false;
+  if (!block.Read(bytes)) return false;
   *coins = plat::ReadLe32(bytes + QvtBTUtil::kCountsOffset);
   *credits = plat::ReadLe32(bytes + QvtBTUtil::kCountsOffset + 4);
   return true;
@@ -118,9 +114,9 @@ bool ReadCounts(const QvtChannels& ch, uint32_t* coins, uint32_t* credits) {
 struct CountsWatch {
   bool shown = false;
   uint32_t coins = 0, credits = 0;
-  void Tick(const QvtChannels& ch) {
+  void Tick(QvtSharedMemory& block) {
     uint32_t c = 0, n = 0;
-    if (!ReadCounts(ch, &c, &n) || (shown && c == coins && n == credits)) return;
+    if (!ReadCounts(block, &c, &n) || (shown && c == coins && n == credits)) return;
     shown = true, coins = c, credits = n;
     std::printf("COINS %u CREDITS %u\n", c, n);
     std::fflush(stdout);
@@ -171,7 +167,11 @@ int main(int argc, char** argv) {
     for (const auto& [name, v] : regs)
       if (!key.WriteDword(name, v)) return 1;
   }
-  if (haveStatus && !PublishStatus(ch, status)) return 1;
+  // Held for the whole run: the service is one of the users of the shared
+  // objects, which the last user to leave removes.
+  QvtSharedMemory block;
+  if (!block.Open(ch)) return 1;
+  if (haveStatus && !PublishStatus(block, status)) return 1;
 
   plat::FifoReader pipe;
   if (!pipe.Open(ch.pipePath)) return 1;
@@ -191,19 +191,20 @@ int main(int argc, char** argv) {
       rc = expect == 0 ? 0 : 2;
       break;
     }
-    ReadCommands(ch, &cd, &stdinOpen, &pending);
-    cd.Tick(ch);
-    if (counts) watch.Tick(ch);
+    ReadCommands(block, &cd, &stdinOpen, &pending);
+    cd.Tick(block);
+    if (counts) watch.Tick(block);
     uint8_t buf[64];
     size_t n = pipe.Read(buf, expect ? std::min<size_t>(sizeof buf, size_t(expect - got)) : sizeof buf, 20);
     for (size_t k = 0; k < n; ++k) std::printf("%02X\n", buf[k]);
     if (n) std::fflush(stdout);
     got += static_cast<long>(n);
   }
-  // The service's objects end with it: no count-down is left behind, and
-  // the pipe goes.
-  WithdrawStatus(ch);
+  // The service's objects end with it: no count-down is left behind, the
+  // pipe goes, and the shared objects too when the game has ended.
+  WithdrawStatus(block);
   pipe.Close();
   ::unlink(ch.pipePath.c_str());
+  block.Close();
   return rc;
 }

@@ -6,6 +6,7 @@
 
 #include "game/core/SystemFile.h"
 #include "support/ChildProcess.h"
+#include "support/ServiceTap.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -158,6 +159,21 @@ TEST_F(SystemFile, ServiceCoinsTakeTheServiceDefaultWithoutAClient) {
   EXPECT_EQ(live[kSetContinueCoins], 1);
   EXPECT_EQ(live[kSetCreditsPerUnit], 1);
   EXPECT_EQ(live[kSetCoinPlay], 1);
+}
+
+// The service's coin credit is checked against its range before it sets
+// the coin words: 0xFFFFFFFF once made the coin unit -1. It takes its
+// default, one coin a credit.
+TEST_F(SystemFile, AServiceCoinCreditOutOfRangeGivesOneCoinACredit) {
+  ::testing::internal::CaptureStderr();
+  testsupport::ServiceTap service(0xFFFFFFFF);
+  ::testing::internal::GetCapturedStderr();
+  Write(Bytes(kDefaultSettings));
+  Load();
+  EXPECT_EQ(live[kSetCoinUnit], 1);
+  EXPECT_EQ(live[kSetContinueCoins], 1);
+  EXPECT_EQ(live[kSetCoinPlay], 1);
+  EXPECT_EQ(live[kSetCreditsPerUnit], 1);
 }
 
 // A directory in place of the temporary file once made every save fail:
