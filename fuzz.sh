@@ -38,11 +38,11 @@ scripts/deps.sh
 
 seed_build=${OSTREL_SEED_BUILD:-build/test}
 if [ ! -f "$seed_build/build.ninja" ]; then
-  cmake -S . -B "$seed_build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DOSTREL_SANITIZE=ON -DOSTREL_BENCH=ON >/dev/null
+  cmake -S . -B "$seed_build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DOSTREL_SANITIZE=ON -DOSTREL_BENCH=ON -DOSTREL_WERROR=ON >/dev/null
 fi
 cmake --build "$seed_build" -j "$jobs" --target standin_data seed_fixtures
 
-cmake -S . -B build/fuzz -G Ninja -DOSTREL_FUZZ=ON >/dev/null
+cmake -S . -B build/fuzz -G Ninja -DOSTREL_FUZZ=ON -DOSTREL_WERROR=ON >/dev/null
 cmake --build build/fuzz -j "$jobs" --target "${targets[@]/#/fuzz_}"
 
 fz=$PWD/build/fuzz

@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 scripts/deps.sh
 jobs=${JOBS:-$(nproc)}
-cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DOSTREL_SANITIZE=ON -DOSTREL_BENCH=ON >/dev/null
+cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DOSTREL_SANITIZE=ON -DOSTREL_BENCH=ON -DOSTREL_WERROR=ON >/dev/null
 cmake --build build/test -j "$jobs"
 export SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy
 # Mesa's software rasteriser draws on the calling thread: its worker threads

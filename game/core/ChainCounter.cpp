@@ -13,7 +13,8 @@
 
 namespace {
 
-constexpr int32_t kAuraList = 0;
+// List 0 holds the aura (a member process, added with AddChildProcess),
+// list 1 the number popups.
 constexpr int32_t kPopupList = 1;
 
 }  // namespace

@@ -33,6 +33,7 @@ class EnemyType17 : public EnemyBase {
   static constexpr int32_t kStopSteps = 30;
   static constexpr int32_t kRestartSteps = 10;
 
+  using EnemyBase::Script;  // EObjBase's behaviour handler, beside the accessor
   EnemyType17Behavior& Script() { return script_; }
 
  protected:

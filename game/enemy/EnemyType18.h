@@ -34,6 +34,7 @@ class EnemyType18 : public EnemyBase {
  public:
   static constexpr int32_t kType = 18;
 
+  using EnemyBase::Script;  // EObjBase's behaviour handler, beside the accessor
   EnemyType18Behavior& Script() { return script_; }
 
  protected:

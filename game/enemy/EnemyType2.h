@@ -40,6 +40,7 @@ class EnemyType2 : public EnemyBase {
   static constexpr int32_t kStageMusic = 0;
   static constexpr int32_t kBossMusic = 5;
 
+  using EnemyBase::Script;  // EObjBase's behaviour handler, beside the accessor
   EnemyType2Behavior& Script() { return script_; }
 
  protected:

@@ -44,6 +44,7 @@ class EnemyType9 : public EnemyBase {
   static constexpr int32_t kStageMusic = 2;
   static constexpr int32_t kBossMusic = 5;
 
+  using EnemyBase::Script;  // EObjBase's behaviour handler, beside the accessor
   EnemyType9Behavior& Script() { return script_; }
 
  protected:

@@ -11,8 +11,8 @@ bool ParsePlacementList(const uint8_t* data, size_t size, std::vector<PlacedObje
   if (!r.U32(&n) || !r.Skip(4) || n > r.left() / 28) return false;
   objects->resize(n);
   for (PlacedObject& o : *objects) {
-    float p[3];
-    SQuat q;
+    float p[3] = {};
+    SQuat q{};
     r.Floats(p, 3);
     r.F32(&q.x), r.F32(&q.y), r.F32(&q.z), r.F32(&q.w);
     SMatrix::RotationQuaternion(&o.matrix, &q);

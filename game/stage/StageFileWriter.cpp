@@ -73,14 +73,13 @@ std::vector<uint8_t> WriteVisibilityList(const std::vector<VisibilityStep>& step
 }
 
 std::vector<uint8_t> WriteTunnel(const TunnelMesh& mesh, uint32_t blockRows) {
-  std::vector<uint8_t> out(0x120, 0);
+  // The fixed part: the 0x120-byte header, the texture names, the block
+  // rows and the group header, all zero but for three counts.
+  const size_t s = 0x120 + size_t(mesh.textureCount) * 32;
+  const size_t m = s + (size_t(blockRows) + 2) * 16;
+  std::vector<uint8_t> out(m + 0x20, 0);
   plat::WriteLe32(out.data() + 0x10C, mesh.textureCount);
-  out.resize(out.size() + size_t(mesh.textureCount) * 32, 0);
-  const size_t s = out.size();
-  out.resize(s + (size_t(blockRows) + 2) * 16, 0);
   plat::WriteLe32(out.data() + s + 0x0C, blockRows);
-  const size_t m = out.size();
-  out.resize(m + 0x20, 0);
   plat::WriteLe32(out.data() + m + 0x0C, uint32_t(mesh.groups.size()));
   for (const std::vector<TunnelRecord>& group : mesh.groups) {
     U32(out, uint32_t(group.size()));

@@ -20,14 +20,14 @@ struct HeadlessOptions {
   bool nullDevice = false;      // draw nothing: fastest, no screenshots
   bool highResolution = false;  // the service asks for 1280x720
   bool verticalScreen = false;  // the service reports a vertical screen
-  std::vector<std::string> args;  // further command-line arguments
+  std::vector<std::string> args{};  // further command-line arguments
   SProc* extraManager = nullptr;  // see StartOptions
   // Files (name below the save directory, bytes) written into the fresh save
   // directory before the start: what an earlier run left on drive D:.
-  std::vector<std::pair<std::string, std::string>> saveFiles;
+  std::vector<std::pair<std::string, std::string>> saveFiles{};
   // Called with the fresh save directory after the files are written,
   // before the start (to put odd entries there: a pipe, a link).
-  std::function<void(const TempDir&)> prepareSaveDir;
+  std::function<void(const TempDir&)> prepareSaveDir{};
 };
 
 class Headless {

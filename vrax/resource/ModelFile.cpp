@@ -138,7 +138,7 @@ bool ParseModelFile(const uint8_t* data, size_t size, ModelFile* out) {
 
   // The tag is only looked at when the file holds all six of its bytes.
   if (size >= 6 && data[3] == '1' && (data[5] == '0' || data[5] == '1')) {
-    uint8_t tag[6];
+    uint8_t tag[6] = {};
     r.Bytes(tag, 6);
     out->hasTag = true;
     out->versionFlag = tag[5] == '1';

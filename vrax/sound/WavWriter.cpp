@@ -4,7 +4,9 @@
 
 namespace {
 
-void PutTag(std::vector<uint8_t>& v, const char* tag) { v.insert(v.end(), tag, tag + 4); }
+void PutTag(std::vector<uint8_t>& v, const char* tag) {
+  for (int i = 0; i < 4; ++i) v.push_back(static_cast<uint8_t>(tag[i]));
+}
 
 }  // namespace
 
@@ -47,7 +49,11 @@ std::string MakeSoundList(const std::vector<SoundListLine>& lines) {
     // An empty sound is a line of one blank: an empty line would merge into
     // the break before it and renumber the lines after it.
     text += l.name.empty() ? std::string(" ") : l.name;
-    if (l.streamed) text += " " + std::to_string(l.loopStart) + " 1";
+    if (l.streamed) {
+      text += ' ';
+      text += std::to_string(l.loopStart);
+      text += " 1";
+    }
     text += "\r\n";
   }
   return text;

@@ -65,6 +65,7 @@ class EnemyType3 : public EnemyBase {
   static constexpr float kLoopTrigger = 7636.0f;
 
   EnemyType3();
+  using EnemyBase::Script;  // EObjBase's behaviour handler, beside the accessor
   EnemyType3Behavior& Script() { return script_; }
   // Writes the node and radius tables the next set of cannons reads.
   void SetCannonTables(int set);

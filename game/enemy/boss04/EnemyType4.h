@@ -79,6 +79,7 @@ class EnemyType4 : public EnemyBase {
   static constexpr int32_t kCoreNode = 70;
   static constexpr float kShadowBehind = 400.0f;
 
+  using EnemyBase::Script;  // EObjBase's behaviour handler, beside the accessor
   EnemyType4Behavior& Script() { return script_; }
 
   float* coreTranslation = nullptr;

@@ -23,6 +23,7 @@ class EnemyType5 : public EnemyBase {
   // The arena loop: back to rail 4391 whenever the rail reaches 4466.
   static constexpr float kLoopTo = 4391.0f, kLoopAt = 4466.0f;
 
+  using EnemyBase::Script;  // EObjBase's behaviour handler, beside the accessor
   EnemyType5Behavior& Script() { return script_; }
   // The world translation row of model node n (a fixed point when the
   // model has no such node).

@@ -24,7 +24,6 @@
 
 namespace {
 
-constexpr float kPi = 3.1415927f;
 constexpr float kHalfPi = 1.5707964f;
 constexpr float kTwoPi = 6.2831855f;
 constexpr uint32_t kHit = 5;

@@ -14,6 +14,7 @@ class EnemyType6 : public EnemyBase {
   static constexpr float kLoopTo = 7348.0f, kLoopAt = 8253.0f;
   static constexpr int32_t kStageMusic = 1, kBossMusic = 5;
 
+  using EnemyBase::Script;  // EObjBase's behaviour handler, beside the accessor
   EnemyType6Behavior& Script() { return script_; }
   // The world translation of model node 47, where pods dock and arms and
   // cables hang.

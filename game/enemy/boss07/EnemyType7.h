@@ -17,6 +17,7 @@ class EnemyType7 : public EnemyBase {
   // The model's tilt about x while it fights.
   static constexpr float kTilt = 0.08f;
 
+  using EnemyBase::Script;  // EObjBase's behaviour handler, beside the accessor
   EnemyType7Behavior& Script() { return script_; }
   EnemyType7Storm& Storm() { return storm_; }
 

@@ -91,6 +91,7 @@ class EnemyType8 : public EnemyBase {
   static constexpr float kLoopTrigger = 3274.0f;
   static constexpr int32_t kHumSound = 43;
 
+  using EnemyBase::Script;  // EObjBase's behaviour handler, beside the accessor
   EnemyType8Behavior& Script() { return script_; }
 
   int32_t humInterval = 540;

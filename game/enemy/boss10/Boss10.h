@@ -72,6 +72,7 @@ class EnemyType10Behavior : public Behavior {
 class EnemyType10 : public EnemyBase {
  public:
   static constexpr int32_t kType = 10;
+  using EnemyBase::Script;  // EObjBase's behaviour handler, beside the accessor
   EnemyType10Behavior& Script() { return script_; }
   ShadowPacket& Shadow() { return shadow_; }
   bool OverTime() const { return framesAlive > chainFrameLimit; }

@@ -78,6 +78,7 @@ class EnemyType11Behavior : public Behavior {
 class EnemyType11 : public EnemyBase {
  public:
   static constexpr int32_t kType = 11;
+  using EnemyBase::Script;  // EObjBase's behaviour handler, beside the accessor
   EnemyType11Behavior& Script() { return script_; }
   using EObjBase::KillList;
 

@@ -62,6 +62,7 @@ class EnemyType12 : public EnemyBase {
   static constexpr float kLoopTo = 3941.0f;
   static constexpr float kLoopAt = 4311.0f;
 
+  using EnemyBase::Script;  // EObjBase's behaviour handler, beside the accessor
   EnemyType12Behavior& Script() { return script_; }
   bool OutOfTime() const { return framesAlive > chainFrameLimit; }
   using EObjBase::KillList;

@@ -85,6 +85,7 @@ class EnemyType13 : public EnemyBase {
   static constexpr int32_t kType = 13;
   static constexpr float kFirstAngle = -0.1f;
 
+  using EnemyBase::Script;  // EObjBase's behaviour handler, beside the accessor
   EnemyType13Behavior& Script() { return script_; }
   uint8_t visible = 0;
 

@@ -76,6 +76,7 @@ class EnemyType14 : public EnemyBase {
   static constexpr int32_t kType = 14;
   static constexpr float kFirstAngle = -0.14f;
 
+  using EnemyBase::Script;  // EObjBase's behaviour handler, beside the accessor
   EnemyType14Behavior& Script() { return script_; }
 
  protected:

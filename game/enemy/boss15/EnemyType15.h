@@ -84,6 +84,7 @@ class EnemyType15 : public EnemyBase {
   // The rail's arena loop while the boss lives.
   static constexpr float kArenaStart = 179.0f, kArenaEnd = 849.0f;
 
+  using EnemyBase::Script;  // EObjBase's behaviour handler, beside the accessor
   EnemyType15Behavior& Script() { return script_; }
 
  protected:

@@ -70,6 +70,7 @@ class EnemyType16 : public EnemyBase {
   static constexpr float kLoopTo = 1756.0f;
   static constexpr float kLoopAt = 3907.0f;
 
+  using EnemyBase::Script;  // EObjBase's behaviour handler, beside the accessor
   EnemyType16Behavior& Script() { return script_; }
   using EObjBase::KillList;
 

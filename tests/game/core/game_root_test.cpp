@@ -206,7 +206,7 @@ TEST(GameRoot, FadeRampsOverItsFramesAndShakeSettlesBackToRest) {
     const SVec4& s = g->GetShakeOffset();
     if (s.x != lastX && s.x != 0.0f) {
       // Each new offset swings to the other side.
-      if (moved) EXPECT_LT(s.x * lastX, 0.0f);
+      if (moved) { EXPECT_LT(s.x * lastX, 0.0f); }
       moved = true;
       lastX = s.x;
     }

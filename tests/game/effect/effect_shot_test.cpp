@@ -196,7 +196,7 @@ TEST(ShadowPacketTest, FadesWithDistanceAndStopsAtTheLimit) {
     p.Execute();
     const bool drawn = p.InnerDisc().Prim().GetVertexCapacity() > 0;
     EXPECT_EQ(drawn, c.drawn) << c.limit << " " << c.height;
-    if (c.drawn) EXPECT_EQ(p.InnerDisc().Prim().GetVertexColour(0), c.centre) << c.height;
+    if (c.drawn) { EXPECT_EQ(p.InnerDisc().Prim().GetVertexColour(0), c.centre) << c.height; }
   }
 }
 

@@ -116,7 +116,7 @@ TEST_F(EfxWorld, Kind3TimelineBlastsFlashesKillsAndEndsAt270) {
     if (efx.LiveCount(3) > 0 && rings.empty()) rings.push_back(age);
     if (efx.LiveCount(5) > 0 && discs.empty()) discs.push_back(age);
     if (killedAt == 0 && victim->GetState() >= SProc::STATE_KILLED) killedAt = age;
-    if (age < 270) ASSERT_EQ(efx.LiveCount(8), 1) << age;
+    if (age < 270) { ASSERT_EQ(efx.LiveCount(8), 1) << age; }
   }
   EXPECT_EQ(efx.LiveCount(8), 0);
   EXPECT_EQ(rings, std::vector<int>{160});
@@ -217,8 +217,8 @@ TEST_F(EfxProcGpWorld, LargeExplosionThrows512Then128AndShakesFromFrame15) {
     creator->SendEvent(SProc::EVENT_MAIN, 0);
     shake.push_back(gp->GetShakeLevel());
     // The request pool gives 2048 sprites: all 512 fit, then 128 more.
-    if (f == 0) EXPECT_EQ(efx.LiveCount(1), 512);
-    if (f == 15) EXPECT_EQ(efx.LiveCount(1), 640);
+    if (f == 0) { EXPECT_EQ(efx.LiveCount(1), 512); }
+    if (f == 15) { EXPECT_EQ(efx.LiveCount(1), 640); }
     root.Advance();
   }
   std::vector<float> want(135, 2.25f);
@@ -287,7 +287,7 @@ TEST_F(EfxProcWorld, BossDeathRunsItsTimelineAndEndsWithTheFinaleAt290) {
     if (ringFrame == 0 && efx.LiveCount(3) > 0) ringFrame = n;
     Step(1);
     root.Advance();
-    if (n < 290) ASSERT_TRUE(LiveProc(handle)) << n;
+    if (n < 290) { ASSERT_TRUE(LiveProc(handle)) << n; }
   }
   EXPECT_EQ(handle->GetState(), SProc::STATE_DYING);  // killed at 290
   root.Advance();

@@ -85,7 +85,7 @@ TEST(Boss03, ThreePhasesTheRailMovedOnAndTheEnd) {
   // The recoil route moved in the boss's own record, not in the stage's.
   EXPECT_EQ(b->param->recoilRouteIndex, 9);
   for (const EnemyParam& p : g_EnemySet.script->params)
-    if (p.type == 3) EXPECT_EQ(p.recoilRouteIndex, -1);
+    if (p.type == 3) { EXPECT_EQ(p.recoilRouteIndex, -1); }
   // An event ends phase 1; the core is exposed for 161 frames, then rings.
   b->chainFrameLimit = 100000;
   b->SendEvent(EObjBase::EV_DEFEATED, 0);

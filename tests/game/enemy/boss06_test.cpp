@@ -63,7 +63,7 @@ TEST(Boss06, FightsThroughItsCycle) {
   EXPECT_EQ(r.UntilNext(), 310);
   const std::vector<std::pair<int32_t, int>> rest = {{100000, 0}, {3, 41}, {4, 61}, {5, 301}, {6, 61}, {7, 391}, {2, 231}};
   for (size_t i = 0; i < rest.size(); ++i) {
-    if (i > 0) EXPECT_EQ(r.UntilNext(), rest[i].second) << i;
+    if (i > 0) { EXPECT_EQ(r.UntilNext(), rest[i].second) << i; }
     EXPECT_EQ(r.boss->Script().GetState(), rest[i].first) << i;
   }
 }
@@ -117,8 +117,8 @@ TEST(Boss06, DefeatBeforeItsPodsCameEndsTheBody) {
   while (LiveProc(h) != nullptr && frames < 2000) {
     r.m.rig.Run(1);
     ++frames;
-    if (frames == 1) EXPECT_EQ(g_MapMng.armed, 0);
-    if (LiveProc(h) != nullptr) EXPECT_EQ(g_EnemySet.paused, 1);
+    if (frames == 1) { EXPECT_EQ(g_MapMng.armed, 0); }
+    if (LiveProc(h) != nullptr) { EXPECT_EQ(g_EnemySet.paused, 1); }
     if (LiveProc(h) != nullptr) last = {r.boss->Script().subStep, r.boss->Script().frame};
   }
   // Ended by its own last step, before its explosion's blast would.

@@ -50,7 +50,7 @@ TEST(Boss13, MaterialisesThenRunsItsCycle) {
       EXPECT_EQ(r.RunState(500) + 13, frames);
       continue;
     }
-    if (state == 2) EXPECT_EQ(r.boss->Script().satellites.LiveCount(), 2);
+    if (state == 2) { EXPECT_EQ(r.boss->Script().satellites.LiveCount(), 2); }
     EXPECT_EQ(r.RunState(1000), frames) << "state " << state;
   }
 }

@@ -44,7 +44,7 @@ TEST(Boss15, DescentThenTheCycleOfAttacks) {
       continue;
     }
     const int took = r.RunState(2000);
-    if (frames > 0) EXPECT_EQ(took, frames) << "state " << state;
+    if (frames > 0) { EXPECT_EQ(took, frames) << "state " << state; }
   }
 }
 

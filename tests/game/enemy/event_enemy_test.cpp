@@ -201,8 +201,8 @@ TEST(EventEnemyType18, PlaysItsStretchesWhenEachHasPlayedThrough) {
     r.To(row.frame);
     SCOPED_TRACE(row.frame);
     EXPECT_ALL({VAL(e->Script().phase, row.phase), VAL(e->routeCursorIndex, row.stretch)});
-    if (row.frame == 161) EXPECT_EQ(Pos(e)[1], -100.0f);
-    if (row.frame == 222) EXPECT_EQ(r.m.rig.weapons.efx.LiveCount(8), blasts + 1);
+    if (row.frame == 161) { EXPECT_EQ(Pos(e)[1], -100.0f); }
+    if (row.frame == 222) { EXPECT_EQ(r.m.rig.weapons.efx.LiveCount(8), blasts + 1); }
   }
   EXPECT_EQ(g_EnemySet.paused, 1);
 }

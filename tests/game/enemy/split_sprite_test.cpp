@@ -105,7 +105,7 @@ TEST(SplitSprite, HalvesFlyApartFadeThrowSparksAndEnd) {
       sparkFrames.push_back(count);
       EXPECT_EQ(r.w.efx.LiveCount(1), before + 2) << count;
     }
-    if (count == 0) EXPECT_EQ(r.obj->primA.GetVertexColour(0), 0xFFFF0000u);
+    if (count == 0) { EXPECT_EQ(r.obj->primA.GetVertexColour(0), 0xFFFF0000u); }
     if (count == 20) {
       // r = 0.5: f = cos(pi/4); A ((f + 1)/2, 0, 0, f), B (f, 0, 0, f).
       EXPECT_EQ(r.obj->primA.GetVertexColour(3), 0xB4DA0000u);

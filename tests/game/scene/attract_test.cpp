@@ -227,13 +227,13 @@ TEST(HardwareError, FaultsAreClassifiedAndTheScreenTakesOverForGood) {
     for (int32_t list = 0; list < GAME_LIST_COUNT; ++list) {
       SProcList* l = g->GetList(list);
       for (SProc* p = l->Head(); p; p = SProcList::Next(p))
-        if (p != screen) EXPECT_NE(p->GetState(), SProc::STATE_RUNNING) << p->GetName();
+        if (p != screen) { EXPECT_NE(p->GetState(), SProc::STATE_RUNNING) << p->GetName(); }
     }
     EXPECT_EQ(screen->GetStep(), HardwareErrorScreen::STEP_SHOWING);
     EXPECT_STREQ(screen->GetLine(), c.line);
     EXPECT_EQ(screen->Text().GlyphCount(), std::strlen(c.line) - std::count(c.line, std::strchr(c.line, 0), ' '));
     // Centred at 16 units a character: 27 characters start at x = -216.
-    if (c.code == FAULT_IO) EXPECT_EQ(screen->Text().GetOrigin()[0], -216.0f);
+    if (c.code == FAULT_IO) { EXPECT_EQ(screen->Text().GetOrigin()[0], -216.0f); }
     EXPECT_EQ(g->GetFadeLayer(), 1);
     EXPECT_EQ(g->GetFadeLevel(), 0.0f);
   }

@@ -170,8 +170,9 @@ TEST(RankTable, ACrashAtAnyStepOfTheSaveLeavesTheOldOrTheNewFile) {
     plat::SetSaveCrashHook(nullptr);
     const std::string temp =
         plat::SaveTempName(save.Dir().File("OSR_RANK.dat"), static_cast<long>(::getpid()), 0).substr(save.Path().size() + 1);
-    if (c.step == plat::SaveStep::kHalfWritten)
+    if (c.step == plat::SaveStep::kHalfWritten) {
       EXPECT_EQ(save.Dir().Read(temp).size(), 452u);  // the torn write stayed in the temporary file
+    }
     EXPECT_EQ(save.Dir().Read("OSR_RANK.dat"), c.newTable ? FileOf(table) : old) << static_cast<int>(c.step);
     LoadRankFile();
     EXPECT_EQ(RankTable[3].word[1], c.newTable ? table[3].word[1] : 88000000u) << static_cast<int>(c.step);

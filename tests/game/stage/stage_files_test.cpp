@@ -192,7 +192,7 @@ TEST_F(StageRscLoad, ACameraPathIsReadyTheFrameAfterItsFileIsReadAndAScriptInTha
       EXPECT_EQ(camTrace[i + 1], std::make_pair(2, int(kRscReady))) << i;
     }
     // A script is ready in the frame it is parsed.
-    if (stgTrace[i].first == 1) EXPECT_EQ(stgTrace[i].second, kRscReady) << i;
+    if (stgTrace[i].first == 1) { EXPECT_EQ(stgTrace[i].second, kRscReady) << i; }
   }
   EXPECT_TRUE(box.texts.empty());
 }

@@ -133,7 +133,7 @@ TEST(LzCodec, RoundTripEveryLevelAndInput) {
       Bytes out;
       ASSERT_EQ(Unpack(blk, &out, 3), 0) << "level " << level << " size " << in.size();
       EXPECT_EQ(out, in) << "level " << level << " size " << in.size();
-      if (level < 5 && in == zeros) EXPECT_LT(blk.size(), in.size() / 2);
+      if (level < 5 && in == zeros) { EXPECT_LT(blk.size(), in.size() / 2); }
     }
   }
   EXPECT_LT(Pack(zeros, 4).size(), 100u);
@@ -218,7 +218,7 @@ TEST(LzCodec, MutatedBlocksNeverCrash) {
     if (b[2] >= 2 && b[2] <= 4 && b[3] == 0 && size == lz.GetUnpackedSize()) {
       Bytes want;
       ASSERT_EQ(ReferenceDecode(b, &want), r1) << iter;
-      if (r1 == 0) ASSERT_EQ(Bytes(out1.begin(), out1.begin() + long(size)), want) << iter;
+      if (r1 == 0) { ASSERT_EQ(Bytes(out1.begin(), out1.begin() + long(size)), want) << iter; }
     }
     if (r1 < 0) {
       ++refused;

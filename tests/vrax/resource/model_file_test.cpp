@@ -305,9 +305,9 @@ void ExpectConsistent(const ModelFile& m) {
     for (const ModelFileFace& f : r.faces)
       for (uint16_t i : f.index) ASSERT_LT(i, r.positions.size());
     ASSERT_GE(r.uvs.size(), r.positions.size());
-    if (r.hasColours) ASSERT_EQ(r.colours.size(), r.positions.size());
+    if (r.hasColours) { ASSERT_EQ(r.colours.size(), r.positions.size()); }
     ASSERT_TRUE(r.materialGroup == -1 || (r.materialGroup >= 0 && size_t(r.materialGroup) < groups));
-    if (r.hasSkin) ASSERT_EQ(r.skins.size(), r.positions.size());
+    if (r.hasSkin) { ASSERT_EQ(r.skins.size(), r.positions.size()); }
     for (const ModelFileSkin& k : r.skins) ASSERT_LE(k.influences.size(), ModelFileSkin::kMaxInfluences);
   };
   for (const ModelFileRecord& r : m.meshes) record(r);

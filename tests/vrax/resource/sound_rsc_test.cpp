@@ -145,7 +145,7 @@ TEST_F(SoundRscWorld, DamagedListsAndWavesFailWithResourceOpenError) {
     const std::string d = "case" + std::to_string(k++);
     ASSERT_TRUE(dir.Write(d + "/ok.wav", good));
     ASSERT_TRUE(dir.Write(d + "/bad.wav", c.wave));
-    if (!c.list.empty()) ASSERT_TRUE(dir.Write(d + "/bank.sr", c.list));
+    if (!c.list.empty()) { ASSERT_TRUE(dir.Write(d + "/bank.sr", c.list)); }
     box.texts.clear();
     const std::string path = "\\" + d + "\\bank";
     SRsc* r = Load(path.c_str());

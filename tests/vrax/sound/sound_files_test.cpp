@@ -53,7 +53,7 @@ TEST(SoundList, LinesNumbersAndSeparators) {
     SCOPED_TRACE(i);
     EXPECT_EQ(lines[i].name, want[i].name);
     EXPECT_EQ(lines[i].streamed, want[i].streamed);
-    if (want[i].streamed) EXPECT_EQ(lines[i].loopStart, want[i].loopStart);
+    if (want[i].streamed) { EXPECT_EQ(lines[i].loopStart, want[i].loopStart); }
   }
 }
 
