@@ -67,8 +67,9 @@ SProc::Handler SProc::HandlerOf(int32_t code) {
   return code >= 0 && code < EVENT_USER ? kTable[code] : nullptr;
 }
 
-inline int32_t SProc::DispatchWith(Handler h, int32_t code, SProcArg arg) {
+int32_t SProc::Dispatch(int32_t code, SProcArg arg) {
   if (code < EVENT_INIT && state_ != STATE_RUNNING) return 0;
+  const Handler h = HandlerOf(code);
   SProc* savedProc = s_current;
   int32_t savedCode = s_currentEvent;
   s_current = this;
@@ -78,8 +79,6 @@ inline int32_t SProc::DispatchWith(Handler h, int32_t code, SProcArg arg) {
   s_currentEvent = savedCode;
   return r;
 }
-
-int32_t SProc::Dispatch(int32_t code, SProcArg arg) { return DispatchWith(HandlerOf(code), code, arg); }
 
 int32_t SProc::SendEvent(int32_t code, SProcArg arg) { return Dispatch(code, arg); }
 
@@ -91,42 +90,58 @@ void SProc::BroadcastAll(int32_t code, SProcArg arg) {
 // The frame events are dispatched with the handler fixed at compile time:
 // one virtual call per process on the per-frame path.
 template <int32_t Code>
-inline int32_t SProc::DispatchFrame(SProcArg arg) {
-  if (state_ != STATE_RUNNING) return 0;
-  SProc* savedProc = s_current;
-  int32_t savedCode = s_currentEvent;
-  s_current = this;
-  s_currentEvent = Code;
-  int32_t r;
-  if constexpr (Code == EVENT_DRAW) r = Draw(arg);
-  else if constexpr (Code == EVENT_BEGIN) r = Begin(arg);
-  else if constexpr (Code == EVENT_MAIN) r = Main(arg);
-  else r = End(arg);
-  s_current = savedProc;
-  s_currentEvent = savedCode;
-  return r;
+inline int32_t SProc::RunFrameHandler(SProcArg arg) {
+  if constexpr (Code == EVENT_DRAW) return Draw(arg);
+  else if constexpr (Code == EVENT_BEGIN) return Begin(arg);
+  else if constexpr (Code == EVENT_MAIN) return Main(arg);
+  else return End(arg);
+}
+
+// A walk dispatches to each member as SendEvent does, with the saving and
+// restoring of the current-process globals taken out of the loop: every
+// handler leaves them as it found them (nested dispatches restore them), so
+// between two members they hold the walk's code and the last member, and
+// the values from before the walk are restored once at its end.
+template <int32_t Code>
+void SProcList::BroadcastFrame(SProcArg arg) {
+  SProc* const savedProc = SProc::s_current;
+  const int32_t savedCode = SProc::s_currentEvent;
+  SProc::s_currentEvent = Code;
+  SafeWalk([arg](SObject* m) {
+    SProc* p = static_cast<SProc*>(m);
+    if (p->state_ != SProc::STATE_RUNNING) return;
+    SProc::s_current = p;
+    p->RunFrameHandler<Code>(arg);
+  });
+  SProc::s_current = savedProc;
+  SProc::s_currentEvent = savedCode;
 }
 
 void SProcList::Broadcast(int32_t code, SProcArg arg) {
   if (Empty()) return;
   switch (code) {
-    case SProc::EVENT_DRAW:
-      SafeWalk([arg](SObject* m) { static_cast<SProc*>(m)->DispatchFrame<SProc::EVENT_DRAW>(arg); });
-      return;
-    case SProc::EVENT_BEGIN:
-      SafeWalk([arg](SObject* m) { static_cast<SProc*>(m)->DispatchFrame<SProc::EVENT_BEGIN>(arg); });
-      return;
-    case SProc::EVENT_MAIN:
-      SafeWalk([arg](SObject* m) { static_cast<SProc*>(m)->DispatchFrame<SProc::EVENT_MAIN>(arg); });
-      return;
-    case SProc::EVENT_END:
-      SafeWalk([arg](SObject* m) { static_cast<SProc*>(m)->DispatchFrame<SProc::EVENT_END>(arg); });
-      return;
-    default:
-      break;
+    case SProc::EVENT_DRAW: BroadcastFrame<SProc::EVENT_DRAW>(arg); return;
+    case SProc::EVENT_BEGIN: BroadcastFrame<SProc::EVENT_BEGIN>(arg); return;
+    case SProc::EVENT_MAIN: BroadcastFrame<SProc::EVENT_MAIN>(arg); return;
+    case SProc::EVENT_END: BroadcastFrame<SProc::EVENT_END>(arg); return;
+    default: break;
   }
   const SProc::Handler h = SProc::HandlerOf(code);  // looked up once per walk
-  SafeWalk([h, code, arg](SObject* m) { static_cast<SProc*>(m)->DispatchWith(h, code, arg); });
+  SProc* const savedProc = SProc::s_current;
+  const int32_t savedCode = SProc::s_currentEvent;
+  SProc::s_currentEvent = code;
+  SafeWalk([h, code, arg](SObject* m) {
+    SProc* p = static_cast<SProc*>(m);
+    if (code < SProc::EVENT_INIT && p->state_ != SProc::STATE_RUNNING) return;  // a negative code
+    SProc::s_current = p;
+    if (h != nullptr) {
+      (p->*h)(arg);
+    } else {
+      p->User(code, arg);
+    }
+  });
+  SProc::s_current = savedProc;
+  SProc::s_currentEvent = savedCode;
 }
 
 // ---------------------------------------------------------------------------
@@ -253,7 +268,16 @@ void SProc::Dispose() {
 }
 
 void SProcList::AdvanceAll() {
-  SafeWalk([](SObject* m) { static_cast<SProc*>(m)->Advance(); });
+  SafeWalk([](SObject* m) {
+    SProc* p = static_cast<SProc*>(m);
+    // A running process without children (most of them) only counts the
+    // frame: no call.
+    if (p->state_ == SProc::STATE_RUNNING && p->lists_.empty()) {
+      ++p->frameCounter_;
+      return;
+    }
+    p->Advance();
+  });
 }
 
 void SProc::Advance() {

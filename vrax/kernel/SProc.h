@@ -148,9 +148,8 @@ class SProc : public SObject {
   using Handler = int32_t (SProc::*)(SProcArg);
   static Handler HandlerOf(int32_t code);
   int32_t Dispatch(int32_t code, SProcArg arg);
-  int32_t DispatchWith(Handler h, int32_t code, SProcArg arg);
   template <int32_t Code>
-  int32_t DispatchFrame(SProcArg arg);
+  int32_t RunFrameHandler(SProcArg arg);
   void Unlink();  // removes this process from its parent's list
 
   // Fields the per-frame walks touch come first, next to the list links.
@@ -191,6 +190,10 @@ class SProcList : public SObjList {
   int32_t CountAll() const;
   // Removes proc from this list and clears its parent.
   void DetachProcess(SProc* proc);
+
+ private:
+  template <int32_t Code>
+  void BroadcastFrame(SProcArg arg);
 };
 
 inline int32_t SProc::ListCount() const { return static_cast<int32_t>(lists_.size()); }
