@@ -1,8 +1,10 @@
 #include "vrax/io/SCacheArchive.h"
 
+#include <chrono>
 #include <cstring>
 #include <new>
 #include <stdexcept>
+#include <system_error>
 
 #include "platform/byte_order.h"
 #include "vrax/io/SLzCodec.h"
@@ -35,15 +37,24 @@ void SCacheArchive::SetParams(int32_t level, uint32_t threshold, float ratioLimi
 }
 
 void SCacheArchive::Clear() {
-  entries_.clear();
+  entries_.clear();  // waits for the packs still running
   index_.clear();
   used_ = 0;
+  packing_ = 0;
 }
 
 int32_t SCacheArchive::Add(const std::string& name, const void* data, uint32_t size) {
   if (data == nullptr && size != 0) return -1;
   if (level_ > 0 && (threshold_ == 0 || size <= threshold_) && size > 0 && !Contains(name) &&
       NameFits(name)) {
+    // Packed in the background when the raw bytes fit the pool: the chosen
+    // form is never larger, so whether the file is cached is settled now.
+    if (size <= capacity_ && used_ + size > capacity_) Settle();
+    if (size <= capacity_ && used_ + size <= capacity_) {
+      if (AddEntry(name, data, size, 0) < 0) return -1;
+      if (StartPacking(entries_.size() - 1)) return 0;
+      RemoveAt(entries_.size() - 1);  // no thread: pack here instead
+    }
     SLzCodec lz;
     if (lz.Compress(data, size, level_) < 0) return -1;
     if (static_cast<float>(lz.GetPackedSize()) / static_cast<float>(size) <= ratioLimit_) {
@@ -53,11 +64,90 @@ int32_t SCacheArchive::Add(const std::string& name, const void* data, uint32_t s
   return AddEntry(name, data, size, 0);
 }
 
+bool SCacheArchive::StartPacking(size_t i) {
+  Entry& e = entries_[i];
+  // The worker reads the entry's own bytes: their buffer stays where it is
+  // when the entry list grows, and is not touched until the pack is taken.
+  const uint8_t* src = e.data.data();
+  const uint32_t size = static_cast<uint32_t>(e.data.size());
+  const int32_t level = level_;
+  try {
+    e.packing = std::async(std::launch::async, [src, size, level] {
+      std::vector<uint8_t> block;
+      SLzCodec lz;
+      try {
+        if (lz.Compress(src, size, level) >= 0) block.assign(lz.GetPackedData(), lz.GetPackedData() + lz.GetPackedSize());
+      } catch (const std::bad_alloc&) {
+        block.clear();
+      }
+      return block;
+    });
+  } catch (const std::system_error&) {
+    return false;
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  ++packing_;
+  return true;
+}
+
+bool SCacheArchive::Finish(size_t i) const {
+  Entry& e = entries_[i];
+  if (!e.packing.valid()) return true;
+  std::vector<uint8_t> block = e.packing.get();
+  --packing_;
+  const size_t size = e.data.size();
+  if (block.empty()) {
+    RemoveAt(i);  // packing failed: not cached, as a failed Add
+    return false;
+  }
+  SLzCodec::Header h;
+  if (static_cast<float>(block.size()) / static_cast<float>(size) > ratioLimit_) return true;  // stays raw
+  // What AddEntry would have refused (a block larger than the file under a
+  // ratio limit above 1 that no longer fits the pool, a bad header).
+  if (SLzCodec::ReadHeader(block.data(), block.size(), &h) < 0 || h.total != block.size() ||
+      used_ - size + block.size() > capacity_) {
+    RemoveAt(i);
+    return false;
+  }
+  used_ = used_ - size + block.size();
+  e.data = std::move(block);
+  e.packed = 1;
+  return true;
+}
+
+void SCacheArchive::Settle() const {
+  for (size_t i = 0; packing_ > 0 && i < entries_.size();) {
+    if (Finish(i)) ++i;
+  }
+}
+
+void SCacheArchive::Poll() {
+  for (size_t i = 0; packing_ > 0 && i < entries_.size();) {
+    Entry& e = entries_[i];
+    if (e.packing.valid() && e.packing.wait_for(std::chrono::seconds(0)) == std::future_status::ready && !Finish(i)) {
+      continue;
+    }
+    ++i;
+  }
+}
+
+size_t SCacheArchive::PackingCount() const { return packing_; }
+
+void SCacheArchive::RemoveAt(size_t i) const {
+  used_ -= entries_[i].data.size();
+  entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(i));
+  index_.clear();
+  for (size_t k = 0; k < entries_.size(); ++k) index_.emplace(entries_[k].name, k);
+}
+
 int32_t SCacheArchive::AddEntry(const std::string& name, const void* data, uint32_t size, uint8_t packed) {
   if (size > capacity_) return -1;
   if (Contains(name)) return 0;
   if (!NameFits(name)) return -1;  // could not be saved: keep it out of the cache
   if (data == nullptr && size != 0) return -1;
+  // Entries still packing hold their raw size: the exact use decides.
+  if (used_ + size > capacity_) Settle();
   if (used_ + size > capacity_) return -1;  // the pool is full: refuse
   if (packed) {
     SLzCodec::Header h;
@@ -98,6 +188,7 @@ int32_t SCacheArchive::GetSize(const std::string& name, uint32_t* outSize) const
 }
 
 const std::vector<uint8_t>* SCacheArchive::EntryData(const std::string& name, uint8_t* packed) const {
+  Settle();
   auto it = index_.find(name);
   if (it == index_.end()) return nullptr;
   if (packed) *packed = entries_[it->second].packed;
@@ -120,6 +211,7 @@ int32_t SCacheArchive::Lookup(const std::string& name, void* destination, size_t
 bool SCacheArchive::Exists(const std::string& path) const { return FileSize(MakeFileName(path, kExtension)) >= 0; }
 
 int32_t SCacheArchive::Save(const std::string& path) const {
+  Settle();
   std::vector<uint8_t> bytes(kHeaderSize);
   std::memcpy(bytes.data(), kMagic, sizeof kMagic);
   std::memcpy(bytes.data() + 20, kVersion, sizeof kVersion);

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <future>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -14,6 +15,15 @@
 //   24   4  entry count (i32)
 //   28      entries: 128-byte zero-terminated name, u32 data size, u8 packed
 //           flag, 3 zero bytes, then the data.
+//
+// Packing a file takes tens of milliseconds for the largest ones, too long
+// for the frame that completes its read. So Add lists the entry at once
+// with its raw bytes (its name, place and unpacked size are known, and a
+// lookup copies the raw bytes, the same bytes the block would decode to)
+// and packs a copy on a worker thread. Poll() takes the finished blocks in
+// each frame; whatever needs the stored form (Save, EntryData, UsedBytes,
+// EntryCount, a full pool) waits for the rest first, so everything seen from
+// outside is as if Add had packed at once.
 class SCacheArchive {
  public:
   static constexpr size_t kNameField = 128;
@@ -27,10 +37,20 @@ class SCacheArchive {
   // raw; the LZ block is used when packed / size <= ratioLimit.
   void SetParams(int32_t level, uint32_t threshold, float ratioLimit);
 
+  SCacheArchive() = default;
+  SCacheArchive(const SCacheArchive&) = delete;
+  SCacheArchive& operator=(const SCacheArchive&) = delete;
+
   // Adds one file (compressed as the parameters say). 0 when the file is
   // cached or its name already is; -1 when it cannot be cached (too large,
-  // pool full, a name that does not fit the 128-byte field).
+  // pool full, a name that does not fit the 128-byte field). A file that is
+  // packed in the background and whose packing then fails (no memory)
+  // leaves the cache again, as a failed Add would have.
   int32_t Add(const std::string& name, const void* data, uint32_t size);
+  // Takes the blocks that the worker threads have finished (never waits).
+  void Poll();
+  // Packs still in progress (for tests).
+  size_t PackingCount() const;
   // Stores a copy of a ready entry (packed: data is an LZ block).
   int32_t AddEntry(const std::string& name, const void* data, uint32_t size, uint8_t packed);
   // 0 and the file's (unpacked) size, or -1 and 0 when absent.
@@ -49,8 +69,14 @@ class SCacheArchive {
   int32_t Load(const std::string& path);
   int32_t LoadFromMemory(const uint8_t* bytes, size_t size);
 
-  size_t EntryCount() const { return entries_.size(); }
-  uint64_t UsedBytes() const { return used_; }
+  size_t EntryCount() const {
+    Settle();
+    return entries_.size();
+  }
+  uint64_t UsedBytes() const {
+    Settle();
+    return used_;
+  }
   uint32_t Capacity() const { return capacity_; }
   int32_t Mode() const { return mode_; }
   int32_t Level() const { return level_; }
@@ -64,13 +90,28 @@ class SCacheArchive {
     std::string name;
     std::vector<uint8_t> data;
     uint8_t packed = 0;
+    // While the worker packs data: its LZ block (empty when packing failed).
+    // Declared after data, so it is waited for before data is freed.
+    std::future<std::vector<uint8_t>> packing;
   };
+  // Starts packing the raw entry at index i; false when no thread started.
+  bool StartPacking(size_t i);
+  // Waits for the block of entry i and stores the chosen form; false when
+  // the entry had to leave the cache (the index then names another entry).
+  bool Finish(size_t i) const;
+  // Finishes every entry still packing.
+  void Settle() const;
+  void RemoveAt(size_t i) const;
+
   uint32_t capacity_ = 0;
   int32_t mode_ = 0;
   int32_t level_ = 0;
   uint32_t threshold_ = 0;
   float ratioLimit_ = 1.0f;
-  uint64_t used_ = 0;
-  std::vector<Entry> entries_;
-  std::unordered_map<std::string, size_t> index_;
+  // Finishing a pack changes only the stored form of an entry, which the
+  // const queries (Save, the counts) may need: they finish it themselves.
+  mutable uint64_t used_ = 0;
+  mutable std::vector<Entry> entries_;
+  mutable std::unordered_map<std::string, size_t> index_;
+  mutable size_t packing_ = 0;
 };

@@ -177,6 +177,7 @@ void SIOMan::ReadFromDisk(SFile* file) {
 }
 
 int32_t SIOMan::Begin(SProcArg) {
+  cache_.Poll();  // files packed in the background since the last frame
   SObject* o = requests_.HeadObj();
   while (o != nullptr) {
     SFile* file = static_cast<SFile*>(o);
