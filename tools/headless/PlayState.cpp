@@ -5,7 +5,9 @@
 #include "game/core/Game.h"
 #include "game/core/HitBody.h"
 #include "game/core/ItemMan.h"
+#include "game/effect/ELaserGen.h"
 #include "game/effect/EShotMan.h"
+#include "game/effect/EThunderMan.h"
 #include "game/effect/EfxMan.h"
 #include "game/enemy/EObjBase.h"
 #include "game/enemy/EnemyMan.h"
@@ -75,7 +77,15 @@ uint64_t PlayStateHash() {
 PlayLoad CurrentLoad() {
   PlayLoad load;
   load.bullets = g_EShotMan.LiveCount();
-  for (HitBody* b = HitGroupTable[kBeamGroup].Head(); b != nullptr; b = b->NextBody()) ++load.beams;
+  for (HitBody* b = HitGroupTable[kBeamGroup].Head(); b != nullptr; b = b->NextBody()) {
+    if (dynamic_cast<ELaserGen*>(b->owner) != nullptr) {
+      ++load.lasers;
+    } else if (dynamic_cast<EThunderMan*>(b->owner) != nullptr) {
+      ++load.thunder;
+    } else {
+      ++load.beams;
+    }
+  }
   for (int pool = 1; pool <= kEffectPools; ++pool) load.effects += g_EfxMan.LiveCount(pool);
   load.enemies = static_cast<int32_t>(EnemyDrawList.size());
   for (const EObjBase* e : EnemyDrawList) {

@@ -13,17 +13,18 @@ namespace headless {
 // pool and of the items. Floats enter by their bits.
 uint64_t PlayStateHash();
 
-// How busy the play is: live enemy bullets, bodies of collision group 9
-// (lasers, thunder, effect shots, boss parts), live effects of every pool,
-// listed enemies and, among them, bosses (enemy types 3 to 16 but the set
-// piece 9).
+// How busy the play is: live enemy bullets; the bodies of collision group 9
+// by their owner: laser segments, thunder nodes, and the rest (effect shots,
+// boss parts); live effects of every pool; listed enemies and, among them,
+// bosses (enemy types 3 to 16 but the set piece 9).
 struct PlayLoad {
   int32_t bullets = 0;
+  int32_t lasers = 0;
+  int32_t thunder = 0;
   int32_t beams = 0;
   int32_t effects = 0;
   int32_t enemies = 0;
   int32_t bosses = 0;
-  int32_t Total() const { return bullets + beams + effects + enemies; }
 };
 PlayLoad CurrentLoad();
 
