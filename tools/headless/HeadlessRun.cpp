@@ -18,7 +18,7 @@ namespace headless {
 
 namespace fs = std::filesystem;
 
-Run::Run(bool nullDevice) {
+Run::Run(bool nullDevice, bool paced) {
   setenv("SDL_VIDEODRIVER", "offscreen", 0);
   setenv("SDL_AUDIODRIVER", "dummy", 0);
   std::string tmpl = (fs::temp_directory_path() / "ostrel-run-XXXXXX").string();
@@ -41,7 +41,7 @@ Run::Run(bool nullDevice) {
   StartOptions start;
   start.hiddenWindow = true;
   start.nullDevice = nullDevice;
-  start.holdFrameRate = false;
+  start.holdFrameRate = paced;
   ok_ = app_.Start(3, argv, start) == 0;
 }
 

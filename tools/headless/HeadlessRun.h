@@ -18,7 +18,9 @@ namespace headless {
 
 class Run {
  public:
-  explicit Run(bool nullDevice = true);
+  // paced: the graphic manager holds the frame rate as in a window (the
+  // frame-pacing benchmark); otherwise frames run as fast as they can.
+  explicit Run(bool nullDevice = true, bool paced = false);
   ~Run();
   Run(const Run&) = delete;
   Run& operator=(const Run&) = delete;
