@@ -187,6 +187,45 @@ TEST_F(TreeFixture, CurrentProcessGlobalsNest) {
   EXPECT_STREQ(SProc::EventName(6), "SProc::EVENT_DISPOSE");
 }
 
+// Within a broadcast every member runs as its own current process under the
+// walk's code, nested sends inside a handler come back to it, and the values
+// from before the walk hold again after it, also for a member that is
+// filtered out or one that disposes itself.
+TEST_F(TreeFixture, BroadcastsSetTheGlobalsForEachMemberAndRestoreThem) {
+  RecProc* outer = Add(&root, 1, "outer");
+  RecProc* a = Add(&root, 0, "a");
+  RecProc* gone = Add(&root, 0, "gone");
+  RecProc* b = Add(&root, 0, "b");
+  RecProc* late = Add(&root, 2, "late");
+  root.Step();
+  auto* fresh = Add(&root, 0, "fresh");  // added: no frame events this frame
+  using Seen = std::vector<std::pair<SProc*, int32_t>>;
+  Seen seen;
+  auto record = [&](RecProc* p, int32_t code, SProcArg) {
+    if (code == SProc::EVENT_MAIN || code == 9) seen.emplace_back(GetCurrentProcess(), GetCurrentEvent());
+    if (p == a && code == SProc::EVENT_MAIN) {
+      late->SendEvent(12, 0);
+      seen.emplace_back(GetCurrentProcess(), GetCurrentEvent());
+    }
+    if (p == late && code == 12) seen.emplace_back(GetCurrentProcess(), GetCurrentEvent());
+  };
+  a->hook = b->hook = late->hook = fresh->hook = record;
+  gone->hook = [&](RecProc* p, int32_t code, SProcArg) {
+    if (code == SProc::EVENT_MAIN || code == 9) p->Dispose();
+  };
+  outer->hook = [&](RecProc*, int32_t code, SProcArg) {
+    if (code != SProc::EVENT_END) return;
+    root.GetList(0)->Broadcast(SProc::EVENT_MAIN, 0);
+    seen.emplace_back(GetCurrentProcess(), GetCurrentEvent());
+    root.GetList(0)->Broadcast(9, 0);
+    seen.emplace_back(GetCurrentProcess(), GetCurrentEvent());
+  };
+  outer->SendEvent(SProc::EVENT_END, 0);
+  EXPECT_EQ(seen, (Seen{{a, 2}, {late, 12}, {a, 2}, {b, 2}, {outer, 3},  // fresh is not running yet
+                        {a, 9}, {b, 9}, {fresh, 9}, {outer, 3}}));  // user events reach any state
+  EXPECT_EQ(GetCurrentProcess(), nullptr);
+}
+
 TEST_F(TreeFixture, KillTreeAndFramesUntilDisposed) {
   RecProc* a = Add(&root, 0, "a", 1);
   RecProc* c = Add(a, 0, "c");
