@@ -17,14 +17,14 @@ std::atomic<long> g_allocations{0};
 
 }  // namespace
 
-void* operator new(std::size_t n) {
+// The counting operators stay out of line: GCC would otherwise pair an
+// inlined malloc() or free() with the operator call on the other side and
+// report a mismatch that is none.
+__attribute__((noinline)) void* operator new(std::size_t n) {
   g_allocations.fetch_add(1, std::memory_order_relaxed);
   if (void* p = std::malloc(n == 0 ? 1 : n)) return p;
   throw std::bad_alloc();
 }
-// Not inlined: GCC would otherwise pair the inlined free() with the
-// operator new call it sees and report a mismatch that is none (both sides
-// are malloc and free here).
 __attribute__((noinline)) void operator delete(void* p) noexcept { std::free(p); }
 __attribute__((noinline)) void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 

@@ -96,7 +96,7 @@ SRsc_Model* ReadyModel(const char* path) {
 // Hangs every root node of the model under holder while alive.
 class ModelHold {
  public:
-  ModelHold(SRsc_Model* m, SGpNode* holder) : model_(m) {
+  ModelHold(SRsc_Model* m, SGpNode* holder) {
     for (int32_t i = 0; i < m->NodeCount(); ++i) {
       SGpNode* n = m->GetNode(i);
       if (n->GetParent() == nullptr) {
@@ -112,7 +112,6 @@ class ModelHold {
   ModelHold& operator=(const ModelHold&) = delete;
 
  private:
-  SRsc_Model* model_;
   std::vector<SGpNode*> roots_;
 };
 
