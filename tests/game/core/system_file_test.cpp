@@ -113,8 +113,11 @@ TEST_F(SystemFile, APipeADirectoryOrALinkInTheFilesPlaceGiveTheDefaultsAndAreTol
     ASSERT_TRUE(r.ended) << "the load waited on the pipe";
     EXPECT_EQ(r.exitCode, 0) << c.kind;
     EXPECT_EQ(save.Dir().Kind("OSR_SYS.dat"), c.kind == 'd' ? 'd' : 'f');
-    if (c.kind != 'd') EXPECT_EQ(save.Dir().Read("OSR_SYS.dat"), Bytes(words));
-    if (c.kind == 'd') EXPECT_EQ(save.Dir().Read("OSR_SYS.dat/inside"), "x");
+    if (c.kind != 'd') {
+      EXPECT_EQ(save.Dir().Read("OSR_SYS.dat"), Bytes(words));
+    } else {
+      EXPECT_EQ(save.Dir().Read("OSR_SYS.dat/inside"), "x");
+    }
     EXPECT_EQ(save.Dir().Read("good.dat"), Bytes(words));
     EXPECT_EQ(save.Dir().List(), (std::vector<std::string>{"OSR_SYS.dat", "good.dat"}));
   }
