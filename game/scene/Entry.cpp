@@ -24,9 +24,14 @@ constexpr int32_t kPanelKey = 1;
 constexpr float kNameY = -261.0f;
 constexpr float kUnderlineY = -259.0f;
 constexpr float kSlotX[4] = {-156.0f, -128.0f, -100.0f, -72.0f};
-// The results are centred on x = -8 in the 16-unit digit font.
+// The results are centred on x = -8 in the results' digit font.
 constexpr float kResultCentre = -8.0f;
-constexpr float kDigitWidth = 16.0f;
+// Digit fonts, each with a cell for every digit its texts show: the results
+// and the timer in 16 x 22 cells; the rank value, only ever 0, in the
+// grade digits (cells for "0" to "4" only); the place, 1 to 25, in 39 x 60.
+constexpr const SGpFontDesc& kResultFont = SprFontDesc[5];
+constexpr const SGpFontDesc& kRankFont = SprFontDesc[9];
+constexpr const SGpFontDesc& kPlaceFont = SprFontDesc[8];
 constexpr int32_t kSparkleLife = 30;
 
 const SGpRect& BackgroundRect() { return SprEntry[0]; }
@@ -41,7 +46,7 @@ constexpr const char* kRejected[28] = {"SEX", "KKK", "ASS", "UTU", "ETA", "ERO",
 // character after the first.
 void PrintCentred(GfxObject& t, float y, const char* text) {
   const auto n = static_cast<float>(std::strcspn(text, "\n"));
-  t.SetOrigin(kResultCentre - (n - 1.0f) * kDigitWidth * 0.5f, y, 0.0f);
+  t.SetOrigin(kResultCentre - (n - 1.0f) * kResultFont.cellW * 0.5f, y, 0.0f);
   t.Printf("%s", text);
 }
 
@@ -72,8 +77,9 @@ int32_t Entry::Init(SProcArg) {
   timer_ = kSeconds;
   background_.AllocPrims(1);
   panel_.AllocPrims(1);
-  for (GfxObject* t : {&stageText_, &chainText_, &scoreText_, &rankText_, &timerText_}) t->Init(&SprFontDesc[4], 32);
-  placeText_.Init(&SprFontDesc[3], 8);
+  for (GfxObject* t : {&stageText_, &chainText_, &scoreText_, &timerText_}) t->Init(&kResultFont, 32);
+  rankText_.Init(&kRankFont, 32);
+  placeText_.Init(&kPlaceFont, 8);
   rankText_.SetColour(243.0f / 255.0f, 119.0f / 255.0f, 17.0f / 255.0f, 1.0f);
   rankText_.SetOrigin(-11.0f, 133.0f, 0.0f);
   nameLine_.Init(&FontLarge, 16);

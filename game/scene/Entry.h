@@ -61,6 +61,11 @@ class Entry : public SceneProc {
   int32_t LiveSparkles() const { return kSparkles - sparkles_.FreeCount(); }
   const GfxObject& NameLine() const { return nameLine_; }
   const GfxObject& TimerText() const { return timerText_; }
+  const GfxObject& StageText() const { return stageText_; }
+  const GfxObject& ChainText() const { return chainText_; }
+  const GfxObject& ScoreText() const { return scoreText_; }
+  const GfxObject& RankText() const { return rankText_; }
+  const GfxObject& PlaceText() const { return placeText_; }
 
  protected:
   int32_t Init(SProcArg arg) override;

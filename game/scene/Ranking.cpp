@@ -40,12 +40,14 @@ int32_t Ranking::Init(SProcArg) {
   title_.AllocPrims(1);
   badge_.AllocPrims(1);
   bar_.AllocPrims(1);
-  places_.Init(&SprFontDesc[4], kColumnCapacity);
-  scores_.Init(&SprFontDesc[4], kColumnCapacity);
+  // The digit columns in the 16 x 22 digits the name entry shows its
+  // results in, the names in the large font, the attract line in the small
+  // one, as the other attract scenes print it.
+  places_.Init(&SprFontDesc[5], kColumnCapacity);
+  scores_.Init(&SprFontDesc[5], kColumnCapacity);
   names_.Init(&FontLarge, kColumnCapacity);
-  stages_.Init(&SprFontDesc[4], kColumnCapacity);
-  attract_.Init(&FontLarge, 64);
-  attract_.SetScale(0.5f, 0.5f);
+  stages_.Init(&SprFontDesc[5], kColumnCapacity);
+  attract_.Init(&FontSmall, 64);
   attract_.SetOrigin(-126.0f, -10.0f, 0.0f);
   attract_.Printf("%s", AttractPromptLine(0, false));
   behavior.Enter();

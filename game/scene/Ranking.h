@@ -29,7 +29,10 @@ class Ranking : public SceneProc {
   int32_t GetFrame() const { return frame_; }
   int32_t GetNextRow() const { return nextRow_; }
   int32_t GetInterval() const { return interval_; }
+  const GfxObject& PlaceText() const { return places_; }
+  const GfxObject& ScoreText() const { return scores_; }
   const GfxObject& NameText() const { return names_; }
+  const GfxObject& StageText() const { return stages_; }
   const GfxObject& AttractText() const { return attract_; }
   const SGpObj_Prim& Badge() const { return badge_; }
   const SGpObj_Prim& Bar() const { return bar_; }

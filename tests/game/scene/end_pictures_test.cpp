@@ -47,11 +47,12 @@ TEST(EndPictures, NameEntry) {
   EXPECT_GT(CountPlayPixels(shot, -156.0f, -261.0f, -128.0f, -235.0f, White), 30);
   EXPECT_GT(CountPlayPixels(shot, -128.0f, -261.0f, -100.0f, -235.0f, White), 30);
   EXPECT_EQ(CountPlayPixels(shot, -100.0f, -261.0f, -72.0f, -235.0f, White), 0);
-  // The timer (two digits from x 103), the rank value in orange at (-11,
-  // 133) and the place, 14, in the large digits from (-35, 205).
+  // The timer (two 16 x 22 digits from x 103), the rank value in orange
+  // (a 29 x 30 digit at (-11, 133)) and the place, 14, in the 39 x 60
+  // digits from (-35, 205).
   EXPECT_GT(CountPlayPixels(shot, 103.0f, -257.0f, 135.0f, -235.0f, White), 10);
-  EXPECT_GT(CountPlayPixels(shot, -11.0f, 133.0f, 5.0f, 155.0f, Orange), 10);
-  EXPECT_GT(CountPlayPixels(shot, -35.0f, 205.0f, 37.0f, 245.0f, White), 40);
+  EXPECT_GT(CountPlayPixels(shot, -11.0f, 133.0f, 18.0f, 163.0f, Orange), 10);
+  EXPECT_GT(CountPlayPixels(shot, -35.0f, 205.0f, 43.0f, 265.0f, White), 40);
   EXPECT_TRUE(testsupport::MatchesGolden(shot, "name_entry.png", 8, 60));
 }
 
@@ -75,8 +76,9 @@ TEST(EndPictures, Ranking) {
   // ("OSR" from x + 302) in the large font.
   EXPECT_GT(CountPlayPixels(shot, mine.x + 20.0f, mine.y + 2.0f, mine.x + 52.0f, mine.y + 24.0f, White), 10);
   EXPECT_GT(CountPlayPixels(shot, mine.x + 302.0f, mine.y - 5.0f, mine.x + 386.0f, mine.y + 26.0f, White), 40);
-  // The attract line, " INSERT COIN(S) " from (-126, -10) at half size.
-  EXPECT_GT(CountPlayPixels(shot, -126.0f, -10.0f, 112.0f, 6.0f, White), 60);
+  // The attract line, " INSERT COIN(S) " from (-126, -10) in the small
+  // font (cells of 14 x 18).
+  EXPECT_GT(CountPlayPixels(shot, -126.0f, -10.0f, 112.0f, 8.0f, White), 60);
   EXPECT_TRUE(testsupport::MatchesGolden(shot, "ranking.png", 8, 60));
   ResetRankTable();
 }
@@ -98,12 +100,12 @@ TEST(EndPictures, RankingInTheAttract) {
   ASSERT_NEAR(r->GetRow(23).y, -21.5f, 0.6f);
   EXPECT_EQ(r->GetRow(23).x, -240.0f);
   // The attract line at draw key 0, drawn last: "   GAME OVER    " from
-  // (-126, -10) at half the large font (cells of 14 x 15.5), its letters
-  // from x -84 to 42, across the 24th place, whose score "8000000" runs from
-  // x -100 to 12 (the last seven of ten cells of 16 from x -148) and whose
-  // name from x 62 (three cells of 28 x 31 from y -26.5).
+  // (-126, -10) in the small font (cells of 14 x 18), its letters from x
+  // -84 to 42, across the 24th place, whose score "8000000" runs from x -100
+  // to 12 (the last seven of ten cells of 16 from x -148) and whose name
+  // from x 62 (three cells of 28 x 31 from y -26.5).
   EXPECT_EQ(r->AttractText().GlyphCount(), 8);
-  EXPECT_GT(CountPlayPixels(shot, -84.0f, -10.0f, 42.0f, 5.5f, White), 60);
+  EXPECT_GT(CountPlayPixels(shot, -84.0f, -10.0f, 42.0f, 8.0f, White), 60);
   EXPECT_GT(CountPlayPixels(shot, 62.0f, -26.5f, 146.0f, 4.5f, White), 40);
   EXPECT_TRUE(testsupport::MatchesGolden(shot, "ranking_attract.png", 8, 60));
   ResetRankTable();
