@@ -1,7 +1,8 @@
 // Pictures of the end-of-play scenes on the OpenGL device, with a few
-// places checked by hand: the name entry with a name being typed, the
-// ranking with its rows, the new play's bar and the attract line, and the
-// ranking of the attract sequence with its line over the scrolling rows.
+// places checked by hand: the name entry with a name being typed and at
+// place 19 (a place's every digit on its sheet), the ranking with its rows,
+// the new play's bar and the attract line, and the ranking of the attract
+// sequence with its line over the scrolling rows.
 #include <gtest/gtest.h>
 
 #include "SceneRig.h"
@@ -54,6 +55,30 @@ TEST(EndPictures, NameEntry) {
   EXPECT_GT(CountPlayPixels(shot, -11.0f, 133.0f, 18.0f, 163.0f, Orange), 10);
   EXPECT_GT(CountPlayPixels(shot, -35.0f, 205.0f, 43.0f, 265.0f, White), 40);
   EXPECT_TRUE(testsupport::MatchesGolden(shot, "name_entry.png", 8, 60));
+}
+
+TEST(EndPictures, NameEntryAtPlaceNineteen) {
+  SceneRig rig(true);
+  ASSERT_TRUE(rig.Ok());
+  ResetRankTable();
+  PendingRankEntry = RankEntry{};
+  PendingRankEntry.word[1] = 29876543;  // below the default 32,000,000 of place 18
+  PendingRankEntry.word[2] = 5;
+  PendingRankEntry.word[3] = 87;
+  plat::SRand(0);
+  ASSERT_TRUE(rig.Start(SCENE_ENTRY, "Entry"));
+  auto* e = rig.Scene<Entry>("Entry");
+  while (e->GetTimer() > 29) rig.Frame();  // "29" on the timer, faded in
+  while (e->GetFrame() % 40 != 10) rig.Frame();  // the "A" shown in its blink
+  plat::Image shot;
+  ASSERT_TRUE(rig.Sys().Screenshot(&shot));
+  // "19" in the 39 x 60 digits from (-35, 205): the "1" in the first cell,
+  // the "9" in the second, and no ink past their 60-unit height.
+  EXPECT_GT(CountPlayPixels(shot, -35.0f, 205.0f, 4.0f, 265.0f, White), 20);
+  EXPECT_GT(CountPlayPixels(shot, 4.0f, 205.0f, 43.0f, 265.0f, White), 40);
+  EXPECT_EQ(CountPlayPixels(shot, -35.0f, 266.0f, 43.0f, 280.0f, White), 0);
+  EXPECT_TRUE(testsupport::MatchesGolden(shot, "name_entry_place19.png", 8, 60));
+  ResetRankTable();
 }
 
 TEST(EndPictures, Ranking) {
