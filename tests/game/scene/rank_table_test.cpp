@@ -88,7 +88,7 @@ TEST(RankTable, FileIsUsedOnlyWithTheRightSizeAndChecksum) {
              {FileOf(table).substr(0, 903), "holds 903 bytes, not 904"},
              {FileOf(table) + "x", "is larger than expected"}};
   for (const auto& b : bad) {
-    if (!b.bytes.empty()) ASSERT_TRUE(save.Dir().Write("OSR_RANK.dat", b.bytes));
+    if (!b.bytes.empty()) { ASSERT_TRUE(save.Dir().Write("OSR_RANK.dat", b.bytes)); }
     RankTable[0].word[1] = 1;
     ::testing::internal::CaptureStderr();
     LoadRankFile();
@@ -213,14 +213,14 @@ TEST(RankTable, APipeADirectoryOrALinkInTheFilesPlaceGiveTheDefaultsAndAreTold) 
       EXPECT_EQ(::testing::internal::GetCapturedStderr(),
                 c.kind == 'd' ? "ranking not saved: " + path + " is a directory\n" : "");
       EXPECT_EQ(std::memcmp(RankTable, table, sizeof table), 0);  // the table in memory is kept
-      if (c.kind == 'd') EXPECT_FALSE(DeleteRankFile());
+      if (c.kind == 'd') { EXPECT_FALSE(DeleteRankFile()); }
       return ::testing::Test::HasFailure() ? 1 : 0;
     });
     ASSERT_TRUE(r.ended) << "the load waited on the pipe";
     EXPECT_EQ(r.exitCode, 0) << c.kind;
     EXPECT_EQ(save.Dir().Kind("OSR_RANK.dat"), c.kind == 'd' ? 'd' : 'f');
-    if (c.kind != 'd') EXPECT_EQ(save.Dir().Read("OSR_RANK.dat"), FileOf(table));
-    if (c.kind == 'd') EXPECT_EQ(save.Dir().Read("OSR_RANK.dat/inside"), "x");
+    if (c.kind != 'd') { EXPECT_EQ(save.Dir().Read("OSR_RANK.dat"), FileOf(table)); }
+    if (c.kind == 'd') { EXPECT_EQ(save.Dir().Read("OSR_RANK.dat/inside"), "x"); }
     EXPECT_EQ(save.Dir().Read("good.dat"), FileOf(table));
     EXPECT_EQ(save.Dir().List(), (std::vector<std::string>{"OSR_RANK.dat", "good.dat"}));
   }
