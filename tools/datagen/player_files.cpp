@@ -158,11 +158,16 @@ std::vector<uint8_t> DemoFrames(int variant, int total) {
 }
 
 // The tutorial: moving, shooting, a lock-on, then a bomb, each with pauses.
+// The ship starts at (0, 60) and keeps to the lower part of the play area
+// (x within 180 of the middle, y from -60 down), below the tutorial's
+// enemies; each stretch of moves comes back to where it began. (Frames of
+// the recording are frames of play: the tutorial's freezes hold it.)
 std::vector<uint8_t> TutorialFrames(int total) {
   const std::vector<Segment> script = {
-      {180, 0},     {60, kLeft},   {60, kRight},  {60, kUp},   {60, kDown}, {120, 0},
-      {180, kShot}, {60, 0},       {1, kSpecial}, {239, 0},    {2, kShot | kSpecial},
-      {300, 0},     {120, kShot | kLeft}, {120, kShot | kRight}, {60, 0},
+      {180, 0},    {40, kLeft},  {80, kRight},        {40, kLeft}, {30, kUp},           {30, kDown},
+      {120, 0},    {180, kShot}, {60, 0},             {1, kSpecial}, {339, 0},         {60, kLeft},
+      {120, kRight}, {60, kLeft}, {60, 0},            {2, kShot | kSpecial}, {300, 0}, {180, kShot},
+      {60, 0},
   };
   return Frames(script, total);
 }

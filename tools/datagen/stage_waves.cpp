@@ -21,8 +21,16 @@ namespace {
 
 // Parameter ids.
 enum : uint32_t { kDrone = 1, kDart = 2, kGunship = 3 };
-// Script ids.
-enum : uint32_t { kDive = 1, kSweepRight = 2, kSweepLeft = 3, kDescend = 4 };
+// Script ids (5 to 7: the tutorial's).
+enum : uint32_t {
+  kDive = 1,
+  kSweepRight = 2,
+  kSweepLeft = 3,
+  kDescend = 4,
+  kHover = 5,
+  kCruiseRight = 6,
+  kCruiseLeft = 7,
+};
 // Bullet path id: shots that slow down, then keep their course.
 constexpr int32_t kSlowingPath = 1;
 
@@ -80,6 +88,22 @@ void AddScripts(StageScriptBuilder& b) {
   descend.defeatGenerators = {Volley(0.0f, 8, 1.0f, 2.0f, false, 1, 8, 0x0203)};
   descend.route = {RouteRecord{0.0f, 2, 0.5f, 1, nullptr}};
   descend.axis = {AxisRecord{0.0f, 0x10000400, 240, 0.0f, 1.0f, nullptr}};
+}
+
+// The tutorial's enemies keep to the top of the play area and never fire,
+// so the recorded ship, which keeps to y = -60 and lower on the screen, is
+// never hit: the recording would go on after a loss, and with no lives left
+// the play fades to black until the tutorial ends. Hover: down to y = -220,
+// hold, climb away; cruises: across the screen.
+void AddTutorialScripts(StageScriptBuilder& b) {
+  EnemyScript& hover = b.Script(kHover);
+  hover.motion = {Move(60.0f, 0.25f, 2.0f), Move(150.0f, 0.25f, 0.0f), Move(200.0f, 0.75f, 2.0f)};
+  hover.route = {RouteRecord{0.0f, 0, 1.0f, 1, nullptr}};
+  for (const auto& [id, heading] : {std::pair{kCruiseRight, 0.0f}, std::pair{kCruiseLeft, 0.5f}}) {
+    EnemyScript& cruise = b.Script(id);
+    cruise.motion = {Move(300.0f, heading, 2.5f)};
+    cruise.route = {RouteRecord{0.0f, 1, 1.0f, 1, nullptr}};
+  }
 }
 
 // The enemies each stage's resource table loads: the key list of its diving
@@ -151,7 +175,18 @@ struct Step {
 const std::vector<Step> kStageSteps = {{60, &kDroneV},      {150, &kDartsRight}, {120, &kGunshipSolo},
                                        {180, &kDartsLeft},  {120, &kDroneV},     {150, &kGunshipPair},
                                        {200, &kDartsRight}, {0, &kDartsLeft},    {150, &kDroneV}};
-const std::vector<Step> kTutorialSteps = {{60, &kDroneV}, {200, &kDartsRight}, {200, &kDroneV}};
+// The tutorial: the same kinds of formation, high up and unarmed, over the
+// whole recorded play (2,400 keys: the rail keys of the tutorial are its
+// frames of play).
+const std::vector<Wave> kHoverV = {{0, kDrone, kHover, 0, -340},    {12, kDrone, kHover, -60, -340},
+                                   {0, kDrone, kHover, 60, -340},   {12, kDrone, kHover, -120, -340},
+                                   {0, kDrone, kHover, 120, -340}};
+const std::vector<Wave> kCruiseR = {{0, kDart, kCruiseRight, -300, -280}, {15, kDart, kCruiseRight, -300, -250},
+                                    {15, kDart, kCruiseRight, -300, -220}, {15, kDart, kCruiseRight, -300, -190}};
+const std::vector<Wave> kCruiseL = {{0, kDart, kCruiseLeft, 300, -280}, {15, kDart, kCruiseLeft, 300, -250},
+                                    {15, kDart, kCruiseLeft, 300, -220}, {15, kDart, kCruiseLeft, 300, -190}};
+const std::vector<Step> kTutorialSteps = {{60, &kHoverV}, {200, &kCruiseR}, {200, &kHoverV}, {200, &kCruiseL}};
+constexpr float kTutorialKeys = 2400.0f;
 
 // Bosses: enemy type t shows the boss model of EnemyRscSlots pair t - 2
 // ("\enemy\osr_bs00" is type 2's, up to "osr_bs14", type 16's). Each
@@ -218,6 +253,7 @@ uint32_t FloatBits(float f) {
 
 void BuildStageWaves(int stage, StageScriptBuilder& b) {
   AddScripts(b);
+  if (stage == 0) AddTutorialScripts(b);
   const int n = stage >= 0 && stage <= 5 ? stage : 0;
   AddParams(b, kStageEnemies[n]);
   AddBossParams(b, kBosses[n]);
@@ -225,13 +261,7 @@ void BuildStageWaves(int stage, StageScriptBuilder& b) {
   const float side = stage % 2 == 0 ? -1.0f : 1.0f;
   size_t next = 0;
   if (n == 0) {
-    // The tutorial's formations once.
-    float keys = 0.0f;
-    for (const Step& st : kTutorialSteps) {
-      keys += st.delay;
-      for (const Wave& w : *st.formation) keys += w.delay;
-    }
-    AddFormations(b, kTutorialSteps, &next, keys, side);
+    AddFormations(b, kTutorialSteps, &next, kTutorialKeys, 1.0f);
     return;
   }
   // Waves fill the rail up to 150 keys before each boss (stage 5 has no

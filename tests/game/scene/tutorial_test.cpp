@@ -1,6 +1,9 @@
 // The tutorial through the whole program in both modes, and scene 15.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
+#include <string>
 #include <map>
 #include <tuple>
 #include <vector>
@@ -9,8 +12,12 @@
 #include "game/core/Replay.h"
 #include "game/scene/PartsSpawnScene.h"
 #include "game/scene/Tutorial.h"
+#include "game/enemy/EnemyMan.h"
+#include "game/enemy/EObjBase.h"
+#include "game/player/Player.h"
 #include "game/tables/scene_tables.h"
 #include "support/Headless.h"
+#include "support/ImageCompare.h"
 
 namespace {
 
@@ -31,6 +38,12 @@ TEST(TutorialScene, TimelineFreezesThePlayAndEndsAtFrame3000) {
   std::vector<int32_t> pausedFrames, markerB, markerA, cursorWhilePaused;
   int stateFrames[3] = {}, maxBand = 0;
   const SGpRect* caption = nullptr;
+  // The recorded ship is never hit, and from the end of the fade-in (30
+  // frames) to the end event the play stays in view: a loss here with no
+  // lives left (as the demo plays leave them) would fade the play to black
+  // for the rest of the tutorial.
+  const int32_t lives = g->lives;
+  std::vector<int32_t> hitFrames, darkFrames;
   for (int i = 0; i < 3200 && CurrentTutorial(); ++i) {
     h.Step();
     Tutorial* t = CurrentTutorial();
@@ -38,6 +51,8 @@ TEST(TutorialScene, TimelineFreezesThePlayAndEndsAtFrame3000) {
     ++stateFrames[t->GetSceneState()];
     if (t->GetSceneState() != Tutorial::STATE_TUTORIAL) continue;
     const int32_t f = t->GetFrame() - 1;  // the frame whose events were applied
+    if (g_Player.state == Player::STATE_DEATH) hitFrames.push_back(f);
+    if (f >= 30 && g->GetFadeLevel() != 1.0f) darkFrames.push_back(f);
     if (t->Captions().Current() != caption) captionAt[static_cast<int>(t->Captions().Current() - &SprTutorial_2[0])] = f;
     caption = t->Captions().Current();
     if (t->Marker(1).IsEnabled()) markerB.push_back(f);
@@ -57,8 +72,98 @@ TEST(TutorialScene, TimelineFreezesThePlayAndEndsAtFrame3000) {
             std::tuple((1570u - 1167) + (1840u - 1700), 1167, 1839));
   EXPECT_EQ(cursorWhilePaused[0], cursorWhilePaused[402]);  // the recorded play stands still
   EXPECT_EQ(maxBand, 360);  // the band's phase runs 1 to 360 after each frame's build
+  EXPECT_TRUE(hitFrames.empty()) << "hit in frame " << hitFrames.front();
+  EXPECT_TRUE(darkFrames.empty()) << "faded in frame " << darkFrames.front();
+  EXPECT_EQ(g->lives, lives);
   for (int i = 0; i < 5 && g->GetSceneId() != SCENE_TITLE; ++i) h.Step();
   EXPECT_EQ(std::tuple(g->GetSceneId(), g->demoPlay, g->IsPaused()), std::tuple(int32_t(SCENE_TITLE), 0, false));
+}
+
+// Pixels of the play area (360 x 480 of the 640 x 480 picture) that are not
+// black.
+int LitPlayPixels(const plat::Image& img) {
+  return testsupport::CountPlayPixels(img, -240.0f, -320.0f, 240.0f, 320.0f,
+                                      [](uint32_t r, uint32_t g, uint32_t b) { return r + g + b > 24; });
+}
+
+// The picture against its reference, the ship's surroundings (100 x 100
+// pixels round it) left out of the comparison: the ship's glow pulses on a
+// count that runs from its start, and how many frames the program takes to
+// reach the tutorial depends on the loading.
+::testing::AssertionResult MatchesGoldenBesideShip(const plat::Image& img, const std::string& name) {
+  const char* update = std::getenv("OSTREL_UPDATE_GOLDEN");
+  if (update != nullptr && std::string(update) == "1") return testsupport::MatchesGolden(img, name);
+  plat::Image expected;
+  if (!testsupport::ReadPng(std::string(OSTREL_TEST_SOURCE_DIR) + "/golden/" + name, &expected))
+    return ::testing::AssertionFailure() << "no reference image " << name;
+  const int cx = testsupport::PlayPx(PlayerPos.x), cy = testsupport::PlayPy(PlayerPos.y);
+  plat::Image actual = img;
+  for (plat::Image* im : {&actual, &expected})
+    for (int y = std::max(cy - 50, 0); y < std::min(cy + 50, im->height); ++y)
+      for (int x = std::max(cx - 50, 0); x < std::min(cx + 50, im->width); ++x)
+        std::fill_n(&im->rgba[(static_cast<size_t>(y) * im->width + x) * 4], 4, uint8_t{0});
+  ::testing::AssertionResult r = testsupport::ImagesMatch(actual, expected, 8, 400);
+  if (!r) testsupport::WritePng(std::string(OSTREL_TEST_BINARY_DIR) + "/golden-actual/" + name, img);
+  return r;
+}
+
+TEST(TutorialScene, PictureMidWayAndThePlayInViewThroughout) {
+  Headless h;
+  ASSERT_TRUE(h.Ok()) << h.Failure();
+  ASSERT_GE(testsupport::RunUntilScene(h, "Notice", 600), 0);
+  Game* g = GetGame();
+  // The notice goes without handing over (to the logo, which would end the
+  // tutorial at once).
+  SProcList* scenes = g->GetList(GAME_LIST_SCENE);
+  while (SProc* p = scenes->Head()) {
+    scenes->DetachProcess(p);
+    delete p;
+  }
+  // No lives left, as the attract sequence's demo plays leave them: a loss
+  // in the tutorial would now fade the play to black.
+  g->lives = -1;
+  g->ChangeScene(SCENE_TUTORIAL, Tutorial::MODE_ATTRACT);
+  auto tutorial = [g] { return dynamic_cast<Tutorial*>(g->FindInList("Tutorial", GAME_LIST_SCENE)); };
+  for (int i = 0; i < 30 && tutorial() == nullptr; ++i) h.Step();
+  ASSERT_NE(tutorial(), nullptr);
+  // Every 100th frame from the end of the fade-in to the end event, most of
+  // the play area is lit (the band alone covers it with at least 0.2 of its
+  // image).
+  plat::Image img;
+  std::vector<std::pair<int32_t, int>> dark;
+  for (int i = 0; i < 3100 && tutorial() != nullptr; ++i) {
+    h.Step();
+    const Tutorial* t = tutorial();
+    if (t == nullptr || t->GetSceneState() != Tutorial::STATE_TUTORIAL) continue;
+    const int32_t f = t->GetFrame() - 1;
+    if (f % 100 == 50) {
+      ASSERT_TRUE(h.Screenshot(&img));
+      const int lit = LitPlayPixels(img);
+      if (lit < 360 * 480 / 2) dark.emplace_back(f, lit);
+    }
+    if (f != 1500) continue;
+    // Mid-way: play frozen since frame 1,167 under caption 7; the ship in
+    // play low on the screen; the fourth formation's darts crossing on their
+    // lanes (y -280 to -190, 30 apart) over the play area and the third
+    // formation's drones gone above its top edge.
+    ASSERT_TRUE(h.Screenshot(&img));
+    EXPECT_TRUE(MatchesGoldenBesideShip(img, "tutorial_midway.png"));
+    EXPECT_EQ(t->Captions().Current(), &SprTutorial_2[7]);
+    EXPECT_TRUE(g->IsPaused());
+    EXPECT_EQ(g_Player.state, Player::STATE_PLAY);
+    EXPECT_GT(PlayerPos.y, -60.0f);
+    std::vector<float> lanes;
+    int above = 0;
+    for (SProc* e = g_EnemyMan.GetList(0)->Head(); e != nullptr; e = SProcList::Next(e)) {
+      const float* p = static_cast<EObjBase*>(e)->GetPosition();
+      if (e->GetName() == "Dart" && p[0] > -240.0f && p[0] < 240.0f) lanes.push_back(p[1]);
+      above += e->GetName() == "Drone" && p[1] < -320.0f;
+    }
+    std::sort(lanes.begin(), lanes.end());
+    EXPECT_EQ(lanes, (std::vector<float>{-280.0f, -250.0f, -220.0f, -190.0f}));
+    EXPECT_EQ(above, 5);
+  }
+  EXPECT_TRUE(dark.empty()) << "frame " << dark.front().first << ": " << dark.front().second << " lit pixels";
 }
 
 TEST(TutorialScene, BeforeAGameAStartPressEndsItAndStageOneFollows) {
