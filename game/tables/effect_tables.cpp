@@ -342,7 +342,7 @@ const TableInfo kTables[] = {
     OSTREL_TABLE_INFO(SprEfx02_1, Flame, 0xff9040),      OSTREL_TABLE_INFO(SprEfx01_1, Spark, 0xffe8a0),
     OSTREL_TABLE_INFO(SprEfx_1, Dot, 0xffffff),          OSTREL_TABLE_INFO(SprEfx_2, Solid, 0xffffff),
     OSTREL_TABLE_INFO(SprEfx07, Smoke, 0xc0c0c0),        OSTREL_TABLE_INFO(SprEfx_4, Dot, 0xffffff),
-    OSTREL_TABLE_INFO(SprEfx_5, Solid, 0xffffff),        OSTREL_TABLE_INFO(SprEfx_6, Solid, 0xffffff),
+    OSTREL_TABLE_INFO(SprEfx_5, Solid, 0xffffff),        OSTREL_TABLE_INFO(SprEfx_6, Glow, 0xffffff),
     OSTREL_TABLE_INFO(SprEfx_8, Spark, 0xfff0a0),        OSTREL_TABLE_INFO(SprEfx_9, Dot, 0xffffff),
     OSTREL_TABLE_INFO(SprEfx_10, Dot, 0xffffff),         OSTREL_TABLE_INFO(SprEfx_11, Solid, 0xffffff),
     OSTREL_TABLE_INFO(SprEfx00_1, Smoke, 0xb0b0b0),      OSTREL_TABLE_INFO(SprEfx00_2, Spark, 0x90d0ff),

@@ -23,6 +23,9 @@ enum class PartArt : std::uint8_t {
   Bolt,        // thunder bolt segments
   Dot,         // a soft round dot
   Solid,       // a flat white area (solid-colour sources)
+  Glow,        // white: flat in its thin strips, in its other parts fading
+               // from the top edge to nothing at the bottom (a disc built
+               // from it glows at its centre and fades to its rim)
   Flare,       // lens flare discs
   Cloud,       // soft cloud layers
   Marker,      // labelled display markers

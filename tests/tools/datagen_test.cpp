@@ -232,9 +232,11 @@ TEST(DataGenerator, SolidPartsStaySolidUnderLinearFiltering) {
   const auto& images = LoadAllTextures(testsupport::GeneratedDataRoot());
   int checked = 0;
   for (const TableInfo& t : AllTableInfos()) {
-    if (t.art != PartArt::Solid) continue;
+    if (t.art != PartArt::Solid && t.art != PartArt::Glow) continue;
     for (std::size_t i = 0; i < t.parts.size(); ++i) {
       const PartLayout& p = t.parts[i];
+      // A glow table's flat parts are its one-texel strips.
+      if (t.art == PartArt::Glow && std::min(p.w, p.h) > 4) continue;
       const plat::Image& img = images.at({PathOf(p), p.id});
       const SGpRect& r = t.rects[i];
       // The corners the sprite is drawn with, and the middle between them.
@@ -249,6 +251,27 @@ TEST(DataGenerator, SolidPartsStaySolidUnderLinearFiltering) {
     }
   }
   EXPECT_GE(checked, 4);
+}
+
+TEST(DataGenerator, TheDiscGlowFadesFromItsCentreToNothingAtItsRim) {
+  // The effect discs map the top edge of their part to the centre and the
+  // bottom edge to the rim: a disc as wide as the play area must not cover
+  // it evenly (the blast discs of the large explosions reach radius 1024).
+  const auto& images = LoadAllTextures(testsupport::GeneratedDataRoot());
+  const TableInfo* discs = nullptr;
+  for (const TableInfo& t : AllTableInfos())
+    if (std::string(t.name) == "SprEfx_6") discs = &t;
+  ASSERT_NE(discs, nullptr);
+  const PartLayout& p = discs->parts[1];
+  const plat::Image& img = images.at({PathOf(p), p.id});
+  SGpUV uv[4];
+  discs->rects[1].GetCorners(uv);
+  const float u = (uv[0].u + uv[1].u) * 0.5f, top = uv[0].v, bottom = uv[2].v;
+  const float alpha[3] = {Bilinear(img, u, top + (bottom - top) * 0.05f, 3),
+                          Bilinear(img, u, (top + bottom) * 0.5f, 3), Bilinear(img, u, bottom, 3)};
+  EXPECT_GT(alpha[0], 200.0f);
+  EXPECT_LT(alpha[1], 0.5f * alpha[0]);
+  EXPECT_LT(alpha[2], 8.0f);
 }
 
 struct Bank {

@@ -64,6 +64,10 @@ struct PartJob {
   std::uint32_t colour = 0;  // the texture it is drawn on (bullet colour)
 };
 
+// Parts this narrow or this short get a bleed margin (and a glow table's
+// are its flat strips).
+constexpr int kTinyPart = 4;
+
 // Progress of a part through its sequence, 0 for the first and 1 for the last.
 float Progress(const PartJob& j) {
   const std::size_t n = j.table->parts.size();
@@ -91,6 +95,14 @@ Rgba Shade(const PartJob& j, const PartLayout& p, float lx, float ly) {
     }
     case PartArt::Solid:
       return kWhite;
+    case PartArt::Glow: {
+      if (std::min(j.w, j.h) <= kTinyPart) return kWhite;
+      // The effect discs map the top edge to their centre and the bottom
+      // edge to their rim.
+      Rgba c = kWhite;
+      c.a = std::pow(Clamp01(1 - (ly + 1) * 0.5f), 2.0f);
+      return c;
+    }
     case PartArt::Bullet:
     case PartArt::PlayerShot: {
       if (r >= 1) return {};
@@ -290,8 +302,6 @@ PartJob Place(const TableInfo& t, std::size_t i, const TextureJob& tex) {
 
 bool SameArea(const PartJob& a, const PartJob& b) { return a.x == b.x && a.y == b.y && a.w == b.w && a.h == b.h; }
 
-// Parts this narrow or this short get a bleed margin.
-constexpr int kTinyPart = 4;
 constexpr int kBleed = 2;
 
 // A sprite's texture coordinates put its edges on texel boundaries and the
