@@ -29,6 +29,7 @@
 #include "tools/datagen/boss_data.h"
 #include "tools/datagen/cache.h"
 #include "tools/datagen/canvas.h"
+#include "tools/datagen/stage_files.h"
 #include "vrax/resource/ModelWriter.h"
 
 namespace datagen {
@@ -222,6 +223,25 @@ std::vector<uint8_t> HallPiece(const std::string& stem) {
   return WriteModel(b);
 }
 
+// Stage 1's arena ("Stg01_Boss"): once its second boss is beaten the world
+// is this model alone, placed at the origin, so its points are world
+// points: a floor under the camera's course from rail key 7800 to 10400
+// (the placement ends at 10000; the view reaches further) and a row of
+// blocks on each side.
+std::vector<uint8_t> Stage1Arena() {
+  MeshBuilder b;
+  for (int k = 7800; k < 10400; k += 200) {
+    const SVec3 p = Path0Position(float(k)), q = Path0Position(float(k + 200));
+    b.Quad({p.x - 700, p.y - 400, p.z}, {p.x + 700, p.y - 400, p.z}, {q.x + 700, q.y - 400, q.z},
+           {q.x - 700, q.y - 400, q.z});
+    for (int half = 0; half < 2; ++half) {
+      const SVec3 c = Path0Position(float(k + 100 * half));
+      for (float side : {-1.0f, 1.0f}) b.Box({c.x + side * 800.0f, c.y - 100.0f, c.z}, {200, 600, 200});
+    }
+  }
+  return WriteModel(b);
+}
+
 // An object of a stage's object sets, chosen by its name.
 std::vector<uint8_t> SceneryPiece(const std::string& stem, uint32_t scale) {
   MeshBuilder b;
@@ -269,6 +289,7 @@ std::vector<uint8_t> ModelFor(const std::string& path, uint32_t scale) {
     return WriteModel(b);
   }
   if (Has(Lower(path), "\\stg05\\")) return HallPiece(stem);
+  if (stem == "stg01_boss") return Stage1Arena();
   return SceneryPiece(stem, scale);
 }
 

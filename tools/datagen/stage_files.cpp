@@ -29,9 +29,16 @@ constexpr float kTwoPi = 6.2831855f;
 // furthest named there is 3550.
 constexpr int kPath0Keys = 12000;
 constexpr int kPath1Keys = 4000;
-// Objects per object set, tunnel parts every this many keys.
-constexpr int kObjectsPerSet = 40;
+// Objects per object set along path 0 (the last beyond its end, so the
+// view ahead of the rail's last keys is not empty) and along path 1, keys
+// between them, tunnel parts every this many keys.
+constexpr int kObjectsPerSet = 42;
+constexpr int kObjectsPerSetPath1 = 14;
+constexpr int kObjectSpacing = 292;
 constexpr int kTunnelPartKeys = 200;
+// Tunnel parts along path 0 (three beyond its end) and along path 1.
+constexpr int kTunnelParts = kPath0Keys / kTunnelPartKeys + 3;
+constexpr int kTunnelPartsPath1 = kPath1Keys / kTunnelPartKeys;
 
 struct StageLayout {
   int number;
@@ -58,11 +65,6 @@ const StageLayout kStages[] = {
     // camera passes it at rail position 4800.
     {5, 57600.0f, false, 0, "\\Stg05\\Obj\\Stg05_", {"Line00"}},
 };
-
-// A gentle weaving course into the screen (-z), 12 units per key.
-SVec3 Path0Position(float k, float zAtStart = 0.0f) {
-  return SVec3{300.0f * std::sin(k * kTwoPi / 2400.0f), 80.0f * std::sin(k * kTwoPi / 900.0f), zAtStart - 12.0f * k};
-}
 
 // Path 1 runs beside path 0 from the branch key, swinging out by up to 1200
 // units and back.
@@ -98,60 +100,86 @@ std::vector<VisibilityStep> Steps(const std::multimap<int, uint32_t>& toggles) {
   return steps;
 }
 
-// Set n's objects stand on alternate sides of path 0, each shown 400 keys
-// before the camera reaches it and hidden 30 keys after.
-void ObjectSet(int n, float zAtStart, std::vector<uint8_t>* opl, std::vector<uint8_t>* ovl) {
-  std::vector<stage_file::Placement> objects(kObjectsPerSet);
-  std::multimap<int, uint32_t> toggles;
-  const int spacing = (kPath0Keys - 300) / kObjectsPerSet;
-  for (int j = 0; j < kObjectsPerSet; ++j) {
-    const int key = 150 + j * spacing + n * 7;
-    const SVec3 p = Path0Position(float(key), zAtStart);
-    stage_file::Placement& o = objects[size_t(j)];
+// Set n's objects stand on alternate sides of the path, each shown 400 keys
+// before the camera reaches it and hidden 30 keys after: first those along
+// path 0 (switched by the "_a" list), then, for a stage with two paths,
+// those along path 1 (switched by the "_b" list, in keys of path 1).
+void ObjectSet(const StageLayout& s, int n, std::vector<uint8_t>* opl, std::vector<uint8_t>* ovl,
+               std::vector<uint8_t>* ovlB) {
+  std::vector<stage_file::Placement> objects;
+  std::multimap<int, uint32_t> toggles[2];
+  auto place = [&](int path, int key, const SVec3& p, int j) {
+    stage_file::Placement o;
     const float side = (j + n) % 2 == 0 ? -1.0f : 1.0f;
     o.x = p.x + side * float(400 + 60 * (n % 5));
     o.y = p.y - 250.0f + float(20 * (n % 3));
     o.z = p.z;
     Yaw(0.3f * float(j), &o.qx, &o.qy, &o.qz, &o.qw);
-    toggles.emplace(key > 400 ? key - 400 : 0, uint32_t(j));
-    toggles.emplace(key + 30, uint32_t(j));
+    toggles[path].emplace(key > 400 ? key - 400 : 0, uint32_t(objects.size()));
+    toggles[path].emplace(key + 30, uint32_t(objects.size()));
+    objects.push_back(o);
+  };
+  for (int j = 0; j < kObjectsPerSet; ++j) {
+    const int key = 150 + j * kObjectSpacing + n * 7;
+    place(0, key, Path0Position(float(key), s.zAtStart), j);
+  }
+  if (s.twoPaths) {
+    for (int j = 0; j < kObjectsPerSetPath1; ++j) {
+      const int key = 100 + j * kObjectSpacing + n * 7;
+      place(1, key, Path1Position(s, float(key)), j);
+    }
   }
   *opl = stage_file::WritePlacementList(objects);
-  *ovl = stage_file::WriteVisibilityList(Steps(toggles));
+  *ovl = stage_file::WriteVisibilityList(Steps(toggles[0]));
+  *ovlB = stage_file::WriteVisibilityList(Steps(toggles[1]));
 }
 
-// The tunnel: one part per 200 keys of path 0, a floor strip (texture 0)
-// and, on every other part, a wall strip (texture 1); a part is shown 600
-// keys before the camera reaches it and hidden 100 keys after it ends.
-void Tunnel(float zAtStart, std::vector<uint8_t>* tnl, std::vector<uint8_t>* ovl) {
+// One tunnel part from rail key a to b of a course: a floor strip (texture
+// 0) and, on every other part, a wall strip (texture 1).
+template <class Course>
+std::vector<TunnelRecord> TunnelPart(const Course& at, int part, float a, float b) {
+  const SVec3 p = at(a), q = at(b);
+  const float v = (b - a) / 50.0f;
+  std::vector<TunnelRecord> group;
+  group.push_back(TunnelRecord{0,
+                               {{p.x - 600, p.y - 400, p.z, 0.8f, 0.8f, 0.9f, 0, 0},
+                                {p.x + 600, p.y - 400, p.z, 0.8f, 0.8f, 0.9f, 1, 0},
+                                {q.x - 600, q.y - 400, q.z, 0.8f, 0.8f, 0.9f, 0, v},
+                                {q.x + 600, q.y - 400, q.z, 0.8f, 0.8f, 0.9f, 1, v}}});
+  if (part % 2 == 1) {
+    group.push_back(TunnelRecord{1,
+                                 {{p.x - 600, p.y + 200, p.z, 0.7f, 0.7f, 0.7f, 0, 0},
+                                  {p.x - 600, p.y - 400, p.z, 0.7f, 0.7f, 0.7f, 1, 0},
+                                  {q.x - 600, q.y + 200, q.z, 0.7f, 0.7f, 0.7f, 0, v},
+                                  {q.x - 600, q.y - 400, q.z, 0.7f, 0.7f, 0.7f, 1, v}}});
+  }
+  return group;
+}
+
+// The tunnel: one part per 200 keys of path 0 and, for a stage with two
+// paths, of path 1 after them; a part is shown 600 keys before the camera
+// reaches it and hidden 100 keys after it ends (path 0's parts by the "_a"
+// list, path 1's by the "_b" list).
+void Tunnel(const StageLayout& s, std::vector<uint8_t>* tnl, std::vector<uint8_t>* ovl, std::vector<uint8_t>* ovlB) {
   TunnelMesh mesh;
   mesh.textureCount = 2;
-  std::multimap<int, uint32_t> toggles;
-  const int parts = kPath0Keys / kTunnelPartKeys;
-  for (int p = 0; p < parts; ++p) {
-    const SVec3 a = Path0Position(float(p * kTunnelPartKeys), zAtStart);
-    const SVec3 b = Path0Position(float((p + 1) * kTunnelPartKeys), zAtStart);
-    const float v = float(kTunnelPartKeys) / 50.0f;
-    std::vector<TunnelRecord> group;
-    group.push_back(TunnelRecord{0,
-                                 {{a.x - 600, a.y - 400, a.z, 0.8f, 0.8f, 0.9f, 0, 0},
-                                  {a.x + 600, a.y - 400, a.z, 0.8f, 0.8f, 0.9f, 1, 0},
-                                  {b.x - 600, b.y - 400, b.z, 0.8f, 0.8f, 0.9f, 0, v},
-                                  {b.x + 600, b.y - 400, b.z, 0.8f, 0.8f, 0.9f, 1, v}}});
-    if (p % 2 == 1) {
-      group.push_back(TunnelRecord{1,
-                                   {{a.x - 600, a.y + 200, a.z, 0.7f, 0.7f, 0.7f, 0, 0},
-                                    {a.x - 600, a.y - 400, a.z, 0.7f, 0.7f, 0.7f, 1, 0},
-                                    {b.x - 600, b.y + 200, b.z, 0.7f, 0.7f, 0.7f, 0, v},
-                                    {b.x - 600, b.y - 400, b.z, 0.7f, 0.7f, 0.7f, 1, v}}});
-    }
-    mesh.groups.push_back(std::move(group));
+  std::multimap<int, uint32_t> toggles[2];
+  auto add = [&](int path, int p, std::vector<TunnelRecord> group) {
     const int show = p * kTunnelPartKeys - 600;
-    toggles.emplace(show > 0 ? show : 0, uint32_t(p));
-    toggles.emplace((p + 1) * kTunnelPartKeys + 100, uint32_t(p));
-  }
+    toggles[path].emplace(show > 0 ? show : 0, uint32_t(mesh.groups.size()));
+    toggles[path].emplace((p + 1) * kTunnelPartKeys + 100, uint32_t(mesh.groups.size()));
+    mesh.groups.push_back(std::move(group));
+  };
+  const auto path0 = [&](float k) { return Path0Position(k, s.zAtStart); };
+  const auto path1 = [&](float k) { return Path1Position(s, k); };
+  for (int p = 0; p < kTunnelParts; ++p)
+    add(0, p, TunnelPart(path0, p, float(p * kTunnelPartKeys), float((p + 1) * kTunnelPartKeys)));
+  if (s.twoPaths)
+    for (int p = 0; p < kTunnelPartsPath1; ++p)
+      add(1, p, TunnelPart(path1, p, float(p * kTunnelPartKeys), float((p + 1) * kTunnelPartKeys)));
   *tnl = stage_file::WriteTunnel(mesh);
-  *ovl = stage_file::WriteVisibilityList(Steps(toggles));
+  *ovl = stage_file::WriteVisibilityList(Steps(toggles[0]));
+  *ovlB = stage_file::WriteVisibilityList(Steps(toggles[1]));
 }
 
 // The tunnel's two textures: a ground grid and a wall of bricks.
@@ -185,11 +213,14 @@ void Write(const std::string& root, const std::string& gamePath, const char* ext
 
 }  // namespace
 
+SVec3 Path0Position(float k, float zAtStart) {
+  return SVec3{300.0f * std::sin(k * kTwoPi / 2400.0f), 80.0f * std::sin(k * kTwoPi / 900.0f), zAtStart - 12.0f * k};
+}
+
 void GenerateStageFiles(const std::string& root, WriteStats* stats) {
-  std::vector<uint8_t> tnl, tnlSteps, opl, ovl;
-  const std::vector<uint8_t> noSteps = stage_file::WriteVisibilityList({});
+  std::vector<uint8_t> tnl, tnlSteps, tnlStepsB, opl, ovl, ovlB;
   for (const StageLayout& s : kStages) {
-    Tunnel(s.zAtStart, &tnl, &tnlSteps);
+    Tunnel(s, &tnl, &tnlSteps, &tnlStepsB);
     char stg[8];
     std::snprintf(stg, sizeof stg, "Stg%02d", s.number);
     const std::string dir = std::string("\\") + stg + "\\";
@@ -199,14 +230,13 @@ void GenerateStageFiles(const std::string& root, WriteStats* stats) {
     Write(root, trn, ".tnl", tnl, stats);
     TunnelImage(root, trn, stats);
     Write(root, trn + "_a", ".ovl", tnlSteps, stats);
-    // Path 1 runs beside the tunnel: its lists switch nothing on.
-    if (s.twoPaths) Write(root, trn + "_b", ".ovl", noSteps, stats);
+    if (s.twoPaths) Write(root, trn + "_b", ".ovl", tnlStepsB, stats);
     for (size_t n = 0; n < s.sets.size(); ++n) {
-      ObjectSet(int(n), s.zAtStart, &opl, &ovl);
+      ObjectSet(s, int(n), &opl, &ovl, &ovlB);
       const std::string set = std::string(s.objPrefix) + s.sets[n];
       Write(root, set, ".opl", opl, stats);
       Write(root, set + "_a", ".ovl", ovl, stats);
-      if (s.twoPaths) Write(root, set + "_b", ".ovl", noSteps, stats);
+      if (s.twoPaths) Write(root, set + "_b", ".ovl", ovlB, stats);
     }
     char script[24];
     std::snprintf(script, sizeof script, "\\Script\\Stage%02d", s.number);
