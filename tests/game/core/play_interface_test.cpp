@@ -3,6 +3,7 @@
 // in-game display's gauges, icons, score and route banner.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <memory>
@@ -332,6 +333,26 @@ TEST_F(Play, LockOnGaugeFillsAndBlinksFromItsThirtyEighthFrame) {
   g_Player.lockOnCooldown = 240;
   Quiet(1);
   EXPECT_EQ(g_ChainCounter.gaugeBlink, 0);
+}
+
+TEST_F(Play, AFullLockOnGaugesSparklesFadeAndGo) {
+  // A sparkle every 8th frame of the full gauge at (-211, -290), fading to
+  // nothing over 16 frames and gone the frame after: never more than three
+  // at a time, however long the gauge stays full.
+  g_ChainCounter.gaugeValue = 1.0f;
+  g_Player.lockOnCooldown = 0;
+  int most = 0;
+  for (int f = 0; f < 400; ++f) {
+    Quiet(1);
+    int n = 0;
+    for (SObject* o = g_EfxMan.Live(1).HeadObj(); o != nullptr; o = o->GetNext()) {
+      const SGpSpriteCell* cell = static_cast<EfxSprite*>(o)->Sprite();
+      n += cell != nullptr && cell->ownPos[0] == -211.0f && cell->ownPos[1] == -290.0f;
+    }
+    most = std::max(most, n);
+  }
+  EXPECT_GT(g_ChainCounter.gaugeBlink, 390);
+  EXPECT_EQ(most, 3);
 }
 
 TEST_F(Play, IconsOneSpritePerLifeAndBombAndTheLostLifesEffect) {
