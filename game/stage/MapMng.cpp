@@ -291,6 +291,8 @@ void MapMng::ClearRail() {
   holdFrames = 0;
   speed = enemyTimeScale = shotTimeScale = 1.0f;
   branchLatch = 2;
+  // A boss escape belongs to the rail it happened on.
+  sectionFlag = 0;
   commands.clear();
   placements.clear();
 }

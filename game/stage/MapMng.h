@@ -139,8 +139,8 @@ class MapMng : public SProc {
   // Resource slots and rail to their idle state, every layer reset, then
   // ClearRail.
   void ResetState();
-  // Hold state 2, the speed words 1.0, the branch latch 2, commands and
-  // placements emptied.
+  // Hold state 2, the speed words 1.0, the branch latch 2, the section flag
+  // 0, commands and placements emptied.
   void ClearRail();
 
   // ------------------------------------------------------------ paths
@@ -194,7 +194,8 @@ class MapMng : public SProc {
   float armedAt = 1000000.0f;
   int32_t armedPath = 0;
   uint8_t armed = 0;
-  // Set while a boss flies its escape (the enemy timeline branches on it).
+  // Set while a boss flies its escape (the enemy timeline branches on it,
+  // stage 3 takes its branch onto the escape path).
   uint8_t sectionFlag = 0;
 
  protected:

@@ -102,11 +102,15 @@ TEST_F(MapRail, ClearingTheStageReturnsTheWorldToIdle) {
   map.SetSection(0, 0.0f);
   map.PushEventB(2, 0, 3, 1, 0);
   map.layers[5].enable = 0;
+  map.sectionFlag = 1;  // a boss escaped in the stage
   Run(4);
   game->ClearStageObjects();
   EXPECT_EQ(map.GetPath(0), nullptr);
   EXPECT_TRUE(map.commands.empty());
-  EXPECT_ALL({VAL(map.t, 0.0f), VAL(map.distance, 0.0f), VAL(map.layers[5].enable, 1), VAL(map.branchLatch, 2)});
+  // The next stage starts with no escape behind it (stage 3 would take its
+  // branch, the timeline its section jumps).
+  EXPECT_ALL({VAL(map.t, 0.0f), VAL(map.distance, 0.0f), VAL(map.layers[5].enable, 1), VAL(map.branchLatch, 2),
+              VAL(map.sectionFlag, 0)});
   Run(2);
   EXPECT_EQ(map.t, 0.0f);  // no path: no step
 }
