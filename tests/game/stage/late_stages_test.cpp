@@ -7,13 +7,18 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <algorithm>
 #include <functional>
+#include <vector>
 
 #include "game/core/Game.h"
 #include "game/core/SystemFile.h"
+#include "game/effect/EfxMan.h"
+#include "game/enemy/EnemyMan.h"
 #include "game/enemy/EnemySet.h"
 #include "game/stage/Stage4.h"
 #include "game/stage/Stage5.h"
+#include "game/tables/effect_tables.h"
 #include "platform/crt_rand.h"
 #include "platform/sound_device.h"
 #include "support/ErrorBox.h"
@@ -50,8 +55,10 @@ int32_t RunToEnd(int32_t n, const std::function<void(Game*)>& frame) {
 }
 
 // Stage n at rail position t after 20 frames, scenery alone (the enemy
-// timeline stopped), compared with its reference picture.
-void Picture(int32_t n, float t, const char* golden) {
+// timeline stopped), compared with its reference picture; then `state`
+// checks what the picture shows. The rail is at t + 20 on path 0, the
+// camera at that key of the path, nothing spawned.
+void Picture(int32_t n, float t, const char* golden, const std::function<void(Game*)>& state) {
   testsupport::PlayOptions o;
   o.stage = n;
   o.nullDevice = false;
@@ -64,6 +71,30 @@ void Picture(int32_t n, float t, const char* golden) {
   plat::Image img;
   ASSERT_TRUE(w.H().Screenshot(&img));
   EXPECT_TRUE(testsupport::MatchesGolden(img, golden, 8, 400));
+  const float* eye = g_MapMng.camera->GetPosition();
+  const CamKey* key = g_MapMng.GetPath(0)->GetKey(int32_t(t) + 20);
+  ASSERT_NE(key, nullptr);
+  EXPECT_ALL({VAL(g_MapMng.t, t + 20.0f), VAL(g_MapMng.currentPath, 0), VAL(eye[0], key->x), VAL(eye[2], key->z),
+              VAL(g_EnemyMan.CountChildren(), 0)});
+  state(w.G());
+}
+
+// Live sprite particles on the lens-flare key lists.
+int FlareSprites() {
+  int n = 0;
+  for (SObject* o = g_EfxMan.Live(1).HeadObj(); o != nullptr; o = o->GetNext()) {
+    const SGpKeyList* keys = static_cast<EfxSprite*>(o)->track.GetList();
+    n += keys == SprLensFlareKeysA || keys == SprLensFlareKeysB || keys == SprLensFlareKeysC ||
+         keys == SprLensFlareKeysD;
+  }
+  return n;
+}
+
+// Every live effect element of the nine pools.
+int LiveEffects() {
+  int n = 0;
+  for (int pool = 1; pool <= 9; ++pool) n += g_EfxMan.LiveCount(pool);
+  return n;
 }
 
 // The sky layer at rail positions, from its rows: 2400 is 0.7 - 50 x 0.01 x
@@ -82,7 +113,13 @@ constexpr SkyRow kSkyRows[] = {
 TEST(Stage4, SkyRowsFlashAndARunToTheStageResult) {
   size_t row = 0;
   float flash = 0.0f, holeScrollY = 0.0f, lastY = 0.0f;
+  // The live effects of each 600 frames at their fewest: every effect ends,
+  // so with the ship firing throughout the count keeps coming back down.
+  std::vector<int> fewest;
+  int frames = 0;
   const int32_t end = RunToEnd(4, [&](Game* g) {
+    if (frames++ % 600 == 0) fewest.push_back(LiveEffects());
+    fewest.back() = std::min(fewest.back(), LiveEffects());
     auto* s = dynamic_cast<Stage4*>(g->GetList(GAME_LIST_STAGE)->Head());
     const Stage4Sky* sky = s != nullptr ? s->Sky() : nullptr;
     const float t = g_MapMng.t;
@@ -104,9 +141,24 @@ TEST(Stage4, SkyRowsFlashAndARunToTheStageResult) {
   EXPECT_ALL({VAL(row, std::size(kSkyRows)), VAL(end, SCENE_STAGE_RESULT)});
   EXPECT_NEAR(holeScrollY, -10.0f, 0.01f);  // the hole layer scrolls up
   EXPECT_GT(flash, 1.6f);
+  for (size_t i = 0; i < fewest.size(); ++i) EXPECT_LE(fewest[i], 200) << "frames " << i * 600 << " on";
 }
 
-TEST(Stage4, PictureOfTheSunsFlare) { Picture(4, 7020.0f, "stage4_frame.png"); }
+TEST(Stage4, PictureOfTheSunsFlare) {
+  // At 7040 the fog runs 40/230 of the way from 0-35000 to 0-15000, black;
+  // the sky layer shows nothing there (its rows end at 3550); past 6999 the
+  // sun's flare, one sprite for each of its 15 records, spawned each frame.
+  Picture(4, 7020.0f, "stage4_frame.png", [](Game* g) {
+    float start = 0, end = 0;
+    g->StageFog().GetRange(&start, &end);
+    const SGpColour& c = g->StageFog().GetColour();
+    auto* s = dynamic_cast<Stage4*>(g->FindInList("Stage4", GAME_LIST_STAGE));
+    ASSERT_TRUE(s != nullptr && s->Sky() != nullptr);
+    EXPECT_ALL({VAL(g->StageFog().GetEnable(), 1), VAL(start, 0.0f), VAL(c.r + c.g + c.b, 0.0f),
+                VAL(s->Sky()->Shown(), false), VAL(FlareSprites() % 15, 0), VAL(FlareSprites() > 0, true)});
+    EXPECT_NEAR(end, 31521.74f, 0.05f);
+  });
+}
 
 TEST(Stage5, ShakeGrowsJoltsAndAlternates) {
   // a (sin((k mod 4) pi / 4 + 4.712389) + 1) / 2, negated when k div 3 is
@@ -206,6 +258,20 @@ TEST(Stage5, RunsToTheSecondEndingWithItsShakeAndMusicFade) {
   EXPECT_ALL({VAL(shaken, 99), VAL(halfway, 1), VAL(end, SCENE_ENDING2)});
 }
 
-TEST(Stage5, PictureOfTheCollapseAndTheFlare) { Picture(5, 4740.0f, "stage5_frame.png"); }
+TEST(Stage5, PictureOfTheCollapseAndTheFlare) {
+  // The last frame drew key 4759 (the rail moves on after the drawing):
+  // stones falling (slots 29 to 34 at time 170 x 59 x 0.005 = 50.15), the
+  // hall shaken by a = 200 + 700 (cos(39/50 pi) + 1) / 2 = 280.3204 times
+  // 0.853553 (4759 mod 4 = 3), negated (4759 div 3 even): x = -239.2684; the
+  // sky at the camera (as it stood at 4759) plus 10000 in z, scaled 0.21;
+  // no fog past 4350.
+  Picture(5, 4740.0f, "stage5_frame.png", [](Game* g) {
+    const SMatrix& sky = g_MapMng.layers[4].placedMatrix;
+    const float drawnZ = g_MapMng.GetPath(0)->GetKey(4759)->z;
+    EXPECT_ALL({VAL(g->StageFog().GetEnable(), 0), VAL(sky.m[0][0], 0.21f), VAL(sky.m[3][2], drawnZ + 10000.0f)});
+    EXPECT_NEAR(g_MapMng.layers[29].animTime, 50.15f, 1e-3f);
+    EXPECT_NEAR(g_MapMng.layers[2].placedMatrix.m[3][0], -239.2684f, 1e-3f);
+  });
+}
 
 }  // namespace

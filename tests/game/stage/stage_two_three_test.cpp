@@ -4,19 +4,30 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "game/core/Game.h"
 #include "game/core/RangeTable.h"
+#include "game/core/StageCounters.h"
+#include "game/effect/EfxMan.h"
+#include "game/enemy/EnemyMan.h"
+#include "game/enemy/EnemySet.h"
+#include "game/enemy/boss08/EnemyType8.h"
+#include "game/player/Player.h"
 #include "game/core/ZGInterface.h"
 #include "game/stage/MapMng.h"
 #include "game/stage/Stage2.h"
 #include "game/stage/Stage3.h"
+#include "game/stage/StageName.h"
+#include "game/tables/font_tables.h"
 #include "support/ErrorBox.h"
 #include "support/ExpectAll.h"
 #include "support/ImageCompare.h"
 #include "support/PlayWorld.h"
 #include "support/StageWorld.h"
+#include "vrax/graphic/SGpSpriteCell.h"
+#include "vrax/kernel/SHandle.h"
 #include "vrax/resource/SRsc_Model.h"
 
 namespace {
@@ -28,10 +39,26 @@ struct Mark {
   bool operator==(const Mark&) const = default;
 };
 
+// The stage whose title a title process shows: its rows are cells (stage -
+// 1) x 23 + 1 to (stage - 1) x 23 + 23 of the stage-title sprite grid; 0
+// before its first frame has laid them.
+int32_t TitleStage(StageName& title) {
+  auto& batch = const_cast<SGpSpriteBatch&>(title.GetBatch());  // its list has no const reader
+  const auto* row = static_cast<const SGpSpriteCell*>(batch.GetList()->HeadObj());
+  for (int32_t stage = 1; stage <= 5 && row != nullptr; ++stage) {
+    SGpUV uv[4];
+    SprStgNameDesc.GetCellUV((stage - 1) * 23 + 1, uv);
+    if (row->part->uTL == uv[0].u && row->part->vTL == uv[0].v) return stage;
+  }
+  return 0;
+}
+
 // Plays stage n from its start to its end (the ship firing in the middle,
 // lives topped up), calling `each` after every frame; returns the rail
-// places of the stage titles and route banners that started, in order.
-std::vector<Mark> PlayStage(int32_t n, const std::function<void(Game*, StageProc*)>& each) {
+// places of the stage titles and route banners that started, in order, and
+// the stages the titles named.
+std::vector<Mark> PlayStage(int32_t n, const std::function<void(Game*, StageProc*)>& each,
+                            std::vector<int32_t>* titles = nullptr) {
   testsupport::ErrorBoxCatcher box;
   testsupport::PlayOptions o;
   o.livelyStage = true;
@@ -50,6 +77,8 @@ std::vector<Mark> PlayStage(int32_t n, const std::function<void(Game*, StageProc
     if (stage != nullptr && ((t != nullptr && t != title) || g_ZGInterface.BannerFrames() > banner + 1))
       marks.push_back(Mark{g_MapMng.currentPath, StageProc::RailKey()});
     title = t, banner = g_ZGInterface.BannerFrames();
+    if (auto* name = dynamic_cast<StageName*>(t); name != nullptr && name->GetFrame() == 1 && titles != nullptr)
+      titles->push_back(TitleStage(*name));
     if (stage != nullptr) each(g, stage);
   }
   w.Step(3);  // the ended stage is disposed
@@ -60,8 +89,9 @@ std::vector<Mark> PlayStage(int32_t n, const std::function<void(Game*, StageProc
 }
 
 TEST(StageTwoThree, StageTwoWavesItsBannersTurnsItsSkyAndRestoresTheLights) {
-  int skyFrames = 0, waveFrames = 0;
-  float sky = 0.0f, scroll = 0.0f;
+  int waveFrames = 0;
+  float scroll = 0.0f;
+  std::vector<int32_t> titles;
   const std::vector<Mark> marks = PlayStage(2, [&](Game* g, StageProc* s) {
     if (s == nullptr) {
       // The stage's end brings back the lights its storm darkened.
@@ -74,15 +104,13 @@ TEST(StageTwoThree, StageTwoWavesItsBannersTurnsItsSkyAndRestoresTheLights) {
     EXPECT_EQ(g->StageFog().GetEnable(), 0);
     g->LightA().SetColour(0, 0.4f, 0.4f, 0.4f), g->LightD().SetEnable(0), g->Ambient05().Set(0, 0, 0);
     const float t = g_MapMng.t;
-    skyFrames += t > 8520.0f;
-    sky = static_cast<Stage2*>(s)->GetSkyAngle();
     waveFrames += t > 5000.0f && t < 7000.0f;
     if (auto* m = dynamic_cast<SRsc_Model_Ex*>(g_MapMng.layers[22].GetModel()))
       scroll = m->GetMaterialGroup(0)->materials[0].matrix.m[2][0];
-  });
+  }, &titles);
+  // The title at 115 names stage 2; the route banner comes at 1250.
   EXPECT_EQ(marks, (std::vector<Mark>{{0, 115}, {0, 1250}}));
-  EXPECT_GT(skyFrames, 500);
-  EXPECT_NEAR(sky, 0.0002f * float(skyFrames), 1e-4f);
+  EXPECT_EQ(titles, std::vector<int32_t>{2});
   // The banner cloth moved 1/50 on each frame it waved, and no further.
   EXPECT_GT(waveFrames, 1000);
   EXPECT_NEAR(scroll, 0.02f * float(waveFrames), 0.05f);
@@ -105,6 +133,7 @@ TEST(StageTwoThree, StageThreeTakesTheSecondPathUnderItsFogAndCloudVeil) {
   std::vector<Fog> seen;
   std::vector<int32_t> steps;  // the cloud planes' step at 150, 330 and 380
   float veil[2][2] = {{1e9f, -1e9f}, {1e9f, -1e9f}};  // first and last t with the veil, by path
+  std::vector<int32_t> titles;
   const std::vector<Mark> marks = PlayStage(3, [&](Game* g, StageProc* s) {
     if (s == nullptr) return;
     const float t = g_MapMng.t;
@@ -116,10 +145,11 @@ TEST(StageTwoThree, StageThreeTakesTheSecondPathUnderItsFogAndCloudVeil) {
     const Cloud& cloud = static_cast<Stage3*>(s)->CloudLayer();
     if (p == 0 && (t == 150.0f || t == 330.0f || t == 380.0f)) steps.push_back(cloud.GetStep());
     if (cloud.VeilShown()) veil[p][0] = std::min(veil[p][0], t), veil[p][1] = std::max(veil[p][1], t);
-  });
+  }, &titles);
   // The ship in the middle takes the branch: the route banner comes on the
   // second path.
   EXPECT_EQ(marks, (std::vector<Mark>{{0, 148}, {1, 2}}));
+  EXPECT_EQ(titles, std::vector<int32_t>{3});
   ASSERT_EQ(seen.size(), 4u);
   for (size_t i = 0; i < 4; ++i) {
     EXPECT_NEAR(seen[i].start, fogs[i].start, 0.01f) << i;
@@ -146,26 +176,158 @@ TEST_F(StageThreeFog, OverlappingRecordsTakeTheFirstFound) {
   }
 }
 
-// One frame of stage n on the OpenGL device, the rail put at t on path 0
-// and run for 45 frames, against its reference picture.
-plat::Image StageFrame(int32_t n, float t) {
+// Stage n started in the whole program with the enemy timeline stopped and
+// the rail put at t on path 0.
+std::unique_ptr<PlayWorld> StageAt(int32_t n, float t, bool picture = false) {
   testsupport::PlayOptions o;
-  o.nullDevice = false;
+  o.nullDevice = !picture;
   o.livelyStage = true;
   o.stage = n;
-  PlayWorld w(o);
+  auto w = std::make_unique<PlayWorld>(o);
+  g_EnemySet.Reset();
   g_MapMng.SetSection(0, t);
-  w.Step(45);
-  plat::Image img;
-  EXPECT_TRUE(w.H().Screenshot(&img));
-  return img;
+  return w;
 }
 
+// Where the camera stands at key k of path 0 (the stage's loaded path).
+const CamKey* PathKey(int32_t k) { return g_MapMng.GetPath(0)->GetKey(k); }
+
 TEST(StageTwoThree, PictureOfStageTwoUnderItsSkyAndOfStageThreeInItsVeil) {
-  // Past 8520 stage 2's sky turns far behind the play, with no fog.
-  EXPECT_TRUE(testsupport::MatchesGolden(StageFrame(2, 9000.0f), "stage2_frame.png", 8, 400));
-  // At 5400 the veil is half in (alpha 0.35) under the blue haze.
-  EXPECT_TRUE(testsupport::MatchesGolden(StageFrame(3, 5400.0f), "stage3_frame.png", 8, 400));
+  {
+    // Put at 9000 and run 45 frames: the rail at 9045 on path 0; no fog in
+    // stage 2; the sky turned 0.0002 turns on each of the 45 frames, all
+    // past 8520; nothing spawned.
+    auto w = StageAt(2, 9000.0f, true);
+    w->Step(45);
+    plat::Image img;
+    ASSERT_TRUE(w->H().Screenshot(&img));
+    EXPECT_TRUE(testsupport::MatchesGolden(img, "stage2_frame.png", 8, 400));
+    auto* s = dynamic_cast<Stage2*>(w->G()->FindInList("Stage2", GAME_LIST_STAGE));
+    ASSERT_NE(s, nullptr);
+    const float* eye = g_MapMng.camera->GetPosition();
+    EXPECT_ALL({VAL(g_MapMng.t, 9045.0f), VAL(g_MapMng.currentPath, 0), VAL(eye[2], PathKey(9045)->z),
+                VAL(w->G()->StageFog().GetEnable(), 0), VAL(g_EnemyMan.CountChildren(), 0)});
+    EXPECT_NEAR(s->GetSkyAngle(), 45 * 0.0002f, 1e-6f);
+  }
+  {
+    // Put at 5400 and run 45 frames: 5445 on path 0. The veil is in at
+    // alpha 0.7 k, k = (5445 - 5300) x 0.005 = 0.725, drifting at 60 + 40
+    // cos(0.725 pi) = 34.022 a frame; the fog 0.45 of the way through record
+    // 19 (5400: 1300-5000 colour C to 5500: 2000-5000 colour D): 1615-5000,
+    // red 0.784314 - 0.45 x 0.392157.
+    auto w = StageAt(3, 5400.0f, true);
+    w->Step(45);
+    plat::Image img;
+    ASSERT_TRUE(w->H().Screenshot(&img));
+    EXPECT_TRUE(testsupport::MatchesGolden(img, "stage3_frame.png", 8, 400));
+    auto* s = dynamic_cast<Stage3*>(w->G()->FindInList("Stage3", GAME_LIST_STAGE));
+    ASSERT_NE(s, nullptr);
+    const Cloud& cloud = s->CloudLayer();
+    float start = 0, end = 0;
+    w->G()->StageFog().GetRange(&start, &end);
+    EXPECT_ALL({VAL(g_MapMng.t, 5445.0f), VAL(g_MapMng.currentPath, 0), VAL(cloud.VeilShown(), true),
+                VAL(w->G()->StageFog().GetEnable(), 1), VAL(g_EnemyMan.CountChildren(), 0)});
+    EXPECT_NEAR(cloud.GetVeilAlpha(), 0.7f * 0.725f, 1e-4f);
+    EXPECT_NEAR(cloud.GetVeilSpeedY(), 34.0221f, 1e-3f);
+    EXPECT_NEAR(start, 1615.0f, 0.01f);
+    EXPECT_NEAR(end, 5000.0f, 0.01f);
+    EXPECT_NEAR(w->G()->StageFog().GetColour().r, 0.784314f - 0.45f * 0.392157f, 1e-5f);
+  }
+}
+
+TEST(StageTwoThree, StageTwoTurnsItsSkyOnlyPastRailPosition8520) {
+  // From 8500 the rail reaches 8500 + n on frame n; the sky turns by 0.0002
+  // on each frame whose rail position is above 8520: none up to 8520, then
+  // 1 at 8521, 80 at 8600 and 180 at 8700.
+  auto w = StageAt(2, 8500.0f);
+  auto* s = dynamic_cast<Stage2*>(w->G()->FindInList("Stage2", GAME_LIST_STAGE));
+  ASSERT_NE(s, nullptr);
+  std::vector<std::pair<float, float>> angles;
+  for (int f = 0; f < 200; ++f) {
+    w->Step();
+    const float t = g_MapMng.t;
+    if (t == 8520.0f || t == 8521.0f || t == 8600.0f || t == 8700.0f) angles.emplace_back(t, s->GetSkyAngle());
+  }
+  ASSERT_EQ(angles.size(), 4u);
+  const float want[4] = {0.0f, 0.0002f, 0.016f, 0.036f};
+  for (size_t i = 0; i < 4; ++i) EXPECT_NEAR(angles[i].second, want[i], 1e-5f) << angles[i].first;
+}
+
+TEST(StageTwoThree, AnExplosionsBlastDiscsDoNotWhiteOutThePlay) {
+  // The defeat blast of stage 2's second boss (an explosion sequence of
+  // kind 4), where the play turned white for seconds. Its blast comes at
+  // age 170 with a disc of radius 64 to 1024 for 120 frames and a flat one
+  // for 180; the screen flashes towards white from blast + 10 (level 2.0 at
+  // blast + 20) and is clear again at blast + 110 (85 frames from blast +
+  // 25). The discs glow about the blast: from blast + 40 on, less than a
+  // third of the play area is near white.
+  auto w = StageAt(2, 8600.0f, true);
+  w->Step(30);
+  const SVec4 at{0.0f, -100.0f, 0.0f, 1.0f};
+  ASSERT_NE(g_EfxMan.SpawnRandom(4, &at, 1.0f, static_cast<SProc*>(nullptr)), nullptr);
+  std::vector<std::pair<int, int>> white;
+  std::vector<int> discs;
+  plat::Image img;
+  for (int age = 1; age <= 360; ++age) {
+    w->Step();
+    if (age == 190) {
+      EXPECT_FLOAT_EQ(w->G()->GetFadeLevel(), 2.0f);
+    }
+    if (age == 280) {
+      EXPECT_FLOAT_EQ(w->G()->GetFadeLevel(), 1.0f);
+    }
+    if (age == 200 || age == 300 || age == 360) discs.push_back(g_EfxMan.LiveCount(5));
+    if (age < 210 || age > 340 || age % 10 != 0) continue;
+    ASSERT_TRUE(w->H().Screenshot(&img));
+    const auto nearWhite = [](uint32_t r, uint32_t g, uint32_t b) { return r > 220 && g > 220 && b > 220; };
+    const int n = testsupport::CountPlayPixels(img, -240.0f, -320.0f, 240.0f, 320.0f, nearWhite);
+    if (n > 360 * 480 / 3) white.emplace_back(age, n);
+  }
+  EXPECT_EQ(discs, (std::vector<int>{2, 1, 0}));
+  EXPECT_TRUE(white.empty()) << "age " << white.front().first << ": " << white.front().second << " white pixels";
+}
+
+TEST(StageTwoThree, StageThreeTakesItsEscapePathWhenTheGunMountBossEscapes) {
+  // The ship kept at the right edge (and out of harm's way), where the
+  // branch after the arena (3276) would keep the rail on path 0. Once the
+  // gun-mount boss is over its time it escapes; the stage then takes the
+  // branch onto path 1, where the boss climbs away from rail position 85
+  // and ends at 250, uncounted.
+  testsupport::PlayOptions o;
+  o.stage = 3;
+  o.livelyStage = true;
+  PlayWorld w(o);
+  ASSERT_GE(w.RunToControl(), 0);
+  w.Hold(plat::CabInput::kRight);
+  auto step = [&] {
+    g_Player.invulnerability = 1000;
+    return w.Step();
+  };
+  EnemyType8* boss = nullptr;
+  for (int f = 0; f < 3000 && boss == nullptr; ++f, step())
+    boss = dynamic_cast<EnemyType8*>(g_EnemyMan.FindFirst("Boss06"));
+  ASSERT_NE(boss, nullptr);
+  boss->chainFrameLimit = 0;
+  SHandle<EnemyType8> h(boss);
+  for (int f = 0; f < 1500 && h.Get() != nullptr && boss->Script().GetState() != EnemyType8Behavior::ESCAPE; ++f)
+    step();
+  ASSERT_EQ(boss->Script().GetState(), EnemyType8Behavior::ESCAPE);
+  EXPECT_EQ(g_MapMng.currentPath, 0);
+  EXPECT_GT(PlayerPos.x, 0.0f);
+  const int32_t defeats = StageDefeatCount;
+  for (int f = 0; f < 1500 && g_MapMng.currentPath == 0; ++f) step();
+  ASSERT_EQ(g_MapMng.currentPath, 1);
+  EXPECT_EQ(StageProc::RailKey(), 1);  // the branch lands on key 1
+  const float y = boss->GetPosition()[1];
+  while (StageProc::RailKey() < 85) step();
+  ASSERT_NE(h.Get(), nullptr);
+  EXPECT_EQ(boss->GetPosition()[1], y);  // nothing moves before 85
+  while (StageProc::RailKey() < 249 && h.Get() != nullptr) step();
+  ASSERT_NE(h.Get(), nullptr);
+  EXPECT_GT(boss->GetPosition()[1], y);  // climbing away
+  for (int i = 0; i < 3; ++i) step();
+  EXPECT_EQ(h.Get(), nullptr);
+  EXPECT_EQ(StageDefeatCount, defeats);
 }
 
 }  // namespace
