@@ -21,16 +21,9 @@ namespace {
 
 // Parameter ids.
 enum : uint32_t { kDrone = 1, kDart = 2, kGunship = 3 };
-// Script ids (5 to 7: the tutorial's).
-enum : uint32_t {
-  kDive = 1,
-  kSweepRight = 2,
-  kSweepLeft = 3,
-  kDescend = 4,
-  kHover = 5,
-  kCruiseRight = 6,
-  kCruiseLeft = 7,
-};
+// Script ids, and those of the tutorial's own scripts.
+enum : uint32_t { kDive = 1, kSweepRight = 2, kSweepLeft = 3, kDescend = 4 };
+enum : uint32_t { kHover = 5, kCruiseRight = 6, kCruiseLeft = 7 };
 // Bullet path id: shots that slow down, then keep their course.
 constexpr int32_t kSlowingPath = 1;
 

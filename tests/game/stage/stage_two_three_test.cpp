@@ -192,16 +192,23 @@ std::unique_ptr<PlayWorld> StageAt(int32_t n, float t, bool picture = false) {
 // Where the camera stands at key k of path 0 (the stage's loaded path).
 const CamKey* PathKey(int32_t k) { return g_MapMng.GetPath(0)->GetKey(k); }
 
+// Stage n put at t on the OpenGL device and run for 45 frames, compared with
+// its reference picture; the world, for what the picture shows.
+std::unique_ptr<PlayWorld> PictureAt(int32_t n, float t, const char* golden) {
+  auto w = StageAt(n, t, true);
+  w->Step(45);
+  plat::Image img;
+  EXPECT_TRUE(w->H().Screenshot(&img));
+  EXPECT_TRUE(testsupport::MatchesGolden(img, golden, 8, 400));
+  return w;
+}
+
 TEST(StageTwoThree, PictureOfStageTwoUnderItsSkyAndOfStageThreeInItsVeil) {
   {
     // Put at 9000 and run 45 frames: the rail at 9045 on path 0; no fog in
     // stage 2; the sky turned 0.0002 turns on each of the 45 frames, all
     // past 8520; nothing spawned.
-    auto w = StageAt(2, 9000.0f, true);
-    w->Step(45);
-    plat::Image img;
-    ASSERT_TRUE(w->H().Screenshot(&img));
-    EXPECT_TRUE(testsupport::MatchesGolden(img, "stage2_frame.png", 8, 400));
+    auto w = PictureAt(2, 9000.0f, "stage2_frame.png");
     auto* s = dynamic_cast<Stage2*>(w->G()->FindInList("Stage2", GAME_LIST_STAGE));
     ASSERT_NE(s, nullptr);
     const float* eye = g_MapMng.camera->GetPosition();
@@ -215,11 +222,7 @@ TEST(StageTwoThree, PictureOfStageTwoUnderItsSkyAndOfStageThreeInItsVeil) {
     // cos(0.725 pi) = 34.022 a frame; the fog 0.45 of the way through record
     // 19 (5400: 1300-5000 colour C to 5500: 2000-5000 colour D): 1615-5000,
     // red 0.784314 - 0.45 x 0.392157.
-    auto w = StageAt(3, 5400.0f, true);
-    w->Step(45);
-    plat::Image img;
-    ASSERT_TRUE(w->H().Screenshot(&img));
-    EXPECT_TRUE(testsupport::MatchesGolden(img, "stage3_frame.png", 8, 400));
+    auto w = PictureAt(3, 5400.0f, "stage3_frame.png");
     auto* s = dynamic_cast<Stage3*>(w->G()->FindInList("Stage3", GAME_LIST_STAGE));
     ASSERT_NE(s, nullptr);
     const Cloud& cloud = s->CloudLayer();
