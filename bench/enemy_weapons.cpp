@@ -14,10 +14,10 @@
 #include <vector>
 
 #include "game/core/Game.h"
-#include "game/core/HitMan.h"
 #include "game/effect/ELaserGen.h"
 #include "game/effect/EShotMan.h"
 #include "game/effect/EfxMan.h"
+#include "game/player/HitMan.h"
 #include "game/player/Player.h"
 #include "game/tables/effect_tables.h"
 #include "platform/crt_rand.h"

@@ -9,9 +9,9 @@
 #include <memory>
 #include <vector>
 
-#include "game/core/HitMan.h"
 #include "game/core/ObjPool.h"
 #include "game/enemy/EObjBase.h"
+#include "game/player/HitMan.h"
 #include "game/player/Player.h"
 #include "platform/crt_rand.h"
 

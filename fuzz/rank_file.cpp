@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "game/scene/RankTable.h"
+#include "game/core/RankTable.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   RankEntry table[kRankEntries] = {};

@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "support/TempDir.h"
+#include "game/core/RankTable.h"
 #include "game/core/SystemFile.h"
-#include "game/scene/RankTable.h"
 #include "game/stage/StageFileWriter.h"
+#include "support/TempDir.h"
 #include "support/image_files.h"
 #include "vrax/io/SCacheArchive.h"
 #include "vrax/io/SLzCodec.h"

@@ -1,4 +1,4 @@
-#include "game/scene/RankTable.h"
+#include "game/core/RankTable.h"
 
 #include <cstdio>
 #include <string>

@@ -8,9 +8,9 @@
 #include "cabinet/QvtBTUtil.h"
 #include "cabinet/ServiceClient.h"
 #include "game/core/Game.h"
-#include "game/scene/RankTable.h"
-#include "platform/paths.h"
+#include "game/core/RankTable.h"
 #include "platform/file_io.h"
+#include "platform/paths.h"
 
 uint8_t SystemFileBlock[kSystemFileSize] = {};
 

@@ -5,16 +5,16 @@
 #include <new>
 #include <string>
 
-#include "game/core/ChainCounter.h"
 #include "game/core/Game.h"
-#include "game/core/ItemMan.h"
 #include "game/core/StageCounters.h"
 #include "game/effect/ELaserGen.h"
 #include "game/effect/EShotGen.h"
 #include "game/effect/EfxMan.h"
 #include "game/effect/ExplosionBursts.h"
 #include "game/effect/RandF.h"
+#include "game/player/ChainCounter.h"
 #include "game/player/DashForm.h"
+#include "game/player/ItemMan.h"
 #include "game/stage/MapMng.h"
 #include "game/stage/ScriptStgRsc.h"
 

@@ -4,14 +4,14 @@
 #include <cstring>
 #include <string>
 
-#include "game/core/ChainCounter.h"
-#include "game/core/ItemMan.h"
 #include "game/core/StageCounters.h"
 #include "game/effect/EShotMan.h"
 #include "game/enemy/EnemyMan.h"
 #include "game/enemy/EnemySet.h"
 #include "game/enemy/EnemyToolkit.h"
 #include "game/enemy/Flasher.h"
+#include "game/player/ChainCounter.h"
+#include "game/player/ItemMan.h"
 #include "game/stage/ScriptStgRsc.h"
 
 EnemyBase::EnemyBase() = default;

@@ -1,11 +1,11 @@
 // The numbers of a play: score with its overflow word, extends, lives,
 // bombs and the play record.
-#include "game/core/ChainCounter.h"
 #include "game/core/Game.h"
-#include "game/scene/RankTable.h"
+#include "game/core/RankTable.h"
+#include "game/player/ChainCounter.h"
 #include "vrax/graphic/SMath.h"
-#include "vrax/resource/SRsc_Sound.h"
 #include "vrax/resource/SRscMan.h"
+#include "vrax/resource/SRsc_Sound.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "cabinet/QvtCountDownRenderer.h"
 #include "cabinet/ServiceClient.h"
 #include "game/core/Game.h"
-#include "game/core/GlobalObjects.h"
+#include "game/flow/GlobalObjects.h"
 #include "game/scene/HardwareErrorScreen.h"
 #include "game/testmode/TestMode.h"
 #include "platform/input_devices.h"

@@ -2,10 +2,10 @@
 
 #include <cmath>
 
-#include "game/core/ChainCounter.h"
 #include "game/core/Game.h"
 #include "game/effect/EfxMan.h"
 #include "game/effect/EfxTables.h"
+#include "game/player/ChainCounter.h"
 #include "game/player/Player.h"
 #include "game/tables/effect_tables.h"
 

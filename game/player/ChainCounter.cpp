@@ -1,4 +1,4 @@
-#include "game/core/ChainCounter.h"
+#include "game/player/ChainCounter.h"
 
 #include <algorithm>
 #include <new>
@@ -9,7 +9,7 @@
 #include "game/player/Player.h"
 
 // g_ChainCounter is defined with the other global objects, in their order
-// (game/core/GlobalObjects.cpp).
+// (game/flow/GlobalObjects.cpp).
 
 namespace {
 

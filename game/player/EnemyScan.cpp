@@ -2,13 +2,13 @@
 
 #include <cmath>
 
-#include "game/core/ChainCounter.h"
 #include "game/core/Game.h"
 #include "game/core/HitBody.h"
 #include "game/effect/EShotMan.h"
 #include "game/enemy/EObjBase.h"
 #include "game/enemy/EnemyType0.h"
 #include "game/enemy/ScenePartsObject.h"
+#include "game/player/ChainCounter.h"
 #include "game/player/DashForm.h"
 #include "game/player/PShotMan.h"
 #include "platform/crt_rand.h"

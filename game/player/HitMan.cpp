@@ -1,11 +1,11 @@
-#include "game/core/HitMan.h"
+#include "game/player/HitMan.h"
 
 #include <cmath>
 
-#include "game/core/ChainCounter.h"
 #include "game/core/Game.h"
 #include "game/effect/RandF.h"
 #include "game/enemy/EObjBase.h"
+#include "game/player/ChainCounter.h"
 #include "game/player/EnemyScan.h"
 #include "game/player/Player.h"
 

@@ -63,5 +63,5 @@ class HitMan : public SProc {
 };
 
 // The persistent collision manager (defined with the other global objects,
-// in their order: game/core/GlobalObjects.cpp).
+// in their order: game/flow/GlobalObjects.cpp).
 extern HitMan g_HitMan;

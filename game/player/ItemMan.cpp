@@ -1,4 +1,4 @@
-#include "game/core/ItemMan.h"
+#include "game/player/ItemMan.h"
 
 #include <algorithm>
 #include <cmath>

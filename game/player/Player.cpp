@@ -9,16 +9,16 @@
 #include "game/core/Game.h"
 #include "game/core/GameMath.h"
 #include "game/core/Replay.h"
-#include "game/core/ZGInterface.h"
 #include "game/effect/EShotMan.h"
 #include "game/effect/RandF.h"
 #include "game/player/PlayerFx.h"
 #include "game/player/PlayerStage.h"
+#include "game/player/ZGInterface.h"
 #include "game/scene/ContinuePrompt.h"
 #include "platform/crt_rand.h"
 
 // g_Player is defined with the other global objects, in their order
-// (game/core/GlobalObjects.cpp).
+// (game/flow/GlobalObjects.cpp).
 SVec4 PlayerPos = {0.0f, 0.0f, 0.0f, 0.0f};
 SMatrix ViewTiltMatrix = kIdentityMatrix;
 int32_t DashPressCount = 0;

@@ -4,17 +4,17 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "game/core/ChainCounter.h"
 #include "game/core/Game.h"
-#include "game/core/ZGInterface.h"
 #include "game/effect/EShotMan.h"
 #include "game/effect/RandF.h"
 #include "game/enemy/EObjBase.h"
+#include "game/player/ChainCounter.h"
 #include "game/player/DashForm.h"
 #include "game/player/EnemyScan.h"
 #include "game/player/PShotMan.h"
 #include "game/player/Player.h"
 #include "game/player/PlayerFx.h"
+#include "game/player/ZGInterface.h"
 #include "platform/crt_rand.h"
 
 namespace {

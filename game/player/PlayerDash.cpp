@@ -3,10 +3,10 @@
 // where the dash started.
 #include <cmath>
 
-#include "game/core/ChainCounter.h"
 #include "game/core/Easing.h"
 #include "game/core/Game.h"
 #include "game/effect/RandF.h"
+#include "game/player/ChainCounter.h"
 #include "game/player/DashForm.h"
 #include "game/player/EnemyScan.h"
 #include "game/player/PShotMan.h"

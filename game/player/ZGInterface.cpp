@@ -1,10 +1,10 @@
-#include "game/core/ZGInterface.h"
+#include "game/player/ZGInterface.h"
 
 #include <cmath>
 
-#include "game/core/ChainCounter.h"
 #include "game/core/Game.h"
 #include "game/effect/EfxMan.h"
+#include "game/player/ChainCounter.h"
 #include "game/player/Player.h"
 #include "game/stage/MapMng.h"
 #include "game/tables/effect_tables.h"

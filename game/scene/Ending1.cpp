@@ -3,7 +3,7 @@
 #include "cabinet/QvtBTUtil.h"
 #include "cabinet/ServiceClient.h"
 #include "game/core/Game.h"
-#include "game/scene/RankTable.h"
+#include "game/core/RankTable.h"
 #include "game/scene/SceneResourceTables.h"
 #include "game/tables/scene_tables.h"
 

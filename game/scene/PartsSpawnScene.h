@@ -3,7 +3,7 @@
 // scene-parts object of the first stock enemy's sprite into the game root's
 // enemy list every 64 frames, with a chain popup of its own chain counter,
 // under the root's scene effect.
-#include "game/core/ChainCounter.h"
+#include "game/player/ChainCounter.h"
 #include "vrax/kernel/SHandle.h"
 #include "vrax/kernel/SProc.h"
 

@@ -8,7 +8,7 @@
 #include <cstdint>
 
 #include "game/core/GfxObject.h"
-#include "game/scene/RankTable.h"
+#include "game/core/RankTable.h"
 #include "game/scene/SceneFrame.h"
 #include "vrax/graphic/SGpObj_Prim.h"
 

@@ -4,11 +4,11 @@
 
 #include "cabinet/QvtBTUtil.h"
 #include "cabinet/ServiceClient.h"
-#include "game/core/ChainCounter.h"
 #include "game/core/Game.h"
+#include "game/core/RankTable.h"
 #include "game/core/StageCounters.h"
 #include "game/enemy/EnemyToolkit.h"
-#include "game/scene/RankTable.h"
+#include "game/player/ChainCounter.h"
 #include "game/scene/SceneResourceTables.h"
 #include "game/tables/font_tables.h"
 #include "game/tables/scene_tables.h"

@@ -2,14 +2,14 @@
 
 #include <cmath>
 
-#include "game/core/ChainCounter.h"
 #include "game/core/CoinCounter.h"
 #include "game/core/Game.h"
 #include "game/core/Replay.h"
-#include "game/core/ZGInterface.h"
 #include "game/enemy/EnemySet.h"
+#include "game/player/ChainCounter.h"
 #include "game/player/DashForm.h"
 #include "game/player/Player.h"
+#include "game/player/ZGInterface.h"
 #include "game/stage/MapMng.h"
 #include "game/stage/ScriptStgRsc.h"
 #include "game/tables/font_tables.h"

@@ -1,9 +1,9 @@
 #include "game/stage/CStage1.h"
 
 #include "game/core/Game.h"
-#include "game/core/ZGInterface.h"
 #include "game/effect/EfxMath.h"
 #include "game/player/Player.h"
+#include "game/player/ZGInterface.h"
 #include "game/stage/MapMng.h"
 #include "game/stage/StageRscTables.h"
 #include "game/stage/StageTables.h"

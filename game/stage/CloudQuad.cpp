@@ -4,8 +4,8 @@
 
 #include "game/core/Game.h"
 #include "game/core/GameMath.h"
-#include "game/core/RangeTable.h"
 #include "game/stage/MapMng.h"
+#include "game/stage/RangeTable.h"
 #include "game/tables/image_slots.h"
 #include "platform/crt_rand.h"
 #include "vrax/graphic/SGpMan.h"

@@ -12,7 +12,7 @@
 #include "vrax/resource/SRsc_Model.h"
 
 // g_MapMng is defined with the other global objects, in their order
-// (game/core/GlobalObjects.cpp).
+// (game/flow/GlobalObjects.cpp).
 
 namespace {
 

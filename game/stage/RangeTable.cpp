@@ -1,4 +1,4 @@
-#include "game/core/RangeTable.h"
+#include "game/stage/RangeTable.h"
 
 #include <cstddef>
 

@@ -1,8 +1,8 @@
 #include "game/stage/Stage2.h"
 
 #include "game/core/Game.h"
-#include "game/core/ZGInterface.h"
 #include "game/effect/EfxMath.h"
+#include "game/player/ZGInterface.h"
 #include "game/stage/MapMng.h"
 #include "game/stage/StageRscTables.h"
 #include "game/stage/StageTables.h"

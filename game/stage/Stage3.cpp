@@ -1,6 +1,6 @@
 #include "game/stage/Stage3.h"
 
-#include "game/core/ZGInterface.h"
+#include "game/player/ZGInterface.h"
 #include "game/stage/MapMng.h"
 #include "game/stage/StageRscTables.h"
 #include "game/stage/StageTables.h"

@@ -5,8 +5,8 @@
 #include <new>
 
 #include "game/core/Game.h"
-#include "game/core/ZGInterface.h"
 #include "game/player/Player.h"
+#include "game/player/ZGInterface.h"
 #include "game/stage/MapMng.h"
 #include "game/stage/StageRscTables.h"
 #include "game/stage/StageTables.h"

@@ -1,7 +1,7 @@
 #include "game/stage/StageFog.h"
 
-#include "game/core/RangeTable.h"
 #include "game/core/StageScene.h"
+#include "game/stage/RangeTable.h"
 
 int32_t StageFog::Init(SProcArg arg) {
   SetName("StageFog");

@@ -3,7 +3,7 @@
 // returns to the menu after the answer.
 #include <cstring>
 
-#include "game/scene/RankTable.h"
+#include "game/core/RankTable.h"
 #include "game/testmode/TestInput.h"
 #include "game/testmode/TestMode.h"
 

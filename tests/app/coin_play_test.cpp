@@ -13,7 +13,7 @@
 #include "cabinet/SimCabIoBoard.h"
 #include "game/core/CoinCounter.h"
 #include "game/core/Game.h"
-#include "game/core/ZGInterface.h"
+#include "game/player/ZGInterface.h"
 #include "platform/clock.h"
 #include "support/Headless.h"
 #include "support/ImageCompare.h"

@@ -11,11 +11,11 @@
 
 #include "game/core/CoinCounter.h"
 #include "game/core/Game.h"
+#include "game/core/RankTable.h"
 #include "game/effect/EShotMan.h"
 #include "game/player/Player.h"
 #include "game/scene/ContinuePrompt.h"
 #include "game/scene/Entry.h"
-#include "game/scene/RankTable.h"
 #include "game/scene/Ranking.h"
 #include "support/ErrorBox.h"
 #include "support/Headless.h"

@@ -4,10 +4,10 @@
 
 #include <algorithm>
 
-#include "game/core/ChainCounter.h"
 #include "game/core/Game.h"
-#include "game/core/ZGInterface.h"
+#include "game/player/ChainCounter.h"
 #include "game/player/Player.h"
+#include "game/player/ZGInterface.h"
 #include "support/ImageCompare.h"
 #include "support/PlayWorld.h"
 

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "game/core/Game.h"
+#include "game/core/RankTable.h"
 #include "game/core/SystemFile.h"
-#include "game/scene/RankTable.h"
 #include "platform/ipc.h"
 #include "platform/paths.h"
 #include "support/ChildProcess.h"

@@ -20,9 +20,9 @@
 
 #include "game/core/Game.h"
 #include "game/core/HitBody.h"
-#include "game/core/HitMan.h"
 #include "game/effect/EShotMan.h"
 #include "game/effect/EfxMan.h"
+#include "game/player/HitMan.h"
 
 struct GeneratorRecord;
 

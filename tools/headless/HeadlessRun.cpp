@@ -6,10 +6,10 @@
 #include <filesystem>
 
 #include "game/core/Game.h"
+#include "game/core/RankTable.h"
 #include "game/core/Replay.h"
 #include "game/core/SystemFile.h"
 #include "game/player/Player.h"
-#include "game/scene/RankTable.h"
 #include "platform/input_devices.h"
 #include "platform/paths.h"
 #include "platform/window.h"

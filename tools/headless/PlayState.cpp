@@ -4,15 +4,15 @@
 
 #include "game/core/Game.h"
 #include "game/core/HitBody.h"
-#include "game/core/ItemMan.h"
 #include "game/effect/ELaserGen.h"
 #include "game/effect/EShotMan.h"
 #include "game/effect/EThunderMan.h"
 #include "game/effect/EfxMan.h"
 #include "game/enemy/EObjBase.h"
 #include "game/enemy/EnemyMan.h"
-#include "game/stage/ScriptStgRsc.h"
+#include "game/player/ItemMan.h"
 #include "game/player/Player.h"
+#include "game/stage/ScriptStgRsc.h"
 #include "platform/crt_rand.h"
 
 namespace headless {

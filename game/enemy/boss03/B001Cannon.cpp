@@ -2,13 +2,13 @@
 #include <cmath>
 #include <new>
 
-#include "game/core/ChainCounter.h"
 #include "game/core/Game.h"
 #include "game/effect/ExplosionBursts.h"
 #include "game/enemy/EnemyToolkit.h"
 #include "game/enemy/Flasher.h"
 #include "game/enemy/SpawnChild.h"
 #include "game/enemy/boss03/EnemyType3.h"
+#include "game/player/ChainCounter.h"
 
 namespace {
 

@@ -2,13 +2,13 @@
 
 #include <algorithm>
 
-#include "game/core/ChainCounter.h"
 #include "game/core/Game.h"
-#include "game/core/ItemMan.h"
 #include "game/core/StageCounters.h"
 #include "game/effect/EShotMan.h"
 #include "game/effect/EfxMan.h"
 #include "game/effect/RandF.h"
+#include "game/player/ChainCounter.h"
+#include "game/player/ItemMan.h"
 #include "game/stage/MapMng.h"
 #include "game/tables/effect_tables.h"
 

@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "game/core/Game.h"
-#include "game/core/ZGInterface.h"
 #include "game/effect/EfxMan.h"
 #include "game/player/Player.h"
+#include "game/player/ZGInterface.h"
 #include "game/scene/Tutorial.h"
 #include "game/tables/font_tables.h"
 #include "support/ExpectAll.h"

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "game/scene/RankTable.h"
+#include "game/core/RankTable.h"
 #include "platform/file_io.h"
 #include "support/ChildProcess.h"
 #include "support/TempDir.h"

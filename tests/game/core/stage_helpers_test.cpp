@@ -9,10 +9,10 @@
 
 #include "game/core/CameraTransform.h"
 #include "game/core/Game.h"
-#include "game/core/RangeTable.h"
 #include "game/core/ScrollLayer.h"
 #include "game/stage/CloudQuad.h"
 #include "game/stage/MapMng.h"
+#include "game/stage/RangeTable.h"
 #include "support/ExpectAll.h"
 
 namespace {

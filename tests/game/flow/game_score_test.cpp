@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "game/core/ChainCounter.h"
 #include "game/core/Game.h"
+#include "game/player/ChainCounter.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include "cabinet/ServiceClient.h"
 #include "game/core/Game.h"
-#include "game/core/GlobalObjects.h"
+#include "game/flow/GlobalObjects.h"
 #include "support/TempDir.h"
 #include "vrax/kernel/SKernel.h"
 

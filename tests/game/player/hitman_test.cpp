@@ -1,4 +1,4 @@
-#include "game/core/HitMan.h"
+#include "game/player/HitMan.h"
 
 #include <gtest/gtest.h>
 
@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "game/core/ChainCounter.h"
 #include "game/core/Game.h"
 #include "game/enemy/EObjBase.h"
+#include "game/player/ChainCounter.h"
 #include "game/player/Player.h"
 #include "support/ExpectAll.h"
 

@@ -10,23 +10,23 @@
 #include <set>
 #include <vector>
 
-#include "game/core/ChainCounter.h"
 #include "game/core/Game.h"
-#include "game/core/ItemMan.h"
 #include "game/core/NumberPopup.h"
 #include "game/core/SharedSpriteBatch.h"
 #include "game/core/StageCounters.h"
-#include "game/core/ZGInterface.h"
 #include "game/effect/EfxMan.h"
 #include "game/enemy/EnemyMan.h"
+#include "game/player/ChainCounter.h"
+#include "game/player/ItemMan.h"
 #include "game/player/Player.h"
+#include "game/player/ZGInterface.h"
 #include "game/stage/MapMng.h"
 #include "game/tables/font_tables.h"
 #include "platform/crt_rand.h"
-#include "vrax/graphic/SGpMan.h"
-#include "vrax/graphic/SGpQueue.h"
 #include "support/ExpectAll.h"
 #include "support/PlayWorld.h"
+#include "vrax/graphic/SGpMan.h"
+#include "vrax/graphic/SGpQueue.h"
 
 namespace {
 

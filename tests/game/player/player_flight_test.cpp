@@ -8,10 +8,10 @@
 #include <vector>
 
 #include "game/core/Game.h"
-#include "game/core/ZGInterface.h"
 #include "game/enemy/EnemySet.h"
 #include "game/player/DashForm.h"
 #include "game/player/Player.h"
+#include "game/player/ZGInterface.h"
 #include "game/scene/ContinuePrompt.h"
 #include "game/stage/MapMng.h"
 #include "game/stage/StageProc.h"

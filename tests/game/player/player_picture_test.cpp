@@ -5,8 +5,8 @@
 #include <cmath>
 
 #include "game/player/PShotMan.h"
-#include "game/core/ZGInterface.h"
 #include "game/player/Player.h"
+#include "game/player/ZGInterface.h"
 #include "support/ImageCompare.h"
 #include "support/PlayWorld.h"
 

@@ -7,10 +7,10 @@
 #include <cmath>
 #include <vector>
 
-#include "game/core/ChainCounter.h"
 #include "game/core/Game.h"
 #include "game/effect/EShotMan.h"
 #include "game/effect/EfxMan.h"
+#include "game/player/ChainCounter.h"
 #include "game/player/DashForm.h"
 #include "game/player/Player.h"
 #include "support/ExpectAll.h"

@@ -10,7 +10,7 @@
 #include "SceneRig.h"
 #include "game/core/CoinCounter.h"
 #include "game/core/CoinDisplay.h"
-#include "game/core/ZGInterface.h"
+#include "game/player/ZGInterface.h"
 #include "game/scene/ContinuePrompt.h"
 #include "game/scene/SceneFrame.h"
 #include "support/ExpectAll.h"

@@ -7,8 +7,8 @@
 
 #include "SceneRig.h"
 #include "game/core/CoinCounter.h"
+#include "game/core/RankTable.h"
 #include "game/scene/Continue.h"
-#include "game/scene/RankTable.h"
 #include "support/ExpectAll.h"
 
 namespace {

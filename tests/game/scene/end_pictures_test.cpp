@@ -6,10 +6,10 @@
 #include <gtest/gtest.h>
 
 #include "SceneRig.h"
-#include "game/scene/Entry.h"
-#include "game/core/ChainCounter.h"
 #include "game/core/StageCounters.h"
+#include "game/player/ChainCounter.h"
 #include "game/player/Player.h"
+#include "game/scene/Entry.h"
 #include "game/scene/Ranking.h"
 #include "game/scene/StageResult.h"
 #include "platform/crt_rand.h"

@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "SceneRig.h"
+#include "game/core/RankTable.h"
 #include "game/scene/Ending1.h"
 #include "game/scene/Ending2.h"
-#include "game/scene/RankTable.h"
 #include "support/ExpectAll.h"
 
 namespace {

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "SceneRig.h"
+#include "game/core/RankTable.h"
 #include "game/scene/Entry.h"
-#include "game/scene/RankTable.h"
 #include "support/ExpectAll.h"
 
 namespace {

@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "SceneRig.h"
-#include "game/core/ChainCounter.h"
+#include "game/core/RankTable.h"
 #include "game/core/StageCounters.h"
+#include "game/player/ChainCounter.h"
 #include "game/player/Player.h"
-#include "game/scene/RankTable.h"
 #include "game/scene/StageResult.h"
 #include "support/ExpectAll.h"
 #include "support/ImageCompare.h"

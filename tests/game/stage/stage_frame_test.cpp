@@ -9,10 +9,10 @@
 #include <string>
 
 #include "game/core/Game.h"
-#include "game/core/RangeTable.h"
 #include "game/stage/CStage1.h"
 #include "game/stage/Cloud.h"
 #include "game/stage/MapMng.h"
+#include "game/stage/RangeTable.h"
 #include "game/stage/StageProc.h"
 #include "platform/crt_rand.h"
 #include "support/ErrorBox.h"

@@ -6,8 +6,8 @@
 #include <cstdint>
 
 #include "game/core/Game.h"
-#include "game/core/ZGInterface.h"
 #include "game/player/Player.h"
+#include "game/player/ZGInterface.h"
 #include "game/stage/MapMng.h"
 #include "support/ImageCompare.h"
 #include "support/PlayWorld.h"

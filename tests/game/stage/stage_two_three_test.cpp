@@ -8,15 +8,15 @@
 #include <vector>
 
 #include "game/core/Game.h"
-#include "game/core/RangeTable.h"
 #include "game/core/StageCounters.h"
 #include "game/effect/EfxMan.h"
 #include "game/enemy/EnemyMan.h"
 #include "game/enemy/EnemySet.h"
 #include "game/enemy/boss08/EnemyType8.h"
 #include "game/player/Player.h"
-#include "game/core/ZGInterface.h"
+#include "game/player/ZGInterface.h"
 #include "game/stage/MapMng.h"
+#include "game/stage/RangeTable.h"
 #include "game/stage/Stage2.h"
 #include "game/stage/Stage3.h"
 #include "game/stage/StageName.h"

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "TestModeRig.h"
-#include "game/scene/RankTable.h"
+#include "game/core/RankTable.h"
 
 #include <filesystem>
 
