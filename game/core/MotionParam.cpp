@@ -4,8 +4,6 @@
 #include <cstring>
 
 #include "game/core/Easing.h"
-#include "game/player/Player.h"
-#include "game/stage/MapMng.h"
 
 float MotionCurve(uint32_t selector, float from, float to, float u) {
   switch (selector) {
@@ -17,12 +15,6 @@ float MotionCurve(uint32_t selector, float from, float to, float u) {
     default: return from;
   }
 }
-
-float AimAtPlayer(float x, float y) {
-  return std::atan2(PlayerPos.y - y, PlayerPos.x - x) * 0.15915494f;
-}
-
-float StageFrameStep() { return g_MapMng.enemyTimeScale; }
 
 bool MotionParam::Setup(const Block* b) {
   if (b == nullptr) return false;

@@ -8,6 +8,7 @@
 #include "game/core/Easing.h"
 #include "game/core/Game.h"
 #include "game/core/GameMath.h"
+#include "game/core/MotionParam.h"
 #include "game/core/Replay.h"
 #include "game/effect/EShotMan.h"
 #include "game/effect/RandF.h"
@@ -24,6 +25,11 @@ SMatrix ViewTiltMatrix = kIdentityMatrix;
 int32_t DashPressCount = 0;
 SRsc* RscPlayerHull = nullptr;
 SRsc* RscPlayerPart = nullptr;
+
+// Declared with the movers (game/core/MotionParam.h), which aim by it.
+float AimAtPlayer(float x, float y) {
+  return std::atan2(PlayerPos.y - y, PlayerPos.x - x) * 0.15915494f;
+}
 
 namespace {
 

@@ -4,6 +4,7 @@
 
 #include "game/core/Game.h"
 #include "game/core/GameMath.h"
+#include "game/core/MotionParam.h"
 #include "game/player/Player.h"
 #include "game/stage/CamRsc.h"
 #include "game/stage/ObjOvlRsc.h"
@@ -13,6 +14,9 @@
 
 // g_MapMng is defined with the other global objects, in their order
 // (game/flow/GlobalObjects.cpp).
+
+// Declared with the movers (game/core/MotionParam.h), which step by it.
+float StageFrameStep() { return g_MapMng.enemyTimeScale; }
 
 namespace {
 
