@@ -5,8 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "cabinet/QvtBTUtil.h"
-#include "cabinet/ServiceClient.h"
 #include "game/core/Game.h"
 #include "game/core/RankTable.h"
 #include "platform/file_io.h"
@@ -143,20 +141,4 @@ bool SaveSystemFile(const int32_t* settings) {
 bool SaveSystemFile() {
   Game* g = GetGame();
   return g ? SaveSystemFile(g->settings) : false;
-}
-
-void ApplyServiceCoinSettings(int32_t* settings) {
-  settings[kSetServiceCoins] = 1;
-  settings[kSetCreditsPerUnit] = 1;
-  const QvtBTUtil* client = GetServiceClient();
-  const uint32_t c = client ? client->GetCoinCredit() : 1u;
-  if (c != 0) {
-    settings[kSetCoinUnit] = static_cast<int32_t>(c);
-    settings[kSetContinueCoins] = static_cast<int32_t>(c);
-    settings[kSetCoinPlay] = 1;
-  } else {
-    settings[kSetCoinUnit] = 1;
-    settings[kSetContinueCoins] = 1;
-    settings[kSetCoinPlay] = 0;
-  }
 }
