@@ -29,7 +29,7 @@ int32_t GetWord(const uint8_t* p) {
 
 void UseDefaults(int32_t* settings) {
   std::memcpy(settings, kDefaultSettings, sizeof kDefaultSettings);
-  if (settings[kSetServiceCoins] != 0) ApplyServiceCoinSettings(settings);
+  if (settings[SettingsWord::serviceCoins] != 0) ApplyServiceCoinSettings(settings);
 }
 
 }  // namespace
@@ -41,26 +41,26 @@ uint8_t SystemFileChecksum() { return SystemFileChecksum(SystemFileBlock); }
 
 bool SettingInRange(int32_t word, int32_t v, const int32_t* settings) {
   switch (word) {
-    case kSetCoinUnit:
-    case kSetCreditsPerUnit:
+    case SettingsWord::coinUnit:
+    case SettingsWord::creditsPerUnit:
       return v >= 1 && v <= 4;
-    case kSetContinueCoins:
-      return v >= 1 && v <= settings[kSetCoinUnit];
-    case kSetCoinPlay:
-    case kSetContinueOn:
-    case kSetAttractSound:
-    case kSetServiceCoins:
+    case SettingsWord::continueCoins:
+      return v >= 1 && v <= settings[SettingsWord::coinUnit];
+    case SettingsWord::coinPlay:
+    case SettingsWord::continueOn:
+    case SettingsWord::attractSound:
+    case SettingsWord::serviceCoins:
       return v == 0 || v == 1;
-    case kSetDifficulty:
+    case SettingsWord::difficulty:
       return v >= 0 && v <= 4;
-    case kSetLives:
+    case SettingsWord::lives:
       return v >= 1 && v <= 5;
-    case kSetMusicVolume:
-    case kSetEffectVolume:
+    case SettingsWord::musicVolume:
+    case SettingsWord::effectVolume:
       return v >= 0 && v <= 100;
-    case kSetEffectBalance:
+    case SettingsWord::effectBalance:
       return v >= -100 && v <= 100;
-    case kSetExtendRow:
+    case SettingsWord::extendRow:
       return v >= 0 && v <= 5;
     default:  // the reserved words are carried as they are
       return true;
@@ -88,7 +88,7 @@ SystemFileCheck DecodeSystemFile(const uint8_t* bytes, size_t size, int32_t* set
     settings[i] = kDefaultSettings[i];
     if (replaced) *replaced |= 1u << i;
   }
-  if (settings[kSetServiceCoins] != 0) ApplyServiceCoinSettings(settings);
+  if (settings[SettingsWord::serviceCoins] != 0) ApplyServiceCoinSettings(settings);
   return SystemFileCheck::kGood;
 }
 

@@ -5,24 +5,28 @@
 #include <cstddef>
 #include <cstdint>
 
-enum SettingsWord : int32_t {
-  kSetCoinUnit = 0,        // coins in one coin unit, 1..4
-  kSetCreditsPerUnit = 1,  // credits per coin unit, 1..4
-  kSetContinueCoins = 2,   // coins to continue, 1..coin unit
-  kSetCoinPlay = 3,        // 1 coin play, 0 free play
-  kSetContinueOn = 4,      // 1 a continue is offered
-  kSetDifficulty = 5,      // 0..4
-  kSetLives = 6,           // 1..5
-  kSetReserved7 = 7,       // carried through load and save
-  kSetReserved8 = 8,
-  kSetMusicVolume = 9,     // percent
-  kSetEffectVolume = 10,   // percent
-  kSetEffectBalance = 11,  // -100..100
-  kSetAttractSound = 12,   // 1 sounds play during demo plays
-  kSetExtendRow = 13,      // 0 none, 1..5 a row of the extend table
-  kSetServiceCoins = 14,   // 1 coin settings come from the network service
-  kSettingsCount = 15,
+// The settings words by name: settings[SettingsWord::lives].
+namespace SettingsWord {
+enum : int32_t {
+  coinUnit = 0,        // coins in one coin unit, 1..4
+  creditsPerUnit = 1,  // credits per coin unit, 1..4
+  continueCoins = 2,   // coins to continue, 1..coin unit
+  coinPlay = 3,        // 1 coin play, 0 free play
+  continueOn = 4,      // 1 a continue is offered
+  difficulty = 5,      // 0..4
+  lives = 6,           // 1..5
+  reserved7 = 7,       // carried through load and save
+  reserved8 = 8,
+  musicVolume = 9,     // percent
+  effectVolume = 10,   // percent
+  effectBalance = 11,  // -100..100
+  attractSound = 12,   // 1 sounds play during demo plays
+  extendRow = 13,      // 0 none, 1..5 a row of the extend table
+  serviceCoins = 14,   // 1 coin settings come from the network service
 };
+}  // namespace SettingsWord
+
+inline constexpr int32_t kSettingsCount = 15;
 
 inline constexpr int32_t kDefaultSettings[kSettingsCount] = {1, 1, 1, 1, 1, 2, 2, 3, 0, 100, 100, 0, 1, 3, 1};
 

@@ -36,10 +36,10 @@ CoinCounter::~CoinCounter() {
 
 CoinCounter* GetCoinCounter() { return g_coinCounter; }
 
-int32_t CoinCounter::CoinsToStart() { return std::max(1, Setting(kSetCoinUnit, 1)); }
-int32_t CoinCounter::CreditsPerUnit() { return Setting(kSetCreditsPerUnit, 1); }
-int32_t CoinCounter::CoinsToContinue() { return Setting(kSetContinueCoins, 1); }
-bool CoinCounter::IsFreePlay() const { return Setting(kSetCoinPlay, 1) == 0; }
+int32_t CoinCounter::CoinsToStart() { return std::max(1, Setting(SettingsWord::coinUnit, 1)); }
+int32_t CoinCounter::CreditsPerUnit() { return Setting(SettingsWord::creditsPerUnit, 1); }
+int32_t CoinCounter::CoinsToContinue() { return Setting(SettingsWord::continueCoins, 1); }
+bool CoinCounter::IsFreePlay() const { return Setting(SettingsWord::coinPlay, 1) == 0; }
 
 void CoinCounter::Update() {
   coinEvent = 0;

@@ -118,7 +118,7 @@ int32_t Game::Init(SProcArg) {
 
   RegisterResourceKinds();
 
-  lives = settings[kSetLives];
+  lives = settings[SettingsWord::lives];
   for (int i = 0; i < REC_WORDS; ++i) record[i] = blankRecord[i] = stageSnapshot[i] = 0;
   ResetRankTable();
   LoadRankFile();
@@ -191,7 +191,7 @@ void Game::TestExitRule() {
   QvtBTUtil* client = GetServiceClient();
   if (!client || !coins) return;
   if (coins->credits != 0 || coins->serviceCredits != 0) return;
-  if (settings[kSetCoinPlay] == 0) return;
+  if (settings[SettingsWord::coinPlay] == 0) return;
   if (client->GetCounterE() != 0 || client->GetCounterC() != 0) return;
   if (client->GetUserSelectEnable() == 0) return;
   const bool bothHeld = gamePad_.GetCounter(SPad::PAD_START) >= 0 && gamePad_.GetCounter(SPad::PAD_BUTTON1) >= 0;

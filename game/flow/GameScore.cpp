@@ -42,7 +42,7 @@ SRsc* MusicBank() { return SoundBank("\\sound\\osr_bgm_low"); }
 }  // namespace
 
 bool Game::SoundMuted() const {
-  return soundOff != 0 || (demoPlay == 1 && settings[kSetAttractSound] == 0);
+  return soundOff != 0 || (demoPlay == 1 && settings[SettingsWord::attractSound] == 0);
 }
 
 void Game::PlaySe(int32_t n, int32_t gain) { PlayOn(SoundEffectBank(), n, gain); }
@@ -55,7 +55,7 @@ void Game::StopVoice(int32_t n) { SSndMan::Stop(VoiceBank(), n); }
 
 void Game::SetSeVolume(int32_t n, int32_t gain) {
   if (SoundMuted()) return;
-  const float v = static_cast<float>(settings[kSetEffectVolume]) / 100.0f;
+  const float v = static_cast<float>(settings[SettingsWord::effectVolume]) / 100.0f;
   SSndMan::SetVolume(SoundEffectBank(), n, static_cast<int32_t>(QuadBezier(0.0f, 0.95f, 1.0f, v) * static_cast<float>(gain)));
 }
 
@@ -66,15 +66,15 @@ void Game::PlaySeUnlessSoundOff(int32_t n, int32_t gain) {
 void Game::StopMusic(int32_t n) { SSndMan::Stop(MusicBank(), n); }
 
 void Game::SetMusicVolume(int32_t n, float gain) {
-  const float v = static_cast<float>(settings[kSetMusicVolume]) / 100.0f;
+  const float v = static_cast<float>(settings[SettingsWord::musicVolume]) / 100.0f;
   SSndMan::SetVolume(MusicBank(), n, static_cast<int32_t>(QuadBezier(0.0f, 0.95f, 1.0f, v) * gain));
 }
 
 void Game::PlayMusic(int32_t n) {
   if (soundOff != 0) return;
-  const float v = static_cast<float>(settings[kSetMusicVolume]) / 100.0f;
+  const float v = static_cast<float>(settings[SettingsWord::musicVolume]) / 100.0f;
   const auto volume = static_cast<int32_t>(QuadBezier(0.0f, 0.95f, 1.0f, v) * 65536.0f);
-  const auto pan = static_cast<int32_t>(static_cast<float>(settings[kSetEffectBalance]) * 196.608f);
+  const auto pan = static_cast<int32_t>(static_cast<float>(settings[SettingsWord::effectBalance]) * 196.608f);
   SSndMan::Play(MusicBank(), n, volume, pan);
 }
 
@@ -83,14 +83,14 @@ void Game::PlayOn(SRsc* bank, int32_t n, int32_t gain) {
 }
 
 void Game::PlayLevelled(SRsc* bank, int32_t n, int32_t gain) {
-  const float v = static_cast<float>(settings[kSetEffectVolume]) / 100.0f;
+  const float v = static_cast<float>(settings[SettingsWord::effectVolume]) / 100.0f;
   const auto volume = static_cast<int32_t>(QuadBezier(0.0f, 0.95f, 1.0f, v) * static_cast<float>(gain));
-  const auto pan = static_cast<int32_t>(static_cast<float>(settings[kSetEffectBalance]) * 196.608f);
+  const auto pan = static_cast<int32_t>(static_cast<float>(settings[SettingsWord::effectBalance]) * 196.608f);
   SSndMan::Play(bank, n, volume, pan);
 }
 
 void Game::AddScore(uint32_t n) {
-  const int32_t row = settings[kSetExtendRow];
+  const int32_t row = settings[SettingsWord::extendRow];
   if (record[REC_OVERFLOW] == 0 && row >= 1 && row <= 5) {
     const uint64_t score = record[REC_SCORE];
     const uint64_t after = score + n;
@@ -134,7 +134,7 @@ void Game::AddScoreCarry(uint64_t n) { AddWithCarry(&record[REC_BONUS_B], &recor
 void Game::AddTotalC(uint32_t n) { AddWithCarry(&record[REC_TOTAL_C], &record[REC_TOTAL_C_OVERFLOW], n); }
 
 uint32_t Game::ResetForPlay() {
-  lives = settings[kSetLives];
+  lives = settings[SettingsWord::lives];
   const uint32_t old = record[REC_SCORE];
   const uint32_t d = old % 10;
   record[REC_OVERFLOW] = 0;
@@ -145,7 +145,7 @@ uint32_t Game::ResetForPlay() {
 }
 
 void Game::RestorePlayRecord() {
-  lives = settings[kSetLives];
+  lives = settings[SettingsWord::lives];
   for (int i = 0; i < REC_WORDS; ++i) record[i] = blankRecord[i];
   record[REC_HIGH_SCORE] = RankTable[0].word[1];
   record[REC_HIGH_WORD] = RankTable[0].word[0];

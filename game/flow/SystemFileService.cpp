@@ -8,17 +8,17 @@
 #include "cabinet/ServiceClient.h"
 
 void ApplyServiceCoinSettings(int32_t* settings) {
-  settings[kSetServiceCoins] = 1;
-  settings[kSetCreditsPerUnit] = 1;
+  settings[SettingsWord::serviceCoins] = 1;
+  settings[SettingsWord::creditsPerUnit] = 1;
   const QvtBTUtil* client = GetServiceClient();
   const uint32_t c = client ? client->GetCoinCredit() : 1u;
   if (c != 0) {
-    settings[kSetCoinUnit] = static_cast<int32_t>(c);
-    settings[kSetContinueCoins] = static_cast<int32_t>(c);
-    settings[kSetCoinPlay] = 1;
+    settings[SettingsWord::coinUnit] = static_cast<int32_t>(c);
+    settings[SettingsWord::continueCoins] = static_cast<int32_t>(c);
+    settings[SettingsWord::coinPlay] = 1;
   } else {
-    settings[kSetCoinUnit] = 1;
-    settings[kSetContinueCoins] = 1;
-    settings[kSetCoinPlay] = 0;
+    settings[SettingsWord::coinUnit] = 1;
+    settings[SettingsWord::continueCoins] = 1;
+    settings[SettingsWord::coinPlay] = 0;
   }
 }

@@ -44,7 +44,7 @@ PShot* PShotMan::Fire(int32_t kind, int32_t big, float x, float y, float vx, flo
   if (const Game* g = Game::GetInstance();
       g != nullptr && g->GetSceneId() == SCENE_STAGE && (g->stage < 101 || g->stage > 103)) {
     // A difficulty word outside the table leaves the damage as it is.
-    const int32_t d = g->settings[kSetDifficulty];
+    const int32_t d = g->settings[SettingsWord::difficulty];
     if (d >= 0 && d < 5) damage *= kDifficultyFactor[d];
   }
   s->Register(big == 0 ? 2 : 3, 0, s->position, big == 0 ? 12.0f : 20.0f, this, static_cast<intptr_t>(damage), 100);

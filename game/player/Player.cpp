@@ -704,7 +704,7 @@ void Player::DeathStep() {
           if (prompt->GetParent() == nullptr) delete prompt;
         }
       }
-      if (k >= 61 && g != nullptr && g->settings[kSetContinueOn] != 0 && ContinuePromptAnswer == 1) {
+      if (k >= 61 && g != nullptr && g->settings[SettingsWord::continueOn] != 0 && ContinuePromptAnswer == 1) {
         ContinuePromptAnswer = -1;
         g_ZGInterface.Ramp().Update(true);
         g->ResetForPlay();

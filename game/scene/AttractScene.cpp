@@ -21,7 +21,7 @@ bool AttractCoinArrived() {
 
 bool AttractFreePlay() {
   const Game* g = GetGame();
-  return g && g->settings[kSetCoinPlay] == 0;
+  return g && g->settings[SettingsWord::coinPlay] == 0;
 }
 
 bool AttractFreeStartPressed() { return AttractFreePlay() && ScenePressed(SPad::PAD_START); }

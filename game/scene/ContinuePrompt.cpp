@@ -50,7 +50,7 @@ int32_t ContinuePrompt::Init(SProcArg) {
   ContinuePromptAnswer = 0;
   if (g) g->SetPause(true);
   SetCoinMode(CoinCounter::MODE_CONTINUE);
-  if (g && g->settings[kSetContinueOn] == 0) {
+  if (g && g->settings[SettingsWord::continueOn] == 0) {
     StopMusic();
     SetCoinMode(CoinCounter::MODE_PLAY);
     timer_.SetPhase(PHASE_GAME_OVER);

@@ -17,7 +17,7 @@ constexpr int32_t kDrawKey = 0;
 // The music's level curve at the music volume setting.
 float MusicLevel() {
   const Game* g = GetGame();
-  const float percent = g ? static_cast<float>(g->settings[kSetMusicVolume]) : 100.0f;
+  const float percent = g ? static_cast<float>(g->settings[SettingsWord::musicVolume]) : 100.0f;
   return QuadBezier(0.0f, 0.95f, 1.0f, percent * 0.01f);
 }
 
@@ -54,7 +54,7 @@ int32_t EndingScene::Handler(int32_t code, int32_t state) {
     case STATE_LOAD:
       if (LoadingState(code, STATE_ROLL, 120) && g && g->soundOff == 0)
         SSndMan::Play(RscMusic, kMusic, static_cast<int32_t>(MusicLevel() * 65536.0f),
-                      static_cast<int32_t>(static_cast<float>(g->settings[kSetEffectBalance]) * 196.608f));
+                      static_cast<int32_t>(static_cast<float>(g->settings[SettingsWord::effectBalance]) * 196.608f));
       return 1;
     case STATE_ROLL:
       if (code == Behavior::CODE_ENTER) {

@@ -54,7 +54,7 @@ void HardwareErrorScreen::SetUpText() {
   const Game* g = GetGame();
   const char* fault = FaultText(messageIndex_ + 1);
   std::snprintf(line_, sizeof line_, "%s CREDIT:%d COIN:%d/%d", fault ? fault : "", coins ? coins->credits : 0,
-                coins ? coins->remainder : 0, g ? g->settings[kSetCoinUnit] : 0);
+                coins ? coins->remainder : 0, g ? g->settings[SettingsWord::coinUnit] : 0);
   const int length = static_cast<int>(std::strlen(line_));
   // Room for every character of the line (it may pass 32 with wide numbers).
   text_.Init(&SprTestFont_1Desc, length > 32 ? length : 32);

@@ -102,7 +102,7 @@ void Title::Wait() {
   Game* g = GetGame();
   CoinCounter* coins = GetCoinCounter();
   if (g == nullptr || coins == nullptr) return;
-  if (g->settings[kSetCoinPlay] == 0) {
+  if (g->settings[SettingsWord::coinPlay] == 0) {
     // Free play: the first press grants the credit, a later one starts.
     if (!coins->HasCredit()) {
       if (StartPressed()) {

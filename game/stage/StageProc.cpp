@@ -144,7 +144,7 @@ SProc* StageProc::AddNewChild(SProc* child, SProcArg arg) {
 void StageProc::PlayMusic(int32_t checkpointLimit, bool attractGate) {
   Game* game = GetGame();
   if (game == nullptr || game->checkpoint >= checkpointLimit) return;
-  if (attractGate && game->demoPlay == 1 && game->settings[kSetAttractSound] == 0) return;
+  if (attractGate && game->demoPlay == 1 && game->settings[SettingsWord::attractSound] == 0) return;
   game->PlayMusic(params_.musicEntry);  // nothing while the sound is off
 }
 

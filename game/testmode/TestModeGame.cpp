@@ -25,9 +25,9 @@ struct GameWord {
   int32_t low, high;
 };
 constexpr GameWord kGameWords[3] = {
-    {kSetDifficulty, 0, 4},
-    {kSetLives, 1, 5},
-    {kSetExtendRow, 0, 5},
+    {SettingsWord::difficulty, 0, 4},
+    {SettingsWord::lives, 1, 5},
+    {SettingsWord::extendRow, 0, 5},
 };
 
 constexpr float kTitleY = -296.0f;

@@ -67,9 +67,9 @@ bool IsLevelItem(int32_t item) { return item >= kItemEffectVolume && item <= kIt
 // The settings word behind a level item.
 int32_t LevelWord(int32_t item) {
   switch (item) {
-    case kItemEffectVolume: return kSetEffectVolume;
-    case kItemMusicVolume: return kSetMusicVolume;
-    default: return kSetEffectBalance;
+    case kItemEffectVolume: return SettingsWord::effectVolume;
+    case kItemMusicVolume: return SettingsWord::musicVolume;
+    default: return SettingsWord::effectBalance;
   }
 }
 
@@ -80,8 +80,8 @@ void PlayTestMusic(int32_t n) {
   if (!g || n < 0 || n >= static_cast<int32_t>(std::size(kMusicTests))) return;
   const MusicTest& t = kMusicTests[n];
   if (t.fullGate ? g->SoundMuted() : g->soundOff != 0) return;
-  SSndMan::Play(RscMusic, t.entry, SoundLevel(g->settings[kSetMusicVolume], kMusicGain),
-                SoundPan(g->settings[kSetEffectBalance]));
+  SSndMan::Play(RscMusic, t.entry, SoundLevel(g->settings[SettingsWord::musicVolume], kMusicGain),
+                SoundPan(g->settings[SettingsWord::effectBalance]));
 }
 
 void PlayTestEffect(int32_t n) {
@@ -139,14 +139,14 @@ void TestMode::EditSoundSettings() {
         break;
       }
       case kItemEffectVolume:
-        live[kSetEffectVolume] = std::clamp(live[kSetEffectVolume] + step, 0, 100);
+        live[SettingsWord::effectVolume] = std::clamp(live[SettingsWord::effectVolume] + step, 0, 100);
         break;
       case kItemMusicVolume:
-        live[kSetMusicVolume] = std::clamp(live[kSetMusicVolume] + step, 0, 100);
-        SSndMan::SetVolume(RscMusic, 0, SoundLevel(live[kSetMusicVolume], kMusicGain));
+        live[SettingsWord::musicVolume] = std::clamp(live[SettingsWord::musicVolume] + step, 0, 100);
+        SSndMan::SetVolume(RscMusic, 0, SoundLevel(live[SettingsWord::musicVolume], kMusicGain));
         break;
       case kItemBalance:
-        live[kSetEffectBalance] = std::clamp(live[kSetEffectBalance] + step, -100, 100);
+        live[SettingsWord::effectBalance] = std::clamp(live[SettingsWord::effectBalance] + step, -100, 100);
         break;
       default: break;
     }
@@ -177,7 +177,7 @@ void TestMode::EditSoundSettings() {
 }
 
 void TestMode::AnswerSoundSettings() {
-  static constexpr int32_t kSoundWords[] = {kSetMusicVolume, kSetEffectVolume, kSetEffectBalance};
+  static constexpr int32_t kSoundWords[] = {SettingsWord::musicVolume, SettingsWord::effectVolume, SettingsWord::effectBalance};
   AnswerKeepChanges(kSoundWords, 3);
 }
 

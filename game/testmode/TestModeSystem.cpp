@@ -10,15 +10,15 @@
 int32_t ManualCoinSettings[3] = {1, 1, 1};
 
 void RestoreManualCoinSettings(int32_t* settings) {
-  settings[kSetCoinUnit] = ManualCoinSettings[0];
-  settings[kSetCreditsPerUnit] = ManualCoinSettings[1];
-  settings[kSetContinueCoins] = ManualCoinSettings[2];
+  settings[SettingsWord::coinUnit] = ManualCoinSettings[0];
+  settings[SettingsWord::creditsPerUnit] = ManualCoinSettings[1];
+  settings[SettingsWord::continueCoins] = ManualCoinSettings[2];
 }
 
 void SaveManualCoinSettings(int32_t* settings) {
-  ManualCoinSettings[0] = settings[kSetCoinUnit];
-  ManualCoinSettings[1] = settings[kSetCreditsPerUnit];
-  ManualCoinSettings[2] = settings[kSetContinueCoins];
+  ManualCoinSettings[0] = settings[SettingsWord::coinUnit];
+  ManualCoinSettings[1] = settings[SettingsWord::creditsPerUnit];
+  ManualCoinSettings[2] = settings[SettingsWord::continueCoins];
 }
 
 namespace {
@@ -56,15 +56,15 @@ constexpr float kNumberX = 0.0f;
 bool IsCoinItem(int32_t item) { return item >= kItemCoinUnit && item <= kItemContinueCoins; }
 
 // The coin rows are shown and reachable only in coin play.
-bool CoinRowsShown(const int32_t* s) { return s[kSetCoinPlay] != 0 && s[kSetServiceCoins] == 0; }
+bool CoinRowsShown(const int32_t* s) { return s[SettingsWord::coinPlay] != 0 && s[SettingsWord::serviceCoins] == 0; }
 
 void Toggle(int32_t& word) { word = word == 0 ? 1 : 0; }
 
 // One step of the coin mode: right cycles service, coin play, free play;
 // left the other way round.
 void StepCoinMode(int32_t* s, int32_t step) {
-  const bool service = s[kSetServiceCoins] != 0;
-  const bool coinPlay = !service && s[kSetCoinPlay] == 1;
+  const bool service = s[SettingsWord::serviceCoins] != 0;
+  const bool coinPlay = !service && s[SettingsWord::coinPlay] == 1;
   const bool toService = step > 0 ? (!service && !coinPlay) : coinPlay;
   if (toService) {
     SaveManualCoinSettings(s);
@@ -72,8 +72,8 @@ void StepCoinMode(int32_t* s, int32_t step) {
     return;
   }
   const bool toCoinPlay = step > 0 ? service : (!service && !coinPlay);
-  s[kSetServiceCoins] = 0;
-  s[kSetCoinPlay] = toCoinPlay ? 1 : 0;
+  s[SettingsWord::serviceCoins] = 0;
+  s[SettingsWord::coinPlay] = toCoinPlay ? 1 : 0;
   if (service) RestoreManualCoinSettings(s);
 }
 
@@ -98,50 +98,50 @@ void TestMode::EditSystemSettings() {
   int32_t* s = Live();
   if (in.Pressed(TestInput::kUp)) {
     cursor_ = (cursor_ + kSystemItems - 1) % kSystemItems;
-    if (s[kSetCoinPlay] == 0 && IsCoinItem(cursor_)) cursor_ = kItemCoinMode;
-    if (s[kSetServiceCoins] != 0 && IsCoinItem(cursor_)) cursor_ = kItemCoinMode;
+    if (s[SettingsWord::coinPlay] == 0 && IsCoinItem(cursor_)) cursor_ = kItemCoinMode;
+    if (s[SettingsWord::serviceCoins] != 0 && IsCoinItem(cursor_)) cursor_ = kItemCoinMode;
   }
   if (in.Pressed(TestInput::kDown)) {
     cursor_ = (cursor_ + 1) % kSystemItems;
-    if (s[kSetCoinPlay] == 0 && IsCoinItem(cursor_)) cursor_ = kItemContinue;
-    if (s[kSetServiceCoins] != 0 && IsCoinItem(cursor_)) cursor_ = kItemContinue;
+    if (s[SettingsWord::coinPlay] == 0 && IsCoinItem(cursor_)) cursor_ = kItemContinue;
+    if (s[SettingsWord::serviceCoins] != 0 && IsCoinItem(cursor_)) cursor_ = kItemContinue;
   }
   const int32_t step = in.Step(&TestInput::Pressed);
-  const bool manual = s[kSetServiceCoins] == 0;
+  const bool manual = s[SettingsWord::serviceCoins] == 0;
   if (step != 0) {
     switch (cursor_) {
       case kItemCoinMode: StepCoinMode(s, step); break;
       case kItemCoinUnit:
         if (manual) {
-          const int32_t before = s[kSetCoinUnit];
-          s[kSetCoinUnit] = std::clamp(before + step, 1, 4);
-          if (s[kSetCoinUnit] != before) s[kSetContinueCoins] = s[kSetCoinUnit];
+          const int32_t before = s[SettingsWord::coinUnit];
+          s[SettingsWord::coinUnit] = std::clamp(before + step, 1, 4);
+          if (s[SettingsWord::coinUnit] != before) s[SettingsWord::continueCoins] = s[SettingsWord::coinUnit];
         }
         break;
       case kItemCredits:
         if (manual) {
-          const int32_t v = s[kSetCreditsPerUnit] + step;
+          const int32_t v = s[SettingsWord::creditsPerUnit] + step;
           if (v < 1) {
-            s[kSetCreditsPerUnit] = 1;
+            s[SettingsWord::creditsPerUnit] = 1;
           } else if (v > 4) {
-            s[kSetCreditsPerUnit] = 4;
-            s[kSetContinueCoins] = s[kSetCoinUnit];
+            s[SettingsWord::creditsPerUnit] = 4;
+            s[SettingsWord::continueCoins] = s[SettingsWord::coinUnit];
           } else {
-            s[kSetCreditsPerUnit] = v;
-            if (v != 1) s[kSetContinueCoins] = s[kSetCoinUnit];
+            s[SettingsWord::creditsPerUnit] = v;
+            if (v != 1) s[SettingsWord::continueCoins] = s[SettingsWord::coinUnit];
           }
         }
         break;
       case kItemContinueCoins:
         if (manual) {
-          int32_t v = std::max(s[kSetContinueCoins] + step, 1);
-          if (v > s[kSetCoinUnit]) v = s[kSetCoinUnit];
-          if (s[kSetCreditsPerUnit] != 1) v = s[kSetCoinUnit];
-          s[kSetContinueCoins] = v;
+          int32_t v = std::max(s[SettingsWord::continueCoins] + step, 1);
+          if (v > s[SettingsWord::coinUnit]) v = s[SettingsWord::coinUnit];
+          if (s[SettingsWord::creditsPerUnit] != 1) v = s[SettingsWord::coinUnit];
+          s[SettingsWord::continueCoins] = v;
         }
         break;
-      case kItemContinue: Toggle(s[kSetContinueOn]); break;
-      case kItemAttractSound: Toggle(s[kSetAttractSound]); break;
+      case kItemContinue: Toggle(s[SettingsWord::continueOn]); break;
+      case kItemAttractSound: Toggle(s[SettingsWord::attractSound]); break;
       default: break;
     }
   }
@@ -151,8 +151,8 @@ void TestMode::EditSystemSettings() {
 }
 
 void TestMode::AnswerSystemSettings() {
-  static constexpr int32_t kSystemWords[] = {kSetCoinUnit, kSetCreditsPerUnit, kSetContinueCoins, kSetCoinPlay,
-                                             kSetContinueOn, kSetAttractSound, kSetServiceCoins};
+  static constexpr int32_t kSystemWords[] = {SettingsWord::coinUnit, SettingsWord::creditsPerUnit, SettingsWord::continueCoins, SettingsWord::coinPlay,
+                                             SettingsWord::continueOn, SettingsWord::attractSound, SettingsWord::serviceCoins};
   AnswerKeepChanges(kSystemWords, 7);
 }
 
@@ -173,29 +173,29 @@ void TestMode::DrawSystemPage() {
   auto value = [&](int32_t row, int32_t code) {
     PutAt(SprTestSystem, RecordAt(SystemValueTable, row), kAnchorTopLeft, ItemColour(code, a));
   };
-  const int32_t modeRow = s[kSetServiceCoins] != 0 ? kValueService : s[kSetCoinPlay] == 1 ? kValueCoinPlay : kValueFreePlay;
-  value(modeRow, ItemCode(cursor_ == kItemCoinMode, s[kSetCoinPlay] == defaults_[kSetCoinPlay]));
+  const int32_t modeRow = s[SettingsWord::serviceCoins] != 0 ? kValueService : s[SettingsWord::coinPlay] == 1 ? kValueCoinPlay : kValueFreePlay;
+  value(modeRow, ItemCode(cursor_ == kItemCoinMode, s[SettingsWord::coinPlay] == defaults_[SettingsWord::coinPlay]));
   if (coinRows) {
-    const int32_t unitCode = ItemCode(cursor_ == kItemCoinUnit, s[kSetCoinUnit] == defaults_[kSetCoinUnit]);
-    PutText(0, kNumberX, SystemItemTable[kItemCoinUnit].y, unitCode, a, "%d", s[kSetCoinUnit]);
+    const int32_t unitCode = ItemCode(cursor_ == kItemCoinUnit, s[SettingsWord::coinUnit] == defaults_[SettingsWord::coinUnit]);
+    PutText(0, kNumberX, SystemItemTable[kItemCoinUnit].y, unitCode, a, "%d", s[SettingsWord::coinUnit]);
     value(kValueCoinUnit, unitCode);
     const int32_t creditCode =
-        ItemCode(cursor_ == kItemCredits, s[kSetCreditsPerUnit] == defaults_[kSetCreditsPerUnit]);
-    PutText(1, kNumberX, SystemItemTable[kItemCredits].y, creditCode, a, "%d", s[kSetCreditsPerUnit]);
+        ItemCode(cursor_ == kItemCredits, s[SettingsWord::creditsPerUnit] == defaults_[SettingsWord::creditsPerUnit]);
+    PutText(1, kNumberX, SystemItemTable[kItemCredits].y, creditCode, a, "%d", s[SettingsWord::creditsPerUnit]);
     value(kValueCredits, creditCode);
-    const bool whole = s[kSetContinueCoins] == s[kSetCoinUnit];
+    const bool whole = s[SettingsWord::continueCoins] == s[SettingsWord::coinUnit];
     const int32_t continueCode = ItemCode(cursor_ == kItemContinueCoins,
-                                          whole && defaults_[kSetContinueCoins] == defaults_[kSetCoinUnit]);
+                                          whole && defaults_[SettingsWord::continueCoins] == defaults_[SettingsWord::coinUnit]);
     if (whole) {
       value(kValueContinueAll, continueCode);
     } else {
-      PutText(2, kNumberX, SystemItemTable[kItemContinueCoins].y, continueCode, a, "%d", s[kSetContinueCoins]);
+      PutText(2, kNumberX, SystemItemTable[kItemContinueCoins].y, continueCode, a, "%d", s[SettingsWord::continueCoins]);
       value(kValueContinueUnit, continueCode);
     }
   }
-  value(s[kSetContinueOn] != 0 ? kValueContinueOn : kValueContinueOff,
-        ItemCode(cursor_ == kItemContinue, s[kSetContinueOn] == defaults_[kSetContinueOn]));
-  value(s[kSetAttractSound] != 0 ? kValueAttractOn : kValueAttractOff,
-        ItemCode(cursor_ == kItemAttractSound, s[kSetAttractSound] == defaults_[kSetAttractSound]));
+  value(s[SettingsWord::continueOn] != 0 ? kValueContinueOn : kValueContinueOff,
+        ItemCode(cursor_ == kItemContinue, s[SettingsWord::continueOn] == defaults_[SettingsWord::continueOn]));
+  value(s[SettingsWord::attractSound] != 0 ? kValueAttractOn : kValueAttractOff,
+        ItemCode(cursor_ == kItemAttractSound, s[SettingsWord::attractSound] == defaults_[SettingsWord::attractSound]));
   if (pageStep_ == 1) PutHelp(SprTestSystem, SystemHelpTable, SystemGuideTable, cursor_);
 }

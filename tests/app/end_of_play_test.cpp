@@ -56,7 +56,7 @@ TEST(EndOfPlay, ContinueThenGameOverNameEntryRankingAndBackToTheAttract) {
   testsupport::ServiceTap tap;
   ASSERT_GE(RunUntilScene(h, "Notice", 600), 0);
   Game* g = GetGame();
-  g->settings[kSetCoinPlay] = 1;
+  g->settings[SettingsWord::coinPlay] = 1;
   ResetRankTable();
 
   // A coin and start at the title: the game and player 0's play begin.
@@ -85,7 +85,7 @@ TEST(EndOfPlay, ContinueThenGameOverNameEntryRankingAndBackToTheAttract) {
   EXPECT_EQ(tap.Codes(), (Codes{0x04}));
   for (int i = 0; i < 10 && g->IsPaused(); ++i) h.Step();
   EXPECT_FALSE(g->IsPaused());
-  EXPECT_EQ(g->lives, g->settings[kSetLives]);
+  EXPECT_EQ(g->lives, g->settings[SettingsWord::lives]);
 
   // The second try scores, then loses every life again; left alone the
   // prompt ends in GAME OVER and the play ranks.

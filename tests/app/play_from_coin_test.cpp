@@ -26,7 +26,7 @@ TEST(PlayFromCoin, CoinStartAndStageOneToItsEnd) {
   ASSERT_TRUE(h.Ok()) << h.Failure();
   ASSERT_GE(RunUntilScene(h, "Notice", 600), 0);
   Game* g = GetGame();
-  g->settings[kSetCoinPlay] = 1;
+  g->settings[SettingsWord::coinPlay] = 1;
   h.Press(CabInput::kCoin, 2);
   ASSERT_GE(RunUntilScene(h, "Title", 600), 0);
   h.Step(10);

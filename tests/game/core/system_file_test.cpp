@@ -84,7 +84,7 @@ TEST_F(SystemFile, MissingShortLongOrBadChecksumFilesGiveTheDefaultsAndSaySo) {
   ExpectDefaults();
   Write(Bytes(words));
   EXPECT_EQ(LoadTold(), "");  // a good file goes without a word
-  EXPECT_EQ(live[kSetLives], 3);
+  EXPECT_EQ(live[SettingsWord::lives], 3);
   // The file is left as it was.
   EXPECT_EQ(save.Dir().Read("OSR_SYS.dat"), Bytes(words));
 }
@@ -128,21 +128,21 @@ TEST_F(SystemFile, OutOfRangeWordsOfAPassingFileTakeTheirDefaultsOthersAreKept) 
   Write(Bytes(words));
   EXPECT_EQ(LoadTold(), "settings file " + save.Dir().File("OSR_SYS.dat") +
                             ": words out of range take their defaults (0, 1, 2, 3, 4, 5, 6, 9, 10, 11, 12, 13)\n");
-  EXPECT_EQ(live[kSetCoinUnit], 1);  // a coin unit of 0 would divide by zero
-  EXPECT_EQ(live[kSetCreditsPerUnit], 1);
-  EXPECT_EQ(live[kSetContinueCoins], 1);  // above the coin unit
-  EXPECT_EQ(live[kSetCoinPlay], 1);
-  EXPECT_EQ(live[kSetContinueOn], 1);
-  EXPECT_EQ(live[kSetDifficulty], 2);
-  EXPECT_EQ(live[kSetLives], 2);
-  EXPECT_EQ(live[kSetReserved7], 123456);  // carried as they are
-  EXPECT_EQ(live[kSetReserved8], -99);
-  EXPECT_EQ(live[kSetMusicVolume], 100);
-  EXPECT_EQ(live[kSetEffectVolume], 100);
-  EXPECT_EQ(live[kSetEffectBalance], 0);
-  EXPECT_EQ(live[kSetAttractSound], 1);
-  EXPECT_EQ(live[kSetExtendRow], 3);  // indexes the extend table
-  EXPECT_EQ(live[kSetServiceCoins], 0);
+  EXPECT_EQ(live[SettingsWord::coinUnit], 1);  // a coin unit of 0 would divide by zero
+  EXPECT_EQ(live[SettingsWord::creditsPerUnit], 1);
+  EXPECT_EQ(live[SettingsWord::continueCoins], 1);  // above the coin unit
+  EXPECT_EQ(live[SettingsWord::coinPlay], 1);
+  EXPECT_EQ(live[SettingsWord::continueOn], 1);
+  EXPECT_EQ(live[SettingsWord::difficulty], 2);
+  EXPECT_EQ(live[SettingsWord::lives], 2);
+  EXPECT_EQ(live[SettingsWord::reserved7], 123456);  // carried as they are
+  EXPECT_EQ(live[SettingsWord::reserved8], -99);
+  EXPECT_EQ(live[SettingsWord::musicVolume], 100);
+  EXPECT_EQ(live[SettingsWord::effectVolume], 100);
+  EXPECT_EQ(live[SettingsWord::effectBalance], 0);
+  EXPECT_EQ(live[SettingsWord::attractSound], 1);
+  EXPECT_EQ(live[SettingsWord::extendRow], 3);  // indexes the extend table
+  EXPECT_EQ(live[SettingsWord::serviceCoins], 0);
   // The coins to continue may be anything up to the coin unit.
   const int32_t ok[kSettingsCount] = {3, 2, 3, 1, 1, 0, 1, 3, 0, 0, 0, -100, 0, 0, 0};
   Write(Bytes(ok));
@@ -153,15 +153,15 @@ TEST_F(SystemFile, OutOfRangeWordsOfAPassingFileTakeTheirDefaultsOthersAreKept) 
 TEST_F(SystemFile, ServiceCoinsTakeTheServiceDefaultWithoutAClient) {
   int32_t words[kSettingsCount];
   std::memcpy(words, kDefaultSettings, sizeof words);
-  words[kSetCoinUnit] = 3;
-  words[kSetCoinPlay] = 0;
+  words[SettingsWord::coinUnit] = 3;
+  words[SettingsWord::coinPlay] = 0;
   Write(Bytes(words));
   Load();
   // The service's default coin credit is 1: one coin a credit, coin play.
-  EXPECT_EQ(live[kSetCoinUnit], 1);
-  EXPECT_EQ(live[kSetContinueCoins], 1);
-  EXPECT_EQ(live[kSetCreditsPerUnit], 1);
-  EXPECT_EQ(live[kSetCoinPlay], 1);
+  EXPECT_EQ(live[SettingsWord::coinUnit], 1);
+  EXPECT_EQ(live[SettingsWord::continueCoins], 1);
+  EXPECT_EQ(live[SettingsWord::creditsPerUnit], 1);
+  EXPECT_EQ(live[SettingsWord::coinPlay], 1);
 }
 
 // The service's coin credit is checked against its range before it sets
@@ -173,10 +173,10 @@ TEST_F(SystemFile, AServiceCoinCreditOutOfRangeGivesOneCoinACredit) {
   ::testing::internal::GetCapturedStderr();
   Write(Bytes(kDefaultSettings));
   Load();
-  EXPECT_EQ(live[kSetCoinUnit], 1);
-  EXPECT_EQ(live[kSetContinueCoins], 1);
-  EXPECT_EQ(live[kSetCoinPlay], 1);
-  EXPECT_EQ(live[kSetCreditsPerUnit], 1);
+  EXPECT_EQ(live[SettingsWord::coinUnit], 1);
+  EXPECT_EQ(live[SettingsWord::continueCoins], 1);
+  EXPECT_EQ(live[SettingsWord::coinPlay], 1);
+  EXPECT_EQ(live[SettingsWord::creditsPerUnit], 1);
 }
 
 // A directory in place of the temporary file once made every save fail:
@@ -187,7 +187,7 @@ TEST_F(SystemFile, ADirectoryOfTheOldTemporaryNameNoLongerStopsTheSave) {
   ASSERT_TRUE(save.Dir().MakeDir("OSR_SYS.dat.tmp"));
   int32_t words[kSettingsCount];
   std::memcpy(words, kDefaultSettings, sizeof words);
-  words[kSetLives] = 5;
+  words[SettingsWord::lives] = 5;
   EXPECT_TRUE(SaveSystemFile(words));
   EXPECT_EQ(save.Dir().Read("OSR_SYS.dat"), Bytes(words));
   EXPECT_EQ(save.Dir().Read("OSR_SYS.dat.tmp/inside"), "x");

@@ -40,10 +40,10 @@ class CoinTest : public ::testing::Test {
     c->mode = CoinCounter::MODE_PLAY;
   }
   void Settings(int32_t unit, int32_t perUnit, int32_t toContinue, int32_t coinPlay = 1) {
-    game.settings[kSetCoinUnit] = unit;
-    game.settings[kSetCreditsPerUnit] = perUnit;
-    game.settings[kSetContinueCoins] = toContinue;
-    game.settings[kSetCoinPlay] = coinPlay;
+    game.settings[SettingsWord::coinUnit] = unit;
+    game.settings[SettingsWord::creditsPerUnit] = perUnit;
+    game.settings[SettingsWord::continueCoins] = toContinue;
+    game.settings[SettingsWord::coinPlay] = coinPlay;
   }
   // Coins counted from the mechanism, as the board's hand-over leaves them.
   void InsertCoins(int32_t n) {
@@ -205,7 +205,7 @@ TEST_F(CoinTest, WhenAGameMayStart) {
   };
   Settings(2, 1, 1);
   for (const Case& k : cases) {
-    game.settings[kSetCoinPlay] = k.coinPlay;
+    game.settings[SettingsWord::coinPlay] = k.coinPlay;
     c->mode = k.mode;
     c->totalCoins = k.totalCoins;
     c->serviceCredits = k.serviceCredits;
@@ -237,7 +237,7 @@ TEST_F(CoinTest, TheServiceClientHearsLastFramesCoinsAndTheCredits) {
     EXPECT_TRUE(client.IsEventASet());
     // Free play reports one credit, so the service sees the game busy.
     Clear();
-    game.settings[kSetCoinPlay] = 0;
+    game.settings[SettingsWord::coinPlay] = 0;
     c->Update();
     c->Update();
     EXPECT_EQ(counts(), (std::pair<uint32_t, uint32_t>{0, 1}));
@@ -267,7 +267,7 @@ TEST_F(CoinTest, PromptsByModeAndCoins) {
   InsertCoins(2);
   EXPECT_EQ(Prompt(), "PRESS START BUTTON TO CONTINUE");
   EXPECT_EQ(Line(), "ENJOY");
-  game.settings[kSetCoinPlay] = 0;
+  game.settings[SettingsWord::coinPlay] = 0;
   EXPECT_EQ(Line(), "FREE PLAY");
   c->mode = CoinCounter::MODE_ATTRACT;
   c->serviceCredits = 1;

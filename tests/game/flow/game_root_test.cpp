@@ -224,7 +224,7 @@ TEST(GameRoot, StageClearAndGameOverChooseTheNextScene) {
   h.Step();
   ASSERT_EQ(g->GetSceneId(), SCENE_STAGE);
   EXPECT_EQ(g->stage, 2);
-  EXPECT_EQ(g->lives, g->settings[kSetLives]);  // a new play
+  EXPECT_EQ(g->lives, g->settings[SettingsWord::lives]);  // a new play
   EXPECT_NE(g->FindInList("Stage2", GAME_LIST_STAGE), nullptr);
   // The stage ends once the Player's stage-clear sequence has run 600
   // frames after the game root's event 18.

@@ -11,7 +11,7 @@ class GameScore : public ::testing::Test {
  protected:
   GameScore() {
     std::memcpy(game.settings, kDefaultSettings, sizeof game.settings);
-    game.settings[kSetExtendRow] = 1;
+    game.settings[SettingsWord::extendRow] = 1;
     game.lives = 2;
   }
   ~GameScore() override { g_ChainCounter.chain = 0; }
@@ -31,11 +31,11 @@ TEST_F(GameScore, ExtendThresholdsGiveOneLifeEachAlsoTwoInOneAddition) {
   EXPECT_EQ(game.lives, 5);
   EXPECT_EQ(Score(), 200000000u);
   // Row 0 gives none; after an overflow no row gives any.
-  game.settings[kSetExtendRow] = 0;
+  game.settings[SettingsWord::extendRow] = 0;
   game.record[REC_SCORE] = 0;
   game.AddScore(300000000);
   EXPECT_EQ(game.lives, 5);
-  game.settings[kSetExtendRow] = 5;
+  game.settings[SettingsWord::extendRow] = 5;
   game.record[REC_SCORE] = 0;
   game.record[REC_OVERFLOW] = 1;
   game.AddScore(500000000);
@@ -52,7 +52,7 @@ TEST_F(GameScore, EveryExtendRowGivesItsLivesExactlyAtItsTwoThresholds) {
                                {200000000, 350000000},
                                {250000000, 400000000}};
   for (int row = 1; row <= 5; ++row) {
-    game.settings[kSetExtendRow] = row;
+    game.settings[SettingsWord::extendRow] = row;
     for (uint32_t t : rows[row]) {
       game.lives = 2;
       game.record[REC_SCORE] = t - 10;
@@ -107,7 +107,7 @@ TEST_F(GameScore, ContinueCountsPlaysInTheLastDigitAndNewPlayStartsBlank) {
   EXPECT_EQ(Score(), 3u);
   EXPECT_EQ(Overflow(), 0u);
   EXPECT_EQ(game.bombs, 2);
-  EXPECT_EQ(game.lives, game.settings[kSetLives]);
+  EXPECT_EQ(game.lives, game.settings[SettingsWord::lives]);
   game.record[REC_SCORE] = 19;
   game.ResetForPlay();
   EXPECT_EQ(Score(), 9u);
@@ -133,9 +133,9 @@ TEST_F(GameScore, ExtendSoundIsSilentWhileMutedOrInASilentDemo) {
   EXPECT_TRUE(game.SoundMuted());
   game.soundOff = 0;
   game.demoPlay = 1;
-  game.settings[kSetAttractSound] = 1;
+  game.settings[SettingsWord::attractSound] = 1;
   EXPECT_FALSE(game.SoundMuted());
-  game.settings[kSetAttractSound] = 0;
+  game.settings[SettingsWord::attractSound] = 0;
   EXPECT_TRUE(game.SoundMuted());
   // The extend still counts while the sound is muted.
   game.record[REC_SCORE] = 49999999;

@@ -120,7 +120,7 @@ TEST(PlayerFlight, StartDuringTheContinuePromptContinuesThePlay) {
   ASSERT_TRUE(w.Ok());
   ASSERT_GE(w.RunToControl(), 0);
   Game* g = w.G();
-  g->settings[kSetCoinPlay] = 0;  // free play: start alone continues
+  g->settings[SettingsWord::coinPlay] = 0;  // free play: start alone continues
   g->record[REC_SCORE] = 12340;
   w.Step(180);
   g->lives = 0;
@@ -142,7 +142,7 @@ TEST(PlayerFlight, StartDuringTheContinuePromptContinuesThePlay) {
   EXPECT_FALSE(g_ZGInterface.IsShown());
   EXPECT_GE(w.RunUntilState(Player::STATE_SCRIPTED, 10), 0);
   EXPECT_EQ(g_ZGInterface.Ramp().GetState(), HoldRamp::SHOWING);
-  EXPECT_ALL({VAL(g->lives, g->settings[kSetLives]), VAL(g->bombs, 2), VAL(g->record[REC_SCORE], 1u),
+  EXPECT_ALL({VAL(g->lives, g->settings[SettingsWord::lives]), VAL(g->bombs, 2), VAL(g->record[REC_SCORE], 1u),
               VAL(g_Player.scriptedSub, 0), VAL(g_Player.power, 2.0f)});
   EXPECT_FALSE(g->IsPaused());
   EXPECT_GE(w.RunToControl(), 0);

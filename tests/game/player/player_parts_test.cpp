@@ -182,7 +182,7 @@ TEST(PlayerShots, DamageByDifficultyTheMarginAndHitsFromThisPoolOnly) {
     intptr_t power;
   };
   for (const Case& c : {Case{0, 1, 16}, Case{4, 1, 4}, Case{2, 1, 8}, Case{0, 101, 8}, Case{9, 1, 8}}) {
-    g->settings[kSetDifficulty] = c.difficulty;
+    g->settings[SettingsWord::difficulty] = c.difficulty;
     g->stage = c.stage;
     PShot* s = g_PShotMan.Fire(0, 0, 0.0f, 0.0f, 0.0f, -35.0f, 1.0f, 1.0f, 8.0f);
     ASSERT_NE(s, nullptr);

@@ -151,7 +151,7 @@ TEST(AttractScenes, CoinsAndFreePlayStartsEndEachSceneAsTheyShould) {
     Game* g = GetGame();
     CoinCounter* coins = GetCoinCounter();
     coins->coins = coins->totalCoins = coins->credits = coins->serviceCredits = 0;  // a global
-    if (c.poke != Poke::kCoin) g->settings[kSetCoinPlay] = 0;
+    if (c.poke != Poke::kCoin) g->settings[SettingsWord::coinPlay] = 0;
     // Start held since before the scene began is no press.
     if (c.poke == Poke::kFreeStartHeld) h.Hold(plat::CabInput::kStart);
     ASSERT_GE(RunUntilScene(h, c.scene, 3000), 0);
@@ -203,7 +203,7 @@ TEST(HardwareError, FaultsAreClassifiedAndTheScreenTakesOverForGood) {
     ASSERT_GE(RunUntilScene(h, "Notice", 600), 0);
     Game* g = GetGame();
     CoinCounter* coins = GetCoinCounter();
-    if (c.code == FAULT_COIN) g->settings[kSetCoinUnit] = 2;
+    if (c.code == FAULT_COIN) g->settings[SettingsWord::coinUnit] = 2;
     coins->coins = c.code == FAULT_COIN ? 7 : 0;  // 3 credits and 1 coin at 2 coins a credit
     h.Step();
     if (!c.linked) drv.regs[0x4000] = 0x00030000;  // the unit reports its link down

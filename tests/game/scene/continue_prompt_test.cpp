@@ -90,7 +90,7 @@ TEST(ContinuePrompt, CountsDownFromTwentyThenShowsGameOverAndAnswersNo) {
 TEST(ContinuePrompt, GameOverComesInFromTheDepthInTwentyFrames) {
   SceneRig rig;
   ASSERT_TRUE(rig.Ok());
-  rig.G()->settings[kSetContinueOn] = 0;  // no continue offered: GAME OVER at once
+  rig.G()->settings[SettingsWord::continueOn] = 0;  // no continue offered: GAME OVER at once
   ContinuePrompt* p = AddPrompt(rig);
   EXPECT_EQ(p->GetPhase(), ContinuePrompt::PHASE_GAME_OVER);
   EXPECT_EQ(GetCoinCounter()->mode, 3);
@@ -104,7 +104,7 @@ TEST(ContinuePrompt, GameOverComesInFromTheDepthInTwentyFrames) {
   EXPECT_EQ(ContinuePromptAnswer, 0);
   rig.Frame();
   EXPECT_EQ(ContinuePromptAnswer, -1);
-  rig.G()->settings[kSetContinueOn] = 1;
+  rig.G()->settings[SettingsWord::continueOn] = 1;
 }
 
 TEST(ContinuePrompt, PressesJumpToTheNextSecondOnlyAfter180Frames) {

@@ -77,7 +77,7 @@ TEST(DemoPlays, LeftAloneTheDemoFadesOutOnTime_TheTutorialFollows_TwoRunsAlike) 
 TEST(DemoPlays, ACoinOrAFreePlayStartEndsTheDemoAtOnce) {
   for (const bool freePlay : {false, true}) {
     Headless h(testsupport::NullDevice());
-    GetGame()->settings[kSetCoinPlay] = freePlay ? 0 : 1;
+    GetGame()->settings[SettingsWord::coinPlay] = freePlay ? 0 : 1;
     ASSERT_TRUE(RunToDemo(h));
     h.Step(100);
     DemoStage1* demo = Demo();

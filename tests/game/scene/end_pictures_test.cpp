@@ -111,7 +111,7 @@ TEST(EndPictures, Ranking) {
 TEST(EndPictures, RankingInTheAttract) {
   SceneRig rig(true);
   ASSERT_TRUE(rig.Ok());
-  rig.G()->settings[kSetCoinPlay] = 1;
+  rig.G()->settings[SettingsWord::coinPlay] = 1;
   ResetRankTable();
   PendingRankEntry = RankEntry{};  // no play of its own: no row highlighted
   ASSERT_TRUE(rig.Start(SCENE_RANKING, "Ranking"));
@@ -145,7 +145,7 @@ TEST(EndPictures, StageResultTally) {
   g->record[REC_OVERFLOW] = 0;
   g->record[REC_COUNTER2] = 3;
   g->lives = 2;
-  g->settings[kSetExtendRow] = 0;
+  g->settings[SettingsWord::extendRow] = 0;
   StageDefeatCount = 45;
   StageEnemyCount = 60;
   g_ChainCounter.stageBest = 12;

@@ -88,7 +88,7 @@ TEST(RankingScene, TheAttractLineBlinksAndACoinOrAFreePlayStartLeadToTheTitle) {
     SCOPED_TRACE(freePlay);
     SceneRig rig;
     ASSERT_TRUE(rig.Ok());
-    rig.G()->settings[kSetCoinPlay] = freePlay ? 0 : 1;
+    rig.G()->settings[SettingsWord::coinPlay] = freePlay ? 0 : 1;
     Ranking* r = StartRanking(rig, 0);
     ASSERT_NE(r, nullptr);
     // 31 frames one line, 9 none, 31 the other, 9 none: runs of equal glyph
@@ -114,7 +114,7 @@ TEST(RankingScene, TheAttractLineBlinksAndACoinOrAFreePlayStartLeadToTheTitle) {
     ASSERT_GE(rig.RunToNext(10), 0);
     EXPECT_EQ(rig.G()->GetCurrentRequest().id, SCENE_TITLE);
     GetCoinCounter()->serviceCredits = GetCoinCounter()->credits = 0;
-    rig.G()->settings[kSetCoinPlay] = 1;
+    rig.G()->settings[SettingsWord::coinPlay] = 1;
   }
 }
 

@@ -41,7 +41,7 @@ Result StartResult(SceneRig& rig, const Play& p) {
   g->record[REC_SCORE] = p.score;
   g->record[REC_COUNTER2] = static_cast<uint32_t>(p.catches);
   g->lives = p.lives;
-  g->settings[kSetExtendRow] = 0;  // no extend on the way
+  g->settings[SettingsWord::extendRow] = 0;  // no extend on the way
   StageDefeatCount = p.destroyed;
   StageEnemyCount = p.appeared;
   g_ChainCounter.stageBest = p.best;

@@ -46,7 +46,7 @@ class TitleWorld : public ::testing::Test {
     ASSERT_TRUE(h->Ok()) << h->Failure();
     ASSERT_GE(RunUntilScene(*h, "Notice", 600), 0);
     Game* g = GetGame();
-    g->settings[kSetCoinPlay] = freePlay ? 0 : 1;
+    g->settings[SettingsWord::coinPlay] = freePlay ? 0 : 1;
     h->Press(freePlay ? CabInput::kStart : CabInput::kCoin, 2);
     if (holdStart) h->Hold(CabInput::kStart);
     ASSERT_GE(RunUntilScene(*h, "Title", 600), 0);

@@ -251,7 +251,7 @@ TEST(Stage5, RunsToTheSecondEndingWithItsShakeAndMusicFade) {
     }
     // Half way through the fade: the music curve times 65536 x 0.5.
     if (key == 5240 && ++halfway) {
-      const float curve = QuadBezier(0.0f, 0.95f, 1.0f, float(g->settings[kSetMusicVolume]) / 100.0f);
+      const float curve = QuadBezier(0.0f, 0.95f, 1.0f, float(g->settings[SettingsWord::musicVolume]) / 100.0f);
       EXPECT_EQ(MusicVolume(Stage5::kMusicEntry), SSndMan::VolumeToHundredths(int32_t(curve * 32768.0f)));
     }
   });

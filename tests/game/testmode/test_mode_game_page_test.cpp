@@ -9,7 +9,7 @@ namespace {
 using namespace testmode_rig;
 
 enum GameItem : int32_t { kDifficulty, kLives, kExtend, kExit };
-constexpr int32_t kGameSettings[3] = {kSetDifficulty, kSetLives, kSetExtendRow};
+constexpr int32_t kGameSettings[3] = {SettingsWord::difficulty, SettingsWord::lives, SettingsWord::extendRow};
 
 // Each row: the item, the presses made on it, the settings word after.
 struct ValueRow {
@@ -27,13 +27,13 @@ TEST(TestModeGamePage, ValuesStepByOneAndStopAtTheEnds) {
   const int32_t* s = rig.Settings();
   ASSERT_EQ(rig.Mode()->GetPageStep(), 1);
   const ValueRow rows[] = {
-      {kDifficulty, {kRight}, 3, kSetDifficulty, 4},  // 2 -> 4, no wrap to 0
-      {kDifficulty, {kLeft}, 6, kSetDifficulty, 0},
-      {kDifficulty, {kLeft, kRight}, 1, kSetDifficulty, 0},
-      {kLives, {kRight}, 4, kSetLives, 5},
-      {kLives, {kLeft}, 6, kSetLives, 1},
-      {kExtend, {kRight}, 3, kSetExtendRow, 5},
-      {kExtend, {kLeft}, 7, kSetExtendRow, 0},
+      {kDifficulty, {kRight}, 3, SettingsWord::difficulty, 4},  // 2 -> 4, no wrap to 0
+      {kDifficulty, {kLeft}, 6, SettingsWord::difficulty, 0},
+      {kDifficulty, {kLeft, kRight}, 1, SettingsWord::difficulty, 0},
+      {kLives, {kRight}, 4, SettingsWord::lives, 5},
+      {kLives, {kLeft}, 6, SettingsWord::lives, 1},
+      {kExtend, {kRight}, 3, SettingsWord::extendRow, 5},
+      {kExtend, {kLeft}, 7, SettingsWord::extendRow, 0},
   };
   for (const ValueRow& r : rows) {
     rig.CursorTo(r.item);
@@ -43,7 +43,7 @@ TEST(TestModeGamePage, ValuesStepByOneAndStopAtTheEnds) {
   // Holding moves once; the exit item has no value; up wraps to the exit.
   rig.CursorTo(kLives);
   rig.Frame({kRight}, 30);
-  EXPECT_EQ(s[kSetLives], 2);
+  EXPECT_EQ(s[SettingsWord::lives], 2);
   rig.Tap({kUp});
   rig.Tap({kUp});
   EXPECT_EQ(rig.Mode()->GetCursor(), kExit);
@@ -101,7 +101,7 @@ void OpenConfirmationWithLives5(TestModeRig& rig) {
   rig.OpenPage(kMenuGame);
   rig.CursorTo(kLives);
   for (int i = 0; i < 3; ++i) rig.Tap({kRight});
-  ASSERT_EQ(rig.Settings()[kSetLives], 5);
+  ASSERT_EQ(rig.Settings()[SettingsWord::lives], 5);
   rig.CursorTo(kExit);
   rig.Frame({kB1});
   ASSERT_EQ(rig.Mode()->Confirm().GetState(), TestModeYN::kOpen);
@@ -137,14 +137,14 @@ TEST(TestModeConfirmation, YesSavesNoRestoresTheBackupCancelGoesOnEditing) {
     TestModeRig rig;
     ASSERT_TRUE(rig.Open());
     OpenConfirmationWithLives5(rig);
-    rig.Settings()[kSetMusicVolume] = 7;  // a word of another page, changed meanwhile
+    rig.Settings()[SettingsWord::musicVolume] = 7;  // a word of another page, changed meanwhile
     rig.Run(r.script);
     TestMode* m = rig.Mode();
     EXPECT_EQ(m->Confirm().GetState(), TestModeYN::kClosed);
     EXPECT_EQ(m->Confirm().GetAnswer(), r.answer);
-    EXPECT_EQ(rig.Settings()[kSetLives], r.lives);
+    EXPECT_EQ(rig.Settings()[SettingsWord::lives], r.lives);
     // No puts back every word as it was when the page opened.
-    EXPECT_EQ(rig.Settings()[kSetMusicVolume], r.answer == TestModeYN::kNo ? 100 : 7);
+    EXPECT_EQ(rig.Settings()[SettingsWord::musicVolume], r.answer == TestModeYN::kNo ? 100 : 7);
     EXPECT_EQ(!SettingsFileBytes(rig.Sys()).empty(), r.saved);
     EXPECT_EQ(rig.BackToMenu(3), r.backOnMenu);
     if (!r.backOnMenu) {
@@ -193,7 +193,7 @@ TEST(TestModeGamePage, SavedLivesAreReadBackByTheNextStart) {
   sys.Step(2);
   Game* g = GetGame();
   ASSERT_NE(g, nullptr);
-  EXPECT_EQ(g->settings[kSetLives], 5);
+  EXPECT_EQ(g->settings[SettingsWord::lives], 5);
   EXPECT_EQ(g->lives, 5);
   g->ResetForPlay();  // what the start of a play does
   EXPECT_EQ(g->lives, 5);

@@ -15,9 +15,9 @@ TEST(TestModeDefaultsPage, YesRestoresAndSavesTheDefaultsNoLeavesEverything) {
   ASSERT_TRUE(rig.Open());
   TestMode* m = rig.Mode();
   int32_t* s = rig.Settings();
-  s[kSetLives] = 5;
-  s[kSetServiceCoins] = 0;
-  s[kSetCoinPlay] = 0;
+  s[SettingsWord::lives] = 5;
+  s[SettingsWord::serviceCoins] = 0;
+  s[SettingsWord::coinPlay] = 0;
   // The page draws nothing in the frame it opens, then asks with no chosen.
   rig.Frame({kDown}, 1);
   rig.Frame();
@@ -31,7 +31,7 @@ TEST(TestModeDefaultsPage, YesRestoresAndSavesTheDefaultsNoLeavesEverything) {
   EXPECT_EQ(m->SpritesUsed(), 10);  // title and subtitle twice, choices, mark, help, guides
   rig.Tap({kB2});
   ASSERT_TRUE(rig.BackToMenu(3));
-  EXPECT_EQ(s[kSetLives], 5);
+  EXPECT_EQ(s[SettingsWord::lives], 5);
   EXPECT_TRUE(SettingsFileBytes(rig.Sys()).empty());
   // A direction and a button in one frame: the toggled choice, yes, counts.
   rig.OpenPage(kMenuDefaults);
@@ -63,7 +63,7 @@ TEST(TestModeDefaultsPage, ASaveThatFailsIsTold) {
   const std::string told = ::testing::internal::GetCapturedStderr();
   ASSERT_TRUE(rig.BackToMenu(3));
   EXPECT_EQ(told, "settings not saved: " + rig.Sys().SaveDir() + "/OSR_SYS.dat is a directory\n");
-  EXPECT_EQ(rig.Settings()[kSetLives], kDefaultSettings[kSetLives]);  // the live settings took the defaults
+  EXPECT_EQ(rig.Settings()[SettingsWord::lives], kDefaultSettings[SettingsWord::lives]);  // the live settings took the defaults
 }
 
 TEST(TestModeRankingPage, YesDeletesTheRankingFileNoKeepsIt) {

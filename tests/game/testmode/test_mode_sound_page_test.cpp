@@ -60,12 +60,12 @@ TEST(TestModeSoundPage, HeldDirectionsRepeatFromThe22ndFrameAndStopAtTheEnds) {
   int frame = 0;
   for (const auto& [n, balance] : held) {
     for (; frame < n; ++frame) rig.Frame({kRight});
-    EXPECT_EQ(s[kSetEffectBalance], balance) << "frame " << n;
+    EXPECT_EQ(s[SettingsWord::effectBalance], balance) << "frame " << n;
   }
   rig.Frame();
   EXPECT_EQ(rig.Mode()->Text(kBalance).GlyphCount(), 4);  // "100%"
   rig.Frame({kLeft}, 250);
-  EXPECT_EQ(s[kSetEffectBalance], -100);
+  EXPECT_EQ(s[SettingsWord::effectBalance], -100);
   rig.Frame();
   EXPECT_EQ(rig.Mode()->Text(kBalance).GlyphCount(), 5);  // "-100%"
   // The test numbers stop at their ends too.
@@ -80,9 +80,9 @@ TEST(TestModeSoundPage, HeldDirectionsRepeatFromThe22ndFrameAndStopAtTheEnds) {
   rig.Frame();
   rig.CursorTo(kEffectVolume);
   rig.Frame({kRight}, 30);
-  EXPECT_EQ(s[kSetEffectVolume], 100);
+  EXPECT_EQ(s[SettingsWord::effectVolume], 100);
   rig.Frame({kLeft}, 150);
-  EXPECT_EQ(s[kSetEffectVolume], 0);
+  EXPECT_EQ(s[SettingsWord::effectVolume], 0);
 }
 
 TEST(TestModeSoundPage, TestToneSoundsEvery61FramesOnTheLevelItems) {
@@ -101,7 +101,7 @@ TEST(TestModeSoundPage, TestToneSoundsEvery61FramesOnTheLevelItems) {
   EXPECT_EQ(m->SpritesUsed(), 17);  // title, items, arrow, six marks, help and guide lines
   // Lower the effect volume to 50 (1, then 49 more from the 22nd frame on).
   rig.Frame({kLeft}, 70);
-  ASSERT_EQ(rig.Settings()[kSetEffectVolume], 50);
+  ASSERT_EQ(rig.Settings()[SettingsWord::effectVolume], 50);
   // The timer runs down over 60 more frames and the tone comes in the 61st,
   // at the new volume: 50% is 0.725 of its gain 57344, 41574, which is
   // 41574 x 10000 / 65536 - 10000 = -3657 hundredths of a decibel.
@@ -149,7 +149,7 @@ TEST(TestModeSoundPage, MusicTestPlaysItsEntryAndAChangedNumberStopsIt) {
   EXPECT_EQ(PlayingEntries(RscMusic), std::vector<int32_t>{5});
   // The music starts with the balance as its pan: 50 x 196.608 = 9830,
   // 9830 x 10000 / 65536 = 1499 hundredths of a decibel to the right.
-  rig.Settings()[kSetEffectBalance] = 50;
+  rig.Settings()[SettingsWord::effectBalance] = 50;
   rig.Tap({kB1});
   rig.Tap({kB1});
   EXPECT_EQ(Pan(RscMusic, 5), 1499);
@@ -176,7 +176,7 @@ TEST(TestModeSoundPage, MusicNumbersZeroToTwoObeyTheAttractSoundSetting) {
   for (const GateRow& r : rows) {
     g->soundOff = r.soundOff;
     g->demoPlay = r.demoPlay;
-    g->settings[kSetAttractSound] = r.attractSound;
+    g->settings[SettingsWord::attractSound] = r.attractSound;
     for (int32_t number : {0, 3}) {
       SSndMan::StopAll(RscMusic);
       PlayTestMusic(number);
@@ -210,13 +210,13 @@ TEST(TestModeSoundPage, DiscardingRestoresOnlyTheSoundWordsKeepingSavesAll) {
     rig.OpenPage(kMenuSound);
     rig.CursorTo(kEffectVolume);
     rig.Tap({kLeft});
-    rig.Settings()[kSetLives] = 4;  // not a sound word
+    rig.Settings()[SettingsWord::lives] = 4;  // not a sound word
     rig.CursorTo(kExit);
     rig.Tap({kB1});
     ASSERT_EQ(rig.Mode()->Confirm().GetState(), TestModeYN::kOpen);
     rig.Run(r.answer);
-    EXPECT_EQ(rig.Settings()[kSetEffectVolume], r.effectVolume);
-    EXPECT_EQ(rig.Settings()[kSetLives], 4);
+    EXPECT_EQ(rig.Settings()[SettingsWord::effectVolume], r.effectVolume);
+    EXPECT_EQ(rig.Settings()[SettingsWord::lives], 4);
     const std::string file = SettingsFileBytes(rig.Sys());
     EXPECT_EQ(!file.empty(), r.saved);
     if (r.saved) {

@@ -14,7 +14,7 @@ enum SystemItem : int32_t { kCoinMode, kCoinUnit, kCredits, kContinueCoins, kCon
 // The coin words: service coins, coin play, coin unit, credits per unit,
 // coins to continue.
 std::vector<int32_t> CoinWords(const int32_t* s) {
-  return {s[kSetServiceCoins], s[kSetCoinPlay], s[kSetCoinUnit], s[kSetCreditsPerUnit], s[kSetContinueCoins]};
+  return {s[SettingsWord::serviceCoins], s[SettingsWord::coinPlay], s[SettingsWord::coinUnit], s[SettingsWord::creditsPerUnit], s[SettingsWord::continueCoins]};
 }
 
 // The strip index a sprite quad shows (strips are 24 texels apart on a
@@ -88,18 +88,18 @@ TEST(TestModeSystemPage, CoinsToContinueFollowTheCoinUnitUnlessOneUnitGivesOneCr
   for (const CoinRuleRow& r : rows) {
     rig.CursorTo(r.item);
     rig.Tap(r.press);
-    EXPECT_EQ((std::vector<int32_t>{s[kSetCoinUnit], s[kSetCreditsPerUnit], s[kSetContinueCoins]}),
+    EXPECT_EQ((std::vector<int32_t>{s[SettingsWord::coinUnit], s[SettingsWord::creditsPerUnit], s[SettingsWord::continueCoins]}),
               (std::vector<int32_t>{r.unit, r.credits, r.continues}))
         << "item " << r.item;
   }
   // No auto-repeat: holding moves once.
   rig.CursorTo(kCredits);
   rig.Frame({kLeft}, 40);
-  EXPECT_EQ(s[kSetCreditsPerUnit], 3);
+  EXPECT_EQ(s[SettingsWord::creditsPerUnit], 3);
   rig.Frame();
   // Continue and attract sound toggle with either direction.
   for (int32_t item : {kContinue, kAttract}) {
-    const int32_t word = item == kContinue ? kSetContinueOn : kSetAttractSound;
+    const int32_t word = item == kContinue ? SettingsWord::continueOn : SettingsWord::attractSound;
     rig.CursorTo(item);
     rig.Tap({kLeft});
     EXPECT_EQ(s[word], 0);
@@ -152,13 +152,13 @@ TEST(TestModeSystemPage, CoinsToContinueShowAsANumberOnlyWhenBelowTheCoinUnit) {
   TestMode* m = rig.Mode();
   int32_t* s = rig.Settings();
   rig.Tap({kRight});  // coin play
-  s[kSetCoinUnit] = 3;
-  s[kSetContinueCoins] = 3;
+  s[SettingsWord::coinUnit] = 3;
+  s[SettingsWord::continueCoins] = 3;
   rig.Frame();
   const int used = m->SpritesUsed();
   // The last value before continue and attract: the picture of row 4.
   EXPECT_EQ(StripOfSprite(m, used - 6), 8);
-  s[kSetContinueCoins] = 2;
+  s[SettingsWord::continueCoins] = 2;
   rig.Frame();
   EXPECT_EQ(m->SpritesUsed(), used);
   EXPECT_EQ(StripOfSprite(m, used - 6), 4);
@@ -178,14 +178,14 @@ TEST(TestModeSystemPage, DiscardingPutsBackTheCoinModeAndKeepsTheManualWords) {
   rig.Tap({kLeft});  // service: the manual words (2, 1, 2) are kept
   rig.CursorTo(kAttract);
   rig.Tap({kRight});
-  ASSERT_EQ(s[kSetAttractSound], 0);
+  ASSERT_EQ(s[SettingsWord::attractSound], 0);
   rig.Tap({kDown});
   rig.Tap({kB1});
   ASSERT_EQ(rig.Mode()->Confirm().GetState(), TestModeYN::kOpen);
   rig.Tap({kB1});  // no
   ASSERT_TRUE(rig.BackToMenu(3));
   EXPECT_EQ(CoinWords(s), (std::vector<int32_t>{1, 1, 1, 1, 1}));
-  EXPECT_EQ(s[kSetAttractSound], 1);
+  EXPECT_EQ(s[SettingsWord::attractSound], 1);
   EXPECT_EQ((std::vector<int32_t>(ManualCoinSettings, ManualCoinSettings + 3)), (std::vector<int32_t>{2, 1, 2}));
   EXPECT_TRUE(SettingsFileBytes(rig.Sys()).empty());
 }

@@ -42,9 +42,9 @@ TEST(TestModeWalk, EveryPageThenExitAndTheNextStartHasFiveLives) {
       EXPECT_EQ(rig.Mode()->GetCursor(), s.item);
     }
     const int32_t* live = rig.Settings();
-    EXPECT_EQ(live[kSetLives], 5);
-    EXPECT_EQ(live[kSetEffectVolume], 100);  // discarded
-    EXPECT_EQ(live[kSetCoinPlay], 1);        // discarded
+    EXPECT_EQ(live[SettingsWord::lives], 5);
+    EXPECT_EQ(live[SettingsWord::effectVolume], 100);  // discarded
+    EXPECT_EQ(live[SettingsWord::coinPlay], 1);        // discarded
     saved = SettingsFileBytes(rig.Sys());
     const int32_t words[kSettingsCount] = {1, 1, 1, 1, 1, 2, 5, 3, 0, 100, 100, 0, 1, 3, 1};
     EXPECT_EQ(saved, SettingsFileFor(words));
@@ -62,7 +62,7 @@ TEST(TestModeWalk, EveryPageThenExitAndTheNextStartHasFiveLives) {
   sys.Step(2);
   Game* g = GetGame();
   ASSERT_NE(g, nullptr);
-  EXPECT_EQ(g->settings[kSetLives], 5);
+  EXPECT_EQ(g->settings[SettingsWord::lives], 5);
   EXPECT_EQ(g->lives, 5);
   g->ResetForPlay();  // the lives a play starts with
   EXPECT_EQ(g->lives, 5);
