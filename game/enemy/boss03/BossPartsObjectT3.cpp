@@ -17,8 +17,9 @@ int32_t BossPartsObjectT3::User(int32_t code, SProcArg) {
   g_MapMng.Reset();
   if (Game* g = GetGame()) g->StopSe(EnemyType3Behavior::kEngineSound);
   if (g_MapMng.speed < 1.0f) g_MapMng.SetSpeed(0.5f);
-  // The show is over (the burst has played out): the wreck ends with it and
-  // the timeline runs on.
+  // The show is over (the burst has played out): the wreck ends with it.
+  // Kept to the stage's end it would hold the enemy timeline, and the
+  // stage's next boss would never come.
   if (SProc* boss = GetParent()) boss->Kill(0);
   return 0;
 }

@@ -466,7 +466,9 @@ int32_t EnemyType6Behavior::Defeated(int32_t code) {
     default:
       if (frame == kEndFrame) {
         if (g_MapMng.t < kRailOn) g_MapMng.SetSection(0, kRailOn);
-        // The show is over: the body ends and the timeline runs on.
+        // The show is over: the body ends. Kept to the stage's end it would
+        // hold the enemy timeline, and the stage's next boss would never
+        // come.
         owner->Kill(0);
       }
       break;

@@ -18,8 +18,9 @@ int32_t BossPartsObjectT8::User(int32_t code, SProcArg) {
   g_MapMng.SetSection(0, kNextRail);
   g_MapMng.armed = 0;
   if (Game* g = GetGame()) g->StopSe(EnemyType8Behavior::kHum);
-  // The show is over (the burst has played out): the wreck ends with it and
-  // the timeline runs on.
+  // The show is over (the burst has played out): the wreck ends with it.
+  // Kept to the stage's end it would hold the enemy timeline, and the
+  // stage's next boss would never come.
   if (SProc* boss = GetParent()) boss->Kill(0);
   return 0;
 }

@@ -24,7 +24,8 @@ int32_t BossPartsObjectT12::User(int32_t code, SProcArg) {
   if (timer.GetCount() != kRailFrame) return 0;
   g_MapMng.armed = 0;
   g_MapMng.SetSection(0, kRailTo);
-  // The defeat is over: the boss ends (and lets the timeline run on).
+  // The defeat is over: the boss ends. Kept to the stage's end it would
+  // hold the enemy timeline, and the stage's next boss would never come.
   if (SProc* boss = GetParent()) boss->Kill(0);
   return 0;
 }

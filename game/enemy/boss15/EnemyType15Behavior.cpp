@@ -498,7 +498,9 @@ int32_t EnemyType15Behavior::Defeat(int32_t code) {
       break;
     case 6:
       if (enemy->animator.count > 1) {
-        // The show is over: the boss ends, and the timeline runs on.
+        // The show is over: the boss ends. Kept to the stage's end it would
+        // hold the enemy timeline, and the stage's next boss would never
+        // come.
         sub = 7;
         enemy->Kill(0);
       }

@@ -2,8 +2,10 @@
 // stages as they play: defeated, each tells the game that the boss is
 // beaten at its show's frame, and the wreck, whose show never ends it,
 // holds the enemy timeline until the stage ends 600 frames later. Nothing
-// of the stage's script comes after the boss (stage 4's wreck set piece
-// waits after it), and the stage result follows on time.
+// of the stage's script comes after the boss, and the stage result follows
+// on time. The bosses before them (types 3, 5, 6, 8, 10, 12, 13 and 15)
+// end with their shows and let their stages go on: the next enemy comes.
+// Stage 4's wreck set piece comes with boss 13 (stage_set_piece_test.cpp).
 #include <gtest/gtest.h>
 
 #include "game/core/Game.h"
@@ -71,8 +73,72 @@ TEST(BossStageEnd, TypeFourHoldsStageOneToItsEnd) { ExpectHeldToTheEnd(1, 8230.0
 
 TEST(BossStageEnd, TypeElevenHoldsStageThreeToItsEnd) { ExpectHeldToTheEnd(3, 6300.0f, "Boss09", 51); }
 
-TEST(BossStageEnd, TypeFourteenHoldsStageFourToItsEndWithoutTheWreckAfterIt) {
-  ExpectHeldToTheEnd(4, 8868.0f, "Boss12", 341);
+TEST(BossStageEnd, TypeFourteenHoldsStageFourToItsEnd) { ExpectHeldToTheEnd(4, 8868.0f, "Boss12", 341); }
+
+// A boss before its stage's last, defeated on its stage as it plays (type
+// 3 through its three phases, each ended as soon as the last one's change
+// is over). Its wreck must end: while it lives it holds the timeline, and
+// the stage's next boss could never come. While it holds the timeline
+// nothing spawns; it ends `ended` frames after the defeat state's first
+// frame (-1: at most `limit`, where the end waits on the stand-in model's
+// animation), lets the timeline go `early` frames before its end, and the
+// next record of the stage's script then comes: a wave, or the next boss
+// once the rail reaches it.
+void ExpectTheStageGoesOn(int stage, float key, const char* name, int ended, int limit, int early = 0) {
+  SCOPED_TRACE(name);
+  testsupport::StageBossFight f(stage);
+  EnemyBase* b = f.Start(key, key - 2.0f, name);
+  ASSERT_NE(b, nullptr);
+  SHandle<EnemyBase> h(b);
+  f.Step(20);
+  const int32_t spawned = StageEnemyCount;
+  for (int k = 0; k < 2000 && b->script->GetState() != EnemyBase::SCRIPT_DEFEATED; ++k) {
+    if (b->grabMode != EObjBase::GRAB_DEFEATED) { b->SendEvent(EObjBase::EV_DEFEATED, 0); }
+    f.Step();
+  }
+  ASSERT_EQ(b->script->GetState(), EnemyBase::SCRIPT_DEFEATED);
+  int released = -1, end = -1, next = -1;
+  for (int k = 1; k <= limit + 2000 && (next < 0 || end < 0); ++k) {
+    f.Step();
+    if (released < 0 && g_EnemySet.paused == 0) released = k;
+    if (end < 0 && LiveProc(h) == nullptr) end = k;
+    if (next < 0 && StageEnemyCount > spawned) next = k;
+    if (released < 0) { ASSERT_EQ(StageEnemyCount, spawned) << k; }
+  }
+  ASSERT_GT(end, 0);
+  if (ended > 0) {
+    EXPECT_EQ(end, ended);
+  } else {
+    EXPECT_LE(end, limit);
+  }
+  EXPECT_EQ(released, end - early);
+  EXPECT_GT(next, 0);
 }
+
+// The show companions of types 3, 8 and 12 move the rail on when their
+// tick brings the count to 290; type 5's ends on its count 405, counted
+// from 0 and raised after the frame's windows. Each is made in the defeat
+// state's first frame and runs from the next, so the boss ends 290 frames
+// after that first frame (type 5: 406). Type 10's script lets the timeline
+// go at its count 120 of its last step and ends itself at 400, 280 frames
+// later.
+TEST(BossStageEnd, StageOneGoesOnAfterTypeThree) { ExpectTheStageGoesOn(1, 7400.0f, "Boss01", 290, 290); }
+
+TEST(BossStageEnd, StageTwoGoesOnAfterTypesFiveAndSix) {
+  ExpectTheStageGoesOn(2, 4391.0f, "Boss03", 406, 406);
+  ExpectTheStageGoesOn(2, 7348.0f, "Boss04", -1, 400);
+}
+
+TEST(BossStageEnd, StageThreeGoesOnAfterTypesEightAndTen) {
+  ExpectTheStageGoesOn(3, 2000.0f, "Boss06", 290, 290);
+  ExpectTheStageGoesOn(3, 4500.0f, "Boss08", -1, 600, 280);
+}
+
+TEST(BossStageEnd, StageFourGoesOnAfterTypesTwelveAndThirteen) {
+  ExpectTheStageGoesOn(4, 3941.0f, "Boss10", 290, 290);
+  ExpectTheStageGoesOn(4, 5671.0f, "Boss11", -1, 400);
+}
+
+TEST(BossStageEnd, StageFiveGoesOnAfterTypeFifteen) { ExpectTheStageGoesOn(5, 179.0f, "Boss13", -1, 600); }
 
 }  // namespace
