@@ -260,19 +260,25 @@ void BuildStageWaves(int stage, StageScriptBuilder& b) {
   // Waves fill the rail up to 150 keys before each boss (stage 5 has no
   // small enemies); the timeline then waits for the rail to reach the
   // boss's position. A boss holds the timeline while it lives.
-  // The stage's set piece comes at its key among the bosses, or after the
-  // last of them when it stays to the end of the stage.
-  const float eventKey = StageEventLasts(n) ? 1.0e9f : StageEventKey(n);
-  bool eventAdded = eventKey < 0.0f;
+  // The stage's set piece comes at its key among the bosses, in the frame
+  // of the boss at its key (ended by the clear-screen record when that
+  // boss's end lets the timeline go), or after the last boss.
+  float eventKey = -1.0f;
+  const EventPlace place = StageEventPlace(n, &eventKey);
+  bool eventAdded = place == EventPlace::kNone;
   float at = 0.0f;
   for (const Boss& boss : kBosses[n]) {
     if (n != 5) at += AddFormations(b, kStageSteps, &next, boss.railKey - 150.0f - at, side);
-    if (!eventAdded && eventKey <= boss.railKey) {
+    const bool withBoss = !eventAdded && place == EventPlace::kWithBoss && eventKey == boss.railKey;
+    if (withBoss || (!eventAdded && place == EventPlace::kAtKey && eventKey <= boss.railKey)) {
       AddStageEvents(n, b);
       eventAdded = true;
     }
     b.Record(0.0f, EnemySet::OP_WAIT_RAIL, FloatBits(boss.railKey));
     b.Spawn(0.0f, uint32_t(100 + boss.type), 0, 0.0f, -150.0f, 0.0f);
+    // One key on: the record waits while the boss holds the timeline and
+    // runs as soon as its end lets it go.
+    if (withBoss) b.Record(1.0f, EnemySet::OP_CLEAR, 0);
     at = boss.railKey;
   }
   if (!eventAdded) AddStageEvents(n, b);
