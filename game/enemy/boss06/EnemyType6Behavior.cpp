@@ -466,9 +466,10 @@ int32_t EnemyType6Behavior::Defeated(int32_t code) {
     default:
       if (frame == kEndFrame) {
         if (g_MapMng.t < kRailOn) g_MapMng.SetSection(0, kRailOn);
-        // The show is over: the body ends. Kept to the stage's end it would
-        // hold the enemy timeline, and the stage's next boss would never
-        // come.
+        // The blast of the explosion started in sub-step 2 has ended the
+        // body before this frame. When no explosion could be had the body
+        // ends here: kept to the stage's end it would hold the enemy
+        // timeline, and the stage's next boss would never come.
         owner->Kill(0);
       }
       break;

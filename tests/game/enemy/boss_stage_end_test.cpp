@@ -121,7 +121,13 @@ void ExpectTheStageGoesOn(int stage, float key, const char* name, int ended, int
 // state's first frame and runs from the next, so the boss ends 290 frames
 // after that first frame (type 5: 406). Type 10's script lets the timeline
 // go at its count 120 of its last step and ends itself at 400, 280 frames
-// later.
+// later. Type 13's defeat counts its frames from 1 in the defeat state's
+// first frame (frame 0 here): at 58 it starts a path home whose 121st step
+// (frame 178) starts the explosion, which runs its first frame in that
+// frame (the effect manager steps after the enemies) and kills the boss on
+// its 215th (178 + 214 = 392). Type 6 is ended by the blast of its own
+// defeat explosion and type 15 by its script once its last animation
+// stretch has played, both after steps of the stand-in model's animation.
 TEST(BossStageEnd, StageOneGoesOnAfterTypeThree) { ExpectTheStageGoesOn(1, 7400.0f, "Boss01", 290, 290); }
 
 TEST(BossStageEnd, StageTwoGoesOnAfterTypesFiveAndSix) {
@@ -136,7 +142,7 @@ TEST(BossStageEnd, StageThreeGoesOnAfterTypesEightAndTen) {
 
 TEST(BossStageEnd, StageFourGoesOnAfterTypesTwelveAndThirteen) {
   ExpectTheStageGoesOn(4, 3941.0f, "Boss10", 290, 290);
-  ExpectTheStageGoesOn(4, 5671.0f, "Boss11", -1, 400);
+  ExpectTheStageGoesOn(4, 5671.0f, "Boss11", 392, 392);
 }
 
 TEST(BossStageEnd, StageFiveGoesOnAfterTypeFifteen) { ExpectTheStageGoesOn(5, 179.0f, "Boss13", -1, 600); }
