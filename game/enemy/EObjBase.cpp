@@ -89,6 +89,18 @@ void EObjBase::Setup(const EnemySpawnRecord* rec) {
   }
 }
 
+void EObjBase::EndWithScript() {
+  param = nullptr;
+  source = nullptr;
+  routeCursor = nullptr;
+  motionCursor = nullptr;
+  generatorCursor = nullptr;
+  defeatCursor = nullptr;
+  axisCursor = nullptr;
+  // Its generators, children of the enemy, end with it.
+  Kill(0);
+}
+
 void EObjBase::LoadRouteRecord(const RouteRecord* r) {
   const RouteEntry* e = param != nullptr ? param->RouteAt(int32_t(r->entryIndex)) : nullptr;
   if (e == nullptr) return;

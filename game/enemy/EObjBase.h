@@ -29,6 +29,7 @@ struct MotionRecord;
 struct RouteEntry;
 struct RouteRecord;
 struct AxisRecord;
+struct StageScript;
 
 class EObjBase : public SProc {
  public:
@@ -117,6 +118,11 @@ class EObjBase : public SProc {
   int32_t ChooseRoute(int32_t index);
   // The stage-frame step of the enemy timers.
   static float TimerStep();
+  // The stage script the enemy's records belong to is being released: the
+  // enemy ends, and lets go of every record, so that what still runs for an
+  // ended enemy until it is disposed (its draw from the draw list, its kill
+  // and dispose handlers) reads none of them.
+  void EndWithScript();
 
   ScriptBehavior behavior{this};
   int32_t hitPoints = 0;
@@ -131,6 +137,9 @@ class EObjBase : public SProc {
   HitBody body;
   uint8_t flashRunning = 0;
   const EnemyParam* param = nullptr;
+  // The stage script that spawned the enemy (null: none). Only compared,
+  // never read through: the script ends the enemy before it goes.
+  const StageScript* source = nullptr;
   // The script lists' cursors (null: the list is finished).
   const RouteRecord* routeCursor = nullptr;
   const MotionRecord* motionCursor = nullptr;

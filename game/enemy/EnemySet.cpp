@@ -61,6 +61,7 @@ EObjBase* EnemySet::Spawn(const EnemySpawnRecord* rec) {
   EObjBase* e = CreateEnemy(p->type);
   if (e == nullptr) return nullptr;
   e->Setup(rec);
+  e->source = script;
   const int32_t r = g_EnemyMan.AddChild(0, e, ExtraFor(p));
   if (e->GetParent() == nullptr) {
     // Not taken in (no manager running): nothing else owns it.
@@ -137,4 +138,17 @@ void EnemySet::Update() {
     if (index == before) break;
   }
   elapsed += g_MapMng.speed;
+}
+
+void EndScriptUsers(const StageScript& script) {
+  if (g_EnemySet.script == &script) g_EnemySet.Reset();
+  for (int32_t n = 0; n < g_EnemyMan.ListCount(); ++n) {
+    for (SProc* p = g_EnemyMan.GetList(n)->Head(); p != nullptr; p = SProcList::Next(p)) {
+      auto* e = dynamic_cast<EObjBase*>(p);
+      if (e != nullptr && e->source == &script) e->EndWithScript();
+    }
+  }
+  EShotMan::WalkShots([&script](EShot* s) {
+    if (s->motion != nullptr && script.HoldsMotion(s->motion)) s->Release(1);
+  });
 }

@@ -68,3 +68,9 @@ class EnemySet {
 };
 
 extern EnemySet g_EnemySet;
+
+// The script is being released: everything that keeps a pointer into its
+// tables ends first. The timeline lets go of it, every enemy it spawned ends
+// (with the generators it started, its children) and every enemy bullet on
+// one of its bullet paths is released.
+void EndScriptUsers(const StageScript& script);

@@ -2,8 +2,10 @@
 
 #include <cstddef>
 #include <cstring>
+#include <functional>
 #include <new>
 
+#include "game/enemy/EnemySet.h"
 #include "platform/crt_rand.h"
 #include "vrax/io/ByteReader.h"
 
@@ -228,6 +230,14 @@ const RouteTable* StageScript::FindRouteTable(int32_t id) const { return FindByI
 const EnemyParam* StageScript::FindParam(uint32_t id) const { return FindById(params, id); }
 const PatternList* StageScript::FindPatternList(int32_t id) const { return FindById(patternLists, id); }
 
+bool StageScript::HoldsMotion(const EShotMotion* m) const {
+  const std::less<const EShotMotion*> before;
+  for (const PatternList& l : patternLists)
+    if (!l.entries.empty() && !before(m, l.entries.data()) && before(m, l.entries.data() + l.entries.size()))
+      return true;
+  return false;
+}
+
 void StageScript::Clear() {
   patternLists.clear();
   scripts.clear();
@@ -249,3 +259,8 @@ bool ParseStageScript(const uint8_t* data, size_t size, StageScript* out) {
 // ---------------------------------------------------------------- resource
 
 SRsc* ScriptStgRsc::Create() { return new (std::nothrow) ScriptStgRsc(); }
+
+void ScriptStgRsc::Release() {
+  EndScriptUsers(script_);
+  script_.Clear();
+}

@@ -214,7 +214,9 @@ struct EnemySpawnRecord {
   float ArgumentF() const;
 };
 
-// Every table of a loaded stage script.
+// Every table of a loaded stage script. Records point into these tables:
+// whoever keeps such a pointer ends when the script is released
+// (EndScriptUsers).
 struct StageScript {
   std::vector<PatternList> patternLists;  // section 4
   std::vector<EnemyScript> scripts;       // section 0
@@ -227,6 +229,8 @@ struct StageScript {
   const RouteTable* FindRouteTable(int32_t id) const;
   const EnemyParam* FindParam(uint32_t id) const;
   const PatternList* FindPatternList(int32_t id) const;
+  // Whether m is a record of one of the bullet paths.
+  bool HoldsMotion(const EShotMotion* m) const;
   void Clear();
 };
 
@@ -248,7 +252,9 @@ class ScriptStgRsc : public StageRsc {
 
  protected:
   bool Parse(const uint8_t* data, size_t size) override { return ParseStageScript(data, size, &script_); }
-  void Release() override { script_.Clear(); }
+  // Whatever reads the tables (the enemy timeline, the enemies it spawned,
+  // their bullets) ends before they go.
+  void Release() override;
 
  private:
   StageScript script_;

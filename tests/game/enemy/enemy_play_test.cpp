@@ -21,8 +21,10 @@
 #include "game/enemy/EnemySet.h"
 #include "game/player/Player.h"
 #include "game/stage/MapMng.h"
+#include "game/stage/ScriptStgRsc.h"
 #include "game/tables/enemy_tables.h"
 #include "game/scene/CommonTables.h"
+#include "support/ExpectAll.h"
 #include "support/PlayWorld.h"
 #include "platform/sound_device.h"
 #include "vrax/resource/SRscMan.h"
@@ -134,6 +136,42 @@ TEST(EnemyPlay, StageOneWavesFlyFireAndFall) {
   // The gunship came with the model the stage's resource table loaded.
   EXPECT_TRUE(gunshipModel);
   EXPECT_EQ(EnemyDrawList.size(), size_t(g_EnemyMan.CountChildren()));
+}
+
+// A scene that releases the stage script while its enemies and bullets are
+// still about (a load over a play that was not cleared away): they end with
+// the script, and nothing reads its tables after it has gone (the address
+// checker would stop the test at such a read).
+TEST(EnemyPlay, EnemiesAndBulletsEndWhenTheirScriptIsReleased) {
+  PlayOptions o;
+  o.livelyStage = true;
+  PlayWorld w(o);
+  ASSERT_TRUE(w.Ok());
+  const StageScript* script = g_EnemySet.script;
+  ASSERT_NE(script, nullptr);
+  ASSERT_FALSE(script->patternLists.empty());
+  for (int f = 0; f < 400 && g_EnemyMan.CountChildren() < 3; ++f) w.Step();
+  ASSERT_GE(g_EnemyMan.CountChildren(), 3);
+  // Standing bullets far from the ship: one on a bullet path of the script,
+  // one on a path of the test's own.
+  static const EShotMotion kOwnPath{100000, 0, 0.0f, 0.0f, 0.0f, 0.0f, nullptr};
+  ASSERT_NE(EShotMan::Fire(0, 0, 230.0f, -300.0f, 0.0f, 0.0f, 0.0f, script->patternLists[0].First(), 77, nullptr, 1.0f),
+            nullptr);
+  ASSERT_NE(EShotMan::Fire(0, 0, -230.0f, -300.0f, 0.0f, 0.0f, 0.0f, &kOwnPath, 78, nullptr, 1.0f), nullptr);
+  auto shots = [](int32_t id) {
+    int n = 0;
+    EShotMan::WalkShots([&](EShot* s) { n += s->id == id; });
+    return n;
+  };
+  GetRscMan()->ReleaseGroup(3, nullptr, 0);
+  // The script goes when its resource is disposed; the enemies it ends are
+  // disposed two frames after that.
+  w.Step(5);
+  EXPECT_ALL({VAL(g_EnemyMan.CountChildren(), 0), VAL(EnemyDrawList.size(), size_t(0)),
+              VAL(g_EnemySet.script == nullptr, true), VAL(shots(77), 0), VAL(shots(78), 1)});
+  // The stage plays on without its resources.
+  w.Step(120);
+  EXPECT_EQ(g_EnemyMan.CountChildren(), 0);
 }
 
 // The set pieces of the generated stages at their rail keys.
