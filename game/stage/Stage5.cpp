@@ -55,14 +55,6 @@ void Stage5::FinishLoading() {
   behavior_.ChangeState(STATE_PLAY);
 }
 
-void Stage5::GiveUp() {
-  // A stage 5 that cannot be played ends the play's stages as if played.
-  if (Game* game = GetGame()) {
-    game->ClearStageObjects();
-    game->ChangeScene(SCENE_ENDING2, 1);
-  }
-}
-
 float Stage5::MusicFade(int32_t k) {
   const float v = static_cast<float>(5300 - k) * (1.0f / 120.0f);
   return v <= 0.0f ? 0.0f : v;

@@ -33,7 +33,6 @@ class Stage5 : public StageProc {
   void FinishLoading() override;
   void PlayTriggers() override;
   void PlayDraw() override;
-  void GiveUp() override;
 
  private:
   // Slots first..last (inclusive) drawn at the shake position; a time of 0

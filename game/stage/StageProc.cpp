@@ -70,12 +70,9 @@ int32_t StageProc::Handler(int32_t code, int32_t state) {
     if (code != Behavior::CODE_FRAME) return 1;  // enter, leave and draw do nothing
     SRscMan* rsc = GetRscMan();
     if (rsc != nullptr && rsc->Sync(0) == 0) return 1;
-    if (!Playable()) {
-      // A stage whose script or camera path failed to load cannot be
-      // played: the error line has been shown; the stage ends as if played.
-      GiveUp();
-      return 1;
-    }
+    // A resource that failed has shown its error line and stays failed: the
+    // stage goes on with what loaded (without its script no enemy comes,
+    // without its camera path the rail stands still). It is not cleared.
     StartLayers();
     SetUpMap();
     if (Game* game = GetGame()) game->ResetStageState();
@@ -105,15 +102,6 @@ void StageProc::FinishLoading() {
 }
 
 void StageProc::StartMusic() { PlayMusic(3, true); }
-
-void StageProc::GiveUp() {
-  if (Game* game = GetGame()) {
-    game->ClearStageObjects();
-    game->ChangeScene(SCENE_STAGE_RESULT);
-  }
-}
-
-bool StageProc::Playable() { return StageScriptSlot.Ready() != nullptr && g_MapMng.GetPath(0) != nullptr; }
 
 void StageProc::StartTimeline() {
   const ScriptStgRsc* script = StageScriptSlot.Ready();

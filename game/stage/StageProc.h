@@ -79,8 +79,6 @@ class StageProc : public SProc {
   virtual void PlayEnter() {}
   virtual void PlayTriggers() {}
   virtual void PlayDraw() {}
-  // The scene a stage that cannot be played hands over to.
-  virtual void GiveUp();
 
   // Helpers of the stages.
   // Adds the fog member with the tables of path 0 and of the other paths.
@@ -102,8 +100,6 @@ class StageProc : public SProc {
   static void PlayStageSe(int32_t n, int32_t gain);
   // Enemy timeline on the loaded stage script, resumed at the checkpoint.
   void StartTimeline();
-  // Whether the stage can be played: its script and camera path 0 loaded.
-  static bool Playable();
   // The sky model of MapMng's sky slots: its world matrix (set it first),
   // then EnterSky enters the matrix, the sky image's texture and the model
   // at the key (nothing while the sky is not loaded).

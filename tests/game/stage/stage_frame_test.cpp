@@ -6,9 +6,12 @@
 #include <cmath>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 
 #include "game/core/Game.h"
+#include "game/enemy/EnemyMan.h"
+#include "game/enemy/EnemySet.h"
 #include "game/stage/CStage1.h"
 #include "game/stage/Cloud.h"
 #include "game/stage/MapMng.h"
@@ -244,41 +247,57 @@ TEST(StageStart, AStageEnteredAfreshStartsFromItsBeginning) {
   EXPECT_LT(g_MapMng.t, 2.0f);
 }
 
-// The generated data tree with stage 1's camera path 0 and its cache
+// The generated data tree with one file of stage 1 and stage 1's cache
 // archive taken away (everything else linked to the real tree).
 class BrokenStageData {
  public:
-  BrokenStageData() {
+  explicit BrokenStageData(const char* missing) {
     namespace fs = std::filesystem;
     const fs::path root = testsupport::GeneratedDataRoot();
     for (const auto& e : fs::directory_iterator(root)) {
       const std::string name = e.path().filename().string();
-      if (name == "Stg01" || name == "cache")
+      if (name == "Stg01" || name == "Script" || name == "cache")
         fs::copy(e.path(), fs::path(dir.Path()) / name, fs::copy_options::recursive);
       else
         fs::create_directory_symlink(e.path(), fs::path(dir.Path()) / name);
     }
-    fs::remove(fs::path(dir.Path()) / "Stg01" / "Stg01_a.cam");
+    fs::remove(fs::path(dir.Path()) / missing);
     fs::remove(fs::path(dir.Path()) / "cache" / "stage1.sca");
   }
   testsupport::TempDir dir{"brokenstage"};
   testsupport::ScopedDataDir data{dir.Path()};
 };
 
-TEST(StageFailure, AStageWithoutItsCameraPathShowsTheErrorAndEndsIntoTheStageResult) {
+// A stage whose camera path or script failed shows one error line and goes
+// on with what loaded: it is played, never ended as if cleared.
+void ExpectStageGoesOnUncleared(const char* missing, const std::function<void()>& alsoCheck) {
   testsupport::ErrorBoxCatcher box;
-  BrokenStageData broken;
+  BrokenStageData broken(missing);
   testsupport::PlayOptions o;
   o.livelyStage = true;
-  o.playerStarts = false;
   PlayWorld w(o);
   ASSERT_TRUE(w.Ok());
   w.stageMayEnd = true;
-  for (int i = 0; i < 10 && w.G()->GetSceneId() != SCENE_STAGE_RESULT; ++i) w.Step();
-  EXPECT_EQ(w.G()->GetSceneId(), SCENE_STAGE_RESULT);
-  EXPECT_EQ(box.Count("resource open error"), 1);
+  w.Step(600);
+  auto* stage = static_cast<StageProc*>(w.G()->FindInList("Stage1", GAME_LIST_STAGE));
+  ASSERT_NE(stage, nullptr);
+  EXPECT_ALL({VAL(w.G()->GetSceneId(), SCENE_STAGE), VAL(stage->GetBehaviorState(), StageProc::STATE_PLAY),
+              VAL(w.G()->stageClear, 0), VAL(box.Count("resource open error"), 1)});
   // The archive was written from the files that could be read.
   EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(broken.dir.Path()) / "cache" / "stage1.sca"));
+  alsoCheck();
+}
+
+TEST(StageFailure, WithoutItsCameraPathTheStageGoesOnWithTheRailStandingStill) {
+  ExpectStageGoesOnUncleared("Stg01/Stg01_a.cam", [] { EXPECT_EQ(g_MapMng.t, 0.0f); });
+}
+
+TEST(StageFailure, WithoutItsScriptTheStageGoesOnWithoutEnemies) {
+  ExpectStageGoesOnUncleared("Script/Stage01.stg", [] {
+    EXPECT_GT(g_MapMng.t, 100.0f);
+    EXPECT_TRUE(g_EnemySet.Finished());
+    EXPECT_EQ(g_EnemyMan.CountChildren(), 0);
+  });
 }
 
 }  // namespace
