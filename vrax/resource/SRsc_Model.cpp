@@ -211,10 +211,13 @@ bool SRsc_Model_Ex::ReadHeader(const ModelFile& f, const uint8_t* tca, size_t tc
     }
   }
   // Without the version flag a ".tca" file holds the scroll of material 0;
-  // one too short to hold it counts as no file: the model loads without
-  // texture animation, as it does when the file is missing.
+  // one too short to hold it is damaged, as a node table that does not
+  // parse is (a missing file is no error: no texture animation).
   float u, v;
-  if (!versionFlag_ && tca != nullptr && ParseTexAnimScroll(tca, tcaSize, &u, &v)) SetMaterialScroll(0, u, v);
+  if (!versionFlag_ && tca != nullptr) {
+    if (!ParseTexAnimScroll(tca, tcaSize, &u, &v)) return false;
+    SetMaterialScroll(0, u, v);
+  }
   return true;
 }
 

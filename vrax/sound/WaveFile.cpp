@@ -27,7 +27,8 @@ WaveError ParseWave(const uint8_t* data, size_t size, WaveInfo* out) {
     if (std::memcmp(data + off, "data", 4) == 0) {
       const uint64_t start = off + 8;
       uint64_t bytes = chunkSize;
-      if (bytes > size - start) bytes = size - start;
+      // A file cut short: its samples end before the chunk does.
+      if (bytes > size - start) return WaveError::kNoData;
       if (w.blockSize > 0) bytes -= bytes % w.blockSize;
       if (bytes == 0) return WaveError::kNoData;
       w.dataOffset = static_cast<uint32_t>(start);

@@ -21,11 +21,12 @@ struct WaveInfo {
 enum class WaveError {
   kNone,
   kHeader,  // not RIFF WAVE with "fmt " first, or the format fields do not fit
-  kNoData,  // no "data" chunk among the eight searched, or no whole frame in it
+  kNoData,  // no "data" chunk among the eight searched, one that runs past the
+            // end of the file, or no whole frame in it
 };
 
 constexpr int kWaveDataSearchChunks = 8;
 
 // Never reads outside [data, data + size). A "data" chunk whose size runs past
-// the end of the file is cut to the bytes the file holds.
+// the end of the file is a file cut short: kNoData.
 WaveError ParseWave(const uint8_t* data, size_t size, WaveInfo* out);

@@ -236,11 +236,12 @@ TEST(ModelResource, DamagedInputFailsTheBuildAndLeavesNothing) {
   const auto big = WriteModelFile(f);
   EXPECT_FALSE(m.Build(big.data(), big.size(), nullptr, 0, kNoParams));
   // Without the version flag, a ".tca" shorter than its two scroll values
-  // is no error: the model loads without texture animation.
+  // is damaged; without a ".tca" the model loads without texture animation.
   f = modelfix::Skinned();
   const auto sk = WriteModelFile(f);
   const uint8_t shortTca[7] = {1, 2, 3, 4, 5, 6, 7};
-  ASSERT_TRUE(m.Build(sk.data(), sk.size(), shortTca, sizeof shortTca, kNoParams));
+  EXPECT_FALSE(m.Build(sk.data(), sk.size(), shortTca, sizeof shortTca, kNoParams));
+  ASSERT_TRUE(m.Build(sk.data(), sk.size(), nullptr, 0, kNoParams));
   EXPECT_EQ(m.GetMaterialFlag(0), 0);
   const auto scroll = WriteTexAnimScroll(0.5f, 0.25f);
   ASSERT_TRUE(m.Build(sk.data(), sk.size(), scroll.data(), scroll.size(), kNoParams));

@@ -143,7 +143,7 @@ TEST(WaveFile, DataChunkIsSearchedAmongEightChunks) {
   EXPECT_EQ(ParseWave(ninth.data(), ninth.size(), &info), WaveError::kNoData);
 }
 
-TEST(WaveFile, DamagedHeadersAndSizesFailOrAreCut) {
+TEST(WaveFile, DamagedHeadersAndSizesFail) {
   auto good = MakeWaveFile16(2, 22050, std::vector<int16_t>(100, 5));
   WaveInfo info;
   // Byte 16 = 12: a format chunk too small for the fields read.
@@ -160,10 +160,15 @@ TEST(WaveFile, DamagedHeadersAndSizesFailOrAreCut) {
   auto bad = good;
   bad[16] = bad[17] = bad[18] = bad[19] = 0xFF;
   EXPECT_EQ(ParseWave(bad.data(), bad.size(), &info), WaveError::kNoData);
-  // A data size larger than the file is cut to the whole frames present.
-  std::vector<uint8_t> cut(good.begin(), good.begin() + 44 + 103);
-  ASSERT_EQ(ParseWave(cut.data(), cut.size(), &info), WaveError::kNone);
-  EXPECT_EQ(info.dataSize, 100u);
+  // A data size larger than the file: the file was cut short. Whole, the
+  // 200 sample bytes (100 samples, 50 stereo frames) follow the 44-byte head.
+  ASSERT_EQ(good.size(), 44u + 200u);
+  for (size_t n : {44u + 103u, 44u + 199u}) {
+    std::vector<uint8_t> cut(good.begin(), good.begin() + n);
+    EXPECT_EQ(ParseWave(cut.data(), cut.size(), &info), WaveError::kNoData) << n;
+  }
+  ASSERT_EQ(ParseWave(good.data(), good.size(), &info), WaveError::kNone);
+  EXPECT_EQ(info.dataSize, 200u);
   // A chunk size that would wrap a 32-bit offset.
   auto wrap = WaveWithChunksBefore(1, 64);
   wrap[40] = wrap[41] = wrap[42] = wrap[43] = 0xFF;
