@@ -38,8 +38,10 @@ FILE* FileOpen(const std::string& name) {
   return f;
 }
 
+// Nothing to move is no call: the C library takes no null buffer, even for
+// zero bytes (an empty entry of a cache archive has none).
 size_t FileRead(FILE* file, void* buffer, size_t size) {
-  if (file == nullptr || (buffer == nullptr && size != 0)) return 0;
+  if (file == nullptr || buffer == nullptr || size == 0) return 0;
   return std::fread(buffer, 1, size, file);
 }
 

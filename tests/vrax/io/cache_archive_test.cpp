@@ -77,6 +77,26 @@ TEST_F(ArchiveFixture, SavedBytesFollowTheLayout) {
   EXPECT_EQ(sz, 0u);
 }
 
+// An entry of no bytes is saved as a size of 0 and nothing behind it (no
+// write from a buffer that does not exist), and loads back.
+TEST_F(ArchiveFixture, AnEmptyEntrySavesAndLoadsBack) {
+  const Bytes text = Repeat("abc", 3);
+  ASSERT_EQ(cache.Add("empty", nullptr, 0), 0);
+  ASSERT_EQ(cache.Add("text", text.data(), static_cast<uint32_t>(text.size())), 0);
+  ASSERT_EQ(cache.Save(Path("e")), 0);
+  const Bytes f = dir.Read("e.sca");
+  ASSERT_EQ(f.size(), 28u + 136u + 136u + text.size());
+  EXPECT_EQ(U32(f, 28 + 128), 0u);
+  SCacheArchive back;
+  back.Init(16777216, 1);
+  ASSERT_EQ(back.Load(Path("e")), 0);
+  uint32_t sz = 9;
+  ASSERT_EQ(back.GetSize("empty", &sz), 0);
+  EXPECT_EQ(sz, 0u);
+  ASSERT_EQ(back.GetSize("text", &sz), 0);
+  EXPECT_EQ(sz, text.size());
+}
+
 TEST_F(ArchiveFixture, AddRules) {
   Bytes one = Repeat("first ", 20), two = Repeat("second ", 20);
   EXPECT_EQ(cache.Add("n", one.data(), 120), 0);
