@@ -60,7 +60,11 @@ run_one() {
   rm -rf "$art"
   mkdir -p "$corpus" "$art"
   local rc=0
-  timeout "$limit" "$fz/fuzz/fuzz_$t" -runs="$runs" -seed=1 -timeout=25 -rss_limit_mb=2560 \
+  # Inputs may grow to the largest seed (4096 bytes at least).
+  local maxlen
+  maxlen=$(find "$fz/seeds/$t" -type f -printf '%s\n' | sort -n | tail -1)
+  [ "${maxlen:-0}" -ge 4096 ] || maxlen=4096
+  timeout "$limit" "$fz/fuzz/fuzz_$t" -runs="$runs" -seed=1 -timeout=25 -rss_limit_mb=2560 -max_len="$maxlen" \
     -print_final_stats=1 -artifact_prefix="$art/" "$corpus" "$fz/seeds/$t" >"$log" 2>&1 || rc=$?
   local execs secs
   execs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)

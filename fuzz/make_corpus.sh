@@ -2,7 +2,8 @@
 # Makes the seed corpus of each named fuzz target in OUT/<target>/ (emptied
 # first), from three sources (fuzz/README.md):
 #   - fuzz/seeds/sources.txt: files of the generated data tree (root "data")
-#     or of the source tree (root "src") matched by a glob;
+#     or of the source tree (root "src") matched by a glob, up to a size
+#     (64 KiB unless the line gives its own);
 #   - the in-code test fixtures that SEED_BUILD/tests/seed_fixtures writes;
 #   - fuzz/seeds/<target>/*.hex: hand-made inputs as hex text (regressions).
 # usage: fuzz/make_corpus.sh SEED_BUILD OUT TARGET...
@@ -24,7 +25,7 @@ fixtures=$out/.fixtures
 for t in "$@"; do
   dir=$out/$t
   mkdir -p "$dir"
-  while read -r target root pattern limit; do
+  while read -r target root pattern limit bytes; do
     [ "$target" = "$t" ] || continue
     case $root in
       data) base=$build/data ;;
@@ -33,7 +34,7 @@ for t in "$@"; do
     esac
     n=0
     for f in "$base"/$pattern; do
-      [ -f "$f" ] && [ "$(stat -c %s "$f")" -le "$max_bytes" ] || continue
+      [ -f "$f" ] && [ "$(stat -c %s "$f")" -le "${bytes:-$max_bytes}" ] || continue
       rel=${f#"$base"/}
       cp "$f" "$dir/${root}_${rel//\//_}"
       n=$((n + 1))

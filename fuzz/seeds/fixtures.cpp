@@ -2,19 +2,26 @@
 // LZ blocks, archives, encoded images, registry text) as seed files
 // DIR/<target>/<name> for fuzz/make_corpus.sh. Built in the test
 // configuration, beside the fixtures it shares.
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
+#include <iterator>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
 #include "game/core/RankTable.h"
+#include "game/core/Replay.h"
 #include "game/core/SystemFile.h"
+#include "game/stage/ScriptStgRsc.h"
 #include "game/stage/StageFileWriter.h"
+#include "game/stage/TnlRsc.h"
 #include "support/TempDir.h"
 #include "support/image_files.h"
 #include "vrax/io/SCacheArchive.h"
 #include "vrax/io/SLzCodec.h"
+#include "vrax/resource/ModelFile.h"
 #include "vrax/resource/ModelWriter.h"
 #include "vrax/resource/model_fixtures.h"  // tests/vrax/resource
 #include "vrax/sound/WavWriter.h"
@@ -40,6 +47,12 @@ void Put(const std::string& target, const std::string& name, const Bytes& bytes)
 }
 
 Bytes Text(const std::string& s) { return Bytes(s.begin(), s.end()); }
+
+// A whole file; empty when it cannot be read.
+Bytes ReadFileBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
 
 // The model entry point splits its input at data[0] * (size - 1) / 255 into
 // the model file and its ".tca" file: pick the first byte, and pad the
@@ -75,6 +88,255 @@ Bytes ArchiveBytes() {
   cache.Add("sound\\w.wav", wave.data(), static_cast<uint32_t>(wave.size()));
   if (cache.Save(dir.File("seed")) != 0) return {};
   return Text(dir.Read("seed.sca"));
+}
+
+void PutLe32(Bytes& b, size_t at, uint32_t v) {
+  for (int i = 0; i < 4; ++i) b[at + size_t(i)] = uint8_t(v >> (8 * i));
+}
+
+// A DDS file of one w x h level: pixel-format flags, four-character code,
+// bits per pixel and the red, green, blue and alpha masks, then `body`.
+Bytes Dds(uint32_t w, uint32_t h, uint32_t pfFlags, const char* fourCc, uint32_t bits, uint32_t r, uint32_t g,
+          uint32_t b, uint32_t a, const Bytes& body, uint32_t caps2 = 0) {
+  Bytes f(128, 0);
+  f[0] = 'D', f[1] = 'D', f[2] = 'S', f[3] = ' ';
+  PutLe32(f, 4, 124);
+  PutLe32(f, 8, 0x100F);
+  PutLe32(f, 12, h);
+  PutLe32(f, 16, w);
+  PutLe32(f, 76, 32);
+  PutLe32(f, 80, pfFlags);
+  if (fourCc != nullptr) std::memcpy(&f[84], fourCc, 4);
+  PutLe32(f, 88, bits);
+  PutLe32(f, 92, r);
+  PutLe32(f, 96, g);
+  PutLe32(f, 100, b);
+  PutLe32(f, 104, a);
+  PutLe32(f, 108, 0x1000);
+  PutLe32(f, 112, caps2);
+  f.insert(f.end(), body.begin(), body.end());
+  return f;
+}
+
+// n bytes counting up from `from` in steps of 37 (every bit pattern soon).
+Bytes Ramp(size_t n, uint8_t from = 0) {
+  Bytes b(n);
+  for (size_t i = 0; i < n; ++i) b[i] = uint8_t(from + 37 * i);
+  return b;
+}
+
+// Every pixel layout the DDS reader knows, and the ones it refuses.
+void PutDdsLayouts() {
+  constexpr uint32_t kAlphaPixels = 0x1, kAlpha = 0x2, kFourCc = 0x4, kRgb = 0x40, kLum = 0x20000;
+  struct Layout {
+    const char* name;
+    uint32_t flags, bits, r, g, b, a;
+  };
+  static const Layout kLayouts[] = {
+      {"x8r8g8b8", kRgb, 32, 0xFF0000, 0xFF00, 0xFF, 0},
+      {"a8b8g8r8", kRgb | kAlphaPixels, 32, 0xFF, 0xFF00, 0xFF0000, 0xFF000000u},
+      {"r8g8b8", kRgb, 24, 0xFF0000, 0xFF00, 0xFF, 0},
+      {"r5g6b5", kRgb, 16, 0xF800, 0x07E0, 0x001F, 0},
+      {"a1r5g5b5", kRgb | kAlphaPixels, 16, 0x7C00, 0x03E0, 0x001F, 0x8000},
+      {"a4r4g4b4", kRgb | kAlphaPixels, 16, 0x0F00, 0x00F0, 0x000F, 0xF000},
+      {"r3g3b2", kRgb, 8, 0xE0, 0x1C, 0x03, 0},
+      {"l8", kLum, 8, 0xFF, 0, 0, 0},
+      {"a8l8", kLum | kAlphaPixels, 16, 0xFF, 0, 0, 0xFF00},
+      {"a8", kAlpha, 8, 0, 0, 0, 0xFF},
+      {"no_masks", kRgb, 32, 0, 0, 0, 0},
+      {"bits_12", kRgb, 12, 0xF00, 0xF0, 0xF, 0},
+  };
+  for (const Layout& l : kLayouts)
+    Put("dds_image", std::string(l.name) + ".dds",
+        Dds(3, 2, l.flags, nullptr, l.bits, l.r, l.g, l.b, l.a, Ramp(3 * 2 * (l.bits + 7) / 8)));
+  // 8 x 8 compressed (four blocks): DXT1 blocks of 8 bytes, DXT3 and DXT5 of
+  // 16 (alpha first); the DXT1 colours in both orders (with and without the
+  // transparent entry).
+  Put("dds_image", "dxt1.dds", Dds(8, 8, kFourCc, "DXT1", 0, 0, 0, 0, 0, Ramp(32)));
+  Bytes dxt1b = Ramp(32);
+  for (size_t k = 0; k < 32; k += 8) std::swap(dxt1b[k], dxt1b[k + 2]);
+  Put("dds_image", "dxt1_other_order.dds", Dds(8, 8, kFourCc, "DXT1", 0, 0, 0, 0, 0, dxt1b));
+  Put("dds_image", "dxt3.dds", Dds(8, 8, kFourCc, "DXT3", 0, 0, 0, 0, 0, Ramp(64)));
+  Put("dds_image", "dxt5.dds", Dds(8, 8, kFourCc, "DXT5", 0, 0, 0, 0, 0, Ramp(64, 9)));
+  Put("dds_image", "dxt5_odd_size.dds", Dds(5, 3, kFourCc, "DXT5", 0, 0, 0, 0, 0, Ramp(32)));
+  Put("dds_image", "dxt2.dds", Dds(4, 4, kFourCc, "DXT2", 0, 0, 0, 0, 0, Ramp(16)));
+  Put("dds_image", "cube_map.dds", Dds(1, 1, kRgb, nullptr, 32, 0xFF0000, 0xFF00, 0xFF, 0, Ramp(4), 0x200));
+  Put("dds_image", "truncated.dds", Dds(4, 4, kRgb, nullptr, 32, 0xFF0000, 0xFF00, 0xFF, 0, Ramp(60)));
+}
+
+// One frame on the bus to the master (node 0): sync, node, length, the data
+// with 0xE0 and 0xD0 escaped, the 8-bit sum of node, length and data.
+Bytes JvsWire(const Bytes& data, uint8_t node = 0) {
+  Bytes f = {0xE0, node, uint8_t(data.size() + 1)};
+  uint8_t sum = uint8_t(node + data.size() + 1);
+  auto put = [&f](uint8_t v) {
+    if (v == 0xE0 || v == 0xD0) {
+      f.push_back(0xD0);
+      f.push_back(uint8_t(v - 1));
+    } else {
+      f.push_back(v);
+    }
+  };
+  for (uint8_t v : data) {
+    put(v);
+    sum = uint8_t(sum + v);
+  }
+  put(sum);
+  return f;
+}
+
+// Replies to every standard command, read whole (the first byte's low bits
+// give reads of one byte; bit 0x40 reads them as a player node's poll).
+void PutJvsReplies() {
+  auto put = [](const std::string& name, uint8_t first, const std::vector<Bytes>& frames) {
+    Bytes in{first};
+    for (const Bytes& f : frames) in.insert(in.end(), f.begin(), f.end());
+    Put("jvs_receiver", name, in);
+  };
+  // Node 0: status (system byte, switches), the settings with their value,
+  // the one-byte reports, then a report that is not normal.
+  put("board_all_commands", 0x00,
+      {JvsWire({0x01, 0x01, 0x80, 0x3F, 0x01, 0x00, 0x01, 0x07, 0x01, 0x10, 0x01, 0x01, 0x01, 0x01, 0x01, 0x01, 0x01})});
+  put("board_short_status", 0x00, {JvsWire({0x01, 0x01, 0x80})});
+  put("board_report_unsupported", 0x00, {JvsWire({0x01, 0x02, 0x01, 0x05, 0x00})});
+  // A player node: switches (system, 2 x 2 bytes), two coin counters (the
+  // first with 0xE0 escaped), the decrease and output reports, then the
+  // unknown command.
+  put("node_poll", 0x40, {JvsWire({0x01, 0x01, 0x80, 0x01, 0x02, 0x03, 0x04, 0x01, 0x00, 0xE0, 0x00, 0xD0, 0x01, 0x01, 0x01})});
+  put("node_poll_short_coins", 0x41, {JvsWire({0x01, 0x01, 0x80, 0x01, 0x02, 0x03, 0x04, 0x01, 0x00})});
+  put("node_poll_bad_status", 0x42, {JvsWire({0x02, 0x03})});
+  // Split across reads of 3 bytes after a reset each: a frame for another
+  // node, a bad sum, then a good frame.
+  Bytes badSum = JvsWire({0x01, 0x01, 0x55});
+  badSum.back() ^= 0xFF;
+  put("noise_then_reply", 0x02, {{0x12, 0xE0}, JvsWire({0x01, 0x01}, 0x05), badSum, JvsWire({0x01, 0x01, 0x00, 0x42})});
+  // The longest frame: 254 data bytes.
+  put("longest_frame", 0x46, {JvsWire(Ramp(254, 1))});
+}
+
+// Cache archives of varied entries: empty, stored and LZ-packed, a name of
+// the full field.
+Bytes ArchiveOf(const std::vector<std::pair<std::string, Bytes>>& entries) {
+  testsupport::TempDir dir("seed-archive");
+  SCacheArchive cache;
+  cache.Init(1u << 20, 1);
+  for (const auto& [name, bytes] : entries) cache.Add(name, bytes.data(), static_cast<uint32_t>(bytes.size()));
+  if (cache.Save(dir.File("seed")) != 0) return {};
+  return Text(dir.Read("seed.sca"));
+}
+
+// A stage script with every record kind: two enemy scripts (one with all
+// five lists, its motion and generator lists looping; one with none), a
+// laser and two bullet generators (one naming a missing bullet path), two
+// route tables, parameters of types 0, 1 and 5, two bullet paths, and a
+// timeline with every opcode (the spawns scattered).
+StageScript EveryRecordScript() {
+  StageScript s;
+  EnemyScript a;
+  a.id = 7;
+  a.motionFlags = kStgListLoops;
+  a.generatorFlags = kStgListLoops;
+  a.motion.resize(2);
+  a.motion[1].block.duration = 30;
+  a.generators.resize(3);
+  a.generators[0].bulletPathId = 3;
+  a.generators[0].ways = 5;
+  a.generators[1].flags = GeneratorRecord::kLaser;
+  a.generators[1].startTime = 20.0f;
+  a.generators[2].bulletPathId = 99;
+  a.defeatGenerators.resize(1);
+  a.route = {RouteRecord{0.0f, 1, 0.5f, 0, nullptr}, RouteRecord{10.0f, 2, 1.0f, 1, nullptr}};
+  a.axis = {AxisRecord{0.0f, 1, 20, 0.0f, 0.5f, nullptr}};
+  EnemyScript b;
+  b.id = 8;
+  s.scripts = {a, b};
+  RouteTable t5;
+  t5.id = 5;
+  t5.entries = {RouteEntry{0, 0.0f, 1.0f, 0, 0.01f}, RouteEntry{0, 1.0f, 0.0f, 1, 0.02f},
+                RouteEntry{0, 0.5f, 0.25f, 0, 0.05f}};
+  RouteTable t6;
+  t6.id = 6;
+  s.routeTables = {t5, t6};
+  EnemyParam p10;
+  p10.id = 10;
+  std::memcpy(p10.name, "Drone", 6);
+  p10.type = 1;
+  p10.routeTableId = 5;
+  p10.recoilRouteIndex = 1;
+  p10.defeatRouteIndex = 9;
+  EnemyParam p11 = p10;
+  p11.id = 11;
+  p11.type = 0;
+  p11.routeTableId = 6;
+  EnemyParam p12 = p10;
+  p12.id = 12;
+  p12.type = 5;
+  p12.routeTableId = 77;
+  s.params = {p10, p11, p12};
+  auto rec = [](uint32_t op, uint32_t argument, int32_t jump, float delay) {
+    EnemySpawnRecord r;
+    r.opcode = op;
+    r.argument = argument;
+    r.jump = jump;
+    r.delay = delay;
+    return r;
+  };
+  uint32_t rail;
+  const float railAt = 120.0f;
+  std::memcpy(&rail, &railAt, 4);
+  EnemySpawnRecord scattered = rec(EnemySpawnRecord::OP_SPAWN | EnemySpawnRecord::kScatter, 10, 7, 0.0f);
+  scattered.scatterX = scattered.scatterY = 20.0f;
+  s.timeline = {rec(0x008, rail, 0, 0.0f),  rec(0x400, 0, 0, 0.0f),   scattered,
+                rec(0x7F8, 11, 8, 5.0f),    rec(0x7F8, 12, 0, 0.0f),  rec(0x7F8, 99, 7, 0.0f),
+                rec(0x010, 0, -1, 0.0f),    rec(0x020, 0, 2, 0.0f),   rec(0x200, 10, -2, 0.0f),
+                rec(0x200, 404, 1, 0.0f),   rec(0x100, 0, 0, 1.0f),   rec(0x040, 0, 2, 0.0f),
+                rec(0x7F8, 10, 7, 0.0f),    rec(0x080, 0, 0, 0.0f)};
+  PatternList p3;
+  p3.id = 3;
+  p3.entries.resize(2);
+  p3.entries[0].duration = 20;
+  p3.entries[1].flags = 0x400000;
+  PatternList p4;
+  p4.id = 4;
+  p4.entries.resize(1);
+  s.patternLists = {p3, p4};
+  return s;
+}
+
+// One small model file of each kind the data tree holds (rigid or skinned,
+// with or without the version tag, animated or not, with or without a
+// ".tca"), as the model entry point takes them.
+void PutDataModels() {
+  namespace fs = std::filesystem;
+  const fs::path root = testsupport::GeneratedDataRoot();
+  std::vector<std::string> kinds;
+  std::error_code ec;
+  std::vector<fs::path> models;
+  for (auto it = fs::recursive_directory_iterator(root, ec); !ec && it != fs::recursive_directory_iterator();
+       it.increment(ec))
+    if (it->path().extension() == ".bma") models.push_back(it->path());
+  // The smallest of each kind: small seeds keep the fuzzer fast.
+  std::sort(models.begin(), models.end(), [](const fs::path& a, const fs::path& b) {
+    std::error_code e;
+    const auto sa = fs::file_size(a, e), sb = fs::file_size(b, e);
+    return sa != sb ? sa < sb : a < b;
+  });
+  for (const fs::path& m : models) {
+    const Bytes bma = ReadFileBytes(m.string());
+    fs::path tcaPath = m;
+    tcaPath.replace_extension(".tca");
+    const Bytes tca = ReadFileBytes(tcaPath.string());
+    ModelFile f;
+    if (bma.empty() || bma.size() > 65536 || !ParseModelFile(bma.data(), bma.size(), &f)) continue;
+    const std::string kind = std::string(f.IsSkinned() ? "skinned" : "rigid") + (f.hasTag ? "_tagged" : "") +
+                             (f.versionFlag ? "_versioned" : "") + (f.AnyAnimated() ? "_animated" : "") +
+                             (tca.empty() ? "" : "_tca");
+    if (std::find(kinds.begin(), kinds.end(), kind) != kinds.end()) continue;
+    kinds.push_back(kind);
+    Bytes in{0};  // first byte 0: no ".tca" file
+    in.insert(in.end(), bma.begin(), bma.end());
+    Put("bma_model", "data_" + kind, tca.empty() ? in : ModelInput(bma, tca));
+  }
 }
 
 }  // namespace
@@ -150,5 +412,79 @@ int main(int argc, char** argv) {
   RankTable[1].word[5] = 0xFF7F6061u;
   EncodeRankFile(RankTable, rank.data());
   Put("rank_file", "named.dat", rank);
+  // Beside the defaults: a setting above its range, and a bad checksum.
+  settings[4 * 9] = 250;
+  settings[kSystemFileChecksumAt] = SystemFileChecksum(settings.data());
+  Put("settings_file", "volume_out_of_range.dat", settings);
+  settings[kSystemFileChecksumAt] ^= 0x5A;
+  Put("settings_file", "bad_checksum.dat", settings);
+  rank[kRankFileSize - 1] ^= 0x5A;
+  Put("rank_file", "bad_checksum.dat", rank);
+
+  PutDdsLayouts();
+  PutJvsReplies();
+  PutDataModels();
+
+  Put("cache_archive", "empty", ArchiveOf({}));
+  Put("cache_archive", "mixed",
+      ArchiveOf({{"a\\stored.bin", Ramp(97)},
+                 {"b\\packed.txt", Text(std::string(600, 'x') + "tail")},
+                 {"c\\empty.bin", {}},
+                 {std::string(127, 'n'), Text("full name field")}}));
+
+  Put("stage_script", "every_record.stg", stage_file::WriteStageScript(EveryRecordScript()));
+  // A tunnel of two groups: a strip, one naming a texture past the count,
+  // one of two vertices (both left out), an empty group; extra block rows.
+  TunnelMesh mesh;
+  mesh.textureCount = 2;
+  const TunnelVertex v{1.0f, 2.0f, 3.0f, 1.0f, 1.0f, 1.0f, 0.0f, 1.0f};
+  mesh.groups = {{TunnelRecord{1, {v, v, v, v}}, TunnelRecord{5, {v, v, v}}, TunnelRecord{0, {v, v}}}, {}};
+  Put("tunnel_model", "left_out_records.tnl", stage_file::WriteTunnel(mesh, 3));
+  Put("camera_path", "no_keys.cam", stage_file::WriteCameraPath({}));
+  Put("placement_list", "no_objects.opl", stage_file::WritePlacementList({}));
+  Put("visibility_list", "steps.ovl",
+      stage_file::WriteVisibilityList({{0, {0, 1, 2}}, {0, {}}, {5, {7, 8, 100000}}, {3, {1}}}));
+
+  // LZ blocks of bytes that do not repeat and of one long run (the longest
+  // matches).
+  for (int level : {SLzCodec::kMinLevel, 3}) {
+    Put("lz_block", "noise_level" + std::to_string(level), LzBlock(Ramp(300, 11), level));
+    Put("lz_block", "run_level" + std::to_string(level), LzBlock(Bytes(1000, 'z'), level));
+  }
+  // A replay of no frames.
+  Put("rpd_replay", "empty.rpd", Replay::Encode({}));
+  Put("inp_records", "no_records.inp", Bytes(4, 0));
+
+  // Waves: 8-bit stereo and 24-bit (a format the device refuses), and one
+  // with a chunk of odd size before its samples.
+  Put("wave_file", "wide24.wav", MakeWaveFile(1, 22050, 24, Ramp(30)));
+  Bytes listed = MakeWaveFile16(2, 11025, std::vector<int16_t>(20, 7));
+  const Bytes chunk = {'L', 'I', 'S', 'T', 3, 0, 0, 0, 'a', 'b', 'c', 0};
+  listed.insert(listed.begin() + 36, chunk.begin(), chunk.end());
+  PutLe32(listed, 4, uint32_t(listed.size() - 8));
+  Put("wave_file", "chunk_before_data.wav", listed);
+
+  // Texture animation: a scroll pair cut short, and a node table with v keys
+  // only and one without keys.
+  Put("tca_file", "short_scroll", Bytes{0, 1, 2, 3, 4, 5, 6});
+  ModelTexAnim vOnly;
+  vOnly.entries.resize(2);
+  vOnly.entries[0].node = "0";
+  vOnly.entries[0].hasV = true;
+  vOnly.entries[0].vKeys = {{0, 0.0f}, {5, 0.5f}, {10, 1.0f}};
+  vOnly.entries[1].node = "7";
+  Bytes table2{1};
+  const Bytes t2 = WriteTexAnimNodeTable(vOnly);
+  table2.insert(table2.end(), t2.begin(), t2.end());
+  Put("tca_file", "v_keys_only", table2);
+
+  Put("sound_list", "odd_lines.sr",
+      Text(" \r\n\r\na.wav 12\r\n\x80" "b.wav 0 1 9\r\n" + std::string(255, 'n') + " 3\r\nc.wav -4 x\r\n"));
+  Put("registry_parse", "every_type.txt",
+      Text("[HKLM\\SOFTWARE\\KORVA\\Lumoranet]\r\nCoinCredit=dword:ffffffff\r\nResolution=dword:0000000\r\n"
+           "Wide=qword:ffffffffffffffff\r\nName=sz:\r\nBytes=hex:\r\nOdd=hex:0,1g,ff,\r\nNoType=12\r\n"
+           "=dword:00000001\r\n[]\r\n[unclosed\r\nKey=unknown:1\r\n"));
+  Put("image_decode", "rgb.png", testsupport::EncodePng(pattern, testsupport::PngKind::kRgb));
+  Put("image_decode", "q10.jpg", testsupport::EncodeJpeg(pattern, 10));
   return g_ok ? 0 : 1;
 }
