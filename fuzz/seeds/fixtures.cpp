@@ -98,22 +98,9 @@ void PutLe32(Bytes& b, size_t at, uint32_t v) {
 // bits per pixel and the red, green, blue and alpha masks, then `body`.
 Bytes Dds(uint32_t w, uint32_t h, uint32_t pfFlags, const char* fourCc, uint32_t bits, uint32_t r, uint32_t g,
           uint32_t b, uint32_t a, const Bytes& body, uint32_t caps2 = 0) {
-  Bytes f(128, 0);
-  f[0] = 'D', f[1] = 'D', f[2] = 'S', f[3] = ' ';
-  PutLe32(f, 4, 124);
-  PutLe32(f, 8, 0x100F);
-  PutLe32(f, 12, h);
-  PutLe32(f, 16, w);
-  PutLe32(f, 76, 32);
-  PutLe32(f, 80, pfFlags);
-  if (fourCc != nullptr) std::memcpy(&f[84], fourCc, 4);
-  PutLe32(f, 88, bits);
-  PutLe32(f, 92, r);
-  PutLe32(f, 96, g);
-  PutLe32(f, 100, b);
-  PutLe32(f, 104, a);
-  PutLe32(f, 108, 0x1000);
-  PutLe32(f, 112, caps2);
+  uint32_t code = 0;
+  if (fourCc != nullptr) std::memcpy(&code, fourCc, 4);
+  Bytes f = testsupport::DdsHeader(w, h, pfFlags, code, bits, r, g, b, a, caps2);
   f.insert(f.end(), body.begin(), body.end());
   return f;
 }

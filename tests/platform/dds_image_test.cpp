@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "support/ExpectAll.h"
+#include "support/image_files.h"
 
 using Bytes = std::vector<uint8_t>;
 
@@ -14,26 +15,10 @@ void Le32(Bytes& b, size_t at, uint32_t v) {
   for (int i = 0; i < 4; ++i) b[at + i] = static_cast<uint8_t>(v >> (8 * i));
 }
 
-// A header laid out by hand: "DDS ", size 124, flags, height, width, ...,
-// the pixel format at 76 (size 32, flags, four-cc, bits, R G B A masks).
+// A header laid out by hand (shared with the fuzz seeds).
 Bytes Header(uint32_t w, uint32_t h, uint32_t pfFlags, uint32_t fourCc, uint32_t bits, uint32_t r, uint32_t g,
              uint32_t b, uint32_t a) {
-  Bytes f(128, 0);
-  f[0] = 'D', f[1] = 'D', f[2] = 'S', f[3] = ' ';
-  Le32(f, 4, 124);
-  Le32(f, 8, 0x1007);
-  Le32(f, 12, h);
-  Le32(f, 16, w);
-  Le32(f, 76, 32);
-  Le32(f, 80, pfFlags);
-  Le32(f, 84, fourCc);
-  Le32(f, 88, bits);
-  Le32(f, 92, r);
-  Le32(f, 96, g);
-  Le32(f, 100, b);
-  Le32(f, 104, a);
-  Le32(f, 108, 0x1000);
-  return f;
+  return testsupport::DdsHeader(w, h, pfFlags, fourCc, bits, r, g, b, a);
 }
 
 Bytes Px(const plat::Image& img, int x, int y) {

@@ -101,4 +101,28 @@ uint32_t PixelAt(const plat::Image& img, int x, int y) {
   return uint32_t{p[3]} << 24 | uint32_t{p[0]} << 16 | uint32_t{p[1]} << 8 | p[2];
 }
 
+std::vector<uint8_t> DdsHeader(uint32_t w, uint32_t h, uint32_t pfFlags, uint32_t fourCc, uint32_t bits, uint32_t r,
+                               uint32_t g, uint32_t b, uint32_t a, uint32_t caps2) {
+  std::vector<uint8_t> f(128, 0);
+  auto le32 = [&f](size_t at, uint32_t v) {
+    for (int i = 0; i < 4; ++i) f[at + size_t(i)] = static_cast<uint8_t>(v >> (8 * i));
+  };
+  f[0] = 'D', f[1] = 'D', f[2] = 'S', f[3] = ' ';
+  le32(4, 124);
+  le32(8, 0x1007);
+  le32(12, h);
+  le32(16, w);
+  le32(76, 32);
+  le32(80, pfFlags);
+  le32(84, fourCc);
+  le32(88, bits);
+  le32(92, r);
+  le32(96, g);
+  le32(100, b);
+  le32(104, a);
+  le32(108, 0x1000);
+  le32(112, caps2);
+  return f;
+}
+
 }  // namespace testsupport

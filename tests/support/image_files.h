@@ -31,6 +31,12 @@ plat::Image MakeImage(int w, int h, F f) {
   return img;
 }
 
+// A DDS header laid out by hand (128 bytes): "DDS ", size 124, flags,
+// height, width, ..., the pixel format at 76 (size 32, flags, four-cc, bits,
+// R G B A masks), caps at 108 and caps2 (cube map and volume bits) at 112.
+std::vector<uint8_t> DdsHeader(uint32_t w, uint32_t h, uint32_t pfFlags, uint32_t fourCc, uint32_t bits, uint32_t r,
+                               uint32_t g, uint32_t b, uint32_t a, uint32_t caps2 = 0);
+
 // Pixel (x, y) of an RGBA image as 0xAARRGGBB.
 uint32_t PixelAt(const plat::Image& img, int x, int y);
 
