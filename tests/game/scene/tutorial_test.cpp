@@ -13,6 +13,7 @@
 #include "game/scene/PartsSpawnScene.h"
 #include "game/scene/Tutorial.h"
 #include "game/enemy/EnemyMan.h"
+#include "game/enemy/EnemySet.h"
 #include "game/enemy/EObjBase.h"
 #include "game/player/Player.h"
 #include "game/tables/scene_tables.h"
@@ -189,6 +190,39 @@ TEST(TutorialScene, BeforeAGameAStartPressEndsItAndStageOneFollows) {
   for (int i = 0; i < 80 && g->GetSceneId() != SCENE_STAGE; ++i) h.Step();
   EXPECT_EQ(g->GetSceneId(), SCENE_STAGE);
   EXPECT_EQ(g->stage, 1);
+}
+
+// A tutorial ended by something other than its own ending (a second scene
+// started beside it, as a stage result that ran on beside it once did):
+// the title that follows releases the tutorial's stage script while its
+// enemies still fly. They end with the script, and nothing reads its freed
+// tables afterwards (the address checker stops the test at such a read).
+TEST(TutorialScene, EndedWhileItsEnemiesLiveTheyEndWithItsScript) {
+  Headless h(testsupport::NullDevice());
+  ASSERT_TRUE(h.Ok()) << h.Failure();
+  ASSERT_GE(testsupport::RunUntilScene(h, "Notice", 600), 0);
+  Game* g = GetGame();
+  SProcList* scenes = g->GetList(GAME_LIST_SCENE);
+  while (SProc* p = scenes->Head()) {
+    scenes->DetachProcess(p);
+    delete p;
+  }
+  g->ChangeScene(SCENE_TUTORIAL, Tutorial::MODE_ATTRACT);
+  auto tutorial = [g] { return dynamic_cast<Tutorial*>(g->FindInList("Tutorial", GAME_LIST_SCENE)); };
+  for (int i = 0; i < 1500 && !(tutorial() && g_EnemyMan.CountChildren() >= 2); ++i) h.Step();
+  ASSERT_NE(tutorial(), nullptr);
+  ASSERT_GE(g_EnemyMan.CountChildren(), 2);
+  ASSERT_NE(g_EnemySet.script, nullptr);
+  g->ChangeScene(SCENE_TITLE);
+  h.Step(2);
+  ASSERT_NE(g->FindInList("Title", GAME_LIST_SCENE), nullptr);
+  EXPECT_EQ(g_EnemySet.script, nullptr);
+  // The tutorial is cut short without clearing the play; its enemies, ended
+  // with the script, are gone two frames after.
+  if (Tutorial* t = tutorial()) t->Kill(0);
+  h.Step(3);
+  EXPECT_EQ(g_EnemyMan.CountChildren(), 0);
+  h.Step(600);
 }
 
 }  // namespace

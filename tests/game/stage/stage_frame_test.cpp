@@ -247,55 +247,70 @@ TEST(StageStart, AStageEnteredAfreshStartsFromItsBeginning) {
   EXPECT_LT(g_MapMng.t, 2.0f);
 }
 
-// The generated data tree with one file of stage 1 and stage 1's cache
+// The generated data tree with one file of a stage and the stage's cache
 // archive taken away (everything else linked to the real tree).
 class BrokenStageData {
  public:
-  explicit BrokenStageData(const char* missing) {
+  BrokenStageData(int32_t stage, const char* missing) {
     namespace fs = std::filesystem;
     const fs::path root = testsupport::GeneratedDataRoot();
+    const std::string stageDir = "Stg0" + std::to_string(stage);
     for (const auto& e : fs::directory_iterator(root)) {
       const std::string name = e.path().filename().string();
-      if (name == "Stg01" || name == "Script" || name == "cache")
+      if (name == stageDir || name == "Script" || name == "cache")
         fs::copy(e.path(), fs::path(dir.Path()) / name, fs::copy_options::recursive);
       else
         fs::create_directory_symlink(e.path(), fs::path(dir.Path()) / name);
     }
     fs::remove(fs::path(dir.Path()) / missing);
-    fs::remove(fs::path(dir.Path()) / "cache" / "stage1.sca");
+    archive = fs::path(dir.Path()) / "cache" / ("stage" + std::to_string(stage) + ".sca");
+    fs::remove(archive);
   }
   testsupport::TempDir dir{"brokenstage"};
   testsupport::ScopedDataDir data{dir.Path()};
+  std::filesystem::path archive;
 };
 
 // A stage whose camera path or script failed shows one error line and goes
 // on with what loaded: it is played, never ended as if cleared.
-void ExpectStageGoesOnUncleared(const char* missing, const std::function<void()>& alsoCheck) {
+void ExpectStageGoesOnUncleared(int32_t stage, const char* missing, const std::function<void()>& alsoCheck) {
   testsupport::ErrorBoxCatcher box;
-  BrokenStageData broken(missing);
+  BrokenStageData broken(stage, missing);
   testsupport::PlayOptions o;
+  o.stage = stage;
   o.livelyStage = true;
   PlayWorld w(o);
   ASSERT_TRUE(w.Ok());
   w.stageMayEnd = true;
   w.Step(600);
-  auto* stage = static_cast<StageProc*>(w.G()->FindInList("Stage1", GAME_LIST_STAGE));
-  ASSERT_NE(stage, nullptr);
-  EXPECT_ALL({VAL(w.G()->GetSceneId(), SCENE_STAGE), VAL(stage->GetBehaviorState(), StageProc::STATE_PLAY),
+  const std::string name = "Stage" + std::to_string(stage);
+  auto* scene = static_cast<StageProc*>(w.G()->FindInList(name.c_str(), GAME_LIST_STAGE));
+  ASSERT_NE(scene, nullptr);
+  EXPECT_ALL({VAL(w.G()->GetSceneId(), SCENE_STAGE), VAL(scene->GetBehaviorState(), StageProc::STATE_PLAY),
               VAL(w.G()->stageClear, 0), VAL(box.Count("resource open error"), 1)});
   // The archive was written from the files that could be read.
-  EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(broken.dir.Path()) / "cache" / "stage1.sca"));
+  EXPECT_TRUE(std::filesystem::exists(broken.archive));
   alsoCheck();
 }
 
 TEST(StageFailure, WithoutItsCameraPathTheStageGoesOnWithTheRailStandingStill) {
-  ExpectStageGoesOnUncleared("Stg01/Stg01_a.cam", [] { EXPECT_EQ(g_MapMng.t, 0.0f); });
+  ExpectStageGoesOnUncleared(1, "Stg01/Stg01_a.cam", [] { EXPECT_EQ(g_MapMng.t, 0.0f); });
 }
 
 TEST(StageFailure, WithoutItsScriptTheStageGoesOnWithoutEnemies) {
-  ExpectStageGoesOnUncleared("Script/Stage01.stg", [] {
+  ExpectStageGoesOnUncleared(1, "Script/Stage01.stg", [] {
     EXPECT_GT(g_MapMng.t, 100.0f);
     EXPECT_TRUE(g_EnemySet.Finished());
+    EXPECT_EQ(g_EnemyMan.CountChildren(), 0);
+  });
+}
+
+// Stage 4, whose failed load once ended it after one frame into the result,
+// the ending and the ranking as if it had been cleared.
+TEST(StageFailure, StageFourWithoutItsCameraPathOrScriptGoesOnUncleared) {
+  ExpectStageGoesOnUncleared(4, "Stg04/Stg04_a.cam", [] { EXPECT_EQ(g_MapMng.t, 0.0f); });
+  ExpectStageGoesOnUncleared(4, "Script/Stage04.stg", [] {
+    EXPECT_GT(g_MapMng.t, 100.0f);
     EXPECT_EQ(g_EnemyMan.CountChildren(), 0);
   });
 }
