@@ -51,6 +51,11 @@ namespace {
 namespace fs = std::filesystem;
 using damagecheck::Damage;
 
+// Set by SIGINT and SIGTERM: the runs are stopped and the work tree removed
+// (copies of the data tree, tens of megabytes each).
+volatile sig_atomic_t g_stop = 0;
+void OnStop(int) { g_stop = 1; }
+
 // The sample CI runs: every kind of file the runs read, every damage, the
 // camera paths and stage scripts of failed stage loads (what follows a
 // failed stage must not read what it left behind) and the tutorial's script.
@@ -239,6 +244,13 @@ void RunAll(size_t count, const Options& o, Prepare prepare, Done done) {
   std::vector<Child> running;
   size_t next = 0;
   while (next < count || !running.empty()) {
+    if (g_stop) {
+      for (const Child& c : running) {
+        kill(c.pid, SIGKILL);
+        waitpid(c.pid, nullptr, 0);
+      }
+      return;
+    }
     while (next < count && running.size() < size_t(std::max(1, o.jobs))) {
       Child c = prepare(next);
       c.index = next++;
@@ -405,9 +417,22 @@ int main(int argc, char** argv) {
     return 1;
   }
   const fs::path work = tmpl;
+  struct sigaction stop = {};
+  stop.sa_handler = OnStop;
+  sigaction(SIGINT, &stop, nullptr);
+  sigaction(SIGTERM, &stop, nullptr);
+  auto stopped = [&work] {
+    if (!g_stop) return false;
+    std::error_code ec;
+    fs::remove_all(work, ec);
+    std::fprintf(stderr, "damagecheck: stopped\n");
+    return true;
+  };
   const fs::path base = work / "base";
   if (!CopyTree(source, base, false)) {
     std::fprintf(stderr, "damagecheck: could not copy %s\n", source.c_str());
+    std::error_code ec;
+    fs::remove_all(work, ec);
     return 1;
   }
 
@@ -415,7 +440,12 @@ int main(int argc, char** argv) {
   if (cases.empty() && o.longMode) {
     bool ok = true;
     const auto lists = ReadLists(o, work, base, &ok);
-    if (!ok) return 1;
+    if (stopped()) return 1;
+    if (!ok) {
+      std::error_code ec;
+      fs::remove_all(work, ec);
+      return 1;
+    }
     cases = LongCases(lists);
   } else if (cases.empty()) {
     for (const SampleCase& s : kSample) cases.push_back(Case{s.scenario, s.path, s.damage, s.wholeStretch});
@@ -477,6 +507,7 @@ int main(int argc, char** argv) {
         std::error_code ec;
         if (!o.keep) fs::remove_all(c.dir, ec);
       });
+  if (stopped()) return 1;
   const double secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
   std::printf("damagecheck: %zu case(s), %d failed, %.0f s; kinds passed:", cases.size(), failures, secs);
   for (const auto& [kind, damages] : covered) std::printf(" %s(%zu)", kind.c_str(), damages.size());
