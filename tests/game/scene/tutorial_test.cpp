@@ -24,6 +24,16 @@ namespace {
 
 using testsupport::Headless;
 
+// The scenes running go without handing over: the notice would hand over
+// to the logo, which would end the tutorial at once.
+void DropScenesWithoutHandingOver(Game* g) {
+  SProcList* scenes = g->GetList(GAME_LIST_SCENE);
+  while (SProc* p = scenes->Head()) {
+    scenes->DetachProcess(p);
+    delete p;
+  }
+}
+
 Tutorial* CurrentTutorial() { return dynamic_cast<Tutorial*>(testsupport::CurrentScene()); }
 
 TEST(TutorialScene, TimelineFreezesThePlayAndEndsAtFrame3000) {
@@ -113,13 +123,7 @@ TEST(TutorialScene, PictureMidWayAndThePlayInViewThroughout) {
   ASSERT_TRUE(h.Ok()) << h.Failure();
   ASSERT_GE(testsupport::RunUntilScene(h, "Notice", 600), 0);
   Game* g = GetGame();
-  // The notice goes without handing over (to the logo, which would end the
-  // tutorial at once).
-  SProcList* scenes = g->GetList(GAME_LIST_SCENE);
-  while (SProc* p = scenes->Head()) {
-    scenes->DetachProcess(p);
-    delete p;
-  }
+  DropScenesWithoutHandingOver(g);
   // No lives left, as the attract sequence's demo plays leave them: a loss
   // in the tutorial would now fade the play to black.
   g->lives = -1;
@@ -202,11 +206,7 @@ TEST(TutorialScene, EndedWhileItsEnemiesLiveTheyEndWithItsScript) {
   ASSERT_TRUE(h.Ok()) << h.Failure();
   ASSERT_GE(testsupport::RunUntilScene(h, "Notice", 600), 0);
   Game* g = GetGame();
-  SProcList* scenes = g->GetList(GAME_LIST_SCENE);
-  while (SProc* p = scenes->Head()) {
-    scenes->DetachProcess(p);
-    delete p;
-  }
+  DropScenesWithoutHandingOver(g);
   g->ChangeScene(SCENE_TUTORIAL, Tutorial::MODE_ATTRACT);
   auto tutorial = [g] { return dynamic_cast<Tutorial*>(g->FindInList("Tutorial", GAME_LIST_SCENE)); };
   for (int i = 0; i < 1500 && !(tutorial() && g_EnemyMan.CountChildren() >= 2); ++i) h.Step();
