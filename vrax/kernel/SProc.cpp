@@ -2,6 +2,7 @@
 
 #include <new>
 #include <stdexcept>
+#include <unordered_set>
 
 SProc* SProc::s_root = nullptr;
 SProc* SProc::s_current = nullptr;
@@ -13,16 +14,35 @@ const char* const kEventNames[] = {
     "SProc::EVENT_INIT", "SProc::EVENT_KILL",  "SProc::EVENT_DISPOSE",
 };
 
-// The first match in the subtrees of m and the members after it, in order.
-SProc* FindFrom(SProc* m, const std::string& name) {
-  for (; m != nullptr; m = SProcList::Next(m)) {
-    if (SProc* hit = m->FindByName(name)) return hit;
-  }
-  return nullptr;
+// Every distinct process name, held once for the rest of the run. Names are
+// identifiers given by the code and the data (managers, scenes, enemy types,
+// resource paths), so the set grows only with the names the data holds.
+// Never destroyed: global processes may read their names while the program
+// ends.
+std::unordered_set<std::string>& NameSet() {
+  static auto* names = new std::unordered_set<std::string>();
+  return *names;
+}
+
+const std::string* SharedName(const std::string& name) { return &*NameSet().insert(name).first; }
+
+// The shared copy of name, or null when no process was ever given that name
+// (then no process can match it).
+const std::string* KnownName(const std::string& name) {
+  const auto& names = NameSet();
+  auto it = names.find(name);
+  return it != names.end() ? &*it : nullptr;
+}
+
+const std::string* NoName() {
+  static const std::string* const empty = SharedName(std::string());
+  return empty;
 }
 }  // namespace
 
-SProc::SProc() = default;
+SProc::SProc() : name_(NoName()) {}
+
+void SProc::SetName(const std::string& name) { name_ = SharedName(name); }
 
 SProc::~SProc() {
   DisposeChildren();
@@ -337,7 +357,16 @@ int32_t SProc::MoveTo(SProc* newParent, int32_t n, bool front) {
 // ---------------------------------------------------------------------------
 // Search
 
-SProc* SProc::FindByName(const std::string& name) {
+// Names are compared by the address of their shared copy.
+
+SProc* SProc::FindFrom(SProc* m, const std::string* name) {
+  for (; m != nullptr; m = SProcList::Next(m)) {
+    if (SProc* hit = m->FindNamed(name)) return hit;
+  }
+  return nullptr;
+}
+
+SProc* SProc::FindNamed(const std::string* name) {
   for (size_t i = 0; i < lists_.size(); ++i) {
     if (SProc* hit = FindFrom(lists_[i].Head(), name)) return hit;
   }
@@ -345,9 +374,15 @@ SProc* SProc::FindByName(const std::string& name) {
   return nullptr;
 }
 
+SProc* SProc::FindByName(const std::string& name) {
+  const std::string* key = KnownName(name);
+  return key != nullptr ? FindNamed(key) : nullptr;
+}
+
 SProc* SProc::FindInList(const std::string& name, int32_t n) {
   SProcList* l = GetList(n);
-  return l != nullptr ? FindFrom(l->Head(), name) : nullptr;
+  const std::string* key = KnownName(name);
+  return l != nullptr && key != nullptr ? FindFrom(l->Head(), key) : nullptr;
 }
 
 SProc* SProc::FindFirst(const std::string& name) {
@@ -366,17 +401,18 @@ SProc* SProc::FindFirstInList(const std::string& name, int32_t n) {
 SProc* SProc::FindNext(const std::string& name) {
   SProc* c = findCursor_;
   if (c == nullptr) return nullptr;
-  for (;;) {
+  const std::string* key = KnownName(name);  // null: nothing can match
+  while (key != nullptr) {
     SProc* p = c->parent_;
     if (p == nullptr) break;
     size_t i = static_cast<size_t>(c->listIndex_);
-    if (SProc* hit = FindFrom(SProcList::Next(c), name)) return findCursor_ = hit;
+    if (SProc* hit = FindFrom(SProcList::Next(c), key)) return findCursor_ = hit;
     if (!findAll_ && p == this) break;
     for (size_t j = i + 1; j < p->lists_.size(); ++j) {
-      if (SProc* hit = FindFrom(p->lists_[j].Head(), name)) return findCursor_ = hit;
+      if (SProc* hit = FindFrom(p->lists_[j].Head(), key)) return findCursor_ = hit;
     }
     if (p == this) break;
-    if (p->state_ < STATE_KILLED && p->name_ == name) return findCursor_ = p;
+    if (p->state_ < STATE_KILLED && p->name_ == key) return findCursor_ = p;
     c = p;
   }
   findCursor_ = nullptr;

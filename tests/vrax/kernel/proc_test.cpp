@@ -159,6 +159,33 @@ TEST_F(TreeFixture, FindNextVisitsEveryMatchOncePostOrder) {
   EXPECT_EQ(root.FindByName("X"), nullptr) << "case-sensitive";
 }
 
+TEST_F(TreeFixture, NamesMatchByWholeTextWhateverStringTheyCameFrom) {
+  RecProc* a = Add(&root, 0, "alpha", 1);
+  auto* unnamed = new SProc();  // never named: its name is the empty text
+  ASSERT_EQ(a->AddChild(0, unnamed, 0), 0);
+  RecProc* b = Add(&root, 1, std::string("al") + "pha");
+  EXPECT_EQ(root.FindFirst(std::string("alpha")), a);
+  EXPECT_EQ(root.FindNext("alpha"), b);
+  EXPECT_EQ(root.FindByName(""), unnamed);
+  EXPECT_EQ(root.FindByName("alph"), nullptr);
+  EXPECT_EQ(root.FindByName("never given to any process"), nullptr);
+  EXPECT_EQ(root.FindInList("never given to any process", 1), nullptr);
+
+  // A search for a name nobody has ends the walk: the cursor is cleared.
+  EXPECT_EQ(root.FindFirst("alpha"), a);
+  EXPECT_EQ(root.FindNext("never given to any process"), nullptr);
+  EXPECT_EQ(root.FindNext("alpha"), nullptr);
+
+  // Renaming: found by the new name only; the old one still names b.
+  a->SetName("beta");
+  EXPECT_EQ(root.FindByName("beta"), a);
+  EXPECT_EQ(root.FindByName("alpha"), b);
+  EXPECT_EQ(a->GetName(), "beta");
+  unnamed->SetName("alpha");
+  EXPECT_EQ(root.FindByName("alpha"), unnamed);
+  EXPECT_EQ(root.FindByName(""), nullptr);
+}
+
 TEST_F(TreeFixture, CurrentProcessGlobalsNest) {
   RecProc* a = Add(&root, 0, "a");
   RecProc* b = Add(&root, 0, "b");
