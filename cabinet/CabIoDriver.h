@@ -11,13 +11,18 @@ constexpr uint32_t kUnitBase1 = 0x4180;
 constexpr uint32_t kOutput = 0x00;   // + 4 * word, words 0-3
 constexpr uint32_t kInput = 0x20;    // + 4 * word, words 0-3
 constexpr uint32_t kCounter = 0x40;  // + 4 * channel, channels 0-1
+
+// A unit register's unit (0, 1), kind (kOutput, kInput or kCounter) and
+// index within its kind; false for any other register.
+bool Decode(uint32_t reg, int* unit, uint32_t* kind, int* index);
 }  // namespace cabreg
 
 // The cabinet's I/O driver: four calls that open the board, close it and read
 // or write one 32-bit register. Each returns 0 on success and fills a status
 // word. The game reaches the board only through the driver that is current:
 // by default the simulated board fed by the keyboard and game controllers
-// (SimCabIoBoard); tests install a scripted one.
+// (SimCabIoBoard), or the bus's board while the I/O device runs on a serial
+// bus (BusCabIoBoard); tests install a scripted one.
 class CabIoDriver {
  public:
   virtual ~CabIoDriver() = default;
@@ -29,5 +34,8 @@ class CabIoDriver {
 
 // The current driver; never null.
 CabIoDriver* GetCabIoDriver();
-// Installs a driver (not owned); null restores the simulated board.
+// Installs a driver (not owned); null restores the default board.
 void SetCabIoDriver(CabIoDriver* driver);
+// The default board (not owned); null: the simulated board.
+void SetDefaultCabIoBoard(CabIoDriver* board);
+CabIoDriver* GetDefaultCabIoBoard();

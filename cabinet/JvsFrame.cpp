@@ -1,7 +1,10 @@
 #include "cabinet/JvsFrame.h"
 
+#include <algorithm>
+#include <atomic>
 #include <cstring>
 
+#include "platform/clock.h"
 #include "platform/serial_port.h"
 
 namespace {
@@ -12,13 +15,25 @@ struct CommandQueue {
   uint32_t count;
 };
 
+// The longest a byte wait sleeps before it looks at the bus clock again.
+constexpr uint32_t kWaitSliceMs = 5;
+
 struct FrameModule {
   plat::SerialPort port;
   plat::SerialLines* lines = nullptr;
+  plat::MsClock* clock = nullptr;
+  std::atomic<bool> cancelWaits{false};
   CommandQueue queues[kJvsQueueSlots] = {};
-  uint32_t errors = 0;
+  std::atomic<uint32_t> errors{0};
+  std::atomic<uint32_t> dropped{0};
   uint8_t lastFrame[kJvsMaxFrame] = {};
   size_t lastLength = 0;
+  // The reply taken after an empty read asked for it again: the first
+  // answer may still come, and is then the same frame.
+  uint8_t lateCopy[255] = {};
+  size_t lateCopySize = 0;
+  bool lateCopyExpected = false;
+  JvsReceiveStats stats = {};
 };
 
 FrameModule& M() {
@@ -31,15 +46,72 @@ CommandQueue& Slot(uint8_t node) { return M().queues[node >= 32 ? 32 : node]; }
 // Appends a byte, escaped, to a frame under construction.
 void PutEscaped(uint8_t* frame, size_t* n, uint8_t byte) { *n += static_cast<size_t>(JvsEscapeByte(byte, frame + *n)); }
 
+// True when the frame (status first) is the late copy the receiver waits
+// for; it is then expected no longer.
+bool TakeLateCopy(const uint8_t* data, size_t size) {
+  FrameModule& m = M();
+  if (!m.lateCopyExpected || size != m.lateCopySize || std::memcmp(data, m.lateCopy, size) != 0) return false;
+  m.lateCopyExpected = false;
+  return true;
+}
+
+// Throws away what waits on the input: replies that came too late for the
+// request they answered. Each frame among them is counted.
+void DropStaleInput() {
+  FrameModule& m = M();
+  JvsReceiver rx;
+  uint8_t chunk[kJvsMaxFrame];
+  size_t n;
+  while ((n = m.port.ReadAvailable(chunk, sizeof chunk)) > 0) {
+    for (size_t i = 0; i < n; ++i) {
+      const JvsReceiver::Event ev = rx.Feed(chunk[i]);
+      if (ev == JvsReceiver::kNone) continue;
+      if (ev == JvsReceiver::kFrame) TakeLateCopy(rx.Data(), rx.Size());
+      ++m.dropped;
+    }
+  }
+}
+
+// Writes a frame of the given command bytes to the node and keeps it for
+// resends.
+int WriteFrame(uint8_t node, const uint8_t* data, size_t total) {
+  FrameModule& m = M();
+  const size_t length = total + 1;
+  if (length >= 255) return 0;
+  size_t n = 0;
+  m.lastFrame[n++] = kJvsSync;
+  uint8_t sum = static_cast<uint8_t>(node + length);
+  PutEscaped(m.lastFrame, &n, node);
+  PutEscaped(m.lastFrame, &n, static_cast<uint8_t>(length));
+  for (size_t i = 0; i < total; ++i) {
+    PutEscaped(m.lastFrame, &n, data[i]);
+    sum = static_cast<uint8_t>(sum + data[i]);
+  }
+  PutEscaped(m.lastFrame, &n, sum);
+  m.lastLength = n;
+  if (m.port.IsOpen()) DropStaleInput();
+  JvsWritePort(m.lastFrame, n);
+  return 1;
+}
+
 }  // namespace
+
+void JvsSetClock(plat::MsClock* clock) { M().clock = clock; }
+
+plat::MsClock& JvsClock() { return M().clock ? *M().clock : plat::SystemClock(); }
 
 int JvsOpenPort(const char* portName) {
   FrameModule& m = M();
   if (m.port.IsOpen() || !portName) return 0;
   m.port.SetLines(m.lines);
   if (!m.port.Open(portName)) return 0;
+  m.cancelWaits = false;
+  m.dropped = 0;
+  m.lateCopyExpected = false;
   return 1;
 }
+
+void JvsCancelWaits() { M().cancelWaits = true; }
 
 void JvsClosePort() { M().port.Close(); }
 
@@ -61,7 +133,16 @@ size_t JvsReadPort(uint8_t* buffer, size_t max) {
   size_t n = m.port.ReadAvailable(buffer, max);
   if (n) return n;
   m.port.SetRts(false);
-  n = m.port.ReadWait(buffer, 1, kJvsByteWaitMs);
+  // The wait is measured on the bus clock, in short slices of real time;
+  // once it is over, a last look takes a byte that came meanwhile.
+  plat::MsClock& clock = JvsClock();
+  const uint32_t start = clock.NowMs();
+  for (;;) {
+    const uint32_t spent = clock.NowMs() - start;
+    const uint32_t slice = spent >= kJvsByteWaitMs ? 0 : std::min(kJvsByteWaitMs - spent, kWaitSliceMs);
+    n = m.port.ReadWait(buffer, 1, slice);
+    if (n || slice == 0 || m.cancelWaits.load()) break;
+  }
   m.port.SetRts(true);
   return n;
 }
@@ -105,7 +186,11 @@ void JvsClearQueues() {
   m.errors = 0;
 }
 
-uint32_t JvsGetErrorCount() { return M().errors; }
+uint32_t JvsGetErrorCount() { return M().errors.load(); }
+
+uint32_t JvsGetDroppedReplyCount() { return M().dropped.load(); }
+
+JvsReceiveStats JvsLastReceiveStats() { return M().stats; }
 
 int JvsEscapeByte(uint8_t byte, uint8_t* out2) {
   if (byte == kJvsSync || byte == kJvsEscape) {
@@ -118,25 +203,14 @@ int JvsEscapeByte(uint8_t byte, uint8_t* out2) {
 }
 
 int JvsSendFrame(uint8_t node) {
-  FrameModule& m = M();
   const CommandQueue& q = Slot(node);
   if (q.count == 0) return 0;
-  const size_t total = q.ends[q.count];
-  const size_t length = total + 1;
-  if (length >= 255) return 0;
-  size_t n = 0;
-  m.lastFrame[n++] = kJvsSync;
-  uint8_t sum = static_cast<uint8_t>(node + length);
-  PutEscaped(m.lastFrame, &n, node);
-  PutEscaped(m.lastFrame, &n, static_cast<uint8_t>(length));
-  for (size_t i = 0; i < total; ++i) {
-    PutEscaped(m.lastFrame, &n, q.data[i]);
-    sum = static_cast<uint8_t>(sum + q.data[i]);
-  }
-  PutEscaped(m.lastFrame, &n, sum);
-  m.lastLength = n;
-  JvsWritePort(m.lastFrame, n);
-  return 1;
+  return WriteFrame(node, q.data, q.ends[q.count]);
+}
+
+int JvsSendBytes(uint8_t node, const uint8_t* bytes, size_t count) {
+  if (!bytes || count == 0) return 0;
+  return WriteFrame(node, bytes, count);
 }
 
 const uint8_t* JvsLastFrame(size_t* length) {
@@ -195,13 +269,21 @@ JvsReceiver::Event JvsReceiver::Feed(uint8_t raw) {
 }
 
 int JvsReceiveFrame(uint8_t* buffer, size_t max, int retransmit) {
+  return JvsReceiveReply(buffer, max, retransmit, nullptr, nullptr);
+}
+
+int JvsReceiveReply(uint8_t* buffer, size_t max, int retransmit, JvsReplyCheck check, const void* request) {
   FrameModule& m = M();
+  m.stats = {};
   if (!buffer) return -1;
   JvsReceiver rx;
   int errors = 0;
-  auto error = [&]() {
+  bool askedAfterSilence = false;
+  auto error = [&](bool empty) {
     ++errors;
     ++m.errors;
+    if (empty) ++m.stats.emptyReads;
+    else ++m.stats.badSums;
     if (retransmit && m.lastLength >= 2) {
       // The request-retransmit frame to the node of the last frame.
       const uint8_t node = m.lastFrame[1];
@@ -213,36 +295,57 @@ int JvsReceiveFrame(uint8_t* buffer, size_t max, int retransmit) {
       PutEscaped(frame, &n, 0x2F);
       PutEscaped(frame, &n, static_cast<uint8_t>(node + 0x31));
       JvsWritePort(frame, n);
+      if (empty) askedAfterSilence = true;
     }
   };
   uint8_t chunk[kJvsMaxFrame];
   while (errors <= kJvsMaxErrors) {
     const size_t got = JvsReadPort(chunk, sizeof chunk);
     if (got == 0) {
-      error();
+      error(true);
       continue;
     }
     for (size_t i = 0; i < got; ++i) {
       const JvsReceiver::Event ev = rx.Feed(chunk[i]);
       if (ev == JvsReceiver::kBadSum) {
-        error();
+        error(false);
         if (errors > kJvsMaxErrors) return -1;
         continue;
       }
       if (ev != JvsReceiver::kFrame) continue;
       if (rx.Size() == 0) return -1;  // no status byte
+      if (TakeLateCopy(rx.Data(), rx.Size())) {
+        ++m.dropped;
+        ++m.stats.lateCopies;
+        continue;
+      }
       const uint8_t status = rx.Data()[0];
       if (status == kJvsStatusSumError) {
         // The node saw a damaged request: send it again as it was.
         ++errors;
         ++m.errors;
+        ++m.stats.badSums;
         if (errors > kJvsMaxErrors) return -1;
         JvsWritePort(m.lastFrame, m.lastLength);
         continue;
       }
       if (status == 0 || status > kJvsStatusOverflow) return -1;
+      if (check && !check(request, rx.Data(), rx.Size())) {
+        ++m.dropped;
+        ++m.stats.refused;
+        continue;
+      }
       if (rx.Size() > max) return -1;
       std::memcpy(buffer, rx.Data(), rx.Size());
+      // A reply asked for again after silence may be followed by the first
+      // answer, late. Not when a frame was dropped here: then that may well
+      // have been the answer (a late copy, or one that did not fit), and no
+      // other is on its way.
+      if (askedAfterSilence && m.stats.lateCopies == 0 && m.stats.refused == 0 && rx.Size() <= sizeof m.lateCopy) {
+        std::memcpy(m.lateCopy, rx.Data(), rx.Size());
+        m.lateCopySize = rx.Size();
+        m.lateCopyExpected = true;
+      }
       return static_cast<int>(rx.Size());
     }
   }

@@ -8,6 +8,7 @@
 // byte minus 1). Driven by the bus master thread (JvsMaster.h).
 
 namespace plat {
+class MsClock;
 class SerialLines;
 }
 
@@ -24,14 +25,24 @@ constexpr uint32_t kJvsByteWaitMs = 20;  // the longest wait for one byte
 // Reply status codes.
 enum : uint8_t { kJvsStatusNormal = 1, kJvsStatusUnsupported = 2, kJvsStatusSumError = 3, kJvsStatusOverflow = 4 };
 
+// The clock the bus waits on: the byte waits here, the master's pauses and
+// time-outs (not owned; null: the system clock). Tests run the bus on a clock
+// of their own, so a wait ends when they move it, not when a loaded machine
+// happens to be slow.
+void JvsSetClock(plat::MsClock* clock);
+plat::MsClock& JvsClock();
+
 // Port. 1 ok, 0 failure (also when a port is already open).
 int JvsOpenPort(const char* portName);
 void JvsClosePort();
 bool JvsPortIsOpen();
 size_t JvsWritePort(const uint8_t* bytes, size_t count);
 // Reads what is waiting, at most max; with nothing waiting clears RTS, waits
-// up to kJvsByteWaitMs for one byte and sets RTS again.
+// up to kJvsByteWaitMs on the bus clock for one byte and sets RTS again.
 size_t JvsReadPort(uint8_t* buffer, size_t max);
+// Ends every byte wait at once from now until the next port open (the
+// master's close, so that a wait on a stopped clock cannot hold it).
+void JvsCancelWaits();
 int JvsGetSense();             // the SENSE line (the port's CTS): 1, 0, or -1
 bool JvsSetRts(int clearFlag);  // non-zero clears RTS, zero sets it
 // Modem lines for the next port opened (not owned; null: the device's own).
@@ -45,13 +56,21 @@ const uint8_t* JvsGetQueuedCommand(uint8_t node, uint32_t index, size_t* length 
 uint32_t JvsQueuedCount(uint8_t node);
 void JvsClearQueues();
 uint32_t JvsGetErrorCount();
+// Reply frames thrown away since the port was opened: stale bytes found
+// before a request, a late copy of a reply already taken, and frames that do
+// not answer the request.
+uint32_t JvsGetDroppedReplyCount();
 
 // 0xE0 and 0xD0 become 0xD0, byte - 1 (2); any other byte is copied (1).
 int JvsEscapeByte(uint8_t byte, uint8_t* out2);
 
 // Builds one frame of all the node's queued commands, keeps it for resends
-// and writes it. 1 sent, 0 nothing queued or too long.
+// and writes it; whatever was waiting on the input is dropped first, since
+// nothing that came before a request can answer it. 1 sent, 0 nothing queued
+// or too long.
 int JvsSendFrame(uint8_t node);
+// The same for a frame of the given command bytes, leaving the queues alone.
+int JvsSendBytes(uint8_t node, const uint8_t* bytes, size_t count);
 // The last frame built (for tests).
 const uint8_t* JvsLastFrame(size_t* length);
 
@@ -62,6 +81,24 @@ const uint8_t* JvsLastFrame(size_t* length);
 // resends the last frame; a bad sum or an empty read asks for a resend when
 // retransmit is set.
 int JvsReceiveFrame(uint8_t* buffer, size_t max, int retransmit);
+
+// Whether a reply frame (status first) answers the request it follows.
+using JvsReplyCheck = bool (*)(const void* request, const uint8_t* reply, size_t length);
+
+// JvsReceiveFrame for a reply to a known request: a frame that check refuses
+// is dropped and the wait goes on. After an empty read has asked for a
+// resend, the reply taken may still come a second time, late: one frame
+// equal to it is dropped as that copy (here or in a later receive).
+int JvsReceiveReply(uint8_t* buffer, size_t max, int retransmit, JvsReplyCheck check, const void* request);
+
+// What the last receive met (for the master's messages).
+struct JvsReceiveStats {
+  int emptyReads;  // reads that waited kJvsByteWaitMs for nothing
+  int badSums;     // frames whose sum was wrong
+  int refused;     // frames that did not answer the request
+  int lateCopies;  // late copies of a reply already taken
+};
+JvsReceiveStats JvsLastReceiveStats();
 
 // The receiving state machine, fed one byte of the wire at a time: waits for
 // 0xE0 (which restarts a frame anywhere), takes frames for node 0 only,

@@ -2,27 +2,35 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdarg>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <mutex>
 
-#include "cabinet/JvsFrame.h"
 #include "platform/clock.h"
 #include "platform/thread.h"
 
 namespace {
 
+// Steps of node 0's setting sequence.
+enum SettingPhase { kSettingIdle, kSettingSendValue, kSettingApply, kSettingSettle };
+
 struct Master {
   std::atomic<uint32_t> opened{0};
   std::atomic<uint32_t> stop{0};
-  std::mutex lock;  // guards state
+  std::mutex lock;  // guards state and the setting sequence
   int32_t state = -1;
+  SettingPhase settingPhase = kSettingIdle;
+  uint16_t settingValue = 0;
+  uint32_t settingSince = 0;  // bus clock at the end of the last step
+  int32_t settingResult = kJvsSettingNone;
   plat::Event wake{true, false};
   std::unique_ptr<plat::Thread> thread;
   JvsReplyHandler handler = nullptr;
   std::atomic<int32_t> nodeCount{0};
   JvsNodeRecord nodes[kJvsMaxNodes] = {};
-  plat::MsClock* clock = nullptr;
+  uint64_t garbageTold = 0;  // nodes (bit 32: the broadcast) whose damaged replies were told
   // The standard layer.
   JvsNodeState std[kJvsMaxNodes] = {};
   int32_t copied = 0;
@@ -40,19 +48,174 @@ void SetState(int32_t s) {
   m.state = s;
 }
 
-// Sends one frame of the node's queue and reads the reply; the reply must be
-// normal and its first report normal. Returns the reply length or -1.
-int Exchange(uint8_t node, uint8_t* buf, int retransmit) {
-  if (!JvsSendFrame(node)) return -1;
-  const int n = JvsReceiveFrame(buf, kJvsReplyBuffer, retransmit);
+// One line on standard error, written whole.
+void Tell(const char* format, ...) {
+  char text[256];
+  va_list args;
+  va_start(args, format);
+  std::vsnprintf(text, sizeof text, format, args);
+  va_end(args);
+  std::fprintf(stderr, "jvs bus: %s\n", text);
+}
+
+// A request that went out: the node's queued commands, or one command of the
+// master's own.
+struct Request {
+  uint8_t node;
+  const uint8_t* single;  // null: the node's queue
+  size_t singleLength;
+};
+
+const uint8_t* RequestCommand(const Request& r, uint32_t index, size_t* length) {
+  if (!r.single) return JvsGetQueuedCommand(r.node, index, length);
+  if (index != 0) return nullptr;
+  *length = r.singleLength;
+  return r.single;
+}
+
+// The bytes one command's report takes in a reply (the report byte
+// included); 0 when the command's report cannot be sized here, -1 when the
+// bytes cannot be its report. A report other than normal carries no data.
+int ReportSize(uint8_t node, const uint8_t* c, size_t clen, const uint8_t* r, size_t left) {
+  const uint8_t report = r[0];
+  if (report == 0 || report > 4) return -1;
+  if (report != 1) return 1;
+  size_t size = 0;
+  if (node == 0) {
+    switch (c[0]) {
+      case 1:
+        size = 3;
+        break;
+      case 2:
+      case 6:
+      case 8:
+        size = 2;
+        break;
+      case 0:
+      case 3:
+      case 4:
+      case 5:
+      case 7:
+        size = 1;
+        break;
+      default:
+        return 0;
+    }
+  } else {
+    switch (c[0]) {
+      case 0x10: {  // identity text up to its terminating zero
+        const void* end = left > 1 ? std::memchr(r + 1, 0, left - 1) : nullptr;
+        size = end ? size_t(static_cast<const uint8_t*>(end) - r) + 1 : left;
+        break;
+      }
+      case 0x11:
+      case 0x12:
+      case 0x13:
+        size = 2;
+        break;
+      case 0x14:  // groups of four up to the end code 0
+        size = left;
+        for (size_t k = 1; k < left; k += 4)
+          if (r[k] == 0) {
+            size = k + 1;
+            break;
+          }
+        break;
+      case 0x20:
+        if (clen < 3) return -1;
+        size = 2 + size_t{c[1]} * c[2];
+        break;
+      case 0x21:
+        if (clen < 2) return -1;
+        size = 1 + 2 * size_t{c[1]};
+        break;
+      case 0x26:
+        if (clen < 2) return -1;
+        size = 1 + size_t{c[1]};
+        break;
+      case 0x30:
+      case 0x32:
+      case 0xF1:
+        size = 1;
+        break;
+      default:
+        return 0;
+    }
+  }
+  return size <= left ? static_cast<int>(size) : -1;
+}
+
+// Whether a reply answers the request: a report for each command, each of
+// the length its command gives, and nothing after them. A reply whose status
+// is not normal carries no reports; the caller judges its status.
+bool ReplyFits(const void* request, const uint8_t* reply, size_t length) {
+  const Request& r = *static_cast<const Request*>(request);
+  if (length == 0) return false;
+  if (reply[0] != kJvsStatusNormal) return true;
+  size_t p = 1;
+  for (uint32_t i = 0;; ++i) {
+    size_t clen = 0;
+    const uint8_t* c = RequestCommand(r, i, &clen);
+    if (!c) break;
+    if (clen == 0) continue;
+    if (p >= length) return false;
+    const int s = ReportSize(r.node, c, clen, reply + p, length - p);
+    if (s < 0) return false;
+    if (s == 0) return true;
+    p += static_cast<size_t>(s);
+  }
+  return p == length;
+}
+
+// Receives the reply to a request and tells, once per node, of damaged or
+// unfitting frames met on the way.
+int ReceiveReply(const Request& r, uint8_t* buf, int retransmit) {
+  Master& m = M();
+  const int n = JvsReceiveReply(buf, kJvsReplyBuffer, retransmit, &ReplyFits, &r);
+  const JvsReceiveStats st = JvsLastReceiveStats();
+  const uint64_t bit = uint64_t{1} << (r.node < kJvsMaxNodes ? r.node : kJvsMaxNodes);
+  if ((st.badSums > 0 || st.refused > 0) && !m.stop.load() && !(m.garbageTold & bit)) {
+    m.garbageTold |= bit;
+    if (r.node < kJvsMaxNodes)
+      Tell("damaged or unfitting replies while waiting for node %d", r.node);
+    else
+      Tell("damaged or unfitting replies while giving out addresses");
+  }
+  return n;
+}
+
+// Sends one frame of the node's queue (or the given command) and reads the
+// reply; the reply must be normal and its first report normal. Returns the
+// reply length or -1.
+int Exchange(uint8_t node, uint8_t* buf, int retransmit, const uint8_t* command = nullptr, size_t length = 0) {
+  const Request r{node, command, length};
+  if (command ? !JvsSendBytes(node, command, length) : !JvsSendFrame(node)) return -1;
+  const int n = ReceiveReply(r, buf, retransmit);
   if (n < 2 || buf[0] != kJvsStatusNormal || buf[1] != 1) return -1;
   return n;
+}
+
+// What a failed receive from the node met, for the line that stops the bus.
+void TellReceiveFailure(int node) {
+  const JvsReceiveStats st = JvsLastReceiveStats();
+  if (st.emptyReads > kJvsMaxErrors)
+    Tell("node %d gave no reply, not even after %d requests to send it again; the bus is stopped", node,
+         kJvsMaxErrors + 1);
+  else
+    Tell("node %d gave no good reply in %d tries; the bus is stopped", node, kJvsMaxErrors + 1);
 }
 
 // A bus fault: the state tells it, and the thread waits until it is closed.
 uint32_t Halt(int32_t state) {
   Master& m = M();
-  SetState(state);
+  {
+    std::lock_guard<std::mutex> g(m.lock);
+    m.state = state;
+    if (m.settingPhase != kSettingIdle) {
+      m.settingPhase = kSettingIdle;
+      m.settingResult = kJvsSettingFailed;
+    }
+  }
   while (!m.stop.load()) m.wake.Wait(100);
   return 0;
 }
@@ -73,8 +236,9 @@ bool JvsReset() {
   return !m.stop.load() && JvsGetSense() == 0;
 }
 
-// Asks every addressed node for its identity and features.
-bool IdentifyNodes() {
+// Asks every addressed node for its identity and features; 0 when all
+// answered, else the node that did not.
+int32_t IdentifyNodes() {
   Master& m = M();
   uint8_t buf[kJvsReplyBuffer];
   const int32_t count = m.nodeCount.load();
@@ -82,11 +246,11 @@ bool IdentifyNodes() {
     JvsNodeRecord& r = m.nodes[node];
     std::memset(&r, 0, sizeof r);
     for (uint8_t cmd = 0x10; cmd <= 0x14; ++cmd) {
-      if (m.stop.load()) return false;
+      if (m.stop.load()) return node;
       JvsQueueCommand(static_cast<uint8_t>(node), nullptr, 0);
       JvsQueueCommand(static_cast<uint8_t>(node), &cmd, 1);
       const int n = Exchange(static_cast<uint8_t>(node), buf, 1);
-      if (n < 0) return false;
+      if (n < 0) return node;
       const uint8_t* d = buf + 2;
       const size_t len = static_cast<size_t>(n) - 2;
       switch (cmd) {
@@ -113,7 +277,7 @@ bool IdentifyNodes() {
     }
     JvsQueueCommand(static_cast<uint8_t>(node), nullptr, 0);
   }
-  return true;
+  return 0;
 }
 
 // Hands each queued command of the node its part of the reply.
@@ -132,12 +296,59 @@ void WalkReply(uint8_t node, const uint8_t* buf, size_t len) {
   }
 }
 
+// The step of node 0's setting sequence that is due, between cycles, on
+// frames of the master's own (the users' queues stay theirs). False when its
+// exchange failed.
+bool RunSettingStep() {
+  Master& m = M();
+  uint8_t command[3];
+  size_t length = 0;
+  {
+    std::lock_guard<std::mutex> g(m.lock);
+    const bool paused = JvsClock().NowMs() - m.settingSince < kJvsSettingPauseMs;
+    switch (m.settingPhase) {
+      case kSettingSendValue:
+        command[0] = 0x05;
+        command[1] = static_cast<uint8_t>(m.settingValue >> 8);
+        command[2] = static_cast<uint8_t>(m.settingValue);
+        length = 3;
+        break;
+      case kSettingApply:
+        if (paused) return true;
+        command[0] = 0x04;
+        length = 1;
+        break;
+      case kSettingSettle:
+        if (paused) return true;
+        m.settingPhase = kSettingIdle;
+        m.settingResult = kJvsSettingDone;
+        return true;
+      case kSettingIdle:
+        return true;
+    }
+  }
+  uint8_t buf[kJvsReplyBuffer];
+  JvsSetRts(0);
+  const bool ok = Exchange(0, buf, 1, command, length) >= 0;
+  JvsSetRts(1);
+  if (!ok) return false;
+  std::lock_guard<std::mutex> g(m.lock);
+  m.settingPhase = m.settingPhase == kSettingSendValue ? kSettingApply : kSettingSettle;
+  m.settingSince = JvsClock().NowMs();
+  return true;
+}
+
 uint32_t JvsThread() {
   Master& m = M();
   SetState(0);
   m.nodeCount = 0;
+  m.garbageTold = 0;
   JvsClearQueues();
-  if (!JvsReset()) return m.stop.load() ? 0 : Halt(-3);
+  if (!JvsReset()) {
+    if (m.stop.load()) return 0;
+    Tell("no node answered the reset (SENSE stayed high); the bus is stopped");
+    return Halt(-3);
+  }
 
   // Addresses along the SENSE line: the node that sees it low takes the next.
   uint8_t buf[kJvsReplyBuffer];
@@ -149,22 +360,44 @@ uint32_t JvsThread() {
     JvsQueueCommand(kJvsBroadcast, nullptr, 0);
     JvsQueueCommand(kJvsBroadcast, assign, 2);
     if (Exchange(kJvsBroadcast, buf, 0) < 0) {
-      if (++retries > kJvsAddressRetries) return Halt(-3);
-      if (!JvsReset()) return m.stop.load() ? 0 : Halt(-3);
+      if (m.stop.load()) return 0;
+      if (++retries > kJvsAddressRetries) {
+        Tell("no node took address %d after %d resets; the bus is stopped", n, kJvsAddressRetries);
+        return Halt(-3);
+      }
+      if (!JvsReset()) {
+        if (m.stop.load()) return 0;
+        Tell("no node answered the reset (SENSE stayed high); the bus is stopped");
+        return Halt(-3);
+      }
       n = 1;
       continue;
     }
-    if (++n == kJvsMaxNodes) return Halt(-2);
+    if (++n == kJvsMaxNodes) {
+      Tell("more than %d nodes on the bus; the bus is stopped", kJvsMaxAddressed);
+      return Halt(-2);
+    }
   }
   JvsQueueCommand(kJvsBroadcast, nullptr, 0);
   m.nodeCount = n - 1;
-  if (!IdentifyNodes()) return m.stop.load() ? 0 : Halt(-3);
+  if (const int32_t node = IdentifyNodes()) {
+    if (m.stop.load()) return 0;
+    Tell("node %d did not say what it is; the bus is stopped", node);
+    return Halt(-3);
+  }
 
   for (;;) {
     SetState(1);
     JvsSetRts(1);
     for (;;) {
       if (m.stop.load()) return 0;
+      // The setting step that is due goes before the cycle asked for, so
+      // that cycles asked for back to back cannot hold it off.
+      if (!RunSettingStep()) {
+        if (m.stop.load()) return 0;
+        TellReceiveFailure(0);
+        return Halt(-3);
+      }
       {
         std::lock_guard<std::mutex> g(m.lock);
         if (m.state == 2) break;
@@ -172,38 +405,32 @@ uint32_t JvsThread() {
       JvsClock().Sleep(1);
     }
     JvsSetRts(0);
-    if (JvsGetSense() == 0) return Halt(-3);
+    if (JvsGetSense() == 0) {
+      Tell("a node lost its address (SENSE went low); the bus is stopped");
+      return Halt(-3);
+    }
     for (int32_t node = 0; node <= m.nodeCount.load(); ++node) {
       if (!JvsSendFrame(static_cast<uint8_t>(node))) continue;
       SetState(3);
-      const int len = JvsReceiveFrame(buf, sizeof buf, 1);
-      if (len < 1 || buf[0] != kJvsStatusNormal) return Halt(-3);
+      const Request r{static_cast<uint8_t>(node), nullptr, 0};
+      const int len = ReceiveReply(r, buf, 1);
+      if (m.stop.load()) return 0;
+      if (len < 1) {
+        TellReceiveFailure(node);
+        return Halt(-3);
+      }
+      if (buf[0] != kJvsStatusNormal) {
+        Tell("node %d answered with status %d; the bus is stopped", node, buf[0]);
+        return Halt(-3);
+      }
       WalkReply(static_cast<uint8_t>(node), buf, static_cast<size_t>(len));
     }
-  }
-}
-
-// Waits until the master is ready again; false when it is closed, failed or
-// did not come back in time.
-bool WaitReady() {
-  plat::MsClock& clock = JvsClock();
-  const uint32_t start = clock.NowMs();
-  for (;;) {
-    const int32_t s = JvsGetState();
-    if (s < 0) return false;
-    if (s == 1) return true;
-    if (clock.NowMs() - start >= kJvsReadyWaitMs) return false;
-    clock.Sleep(1);
   }
 }
 
 int32_t ParamToCount(uint8_t v) { return static_cast<int32_t>(v); }
 
 }  // namespace
-
-void JvsSetClock(plat::MsClock* clock) { M().clock = clock; }
-
-plat::MsClock& JvsClock() { return M().clock ? *M().clock : plat::SystemClock(); }
 
 int32_t JvsOpen(const char* portName, JvsReplyHandler handler) {
   Master& m = M();
@@ -213,7 +440,12 @@ int32_t JvsOpen(const char* portName, JvsReplyHandler handler) {
   m.tableCopied = false;
   m.wake.Reset();
   m.stop = 0;
-  SetState(0);
+  {
+    std::lock_guard<std::mutex> g(m.lock);
+    m.state = 0;
+    m.settingPhase = kSettingIdle;
+    m.settingResult = kJvsSettingNone;
+  }
   m.opened = 1;
   m.thread = std::make_unique<plat::Thread>();
   if (!m.thread->Start([](plat::Thread&) { return JvsThread(); })) {
@@ -226,6 +458,7 @@ int32_t JvsOpen(const char* portName, JvsReplyHandler handler) {
 int32_t JvsClose() {
   Master& m = M();
   if (!m.stop.exchange(1)) {
+    JvsCancelWaits();
     m.wake.Set();
     if (m.thread) m.thread->Join();
   }
@@ -261,30 +494,19 @@ const JvsNodeRecord* JvsGetNodeInfo(int32_t node) {
 
 int32_t JvsSendNodeSetting(uint16_t value) {
   Master& m = M();
-  if (!WaitReady()) return 0;
-  for (int n = 0; n < kJvsMaxNodes; ++n) JvsQueueCommand(static_cast<uint8_t>(n), nullptr, 0);
-  const uint8_t setting[3] = {0x05, static_cast<uint8_t>(value >> 8), static_cast<uint8_t>(value)};
-  if (!JvsQueueCommand(0, setting, 3)) return 0;
-  {
-    std::lock_guard<std::mutex> g(m.lock);
-    if (m.state == 1) m.state = 2;
-  }
-  if (!WaitReady()) {
-    JvsQueueCommand(0, nullptr, 0);
-    return 0;
-  }
-  JvsClock().Sleep(kJvsSettingPauseMs);
-  JvsQueueCommand(0, nullptr, 0);
-  static const uint8_t kApply = 0x04;
-  JvsQueueCommand(0, &kApply, 1);
-  JvsRequest();
-  if (!WaitReady()) {
-    JvsQueueCommand(0, nullptr, 0);
-    return 0;
-  }
-  JvsClock().Sleep(kJvsSettingPauseMs);
-  JvsQueueCommand(0, nullptr, 0);
+  if (!m.opened.load()) return 0;
+  std::lock_guard<std::mutex> g(m.lock);
+  if (m.state < 0 || m.settingPhase != kSettingIdle) return 0;
+  m.settingValue = value;
+  m.settingPhase = kSettingSendValue;
+  m.settingResult = kJvsSettingRunning;
   return 1;
+}
+
+int32_t JvsGetNodeSettingResult() {
+  Master& m = M();
+  std::lock_guard<std::mutex> g(m.lock);
+  return m.settingResult;
 }
 
 const char* JvsGetVersionString() { return "JVS Libraly Version 1.07 2009/08/26"; }

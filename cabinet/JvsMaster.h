@@ -2,6 +2,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "cabinet/JvsFrame.h"
+
 // The upper half of the JVS library: a thread that is the bus master on a
 // serial port. It resets the bus, gives the nodes their addresses along the
 // SENSE line, asks each for its identity and features, then runs one
@@ -11,11 +13,9 @@
 //
 // States: 0 starting, 1 ready, 2 cycle requested, 3 cycle running, -1 closed,
 // -2 too many nodes, -3 bus error. Users touch queues and node records only
-// in state 1.
-
-namespace plat {
-class MsClock;
-}
+// in state 1. Every wait of the bus happens on the master's thread; a user
+// never waits on the bus. A fault that stops the bus, and the first damaged
+// or unfitting reply of each node, are told in one line on standard error.
 
 // Reply handler: (node, command bytes and their count, reply bytes from the
 // command's report byte on and how many of them the frame still holds) ->
@@ -29,8 +29,7 @@ constexpr int kJvsMaxAddressed = 30;     // the addresses 1..30 can be given
 constexpr uint32_t kJvsResetWaitMs = 1500;
 constexpr int kJvsResetTries = 10;
 constexpr int kJvsAddressRetries = 5;
-// The longest a user waits for the master to come back to its ready state.
-constexpr uint32_t kJvsReadyWaitMs = 500;
+// The pause after each step of node 0's setting sequence.
 constexpr uint32_t kJvsSettingPauseMs = 1000;
 
 struct JvsNodeRecord {
@@ -61,13 +60,15 @@ int32_t JvsRequest();                                            // 1 started, 0
 // Nodes that were given an address (0 to 30).
 int32_t JvsGetNodeCount();
 const JvsNodeRecord* JvsGetNodeInfo(int32_t node);
-// The setting sequence of node 0 (the board's own channel): 1 done, 0
-// failure. Every wait is bounded.
+// The setting sequence of node 0 (the board's own channel), run by the master
+// between its cycles: the value (command 0x05), a pause, the apply command
+// (0x04), a pause. Returns at once: 1 when the master took the sequence over,
+// 0 when it is not open, has failed or runs a sequence already. The cycles go
+// on meanwhile; a failed exchange is a bus fault.
 int32_t JvsSendNodeSetting(uint16_t value);
-// The clock the master and its users wait on (not owned; null: the system
-// clock). Set before JvsOpen.
-void JvsSetClock(plat::MsClock* clock);
-plat::MsClock& JvsClock();
+enum : int32_t { kJvsSettingNone = 0, kJvsSettingRunning = 1, kJvsSettingDone = 2, kJvsSettingFailed = -1 };
+// How the last setting sequence stands.
+int32_t JvsGetNodeSettingResult();
 const char* JvsGetVersionString();
 const char* XioGetVersionString();
 

@@ -7,29 +7,31 @@
 namespace {
 
 CabIoDriver* g_driver = nullptr;
+CabIoDriver* g_defaultBoard = nullptr;
 
-// Unit, kind offset and index of a unit register; false when unmapped.
-bool DecodeUnitRegister(uint32_t reg, int* unit, uint32_t* kind, int* index) {
+}  // namespace
+
+bool cabreg::Decode(uint32_t reg, int* unit, uint32_t* kind, int* index) {
   uint32_t base;
-  if (reg >= cabreg::kUnitBase0 && reg < cabreg::kUnitBase0 + 0x80) {
+  if (reg >= kUnitBase0 && reg < kUnitBase0 + 0x80) {
     *unit = 0;
-    base = cabreg::kUnitBase0;
-  } else if (reg >= cabreg::kUnitBase1 && reg < cabreg::kUnitBase1 + 0x80) {
+    base = kUnitBase0;
+  } else if (reg >= kUnitBase1 && reg < kUnitBase1 + 0x80) {
     *unit = 1;
-    base = cabreg::kUnitBase1;
+    base = kUnitBase1;
   } else {
     return false;
   }
   const uint32_t off = reg - base;
   if (off & 3) return false;
   if (off < 0x10) {
-    *kind = cabreg::kOutput;
+    *kind = kOutput;
     *index = int(off / 4);
   } else if (off >= 0x20 && off < 0x30) {
-    *kind = cabreg::kInput;
+    *kind = kInput;
     *index = int((off - 0x20) / 4);
   } else if (off == 0x40 || off == 0x44) {
-    *kind = cabreg::kCounter;
+    *kind = kCounter;
     *index = int((off - 0x40) / 4);
   } else {
     return false;
@@ -37,10 +39,10 @@ bool DecodeUnitRegister(uint32_t reg, int* unit, uint32_t* kind, int* index) {
   return true;
 }
 
-}  // namespace
-
-CabIoDriver* GetCabIoDriver() { return g_driver ? g_driver : &SimCabIoBoard::Instance(); }
+CabIoDriver* GetCabIoDriver() { return g_driver ? g_driver : GetDefaultCabIoBoard(); }
 void SetCabIoDriver(CabIoDriver* driver) { g_driver = driver; }
+CabIoDriver* GetDefaultCabIoBoard() { return g_defaultBoard ? g_defaultBoard : &SimCabIoBoard::Instance(); }
+void SetDefaultCabIoBoard(CabIoDriver* board) { g_defaultBoard = board; }
 
 SimCabIoBoard& SimCabIoBoard::Instance() {
   static SimCabIoBoard board;
@@ -105,7 +107,7 @@ uint32_t SimCabIoBoard::ReadRegister(uint32_t handle, uint32_t reg, uint32_t* va
   }
   int unit, index;
   uint32_t kind;
-  if (!DecodeUnitRegister(reg, &unit, &kind, &index)) return 2;
+  if (!cabreg::Decode(reg, &unit, &kind, &index)) return 2;
   switch (kind) {
     case cabreg::kOutput:
       *value = outputs_[unit][index];
@@ -129,7 +131,7 @@ uint32_t SimCabIoBoard::WriteRegister(uint32_t handle, uint32_t reg, uint32_t va
   }
   int unit, index;
   uint32_t kind;
-  if (!DecodeUnitRegister(reg, &unit, &kind, &index) || kind == cabreg::kInput) return 2;
+  if (!cabreg::Decode(reg, &unit, &kind, &index) || kind == cabreg::kInput) return 2;
   if (kind == cabreg::kOutput)
     outputs_[unit][index] = value;
   else

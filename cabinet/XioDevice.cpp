@@ -41,16 +41,15 @@ int32_t ReplyHandler(uint8_t node, const uint8_t* command, size_t commandLen, co
   return acc ? acc->ParseReply(node, command, commandLen, reply + 1, left - 1) : -1;
 }
 
-// The switch bytes 0-4 of a unit turned back into its input word 0.
-uint32_t InputWordFromBlock(const uint8_t* block) {
+}  // namespace
+
+uint32_t XioInputWordFromBlock(const uint8_t* block) {
   uint32_t w = 0;
   for (int b = 0; b < 5; ++b)
     for (int i = 0; i < 8; ++i)
       if (kLayout[b][i] >= 0 && (block[b] & (0x80u >> i))) w |= 1u << kLayout[b][i];
   return w;
 }
-
-}  // namespace
 
 void XioFillSwitchBlock(uint32_t w, uint8_t* block) {
   std::memset(block, 0, 16);
@@ -73,19 +72,21 @@ XioDevice::XioDevice(const char* portName, uint32_t flags) : flags_(flags), port
 
 XioDevice::~XioDevice() {
   if (g_device == this) g_device = nullptr;
+  if (GetDefaultCabIoBoard() == &busBoard_) SetDefaultCabIoBoard(nullptr);
 }
 
 int32_t XioDevice::Open() {
   firstSyncPending_ = 1;
   polled_ = 0;
-  if (!DmacOpen()) return 6;
-  if (!(flags_ & 1)) {
-    if (!JvsOpen(portName_.c_str(), &ReplyHandler)) {
-      DmacClose();
-      return 6;
-    }
-    jvsStarted_ = 1;
+  // On the bus the registers are the bus board's.
+  const bool bus = !(flags_ & 1);
+  if (bus) SetDefaultCabIoBoard(&busBoard_);
+  if (!DmacOpen() || (bus && !JvsOpen(portName_.c_str(), &ReplyHandler))) {
+    DmacClose();
+    if (bus) SetDefaultCabIoBoard(nullptr);
+    return 6;
   }
+  jvsStarted_ = bus ? 1 : 0;
   opened_ = 1;
   if (flags_ & 2)
     accessory_.reset(new (std::nothrow) PipeAccessory());
@@ -101,111 +102,89 @@ int32_t XioDevice::Close() {
   }
   if (jvsStarted_) {
     jvsStarted_ = 0;
-    return JvsClose() ? 0 : 6;
+    const int32_t closed = JvsClose() ? 0 : 6;
+    if (GetDefaultCabIoBoard() == &busBoard_) SetDefaultCabIoBoard(nullptr);
+    return closed;
   }
   accessory_.reset();
   return 1;
 }
 
-int32_t XioDevice::PollBus(XioUnitRecord* local) {
+void XioDevice::PollBus() {
   const int32_t st = JvsGetState();
   if (st < 0) {
     accessoryUnits_[0].result = accessoryUnits_[1].result = kAccNoLink;
-    return 0;
+    busBoard_.Fail();
+    return;
   }
-  if (st != 1) return 0;  // a cycle is running: its replies are not ours yet
+  if (st != 1) return;  // a cycle is running: the node records are the master's
   JvsUpdateNodeTable();
   boardStatus_ = JvsGetNodeRecord(0)->system;
-  // The I/O units are the nodes with switches, in address order, as the
-  // last cycle left them; what this poll asks of them goes out in the next.
-  const int32_t nodes = JvsCopiedNodeCount();
-  int unit = 0;
-  for (int32_t node = 1; node <= nodes && unit < 2; ++node) {
-    if (!JvsNodeHasSwitches(node)) continue;
-    JvsNodeState& s = *JvsGetNodeRecord(node);
-    const int per = std::clamp((JvsFeatureParam(s.record, kJvsFeatureSwitches, 2) + 7) / 8, 1, 7);
-    const uint8_t block[5] = {s.system, s.switches[0], s.switches[1], s.switches[per], s.switches[per + 1]};
-    XioUnitRecord& r = local[unit];
-    r.in[0] = InputWordFromBlock(block);
-    r.link = kXioLinked;
-    for (int c = 0; c < 2; ++c) {
-      r.coin[c] = s.coins[c];
-      s.coinDecrease[c] = static_cast<uint16_t>(std::min<uint32_t>(0xFFFF, uint32_t(s.coinDecrease[c]) + r.decrease[c]));
-      r.decrease[c] = 0;
-    }
-    for (int k = 0; k < 4; ++k) s.outputs[k] = static_cast<uint8_t>(r.out[0] >> (8 * k));
-    ++unit;
-  }
+  // What the registers took since the last trade goes out in the next cycle.
+  busBoard_.Trade();
   static const uint8_t kStatus[2] = {0x01, 0x02};
   JvsQueueCommand(0, nullptr, 0);
   JvsQueueCommand(0, kStatus, 2);
-  for (int32_t node = 1; node <= nodes; ++node)
-    if (JvsNodeHasSwitches(node)) JvsQueueNodePoll(node);
+  for (int unit = 0; unit < 2; ++unit)
+    if (const int32_t node = busBoard_.UnitNode(unit)) JvsQueueNodePoll(node);
   if (accessory_) {
     accessory_->Update(0, accessoryUnits_[0]);
     accessory_->Update(1, accessoryUnits_[1]);
   }
   JvsRequest();
-  return 1;
 }
 
 int32_t XioDevice::Poll() {
   polled_ = 1;
-  XioUnitRecord local[2];
-  std::memcpy(local, requests_, sizeof local);
-  for (auto& r : requests_) r.decrease[0] = r.decrease[1] = 0;
-  int ok;
   if (flags_ & 1) {
     if (accessory_) {
       accessory_->Update(0, accessoryUnits_[0]);
       accessory_->Update(1, accessoryUnits_[1]);
     }
-    ok = DmacPollInputs(local);
   } else {
-    ok = PollBus(local);
+    PollBus();
   }
+  XioUnitRecord local[2];
+  std::memcpy(local, requests_, sizeof local);
+  for (auto& r : requests_) r.decrease[0] = r.decrease[1] = 0;
+  const int ok = DmacPollInputs(local);
   // Whatever the poll did not hand on stays requested: a failed poll must
   // not lose coins that are still to be taken off.
   for (int u = 0; u < 2; ++u)
     for (int c = 0; c < 2; ++c)
       requests_[u].decrease[c] =
           static_cast<uint16_t>(std::min<uint32_t>(0xFFFF, uint32_t(requests_[u].decrease[c]) + local[u].decrease[c]));
-  if (!ok) return (flags_ & 1) || JvsGetState() < 0 ? 6 : 0;
+  if (!ok) return 6;
   std::memcpy(results_, local, sizeof results_);
   for (auto& r : results_) r.decrease[0] = r.decrease[1] = 0;
-  // The words are rebuilt from index 0 on every poll, two per linked unit.
-  uint32_t words[4] = {};
+  // Two words per linked unit from index 0 on; an unlinked unit's words
+  // keep their last values and take no place.
   int n = 0;
   for (int u = 0; u < 2; ++u) {
     if ((results_[u].link & kXioLinked) != kXioLinked) continue;
     XioFillSwitchBlock(results_[u].in[0], switchBlocks_[u]);
-    words[n++] = uint32_t(switchBlocks_[u][1]) << 8 | switchBlocks_[u][2];
-    words[n++] = uint32_t(switchBlocks_[u][3]) << 8 | switchBlocks_[u][4];
+    switchWords_[n++] = uint32_t(switchBlocks_[u][1]) << 8 | switchBlocks_[u][2];
+    switchWords_[n++] = uint32_t(switchBlocks_[u][3]) << 8 | switchBlocks_[u][4];
   }
-  std::memcpy(switchWords_, words, sizeof words);
   return 0;
 }
 
 int32_t XioDevice::Sync() {
   if (!opened_) return -1;
   if (!polled_) return 0;
-  // On the bus the master's state comes first: while it brings the bus up
-  // no unit can be linked yet, and that is "not yet", not a fault.
-  if (!(flags_ & 1)) {
+  if ((results_[0].link & kXioLinked) != kXioLinked) return -1;
+  // On the bus: while the master brings the bus up, "not yet"; once it is up
+  // the first complete sync comes as on the registers alone.
+  const bool bus = !(flags_ & 1);
+  if (bus) {
     const int32_t st = JvsGetState();
     if (st == 0) return 0;
     if (st < 0 || st > 3) return -1;
   }
-  if ((results_[0].link & kXioLinked) != kXioLinked) return -1;
   if (!firstSyncPending_) return 1;
-  if (flags_ & 1) {
-    XioUnitRecord zero[2] = {};
-    DmacPollInputs(zero);
-  } else {
-    if (JvsGetState() == 1) JvsQueuePoll();
-    for (int32_t node = 1; node <= JvsCopiedNodeCount(); ++node)
-      std::memset(JvsGetNodeRecord(node)->outputs, 0, sizeof JvsNodeState::outputs);
-  }
+  if (bus && JvsGetState() == 1) JvsQueuePoll();
+  XioUnitRecord zero[2] = {};
+  DmacPollInputs(zero);
   firstSyncPending_ = 0;
   return 0;
 }

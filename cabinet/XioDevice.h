@@ -4,6 +4,7 @@
 #include <string>
 
 #include "cabinet/Accessory.h"
+#include "cabinet/BusCabIoBoard.h"
 #include "cabinet/Dmac.h"
 
 // The cabinet I/O board as the engine sees it: two I/O units, each with the
@@ -43,8 +44,9 @@ class XioDevice : public XioDeviceBase {
  public:
   // Flags bit 0: no JVS master: the registers are read on the calling
   // thread. Clear: the bus mode: the master runs on the serial port named by
-  // portName, and the units are the bus's I/O nodes. Bit 1: the accessory
-  // behind the local accessory server instead of the one on the bus.
+  // portName, and the registers are those of the bus's board (BusCabIoBoard),
+  // whose units are the bus's I/O nodes. Bit 1: the accessory behind the
+  // local accessory server instead of the one on the bus.
   XioDevice(const char* portName, uint32_t flags);
   ~XioDevice() override;
 
@@ -93,9 +95,10 @@ class XioDevice : public XioDeviceBase {
   uint32_t BoardSettingRequests() const { return boardSettingRequests_; }
 
  private:
-  // The bus mode's poll: the units from the bus nodes, then the next cycle
-  // queued and requested. 1 read, 0 when the bus is not ready.
-  int32_t PollBus(XioUnitRecord* local);
+  // The bus part of a poll, between the master's cycles: node 0's status
+  // and the board's trade with the nodes, then the next cycle queued and
+  // requested. A failed bus fails the board.
+  void PollBus();
 
   XioUnitRecord results_[2] = {};
   XioUnitRecord requests_[2] = {};
@@ -111,6 +114,7 @@ class XioDevice : public XioDeviceBase {
   std::unique_ptr<AccessoryBase> accessory_;
   AccessoryUnit accessoryUnits_[2] = {};
   uint32_t boardSettingRequests_ = 0;
+  BusCabIoBoard busBoard_;
 };
 
 // Makes the device and keeps it as the device singleton (null on failure).
@@ -119,3 +123,5 @@ XioDevice* GetXioDevice();
 
 // Spreads input word 0 of a unit over its 16-byte switch block.
 void XioFillSwitchBlock(uint32_t inputWord0, uint8_t* block16);
+// The input word 0 whose switch block starts with these five bytes.
+uint32_t XioInputWordFromBlock(const uint8_t* block5);

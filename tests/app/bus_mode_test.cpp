@@ -1,13 +1,22 @@
 // The whole program in its bus mode: the serial port named by the
-// environment leads to a simulated bus, and the pads read its I/O node.
+// environment leads to a simulated bus on a pseudo-terminal, and the game is
+// played through the bus alone.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
 #include <chrono>
+#include <memory>
+#include <string>
+#include <thread>
 
 #include "cabinet/JvsFrame.h"
 #include "cabinet/JvsMaster.h"
+#include "cabinet/QvtBTUtil.h"
+#include "cabinet/ServiceClient.h"
+#include "game/core/CoinCounter.h"
+#include "game/core/Game.h"
 #include "platform/serial_port.h"
+#include "support/ExpectAll.h"
 #include "support/FakeClock.h"
 #include "support/Headless.h"
 #include "support/SimJvsBus.h"
@@ -15,43 +24,177 @@
 
 namespace {
 
-// The master thread cycles the bus in real time while the program's frames
-// run unpaced on the null device: wait for the pads on the wall clock (a
-// loaded machine may need many frames), never on a frame count alone.
-template <class Done>
-int StepUntil(testsupport::Headless& sys, Done done) {
-  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-  int frames = 0;
-  while (!done() && std::chrono::steady_clock::now() < until) frames += sys.Step(1);
-  return frames;
+// The bus time of one frame, rounded down (59.88 frames a second).
+constexpr uint32_t kFrameMs = 16;
+
+// The program on a simulated bus, its frames run one at a time. The bus
+// master and the simulated nodes run on their own threads in real time,
+// while every wait of the bus is on a fake clock that moves one frame's time
+// a frame, after the simulated bus has answered every request written so
+// far: a wait for a reply (20 ms) then never runs out for a node that
+// answers, however loaded the machine is, and the pauses of the bus end
+// after the same frames. Conditions on the other threads are waited for in
+// real time, with a bound only a broken program reaches.
+class BusMode : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(bus_.Ok());
+    node_ = bus_.AddNode(testsupport::SimJvsNode{});
+    bus_.SetClock(&clock_);
+    JvsSetClock(&clock_);
+    JvsSetPortLines(&bus_);
+    // The frames run on this thread: whatever it waits on the bus is counted.
+    clock_.Watch(std::this_thread::get_id());
+    CoinCounter* coins = GetCoinCounter();
+    coins->coins = coins->totalCoins = coins->credits = coins->serviceCoins = coins->serviceCredits = 0;
+    coins->handOver = coins->pendingCoins = 0;
+  }
+  void Start() {
+    ::setenv(plat::kBusPortVariable, bus_.PortPath().c_str(), 1);
+    sys_ = std::make_unique<testsupport::Headless>(testsupport::NullDevice());
+    ::unsetenv(plat::kBusPortVariable);
+    ASSERT_TRUE(sys_->Ok()) << sys_->Failure();
+  }
+  void TearDown() override {
+    sys_.reset();
+    EXPECT_EQ(JvsGetState(), -1);  // the master stopped with the controller manager
+    JvsSetPortLines(nullptr);
+    JvsSetClock(nullptr);
+  }
+  // One frame, the bus clock moved by its time. Fails the test when the
+  // frame waited on the bus longer than a frame.
+  void Frame(bool moveClock = true) {
+    if (moveClock) {
+      bus_.Settle();
+      clock_.Advance(kFrameMs);
+    }
+    const uint32_t waited = clock_.WatchedWaitMs();
+    ASSERT_EQ(sys_->Step(1), 1);
+    const uint32_t frameWait = clock_.WatchedWaitMs() - waited;
+    EXPECT_LE(frameWait, kFrameMs) << "frame " << sys_->FramesRun() << " waited on the bus";
+    longestWait_ = std::max(longestWait_, frameWait);
+  }
+  // Frames until done holds; false when it never did.
+  template <class Done>
+  bool FramesUntil(Done done, bool moveClock = true) {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (!done()) {
+      if (std::chrono::steady_clock::now() > until || ::testing::Test::HasFatalFailure()) return done();
+      Frame(moveClock);
+    }
+    return true;
+  }
+  template <class Pred>
+  static bool Eventually(Pred pred) {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (!pred()) {
+      if (std::chrono::steady_clock::now() > until) return pred();
+      std::this_thread::sleep_for(std::chrono::microseconds(200));
+    }
+    return true;
+  }
+  static bool TookOver() {
+    Game* g = GetGame();
+    return g_GameTakeover != 0 || (g && g->FindInList("CABRIERRCHECK", GAME_LIST_MANAGERS));
+  }
+
+  testsupport::FakeClock clock_;  // before the bus, whose thread reads it
+  testsupport::SimJvsBus bus_;
+  int node_ = 0;
+  std::unique_ptr<testsupport::Headless> sys_;
+  uint32_t longestWait_ = 0;
+};
+
+TEST_F(BusMode, PadsReadTheBusNode) {
+  Start();
+  bus_.SetSwitches(node_, 0, 0x8000 | 0x0800, 0);  // start and left
+  const uint32_t want = 1u << 31 | 1u << 28;
+  EXPECT_TRUE(FramesUntil([&] { return (EngineInputBits & want) == want; }));
+  // The board's setting goes out once the board is ready.
+  EXPECT_TRUE(FramesUntil([&] { return JvsGetNodeSettingResult() == kJvsSettingDone; }));
+  EXPECT_ALL({VAL(bus_.BoardSetting(), 18000), VAL(bus_.BoardApplies(), 1)});
+  bus_.SetSwitches(node_, 0, 0, 0);
+  EXPECT_TRUE(FramesUntil([] { return EngineInputBits == 0; }));
+  EXPECT_FALSE(TookOver());
 }
 
-TEST(BusMode, PadsReadTheBusNode) {
-  testsupport::SimJvsBus bus;
-  ASSERT_TRUE(bus.Ok());
-  bus.AddNode(testsupport::SimJvsNode{});
-  testsupport::FakeClock clock;
-  JvsSetClock(&clock);
-  JvsSetPortLines(&bus);
-  ::setenv(plat::kBusPortVariable, bus.PortPath().c_str(), 1);
-  {
-    testsupport::HeadlessOptions opt;
-    opt.nullDevice = true;
-    testsupport::Headless sys(opt);
-    ::unsetenv(plat::kBusPortVariable);
-    ASSERT_TRUE(sys.Ok()) << sys.Failure();
-    bus.SetSwitches(0, 0, 0x8000 | 0x0800, 0);  // start and left
-    const uint32_t want = 1u << 31 | 1u << 28;
-    const int frames = StepUntil(sys, [&] { return (EngineInputBits & want) == want; });
-    EXPECT_EQ(EngineInputBits & want, want) << "after " << frames << " frames";
-    EXPECT_EQ(bus.BoardSetting(), 18000);  // sent once the board was ready
-    bus.SetSwitches(0, 0, 0, 0);
-    StepUntil(sys, [] { return EngineInputBits == 0; });
-    EXPECT_EQ(EngineInputBits, 0u);
-  }
-  EXPECT_EQ(JvsGetState(), -1);  // the master stopped with the controller manager
-  JvsSetPortLines(nullptr);
-  JvsSetClock(nullptr);
+// The frame after the bus came up checks the hardware before it polls: the
+// bus is up then, without results. That is no I/O error; a coin on the bus
+// becomes a credit and start begins a play.
+TEST_F(BusMode, CoinAndStartThroughTheBusAlone) {
+  bus_.DelayNextReply(1, 5);  // bring-up holds at the node's identity
+  Start();
+  ASSERT_TRUE(FramesUntil([&] { return bus_.HeldReplies() == 1; }, false));
+  EXPECT_EQ(JvsGetState(), 0);
+  Frame(false);  // a poll that sees the bus coming up
+  clock_.Advance(5);
+  ASSERT_TRUE(Eventually([] { return JvsGetState() == 1; }));
+  Frame(false);
+  ASSERT_FALSE(TookOver()) << "an I/O error right after the bus came up";
+
+  Game* g = GetGame();
+  ASSERT_TRUE(FramesUntil([] { return testsupport::CurrentSceneName() == "Notice"; }));
+  g->settings[SettingsWord::coinPlay] = 1;
+  CoinCounter* coins = GetCoinCounter();
+  bus_.SetCoins(node_, 1, 0);
+  EXPECT_TRUE(FramesUntil([&] { return coins->credits == 1; }));
+  // The coin was taken off the node, and counted once.
+  EXPECT_TRUE(FramesUntil([&] { return bus_.Node(node_).coins[0] == 0; }));
+  for (int i = 0; i < 30; ++i) Frame();
+  EXPECT_EQ(coins->credits, 1);
+  EXPECT_EQ(bus_.Decreases(), (std::vector<std::pair<int, int>>{{1, 1}}));
+
+  ASSERT_TRUE(FramesUntil([] { return testsupport::CurrentSceneName() == "Title"; }));
+  for (int i = 0; i < 10; ++i) Frame();
+  QvtBTUtil* client = GetServiceClient();
+  const int32_t plays = client->GetCounterC();
+  bus_.SetSwitches(node_, 0, 0x8000, 0);  // start, held until the play begins
+  EXPECT_TRUE(FramesUntil([&] { return client->GetCounterC() == plays + 1; }));
+  bus_.SetSwitches(node_, 0, 0, 0);
+  EXPECT_TRUE(FramesUntil([] { return testsupport::CurrentSceneName() == "Tutorial"; }));
+  EXPECT_EQ(coins->credits, 0);
+  EXPECT_FALSE(TookOver());
+  EXPECT_LE(longestWait_, kFrameMs);
+}
+
+// Bring-up and the board's setting sequence (two pauses of a second) run on
+// the bus thread: no frame waits on the bus, and the frames go on at their
+// pace meanwhile.
+TEST_F(BusMode, BringUpNeverStallsTheFrameLoop) {
+  Start();
+  ASSERT_TRUE(FramesUntil([] { return JvsGetNodeSettingResult() == kJvsSettingDone; }));
+  EXPECT_ALL({VAL(bus_.BoardSetting(), 18000), VAL(bus_.BoardApplies(), 1), VAL(longestWait_, 0u)});
+  // The node was polled all the while: a switch pressed now shows at once.
+  bus_.SetSwitches(node_, 0, 0x0200, 0);
+  EXPECT_TRUE(FramesUntil([] { return (EngineInputBits & (1u << 26)) != 0; }));
+  EXPECT_FALSE(TookOver());
+}
+
+// A node that goes silent: the master gives up after its six requests to
+// send the reply again, says so in one line, and the game shows its I/O
+// error; the frames never wait on the bus and keep coming.
+TEST_F(BusMode, SilentNodeStopsTheBusOnceAndFramesGoOn) {
+  Start();
+  bus_.SetSwitches(node_, 0, 0x0400, 0);
+  ASSERT_TRUE(FramesUntil([] { return (EngineInputBits & (1u << 27)) != 0; }));
+  bus_.SetSilent(true);
+  ::testing::internal::CaptureStderr();
+  EXPECT_TRUE(FramesUntil([] { return JvsGetState() == -3; }));
+  const int framesAtHalt = sys_->FramesRun();
+  for (int i = 0; i < 120; ++i) Frame();
+  const std::string err = ::testing::internal::GetCapturedStderr();
+  EXPECT_EQ(sys_->FramesRun() - framesAtHalt, 120);
+  EXPECT_TRUE(Eventually([&] { return bus_.RetransmitRequests() >= 6; }));
+  EXPECT_EQ(bus_.RetransmitRequests(), 6);
+  size_t lines = 0;
+  for (size_t p = 0; (p = err.find("jvs bus: ", p)) != std::string::npos; ++p) ++lines;
+  EXPECT_EQ(lines, 1u) << err;
+  EXPECT_NE(err.find("gave no reply, not even after 6 requests to send it again; the bus is stopped"),
+            std::string::npos)
+      << err;
+  EXPECT_TRUE(TookOver());
+  EXPECT_EQ(EngineInputBits, 0u);
+  EXPECT_EQ(longestWait_, 0u);
 }
 
 }  // namespace

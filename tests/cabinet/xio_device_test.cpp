@@ -188,7 +188,9 @@ TEST_F(XioTest, FailedPollAfterAWriteDoesNotRepeatIt) {
   EXPECT_EQ(dev_->Request(0).decrease[0], 0);
 }
 
-TEST_F(XioTest, SwitchWordsRestartEveryPoll) {
+// Two words per linked unit from index 0 on each poll; an unlinked unit's
+// words keep their last values and take no place.
+TEST_F(XioTest, SwitchWordsOfTheLinkedUnits) {
   drv_.regs[0x4004] = 0x00030001;  // unit 1 linked too
   drv_.regs[0x4120] = 1u << 8;     // unit 0 player 1 up
   drv_.regs[0x41A0] = 1u << 5;     // unit 1 player 2 start
@@ -198,8 +200,15 @@ TEST_F(XioTest, SwitchWordsRestartEveryPoll) {
   const uint32_t words[] = {0x2000, 0, 0, 0x8000, 0};
   for (int i = 0; i < 5; ++i) EXPECT_EQ(dev_->GetSwitchWord(i), words[i]) << i;
   drv_.regs[0x4004] = 0x00030000;  // unit 1 drops out
+  drv_.regs[0x41A0] = 0;
   ASSERT_EQ(dev_->Poll(), 0);
-  EXPECT_ALL({VAL(dev_->GetUnitCount(), 1), VAL(dev_->GetSwitchWord(0), 0x2000u), VAL(dev_->GetSwitchWord(3), 0u)});
+  EXPECT_ALL({VAL(dev_->GetUnitCount(), 1), VAL(dev_->GetSwitchWord(0), 0x2000u), VAL(dev_->GetSwitchWord(3), 0x8000u)});
+  drv_.regs[0x4000] = 0x00030000;  // unit 0 drops out, unit 1 comes back
+  drv_.regs[0x4004] = 0x00030001;
+  drv_.regs[0x41A0] = 1u << 10;  // unit 1 player 1 down
+  ASSERT_EQ(dev_->Poll(), 0);
+  EXPECT_ALL({VAL(dev_->GetUnitCount(), 0), VAL(dev_->GetSwitchWord(0), 0x1000u), VAL(dev_->GetSwitchWord(1), 0u),
+              VAL(dev_->GetSwitchWord(2), 0u), VAL(dev_->GetSwitchWord(3), 0x8000u)});
   uint8_t block[16];
   std::fill(block, block + 16, 0xEE);
   EXPECT_EQ(dev_->GetPlayerBlock(2, block), 2);

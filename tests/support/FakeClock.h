@@ -13,16 +13,35 @@ namespace testsupport {
 // event waits return at once (after a tiny real pause, so a polling thread
 // does not spin hot): time-outs of seconds cost nothing, and only Advance
 // makes them run out.
+//
+// One thread can be watched: every sleep and wait it asks of the clock is
+// added up (WatchedWaitMs), so a test sees a thread that would have stalled
+// even though the stall costs nothing here.
 class FakeClock : public plat::MsClock {
  public:
   uint32_t NowMs() override { return now_.load(); }
-  void Sleep(uint32_t) override { std::this_thread::sleep_for(std::chrono::microseconds(50)); }
-  bool Wait(plat::Event& event, uint32_t) override { return event.Wait(1); }
+  void Sleep(uint32_t ms) override {
+    Count(ms);
+    std::this_thread::sleep_for(std::chrono::microseconds(50));
+  }
+  bool Wait(plat::Event& event, uint32_t ms) override {
+    Count(ms);
+    return event.Wait(1);
+  }
   void Advance(uint32_t ms) { now_ += ms; }
   void Set(uint32_t ms) { now_ = ms; }
 
+  void Watch(std::thread::id thread) { watched_ = thread; }
+  uint32_t WatchedWaitMs() const { return watchedMs_.load(); }
+
  private:
+  void Count(uint32_t ms) {
+    if (std::this_thread::get_id() == watched_.load()) watchedMs_ += ms;
+  }
+
   std::atomic<uint32_t> now_{1000};
+  std::atomic<std::thread::id> watched_{};
+  std::atomic<uint32_t> watchedMs_{0};
 };
 
 }  // namespace testsupport

@@ -58,6 +58,9 @@ SimJvsBus::SimJvsBus() {
     ::cfmakeraw(&t);
     ::tcsetattr(slave_, TCSANOW, &t);
   }
+  // Reads take what is there and never wait: the bus thread and SENSE
+  // readers both handle input.
+  ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
   thread_ = std::thread([this] { Run(); });
 }
 
@@ -113,82 +116,145 @@ std::vector<std::pair<int, int>> SimJvsBus::Decreases() {
 }
 
 int SimJvsBus::GetCts() {
+  Pump();
   std::lock_guard<std::mutex> g(lock_);
   for (const SimJvsNode& n : nodes_)
     if (n.address == 0) return 0;
   return 1;
 }
 
+void SimJvsBus::DelayNextReply(int nodeAddress, uint32_t ms) {
+  std::lock_guard<std::mutex> g(lateLock_);
+  delays_[nodeAddress] = ms;
+}
+
 void SimJvsBus::Run() {
-  enum { kSync, kNode, kLength, kData } state = kSync;
-  bool escaped = false;
-  uint8_t node = 0, length = 0, sum = 0;
-  std::vector<uint8_t> data;
   while (!stop_) {
     pollfd p{master_, POLLIN, 0};
-    if (::poll(&p, 1, 5) <= 0 || !(p.revents & POLLIN)) continue;
-    uint8_t buf[600];
-    const ssize_t got = ::read(master_, buf, sizeof buf);
+    ::poll(&p, 1, 1);
+    Pump();
+    SendDueReplies();
+  }
+}
+
+void SimJvsBus::Pump() {
+  std::lock_guard<std::mutex> pump(pumpLock_);
+  uint8_t buf[600];
+  ssize_t got;
+  // A read after the game's write returned sees that write: the terminal
+  // layer hands over pending input before it reports none.
+  while ((got = ::read(master_, buf, sizeof buf)) > 0) {
     for (ssize_t i = 0; i < got; ++i) {
       uint8_t b = buf[i];
       if (b == 0xE0) {
-        state = kNode;
-        escaped = false;
+        state_ = kNode;
+        escaped_ = false;
         continue;
       }
-      if (state == kSync) continue;
-      if (b == 0xD0 && !escaped) {
-        escaped = true;
+      if (state_ == kSync) continue;
+      if (b == 0xD0 && !escaped_) {
+        escaped_ = true;
         continue;
       }
-      if (escaped) b = static_cast<uint8_t>(b + 1);
-      escaped = false;
-      if (state == kNode) {
-        node = b;
-        sum = b;
-        state = kLength;
-      } else if (state == kLength) {
-        length = b;
-        sum = static_cast<uint8_t>(sum + b);
-        data.clear();
-        state = length ? kData : kSync;
-      } else if (data.size() + 1 < length) {
-        data.push_back(b);
-        sum = static_cast<uint8_t>(sum + b);
+      if (escaped_) b = static_cast<uint8_t>(b + 1);
+      escaped_ = false;
+      if (state_ == kNode) {
+        node_ = b;
+        sum_ = b;
+        state_ = kLength;
+      } else if (state_ == kLength) {
+        length_ = b;
+        sum_ = static_cast<uint8_t>(sum_ + b);
+        data_.clear();
+        state_ = length_ ? kData : kSync;
+      } else if (data_.size() + 1 < length_) {
+        data_.push_back(b);
+        sum_ = static_cast<uint8_t>(sum_ + b);
       } else {
-        state = kSync;
-        if (b != sum) {
+        state_ = kSync;
+        if (b != sum_) {
           ++badRequests_;
-          Reply(3, {});
+          Reply(node_, 3, {});
         } else {
-          OnFrame(node, data);
+          OnFrame(node_, data_);
         }
       }
     }
   }
 }
 
-void SimJvsBus::Reply(uint8_t status, const std::vector<uint8_t>& body) {
-  if (silent_) return;
-  std::vector<uint8_t> out = {0xE0};
-  const uint8_t length = static_cast<uint8_t>(body.size() + 2);
-  uint8_t sum = static_cast<uint8_t>(length + status);
-  PutEscaped(&out, 0x00);
-  PutEscaped(&out, length);
-  PutEscaped(&out, status);
-  for (uint8_t b : body) {
-    PutEscaped(&out, b);
-    sum = static_cast<uint8_t>(sum + b);
+void SimJvsBus::SendDueReplies() {
+  std::lock_guard<std::mutex> pump(pumpLock_);
+  std::vector<std::vector<uint8_t>> due;
+  {
+    std::lock_guard<std::mutex> g(lateLock_);
+    const uint32_t now = Clock().NowMs();
+    for (auto it = late_.begin(); it != late_.end();) {
+      if (int32_t(now - it->first) >= 0) {
+        due.push_back(std::move(it->second));
+        it = late_.erase(it);
+      } else {
+        ++it;
+      }
+    }
   }
-  std::vector<uint8_t> sent = out;
-  PutEscaped(&out, sum);
-  lastReply_ = out;  // a resend is the good frame
+  for (const auto& bytes : due) {
+    Send(bytes);
+    ++lateSent_;
+  }
+}
+
+void SimJvsBus::Send(const std::vector<uint8_t>& bytes) {
+  size_t done = 0;
+  while (done < bytes.size() && !stop_) {
+    const ssize_t n = ::write(master_, bytes.data() + done, bytes.size() - done);
+    if (n > 0) {
+      done += static_cast<size_t>(n);
+      continue;
+    }
+    pollfd p{master_, POLLOUT, 0};
+    ::poll(&p, 1, 5);
+  }
+}
+
+void SimJvsBus::Reply(uint8_t node, uint8_t status, const std::vector<uint8_t>& body) {
+  if (silent_) return;
+  auto frame = [status](const std::vector<uint8_t>& data, int sumOffset) {
+    std::vector<uint8_t> out = {0xE0};
+    const uint8_t length = static_cast<uint8_t>(data.size() + 2);
+    uint8_t sum = static_cast<uint8_t>(length + status);
+    PutEscaped(&out, 0x00);
+    PutEscaped(&out, length);
+    PutEscaped(&out, status);
+    for (uint8_t b : data) {
+      PutEscaped(&out, b);
+      sum = static_cast<uint8_t>(sum + b);
+    }
+    PutEscaped(&out, static_cast<uint8_t>(sum + sumOffset));
+    return out;
+  };
+  lastReply_ = frame(body, 0);  // a resend is the good frame
+  std::vector<uint8_t> sent = lastReply_;
   if (corrupt_ > 0) {
     --corrupt_;
-    sum = static_cast<uint8_t>(sum + 1);
+    sent = frame(body, 1);
+  } else if (status == 1 && unfitting_ > 0) {
+    --unfitting_;
+    std::vector<uint8_t> longer = body;
+    longer.push_back(0);
+    sent = frame(longer, 0);
   }
-  PutEscaped(&sent, sum);
-  (void)!::write(master_, sent.data(), sent.size());
+  {
+    std::lock_guard<std::mutex> g(lateLock_);
+    const auto delay = delays_.find(node);
+    if (delay != delays_.end()) {
+      late_.emplace_back(Clock().NowMs() + delay->second, sent);
+      delays_.erase(delay);
+      ++held_;
+      return;
+    }
+  }
+  Send(sent);
 }
 
 bool SimJvsBus::AnswerBoard(const std::vector<uint8_t>& d, std::vector<uint8_t>* body) {
@@ -283,7 +349,7 @@ void SimJvsBus::OnFrame(uint8_t node, const std::vector<uint8_t>& d) {
         if (n.address != 0) continue;
         n.address = d[1];
         g.unlock();
-        Reply(1, {1});
+        Reply(node, 1, {1});
         return;
       }
     }
@@ -292,7 +358,7 @@ void SimJvsBus::OnFrame(uint8_t node, const std::vector<uint8_t>& d) {
   if (d[0] == 0x2F) {
     ++retransmits_;
     g.unlock();
-    if (!silent_ && !lastReply_.empty()) (void)!::write(master_, lastReply_.data(), lastReply_.size());
+    if (!silent_ && !lastReply_.empty()) Send(lastReply_);
     return;
   }
   if (cycles_.size() <= node) cycles_.resize(size_t{node} + 1);
@@ -310,13 +376,13 @@ void SimJvsBus::OnFrame(uint8_t node, const std::vector<uint8_t>& d) {
   g.unlock();
   if (sumErrors_ > 0) {
     --sumErrors_;
-    Reply(3, {});
+    Reply(node, 3, {});
     return;
   }
   if (ok)
-    Reply(1, body);
+    Reply(node, 1, body);
   else
-    Reply(2, {});
+    Reply(node, 2, {});
 }
 
 }  // namespace testsupport

@@ -1,11 +1,13 @@
 #pragma once
 #include <atomic>
 #include <cstdint>
+#include <map>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "platform/clock.h"
 #include "platform/serial_port.h"
 
 namespace testsupport {
@@ -28,7 +30,9 @@ struct SimJvsNode {
 // port opens PortPath() (the terminal side) and the bus answers on the other
 // side from its own thread, with its own frame parser. It also stands for the
 // SENSE and RTS lines, which a pseudo-terminal does not have: install it
-// with JvsSetPortLines. SENSE reads 0 while some node has no address.
+// with JvsSetPortLines. SENSE reads 0 while some node has no address; like
+// the wire it reflects every frame written before it is read (reading it
+// first handles what the bus has not handled yet).
 //
 // Node 0 is the board's own channel: 0x01 answers two status bytes, 0x04 and
 // 0x05 are acknowledged (0x05's value is kept). Faults can be injected.
@@ -40,6 +44,9 @@ class SimJvsBus : public plat::SerialLines {
   SimJvsBus& operator=(const SimJvsBus&) = delete;
 
   bool Ok() const { return master_ >= 0; }
+  // Handles every frame written to the bus so far: each request then has
+  // its reply on the line (unless a fault or a delay holds it back).
+  void Settle() { Pump(); }
   const std::string& PortPath() const { return slavePath_; }
   // Adds a node at the end of the chain; returns its index.
   int AddNode(const SimJvsNode& node);
@@ -50,11 +57,23 @@ class SimJvsBus : public plat::SerialLines {
   void SetAccessory(int index, uint8_t switchByte, const uint8_t* reply61);
   SimJvsNode Node(int index);
 
-  // Faults: the next n replies go out with a wrong sum, or with status 3
-  // (the node saw a bad sum); a silent bus answers nothing.
+  // Faults: the next n replies go out with a wrong sum, with status 3 (the
+  // node saw a bad sum), or with one data byte too many and a right sum (a
+  // reply that does not answer its request); a resend request gets the good
+  // reply. A silent bus answers nothing.
   void CorruptReplies(int n) { corrupt_ = n; }
   void SumErrorReplies(int n) { sumErrors_ = n; }
+  void UnfittingReplies(int n) { unfitting_ = n; }
   void SetSilent(bool silent) { silent_ = silent; }
+  // The next reply of the node at this address goes out ms late on the
+  // clock (SetClock), or a resend request gets it first, at once.
+  void DelayNextReply(int nodeAddress, uint32_t ms);
+  // Replies held back so far (their time to go counted from then), and
+  // those of them sent.
+  int HeldReplies() const { return held_.load(); }
+  int LateReplies() const { return lateSent_.load(); }
+  // The clock of the delays (not owned; null: the system clock).
+  void SetClock(plat::MsClock* clock) { clock_ = clock; }
   // Frames with a wrong sum that the bus received.
   int BadRequests() const { return badRequests_.load(); }
   int Resets() const { return resets_.load(); }
@@ -74,8 +93,16 @@ class SimJvsBus : public plat::SerialLines {
 
  private:
   void Run();
+  // Handles every byte written to the bus so far.
+  void Pump();
+  void SendDueReplies();
+  plat::MsClock& Clock() {
+    plat::MsClock* c = clock_.load();
+    return c ? *c : plat::SystemClock();
+  }
+  void Send(const std::vector<uint8_t>& bytes);
   void OnFrame(uint8_t node, const std::vector<uint8_t>& data);
-  void Reply(uint8_t status, const std::vector<uint8_t>& body);
+  void Reply(uint8_t node, uint8_t status, const std::vector<uint8_t>& body);
   bool AnswerNode(SimJvsNode& n, const std::vector<uint8_t>& data, std::vector<uint8_t>* body);
   bool AnswerBoard(const std::vector<uint8_t>& data, std::vector<uint8_t>* body);
 
@@ -87,7 +114,20 @@ class SimJvsBus : public plat::SerialLines {
   std::vector<int> cycles_;
   std::vector<std::pair<int, int>> decreases_;
   std::vector<uint8_t> lastReply_;
-  std::atomic<int> corrupt_{0}, sumErrors_{0}, badRequests_{0}, resets_{0}, retransmits_{0};
+  // The frame parser's state, owned by whoever holds pumpLock_.
+  std::mutex pumpLock_;
+  enum { kSync, kNode, kLength, kData } state_ = kSync;
+  bool escaped_ = false;
+  uint8_t node_ = 0, length_ = 0, sum_ = 0;
+  std::vector<uint8_t> data_;
+  // Late replies: the delays armed by node address, and replies waiting
+  // with the time they go out.
+  std::mutex lateLock_;
+  std::map<int, uint32_t> delays_;
+  std::vector<std::pair<uint32_t, std::vector<uint8_t>>> late_;
+  std::atomic<plat::MsClock*> clock_{nullptr};
+  std::atomic<int> held_{0}, lateSent_{0};
+  std::atomic<int> corrupt_{0}, sumErrors_{0}, unfitting_{0}, badRequests_{0}, resets_{0}, retransmits_{0};
   std::atomic<bool> silent_{false}, stop_{false}, rts_{true};
   std::atomic<uint16_t> boardSetting_{0};
   std::atomic<int> boardApplies_{0};

@@ -1,0 +1,105 @@
+#include "cabinet/BusCabIoBoard.h"
+
+#include <algorithm>
+
+#include "cabinet/JvsMaster.h"
+#include "cabinet/XioDevice.h"
+
+uint32_t BusCabIoBoard::Open(uint32_t device, uint32_t* handle, uint32_t* status) {
+  if (status) *status = 0;
+  if (device != 1 || !handle) return 1;
+  open_ = true;
+  failed_ = false;
+  units_[0] = Unit{};
+  units_[1] = Unit{};
+  units_[0].status = kLinkedStatus;
+  units_[0].linkReported = true;
+  *handle = kHandle;
+  return 0;
+}
+
+uint32_t BusCabIoBoard::Close(uint32_t handle, uint32_t* status) {
+  if (status) *status = 0;
+  if (!open_ || handle != kHandle) return 1;
+  open_ = false;
+  return 0;
+}
+
+uint32_t BusCabIoBoard::CounterValue(const Unit& u, int c) const {
+  const uint32_t count = u.coins[c] & 0x3FFFu;
+  const uint32_t owed = u.inFlight[c] + u.taken[c];
+  return (count > owed ? count - owed : 0) | ((u.coins[c] >> 14) ? 0x80000000u : 0u);
+}
+
+uint32_t BusCabIoBoard::ReadRegister(uint32_t handle, uint32_t reg, uint32_t* value, uint32_t* status) {
+  if (status) *status = 0;
+  if (!open_ || failed_ || handle != kHandle || !value) return 1;
+  if (reg == cabreg::kBoardId) {
+    *value = kId;
+    return 0;
+  }
+  if (reg == cabreg::kStatus0 || reg == cabreg::kStatus1) {
+    *value = units_[reg == cabreg::kStatus1].status;
+    return 0;
+  }
+  int unit, index;
+  uint32_t kind;
+  if (!cabreg::Decode(reg, &unit, &kind, &index)) return 2;
+  const Unit& u = units_[unit];
+  if (kind == cabreg::kOutput)
+    *value = u.outputs[index];
+  else if (kind == cabreg::kInput)
+    *value = index == 0 ? u.input : 0;
+  else
+    *value = CounterValue(u, index);
+  return 0;
+}
+
+uint32_t BusCabIoBoard::WriteRegister(uint32_t handle, uint32_t reg, uint32_t value, uint32_t* status) {
+  if (status) *status = 0;
+  if (!open_ || failed_ || handle != kHandle) return 1;
+  if (reg == cabreg::kStatus0 || reg == cabreg::kStatus1) {
+    units_[reg == cabreg::kStatus1].status = value;
+    return 0;
+  }
+  int unit, index;
+  uint32_t kind;
+  if (!cabreg::Decode(reg, &unit, &kind, &index) || kind == cabreg::kInput) return 2;
+  Unit& u = units_[unit];
+  if (kind == cabreg::kOutput) {
+    u.outputs[index] = value;
+  } else if (const int32_t v = static_cast<int32_t>(value); v < 0) {
+    // Coins taken off; a node cannot be given coins.
+    u.taken[index] = std::min<uint32_t>(0xFFFF, u.taken[index] + uint32_t(-int64_t(v)));
+  }
+  return 0;
+}
+
+void BusCabIoBoard::Trade() {
+  int32_t found[2] = {0, 0};
+  int n = 0;
+  for (int32_t node = 1; node <= JvsCopiedNodeCount() && n < 2; ++node)
+    if (JvsNodeHasSwitches(node)) found[n++] = node;
+  for (int i = 0; i < 2; ++i) {
+    Unit& u = units_[i];
+    u.node = found[i];
+    const bool linked = u.node != 0;
+    if (linked != u.linkReported) {
+      u.status = linked ? kLinkedStatus : kUnlinkedStatus;
+      u.linkReported = linked;
+    }
+    if (!linked) continue;
+    JvsNodeState& s = *JvsGetNodeRecord(u.node);
+    for (int c = 0; c < 2; ++c) {
+      s.coinDecrease[c] = static_cast<uint16_t>(std::min<uint32_t>(0xFFFF, uint32_t(s.coinDecrease[c]) + u.taken[c]));
+      u.taken[c] = 0;
+      // Until the node confirms a decrease its count still holds the coins.
+      u.inFlight[c] = s.coinDecrease[c];
+      u.coins[c] = s.coins[c];
+    }
+    for (int k = 0; k < 4; ++k) s.outputs[k] = static_cast<uint8_t>(u.outputs[0] >> (8 * k));
+    const int per = std::clamp((JvsFeatureParam(s.record, kJvsFeatureSwitches, 2) + 7) / 8, 1, 7);
+    const uint8_t block[5] = {s.system, s.switches[0], s.switches[1], s.switches[per], s.switches[per + 1]};
+    u.input = XioInputWordFromBlock(block);
+  }
+}

@@ -1,0 +1,60 @@
+#pragma once
+#include <cstdint>
+
+#include "cabinet/CabIoDriver.h"
+
+// The cabinet's I/O board when the I/O device runs on a serial bus: the
+// registers of the two I/O units as a bus adapter presents them, served from
+// the bus's I/O nodes. Unit u is the u-th node with switches, in address
+// order. Input word 0 is the node's switch bytes, a coin counter is the
+// node's coin count less the coins taken off that the node has not counted
+// yet (so a count never reads a coin twice), output word 0 goes to the
+// node's output bytes, and writing a counter register with a negative value
+// takes that many coins off.
+//
+// The bus master fills the node records between its cycles; the board trades
+// with them only then (Trade, from the device's poll in the master's ready
+// state) and serves the registers from its own copies at any time.
+//
+// Unit 0 reports its link at open, as a board wired to the bus does: while
+// the bus comes up its inputs and coins read 0, which is "nothing yet", not a
+// fault. Once the nodes are known each unit reports the link it has, so a bus
+// without a node with switches unlinks unit 0. After a bus fault (Fail)
+// every register access fails.
+class BusCabIoBoard : public CabIoDriver {
+ public:
+  static constexpr uint32_t kHandle = 0x4A;
+  static constexpr uint32_t kId = 0x00020107;
+  static constexpr uint32_t kLinkedStatus = 0x00030001;    // new status, link up
+  static constexpr uint32_t kUnlinkedStatus = 0x00030000;  // new status, link down
+
+  uint32_t Open(uint32_t device, uint32_t* handle, uint32_t* status) override;
+  uint32_t Close(uint32_t handle, uint32_t* status) override;
+  uint32_t ReadRegister(uint32_t handle, uint32_t reg, uint32_t* value, uint32_t* status) override;
+  uint32_t WriteRegister(uint32_t handle, uint32_t reg, uint32_t value, uint32_t* status) override;
+
+  // Hands the coins taken off and the output words to the units' nodes and
+  // takes the nodes' last replies. Only while the master is ready and the
+  // standard layer has copied its node table.
+  void Trade();
+  void Fail() { failed_ = true; }
+  // The bus node of a unit; 0 when it has none (or none is known yet).
+  int32_t UnitNode(int unit) const { return unit == 0 || unit == 1 ? units_[unit].node : 0; }
+
+ private:
+  struct Unit {
+    int32_t node = 0;
+    uint32_t status = 0;
+    bool linkReported = false;
+    uint32_t input = 0;
+    uint32_t outputs[4] = {};
+    uint16_t coins[2] = {};     // the node's last coin reply: condition (bits 14-15), count
+    uint32_t inFlight[2] = {};  // handed to the node, not yet counted by it
+    uint32_t taken[2] = {};     // written here, not yet handed to the node
+  };
+  uint32_t CounterValue(const Unit& u, int channel) const;
+
+  bool open_ = false;
+  bool failed_ = false;
+  Unit units_[2];
+};
