@@ -145,9 +145,7 @@ int ReportSize(uint8_t node, const uint8_t* c, size_t clen, const uint8_t* r, si
   return size <= left ? static_cast<int>(size) : -1;
 }
 
-// Whether a reply answers the request: a report for each command, each of
-// the length its command gives, and nothing after them. A reply whose status
-// is not normal carries no reports; the caller judges its status.
+// Whether a reply answers the request (JvsReplyAnswersQueue).
 bool ReplyFits(const void* request, const uint8_t* reply, size_t length) {
   const Request& r = *static_cast<const Request*>(request);
   if (length == 0) return false;
@@ -434,7 +432,11 @@ int32_t ParamToCount(uint8_t v) { return static_cast<int32_t>(v); }
 
 int32_t JvsOpen(const char* portName, JvsReplyHandler handler) {
   Master& m = M();
-  if (m.opened.load() || !JvsOpenPort(portName)) return 0;
+  if (m.opened.load()) return 0;
+  if (!JvsOpenPort(portName)) {
+    Tell("the serial port %s cannot be opened as a bus port", portName ? portName : "(none)");
+    return 0;
+  }
   m.handler = handler;
   m.copied = 0;  // a new bring-up: the standard layer copies the nodes again
   m.tableCopied = false;
@@ -507,6 +509,12 @@ int32_t JvsGetNodeSettingResult() {
   Master& m = M();
   std::lock_guard<std::mutex> g(m.lock);
   return m.settingResult;
+}
+
+bool JvsReplyAnswersQueue(uint8_t node, const uint8_t* reply, size_t length) {
+  if (!reply) return false;
+  const Request r{node, nullptr, 0};
+  return ReplyFits(&r, reply, length);
 }
 
 const char* JvsGetVersionString() { return "JVS Libraly Version 1.07 2009/08/26"; }

@@ -72,6 +72,13 @@ int32_t JvsGetNodeSettingResult();
 const char* JvsGetVersionString();
 const char* XioGetVersionString();
 
+// Whether a reply frame (status first) answers the commands queued for the
+// node: a report for each command, each of the length its command gives,
+// and nothing after them. A reply whose status is not normal carries no
+// reports and passes; commands whose report length this library does not
+// know end the check there.
+bool JvsReplyAnswersQueue(uint8_t node, const uint8_t* reply, size_t length);
+
 // The standard layer.
 int32_t JvsOpenStd(const char* portName);
 int32_t JvsCloseStd();

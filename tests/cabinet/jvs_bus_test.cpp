@@ -285,6 +285,14 @@ TEST_F(BusTest, ThirtyOneNodesAreTooMany) {
   EXPECT_TRUE(WaitState(-2));
 }
 
+TEST_F(BusTest, PortThatCannotBeOpenedIsOneLine) {
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(JvsOpenStd("/nonexistent/tty"), 0);
+  const std::string err = ::testing::internal::GetCapturedStderr();
+  EXPECT_EQ(err, "jvs bus: the serial port /nonexistent/tty cannot be opened as a bus port\n");
+  EXPECT_EQ(JvsGetState(), -1);
+}
+
 TEST_F(BusTest, NoNodesMeansNoBus) {
   ASSERT_EQ(JvsOpenStd(bus_.PortPath().c_str()), 1);
   EXPECT_TRUE(WaitState(-3));  // SENSE never went low after the resets

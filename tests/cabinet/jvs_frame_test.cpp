@@ -8,9 +8,11 @@
 #include <unistd.h>
 
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/serial_port.h"
+#include "support/FakeClock.h"
 
 using Bytes = std::vector<uint8_t>;
 
@@ -59,10 +61,14 @@ class FrameTest : public ::testing::Test {
   void TearDown() override {
     JvsClosePort();
     JvsSetPortLines(nullptr);
+    JvsSetClock(nullptr);
     JvsClearQueues();
   }
   RawPty pty_;
 };
+
+// A check that takes only replies of the given length.
+bool LengthIs(const void* want, const uint8_t*, size_t length) { return length == *static_cast<const size_t*>(want); }
 
 JvsReceiver::Event FeedAll(JvsReceiver& rx, const Bytes& bytes) {
   JvsReceiver::Event last = JvsReceiver::kNone;
@@ -203,6 +209,97 @@ TEST_F(FrameTest, ReceiveAsksForResendsAndGivesUp) {
   EXPECT_EQ(JvsReceiveFrame(buf, sizeof buf, 0), -1);
   pty_.Send(good);
   EXPECT_EQ(JvsReceiveFrame(buf, 1, 0), -1);
+}
+
+// Bytes that came before a request cannot answer it: the send drops them.
+TEST_F(FrameTest, StaleInputIsDroppedBeforeARequest) {
+  const Bytes stale = {0xE0, 0x00, 0x03, 0x01, 0x01, 0x05};
+  const Bytes fresh = {0xE0, 0x00, 0x04, 0x01, 0x01, 0x07, 0x0D};
+  pty_.Send(stale);
+  pty_.Send({0x01, 0x02});  // the tail of a frame whose start was lost
+  const uint32_t dropped = JvsGetDroppedReplyCount();
+  const uint8_t cmd[1] = {0x11};
+  JvsQueueCommand(1, cmd, 1);
+  ASSERT_EQ(JvsSendFrame(1), 1);
+  EXPECT_EQ(JvsGetDroppedReplyCount() - dropped, 1u);
+  pty_.Send(fresh);
+  uint8_t buf[kJvsReplyBuffer];
+  ASSERT_EQ(JvsReceiveFrame(buf, sizeof buf, 1), 3);
+  EXPECT_EQ(Bytes(buf, buf + 3), (Bytes{0x01, 0x01, 0x07}));
+  // The master's own command frames drop them too, and leave the queue.
+  pty_.Take();
+  pty_.Send(stale);
+  const uint8_t apply[1] = {0x04};
+  ASSERT_EQ(JvsSendBytes(0, apply, 1), 1);
+  EXPECT_EQ(JvsGetDroppedReplyCount() - dropped, 2u);
+  EXPECT_EQ(pty_.Take(), (Bytes{0xE0, 0x00, 0x02, 0x04, 0x06}));
+  EXPECT_EQ(JvsQueuedCount(1), 1u);
+}
+
+// A frame the check refuses is dropped and counted; the wait goes on for
+// one that answers the request.
+TEST_F(FrameTest, RefusedFramesAreDroppedAndTheWaitGoesOn) {
+  const uint8_t cmd[1] = {0x11};
+  JvsQueueCommand(1, cmd, 1);
+  JvsSendFrame(1);
+  pty_.Take();
+  pty_.Send({0xE0, 0x00, 0x03, 0x01, 0x01, 0x05});        // 2 bytes: not the answer
+  pty_.Send({0xE0, 0x00, 0x04, 0x01, 0x01, 0x13, 0x19});  // 3 bytes
+  const uint32_t dropped = JvsGetDroppedReplyCount(), errors = JvsGetErrorCount();
+  const size_t want = 3;
+  uint8_t buf[kJvsReplyBuffer];
+  ASSERT_EQ(JvsReceiveReply(buf, sizeof buf, 1, &LengthIs, &want), 3);
+  EXPECT_EQ(buf[2], 0x13);
+  const JvsReceiveStats st = JvsLastReceiveStats();
+  EXPECT_EQ(JvsGetDroppedReplyCount() - dropped, 1u);
+  EXPECT_EQ(JvsGetErrorCount(), errors);  // not an error: nothing was asked again
+  EXPECT_EQ(st.refused, 1);
+  EXPECT_TRUE(pty_.Take().empty());
+}
+
+// The wait for a byte is measured on the bus clock: on a clock that does
+// not move it never runs out, and it runs out once the clock has moved
+// 20 ms. A reply asked for again after that may come twice: the late copy
+// is dropped, here or in the next receive.
+TEST_F(FrameTest, ByteWaitsRunOnTheBusClockAndLateCopiesAreDropped) {
+  testsupport::FakeClock clock;
+  JvsSetClock(&clock);
+  const uint8_t cmd[1] = {0x11};
+  JvsQueueCommand(1, cmd, 1);
+  JvsSendFrame(1);
+  pty_.Take();
+  const Bytes reply = {0xE0, 0x00, 0x04, 0x01, 0x01, 0x13, 0x19};
+  uint8_t buf[kJvsReplyBuffer];
+  int got = 0;
+  std::thread receiver([&] { got = JvsReceiveFrame(buf, sizeof buf, 1); });
+  // No request to send again while the clock stands still, however long.
+  Bytes asked = pty_.Take(50);
+  EXPECT_TRUE(asked.empty());
+  clock.Advance(kJvsByteWaitMs);
+  // After 20 ms of the clock: the request to send again.
+  for (int i = 0; i < 600 && asked.empty(); ++i) asked = pty_.Take(50);
+  EXPECT_EQ(asked, (Bytes{0xE0, 0x01, 0x02, 0x2F, 0x32}));
+  pty_.Send(reply);  // the copy
+  receiver.join();
+  ASSERT_EQ(got, 3);
+  const uint32_t dropped = JvsGetDroppedReplyCount();
+  // The first answer comes late, during the next receive.
+  pty_.Send(reply);
+  pty_.Send({0xE0, 0x00, 0x04, 0x01, 0x01, 0x14, 0x1A});
+  ASSERT_EQ(JvsReceiveFrame(buf, sizeof buf, 1), 3);
+  EXPECT_EQ(buf[2], 0x14);
+  EXPECT_EQ(JvsGetDroppedReplyCount() - dropped, 1u);
+  EXPECT_EQ(JvsLastReceiveStats().lateCopies, 1);
+  // Only one copy is dropped: the same frame again is a reply.
+  pty_.Send(reply);
+  EXPECT_EQ(JvsReceiveFrame(buf, sizeof buf, 1), 3);
+  EXPECT_EQ(JvsGetDroppedReplyCount() - dropped, 1u);
+  // A wait that would not end is cut short by the close.
+  std::thread waiting([&] { got = JvsReceiveFrame(buf, sizeof buf, 0); });
+  EXPECT_TRUE(pty_.Take(50).empty());
+  JvsCancelWaits();
+  waiting.join();
+  EXPECT_EQ(got, -1);
 }
 
 }  // namespace
