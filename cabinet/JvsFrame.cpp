@@ -324,7 +324,7 @@ int JvsReceiveReply(uint8_t* buffer, size_t max, int retransmit, JvsReplyCheck c
         // The node saw a damaged request: send it again as it was.
         ++errors;
         ++m.errors;
-        ++m.stats.badSums;
+        ++m.stats.damagedRequests;
         if (errors > kJvsMaxErrors) return -1;
         JvsWritePort(m.lastFrame, m.lastLength);
         continue;

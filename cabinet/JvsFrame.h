@@ -95,6 +95,7 @@ int JvsReceiveReply(uint8_t* buffer, size_t max, int retransmit, JvsReplyCheck c
 struct JvsReceiveStats {
   int emptyReads;  // reads that waited kJvsByteWaitMs for nothing
   int badSums;     // frames whose sum was wrong
+  int damagedRequests;  // status 3: the node saw a damaged request
   int refused;     // frames that did not answer the request
   int lateCopies;  // late copies of a reply already taken
 };

@@ -182,12 +182,11 @@ int ReceiveReply(const Request& r, uint8_t* buf, int retransmit) {
   return n;
 }
 
-// Sends one frame of the node's queue (or the given command) and reads the
-// reply; the reply must be normal and its first report normal. Returns the
-// reply length or -1.
-int Exchange(uint8_t node, uint8_t* buf, int retransmit, const uint8_t* command = nullptr, size_t length = 0) {
-  const Request r{node, command, length};
-  if (command ? !JvsSendBytes(node, command, length) : !JvsSendFrame(node)) return -1;
+// Sends one frame of the node's queue and reads the reply; the reply must be
+// normal and its first report normal. Returns the reply length or -1.
+int Exchange(uint8_t node, uint8_t* buf, int retransmit) {
+  const Request r{node, nullptr, 0};
+  if (!JvsSendFrame(node)) return -1;
   const int n = ReceiveReply(r, buf, retransmit);
   if (n < 2 || buf[0] != kJvsStatusNormal || buf[1] != 1) return -1;
   return n;
@@ -199,8 +198,10 @@ void TellReceiveFailure(int node) {
   if (st.emptyReads > kJvsMaxErrors)
     Tell("node %d gave no reply, not even after %d requests to send it again; the bus is stopped", node,
          kJvsMaxErrors + 1);
-  else
+  else if (st.emptyReads + st.badSums + st.damagedRequests > 0)
     Tell("node %d gave no good reply in %d tries; the bus is stopped", node, kJvsMaxErrors + 1);
+  else
+    Tell("node %d answered with a reply the bus does not know; the bus is stopped", node);
 }
 
 // A bus fault: the state tells it, and the thread waits until it is closed.
@@ -296,7 +297,7 @@ void WalkReply(uint8_t node, const uint8_t* buf, size_t len) {
 
 // The step of node 0's setting sequence that is due, between cycles, on
 // frames of the master's own (the users' queues stay theirs). False when its
-// exchange failed.
+// exchange failed (told on standard error).
 bool RunSettingStep() {
   Master& m = M();
   uint8_t command[3];
@@ -327,9 +328,17 @@ bool RunSettingStep() {
   }
   uint8_t buf[kJvsReplyBuffer];
   JvsSetRts(0);
-  const bool ok = Exchange(0, buf, 1, command, length) >= 0;
+  const Request r{0, command, length};
+  const int n = JvsSendBytes(0, command, length) ? ReceiveReply(r, buf, 1) : -1;
   JvsSetRts(1);
-  if (!ok) return false;
+  if (n < 0) {
+    if (!m.stop.load()) TellReceiveFailure(0);
+    return false;
+  }
+  if (n < 2 || buf[0] != kJvsStatusNormal || buf[1] != 1) {
+    Tell("node 0 refused its setting command 0x%02X (status %d); the bus is stopped", command[0], buf[0]);
+    return false;
+  }
   std::lock_guard<std::mutex> g(m.lock);
   m.settingPhase = m.settingPhase == kSettingSendValue ? kSettingApply : kSettingSettle;
   m.settingSince = JvsClock().NowMs();
@@ -391,11 +400,7 @@ uint32_t JvsThread() {
       if (m.stop.load()) return 0;
       // The setting step that is due goes before the cycle asked for, so
       // that cycles asked for back to back cannot hold it off.
-      if (!RunSettingStep()) {
-        if (m.stop.load()) return 0;
-        TellReceiveFailure(0);
-        return Halt(-3);
-      }
+      if (!RunSettingStep()) return m.stop.load() ? 0 : Halt(-3);
       {
         std::lock_guard<std::mutex> g(m.lock);
         if (m.state == 2) break;
