@@ -12,7 +12,8 @@ uint32_t BusCabIoBoard::Open(uint32_t device, uint32_t* handle, uint32_t* status
   failed_ = false;
   units_[0] = Unit{};
   units_[1] = Unit{};
-  units_[0].status = kLinkedStatus;
+  status_[0] = kLinkedStatus;
+  status_[1] = 0;
   units_[0].linkReported = true;
   *handle = kHandle;
   return 0;
@@ -25,46 +26,16 @@ uint32_t BusCabIoBoard::Close(uint32_t handle, uint32_t* status) {
   return 0;
 }
 
-uint32_t BusCabIoBoard::CounterValue(const Unit& u, int c) const {
-  const uint32_t count = u.coins[c] & 0x3FFFu;
-  const uint32_t owed = u.inFlight[c] + u.taken[c];
-  return (count > owed ? count - owed : 0) | ((u.coins[c] >> 14) ? 0x80000000u : 0u);
-}
-
-uint32_t BusCabIoBoard::ReadRegister(uint32_t handle, uint32_t reg, uint32_t* value, uint32_t* status) {
-  if (status) *status = 0;
-  if (!open_ || failed_ || handle != kHandle || !value) return 1;
-  if (reg == cabreg::kBoardId) {
-    *value = kId;
-    return 0;
-  }
-  if (reg == cabreg::kStatus0 || reg == cabreg::kStatus1) {
-    *value = units_[reg == cabreg::kStatus1].status;
-    return 0;
-  }
-  int unit, index;
-  uint32_t kind;
-  if (!cabreg::Decode(reg, &unit, &kind, &index)) return 2;
+uint32_t BusCabIoBoard::ReadUnit(int unit, uint32_t kind, int index) {
   const Unit& u = units_[unit];
-  if (kind == cabreg::kOutput)
-    *value = u.outputs[index];
-  else if (kind == cabreg::kInput)
-    *value = index == 0 ? u.input : 0;
-  else
-    *value = CounterValue(u, index);
-  return 0;
+  if (kind == cabreg::kOutput) return u.outputs[index];
+  if (kind == cabreg::kInput) return index == 0 ? u.input : 0;
+  const uint32_t count = u.coins[index] & 0x3FFFu;
+  const uint32_t owed = u.inFlight[index] + u.taken[index];
+  return (count > owed ? count - owed : 0) | ((u.coins[index] >> 14) ? 0x80000000u : 0u);
 }
 
-uint32_t BusCabIoBoard::WriteRegister(uint32_t handle, uint32_t reg, uint32_t value, uint32_t* status) {
-  if (status) *status = 0;
-  if (!open_ || failed_ || handle != kHandle) return 1;
-  if (reg == cabreg::kStatus0 || reg == cabreg::kStatus1) {
-    units_[reg == cabreg::kStatus1].status = value;
-    return 0;
-  }
-  int unit, index;
-  uint32_t kind;
-  if (!cabreg::Decode(reg, &unit, &kind, &index) || kind == cabreg::kInput) return 2;
+void BusCabIoBoard::WriteUnit(int unit, uint32_t kind, int index, uint32_t value) {
   Unit& u = units_[unit];
   if (kind == cabreg::kOutput) {
     u.outputs[index] = value;
@@ -72,7 +43,6 @@ uint32_t BusCabIoBoard::WriteRegister(uint32_t handle, uint32_t reg, uint32_t va
     // Coins taken off; a node cannot be given coins.
     u.taken[index] = std::min<uint32_t>(0xFFFF, u.taken[index] + uint32_t(-int64_t(v)));
   }
-  return 0;
 }
 
 void BusCabIoBoard::Trade() {
@@ -85,7 +55,7 @@ void BusCabIoBoard::Trade() {
     u.node = found[i];
     const bool linked = u.node != 0;
     if (linked != u.linkReported) {
-      u.status = linked ? kLinkedStatus : kUnlinkedStatus;
+      status_[i] = linked ? kLinkedStatus : kUnlinkedStatus;
       u.linkReported = linked;
     }
     if (!linked) continue;

@@ -1,7 +1,7 @@
 #pragma once
 #include <cstdint>
 
-#include "cabinet/CabIoDriver.h"
+#include "cabinet/CabRegisterBoard.h"
 
 // The cabinet's I/O board when the I/O device runs on a serial bus: the
 // registers of the two I/O units as a bus adapter presents them, served from
@@ -21,17 +21,16 @@
 // fault. Once the nodes are known each unit reports the link it has, so a bus
 // without a node with switches unlinks unit 0. After a bus fault (Fail)
 // every register access fails.
-class BusCabIoBoard : public CabIoDriver {
+class BusCabIoBoard : public CabRegisterBoard {
  public:
   static constexpr uint32_t kHandle = 0x4A;
   static constexpr uint32_t kId = 0x00020107;
   static constexpr uint32_t kLinkedStatus = 0x00030001;    // new status, link up
   static constexpr uint32_t kUnlinkedStatus = 0x00030000;  // new status, link down
 
+  BusCabIoBoard() : CabRegisterBoard(kHandle, kId) {}
   uint32_t Open(uint32_t device, uint32_t* handle, uint32_t* status) override;
   uint32_t Close(uint32_t handle, uint32_t* status) override;
-  uint32_t ReadRegister(uint32_t handle, uint32_t reg, uint32_t* value, uint32_t* status) override;
-  uint32_t WriteRegister(uint32_t handle, uint32_t reg, uint32_t value, uint32_t* status) override;
 
   // Hands the coins taken off and the output words to the units' nodes and
   // takes the nodes' last replies. Only while the master is ready and the
@@ -44,7 +43,6 @@ class BusCabIoBoard : public CabIoDriver {
  private:
   struct Unit {
     int32_t node = 0;
-    uint32_t status = 0;
     bool linkReported = false;
     uint32_t input = 0;
     uint32_t outputs[4] = {};
@@ -52,9 +50,10 @@ class BusCabIoBoard : public CabIoDriver {
     uint32_t inFlight[2] = {};  // handed to the node, not yet counted by it
     uint32_t taken[2] = {};     // written here, not yet handed to the node
   };
-  uint32_t CounterValue(const Unit& u, int channel) const;
+  bool Usable() const override { return open_ && !failed_; }
+  uint32_t ReadUnit(int unit, uint32_t kind, int index) override;
+  void WriteUnit(int unit, uint32_t kind, int index, uint32_t value) override;
 
-  bool open_ = false;
   bool failed_ = false;
   Unit units_[2];
 };

@@ -11,10 +11,6 @@ constexpr uint32_t kUnitBase1 = 0x4180;
 constexpr uint32_t kOutput = 0x00;   // + 4 * word, words 0-3
 constexpr uint32_t kInput = 0x20;    // + 4 * word, words 0-3
 constexpr uint32_t kCounter = 0x40;  // + 4 * channel, channels 0-1
-
-// A unit register's unit (0, 1), kind (kOutput, kInput or kCounter) and
-// index within its kind; false for any other register.
-bool Decode(uint32_t reg, int* unit, uint32_t* kind, int* index);
 }  // namespace cabreg
 
 // The cabinet's I/O driver: four calls that open the board, close it and read

@@ -11,34 +11,6 @@ CabIoDriver* g_defaultBoard = nullptr;
 
 }  // namespace
 
-bool cabreg::Decode(uint32_t reg, int* unit, uint32_t* kind, int* index) {
-  uint32_t base;
-  if (reg >= kUnitBase0 && reg < kUnitBase0 + 0x80) {
-    *unit = 0;
-    base = kUnitBase0;
-  } else if (reg >= kUnitBase1 && reg < kUnitBase1 + 0x80) {
-    *unit = 1;
-    base = kUnitBase1;
-  } else {
-    return false;
-  }
-  const uint32_t off = reg - base;
-  if (off & 3) return false;
-  if (off < 0x10) {
-    *kind = kOutput;
-    *index = int(off / 4);
-  } else if (off >= 0x20 && off < 0x30) {
-    *kind = kInput;
-    *index = int((off - 0x20) / 4);
-  } else if (off == 0x40 || off == 0x44) {
-    *kind = kCounter;
-    *index = int((off - 0x40) / 4);
-  } else {
-    return false;
-  }
-  return true;
-}
-
 CabIoDriver* GetCabIoDriver() { return g_driver ? g_driver : GetDefaultCabIoBoard(); }
 void SetCabIoDriver(CabIoDriver* driver) { g_driver = driver; }
 CabIoDriver* GetDefaultCabIoBoard() { return g_defaultBoard ? g_defaultBoard : &SimCabIoBoard::Instance(); }
@@ -94,49 +66,22 @@ uint32_t SimCabIoBoard::Close(uint32_t handle, uint32_t* status) {
   return 0;
 }
 
-uint32_t SimCabIoBoard::ReadRegister(uint32_t handle, uint32_t reg, uint32_t* value, uint32_t* status) {
-  if (status) *status = 0;
-  if (!open_ || handle != kHandle || !value) return 1;
-  if (reg == cabreg::kBoardId) {
-    *value = kId;
-    return 0;
-  }
-  if (reg == cabreg::kStatus0 || reg == cabreg::kStatus1) {
-    *value = status_[reg == cabreg::kStatus1];
-    return 0;
-  }
-  int unit, index;
-  uint32_t kind;
-  if (!cabreg::Decode(reg, &unit, &kind, &index)) return 2;
+uint32_t SimCabIoBoard::ReadUnit(int unit, uint32_t kind, int index) {
   switch (kind) {
     case cabreg::kOutput:
-      *value = outputs_[unit][index];
-      break;
+      return outputs_[unit][index];
     case cabreg::kInput:
-      *value = (unit == 0 && index == 0) ? SampleInputWord() : 0;
-      break;
+      return (unit == 0 && index == 0) ? SampleInputWord() : 0;
     default:
-      *value = uint32_t(coins_[unit][index]) | (coinFault_[unit][index] ? 0x80000000u : 0u);
-      break;
+      return uint32_t(coins_[unit][index]) | (coinFault_[unit][index] ? 0x80000000u : 0u);
   }
-  return 0;
 }
 
-uint32_t SimCabIoBoard::WriteRegister(uint32_t handle, uint32_t reg, uint32_t value, uint32_t* status) {
-  if (status) *status = 0;
-  if (!open_ || handle != kHandle) return 1;
-  if (reg == cabreg::kStatus0 || reg == cabreg::kStatus1) {
-    status_[reg == cabreg::kStatus1] = value;
-    return 0;
-  }
-  int unit, index;
-  uint32_t kind;
-  if (!cabreg::Decode(reg, &unit, &kind, &index) || kind == cabreg::kInput) return 2;
+void SimCabIoBoard::WriteUnit(int unit, uint32_t kind, int index, uint32_t value) {
   if (kind == cabreg::kOutput)
     outputs_[unit][index] = value;
   else
     AddCoins(unit, index, static_cast<int32_t>(value));
-  return 0;
 }
 
 void SimCabIoBoard::AddCoins(int unit, int channel, int coins) {

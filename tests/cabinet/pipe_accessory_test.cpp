@@ -28,8 +28,8 @@ bool Eventually(Pred pred) {
   return true;
 }
 
-// The accessory server: answers each request with the next scripted reply
-// (identity replies are 9 bytes, data replies 21) and keeps the requests.
+// The accessory server: its replies (identity replies are 9 bytes, data
+// replies 21) and the requests it was sent.
 class FakeServer {
  public:
   explicit FakeServer(const std::string& path) { listener_.Listen(path); }
@@ -47,15 +47,16 @@ class FakeServer {
       for (const Bytes& r : replies)
         if (!s.SendAll(r.data(), r.size(), 30000)) return;
       answered_ = true;
-      for (size_t i = 0; i < replies.size(); ++i) {
-        uint8_t head[2];
-        if (!s.ReceiveAll(head, 2, 30000)) return;
-        Bytes req(head, head + 2);
-        Bytes rest(head[0] == 0 ? 4 : 8);
-        if (!s.ReceiveAll(rest.data(), rest.size(), 30000)) return;
-        req.insert(req.end(), rest.begin(), rest.end());
-        requests.push_back(req);
-      }
+      for (size_t i = 0; i < replies.size(); ++i)
+        if (!KeepRequest(s)) return;
+    });
+  }
+  // Takes one request and never answers it.
+  void Hang() {
+    thread_ = std::thread([this] {
+      plat::LocalStream s;
+      if (!listener_.Accept(&s, 30000) || !KeepRequest(s)) return;
+      while (!stop_) std::this_thread::sleep_for(std::chrono::milliseconds(1));
     });
   }
   bool Answered() const { return answered_.load(); }
@@ -63,30 +64,20 @@ class FakeServer {
   void Join() {
     if (thread_.joinable()) thread_.join();
   }
-  void Serve(std::vector<Bytes> replies, bool hang = false) {
-    thread_ = std::thread([this, replies, hang] {
-      plat::LocalStream s;
-      if (!listener_.Accept(&s, 2000)) return;
-      for (const Bytes& r : replies) {
-        uint8_t head[2];
-        if (!s.ReceiveAll(head, 2, 2000)) return;
-        Bytes req(head, head + 2);
-        Bytes rest(head[0] == 0 ? 4 : 8);
-        if (!s.ReceiveAll(rest.data(), rest.size(), 2000)) return;
-        req.insert(req.end(), rest.begin(), rest.end());
-        requests.push_back(req);
-        if (hang) {
-          while (!stop_) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-          return;
-        }
-        s.SendAll(r.data(), r.size(), 2000);
-      }
-      while (!stop_) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    });
-  }
   std::vector<Bytes> requests;
 
  private:
+  bool KeepRequest(plat::LocalStream& s) {
+    uint8_t head[2];
+    if (!s.ReceiveAll(head, 2, 30000)) return false;
+    Bytes req(head, head + 2);
+    Bytes rest(head[0] == 0 ? 4 : 8);
+    if (!s.ReceiveAll(rest.data(), rest.size(), 30000)) return false;
+    req.insert(req.end(), rest.begin(), rest.end());
+    requests.push_back(req);
+    return true;
+  }
+
   plat::LocalListener listener_;
   std::thread thread_;
   std::atomic<bool> stop_{false};
@@ -178,7 +169,7 @@ TEST_F(PipeAccessoryTest, AbsentOrHungServerIsNoLink) {
     EXPECT_EQ(unit_.result, 1u);
   }
   FakeServer server(path_);
-  server.Serve({IdReply(1, 0)}, true);
+  server.Hang();
   PipeAccessory acc(path_, &clock_);
   acc.StartRead(unit_, 100);
   const auto t0 = std::chrono::steady_clock::now();
