@@ -28,11 +28,12 @@ struct FrameModule {
   std::atomic<uint32_t> dropped{0};
   uint8_t lastFrame[kJvsMaxFrame] = {};
   size_t lastLength = 0;
-  // The reply taken after an empty read asked for it again: the first
-  // answer may still come, and is then the same frame.
+  // The reply taken after empty reads asked for it again: the first answer
+  // and a copy for each request but the one answered may still come, each
+  // the same frame.
   uint8_t lateCopy[255] = {};
   size_t lateCopySize = 0;
-  bool lateCopyExpected = false;
+  uint32_t lateCopiesExpected = 0;
   JvsReceiveStats stats = {};
 };
 
@@ -46,12 +47,12 @@ CommandQueue& Slot(uint8_t node) { return M().queues[node >= 32 ? 32 : node]; }
 // Appends a byte, escaped, to a frame under construction.
 void PutEscaped(uint8_t* frame, size_t* n, uint8_t byte) { *n += static_cast<size_t>(JvsEscapeByte(byte, frame + *n)); }
 
-// True when the frame (status first) is the late copy the receiver waits
-// for; it is then expected no longer.
+// True when the frame (status first) is a late copy the receiver waits
+// for; one fewer is then expected.
 bool TakeLateCopy(const uint8_t* data, size_t size) {
   FrameModule& m = M();
-  if (!m.lateCopyExpected || size != m.lateCopySize || std::memcmp(data, m.lateCopy, size) != 0) return false;
-  m.lateCopyExpected = false;
+  if (m.lateCopiesExpected == 0 || size != m.lateCopySize || std::memcmp(data, m.lateCopy, size) != 0) return false;
+  --m.lateCopiesExpected;
   return true;
 }
 
@@ -107,7 +108,7 @@ int JvsOpenPort(const char* portName) {
   if (!m.port.Open(portName)) return 0;
   m.cancelWaits = false;
   m.dropped = 0;
-  m.lateCopyExpected = false;
+  m.lateCopiesExpected = 0;
   return 1;
 }
 
@@ -132,11 +133,12 @@ size_t JvsReadPort(uint8_t* buffer, size_t max) {
   if (!buffer || max == 0 || !m.port.IsOpen()) return 0;
   size_t n = m.port.ReadAvailable(buffer, max);
   if (n) return n;
-  m.port.SetRts(false);
-  // The wait is measured on the bus clock, in short slices of real time;
-  // once it is over, a last look takes a byte that came meanwhile.
+  // The wait is measured on the bus clock, from before RTS drops, in short
+  // slices of real time; once it is over, a last look takes a byte that came
+  // meanwhile.
   plat::MsClock& clock = JvsClock();
   const uint32_t start = clock.NowMs();
+  m.port.SetRts(false);
   for (;;) {
     const uint32_t spent = clock.NowMs() - start;
     const uint32_t slice = spent >= kJvsByteWaitMs ? 0 : std::min(kJvsByteWaitMs - spent, kWaitSliceMs);
@@ -278,7 +280,7 @@ int JvsReceiveReply(uint8_t* buffer, size_t max, int retransmit, JvsReplyCheck c
   if (!buffer) return -1;
   JvsReceiver rx;
   int errors = 0;
-  bool askedAfterSilence = false;
+  uint32_t askedAfterSilence = 0;
   auto error = [&](bool empty) {
     ++errors;
     ++m.errors;
@@ -295,7 +297,7 @@ int JvsReceiveReply(uint8_t* buffer, size_t max, int retransmit, JvsReplyCheck c
       PutEscaped(frame, &n, 0x2F);
       PutEscaped(frame, &n, static_cast<uint8_t>(node + 0x31));
       JvsWritePort(frame, n);
-      if (empty) askedAfterSilence = true;
+      if (empty) ++askedAfterSilence;
     }
   };
   uint8_t chunk[kJvsMaxFrame];
@@ -338,13 +340,13 @@ int JvsReceiveReply(uint8_t* buffer, size_t max, int retransmit, JvsReplyCheck c
       if (rx.Size() > max) return -1;
       std::memcpy(buffer, rx.Data(), rx.Size());
       // A reply asked for again after silence may be followed by the first
-      // answer, late. Not when a frame was dropped here: then that may well
-      // have been the answer (a late copy, or one that did not fit), and no
-      // other is on its way.
+      // answer, late, and by the copies of the other requests. Not when a
+      // frame was dropped here: then that may well have been the answer (a
+      // late copy, or one that did not fit), and no other is on its way.
       if (askedAfterSilence && m.stats.lateCopies == 0 && m.stats.refused == 0 && rx.Size() <= sizeof m.lateCopy) {
         std::memcpy(m.lateCopy, rx.Data(), rx.Size());
         m.lateCopySize = rx.Size();
-        m.lateCopyExpected = true;
+        m.lateCopiesExpected = askedAfterSilence;
       }
       return static_cast<int>(rx.Size());
     }

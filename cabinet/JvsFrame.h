@@ -86,9 +86,10 @@ int JvsReceiveFrame(uint8_t* buffer, size_t max, int retransmit);
 using JvsReplyCheck = bool (*)(const void* request, const uint8_t* reply, size_t length);
 
 // JvsReceiveFrame for a reply to a known request: a frame that check refuses
-// is dropped and the wait goes on. After an empty read has asked for a
-// resend, the reply taken may still come a second time, late: one frame
-// equal to it is dropped as that copy (here or in a later receive).
+// is dropped and the wait goes on. After empty reads have asked for resends,
+// the reply taken may still come again, late (the first answer, and a copy
+// for each further request): as many frames equal to it are dropped as late
+// copies, here, in a later receive or before a later request.
 int JvsReceiveReply(uint8_t* buffer, size_t max, int retransmit, JvsReplyCheck check, const void* request);
 
 // What the last receive met (for the master's messages).

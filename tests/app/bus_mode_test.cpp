@@ -40,7 +40,6 @@ class BusMode : public ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(bus_.Ok());
     node_ = bus_.AddNode(testsupport::SimJvsNode{});
-    bus_.SetClock(&clock_);
     JvsSetClock(&clock_);
     JvsSetPortLines(&bus_);
     // The frames run on this thread: whatever it waits on the bus is counted.
@@ -98,7 +97,7 @@ class BusMode : public ::testing::Test {
     return g_GameTakeover != 0 || (g && g->FindInList("CABRIERRCHECK", GAME_LIST_MANAGERS));
   }
 
-  testsupport::FakeClock clock_;  // before the bus, whose thread reads it
+  testsupport::FakeClock clock_;
   testsupport::SimJvsBus bus_;
   int node_ = 0;
   std::unique_ptr<testsupport::Headless> sys_;
@@ -122,15 +121,15 @@ TEST_F(BusMode, PadsReadTheBusNode) {
 // bus is up then, without results. That is no I/O error; a coin on the bus
 // becomes a credit and start begins a play.
 TEST_F(BusMode, CoinAndStartThroughTheBusAlone) {
-  // Bring-up holds at the node's identity while the clock stands still; the
-  // game runs up to its first scene meanwhile, checking the hardware.
-  bus_.DelayNextReply(1, 5);
+  // Bring-up holds at the node's identity; the game runs up to its first
+  // scene meanwhile, checking the hardware.
+  bus_.HoldNextReply(1);
   Start();
   ASSERT_TRUE(FramesUntil([] { return testsupport::CurrentSceneName() == "Notice" || TookOver(); }, false));
   ASSERT_FALSE(TookOver()) << "an I/O error while the bus came up";
   ASSERT_TRUE(Eventually([&] { return bus_.HeldReplies() == 1; }));
   EXPECT_EQ(JvsGetState(), 0);
-  clock_.Advance(5);
+  bus_.ReleaseReply(1);
   ASSERT_TRUE(Eventually([] { return JvsGetState() == 1; }));
   Frame(false);
   ASSERT_FALSE(TookOver()) << "an I/O error right after the bus came up";

@@ -81,18 +81,21 @@ class BusTest : public ::testing::Test {
     ASSERT_EQ(JvsQueuePoll(), 1);  // the request makes the state 2 at once
     ASSERT_TRUE(WaitState(1));
   }
-  // Moves the bus clock on, a little at a time, until pred holds: what
-  // waits on the clock runs out only here.
+  // Moves the bus clock on, a millisecond at a time, until pred holds: what
+  // waits on the clock runs out only here. Before each step the simulated
+  // bus answers every request written so far, so a wait for a node that
+  // answers never runs out, however slowly the bus thread is scheduled.
   template <class Pred>
   bool AdvanceUntil(Pred pred) {
     return Eventually([&] {
       if (pred()) return true;
+      bus_.Settle();
       clock_.Advance(1);
       return false;
     });
   }
 
-  FakeClock clock_;  // before the bus, whose thread reads it
+  FakeClock clock_;
   SimJvsBus bus_;
 };
 
@@ -178,7 +181,9 @@ TEST_F(BusTest, UnfittingReplyIsRefusedAndAskedForAgain) {
   ASSERT_EQ(JvsQueuePoll(), 1);
   ASSERT_TRUE(Eventually([&] { return JvsGetDroppedReplyCount() == dropped + 1; }));
   EXPECT_EQ(JvsGetState(), 3);  // still waiting for a reply that fits
-  clock_.Advance(kJvsByteWaitMs);
+  const uint32_t refusedAt = clock_.NowMs();
+  ASSERT_TRUE(AdvanceUntil([&] { return bus_.RetransmitRequests() > asked; }));
+  EXPECT_GE(clock_.NowMs() - refusedAt, kJvsByteWaitMs);
   ASSERT_TRUE(WaitState(1));
   const std::string err = ::testing::internal::GetCapturedStderr();
   EXPECT_ALL({VAL(bus_.RetransmitRequests() - asked, 1), VAL(JvsGetNodeRecord(0)->system, 0x5A),
@@ -191,11 +196,11 @@ TEST_F(BusTest, UnfittingReplyIsRefusedAndAskedForAgain) {
 
 // One reply 25 ms late, past the 20 ms the master waits for a byte: the
 // master asks again and takes the copy; the late first answer, identical,
-// comes after it and must never be taken as another node's reply.
+// comes after it and must never be taken as another node's reply. It is
+// dropped and counted.
 TEST_F(BusTest, LateReplyIsNeverTakenByTheWrongNode) {
   bus_.AddNode(SimJvsNode{});
   bus_.AddNode(SimJvsNode{});
-  bus_.SetClock(&clock_);
   bus_.SetSwitches(0, 0, 0x8000, 0x0001);  // node 1: start
   bus_.SetSwitches(1, 0, 0x0200, 0x0002);  // node 2: button 1
   BringUp();
@@ -205,48 +210,59 @@ TEST_F(BusTest, LateReplyIsNeverTakenByTheWrongNode) {
     EXPECT_ALL({VAL(b->system, 0x5A), VAL(b->switches[0], 0x01), VAL(a->switches[0], 0x80),
                 VAL(a->switches[3], 0x01), VAL(c->switches[0], 0x02), VAL(c->switches[3], 0x02)});
   };
+  // Moves the clock to 25 ms after the request held at `asked`.
+  auto reach25 = [&](uint32_t asked) {
+    const uint32_t spent = clock_.NowMs() - asked;
+    if (spent < 25) clock_.Advance(25 - spent);
+  };
   Cycle();
   expectOwnReplies("before");
-  const uint32_t dropped = JvsGetDroppedReplyCount();
 
   // Node 2, the last of the cycle, answers late. The copy ends the cycle;
   // the first answer comes while the master is idle and is dropped before
   // the next request.
-  bus_.DelayNextReply(2, 25);
+  uint32_t dropped = JvsGetDroppedReplyCount();
+  int resends = bus_.RetransmitRequests();
+  bus_.HoldNextReply(2);
   ASSERT_EQ(JvsQueuePoll(), 1);
   ASSERT_TRUE(Eventually([&] { return bus_.HeldReplies() == 1; }));
-  clock_.Advance(kJvsByteWaitMs);  // the master's wait runs out: it asks again
+  uint32_t asked = clock_.NowMs();
+  ASSERT_TRUE(AdvanceUntil([&] { return bus_.RetransmitRequests() > resends; }));
+  EXPECT_GE(clock_.NowMs() - asked, kJvsByteWaitMs);  // not before its wait ran out
   ASSERT_TRUE(WaitState(1));
-  EXPECT_EQ(bus_.RetransmitRequests(), 1);
   expectOwnReplies("copy taken");
-  clock_.Advance(5);
-  ASSERT_TRUE(Eventually([&] { return bus_.LateReplies() == 1; }));
+  reach25(asked);
+  bus_.ReleaseReply(2);
   for (int i = 0; i < 3; ++i) {
     Cycle();
     expectOwnReplies("cycles after the late answer");
   }
-  EXPECT_EQ(JvsGetDroppedReplyCount(), dropped + 1);
+  EXPECT_EQ(bus_.RetransmitRequests() - resends, 1);
+  EXPECT_EQ(JvsGetDroppedReplyCount() - dropped, 1u);
 
-  // Node 1 answers late while node 2 is slow too: node 1's first answer
+  // Node 1 answers late and node 2 after it slowly: node 1's first answer
   // comes while the master waits for node 2, and has node 2's length.
-  bus_.DelayNextReply(1, 25);
-  bus_.DelayNextReply(2, 10);  // node 2 is asked only once the clock moves
+  dropped = JvsGetDroppedReplyCount();
+  resends = bus_.RetransmitRequests();
+  bus_.HoldNextReply(1);
+  bus_.HoldNextReply(2);
   ASSERT_EQ(JvsQueuePoll(), 1);
   ASSERT_TRUE(Eventually([&] { return bus_.HeldReplies() == 2; }));
-  clock_.Advance(kJvsByteWaitMs);
-  ASSERT_TRUE(Eventually([&] { return bus_.HeldReplies() == 3; }));
-  clock_.Advance(5);  // node 1's first answer
-  ASSERT_TRUE(Eventually([&] { return JvsGetDroppedReplyCount() == dropped + 2; }));
-  EXPECT_EQ(JvsGetState(), 3);  // still waiting for node 2
-  clock_.Advance(5);            // node 2's reply, within the wait
+  asked = clock_.NowMs();
+  // Node 1's wait runs out, its copy is taken, node 2 is asked.
+  ASSERT_TRUE(AdvanceUntil([&] { return bus_.HeldReplies() == 3; }));
+  reach25(asked);
+  bus_.ReleaseReply(1);  // node 1's first answer
+  bus_.ReleaseReply(2);  // then node 2's reply
   ASSERT_TRUE(WaitState(1));
-  EXPECT_ALL({VAL(bus_.LateReplies(), 3), VAL(bus_.RetransmitRequests(), 2)});
   expectOwnReplies("second late answer");
   for (int i = 0; i < 3; ++i) {
     Cycle();
     expectOwnReplies("cycles after the second late answer");
   }
-  EXPECT_EQ(JvsGetDroppedReplyCount(), dropped + 2);
+  EXPECT_EQ(bus_.RetransmitRequests() - resends, 1);  // node 2's reply came within its wait
+  EXPECT_EQ(JvsGetDroppedReplyCount() - dropped, 1u);
+  EXPECT_EQ(bus_.LateReplies(), 3);
 }
 
 TEST_F(BusTest, SilentNodeHaltsAfterItsResendsWithOneLine) {
@@ -397,13 +413,12 @@ TEST_F(DeviceBusTest, BusJustUpWithoutResultsIsNoError) {
   bus_.AddNode(SimJvsNode{});
   bus_.SetSwitches(0, 0, 0x0400, 0);
   bus_.SetCoins(0, 1, 0);
-  bus_.SetClock(&clock_);
-  bus_.DelayNextReply(1, 5);  // the identity: bring-up waits for the clock
+  bus_.HoldNextReply(1);  // the identity: bring-up waits for it
   dev_ = CreateXioDevice(bus_.PortPath().c_str(), 0);
   ASSERT_EQ(dev_->Open(), 0);
   ASSERT_TRUE(Eventually([&] { return bus_.HeldReplies() == 1; }));
   EXPECT_ALL({VAL(dev_->Poll(), 0), VAL(dev_->Sync(), 0), VAL(JvsGetState(), 0)});
-  clock_.Advance(5);
+  bus_.ReleaseReply(1);
   ASSERT_TRUE(WaitState(1));
   EXPECT_EQ(dev_->Sync(), 0);
   EXPECT_EQ(dev_->Sync(), 1);
@@ -435,10 +450,11 @@ TEST_F(DeviceBusTest, BusWithoutSwitchesUnlinksUnitZero) {
   dev_ = CreateXioDevice(bus_.PortPath().c_str(), 0);
   ASSERT_EQ(dev_->Open(), 0);
   EXPECT_TRUE(Eventually([&] {
-    const int32_t state = JvsGetState();
     dev_->Poll();
     const int32_t sync = dev_->Sync();
-    EXPECT_FALSE(sync == -1 && state == 0) << "an error while the bus came up";
+    // The state only moves on from 0: read after the sync, 0 means it was 0
+    // all through it.
+    EXPECT_FALSE(sync == -1 && JvsGetState() == 0) << "an error while the bus came up";
     return sync == -1;
   }));
   EXPECT_ALL({VAL(JvsGetState() > 0, true), VAL(dev_->GetUnitCount(), 0)});

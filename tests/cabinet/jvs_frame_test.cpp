@@ -7,6 +7,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <string>
 #include <thread>
 #include <vector>
@@ -31,7 +32,12 @@ class RawPty : public plat::SerialLines {
   ~RawPty() override { ::close(master_); }
   const std::string& Path() const { return path_; }
   int GetCts() override { return 1; }
-  bool SetRts(bool) override { return true; }
+  bool SetRts(bool asserted) override {
+    if (!asserted) ++rtsDrops;
+    return true;
+  }
+  // The port drops RTS as it starts each wait for a byte.
+  std::atomic<int> rtsDrops{0};
   void Send(const Bytes& b) { ASSERT_EQ(::write(master_, b.data(), b.size()), ssize_t(b.size())); }
   // Everything the port wrote within a short wait.
   Bytes Take(int waitMs = 30) {
@@ -271,8 +277,10 @@ TEST_F(FrameTest, ByteWaitsRunOnTheBusClockAndLateCopiesAreDropped) {
   const Bytes reply = {0xE0, 0x00, 0x04, 0x01, 0x01, 0x13, 0x19};
   uint8_t buf[kJvsReplyBuffer];
   int got = 0;
+  const int drops = pty_.rtsDrops.load();
   std::thread receiver([&] { got = JvsReceiveFrame(buf, sizeof buf, 1); });
   // No request to send again while the clock stands still, however long.
+  for (int i = 0; i < 600 && pty_.rtsDrops.load() == drops; ++i) pty_.Take(50);
   Bytes asked = pty_.Take(50);
   EXPECT_TRUE(asked.empty());
   clock.Advance(kJvsByteWaitMs);

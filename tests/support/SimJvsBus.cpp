@@ -123,9 +123,23 @@ int SimJvsBus::GetCts() {
   return 1;
 }
 
-void SimJvsBus::DelayNextReply(int nodeAddress, uint32_t ms) {
+void SimJvsBus::HoldNextReply(int nodeAddress) {
   std::lock_guard<std::mutex> g(lateLock_);
-  delays_[nodeAddress] = ms;
+  holds_.insert(nodeAddress);
+}
+
+void SimJvsBus::ReleaseReply(int nodeAddress) {
+  std::lock_guard<std::mutex> pump(pumpLock_);
+  std::vector<uint8_t> bytes;
+  {
+    std::lock_guard<std::mutex> g(lateLock_);
+    const auto it = heldReplies_.find(nodeAddress);
+    if (it == heldReplies_.end()) return;
+    bytes = std::move(it->second);
+    heldReplies_.erase(it);
+  }
+  Send(bytes);
+  ++lateSent_;
 }
 
 void SimJvsBus::Run() {
@@ -133,7 +147,6 @@ void SimJvsBus::Run() {
     pollfd p{master_, POLLIN, 0};
     ::poll(&p, 1, 1);
     Pump();
-    SendDueReplies();
   }
 }
 
@@ -183,27 +196,6 @@ void SimJvsBus::Pump() {
   }
 }
 
-void SimJvsBus::SendDueReplies() {
-  std::lock_guard<std::mutex> pump(pumpLock_);
-  std::vector<std::vector<uint8_t>> due;
-  {
-    std::lock_guard<std::mutex> g(lateLock_);
-    const uint32_t now = Clock().NowMs();
-    for (auto it = late_.begin(); it != late_.end();) {
-      if (int32_t(now - it->first) >= 0) {
-        due.push_back(std::move(it->second));
-        it = late_.erase(it);
-      } else {
-        ++it;
-      }
-    }
-  }
-  for (const auto& bytes : due) {
-    Send(bytes);
-    ++lateSent_;
-  }
-}
-
 void SimJvsBus::Send(const std::vector<uint8_t>& bytes) {
   size_t done = 0;
   while (done < bytes.size() && !stop_) {
@@ -246,10 +238,8 @@ void SimJvsBus::Reply(uint8_t node, uint8_t status, const std::vector<uint8_t>& 
   }
   {
     std::lock_guard<std::mutex> g(lateLock_);
-    const auto delay = delays_.find(node);
-    if (delay != delays_.end()) {
-      late_.emplace_back(Clock().NowMs() + delay->second, sent);
-      delays_.erase(delay);
+    if (holds_.erase(node)) {
+      heldReplies_[node] = sent;
       ++held_;
       return;
     }

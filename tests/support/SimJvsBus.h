@@ -2,12 +2,12 @@
 #include <atomic>
 #include <cstdint>
 #include <map>
+#include <set>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "platform/clock.h"
 #include "platform/serial_port.h"
 
 namespace testsupport {
@@ -65,15 +65,14 @@ class SimJvsBus : public plat::SerialLines {
   void SumErrorReplies(int n) { sumErrors_ = n; }
   void UnfittingReplies(int n) { unfitting_ = n; }
   void SetSilent(bool silent) { silent_ = silent; }
-  // The next reply of the node at this address goes out ms late on the
-  // clock (SetClock), or a resend request gets it first, at once.
-  void DelayNextReply(int nodeAddress, uint32_t ms);
-  // Replies held back so far (their time to go counted from then), and
-  // those of them sent.
+  // The next reply of the node at this address is held back until
+  // ReleaseReply: a late reply. A resend request meanwhile gets it at once,
+  // so the late one comes after its copy.
+  void HoldNextReply(int nodeAddress);
+  void ReleaseReply(int nodeAddress);
+  // Replies held back so far, and those of them released.
   int HeldReplies() const { return held_.load(); }
   int LateReplies() const { return lateSent_.load(); }
-  // The clock of the delays (not owned; null: the system clock).
-  void SetClock(plat::MsClock* clock) { clock_ = clock; }
   // Frames with a wrong sum that the bus received.
   int BadRequests() const { return badRequests_.load(); }
   int Resets() const { return resets_.load(); }
@@ -95,11 +94,6 @@ class SimJvsBus : public plat::SerialLines {
   void Run();
   // Handles every byte written to the bus so far.
   void Pump();
-  void SendDueReplies();
-  plat::MsClock& Clock() {
-    plat::MsClock* c = clock_.load();
-    return c ? *c : plat::SystemClock();
-  }
   void Send(const std::vector<uint8_t>& bytes);
   void OnFrame(uint8_t node, const std::vector<uint8_t>& data);
   void Reply(uint8_t node, uint8_t status, const std::vector<uint8_t>& body);
@@ -120,12 +114,11 @@ class SimJvsBus : public plat::SerialLines {
   bool escaped_ = false;
   uint8_t node_ = 0, length_ = 0, sum_ = 0;
   std::vector<uint8_t> data_;
-  // Late replies: the delays armed by node address, and replies waiting
-  // with the time they go out.
+  // Late replies: the node addresses whose next reply is held, and the
+  // replies held by node address.
   std::mutex lateLock_;
-  std::map<int, uint32_t> delays_;
-  std::vector<std::pair<uint32_t, std::vector<uint8_t>>> late_;
-  std::atomic<plat::MsClock*> clock_{nullptr};
+  std::set<int> holds_;
+  std::map<int, std::vector<uint8_t>> heldReplies_;
   std::atomic<int> held_{0}, lateSent_{0};
   std::atomic<int> corrupt_{0}, sumErrors_{0}, unfitting_{0}, badRequests_{0}, resets_{0}, retransmits_{0};
   std::atomic<bool> silent_{false}, stop_{false}, rts_{true};
