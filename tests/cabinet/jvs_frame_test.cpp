@@ -310,4 +310,42 @@ TEST_F(FrameTest, ByteWaitsRunOnTheBusClockAndLateCopiesAreDropped) {
   EXPECT_EQ(got, -1);
 }
 
+// Two waits ran out before the copy came: the first answer and the second
+// copy may both still come, and both are dropped.
+TEST_F(FrameTest, EachRequestToSendAgainLeavesALateCopy) {
+  testsupport::FakeClock clock;
+  JvsSetClock(&clock);
+  const uint8_t cmd[1] = {0x11};
+  JvsQueueCommand(1, cmd, 1);
+  JvsSendFrame(1);
+  pty_.Take();
+  const Bytes reply = {0xE0, 0x00, 0x04, 0x01, 0x01, 0x13, 0x19};
+  uint8_t buf[kJvsReplyBuffer];
+  int got = 0;
+  int drops = pty_.rtsDrops.load();
+  std::thread receiver([&] { got = JvsReceiveFrame(buf, sizeof buf, 1); });
+  // Lets one wait run out once it has begun; returns what the port wrote.
+  auto runOutOneWait = [&] {
+    for (int i = 0; i < 600 && pty_.rtsDrops.load() == drops; ++i) pty_.Take(5);
+    drops = pty_.rtsDrops.load();
+    clock.Advance(kJvsByteWaitMs);
+    Bytes asked;
+    for (int i = 0; i < 600 && asked.empty(); ++i) asked = pty_.Take(50);
+    return asked;
+  };
+  const Bytes askAgain = {0xE0, 0x01, 0x02, 0x2F, 0x32};
+  EXPECT_EQ(runOutOneWait(), askAgain);
+  EXPECT_EQ(runOutOneWait(), askAgain);
+  pty_.Send(reply);  // the first copy
+  receiver.join();
+  ASSERT_EQ(got, 3);
+  const uint32_t dropped = JvsGetDroppedReplyCount();
+  pty_.Send(reply);  // the second copy
+  pty_.Send(reply);  // the first answer
+  pty_.Send({0xE0, 0x00, 0x04, 0x01, 0x01, 0x14, 0x1A});
+  ASSERT_EQ(JvsReceiveFrame(buf, sizeof buf, 1), 3);
+  EXPECT_EQ(buf[2], 0x14);
+  EXPECT_EQ(JvsGetDroppedReplyCount() - dropped, 2u);
+}
+
 }  // namespace
