@@ -384,7 +384,11 @@ TEST_F(DeviceBusTest, UnitsAreTheBusIoNodes) {
   EXPECT_EQ(dev_->Poll(), 0);
   EXPECT_EQ(dev_->Sync(), 0);
   ASSERT_TRUE(PollUntilReady());
-  dev_->Poll();
+  // The nodes' replies reach the units with the poll after their cycle.
+  EXPECT_TRUE(Eventually([&] {
+    if (JvsGetState() == 1) dev_->Poll();
+    return dev_->GetUnitCount() == 2 && dev_->GetSwitchWord(2) == 0x1000u;
+  }));
   uint8_t block[16];
   dev_->GetSwitchBlock(0, block);
   EXPECT_ALL({VAL(dev_->GetUnitCount(), 2), VAL(dev_->GetSwitchWord(0), 0xA200u),
