@@ -65,12 +65,42 @@ class FrameTest : public ::testing::Test {
     ASSERT_EQ(JvsOpenPort(pty_.Path().c_str()), 1);
   }
   void TearDown() override {
+    if (receiver_.joinable()) receiver_.join();
     JvsClosePort();
     JvsSetPortLines(nullptr);
     JvsSetClock(nullptr);
     JvsClearQueues();
   }
+  // On the fake bus clock: sends node 1 a request and waits for its reply
+  // on a thread of its own (the result in got_, the reply in buf_).
+  void StartReceive() {
+    JvsSetClock(&clock_);
+    const uint8_t cmd[1] = {0x11};
+    JvsQueueCommand(1, cmd, 1);
+    JvsSendFrame(1);
+    pty_.Take();
+    drops_ = pty_.rtsDrops.load();
+    receiver_ = std::thread([this] { got_ = JvsReceiveFrame(buf_, sizeof buf_, 1); });
+  }
+  // Lets the receiver's next wait for a byte run out once it has begun:
+  // nothing is asked while the clock stands still, however long; after
+  // 20 ms of it, what the port wrote.
+  Bytes RunOutOneWait() {
+    for (int i = 0; i < 600 && pty_.rtsDrops.load() == drops_; ++i) pty_.Take(5);
+    drops_ = pty_.rtsDrops.load();
+    EXPECT_TRUE(pty_.Take(50).empty());
+    clock_.Advance(kJvsByteWaitMs);
+    Bytes asked;
+    for (int i = 0; i < 600 && asked.empty(); ++i) asked = pty_.Take(50);
+    return asked;
+  }
   RawPty pty_;
+  testsupport::FakeClock clock_;
+  std::thread receiver_;
+  int drops_ = 0;
+  int got_ = 0;
+  uint8_t buf_[kJvsReplyBuffer] = {};
+  const Bytes askAgain_ = {0xE0, 0x01, 0x02, 0x2F, 0x32};  // sum 1 + 0x31
 };
 
 // A check that takes only replies of the given length.
@@ -268,42 +298,27 @@ TEST_F(FrameTest, RefusedFramesAreDroppedAndTheWaitGoesOn) {
 // 20 ms. A reply asked for again after that may come twice: the late copy
 // is dropped, here or in the next receive.
 TEST_F(FrameTest, ByteWaitsRunOnTheBusClockAndLateCopiesAreDropped) {
-  testsupport::FakeClock clock;
-  JvsSetClock(&clock);
-  const uint8_t cmd[1] = {0x11};
-  JvsQueueCommand(1, cmd, 1);
-  JvsSendFrame(1);
-  pty_.Take();
+  StartReceive();
+  EXPECT_EQ(RunOutOneWait(), askAgain_);
   const Bytes reply = {0xE0, 0x00, 0x04, 0x01, 0x01, 0x13, 0x19};
-  uint8_t buf[kJvsReplyBuffer];
-  int got = 0;
-  const int drops = pty_.rtsDrops.load();
-  std::thread receiver([&] { got = JvsReceiveFrame(buf, sizeof buf, 1); });
-  // No request to send again while the clock stands still, however long.
-  for (int i = 0; i < 600 && pty_.rtsDrops.load() == drops; ++i) pty_.Take(50);
-  Bytes asked = pty_.Take(50);
-  EXPECT_TRUE(asked.empty());
-  clock.Advance(kJvsByteWaitMs);
-  // After 20 ms of the clock: the request to send again.
-  for (int i = 0; i < 600 && asked.empty(); ++i) asked = pty_.Take(50);
-  EXPECT_EQ(asked, (Bytes{0xE0, 0x01, 0x02, 0x2F, 0x32}));
   pty_.Send(reply);  // the copy
-  receiver.join();
-  ASSERT_EQ(got, 3);
+  receiver_.join();
+  ASSERT_EQ(got_, 3);
   const uint32_t dropped = JvsGetDroppedReplyCount();
   // The first answer comes late, during the next receive.
   pty_.Send(reply);
   pty_.Send({0xE0, 0x00, 0x04, 0x01, 0x01, 0x14, 0x1A});
-  ASSERT_EQ(JvsReceiveFrame(buf, sizeof buf, 1), 3);
-  EXPECT_EQ(buf[2], 0x14);
+  ASSERT_EQ(JvsReceiveFrame(buf_, sizeof buf_, 1), 3);
+  EXPECT_EQ(buf_[2], 0x14);
   EXPECT_EQ(JvsGetDroppedReplyCount() - dropped, 1u);
   EXPECT_EQ(JvsLastReceiveStats().lateCopies, 1);
   // Only one copy is dropped: the same frame again is a reply.
   pty_.Send(reply);
-  EXPECT_EQ(JvsReceiveFrame(buf, sizeof buf, 1), 3);
+  EXPECT_EQ(JvsReceiveFrame(buf_, sizeof buf_, 1), 3);
   EXPECT_EQ(JvsGetDroppedReplyCount() - dropped, 1u);
   // A wait that would not end is cut short by the close.
-  std::thread waiting([&] { got = JvsReceiveFrame(buf, sizeof buf, 0); });
+  int got = 0;
+  std::thread waiting([&] { got = JvsReceiveFrame(buf_, sizeof buf_, 0); });
   EXPECT_TRUE(pty_.Take(50).empty());
   JvsCancelWaits();
   waiting.join();
@@ -313,38 +328,19 @@ TEST_F(FrameTest, ByteWaitsRunOnTheBusClockAndLateCopiesAreDropped) {
 // Two waits ran out before the copy came: the first answer and the second
 // copy may both still come, and both are dropped.
 TEST_F(FrameTest, EachRequestToSendAgainLeavesALateCopy) {
-  testsupport::FakeClock clock;
-  JvsSetClock(&clock);
-  const uint8_t cmd[1] = {0x11};
-  JvsQueueCommand(1, cmd, 1);
-  JvsSendFrame(1);
-  pty_.Take();
+  StartReceive();
+  EXPECT_EQ(RunOutOneWait(), askAgain_);
+  EXPECT_EQ(RunOutOneWait(), askAgain_);
   const Bytes reply = {0xE0, 0x00, 0x04, 0x01, 0x01, 0x13, 0x19};
-  uint8_t buf[kJvsReplyBuffer];
-  int got = 0;
-  int drops = pty_.rtsDrops.load();
-  std::thread receiver([&] { got = JvsReceiveFrame(buf, sizeof buf, 1); });
-  // Lets one wait run out once it has begun; returns what the port wrote.
-  auto runOutOneWait = [&] {
-    for (int i = 0; i < 600 && pty_.rtsDrops.load() == drops; ++i) pty_.Take(5);
-    drops = pty_.rtsDrops.load();
-    clock.Advance(kJvsByteWaitMs);
-    Bytes asked;
-    for (int i = 0; i < 600 && asked.empty(); ++i) asked = pty_.Take(50);
-    return asked;
-  };
-  const Bytes askAgain = {0xE0, 0x01, 0x02, 0x2F, 0x32};
-  EXPECT_EQ(runOutOneWait(), askAgain);
-  EXPECT_EQ(runOutOneWait(), askAgain);
   pty_.Send(reply);  // the first copy
-  receiver.join();
-  ASSERT_EQ(got, 3);
+  receiver_.join();
+  ASSERT_EQ(got_, 3);
   const uint32_t dropped = JvsGetDroppedReplyCount();
   pty_.Send(reply);  // the second copy
   pty_.Send(reply);  // the first answer
   pty_.Send({0xE0, 0x00, 0x04, 0x01, 0x01, 0x14, 0x1A});
-  ASSERT_EQ(JvsReceiveFrame(buf, sizeof buf, 1), 3);
-  EXPECT_EQ(buf[2], 0x14);
+  ASSERT_EQ(JvsReceiveFrame(buf_, sizeof buf_, 1), 3);
+  EXPECT_EQ(buf_[2], 0x14);
   EXPECT_EQ(JvsGetDroppedReplyCount() - dropped, 2u);
 }
 
