@@ -20,6 +20,7 @@
 #include "support/FakeClock.h"
 #include "support/Headless.h"
 #include "support/SimJvsBus.h"
+#include "support/StderrCapture.h"
 #include "vrax/input/SCtrlMan.h"
 
 namespace {
@@ -179,11 +180,11 @@ TEST_F(BusMode, SilentNodeStopsTheBusOnceAndFramesGoOn) {
   bus_.SetSwitches(node_, 0, 0x0400, 0);
   ASSERT_TRUE(FramesUntil([] { return (EngineInputBits & (1u << 27)) != 0; }));
   bus_.SetSilent(true);
-  ::testing::internal::CaptureStderr();
+  testsupport::StderrCapture capture;
   EXPECT_TRUE(FramesUntil([] { return JvsGetState() == -3; }));
   const int framesAtHalt = sys_->FramesRun();
   for (int i = 0; i < 120; ++i) Frame();
-  const std::string err = ::testing::internal::GetCapturedStderr();
+  const std::string err = capture.Take();
   EXPECT_EQ(sys_->FramesRun() - framesAtHalt, 120);
   EXPECT_TRUE(Eventually([&] { return bus_.RetransmitRequests() >= 6; }));
   EXPECT_EQ(bus_.RetransmitRequests(), 6);

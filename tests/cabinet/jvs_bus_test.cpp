@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstring>
 #include <thread>
+#include <vector>
 
 #include "cabinet/Accessory.h"
 #include "cabinet/JvsFrame.h"
@@ -13,6 +14,7 @@
 #include "support/ExpectAll.h"
 #include "support/FakeClock.h"
 #include "support/SimJvsBus.h"
+#include "support/StderrCapture.h"
 
 using testsupport::FakeClock;
 using testsupport::SimJvsBus;
@@ -147,7 +149,7 @@ TEST_F(BusTest, DamagedRepliesAreAskedForAgain) {
   const uint32_t errors = JvsGetErrorCount();
   bus_.CorruptReplies(2);
   bus_.SetSwitches(0, 0, 0x8000, 0);
-  ::testing::internal::CaptureStderr();
+  testsupport::StderrCapture capture;
   Cycle();
   EXPECT_EQ(bus_.RetransmitRequests(), 2);
   EXPECT_EQ(JvsGetErrorCount() - errors, 2u);
@@ -163,7 +165,7 @@ TEST_F(BusTest, DamagedRepliesAreAskedForAgain) {
   // One line for each node that answered garbage, however often it does.
   bus_.CorruptReplies(2);
   Cycle();
-  const std::string err = ::testing::internal::GetCapturedStderr();
+  const std::string err = capture.Take();
   EXPECT_ALL({VAL(BusLines(err), 2), VAL(BusLines(err, "waiting for node 0"), 1),
               VAL(BusLines(err, "waiting for node 1"), 1)});
 }
@@ -177,7 +179,7 @@ TEST_F(BusTest, UnfittingReplyIsRefusedAndAskedForAgain) {
   const uint32_t dropped = JvsGetDroppedReplyCount();
   const int asked = bus_.RetransmitRequests();
   bus_.UnfittingReplies(1);  // node 0's, the first of the cycle
-  ::testing::internal::CaptureStderr();
+  testsupport::StderrCapture capture;
   ASSERT_EQ(JvsQueuePoll(), 1);
   ASSERT_TRUE(Eventually([&] { return JvsGetDroppedReplyCount() == dropped + 1; }));
   EXPECT_EQ(JvsGetState(), 3);  // still waiting for a reply that fits
@@ -185,7 +187,7 @@ TEST_F(BusTest, UnfittingReplyIsRefusedAndAskedForAgain) {
   ASSERT_TRUE(AdvanceUntil([&] { return bus_.RetransmitRequests() > asked; }));
   EXPECT_GE(clock_.NowMs() - refusedAt, kJvsByteWaitMs);
   ASSERT_TRUE(WaitState(1));
-  const std::string err = ::testing::internal::GetCapturedStderr();
+  const std::string err = capture.Take();
   EXPECT_ALL({VAL(bus_.RetransmitRequests() - asked, 1), VAL(JvsGetNodeRecord(0)->system, 0x5A),
               VAL(JvsGetNodeRecord(0)->switches[0], 0x01), VAL(JvsGetNodeRecord(1)->system, 0x80),
               VAL(JvsGetNodeRecord(1)->switches[0], 0x40), VAL(BusLines(err, "waiting for node 0"), 1)});
@@ -269,14 +271,14 @@ TEST_F(BusTest, SilentNodeHaltsAfterItsResendsWithOneLine) {
   bus_.AddNode(SimJvsNode{});
   BringUp();
   bus_.SetSilent(true);
-  ::testing::internal::CaptureStderr();
+  testsupport::StderrCapture capture;
   JvsQueuePoll();
   // Each wait for a reply runs out on the bus clock: six requests to send
   // it again, then the bus stops.
   EXPECT_TRUE(AdvanceUntil([] { return JvsGetState() == -3; }));
   // The last request was written just before the halt.
   EXPECT_TRUE(Eventually([&] { return bus_.RetransmitRequests() >= 6; }));
-  const std::string err = ::testing::internal::GetCapturedStderr();
+  const std::string err = capture.Take();
   EXPECT_ALL({VAL(bus_.RetransmitRequests(), 6), VAL(JvsRequest(), 0), VAL(BusLines(err), 1),
               VAL(BusLines(err, "node 0 gave no reply, not even after 6 requests"), 1)});
   EXPECT_EQ(JvsClose(), 1);  // ends the halted thread
@@ -302,9 +304,9 @@ TEST_F(BusTest, ThirtyOneNodesAreTooMany) {
 }
 
 TEST_F(BusTest, PortThatCannotBeOpenedIsOneLine) {
-  ::testing::internal::CaptureStderr();
+  testsupport::StderrCapture capture;
   EXPECT_EQ(JvsOpenStd("/nonexistent/tty"), 0);
-  const std::string err = ::testing::internal::GetCapturedStderr();
+  const std::string err = capture.Take();
   EXPECT_EQ(err, "jvs bus: the serial port /nonexistent/tty cannot be opened as a bus port\n");
   EXPECT_EQ(JvsGetState(), -1);
 }
@@ -350,6 +352,63 @@ TEST_F(BusTest, BoardSettingSequence) {
   EXPECT_TRUE(AdvanceUntil([] { return JvsGetState() == -3; }));
   EXPECT_EQ(JvsGetNodeSettingResult(), kJvsSettingFailed);
   EXPECT_EQ(JvsSendNodeSetting(18000), 0);
+}
+
+// A reply answers the request it follows only when it holds a report for
+// each queued command, each of the length its command gives (by the node's
+// command set: node 0 is the board's channel), and nothing after them.
+// Replies worked by hand from the standard polls.
+TEST(ReplyMatch, ReportsFitTheQueuedCommands) {
+  using Bytes = std::vector<uint8_t>;
+  JvsClearQueues();
+  // Node 1: switches of 2 players, 2 bytes each; 2 coin slots.
+  const uint8_t switches[3] = {0x20, 2, 2}, coins[2] = {0x21, 2};
+  JvsQueueCommand(1, switches, 3);
+  JvsQueueCommand(1, coins, 2);
+  // Node 0: its status command.
+  const uint8_t status[2] = {0x01, 0x02};
+  JvsQueueCommand(0, status, 2);
+
+  // status, report + system + 4 switch bytes, report + 2 counts of 2 bytes
+  const Bytes node1 = {1, 1, 0x80, 0xA2, 0x00, 0x40, 0x80, 1, 0x00, 0x03, 0x40, 0x01};
+  const Bytes board = {1, 1, 0x5A, 0x01};
+  auto with = [](Bytes b, size_t at, uint8_t v) {
+    b[at] = v;
+    return b;
+  };
+  Bytes longer = node1, shorter = node1, boardLonger = board;
+  longer.push_back(0);
+  shorter.pop_back();
+  boardLonger.push_back(0);
+  struct Case {
+    const char* what;
+    uint8_t node;
+    Bytes reply;
+    bool fits;
+  } cases[] = {
+      {"node 1's reply", 1, node1, true},
+      {"one byte more", 1, longer, false},
+      {"one byte less", 1, shorter, false},
+      {"the board's reply for node 1", 1, board, false},
+      {"report byte 0", 1, with(node1, 1, 0), false},
+      {"report byte 5", 1, with(node1, 7, 5), false},
+      // A report other than normal carries no data.
+      {"switches unsupported", 1, {1, 2, 1, 0x00, 0x03, 0x40, 0x01}, true},
+      {"unsupported with data", 1, with(node1, 1, 2), false},
+      {"status unsupported", 1, {2}, true},
+      {"no reports", 1, {1}, false},
+      {"the board's reply", 0, board, true},
+      {"the board's command unsupported", 0, {1, 2}, true},
+      {"the board's report byte 0", 0, {1, 0}, false},
+      {"the board's report byte 5", 0, {1, 5}, false},
+      {"node 1's reply for the board", 0, node1, false},
+      {"the board's reply one byte longer", 0, boardLonger, false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(JvsReplyAnswersQueue(c.node, c.reply.data(), c.reply.size()), c.fits) << c.what;
+  }
+  EXPECT_FALSE(JvsReplyAnswersQueue(1, node1.data(), 0));
+  JvsClearQueues();
 }
 
 // ---------------------------------------------------------------------------
