@@ -85,8 +85,11 @@ class FrameTest : public ::testing::Test {
   // Lets the receiver's next wait for a byte run out once it has begun:
   // nothing is asked while the clock stands still, however long; after
   // 20 ms of it, what the port wrote.
+  // The receiver thread gets to its wait when it is scheduled: the bounds
+  // (30 s each) only keep a broken receive from hanging the test.
   Bytes RunOutOneWait() {
-    for (int i = 0; i < 600 && pty_.rtsDrops.load() == drops_; ++i) pty_.Take(5);
+    for (int i = 0; i < 6000 && pty_.rtsDrops.load() == drops_; ++i) pty_.Take(5);
+    EXPECT_NE(pty_.rtsDrops.load(), drops_) << "the receiver never began to wait for a byte";
     drops_ = pty_.rtsDrops.load();
     EXPECT_TRUE(pty_.Take(50).empty());
     clock_.Advance(kJvsByteWaitMs);
