@@ -19,13 +19,6 @@ uint32_t BusCabIoBoard::Open(uint32_t device, uint32_t* handle, uint32_t* status
   return 0;
 }
 
-uint32_t BusCabIoBoard::Close(uint32_t handle, uint32_t* status) {
-  if (status) *status = 0;
-  if (!open_ || handle != kHandle) return 1;
-  open_ = false;
-  return 0;
-}
-
 uint32_t BusCabIoBoard::ReadUnit(int unit, uint32_t kind, int index) {
   const Unit& u = units_[unit];
   if (kind == cabreg::kOutput) return u.outputs[index];

@@ -30,7 +30,6 @@ class BusCabIoBoard : public CabRegisterBoard {
 
   BusCabIoBoard() : CabRegisterBoard(kHandle, kId) {}
   uint32_t Open(uint32_t device, uint32_t* handle, uint32_t* status) override;
-  uint32_t Close(uint32_t handle, uint32_t* status) override;
 
   // Hands the coins taken off and the output words to the units' nodes and
   // takes the nodes' last replies. Only while the master is ready and the

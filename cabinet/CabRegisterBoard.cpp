@@ -28,6 +28,13 @@ bool cabreg::Decode(uint32_t reg, int* unit, uint32_t* kind, int* index) {
   return true;
 }
 
+uint32_t CabRegisterBoard::Close(uint32_t handle, uint32_t* status) {
+  if (status) *status = 0;
+  if (!open_ || handle != handle_) return 1;
+  open_ = false;
+  return 0;
+}
+
 uint32_t CabRegisterBoard::ReadRegister(uint32_t handle, uint32_t reg, uint32_t* value, uint32_t* status) {
   if (status) *status = 0;
   if (!Usable() || handle != handle_ || !value) return 1;

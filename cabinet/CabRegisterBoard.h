@@ -16,6 +16,8 @@ bool Decode(uint32_t reg, int* unit, uint32_t* kind, int* index);
 // names a register outside the map (2) or writes an input.
 class CabRegisterBoard : public CabIoDriver {
  public:
+  // Closes an open board given its own handle.
+  uint32_t Close(uint32_t handle, uint32_t* status) final;
   uint32_t ReadRegister(uint32_t handle, uint32_t reg, uint32_t* value, uint32_t* status) final;
   uint32_t WriteRegister(uint32_t handle, uint32_t reg, uint32_t value, uint32_t* status) final;
 

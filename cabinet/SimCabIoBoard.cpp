@@ -59,13 +59,6 @@ uint32_t SimCabIoBoard::Open(uint32_t device, uint32_t* handle, uint32_t* status
   return 0;
 }
 
-uint32_t SimCabIoBoard::Close(uint32_t handle, uint32_t* status) {
-  if (status) *status = 0;
-  if (!open_ || handle != kHandle) return 1;
-  open_ = false;
-  return 0;
-}
-
 uint32_t SimCabIoBoard::ReadUnit(int unit, uint32_t kind, int index) {
   switch (kind) {
     case cabreg::kOutput:

@@ -20,7 +20,6 @@ class SimCabIoBoard : public CabRegisterBoard {
   static SimCabIoBoard& Instance();
 
   uint32_t Open(uint32_t device, uint32_t* handle, uint32_t* status) override;
-  uint32_t Close(uint32_t handle, uint32_t* status) override;
 
   // Input word 0 of a unit for the inputs held now (the switch bit layout).
   static uint32_t InputWordFor(bool up, bool down, bool left, bool right, bool b1, bool b2, bool start,
