@@ -165,7 +165,8 @@ void Game::ResetScoreGlobals() {
 }
 
 void Game::SetStage(int32_t n) {
-  stage = n;
+  // Only the checkpoint: the stage number is the stage scene's own, set where
+  // the stage starts (a checkpoint value written there would skip stages).
   checkpoint = n;
   for (int i = 0; i < REC_WORDS; ++i) stageSnapshot[i] = record[i];
 }

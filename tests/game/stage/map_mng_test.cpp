@@ -162,12 +162,17 @@ TEST_F(MapRail, BranchLatchShowTargetsAndRestartPoints) {
   map.PushEventB(2, 1, 25, MapCommand::kTargetLayers, 0);
   map.PushEventB(2, 1, 26, 9, 1);
   map.PushEventB(2, 1, 26, MapCommand::kTargetTunnel, 0);  // no tunnel: nothing
+  game->stage = 2;
+  game->record[REC_SCORE] = 1234;
   Run(4);
   EXPECT_ALL({VAL(map.currentPath, 1), VAL(map.t, 20.0f), VAL(map.branchLatch, 1)});
   // Moving right afterwards changes nothing until the latch is re-armed.
   PlayerPos.x = 5.0f;
   Run(3);
-  EXPECT_ALL({VAL(map.t, 50.0f), VAL(game->checkpoint, 7)});
+  // The checkpoint is stored with a snapshot of the play; the stage number
+  // stays the stage's.
+  EXPECT_ALL({VAL(map.t, 50.0f), VAL(game->checkpoint, 7), VAL(game->stage, 2),
+              VAL(game->stageSnapshot[REC_SCORE], 1234u)});
   int32_t path = -1, key = -1;
   EXPECT_TRUE(map.FindEventType3(7, &path, &key));
   EXPECT_ALL({VAL(path, 1), VAL(key, 21)});
