@@ -14,6 +14,11 @@ bool AttractCreditPresent() {
   return coins && (coins->credits > 0 || coins->serviceCredits > 0);
 }
 
+bool AttractCoinsPresent() {
+  const CoinCounter* coins = GetCoinCounter();
+  return coins && coins->HasCredit();
+}
+
 bool AttractCoinArrived() {
   const CoinCounter* coins = GetCoinCounter();
   return coins && coins->GetCoinEvent() != 0;

@@ -11,8 +11,13 @@
 // never reset).
 extern int32_t AttractCounter;
 
-// The coin counter holds credits or service credits.
+// The coin counter holds credits or service credits (what ends the notice
+// and the logo).
 bool AttractCreditPresent();
+// The coin counter holds coins or service credits (what ends a demo play and
+// the attract tutorial, and sends them to the title): one coin short of a
+// credit counts.
+bool AttractCoinsPresent();
 // A coin or service credit was counted in this frame.
 bool AttractCoinArrived();
 // The coin-play setting of the game root is 0.

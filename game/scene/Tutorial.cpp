@@ -255,7 +255,7 @@ int32_t Tutorial::Handler(int32_t code, int32_t state) {
         DispatchEvents();
         DrawAll();
         const bool startPressed = ScenePressed(SPad::PAD_START);
-        const bool ends = mode_ == MODE_BEFORE_GAME ? startPressed : AttractCreditPresent();
+        const bool ends = mode_ == MODE_BEFORE_GAME ? startPressed : AttractCoinsPresent();
         if (ends) {
           if (g) g->SetPause(false);
           behavior.ChangeState(STATE_ENDING);

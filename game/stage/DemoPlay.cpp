@@ -31,7 +31,7 @@ void DemoPlay::Main(bool stageReady) {
         g->gameOver = 0;
         counter_ = kPlayLimit + 1;
       }
-      if (counter_ > kPlayLimit || AttractCreditPresent()) {
+      if (counter_ > kPlayLimit || AttractCoinsPresent()) {
         counter_ = 0;
         phase_ = PHASE_FADE;
         SceneFade(0.0f, kFadeFrames);
@@ -69,7 +69,7 @@ void DemoPlay::DisposeBefore() {
 
 void DemoPlay::DisposeAfter() {
   if (Game* g = GetGame()) {
-    if (AttractCreditPresent())
+    if (AttractCoinsPresent())
       g->ChangeScene(SCENE_TITLE);
     else
       g->ChangeScene(SCENE_TUTORIAL, 0);

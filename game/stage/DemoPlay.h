@@ -29,7 +29,8 @@ class DemoPlay {
   void Draw();
   // Before the stage's DISPOSE: the flag cleared and the playback ended.
   void DisposeBefore();
-  // After it: the title when credits are present, else the tutorial.
+  // After it: the title when coins or service credits are present, else the
+  // tutorial.
   void DisposeAfter();
 
   int32_t GetPhase() const { return phase_; }

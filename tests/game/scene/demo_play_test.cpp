@@ -92,6 +92,20 @@ TEST(DemoPlays, ACoinOrAFreePlayStartEndsTheDemoAtOnce) {
   }
 }
 
+TEST(DemoPlays, OneCoinShortOfACreditStillLeadsToTheTitle) {
+  // Two coins a credit: one coin makes no credit, but a coin is in.
+  Headless h(testsupport::NullDevice());
+  Game* g = GetGame();
+  g->settings[kSetCoinUnit] = 2;
+  g->settings[kSetCoinPlay] = 1;
+  ASSERT_TRUE(RunToDemo(h));
+  h.Step(100);
+  h.Press(plat::CabInput::kCoin, 2);
+  for (int i = 0; i < 10 && g->GetSceneId() == SCENE_STAGE; ++i) h.Step();
+  const CoinCounter* coins = GetCoinCounter();
+  EXPECT_EQ(std::tuple(coins->totalCoins, coins->credits, g->GetSceneId()), std::tuple(1, 0, int32_t(SCENE_TITLE)));
+}
+
 TEST(DemoPlays, PictureOfADemoFrameWithItsPrompt) {
   Headless h;
   ASSERT_TRUE(h.Ok()) << h.Failure();

@@ -8,6 +8,7 @@
 #include <tuple>
 #include <vector>
 
+#include "game/core/CoinCounter.h"
 #include "game/core/Game.h"
 #include "game/core/Replay.h"
 #include "game/scene/PartsSpawnScene.h"
@@ -171,6 +172,29 @@ TEST(TutorialScene, PictureMidWayAndThePlayInViewThroughout) {
   EXPECT_TRUE(dark.empty()) << "frame " << dark.front().first << ": " << dark.front().second << " lit pixels";
 }
 
+TEST(TutorialScene, InAttractModeACoinShortOfACreditEndsIt) {
+  // Two coins a credit: the coin that came in before the tutorial makes no
+  // credit; the tutorial ends in its first frame of play all the same.
+  Headless h(testsupport::NullDevice());
+  ASSERT_TRUE(h.Ok()) << h.Failure();
+  ASSERT_GE(testsupport::RunUntilScene(h, "Notice", 600), 0);
+  Game* g = GetGame();
+  g->settings[kSetCoinUnit] = 2;
+  g->settings[kSetCoinPlay] = 1;
+  h.Press(plat::CabInput::kCoin, 2);
+  h.Step(4);
+  ASSERT_EQ(std::tuple(GetCoinCounter()->totalCoins, GetCoinCounter()->credits), std::tuple(1, 0));
+  ASSERT_EQ(testsupport::CurrentSceneName(), "Notice");  // the notice waits for a credit
+  g->ChangeScene(SCENE_TUTORIAL, Tutorial::MODE_ATTRACT);
+  const auto tutorial = [g] { return g->FindInList("Tutorial", GAME_LIST_SCENE); };
+  for (int i = 0; i < 20 && !tutorial(); ++i) h.Step();
+  ASSERT_NE(tutorial(), nullptr);
+  int frames = 0;
+  for (; frames < 200 && tutorial(); ++frames) h.Step();
+  // The fade of state 2 and no more.
+  EXPECT_LT(frames, 80);
+}
+
 TEST(TutorialScene, BeforeAGameAStartPressEndsItAndStageOneFollows) {
   Headless h(testsupport::NullDevice());
   ASSERT_TRUE(h.Ok()) << h.Failure();
@@ -186,7 +210,6 @@ TEST(TutorialScene, BeforeAGameAStartPressEndsItAndStageOneFollows) {
   ASSERT_EQ(t->GetSceneState(), Tutorial::STATE_TUTORIAL);
   EXPECT_EQ(g->demoPlay, 0);
   // Scene 15: a part every 64 loaded frames, each counted by its chain.
-  EXPECT_TRUE(g->GetSceneEffect().IsOn());
   EXPECT_EQ(parts->Chain()->chain, (parts->GetFrame() + 63) / 64);
   h.Press(plat::CabInput::kStart);
   h.Step(2);
