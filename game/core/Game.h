@@ -9,7 +9,6 @@
 #include <cstdint>
 #include <deque>
 
-#include "game/core/SceneEffect.h"
 #include "game/core/SharedSpriteBatch.h"
 #include "game/core/SystemFile.h"
 #include "vrax/graphic/SGpObj_Prim.h"
@@ -148,6 +147,7 @@ class Game : public SProc {
   void IncCounterB() { ++record[REC_COUNTER2]; }
   void ResetChain(int32_t playerMode = 0);
   void ResetScoreGlobals();
+  // A checkpoint reached: its value stored and the play record snapshotted.
   void SetStage(int32_t n);
   int32_t QueryStub(int32_t, int32_t, int32_t) { return 0; }
   // Whether game sounds are silent now: the sound-off flag, or a demo play
@@ -205,8 +205,6 @@ class Game : public SProc {
   const SMatrix& CameraNode(int i) const { return cameraNodes_[i & 1]; }
   // The shared batch draw object of the items (prepared in scene 2).
   SharedSpriteBatch& SharedBatch() { return sharedBatch_; }
-  // The scene-effect switch.
-  SceneEffect& GetSceneEffect() { return sceneEffect_; }
 
   // ------------------------------------------------------------ pads
   SPad& Pad(int i) { return pads_[i & (kPads - 1)]; }
@@ -217,11 +215,16 @@ class Game : public SProc {
   int32_t lives = 0;
   int32_t bombs = 0;
   int32_t frameCounter = 0;
+  // The stage number a stage scene runs with (1 to 5 in a play, 101 to 103
+  // in the demo plays), set where the stage starts and carried through a
+  // continue.
   int32_t stage = 0;
+  // The value of the last checkpoint the rail passed (SetStage); 0 at a
+  // stage's start. A restart and the enemy timeline resume from it.
   int32_t checkpoint = 0;
-  int32_t modeWord = 0;
+  // 1 while a demo play or the attract tutorial runs (their sounds follow
+  // the attract-sound setting).
   int32_t demoPlay = 0;
-  int32_t progressWord = 0;
   uint8_t soundOff = 0;
   // The stage world draws and steps only while this is set (1 at the start
   // of a stage).
@@ -304,7 +307,6 @@ class Game : public SProc {
   SMatrix stageCamera_;
   SMatrix cameraNodes_[2];
   SharedSpriteBatch sharedBatch_;
-  SceneEffect sceneEffect_;
   int32_t viewMode_ = 10;
   float viewWidth_ = 853.33f;
   float viewHeight_ = 640.0f;

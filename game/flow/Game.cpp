@@ -270,7 +270,6 @@ void Game::StartStage(const SceneRequest& r, int32_t previous) {
     RestorePlayRecord();
   }
   frameCounter = 0;
-  modeWord = 0;
   if (previous != SCENE_CONTINUE) {
     stage = r.a1;
     // A stage entered afresh starts from its beginning: checkpoint 0. (The

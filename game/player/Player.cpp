@@ -440,7 +440,8 @@ void Player::StartStep() {
   if (g != nullptr) g->RampValue(0, 1.0f, 30);
   drawn = 1;
   g_ZGInterface.Ramp().Update(true);
-  const bool intro = g != nullptr && g->progressWord == 0 && (g->stage == 1 || g->stage == 101) &&
+  // The intro flight when stage 1 (or its demo) starts from its beginning.
+  const bool intro = g != nullptr && g->checkpoint == 0 && (g->stage == 1 || g->stage == 101) &&
                      state != STATE_DEATH;
   SetState(STATE_SCRIPTED, intro ? 2 : 0);
 }

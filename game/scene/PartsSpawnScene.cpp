@@ -11,10 +11,6 @@
 
 int32_t PartsSpawnScene::Init(SProcArg) {
   SetName("PartsSpawnScene");
-  if (Game* g = GetGame()) {
-    g->GetSceneEffect().Enable(1);
-    g->GetSceneEffect().SetParams(0.5f, 0.4f, 0.25f);
-  }
   if (SRscMan* rsc = GetRscMan()) rsc->LoadTable(kResourceGroup, RscTableScene15, -1);
   CreateLists(1);
   if (auto* chain = new (std::nothrow) ChainCounter()) {

@@ -1,8 +1,7 @@
 #pragma once
 // Scene 15, which no scene requests: once its image has loaded it throws a
 // scene-parts object of the first stock enemy's sprite into the game root's
-// enemy list every 64 frames, with a chain popup of its own chain counter,
-// under the root's scene effect.
+// enemy list every 64 frames, with a chain popup of its own chain counter.
 #include "game/player/ChainCounter.h"
 #include "vrax/kernel/SHandle.h"
 #include "vrax/kernel/SProc.h"

@@ -42,8 +42,6 @@ PlayWorld::PlayWorld(const PlayOptions& options)
     return;
   }
   DropScenes(g);
-  // A play that has reached a stage before enters with the short flight.
-  g->progressWord = options.intro ? 0 : 1;
   // The persistent Player may still hold an earlier world's play.
   g_Player.SetState(Player::STATE_RESET);
   if (options.beforeStage) options.beforeStage();
@@ -52,6 +50,13 @@ PlayWorld::PlayWorld(const PlayOptions& options)
   if (!options.playerStarts) return;
   for (int i = 0; i < 30 && (g->GetSceneId() != SCENE_STAGE || g_Player.state == Player::STATE_RESET); ++i) Step();
   EXPECT_EQ(g_Player.state, Player::STATE_START);
+  if (!options.intro) {
+    // The short flight of a stage entered again past its start: the Player's
+    // start reads a checkpoint other than 0 in the next frame (the rail and
+    // the enemy timeline have already started from the stage's beginning).
+    restoreCheckpoint_ = g->checkpoint;
+    g->checkpoint = kShortFlightCheckpoint;
+  }
   if (!options.livelyStage) {
     // Only the Player's world: the stage scene has started the Player and
     // goes (with its rail, scenery, triggers and enemy timeline).
@@ -68,6 +73,8 @@ int PlayWorld::Step(int frames) {
     if (headless_->Step() == 0) break;
     ++run;
     if (!stageMayEnd && game_ != nullptr) game_->stageClear = 0;
+    if (game_ != nullptr && game_->checkpoint == kShortFlightCheckpoint && g_Player.state != Player::STATE_START)
+      game_->checkpoint = restoreCheckpoint_;
   }
   return run;
 }

@@ -18,7 +18,7 @@ namespace testsupport {
 struct PlayOptions {
   int32_t stage = 1;
   bool nullDevice = true;
-  bool intro = false;  // a first stage starts with the intro flight
+  bool intro = false;  // stage 1 starts with the intro flight (else the short one)
   // The stage as it plays: its rail runs, its scenery shows, its triggers
   // fire and its enemies come. Without it (the default) the stage scene ends
   // once it has started the Player, so only what the test makes happens.
@@ -54,8 +54,10 @@ class PlayWorld {
   bool stageMayEnd = false;
 
  private:
+  static constexpr int32_t kShortFlightCheckpoint = -1;
   std::unique_ptr<Headless> headless_;
   Game* game_ = nullptr;
+  int32_t restoreCheckpoint_ = 0;
 };
 
 }  // namespace testsupport

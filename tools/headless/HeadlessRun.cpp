@@ -86,7 +86,6 @@ int Run::StartRecordedPlay(int stage) {
   if (g == nullptr) return 0;
   char file[32];
   std::snprintf(file, sizeof file, "common\\Play%02d.rpd", stage);
-  g->progressWord = 1;
   g_Player.SetState(Player::STATE_RESET);
   g_Replay.Begin(Replay::MODE_PLAY, file);
   if (g_Replay.GetMode() != Replay::MODE_PLAY) return 0;

@@ -39,9 +39,9 @@ class Run {
   // False when the notice never came.
   bool ToQuietStart();
   // After ToQuietStart: requests stage n (1 to 5) with its recorded play
-  // "common\PlayNN.rpd" driving the ship, which enters with the short
-  // flight of a play that has been in a stage before. Returns the play's
-  // frame count, 0 when its file did not load.
+  // "common\PlayNN.rpd" driving the ship, which enters as in a play (stage
+  // 1 with the intro flight). Returns the play's frame count, 0 when its
+  // file did not load.
   int StartRecordedPlay(int stage);
 
  private:

@@ -241,6 +241,7 @@ TEST(StageStart, AStageEnteredAfreshStartsFromItsBeginning) {
   // would start stage 1 at its checkpoint 1, rail position 4075).
   PlayOptions o;
   o.livelyStage = true;
+  o.intro = true;  // as from the title: nothing but the stage sets the checkpoint
   PlayWorld w(o);
   ASSERT_TRUE(w.Ok());
   EXPECT_ALL({VAL(w.G()->checkpoint, 0), VAL(w.G()->stage, 1), VAL(g_MapMng.currentPath, 0)});
