@@ -117,7 +117,12 @@ void AddParams(StageScriptBuilder& b, const StageEnemies& e) {
   // Route table 1: animation stretches (key-list frames or model frames).
   b.Routes(1, {RouteEntry{0, 0.0f, 41.0f, 1, 1.0f}, RouteEntry{0, 0.0f, 6.0f, 1, 0.5f},
                RouteEntry{0, 0.0f, 10.0f, 1, 1.0f}});
-  EnemyParam& drone = b.Param(kDrone, "Drone", 0, 6, 100);
+  // Score values: a plain shot pays one value, a dash payoff (and the items
+  // a defeat drops) pay it times the chain, so a play that chains its
+  // enemies passes the ending score of stage 4 (350,000,000) and one that
+  // only shoots stays below it. The last two digits of a value are the
+  // items the enemy drops: the dart's 50.
+  EnemyParam& drone = b.Param(kDrone, "Drone", 0, 6, 150000);
   drone.routeTableId = 1;
   drone.extraIndex = e.droneKeys;  // EnemySprKeyTable
   drone.typeWords[0] = drone.typeWords[1] = drone.typeWords[2] = 0x3F800000u;  // white
@@ -126,7 +131,7 @@ void AddParams(StageScriptBuilder& b, const StageEnemies& e) {
   drone.hitRadius = 20.0f;
   drone.chainFrameLimit = 600;
   const EnemyParam like = drone;  // the next Param call may move `drone`
-  EnemyParam& dart = b.Param(kDart, "Dart", 0, 3, 50);
+  EnemyParam& dart = b.Param(kDart, "Dart", 0, 3, 75050);
   dart.routeTableId = like.routeTableId;
   for (int i = 0; i < 3; ++i) dart.typeWords[i] = like.typeWords[i], dart.grabFlash[i] = like.grabFlash[i];
   dart.chainFrameLimit = like.chainFrameLimit;
@@ -134,7 +139,7 @@ void AddParams(StageScriptBuilder& b, const StageEnemies& e) {
   dart.typeWord = 0x3F400000u;  // drawn at 0.75
   dart.burstKind = 3;
   dart.hitRadius = 14.0f;
-  EnemyParam& gunship = b.Param(kGunship, "Gunship", 1, 24, 500);
+  EnemyParam& gunship = b.Param(kGunship, "Gunship", 1, 24, 750000);
   gunship.routeTableId = 1;
   gunship.extraIndex = e.gunshipPair;  // EnemyRscSlots
   gunship.burstKind = 2;
