@@ -51,7 +51,7 @@ TEST(EndOfPlay, ContinueThenGameOverNameEntryRankingAndBackToTheAttract) {
   CoinCounter* coins = GetCoinCounter();
   coins->coins = coins->totalCoins = coins->serviceCoins = coins->credits = coins->serviceCredits = 0;
   testsupport::ErrorBoxCatcher box;
-  Headless h({.nullDevice = true});
+  Headless h(testsupport::NullDevice());
   ASSERT_TRUE(h.Ok()) << h.Failure();
   testsupport::ServiceTap tap;
   ASSERT_GE(RunUntilScene(h, "Notice", 600), 0);

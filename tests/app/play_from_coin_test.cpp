@@ -22,7 +22,7 @@ TEST(PlayFromCoin, CoinStartAndStageOneToItsEnd) {
   CoinCounter* coins = GetCoinCounter();
   coins->totalCoins = coins->credits = coins->serviceCredits = 0;
   testsupport::ErrorBoxCatcher box;
-  Headless h({.nullDevice = true});
+  Headless h(testsupport::NullDevice());
   ASSERT_TRUE(h.Ok()) << h.Failure();
   ASSERT_GE(RunUntilScene(h, "Notice", 600), 0);
   Game* g = GetGame();

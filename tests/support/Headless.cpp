@@ -8,8 +8,37 @@
 #include "platform/registry.h"
 #include "platform/window.h"
 #include "vrax/graphic/SGpMan.h"
+#include "vrax/graphic/SGpQueue.h"
+#include "vrax/graphic/SGpSpriteBatch.h"
 
 namespace testsupport {
+
+namespace {
+
+// A process of kernel list 0 behind the graphic manager: in the kernel's
+// user event 7, which follows every process's EVENT_DRAW, it takes the
+// sprite batches out of the draw queue that the graphic manager executes at
+// EVENT_BEGIN.
+class BatchSkipper : public SProc {
+ protected:
+  int32_t Init(SProcArg) override {
+    SetName("BatchSkipper");
+    return 0;
+  }
+  int32_t User(int32_t code, SProcArg) override {
+    if (code != EVENT_USER) return 0;
+    SGpMan* gp = GetGpMan();
+    SGpQueue* q = gp != nullptr ? gp->GetQueue() : nullptr;
+    if (q == nullptr) return 0;
+    const std::vector<std::pair<int, SGpObj*>> entries = q->Entries();
+    q->Reset();
+    for (const auto& [key, p] : entries)
+      if (dynamic_cast<SGpSpriteBatch*>(p) == nullptr) q->Append(key, p);
+    return 0;
+  }
+};
+
+}  // namespace
 
 Headless::Headless(const HeadlessOptions& options) {
   setenv("SDL_VIDEODRIVER", "offscreen", 0);
@@ -34,6 +63,10 @@ Headless::Headless(const HeadlessOptions& options) {
   start.nullDevice = options.nullDevice;
   start.holdFrameRate = false;  // frames run as fast as they can
   start.extraManager = options.extraManager;
+  if (options.skipSpriteBatches && options.nullDevice && !options.extraManager) {
+    batchSkipper_ = std::make_unique<BatchSkipper>();
+    start.extraManager = batchSkipper_.get();
+  }
   ok_ = app_.Start(int(argv.size()), argv.data(), start) == 0;
 }
 
