@@ -9,12 +9,14 @@
 #include "game/core/CoinCounter.h"
 #include "game/core/Game.h"
 #include "game/core/Replay.h"
+#include "game/effect/EShotMan.h"
 #include "game/player/Player.h"
 #include "game/scene/AttractScene.h"
 #include "game/stage/DemoStage1.h"
 #include "platform/crt_rand.h"
 #include "support/Headless.h"
 #include "support/ImageCompare.h"
+#include "support/ServiceTap.h"
 
 namespace {
 
@@ -104,6 +106,38 @@ TEST(DemoPlays, OneCoinShortOfACreditStillLeadsToTheTitle) {
   for (int i = 0; i < 10 && g->GetSceneId() == SCENE_STAGE; ++i) h.Step();
   const CoinCounter* coins = GetCoinCounter();
   EXPECT_EQ(std::tuple(coins->totalCoins, coins->credits, g->GetSceneId()), std::tuple(1, 0, int32_t(SCENE_TITLE)));
+}
+
+// A bullet on the ship whenever it can be hit.
+void ShootTheShip() {
+  if (g_Player.state == Player::STATE_PLAY && g_Player.invulnerability == 0)
+    EShotMan::Fire(0, 1, g_Player.position[0], g_Player.position[1], 0.0f, 0.25f, 0.0f, nullptr, 0, nullptr, 1.0f);
+}
+
+TEST(DemoPlays, ADemoThatLosesEveryLifeEndsAsIfItsTimeWereUp) {
+  // Nobody stands at the cabinet to answer a continue offer: no prompt
+  // freezes the attract sequence, the service hears of no play and the
+  // demo's score enters no ranking; the demo fades out and the tutorial
+  // follows.
+  Headless h(testsupport::NullDevice());
+  ASSERT_TRUE(h.Ok()) << h.Failure();
+  testsupport::ServiceTap tap;
+  ASSERT_TRUE(RunToDemo(h));
+  Game* g = GetGame();
+  bool prompt = false;
+  for (int i = 0; i < 2000 && Demo() != nullptr && Demo()->Demo().GetPhase() != DemoPlay::PHASE_FADE; ++i) {
+    ShootTheShip();
+    h.Step();
+    prompt = prompt || g->FindInList("ContinuePrompt", GAME_LIST_SCENE) != nullptr;
+  }
+  ASSERT_NE(Demo(), nullptr);
+  EXPECT_EQ(Demo()->Demo().GetPhase(), DemoPlay::PHASE_FADE);
+  EXPECT_LT(g->lives, 0);
+  EXPECT_FALSE(prompt);
+  for (int i = 0; i < 100 && g->GetSceneId() == SCENE_STAGE; ++i) h.Step();
+  EXPECT_EQ(g->GetSceneId(), SCENE_TUTORIAL);
+  EXPECT_FALSE(g->IsPaused());
+  EXPECT_TRUE(tap.Codes().empty());
 }
 
 TEST(DemoPlays, PictureOfADemoFrameWithItsPrompt) {

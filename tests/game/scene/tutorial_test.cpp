@@ -11,6 +11,8 @@
 #include "game/core/CoinCounter.h"
 #include "game/core/Game.h"
 #include "game/core/Replay.h"
+#include "game/effect/EShotMan.h"
+#include "game/player/Player.h"
 #include "game/scene/PartsSpawnScene.h"
 #include "game/scene/Tutorial.h"
 #include "game/enemy/EnemyMan.h"
@@ -193,6 +195,40 @@ TEST(TutorialScene, InAttractModeACoinShortOfACreditEndsIt) {
   for (; frames < 200 && tutorial(); ++frames) h.Step();
   // The fade of state 2 and no more.
   EXPECT_LT(frames, 80);
+}
+
+TEST(TutorialScene, EveryLifeLostInTheTutorialOffersNoContinue) {
+  // The recorded play has nobody to answer the offer, and before a game the
+  // credit is already paid: the ship goes on without a prompt, and stage 1
+  // then starts a play with full lives.
+  Headless h(testsupport::NullDevice());
+  ASSERT_TRUE(h.Ok()) << h.Failure();
+  ASSERT_GE(testsupport::RunUntilScene(h, "Notice", 600), 0);
+  Game* g = GetGame();
+  g->settings[kSetCoinPlay] = 1;
+  h.Press(plat::CabInput::kCoin, 2);
+  ASSERT_GE(testsupport::RunUntilScene(h, "Title", 600), 0);
+  h.Step(10);
+  h.Press(plat::CabInput::kStart);
+  const auto tutorial = [g] { return dynamic_cast<Tutorial*>(g->FindInList("Tutorial", GAME_LIST_SCENE)); };
+  for (int i = 0; i < 100 && (!tutorial() || tutorial()->GetSceneState() != Tutorial::STATE_TUTORIAL); ++i) h.Step();
+  ASSERT_TRUE(tutorial() != nullptr && tutorial()->GetSceneState() == Tutorial::STATE_TUTORIAL);
+  bool prompt = false;
+  int deathFrames = 0;
+  for (int i = 0; i < 1100 && deathFrames < 400; ++i) {
+    if (g_Player.state == Player::STATE_PLAY && g_Player.invulnerability == 0)
+      EShotMan::Fire(0, 1, g_Player.position[0], g_Player.position[1], 0.0f, 0.25f, 0.0f, nullptr, 0, nullptr, 1.0f);
+    h.Step();
+    if (g->lives < 0) ++deathFrames;
+    prompt = prompt || g->FindInList("ContinuePrompt", GAME_LIST_SCENE) != nullptr;
+  }
+  EXPECT_LT(g->lives, 0);
+  EXPECT_FALSE(prompt);
+  ASSERT_NE(tutorial(), nullptr);
+  h.Press(plat::CabInput::kStart);
+  for (int i = 0; i < 100 && g->GetSceneId() != SCENE_STAGE; ++i) h.Step();
+  EXPECT_EQ(g->GetSceneId(), SCENE_STAGE);
+  EXPECT_EQ(g->lives, g->settings[kSetLives]);
 }
 
 TEST(TutorialScene, BeforeAGameAStartPressEndsItAndStageOneFollows) {
