@@ -45,7 +45,7 @@ using Codes = std::vector<uint8_t>;
 
 constexpr uint64_t kEndingScore = 350000000u;
 // Frames a whole game may take at most (one plays about 60,000).
-constexpr int kGameLimit = 200000;
+constexpr int kGameLimit = 100000;
 // The high game chains until its score is this far on, then plays safe.
 constexpr uint64_t kLead = 450000000u;
 // Network service codes: a game begins, player 0 starts, continues, ends;
