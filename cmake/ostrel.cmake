@@ -14,15 +14,23 @@ function(ostrel_library name dir)
   target_link_libraries(${name} PUBLIC ${ARGN})
 endfunction()
 
-# One GoogleTest executable per tree below tests/.
+# One GoogleTest executable per tree below tests/; TIMEOUT s gives each of
+# its tests that long (the whole games of tests/app) instead of ctest's
+# default.
 function(ostrel_test_suite name dir)
+  cmake_parse_arguments(PARSE_ARGV 2 suite "" "TIMEOUT" "")
   file(GLOB_RECURSE srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/*.cpp)
   if(NOT srcs)
     return()
   endif()
   add_executable(${name} ${srcs})
-  target_link_libraries(${name} PRIVATE ${ARGN} test_support GTest::gtest GTest::gtest_main GTest::gmock)
+  target_link_libraries(${name} PRIVATE ${suite_UNPARSED_ARGUMENTS} test_support GTest::gtest GTest::gtest_main
+                        GTest::gmock)
+  set(timeout)
+  if(suite_TIMEOUT)
+    set(timeout TIMEOUT ${suite_TIMEOUT})
+  endif()
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
                        WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
-                       PROPERTIES ENVIRONMENT "OSTREL_DATA_DIR=${OSTREL_DEFAULT_DATA_DIR}")
+                       PROPERTIES ENVIRONMENT "OSTREL_DATA_DIR=${OSTREL_DEFAULT_DATA_DIR}" ${timeout})
 endfunction()
