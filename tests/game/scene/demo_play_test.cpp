@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <set>
 #include <tuple>
 #include <vector>
 
@@ -37,6 +38,7 @@ bool RunToDemo(Headless& h) {
 struct DemoRun {
   std::vector<uint64_t> hashes;  // per replay frame
   int phaseFrames[3] = {}, next = 0;
+  std::set<int32_t> stageWords;  // every value the stage number took
 };
 
 // One uninterrupted demo: a hash of the play state in every frame.
@@ -51,6 +53,7 @@ DemoRun RunDemo() {
     h.Step();
     if (DemoStage1* d = Demo()) {
       ++run.phaseFrames[d->Demo().GetPhase()];
+      run.stageWords.insert(g->stage);
       // One per frame the replay drove.
       if (d->Demo().GetPhase() == DemoPlay::PHASE_WAIT || g_Replay.GetCursor() == lastCursor) continue;
       lastCursor = g_Replay.GetCursor();
@@ -69,6 +72,9 @@ TEST(DemoPlays, LeftAloneTheDemoFadesOutOnTime_TheTutorialFollows_TwoRunsAlike) 
   // Playback runs 2,402 frames (the fade starts once the count exceeds 2,400);
   // the stage ends 60 frames after the fade began, in the fade's 62nd frame.
   EXPECT_EQ(std::tuple(a.phaseFrames[1], a.phaseFrames[2], a.next), std::tuple(2402, 62, int(SCENE_TUTORIAL)));
+  // The demo runs as stage 101 all along, past the stage's checkpoints (the
+  // shots' demo rule reads it).
+  EXPECT_EQ(a.stageWords, std::set<int32_t>{101});
   // Replay frame by replay frame the plays agree (the second run in this
   // process starts from what the first left in the persistent objects).
   const std::vector<uint64_t> b = RunDemo().hashes;
@@ -106,6 +112,33 @@ TEST(DemoPlays, OneCoinShortOfACreditStillLeadsToTheTitle) {
   for (int i = 0; i < 10 && g->GetSceneId() == SCENE_STAGE; ++i) h.Step();
   const CoinCounter* coins = GetCoinCounter();
   EXPECT_EQ(std::tuple(coins->totalCoins, coins->credits, g->GetSceneId()), std::tuple(1, 0, int32_t(SCENE_TITLE)));
+}
+
+TEST(DemoPlays, ACoinInBeforeTheDemoEndsItAsItsPlayBegins) {
+  // Two coins a credit: one coin during the logo makes no credit, so the
+  // logo hands over to the demo as usual; the demo, finding a coin in, fades
+  // out on its first frame of playback and the title follows.
+  Headless h(testsupport::NullDevice());
+  ASSERT_TRUE(h.Ok()) << h.Failure();
+  Game* g = GetGame();
+  g->settings[kSetCoinUnit] = 2;
+  g->settings[kSetCoinPlay] = 1;
+  AttractCounter = 1;
+  CoinCounter* coins = GetCoinCounter();
+  coins->coins = coins->totalCoins = coins->credits = coins->serviceCredits = 0;
+  ASSERT_GE(testsupport::RunUntilScene(h, "Logo", 2000), 0);
+  h.Press(plat::CabInput::kCoin, 2);
+  for (int i = 0; i < 2000 && !Demo(); ++i) h.Step();
+  ASSERT_NE(Demo(), nullptr);
+  EXPECT_EQ(std::tuple(coins->totalCoins, coins->credits), std::tuple(1, 0));
+  int playFrames = 0;
+  for (int i = 0; i < 3000 && Demo(); ++i) {
+    h.Step();
+    if (Demo() != nullptr && Demo()->Demo().GetPhase() == DemoPlay::PHASE_PLAY) ++playFrames;
+  }
+  EXPECT_EQ(playFrames, 1);
+  for (int i = 0; i < 5 && g->GetSceneId() == SCENE_STAGE; ++i) h.Step();
+  EXPECT_EQ(g->GetSceneId(), SCENE_TITLE);
 }
 
 // A bullet on the ship whenever it can be hit.

@@ -177,6 +177,8 @@ TEST(TutorialScene, PictureMidWayAndThePlayInViewThroughout) {
 TEST(TutorialScene, InAttractModeACoinShortOfACreditEndsIt) {
   // Two coins a credit: the coin that came in before the tutorial makes no
   // credit; the tutorial ends in its first frame of play all the same.
+  CoinCounter* coins = GetCoinCounter();
+  coins->coins = coins->totalCoins = coins->credits = coins->serviceCredits = 0;  // a global
   Headless h(testsupport::NullDevice());
   ASSERT_TRUE(h.Ok()) << h.Failure();
   ASSERT_GE(testsupport::RunUntilScene(h, "Notice", 600), 0);
@@ -185,7 +187,7 @@ TEST(TutorialScene, InAttractModeACoinShortOfACreditEndsIt) {
   g->settings[kSetCoinPlay] = 1;
   h.Press(plat::CabInput::kCoin, 2);
   h.Step(4);
-  ASSERT_EQ(std::tuple(GetCoinCounter()->totalCoins, GetCoinCounter()->credits), std::tuple(1, 0));
+  ASSERT_EQ(std::tuple(coins->totalCoins, coins->credits), std::tuple(1, 0));
   ASSERT_EQ(testsupport::CurrentSceneName(), "Notice");  // the notice waits for a credit
   g->ChangeScene(SCENE_TUTORIAL, Tutorial::MODE_ATTRACT);
   const auto tutorial = [g] { return g->FindInList("Tutorial", GAME_LIST_SCENE); };
