@@ -15,10 +15,11 @@ function(ostrel_library name dir)
 endfunction()
 
 # One GoogleTest executable per tree below tests/; TIMEOUT s gives each of
-# its tests that long (the whole games of tests/app) instead of ctest's
-# default.
+# its tests that long instead of ctest's default, and COST tells a parallel
+# ctest to start them before the cheaper ones (the whole games of tests/app,
+# so that the others fill the remaining cores meanwhile).
 function(ostrel_test_suite name dir)
-  cmake_parse_arguments(PARSE_ARGV 2 suite "" "TIMEOUT" "")
+  cmake_parse_arguments(PARSE_ARGV 2 suite "" "TIMEOUT;COST" "")
   file(GLOB_RECURSE srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/*.cpp)
   if(NOT srcs)
     return()
@@ -26,11 +27,14 @@ function(ostrel_test_suite name dir)
   add_executable(${name} ${srcs})
   target_link_libraries(${name} PRIVATE ${suite_UNPARSED_ARGUMENTS} test_support GTest::gtest GTest::gtest_main
                         GTest::gmock)
-  set(timeout)
+  set(props)
   if(suite_TIMEOUT)
-    set(timeout TIMEOUT ${suite_TIMEOUT})
+    list(APPEND props TIMEOUT ${suite_TIMEOUT})
+  endif()
+  if(suite_COST)
+    list(APPEND props COST ${suite_COST})
   endif()
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
                        WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
-                       PROPERTIES ENVIRONMENT "OSTREL_DATA_DIR=${OSTREL_DEFAULT_DATA_DIR}" ${timeout})
+                       PROPERTIES ENVIRONMENT "OSTREL_DATA_DIR=${OSTREL_DEFAULT_DATA_DIR}" ${props})
 endfunction()
