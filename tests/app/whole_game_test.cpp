@@ -26,11 +26,11 @@
 
 #include "game/core/CoinCounter.h"
 #include "game/core/Game.h"
+#include "game/core/RankTable.h"
 #include "game/core/StageCounters.h"
 #include "game/player/Player.h"
 #include "game/scene/ContinuePrompt.h"
 #include "game/scene/Entry.h"
-#include "game/scene/RankTable.h"
 #include "game/scene/Ranking.h"
 #include "support/ErrorBox.h"
 #include "support/Headless.h"
@@ -385,7 +385,7 @@ TEST(WholeGame, BelowTheEndingScoreAfterStageFourTheFirstEnding) {
   ASSERT_GE(run.Continues(), 1);
   const uint64_t digit = run.scoreAtPrompt % 10;
   EXPECT_EQ(run.scoreAfterContinue, digit < 9 ? digit + 1 : 9);
-  EXPECT_EQ(run.livesAfterContinue, g->settings[kSetLives]);
+  EXPECT_EQ(run.livesAfterContinue, g->settings[SettingsWord::lives]);
 
   EXPECT_EQ(WithoutPrompts(run.Scenes()),
             (std::vector<std::string>{"Title", "Tutorial", "Stage1", "StageResult", "Stage2", "StageResult", "Stage3",

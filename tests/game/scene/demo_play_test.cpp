@@ -104,8 +104,8 @@ TEST(DemoPlays, OneCoinShortOfACreditStillLeadsToTheTitle) {
   // Two coins a credit: one coin makes no credit, but a coin is in.
   Headless h(testsupport::NullDevice());
   Game* g = GetGame();
-  g->settings[kSetCoinUnit] = 2;
-  g->settings[kSetCoinPlay] = 1;
+  g->settings[SettingsWord::coinUnit] = 2;
+  g->settings[SettingsWord::coinPlay] = 1;
   ASSERT_TRUE(RunToDemo(h));
   h.Step(100);
   h.Press(plat::CabInput::kCoin, 2);
@@ -121,8 +121,8 @@ TEST(DemoPlays, ACoinInBeforeTheDemoEndsItAsItsPlayBegins) {
   Headless h(testsupport::NullDevice());
   ASSERT_TRUE(h.Ok()) << h.Failure();
   Game* g = GetGame();
-  g->settings[kSetCoinUnit] = 2;
-  g->settings[kSetCoinPlay] = 1;
+  g->settings[SettingsWord::coinUnit] = 2;
+  g->settings[SettingsWord::coinPlay] = 1;
   AttractCounter = 1;
   CoinCounter* coins = GetCoinCounter();
   coins->coins = coins->totalCoins = coins->credits = coins->serviceCredits = 0;

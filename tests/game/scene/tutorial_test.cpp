@@ -183,8 +183,8 @@ TEST(TutorialScene, InAttractModeACoinShortOfACreditEndsIt) {
   ASSERT_TRUE(h.Ok()) << h.Failure();
   ASSERT_GE(testsupport::RunUntilScene(h, "Notice", 600), 0);
   Game* g = GetGame();
-  g->settings[kSetCoinUnit] = 2;
-  g->settings[kSetCoinPlay] = 1;
+  g->settings[SettingsWord::coinUnit] = 2;
+  g->settings[SettingsWord::coinPlay] = 1;
   h.Press(plat::CabInput::kCoin, 2);
   h.Step(4);
   ASSERT_EQ(std::tuple(coins->totalCoins, coins->credits), std::tuple(1, 0));
@@ -207,7 +207,7 @@ TEST(TutorialScene, EveryLifeLostInTheTutorialOffersNoContinue) {
   ASSERT_TRUE(h.Ok()) << h.Failure();
   ASSERT_GE(testsupport::RunUntilScene(h, "Notice", 600), 0);
   Game* g = GetGame();
-  g->settings[kSetCoinPlay] = 1;
+  g->settings[SettingsWord::coinPlay] = 1;
   h.Press(plat::CabInput::kCoin, 2);
   ASSERT_GE(testsupport::RunUntilScene(h, "Title", 600), 0);
   h.Step(10);
@@ -230,7 +230,7 @@ TEST(TutorialScene, EveryLifeLostInTheTutorialOffersNoContinue) {
   h.Press(plat::CabInput::kStart);
   for (int i = 0; i < 100 && g->GetSceneId() != SCENE_STAGE; ++i) h.Step();
   EXPECT_EQ(g->GetSceneId(), SCENE_STAGE);
-  EXPECT_EQ(g->lives, g->settings[kSetLives]);
+  EXPECT_EQ(g->lives, g->settings[SettingsWord::lives]);
 }
 
 TEST(TutorialScene, BeforeAGameAStartPressEndsItAndStageOneFollows) {
