@@ -141,7 +141,7 @@ class GameRun {
   // The score when the last prompt came up and the first frame after the
   // continue it led to.
   uint64_t scoreAtPrompt = 0, scoreAfterContinue = 0;
-  int32_t livesAfterContinue = -1;
+  int32_t livesAfterContinue = -1, stageAtPrompt = 0;
 
  private:
   void Fly() {
@@ -199,6 +199,7 @@ class GameRun {
     SProc* prompt = g->FindInList("ContinuePrompt", GAME_LIST_SCENE);
     if (prompt != nullptr && prompt_ == nullptr) {
       scoreAtPrompt = Score(g);
+      stageAtPrompt = g->stage;
       if (atThePrompt == AtThePrompt::kContinue) {
         // A coin, and start once it counts.
         h_->Press(CabInput::kCoin, 2);
@@ -364,57 +365,78 @@ void PrintFrames(const GameRun& run, uint64_t score) {
               run.Continues());
 }
 
+// What a game left when its name was entered.
+struct Named {
+  int32_t place = -1;
+  uint64_t score = 0;
+  uint32_t chain = 0;  // the play's longest chain
+};
+
+// From the coin to the name entry, the name typed; the service heard the
+// game and player 0's play begin.
+Named PlayToTheName(GameRun& run, const std::string& name) {
+  Named n;
+  if (!run.CoinAndStart()) {
+    ADD_FAILURE() << "no stage 1 after the coin and start";
+    return n;
+  }
+  EXPECT_EQ(run.TakeCodes(), (Codes{kGameBegins, kPlayStarts}));
+  n.place = EnterName(run, name);
+  n.score = Score(run.G());
+  n.chain = run.G()->record[REC_WORD12];
+  return n;
+}
+
+// The end of every game: the ranking shows the name, the file holds it,
+// the attract sequence goes on, the service heard each continue and the
+// end, and no error box came up.
+void ExpectTheEnd(GameRun& run, const Named& n, uint32_t stage, const char* name,
+                  const testsupport::ErrorBoxCatcher& box) {
+  ExpectRankedAndBackToTheAttract(run, n.place, n.score, stage, n.chain, name);
+  EXPECT_EQ(run.TakeCodes(), EndCodes(run.Continues()));
+  PrintFrames(run, n.score);
+  EXPECT_TRUE(box.texts.empty()) << box.texts.front();
+}
+
 TEST(WholeGame, BelowTheEndingScoreAfterStageFourTheFirstEnding) {
   testsupport::ErrorBoxCatcher box;
   GameRun run;
   ASSERT_TRUE(run.H().Ok()) << run.H().Failure();
-  Game* g = run.G();
   // Careless until the lives are gone in stage 1; then it plays safe.
   run.P().SetStyle(Pilot::STYLE_CARELESS);
   run.beforeFlying = [](GameRun& r) {
     if (r.Continues() > 0) r.P().SetStyle(Pilot::STYLE_SHOOT);
   };
-  ASSERT_TRUE(run.CoinAndStart());
-  EXPECT_EQ(run.TakeCodes(), (Codes{kGameBegins, kPlayStarts}));
-  const int32_t place = EnterName(run, "ACE");
-  const uint64_t score = Score(g);
-  const uint32_t chain = g->record[REC_WORD12];
+  const Named n = PlayToTheName(run, "ACE");
 
   // The continue with a coin, in stage 1: the score starts again from its
   // last digit plus one and the lives are full.
   ASSERT_GE(run.Continues(), 1);
+  EXPECT_EQ(run.stageAtPrompt, 1);
   const uint64_t digit = run.scoreAtPrompt % 10;
   EXPECT_EQ(run.scoreAfterContinue, digit < 9 ? digit + 1 : 9);
-  EXPECT_EQ(run.livesAfterContinue, g->settings[SettingsWord::lives]);
+  EXPECT_EQ(run.livesAfterContinue, run.G()->settings[SettingsWord::lives]);
 
   EXPECT_EQ(WithoutPrompts(run.Scenes()),
             (std::vector<std::string>{"Title", "Tutorial", "Stage1", "StageResult", "Stage2", "StageResult", "Stage3",
                                       "StageResult", "Stage4", "StageResult", "Ending1", "Entry"}));
   ExpectStagesInOrder(run.Stages(), 4);
-  EXPECT_LT(score, kEndingScore);
-  EXPECT_EQ(place, DefaultPlace(score));
-  ExpectRankedAndBackToTheAttract(run, place, score, 4, chain, "ACE");
-  EXPECT_EQ(run.TakeCodes(), EndCodes(run.Continues()));
-  PrintFrames(run, score);
-  EXPECT_TRUE(box.texts.empty()) << box.texts.front();
+  EXPECT_LT(n.score, kEndingScore);
+  EXPECT_EQ(n.place, DefaultPlace(n.score));
+  ExpectTheEnd(run, n, 4, "ACE", box);
 }
 
 TEST(WholeGame, AboveTheEndingScoreStageFiveAndTheSecondEnding) {
   testsupport::ErrorBoxCatcher box;
   GameRun run;
   ASSERT_TRUE(run.H().Ok()) << run.H().Failure();
-  Game* g = run.G();
   // Chains the enemies until it is well past the ending score, then plays
   // safe.
   run.P().SetStyle(Pilot::STYLE_CHAIN);
   run.beforeFlying = [](GameRun& r) {
     r.P().SetStyle(Score(r.G()) < kLead ? Pilot::STYLE_CHAIN : Pilot::STYLE_SHOOT);
   };
-  ASSERT_TRUE(run.CoinAndStart());
-  EXPECT_EQ(run.TakeCodes(), (Codes{kGameBegins, kPlayStarts}));
-  const int32_t place = EnterName(run, "TOP");
-  const uint64_t score = Score(g);
-  const uint32_t chain = g->record[REC_WORD12];
+  const Named n = PlayToTheName(run, "TOP");
 
   EXPECT_EQ(WithoutPrompts(run.Scenes()),
             (std::vector<std::string>{"Title", "Tutorial", "Stage1", "StageResult", "Stage2", "StageResult", "Stage3",
@@ -423,42 +445,30 @@ TEST(WholeGame, AboveTheEndingScoreStageFiveAndTheSecondEnding) {
   ExpectStagesInOrder(run.Stages(), 5);
   ASSERT_EQ(run.Stages().size(), 5u);
   EXPECT_GE(run.Stages()[4].scoreAtStart, kEndingScore);
-  EXPECT_EQ(place, 0);
-  ExpectRankedAndBackToTheAttract(run, place, score, 5, chain, "TOP");
-  EXPECT_EQ(run.TakeCodes(), EndCodes(run.Continues()));
-  PrintFrames(run, score);
-  EXPECT_TRUE(box.texts.empty()) << box.texts.front();
+  EXPECT_EQ(n.place, 0);
+  ExpectTheEnd(run, n, 5, "TOP", box);
 }
 
 TEST(WholeGame, EveryLifeLostInStageTwoNoContinueANameEntered) {
   testsupport::ErrorBoxCatcher box;
   GameRun run;
   ASSERT_TRUE(run.H().Ok()) << run.H().Failure();
-  Game* g = run.G();
   // Safe through stage 1, careless in stage 2; the continue offer runs out.
   run.P().SetStyle(Pilot::STYLE_SHOOT);
   run.beforeFlying = [](GameRun& r) {
     r.P().SetStyle(r.G()->stage == 2 ? Pilot::STYLE_CARELESS : Pilot::STYLE_SHOOT);
     r.atThePrompt = r.G()->stage == 2 ? AtThePrompt::kDecline : AtThePrompt::kContinue;
   };
-  ASSERT_TRUE(run.CoinAndStart());
-  EXPECT_EQ(run.TakeCodes(), (Codes{kGameBegins, kPlayStarts}));
-  ASSERT_TRUE(run.RunUntil([g] { return g->FindInList("ContinuePrompt", GAME_LIST_SCENE) != nullptr; }, 40000));
-  EXPECT_EQ(g->stage, 2);
-  const int32_t place = EnterName(run, "END");
-  const uint64_t score = Score(g);
-  const uint32_t chain = g->record[REC_WORD12];
-  EXPECT_EQ(ContinuePromptAnswer, -1);
-  EXPECT_EQ(score, run.scoreAtPrompt);
+  const Named n = PlayToTheName(run, "END");
 
+  EXPECT_EQ(run.stageAtPrompt, 2);
+  EXPECT_EQ(ContinuePromptAnswer, -1);
+  EXPECT_EQ(n.score, run.scoreAtPrompt);
   EXPECT_EQ(run.Scenes(), (std::vector<std::string>{"Title", "Tutorial", "Stage1", "StageResult", "Stage2",
                                                     "ContinuePrompt", "Entry"}));
   ExpectStagesInOrder(run.Stages(), 2, false);
-  EXPECT_EQ(place, DefaultPlace(score));
-  ExpectRankedAndBackToTheAttract(run, place, score, 2, chain, "END");
-  EXPECT_EQ(run.TakeCodes(), EndCodes(run.Continues()));
-  PrintFrames(run, score);
-  EXPECT_TRUE(box.texts.empty()) << box.texts.front();
+  EXPECT_EQ(n.place, DefaultPlace(n.score));
+  ExpectTheEnd(run, n, 2, "END", box);
 }
 
 }  // namespace
