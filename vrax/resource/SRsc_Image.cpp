@@ -4,6 +4,7 @@
 
 #include "platform/gfx_device.h"
 #include "vrax/graphic/SGpMan.h"
+#include "vrax/io/SIOMan.h"
 #include "vrax/io/SysUtil.h"
 #include "vrax/resource/ImageList.h"
 
@@ -57,6 +58,24 @@ int32_t SRsc_Image_Ex::Init(SProcArg) {
   return 0;
 }
 
+// The texture files the I/O manager's cache already holds are decoded on a
+// worker from here on; the rest are decoded when they arrive.
+void SRsc_Image_Ex::StartDecodeAhead(const uint8_t* list, size_t size) {
+  SIOMan* io = SIOMan::GetInstance();
+  std::vector<std::string> names;
+  if (!io || io->GetCacheMode() == 0 || !image_list::Parse(list, size, &names)) return;
+  const SCacheArchive& cache = io->Cache();
+  std::vector<std::vector<uint8_t>> files(names.size());
+  for (size_t i = 0; i < names.size(); ++i) {
+    const std::string path = directory_ + names[i];
+    uint32_t bytes = 0;
+    if (cache.GetSize(path, &bytes) < 0 || bytes == 0) continue;
+    files[i].resize(bytes);
+    if (cache.Lookup(path, files[i].data(), bytes) < 0) files[i].clear();
+  }
+  decodeAhead_.Start(std::move(files));
+}
+
 void SRsc_Image_Ex::QueueTexture(const std::string& name) {
   textureFile_.FreeData();
   textureFile_.SetName(directory_ + name);
@@ -83,6 +102,7 @@ int32_t SRsc_Image_Ex::Main(SProcArg) {
       step_ = -1;
       return 0;
     }
+    StartDecodeAhead(data, size);
     QueueTexture(name);
     step_ = 1;
     return 0;
@@ -91,6 +111,7 @@ int32_t SRsc_Image_Ex::Main(SProcArg) {
 
   int32_t st = textureFile_.GetState();
   if (st == -1) {
+    decodeAhead_.Stop();
     ReportOpenError(kSource, 102);
     listFile_.FreeData();
     step_ = -1;
@@ -99,9 +120,23 @@ int32_t SRsc_Image_Ex::Main(SProcArg) {
   if (st != 1) return 0;
   plat::Texture* tex = nullptr;
   plat::GfxDevice* dev = SGpMan::GetDevice();
-  int r = dev ? dev->CreateTextureFromMemory(textureFile_.GetData(), textureFile_.GetSize(), &tex) : -1;
+  int r = -1;
+  if (dev) {
+    plat::Image image;
+    switch (decodeAhead_.Take(textures_.size(), textureFile_.GetData(), textureFile_.GetSize(), &image)) {
+      case ImageDecodeAhead::Result::kDecoded:
+        r = dev->CreateTextureFromImage(image, &tex);
+        break;
+      case ImageDecodeAhead::Result::kDamaged:
+        break;
+      case ImageDecodeAhead::Result::kNone:
+        r = dev->CreateTextureFromMemory(textureFile_.GetData(), textureFile_.GetSize(), &tex);
+        break;
+    }
+  }
   textureFile_.FreeData();
   if (r < 0 || !tex) {
+    decodeAhead_.Stop();
     ReportOpenError(kSource, 114);
     listFile_.FreeData();
     step_ = -1;
@@ -114,6 +149,7 @@ int32_t SRsc_Image_Ex::Main(SProcArg) {
   size_t size = data ? listFile_.GetSize() : 0;
   cursor_ = image_list::SkipSeparators(data, size, cursor_);
   if (cursor_ >= size) {
+    decodeAhead_.Stop();
     listFile_.FreeData();
     SetStatus(kRscReady);
     step_ = 2;
@@ -122,6 +158,7 @@ int32_t SRsc_Image_Ex::Main(SProcArg) {
   std::string name;
   if (image_list::ReadName(data, size, &cursor_, false, &name) != image_list::NameResult::kName) {
     // A name longer than any texture file name can be: the list is damaged.
+    decodeAhead_.Stop();
     ReportOpenError(kSource, 120);
     listFile_.FreeData();
     step_ = -1;
@@ -132,6 +169,7 @@ int32_t SRsc_Image_Ex::Main(SProcArg) {
 }
 
 int32_t SRsc_Image_Ex::OnDispose(SProcArg) {
+  decodeAhead_.Stop();
   ReleaseTextures();
   listFile_.FreeData();
   textureFile_.FreeData();

@@ -6,6 +6,7 @@
 
 #include "vrax/graphic/SGpState.h"
 #include "vrax/io/SFile.h"
+#include "vrax/resource/ImageDecodeAhead.h"
 #include "vrax/resource/SRsc.h"
 
 namespace plat {
@@ -54,6 +55,7 @@ class SRsc_Image_Ex : public SRsc_Image {
   int32_t OnDispose(SProcArg arg) override;
 
  private:
+  void StartDecodeAhead(const uint8_t* list, size_t size);
   void QueueTexture(const std::string& name);
   void ReleaseTextures();
 
@@ -63,4 +65,5 @@ class SRsc_Image_Ex : public SRsc_Image {
   SFile listFile_;
   SFile textureFile_;
   std::vector<plat::Texture*> textures_;
+  ImageDecodeAhead decodeAhead_;
 };

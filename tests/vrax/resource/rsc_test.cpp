@@ -123,6 +123,58 @@ TEST_F(RscWorld, SyncSettlesAfterFailures) {
   EXPECT_EQ(io.GetStreamFlag(), true);  // restored after the wait
 }
 
+// Texture files the cache holds are decoded on a worker from the frame the
+// list is read; each texture still appears in the frame its file completes.
+TEST_F(RscWorld, CachedTexturesAppearInTheFrameTheirFileCompletes) {
+  // The first image is large, so its decode is still running when its file
+  // completes a frame later: the loader must wait for it in that frame.
+  const std::string big = SolidPng(1024, 1024, 0xFF102030u);
+  const std::string small = SolidPng(4, 3, 0x80FF0000u);
+  io.SetCacheMode(2, 1u << 24, 0, 0);
+  ASSERT_EQ(io.Cache().AddEntry("\\img\\big.png", big.data(), static_cast<uint32_t>(big.size()), 0), 0);
+  ASSERT_EQ(io.Cache().AddEntry("\\img\\small.png", small.data(), static_cast<uint32_t>(small.size()), 0), 0);
+  ASSERT_EQ(io.Cache().AddEntry("\\img\\list.tr", "big.png\r\nsmall.png\r\nbig.png", 27, 0), 0);
+
+  SRsc* slot = nullptr;
+  const SRscRequest table[] = {{&slot, kImg, "\\img\\list", 0, 0, 0, 0}, kEnd};
+  rm.LoadTable(1, table, -1);
+  ASSERT_NE(slot, nullptr);
+  auto* img = static_cast<SRsc_Image*>(slot);
+  // Every file comes from the cache at once, one a frame: the list in frame
+  // 1 (its first name queued), then one texture in each of frames 2, 3, 4.
+  std::vector<int> counts;
+  for (int frame = 1; frame <= 5; ++frame) {
+    kernel.Step();
+    counts.push_back(img->TextureCount());
+  }
+  EXPECT_EQ(counts, (std::vector<int>{0, 1, 2, 3, 3}));
+  ASSERT_EQ(slot->GetStatus(), kRscReady);
+  ASSERT_EQ(img->TextureCount(), 3);
+  EXPECT_EQ(img->GetDeviceTexture(0)->Width(), 1024);
+  EXPECT_EQ(testsupport::PixelAt(img->GetDeviceTexture(0)->Pixels(), 700, 900), 0xFF102030u);
+  EXPECT_EQ(testsupport::PixelAt(img->GetDeviceTexture(1)->Pixels(), 3, 2), 0x80FF0000u);
+  EXPECT_EQ(img->GetDeviceTexture(2)->Height(), 1024);
+  EXPECT_TRUE(box.texts.empty());
+}
+
+// A damaged texture file in the cache fails as one read from disk does.
+TEST_F(RscWorld, CachedDamagedTextureFailsWithItsLine) {
+  const std::string ok = SolidPng(2, 2, 0xFFFFFFFFu);
+  const std::string broken = "\x89PNG\r\n\x1a\n not really";
+  io.SetCacheMode(2, 1u << 20, 0, 0);
+  ASSERT_EQ(io.Cache().AddEntry("\\d\\ok.png", ok.data(), static_cast<uint32_t>(ok.size()), 0), 0);
+  ASSERT_EQ(io.Cache().AddEntry("\\d\\broken.png", broken.data(), static_cast<uint32_t>(broken.size()), 0), 0);
+  ASSERT_EQ(io.Cache().AddEntry("\\d\\list.tr", "ok.png\nbroken.png\nok.png", 24, 0), 0);
+  SRsc* slot = nullptr;
+  const SRscRequest table[] = {{&slot, kImg, "\\d\\list", 0, 0, 0, 0}, kEnd};
+  rm.LoadTable(1, table, -1);
+  EXPECT_EQ(rm.Sync(1), 1);
+  EXPECT_EQ(slot->GetStatus(), kRscFailed);
+  EXPECT_EQ(box.Count("SRsc_Image_Ex(114)"), 1);
+  EXPECT_EQ(box.Count("resource open error"), 1);
+  EXPECT_EQ(static_cast<SRsc_Image*>(slot)->TextureCount(), 1);  // the one before the damage
+}
+
 TEST_F(RscWorld, TablesKindsAndGroups) {
   ASSERT_TRUE(dir.Write("g/a.tr", "a.png"));
   ASSERT_TRUE(dir.Write("g/a.png", SolidPng(1, 1, 0xFF000000u)));

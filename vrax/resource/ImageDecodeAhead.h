@@ -1,0 +1,56 @@
+#pragma once
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <future>
+#include <memory>
+#include <vector>
+
+#include "platform/gfx_device.h"
+
+// Decodes the texture files of one image list on a worker thread, in load
+// order, as soon as their bytes are known (from the I/O manager's cache), so
+// that the frame in which the loader creates a texture only uploads it.
+// The loader still creates each texture in the frame its file completes:
+// Take waits for that file's decode when the worker is behind.
+class ImageDecodeAhead {
+ public:
+  enum class Result { kNone, kDecoded, kDamaged };
+
+  ImageDecodeAhead() = default;
+  // Stops the worker and waits for it.
+  ~ImageDecodeAhead() { Stop(); }
+  ImageDecodeAhead(const ImageDecodeAhead&) = delete;
+  ImageDecodeAhead& operator=(const ImageDecodeAhead&) = delete;
+
+  // Starts decoding files[i] for every i whose bytes are not empty. False
+  // (nothing started) when there is nothing to decode or no thread could be
+  // started.
+  bool Start(std::vector<std::vector<uint8_t>> files);
+  // The decode of file i when it was decoded ahead from exactly these bytes
+  // (waits for it): kDecoded with *out the pixels, kDamaged when the bytes do
+  // not decode. kNone when file i was not decoded ahead or its bytes differ:
+  // the caller decodes them itself. Each file is taken once.
+  Result Take(size_t i, const void* data, size_t size, plat::Image* out);
+  // Asks the worker to stop after the file it is decoding and waits for it;
+  // drops every decode not yet taken.
+  void Stop();
+
+ private:
+  struct Decoded {
+    bool ok = false;
+    plat::Image image;
+  };
+  struct File {
+    std::vector<uint8_t> bytes;
+    std::promise<Decoded> promise;
+    std::future<Decoded> result;
+  };
+  struct Shared {
+    std::vector<File> files;
+    std::atomic<bool> stop{false};
+  };
+
+  std::shared_ptr<Shared> shared_;
+  std::future<void> worker_;
+};
