@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "platform/gfx_device_gl.h"
 #include "platform/image_decode.h"
@@ -357,14 +358,14 @@ int GfxDevice::CreateTextureFromMemory(const void* data, size_t size, Texture** 
   return MakeTexture(std::move(image), out);
 }
 
-int GfxDevice::CreateTextureFromImage(const Image& image, Texture** out) {
+int GfxDevice::CreateTextureFromImage(Image image, Texture** out) {
   if (!out) return kErrInvalidCall;
   *out = nullptr;
   if (image.width <= 0 || image.height <= 0 || image.width > kMaxImageSide ||
       image.height > kMaxImageSide ||
       image.rgba.size() != static_cast<size_t>(image.width) * image.height * 4)
     return kErrInvalidCall;
-  return MakeTexture(image, out);
+  return MakeTexture(std::move(image), out);
 }
 
 // ---------------------------------------------------------------- null backend

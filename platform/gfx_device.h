@@ -411,8 +411,9 @@ class GfxDevice {
   // Textures. From PNG or JPEG bytes (alpha kept; a file without alpha reads
   // as opaque); kErrInvalidCall for damaged or unknown data.
   int CreateTextureFromMemory(const void* data, size_t size, Texture** out);
-  // From RGBA pixels (rows from the top).
-  int CreateTextureFromImage(const Image& image, Texture** out);
+  // From RGBA pixels (rows from the top). Pass an image that is no longer
+  // needed by move: its pixels become the texture's without a copy.
+  int CreateTextureFromImage(Image image, Texture** out);
 
   // Reads the back buffer into an RGBA image (rows from the top). The null
   // backend gives an image of the back-buffer size filled with the last clear

@@ -1,6 +1,7 @@
 #include "vrax/resource/SRsc_Image.h"
 
 #include <new>
+#include <utility>
 
 #include "platform/gfx_device.h"
 #include "vrax/graphic/SGpMan.h"
@@ -125,7 +126,7 @@ int32_t SRsc_Image_Ex::Main(SProcArg) {
     plat::Image image;
     switch (decodeAhead_.Take(textures_.size(), textureFile_.GetData(), textureFile_.GetSize(), &image)) {
       case ImageDecodeAhead::Result::kDecoded:
-        r = dev->CreateTextureFromImage(image, &tex);
+        r = dev->CreateTextureFromImage(std::move(image), &tex);
         break;
       case ImageDecodeAhead::Result::kDamaged:
         break;
