@@ -410,9 +410,10 @@ class GlVertexBuffer final : public VertexBuffer, public GlLink {
  public:
   GlVertexBuffer(GlGfxDevice* dev, uint32_t size, uint32_t fvf) : VertexBuffer(size, fvf) {
     dev->Register(this);
+    // No storage until the first draw, which uploads the whole shadow copy:
+    // storage made here would be allocated and cleared only to be replaced
+    // by the first whole upload, in the frame that creates the buffer.
     glGenBuffers(1, &name_);
-    glBindBuffer(GL_ARRAY_BUFFER, name_);
-    glBufferData(GL_ARRAY_BUFFER, size, nullptr, GL_DYNAMIC_DRAW);
   }
   ~GlVertexBuffer() override {
     if (device) {
@@ -425,11 +426,19 @@ class GlVertexBuffer final : public VertexBuffer, public GlLink {
     name_ = 0;
     device = nullptr;
   }
-  GLuint Name() const { return name_; }
+  // The buffer's name, its storage holding the shadow copy.
+  GLuint NameForDraw() {
+    if (device && !storage_) {
+      glBindBuffer(GL_ARRAY_BUFFER, name_);
+      glBufferData(GL_ARRAY_BUFFER, Size(), Data(), GL_DYNAMIC_DRAW);
+      storage_ = true;
+    }
+    return name_;
+  }
 
  protected:
   void Upload(uint32_t offset, uint32_t size) override {
-    if (!device) return;
+    if (!device || !storage_) return;
     glBindBuffer(GL_ARRAY_BUFFER, name_);
     if (offset == 0 && size == Size()) {
       // Whole buffer: new storage, so a draw still reading the old contents
@@ -442,6 +451,7 @@ class GlVertexBuffer final : public VertexBuffer, public GlLink {
 
  private:
   GLuint name_ = 0;
+  bool storage_ = false;
 };
 
 class GlTexture final : public Texture, public GlLink {
@@ -1038,7 +1048,7 @@ int GlGfxDevice::DrawIndexedPrimitive(uint32_t type, uint32_t, uint32_t, uint32_
   if (dirtyStates_) ApplyState();
   SyncUniforms();
   if (dirtyStream_ || attribsForUp_) {
-    SetupAttributes(vb->Name(), 0, streamStride_, fvf_);
+    SetupAttributes(vb->NameForDraw(), 0, streamStride_, fvf_);
     attribsForUp_ = false;
     dirtyStream_ = false;
   }

@@ -13,6 +13,7 @@
 #include "game/flow/GlobalObjects.h"
 #include "game/scene/HardwareErrorScreen.h"
 #include "game/testmode/TestMode.h"
+#include "platform/heap.h"
 #include "platform/input_devices.h"
 #include "platform/window.h"
 #include "vrax/graphic/SGpMan.h"
@@ -23,6 +24,10 @@
 #include "vrax/sound/SSndMan.h"
 
 namespace {
+
+// Heap mapped at start-up: the persistent managers' pools and buffers
+// (about 20 MB) and one stage's resources with room to spare.
+constexpr size_t kHeapReserve = size_t(64) << 20;
 
 uint8_t g_fullScreen = 1;
 uint8_t g_screen = 0;
@@ -195,6 +200,10 @@ int Application::Start(int argc, const char* const* argv, const StartOptions& op
   failure_.clear();
   ResetAppFlags();
   ParseCommandLine(argc, argv);
+  // The managers' pools, the effect buffers and a stage's resources are
+  // taken from memory mapped now, not page by page in the frame that takes
+  // them.
+  plat::ReserveHeap(kHeapReserve);
 
   impl_->Construct();
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 
 #include "platform/gfx_device.h"
 #include "support/ImageCompare.h"
@@ -574,6 +575,54 @@ TEST_F(GlDevice, IndicesOutsideTheVertexBufferAreRefused) {
   const V42 v[3] = {{0, 0, 0.5f, 0xFFFFFFFFu}, {8, 0, 0.5f, 0xFFFFFFFFu}, {0, 8, 0.5f, 0xFFFFFFFFu}};
   EXPECT_ALL({VAL(DrawIndexed(*d, kFvfPosColour, v, sizeof v, {0, 1, 3}), kErrInvalidCall),
               VAL(d->GetStats().draws, 0u), VAL(DrawIndexed(*d, kFvfPosColour, v, sizeof v, {0, 1, 2}), kOk)});
+}
+
+// A vertex buffer takes its GL storage at its first upload or draw: a first
+// lock of part of it, later partial locks and a buffer never locked all draw
+// what the buffer holds.
+TEST_F(GlDevice, VertexBuffersDrawWhatTheyHoldHoweverTheyWereFilled) {
+  const uint32_t w = 0xFFFFFFFFu;
+  // Two triangles, each covering the top-left half of an 8 x 8 cell.
+  const V42 tris[6] = {{0, 0, 0.5f, w}, {8, 0, 0.5f, w}, {0, 8, 0.5f, w},
+                       {16, 0, 0.5f, w}, {24, 0, 0.5f, w}, {16, 8, 0.5f, w}};
+  VertexBuffer* vb = nullptr;
+  IndexBuffer* ib = nullptr;
+  ASSERT_EQ(d->CreateVertexBuffer(sizeof tris, kFvfPosColour, &vb), kOk);
+  ASSERT_EQ(d->CreateIndexBuffer(6 * 2, &ib), kOk);
+  void* p = nullptr;
+  ASSERT_EQ(ib->Lock(0, 0, &p), kOk);
+  const uint16_t idx[6] = {0, 1, 2, 3, 4, 5};
+  std::memcpy(p, idx, sizeof idx);
+  ib->Unlock();
+  Select(kTaDiffuse);
+  d->SetStreamSource(vb, sizeof(V42));
+  d->SetIndices(ib, 0);
+  d->SetVertexShader(kFvfPosColour);
+  // Never locked: six vertices at the origin draw nothing, and the draw works.
+  EXPECT_EQ(d->DrawIndexedPrimitive(kPtTriangleList, 0, 6, 0, 2), kOk);
+  EXPECT_EQ(At(2, 2), 0xFF000000u);
+  d->SetStreamSource(nullptr, 0);
+  VertexBuffer* vb2 = nullptr;
+  ASSERT_EQ(d->CreateVertexBuffer(sizeof tris, kFvfPosColour, &vb2), kOk);
+  // First upload: the second triangle only.
+  ASSERT_EQ(vb2->Lock(3 * sizeof(V42), 3 * sizeof(V42), &p), kOk);
+  std::memcpy(p, tris + 3, 3 * sizeof(V42));
+  vb2->Unlock();
+  d->SetStreamSource(vb2, sizeof(V42));
+  EXPECT_EQ(d->DrawIndexedPrimitive(kPtTriangleList, 0, 6, 0, 2), kOk);
+  EXPECT_EQ(At(2, 2), 0xFF000000u);
+  EXPECT_EQ(At(18, 2), w);
+  // A later partial upload: the first triangle, drawn in a second draw.
+  ASSERT_EQ(vb2->Lock(0, 3 * sizeof(V42), &p), kOk);
+  std::memcpy(p, tris, 3 * sizeof(V42));
+  vb2->Unlock();
+  EXPECT_EQ(d->DrawIndexedPrimitive(kPtTriangleList, 0, 6, 0, 2), kOk);
+  d->SetStreamSource(nullptr, 0);
+  d->SetIndices(nullptr, 0);
+  ExpectPixels(Shot(), {{2, 2, w}, {18, 2, w}, {12, 2, 0xFF000000u}, {7, 7, 0xFF000000u}});
+  vb->Release();
+  vb2->Release();
+  ib->Release();
 }
 
 TEST_F(GlDevice, ResourcesOutliveTheirDeviceAndResetKeepsThem) {
