@@ -13,7 +13,11 @@
 // late, and the machine's load average when the run began (the machine may
 // be shared: a busy one makes frames late that an idle one would not).
 // Beside it, the main thread's processor time of the costliest step and
-// which frame that was: what the load does not inflate (much).
+// which frame that was, and the 99th percentile of the steps' processor
+// time: what the load does not inflate (much). Each runs
+// as the first start on a machine (argument 0) and as a later one, warmed
+// up with the draw-state file an earlier run of the same frames left
+// (argument 1, which reports how many draw states the file held).
 #include <benchmark/benchmark.h>
 
 #include <time.h>
@@ -28,6 +32,7 @@
 #include "platform/clock.h"
 #include "platform/crt_rand.h"
 #include "platform/frame_pacer.h"
+#include "platform/gfx_draw_states.h"
 #include "platform/window.h"
 #include "tools/headless/HeadlessRun.h"
 
@@ -113,8 +118,9 @@ double LoadAverage() {
 void TimeSteps(benchmark::State& state, headless::Run& run, int frames) {
   const double periodMs = plat::FramePacer::kFramePeriod * 1e3;
   const double msPerTick = 1e3 / double(plat::PerfFrequency());
-  std::vector<double> late;
+  std::vector<double> late, cpu;
   late.reserve(size_t(frames));
+  cpu.reserve(size_t(frames));
   int worstFrame = -1, worstScene = -1, over2 = 0, costliestFrame = -1;
   double worst = -1e9, costliest = 0.0;
   const int64_t cpu0 = ThreadCpuNs(), start = plat::PerfCounter();
@@ -123,6 +129,7 @@ void TimeSteps(benchmark::State& state, headless::Run& run, int frames) {
     const int64_t c0 = ThreadCpuNs();
     if (!run.Step()) break;
     const double cpuMs = double(ThreadCpuNs() - c0) / 1e6;
+    cpu.push_back(cpuMs);
     if (cpuMs > costliest) costliest = cpuMs, costliestFrame = f;
     const int64_t now = plat::PerfCounter();
     const double l = double(now - prev) * msPerTick - periodMs;
@@ -150,8 +157,28 @@ void TimeSteps(benchmark::State& state, headless::Run& run, int frames) {
   state.counters["worst_scene"] = worstScene;
   state.counters["frames_over_2ms_late"] = over2;
   state.counters["costliest_step_cpu_ms"] = costliest;
+  std::sort(cpu.begin(), cpu.end());
+  state.counters["p99_step_cpu_ms"] = cpu[cpu.size() * 99 / 100];
   state.counters["costliest_frame"] = costliestFrame;
   state.counters["main_thread_cpu_share_of_core"] = double(ThreadCpuNs() - cpu0) / 1e6 / total;
+}
+
+// The draw-state file a machine has after it ran `frames` steps of what
+// `start` starts: what a later start of the same sequence warms up with.
+template <typename Start>
+std::vector<uint8_t> EarlierRun(int frames, Start start) {
+  headless::Run run(false, true);
+  if (!run.Ok() || !start(run)) return {};
+  for (int f = 0; f < frames && run.Step(); ++f) {
+  }
+  return run.DrawStateFile();
+}
+
+// Argument 0: the first start on a machine (no draw-state file, so the
+// driver compiles in the frames that first draw with a state); 1: a later
+// start, with the file an earlier run of the same frames left.
+void NoteDrawStates(benchmark::State& state, const std::vector<uint8_t>& file) {
+  state.counters["draw_states_warmed"] = file.empty() ? 0.0 : double(file.size() - 16) / (plat::kDrawStateWords * 4);
 }
 
 // The engine itself: the start-up in a hidden window with the graphic
@@ -159,8 +186,13 @@ void TimeSteps(benchmark::State& state, headless::Run& run, int frames) {
 // loading screen, the notice, the logo).
 void BM_EngineWindowedFrames(benchmark::State& state) {
   for (auto _ : state) {
+    state.PauseTiming();
+    const std::vector<uint8_t> file =
+        state.range(0) ? EarlierRun(kFrames + 3, [](headless::Run&) { return true; }) : std::vector<uint8_t>{};
+    NoteDrawStates(state, file);
+    state.ResumeTiming();
     state.counters["load_average"] = LoadAverage();
-    headless::Run run(false, true);
+    headless::Run run(false, true, file);
     if (!run.Ok()) {
       state.SkipWithError(run.Failure().c_str());
       break;
@@ -177,8 +209,15 @@ void BM_EngineWindowedFrames(benchmark::State& state) {
 // loading frame and the first 1,200 frames of play.
 void BM_EngineWindowedPlay(benchmark::State& state) {
   for (auto _ : state) {
+    state.PauseTiming();
+    const std::vector<uint8_t> file =
+        state.range(0) ? EarlierRun(2 * kFrames,
+                                    [](headless::Run& r) { return r.ToQuietStart() && r.StartRecordedPlay(1) != 0; })
+                       : std::vector<uint8_t>{};
+    NoteDrawStates(state, file);
+    state.ResumeTiming();
     state.counters["load_average"] = LoadAverage();
-    headless::Run run(false, true);
+    headless::Run run(false, true, file);
     if (!run.Ok() || !run.ToQuietStart() || run.StartRecordedPlay(1) == 0) {
       state.SkipWithError("the recorded play did not start");
       break;
@@ -190,8 +229,8 @@ void BM_EngineWindowedPlay(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK(BM_EngineWindowedFrames)->Iterations(1)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_EngineWindowedPlay)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EngineWindowedFrames)->Arg(0)->Arg(1)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EngineWindowedPlay)->Arg(0)->Arg(1)->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PacerOnly)->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PacedWindowSwap)->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK_MAIN();

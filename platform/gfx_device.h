@@ -420,6 +420,21 @@ class GfxDevice {
   // colour.
   virtual int ReadBackBuffer(Image* out) = 0;
 
+  // The combinations of draw state met so far (see gfx_draw_states.h): as
+  // the draw-state file holds them, and how many. None on the null device.
+  virtual std::vector<uint8_t> DrawStateFile() const { return {}; }
+  virtual size_t DrawStatesMet() const { return 0; }
+  // Draws each combination of a draw-state file once, with nothing reaching
+  // the target and the device's states left as they were, so that the
+  // driver compiles for them now rather than in a frame; they count as met.
+  // The number drawn (0 on the null device), or kErrInvalidCall for a file
+  // that is not whole and valid.
+  virtual int WarmUpDrawStates(const uint8_t* bytes, size_t size) {
+    (void)bytes;
+    (void)size;
+    return 0;
+  }
+
   // Statistics, for tests and benchmarks.
   struct Stats {
     uint64_t draws = 0;

@@ -9,6 +9,7 @@
 // size, stored top row first, which Present scales into the window.
 #include "platform/gfx_device_gl.h"
 
+#include "platform/gfx_draw_states.h"
 #include "platform/window.h"
 
 #define GL_GLEXT_PROTOTYPES 1
@@ -317,6 +318,9 @@ class GlGfxDevice final : public GfxDevice {
                            uint32_t primCount) override;
   int DrawPrimitiveUp(uint32_t type, uint32_t primCount, const void* vertices, uint32_t stride) override;
   int ReadBackBuffer(Image* out) override;
+  std::vector<uint8_t> DrawStateFile() const override { return WriteDrawStates(metOrder_); }
+  size_t DrawStatesMet() const override { return metOrder_.size(); }
+  int WarmUpDrawStates(const uint8_t* bytes, size_t size) override;
 
   void Register(GlLink* r) {
     r->device = this;
@@ -336,6 +340,8 @@ class GlGfxDevice final : public GfxDevice {
   void SetupAttributes(GLuint buffer, uintptr_t offset, uint32_t stride, uint32_t fvf);
   void BindTexture(int stage);
   void ActiveUnit(int unit);
+  // Records the combination a draw is about to use, once.
+  void NoteDrawState(const std::array<int32_t, kDrawModeCount>& modes);
   void Enable(GLenum cap, int on, int* cached);
 
  public:
@@ -370,7 +376,7 @@ class GlGfxDevice final : public GfxDevice {
     GLint tfactor, alphaRef, fogStart, fogEnd, fogDensity, fogColour;
   };
   // The mode switches a program is compiled with.
-  using ModeKey = std::array<int32_t, 23>;
+  using ModeKey = std::array<int32_t, kDrawModeCount>;
   struct ModeKeyHash {
     size_t operator()(const ModeKey& k) const {
       size_t h = 1469598103934665603ull;
@@ -400,6 +406,9 @@ class GlGfxDevice final : public GfxDevice {
   void UploadStateUniforms();
 
   std::unordered_map<ModeKey, Program, ModeKeyHash> programs_;
+  // Every combination of draw state met, in the order first met.
+  std::unordered_set<DrawStateKey, DrawStateKeyHash> metStates_;
+  std::vector<DrawStateKey> metOrder_;
   Program* current_ = nullptr;
   ModeKey currentKey_{};
   Locations loc_{};
@@ -795,7 +804,117 @@ void GlGfxDevice::ApplyState() {
     }
   }
   UploadStateUniforms();
+  NoteDrawState(key);
   dirtyStates_ = false;
+}
+
+void GlGfxDevice::NoteDrawState(const ModeKey& modes) {
+  const GlCache& c = cache_;
+  DrawStateKey k;
+  k.fvf = static_cast<int32_t>(fvf_);
+  k.modes = modes;
+  k.depthTest = c.depthTest;
+  if (c.depthTest) k.depthFunc = static_cast<int32_t>(c.depthFunc);
+  k.depthMask = c.depthMask;
+  k.blend = c.blend;
+  if (c.blend) {
+    k.blendSrc = static_cast<int32_t>(c.blendSrc);
+    k.blendDst = static_cast<int32_t>(c.blendDst);
+  }
+  if (c.cull) k.cullFace = static_cast<int32_t>(c.cullFace);
+  k.fill = static_cast<int32_t>(c.fill);
+  const auto pow2 = [](int v) { return v > 0 && (v & (v - 1)) == 0 ? 1 : 0; };
+  for (int st = 0; st < kMaxStages; ++st) {
+    if (!modes[7 + st]) continue;
+    const auto* t = static_cast<const GlTexture*>(textures_[st]);
+    k.sampler[st] = {t->params[0], t->params[1], t->params[2], t->params[3], pow2(t->Width()), pow2(t->Height())};
+  }
+  if (metStates_.insert(k).second) metOrder_.push_back(k);
+}
+
+int GlGfxDevice::WarmUpDrawStates(const uint8_t* bytes, size_t size) {
+  std::vector<DrawStateKey> keys;
+  if (!ReadDrawStates(bytes, size, &keys)) return kErrInvalidCall;
+  // An empty scissor box: the driver compiles for each combination (it
+  // does so when it takes the states, before it clips), and no fragment
+  // reaches the colour or depth buffer.
+  glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
+  glEnable(GL_SCISSOR_TEST);
+  glScissor(0, 0, 0, 0);
+  glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_FALSE);
+  // Stand-in textures of each stage, by width and height a power of two or
+  // not (the driver compiles sampling apart for the two).
+  GLuint stand[2][2][2] = {};
+  const uint8_t texels[9 * 4] = {};
+  const uint8_t vertices[3 * 36] = {};
+  int drawn = 0;
+  for (const DrawStateKey& k : keys) {
+    if (!metStates_.insert(k).second) continue;
+    metOrder_.push_back(k);
+    const Program* prog = ProgramFor(k.modes);
+    if (!prog) continue;
+    glUseProgram(prog->name);
+    if (k.depthTest) {
+      glEnable(GL_DEPTH_TEST);
+      glDepthFunc(static_cast<GLenum>(k.depthFunc));
+    } else {
+      glDisable(GL_DEPTH_TEST);
+    }
+    glDepthMask(k.depthMask ? GL_TRUE : GL_FALSE);
+    if (k.blend) {
+      glEnable(GL_BLEND);
+      glBlendFunc(static_cast<GLenum>(k.blendSrc), static_cast<GLenum>(k.blendDst));
+    } else {
+      glDisable(GL_BLEND);
+    }
+    if (k.cullFace) {
+      glEnable(GL_CULL_FACE);
+      glCullFace(static_cast<GLenum>(k.cullFace));
+    } else {
+      glDisable(GL_CULL_FACE);
+    }
+    glPolygonMode(GL_FRONT_AND_BACK, static_cast<GLenum>(k.fill));
+    for (int st = 0; st < kMaxStages; ++st) {
+      glActiveTexture(GL_TEXTURE0 + st);
+      if (!k.modes[7 + st]) {
+        glBindTexture(GL_TEXTURE_2D, 0);
+        continue;
+      }
+      const auto& sm = k.sampler[st];
+      GLuint& t = stand[st][sm[4]][sm[5]];
+      if (!t) {
+        glGenTextures(1, &t);
+        glBindTexture(GL_TEXTURE_2D, t);
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, sm[4] ? 1 : 3, sm[5] ? 1 : 3, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+      }
+      glBindTexture(GL_TEXTURE_2D, t);
+      glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, sm[0]);
+      glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, sm[1]);
+      glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, sm[2]);
+      glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, sm[3]);
+    }
+    // Three vertices at one point: a triangle without area.
+    const uint32_t stride = VertexStride(static_cast<uint32_t>(k.fvf));
+    glBindBuffer(GL_ARRAY_BUFFER, upBuffer_);
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(3 * stride), vertices, GL_STREAM_DRAW);
+    SetupAttributes(upBuffer_, 0, stride, static_cast<uint32_t>(k.fvf));
+    glDrawArrays(GL_TRIANGLES, 0, 3);
+    ++drawn;
+  }
+  glDisable(GL_SCISSOR_TEST);
+  for (auto& st : stand)
+    for (auto& w : st) glDeleteTextures(2, w);
+  // GL holds other states than the draw path knows of: the next draw sets
+  // them all again.
+  cache_.valid = false;
+  ForgetTextureBindings();
+  current_ = nullptr;
+  dirtyStates_ = dirtyStream_ = true;
+  attribsForUp_ = true;
+  DrainGlErrors();
+  return drawn;
 }
 
 void GlGfxDevice::UploadStateUniforms() {

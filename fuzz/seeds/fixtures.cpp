@@ -17,6 +17,7 @@
 #include "game/stage/ScriptStgRsc.h"
 #include "game/stage/StageFileWriter.h"
 #include "game/stage/TnlRsc.h"
+#include "platform/gfx_draw_states.h"
 #include "support/TempDir.h"
 #include "support/image_files.h"
 #include "vrax/io/SCacheArchive.h"
@@ -328,6 +329,25 @@ void PutDataModels() {
 
 }  // namespace
 
+// A draw-state file of two records: an untextured state and a textured,
+// blended, depth-tested one (GL's own values).
+void PutDrawStates() {
+  plat::DrawStateKey plain;
+  plain.fvf = 0x042;
+  plain.modes[9] = 2;
+  plain.fill = 0x1B02;  // GL_FILL
+  plat::DrawStateKey sprite = plain;
+  sprite.fvf = 0x142;
+  sprite.modes[7] = 1;
+  sprite.depthTest = 1;
+  sprite.depthFunc = 0x0203;  // GL_LEQUAL
+  sprite.blend = 1;
+  sprite.blendSrc = 0x0302;  // GL_SRC_ALPHA
+  sprite.blendDst = 0x0303;  // GL_ONE_MINUS_SRC_ALPHA
+  sprite.sampler[0] = {0x2601, 0x2601, 0x2901, 0x812F, 1, 1};  // linear, repeat, clamp to edge
+  Put("draw_states", "two_states.bin", plat::WriteDrawStates({plain, sprite}));
+}
+
 int main(int argc, char** argv) {
   if (argc != 2) {
     std::fprintf(stderr, "usage: seed_fixtures DIR\n");
@@ -410,6 +430,7 @@ int main(int argc, char** argv) {
 
   PutDdsLayouts();
   PutJvsReplies();
+  PutDrawStates();
   PutDataModels();
 
   Put("cache_archive", "empty", ArchiveOf({}));

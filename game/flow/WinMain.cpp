@@ -13,7 +13,9 @@
 #include "game/flow/GlobalObjects.h"
 #include "game/scene/HardwareErrorScreen.h"
 #include "game/testmode/TestMode.h"
+#include "platform/gfx_draw_states.h"
 #include "platform/heap.h"
+#include "platform/paths.h"
 #include "platform/input_devices.h"
 #include "platform/window.h"
 #include "vrax/graphic/SGpMan.h"
@@ -159,6 +161,8 @@ struct Application::Impl {
   SGpDeviceRecord gpRecord;
   ControllerStartRecord ctrlRecord;
   StartupFrameServices frameServices;
+  // The draw states the driver compiles for, kept between runs.
+  plat::DrawStateStore drawStates;
 
   void Construct() {
     ConstructEngineObjects(&objects);
@@ -260,6 +264,9 @@ int Application::Start(int argc, const char* const* argv, const StartOptions& op
     Fail(failure);
     return 1;
   }
+  // The driver compiles for the draw states of earlier runs now, before the
+  // first frame, rather than in the frames that first draw with them.
+  impl_->drawStates.Open(SGpMan::GetDevice(), plat::SaveDir() + "/" + plat::kDrawStatesFile);
   impl_->ctrlRecord = ControllerStartRecord{&impl_->window, nullptr};
   if (!impl_->AddManager(impl_->objects.ctrlMan.get(), reinterpret_cast<SProcArg>(&impl_->ctrlRecord),
                          "the controller manager", &failure)) {
@@ -285,7 +292,9 @@ int Application::Run() {
 }
 
 void Application::Step() {
-  if (started_) impl_->objects.kernel->Step();
+  if (!started_) return;
+  impl_->objects.kernel->Step();
+  impl_->drawStates.Frame(SGpMan::GetDevice());
 }
 
 bool Application::PumpMessages() {
@@ -298,6 +307,7 @@ bool Application::PumpMessages() {
 }
 
 void Application::Shutdown() {
+  if (started_) impl_->drawStates.Close(SGpMan::GetDevice());
   started_ = false;
   if (impl_->kernelStarted) {
     impl_->kernelStarted = false;

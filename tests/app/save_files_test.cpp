@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -11,11 +12,14 @@
 #include "game/core/Game.h"
 #include "game/core/RankTable.h"
 #include "game/core/SystemFile.h"
+#include "platform/gfx_device.h"
+#include "platform/gfx_draw_states.h"
 #include "platform/ipc.h"
 #include "platform/paths.h"
 #include "support/ChildProcess.h"
 #include "support/Headless.h"
 #include "support/TempDir.h"
+#include "vrax/graphic/SGpMan.h"
 
 namespace {
 
@@ -127,6 +131,44 @@ TEST(SaveFiles, AStartLeavesNothingBehind) {
   EXPECT_EQ(Leftovers(), std::vector<std::string>{});
   plat::SetSaveDir("");
   EXPECT_FALSE(fs::exists(saveDir));
+}
+
+// The draw states a run met are saved for the next start, which has the
+// driver compile for them before its first frame: the second start meets
+// them all before it draws, and running the same frames meets none anew.
+// The file is not written while new states keep coming, only once a spell
+// of frames met none (or at the end).
+TEST(SaveFiles, TheDrawStatesOfOneRunAreWarmedUpAtTheNextStart) {
+  std::string file;
+  size_t met = 0;
+  {
+    Headless h;
+    ASSERT_TRUE(h.Ok()) << h.Failure();
+    h.Step(30);
+    met = SGpMan::GetDevice()->DrawStatesMet();
+    EXPECT_GT(met, 0u);
+    EXPECT_FALSE(fs::exists(fs::path(h.SaveDir()) / plat::kDrawStatesFile)) << "saved before a quiet spell";
+    h.App().Shutdown();
+    std::error_code ec;
+    const auto size = fs::file_size(fs::path(h.SaveDir()) / plat::kDrawStatesFile, ec);
+    ASSERT_FALSE(ec) << "no draw-state file after the run";
+    file.resize(size);
+    FILE* f = std::fopen((fs::path(h.SaveDir()) / plat::kDrawStatesFile).c_str(), "rb");
+    ASSERT_NE(f, nullptr);
+    EXPECT_EQ(std::fread(file.data(), 1, file.size(), f), file.size());
+    std::fclose(f);
+  }
+  std::vector<plat::DrawStateKey> keys;
+  ASSERT_TRUE(plat::ReadDrawStates(reinterpret_cast<const uint8_t*>(file.data()), file.size(), &keys));
+  EXPECT_EQ(keys.size(), met);
+
+  HeadlessOptions o;
+  o.saveFiles = {{plat::kDrawStatesFile, file}};
+  Headless h(o);
+  ASSERT_TRUE(h.Ok()) << h.Failure();
+  EXPECT_EQ(SGpMan::GetDevice()->DrawStatesMet(), met);
+  h.Step(30);
+  EXPECT_EQ(SGpMan::GetDevice()->DrawStatesMet(), met);
 }
 
 }  // namespace

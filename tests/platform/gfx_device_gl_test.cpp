@@ -2,11 +2,14 @@
 // and compared with values worked out by hand from the fixed-function rules
 // the device reproduces (tolerance 2 in 255).
 #include <gtest/gtest.h>
+#define GL_GLEXT_PROTOTYPES 1
+#include <GL/gl.h>
 
 #include <cmath>
 #include <cstring>
 
 #include "platform/gfx_device.h"
+#include "platform/gfx_draw_states.h"
 #include "support/ImageCompare.h"
 #include "support/gl_device.h"
 #include "support/image_files.h"
@@ -623,6 +626,67 @@ TEST_F(GlDevice, VertexBuffersDrawWhatTheyHoldHoweverTheyWereFilled) {
   vb->Release();
   vb2->Release();
   ib->Release();
+}
+
+// Each combination of draw state is recorded once, in the order first met;
+// a warm-up from a draw-state file draws nothing, counts its states as met
+// and leaves the device drawing as before, even though GL was left holding
+// a state that would hide everything (depth test never passing).
+TEST_F(GlDevice, DrawStatesAreMetOnceAndAWarmUpDrawsNothingAndKeepsTheStates) {
+  EXPECT_EQ(d->DrawStatesMet(), 0u);
+  Rect(0, 0, 8, 8, 0xFF808080u);
+  Rect(8, 0, 16, 8, 0xFF808080u);
+  EXPECT_EQ(d->DrawStatesMet(), 1u);
+  const Image before = Shot();
+
+  plat::DrawStateKey points;  // screen vertices, textured, drawn as points
+  points.fvf = kFvfScreenColourTex;
+  points.modes[0] = 1;
+  points.modes[7] = 1;
+  points.modes[9] = kTopSelectArg1;
+  points.modes[10] = kTaTexture;
+  points.modes[15] = kTopDisable;
+  points.fill = GL_POINT;
+  points.sampler[0] = {GL_NEAREST, GL_NEAREST, GL_REPEAT, GL_REPEAT, 0, 1};
+  plat::DrawStateKey hide;  // what GL holds last: nothing would pass
+  hide.fvf = kFvfPosColour;
+  hide.modes[9] = kTopSelectArg1;
+  hide.modes[10] = kTaDiffuse;
+  hide.modes[15] = kTopDisable;
+  hide.depthTest = 1;
+  hide.depthFunc = GL_NEVER;
+  hide.blend = 1;
+  hide.blendSrc = GL_ZERO;
+  hide.blendDst = GL_ONE;
+  hide.cullFace = GL_BACK;
+  hide.fill = GL_FILL;
+  const std::vector<uint8_t> file = plat::WriteDrawStates({points, hide});
+  EXPECT_EQ(d->WarmUpDrawStates(file.data(), file.size()), 2);
+  EXPECT_EQ(d->WarmUpDrawStates(file.data(), file.size()), 0);  // met already
+  std::vector<uint8_t> bad = file;
+  bad[20] ^= 1;
+  EXPECT_EQ(d->WarmUpDrawStates(bad.data(), bad.size()), kErrInvalidCall);
+  EXPECT_EQ(d->DrawStatesMet(), 3u);
+  EXPECT_TRUE(Shot().rgba == before.rgba) << "the warm-up drew";
+
+  Rect(16, 0, 24, 8, 0xFFFFFFFFu);  // the first state once more
+  Blend(kBlendOne, kBlendOne);
+  Rect(0, 0, 8, 8, 0xFF404040u);
+  d->SetRenderState(kRsAlphaBlendEnable, 0);
+  Bind(testsupport::MakeImage(4, 3, [](int, int) { return 0xFF0000FFu; }), true);
+  Select(kTaTexture);
+  TexRect(24, 0, 32, 8, 0xFFFFFFFFu);
+  ExpectPixels(Shot(), {{20, 4, 0xFFFFFFFFu}, {4, 4, 0xFFC0C0C0u}, {12, 4, 0xFF808080u}, {28, 4, 0xFF0000FFu}});
+
+  std::vector<plat::DrawStateKey> met;
+  const std::vector<uint8_t> saved = d->DrawStateFile();
+  ASSERT_TRUE(plat::ReadDrawStates(saved.data(), saved.size(), &met));
+  ASSERT_EQ(met.size(), 5u);
+  EXPECT_ALL({VAL(met[0].fvf, kFvfPosColour), VAL(met[0].blend, 0), VAL(met[0].fill, GL_FILL),
+              VAL(met[0].modes[7], 0), VAL(met[1] == points, 1), VAL(met[2] == hide, 1),
+              VAL(met[3].blend, 1), VAL(met[3].blendSrc, GL_ONE), VAL(met[3].blendDst, GL_ONE),
+              VAL(met[4].fvf, kFvfPosColourTex), VAL(met[4].modes[7], 1), VAL(met[4].sampler[0][0], GL_LINEAR),
+              VAL(met[4].sampler[0][1], GL_LINEAR), VAL(met[4].sampler[0][4], 1), VAL(met[4].sampler[0][5], 0)});
 }
 
 TEST_F(GlDevice, ResourcesOutliveTheirDeviceAndResetKeepsThem) {

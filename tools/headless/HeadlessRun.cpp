@@ -10,15 +10,19 @@
 #include "game/core/Replay.h"
 #include "game/core/SystemFile.h"
 #include "game/player/Player.h"
+#include "platform/file_io.h"
+#include "platform/gfx_device.h"
+#include "platform/gfx_draw_states.h"
 #include "platform/input_devices.h"
 #include "platform/paths.h"
 #include "platform/window.h"
+#include "vrax/graphic/SGpMan.h"
 
 namespace headless {
 
 namespace fs = std::filesystem;
 
-Run::Run(bool nullDevice, bool paced) {
+Run::Run(bool nullDevice, bool paced, const std::vector<uint8_t>& drawStates) {
   setenv("SDL_VIDEODRIVER", "offscreen", 0);
   setenv("SDL_AUDIODRIVER", "dummy", 0);
   std::string tmpl = (fs::temp_directory_path() / "ostrel-run-XXXXXX").string();
@@ -31,6 +35,8 @@ Run::Run(bool nullDevice, bool paced) {
     SaveSystemFile(kDefaultSettings);
     ResetRankTable();
     SaveRankFile();
+    if (!drawStates.empty())
+      plat::ReplaceFile(saveDir_ + "/" + plat::kDrawStatesFile, drawStates.data(), drawStates.size());
   }
   // Only injected cabinet inputs (none): a key pressed on the machine
   // running the tool must not change the play.
@@ -54,6 +60,11 @@ Run::~Run() {
     std::error_code ec;
     fs::remove_all(saveDir_, ec);
   }
+}
+
+std::vector<uint8_t> Run::DrawStateFile() const {
+  const plat::GfxDevice* device = SGpMan::GetDevice();
+  return ok_ && device ? device->DrawStateFile() : std::vector<uint8_t>{};
 }
 
 bool Run::Step() {

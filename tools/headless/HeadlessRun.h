@@ -20,7 +20,10 @@ class Run {
  public:
   // paced: the graphic manager holds the frame rate as in a window (the
   // frame-pacing benchmark); otherwise frames run as fast as they can.
-  explicit Run(bool nullDevice = true, bool paced = false);
+  // drawStates: a draw-state file to start with (an earlier run's
+  // DrawStateFile()), as a machine that has run the game before has one;
+  // none when empty.
+  explicit Run(bool nullDevice = true, bool paced = false, const std::vector<uint8_t>& drawStates = {});
   ~Run();
   Run(const Run&) = delete;
   Run& operator=(const Run&) = delete;
@@ -33,6 +36,8 @@ class Run {
   int64_t Frames() const { return frames_; }
   // The error box texts seen so far.
   const std::vector<std::string>& Errors() const { return errors_; }
+  // The draw states met so far, as the draw-state file holds them.
+  std::vector<uint8_t> DrawStateFile() const;
 
   // Runs until the start-up is done (the notice scene), then takes the
   // attract scenes away so nothing but what the caller starts runs next.
