@@ -18,6 +18,7 @@
 
 namespace plat {
 
+#if OSTREL_OWN_ALLOCATOR
 namespace {
 
 // Kept for the program's life just above the reserved memory: the heap
@@ -25,6 +26,7 @@ namespace {
 void* g_fence = nullptr;
 
 }  // namespace
+#endif
 
 void ReserveHeap(size_t bytes) {
 #if OSTREL_OWN_ALLOCATOR
