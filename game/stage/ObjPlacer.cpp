@@ -120,7 +120,7 @@ void ObjPlacer::StepSegment(AnimSegment& s) {
       case AnimSegment::PLAY_ONCE: next = s.end; break;
       case AnimSegment::REPEAT_COUNT:
         s.count = s.count - 1;
-        next = s.count == 0 ? s.end : next - s.end + s.start;
+        next = s.count <= 0 ? s.end : next - s.end + s.start;
         break;
       case AnimSegment::REPEAT: next = next - s.end + s.start; break;
       default: break;

@@ -8,6 +8,7 @@
 #include "cabinet/ServiceClient.h"
 #include "game/core/Game.h"
 #include "game/scene/CommonTables.h"
+#include "game/scene/SceneFrame.h"
 #include "game/tables/font_tables.h"
 #include "vrax/graphic/SGpMan.h"
 #include "vrax/graphic/SGpState.h"
@@ -66,7 +67,8 @@ int32_t TestMode::Init(SProcArg) {
 
 void TestMode::SetUp() {
   if (SRscMan* rsc = GetRscMan()) {
-    rsc->ReleaseGroup(kResourceGroup, nullptr, 0);
+    // Into the shared buffer the scenes load into, which no scene holds now.
+    rsc->ReleaseGroup(kResourceGroup, SceneBuffer(), kSceneBufferSize);
     rsc->LoadTable(kResourceGroup, kTestModeResources, -1);
     rsc->Sync(1);
   }

@@ -28,6 +28,11 @@ void MarkSound(SRsc* bank, int32_t n) {
   if (plat::SoundBuffer* b = Buffer(bank, n)) b->SetVolume(plat::kSoundVolumeMin);
 }
 
+void RearmSound(SRsc* bank, int32_t n) {
+  StopSound(bank, n);
+  MarkSound(bank, n);
+}
+
 bool SoundPlayed(SRsc* bank, int32_t n) {
   int32_t volume = plat::kSoundVolumeMin;
   plat::SoundBuffer* b = Buffer(bank, n);

@@ -18,6 +18,10 @@ SRsc* EffectBank();
 SRsc* VoiceBank();
 
 void MarkSound(SRsc* bank, int32_t n);
+// Stops entry n, then marks it: a play that comes less than a frame's worth
+// of sound after an earlier one leaves a playing entry as it is, unmarked,
+// so a test that looks for a second start stops the first.
+void RearmSound(SRsc* bank, int32_t n);
 bool SoundPlayed(SRsc* bank, int32_t n);
 void LoopSound(SRsc* bank, int32_t n);
 void StopSound(SRsc* bank, int32_t n);

@@ -15,6 +15,7 @@
 #include "game/scene/SceneFrame.h"
 #include "support/ExpectAll.h"
 #include "support/ImageCompare.h"
+#include "support/SoundProbe.h"
 #include "vrax/graphic/SGpObj_Prim.h"
 #include "vrax/graphic/SGpState.h"
 
@@ -148,6 +149,62 @@ TEST(ContinuePrompt, ACoinRestartsTheCountAndStartWithACreditContinues) {
   rig.Frames(2);
   EXPECT_EQ(rig.G()->FindInList("ContinuePrompt", GAME_LIST_SCENE), nullptr);
   EXPECT_FALSE(rig.G()->IsPaused());
+}
+
+TEST(ContinuePrompt, SoundSevenTicksAtEachCountOneMod60AndTwelveGivesWayToOneOnAContinue) {
+  using testsupport::LoopSound;
+  using testsupport::SoundPlayed;
+  using testsupport::SoundPlaying;
+  SceneRig rig;
+  ASSERT_TRUE(rig.Ok());
+  SRsc* se = testsupport::EffectBank();
+  ASSERT_NE(se, nullptr);
+  ContinuePrompt* p = AddPrompt(rig);
+  testsupport::RearmSound(se, 7);
+  rig.Frame();  // added
+  rig.Frame();
+  EXPECT_ALL({VAL(p->GetCount(), 1), VAL(SoundPlayed(se, 7), true)});
+  testsupport::RearmSound(se, 7);
+  RunToCount(rig, p, 60);
+  EXPECT_FALSE(SoundPlayed(se, 7));
+  RunToCount(rig, p, 61);
+  EXPECT_TRUE(SoundPlayed(se, 7));
+  // In a demo play with the attract sound off the tick is silent.
+  rig.G()->demoPlay = 1;
+  rig.G()->settings[SettingsWord::attractSound] = 0;
+  testsupport::RearmSound(se, 7);
+  RunToCount(rig, p, 121);
+  EXPECT_FALSE(SoundPlayed(se, 7));
+  rig.G()->demoPlay = 0;
+  rig.G()->settings[SettingsWord::attractSound] = 1;
+  // The continue: sound 12 stops, sound 1 plays.
+  LoopSound(se, 12);
+  testsupport::RearmSound(se, 1);
+  rig.GiveCredits(1);
+  PressSeenAtNextCount(rig, CabInput::kStart);
+  ASSERT_EQ(p->GetPhase(), ContinuePrompt::PHASE_CONTINUE);
+  EXPECT_FALSE(SoundPlayed(se, 1));
+  rig.Frame();
+  EXPECT_ALL({VAL(SoundPlaying(se, 12), false), VAL(SoundPlayed(se, 1), true), VAL(ContinuePromptAnswer, 1)});
+}
+
+TEST(ContinuePrompt, AtGameOverCount15SoundTwelveGivesWayToThirteen) {
+  using testsupport::LoopSound;
+  using testsupport::SoundPlayed;
+  using testsupport::SoundPlaying;
+  SceneRig rig;
+  ASSERT_TRUE(rig.Ok());
+  SRsc* se = testsupport::EffectBank();
+  ASSERT_NE(se, nullptr);
+  rig.G()->settings[SettingsWord::continueOn] = 0;  // GAME OVER at once
+  ContinuePrompt* p = AddPrompt(rig);
+  LoopSound(se, 12);
+  testsupport::RearmSound(se, 13);
+  while (p->GetCount() < 14) rig.Frame();
+  EXPECT_ALL({VAL(SoundPlaying(se, 12), true), VAL(SoundPlayed(se, 13), false)});
+  rig.Frame();
+  EXPECT_ALL({VAL(p->GetCount(), 15), VAL(SoundPlaying(se, 12), false), VAL(SoundPlayed(se, 13), true)});
+  rig.G()->settings[SettingsWord::continueOn] = 1;
 }
 
 // A black band at the enemy-bullet layer (key 5) across the foot of the

@@ -10,6 +10,7 @@
 #include "game/core/RankTable.h"
 #include "game/scene/Continue.h"
 #include "support/ExpectAll.h"
+#include "support/SoundProbe.h"
 
 namespace {
 
@@ -128,6 +129,74 @@ TEST(ContinueScene, ARankedPlayGoesToTheNameEntryWithTheEndOfPlayCodeOnly) {
   EXPECT_ALL({VAL(PendingRankEntry.word[0], 0u), VAL(PendingRankEntry.word[1], 50000000u),
               VAL(PendingRankEntry.word[2], 3u), VAL(PendingRankEntry.word[3], 17u),
               VAL(PendingRankEntry.word[4], 0u)});
+}
+
+TEST(ContinueScene, SoundTwelveMarksEachFallFrom19To0AndTheGameOverAt35StopsItForThirteen) {
+  using testsupport::LoopSound;
+  using testsupport::SoundPlayed;
+  using testsupport::SoundPlaying;
+  SceneRig rig;
+  ASSERT_TRUE(rig.Ok());
+  ResetRankTable();
+  Continue* c = StartContinue(rig, 0);
+  ASSERT_NE(c, nullptr);
+  SRsc* se = testsupport::EffectBank();
+  ASSERT_NE(se, nullptr);
+  const auto runTo = [&](int32_t f) {
+    while (c->GetFrame() < f) rig.Frame();
+  };
+  // The fall to 20 (frame 0) is silent; the fall to 19 (frame 120) plays
+  // sound 12, as does the fall to 0 (frame 2,400); the fall to -1 (frame
+  // 2,520) does not.
+  testsupport::RearmSound(se, 12);
+  runTo(120);
+  EXPECT_FALSE(SoundPlayed(se, 12));
+  runTo(121);
+  EXPECT_TRUE(SoundPlayed(se, 12));
+  runTo(2400);
+  testsupport::RearmSound(se, 12);
+  runTo(2401);
+  EXPECT_ALL({VAL(c->GetCountdown(), 0), VAL(SoundPlayed(se, 12), true)});
+  runTo(2520);
+  testsupport::RearmSound(se, 12);
+  rig.Frame();
+  EXPECT_ALL({VAL(c->GetCountdown(), -1), VAL(SoundPlayed(se, 12), false)});
+  // GAME OVER: at its frame 35 sound 12 stops and sound 13 plays.
+  LoopSound(se, 12);
+  testsupport::RearmSound(se, 13);
+  rig.Frame();
+  ASSERT_EQ(c->GetSceneState(), Continue::STATE_GAME_OVER);
+  runTo(35);
+  EXPECT_ALL({VAL(SoundPlaying(se, 12), true), VAL(SoundPlayed(se, 13), false)});
+  runTo(36);
+  EXPECT_ALL({VAL(SoundPlaying(se, 12), false), VAL(SoundPlayed(se, 13), true)});
+}
+
+TEST(ContinueScene, AContinueStopsSoundTwelveAndPlaysSoundOne_WithTheSoundOffNeither) {
+  using testsupport::LoopSound;
+  using testsupport::SoundPlayed;
+  using testsupport::SoundPlaying;
+  for (const bool soundOff : {false, true}) {
+    SceneRig rig;
+    ASSERT_TRUE(rig.Ok());
+    rig.G()->soundOff = soundOff ? 1 : 0;
+    Continue* c = StartContinue(rig, 0);
+    ASSERT_NE(c, nullptr);
+    SRsc* se = testsupport::EffectBank();
+    ASSERT_NE(se, nullptr);
+    testsupport::RearmSound(se, 12);
+    while (c->GetFrame() < 121) rig.Frame();
+    // The count runs the same either way.
+    EXPECT_EQ(c->GetCountdown(), 19) << soundOff;
+    EXPECT_EQ(SoundPlayed(se, 12), !soundOff);
+    LoopSound(se, 12);
+    testsupport::RearmSound(se, 1);
+    rig.GiveCredits(1);
+    rig.Press({CabInput::kStart});
+    ASSERT_EQ(c->GetSceneState(), Continue::STATE_CONTINUE);
+    EXPECT_EQ(SoundPlaying(se, 12), soundOff) << soundOff;
+    EXPECT_EQ(SoundPlayed(se, 1), !soundOff) << soundOff;
+  }
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "game/core/RankTable.h"
 #include "game/scene/Entry.h"
 #include "support/ExpectAll.h"
+#include "support/SoundProbe.h"
 
 namespace {
 
@@ -185,6 +186,33 @@ TEST(Entry, ButtonOneWaits180FramesAfterTheNameAndACreditLeadsToTheTitle) {
   ASSERT_GE(rig.RunToNext(100), 0);
   EXPECT_EQ(rig.G()->GetCurrentRequest().id, SCENE_TITLE);
   EXPECT_EQ(rig.Tap().Codes(), (Codes{0xFE}));
+  EXPECT_EQ(PendingName(), "A  ");
+}
+
+TEST(Entry, SoundTwentySevenStepsALetterTwentyEightSelectsItAndFortyFourConfirmsTheName) {
+  using testsupport::SoundPlayed;
+  SceneRig rig;
+  ASSERT_TRUE(rig.Ok());
+  Entry* e = StartEntry(rig);
+  ASSERT_NE(e, nullptr);
+  SRsc* se = testsupport::EffectBank();
+  ASSERT_NE(se, nullptr);
+  for (int n : {27, 28, 44}) testsupport::RearmSound(se, n);
+  Steps(rig, 1);
+  EXPECT_ALL({VAL(SoundPlayed(se, 27), true), VAL(SoundPlayed(se, 28), false), VAL(SoundPlayed(se, 44), false)});
+  testsupport::RearmSound(se, 27);
+  rig.Press({CabInput::kButton1});  // "B" chosen: the next slot
+  EXPECT_ALL({VAL(e->GetCursor(), 1), VAL(SoundPlayed(se, 28), true), VAL(SoundPlayed(se, 27), false)});
+  testsupport::RearmSound(se, 28);
+  rig.Press({CabInput::kButton2});  // erase: no sound
+  Steps(rig, -1);                   // back from "B" to "A"
+  EXPECT_TRUE(SoundPlayed(se, 27));
+  rig.Press({CabInput::kButton1});
+  EXPECT_TRUE(SoundPlayed(se, 28));
+  Steps(rig, -1);  // back from "A" to the end mark on the second slot
+  EXPECT_FALSE(SoundPlayed(se, 44));
+  rig.Press({CabInput::kButton1});
+  EXPECT_ALL({VAL(e->GetSceneState(), Entry::STATE_CONFIRMED), VAL(SoundPlayed(se, 44), true)});
   EXPECT_EQ(PendingName(), "A  ");
 }
 

@@ -17,6 +17,7 @@
 #include "game/scene/StageResult.h"
 #include "support/ExpectAll.h"
 #include "support/ImageCompare.h"
+#include "support/SoundProbe.h"
 #include "vrax/kernel/SHandle.h"
 
 namespace {
@@ -144,6 +145,44 @@ TEST(StageResult, RowsSlideIn31FramesEachAPressFinishesOneRowAndTheGlowFollowsIt
   EXPECT_NE(rig.G()->FindInList("StageResult", GAME_LIST_SCENE), nullptr);
   rig.Frame();
   EXPECT_EQ(rig.G()->FindInList("StageResult", GAME_LIST_SCENE), nullptr);
+}
+
+TEST(StageResult, SoundNineteenStartsEachOfTheSevenRowsHurriedOrNotAndNeverWithTheSoundOff) {
+  using testsupport::SoundPlayed;
+  for (const bool soundOff : {false, true}) {
+    SCOPED_TRACE(soundOff);
+    SceneRig rig;
+    ASSERT_TRUE(rig.Ok());
+    SRsc* se = testsupport::EffectBank();
+    ASSERT_NE(se, nullptr);
+    rig.G()->soundOff = soundOff ? 1 : 0;
+    testsupport::RearmSound(se, 19);
+    const Result r = StartResult(rig, {2, 0, 0, 0, 0, 0, 0, 0, 0.0f});
+    ASSERT_TRUE(RunToState(rig, r, StageResult::STATE_TALLY));
+    // Row 0 left alone: the sound at its first frame only.
+    EXPECT_EQ(SoundPlayed(se, 19), !soundOff);
+    testsupport::RearmSound(se, 19);
+    rig.Frames(30);
+    ASSERT_TRUE(r);
+    EXPECT_ALL({VAL(r->GetRow(), 0), VAL(SoundPlayed(se, 19), false)});
+    rig.Frame();  // row 0 ends; row 1 starts in the next frame
+    rig.Frame();
+    ASSERT_TRUE(r);
+    EXPECT_ALL({VAL(r->GetRow(), 1), VAL(SoundPlayed(se, 19), !soundOff)});
+    // Rows 2 to 6, each hurried by a press: once each.
+    for (int row = 2; row <= 6; ++row) {
+      testsupport::RearmSound(se, 19);
+      rig.Press({CabInput::kButton1});
+      ASSERT_TRUE(r);
+      EXPECT_EQ(r->GetRow(), row);
+      EXPECT_EQ(SoundPlayed(se, 19), !soundOff) << row;
+    }
+    // The last press ends row 6: the wait has no sound.
+    testsupport::RearmSound(se, 19);
+    rig.Press({CabInput::kButton1});
+    ASSERT_TRUE(r);
+    EXPECT_ALL({VAL(r->GetSceneState(), StageResult::STATE_WAIT), VAL(SoundPlayed(se, 19), false)});
+  }
 }
 
 TEST(StageResult, EachStageLeadsOn) {

@@ -17,6 +17,7 @@
 #include "support/ExpectAll.h"
 #include "support/Headless.h"
 #include "support/ImageCompare.h"
+#include "support/SoundProbe.h"
 #include "vrax/kernel/SHandle.h"
 
 namespace {
@@ -39,7 +40,9 @@ void ClearCoins() {
 // start grants a credit, which the test takes back).
 class TitleWorld : public ::testing::Test {
  protected:
-  // holdStart: the start button is held from the notice on.
+  // holdStart: the start button is held from the notice on. A failure here
+  // is fatal: callers wrap it in ASSERT_NO_FATAL_FAILURE, so that no test
+  // goes on without its title.
   void Start(bool freePlay, bool nullDevice = true, bool holdStart = false) {
     ClearCoins();
     h = std::make_unique<Headless>(testsupport::HeadlessOptions{.nullDevice = nullDevice});
@@ -50,7 +53,8 @@ class TitleWorld : public ::testing::Test {
     h->Press(freePlay ? CabInput::kStart : CabInput::kCoin, 2);
     if (holdStart) h->Hold(CabInput::kStart);
     ASSERT_GE(RunUntilScene(*h, "Title", 600), 0);
-    title = static_cast<Title*>(testsupport::CurrentScene());
+    title = dynamic_cast<Title*>(testsupport::CurrentScene());
+    ASSERT_NE(title, nullptr);
     // Loaded and waiting.
     for (int i = 0; i < 5 && title->GetSceneState() != Title::STATE_WAIT; ++i) h->Step();
     ASSERT_EQ(title->GetSceneState(), Title::STATE_WAIT);
@@ -83,7 +87,7 @@ class TitleWorld : public ::testing::Test {
 };
 
 TEST_F(TitleWorld, ACreditKeepsItUpAndAStartPlaysReportedPaidAndIntoTheTutorial) {
-  Start(false);
+  ASSERT_NO_FATAL_FAILURE(Start(false));
   CoinCounter* coins = GetCoinCounter();
   ASSERT_TRUE(coins->HasCredit());
   QvtBTUtil* client = GetServiceClient();
@@ -100,14 +104,14 @@ TEST_F(TitleWorld, ACreditKeepsItUpAndAStartPlaysReportedPaidAndIntoTheTutorial)
               VAL(coins->HasCredit(), false), VAL(coins->mode, int32_t(CoinCounter::MODE_START)),
               VAL(title->Started(), true)});
   // 61 frames of fade, then the tutorial before the play.
-  ExpectTheFadeEndsOnItsFrame61();
+  ASSERT_NO_FATAL_FAILURE(ExpectTheFadeEndsOnItsFrame61());
   ASSERT_GE(RunUntilTitleEnds(10), 0);
   ASSERT_GE(RunUntilScene(*h, "Tutorial", 10), 0);
   EXPECT_ALL({VAL(GetGame()->GetSceneId(), int32_t(SCENE_TUTORIAL)), VAL(GetGame()->GetCurrentRequest().a1, 1)});
 }
 
 TEST_F(TitleWorld, AStartHeldFromBeforeDoesNotCount) {
-  Start(false, true, true);
+  ASSERT_NO_FATAL_FAILURE(Start(false, true, true));
   h->Step(30);
   EXPECT_EQ(title->GetSceneState(), Title::STATE_WAIT);
   h->Hold(CabInput::kStart, false);
@@ -117,7 +121,7 @@ TEST_F(TitleWorld, AStartHeldFromBeforeDoesNotCount) {
 }
 
 TEST_F(TitleWorld, FreePlayTakesOnePressForTheCreditAndOneToStart) {
-  Start(true);
+  ASSERT_NO_FATAL_FAILURE(Start(true));
   CoinCounter* coins = GetCoinCounter();
   ASSERT_FALSE(coins->HasCredit());
   h->Step(100);
@@ -132,7 +136,7 @@ TEST_F(TitleWorld, FreePlayTakesOnePressForTheCreditAndOneToStart) {
 }
 
 TEST_F(TitleWorld, LeftAloneItTimesOutIntoTheRanking) {
-  Start(true);
+  ASSERT_NO_FATAL_FAILURE(Start(true));
   const int wait = [&] {
     for (int f = 0; f < 1400; ++f) {
       if (title->GetSceneState() != Title::STATE_WAIT) return f;
@@ -146,14 +150,14 @@ TEST_F(TitleWorld, LeftAloneItTimesOutIntoTheRanking) {
   EXPECT_LE(wait, 1203);
   EXPECT_EQ(title->GetSceneState(), Title::STATE_TIME_OUT);
   EXPECT_FALSE(title->Started());
-  ExpectTheFadeEndsOnItsFrame61();
+  ASSERT_NO_FATAL_FAILURE(ExpectTheFadeEndsOnItsFrame61());
   ASSERT_GE(RunUntilTitleEnds(10), 0);
   ASSERT_GE(RunUntilScene(*h, "Ranking", 10), 0);
   EXPECT_ALL({VAL(GetGame()->GetSceneId(), int32_t(SCENE_RANKING)), VAL(GetGame()->GetCurrentRequest().a1, 1)});
 }
 
 TEST_F(TitleWorld, TheBandSlidesHalfThePartOnceEvery6480Frames) {
-  Start(true);
+  ASSERT_NO_FATAL_FAILURE(Start(true));
   // Part 1's right-hand u is 479/512; the window is half of it.
   const float w = (479.0f / 512.0f) * 0.5f;
   auto leftU = [&] { return title->Layer(3).GetVertexUV(0).x; };
@@ -167,8 +171,34 @@ TEST_F(TitleWorld, TheBandSlidesHalfThePartOnceEvery6480Frames) {
   EXPECT_FLOAT_EQ(title->Layer(3).GetVertexUV(2).y, SprTitle[1].Corner(2).v);
 }
 
+TEST_F(TitleWorld, AStartPlaysSoundOneUnlessTheSoundIsOff) {
+  using testsupport::SoundPlayed;
+  ASSERT_NO_FATAL_FAILURE(Start(false));
+  SRsc* se = testsupport::EffectBank();
+  ASSERT_NE(se, nullptr);
+  testsupport::RearmSound(se, 1);
+  h->Step(10);
+  EXPECT_FALSE(SoundPlayed(se, 1));
+  h->Press(CabInput::kStart, 1);
+  ASSERT_EQ(title->GetSceneState(), Title::STATE_START);
+  EXPECT_TRUE(SoundPlayed(se, 1));
+}
+
+TEST_F(TitleWorld, WithTheSoundOffAStartIsSilent) {
+  using testsupport::SoundPlayed;
+  ASSERT_NO_FATAL_FAILURE(Start(false));
+  SRsc* se = testsupport::EffectBank();
+  ASSERT_NE(se, nullptr);
+  GetGame()->soundOff = 1;
+  testsupport::RearmSound(se, 1);
+  h->Press(CabInput::kStart, 1);
+  ASSERT_EQ(title->GetSceneState(), Title::STATE_START);
+  EXPECT_FALSE(SoundPlayed(se, 1));
+  GetGame()->soundOff = 0;
+}
+
 TEST_F(TitleWorld, Picture) {
-  Start(true, false);
+  ASSERT_NO_FATAL_FAILURE(Start(true, false));
   h->Step(70);  // faded in
   plat::Image img;
   ASSERT_TRUE(h->Screenshot(&img));
@@ -188,7 +218,7 @@ int WhitePixels(const plat::Image& img, float x0, float y0, float x1, float y1) 
 }
 
 TEST_F(TitleWorld, WithACreditThePromptToPressStartShowsOverThePicture) {
-  Start(false, false);
+  ASSERT_NO_FATAL_FAILURE(Start(false, false));
   ASSERT_EQ(GetCoinCounter()->credits, 1);
   h->Step(70);  // faded in
   plat::Image img;

@@ -12,6 +12,7 @@
 #include "game/stage/StageFileWriter.h"
 #include "game/stage/TnlRsc.h"
 #include "support/ExpectAll.h"
+#include "support/LeBytes.h"
 #include "support/StageWorld.h"
 #include "vrax/graphic/SGpQueue.h"
 
@@ -70,6 +71,56 @@ TEST_F(MapRail, RailSpeedDistanceAndCameraOverFrames) {
   // The rail stops 2 keys before the end of path 0.
   Run(20);
   EXPECT_ALL({VAL(map.t, 8.0f), VAL(map.distance, 8.0f)});
+}
+
+TEST_F(MapRail, CameraGlidesInEveryAxisAndTurnsAlongTheShorterArcBetweenKeys) {
+  // Four keys written word by word: a count, then x, y, z, qx, qy, qz, qw.
+  // Key 1 turns a quarter about y, key 2 half a turn written with its sign
+  // flipped (-q is the same turn), so the blend from key 1 to key 2 takes
+  // the shorter arc of an eighth of a turn.
+  const float r = 0.70710678f;
+  testsupport::LeBytes f;
+  f.W(4)
+      .Floats({0, 0, 0, 0, 0, 0, 1})
+      .Floats({8, 40, -10, 0, r, 0, r})
+      .Floats({16, 20, -20, 0, -1, 0, 0})
+      .Floats({24, 20, -30, 0, -1, 0, 0});
+  WriteFile("\\Stg\\g_a", ".cam", f.b);
+  auto* cam = dynamic_cast<CamRsc*>(Load(RscTag("CAM"), "\\Stg\\g_a"));
+  ASSERT_NE(cam, nullptr);
+  map.paths[0].Target().Put(cam);
+  map.SetSection(0, 0.0f);
+  HoldSpeed(0.25f);
+  Frame();
+  // t 0.25: a quarter of the way from key 0 to key 1 in x, y and z.
+  ASSERT_EQ(map.t, 0.25f);
+  const float* eye = map.camera->GetPosition();
+  EXPECT_ALL({VAL(eye[0], 2.0f), VAL(eye[1], 10.0f), VAL(eye[2], -2.5f)});
+  map.SetSection(0, 1.0f);
+  HoldSpeed(0.5f);
+  Frame();
+  // t 1.5: halfway from key 1 to key 2; the height glides down from 40 to 20.
+  ASSERT_EQ(map.t, 1.5f);
+  EXPECT_ALL({VAL(eye[0], 12.0f), VAL(eye[1], 30.0f), VAL(eye[2], -15.0f)});
+  // Halfway between a quarter and a half turn about y: 3/8 of a turn,
+  // q = (0, sin 67.5, 0, cos 67.5). Its matrix: m00 = m22 = cos 135 and
+  // m20 = -m02 = sin 135.
+  EXPECT_NEAR(map.railMatrix.m[0][0], -r, 1e-4f);
+  EXPECT_NEAR(map.railMatrix.m[0][2], -r, 1e-4f);
+  EXPECT_NEAR(map.railMatrix.m[2][0], r, 1e-4f);
+  EXPECT_NEAR(map.railMatrix.m[2][2], -r, 1e-4f);
+  EXPECT_NEAR(map.railMatrix.m[1][1], 1.0f, 1e-4f);
+  // The camera keeps its yaw of half a turn whatever the key rotation: the
+  // Game's view maps the eye to the origin and a point 100 further down -z
+  // to 100 straight ahead.
+  SVec3 v;
+  const SVec3 at{12.0f, 30.0f, -15.0f}, ahead{12.0f, 30.0f, -115.0f};
+  SVec3TransformCoord(&v, &at, &game->StageCamera());
+  EXPECT_NEAR(std::fabs(v.x) + std::fabs(v.y) + std::fabs(v.z), 0.0f, 1e-3f);
+  SVec3TransformCoord(&v, &ahead, &game->StageCamera());
+  EXPECT_NEAR(v.x, 0.0f, 1e-3f);
+  EXPECT_NEAR(v.y, 0.0f, 1e-3f);
+  EXPECT_NEAR(std::fabs(v.z), 100.0f, 1e-3f);
 }
 
 TEST_F(MapRail, IdleWithoutMapEnableOrWhileThePlayerStartsAndAtTheOriginPoseBeyondThePath) {
@@ -299,6 +350,67 @@ TEST_F(MapRail, LayersShowObjectsByKeyAndPlacementsDrawInTheirKeyRange) {
   map.SetSection(0, 3.0f);
   Frame();
   EXPECT_EQ(Entered(30).size(), 1u);
+}
+
+TEST_F(MapRail, AnimationSegmentsStepTheLayerTimeInTheirKeyRangeAndAPlaceWithoutScaleStaysAtTheOrigin) {
+  ASSERT_NE(LoadStraightPath(0, 100), nullptr);
+  // One object, written word by word: count, a skipped word, x, y, z, q.
+  testsupport::LeBytes opl;
+  opl.W(1).W(0).Floats({0, 0, 0, 0, 0, 0, 1});
+  WriteFile("\\Stg\\anim", ".opl", opl.b);
+  SRsc* objects = Load(RscTag("OPL"), "\\Stg\\anim");
+  ASSERT_NE(objects, nullptr);
+  TestImage image(1);
+  TestModel model;
+  for (int i = 3; i <= 6; ++i) {
+    map.layers[i].objects.Target().Put(objects);
+    map.layers[i].texture.Set(&image);
+    map.layers[i].model.Set(&model);
+  }
+  // Layer 3: repeat 3 times from 10 to 12.5 at rate 2.5 (1.0 a frame).
+  map.layers[3].Spawn(0, 0, 50, 1, 3, 10.0f, 12.5f, 2.5f, 0);
+  // Layer 4: once from 5 to 6.5 at rate 2.5 times the rail speed 0.5 (0.5
+  // a frame).
+  map.layers[4].Spawn(0, 0, 50, 0, 0, 5.0f, 6.5f, 2.5f, 1);
+  // Layer 5: forever, backwards from 4 to 2 at rate -1.25 (-0.5 a frame),
+  // starting above the start; it steps although the layer is hidden.
+  map.layers[5].Spawn(0, 0, 50, 2, 0, 4.0f, 2.0f, -1.25f, 0);
+  map.layers[5].animTime = 5.0f;
+  map.layers[5].enable = 0;
+  // Layer 6: on path 1, and from key 20: never here.
+  map.layers[6].Spawn(1, 0, 50, 2, 0, 4.0f, 8.0f, 1.0f, 0);
+  map.layers[6].Spawn(0, 20, 50, 2, 0, 4.0f, 8.0f, 1.0f, 0);
+  map.SetSection(0, 0.0f);
+  HoldSpeed(0.5f);
+  std::vector<float> a3, a4, a5;
+  for (int i = 0; i < 11; ++i) {
+    Frame();
+    a3.push_back(map.layers[3].animTime);
+    a4.push_back(map.layers[4].animTime);
+    a5.push_back(map.layers[5].animTime);
+  }
+  ASSERT_LT(map.t, 6.0f);  // every frame lay within keys 0 to 50
+  // Past the end: 13 -> 10.5 and 12.5 -> 10 (two wraps), then 13 holds at
+  // the end, 12.5, for good.
+  const std::vector<float> w3{11, 12, 10.5f, 11.5f, 10, 11, 12, 12.5f, 12.5f, 12.5f, 12.5f};
+  const std::vector<float> w4{5.5f, 6, 6.5f, 6.5f, 6.5f, 6.5f, 6.5f, 6.5f, 6.5f, 6.5f, 6.5f};
+  const std::vector<float> w5{3.5f, 3, 2.5f, 4, 3.5f, 3, 2.5f, 4, 3.5f, 3, 2.5f};
+  for (size_t i = 0; i < w3.size(); ++i) {
+    EXPECT_NEAR(a3[i], w3[i], 1e-4f) << i;
+    EXPECT_NEAR(a4[i], w4[i], 1e-4f) << i;
+    EXPECT_NEAR(a5[i], w5[i], 1e-4f) << i;
+  }
+  EXPECT_EQ(map.layers[6].animTime, 0.0f);
+
+  // A placed draw: without a scale the position is not used; with one it
+  // is the translation row.
+  const SVec3 pos{1.0f, 2.0f, 3.0f}, twice{2.0f, 2.0f, 2.0f};
+  map.layers[3].Place(-1.0f, &pos, nullptr, nullptr);
+  EXPECT_ALL({VAL(map.layers[3].placedMatrix.m[3][0], 0.0f), VAL(map.layers[3].placedMatrix.m[3][1], 0.0f),
+              VAL(map.layers[3].placedMatrix.m[3][2], 0.0f), VAL(map.layers[3].placedMatrix.m[0][0], 1.0f)});
+  map.layers[3].Place(-1.0f, &pos, nullptr, &twice);
+  EXPECT_ALL({VAL(map.layers[3].placedMatrix.m[3][0], 1.0f), VAL(map.layers[3].placedMatrix.m[3][1], 2.0f),
+              VAL(map.layers[3].placedMatrix.m[3][2], 3.0f), VAL(map.layers[3].placedMatrix.m[0][0], 2.0f)});
 }
 
 }  // namespace

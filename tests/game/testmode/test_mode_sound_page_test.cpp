@@ -127,6 +127,30 @@ TEST(TestModeSoundPage, TestToneSoundsEvery61FramesOnTheLevelItems) {
   EXPECT_EQ(m->GetPageTimer(), 54);
 }
 
+TEST(TestModeSoundPage, EachEffectTestNumberPlaysItsEntryAtItsGain) {
+  TestModeRig rig;
+  ASSERT_TRUE(rig.Open());
+  rig.OpenPage(kMenuSound);
+  TestMode* m = rig.Mode();
+  ASSERT_EQ(rig.Settings()[SettingsWord::effectVolume], 100);  // the level curve gives 1.0
+  // Number -> effect entry and gain; at full volume the gain g plays at
+  // g x 10000 / 65536 - 10000 hundredths of a decibel (truncated).
+  const struct {
+    int32_t entry, hundredths;
+  } rows[10] = {{7, -1563},  {3, -977},  {30, -1485}, {8, -1250},  {51, -625},
+                {31, -1250}, {32, -1250}, {11, -1250}, {10, -860}, {54, -625}};
+  for (int32_t n = 0; n < 10; ++n) {
+    SCOPED_TRACE(n);
+    if (n > 0) rig.Tap({kRight});
+    ASSERT_EQ(m->GetEffectTestNo(), n);
+    rig.Tap({kB1});
+    EXPECT_EQ(PlayingEntries(RscSoundEffects), std::vector<int32_t>{rows[n].entry});
+    EXPECT_EQ(Volume(RscSoundEffects, rows[n].entry), rows[n].hundredths);
+  }
+  rig.Tap({kRight});  // 9 is the last number
+  EXPECT_EQ(m->GetEffectTestNo(), 9);
+}
+
 TEST(TestModeSoundPage, MusicTestPlaysItsEntryAndAChangedNumberStopsIt) {
   TestModeRig rig;
   ASSERT_TRUE(rig.Open());
