@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -12,6 +13,7 @@
 
 #include "game/core/CoinCounter.h"
 #include "game/core/Game.h"
+#include "game/effect/ELaserGen.h"
 #include "game/scene/AttractScene.h"
 #include "game/scene/HardwareErrorScreen.h"
 #include "game/scene/Logo.h"
@@ -20,6 +22,7 @@
 #include "support/Headless.h"
 #include "support/ImageCompare.h"
 #include "support/ErrorBox.h"
+#include "support/ExpectAll.h"
 #include "support/TempDir.h"
 #include "support/fake_cab_io_driver.h"
 #include "vrax/input/SCtrlMan.h"
@@ -291,6 +294,103 @@ TEST(AttractPictures, NoticeLogoAndAnOpeningFrame) {
   ASSERT_TRUE(h.Screenshot(&shot));
   EXPECT_GT(PixelsUnlike(shot, kBlack, 142, 2, 498, 478, 8), 100000) << "pictures fill the screen";
   EXPECT_TRUE(testsupport::MatchesGolden(shot, "attract_opening.png", 8, 40));
+}
+
+// The opening's quads at chosen frames of its timeline, worked from its
+// layout: the prologue's scroll, overlay, panning pictures and captions, the
+// zoom strip's depth and fade, an introduction's labels dropping in and
+// rising, and the finale's light band.
+TEST(AttractScenes, TheOpeningPlacesItsQuadsFrameByFrame) {
+  AttractCounter = 0;  // the logo's next choice is the opening
+  Headless h(testsupport::NullDevice());
+  ASSERT_TRUE(h.Ok()) << h.Failure();
+  const auto at = [&](int32_t state, int32_t frame) {
+    return RunUntilSceneFrame(h, "Opening", state, frame, 3000);
+  };
+  const auto alpha = [](const SGpObj_Prim& p, int v) { return int(p.GetVertexColour(v) >> 24); };
+  // Prologue, f = 100: the scroll s = -35 (y -355 to 525), the overlay
+  // a = 60 (y -740 to 10), the first panning picture at p = 70 (x -430 to
+  // 370), the first caption strip 50 x 312 about the centre.
+  ASSERT_TRUE(at(Opening::STATE_PROLOGUE, 100));
+  auto* o = dynamic_cast<Opening*>(testsupport::CurrentScene());
+  ASSERT_NE(o, nullptr);
+  const SGpObj_PrimQuad &layerA = o->Layer(0), &layerB = o->Layer(1), &layerC = o->Layer(2);
+  EXPECT_NEAR(layerB.GetVertexPos(0).y, -355.0f, 1e-3f);
+  EXPECT_NEAR(layerB.GetVertexPos(3).y, 525.0f, 1e-3f);
+  EXPECT_ALL({VAL(layerB.GetVertexPos(0).x, -240.0f), VAL(layerA.GetVertexPos(0).x, -300.0f),
+              VAL(layerC.GetVertexPos(0).x, -430.0f), VAL(layerC.GetVertexPos(3).x, 370.0f),
+              VAL(layerC.GetVertexPos(0).y, -240.0f), VAL(alpha(layerC, 0), 255), VAL(o->GetPanFrame(), 71),
+              VAL(o->Captions().GetVertexPos(0).x, -25.0f), VAL(o->Captions().GetVertexPos(0).y, -156.0f),
+              VAL(o->Captions().GetVertexPos(3).x, 25.0f), VAL(o->Captions().GetVertexPos(3).y, 156.0f)});
+  EXPECT_NEAR(layerA.GetVertexPos(0).y, -740.0f, 1e-3f);
+  EXPECT_NEAR(layerA.GetVertexPos(3).y, 10.0f, 1e-3f);
+  // f = 300: the second picture from p = 20 (the counter restarted at
+  // 280), x -320 to 480, two thirds faded in; the third caption 96 x 396.
+  ASSERT_TRUE(at(Opening::STATE_PROLOGUE, 300));
+  EXPECT_ALL({VAL(layerC.GetVertexPos(0).x, -320.0f), VAL(layerC.GetVertexPos(3).x, 480.0f),
+              VAL(o->Captions().GetVertexPos(0).x, -48.0f), VAL(o->Captions().GetVertexPos(0).y, -198.0f)});
+  EXPECT_NEAR(alpha(layerC, 0), 170, 1);
+  // f = 400: the fourth caption turned a quarter: its top-left vertex takes
+  // the strip's bottom-left corner (u 0, v 485/512) and its top-right the
+  // top-left (u 0, v 384/512); 102 x 324 about the centre.
+  ASSERT_TRUE(at(Opening::STATE_PROLOGUE, 400));
+  EXPECT_ALL({VAL(o->Captions().GetVertexPos(0).x, -51.0f), VAL(o->Captions().GetVertexPos(0).y, -162.0f),
+              VAL(o->Captions().GetVertexUV(0).x, 0.0f), VAL(o->Captions().GetVertexUV(0).y, 485.0f / 512.0f),
+              VAL(o->Captions().GetVertexUV(1).y, 384.0f / 512.0f),
+              VAL(o->Captions().GetVertexUV(2).x, 320.0f / 512.0f)});
+  // f = 670: the scroll fades, 1 - 10 x 0.05.
+  ASSERT_TRUE(at(Opening::STATE_PROLOGUE, 670));
+  EXPECT_NEAR(alpha(layerB, 0), 128, 1);
+  // Zoom strip: f = 15 at depth 15 x 400/30 - 500 = -300; f = 60 at
+  // 30 x 100/60 - 100 = -50; f = 105 at (1 - cos(pi/4)) x 500 with alpha
+  // 1 - sin(pi/4); from f = 121 no caption.
+  ASSERT_TRUE(at(Opening::STATE_ZOOM, 15));
+  EXPECT_NEAR(o->Captions().GetVertexPos(0).z, -300.0f, 1e-3f);
+  EXPECT_ALL({VAL(o->Captions().GetVertexPos(0).x, -27.0f), VAL(o->Captions().GetVertexPos(0).y, -161.0f)});
+  ASSERT_TRUE(at(Opening::STATE_ZOOM, 60));
+  EXPECT_NEAR(o->Captions().GetVertexPos(0).z, -50.0f, 1e-3f);
+  ASSERT_TRUE(at(Opening::STATE_ZOOM, 105));
+  EXPECT_NEAR(o->Captions().GetVertexPos(0).z, 146.44661f, 1e-2f);
+  EXPECT_NEAR(alpha(o->Captions(), 0), 75, 1);
+  ASSERT_TRUE(at(Opening::STATE_ZOOM, 121));
+  EXPECT_EQ(o->GetCaption(), nullptr);
+  // First introduction: no label before f = 20; at f = 21 the first drops
+  // from y1 = 300/7 - 300; at f = 30 it has landed (y1 = 0: -300 to 100) and
+  // the second rises, y2 = 300 - 5 x 310/7 (top y2 + 20); at f = 40 it is
+  // on its floor -10.
+  ASSERT_TRUE(at(Opening::STATE_INTRO1, 19));
+  EXPECT_EQ(o->Captions().GetActiveCount(), 0);
+  ASSERT_TRUE(at(Opening::STATE_INTRO1, 21));
+  EXPECT_EQ(o->Captions().GetActiveCount(), 1);
+  EXPECT_NEAR(o->Captions().GetVertexPos(0).y, 300.0f / 7.0f - 600.0f, 1e-3f);
+  EXPECT_ALL({VAL(o->Captions().GetVertexPos(0).x, -160.0f), VAL(o->Captions().GetVertexPos(1).x, -60.0f)});
+  ASSERT_TRUE(at(Opening::STATE_INTRO1, 30));
+  EXPECT_EQ(o->Captions().GetActiveCount(), 2);
+  EXPECT_ALL({VAL(o->Captions().GetVertexPos(0).y, -300.0f), VAL(o->Captions().GetVertexPos(2).y, 100.0f),
+              VAL(o->Captions().GetVertexPos(4).x, 60.0f), VAL(o->Captions().GetVertexPos(5).x, 160.0f)});
+  EXPECT_NEAR(o->Captions().GetVertexPos(4).y, 320.0f - 5.0f * 310.0f / 7.0f, 1e-3f);
+  ASSERT_TRUE(at(Opening::STATE_INTRO1, 40));
+  EXPECT_ALL({VAL(o->Captions().GetVertexPos(4).y, 10.0f), VAL(o->Captions().GetVertexPos(6).y, 290.0f)});
+  // The picture slides: x = 50 - 100 sin(g/120 pi/2), g = 39 the count
+  // before this frame's step.
+  EXPECT_NEAR(layerA.GetVertexPos(0).x, 50.0f - 100.0f * std::sin(39.0f / 120.0f * 1.5707964f) - 240.0f, 1e-3f);
+  // Finale, f = 140: r = 0.5, k = 1 - cos(pi/4); the band's rows reach
+  // A = 20 + 420 k, B = 60 + 420 k and C = 80 + 440 k about y 0, 800 wide.
+  ASSERT_TRUE(at(Opening::STATE_FINALE, 140));
+  const float k = 1.0f - std::cos(0.7853982f);
+  const LaserStripPrim& band = o->LightBand();
+  EXPECT_EQ(band.GetActiveCount(), 5);
+  EXPECT_NEAR(band.GetVertexPos(0).y, -(20.0f + 420.0f * k), 1e-3f);
+  EXPECT_NEAR(band.GetVertexPos(3).y, 20.0f + 420.0f * k, 1e-3f);
+  EXPECT_NEAR(band.GetVertexPos(4).y, -(60.0f + 420.0f * k), 1e-3f);
+  EXPECT_NEAR(band.GetVertexPos(12).y, -(80.0f + 440.0f * k), 1e-3f);
+  EXPECT_ALL({VAL(band.GetVertexPos(0).x, -400.0f), VAL(band.GetVertexPos(1).x, 400.0f), VAL(band.GetVertexPos(6).y, 0.0f),
+              VAL(alpha(band, 4), 102), VAL(alpha(band, 6), 255)});
+  EXPECT_NEAR(alpha(band, 12), 25, 1);
+  // The zoom picture at depth (f - 1) x -5/6, the third finale picture at
+  // f x -5/12.
+  EXPECT_NEAR(layerC.GetVertexPos(0).z, 139.0f * -0.8333333f, 1e-3f);
+  EXPECT_NEAR(layerA.GetVertexPos(0).z, 140.0f * -0.41666666f, 1e-3f);
 }
 
 }  // namespace

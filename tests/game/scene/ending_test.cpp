@@ -8,13 +8,27 @@
 #include "game/core/RankTable.h"
 #include "game/scene/Ending1.h"
 #include "game/scene/Ending2.h"
+#include "game/scene/CommonTables.h"
+#include "platform/sound_device.h"
 #include "support/ExpectAll.h"
+#include "support/SoundProbe.h"
+#include "vrax/resource/SRsc_Sound.h"
 
 namespace {
 
 using scene_rig::CabInput;
 using scene_rig::SceneRig;
 using Codes = std::vector<uint8_t>;
+
+// The volume of music entry n as the sound device holds it, in hundredths
+// of a decibel (volume v of the player: v x 10000 / 65536 - 10000).
+int32_t MusicHundredths(int32_t n) {
+  auto* bank = dynamic_cast<SRsc_Sound*>(RscMusic);
+  int32_t v = 1;
+  if (bank != nullptr && n < static_cast<int32_t>(bank->Bank()->entries.size()))
+    bank->Bank()->entries[size_t(n)]->buffer->GetVolume(&v);
+  return v;
+}
 
 TEST(Ending, LeftAloneTheRollLasts5801FramesThenTheSecondEndingLeadsToTheStageResult) {
   SceneRig rig;
@@ -52,6 +66,39 @@ TEST(Ending, LeftAloneTheRollLasts5801FramesThenTheSecondEndingLeadsToTheStageRe
   EXPECT_EQ(rig.G()->FindInList("Ending2", GAME_LIST_SCENE), nullptr);
   ASSERT_GE(rig.RunToNext(10), 0);
   EXPECT_ALL({VAL(rig.G()->GetCurrentRequest().id, SCENE_STAGE_RESULT), VAL(rig.G()->GetCurrentRequest().a1, 1)});
+}
+
+TEST(Ending, MusicSevenStartsWithTheFadeInAtTheMusicLevelAndFallsToSilenceOverTheFadeOut) {
+  for (const bool soundOff : {false, true}) {
+    SCOPED_TRACE(soundOff);
+    SceneRig rig;
+    ASSERT_TRUE(rig.Ok());
+    ASSERT_NE(RscMusic, nullptr);
+    testsupport::StopSound(RscMusic, 7);
+    rig.G()->soundOff = soundOff ? 1 : 0;
+    rig.G()->settings[SettingsWord::musicVolume] = 50;
+    ASSERT_TRUE(rig.Start(SCENE_ENDING2, "Ending2"));
+    auto* e = rig.Scene<Ending2>("Ending2");
+    while (e->GetSceneState() != EndingScene::STATE_ROLL) rig.Frame();
+    EXPECT_EQ(testsupport::SoundPlaying(RscMusic, 7), !soundOff);
+    if (!soundOff) {
+      // 50 per cent: level 2 x 0.95 x 0.5 x 0.5 + 0.25 = 0.725, volume
+      // 0.725 x 65536 = 47513, 47513 x 10000 / 65536 - 10000 = -2751.
+      EXPECT_EQ(MusicHundredths(7), -2751);
+    }
+    rig.Press({CabInput::kButton1});
+    ASSERT_EQ(e->GetSceneState(), EndingScene::STATE_FADE);
+    // After the frame of count 30: half of it, 23756, -6376.
+    while (e->GetCount() < 31) rig.Frame();
+    if (!soundOff) { EXPECT_EQ(MusicHundredths(7), -6376); }
+    // Count 60: silence (volume 0 is the floor of the device).
+    while (e->GetCount() < 61) rig.Frame();
+    if (!soundOff) { EXPECT_EQ(MusicHundredths(7), plat::kSoundVolumeMin); }
+    // The dispose stops it.
+    ASSERT_GE(rig.RunToNext(10), 0);
+    EXPECT_FALSE(testsupport::SoundPlaying(RscMusic, 7));
+    rig.G()->settings[SettingsWord::musicVolume] = 100;
+  }
 }
 
 TEST(Ending, APressEndsTheFirstEndingForTheNameEntryOrTheRanking) {
