@@ -55,12 +55,16 @@ TEST(RankingScene, RowsSlideInFromTheLastPlaceUpScrollDownAndTheSceneEndsForTheL
   EXPECT_ALL({VAL(mine.highlight, true), VAL(r->Bar().GetActiveCount(), 1), VAL(r->Bar().GetVertexPos(0).x, mine.x + 11),
               VAL(r->Bar().GetVertexPos(0).y, mine.y - 8), VAL(r->Bar().GetVertexColour(0) >> 24, 230u)});
   EXPECT_EQ(r->Badge().GetActiveCount(), 1);  // the first place has its badge
-  // The rows that scrolled past y 285 have faded.
+  // The rows that scrolled past y 285 have faded, by 0.03 a frame.
   EXPECT_LT(r->GetRow(24).alpha, 1.0f);
   EXPECT_EQ(r->GetRow(3).alpha, 1.0f);
+  ASSERT_GE(r->GetRow(24).y, 285.0f);
+  const float faded = r->GetRow(24).alpha;
+  rig.Frame();
+  EXPECT_NEAR(r->GetRow(24).alpha, faded - 0.03f, 1e-5f);
   // Every name at most three characters: 25 rows, "OSR" 24 times, "ABC".
   EXPECT_EQ(r->NameText().GlyphCount(), 25 * 3);
-  rig.Frames(20);  // frames 1 to 20 after place 1 started
+  rig.Frames(19);  // frames 1 to 20 after place 1 started (one ran above)
   EXPECT_EQ(r->GetSceneState(), Ranking::STATE_ROWS);
   rig.Frame();
   rig.Frame();
