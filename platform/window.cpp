@@ -16,7 +16,6 @@ bool g_quitPending = false;
 int g_quitCode = 0;
 
 std::atomic<bool> g_depthSwitched{false};
-std::atomic<int> g_depthChanges{0};
 std::atomic<int> g_depthRestores{0};
 
 bool TakeQuit(Message* msg) {
@@ -86,10 +85,7 @@ void ClearQuitMessage() {
   g_quitCode = 0;
 }
 
-void ChangeDisplayDepth(int /*bitsPerPixel*/) {
-  g_depthSwitched = true;
-  ++g_depthChanges;
-}
+void ChangeDisplayDepth(int /*bitsPerPixel*/) { g_depthSwitched = true; }
 
 void RestoreDisplayMode() {
   g_depthSwitched = false;
@@ -97,7 +93,6 @@ void RestoreDisplayMode() {
 }
 
 bool DisplayModeChanged() { return g_depthSwitched; }
-int DisplayModeChangeCount() { return g_depthChanges; }
 int DisplayModeRestoreCount() { return g_depthRestores; }
 
 struct Window::Impl {
@@ -209,10 +204,6 @@ void Window::Destroy() {
 bool Window::MakeCurrent() {
   if (!impl_->context) return false;
   return SDL_GL_MakeCurrent(impl_->window, impl_->context) == 0;
-}
-
-void Window::ReleaseCurrent() {
-  if (impl_->window) SDL_GL_MakeCurrent(impl_->window, nullptr);
 }
 
 void Window::GetDrawableSize(int* w, int* h) const {
