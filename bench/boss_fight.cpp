@@ -10,12 +10,15 @@
 // which times every frame (window messages and kernel step) by the main
 // thread's processor time, so time the machine gives to other programs does
 // not count, and reports what lived in it. The window of a stage is the
-// stretch of kWindow frames with the most work in it: live bullets, laser
-// segments, thunder nodes, the other beam bodies (effect shots, boss
-// parts), effects and enemies, each weighed by what one costs in its own
-// benchmark (kCost). Replays repeat exactly, so every play of a stage has the
+// stretch of kWindow frames that took the most of the main thread's time in
+// the stage's first two plays on the null device (each frame's time the
+// lesser of its two, so that a frame the machine happened to slow does not
+// pick the window). Replays repeat exactly, so every play of a stage has the
 // same window with the same contents; each run of a case (each repetition)
-// plays the stage anew and times the window's frames again.
+// plays the stage anew and times the window's frames again. Each case also
+// reports the costliest frame of the whole play after the stage's first
+// frame (which loads the stage: load_frame_ms), wherever it lies, with what
+// lived in it, and how many frames after the first took more than 1 ms.
 //
 // BM_HeaviestWindowNull/stage:N: on the null device: the game's logic and
 // its draw queue. An iteration is one frame of the window; the time is its
@@ -47,22 +50,6 @@ namespace {
 constexpr int kWindow = 300;
 constexpr int kFrameLimit = 20000;
 constexpr int kStages = 5;
-
-// Nanoseconds of logic one live object of each kind costs (rounded from
-// bench_enemy_weapons, bench_efx_frame and bench_enemies: 1,500 bullets in
-// about 230 us; 492 laser segments about 400 us beside them; 2,496
-// particles, streaks and rings about 270 us; 100 enemies about 30 us).
-// Thunder nodes are weighed as laser segments, the other beam bodies as
-// bullets. Only the ranking of windows depends on them.
-struct Cost {
-  double bullet = 150, laser = 800, thunder = 800, beam = 150, effect = 110, enemy = 300;
-};
-constexpr Cost kCost;
-
-double Work(const headless::PlayLoad& l) {
-  return kCost.bullet * l.bullets + kCost.laser * l.lasers + kCost.thunder * l.thunder + kCost.beam * l.beams +
-         kCost.effect * l.effects + kCost.enemy * l.enemies;
-}
 
 bool SameLoad(const headless::PlayLoad& a, const headless::PlayLoad& b) {
   return a.bullets == b.bullets && a.lasers == b.lasers && a.thunder == b.thunder && a.beams == b.beams &&
@@ -127,36 +114,49 @@ std::vector<FrameRecord> PlayInChild(int stage, bool nullDevice, int frames) {
   return out;
 }
 
-// The first frame of the window with the most work, or -1 when the play is
-// shorter than a window.
+// The first frame of the window that took the most main-thread time, or -1
+// when the play is shorter than a window.
 int HeaviestWindow(const std::vector<FrameRecord>& frames) {
   int start = -1;
   double sum = 0.0, best = -1.0;
   for (size_t f = 0; f < frames.size(); ++f) {
-    sum += Work(frames[f].load);
-    if (f >= kWindow) sum -= Work(frames[f - kWindow].load);
+    sum += frames[f].threadMs;
+    if (f >= kWindow) sum -= frames[f - kWindow].threadMs;
     if (f + 1 >= kWindow && sum > best) best = sum, start = int(f + 1 - kWindow);
   }
   return start;
 }
 
-// The first null-device play of each stage: the window and its contents.
+// The stage's first null-device play, each frame's main-thread time the
+// lesser of two plays: the window, the costliest frame and their contents.
 struct StagePlay {
   std::vector<FrameRecord> frames;
   int window = -1;
+  int worst = -1;
 };
 StagePlay s_plays[kStages + 1];
+
+StagePlay MeasureStage(const std::vector<FrameRecord>& a, const std::vector<FrameRecord>& b) {
+  StagePlay p;
+  p.frames = a;
+  if (b.size() == a.size())
+    for (size_t f = 0; f < a.size(); ++f) p.frames[f].threadMs = std::min(a[f].threadMs, b[f].threadMs);
+  p.window = HeaviestWindow(p.frames);
+  for (size_t f = 1; f < p.frames.size(); ++f)
+    if (p.worst < 0 || p.frames[f].threadMs > p.frames[size_t(p.worst)].threadMs) p.worst = int(f);
+  return p;
+}
 
 void RunWindow(benchmark::State& state, bool nullDevice) {
   const int stage = static_cast<int>(state.range(0));
   StagePlay& first = s_plays[stage];
-  // The null device plays the whole stage each run; the first run's play
-  // also chooses the window.
+  // The null device plays the whole stage each run; the first run plays it
+  // once more, and the two choose the window.
   std::vector<FrameRecord> null;
   if (first.frames.empty() || nullDevice) null = PlayInChild(stage, true, 0);
-  if (first.frames.empty()) first.frames = null, first.window = HeaviestWindow(null);
+  if (first.frames.empty()) first = MeasureStage(null, PlayInChild(stage, true, 0));
   const int start = first.window;
-  if (start < 0) {
+  if (start < 0 || first.worst < 0) {
     state.SkipWithError("the recorded play did not start or is shorter than a window");
     return;
   }
@@ -167,7 +167,7 @@ void RunWindow(benchmark::State& state, bool nullDevice) {
     return;
   }
   headless::PlayLoad sum;
-  double thread = 0.0, process = 0.0, wall = 0.0, nullThread = 0.0, worst = 0.0, work = 0.0;
+  double thread = 0.0, process = 0.0, wall = 0.0, nullThread = 0.0, worst = 0.0;
   bool same = true;
   int f = start;
   for (auto _ : state) {
@@ -176,7 +176,6 @@ void RunWindow(benchmark::State& state, bool nullDevice) {
     state.SetIterationTime((nullDevice ? r.threadMs : r.processMs) / 1000.0);
     thread += r.threadMs, process += r.processMs, wall += r.wallMs, nullThread += ref.threadMs;
     worst = std::max(worst, nullDevice ? r.threadMs : r.processMs);
-    work += Work(r.load);
     same = same && SameLoad(r.load, ref.load);
     sum.bullets += r.load.bullets, sum.lasers += r.load.lasers, sum.thunder += r.load.thunder;
     sum.beams += r.load.beams, sum.effects += r.load.effects;
@@ -200,8 +199,22 @@ void RunWindow(benchmark::State& state, bool nullDevice) {
   state.counters["effects"] = sum.effects / n;
   state.counters["enemies"] = sum.enemies / n;
   state.counters["bosses"] = sum.bosses / n;
-  state.counters["work_est_us"] = work / n / 1000.0;
   state.counters["worst_ms"] = worst;
+  // The costliest frame of the whole play after the loading one (null
+  // device, the lesser of two plays) and what lived in it.
+  const FrameRecord& top = first.frames[size_t(first.worst)];
+  state.counters["load_frame_ms"] = first.frames[0].threadMs;
+  state.counters["play_worst_frame"] = first.worst;
+  state.counters["play_worst_ms"] = top.threadMs;
+  state.counters["play_worst_bullets"] = top.load.bullets;
+  state.counters["play_worst_lasers"] = top.load.lasers;
+  state.counters["play_worst_thunder"] = top.load.thunder;
+  state.counters["play_worst_beams"] = top.load.beams;
+  state.counters["play_worst_effects"] = top.load.effects;
+  state.counters["play_worst_enemies"] = top.load.enemies;
+  state.counters["play_frames_over_1ms"] =
+      double(std::count_if(first.frames.begin() + 1, first.frames.end(),
+                           [](const FrameRecord& r) { return r.threadMs > 1.0; }));
 }
 
 void BM_HeaviestWindowNull(benchmark::State& state) { RunWindow(state, true); }

@@ -126,7 +126,14 @@ void QvtBTUtil::Construct() {
     // A coin credit of 0xFFFFFFFF would become a coin unit of -1.
     for (const RegistryWord& w : kRegistryWords) {
       uint32_t v = w.fallback;
-      if (!key.ReadDword(w.name, &v)) continue;
+      if (!key.ReadDword(w.name, &v)) {
+        // Present but not a word of 8 hex digits (another type, a sign, too
+        // many digits): told like a value out of range.
+        if (std::optional<std::string> text = key.ReadText(w.name))
+          std::fprintf(stderr, "registry value %s = %s is not a dword of 8 hex digits: using %u\n", w.name,
+                       text->c_str(), w.fallback);
+        continue;
+      }
       if (v > w.max) {
         std::fprintf(stderr, "registry value %s = 0x%08x is outside 0..%u: using %u\n", w.name, v, w.max,
                      w.fallback);

@@ -124,7 +124,7 @@ constexpr size_t kMaxRegistryBytes = size_t(4) << 20;
 // a link, and only a regular file; anything else is told on standard error
 // and reads as empty (a write then replaces it). A file that cannot be read
 // or is too large reads as empty too, but is not replaced: *keep is set.
-RegTree LoadTree(const std::string& path, bool* keep = nullptr) {
+RegTree LoadTree(const std::string& path, bool* keep = nullptr, RegUnreadable* unreadable = nullptr) {
   std::vector<uint8_t> bytes;
   const FileProblem problem = ReadFile(path, kMaxRegistryBytes, &bytes, Links::kRefuse);
   if (keep) *keep = problem == FileProblem::kTooLarge || problem == FileProblem::kUnreadable;
@@ -134,7 +134,8 @@ RegTree LoadTree(const std::string& path, bool* keep = nullptr) {
                  DescribeFileProblem(problem));
     return {};
   }
-  return ParseRegistryText(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+  return ParseRegistryText(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()),
+                           unreadable);
 }
 
 // Holds an exclusive lock on "<path>.lock" for one read-modify-replace.
@@ -173,9 +174,10 @@ bool RegNameLess::operator()(const std::string& a, const std::string& b) const {
   return strcasecmp(a.c_str(), b.c_str()) < 0;
 }
 
-RegTree ParseRegistryText(std::string_view text) {
+RegTree ParseRegistryText(std::string_view text, RegUnreadable* unreadable) {
   RegTree tree;
   RegValues* current = nullptr;
+  std::string current_key;
   while (!text.empty()) {
     size_t nl = text.find('\n');
     std::string_view line = text.substr(0, nl);
@@ -188,6 +190,7 @@ RegTree ParseRegistryText(std::string_view text) {
       std::string key(Trim(line.substr(1, line.size() - 2)));
       if (key.empty() || key.find('\0') != std::string::npos) continue;
       current = &tree[key];
+      current_key = key;
       continue;
     }
     if (!current) continue;
@@ -196,7 +199,10 @@ RegTree ParseRegistryText(std::string_view text) {
     std::string name(Trim(line.substr(0, eq)));
     if (name.empty() || name.find('\0') != std::string::npos) continue;
     RegValue v;
-    if (!ParseValue(line.substr(eq + 1), &v)) continue;
+    if (!ParseValue(line.substr(eq + 1), &v)) {
+      if (unreadable) (*unreadable)[current_key][name] = std::string(Trim(line.substr(eq + 1)));
+      continue;
+    }
     (*current)[name] = std::move(v);
   }
   return tree;
@@ -233,9 +239,12 @@ bool RegKey::Open(std::string_view keyPath, bool forWriting) {
   path_ = RegistryPath();
   if (key_.empty() || key_.find_first_of("]\n\r") != std::string::npos) return false;
   if (forWriting && !MakeParentDirs(path_)) return false;
-  RegTree tree = LoadTree(path_);
+  RegUnreadable unreadable;
+  RegTree tree = LoadTree(path_, nullptr, &unreadable);
   auto it = tree.find(key_);
   if (it != tree.end()) snapshot_ = std::move(it->second);
+  auto bad = unreadable.find(key_);
+  if (bad != unreadable.end()) unreadable_ = std::move(bad->second);
   forWriting_ = forWriting;
   open_ = true;
   return true;
@@ -245,6 +254,7 @@ void RegKey::Close() {
   open_ = false;
   forWriting_ = false;
   snapshot_.clear();
+  unreadable_.clear();
 }
 
 std::optional<RegValue> RegKey::Read(std::string_view name) const {
@@ -259,6 +269,14 @@ bool RegKey::ReadDword(std::string_view name, uint32_t* out) const {
   if (!v || v->type != RegType::Dword || v->data.size() != 4) return false;
   *out = ReadLe32(v->data.data());
   return true;
+}
+
+std::optional<std::string> RegKey::ReadText(std::string_view name) const {
+  if (!open_) return std::nullopt;
+  if (std::optional<RegValue> v = Read(name)) return FormatValue(*v);
+  auto it = unreadable_.find(std::string(name));
+  if (it == unreadable_.end()) return std::nullopt;
+  return it->second;
 }
 
 bool RegKey::Write(std::string_view name, const RegValue& value) {

@@ -22,7 +22,8 @@
 //   Name=sz:any text to the end of the line
 //   Name=hex:01,02,ff          raw bytes
 // Key and value names are matched case-insensitively. Lines that do not parse
-// are skipped.
+// are skipped; a value line whose value does not parse is kept aside as its
+// text, so that a reader can say which value it could not use.
 namespace plat {
 
 enum class RegType : uint8_t { Dword, Qword, String, Binary };
@@ -45,8 +46,12 @@ struct RegNameLess {
 using RegValues = std::map<std::string, RegValue, RegNameLess>;
 using RegTree = std::map<std::string, RegValues, RegNameLess>;
 
-// Parses the file text; never fails (bad lines are skipped).
-RegTree ParseRegistryText(std::string_view text);
+// Value lines under a key whose value does not parse: name -> the text after '='.
+using RegUnreadable = std::map<std::string, std::map<std::string, std::string, RegNameLess>, RegNameLess>;
+
+// Parses the file text; never fails (bad lines are skipped, and value lines
+// with a value that does not parse go to *unreadable when given).
+RegTree ParseRegistryText(std::string_view text, RegUnreadable* unreadable = nullptr);
 std::string FormatRegistryText(const RegTree& tree);
 
 // Host path of the registry file; "" restores the default (save directory).
@@ -67,6 +72,9 @@ class RegKey {
   std::optional<RegValue> Read(std::string_view name) const;
   // Only a value stored as a 4-byte word is accepted.
   bool ReadDword(std::string_view name, uint32_t* out) const;
+  // The value's text as the file has it ("qword:...", or a line that did not
+  // parse, such as "dword:-0000001"); nothing when the key has no such name.
+  std::optional<std::string> ReadText(std::string_view name) const;
 
   bool Write(std::string_view name, const RegValue& value);
   bool WriteDword(std::string_view name, uint32_t value) { return Write(name, RegValue::Dword(value)); }
@@ -79,6 +87,7 @@ class RegKey {
   std::string key_;
   std::string path_;
   RegValues snapshot_;
+  std::map<std::string, std::string, RegNameLess> unreadable_;
 };
 
 }  // namespace plat

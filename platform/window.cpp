@@ -3,6 +3,7 @@
 #include <SDL2/SDL.h>
 
 #include <atomic>
+#include <cstring>
 #include <deque>
 #include <mutex>
 
@@ -15,7 +16,6 @@ bool g_quitPending = false;
 int g_quitCode = 0;
 
 std::atomic<bool> g_depthSwitched{false};
-std::atomic<int> g_depthChanges{0};
 std::atomic<int> g_depthRestores{0};
 
 bool TakeQuit(Message* msg) {
@@ -42,6 +42,19 @@ bool OpenVideo(std::string* error) {
   SDL_SetHint("SDL_VIDEO_WAYLAND_WMCLASS", kWindowClassName);
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
     *error = std::string("video system: ") + SDL_GetError();
+    return false;
+  }
+  // With no display SDL falls back on a driver that draws nowhere; that one
+  // is used only when asked for by name (the tests and tools do), so that a
+  // start without a display fails instead of running on unseen.
+  const char* asked = SDL_GetHint(SDL_HINT_VIDEODRIVER);
+  const char* driver = SDL_GetCurrentVideoDriver();
+  if (driver && !(asked && *asked) &&
+      (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0 ||
+       std::strcmp(driver, "evdev") == 0)) {
+    *error = "video system: no display (neither DISPLAY nor WAYLAND_DISPLAY names one; "
+             "SDL_VIDEODRIVER=offscreen draws off screen)";
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
     return false;
   }
   if (SDL_GL_LoadLibrary(nullptr) != 0) {
@@ -72,10 +85,7 @@ void ClearQuitMessage() {
   g_quitCode = 0;
 }
 
-void ChangeDisplayDepth(int /*bitsPerPixel*/) {
-  g_depthSwitched = true;
-  ++g_depthChanges;
-}
+void ChangeDisplayDepth(int /*bitsPerPixel*/) { g_depthSwitched = true; }
 
 void RestoreDisplayMode() {
   g_depthSwitched = false;
@@ -83,7 +93,6 @@ void RestoreDisplayMode() {
 }
 
 bool DisplayModeChanged() { return g_depthSwitched; }
-int DisplayModeChangeCount() { return g_depthChanges; }
 int DisplayModeRestoreCount() { return g_depthRestores; }
 
 struct Window::Impl {
@@ -109,7 +118,19 @@ bool Window::Create(const WindowDesc& desc) {
 
   Uint32 flags = SDL_WINDOW_OPENGL;
   flags |= desc.hidden ? SDL_WINDOW_HIDDEN : SDL_WINDOW_SHOWN;
-  if (desc.fullScreen) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+  int width = desc.width, height = desc.height;
+  if (desc.fullScreen) {
+    flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+    // Made at the desktop's size from the start: with no window manager to
+    // honour the full-screen request (a bare X server) the window would
+    // otherwise keep the asked size while the picture is drawn for the
+    // desktop's, and only its corner would show.
+    SDL_DisplayMode mode;
+    if (SDL_GetDesktopDisplayMode(0, &mode) == 0 && mode.w > 0 && mode.h > 0) {
+      width = mode.w;
+      height = mode.h;
+    }
+  }
 
   // Try the asked profile, then the other one of the same version.
   const GlProfile order[2] = {desc.profile, desc.profile == GlProfile::kCompatibility
@@ -131,7 +152,7 @@ bool Window::Create(const WindowDesc& desc) {
     SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
 
     impl_->window = SDL_CreateWindow(desc.title.c_str(), SDL_WINDOWPOS_UNDEFINED,
-                                     SDL_WINDOWPOS_UNDEFINED, desc.width, desc.height, flags);
+                                     SDL_WINDOWPOS_UNDEFINED, width, height, flags);
     if (!impl_->window) {
       error_ = std::string("window: ") + SDL_GetError();
       Destroy();
@@ -183,10 +204,6 @@ void Window::Destroy() {
 bool Window::MakeCurrent() {
   if (!impl_->context) return false;
   return SDL_GL_MakeCurrent(impl_->window, impl_->context) == 0;
-}
-
-void Window::ReleaseCurrent() {
-  if (impl_->window) SDL_GL_MakeCurrent(impl_->window, nullptr);
 }
 
 void Window::GetDrawableSize(int* w, int* h) const {

@@ -72,7 +72,6 @@ class Window {
 
   // --- OpenGL ---
   bool MakeCurrent();
-  void ReleaseCurrent();
   void GetDrawableSize(int* w, int* h) const;  // pixels of the default framebuffer
   void Swap();
   bool SetSwapInterval(int interval);
@@ -132,7 +131,6 @@ void ClearQuitMessage();
 void ChangeDisplayDepth(int bitsPerPixel);
 void RestoreDisplayMode();
 bool DisplayModeChanged();  // a depth switch is in force
-int DisplayModeChangeCount();
 int DisplayModeRestoreCount();
 
 }  // namespace plat

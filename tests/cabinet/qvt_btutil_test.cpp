@@ -237,6 +237,39 @@ TEST_F(QvtTest, RegistryValuesOutsideTheirRangeTakeTheirDefaults) {
   }
 }
 
+// A value the client cannot use (a sign, too many digits, a letter that is
+// no hex digit, or another type, empty or not) takes its default and is told
+// with the value as the file has it, like a value outside its range.
+TEST_F(QvtTest, RegistryValuesThatCannotBeReadAreTold) {
+  const struct {
+    const char* text;
+    const char* told;
+  } cases[] = {
+      {"dword:-0000001", "dword:-0000001"},
+      {"dword:0000000000000001", "dword:0000000000000001"},
+      {"dword:0000000g", "dword:0000000g"},
+      {"dword:", "dword:"},
+      {"qword:", "qword:"},
+      {"qword:0000000000000001", "qword:0000000000000001"},
+      {"sz:", "sz:"},
+      {"sz:1", "sz:1"},
+      {"hex:", "hex:"},
+      {"hex:01,00,00,00", "hex:01,00,00,00"},
+  };
+  for (const auto& c : cases) {
+    std::ofstream(dir_ / "registry.txt") << "[" << ch_.registryKey << "]\n"
+                                         << "CoinCredit=" << c.text << "\n"
+                                         << "Resolution=dword:00000001\n";
+    ::testing::internal::CaptureStderr();
+    QvtBTUtil q(1, ch_);
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              std::string("registry value CoinCredit = ") + c.told + " is not a dword of 8 hex digits: using 1\n")
+        << c.text;
+    EXPECT_EQ(q.GetCoinCredit(), 1u) << c.text;
+    EXPECT_EQ(q.GetResolution(), 1u) << c.text;
+  }
+}
+
 // The events, the block and its lock file are named after the save
 // directory; each start made them anew and nothing removed them. The last
 // of their users to leave removes them, whichever it is; a user that died

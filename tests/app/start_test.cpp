@@ -1,0 +1,80 @@
+// The program itself, started as a player would: a start that cannot open
+// its window ends at once with status 1 and says why.
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <string>
+
+#include "support/TempDir.h"
+
+namespace {
+
+struct GameRun {
+  bool ended = false;
+  int status = -1;
+  std::string err;
+};
+
+// Starts the game with env changes, reads its standard error and waits for
+// its end, at most limitMs in all (then it is killed and `ended` stays
+// false).
+GameRun StartGame(const std::string& saveDir, const std::string& runtimeDir, int limitMs) {
+  const std::string exe = std::string(OSTREL_TEST_BINARY_DIR) + "/app/ostrel";
+  int err[2];
+  if (::pipe(err) != 0) return {};
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    ::dup2(err[1], 2);
+    ::close(err[0]);
+    ::close(err[1]);
+    ::unsetenv("DISPLAY");
+    ::unsetenv("WAYLAND_DISPLAY");
+    ::unsetenv("SDL_VIDEODRIVER");
+    ::setenv("OSTREL_SAVE_DIR", saveDir.c_str(), 1);
+    ::setenv("XDG_RUNTIME_DIR", runtimeDir.c_str(), 1);
+    ::setenv("SDL_AUDIODRIVER", "dummy", 1);
+    ::execl(exe.c_str(), exe.c_str(), "-fullscreen", "0", static_cast<char*>(nullptr));
+    ::_exit(127);
+  }
+  ::close(err[1]);
+  GameRun run;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
+  char buf[512];
+  // Its standard error up to the end (the program closed it) or the bound.
+  while (std::chrono::steady_clock::now() < deadline) {
+    pollfd p{err[0], POLLIN, 0};
+    if (::poll(&p, 1, 100) <= 0) continue;
+    const ssize_t got = ::read(err[0], buf, sizeof buf);
+    if (got <= 0) break;
+    run.err.append(buf, static_cast<size_t>(got));
+  }
+  ::close(err[0]);
+  while (std::chrono::steady_clock::now() < deadline) {
+    if (::waitpid(pid, &run.status, WNOHANG) == pid) {
+      run.ended = true;
+      return run;
+    }
+    ::usleep(10000);
+  }
+  ::kill(pid, SIGKILL);
+  ::waitpid(pid, &run.status, 0);
+  return run;
+}
+
+// With no display named, the driver that draws nowhere is not taken: the
+// start fails with one line instead of running on unseen until killed.
+TEST(Start, WithoutADisplayItEndsWithOneLine) {
+  testsupport::TempDir dir;
+  const GameRun run = StartGame(dir.File("save"), dir.Path(), 120000);
+  ASSERT_TRUE(run.ended) << "still running without a display; stderr:\n" << run.err;
+  ASSERT_TRUE(WIFEXITED(run.status));
+  EXPECT_EQ(WEXITSTATUS(run.status), 1);
+  EXPECT_NE(run.err.find("no display"), std::string::npos) << run.err;
+  EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << "more than one line:\n" << run.err;
+}
+
+}  // namespace
