@@ -19,7 +19,7 @@ struct StripWords {
 constexpr StripWords kStripWords[] = {
     {"SprContinue_1", {nullptr, "CONTINUE?", "GAME OVER", nullptr}},
     {"SprContinue_2", {nullptr, "CONTINUE?", "GAME OVER", nullptr}},
-    {"SprRanking", {nullptr, "RANKING", "1ST", nullptr}},
+    {"SprRanking", {nullptr, "RANKING", nullptr, nullptr}},
 };
 
 // The staff roll: on a dark strip, groups of grey bars like lines of text
@@ -69,6 +69,16 @@ void EntryPanel(Canvas& c, int x, int y, int w, int h) {
   for (const auto& cap : kCaptions)
     DrawText(c, x + static_cast<int>(cap.left + 231.5f), y + static_cast<int>((cap.top + 300.0f) * scaleY),
              static_cast<int>(cap.width), static_cast<int>(24 * scaleY), cap.words, 20, FromRgb(0xD0C8E8));
+}
+
+// The first place's badge, drawn over the whole of row 1 (11 units right of
+// its x, so 9 before the place number): a thin gold frame with a thicker
+// bar at its left end and nothing inside, so that the place, a score of ten
+// digits, the name and the stage stay readable under it.
+void RankingBadge(Canvas& c, int x, int y, int w, int h) {
+  const Rgba gold = FromRgb(0xE8C040);
+  c.Frame(x, y, w, h, 2, gold);
+  c.Fill(x, y, 6, h, gold);
 }
 
 // The ranking's background (a plain dark gold fall with a fine grid) and
@@ -137,6 +147,10 @@ bool DrawScenePicture(Canvas& c, const char* table, std::size_t index, int x, in
   }
   if (std::strcmp(table, "SprRanking") == 0 && (index == 0 || index == 3)) {
     RankingPart(c, index, x, y, w, h);
+    return true;
+  }
+  if (std::strcmp(table, "SprRanking") == 0 && index == 2) {
+    RankingBadge(c, x, y, w, h);
     return true;
   }
   if (std::strcmp(table, "SprEntry") == 0 && index == 1) {

@@ -136,6 +136,41 @@ TEST(EndPictures, RankingInTheAttract) {
   ResetRankTable();
 }
 
+// The first place's badge lies over the whole of row 1 and leaves a score
+// of ten digits ("4000000000", cells of 16 from x + 92) readable, and the
+// badge's gold is there.
+TEST(EndPictures, FirstPlaceBadgeLeavesATenDigitScoreReadable) {
+  SceneRig rig(true);
+  ASSERT_TRUE(rig.Ok());
+  ResetRankTable();
+  RankTable[0].word[1] = 4000000000u;
+  PendingRankEntry = RankEntry{};  // no play of its own: the badge is drawn
+  ASSERT_TRUE(rig.Start(SCENE_RANKING, "Ranking"));
+  auto* r = rig.Scene<Ranking>("Ranking");
+  // Place 1 starts last, 24 x 62 frames in, and slides in for 20 frames;
+  // the frame after it reached its place shows it at the top.
+  for (int i = 0; i < 1600 && r->GetRow(0).x != -240.0f; ++i) rig.Frame();
+  const Ranking::Row& first = r->GetRow(0);
+  ASSERT_EQ(first.x, -240.0f);
+  rig.Frames(1);
+  plat::Image shot;
+  ASSERT_TRUE(rig.Sys().Screenshot(&shot));
+  // Place 2's score, 96000000, ends in the same six zeros as place 1's
+  // 4000000000 (cells 4 to 9): under the badge each shows as much white as
+  // the one below it, no more (no ink of the badge over it) and no less.
+  const Ranking::Row& second = r->GetRow(1);
+  for (int d = 4; d < 10; ++d) {
+    const float x = first.x + 92.0f + 16.0f * static_cast<float>(d);
+    const int under = CountPlayPixels(shot, x, first.y, x + 16.0f, first.y + 20.0f, White);
+    const int free = CountPlayPixels(shot, x, second.y, x + 16.0f, second.y + 20.0f, White);
+    EXPECT_GT(free, 2) << "digit " << d;
+    EXPECT_NEAR(under, free, 3) << "digit " << d;
+  }
+  const auto gold = [](uint32_t rr, uint32_t g, uint32_t b) { return rr > 200 && g > 160 && g < 220 && b < 100; };
+  EXPECT_GT(CountPlayPixels(shot, first.x + 11.0f, first.y - 8.0f, first.x + 478.0f, first.y + 34.0f, gold), 100);
+  ResetRankTable();
+}
+
 TEST(EndPictures, StageResultTally) {
   SceneRig rig(true);
   ASSERT_TRUE(rig.Ok());
