@@ -55,6 +55,24 @@ TEST(Boss13, MaterialisesThenRunsItsCycle) {
   }
 }
 
+// Materialising: the first streamer comes with the entry, then two every 15
+// frames and two more every 20 frames while c < 240. None has ended before
+// c = 120 (fade in, path and fade out take longer), so the live count is
+// the number launched: 1 + 2 (c = 0, 15, 30, ...) + 2 (c = 0, 20, 40, ...).
+TEST(Boss13, StreamersConvergeEveryFifteenAndEveryTwentyFrames) {
+  Rig r(13);
+  ASSERT_NE(r.boss, nullptr);
+  EXPECT_EQ(r.boss->Script().streamers.LiveCount(), 1);
+  const std::pair<int32_t, int32_t> rows[] = {{0, 5},   {14, 5},  {15, 7},  {19, 7},  {20, 9},  {29, 9},
+                                              {30, 11}, {40, 13}, {45, 15}, {59, 15}, {60, 19}, {119, 29}};
+  for (const auto& [c, live] : rows) {
+    // Runs until the frame with counter c has run.
+    for (int f = 0; f < 200 && r.boss->Script().c <= c; ++f) r.m.rig.Run();
+    ASSERT_EQ(r.boss->Script().c, c + 1);
+    EXPECT_EQ(r.boss->Script().streamers.LiveCount(), live) << "c = " << c;
+  }
+}
+
 TEST(Boss13, StreamersFollowTheirPathAndFillTheirPool) {
   testsupport::WeaponRig w;
   EnemyType13Streamers s;

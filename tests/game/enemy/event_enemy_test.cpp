@@ -261,8 +261,8 @@ TEST(EventEnemyType9, HaltsTheRailOnKey6300WhateverItsStep) {
   }
 }
 
-// Its end releases the timeline only when its own wobble did not: once it
-// has let the timeline go, a boss that comes after it keeps its hold.
+// Its end leaves the timeline alone: once its wobble has let the timeline go,
+// a boss that comes after it keeps its hold.
 TEST(EventEnemyType9, ItsEndLeavesTheTimelineToTheEnemyAfterIt) {
   EventRig r(9, {{4, 0, 160, 0}, {5, 160, 220, 0}, {6, 220, 340, 0}, {0, 340, 400, 0}, {7, 400, 460, 0}});
   SHandle<SProc> h = r.Start();
@@ -278,15 +278,17 @@ TEST(EventEnemyType9, ItsEndLeavesTheTimelineToTheEnemyAfterIt) {
   EXPECT_EQ(g_EnemySet.paused, 1);
 }
 
-TEST(EventEnemyType9, ReleasesTheTimelineAtItsEndWhenTheWobbleWasShort) {
-  // The first wobble's stretch plays through in 20 frames, before frame 75.
+// Its end is a kill that leaves the pause alone (only the wobble's frame 75
+// lets the timeline go): with a first wobble that plays through before that
+// frame, the timeline is still held when it has sunk out of view.
+TEST(EventEnemyType9, ItsEndNeverTouchesThePause) {
   EventRig r(9, {{4, 0, 160, 0}, {5, 160, 170, 0}, {6, 0, 20, 0}, {0, 0, 20, 0}, {7, 0, 20, 0}});
   SHandle<SProc> h = r.Start();
   ASSERT_NE(h.Get(), nullptr);
   int f = 0;
   while (h.Get() != nullptr && f < 800) r.Frame(), ++f;
   EXPECT_EQ(h.Get(), nullptr);
-  EXPECT_EQ(g_EnemySet.paused, 0);
+  EXPECT_EQ(g_EnemySet.paused, 1);
 }
 
 }  // namespace

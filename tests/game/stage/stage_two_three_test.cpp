@@ -25,6 +25,7 @@
 #include "support/ExpectAll.h"
 #include "support/ImageCompare.h"
 #include "support/PlayWorld.h"
+#include "support/SoundProbe.h"
 #include "support/StageWorld.h"
 #include "vrax/graphic/SGpSpriteCell.h"
 #include "vrax/kernel/SHandle.h"
@@ -160,6 +161,45 @@ TEST(StageTwoThree, StageThreeTakesTheSecondPathUnderItsFogAndCloudVeil) {
   // The veil on path 1 from 2000 until the jump back at 2554, then on path
   // 0 from the landing at 5729 to 5745.
   EXPECT_ALL({VAL(veil[1][0], 2000.0f), VAL(veil[1][1], 2553.0f), VAL(veil[0][0], 5729.0f), VAL(veil[0][1], 5745.0f)});
+}
+
+// The stage sound effect 2 of stages 1 (rail key 230) and 3 (280) comes on
+// the frame the rail's whole position reaches its key on path 0, and never
+// off path 0.
+TEST(StageTwoThree, StageSoundEffectTwoAtItsRailKey) {
+  struct Case {
+    int32_t stage, key;
+  };
+  for (const Case& c : {Case{1, 230}, Case{3, 280}}) {
+    SCOPED_TRACE(c.stage);
+    testsupport::PlayOptions o;
+    o.stage = c.stage;
+    o.livelyStage = true;
+    PlayWorld w(o);
+    ASSERT_GE(w.RunToControl(1000), 0);
+    SRsc* se = testsupport::EffectBank();
+    ASSERT_NE(se, nullptr);
+    auto rail = [](float t, int32_t path) {
+      g_MapMng.SetHoldState(2);
+      g_MapMng.SetSpeed(0.5f);
+      g_MapMng.currentPath = path;
+      g_MapMng.t = t;
+    };
+    // Off path 0 nothing plays at the key.
+    testsupport::MarkSound(se, 2);
+    rail(float(c.key) - 1.0f, 1);
+    w.Step(4);
+    EXPECT_FALSE(testsupport::SoundPlayed(se, 2));
+    // On path 0 nothing plays while the whole position is below the key;
+    // the frame at the key plays it.
+    rail(float(c.key) - 1.5f, 0);
+    for (int f = 0; f < 8 && StageProc::RailKey() < c.key; ++f) {
+      EXPECT_FALSE(testsupport::SoundPlayed(se, 2)) << StageProc::RailKey();
+      w.Step();
+    }
+    ASSERT_EQ(StageProc::RailKey(), c.key);
+    EXPECT_TRUE(testsupport::SoundPlayed(se, 2));
+  }
 }
 
 class StageThreeFog : public testsupport::StageWorld {};
