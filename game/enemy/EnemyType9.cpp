@@ -91,9 +91,8 @@ void EnemyType9Behavior::Frame() {
       break;
     case STEP_SINK:
       p[1] -= (1.0f - std::cos(float(std::min(count, 120)) * kPi / 240.0f)) * 7.0f;
-      // The end releases the timeline when the first wobble did not (its
-      // stretch may play through before frame 75); never a second time.
-      if (p[1] < kGoneY) owner->Kill(0);
+      // The first wobble has let the timeline go; the end leaves it alone.
+      if (p[1] < kGoneY) owner->Kill(1);
       ++count;
       break;
     default:

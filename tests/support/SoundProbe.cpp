@@ -39,6 +39,12 @@ bool SoundPlayed(SRsc* bank, int32_t n) {
   return b != nullptr && b->GetVolume(&volume) == plat::kSoundOk && volume != plat::kSoundVolumeMin;
 }
 
+int32_t SoundVolume(SRsc* bank, int32_t n) {
+  int32_t volume = plat::kSoundVolumeMin;
+  if (plat::SoundBuffer* b = Buffer(bank, n)) b->GetVolume(&volume);
+  return volume;
+}
+
 void LoopSound(SRsc* bank, int32_t n) {
   if (plat::SoundBuffer* b = Buffer(bank, n)) b->Play(plat::kSoundPlayLooping);
 }

@@ -23,6 +23,9 @@ void MarkSound(SRsc* bank, int32_t n);
 // so a test that looks for a second start stops the first.
 void RearmSound(SRsc* bank, int32_t n);
 bool SoundPlayed(SRsc* bank, int32_t n);
+// The entry's buffer volume in hundredths of a decibel (the minimum when
+// the entry does not exist).
+int32_t SoundVolume(SRsc* bank, int32_t n);
 void LoopSound(SRsc* bank, int32_t n);
 void StopSound(SRsc* bank, int32_t n);
 bool SoundPlaying(SRsc* bank, int32_t n);

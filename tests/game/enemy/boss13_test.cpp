@@ -11,6 +11,7 @@
 #include "game/core/Game.h"
 #include "game/effect/EfxMan.h"
 #include "game/enemy/EnemyType13.h"
+#include "game/player/Player.h"
 #include "boss_rig.h"
 #include "platform/crt_rand.h"
 #include "support/BossFight.h"
@@ -52,6 +53,24 @@ TEST(Boss13, MaterialisesThenRunsItsCycle) {
     }
     if (state == 2) { EXPECT_EQ(r.boss->Script().satellites.LiveCount(), 2); }
     EXPECT_EQ(r.RunState(1000), frames) << "state " << state;
+  }
+}
+
+// Materialising: the first streamer comes with the entry, then two every 15
+// frames and two more every 20 frames while c < 240. None has ended before
+// c = 120 (fade in, path and fade out take longer), so the live count is
+// the number launched: 1 + 2 (c = 0, 15, 30, ...) + 2 (c = 0, 20, 40, ...).
+TEST(Boss13, StreamersConvergeEveryFifteenAndEveryTwentyFrames) {
+  Rig r(13);
+  ASSERT_NE(r.boss, nullptr);
+  EXPECT_EQ(r.boss->Script().streamers.LiveCount(), 1);
+  const std::pair<int32_t, int32_t> rows[] = {{0, 5},   {14, 5},  {15, 7},  {19, 7},  {20, 9},  {29, 9},
+                                              {30, 11}, {40, 13}, {45, 15}, {59, 15}, {60, 19}, {119, 29}};
+  for (const auto& [c, live] : rows) {
+    // Runs until the frame with counter c has run.
+    for (int f = 0; f < 200 && r.boss->Script().c <= c; ++f) r.m.rig.Run();
+    ASSERT_EQ(r.boss->Script().c, c + 1);
+    EXPECT_EQ(r.boss->Script().streamers.LiveCount(), live) << "c = " << c;
   }
 }
 
@@ -151,6 +170,40 @@ TEST(Boss13, MaterialisesInAWhiteFlashAtItsFrame330) {
   f.Step(11);
   EXPECT_EQ(boss->visible, 1);
   EXPECT_LT(g->GetFadeLevel(), 2.0f);
+}
+
+// Its sounds through the cycle from its stage record: effect 29 with its
+// entry; voice 42 on the frame c = 350 of the materialisation (the change
+// to state 1 takes effect at the next run); voice 43 on entering state 3,
+// 44 at c = 160 of state 5, 45 on entering state 6 and 46 on entering state
+// 8. Each is seen as (state, c after that frame's increment).
+TEST(Boss13, EffectAndVoicesOnTheirFrames) {
+  testsupport::BossFight f(4, 113);
+  ASSERT_TRUE(f.Start());
+  SRsc* se = testsupport::EffectBank();
+  SRsc* voices = testsupport::VoiceBank();
+  ASSERT_NE(se, nullptr);
+  ASSERT_NE(voices, nullptr);
+  testsupport::MarkSound(se, 29);
+  for (int32_t v = 42; v <= 46; ++v) testsupport::MarkSound(voices, v);
+  f.Step(2);
+  auto* boss = dynamic_cast<EnemyType13*>(f.Boss());
+  ASSERT_NE(boss, nullptr);
+  EXPECT_TRUE(testsupport::SoundPlayed(se, 29));
+  std::pair<int32_t, int32_t> seen[5] = {{-1, -1}, {-1, -1}, {-1, -1}, {-1, -1}, {-1, -1}};
+  SHandle<EnemyType13> h(boss);
+  for (int n = 0; n < 4000 && h.Get() != nullptr && seen[4].first < 0; ++n) {
+    g_Player.invulnerability = 1000;
+    f.Step();
+    if (h.Get() == nullptr) break;
+    for (int32_t v = 42; v <= 46; ++v)
+      if (seen[v - 42].first < 0 && testsupport::SoundPlayed(voices, v))
+        seen[v - 42] = {boss->Script().GetState(), boss->Script().c};
+  }
+  const std::pair<int32_t, int32_t> want[5] = {{0, 351}, {3, 1}, {5, 161}, {6, 1}, {8, 1}};
+  for (int i = 0; i < 5; ++i) {
+    EXPECT_EQ(seen[i], want[i]) << "voice " << 42 + i;
+  }
 }
 
 // Stage 4's second boss from its stage record, twin streams on the

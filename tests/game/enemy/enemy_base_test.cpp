@@ -21,6 +21,7 @@
 #include "game/enemy/EnemyType17.h"
 #include "game/enemy/EnemyType5.h"
 #include "game/enemy/Flasher.h"
+#include "game/player/ItemMan.h"
 #include "model_rig.h"
 #include "support/EnemyRig.h"
 #include "support/ExpectAll.h"
@@ -178,6 +179,29 @@ TEST(EnemyBase, DefeatCountsWithinTheChainLimitButNotForTheScreenClear) {
     EXPECT_EQ(StageDefeatCount, c.counted);
     e->Kill(0);
   }
+}
+
+// A wreck (grab mode 10) that is defeated again, by a second hit's code 8 or
+// the screen clear, drops no second set of items and is counted once.
+TEST(EnemyBase, ASecondDefeatOfTheWreckDoesNothing) {
+  ModelRig m;
+  EnemyParam& p = m.rig.Param(1, "Boss", 5, 100, 5003);  // 3 items
+  p.chainFrameLimit = 100;
+  m.rig.Spawn(0.0f, 1, 0, 0, 0);
+  ASSERT_TRUE(m.Load());
+  static constexpr float kWhite[4] = {1.0f, 1.0f, 1.0f, 1.0f};
+  ASSERT_EQ(m.rig.weapons.game.SharedBatch().Prepare(8, 1.0f, 1.0f, kWhite), 0);
+  m.rig.weapons.root.AddChildProcess(&g_ItemMan, 0);
+  g_ItemMan.Advance();
+  auto* e = dynamic_cast<EnemyBase*>(g_EnemySet.SpawnAt(0));
+  ASSERT_NE(e, nullptr);
+  e->SendEvent(EObjBase::EV_DEFEATED, 0);
+  EXPECT_ALL({VAL(g_ItemMan.LiveCount(), 3), VAL(StageDefeatCount, 1), VAL(e->grabMode, EObjBase::GRAB_DEFEATED)});
+  e->SendEvent(EObjBase::EV_DEFEATED, 0);
+  e->SendEvent(EObjBase::EV_DEFEATED, EObjBase::kUncounted);
+  EXPECT_ALL({VAL(g_ItemMan.LiveCount(), 3), VAL(StageDefeatCount, 1)});
+  g_ItemMan.ClearAll();
+  g_ItemMan.Dispose();
 }
 
 TEST(Flasher, PacketsWrapTheModelAndLeaveWithTheFlash) {

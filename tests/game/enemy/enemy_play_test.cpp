@@ -19,6 +19,7 @@
 #include "game/enemy/EObjBase.h"
 #include "game/enemy/EnemyMan.h"
 #include "game/enemy/EnemySet.h"
+#include "game/enemy/EnemyType9.h"
 #include "game/player/Player.h"
 #include "game/stage/MapMng.h"
 #include "game/stage/ScriptStgRsc.h"
@@ -26,6 +27,7 @@
 #include "game/scene/CommonTables.h"
 #include "support/ExpectAll.h"
 #include "support/PlayWorld.h"
+#include "support/SoundProbe.h"
 #include "platform/sound_device.h"
 #include "vrax/resource/SRscMan.h"
 #include "vrax/resource/SRsc_Sound.h"
@@ -255,15 +257,22 @@ TEST(EnemyPlay, StageThreeFlyPastHaltsTheRailAndSpeaks) {
   EXPECT_GE(g_MapMng.t, 6150.0f);
   EXPECT_FALSE(Playing(RscMusic, 2));
   EXPECT_TRUE(Playing(RscMusic, 5));
-  bool voiceA = false, voiceB = false;
-  for (int f = 0; f < 700 && g_EnemyMan.FindFirst("Flyby") != nullptr; ++f) {
+  // Voice 33 comes in the frame the settle ends (its step becomes 2), voice
+  // 34 in the frame the second wobble ends (step 4).
+  testsupport::MarkSound(voices, 33);
+  testsupport::MarkSound(voices, 34);
+  int32_t stepAtA = -1, stepAtB = -1;
+  for (int f = 0; f < 700; ++f) {
+    auto* e = dynamic_cast<EnemyType9*>(g_EnemyMan.FindFirst("Flyby"));
+    if (e == nullptr) break;
+    const int32_t before = e->Script().step;
     p.w.Step();
-    voiceA = voiceA || Playing(voices, 33);
-    voiceB = voiceB || Playing(voices, 34);
+    if (stepAtA < 0 && testsupport::SoundPlayed(voices, 33)) stepAtA = before * 10 + e->Script().step;
+    if (stepAtB < 0 && testsupport::SoundPlayed(voices, 34)) stepAtB = before * 10 + e->Script().step;
   }
   EXPECT_EQ(g_EnemyMan.FindFirst("Flyby"), nullptr);
-  EXPECT_TRUE(voiceA);
-  EXPECT_TRUE(voiceB);
+  EXPECT_EQ(stepAtA, 12);  // from step 1 to step 2
+  EXPECT_EQ(stepAtB, 34);  // from step 3 to step 4
   // The rail stood still just past key 6300, the timeline runs on.
   EXPECT_LT(std::fabs(g_MapMng.speed), 0.01f);
   EXPECT_GE(g_MapMng.t, 6300.0f);

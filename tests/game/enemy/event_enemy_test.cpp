@@ -249,6 +249,37 @@ TEST(EventEnemyType9, RisesWobblesReleasesTheTimelineAndSinks) {
   EXPECT_LT(y, -390.0f);
 }
 
+// Its motion by hand: the settle's first frame (c = 0, frame 162) lifts it
+// by 0.8 - 0.8 sin(0) = 0.8 and the next by 0.8 - 0.8 sin(1/130 pi/2) =
+// 0.790334; in the first wobble (count 0 on frame 222) count 50 puts it at
+// x = 3 sin(50 x 0.02 pi/2) = 3 and y = saved + 4 sin(50 x 0.025 pi/2) =
+// saved + 3.695518; in the sink (count 0 on frame 402) count 60 drops it by
+// (1 - cos(60 pi/240)) x 7 = 2.050253.
+TEST(EventEnemyType9, SettlesWobblesAndSinksByItsCurves) {
+  EventRig r(9, {{4, 0, 160, 0}, {5, 160, 220, 0}, {6, 220, 340, 0}, {0, 340, 400, 0}, {7, 400, 460, 0}});
+  SHandle<SProc> h = r.Start();
+  auto* e = static_cast<EnemyType9*>(h.Get());
+  ASSERT_NE(e, nullptr);
+  r.To(161);
+  float y = Pos(e)[1];
+  r.To(162);
+  EXPECT_NEAR(Pos(e)[1] - y, 0.8f, 1e-4f);
+  y = Pos(e)[1];
+  r.To(163);
+  EXPECT_NEAR(Pos(e)[1] - y, 0.790334f, 1e-4f);
+  r.To(221);
+  ASSERT_EQ(e->Script().step, 2);
+  const float sx = Pos(e)[0], sy = Pos(e)[1];
+  r.To(272);
+  EXPECT_NEAR(Pos(e)[0] - sx, 3.0f, 1e-4f);
+  EXPECT_NEAR(Pos(e)[1] - sy, 3.695518f, 1e-4f);
+  r.To(461);
+  ASSERT_EQ(e->Script().step, 4);
+  y = Pos(e)[1];
+  r.To(462);
+  EXPECT_NEAR(y - Pos(e)[1], 2.050253f, 1e-4f);
+}
+
 TEST(EventEnemyType9, HaltsTheRailOnKey6300WhateverItsStep) {
   for (float start : {6290.0f, 6299.5f}) {
     SCOPED_TRACE(start);
@@ -261,8 +292,8 @@ TEST(EventEnemyType9, HaltsTheRailOnKey6300WhateverItsStep) {
   }
 }
 
-// Its end releases the timeline only when its own wobble did not: once it
-// has let the timeline go, a boss that comes after it keeps its hold.
+// Its end leaves the timeline alone: once its wobble has let the timeline go,
+// a boss that comes after it keeps its hold.
 TEST(EventEnemyType9, ItsEndLeavesTheTimelineToTheEnemyAfterIt) {
   EventRig r(9, {{4, 0, 160, 0}, {5, 160, 220, 0}, {6, 220, 340, 0}, {0, 340, 400, 0}, {7, 400, 460, 0}});
   SHandle<SProc> h = r.Start();
@@ -278,15 +309,17 @@ TEST(EventEnemyType9, ItsEndLeavesTheTimelineToTheEnemyAfterIt) {
   EXPECT_EQ(g_EnemySet.paused, 1);
 }
 
-TEST(EventEnemyType9, ReleasesTheTimelineAtItsEndWhenTheWobbleWasShort) {
-  // The first wobble's stretch plays through in 20 frames, before frame 75.
+// Its end is a kill that leaves the pause alone (only the wobble's frame 75
+// lets the timeline go): with a first wobble that plays through before that
+// frame, the timeline is still held when it has sunk out of view.
+TEST(EventEnemyType9, ItsEndNeverTouchesThePause) {
   EventRig r(9, {{4, 0, 160, 0}, {5, 160, 170, 0}, {6, 0, 20, 0}, {0, 0, 20, 0}, {7, 0, 20, 0}});
   SHandle<SProc> h = r.Start();
   ASSERT_NE(h.Get(), nullptr);
   int f = 0;
   while (h.Get() != nullptr && f < 800) r.Frame(), ++f;
   EXPECT_EQ(h.Get(), nullptr);
-  EXPECT_EQ(g_EnemySet.paused, 0);
+  EXPECT_EQ(g_EnemySet.paused, 1);
 }
 
 }  // namespace

@@ -16,8 +16,10 @@
 #include "game/effect/EfxMan.h"
 #include "game/enemy/EnemyMan.h"
 #include "game/enemy/EnemySet.h"
+#include "game/player/Player.h"
 #include "game/stage/Stage4.h"
 #include "game/stage/Stage5.h"
+#include "game/stage/MapMng.h"
 #include "game/tables/effect_tables.h"
 #include "platform/crt_rand.h"
 #include "platform/sound_device.h"
@@ -25,6 +27,7 @@
 #include "support/ExpectAll.h"
 #include "support/ImageCompare.h"
 #include "support/PlayWorld.h"
+#include "support/SoundProbe.h"
 #include "support/StageWorld.h"
 #include "vrax/resource/SRsc_Sound.h"
 #include "vrax/sound/SSndMan.h"
@@ -256,6 +259,59 @@ TEST(Stage5, RunsToTheSecondEndingWithItsShakeAndMusicFade) {
     }
   });
   EXPECT_ALL({VAL(shaken, 99), VAL(halfway, 1), VAL(end, SCENE_ENDING2)});
+}
+
+// Stage 5's sound effects on the frame the rail's whole position reaches
+// their keys: 26 at 3921 (with the Player put in its scripted state) and 33 at 4600 at
+// level 61440, 25 at 4723 and 24 at 4850 at 65536; 26 stops at 4900. With
+// the effect volume at 100: 61440 x 10000 / 65536 - 10000 = -625, and 65536
+// gives 0 hundredths of a dB.
+TEST(Stage5, SoundEffectsAtTheirRailKeys) {
+  testsupport::PlayOptions o;
+  o.stage = 5;
+  o.livelyStage = true;
+  testsupport::PlayWorld w(o);
+  ASSERT_GE(w.RunToControl(1000), 0);
+  w.G()->settings[SettingsWord::effectVolume] = 100;
+  SRsc* se = testsupport::EffectBank();
+  ASSERT_NE(se, nullptr);
+  // No enemies: the bosses' arena loops would hold the rail back.
+  g_EnemySet.Reset();
+  g_EnemyMan.KillChildrenAll(0);
+  w.Step();
+  g_MapMng.armed = 0;
+  // Up to the frame whose whole rail position is `key`, half a key a frame;
+  // false when the effect played before that frame.
+  auto toKey = [&](int32_t key, int32_t effect) {
+    g_MapMng.SetHoldState(2);
+    g_MapMng.SetSpeed(0.5f);
+    g_MapMng.t = float(key) - 1.5f;
+    bool early = false;
+    for (int f = 0; f < 8 && StageProc::RailKey() < key; ++f) {
+      early = early || testsupport::SoundPlayed(se, effect);
+      w.Step();
+    }
+    return !early && StageProc::RailKey() == key;
+  };
+  struct Case {
+    int32_t key, effect, volume;
+  };
+  for (const Case& c : {Case{3921, 26, -625}, Case{4600, 33, -625}, Case{4723, 25, 0}, Case{4850, 24, 0}}) {
+    SCOPED_TRACE(c.key);
+    testsupport::MarkSound(se, c.effect);
+    ASSERT_TRUE(toKey(c.key, c.effect));
+    EXPECT_TRUE(testsupport::SoundPlayed(se, c.effect));
+    EXPECT_EQ(testsupport::SoundVolume(se, c.effect), c.volume);
+    if (c.key == 3921) {
+      EXPECT_EQ(g_Player.state, Player::STATE_SCRIPTED);
+    }
+  }
+  testsupport::LoopSound(se, 26);
+  ASSERT_TRUE(toKey(4899, 99));
+  EXPECT_TRUE(testsupport::SoundPlaying(se, 26));
+  w.Step(2);
+  ASSERT_EQ(StageProc::RailKey(), 4900);
+  EXPECT_FALSE(testsupport::SoundPlaying(se, 26));
 }
 
 TEST(Stage5, PictureOfTheCollapseAndTheFlare) {

@@ -9,6 +9,7 @@
 
 #include "game/core/Game.h"
 #include "game/core/StageCounters.h"
+#include "game/core/SystemFile.h"
 #include "game/effect/EfxMan.h"
 #include "game/enemy/EnemyMan.h"
 #include "game/enemy/EnemySet.h"
@@ -25,6 +26,7 @@
 #include "support/ExpectAll.h"
 #include "support/ImageCompare.h"
 #include "support/PlayWorld.h"
+#include "support/SoundProbe.h"
 #include "support/StageWorld.h"
 #include "vrax/graphic/SGpSpriteCell.h"
 #include "vrax/kernel/SHandle.h"
@@ -160,6 +162,51 @@ TEST(StageTwoThree, StageThreeTakesTheSecondPathUnderItsFogAndCloudVeil) {
   // The veil on path 1 from 2000 until the jump back at 2554, then on path
   // 0 from the landing at 5729 to 5745.
   EXPECT_ALL({VAL(veil[1][0], 2000.0f), VAL(veil[1][1], 2553.0f), VAL(veil[0][0], 5729.0f), VAL(veil[0][1], 5745.0f)});
+}
+
+// The stage sound effects: stage 1 effect 2 at rail key 230 and stage 3
+// effect 2 at 280, at level 61440; stage 4 effect 20 at 3200, at 63488. Each
+// comes on the frame the rail's whole position reaches its key on path 0,
+// and stages 1 and 3 play nothing there off path 0. With the effect volume
+// at 100 the level is the factor itself: 61440 x 10000 / 65536 - 10000 =
+// -625 and 63488 x 10000 / 65536 - 10000 = -313 (cut) hundredths of a dB.
+TEST(StageTwoThree, StageSoundEffectsAtTheirRailKeys) {
+  struct Case {
+    int32_t stage, key, effect, volume;
+  };
+  for (const Case& c : {Case{1, 230, 2, -625}, Case{3, 280, 2, -625}, Case{4, 3200, 20, -313}}) {
+    SCOPED_TRACE(c.stage);
+    testsupport::PlayOptions o;
+    o.stage = c.stage;
+    o.livelyStage = true;
+    PlayWorld w(o);
+    ASSERT_GE(w.RunToControl(1000), 0);
+    w.G()->settings[SettingsWord::effectVolume] = 100;
+    SRsc* se = testsupport::EffectBank();
+    ASSERT_NE(se, nullptr);
+    auto rail = [](float t, int32_t path) {
+      g_MapMng.SetHoldState(2);
+      g_MapMng.SetSpeed(0.5f);
+      g_MapMng.currentPath = path;
+      g_MapMng.t = t;
+    };
+    testsupport::MarkSound(se, c.effect);
+    if (c.stage != 4) {
+      rail(float(c.key) - 1.0f, 1);
+      w.Step(4);
+      EXPECT_FALSE(testsupport::SoundPlayed(se, c.effect));
+    }
+    // Nothing while the whole position is below the key; the frame at the
+    // key plays it.
+    rail(float(c.key) - 1.5f, 0);
+    for (int f = 0; f < 8 && StageProc::RailKey() < c.key; ++f) {
+      EXPECT_FALSE(testsupport::SoundPlayed(se, c.effect)) << StageProc::RailKey();
+      w.Step();
+    }
+    ASSERT_EQ(StageProc::RailKey(), c.key);
+    EXPECT_TRUE(testsupport::SoundPlayed(se, c.effect));
+    EXPECT_EQ(testsupport::SoundVolume(se, c.effect), c.volume);
+  }
 }
 
 class StageThreeFog : public testsupport::StageWorld {};
