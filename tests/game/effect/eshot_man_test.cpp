@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "game/effect/EShotMan.h"
+#include "game/stage/MapMng.h"
 #include "platform/crt_rand.h"
 #include "support/WeaponRig.h"
 
@@ -238,6 +239,31 @@ TEST_F(EShotManTest, ByIdCallsReachOnlyThatId) {
   EShotMan::ForEach(4, v);
   EXPECT_EQ(b->velocity[1], 7.0f);
   EXPECT_EQ(a->velocity[1], 0.0f);
+}
+
+TEST_F(EShotManTest, ShotTimeStepScalesMovesAndTheMotionClockButNotTheDrift) {
+  // A shot time step of 0.5: speed 4 moves 2 a frame, the drift of 1 stays 1.
+  const float drift[2] = {0.0f, 1.0f};
+  EShot* a = FireAt(0.0f, 0.0f, 0, 0.0f, 4.0f, nullptr, -1, drift);
+  // A record of 2 frames with no easing, then an absolute speed of 6: the
+  // clock runs 0.5 a frame, so it passes 2 at the fifth frame.
+  EShotMotion next{100, 0x00800000, 0.0f, 0.0f, 6.0f, 0.0f, nullptr};
+  EShotMotion first{2, 0x0, 0.0f, 0.0f, 0.0f, 0.0f, &next};
+  EShot* b = FireAt(0.0f, 100.0f, 0, 0.0f, 2.0f, &first);
+  g_MapMng.SetShotTimeScale(0.5f);
+  Step(2);
+  EXPECT_FLOAT_EQ(a->position[0], 4.0f);
+  EXPECT_FLOAT_EQ(a->position[1], 2.0f);
+  Step(2);
+  EXPECT_EQ(b->motion, &first);
+  EXPECT_FLOAT_EQ(b->motionTimer, 2.0f);  // equal is not enough
+  Step();
+  EXPECT_EQ(b->motion, &next);
+  EXPECT_FLOAT_EQ(b->speed, 6.0f);
+  EXPECT_FLOAT_EQ(b->position[0], 5.0f);  // five frames of 0.5 x 2
+  Step();
+  EXPECT_FLOAT_EQ(b->position[0], 8.0f);  // then 0.5 x 6
+  g_MapMng.SetShotTimeScale(1.0f);
 }
 
 }  // namespace
