@@ -125,6 +125,44 @@ TEST_F(EfxWorld, Kind3TimelineBlastsFlashesKillsAndEndsAt270) {
   (void)s;
 }
 
+// The windows of the sequences by the rand draws of each age: a burst step
+// of n puffs draws 4 per puff and 2 per streak (8 n), with n = trunc(u x 4 +
+// 1), u = (age - offset) / span; a column sprite draws 2; the kind-3 ring of
+// twelve sprites 12; a debris piece 4 in kind 6 (its z speed) and 3 in kind 7.
+TEST_F(EfxWorld, SequenceWindowsByTheirDrawsPerAge) {
+  struct Case {
+    uint32_t kind;
+    std::vector<std::pair<int, int>> drawsAtAge;  // (age, draws)
+  } const cases[] = {
+      // Kind 3: burst 0 <= age < 130 (0 / 130), column 80 < age < 160.
+      {3, {{1, 8}, {33, 16}, {80, 24}, {81, 26}, {129, 34}, {130, 2}, {159, 2}, {160, 0}, {185, 12}, {186, 0},
+           {200, 12}, {201, 0}}},
+      // Kind 4: burst 9 < age < 140 (10 / 130), column 20 < age < 170.
+      {4, {{9, 0}, {10, 8}, {20, 8}, {21, 10}, {139, 34}, {140, 2}, {169, 2}, {170, 0}, {185, 0}}},
+      // Kind 5: burst 169 < age < 300 (170 / 130), column 150 < age < 330.
+      {5, {{150, 0}, {151, 2}, {169, 2}, {170, 10}, {299, 34}, {300, 2}, {329, 2}, {330, 0}}},
+      // Kind 6: burst 29 < age < 160 (30 / 130), column 80 < age < 190,
+      // debris on even ages 216 to 260.
+      {6, {{29, 0}, {30, 8}, {81, 18}, {160, 2}, {189, 2}, {190, 0}, {215, 0}, {216, 4}, {217, 0}, {260, 4},
+           {262, 0}}},
+      // Kind 7: burst 0 <= age < 220 (0 / 220), column 20 < age < 250,
+      // debris on odd ages 275 to 319.
+      {7, {{1, 8}, {21, 10}, {110, 26}, {219, 34}, {220, 2}, {249, 2}, {250, 0}, {274, 0}, {275, 3}, {276, 0},
+           {319, 3}, {321, 0}}},
+  };
+  for (const Case& c : cases) {
+    efx.ClearAll();
+    ASSERT_NE(efx.SpawnRandom(c.kind, &kOrigin, 0.0f, nullptr), nullptr);
+    int age = 0;
+    for (const auto& [at, draws] : c.drawsAtAge) {
+      if (at - 1 > age) Step(at - 1 - age);
+      age = at;
+      EXPECT_EQ(Draws([&] { Step(1); }), draws) << "kind " << c.kind << " age " << at;
+    }
+  }
+  efx.ClearAll();
+}
+
 // The screen's white flash and its fade back, frame by frame: with blast
 // frame B, the ramp to white starts at B + 10 (10 frames: 1.1 in its first
 // frame, white from B + 19), the ramp back at B + 25 (85 frames: clear again
