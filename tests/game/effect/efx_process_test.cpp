@@ -405,6 +405,52 @@ TEST_F(EfxProcWorld, EmitterWithZeroIntervalsAndZeroCountsEmitsAllAtOnce) {
   EXPECT_EQ(none->GetState(), SProc::STATE_KILLED);
 }
 
+// Speed eased in (flag 4), turn eased out (0x800), interval eased out
+// (0x200000) over four emissions of one particle, u = 1/4 to 1: speed 8 (1 -
+// cos(pi u / 2)), direction adding 0.1 sin(pi u / 2) each time, the next
+// emission trunc(8 sin(pi u / 2)) frames later.
+TEST_F(EfxProcWorld, EmitterEasesSpeedTurnAndIntervalOverItsRun) {
+  static const EfxSpriteDesc look{EfxKeyList7, {1, 1, 1, 1}, {1, 1, 1, 1}, 100, 100};
+  auto* gen = new EfxGen(6, &kOrigin, 0x200804, &look, 0.0f, 0.0f, 0.1f, 0.0f, 8.0f, 0.0f, 1, 0.0f, 1.0f, 1.0f,
+                         0.0f, 8.0f, 4, nullptr, 0);
+  ASSERT_EQ(creator->AddChild(0, gen, 0), 0);
+  root.Advance();
+  std::vector<int> frames;
+  std::vector<float> speeds, headings;
+  for (int f = 1; f <= 20; ++f) {
+    const int before = efx.LiveCount(1);
+    creator->SendEvent(SProc::EVENT_MAIN, 0);
+    if (efx.LiveCount(1) == before) continue;
+    frames.push_back(f);
+    const auto* e = static_cast<const EfxSprite*>(efx.Live(1).TailObj());
+    speeds.push_back(std::hypot(e->velocity2.x, e->velocity2.y));
+    headings.push_back(std::atan2(e->velocity2.y, e->velocity2.x) / 6.2831855f);
+  }
+  // Waits of 3, 5 and 7 frames after the emissions at u = 1/4, 1/2, 3/4.
+  EXPECT_EQ(frames, (std::vector<int>{1, 4, 9, 16}));
+  const float wantSpeed[4] = {0.6089640f, 2.3431458f, 4.9385328f, 8.0f};
+  const float wantHeading[4] = {0.0382683f, 0.1089790f, 0.2013670f, 0.3013670f};
+  ASSERT_EQ(speeds.size(), 4u);
+  for (int i = 0; i < 4; ++i) {
+    EXPECT_NEAR(speeds[i], wantSpeed[i], 1e-4f) << i;
+    EXPECT_NEAR(headings[i], wantHeading[i], 1e-5f) << i;
+  }
+  EXPECT_EQ(gen->GetState(), SProc::STATE_KILLED);
+}
+
+// A negative count is not taken as 1: the fan has no particle.
+TEST_F(EfxProcWorld, EmitterWithANegativeCountThrowsNothing) {
+  static const EfxSpriteDesc look{EfxKeyList7, {1, 1, 1, 1}, {1, 1, 1, 1}, 10, 10};
+  auto* gen = new EfxGen(6, &kOrigin, 0, &look, 0.0f, 0.0f, 0.0f, 1.0f, 1.0f, 0.0f, -2, 0.5f, 1.0f, 1.0f, 0.0f,
+                         0.0f, 3, nullptr, 0);
+  creator->AddChild(0, gen, 0);
+  EXPECT_EQ(gen->Count(), -2);
+  root.Advance();
+  creator->SendEvent(SProc::EVENT_MAIN, 0);
+  EXPECT_EQ(efx.LiveCount(1), 0);
+  EXPECT_EQ(gen->GetState(), SProc::STATE_KILLED);
+}
+
 TEST_F(EfxWorld, BurstsDrawTheirRandCounts) {
   struct Case {
     const char* name;
