@@ -15,6 +15,7 @@
 #include "game/effect/ExplosionBursts.h"
 #include "game/stage/MapMng.h"
 #include "game/tables/effect_tables.h"
+#include "support/ExpectAll.h"
 
 namespace {
 
@@ -448,6 +449,56 @@ TEST_F(EfxProcWorld, EmitterWithANegativeCountThrowsNothing) {
   creator->SendEvent(SProc::EVENT_MAIN, 0);
   EXPECT_EQ(efx.LiveCount(1), 0);
   EXPECT_EQ(gen->GetState(), SProc::STATE_KILLED);
+}
+
+// The second-scheme small explosion at (10, 20, 30) from seed 0, element
+// by element: three rings of two sprites (sheets 6 and 17), five sparks, the
+// flash and the closing ring. The draws (rand from seed 0 times 3.051851e-5)
+// give a = 0.0011597, ring radius (8 u + 16) x 0.7 = 12.519205 for the first
+// ring, its sprite words 0.6481521 and 0.0743736; the first spark heads
+// b = 0.5089687 turns at s = 5.5727105.
+TEST_F(EfxWorld, SecondSchemeSmallExplosionElementByElement) {
+  const SVec4 at{10.0f, 20.0f, 30.0f, 1.0f};
+  SpawnExplosionSmall2(&at);
+  std::vector<const EfxSprite*> e;
+  for (SObject* o = efx.Live(1).HeadObj(); o != nullptr; o = o->GetNext()) e.push_back(static_cast<EfxSprite*>(o));
+  ASSERT_EQ(e.size(), 12u);
+  EXPECT_EQ(SheetCount(6), 9);
+  EXPECT_EQ(SheetCount(17), 3);
+  // Ring sprite 1: white, lives 30 and 30, size 1.225, sinking (0, 0, -1).
+  const SGpSpriteCell* s0 = e[0]->Sprite();
+  EXPECT_NEAR(s0->ownPos[0], 22.518873f, 1e-4f);
+  EXPECT_NEAR(s0->ownPos[1], 20.091222f, 1e-4f);
+  EXPECT_EQ(s0->ownPos[2], 30.0f);
+  EXPECT_NEAR(s0->angle, 0.6481521f, 1e-6f);
+  EXPECT_ALL({VAL(e[0]->lifeA, 30), VAL(e[0]->lifeB, 30), VAL(s0->scaleX, 1.225f), VAL(e[0]->colour[0], 1.0f),
+              VAL(e[0]->velocity.z, -1.0f), VAL(e[0]->flags, EfxSprite::kVelocity)});
+  // Ring sprite 2: dark green, lives 30 and 45, size 1.75, rising, damped.
+  EXPECT_NEAR(e[1]->Sprite()->angle, 0.0743736f, 1e-6f);
+  EXPECT_ALL({VAL(e[1]->lifeA, 30), VAL(e[1]->lifeB, 45), VAL(e[1]->Sprite()->scaleX, 1.75f),
+              VAL(e[1]->colour[1], 0.1f), VAL(e[1]->velocity.y, 0.5f), VAL(e[1]->velocity2.y, 2.0f),
+              VAL(e[1]->damping, 0.9f)});
+  // The second ring 0.3 turns on: (5.983359, 32.062169).
+  EXPECT_NEAR(e[2]->Sprite()->ownPos[0], 5.983359f, 1e-4f);
+  EXPECT_NEAR(e[2]->Sprite()->ownPos[1], 32.062169f, 1e-4f);
+  // First spark: at the position, fading grey, lives 60 and 20, size 0.4,
+  // velocity 2 (cos, sin)(b) x s and a tenth of it as velocity.
+  EXPECT_NEAR(e[6]->velocity2.x, -5.5638647f, 1e-4f);
+  EXPECT_NEAR(e[6]->velocity2.y, -0.3138660f, 1e-4f);
+  EXPECT_NEAR(e[6]->velocity.x, -0.5563865f, 1e-5f);
+  EXPECT_ALL({VAL(e[6]->Sprite()->ownPos[0], 10.0f), VAL(e[6]->lifeA, 60), VAL(e[6]->lifeB, 20),
+              VAL(e[6]->Sprite()->scaleX, 0.4f), VAL(e[6]->colour[0], 0.9f), VAL(e[6]->target[0], 0.5f),
+              VAL(e[6]->damping, 0.93f), VAL((e[6]->flags & EfxSprite::kFade) != 0, 1)});
+  // The flash: lives 4 and 10, size 10, angle 0, warm white at 0.75.
+  EXPECT_ALL({VAL(e[11]->lifeA, 4), VAL(e[11]->lifeB, 10), VAL(e[11]->Sprite()->scaleX, 10.0f),
+              VAL(e[11]->Sprite()->angle, 0.0f), VAL(e[11]->colour[2], 0.75f), VAL(e[11]->colour[3], 0.75f)});
+  // The closing ring at the position: 25 to 60, width 0 to 20, life 25.
+  ASSERT_EQ(efx.LiveCount(3), 1);
+  const auto* ring = static_cast<const EfxRing*>(efx.Live(3).HeadObj());
+  EXPECT_ALL({VAL(ring->r0, 25.0f), VAL(ring->r1, 60.0f), VAL(ring->w0, 0.0f), VAL(ring->w1, 20.0f),
+              VAL(ring->life, 25), VAL(ring->easing, 1), VAL(ring->rect, 0), VAL(ring->colour1[2], 0.95f),
+              VAL(ring->colour1[3], 0.0f), VAL(ring->colour2[1], 0.5f), VAL(ring->colour2[3], 0.75f),
+              VAL(ring->world.GetMatrix().m[3][2], 30.0f)});
 }
 
 TEST_F(EfxWorld, BurstsDrawTheirRandCounts) {

@@ -127,6 +127,20 @@ TEST_F(EShotManTest, RecordWithoutDurationIsOverAtOnce) {
     EXPECT_FALSE(std::isnan(s->velocity[0]) || std::isnan(s->position[0]));
   }
   EXPECT_FLOAT_EQ(b->position[0], 1.0f);  // kept its velocity
+
+  // A negative duration still runs its one frame (t = 0): reached through
+  // next with an absolute quarter turn at speed 5, it sets that velocity,
+  // then hands over to nothing and the shot keeps it.
+  EShotMotion brief{-3, 0x00C00000, 0.25f, 0.0f, 5.0f, 0.0f, nullptr};
+  EShotMotion lead{1, 0x0, 0.0f, 0.0f, 0.0f, 0.0f, &brief};
+  EShot* c = FireAt(0.0f, 0.0f, 0, 0.0f, 1.0f, &lead);
+  Step(2);
+  ASSERT_EQ(c->motion, &brief);
+  Step();
+  EXPECT_EQ(c->motion, nullptr);
+  EXPECT_NEAR(c->velocity[0], 0.0f, 1e-5f);
+  EXPECT_FLOAT_EQ(c->velocity[1], 5.0f);
+  EXPECT_FLOAT_EQ(c->position[1], 5.0f);
 }
 
 TEST_F(EShotManTest, TurnModeAimsAtThePlayerTheShortWayAround) {
