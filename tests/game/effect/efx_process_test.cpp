@@ -501,6 +501,74 @@ TEST_F(EfxWorld, SecondSchemeSmallExplosionElementByElement) {
               VAL(ring->world.GetMatrix().m[3][2], 30.0f)});
 }
 
+// The companions' bursts: sheets, counts, lives, sizes and motions.
+TEST_F(EfxWorld, CompanionBurstsThrowTheirSprites) {
+  const SVec4 at{0.0f, 0.0f, 0.0f, 1.0f};
+  auto sprites = [&] {
+    std::vector<const EfxSprite*> e;
+    for (SObject* o = efx.Live(1).HeadObj(); o != nullptr; o = o->GetNext()) e.push_back(static_cast<EfxSprite*>(o));
+    return e;
+  };
+  // A green glow: sheet 6, lives 15 and the given 33, 24 x size.
+  EfxGlowSpot(&at, 2.0f, 33);
+  auto e = sprites();
+  ASSERT_EQ(e.size(), 1u);
+  EXPECT_ALL({VAL(SheetCount(6), 1), VAL(e[0]->lifeA, 15), VAL(e[0]->lifeB, 33), VAL(e[0]->Sprite()->scaleX, 48.0f),
+              VAL(e[0]->colour[0], 0.05f), VAL(e[0]->colour[3], 0.05f), VAL(e[0]->target[3], 0.2f)});
+  efx.ClearAll();
+  // The drawn ring: three points of two sprites, eight flakes, the glow.
+  EfxDrawRing(&at, 2.0f, true);
+  e = sprites();
+  ASSERT_EQ(e.size(), 15u);
+  EXPECT_ALL({VAL(SheetCount(6), 12), VAL(SheetCount(17), 3), VAL(e[0]->Sprite()->scaleX, 3.5f),
+              VAL(e[0]->lifeB, 30), VAL(e[0]->velocity.z, -1.0f), VAL(e[1]->Sprite()->scaleX, 5.0f),
+              VAL(e[1]->lifeB, 45), VAL(e[1]->velocity2.y, 2.0f), VAL(e[1]->damping, 0.9f),
+              VAL(e[6]->Sprite()->scaleX, 0.4f), VAL(e[6]->lifeA, 60), VAL(e[6]->lifeB, 20), VAL(e[6]->damping, 0.93f),
+              VAL(e[14]->lifeA, 15), VAL(e[14]->lifeB, 40), VAL(e[14]->Sprite()->scaleX, 24.0f)});
+  // The three points lie 16 to 24 from the centre.
+  for (int i = 0; i < 6; i += 2) {
+    const float d = std::hypot(e[i]->Sprite()->ownPos[0], e[i]->Sprite()->ownPos[1]);
+    EXPECT_TRUE(d >= 16.0f && d <= 24.0f) << i << " " << d;
+  }
+  efx.ClearAll();
+  // The flash: five frames of 10 and 10 at (r x 0.5 + 1.25) x size, 0.2
+  // turns apart, then four green streaks (30, 45) and the glow spot.
+  EfxBurstE(&at, 2.0f, true);
+  e = sprites();
+  ASSERT_EQ(e.size(), 10u);
+  EXPECT_ALL({VAL(SheetCount(17), 9), VAL(SheetCount(6), 1)});
+  for (int j = 0; j < 5; ++j) {
+    EXPECT_EQ(e[j]->lifeA, 10) << j;
+    EXPECT_TRUE(e[j]->Sprite()->scaleX >= 2.5f && e[j]->Sprite()->scaleX <= 3.5f) << j;
+    if (j > 0) {
+      EXPECT_NEAR(e[j]->Sprite()->angle - e[j - 1]->Sprite()->angle, 0.2f, 1e-5f) << j;
+    }
+  }
+  for (int j = 5; j < 9; ++j) {
+    EXPECT_ALL({VAL(e[j]->lifeA, 30), VAL(e[j]->lifeB, 45), VAL(e[j]->velocity.z, -0.1f), VAL(e[j]->velocity2.z, -1.0f),
+                VAL(e[j]->damping, 0.9f)});
+    EXPECT_TRUE(e[j]->Sprite()->scaleX >= 5.0f && e[j]->Sprite()->scaleX <= 6.0f) << j;
+  }
+  EXPECT_ALL({VAL(e[9]->Sprite()->scaleX, 24.0f), VAL(e[9]->lifeB, 40)});
+  efx.ClearAll();
+  // The jet of three: spreads at k / 3 of the ease from 0 to 100: 13.397,
+  // 50 and 100; each velocity 2 has z between -4 - w and -w.
+  const SMatrix place = kIdentityMatrix;
+  EfxBurstA(&place, 0.0f, 100.0f, 0.8f, 1.5f, 3);
+  e = sprites();
+  ASSERT_EQ(e.size(), 3u);
+  const float w[3] = {13.397460f, 50.0f, 100.0f};
+  for (int k = 0; k < 3; ++k) {
+    EXPECT_TRUE(e[k]->velocity2.z <= -w[k] + 1e-3f && e[k]->velocity2.z >= -4.0f - w[k] - 1e-3f)
+        << k << " " << e[k]->velocity2.z;
+    EXPECT_ALL({VAL(e[k]->Sprite()->scaleX, 3.0f), VAL(e[k]->lifeA, 20), VAL(e[k]->lifeB, 10), VAL(e[k]->damping, 0.8f)});
+  }
+  EXPECT_EQ(SheetCount(17), 3);
+  efx.ClearAll();
+  EfxBurstA(&place, 0.0f, 100.0f, 0.8f, 1.5f, 0);  // count 0: nothing
+  EXPECT_EQ(efx.LiveCount(1), 0);
+}
+
 TEST_F(EfxWorld, BurstsDrawTheirRandCounts) {
   struct Case {
     const char* name;
