@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "game/effect/EShotGen.h"
+#include "game/effect/EfxElements.h"
+#include "game/tables/shot_tables.h"
 #include "game/stage/MapMng.h"
 #include "game/stage/ScriptStgRsc.h"
 #include "platform/crt_rand.h"
@@ -351,6 +353,25 @@ TEST_F(EShotGenTest, MuzzleFlashPerRowDrawsBeforeItsShots) {
   rig.Run(2);
   EXPECT_EQ(rig.flashes, (std::vector<int>{2, 2}));
   EXPECT_EQ(rig.shots.size(), 4u);
+  // Each flash: sheet 7 at its row, lives 2 and 6, size 1.0, the flash list
+  // of code A's colour group and kind (kind 1: the second list, X; after a
+  // swap to code B 0x0102, kind 2 of batch 1: the first list of texture 1, Y).
+  const auto* f = static_cast<const EfxSprite*>(rig.efx.Live(1).HeadObj());
+  ASSERT_NE(f, nullptr);
+  EXPECT_EQ(f->track.GetList(), SprEShot00KeysX);
+  EXPECT_EQ(f->lifeB, 6);
+  EXPECT_EQ(f->Sprite()->scaleX, 1.0f);
+  EXPECT_EQ(rig.game.LayerBatch(7).GetList()->Count(), 4);
+  rig.efx.ClearAll();
+  r.volleys = 1;
+  r.bursts = 1;
+  r.burstFrames = 1;
+  r.rows = 1;
+  rig.Start(r);
+  rig.Run(2);
+  const auto* g = static_cast<const EfxSprite*>(rig.efx.Live(1).TailObj());
+  ASSERT_NE(g, nullptr);
+  EXPECT_EQ(g->track.GetList(), SprEShot00KeysY);
 }
 
 TEST_F(EShotGenTest, ScriptFormFillsTheSameFieldsAsTheRecordForm) {
