@@ -44,7 +44,7 @@ TEST(TableSamples, EnemyListsPlayTheirFramesInAnimationOrder) {
                                        SprEnemySe04Keys,   SprEnemySe05Keys, SprEnemySe06Keys, SprEnemySe07Keys,
                                        SprEnemySe08Keys,   SprEnemySe09Keys, SprEnemySe10Keys, SprEnemySe11Keys};
   for (int n = 0; n < 12; ++n) EXPECT_EQ(EnemySprKeyTable[n], lists[n]) << n;
-  // Part 7 of image 2: texture 7, the whole 128 x 128 texture, pivot (64, 64).
+  // Sprite part 7 of image 2: texture 7, the whole 128 x 128 texture, pivot (64, 64).
   ExpectRect(SprEnemySe02[7], 0.0f, 127.0f / 128.0f, 0.0f, 127.0f / 128.0f, 64.0f, 64.0f, 7);
 }
 
@@ -90,7 +90,7 @@ TEST(TableSamples, FontSheetsAndCells) {
 }
 
 TEST(TableSamples, EffectSheetsOfTheSecondGroup) {
-  // Part 10 of the trail: (0, 85, 23, 23), pivot (12, 12).
+  // Sprite part 10 of the trail: (0, 85, 23, 23), pivot (12, 12).
   ExpectRect(SprEfx00_8[10], 0.0f, 22.0f / 256, 85.0f / 256, 107.0f / 256, 12.0f, 12.0f, 0);
   // Column 2 (x 127, width 68), row 3 (y 96): part 19.
   ExpectRect(SprEfx08[19], 127.0f / 256, 194.0f / 256, 96.0f / 256, 127.0f / 256, 34.0f, 16.0f, 0);
@@ -100,7 +100,7 @@ TEST(TableSamples, EffectSheetsOfTheSecondGroup) {
   ExpectRect(SprEfx02_5[7], 102.0f / 256, 151.0f / 256, 52.0f / 256, 101.0f / 256, 25.0f, 25.0f, 0);
   // Mirrored (183, 117, 60, 60).
   ExpectRect(SprDashFormBoss[6], 242.0f / 256, 183.0f / 256, 117.0f / 256, 176.0f / 256, 30.0f, 30.0f, 0);
-  // Part 1 of the lens flare: texture 1 of 16 x 16, cut 17 x 17.
+  // Sprite part 1 of the lens flare: texture 1 of 16 x 16, cut 17 x 17.
   ExpectRect(SprLensFlare[1], 0.0f, 1.0f, 0.0f, 1.0f, 8.5f, 8.5f, 1);
   EXPECT_EQ(Indices(SprEfx00_2KeysB, SprEfx00_2), (std::vector<int>{0, 2}));
   EXPECT_ALL({VAL(SprEfx00_2KeysB[1].time, 15.0f), VAL(SprEfx00_1KeysB[14].time, 65535.0f),
