@@ -110,14 +110,14 @@ TEST(TableSamples, EffectSheetsOfTheSecondGroup) {
 }
 
 TEST(TableSamples, EnemyShotParts) {
-  // Part 4: (168, 146, 17, 31) turning about its tip (8, 3).
+  // Sprite part 4: (168, 146, 17, 31) turning about its tip (8, 3).
   ExpectRect(SprEShot00[4], 168.0f / 256, 184.0f / 256, 146.0f / 256, 176.0f / 256, 8.0f, 3.0f, 0);
-  // Part 62: (128 + 32, 114, 31, 31) of the second group of the big ball.
+  // Sprite part 64: (128 + 32, 114, 31, 31), the second of the big ball's second row.
   ExpectRect(SprEShot00[64], 160.0f / 256, 190.0f / 256, 114.0f / 256, 144.0f / 256, 15.0f, 15.0f, 0);
-  // Part 121 (224, 214, 15, 18), pivot (8, 10); part 145 the same on texture 1.
+  // Sprite part 121 (224, 214, 15, 18), pivot (8, 10); part 145 the same on texture 1.
   ExpectRect(SprEShot00[121], 224.0f / 256, 238.0f / 256, 214.0f / 256, 231.0f / 256, 8.0f, 10.0f, 0);
   ExpectRect(SprEShot00[145], 224.0f / 256, 238.0f / 256, 214.0f / 256, 231.0f / 256, 8.0f, 10.0f, 1);
-  // Part 25 of the second sheet (52, 69, 25, 25); part 53 its texture-2 twin.
+  // Sprite part 25 of the second sheet (52, 69, 25, 25); part 53 its texture-2 twin.
   ExpectRect(SprEShot01_2[25], 52.0f / 256, 76.0f / 256, 69.0f / 256, 93.0f / 256, 12.0f, 12.0f, 0);
   ExpectRect(SprEShot01_2[53], 52.0f / 256, 76.0f / 256, 69.0f / 256, 93.0f / 256, 12.0f, 12.0f, 2);
   // The bolt (44, 1, 41, 128), pivot (21, 64).
