@@ -245,6 +245,57 @@ TEST_F(EfxProcWorld, EffectProcessesThrowTheirCountsAndEnd) {
   }
 }
 
+// The first particle of each of B to F: sheet, lives, size, colours, motion.
+TEST_F(EfxProcWorld, EffectProcessesFirstParticles) {
+  // One frame each: the process is gone before the next one starts.
+  auto first = [&](int32_t (*spawn)(SProc*)) {
+    efx.ClearAll();
+    EXPECT_EQ(spawn(creator), 0);
+    root.Advance();
+    creator->SendEvent(SProc::EVENT_MAIN, 0);
+    return static_cast<const EfxSprite*>(efx.Live(1).HeadObj());
+  };
+  // B, size 2 on sheet 6: (r + 0.5) x 2, lives 20 and 10, rising at full
+  // strength (fade 1): velocity (x, -1, -2), acceleration (0, -0.2, -0.3),
+  // not facing the camera.
+  const EfxSprite* b = first([](SProc* p) { return EfxProc::SpawnB(p, &kOrigin, 2.0f, 1, false); });
+  ASSERT_NE(b, nullptr);
+  EXPECT_ALL({VAL(SheetCount(6), 1), VAL(b->lifeA, 20), VAL(b->lifeB, 10), VAL(b->velocity.y, -1.0f),
+              VAL(b->velocity.z, -2.0f), VAL(b->accel.y, -0.2f), VAL(b->accel.z, -0.3f),
+              VAL((b->flags & EfxSprite::kAccel) != 0, 1), VAL(b->Sprite()->billboard, 0), VAL(b->colour[3], 0.0f),
+              VAL(b->target[3], 1.0f)});
+  EXPECT_EQ(b->track.GetList(), EfxKeyList4);
+  EXPECT_TRUE(b->Sprite()->scaleX >= 1.0f && b->Sprite()->scaleX <= 3.0f);
+  // C on sheet 17 (alternate): green, lives 15 and 20.
+  const EfxSprite* c = first([](SProc* p) { return EfxProc::SpawnC(p, &kOrigin, 1.0f, 1, true); });
+  ASSERT_NE(c, nullptr);
+  EXPECT_ALL({VAL(SheetCount(17), 1), VAL(c->lifeA, 15), VAL(c->lifeB, 20), VAL(c->colour[1], 1.0f),
+              VAL(c->colour[0], 0.0f), VAL(c->velocity.z, -2.0f), VAL(c->accel.z, -0.3f),
+              VAL(c->Sprite()->billboard, 0)});
+  EXPECT_EQ(c->track.GetList(), EfxKeyList1);
+  // D: sprites 2 x size on sheet 7, lives 20 and 10, the creation damping,
+  // velocity a tenth of velocity 2.
+  const EfxSprite* d = first([](SProc* p) { return EfxProc::SpawnD(p, &kIdentityMatrix, 1.0f, 2.0f, 0.85f, 1.5f, 1, false); });
+  ASSERT_NE(d, nullptr);
+  EXPECT_ALL({VAL(SheetCount(7), 1), VAL(d->Sprite()->scaleX, 3.0f), VAL(d->lifeA, 20), VAL(d->lifeB, 10),
+              VAL(d->damping, 0.85f)});
+  EXPECT_EQ(d->track.GetList(), EfxKeyList5);
+  EXPECT_NEAR(d->velocity.z, 0.1f * d->velocity2.z, 1e-6f);
+  // E: 1.5 x size, green.
+  const EfxSprite* e = first([](SProc* p) { return EfxProc::SpawnE(p, &kIdentityMatrix, 1.0f, 2.0f, 0.85f, 2.0f, 1, false); });
+  ASSERT_NE(e, nullptr);
+  EXPECT_ALL({VAL(e->Sprite()->scaleX, 3.0f), VAL(e->colour[1], 1.0f), VAL(e->colour[0], 0.0f)});
+  EXPECT_EQ(e->track.GetList(), EfxKeyList1);
+  // F: lives 10 and 10, damping 1.0, the first size (r x 0.5 + 1) x size.
+  const EfxSprite* f = first([](SProc* p) { return EfxProc::SpawnF(p, &kOrigin, 4.0f, 1, false); });
+  ASSERT_NE(f, nullptr);
+  EXPECT_ALL({VAL(f->lifeA, 10), VAL(f->lifeB, 10), VAL(f->damping, 1.0f)});
+  EXPECT_TRUE(f->Sprite()->scaleX >= 4.0f && f->Sprite()->scaleX <= 6.0f);
+  creator->KillChildrenAll(0);
+  root.Advance();
+  root.Advance();
+}
+
 TEST_F(EfxProcGpWorld, LargeExplosionThrows512Then128AndShakesFromFrame15) {
   ASSERT_EQ(EfxProc::SpawnA(creator, &kIdentityMatrix), 0);
   root.Advance();
