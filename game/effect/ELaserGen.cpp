@@ -64,7 +64,6 @@ int32_t ArgI(const GeneratorRecord* r, int i) { return r != nullptr ? static_cas
 }  // namespace
 
 int32_t ELaserGen::s_firing = 0;
-int32_t ELaserGen::s_charging = 0;
 uint8_t ELaserGen::s_chargeSound = 1;
 
 ELaserGen::ELaserGen(const SMatrix* origin, const GeneratorRecord* r) {
@@ -152,8 +151,6 @@ int32_t ELaserGen::Init(SProcArg) {
   charging_ = 1;
   pulseRising_ = 1;
   counted_ = 0;
-  chargeCounted_ = 1;
-  ++s_charging;
   widthA_.period = RandF() * widthA_.range + widthA_.base;
   widthB_.period = RandF() * widthB_.range + widthB_.base;
   const float zero[4] = {0.0f, 0.0f, 0.0f, 0.0f};
@@ -227,10 +224,6 @@ void ELaserGen::Fire() {
   PlaySound(kSoundFire, kSoundFireLevel);
   phase_ = 0;
   charging_ = 0;
-  if (chargeCounted_ != 0) {
-    chargeCounted_ = 0;
-    --s_charging;
-  }
   PlaySound(kSoundLoop, kSoundFireLevel);
   ++s_firing;
   counted_ = 1;
@@ -504,12 +497,6 @@ int32_t ELaserGen::OnDispose(SProcArg) {
       if (Game* g = Game::GetInstance()) g->StopSe(kSoundLoop);
       s_chargeSound = 1;
     }
-  }
-  if (chargeCounted_ != 0) {
-    chargeCounted_ = 0;
-    // A laser ended while charging: with no laser charging or firing any
-    // more, nothing else would arm the charge sound again.
-    if (--s_charging == 0 && s_firing == 0) s_chargeSound = 1;
   }
   ReleaseAll();
   return 0;

@@ -173,12 +173,10 @@ class ELaserGen : public SProc {
   uint8_t pulseRising_ = 1;
   uint8_t charging_ = 0;
   uint8_t counted_ = 0;
-  uint8_t chargeCounted_ = 0;
   int32_t lastDrawn_ = 0;  // body quads of the last Draw
   SObjList segments_;
   ObjPool<LaserSegment> pool_;
 
   static int32_t s_firing;
-  static int32_t s_charging;
   static uint8_t s_chargeSound;
 };

@@ -102,7 +102,8 @@ int32_t EShotGen::Init(SProcArg) {
   SetName("EShotGen");
   volleyIndex = 0;
   volleyTimer = 0.0f;
-  // A record's volley count below 1 would never end a burst.
+  // A negative volley count would never be reached, and with no interval
+  // the volleys would chain within one frame for ever: it counts as 1.
   if (volleys <= 0) volleys = 1;
   if (ways == 0) ways = 1;
   if (rows == 0) rows = 1;
@@ -121,9 +122,8 @@ int32_t EShotGen::Main(SProcArg) {
   }
   volleyTimer -= step;
   if (volleyTimer > 0.0f) return 0;
-  for (int32_t n = 0; n < kMaxVolleysPerFrame; ++n) {
-    if (!Volley()) return 0;
-    if (volleyTimer != 0.0f) return 0;
+  // A timer of exactly 0 chains the next volley into the same frame.
+  while (Volley() && volleyTimer == 0.0f) {
   }
   return 0;
 }
@@ -166,12 +166,13 @@ bool EShotGen::Volley() {
       rx += gap * c;
       ry += gap * s;
     }
-  } else if (rows == 1) {
+  } else {
     FireRow(x, y, z, a, speed);
   }
   ++volleyIndex;
   if (volleyIndex == volleys) {
-    // Further bursts below 1 mean none.
+    // A negative count of further bursts means none remain (counting it
+    // down would run for about 2^31 bursts).
     if (bursts <= 0) {
       Kill(0);
       return false;

@@ -43,9 +43,6 @@ class EShotGen : public SProc {
   static constexpr uint32_t kAimOnce = 0x10000;
   static constexpr uint32_t kAimEvery = 0x20000;
   static constexpr uint32_t kRandomSpread = 0x40000;
-  // Volleys fired in one frame at most (zero intervals chain volleys within
-  // a frame); the rest follow in the next frames.
-  static constexpr int32_t kMaxVolleysPerFrame = 64;
 
   // From a stage-script record: words 1 to 23 are copied (the record is not
   // read again). ownerPos points at the owner's (x, y, z, w), read at every

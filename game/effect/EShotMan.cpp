@@ -169,8 +169,8 @@ void EShotMan::StepMotion(EShot* s) {
   const EShotMotion* r = s->motion;
   if (r == nullptr) return;
   float v = s->speed;
-  // A record without duration is over at once (its t would be 0 / 0).
-  if (r->duration > 0) {
+  // A record of duration 0 is over at once (its t would be 0 / 0).
+  if (r->duration != 0) {
     const float t = s->motionTimer / static_cast<float>(r->duration);
     const uint32_t angleSel = (r->flags >> 8) & 0xF;
     float e = 0.0f;

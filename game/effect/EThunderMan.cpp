@@ -85,9 +85,9 @@ EThunderTip* EThunderMan::CreateTip(int32_t serial, const float* position, int32
 
 void EThunderMan::CreateNodes(EThunderTip* t, float w) {
   const float len = t->length;
-  // Without a width or a length there is no line to cover (and L / w would
-  // divide by zero or count backwards).
-  if (!(w > 0.0f) || !(len > 0.0f)) return;
+  // Without a width L / w would divide by zero, and a negative length would
+  // give circles of negative radius: neither covers any line.
+  if (!(w > 0.0f) || !(len >= 0.0f)) return;
   const float q = len / w;
   // More nodes than the pool holds could never be placed.
   const float cap = static_cast<float>(kNodes);
@@ -189,9 +189,9 @@ int32_t EThunderMan::OnDispose(SProcArg) {
 }
 
 bool EThunderMan::StepBolt(EThunderBolt* b) {
-  // Due at 0, and also below it: a tip period of 0 or less releases a tip
-  // every frame instead of stopping after the first.
-  if (b->countdown <= 0) {
+  // Due only at 0: a tip period of 0 releases one tip and then no more (the
+  // countdown runs on below 0), and the bolt stays until ClearAll.
+  if (b->countdown == 0) {
     const int32_t link = b->index == 0 ? EThunderTip::LINK_FIRST
                                        : (b->index == b->tips - 1 ? EThunderTip::LINK_END : EThunderTip::LINK_MIDDLE);
     CreateTip(b->serial, b->position, link, b->width, b->startAngle, b->endAngle, b->turnTime, b->speed,
@@ -215,8 +215,8 @@ int32_t EThunderMan::End(SProcArg) {
       ReleaseTip(t);
       return;
     }
-    // A turn time of 0 or less is over at once.
-    float k = t->turnTime > 0.0f ? static_cast<float>(t->age) / t->turnTime : 1.0f;
+    // A turn time of 0 is over at once (age / 0 would be no number at age 0).
+    float k = t->turnTime != 0.0f ? static_cast<float>(t->age) / t->turnTime : 1.0f;
     if (k > 1.0f) k = 1.0f;
     t->angle = t->startAngle + (t->endAngle - t->startAngle) * k;
     ++t->age;

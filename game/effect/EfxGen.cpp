@@ -60,8 +60,10 @@ int32_t EfxGen::Init(SProcArg) {
   SetName("EfxGen");
   counter_ = 0;
   wait_ = 0;
-  if (count_ <= 0) count_ = 1;
-  if (emissions_ <= 0) emissions_ = 1;  // the run's position divides by it
+  if (count_ == 0) count_ = 1;
+  // The run's position divides by the emissions: 0 would make it infinite
+  // and the first emission's speed and turn no numbers.
+  if (emissions_ == 0) emissions_ = 1;
   // A full-circle fan would put its last particle on its first.
   if (!(flags_ & kSpray) && spread_ >= 1.0f) spread_ = 1.0f - 1.0f / static_cast<float>(count_);
   return 0;

@@ -428,7 +428,7 @@ EfxRibbon* EfxMan::SpawnRibbon(int32_t n, float decay, int32_t word) {
   if (e == nullptr) return nullptr;
   live_[5].PushBack(e);
   e->prim = ribbonPrims_[static_cast<size_t>(ribbons_.IndexOf(e))].get();
-  e->maxPoints = n < 1 ? 1 : n;
+  e->maxPoints = n < 0 ? 0 : n;  // a negative n would reserve a negative size
   e->decay = decay;
   e->alpha = 1.0f;
   e->word = word;

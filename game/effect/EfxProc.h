@@ -36,7 +36,8 @@ struct EfxProc {
 };
 
 // The common frame of A to F: EVENT_INIT sets the counter to 0; the effect
-// ends itself (Kill) after its last frame, so no further event reaches it.
+// disposes itself inside its last frame (gone from its creator at once), so no
+// further event reaches it.
 class EfxProcBase : public SProc {
  public:
   int32_t Counter() const { return counter_; }

@@ -105,7 +105,7 @@ int32_t EfxProcA::Main(SProcArg) {
     if (SGpMan* gp = GetGpMan(); gp != nullptr && gp->GetShakeLevel() < 2.25f) gp->SetShakeLevel(2.25f);
   }
   counter_ += 1;
-  if (counter_ >= 135) Kill(0);
+  if (counter_ >= 135) Dispose();
   return 0;
 }
 
@@ -134,7 +134,7 @@ int32_t EfxProcB::Main(SProcArg) {
     }
   }
   counter_ += 1;
-  if (counter_ >= frames_) Kill(0);
+  if (counter_ >= frames_) Dispose();  // deletes it: nothing of it is touched after this
   return 0;
 }
 
@@ -160,7 +160,7 @@ int32_t EfxProcC::Main(SProcArg) {
     }
   }
   counter_ += 1;
-  if (counter_ >= frames_) Kill(0);
+  if (counter_ >= frames_) Dispose();  // deletes it: nothing of it is touched after this
   return 0;
 }
 
@@ -177,7 +177,7 @@ int32_t EfxProcF::Main(SProcArg) {
                      nullptr, nullptr, 1.0f, 0);
   }
   counter_ += 1;
-  if (counter_ >= frames_) Kill(0);
+  if (counter_ >= frames_) Dispose();  // deletes it: nothing of it is touched after this
   return 0;
 }
 
@@ -213,6 +213,6 @@ EfxProcJet::EfxProcJet(const SMatrix* placement, float spread0, float spread1, f
 int32_t EfxProcJet::Main(SProcArg) {
   jet_.Emit(counter_);
   counter_ += 1;
-  if (counter_ >= frames_) Kill(0);
+  if (counter_ >= frames_) Dispose();  // deletes it: nothing of it is touched after this
   return 0;
 }

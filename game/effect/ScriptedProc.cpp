@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "game/core/Game.h"
 #include "game/effect/EfxMath.h"
 
 namespace {
@@ -17,11 +18,18 @@ std::unique_ptr<ScriptedProc::DrawSet> MakeSet(const SMatrix& world, float w, fl
 }  // namespace
 
 // Set A's matrix is taken relative to the game's camera: m x inverse(N2 x
-// inverse(N1)) with N1 and N2 the game's two camera nodes. The game keeps no
-// such nodes apart from its view, so both stand as the identity and the
-// matrix is used as given.
+// inverse(N1)), N1 and N2 being the game's two camera nodes. A node that
+// cannot be inverted counts as the identity.
 void ScriptedProc::AttachDrawA(const SMatrix* m, float w, float h, float columns, float rows, const float* colour) {
-  setA_ = MakeSet(*m, w, h, columns, rows, colour);  // a second attach replaces (and frees) the first
+  SMatrix world = *m;
+  if (const Game* g = GetGame()) {
+    SMatrix inv1 = kIdentityMatrix, rel, invRel = kIdentityMatrix;
+    SMatrix::Inverse(&inv1, nullptr, &g->CameraNode(0));
+    SMatrix::Multiply(&rel, &g->CameraNode(1), &inv1);
+    SMatrix::Inverse(&invRel, nullptr, &rel);
+    SMatrix::Multiply(&world, m, &invRel);
+  }
+  setA_ = MakeSet(world, w, h, columns, rows, colour);  // a second attach replaces (and frees) the first
   setA_->grid.SetAlphaMin(0.85f);
 }
 

@@ -1,6 +1,1 @@
 #include "game/effect/ShotBatch.h"
-
-void ShotBatch::DrawAll(int count) {
-  SetActiveCount(count);
-  Execute();
-}

@@ -15,6 +15,7 @@
 #include "game/effect/ExplosionBursts.h"
 #include "game/stage/MapMng.h"
 #include "game/tables/effect_tables.h"
+#include "support/ExpectAll.h"
 
 namespace {
 
@@ -125,6 +126,44 @@ TEST_F(EfxWorld, Kind3TimelineBlastsFlashesKillsAndEndsAt270) {
   (void)s;
 }
 
+// The windows of the sequences by the rand draws of each age: a burst step
+// of n puffs draws 4 per puff and 2 per streak (8 n), with n = trunc(u x 4 +
+// 1), u = (age - offset) / span; a column sprite draws 2; the kind-3 ring of
+// twelve sprites 12; a debris piece 4 in kind 6 (its z speed) and 3 in kind 7.
+TEST_F(EfxWorld, SequenceWindowsByTheirDrawsPerAge) {
+  struct Case {
+    uint32_t kind;
+    std::vector<std::pair<int, int>> drawsAtAge;  // (age, draws)
+  } const cases[] = {
+      // Kind 3: burst 0 <= age < 130 (0 / 130), column 80 < age < 160.
+      {3, {{1, 8}, {33, 16}, {80, 24}, {81, 26}, {129, 34}, {130, 2}, {159, 2}, {160, 0}, {185, 12}, {186, 0},
+           {200, 12}, {201, 0}}},
+      // Kind 4: burst 9 < age < 140 (10 / 130), column 20 < age < 170.
+      {4, {{9, 0}, {10, 8}, {20, 8}, {21, 10}, {139, 34}, {140, 2}, {169, 2}, {170, 0}, {185, 0}}},
+      // Kind 5: burst 169 < age < 300 (170 / 130), column 150 < age < 330.
+      {5, {{150, 0}, {151, 2}, {169, 2}, {170, 10}, {299, 34}, {300, 2}, {329, 2}, {330, 0}}},
+      // Kind 6: burst 29 < age < 160 (30 / 130), column 80 < age < 190,
+      // debris on even ages 216 to 260.
+      {6, {{29, 0}, {30, 8}, {81, 18}, {160, 2}, {189, 2}, {190, 0}, {215, 0}, {216, 4}, {217, 0}, {260, 4},
+           {262, 0}}},
+      // Kind 7: burst 0 <= age < 220 (0 / 220), column 20 < age < 250,
+      // debris on odd ages 275 to 319.
+      {7, {{1, 8}, {21, 10}, {110, 26}, {219, 34}, {220, 2}, {249, 2}, {250, 0}, {274, 0}, {275, 3}, {276, 0},
+           {319, 3}, {321, 0}}},
+  };
+  for (const Case& c : cases) {
+    efx.ClearAll();
+    ASSERT_NE(efx.SpawnRandom(c.kind, &kOrigin, 0.0f, nullptr), nullptr);
+    int age = 0;
+    for (const auto& [at, draws] : c.drawsAtAge) {
+      if (at - 1 > age) Step(at - 1 - age);
+      age = at;
+      EXPECT_EQ(Draws([&] { Step(1); }), draws) << "kind " << c.kind << " age " << at;
+    }
+  }
+  efx.ClearAll();
+}
+
 // The screen's white flash and its fade back, frame by frame: with blast
 // frame B, the ramp to white starts at B + 10 (10 frames: 1.1 in its first
 // frame, white from B + 19), the ramp back at B + 25 (85 frames: clear again
@@ -198,12 +237,63 @@ TEST_F(EfxProcWorld, EffectProcessesThrowTheirCountsAndEnd) {
     for (int f = 0; f < c.frames; ++f) {
       creator->SendEvent(SProc::EVENT_MAIN, 0);
       thrown = efx.LiveCount(1);
+      // It disposes itself within its last frame: gone before any advance.
+      EXPECT_EQ(creator->CountChildren(), f + 1 < c.frames ? 1 : 0) << c.frames << " frame " << f;
       root.Advance();
     }
-    root.Advance();
     EXPECT_EQ(thrown, c.sprites) << c.frames;
-    EXPECT_EQ(creator->CountChildren(), 0) << c.frames;
   }
+}
+
+// The first particle of each of B to F: sheet, lives, size, colours, motion.
+TEST_F(EfxProcWorld, EffectProcessesFirstParticles) {
+  // One frame each: the process is gone before the next one starts.
+  auto first = [&](int32_t (*spawn)(SProc*)) {
+    efx.ClearAll();
+    EXPECT_EQ(spawn(creator), 0);
+    root.Advance();
+    creator->SendEvent(SProc::EVENT_MAIN, 0);
+    return static_cast<const EfxSprite*>(efx.Live(1).HeadObj());
+  };
+  // B, size 2 on sheet 6: (r + 0.5) x 2, lives 20 and 10, rising at full
+  // strength (fade 1): velocity (x, -1, -2), acceleration (0, -0.2, -0.3),
+  // not facing the camera.
+  const EfxSprite* b = first([](SProc* p) { return EfxProc::SpawnB(p, &kOrigin, 2.0f, 1, false); });
+  ASSERT_NE(b, nullptr);
+  EXPECT_ALL({VAL(SheetCount(6), 1), VAL(b->lifeA, 20), VAL(b->lifeB, 10), VAL(b->velocity.y, -1.0f),
+              VAL(b->velocity.z, -2.0f), VAL(b->accel.y, -0.2f), VAL(b->accel.z, -0.3f),
+              VAL((b->flags & EfxSprite::kAccel) != 0, 1), VAL(b->Sprite()->billboard, 0), VAL(b->colour[3], 0.0f),
+              VAL(b->target[3], 1.0f)});
+  EXPECT_EQ(b->track.GetList(), EfxKeyList4);
+  EXPECT_TRUE(b->Sprite()->scaleX >= 1.0f && b->Sprite()->scaleX <= 3.0f);
+  // C on sheet 17 (alternate): green, lives 15 and 20.
+  const EfxSprite* c = first([](SProc* p) { return EfxProc::SpawnC(p, &kOrigin, 1.0f, 1, true); });
+  ASSERT_NE(c, nullptr);
+  EXPECT_ALL({VAL(SheetCount(17), 1), VAL(c->lifeA, 15), VAL(c->lifeB, 20), VAL(c->colour[1], 1.0f),
+              VAL(c->colour[0], 0.0f), VAL(c->velocity.z, -2.0f), VAL(c->accel.z, -0.3f),
+              VAL(c->Sprite()->billboard, 0)});
+  EXPECT_EQ(c->track.GetList(), EfxKeyList1);
+  // D: sprites 2 x size on sheet 7, lives 20 and 10, the creation damping,
+  // velocity a tenth of velocity 2.
+  const EfxSprite* d = first([](SProc* p) { return EfxProc::SpawnD(p, &kIdentityMatrix, 1.0f, 2.0f, 0.85f, 1.5f, 1, false); });
+  ASSERT_NE(d, nullptr);
+  EXPECT_ALL({VAL(SheetCount(7), 1), VAL(d->Sprite()->scaleX, 3.0f), VAL(d->lifeA, 20), VAL(d->lifeB, 10),
+              VAL(d->damping, 0.85f)});
+  EXPECT_EQ(d->track.GetList(), EfxKeyList5);
+  EXPECT_NEAR(d->velocity.z, 0.1f * d->velocity2.z, 1e-6f);
+  // E: 1.5 x size, green.
+  const EfxSprite* e = first([](SProc* p) { return EfxProc::SpawnE(p, &kIdentityMatrix, 1.0f, 2.0f, 0.85f, 2.0f, 1, false); });
+  ASSERT_NE(e, nullptr);
+  EXPECT_ALL({VAL(e->Sprite()->scaleX, 3.0f), VAL(e->colour[1], 1.0f), VAL(e->colour[0], 0.0f)});
+  EXPECT_EQ(e->track.GetList(), EfxKeyList1);
+  // F: lives 10 and 10, damping 1.0, the first size (r x 0.5 + 1) x size.
+  const EfxSprite* f = first([](SProc* p) { return EfxProc::SpawnF(p, &kOrigin, 4.0f, 1, false); });
+  ASSERT_NE(f, nullptr);
+  EXPECT_ALL({VAL(f->lifeA, 10), VAL(f->lifeB, 10), VAL(f->damping, 1.0f)});
+  EXPECT_TRUE(f->Sprite()->scaleX >= 4.0f && f->Sprite()->scaleX <= 6.0f);
+  creator->KillChildrenAll(0);
+  root.Advance();
+  root.Advance();
 }
 
 TEST_F(EfxProcGpWorld, LargeExplosionThrows512Then128AndShakesFromFrame15) {
@@ -219,14 +309,13 @@ TEST_F(EfxProcGpWorld, LargeExplosionThrows512Then128AndShakesFromFrame15) {
     // The request pool gives 2048 sprites: all 512 fit, then 128 more.
     if (f == 0) { EXPECT_EQ(efx.LiveCount(1), 512); }
     if (f == 15) { EXPECT_EQ(efx.LiveCount(1), 640); }
+    EXPECT_EQ(creator->CountChildren(), f < 134 ? 1 : 0) << f;  // disposed within its 135th frame
     root.Advance();
   }
   std::vector<float> want(135, 2.25f);
   for (int f = 0; f < 15; ++f) want[f] = 0.0f;
   want[20] = 3.0f;
   EXPECT_EQ(shake, want);
-  root.Advance();
-  EXPECT_EQ(creator->CountChildren(), 0);
 }
 
 TEST_F(EfxProcWorld, FlashPicksItsVariantAndNeverReadsPastTheTable) {
@@ -365,6 +454,170 @@ TEST_F(EfxProcWorld, EmitterWithZeroIntervalsAndZeroCountsEmitsAllAtOnce) {
   creator->SendEvent(SProc::EVENT_MAIN, 0);
   EXPECT_EQ(efx.LiveCount(1), 6);
   EXPECT_EQ(none->GetState(), SProc::STATE_KILLED);
+}
+
+// Speed eased in (flag 4), turn eased out (0x800), interval eased out
+// (0x200000) over four emissions of one particle, u = 1/4 to 1: speed 8 (1 -
+// cos(pi u / 2)), direction adding 0.1 sin(pi u / 2) each time, the next
+// emission trunc(8 sin(pi u / 2)) frames later.
+TEST_F(EfxProcWorld, EmitterEasesSpeedTurnAndIntervalOverItsRun) {
+  static const EfxSpriteDesc look{EfxKeyList7, {1, 1, 1, 1}, {1, 1, 1, 1}, 100, 100};
+  auto* gen = new EfxGen(6, &kOrigin, 0x200804, &look, 0.0f, 0.0f, 0.1f, 0.0f, 8.0f, 0.0f, 1, 0.0f, 1.0f, 1.0f,
+                         0.0f, 8.0f, 4, nullptr, 0);
+  ASSERT_EQ(creator->AddChild(0, gen, 0), 0);
+  root.Advance();
+  std::vector<int> frames;
+  std::vector<float> speeds, headings;
+  for (int f = 1; f <= 20; ++f) {
+    const int before = efx.LiveCount(1);
+    creator->SendEvent(SProc::EVENT_MAIN, 0);
+    if (efx.LiveCount(1) == before) continue;
+    frames.push_back(f);
+    const auto* e = static_cast<const EfxSprite*>(efx.Live(1).TailObj());
+    speeds.push_back(std::hypot(e->velocity2.x, e->velocity2.y));
+    headings.push_back(std::atan2(e->velocity2.y, e->velocity2.x) / 6.2831855f);
+  }
+  // Waits of 3, 5 and 7 frames after the emissions at u = 1/4, 1/2, 3/4.
+  EXPECT_EQ(frames, (std::vector<int>{1, 4, 9, 16}));
+  const float wantSpeed[4] = {0.6089640f, 2.3431458f, 4.9385328f, 8.0f};
+  const float wantHeading[4] = {0.0382683f, 0.1089790f, 0.2013670f, 0.3013670f};
+  ASSERT_EQ(speeds.size(), 4u);
+  for (int i = 0; i < 4; ++i) {
+    EXPECT_NEAR(speeds[i], wantSpeed[i], 1e-4f) << i;
+    EXPECT_NEAR(headings[i], wantHeading[i], 1e-5f) << i;
+  }
+  EXPECT_EQ(gen->GetState(), SProc::STATE_KILLED);
+}
+
+// A negative count is not taken as 1: the fan has no particle.
+TEST_F(EfxProcWorld, EmitterWithANegativeCountThrowsNothing) {
+  static const EfxSpriteDesc look{EfxKeyList7, {1, 1, 1, 1}, {1, 1, 1, 1}, 10, 10};
+  auto* gen = new EfxGen(6, &kOrigin, 0, &look, 0.0f, 0.0f, 0.0f, 1.0f, 1.0f, 0.0f, -2, 0.5f, 1.0f, 1.0f, 0.0f,
+                         0.0f, 3, nullptr, 0);
+  creator->AddChild(0, gen, 0);
+  EXPECT_EQ(gen->Count(), -2);
+  root.Advance();
+  creator->SendEvent(SProc::EVENT_MAIN, 0);
+  EXPECT_EQ(efx.LiveCount(1), 0);
+  EXPECT_EQ(gen->GetState(), SProc::STATE_KILLED);
+}
+
+// The second-scheme small explosion at (10, 20, 30) from seed 0, element
+// by element: three rings of two sprites (sheets 6 and 17), five sparks, the
+// flash and the closing ring. The draws (rand from seed 0 times 3.051851e-5)
+// give a = 0.0011597, ring radius (8 u + 16) x 0.7 = 12.519205 for the first
+// ring, its sprite words 0.6481521 and 0.0743736; the first spark heads
+// b = 0.5089687 turns at s = 5.5727105.
+TEST_F(EfxWorld, SecondSchemeSmallExplosionElementByElement) {
+  const SVec4 at{10.0f, 20.0f, 30.0f, 1.0f};
+  SpawnExplosionSmall2(&at);
+  std::vector<const EfxSprite*> e;
+  for (SObject* o = efx.Live(1).HeadObj(); o != nullptr; o = o->GetNext()) e.push_back(static_cast<EfxSprite*>(o));
+  ASSERT_EQ(e.size(), 12u);
+  EXPECT_EQ(SheetCount(6), 9);
+  EXPECT_EQ(SheetCount(17), 3);
+  // Ring sprite 1: white, lives 30 and 30, size 1.225, sinking (0, 0, -1).
+  const SGpSpriteCell* s0 = e[0]->Sprite();
+  EXPECT_NEAR(s0->ownPos[0], 22.518873f, 1e-4f);
+  EXPECT_NEAR(s0->ownPos[1], 20.091222f, 1e-4f);
+  EXPECT_EQ(s0->ownPos[2], 30.0f);
+  EXPECT_NEAR(s0->angle, 0.6481521f, 1e-6f);
+  EXPECT_ALL({VAL(e[0]->lifeA, 30), VAL(e[0]->lifeB, 30), VAL(s0->scaleX, 1.225f), VAL(e[0]->colour[0], 1.0f),
+              VAL(e[0]->velocity.z, -1.0f), VAL(e[0]->flags, EfxSprite::kVelocity)});
+  // Ring sprite 2: dark green, lives 30 and 45, size 1.75, rising, damped.
+  EXPECT_NEAR(e[1]->Sprite()->angle, 0.0743736f, 1e-6f);
+  EXPECT_ALL({VAL(e[1]->lifeA, 30), VAL(e[1]->lifeB, 45), VAL(e[1]->Sprite()->scaleX, 1.75f),
+              VAL(e[1]->colour[1], 0.1f), VAL(e[1]->velocity.y, 0.5f), VAL(e[1]->velocity2.y, 2.0f),
+              VAL(e[1]->damping, 0.9f)});
+  // The second ring 0.3 turns on: (5.983359, 32.062169).
+  EXPECT_NEAR(e[2]->Sprite()->ownPos[0], 5.983359f, 1e-4f);
+  EXPECT_NEAR(e[2]->Sprite()->ownPos[1], 32.062169f, 1e-4f);
+  // First spark: at the position, fading grey, lives 60 and 20, size 0.4,
+  // velocity 2 (cos, sin)(b) x s and a tenth of it as velocity.
+  EXPECT_NEAR(e[6]->velocity2.x, -5.5638647f, 1e-4f);
+  EXPECT_NEAR(e[6]->velocity2.y, -0.3138660f, 1e-4f);
+  EXPECT_NEAR(e[6]->velocity.x, -0.5563865f, 1e-5f);
+  EXPECT_ALL({VAL(e[6]->Sprite()->ownPos[0], 10.0f), VAL(e[6]->lifeA, 60), VAL(e[6]->lifeB, 20),
+              VAL(e[6]->Sprite()->scaleX, 0.4f), VAL(e[6]->colour[0], 0.9f), VAL(e[6]->target[0], 0.5f),
+              VAL(e[6]->damping, 0.93f), VAL((e[6]->flags & EfxSprite::kFade) != 0, 1)});
+  // The flash: lives 4 and 10, size 10, angle 0, warm white at 0.75.
+  EXPECT_ALL({VAL(e[11]->lifeA, 4), VAL(e[11]->lifeB, 10), VAL(e[11]->Sprite()->scaleX, 10.0f),
+              VAL(e[11]->Sprite()->angle, 0.0f), VAL(e[11]->colour[2], 0.75f), VAL(e[11]->colour[3], 0.75f)});
+  // The closing ring at the position: 25 to 60, width 0 to 20, life 25.
+  ASSERT_EQ(efx.LiveCount(3), 1);
+  const auto* ring = static_cast<const EfxRing*>(efx.Live(3).HeadObj());
+  EXPECT_ALL({VAL(ring->r0, 25.0f), VAL(ring->r1, 60.0f), VAL(ring->w0, 0.0f), VAL(ring->w1, 20.0f),
+              VAL(ring->life, 25), VAL(ring->easing, 1), VAL(ring->rect, 0), VAL(ring->colour1[2], 0.95f),
+              VAL(ring->colour1[3], 0.0f), VAL(ring->colour2[1], 0.5f), VAL(ring->colour2[3], 0.75f),
+              VAL(ring->world.GetMatrix().m[3][2], 30.0f)});
+}
+
+// The companions' bursts: sheets, counts, lives, sizes and motions.
+TEST_F(EfxWorld, CompanionBurstsThrowTheirSprites) {
+  const SVec4 at{0.0f, 0.0f, 0.0f, 1.0f};
+  auto sprites = [&] {
+    std::vector<const EfxSprite*> e;
+    for (SObject* o = efx.Live(1).HeadObj(); o != nullptr; o = o->GetNext()) e.push_back(static_cast<EfxSprite*>(o));
+    return e;
+  };
+  // A green glow: sheet 6, lives 15 and the given 33, 24 x size.
+  EfxGlowSpot(&at, 2.0f, 33);
+  auto e = sprites();
+  ASSERT_EQ(e.size(), 1u);
+  EXPECT_ALL({VAL(SheetCount(6), 1), VAL(e[0]->lifeA, 15), VAL(e[0]->lifeB, 33), VAL(e[0]->Sprite()->scaleX, 48.0f),
+              VAL(e[0]->colour[0], 0.05f), VAL(e[0]->colour[3], 0.05f), VAL(e[0]->target[3], 0.2f)});
+  efx.ClearAll();
+  // The drawn ring: three points of two sprites, eight flakes, the glow.
+  EfxDrawRing(&at, 2.0f, true);
+  e = sprites();
+  ASSERT_EQ(e.size(), 15u);
+  EXPECT_ALL({VAL(SheetCount(6), 12), VAL(SheetCount(17), 3), VAL(e[0]->Sprite()->scaleX, 3.5f),
+              VAL(e[0]->lifeB, 30), VAL(e[0]->velocity.z, -1.0f), VAL(e[1]->Sprite()->scaleX, 5.0f),
+              VAL(e[1]->lifeB, 45), VAL(e[1]->velocity2.y, 2.0f), VAL(e[1]->damping, 0.9f),
+              VAL(e[6]->Sprite()->scaleX, 0.4f), VAL(e[6]->lifeA, 60), VAL(e[6]->lifeB, 20), VAL(e[6]->damping, 0.93f),
+              VAL(e[14]->lifeA, 15), VAL(e[14]->lifeB, 40), VAL(e[14]->Sprite()->scaleX, 24.0f)});
+  // The three points lie 16 to 24 from the centre.
+  for (int i = 0; i < 6; i += 2) {
+    const float d = std::hypot(e[i]->Sprite()->ownPos[0], e[i]->Sprite()->ownPos[1]);
+    EXPECT_TRUE(d >= 16.0f && d <= 24.0f) << i << " " << d;
+  }
+  efx.ClearAll();
+  // The flash: five frames of 10 and 10 at (r x 0.5 + 1.25) x size, 0.2
+  // turns apart, then four green streaks (30, 45) and the glow spot.
+  EfxBurstE(&at, 2.0f, true);
+  e = sprites();
+  ASSERT_EQ(e.size(), 10u);
+  EXPECT_ALL({VAL(SheetCount(17), 9), VAL(SheetCount(6), 1)});
+  for (int j = 0; j < 5; ++j) {
+    EXPECT_EQ(e[j]->lifeA, 10) << j;
+    EXPECT_TRUE(e[j]->Sprite()->scaleX >= 2.5f && e[j]->Sprite()->scaleX <= 3.5f) << j;
+    if (j > 0) {
+      EXPECT_NEAR(e[j]->Sprite()->angle - e[j - 1]->Sprite()->angle, 0.2f, 1e-5f) << j;
+    }
+  }
+  for (int j = 5; j < 9; ++j) {
+    EXPECT_ALL({VAL(e[j]->lifeA, 30), VAL(e[j]->lifeB, 45), VAL(e[j]->velocity.z, -0.1f), VAL(e[j]->velocity2.z, -1.0f),
+                VAL(e[j]->damping, 0.9f)});
+    EXPECT_TRUE(e[j]->Sprite()->scaleX >= 5.0f && e[j]->Sprite()->scaleX <= 6.0f) << j;
+  }
+  EXPECT_ALL({VAL(e[9]->Sprite()->scaleX, 24.0f), VAL(e[9]->lifeB, 40)});
+  efx.ClearAll();
+  // The jet of three: spreads at k / 3 of the ease from 0 to 100: 13.397,
+  // 50 and 100; each velocity 2 has z between -4 - w and -w.
+  const SMatrix place = kIdentityMatrix;
+  EfxBurstA(&place, 0.0f, 100.0f, 0.8f, 1.5f, 3);
+  e = sprites();
+  ASSERT_EQ(e.size(), 3u);
+  const float w[3] = {13.397460f, 50.0f, 100.0f};
+  for (int k = 0; k < 3; ++k) {
+    EXPECT_TRUE(e[k]->velocity2.z <= -w[k] + 1e-3f && e[k]->velocity2.z >= -4.0f - w[k] - 1e-3f)
+        << k << " " << e[k]->velocity2.z;
+    EXPECT_ALL({VAL(e[k]->Sprite()->scaleX, 3.0f), VAL(e[k]->lifeA, 20), VAL(e[k]->lifeB, 10), VAL(e[k]->damping, 0.8f)});
+  }
+  EXPECT_EQ(SheetCount(17), 3);
+  efx.ClearAll();
+  EfxBurstA(&place, 0.0f, 100.0f, 0.8f, 1.5f, 0);  // count 0: nothing
+  EXPECT_EQ(efx.LiveCount(1), 0);
 }
 
 TEST_F(EfxWorld, BurstsDrawTheirRandCounts) {

@@ -213,6 +213,18 @@ TEST_F(EfxWorld, RibbonKeepsAtMostNPlusOnePointsNewestFirst) {
   EXPECT_NEAR(r->prim->GetVertexPos(1).y, -2.0f, 1e-4f);
   EXPECT_EQ(r->prim->GetVertexColour(15 * 4 + 2) >> 24, 0u);
   EXPECT_EQ(r->prim->GetVertexColour(15 * 4 + 1) >> 24, 255u);
+  // n = 0 keeps only the newest point (never a segment); a negative n
+  // keeps as many.
+  for (int32_t n : {0, -3}) {
+    EfxRibbon* one = efx.SpawnRibbon(n, 0.9f, 0);
+    ASSERT_NE(one, nullptr) << n;
+    for (int i = 0; i < 3; ++i) {
+      const SVec4 p{static_cast<float>(i), 0.0f, 0.0f, 1.0f};
+      EfxMan::AddRibbonPoint(one, &p, 2.0f, EfxTendrilRect(0, 0));
+    }
+    ASSERT_EQ(one->points.size(), 1u) << n;
+    EXPECT_EQ(one->points.front().x, 2.0f) << n;
+  }
 }
 
 TEST_F(EfxWorld, TendrilLaysTwoPointsAFrameAndTakesItsRibbonWithIt) {

@@ -256,11 +256,21 @@ TEST_F(ELaserGenTest, SharedCountKeepsTheLoopUntilTheLastLaserAndChargeSoundRear
   EXPECT_TRUE(ELaserGen::ChargeSoundArmed());
 }
 
-TEST_F(ELaserGenTest, LaserKilledWhileChargingRearmsTheChargeSound) {
+TEST_F(ELaserGenTest, LaserKilledWhileChargingLeavesTheChargeSoundOffUntilAFiringLaserEnds) {
   ELaserGen* l = Start(LaserRecord(0x1, 8.0f, 1000));
   rig.Run(30);
   EXPECT_FALSE(ELaserGen::ChargeSoundArmed());
   l->Kill(0);
+  rig.Run(2);
+  EXPECT_EQ(ELaserGen::FiringCount(), 0);
+  EXPECT_FALSE(ELaserGen::ChargeSoundArmed()) << "only the firing count dropping to 0 sets it";
+  // The next laser charges without the sound; once it has fired and ended,
+  // the flag is set again.
+  ELaserGen* m = Start(LaserRecord(0x1, 8.0f, 1000));
+  rig.Run(127);
+  EXPECT_EQ(ELaserGen::FiringCount(), 1);
+  EXPECT_FALSE(ELaserGen::ChargeSoundArmed());
+  m->Kill(0);
   rig.Run(2);
   EXPECT_EQ(ELaserGen::FiringCount(), 0);
   EXPECT_TRUE(ELaserGen::ChargeSoundArmed());

@@ -6,6 +6,9 @@
 #include <vector>
 
 #include "game/effect/EShotGen.h"
+#include "game/effect/EfxElements.h"
+#include "game/tables/shot_tables.h"
+#include "game/stage/MapMng.h"
 #include "game/stage/ScriptStgRsc.h"
 #include "platform/crt_rand.h"
 #include "support/WeaponRig.h"
@@ -95,6 +98,18 @@ TEST_F(EShotGenTest, RowsStandAcrossTheFiringDirection) {
     EXPECT_NEAR(shots[i].x, xs[i], 1e-4f) << i;
     EXPECT_NEAR(shots[i].y, -93.0f, 1e-4f) << i;
   }
+
+  // A row count below 1 (0 counts as 1) fires the single row at the origin.
+  for (int32_t rows : {0, -3}) {
+    r.rows = rows;
+    rig.shots.clear();
+    rig.Start(r);
+    rig.Run(1);
+    const auto one = rig.ShotsOfFrame(rig.Frame() - 1);
+    ASSERT_EQ(one.size(), 1u) << rows;
+    EXPECT_NEAR(one[0].x, 5.0f, 1e-4f) << rows;
+    EXPECT_NEAR(one[0].y, -93.0f, 1e-4f) << rows;
+  }
 }
 
 TEST_F(EShotGenTest, VolleysAndBurstsKeepTheirTimingAndSwapCodes) {
@@ -135,17 +150,79 @@ TEST_F(EShotGenTest, VolleysAndBurstsKeepTheirTimingAndSwapCodes) {
   }
 }
 
-TEST_F(EShotGenTest, ZeroIntervalsFireAtMost64VolleysAFrame) {
+TEST_F(EShotGenTest, ZeroIntervalsFireEveryVolleyInTheSameFrame) {
   GeneratorRecord r = Plain();
   r.volleys = 10;
   r.bursts = 20;  // 210 volleys in all, every interval 0
   rig.Start(r);
   rig.Run(1);
-  EXPECT_EQ(rig.ShotsOfFrame(0).size(), 64u);
-  rig.Run(3);
-  EXPECT_EQ(rig.ShotsOfFrame(1).size(), 64u);
-  EXPECT_EQ(rig.ShotsOfFrame(3).size(), 18u);
+  EXPECT_EQ(rig.ShotsOfFrame(0).size(), 210u);
   EXPECT_EQ(rig.Generators(), 0);
+}
+
+TEST_F(EShotGenTest, BurstEndsSwapOrHoldSpeedAndSweep) {
+  // Two volleys a burst, one further burst, no intervals: four volleys in
+  // frame 0. Speed 2 to 6 and sweep 0.1 to 0.3, both linear, base angle 0.
+  struct Case {
+    uint32_t flags;
+    std::vector<float> speeds, angles;
+  } const cases[] = {
+      // t = 0 and 1; 0x20 swaps the speeds for the second burst.
+      {0x0121, {2, 6, 6, 2}, {0.1f, 0.3f, 0.1f, 0.3f}},
+      // 0x40 holds start = end, 0x4000 the same for the sweep.
+      {0x4141, {2, 6, 6, 6}, {0.1f, 0.3f, 0.3f, 0.3f}},
+      // 0x2000: t = 0 and 0.5, and the sweep ends swap.
+      {0x2101, {2, 4, 2, 4}, {0.1f, 0.2f, 0.3f, 0.2f}},
+      // The hold flags win over the swap flags.
+      {0x6161, {2, 4, 6, 6}, {0.1f, 0.2f, 0.3f, 0.3f}},
+  };
+  for (const Case& c : cases) {
+    GeneratorRecord r = Plain();
+    r.flags = c.flags;
+    r.startSpeed = 2.0f;
+    r.endSpeed = 6.0f;
+    r.sweepStart = 0.1f;
+    r.sweepEnd = 0.3f;
+    r.volleys = 2;
+    r.bursts = 1;
+    rig.shots.clear();
+    rig.Start(r);
+    rig.Run(1);
+    ASSERT_EQ(rig.shots.size(), 4u) << std::hex << c.flags;
+    for (int i = 0; i < 4; ++i) {
+      EXPECT_NEAR(rig.shots[i].speed, c.speeds[i], 1e-5f) << std::hex << c.flags << " " << i;
+      EXPECT_NEAR(rig.shots[i].angle, c.angles[i], 1e-5f) << std::hex << c.flags << " " << i;
+    }
+    EXPECT_EQ(Kinds(rig.Frame() - 1), (std::vector<int>{1, 1, 2, 2})) << std::hex << c.flags;
+  }
+}
+
+TEST_F(EShotGenTest, SpeedCurvesOfEachEasing) {
+  // Three volleys, t = 0, 0.5, 1; speed from 2 to 6.
+  struct Case {
+    uint32_t flags;
+    float mid, last;
+  } const cases[] = {
+      {0x2, 4.0f, 6.0f},                   // half cosine: (1 - cos(pi/2)) / 2 = 0.5
+      {0x12, 6.0f, 2.0f},                  // half cosine on 2t: e(1) = 1, e(2) = 0
+      {0x4, 3.1715729f, 6.0f},             // ease-in: 1 - cos(pi/4) = 0.2928932
+      {0x8, 4.8284271f, 6.0f},             // ease-out: sin(pi/4) = 0.7071068
+      {0x3, 0.0f, 0.0f},                   // not a curve: speed 0
+  };
+  for (const Case& c : cases) {
+    GeneratorRecord r = Plain();
+    r.flags = c.flags;
+    r.startSpeed = 2.0f;
+    r.endSpeed = 6.0f;
+    r.volleys = 3;
+    rig.shots.clear();
+    rig.Start(r);
+    rig.Run(1);
+    ASSERT_EQ(rig.shots.size(), 3u) << std::hex << c.flags;
+    EXPECT_NEAR(rig.shots[0].speed, c.flags == 0x3 ? 0.0f : 2.0f, 1e-5f) << std::hex << c.flags;
+    EXPECT_NEAR(rig.shots[1].speed, c.mid, 1e-5f) << std::hex << c.flags;
+    EXPECT_NEAR(rig.shots[2].speed, c.last, 1e-5f) << std::hex << c.flags;
+  }
 }
 
 TEST_F(EShotGenTest, StartDelayCountsDownBeforeTheFirstVolley) {
@@ -157,6 +234,20 @@ TEST_F(EShotGenTest, StartDelayCountsDownBeforeTheFirstVolley) {
   rig.Run(1);
   ASSERT_EQ(rig.shots.size(), 1u);
   EXPECT_EQ(rig.shots[0].frame, 10);
+
+  // The delay and the intervals count by the enemy time step: at 0.5 the
+  // delay of 10 takes 20 frames and an interval of 4 takes 8.
+  rig.shots.clear();
+  g_MapMng.SetEnemyTimeScale(0.5f);
+  r.volleys = 2;
+  r.volleyFrames = 4;
+  const int32_t f0 = rig.Frame();
+  rig.Start(r);
+  rig.Run(30);
+  g_MapMng.SetEnemyTimeScale(1.0f);
+  ASSERT_EQ(rig.shots.size(), 2u);
+  EXPECT_EQ(rig.shots[0].frame - f0, 20);
+  EXPECT_EQ(rig.shots[1].frame - f0, 28);
 }
 
 TEST_F(EShotGenTest, SpeedAndSweepEaseOverTheBurst) {
@@ -262,6 +353,25 @@ TEST_F(EShotGenTest, MuzzleFlashPerRowDrawsBeforeItsShots) {
   rig.Run(2);
   EXPECT_EQ(rig.flashes, (std::vector<int>{2, 2}));
   EXPECT_EQ(rig.shots.size(), 4u);
+  // Each flash: sheet 7 at its row, lives 2 and 6, size 1.0, the flash list
+  // of code A's colour group and kind (kind 1: the second list, X; after a
+  // swap to code B 0x0102, kind 2 of batch 1: the first list of texture 1, Y).
+  const auto* f = static_cast<const EfxSprite*>(rig.efx.Live(1).HeadObj());
+  ASSERT_NE(f, nullptr);
+  EXPECT_EQ(f->track.GetList(), SprEShot00KeysX);
+  EXPECT_EQ(f->lifeB, 6);
+  EXPECT_EQ(f->Sprite()->scaleX, 1.0f);
+  EXPECT_EQ(rig.game.LayerBatch(7).GetList()->Count(), 4);
+  rig.efx.ClearAll();
+  r.volleys = 1;
+  r.bursts = 1;
+  r.burstFrames = 1;
+  r.rows = 1;
+  rig.Start(r);
+  rig.Run(2);
+  const auto* g = static_cast<const EfxSprite*>(rig.efx.Live(1).TailObj());
+  ASSERT_NE(g, nullptr);
+  EXPECT_EQ(g->track.GetList(), SprEShot00KeysY);
 }
 
 TEST_F(EShotGenTest, ScriptFormFillsTheSameFieldsAsTheRecordForm) {

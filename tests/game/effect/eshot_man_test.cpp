@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "game/effect/EShotMan.h"
+#include "game/stage/MapMng.h"
 #include "platform/crt_rand.h"
 #include "support/WeaponRig.h"
 
@@ -126,6 +127,20 @@ TEST_F(EShotManTest, RecordWithoutDurationIsOverAtOnce) {
     EXPECT_FALSE(std::isnan(s->velocity[0]) || std::isnan(s->position[0]));
   }
   EXPECT_FLOAT_EQ(b->position[0], 1.0f);  // kept its velocity
+
+  // A negative duration still runs its one frame (t = 0): reached through
+  // next with an absolute quarter turn at speed 5, it sets that velocity,
+  // then hands over to nothing and the shot keeps it.
+  EShotMotion brief{-3, 0x00C00000, 0.25f, 0.0f, 5.0f, 0.0f, nullptr};
+  EShotMotion lead{1, 0x0, 0.0f, 0.0f, 0.0f, 0.0f, &brief};
+  EShot* c = FireAt(0.0f, 0.0f, 0, 0.0f, 1.0f, &lead);
+  Step(2);
+  ASSERT_EQ(c->motion, &brief);
+  Step();
+  EXPECT_EQ(c->motion, nullptr);
+  EXPECT_NEAR(c->velocity[0], 0.0f, 1e-5f);
+  EXPECT_FLOAT_EQ(c->velocity[1], 5.0f);
+  EXPECT_FLOAT_EQ(c->position[1], 5.0f);
 }
 
 TEST_F(EShotManTest, TurnModeAimsAtThePlayerTheShortWayAround) {
@@ -238,6 +253,31 @@ TEST_F(EShotManTest, ByIdCallsReachOnlyThatId) {
   EShotMan::ForEach(4, v);
   EXPECT_EQ(b->velocity[1], 7.0f);
   EXPECT_EQ(a->velocity[1], 0.0f);
+}
+
+TEST_F(EShotManTest, ShotTimeStepScalesMovesAndTheMotionClockButNotTheDrift) {
+  // A shot time step of 0.5: speed 4 moves 2 a frame, the drift of 1 stays 1.
+  const float drift[2] = {0.0f, 1.0f};
+  EShot* a = FireAt(0.0f, 0.0f, 0, 0.0f, 4.0f, nullptr, -1, drift);
+  // A record of 2 frames with no easing, then an absolute speed of 6: the
+  // clock runs 0.5 a frame, so it passes 2 at the fifth frame.
+  EShotMotion next{100, 0x00800000, 0.0f, 0.0f, 6.0f, 0.0f, nullptr};
+  EShotMotion first{2, 0x0, 0.0f, 0.0f, 0.0f, 0.0f, &next};
+  EShot* b = FireAt(0.0f, 100.0f, 0, 0.0f, 2.0f, &first);
+  g_MapMng.SetShotTimeScale(0.5f);
+  Step(2);
+  EXPECT_FLOAT_EQ(a->position[0], 4.0f);
+  EXPECT_FLOAT_EQ(a->position[1], 2.0f);
+  Step(2);
+  EXPECT_EQ(b->motion, &first);
+  EXPECT_FLOAT_EQ(b->motionTimer, 2.0f);  // equal is not enough
+  Step();
+  EXPECT_EQ(b->motion, &next);
+  EXPECT_FLOAT_EQ(b->speed, 6.0f);
+  EXPECT_FLOAT_EQ(b->position[0], 5.0f);  // five frames of 0.5 x 2
+  Step();
+  EXPECT_FLOAT_EQ(b->position[0], 8.0f);  // then 0.5 x 6
+  g_MapMng.SetShotTimeScale(1.0f);
 }
 
 }  // namespace

@@ -53,7 +53,8 @@ TEST_F(EThunderTest, HitNodesCoverTheLengthInFrontOfATip) {
       {5.0f, 1.0f, 3, {{1.5f, 1.5f}}},                               // L 3 < w
       {0.0f, 3.0f, 4, {}},                                           // no width: no nodes
       {-2.0f, 3.0f, 4, {}},
-      {5.0f, 0.0f, 4, {}},  // no length
+      {5.0f, 0.0f, 4, {{0.0f, 0.0f}}},  // length 0: n = 0, one node of radius 0 at the tip
+      {5.0f, -1.0f, 4, {}},             // a negative length covers nothing
   };
   for (const Case& c : cases) {
     thunder.ClearAll(0);
@@ -159,12 +160,42 @@ TEST_F(EThunderTest, TipLeavingTheAreaTakesItsNodesWithIt) {
   EXPECT_EQ(HitGroupTable[9].Count(), 0);
 }
 
-TEST_F(EThunderTest, TipPeriodZeroReleasesATipEveryFrameAndTheBoltEnds) {
+TEST_F(EThunderTest, TipPeriodZeroReleasesOneTipAndTheBoltStaysUntilClearAll) {
   const float at[4] = {0.0f, 0.0f, 0.0f, 1.0f};
   thunder.Emit(at, 4.0f, 0.25f, 0.25f, 1.0f, 1.0f, 3, 0);
-  rig.Run(3);
-  EXPECT_EQ(Tips().size(), 3u);
+  rig.Run(5);
+  EXPECT_EQ(Tips().size(), 1u);
+  EXPECT_EQ(thunder.Bolts().Count(), 1);
+  thunder.ClearAll(0);
   EXPECT_EQ(thunder.Bolts().Count(), 0);
+}
+
+TEST_F(EThunderTest, HitNodesLeaveBeyondTheAreaPlus30) {
+  // Width 10, period 4, speed 10: L = 40, nodes at 5, 15, 25 and 35 ahead.
+  // Each case starts the tip 10 short of the place where its last node
+  // stands exactly on the limit after the first move, so the nodes then
+  // cross the limit one a frame, while the tip (released only beyond
+  // 320 + 40 or 240 + 40) stays.
+  struct Case {
+    float x, y, angle;
+  } const cases[] = {
+      {0.0f, 305.0f, 0.25f},   // down: node limit y 350
+      {0.0f, -305.0f, 0.75f},  // up: -350
+      {225.0f, 0.0f, 0.0f},    // right: x 270
+      {-225.0f, 0.0f, 0.5f},   // left: -270
+  };
+  for (const Case& c : cases) {
+    thunder.ClearAll(0);
+    const float at[4] = {c.x, c.y, 0.0f, 1.0f};
+    thunder.Emit(at, 10.0f, c.angle, c.angle, 1.0f, 10.0f, 1, 4);
+    std::vector<int> counts;
+    for (int f = 0; f < 5; ++f) {
+      rig.Run(1);
+      counts.push_back(thunder.Nodes().Count());
+    }
+    EXPECT_EQ(counts, (std::vector<int>{4, 3, 2, 1, 0})) << c.angle;
+    EXPECT_EQ(Tips().size(), 1u) << c.angle;
+  }
 }
 
 TEST_F(EThunderTest, UserCodes9And11DissolveEverything) {
