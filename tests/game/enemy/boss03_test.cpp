@@ -102,20 +102,21 @@ TEST(Boss03, ThreePhasesTheRailMovedOnAndTheEnd) {
   EXPECT_EQ(StageDefeatCount, defeats + 1);
   // The rail eases to a stop over 185 frames; 290 frames after the defeat
   // the rail leaves the arena at 7823 at half speed, the loop let go, and
-  // the boss ends: the timeline runs on.
+  // the timeline runs on; the wreck stays.
   f.Step(200);
   EXPECT_NEAR(g_MapMng.speed, 0.0f, 1e-4f);
   SHandle<EnemyType3> h(b);
   f.Step(88);
   ASSERT_NE(h.Get(), nullptr);
   EXPECT_EQ(g_MapMng.armed, 1);
+  EXPECT_EQ(g_EnemySet.paused, 1);
   f.Step(3);
-  EXPECT_EQ(h.Get(), nullptr);
+  EXPECT_NE(h.Get(), nullptr);
   EXPECT_EQ(g_MapMng.armed, 0);
   EXPECT_GE(g_MapMng.t, 7823.0f);
   EXPECT_LT(g_MapMng.t, 7825.0f);
   EXPECT_EQ(g_EnemySet.paused, 0);
-  EXPECT_EQ(g_EnemyMan.FindFirst("Boss01"), nullptr);
+  EXPECT_EQ(g_EnemyMan.FindFirst("Boss01"), b);
 }
 
 // Each ring volley sends nine ring pairs round the boss and aims its three
