@@ -1,9 +1,10 @@
 // Boss type 15: the descent under the light shafts and the attack cycle
 // with its waits, the arena loop it arms, the shot bounce rules at the play
-// area's edges, the time-out, and the defeat show that ends the boss and
-// lets the timeline and the rail go on.
+// area's edges, the time-out, and the defeat show after which
+// the timeline and the rail go on while its wreck stays.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -48,6 +49,85 @@ TEST(Boss15, DescentThenTheCycleOfAttacks) {
   }
 }
 
+// The angles (turns, in [0, 1)) of the enemy shots fired by the frame, by
+// batch << 8 | kind, each list sorted.
+std::vector<std::pair<int32_t, std::vector<float>>> FrameShots(Rig& r) {
+  EShotMan::ClearAll(0);
+  r.m.rig.Run();
+  std::vector<std::pair<int32_t, std::vector<float>>> out;
+  for (HitBody* b = HitGroupTable[EShotMan::kHitGroup].Head(); b != nullptr; b = b->NextBody()) {
+    const auto* shot = reinterpret_cast<const EShot*>(b->power);
+    const int32_t code = shot->batch << 8 | shot->kind;
+    auto it = std::find_if(out.begin(), out.end(), [&](const auto& e) { return e.first == code; });
+    if (it == out.end()) it = out.insert(out.end(), {code, {}});
+    it->second.push_back(shot->angle - std::floor(shot->angle));
+  }
+  std::sort(out.begin(), out.end());
+  for (auto& e : out) std::sort(e.second.begin(), e.second.end());
+  return out;
+}
+
+std::vector<float> Turns(std::vector<float> v) {
+  for (float& a : v) a -= std::floor(a);
+  std::sort(v.begin(), v.end());
+  return v;
+}
+
+void ExpectTurns(const std::vector<float>& got, const std::vector<float>& want, int step) {
+  ASSERT_EQ(got.size(), want.size()) << step;
+  for (size_t i = 0; i < got.size(); ++i) EXPECT_NEAR(got[i], want[i], 1e-5f) << step << " " << i;
+}
+
+// State 1: on odd steps of the first 15 of every 20 the boss fires code 3
+// at A, A -+ 0.015 and their mirrors 0.5 - a, A = 0.7 - 0.01 (step / 20 + 1);
+// in the first 20 of every 30 the options fire 0x203 at B, B -+ 0.015
+// (option 1) and 0.5 - those (option 2), B = 0.625 + 0.03 (step / 30 + 1);
+// both stop once the first fan's counter has passed 10 (step 200). State
+// 2: each frame A and B move by d = (step / 180 + 1) 0.01 from 0 and 0.5
+// (A up, B down), then option 1 fires code 4 at A - 0.25 and option 2
+// 0x204 at B + 0.25.
+TEST(Boss15, FanAndOptionStreamAngles) {
+  Rig r(15, 100000, 30.0f);
+  ASSERT_NE(r.boss, nullptr);
+  r.RunState(1000);
+  ASSERT_EQ(r.State(), 1);
+  auto& s = r.boss->Script();
+  while (s.step <= 300 && r.State() == 1) {
+    const int step = s.step;
+    const auto shots = FrameShots(r);
+    std::vector<std::pair<int32_t, std::vector<float>>> want;
+    if (step % 2 == 1 && step < 200 && step % 20 < 15) {
+      const float a = 0.7f - 0.01f * float(step / 20 + 1);
+      want.push_back({0x003, Turns({a, a - 0.015f, a + 0.015f, 0.5f - a, 0.5f - (a - 0.015f), 0.5f - (a + 0.015f)})});
+    }
+    if (step % 2 == 1 && step < 200 && step % 30 < 20) {
+      const float b = 0.625f + 0.03f * float(step / 30 + 1);
+      want.push_back({0x203, Turns({b, b - 0.015f, b + 0.015f, 0.5f - b, 0.5f - (b - 0.015f), 0.5f - (b + 0.015f)})});
+    }
+    ASSERT_EQ(shots.size(), want.size()) << step;
+    for (size_t i = 0; i < want.size(); ++i) {
+      EXPECT_EQ(shots[i].first, want[i].first) << step;
+      ExpectTurns(shots[i].second, want[i].second, step);
+    }
+  }
+  // The first frame of state 2 is its step 0.
+  auto shots = FrameShots(r);
+  for (int k = 0; k < 2000 && r.State() != 2; ++k) shots = FrameShots(r);
+  ASSERT_EQ(r.State(), 2);
+  float a = 0.0f, b = 0.5f;
+  for (int step = 0; step < 100; ++step) {
+    if (step > 0) shots = FrameShots(r);
+    ASSERT_EQ(s.step, step + 1);
+    const float d = (float(step) / 180.0f + 1.0f) * 0.01f;
+    a += d, b -= d;
+    ASSERT_EQ(shots.size(), 2u) << step;
+    EXPECT_EQ(shots[0].first, 0x004);
+    ExpectTurns(shots[0].second, Turns({a - 0.25f}), step);
+    EXPECT_EQ(shots[1].first, 0x204);
+    ExpectTurns(shots[1].second, Turns({b + 0.25f}), step);
+  }
+}
+
 TEST(Boss15, ShotsReboundFromTheSidesAndTheTopOnly) {
   testsupport::WeaponRig w;
   w.PlacePlayer(0.0f, 300.0f);
@@ -84,9 +164,9 @@ TEST(Boss15, ShotsReboundFromTheSidesAndTheTopOnly) {
 }
 
 // Out of time after its first attack the boss defeats itself; its show
-// shakes it (two draws a frame), takes it to the centre, and it ends: the
-// timeline and the rail go on.
-TEST(Boss15, TimeOutAndTheDefeatShowEndTheBoss) {
+// shakes it (two draws a frame), takes it to the centre, and once it is
+// over the timeline and the rail go on; the wreck stays.
+TEST(Boss15, TimeOutAndTheDefeatShowLetTheTimelineGo) {
   Rig r(15, 400, 30.0f);
   ASSERT_NE(r.boss, nullptr);
   r.RunState(1000);
@@ -105,8 +185,9 @@ TEST(Boss15, TimeOutAndTheDefeatShowEndTheBoss) {
     if (g_EnemySet.paused == 0) ended = f;
   }
   EXPECT_GT(ended, 76 + 121 + 120);
-  r.m.rig.Run(2);
-  EXPECT_EQ(r.m.rig.Enemies(), 0);
+  EXPECT_EQ(r.boss->Script().sub, 7);
+  r.m.rig.Run(60);
+  EXPECT_EQ(r.m.rig.Enemies(), 1);
 }
 
 // Stage 5's first boss from its stage record: the bouncing fans on the
@@ -122,9 +203,9 @@ TEST(Boss15, HeadlessFightFromStageFive) {
   plat::Image img;
   ASSERT_TRUE(f.world.H().Screenshot(&img));
   EXPECT_TRUE(testsupport::MatchesGolden(img, "boss15_fans.png", 8, 400));
-  const auto end = f.ShootDown(12, 2000);
+  const auto end = f.ShootDown(12, 1200);
   ASSERT_GT(end.defeated, 0);
-  EXPECT_GT(end.ended, end.defeated);
+  EXPECT_EQ(end.ended, -1);
   EXPECT_EQ(g_EnemySet.paused, 0);
   EXPECT_EQ(g_MapMng.armed, 0);
 }
