@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "boss_stage.h"
+#include "gen_expect.h"
+#include "platform/crt_rand.h"
 #include "game/effect/EShotMan.h"
 #include "game/enemy/EnemyType5.h"
 #include "game/enemy/SpawnChild.h"
@@ -86,6 +88,67 @@ TEST(Boss05, SprayFiresFor250StepsAndSettlesAt280) {
   EXPECT_EQ(frames, 280);
   EXPECT_EQ(r.boss->routeCursorIndex, int32_t(EnemyType5Behavior::SEG_SETTLE));
   EXPECT_FLOAT_EQ(r.boss->animator.speed, 0.25f);
+}
+
+// The spray's volleys: every fifth step below 250 (50 volleys), each of
+// m = 3 - trunc(-6 u) shots for the volley's first draw u = rand / 32767;
+// even shots code 0x203, odd 0x204. The generator volley of state 5: one
+// generator A, then 19 x 5 generators B(i, j), 96 in all, with their values.
+TEST(Boss05, SprayVolleysAndTheGeneratorBarrage) {
+  Boss5Rig r;
+  ASSERT_NE(r.boss, nullptr);
+  auto& s = r.boss->Script();
+  while (s.GetState() != EnemyType5Behavior::STATE_SPRAY) ASSERT_GT(r.UntilNext(), 0);
+  while (s.subStep != 2) r.m.rig.Run(1);
+  ASSERT_EQ(s.step, 0);
+  int volleys = 0;
+  std::vector<int> counts, want;
+  for (int k = 0; k < 280; ++k) {
+    EShotMan::ClearAll(0);
+    const uint32_t seed = 12345u + 7919u * uint32_t(k);
+    plat::SRand(seed);
+    const int32_t step = s.step;
+    r.m.rig.Run(1);
+    std::vector<int32_t> codes;  // batch << 8 | kind
+    for (HitBody* b = HitGroupTable[EShotMan::kHitGroup].Head(); b != nullptr; b = b->NextBody()) {
+      const auto* shot = reinterpret_cast<const EShot*>(b->power);
+      codes.push_back(shot->batch << 8 | shot->kind);
+    }
+    if (codes.empty()) {
+      EXPECT_FALSE(step < 250 && step % 5 == 0) << step;
+      continue;
+    }
+    EXPECT_TRUE(step < 250 && step % 5 == 0) << step;
+    ++volleys;
+    const uint32_t next = seed * 214013u + 2531011u;
+    const float u = float((next >> 16) & 0x7FFF) / 32767.0f;
+    want.push_back(3 - int(-6.0f * u));
+    counts.push_back(int(codes.size()));
+    int even = 0;
+    for (int32_t c : codes) even += c == 0x203;
+    EXPECT_EQ(even, (int(codes.size()) + 1) / 2) << step;
+  }
+  EXPECT_EQ(volleys, 50);
+  EXPECT_EQ(counts, want);
+  EXPECT_EQ(s.subStep, 3);
+  // State 5: the 96 generators on muzzle 36 in the frame its fire stretch
+  // starts.
+  while (s.GetState() != EnemyType5Behavior::STATE_VOLLEY) ASSERT_GT(r.UntilNext(), 0);
+  while (s.subStep != 2) r.m.rig.Run(1);
+  const std::vector<EShotGen*> gens = enemytest::LiveGens(r.boss);
+  ASSERT_EQ(gens.size(), 96u);
+  enemytest::ExpectGen(*gens[0], ShotTuple{0x101, 5, 0x204, 0x204, 0, 0, 0, 9.0f, 9.0f, 19, 1.0f, 1, 0, 2, 2000, 0,
+                                           0, 0, 0, 0, 0, 0, -1, -1, 30});
+  for (int i = 0; i <= 18; ++i)
+    for (int j = 0; j <= 4; ++j) {
+      SCOPED_TRACE(i * 10 + j);
+      enemytest::ExpectGen(*gens[size_t(1 + 5 * i + j)],
+                           ShotTuple{0x101, 5, 0x203, 0x203, float(i) / 19.0f, 0, 0, 3.0f, 3.0f, 1, 0, 2,
+                                     25.0f + 22.0f * float(j), 60, 3, 0, 0, 0, 0, 0, 0, i % 2 == 0 ? 40.0f : 10.0f,
+                                     -1, -1, 0});
+    }
+  for (EShotGen* g : {gens[0], gens[95]})
+    for (int i = 0; i < 3; ++i) EXPECT_FLOAT_EQ(g->OwnerPosition()[i], s.muzzle36[i]) << i;
 }
 
 // Fans of n, n - 1, ..., 2 shots every second frame, spread evenly, the
