@@ -17,6 +17,8 @@
 #include "model_rig.h"
 #include "platform/crt_rand.h"
 #include "support/BossFight.h"
+#include "support/SoundProbe.h"
+#include "support/StageBossFight.h"
 
 namespace {
 
@@ -104,7 +106,7 @@ TEST(Boss06, CableSamplesAreCapped) {
 }
 
 // Defeated in its entrance, before its pods and arms ever registered: the
-// defeat runs through, moves the rail on, and the body ends.
+// defeat runs through, moves the rail on, and its explosion ends the body.
 TEST(Boss06, DefeatBeforeItsPodsCameEndsTheBody) {
   Boss6Rig r;
   ASSERT_NE(r.boss, nullptr);
@@ -112,17 +114,24 @@ TEST(Boss06, DefeatBeforeItsPodsCameEndsTheBody) {
   r.m.rig.Run(50);
   g_MapMng.t = 7400.0f;
   r.boss->SendEvent(EObjBase::EV_DEFEATED, 0);
-  int frames = 0;
+  int frames = 0, blast = -1;
   std::pair<int32_t, int32_t> last;
   while (LiveProc(h) != nullptr && frames < 2000) {
     r.m.rig.Run(1);
     ++frames;
     if (frames == 1) { EXPECT_EQ(g_MapMng.armed, 0); }
     if (LiveProc(h) != nullptr) { EXPECT_EQ(g_EnemySet.paused, 1); }
-    if (LiveProc(h) != nullptr) last = {r.boss->Script().subStep, r.boss->Script().frame};
+    if (LiveProc(h) == nullptr) break;
+    last = {r.boss->Script().subStep, r.boss->Script().frame};
+    if (blast < 0 && last.first == 3) blast = frames;
   }
-  // Ended by its own last step, before its explosion's blast would.
-  EXPECT_EQ(last, std::make_pair(6, EnemyType6Behavior::kEndFrame));
+  // Ended by its explosion (made in the frame sub-step 3 starts, its first
+  // frame in that frame) on the explosion's 195th frame, after its last
+  // step's frame 17 moved the rail on.
+  ASSERT_GT(blast, 0);
+  EXPECT_EQ(frames - blast, 194);
+  EXPECT_EQ(last.first, 6);
+  EXPECT_GT(last.second, EnemyType6Behavior::kEndFrame);
   EXPECT_EQ(LiveProc(h), nullptr);
   EXPECT_EQ(g_EnemySet.paused, 0);
   EXPECT_GE(g_MapMng.t, EnemyType6Behavior::kRailOn);
@@ -190,6 +199,55 @@ TEST(Boss06, PictureOfTheShadows) {
     EXPECT_EQ(fans, 1);
   }
   EXPECT_TRUE(p.Matches("boss06_shadows.png"));
+}
+
+// On stage 2 as it plays: the shadows' merge is heard at frame 200 of the
+// entrance (effect 21) and the pods' coming on entering state 1 (voice 23);
+// in the shadow state voice 25 and effect 21 at frame 50, effect 21 again
+// at 250; voice 24 on entering the wobble.
+TEST(Boss06, SoundsOnTheirFrames) {
+  testsupport::StageBossFight f(2);
+  auto* b = dynamic_cast<EnemyType6*>(f.Start(7348.0f, 7346.0f, "Boss04"));
+  ASSERT_NE(b, nullptr);
+  SRsc* se = testsupport::EffectBank();
+  SRsc* vo = testsupport::VoiceBank();
+  ASSERT_NE(se, nullptr);
+  ASSERT_NE(vo, nullptr);
+  auto& s = b->Script();
+  ASSERT_EQ(s.GetState(), EnemyType6Behavior::STATE_ENTRANCE);
+  ASSERT_LT(s.frame, 200);
+  testsupport::MarkSound(se, 21);
+  testsupport::MarkSound(vo, 23);
+  while (s.frame < 200) f.Step();
+  EXPECT_FALSE(testsupport::SoundPlayed(se, 21));
+  f.Step();
+  EXPECT_TRUE(testsupport::SoundPlayed(se, 21));
+  while (s.GetState() == EnemyType6Behavior::STATE_ENTRANCE) {
+    EXPECT_FALSE(testsupport::SoundPlayed(vo, 23));
+    f.Step();
+  }
+  EXPECT_EQ(s.GetState(), EnemyType6Behavior::STATE_PODS_IN);
+  EXPECT_TRUE(testsupport::SoundPlayed(vo, 23));
+  // The shadow state, ordered at once.
+  s.ChangeState(EnemyType6Behavior::STATE_SHADOWS);
+  f.Step();
+  ASSERT_EQ(s.GetState(), EnemyType6Behavior::STATE_SHADOWS);
+  for (int32_t at : {50, 250}) {
+    testsupport::MarkSound(se, 21);
+    testsupport::MarkSound(vo, 25);
+    while (s.frame < at) f.Step();
+    EXPECT_FALSE(testsupport::SoundPlayed(se, 21)) << at;
+    f.Step();
+    EXPECT_TRUE(testsupport::SoundPlayed(se, 21)) << at;
+    EXPECT_EQ(testsupport::SoundPlayed(vo, 25), at == 50) << at;
+  }
+  testsupport::MarkSound(vo, 24);
+  while (s.GetState() == EnemyType6Behavior::STATE_SHADOWS) {
+    EXPECT_FALSE(testsupport::SoundPlayed(vo, 24));
+    f.Step();
+  }
+  EXPECT_EQ(s.GetState(), EnemyType6Behavior::STATE_WOBBLE);
+  EXPECT_TRUE(testsupport::SoundPlayed(vo, 24));
 }
 
 }  // namespace
