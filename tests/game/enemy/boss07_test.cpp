@@ -118,6 +118,7 @@ TEST(Boss07, DefeatPlaysTheShowAndEndsTheBodyAtFrame560) {
   EXPECT_NE(r.boss->Script().thunder.GetState(), SProc::STATE_RUNNING);
   EXPECT_NE(r.boss->FindFirst("BossPartsObjectT7"), nullptr);
   EXPECT_EQ(g_EnemySet.paused, 1);
+  const float level = r.m.rig.weapons.game.Ambient10().Get().r;
   r.m.rig.Run(560);
   ASSERT_NE(LiveProc(h), nullptr);
   EXPECT_EQ(g_EnemySet.paused, 1);
@@ -125,8 +126,9 @@ TEST(Boss07, DefeatPlaysTheShowAndEndsTheBodyAtFrame560) {
   EXPECT_EQ(LiveProc(h), nullptr);
   EXPECT_EQ(g_EnemySet.paused, 0);
   r.m.rig.Run(1);
-  // Its end gives the stage its light back.
-  EXPECT_FLOAT_EQ(r.m.rig.weapons.game.Ambient10().Get().r, 1.0f);
+  // The stage keeps the light the storm left at the defeat (the stage's own
+  // end gives it back).
+  EXPECT_FLOAT_EQ(r.m.rig.weapons.game.Ambient10().Get().r, level);
 }
 
 TEST(Boss07, TimeUpAtTheSwaysEndIsAnUncountedDefeat) {
