@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "boss_stage.h"
+#include "gen_expect.h"
 #include "game/core/StageCounters.h"
 #include "game/effect/EShotGen.h"
 #include "game/enemy/EnemyType6.h"
@@ -67,6 +68,77 @@ TEST(Boss06, FightsThroughItsCycle) {
   for (size_t i = 0; i < rest.size(); ++i) {
     if (i > 0) { EXPECT_EQ(r.UntilNext(), rest[i].second) << i; }
     EXPECT_EQ(r.boss->Script().GetState(), rest[i].first) << i;
+  }
+}
+
+// The generators with their values: one at each hover arrival; the
+// burst's twelve on entry; the shadows' pair each at frame 200 (from the
+// shadow); the wobble's two on entry.
+TEST(Boss06, GeneratorsWithTheirValues) {
+  using enemytest::ExpectGen;
+  using enemytest::LiveGens;
+  Boss6Rig r;
+  ASSERT_NE(r.boss, nullptr);
+  auto& s = r.boss->Script();
+  while (s.GetState() != EnemyType6Behavior::STATE_HOVER) ASSERT_GT(r.UntilNext(), 0);
+  // The first arrival, 30 frames on: one generator.
+  for (int k = 0; k < 100 && LiveGens(r.boss).empty(); ++k) r.m.rig.Run(1);
+  {
+    const auto g = LiveGens(r.boss);
+    ASSERT_EQ(g.size(), 1u);
+    ExpectGen(*g[0], ShotTuple{0x20101, 5, 5, 0x205, 0, 0, 0, 5.0f, 5.0f, 21, 1.0f, 1, 0, 0, 1, 0, 0, 0, 0, 0, 1, 0,
+                               -1, -1, 0});
+  }
+  if (SProcList* l = r.boss->GetList(0)) l->KillAll(0);
+  s.ChangeState(EnemyType6Behavior::STATE_BURST);
+  r.m.rig.Run(1);
+  ASSERT_EQ(s.GetState(), EnemyType6Behavior::STATE_BURST);
+  {
+    const auto g = LiveGens(r.boss);
+    ASSERT_EQ(g.size(), 12u);
+    for (int i = 0; i <= 5; ++i) {
+      SCOPED_TRACE(i);
+      ExpectGen(*g[size_t(2 * i)], ShotTuple{0x101, 5, 10, 10, 0.1666f * float(i) + 0.25f, 0, 0, 2.5f, 2.5f, 6, 0.0833f,
+                                             1, 0, 10, 3, 50, 40, 0, 0, 0, 0, 30.0f, -1, -1, 0});
+      ExpectGen(*g[size_t(2 * i + 1)], ShotTuple{0x101, 5, 266, 266, 0.1666f * float(i) + 0.3333f, 0, 0, 2.5f, 2.5f, 6,
+                                                 0.0833f, 1, 0, 10, 3, 50, 40, 0, 0, 0, 0, 60.0f, -1, -1, 0});
+    }
+  }
+  if (SProcList* l = r.boss->GetList(0)) l->KillAll(0);
+  s.ChangeState(EnemyType6Behavior::STATE_SHADOWS);
+  r.m.rig.Run(1);
+  ASSERT_EQ(s.GetState(), EnemyType6Behavior::STATE_SHADOWS);
+  while (s.frame <= 200) {
+    EXPECT_TRUE(LiveGens(r.boss).empty()) << s.frame;
+    r.m.rig.Run(1);
+  }
+  {
+    const auto g = LiveGens(r.boss);
+    ASSERT_EQ(g.size(), 8u);
+    for (int i = 0; i < 4; ++i) {
+      SCOPED_TRACE(i);
+      ExpectGen(*g[size_t(2 * i)], ShotTuple{0x101, 5, 4, 4, 0.25f * float(i) + 0.125f, 0, 0, 1.9f, 1.9f, 12, 0.13f, 1,
+                                             0, 16, 3, 0, 0, 0, 0, 0, 1, 0, -1, -1, 0});
+      ExpectGen(*g[size_t(2 * i + 1)], ShotTuple{0x101, 5, 4, 4, 0, 0, 0, 2.7f, 2.7f, 20, 1.0f, 1, 0, 0, 1, 0, 0, 0, 0,
+                                                 0, 1, 0, -1, -1, 0});
+      for (int k = 0; k < 2; ++k) {
+        const float* from = g[size_t(2 * i + k)]->OwnerPosition();
+        EXPECT_FLOAT_EQ(from[0], s.shadows[i].Position()[0]);
+        EXPECT_FLOAT_EQ(from[1], s.shadows[i].Position()[1]);
+      }
+    }
+  }
+  if (SProcList* l = r.boss->GetList(0)) l->KillAll(0);
+  s.ChangeState(EnemyType6Behavior::STATE_WOBBLE);
+  r.m.rig.Run(1);
+  ASSERT_EQ(s.GetState(), EnemyType6Behavior::STATE_WOBBLE);
+  {
+    const auto g = LiveGens(r.boss);
+    ASSERT_EQ(g.size(), 2u);
+    ExpectGen(*g[0], ShotTuple{0x101, 5, 10, 10, 0.25f, -0.0283f, -0.0283f, 5.0f, 5.0f, 20, 1.0f, 1, 0, 7, 10, 0, 0, 0,
+                               0, 0, 1, 100.0f, -1, -1, 30});
+    ExpectGen(*g[1], ShotTuple{0x101, 5, 10, 10, 0, 0, 0, 5.0f, 5.0f, 33, 1.0f, 1, 0, 0, 1, 0, 0, 0, 0, 0, 1, 170.0f,
+                               -1, -1, 0});
   }
 }
 

@@ -13,6 +13,7 @@
 #include "game/enemy/EnemyType15.h"
 #include "game/stage/MapMng.h"
 #include "boss_rig.h"
+#include "gen_expect.h"
 #include "platform/crt_rand.h"
 #include "support/BossFight.h"
 #include "support/ImageCompare.h"
@@ -125,6 +126,95 @@ TEST(Boss15, FanAndOptionStreamAngles) {
     ExpectTurns(shots[0].second, Turns({a - 0.25f}), step);
     EXPECT_EQ(shots[1].first, 0x204);
     ExpectTurns(shots[1].second, Turns({b + 0.25f}), step);
+  }
+}
+
+// State 3: at step 30 of each 100 a flower of 192 shots (code 12) at
+// b +- 0.2u + 0.25 (b = j/8, u = i/12) with speeds 4.5 - 3.6u; at step 45
+// generator F. State 5: generator L on entry; at steps 120, 180 and 240 a
+// laser from each of options 2D (0, 5), (1, 4), (2, 3) with firing time
+// 540 - step; at 414 five lasers from the body (the last with duration
+// 30). State 7: generators S1, S2, S3 on entry.
+TEST(Boss15, FlowerGeneratorsAndLasersWithTheirValues) {
+  using enemytest::ExpectGen;
+  using enemytest::ExpectLaser;
+  using enemytest::LaserWant;
+  using enemytest::LiveGens;
+  using enemytest::LiveLasers;
+  Rig r(15, 100000, 30.0f);
+  ASSERT_NE(r.boss, nullptr);
+  auto& s = r.boss->Script();
+  for (int k = 0; k < 5000 && r.State() != EnemyType15Behavior::FLOWERS; ++k) r.m.rig.Run();
+  ASSERT_EQ(r.State(), EnemyType15Behavior::FLOWERS);
+  while (s.step != 30) r.m.rig.Run();
+  EShotMan::ClearAll(0);
+  r.m.rig.Run();
+  std::vector<float> angles, want;
+  std::vector<float> speeds, wantSpeeds;
+  for (HitBody* b = HitGroupTable[EShotMan::kHitGroup].Head(); b != nullptr; b = b->NextBody()) {
+    const auto* shot = reinterpret_cast<const EShot*>(b->power);
+    EXPECT_EQ(shot->batch << 8 | shot->kind, 12);
+    angles.push_back(shot->angle - std::floor(shot->angle));
+    speeds.push_back(shot->speed);
+  }
+  for (int i = 0; i < 12; ++i)
+    for (int j = 0; j < 8; ++j) {
+      const float u = float(i) / 12.0f, b = float(j) / 8.0f;
+      want.push_back(b + 0.2f * u + 0.25f);
+      want.push_back(b - 0.2f * u + 0.25f);
+      wantSpeeds.insert(wantSpeeds.end(), 2, 4.5f - 3.6f * u);
+    }
+  ASSERT_EQ(angles.size(), 192u);
+  ExpectTurns(Turns(angles), Turns(want), 30);
+  std::sort(speeds.begin(), speeds.end());
+  std::sort(wantSpeeds.begin(), wantSpeeds.end());
+  for (size_t i = 0; i < speeds.size(); ++i) EXPECT_NEAR(speeds[i], wantSpeeds[i], 1e-5f) << i;
+  while (s.step != 46) r.m.rig.Run();
+  {
+    const auto g = LiveGens(r.boss);
+    ASSERT_EQ(g.size(), 1u);
+    ExpectGen(*g[0], ShotTuple{0x20101, 5, 0x104, 0x104, 0, 0.01f, 0, 3.0f, 4.0f, 53, 1.0f, 1, 0, 0, 2, 0, 0, 0, 0, 0,
+                               0, 0, -1, -1, 0});
+  }
+  for (int k = 0; k < 5000 && r.State() != EnemyType15Behavior::CURTAIN; ++k) r.m.rig.Run();
+  ASSERT_EQ(r.State(), EnemyType15Behavior::CURTAIN);
+  {
+    const auto g = LiveGens(r.boss);
+    ASSERT_EQ(g.size(), 1u);
+    ExpectGen(*g[0], ShotTuple{0x20101, 5, 0x20A, 0x20A, 0, 0.25f, 0.7f, 5.5f, 6.0f, 51, 1.0f, 1, 0, 8, 3, 11, 30, 0,
+                               0, 0, 0, 0, -1, -1, 0});
+  }
+  size_t seen = 0;
+  for (int at : {120, 180, 240}) {
+    while (s.step != at) r.m.rig.Run();
+    r.m.rig.Run();
+    const auto l = LiveLasers(r.boss);
+    ASSERT_EQ(l.size(), seen + 2) << at;
+    for (size_t i = seen; i < l.size(); ++i)
+      ExpectLaser(*l[i], LaserWant{0x40000, 25.0f, 540 - at, 0, 0.7f, 2.0f, 5.0f, 32.0f, 18.0f, 3.0f, 6.0f, 30.0f,
+                                   15.0f, 0});
+    seen = l.size();
+  }
+  while (s.step != 414) r.m.rig.Run();
+  r.m.rig.Run();
+  {
+    const auto l = LiveLasers(r.boss);
+    ASSERT_EQ(l.size(), seen + 5);
+    for (size_t i = seen; i < l.size(); ++i)
+      ExpectLaser(*l[i], LaserWant{0x240000, 25.0f, 300, 3, 0.7f, 2.0f, 5.0f, 64.0f, 45.0f, 3.0f, 6.0f, 60.0f, 37.5f,
+                                   i + 1 == l.size() ? 30 : 0});
+  }
+  for (int k = 0; k < 5000 && r.State() != EnemyType15Behavior::RINGS; ++k) r.m.rig.Run();
+  ASSERT_EQ(r.State(), EnemyType15Behavior::RINGS);
+  {
+    const auto g = LiveGens(r.boss);
+    ASSERT_EQ(g.size(), 3u);
+    ExpectGen(*g[0], ShotTuple{0x101, 5, 0x20B, 0x20B, 0.25f, 0, 0, 7.0f, 5.0f, 1, 0, 1, 0, 0, 7, 10000, 30, 0, 0, 0,
+                               0, 0, -1, -1, 0});
+    ExpectGen(*g[1], ShotTuple{0x101, 5, 0x20B, 0x20B, 0.25f, 0, 0, 8.0f, 6.0f, 1, 0, 1, 0, 0, 9, 10000, 40, -30.0f,
+                               0, 0, 0, 20.0f, -1, -1, 0});
+    ExpectGen(*g[2], ShotTuple{0x101, 5, 0x20B, 0x20B, 0.25f, 0, 0, 6.0f, 4.0f, 1, 0, 1, 0, 0, 6, 10000, 50, 30.0f, 0,
+                               0, 0, 30.0f, -1, -1, 0});
   }
 }
 

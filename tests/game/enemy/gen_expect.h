@@ -7,6 +7,7 @@
 
 #include <vector>
 
+#include "game/effect/ELaserGen.h"
 #include "game/effect/EShotGen.h"
 #include "game/enemy/BossShots.h"
 #include "vrax/kernel/SProc.h"
@@ -50,6 +51,41 @@ inline std::vector<EShotGen*> LiveGens(SProc* p) {
   if (SProcList* l = p->GetList(0))
     for (SProc* c = l->Head(); c != nullptr; c = SProcList::Next(c))
       if (auto* g = dynamic_cast<EShotGen*>(c); g != nullptr && c->GetState() < SProc::STATE_KILLED) r.push_back(g);
+  return r;
+}
+
+// A laser's 14 values: L1 to L13 and the duration.
+struct LaserWant {
+  uint32_t flags;
+  float speed;
+  int32_t firingTime, colour;
+  float coreFactor, aBase, aRange, aValue1, aValue0, bBase, bRange, bValue1, bValue0;
+  int32_t duration;
+};
+
+inline void ExpectLaser(const ELaserGen& l, const LaserWant& w) {
+  EXPECT_EQ(l.flags, w.flags);
+  EXPECT_FLOAT_EQ(l.speed, w.speed);
+  EXPECT_EQ(l.firingTime, w.firingTime);
+  EXPECT_EQ(l.colour, w.colour);
+  EXPECT_FLOAT_EQ(l.coreFactor, w.coreFactor);
+  EXPECT_FLOAT_EQ(l.WidthA().base, w.aBase);
+  EXPECT_FLOAT_EQ(l.WidthA().range, w.aRange);
+  EXPECT_FLOAT_EQ(l.WidthA().value1, w.aValue1);
+  EXPECT_FLOAT_EQ(l.WidthA().value0, w.aValue0);
+  EXPECT_FLOAT_EQ(l.WidthB().base, w.bBase);
+  EXPECT_FLOAT_EQ(l.WidthB().range, w.bRange);
+  EXPECT_FLOAT_EQ(l.WidthB().value1, w.bValue1);
+  EXPECT_FLOAT_EQ(l.WidthB().value0, w.bValue0);
+  EXPECT_EQ(l.duration, w.duration);
+}
+
+// The live lasers in child list 0 of p, oldest first.
+inline std::vector<ELaserGen*> LiveLasers(SProc* p) {
+  std::vector<ELaserGen*> r;
+  if (SProcList* l = p->GetList(0))
+    for (SProc* c = l->Head(); c != nullptr; c = SProcList::Next(c))
+      if (auto* g = dynamic_cast<ELaserGen*>(c); g != nullptr && c->GetState() < SProc::STATE_KILLED) r.push_back(g);
   return r;
 }
 
