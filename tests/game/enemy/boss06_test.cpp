@@ -12,6 +12,7 @@
 #include "gen_expect.h"
 #include "game/core/StageCounters.h"
 #include "game/effect/EShotGen.h"
+#include "game/effect/EfxMan.h"
 #include "game/enemy/EnemyType6.h"
 #include "game/stage/MapMng.h"
 #include "game/tables/enemy_tables.h"
@@ -207,6 +208,32 @@ TEST(Boss06, DefeatBeforeItsPodsCameEndsTheBody) {
   EXPECT_EQ(LiveProc(h), nullptr);
   EXPECT_EQ(g_EnemySet.paused, 0);
   EXPECT_GE(g_MapMng.t, EnemyType6Behavior::kRailOn);
+}
+
+// With the pool of large explosions full when its defeat asks for one, no
+// blast would ever end the body (and it would hold the enemy timeline for
+// good): its last step's frame 17 ends it.
+TEST(Boss06, WithoutAnExplosionItsLastStepEndsTheBody) {
+  Boss6Rig r;
+  ASSERT_NE(r.boss, nullptr);
+  SHandle<EnemyType6> h(r.boss);
+  r.m.rig.Run(50);
+  EfxMan* efx = EfxMan::Instance();
+  ASSERT_NE(efx, nullptr);
+  const SVec4 far{0.0f, -2000.0f, 0.0f, 1.0f};
+  int taken = 0;
+  while (taken < 1000 && efx->SpawnRandom(7, &far, 1.0f, static_cast<SProc*>(nullptr)) != nullptr) ++taken;
+  ASSERT_LT(taken, 1000);
+  r.boss->SendEvent(EObjBase::EV_DEFEATED, 0);
+  std::pair<int32_t, int32_t> last;
+  for (int frames = 0; LiveProc(h) != nullptr && frames < 2000; ++frames) {
+    last = {r.boss->Script().subStep, r.boss->Script().frame};
+    r.m.rig.Run(1);
+  }
+  EXPECT_EQ(LiveProc(h), nullptr);
+  EXPECT_EQ(last, std::make_pair(6, EnemyType6Behavior::kEndFrame));
+  EXPECT_EQ(g_EnemySet.paused, 0);
+  efx->ClearAll();
 }
 
 // Time up at the tenth arrival: the defeat follows without the popup.
