@@ -17,6 +17,7 @@
 #include "platform/crt_rand.h"
 #include "support/BossFight.h"
 #include "support/ImageCompare.h"
+#include "support/SoundProbe.h"
 
 namespace {
 
@@ -278,6 +279,58 @@ TEST(Boss15, TimeOutAndTheDefeatShowLetTheTimelineGo) {
   EXPECT_EQ(r.boss->Script().sub, 7);
   r.m.rig.Run(60);
   EXPECT_EQ(r.m.rig.Enemies(), 1);
+}
+
+// The descent's sounds by sub-step and step, on stage 5 as it plays:
+// effect 29 when the wait of 120 steps ends (sub-step 0, step 120), effect
+// 21 at step 40 of sub-step 2 and effect 29 stopped at its step 60; voice
+// 53 when sub-step 2's stretch is done; voice 54 on entering state 1.
+TEST(Boss15, DescentSoundsOnTheirSteps) {
+  testsupport::BossFight f(5, 115);
+  ASSERT_TRUE(f.Start());
+  f.Step(2);
+  EnemyType15* boss = dynamic_cast<EnemyType15*>(f.Boss());
+  for (int k = 0; k < 200 && boss == nullptr; ++k) {
+    f.Step();
+    boss = dynamic_cast<EnemyType15*>(f.Boss());
+  }
+  ASSERT_NE(boss, nullptr);
+  auto& s = boss->Script();
+  ASSERT_EQ(s.GetState(), EnemyType15Behavior::DESCENT);
+  ASSERT_EQ(s.sub, 0);
+  SRsc* se = testsupport::EffectBank();
+  SRsc* vo = testsupport::VoiceBank();
+  ASSERT_NE(se, nullptr);
+  ASSERT_NE(vo, nullptr);
+  testsupport::MarkSound(se, 29);
+  testsupport::MarkSound(se, 21);
+  testsupport::MarkSound(vo, 53);
+  testsupport::MarkSound(vo, 54);
+  using At = std::pair<int32_t, int32_t>;
+  At se29{-1, -1}, se21{-1, -1}, stop29{-1, -1};
+  int32_t voice53 = -1;
+  bool slowed = false;
+  for (int k = 0; k < 3000 && s.GetState() == EnemyType15Behavior::DESCENT; ++k) {
+    // The stand-in model's stretch of sub-step 2 is shorter than 60 steps:
+    // slowed down, its steps 40 and 60 come before it is done.
+    if (s.sub == 2 && !slowed) boss->animator.speed *= 0.1f, slowed = true;
+    const At at{s.sub, s.step};
+    f.Step();
+    if (se29.first < 0 && testsupport::SoundPlayed(se, 29)) {
+      se29 = at;
+      testsupport::LoopSound(se, 29);
+    }
+    if (se29.first >= 0 && stop29.first < 0 && !testsupport::SoundPlaying(se, 29)) stop29 = at;
+    if (se21.first < 0 && testsupport::SoundPlayed(se, 21)) se21 = at;
+    if (voice53 < 0 && testsupport::SoundPlayed(vo, 53)) voice53 = at.first;
+    if (s.GetState() == EnemyType15Behavior::DESCENT) { EXPECT_FALSE(testsupport::SoundPlayed(vo, 54)); }
+  }
+  EXPECT_EQ(se29, At(0, 120));
+  EXPECT_EQ(se21, At(2, 40));
+  EXPECT_EQ(stop29, At(2, 60));
+  EXPECT_EQ(voice53, 2);
+  EXPECT_EQ(s.GetState(), EnemyType15Behavior::TWIN_FANS);
+  EXPECT_TRUE(testsupport::SoundPlayed(vo, 54));
 }
 
 // Stage 5's first boss from its stage record: the bouncing fans on the
