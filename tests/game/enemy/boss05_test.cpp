@@ -19,6 +19,7 @@
 #include "game/tables/enemy_tables.h"
 #include "model_rig.h"
 #include "support/BossFight.h"
+#include "support/SoundProbe.h"
 
 namespace {
 
@@ -319,6 +320,52 @@ TEST(Boss05, ShotDownInStageTwo) {
   EXPECT_EQ(end.ended - end.defeated, 406);
   EXPECT_EQ(g_EnemySet.paused, 0);
   EXPECT_EQ(g_MapMng.armed, 0);
+}
+
+// Stage 2's first boss as it plays: effect 46 as it comes; effect 14 on
+// entering the transformation; effect 55 on entering the spray; effect 10
+// and 55 stopped when its fire stretch starts (sub-step 2); 46 stopped at
+// its defeat.
+TEST(Boss05, SoundsOfItsEntryTransformationSprayAndDefeat) {
+  testsupport::BossFight f(2, 105);
+  ASSERT_TRUE(f.Start());
+  SRsc* se = testsupport::EffectBank();
+  ASSERT_NE(se, nullptr);
+  for (int32_t n : {46, 14, 55, 10}) testsupport::MarkSound(se, n);
+  f.Step(2);
+  auto* boss = dynamic_cast<EnemyType5*>(f.Boss());
+  for (int k = 0; k < 200 && boss == nullptr; ++k) {
+    f.Step();
+    boss = dynamic_cast<EnemyType5*>(f.Boss());
+  }
+  ASSERT_NE(boss, nullptr);
+  auto& s = boss->Script();
+  ASSERT_EQ(s.GetState(), EnemyType5Behavior::STATE_ENTRY);
+  EXPECT_TRUE(testsupport::SoundPlayed(se, 46));
+  testsupport::LoopSound(se, 46);
+  for (int k = 0; k < 2000 && s.GetState() == EnemyType5Behavior::STATE_ENTRY; ++k) {
+    EXPECT_FALSE(testsupport::SoundPlayed(se, 14));
+    f.Step();
+  }
+  ASSERT_EQ(s.GetState(), EnemyType5Behavior::STATE_TRANSFORM);
+  EXPECT_TRUE(testsupport::SoundPlayed(se, 14));
+  s.ChangeState(EnemyType5Behavior::STATE_SPRAY);
+  f.Step();
+  ASSERT_EQ(s.GetState(), EnemyType5Behavior::STATE_SPRAY);
+  EXPECT_TRUE(testsupport::SoundPlayed(se, 55));
+  testsupport::LoopSound(se, 55);
+  for (int k = 0; k < 2000 && s.subStep < 2; ++k) {
+    EXPECT_FALSE(testsupport::SoundPlayed(se, 10));
+    EXPECT_TRUE(testsupport::SoundPlaying(se, 55));
+    f.Step();
+  }
+  ASSERT_EQ(s.subStep, 2);
+  EXPECT_TRUE(testsupport::SoundPlayed(se, 10));
+  EXPECT_FALSE(testsupport::SoundPlaying(se, 55));
+  EXPECT_TRUE(testsupport::SoundPlaying(se, 46));
+  boss->SendEvent(EObjBase::EV_DEFEATED, 0);
+  f.Step();
+  EXPECT_FALSE(testsupport::SoundPlaying(se, 46));
 }
 
 // Mid-sweep on stage 1's scenery: the thruster glows and the sweeping

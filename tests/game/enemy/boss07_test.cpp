@@ -18,6 +18,7 @@
 #include "model_rig.h"
 #include "platform/crt_rand.h"
 #include "support/BossFight.h"
+#include "support/SoundProbe.h"
 
 namespace {
 
@@ -244,6 +245,48 @@ TEST(Boss07, GeneratorsThunderAndShotsOfEachAttack) {
                     BoltWant{20.0f, 0.25f, -0.2f, 0.55f, 0.1f, 80.0f, 7.0f, 5, 5, 10, 30, 30 * d});
     }
   }
+}
+
+// Stage 2's last boss as it plays: voice 26 on entering the sway, 27 the
+// sweep, 29 the barrage, 28 the comets; at its defeat the four are stopped
+// and voice 31 or 32 plays.
+TEST(Boss07, VoicesOfItsStatesAndItsDefeat) {
+  testsupport::BossFight f(2, 107);
+  ASSERT_TRUE(f.Start());
+  f.Step(2);
+  auto* boss = dynamic_cast<EnemyType7*>(f.Boss());
+  for (int k = 0; k < 200 && boss == nullptr; ++k) {
+    f.Step();
+    boss = dynamic_cast<EnemyType7*>(f.Boss());
+  }
+  ASSERT_NE(boss, nullptr);
+  auto& s = boss->Script();
+  SRsc* vo = testsupport::VoiceBank();
+  ASSERT_NE(vo, nullptr);
+  const std::pair<int32_t, int32_t> voices[4] = {{EnemyType7Behavior::STATE_SWAY, 26},
+                                                 {EnemyType7Behavior::STATE_SWEEP, 27},
+                                                 {EnemyType7Behavior::STATE_BARRAGE, 29},
+                                                 {EnemyType7Behavior::STATE_COMETS, 28}};
+  for (const auto& [state, voice] : voices) {
+    SCOPED_TRACE(voice);
+    for (int32_t v = 26; v <= 29; ++v) testsupport::MarkSound(vo, v);
+    if (state != EnemyType7Behavior::STATE_SWAY) s.ChangeState(state);
+    for (int k = 0; k < 400 && s.GetState() != state; ++k) {
+      EXPECT_FALSE(testsupport::SoundPlayed(vo, voice));
+      f.Step();
+    }
+    ASSERT_EQ(s.GetState(), state);
+    for (int32_t v = 26; v <= 29; ++v) EXPECT_EQ(testsupport::SoundPlayed(vo, v), v == voice) << v;
+  }
+  for (int32_t v = 26; v <= 29; ++v) testsupport::LoopSound(vo, v);
+  testsupport::MarkSound(vo, 31);
+  testsupport::MarkSound(vo, 32);
+  boss->SendEvent(EObjBase::EV_DEFEATED, 0);
+  f.Step();
+  ASSERT_EQ(s.GetState(), EnemyBase::SCRIPT_DEFEATED);
+  for (int32_t v = 26; v <= 29; ++v) EXPECT_FALSE(testsupport::SoundPlaying(vo, v)) << v;
+  EXPECT_NE(testsupport::SoundPlayed(vo, 31), testsupport::SoundPlayed(vo, 32));
+  for (int32_t v = 26; v <= 29; ++v) testsupport::StopSound(vo, v);
 }
 
 // Two fights from a stage start draw the same numbers: the clap value is
