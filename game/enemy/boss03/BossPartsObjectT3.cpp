@@ -17,9 +17,9 @@ int32_t BossPartsObjectT3::User(int32_t code, SProcArg) {
   g_MapMng.Reset();
   if (Game* g = GetGame()) g->StopSe(EnemyType3Behavior::kEngineSound);
   if (g_MapMng.speed < 1.0f) g_MapMng.SetSpeed(0.5f);
-  // The show is over (the burst has played out): the wreck ends with it.
-  // Kept to the stage's end it would hold the enemy timeline, and the
-  // stage's next boss would never come.
-  if (SProc* boss = GetParent()) boss->Kill(0);
+  // The show is over (the burst has played out): the wreck stays to the
+  // stage's end, but lets the enemy timeline go, or the stage's next boss
+  // would never come.
+  if (auto* boss = dynamic_cast<EnemyBase*>(GetParent())) boss->ReleaseTimeline();
   return 0;
 }

@@ -5,7 +5,8 @@
 // second set (its weak point follows a cannon's shield in both), phase 2
 // from the body itself. While it lives the rail loops over the arena; its
 // defeat stops the rail and its companion moves the rail on past the arena
-// after 290 frames, when the boss ends.
+// after 290 frames and lets the enemy timeline go; the wreck stays to the
+// stage's end.
 #include <cstdint>
 
 #include "game/core/Behavior.h"

@@ -447,8 +447,9 @@ int32_t EnemyType6Behavior::Defeated(int32_t code) {
         BossVoice(30);
         frame = 0, subStep = 3;
         owner->SetRoutePoint(21);
+        blast = 0;
         if (EfxMan* efx = EfxMan::Instance())
-          efx->SpawnRandom(4, reinterpret_cast<const SVec4*>(position), 1.0f, owner);
+          blast = efx->SpawnRandom(4, reinterpret_cast<const SVec4*>(position), 1.0f, owner) != nullptr ? 1 : 0;
       }
       break;
     case 3:
@@ -466,11 +467,11 @@ int32_t EnemyType6Behavior::Defeated(int32_t code) {
     default:
       if (frame == kEndFrame) {
         if (g_MapMng.t < kRailOn) g_MapMng.SetSection(0, kRailOn);
-        // The blast of the explosion started in sub-step 2 has ended the
-        // body before this frame. When no explosion could be had the body
-        // ends here: kept to the stage's end it would hold the enemy
-        // timeline, and the stage's next boss would never come.
-        owner->Kill(0);
+        // The blast of the explosion started in sub-step 2 ends the body.
+        // When no explosion could be had (its pool was full) the body ends
+        // here: kept to the stage's end it would hold the enemy timeline,
+        // and the stage's next boss would never come.
+        if (blast == 0) owner->Kill(0);
       }
       break;
   }

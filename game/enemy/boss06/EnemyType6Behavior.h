@@ -58,6 +58,8 @@ class EnemyType6Behavior : public Behavior {
   float armSpread = 80.0f;
   float cableSpread = 0.0f;
   float cableFactor = 0.75f;
+  // 1 once the defeat's explosion, which ends the body, has been had.
+  uint8_t blast = 0;
   EnemyType6Pod pods[kPods];
   EnemyType6Kage shadows[kShadows];
   EnemyType6Arm arms[2];

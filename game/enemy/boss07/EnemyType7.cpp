@@ -37,8 +37,5 @@ int32_t EnemyType7::End(SProcArg) {
 
 int32_t EnemyType7::OnDispose(SProcArg arg) {
   if (script_.GetState() != SCRIPT_DEFEATED) StopBossVoices({26, 27, 28, 29});
-  // The storm's darkness ends with the boss: the stages after it play in
-  // their own light.
-  EnemyType7Storm::RestoreStageLights();
   return EnemyBase::OnDispose(arg);
 }

@@ -40,14 +40,6 @@ void EnemyType7Storm::SetStageLevel(float level) {
   g->LightA().SetColour(0, level, level, level);
 }
 
-void EnemyType7Storm::RestoreStageLights() {
-  Game* g = GetGame();
-  if (g == nullptr) return;
-  SetStageLevel(1.0f);
-  g->LightA().SetColour(kFlashLight, 0.0f, 0.0f, 0.0f);
-  g->LightA().SetEnable(1);
-}
-
 void EnemyType7Storm::Thunderclap(int32_t flashes) {
   if (!g_clapDrawn) {
     g_clapValue = RandF();

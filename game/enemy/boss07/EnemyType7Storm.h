@@ -25,8 +25,6 @@ class EnemyType7Storm : public SProc {
   static void ForgetClapValue();
   // Both stage lights at `level`.
   static void SetStageLevel(float level);
-  // The stage lights as the game sets them up, the flash off.
-  static void RestoreStageLights();
 
   float flashTimer = 0.0f;
   uint8_t active = 0;

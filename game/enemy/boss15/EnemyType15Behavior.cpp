@@ -498,11 +498,10 @@ int32_t EnemyType15Behavior::Defeat(int32_t code) {
       break;
     case 6:
       if (enemy->animator.count > 1) {
-        // The show is over: the boss ends. Kept to the stage's end it would
-        // hold the enemy timeline, and the stage's next boss would never
-        // come.
+        // The show is over: the wreck stays to the stage's end, but lets
+        // the enemy timeline go, or the stage's next boss would never come.
         sub = 7;
-        enemy->Kill(0);
+        enemy->ReleaseTimeline();
       }
       break;
     default:

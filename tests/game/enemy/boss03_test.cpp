@@ -11,6 +11,7 @@
 #include "game/core/StageCounters.h"
 #include "game/effect/ELaserGen.h"
 #include "game/effect/EShotGen.h"
+#include "game/effect/EShotMan.h"
 #include "game/enemy/EnemyMan.h"
 #include "game/enemy/EnemySet.h"
 #include "game/enemy/EnemyType3.h"
@@ -19,6 +20,8 @@
 #include "platform/crt_rand.h"
 #include "support/StageBossFight.h"
 #include "support/ImageCompare.h"
+#include "support/SoundProbe.h"
+#include "gen_expect.h"
 
 namespace {
 
@@ -102,20 +105,21 @@ TEST(Boss03, ThreePhasesTheRailMovedOnAndTheEnd) {
   EXPECT_EQ(StageDefeatCount, defeats + 1);
   // The rail eases to a stop over 185 frames; 290 frames after the defeat
   // the rail leaves the arena at 7823 at half speed, the loop let go, and
-  // the boss ends: the timeline runs on.
+  // the timeline runs on; the wreck stays.
   f.Step(200);
   EXPECT_NEAR(g_MapMng.speed, 0.0f, 1e-4f);
   SHandle<EnemyType3> h(b);
   f.Step(88);
   ASSERT_NE(h.Get(), nullptr);
   EXPECT_EQ(g_MapMng.armed, 1);
+  EXPECT_EQ(g_EnemySet.paused, 1);
   f.Step(3);
-  EXPECT_EQ(h.Get(), nullptr);
+  EXPECT_NE(h.Get(), nullptr);
   EXPECT_EQ(g_MapMng.armed, 0);
   EXPECT_GE(g_MapMng.t, 7823.0f);
   EXPECT_LT(g_MapMng.t, 7825.0f);
   EXPECT_EQ(g_EnemySet.paused, 0);
-  EXPECT_EQ(g_EnemyMan.FindFirst("Boss01"), nullptr);
+  EXPECT_EQ(g_EnemyMan.FindFirst("Boss01"), b);
 }
 
 // Each ring volley sends nine ring pairs round the boss and aims its three
@@ -159,6 +163,158 @@ TEST(Boss03, RingVolleysAimAtThePlayer) {
     f.Step();
   }
   EXPECT_NE(parities[0], parities[1]);
+}
+
+// The angles (turns, in [0, 1)) of the shots of batch << 8 | kind `code`
+// now flying, sorted.
+std::vector<float> ShotTurns(int32_t code) {
+  std::vector<float> r;
+  for (HitBody* h = HitGroupTable[EShotMan::kHitGroup].Head(); h != nullptr; h = h->NextBody()) {
+    const auto* shot = reinterpret_cast<const EShot*>(h->power);
+    if ((shot->batch << 8 | shot->kind) == code) r.push_back(shot->angle - std::floor(shot->angle));
+  }
+  std::sort(r.begin(), r.end());
+  return r;
+}
+
+std::vector<float> Wrapped(std::vector<float> v) {
+  for (float& a : v) a -= std::floor(a);
+  std::sort(v.begin(), v.end());
+  return v;
+}
+
+// Every generator and laser of the fight with its values, as each state
+// makes it on its first frame: fans A(k), B(k) (k = 0, 1) on cannon 2;
+// arcs C, D on cannon 2; streams E, F, G on cannons 0, 1, 2; the laser L
+// and the fans H on cannon 5; the rings R1(a), R2(a) and the aimed fans T
+// on the body. The quad shots of state 9 (code 10, speed 5) at
+// 1 - angle + 0.23, 0.27, 0.19 and 0.31 from cannons 3 and 4 every 12 steps
+// from 60 to 260; sound 35 while the unfolding's animation passes 180.
+TEST(Boss03, GeneratorsShotsAndTheUnfoldSound) {
+  using enemytest::ExpectGen;
+  using enemytest::LiveGens;
+  StageBossFight f(1);
+  auto* b = dynamic_cast<EnemyType3*>(f.Start(7400.0f, 7398.0f, "Boss01"));
+  ASSERT_NE(b, nullptr);
+  auto& s = b->Script();
+  Trace t;
+  RunTo(f, b, EnemyType3Behavior::FANS, 2000, &t);
+  ASSERT_EQ(s.GetState(), EnemyType3Behavior::FANS);
+  {
+    const auto g = LiveGens(&s.cannons[2]);
+    ASSERT_EQ(g.size(), 4u);
+    for (int k = 0; k < 2; ++k) {
+      const float q = float(k) / 8.0f;
+      SCOPED_TRACE(k);
+      ExpectGen(*g[size_t(2 * k)], ShotTuple{0x401, 5, 0x20A, 0x20A, 0, q + 0.25f, q + 0.5f, 3.0f, 4.6f, 4, 1.0f, 1, 0,
+                                             3, 14, 0, 0, 0, 0, 0, 1, 80.0f * float(k), 0, -1, 0});
+      ExpectGen(*g[size_t(2 * k + 1)], ShotTuple{0x401, 5, 10, 10, 0, q + 0.375f, q + 0.125f, 3.0f, 4.6f, 4, 1.0f, 1,
+                                                 0, 3, 14, 0, 0, 0, 0, 0, 1, 80.0f * float(k) + 40.0f, 0, -1, 0});
+    }
+    for (int i = 0; i < 3; ++i) { EXPECT_TRUE(LiveGens(&s.cannons[i]).size() == (i == 2 ? 4u : 0u)) << i; }
+  }
+  RunTo(f, b, EnemyType3Behavior::ARCS, 2000, &t);
+  {
+    const auto g = LiveGens(&s.cannons[2]);
+    ASSERT_EQ(g.size(), 2u);
+    ExpectGen(*g[0], ShotTuple{0x101, 5, 10, 10, 0.25f, 0, 0, 5.0f, 5.0f, 30, 1.0f, 1, 0, 5, 3, 300, 45, 0, 0, 0, 1,
+                               45.0f, -1, -1, 0});
+    ExpectGen(*g[1], ShotTuple{0x101, 5, 10, 10, 0.266f, 0, 0, 5.0f, 5.0f, 30, 1.0f, 1, 0, 5, 3, 300, 45, 0, 0, 0, 1,
+                               75.0f, -1, -1, 0});
+  }
+  RunTo(f, b, EnemyType3Behavior::STREAMS, 2000, &t);
+  {
+    const auto e = LiveGens(&s.cannons[0]), ff = LiveGens(&s.cannons[1]), g = LiveGens(&s.cannons[2]);
+    ASSERT_EQ(e.size(), 1u);
+    ASSERT_EQ(ff.size(), 1u);
+    ASSERT_EQ(g.size(), 1u);
+    ExpectGen(*e[0], ShotTuple{0x101, 5, 10, 10, 0.375f, -0.024f, -0.024f, 3.3f, 3.3f, 5, 0.3f, 1, 0, 10, 160, 0, 0,
+                               0, 0, 0, 1, 0, -1, -1, 0});
+    ExpectGen(*ff[0], ShotTuple{0x101, 5, 10, 10, 0.125f, 0.024f, 0.024f, 3.3f, 3.3f, 5, 0.3f, 1, 0, 10, 160, 0, 0,
+                                0, 0, 0, 1, 0, -1, -1, 0});
+    ExpectGen(*g[0], ShotTuple{0x40101, 5, 0x204, 0x204, 0, 0, 0, 2.0f, 3.0f, 7, 1.0f, 1, 0, 5, 400, 0, 0, 0, 0, 0, 1,
+                               80.0f, -1, -1, 0});
+  }
+  // Phase 0 ended by an event; the unfolding's sound when its animation
+  // passes 180, before the second set comes.
+  SRsc* se = testsupport::EffectBank();
+  ASSERT_NE(se, nullptr);
+  testsupport::MarkSound(se, 35);
+  b->SendEvent(EObjBase::EV_DEFEATED, 0);
+  RunTo(f, b, EnemyType3Behavior::UNFOLD, 10, &t);
+  bool heard = false;
+  for (int k = 0; k < 2000 && s.subStep < 2; ++k) {
+    const int32_t before = int32_t(b->animator.value);
+    f.Step();
+    if (!heard && testsupport::SoundPlayed(se, 35)) {
+      heard = true;
+      EXPECT_LE(before, 180);
+      EXPECT_GE(int32_t(b->animator.value), 180);
+    }
+  }
+  EXPECT_TRUE(heard);
+  RunTo(f, b, EnemyType3Behavior::LASER, 2000, &t);
+  ASSERT_EQ(s.GetState(), EnemyType3Behavior::LASER);
+  {
+    const auto l = enemytest::LiveLasers(&s.cannons[5]);
+    ASSERT_EQ(l.size(), 1u);
+    enemytest::ExpectLaser(*l[0], {0x40000, 25.0f, 254, 0, 0.7f, 2.0f, 5.0f, 32.0f, 18.0f, 3.0f, 6.0f, 30.0f, 15.0f,
+                                   30});
+  }
+  RunTo(f, b, EnemyType3Behavior::QUADS, 2000, &t);
+  ASSERT_EQ(s.GetState(), EnemyType3Behavior::QUADS);
+  {
+    const auto h = LiveGens(&s.cannons[5]);
+    ASSERT_EQ(h.size(), 1u);
+    ExpectGen(*h[0], ShotTuple{0x50101, 5, 0x204, 0x204, 0, 0, 0, 1.0f, 4.0f, 7, 0.3f, 1, 0, 3, 17, 0, 0, 0, 0, 0, 1,
+                               200.0f, 1, -1, 0});
+  }
+  // The quad shots, step by step (the step is 1 after the state's first
+  // frame).
+  int quads = 0;
+  while (s.GetState() == EnemyType3Behavior::QUADS && s.step <= 270) {
+    const int32_t step = s.step;
+    const float a3 = 1.0f - s.cannons[3].angle, a4 = 1.0f - s.cannons[4].angle;
+    EShotMan::ClearAll(0);
+    f.Step();
+    const std::vector<float> got = ShotTurns(0x00A);
+    if (step >= 60 && step <= 260 && step % 12 == 0) {
+      ++quads;
+      std::vector<float> want;
+      for (float a : {a3, a4})
+        for (float d : {0.23f, 0.27f, 0.19f, 0.31f}) want.push_back(a + d);
+      want = Wrapped(want);
+      ASSERT_EQ(got.size(), want.size()) << step;
+      for (size_t i = 0; i < want.size(); ++i) EXPECT_NEAR(got[i], want[i], 1e-5f) << step;
+    } else {
+      EXPECT_TRUE(got.empty()) << step;
+    }
+  }
+  EXPECT_EQ(quads, 17);
+  // Phase 1 ended by an event: the core's rings.
+  b->SendEvent(EObjBase::EV_DEFEATED, 0);
+  RunTo(f, b, EnemyType3Behavior::RINGS, 400, &t);
+  ASSERT_EQ(s.GetState(), EnemyType3Behavior::RINGS);
+  {
+    const auto g = LiveGens(b);
+    ASSERT_EQ(g.size(), 21u);
+    const float half = float((s.subStep - 1) & 1) / 16.0f;
+    for (int j = -4; j <= 4; ++j) {
+      SCOPED_TRACE(j);
+      const float a = float(j) / 8.0f + half + 0.25f;
+      ExpectGen(*g[size_t(2 * (j + 4))],
+                ShotTuple{0x101, 5, 10, 10, 0, a, a + 0.05f, 4.5f, 2.5f, 1, 0, 1, 0, 1, 8, 2, 8, 0, 0, 0, 0, 0, -1, -1,
+                          0});
+      ExpectGen(*g[size_t(2 * (j + 4) + 1)],
+                ShotTuple{0x101, 5, 10, 10, 0, a, a - 0.05f, 4.5f, 2.5f, 1, 0, 1, 0, 1, 8, 2, 8, 0, 0, 0, 0, 0, -1, -1,
+                          30});
+    }
+    const float aim = g[18]->baseAngle;
+    const std::pair<int32_t, float> fans[3] = {{13, 70.0f}, {28, 82.0f}, {18, 94.0f}};
+    for (int i = 0; i < 3; ++i)
+      ExpectGen(*g[size_t(18 + i)], ShotTuple{0x101, 5, 0x309, 0x309, aim, 0, 0, 3.0f, 3.0f, fans[i].first, 1.0f, 1, 0,
+                                              0, 1, 0, 0, 0, 0, 0, 0, fans[i].second, -1, -1, 0});
+  }
 }
 
 TEST(Boss03, PictureWithTheSecondSetFiring) {

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "boss_fight.h"
+#include "gen_expect.h"
 #include "game/core/Game.h"
 #include "game/core/StageCounters.h"
 #include "game/effect/ELaserGen.h"
@@ -105,6 +106,135 @@ TEST(Boss04, EntryCycleOverTimeDefeatShowAndEnd) {
   EXPECT_TRUE(gone(17));
   ASSERT_NE(h.Get(), nullptr);
   EXPECT_EQ(g_EnemySet.paused, 1);
+}
+
+// The entry's sounds by its sub-step and step: effect 42 at step 40 of
+// sub-step 1, effect 2 when the rail reaches 8360 (sub-step 2 to 3),
+// effect 36 at step 8 of sub-step 4. Then every state's voice (17 tour,
+// 18 sweep, 19 bombard, 20 laser) and generators with their values: P on
+// parts 0 and 1, Q on 2 and 3, R on 6 (tour); S(0..9) from part 7 on the
+// body (swarm); T on parts 2 and 3, U on the drawn side's part (sweep); V
+// and W on the body, at step 197 X(0.25, 4.5), X(0.242, 4.43),
+// X(0.258, 4.43), Y(0x20B, 0x20A, 12), Y(0x20C, 0x20B, 8) (bombard); at
+// step 40 the laser L and Z (laser).
+TEST(Boss04, EntrySoundsVoicesAndGeneratorsOfEachState) {
+  using enemytest::ExpectGen;
+  using enemytest::LiveGens;
+  StageBossFight f(1);
+  EnemyType4* b = Fight(f);
+  ASSERT_NE(b, nullptr);
+  auto& s = b->Script();
+  SRsc* se = testsupport::EffectBank();
+  SRsc* vo = testsupport::VoiceBank();
+  ASSERT_NE(se, nullptr);
+  ASSERT_NE(vo, nullptr);
+  for (int32_t n : {42, 2, 36}) testsupport::MarkSound(se, n);
+  for (int32_t n : {17, 18, 19, 20}) testsupport::MarkSound(vo, n);
+  std::vector<std::pair<int32_t, int32_t>> heard[3];
+  const int32_t sounds[3] = {42, 2, 36};
+  for (int k = 0; k < 3000 && s.GetState() == EnemyType4Behavior::ENTRY; ++k) {
+    const std::pair<int32_t, int32_t> at{s.subStep, s.step};
+    f.Step();
+    for (int i = 0; i < 3; ++i)
+      if (testsupport::SoundPlayed(se, sounds[i])) {
+        heard[i].push_back(at);
+        testsupport::MarkSound(se, sounds[i]);
+      }
+  }
+  ASSERT_EQ(s.GetState(), EnemyType4Behavior::TOUR);
+  EXPECT_EQ(heard[0], (std::vector<std::pair<int32_t, int32_t>>{{1, 40}}));
+  ASSERT_EQ(heard[1].size(), 1u);
+  EXPECT_EQ(heard[1][0].first, 2);
+  EXPECT_EQ(heard[2], (std::vector<std::pair<int32_t, int32_t>>{{4, 8}}));
+  // The tour.
+  EXPECT_TRUE(testsupport::SoundPlayed(vo, 17));
+  for (int i : {0, 1}) {
+    const auto g = LiveGens(&s.parts[i]);
+    ASSERT_EQ(g.size(), 1u) << i;
+    ExpectGen(*g[0], ShotTuple{0x101, 5, 4, 4, 0.3f, 0, 0, 2.1f, 2.5f, 8, 1.0f, 1, 0, 0, 3, 1000, 60, 0, 0, 0, 0, 0,
+                               -1, -1, 0});
+  }
+  for (int i : {2, 3}) {
+    const auto g = LiveGens(&s.parts[i]);
+    ASSERT_EQ(g.size(), 1u) << i;
+    ExpectGen(*g[0], ShotTuple{0x10101, 5, 0x20A, 0x20A, 0, 0, 0, 6.0f, 7.0f, 7, 1.0f, 1, 0, 0, 4, 1000, 90, 0, 0, 0,
+                               0, 70.0f, -1, -1, 0});
+  }
+  {
+    const auto g = LiveGens(&s.parts[6]);
+    ASSERT_EQ(g.size(), 1u);
+    ExpectGen(*g[0], ShotTuple{0x20101, 5, 0x308, 0x308, 0, 0, 0, 2.0f, 2.0f, 17, 1.0f, 1, 0, 45, 1000, 0, 0, 0, 0, 0,
+                               0, 45.0f, -1, -1, 0});
+  }
+  // The swarm.
+  ASSERT_GT(RunTo(f, b, EnemyType4Behavior::SWARM, 800), 0);
+  {
+    const auto g = LiveGens(b);
+    ASSERT_EQ(g.size(), 10u);
+    for (int32_t i = 0; i < 10; ++i) {
+      SCOPED_TRACE(i);
+      ExpectGen(*g[size_t(i)], ShotTuple{0x101, 5, 4, 4, 0, 0, 0, 0, 0, 1, 0, 1, 0, 1, 6, 0, 0, 0, 0, 0, 1, 65.0f, -1,
+                                         i, 0});
+      EXPECT_FLOAT_EQ(g[size_t(i)]->OwnerPosition()[0], s.parts[7].hitPosition[0]);
+    }
+  }
+  // The sweep.
+  ASSERT_GT(RunTo(f, b, EnemyType4Behavior::SWEEP, 800), 0);
+  EXPECT_TRUE(testsupport::SoundPlayed(vo, 18));
+  for (int i : {2, 3}) {
+    const auto g = LiveGens(&s.parts[i]);
+    ASSERT_EQ(g.size(), 1u) << i;
+    ExpectGen(*g[0], ShotTuple{0x40101, 5, 4, 4, 0.25f, 0, 0, 3.2f, 2.5f, 8, 1.0f, 1, 0, 10, 42, 0, 0, 0, 0, 0, 1, 0,
+                               -1, -1, 0});
+  }
+  {
+    const auto g = LiveGens(&s.parts[s.side]);
+    ASSERT_EQ(g.size(), 1u);
+    ExpectGen(*g[0], ShotTuple{0x10101, 5, 0x508, 0x508, 0, 0, 0, 7.0f, 7.0f, 1, 0, 1, 0, 3, 7, 3, 30, 0, 0, 0, 1,
+                               30.0f, -1, -1, 0});
+    EXPECT_TRUE(LiveGens(&s.parts[1 - s.side]).empty());
+  }
+  // The bombardment.
+  ASSERT_GT(RunTo(f, b, EnemyType4Behavior::BOMBARD, 800), 0);
+  EXPECT_TRUE(testsupport::SoundPlayed(vo, 19));
+  {
+    const auto g = LiveGens(b);
+    ASSERT_EQ(g.size(), 2u);
+    ExpectGen(*g[0], ShotTuple{0x20101, 5, 0x20A, 0x20A, 0, 0, 0, 2.5f, 2.5f, 27, 1.0f, 1, 0, 68, 100, 0, 0, 0, 0, 0,
+                               1, 45.0f, -1, -1, 0});
+    ExpectGen(*g[1], ShotTuple{0x2101, 5, 11, 11, 0, 0.25f, 0.5f, 2.5f, 2.5f, 6, 1.0f, 1, 0, 6, 10, 100, 13, 0, 0, 0,
+                               1, 50.0f, -1, -1, 0});
+  }
+  while (s.step <= 197) f.Step();
+  {
+    const auto g = LiveGens(b);
+    ASSERT_EQ(g.size(), 5u);
+    const std::pair<float, float> xs[3] = {{0.25f, 4.5f}, {0.242f, 4.43f}, {0.258f, 4.43f}};
+    for (int i = 0; i < 3; ++i)
+      ExpectGen(*g[size_t(i)], ShotTuple{0x101, 5, 0, 0, xs[i].first, 0, 0, xs[i].second, xs[i].second, 15, 1.0f, 1, 0,
+                                         0, 1, 0, 0, 0, 0, 0, 1, 0, 2, -1, 0});
+    ExpectGen(*g[3], ShotTuple{0x40121, 5, 0x20B, 0x20A, 0.25f, 0, 0, 4.0f, 3.5f, 13, 1.0f, 1, 0, 1, 8, 0, 0, 0, 0, 0,
+                               0, 12.0f, 3, -1, 0});
+    ExpectGen(*g[4], ShotTuple{0x40121, 5, 0x20C, 0x20B, 0.25f, 0, 0, 4.0f, 3.5f, 13, 1.0f, 1, 0, 1, 8, 0, 0, 0, 0, 0,
+                               0, 8.0f, 3, -1, 0});
+  }
+  // The laser.
+  ASSERT_GT(RunTo(f, b, EnemyType4Behavior::LASER, 800), 0);
+  EXPECT_TRUE(testsupport::SoundPlayed(vo, 20));
+  while (s.step <= 40) {
+    EXPECT_TRUE(LiveGens(b).empty());
+    f.Step();
+  }
+  {
+    const auto g = LiveGens(b);
+    ASSERT_EQ(g.size(), 1u);
+    ExpectGen(*g[0], ShotTuple{0x40121, 5, 0x20B, 10, 0, 0, 0, 2.0f, 3.0f, 16, 1.0f, 1, 0, 13, 10, 100, 15, 0, 0, 0, 1,
+                               20.0f, -1, -1, 0});
+    const auto l = enemytest::LiveLasers(b);
+    ASSERT_EQ(l.size(), 1u);
+    enemytest::ExpectLaser(*l[0], {0x40000, 25.0f, 200, 2, 0.7f, 2.0f, 5.0f, 32.0f, 18.0f, 3.0f, 6.0f, 30.0f, 15.0f,
+                                   30});
+  }
 }
 
 // The show's own handler, one frame at a time, its effect children left

@@ -8,14 +8,18 @@
 #include <vector>
 
 #include "boss_stage.h"
+#include "gen_expect.h"
+#include "platform/crt_rand.h"
 #include "game/effect/EShotMan.h"
 #include "game/enemy/EnemyType5.h"
 #include "game/enemy/SpawnChild.h"
 #include "game/enemy/boss05/BossSubProc.h"
+#include "game/player/Player.h"
 #include "game/stage/MapMng.h"
 #include "game/tables/enemy_tables.h"
 #include "model_rig.h"
 #include "support/BossFight.h"
+#include "support/SoundProbe.h"
 
 namespace {
 
@@ -86,6 +90,161 @@ TEST(Boss05, SprayFiresFor250StepsAndSettlesAt280) {
   EXPECT_EQ(frames, 280);
   EXPECT_EQ(r.boss->routeCursorIndex, int32_t(EnemyType5Behavior::SEG_SETTLE));
   EXPECT_FLOAT_EQ(r.boss->animator.speed, 0.25f);
+}
+
+// The spray's volleys: every fifth step below 250 (50 volleys), each of
+// m = 3 - trunc(-6 u) shots for the volley's first draw u = rand / 32767;
+// even shots code 0x203, odd 0x204. The generator volley of state 5: one
+// generator A, then 19 x 5 generators B(i, j), 96 in all, with their values.
+TEST(Boss05, SprayVolleysAndTheGeneratorBarrage) {
+  Boss5Rig r;
+  ASSERT_NE(r.boss, nullptr);
+  auto& s = r.boss->Script();
+  while (s.GetState() != EnemyType5Behavior::STATE_SPRAY) ASSERT_GT(r.UntilNext(), 0);
+  while (s.subStep != 2) r.m.rig.Run(1);
+  ASSERT_EQ(s.step, 0);
+  int volleys = 0;
+  std::vector<int> counts, want;
+  for (int k = 0; k < 280; ++k) {
+    EShotMan::ClearAll(0);
+    const uint32_t seed = 12345u + 7919u * uint32_t(k);
+    plat::SRand(seed);
+    const int32_t step = s.step;
+    r.m.rig.Run(1);
+    std::vector<int32_t> codes;  // batch << 8 | kind
+    for (HitBody* b = HitGroupTable[EShotMan::kHitGroup].Head(); b != nullptr; b = b->NextBody()) {
+      const auto* shot = reinterpret_cast<const EShot*>(b->power);
+      codes.push_back(shot->batch << 8 | shot->kind);
+    }
+    if (codes.empty()) {
+      EXPECT_FALSE(step < 250 && step % 5 == 0) << step;
+      continue;
+    }
+    EXPECT_TRUE(step < 250 && step % 5 == 0) << step;
+    ++volleys;
+    const uint32_t next = seed * 214013u + 2531011u;
+    const float u = float((next >> 16) & 0x7FFF) / 32767.0f;
+    want.push_back(3 - int(-6.0f * u));
+    counts.push_back(int(codes.size()));
+    int even = 0;
+    for (int32_t c : codes) even += c == 0x203;
+    EXPECT_EQ(even, (int(codes.size()) + 1) / 2) << step;
+  }
+  EXPECT_EQ(volleys, 50);
+  EXPECT_EQ(counts, want);
+  EXPECT_EQ(s.subStep, 3);
+  // State 5: the 96 generators on muzzle 36 in the frame its fire stretch
+  // starts.
+  while (s.GetState() != EnemyType5Behavior::STATE_VOLLEY) ASSERT_GT(r.UntilNext(), 0);
+  while (s.subStep != 2) r.m.rig.Run(1);
+  const std::vector<EShotGen*> gens = enemytest::LiveGens(r.boss);
+  ASSERT_EQ(gens.size(), 96u);
+  enemytest::ExpectGen(*gens[0], ShotTuple{0x101, 5, 0x204, 0x204, 0, 0, 0, 9.0f, 9.0f, 19, 1.0f, 1, 0, 2, 2000, 0,
+                                           0, 0, 0, 0, 0, 0, -1, -1, 30});
+  for (int i = 0; i <= 18; ++i)
+    for (int j = 0; j <= 4; ++j) {
+      SCOPED_TRACE(i * 10 + j);
+      enemytest::ExpectGen(*gens[size_t(1 + 5 * i + j)],
+                           ShotTuple{0x101, 5, 0x203, 0x203, float(i) / 19.0f, 0, 0, 3.0f, 3.0f, 1, 0, 2,
+                                     25.0f + 22.0f * float(j), 60, 3, 0, 0, 0, 0, 0, 0, i % 2 == 0 ? 40.0f : 10.0f,
+                                     -1, -1, 0});
+    }
+  for (EShotGen* g : {gens[0], gens[95]})
+    for (int i = 0; i < 3; ++i) EXPECT_FLOAT_EQ(g->OwnerPosition()[i], s.muzzle36[i]) << i;
+}
+
+// Shots now flying of batch << 8 | kind `code`: (angle, speed), sorted.
+std::vector<std::pair<float, float>> Flying(int32_t code) {
+  std::vector<std::pair<float, float>> r;
+  for (HitBody* b = HitGroupTable[EShotMan::kHitGroup].Head(); b != nullptr; b = b->NextBody()) {
+    const auto* shot = reinterpret_cast<const EShot*>(b->power);
+    if ((shot->batch << 8 | shot->kind) == code) r.emplace_back(shot->angle, shot->speed);
+  }
+  std::sort(r.begin(), r.end());
+  return r;
+}
+
+// State 6: a fan emitter at steps 0, 90 and 180 (code 0x200, aimed from its
+// origin at the player, speed 4.0, count 18, spread 0.12). State 7: the
+// generator C at step 0; the left arm's pairs (code 0x203, speeds 3.2 and
+// 3.7) at 0.75 - 0.65u on steps 40 to 70 and the right arm's at
+// 0.65u - 0.25 on steps 91 to 121, u = min(n / 30, 1) for the arm's n-th
+// step. State 8: a shot of code 0x509 at speed 5 every 8 steps at
+// 0.12 + 0.26t, then 0.38 - 0.26t, t = step / 60.
+TEST(Boss05, FanEmittersArmPairsAndFlames) {
+  Boss5Rig r;
+  ASSERT_NE(r.boss, nullptr);
+  auto& s = r.boss->Script();
+  while (s.GetState() != EnemyType5Behavior::STATE_FANS) ASSERT_GT(r.UntilNext(), 0);
+  std::vector<int32_t> made;
+  int32_t step = 0;
+  for (int k = 0; k < 400 && s.GetState() == EnemyType5Behavior::STATE_FANS; ++k) {
+    for (SProc* c = r.boss->GetList(0)->Head(); c != nullptr; c = SProcList::Next(c)) {
+      auto* f = dynamic_cast<BossSubProc*>(c);
+      if (f == nullptr || c->GetState() >= SProc::STATE_KILLED || f->fanNumber > 1.0f) continue;
+      if (!made.empty() && made.back() >= step - 2) continue;
+      made.push_back(step);
+      EXPECT_EQ(f->code, 0x200u);
+      EXPECT_FLOAT_EQ(f->speed, 4.0f);
+      EXPECT_FLOAT_EQ(f->initialCount, 18.0f);
+      const float aim = std::atan2(PlayerPos.y - f->origin[1], PlayerPos.x - f->origin[0]) / 6.2831855f;
+      EXPECT_NEAR(f->centre, aim, 1e-5f);
+    }
+    step = s.step;
+    r.m.rig.Run(1);
+  }
+  EXPECT_EQ(made, (std::vector<int32_t>{0, 90, 180}));
+  ASSERT_EQ(s.GetState(), EnemyType5Behavior::STATE_PAIRS);
+  {
+    const auto g = enemytest::LiveGens(r.boss);
+    ASSERT_EQ(g.size(), 1u);
+    enemytest::ExpectGen(*g[0], ShotTuple{0x10101, 5, 0x203, 0x203, 0, 0, 0, 3.5f, 3.0f, 23, 0.4f, 1, 0, 0, 3, 0, 0, 0,
+                                          0, 0, 0, 0, -1, -1, 0});
+  }
+  int pairs = 0;
+  while (s.GetState() == EnemyType5Behavior::STATE_PAIRS && s.step < 131) {
+    const int32_t k = s.step;
+    EShotMan::ClearAll(0);
+    r.m.rig.Run(1);
+    const auto got = Flying(0x203);
+    const bool left = k >= 40 && k <= 70, right = k >= 91 && k <= 121;
+    if (!left && !right) {
+      // (Generator C's volley, made at step 0, flies at step 1.)
+      if (k > 1) { EXPECT_TRUE(got.empty()) << k; }
+      continue;
+    }
+    ++pairs;
+    const float u = std::min(float(left ? k - 40 : k - 91) / 30.0f, 1.0f);
+    const float a = left ? 0.75f - 0.65f * u : 0.65f * u - 0.25f;
+    ASSERT_EQ(got.size(), 2u) << k;
+    for (int i = 0; i < 2; ++i) EXPECT_NEAR(got[size_t(i)].first, a, 1e-5f) << k;
+    std::vector<float> v{got[0].second, got[1].second};
+    std::sort(v.begin(), v.end());
+    EXPECT_NEAR(v[0], 3.2f, 1e-5f) << k;
+    EXPECT_NEAR(v[1], 3.7f, 1e-5f) << k;
+  }
+  EXPECT_EQ(pairs, 62);
+  while (s.GetState() != EnemyType5Behavior::STATE_FLAMES) ASSERT_GT(r.UntilNext(), 0);
+  // Its first frame (step 0) has fired.
+  int flames = 0;
+  for (int n = 1; n < 122 && s.GetState() == EnemyType5Behavior::STATE_FLAMES; ++n) {
+    const int32_t k = s.step, sub = s.subStep;
+    EShotMan::ClearAll(0);
+    r.m.rig.Run(1);
+    const auto got = Flying(0x509);
+    if (k % 8 != 0) {
+      EXPECT_TRUE(got.empty()) << k;
+      continue;
+    }
+    ++flames;
+    const float t = float(k) / 60.0f;
+    ASSERT_EQ(got.size(), 1u) << k;
+    EXPECT_NEAR(got[0].first, sub == 0 ? 0.12f + 0.26f * t : 0.38f - 0.26f * t, 1e-5f) << k;
+    EXPECT_FLOAT_EQ(got[0].second, 5.0f);
+  }
+  // Steps 8 to 56 of the first sweep (its step 0 fired on the state's first
+  // frame) and 0 to 56 of the second.
+  EXPECT_EQ(flames, 7 + 8);
 }
 
 // Fans of n, n - 1, ..., 2 shots every second frame, spread evenly, the
@@ -161,6 +320,52 @@ TEST(Boss05, ShotDownInStageTwo) {
   EXPECT_EQ(end.ended - end.defeated, 406);
   EXPECT_EQ(g_EnemySet.paused, 0);
   EXPECT_EQ(g_MapMng.armed, 0);
+}
+
+// Stage 2's first boss as it plays: effect 46 as it comes; effect 14 on
+// entering the transformation; effect 55 on entering the spray; effect 10
+// and 55 stopped when its fire stretch starts (sub-step 2); 46 stopped at
+// its defeat.
+TEST(Boss05, SoundsOfItsEntryTransformationSprayAndDefeat) {
+  testsupport::BossFight f(2, 105);
+  ASSERT_TRUE(f.Start());
+  SRsc* se = testsupport::EffectBank();
+  ASSERT_NE(se, nullptr);
+  for (int32_t n : {46, 14, 55, 10}) testsupport::MarkSound(se, n);
+  f.Step(2);
+  auto* boss = dynamic_cast<EnemyType5*>(f.Boss());
+  for (int k = 0; k < 200 && boss == nullptr; ++k) {
+    f.Step();
+    boss = dynamic_cast<EnemyType5*>(f.Boss());
+  }
+  ASSERT_NE(boss, nullptr);
+  auto& s = boss->Script();
+  ASSERT_EQ(s.GetState(), EnemyType5Behavior::STATE_ENTRY);
+  EXPECT_TRUE(testsupport::SoundPlayed(se, 46));
+  testsupport::LoopSound(se, 46);
+  for (int k = 0; k < 2000 && s.GetState() == EnemyType5Behavior::STATE_ENTRY; ++k) {
+    EXPECT_FALSE(testsupport::SoundPlayed(se, 14));
+    f.Step();
+  }
+  ASSERT_EQ(s.GetState(), EnemyType5Behavior::STATE_TRANSFORM);
+  EXPECT_TRUE(testsupport::SoundPlayed(se, 14));
+  s.ChangeState(EnemyType5Behavior::STATE_SPRAY);
+  f.Step();
+  ASSERT_EQ(s.GetState(), EnemyType5Behavior::STATE_SPRAY);
+  EXPECT_TRUE(testsupport::SoundPlayed(se, 55));
+  testsupport::LoopSound(se, 55);
+  for (int k = 0; k < 2000 && s.subStep < 2; ++k) {
+    EXPECT_FALSE(testsupport::SoundPlayed(se, 10));
+    EXPECT_TRUE(testsupport::SoundPlaying(se, 55));
+    f.Step();
+  }
+  ASSERT_EQ(s.subStep, 2);
+  EXPECT_TRUE(testsupport::SoundPlayed(se, 10));
+  EXPECT_FALSE(testsupport::SoundPlaying(se, 55));
+  EXPECT_TRUE(testsupport::SoundPlaying(se, 46));
+  boss->SendEvent(EObjBase::EV_DEFEATED, 0);
+  f.Step();
+  EXPECT_FALSE(testsupport::SoundPlaying(se, 46));
 }
 
 // Mid-sweep on stage 1's scenery: the thruster glows and the sweeping

@@ -9,14 +9,18 @@
 #include <vector>
 
 #include "boss_stage.h"
+#include "gen_expect.h"
 #include "game/core/StageCounters.h"
 #include "game/effect/EShotGen.h"
+#include "game/effect/EfxMan.h"
 #include "game/enemy/EnemyType6.h"
 #include "game/stage/MapMng.h"
 #include "game/tables/enemy_tables.h"
 #include "model_rig.h"
 #include "platform/crt_rand.h"
 #include "support/BossFight.h"
+#include "support/SoundProbe.h"
+#include "support/StageBossFight.h"
 
 namespace {
 
@@ -68,6 +72,77 @@ TEST(Boss06, FightsThroughItsCycle) {
   }
 }
 
+// The generators with their values: one at each hover arrival; the
+// burst's twelve on entry; the shadows' pair each at frame 200 (from the
+// shadow); the wobble's two on entry.
+TEST(Boss06, GeneratorsWithTheirValues) {
+  using enemytest::ExpectGen;
+  using enemytest::LiveGens;
+  Boss6Rig r;
+  ASSERT_NE(r.boss, nullptr);
+  auto& s = r.boss->Script();
+  while (s.GetState() != EnemyType6Behavior::STATE_HOVER) ASSERT_GT(r.UntilNext(), 0);
+  // The first arrival, 30 frames on: one generator.
+  for (int k = 0; k < 100 && LiveGens(r.boss).empty(); ++k) r.m.rig.Run(1);
+  {
+    const auto g = LiveGens(r.boss);
+    ASSERT_EQ(g.size(), 1u);
+    ExpectGen(*g[0], ShotTuple{0x20101, 5, 5, 0x205, 0, 0, 0, 5.0f, 5.0f, 21, 1.0f, 1, 0, 0, 1, 0, 0, 0, 0, 0, 1, 0,
+                               -1, -1, 0});
+  }
+  if (SProcList* l = r.boss->GetList(0)) l->KillAll(0);
+  s.ChangeState(EnemyType6Behavior::STATE_BURST);
+  r.m.rig.Run(1);
+  ASSERT_EQ(s.GetState(), EnemyType6Behavior::STATE_BURST);
+  {
+    const auto g = LiveGens(r.boss);
+    ASSERT_EQ(g.size(), 12u);
+    for (int i = 0; i <= 5; ++i) {
+      SCOPED_TRACE(i);
+      ExpectGen(*g[size_t(2 * i)], ShotTuple{0x101, 5, 10, 10, 0.1666f * float(i) + 0.25f, 0, 0, 2.5f, 2.5f, 6, 0.0833f,
+                                             1, 0, 10, 3, 50, 40, 0, 0, 0, 0, 30.0f, -1, -1, 0});
+      ExpectGen(*g[size_t(2 * i + 1)], ShotTuple{0x101, 5, 266, 266, 0.1666f * float(i) + 0.3333f, 0, 0, 2.5f, 2.5f, 6,
+                                                 0.0833f, 1, 0, 10, 3, 50, 40, 0, 0, 0, 0, 60.0f, -1, -1, 0});
+    }
+  }
+  if (SProcList* l = r.boss->GetList(0)) l->KillAll(0);
+  s.ChangeState(EnemyType6Behavior::STATE_SHADOWS);
+  r.m.rig.Run(1);
+  ASSERT_EQ(s.GetState(), EnemyType6Behavior::STATE_SHADOWS);
+  while (s.frame <= 200) {
+    EXPECT_TRUE(LiveGens(r.boss).empty()) << s.frame;
+    r.m.rig.Run(1);
+  }
+  {
+    const auto g = LiveGens(r.boss);
+    ASSERT_EQ(g.size(), 8u);
+    for (int i = 0; i < 4; ++i) {
+      SCOPED_TRACE(i);
+      ExpectGen(*g[size_t(2 * i)], ShotTuple{0x101, 5, 4, 4, 0.25f * float(i) + 0.125f, 0, 0, 1.9f, 1.9f, 12, 0.13f, 1,
+                                             0, 16, 3, 0, 0, 0, 0, 0, 1, 0, -1, -1, 0});
+      ExpectGen(*g[size_t(2 * i + 1)], ShotTuple{0x101, 5, 4, 4, 0, 0, 0, 2.7f, 2.7f, 20, 1.0f, 1, 0, 0, 1, 0, 0, 0, 0,
+                                                 0, 1, 0, -1, -1, 0});
+      for (int k = 0; k < 2; ++k) {
+        const float* from = g[size_t(2 * i + k)]->OwnerPosition();
+        EXPECT_FLOAT_EQ(from[0], s.shadows[i].Position()[0]);
+        EXPECT_FLOAT_EQ(from[1], s.shadows[i].Position()[1]);
+      }
+    }
+  }
+  if (SProcList* l = r.boss->GetList(0)) l->KillAll(0);
+  s.ChangeState(EnemyType6Behavior::STATE_WOBBLE);
+  r.m.rig.Run(1);
+  ASSERT_EQ(s.GetState(), EnemyType6Behavior::STATE_WOBBLE);
+  {
+    const auto g = LiveGens(r.boss);
+    ASSERT_EQ(g.size(), 2u);
+    ExpectGen(*g[0], ShotTuple{0x101, 5, 10, 10, 0.25f, -0.0283f, -0.0283f, 5.0f, 5.0f, 20, 1.0f, 1, 0, 7, 10, 0, 0, 0,
+                               0, 0, 1, 100.0f, -1, -1, 30});
+    ExpectGen(*g[1], ShotTuple{0x101, 5, 10, 10, 0, 0, 0, 5.0f, 5.0f, 33, 1.0f, 1, 0, 0, 1, 0, 0, 0, 0, 0, 1, 170.0f,
+                               -1, -1, 0});
+  }
+}
+
 // One rand draw a choice; the body crosses from the left pair (1, 4) to the
 // right pair (2, 3) and back; from 0 any point, 4 only for r >= 0.8163.
 TEST(Boss06, ChoosesItsNextPointAcrossTheArena) {
@@ -104,7 +179,7 @@ TEST(Boss06, CableSamplesAreCapped) {
 }
 
 // Defeated in its entrance, before its pods and arms ever registered: the
-// defeat runs through, moves the rail on, and the body ends.
+// defeat runs through, moves the rail on, and its explosion ends the body.
 TEST(Boss06, DefeatBeforeItsPodsCameEndsTheBody) {
   Boss6Rig r;
   ASSERT_NE(r.boss, nullptr);
@@ -112,20 +187,53 @@ TEST(Boss06, DefeatBeforeItsPodsCameEndsTheBody) {
   r.m.rig.Run(50);
   g_MapMng.t = 7400.0f;
   r.boss->SendEvent(EObjBase::EV_DEFEATED, 0);
-  int frames = 0;
+  int frames = 0, blast = -1;
   std::pair<int32_t, int32_t> last;
   while (LiveProc(h) != nullptr && frames < 2000) {
     r.m.rig.Run(1);
     ++frames;
     if (frames == 1) { EXPECT_EQ(g_MapMng.armed, 0); }
     if (LiveProc(h) != nullptr) { EXPECT_EQ(g_EnemySet.paused, 1); }
-    if (LiveProc(h) != nullptr) last = {r.boss->Script().subStep, r.boss->Script().frame};
+    if (LiveProc(h) == nullptr) break;
+    last = {r.boss->Script().subStep, r.boss->Script().frame};
+    if (blast < 0 && last.first == 3) blast = frames;
   }
-  // Ended by its own last step, before its explosion's blast would.
-  EXPECT_EQ(last, std::make_pair(6, EnemyType6Behavior::kEndFrame));
+  // Ended by its explosion (made in the frame sub-step 3 starts, its first
+  // frame in that frame) on the explosion's 195th frame, after its last
+  // step's frame 17 moved the rail on.
+  ASSERT_GT(blast, 0);
+  EXPECT_EQ(frames - blast, 194);
+  EXPECT_EQ(last.first, 6);
+  EXPECT_GT(last.second, EnemyType6Behavior::kEndFrame);
   EXPECT_EQ(LiveProc(h), nullptr);
   EXPECT_EQ(g_EnemySet.paused, 0);
   EXPECT_GE(g_MapMng.t, EnemyType6Behavior::kRailOn);
+}
+
+// With the pool of large explosions full when its defeat asks for one, no
+// blast would ever end the body (and it would hold the enemy timeline for
+// good): its last step's frame 17 ends it.
+TEST(Boss06, WithoutAnExplosionItsLastStepEndsTheBody) {
+  Boss6Rig r;
+  ASSERT_NE(r.boss, nullptr);
+  SHandle<EnemyType6> h(r.boss);
+  r.m.rig.Run(50);
+  EfxMan* efx = EfxMan::Instance();
+  ASSERT_NE(efx, nullptr);
+  const SVec4 far{0.0f, -2000.0f, 0.0f, 1.0f};
+  int taken = 0;
+  while (taken < 1000 && efx->SpawnRandom(7, &far, 1.0f, static_cast<SProc*>(nullptr)) != nullptr) ++taken;
+  ASSERT_LT(taken, 1000);
+  r.boss->SendEvent(EObjBase::EV_DEFEATED, 0);
+  std::pair<int32_t, int32_t> last;
+  for (int frames = 0; LiveProc(h) != nullptr && frames < 2000; ++frames) {
+    last = {r.boss->Script().subStep, r.boss->Script().frame};
+    r.m.rig.Run(1);
+  }
+  EXPECT_EQ(LiveProc(h), nullptr);
+  EXPECT_EQ(last, std::make_pair(6, EnemyType6Behavior::kEndFrame));
+  EXPECT_EQ(g_EnemySet.paused, 0);
+  efx->ClearAll();
 }
 
 // Time up at the tenth arrival: the defeat follows without the popup.
@@ -190,6 +298,55 @@ TEST(Boss06, PictureOfTheShadows) {
     EXPECT_EQ(fans, 1);
   }
   EXPECT_TRUE(p.Matches("boss06_shadows.png"));
+}
+
+// On stage 2 as it plays: the shadows' merge is heard at frame 200 of the
+// entrance (effect 21) and the pods' coming on entering state 1 (voice 23);
+// in the shadow state voice 25 and effect 21 at frame 50, effect 21 again
+// at 250; voice 24 on entering the wobble.
+TEST(Boss06, SoundsOnTheirFrames) {
+  testsupport::StageBossFight f(2);
+  auto* b = dynamic_cast<EnemyType6*>(f.Start(7348.0f, 7346.0f, "Boss04"));
+  ASSERT_NE(b, nullptr);
+  SRsc* se = testsupport::EffectBank();
+  SRsc* vo = testsupport::VoiceBank();
+  ASSERT_NE(se, nullptr);
+  ASSERT_NE(vo, nullptr);
+  auto& s = b->Script();
+  ASSERT_EQ(s.GetState(), EnemyType6Behavior::STATE_ENTRANCE);
+  ASSERT_LT(s.frame, 200);
+  testsupport::MarkSound(se, 21);
+  testsupport::MarkSound(vo, 23);
+  while (s.frame < 200) f.Step();
+  EXPECT_FALSE(testsupport::SoundPlayed(se, 21));
+  f.Step();
+  EXPECT_TRUE(testsupport::SoundPlayed(se, 21));
+  while (s.GetState() == EnemyType6Behavior::STATE_ENTRANCE) {
+    EXPECT_FALSE(testsupport::SoundPlayed(vo, 23));
+    f.Step();
+  }
+  EXPECT_EQ(s.GetState(), EnemyType6Behavior::STATE_PODS_IN);
+  EXPECT_TRUE(testsupport::SoundPlayed(vo, 23));
+  // The shadow state, ordered at once.
+  s.ChangeState(EnemyType6Behavior::STATE_SHADOWS);
+  f.Step();
+  ASSERT_EQ(s.GetState(), EnemyType6Behavior::STATE_SHADOWS);
+  for (int32_t at : {50, 250}) {
+    testsupport::MarkSound(se, 21);
+    testsupport::MarkSound(vo, 25);
+    while (s.frame < at) f.Step();
+    EXPECT_FALSE(testsupport::SoundPlayed(se, 21)) << at;
+    f.Step();
+    EXPECT_TRUE(testsupport::SoundPlayed(se, 21)) << at;
+    EXPECT_EQ(testsupport::SoundPlayed(vo, 25), at == 50) << at;
+  }
+  testsupport::MarkSound(vo, 24);
+  while (s.GetState() == EnemyType6Behavior::STATE_SHADOWS) {
+    EXPECT_FALSE(testsupport::SoundPlayed(vo, 24));
+    f.Step();
+  }
+  EXPECT_EQ(s.GetState(), EnemyType6Behavior::STATE_WOBBLE);
+  EXPECT_TRUE(testsupport::SoundPlayed(vo, 24));
 }
 
 }  // namespace

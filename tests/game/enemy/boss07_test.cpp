@@ -3,17 +3,22 @@
 // the fight (defeat and time up), the companion ending the body.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <vector>
 
 #include "boss_stage.h"
+#include "gen_expect.h"
 #include "game/core/Game.h"
 #include "game/core/StageCounters.h"
+#include "game/effect/EShotMan.h"
 #include "game/effect/EThunderGen.h"
 #include "game/enemy/EnemyType7.h"
 #include "game/tables/enemy_tables.h"
 #include "model_rig.h"
 #include "platform/crt_rand.h"
 #include "support/BossFight.h"
+#include "support/SoundProbe.h"
 
 namespace {
 
@@ -86,6 +91,204 @@ TEST(Boss07, FightsThroughItsCycleUnderTheStormAndThunder) {
   EXPECT_GT(Draws(before, plat::RandSeed()), 0);
 }
 
+// The thunder generators of the boss's own manager in child list 0 of p.
+std::vector<EThunderGen*> LiveThunder(SProc* p) {
+  std::vector<EThunderGen*> r;
+  for (SProc* c = p->GetList(0)->Head(); c != nullptr; c = SProcList::Next(c))
+    if (auto* g = dynamic_cast<EThunderGen*>(c); g != nullptr && c->GetState() < SProc::STATE_KILLED) r.push_back(g);
+  return r;
+}
+
+struct BoltWant {
+  float length, aFrom, aTo, bFrom, bTo, v1, v2;
+  int32_t v3, word, count, period, delay;
+};
+
+void ExpectThunder(const EThunderGen& g, const BoltWant& w) {
+  EXPECT_FLOAT_EQ(g.width, w.length);
+  EXPECT_FLOAT_EQ(g.startFrom, w.aFrom);
+  EXPECT_FLOAT_EQ(g.startTo, w.aTo);
+  EXPECT_FLOAT_EQ(g.endFrom, w.bFrom);
+  EXPECT_FLOAT_EQ(g.endTo, w.bTo);
+  EXPECT_FLOAT_EQ(g.turnTime, w.v1);
+  EXPECT_FLOAT_EQ(g.speed, w.v2);
+  EXPECT_EQ(g.tips, w.v3);
+  EXPECT_EQ(g.tipPeriod, w.word);
+  EXPECT_EQ(g.bolts, w.count);
+  EXPECT_EQ(g.boltPeriod, w.period);
+  EXPECT_FLOAT_EQ(g.offsetX, 0.0f);
+  EXPECT_FLOAT_EQ(g.offsetY, 0.0f);
+  EXPECT_EQ(g.delay, w.delay);
+}
+
+// Each attack's generators and thunder with their values, on the frame
+// they are made: the sway's two option streams on entry and 8 x 3 from
+// the body at its frame 90 (its counter starts at 85); the sweep's four
+// thunder generators and its twin shots (code 0x204 at 0.01k and
+// 0.01k + 0.5, k counting frames, on frames 0, 3, ..., 267); the comets'
+// generator on entry and 4 x 2 at frame 80; the barrage's generator and
+// 3 x 2 thunder generators at frame 0.
+TEST(Boss07, GeneratorsThunderAndShotsOfEachAttack) {
+  using enemytest::ExpectGen;
+  using enemytest::LiveGens;
+  Boss7Rig r;
+  ASSERT_NE(r.boss, nullptr);
+  auto& s = r.boss->Script();
+  while (s.GetState() != EnemyType7Behavior::STATE_SWAY) ASSERT_GT(r.UntilNext(), 0);
+  {
+    const auto g = LiveGens(r.boss);
+    ASSERT_EQ(g.size(), 2u);
+    ExpectGen(*g[0], ShotTuple{0x101, 5, 0x20a, 0x20a, 0.375f, -0.02f, -0.02f, 4.2f, 4.2f, 1, 0, 1, 0, 4, 2000, 0, 0,
+                               0, 0, 0, 0, 1.0f, -1, -1, 0});
+    ExpectGen(*g[1], ShotTuple{0x101, 5, 0x20a, 0x20a, 0.125f, 0.02f, 0.02f, 4.2f, 4.2f, 1, 0, 1, 0, 4, 2000, 0, 0, 0,
+                               0, 0, 0, 1.0f, -1, -1, 0});
+  }
+  EXPECT_EQ(s.frame, 86);
+  r.m.rig.Run(4);
+  EXPECT_EQ(LiveGens(r.boss).size(), 2u);
+  r.m.rig.Run(1);
+  ASSERT_EQ(s.frame, 91);
+  {
+    const auto g = LiveGens(r.boss);
+    ASSERT_EQ(g.size(), 2u + 24u);
+    for (int i = -3; i <= 4; ++i) {
+      SCOPED_TRACE(i);
+      const float a = 0.125f * float(i) + 0.25f;
+      const size_t at = 2 + 3 * size_t(i + 3);
+      ExpectGen(*g[at], ShotTuple{0x101, 5, 0x20a, 0x20a, 0, a, a + 0.07f, 3.0f, 1.5f, 1, 0, 1, 0, 0, 6, 0, 0, 0, 0, 0,
+                                  0, 0, -1, -1, 0});
+      ExpectGen(*g[at + 1], ShotTuple{0x101, 5, 0x20a, 0x20a, 0, a, a - 0.07f, 3.0f, 1.5f, 1, 0, 1, 0, 0, 6, 0, 0, 0,
+                                      0, 0, 0, 0, -1, -1, 0});
+      ExpectGen(*g[at + 2], ShotTuple{0x10804, 5, 0x204, 0x204, 0, 0, 0, 5.0f, 5.0f, 33, 1.0f, 1, 0, 0, 0, 0, 0, 0, 0,
+                                      0, 0, 2.0f, -1, -1, 0});
+    }
+  }
+  // The sweep, entered at once.
+  if (SProcList* l = r.boss->GetList(0)) l->KillAll(0);
+  r.boss->everyCounter = 0;
+  s.ChangeState(EnemyType7Behavior::STATE_SWEEP);
+  int twins = 0;
+  for (int k = 0; k < 300; ++k) {
+    EShotMan::ClearAll(0);
+    const int32_t frame = s.GetState() == EnemyType7Behavior::STATE_SWEEP ? s.frame : 0;
+    r.m.rig.Run(1);
+    ASSERT_EQ(s.GetState(), EnemyType7Behavior::STATE_SWEEP);
+    if (k == 0) {
+      const auto t = LiveThunder(r.boss);
+      ASSERT_EQ(t.size(), 4u);
+      for (int i = 0; i <= 3; ++i) {
+        const float a = 0.25f * float(i) + 0.125f;
+        ExpectThunder(*t[size_t(i)], BoltWant{20.0f, a, a - 0.25f, a, a - 0.25f, 50.0f, 6.0f, 5, 5, 10, 25, 0});
+      }
+    }
+    const int32_t f = k == 0 ? 0 : frame;
+    std::vector<float> got;
+    for (HitBody* b = HitGroupTable[EShotMan::kHitGroup].Head(); b != nullptr; b = b->NextBody()) {
+      const auto* shot = reinterpret_cast<const EShot*>(b->power);
+      EXPECT_EQ(shot->batch << 8 | shot->kind, 0x204);
+      got.push_back(shot->baseAngle);
+    }
+    if (f <= 269 && f % 3 == 0) {
+      ++twins;
+      ASSERT_EQ(got.size(), 2u) << f;
+      std::sort(got.begin(), got.end());
+      EXPECT_NEAR(got[0], 0.01f * float(f), 1e-5f) << f;
+      EXPECT_NEAR(got[1], 0.01f * float(f) + 0.5f, 1e-5f) << f;
+    } else {
+      EXPECT_TRUE(got.empty()) << f;
+    }
+  }
+  EXPECT_EQ(twins, 90);
+  // The comets.
+  if (SProcList* l = r.boss->GetList(0)) l->KillAll(0);
+  r.boss->everyCounter = 0;
+  s.ChangeState(EnemyType7Behavior::STATE_COMETS);
+  r.m.rig.Run(1);
+  ASSERT_EQ(s.GetState(), EnemyType7Behavior::STATE_COMETS);
+  {
+    const auto g = LiveGens(r.boss);
+    ASSERT_EQ(g.size(), 1u);
+    ExpectGen(*g[0], ShotTuple{0x101, 5, 0x204, 0x204, 0, 0, 0, 3.0f, 6.0f, 32, 1.0f, 1, 0, 30, 40, 0, 0, 0, 0, 0, 1,
+                               0, -1, -1, 30});
+  }
+  while (s.frame <= 80) r.m.rig.Run(1);
+  {
+    const auto g = LiveGens(r.boss);
+    ASSERT_GE(g.size(), 8u);
+    const size_t first = g.size() - 8;
+    for (int i = 0; i <= 3; ++i) {
+      SCOPED_TRACE(i);
+      const float a = 0.25f * float(i) + 0.25f, b = 0.25f * float(i + 1);
+      ExpectGen(*g[first + 2 * size_t(i)], ShotTuple{0x101, 5, 0x20a, 0x20a, 0, a, a + 0.06f, 6.0f, 4.0f, 1, 0, 1, 0,
+                                                     2, 7, 1, 8, 0, 0, 0, 1, 0, -1, -1, 30});
+      ExpectGen(*g[first + 2 * size_t(i) + 1], ShotTuple{0x101, 5, 0x20a, 0x20a, 0, b, b - 0.06f, 6.0f, 4.0f, 1, 0, 1,
+                                                         0, 2, 7, 1, 8, 0, 0, 0, 0, 0, -1, -1, 30});
+    }
+  }
+  // The barrage.
+  if (SProcList* l = r.boss->GetList(0)) l->KillAll(0);
+  r.boss->everyCounter = 0;
+  s.ChangeState(EnemyType7Behavior::STATE_BARRAGE);
+  r.m.rig.Run(1);
+  ASSERT_EQ(s.GetState(), EnemyType7Behavior::STATE_BARRAGE);
+  {
+    const auto g = LiveGens(r.boss);
+    ASSERT_EQ(g.size(), 1u);
+    ExpectGen(*g[0], ShotTuple{0x40824, 5, 0x204, 0x203, 0, 0.25f, 1.25f, 2.5f, 1.5f, 8, 1.0f, 1, 0, 10, 10, 100, 30,
+                               0, 0, 0, 0, 60.0f, -1, -1, 0});
+    const auto t = LiveThunder(r.boss);
+    ASSERT_EQ(t.size(), 6u);
+    for (int d = 0; d < 3; ++d) {
+      SCOPED_TRACE(d);
+      ExpectThunder(*t[size_t(2 * d)], BoltWant{20.0f, 0.25f, 0.7f, -0.05f, 0.4f, 80.0f, 7.0f, 5, 5, 10, 30, 30 * d});
+      ExpectThunder(*t[size_t(2 * d + 1)],
+                    BoltWant{20.0f, 0.25f, -0.2f, 0.55f, 0.1f, 80.0f, 7.0f, 5, 5, 10, 30, 30 * d});
+    }
+  }
+}
+
+// Stage 2's last boss as it plays: voice 26 on entering the sway, 27 the
+// sweep, 29 the barrage, 28 the comets; at its defeat the four are stopped
+// and voice 31 or 32 plays.
+TEST(Boss07, VoicesOfItsStatesAndItsDefeat) {
+  testsupport::BossFight f(2, 107);
+  ASSERT_TRUE(f.Start());
+  f.Step(2);
+  auto* boss = dynamic_cast<EnemyType7*>(f.Boss());
+  for (int k = 0; k < 200 && boss == nullptr; ++k) {
+    f.Step();
+    boss = dynamic_cast<EnemyType7*>(f.Boss());
+  }
+  ASSERT_NE(boss, nullptr);
+  auto& s = boss->Script();
+  SRsc* vo = testsupport::VoiceBank();
+  ASSERT_NE(vo, nullptr);
+  const std::pair<int32_t, int32_t> voices[4] = {{EnemyType7Behavior::STATE_SWAY, 26},
+                                                 {EnemyType7Behavior::STATE_SWEEP, 27},
+                                                 {EnemyType7Behavior::STATE_BARRAGE, 29},
+                                                 {EnemyType7Behavior::STATE_COMETS, 28}};
+  for (const auto& [state, voice] : voices) {
+    SCOPED_TRACE(voice);
+    for (int32_t v = 26; v <= 29; ++v) testsupport::MarkSound(vo, v);
+    if (state != EnemyType7Behavior::STATE_SWAY) s.ChangeState(state);
+    for (int k = 0; k < 400 && s.GetState() != state; ++k) {
+      EXPECT_FALSE(testsupport::SoundPlayed(vo, voice));
+      f.Step();
+    }
+    ASSERT_EQ(s.GetState(), state);
+    for (int32_t v = 26; v <= 29; ++v) EXPECT_EQ(testsupport::SoundPlayed(vo, v), v == voice) << v;
+  }
+  for (int32_t v = 26; v <= 29; ++v) testsupport::LoopSound(vo, v);
+  testsupport::MarkSound(vo, 31);
+  testsupport::MarkSound(vo, 32);
+  boss->SendEvent(EObjBase::EV_DEFEATED, 0);
+  f.Step();
+  ASSERT_EQ(s.GetState(), EnemyBase::SCRIPT_DEFEATED);
+  for (int32_t v = 26; v <= 29; ++v) EXPECT_FALSE(testsupport::SoundPlaying(vo, v)) << v;
+  EXPECT_NE(testsupport::SoundPlayed(vo, 31), testsupport::SoundPlayed(vo, 32));
+  for (int32_t v = 26; v <= 29; ++v) testsupport::StopSound(vo, v);
+}
+
 // Two fights from a stage start draw the same numbers: the clap value is
 // drawn afresh in each. The storm's first 100 frames draw nothing.
 TEST(Boss07, TwoPlaysFromAStageStartDrawAlike) {
@@ -118,6 +321,7 @@ TEST(Boss07, DefeatPlaysTheShowAndEndsTheBodyAtFrame560) {
   EXPECT_NE(r.boss->Script().thunder.GetState(), SProc::STATE_RUNNING);
   EXPECT_NE(r.boss->FindFirst("BossPartsObjectT7"), nullptr);
   EXPECT_EQ(g_EnemySet.paused, 1);
+  const float level = r.m.rig.weapons.game.Ambient10().Get().r;
   r.m.rig.Run(560);
   ASSERT_NE(LiveProc(h), nullptr);
   EXPECT_EQ(g_EnemySet.paused, 1);
@@ -125,8 +329,9 @@ TEST(Boss07, DefeatPlaysTheShowAndEndsTheBodyAtFrame560) {
   EXPECT_EQ(LiveProc(h), nullptr);
   EXPECT_EQ(g_EnemySet.paused, 0);
   r.m.rig.Run(1);
-  // Its end gives the stage its light back.
-  EXPECT_FLOAT_EQ(r.m.rig.weapons.game.Ambient10().Get().r, 1.0f);
+  // The stage keeps the light the storm left at the defeat (the stage's own
+  // end gives it back).
+  EXPECT_FLOAT_EQ(r.m.rig.weapons.game.Ambient10().Get().r, level);
 }
 
 TEST(Boss07, TimeUpAtTheSwaysEndIsAnUncountedDefeat) {

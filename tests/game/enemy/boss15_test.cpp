@@ -1,9 +1,10 @@
 // Boss type 15: the descent under the light shafts and the attack cycle
 // with its waits, the arena loop it arms, the shot bounce rules at the play
-// area's edges, the time-out, and the defeat show that ends the boss and
-// lets the timeline and the rail go on.
+// area's edges, the time-out, and the defeat show after which
+// the timeline and the rail go on while its wreck stays.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -12,9 +13,11 @@
 #include "game/enemy/EnemyType15.h"
 #include "game/stage/MapMng.h"
 #include "boss_rig.h"
+#include "gen_expect.h"
 #include "platform/crt_rand.h"
 #include "support/BossFight.h"
 #include "support/ImageCompare.h"
+#include "support/SoundProbe.h"
 
 namespace {
 
@@ -45,6 +48,174 @@ TEST(Boss15, DescentThenTheCycleOfAttacks) {
     }
     const int took = r.RunState(2000);
     if (frames > 0) { EXPECT_EQ(took, frames) << "state " << state; }
+  }
+}
+
+// The angles (turns, in [0, 1)) of the enemy shots fired by the frame, by
+// batch << 8 | kind, each list sorted.
+std::vector<std::pair<int32_t, std::vector<float>>> FrameShots(Rig& r) {
+  EShotMan::ClearAll(0);
+  r.m.rig.Run();
+  std::vector<std::pair<int32_t, std::vector<float>>> out;
+  for (HitBody* b = HitGroupTable[EShotMan::kHitGroup].Head(); b != nullptr; b = b->NextBody()) {
+    const auto* shot = reinterpret_cast<const EShot*>(b->power);
+    const int32_t code = shot->batch << 8 | shot->kind;
+    auto it = std::find_if(out.begin(), out.end(), [&](const auto& e) { return e.first == code; });
+    if (it == out.end()) it = out.insert(out.end(), {code, {}});
+    it->second.push_back(shot->angle - std::floor(shot->angle));
+  }
+  std::sort(out.begin(), out.end());
+  for (auto& e : out) std::sort(e.second.begin(), e.second.end());
+  return out;
+}
+
+std::vector<float> Turns(std::vector<float> v) {
+  for (float& a : v) a -= std::floor(a);
+  std::sort(v.begin(), v.end());
+  return v;
+}
+
+void ExpectTurns(const std::vector<float>& got, const std::vector<float>& want, int step) {
+  ASSERT_EQ(got.size(), want.size()) << step;
+  for (size_t i = 0; i < got.size(); ++i) EXPECT_NEAR(got[i], want[i], 1e-5f) << step << " " << i;
+}
+
+// State 1: on odd steps of the first 15 of every 20 the boss fires code 3
+// at A, A -+ 0.015 and their mirrors 0.5 - a, A = 0.7 - 0.01 (step / 20 + 1);
+// in the first 20 of every 30 the options fire 0x203 at B, B -+ 0.015
+// (option 1) and 0.5 - those (option 2), B = 0.625 + 0.03 (step / 30 + 1);
+// both stop once the first fan's counter has passed 10 (step 200). State
+// 2: each frame A and B move by d = (step / 180 + 1) 0.01 from 0 and 0.5
+// (A up, B down), then option 1 fires code 4 at A - 0.25 and option 2
+// 0x204 at B + 0.25.
+TEST(Boss15, FanAndOptionStreamAngles) {
+  Rig r(15, 100000, 30.0f);
+  ASSERT_NE(r.boss, nullptr);
+  r.RunState(1000);
+  ASSERT_EQ(r.State(), 1);
+  auto& s = r.boss->Script();
+  while (s.step <= 300 && r.State() == 1) {
+    const int step = s.step;
+    const auto shots = FrameShots(r);
+    std::vector<std::pair<int32_t, std::vector<float>>> want;
+    if (step % 2 == 1 && step < 200 && step % 20 < 15) {
+      const float a = 0.7f - 0.01f * float(step / 20 + 1);
+      want.push_back({0x003, Turns({a, a - 0.015f, a + 0.015f, 0.5f - a, 0.5f - (a - 0.015f), 0.5f - (a + 0.015f)})});
+    }
+    if (step % 2 == 1 && step < 200 && step % 30 < 20) {
+      const float b = 0.625f + 0.03f * float(step / 30 + 1);
+      want.push_back({0x203, Turns({b, b - 0.015f, b + 0.015f, 0.5f - b, 0.5f - (b - 0.015f), 0.5f - (b + 0.015f)})});
+    }
+    ASSERT_EQ(shots.size(), want.size()) << step;
+    for (size_t i = 0; i < want.size(); ++i) {
+      EXPECT_EQ(shots[i].first, want[i].first) << step;
+      ExpectTurns(shots[i].second, want[i].second, step);
+    }
+  }
+  // The first frame of state 2 is its step 0.
+  auto shots = FrameShots(r);
+  for (int k = 0; k < 2000 && r.State() != 2; ++k) shots = FrameShots(r);
+  ASSERT_EQ(r.State(), 2);
+  float a = 0.0f, b = 0.5f;
+  for (int step = 0; step < 100; ++step) {
+    if (step > 0) shots = FrameShots(r);
+    ASSERT_EQ(s.step, step + 1);
+    const float d = (float(step) / 180.0f + 1.0f) * 0.01f;
+    a += d, b -= d;
+    ASSERT_EQ(shots.size(), 2u) << step;
+    EXPECT_EQ(shots[0].first, 0x004);
+    ExpectTurns(shots[0].second, Turns({a - 0.25f}), step);
+    EXPECT_EQ(shots[1].first, 0x204);
+    ExpectTurns(shots[1].second, Turns({b + 0.25f}), step);
+  }
+}
+
+// State 3: at step 30 of each 100 a flower of 192 shots (code 12) at
+// b +- 0.2u + 0.25 (b = j/8, u = i/12) with speeds 4.5 - 3.6u; at step 45
+// generator F. State 5: generator L on entry; at steps 120, 180 and 240 a
+// laser from each of options 2D (0, 5), (1, 4), (2, 3) with firing time
+// 540 - step; at 414 five lasers from the body (the last with duration
+// 30). State 7: generators S1, S2, S3 on entry.
+TEST(Boss15, FlowerGeneratorsAndLasersWithTheirValues) {
+  using enemytest::ExpectGen;
+  using enemytest::ExpectLaser;
+  using enemytest::LaserWant;
+  using enemytest::LiveGens;
+  using enemytest::LiveLasers;
+  Rig r(15, 100000, 30.0f);
+  ASSERT_NE(r.boss, nullptr);
+  auto& s = r.boss->Script();
+  for (int k = 0; k < 5000 && r.State() != EnemyType15Behavior::FLOWERS; ++k) r.m.rig.Run();
+  ASSERT_EQ(r.State(), EnemyType15Behavior::FLOWERS);
+  while (s.step != 30) r.m.rig.Run();
+  EShotMan::ClearAll(0);
+  r.m.rig.Run();
+  std::vector<float> angles, want;
+  std::vector<float> speeds, wantSpeeds;
+  for (HitBody* b = HitGroupTable[EShotMan::kHitGroup].Head(); b != nullptr; b = b->NextBody()) {
+    const auto* shot = reinterpret_cast<const EShot*>(b->power);
+    EXPECT_EQ(shot->batch << 8 | shot->kind, 12);
+    angles.push_back(shot->angle - std::floor(shot->angle));
+    speeds.push_back(shot->speed);
+  }
+  for (int i = 0; i < 12; ++i)
+    for (int j = 0; j < 8; ++j) {
+      const float u = float(i) / 12.0f, b = float(j) / 8.0f;
+      want.push_back(b + 0.2f * u + 0.25f);
+      want.push_back(b - 0.2f * u + 0.25f);
+      wantSpeeds.insert(wantSpeeds.end(), 2, 4.5f - 3.6f * u);
+    }
+  ASSERT_EQ(angles.size(), 192u);
+  ExpectTurns(Turns(angles), Turns(want), 30);
+  std::sort(speeds.begin(), speeds.end());
+  std::sort(wantSpeeds.begin(), wantSpeeds.end());
+  for (size_t i = 0; i < speeds.size(); ++i) EXPECT_NEAR(speeds[i], wantSpeeds[i], 1e-5f) << i;
+  while (s.step != 46) r.m.rig.Run();
+  {
+    const auto g = LiveGens(r.boss);
+    ASSERT_EQ(g.size(), 1u);
+    ExpectGen(*g[0], ShotTuple{0x20101, 5, 0x104, 0x104, 0, 0.01f, 0, 3.0f, 4.0f, 53, 1.0f, 1, 0, 0, 2, 0, 0, 0, 0, 0,
+                               0, 0, -1, -1, 0});
+  }
+  for (int k = 0; k < 5000 && r.State() != EnemyType15Behavior::CURTAIN; ++k) r.m.rig.Run();
+  ASSERT_EQ(r.State(), EnemyType15Behavior::CURTAIN);
+  {
+    const auto g = LiveGens(r.boss);
+    ASSERT_EQ(g.size(), 1u);
+    ExpectGen(*g[0], ShotTuple{0x20101, 5, 0x20A, 0x20A, 0, 0.25f, 0.7f, 5.5f, 6.0f, 51, 1.0f, 1, 0, 8, 3, 11, 30, 0,
+                               0, 0, 0, 0, -1, -1, 0});
+  }
+  size_t seen = 0;
+  for (int at : {120, 180, 240}) {
+    while (s.step != at) r.m.rig.Run();
+    r.m.rig.Run();
+    const auto l = LiveLasers(r.boss);
+    ASSERT_EQ(l.size(), seen + 2) << at;
+    for (size_t i = seen; i < l.size(); ++i)
+      ExpectLaser(*l[i], LaserWant{0x40000, 25.0f, 540 - at, 0, 0.7f, 2.0f, 5.0f, 32.0f, 18.0f, 3.0f, 6.0f, 30.0f,
+                                   15.0f, 0});
+    seen = l.size();
+  }
+  while (s.step != 414) r.m.rig.Run();
+  r.m.rig.Run();
+  {
+    const auto l = LiveLasers(r.boss);
+    ASSERT_EQ(l.size(), seen + 5);
+    for (size_t i = seen; i < l.size(); ++i)
+      ExpectLaser(*l[i], LaserWant{0x240000, 25.0f, 300, 3, 0.7f, 2.0f, 5.0f, 64.0f, 45.0f, 3.0f, 6.0f, 60.0f, 37.5f,
+                                   i + 1 == l.size() ? 30 : 0});
+  }
+  for (int k = 0; k < 5000 && r.State() != EnemyType15Behavior::RINGS; ++k) r.m.rig.Run();
+  ASSERT_EQ(r.State(), EnemyType15Behavior::RINGS);
+  {
+    const auto g = LiveGens(r.boss);
+    ASSERT_EQ(g.size(), 3u);
+    ExpectGen(*g[0], ShotTuple{0x101, 5, 0x20B, 0x20B, 0.25f, 0, 0, 7.0f, 5.0f, 1, 0, 1, 0, 0, 7, 10000, 30, 0, 0, 0,
+                               0, 0, -1, -1, 0});
+    ExpectGen(*g[1], ShotTuple{0x101, 5, 0x20B, 0x20B, 0.25f, 0, 0, 8.0f, 6.0f, 1, 0, 1, 0, 0, 9, 10000, 40, -30.0f,
+                               0, 0, 0, 20.0f, -1, -1, 0});
+    ExpectGen(*g[2], ShotTuple{0x101, 5, 0x20B, 0x20B, 0.25f, 0, 0, 6.0f, 4.0f, 1, 0, 1, 0, 0, 6, 10000, 50, 30.0f, 0,
+                               0, 0, 30.0f, -1, -1, 0});
   }
 }
 
@@ -84,9 +255,9 @@ TEST(Boss15, ShotsReboundFromTheSidesAndTheTopOnly) {
 }
 
 // Out of time after its first attack the boss defeats itself; its show
-// shakes it (two draws a frame), takes it to the centre, and it ends: the
-// timeline and the rail go on.
-TEST(Boss15, TimeOutAndTheDefeatShowEndTheBoss) {
+// shakes it (two draws a frame), takes it to the centre, and once it is
+// over the timeline and the rail go on; the wreck stays.
+TEST(Boss15, TimeOutAndTheDefeatShowLetTheTimelineGo) {
   Rig r(15, 400, 30.0f);
   ASSERT_NE(r.boss, nullptr);
   r.RunState(1000);
@@ -105,8 +276,61 @@ TEST(Boss15, TimeOutAndTheDefeatShowEndTheBoss) {
     if (g_EnemySet.paused == 0) ended = f;
   }
   EXPECT_GT(ended, 76 + 121 + 120);
-  r.m.rig.Run(2);
-  EXPECT_EQ(r.m.rig.Enemies(), 0);
+  EXPECT_EQ(r.boss->Script().sub, 7);
+  r.m.rig.Run(60);
+  EXPECT_EQ(r.m.rig.Enemies(), 1);
+}
+
+// The descent's sounds by sub-step and step, on stage 5 as it plays:
+// effect 29 when the wait of 120 steps ends (sub-step 0, step 120), effect
+// 21 at step 40 of sub-step 2 and effect 29 stopped at its step 60; voice
+// 53 when sub-step 2's stretch is done; voice 54 on entering state 1.
+TEST(Boss15, DescentSoundsOnTheirSteps) {
+  testsupport::BossFight f(5, 115);
+  ASSERT_TRUE(f.Start());
+  f.Step(2);
+  EnemyType15* boss = dynamic_cast<EnemyType15*>(f.Boss());
+  for (int k = 0; k < 200 && boss == nullptr; ++k) {
+    f.Step();
+    boss = dynamic_cast<EnemyType15*>(f.Boss());
+  }
+  ASSERT_NE(boss, nullptr);
+  auto& s = boss->Script();
+  ASSERT_EQ(s.GetState(), EnemyType15Behavior::DESCENT);
+  ASSERT_EQ(s.sub, 0);
+  SRsc* se = testsupport::EffectBank();
+  SRsc* vo = testsupport::VoiceBank();
+  ASSERT_NE(se, nullptr);
+  ASSERT_NE(vo, nullptr);
+  testsupport::MarkSound(se, 29);
+  testsupport::MarkSound(se, 21);
+  testsupport::MarkSound(vo, 53);
+  testsupport::MarkSound(vo, 54);
+  using At = std::pair<int32_t, int32_t>;
+  At se29{-1, -1}, se21{-1, -1}, stop29{-1, -1};
+  int32_t voice53 = -1;
+  bool slowed = false;
+  for (int k = 0; k < 3000 && s.GetState() == EnemyType15Behavior::DESCENT; ++k) {
+    // The stand-in model's stretch of sub-step 2 is shorter than 60 steps:
+    // slowed down, its steps 40 and 60 come before it is done.
+    if (s.sub == 2 && !slowed) boss->animator.speed *= 0.1f, slowed = true;
+    const At at{s.sub, s.step};
+    f.Step();
+    if (se29.first < 0 && testsupport::SoundPlayed(se, 29)) {
+      se29 = at;
+      testsupport::LoopSound(se, 29);
+    }
+    if (se29.first >= 0 && stop29.first < 0 && !testsupport::SoundPlaying(se, 29)) stop29 = at;
+    if (se21.first < 0 && testsupport::SoundPlayed(se, 21)) se21 = at;
+    if (voice53 < 0 && testsupport::SoundPlayed(vo, 53)) voice53 = at.first;
+    if (s.GetState() == EnemyType15Behavior::DESCENT) { EXPECT_FALSE(testsupport::SoundPlayed(vo, 54)); }
+  }
+  EXPECT_EQ(se29, At(0, 120));
+  EXPECT_EQ(se21, At(2, 40));
+  EXPECT_EQ(stop29, At(2, 60));
+  EXPECT_EQ(voice53, 2);
+  EXPECT_EQ(s.GetState(), EnemyType15Behavior::TWIN_FANS);
+  EXPECT_TRUE(testsupport::SoundPlayed(vo, 54));
 }
 
 // Stage 5's first boss from its stage record: the bouncing fans on the
@@ -122,9 +346,9 @@ TEST(Boss15, HeadlessFightFromStageFive) {
   plat::Image img;
   ASSERT_TRUE(f.world.H().Screenshot(&img));
   EXPECT_TRUE(testsupport::MatchesGolden(img, "boss15_fans.png", 8, 400));
-  const auto end = f.ShootDown(12, 2000);
+  const auto end = f.ShootDown(12, 1200);
   ASSERT_GT(end.defeated, 0);
-  EXPECT_GT(end.ended, end.defeated);
+  EXPECT_EQ(end.ended, -1);
   EXPECT_EQ(g_EnemySet.paused, 0);
   EXPECT_EQ(g_MapMng.armed, 0);
 }

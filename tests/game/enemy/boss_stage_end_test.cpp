@@ -3,8 +3,9 @@
 // beaten at its show's frame, and the wreck, whose show never ends it,
 // holds the enemy timeline until the stage ends 600 frames later. Nothing
 // of the stage's script comes after the boss, and the stage result follows
-// on time. The bosses before them (types 3, 5, 6, 8, 10, 12, 13 and 15)
-// end with their shows and let their stages go on: the next enemy comes.
+// on time. The bosses before them let their stages go on: the next enemy
+// comes; types 5, 6, 8, 10, 12 and 13 end with their shows, types 3 and 15
+// let the timeline go when theirs are over and their wrecks stay.
 // Stage 4's wreck set piece comes with boss 13 (stage_set_piece_test.cpp).
 #include <gtest/gtest.h>
 
@@ -115,6 +116,44 @@ void ExpectTheStageGoesOn(int stage, float key, const char* name, int ended, int
   EXPECT_GT(next, 0);
 }
 
+// A boss before its stage's last whose wreck stays to the stage's end
+// (types 3 and 15): defeated as above, it lets the timeline go `released`
+// frames after the defeat state's first frame (-1: at most `limit`, where
+// the release waits on the stand-in model's animation), nothing spawns
+// before, the wreck still lives when the next record of the stage's script
+// comes, and it lives on after that.
+void ExpectTheStageGoesOnPastTheWreck(int stage, float key, const char* name, int released, int limit) {
+  SCOPED_TRACE(name);
+  testsupport::StageBossFight f(stage);
+  EnemyBase* b = f.Start(key, key - 2.0f, name);
+  ASSERT_NE(b, nullptr);
+  SHandle<EnemyBase> h(b);
+  f.Step(20);
+  const int32_t spawned = StageEnemyCount;
+  for (int k = 0; k < 2000 && b->script->GetState() != EnemyBase::SCRIPT_DEFEATED; ++k) {
+    if (b->grabMode != EObjBase::GRAB_DEFEATED) { b->SendEvent(EObjBase::EV_DEFEATED, 0); }
+    f.Step();
+  }
+  ASSERT_EQ(b->script->GetState(), EnemyBase::SCRIPT_DEFEATED);
+  int release = -1, next = -1;
+  for (int k = 1; k <= limit + 2000 && next < 0; ++k) {
+    f.Step();
+    if (release < 0 && g_EnemySet.paused == 0) release = k;
+    if (next < 0 && StageEnemyCount > spawned) next = k;
+    ASSERT_NE(LiveProc(h), nullptr) << k;
+    if (release < 0) { ASSERT_EQ(StageEnemyCount, spawned) << k; }
+  }
+  ASSERT_GT(release, 0);
+  if (released > 0) {
+    EXPECT_EQ(release, released);
+  } else {
+    EXPECT_LE(release, limit);
+  }
+  EXPECT_GT(next, 0);
+  f.Step(60);
+  EXPECT_NE(LiveProc(h), nullptr);
+}
+
 // The show companions of types 3, 8 and 12 move the rail on when their
 // tick brings the count to 290; type 5's ends on its count 405, counted
 // from 0 and raised after the frame's windows. Each is made in the defeat
@@ -128,7 +167,10 @@ void ExpectTheStageGoesOn(int stage, float key, const char* name, int ended, int
 // its 215th (178 + 214 = 392). Type 6 is ended by the blast of its own
 // defeat explosion and type 15 by its script once its last animation
 // stretch has played, both after steps of the stand-in model's animation.
-TEST(BossStageEnd, StageOneGoesOnAfterTypeThree) { ExpectTheStageGoesOn(1, 7400.0f, "Boss01", 290, 290); }
+// Type 3's companion lets the timeline go when its tick brings the count
+// to 290, 290 frames after the defeat state's first frame (it runs from the
+// next); type 15's script once its last animation stretch has played.
+TEST(BossStageEnd, StageOneGoesOnAfterTypeThree) { ExpectTheStageGoesOnPastTheWreck(1, 7400.0f, "Boss01", 290, 290); }
 
 TEST(BossStageEnd, StageTwoGoesOnAfterTypesFiveAndSix) {
   ExpectTheStageGoesOn(2, 4391.0f, "Boss03", 406, 406);
@@ -145,6 +187,6 @@ TEST(BossStageEnd, StageFourGoesOnAfterTypesTwelveAndThirteen) {
   ExpectTheStageGoesOn(4, 5671.0f, "Boss11", 392, 392);
 }
 
-TEST(BossStageEnd, StageFiveGoesOnAfterTypeFifteen) { ExpectTheStageGoesOn(5, 179.0f, "Boss13", -1, 600); }
+TEST(BossStageEnd, StageFiveGoesOnAfterTypeFifteen) { ExpectTheStageGoesOnPastTheWreck(5, 179.0f, "Boss13", -1, 600); }
 
 }  // namespace
