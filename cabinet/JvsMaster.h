@@ -74,10 +74,12 @@ const char* XioGetVersionString();
 
 // Whether a reply frame (status first) answers the commands queued for the
 // node: a report for each command, each of the length its command gives,
-// and nothing after them. A reply whose status is not normal carries no
-// reports and passes; commands whose report length this library does not
-// know end the check there.
-bool JvsReplyAnswersQueue(uint8_t node, const uint8_t* reply, size_t length);
+// all within the frame; bytes after them are no report. Returns the bytes
+// that answer (status and reports), 0 when the frame cannot be the answer.
+// A reply whose status is not normal carries no reports and passes whole;
+// commands whose report length this library does not know end the check
+// there, and the rest of the frame counts as answering.
+size_t JvsReplyAnswersQueue(uint8_t node, const uint8_t* reply, size_t length);
 
 // The standard layer.
 int32_t JvsOpenStd(const char* portName);
