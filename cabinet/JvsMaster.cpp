@@ -636,27 +636,25 @@ void JvsQueueNodePoll(int32_t node) {
   JvsQueueCommand(n, nullptr, 0);
   const JvsNodeRecord& r = s->record;
   const uint8_t players = JvsFeatureParam(r, kJvsFeatureSwitches, 1);
-  if (players) {
-    const uint8_t poll[3] = {0x20, players, static_cast<uint8_t>((ParamToCount(JvsFeatureParam(r, kJvsFeatureSwitches, 2)) + 7) / 8)};
-    JvsQueueCommand(n, poll, 3);
-  }
+  const uint8_t poll[3] = {0x20, players,
+                           static_cast<uint8_t>((ParamToCount(JvsFeatureParam(r, kJvsFeatureSwitches, 2)) + 7) / 8)};
+  JvsQueueCommand(n, poll, 3);
   if (const int32_t outputs = JvsFeatureParam(r, kJvsFeatureOutputs, 1)) {
     const uint8_t bytes = static_cast<uint8_t>(std::min((outputs + 7) / 8, 4));
     uint8_t cmd[6] = {0x32, bytes};
     std::memcpy(cmd + 2, s->outputs, bytes);
     JvsQueueCommand(n, cmd, 2u + bytes);
   }
-  const uint8_t slots = static_cast<uint8_t>(std::min<int>(JvsFeatureParam(r, kJvsFeatureCoins, 1), 4));
-  for (uint8_t k = 0; k < slots; ++k) {
+  const uint8_t slots = JvsFeatureParam(r, kJvsFeatureCoins, 1);
+  // The node state holds four decrease requests.
+  for (uint8_t k = 0; k < slots && k < 4; ++k) {
     const uint16_t d = s->coinDecrease[k];
     if (!d) continue;
     const uint8_t cmd[4] = {0x30, static_cast<uint8_t>(k + 1), static_cast<uint8_t>(d >> 8), static_cast<uint8_t>(d)};
     JvsQueueCommand(n, cmd, 4);
   }
-  if (slots) {
-    const uint8_t cmd[2] = {0x21, slots};
-    JvsQueueCommand(n, cmd, 2);
-  }
+  const uint8_t coins[2] = {0x21, slots};
+  JvsQueueCommand(n, coins, 2);
 }
 
 int32_t JvsQueuePoll() {

@@ -94,8 +94,9 @@ int32_t JvsStdReplyHandler(uint8_t node, const uint8_t* command, size_t commandL
 // Queues node 0's status command and the standard poll of every copied node,
 // then requests a cycle. 1.
 int32_t JvsQueuePoll();
-// The standard poll of one node: switches, outputs, coin decreases, coins,
-// each only when the node has that feature.
+// The standard poll of one node: switches (its players and bytes per player,
+// 0 without the feature), outputs when it has them, the coin decreases asked
+// for, coins (its slot count, 0 without the feature).
 void JvsQueueNodePoll(int32_t node);
 // Feature lookups on a node's record: parameter 1 (and 2) of a function code.
 uint8_t JvsFeatureParam(const JvsNodeRecord& r, uint8_t code, int param);

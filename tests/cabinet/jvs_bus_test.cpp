@@ -590,6 +590,38 @@ TEST(ReplyMatch, ReportsFitTheQueuedCommands) {
   JvsClearQueues();
 }
 
+// The standard poll of a node, worked by hand from its features: switches
+// and coins are asked for always (0 players, 0 slots without the feature),
+// outputs only with outputs, a decrease only for a slot that has one.
+TEST(NodePoll, CommandsFollowTheFeatures) {
+  using Bytes = std::vector<uint8_t>;
+  auto queued = [](uint8_t node) {
+    std::vector<Bytes> out;
+    for (uint32_t i = 0; i < JvsQueuedCount(node); ++i) {
+      size_t len = 0;
+      const uint8_t* c = JvsGetQueuedCommand(node, i, &len);
+      out.emplace_back(c, c + len);
+    }
+    return out;
+  };
+  JvsClearQueues();
+  JvsNodeState* s = JvsGetNodeRecord(1);
+  *s = JvsNodeState{};
+  JvsQueueNodePoll(1);
+  EXPECT_EQ(queued(1), (std::vector<Bytes>{{0x20, 0, 0}, {0x21, 0}}));
+
+  // 2 players of 13 switches (2 bytes each), 2 coin slots, 10 outputs.
+  const uint8_t features[3][4] = {{0x01, 2, 13, 0}, {0x02, 2, 0, 0}, {0x12, 10, 0, 0}};
+  for (const auto& f : features) std::memcpy(s->record.features[f[0]], f, 4);
+  s->outputs[0] = 0x81;
+  s->outputs[1] = 0x02;
+  s->coinDecrease[1] = 0x0103;
+  JvsQueueNodePoll(1);
+  EXPECT_EQ(queued(1), (std::vector<Bytes>{{0x20, 2, 2}, {0x32, 2, 0x81, 0x02}, {0x30, 2, 0x01, 0x03}, {0x21, 2}}));
+  *s = JvsNodeState{};
+  JvsClearQueues();
+}
+
 // ---------------------------------------------------------------------------
 // The I/O device in its bus mode.
 
@@ -700,6 +732,26 @@ TEST_F(DeviceBusTest, BusWithoutSwitchesUnlinksUnitZero) {
     return sync == -1;
   }));
   EXPECT_ALL({VAL(JvsGetState() > 0, true), VAL(dev_->GetUnitCount(), 0)});
+}
+
+// Each poll updates the accessory of unit i for each node index i below the
+// node count: with one node, unit 1's block is never touched.
+TEST_F(DeviceBusTest, OneAccessoryUpdatePerNode) {
+  bus_.AddNode(SimJvsNode{});
+  dev_ = CreateXioDevice(bus_.PortPath().c_str(), 0);
+  ASSERT_EQ(dev_->Open(), 0);
+  ASSERT_TRUE(PollUntilReady());
+  ASSERT_EQ(dev_->StartAccessoryRead(0, 100), 0);
+  ASSERT_EQ(dev_->StartAccessoryRead(1, 100), 0);
+  for (int i = 0; i < 3; ++i) {
+    dev_->Poll();
+    ASSERT_TRUE(WaitState(1));
+    clock_.Advance(60);
+  }
+  // Unit 0's node is the I/O board: no accessory there.
+  EXPECT_ALL({VAL(dev_->GetAccessoryState(0), 0), VAL(dev_->GetAccessoryResult(0), 1),
+              VAL(dev_->GetAccessoryState(1), 1), VAL(dev_->CancelAccessory(1), 0),
+              VAL(dev_->GetAccessoryResult(1), 4)});
 }
 
 // ---------------------------------------------------------------------------
