@@ -99,11 +99,13 @@ QvtBTUtil::QvtBTUtil(uint32_t flags, const QvtChannels& channels) : ch_(channels
   Construct();
 }
 
+// Only the coin credit has a range: it becomes the coin unit, 1 to 4 coins
+// (0 free play). The other three are flags, any value but 0 meaning on.
 const QvtBTUtil::RegistryWord QvtBTUtil::kRegistryWords[4] = {
     {"CoinCredit", &QvtBTUtil::coinCredit_, 4, 1},
-    {"Resolution", &QvtBTUtil::resolution_, 1, 0},
-    {"ScreenVertical", &QvtBTUtil::screenVertical_, 1, 0},
-    {"UserSelectEnable", &QvtBTUtil::userSelectEnable_, 1, 0},
+    {"Resolution", &QvtBTUtil::resolution_, 0xFFFFFFFFu, 0},
+    {"ScreenVertical", &QvtBTUtil::screenVertical_, 0xFFFFFFFFu, 0},
+    {"UserSelectEnable", &QvtBTUtil::userSelectEnable_, 0xFFFFFFFFu, 0},
 };
 
 void QvtBTUtil::Construct() {

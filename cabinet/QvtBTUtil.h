@@ -136,8 +136,8 @@ class QvtBTUtil {
  private:
   // The registry values the client reads, each with its range and default:
   // CoinCredit 0 (free play) to 4 coins a credit, default 1; Resolution,
-  // ScreenVertical and UserSelectEnable 0 or 1, default 0. A value outside
-  // its range takes its default, told in one line on standard error.
+  // ScreenVertical and UserSelectEnable any value (0 off), default 0. A value
+  // outside its range takes its default, told in one line on standard error.
   struct RegistryWord {
     const char* name;
     uint32_t QvtBTUtil::*field;
