@@ -161,13 +161,7 @@ void QvtBTUtil::RefreshStatus() {
     eventA_.Reset();
   // Skipped when the block is missing; a write that did not get the lock in
   // time is tried again by the next status report, even an unchanged one.
-  // Beside the busy byte go the coin and credit counts (offsets 8 and 12),
-  // for the service to read.
-  uint8_t counts[8];
-  plat::WriteLe32(counts, coins_);
-  plat::WriteLe32(counts + 4, credits_);
-  busyWritePending_ = shared_ && shared_->IsOpen() &&
-                      !(shared_->Write(1, 1, &busy) && shared_->Write(kCountsOffset, sizeof counts, counts));
+  busyWritePending_ = shared_ && shared_->IsOpen() && !shared_->Write(1, 1, &busy);
 }
 
 void QvtBTUtil::SetStatusA(uint32_t coins) {
