@@ -30,10 +30,15 @@ struct FrameModule {
   size_t lastLength = 0;
   // The reply taken after empty reads asked for it again: the first answer
   // and a copy for each request but the one answered may still come, each
-  // the same frame.
+  // beginning with the part of it that answered the request (a node may add
+  // bytes after its reports).
   uint8_t lateCopy[255] = {};
   size_t lateCopySize = 0;
   uint32_t lateCopiesExpected = 0;
+  // What a receive read after the frame it took: looked at before the next
+  // request, or first by the next receive.
+  uint8_t pending[kJvsMaxFrame] = {};
+  size_t pendingSize = 0;
   JvsReceiveStats stats = {};
 };
 
@@ -48,29 +53,38 @@ CommandQueue& Slot(uint8_t node) { return M().queues[node >= 32 ? 32 : node]; }
 void PutEscaped(uint8_t* frame, size_t* n, uint8_t byte) { *n += static_cast<size_t>(JvsEscapeByte(byte, frame + *n)); }
 
 // True when the frame (status first) is a late copy the receiver waits
-// for; one fewer is then expected.
-bool TakeLateCopy(const uint8_t* data, size_t size) {
+// for; one fewer is then expected. A copy begins with the part of the reply
+// taken that answered its request. answered: the bytes of the frame that
+// would answer the request now waiting (0: none, or no request waits); a
+// frame that answers it with another length is its reply, not a copy.
+bool TakeLateCopy(const uint8_t* data, size_t size, size_t answered) {
   FrameModule& m = M();
-  if (m.lateCopiesExpected == 0 || size != m.lateCopySize || std::memcmp(data, m.lateCopy, size) != 0) return false;
+  if (m.lateCopiesExpected == 0 || size < m.lateCopySize || std::memcmp(data, m.lateCopy, m.lateCopySize) != 0)
+    return false;
+  if (answered != 0 && answered != m.lateCopySize) return false;
   --m.lateCopiesExpected;
   return true;
 }
 
-// Throws away what waits on the input: replies that came too late for the
-// request they answered. Each frame among them is counted.
+// Throws away the bytes left by the last receive and what waits on the
+// input: replies that came too late for the request they answered. Each
+// frame among them is counted.
 void DropStaleInput() {
   FrameModule& m = M();
   JvsReceiver rx;
-  uint8_t chunk[kJvsMaxFrame];
-  size_t n;
-  while ((n = m.port.ReadAvailable(chunk, sizeof chunk)) > 0) {
+  auto drop = [&](const uint8_t* bytes, size_t n) {
     for (size_t i = 0; i < n; ++i) {
-      const JvsReceiver::Event ev = rx.Feed(chunk[i]);
+      const JvsReceiver::Event ev = rx.Feed(bytes[i]);
       if (ev == JvsReceiver::kNone) continue;
-      if (ev == JvsReceiver::kFrame) TakeLateCopy(rx.Data(), rx.Size());
+      if (ev == JvsReceiver::kFrame) TakeLateCopy(rx.Data(), rx.Size(), 0);
       ++m.dropped;
     }
-  }
+  };
+  drop(m.pending, m.pendingSize);
+  m.pendingSize = 0;
+  uint8_t chunk[kJvsMaxFrame];
+  size_t n;
+  while ((n = m.port.ReadAvailable(chunk, sizeof chunk)) > 0) drop(chunk, n);
 }
 
 // Writes a frame of the given command bytes to the node and keeps it for
@@ -109,6 +123,7 @@ int JvsOpenPort(const char* portName) {
   m.cancelWaits = false;
   m.dropped = 0;
   m.lateCopiesExpected = 0;
+  m.pendingSize = 0;
   return 1;
 }
 
@@ -301,8 +316,20 @@ int JvsReceiveReply(uint8_t* buffer, size_t max, int retransmit, JvsReplyCheck c
     }
   };
   uint8_t chunk[kJvsMaxFrame];
+  size_t got = 0;
+  // Whatever the read brought after byte i waits for the next look.
+  auto keepAfter = [&](size_t i) {
+    m.pendingSize = got - (i + 1);
+    std::memcpy(m.pending, chunk + i + 1, m.pendingSize);
+  };
   while (errors <= kJvsMaxErrors) {
-    const size_t got = JvsReadPort(chunk, sizeof chunk);
+    if (m.pendingSize > 0) {
+      got = m.pendingSize;
+      std::memcpy(chunk, m.pending, got);
+      m.pendingSize = 0;
+    } else {
+      got = JvsReadPort(chunk, sizeof chunk);
+    }
     if (got == 0) {
       error(true);
       continue;
@@ -311,12 +338,19 @@ int JvsReceiveReply(uint8_t* buffer, size_t max, int retransmit, JvsReplyCheck c
       const JvsReceiver::Event ev = rx.Feed(chunk[i]);
       if (ev == JvsReceiver::kBadSum) {
         error(false);
-        if (errors > kJvsMaxErrors) return -1;
+        if (errors > kJvsMaxErrors) {
+          keepAfter(i);
+          return -1;
+        }
         continue;
       }
       if (ev != JvsReceiver::kFrame) continue;
-      if (rx.Size() == 0) return -1;  // no status byte
-      if (TakeLateCopy(rx.Data(), rx.Size())) {
+      if (rx.Size() == 0) {  // no status byte
+        keepAfter(i);
+        return -1;
+      }
+      const size_t answered = check ? std::min(check(request, rx.Data(), rx.Size()), rx.Size()) : rx.Size();
+      if (TakeLateCopy(rx.Data(), rx.Size(), answered)) {
         ++m.dropped;
         ++m.stats.lateCopies;
         continue;
@@ -327,25 +361,32 @@ int JvsReceiveReply(uint8_t* buffer, size_t max, int retransmit, JvsReplyCheck c
         ++errors;
         ++m.errors;
         ++m.stats.damagedRequests;
-        if (errors > kJvsMaxErrors) return -1;
+        if (errors > kJvsMaxErrors) {
+          keepAfter(i);
+          return -1;
+        }
         JvsWritePort(m.lastFrame, m.lastLength);
         continue;
       }
-      if (status == 0 || status > kJvsStatusOverflow) return -1;
-      if (check && !check(request, rx.Data(), rx.Size())) {
+      if (status == 0 || status > kJvsStatusOverflow) {
+        keepAfter(i);
+        return -1;
+      }
+      if (answered == 0) {
         ++m.dropped;
         ++m.stats.refused;
         continue;
       }
+      keepAfter(i);
       if (rx.Size() > max) return -1;
       std::memcpy(buffer, rx.Data(), rx.Size());
       // A reply asked for again after silence may be followed by the first
       // answer, late, and by the copies of the other requests. Not when a
       // frame was dropped here: then that may well have been the answer (a
       // late copy, or one that did not fit), and no other is on its way.
-      if (askedAfterSilence && m.stats.lateCopies == 0 && m.stats.refused == 0 && rx.Size() <= sizeof m.lateCopy) {
-        std::memcpy(m.lateCopy, rx.Data(), rx.Size());
-        m.lateCopySize = rx.Size();
+      if (askedAfterSilence && m.stats.lateCopies == 0 && m.stats.refused == 0 && answered <= sizeof m.lateCopy) {
+        std::memcpy(m.lateCopy, rx.Data(), answered);
+        m.lateCopySize = answered;
         m.lateCopiesExpected = askedAfterSilence;
       }
       return static_cast<int>(rx.Size());

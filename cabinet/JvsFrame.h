@@ -82,14 +82,21 @@ const uint8_t* JvsLastFrame(size_t* length);
 // retransmit is set.
 int JvsReceiveFrame(uint8_t* buffer, size_t max, int retransmit);
 
-// Whether a reply frame (status first) answers the request it follows.
-using JvsReplyCheck = bool (*)(const void* request, const uint8_t* reply, size_t length);
+// Whether a reply frame (status first) answers the request it follows: the
+// bytes from its start that answer it (status and reports; bytes after them
+// belong to no report), 0 when it cannot be the answer.
+using JvsReplyCheck = size_t (*)(const void* request, const uint8_t* reply, size_t length);
 
 // JvsReceiveFrame for a reply to a known request: a frame that check refuses
 // is dropped and the wait goes on. After empty reads have asked for resends,
 // the reply taken may still come again, late (the first answer, and a copy
-// for each further request): as many frames equal to it are dropped as late
-// copies, here, in a later receive or before a later request.
+// for each further request): as many frames that begin with the part of it
+// that answered the request are dropped as late copies, here, in a later
+// receive or before a later request, unless the request then waiting takes
+// such a frame as a reply of another length. Every frame of every read goes
+// through these checks in order: the bytes a read brought after the frame
+// taken are kept, and are looked at before the next request (or by the next
+// receive).
 int JvsReceiveReply(uint8_t* buffer, size_t max, int retransmit, JvsReplyCheck check, const void* request);
 
 // What the last receive met (for the master's messages).

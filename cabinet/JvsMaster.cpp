@@ -145,24 +145,26 @@ int ReportSize(uint8_t node, const uint8_t* c, size_t clen, const uint8_t* r, si
   return size <= left ? static_cast<int>(size) : -1;
 }
 
-// Whether a reply answers the request (JvsReplyAnswersQueue).
-bool ReplyFits(const void* request, const uint8_t* reply, size_t length) {
+// The bytes of a reply that answer the request, 0 when it cannot answer it
+// (JvsReplyAnswersQueue). Bytes after the last report are no report: some
+// nodes send a copy asked for again with bytes added at its end.
+size_t ReplyFits(const void* request, const uint8_t* reply, size_t length) {
   const Request& r = *static_cast<const Request*>(request);
-  if (length == 0) return false;
-  if (reply[0] != kJvsStatusNormal) return true;
+  if (length == 0) return 0;
+  if (reply[0] != kJvsStatusNormal) return length;
   size_t p = 1;
   for (uint32_t i = 0;; ++i) {
     size_t clen = 0;
     const uint8_t* c = RequestCommand(r, i, &clen);
     if (!c) break;
     if (clen == 0) continue;
-    if (p >= length) return false;
+    if (p >= length) return 0;
     const int s = ReportSize(r.node, c, clen, reply + p, length - p);
-    if (s < 0) return false;
-    if (s == 0) return true;
+    if (s < 0) return 0;
+    if (s == 0) return length;
     p += static_cast<size_t>(s);
   }
-  return p == length;
+  return p;
 }
 
 // Receives the reply to a request and tells, once per node, of damaged or
@@ -195,7 +197,10 @@ int Exchange(uint8_t node, uint8_t* buf, int retransmit) {
 // What a failed receive from the node met, for the line that stops the bus.
 void TellReceiveFailure(int node) {
   const JvsReceiveStats st = JvsLastReceiveStats();
-  if (st.emptyReads > kJvsMaxErrors)
+  if (st.refused > 0 && st.emptyReads + st.badSums + st.damagedRequests > kJvsMaxErrors)
+    Tell("node %d sent %d replies that do not answer its request, and no other in %d tries; the bus is stopped",
+         node, st.refused, kJvsMaxErrors + 1);
+  else if (st.emptyReads > kJvsMaxErrors)
     Tell("node %d gave no reply, not even after %d requests to send it again; the bus is stopped", node,
          kJvsMaxErrors + 1);
   else if (st.emptyReads + st.badSums + st.damagedRequests > 0)
@@ -269,8 +274,9 @@ int32_t IdentifyNodes() {
           r.commVersion = len ? d[0] : 0;
           break;
         default:
-          for (size_t i = 0; i + 4 <= len; i += 4)
-            if (d[i] >= 1 && d[i] <= 31) std::memcpy(r.features[d[i]], d + i, 4);
+          // Up to the end code 0: what a node adds after it is no feature.
+          for (size_t i = 0; i + 4 <= len && d[i] != 0; i += 4)
+            if (d[i] <= 31) std::memcpy(r.features[d[i]], d + i, 4);
           break;
       }
     }
@@ -516,8 +522,8 @@ int32_t JvsGetNodeSettingResult() {
   return m.settingResult;
 }
 
-bool JvsReplyAnswersQueue(uint8_t node, const uint8_t* reply, size_t length) {
-  if (!reply) return false;
+size_t JvsReplyAnswersQueue(uint8_t node, const uint8_t* reply, size_t length) {
+  if (!reply) return 0;
   const Request r{node, nullptr, 0};
   return ReplyFits(&r, reply, length);
 }
@@ -630,27 +636,25 @@ void JvsQueueNodePoll(int32_t node) {
   JvsQueueCommand(n, nullptr, 0);
   const JvsNodeRecord& r = s->record;
   const uint8_t players = JvsFeatureParam(r, kJvsFeatureSwitches, 1);
-  if (players) {
-    const uint8_t poll[3] = {0x20, players, static_cast<uint8_t>((ParamToCount(JvsFeatureParam(r, kJvsFeatureSwitches, 2)) + 7) / 8)};
-    JvsQueueCommand(n, poll, 3);
-  }
+  const uint8_t poll[3] = {0x20, players,
+                           static_cast<uint8_t>((ParamToCount(JvsFeatureParam(r, kJvsFeatureSwitches, 2)) + 7) / 8)};
+  JvsQueueCommand(n, poll, 3);
   if (const int32_t outputs = JvsFeatureParam(r, kJvsFeatureOutputs, 1)) {
     const uint8_t bytes = static_cast<uint8_t>(std::min((outputs + 7) / 8, 4));
     uint8_t cmd[6] = {0x32, bytes};
     std::memcpy(cmd + 2, s->outputs, bytes);
     JvsQueueCommand(n, cmd, 2u + bytes);
   }
-  const uint8_t slots = static_cast<uint8_t>(std::min<int>(JvsFeatureParam(r, kJvsFeatureCoins, 1), 4));
-  for (uint8_t k = 0; k < slots; ++k) {
+  const uint8_t slots = JvsFeatureParam(r, kJvsFeatureCoins, 1);
+  // The node state holds four decrease requests.
+  for (uint8_t k = 0; k < slots && k < 4; ++k) {
     const uint16_t d = s->coinDecrease[k];
     if (!d) continue;
     const uint8_t cmd[4] = {0x30, static_cast<uint8_t>(k + 1), static_cast<uint8_t>(d >> 8), static_cast<uint8_t>(d)};
     JvsQueueCommand(n, cmd, 4);
   }
-  if (slots) {
-    const uint8_t cmd[2] = {0x21, slots};
-    JvsQueueCommand(n, cmd, 2);
-  }
+  const uint8_t coins[2] = {0x21, slots};
+  JvsQueueCommand(n, coins, 2);
 }
 
 int32_t JvsQueuePoll() {

@@ -74,10 +74,12 @@ const char* XioGetVersionString();
 
 // Whether a reply frame (status first) answers the commands queued for the
 // node: a report for each command, each of the length its command gives,
-// and nothing after them. A reply whose status is not normal carries no
-// reports and passes; commands whose report length this library does not
-// know end the check there.
-bool JvsReplyAnswersQueue(uint8_t node, const uint8_t* reply, size_t length);
+// all within the frame; bytes after them are no report. Returns the bytes
+// that answer (status and reports), 0 when the frame cannot be the answer.
+// A reply whose status is not normal carries no reports and passes whole;
+// commands whose report length this library does not know end the check
+// there, and the rest of the frame counts as answering.
+size_t JvsReplyAnswersQueue(uint8_t node, const uint8_t* reply, size_t length);
 
 // The standard layer.
 int32_t JvsOpenStd(const char* portName);
@@ -92,8 +94,9 @@ int32_t JvsStdReplyHandler(uint8_t node, const uint8_t* command, size_t commandL
 // Queues node 0's status command and the standard poll of every copied node,
 // then requests a cycle. 1.
 int32_t JvsQueuePoll();
-// The standard poll of one node: switches, outputs, coin decreases, coins,
-// each only when the node has that feature.
+// The standard poll of one node: switches (its players and bytes per player,
+// 0 without the feature), outputs when it has them, the coin decreases asked
+// for, coins (its slot count, 0 without the feature).
 void JvsQueueNodePoll(int32_t node);
 // Feature lookups on a node's record: parameter 1 (and 2) of a function code.
 uint8_t JvsFeatureParam(const JvsNodeRecord& r, uint8_t code, int param);

@@ -99,11 +99,13 @@ QvtBTUtil::QvtBTUtil(uint32_t flags, const QvtChannels& channels) : ch_(channels
   Construct();
 }
 
+// Only the coin credit has a range: it becomes the coin unit, 1 to 4 coins
+// (0 free play). The other three are flags, any value but 0 meaning on.
 const QvtBTUtil::RegistryWord QvtBTUtil::kRegistryWords[4] = {
     {"CoinCredit", &QvtBTUtil::coinCredit_, 4, 1},
-    {"Resolution", &QvtBTUtil::resolution_, 1, 0},
-    {"ScreenVertical", &QvtBTUtil::screenVertical_, 1, 0},
-    {"UserSelectEnable", &QvtBTUtil::userSelectEnable_, 1, 0},
+    {"Resolution", &QvtBTUtil::resolution_, 0xFFFFFFFFu, 0},
+    {"ScreenVertical", &QvtBTUtil::screenVertical_, 0xFFFFFFFFu, 0},
+    {"UserSelectEnable", &QvtBTUtil::userSelectEnable_, 0xFFFFFFFFu, 0},
 };
 
 void QvtBTUtil::Construct() {
@@ -166,13 +168,7 @@ void QvtBTUtil::RefreshStatus() {
     eventA_.Reset();
   // Skipped when the block is missing; a write that did not get the lock in
   // time is tried again by the next status report, even an unchanged one.
-  // Beside the busy byte go the coin and credit counts (offsets 8 and 12),
-  // for the service to read.
-  uint8_t counts[8];
-  plat::WriteLe32(counts, coins_);
-  plat::WriteLe32(counts + 4, credits_);
-  busyWritePending_ = shared_ && shared_->IsOpen() &&
-                      !(shared_->Write(1, 1, &busy) && shared_->Write(kCountsOffset, sizeof counts, counts));
+  busyWritePending_ = shared_ && shared_->IsOpen() && !shared_->Write(1, 1, &busy);
 }
 
 void QvtBTUtil::SetStatusA(uint32_t coins) {

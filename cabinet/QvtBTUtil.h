@@ -36,8 +36,8 @@ bool WriteGameResultError(int32_t index, uint32_t coins, uint32_t credits,
 // The 128-byte block shared with the service, guarded by a lock that lives
 // outside the block. Every wait is bounded.
 // Layout: byte 0 the service's valid byte, byte 1 the game's busy byte,
-// bytes 4-7 the service's status word, bytes 8-11 and 12-15 the coins and
-// credits last reported by the game (little-endian).
+// bytes 4-7 the service's status word (little-endian); the client writes only
+// the busy byte.
 //
 // Each open block is one user of the channels' shared objects (the events,
 // the block and its lock file) from Open to Close; the last user to close
@@ -79,9 +79,6 @@ class QvtSharedMemory {
 // service the game runs with the pipe absent, status -1 and default values.
 class QvtBTUtil {
  public:
-  // Where the block carries the reported coins, then the credits.
-  static constexpr int32_t kCountsOffset = 8;
-
   explicit QvtBTUtil(uint32_t flags = 0);
   QvtBTUtil(uint32_t flags, const QvtChannels& channels);
   ~QvtBTUtil();
@@ -136,8 +133,8 @@ class QvtBTUtil {
  private:
   // The registry values the client reads, each with its range and default:
   // CoinCredit 0 (free play) to 4 coins a credit, default 1; Resolution,
-  // ScreenVertical and UserSelectEnable 0 or 1, default 0. A value outside
-  // its range takes its default, told in one line on standard error.
+  // ScreenVertical and UserSelectEnable any value (0 off), default 0. A value
+  // outside its range takes its default, told in one line on standard error.
   struct RegistryWord {
     const char* name;
     uint32_t QvtBTUtil::*field;

@@ -241,7 +241,7 @@ void QvtCountDownRenderer::DrawBackground() {
 }
 
 void QvtCountDownRenderer::Render(int32_t status) {
-  const uint32_t value = status < 0 ? kNone : static_cast<uint32_t>(status);
+  const uint32_t value = static_cast<uint32_t>(status);
   PollLoader();
   if (!texture_ || !device_) return;
   uint32_t alpha = 0;

@@ -73,7 +73,7 @@ class QvtCountDownRenderer {
   // The quad of one side image at (x, y); nominal: the four images' sizes.
   static void BuildSideQuad(const SideRecord& side, float x, float y, Vertex* out4, const float (*nominal)[2]);
   void DrawBackground();
-  // The count-down for a status word (milliseconds; any negative value is
+  // The count-down for a status word (milliseconds, taken unsigned; -1 is
   // none).
   void Render(int32_t status);
 

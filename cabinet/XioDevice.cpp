@@ -127,10 +127,10 @@ void XioDevice::PollBus() {
   JvsQueueCommand(0, kStatus, 2);
   for (int unit = 0; unit < 2; ++unit)
     if (const int32_t node = busBoard_.UnitNode(unit)) JvsQueueNodePoll(node);
-  if (accessory_) {
-    accessory_->Update(0, accessoryUnits_[0]);
-    accessory_->Update(1, accessoryUnits_[1]);
-  }
+  // One accessory update per node index below the node count, as far as
+  // there are unit blocks.
+  if (accessory_)
+    for (int32_t i = 0; i < JvsGetNodeCount() && i < 2; ++i) accessory_->Update(i, accessoryUnits_[i]);
   JvsRequest();
 }
 

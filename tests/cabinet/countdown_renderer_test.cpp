@@ -133,6 +133,14 @@ TEST(CountDownPicture, PanelDigitsAndSideImages) {
   EXPECT_NE(px(570, 460), 0u);
   EXPECT_NE(px(320, 145), 0u);
   EXPECT_TRUE(testsupport::MatchesGolden(shot, "countdown_overlay_sd.png", 6, 64));
+
+  // Only -1 is no count-down: any other status word is a value.
+  dev.BeginScene();
+  r.Render(-2);
+  EXPECT_ALL({VAL(r.GetFadeState(), uint32_t(R::kShown)), VAL(r.GetValue(), 0xFFFFFFFEu)});
+  r.Render(-1);
+  EXPECT_EQ(r.GetFadeState(), uint32_t(R::kFadingOut));
+  dev.EndScene();
 }
 
 }  // namespace

@@ -170,7 +170,7 @@ TEST_F(BusTest, DamagedRepliesAreAskedForAgain) {
               VAL(BusLines(err, "waiting for node 1"), 1)});
 }
 
-// A reply one byte too long, with a right sum, does not answer the request:
+// A reply one byte short, with a right sum, does not answer the request:
 // it is dropped, and once the wait has run out the node is asked again.
 TEST_F(BusTest, UnfittingReplyIsRefusedAndAskedForAgain) {
   bus_.AddNode(SimJvsNode{});
@@ -194,6 +194,17 @@ TEST_F(BusTest, UnfittingReplyIsRefusedAndAskedForAgain) {
   // The next cycle runs without a wait: nothing is held back as a late copy.
   Cycle();
   EXPECT_EQ(JvsGetDroppedReplyCount(), dropped + 1);
+
+  // A node that never sends a reply that fits stops the bus after six
+  // requests to send it again, in one line that says so.
+  testsupport::StderrCapture haltCapture;
+  bus_.UnfittingReplies(100);
+  ASSERT_EQ(JvsQueuePoll(), 1);
+  EXPECT_TRUE(AdvanceUntil([] { return JvsGetState() == -3; }));
+  const std::string halt = haltCapture.Take();
+  EXPECT_EQ(BusLines(halt, "node 0 sent "), 1) << halt;
+  EXPECT_EQ(BusLines(halt, "replies that do not answer its request, and no other in 6 tries; the bus is stopped"), 1)
+      << halt;
 }
 
 // One reply 25 ms late, past the 20 ms the master waits for a byte: the
@@ -265,6 +276,170 @@ TEST_F(BusTest, LateReplyIsNeverTakenByTheWrongNode) {
   EXPECT_EQ(bus_.RetransmitRequests() - resends, 1);  // node 2's reply came within its wait
   EXPECT_EQ(JvsGetDroppedReplyCount() - dropped, 1u);
   EXPECT_EQ(bus_.LateReplies(), 3);
+}
+
+// ---------------------------------------------------------------------------
+// Boards that answer in ways of their own. Two I/O nodes, each with inputs of
+// its own, play on while a fault strikes: every cycle's switches and coins
+// must reach their own node's record, the bus must never stop, and it counts
+// the errors the fault deserves and no more. After a fault the inputs stay
+// as they were for some cycles, so that each genuine reply is the same as the
+// one the fault sent again: none may be taken for a late copy.
+
+class PlayBusTest : public BusTest {
+ protected:
+  struct Inputs {
+    uint8_t system;
+    uint16_t player1, player2, coin0, coin1;
+  };
+  void SetUp() override {
+    BusTest::SetUp();
+    bus_.AddNode(SimJvsNode{});
+    bus_.AddNode(SimJvsNode{});
+    inputs_[0] = {0x00, 0x8000, 0x0001, 1, 0};  // node 1: start
+    inputs_[1] = {0x80, 0x0200, 0x0002, 0, 1};  // node 2: button 1
+    Apply();
+    BringUp();
+    CycleOnClock("before the fault");
+    errors_ = JvsGetErrorCount();
+    resends_ = bus_.RetransmitRequests();
+    dropped_ = JvsGetDroppedReplyCount();
+  }
+  void Apply() {
+    for (int i = 0; i < 2; ++i) {
+      bus_.SetSwitches(i, inputs_[i].system, inputs_[i].player1, inputs_[i].player2);
+      bus_.SetCoins(i, inputs_[i].coin0, inputs_[i].coin1);
+    }
+  }
+  // New switches on both nodes, and a coin more in each slot.
+  void NewInputs() {
+    for (Inputs& in : inputs_) {
+      in.player1 = static_cast<uint16_t>(in.player1 >> 1 | in.player1 << 15);
+      in.player2 = static_cast<uint16_t>(in.player2 << 1 | in.player2 >> 15);
+      in.system ^= 0x80;
+      ++in.coin0;
+      ++in.coin1;
+    }
+    Apply();
+  }
+  // Each node's record holds its own node's inputs.
+  void ExpectInputs(const char* when) {
+    SCOPED_TRACE(when);
+    const JvsNodeState* b = JvsGetNodeRecord(0);
+    EXPECT_ALL({VAL(b->system, 0x5A), VAL(b->switches[0], 0x01)});
+    for (int i = 0; i < 2; ++i) {
+      const JvsNodeState* s = JvsGetNodeRecord(i + 1);
+      const Inputs& in = inputs_[i];
+      EXPECT_ALL({VAL(s->system, in.system), VAL(s->switches[0], in.player1 >> 8),
+                  VAL(s->switches[1], in.player1 & 0xFF), VAL(s->switches[2], in.player2 >> 8),
+                  VAL(s->switches[3], in.player2 & 0xFF), VAL(s->coins[0], in.coin0), VAL(s->coins[1], in.coin1)});
+    }
+  }
+  // One poll cycle, the bus clock moving on meanwhile so that a wait for a
+  // reply that does not come runs out; the cycle must end ready.
+  void CycleOnClock(const char* when) {
+    ASSERT_EQ(JvsGetState(), 1) << when;
+    ASSERT_EQ(JvsQueuePoll(), 1);
+    ASSERT_TRUE(AdvanceUntil([] { return JvsGetState() == 1 || JvsGetState() < 0; }));
+    ASSERT_EQ(JvsGetState(), 1) << "the bus stopped: " << when;
+    ExpectInputs(when);
+  }
+  // Cycles with the inputs unchanged, then cycles with new inputs each.
+  void PlayOn(int same, int changing) {
+    for (int i = 0; i < same; ++i) ASSERT_NO_FATAL_FAILURE(CycleOnClock("unchanged inputs after the fault"));
+    for (int i = 0; i < changing; ++i) {
+      NewInputs();
+      ASSERT_NO_FATAL_FAILURE(CycleOnClock("new inputs after the fault"));
+    }
+  }
+  // Errors the master counted, requests to send again and frames dropped
+  // since the fault.
+  void ExpectCounted(uint32_t errors, int resends, uint32_t dropped) {
+    EXPECT_ALL({VAL(JvsGetErrorCount() - errors_, errors), VAL(bus_.RetransmitRequests() - resends_, resends),
+                VAL(JvsGetDroppedReplyCount() - dropped_, dropped)});
+  }
+
+  Inputs inputs_[2] = {};
+  uint32_t errors_ = 0, dropped_ = 0;
+  int resends_ = 0;
+};
+
+// A board that appends to its last frame: each copy asked for is one byte
+// longer. The bytes after the reports are no part of the answer, so the
+// first copy with a right sum is taken.
+TEST_F(PlayBusTest, CopiesOneByteLongerEachAreTaken) {
+  bus_.GrowOnResend(true);
+  // The board's reply and its first four copies damaged: the fifth copy,
+  // five bytes longer, is the answer. Five errors, the most the master
+  // bears in one receive.
+  bus_.CorruptReplies(1);
+  bus_.CorruptResends(4);
+  NewInputs();
+  ASSERT_NO_FATAL_FAILURE(CycleOnClock("five damaged frames"));
+  ASSERT_NO_FATAL_FAILURE(PlayOn(3, 2));
+  ExpectCounted(5, 5, 0);
+
+  // Node 1 answers late: its copy, one byte longer, is taken; the first
+  // answer then comes and is dropped as the copy it is, and no later reply
+  // of the same content is taken for it.
+  bus_.HoldNextReply(1);
+  ASSERT_EQ(JvsQueuePoll(), 1);
+  ASSERT_TRUE(Eventually([&] { return bus_.HeldReplies() == 1; }));
+  ASSERT_TRUE(AdvanceUntil([] { return JvsGetState() == 1 || JvsGetState() < 0; }));
+  ASSERT_EQ(JvsGetState(), 1);
+  ExpectInputs("node 1's copy taken");
+  bus_.ReleaseReply(1);
+  ASSERT_NO_FATAL_FAILURE(PlayOn(3, 0));
+  ExpectCounted(6, 6, 1);
+  // Both damaged once more, inputs unchanged: each longer copy is a reply.
+  bus_.CorruptReplies(2);
+  ASSERT_NO_FATAL_FAILURE(CycleOnClock("two damaged replies"));
+  ASSERT_NO_FATAL_FAILURE(PlayOn(2, 2));
+  ExpectCounted(8, 8, 1);
+}
+
+// A late reply and its copy come in one write: the copy is dropped once,
+// and the genuine replies after it, the same as the copy, are all taken.
+TEST_F(PlayBusTest, ReplyAndItsLateCopyInOneRead) {
+  const int nodes[] = {1, 0, 2};  // node 2 is the last of its cycle
+  int n = 0;
+  for (int node : nodes) {
+    SCOPED_TRACE(node);
+    ++n;
+    bus_.BundleNextReply(node, 1);
+    NewInputs();
+    ASSERT_NO_FATAL_FAILURE(CycleOnClock("reply and copy in one read"));
+    ASSERT_NO_FATAL_FAILURE(PlayOn(3, 1));
+    ExpectCounted(static_cast<uint32_t>(n), n, static_cast<uint32_t>(n));
+  }
+}
+
+// The reply comes only after two and three requests to send it again, with
+// all its copies in one write: as many are dropped, and no genuine reply.
+TEST_F(PlayBusTest, ThreeAndFourCopiesInOneRead) {
+  bus_.BundleNextReply(0, 2);
+  NewInputs();
+  ASSERT_NO_FATAL_FAILURE(CycleOnClock("three copies of the board's reply"));
+  ASSERT_NO_FATAL_FAILURE(PlayOn(4, 1));
+  ExpectCounted(2, 2, 2);
+  bus_.BundleNextReply(1, 3);
+  NewInputs();
+  ASSERT_NO_FATAL_FAILURE(CycleOnClock("four copies of node 1's reply"));
+  ASSERT_NO_FATAL_FAILURE(PlayOn(4, 1));
+  ExpectCounted(5, 5, 5);
+}
+
+// A byte that belongs to no frame after a good frame: no error, nothing
+// dropped, nothing asked again.
+TEST_F(PlayBusTest, StrayByteAfterAGoodFrame) {
+  for (uint8_t stray : {uint8_t{0x00}, uint8_t{0xD0}, uint8_t{0xE0}, uint8_t{0xFF}}) {
+    SCOPED_TRACE(int(stray));
+    bus_.StrayByteAfterReplies(3, stray);  // every reply of one cycle
+    NewInputs();
+    ASSERT_NO_FATAL_FAILURE(CycleOnClock("stray bytes"));
+    ASSERT_NO_FATAL_FAILURE(PlayOn(1, 1));
+  }
+  ExpectCounted(0, 0, 0);
 }
 
 TEST_F(BusTest, SilentNodeHaltsAfterItsResendsWithOneLine) {
@@ -356,8 +531,9 @@ TEST_F(BusTest, BoardSettingSequence) {
 
 // A reply answers the request it follows only when it holds a report for
 // each queued command, each of the length its command gives (by the node's
-// command set: node 0 is the board's channel), and nothing after them.
-// Replies worked by hand from the standard polls.
+// command set: node 0 is the board's channel); bytes after the last report
+// are no part of the answer. Replies and the lengths that answer worked by
+// hand from the standard polls.
 TEST(ReplyMatch, ReportsFitTheQueuedCommands) {
   using Bytes = std::vector<uint8_t>;
   JvsClearQueues();
@@ -376,38 +552,73 @@ TEST(ReplyMatch, ReportsFitTheQueuedCommands) {
     b[at] = v;
     return b;
   };
-  Bytes longer = node1, shorter = node1, boardLonger = board;
+  Bytes longer = node1, sixMore = node1, shorter = node1, boardLonger = board;
   longer.push_back(0);
+  for (uint8_t b = 0xA1; b <= 0xA6; ++b) sixMore.push_back(b);
   shorter.pop_back();
-  boardLonger.push_back(0);
+  boardLonger.push_back(0x01);
   struct Case {
     const char* what;
     uint8_t node;
     Bytes reply;
-    bool fits;
+    size_t answers;  // 0: not the answer
   } cases[] = {
-      {"node 1's reply", 1, node1, true},
-      {"one byte more", 1, longer, false},
-      {"one byte less", 1, shorter, false},
-      {"the board's reply for node 1", 1, board, false},
-      {"report byte 0", 1, with(node1, 1, 0), false},
-      {"report byte 5", 1, with(node1, 7, 5), false},
+      {"node 1's reply", 1, node1, 12},
+      {"one byte more", 1, longer, 12},
+      {"six bytes more", 1, sixMore, 12},
+      {"one byte less", 1, shorter, 0},
+      {"the board's reply for node 1", 1, board, 0},
+      {"report byte 0", 1, with(node1, 1, 0), 0},
+      {"report byte 5", 1, with(node1, 7, 5), 0},
+      {"report byte 5 with a byte more", 1, with(longer, 7, 5), 0},
       // A report other than normal carries no data.
-      {"switches unsupported", 1, {1, 2, 1, 0x00, 0x03, 0x40, 0x01}, true},
-      {"unsupported with data", 1, with(node1, 1, 2), false},
-      {"status unsupported", 1, {2}, true},
-      {"no reports", 1, {1}, false},
-      {"the board's reply", 0, board, true},
-      {"the board's command unsupported", 0, {1, 2}, true},
-      {"the board's report byte 0", 0, {1, 0}, false},
-      {"the board's report byte 5", 0, {1, 5}, false},
-      {"node 1's reply for the board", 0, node1, false},
-      {"the board's reply one byte longer", 0, boardLonger, false},
+      {"switches unsupported", 1, {1, 2, 1, 0x00, 0x03, 0x40, 0x01}, 7},
+      {"unsupported with data", 1, with(node1, 1, 2), 0},
+      {"status unsupported", 1, {2}, 1},
+      {"no reports", 1, {1}, 0},
+      {"the board's reply", 0, board, 4},
+      {"the board's command unsupported", 0, {1, 2}, 2},
+      {"the board's report byte 0", 0, {1, 0}, 0},
+      {"the board's report byte 5", 0, {1, 5}, 0},
+      {"the board's reply one byte short", 0, {1, 1, 0x5A}, 0},
+      {"the board's reply one byte longer", 0, boardLonger, 4},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(JvsReplyAnswersQueue(c.node, c.reply.data(), c.reply.size()), c.fits) << c.what;
+    EXPECT_EQ(JvsReplyAnswersQueue(c.node, c.reply.data(), c.reply.size()), c.answers) << c.what;
   }
-  EXPECT_FALSE(JvsReplyAnswersQueue(1, node1.data(), 0));
+  EXPECT_EQ(JvsReplyAnswersQueue(1, node1.data(), 0), 0u);
+  JvsClearQueues();
+}
+
+// The standard poll of a node, worked by hand from its features: switches
+// and coins are asked for always (0 players, 0 slots without the feature),
+// outputs only with outputs, a decrease only for a slot that has one.
+TEST(NodePoll, CommandsFollowTheFeatures) {
+  using Bytes = std::vector<uint8_t>;
+  auto queued = [](uint8_t node) {
+    std::vector<Bytes> out;
+    for (uint32_t i = 0; i < JvsQueuedCount(node); ++i) {
+      size_t len = 0;
+      const uint8_t* c = JvsGetQueuedCommand(node, i, &len);
+      out.emplace_back(c, c + len);
+    }
+    return out;
+  };
+  JvsClearQueues();
+  JvsNodeState* s = JvsGetNodeRecord(1);
+  *s = JvsNodeState{};
+  JvsQueueNodePoll(1);
+  EXPECT_EQ(queued(1), (std::vector<Bytes>{{0x20, 0, 0}, {0x21, 0}}));
+
+  // 2 players of 13 switches (2 bytes each), 2 coin slots, 10 outputs.
+  const uint8_t features[3][4] = {{0x01, 2, 13, 0}, {0x02, 2, 0, 0}, {0x12, 10, 0, 0}};
+  for (const auto& f : features) std::memcpy(s->record.features[f[0]], f, 4);
+  s->outputs[0] = 0x81;
+  s->outputs[1] = 0x02;
+  s->coinDecrease[1] = 0x0103;
+  JvsQueueNodePoll(1);
+  EXPECT_EQ(queued(1), (std::vector<Bytes>{{0x20, 2, 2}, {0x32, 2, 0x81, 0x02}, {0x30, 2, 0x01, 0x03}, {0x21, 2}}));
+  *s = JvsNodeState{};
   JvsClearQueues();
 }
 
@@ -521,6 +732,26 @@ TEST_F(DeviceBusTest, BusWithoutSwitchesUnlinksUnitZero) {
     return sync == -1;
   }));
   EXPECT_ALL({VAL(JvsGetState() > 0, true), VAL(dev_->GetUnitCount(), 0)});
+}
+
+// Each poll updates the accessory of unit i for each node index i below the
+// node count: with one node, unit 1's block is never touched.
+TEST_F(DeviceBusTest, OneAccessoryUpdatePerNode) {
+  bus_.AddNode(SimJvsNode{});
+  dev_ = CreateXioDevice(bus_.PortPath().c_str(), 0);
+  ASSERT_EQ(dev_->Open(), 0);
+  ASSERT_TRUE(PollUntilReady());
+  ASSERT_EQ(dev_->StartAccessoryRead(0, 100), 0);
+  ASSERT_EQ(dev_->StartAccessoryRead(1, 100), 0);
+  for (int i = 0; i < 3; ++i) {
+    dev_->Poll();
+    ASSERT_TRUE(WaitState(1));
+    clock_.Advance(60);
+  }
+  // Unit 0's node is the I/O board: no accessory there.
+  EXPECT_ALL({VAL(dev_->GetAccessoryState(0), 0), VAL(dev_->GetAccessoryResult(0), 1),
+              VAL(dev_->GetAccessoryState(1), 1), VAL(dev_->CancelAccessory(1), 0),
+              VAL(dev_->GetAccessoryResult(1), 4)});
 }
 
 // ---------------------------------------------------------------------------

@@ -106,8 +106,10 @@ class FrameTest : public ::testing::Test {
   const Bytes askAgain_ = {0xE0, 0x01, 0x02, 0x2F, 0x32};  // sum 1 + 0x31
 };
 
-// A check that takes only replies of the given length.
-bool LengthIs(const void* want, const uint8_t*, size_t length) { return length == *static_cast<const size_t*>(want); }
+// A check that takes only replies of the given length, whole.
+size_t LengthIs(const void* want, const uint8_t*, size_t length) {
+  return length == *static_cast<const size_t*>(want) ? length : 0;
+}
 
 JvsReceiver::Event FeedAll(JvsReceiver& rx, const Bytes& bytes) {
   JvsReceiver::Event last = JvsReceiver::kNone;
@@ -344,6 +346,62 @@ TEST_F(FrameTest, EachRequestToSendAgainLeavesALateCopy) {
   pty_.Send({0xE0, 0x00, 0x04, 0x01, 0x01, 0x14, 0x1A});
   ASSERT_EQ(JvsReceiveFrame(buf_, sizeof buf_, 1), 3);
   EXPECT_EQ(buf_[2], 0x14);
+  EXPECT_EQ(JvsGetDroppedReplyCount() - dropped, 2u);
+}
+
+// A late reply and its copy come in one read: the copy, after the frame
+// taken, is looked at before the next request and dropped as the copy it is;
+// the genuine reply after that request, the same frame, is taken.
+TEST_F(FrameTest, FrameAfterTheOneTakenInTheSameReadIsChecked) {
+  StartReceive();
+  EXPECT_EQ(RunOutOneWait(), askAgain_);
+  const Bytes reply = {0xE0, 0x00, 0x04, 0x01, 0x01, 0x13, 0x19};
+  const Bytes other = {0xE0, 0x00, 0x04, 0x01, 0x01, 0x14, 0x1A};
+  Bytes both = reply;
+  both.insert(both.end(), reply.begin(), reply.end());
+  pty_.Send(both);  // the first answer and the copy, in one write
+  receiver_.join();
+  ASSERT_EQ(got_, 3);
+  const uint32_t dropped = JvsGetDroppedReplyCount();
+  ASSERT_EQ(JvsSendFrame(1), 1);
+  EXPECT_EQ(JvsGetDroppedReplyCount() - dropped, 1u);
+  Bytes next = reply;
+  next.insert(next.end(), other.begin(), other.end());
+  pty_.Send(next);
+  ASSERT_EQ(JvsReceiveFrame(buf_, sizeof buf_, 1), 3);
+  EXPECT_EQ(buf_[2], 0x13);  // the genuine reply, not taken for a copy
+  EXPECT_EQ(JvsGetDroppedReplyCount() - dropped, 1u);
+}
+
+// Three copies of a reply in one read after two requests to send it again:
+// the next receive looks at the two after the one taken first, drops them
+// as copies, and takes every later reply.
+TEST_F(FrameTest, CopiesLeftInAReadComeFirstInTheNextReceive) {
+  StartReceive();
+  EXPECT_EQ(RunOutOneWait(), askAgain_);
+  EXPECT_EQ(RunOutOneWait(), askAgain_);
+  const Bytes reply = {0xE0, 0x00, 0x04, 0x01, 0x01, 0x13, 0x19};
+  Bytes three;
+  for (int i = 0; i < 3; ++i) three.insert(three.end(), reply.begin(), reply.end());
+  pty_.Send(three);
+  receiver_.join();
+  ASSERT_EQ(got_, 3);
+  const uint32_t dropped = JvsGetDroppedReplyCount();
+  pty_.Send({0xE0, 0x00, 0x04, 0x01, 0x01, 0x14, 0x1A});
+  ASSERT_EQ(JvsReceiveFrame(buf_, sizeof buf_, 1), 3);
+  EXPECT_EQ(buf_[2], 0x14);
+  EXPECT_EQ(JvsLastReceiveStats().lateCopies, 2);
+  // The same frame as the copies is a reply now, each time.
+  for (int i = 0; i < 2; ++i) {
+    Bytes next = reply;
+    const Bytes other = {0xE0, 0x00, 0x04, 0x01, 0x01, 0x15, 0x1B};
+    next.insert(next.end(), other.begin(), other.end());
+    pty_.Send(next);
+    ASSERT_EQ(JvsReceiveFrame(buf_, sizeof buf_, 1), 3);
+    ASSERT_EQ(buf_[2], 0x13) << i;  // else the next receive would wait for good
+    ASSERT_EQ(JvsReceiveFrame(buf_, sizeof buf_, 1), 3);
+    EXPECT_EQ(buf_[2], 0x15) << i;
+  }
   EXPECT_EQ(JvsGetDroppedReplyCount() - dropped, 2u);
 }
 

@@ -199,9 +199,9 @@ TEST_F(QvtTest, RegistryValuesNeedFourBytes) {
               VAL(q.GetUserSelectEnable(), 0u)});
 }
 
-// Every value the client reads is checked against its range; one outside
-// it takes its default and is told. A coin credit of 0xFFFFFFFF once became
-// a coin unit of -1.
+// The coin credit is checked against the coin unit's range; one outside it
+// takes its default and is told. A coin credit of 0xFFFFFFFF once became a
+// coin unit of -1. The three flags are on for any value but 0.
 TEST_F(QvtTest, RegistryValuesOutsideTheirRangeTakeTheirDefaults) {
   const auto start = [&](const char* coin, const char* flags) {
     std::ofstream(dir_ / "registry.txt") << "[" << ch_.registryKey << "]\n"
@@ -214,12 +214,9 @@ TEST_F(QvtTest, RegistryValuesOutsideTheirRangeTakeTheirDefaults) {
   ::testing::internal::CaptureStderr();
   auto q = start("ffffffff", "00000002");
   EXPECT_EQ(::testing::internal::GetCapturedStderr(),
-            "registry value CoinCredit = 0xffffffff is outside 0..4: using 1\n"
-            "registry value Resolution = 0x00000002 is outside 0..1: using 0\n"
-            "registry value ScreenVertical = 0x00000002 is outside 0..1: using 0\n"
-            "registry value UserSelectEnable = 0x00000002 is outside 0..1: using 0\n");
-  EXPECT_ALL({VAL(q->GetCoinCredit(), 1u), VAL(q->GetResolution(), 0u), VAL(q->GetScreenVertical(), 0u),
-              VAL(q->GetUserSelectEnable(), 0u)});
+            "registry value CoinCredit = 0xffffffff is outside 0..4: using 1\n");
+  EXPECT_ALL({VAL(q->GetCoinCredit(), 1u), VAL(q->GetResolution(), 2u), VAL(q->GetScreenVertical(), 2u),
+              VAL(q->GetUserSelectEnable(), 2u)});
   q.reset();
   ::testing::internal::CaptureStderr();
   q = start("00000005", "00000001");

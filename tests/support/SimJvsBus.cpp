@@ -40,6 +40,22 @@ void PutEscaped(std::vector<uint8_t>* out, uint8_t b) {
   }
 }
 
+// A reply frame to the master of the given data (status first); sumOffset
+// added to the sum damages it.
+std::vector<uint8_t> Framed(const std::vector<uint8_t>& data, int sumOffset) {
+  std::vector<uint8_t> out = {0xE0};
+  const uint8_t length = static_cast<uint8_t>(data.size() + 1);
+  uint8_t sum = length;
+  PutEscaped(&out, 0x00);
+  PutEscaped(&out, length);
+  for (uint8_t b : data) {
+    PutEscaped(&out, b);
+    sum = static_cast<uint8_t>(sum + b);
+  }
+  PutEscaped(&out, static_cast<uint8_t>(sum + sumOffset));
+  return out;
+}
+
 }  // namespace
 
 SimJvsBus::SimJvsBus() {
@@ -128,6 +144,11 @@ void SimJvsBus::HoldNextReply(int nodeAddress) {
   holds_.insert(nodeAddress);
 }
 
+void SimJvsBus::BundleNextReply(int nodeAddress, int asks) {
+  std::lock_guard<std::mutex> g(lateLock_);
+  bundleAsks_[nodeAddress] = asks;
+}
+
 void SimJvsBus::ReleaseReply(int nodeAddress) {
   std::lock_guard<std::mutex> pump(pumpLock_);
   std::vector<uint8_t> bytes;
@@ -211,30 +232,23 @@ void SimJvsBus::Send(const std::vector<uint8_t>& bytes) {
 
 void SimJvsBus::Reply(uint8_t node, uint8_t status, const std::vector<uint8_t>& body) {
   if (silent_) return;
-  auto frame = [status](const std::vector<uint8_t>& data, int sumOffset) {
-    std::vector<uint8_t> out = {0xE0};
-    const uint8_t length = static_cast<uint8_t>(data.size() + 2);
-    uint8_t sum = static_cast<uint8_t>(length + status);
-    PutEscaped(&out, 0x00);
-    PutEscaped(&out, length);
-    PutEscaped(&out, status);
-    for (uint8_t b : data) {
-      PutEscaped(&out, b);
-      sum = static_cast<uint8_t>(sum + b);
-    }
-    PutEscaped(&out, static_cast<uint8_t>(sum + sumOffset));
-    return out;
-  };
-  lastReply_ = frame(body, 0);  // a resend is the good frame
+  lastData_ = {status};
+  lastData_.insert(lastData_.end(), body.begin(), body.end());
+  lastGrown_ = 0;
+  lastReply_ = Framed(lastData_, 0);  // a resend is the good frame
   std::vector<uint8_t> sent = lastReply_;
   if (corrupt_ > 0) {
     --corrupt_;
-    sent = frame(body, 1);
-  } else if (status == 1 && unfitting_ > 0) {
+    sent = Framed(lastData_, 1);
+  } else if (status == 1 && unfitting_ > 0 && !lastData_.empty()) {
     --unfitting_;
-    std::vector<uint8_t> longer = body;
-    longer.push_back(0);
-    sent = frame(longer, 0);
+    std::vector<uint8_t> shorter = lastData_;
+    shorter.pop_back();
+    sent = Framed(shorter, 0);
+  }
+  if (stray_ > 0) {
+    --stray_;
+    sent.push_back(strayByte_);
   }
   {
     std::lock_guard<std::mutex> g(lateLock_);
@@ -243,8 +257,51 @@ void SimJvsBus::Reply(uint8_t node, uint8_t status, const std::vector<uint8_t>& 
       ++held_;
       return;
     }
+    const auto bundle = bundleAsks_.find(node);
+    if (bundle != bundleAsks_.end()) {
+      bundles_[node] = Bundle{sent, bundle->second, bundle->second};
+      bundleAsks_.erase(bundle);
+      ++held_;
+      return;
+    }
   }
   Send(sent);
+}
+
+void SimJvsBus::Resend(uint8_t node) {
+  ++retransmits_;
+  if (silent_) return;
+  {
+    std::lock_guard<std::mutex> g(lateLock_);
+    const auto it = bundles_.find(node);
+    if (it != bundles_.end()) {
+      if (--it->second.missing > 0) return;
+      std::vector<uint8_t> all;
+      for (int i = 0; i <= it->second.asks; ++i) all.insert(all.end(), it->second.frame.begin(), it->second.frame.end());
+      bundles_.erase(it);
+      ++lateSent_;
+      Send(all);
+      return;
+    }
+  }
+  if (lastReply_.empty()) return;
+  if (grow_ && lastGrown_ < 6) {
+    // The next byte of a made-up tail, never a sync or escape byte.
+    lastData_.push_back(static_cast<uint8_t>(0xA1 + lastGrown_));
+    ++lastGrown_;
+    lastReply_ = Framed(lastData_, 0);
+  }
+  if (unfitting_ > 0 && lastData_.size() > 1 && lastData_[0] == 1) {
+    --unfitting_;
+    Send(Framed(std::vector<uint8_t>(lastData_.begin(), lastData_.end() - 1), 0));
+    return;
+  }
+  if (corruptResends_ > 0) {
+    --corruptResends_;
+    Send(Framed(lastData_, 1));
+    return;
+  }
+  Send(lastReply_);
 }
 
 bool SimJvsBus::AnswerBoard(const std::vector<uint8_t>& d, std::vector<uint8_t>* body) {
@@ -346,9 +403,8 @@ void SimJvsBus::OnFrame(uint8_t node, const std::vector<uint8_t>& d) {
     return;
   }
   if (d[0] == 0x2F) {
-    ++retransmits_;
     g.unlock();
-    if (!silent_ && !lastReply_.empty()) Send(lastReply_);
+    Resend(node);
     return;
   }
   if (cycles_.size() <= node) cycles_.resize(size_t{node} + 1);

@@ -58,13 +58,30 @@ class SimJvsBus : public plat::SerialLines {
   SimJvsNode Node(int index);
 
   // Faults: the next n replies go out with a wrong sum, with status 3 (the
-  // node saw a bad sum), or with one data byte too many and a right sum (a
-  // reply that does not answer its request); a resend request gets the good
-  // reply. A silent bus answers nothing.
+  // node saw a bad sum), or one data byte short with a right sum (a reply
+  // that does not answer its request; this one also counts the answers to
+  // resend requests); otherwise a resend request gets the good reply. A
+  // silent bus answers nothing.
   void CorruptReplies(int n) { corrupt_ = n; }
   void SumErrorReplies(int n) { sumErrors_ = n; }
   void UnfittingReplies(int n) { unfitting_ = n; }
   void SetSilent(bool silent) { silent_ = silent; }
+  // A board that appends to its last frame: each resend request gets the
+  // frame sent last with one more data byte (and a right sum), up to six
+  // more than the reply.
+  void GrowOnResend(bool grow) { grow_ = grow; }
+  // The next n answers to resend requests go out with a wrong sum.
+  void CorruptResends(int n) { corruptResends_ = n; }
+  // The next n replies are followed, in the same write, by one byte that
+  // belongs to no frame.
+  void StrayByteAfterReplies(int n, uint8_t byte) {
+    strayByte_ = byte;
+    stray_ = n;
+  }
+  // The next reply of the node at this address is held back until the
+  // master has asked for it again `asks` times; then it and a copy for each
+  // request go out in one write.
+  void BundleNextReply(int nodeAddress, int asks);
   // The next reply of the node at this address is held back until
   // ReleaseReply: a late reply. A resend request meanwhile gets it at once,
   // so the late one comes after its copy.
@@ -97,6 +114,8 @@ class SimJvsBus : public plat::SerialLines {
   void Send(const std::vector<uint8_t>& bytes);
   void OnFrame(uint8_t node, const std::vector<uint8_t>& data);
   void Reply(uint8_t node, uint8_t status, const std::vector<uint8_t>& body);
+  // Answers a request to send the last reply again.
+  void Resend(uint8_t node);
   bool AnswerNode(SimJvsNode& n, const std::vector<uint8_t>& data, std::vector<uint8_t>* body);
   bool AnswerBoard(const std::vector<uint8_t>& data, std::vector<uint8_t>* body);
 
@@ -108,6 +127,8 @@ class SimJvsBus : public plat::SerialLines {
   std::vector<int> cycles_;
   std::vector<std::pair<int, int>> decreases_;
   std::vector<uint8_t> lastReply_;
+  std::vector<uint8_t> lastData_;  // the last frame's status and data
+  int lastGrown_ = 0;              // bytes resends added to it
   // The frame parser's state, owned by whoever holds pumpLock_.
   std::mutex pumpLock_;
   enum { kSync, kNode, kLength, kData } state_ = kSync;
@@ -119,9 +140,19 @@ class SimJvsBus : public plat::SerialLines {
   std::mutex lateLock_;
   std::set<int> holds_;
   std::map<int, std::vector<uint8_t>> heldReplies_;
+  // Bundled replies: asks wanted by node address, and the replies held with
+  // the asks still missing.
+  std::map<int, int> bundleAsks_;
+  struct Bundle {
+    std::vector<uint8_t> frame;
+    int asks = 0, missing = 0;
+  };
+  std::map<int, Bundle> bundles_;
   std::atomic<int> held_{0}, lateSent_{0};
   std::atomic<int> corrupt_{0}, sumErrors_{0}, unfitting_{0}, badRequests_{0}, resets_{0}, retransmits_{0};
-  std::atomic<bool> silent_{false}, stop_{false}, rts_{true};
+  std::atomic<int> corruptResends_{0}, stray_{0};
+  std::atomic<uint8_t> strayByte_{0};
+  std::atomic<bool> silent_{false}, stop_{false}, rts_{true}, grow_{false};
   std::atomic<uint16_t> boardSetting_{0};
   std::atomic<int> boardApplies_{0};
   std::thread thread_;

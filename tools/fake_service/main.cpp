@@ -4,11 +4,11 @@
 //
 //   fake_service [--save-dir DIR] [--status MS] [--countdown MS]
 //                [--reg Name=value]... [--expect N] [--timeout-ms T]
-//                [--counts]
+//                [--busy]
 //
 // Prints "READY" once the pipe is open, then every code received as two hex
-// digits on its own line; with --counts also "COINS c CREDITS n" whenever
-// the coin and credit counts the game reports in the shared block change.
+// digits on its own line; with --busy also "BUSY b" whenever the game's busy
+// byte in the shared block changes.
 // Exits 0 after N codes (N of 0: at the time-out), 2 on a time-out before
 // N codes, 1 on a set-up failure.
 //
@@ -101,24 +101,17 @@ void ReadCommands(QvtSharedMemory& block, CountDown* cd, bool* stdinOpen, std::s
   }
 }
 
-// The game's reported counts, or false while the block cannot be read.
-bool ReadCounts(QvtSharedMemory& block, uint32_t* coins, uint32_t* credits) {
-  uint8_t bytes[QvtSharedMemory::kSize];
-  if (!block.Read(bytes)) return false;
-  *coins = plat::ReadLe32(bytes + QvtBTUtil::kCountsOffset);
-  *credits = plat::ReadLe32(bytes + QvtBTUtil::kCountsOffset + 4);
-  return true;
-}
-
-// Prints the counts when they differ from the last ones printed.
-struct CountsWatch {
+// Prints the game's busy byte (offset 1 of the block) when it differs from
+// the last one printed.
+struct BusyWatch {
   bool shown = false;
-  uint32_t coins = 0, credits = 0;
+  uint8_t busy = 0;
   void Tick(QvtSharedMemory& block) {
-    uint32_t c = 0, n = 0;
-    if (!ReadCounts(block, &c, &n) || (shown && c == coins && n == credits)) return;
-    shown = true, coins = c, credits = n;
-    std::printf("COINS %u CREDITS %u\n", c, n);
+    uint8_t bytes[QvtSharedMemory::kSize];
+    if (!block.Read(bytes) || (shown && bytes[1] == busy)) return;
+    shown = true;
+    busy = bytes[1];
+    std::printf("BUSY %u\n", unsigned{busy});
     std::fflush(stdout);
   }
 };
@@ -131,7 +124,7 @@ int main(int argc, char** argv) {
   int32_t countdown = -1;
   long expect = 0;
   long timeoutMs = 10000;
-  bool counts = false;
+  bool busy = false;
   std::vector<std::pair<std::string, uint32_t>> regs;
   for (int i = 1; i < argc; ++i) {
     std::string a = argv[i];
@@ -150,8 +143,8 @@ int main(int argc, char** argv) {
       regs.emplace_back(kv.substr(0, eq), static_cast<uint32_t>(std::strtoul(kv.c_str() + eq + 1, nullptr, 0)));
     } else if (a == "--expect") {
       expect = std::strtol(next(), nullptr, 0);
-    } else if (a == "--counts") {
-      counts = true;
+    } else if (a == "--busy") {
+      busy = true;
     } else if (a == "--timeout-ms") {
       timeoutMs = std::strtol(next(), nullptr, 0);
     } else {
@@ -179,7 +172,7 @@ int main(int argc, char** argv) {
   std::fflush(stdout);
 
   CountDown cd;
-  CountsWatch watch;
+  BusyWatch watch;
   if (countdown >= 0) cd.Start(countdown);
   bool stdinOpen = true;
   std::string pending;
@@ -193,7 +186,7 @@ int main(int argc, char** argv) {
     }
     ReadCommands(block, &cd, &stdinOpen, &pending);
     cd.Tick(block);
-    if (counts) watch.Tick(block);
+    if (busy) watch.Tick(block);
     uint8_t buf[64];
     size_t n = pipe.Read(buf, expect ? std::min<size_t>(sizeof buf, size_t(expect - got)) : sizeof buf, 20);
     for (size_t k = 0; k < n; ++k) std::printf("%02X\n", buf[k]);
