@@ -416,21 +416,12 @@ void SGpMan::FrameEnd() {
     }
   }
   d->EndScene();
-  // The hold counts from the moment the previous present began (or, for a
-  // frame that was not presented, from its end), so the time the present
-  // itself takes does not stretch the frame period.
-  bool presented = false;
-  uint32_t presentTicks = 0;
-  int64_t presentCounter = 0;
   if (!m.skip) {
     if (m.record.holdRate && !m.record.fullScreen) {
       // Hold until more than one frame period has passed since the previous
-      // present: the pacer sleeps through the bulk and spins the rest.
+      // present ended: the pacer sleeps through the bulk and spins the rest.
       m.pacer.Wait();
     }
-    presentTicks = ReadPerfTicks();
-    presentCounter = plat::PerfCounter();
-    presented = true;
     if (d->Present() < 0) {
       // A lost frame: reset with the kept parameters and go on.
       d->Reset(m.params);
@@ -438,11 +429,9 @@ void SGpMan::FrameEnd() {
   }
   SGpMan* man = GetGpMan();
   m.skip = man ? man->GetPresentSkip() : 0;
-  m.lastPresentTicks = presented ? presentTicks : ReadPerfTicks();
-  if (presented)
-    m.pacer.MarkPresentAt(presentCounter);
-  else
-    m.pacer.MarkPresent();
+  // Taken after the present, and also for a frame that was not presented.
+  m.lastPresentTicks = ReadPerfTicks();
+  m.pacer.MarkPresent();
 }
 
 // ============================================================ transform cache
@@ -624,6 +613,7 @@ void SGpMan::SetBlendMode(int mode, float alpha) {
 
 void SGpMan::SetAlphaTest(int mode, float reference) {
   Module& m = M();
+  // A negative mode or reference keeps the one in force.
   if (mode < 0) mode = m.alphaMode;
   if (reference < 0.0f) reference = m.alphaRef;
   m.alphaMode = mode;

@@ -6,6 +6,8 @@
 
 #include "gp_support.h"
 #include "vrax/graphic/SGpMan.h"
+#include "vrax/graphic/SGpPacket.h"
+#include "vrax/graphic/SGpQueue.h"
 #include "vrax/graphic/SGpState.h"
 #include "platform/clock.h"
 #include "vrax/kernel/SKernel.h"
@@ -82,6 +84,20 @@ TEST_F(GpManFrame, QueueRunsKey63FirstAndKey0LastEveryFrame) {
   kernel.Step();  // the queue was reset: the same five again, nothing twice
   EXPECT_EQ(log.size(), 5u);
   EXPECT_EQ(SGpMan::GetDevice()->GetStats().presents, 2u);
+}
+
+// The manager's queue has 64 keys, its packet memory 256 KB, and the frame
+// hold's unit is one period of 0.0167006254 s on the counter >> 8.
+TEST_F(GpManFrame, QueueSizePacketMemoryAndFramePeriod) {
+  ASSERT_NE(gp.GetQueue(), nullptr);
+  EXPECT_EQ(gp.GetQueue()->GetBucketCount(), 64);
+  EXPECT_EQ(gp.GetCurrentQueue(), gp.GetQueue());
+  EXPECT_EQ(gp.GetDefaultKey(), 0);
+  ASSERT_NE(gp.GetPacketMemory(), nullptr);
+  EXPECT_GT(gp.GetPacketMemory()->Capacity(), 262144u - 16u);
+  EXPECT_LE(gp.GetPacketMemory()->Capacity(), 262144u);
+  const double ticksPerFrame = static_cast<double>(plat::PerfFrequency() >> 8) * 0.0167006254;
+  EXPECT_NEAR(SGpMan::TicksToFrames(static_cast<uint32_t>(ticksPerFrame * 3.0)), 3.0f, 0.01f);
 }
 
 TEST_F(GpManFrame, DefaultBlockState) {

@@ -249,7 +249,7 @@ TEST(GpLightStack, EmptyPopAndOverflowAreRefused) {
               VAL(s.errors.size(), 2u)});
 }
 
-TEST(GpAmbientFogStack, RefusedBeyondCapacity) {
+TEST(GpAmbientStack, RefusedBeyondCapacity) {
   NullDeviceScope s;
   SGpMan::SetAmbient({0.1f, 0.1f, 0.1f, 0.0f});
   for (int i = 0; i < sgp_stacks::kDepth; ++i) EXPECT_TRUE(PushAmbient({0.5f, 0.5f, 0.5f, 0.0f}));
@@ -260,14 +260,6 @@ TEST(GpAmbientFogStack, RefusedBeyondCapacity) {
   EXPECT_EQ(SGpMan::GetAmbient().r, 0.1f);
   EXPECT_FALSE(PopAmbient());
   EXPECT_EQ(s.errors.size(), 2u);
-
-  SGpMan::SetFogEnable(0);
-  SGpMan::SetFogRange(1.0f, 2.0f);
-  EXPECT_TRUE(PushFog(5, 1, {}, 10.0f, 20.0f));
-  EXPECT_EQ(s.rs(kRsFogEnable), 1u);
-  EXPECT_TRUE(PopFog());
-  EXPECT_EQ(s.rs(kRsFogEnable), 0u);
-  EXPECT_EQ(BitsFloat(s.rs(kRsFogEnd)), 2.0f);
 }
 
 }  // namespace
