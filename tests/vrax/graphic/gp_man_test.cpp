@@ -114,6 +114,31 @@ TEST_F(GpManFrame, DefaultBlockState) {
   EXPECT_EQ(d->GetRenderState(plat::kRsAmbient), 0x001A1A1Au);
   EXPECT_EQ(SGpMan::GetLightEnable(), 7u);
   EXPECT_NEAR(SGpMan::GetLightDirection(0).x, 0.57735f, 1e-5f);
+  // The rest of the default table: cull 0, a 640x480 screen, the play
+  // rectangle, the three lights (directions normalised), blend 0 with
+  // alpha 0.25, Z mode 1.
+  EXPECT_EQ(SGpMan::GetCullMode(), 0);
+  EXPECT_EQ(SGpMan::GetViewParams()[0], 640.0f);
+  EXPECT_EQ(SGpMan::GetViewParams()[1], 480.0f);
+  const float rect[4] = {-320.0f, -240.0f, 640.0f, 480.0f};
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(SGpMan::GetViewRect()[i], rect[i]) << i;
+  const float dirs[3][3] = {{0.57735f, 0.57735f, -0.57735f},
+                            {0.235702f, -0.942809f, 0.235702f},
+                            {-0.666667f, 0.666667f, 0.333333f}};
+  const float colours[3][3] = {{1.0f, 0.5f, 0.25f}, {0.25f, 0.25f, 0.25f}, {0.25f, 0.25f, 0.25f}};
+  for (int l = 0; l < 3; ++l) {
+    const SVec4 dir = SGpMan::GetLightDirection(l);
+    EXPECT_NEAR(dir.x, dirs[l][0], 1e-5f) << l;
+    EXPECT_NEAR(dir.y, dirs[l][1], 1e-5f) << l;
+    EXPECT_NEAR(dir.z, dirs[l][2], 1e-5f) << l;
+    const SGpColour c = SGpMan::GetLightColour(l);
+    EXPECT_EQ(c.r, colours[l][0]) << l;
+    EXPECT_EQ(c.g, colours[l][1]) << l;
+    EXPECT_EQ(c.b, colours[l][2]) << l;
+  }
+  EXPECT_EQ(SGpMan::GetBlendMode(), 0);
+  EXPECT_EQ(SGpMan::GetBlendAlpha(), 0.25f);
+  EXPECT_EQ(SGpMan::GetZMode(), 1);
   // The viewport during the queue is the 4:3 play view; the frame end set
   // the full one.
   plat::Viewport vp{};
