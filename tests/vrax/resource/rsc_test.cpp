@@ -185,6 +185,15 @@ TEST_F(RscWorld, TablesKindsAndGroups) {
   SRsc *s0 = nullptr, *s1 = nullptr, *s2 = nullptr, *s3 = reinterpret_cast<SRsc*>(1);
   const SRscRequest table[] = {
       {&s0, kImg, "\\g\\a", 0, 0, 0, 0}, {&s1, kImg, "\\g\\a", 0, 0, 0, 0}, {&s2, kImg, "\\g\\a", 0, 0, 0, 0}, kEnd};
+  // The manager's name, its place behind the I/O manager in kernel list 3,
+  // its 16 group lists and its three kinds.
+  EXPECT_EQ(rm.GetName(), "VRAX Resource Manager");
+  EXPECT_EQ(kernel.GetList(3)->Head(), &io);
+  EXPECT_EQ(kernel.GetList(3)->Tail(), &rm);
+  EXPECT_EQ(rm.ListCount(), 16);
+  EXPECT_EQ(RscTag("IMG"), 0x494D47u);
+  EXPECT_EQ(RscTag("MDL"), 0x4D444Cu);
+  EXPECT_EQ(RscTag("SND"), 0x534E44u);
   rm.LoadTable(17, table, 2);  // group 17 & 15 = 1; two rows only
   ASSERT_TRUE(s0 && s1);
   EXPECT_EQ(s2, nullptr);
