@@ -1,6 +1,7 @@
 #include "vrax/graphic/SGpMan.h"
 
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 
@@ -272,6 +273,7 @@ int32_t SGpMan::CreateDevice(const SGpDeviceRecord* record) {
   m.params.fullScreen = record->fullScreen != 0;
   // Full screen holds the rate by waiting for the vertical blank.
   m.params.vsync = record->fullScreen != 0 && record->holdRate != 0;
+  if (m.params.fullScreen) m.params.refreshRate = PickRefreshRate(plat::ListDisplayModes(), record->width, record->height);
   m.device.reset();
   m.device = plat::CreateGfxDevice(record->window, m.params);
   if (!m.device) return -1;
@@ -392,6 +394,20 @@ void SGpMan::FrameBegin() {
   d->Clear(plat::kClearTarget | plat::kClearZBuffer | plat::kClearStencil, 0xFF000000u, 1.0f, 0);
   d->BeginScene();
   SetViewport43();
+}
+
+int SGpMan::PickRefreshRate(const std::vector<plat::DisplayMode>& modes, int width, int height) {
+  int best = 0;
+  int bestDistance = -1;
+  for (const plat::DisplayMode& mode : modes) {
+    if (mode.width != width || mode.height != height) continue;
+    const int distance = std::abs(mode.refreshRate - 60);
+    if (bestDistance < 0 || distance < bestDistance) {
+      best = mode.refreshRate;
+      bestDistance = distance;
+    }
+  }
+  return best;
 }
 
 uint32_t SGpMan::ReadPerfTicks() { return static_cast<uint32_t>(static_cast<uint64_t>(plat::PerfCounter()) >> 8); }

@@ -100,6 +100,18 @@ TEST_F(GpManFrame, QueueSizePacketMemoryAndFramePeriod) {
   EXPECT_NEAR(SGpMan::TicksToFrames(static_cast<uint32_t>(ticksPerFrame * 3.0)), 3.0f, 0.01f);
 }
 
+// Full screen takes, of the modes of the asked size, the one nearest 60 Hz,
+// the first listed on a tie; none of that size leaves 0 (the default).
+TEST(GpMan, FullScreenRefreshRateNearest60) {
+  using M = plat::DisplayMode;
+  EXPECT_EQ(SGpMan::PickRefreshRate({{640, 480, 75}, {640, 480, 60}, {640, 480, 72}, {800, 600, 60}}, 640, 480), 60);
+  EXPECT_EQ(SGpMan::PickRefreshRate({{640, 480, 61}, {640, 480, 59}}, 640, 480), 61);
+  EXPECT_EQ(SGpMan::PickRefreshRate({{640, 480, 59}, {640, 480, 61}}, 640, 480), 59);
+  EXPECT_EQ(SGpMan::PickRefreshRate({M{1280, 720, 60}, M{1280, 720, 50}}, 1280, 720), 60);
+  EXPECT_EQ(SGpMan::PickRefreshRate({{800, 600, 60}, {640, 400, 60}}, 640, 480), 0);
+  EXPECT_EQ(SGpMan::PickRefreshRate({}, 640, 480), 0);
+}
+
 TEST_F(GpManFrame, DefaultBlockState) {
   kernel.Step();
   plat::GfxDevice* d = SGpMan::GetDevice();
