@@ -317,6 +317,7 @@ struct DeviceParams {
   int backBufferHeight = 480;
   bool fullScreen = false;
   bool vsync = false;  // present waits for the vertical blank
+  int refreshRate = 0;  // full screen: the display mode's rate in Hz; 0 = the desktop mode
 };
 
 // Everything a draw depends on; GetState/SetState save and restore it whole

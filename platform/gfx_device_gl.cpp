@@ -1243,6 +1243,9 @@ class WindowSurface final : public GlSurface {
 
 std::unique_ptr<GfxDevice> CreateGlGfxDeviceForWindow(Window* window, const DeviceParams& params) {
   if (!window || !window->IsOpen() || !window->MakeCurrent()) return nullptr;
+  // A mode that cannot be set leaves the window on the desktop mode.
+  if (params.fullScreen && params.refreshRate > 0)
+    window->UseDisplayMode(params.backBufferWidth, params.backBufferHeight, params.refreshRate);
   auto surface = std::make_unique<WindowSurface>(window);
   GlSurface* s = surface.get();
   s->SetSwapInterval(params.vsync ? 1 : 0);

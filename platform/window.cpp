@@ -85,6 +85,17 @@ void ClearQuitMessage() {
   g_quitCode = 0;
 }
 
+std::vector<DisplayMode> ListDisplayModes() {
+  std::vector<DisplayMode> modes;
+  if (SDL_WasInit(SDL_INIT_VIDEO) == 0) return modes;
+  const int n = SDL_GetNumDisplayModes(0);
+  for (int i = 0; i < n; ++i) {
+    SDL_DisplayMode m;
+    if (SDL_GetDisplayMode(0, i, &m) == 0) modes.push_back(DisplayMode{m.w, m.h, m.refresh_rate});
+  }
+  return modes;
+}
+
 void ChangeDisplayDepth(int /*bitsPerPixel*/) { g_depthSwitched = true; }
 
 void RestoreDisplayMode() {
@@ -215,6 +226,13 @@ void Window::GetDrawableSize(int* w, int* h) const {
 
 void Window::Swap() {
   if (impl_->window) SDL_GL_SwapWindow(impl_->window);
+}
+
+bool Window::UseDisplayMode(int width, int height, int refreshRate) {
+  if (!impl_->window) return false;
+  SDL_DisplayMode mode{SDL_PIXELFORMAT_UNKNOWN, width, height, refreshRate, nullptr};
+  if (SDL_SetWindowDisplayMode(impl_->window, &mode) != 0) return false;
+  return SDL_SetWindowFullscreen(impl_->window, SDL_WINDOW_FULLSCREEN) == 0;
 }
 
 bool Window::SetSwapInterval(int interval) {

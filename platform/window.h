@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 // The game's one window with its OpenGL context and message queue, in place
 // of the registered window class, the window procedure and the PeekMessage
@@ -75,6 +76,9 @@ class Window {
   void GetDrawableSize(int* w, int* h) const;  // pixels of the default framebuffer
   void Swap();
   bool SetSwapInterval(int interval);
+  // Full screen in the display mode of that size and refresh rate (Hz),
+  // instead of on the desktop mode. False when the mode cannot be set.
+  bool UseDisplayMode(int width, int height, int refreshRate);
   void* GetGlProcAddress(const char* name) const;
   GlProfile ContextProfile() const { return contextProfile_; }
   int ContextMajor() const { return contextMajor_; }
@@ -124,6 +128,16 @@ void PostQuitMessage(int code);
 bool QuitPending();
 // Forgets a pending quit (a fresh start in tests).
 void ClearQuitMessage();
+
+// One display mode of the first display.
+struct DisplayMode {
+  int width = 0;
+  int height = 0;
+  int refreshRate = 0;  // Hz, 0 when unknown
+};
+// The first display's modes in the order the system lists them; empty when
+// video is not open.
+std::vector<DisplayMode> ListDisplayModes();
 
 // The display-mode switch of the cabinet (16 bits per pixel) has no meaning
 // here: the calls are recorded so the start-up can be checked for restoring

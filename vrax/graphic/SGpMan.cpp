@@ -1,6 +1,7 @@
 #include "vrax/graphic/SGpMan.h"
 
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 
@@ -272,6 +273,7 @@ int32_t SGpMan::CreateDevice(const SGpDeviceRecord* record) {
   m.params.fullScreen = record->fullScreen != 0;
   // Full screen holds the rate by waiting for the vertical blank.
   m.params.vsync = record->fullScreen != 0 && record->holdRate != 0;
+  if (m.params.fullScreen) m.params.refreshRate = PickRefreshRate(plat::ListDisplayModes(), record->width, record->height);
   m.device.reset();
   m.device = plat::CreateGfxDevice(record->window, m.params);
   if (!m.device) return -1;
@@ -394,6 +396,20 @@ void SGpMan::FrameBegin() {
   SetViewport43();
 }
 
+int SGpMan::PickRefreshRate(const std::vector<plat::DisplayMode>& modes, int width, int height) {
+  int best = 0;
+  int bestDistance = -1;
+  for (const plat::DisplayMode& mode : modes) {
+    if (mode.width != width || mode.height != height) continue;
+    const int distance = std::abs(mode.refreshRate - 60);
+    if (bestDistance < 0 || distance < bestDistance) {
+      best = mode.refreshRate;
+      bestDistance = distance;
+    }
+  }
+  return best;
+}
+
 uint32_t SGpMan::ReadPerfTicks() { return static_cast<uint32_t>(static_cast<uint64_t>(plat::PerfCounter()) >> 8); }
 
 float SGpMan::TicksToFrames(uint32_t ticks) {
@@ -416,21 +432,12 @@ void SGpMan::FrameEnd() {
     }
   }
   d->EndScene();
-  // The hold counts from the moment the previous present began (or, for a
-  // frame that was not presented, from its end), so the time the present
-  // itself takes does not stretch the frame period.
-  bool presented = false;
-  uint32_t presentTicks = 0;
-  int64_t presentCounter = 0;
   if (!m.skip) {
     if (m.record.holdRate && !m.record.fullScreen) {
       // Hold until more than one frame period has passed since the previous
-      // present: the pacer sleeps through the bulk and spins the rest.
+      // present ended: the pacer sleeps through the bulk and spins the rest.
       m.pacer.Wait();
     }
-    presentTicks = ReadPerfTicks();
-    presentCounter = plat::PerfCounter();
-    presented = true;
     if (d->Present() < 0) {
       // A lost frame: reset with the kept parameters and go on.
       d->Reset(m.params);
@@ -438,11 +445,9 @@ void SGpMan::FrameEnd() {
   }
   SGpMan* man = GetGpMan();
   m.skip = man ? man->GetPresentSkip() : 0;
-  m.lastPresentTicks = presented ? presentTicks : ReadPerfTicks();
-  if (presented)
-    m.pacer.MarkPresentAt(presentCounter);
-  else
-    m.pacer.MarkPresent();
+  // Taken after the present, and also for a frame that was not presented.
+  m.lastPresentTicks = ReadPerfTicks();
+  m.pacer.MarkPresent();
 }
 
 // ============================================================ transform cache
@@ -624,6 +629,7 @@ void SGpMan::SetBlendMode(int mode, float alpha) {
 
 void SGpMan::SetAlphaTest(int mode, float reference) {
   Module& m = M();
+  // A negative mode or reference keeps the one in force.
   if (mode < 0) mode = m.alphaMode;
   if (reference < 0.0f) reference = m.alphaRef;
   m.alphaMode = mode;

@@ -1,7 +1,9 @@
 #pragma once
 #include <cstdint>
+#include <vector>
 
 #include "platform/gfx_device.h"
+#include "platform/window.h"
 #include "vrax/graphic/SGpObj.h"
 #include "vrax/graphic/SMath.h"
 #include "vrax/graphic/SGpPacket.h"
@@ -110,6 +112,9 @@ class SGpMan : public SProc {
   // frame periods.
   static uint32_t ReadPerfTicks();
   static float TicksToFrames(uint32_t ticks);
+  // The full-screen refresh rate: of the modes of that size, the one nearest
+  // 60 Hz (the first listed on a tie); 0 when no mode has that size.
+  static int PickRefreshRate(const std::vector<plat::DisplayMode>& modes, int width, int height);
 
   // --- transform cache (module level) --------------------------------------
   static void SetView(const SMatrix& m);

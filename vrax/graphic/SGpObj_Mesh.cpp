@@ -56,9 +56,7 @@ float ModelKeyValue(const ModelUvKey* keys, int32_t count, float* clock) {
     const float f1 = static_cast<float>(keys[i + 1].frame);
     if (f0 <= t && t < f1) return keys[i].value + (t - f0) / (f1 - f0) * (keys[i + 1].value - keys[i].value);
   }
-  // Keys all at one frame span no time: hold the first one.
-  if (count > 1 && keys[0].frame == keys[count - 1].frame) return keys[0].value;
-  return 0.0f;
+  return 0.0f;  // no segment holds the clock (also keys that span no time)
 }
 
 SMatrix ModelTextureMatrix(ModelMaterial& mat, SGpObj_Mesh& p, SGpMeshModel* model) {

@@ -20,7 +20,7 @@ int SGpPacket::Create(int size, uint32_t align) {
   raw_.reset();
   start_ = end_ = cursor_ = nullptr;
   if (size < 0 || align == 0 || (align & (align - 1)) != 0) return -1;
-  raw_.reset(new (std::nothrow) uint8_t[static_cast<size_t>(size) + 0]);
+  raw_.reset(new (std::nothrow) uint8_t[static_cast<size_t>(size)]);
   if (!raw_) return -1;
   uintptr_t addr = reinterpret_cast<uintptr_t>(raw_.get());
   uintptr_t aligned = (addr + (align - 1)) & ~static_cast<uintptr_t>(align - 1);

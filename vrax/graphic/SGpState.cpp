@@ -32,19 +32,11 @@ Stack<uint32_t> g_lightEnable;
 Stack<SVec4> g_lightDir;
 Stack<SGpColour> g_lightColour;
 Stack<SGpColour> g_ambient;
-Stack<uint32_t> g_fogFlags;
-Stack<uint8_t> g_fogEnable;
-Stack<SGpColour> g_fogColour;
-struct FogRange {
-  float start, end;
-};
-Stack<FogRange> g_fogRange;
 
 // Pushes that were refused; their pops are swallowed so that the pops of
 // the pushes around them still restore the right entries.
 int g_refusedLight = 0;
 int g_refusedAmbient = 0;
-int g_refusedFog = 0;
 
 int Bits(uint32_t v) { return __builtin_popcount(v & 7u); }
 
@@ -63,18 +55,13 @@ int LightEnableDepth() { return g_lightEnable.Depth(); }
 int LightDirectionDepth() { return g_lightDir.Depth(); }
 int LightColourDepth() { return g_lightColour.Depth(); }
 int AmbientDepth() { return g_ambient.Depth(); }
-int FogFlagsDepth() { return g_fogFlags.Depth(); }
 void Clear() {
   g_lightFlags.Clear();
   g_lightEnable.Clear();
   g_lightDir.Clear();
   g_lightColour.Clear();
   g_ambient.Clear();
-  g_fogFlags.Clear();
-  g_fogEnable.Clear();
-  g_fogColour.Clear();
-  g_fogRange.Clear();
-  g_refusedLight = g_refusedAmbient = g_refusedFog = 0;
+  g_refusedLight = g_refusedAmbient = 0;
 }
 }  // namespace sgp_stacks
 
@@ -232,7 +219,7 @@ void SGpState_LightPop::Execute() {
   if ((record & 1u) && g_lightEnable.Has(1)) SGpMan::EnableLights(g_lightEnable.Pop());
 }
 
-// --------------------------------------------------------------- ambient and fog stacks
+// --------------------------------------------------------------- ambient stack
 
 bool PushAmbient(const SGpColour& c) {
   if (!g_ambient.Fits(1) || g_refusedAmbient > 0) {
@@ -255,49 +242,6 @@ bool PopAmbient() {
     return false;
   }
   SGpMan::SetAmbient(g_ambient.Pop());
-  return true;
-}
-
-bool PushFog(uint32_t flags, uint8_t enable, const SGpColour& colour, float start, float end) {
-  flags &= 7u;
-  bool fits = g_fogFlags.Fits(1) && g_fogEnable.Fits(1) && g_fogColour.Fits(1) && g_fogRange.Fits(1);
-  if (!fits || g_refusedFog > 0) {
-    ReportOverflow(__LINE__);
-    ++g_refusedFog;
-    return false;
-  }
-  if (flags & 1u) {
-    g_fogEnable.Push(SGpMan::GetFogEnable());
-    SGpMan::SetFogEnable(enable);
-  }
-  if (flags & 2u) {
-    g_fogColour.Push(SGpMan::GetFogColour());
-    SGpMan::SetFogColour(colour);
-  }
-  if (flags & 4u) {
-    g_fogRange.Push(FogRange{SGpMan::GetFogStart(), SGpMan::GetFogEnd()});
-    SGpMan::SetFogRange(start, end);
-  }
-  g_fogFlags.Push(flags);
-  return true;
-}
-
-bool PopFog() {
-  if (g_refusedFog > 0) {
-    --g_refusedFog;
-    return false;
-  }
-  if (!g_fogFlags.Has(1)) {
-    ReportUnderflow(__LINE__);
-    return false;
-  }
-  uint32_t flags = g_fogFlags.Pop();
-  if ((flags & 4u) && g_fogRange.Has(1)) {
-    FogRange r = g_fogRange.Pop();
-    SGpMan::SetFogRange(r.start, r.end);
-  }
-  if ((flags & 2u) && g_fogColour.Has(1)) SGpMan::SetFogColour(g_fogColour.Pop());
-  if ((flags & 1u) && g_fogEnable.Has(1)) SGpMan::SetFogEnable(g_fogEnable.Pop());
   return true;
 }
 

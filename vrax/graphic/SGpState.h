@@ -259,7 +259,6 @@ int LightEnableDepth();
 int LightDirectionDepth();
 int LightColourDepth();
 int AmbientDepth();
-int FogFlagsDepth();
 // Empties every stack (tests).
 void Clear();
 }  // namespace sgp_stacks
@@ -268,7 +267,3 @@ void Clear();
 // (after the error box) when the stack is full or empty.
 bool PushAmbient(const SGpColour& c);
 bool PopAmbient();
-// Fog: saves the parts named by flags (bit 0 enable, bit 1 colour, bit 2
-// range), sets the given values; pop restores what was saved.
-bool PushFog(uint32_t flags, uint8_t enable, const SGpColour& colour, float start, float end);
-bool PopFog();

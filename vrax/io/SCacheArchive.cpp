@@ -261,7 +261,9 @@ int32_t SCacheArchive::LoadFromMemory(const uint8_t* bytes, size_t size) {
     uint8_t packed = eh[kNameField + 4];
     at += kEntryHeaderSize;
     if (packed > 1 || dataSize > size - at) return -1;
-    if (AddEntry(entryName, bytes + at, dataSize, packed) < 0) return -1;
+    // An entry the cache refuses (larger than the pool, a packed block
+    // whose header is bad) is left out; its file is read from disk.
+    AddEntry(entryName, bytes + at, dataSize, packed);
     at += dataSize;
   }
   return 0;

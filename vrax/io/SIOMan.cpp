@@ -108,7 +108,7 @@ void SIOMan::Complete(SFile* file) {
 // buffer was allocated, 0 when the present one is used.
 int32_t SIOMan::MakeRoom(SFile* file, uint32_t size, int allocLine, int fitLine) {
   if (file->data_ == nullptr || (file->data_ == file->owned_.get() && size > file->capacity_)) {
-    file->owned_.reset(new (std::nothrow) uint8_t[size > 0 ? size : 1]);
+    file->owned_.reset(new (std::nothrow) uint8_t[size]);
     if (!file->owned_) {
       Fail(file, ERROR_READ, allocLine, Message(1));
       return -1;

@@ -6,6 +6,8 @@
 
 #include "gp_support.h"
 #include "vrax/graphic/SGpMan.h"
+#include "vrax/graphic/SGpPacket.h"
+#include "vrax/graphic/SGpQueue.h"
 #include "vrax/graphic/SGpState.h"
 #include "platform/clock.h"
 #include "vrax/kernel/SKernel.h"
@@ -84,6 +86,32 @@ TEST_F(GpManFrame, QueueRunsKey63FirstAndKey0LastEveryFrame) {
   EXPECT_EQ(SGpMan::GetDevice()->GetStats().presents, 2u);
 }
 
+// The manager's queue has 64 keys, its packet memory 256 KB, and the frame
+// hold's unit is one period of 0.0167006254 s on the counter >> 8.
+TEST_F(GpManFrame, QueueSizePacketMemoryAndFramePeriod) {
+  ASSERT_NE(gp.GetQueue(), nullptr);
+  EXPECT_EQ(gp.GetQueue()->GetBucketCount(), 64);
+  EXPECT_EQ(gp.GetCurrentQueue(), gp.GetQueue());
+  EXPECT_EQ(gp.GetDefaultKey(), 0);
+  ASSERT_NE(gp.GetPacketMemory(), nullptr);
+  EXPECT_GT(gp.GetPacketMemory()->Capacity(), 262144u - 16u);
+  EXPECT_LE(gp.GetPacketMemory()->Capacity(), 262144u);
+  const double ticksPerFrame = static_cast<double>(plat::PerfFrequency() >> 8) * 0.0167006254;
+  EXPECT_NEAR(SGpMan::TicksToFrames(static_cast<uint32_t>(ticksPerFrame * 3.0)), 3.0f, 0.01f);
+}
+
+// Full screen takes, of the modes of the asked size, the one nearest 60 Hz,
+// the first listed on a tie; none of that size leaves 0 (the default).
+TEST(GpMan, FullScreenRefreshRateNearest60) {
+  using M = plat::DisplayMode;
+  EXPECT_EQ(SGpMan::PickRefreshRate({{640, 480, 75}, {640, 480, 60}, {640, 480, 72}, {800, 600, 60}}, 640, 480), 60);
+  EXPECT_EQ(SGpMan::PickRefreshRate({{640, 480, 61}, {640, 480, 59}}, 640, 480), 61);
+  EXPECT_EQ(SGpMan::PickRefreshRate({{640, 480, 59}, {640, 480, 61}}, 640, 480), 59);
+  EXPECT_EQ(SGpMan::PickRefreshRate({M{1280, 720, 60}, M{1280, 720, 50}}, 1280, 720), 60);
+  EXPECT_EQ(SGpMan::PickRefreshRate({{800, 600, 60}, {640, 400, 60}}, 640, 480), 0);
+  EXPECT_EQ(SGpMan::PickRefreshRate({}, 640, 480), 0);
+}
+
 TEST_F(GpManFrame, DefaultBlockState) {
   kernel.Step();
   plat::GfxDevice* d = SGpMan::GetDevice();
@@ -98,6 +126,31 @@ TEST_F(GpManFrame, DefaultBlockState) {
   EXPECT_EQ(d->GetRenderState(plat::kRsAmbient), 0x001A1A1Au);
   EXPECT_EQ(SGpMan::GetLightEnable(), 7u);
   EXPECT_NEAR(SGpMan::GetLightDirection(0).x, 0.57735f, 1e-5f);
+  // The rest of the default table: cull 0, a 640x480 screen, the play
+  // rectangle, the three lights (directions normalised), blend 0 with
+  // alpha 0.25, Z mode 1.
+  EXPECT_EQ(SGpMan::GetCullMode(), 0);
+  EXPECT_EQ(SGpMan::GetViewParams()[0], 640.0f);
+  EXPECT_EQ(SGpMan::GetViewParams()[1], 480.0f);
+  const float rect[4] = {-320.0f, -240.0f, 640.0f, 480.0f};
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(SGpMan::GetViewRect()[i], rect[i]) << i;
+  const float dirs[3][3] = {{0.57735f, 0.57735f, -0.57735f},
+                            {0.235702f, -0.942809f, 0.235702f},
+                            {-0.666667f, 0.666667f, 0.333333f}};
+  const float colours[3][3] = {{1.0f, 0.5f, 0.25f}, {0.25f, 0.25f, 0.25f}, {0.25f, 0.25f, 0.25f}};
+  for (int l = 0; l < 3; ++l) {
+    const SVec4 dir = SGpMan::GetLightDirection(l);
+    EXPECT_NEAR(dir.x, dirs[l][0], 1e-5f) << l;
+    EXPECT_NEAR(dir.y, dirs[l][1], 1e-5f) << l;
+    EXPECT_NEAR(dir.z, dirs[l][2], 1e-5f) << l;
+    const SGpColour c = SGpMan::GetLightColour(l);
+    EXPECT_EQ(c.r, colours[l][0]) << l;
+    EXPECT_EQ(c.g, colours[l][1]) << l;
+    EXPECT_EQ(c.b, colours[l][2]) << l;
+  }
+  EXPECT_EQ(SGpMan::GetBlendMode(), 0);
+  EXPECT_EQ(SGpMan::GetBlendAlpha(), 0.25f);
+  EXPECT_EQ(SGpMan::GetZMode(), 1);
   // The viewport during the queue is the 4:3 play view; the frame end set
   // the full one.
   plat::Viewport vp{};

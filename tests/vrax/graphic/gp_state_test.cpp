@@ -115,6 +115,13 @@ TEST(GpRenderState, ProjectionClipAndTransformCache) {
   plat::Matrix dp;
   s.dev()->GetTransform(kTsProjection, &dp);
   EXPECT_EQ(dp.m[1][1], p.m[1][1]);
+  // A 320x240 screen at the same distance: x scaled by 640 / 320 and y by
+  // 480 / 240 (1.6 and 2.1333 become 3.2 and 4.2667).
+  SGpMan::SetProjection(320.0f, 240.0f, 512.0f);
+  EXPECT_NEAR(SGpMan::GetProjection().m[0][0], 3.2f, 1e-5f);
+  EXPECT_NEAR(SGpMan::GetProjection().m[1][1], 4.266667f, 1e-5f);
+  EXPECT_EQ(SGpMan::GetViewParams()[0], 320.0f);
+  EXPECT_EQ(SGpMan::GetViewParams()[1], 240.0f);
   SGpMan::SetProjection(640.0f, 480.0f, 0.0f);  // orthographic
   EXPECT_NEAR(SGpMan::GetProjection().m[0][0], 2.0f / 640.0f, 1e-7f);
   EXPECT_EQ(SGpMan::GetProjection().m[2][3], 0.0f);
@@ -249,7 +256,7 @@ TEST(GpLightStack, EmptyPopAndOverflowAreRefused) {
               VAL(s.errors.size(), 2u)});
 }
 
-TEST(GpAmbientFogStack, RefusedBeyondCapacity) {
+TEST(GpAmbientStack, RefusedBeyondCapacity) {
   NullDeviceScope s;
   SGpMan::SetAmbient({0.1f, 0.1f, 0.1f, 0.0f});
   for (int i = 0; i < sgp_stacks::kDepth; ++i) EXPECT_TRUE(PushAmbient({0.5f, 0.5f, 0.5f, 0.0f}));
@@ -260,14 +267,6 @@ TEST(GpAmbientFogStack, RefusedBeyondCapacity) {
   EXPECT_EQ(SGpMan::GetAmbient().r, 0.1f);
   EXPECT_FALSE(PopAmbient());
   EXPECT_EQ(s.errors.size(), 2u);
-
-  SGpMan::SetFogEnable(0);
-  SGpMan::SetFogRange(1.0f, 2.0f);
-  EXPECT_TRUE(PushFog(5, 1, {}, 10.0f, 20.0f));
-  EXPECT_EQ(s.rs(kRsFogEnable), 1u);
-  EXPECT_TRUE(PopFog());
-  EXPECT_EQ(s.rs(kRsFogEnable), 0u);
-  EXPECT_EQ(BitsFloat(s.rs(kRsFogEnd)), 2.0f);
 }
 
 }  // namespace

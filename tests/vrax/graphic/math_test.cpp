@@ -50,6 +50,16 @@ TEST(SMath, IdentityCopyScaleAndPresets) {
   SMatrix p;
   SMatrix::SetPreset(&p, 2);
   ExpectMatrixEq(p, Rows({0, 0, -1, 0, 0, 1, 0, 0, 1, 0, 0, 0, 0, 0, 0, 1}));
+  SMatrix::SetPreset(&p, 1);
+  ExpectMatrixEq(p, Rows({1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}));
+  SMatrix::SetPreset(&p, 3);
+  ExpectMatrixEq(p, Rows({1, 0, 0, 0, 0, 0, -1, 0, 0, 1, 0, 0, 0, 0, 0, 1}));
+  SMatrix::SetPreset(&p, 4);
+  ExpectMatrixEq(p, Rows({1, 0, 0, 0, 0, -1, 0, 0, 0, 0, -1, 0, 0, 0, 0, 1}));
+  SMatrix::SetPreset(&p, 5);
+  ExpectMatrixEq(p, Rows({0, 0, 1, 0, 0, 1, 0, 0, -1, 0, 0, 0, 0, 0, 0, 1}));
+  SMatrix::SetPreset(&p, 6);
+  ExpectMatrixEq(p, Rows({1, 0, 0, 0, 0, 0, 1, 0, 0, -1, 0, 0, 0, 0, 0, 1}));
   SMatrix::SetPreset(&p, 0);  // all zero, the fourth row too
   EXPECT_EQ(p.m[3][3], 0.0f);
 }

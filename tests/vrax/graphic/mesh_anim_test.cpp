@@ -35,10 +35,11 @@ TEST(ModelKeys, EmptyListsAndEqualFramesNeverDivideByZero) {
   float clock = 3.0f;
   EXPECT_EQ(ModelKeyValue(nullptr, 0, &clock), 0.0f);
   EXPECT_EQ(clock, 3.0f);
+  // Keys all at one frame form no segment: the value is 0.
   const ModelUvKey same[3] = {{2, 0.25f}, {2, 0.5f}, {2, 0.75f}};
   for (float t : {0.0f, 2.0f, 3.0f}) {
     clock = t;
-    EXPECT_EQ(ModelKeyValue(same, 3, &clock), 0.25f) << t;
+    EXPECT_EQ(ModelKeyValue(same, 3, &clock), 0.0f) << t;
   }
   // A zero-length segment inside a list is stepped over.
   const ModelUvKey step[3] = {{0, 0.0f}, {5, 1.0f}, {5, 2.0f}};

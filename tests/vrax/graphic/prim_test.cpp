@@ -168,6 +168,7 @@ TEST(SGpObjPrim, ReallocationShrinksAndFailuresLeaveNothing) {
   box.texts.clear();
   EXPECT_EQ(plain.AllocVertices(70000), -1);
   EXPECT_GT(box.Count("vertex allocation error"), 0);
+  EXPECT_GT(box.Count("Vrax/Graphic/SGpObj_Prim(66)"), 0);
   EXPECT_EQ(plain.Alloc(2, -4), -1);
   EXPECT_GT(box.Count("SGpObj_Prim(48)"), 0);
 }

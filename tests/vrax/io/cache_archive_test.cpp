@@ -212,13 +212,28 @@ TEST_F(ArchiveFixture, DamagedOrForeignArchivesAreRefused) {
       {"name without terminator", [](Bytes& b) { std::memset(b.data() + 28, 'n', 128); }},
       {"size beyond the file", [](Bytes& b) { b[28 + 131] = 0x7F; }},
       {"unknown flag", [](Bytes& b) { b[28 + 132] = 2; }},
-      {"packed entry whose block header is bad", [](Bytes& b) { b[28 + 136] = 7; }},
       {"count beyond the entries", [](Bytes& b) { b[24] = 200; }},
   };
   for (const auto& c : cases) {
     Bytes b = good;
     c.change(b);
     EXPECT_EQ(loadBytes(b), -1) << c.what;
+  }
+  {
+    // An entry the cache refuses is left out; the entries after it load.
+    Bytes bad = good;
+    bad[28 + 136] = 7;  // the first entry's LZ block header
+    SCacheArchive c;
+    c.Init(16777216, 1);
+    EXPECT_EQ(c.LoadFromMemory(bad.data(), bad.size()), 0);
+    EXPECT_FALSE(c.Contains("x"));
+    EXPECT_TRUE(c.Contains("y"));
+    // A pool one byte smaller than the first entry: that entry stays out.
+    const uint32_t xSize = U32(good, 28 + 128);
+    SCacheArchive small;
+    small.Init(xSize - 1, 1);
+    EXPECT_EQ(small.LoadFromMemory(good.data(), good.size()), 0);
+    EXPECT_FALSE(small.Contains("x"));
   }
   Bytes b = good;
   std::memset(b.data() + 24, 0, 4);

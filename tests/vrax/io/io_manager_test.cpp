@@ -59,6 +59,7 @@ TEST_F(IoFixture, OneFilePerFrameReadThenCompleted) {
   }
   EXPECT_EQ(states, (std::vector<std::pair<int, int>>{{3, 2}, {1, 2}, {1, 3}, {1, 1}, {1, 1}}));
   EXPECT_EQ(a.GetSize(), 100u);
+  EXPECT_EQ(a.GetCapacity(), 100u) << "the manager's buffer holds exactly the file";
   EXPECT_EQ(Bytes(static_cast<uint8_t*>(a.GetData()), static_cast<uint8_t*>(a.GetData()) + 100), Text(100, 'a'));
   EXPECT_TRUE(io.Flush(false));
   EXPECT_TRUE(box.texts.empty());
@@ -144,6 +145,7 @@ TEST_F(IoFixture, CachedFilesCompleteInTheirFrameAndArchiveRoundTrips) {
   kernel.Step();
   EXPECT_EQ(b2.GetState(), SFile::STATE_DONE);
   EXPECT_EQ(a2.GetSize(), 3000u);
+  EXPECT_EQ(a2.GetCapacity(), 3000u) << "a cache hit allocates the cached size";
   const uint8_t* d = static_cast<const uint8_t*>(a2.GetData());
   EXPECT_EQ(Bytes(d, d + 3000), Text(3000, 'a'));
   // A caller buffer too small for the cached file fails cleanly.

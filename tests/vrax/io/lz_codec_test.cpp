@@ -95,6 +95,28 @@ TEST(LzCodec, KnownBlocksLevel1) {
   EXPECT_EQ(Tokens(Pack({}, 1)), (Bytes{0x00})) << "empty input: one run of 0";
 }
 
+// The writer's choice among candidate matches: the shortest of at least 4
+// bytes wins, and of equally short ones the one nearest the current position.
+TEST(LzCodec, MatchChoiceShortestThenNearest) {
+  // abcd X abcd Y abcd: at 10 both earlier abcd give 4 bytes; the one at 5
+  // (D = 5) wins over the one at 0 (D = 10).
+  // run 5, D-4 = 1, L-4 = 0; run 1, D-4 = 1, L-4 = 0; ends on a match.
+  Bytes equal = Pack(B("abcdXabcdYabcd"), 1);
+  EXPECT_EQ(Tokens(equal), (Bytes{0x05, 0x01, 0x00, 0x01, 0x01, 0x00}));
+  EXPECT_EQ(std::string(equal.begin() + 26, equal.end()), "abcdXY");
+
+  // abcd X abcdef Y abcdef: at 12 the far abcd (4 bytes, D = 12) beats the
+  // near abcdef (6 bytes, D = 7); the trailing ef repeats only 2 bytes.
+  // run 5, D 5, L 4; run 3, D 12, L 4; final run 2.
+  Bytes shortest = Pack(B("abcdXabcdefYabcdef"), 1);
+  EXPECT_EQ(Tokens(shortest), (Bytes{0x05, 0x01, 0x00, 0x03, 0x08, 0x00, 0x02}));
+  EXPECT_EQ(std::string(shortest.begin() + 27, shortest.end()), "abcdXefYef");
+  EXPECT_EQ(U32(shortest, 4), 37u);
+  Bytes out;
+  ASSERT_EQ(Unpack(shortest, &out), 0);
+  EXPECT_EQ(out, B("abcdXabcdefYabcdef"));
+}
+
 TEST(LzCodec, KnownBlocksBitLevelsAndLevel5) {
   // 20 distinct bytes, then the first 4 again: run 20, D = 20, L = 4.
   Bytes in(20);

@@ -321,6 +321,7 @@ TEST_F(ModelWorld, DamagedOrMissingFilesFailWithOneMessageEach) {
     EXPECT_EQ(m->NodeCount(), 0);
   }
   EXPECT_EQ(box.Count("resource open error"), 4);
+  EXPECT_EQ(box.Count("SRsc_Model_Ex(174) : resource open error"), 1) << "the missing model file";
 }
 
 }  // namespace

@@ -86,6 +86,7 @@ TEST_F(RscWorld, ImageListOfPngAndJpegLoadsIntoTextures) {
   EXPECT_EQ(slot->Load(0, 0, 0, 0), -1);
   EXPECT_EQ(slot->GetStatus(), kRscFailed);
   EXPECT_EQ(box.Count("resource open error"), 1);
+  EXPECT_EQ(box.Count("SRsc(148) : resource open error"), 1);
 
   // Releasing the group kills it: idle, not found, disposed a frame later.
   rm.ReleaseGroup(1, nullptr, 0);
@@ -115,8 +116,11 @@ TEST_F(RscWorld, SyncSettlesAfterFailures) {
   EXPECT_EQ(ok->GetStatus(), kRscReady);
   for (SRsc* r : {none, blank, gone, broken, lng}) EXPECT_EQ(r->GetStatus(), kRscFailed);
   EXPECT_EQ(box.Count("resource open error"), 5);
-  // A list without a name, a failed texture creation, an over-long name.
-  for (const char* e : {"SRsc_Image_Ex(84)", "SRsc_Image_Ex(114)", "SRsc_Image_Ex(120)"}) EXPECT_EQ(box.Count(e), 1) << e;
+  // No list file, a list without a name, a missing texture file, a failed
+  // texture creation, an over-long name.
+  for (const char* e : {"SRsc_Image_Ex(59)", "SRsc_Image_Ex(84)", "SRsc_Image_Ex(102)", "SRsc_Image_Ex(114)",
+                        "SRsc_Image_Ex(120)"})
+    EXPECT_EQ(box.Count(e), 1) << e;
   EXPECT_EQ(static_cast<SRsc_Image*>(lng)->TextureCount(), 1);  // kept until disposal
   kernel.Step();
   EXPECT_EQ(rm.Sync(0), 1);  // the scene switcher is not held up either
@@ -181,6 +185,15 @@ TEST_F(RscWorld, TablesKindsAndGroups) {
   SRsc *s0 = nullptr, *s1 = nullptr, *s2 = nullptr, *s3 = reinterpret_cast<SRsc*>(1);
   const SRscRequest table[] = {
       {&s0, kImg, "\\g\\a", 0, 0, 0, 0}, {&s1, kImg, "\\g\\a", 0, 0, 0, 0}, {&s2, kImg, "\\g\\a", 0, 0, 0, 0}, kEnd};
+  // The manager's name, its place behind the I/O manager in kernel list 3,
+  // its 16 group lists and its three kinds.
+  EXPECT_EQ(rm.GetName(), "VRAX Resource Manager");
+  EXPECT_EQ(kernel.GetList(3)->Head(), &io);
+  EXPECT_EQ(kernel.GetList(3)->Tail(), &rm);
+  EXPECT_EQ(rm.ListCount(), 16);
+  EXPECT_EQ(RscTag("IMG"), 0x494D47u);
+  EXPECT_EQ(RscTag("MDL"), 0x4D444Cu);
+  EXPECT_EQ(RscTag("SND"), 0x534E44u);
   rm.LoadTable(17, table, 2);  // group 17 & 15 = 1; two rows only
   ASSERT_TRUE(s0 && s1);
   EXPECT_EQ(s2, nullptr);
