@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <memory>
 #include <set>
 #include <vector>
@@ -17,6 +18,7 @@
 #include "game/effect/EShotGen.h"
 #include "game/enemy/EnemyType12.h"
 #include "support/ImageCompare.h"
+#include "support/SoundProbe.h"
 
 namespace {
 
@@ -400,6 +402,58 @@ TEST(Boss12, PictureOfTheSweep) {
                                                  testsupport::PlayPx(120), testsupport::PlayPy(-20), 8);
   EXPECT_GT(body, 100);
   EXPECT_TRUE(testsupport::MatchesGolden(img, "boss12_sweep.png", 8, 400));
+}
+
+// The entrance from (0, 640, 380), unhittable: sound 20 and stretch 0 on
+// its frame 0, sound 21 and stretch 1 on its frame 160, stretch 2 on 300;
+// the path ends at (0, -80, 0). The hover then starts S1 (0x40121, codes
+// 0x204, speed 1.5 to 3.0, 4 a step, every 5 frames, 20 steps, 2000 more
+// volleys 4 frames apart), S2 and S3 (0x40101, 0x50f, 0.62 and 0.87, 7.5,
+// one shot, every 15 frames, 2000 steps, a start delay of 60).
+TEST(Boss12, EntranceSoundsAndTheHoversGenerators) {
+  Boss12World b;
+  ASSERT_TRUE(b.ok);
+  EnemyType12* boss = b.boss;
+  auto& s = boss->Script();
+  const float* p = boss->GetPosition();
+  EXPECT_EQ(p[0], 0.0f);
+  EXPECT_EQ(p[1], 640.0f);
+  EXPECT_EQ(p[2], 380.0f);
+  EXPECT_EQ(boss->angles[0], -0.1f);
+  SRsc* se = testsupport::EffectBank();
+  std::map<int32_t, std::vector<int32_t>> played;           // sound: entrance frames
+  std::vector<std::pair<int32_t, int32_t>> asked;           // (stretch, entrance frame)
+  for (int k = 0; k < 600 && s.GetState() == S::kEntrance; ++k) {
+    const int32_t frame = s.frame, alive = boss->framesAlive;
+    for (int32_t n : {20, 21}) {
+      testsupport::StopSound(se, n);  // a play is not restarted within a frame's length of sound
+      testsupport::MarkSound(se, n);
+    }
+    b.w.Step();
+    if (boss->framesAlive == alive || s.GetState() != S::kEntrance) continue;
+    EXPECT_EQ(boss->body.disabled, 1);
+    for (int32_t n : {20, 21})
+      if (testsupport::SoundPlayed(se, n)) played[n].push_back(frame);
+    if (asked.empty() || asked.back().first != boss->routeCursorIndex) asked.emplace_back(boss->routeCursorIndex, frame);
+    if (frame == 300) {
+      EXPECT_NEAR(p[1], -80.0f, 1e-2f);
+      EXPECT_NEAR(p[2], 0.0f, 1e-2f);
+    }
+  }
+  EXPECT_EQ(played[20], (std::vector<int32_t>{0}));
+  EXPECT_EQ(played[21], (std::vector<int32_t>{160}));
+  EXPECT_EQ(asked, (std::vector<std::pair<int32_t, int32_t>>{{0, 0}, {1, 160}, {2, 300}}));
+  ASSERT_EQ(s.GetState(), S::kHover);
+  EXPECT_EQ(boss->body.disabled, 0);
+  std::vector<std::tuple<uint32_t, int32_t, float, float, float, int32_t, int32_t, int32_t, int32_t, int32_t>> gens;
+  for (SProc* c = boss->GetList(0)->Head(); c != nullptr; c = SProcList::Next(c))
+    if (auto* g = dynamic_cast<EShotGen*>(c); g != nullptr && c->GetState() < SProc::STATE_KILLED)
+      gens.emplace_back(g->flags, g->codeA, g->baseAngle, g->startSpeed, g->endSpeed, g->ways, g->volleyFrames,
+                        g->volleys, g->initialBursts, g->burstFrames);
+  using G = decltype(gens)::value_type;
+  EXPECT_EQ(gens, (std::vector<G>{G{0x40121u, 0x204, 0.0f, 1.5f, 3.0f, 4, 5, 20, 2000, 4},
+                                  G{0x40101u, 0x50f, 0.62f, 7.5f, 7.5f, 1, 15, 2000, 0, 0},
+                                  G{0x40101u, 0x50f, 0.87f, 7.5f, 7.5f, 1, 15, 2000, 0, 0}}));
 }
 
 }  // namespace
