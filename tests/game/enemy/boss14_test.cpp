@@ -15,6 +15,7 @@
 #include "game/effect/EShotMan.h"
 #include "game/enemy/ERingShotGen.h"
 #include "game/enemy/EnemyType14.h"
+#include "game/enemy/boss14/BossPartsObjectT14.h"
 #include "support/BossFight.h"
 #include "support/ImageCompare.h"
 #include "support/SoundProbe.h"
@@ -193,6 +194,58 @@ TEST(Boss14, CycleSoundsAndAttackNumbers) {
   EXPECT_EQ(voices[49], (std::vector<Key>{{6, 0}}));
   EXPECT_EQ(ses[6], (std::vector<Key>{{5, 120}, {6, 92}}));
   EXPECT_EQ(ses[2], (std::vector<Key>{{6, 62}, {6, 222}}));
+}
+
+// The break-up by the companion's count: sound 14 at 0, at 60, 120, 180 and
+// 240 (the chain's certain explosions) and at 230, 250 and 300, any others
+// only inside the chain's window 20 to 280; 25 at 230, 250 and 300; 15 at
+// 300; 23 at 460. Nodes 25, 20 and 5 vanish at 230, 250 and 300 and stay
+// hidden; the model's packets go at 460.
+TEST(Boss14, BreakUpSoundsAndPartsByFrame) {
+  bossfight::SpawnedBoss<EnemyType14> b(4, "osr_bs12", 28672, 14);
+  ASSERT_TRUE(b.ok);
+  EnemyType14* boss = b.boss;
+  b.w.Step(30);
+  boss->SendEvent(EObjBase::EV_DEFEATED, 0);
+  b.w.Step();
+  BossPartsObjectT14* c = nullptr;
+  for (SProc* p = boss->GetList(0)->Head(); p != nullptr && c == nullptr; p = SProcList::Next(p))
+    c = dynamic_cast<BossPartsObjectT14*>(p);
+  ASSERT_NE(c, nullptr);
+  SRsc* se = testsupport::EffectBank();
+  const int32_t ids[4] = {14, 15, 25, 23};
+  std::map<int32_t, std::vector<int32_t>> played;
+  std::map<int32_t, int32_t> hidden;  // node: count it vanished
+  int32_t undrawnFrom = -1;
+  for (int k = 0; k < 500 && c->timer.GetCount() <= 461; ++k) {
+    const int32_t count = c->timer.GetCount();
+    for (int32_t n : ids) {
+      testsupport::StopSound(se, n);  // a play is not restarted within a frame's length of sound
+      testsupport::MarkSound(se, n);
+    }
+    b.w.Step();
+    b.w.G()->lives = 3;
+    for (int32_t n : ids)
+      if (testsupport::SoundPlayed(se, n)) played[n].push_back(count);
+    for (int32_t n : {25, 20, 5}) {
+      const bool gone = boss->model.GetNode(n)->GetLocal()->m[0][0] == 0.0f;
+      if (gone && hidden.count(n) == 0) hidden[n] = count;
+      if (!gone && hidden.count(n) != 0) ADD_FAILURE() << n << " back at " << count;
+    }
+    int packets = 0;
+    for (int32_t n = 0; boss->model.GetNode(n) != nullptr; ++n) packets += boss->model.GetNode(n)->GetPacketCount();
+    if (undrawnFrom < 0 && packets == 0) undrawnFrom = count;
+  }
+  std::vector<int32_t> sure;
+  for (int32_t f : played[14])
+    if (f == 0 || f == 230 || f == 250 || f == 300 || f % 60 == 0) sure.push_back(f);
+    else EXPECT_TRUE(f >= 20 && f <= 280) << f;
+  EXPECT_EQ(sure, (std::vector<int32_t>{0, 60, 120, 180, 230, 240, 250, 300}));
+  EXPECT_EQ(played[25], (std::vector<int32_t>{230, 250, 300}));
+  EXPECT_EQ(played[15], (std::vector<int32_t>{300}));
+  EXPECT_EQ(played[23], (std::vector<int32_t>{460}));
+  EXPECT_EQ(hidden, (std::map<int32_t, int32_t>{{25, 230}, {20, 250}, {5, 300}}));
+  EXPECT_EQ(undrawnFrom, 460);
 }
 
 }  // namespace
