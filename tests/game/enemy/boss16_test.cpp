@@ -13,6 +13,8 @@
 #include "game/effect/ELaserGen.h"
 #include "game/effect/EShotGen.h"
 #include "game/effect/EShotMan.h"
+#include "game/effect/EfxElements.h"
+#include "game/effect/EfxMan.h"
 #include "game/effect/EThunderGen.h"
 #include "game/enemy/EnemyType16.h"
 #include "support/ImageCompare.h"
@@ -275,6 +277,7 @@ TEST(Boss16, BreakUpSoundsByFrame) {
   const int32_t ids[5] = {14, 25, 33, 34, 23};
   std::map<int32_t, std::vector<int32_t>> played;
   int32_t undrawnFrom = -1;
+  std::vector<std::pair<float, float>> ring;
   for (int k = 0; k < 900 && h.Get() != nullptr && c->timer.GetCount() <= 820; ++k) {
     const int32_t count = c->timer.GetCount();
     for (int32_t n : ids) {
@@ -289,7 +292,24 @@ TEST(Boss16, BreakUpSoundsByFrame) {
     int packets = 0;
     for (int32_t n = 0; boss->model.GetNode(n) != nullptr; ++n) packets += boss->model.GetNode(n)->GetPacketCount();
     if (undrawnFrom < 0 && packets == 0) undrawnFrom = count;
+    if (count == 800)
+      for (SObject* o = g_EfxMan.Live(1).HeadObj(); o != nullptr; o = o->GetNext()) {
+        const auto* e = static_cast<const EfxSprite*>(o);
+        if (e->lifeB == 60 && e->colour[0] == 0.05f && e->colour[1] == 1.0f && e->colour[2] == 0.1f)
+          ring.emplace_back(e->Sprite()->ownPos[0], e->Sprite()->ownPos[1]);
+      }
   }
+  // The eight glows of count 800 (ratio 0: R = 10) stand at the heart plus
+  // (R cos(0.125 i 2 pi), 1.25 R cos(0.125 i 2 pi)): on a line through it.
+  ASSERT_EQ(ring.size(), 8u);
+  float cx = 0.0f, cy = 0.0f;
+  for (const auto& [x, y] : ring) cx += x / 8.0f, cy += y / 8.0f;
+  float reach = 0.0f;
+  for (const auto& [x, y] : ring) {
+    EXPECT_NEAR(y - cy, 1.25f * (x - cx), 1e-3f);
+    reach = std::fmax(reach, std::fabs(x - cx));
+  }
+  EXPECT_NEAR(reach, 10.0f, 1e-3f);
   EXPECT_EQ(played[14], (std::vector<int32_t>{0, 250, 332, 650}));
   EXPECT_EQ(played[25], (std::vector<int32_t>{0, 250, 332, 650}));
   EXPECT_EQ(played[33], (std::vector<int32_t>{0, 10, 250, 260, 332, 342, 460, 650}));
