@@ -7,9 +7,11 @@
 
 #include <cmath>
 #include <map>
+#include <tuple>
 #include <vector>
 
 #include "boss_fight.h"
+#include "boss_rig.h"
 #include "game/effect/EShotGen.h"
 #include "game/effect/EShotMan.h"
 #include "game/effect/EfxGen.h"
@@ -263,6 +265,77 @@ TEST(Boss11, BreakUpSoundsPartsAndFlashByFrame) {
   EXPECT_NEAR(flashScale[215], 1.0f + 5.0f * std::sin(0.5f * 3.14159265f / 2.0f), 1e-3f);
   EXPECT_NEAR(flashScale[230], 6.0f, 1e-3f);
   EXPECT_NEAR(flashScale[231], 6.0f, 1e-3f);  // left as the window's last frame made it
+}
+
+// The generator volley (state 4) by its frame: sounds 53 and 9 at 25,
+// voice 39 and sound 21 at 30, where the animation slows to 0.3; G4 to G7
+// on entry (codes 10, 0, 0, 0; G5 and G6 turning 0.25 to 0.375 and back);
+// the long wander follows as soon as the animation run has completed.
+TEST(Boss11, VolleySoundsAtItsFramesAndEndsWithItsAnimation) {
+  bossfight::SpawnedBoss<EnemyType11> b(3, "osr_bs09", 10496, 11);
+  ASSERT_TRUE(b.ok);
+  EnemyType11* boss = b.boss;
+  auto& s = boss->Script();
+  for (int f = 0; f < 4000 && s.GetState() != S::kVolley; ++f) {
+    b.w.Step();
+    b.w.G()->lives = 3;
+  }
+  ASSERT_EQ(s.GetState(), S::kVolley);
+  std::vector<std::tuple<int32_t, float, float>> gens;
+  for (SProc* c = boss->GetList(0)->Head(); c != nullptr; c = SProcList::Next(c))
+    if (auto* g = dynamic_cast<EShotGen*>(c); g != nullptr && c->GetState() < SProc::STATE_KILLED)
+      gens.emplace_back(g->codeA, g->sweepStart, g->sweepEnd);
+  EXPECT_EQ(gens, (std::vector<std::tuple<int32_t, float, float>>{
+                      {10, 0.0f, 0.0f}, {0, 0.25f, 0.375f}, {0, 0.375f, 0.25f}, {0, 0.0f, 0.0f}}));
+  SRsc* se = testsupport::EffectBank();
+  SRsc* voice = testsupport::VoiceBank();
+  std::map<int32_t, std::vector<int32_t>> played;  // sound (voices + 100): volley frames
+  int32_t completed = -1, left = -1;
+  for (int k = 0; k < 2000 && left < 0; ++k) {
+    const int32_t frame = s.frame;
+    for (int32_t n : {53, 9, 21}) {
+      testsupport::StopSound(se, n);  // a play is not restarted within a frame's length of sound
+      testsupport::MarkSound(se, n);
+    }
+    testsupport::StopSound(voice, 39);
+    testsupport::MarkSound(voice, 39);
+    b.w.Step();
+    b.w.G()->lives = 3;
+    if (s.GetState() != S::kVolley) {
+      left = frame;
+      break;
+    }
+    for (int32_t n : {53, 9, 21})
+      if (testsupport::SoundPlayed(se, n)) played[n].push_back(frame);
+    if (testsupport::SoundPlayed(voice, 39)) played[139].push_back(frame);
+    if (frame == 30) {
+      EXPECT_EQ(boss->animator.speed, 0.3f);
+    }
+    if (completed < 0 && boss->animator.count >= 1) completed = frame;
+  }
+  EXPECT_EQ(played[53], (std::vector<int32_t>{25}));
+  EXPECT_EQ(played[9], (std::vector<int32_t>{25}));
+  EXPECT_EQ(played[21], (std::vector<int32_t>{30}));
+  EXPECT_EQ(played[139], (std::vector<int32_t>{30}));
+  ASSERT_GT(completed, 30);
+  // The animator advances after the script's step: the script sees the
+  // completion in its next frame and its change takes effect in the one
+  // after.
+  EXPECT_EQ(left, completed + 2);
+  EXPECT_EQ(s.GetState(), S::kLongWander);
+}
+
+// With stretches of ten frames the volley's animation run completes long
+// before its frame 30: the volley ends then, whatever its frame.
+TEST(Boss11, VolleyEndsWithAShortAnimationBeforeItsFrame30) {
+  enemytest::BossRig<EnemyType11> r(11, 100000, 10.0f);
+  ASSERT_NE(r.boss, nullptr);
+  for (int k = 0; k < 30 && r.State() != S::kVolley; ++k) r.RunState(3000);
+  ASSERT_EQ(r.State(), S::kVolley);
+  const int frames = r.RunState(200);
+  EXPECT_GT(frames, 9);
+  EXPECT_LT(frames, 30);
+  EXPECT_EQ(r.State(), S::kLongWander);
 }
 
 }  // namespace
