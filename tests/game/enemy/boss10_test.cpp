@@ -312,6 +312,39 @@ TEST(Boss10, BreakUpSoundsAndFlashByFrame) {
   EXPECT_NEAR(flash[440], 24.0f, 1e-3f);
 }
 
+// The arrow tour (state 1): stretches 3, 4, 5, 24, 6, 7, 8, 24, 3, 4, 5 in
+// that order and then the return; 4.3 to the right each frame of stretch
+// 4 and to the left each frame of stretch 7, still otherwise; seven triples
+// of arrow emitters on entry and again on the arrivals of sub-steps 3 and
+// 7, after the kills of sub-steps 2 and 6.
+TEST(Boss10, ArrowTourStretchesSwayAndEmitters) {
+  bossfight::SpawnedBoss<EnemyType10> b(3, "osr_bs08", 245760, 10);
+  ASSERT_TRUE(b.ok);
+  EnemyType10* boss = b.boss;
+  auto& s = boss->Script();
+  for (int k = 0; k < 3000 && s.GetState() != S::kArrowTour; ++k) b.w.Step();
+  ASSERT_EQ(s.GetState(), S::kArrowTour);
+  EXPECT_EQ(bossfight::CountChildren<BossArrowEmitter>(boss, 0), 21);
+  std::vector<int32_t> asked = {boss->routeCursorIndex};
+  std::vector<int> triples;  // sub-steps at whose end 21 fresh emitters stood
+  const float* p = boss->GetPosition();
+  for (int k = 0; k < 4000 && s.GetState() == S::kArrowTour; ++k) {
+    const int32_t cursor = boss->routeCursorIndex, sub = s.subStep;
+    const float x = p[0];
+    const int before = bossfight::CountChildren<BossArrowEmitter>(boss, 0);
+    b.w.Step();
+    b.w.G()->lives = 3;
+    if (s.GetState() != S::kArrowTour) break;
+    const float want = cursor == 4 ? 4.3f : cursor == 7 ? -4.3f : 0.0f;
+    EXPECT_NEAR(p[0] - x, want, 1e-3f) << cursor;
+    if (boss->routeCursorIndex != asked.back()) asked.push_back(boss->routeCursorIndex);
+    if (before == 0 && bossfight::CountChildren<BossArrowEmitter>(boss, 0) == 21) triples.push_back(sub);
+  }
+  EXPECT_EQ(asked, (std::vector<int32_t>{3, 4, 5, 24, 6, 7, 8, 24, 3, 4, 5}));
+  EXPECT_EQ(triples, (std::vector<int>{3, 7}));
+  EXPECT_EQ(s.GetState(), EnemyBase::SCRIPT_RELEASED);
+}
+
 }  // namespace
 
 namespace {
