@@ -142,6 +142,16 @@ TEST(Boss08, EscapeClimbsFromKey85WithItsTwoSounds) {
   f.Step();
   EXPECT_FALSE(testsupport::SoundPlayed(se, 36));
   EXPECT_FALSE(testsupport::SoundPlayed(se, 43));
+  // It goes, uncounted, in the frame it sees key 250, the hum stopped.
+  SHandle<EnemyType8> h(b);
+  const int32_t defeats = StageDefeatCount;
+  while (int32_t(g_MapMng.t) < 250 && LiveProc(h) != nullptr) f.Step();
+  ASSERT_NE(LiveProc(h), nullptr);
+  testsupport::LoopSound(se, EnemyType8Behavior::kHum);
+  f.Step();
+  EXPECT_EQ(LiveProc(h), nullptr);
+  EXPECT_FALSE(testsupport::SoundPlaying(se, EnemyType8Behavior::kHum));
+  EXPECT_EQ(StageDefeatCount, defeats);
 }
 
 TEST(Boss08, BouncesARiderAPictureAndTheDefeat) {
