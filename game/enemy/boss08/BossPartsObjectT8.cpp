@@ -18,9 +18,9 @@ int32_t BossPartsObjectT8::User(int32_t code, SProcArg) {
   g_MapMng.SetSection(0, kNextRail);
   g_MapMng.armed = 0;
   if (Game* g = GetGame()) g->StopSe(EnemyType8Behavior::kHum);
-  // The show is over (the burst has played out): the wreck ends with it.
-  // Kept to the stage's end it would hold the enemy timeline, and the
-  // stage's next boss would never come.
-  if (SProc* boss = GetParent()) boss->Kill(0);
+  // The rail has moved on: the enemy timeline runs again (the wreck, which
+  // lives on, would otherwise hold it, and the stage's next wave and boss
+  // would never come).
+  if (auto* boss = dynamic_cast<EnemyBase*>(GetParent())) boss->ReleaseTimeline();
   return 0;
 }

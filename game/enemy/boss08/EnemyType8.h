@@ -5,7 +5,7 @@
 // them shots that bounce off the play area's edges) while the rail loops
 // over its arena. Past its time limit it escapes along the stage's escape
 // path and ends; defeated, it drifts as a wreck while its companion moves
-// the rail on after 290 frames, when the boss ends.
+// the rail on after 290 frames and lets the enemy timeline run again.
 #include <cstdint>
 
 #include "game/core/Behavior.h"
@@ -113,8 +113,8 @@ class EnemyType8 : public EnemyBase {
 };
 
 // The defeat companion: the wreck's burst, and after 290 frames the rail
-// moved on past the arena, the loop let go, the hum stopped and the boss
-// ended.
+// moved on past the arena, the loop let go, the hum stopped and the enemy
+// timeline running again; the wreck stays.
 class BossPartsObjectT8 : public BossPartsObject {
  public:
   static constexpr int32_t kMoveFrame = 290;

@@ -17,6 +17,7 @@ constexpr float kTwoPi = 6.28318530718f;
 constexpr int32_t kPart12 = 12;
 constexpr int32_t kPart13 = 13;
 constexpr float kFlashColour[4] = {0.0f, 0.5f, 0.0f, 0.0f};
+constexpr float kFlashLevel = 0.5f;
 
 }  // namespace
 
@@ -143,6 +144,8 @@ void BossPartsObjectT11::Frame() {
       MatrixRotateX(&m, -0.05f);
       m.m[3][0] = s.x - 80.0f, m.m[3][1] = s.y, m.m[3][2] = s.z;
       AttachDrawA(&m, 480.0f, 480.0f, 48.0f, 48.0f, kFlashColour);
+      // The flash's grid floor comes down from the set's 0.85 to 0.5.
+      if (DrawSet* set = SetA()) set->grid.SetAlphaMin(kFlashLevel);
       timer.NextPhase();
     }
     const float a = RandF();

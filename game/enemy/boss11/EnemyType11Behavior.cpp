@@ -375,9 +375,8 @@ int32_t EnemyType11Behavior::Volley(int32_t code) {
     BossVoice(39, 61440);
     BossSe(21, 63488);
     owner->animator.speed = 0.3f;
-  } else if (frame > 30 && Arrived() && !OutOfTime()) {
-    ChangeState(kLongWander);
   }
+  if (Arrived() && !OutOfTime()) ChangeState(kLongWander);
   ++frame;
   return 1;
 }

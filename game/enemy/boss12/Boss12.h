@@ -81,7 +81,8 @@ class EnemyType12 : public EnemyBase {
 
 // Ends the type 12 boss's defeat: one large explosion at set-up and, 290
 // frames later, the rail let go from the boss's loop and moved on to 4280
-// of path 0; the boss ends with that frame.
+// of path 0, and the enemy timeline running again while the wreck sinks
+// on.
 class BossPartsObjectT12 : public BossPartsObject {
  public:
   static constexpr int32_t kRailFrame = 290;

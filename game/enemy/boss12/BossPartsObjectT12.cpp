@@ -24,8 +24,9 @@ int32_t BossPartsObjectT12::User(int32_t code, SProcArg) {
   if (timer.GetCount() != kRailFrame) return 0;
   g_MapMng.armed = 0;
   g_MapMng.SetSection(0, kRailTo);
-  // The defeat is over: the boss ends. Kept to the stage's end it would
-  // hold the enemy timeline, and the stage's next boss would never come.
-  if (SProc* boss = GetParent()) boss->Kill(0);
+  // The rail has moved on: the enemy timeline runs again while the wreck
+  // sinks on (it would otherwise hold the timeline, and the stage's next
+  // wave and boss would never come).
+  if (auto* boss = dynamic_cast<EnemyBase*>(GetParent())) boss->ReleaseTimeline();
   return 0;
 }

@@ -210,7 +210,9 @@ void BossPartsObjectT16::Frame() {
     const SVec4 p = Point(kHeart);
     for (int i = 0; i < 8; ++i) {
       const float a = 0.125f * float(i) * kTwoPi;
-      const SVec4 at{p.x + radius * std::cos(a), p.y + 1.25f * radius * std::sin(a), p.z, 1.0f};
+      // Both offsets follow the cosine: the eight glows lie along a slanted
+      // line through the heart, y stretched by 1.25.
+      const SVec4 at{p.x + radius * std::cos(a), p.y + 1.25f * radius * std::cos(a), p.z, 1.0f};
       EfxGlowSpot(&at, 1.0f, 60);
     }
   }

@@ -5,6 +5,8 @@
 // a picture mid-fight.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <map>
 #include <vector>
 
 #include "boss_fight.h"
@@ -140,6 +142,16 @@ TEST(Boss08, EscapeClimbsFromKey85WithItsTwoSounds) {
   f.Step();
   EXPECT_FALSE(testsupport::SoundPlayed(se, 36));
   EXPECT_FALSE(testsupport::SoundPlayed(se, 43));
+  // It goes, uncounted, in the frame it sees key 250, the hum stopped.
+  SHandle<EnemyType8> h(b);
+  const int32_t defeats = StageDefeatCount;
+  while (int32_t(g_MapMng.t) < 250 && LiveProc(h) != nullptr) f.Step();
+  ASSERT_NE(LiveProc(h), nullptr);
+  testsupport::LoopSound(se, EnemyType8Behavior::kHum);
+  f.Step();
+  EXPECT_EQ(LiveProc(h), nullptr);
+  EXPECT_FALSE(testsupport::SoundPlaying(se, EnemyType8Behavior::kHum));
+  EXPECT_EQ(StageDefeatCount, defeats);
 }
 
 TEST(Boss08, BouncesARiderAPictureAndTheDefeat) {
@@ -181,7 +193,8 @@ TEST(Boss08, BouncesARiderAPictureAndTheDefeat) {
   EXPECT_EQ(at[0], 10.0f);
   EXPECT_EQ(at[1], 20.0f);
   // Defeated by the Player's shots: the wreck drifts; 290 frames on the
-  // rail leaves the arena at 3155, the loop let go, and the boss ends.
+  // rail leaves the arena at 3155, the loop let go, the hum stopped and the
+  // timeline let go, while the wreck stays.
   const int32_t defeats = StageDefeatCount;
   b->hitPoints = 8;
   f.f.world.Hold(plat::CabInput::kButton1);
@@ -190,15 +203,93 @@ TEST(Boss08, BouncesARiderAPictureAndTheDefeat) {
   f.f.world.ReleaseAll();
   EXPECT_EQ(StageDefeatCount, defeats + 1);
   SHandle<EnemyType8> h(b);
+  SRsc* se = testsupport::EffectBank();
+  testsupport::LoopSound(se, EnemyType8Behavior::kHum);
   f.Step(289);
   ASSERT_NE(h.Get(), nullptr);
   EXPECT_EQ(g_MapMng.armed, 1);
+  EXPECT_EQ(g_EnemySet.paused, 1);
+  EXPECT_TRUE(testsupport::SoundPlaying(se, EnemyType8Behavior::kHum));
   f.Step(2);
-  EXPECT_EQ(h.Get(), nullptr);
+  ASSERT_NE(h.Get(), nullptr);
   EXPECT_EQ(g_MapMng.armed, 0);
   EXPECT_GE(g_MapMng.t, 3155.0f);
   EXPECT_LT(g_MapMng.t, 3158.0f);
   EXPECT_EQ(g_EnemySet.paused, 0);
+  EXPECT_FALSE(testsupport::SoundPlaying(se, EnemyType8Behavior::kHum));
+  f.Step(300);
+  EXPECT_NE(h.Get(), nullptr);
+}
+
+// The entry from the boss's first frame (frames alive 1): it stands at
+// (0, 1666, 700) and cannot be hit; the hum (43) plays on its frame 0; the
+// ring's first stretch ends on its 240th frame with sounds 18 and 37; the
+// spline's keys of 240 and 240 frames end on the path's call 481 at
+// (0, -534, 1770), and the spiral is entered on the next frame with the
+// body on and the hover's first step: depth 1770 - 50 sin(2 pi / 220),
+// tilt 0.005 sin(2 pi / 220) - 0.11. Its first frame fires three pairs of
+// 0x20C from the mounts, on counts 0 to 2 of every 10, the spin growing
+// 0.018 + 0.0025 a firing frame and 0.0025 on the others. The mounts ride
+// nodes 58, 57 and 2: "B006 Parts", 1000 hit points, class 3, parameter
+// kind 1, radius 25, mask 0x104.
+TEST(Boss08, EntryMountsAndTheSpiralsStart) {
+  bossfight::SpawnedBoss<EnemyType8> b(3, "osr_bs06", 720896, 8);
+  ASSERT_TRUE(b.ok);
+  EnemyType8* boss = b.boss;
+  auto& s = boss->Script();
+  const float* p = boss->GetPosition();
+  EXPECT_EQ(p[0], 0.0f);
+  EXPECT_EQ(p[1], 1666.0f);
+  EXPECT_EQ(p[2], 700.0f);
+  EXPECT_EQ(boss->angles[0], -0.11f);
+  EXPECT_EQ(boss->body.disabled, 1);
+  const int32_t nodes[3] = {58, 57, 2};
+  for (int i = 0; i < 3; ++i) {
+    B006Parts& m = s.parts[i];
+    EXPECT_EQ(m.GetName(), "B006 Parts");
+    EXPECT_EQ(m.node, boss->model.GetNode(nodes[i]));
+    EXPECT_EQ(m.hitPoints, 1000);
+    EXPECT_EQ(m.classKind, 3);
+    EXPECT_EQ(m.paramKind, 1);
+    EXPECT_EQ(m.body.radius, 25.0f);
+    EXPECT_EQ(m.body.mask, 0x104u);
+  }
+  SRsc* se = testsupport::EffectBank();
+  std::map<int32_t, std::vector<int32_t>> played;  // sound: frames alive it played in
+  for (int k = 0; k < 600 && s.GetState() == EnemyType8Behavior::ENTRY; ++k) {
+    for (int32_t n : {18, 37, 43}) {
+      testsupport::StopSound(se, n);  // a play is not restarted within a frame's length of sound
+      testsupport::MarkSound(se, n);
+    }
+    b.w.Step();
+    b.w.G()->lives = 3;
+    for (int32_t n : {18, 37, 43})
+      if (testsupport::SoundPlayed(se, n)) played[n].push_back(boss->framesAlive);
+    if (s.GetState() == EnemyType8Behavior::ENTRY) {
+      EXPECT_EQ(boss->body.disabled, 1);
+      if (boss->framesAlive == 481) {
+        EXPECT_NEAR(p[1], -534.0f, 1e-2f);
+        EXPECT_NEAR(p[2], 1770.0f, 1e-2f);
+      }
+    }
+  }
+  EXPECT_EQ(played[18], (std::vector<int32_t>{240}));
+  EXPECT_EQ(played[37], (std::vector<int32_t>{240}));
+  ASSERT_FALSE(played[43].empty());
+  EXPECT_EQ(played[43][0], 1);
+  EXPECT_EQ(boss->framesAlive, 482);
+  ASSERT_EQ(s.GetState(), EnemyType8Behavior::SPIRAL);
+  EXPECT_EQ(boss->body.disabled, 0);
+  const float sw = std::sin(6.2831855f / 220.0f);
+  EXPECT_NEAR(p[2], 1770.0f - 50.0f * sw, 1e-3f);
+  EXPECT_NEAR(boss->angles[0], 0.005f * sw - 0.11f, 1e-6f);
+  EXPECT_EQ(s.count, 1);
+  int shots = 0;
+  EShotMan::WalkShots([&](EShot*) { ++shots; });
+  EXPECT_EQ(shots, 6);
+  EXPECT_NEAR(boss->axisTimer, 0.0205f, 1e-6f);
+  b.w.Step(9);
+  EXPECT_NEAR(boss->axisTimer, 3 * 0.0205f + 7 * 0.0025f, 1e-5f);
 }
 
 }  // namespace

@@ -5,10 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <map>
 #include <vector>
 
 #include "boss_fight.h"
 #include "game/core/StageCounters.h"
+#include "game/effect/EShotGen.h"
+#include "game/effect/ELaserGen.h"
 #include "game/enemy/EnemyType10.h"
 #include "support/ImageCompare.h"
 #include "support/SoundProbe.h"
@@ -168,6 +171,178 @@ TEST(Boss10, BreakUpDrawsItsRandValuesByTheTable) {
   EXPECT_EQ(draws[420], 3);
   EXPECT_EQ(draws[421], 1);
   EXPECT_EQ(draws[429], 1);
+}
+
+// The climb from (0, -4000, 4170), unhittable, tilted -0.021 turn: each
+// frame places it at t = count / 130, y = 3358 t - 4000, z = 4170 - 1146 t,
+// the count (from 0) held at 60 through the first stretch; sound 42 plays on
+// each frame of that stretch whose animator value, truncated, is 546, 552,
+// 556 or 558, and on no other.
+TEST(Boss10, ClimbPathAndItsRoarFrames) {
+  bossfight::SpawnedBoss<EnemyType10> b(3, "osr_bs08", 245760, 10);
+  ASSERT_TRUE(b.ok);
+  EnemyType10* boss = b.boss;
+  auto& s = boss->Script();
+  const float* p = boss->GetPosition();
+  EXPECT_EQ(p[0], 0.0f);
+  EXPECT_EQ(p[1], -4000.0f);
+  EXPECT_EQ(p[2], 4170.0f);
+  EXPECT_EQ(boss->angles[0], -0.021f);
+  EXPECT_EQ(boss->body.disabled, 1);
+  SRsc* se = testsupport::EffectBank();
+  int roars = 0, frames = 0;
+  for (int k = 0; k < 3000 && s.GetState() == S::kClimb && s.subStep == 0; ++k) {
+    const int32_t alive = boss->framesAlive;
+    const int32_t v = int32_t(boss->animator.value);
+    const int32_t count = s.count;
+    // Stopped first: a play is not restarted within a frame's length of
+    // sound, which the quick frames here would fall inside.
+    testsupport::StopSound(se, 42);
+    testsupport::MarkSound(se, 42);
+    b.w.Step();
+    if (boss->framesAlive == alive) continue;
+    ++frames;
+    const bool roar = v == 546 || v == 552 || v == 556 || v == 558;
+    EXPECT_EQ(testsupport::SoundPlayed(se, 42), roar) << v;
+    roars += roar;
+    const float t = float(count) / 130.0f;
+    EXPECT_NEAR(p[1], 3358.0f * t - 4000.0f, 1e-2f) << count;
+    EXPECT_NEAR(p[2], 4170.0f - 1146.0f * t, 1e-2f) << count;
+    EXPECT_EQ(s.count, count < 60 ? count + 1 : 60);
+  }
+  EXPECT_GT(roars, 0);
+  EXPECT_GT(frames, 60);
+  ASSERT_EQ(s.subStep, 1);
+  // Its second stretch carries the count on from 60, the place held at
+  // t = 1 (0, -642, 3024) from count 130.
+  for (int k = 0; k < 2000 && s.GetState() == S::kClimb && s.subStep == 1; ++k) {
+    const int32_t count = s.count;
+    b.w.Step();
+    if (s.subStep != 1) break;
+    EXPECT_EQ(s.count, count + 1);
+    const float t = std::fmin(float(count) / 130.0f, 1.0f);
+    EXPECT_NEAR(p[1], 3358.0f * t - 4000.0f, 1e-2f) << count;
+    EXPECT_NEAR(p[2], 4170.0f - 1146.0f * t, 1e-2f) << count;
+  }
+  for (int k = 0; k < 2000 && s.GetState() == S::kClimb; ++k) b.w.Step();
+  EXPECT_EQ(s.GetState(), S::kArrowTour);
+  EXPECT_EQ(boss->body.disabled, 0);
+}
+
+// The lasers: on the frame the second stretch of state 3 arrives, one
+// generator G on node 91 (code 256, 30 shots a step) and eight lasers from
+// node 91 whose one matrix turns on by 0.125 i: they point at 0, 0.125,
+// 0.375, 0.75, 0.25, 0.875, 0.625 and 0.5 turns, in that order.
+TEST(Boss10, LasersPointWhereTheTurningMatrixLeftThem) {
+  bossfight::SpawnedBoss<EnemyType10> b(3, "osr_bs08", 245760, 10);
+  ASSERT_TRUE(b.ok);
+  EnemyType10* boss = b.boss;
+  auto& s = boss->Script();
+  for (int k = 0; k < 4000 && !(s.GetState() == S::kLasers && s.subStep == 2); ++k) {
+    b.w.Step();
+    b.w.G()->lives = 3;
+  }
+  ASSERT_EQ(s.GetState(), S::kLasers);
+  std::vector<float> turns;
+  int g = 0;
+  for (SProc* c = boss->GetList(0)->Head(); c != nullptr; c = SProcList::Next(c)) {
+    if (auto* laser = dynamic_cast<ELaserGen*>(c)) {
+      const SMatrix& m = laser->Origin();
+      float a = std::atan2(m.m[0][1], m.m[0][0]) / 6.2831855f;
+      if (a < -1e-4f) a += 1.0f;
+      turns.push_back(a);
+      EXPECT_NEAR(m.m[3][0], s.muzzle[0][0], 1e-3f);
+      EXPECT_NEAR(m.m[3][1], s.muzzle[0][1], 1e-3f);
+    }
+    if (auto* gen = dynamic_cast<EShotGen*>(c)) {
+      ++g;
+      EXPECT_EQ(gen->codeA, 256);
+      EXPECT_EQ(gen->ways, 30);
+    }
+  }
+  const std::vector<float> want = {0.0f, 0.125f, 0.375f, 0.75f, 0.25f, 0.875f, 0.625f, 0.5f};
+  ASSERT_EQ(turns.size(), want.size());
+  for (size_t i = 0; i < want.size(); ++i) EXPECT_NEAR(turns[i], want[i], 1e-4f) << i;
+  EXPECT_EQ(g, 1);
+}
+
+// The break-up by the companion's count: sounds 14 and 33 at 0, 25 and 33
+// at 125, 23 at 430, where the model stops drawing; the flash's axes
+// scaled by 9.5 + 14.5 sin(r pi/2) over 430 to 440.
+TEST(Boss10, BreakUpSoundsAndFlashByFrame) {
+  bossfight::SpawnedBoss<EnemyType10> b(3, "osr_bs08", 245760, 10);
+  ASSERT_TRUE(b.ok);
+  EnemyType10* boss = b.boss;
+  b.w.Step(30);
+  boss->SendEvent(EObjBase::EV_DEFEATED, 0);
+  b.w.Step();
+  BossPartsObjectT10* c = nullptr;
+  for (SProc* p = boss->GetList(0)->Head(); p != nullptr && c == nullptr; p = SProcList::Next(p))
+    c = dynamic_cast<BossPartsObjectT10*>(p);
+  ASSERT_NE(c, nullptr);
+  SHandle<BossPartsObjectT10> h(c);
+  SRsc* se = testsupport::EffectBank();
+  const int32_t ids[4] = {14, 25, 33, 23};
+  std::map<int32_t, std::vector<int32_t>> played;
+  std::map<int32_t, float> flash;
+  int32_t undrawnFrom = -1;
+  for (int k = 0; k < 460 && h.Get() != nullptr && c->timer.GetCount() <= 440; ++k) {
+    const int32_t count = c->timer.GetCount();
+    for (int32_t n : ids) testsupport::MarkSound(se, n);
+    b.w.Step();
+    if (h.Get() == nullptr) break;
+    for (int32_t n : ids)
+      if (testsupport::SoundPlayed(se, n)) played[n].push_back(count);
+    int packets = 0;
+    for (int32_t n = 0; boss->model.GetNode(n) != nullptr; ++n) packets += boss->model.GetNode(n)->GetPacketCount();
+    if (undrawnFrom < 0 && packets == 0) undrawnFrom = count;
+    if (ScriptedProc::DrawSet* set = c->SetA()) {
+      const float* x = set->world.GetMatrix().m[0];
+      flash[count] = std::sqrt(x[0] * x[0] + x[1] * x[1] + x[2] * x[2]);
+    }
+  }
+  ASSERT_NE(h.Get(), nullptr);
+  EXPECT_EQ(played[14], (std::vector<int32_t>{0}));
+  EXPECT_EQ(played[25], (std::vector<int32_t>{125}));
+  EXPECT_EQ(played[33], (std::vector<int32_t>{0, 125}));
+  EXPECT_EQ(played[23], (std::vector<int32_t>{430}));
+  EXPECT_EQ(undrawnFrom, 430);
+  EXPECT_NEAR(flash[430], 9.5f, 1e-3f);
+  EXPECT_NEAR(flash[435], 9.5f + 14.5f * std::sin(0.5f * 3.14159265f / 2.0f), 1e-3f);
+  EXPECT_NEAR(flash[440], 24.0f, 1e-3f);
+}
+
+// The arrow tour (state 1): stretches 3, 4, 5, 24, 6, 7, 8, 24, 3, 4, 5 in
+// that order and then the return; 4.3 to the right each frame of stretch
+// 4 and to the left each frame of stretch 7, still otherwise; seven triples
+// of arrow emitters on entry and again on the arrivals of sub-steps 3 and
+// 7, after the kills of sub-steps 2 and 6.
+TEST(Boss10, ArrowTourStretchesSwayAndEmitters) {
+  bossfight::SpawnedBoss<EnemyType10> b(3, "osr_bs08", 245760, 10);
+  ASSERT_TRUE(b.ok);
+  EnemyType10* boss = b.boss;
+  auto& s = boss->Script();
+  for (int k = 0; k < 3000 && s.GetState() != S::kArrowTour; ++k) b.w.Step();
+  ASSERT_EQ(s.GetState(), S::kArrowTour);
+  EXPECT_EQ(bossfight::CountChildren<BossArrowEmitter>(boss, 0), 21);
+  std::vector<int32_t> asked = {boss->routeCursorIndex};
+  std::vector<int> triples;  // sub-steps at whose end 21 fresh emitters stood
+  const float* p = boss->GetPosition();
+  for (int k = 0; k < 4000 && s.GetState() == S::kArrowTour; ++k) {
+    const int32_t cursor = boss->routeCursorIndex, sub = s.subStep;
+    const float x = p[0];
+    const int before = bossfight::CountChildren<BossArrowEmitter>(boss, 0);
+    b.w.Step();
+    b.w.G()->lives = 3;
+    if (s.GetState() != S::kArrowTour) break;
+    const float want = cursor == 4 ? 4.3f : cursor == 7 ? -4.3f : 0.0f;
+    EXPECT_NEAR(p[0] - x, want, 1e-3f) << cursor;
+    if (boss->routeCursorIndex != asked.back()) asked.push_back(boss->routeCursorIndex);
+    if (before == 0 && bossfight::CountChildren<BossArrowEmitter>(boss, 0) == 21) triples.push_back(sub);
+  }
+  EXPECT_EQ(asked, (std::vector<int32_t>{3, 4, 5, 24, 6, 7, 8, 24, 3, 4, 5}));
+  EXPECT_EQ(triples, (std::vector<int>{3, 7}));
+  EXPECT_EQ(s.GetState(), EnemyBase::SCRIPT_RELEASED);
 }
 
 }  // namespace

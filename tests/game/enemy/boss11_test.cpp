@@ -5,13 +5,19 @@
 // rand draws; sparks riding on a shot that ends.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <map>
+#include <tuple>
 #include <vector>
 
 #include "boss_fight.h"
+#include "boss_rig.h"
+#include "game/effect/EShotGen.h"
 #include "game/effect/EShotMan.h"
 #include "game/effect/EfxGen.h"
 #include "game/enemy/EnemyType11.h"
 #include "support/ImageCompare.h"
+#include "support/SoundProbe.h"
 #include "support/WeaponRig.h"
 
 namespace {
@@ -152,6 +158,184 @@ TEST(Boss11, PictureOfTheSwayAndBurst) {
                                                  testsupport::PlayPx(160), testsupport::PlayPy(60), 8);
   EXPECT_GT(ring, 1000);
   EXPECT_TRUE(testsupport::MatchesGolden(img, "boss11_sway_burst.png", 8, 400));
+}
+
+// The long wander (state 5): generators G8, G9 and G10 on entry (codes 7,
+// bases 0.25, 0.25 and 0); timeline T1 on its step counter, with stretch 5
+// at 360: stretches 4, 6, 1, 2, 3, 4, 5, 6 at its frames 0, 60, 120, 180,
+// 240, 300, 360 and 480; on its frame 540 (the counter having been raised to
+// 540) stretch 0 and the home run, seen after 540 frames; the home run's
+// path of 60 frames ends on its call 61, then the wait.
+TEST(Boss11, LongWanderTimelineAndItsSwitchAt540) {
+  bossfight::SpawnedBoss<EnemyType11> b(3, "osr_bs09", 10496, 11);
+  ASSERT_TRUE(b.ok);
+  EnemyType11* boss = b.boss;
+  auto& s = boss->Script();
+  for (int f = 0; f < 4000 && s.GetState() != S::kLongWander; ++f) {
+    b.w.Step();
+    b.w.G()->lives = 3;
+  }
+  ASSERT_EQ(s.GetState(), S::kLongWander);
+  std::vector<int32_t> codes;
+  std::vector<float> bases;
+  for (SProc* c = boss->GetList(0)->Head(); c != nullptr; c = SProcList::Next(c))
+    if (auto* g = dynamic_cast<EShotGen*>(c); g != nullptr && c->GetState() < SProc::STATE_KILLED) {
+      codes.push_back(g->codeA);
+      bases.push_back(g->baseAngle);
+    }
+  EXPECT_EQ(codes, (std::vector<int32_t>{7, 7, 7}));
+  EXPECT_EQ(bases, (std::vector<float>{0.25f, 0.25f, 0.0f}));
+  std::vector<std::pair<int32_t, int>> asked = {{boss->routeCursorIndex, 0}};
+  int f = 1;
+  for (; f < 1000 && s.GetState() == S::kLongWander; ++f) {
+    b.w.Step();
+    b.w.G()->lives = 3;
+    if (boss->routeCursorIndex != asked.back().first) asked.emplace_back(boss->routeCursorIndex, f);
+  }
+  const std::vector<std::pair<int32_t, int>> want = {{4, 0},   {6, 60},  {1, 120}, {2, 180}, {3, 240},
+                                                      {4, 300}, {5, 360}, {6, 480}, {0, 539}};
+  EXPECT_EQ(asked, want);
+  EXPECT_EQ(f - 1, 540);
+  EXPECT_EQ(s.GetState(), EnemyBase::SCRIPT_RELEASED);
+  EXPECT_EQ(s.next, S::kShotRain);
+  int home = 1;  // its first frame has run
+  for (int k = 0; k < 200; ++k) {
+    b.w.Step();
+    if (s.GetState() != EnemyBase::SCRIPT_RELEASED) break;
+    ++home;
+  }
+  EXPECT_EQ(home, 61);
+  EXPECT_EQ(s.GetState(), S::kWait);
+}
+
+// The break-up frame by frame, by the companion's count: sound 14 at 0, 10
+// and 20; 14, 25 and 33 at 30 (part 13 bursts and is hidden from then on);
+// 23 at 200, where the flash comes with its grid floor at 0.5 and the model
+// stops drawing; the flash's axes scaled by 1 + 5 sin(r pi/2) over 200 to
+// 230. The defeat cries one of voices 40 and 41.
+TEST(Boss11, BreakUpSoundsPartsAndFlashByFrame) {
+  bossfight::SpawnedBoss<EnemyType11> b(3, "osr_bs09", 10496, 11);
+  ASSERT_TRUE(b.ok);
+  EnemyType11* boss = b.boss;
+  b.w.Step(30);
+  SRsc* se = testsupport::EffectBank();
+  SRsc* voice = testsupport::VoiceBank();
+  for (int32_t n : {40, 41}) testsupport::MarkSound(voice, n);
+  boss->SendEvent(EObjBase::EV_DEFEATED, 0);
+  b.w.Step();
+  EXPECT_NE(testsupport::SoundPlayed(voice, 40), testsupport::SoundPlayed(voice, 41));
+  BossPartsObjectT11* c = nullptr;
+  for (SProc* p = boss->GetList(0)->Head(); p != nullptr && c == nullptr; p = SProcList::Next(p))
+    c = dynamic_cast<BossPartsObjectT11*>(p);
+  ASSERT_NE(c, nullptr);
+  const int32_t ids[4] = {14, 25, 33, 23};
+  std::map<int32_t, std::vector<int32_t>> played;
+  std::map<int32_t, float> flashScale;
+  int32_t hiddenFrom = -1, undrawnFrom = -1, flashFrom = -1;
+  float floor = 0.0f;
+  for (int k = 0; k < 240 && c->timer.GetCount() <= 231; ++k) {
+    const int32_t count = c->timer.GetCount();
+    for (int32_t n : ids) {
+      testsupport::StopSound(se, n);  // a play is not restarted within a frame's length of sound
+      testsupport::MarkSound(se, n);
+    }
+    b.w.Step();
+    for (int32_t n : ids)
+      if (testsupport::SoundPlayed(se, n)) played[n].push_back(count);
+    if (hiddenFrom < 0 && boss->model.GetNode(13)->GetLocal()->m[0][0] == 0.0f) hiddenFrom = count;
+    if (undrawnFrom < 0 && boss->model.GetNode(12)->GetPacketCount() == 0) undrawnFrom = count;
+    if (ScriptedProc::DrawSet* set = c->SetA()) {
+      if (flashFrom < 0) {
+        flashFrom = count;
+        floor = set->grid.GetAlphaMin();
+      }
+      const float* x = set->world.GetMatrix().m[0];
+      flashScale[count] = std::sqrt(x[0] * x[0] + x[1] * x[1] + x[2] * x[2]);
+    }
+  }
+  EXPECT_EQ(played[14], (std::vector<int32_t>{0, 10, 20, 30}));
+  EXPECT_EQ(played[25], (std::vector<int32_t>{30}));
+  EXPECT_EQ(played[33], (std::vector<int32_t>{30}));
+  EXPECT_EQ(played[23], (std::vector<int32_t>{200}));
+  EXPECT_EQ(hiddenFrom, 30);
+  EXPECT_EQ(undrawnFrom, 200);
+  EXPECT_EQ(flashFrom, 200);
+  EXPECT_EQ(floor, 0.5f);
+  EXPECT_NEAR(flashScale[200], 1.0f, 1e-4f);
+  EXPECT_NEAR(flashScale[215], 1.0f + 5.0f * std::sin(0.5f * 3.14159265f / 2.0f), 1e-3f);
+  EXPECT_NEAR(flashScale[230], 6.0f, 1e-3f);
+  EXPECT_NEAR(flashScale[231], 6.0f, 1e-3f);  // left as the window's last frame made it
+}
+
+// The generator volley (state 4) by its frame: sounds 53 and 9 at 25,
+// voice 39 and sound 21 at 30, where the animation slows to 0.3; G4 to G7
+// on entry (codes 10, 0, 0, 0; G5 and G6 turning 0.25 to 0.375 and back);
+// the long wander follows as soon as the animation run has completed.
+TEST(Boss11, VolleySoundsAtItsFramesAndEndsWithItsAnimation) {
+  bossfight::SpawnedBoss<EnemyType11> b(3, "osr_bs09", 10496, 11);
+  ASSERT_TRUE(b.ok);
+  EnemyType11* boss = b.boss;
+  auto& s = boss->Script();
+  for (int f = 0; f < 4000 && s.GetState() != S::kVolley; ++f) {
+    b.w.Step();
+    b.w.G()->lives = 3;
+  }
+  ASSERT_EQ(s.GetState(), S::kVolley);
+  std::vector<std::tuple<int32_t, float, float>> gens;
+  for (SProc* c = boss->GetList(0)->Head(); c != nullptr; c = SProcList::Next(c))
+    if (auto* g = dynamic_cast<EShotGen*>(c); g != nullptr && c->GetState() < SProc::STATE_KILLED)
+      gens.emplace_back(g->codeA, g->sweepStart, g->sweepEnd);
+  EXPECT_EQ(gens, (std::vector<std::tuple<int32_t, float, float>>{
+                      {10, 0.0f, 0.0f}, {0, 0.25f, 0.375f}, {0, 0.375f, 0.25f}, {0, 0.0f, 0.0f}}));
+  SRsc* se = testsupport::EffectBank();
+  SRsc* voice = testsupport::VoiceBank();
+  std::map<int32_t, std::vector<int32_t>> played;  // sound (voices + 100): volley frames
+  int32_t completed = -1, left = -1;
+  for (int k = 0; k < 2000 && left < 0; ++k) {
+    const int32_t frame = s.frame;
+    for (int32_t n : {53, 9, 21}) {
+      testsupport::StopSound(se, n);  // a play is not restarted within a frame's length of sound
+      testsupport::MarkSound(se, n);
+    }
+    testsupport::StopSound(voice, 39);
+    testsupport::MarkSound(voice, 39);
+    b.w.Step();
+    b.w.G()->lives = 3;
+    if (s.GetState() != S::kVolley) {
+      left = frame;
+      break;
+    }
+    for (int32_t n : {53, 9, 21})
+      if (testsupport::SoundPlayed(se, n)) played[n].push_back(frame);
+    if (testsupport::SoundPlayed(voice, 39)) played[139].push_back(frame);
+    if (frame == 30) {
+      EXPECT_EQ(boss->animator.speed, 0.3f);
+    }
+    if (completed < 0 && boss->animator.count >= 1) completed = frame;
+  }
+  EXPECT_EQ(played[53], (std::vector<int32_t>{25}));
+  EXPECT_EQ(played[9], (std::vector<int32_t>{25}));
+  EXPECT_EQ(played[21], (std::vector<int32_t>{30}));
+  EXPECT_EQ(played[139], (std::vector<int32_t>{30}));
+  ASSERT_GT(completed, 30);
+  // The animator advances after the script's step: the script sees the
+  // completion in its next frame and its change takes effect in the one
+  // after.
+  EXPECT_EQ(left, completed + 2);
+  EXPECT_EQ(s.GetState(), S::kLongWander);
+}
+
+// With stretches of ten frames the volley's animation run completes long
+// before its frame 30: the volley ends then, whatever its frame.
+TEST(Boss11, VolleyEndsWithAShortAnimationBeforeItsFrame30) {
+  enemytest::BossRig<EnemyType11> r(11, 100000, 10.0f);
+  ASSERT_NE(r.boss, nullptr);
+  for (int k = 0; k < 30 && r.State() != S::kVolley; ++k) r.RunState(3000);
+  ASSERT_EQ(r.State(), S::kVolley);
+  const int frames = r.RunState(200);
+  EXPECT_GT(frames, 9);
+  EXPECT_LT(frames, 30);
+  EXPECT_EQ(r.State(), S::kLongWander);
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 // Boss type 12 in the running program, spawned from its stage record: its
 // rail loop, its attack cycle and its escape once out of time, its defeat
-// by the ship's shots with the rail moved on at the companion's frame 290
-// and the boss ended there; the smoke's rand draws; frame by frame through
+// by the ship's shots with the rail moved on and the timeline let go at the
+// companion's frame 290, the wreck staying; the smoke's rand draws; frame by frame through
 // one cycle: the sways' lengths and distances, every generator with its
 // state, step and frame, the animation stretches, the turning volleys'
 // angles; the way home and the escape past the time; the defeat's drift.
@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <memory>
 #include <set>
 #include <vector>
@@ -17,6 +18,7 @@
 #include "game/effect/EShotGen.h"
 #include "game/enemy/EnemyType12.h"
 #include "support/ImageCompare.h"
+#include "support/SoundProbe.h"
 
 namespace {
 
@@ -29,7 +31,8 @@ struct Run12 {
   int end = -1;
 };
 
-Run12 Fight(PlayWorld& w, bossfight::BossStage& stage, bool fire, int limit) {
+// With `after` >= 0 it stops `after` frames past the rail's move.
+Run12 Fight(PlayWorld& w, bossfight::BossStage& stage, bool fire, int limit, int after = -1) {
   Run12 r;
   SHandle<EnemyType12> h(static_cast<EnemyType12*>(stage.Spawn(12)));
   // The arena's loop is held from the boss's start.
@@ -40,6 +43,7 @@ Run12 Fight(PlayWorld& w, bossfight::BossStage& stage, bool fire, int limit) {
   int frame = 0;
   r.end = bossfight::Fight(w, limit, fire, [&] {
     if (r.railMoved < 0 && g_MapMng.t >= BossPartsObjectT12::kRailTo) r.railMoved = frame;
+    if (after >= 0 && r.railMoved >= 0 && frame >= r.railMoved + after) return true;
     EnemyType12* boss = h.Get();
     if (boss == nullptr || boss->GetState() >= SProc::STATE_KILLED) return true;
     const int s = boss->Script().GetState();
@@ -81,17 +85,19 @@ TEST(Boss12, HoldsTheRailCyclesAndEscapesOutOfTime) {
   EXPECT_EQ(g_EnemySet.paused, 0);
 }
 
-TEST(Boss12, ShotDownItsCompanionMovesTheRailOnceAndEndsIt) {
+TEST(Boss12, ShotDownItsCompanionMovesTheRailOnceAndLetsTheTimelineGo) {
   PlayWorld w;
   ASSERT_TRUE(w.Ok());
   ASSERT_GE(w.RunToControl(), 0);
   bossfight::BossStage stage(4, "osr_bs10", 98304);
   ASSERT_TRUE(stage.ok);
-  const Run12 r = Fight(w, stage, true, 4000);
+  // The rail reaches 4280 at the companion's frame 290; the timeline is
+  // let go then, and the wreck sinks on (still there 400 frames later).
+  const Run12 r = Fight(w, stage, true, 4000, 400);
   ASSERT_FALSE(r.trace.empty());
   ASSERT_EQ(r.trace.back().second, EnemyBase::SCRIPT_DEFEATED);
   EXPECT_EQ(r.railMoved - r.trace.back().first, 290);
-  EXPECT_EQ(r.end, r.railMoved);
+  EXPECT_EQ(r.end, r.railMoved + 400);
   EXPECT_EQ(g_MapMng.armed, 0);
   EXPECT_EQ(g_EnemySet.paused, 0);
 }
@@ -396,6 +402,58 @@ TEST(Boss12, PictureOfTheSweep) {
                                                  testsupport::PlayPx(120), testsupport::PlayPy(-20), 8);
   EXPECT_GT(body, 100);
   EXPECT_TRUE(testsupport::MatchesGolden(img, "boss12_sweep.png", 8, 400));
+}
+
+// The entrance from (0, 640, 380), unhittable: sound 20 and stretch 0 on
+// its frame 0, sound 21 and stretch 1 on its frame 160, stretch 2 on 300;
+// the path ends at (0, -80, 0). The hover then starts S1 (0x40121, codes
+// 0x204, speed 1.5 to 3.0, 4 a step, every 5 frames, 20 steps, 2000 more
+// volleys 4 frames apart), S2 and S3 (0x40101, 0x50f, 0.62 and 0.87, 7.5,
+// one shot, every 15 frames, 2000 steps, a start delay of 60).
+TEST(Boss12, EntranceSoundsAndTheHoversGenerators) {
+  Boss12World b;
+  ASSERT_TRUE(b.ok);
+  EnemyType12* boss = b.boss;
+  auto& s = boss->Script();
+  const float* p = boss->GetPosition();
+  EXPECT_EQ(p[0], 0.0f);
+  EXPECT_EQ(p[1], 640.0f);
+  EXPECT_EQ(p[2], 380.0f);
+  EXPECT_EQ(boss->angles[0], -0.1f);
+  SRsc* se = testsupport::EffectBank();
+  std::map<int32_t, std::vector<int32_t>> played;           // sound: entrance frames
+  std::vector<std::pair<int32_t, int32_t>> asked;           // (stretch, entrance frame)
+  for (int k = 0; k < 600 && s.GetState() == S::kEntrance; ++k) {
+    const int32_t frame = s.frame, alive = boss->framesAlive;
+    for (int32_t n : {20, 21}) {
+      testsupport::StopSound(se, n);  // a play is not restarted within a frame's length of sound
+      testsupport::MarkSound(se, n);
+    }
+    b.w.Step();
+    if (boss->framesAlive == alive || s.GetState() != S::kEntrance) continue;
+    EXPECT_EQ(boss->body.disabled, 1);
+    for (int32_t n : {20, 21})
+      if (testsupport::SoundPlayed(se, n)) played[n].push_back(frame);
+    if (asked.empty() || asked.back().first != boss->routeCursorIndex) asked.emplace_back(boss->routeCursorIndex, frame);
+    if (frame == 300) {
+      EXPECT_NEAR(p[1], -80.0f, 1e-2f);
+      EXPECT_NEAR(p[2], 0.0f, 1e-2f);
+    }
+  }
+  EXPECT_EQ(played[20], (std::vector<int32_t>{0}));
+  EXPECT_EQ(played[21], (std::vector<int32_t>{160}));
+  EXPECT_EQ(asked, (std::vector<std::pair<int32_t, int32_t>>{{0, 0}, {1, 160}, {2, 300}}));
+  ASSERT_EQ(s.GetState(), S::kHover);
+  EXPECT_EQ(boss->body.disabled, 0);
+  std::vector<std::tuple<uint32_t, int32_t, float, float, float, int32_t, int32_t, int32_t, int32_t, int32_t>> gens;
+  for (SProc* c = boss->GetList(0)->Head(); c != nullptr; c = SProcList::Next(c))
+    if (auto* g = dynamic_cast<EShotGen*>(c); g != nullptr && c->GetState() < SProc::STATE_KILLED)
+      gens.emplace_back(g->flags, g->codeA, g->baseAngle, g->startSpeed, g->endSpeed, g->ways, g->volleyFrames,
+                        g->volleys, g->initialBursts, g->burstFrames);
+  using G = decltype(gens)::value_type;
+  EXPECT_EQ(gens, (std::vector<G>{G{0x40121u, 0x204, 0.0f, 1.5f, 3.0f, 4, 5, 20, 2000, 4},
+                                  G{0x40101u, 0x50f, 0.62f, 7.5f, 7.5f, 1, 15, 2000, 0, 0},
+                                  G{0x40101u, 0x50f, 0.87f, 7.5f, 7.5f, 1, 15, 2000, 0, 0}}));
 }
 
 }  // namespace

@@ -4,15 +4,21 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <map>
+#include <tuple>
 #include <vector>
 
+#include "boss_fight.h"
 #include "boss_rig.h"
 #include "game/core/StageCounters.h"
+#include "game/effect/EShotGen.h"
 #include "game/effect/EShotMan.h"
 #include "game/enemy/ERingShotGen.h"
 #include "game/enemy/EnemyType14.h"
+#include "game/enemy/boss14/BossPartsObjectT14.h"
 #include "support/BossFight.h"
 #include "support/ImageCompare.h"
+#include "support/SoundProbe.h"
 
 namespace {
 
@@ -96,6 +102,150 @@ TEST(Boss14, HeadlessFightFromStageFour) {
   ASSERT_GT(end.defeated, 0);
   EXPECT_EQ(end.told - end.defeated, 341);
   EXPECT_EQ(end.ended - end.told, 601);
+}
+
+// One cycle in the running program, by state and the state's own frame:
+// voice 47 as the rings start, 48 as the loop starts, 49 as the charge
+// starts; sound 6 at the bows' frame 120 and the charge's 92; sound 2 at
+// the charge's frames 62 and 222. The rings: one generator (0x20101, codes
+// 516, angle curve 0 to 1.0, speed 2.0 to 4.0, 27 shots a step over the
+// whole circle, one row, 30 frames apart, 1000 steps) and eight ring
+// emitters 0.125 turn apart (step 0.05, drift 5.0, ids 1000 apart). The
+// petals' first burst is 88 shots of code 12, the ring ten frames later 45
+// of code 512.
+TEST(Boss14, CycleSoundsAndAttackNumbers) {
+  bossfight::SpawnedBoss<EnemyType14> b(4, "osr_bs12", 28672, 14);
+  ASSERT_TRUE(b.ok);
+  EnemyType14* boss = b.boss;
+  EXPECT_EQ(boss->angles[0], -0.14f);
+  auto& s = boss->Script();
+  SRsc* se = testsupport::EffectBank();
+  SRsc* voice = testsupport::VoiceBank();
+  using Key = std::tuple<int32_t, int32_t>;  // (state, its frame)
+  std::map<int32_t, std::vector<Key>> ses, voices;
+  bool ringsSeen = false, petalsSeen = false;
+  int cycled = 0;
+  for (int k = 0; k < 6000 && cycled < 2; ++k) {
+    const int32_t state = s.GetState(), frame = s.frame;
+    for (int32_t n : {2, 6}) {
+      testsupport::StopSound(se, n);  // a play is not restarted within a frame's length of sound
+      testsupport::MarkSound(se, n);
+    }
+    for (int32_t n : {47, 48, 49}) {
+      testsupport::StopSound(voice, n);
+      testsupport::MarkSound(voice, n);
+    }
+    int before = 0;
+    EShotMan::WalkShots([&](EShot*) { ++before; });
+    b.w.Step();
+    b.w.G()->lives = 3;
+    const int32_t now = s.GetState();
+    const Key key{now, now == state ? frame : 0};
+    for (int32_t n : {2, 6})
+      if (testsupport::SoundPlayed(se, n)) ses[n].push_back(key);
+    for (int32_t n : {47, 48, 49})
+      if (testsupport::SoundPlayed(voice, n)) voices[n].push_back(key);
+    if (now == EnemyType14Behavior::RINGS && state != now) {
+      cycled += ringsSeen ? 1 : 0;
+      if (ringsSeen) break;
+      ringsSeen = true;
+      int rings = 0, gens = 0;
+      float angle = 0.0f;
+      for (SProc* c = boss->GetList(0)->Head(); c != nullptr; c = SProcList::Next(c)) {
+        if (auto* r = dynamic_cast<ERingShotGen*>(c)) {
+          EXPECT_NEAR(r->angle, angle, 1e-6f);
+          EXPECT_EQ(r->angleStep, 0.05f);
+          EXPECT_EQ(r->driftSpeed, 5.0f);
+          EXPECT_EQ(r->shotId, rings * 1000);
+          angle += 0.125f;
+          ++rings;
+        }
+        if (auto* g = dynamic_cast<EShotGen*>(c)) {
+          ++gens;
+          EXPECT_EQ(g->flags, 0x20101u);
+          EXPECT_EQ(std::make_tuple(g->codeA, g->codeB), std::make_tuple(516, 516));
+          EXPECT_EQ(std::make_tuple(g->sweepStart, g->sweepEnd), std::make_tuple(0.0f, 1.0f));
+          EXPECT_EQ(std::make_tuple(g->startSpeed, g->endSpeed), std::make_tuple(2.0f, 4.0f));
+          EXPECT_EQ(g->ways, 27);
+          EXPECT_EQ(g->rows, 1);
+          EXPECT_EQ(g->volleyFrames, 30);
+          EXPECT_EQ(g->volleys, 1000);
+        }
+      }
+      EXPECT_EQ(rings, 8);
+      EXPECT_EQ(gens, 1);
+    }
+    if (now == EnemyType14Behavior::PETALS && !petalsSeen) {
+      int after = 0;
+      EShotMan::WalkShots([&](EShot* shot) { after += shot->kind == 12 && shot->batch == 0; });
+      if (state != now) {
+        EXPECT_EQ(after, 88);
+      } else if (frame == 10) {
+        int ring = 0;
+        EShotMan::WalkShots([&](EShot* shot) { ring += shot->kind == 0 && shot->batch == 2; });
+        EXPECT_EQ(ring, 45);
+        petalsSeen = true;
+      }
+    }
+  }
+  EXPECT_TRUE(petalsSeen);
+  EXPECT_EQ(voices[47], (std::vector<Key>{{1, 0}, {1, 0}}));
+  EXPECT_EQ(voices[48], (std::vector<Key>{{2, 0}}));
+  EXPECT_EQ(voices[49], (std::vector<Key>{{6, 0}}));
+  EXPECT_EQ(ses[6], (std::vector<Key>{{5, 120}, {6, 92}}));
+  EXPECT_EQ(ses[2], (std::vector<Key>{{6, 62}, {6, 222}}));
+}
+
+// The break-up by the companion's count: sound 14 at 0, at 60, 120, 180 and
+// 240 (the chain's certain explosions) and at 230, 250 and 300, any others
+// only inside the chain's window 20 to 280; 25 at 230, 250 and 300; 15 at
+// 300; 23 at 460. Nodes 25, 20 and 5 vanish at 230, 250 and 300 and stay
+// hidden; the model's packets go at 460.
+TEST(Boss14, BreakUpSoundsAndPartsByFrame) {
+  bossfight::SpawnedBoss<EnemyType14> b(4, "osr_bs12", 28672, 14);
+  ASSERT_TRUE(b.ok);
+  EnemyType14* boss = b.boss;
+  b.w.Step(30);
+  boss->SendEvent(EObjBase::EV_DEFEATED, 0);
+  b.w.Step();
+  BossPartsObjectT14* c = nullptr;
+  for (SProc* p = boss->GetList(0)->Head(); p != nullptr && c == nullptr; p = SProcList::Next(p))
+    c = dynamic_cast<BossPartsObjectT14*>(p);
+  ASSERT_NE(c, nullptr);
+  SRsc* se = testsupport::EffectBank();
+  const int32_t ids[4] = {14, 15, 25, 23};
+  std::map<int32_t, std::vector<int32_t>> played;
+  std::map<int32_t, int32_t> hidden;  // node: count it vanished
+  int32_t undrawnFrom = -1;
+  for (int k = 0; k < 500 && c->timer.GetCount() <= 461; ++k) {
+    const int32_t count = c->timer.GetCount();
+    for (int32_t n : ids) {
+      testsupport::StopSound(se, n);  // a play is not restarted within a frame's length of sound
+      testsupport::MarkSound(se, n);
+    }
+    b.w.Step();
+    b.w.G()->lives = 3;
+    for (int32_t n : ids)
+      if (testsupport::SoundPlayed(se, n)) played[n].push_back(count);
+    for (int32_t n : {25, 20, 5}) {
+      const bool gone = boss->model.GetNode(n)->GetLocal()->m[0][0] == 0.0f;
+      if (gone && hidden.count(n) == 0) hidden[n] = count;
+      if (!gone && hidden.count(n) != 0) ADD_FAILURE() << n << " back at " << count;
+    }
+    int packets = 0;
+    for (int32_t n = 0; boss->model.GetNode(n) != nullptr; ++n) packets += boss->model.GetNode(n)->GetPacketCount();
+    if (undrawnFrom < 0 && packets == 0) undrawnFrom = count;
+  }
+  std::vector<int32_t> sure;
+  for (int32_t f : played[14])
+    if (f == 0 || f == 230 || f == 250 || f == 300 || f % 60 == 0) sure.push_back(f);
+    else EXPECT_TRUE(f >= 20 && f <= 280) << f;
+  EXPECT_EQ(sure, (std::vector<int32_t>{0, 60, 120, 180, 230, 240, 250, 300}));
+  EXPECT_EQ(played[25], (std::vector<int32_t>{230, 250, 300}));
+  EXPECT_EQ(played[15], (std::vector<int32_t>{300}));
+  EXPECT_EQ(played[23], (std::vector<int32_t>{460}));
+  EXPECT_EQ(hidden, (std::map<int32_t, int32_t>{{25, 230}, {20, 250}, {5, 300}}));
+  EXPECT_EQ(undrawnFrom, 460);
 }
 
 }  // namespace

@@ -177,16 +177,46 @@ TEST(BossStageEnd, StageTwoGoesOnAfterTypesFiveAndSix) {
   ExpectTheStageGoesOn(2, 7348.0f, "Boss04", -1, 400);
 }
 
-TEST(BossStageEnd, StageThreeGoesOnAfterTypesEightAndTen) {
-  ExpectTheStageGoesOn(3, 2000.0f, "Boss06", 290, 290);
+TEST(BossStageEnd, StageThreeGoesOnAfterTypeTen) {
   ExpectTheStageGoesOn(3, 4500.0f, "Boss08", -1, 600, 280);
 }
 
-TEST(BossStageEnd, StageFourGoesOnAfterTypesTwelveAndThirteen) {
-  ExpectTheStageGoesOn(4, 3941.0f, "Boss10", 290, 290);
+TEST(BossStageEnd, StageFourGoesOnAfterTypeThirteen) {
   ExpectTheStageGoesOn(4, 5671.0f, "Boss11", 392, 392);
 }
 
 TEST(BossStageEnd, StageFiveGoesOnAfterTypeFifteen) { ExpectTheStageGoesOnPastTheWreck(5, 179.0f, "Boss13", -1, 600); }
+
+// Types 8 and 12, bosses before their stage's last: their show companions
+// move the rail on and let the timeline go when their tick brings the
+// count to 290 (made in the defeat state's first frame, running from the
+// next); until then nothing spawns. The wrecks stay, and the stage's next
+// record comes while they live on.
+void ExpectTheWreckStaysAndTheStageGoesOn(int stage, float key, const char* name, int released) {
+  SCOPED_TRACE(name);
+  testsupport::StageBossFight f(stage);
+  EnemyBase* b = f.Start(key, key - 2.0f, name);
+  ASSERT_NE(b, nullptr);
+  SHandle<EnemyBase> h(b);
+  f.Step(20);
+  const int32_t spawned = StageEnemyCount;
+  b->SendEvent(EObjBase::EV_DEFEATED, 0);
+  f.Step();
+  ASSERT_EQ(b->script->GetState(), EnemyBase::SCRIPT_DEFEATED);
+  int let = -1, next = -1;
+  for (int k = 1; k <= 3000 && next < 0; ++k) {
+    f.Step();
+    if (let < 0 && g_EnemySet.paused == 0) let = k;
+    if (next < 0 && StageEnemyCount > spawned) next = k;
+    if (let < 0) { ASSERT_EQ(StageEnemyCount, spawned) << k; }
+    ASSERT_NE(LiveProc(h), nullptr) << k;
+  }
+  EXPECT_EQ(let, released);
+  EXPECT_GT(next, 0);
+}
+
+TEST(BossStageEnd, StageThreeGoesOnPastTypeEightsWreck) { ExpectTheWreckStaysAndTheStageGoesOn(3, 2000.0f, "Boss06", 290); }
+
+TEST(BossStageEnd, StageFourGoesOnPastTypeTwelvesWreck) { ExpectTheWreckStaysAndTheStageGoesOn(4, 3941.0f, "Boss10", 290); }
 
 }  // namespace
