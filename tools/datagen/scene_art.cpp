@@ -76,9 +76,10 @@ void EntryPanel(Canvas& c, int x, int y, int w, int h) {
 // bar at its left end and nothing inside, so that the place, a score of ten
 // digits, the name and the stage stay readable under it.
 void RankingBadge(Canvas& c, int x, int y, int w, int h) {
-  const Rgba gold = FromRgb(0xE8C040);
-  c.Frame(x, y, w, h, 2, gold);
-  c.Fill(x, y, 6, h, gold);
+  c.Frame(x, y, w, h, 2, FromRgb(0xE8C040));
+  c.Frame(x + 2, y + 2, w - 4, h - 4, 1, FromRgb(0x907020, 0.6f));
+  for (int j = 0; j < h; ++j)
+    c.Fill(x, y + j, 6, 1, Mix(FromRgb(0xF8E080), FromRgb(0xB08018), static_cast<float>(j) / static_cast<float>(h)));
 }
 
 // The ranking's background (a plain dark gold fall with a fine grid) and

@@ -4,7 +4,7 @@
 // holds the enemy timeline until the stage ends 600 frames later. Nothing
 // of the stage's script comes after the boss, and the stage result follows
 // on time. The bosses before them let their stages go on: the next enemy
-// comes; types 5, 6, 8, 10, 12 and 13 end with their shows, types 3 and 15
+// comes; types 5, 6 and 13 end with their shows, types 3, 8, 10, 12 and 15
 // let the timeline go when theirs are over and their wrecks stay.
 // Stage 4's wreck set piece comes with boss 13 (stage_set_piece_test.cpp).
 #include <gtest/gtest.h>
@@ -117,7 +117,7 @@ void ExpectTheStageGoesOn(int stage, float key, const char* name, int ended, int
 }
 
 // A boss before its stage's last whose wreck stays to the stage's end
-// (types 3 and 15): defeated as above, it lets the timeline go `released`
+// (types 3, 8, 12 and 15): defeated as above, it lets the timeline go `released`
 // frames after the defeat state's first frame (-1: at most `limit`, where
 // the release waits on the stand-in model's animation), nothing spawns
 // before, the wreck still lives when the next record of the stage's script
@@ -192,31 +192,12 @@ TEST(BossStageEnd, StageFiveGoesOnAfterTypeFifteen) { ExpectTheStageGoesOnPastTh
 // count to 290 (made in the defeat state's first frame, running from the
 // next); until then nothing spawns. The wrecks stay, and the stage's next
 // record comes while they live on.
-void ExpectTheWreckStaysAndTheStageGoesOn(int stage, float key, const char* name, int released) {
-  SCOPED_TRACE(name);
-  testsupport::StageBossFight f(stage);
-  EnemyBase* b = f.Start(key, key - 2.0f, name);
-  ASSERT_NE(b, nullptr);
-  SHandle<EnemyBase> h(b);
-  f.Step(20);
-  const int32_t spawned = StageEnemyCount;
-  b->SendEvent(EObjBase::EV_DEFEATED, 0);
-  f.Step();
-  ASSERT_EQ(b->script->GetState(), EnemyBase::SCRIPT_DEFEATED);
-  int let = -1, next = -1;
-  for (int k = 1; k <= 3000 && next < 0; ++k) {
-    f.Step();
-    if (let < 0 && g_EnemySet.paused == 0) let = k;
-    if (next < 0 && StageEnemyCount > spawned) next = k;
-    if (let < 0) { ASSERT_EQ(StageEnemyCount, spawned) << k; }
-    ASSERT_NE(LiveProc(h), nullptr) << k;
-  }
-  EXPECT_EQ(let, released);
-  EXPECT_GT(next, 0);
+TEST(BossStageEnd, StageThreeGoesOnPastTypeEightsWreck) {
+  ExpectTheStageGoesOnPastTheWreck(3, 2000.0f, "Boss06", 290, 290);
 }
 
-TEST(BossStageEnd, StageThreeGoesOnPastTypeEightsWreck) { ExpectTheWreckStaysAndTheStageGoesOn(3, 2000.0f, "Boss06", 290); }
-
-TEST(BossStageEnd, StageFourGoesOnPastTypeTwelvesWreck) { ExpectTheWreckStaysAndTheStageGoesOn(4, 3941.0f, "Boss10", 290); }
+TEST(BossStageEnd, StageFourGoesOnPastTypeTwelvesWreck) {
+  ExpectTheStageGoesOnPastTheWreck(4, 3941.0f, "Boss10", 290, 290);
+}
 
 }  // namespace
