@@ -74,9 +74,6 @@ void ChainCounter::ShowTallyPopup(const float* position, int32_t sizeClass) {
 }
 
 void ChainCounter::NewPopup(const float* position, int32_t a, int32_t b, int32_t sizeClass) {
-  // Popups are only shown while the counter runs in the game's lists: a
-  // child added to a counter outside them would never run or end.
-  if (GetState() != STATE_RUNNING && GetState() != STATE_ADDED) return;
   auto* popup = new (std::nothrow) NumberPopup(position, a, b, sizeClass);
   if (popup == nullptr) return;
   AddChild(kPopupList, popup, 0);
