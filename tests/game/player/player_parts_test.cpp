@@ -336,6 +336,13 @@ TEST(PlayerEvents, ScriptedSequencesThatAreRefused) {
   EXPECT_EQ(g_Player.state, Player::STATE_DEATH);
   g_Player.SendEvent(Player::kEventScripted, 0);
   EXPECT_EQ(g_Player.state, Player::STATE_SCRIPTED);
+  // A state number outside 1 to 4 is kept and rests the ship at the origin
+  // as state 0 does; no frame step runs in it.
+  g_Player.SetState(7);
+  EXPECT_ALL({VAL(g_Player.state, 7), VAL(g_Player.drawn, 0), VAL(g_Player.position[0], 0.0f),
+              VAL(g_Player.position[1], 400.0f)});
+  w.Step();
+  EXPECT_ALL({VAL(g_Player.state, 7), VAL(g_Player.position[1], 400.0f)});
 }
 
 }  // namespace
