@@ -330,18 +330,6 @@ bool Window::IsHiddenOrMinimised() const {
   return (f & (SDL_WINDOW_HIDDEN | SDL_WINDOW_MINIMIZED)) != 0;
 }
 
-void Window::WaitMessage(int timeoutMs) {
-  {
-    std::lock_guard<std::mutex> lock(impl_->postLock);
-    if (!impl_->posted.empty()) return;
-  }
-  if (QuitPending()) return;
-  if (impl_->videoInit)
-    SDL_WaitEventTimeout(nullptr, timeoutMs);
-  else
-    SDL_Delay(Uint32(timeoutMs));
-}
-
 void Window::ShowCursor(bool show) {
   if (impl_->videoInit) SDL_ShowCursor(show ? SDL_ENABLE : SDL_DISABLE);
   cursorShown_ = show;

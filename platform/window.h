@@ -101,9 +101,6 @@ class Window {
   // True while the window is hidden or minimised: the main loop does not
   // step the game then.
   bool IsHiddenOrMinimised() const;
-  // Blocks until a message may be waiting or timeoutMs passed (the loop of a
-  // minimised window uses it so as not to spin a core).
-  void WaitMessage(int timeoutMs);
 
   // --- cursor ---
   void ShowCursor(bool show);

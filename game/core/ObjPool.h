@@ -138,7 +138,6 @@ class ObjPool : public ObjPoolBase {
     if (alloc_.Init(n, kCellSize) != 0) return -1;
     free_ = n;
     for (int32_t i = n - 1; i >= 0; --i) SetOwnerAt(i, OwnerOffset(), nullptr);
-    if (cursor_ >= n) cursor_ = 0;
     return 0;
   }
 

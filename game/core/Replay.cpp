@@ -100,8 +100,13 @@ void Replay::Step(int32_t* c0, int32_t* c1, int32_t* c2, int32_t* c3, int32_t* c
 void Replay::Save() {
   if (mode_ == MODE_RECORD && !data_.empty()) {
     const std::vector<uint8_t> file = Encode(data_);
-    if (file.empty() || !FileSave(path_, file.data(), file.size()))
+    if (file.empty()) {
       FatalError("%s(%d) : %s\n", kSource, kSaveLine, "replay save error!");
+    } else if (const plat::SaveResult r = FileSave(path_, file.data(), file.size()); !r.ok && r.created) {
+      // Opened but not written whole. A file that does not open at all is
+      // skipped without a word.
+      FatalError("%s(%d) : %s\n", kSource, kSaveLine, "replay save error!");
+    }
   }
   mode_ = MODE_OFF;
 }

@@ -38,9 +38,9 @@ void PostCloseToMainWindow();
 // ---------------------------------------------------------------- loop
 // Drains the window's messages until the quit message and, whenever none is
 // waiting and the window is neither hidden nor minimised, calls step() once
-// (in full screen the cursor is parked and hidden again first). While the
-// window is hidden or minimised the loop waits for messages instead of
-// spinning. Returns the quit code.
+// (in full screen the cursor is parked and hidden again first). The loop
+// never sleeps or waits; while the window is hidden or minimised it only
+// peeks. Returns the quit code.
 int RunMessageLoop(plat::Window& window, const std::function<void()>& step);
 
 // Cursor park position in full screen.

@@ -104,10 +104,9 @@ int RunMessageLoop(plat::Window& window, const std::function<void()>& step) {
       window.DispatchMessage(msg);
       continue;
     }
-    if (window.IsHiddenOrMinimised()) {
-      window.WaitMessage(10);
-      continue;
-    }
+    // A hidden or minimised window gets no step; the loop peeks again at
+    // once, it never sleeps.
+    if (window.IsHiddenOrMinimised()) continue;
     if (fullScreen) {
       window.SetCursorPos(kCursorParkX, kCursorParkY);
       window.ShowCursor(false);

@@ -74,10 +74,6 @@ void ChainCounter::ShowTallyPopup(const float* position, int32_t sizeClass) {
 }
 
 void ChainCounter::NewPopup(const float* position, int32_t a, int32_t b, int32_t sizeClass) {
-  // Popups are only shown while the counter runs in the game's lists, and
-  // never more than kMaxPopups at once: a further one is refused.
-  if (GetState() != STATE_RUNNING && GetState() != STATE_ADDED) return;
-  if (PopupCount() >= kMaxPopups) return;
   auto* popup = new (std::nothrow) NumberPopup(position, a, b, sizeClass);
   if (popup == nullptr) return;
   AddChild(kPopupList, popup, 0);
@@ -86,14 +82,6 @@ void ChainCounter::NewPopup(const float* position, int32_t a, int32_t b, int32_t
 
 void ChainCounter::KillPopups() {
   if (SProcList* l = GetList(kPopupList)) l->KillAll(0);
-}
-
-int32_t ChainCounter::PopupCount() {
-  int32_t n = 0;
-  if (SProcList* l = GetList(kPopupList))
-    for (SProc* p = l->Head(); p != nullptr; p = SProcList::Next(p))
-      if (p->GetState() == STATE_ADDED || p->GetState() == STATE_RUNNING) ++n;
-  return n;
 }
 
 void ChainCounter::LockOnFlare() {

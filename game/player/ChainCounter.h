@@ -17,8 +17,6 @@ class ChainCounter : public SProc, public PhaseTimer {
  public:
   // Frames without a raise after which the chain loses one.
   static constexpr int32_t kDecayFrames = 300;
-  // Popups alive at once; a further popup is refused.
-  static constexpr int32_t kMaxPopups = 64;
   // Result-bonus categories.
   enum ResultCategory : int32_t {
     RESULT_DEFEATS = 0,
@@ -47,7 +45,6 @@ class ChainCounter : public SProc, public PhaseTimer {
   void ShowTallyPopup(const float* position, int32_t sizeClass);
   // Kills every live popup.
   void KillPopups();
-  int32_t PopupCount();
 
   // The ring and sprite at the player when the lock-on starts.
   void LockOnFlare();

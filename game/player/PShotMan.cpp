@@ -88,10 +88,12 @@ PShot* PShotMan::Fire(int32_t kind, int32_t big, float x, float y, float vx, flo
 }
 
 void PShotMan::MoveGroup(int32_t group) {
-  for (int32_t i = 0; i < pool_.Capacity(); ++i) {
-    if (!pool_.InUse(i)) continue;
-    PShot* s = pool_.At(i);
-    if (s->group != group) continue;
+  // The group's bodies in their list order; each one's successor is taken
+  // before it moves, since a shot that leaves is released (and unlinked).
+  HitGroupTable[group].SafeWalk([this](SObject* o) {
+    auto* body = static_cast<HitBody*>(o);
+    if (body->owner != this) return;
+    auto* s = static_cast<PShot*>(body);
     s->position[1] += s->velocity[1];
     bool lives = false;
     if (InRange(s->position[1], kLimitY)) {
@@ -100,7 +102,7 @@ void PShotMan::MoveGroup(int32_t group) {
     }
     if (!lives) {
       s->Release(1);
-      continue;
+      return;
     }
     const int32_t q = batch_.GetActiveCount();
     if (q < kCapacity) {
@@ -117,7 +119,7 @@ void PShotMan::MoveGroup(int32_t group) {
       batch_.SetActiveCount(q + 1);
     }
     ++s->age;
-  }
+  });
 }
 
 int32_t PShotMan::End(SProcArg) {

@@ -201,7 +201,8 @@ void Player::SetState(int32_t s, int32_t argument) {
       EnterDeath();
       break;
     default:
-      state = STATE_RESET;
+      // State 0, and any number outside 1 to 4 (kept as given), rests at
+      // the origin.
       ResetToOrigin();
       break;
   }

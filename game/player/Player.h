@@ -203,6 +203,11 @@ class Player : public SProc {
   void NormalStep();
   void LockOnStep();
   void BombStep();
+  // One explosion of the bomb's run of bursts (i of n), at the bomb's
+  // grid of blast points.
+  void SpawnRandomBurst(int32_t i, int32_t n);
+  // The ring of 16 bomb flashes around the ship.
+  void BombRing();
   void DashStep();
   void ClampToPlayArea();
   void FireVolley();
@@ -364,6 +369,9 @@ class Player : public SProc {
   void DashStrike();
   void DashReturn();
   void DashFinishBoss();
+  // The boss dash's finishing ring of 16 large explosions about the centre
+  // of the play area.
+  void FinishRing();
   void SetDashSegment(const float* target, float extra);
   void StepDashLean();
   void Strike(int32_t result);

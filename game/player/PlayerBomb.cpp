@@ -7,6 +7,7 @@
 #include "game/core/Easing.h"
 #include "game/core/Game.h"
 #include "game/effect/EShotMan.h"
+#include "game/effect/ExplosionBursts.h"
 #include "game/effect/RandF.h"
 #include "game/player/EnemyScan.h"
 #include "game/player/Player.h"
@@ -111,10 +112,10 @@ void Player::BombStep() {
                          life);
           }
       }
-      if (k >= 35 && k <= 74) PlayerFx::SpawnRandomBurst(this, k - 35, 40);
+      if (k >= 35 && k <= 74) SpawnRandomBurst(k - 35, 40);
       if (k == 76) {
         g_EShotMan.ClearAll(1);
-        PlayerFx::BombRing(this);
+        BombRing();
         PlayerFx::Burst(position);
         SendEvent(kEventShake, 1);
         PlaySe(15, 57344);
@@ -132,5 +133,22 @@ void Player::BombStep() {
       // the bullets went at step 6 and the ship is open to hits again.
       if (done) ResetControl();
       break;
+  }
+}
+
+void Player::SpawnRandomBurst(int32_t i, int32_t n) {
+  const std::vector<SVec4>& points = EnemyScan::BombPoints();
+  if (n <= 0 || i % 3 != 0) return;
+  const SVec4 at = points.empty() ? SVec4{position[0], position[1], position[2], 1.0f}
+                                  : points[static_cast<size_t>(i / 3) % points.size()];
+  SpawnExplosionBurst(&at);
+}
+
+void Player::BombRing() {
+  for (int32_t k = 0; k < 16; ++k) {
+    const float r = 220.0f * RandF();
+    const float a = static_cast<float>(k) / 16.0f * 6.2831855f;
+    const SVec4 at{position[0] + r * std::cos(a), position[1] + r * std::sin(a), 0.0f, 1.0f};
+    SpawnExplosionLarge(&at);
   }
 }

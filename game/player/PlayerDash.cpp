@@ -5,6 +5,7 @@
 
 #include "game/core/Easing.h"
 #include "game/core/Game.h"
+#include "game/effect/ExplosionBursts.h"
 #include "game/effect/RandF.h"
 #include "game/player/ChainCounter.h"
 #include "game/player/DashForm.h"
@@ -348,7 +349,7 @@ void Player::DashFinishBoss() {
     SetDashSegment(f.anchor, 0.0f);
     for (DashForm::Slot& s : f.slots) s.marker = DashForm::MARK_ENDED, s.counter = 0;
     PlayerFx::Burst(position);
-    PlayerFx::FinishRing();
+    FinishRing();
     PlaySe(23, 61440);
   }
   ++d.n;
@@ -373,4 +374,13 @@ void Player::DashFinishBoss() {
   f.stateCounter = 0;
   invulnerability = 90;
   ResetControl();
+}
+
+void Player::FinishRing() {
+  for (int32_t k = 1; k <= 16; ++k) {
+    const float r = 210.0f * (0.4f + 0.6f * RandF());
+    const float a = 6.2831855f * static_cast<float>(k) / 16.0f;
+    const SVec4 at{std::cos(a) * r, std::sin(a) * r, 0.0f, 0.0f};
+    SpawnExplosionLarge(&at);
+  }
 }

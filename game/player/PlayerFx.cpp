@@ -7,7 +7,6 @@
 #include "game/effect/ExplosionBursts.h"
 #include "game/effect/RandF.h"
 #include "game/player/DashForm.h"
-#include "game/player/EnemyScan.h"
 #include "game/player/Player.h"
 #include "game/tables/effect_tables.h"
 #include "game/tables/shot_tables.h"
@@ -138,31 +137,6 @@ void PlayerFx::BombAnchors(Player* player, const SVec4& emitter) {
     if (i == 1) owner = g_EfxMan.SpawnC2(1, 0, m, 0.0f, 10.0f, 4.0f, 0.0f, grey, greyOut, kLife, nullptr, player);
     if (i == 2) owner = g_EfxMan.SpawnD2(0, 0, m, 0.0f, 100.0f, grey, greyOut, kLife, nullptr, player);
     if (owner != nullptr) player->AddAnchor(owner, player->bombEmitter, m, kOffset, nullptr, nullptr, kLife);
-  }
-}
-
-void PlayerFx::SpawnRandomBurst(const Player* player, int32_t i, int32_t n) {
-  const std::vector<SVec4>& points = EnemyScan::BombPoints();
-  if (n <= 0 || i % 3 != 0) return;
-  const SVec4 at = points.empty() ? At(player->position) : points[static_cast<size_t>(i / 3) % points.size()];
-  SpawnExplosionBurst(&at);
-}
-
-void PlayerFx::BombRing(const Player* player) {
-  for (int32_t k = 0; k < 16; ++k) {
-    const float r = 220.0f * RandF();
-    const float a = static_cast<float>(k) / 16.0f * kTurn;
-    const SVec4 at{player->position[0] + r * std::cos(a), player->position[1] + r * std::sin(a), 0.0f, 1.0f};
-    SpawnExplosionLarge(&at);
-  }
-}
-
-void PlayerFx::FinishRing() {
-  for (int32_t k = 1; k <= 16; ++k) {
-    const float r = 210.0f * (0.4f + 0.6f * RandF());
-    const float a = kTurn * static_cast<float>(k) / 16.0f;
-    const SVec4 at{std::cos(a) * r, std::sin(a) * r, 0.0f, 0.0f};
-    SpawnExplosionLarge(&at);
   }
 }
 

@@ -29,12 +29,6 @@ class PlayerFx {
                       int32_t life2);
   // The bomb's rings at the emitter, held there by the Player's anchors.
   static void BombAnchors(Player* player, const SVec4& emitter);
-  // One explosion of the bomb's run of bursts (i of n).
-  static void SpawnRandomBurst(const Player* player, int32_t i, int32_t n);
-  // The ring of 16 bomb flashes around the ship.
-  static void BombRing(const Player* player);
-  // The boss dash's finishing ring of 16 explosions about the centre.
-  static void FinishRing();
   static void ExplosionBurst(const float* point);
   // A streak of the shot hit (kind 4).
   static void Spark(const float* point, const float* velocity, int32_t life, float width);

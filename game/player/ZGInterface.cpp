@@ -112,10 +112,10 @@ void ZGInterface::ResetPanel() {
 }
 
 void ZGInterface::SetStageTimer() {
-  // The demo of stage 3 names stage 3 too: it takes stage 3's banner, which
-  // has no choice phase.
+  // Stage 3 (it has no choice) shows its banner for 120 frames; every other
+  // stage number, the demo plays' 101 to 103 among them, for 300.
   const Game* g = GetGame();
-  bannerFrames_ = (g != nullptr && DisplayedStage(g->stage) == 3) ? 120 : 300;
+  bannerFrames_ = (g != nullptr && g->stage == 3) ? 120 : 300;
 }
 
 void ZGInterface::LifeLostEffect() {

@@ -146,6 +146,24 @@ TEST_F(HitManTest, WideBodyTellsHurtingOrDamageablePartnersTheirPower) {
   EXPECT_EQ(log, (Log{{"bullets", 7, 11}, {"lasers", 7, 13}}));
 }
 
+TEST_F(HitManTest, TheShipsWideBodyTakesBulletsOnlyInTheBombAndTheDashAndAtTheShip) {
+  // The ship in play at (0, 200); one bullet crosses the centre of the play
+  // area, one flies 60 px above the ship (inside 90 + 4).
+  player.position[0] = 0.0f;
+  player.position[1] = 200.0f;
+  player.SetState(Player::STATE_PLAY);
+  player.PublishState();
+  Body(8, 1, 0, 0, 4, &bullets, 41);
+  Body(8, 1, 0, 140, 4, &bullets, 42);
+  hit.TestGroups();
+  EXPECT_TRUE(log.empty());  // no circle at the centre, none round the ship
+  // The bomb takes the wide body into the tests, at the ship.
+  player.StartBomb();
+  log.clear();
+  hit.TestGroups();
+  EXPECT_EQ(log, (Log{{"bullets", 7, 42}}));
+}
+
 TEST_F(HitManTest, PlayerBodyIsHurtOnlyByMaskBitOne) {
   Body(1, 0, 0, 0, 1, &player);
   TestEnemy* hurts = Enemy(0x7F, 10, 5, 0);

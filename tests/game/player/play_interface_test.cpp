@@ -16,6 +16,7 @@
 #include "game/core/StageCounters.h"
 #include "game/effect/EfxMan.h"
 #include "game/enemy/EnemyMan.h"
+#include "game/player/DashForm.h"
 #include "game/player/ChainCounter.h"
 #include "game/player/ItemMan.h"
 #include "game/player/Player.h"
@@ -261,17 +262,32 @@ TEST(PopupFont, ByNumberOrForced) {
   for (const Case& c : cases) EXPECT_EQ(NumberPopup::FontFor(c.a, c.b, c.size), c.font) << c.a << " " << c.b;
 }
 
-TEST_F(Play, PopupsAreCappedAndTheStageEndKillsThem) {
+TEST_F(Play, EveryPopupIsShownAndTheStageEndKillsThem) {
   g_ChainCounter.Set(9);
   const float at[4] = {0.0f, 0.0f, 0.0f, 1.0f};
-  for (int i = 0; i < ChainCounter::kMaxPopups + 5; ++i) g_ChainCounter.ShowPopup(at, 3);
-  EXPECT_EQ(static_cast<int32_t>(Popups().size()), ChainCounter::kMaxPopups);
+  for (int i = 0; i < 70; ++i) g_ChainCounter.ShowPopup(at, 3);
+  EXPECT_EQ(Popups().size(), 70u);
   // A forced size flies in by 1.5 a frame.
   Quiet(3);
   EXPECT_EQ(Popups()[0]->GetWorld().m[3][2], -3.0f);
   g->ClearStageObjects();
   EXPECT_EQ(Popups().size(), 0u);
   EXPECT_EQ(g_MapMng.branchLatch, 2);
+}
+
+TEST_F(Play, TheStageEndEndsADashLeftHalfWay) {
+  // A play lost in the middle of a dash: the formation aims at its second
+  // slot with three armed markers.
+  DashForm& f = g_DashForm;
+  f.targetCount = 3;
+  f.targetIndex = 1;
+  f.dashState = DashForm::DASH_AIMING;
+  f.slots[0].marker = DashForm::MARK_STRUCK;
+  f.slots[1].marker = DashForm::MARK_CURRENT;
+  f.slots[2].marker = DashForm::MARK_ARMED;
+  g->ClearStageObjects();
+  EXPECT_ALL({VAL(f.dashState, DashForm::DASH_IDLE), VAL(f.targetCount, 0), VAL(f.targetIndex, 0)});
+  for (const DashForm::Slot& s : f.slots) EXPECT_EQ(s.marker, DashForm::MARK_IDLE);
 }
 
 TEST_F(Play, BestChainsFollowTheChainIntoThePlayRecord) {
@@ -488,14 +504,30 @@ TEST_F(Play, RouteBannerFollowsTheShipAndCommitsTheRoute) {
   EXPECT_EQ(hud.BannerFrames(), 1);
   Quiet(1);
   EXPECT_EQ(hud.BannerFrames(), 0);
-  // Stage 3 and its demo: 120 frames, no choice.
-  g->stage = 103;
+  // Stage 3: 120 frames, no choice.
+  g->stage = 3;
   hud.SetStageTimer();
   EXPECT_EQ(hud.BannerFrames(), 120);
   g_MapMng.branchLatch = 1;
   Quiet(60);
   EXPECT_EQ(g_MapMng.branchLatch, 1);
   EXPECT_EQ(hud.BannerArrows().GetActiveCount(), 0);
+  Quiet(60);
+  EXPECT_EQ(hud.BannerFrames(), 0);
+  // The demo of stage 3 (stage number 103) gets the 300 frames of any stage
+  // but 3; it shows stage 3's glyphs, whose phases count from 120 frames
+  // left: for 180 frames (300 down to 120 left, elapsed 120 - left below 1)
+  // nothing is drawn, then both names fade in; no choice, no arrows.
+  g->stage = 103;
+  hud.SetStageTimer();
+  EXPECT_EQ(hud.BannerFrames(), 300);
+  Quiet(180);
+  EXPECT_EQ(hud.BannerFrames(), 120);
+  EXPECT_EQ(hud.BannerText().GlyphCount(), 0);
+  Quiet(1);  // 119 left: elapsed 1
+  EXPECT_EQ(hud.BannerText().GlyphCount(), 2);
+  Quiet(60);
+  EXPECT_ALL({VAL(g_MapMng.branchLatch, 1), VAL(hud.BannerArrows().GetActiveCount(), 0)});
 }
 
 }  // namespace

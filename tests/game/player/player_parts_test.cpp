@@ -228,6 +228,31 @@ TEST(PlayerShots, DamageByDifficultyTheMarginAndHitsFromThisPoolOnly) {
   EXPECT_EQ(g_PShotMan.Fire(0, 0, 0.0f, 0.0f, 0.0f, -1.0f, 1.0f, 1.0f, 1.0f), nullptr);
 }
 
+TEST(PlayerShots, TheBatchFollowsTheCollisionListsOrder) {
+  PlayWorld w;
+  ASSERT_TRUE(w.Ok());
+  g_PShotMan.ReleaseAll();  // cursor 0
+  // A full pool of slow shots at x = 0 fills cells 0 to 127; the cursor
+  // wraps to 0.
+  std::vector<PShot*> shots;
+  for (int i = 0; i < PShotMan::kCapacity; ++i)
+    shots.push_back(g_PShotMan.Fire(0, 0, 0.0f, 0.0f, 0.0f, -1.0f, 1.0f, 1.0f, 1.0f));
+  ASSERT_NE(shots.back(), nullptr);
+  // The first shot's hit frees cell 0, and the next shot, at x = 100, takes
+  // it: first in the pool, last in the group's list.
+  g_PShotMan.SendEvent(7, reinterpret_cast<SProcArg>(shots[0]));
+  PShot* late = g_PShotMan.Fire(0, 0, 100.0f, 0.0f, 0.0f, -1.0f, 1.0f, 1.0f, 1.0f);
+  ASSERT_NE(late, nullptr);
+  ASSERT_EQ(g_PShotMan.Pool().IndexOf(late), 0);
+  w.Step();
+  const SGpObj_PrimQuad& batch = g_PShotMan.Batch();
+  ASSERT_EQ(batch.GetActiveCount(), PShotMan::kCapacity);
+  // Quads in list order: the 127 older shots, then the late one.
+  EXPECT_LT(batch.GetVertexPos(0).x, 50.0f);
+  EXPECT_GT(batch.GetVertexPos(4 * (PShotMan::kCapacity - 1)).x, 50.0f);
+  g_PShotMan.ReleaseAll();
+}
+
 // ------------------------------------------------------------ enemy scan
 
 TEST(EnemyScanTests, LockAndDashTestsAtTheScreenEdge) {
@@ -336,6 +361,13 @@ TEST(PlayerEvents, ScriptedSequencesThatAreRefused) {
   EXPECT_EQ(g_Player.state, Player::STATE_DEATH);
   g_Player.SendEvent(Player::kEventScripted, 0);
   EXPECT_EQ(g_Player.state, Player::STATE_SCRIPTED);
+  // A state number outside 1 to 4 is kept and rests the ship at the origin
+  // as state 0 does; no frame step runs in it.
+  g_Player.SetState(7);
+  EXPECT_ALL({VAL(g_Player.state, 7), VAL(g_Player.drawn, 0), VAL(g_Player.position[0], 0.0f),
+              VAL(g_Player.position[1], 400.0f)});
+  w.Step();
+  EXPECT_ALL({VAL(g_Player.state, 7), VAL(g_Player.position[1], 400.0f)});
 }
 
 }  // namespace

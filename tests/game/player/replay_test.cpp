@@ -68,6 +68,24 @@ TEST(ReplayFile, RecordingStoresOneByteOfHeldInputsPerFrame) {
   EXPECT_EQ(frames, (std::vector<uint8_t>{0x00, 0x84, 0x84}));
 }
 
+TEST(ReplayFile, ASaveWhoseFileDoesNotOpenIsSkippedWithoutAWord) {
+  TempDir dir;
+  // A plain file where the recording's folder would have to be: the
+  // recording's file cannot be opened.
+  ASSERT_TRUE(dir.Write("blocker", "x"));
+  ScopedDataDir data(dir.Path());
+  ErrorBoxCatcher box;
+  Replay r;
+  r.Begin(Replay::MODE_RECORD, "Data//blocker/rec.rpd");
+  Counters k;
+  k.Step(r);
+  k.Step(r);
+  r.Save();
+  EXPECT_EQ(r.GetMode(), Replay::MODE_OFF);
+  EXPECT_TRUE(box.texts.empty());
+  EXPECT_EQ(dir.Read("blocker"), "x");
+}
+
 TEST(ReplayFile, PlaybackDrivesTheCountersAndLeavesThemPastTheEnd) {
   TempDir dir;
   const std::vector<uint8_t> file = Replay::Encode({0x00, 0x80, 0x80, 0x01, 0x80});
