@@ -1,6 +1,7 @@
 #include <cmath>
 #include <new>
 
+#include "game/core/Game.h"
 #include "game/effect/ELaserGen.h"
 #include "game/effect/EShotMan.h"
 #include "game/effect/EfxMan.h"
@@ -21,6 +22,13 @@ namespace {
 
 constexpr float kTwoPi = 6.2831855f;
 constexpr float kHalfPi = 1.5707964f;
+
+// The game's shared view matrix: the stage camera's view that the map
+// manager writes each frame (the identity without a game).
+SMatrix SharedView() {
+  const Game* g = GetGame();
+  return g != nullptr ? const_cast<Game*>(g)->StageCamera() : kIdentityMatrix;
+}
 
 // The image and model pairs of the two model satellites.
 const EnemyRscSlotPair kRight{&ImgEnemyBs13r, &MdlEnemyBs13r};
@@ -312,17 +320,18 @@ int32_t EnemyType15Behavior::Curtain(int32_t code) {
 }
 
 void EnemyType15Behavior::CurtainStep() {
-  // 1. The model satellites circle the boss on a ring tilted towards the
-  // viewer, 80 above it.
+  // 1. The model satellites circle the boss, 80 above it, on a ring turned
+  // by the stage camera's view (the game's shared view matrix) and tilted
+  // 0.075 turn about x before it.
   angleA += 0.01f + 0.025f * (1.0f - std::cos(std::fmin(float(step) / 180.0f, 1.0f) * kHalfPi));
-  SMatrix tilt = kIdentityMatrix;
-  MatrixRotateX(&tilt, 0.075f);
+  SMatrix ring = SharedView();
+  ring.m[3][0] = position[0], ring.m[3][1] = position[1] - 80.0f, ring.m[3][2] = position[2];
+  MatrixRotateX(&ring, 0.075f);
   for (int i = 0; i < 2; ++i) {
     const float a = (angleA + 0.5f * float(i)) * kTwoPi;
     const float x = 270.0f * std::cos(a), y = 270.0f * std::sin(a);
-    const float goal[4] = {position[0] + x * tilt.m[0][0] + y * tilt.m[1][0],
-                           position[1] - 80.0f + x * tilt.m[0][1] + y * tilt.m[1][1],
-                           position[2] + x * tilt.m[0][2] + y * tilt.m[1][2], 1.0f};
+    float goal[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+    for (int c = 0; c < 3; ++c) goal[c] = x * ring.m[0][c] + y * ring.m[1][c] + ring.m[3][c];
     options[i].SetTarget(goal, 0.08f);
   }
   // 2. Lasers from the sprite satellites, pair by pair from the outside in.
@@ -331,7 +340,7 @@ void EnemyType15Behavior::CurtainStep() {
     for (int i : {pair, 5 - pair}) {
       BossOption2D* o = curtain.Live(i);
       if (o == nullptr) continue;
-      laserOrigins[i] = kIdentityMatrix;
+      laserOrigins[i] = SharedView();
       for (int c = 0; c < 3; ++c) laserOrigins[i].m[3][c] = o->Position()[c];
       if (auto* l = new (std::nothrow) ELaserGen(&laserOrigins[i], 0x40000, 25.0f, 540 - step, 0, 0.7f, 2.0f, 5.0f,
                                                  32.0f, 18.0f, 3.0f, 6.0f, 30.0f, 15.0f, 0, enemy))

@@ -10,6 +10,7 @@
 
 #include "game/core/StageCounters.h"
 #include "game/effect/ELaserGen.h"
+#include "game/effect/EfxProcG.h"
 #include "game/effect/EShotGen.h"
 #include "game/effect/EShotMan.h"
 #include "game/enemy/EnemyMan.h"
@@ -106,6 +107,24 @@ TEST(Boss03, ThreePhasesTheRailMovedOnAndTheEnd) {
   // The rail eases to a stop over 185 frames; 290 frames after the defeat
   // the rail leaves the arena at 7823 at half speed, the loop let go, and
   // the timeline runs on; the wreck stays.
+  // Its companion's defeat burst: a staged explosion of type 8 at
+  // (0, -100, 0), scale 1.0, unturned, a child of the companion.
+  {
+    BossPartsObjectT3* show = nullptr;
+    SProcList* l = b->GetList(0);
+    for (SProc* c = l != nullptr ? l->Head() : nullptr; c != nullptr && show == nullptr; c = SProcList::Next(c))
+      show = dynamic_cast<BossPartsObjectT3*>(c);
+    ASSERT_NE(show, nullptr);
+    SProcList* e = show->GetList(0);
+    const EfxProcG* burst = e != nullptr && e->Head() != nullptr ? dynamic_cast<const EfxProcG*>(e->Head()) : nullptr;
+    ASSERT_NE(burst, nullptr);
+    EXPECT_EQ(burst->Type(), 8);
+    EXPECT_EQ(burst->Position().x, 0.0f);
+    EXPECT_EQ(burst->Position().y, -100.0f);
+    EXPECT_EQ(burst->Position().z, 0.0f);
+    for (int i = 0; i < 4; ++i)
+      for (int j = 0; j < 4; ++j) EXPECT_EQ(burst->Orientation().m[i][j], i == j ? 1.0f : 0.0f);
+  }
   f.Step(200);
   EXPECT_NEAR(g_MapMng.speed, 0.0f, 1e-4f);
   SHandle<EnemyType3> h(b);
@@ -113,9 +132,15 @@ TEST(Boss03, ThreePhasesTheRailMovedOnAndTheEnd) {
   ASSERT_NE(h.Get(), nullptr);
   EXPECT_EQ(g_MapMng.armed, 1);
   EXPECT_EQ(g_EnemySet.paused, 1);
+  // The jump stops effect 22 and runs the stopped rail on at half speed.
+  SRsc* se = testsupport::EffectBank();
+  ASSERT_NE(se, nullptr);
+  testsupport::LoopSound(se, 22);
   f.Step(3);
   EXPECT_NE(h.Get(), nullptr);
+  EXPECT_FALSE(testsupport::SoundPlaying(se, 22));
   EXPECT_EQ(g_MapMng.armed, 0);
+  EXPECT_EQ(g_MapMng.speed, 0.5f);
   EXPECT_GE(g_MapMng.t, 7823.0f);
   EXPECT_LT(g_MapMng.t, 7825.0f);
   EXPECT_EQ(g_EnemySet.paused, 0);

@@ -272,6 +272,43 @@ TEST(Boss04, DefeatShowDrawsOnlyForItsBursts) {
   for (int c : {46, 136, 154, 201, 206, 208, 302, 392, 501, 601, 700, 731, 740}) EXPECT_EQ(draws[size_t(c)], 0) << c;
 }
 
+// The show's brushes and grid, counted by hand from its timeline: a burst
+// of the grid paints 3 brushes and its ring 4, so the count-0 pair of
+// bursts and rings adds 14, counts 15 and 25 one each (7), the opening of
+// [45, 135] one (7) and its radius bursts (counts & 3 = 3) 7 each, count
+// 155 two (14). The grid is set up at 9.5 by 9.5 (z 1.0) and grows to 28.0
+// over [720, 730].
+TEST(Boss04, DefeatShowBrushesAndGridOnTheirCounts) {
+  testsupport::WeaponRig rig;
+  bossfight::BossStage stage(1, "osr_bs02", 290816);
+  ASSERT_TRUE(stage.ok);
+  ModelInstance model;
+  ASSERT_EQ(model.Bind(stage.mdl.get()), 0);
+  auto* show = new ShowFrames(&model);
+  rig.Adopt(show);
+  ASSERT_NE(show->SetA(), nullptr);
+  const auto axis = [&](int row) {
+    const SMatrix& m = show->SetA()->world.GetMatrix();
+    return std::sqrt(m.m[row][0] * m.m[row][0] + m.m[row][1] * m.m[row][1] + m.m[row][2] * m.m[row][2]);
+  };
+  EXPECT_NEAR(axis(0), 9.5f, 1e-4f);
+  EXPECT_NEAR(axis(1), 9.5f, 1e-4f);
+  EXPECT_NEAR(axis(2), 1.0f, 1e-4f);
+  std::vector<int> added;
+  for (int c = 0; c <= 730; ++c) {
+    const int before = show->SetA()->brushes.Count();
+    show->Frame();
+    added.push_back(show->SetA()->brushes.Count() - before);
+    rig.Run(1);
+  }
+  const std::vector<std::pair<int, int>> want = {{0, 14}, {1, 0}, {15, 7}, {16, 0}, {25, 7}, {44, 0}, {45, 7},
+                                                 {46, 0}, {47, 7}, {48, 0}, {51, 7}, {135, 7}, {136, 0}, {155, 14}};
+  for (const auto& [c, n] : want) EXPECT_EQ(added[size_t(c)], n) << c;
+  EXPECT_NEAR(axis(0), 28.0f, 1e-3f);
+  EXPECT_NEAR(axis(1), 28.0f, 1e-3f);
+  EXPECT_NEAR(axis(2), 1.0f, 1e-4f);
+}
+
 // The sweep's side is drawn on its entry: a draw below one half takes side
 // 1 (stretches 16, 17, 18 and the gun on part 1), else side 0 (13, 14, 15
 // and part 0). From seed 0 the first draw is 38 / 32767, from seed 10000 it

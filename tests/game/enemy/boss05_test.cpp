@@ -7,11 +7,13 @@
 #include <cmath>
 #include <vector>
 
+#include "boss_fight.h"
 #include "boss_stage.h"
 #include "gen_expect.h"
 #include "platform/crt_rand.h"
 #include "game/effect/EShotMan.h"
 #include "game/enemy/EnemyType5.h"
+#include "game/enemy/boss05/BossPartsObjectT5.h"
 #include "game/enemy/SpawnChild.h"
 #include "game/enemy/boss05/BossSubProc.h"
 #include "game/player/Player.h"
@@ -20,6 +22,7 @@
 #include "model_rig.h"
 #include "support/BossFight.h"
 #include "support/SoundProbe.h"
+#include "support/WeaponRig.h"
 
 namespace {
 
@@ -379,6 +382,56 @@ TEST(Boss05, PictureOfTheSweep) {
   EXPECT_EQ(boss->Script().GetState(), EnemyType5Behavior::STATE_SWEEP);
   EXPECT_GT(boss->Script().effectShots.LiveCount(), 0);
   EXPECT_TRUE(p.Matches("boss05_sweep.png"));
+}
+
+// The defeat show's own handler, one frame at a time (it is not stepped by
+// the rig, and is stopped before the frame that would end its parent).
+class ShowFrames5 : public BossPartsObjectT5 {
+ public:
+  using BossPartsObjectT5::BossPartsObjectT5;
+  void Frame() { User(kCodeMain, 0); }
+
+ protected:
+  int32_t Main(SProcArg) override { return 0; }
+};
+
+// The wreck's parts hidden by phase (node 0 from count 80, 9 from 120, 21
+// and 23 from 145, each kept hidden) and its core's ambient colour over
+// [200, 300]: with t = sin(r pi/2), (0.5 - 0.25t, 0.5 + 0.5t, 0.5 - 0.5t):
+// grey (0.5, 0.5, 0.5) at 200, (0.3232, 0.8536, 0.1464) at 250 (t = 0.7071),
+// green (0.25, 1.0, 0.0) at 300.
+TEST(Boss05, DefeatShowHidesPartsByPhaseAndTurnsTheCoreGreen) {
+  testsupport::WeaponRig rig;
+  bossfight::BossStage stage(2, "osr_bs03", 65536);
+  ASSERT_TRUE(stage.ok);
+  ModelInstance model;
+  ASSERT_EQ(model.Bind(stage.mdl.get()), 0);
+  auto* show = new ShowFrames5(&model);
+  rig.Adopt(show);
+  const auto hidden = [&](int32_t n) {
+    const SMatrix* m = model.GetNode(n)->GetLocal();
+    return m->m[0][0] == 0.0f && m->m[1][1] == 0.0f && m->m[2][2] == 0.0f;
+  };
+  struct Colour {
+    int count;
+    float r, g, b;
+  };
+  const std::vector<Colour> colours = {{200, 0.5f, 0.5f, 0.5f}, {250, 0.32322f, 0.85355f, 0.14645f}, {300, 0.25f, 1.0f, 0.0f}};
+  for (int c = 0; c <= 300; ++c) {
+    show->Frame();
+    EXPECT_EQ(hidden(0), c >= 80) << c;
+    EXPECT_EQ(hidden(9), c >= 120) << c;
+    EXPECT_EQ(hidden(21), c >= 145) << c;
+    EXPECT_EQ(hidden(23), c >= 145) << c;
+    EXPECT_FALSE(hidden(17)) << c;
+    for (const Colour& w : colours)
+      if (w.count == c) {
+        const SGpColour& k = show->ambient.Get();
+        EXPECT_NEAR(k.r, w.r, 1e-4f) << c;
+        EXPECT_NEAR(k.g, w.g, 1e-4f) << c;
+        EXPECT_NEAR(k.b, w.b, 1e-4f) << c;
+      }
+  }
 }
 
 }  // namespace

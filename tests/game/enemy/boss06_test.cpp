@@ -1,9 +1,11 @@
 // Boss type 6 on the enemy rig with a 48-node model: its fight's states
 // over frames, its next-point choice, its cables' samples, its pods, its
 // defeat (also before its pods came) ending the body; then a fight in the
-// whole program and a picture of its shadows.
+// whole program and a picture of its shadows; its pods, arms, cables and
+// shadows on their own frames.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 #include <vector>
@@ -14,6 +16,7 @@
 #include "game/effect/EShotGen.h"
 #include "game/effect/EfxMan.h"
 #include "game/enemy/EnemyType6.h"
+#include "game/player/Player.h"
 #include "game/stage/MapMng.h"
 #include "game/tables/enemy_tables.h"
 #include "model_rig.h"
@@ -350,3 +353,189 @@ TEST(Boss06, SoundsOnTheirFrames) {
 }
 
 }  // namespace
+
+namespace {
+
+// Radius after n expansion steps of the pods' spread: each adds
+// (1 - cos(min(k, 30) / 30 x pi/2)) x 15 + 10.
+double SpreadRadius(int n) {
+  double r = 0.0;
+  for (int k = 1; k <= n; ++k) r += (1.0 - std::cos(std::min(k, 30) / 30.0 * M_PI / 2.0)) * 15.0 + 10.0;
+  return r;
+}
+
+}  // namespace
+
+// One pod on its own, frame by frame: the spread reaches radius 420 on its
+// 28th frame (421.87) and idles, placed at the radius it orbited at on that
+// frame; a launch does the same and then dives; a dive at acceleration 0.17
+// reaches speed 30 on its 177th frame, at 0.8 on its 38th, moving by the
+// speed before each increase; the return from 360 keeps nine tenths a frame
+// and docks after its 63rd frame (0.47), docked at (0, 0, 0).
+TEST(Boss06, PodSpreadDiveAndReturnOnTheirFrames) {
+  EnemyType6PodBehavior p;
+  static constexpr float kCentre[4] = {10.0f, 20.0f, 30.0f, 1.0f};
+  p.centre = kCentre;
+  p.orbit = 0.125f;
+  const double c = std::cos(M_PI / 4.0), s = std::sin(M_PI / 4.0);
+  for (int32_t from : {int32_t(EnemyType6PodBehavior::SPREAD), int32_t(EnemyType6PodBehavior::LAUNCH)}) {
+    p.ChangeState(from);
+    for (int n = 1; n <= 28; ++n) {
+      p.Update();
+      ASSERT_EQ(p.GetState(), from) << n;
+      // Placed at the radius before this frame's expansion.
+      EXPECT_NEAR(p.position[0], 10.0 + SpreadRadius(n - 1) * c, 1e-3) << n;
+      EXPECT_NEAR(p.position[1], 20.0 + SpreadRadius(n - 1) * s, 1e-3) << n;
+      EXPECT_FLOAT_EQ(p.position[2], 30.0f);
+      EXPECT_NEAR(p.radius, SpreadRadius(n), 1e-3) << n;
+      EXPECT_EQ(p.IsPending(), n == 28) << n;
+    }
+    EXPECT_NEAR(p.radius, 421.87, 0.01);
+    EXPECT_EQ(p.counter, 28);
+    EXPECT_EQ(p.GetNextState(), from == EnemyType6PodBehavior::SPREAD ? int32_t(EnemyType6PodBehavior::IDLE)
+                                                                        : int32_t(EnemyType6PodBehavior::DIVE));
+  }
+  // The dive, aimed at the player an eighth of a turn up and right.
+  for (auto [accel, frames] : {std::pair<float, int>{0.17f, 177}, std::pair<float, int>{0.8f, 38}}) {
+    p.position[0] = 100.0f, p.position[1] = 50.0f, p.position[2] = 0.0f;
+    PlayerPos = SVec4{200.0f, 150.0f, 0.0f, 1.0f};
+    p.acceleration = accel;
+    p.ChangeState(EnemyType6PodBehavior::DIVE);
+    for (int n = 1; n <= frames; ++n) {
+      p.Update();
+      ASSERT_EQ(p.GetState(), EnemyType6PodBehavior::DIVE) << n;
+      EXPECT_FLOAT_EQ(p.heading, 0.125f);
+      const double travelled = accel * double(n - 1) * n / 2.0;
+      EXPECT_NEAR(p.position[0], 100.0 + travelled * c, 0.05) << n;
+      EXPECT_NEAR(p.position[1], 50.0 + travelled * s, 0.05) << n;
+      EXPECT_NEAR(p.radius, accel * n, 1e-3) << n;
+      EXPECT_EQ(p.counter, n);
+      EXPECT_EQ(p.GetNextState(), n == frames ? int32_t(EnemyType6PodBehavior::RETURN) : int32_t(EnemyType6PodBehavior::DIVE))
+          << accel << " " << n;
+    }
+  }
+  PlayerPos = SVec4{0.0f, 0.0f, 0.0f, 1.0f};
+  // The return: orbit at 360 on its first frame, then nine tenths a frame.
+  p.ChangeState(EnemyType6PodBehavior::RETURN);
+  double r = 360.0;
+  for (int n = 1; n <= 63; ++n) {
+    p.Update();
+    ASSERT_EQ(p.GetState(), EnemyType6PodBehavior::RETURN) << n;
+    EXPECT_NEAR(p.position[0], 10.0 + r * c, 1e-2) << n;
+    EXPECT_NEAR(p.position[1], 20.0 + r * s, 1e-2) << n;
+    r *= 0.9;
+    EXPECT_NEAR(p.radius, r, 1e-3) << n;
+    EXPECT_EQ(p.GetNextState(), n == 63 ? int32_t(EnemyType6PodBehavior::DOCKED) : int32_t(EnemyType6PodBehavior::RETURN))
+        << n;
+  }
+  p.Update();
+  EXPECT_EQ(p.GetState(), EnemyType6PodBehavior::DOCKED);
+  EXPECT_FLOAT_EQ(p.position[0], 0.0f);
+  EXPECT_FLOAT_EQ(p.position[1], 0.0f);
+  EXPECT_FLOAT_EQ(p.position[2], 0.0f);
+}
+
+// An arm aims at (r cos 2 pi a, r sin 2 pi a, 0) tilted 0.1 turn about x
+// and added to its anchor, eased at the rate (a rate of 1 jumps); a cable
+// aims its mid-point the same way.
+TEST(Boss06, ArmsAndCablesAimAroundTheirAnchor) {
+  static constexpr float kAnchor[4] = {30.0f, -40.0f, 5.0f, 1.0f};
+  static constexpr float kTilt[3] = {0.1f, 0.0f, 0.0f};
+  const double c36 = std::cos(0.2 * M_PI), s36 = std::sin(0.2 * M_PI);
+  EnemyType6Arm arm;
+  arm.SetAnchor(kAnchor);
+  arm.Aim(0.5f, 80.0f, 1.0f, kTilt);
+  EXPECT_NEAR(arm.position[0], 30.0 - 80.0, 1e-3);
+  EXPECT_NEAR(arm.position[1], -40.0, 1e-3);
+  EXPECT_NEAR(arm.position[2], 5.0, 1e-3);
+  // A quarter turn: the offset (0, 100, 0) leans into z.
+  arm.Aim(0.25f, 100.0f, 1.0f, kTilt);
+  EXPECT_NEAR(arm.position[0], 30.0, 1e-3);
+  EXPECT_NEAR(arm.position[1], -40.0 + 100.0 * c36, 1e-3);
+  EXPECT_NEAR(arm.position[2], 5.0 + 100.0 * s36, 1e-3);
+  // Back to angle 0 at the rate 0.1: a tenth of the gap.
+  arm.Aim(0.0f, 100.0f, 0.1f, kTilt);
+  EXPECT_NEAR(arm.position[0], 30.0 + 0.1 * 100.0, 1e-3);
+  EXPECT_NEAR(arm.position[1], -40.0 + 0.9 * 100.0 * c36, 1e-3);
+  EXPECT_NEAR(arm.position[2], 5.0 + 0.9 * 100.0 * s36, 1e-3);
+  EnemyType6Cable cable;
+  cable.SetAnchor(kAnchor);
+  cable.Aim(0.25f, 60.0f, 1.0f, kTilt);
+  EXPECT_NEAR(cable.mid[0], 30.0, 1e-3);
+  EXPECT_NEAR(cable.mid[1], -40.0 + 60.0 * c36, 1e-3);
+  EXPECT_NEAR(cable.mid[2], 5.0 + 60.0 * s36, 1e-3);
+}
+
+// On the rig, once its pods came: five pods (group 9, mask 0, radius 6,
+// power 100) and two arms (group 9, mask 0x10, radius 14, power 100) hurt
+// the player; the four shadows are "B004::Kage", drawn every other frame.
+TEST(Boss06, PartsBodiesAndShadowFlicker) {
+  Boss6Rig r;
+  ASSERT_NE(r.boss, nullptr);
+  auto& s = r.boss->Script();
+  // Shadows: shadow i starts with flicker i AND 1, swapped on each draw,
+  // and is drawn (then tilted 0.1 turn about x) only when it is 1; so a
+  // shadow started with 0 is first drawn on the second frame.
+  for (int i = 0; i < 4; ++i) {
+    EnemyType6Kage& k = s.shadows[i];
+    EXPECT_EQ(k.GetName(), "B004::Kage");
+    EXPECT_EQ(k.flicker, i & 1) << i;
+    const SMatrix* m = k.node.GetLocal();
+    for (int f = 1; f <= 2; ++f) {
+      k.SendEvent(SProc::EVENT_DRAW, 0);
+      EXPECT_EQ(k.flicker, (i + f) & 1) << i;
+      const bool drawn = ((i + f - 1) & 1) != 0 || f == 2;
+      EXPECT_NEAR(m->m[1][1], drawn ? std::cos(0.2 * M_PI) : 1.0, 1e-5) << i << " " << f;
+      EXPECT_NEAR(std::fabs(m->m[1][2]), drawn ? std::sin(0.2 * M_PI) : 0.0, 1e-5) << i << " " << f;
+    }
+  }
+  while (s.GetState() != EnemyType6Behavior::STATE_PODS_IN) ASSERT_GT(r.UntilNext(), 0);
+  r.m.rig.Run(1);
+  for (auto& p : s.pods) {
+    EXPECT_EQ(p.body.group, 9);
+    EXPECT_EQ(p.body.mask, 0u);
+    EXPECT_FLOAT_EQ(p.body.GetRadius(), 6.0f);
+    EXPECT_EQ(p.body.power, 100);
+    EXPECT_EQ(p.body.owner, &p);
+  }
+  for (auto& a : s.arms) {
+    EXPECT_EQ(a.body.group, 9);
+    EXPECT_EQ(a.body.mask, 0x10u);
+    EXPECT_FLOAT_EQ(a.body.GetRadius(), 14.0f);
+    EXPECT_EQ(a.body.power, 100);
+    EXPECT_EQ(a.body.position, a.position);
+  }
+}
+
+// On stage 2 as it plays: the pods fly back from radius 360 when they come,
+// and effect 45 is heard on each frame whose radius is 35 or less (frames
+// 23 to 63 of the return: 360 x 0.9^23 = 31.9, 360 x 0.9^22 = 35.4); a
+// launch plays effect 20 as it starts.
+TEST(Boss06, PodsSoundAsTheyCloseInAndLaunch) {
+  testsupport::StageBossFight f(2);
+  auto* b = dynamic_cast<EnemyType6*>(f.Start(7348.0f, 7346.0f, "Boss04"));
+  ASSERT_NE(b, nullptr);
+  SRsc* se = testsupport::EffectBank();
+  ASSERT_NE(se, nullptr);
+  auto& s = b->Script();
+  while (s.GetState() == EnemyType6Behavior::STATE_ENTRANCE) f.Step();
+  ASSERT_EQ(s.GetState(), EnemyType6Behavior::STATE_PODS_IN);
+  auto& pod = s.pods[0].behavior;
+  ASSERT_EQ(pod.GetNextState(), EnemyType6PodBehavior::RETURN);
+  for (int n = 1; n <= 63; ++n) {
+    testsupport::RearmSound(se, 45);
+    f.Step();
+    ASSERT_EQ(pod.GetState(), EnemyType6PodBehavior::RETURN) << n;
+    EXPECT_EQ(testsupport::SoundPlayed(se, 45), n >= 23) << n;
+  }
+  EXPECT_EQ(pod.GetNextState(), EnemyType6PodBehavior::DOCKED);
+  f.Step();
+  EXPECT_EQ(pod.GetState(), EnemyType6PodBehavior::DOCKED);
+  testsupport::RearmSound(se, 20);
+  f.Step(3);
+  EXPECT_FALSE(testsupport::SoundPlayed(se, 20));
+  pod.ChangeState(EnemyType6PodBehavior::LAUNCH);
+  f.Step();
+  EXPECT_EQ(pod.GetState(), EnemyType6PodBehavior::LAUNCH);
+  EXPECT_TRUE(testsupport::SoundPlayed(se, 20));
+}

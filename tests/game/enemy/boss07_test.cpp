@@ -4,9 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <vector>
 
+#include "boss_fight.h"
 #include "boss_stage.h"
 #include "gen_expect.h"
 #include "game/core/Game.h"
@@ -14,11 +16,13 @@
 #include "game/effect/EShotMan.h"
 #include "game/effect/EThunderGen.h"
 #include "game/enemy/EnemyType7.h"
+#include "game/enemy/boss07/BossPartsObjectT7.h"
 #include "game/tables/enemy_tables.h"
 #include "model_rig.h"
 #include "platform/crt_rand.h"
 #include "support/BossFight.h"
 #include "support/SoundProbe.h"
+#include "support/WeaponRig.h"
 
 namespace {
 
@@ -383,6 +387,76 @@ TEST(Boss07, PictureOfTheSweepUnderTheStorm) {
   EXPECT_FLOAT_EQ(p.world->G()->Ambient10().Get().r, 0.4f);
   EXPECT_GT(boss->Script().thunder.Tips().Count(), 0);
   EXPECT_TRUE(p.Matches("boss07_storm.png"));
+}
+
+// The defeat show's own handler, one frame at a time (stopped long before
+// the frame that ends its parent).
+class ShowFrames7 : public BossPartsObjectT7 {
+ public:
+  using BossPartsObjectT7::BossPartsObjectT7;
+  void Frame() { User(kCodeMain, 0); }
+
+ protected:
+  int32_t Main(SProcArg) override { return 0; }
+};
+
+using Rot3 = std::array<std::array<double, 3>, 3>;
+
+// The rotation of `turns` about axis X (0) or Z (2), rows as the engine
+// keeps them (a row vector times the matrix).
+Rot3 Turn(int axis, double turns) {
+  const double c = std::cos(2.0 * M_PI * turns), s = std::sin(2.0 * M_PI * turns);
+  Rot3 r = {{{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}};
+  const int i0 = axis == 0 ? 1 : 0, i1 = axis == 0 ? 2 : 1;
+  r[i0][i0] = c, r[i0][i1] = s, r[i1][i0] = -s, r[i1][i1] = c;
+  return r;
+}
+
+Rot3 Times(const Rot3& a, const Rot3& b) {
+  Rot3 o{};
+  for (int i = 0; i < 3; ++i)
+    for (int j = 0; j < 3; ++j)
+      for (int k = 0; k < 3; ++k) o[i][j] += a[i][k] * b[k][j];
+  return o;
+}
+
+// The wreck's parts shrink to nothing by step: nodes 18, 26, 35 and 5 from
+// the first frame, 15 from count 90, 40 and 56 from 275, each kept. At 275
+// the wreck's root turns to 0.445927 turn about X and 0.213034 about Z, and
+// on every frame of [275, 440] further by 0.013 - 0.012 cos(2 pi r) about X
+// and 0.0105 - 0.0095 cos(4 pi r) about Z (0.001 and 0.001 at r = 0).
+TEST(Boss07, DefeatShowShrinksItsPartsByStepAndTurnsTheWreck) {
+  testsupport::WeaponRig rig;
+  bossfight::BossStage stage(2, "osr_bs05", 65536);
+  ASSERT_TRUE(stage.ok);
+  ModelInstance model;
+  ASSERT_EQ(model.Bind(stage.mdl.get()), 0);
+  auto* show = new ShowFrames7(&model);
+  rig.Adopt(show);
+  const auto gone = [&](int32_t n) {
+    const SMatrix* m = model.GetNode(n)->GetLocal();
+    for (int i = 0; i < 3; ++i)
+      for (int j = 0; j < 3; ++j)
+        if (m->m[i][j] != 0.0f) return false;
+    return true;
+  };
+  Rot3 want = Times(Turn(2, 0.213034), Turn(0, 0.445927));
+  for (int c = 0; c <= 280; ++c) {
+    show->Frame();
+    for (int32_t n : {18, 26, 35, 5}) EXPECT_TRUE(gone(n)) << c << " " << n;
+    EXPECT_EQ(gone(15), c >= 90) << c;
+    EXPECT_EQ(gone(40), c >= 275) << c;
+    EXPECT_EQ(gone(56), c >= 275) << c;
+    EXPECT_FALSE(gone(12)) << c;
+    if (c >= 275) {
+      const double r = (c - 275) / 165.0;
+      want = Times(Turn(0, 0.013 - 0.012 * std::cos(2.0 * M_PI * r)), want);
+      want = Times(Turn(2, 0.0105 - 0.0095 * std::cos(4.0 * M_PI * r)), want);
+      const SMatrix* m = model.GetRootNode()->GetLocal();
+      for (int i = 0; i < 3; ++i)
+        for (int j = 0; j < 3; ++j) EXPECT_NEAR(m->m[i][j], want[i][j], 1e-4) << c << " " << i << j;
+    }
+  }
 }
 
 }  // namespace

@@ -6,8 +6,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <vector>
 
+#include "game/core/Game.h"
 #include "game/core/StageCounters.h"
 #include "game/effect/EShotMan.h"
 #include "game/enemy/EnemyType15.h"
@@ -216,6 +218,57 @@ TEST(Boss15, FlowerGeneratorsAndLasersWithTheirValues) {
                                0, 0, 0, 20.0f, -1, -1, 0});
     ExpectGen(*g[2], ShotTuple{0x101, 5, 0x20B, 0x20B, 0.25f, 0, 0, 6.0f, 4.0f, 1, 0, 1, 0, 0, 6, 10000, 50, 30.0f, 0,
                                0, 0, 30.0f, -1, -1, 0});
+  }
+}
+
+// The laser curtain's model satellites circle the boss on a ring turned by
+// the game's shared view matrix (the stage camera's view; here that of a
+// camera turned half a turn about y: x and z flip) after a 0.075-turn tilt
+// about x, around the boss raised by 80: the offset (x, y, 0) becomes
+// (-x, y cos 27 deg, -y sin 27 deg). The sprite satellites' laser origins
+// take that view's turn.
+TEST(Boss15, CurtainRingTurnedByTheSharedView) {
+  Rig r(15, 100000, 30.0f);
+  ASSERT_NE(r.boss, nullptr);
+  std::optional<Game> own;
+  if (GetGame() == nullptr) own.emplace();
+  Game& game = *GetGame();
+  auto& s = r.boss->Script();
+  SMatrix view = kIdentityMatrix;
+  view.m[0][0] = -1.0f, view.m[2][2] = -1.0f;
+  view.m[3][0] = 500.0f, view.m[3][1] = -700.0f, view.m[3][2] = 9000.0f;
+  const auto frame = [&] {
+    game.StageCamera() = view;
+    r.m.rig.Run();
+  };
+  for (int k = 0; k < 5000 && r.State() != EnemyType15Behavior::CURTAIN; ++k) frame();
+  ASSERT_EQ(r.State(), EnemyType15Behavior::CURTAIN);
+  const double c = std::cos(0.15 * M_PI), sn = std::sin(0.15 * M_PI);
+  for (int k = 0; k < 3; ++k) {
+    frame();
+    // The two goals lie half a turn apart: their middle is the ring's
+    // centre, 80 above the boss (which moves on a little in the frame after
+    // its script), and half their difference is satellite 0's offset.
+    const float* b = s.position;
+    const float* g0 = s.options[0].glide.goal;
+    const float* g1 = s.options[1].glide.goal;
+    const double a = 2.0 * M_PI * double(s.angleA);
+    const double x = 270.0 * std::cos(a), y = 270.0 * std::sin(a);
+    EXPECT_NEAR((g0[0] - g1[0]) / 2.0, -x, 1e-2) << k;
+    EXPECT_NEAR((g0[1] - g1[1]) / 2.0, y * c, 1e-2) << k;
+    EXPECT_NEAR((g0[2] - g1[2]) / 2.0, -y * sn, 1e-2) << k;
+    EXPECT_NEAR((g0[0] + g1[0]) / 2.0, b[0], 0.5) << k;
+    EXPECT_NEAR((g0[1] + g1[1]) / 2.0, b[1] - 80.0, 3.0) << k;
+    EXPECT_NEAR((g0[2] + g1[2]) / 2.0, b[2], 1e-2) << k;
+  }
+  while (s.step != 120) frame();
+  frame();
+  for (int i : {0, 5}) {
+    const BossOption2D* o = s.curtain.Live(i);
+    ASSERT_NE(o, nullptr) << i;
+    const SMatrix& m = s.laserOrigins[i];
+    for (int row = 0; row < 3; ++row)
+      for (int col = 0; col < 4; ++col) EXPECT_FLOAT_EQ(m.m[row][col], view.m[row][col]) << i;
   }
 }
 
