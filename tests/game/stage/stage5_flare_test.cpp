@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 #include "game/effect/EfxElements.h"
@@ -139,6 +140,34 @@ TEST_F(Stage5Flare, FlareSheetsFadeAndFlashByRailKey) {
               VAL(f->colour[0], 1.0f), VAL(f->colour[3], 1.0f), VAL(f->target[3], 0.0f)});
   FlareAt(4921);
   EXPECT_EQ(OnSheet(8), 0);
+}
+
+TEST_F(Stage5Flare, TheLightRidesOnTheCameraAxes) {
+  const float* eye = g_MapMng.camera->GetPosition();
+  float u1[4], u2[4], u3[4];
+  g_MapMng.camera->GetAxes(u1, u2, u3);
+  // L = eye + a1 u1 + a2 u2 + a3 u3; the glow (axis position 1) sits on
+  // the light's screen point.
+  struct Case {
+    int k;
+    float a1, a2, a3;
+  };
+  // 4800: f = 0.5: 6000 - 3000, 1000 - 10000, 80000. 5000: f = 1/6:
+  // 80000, -8000 - 7000, -80000 / 6.
+  for (const Case c : {Case{4800, 3000.0f, -9000.0f, 80000.0f}, Case{5000, 80000.0f, -15000.0f, -80000.0f / 6.0f}}) {
+    SCOPED_TRACE(c.k);
+    FlareAt(c.k);
+    const std::vector<EfxSprite*> s = Sprites();
+    ASSERT_EQ(s.size(), 16u);
+    SVec3 l{};
+    for (int i = 0; i < 3; ++i)
+      (&l.x)[i] = eye[i] + u1[i] * c.a1 + u2[i] * c.a2 + u3[i] * c.a3;
+    const SVec2 at = LensFlare::Project(l);
+    const SGpSpriteCell* glow = s[0]->Sprite();
+    ASSERT_NE(glow, nullptr);
+    EXPECT_NEAR(glow->ownPos[0], at.x, std::abs(at.x) * 1e-3f + 1e-2f);
+    EXPECT_NEAR(glow->ownPos[1], at.y, std::abs(at.y) * 1e-3f + 1e-2f);
+  }
 }
 
 TEST_F(Stage5Flare, RocksBehindTheCameraGoOnlyAfterRail4300) {
