@@ -50,7 +50,7 @@ class HitBody : public SObject {
   virtual void SetFlags(uint32_t bits) { mask |= bits; }
   virtual void ClearFlags(uint32_t bits) { mask &= ~bits; }
   // Takes the body out of the tests (1) or puts it back (0).
-  virtual void SetOff(uint8_t off) { disabled = off; }
+  virtual void SetDisabled(uint8_t off) { disabled = off; }
   virtual void SetRadius(float r) {
     radius = r;
     radiusSq = r * r;

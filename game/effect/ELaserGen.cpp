@@ -324,7 +324,7 @@ void ELaserGen::StepSegments() {
     const float s = DepthScale(p.z);
     seg->depthScale = s;
     if (p.z <= -256.0f) {
-      seg->body.SetOff(1);
+      seg->body.SetDisabled(1);
     } else {
       seg->body.SetRadius((seg->widthA + seg->widthB) * s * 0.3f);
     }

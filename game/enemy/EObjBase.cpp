@@ -331,7 +331,7 @@ int32_t EObjBase::Script(int32_t code, int32_t state) {
       return 1;
     case STATE_GRABBED:
       if (code == Behavior::CODE_ENTER) {
-        body.SetOff(1);
+        body.SetDisabled(1);
         targetableFrames = 0;
         if (HasLaser()) KillList(0);
         if (grabbed == 0) {
@@ -353,7 +353,7 @@ int32_t EObjBase::Script(int32_t code, int32_t state) {
         return 1;
       }
       if (code == Behavior::CODE_LEAVE) {
-        body.SetOff(0);
+        body.SetDisabled(0);
         return 1;
       }
       if (code != Behavior::CODE_FRAME) return 0;
@@ -482,7 +482,7 @@ void EObjBase::Step() {
   }
   // 5. Depth: far or near enemies cannot be hit.
   const float z = p[2];
-  body.SetOff(z <= -kDepthLimit || z >= kDepthLimit ? 1 : 0);
+  body.SetDisabled(z <= -kDepthLimit || z >= kDepthLimit ? 1 : 0);
   // 6. Leaving the play area, with a margin that grows with depth.
   const float m = z * 0.5f + kLeaveMargin;
   if (p[1] >= kAreaY + m || p[0] >= kAreaX + m || p[0] <= -kAreaX - m || p[1] <= -kAreaY - m) Kill(0);

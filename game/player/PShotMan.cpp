@@ -166,5 +166,5 @@ void PShotMan::ReleaseAll() { pool_.DestroyAll(); }
 
 void PShotMan::DisableBig() {
   for (int32_t i = 0; i < pool_.Capacity(); ++i)
-    if (pool_.InUse(i) && pool_.At(i)->group == 3) pool_.At(i)->SetOff(1);
+    if (pool_.InUse(i) && pool_.At(i)->group == 3) pool_.At(i)->SetDisabled(1);
 }

@@ -84,15 +84,15 @@ void Player::RegisterBodies() {
 }
 
 void Player::EnableBodies() {
-  coreBody.SetOff(0);
-  body.SetOff(0);
-  middleBody.SetOff(0);
+  coreBody.SetDisabled(0);
+  body.SetDisabled(0);
+  middleBody.SetDisabled(0);
   // The wide body clears what it touches: it takes part only while the
   // bomb or the dash runs, at the ship.
   const bool wide = controlMode == CONTROL_BOMB || controlMode == CONTROL_DASH;
-  wideBody.SetOff(wide ? 0 : 1);
+  wideBody.SetDisabled(wide ? 0 : 1);
   // The outer bodies are switched on by the lock-on sweep alone.
-  for (HitBody& b : outerBodies) b.SetOff(1);
+  for (HitBody& b : outerBodies) b.SetDisabled(1);
 }
 
 void Player::ShowBodies() {

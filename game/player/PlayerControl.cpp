@@ -259,13 +259,13 @@ void Player::LockOnStep() {
     return;
   }
   const bool sweepBefore = outerBodies[0].disabled == 0;
-  for (HitBody& b : outerBodies) b.SetOff(1);
-  middleBody.SetOff(1);
+  for (HitBody& b : outerBodies) b.SetDisabled(1);
+  middleBody.SetDisabled(1);
   if (m != 18) {
     const float f = slots[0].frame;
     if (f >= 192.0f && f < 198.0f) {
       if (!sweepBefore) ++outerContactSerial;  // a new sweep: every enemy may be touched once
-      outerBodies[0].SetOff(0);
+      outerBodies[0].SetDisabled(0);
       outerBodies[0].SetRadius(88.0f);
       outerPoints[0][0] = position[0];
       outerPoints[0][1] = position[1] - 28.0f;
@@ -287,8 +287,8 @@ void Player::EndLockOn() {
   EnemyScan::ReleaseContacts();
   lockCount = 0;
   ResetControl();
-  for (HitBody& b : outerBodies) b.SetOff(1);
-  middleBody.SetOff(1);
+  for (HitBody& b : outerBodies) b.SetDisabled(1);
+  middleBody.SetDisabled(1);
   if (invulnerability < 20) invulnerability = 20;
 }
 

@@ -56,8 +56,8 @@ int32_t B001Cannon::Init(SProcArg arg) {
   muzzleMatrix = muzzle->GetWorld();
   std::copy_n(&muzzleMatrix->m[3][0], 4, hitPosition);
   body.Register(kHitGroup, kMuzzleMask, hitPosition, boss_->muzzleRadii[index], this, 0, kHitAux);
-  body.SetOff(1);
-  shield.SetOff(1);
+  body.SetDisabled(1);
+  shield.SetDisabled(1);
   return 0;
 }
 

@@ -44,8 +44,8 @@ void EnemyType3::RegisterBodies(float* at, float radius) {
   body.Register(kHitGroup, kBodyMask, at, radius, this, 0, kHitAux);
   armour.Detach();
   armour.Register(kHitGroup, 0, armourPosition, kArmourRadius, this, 0, kHitAux);
-  body.SetOff(1);
-  armour.SetOff(1);
+  body.SetDisabled(1);
+  armour.SetDisabled(1);
 }
 
 int32_t EnemyType3::Init(SProcArg arg) {

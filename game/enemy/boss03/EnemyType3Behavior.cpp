@@ -157,9 +157,9 @@ bool EnemyType3Behavior::OnEnter(int32_t state) {
     case FANS:
       resume = ARCS;
       step = 0;
-      for (int i = 0; i < 3; ++i) cannons[i].body.SetOff(0);
-      e.body.SetOff(0);
-      e.armour.SetOff(1);
+      for (int i = 0; i < 3; ++i) cannons[i].body.SetDisabled(0);
+      e.body.SetDisabled(0);
+      e.armour.SetDisabled(1);
       for (int k = 0; k < 2; ++k) {
         StartShots(&cannons[2], cannons[2].hitPosition, &cannons[2], A(k));
         StartShots(&cannons[2], cannons[2].hitPosition, &cannons[2], B(k));
@@ -207,8 +207,8 @@ bool EnemyType3Behavior::OnEnter(int32_t state) {
       step = 0;
       SetWheelSpin(0.02f, 120.0f);
       e.everyCounter = 0;
-      e.body.SetOff(0);
-      e.armour.SetOff(0);
+      e.body.SetDisabled(0);
+      e.armour.SetDisabled(0);
       for (int i = 3; i <= 4; ++i) {
         cannons[i].SetAngleTarget(0.0f, 30.0f, 1);
         cannons[i].body.SetMask(B001Cannon::kMuzzleMask);
@@ -393,11 +393,11 @@ bool EnemyType3Behavior::OnLeave(int32_t state) {
     case SETTLE_B:
     case RISE:
       if (state == RISE) {
-        e.body.SetOff(0);
-        e.armour.SetOff(0);
+        e.body.SetDisabled(0);
+        e.armour.SetDisabled(0);
         for (int i = 3; i <= 5; ++i) {
-          cannons[i].shield.SetOff(0);
-          cannons[i].body.SetOff(0);
+          cannons[i].shield.SetDisabled(0);
+          cannons[i].body.SetDisabled(0);
         }
       }
       return true;

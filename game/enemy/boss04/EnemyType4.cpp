@@ -36,7 +36,7 @@ int32_t EnemyType4::Init(SProcArg arg) {
   }
   body.Detach();
   body.Register(kHitGroup, kBodyMask, hitPosition, param != nullptr ? param->hitRadius : 0.0f, this, 0, kHitAux);
-  body.SetOff(1);
+  body.SetDisabled(1);
   script_.enemy = this;
   script_.position = position;
   script_.Enter();

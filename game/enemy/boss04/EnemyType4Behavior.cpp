@@ -416,7 +416,7 @@ bool EnemyType4Behavior::OnLeave(int32_t state) {
   EnemyType4& e = *enemy;
   switch (state) {
     case ENTRY:
-      e.body.SetOff(0);
+      e.body.SetDisabled(0);
       return true;
     case TOUR:
       path.Clear();

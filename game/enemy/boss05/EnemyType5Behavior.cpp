@@ -105,7 +105,7 @@ int32_t EnemyType5Behavior::Entry(int32_t code) {
   switch (code) {
     case CODE_ENTER: {
       step = subStep = 0;
-      enemy->body.SetOff(1);
+      enemy->body.SetDisabled(1);
       enemy->SetRoutePoint(SEG_ENTRY);
       position[0] = 0.0f, position[1] = -400.0f, position[2] = 0.0f;
       std::copy(position, position + 4, home);
@@ -207,7 +207,7 @@ int32_t EnemyType5Behavior::Transform(int32_t code) {
       }
       return 1;
     case CODE_LEAVE: {
-      enemy->body.SetOff(0);
+      enemy->body.SetDisabled(0);
       // From now on a hit on a thruster damages the boss as its body does.
       static constexpr float kRadius[6] = {0.0f, 15.0f, 20.0f, 20.0f, 20.0f, 15.0f};
       for (int i = 1; i < EnemyType5::kGlows; ++i)

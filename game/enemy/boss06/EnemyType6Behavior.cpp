@@ -100,7 +100,7 @@ int32_t EnemyType6Behavior::Entrance(int32_t code) {
   if (code == CODE_ENTER) {
     frame = 0;
     position[0] = 0.0f, position[1] = -600.0f, position[2] = 0.0f;
-    owner->body.SetOff(1);
+    owner->body.SetDisabled(1);
     owner->SetRoutePoint(14);
     for (auto& s : shadows) s.TakeMotion(owner->param != nullptr ? owner->param->RouteAt(14) : nullptr);
     ShadowsTo(kEntryCorners, 1.0f);
@@ -157,7 +157,7 @@ int32_t EnemyType6Behavior::PodsIn(int32_t code) {
       ++frame;
       return 1;
     case CODE_LEAVE:
-      owner->body.SetOff(0);
+      owner->body.SetDisabled(0);
       std::copy(&kHoverPoints[0][0], &kHoverPoints[0][0] + 20, &hover[0][0]);
       chosen = hover[chosenIndex];
       return 1;
@@ -299,7 +299,7 @@ int32_t EnemyType6Behavior::Recall(int32_t code) {
   if (code == CODE_ENTER) {
     frame = 0;
     armSpread = 0.0f;
-    owner->body.SetOff(1);
+    owner->body.SetDisabled(1);
     for (auto& p : pods) p.behavior.ChangeState(EnemyType6PodBehavior::SPREAD);
     return 1;
   }
@@ -363,7 +363,7 @@ int32_t EnemyType6Behavior::Wobble(int32_t code) {
       armSpread = 80.0f, cableFactor = 0.75f;
       std::copy(position, position + 4, returnPoint);
       nextState = STATE_HOVER;
-      owner->body.SetOff(0);
+      owner->body.SetDisabled(0);
       BossVoice(24);
       for (auto& p : pods) p.behavior.ChangeState(EnemyType6PodBehavior::RETURN);
       ShowParts(1);

@@ -71,7 +71,7 @@ int32_t EnemyType7Behavior::Entrance(int32_t code) {
     case CODE_ENTER:
       frame = 0;
       owner->SetRoutePoint(0);
-      owner->body.SetOff(1);
+      owner->body.SetDisabled(1);
       owner->SetRoutePoint(20);
       position[0] = 0.0f, position[1] = -150.0f, position[2] = 0.0f;
       return 1;
@@ -83,7 +83,7 @@ int32_t EnemyType7Behavior::Entrance(int32_t code) {
       return 1;
     case CODE_LEAVE:
       mover.Clear();
-      owner->body.SetOff(0);
+      owner->body.SetDisabled(0);
       return 1;
     default:
       return 0;

@@ -150,7 +150,7 @@ bool EnemyType8Behavior::OnEnter(int32_t state) {
       hoverPhase = 0.0f;
       e.SetRoutePoint(2);
       std::copy(kEntryStart, kEntryStart + 3, p);
-      e.body.SetOff(1);
+      e.body.SetDisabled(1);
       float p0[4];
       std::copy(p, p + 4, p0);
       float tan[4];
@@ -472,7 +472,7 @@ bool EnemyType8Behavior::OnLeave(int32_t state) {
   switch (state) {
     case ENTRY:
       mover.Clear();
-      e.body.SetOff(0);
+      e.body.SetDisabled(0);
       return true;
     case MOUNT_GUNS:
       KillMounts(1);

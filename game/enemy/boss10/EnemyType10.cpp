@@ -20,7 +20,7 @@ int32_t EnemyType10::Init(SProcArg arg) {
   script = &script_;
   if (OnInit(arg) < 0) return -1;
   hitPosition[0] = 0.0f, hitPosition[1] = -1000.0f, hitPosition[2] = 0.0f;
-  body.SetOff(1);
+  body.SetDisabled(1);
   angles[0] = -0.021f;
   script_.emitterPoint = NodePoint(this, 89);
   script_.hitPoint = NodePoint(this, 90);

@@ -134,7 +134,7 @@ int32_t EnemyType10Behavior::Climb(int32_t code) {
     return 1;
   }
   if (code == CODE_LEAVE) {
-    owner->body.SetOff(0);
+    owner->body.SetDisabled(0);
     return 1;
   }
   if (code != CODE_FRAME) return 0;

@@ -179,11 +179,11 @@ int32_t EnemyType11Behavior::Entrance(int32_t code) {
     frame = step = 0;
     position[0] = 0.0f, position[1] = -100.0f, position[2] = 0.0f;
     owner->SetMove(300.0f, 330.0f, 1, 0.5f);
-    owner->body.SetOff(1);
+    owner->body.SetDisabled(1);
     return 1;
   }
   if (code == CODE_LEAVE) {
-    owner->body.SetOff(0);
+    owner->body.SetDisabled(0);
     return 1;
   }
   if (code != CODE_FRAME) return 0;

@@ -105,7 +105,7 @@ int32_t EnemyType12Behavior::Handle(int32_t code, int32_t state) {
 int32_t EnemyType12Behavior::Entrance(int32_t code) {
   if (code == CODE_ENTER) {
     frame = 0;
-    owner->body.SetOff(1);
+    owner->body.SetDisabled(1);
     position[0] = 0.0f, position[1] = 640.0f, position[2] = 380.0f;
     // Up from below and behind through three keys, each tangent from its
     // neighbours.
@@ -121,7 +121,7 @@ int32_t EnemyType12Behavior::Entrance(int32_t code) {
   }
   if (code == CODE_LEAVE) {
     path.Clear();
-    owner->body.SetOff(0);
+    owner->body.SetDisabled(0);
     return 1;
   }
   if (code != CODE_FRAME) return 0;

@@ -115,7 +115,7 @@ int32_t EnemyType13Behavior::Materialise(int32_t code) {
     c = 0;
     Set4(position, 0.0f, -100.0f, 0.0f, position[3]);
     for (int i = 0; i < 4; ++i) saved[i] = position[i];
-    owner->body.SetOff(1);
+    owner->body.SetDisabled(1);
     streamers.SetStatic(true);
     owner->AddChild(2, &streamers, 0);
     static constexpr float kFirst[4] = {150.0f, -250.0f, 0.0f, 1.0f};
@@ -142,7 +142,7 @@ int32_t EnemyType13Behavior::Materialise(int32_t code) {
     owner->visible = 1;
     BossScreenRamp(1.0f, 120);
     BossVoice(kVoiceEntry);
-    owner->body.SetOff(0);
+    owner->body.SetDisabled(0);
     fight = 1;
     nextAttack = TWIN_STREAMS;
     ChangeState(INTERLUDE);

@@ -89,7 +89,7 @@ int32_t EnemyType14Behavior::Entrance(int32_t code) {
       frame = 0;
       position[0] = 0.0f, position[1] = -80.0f, position[2] = 0.0f;
       owner->SetMove(214.0f, 215.0f, 0, 0.5f);
-      owner->body.SetOff(1);
+      owner->body.SetDisabled(1);
       return 1;
     case CODE_FRAME:
       if (frame == 70) owner->SetMove(215.0f, 200.0f, 0, -0.25f);
@@ -98,7 +98,7 @@ int32_t EnemyType14Behavior::Entrance(int32_t code) {
       ++frame;
       return 1;
     case CODE_LEAVE:
-      owner->body.SetOff(0);
+      owner->body.SetDisabled(0);
       return 1;
     default:
       return 0;

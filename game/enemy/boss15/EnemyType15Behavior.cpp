@@ -96,7 +96,7 @@ int32_t EnemyType15Behavior::Descent(int32_t code) {
   static constexpr float kStation[4] = {0.0f, -80.0f, 0.0f, 1.0f};
   if (code == CODE_ENTER) {
     step = sub = 0;
-    enemy->body.SetOff(1);
+    enemy->body.SetDisabled(1);
     shafts.SetStatic(true);
     enemy->AddChild(1, &shafts, 0);
     position[0] = 0.0f, position[1] = -500.0f, position[2] = 0.0f;
@@ -114,7 +114,7 @@ int32_t EnemyType15Behavior::Descent(int32_t code) {
     return 1;
   }
   if (code == CODE_LEAVE) {
-    enemy->body.SetOff(0);
+    enemy->body.SetDisabled(0);
     return 1;
   }
   if (code != CODE_FRAME) return 0;

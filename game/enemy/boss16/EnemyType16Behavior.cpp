@@ -84,11 +84,11 @@ int32_t EnemyType16Behavior::Entrance(int32_t code) {
     position[0] = 0.0f, position[1] = -80.0f, position[2] = 0.0f;
     for (int i = 0; i < 3; ++i) home[i] = position[i];
     Motion(0);
-    owner->body.SetOff(1);
+    owner->body.SetDisabled(1);
     return 1;
   }
   if (code == CODE_LEAVE) {
-    owner->body.SetOff(0);
+    owner->body.SetDisabled(0);
     return 1;
   }
   if (code != CODE_FRAME) return 0;

@@ -15,7 +15,7 @@
 #include "game/effect/EShotMan.h"
 #include "game/enemy/EnemyMan.h"
 #include "game/enemy/EnemySet.h"
-#include "game/enemy/EnemyType3.h"
+#include "game/enemy/boss03/EnemyType3.h"
 #include "game/player/Player.h"
 #include "game/stage/MapMng.h"
 #include "platform/crt_rand.h"

@@ -19,7 +19,7 @@
 #include "game/effect/ELaserGen.h"
 #include "game/effect/EShotGen.h"
 #include "game/enemy/EnemySet.h"
-#include "game/enemy/EnemyType4.h"
+#include "game/enemy/boss04/EnemyType4.h"
 #include "game/stage/MapMng.h"
 #include "platform/crt_rand.h"
 #include "support/ImageCompare.h"

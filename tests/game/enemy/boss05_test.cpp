@@ -12,7 +12,7 @@
 #include "gen_expect.h"
 #include "platform/crt_rand.h"
 #include "game/effect/EShotMan.h"
-#include "game/enemy/EnemyType5.h"
+#include "game/enemy/boss05/EnemyType5.h"
 #include "game/enemy/boss05/BossPartsObjectT5.h"
 #include "game/enemy/SpawnChild.h"
 #include "game/enemy/boss05/BossSubProc.h"

@@ -15,7 +15,7 @@
 #include "game/core/StageCounters.h"
 #include "game/effect/EShotGen.h"
 #include "game/effect/EfxMan.h"
-#include "game/enemy/EnemyType6.h"
+#include "game/enemy/boss06/EnemyType6.h"
 #include "game/player/Player.h"
 #include "game/stage/MapMng.h"
 #include "game/tables/enemy_tables.h"

@@ -15,7 +15,7 @@
 #include "game/core/StageCounters.h"
 #include "game/effect/EShotMan.h"
 #include "game/effect/EThunderGen.h"
-#include "game/enemy/EnemyType7.h"
+#include "game/enemy/boss07/EnemyType7.h"
 #include "game/enemy/boss07/BossPartsObjectT7.h"
 #include "game/tables/enemy_tables.h"
 #include "model_rig.h"

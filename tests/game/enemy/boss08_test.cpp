@@ -16,7 +16,7 @@
 #include "game/enemy/BossShots.h"
 #include "game/enemy/EnemyMan.h"
 #include "game/enemy/EnemySet.h"
-#include "game/enemy/EnemyType8.h"
+#include "game/enemy/boss08/EnemyType8.h"
 #include "game/stage/MapMng.h"
 #include "platform/crt_rand.h"
 #include "game/core/Game.h"

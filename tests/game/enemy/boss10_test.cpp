@@ -12,7 +12,7 @@
 #include "game/core/StageCounters.h"
 #include "game/effect/EShotGen.h"
 #include "game/effect/ELaserGen.h"
-#include "game/enemy/EnemyType10.h"
+#include "game/enemy/boss10/Boss10.h"
 #include "support/ImageCompare.h"
 #include "support/SoundProbe.h"
 #include "support/WeaponRig.h"

@@ -15,7 +15,7 @@
 #include "game/effect/EShotGen.h"
 #include "game/effect/EShotMan.h"
 #include "game/effect/EfxGen.h"
-#include "game/enemy/EnemyType11.h"
+#include "game/enemy/boss11/Boss11.h"
 #include "support/ImageCompare.h"
 #include "support/SoundProbe.h"
 #include "support/WeaponRig.h"

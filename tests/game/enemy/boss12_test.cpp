@@ -16,7 +16,7 @@
 
 #include "boss_fight.h"
 #include "game/effect/EShotGen.h"
-#include "game/enemy/EnemyType12.h"
+#include "game/enemy/boss12/Boss12.h"
 #include "support/ImageCompare.h"
 #include "support/SoundProbe.h"
 

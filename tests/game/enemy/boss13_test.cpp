@@ -10,7 +10,7 @@
 #include "game/core/StageCounters.h"
 #include "game/core/Game.h"
 #include "game/effect/EfxMan.h"
-#include "game/enemy/EnemyType13.h"
+#include "game/enemy/boss13/EnemyType13.h"
 #include "game/player/Player.h"
 #include "boss_rig.h"
 #include "platform/crt_rand.h"

@@ -14,7 +14,7 @@
 #include "game/effect/EShotGen.h"
 #include "game/effect/EShotMan.h"
 #include "game/enemy/ERingShotGen.h"
-#include "game/enemy/EnemyType14.h"
+#include "game/enemy/boss14/EnemyType14.h"
 #include "game/enemy/boss14/BossPartsObjectT14.h"
 #include "support/BossFight.h"
 #include "support/ImageCompare.h"

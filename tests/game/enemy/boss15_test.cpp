@@ -12,7 +12,7 @@
 #include "game/core/Game.h"
 #include "game/core/StageCounters.h"
 #include "game/effect/EShotMan.h"
-#include "game/enemy/EnemyType15.h"
+#include "game/enemy/boss15/EnemyType15.h"
 #include "game/stage/MapMng.h"
 #include "boss_rig.h"
 #include "gen_expect.h"

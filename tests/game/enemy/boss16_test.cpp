@@ -16,7 +16,7 @@
 #include "game/effect/EfxElements.h"
 #include "game/effect/EfxMan.h"
 #include "game/effect/EThunderGen.h"
-#include "game/enemy/EnemyType16.h"
+#include "game/enemy/boss16/Boss16.h"
 #include "support/ImageCompare.h"
 #include "support/SoundProbe.h"
 

@@ -19,7 +19,7 @@
 #include "game/enemy/EnemyToolkit.h"
 #include "game/enemy/EnemyType1.h"
 #include "game/enemy/EnemyType17.h"
-#include "game/enemy/EnemyType5.h"
+#include "game/enemy/boss05/EnemyType5.h"
 #include "game/enemy/Flasher.h"
 #include "game/player/ItemMan.h"
 #include "model_rig.h"

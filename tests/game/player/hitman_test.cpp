@@ -216,7 +216,7 @@ TEST_F(HitManTest, EnemyAgainstOuterBodyReactsWithEventElevenOrIsStruck) {
   hit.TestGroups();
   EXPECT_EQ(log, (Log{{"player", 11, A(&reacting->body)}}));
   EXPECT_EQ(reacting->lastAttacker.Get(), nullptr);
-  reacting->body.SetOff(1);
+  reacting->body.SetDisabled(1);
 
   log.clear();
   player.outerContactSerial = 5;
@@ -349,7 +349,7 @@ TEST_F(HitManTest, EnemyDisabledInItsAnswerIsTestedNoFurther) {
   Body(2, 0, 0, 0, 12, &shots, 1);
   Body(2, 0, 0, 0, 12, &shots, 2);
   e->onEvent = [&](int32_t code, SProcArg) {
-    if (code == 7) e->body.SetOff(1);
+    if (code == 7) e->body.SetDisabled(1);
   };
   hit.TestGroups();
   EXPECT_EQ(log, (Log{{"enemy", 7, 1}, {"shots", 7, A(bodies[0].get())}}));

@@ -280,7 +280,7 @@ TEST(EnemyScanTests, LockAndDashTestsAtTheScreenEdge) {
   e.grabMode = EObjBase::GRAB_DEFEATED;
   EXPECT_FALSE(DashForm::IsDashable(&e.body, p));
   e.grabMode = EObjBase::GRAB_FREE;
-  e.body.SetOff(1);
+  e.body.SetDisabled(1);
   EXPECT_FALSE(DashForm::IsLockable(&e.body, p));
   e.body.Detach();
 }

@@ -31,7 +31,7 @@ class TestEnemy : public EObjBase {
         break;
       case 9:  // grabbed: its body is off while it is held
         grabMode = GRAB_HELD;
-        body.SetOff(1);
+        body.SetDisabled(1);
         break;
       case 11:
         if (IsActive()) grabbed = 1, grabCount = 1;
@@ -39,7 +39,7 @@ class TestEnemy : public EObjBase {
       case 12: slot.index = static_cast<int32_t>(arg); break;
       case 14:
         grabMode = GRAB_FREE;
-        body.SetOff(0);
+        body.SetDisabled(0);
         break;
       default: break;
     }

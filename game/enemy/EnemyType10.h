@@ -1,3 +1,0 @@
-#pragma once
-// Boss type 10 (game/enemy/boss10).
-#include "game/enemy/boss10/Boss10.h"

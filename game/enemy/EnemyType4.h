@@ -1,3 +1,0 @@
-#pragma once
-// Boss type 4 (armoured core with parts).
-#include "game/enemy/boss04/EnemyType4.h"
