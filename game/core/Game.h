@@ -125,7 +125,6 @@ class Game : public SProc {
   void DrawFade();
   // The second overlay: mode 1 or 2 draws it, with its own ramp.
   void SetOverlay(int32_t mode, const float corners[4][4]);
-  void RampOverlay(float target, int32_t frames);
   float GetFadeLevel() const { return fade_.level; }
   int32_t GetFadeLayer() const { return fadeLayer_; }
   void StartShake(int32_t strength);

@@ -325,7 +325,6 @@ void Game::SetOverlay(int32_t mode, const float corners[4][4]) {
       for (int c = 0; c < 4; ++c) overlayColours_[i][c] = corners[i][c];
 }
 
-void Game::RampOverlay(float target, int32_t frames) { overlay_.Set(target, frames); }
 
 void Game::StartShake(int32_t strength) {
   shakeStrength_ = strength;

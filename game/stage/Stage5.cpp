@@ -113,7 +113,7 @@ void Stage5::PlayTriggers() {
 void Stage5::DrawSlots(int32_t first, int32_t last, float time) {
   // A unit scale: the slot is placed at the shake position.
   static constexpr SVec3 kUnit{1.0f, 1.0f, 1.0f};
-  for (int32_t n = first; n <= last; ++n) g_MapMng.layers[n].Place(time, &shake_, nullptr, &kUnit);
+  g_MapMng.PlaceLayers(first, last + 1, time, &shake_, nullptr, &kUnit);
 }
 
 void Stage5::PlayDraw() {

@@ -134,8 +134,3 @@ const SRscRequest RscTableStage5[] = {
 };
 #undef S5
 
-int32_t CountRscRows(const SRscRequest* table) {
-  int32_t n = 0;
-  while (table != nullptr && table[n].target) ++n;
-  return n;
-}

@@ -14,5 +14,3 @@ extern const SRscRequest RscTableStage3[];  // 63 rows
 extern const SRscRequest RscTableStage4[];  // 56 rows
 extern const SRscRequest RscTableStage5[];  // 87 rows
 
-// Rows of a table before its end row.
-int32_t CountRscRows(const SRscRequest* table);

@@ -51,10 +51,7 @@ SVec4 Normalised(float x, float y, float z, float w) {
 
 namespace sgp_stacks {
 int LightFlagsDepth() { return g_lightFlags.Depth(); }
-int LightEnableDepth() { return g_lightEnable.Depth(); }
 int LightDirectionDepth() { return g_lightDir.Depth(); }
-int LightColourDepth() { return g_lightColour.Depth(); }
-int AmbientDepth() { return g_ambient.Depth(); }
 void Clear() {
   g_lightFlags.Clear();
   g_lightEnable.Clear();

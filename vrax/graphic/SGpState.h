@@ -255,10 +255,7 @@ namespace sgp_stacks {
 constexpr int kDepth = 32;
 // Current depths (entries held), for tests and diagnostics.
 int LightFlagsDepth();
-int LightEnableDepth();
 int LightDirectionDepth();
-int LightColourDepth();
-int AmbientDepth();
 // Empties every stack (tests).
 void Clear();
 }  // namespace sgp_stacks
