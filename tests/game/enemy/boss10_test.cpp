@@ -276,9 +276,7 @@ TEST(Boss10, BreakUpSoundsAndFlashByFrame) {
   b.w.Step(30);
   boss->SendEvent(EObjBase::EV_DEFEATED, 0);
   b.w.Step();
-  BossPartsObjectT10* c = nullptr;
-  for (SProc* p = boss->GetList(0)->Head(); p != nullptr && c == nullptr; p = SProcList::Next(p))
-    c = dynamic_cast<BossPartsObjectT10*>(p);
+  BossPartsObjectT10* c = bossfight::FirstChildOf<BossPartsObjectT10>(boss);
   ASSERT_NE(c, nullptr);
   SHandle<BossPartsObjectT10> h(c);
   SRsc* se = testsupport::EffectBank();

@@ -224,9 +224,7 @@ TEST(Boss11, BreakUpSoundsPartsAndFlashByFrame) {
   boss->SendEvent(EObjBase::EV_DEFEATED, 0);
   b.w.Step();
   EXPECT_NE(testsupport::SoundPlayed(voice, 40), testsupport::SoundPlayed(voice, 41));
-  BossPartsObjectT11* c = nullptr;
-  for (SProc* p = boss->GetList(0)->Head(); p != nullptr && c == nullptr; p = SProcList::Next(p))
-    c = dynamic_cast<BossPartsObjectT11*>(p);
+  BossPartsObjectT11* c = bossfight::FirstChildOf<BossPartsObjectT11>(boss);
   ASSERT_NE(c, nullptr);
   const int32_t ids[4] = {14, 25, 33, 23};
   std::map<int32_t, std::vector<int32_t>> played;

@@ -208,9 +208,7 @@ TEST(Boss14, BreakUpSoundsAndPartsByFrame) {
   b.w.Step(30);
   boss->SendEvent(EObjBase::EV_DEFEATED, 0);
   b.w.Step();
-  BossPartsObjectT14* c = nullptr;
-  for (SProc* p = boss->GetList(0)->Head(); p != nullptr && c == nullptr; p = SProcList::Next(p))
-    c = dynamic_cast<BossPartsObjectT14*>(p);
+  BossPartsObjectT14* c = bossfight::FirstChildOf<BossPartsObjectT14>(boss);
   ASSERT_NE(c, nullptr);
   SRsc* se = testsupport::EffectBank();
   const int32_t ids[4] = {14, 15, 25, 23};

@@ -268,9 +268,7 @@ TEST(Boss16, BreakUpSoundsByFrame) {
   b.w.Step(30);
   boss->SendEvent(EObjBase::EV_DEFEATED, 0);
   b.w.Step();
-  BossPartsObjectT16* c = nullptr;
-  for (SProc* p = boss->GetList(0)->Head(); p != nullptr && c == nullptr; p = SProcList::Next(p))
-    c = dynamic_cast<BossPartsObjectT16*>(p);
+  BossPartsObjectT16* c = bossfight::FirstChildOf<BossPartsObjectT16>(boss);
   ASSERT_NE(c, nullptr);
   SHandle<BossPartsObjectT16> h(c);
   SRsc* se = testsupport::EffectBank();

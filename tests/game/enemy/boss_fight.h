@@ -138,6 +138,15 @@ struct SpawnedBoss {
   bool ok = false;
 };
 
+// The first child of type C in list 0 of p (a boss's show companion, made
+// in the defeat state's first frame), or null.
+template <class C>
+C* FirstChildOf(SProc* p) {
+  for (SProc* c = p->GetList(0)->Head(); c != nullptr; c = SProcList::Next(c))
+    if (C* found = dynamic_cast<C*>(c)) return found;
+  return nullptr;
+}
+
 // The rand draws made by fn (the generator's state stepped forward from
 // before to after; -1 beyond 1000).
 template <class Fn>
