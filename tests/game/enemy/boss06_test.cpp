@@ -534,6 +534,14 @@ TEST(Boss06, PodsSoundAsTheyCloseInAndLaunch) {
   testsupport::RearmSound(se, 20);
   f.Step(3);
   EXPECT_FALSE(testsupport::SoundPlayed(se, 20));
+  // Docked, the pod sits on the body's node 47, and its hit body with it,
+  // not at the view's origin.
+  const float* dock = b->Node47();
+  const float* hit = s.pods[0].body.position;
+  ASSERT_NE(dock, nullptr);
+  ASSERT_NE(hit, nullptr);
+  EXPECT_GT(std::fabs(dock[0]) + std::fabs(dock[1]) + std::fabs(dock[2]), 1.0f);
+  for (int i = 0; i < 3; ++i) EXPECT_FLOAT_EQ(hit[i], dock[i]) << i;
   pod.ChangeState(EnemyType6PodBehavior::LAUNCH);
   f.Step();
   EXPECT_EQ(pod.GetState(), EnemyType6PodBehavior::LAUNCH);
