@@ -273,10 +273,7 @@ TEST(Boss10, BreakUpSoundsAndFlashByFrame) {
   bossfight::SpawnedBoss<EnemyType10> b(3, "osr_bs08", 245760, 10);
   ASSERT_TRUE(b.ok);
   EnemyType10* boss = b.boss;
-  b.w.Step(30);
-  boss->SendEvent(EObjBase::EV_DEFEATED, 0);
-  b.w.Step();
-  BossPartsObjectT10* c = bossfight::FirstChildOf<BossPartsObjectT10>(boss);
+  BossPartsObjectT10* c = bossfight::DefeatForTheShow<BossPartsObjectT10>(b);
   ASSERT_NE(c, nullptr);
   SHandle<BossPartsObjectT10> h(c);
   SRsc* se = testsupport::EffectBank();

@@ -205,10 +205,7 @@ TEST(Boss14, BreakUpSoundsAndPartsByFrame) {
   bossfight::SpawnedBoss<EnemyType14> b(4, "osr_bs12", 28672, 14);
   ASSERT_TRUE(b.ok);
   EnemyType14* boss = b.boss;
-  b.w.Step(30);
-  boss->SendEvent(EObjBase::EV_DEFEATED, 0);
-  b.w.Step();
-  BossPartsObjectT14* c = bossfight::FirstChildOf<BossPartsObjectT14>(boss);
+  BossPartsObjectT14* c = bossfight::DefeatForTheShow<BossPartsObjectT14>(b);
   ASSERT_NE(c, nullptr);
   SRsc* se = testsupport::EffectBank();
   const int32_t ids[4] = {14, 15, 25, 23};

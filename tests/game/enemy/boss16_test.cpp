@@ -265,10 +265,7 @@ TEST(Boss16, BreakUpSoundsByFrame) {
   bossfight::SpawnedBoss<EnemyType16> b(5, "osr_bs14", 57344, 16);
   ASSERT_TRUE(b.ok);
   EnemyType16* boss = b.boss;
-  b.w.Step(30);
-  boss->SendEvent(EObjBase::EV_DEFEATED, 0);
-  b.w.Step();
-  BossPartsObjectT16* c = bossfight::FirstChildOf<BossPartsObjectT16>(boss);
+  BossPartsObjectT16* c = bossfight::DefeatForTheShow<BossPartsObjectT16>(b);
   ASSERT_NE(c, nullptr);
   SHandle<BossPartsObjectT16> h(c);
   SRsc* se = testsupport::EffectBank();

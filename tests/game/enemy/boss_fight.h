@@ -147,6 +147,16 @@ C* FirstChildOf(SProc* p) {
   return nullptr;
 }
 
+// Defeats the spawned boss 30 frames into its fight and returns its show
+// companion once the defeat state's first frame has run, or null.
+template <class C, class T>
+C* DefeatForTheShow(SpawnedBoss<T>& b) {
+  b.w.Step(30);
+  b.boss->SendEvent(EObjBase::EV_DEFEATED, 0);
+  b.w.Step();
+  return FirstChildOf<C>(b.boss);
+}
+
 // The rand draws made by fn (the generator's state stepped forward from
 // before to after; -1 beyond 1000).
 template <class Fn>
