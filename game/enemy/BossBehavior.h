@@ -1,0 +1,56 @@
+#pragma once
+// What every boss script keeps, under one set of names, and the states the
+// bosses share. A boss's script derives from BossBehaviorOf<its body>, keeps
+// its own attack states and hands the shared ones to this class.
+#include <cstdint>
+
+#include "game/core/Behavior.h"
+#include "game/core/SplineMover.h"
+#include "game/enemy/EnemyBase.h"
+
+class BossBehavior : public Behavior {
+ public:
+  // The body's translation, which the script moves.
+  float* position = nullptr;
+  // Where the boss hovers and where it flies back to.
+  float home[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+  // The state that follows the current one (after the flight home).
+  int32_t next = 0;
+  // Frames counted within the current state, and its sub-step.
+  int32_t frame = 0;
+  int32_t step = 0;
+  // The path the boss flies between two points.
+  SplineMover path;
+
+ protected:
+  // How the boss flies home when the enemy timeline releases it.
+  struct HomeFlight {
+    float frames;        // length of the two-key path home
+    int32_t routePoint;  // animation segment on the way; kKeepRoute leaves it
+    int32_t timeUp;      // out of time: this state; kDefeat sends the defeat
+  };
+  static constexpr int32_t kKeepRoute = -1;
+  static constexpr int32_t kDefeat = -1;
+
+  virtual EnemyBase* Body() = 0;
+
+  // The flight home: on enter, out of time the boss escapes or is defeated;
+  // else a path from where it is to `to` starts. Each frame it moves along
+  // the path and, when there, changes to AfterHome(). On leave the path is
+  // cleared and the body's every-N counter starts again, so that the next
+  // attack's intervals count from its own start.
+  int32_t FlyHome(int32_t code, const HomeFlight& flight, const float* to);
+  // The state after the flight home; `next` unless the boss chooses.
+  virtual int32_t AfterHome() { return next; }
+  // The boss's own work each frame of the flight, before the path moves.
+  virtual void HomeFrame() {}
+};
+
+template <class Boss>
+class BossBehaviorOf : public BossBehavior {
+ public:
+  Boss* enemy = nullptr;
+
+ protected:
+  EnemyBase* Body() override { return enemy; }
+};
