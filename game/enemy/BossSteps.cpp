@@ -4,10 +4,10 @@
 
 #include "game/core/Game.h"
 
-void BossHover(float* p, const float* home, int32_t frame) {
+void BossHover(float* p, const float* home, int32_t frame, float ax, float ay) {
   constexpr float kQuarter = 1.5707964f;
-  p[0] = home[0] + 6.0f * std::sin(float(frame) * 0.02f * kQuarter);
-  p[1] = home[1] + 7.0f * std::sin(float(frame) * 0.025f * kQuarter);
+  p[0] = home[0] + ax * std::sin(float(frame) * 0.02f * kQuarter);
+  p[1] = home[1] + ay * std::sin(float(frame) * 0.025f * kQuarter);
 }
 
 void BossStopSe(int32_t n) {
