@@ -70,9 +70,9 @@ TEST(Boss04, EntryCycleOverTimeDefeatShowAndEnd) {
   EXPECT_EQ(b->body.disabled, 1);
   // It waits under the rail until the rail, running again, reaches 8360,
   // then rises to its fighting depth.
-  while (b->Script().subStep < 2) f.Step();
+  while (b->Script().step < 2) f.Step();
   EXPECT_EQ(b->GetPosition()[2], -100.0f);
-  while (b->Script().subStep < 3) f.Step();
+  while (b->Script().step < 3) f.Step();
   EXPECT_GE(g_MapMng.t, 8360.0f);
   EXPECT_LT(g_MapMng.t, 8362.0f);
   ASSERT_GT(RunTo(f, b, 1, 400), 0);
@@ -133,7 +133,7 @@ TEST(Boss04, EntrySoundsVoicesAndGeneratorsOfEachState) {
   std::vector<std::pair<int32_t, int32_t>> heard[3];
   const int32_t sounds[3] = {42, 2, 36};
   for (int k = 0; k < 3000 && s.GetState() == EnemyType4Behavior::ENTRY; ++k) {
-    const std::pair<int32_t, int32_t> at{s.subStep, s.step};
+    const std::pair<int32_t, int32_t> at{s.step, s.frame};
     f.Step();
     for (int i = 0; i < 3; ++i)
       if (testsupport::SoundPlayed(se, sounds[i])) {
@@ -205,7 +205,7 @@ TEST(Boss04, EntrySoundsVoicesAndGeneratorsOfEachState) {
     ExpectGen(*g[1], ShotTuple{0x2101, 5, 11, 11, 0, 0.25f, 0.5f, 2.5f, 2.5f, 6, 1.0f, 1, 0, 6, 10, 100, 13, 0, 0, 0,
                                1, 50.0f, -1, -1, 0});
   }
-  while (s.step <= 197) f.Step();
+  while (s.frame <= 197) f.Step();
   {
     const auto g = LiveGens(b);
     ASSERT_EQ(g.size(), 5u);
@@ -221,7 +221,7 @@ TEST(Boss04, EntrySoundsVoicesAndGeneratorsOfEachState) {
   // The laser.
   ASSERT_GT(RunTo(f, b, EnemyType4Behavior::LASER, 800), 0);
   EXPECT_TRUE(testsupport::SoundPlayed(vo, 20));
-  while (s.step <= 40) {
+  while (s.frame <= 40) {
     EXPECT_TRUE(LiveGens(b).empty());
     f.Step();
   }
@@ -467,7 +467,7 @@ TEST(Boss04, PictureAndTheShotsThatDefeatIt) {
   // its first key (0, -412, 3830), on the side's second stretch; parts 2 and
   // 3 fire their random fans, and one side part its aimed stream.
   auto& s = b->Script();
-  EXPECT_EQ(s.step, 61);
+  EXPECT_EQ(s.frame, 61);
   const float* at = b->GetPosition();
   EXPECT_EQ(std::make_tuple(at[0], at[1], at[2]), std::make_tuple(0.0f, -412.0f, 3830.0f));
   EXPECT_EQ(b->routeCursorIndex, 14 + 3 * s.side);
