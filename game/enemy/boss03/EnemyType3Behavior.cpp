@@ -187,6 +187,8 @@ bool EnemyType3Behavior::OnEnter(int32_t state) {
     case RINGS: {
       frame = 0;
       next = RINGS;
+      // Every other volley turns by half the gap between two shots, so that
+      // its rings fly through the gaps of the last.
       const float half = float(step & 1) / 16.0f;
       for (int j = -4; j <= 4; ++j) {
         const float a = float(j) / 8.0f + half + 0.25f;
@@ -247,6 +249,8 @@ bool EnemyType3Behavior::OnFrame(int32_t state) {
       if (e.EveryFrames(170)) DefeatOrChange(ARCS);
       return true;
     case ARCS:
+      // The side cannons' spin eases to a stop over 60 frames, so that they
+      // stand still as the state ends at 200 (STREAMS likewise at 270).
       if (frame == 140) {
         cannons[0].SetRateTarget(0.0f, 60.0f, 2);
         cannons[1].SetRateTarget(0.0f, 60.0f, 2);

@@ -152,6 +152,8 @@ bool EnemyType4Behavior::OnEnter(int32_t state) {
       if (DefeatWhenOverTime(&e)) return true;
       frame = step = 0;
       PathTo(path, p, home, 64.0f);
+      // Away from home the flight back has an animation of its own side:
+      // stretches 10 to 12 when home lies to its right, 7 to 9 to its left.
       if (Vec3Equal(p, home)) e.SetRoutePoint(0);
       else e.SetRoutePoint(p[0] < home[0] ? 10 : 7);
       return true;
@@ -185,6 +187,8 @@ void EnemyType4Behavior::EntryFrame() {
         DustRing(false);
       }
       if (frame > 33) {
+        // From the leap until it stands at its fighting depth the shadow's
+        // plane stays where it was: the shadow does not fly with the body.
         e.shadowHold = 1;
         const float u = float(frame - 33) * 0.04f;
         speed = 80.0f + 30.0f * std::sin(u * kHalfPi);
@@ -255,6 +259,9 @@ void EnemyType4Behavior::EntryFrame() {
 void EnemyType4Behavior::ReleasedFrame() {
   EnemyType4& e = *enemy;
   const int32_t cursor = e.routeCursorIndex;
+  // The flight's three stretches follow the path: the first until it has
+  // played once (the path waits), the second while the path runs, the last
+  // until it has played; then the attack after the one it was let go in.
   if (step == 0) {
     if (e.animator.count >= 1) {
       step = 1;

@@ -158,6 +158,8 @@ bool EnemyType8Behavior::OnEnter(int32_t state) {
       return true;
     case SEEDS:
       begin(LINES);
+      // Each round's two seeds carry ids of their own (1 to 3 left, 4 to 6
+      // right): the bursts find this round's seeds among all the live shots.
       Shot(0x30F, mountPoint[0], 0.25f, 4.0f, step + 1);
       Shot(0x30F, mountPoint[1], 0.25f, 4.0f, step + 4);
       return true;
@@ -349,6 +351,8 @@ bool EnemyType8Behavior::OnFrame(int32_t state) {
     case BOUNCE:
       BounceShots(0);
       if (e.EveryFrames(330)) {
+        // The cannon, like the spiral, comes after a move; the move goes on
+        // to `next` once its animation has played.
         next = CANNON;
         EscapeOr(MOVE_A);
       }
@@ -428,6 +432,8 @@ bool EnemyType8Behavior::OnFrame(int32_t state) {
       return true;
     case EnemyBase::SCRIPT_RELEASED:
       if (frame > 60) {
+        // The cycle goes on with the attack after the one it was let go in;
+        // an attack that comes after a move gets its move first.
         EscapeOr(next == SPIRAL ? MOVE_B : next == CANNON ? MOVE_A : next);
       }
       ++frame;
