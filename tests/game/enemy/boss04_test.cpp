@@ -5,7 +5,8 @@
 // side by its draw with its stretches and gun; the way home by side, and
 // straight to the defeat past the time; the voices on dispose and the
 // defeat voice by its draw; the laser on the low part; a picture mid-fight
-// and a defeat by the Player's shots, which never hurt the armour parts.
+// and a defeat by the Player's shots, which never hurt the armour parts;
+// the parts on their nodes, and a grab ending their generators.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -483,6 +484,45 @@ TEST(Boss04, PictureAndTheShotsThatDefeatIt) {
   ASSERT_GT(RunTo(f, b, EnemyBase::SCRIPT_DEFEATED, 1500), 0);
   EXPECT_EQ(StageDefeatCount, defeats + 1);
   for (const B002Parts& p : b->Script().parts) EXPECT_EQ(p.hitPoints, 1000);
+}
+
+// The eight armour parts (parts 0 to 7) ride nodes 62, 63, 67, 66, 65, 64,
+// 68 and 69 as "B002 Parts": 1000 hit points, class 3, record kind 0 and
+// no record, a body of mask 0x104 and radius 4 at the node's point, and
+// they keep their node's world matrix. Damage and a defeat do nothing to a
+// part; grabbed (code 9) or caught by a grab attempt (code 11), it ends
+// the generators hung on it, and only its own.
+TEST(Boss04, ArmourPartsOnTheirNodesAndAGrabEndsTheirGenerators) {
+  StageBossFight f(1);
+  EnemyType4* b = Fight(f, EnemyType4Behavior::TOUR);
+  ASSERT_NE(b, nullptr);
+  auto& s = b->Script();
+  const int32_t nodes[8] = {62, 63, 67, 66, 65, 64, 68, 69};
+  for (int i = 0; i < 8; ++i) {
+    B002Parts& p = s.parts[i];
+    EXPECT_EQ(p.GetName(), "B002 Parts") << i;
+    ASSERT_NE(p.node, nullptr) << i;
+    EXPECT_EQ(p.node, b->model.GetNode(nodes[i])) << i;
+    EXPECT_EQ(p.nodeMatrix, p.node->GetWorld()) << i;
+    EXPECT_EQ(p.hitPoints, 1000) << i;
+    EXPECT_EQ(p.classKind, 3) << i;
+    EXPECT_EQ(p.paramKind, 0) << i;
+    EXPECT_EQ(p.param, nullptr) << i;
+    EXPECT_EQ(p.body.radius, 4.0f) << i;
+    EXPECT_EQ(p.body.mask, 0x104u) << i;
+  }
+  // The tour hangs one generator on each of parts 0 to 3.
+  for (int i = 0; i < 4; ++i) ASSERT_EQ(bossfight::CountChildren<EShotGen>(&s.parts[i], 0), 1) << i;
+  s.parts[0].SendEvent(EObjBase::EV_DAMAGE, 50);
+  s.parts[0].SendEvent(EObjBase::EV_DEFEATED, 0);
+  EXPECT_EQ(s.parts[0].hitPoints, 1000);
+  EXPECT_EQ(bossfight::CountChildren<EShotGen>(&s.parts[0], 0), 1);
+  s.parts[0].SendEvent(EObjBase::EV_GRABBED, 0);
+  EXPECT_EQ(bossfight::CountChildren<EShotGen>(&s.parts[0], 0), 0);
+  EXPECT_EQ(bossfight::CountChildren<EShotGen>(&s.parts[1], 0), 1);
+  s.parts[2].SendEvent(EObjBase::EV_GRAB_ATTEMPT, 0);
+  EXPECT_EQ(bossfight::CountChildren<EShotGen>(&s.parts[2], 0), 0);
+  EXPECT_EQ(bossfight::CountChildren<EShotGen>(&s.parts[3], 0), 1);
 }
 
 }  // namespace
