@@ -9,15 +9,15 @@
 // stage's end.
 #include <cstdint>
 
-#include "game/core/Behavior.h"
 #include "game/enemy/BossPartsObject.h"
+#include "game/enemy/BossPhases.h"
 #include "game/enemy/EnemyBase.h"
 #include "game/enemy/OwnParam.h"
 #include "game/enemy/boss03/B001Parts.h"
 
 class EnemyType3;
 
-class EnemyType3Behavior : public Behavior {
+class EnemyType3Behavior : public BossPhases<EnemyType3> {
  public:
   enum : int32_t {
     ROLL_IN = 0, SETTLE_A = 1, SETTLE_B = 2, FANS = 3, ARCS = 4, STREAMS = 5, UNFOLD = 6, RISE = 7,
@@ -27,27 +27,17 @@ class EnemyType3Behavior : public Behavior {
   static constexpr int32_t kUnfoldSound = 35;
 
   explicit EnemyType3Behavior(EnemyType3* boss);
-  int32_t Handle(int32_t code, int32_t state) override;
   // Every wheel eases from its speed to target (turns a frame) over frames.
   void SetWheelSpin(float target, float frames);
 
-  EnemyType3* enemy;
-  float* position = nullptr;
-  int32_t resume = 0;
-  int32_t step = 0;
-  int32_t subStep = 0;
   B001Wheel wheels[8];
   B001Cannon cannons[6];
 
  private:
-  bool OnEnter(int32_t state);
-  bool OnFrame(int32_t state);
-  bool OnLeave(int32_t state);
-  // Over time: code 8 to the boss (its phase ends); else the state changes.
-  void PhaseCheck(int32_t next);
-  bool OverTime() const;
+  bool OnEnter(int32_t state) override;
+  bool OnFrame(int32_t state) override;
+  bool OnLeave(int32_t state) override;
   void AddCannons(int first);
-  void KillCannonChildren(int first, int last);
   // The direct shots of a second-set cannon, each after a muzzle flash.
   void ShotS1(B001Cannon& c);
   void ShotS2(B001Cannon& c);

@@ -1,11 +1,11 @@
 #include <cmath>
 #include <new>
 
-#include "game/core/Game.h"
 #include "game/effect/ELaserGen.h"
 #include "game/effect/EShotMan.h"
 #include "game/effect/EfxMan.h"
 #include "game/effect/RandF.h"
+#include "game/enemy/BossKit.h"
 #include "game/enemy/BossShots.h"
 #include "game/enemy/boss03/EnemyType3.h"
 #include "game/player/Player.h"
@@ -60,10 +60,6 @@ ShotTuple T(float aim, int32_t n, float delay) {
   return {0x101, 5, 0x309, 0x309, aim, 0, 0, 3.0f, 3.0f, n, 1.0f, 1, 0, 0, 1, 0, 0, 0, 0, 0, 0, delay, -1, -1, 0};
 }
 
-void Play(int32_t n) {
-  if (Game* g = GetGame()) g->PlaySe(n, 61440);
-}
-
 void MuzzleFlash(B001Cannon& c) {
   const SVec4 at{c.hitPosition[0], c.hitPosition[1], c.hitPosition[2], c.hitPosition[3]};
   g_EfxMan.SpawnSprite(7, &at, kFlashKeys, nullptr, nullptr, 2, 6, RandF(), 1.0f, 1.0f, nullptr, nullptr, 0.0f, 1);
@@ -72,7 +68,7 @@ void MuzzleFlash(B001Cannon& c) {
 }  // namespace
 
 EnemyType3Behavior::EnemyType3Behavior(EnemyType3* boss)
-    : enemy(boss),
+    : BossPhases(boss),
       wheels{boss, boss, boss, boss, boss, boss, boss, boss},
       cannons{boss, boss, boss, boss, boss, boss} {}
 
@@ -85,26 +81,12 @@ void EnemyType3Behavior::SetWheelSpin(float target, float frames) {
   }
 }
 
-bool EnemyType3Behavior::OverTime() const { return enemy->framesAlive > enemy->chainFrameLimit; }
-
-void EnemyType3Behavior::PhaseCheck(int32_t next) {
-  if (OverTime()) {
-    enemy->SendEvent(EObjBase::EV_DEFEATED, 0);
-  } else {
-    ChangeState(next);
-  }
-}
-
 void EnemyType3Behavior::AddCannons(int first) {
   for (int i = 0; i < 3; ++i) {
     B001Cannon& c = cannons[first + i];
     c.SetStatic(true);
     enemy->AddChild(2, &c, i);
   }
-}
-
-void EnemyType3Behavior::KillCannonChildren(int first, int last) {
-  for (int i = first; i <= last; ++i) cannons[i].KillChildrenAll(0);
 }
 
 void EnemyType3Behavior::ShotS1(B001Cannon& c) {
@@ -122,25 +104,12 @@ void EnemyType3Behavior::ShotS2(B001Cannon& c) {
     EShotMan::Fire(10, 5, p[0], p[1], p[2], a + d, 5.0f, nullptr, -1, nullptr, 1.0f);
 }
 
-int32_t EnemyType3Behavior::Handle(int32_t code, int32_t state) {
-  switch (code) {
-    case CODE_ENTER:
-      return OnEnter(state) ? 1 : 0;
-    case CODE_FRAME:
-      return OnFrame(state) ? 1 : 0;
-    case CODE_LEAVE:
-      return OnLeave(state) ? 1 : 0;
-    default:
-      return 0;
-  }
-}
-
 bool EnemyType3Behavior::OnEnter(int32_t state) {
   EnemyType3& e = *enemy;
   switch (state) {
     case ROLL_IN:
-      Play(kEngineSound);
-      step = 0;
+      BossSe(kEngineSound);
+      frame = 0;
       e.SetCannonTables(0);
       e.SetRoutePoint(0);
       AddCannons(0);
@@ -152,11 +121,11 @@ bool EnemyType3Behavior::OnEnter(int32_t state) {
       return true;
     case SETTLE_A:
     case SETTLE_B:
-      step = 0;
+      frame = 0;
       return true;
     case FANS:
-      resume = ARCS;
-      step = 0;
+      next = ARCS;
+      frame = 0;
       for (int i = 0; i < 3; ++i) cannons[i].body.SetDisabled(0);
       e.body.SetDisabled(0);
       e.armour.SetDisabled(1);
@@ -166,14 +135,14 @@ bool EnemyType3Behavior::OnEnter(int32_t state) {
       }
       return true;
     case ARCS:
-      step = 0;
-      resume = STREAMS;
+      frame = 0;
+      next = STREAMS;
       StartShots(&cannons[2], cannons[2].hitPosition, &cannons[2], kC);
       StartShots(&cannons[2], cannons[2].hitPosition, &cannons[2], kD);
       return true;
     case STREAMS:
-      step = 0;
-      resume = FANS;
+      frame = 0;
+      next = FANS;
       e.SetRoutePoint(0);
       cannons[0].SetRateTarget(0.2f, 60.0f, 2);
       cannons[1].SetRateTarget(0.2f, 60.0f, 2);
@@ -182,8 +151,8 @@ bool EnemyType3Behavior::OnEnter(int32_t state) {
       StartShots(&cannons[2], cannons[2].hitPosition, &cannons[2], kG);
       return true;
     case UNFOLD:
+      frame = 0;
       step = 0;
-      subStep = 0;
       e.everyCounter = 0;
       // The recoil route moves 9 entries on: in the boss's own copy of its
       // record, never in the stage's.
@@ -193,18 +162,18 @@ bool EnemyType3Behavior::OnEnter(int32_t state) {
     case RISE:
       return true;
     case LASER:
-      step = 0;
-      resume = QUADS;
+      frame = 0;
+      next = QUADS;
       SpawnChild<ELaserGen>(&cannons[5], 0, 0, cannons[5].muzzleMatrix, 0x40000u, 25.0f, 254, 0, 0.7f, 2.0f, 5.0f,
                             32.0f, 18.0f, 3.0f, 6.0f, 30.0f, 15.0f, 30, &cannons[5]);
       return true;
     case QUADS:
-      step = 0;
-      resume = LASER;
+      frame = 0;
+      next = LASER;
       StartShots(&cannons[5], cannons[5].hitPosition, &cannons[5], kH);
       return true;
     case CORE:
-      step = 0;
+      frame = 0;
       SetWheelSpin(0.02f, 120.0f);
       e.everyCounter = 0;
       e.body.SetDisabled(0);
@@ -216,9 +185,11 @@ bool EnemyType3Behavior::OnEnter(int32_t state) {
       }
       return true;
     case RINGS: {
-      step = 0;
-      resume = RINGS;
-      const float half = float(subStep & 1) / 16.0f;
+      frame = 0;
+      next = RINGS;
+      // Every other volley turns by half the gap between two shots, so that
+      // its rings fly through the gaps of the last.
+      const float half = float(step & 1) / 16.0f;
       for (int j = -4; j <= 4; ++j) {
         const float a = float(j) / 8.0f + half + 0.25f;
         StartShots(&e, e.hitPosition, &e, R1(a));
@@ -228,20 +199,16 @@ bool EnemyType3Behavior::OnEnter(int32_t state) {
       StartShots(&e, e.hitPosition, &e, T(aim, 13, 70.0f));
       StartShots(&e, e.hitPosition, &e, T(aim, 28, 82.0f));
       StartShots(&e, e.hitPosition, &e, T(aim, 18, 94.0f));
-      ++subStep;
+      ++step;
       return true;
     }
     case EnemyBase::SCRIPT_RELEASED:
-      if (OverTime()) {
-        e.SendEvent(EObjBase::EV_DEFEATED, 0);
-      } else {
-        e.SetRoutePoint(GetPreviousState() > STREAMS ? 5 : 0);
-      }
+      if (!DefeatWhenOverTime(&e)) e.SetRoutePoint(GetPreviousState() > STREAMS ? 5 : 0);
       return true;
     case EnemyBase::SCRIPT_DEFEATED:
-      if (SProcList* l = e.GetList(0)) l->KillAll(0);
+      KillBossGenerators(&e);
       EShotMan::ClearAll(1);
-      subStep = 0;
+      step = 0;
       e.framesAlive = 0;
       SetWheelSpin(0.0f, 185.0f);
       g_MapMng.StartTransition(0.0f, 185);
@@ -257,60 +224,62 @@ bool EnemyType3Behavior::OnFrame(int32_t state) {
   float& y = position[1];
   switch (state) {
     case ROLL_IN: {
-      const float t = float(step) / 120.0f;
+      const float t = float(frame) / 120.0f;
       y += 70.0f - 70.0f * std::sin(t * kHalfPi);
-      ++step;
+      ++frame;
       if (t >= 1.0f) ChangeState(SETTLE_A);
       return true;
     }
     case SETTLE_A: {
-      const float t = float(step) / 60.0f;
+      const float t = float(frame) / 60.0f;
       y -= 20.0f * std::sin(t * kHalfPi);
-      ++step;
+      ++frame;
       if (t >= 1.0f) ChangeState(SETTLE_B);
       return true;
     }
     case SETTLE_B: {
-      const float t = float(step) / 70.0f;
+      const float t = float(frame) / 70.0f;
       y -= 20.0f - 20.0f * std::sin(t * kHalfPi);
-      ++step;
+      ++frame;
       if (t >= 1.0f) ChangeState(FANS);
       return true;
     }
     case FANS:
-      ++step;
-      if (e.EveryFrames(170)) PhaseCheck(ARCS);
+      ++frame;
+      if (e.EveryFrames(170)) DefeatOrChange(ARCS);
       return true;
     case ARCS:
-      if (step == 140) {
+      // The side cannons' spin eases to a stop over 60 frames, so that they
+      // stand still as the state ends at 200 (STREAMS likewise at 270).
+      if (frame == 140) {
         cannons[0].SetRateTarget(0.0f, 60.0f, 2);
         cannons[1].SetRateTarget(0.0f, 60.0f, 2);
       }
-      ++step;
+      ++frame;
       if (e.EveryFrames(200)) {
         // Both side cannons shot away: on at once, without the time check.
         if (!cannons[0].Present() && !cannons[1].Present()) {
           e.everyCounter = 0;
           ChangeState(STREAMS);
         } else {
-          PhaseCheck(STREAMS);
+          DefeatOrChange(STREAMS);
         }
       }
       return true;
     case STREAMS:
-      if (step == 210) {
+      if (frame == 210) {
         cannons[0].SetRateTarget(0.0f, 60.0f, 2);
         cannons[1].SetRateTarget(0.0f, 60.0f, 2);
       }
-      ++step;
-      if (e.EveryFrames(270)) PhaseCheck(FANS);
+      ++frame;
+      if (e.EveryFrames(270)) DefeatOrChange(FANS);
       return true;
     case UNFOLD:
-      if (subStep == 0) {
+      if (step == 0) {
         e.SetRoutePoint(4);
-        subStep = 1;
-      } else if (subStep == 1) {
-        if (int32_t(e.animator.value) == 180) Play(kUnfoldSound);
+        step = 1;
+      } else if (step == 1) {
+        if (int32_t(e.animator.value) == 180) BossSe(kUnfoldSound);
         if (e.animator.count > 0) {
           e.SetCannonTables(1);
           AddCannons(3);
@@ -322,11 +291,11 @@ bool EnemyType3Behavior::OnFrame(int32_t state) {
           cannons[5].shield.Detach();
           cannons[5].body.SetMask(B001Cannon::kMuzzleMask);
           e.SetRoutePoint(5);
-          subStep = 2;
+          step = 2;
         }
       } else {
-        if (step > 30) PhaseCheck(RISE);
-        ++step;
+        if (frame > 30) DefeatOrChange(RISE);
+        ++frame;
       }
       return true;
     case RISE:
@@ -334,42 +303,42 @@ bool EnemyType3Behavior::OnFrame(int32_t state) {
       if (y > kRiseTop) ChangeState(LASER);
       return true;
     case LASER:
-      if (step % 60 == 30) {
+      if (frame % 60 == 30) {
         cannons[3].SetAngleTarget(0.13f, 30.0f, 1);
         cannons[4].SetAngleTarget(-0.13f, 30.0f, 1);
-      } else if (step % 60 == 59) {
+      } else if (frame % 60 == 59) {
         cannons[3].SetAngleTarget(-0.03f, 30.0f, 1);
         cannons[4].SetAngleTarget(0.03f, 30.0f, 1);
       }
-      if (step >= 30 && step % 4 == 0)
+      if (frame >= 30 && frame % 4 == 0)
         for (int i = 3; i <= 4; ++i)
           if (cannons[i].Present()) ShotS1(cannons[i]);
-      ++step;
-      if (e.EveryFrames(400)) PhaseCheck(QUADS);
+      ++frame;
+      if (e.EveryFrames(400)) DefeatOrChange(QUADS);
       return true;
     case QUADS:
-      if (step >= 60 && step <= 260) {
-        if (step == 60) {
+      if (frame >= 60 && frame <= 260) {
+        if (frame == 60) {
           cannons[3].SetAngleTarget(0.06f, 130.0f, 1);
           cannons[4].SetAngleTarget(-0.06f, 130.0f, 1);
         }
-        if (step % 12 == 0)
+        if (frame % 12 == 0)
           for (int i = 3; i <= 4; ++i)
             if (cannons[i].Present()) ShotS2(cannons[i]);
       }
-      ++step;
-      if (e.EveryFrames(300)) PhaseCheck(LASER);
+      ++frame;
+      if (e.EveryFrames(300)) DefeatOrChange(LASER);
       return true;
     case CORE:
-      if (step == 20) e.SetRoutePoint(5);
-      if (step == 160) PhaseCheck(RINGS);
-      ++step;
+      if (frame == 20) e.SetRoutePoint(5);
+      if (frame == 160) DefeatOrChange(RINGS);
+      ++frame;
       return true;
     case RINGS:
-      if (e.EveryFrames(170)) PhaseCheck(RINGS);
+      if (e.EveryFrames(170)) DefeatOrChange(RINGS);
       return true;
     case EnemyBase::SCRIPT_RELEASED:
-      if (e.animator.count > 0) ChangeState(resume);
+      if (e.animator.count > 0) ChangeState(next);
       return true;
     case EnemyBase::SCRIPT_DEFEATED:
       // The wreck's animation slows with the rail.
@@ -402,15 +371,15 @@ bool EnemyType3Behavior::OnLeave(int32_t state) {
       }
       return true;
     case FANS:
-      KillCannonChildren(2, 2);
+      EndPieceChildren(cannons, 2, 2);
       return true;
     case ARCS:
-      KillCannonChildren(0, 2);
+      EndPieceChildren(cannons, 0, 2);
       cannons[0].SetRateTarget(0.0f, 60.0f, 2);
       cannons[1].SetRateTarget(0.0f, 60.0f, 2);
       return true;
     case STREAMS:
-      KillCannonChildren(0, 2);
+      EndPieceChildren(cannons, 0, 2);
       return true;
     case UNFOLD:
       e.grabMode = EObjBase::GRAB_FREE;
@@ -418,18 +387,18 @@ bool EnemyType3Behavior::OnLeave(int32_t state) {
     case LASER:
       cannons[3].SetAngleTarget(0.0f, 30.0f, 1);
       cannons[4].SetAngleTarget(0.0f, 30.0f, 1);
-      KillCannonChildren(3, 5);
+      EndPieceChildren(cannons, 3, 5);
       return true;
     case QUADS:
-      KillCannonChildren(3, 5);
+      EndPieceChildren(cannons, 3, 5);
       return true;
     case CORE:
       e.grabMode = EObjBase::GRAB_FREE;
-      subStep = 0;
+      step = 0;
       return true;
     case RINGS:
       // The volley generators belong to the boss and run on.
-      KillCannonChildren(3, 4);
+      EndPieceChildren(cannons, 3, 4);
       return true;
     case EnemyBase::SCRIPT_RELEASED:
       e.everyCounter = 0;

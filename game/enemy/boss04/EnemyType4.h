@@ -8,37 +8,28 @@
 // timeline) until the stage ends.
 #include <cstdint>
 
-#include "game/core/Behavior.h"
-#include "game/core/SplineMover.h"
 #include "game/effect/ShadowPacket.h"
+#include "game/enemy/BossMountParts.h"
 #include "game/enemy/BossPartsObject.h"
+#include "game/enemy/BossPhases.h"
 #include "game/enemy/EnemyBase.h"
 
 class EnemyType4;
 
-// An armour part on a model node: it blocks the Player's shots (its body is
-// immune) and never takes damage.
-class B002Parts : public EObjBase {
+// One of the eight armour parts, on a model node (a BossMountParts). Unlike
+// boss 8's gun mounts it enters its node in the draw queue itself while the
+// node hangs in no tree, and a grab ends every list of its children.
+class B002Parts : public BossMountParts {
  public:
-  static constexpr uint32_t kMask = 0x104;
   static constexpr float kRadius = 4.0f;
-  B002Parts(EnemyType4* boss) : boss_(boss) {}  // NOLINT: built in the boss's array
-
-  SGpNode* node = nullptr;
-  SMatrix* nodeMatrix = nullptr;
+  static constexpr Kind kKind = {"B002 Parts", 0, kRadius, true};
+  B002Parts(EnemyType4* boss);  // NOLINT: built in the boss's array
 
  protected:
-  int32_t Init(SProcArg nodeNumber) override;
-  int32_t Main(SProcArg arg) override;
   int32_t Draw(SProcArg arg) override;
-  int32_t OnDispose(SProcArg arg) override;
-  int32_t User(int32_t code, SProcArg arg) override;
-
- private:
-  EnemyType4* boss_;
 };
 
-class EnemyType4Behavior : public Behavior {
+class EnemyType4Behavior : public BossPhases<EnemyType4> {
  public:
   enum : int32_t { ENTRY = 0, TOUR = 1, SWARM = 2, SWEEP = 3, BOMBARD = 4, LASER = 5 };
   enum : int32_t { kVoiceTour = 17, kVoiceSweep = 18, kVoiceBombard = 19, kVoiceLaser = 20 };
@@ -46,31 +37,20 @@ class EnemyType4Behavior : public Behavior {
   static constexpr float kRiseRail = 8360.0f;
 
   explicit EnemyType4Behavior(EnemyType4* boss);
-  int32_t Handle(int32_t code, int32_t state) override;
 
-  EnemyType4* enemy;
-  float* position = nullptr;
-  float home[4] = {0.0f, 0.0f, 0.0f, 0.0f};
-  int32_t resume = 0;
-  int32_t step = 0;
-  SplineMover path;
   B002Parts parts[8];
   float pathKeys[3][4] = {};
-  int32_t subStep = 0;
   int32_t side = 0;
   float speed = 0.0f;
 
  private:
-  bool OnEnter(int32_t state);
-  bool OnFrame(int32_t state);
-  bool OnLeave(int32_t state);
+  bool OnEnter(int32_t state) override;
+  bool OnFrame(int32_t state) override;
+  bool OnLeave(int32_t state) override;
   void EntryFrame();
   void ReleasedFrame();
-  bool OverTime() const;
-  void PhaseCheck(int32_t next);
   // A ring of dust sprites round the boss (A: 12 at the landing, B: 16).
   void DustRing(bool large);
-  void KillPartChildren(int part);
 };
 
 class EnemyType4 : public EnemyBase {

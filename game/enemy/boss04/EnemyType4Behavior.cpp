@@ -2,12 +2,12 @@
 #include <cmath>
 #include <new>
 
-#include "game/core/Game.h"
 #include "game/effect/ELaserGen.h"
 #include "game/effect/EShotMan.h"
 #include "game/effect/EfxMan.h"
 #include "game/effect/EfxMath.h"
 #include "game/effect/RandF.h"
+#include "game/enemy/BossKit.h"
 #include "game/enemy/BossShots.h"
 #include "game/enemy/boss04/EnemyType4.h"
 #include "game/stage/MapMng.h"
@@ -53,30 +53,12 @@ ShotTuple Y(int32_t m, int32_t n, float d) {
 constexpr ShotTuple kZ = {0x40121, 5, 0x20B, 10, 0, 0, 0, 2.0f, 3.0f, 16, 1.0f, 1, 0, 13, 10, 100, 15, 0, 0, 0, 1,
                           20.0f, -1, -1, 0};
 
-void PlaySe(int32_t n, int32_t level) {
-  if (Game* g = GetGame()) g->PlaySe(n, level);
-}
-void PlayVoice(int32_t n) {
-  if (Game* g = GetGame()) g->PlayVoice(n, 61440);
-}
 float Rand01() { return float(plat::Rand()) / 32767.0f; }
 
 }  // namespace
 
 EnemyType4Behavior::EnemyType4Behavior(EnemyType4* boss)
-    : enemy(boss), parts{boss, boss, boss, boss, boss, boss, boss, boss} {}
-
-bool EnemyType4Behavior::OverTime() const { return enemy->framesAlive > enemy->chainFrameLimit; }
-
-void EnemyType4Behavior::PhaseCheck(int32_t next) {
-  if (OverTime()) {
-    enemy->SendEvent(EObjBase::EV_DEFEATED, 0);
-  } else {
-    ChangeState(next);
-  }
-}
-
-void EnemyType4Behavior::KillPartChildren(int part) { parts[part].KillChildrenAll(0); }
+    : BossPhases(boss), parts{boss, boss, boss, boss, boss, boss, boss, boss} {}
 
 void EnemyType4Behavior::DustRing(bool large) {
   static constexpr float kFromA[4] = {0.3f, 0.3f, 0.3f, 0.3f}, kToA[4] = {0.15f, 0.15f, 0.15f, 0.15f};
@@ -101,26 +83,13 @@ void EnemyType4Behavior::DustRing(bool large) {
   }
 }
 
-int32_t EnemyType4Behavior::Handle(int32_t code, int32_t state) {
-  switch (code) {
-    case CODE_ENTER:
-      return OnEnter(state) ? 1 : 0;
-    case CODE_FRAME:
-      return OnFrame(state) ? 1 : 0;
-    case CODE_LEAVE:
-      return OnLeave(state) ? 1 : 0;
-    default:
-      return 0;
-  }
-}
-
 bool EnemyType4Behavior::OnEnter(int32_t state) {
   EnemyType4& e = *enemy;
   float* p = position;
   auto saveHome = [&] { std::copy(p, p + 4, home); };
   switch (state) {
     case ENTRY:
-      subStep = side = step = 0;
+      step = side = frame = 0;
       std::copy(kStart, kStart + 3, p);
       e.SetRoutePoint(0);
       // The rail stops at once and jumps to the arena.
@@ -128,11 +97,11 @@ bool EnemyType4Behavior::OnEnter(int32_t state) {
       g_MapMng.SetSection(0, kArenaRail);
       return true;
     case TOUR: {
-      step = 0;
+      frame = 0;
       saveHome();
-      resume = SWARM;
+      next = SWARM;
       std::copy(kTourStart, kTourStart + 3, p);
-      PlayVoice(kVoiceTour);
+      BossVoice(kVoiceTour);
       for (int i : {0, 1}) StartShots(&parts[i], parts[i].hitPosition, &parts[i], kP);
       for (int i : {2, 3}) StartShots(&parts[i], parts[i].hitPosition, &parts[i], kQ);
       StartShots(&parts[kPartLow], parts[kPartLow].hitPosition, &parts[kPartLow], kR);
@@ -150,56 +119,51 @@ bool EnemyType4Behavior::OnEnter(int32_t state) {
       return true;
     }
     case SWARM:
-      step = 0;
+      frame = 0;
       saveHome();
-      resume = SWEEP;
+      next = SWEEP;
       e.SetRoutePoint(0);
       for (int32_t i = 0; i < 10; ++i) StartShots(&e, parts[kPartSwarm].hitPosition, &parts[kPartSwarm], S(i));
       return true;
     case SWEEP:
-      step = 0;
-      resume = BOMBARD;
-      PlayVoice(kVoiceSweep);
+      frame = 0;
+      next = BOMBARD;
+      BossVoice(kVoiceSweep);
       for (int i : {2, 3}) StartShots(&parts[i], parts[i].hitPosition, &parts[i], kT);
       side = Rand01() < 0.5f ? 1 : 0;
       StartShots(&parts[side], parts[side].hitPosition, &parts[side], kU);
       return true;
     case BOMBARD:
-      step = 0;
+      frame = 0;
       saveHome();
-      resume = LASER;
-      PlayVoice(kVoiceBombard);
+      next = LASER;
+      BossVoice(kVoiceBombard);
       StartShots(&e, parts[kPartLow].hitPosition, &parts[kPartLow], kV);
       StartShots(&e, parts[kPartLow].hitPosition, &parts[kPartLow], kW);
       return true;
     case LASER:
-      step = 0;
+      frame = 0;
       saveHome();
-      resume = TOUR;
+      next = TOUR;
       e.SetRoutePoint(19);
-      PlayVoice(kVoiceLaser);
+      BossVoice(kVoiceLaser);
       return true;
-    case EnemyBase::SCRIPT_RELEASED: {
-      if (OverTime()) {
-        e.SendEvent(EObjBase::EV_DEFEATED, 0);
-        return true;
-      }
-      step = subStep = 0;
-      float tan[4];
-      path.AddKey(p, CalcSplineTangent(tan, p, p, home, 0.0f, 0.0f), 64.0f, -1.0f);
-      path.AddKey(home, CalcSplineTangent(tan, p, home, home, 0.0f, 0.0f), 0.0f, -1.0f);
+    case EnemyBase::SCRIPT_RELEASED:
+      if (DefeatWhenOverTime(&e)) return true;
+      frame = step = 0;
+      PathTo(path, p, home, 64.0f);
+      // Away from home the flight back has an animation of its own side:
+      // stretches 10 to 12 when home lies to its right, 7 to 9 to its left.
       if (Vec3Equal(p, home)) e.SetRoutePoint(0);
       else e.SetRoutePoint(p[0] < home[0] ? 10 : 7);
       return true;
-    }
     case EnemyBase::SCRIPT_DEFEATED: {
-      step = subStep = 0;
+      frame = step = 0;
       // SProc's own: the pause of the timeline stays until the show ends.
       e.SProc::KillChildren(0);
       e.SetRoutePoint(28);
-      if (Game* g = GetGame())
-        for (int32_t v : {kVoiceTour, kVoiceSweep, kVoiceBombard, kVoiceLaser}) g->StopVoice(v);
-      PlayVoice(Rand01() > 0.5f ? 21 : 22);
+      StopBossVoices({kVoiceTour, kVoiceSweep, kVoiceBombard, kVoiceLaser});
+      BossVoice(Rand01() > 0.5f ? 21 : 22);
       BossPartsObject::Attach(&e, new (std::nothrow) BossPartsObjectT4(&e.model));
       return true;
     }
@@ -211,20 +175,22 @@ bool EnemyType4Behavior::OnEnter(int32_t state) {
 void EnemyType4Behavior::EntryFrame() {
   EnemyType4& e = *enemy;
   float* p = position;
-  switch (subStep) {
+  switch (step) {
     case 0:
-      if (e.animator.count > 1) subStep = 1;
+      if (e.animator.count > 1) step = 1;
       break;
     case 1:
-      if (step == 0) e.SetRoutePoint(23);
-      if (step == 40) {
-        PlaySe(42, 65536);
+      if (frame == 0) e.SetRoutePoint(23);
+      if (frame == 40) {
+        BossSe(42, 65536);
         e.SetRoutePoint(24);
         DustRing(false);
       }
-      if (step > 33) {
+      if (frame > 33) {
+        // From the leap until it stands at its fighting depth the shadow's
+        // plane stays where it was: the shadow does not fly with the body.
         e.shadowHold = 1;
-        const float u = float(step - 33) * 0.04f;
+        const float u = float(frame - 33) * 0.04f;
         speed = 80.0f + 30.0f * std::sin(u * kHalfPi);
         p[2] -= speed;
         p[1] -= speed / 3.0f;
@@ -232,18 +198,18 @@ void EnemyType4Behavior::EntryFrame() {
           std::copy(kLanded, kLanded + 3, p);
           // The rail runs again.
           g_MapMng.StartTransition(1.0f, 1);
-          subStep = 2;
-          step = 0;
+          step = 2;
+          frame = 0;
         }
       }
-      ++step;
+      ++frame;
       break;
     case 2:
       e.shadowHold = 1;
       if (g_MapMng.t >= kRiseRail) {
-        subStep = 3;
+        step = 3;
         speed = 3.0f;
-        PlaySe(2, 63488);
+        BossSe(2, 63488);
       }
       break;
     case 3:
@@ -253,37 +219,37 @@ void EnemyType4Behavior::EntryFrame() {
       if (p[2] >= kFightDepth) {
         p[2] = kFightDepth;
         e.SetRoutePointEx(25, 1.5f);
-        subStep = 4;
+        step = 4;
       }
       break;
     case 4:
-      if (step == 8) {
-        PlaySe(36, 65536);
+      if (frame == 8) {
+        BossSe(36, 65536);
         DustRing(true);
       }
-      if (step > 13) {
+      if (frame > 13) {
         e.SetRoutePointEx(26, 1.0f);
-        subStep = 5;
-        step = 0;
+        step = 5;
+        frame = 0;
       }
-      ++step;
+      ++frame;
       break;
     case 5:
-      if (step > 59) {
+      if (frame > 59) {
         e.SetRoutePointEx(27, 1.0f);
-        step = 1;
-        subStep = 6;
+        frame = 1;
+        step = 6;
       } else {
-        ++step;
+        ++frame;
       }
       break;
     case 6:
-      if (step > 34) {
+      if (frame > 34) {
         e.SetRoutePoint(0);
-        step = 0;
+        frame = 0;
         ChangeState(TOUR);
       }
-      ++step;
+      ++frame;
       break;
     default:
       break;
@@ -293,21 +259,24 @@ void EnemyType4Behavior::EntryFrame() {
 void EnemyType4Behavior::ReleasedFrame() {
   EnemyType4& e = *enemy;
   const int32_t cursor = e.routeCursorIndex;
-  if (subStep == 0) {
+  // The flight's three stretches follow the path: the first until it has
+  // played once (the path waits), the second while the path runs, the last
+  // until it has played; then the attack after the one it was let go in.
+  if (step == 0) {
     if (e.animator.count >= 1) {
-      subStep = 1;
+      step = 1;
       if (cursor == 0) e.SetRoutePoint(0);
       else if (cursor == 7) e.SetRoutePoint(8);
       else if (cursor == 10) e.SetRoutePoint(11);
     }
-  } else if (subStep == 1) {
+  } else if (step == 1) {
     if (!path.Advance(position, 1.0f)) {
-      subStep = 2;
+      step = 2;
       if (cursor == 8) e.SetRoutePoint(9);
       else if (cursor == 11) e.SetRoutePoint(12);
     }
-  } else if (subStep == 2 && e.animator.count >= 1) {
-    ChangeState(resume);
+  } else if (step == 2 && e.animator.count >= 1) {
+    ChangeState(next);
     if (cursor != 0) e.SetRoutePoint(0);
   }
 }
@@ -320,61 +289,58 @@ bool EnemyType4Behavior::OnFrame(int32_t state) {
       return true;
     case TOUR: {
       static constexpr struct {
-        int32_t step, route;
+        int32_t frame, route;
       } kRoute[] = {{0, 7}, {32, 8}, {96, 9}, {128, 10}, {160, 11}, {352, 12}, {384, 7}, {416, 8}, {480, 9}};
-      if (!path.Advance(position, 1.0f)) PhaseCheck(SWARM);
+      if (!path.Advance(position, 1.0f)) DefeatOrChange(SWARM);
       for (const auto& r : kRoute)
-        if (step == r.step) e.SetRoutePoint(uint32_t(r.route));
-      ++step;
+        if (frame == r.frame) e.SetRoutePoint(uint32_t(r.route));
+      ++frame;
       return true;
     }
     case SWARM:
-      if (step == 30) e.SetRoutePoint(22);
-      // Every shot of generator i takes the stage's path from step 80 + 2i.
-      if (step >= 80 && step <= 98 && step % 2 == 0) EShotMan::SetMotionById((step - 80) / 2, ParamTable::FindValue(4));
-      if (step == 180) {
+      if (frame == 30) e.SetRoutePoint(22);
+      // Every shot of generator i takes the stage's path from frame 80 + 2i.
+      if (frame >= 80 && frame <= 98 && frame % 2 == 0) EShotMan::SetMotionById((frame - 80) / 2, ParamTable::FindValue(4));
+      if (frame == 180) {
         e.SetRoutePoint(0);
-        PhaseCheck(SWEEP);
+        DefeatOrChange(SWEEP);
       }
-      ++step;
+      ++frame;
       return true;
     case SWEEP:
-      if (step == 0) e.SetRoutePoint(uint32_t(13 + 3 * side));
-      if (step == 28) e.SetRoutePoint(uint32_t(14 + 3 * side));
-      if (step == 200) e.SetRoutePoint(uint32_t(15 + 3 * side));
-      if (step == 220) {
+      if (frame == 0) e.SetRoutePoint(uint32_t(13 + 3 * side));
+      if (frame == 28) e.SetRoutePoint(uint32_t(14 + 3 * side));
+      if (frame == 200) e.SetRoutePoint(uint32_t(15 + 3 * side));
+      if (frame == 220) {
         e.SetRoutePoint(0);
-        if (OverTime()) {
-          e.SendEvent(EObjBase::EV_DEFEATED, 0);
-        } else {
-          KillPartChildren(side);
-          KillPartChildren(2);
-          KillPartChildren(3);
+        if (!DefeatWhenOverTime(&e)) {
+          EndPieceChildren(parts, side, side);
+          EndPieceChildren(parts, 2, 3);
           ChangeState(BOMBARD);
         }
       }
-      ++step;
+      ++frame;
       return true;
     case BOMBARD: {
       B002Parts& low = parts[kPartLow];
-      if (step == 0) e.SetRoutePoint(19);
-      if (step == 40) e.SetRoutePoint(20);
-      if (step == 187)
-        if (SProcList* l = e.GetList(0)) l->KillAll(0);
-      if (step == 197) {
+      if (frame == 0) e.SetRoutePoint(19);
+      if (frame == 40) e.SetRoutePoint(20);
+      if (frame == 187)
+        KillBossGenerators(&e);
+      if (frame == 197) {
         for (const ShotTuple& t : {X(0.25f, 4.5f), X(0.242f, 4.43f), X(0.258f, 4.43f), Y(0x20B, 0x20A, 12.0f),
                                    Y(0x20C, 0x20B, 8.0f)})
           StartShots(&e, low.hitPosition, &low, t);
       }
-      if (step == 297) e.SetRoutePoint(21);
-      if (step == 317) e.SetRoutePoint(0);
-      if (step == 337) PhaseCheck(LASER);
-      ++step;
+      if (frame == 297) e.SetRoutePoint(21);
+      if (frame == 317) e.SetRoutePoint(0);
+      if (frame == 337) DefeatOrChange(LASER);
+      ++frame;
       return true;
     }
     case LASER: {
       B002Parts& low = parts[kPartLow];
-      if (step == 40) {
+      if (frame == 40) {
         e.SetRoutePoint(20);
         // The laser stands where the low part stands and faces as it faces:
         // the part's node matrix with the shared matrix applied, taken
@@ -390,20 +356,20 @@ bool EnemyType4Behavior::OnFrame(int32_t state) {
         }
         StartShots(&e, low.hitPosition, &low, kZ);
       }
-      if (step == 340) e.SetRoutePoint(21);
-      ++step;
-      if (e.EveryFrames(360)) PhaseCheck(TOUR);
+      if (frame == 340) e.SetRoutePoint(21);
+      ++frame;
+      if (e.EveryFrames(360)) DefeatOrChange(TOUR);
       return true;
     }
     case EnemyBase::SCRIPT_RELEASED:
       ReleasedFrame();
       return true;
     case EnemyBase::SCRIPT_DEFEATED:
-      if (subStep == 0 && e.animator.count >= 1) {
-        subStep = 1;
+      if (step == 0 && e.animator.count >= 1) {
+        step = 1;
         e.SetRoutePoint(29);
-      } else if (subStep == 1 && e.animator.count >= 4) {
-        subStep = 2;
+      } else if (step == 1 && e.animator.count >= 4) {
+        step = 2;
         e.SetRoutePoint(30);
       }
       return true;
@@ -423,19 +389,19 @@ bool EnemyType4Behavior::OnLeave(int32_t state) {
       for (B002Parts& p : parts) p.KillChildrenAll(0);
       return true;
     case SWARM:
-      subStep = 0;
+      step = 0;
       return true;
     case SWEEP:
       return true;
     case BOMBARD:
-      if (SProcList* l = e.GetList(0)) l->KillAll(0);
-      subStep = 0;
+      KillBossGenerators(&e);
+      step = 0;
       return true;
     case LASER:
-      if (SProcList* l = e.GetList(0)) l->KillAll(0);
+      KillBossGenerators(&e);
       return true;
     case EnemyBase::SCRIPT_RELEASED:
-      subStep = 0;
+      step = 0;
       e.everyCounter = 0;
       path.Clear();
       return true;

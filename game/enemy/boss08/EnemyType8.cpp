@@ -40,7 +40,7 @@ int32_t EnemyType8::Init(SProcArg arg) {
   own.Take(this);
   humInterval = 540;
   angles[0] = -0.11f;
-  script_.owner = this;
+  script_.enemy = this;
   script_.position = position;
   script_.Enter();
   if (SGpNode* n = model.GetNode(kCannonNode)) {

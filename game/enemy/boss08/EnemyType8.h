@@ -8,35 +8,24 @@
 // the rail on after 290 frames and lets the enemy timeline run again.
 #include <cstdint>
 
-#include "game/core/Behavior.h"
-#include "game/core/SplineMover.h"
+#include "game/enemy/BossMountParts.h"
 #include "game/enemy/BossPartsObject.h"
+#include "game/enemy/BossPhases.h"
 #include "game/enemy/EnemyBase.h"
 #include "game/enemy/OwnParam.h"
 
 class EnemyType8;
 
-// A gun mount on a model node: immune to the Player's shots, never
-// destroyed; its children are the generators the script hangs on it.
-class B006Parts : public EObjBase {
+// One of the three gun mounts, on a model node (a BossMountParts); its
+// children are the generators the script hangs on it.
+class B006Parts : public BossMountParts {
  public:
-  static constexpr uint32_t kMask = 0x104;
   static constexpr float kRadius = 25.0f;
-  B006Parts(EnemyType8* boss) : boss_(boss) {}  // NOLINT: built in the boss's array
-
-  SGpNode* node = nullptr;
-
- protected:
-  int32_t Init(SProcArg nodeNumber) override;
-  int32_t Main(SProcArg arg) override;
-  int32_t OnDispose(SProcArg arg) override;
-  int32_t User(int32_t code, SProcArg arg) override;
-
- private:
-  EnemyType8* boss_;
+  static constexpr Kind kKind = {"B006 Parts", 1, kRadius, false};
+  B006Parts(EnemyType8* boss);  // NOLINT: built in the boss's array
 };
 
-class EnemyType8Behavior : public Behavior {
+class EnemyType8Behavior : public BossPhases<EnemyType8> {
  public:
   enum : int32_t {
     ENTRY = 0, SPIRAL = 1, MOUNT_GUNS = 2, BOUNCE = 3, CANNON = 4, SEEDS = 5, LINES = 6, MOVE_A = 7,
@@ -46,19 +35,11 @@ class EnemyType8Behavior : public Behavior {
   static constexpr float kHoverDepth = 1770.0f;
 
   explicit EnemyType8Behavior(EnemyType8* boss);
-  int32_t Handle(int32_t code, int32_t state) override;
   // One step of the hover: the tilt and the depth swing over 220 calls.
   void Hover();
   // Reflects the live enemy shots tagged `tag` at the play area's edges.
   static void BounceShots(int32_t tag);
 
-  EnemyType8* owner;
-  float* position = nullptr;
-  float saved[4] = {0.0f, 0.0f, 0.0f, 0.0f};
-  int32_t next = 0;
-  int32_t subStep = 0;
-  int32_t count = 0;
-  SplineMover mover;
   float hoverPhase = 0.0f;
   B006Parts parts[3];
   float* mountPoint[2] = {nullptr, nullptr};
@@ -69,16 +50,16 @@ class EnemyType8Behavior : public Behavior {
   float escapePoint[4] = {0.0f, 0.0f, 0.0f, 0.0f};
 
  private:
-  bool OnEnter(int32_t state);
-  bool OnFrame(int32_t state);
-  bool OnLeave(int32_t state);
-  // EveryFrames(n) firing: the escape once over time, else `to`.
+  bool OnEnter(int32_t state) override;
+  bool OnFrame(int32_t state) override;
+  bool OnLeave(int32_t state) override;
+  // The escape once over time, else `to`.
+  void EscapeOr(int32_t to);
+  // EscapeOr(to) each time EveryFrames(n) fires.
   void Timer(int32_t n, int32_t to);
   void EntryRing();
   void EscapeFrame();
   void DefeatFrame();
-  void KillMounts(int last);
-  void KillOwn();
   // The recoil route entries of the boss's own record become route entry n.
   void RecoilFrom(int32_t n);
 };

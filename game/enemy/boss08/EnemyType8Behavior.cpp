@@ -7,6 +7,7 @@
 #include "game/effect/EfxMan.h"
 #include "game/effect/RandF.h"
 #include "game/enemy/BossShots.h"
+#include "game/enemy/BossSteps.h"
 #include "game/enemy/EnemySet.h"
 #include "game/enemy/boss08/EnemyType8.h"
 #include "game/stage/MapMng.h"
@@ -37,9 +38,6 @@ constexpr ShotTuple kD = {0x20101, 5, 10, 10, 0, 0, 0, 2.0f, 2.0f, 6, 1.0f, 1, 0
 constexpr ShotTuple kE = {0x20101, 5, 783, 783, 0, 0, 0, 7.0f, 7.0f, 1, 0.02f, -1, 50.0f, 0, 0, 10000, 65, 0, 0, 0,
                           0, 60.0f, -1, -1, 30};
 
-void Se(int32_t n, int32_t level) {
-  if (Game* g = GetGame()) g->PlaySe(n, level);
-}
 void HumVolume(float f) {
   if (Game* g = GetGame()) g->SetSeVolume(EnemyType8Behavior::kHum, int32_t(std::max(f, 0.0f) * float(kMost)));
 }
@@ -50,12 +48,12 @@ void Shot(int32_t code, const float* p, float angle, float speed, int32_t tag = 
 
 }  // namespace
 
-EnemyType8Behavior::EnemyType8Behavior(EnemyType8* boss) : owner(boss), parts{boss, boss, boss} {}
+EnemyType8Behavior::EnemyType8Behavior(EnemyType8* boss) : BossPhases(boss), parts{boss, boss, boss} {}
 
 void EnemyType8Behavior::Hover() {
   hoverPhase += 1.0f;
   const float s = std::sin(kTwoPi * hoverPhase / kHoverPeriod);
-  owner->angles[0] = 0.005f * s - 0.11f;
+  enemy->angles[0] = 0.005f * s - 0.11f;
   position[2] = kHoverDepth - 50.0f * s;
 }
 
@@ -97,22 +95,15 @@ void EnemyType8Behavior::BounceShots(int32_t tag) {
   });
 }
 
+void EnemyType8Behavior::EscapeOr(int32_t to) { ChangeState(BossTimeUp(enemy) ? ESCAPE : to); }
+
 void EnemyType8Behavior::Timer(int32_t n, int32_t to) {
-  if (!owner->EveryFrames(n)) return;
-  ChangeState(owner->framesAlive > owner->chainFrameLimit ? ESCAPE : to);
-}
-
-void EnemyType8Behavior::KillMounts(int last) {
-  for (int i = 0; i <= last; ++i) parts[i].KillChildrenAll(0);
-}
-
-void EnemyType8Behavior::KillOwn() {
-  if (SProcList* l = owner->GetList(0)) l->KillAll(0);
+  if (enemy->EveryFrames(n)) EscapeOr(to);
 }
 
 void EnemyType8Behavior::RecoilFrom(int32_t n) {
   // The boss's own copy of its record: the stage's route table stays.
-  OwnParam& own = owner->own;
+  OwnParam& own = enemy->own;
   const int32_t r = own.param.recoilRouteIndex;
   const std::vector<RouteEntry>& e = own.routes.entries;
   if (r < 0 || n < 0 || size_t(n) >= e.size()) return;
@@ -121,32 +112,19 @@ void EnemyType8Behavior::RecoilFrom(int32_t n) {
     if (size_t(i) < e.size()) own.routes.entries[size_t(i)] = copy;
 }
 
-int32_t EnemyType8Behavior::Handle(int32_t code, int32_t state) {
-  switch (code) {
-    case CODE_ENTER:
-      return OnEnter(state) ? 1 : 0;
-    case CODE_FRAME:
-      return OnFrame(state) ? 1 : 0;
-    case CODE_LEAVE:
-      return OnLeave(state) ? 1 : 0;
-    default:
-      return 0;
-  }
-}
-
 bool EnemyType8Behavior::OnEnter(int32_t state) {
-  EnemyType8& e = *owner;
+  EnemyType8& e = *enemy;
   float* p = position;
   auto begin = [&](int32_t nextState) {
-    count = 0;
-    std::copy(p, p + 4, saved);
+    frame = 0;
+    std::copy(p, p + 4, home);
     next = nextState;
   };
   switch (state) {
     case ENTRY: {
       mountPoint[0] = parts[0].hitPosition;
       mountPoint[1] = parts[1].hitPosition;
-      subStep = count = 0;
+      step = frame = 0;
       hoverPhase = 0.0f;
       e.SetRoutePoint(2);
       std::copy(kEntryStart, kEntryStart + 3, p);
@@ -154,9 +132,9 @@ bool EnemyType8Behavior::OnEnter(int32_t state) {
       float p0[4];
       std::copy(p, p + 4, p0);
       float tan[4];
-      mover.AddKey(p0, CalcSplineTangent(tan, p0, p0, kEntryMid, 0.0f, 0.0f), 240.0f, -1.0f);
-      mover.AddKey(kEntryMid, CalcSplineTangent(tan, p0, kEntryMid, kEntryEnd, 0.0f, 0.0f), 240.0f, -1.0f);
-      mover.AddKey(kEntryEnd, CalcSplineTangent(tan, kEntryMid, kEntryEnd, kEntryEnd, 0.0f, 0.0f), 0.0f, -1.0f);
+      path.AddKey(p0, CalcSplineTangent(tan, p0, p0, kEntryMid, 0.0f, 0.0f), 240.0f, -1.0f);
+      path.AddKey(kEntryMid, CalcSplineTangent(tan, p0, kEntryMid, kEntryEnd, 0.0f, 0.0f), 240.0f, -1.0f);
+      path.AddKey(kEntryEnd, CalcSplineTangent(tan, kEntryMid, kEntryEnd, kEntryEnd, 0.0f, 0.0f), 0.0f, -1.0f);
       std::copy(kRingRadii, kRingRadii + 10, ringRadii);
       return true;
     }
@@ -180,8 +158,10 @@ bool EnemyType8Behavior::OnEnter(int32_t state) {
       return true;
     case SEEDS:
       begin(LINES);
-      Shot(0x30F, mountPoint[0], 0.25f, 4.0f, subStep + 1);
-      Shot(0x30F, mountPoint[1], 0.25f, 4.0f, subStep + 4);
+      // Each round's two seeds carry ids of their own (1 to 3 left, 4 to 6
+      // right): the bursts find this round's seeds among all the live shots.
+      Shot(0x30F, mountPoint[0], 0.25f, 4.0f, step + 1);
+      Shot(0x30F, mountPoint[1], 0.25f, 4.0f, step + 4);
       return true;
     case LINES:
       begin(SPIRAL);
@@ -189,15 +169,15 @@ bool EnemyType8Behavior::OnEnter(int32_t state) {
       return true;
     case MOVE_A:
     case MOVE_B:
-      count = subStep = 0;
+      frame = step = 0;
       e.SetRoutePoint(state == MOVE_A ? 3 : 1);
       return true;
     case EnemyBase::SCRIPT_RELEASED:
-      count = 0;
+      frame = 0;
       return true;
     case ESCAPE:
-      KillOwn();
-      count = 0;
+      KillBossGenerators(&e);
+      frame = 0;
       savedDepth = p[2];
       e.body.Detach();
       // The stage script turns to its escape path; the arena loop and the
@@ -207,8 +187,8 @@ bool EnemyType8Behavior::OnEnter(int32_t state) {
       e.ReleaseTimeline();
       return true;
     case EnemyBase::SCRIPT_DEFEATED:
-      KillOwn();
-      count = subStep = 0;
+      KillBossGenerators(&e);
+      frame = step = 0;
       g_MapMng.sectionFlag = 0;
       e.framesAlive = 0;
       BossPartsObject::Attach(&e, new (std::nothrow) BossPartsObjectT8(&e.model));
@@ -221,22 +201,22 @@ bool EnemyType8Behavior::OnEnter(int32_t state) {
 void EnemyType8Behavior::EntryRing() {
   static constexpr float kFrom[4] = {0.65f, 0.65f, 0.9f, 0.7f};
   static constexpr float kTo[4] = {0.4f, 0.4f, 0.4f, 0.3f};
-  if (subStep == 0) {
-    if (++count >= 240) {
-      Se(18, 59136);
-      Se(kHum, 57344);
-      count = 0;
-      subStep = 1;
+  if (step == 0) {
+    if (++frame >= 240) {
+      BossSe(18, 59136);
+      BossSe(kHum, 57344);
+      frame = 0;
+      step = 1;
     }
     return;
   }
-  const float t = float(count) / (subStep == 3 ? 120.0f : 60.0f);
-  if (count % 4 == 0) {
+  const float t = float(frame) / (step == 3 ? 120.0f : 60.0f);
+  if (frame % 4 == 0) {
     for (int i = 0; i < 10; ++i) {
       float radius, angle, size, v;
-      if (subStep == 1) {
+      if (step == 1) {
         radius = ringRadii[i] * 0.4f * t, angle = 0.0777778f * float(i) - 0.1f, size = 3.0f, v = 1.05f;
-      } else if (subStep == 2) {
+      } else if (step == 2) {
         radius = ringRadii[i] * (0.4f + (0.5714286f - 0.4f) * t), angle = float(i) / 15.0f - 0.05f, size = 4.0f;
         v = 1.1f;
       } else {
@@ -250,35 +230,35 @@ void EnemyType8Behavior::EntryRing() {
       g_EfxMan.SpawnSprite(13, &at, SprEfx00_4KeysB, kFrom, kTo, 30, 30, start, size, size, &vel, nullptr, 0.0f, 1);
     }
   }
-  ++count;
-  if (subStep < 3 && t > 1.0f) {
-    count = 0;
-    ++subStep;
+  ++frame;
+  if (step < 3 && t > 1.0f) {
+    frame = 0;
+    ++step;
   }
 }
 
 void EnemyType8Behavior::EscapeFrame() {
-  EnemyType8& e = *owner;
+  EnemyType8& e = *enemy;
   float* p = position;
   const float rail = g_MapMng.t;
   const int32_t i = int32_t(rail);
   if (g_MapMng.currentPath != 1 || i < 0) return;
-  const float t = float(count) / 85.0f;
+  const float t = float(frame) / 85.0f;
   if (t < 1.0f) {
     p[2] = savedDepth + (kEscapeDepth - savedDepth) * (1.0f - std::cos(t * kHalfPi));
     e.angles[1] = 0.015f * std::sin(t * kHalfPi);
   }
   if (i >= 85) {
     if (i == 85) {
-      Se(36, 65536);
-      Se(43, 65536);
+      BossSe(36, 65536);
+      BossSe(43, 65536);
     }
     p[1] += 18.0f;
     p[2] -= 16.0f;
     HumVolume(1.0f - (rail - 85.0f) / 165.0f);
     ProjectToScreen(p, escapePoint);
   }
-  if (i < 146 && (count & 5) != 0) {
+  if (i < 146 && (frame & 5) != 0) {
     static constexpr float kSmoke[4] = {0.5f, 0.5f, 0.5f, 0.5f};
     static constexpr float kSmokeTo[4] = {0.3f, 0.3f, 0.3f, 0.0f};
     static constexpr float kFrom[4] = {0.4f, 0.4f, 0.4f, 0.3f};
@@ -304,48 +284,48 @@ void EnemyType8Behavior::EscapeFrame() {
     }
   }
   if (i >= 250) {
-    if (Game* g = GetGame()) g->StopSe(kHum);
+    BossStopSe(kHum);
     // Gone along the escape path: no defeat, no score.
     e.Kill(0);
   }
-  ++count;
+  ++frame;
 }
 
 void EnemyType8Behavior::DefeatFrame() {
-  EnemyType8& e = *owner;
+  EnemyType8& e = *enemy;
   const bool arrived = e.animator.count >= 1;
   if (secondHalf == 0) {
-    if (subStep == 0) {
+    if (step == 0) {
       e.SetRoutePoint(7);
-      subStep = 1;
-    } else if (subStep == 1 && arrived) {
+      step = 1;
+    } else if (step == 1 && arrived) {
       e.SetRoutePoint(8);
-      subStep = 2;
-    } else if (subStep == 2 && e.animator.count >= 2) {
-      subStep = 3;
+      step = 2;
+    } else if (step == 2 && e.animator.count >= 2) {
+      step = 3;
     }
-  } else if (subStep == 0) {
+  } else if (step == 0) {
     e.SetRoutePoint(9);
-    subStep = 1;
-  } else if (subStep == 1 && arrived) {
+    step = 1;
+  } else if (step == 1 && arrived) {
     e.SetRoutePoint(10);
-    subStep = 2;
+    step = 2;
   }
-  HumVolume(1.0f - float(count) * 0.00125f);
+  HumVolume(1.0f - float(frame) * 0.00125f);
 }
 
 bool EnemyType8Behavior::OnFrame(int32_t state) {
-  EnemyType8& e = *owner;
+  EnemyType8& e = *enemy;
   if ((state >= SPIRAL && state <= MOVE_B) || state == EnemyBase::SCRIPT_RELEASED) Hover();
   const bool arrived = e.animator.count >= 1;
   switch (state) {
     case ENTRY:
       EntryRing();
-      if (!mover.Advance(position, 1.0f)) ChangeState(SPIRAL);
+      if (!path.Advance(position, 1.0f)) ChangeState(SPIRAL);
       return true;
     case SPIRAL: {
       float& s = e.axisTimer;
-      if (count % 10 < 3) {
+      if (frame % 10 < 3) {
         for (int i = 0; i < 3; ++i) {
           const float a = float(i) * 0.33f + s;
           Shot(0x20C, mountPoint[0], a, 2.5f);
@@ -354,29 +334,31 @@ bool EnemyType8Behavior::OnFrame(int32_t state) {
         s += 0.018f;
       }
       s += 0.0025f;
-      ++count;
+      ++frame;
       Timer(180, EnemyBase::SCRIPT_RELEASED);
       return true;
     }
     case MOUNT_GUNS:
-      if (count % 30 == 0) StartShots(&parts[0], mountPoint[0], &parts[0], kA);
-      if (count % 35 == 0) StartShots(&parts[1], mountPoint[1], &parts[1], kA);
-      if (count % 2 == 0) {
+      if (frame % 30 == 0) StartShots(&parts[0], mountPoint[0], &parts[0], kA);
+      if (frame % 35 == 0) StartShots(&parts[1], mountPoint[1], &parts[1], kA);
+      if (frame % 2 == 0) {
         Shot(0x204, mountPoint[0], RandF(), 2.5f);
         Shot(0x204, mountPoint[1], RandF(), 2.5f);
       }
-      ++count;
+      ++frame;
       Timer(210, BOUNCE);
       return true;
     case BOUNCE:
       BounceShots(0);
       if (e.EveryFrames(330)) {
+        // The cannon, like the spiral, comes after a move; the move goes on
+        // to `next` once its animation has played.
         next = CANNON;
-        ChangeState(e.framesAlive > e.chainFrameLimit ? ESCAPE : MOVE_A);
+        EscapeOr(MOVE_A);
       }
       return true;
     case CANNON: {
-      if (count > 98 && count < 150 && count % 4 != 0 && cannonPoint != nullptr) {
+      if (frame > 98 && frame < 150 && frame % 4 != 0 && cannonPoint != nullptr) {
         static constexpr float kFrom[4] = {0.7f, 0.4f, 0.4f, 0.1f};
         static constexpr float kTo[4] = {0.6f, 0.6f, 0.8f, 0.9f};
         const float c[4] = {cannonPoint[0], cannonPoint[1] + 60.0f, cannonPoint[2], cannonPoint[3]};
@@ -388,32 +370,32 @@ bool EnemyType8Behavior::OnFrame(int32_t state) {
         const SVec4 at{q[0] + d * std::cos(dir), q[1] + d * std::sin(dir), 0.0f, 1.0f};
         g_EfxMan.SpawnSprite(6, &at, SprEfx00_4KeysB, kFrom, kTo, 15, 15, 0.0f, t, t, nullptr, nullptr, 0.0f, 1);
       }
-      if (count == 0) e.SetRoutePoint(4);
-      if (count == 98) e.SetRoutePoint(5);
-      if (count == 150) {
-        KillMounts(2);
+      if (frame == 0) e.SetRoutePoint(4);
+      if (frame == 98) e.SetRoutePoint(5);
+      if (frame == 150) {
+        EndPieceChildren(parts, 0, 2);
         e.SetRoutePoint(6);
       }
-      ++count;
+      ++frame;
       Timer(180, EnemyBase::SCRIPT_RELEASED);
       return true;
     }
     case SEEDS:
-      if (count % 15 == 0) {
-        const int32_t a = subStep + 1, b = subStep + 4;
+      if (frame % 15 == 0) {
+        const int32_t a = step + 1, b = step + 4;
         EShotMan::WalkShots([&](EShot* shot) {
           // The generator holds the shot's last position once the shot ends.
           if (shot->id == a || shot->id == b) StartShots(&e, shot->position, shot, kD);
         });
       }
-      ++count;
+      ++frame;
       if (e.EveryFrames(90)) {
-        ChangeState(e.framesAlive > e.chainFrameLimit ? ESCAPE : subStep >= 2 ? EnemyBase::SCRIPT_RELEASED : SEEDS);
-        ++subStep;
+        EscapeOr(step >= 2 ? EnemyBase::SCRIPT_RELEASED : SEEDS);
+        ++step;
       }
       return true;
     case LINES:
-      if (count % 8 == 0) {
+      if (frame % 8 == 0) {
         const EShotMotion* m = ParamTable::FindValue(0);
         for (int k = 0; k < 2; ++k) {
           const float* q = mountPoint[k];
@@ -433,34 +415,35 @@ bool EnemyType8Behavior::OnFrame(int32_t state) {
           }
         }
       }
-      ++count;
+      ++frame;
       if (e.EveryFrames(360)) {
         next = SPIRAL;
-        ChangeState(e.framesAlive > e.chainFrameLimit ? ESCAPE : MOVE_B);
+        EscapeOr(MOVE_B);
       }
       return true;
     case MOVE_A:
     case MOVE_B:
-      if (subStep == 0 && arrived) {
-        subStep = 1;
+      if (step == 0 && arrived) {
+        step = 1;
         e.SetRoutePoint(state == MOVE_A ? 0 : 2);
-      } else if (subStep == 1 && arrived) {
+      } else if (step == 1 && arrived) {
         ChangeState(next);
       }
       return true;
     case EnemyBase::SCRIPT_RELEASED:
-      if (count > 60) {
-        if (e.framesAlive > e.chainFrameLimit) ChangeState(ESCAPE);
-        else ChangeState(next == SPIRAL ? MOVE_B : next == CANNON ? MOVE_A : next);
+      if (frame > 60) {
+        // The cycle goes on with the attack after the one it was let go in;
+        // an attack that comes after a move gets its move first.
+        EscapeOr(next == SPIRAL ? MOVE_B : next == CANNON ? MOVE_A : next);
       }
-      ++count;
+      ++frame;
       return true;
     case ESCAPE:
       EscapeFrame();
       return true;
     case EnemyBase::SCRIPT_DEFEATED:
       DefeatFrame();
-      ++count;
+      ++frame;
       return true;
     default:
       return false;
@@ -468,33 +451,33 @@ bool EnemyType8Behavior::OnFrame(int32_t state) {
 }
 
 bool EnemyType8Behavior::OnLeave(int32_t state) {
-  EnemyType8& e = *owner;
+  EnemyType8& e = *enemy;
   switch (state) {
     case ENTRY:
-      mover.Clear();
+      path.Clear();
       e.body.SetDisabled(0);
       return true;
     case MOUNT_GUNS:
-      KillMounts(1);
+      EndPieceChildren(parts, 0, 1);
       return true;
     case BOUNCE:
-      KillOwn();
+      KillBossGenerators(&e);
       secondHalf = 1;
       RecoilFrom(0);
       return true;
     case CANNON:
-      KillMounts(2);
-      KillOwn();
+      EndPieceChildren(parts, 0, 2);
+      KillBossGenerators(&e);
       e.SetRoutePoint(0);
-      subStep = 0;
+      step = 0;
       return true;
     case LINES:
-      KillOwn();
-      KillMounts(2);
+      KillBossGenerators(&e);
+      EndPieceChildren(parts, 0, 2);
       return true;
     case EnemyBase::SCRIPT_RELEASED:
       e.everyCounter = 0;
-      mover.Clear();
+      path.Clear();
       return true;
     case SPIRAL:
     case SEEDS:

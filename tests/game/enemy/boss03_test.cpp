@@ -162,11 +162,11 @@ TEST(Boss03, RingVolleysAimAtThePlayer) {
   std::vector<int32_t> parities;
   for (const auto& [dx, dy, aim] : {std::tuple{100.0f, 100.0f, 0.125f}, std::tuple{-100.0f, 50.0f, 0.42620819f}}) {
     SCOPED_TRACE(dx);
-    parities.push_back(b->Script().subStep & 1);
+    parities.push_back(b->Script().step & 1);
     const float hx = b->hitPosition[0], hy = b->hitPosition[1];
     PlayerPos.x = hx + dx;
     PlayerPos.y = hy + dy;
-    const float half = float(b->Script().subStep & 1) / 16.0f;
+    const float half = float(b->Script().step & 1) / 16.0f;
     b->Script().ChangeState(EnemyType3Behavior::RINGS);
     b->Script().Update();
     std::vector<int32_t> fans;
@@ -268,7 +268,7 @@ TEST(Boss03, GeneratorsShotsAndTheUnfoldSound) {
   b->SendEvent(EObjBase::EV_DEFEATED, 0);
   RunTo(f, b, EnemyType3Behavior::UNFOLD, 10, &t);
   bool heard = false;
-  for (int k = 0; k < 2000 && s.subStep < 2; ++k) {
+  for (int k = 0; k < 2000 && s.step < 2; ++k) {
     const int32_t before = int32_t(b->animator.value);
     f.Step();
     if (!heard && testsupport::SoundPlayed(se, 35)) {
@@ -297,8 +297,8 @@ TEST(Boss03, GeneratorsShotsAndTheUnfoldSound) {
   // The quad shots, step by step (the step is 1 after the state's first
   // frame).
   int quads = 0;
-  while (s.GetState() == EnemyType3Behavior::QUADS && s.step <= 270) {
-    const int32_t step = s.step;
+  while (s.GetState() == EnemyType3Behavior::QUADS && s.frame <= 270) {
+    const int32_t step = s.frame;
     const float a3 = 1.0f - s.cannons[3].angle, a4 = 1.0f - s.cannons[4].angle;
     EShotMan::ClearAll(0);
     f.Step();
@@ -323,7 +323,7 @@ TEST(Boss03, GeneratorsShotsAndTheUnfoldSound) {
   {
     const auto g = LiveGens(b);
     ASSERT_EQ(g.size(), 21u);
-    const float half = float((s.subStep - 1) & 1) / 16.0f;
+    const float half = float((s.step - 1) & 1) / 16.0f;
     for (int j = -4; j <= 4; ++j) {
       SCOPED_TRACE(j);
       const float a = float(j) / 8.0f + half + 0.25f;
@@ -357,7 +357,7 @@ TEST(Boss03, PictureWithTheSecondSetFiring) {
   // from step 30.
   auto& s = b->Script();
   EXPECT_EQ(s.GetState(), EnemyType3Behavior::LASER);
-  EXPECT_EQ(s.step, 61);
+  EXPECT_EQ(s.frame, 61);
   EXPECT_GT(b->GetPosition()[1], -730.0f);
   EXPECT_LE(b->GetPosition()[1], -720.0f);
   int lasers = 0;

@@ -5,7 +5,8 @@
 // side by its draw with its stretches and gun; the way home by side, and
 // straight to the defeat past the time; the voices on dispose and the
 // defeat voice by its draw; the laser on the low part; a picture mid-fight
-// and a defeat by the Player's shots, which never hurt the armour parts.
+// and a defeat by the Player's shots, which never hurt the armour parts;
+// the parts on their nodes, and a grab ending their generators.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -70,9 +71,9 @@ TEST(Boss04, EntryCycleOverTimeDefeatShowAndEnd) {
   EXPECT_EQ(b->body.disabled, 1);
   // It waits under the rail until the rail, running again, reaches 8360,
   // then rises to its fighting depth.
-  while (b->Script().subStep < 2) f.Step();
+  while (b->Script().step < 2) f.Step();
   EXPECT_EQ(b->GetPosition()[2], -100.0f);
-  while (b->Script().subStep < 3) f.Step();
+  while (b->Script().step < 3) f.Step();
   EXPECT_GE(g_MapMng.t, 8360.0f);
   EXPECT_LT(g_MapMng.t, 8362.0f);
   ASSERT_GT(RunTo(f, b, 1, 400), 0);
@@ -133,7 +134,7 @@ TEST(Boss04, EntrySoundsVoicesAndGeneratorsOfEachState) {
   std::vector<std::pair<int32_t, int32_t>> heard[3];
   const int32_t sounds[3] = {42, 2, 36};
   for (int k = 0; k < 3000 && s.GetState() == EnemyType4Behavior::ENTRY; ++k) {
-    const std::pair<int32_t, int32_t> at{s.subStep, s.step};
+    const std::pair<int32_t, int32_t> at{s.step, s.frame};
     f.Step();
     for (int i = 0; i < 3; ++i)
       if (testsupport::SoundPlayed(se, sounds[i])) {
@@ -205,7 +206,7 @@ TEST(Boss04, EntrySoundsVoicesAndGeneratorsOfEachState) {
     ExpectGen(*g[1], ShotTuple{0x2101, 5, 11, 11, 0, 0.25f, 0.5f, 2.5f, 2.5f, 6, 1.0f, 1, 0, 6, 10, 100, 13, 0, 0, 0,
                                1, 50.0f, -1, -1, 0});
   }
-  while (s.step <= 197) f.Step();
+  while (s.frame <= 197) f.Step();
   {
     const auto g = LiveGens(b);
     ASSERT_EQ(g.size(), 5u);
@@ -221,7 +222,7 @@ TEST(Boss04, EntrySoundsVoicesAndGeneratorsOfEachState) {
   // The laser.
   ASSERT_GT(RunTo(f, b, EnemyType4Behavior::LASER, 800), 0);
   EXPECT_TRUE(testsupport::SoundPlayed(vo, 20));
-  while (s.step <= 40) {
+  while (s.frame <= 40) {
     EXPECT_TRUE(LiveGens(b).empty());
     f.Step();
   }
@@ -467,7 +468,7 @@ TEST(Boss04, PictureAndTheShotsThatDefeatIt) {
   // its first key (0, -412, 3830), on the side's second stretch; parts 2 and
   // 3 fire their random fans, and one side part its aimed stream.
   auto& s = b->Script();
-  EXPECT_EQ(s.step, 61);
+  EXPECT_EQ(s.frame, 61);
   const float* at = b->GetPosition();
   EXPECT_EQ(std::make_tuple(at[0], at[1], at[2]), std::make_tuple(0.0f, -412.0f, 3830.0f));
   EXPECT_EQ(b->routeCursorIndex, 14 + 3 * s.side);
@@ -483,6 +484,45 @@ TEST(Boss04, PictureAndTheShotsThatDefeatIt) {
   ASSERT_GT(RunTo(f, b, EnemyBase::SCRIPT_DEFEATED, 1500), 0);
   EXPECT_EQ(StageDefeatCount, defeats + 1);
   for (const B002Parts& p : b->Script().parts) EXPECT_EQ(p.hitPoints, 1000);
+}
+
+// The eight armour parts (parts 0 to 7) ride nodes 62, 63, 67, 66, 65, 64,
+// 68 and 69 as "B002 Parts": 1000 hit points, class 3, record kind 0 and
+// no record, a body of mask 0x104 and radius 4 at the node's point, and
+// they keep their node's world matrix. Damage and a defeat do nothing to a
+// part; grabbed (code 9) or caught by a grab attempt (code 11), it ends
+// the generators hung on it, and only its own.
+TEST(Boss04, ArmourPartsOnTheirNodesAndAGrabEndsTheirGenerators) {
+  StageBossFight f(1);
+  EnemyType4* b = Fight(f, EnemyType4Behavior::TOUR);
+  ASSERT_NE(b, nullptr);
+  auto& s = b->Script();
+  const int32_t nodes[8] = {62, 63, 67, 66, 65, 64, 68, 69};
+  for (int i = 0; i < 8; ++i) {
+    B002Parts& p = s.parts[i];
+    EXPECT_EQ(p.GetName(), "B002 Parts") << i;
+    ASSERT_NE(p.node, nullptr) << i;
+    EXPECT_EQ(p.node, b->model.GetNode(nodes[i])) << i;
+    EXPECT_EQ(p.nodeMatrix, p.node->GetWorld()) << i;
+    EXPECT_EQ(p.hitPoints, 1000) << i;
+    EXPECT_EQ(p.classKind, 3) << i;
+    EXPECT_EQ(p.paramKind, 0) << i;
+    EXPECT_EQ(p.param, nullptr) << i;
+    EXPECT_EQ(p.body.radius, 4.0f) << i;
+    EXPECT_EQ(p.body.mask, 0x104u) << i;
+  }
+  // The tour hangs one generator on each of parts 0 to 3.
+  for (int i = 0; i < 4; ++i) ASSERT_EQ(bossfight::CountChildren<EShotGen>(&s.parts[i], 0), 1) << i;
+  s.parts[0].SendEvent(EObjBase::EV_DAMAGE, 50);
+  s.parts[0].SendEvent(EObjBase::EV_DEFEATED, 0);
+  EXPECT_EQ(s.parts[0].hitPoints, 1000);
+  EXPECT_EQ(bossfight::CountChildren<EShotGen>(&s.parts[0], 0), 1);
+  s.parts[0].SendEvent(EObjBase::EV_GRABBED, 0);
+  EXPECT_EQ(bossfight::CountChildren<EShotGen>(&s.parts[0], 0), 0);
+  EXPECT_EQ(bossfight::CountChildren<EShotGen>(&s.parts[1], 0), 1);
+  s.parts[2].SendEvent(EObjBase::EV_GRAB_ATTEMPT, 0);
+  EXPECT_EQ(bossfight::CountChildren<EShotGen>(&s.parts[2], 0), 0);
+  EXPECT_EQ(bossfight::CountChildren<EShotGen>(&s.parts[3], 0), 1);
 }
 
 }  // namespace

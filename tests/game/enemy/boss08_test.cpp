@@ -163,7 +163,7 @@ TEST(Boss08, BouncesARiderAPictureAndTheDefeat) {
   // Counts 0 to 60 of the mount generators: mount 0 started its generator
   // at 0, 30 and 60, mount 1 at 0 and 35; each fires 17 steps a frame apart
   // and ends, so only mount 0's newest runs.
-  EXPECT_EQ(b->Script().count, 61);
+  EXPECT_EQ(b->Script().frame, 61);
   EXPECT_EQ(bossfight::CountChildren<EShotGen>(&b->Script().parts[0], 0), 1);
   EXPECT_EQ(bossfight::CountChildren<EShotGen>(&b->Script().parts[1], 0), 0);
   plat::Image img;
@@ -283,7 +283,7 @@ TEST(Boss08, EntryMountsAndTheSpiralsStart) {
   const float sw = std::sin(6.2831855f / 220.0f);
   EXPECT_NEAR(p[2], 1770.0f - 50.0f * sw, 1e-3f);
   EXPECT_NEAR(boss->angles[0], 0.005f * sw - 0.11f, 1e-6f);
-  EXPECT_EQ(s.count, 1);
+  EXPECT_EQ(s.frame, 1);
   int shots = 0;
   EShotMan::WalkShots([&](EShot*) { ++shots; });
   EXPECT_EQ(shots, 6);
