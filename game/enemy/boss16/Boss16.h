@@ -62,6 +62,8 @@ class EnemyType16Behavior : public BossBehaviorOf<EnemyType16> {
   // Past the chain frame limit the boss defeats itself; else the next attack.
   void EndCheck();
   void Shot(int32_t code, float angle, float speed, int32_t stageMotion);
+  // Home, the boss waits for its motion to complete before the next attack.
+  int32_t AfterHome() override { return kWait; }
 };
 
 class EnemyType16 : public EnemyBase {
