@@ -67,10 +67,9 @@ class EnemyType13Behavior : public BossBehaviorOf<EnemyType13> {
   int32_t Swing(int32_t code);
   int32_t Lasers(int32_t code);
   int32_t Defeat(int32_t code);
+  // BeginAttack, and the attack is to run to its own end (fight 1).
   void EnterAttack(int32_t then);
   void Hover();
-  // The time check; else the change to `state`.
-  void TimeCheck(int32_t state);
   int32_t AfterHome() override;
   void LaunchStreamer(float centre, float radiusBase);
   void Glow(float s);

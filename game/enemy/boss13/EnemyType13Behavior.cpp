@@ -6,6 +6,7 @@
 #include "game/effect/EfxMath.h"
 #include "game/effect/EfxTables.h"
 #include "game/effect/RandF.h"
+#include "game/enemy/BossCycle.h"
 #include "game/enemy/BossKit.h"
 #include "game/enemy/BossScript.h"
 #include "game/enemy/BossSteps.h"
@@ -76,17 +77,11 @@ int32_t EnemyType13Behavior::Handle(int32_t code, int32_t state) {
 }
 
 void EnemyType13Behavior::EnterAttack(int32_t then) {
-  frame = 0;
+  BeginAttack(*this, then);
   fight = 1;
-  for (int i = 0; i < 4; ++i) home[i] = position[i];
-  next = then;
 }
 
 void EnemyType13Behavior::Hover() { BossHover(position, home, frame); }
-
-void EnemyType13Behavior::TimeCheck(int32_t state) {
-  if (!DefeatWhenOverTime(enemy)) ChangeState(state);
-}
 
 // A streamer from a point round the boss (angle `centre` +- 0.125 turn,
 // radius base +- 50) converging on it.
@@ -188,7 +183,7 @@ int32_t EnemyType13Behavior::TwinStreams(int32_t code) {
     case CODE_FRAME:
       Hover();
       ++frame;
-      if (enemy->EveryFrames(180)) TimeCheck(ORBIT);
+      if (enemy->EveryFrames(180)) EndAttack(*this, ORBIT);
       return 1;
     case CODE_LEAVE:
       KillBossGenerators(enemy);
@@ -244,7 +239,7 @@ int32_t EnemyType13Behavior::Orbit(int32_t code) {
         });
         fight = 0;
         next = LOOP;
-        TimeCheck(EnemyBase::SCRIPT_RELEASED);
+        EndAttack(*this, EnemyBase::SCRIPT_RELEASED);
       }
       return 1;
     }
@@ -310,7 +305,7 @@ int32_t EnemyType13Behavior::Loop(int32_t code) {
         SatellitesLeave(enemy);
         fight = 0;
         next = STREAMS;
-        TimeCheck(EnemyBase::SCRIPT_RELEASED);
+        EndAttack(*this, EnemyBase::SCRIPT_RELEASED);
       }
       return 1;
     }
@@ -337,7 +332,7 @@ int32_t EnemyType13Behavior::Streams(int32_t code) {
       if (frame == 500) {
         fight = 1;
         next = RINGS;
-        TimeCheck(INTERLUDE);
+        EndAttack(*this, INTERLUDE);
       }
       ++frame;
       return 1;
@@ -370,7 +365,7 @@ int32_t EnemyType13Behavior::Rings(int32_t code) {
       if (frame == 30) enemy->SetRoutePoint(14);
       if (frame == 242) enemy->SetRoutePoint(15);
       ++frame;
-      if (enemy->EveryFrames(270)) TimeCheck(SWING);
+      if (enemy->EveryFrames(270)) EndAttack(*this, SWING);
       return 1;
     case CODE_LEAVE:
       enemy->SetRoutePoint(0);
@@ -426,7 +421,7 @@ int32_t EnemyType13Behavior::Swing(int32_t code) {
                                 10, turn, 2.0f, 2.0f, nullptr, nullptr, 0.0f, 1, enemy);
         }
         if (m == 45) satellites.ForEach([this](BossOption2D& o, int) { AddShotGen(enemy, o.Position(), kG7, &o); });
-        if (!path.Advance(position, 1.0f)) TimeCheck(LASERS);
+        if (!path.Advance(position, 1.0f)) EndAttack(*this, LASERS);
         ++frame;
       }
       if (count == 0) enemy->SetRoutePoint(17);
@@ -473,7 +468,7 @@ int32_t EnemyType13Behavior::Lasers(int32_t code) {
           }
         }
       } else if (frame >= 500) {
-        TimeCheck(TWIN_STREAMS);
+        EndAttack(*this, TWIN_STREAMS);
       }
       ++frame;
       return 1;

@@ -39,7 +39,7 @@ class EnemyType14Behavior : public BossBehaviorOf<EnemyType14> {
   int32_t sweep = 0;
   float pathPoints[4][4] = {};
   int32_t motionClock = 0;
-  int32_t waitTarget = 0;
+  uint32_t waitTarget = 0;
   ChildSlots<BossOption2D, kOptions> options;
   float angleA = 0.0f;
   float orbit = 0.0f;
@@ -52,15 +52,13 @@ class EnemyType14Behavior : public BossBehaviorOf<EnemyType14> {
   int32_t Satellites(int32_t code);
   int32_t Bows(int32_t code);
   int32_t Charge(int32_t code);
-  int32_t Wait(int32_t code);
   int32_t ReturnHome(int32_t code);
   int32_t Defeat(int32_t code);
   // The end-of-attack check: after n + 1 frames of the frame divider, the
-  // time check, else the change to `next`.
-  void EndOfAttack(int32_t n, int32_t next);
+  // time check, else the change to `state`.
+  void EndOfAttack(int32_t n, int32_t state);
   void LoopBurst(bool mirrored);
   void LoopWall();
-  void EnterAttack();
   // Home, the boss waits for its motion to complete before the next attack.
   int32_t AfterHome() override { return WAIT; }
 };

@@ -5,6 +5,7 @@
 #include "game/effect/EfxMan.h"
 #include "game/effect/EfxMath.h"
 #include "game/effect/RandF.h"
+#include "game/enemy/BossCycle.h"
 #include "game/enemy/BossKit.h"
 #include "game/enemy/BossScript.h"
 #include "game/enemy/BossSteps.h"
@@ -61,7 +62,7 @@ int32_t EnemyType14Behavior::Handle(int32_t code, int32_t state) {
     case CHARGE:
       return Charge(code);
     case WAIT:
-      return Wait(code);
+      return WaitForMotion(*this, code, waitTarget);
     case EnemyBase::SCRIPT_RELEASED:
       return ReturnHome(code);
     case EnemyBase::SCRIPT_DEFEATED:
@@ -71,14 +72,8 @@ int32_t EnemyType14Behavior::Handle(int32_t code, int32_t state) {
   }
 }
 
-void EnemyType14Behavior::EnterAttack() {
-  frame = 0;
-  for (int i = 0; i < 4; ++i) home[i] = position[i];
-}
-
-void EnemyType14Behavior::EndOfAttack(int32_t n, int32_t next) {
-  if (!enemy->EveryFrames(n)) return;
-  if (!DefeatWhenOverTime(enemy)) ChangeState(next);
+void EnemyType14Behavior::EndOfAttack(int32_t n, int32_t state) {
+  if (enemy->EveryFrames(n)) EndAttack(*this, state);
 }
 
 int32_t EnemyType14Behavior::Entrance(int32_t code) {
@@ -106,8 +101,7 @@ int32_t EnemyType14Behavior::Entrance(int32_t code) {
 int32_t EnemyType14Behavior::Rings(int32_t code) {
   switch (code) {
     case CODE_ENTER: {
-      EnterAttack();
-      next = LOOP;
+      BeginAttack(*this, LOOP);
       enemy->SetRoutePoint(0);
       BossVoice(kVoiceRings);
       ShotGenArgs g = Gen();
@@ -152,8 +146,7 @@ void EnemyType14Behavior::LoopBurst(bool mirrored) {
 int32_t EnemyType14Behavior::Loop(int32_t code) {
   switch (code) {
     case CODE_ENTER: {
-      EnterAttack();
-      next = PETALS;
+      BeginAttack(*this, PETALS);
       motionClock = 0;
       enemy->SetRoutePointEx(0, 0.1666f);
       BossVoice(kVoiceLoop);
@@ -211,8 +204,7 @@ int32_t EnemyType14Behavior::Loop(int32_t code) {
 int32_t EnemyType14Behavior::Petals(int32_t code) {
   switch (code) {
     case CODE_ENTER:
-      EnterAttack();
-      next = SATELLITES;
+      BeginAttack(*this, SATELLITES);
       enemy->SetRoutePoint(0);
       angleA = 0.0f;
       return 1;
@@ -247,8 +239,7 @@ int32_t EnemyType14Behavior::Petals(int32_t code) {
 int32_t EnemyType14Behavior::Satellites(int32_t code) {
   switch (code) {
     case CODE_ENTER: {
-      EnterAttack();
-      next = BOWS;
+      BeginAttack(*this, BOWS);
       enemy->SetRoutePoint(0);
       orbit = 0.0f;
       options.Clear();
@@ -299,8 +290,7 @@ int32_t EnemyType14Behavior::Satellites(int32_t code) {
 int32_t EnemyType14Behavior::Bows(int32_t code) {
   switch (code) {
     case CODE_ENTER:
-      EnterAttack();
-      next = CHARGE;
+      BeginAttack(*this, CHARGE);
       enemy->SetRoutePoint(0);
       angleA = 0.0f;
       return 1;
@@ -334,8 +324,7 @@ int32_t EnemyType14Behavior::Bows(int32_t code) {
 int32_t EnemyType14Behavior::Charge(int32_t code) {
   switch (code) {
     case CODE_ENTER:
-      EnterAttack();
-      next = RINGS;
+      BeginAttack(*this, RINGS);
       motionClock = 0;
       enemy->SetRoutePoint(0);
       BossVoice(kVoiceCharge);
@@ -380,19 +369,6 @@ int32_t EnemyType14Behavior::Charge(int32_t code) {
       EndOfAttack(364, EnemyBase::SCRIPT_RELEASED);
       return 1;
     }
-    default:
-      return 0;
-  }
-}
-
-int32_t EnemyType14Behavior::Wait(int32_t code) {
-  switch (code) {
-    case CODE_ENTER:
-      waitTarget = int32_t(enemy->animator.count) + 1;
-      return 1;
-    case CODE_FRAME:
-      if (int32_t(enemy->animator.count) >= waitTarget) ChangeState(next);
-      return 1;
     default:
       return 0;
   }

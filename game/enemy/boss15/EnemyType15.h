@@ -45,7 +45,7 @@ class EnemyType15Behavior : public BossBehaviorOf<EnemyType15> {
 
   // The volleys of the twin fans' two fans.
   int32_t fanA = 0, fanB = 0;
-  int32_t waitTarget = 0;
+  uint32_t waitTarget = 0;
   BossOption3D options[2];
   ChildSlots<BossOption2D, 6> curtain;
   float angleA = 0.0f, angleB = 0.0f;
@@ -61,11 +61,7 @@ class EnemyType15Behavior : public BossBehaviorOf<EnemyType15> {
   int32_t DoubleFans(int32_t code);
   int32_t Curtain(int32_t code);
   int32_t Rings(int32_t code);
-  int32_t Wait(int32_t code);
   int32_t Defeat(int32_t code);
-  void EnterAttack(int32_t then);
-  // The time check at the end of an attack; else the wait before `next`.
-  void EndAttack();
   void CurtainStep();
   bool SegmentDone() const;
   // The model satellites keep their places on the way home.

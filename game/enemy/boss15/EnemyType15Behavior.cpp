@@ -8,6 +8,7 @@
 #include "game/effect/EfxMath.h"
 #include "game/effect/EfxTables.h"
 #include "game/effect/RandF.h"
+#include "game/enemy/BossCycle.h"
 #include "game/enemy/BossKit.h"
 #include "game/enemy/BossScript.h"
 #include "game/enemy/BossSteps.h"
@@ -67,7 +68,9 @@ int32_t EnemyType15Behavior::Handle(int32_t code, int32_t state) {
       if (code == CODE_ENTER) next = RINGS, ChangeState(EnemyBase::SCRIPT_RELEASED);
       return code == CODE_ENTER || code == CODE_FRAME || code == CODE_LEAVE;
     case RINGS: return Rings(code);
-    case WAIT: return Wait(code);
+    case WAIT:
+      if (code == CODE_FRAME) PlaceOptions();
+      return WaitForMotion(*this, code, waitTarget);
     case EnemyBase::SCRIPT_RELEASED: return FlyHome(code, {60.0f, 2, kDefeat}, home);
     case EnemyBase::SCRIPT_DEFEATED: return Defeat(code);
     default: return 0;
@@ -81,16 +84,6 @@ void EnemyType15Behavior::PlaceOptions(float rate) {
 }
 
 bool EnemyType15Behavior::SegmentDone() const { return enemy->animator.count > 0; }
-
-void EnemyType15Behavior::EnterAttack(int32_t then) {
-  frame = 0;
-  for (int i = 0; i < 4; ++i) home[i] = position[i];
-  next = then;
-}
-
-void EnemyType15Behavior::EndAttack() {
-  if (!DefeatWhenOverTime(enemy)) ChangeState(WAIT);
-}
 
 int32_t EnemyType15Behavior::Descent(int32_t code) {
   static constexpr float kStation[4] = {0.0f, -80.0f, 0.0f, 1.0f};
@@ -146,7 +139,7 @@ int32_t EnemyType15Behavior::Descent(int32_t code) {
 
 int32_t EnemyType15Behavior::TwinFans(int32_t code) {
   if (code == CODE_ENTER) {
-    EnterAttack(ORBITING);
+    BeginAttack(*this, ORBITING);
     fanA = fanB = 0;
     angleA = 0.7f, angleB = 0.625f;
     enemy->SetRoutePoint(2);
@@ -180,13 +173,13 @@ int32_t EnemyType15Behavior::TwinFans(int32_t code) {
       }
     }
   }
-  if (++frame > 300) EndAttack();
+  if (++frame > 300) EndAttack(*this, WAIT);
   return 1;
 }
 
 int32_t EnemyType15Behavior::Orbiting(int32_t code) {
   if (code == CODE_ENTER) {
-    EnterAttack(FLOWERS);
+    BeginAttack(*this, FLOWERS);
     angleA = 0.0f, angleB = 0.5f;
     enemy->SetRoutePoint(2);
     return 1;
@@ -210,13 +203,13 @@ int32_t EnemyType15Behavior::Orbiting(int32_t code) {
   Shot(4, options[0].Position(), angleA - 0.25f, 4.0f, -1, m);
   Shot(0x204, options[1].Position(), angleB + 0.25f, 4.0f, -1, m);
   ++frame;
-  if (enemy->EveryFrames(600)) EndAttack();
+  if (enemy->EveryFrames(600)) EndAttack(*this, WAIT);
   return 1;
 }
 
 int32_t EnemyType15Behavior::Flowers(int32_t code) {
   if (code == CODE_ENTER) {
-    EnterAttack(DOUBLE_FANS);
+    BeginAttack(*this, DOUBLE_FANS);
     step = 0;
     angleA = 0.25f;
     enemy->SetRoutePoint(2);
@@ -252,13 +245,13 @@ int32_t EnemyType15Behavior::Flowers(int32_t code) {
       break;
   }
   ++frame;
-  if (enemy->EveryFrames(390)) EndAttack();
+  if (enemy->EveryFrames(390)) EndAttack(*this, WAIT);
   return 1;
 }
 
 int32_t EnemyType15Behavior::DoubleFans(int32_t code) {
   if (code == CODE_ENTER) {
-    EnterAttack(CURTAIN);
+    BeginAttack(*this, CURTAIN);
     step = 0;
     angleA = 0.0f;
     enemy->SetRoutePoint(11);
@@ -281,14 +274,14 @@ int32_t EnemyType15Behavior::DoubleFans(int32_t code) {
     if (enemy->EveryFrames(120)) enemy->SetRoutePoint(13), step = 2;
   } else if (SegmentDone()) {
     enemy->SetRoutePoint(2);
-    EndAttack();
+    EndAttack(*this, WAIT);
   }
   return 1;
 }
 
 int32_t EnemyType15Behavior::Curtain(int32_t code) {
   if (code == CODE_ENTER) {
-    EnterAttack(RINGS);
+    BeginAttack(*this, RINGS);
     angleA = angleB = 0.0f;
     curtain.Clear();
     for (int i = 0; i < 6; ++i) {
@@ -314,6 +307,8 @@ int32_t EnemyType15Behavior::Curtain(int32_t code) {
   ramp.Step();
   if (enemy->EveryFrames(1080)) {
     curtain.ForEach([](BossOption2D& o, int) { o.Kill(0); });
+    // The curtain has drawn the boss down towards y -190: by way of TO_RINGS
+    // it flies back to where the curtain began before the rings.
     if (!DefeatWhenOverTime(enemy)) next = TO_RINGS, ChangeState(WAIT);
   }
   return 1;
@@ -396,7 +391,7 @@ int32_t EnemyType15Behavior::Rings(int32_t code) {
     options[1].SetPolarTarget3(0.625f, 100.0f, -50.0f, 0.06f);
   };
   if (code == CODE_ENTER) {
-    EnterAttack(TWIN_FANS);
+    BeginAttack(*this, TWIN_FANS);
     aim();
     static constexpr float kRight[4] = {1.2f, -0.5f, 0.0f, 1.0f}, kLeft[4] = {-1.2f, -0.5f, 0.0f, 1.0f};
     path.Clear();
@@ -421,18 +416,8 @@ int32_t EnemyType15Behavior::Rings(int32_t code) {
       for (int k = 0; k < 120; ++k)
         if (k % 6 < 4) Shot(4, options[i].Position(), float(k) / 120.0f, 2.5f);
   ++frame;
-  if (enemy->animator.count > 7 && !DefeatWhenOverTime(enemy)) ChangeState(EnemyBase::SCRIPT_RELEASED);
-  return 1;
-}
-
-int32_t EnemyType15Behavior::Wait(int32_t code) {
-  if (code == CODE_ENTER) {
-    waitTarget = int32_t(enemy->animator.count) + 1;
-    return 1;
-  }
-  if (code != CODE_FRAME) return code == CODE_LEAVE;
-  PlaceOptions();
-  if (int32_t(enemy->animator.count) >= waitTarget) ChangeState(next);
+  // After eight swings the boss flies home from wherever the swing left it.
+  if (enemy->animator.count > 7) EndAttack(*this, EnemyBase::SCRIPT_RELEASED);
   return 1;
 }
 
@@ -469,8 +454,8 @@ int32_t EnemyType15Behavior::Defeat(int32_t code) {
       if (step == 1 && !path.Advance(position, 1.0f)) {
         BossVoice(57, kVoiceGain);
         step = 2;
-        waitTarget = int32_t(enemy->animator.count) + 4;
-      } else if (step == 2 && int32_t(enemy->animator.count) >= waitTarget) {
+        waitTarget = enemy->animator.count + 4;
+      } else if (step == 2 && enemy->animator.count >= waitTarget) {
         step = 3;
         enemy->SetRoutePointEx(14, 0.7f);
         const SVec4 at{position[0], position[1], position[2], 1.0f};

@@ -44,10 +44,7 @@ class EnemyType16Behavior : public BossBehaviorOf<EnemyType16> {
   int32_t Rings(int32_t code);
   int32_t Stream(int32_t code);
   int32_t Lasers(int32_t code);
-  int32_t Wait(int32_t code);
   int32_t Defeat(int32_t code);
-  // The common enter work of an attack: frame and step 0, home = position.
-  void Begin();
   // The value animator's completions of the current motion.
   uint32_t Passes() const;
   void Motion(uint32_t n);
@@ -59,8 +56,6 @@ class EnemyType16Behavior : public BossBehaviorOf<EnemyType16> {
   // Steps 2 and 3 of the attacks that end at rest: after the closing, the
   // rest motion, and the attack ends when it has completed twice.
   void CloseToRest();
-  // Past the chain frame limit the boss defeats itself; else the next attack.
-  void EndCheck();
   void Shot(int32_t code, float angle, float speed, int32_t stageMotion);
   // Home, the boss waits for its motion to complete before the next attack.
   int32_t AfterHome() override { return kWait; }

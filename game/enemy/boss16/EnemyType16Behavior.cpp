@@ -6,6 +6,7 @@
 #include "game/effect/EShotMan.h"
 #include "game/effect/EThunderGen.h"
 #include "game/effect/EfxMath.h"
+#include "game/enemy/BossCycle.h"
 #include "game/enemy/BossKit.h"
 #include "game/enemy/BossSteps.h"
 #include "game/enemy/EnemyToolkit.h"
@@ -28,11 +29,6 @@ ShotGenArgs Row(uint32_t flags, int32_t code, float angle, float from, float to,
 }
 
 }  // namespace
-
-void EnemyType16Behavior::Begin() {
-  frame = step = 0;
-  for (int i = 0; i < 3; ++i) home[i] = position[i];
-}
 
 uint32_t EnemyType16Behavior::Passes() const { return enemy->animator.count; }
 
@@ -57,12 +53,8 @@ void EnemyType16Behavior::CloseToRest() {
       Motion(0);
     }
   } else if (Passes() >= 2) {
-    EndCheck();
+    EndAttack(*this, next);
   }
-}
-
-void EnemyType16Behavior::EndCheck() {
-  if (!DefeatWhenOverTime(enemy)) ChangeState(next);
 }
 
 void EnemyType16Behavior::Shot(int32_t code, float angle, float speed, int32_t stageMotion) {
@@ -87,7 +79,7 @@ int32_t EnemyType16Behavior::Handle(int32_t code, int32_t state) {
     case kLasers:
       return Lasers(code);
     case kWait:
-      return Wait(code);
+      return WaitForMotion(*this, code, waitTarget);
     case EnemyBase::SCRIPT_RELEASED:
       return FlyHome(code, {80.0f, 0, kDefeat}, home);
     case EnemyBase::SCRIPT_DEFEATED:
@@ -119,8 +111,7 @@ int32_t EnemyType16Behavior::Entrance(int32_t code) {
 
 int32_t EnemyType16Behavior::Spirals(int32_t code) {
   if (code == CODE_ENTER) {
-    Begin();
-    next = kThunder;
+    BeginAttack(*this, kThunder);
     spiral = 0.0f;
     // A release during the spirals flies the boss back to the centre, not
     // to where the entrance's hover left it.
@@ -149,15 +140,14 @@ int32_t EnemyType16Behavior::Spirals(int32_t code) {
     ++frame;
     if (enemy->EveryFrames(149)) Close();
   } else if (Passes() >= 1) {
-    EndCheck();
+    EndAttack(*this, next);
   }
   return 1;
 }
 
 int32_t EnemyType16Behavior::Thunder(int32_t code) {
   if (code == CODE_ENTER) {
-    Begin();
-    next = kChevrons;
+    BeginAttack(*this, kChevrons);
     Motion(9);
     return 1;
   }
@@ -186,15 +176,14 @@ int32_t EnemyType16Behavior::Thunder(int32_t code) {
     ++frame;
     if (enemy->EveryFrames(299)) Close();
   } else if (Passes() >= 1) {
-    EndCheck();
+    EndAttack(*this, next);
   }
   return 1;
 }
 
 int32_t EnemyType16Behavior::Chevrons(int32_t code) {
   if (code == CODE_ENTER) {
-    Begin();
-    next = kRings;
+    BeginAttack(*this, kRings);
     spiral = 0.0f;
     Motion(9);
     BossVoice(59, kVoiceLevel);
@@ -227,8 +216,7 @@ int32_t EnemyType16Behavior::Chevrons(int32_t code) {
 
 int32_t EnemyType16Behavior::Rings(int32_t code) {
   if (code == CODE_ENTER) {
-    Begin();
-    next = kStream;
+    BeginAttack(*this, kStream);
     Motion(9);
     BossVoice(60, kVoiceLevel);
     return 1;
@@ -253,15 +241,14 @@ int32_t EnemyType16Behavior::Rings(int32_t code) {
     }
   } else if (Passes() >= 1) {
     Motion(0);
-    EndCheck();
+    EndAttack(*this, next);
   }
   return 1;
 }
 
 int32_t EnemyType16Behavior::Stream(int32_t code) {
   if (code == CODE_ENTER) {
-    Begin();
-    next = kLasers;
+    BeginAttack(*this, kLasers);
     BossVoice(61, kVoiceLevel);
     ShotGenArgs a = Row(0x40101, 260, 0.75f, 0, 0, 6.6f, 6.6f, 20, 1.0f, 6, 2000);
     a.motion = ParamTable::FindValue(5);
@@ -275,14 +262,13 @@ int32_t EnemyType16Behavior::Stream(int32_t code) {
   if (code != CODE_FRAME) return 0;
   BossHover(position, home, frame, 6.0f, 5.0f);
   ++frame;
-  if (enemy->EveryFrames(480)) EndCheck();
+  if (enemy->EveryFrames(480)) EndAttack(*this, next);
   return 1;
 }
 
 int32_t EnemyType16Behavior::Lasers(int32_t code) {
   if (code == CODE_ENTER) {
-    Begin();
-    next = kSpirals;
+    BeginAttack(*this, kSpirals);
     Motion(9);
     BossVoice(62, kVoiceLevel);
     return 1;
@@ -322,16 +308,6 @@ int32_t EnemyType16Behavior::Lasers(int32_t code) {
       CloseToRest();
       break;
   }
-  return 1;
-}
-
-int32_t EnemyType16Behavior::Wait(int32_t code) {
-  if (code == CODE_ENTER) {
-    waitTarget = Passes() + 1;
-    return 1;
-  }
-  if (code != CODE_FRAME) return code == CODE_LEAVE;
-  if (Passes() >= waitTarget) ChangeState(next);
   return 1;
 }
 
