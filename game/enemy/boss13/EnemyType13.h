@@ -69,7 +69,6 @@ class EnemyType13Behavior : public BossBehaviorOf<EnemyType13> {
   int32_t Defeat(int32_t code);
   // BeginAttack, and the attack is to run to its own end (fight 1).
   void EnterAttack(int32_t then);
-  void Hover();
   int32_t AfterHome() override;
   void LaunchStreamer(float centre, float radiusBase);
   void Glow(float s);

@@ -81,8 +81,6 @@ void EnemyType13Behavior::EnterAttack(int32_t then) {
   fight = 1;
 }
 
-void EnemyType13Behavior::Hover() { BossHover(position, home, frame); }
-
 // A streamer from a point round the boss (angle `centre` +- 0.125 turn,
 // radius base +- 50) converging on it.
 void EnemyType13Behavior::LaunchStreamer(float centre, float radiusBase) {
@@ -119,6 +117,9 @@ int32_t EnemyType13Behavior::Materialise(int32_t code) {
     return 1;
   }
   if (code != CODE_FRAME) return code == CODE_LEAVE;
+  // The streamers converge for 240 frames; the glow swells from 120 and
+  // flares from 300 into the white flash of 330. Only at 350, with the
+  // screen still white, does the body show and become open to hits.
   if (frame < 240) {
     if (frame % 15 == 0) LaunchStreamer(0.125f, 240.0f), LaunchStreamer(0.625f, 220.0f);
     if (frame % 20 == 0) LaunchStreamer(0.375f, 240.0f), LaunchStreamer(0.875f, 220.0f);
@@ -131,7 +132,7 @@ int32_t EnemyType13Behavior::Materialise(int32_t code) {
     for (int i = 0; i < 12; ++i) Glow(18.0f);
     BossScreenRamp(2.0f, 10);
   }
-  Hover();
+  BossHover(position, home, frame);
   if (frame == 350) {
     streamers.Dispose();
     enemy->visible = 1;
@@ -154,7 +155,7 @@ int32_t EnemyType13Behavior::Interlude(int32_t code) {
     return 1;
   }
   if (code != CODE_FRAME) return code == CODE_LEAVE;
-  Hover();
+  BossHover(position, home, frame);
   if (frame == 80) {
     for (int i = 0; i < 2; ++i) {
       BossOption2D* o = BossOption2D::Spawn(enemy, SprEfx02_5Keys);
@@ -181,7 +182,7 @@ int32_t EnemyType13Behavior::TwinStreams(int32_t code) {
       return 1;
     }
     case CODE_FRAME:
-      Hover();
+      BossHover(position, home, frame);
       ++frame;
       if (enemy->EveryFrames(180)) EndAttack(*this, ORBIT);
       return 1;
@@ -216,6 +217,9 @@ int32_t EnemyType13Behavior::Orbit(int32_t code) {
                                0.0f, 0.0f};
         o.SetTarget(goal, r);
       });
+      // A 140-frame sway, to one side and back in turns: the body's motions
+      // 1 to 3 (4 to 6 on the other turn) go with it, and at 100 motion 16
+      // with the eight fans, whose turn alternates with the sway.
       const int32_t m = frame % 140;
       if (m == 0) {
         follower.SetTarget(points[count % 2], 0.02f);
@@ -397,6 +401,8 @@ int32_t EnemyType13Behavior::Swing(int32_t code) {
       return 1;
     }
     case CODE_FRAME:
+      // `count` times the body's motions from the start; the swing itself
+      // (`frame`) waits the 30 frames until motion 18 is on.
       if (count > 30) {
         const int32_t m = frame % 60;
         if (m <= 30 && m % 2 == 1) {
@@ -447,7 +453,7 @@ int32_t EnemyType13Behavior::Lasers(int32_t code) {
       BossVoice(46);
       return 1;
     case CODE_FRAME:
-      Hover();
+      BossHover(position, home, frame);
       if (step == 0) {
         if (frame % 45 == 0) {
           // A laser from satellite A, then B, in turns; it stays where it
@@ -461,6 +467,7 @@ int32_t EnemyType13Behavior::Lasers(int32_t code) {
                             0);
           }
           if (++count == 8) {
+            // The 500 frames of the two emitters count from the next frame.
             step = 1;
             frame = -1;
             AddShotGen(enemy, position, kG8a, enemy);

@@ -28,7 +28,7 @@ class EnemyType14Behavior : public BossBehaviorOf<EnemyType14> {
     CHARGE = 6,
     WAIT = 7,
   };
-  static constexpr int32_t kOptions = 6;
+  static constexpr int32_t kSatellites = 6;
   // Voices of the attacks and of the defeat.
   static constexpr int32_t kVoiceRings = 47, kVoiceLoop = 48, kVoiceCharge = 49;
   static constexpr int32_t kVoiceDefeatA = 51, kVoiceDefeatB = 52;
@@ -38,9 +38,10 @@ class EnemyType14Behavior : public BossBehaviorOf<EnemyType14> {
 
   int32_t sweep = 0;
   float pathPoints[4][4] = {};
+  // The loop's clock of the body's motions, which runs round within it.
   int32_t motionClock = 0;
   uint32_t waitTarget = 0;
-  ChildSlots<BossOption2D, kOptions> options;
+  ChildSlots<BossOption2D, kSatellites> satellites;
   float angleA = 0.0f;
   float orbit = 0.0f;
 

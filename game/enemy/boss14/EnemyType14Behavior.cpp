@@ -40,7 +40,7 @@ void SatelliteGoal(float* v, int32_t k, float orbit) {
   const float a = kTwoPi * (0.1666f * float(k) + orbit);
   v[0] = 180.0f * std::cos(a), v[1] = 180.0f * std::sin(a), v[2] = 0.0f, v[3] = 0.0f;
 }
-constexpr int32_t kSatelliteK[EnemyType14Behavior::kOptions] = {1, 0, -1, -2, -3, -4};
+constexpr int32_t kSatelliteK[EnemyType14Behavior::kSatellites] = {1, 0, -1, -2, -3, -4};
 
 }  // namespace
 
@@ -184,6 +184,8 @@ int32_t EnemyType14Behavior::Loop(int32_t code) {
         }
         if (t == 30) LoopBurst(true);
       }
+      // The body's motions 1 to 5, one every 40 frames; the clock goes back
+      // from 300 to 59, so they come round again while the loop lasts.
       if (motionClock >= 60 && motionClock <= 260 && motionClock % 40 == 20)
         enemy->SetRoutePoint(uint32_t(1 + (motionClock - 60) / 40));
       if (motionClock == 300) motionClock = 59;
@@ -242,11 +244,11 @@ int32_t EnemyType14Behavior::Satellites(int32_t code) {
       BeginAttack(*this, BOWS);
       enemy->SetRoutePoint(0);
       orbit = 0.0f;
-      options.Clear();
-      for (int i = 0; i < kOptions; ++i) {
+      satellites.Clear();
+      for (int i = 0; i < kSatellites; ++i) {
         const int32_t k = kSatelliteK[i];
         BossOption2D* o = BossOption2D::Spawn(enemy, SprEfx02_5Keys);
-        options.Set(i, o);
+        satellites.Set(i, o);
         if (o == nullptr) continue;  // no satellite, and nothing fires from it
         float v[4];
         SatelliteGoal(v, k, 0.0f);
@@ -257,7 +259,7 @@ int32_t EnemyType14Behavior::Satellites(int32_t code) {
         g.stepFrames = 20, g.steps = 1000, g.delay = 150.0f;
         AddShotGen(enemy, o->Position(), g, o);
       }
-      options.ForEach([this](BossOption2D& o, int) {
+      satellites.ForEach([this](BossOption2D& o, int) {
         ShotGenArgs g = Gen();
         g.flags = 0x101, g.codeA = g.codeB = 522, g.speedFrom = g.speedTo = 2.0f, g.ways = 15, g.spread = 1.0f;
         g.rows = 1, g.stepFrames = 120, g.steps = 1000, g.delay = 120.0f;
@@ -267,9 +269,11 @@ int32_t EnemyType14Behavior::Satellites(int32_t code) {
     }
     case CODE_FRAME:
       BossHover(position, home, frame);
+      // The satellites glide out for 120 frames; from then on the ring of
+      // six turns, each held exactly to its place on it (rate 1).
       if (frame >= 120) {
         orbit += 0.0014992504f;
-        options.ForEach([this](BossOption2D& o, int i) {
+        satellites.ForEach([this](BossOption2D& o, int i) {
           float v[4];
           SatelliteGoal(v, kSatelliteK[i], orbit);
           o.SetTarget(v, 1.0f);
@@ -325,7 +329,6 @@ int32_t EnemyType14Behavior::Charge(int32_t code) {
   switch (code) {
     case CODE_ENTER:
       BeginAttack(*this, RINGS);
-      motionClock = 0;
       enemy->SetRoutePoint(0);
       BossVoice(kVoiceCharge);
       return 1;
@@ -347,6 +350,8 @@ int32_t EnemyType14Behavior::Charge(int32_t code) {
         }
         sweep = 0;
       }
+      // The shots are born on the rim of the flash's ring, which widens to
+      // 512 over its 240 frames: `sweep` counts from the flash.
       const bool first = frame >= 72 && frame <= 169 && frame % 4 == 0;
       const bool second = frame >= 232 && frame <= 329 && frame % 3 == 0;
       if (first || second) {
@@ -358,14 +363,14 @@ int32_t EnemyType14Behavior::Charge(int32_t code) {
           Shot(12, at, 0.0f, a, 0.3f, m);
         }
       }
-      if (motionClock == 0) enemy->SetRoutePoint(17);
-      if (motionClock == 92) {
+      if (frame == 0) enemy->SetRoutePoint(17);
+      if (frame == 92) {
         BossSe(6);
         enemy->SetRoutePoint(18);
       }
-      if (motionClock == 340) enemy->SetRoutePoint(19);
-      if (motionClock == 364) enemy->SetRoutePoint(0);
-      ++sweep, ++frame, ++motionClock;
+      if (frame == 340) enemy->SetRoutePoint(19);
+      if (frame == 364) enemy->SetRoutePoint(0);
+      ++sweep, ++frame;
       EndOfAttack(364, EnemyBase::SCRIPT_RELEASED);
       return 1;
     }

@@ -112,6 +112,9 @@ int32_t EnemyType15Behavior::Descent(int32_t code) {
   }
   if (code != CODE_FRAME) return 0;
   PlaceOptions();
+  // Steps: 0 a still wait of 120 frames, 1 the flight down to the station,
+  // 2 motion 1 under its sounds, 3 motion 2 once the shafts have been
+  // told to go; its end starts the fight.
   switch (step) {
     case 0:
       if (++frame > 120) frame = 0, step = 1, BossSe(29, kSeGain);

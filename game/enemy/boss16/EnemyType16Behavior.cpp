@@ -240,6 +240,8 @@ int32_t EnemyType16Behavior::Rings(int32_t code) {
       enemy->KillList(0);
     }
   } else if (Passes() >= 1) {
+    // The stream that follows has no wind-up: it starts from the rest
+    // motion.
     Motion(0);
     EndAttack(*this, next);
   }
@@ -296,6 +298,8 @@ int32_t EnemyType16Behavior::Lasers(int32_t code) {
                                                     0.7f, 5.0f, 7.0f, 50.0f, 20.0f, 6.0f, 8.0f, 55.0f, 28.0f, 30);
           if (laser == nullptr) continue;
           enemy->AddChild(0, laser, 0);
+          // A child the boss did not take (it has no such list, or is no
+          // longer running) is not kept.
           if (laser->GetParent() == nullptr) delete laser;
         }
       ++frame;
