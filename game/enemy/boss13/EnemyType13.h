@@ -7,8 +7,7 @@
 // to the centre, where a large explosion ends it 215 frames later.
 #include <cstdint>
 
-#include "game/core/Behavior.h"
-#include "game/core/SplineMover.h"
+#include "game/enemy/BossBehavior.h"
 #include "game/enemy/BossOption2D.h"
 #include "game/enemy/ColorFader.h"
 #include "game/enemy/EnemyBase.h"
@@ -18,7 +17,7 @@
 
 class EnemyType13;
 
-class EnemyType13Behavior : public Behavior {
+class EnemyType13Behavior : public BossBehaviorOf<EnemyType13> {
  public:
   enum : int32_t {
     MATERIALISE = 0,
@@ -36,23 +35,20 @@ class EnemyType13Behavior : public Behavior {
   static constexpr int32_t kBlastFrames = 215;
   static constexpr int32_t kVoiceEntry = 42;
 
-  explicit EnemyType13Behavior(EnemyType13* e) : owner(e) {}
+  explicit EnemyType13Behavior(EnemyType13* e) { enemy = e; }
   int32_t Handle(int32_t code, int32_t state) override;
 
-  EnemyType13* owner;
-  float* position = nullptr;
-  float saved[4] = {0.0f, 0.0f, 0.0f, 0.0f};
-  int32_t nextAttack = 0;
-  int32_t c = 0;
-  int32_t sub = 0;
-  SplineMover path;
   ChildSlots<BossOption2D, 2> satellites;
   float points[3][4] = {};
-  int32_t d = 0;
+  // A second count of some attacks: the orbit's sways, the swing's frames
+  // from its start and the lasers fired.
+  int32_t count = 0;
   ColorFader follower;
   SMatrix laser = kIdentityMatrix;
   float orbit = 0.0f;
   float ringAngle = 0.0f;
+  // 1 while an attack runs to its own end; 0 once the orbit or the loop has
+  // sent the boss home, which then goes on without the interlude.
   uint8_t fight = 0;
   EnemyType13Streamers streamers;
   // The frame of the defeat's explosion, its own frame being 1 (-1: not
@@ -70,12 +66,10 @@ class EnemyType13Behavior : public Behavior {
   int32_t Rings(int32_t code);
   int32_t Swing(int32_t code);
   int32_t Lasers(int32_t code);
-  int32_t Return(int32_t code);
   int32_t Defeat(int32_t code);
-  void EnterAttack(int32_t next);
-  void Hover();
-  // The time check; else the change to `next`.
-  void TimeCheck(int32_t next);
+  // BeginAttack, and the attack is to run to its own end (fight 1).
+  void EnterAttack(int32_t then);
+  int32_t AfterHome() override;
   void LaunchStreamer(float centre, float radiusBase);
   void Glow(float s);
 };

@@ -6,6 +6,7 @@
 #include "game/effect/EfxMath.h"
 #include "game/effect/EfxTables.h"
 #include "game/effect/RandF.h"
+#include "game/enemy/BossCycle.h"
 #include "game/enemy/BossKit.h"
 #include "game/enemy/BossScript.h"
 #include "game/enemy/BossSteps.h"
@@ -57,7 +58,7 @@ void StartG3c(EnemyBase* boss, float* p, int32_t k, int32_t q) {
 }  // namespace
 
 int32_t EnemyType13Behavior::Handle(int32_t code, int32_t state) {
-  if (position == nullptr) position = owner->GetPosition();
+  if (position == nullptr) position = enemy->GetPosition();
   if (code == CODE_NOTIFY) return 0;
   switch (state) {
     case MATERIALISE: return Materialise(code);
@@ -69,23 +70,15 @@ int32_t EnemyType13Behavior::Handle(int32_t code, int32_t state) {
     case RINGS: return Rings(code);
     case SWING: return Swing(code);
     case LASERS: return Lasers(code);
-    case EnemyBase::SCRIPT_RELEASED: return Return(code);
+    case EnemyBase::SCRIPT_RELEASED: return FlyHome(code, {60.0f, 0, kDefeat}, home);
     case EnemyBase::SCRIPT_DEFEATED: return Defeat(code);
     default: return 0;
   }
 }
 
-void EnemyType13Behavior::EnterAttack(int32_t next) {
-  c = 0;
+void EnemyType13Behavior::EnterAttack(int32_t then) {
+  BeginAttack(*this, then);
   fight = 1;
-  for (int i = 0; i < 4; ++i) saved[i] = position[i];
-  nextAttack = next;
-}
-
-void EnemyType13Behavior::Hover() { BossHover(position, saved, c); }
-
-void EnemyType13Behavior::TimeCheck(int32_t next) {
-  if (!DefeatWhenOverTime(owner)) ChangeState(next);
 }
 
 // A streamer from a point round the boss (angle `centre` +- 0.125 turn,
@@ -112,63 +105,66 @@ void EnemyType13Behavior::Glow(float s) {
 int32_t EnemyType13Behavior::Materialise(int32_t code) {
   if (code == CODE_ENTER) {
     fight = 1;
-    c = 0;
+    frame = 0;
     Set4(position, 0.0f, -100.0f, 0.0f, position[3]);
-    for (int i = 0; i < 4; ++i) saved[i] = position[i];
-    owner->body.SetDisabled(1);
+    for (int i = 0; i < 4; ++i) home[i] = position[i];
+    enemy->body.SetDisabled(1);
     streamers.SetStatic(true);
-    owner->AddChild(2, &streamers, 0);
+    enemy->AddChild(2, &streamers, 0);
     static constexpr float kFirst[4] = {150.0f, -250.0f, 0.0f, 1.0f};
     streamers.Launch(kFirst, position, 96.08696f, 10.0f);
     BossSe(29);
     return 1;
   }
   if (code != CODE_FRAME) return code == CODE_LEAVE;
-  if (c < 240) {
-    if (c % 15 == 0) LaunchStreamer(0.125f, 240.0f), LaunchStreamer(0.625f, 220.0f);
-    if (c % 20 == 0) LaunchStreamer(0.375f, 240.0f), LaunchStreamer(0.875f, 220.0f);
+  // The streamers converge for 240 frames; the glow swells from 120 and
+  // flares from 300 into the white flash of 330. Only at 350, with the
+  // screen still white, does the body show and become open to hits.
+  if (frame < 240) {
+    if (frame % 15 == 0) LaunchStreamer(0.125f, 240.0f), LaunchStreamer(0.625f, 220.0f);
+    if (frame % 20 == 0) LaunchStreamer(0.375f, 240.0f), LaunchStreamer(0.875f, 220.0f);
   }
-  if (c > 120 && c < 300 && c % 3 == 0)
-    Glow(std::sin(std::fmin(float(c - 120) / 120.0f, 1.0f) * kHalfPi) * 11.0f + 1.0f);
-  if (c > 300 && c < 330 && c % 3 == 0) Glow(12.0f - 3.0f * std::cos(std::fmin(float(c - 300) / 30.0f, 1.0f) * kPi) + 3.0f);
-  if (c == 330) {
+  if (frame > 120 && frame < 300 && frame % 3 == 0)
+    Glow(std::sin(std::fmin(float(frame - 120) / 120.0f, 1.0f) * kHalfPi) * 11.0f + 1.0f);
+  if (frame > 300 && frame < 330 && frame % 3 == 0) Glow(12.0f - 3.0f * std::cos(std::fmin(float(frame - 300) / 30.0f, 1.0f) * kPi) + 3.0f);
+  if (frame == 330) {
     BossSe(48);
     for (int i = 0; i < 12; ++i) Glow(18.0f);
     BossScreenRamp(2.0f, 10);
   }
-  Hover();
-  if (c == 350) {
+  BossHover(position, home, frame);
+  if (frame == 350) {
     streamers.Dispose();
-    owner->visible = 1;
+    enemy->visible = 1;
     BossScreenRamp(1.0f, 120);
     BossVoice(kVoiceEntry);
-    owner->body.SetDisabled(0);
+    enemy->body.SetDisabled(0);
     fight = 1;
-    nextAttack = TWIN_STREAMS;
+    next = TWIN_STREAMS;
     ChangeState(INTERLUDE);
   }
-  ++c;
+  ++frame;
   return 1;
 }
 
 int32_t EnemyType13Behavior::Interlude(int32_t code) {
   if (code == CODE_ENTER) {
-    c = 0;
-    for (int i = 0; i < 4; ++i) saved[i] = position[i];
-    SatellitesLeave(owner);
+    frame = 0;
+    for (int i = 0; i < 4; ++i) home[i] = position[i];
+    SatellitesLeave(enemy);
     return 1;
   }
   if (code != CODE_FRAME) return code == CODE_LEAVE;
-  Hover();
-  if (c == 80) {
+  BossHover(position, home, frame);
+  if (frame == 80) {
     for (int i = 0; i < 2; ++i) {
-      BossOption2D* o = BossOption2D::Spawn(owner, SprEfx02_5Keys);
+      BossOption2D* o = BossOption2D::Spawn(enemy, SprEfx02_5Keys);
       satellites.Set(i, o);
       if (o != nullptr) o->SetPolarTarget(0.5f * float(i), 150.0f, 0.06f);
     }
   }
-  if (c >= 180) ChangeState(nextAttack);
-  ++c;
+  if (frame >= 180) ChangeState(next);
+  ++frame;
   return 1;
 }
 
@@ -181,17 +177,17 @@ int32_t EnemyType13Behavior::TwinStreams(int32_t code) {
         const float turn = i == 0 ? 0.02f : -0.02f;
         const ShotGenArgs w = {257, 5, 10, 10, 0.25f, turn, turn, 5.0f, 5.0f, 20, 1.0f, 1, 0,
                              10,  1000, 0, 0, 0, 0, 0, 0, 60.0f, 0, -1, 0};
-        AddShotGen(owner, o.Position(), w, &o);
+        AddShotGen(enemy, o.Position(), w, &o);
       });
       return 1;
     }
     case CODE_FRAME:
-      Hover();
-      ++c;
-      if (owner->EveryFrames(180)) TimeCheck(ORBIT);
+      BossHover(position, home, frame);
+      ++frame;
+      if (enemy->EveryFrames(180)) EndAttack(*this, ORBIT);
       return 1;
     case CODE_LEAVE:
-      KillBossGenerators(owner);
+      KillBossGenerators(enemy);
       return 1;
     default:
       return 0;
@@ -202,10 +198,10 @@ int32_t EnemyType13Behavior::Orbit(int32_t code) {
   switch (code) {
     case CODE_ENTER: {
       EnterAttack(LOOP);
-      d = 0;
+      count = 0;
       BossVoice(43);
-      if (BossOption2D* a = satellites.Live(0)) AddShotGen(owner, a->Position(), kG3a, a);
-      if (BossOption2D* b = satellites.Live(1)) AddShotGen(owner, b->Position(), kG3b, b);
+      if (BossOption2D* a = satellites.Live(0)) AddShotGen(enemy, a->Position(), kG3a, a);
+      if (BossOption2D* b = satellites.Live(1)) AddShotGen(enemy, b->Position(), kG3b, b);
       Set4(points[0], position[0] + 80.0f, position[1], position[2], position[3]);
       Set4(points[1], position[0] - 80.0f, position[1], position[2], position[3]);
       Set4(points[2], position[0], position[1], position[2], position[3]);
@@ -213,44 +209,47 @@ int32_t EnemyType13Behavior::Orbit(int32_t code) {
       return 1;
     }
     case CODE_FRAME: {
-      const float r = std::fmin(float(c) / 120.0f, 1.0f);
-      const float th = kTwoPi * float(c) / 120.0f;
+      const float r = std::fmin(float(frame) / 120.0f, 1.0f);
+      const float th = kTwoPi * float(frame) / 120.0f;
       satellites.ForEach([&](BossOption2D& o, int i) {
         const float t = th + kPi * float(i);
         const float goal[4] = {points[2][0] + 200.0f * std::cos(t), points[2][1] + 15.0f * std::sin(t) - 170.0f * r,
                                0.0f, 0.0f};
         o.SetTarget(goal, r);
       });
-      const int32_t m = c % 140;
+      // A 140-frame sway, to one side and back in turns: the body's motions
+      // 1 to 3 (4 to 6 on the other turn) go with it, and at 100 motion 16
+      // with the eight fans, whose turn alternates with the sway.
+      const int32_t m = frame % 140;
       if (m == 0) {
-        follower.SetTarget(points[d % 2], 0.02f);
-        ++d;
-        owner->SetRoutePoint(d % 2 == 1 ? 1 : 4);
+        follower.SetTarget(points[count % 2], 0.02f);
+        ++count;
+        enemy->SetRoutePoint(count % 2 == 1 ? 1 : 4);
       }
-      if (m == 20) owner->SetRoutePoint(d % 2 == 1 ? 2 : 5);
-      if (m == 80) owner->SetRoutePoint(d % 2 == 1 ? 3 : 6);
+      if (m == 20) enemy->SetRoutePoint(count % 2 == 1 ? 2 : 5);
+      if (m == 80) enemy->SetRoutePoint(count % 2 == 1 ? 3 : 6);
       if (m == 100) {
-        owner->SetRoutePoint(16);
-        for (int32_t k = 0; k < 8; ++k) StartG3c(owner, position, k, d % 2);
+        enemy->SetRoutePoint(16);
+        for (int32_t k = 0; k < 8; ++k) StartG3c(enemy, position, k, count % 2);
       }
-      if (m == 130) owner->SetRoutePoint(0);
-      ++c;
+      if (m == 130) enemy->SetRoutePoint(0);
+      ++frame;
       follower.Step();
-      if (owner->EveryFrames(420)) {
+      if (enemy->EveryFrames(420)) {
         satellites.ForEach([this](BossOption2D& o, int i) {
-          const float goal[4] = {saved[0] + 150.0f * std::cos(float(i) * kPi),
-                                 saved[1] + 150.0f * std::sin(float(i) * kPi), saved[2], 0.0f};
+          const float goal[4] = {home[0] + 150.0f * std::cos(float(i) * kPi),
+                                 home[1] + 150.0f * std::sin(float(i) * kPi), home[2], 0.0f};
           o.SetTarget(goal, 0.06f);
         });
         fight = 0;
-        nextAttack = LOOP;
-        TimeCheck(EnemyBase::SCRIPT_RELEASED);
+        next = LOOP;
+        EndAttack(*this, EnemyBase::SCRIPT_RELEASED);
       }
       return 1;
     }
     case CODE_LEAVE:
-      owner->SetRoutePoint(0);
-      KillBossGenerators(owner);
+      enemy->SetRoutePoint(0);
+      KillBossGenerators(enemy);
       return 1;
     default:
       return 0;
@@ -279,7 +278,7 @@ int32_t EnemyType13Behavior::Loop(int32_t code) {
     }
     case CODE_FRAME: {
       orbit += 0.005f;
-      const float rate = c >= 120 ? 1.0f : 0.03f + 0.0080833333f * float(c);
+      const float rate = frame >= 120 ? 1.0f : 0.03f + 0.0080833333f * float(frame);
       if (BossOption2D* a = satellites.Live(0)) a->SetPolarTarget(orbit, 80.0f, rate);
       if (BossOption2D* b = satellites.Live(1)) b->SetPolarTarget(orbit + 0.5f, 80.0f, rate);
       // Each pair of draws is taken even without its satellite, so the
@@ -289,9 +288,9 @@ int32_t EnemyType13Behavior::Loop(int32_t code) {
         const float s = 3.0f * (RandFS() + 1.0f);
         if (BossOption2D* o = satellites.Live(i)) Shot(12, o->Position()[0], o->Position()[1], a, s, 0.9966f);
       };
-      if (c % 3 == 0)
+      if (frame % 3 == 0)
         for (int n = 0; n < 3; ++n) spray(0, orbit), spray(1, orbit + 0.5f);
-      if (c % 12 == 0) {
+      if (frame % 12 == 0) {
         for (int i = 0; i < 2; ++i) {
           BossOption2D* o = satellites.Live(i);
           const float aim = o != nullptr ? AngleToPlayer(o->Position()[0], o->Position()[1]) : 0.0f;
@@ -303,19 +302,19 @@ int32_t EnemyType13Behavior::Loop(int32_t code) {
       static constexpr int32_t kAt[9] = {0, 20, 80, 100, 120, 280, 300, 320, 380};
       static constexpr uint32_t kRoute[9] = {4, 5, 6, 1, 2, 3, 4, 5, 6};
       for (int i = 0; i < 9; ++i)
-        if (c == kAt[i]) owner->SetRoutePoint(kRoute[i]);
-      ++c;
+        if (frame == kAt[i]) enemy->SetRoutePoint(kRoute[i]);
+      ++frame;
       path.Advance(position, 1.0f);
       if (path.laps >= 1) {
-        SatellitesLeave(owner);
+        SatellitesLeave(enemy);
         fight = 0;
-        nextAttack = STREAMS;
-        TimeCheck(EnemyBase::SCRIPT_RELEASED);
+        next = STREAMS;
+        EndAttack(*this, EnemyBase::SCRIPT_RELEASED);
       }
       return 1;
     }
     case CODE_LEAVE:
-      owner->SetRoutePoint(0);
+      enemy->SetRoutePoint(0);
       path.Clear();
       return 1;
     default:
@@ -327,22 +326,22 @@ int32_t EnemyType13Behavior::Streams(int32_t code) {
   switch (code) {
     case CODE_ENTER:
       EnterAttack(RINGS);
-      AddShotGen(owner, position, kG5a, owner);
+      AddShotGen(enemy, position, kG5a, enemy);
       return 1;
     case CODE_FRAME:
-      if (c == 130) owner->SetRoutePoint(17);
-      if (c == 160) BossVoice(44), owner->SetRoutePoint(18);
-      if (c == 300) KillBossGenerators(owner), AddShotGen(owner, position, kG5b, owner);
-      if (c == 468) KillBossGenerators(owner), owner->SetRoutePointEx(19, 0.25f);
-      if (c == 500) {
+      if (frame == 130) enemy->SetRoutePoint(17);
+      if (frame == 160) BossVoice(44), enemy->SetRoutePoint(18);
+      if (frame == 300) KillBossGenerators(enemy), AddShotGen(enemy, position, kG5b, enemy);
+      if (frame == 468) KillBossGenerators(enemy), enemy->SetRoutePointEx(19, 0.25f);
+      if (frame == 500) {
         fight = 1;
-        nextAttack = RINGS;
-        TimeCheck(INTERLUDE);
+        next = RINGS;
+        EndAttack(*this, INTERLUDE);
       }
-      ++c;
+      ++frame;
       return 1;
     case CODE_LEAVE:
-      owner->SetRoutePoint(0);
+      enemy->SetRoutePoint(0);
       return 1;
     default:
       return 0;
@@ -355,26 +354,26 @@ int32_t EnemyType13Behavior::Rings(int32_t code) {
       EnterAttack(SWING);
       BossVoice(45);
       ringAngle = AngleToPlayer(position[0], position[1]);
-      if (BossOption2D* a = satellites.Live(0)) AddShotGen(owner, a->Position(), kG6a, a);
-      if (BossOption2D* b = satellites.Live(1)) AddShotGen(owner, b->Position(), kG6b, b);
+      if (BossOption2D* a = satellites.Live(0)) AddShotGen(enemy, a->Position(), kG6a, a);
+      if (BossOption2D* b = satellites.Live(1)) AddShotGen(enemy, b->Position(), kG6b, b);
       return 1;
     case CODE_FRAME:
-      if (c >= 30 && c < 240) {
-        const int32_t m = c % 60;
+      if (frame >= 30 && frame < 240) {
+        const int32_t m = frame % 60;
         if (m == 0) ringAngle += 0.3f;
         if (m >= 1 && m <= 58)
           for (int k = 0; k < 20; ++k)
             Shot(268, position[0], position[1] + 30.0f, ringAngle + float(k) / 19.0f, 15.0f, 1.0f);
       }
-      if (c == 0) owner->SetRoutePoint(13);
-      if (c == 30) owner->SetRoutePoint(14);
-      if (c == 242) owner->SetRoutePoint(15);
-      ++c;
-      if (owner->EveryFrames(270)) TimeCheck(SWING);
+      if (frame == 0) enemy->SetRoutePoint(13);
+      if (frame == 30) enemy->SetRoutePoint(14);
+      if (frame == 242) enemy->SetRoutePoint(15);
+      ++frame;
+      if (enemy->EveryFrames(270)) EndAttack(*this, SWING);
       return 1;
     case CODE_LEAVE:
-      owner->SetRoutePoint(0);
-      KillBossGenerators(owner);
+      enemy->SetRoutePoint(0);
+      KillBossGenerators(enemy);
       return 1;
     default:
       return 0;
@@ -385,7 +384,7 @@ int32_t EnemyType13Behavior::Swing(int32_t code) {
   switch (code) {
     case CODE_ENTER: {
       EnterAttack(LASERS);
-      d = 0;
+      count = 0;
       Set4(points[0], position[0] + 80.0f, position[1], position[2], position[3]);
       Set4(points[1], position[0] - 80.0f, position[1], position[2], position[3]);
       float p0[4];
@@ -402,8 +401,10 @@ int32_t EnemyType13Behavior::Swing(int32_t code) {
       return 1;
     }
     case CODE_FRAME:
-      if (d > 30) {
-        const int32_t m = c % 60;
+      // `count` times the body's motions from the start; the swing itself
+      // (`frame`) waits the 30 frames until motion 18 is on.
+      if (count > 30) {
+        const int32_t m = frame % 60;
         if (m <= 30 && m % 2 == 1) {
           static constexpr float kDown[2] = {0.0f, 8.0f}, kUp[2] = {0.0f, -8.0f};
           const float x = position[0], y = position[1] + 30.0f;
@@ -423,19 +424,19 @@ int32_t EnemyType13Behavior::Swing(int32_t code) {
           const float turn = RandF();
           if (EfxMan* efx = EfxMan::Instance())
             efx->SpawnSpriteEx2(6, reinterpret_cast<const SVec4*>(position), &offset, SprEfx02_1Keys, kFrom, kTo, 10,
-                                10, turn, 2.0f, 2.0f, nullptr, nullptr, 0.0f, 1, owner);
+                                10, turn, 2.0f, 2.0f, nullptr, nullptr, 0.0f, 1, enemy);
         }
-        if (m == 45) satellites.ForEach([this](BossOption2D& o, int) { AddShotGen(owner, o.Position(), kG7, &o); });
-        if (!path.Advance(position, 1.0f)) TimeCheck(LASERS);
-        ++c;
+        if (m == 45) satellites.ForEach([this](BossOption2D& o, int) { AddShotGen(enemy, o.Position(), kG7, &o); });
+        if (!path.Advance(position, 1.0f)) EndAttack(*this, LASERS);
+        ++frame;
       }
-      if (d == 0) owner->SetRoutePoint(17);
-      if (d == 30) owner->SetRoutePoint(18);
-      if (d == 328) owner->SetRoutePointEx(19, 0.25f);
-      ++d;
+      if (count == 0) enemy->SetRoutePoint(17);
+      if (count == 30) enemy->SetRoutePoint(18);
+      if (count == 328) enemy->SetRoutePointEx(19, 0.25f);
+      ++count;
       return 1;
     case CODE_LEAVE:
-      owner->SetRoutePoint(0);
+      enemy->SetRoutePoint(0);
       path.Clear();
       return 1;
     default:
@@ -447,89 +448,77 @@ int32_t EnemyType13Behavior::Lasers(int32_t code) {
   switch (code) {
     case CODE_ENTER:
       EnterAttack(TWIN_STREAMS);
-      sub = 0;
-      d = 0;
+      step = 0;
+      count = 0;
       BossVoice(46);
       return 1;
     case CODE_FRAME:
-      Hover();
-      if (sub == 0) {
-        if (c % 45 == 0) {
+      BossHover(position, home, frame);
+      if (step == 0) {
+        if (frame % 45 == 0) {
           // A laser from satellite A, then B, in turns; it stays where it
           // was made. A missing satellite fires none, and the count goes on.
-          if (BossOption2D* o = satellites.Live(d % 2)) {
+          if (BossOption2D* o = satellites.Live(count % 2)) {
             laser = kIdentityMatrix;
             for (int i = 0; i < 3; ++i) laser.m[3][i] = o->Position()[i];
-            owner->AddChild(0,
+            enemy->AddChild(0,
                             ELaserGen::ELaserGenEx(&laser, 0x70000, 25.0f, 360, 2, 0.7f, 2.0f, 5.0f, 32.0f, 18.0f,
                                                    3.0f, 6.0f, 30.0f, 15.0f, 0),
                             0);
           }
-          if (++d == 8) {
-            sub = 1;
-            c = -1;
-            AddShotGen(owner, position, kG8a, owner);
-            AddShotGen(owner, position, kG8b, owner);
+          if (++count == 8) {
+            // The 500 frames of the two emitters count from the next frame.
+            step = 1;
+            frame = -1;
+            AddShotGen(enemy, position, kG8a, enemy);
+            AddShotGen(enemy, position, kG8b, enemy);
           }
         }
-      } else if (c >= 500) {
-        TimeCheck(TWIN_STREAMS);
+      } else if (frame >= 500) {
+        EndAttack(*this, TWIN_STREAMS);
       }
-      ++c;
+      ++frame;
       return 1;
     case CODE_LEAVE:
-      KillBossGenerators(owner);
+      KillBossGenerators(enemy);
       return 1;
     default:
       return 0;
   }
 }
 
-int32_t EnemyType13Behavior::Return(int32_t code) {
-  switch (code) {
-    case CODE_ENTER: {
-      if (DefeatWhenOverTime(owner)) return 1;
-      c = 0;
-      PathTo(path, position, saved, 60.0f);
-      owner->SetRoutePoint(0);
-      return 1;
-    }
-    case CODE_FRAME:
-      if (!path.Advance(position, 1.0f))
-        ChangeState(nextAttack == STREAMS ? STREAMS : fight != 0 ? INTERLUDE : nextAttack);
-      return 1;
-    case CODE_LEAVE:
-      owner->everyCounter = 0;
-      path.Clear();
-      return 1;
-    default:
-      return 0;
-  }
+int32_t EnemyType13Behavior::AfterHome() {
+  // The loop always leads straight into the streams. The orbit flies home
+  // by itself (fight 0) and goes on to the loop; an attack that the enemy
+  // timeline cut short goes on through the interlude, whose new satellites
+  // replace any the attack lost.
+  if (next == STREAMS) return STREAMS;
+  return fight != 0 ? INTERLUDE : next;
 }
 
 int32_t EnemyType13Behavior::Defeat(int32_t code) {
   if (code == CODE_ENTER) {
-    c = 0;
-    sub = 0;
-    KillBossGenerators(owner);
-    SatellitesLeave(owner);
+    frame = 0;
+    step = 0;
+    KillBossGenerators(enemy);
+    SatellitesLeave(enemy);
     StopBossVoices({43, 44, 45, 46});
-    owner->SetMove(230.0f, 234.0f, 0, 0.5f);
+    enemy->SetMove(230.0f, 234.0f, 0, 0.5f);
     BossScreenRamp(2.0f, 0);
     return 1;
   }
   if (code != CODE_FRAME) return code == CODE_LEAVE;
-  if (sub == 0) {
-    const int32_t f = ++c;
+  if (step == 0) {
+    const int32_t f = ++frame;
     if (f == 6) BossScreenRamp(1.0f, 0);
     position[0] += 1.5f * RandFS();
     position[1] += 1.5f * RandFS();
-    if (f == 8) owner->SetMove(234.0f, 236.0f, 1, 0.5f);
-    if (f == 40) owner->SetMove(236.0f, 245.0f, 0, 0.5f);
+    if (f == 8) enemy->SetMove(234.0f, 236.0f, 1, 0.5f);
+    if (f == 40) enemy->SetMove(236.0f, 245.0f, 0, 0.5f);
     if (f == 58) {
-      c = 0;
-      sub = 1;
-      owner->SetRoutePoint(0);
+      frame = 0;
+      step = 1;
+      enemy->SetRoutePoint(0);
       // To the centre with both tangents zero (tension and bias 1).
       static constexpr float kCentre[4] = {0.0f, -80.0f, 0.0f, 1.0f}, kStill[4] = {0.0f, 0.0f, 0.0f, 1.0f};
       path.Clear();
@@ -537,19 +526,19 @@ int32_t EnemyType13Behavior::Defeat(int32_t code) {
       path.AddKey(kCentre, kStill, 0.0f, -1.0f);
       BossVoice(50);
     }
-  } else if (sub == 1) {
+  } else if (step == 1) {
     if (!path.Advance(position, 1.0f)) {
-      sub = 2;
-      owner->SetRoutePoint(20);
+      step = 2;
+      enemy->SetRoutePoint(20);
       const SVec4 at{position[0], position[1], position[2], position[3]};
       EfxMan* efx = EfxMan::Instance();
-      blastSpawned = efx != nullptr && efx->SpawnRandom(6, &at, 1.0f, static_cast<SProc*>(owner)) != nullptr;
+      blastSpawned = efx != nullptr && efx->SpawnRandom(6, &at, 1.0f, static_cast<SProc*>(enemy)) != nullptr;
       blastCount = 1;
     }
   } else if (blastCount >= 0 && ++blastCount >= kBlastFrames + blastSpawned) {
     // No explosion could be had (or it was cleared away): the boss ends
     // itself when the explosion would have ended it.
-    owner->Kill(0);
+    enemy->Kill(0);
   }
   return 1;
 }

@@ -9,15 +9,14 @@
 // enemy timeline, until the stage ends.
 #include <cstdint>
 
-#include "game/core/Behavior.h"
-#include "game/core/SplineMover.h"
+#include "game/enemy/BossBehavior.h"
 #include "game/enemy/BossOption2D.h"
 #include "game/enemy/EnemyBase.h"
 #include "game/enemy/SpawnChild.h"
 
 class EnemyType14;
 
-class EnemyType14Behavior : public Behavior {
+class EnemyType14Behavior : public BossBehaviorOf<EnemyType14> {
  public:
   enum : int32_t {
     ENTRANCE = 0,
@@ -29,25 +28,20 @@ class EnemyType14Behavior : public Behavior {
     CHARGE = 6,
     WAIT = 7,
   };
-  static constexpr int32_t kOptions = 6;
+  static constexpr int32_t kSatellites = 6;
   // Voices of the attacks and of the defeat.
   static constexpr int32_t kVoiceRings = 47, kVoiceLoop = 48, kVoiceCharge = 49;
   static constexpr int32_t kVoiceDefeatA = 51, kVoiceDefeatB = 52;
 
-  explicit EnemyType14Behavior(EnemyType14* e) : owner(e) {}
+  explicit EnemyType14Behavior(EnemyType14* e) { enemy = e; }
   int32_t Handle(int32_t code, int32_t state) override;
 
-  EnemyType14* owner;
-  float* position = nullptr;
-  float home[4] = {0.0f, 0.0f, 0.0f, 0.0f};
-  int32_t nextAttack = 0;
-  int32_t frame = 0;
   int32_t sweep = 0;
-  SplineMover path;
   float pathPoints[4][4] = {};
+  // The loop's clock of the body's motions, which runs round within it.
   int32_t motionClock = 0;
-  int32_t waitTarget = 0;
-  ChildSlots<BossOption2D, kOptions> options;
+  uint32_t waitTarget = 0;
+  ChildSlots<BossOption2D, kSatellites> satellites;
   float angleA = 0.0f;
   float orbit = 0.0f;
 
@@ -59,16 +53,15 @@ class EnemyType14Behavior : public Behavior {
   int32_t Satellites(int32_t code);
   int32_t Bows(int32_t code);
   int32_t Charge(int32_t code);
-  int32_t Wait(int32_t code);
   int32_t ReturnHome(int32_t code);
   int32_t Defeat(int32_t code);
   // The end-of-attack check: after n + 1 frames of the frame divider, the
-  // time check, else the change to `next`.
-  void EndOfAttack(int32_t n, int32_t next);
-  void Hover();
+  // time check, else the change to `state`.
+  void EndOfAttack(int32_t n, int32_t state);
   void LoopBurst(bool mirrored);
   void LoopWall();
-  void EnterAttack();
+  // Home, the boss waits for its motion to complete before the next attack.
+  int32_t AfterHome() override { return WAIT; }
 };
 
 class EnemyType14 : public EnemyBase {

@@ -5,6 +5,7 @@
 #include "game/effect/EfxMan.h"
 #include "game/effect/EfxMath.h"
 #include "game/effect/RandF.h"
+#include "game/enemy/BossCycle.h"
 #include "game/enemy/BossKit.h"
 #include "game/enemy/BossScript.h"
 #include "game/enemy/BossSteps.h"
@@ -39,12 +40,12 @@ void SatelliteGoal(float* v, int32_t k, float orbit) {
   const float a = kTwoPi * (0.1666f * float(k) + orbit);
   v[0] = 180.0f * std::cos(a), v[1] = 180.0f * std::sin(a), v[2] = 0.0f, v[3] = 0.0f;
 }
-constexpr int32_t kSatelliteK[EnemyType14Behavior::kOptions] = {1, 0, -1, -2, -3, -4};
+constexpr int32_t kSatelliteK[EnemyType14Behavior::kSatellites] = {1, 0, -1, -2, -3, -4};
 
 }  // namespace
 
 int32_t EnemyType14Behavior::Handle(int32_t code, int32_t state) {
-  if (position == nullptr) position = owner->GetPosition();
+  if (position == nullptr) position = enemy->GetPosition();
   switch (state) {
     case ENTRANCE:
       return Entrance(code);
@@ -61,7 +62,7 @@ int32_t EnemyType14Behavior::Handle(int32_t code, int32_t state) {
     case CHARGE:
       return Charge(code);
     case WAIT:
-      return Wait(code);
+      return WaitForMotion(*this, code, waitTarget);
     case EnemyBase::SCRIPT_RELEASED:
       return ReturnHome(code);
     case EnemyBase::SCRIPT_DEFEATED:
@@ -71,34 +72,26 @@ int32_t EnemyType14Behavior::Handle(int32_t code, int32_t state) {
   }
 }
 
-void EnemyType14Behavior::EnterAttack() {
-  frame = 0;
-  for (int i = 0; i < 4; ++i) home[i] = position[i];
+void EnemyType14Behavior::EndOfAttack(int32_t n, int32_t state) {
+  if (enemy->EveryFrames(n)) EndAttack(*this, state);
 }
-
-void EnemyType14Behavior::EndOfAttack(int32_t n, int32_t next) {
-  if (!owner->EveryFrames(n)) return;
-  if (!DefeatWhenOverTime(owner)) ChangeState(next);
-}
-
-void EnemyType14Behavior::Hover() { BossHover(position, home, frame); }
 
 int32_t EnemyType14Behavior::Entrance(int32_t code) {
   switch (code) {
     case CODE_ENTER:
       frame = 0;
       position[0] = 0.0f, position[1] = -80.0f, position[2] = 0.0f;
-      owner->SetMove(214.0f, 215.0f, 0, 0.5f);
-      owner->body.SetDisabled(1);
+      enemy->SetMove(214.0f, 215.0f, 0, 0.5f);
+      enemy->body.SetDisabled(1);
       return 1;
     case CODE_FRAME:
-      if (frame == 70) owner->SetMove(215.0f, 200.0f, 0, -0.25f);
-      if (frame == 130) owner->SetRoutePoint(0);
+      if (frame == 70) enemy->SetMove(215.0f, 200.0f, 0, -0.25f);
+      if (frame == 130) enemy->SetRoutePoint(0);
       if (frame == 170) ChangeState(RINGS);
       ++frame;
       return 1;
     case CODE_LEAVE:
-      owner->body.SetDisabled(0);
+      enemy->body.SetDisabled(0);
       return 1;
     default:
       return 0;
@@ -108,16 +101,15 @@ int32_t EnemyType14Behavior::Entrance(int32_t code) {
 int32_t EnemyType14Behavior::Rings(int32_t code) {
   switch (code) {
     case CODE_ENTER: {
-      EnterAttack();
-      nextAttack = LOOP;
-      owner->SetRoutePoint(0);
+      BeginAttack(*this, LOOP);
+      enemy->SetRoutePoint(0);
       BossVoice(kVoiceRings);
       ShotGenArgs g = Gen();
       g.flags = 0x20101, g.codeA = g.codeB = 516, g.angleTo = 1.0f, g.speedFrom = 2.0f, g.speedTo = 4.0f;
       g.ways = 27, g.spread = 1.0f, g.rows = 1, g.stepFrames = 30, g.steps = 1000, g.delay = 40.0f;
-      AddShotGen(owner, position, g, owner);
+      AddShotGen(enemy, position, g, enemy);
       for (int32_t i = 0; i < 8; ++i)
-        SpawnChild<ERingShotGen>(owner, 0, 0, position, 0.125f * float(i), 0.05f, 5.0f, i * 1000, 0, owner);
+        SpawnChild<ERingShotGen>(enemy, 0, 0, position, 0.125f * float(i), 0.05f, 5.0f, i * 1000, 0, enemy);
       return 1;
     }
     case CODE_FRAME:
@@ -125,7 +117,7 @@ int32_t EnemyType14Behavior::Rings(int32_t code) {
       ++frame;
       return 1;
     case CODE_LEAVE:
-      KillBossGenerators(owner);
+      KillBossGenerators(enemy);
       return 1;
     default:
       return 0;
@@ -136,7 +128,7 @@ void EnemyType14Behavior::LoopWall() {
   ShotGenArgs g = Gen();
   g.flags = 0x101, g.angle = angleA, g.speedFrom = 4.5f, g.speedTo = 3.0f, g.ways = 1, g.rows = 6;
   g.rowWidth = 70.0f, g.steps = 7, g.offsetY = 40.0f;
-  AddShotGen(owner, position, g, owner);
+  AddShotGen(enemy, position, g, enemy);
 }
 
 void EnemyType14Behavior::LoopBurst(bool mirrored) {
@@ -148,16 +140,15 @@ void EnemyType14Behavior::LoopBurst(bool mirrored) {
   } else {
     g.flags = 0x50101, g.speedFrom = 5.5f, g.speedTo = 4.0f, g.ways = 5, g.spread = 0.2f;
   }
-  AddShotGen(owner, position, g, owner);
+  AddShotGen(enemy, position, g, enemy);
 }
 
 int32_t EnemyType14Behavior::Loop(int32_t code) {
   switch (code) {
     case CODE_ENTER: {
-      EnterAttack();
-      nextAttack = PETALS;
+      BeginAttack(*this, PETALS);
       motionClock = 0;
-      owner->SetRoutePointEx(0, 0.1666f);
+      enemy->SetRoutePointEx(0, 0.1666f);
       BossVoice(kVoiceLoop);
       static constexpr float kOffset[4][2] = {{0.0f, 0.0f}, {-100.0f, -20.0f}, {0.0f, -40.0f}, {100.0f, -20.0f}};
       static constexpr float kTension[4] = {-0.8f, 0.8f, -0.8f, 0.8f};
@@ -193,8 +184,10 @@ int32_t EnemyType14Behavior::Loop(int32_t code) {
         }
         if (t == 30) LoopBurst(true);
       }
+      // The body's motions 1 to 5, one every 40 frames; the clock goes back
+      // from 300 to 59, so they come round again while the loop lasts.
       if (motionClock >= 60 && motionClock <= 260 && motionClock % 40 == 20)
-        owner->SetRoutePoint(uint32_t(1 + (motionClock - 60) / 40));
+        enemy->SetRoutePoint(uint32_t(1 + (motionClock - 60) / 40));
       if (motionClock == 300) motionClock = 59;
       ++motionClock;
       path.Advance(position, 1.0f);
@@ -213,13 +206,12 @@ int32_t EnemyType14Behavior::Loop(int32_t code) {
 int32_t EnemyType14Behavior::Petals(int32_t code) {
   switch (code) {
     case CODE_ENTER:
-      EnterAttack();
-      nextAttack = SATELLITES;
-      owner->SetRoutePoint(0);
+      BeginAttack(*this, SATELLITES);
+      enemy->SetRoutePoint(0);
       angleA = 0.0f;
       return 1;
     case CODE_FRAME: {
-      Hover();
+      BossHover(position, home, frame);
       const int32_t t = frame % 45;
       if (t == 0) {
         // Four arms, each opening into two curved branches: 88 shots.
@@ -249,15 +241,14 @@ int32_t EnemyType14Behavior::Petals(int32_t code) {
 int32_t EnemyType14Behavior::Satellites(int32_t code) {
   switch (code) {
     case CODE_ENTER: {
-      EnterAttack();
-      nextAttack = BOWS;
-      owner->SetRoutePoint(0);
+      BeginAttack(*this, BOWS);
+      enemy->SetRoutePoint(0);
       orbit = 0.0f;
-      options.Clear();
-      for (int i = 0; i < kOptions; ++i) {
+      satellites.Clear();
+      for (int i = 0; i < kSatellites; ++i) {
         const int32_t k = kSatelliteK[i];
-        BossOption2D* o = BossOption2D::Spawn(owner, SprEfx02_5Keys);
-        options.Set(i, o);
+        BossOption2D* o = BossOption2D::Spawn(enemy, SprEfx02_5Keys);
+        satellites.Set(i, o);
         if (o == nullptr) continue;  // no satellite, and nothing fires from it
         float v[4];
         SatelliteGoal(v, k, 0.0f);
@@ -266,21 +257,23 @@ int32_t EnemyType14Behavior::Satellites(int32_t code) {
         g.flags = 0x101, g.codeA = g.codeB = 784, g.angle = 0.1666f * float(k) + 0.0001f;
         g.angleFrom = g.angleTo = 0.045f, g.speedFrom = g.speedTo = 2.0f, g.ways = 1, g.rows = 1;
         g.stepFrames = 20, g.steps = 1000, g.delay = 150.0f;
-        AddShotGen(owner, o->Position(), g, o);
+        AddShotGen(enemy, o->Position(), g, o);
       }
-      options.ForEach([this](BossOption2D& o, int) {
+      satellites.ForEach([this](BossOption2D& o, int) {
         ShotGenArgs g = Gen();
         g.flags = 0x101, g.codeA = g.codeB = 522, g.speedFrom = g.speedTo = 2.0f, g.ways = 15, g.spread = 1.0f;
         g.rows = 1, g.stepFrames = 120, g.steps = 1000, g.delay = 120.0f;
-        AddShotGen(owner, o.Position(), g, &o);
+        AddShotGen(enemy, o.Position(), g, &o);
       });
       return 1;
     }
     case CODE_FRAME:
-      Hover();
+      BossHover(position, home, frame);
+      // The satellites glide out for 120 frames; from then on the ring of
+      // six turns, each held exactly to its place on it (rate 1).
       if (frame >= 120) {
         orbit += 0.0014992504f;
-        options.ForEach([this](BossOption2D& o, int i) {
+        satellites.ForEach([this](BossOption2D& o, int i) {
           float v[4];
           SatelliteGoal(v, kSatelliteK[i], orbit);
           o.SetTarget(v, 1.0f);
@@ -290,8 +283,8 @@ int32_t EnemyType14Behavior::Satellites(int32_t code) {
       ++frame;
       return 1;
     case CODE_LEAVE:
-      if (SProcList* l = owner->GetList(2)) l->Broadcast(EObjBase::EV_DEFEATED, 0);
-      KillBossGenerators(owner);
+      if (SProcList* l = enemy->GetList(2)) l->Broadcast(EObjBase::EV_DEFEATED, 0);
+      KillBossGenerators(enemy);
       return 1;
     default:
       return 0;
@@ -301,9 +294,8 @@ int32_t EnemyType14Behavior::Satellites(int32_t code) {
 int32_t EnemyType14Behavior::Bows(int32_t code) {
   switch (code) {
     case CODE_ENTER:
-      EnterAttack();
-      nextAttack = CHARGE;
-      owner->SetRoutePoint(0);
+      BeginAttack(*this, CHARGE);
+      enemy->SetRoutePoint(0);
       angleA = 0.0f;
       return 1;
     case CODE_FRAME:
@@ -318,13 +310,13 @@ int32_t EnemyType14Behavior::Bows(int32_t code) {
         }
         angleA += 0.11f;
       }
-      if (frame == 40) owner->SetRoutePoint(17);
+      if (frame == 40) enemy->SetRoutePoint(17);
       if (frame == 120) {
         BossSe(6);
-        owner->SetRoutePoint(18);
+        enemy->SetRoutePoint(18);
       }
-      if (frame == 588) owner->SetRoutePoint(19);
-      if (frame == 612) owner->SetRoutePoint(0);
+      if (frame == 588) enemy->SetRoutePoint(19);
+      if (frame == 612) enemy->SetRoutePoint(0);
       EndOfAttack(620, WAIT);
       ++frame;
       return 1;
@@ -336,10 +328,8 @@ int32_t EnemyType14Behavior::Bows(int32_t code) {
 int32_t EnemyType14Behavior::Charge(int32_t code) {
   switch (code) {
     case CODE_ENTER:
-      EnterAttack();
-      nextAttack = RINGS;
-      motionClock = 0;
-      owner->SetRoutePoint(0);
+      BeginAttack(*this, RINGS);
+      enemy->SetRoutePoint(0);
       BossVoice(kVoiceCharge);
       return 1;
     case CODE_FRAME: {
@@ -360,6 +350,8 @@ int32_t EnemyType14Behavior::Charge(int32_t code) {
         }
         sweep = 0;
       }
+      // The shots are born on the rim of the flash's ring, which widens to
+      // 512 over its 240 frames: `sweep` counts from the flash.
       const bool first = frame >= 72 && frame <= 169 && frame % 4 == 0;
       const bool second = frame >= 232 && frame <= 329 && frame % 3 == 0;
       if (first || second) {
@@ -371,14 +363,14 @@ int32_t EnemyType14Behavior::Charge(int32_t code) {
           Shot(12, at, 0.0f, a, 0.3f, m);
         }
       }
-      if (motionClock == 0) owner->SetRoutePoint(17);
-      if (motionClock == 92) {
+      if (frame == 0) enemy->SetRoutePoint(17);
+      if (frame == 92) {
         BossSe(6);
-        owner->SetRoutePoint(18);
+        enemy->SetRoutePoint(18);
       }
-      if (motionClock == 340) owner->SetRoutePoint(19);
-      if (motionClock == 364) owner->SetRoutePoint(0);
-      ++sweep, ++frame, ++motionClock;
+      if (frame == 340) enemy->SetRoutePoint(19);
+      if (frame == 364) enemy->SetRoutePoint(0);
+      ++sweep, ++frame;
       EndOfAttack(364, EnemyBase::SCRIPT_RELEASED);
       return 1;
     }
@@ -387,37 +379,12 @@ int32_t EnemyType14Behavior::Charge(int32_t code) {
   }
 }
 
-int32_t EnemyType14Behavior::Wait(int32_t code) {
-  switch (code) {
-    case CODE_ENTER:
-      waitTarget = int32_t(owner->animator.count) + 1;
-      return 1;
-    case CODE_FRAME:
-      if (int32_t(owner->animator.count) >= waitTarget) ChangeState(nextAttack);
-      return 1;
-    default:
-      return 0;
-  }
-}
-
 int32_t EnemyType14Behavior::ReturnHome(int32_t code) {
-  switch (code) {
-    case CODE_ENTER:
-      if (DefeatWhenOverTime(owner)) return 1;
-      frame = 0;
-      PathTo(path, position, home, 80.0f);
-      if (owner->routeCursorIndex != 0) owner->SetRoutePoint(0);
-      return 1;
-    case CODE_FRAME:
-      if (!path.Advance(position, 1.0f)) ChangeState(WAIT);
-      return 1;
-    case CODE_LEAVE:
-      owner->everyCounter = 0;
-      path.Clear();
-      return 1;
-    default:
-      return 0;
-  }
+  const int32_t r = FlyHome(code, {80.0f, kKeepRoute, kDefeat}, home);
+  // Motion 0 is set only when another motion is on: the charge starts it
+  // on its own last frame, and setting it again would restart its run.
+  if (code == CODE_ENTER && !BossTimeUp(enemy) && enemy->routeCursorIndex != 0) enemy->SetRoutePoint(0);
+  return r;
 }
 
 int32_t EnemyType14Behavior::Defeat(int32_t code) {
@@ -426,10 +393,10 @@ int32_t EnemyType14Behavior::Defeat(int32_t code) {
   frame = 0;
   // Every child goes now (the satellites without their fade); the pause of
   // the timeline stays as long as the wreck.
-  owner->KillChildrenAll(0);
-  owner->SetRoutePoint(20);
+  enemy->KillChildrenAll(0);
+  enemy->SetRoutePoint(20);
   StopBossVoices({kVoiceRings, kVoiceLoop, kVoiceCharge});
   BossVoice(RandF() > 0.5f ? kVoiceDefeatA : kVoiceDefeatB);
-  BossPartsObject::Attach(owner, new (std::nothrow) BossPartsObjectT14(&owner->model));
+  BossPartsObject::Attach(enemy, new (std::nothrow) BossPartsObjectT14(&enemy->model));
   return 1;
 }

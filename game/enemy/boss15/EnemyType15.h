@@ -9,8 +9,7 @@
 // lets the enemy timeline run on; the wreck stays to the stage's end.
 #include <cstdint>
 
-#include "game/core/Behavior.h"
-#include "game/core/SplineMover.h"
+#include "game/enemy/BossBehavior.h"
 #include "game/enemy/BossOption2D.h"
 #include "game/enemy/BossOption3D.h"
 #include "game/enemy/ColorFader.h"
@@ -21,7 +20,7 @@
 
 class EnemyType15;
 
-class EnemyType15Behavior : public Behavior {
+class EnemyType15Behavior : public BossBehaviorOf<EnemyType15> {
  public:
   enum : int32_t {
     DESCENT = 0,
@@ -38,21 +37,15 @@ class EnemyType15Behavior : public Behavior {
   static constexpr int32_t kBounceId = 0;
   static constexpr int32_t kSeGain = 65536, kVoiceGain = 65024;
 
-  explicit EnemyType15Behavior(EnemyType15* e) : enemy(e) {}
+  explicit EnemyType15Behavior(EnemyType15* e) { enemy = e; }
   int32_t Handle(int32_t code, int32_t state) override;
   // Options 1 and 2 to their places beside the boss (angles 0.12 and 0.38
   // turn, radius 100, rate `rate`).
   void PlaceOptions(float rate = 0.06f);
 
-  EnemyType15* enemy;
-  float* position = nullptr;
-  float home[4] = {0.0f, 0.0f, 0.0f, 0.0f};
-  int32_t nextState = 0;
-  int32_t step = 0;
-  int32_t fanA = 0;
-  int32_t sub = 0;
-  SplineMover path;
-  int32_t waitTarget = 0;
+  // The volleys of the twin fans' two fans.
+  int32_t fanA = 0, fanB = 0;
+  uint32_t waitTarget = 0;
   BossOption3D options[2];
   ChildSlots<BossOption2D, 6> curtain;
   float angleA = 0.0f, angleB = 0.0f;
@@ -68,14 +61,13 @@ class EnemyType15Behavior : public Behavior {
   int32_t DoubleFans(int32_t code);
   int32_t Curtain(int32_t code);
   int32_t Rings(int32_t code);
-  int32_t Wait(int32_t code);
-  int32_t Return(int32_t code);
   int32_t Defeat(int32_t code);
-  void EnterAttack(int32_t next);
-  // The time check at the end of an attack; else the wait before `next`.
-  void EndAttack();
   void CurtainStep();
   bool SegmentDone() const;
+  // The model satellites keep their places on the way home.
+  void HomeFrame() override { PlaceOptions(); }
+  // Home, the boss waits for its motion to complete before the next attack.
+  int32_t AfterHome() override { return WAIT; }
 };
 
 class EnemyType15 : public EnemyBase {

@@ -8,6 +8,7 @@
 #include "game/effect/EfxMath.h"
 #include "game/effect/EfxTables.h"
 #include "game/effect/RandF.h"
+#include "game/enemy/BossCycle.h"
 #include "game/enemy/BossKit.h"
 #include "game/enemy/BossScript.h"
 #include "game/enemy/BossSteps.h"
@@ -64,11 +65,13 @@ int32_t EnemyType15Behavior::Handle(int32_t code, int32_t state) {
     case DOUBLE_FANS: return DoubleFans(code);
     case CURTAIN: return Curtain(code);
     case TO_RINGS:
-      if (code == CODE_ENTER) nextState = RINGS, ChangeState(EnemyBase::SCRIPT_RELEASED);
+      if (code == CODE_ENTER) next = RINGS, ChangeState(EnemyBase::SCRIPT_RELEASED);
       return code == CODE_ENTER || code == CODE_FRAME || code == CODE_LEAVE;
     case RINGS: return Rings(code);
-    case WAIT: return Wait(code);
-    case EnemyBase::SCRIPT_RELEASED: return Return(code);
+    case WAIT:
+      if (code == CODE_FRAME) PlaceOptions();
+      return WaitForMotion(*this, code, waitTarget);
+    case EnemyBase::SCRIPT_RELEASED: return FlyHome(code, {60.0f, 2, kDefeat}, home);
     case EnemyBase::SCRIPT_DEFEATED: return Defeat(code);
     default: return 0;
   }
@@ -82,20 +85,10 @@ void EnemyType15Behavior::PlaceOptions(float rate) {
 
 bool EnemyType15Behavior::SegmentDone() const { return enemy->animator.count > 0; }
 
-void EnemyType15Behavior::EnterAttack(int32_t next) {
-  step = 0;
-  for (int i = 0; i < 4; ++i) home[i] = position[i];
-  nextState = next;
-}
-
-void EnemyType15Behavior::EndAttack() {
-  if (!DefeatWhenOverTime(enemy)) ChangeState(WAIT);
-}
-
 int32_t EnemyType15Behavior::Descent(int32_t code) {
   static constexpr float kStation[4] = {0.0f, -80.0f, 0.0f, 1.0f};
   if (code == CODE_ENTER) {
-    step = sub = 0;
+    frame = step = 0;
     enemy->body.SetDisabled(1);
     shafts.SetStatic(true);
     enemy->AddChild(1, &shafts, 0);
@@ -119,22 +112,25 @@ int32_t EnemyType15Behavior::Descent(int32_t code) {
   }
   if (code != CODE_FRAME) return 0;
   PlaceOptions();
-  switch (sub) {
+  // Steps: 0 a still wait of 120 frames, 1 the flight down to the station,
+  // 2 motion 1 under its sounds, 3 motion 2 once the shafts have been
+  // told to go; its end starts the fight.
+  switch (step) {
     case 0:
-      if (++step > 120) step = 0, sub = 1, BossSe(29, kSeGain);
+      if (++frame > 120) frame = 0, step = 1, BossSe(29, kSeGain);
       break;
     case 1:
-      if (!path.Advance(position, 1.0f)) step = 0, sub = 2, path.Clear(), enemy->SetRoutePoint(1);
+      if (!path.Advance(position, 1.0f)) frame = 0, step = 2, path.Clear(), enemy->SetRoutePoint(1);
       break;
     case 2:
-      if (step == 40) BossSe(21, kSeGain);
-      if (step == 60) BossStopSe(29);
-      ++step;
+      if (frame == 40) BossSe(21, kSeGain);
+      if (frame == 60) BossStopSe(29);
+      ++frame;
       if (SegmentDone()) {
         BossVoice(53, kVoiceGain);
         shafts.SendEvent(8, 0);
         enemy->SetRoutePoint(2);
-        sub = 3, step = 0;
+        step = 3, frame = 0;
       }
       break;
     default:
@@ -146,8 +142,8 @@ int32_t EnemyType15Behavior::Descent(int32_t code) {
 
 int32_t EnemyType15Behavior::TwinFans(int32_t code) {
   if (code == CODE_ENTER) {
-    EnterAttack(ORBITING);
-    fanA = sub = 0;  // sub: the second fan's counter
+    BeginAttack(*this, ORBITING);
+    fanA = fanB = 0;
     angleA = 0.7f, angleB = 0.625f;
     enemy->SetRoutePoint(2);
     BossVoice(54, kVoiceGain);
@@ -161,40 +157,40 @@ int32_t EnemyType15Behavior::TwinFans(int32_t code) {
   BounceShots(kBounceId);
   PlaceOptions();
   if (fanA <= 10) {
-    const int32_t k = step % 20;
+    const int32_t k = frame % 20;
     if (k < 15) {
       if (k == 0) ++fanA, angleA -= 0.01f;
-      if (step % 2 == 1)
+      if (frame % 2 == 1)
         for (float a : {angleA, angleA - 0.015f, angleA + 0.015f}) {
           Shot(3, home, a, 5.5f, kBounceId);
           Shot(3, home, 0.5f - a, 5.5f, kBounceId);
         }
     }
-    const int32_t k2 = step % 30;
-    if (sub <= 10 && k2 < 20) {
-      if (k2 == 0) ++sub, angleB += 0.03f;
-      if (step % 2 == 1) {
+    const int32_t k2 = frame % 30;
+    if (fanB <= 10 && k2 < 20) {
+      if (k2 == 0) ++fanB, angleB += 0.03f;
+      if (frame % 2 == 1) {
         for (float b : {angleB, angleB - 0.015f, angleB + 0.015f}) Shot(0x203, options[0].Position(), b, 4.5f, kBounceId);
         for (float b : {angleB, angleB - 0.015f, angleB + 0.015f})
           Shot(0x203, options[1].Position(), 0.5f - b, 4.5f, kBounceId);
       }
     }
   }
-  if (++step > 300) EndAttack();
+  if (++frame > 300) EndAttack(*this, WAIT);
   return 1;
 }
 
 int32_t EnemyType15Behavior::Orbiting(int32_t code) {
   if (code == CODE_ENTER) {
-    EnterAttack(FLOWERS);
+    BeginAttack(*this, FLOWERS);
     angleA = 0.0f, angleB = 0.5f;
     enemy->SetRoutePoint(2);
     return 1;
   }
   if (code != CODE_FRAME) return code == CODE_LEAVE;
   BounceShots(kBounceId);
-  BossHover(position, home, step);
-  const float d = (float(step) / 180.0f + 1.0f) * 0.01f;
+  BossHover(position, home, frame);
+  const float d = (float(frame) / 180.0f + 1.0f) * 0.01f;
   options[0].SetPolarTarget(angleA, 130.0f, 0.06f);
   options[1].SetPolarTarget(angleB, 130.0f, 0.06f);
   angleA += d, angleB -= d;
@@ -209,27 +205,27 @@ int32_t EnemyType15Behavior::Orbiting(int32_t code) {
   }
   Shot(4, options[0].Position(), angleA - 0.25f, 4.0f, -1, m);
   Shot(0x204, options[1].Position(), angleB + 0.25f, 4.0f, -1, m);
-  ++step;
-  if (enemy->EveryFrames(600)) EndAttack();
+  ++frame;
+  if (enemy->EveryFrames(600)) EndAttack(*this, WAIT);
   return 1;
 }
 
 int32_t EnemyType15Behavior::Flowers(int32_t code) {
   if (code == CODE_ENTER) {
-    EnterAttack(DOUBLE_FANS);
-    sub = 0;
+    BeginAttack(*this, DOUBLE_FANS);
+    step = 0;
     angleA = 0.25f;
     enemy->SetRoutePoint(2);
     BossVoice(55, kVoiceGain);
     return 1;
   }
   if (code != CODE_FRAME) return code == CODE_LEAVE;
-  BossHover(position, home, step);
+  BossHover(position, home, frame);
   PlaceOptions();
-  switch (step % 100) {
+  switch (frame % 100) {
     case 1:
-      enemy->SetRoutePoint(uint32_t(9 + sub));
-      sub = 1 - sub;
+      enemy->SetRoutePoint(uint32_t(9 + step));
+      step = 1 - step;
       break;
     case 30:
       // 12 rings of decreasing speed, each 8 arms opening in two: 192 shots.
@@ -251,25 +247,25 @@ int32_t EnemyType15Behavior::Flowers(int32_t code) {
     default:
       break;
   }
-  ++step;
-  if (enemy->EveryFrames(390)) EndAttack();
+  ++frame;
+  if (enemy->EveryFrames(390)) EndAttack(*this, WAIT);
   return 1;
 }
 
 int32_t EnemyType15Behavior::DoubleFans(int32_t code) {
   if (code == CODE_ENTER) {
-    EnterAttack(CURTAIN);
-    sub = 0;
+    BeginAttack(*this, CURTAIN);
+    step = 0;
     angleA = 0.0f;
     enemy->SetRoutePoint(11);
     return 1;
   }
   if (code != CODE_FRAME) return code == CODE_LEAVE;
   PlaceOptions();
-  if (sub == 0) {
-    if (SegmentDone()) sub = 1, enemy->SetRoutePoint(12);
-  } else if (sub == 1) {
-    if (step % 7 == 0)
+  if (step == 0) {
+    if (SegmentDone()) step = 1, enemy->SetRoutePoint(12);
+  } else if (step == 1) {
+    if (frame % 7 == 0)
       for (int k = 0; k <= 14; ++k) {
         const bool edge = k == 0 || k == 14;
         const float a = 0.025f * float(k) + angleA;
@@ -277,18 +273,18 @@ int32_t EnemyType15Behavior::DoubleFans(int32_t code) {
         Shot(edge ? 0x204 : 3, position, a + 0.5f, 5.0f);
       }
     angleA += 0.0053f;
-    ++step;
-    if (enemy->EveryFrames(120)) enemy->SetRoutePoint(13), sub = 2;
+    ++frame;
+    if (enemy->EveryFrames(120)) enemy->SetRoutePoint(13), step = 2;
   } else if (SegmentDone()) {
     enemy->SetRoutePoint(2);
-    EndAttack();
+    EndAttack(*this, WAIT);
   }
   return 1;
 }
 
 int32_t EnemyType15Behavior::Curtain(int32_t code) {
   if (code == CODE_ENTER) {
-    EnterAttack(RINGS);
+    BeginAttack(*this, RINGS);
     angleA = angleB = 0.0f;
     curtain.Clear();
     for (int i = 0; i < 6; ++i) {
@@ -310,11 +306,13 @@ int32_t EnemyType15Behavior::Curtain(int32_t code) {
   }
   if (code != CODE_FRAME) return 0;
   CurtainStep();
-  ++step;
+  ++frame;
   ramp.Step();
   if (enemy->EveryFrames(1080)) {
     curtain.ForEach([](BossOption2D& o, int) { o.Kill(0); });
-    if (!DefeatWhenOverTime(enemy)) nextState = TO_RINGS, ChangeState(WAIT);
+    // The curtain has drawn the boss down towards y -190: by way of TO_RINGS
+    // it flies back to where the curtain began before the rings.
+    if (!DefeatWhenOverTime(enemy)) next = TO_RINGS, ChangeState(WAIT);
   }
   return 1;
 }
@@ -323,7 +321,7 @@ void EnemyType15Behavior::CurtainStep() {
   // 1. The model satellites circle the boss, 80 above it, on a ring turned
   // by the stage camera's view (the game's shared view matrix) and tilted
   // 0.075 turn about x before it.
-  angleA += 0.01f + 0.025f * (1.0f - std::cos(std::fmin(float(step) / 180.0f, 1.0f) * kHalfPi));
+  angleA += 0.01f + 0.025f * (1.0f - std::cos(std::fmin(float(frame) / 180.0f, 1.0f) * kHalfPi));
   SMatrix ring = SharedView();
   ring.m[3][0] = position[0], ring.m[3][1] = position[1] - 80.0f, ring.m[3][2] = position[2];
   MatrixRotateX(&ring, 0.075f);
@@ -336,19 +334,19 @@ void EnemyType15Behavior::CurtainStep() {
   }
   // 2. Lasers from the sprite satellites, pair by pair from the outside in.
   for (int pair = 0; pair < 3; ++pair) {
-    if (step != 120 + 60 * pair) continue;
+    if (frame != 120 + 60 * pair) continue;
     for (int i : {pair, 5 - pair}) {
       BossOption2D* o = curtain.Live(i);
       if (o == nullptr) continue;
       laserOrigins[i] = SharedView();
       for (int c = 0; c < 3; ++c) laserOrigins[i].m[3][c] = o->Position()[c];
-      if (auto* l = new (std::nothrow) ELaserGen(&laserOrigins[i], 0x40000, 25.0f, 540 - step, 0, 0.7f, 2.0f, 5.0f,
+      if (auto* l = new (std::nothrow) ELaserGen(&laserOrigins[i], 0x40000, 25.0f, 540 - frame, 0, 0.7f, 2.0f, 5.0f,
                                                  32.0f, 18.0f, 3.0f, 6.0f, 30.0f, 15.0f, 0, enemy))
         enemy->AddChild(0, l, 0);
     }
   }
   // 3. The curtain rises, its lasers with it.
-  if (step >= 420 && step <= 539) {
+  if (frame >= 420 && frame <= 539) {
     angleB += 2.0f;
     curtain.ForEach([this](BossOption2D& o, int i) {
       const float goal[4] = {kCurtainX[i], -240.0f - angleB, 0.0f, 0.0f};
@@ -358,9 +356,9 @@ void EnemyType15Behavior::CurtainStep() {
   }
   // 4. The charge gathering under the boss.
   EfxMan* efx = EfxMan::Instance();
-  if (step >= 100 && step <= 539 && step % 2 == 0) {
+  if (frame >= 100 && frame <= 539 && frame % 2 == 0) {
     const float a = (0.25f + 0.35f * RandFS()) * kTwoPi;
-    const float r = RandF() * (0.1f + 0.017954545f * float(step - 100)) * 128.0f;
+    const float r = RandF() * (0.1f + 0.017954545f * float(frame - 100)) * 128.0f;
     const float size = 0.3f + 0.5f * RandF();
     const SVec4 off{r * std::cos(a), 30.0f + r * std::sin(a), 0.0f, 0.0f};
     const SVec4 at{position[0] + off.x, position[1] + off.y, position[2], 1.0f};
@@ -368,15 +366,15 @@ void EnemyType15Behavior::CurtainStep() {
     if (efx != nullptr) efx->SpawnSprite(6, &at, EfxKeyList7, nullptr, nullptr, 10, 10, 0.0f, size, size, &v, nullptr, 1.0f, 1);
   }
   // 5. Its glow.
-  if (step >= 100 && step <= 934 && step % 4 == 0) {
-    const float s = std::fmin(0.1f + 0.027045455f * float(step - 100), 12.0f);
+  if (frame >= 100 && frame <= 934 && frame % 4 == 0) {
+    const float s = std::fmin(0.1f + 0.027045455f * float(frame - 100), 12.0f);
     const float r = RandF() * s * 4.0f;
     const float a = RandF() * kTwoPi;
     const SVec4 at{position[0] + r * std::cos(a), position[1] + 30.0f + r * std::sin(a), position[2], 1.0f};
     if (efx != nullptr) efx->SpawnSprite(8, &at, EfxKeyList7, nullptr, nullptr, 15, 15, 0.0f, s, s, nullptr, nullptr, 0.0f, 1);
   }
   // 6. Five lasers from the boss.
-  if (step == 414) {
+  if (frame == 414) {
     BossVoice(56, kVoiceGain);
     static constexpr float kOffsetX[5] = {0.0f, -20.0f, 20.0f, -40.0f, 40.0f};
     for (int i = 0; i < 5; ++i) {
@@ -396,7 +394,7 @@ int32_t EnemyType15Behavior::Rings(int32_t code) {
     options[1].SetPolarTarget3(0.625f, 100.0f, -50.0f, 0.06f);
   };
   if (code == CODE_ENTER) {
-    EnterAttack(TWIN_FANS);
+    BeginAttack(*this, TWIN_FANS);
     aim();
     static constexpr float kRight[4] = {1.2f, -0.5f, 0.0f, 1.0f}, kLeft[4] = {-1.2f, -0.5f, 0.0f, 1.0f};
     path.Clear();
@@ -416,42 +414,13 @@ int32_t EnemyType15Behavior::Rings(int32_t code) {
   if (code != CODE_FRAME) return 0;
   path.Advance(position, 1.0f);
   aim();
-  if (step % 40 == 0)
+  if (frame % 40 == 0)
     for (int i = 0; i < 2; ++i)
       for (int k = 0; k < 120; ++k)
         if (k % 6 < 4) Shot(4, options[i].Position(), float(k) / 120.0f, 2.5f);
-  ++step;
-  if (enemy->animator.count > 7 && !DefeatWhenOverTime(enemy)) ChangeState(EnemyBase::SCRIPT_RELEASED);
-  return 1;
-}
-
-int32_t EnemyType15Behavior::Wait(int32_t code) {
-  if (code == CODE_ENTER) {
-    waitTarget = int32_t(enemy->animator.count) + 1;
-    return 1;
-  }
-  if (code != CODE_FRAME) return code == CODE_LEAVE;
-  PlaceOptions();
-  if (int32_t(enemy->animator.count) >= waitTarget) ChangeState(nextState);
-  return 1;
-}
-
-int32_t EnemyType15Behavior::Return(int32_t code) {
-  if (code == CODE_ENTER) {
-    if (DefeatWhenOverTime(enemy)) return 1;
-    step = 0;
-    PathTo(path, position, home, 60.0f);
-    enemy->SetRoutePoint(2);
-    return 1;
-  }
-  if (code == CODE_LEAVE) {
-    enemy->everyCounter = 0;
-    path.Clear();
-    return 1;
-  }
-  if (code != CODE_FRAME) return 0;
-  PlaceOptions();
-  if (!path.Advance(position, 1.0f)) ChangeState(WAIT);
+  ++frame;
+  // After eight swings the boss flies home from wherever the swing left it.
+  if (enemy->animator.count > 7) EndAttack(*this, EnemyBase::SCRIPT_RELEASED);
   return 1;
 }
 
@@ -459,7 +428,7 @@ int32_t EnemyType15Behavior::Defeat(int32_t code) {
   static constexpr float kCentre[4] = {0.0f, -80.0f, 0.0f, 1.0f};
   if (code == CODE_ENTER) {
     KillBossGenerators(enemy);
-    step = sub = 0;
+    frame = step = 0;
     StopBossVoices({54, 55, 56});
     PlaceOptions();
     g_MapMng.armed = 0;
@@ -468,48 +437,48 @@ int32_t EnemyType15Behavior::Defeat(int32_t code) {
     return 1;
   }
   if (code != CODE_FRAME) return code == CODE_LEAVE;
-  switch (sub) {
+  switch (step) {
     case 0:
-      if (step == 5) BossScreenRamp(1.0f, 0);
+      if (frame == 5) BossScreenRamp(1.0f, 0);
       position[0] += 1.5f * RandFS();
       position[1] += 1.5f * RandFS();
-      if (step == 8) enemy->SetMove(569.0f, 575.0f, 1, 0.5f);
-      if (step == 56) enemy->SetMove(575.0f, 585.0f, 0, 0.5f);
-      if (step == 76) {
-        step = -1, sub = 1;
+      if (frame == 8) enemy->SetMove(569.0f, 575.0f, 1, 0.5f);
+      if (frame == 56) enemy->SetMove(575.0f, 585.0f, 0, 0.5f);
+      if (frame == 76) {
+        frame = -1, step = 1;
         enemy->SetRoutePoint(2);
         PathTo(path, position, kCentre, 120.0f);
       }
-      ++step;
+      ++frame;
       break;
     case 1:
     case 2:
       PlaceOptions();
-      if (sub == 1 && !path.Advance(position, 1.0f)) {
+      if (step == 1 && !path.Advance(position, 1.0f)) {
         BossVoice(57, kVoiceGain);
-        sub = 2;
-        waitTarget = int32_t(enemy->animator.count) + 4;
-      } else if (sub == 2 && int32_t(enemy->animator.count) >= waitTarget) {
-        sub = 3;
+        step = 2;
+        waitTarget = enemy->animator.count + 4;
+      } else if (step == 2 && enemy->animator.count >= waitTarget) {
+        step = 3;
         enemy->SetRoutePointEx(14, 0.7f);
         const SVec4 at{position[0], position[1], position[2], 1.0f};
         if (EfxMan* efx = EfxMan::Instance()) efx->SpawnRandom(7, &at, 1.0f, static_cast<SProc*>(nullptr));
       }
       break;
     case 3:
-      if (SegmentDone()) enemy->SetRoutePointEx(15, 0.66f), sub = 4;
+      if (SegmentDone()) enemy->SetRoutePointEx(15, 0.66f), step = 4;
       break;
     case 4:
-      if (SegmentDone()) enemy->SetRoutePoint(16), sub = 5;
+      if (SegmentDone()) enemy->SetRoutePoint(16), step = 5;
       break;
     case 5:
-      if (SegmentDone()) enemy->SetRoutePointEx(17, 1.0f), sub = 6;
+      if (SegmentDone()) enemy->SetRoutePointEx(17, 1.0f), step = 6;
       break;
     case 6:
       if (enemy->animator.count > 1) {
         // The show is over: the wreck stays to the stage's end, but lets
         // the enemy timeline go, or the stage's next boss would never come.
-        sub = 7;
+        step = 7;
         enemy->ReleaseTimeline();
       }
       break;

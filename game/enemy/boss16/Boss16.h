@@ -8,16 +8,18 @@
 // ends the fight.
 #include <cstdint>
 
-#include "game/core/Behavior.h"
-#include "game/core/SplineMover.h"
 #include "game/effect/EThunderMan.h"
+#include "game/enemy/BossBehavior.h"
 #include "game/enemy/BossPartsObject.h"
 #include "game/enemy/EnemyBase.h"
 #include "game/enemy/NodeScalePackets.h"
 
 class EnemyType16;
 
-class EnemyType16Behavior : public Behavior {
+// Every attack but the stream runs in steps: 0 the wind-up motion (9)
+// until it completes, 1 the attack under motion 10, 2 the closing motion
+// (11) until it completes, and for some 3 the rest motion (0).
+class EnemyType16Behavior : public BossBehaviorOf<EnemyType16> {
  public:
   static constexpr int32_t kEntrance = 0;
   static constexpr int32_t kSpirals = 1;
@@ -30,13 +32,6 @@ class EnemyType16Behavior : public Behavior {
 
   int32_t Handle(int32_t code, int32_t state) override;
 
-  EnemyType16* owner = nullptr;
-  float* position = nullptr;
-  float home[4] = {0.0f, 0.0f, 0.0f, 1.0f};
-  int32_t next = 0;
-  int32_t frame = 0;
-  int32_t step = 0;
-  SplineMover path;
   uint32_t waitTarget = 0;
   float spiral = 0.0f;
   EThunderMan thunder;
@@ -49,18 +44,21 @@ class EnemyType16Behavior : public Behavior {
   int32_t Rings(int32_t code);
   int32_t Stream(int32_t code);
   int32_t Lasers(int32_t code);
-  int32_t Return(int32_t code);
-  int32_t Wait(int32_t code);
   int32_t Defeat(int32_t code);
-  // The common enter work of a state: frame and step 0, home = position.
-  void Begin();
-  void Hover(float ax, float ay);
   // The value animator's completions of the current motion.
   uint32_t Passes() const;
   void Motion(uint32_t n);
-  // Past the chain frame limit the boss defeats itself; else `state`.
-  void EndCheck(int32_t state);
+  // Step 0: once the wind-up has completed, step 1 and the attack's motion
+  // (true on that frame).
+  bool WindUp();
+  // Step 1 to 2: the closing motion.
+  void Close();
+  // Steps 2 and 3 of the attacks that end at rest: after the closing, the
+  // rest motion, and the attack ends when it has completed twice.
+  void CloseToRest();
   void Shot(int32_t code, float angle, float speed, int32_t stageMotion);
+  // Home, the boss waits for its motion to complete before the next attack.
+  int32_t AfterHome() override { return kWait; }
 };
 
 class EnemyType16 : public EnemyBase {

@@ -19,7 +19,7 @@ int32_t EnemyType16::Init(SProcArg arg) {
   script = &script_;
   if (OnInit(arg) < 0) return -1;
   script_.position = position;
-  script_.owner = this;
+  script_.enemy = this;
   script_.Enter();
   script_.thunder.SetStatic(true);
   const int32_t r = AddChild(2, &script_.thunder, 0);

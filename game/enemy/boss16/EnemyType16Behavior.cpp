@@ -6,7 +6,9 @@
 #include "game/effect/EShotMan.h"
 #include "game/effect/EThunderGen.h"
 #include "game/effect/EfxMath.h"
+#include "game/enemy/BossCycle.h"
 #include "game/enemy/BossKit.h"
+#include "game/enemy/BossSteps.h"
 #include "game/enemy/EnemyToolkit.h"
 #include "game/enemy/SpawnChild.h"
 #include "game/enemy/boss16/Boss16.h"
@@ -28,22 +30,31 @@ ShotGenArgs Row(uint32_t flags, int32_t code, float angle, float from, float to,
 
 }  // namespace
 
-void EnemyType16Behavior::Begin() {
-  frame = step = 0;
-  for (int i = 0; i < 3; ++i) home[i] = position[i];
+uint32_t EnemyType16Behavior::Passes() const { return enemy->animator.count; }
+
+void EnemyType16Behavior::Motion(uint32_t n) { enemy->SetRoutePoint(n); }
+
+bool EnemyType16Behavior::WindUp() {
+  if (Passes() < 1) return false;
+  step = 1;
+  Motion(10);
+  return true;
 }
 
-void EnemyType16Behavior::Hover(float ax, float ay) {
-  position[0] = home[0] + ax * std::sin(float(frame) * 0.02f * kPi / 2.0f);
-  position[1] = home[1] + ay * std::sin(float(frame) * 0.025f * kPi / 2.0f);
+void EnemyType16Behavior::Close() {
+  step = 2;
+  Motion(11);
 }
 
-uint32_t EnemyType16Behavior::Passes() const { return owner->animator.count; }
-
-void EnemyType16Behavior::Motion(uint32_t n) { owner->SetRoutePoint(n); }
-
-void EnemyType16Behavior::EndCheck(int32_t state) {
-  if (!DefeatWhenOverTime(owner)) ChangeState(state);
+void EnemyType16Behavior::CloseToRest() {
+  if (step == 2) {
+    if (Passes() >= 1) {
+      step = 3;
+      Motion(0);
+    }
+  } else if (Passes() >= 2) {
+    EndAttack(*this, next);
+  }
 }
 
 void EnemyType16Behavior::Shot(int32_t code, float angle, float speed, int32_t stageMotion) {
@@ -68,9 +79,9 @@ int32_t EnemyType16Behavior::Handle(int32_t code, int32_t state) {
     case kLasers:
       return Lasers(code);
     case kWait:
-      return Wait(code);
+      return WaitForMotion(*this, code, waitTarget);
     case EnemyBase::SCRIPT_RELEASED:
-      return Return(code);
+      return FlyHome(code, {80.0f, 0, kDefeat}, home);
     case EnemyBase::SCRIPT_DEFEATED:
       return Defeat(code);
     default:
@@ -84,15 +95,15 @@ int32_t EnemyType16Behavior::Entrance(int32_t code) {
     position[0] = 0.0f, position[1] = -80.0f, position[2] = 0.0f;
     for (int i = 0; i < 3; ++i) home[i] = position[i];
     Motion(0);
-    owner->body.SetDisabled(1);
+    enemy->body.SetDisabled(1);
     return 1;
   }
   if (code == CODE_LEAVE) {
-    owner->body.SetDisabled(0);
+    enemy->body.SetDisabled(0);
     return 1;
   }
   if (code != CODE_FRAME) return 0;
-  Hover(6.0f, 7.0f);
+  BossHover(position, home, frame);
   if (Passes() >= 1) ChangeState(kSpirals);
   ++frame;
   return 1;
@@ -100,9 +111,10 @@ int32_t EnemyType16Behavior::Entrance(int32_t code) {
 
 int32_t EnemyType16Behavior::Spirals(int32_t code) {
   if (code == CODE_ENTER) {
-    Begin();
-    next = kThunder;
+    BeginAttack(*this, kThunder);
     spiral = 0.0f;
+    // A release during the spirals flies the boss back to the centre, not
+    // to where the entrance's hover left it.
     home[0] = 0.0f, home[1] = -80.0f, home[2] = 0.0f;
     Motion(9);
     BossVoice(58, kVoiceLevel);
@@ -110,11 +122,7 @@ int32_t EnemyType16Behavior::Spirals(int32_t code) {
   }
   if (code != CODE_FRAME) return code == CODE_LEAVE;
   if (step == 0) {
-    if (Passes() >= 1) {
-      frame = 0;
-      step = 1;
-      Motion(10);
-    }
+    WindUp();
   } else if (step == 1) {
     // Two spirals turning against each other, six frames of every ten.
     if (frame % 10 <= 5) {
@@ -130,65 +138,52 @@ int32_t EnemyType16Behavior::Spirals(int32_t code) {
       spiral += 0.008f;
     }
     ++frame;
-    if (owner->EveryFrames(149)) {
-      frame = 0;
-      step = 2;
-      Motion(11);
-    }
+    if (enemy->EveryFrames(149)) Close();
   } else if (Passes() >= 1) {
-    EndCheck(kThunder);
+    EndAttack(*this, next);
   }
   return 1;
 }
 
 int32_t EnemyType16Behavior::Thunder(int32_t code) {
   if (code == CODE_ENTER) {
-    Begin();
-    next = kChevrons;
+    BeginAttack(*this, kChevrons);
     Motion(9);
     return 1;
   }
   if (code == CODE_LEAVE) {
-    owner->KillList(0);
+    enemy->KillList(0);
     return 1;
   }
   if (code != CODE_FRAME) return 0;
   if (step == 0) {
-    if (Passes() >= 1) {
-      frame = 0;
-      step = 1;
-      Motion(10);
-      AddShotGen(owner, position, Row(0x40121, 525, 0.25f, 0.005f, 0.01f, 1.5f, 2.5f, 3, 1.0f, 5, 25, 1000, 5),
-                 owner);
-      AddShotGen(owner, position, Row(0x40121, 525, 0.5f, 0.007f, 0.013f, 0.5f, 3.5f, 3, 1.0f, 5, 20, 1000, 5),
-                 owner);
-      AddShotGen(owner, position, Row(0x40121, 525, 0.75f, 0.003f, 0.015f, 3.5f, 1.5f, 3, 1.0f, 6, 40, 1000, 7),
-                 owner);
+    if (WindUp()) {
+      AddShotGen(enemy, position, Row(0x40121, 525, 0.25f, 0.005f, 0.01f, 1.5f, 2.5f, 3, 1.0f, 5, 25, 1000, 5),
+                 enemy);
+      AddShotGen(enemy, position, Row(0x40121, 525, 0.5f, 0.007f, 0.013f, 0.5f, 3.5f, 3, 1.0f, 5, 20, 1000, 5),
+                 enemy);
+      AddShotGen(enemy, position, Row(0x40121, 525, 0.75f, 0.003f, 0.015f, 3.5f, 1.5f, 3, 1.0f, 6, 40, 1000, 7),
+                 enemy);
     }
   } else if (step == 1) {
     // Four bolts a cross apart, each turning a full turn over its 30 bolts.
     if (frame % 300 == 0)
       for (int k = 0; k < 4; ++k) {
         const float f = 0.25f * float(k);
-        SpawnChild<EThunderGen>(owner, 0, 0, &thunder, position, 16.0f, f + 0.25f, f + 1.25f, f - 0.05f, f + 0.95f,
-                                80.0f, 7.0f, 7, 5, 30, 10, 0.0f, 0.0f, 0, 0, owner);
+        SpawnChild<EThunderGen>(enemy, 0, 0, &thunder, position, 16.0f, f + 0.25f, f + 1.25f, f - 0.05f, f + 0.95f,
+                                80.0f, 7.0f, 7, 5, 30, 10, 0.0f, 0.0f, 0, 0, enemy);
       }
     ++frame;
-    if (owner->EveryFrames(299)) {
-      frame = 0;
-      step = 2;
-      Motion(11);
-    }
+    if (enemy->EveryFrames(299)) Close();
   } else if (Passes() >= 1) {
-    EndCheck(kChevrons);
+    EndAttack(*this, next);
   }
   return 1;
 }
 
 int32_t EnemyType16Behavior::Chevrons(int32_t code) {
   if (code == CODE_ENTER) {
-    Begin();
-    next = kRings;
+    BeginAttack(*this, kRings);
     spiral = 0.0f;
     Motion(9);
     BossVoice(59, kVoiceLevel);
@@ -197,11 +192,7 @@ int32_t EnemyType16Behavior::Chevrons(int32_t code) {
   if (code != CODE_FRAME) return code == CODE_LEAVE;
   switch (step) {
     case 0:
-      if (Passes() >= 1) {
-        frame = 0;
-        step = 1;
-        Motion(10);
-      }
+      WindUp();
       break;
     case 1:
       if (frame % 7 == 0) {
@@ -214,19 +205,10 @@ int32_t EnemyType16Behavior::Chevrons(int32_t code) {
         }
       }
       ++frame;
-      if (owner->EveryFrames(210)) {
-        step = 2;
-        Motion(11);
-      }
-      break;
-    case 2:
-      if (Passes() >= 1) {
-        step = 3;
-        Motion(0);
-      }
+      if (enemy->EveryFrames(210)) Close();
       break;
     default:
-      if (Passes() >= 2) EndCheck(kRings);
+      CloseToRest();
       break;
   }
   return 1;
@@ -234,81 +216,75 @@ int32_t EnemyType16Behavior::Chevrons(int32_t code) {
 
 int32_t EnemyType16Behavior::Rings(int32_t code) {
   if (code == CODE_ENTER) {
-    Begin();
-    next = kStream;
+    BeginAttack(*this, kStream);
     Motion(9);
     BossVoice(60, kVoiceLevel);
     return 1;
   }
   if (code == CODE_LEAVE) {
-    owner->KillList(0);
+    enemy->KillList(0);
     return 1;
   }
   if (code != CODE_FRAME) return 0;
-  Hover(6.0f, 7.0f);
+  BossHover(position, home, frame);
   ++frame;
   if (step == 0) {
-    if (Passes() >= 1) {
-      step = 1;
-      Motion(10);
-      AddShotGen(owner, position, Row(0x101, 777, 0.25f, 0, 0, 3.5f, 3.5f, 27, 1.0f, 14, 2000), owner);
-      AddShotGen(owner, position, Row(0x101, 777, 0.266f, 0, 0, 3.5f, 3.5f, 27, 1.0f, 14, 2000, 0, 0, 7.0f),
-                 owner);
+    if (WindUp()) {
+      AddShotGen(enemy, position, Row(0x101, 777, 0.25f, 0, 0, 3.5f, 3.5f, 27, 1.0f, 14, 2000), enemy);
+      AddShotGen(enemy, position, Row(0x101, 777, 0.266f, 0, 0, 3.5f, 3.5f, 27, 1.0f, 14, 2000, 0, 0, 7.0f),
+                 enemy);
     }
   } else if (step == 1) {
-    if (owner->EveryFrames(110)) {
-      step = 2;
-      Motion(11);
-      owner->KillList(0);
+    if (enemy->EveryFrames(110)) {
+      Close();
+      enemy->KillList(0);
     }
   } else if (Passes() >= 1) {
+    // The stream that follows has no wind-up: it starts from the rest
+    // motion.
     Motion(0);
-    EndCheck(kStream);
+    EndAttack(*this, next);
   }
   return 1;
 }
 
 int32_t EnemyType16Behavior::Stream(int32_t code) {
   if (code == CODE_ENTER) {
-    Begin();
-    next = kLasers;
+    BeginAttack(*this, kLasers);
     BossVoice(61, kVoiceLevel);
     ShotGenArgs a = Row(0x40101, 260, 0.75f, 0, 0, 6.6f, 6.6f, 20, 1.0f, 6, 2000);
     a.motion = ParamTable::FindValue(5);
-    AddShotGen(owner, position, a, owner);
+    AddShotGen(enemy, position, a, enemy);
     return 1;
   }
   if (code == CODE_LEAVE) {
-    owner->KillList(0);
+    enemy->KillList(0);
     return 1;
   }
   if (code != CODE_FRAME) return 0;
-  Hover(6.0f, 5.0f);
+  BossHover(position, home, frame, 6.0f, 5.0f);
   ++frame;
-  if (owner->EveryFrames(480)) EndCheck(kLasers);
+  if (enemy->EveryFrames(480)) EndAttack(*this, next);
   return 1;
 }
 
 int32_t EnemyType16Behavior::Lasers(int32_t code) {
   if (code == CODE_ENTER) {
-    Begin();
-    next = kSpirals;
+    BeginAttack(*this, kSpirals);
     Motion(9);
     BossVoice(62, kVoiceLevel);
     return 1;
   }
   if (code == CODE_LEAVE) {
-    owner->KillList(0);
+    enemy->KillList(0);
     return 1;
   }
   if (code != CODE_FRAME) return 0;
   switch (step) {
     case 0:
-      if (Passes() >= 1) {
-        step = 1;
-        Motion(10);
-        AddShotGen(owner, position, Row(0x40101, 4, 0, 0, 0, 1.0f, 1.0f, 7, 1.0f, 4, 2000), owner);
-        AddShotGen(owner, position, Row(0x40101, 516, 0, 0, 0, 1.0f, 1.5f, 5, 1.0f, 3, 2000, 0, 0, 5.0f), owner);
+      if (WindUp()) {
+        AddShotGen(enemy, position, Row(0x40101, 4, 0, 0, 0, 1.0f, 1.0f, 7, 1.0f, 4, 2000), enemy);
+        AddShotGen(enemy, position, Row(0x40101, 516, 0, 0, 0, 1.0f, 1.5f, 5, 1.0f, 3, 2000, 0, 0, 5.0f), enemy);
       }
       break;
     case 1:
@@ -321,55 +297,21 @@ int32_t EnemyType16Behavior::Lasers(int32_t code) {
           ELaserGen* laser = ELaserGen::ELaserGenEx(&m, i == 0 ? 0x40000u : 0x240000u, 25.0f, 400, i % 2 == 0 ? 2 : 0,
                                                     0.7f, 5.0f, 7.0f, 50.0f, 20.0f, 6.0f, 8.0f, 55.0f, 28.0f, 30);
           if (laser == nullptr) continue;
-          owner->AddChild(0, laser, 0);
+          enemy->AddChild(0, laser, 0);
+          // A child the boss did not take (it has no such list, or is no
+          // longer running) is not kept.
           if (laser->GetParent() == nullptr) delete laser;
         }
       ++frame;
-      if (owner->EveryFrames(660)) {
-        frame = 0;
-        step = 2;
-        Motion(11);
-        owner->KillList(0);
-      }
-      break;
-    case 2:
-      if (Passes() >= 1) {
-        step = 3;
-        Motion(0);
+      if (enemy->EveryFrames(660)) {
+        Close();
+        enemy->KillList(0);
       }
       break;
     default:
-      if (Passes() >= 2) EndCheck(kSpirals);
+      CloseToRest();
       break;
   }
-  return 1;
-}
-
-int32_t EnemyType16Behavior::Return(int32_t code) {
-  if (code == CODE_ENTER) {
-    if (DefeatWhenOverTime(owner)) return 1;
-    frame = 0;
-    PathTo(path, position, home, 80.0f);
-    Motion(0);
-    return 1;
-  }
-  if (code == CODE_LEAVE) {
-    owner->everyCounter = 0;
-    path.Clear();
-    return 1;
-  }
-  if (code != CODE_FRAME) return 0;
-  if (!path.Advance(position, 1.0f)) ChangeState(kWait);
-  return 1;
-}
-
-int32_t EnemyType16Behavior::Wait(int32_t code) {
-  if (code == CODE_ENTER) {
-    waitTarget = Passes() + 1;
-    return 1;
-  }
-  if (code != CODE_FRAME) return code == CODE_LEAVE;
-  if (Passes() >= waitTarget) ChangeState(next);
   return 1;
 }
 
@@ -377,12 +319,12 @@ int32_t EnemyType16Behavior::Defeat(int32_t code) {
   if (code == CODE_ENTER) {
     // Every child ends (the thunder manager too); the timeline stays held
     // until the companion ends the boss.
-    for (int32_t l = 0; l < owner->ListCount(); ++l) owner->KillList(l);
+    for (int32_t l = 0; l < enemy->ListCount(); ++l) enemy->KillList(l);
     frame = step = 0;
     Motion(12);
     StopBossVoices({58, 59, 60, 61, 62});
     BossVoice(63, kVoiceLevel);
-    BossPartsObject::Attach(owner, new (std::nothrow) BossPartsObjectT16(&owner->model));
+    BossPartsObject::Attach(enemy, new (std::nothrow) BossPartsObjectT16(&enemy->model));
     return 1;
   }
   if (code != CODE_FRAME) return code == CODE_LEAVE;

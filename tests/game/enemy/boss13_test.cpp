@@ -68,8 +68,8 @@ TEST(Boss13, StreamersConvergeEveryFifteenAndEveryTwentyFrames) {
                                               {30, 11}, {40, 13}, {45, 15}, {59, 15}, {60, 19}, {119, 29}};
   for (const auto& [c, live] : rows) {
     // Runs until the frame with counter c has run.
-    for (int f = 0; f < 200 && r.boss->Script().c <= c; ++f) r.m.rig.Run();
-    ASSERT_EQ(r.boss->Script().c, c + 1);
+    for (int f = 0; f < 200 && r.boss->Script().frame <= c; ++f) r.m.rig.Run();
+    ASSERT_EQ(r.boss->Script().frame, c + 1);
     EXPECT_EQ(r.boss->Script().streamers.LiveCount(), live) << "c = " << c;
   }
 }
@@ -156,8 +156,8 @@ TEST(Boss13, MaterialisesInAWhiteFlashAtItsFrame330) {
   ASSERT_NE(boss, nullptr);
   SRsc* se = testsupport::EffectBank();
   testsupport::MarkSound(se, 48);
-  while (boss->Script().c < 330) f.Step();
-  ASSERT_EQ(boss->Script().c, 330);
+  while (boss->Script().frame < 330) f.Step();
+  ASSERT_EQ(boss->Script().frame, 330);
   Game* g = f.world.G();
   EXPECT_FALSE(testsupport::SoundPlayed(se, 48));
   EXPECT_EQ(g->GetFadeLevel(), 1.0f);
@@ -198,7 +198,7 @@ TEST(Boss13, EffectAndVoicesOnTheirFrames) {
     if (h.Get() == nullptr) break;
     for (int32_t v = 42; v <= 46; ++v)
       if (seen[v - 42].first < 0 && testsupport::SoundPlayed(voices, v))
-        seen[v - 42] = {boss->Script().GetState(), boss->Script().c};
+        seen[v - 42] = {boss->Script().GetState(), boss->Script().frame};
   }
   const std::pair<int32_t, int32_t> want[5] = {{0, 351}, {3, 1}, {5, 161}, {6, 1}, {8, 1}};
   for (int i = 0; i < 5; ++i) {

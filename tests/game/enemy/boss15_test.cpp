@@ -96,8 +96,8 @@ TEST(Boss15, FanAndOptionStreamAngles) {
   r.RunState(1000);
   ASSERT_EQ(r.State(), 1);
   auto& s = r.boss->Script();
-  while (s.step <= 300 && r.State() == 1) {
-    const int step = s.step;
+  while (s.frame <= 300 && r.State() == 1) {
+    const int step = s.frame;
     const auto shots = FrameShots(r);
     std::vector<std::pair<int32_t, std::vector<float>>> want;
     if (step % 2 == 1 && step < 200 && step % 20 < 15) {
@@ -121,7 +121,7 @@ TEST(Boss15, FanAndOptionStreamAngles) {
   float a = 0.0f, b = 0.5f;
   for (int step = 0; step < 100; ++step) {
     if (step > 0) shots = FrameShots(r);
-    ASSERT_EQ(s.step, step + 1);
+    ASSERT_EQ(s.frame, step + 1);
     const float d = (float(step) / 180.0f + 1.0f) * 0.01f;
     a += d, b -= d;
     ASSERT_EQ(shots.size(), 2u) << step;
@@ -149,7 +149,7 @@ TEST(Boss15, FlowerGeneratorsAndLasersWithTheirValues) {
   auto& s = r.boss->Script();
   for (int k = 0; k < 5000 && r.State() != EnemyType15Behavior::FLOWERS; ++k) r.m.rig.Run();
   ASSERT_EQ(r.State(), EnemyType15Behavior::FLOWERS);
-  while (s.step != 30) r.m.rig.Run();
+  while (s.frame != 30) r.m.rig.Run();
   EShotMan::ClearAll(0);
   r.m.rig.Run();
   std::vector<float> angles, want;
@@ -172,7 +172,7 @@ TEST(Boss15, FlowerGeneratorsAndLasersWithTheirValues) {
   std::sort(speeds.begin(), speeds.end());
   std::sort(wantSpeeds.begin(), wantSpeeds.end());
   for (size_t i = 0; i < speeds.size(); ++i) EXPECT_NEAR(speeds[i], wantSpeeds[i], 1e-5f) << i;
-  while (s.step != 46) r.m.rig.Run();
+  while (s.frame != 46) r.m.rig.Run();
   {
     const auto g = LiveGens(r.boss);
     ASSERT_EQ(g.size(), 1u);
@@ -189,7 +189,7 @@ TEST(Boss15, FlowerGeneratorsAndLasersWithTheirValues) {
   }
   size_t seen = 0;
   for (int at : {120, 180, 240}) {
-    while (s.step != at) r.m.rig.Run();
+    while (s.frame != at) r.m.rig.Run();
     r.m.rig.Run();
     const auto l = LiveLasers(r.boss);
     ASSERT_EQ(l.size(), seen + 2) << at;
@@ -198,7 +198,7 @@ TEST(Boss15, FlowerGeneratorsAndLasersWithTheirValues) {
                                    15.0f, 0});
     seen = l.size();
   }
-  while (s.step != 414) r.m.rig.Run();
+  while (s.frame != 414) r.m.rig.Run();
   r.m.rig.Run();
   {
     const auto l = LiveLasers(r.boss);
@@ -261,7 +261,7 @@ TEST(Boss15, CurtainRingTurnedByTheSharedView) {
     EXPECT_NEAR((g0[1] + g1[1]) / 2.0, b[1] - 80.0, 3.0) << k;
     EXPECT_NEAR((g0[2] + g1[2]) / 2.0, b[2], 1e-2) << k;
   }
-  while (s.step != 120) frame();
+  while (s.frame != 120) frame();
   frame();
   for (int i : {0, 5}) {
     const BossOption2D* o = s.curtain.Live(i);
@@ -329,7 +329,7 @@ TEST(Boss15, TimeOutAndTheDefeatShowLetTheTimelineGo) {
     if (g_EnemySet.paused == 0) ended = f;
   }
   EXPECT_GT(ended, 76 + 121 + 120);
-  EXPECT_EQ(r.boss->Script().sub, 7);
+  EXPECT_EQ(r.boss->Script().step, 7);
   r.m.rig.Run(60);
   EXPECT_EQ(r.m.rig.Enemies(), 1);
 }
@@ -350,7 +350,7 @@ TEST(Boss15, DescentSoundsOnTheirSteps) {
   ASSERT_NE(boss, nullptr);
   auto& s = boss->Script();
   ASSERT_EQ(s.GetState(), EnemyType15Behavior::DESCENT);
-  ASSERT_EQ(s.sub, 0);
+  ASSERT_EQ(s.step, 0);
   SRsc* se = testsupport::EffectBank();
   SRsc* vo = testsupport::VoiceBank();
   ASSERT_NE(se, nullptr);
@@ -366,8 +366,8 @@ TEST(Boss15, DescentSoundsOnTheirSteps) {
   for (int k = 0; k < 3000 && s.GetState() == EnemyType15Behavior::DESCENT; ++k) {
     // The stand-in model's stretch of sub-step 2 is shorter than 60 steps:
     // slowed down, its steps 40 and 60 come before it is done.
-    if (s.sub == 2 && !slowed) boss->animator.speed *= 0.1f, slowed = true;
-    const At at{s.sub, s.step};
+    if (s.step == 2 && !slowed) boss->animator.speed *= 0.1f, slowed = true;
+    const At at{s.step, s.frame};
     f.Step();
     if (se29.first < 0 && testsupport::SoundPlayed(se, 29)) {
       se29 = at;

@@ -314,3 +314,40 @@ TEST(Boss16, BreakUpSoundsByFrame) {
 }
 
 }  // namespace
+
+namespace {
+
+// Released by the player during the spirals it glides home to the arena's
+// centre (0, -80, 0) in 80 frames (two keys: the path ends on its call 81)
+// with motion 0, waits in state 7 until that motion has come round, and
+// then goes on with the attack after the spirals, the thunder.
+TEST(Boss16, ReleasedGlidesHomeWaitsForItsMotionAndGoesOn) {
+  bossfight::SpawnedBoss<EnemyType16> b(5, "osr_bs14", 57344, 16);
+  ASSERT_TRUE(b.ok);
+  EnemyType16* boss = b.boss;
+  auto& s = boss->Script();
+  for (int k = 0; k < 3000 && !(s.GetState() == S::kSpirals && s.step == 1 && s.frame == 20); ++k) b.w.Step();
+  ASSERT_EQ(s.GetState(), S::kSpirals);
+  float* p = boss->GetPosition();
+  p[0] += 60.0f;
+  p[1] -= 30.0f;
+  boss->SendEvent(EObjBase::EV_RELEASED, 0);
+  int flight = 0;
+  for (int k = 0; k < 200; ++k) {
+    b.w.Step();
+    if (s.GetState() != EnemyBase::SCRIPT_RELEASED) break;
+    ++flight;
+    EXPECT_EQ(boss->routeCursorIndex, 0);
+  }
+  EXPECT_EQ(flight, 81);
+  ASSERT_EQ(s.GetState(), S::kWait);
+  EXPECT_NEAR(p[0], 0.0f, 1e-3f);
+  EXPECT_NEAR(p[1], -80.0f, 1e-3f);
+  EXPECT_NEAR(p[2], 0.0f, 1e-3f);
+  int wait = 0;
+  for (; wait < 2000 && s.GetState() == S::kWait; ++wait) b.w.Step();
+  EXPECT_GT(wait, 1);
+  EXPECT_EQ(s.GetState(), S::kThunder);
+}
+
+}  // namespace
