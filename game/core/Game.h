@@ -65,7 +65,7 @@ enum PlayRecordWord : int32_t {
   REC_COUNTER1 = 9,
   REC_RUN = 10,
   REC_RUN_MAX = 11,
-  REC_WORD12 = 12,
+  REC_BEST_CHAIN = 12,  // the longest chain of the play
   REC_TOTAL_COUNT = 13,
   REC_WORDS = 14,
 };

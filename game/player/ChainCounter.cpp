@@ -59,7 +59,7 @@ void ChainCounter::Reset() {
 void ChainCounter::UpdateBest() {
   stageBest = std::max(stageBest, chain);
   playBest = std::max(playBest, stageBest);
-  if (Game* g = GetGame()) g->record[REC_WORD12] = static_cast<uint32_t>(playBest);
+  if (Game* g = GetGame()) g->record[REC_BEST_CHAIN] = static_cast<uint32_t>(playBest);
 }
 
 void ChainCounter::ShowPopup(const float* position, int32_t sizeClass) {

@@ -122,15 +122,16 @@ int32_t Player::Main(SProcArg) {
       StartStep();
       break;
     case STATE_SCRIPTED:
-      UpdateInput(12);
+      UpdateInput(kInputButtons | kInputTiltDecay);
       ScriptedStep();
       break;
     case STATE_PLAY:
-      UpdateInput(controlMode == CONTROL_NORMAL ? 6 : 14);
+      UpdateInput(controlMode == CONTROL_NORMAL ? kInputDirections | kInputButtons
+                                              : kInputDirections | kInputButtons | kInputTiltDecay);
       PlayStep();
       break;
     case STATE_DEATH:
-      UpdateInput(8);
+      UpdateInput(kInputTiltDecay);
       DeathStep();
       break;
     default:
@@ -345,17 +346,17 @@ void Player::UpdateInput(int32_t mask) {
   InputBlock& in = input;
   const InputBlock& prev = previousInput;
   auto held = [](int32_t counter, int32_t frames) { return counter >= 0 ? frames + 1 : 0; };
-  if ((mask & 2) != 0) {
-    in.up = held(padCounters[0], in.up);
-    in.down = held(padCounters[1], in.down);
-    in.left = held(padCounters[2], in.left);
-    in.right = held(padCounters[3], in.right);
+  if ((mask & kInputDirections) != 0) {
+    in.up = held(padCounters[PAD_SLOT_UP], in.up);
+    in.down = held(padCounters[PAD_SLOT_DOWN], in.down);
+    in.left = held(padCounters[PAD_SLOT_LEFT], in.left);
+    in.right = held(padCounters[PAD_SLOT_RIGHT], in.right);
   } else {
     in.up = in.down = in.left = in.right = 0;
   }
-  if ((mask & 4) != 0) {
-    in.a = held(padCounters[4], in.a);
-    in.b = held(padCounters[5], in.b);
+  if ((mask & kInputButtons) != 0) {
+    in.a = held(padCounters[PAD_SLOT_BUTTON1], in.a);
+    in.b = held(padCounters[PAD_SLOT_BUTTON2], in.b);
     const int32_t gap = in.a > in.b ? in.a - in.b : in.b - in.a;
     in.both = (in.a > 0 && in.b > 0 && gap < 6) ? in.both + 1 : 0;
     in.aTap = (in.a <= 0 && prev.a >= 1 && prev.a <= 19) ? in.aTap + 1 : 0;
@@ -364,7 +365,7 @@ void Player::UpdateInput(int32_t mask) {
   } else {
     in.a = in.b = in.both = in.aTap = in.bTap = in.bothTap = 0;
   }
-  if ((mask & 8) != 0) {
+  if ((mask & kInputTiltDecay) != 0) {
     auto decay = [](float v) {
       if (v > 0.0f) v -= 0.05f;
       else if (v < 0.0f) v += 0.05f;

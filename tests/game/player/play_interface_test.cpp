@@ -295,7 +295,7 @@ TEST_F(Play, BestChainsFollowTheChainIntoThePlayRecord) {
   g_ChainCounter.playBest = 3;
   g_ChainCounter.Set(5);
   g_ChainCounter.UpdateBest();
-  EXPECT_ALL({VAL(g_ChainCounter.stageBest, 5), VAL(g_ChainCounter.playBest, 5), VAL(g->record[REC_WORD12], 5u)});
+  EXPECT_ALL({VAL(g_ChainCounter.stageBest, 5), VAL(g_ChainCounter.playBest, 5), VAL(g->record[REC_BEST_CHAIN], 5u)});
   g_ChainCounter.Set(2);
   g_ChainCounter.UpdateBest();
   EXPECT_ALL({VAL(g_ChainCounter.stageBest, 5), VAL(g_ChainCounter.playBest, 5)});
