@@ -121,6 +121,9 @@ class Game : public SProc {
   // Fades the full screen at draw key layer from the current level to target
   // over frames (0: at once). Levels: 0 black, 1 clear, 2 white.
   void RampValue(int32_t layer, float target, int32_t frames);
+  // Fade layers: the layers drawn above the fade's own stay visible.
+  static constexpr int32_t kFadeLayerTop = 0;    // over the whole picture
+  static constexpr int32_t kFadeLayerFlash = 7;  // the play's flashes: layers 0 to 6 stay
   void ResetFade();
   void DrawFade();
   // The second overlay: mode 1 or 2 draws it, with its own ramp.

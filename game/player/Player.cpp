@@ -72,13 +72,13 @@ int32_t Player::Init(SProcArg) {
 int32_t Player::OnDispose(SProcArg) { return 0; }
 
 void Player::RegisterBodies() {
-  coreBody.Register(0, 0, position, 1.0f, this, 0, 100);
-  body.Register(1, 0, position, 1.0f, this, 0, 100);
-  wideBody.Register(5, 0, widePoint, 90.0f, this, 0, 100);
-  middleBody.Register(6, 0, middlePoint, 40.0f, this, 0, 100);
+  coreBody.Register(kHitGroupPlayerCore, 0, position, 1.0f, this, 0, 100);
+  body.Register(kHitGroupPlayerBody, 0, position, 1.0f, this, 0, 100);
+  wideBody.Register(kHitGroupWide, 0, widePoint, 90.0f, this, 0, 100);
+  middleBody.Register(kHitGroupMiddle, 0, middlePoint, 40.0f, this, 0, 100);
   for (int i = 0; i < kOuterBodies; ++i) {
     for (float& v : outerPoints[i]) v = 0.0f;
-    outerBodies[i].Register(4, 0, outerPoints[i], 20.0f, this, 100, 100);
+    outerBodies[i].Register(kHitGroupOuter, 0, outerPoints[i], 20.0f, this, 100, 100);
   }
   EnableBodies();
 }
@@ -312,7 +312,7 @@ void Player::StartStageClear() {
 bool Player::IsStageClearDone() {
   Game* g = TheGame();
   if (g == nullptr || g->stageClear == 0) return false;
-  if (stageClearCounter == 360) g->RampValue(0, 0.0f, 90);
+  if (stageClearCounter == 360) g->RampValue(Game::kFadeLayerTop, 0.0f, 90);
   return stageClearCounter > 600;
 }
 
@@ -439,7 +439,7 @@ void Player::PushOut(const HitBody* solid) {
 
 void Player::StartStep() {
   Game* g = TheGame();
-  if (g != nullptr) g->RampValue(0, 1.0f, 30);
+  if (g != nullptr) g->RampValue(Game::kFadeLayerTop, 1.0f, 30);
   drawn = 1;
   g_ZGInterface.Ramp().Update(true);
   // The intro flight when stage 1 (or its demo) starts from its beginning.
@@ -714,7 +714,7 @@ void Player::DeathStep() {
         Respawn();
         return;
       }
-      if (k == 100 && g != nullptr) g->RampValue(0, 0.0f, 90);
+      if (k == 100 && g != nullptr) g->RampValue(Game::kFadeLayerTop, 0.0f, 90);
       if (k >= stepLength) step = 2, stepLength = 90, stepCounter = 0;
       break;
     }

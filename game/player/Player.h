@@ -146,7 +146,8 @@ class Player : public SProc {
     float* ownerPosition = nullptr;  // inside the owner; used only while it lives
     SMatrix* ownerMatrix = nullptr;
     int32_t life = -1;  // -1: free
-    uint32_t flags = 0;  // 1 offset, 2 rotation, 4 scaling
+    static constexpr uint32_t kOffset = 1, kRotation = 2, kScaling = 4;
+    uint32_t flags = 0;  // which of offset, rotation and scaling apply
     float offset[4] = {0.0f, 0.0f, 0.0f, 0.0f};
     float rotation[3][4] = {};
     float scaling[3][4] = {};
