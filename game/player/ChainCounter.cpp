@@ -96,7 +96,7 @@ int32_t ChainCounter::ResultRatio() {
 
 int32_t ChainCounter::GetLockCatches() {
   const Game* g = GetGame();
-  return g != nullptr ? static_cast<int32_t>(g->record[REC_COUNTER2]) : 0;
+  return g != nullptr ? static_cast<int32_t>(g->record[REC_LOCK_CATCHES]) : 0;
 }
 
 int32_t ChainCounter::GetLives() {
