@@ -8,6 +8,20 @@
 
 namespace {
 
+// The accessory's own commands on the bus besides its switch byte
+// (kJvsCmdAccessorySwitches) and output byte (kJvsCmdOutputs).
+constexpr uint8_t kAccCmdRead = 0x61;  // kAccReadReplySize bytes back
+constexpr size_t kAccReadReplySize = 24;
+// Where the identity (8 bytes) and the data (16 bytes, from the same place)
+// lie in the read reply.
+constexpr size_t kAccReadIdentityAt = 8;
+// Bits of the accessory's switch byte.
+constexpr uint32_t kAccSwitchReadDone = 0x10;
+constexpr uint32_t kAccSwitchError = 0x20;
+// The output byte: idle, and reading (once a read has run a few updates).
+constexpr uint8_t kAccOutputIdle = 0x80;
+constexpr uint8_t kAccOutputReading = 0xC0;
+
 // The unit's accessory node on the bus, or 0 when it has none.
 int32_t AccessoryNode(int32_t unit) {
   const int32_t node = JvsGetNodeCount() - unit;
@@ -19,14 +33,14 @@ int32_t AccessoryNode(int32_t unit) {
 // from the accessory's 0x61 reply.
 void FinishRead(AccessoryUnit& u, const uint8_t* reply61) {
   if (u.operation == kAccReadAll) {
-    std::memcpy(u.data, reply61 + 8, 16);
+    std::memcpy(u.data, reply61 + kAccReadIdentityAt, 16);
     u.dataValid = 1;
   }
   u.operation = kAccIdle;
   u.identityValid = 1;
   u.idsRead = 1;
   u.result = kAccDone;
-  std::memcpy(u.readId, reply61 + 8, 8);
+  std::memcpy(u.readId, reply61 + kAccReadIdentityAt, 8);
 }
 
 }  // namespace
@@ -54,7 +68,7 @@ int32_t AccessoryBase::Cancel(AccessoryUnit& u) {
 int32_t JvsAccessory::Start(AccessoryUnit& u, uint32_t op, const uint8_t* id8, uint32_t timeoutMs) {
   if (u.operation != kAccIdle) return 3;
   u.updates = 0;
-  if (JvsGetState() > 0) {
+  if (JvsGetState() > kJvsStateStarting) {
     Begin(u, op, id8);
     u.startTime = JvsClock().NowMs();
     u.timeoutMs = timeoutMs;
@@ -68,9 +82,9 @@ int32_t JvsAccessory::Start(AccessoryUnit& u, uint32_t op, const uint8_t* id8, u
 int32_t JvsAccessory::Update(int32_t unit, AccessoryUnit& u) {
   const Record& r = records_[unit == 1 ? 1 : 0];
   if ((u.operation == kAccReadId || u.operation == kAccReadAll) && u.updates > 3) {
-    if (r.switches & 0x10) {
+    if (r.switches & kAccSwitchReadDone) {
       FinishRead(u, r.reply61);
-    } else if (r.switches & 0x20) {
+    } else if (r.switches & kAccSwitchError) {
       u.result = kAccError;
       u.operation = kAccIdle;
       u.idsRead = 0;
@@ -84,7 +98,7 @@ int32_t JvsAccessory::Update(int32_t unit, AccessoryUnit& u) {
   if (u.operation == kAccFetch) {
     u.result = kAccTimeOut;
     if (u.idsRead && std::memcmp(u.fetchId, u.readId, 8) == 0) {
-      std::memcpy(u.data, r.reply61 + 8, 16);
+      std::memcpy(u.data, r.reply61 + kAccReadIdentityAt, 16);
       u.dataValid = 1;
       u.result = kAccDone;
     }
@@ -101,14 +115,13 @@ int32_t JvsAccessory::Update(int32_t unit, AccessoryUnit& u) {
     return JvsGetNodeCount();
   }
   const uint8_t running = u.operation != kAccIdle;
-  const uint8_t x = running && u.updates > 3 ? 0xC0 : 0x80;
+  const uint8_t x = running && u.updates > 3 ? kAccOutputReading : kAccOutputIdle;
   const uint8_t n = static_cast<uint8_t>(node);
-  static const uint8_t kSwitch[2] = {0x26, 0x01};
-  static const uint8_t kRead = 0x61;
-  const uint8_t out[3] = {0x32, 0x01, x};
+  static const uint8_t kSwitch[2] = {kJvsCmdAccessorySwitches, 0x01};
+  const uint8_t out[3] = {kJvsCmdOutputs, 0x01, x};
   JvsQueueCommand(n, nullptr, 0);
   JvsQueueCommand(n, kSwitch, 2);
-  JvsQueueCommand(n, &kRead, 1);
+  JvsQueueCommand(n, &kAccCmdRead, 1);
   JvsQueueCommand(n, out, 3);
   records_[unit == 1 ? 1 : 0].output = x;
   u.abort = 0;
@@ -117,20 +130,20 @@ int32_t JvsAccessory::Update(int32_t unit, AccessoryUnit& u) {
 
 int32_t JvsAccessory::ParseReply(uint8_t node, const uint8_t* command, size_t commandLen, const uint8_t* data,
                                  size_t dataLeft) {
-  if (!command || commandLen == 0 || command[0] < 0x26 || command[0] > 0x62) return -1;
+  if (!command || commandLen == 0 || command[0] < kJvsCmdAccessorySwitches || command[0] > 0x62) return -1;
   // Replies of a node beyond the two records are read past, not stored.
   const int32_t idx = JvsGetNodeCount() - node;
   Record* r = idx == 0 || idx == 1 ? &records_[idx] : nullptr;
   switch (command[0]) {
-    case 0x26:
+    case kJvsCmdAccessorySwitches:
       if (dataLeft < 1) return -1;
       if (r) r->switches = data[0];
       return 2;
-    case 0x61:
-      if (dataLeft < 24) return -1;
-      if (r) std::memcpy(r->reply61, data, 24);
-      return 25;
-    case 0x32:
+    case kAccCmdRead:
+      if (dataLeft < kAccReadReplySize) return -1;
+      if (r) std::memcpy(r->reply61, data, kAccReadReplySize);
+      return static_cast<int32_t>(1 + kAccReadReplySize);
+    case kJvsCmdOutputs:
     case 0x62:
       return 1;
     default:

@@ -15,6 +15,11 @@ struct CommandQueue {
   uint32_t count;
 };
 
+// The queue slot of the broadcast, and of every node above it.
+constexpr int kBroadcastSlot = kJvsQueueSlots - 1;
+// The command that asks a node to send its last reply again.
+constexpr uint8_t kCmdRetransmit = 0x2F;
+
 // The longest a byte wait sleeps before it looks at the bus clock again.
 constexpr uint32_t kWaitSliceMs = 5;
 
@@ -47,7 +52,7 @@ FrameModule& M() {
   return m;
 }
 
-CommandQueue& Slot(uint8_t node) { return M().queues[node >= 32 ? 32 : node]; }
+CommandQueue& Slot(uint8_t node) { return M().queues[node >= kBroadcastSlot ? kBroadcastSlot : node]; }
 
 // Appends a byte, escaped, to a frame under construction.
 void PutEscaped(uint8_t* frame, size_t* n, uint8_t byte) { *n += static_cast<size_t>(JvsEscapeByte(byte, frame + *n)); }
@@ -308,9 +313,10 @@ int JvsReceiveReply(uint8_t* buffer, size_t max, int retransmit, JvsReplyCheck c
       size_t n = 0;
       frame[n++] = kJvsSync;
       PutEscaped(frame, &n, node);
-      PutEscaped(frame, &n, 0x02);
-      PutEscaped(frame, &n, 0x2F);
-      PutEscaped(frame, &n, static_cast<uint8_t>(node + 0x31));
+      const uint8_t length = 2;  // the command and the sum
+      PutEscaped(frame, &n, length);
+      PutEscaped(frame, &n, kCmdRetransmit);
+      PutEscaped(frame, &n, static_cast<uint8_t>(node + length + kCmdRetransmit));
       JvsWritePort(frame, n);
       if (empty) ++askedAfterSilence;
     }

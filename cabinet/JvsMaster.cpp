@@ -78,12 +78,12 @@ const uint8_t* RequestCommand(const Request& r, uint32_t index, size_t* length) 
 // bytes cannot be its report. A report other than normal carries no data.
 int ReportSize(uint8_t node, const uint8_t* c, size_t clen, const uint8_t* r, size_t left) {
   const uint8_t report = r[0];
-  if (report == 0 || report > 4) return -1;
-  if (report != 1) return 1;
+  if (report == 0 || report > kJvsReportLast) return -1;
+  if (report != kJvsReportNormal) return 1;
   size_t size = 0;
   if (node == 0) {
     switch (c[0]) {
-      case 1:
+      case kJvsBoardStatus:
         size = 3;
         break;
       case 2:
@@ -93,8 +93,8 @@ int ReportSize(uint8_t node, const uint8_t* c, size_t clen, const uint8_t* r, si
         break;
       case 0:
       case 3:
-      case 4:
-      case 5:
+      case kJvsBoardApplySetting:
+      case kJvsBoardSetValue:
       case 7:
         size = 1;
         break;
@@ -103,17 +103,17 @@ int ReportSize(uint8_t node, const uint8_t* c, size_t clen, const uint8_t* r, si
     }
   } else {
     switch (c[0]) {
-      case 0x10: {  // identity text up to its terminating zero
+      case kJvsCmdIdentity: {  // identity text up to its terminating zero
         const void* end = left > 1 ? std::memchr(r + 1, 0, left - 1) : nullptr;
         size = end ? size_t(static_cast<const uint8_t*>(end) - r) + 1 : left;
         break;
       }
-      case 0x11:
-      case 0x12:
-      case 0x13:
+      case kJvsCmdCommandRevision:
+      case kJvsCmdJvsRevision:
+      case kJvsCmdCommVersion:
         size = 2;
         break;
-      case 0x14:  // groups of four up to the end code 0
+      case kJvsCmdFeatures:  // groups of four up to the end code 0
         size = left;
         for (size_t k = 1; k < left; k += 4)
           if (r[k] == 0) {
@@ -121,21 +121,21 @@ int ReportSize(uint8_t node, const uint8_t* c, size_t clen, const uint8_t* r, si
             break;
           }
         break;
-      case 0x20:
+      case kJvsCmdSwitches:
         if (clen < 3) return -1;
         size = 2 + size_t{c[1]} * c[2];
         break;
-      case 0x21:
+      case kJvsCmdCoins:
         if (clen < 2) return -1;
         size = 1 + 2 * size_t{c[1]};
         break;
-      case 0x26:
+      case kJvsCmdAccessorySwitches:
         if (clen < 2) return -1;
         size = 1 + size_t{c[1]};
         break;
-      case 0x30:
-      case 0x32:
-      case 0xF1:
+      case kJvsCmdCoinDecrease:
+      case kJvsCmdOutputs:
+      case kJvsCmdSetAddress:
         size = 1;
         break;
       default:
@@ -190,7 +190,7 @@ int Exchange(uint8_t node, uint8_t* buf, int retransmit) {
   const Request r{node, nullptr, 0};
   if (!JvsSendFrame(node)) return -1;
   const int n = ReceiveReply(r, buf, retransmit);
-  if (n < 2 || buf[0] != kJvsStatusNormal || buf[1] != 1) return -1;
+  if (n < 2 || buf[0] != kJvsStatusNormal || buf[1] != kJvsReportNormal) return -1;
   return n;
 }
 
@@ -228,7 +228,7 @@ uint32_t Halt(int32_t state) {
 // address).
 bool JvsReset() {
   Master& m = M();
-  static const uint8_t kReset[2] = {0xF0, 0xD9};
+  static const uint8_t kReset[2] = {kJvsCmdReset, kJvsResetCheck};
   for (int t = 0; t < kJvsResetTries; ++t) {
     JvsQueueCommand(kJvsBroadcast, nullptr, 0);
     JvsQueueCommand(kJvsBroadcast, kReset, 2);
@@ -249,7 +249,7 @@ int32_t IdentifyNodes() {
   for (int32_t node = 1; node <= count; ++node) {
     JvsNodeRecord& r = m.nodes[node];
     std::memset(&r, 0, sizeof r);
-    for (uint8_t cmd = 0x10; cmd <= 0x14; ++cmd) {
+    for (uint8_t cmd = kJvsCmdIdentity; cmd <= kJvsCmdFeatures; ++cmd) {
       if (m.stop.load()) return node;
       JvsQueueCommand(static_cast<uint8_t>(node), nullptr, 0);
       JvsQueueCommand(static_cast<uint8_t>(node), &cmd, 1);
@@ -258,25 +258,25 @@ int32_t IdentifyNodes() {
       const uint8_t* d = buf + 2;
       const size_t len = static_cast<size_t>(n) - 2;
       switch (cmd) {
-        case 0x10: {
+        case kJvsCmdIdentity: {
           const size_t t = std::min(len, sizeof r.identity - 1);
           std::memcpy(r.identity, d, t);
           r.identity[t] = 0;
           break;
         }
-        case 0x11:
+        case kJvsCmdCommandRevision:
           r.commandRevision = len ? d[0] : 0;
           break;
-        case 0x12:
+        case kJvsCmdJvsRevision:
           r.jvsRevision = len ? d[0] : 0;
           break;
-        case 0x13:
+        case kJvsCmdCommVersion:
           r.commVersion = len ? d[0] : 0;
           break;
         default:
           // Up to the end code 0: what a node adds after it is no feature.
           for (size_t i = 0; i + 4 <= len && d[i] != 0; i += 4)
-            if (d[i] <= 31) std::memcpy(r.features[d[i]], d + i, 4);
+            if (d[i] < kJvsFeatureCodes) std::memcpy(r.features[d[i]], d + i, 4);
           break;
       }
     }
@@ -295,7 +295,8 @@ void WalkReply(uint8_t node, const uint8_t* buf, size_t len) {
     size_t clen = 0;
     const uint8_t* c = JvsGetQueuedCommand(node, i, &clen);
     if (!c || clen == 0) continue;
-    const int32_t r = (c[0] == 0x04 || c[0] == 0x05) ? 1 : m.handler(node, c, clen, buf + p, len - p);
+    const bool setting = c[0] == kJvsBoardApplySetting || c[0] == kJvsBoardSetValue;
+    const int32_t r = setting ? 1 : m.handler(node, c, clen, buf + p, len - p);
     if (r < 0) break;
     p += static_cast<size_t>(r);
   }
@@ -313,14 +314,14 @@ bool RunSettingStep() {
     const bool paused = JvsClock().NowMs() - m.settingSince < kJvsSettingPauseMs;
     switch (m.settingPhase) {
       case kSettingSendValue:
-        command[0] = 0x05;
+        command[0] = kJvsBoardSetValue;
         command[1] = static_cast<uint8_t>(m.settingValue >> 8);
         command[2] = static_cast<uint8_t>(m.settingValue);
         length = 3;
         break;
       case kSettingApply:
         if (paused) return true;
-        command[0] = 0x04;
+        command[0] = kJvsBoardApplySetting;
         length = 1;
         break;
       case kSettingSettle:
@@ -341,7 +342,7 @@ bool RunSettingStep() {
     if (!m.stop.load()) TellReceiveFailure(0);
     return false;
   }
-  if (n < 2 || buf[0] != kJvsStatusNormal || buf[1] != 1) {
+  if (n < 2 || buf[0] != kJvsStatusNormal || buf[1] != kJvsReportNormal) {
     Tell("node 0 refused its setting command 0x%02X (status %d); the bus is stopped", command[0], buf[0]);
     return false;
   }
@@ -353,14 +354,14 @@ bool RunSettingStep() {
 
 uint32_t JvsThread() {
   Master& m = M();
-  SetState(0);
+  SetState(kJvsStateStarting);
   m.nodeCount = 0;
   m.garbageTold = 0;
   JvsClearQueues();
   if (!JvsReset()) {
     if (m.stop.load()) return 0;
     Tell("no node answered the reset (SENSE stayed high); the bus is stopped");
-    return Halt(-3);
+    return Halt(kJvsStateBusError);
   }
 
   // Addresses along the SENSE line: the node that sees it low takes the next.
@@ -369,26 +370,26 @@ uint32_t JvsThread() {
   int n = 1;
   while (JvsGetSense() == 0) {
     if (m.stop.load()) return 0;
-    const uint8_t assign[2] = {0xF1, static_cast<uint8_t>(n)};
+    const uint8_t assign[2] = {kJvsCmdSetAddress, static_cast<uint8_t>(n)};
     JvsQueueCommand(kJvsBroadcast, nullptr, 0);
     JvsQueueCommand(kJvsBroadcast, assign, 2);
     if (Exchange(kJvsBroadcast, buf, 0) < 0) {
       if (m.stop.load()) return 0;
       if (++retries > kJvsAddressRetries) {
         Tell("no node took address %d after %d resets; the bus is stopped", n, kJvsAddressRetries);
-        return Halt(-3);
+        return Halt(kJvsStateBusError);
       }
       if (!JvsReset()) {
         if (m.stop.load()) return 0;
         Tell("no node answered the reset (SENSE stayed high); the bus is stopped");
-        return Halt(-3);
+        return Halt(kJvsStateBusError);
       }
       n = 1;
       continue;
     }
     if (++n == kJvsMaxNodes) {
       Tell("more than %d nodes on the bus; the bus is stopped", kJvsMaxAddressed);
-      return Halt(-2);
+      return Halt(kJvsStateTooManyNodes);
     }
   }
   JvsQueueCommand(kJvsBroadcast, nullptr, 0);
@@ -396,41 +397,41 @@ uint32_t JvsThread() {
   if (const int32_t node = IdentifyNodes()) {
     if (m.stop.load()) return 0;
     Tell("node %d did not say what it is; the bus is stopped", node);
-    return Halt(-3);
+    return Halt(kJvsStateBusError);
   }
 
   for (;;) {
-    SetState(1);
+    SetState(kJvsStateReady);
     JvsSetRts(1);
     for (;;) {
       if (m.stop.load()) return 0;
       // The setting step that is due goes before the cycle asked for, so
       // that cycles asked for back to back cannot hold it off.
-      if (!RunSettingStep()) return m.stop.load() ? 0 : Halt(-3);
+      if (!RunSettingStep()) return m.stop.load() ? 0 : Halt(kJvsStateBusError);
       {
         std::lock_guard<std::mutex> g(m.lock);
-        if (m.state == 2) break;
+        if (m.state == kJvsStateRequested) break;
       }
       JvsClock().Sleep(1);
     }
     JvsSetRts(0);
     if (JvsGetSense() == 0) {
       Tell("a node lost its address (SENSE went low); the bus is stopped");
-      return Halt(-3);
+      return Halt(kJvsStateBusError);
     }
     for (int32_t node = 0; node <= m.nodeCount.load(); ++node) {
       if (!JvsSendFrame(static_cast<uint8_t>(node))) continue;
-      SetState(3);
+      SetState(kJvsStateRunning);
       const Request r{static_cast<uint8_t>(node), nullptr, 0};
       const int len = ReceiveReply(r, buf, 1);
       if (m.stop.load()) return 0;
       if (len < 1) {
         TellReceiveFailure(node);
-        return Halt(-3);
+        return Halt(kJvsStateBusError);
       }
       if (buf[0] != kJvsStatusNormal) {
         Tell("node %d answered with status %d; the bus is stopped", node, buf[0]);
-        return Halt(-3);
+        return Halt(kJvsStateBusError);
       }
       WalkReply(static_cast<uint8_t>(node), buf, static_cast<size_t>(len));
     }
@@ -455,7 +456,7 @@ int32_t JvsOpen(const char* portName, JvsReplyHandler handler) {
   m.stop = 0;
   {
     std::lock_guard<std::mutex> g(m.lock);
-    m.state = 0;
+    m.state = kJvsStateStarting;
     m.settingPhase = kSettingIdle;
     m.settingResult = kJvsSettingNone;
   }
@@ -477,14 +478,14 @@ int32_t JvsClose() {
   }
   m.thread.reset();
   JvsClosePort();
-  SetState(-1);
+  SetState(kJvsStateClosed);
   m.opened = 0;
   return 1;
 }
 
 int32_t JvsGetState() {
   Master& m = M();
-  if (!m.opened.load()) return -1;
+  if (!m.opened.load()) return kJvsStateClosed;
   std::lock_guard<std::mutex> g(m.lock);
   return m.state;
 }
@@ -493,8 +494,8 @@ int32_t JvsRequest() {
   Master& m = M();
   if (!m.opened.load()) return 0;
   std::lock_guard<std::mutex> g(m.lock);
-  if (m.state != 1) return 0;
-  m.state = 2;
+  if (m.state != kJvsStateReady) return 0;
+  m.state = kJvsStateRequested;
   return 1;
 }
 
@@ -549,7 +550,7 @@ int32_t JvsCloseStd() {
 int32_t JvsUpdateNodeTable() {
   Master& m = M();
   const int32_t s = JvsGetState();
-  if (s == 1 && !m.tableCopied) {
+  if (s == kJvsStateReady && !m.tableCopied) {
     for (auto& st : m.std) st = JvsNodeState{};
     m.copied = m.nodeCount.load();
     for (int32_t n = 1; n <= m.copied; ++n) m.std[n].record = m.nodes[n];
@@ -566,7 +567,7 @@ JvsNodeState* JvsGetNodeRecord(int32_t node) {
 }
 
 uint8_t JvsFeatureParam(const JvsNodeRecord& r, uint8_t code, int param) {
-  if (code < 1 || code > 31 || param < 1 || param > 3 || r.features[code][0] != code) return 0;
+  if (code < 1 || code >= kJvsFeatureCodes || param < 1 || param > 3 || r.features[code][0] != code) return 0;
   return r.features[code][param];
 }
 
@@ -578,12 +579,12 @@ bool JvsNodeHasSwitches(int32_t node) {
 int32_t JvsStdReplyHandler(uint8_t node, const uint8_t* command, size_t commandLen, const uint8_t* reply,
                            size_t replyLeft) {
   if (!command || !reply || commandLen == 0 || replyLeft == 0 || node >= kJvsMaxNodes) return -1;
-  if (reply[0] != 1) return 1;
+  if (reply[0] != kJvsReportNormal) return 1;
   JvsNodeState& s = M().std[node];
   const uint8_t cmd = command[0];
   if (node == 0) {
     switch (cmd) {
-      case 1:
+      case kJvsBoardStatus:
         if (replyLeft < 3) return -1;
         s.system = reply[1];
         s.switches[0] = reply[2];
@@ -594,8 +595,8 @@ int32_t JvsStdReplyHandler(uint8_t node, const uint8_t* command, size_t commandL
         return replyLeft >= 2 ? 2 : -1;
       case 0:
       case 3:
-      case 4:
-      case 5:
+      case kJvsBoardApplySetting:
+      case kJvsBoardSetValue:
       case 7:
         return 1;
       default:
@@ -603,7 +604,7 @@ int32_t JvsStdReplyHandler(uint8_t node, const uint8_t* command, size_t commandL
     }
   }
   switch (cmd) {
-    case 0x20: {
+    case kJvsCmdSwitches: {
       if (commandLen < 3) return -1;
       const size_t bytes = size_t{command[1]} * command[2];
       if (replyLeft < 2 + bytes) return -1;
@@ -611,7 +612,7 @@ int32_t JvsStdReplyHandler(uint8_t node, const uint8_t* command, size_t commandL
       std::memcpy(s.switches, reply + 2, std::min(bytes, sizeof s.switches));
       return static_cast<int32_t>(2 + bytes);
     }
-    case 0x21: {
+    case kJvsCmdCoins: {
       if (commandLen < 2) return -1;
       const size_t slots = command[1];
       if (replyLeft < 1 + 2 * slots) return -1;
@@ -619,10 +620,10 @@ int32_t JvsStdReplyHandler(uint8_t node, const uint8_t* command, size_t commandL
         s.coins[k] = static_cast<uint16_t>(reply[1 + 2 * k] << 8 | reply[2 + 2 * k]);
       return static_cast<int32_t>(1 + 2 * slots);
     }
-    case 0x30:
+    case kJvsCmdCoinDecrease:
       if (commandLen >= 2 && command[1] >= 1 && command[1] <= 4) s.coinDecrease[command[1] - 1] = 0;
       return 1;
-    case 0x32:
+    case kJvsCmdOutputs:
       return 1;
     default:
       return -1;
@@ -636,12 +637,12 @@ void JvsQueueNodePoll(int32_t node) {
   JvsQueueCommand(n, nullptr, 0);
   const JvsNodeRecord& r = s->record;
   const uint8_t players = JvsFeatureParam(r, kJvsFeatureSwitches, 1);
-  const uint8_t poll[3] = {0x20, players,
+  const uint8_t poll[3] = {kJvsCmdSwitches, players,
                            static_cast<uint8_t>((ParamToCount(JvsFeatureParam(r, kJvsFeatureSwitches, 2)) + 7) / 8)};
   JvsQueueCommand(n, poll, 3);
   if (const int32_t outputs = JvsFeatureParam(r, kJvsFeatureOutputs, 1)) {
     const uint8_t bytes = static_cast<uint8_t>(std::min((outputs + 7) / 8, 4));
-    uint8_t cmd[6] = {0x32, bytes};
+    uint8_t cmd[6] = {kJvsCmdOutputs, bytes};
     std::memcpy(cmd + 2, s->outputs, bytes);
     JvsQueueCommand(n, cmd, 2u + bytes);
   }
@@ -650,17 +651,17 @@ void JvsQueueNodePoll(int32_t node) {
   for (uint8_t k = 0; k < slots && k < 4; ++k) {
     const uint16_t d = s->coinDecrease[k];
     if (!d) continue;
-    const uint8_t cmd[4] = {0x30, static_cast<uint8_t>(k + 1), static_cast<uint8_t>(d >> 8), static_cast<uint8_t>(d)};
+    const uint8_t cmd[4] = {kJvsCmdCoinDecrease, static_cast<uint8_t>(k + 1), static_cast<uint8_t>(d >> 8),
+                            static_cast<uint8_t>(d)};
     JvsQueueCommand(n, cmd, 4);
   }
-  const uint8_t coins[2] = {0x21, slots};
+  const uint8_t coins[2] = {kJvsCmdCoins, slots};
   JvsQueueCommand(n, coins, 2);
 }
 
 int32_t JvsQueuePoll() {
-  static const uint8_t kStatus[2] = {0x01, 0x02};
   JvsQueueCommand(0, nullptr, 0);
-  JvsQueueCommand(0, kStatus, 2);
+  JvsQueueCommand(0, kJvsBoardStatusPoll, sizeof kJvsBoardStatusPoll);
   for (int32_t node = 1; node <= M().copied; ++node) JvsQueueNodePoll(node);
   JvsRequest();
   return 1;

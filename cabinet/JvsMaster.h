@@ -24,6 +24,48 @@
 using JvsReplyHandler = int32_t (*)(uint8_t node, const uint8_t* command, size_t commandLen, const uint8_t* reply,
                                     size_t replyLeft);
 
+// Master states (JvsGetState).
+enum : int32_t {
+  kJvsStateStarting = 0,
+  kJvsStateReady = 1,
+  kJvsStateRequested = 2,  // a cycle was asked for
+  kJvsStateRunning = 3,    // a cycle runs
+  kJvsStateClosed = -1,
+  kJvsStateTooManyNodes = -2,
+  kJvsStateBusError = -3,
+};
+
+// Command bytes of the I/O nodes.
+enum : uint8_t {
+  kJvsCmdIdentity = 0x10,          // zero-terminated identity text
+  kJvsCmdCommandRevision = 0x11,   // one byte each: the revisions
+  kJvsCmdJvsRevision = 0x12,
+  kJvsCmdCommVersion = 0x13,
+  kJvsCmdFeatures = 0x14,          // groups of four up to the end code 0
+  kJvsCmdSwitches = 0x20,          // players, bytes per player
+  kJvsCmdCoins = 0x21,             // slot count
+  kJvsCmdAccessorySwitches = 0x26,  // byte count
+  kJvsCmdCoinDecrease = 0x30,      // slot (1-based), amount high, low
+  kJvsCmdOutputs = 0x32,           // byte count, output bytes
+  kJvsCmdReset = 0xF0,             // broadcast, followed by kJvsResetCheck
+  kJvsCmdSetAddress = 0xF1,        // broadcast, followed by the address
+};
+constexpr uint8_t kJvsResetCheck = 0xD9;
+
+// Commands of node 0, the board's own channel (0x00-0x08).
+enum : uint8_t {
+  kJvsBoardStatus = 0x01,        // replies the system byte and a switch byte
+  kJvsBoardApplySetting = 0x04,
+  kJvsBoardSetValue = 0x05,      // value high, low
+};
+// Node 0's status command as every poll queues it.
+inline constexpr uint8_t kJvsBoardStatusPoll[2] = {kJvsBoardStatus, 0x02};
+
+// The report byte of a normal report; report bytes run from 1 to
+// kJvsReportLast.
+constexpr uint8_t kJvsReportNormal = 1;
+constexpr uint8_t kJvsReportLast = 4;
+
 constexpr int kJvsMaxNodes = 32;         // node records, indexed by address
 constexpr int kJvsMaxAddressed = 30;     // the addresses 1..30 can be given
 constexpr uint32_t kJvsResetWaitMs = 1500;
@@ -31,13 +73,15 @@ constexpr int kJvsResetTries = 10;
 constexpr int kJvsAddressRetries = 5;
 // The pause after each step of node 0's setting sequence.
 constexpr uint32_t kJvsSettingPauseMs = 1000;
+// Function codes 0-31 have an entry in a node's feature table.
+constexpr int kJvsFeatureCodes = 32;
 
 struct JvsNodeRecord {
   char identity[256];  // zero-terminated, from command 0x10
   uint8_t commandRevision;   // 0x11
   uint8_t jvsRevision;       // 0x12
   uint8_t commVersion;       // 0x13
-  uint8_t features[32][4];   // entry c: {function code c, parameters 1-3}, from 0x14
+  uint8_t features[kJvsFeatureCodes][4];   // entry c: {function code c, parameters 1-3}, from 0x14
 };
 
 // The standard layer's record of one node.

@@ -27,15 +27,15 @@ int32_t ReplyHandler(uint8_t node, const uint8_t* command, size_t commandLen, co
   if (!command || commandLen == 0 || !reply || left == 0) return -1;
   if (node == 0) return JvsStdReplyHandler(node, command, commandLen, reply, left);
   switch (command[0]) {
-    case 0x20:
-    case 0x21:
-    case 0x30:
-    case 0x32:
+    case kJvsCmdSwitches:
+    case kJvsCmdCoins:
+    case kJvsCmdCoinDecrease:
+    case kJvsCmdOutputs:
       return JvsStdReplyHandler(node, command, commandLen, reply, left);
     default:
       break;
   }
-  if (reply[0] != 1) return 1;
+  if (reply[0] != kJvsReportNormal) return 1;
   XioDevice* d = GetXioDevice();
   AccessoryBase* acc = d ? d->GetAccessory() : nullptr;
   return acc ? acc->ParseReply(node, command, commandLen, reply + 1, left - 1) : -1;
@@ -79,7 +79,7 @@ int32_t XioDevice::Open() {
   firstSyncPending_ = 1;
   polled_ = 0;
   // On the bus the registers are the bus board's.
-  const bool bus = !(flags_ & 1);
+  const bool bus = !(flags_ & kNoBusMaster);
   if (bus) SetDefaultCabIoBoard(&busBoard_);
   if (!DmacOpen() || (bus && !JvsOpen(portName_.c_str(), &ReplyHandler))) {
     DmacClose();
@@ -88,7 +88,7 @@ int32_t XioDevice::Open() {
   }
   jvsStarted_ = bus ? 1 : 0;
   opened_ = 1;
-  if (flags_ & 2)
+  if (flags_ & kPipeAccessory)
     accessory_.reset(new (std::nothrow) PipeAccessory());
   else
     accessory_.reset(new (std::nothrow) JvsAccessory());
@@ -117,14 +117,13 @@ void XioDevice::PollBus() {
     busBoard_.Fail();
     return;
   }
-  if (st != 1) return;  // a cycle is running: the node records are the master's
+  if (st != kJvsStateReady) return;  // a cycle is running: the node records are the master's
   JvsUpdateNodeTable();
   boardStatus_ = JvsGetNodeRecord(0)->system;
   // What the registers took since the last trade goes out in the next cycle.
   busBoard_.Trade();
-  static const uint8_t kStatus[2] = {0x01, 0x02};
   JvsQueueCommand(0, nullptr, 0);
-  JvsQueueCommand(0, kStatus, 2);
+  JvsQueueCommand(0, kJvsBoardStatusPoll, sizeof kJvsBoardStatusPoll);
   for (int unit = 0; unit < 2; ++unit)
     if (const int32_t node = busBoard_.UnitNode(unit)) JvsQueueNodePoll(node);
   // One accessory update per node index below the node count, as far as
@@ -136,7 +135,7 @@ void XioDevice::PollBus() {
 
 int32_t XioDevice::Poll() {
   polled_ = 1;
-  if (flags_ & 1) {
+  if (flags_ & kNoBusMaster) {
     if (accessory_) {
       accessory_->Update(0, accessoryUnits_[0]);
       accessory_->Update(1, accessoryUnits_[1]);
@@ -175,14 +174,14 @@ int32_t XioDevice::Sync() {
   if ((results_[0].link & kXioLinked) != kXioLinked) return -1;
   // On the bus: while the master brings the bus up, "not yet"; once it is up
   // the first complete sync comes as on the registers alone.
-  const bool bus = !(flags_ & 1);
+  const bool bus = !(flags_ & kNoBusMaster);
   if (bus) {
     const int32_t st = JvsGetState();
-    if (st == 0) return 0;
-    if (st < 0 || st > 3) return -1;
+    if (st == kJvsStateStarting) return 0;
+    if (st < 0 || st > kJvsStateRunning) return -1;
   }
   if (!firstSyncPending_) return 1;
-  if (bus && JvsGetState() == 1) JvsQueuePoll();
+  if (bus && JvsGetState() == kJvsStateReady) JvsQueuePoll();
   XioUnitRecord zero[2] = {};
   DmacPollInputs(zero);
   firstSyncPending_ = 0;

@@ -42,11 +42,14 @@ class XioDeviceBase {
 
 class XioDevice : public XioDeviceBase {
  public:
-  // Flags bit 0: no JVS master: the registers are read on the calling
-  // thread. Clear: the bus mode: the master runs on the serial port named by
-  // portName, and the registers are those of the bus's board (BusCabIoBoard),
-  // whose units are the bus's I/O nodes. Bit 1: the accessory behind the
-  // local accessory server instead of the one on the bus.
+  // Flags bit 0 (kNoBusMaster): no JVS master: the registers are read on
+  // the calling thread. Clear: the bus mode: the master runs on the serial
+  // port named by portName, and the registers are those of the bus's board
+  // (BusCabIoBoard), whose units are the bus's I/O nodes. Bit 1
+  // (kPipeAccessory): the accessory behind the local accessory server
+  // instead of the one on the bus.
+  static constexpr uint32_t kNoBusMaster = 1;
+  static constexpr uint32_t kPipeAccessory = 2;
   XioDevice(const char* portName, uint32_t flags);
   ~XioDevice() override;
 

@@ -56,16 +56,16 @@ enum PlayRecordWord : int32_t {
   REC_SCORE = 0,
   REC_OVERFLOW = 1,
   REC_HIGH_SCORE = 2,
-  REC_HIGH_WORD = 3,
+  REC_HIGH_OVERFLOW = 3,  // of the first ranking entry, as REC_HIGH_SCORE
   REC_BONUS_B = 4,
   REC_BONUS_B_OVERFLOW = 5,
   REC_TOTAL_C = 6,
   REC_TOTAL_C_OVERFLOW = 7,
-  REC_COUNTER2 = 8,
-  REC_COUNTER1 = 9,
+  REC_LOCK_CATCHES = 8,  // IncCounterB
+  REC_LOCK_ONS = 9,      // IncCounterA
   REC_RUN = 10,
   REC_RUN_MAX = 11,
-  REC_WORD12 = 12,
+  REC_BEST_CHAIN = 12,  // the longest chain of the play
   REC_TOTAL_COUNT = 13,
   REC_WORDS = 14,
 };
@@ -121,6 +121,9 @@ class Game : public SProc {
   // Fades the full screen at draw key layer from the current level to target
   // over frames (0: at once). Levels: 0 black, 1 clear, 2 white.
   void RampValue(int32_t layer, float target, int32_t frames);
+  // Fade layers: the layers drawn above the fade's own stay visible.
+  static constexpr int32_t kFadeLayerTop = 0;    // over the whole picture
+  static constexpr int32_t kFadeLayerFlash = 7;  // the play's flashes: layers 0 to 6 stay
   void ResetFade();
   void DrawFade();
   // The second overlay: mode 1 or 2 draws it, with its own ramp.
@@ -142,8 +145,8 @@ class Game : public SProc {
   void AddTotalC(uint32_t n);
   uint32_t ResetForPlay();
   void RestorePlayRecord();
-  void IncCounterA() { ++record[REC_COUNTER1]; }
-  void IncCounterB() { ++record[REC_COUNTER2]; }
+  void IncCounterA() { ++record[REC_LOCK_ONS]; }
+  void IncCounterB() { ++record[REC_LOCK_CATCHES]; }
   void ResetChain(int32_t playerMode = 0);
   void ResetScoreGlobals();
   // A checkpoint reached: its value stored and the play record snapshotted.

@@ -17,10 +17,26 @@ class HitGroupList : public SObjList {
   HitBody* Head() const;
 };
 
-// Groups: 0, 1, 4, 5, 6 the Player (core, body, outer bodies, wide body,
-// middle body); 2, 3 player shots; 7 enemies and boss pieces; 8 enemy
-// bullets; 9 lasers, thunder, effect shots and boss parts; 10 none.
+// Groups, each with its list of bodies.
+enum HitGroup : int32_t {
+  kHitGroupPlayerCore = 0,
+  kHitGroupPlayerBody = 1,
+  kHitGroupShot = 2,         // the normal player shot
+  kHitGroupBigShot = 3,      // the other player shot kinds
+  kHitGroupOuter = 4,        // the Player's five outer bodies
+  kHitGroupWide = 5,         // the Player's wide body
+  kHitGroupMiddle = 6,       // the Player's middle body (in no tested pair)
+  kHitGroupEnemy = 7,        // enemies and boss pieces
+  kHitGroupEnemyShot = 8,    // enemy bullets
+  kHitGroupHazard = 9,       // lasers, thunder, effect shots and boss parts
+  kHitGroupNone = 10,        // no body registers here
+};
 inline constexpr int32_t kHitGroupCount = 11;
+
+// User event codes the collision manager sends to the owners of touching
+// bodies.
+inline constexpr int32_t kHitEventHit = 7;       // a damage word or the partner body
+inline constexpr int32_t kHitEventDefeated = 8;  // the enemy body
 extern HitGroupList HitGroupTable[kHitGroupCount];
 
 // Mask bits as the hit rules read them.

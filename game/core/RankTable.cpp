@@ -104,7 +104,7 @@ void FillPendingRankEntry() {
   e.word[0] = g->record[REC_OVERFLOW];
   e.word[1] = g->record[REC_SCORE];
   e.word[2] = static_cast<uint32_t>(g->stage);
-  e.word[3] = g->record[REC_WORD12];
+  e.word[3] = g->record[REC_BEST_CHAIN];
   e.word[4] = static_cast<uint32_t>(
       g->QueryStub(g->stage, static_cast<int32_t>(e.word[0]), static_cast<int32_t>(e.word[1])));
 }

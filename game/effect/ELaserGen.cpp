@@ -272,7 +272,8 @@ void ELaserGen::EmitSegment() {
   seg->position[1] = w.m[3][1];
   seg->position[2] = w.m[3][2];
   seg->position[3] = w.m[3][3];
-  if (n >= 20) seg->body.Register(9, 0x19, seg->position, 0.0f, this, reinterpret_cast<intptr_t>(seg), 25);
+  if (n >= 20)
+    seg->body.Register(kHitGroupHazard, 0x19, seg->position, 0.0f, this, reinterpret_cast<intptr_t>(seg), 25);
   float wA = 0.0f, wB = 0.0f;
   NextWidths(&wA, &wB);
   if (n < 10) {
@@ -430,9 +431,9 @@ int32_t ELaserGen::Draw(SProcArg) {
 // ------------------------------------------------------------------ events
 
 int32_t ELaserGen::User(int32_t code, SProcArg arg) {
-  if (code == 7) {
+  if (code == kHitEventHit) {
     OnHit(arg);
-  } else if (code == 8) {
+  } else if (code == kHitEventDefeated) {
     Kill(0);
   }
   return 0;

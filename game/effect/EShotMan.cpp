@@ -312,7 +312,7 @@ void EShotMan::SpawnHitEffect(const EShot* s, const SVec4* extra) {
 }
 
 int32_t EShotMan::OnUser(int32_t code, SProcArg arg) {
-  if (code != 7) return 0;
+  if (code != kHitEventHit) return 0;
   // The argument is the body HitMan found; only a live shot of this pool is
   // acted on.
   void* p = reinterpret_cast<void*>(arg);

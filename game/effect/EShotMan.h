@@ -60,7 +60,7 @@ class EShotMan : public SProc {
   static constexpr int32_t kKinds = 17;
   static constexpr int32_t kBatches = 6;
   static constexpr int32_t kDrawKey = 5;
-  static constexpr int32_t kHitGroup = 8;
+  static constexpr int32_t kHitGroup = kHitGroupEnemyShot;
   // Shots beyond these limits are released (the play area plus 48).
   static constexpr float kLimitX = 288.0f;
   static constexpr float kLimitY = 368.0f;

@@ -106,7 +106,7 @@ void EThunderMan::CreateNodes(EThunderTip* t, float w) {
     node->position[0] = t->x + std::cos(a) * c.distance;
     node->position[1] = t->y + std::sin(a) * c.distance;
     node->position[2] = 0.0f;
-    node->body.Register(9, 1, node->position, c.radius, this, reinterpret_cast<intptr_t>(t), 10);
+    node->body.Register(kHitGroupHazard, 1, node->position, c.radius, this, reinterpret_cast<intptr_t>(t), 10);
   };
   if (n == 0) {
     add({len / 2.0f, len / 2.0f});
@@ -162,7 +162,7 @@ void EThunderMan::ClearAll(uint8_t withEffect) {
 }
 
 int32_t EThunderMan::OnUser(int32_t code, SProcArg arg) {
-  if (code == 7) {
+  if (code == kHitEventHit) {
     // The argument is a tip (the hit node's power word); only a live tip of
     // this manager is acted on.
     const int32_t i = tipPool_.IndexOf(reinterpret_cast<const void*>(arg));
@@ -177,7 +177,7 @@ int32_t EThunderMan::OnUser(int32_t code, SProcArg arg) {
     }
     t->state = EThunderTip::HIT;
     ReleaseNodesOf(t);
-  } else if (code == 9 || code == 11) {
+  } else if (code == 9 || code == 11) {  // the owner's grab codes
     ClearAll(1);
   }
   return 0;

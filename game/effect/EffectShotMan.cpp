@@ -40,7 +40,7 @@ void EffectShotMan::Spawn(const SVec4* pos, int32_t look, float angle, float sca
     return;
   }
   s->sprite.Set(e);
-  s->body.Register(9, 0xA, cell->position, radius[l], this, reinterpret_cast<intptr_t>(s), 100);
+  s->body.Register(kHitGroupHazard, 0xA, cell->position, radius[l], this, reinterpret_cast<intptr_t>(s), 100);
 }
 
 void EffectShotMan::ReleaseOrphans() {
@@ -70,7 +70,7 @@ int32_t EffectShotMan::KillChildren(SProcArg arg) {
 }
 
 int32_t EffectShotMan::User(int32_t code, SProcArg arg) {
-  if (code == 7) {
+  if (code == kHitEventHit) {
     // The argument is compared, never read: only a live shot of this list
     // is released.
     for (SObject* o = live_.HeadObj(); o != nullptr; o = o->GetNext()) {
@@ -79,7 +79,7 @@ int32_t EffectShotMan::User(int32_t code, SProcArg arg) {
         break;
       }
     }
-  } else if (code == 9 || code == 11) {
+  } else if (code == 9 || code == 11) {  // the owner's grab codes
     ClearAll();
   }
   return 0;

@@ -127,10 +127,10 @@ void EfxMan::StepSequence(EfxSequence* e) {
     SpawnD(1, 1, &m, 64.0f, 1024.0f, tl.disc1, tl.disc2, tl.ringLife, nullptr);
     if (e->kind >= 4) SpawnD(1, 1, &flat, 64.0f, 1024.0f, tl.disc1, tl.disc2, 180, nullptr);
   }
-  if (age == tl.blast + 10 && game != nullptr) game->RampValue(7, 2.0f, 10);
+  if (age == tl.blast + 10 && game != nullptr) game->RampValue(Game::kFadeLayerFlash, 2.0f, 10);
   if (age == tl.blast + 25) {
     if (SProc* victim = LiveProc(e->victim)) victim->Kill(0);
-    if (game != nullptr) game->RampValue(7, 1.0f, 85);
+    if (game != nullptr) game->RampValue(Game::kFadeLayerFlash, 1.0f, 85);
   }
   if (e->kind == 3 && (age == tl.blast + 25 || age == tl.blast + 40)) {
     static constexpr float kFrom[4] = {0.8f, 0.8f, 0.8f, 0.8f};

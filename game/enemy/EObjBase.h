@@ -34,7 +34,7 @@ struct StageScript;
 class EObjBase : public SProc {
  public:
   static constexpr uint32_t kDefaultMask = 0x7F;
-  static constexpr int32_t kHitGroup = 7;
+  static constexpr int32_t kHitGroup = kHitGroupEnemy;
   static constexpr uint32_t kHitAux = 100;
   // Class kinds: 1 the simple enemies, 2 the enemies built on the full
   // enemy class (bosses among them), 0 anything else.

@@ -139,8 +139,8 @@ int32_t Game::KillChildren(SProcArg) {
 int32_t Game::OnDispose(SProcArg) { return 0; }
 
 int32_t Game::User(int32_t code, SProcArg arg) {
-  // Code 18 starts the player's stage-clear sequence.
-  if (code == 18 && g_Player.GetParent() == this) g_Player.SendEvent(code, arg);
+  // This code starts the player's stage-clear sequence.
+  if (code == Player::kEventStageClear && g_Player.GetParent() == this) g_Player.SendEvent(code, arg);
   return 0;
 }
 
@@ -297,7 +297,7 @@ void Game::RampValue(int32_t layer, float target, int32_t frames) {
 }
 
 void Game::ResetFade() {
-  fadeLayer_ = 0;
+  fadeLayer_ = kFadeLayerTop;
   fade_ = Ramp{};
   BuildPlayFieldQuad(fadeQuad_, 1.0f, 1.0f, 1.0f, 0.0f);
 }

@@ -148,8 +148,8 @@ void Game::RestorePlayRecord() {
   lives = settings[SettingsWord::lives];
   for (int i = 0; i < REC_WORDS; ++i) record[i] = blankRecord[i];
   record[REC_HIGH_SCORE] = RankTable[0].word[1];
-  record[REC_HIGH_WORD] = RankTable[0].word[0];
-  g_ChainCounter.playBest = static_cast<int32_t>(record[REC_WORD12]);
+  record[REC_HIGH_OVERFLOW] = RankTable[0].word[0];
+  g_ChainCounter.playBest = static_cast<int32_t>(record[REC_BEST_CHAIN]);
   g_ChainCounter.Set(0);
   bombs = 2;
 }

@@ -59,7 +59,7 @@ void ChainCounter::Reset() {
 void ChainCounter::UpdateBest() {
   stageBest = std::max(stageBest, chain);
   playBest = std::max(playBest, stageBest);
-  if (Game* g = GetGame()) g->record[REC_WORD12] = static_cast<uint32_t>(playBest);
+  if (Game* g = GetGame()) g->record[REC_BEST_CHAIN] = static_cast<uint32_t>(playBest);
 }
 
 void ChainCounter::ShowPopup(const float* position, int32_t sizeClass) {
@@ -96,7 +96,7 @@ int32_t ChainCounter::ResultRatio() {
 
 int32_t ChainCounter::GetLockCatches() {
   const Game* g = GetGame();
-  return g != nullptr ? static_cast<int32_t>(g->record[REC_COUNTER2]) : 0;
+  return g != nullptr ? static_cast<int32_t>(g->record[REC_LOCK_CATCHES]) : 0;
 }
 
 int32_t ChainCounter::GetLives() {

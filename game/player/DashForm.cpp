@@ -26,7 +26,7 @@ bool InScreen(const float* p) { return p[0] >= -240.0f && p[0] <= 240.0f && p[1]
 
 template <class Fn>
 void WalkEnemies(Fn&& fn) {
-  HitGroupTable[7].SafeWalk([&](SObject* o) {
+  HitGroupTable[kHitGroupEnemy].SafeWalk([&](SObject* o) {
     auto* b = static_cast<HitBody*>(o);
     if (EObjBase* e = EnemyOf(b)) fn(b, e);
   });

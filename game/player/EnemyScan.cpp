@@ -24,7 +24,7 @@ EObjBase* EnemyOf(const HitBody* b) { return b != nullptr ? dynamic_cast<EObjBas
 template <class Fn>
 void Walk(Fn&& fn) {
   bool go = true;
-  HitGroupTable[7].SafeWalk([&](SObject* o) {
+  HitGroupTable[kHitGroupEnemy].SafeWalk([&](SObject* o) {
     if (!go) return;
     auto* b = static_cast<HitBody*>(o);
     if (EObjBase* e = EnemyOf(b)) go = fn(b, e);
@@ -83,7 +83,7 @@ bool EnemyScan::LockableAt(int32_t n, float* out) {
 void EnemyScan::ReleaseContacts() {
   Walk([](HitBody* b, EObjBase* e) {
     e->grabCount = 0;
-    e->SendEvent(17, reinterpret_cast<SProcArg>(b->position));
+    e->SendEvent(EObjBase::EV_RECOIL, reinterpret_cast<SProcArg>(b->position));
     return true;
   });
 }
@@ -93,9 +93,9 @@ void EnemyScan::BombBlast() {
     if (b->disabled != 0 || e->GetState() != SProc::STATE_RUNNING || e->grabMode == EObjBase::GRAB_DEFEATED)
       return true;
     const bool boss = e->classKind == EObjBase::KIND_BOSS;
-    e->SendEvent(7, kBombDamage);
+    e->SendEvent(EObjBase::EV_DAMAGE, kBombDamage);
     if ((b->mask & kHitDamageable) != 0 && e->hitPoints <= 0) {
-      e->SendEvent(8, 0);
+      e->SendEvent(EObjBase::EV_DEFEATED, 0);
       Bonus(6, e->scoreValue);
     }
     return !boss;  // one boss per blast
@@ -133,7 +133,7 @@ void EnemyScan::DashPayoff(int32_t limit) {
       // A sprite enemy struck in its slot leaves its sprite cut in two.
       if (e->grabbed == 0)
         if (auto* sprite = dynamic_cast<EnemyType0*>(e)) SpawnScenePartsFromEnemy(sprite);
-      e->SendEvent(8, 0);
+      e->SendEvent(EObjBase::EV_DEFEATED, 0);
       Bonus(4, e->scoreValue);
     } else if (e->grabMode == EObjBase::GRAB_HELD) {
       e->SendEvent(DashForm::kEventRelease, 0);

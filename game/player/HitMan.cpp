@@ -117,20 +117,20 @@ void HitMan::OnHit(HitBody* a, HitBody* b) {
   a->lastPartner = b;
   Player* pl = player_;
   switch (a->group) {
-    case 0:  // the Player's core
+    case kHitGroupPlayerCore:
       if (pl != nullptr &&
           (pl->controlMode == Player::CONTROL_NORMAL || pl->controlMode == Player::CONTROL_LOCKON))
         Send(ao, kEventHit, BodyArg(b));
-      if (b->group == 9) {
+      if (b->group == kHitGroupHazard) {
         Send(b->owner, kEventHit, b->power);
       } else if ((b->mask & kHitSilent) == 0 && b->owner != nullptr) {
         Send(b->owner, kEventHit, BodyArg(b));
       }
       break;
-    case 1:  // the Player's body
+    case kHitGroupPlayerBody:
       if ((b->mask & kHitHurtsPlayer) != 0) Send(ao, kEventHit, BodyArg(b));
       break;
-    case 4:  // the outer bodies
+    case kHitGroupOuter:
       if ((b->mask & kHitHurtsPlayer) != 0) {
         if (pl != nullptr) pl->OnOuterContact(b);
         g_ChainCounter.AddContactTally((b->mask & kHitSilent) != 0 ? 4 : 1);
@@ -138,11 +138,11 @@ void HitMan::OnHit(HitBody* a, HitBody* b) {
         g_ChainCounter.AddContactTally(4);
       }
       [[fallthrough]];
-    case 5:  // the wide body
+    case kHitGroupWide:
       if ((b->mask & (kHitHurtsPlayer | kHitDamageable)) != 0 && Running(b->owner))
         Send(b->owner, kEventHit, b->power);
       break;
-    case 7:  // an enemy, attacked by B
+    case kHitGroupEnemy:  // attacked by B
       if (IsValidTarget(b, a)) HitEnemy(b, a);
       break;
     default:
@@ -156,7 +156,7 @@ bool HitMan::IsValidTarget(HitBody* attacker, HitBody* enemyBody) {
   if (e->grabMode == EObjBase::GRAB_DEFEATED) return false;
   if (e->lastAttacker.Names(attacker) && e->lastHitFrame == GameFrame()) return false;
   if (e->grabbed != 0) return false;
-  if (attacker->group == 4) return player_ != nullptr && player_->outerContactSerial != e->grabCount;
+  if (attacker->group == kHitGroupOuter) return player_ != nullptr && player_->outerContactSerial != e->grabCount;
   return true;
 }
 
@@ -165,7 +165,7 @@ void HitMan::HitEnemy(HitBody* attacker, HitBody* enemyBody) {
   if (e == nullptr || e->grabbed != 0) return;
   Player* pl = player_;
   const bool dashing = pl != nullptr && pl->controlMode == Player::CONTROL_DASH;
-  if (attacker->group == 4 && !dashing && (enemyBody->mask & kHitOuterReact) != 0 &&
+  if (attacker->group == kHitGroupOuter && !dashing && (enemyBody->mask & kHitOuterReact) != 0 &&
       !EnemyScan::AnyKind2()) {
     Send(pl, kEventOuterReact, BodyArg(enemyBody));
     return;
@@ -173,13 +173,15 @@ void HitMan::HitEnemy(HitBody* attacker, HitBody* enemyBody) {
   if ((enemyBody->mask & kHitImmune) != 0) return;
   e->lastAttacker.Set(attacker);
   e->lastHitFrame = GameFrame();
+  // What the attacker's touch does to the enemy.
+  constexpr uint32_t kDamages = 0x1, kDefeats = 0x2, kAnswersAttacker = 0x10;
   uint32_t k = 0;
   Game* g = Game::GetInstance();
-  if (attacker->group == 2) {
-    k = 0x13;
+  if (attacker->group == kHitGroupShot) {
+    k = kDamages | kDefeats | kAnswersAttacker;
     if (g != nullptr) g->PlaySe(kSoundShotHit, kSoundShotHitFactor);
-  } else if (attacker->group == 4) {
-    k = 3;
+  } else if (attacker->group == kHitGroupOuter) {
+    k = kDamages | kDefeats;
     if (pl != nullptr) {
       pl->ArmCounter();
       e->grabCount = pl->outerContactSerial;
@@ -188,11 +190,11 @@ void HitMan::HitEnemy(HitBody* attacker, HitBody* enemyBody) {
     const int32_t n = RandFS() <= 0.0f ? kSoundOuterHitB : kSoundOuterHitA;
     if (g != nullptr) g->PlaySe(n, kSoundOuterHitFactor);
   }
-  if (!dashing && (enemyBody->mask & kHitDamageable) != 0 && (k & 0x1) != 0)
+  if (!dashing && (enemyBody->mask & kHitDamageable) != 0 && (k & kDamages) != 0)
     Send(e, kEventHit, attacker->power);
-  if (e->hitPoints <= 0 && (enemyBody->mask & kHitDamageable) != 0 && (k & 0x2) != 0) {
+  if (e->hitPoints <= 0 && (enemyBody->mask & kHitDamageable) != 0 && (k & kDefeats) != 0) {
     Send(e, kEventDefeated, BodyArg(enemyBody));
-    if (g != nullptr) g->AddBonusScore(attacker->group == 2 ? 1 : 3, e->scoreValue);
+    if (g != nullptr) g->AddBonusScore(attacker->group == kHitGroupShot ? 1 : 3, e->scoreValue);
   }
-  if ((k & 0x10) != 0 && Running(e)) Send(attacker->owner, kEventHit, BodyArg(attacker));
+  if ((k & kAnswersAttacker) != 0 && Running(e)) Send(attacker->owner, kEventHit, BodyArg(attacker));
 }

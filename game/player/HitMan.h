@@ -18,8 +18,8 @@ class Player;
 class HitMan : public SProc {
  public:
   // User event codes.
-  static constexpr int32_t kEventHit = 7;
-  static constexpr int32_t kEventDefeated = 8;
+  static constexpr int32_t kEventHit = kHitEventHit;
+  static constexpr int32_t kEventDefeated = kHitEventDefeated;
   static constexpr int32_t kEventOuterReact = 11;
   static constexpr int32_t kEventOuterContact = 17;
   // Sound effects and their level factors.
@@ -32,8 +32,13 @@ class HitMan : public SProc {
   // The tested pairs (group of body A, group of body B), in order; A's group
   // chooses the rule.
   static constexpr int32_t kPairCount = 11;
-  static constexpr int32_t kPairs[kPairCount][2] = {{5, 8}, {5, 9}, {1, 7}, {0, 8}, {0, 9}, {4, 8},
-                                                    {4, 9}, {7, 4}, {7, 2}, {7, 3}, {10, 1}};
+  static constexpr int32_t kPairs[kPairCount][2] = {
+      {kHitGroupWide, kHitGroupEnemyShot},       {kHitGroupWide, kHitGroupHazard},
+      {kHitGroupPlayerBody, kHitGroupEnemy},     {kHitGroupPlayerCore, kHitGroupEnemyShot},
+      {kHitGroupPlayerCore, kHitGroupHazard},    {kHitGroupOuter, kHitGroupEnemyShot},
+      {kHitGroupOuter, kHitGroupHazard},         {kHitGroupEnemy, kHitGroupOuter},
+      {kHitGroupEnemy, kHitGroupShot},           {kHitGroupEnemy, kHitGroupBigShot},
+      {kHitGroupNone, kHitGroupPlayerBody}};
 
   HitMan();
   ~HitMan() override;

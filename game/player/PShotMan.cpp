@@ -47,7 +47,8 @@ PShot* PShotMan::Fire(int32_t kind, int32_t big, float x, float y, float vx, flo
     const int32_t d = g->settings[SettingsWord::difficulty];
     if (d >= 0 && d < 5) damage *= kDifficultyFactor[d];
   }
-  s->Register(big == 0 ? 2 : 3, 0, s->position, big == 0 ? 12.0f : 20.0f, this, static_cast<intptr_t>(damage), 100);
+  s->Register(big == 0 ? kHitGroupShot : kHitGroupBigShot, 0, s->position, big == 0 ? 12.0f : 20.0f, this,
+              static_cast<intptr_t>(damage), 100);
   s->kind = kind & (kKinds - 1);
   s->age = 0;
   s->position[0] = x;
@@ -125,8 +126,8 @@ void PShotMan::MoveGroup(int32_t group) {
 int32_t PShotMan::End(SProcArg) {
   batch_.SetActiveCount(0);
   for (SGpKeyTrack& t : tracks_) t.Advance(1.0f);
-  MoveGroup(2);
-  MoveGroup(3);
+  MoveGroup(kHitGroupShot);
+  MoveGroup(kHitGroupBigShot);
   return 0;
 }
 
@@ -138,7 +139,7 @@ int32_t PShotMan::Draw(SProcArg) {
 }
 
 int32_t PShotMan::User(int32_t code, SProcArg arg) {
-  if (code != 7) return 0;
+  if (code != kHitEventHit) return 0;
   // Only a live shot of this pool is released.
   const int32_t i = pool_.IndexOf(reinterpret_cast<const void*>(arg));
   if (i < 0 || !pool_.InUse(i)) return 0;
@@ -166,5 +167,5 @@ void PShotMan::ReleaseAll() { pool_.DestroyAll(); }
 
 void PShotMan::DisableBig() {
   for (int32_t i = 0; i < pool_.Capacity(); ++i)
-    if (pool_.InUse(i) && pool_.At(i)->group == 3) pool_.At(i)->SetDisabled(1);
+    if (pool_.InUse(i) && pool_.At(i)->group == kHitGroupBigShot) pool_.At(i)->SetDisabled(1);
 }

@@ -72,13 +72,13 @@ int32_t Player::Init(SProcArg) {
 int32_t Player::OnDispose(SProcArg) { return 0; }
 
 void Player::RegisterBodies() {
-  coreBody.Register(0, 0, position, 1.0f, this, 0, 100);
-  body.Register(1, 0, position, 1.0f, this, 0, 100);
-  wideBody.Register(5, 0, widePoint, 90.0f, this, 0, 100);
-  middleBody.Register(6, 0, middlePoint, 40.0f, this, 0, 100);
+  coreBody.Register(kHitGroupPlayerCore, 0, position, 1.0f, this, 0, 100);
+  body.Register(kHitGroupPlayerBody, 0, position, 1.0f, this, 0, 100);
+  wideBody.Register(kHitGroupWide, 0, widePoint, 90.0f, this, 0, 100);
+  middleBody.Register(kHitGroupMiddle, 0, middlePoint, 40.0f, this, 0, 100);
   for (int i = 0; i < kOuterBodies; ++i) {
     for (float& v : outerPoints[i]) v = 0.0f;
-    outerBodies[i].Register(4, 0, outerPoints[i], 20.0f, this, 100, 100);
+    outerBodies[i].Register(kHitGroupOuter, 0, outerPoints[i], 20.0f, this, 100, 100);
   }
   EnableBodies();
 }
@@ -122,15 +122,16 @@ int32_t Player::Main(SProcArg) {
       StartStep();
       break;
     case STATE_SCRIPTED:
-      UpdateInput(12);
+      UpdateInput(kInputButtons | kInputTiltDecay);
       ScriptedStep();
       break;
     case STATE_PLAY:
-      UpdateInput(controlMode == CONTROL_NORMAL ? 6 : 14);
+      UpdateInput(controlMode == CONTROL_NORMAL ? kInputDirections | kInputButtons
+                                              : kInputDirections | kInputButtons | kInputTiltDecay);
       PlayStep();
       break;
     case STATE_DEATH:
-      UpdateInput(8);
+      UpdateInput(kInputTiltDecay);
       DeathStep();
       break;
     default:
@@ -311,7 +312,7 @@ void Player::StartStageClear() {
 bool Player::IsStageClearDone() {
   Game* g = TheGame();
   if (g == nullptr || g->stageClear == 0) return false;
-  if (stageClearCounter == 360) g->RampValue(0, 0.0f, 90);
+  if (stageClearCounter == 360) g->RampValue(Game::kFadeLayerTop, 0.0f, 90);
   return stageClearCounter > 600;
 }
 
@@ -345,17 +346,17 @@ void Player::UpdateInput(int32_t mask) {
   InputBlock& in = input;
   const InputBlock& prev = previousInput;
   auto held = [](int32_t counter, int32_t frames) { return counter >= 0 ? frames + 1 : 0; };
-  if ((mask & 2) != 0) {
-    in.up = held(padCounters[0], in.up);
-    in.down = held(padCounters[1], in.down);
-    in.left = held(padCounters[2], in.left);
-    in.right = held(padCounters[3], in.right);
+  if ((mask & kInputDirections) != 0) {
+    in.up = held(padCounters[PAD_SLOT_UP], in.up);
+    in.down = held(padCounters[PAD_SLOT_DOWN], in.down);
+    in.left = held(padCounters[PAD_SLOT_LEFT], in.left);
+    in.right = held(padCounters[PAD_SLOT_RIGHT], in.right);
   } else {
     in.up = in.down = in.left = in.right = 0;
   }
-  if ((mask & 4) != 0) {
-    in.a = held(padCounters[4], in.a);
-    in.b = held(padCounters[5], in.b);
+  if ((mask & kInputButtons) != 0) {
+    in.a = held(padCounters[PAD_SLOT_BUTTON1], in.a);
+    in.b = held(padCounters[PAD_SLOT_BUTTON2], in.b);
     const int32_t gap = in.a > in.b ? in.a - in.b : in.b - in.a;
     in.both = (in.a > 0 && in.b > 0 && gap < 6) ? in.both + 1 : 0;
     in.aTap = (in.a <= 0 && prev.a >= 1 && prev.a <= 19) ? in.aTap + 1 : 0;
@@ -364,7 +365,7 @@ void Player::UpdateInput(int32_t mask) {
   } else {
     in.a = in.b = in.both = in.aTap = in.bTap = in.bothTap = 0;
   }
-  if ((mask & 8) != 0) {
+  if ((mask & kInputTiltDecay) != 0) {
     auto decay = [](float v) {
       if (v > 0.0f) v -= 0.05f;
       else if (v < 0.0f) v += 0.05f;
@@ -438,7 +439,7 @@ void Player::PushOut(const HitBody* solid) {
 
 void Player::StartStep() {
   Game* g = TheGame();
-  if (g != nullptr) g->RampValue(0, 1.0f, 30);
+  if (g != nullptr) g->RampValue(Game::kFadeLayerTop, 1.0f, 30);
   drawn = 1;
   g_ZGInterface.Ramp().Update(true);
   // The intro flight when stage 1 (or its demo) starts from its beginning.
@@ -713,7 +714,7 @@ void Player::DeathStep() {
         Respawn();
         return;
       }
-      if (k == 100 && g != nullptr) g->RampValue(0, 0.0f, 90);
+      if (k == 100 && g != nullptr) g->RampValue(Game::kFadeLayerTop, 0.0f, 90);
       if (k >= stepLength) step = 2, stepLength = 90, stepCounter = 0;
       break;
     }

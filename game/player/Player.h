@@ -57,6 +57,29 @@ class Player : public SProc {
   static constexpr int32_t kAnchors = 128;
   static constexpr int32_t kOuterBodies = 5;
   static constexpr int32_t kPadCounters = 7;
+  // Slots of the raw pad counters, in the order ReadInput reads them and the
+  // replay stores them.
+  enum PadSlot : int32_t {
+    PAD_SLOT_UP = 0,
+    PAD_SLOT_DOWN = 1,
+    PAD_SLOT_LEFT = 2,
+    PAD_SLOT_RIGHT = 3,
+    PAD_SLOT_BUTTON1 = 4,
+    PAD_SLOT_BUTTON2 = 5,
+    PAD_SLOT_START = 6,
+  };
+  // Mask bits of UpdateInput: the parts of the input block that follow the
+  // pad this frame (a part left out is cleared; the tilt decay is skipped).
+  static constexpr int32_t kInputDirections = 2;  // up, down, left, right
+  static constexpr int32_t kInputButtons = 4;     // A, B, both and their taps
+  static constexpr int32_t kInputTiltDecay = 8;   // tilt and pose weight ease back
+  // Mask bits of ControlStep: the parts of control the current mode runs.
+  static constexpr int32_t kControlMove = 1;
+  static constexpr int32_t kControlTilt = 2;       // tilt from the directions
+  static constexpr int32_t kControlTiltDecay = 4;
+  static constexpr int32_t kControlAutoFire = 8;
+  static constexpr int32_t kControlBomb = 16;
+  static constexpr int32_t kControlLockOn = 32;
   static constexpr int32_t kLockOnCooldown = 240;
   // Frames of the ending flight along the ending path (sequence 10).
   static constexpr int32_t kEndingFlightFrames = 1080;
@@ -123,7 +146,8 @@ class Player : public SProc {
     float* ownerPosition = nullptr;  // inside the owner; used only while it lives
     SMatrix* ownerMatrix = nullptr;
     int32_t life = -1;  // -1: free
-    uint32_t flags = 0;  // 1 offset, 2 rotation, 4 scaling
+    static constexpr uint32_t kOffset = 1, kRotation = 2, kScaling = 4;
+    uint32_t flags = 0;  // which of offset, rotation and scaling apply
     float offset[4] = {0.0f, 0.0f, 0.0f, 0.0f};
     float rotation[3][4] = {};
     float scaling[3][4] = {};

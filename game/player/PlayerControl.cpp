@@ -64,13 +64,13 @@ void Player::PlayStep() {
 void Player::ControlStep() {
   int32_t mask = 0;
   if (controlMode == CONTROL_NORMAL)
-    mask = modeSubState == 0 ? 59 : 0;
+    mask = modeSubState == 0 ? kControlMove | kControlTilt | kControlAutoFire | kControlBomb | kControlLockOn : 0;
   else if (controlMode == CONTROL_LOCKON)
-    mask = 21;
+    mask = kControlMove | kControlTiltDecay | kControlBomb;
   else if (controlMode == CONTROL_BOMB)
-    mask = 4;
+    mask = kControlTiltDecay;
   InputBlock& in = input;
-  if ((mask & 2) != 0) {
+  if ((mask & kControlTilt) != 0) {
     if (in.left > 0)
       in.tiltX -= 0.1f;
     else if (in.right > 0)
@@ -89,14 +89,14 @@ void Player::ControlStep() {
       if (*t > -0.1f && *t < 0.1f) *t = 0.0f;
     }
   }
-  if ((mask & 4) != 0) {
+  if ((mask & kControlTiltDecay) != 0) {
     for (float* t : {&in.tiltX, &in.tiltY}) {
       *t = Towards0(*t, 0.05f);
       if (*t > -0.05f && *t < 0.05f) *t = 0.0f;
     }
     poseWeight = poseWeight - 0.05f < 0.0f ? 0.0f : poseWeight - 0.05f;
   }
-  if ((mask & 8) != 0) {
+  if ((mask & kControlAutoFire) != 0) {
     int32_t& f = fireCounter;
     if (f > 0) {
       ++f;
@@ -114,15 +114,15 @@ void Player::ControlStep() {
       FireVolley();
     }
   }
-  if ((mask & 32) != 0 && in.b == 1 && !(in.a >= 1 && in.a <= 4) && lockOnCooldown <= 0) EnterLockOn();
-  if ((mask & 16) != 0 && in.a >= 1 && in.a <= 4 && in.b >= 1 && in.b <= 4) {
+  if ((mask & kControlLockOn) != 0 && in.b == 1 && !(in.a >= 1 && in.a <= 4) && lockOnCooldown <= 0) EnterLockOn();
+  if ((mask & kControlBomb) != 0 && in.a >= 1 && in.a <= 4 && in.b >= 1 && in.b <= 4) {
     Game* g = TheGame();
     if (g != nullptr && g->bombs >= 1) {
       --g->bombs;
       StartBomb();
     }
   }
-  if ((mask & 1) != 0) {
+  if ((mask & kControlMove) != 0) {
     Game* g = TheGame();
     float s = (g != nullptr && g->GetSceneId() == SCENE_TUTORIAL) ? 4.0f : 5.0f;
     if (in.a > 0) {
@@ -130,8 +130,8 @@ void Player::ControlStep() {
       idleFlag = 0;
     }
     auto h = [](int32_t c) { return c >= 0 ? 1.0f : 0.0f; };
-    position[0] += (h(padCounters[3]) - h(padCounters[2])) * s;
-    position[1] += (h(padCounters[1]) - h(padCounters[0])) * s;
+    position[0] += (h(padCounters[PAD_SLOT_RIGHT]) - h(padCounters[PAD_SLOT_LEFT])) * s;
+    position[1] += (h(padCounters[PAD_SLOT_DOWN]) - h(padCounters[PAD_SLOT_UP])) * s;
   }
 }
 

@@ -118,15 +118,15 @@ int32_t Player::AddAnchor(SObject* owner, float* ownerPosition, SMatrix* ownerMa
     a.ownerMatrix = ownerMatrix;
     a.life = life;
     if (offset != nullptr) {
-      a.flags |= 1;
+      a.flags |= Anchor::kOffset;
       for (int k = 0; k < 3; ++k) a.offset[k] = offset[k];
     }
     if (rotation != nullptr) {
-      a.flags |= 2;
+      a.flags |= Anchor::kRotation;
       for (int k = 0; k < 3; ++k) a.rotation[k][0] = rotation[k];
     }
     if (scaling != nullptr) {
-      a.flags |= 4;
+      a.flags |= Anchor::kScaling;
       for (int k = 0; k < 3; ++k) a.scaling[k][0] = scaling[k];
     }
     return i;
@@ -141,13 +141,15 @@ void Player::StepAnchors() {
     // The owner effect may have ended; its position and matrix are read
     // only while it exists.
     if (a.owner.Get() != nullptr && a.ownerPosition != nullptr) {
-      for (int k = 0; k < 3; ++k) a.position[k] = a.ownerPosition[k] + ((a.flags & 1) != 0 ? a.offset[k] : 0.0f);
+      const bool offset = (a.flags & Anchor::kOffset) != 0;
+      for (int k = 0; k < 3; ++k) a.position[k] = a.ownerPosition[k] + (offset ? a.offset[k] : 0.0f);
       if (a.ownerMatrix != nullptr) {
         SMatrix* m = a.ownerMatrix;
-        if ((a.flags & 4) != 0)
+        if ((a.flags & Anchor::kScaling) != 0)
           for (int r = 0; r < 3; ++r)
             for (int c = 0; c < 3; ++c) m->m[r][c] *= a.scaling[r][0];
-        if ((a.flags & 2) != 0) MakeRotationXYZ(m, m, a.rotation[0][0], a.rotation[1][0], a.rotation[2][0]);
+        if ((a.flags & Anchor::kRotation) != 0)
+          MakeRotationXYZ(m, m, a.rotation[0][0], a.rotation[1][0], a.rotation[2][0]);
         m->m[3][0] = a.position[0];
         m->m[3][1] = a.position[1];
         m->m[3][2] = a.position[2];

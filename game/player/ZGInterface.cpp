@@ -289,14 +289,14 @@ void ZGInterface::PrintScore() {
   if (g == nullptr) return;
   uint32_t* r = g->record;
   // The high score follows the score as an unsigned pair, overflow first.
-  if (r[REC_OVERFLOW] > r[REC_HIGH_WORD]) {
-    r[REC_HIGH_WORD] = r[REC_OVERFLOW];
+  if (r[REC_OVERFLOW] > r[REC_HIGH_OVERFLOW]) {
+    r[REC_HIGH_OVERFLOW] = r[REC_OVERFLOW];
     r[REC_HIGH_SCORE] = r[REC_SCORE];
-  } else if (r[REC_OVERFLOW] == r[REC_HIGH_WORD] && r[REC_SCORE] > r[REC_HIGH_SCORE]) {
+  } else if (r[REC_OVERFLOW] == r[REC_HIGH_OVERFLOW] && r[REC_SCORE] > r[REC_HIGH_SCORE]) {
     r[REC_HIGH_SCORE] = r[REC_SCORE];
   }
   scoreText_.SetOrigin(66.0f, -314.0f, 0.0f);
-  scoreText_.Printf("%u", r[REC_HIGH_WORD]);
+  scoreText_.Printf("%u", r[REC_HIGH_OVERFLOW]);
   scoreText_.SetOrigin(80.0f, -314.0f, 0.0f);
   scoreText_.PrintfAppend("%09u", r[REC_HIGH_SCORE]);
   scoreText_.SetOrigin(66.0f, -293.0f, 0.0f);

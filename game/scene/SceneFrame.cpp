@@ -61,7 +61,7 @@ bool SceneProc::LoadingState(int32_t code, int32_t next, int32_t fadeFrames) {
 }
 
 void SceneFade(float level, int32_t frames) {
-  if (Game* g = GetGame()) g->RampValue(0, level, frames);
+  if (Game* g = GetGame()) g->RampValue(Game::kFadeLayerTop, level, frames);
 }
 
 void ScenePlaySe(int32_t n) {

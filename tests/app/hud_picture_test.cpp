@@ -26,7 +26,7 @@ TEST(HudPicture, ScoreLivesBombsAndGauges) {
   g->record[REC_SCORE] = 123456789;
   g->record[REC_OVERFLOW] = 1;
   g->record[REC_HIGH_SCORE] = 987654321;
-  g->record[REC_HIGH_WORD] = 2;
+  g->record[REC_HIGH_OVERFLOW] = 2;
   g->lives = 3;
   g->bombs = 2;
   g_Player.power = 2.5f;

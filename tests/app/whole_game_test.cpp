@@ -383,7 +383,7 @@ Named PlayToTheName(GameRun& run, const std::string& name) {
   EXPECT_EQ(run.TakeCodes(), (Codes{kGameBegins, kPlayStarts}));
   n.place = EnterName(run, name);
   n.score = Score(run.G());
-  n.chain = run.G()->record[REC_WORD12];
+  n.chain = run.G()->record[REC_BEST_CHAIN];
   return n;
 }
 

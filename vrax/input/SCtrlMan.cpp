@@ -69,7 +69,7 @@ int32_t SCtrlMan::OpenBoard() {
   // With a bus port configured the board is read over the serial bus by the
   // bus master; otherwise through its registers on this thread.
   const std::string busPort = plat::BusPortPath();
-  board_ = busPort.empty() ? CreateXioDevice("COM2", 1) : CreateXioDevice(busPort.c_str(), 0);
+  board_ = busPort.empty() ? CreateXioDevice("COM2", XioDevice::kNoBusMaster) : CreateXioDevice(busPort.c_str(), 0);
   if (!board_) return -1;
   return board_->Open() == 0 ? 0 : -1;
 }

@@ -295,7 +295,7 @@ TEST_F(Play, BestChainsFollowTheChainIntoThePlayRecord) {
   g_ChainCounter.playBest = 3;
   g_ChainCounter.Set(5);
   g_ChainCounter.UpdateBest();
-  EXPECT_ALL({VAL(g_ChainCounter.stageBest, 5), VAL(g_ChainCounter.playBest, 5), VAL(g->record[REC_WORD12], 5u)});
+  EXPECT_ALL({VAL(g_ChainCounter.stageBest, 5), VAL(g_ChainCounter.playBest, 5), VAL(g->record[REC_BEST_CHAIN], 5u)});
   g_ChainCounter.Set(2);
   g_ChainCounter.UpdateBest();
   EXPECT_ALL({VAL(g_ChainCounter.stageBest, 5), VAL(g_ChainCounter.playBest, 5)});
@@ -416,15 +416,15 @@ TEST_F(Play, HighScoreFollowsTheScoreAsAnUnsignedPair) {
   for (const Case& c : cases) {
     g->record[REC_OVERFLOW] = c.overflow;
     g->record[REC_SCORE] = c.score;
-    g->record[REC_HIGH_WORD] = c.highWord;
+    g->record[REC_HIGH_OVERFLOW] = c.highWord;
     g->record[REC_HIGH_SCORE] = c.high;
     Quiet(1);
-    EXPECT_ALL({VAL(g->record[REC_HIGH_WORD], c.wantWord), VAL(g->record[REC_HIGH_SCORE], c.want)});
+    EXPECT_ALL({VAL(g->record[REC_HIGH_OVERFLOW], c.wantWord), VAL(g->record[REC_HIGH_SCORE], c.want)});
   }
   // "%u" and "%09u" of each word: 1 + 9 glyphs a line.
   g->record[REC_OVERFLOW] = 1;
   g->record[REC_SCORE] = 123456789;
-  g->record[REC_HIGH_WORD] = 0;
+  g->record[REC_HIGH_OVERFLOW] = 0;
   g->record[REC_HIGH_SCORE] = 0;
   Quiet(1);
   EXPECT_EQ(g_ZGInterface.ScoreText().GlyphCount(), 20);
@@ -555,7 +555,7 @@ TEST_F(ResultBonus, EachCategoryWorkedByHand) {
   StageEnemyCount = 40;
   StageDefeatCount = 30;
   g_ChainCounter.stageBest = 12;
-  game.record[REC_COUNTER2] = 3;  // lock catches
+  game.record[REC_LOCK_CATCHES] = 3;  // lock catches
   game.lives = 2;
   g_Player.power = 2.99f;
   const ChainCounter& c = g_ChainCounter;

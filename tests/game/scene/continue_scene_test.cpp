@@ -120,7 +120,7 @@ TEST(ContinueScene, ARankedPlayGoesToTheNameEntryWithTheEndOfPlayCodeOnly) {
   SceneRig rig;
   ASSERT_TRUE(rig.Ok());
   ResetRankTable();
-  rig.G()->record[REC_WORD12] = 17;
+  rig.G()->record[REC_BEST_CHAIN] = 17;
   Continue* c = StartContinue(rig, 50000000);
   ASSERT_NE(c, nullptr);
   ASSERT_GE(rig.RunToNext(3000), 0);

@@ -178,7 +178,7 @@ TEST(EndPictures, StageResultTally) {
   g->stage = 1;
   g->record[REC_SCORE] = 87654321;
   g->record[REC_OVERFLOW] = 0;
-  g->record[REC_COUNTER2] = 3;
+  g->record[REC_LOCK_CATCHES] = 3;
   g->lives = 2;
   g->settings[SettingsWord::extendRow] = 0;
   StageDefeatCount = 45;

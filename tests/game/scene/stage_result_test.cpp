@@ -40,7 +40,7 @@ Result StartResult(SceneRig& rig, const Play& p) {
   g->stage = p.stage;
   g->record[REC_OVERFLOW] = p.overflow;
   g->record[REC_SCORE] = p.score;
-  g->record[REC_COUNTER2] = static_cast<uint32_t>(p.catches);
+  g->record[REC_LOCK_CATCHES] = static_cast<uint32_t>(p.catches);
   g->lives = p.lives;
   g->settings[SettingsWord::extendRow] = 0;  // no extend on the way
   StageDefeatCount = p.destroyed;
