@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "game/effect/RandF.h"
 #include "game/enemy/BossKit.h"
 #include "game/enemy/BossScript.h"
 #include "game/stage/MapMng.h"
@@ -25,6 +26,16 @@ void BossBehavior::NextOrTimeUp(int32_t state, int32_t timeUp) {
     ChangeState(state);
 }
 
+void BossBehavior::Shake() {
+  position[0] += 1.5f * RandFS();
+  position[1] += 1.5f * RandFS();
+}
+
+void BossBehavior::EndFlight() {
+  Body()->everyCounter = 0;
+  path.Clear();
+}
+
 int32_t BossBehavior::FlyHome(int32_t code, const HomeFlight& flight, const float* to) {
   EnemyBase* e = Body();
   switch (code) {
@@ -44,12 +55,22 @@ int32_t BossBehavior::FlyHome(int32_t code, const HomeFlight& flight, const floa
       if (!path.Advance(position, 1.0f)) ChangeState(AfterHome());
       return 1;
     case CODE_LEAVE:
-      e->everyCounter = 0;
-      path.Clear();
+      EndFlight();
       return 1;
     default:
       return 0;
   }
+}
+
+int32_t BossBehavior::WaitSegment(int32_t code) {
+  EnemyBase* e = Body();
+  if (code == CODE_ENTER) {
+    waitMark_ = e->animator.count + 1;
+    return 1;
+  }
+  if (code != CODE_FRAME) return code == CODE_LEAVE;
+  if (e->animator.count >= waitMark_) ChangeState(next);
+  return 1;
 }
 
 int32_t BossBehavior::FlyAway(int32_t code, const float* to, float frames) {
@@ -73,8 +94,7 @@ int32_t BossBehavior::FlyAway(int32_t code, const float* to, float frames) {
       }
       return 1;
     case CODE_LEAVE:
-      e->everyCounter = 0;
-      path.Clear();
+      EndFlight();
       return 1;
     default:
       return 0;

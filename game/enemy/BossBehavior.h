@@ -44,6 +44,11 @@ class BossBehavior : public Behavior {
   // The end of an attack: out of time, `timeUp` (kDefeat: the defeat);
   // else `state`.
   void NextOrTimeUp(int32_t state, int32_t timeUp);
+  // The body's animation segment has run through `times` times.
+  bool SegmentDone(uint32_t times = 1) { return Body()->animator.count >= times; }
+  // The boss trembles where it stands: up to 1.5 each way in x and y (two
+  // draws).
+  void Shake();
 
   // The flight home: on enter, out of time the boss escapes or is defeated;
   // else a path from where it is to `to` starts. Each frame it moves along
@@ -58,6 +63,10 @@ class BossBehavior : public Behavior {
   // The boss's own work each frame of the flight, before the path moves.
   virtual void HomeFrame() {}
 
+  // The pause before the next attack: the boss idles until its animation
+  // segment has run through once more, then changes to `next`.
+  int32_t WaitSegment(int32_t code);
+
   // The escape of a boss out of time: it can no longer be caught or hit, its
   // generators go and it flies to `to` in `frames` frames; there the stage
   // fades out, the rail stops waiting for it and the body ends.
@@ -70,6 +79,11 @@ class BossBehavior : public Behavior {
  private:
   // Out of time: `timeUp`, or the defeat for kDefeat.
   void TimeUp(int32_t timeUp);
+  // The leave of both flights.
+  void EndFlight();
+
+  // The segment count WaitSegment waits for.
+  uint32_t waitMark_ = 0;
 };
 
 template <class Boss>

@@ -12,6 +12,11 @@ void KillBossGenerators(EnemyBase* boss) {
   if (SProcList* l = boss->GetList(0)) l->KillAll(0);
 }
 
+void KillBossChildren(EnemyBase* boss) {
+  for (int32_t n = 0; n < boss->ListCount(); ++n)
+    if (SProcList* l = boss->GetList(n)) l->KillAll(0);
+}
+
 void BossSe(int32_t n, int32_t gain) {
   if (Game* g = GetGame()) g->PlaySe(n, gain);
 }

@@ -18,6 +18,8 @@ bool BossTimeUp(const EnemyBase* boss);
 void DefeatBoss(EnemyBase* boss);
 // Kills every generator of the body (its child list 0).
 void KillBossGenerators(EnemyBase* boss);
+// Kills the children of every list of the body.
+void KillBossChildren(EnemyBase* boss);
 // Effect n of the effect bank and voice n of the voice bank under the game's
 // sound rule; stopping voices.
 void BossSe(int32_t n, int32_t gain = 61440);

@@ -67,8 +67,6 @@ int32_t EnemyType5Behavior::Handle(int32_t code, int32_t state) {
   }
 }
 
-bool EnemyType5Behavior::SegmentDone() const { return enemy->animator.count > 0; }
-
 void EnemyType5Behavior::Charge(float t) const {
   EfxMan* efx = EfxMan::Instance();
   const float cx = position[0], cy = position[1] - 25.0f, cz = position[2];
@@ -86,11 +84,6 @@ void EnemyType5Behavior::Glow(float dy, float s, const float* from, const float*
   if (EfxMan* efx = EfxMan::Instance())
     efx->SpawnSpriteEx2(6, reinterpret_cast<const SVec4*>(position), &offset, SprEShot02KeysA, from, to, 30, 30, 0.0f,
                         s, s, nullptr, nullptr, 0.0f, 1, enemy);
-}
-
-void EnemyType5Behavior::Shake() const {
-  position[0] += 1.5f * RandFS();
-  position[1] += 1.5f * RandFS();
 }
 
 int32_t EnemyType5Behavior::Entry(int32_t code) {
@@ -113,6 +106,8 @@ int32_t EnemyType5Behavior::Entry(int32_t code) {
       return 1;
     }
     case CODE_FRAME: {
+      // Until the first attack sets it, `home` is the point trailing 30
+      // below the rising body: the second glow and the smoke ride on it.
       std::copy(position, position + 4, home);
       home[1] -= 30.0f;
       if (entryGlows != nullptr) {

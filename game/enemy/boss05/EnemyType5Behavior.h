@@ -67,12 +67,9 @@ class EnemyType5Behavior : public BossBehaviorOf<EnemyType5> {
 
   // The end of an attack: the escape when time is up, else `state`.
   void Next(int32_t state) { NextOrTimeUp(state, STATE_ESCAPE); }
-  // The animator's segment has run through at least once.
-  bool SegmentDone() const;
   // Charge particles converging on position + (0, -25) for charge ratio t.
   void Charge(float t) const;
   // The charge glow at position + (0, dy), its size s.
   void Glow(float dy, float s, const float* from, const float* to) const;
-  void Shake() const;
   void Volley() const;
 };

@@ -170,6 +170,8 @@ int32_t EnemyType6Behavior::Hover(int32_t code) {
   switch (code) {
     case CODE_ENTER: {
       frame = 0;
+      // Released in the middle of the tour, the boss flies home to one of
+      // the first four points, drawn here.
       const float r = RandF();
       std::copy(hover[int32_t(4.0f * r)], hover[int32_t(4.0f * r)] + 4, home);
       next = STATE_BURST;
@@ -185,17 +187,16 @@ int32_t EnemyType6Behavior::Hover(int32_t code) {
         ++frame;
         return 1;
       }
+      // Each arrival starts the hover again towards the next point; the
+      // ninth ends the tour with the flight home to the top point, and the
+      // ring of this arrival is fired either way.
       ChooseNext(chosenIndex);
       if (!enemy->EveryFrames(9)) {
         ChangeState(STATE_HOVER);
       } else {
         KillBossGenerators(enemy);
-        if (BossTimeUp(enemy)) {
-          DefeatBoss(enemy);
-        } else {
-          std::copy(hover[0], hover[0] + 4, home);
-          ChangeState(EnemyBase::SCRIPT_RELEASED);
-        }
+        std::copy(hover[0], hover[0] + 4, home);
+        NextOrTimeUp(EnemyBase::SCRIPT_RELEASED, kDefeat);
       }
       BossGen(enemy, position, enemy, 0x20101, kHit, 5, 0x205, 0, 0, 0, 5.0f, 5.0f, 21, 1.0f, 1, 0, 0, 1, 0, 0, 0, 0,
               0, 1, 0, nullptr, -1, 0);
@@ -393,8 +394,7 @@ int32_t EnemyType6Behavior::Defeated(int32_t code) {
       ++frame;
       if (frame == 5)
         if (Game* g = GetGame()) g->RampValue(7, 1.0f, 0);
-      position[0] += 1.5f * RandFS();
-      position[1] += 1.5f * RandFS();
+      Shake();
       if (frame == 8) enemy->SetMove(234.0f, 240.0f, 1, 0.5f);
       if (frame == 56) enemy->SetMove(240.0f, 250.0f, 0, 0.5f);
       if (frame == 76) {

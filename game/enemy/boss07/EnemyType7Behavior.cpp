@@ -78,6 +78,7 @@ int32_t EnemyType7Behavior::Entrance(int32_t code) {
 int32_t EnemyType7Behavior::Sway(int32_t code) {
   switch (code) {
     case CODE_ENTER: {
+      // The first fan of the sway comes 5 frames in, the next every 90.
       frame = 85;
       step = 0;
       SetHome(STATE_SWEEP);

@@ -52,9 +52,7 @@ class EnemyType10Behavior : public BossBehaviorOf<EnemyType10> {
   int32_t Lasers(int32_t code);
   int32_t Return(int32_t code);
   int32_t Defeat(int32_t code);
-  bool Arrived(uint32_t times = 1) const;
   float Value() const;
-  void KillOwn();
   void MuzzleSprites(const float* at, int32_t n, float size);
 };
 
@@ -64,7 +62,6 @@ class EnemyType10 : public EnemyBase {
   using EnemyBase::Script;  // EObjBase's behaviour handler, beside the accessor
   EnemyType10Behavior& Script() { return script_; }
   ShadowPacket& Shadow() { return shadow_; }
-  using EObjBase::KillList;
 
  protected:
   int32_t Init(SProcArg arg) override;

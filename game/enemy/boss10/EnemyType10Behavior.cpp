@@ -42,11 +42,7 @@ constexpr ShotGenArgs kGenB = {0x101, 5, 260, 260, 0.25f, 0, 0, 3.2f, 3.5f, 20, 
 
 }  // namespace
 
-bool EnemyType10Behavior::Arrived(uint32_t times) const { return enemy->animator.count >= times; }
-
 float EnemyType10Behavior::Value() const { return enemy->animator.value; }
-
-void EnemyType10Behavior::KillOwn() { enemy->KillList(0); }
 
 void EnemyType10Behavior::MuzzleSprites(const float* at, int32_t n, float size) {
   for (int32_t i = 0; i < n; ++i) {
@@ -145,7 +141,7 @@ int32_t EnemyType10Behavior::Climb(int32_t code) {
       if (v == 546 || v == 552 || v == 556 || v == 558) BossSe(kSoundVolley, kLevel);
       place(float(frame) / 130.0f);
       if (frame < 60) ++frame;
-      if (Arrived(2)) {
+      if (SegmentDone(2)) {
         enemy->SetRoutePoint(1);
         step = 1;
       }
@@ -170,13 +166,13 @@ int32_t EnemyType10Behavior::Climb(int32_t code) {
         }
       }
       ++frame;
-      if (Arrived()) {
+      if (SegmentDone()) {
         enemy->SetRoutePoint(2);
         step = 2;
       }
       break;
     default:
-      if (Arrived()) ChangeState(kArrowTour);
+      if (SegmentDone()) ChangeState(kArrowTour);
       break;
   }
   return 1;
@@ -191,7 +187,7 @@ int32_t EnemyType10Behavior::ArrowTour(int32_t code) {
     return 1;
   }
   if (code == CODE_LEAVE) {
-    KillOwn();
+    KillBossGenerators(enemy);
     return 1;
   }
   if (code != CODE_FRAME) return 0;
@@ -200,7 +196,7 @@ int32_t EnemyType10Behavior::ArrowTour(int32_t code) {
   // Each sub-step waits for its route (arrived, or completed n times),
   // then loads the next one.
   auto advance = [this](uint32_t times, int32_t route) {
-    if (!Arrived(times)) return false;
+    if (!SegmentDone(times)) return false;
     enemy->SetRoutePoint(uint32_t(route));
     ++step;
     return true;
@@ -216,13 +212,13 @@ int32_t EnemyType10Behavior::ArrowTour(int32_t code) {
       break;
     case 2:
     case 6:
-      if (Arrived()) KillOwn();
+      if (SegmentDone()) KillBossGenerators(enemy);
       advance(1, 24);
       break;
     case 3:
     case 7:
       VolleyB();
-      if (Arrived()) EmitterTriples();
+      if (SegmentDone()) EmitterTriples();
       advance(1, step == 3 ? 6 : 3);
       break;
     case 4:
@@ -232,15 +228,15 @@ int32_t EnemyType10Behavior::ArrowTour(int32_t code) {
       advance(4, 8);
       break;
     case 10:
-      if (Arrived()) {
-        KillOwn();
+      if (SegmentDone()) {
+        KillBossGenerators(enemy);
         enemy->SetMove(300.0f, 325.0f, 0, 0.25f);
         ++step;
       }
       break;
     default:
       VolleyB();
-      if (Arrived()) NextOrTimeUp(EnemyBase::SCRIPT_RELEASED, kDefeat);
+      if (SegmentDone()) NextOrTimeUp(EnemyBase::SCRIPT_RELEASED, kDefeat);
       break;
   }
   return 1;
@@ -255,7 +251,7 @@ int32_t EnemyType10Behavior::FanCannon(int32_t code) {
     return 1;
   }
   if (code == CODE_LEAVE) {
-    KillOwn();
+    KillBossGenerators(enemy);
     return 1;
   }
   if (code != CODE_FRAME) return 0;
@@ -274,7 +270,7 @@ int32_t EnemyType10Behavior::Lasers(int32_t code) {
   if (code != CODE_FRAME) return code == CODE_LEAVE;
   switch (step) {
     case 0:
-      if (Arrived()) {
+      if (SegmentDone()) {
         enemy->SetRoutePoint(15);
         step = 1;
       }
@@ -285,7 +281,7 @@ int32_t EnemyType10Behavior::Lasers(int32_t code) {
         MuzzleSprites(muzzle[1], 8, 23.0f);
         MuzzleSprites(muzzle[2], 8, 23.0f);
       }
-      if (Arrived()) {
+      if (SegmentDone()) {
         frame = 0;
         enemy->SetRoutePoint(16);
         ShotGenArgs g = kGenG;
@@ -308,13 +304,13 @@ int32_t EnemyType10Behavior::Lasers(int32_t code) {
       }
       break;
     case 2:
-      if (Arrived(5)) {
+      if (SegmentDone(5)) {
         enemy->SetRoutePoint(17);
         step = 3;
       }
       break;
     default:
-      if (Arrived()) {
+      if (SegmentDone()) {
         enemy->SetRoutePoint(0);
         NextOrTimeUp(next, kDefeat);
       }
@@ -350,7 +346,7 @@ int32_t EnemyType10Behavior::Return(int32_t code) {
   const int32_t cursor = enemy->routeCursorIndex;
   switch (step) {
     case 0:
-      if (!Arrived()) break;
+      if (!SegmentDone()) break;
       if (cursor == 2) {
         ChangeState(next);
         break;
@@ -366,7 +362,7 @@ int32_t EnemyType10Behavior::Return(int32_t code) {
       }
       break;
     default:
-      if (!Arrived()) break;
+      if (!SegmentDone()) break;
       if (cursor != 2)
         enemy->SetRoutePoint(2);
       else
@@ -380,7 +376,7 @@ int32_t EnemyType10Behavior::Defeat(int32_t code) {
   if (code == CODE_ENTER) {
     frame = step = 0;
     // Every child ends; the timeline stays paused until the defeat lets it go.
-    for (int32_t l = 0; l < enemy->ListCount(); ++l) enemy->KillList(l);
+    KillBossChildren(enemy);
     enemy->SetRoutePoint(25);
     BossPartsObject::Attach(enemy, new (std::nothrow) BossPartsObjectT10(&enemy->model));
     return 1;
@@ -389,16 +385,16 @@ int32_t EnemyType10Behavior::Defeat(int32_t code) {
   switch (step) {
     case 0:
     case 1:
-      if (Arrived()) enemy->SetRoutePoint(uint32_t(26 + step++));
+      if (SegmentDone()) enemy->SetRoutePoint(uint32_t(26 + step++));
       break;
     case 2:
-      if (Arrived(2)) {
+      if (SegmentDone(2)) {
         enemy->SetRoutePoint(28);
         step = 3;
       }
       break;
     case 3:
-      if (Arrived()) {
+      if (SegmentDone()) {
         step = 4;
         frame = 0;
       }

@@ -40,7 +40,6 @@ class EnemyType11Behavior : public BossBehaviorOf<EnemyType11> {
   // Every live shot of id 0 turns down at a random speed (one draw each).
   static void ShotRain();
 
-  uint32_t waitMark = 0;
   float points[4][4] = {};
   float swayPoints[2][4] = {};
   int32_t swayIndex = 0;
@@ -56,16 +55,11 @@ class EnemyType11Behavior : public BossBehaviorOf<EnemyType11> {
   int32_t Volley(int32_t code);
   int32_t LongWander(int32_t code);
   int32_t Rain(int32_t code);
-  int32_t Wait(int32_t code);
   int32_t Defeated(int32_t code);
   // The route of timeline T1 at counter n (the counter may be set back).
   void TimelineT1(int32_t* counter, int32_t routeAt360);
-  // Out of time: the boss defeats itself and true; else false.
-  bool OutOfTime();
-  bool Arrived() const;
   // After the flight home the boss waits for its stretch to end.
   int32_t AfterHome() override { return kWait; }
-  void KillAll();
   // Three looping path keys at the position with the given tangents.
   void LoopKeys(const float (*tangents)[3], float length);
 };
@@ -75,7 +69,6 @@ class EnemyType11 : public EnemyBase {
   static constexpr int32_t kType = 11;
   using EnemyBase::Script;  // EObjBase's behaviour handler, beside the accessor
   EnemyType11Behavior& Script() { return script_; }
-  using EObjBase::KillList;
 
  protected:
   int32_t Init(SProcArg arg) override;

@@ -53,14 +53,6 @@ void Emitter(EnemyType11* boss, int32_t list, const float* at, SObject* holder, 
 
 }  // namespace
 
-bool EnemyType11Behavior::Arrived() const { return enemy->animator.count >= 1; }
-
-bool EnemyType11Behavior::OutOfTime() { return DefeatWhenOverTime(enemy); }
-
-void EnemyType11Behavior::KillAll() {
-  for (int32_t l = 0; l < enemy->ListCount(); ++l) enemy->KillList(l);
-}
-
 void EnemyType11Behavior::LoopKeys(const float (*tangents)[3], float length) {
   path.Clear();
   for (int k = 0; k < 3; ++k) path.AddKey(position, tangents[k], k < 2 ? 210.0f : 0.0f, length);
@@ -160,7 +152,7 @@ int32_t EnemyType11Behavior::Handle(int32_t code, int32_t state) {
     case kShotRain:
       return Rain(code);
     case kWait:
-      return Wait(code);
+      return WaitSegment(code);
     case EnemyBase::SCRIPT_RELEASED:
       return FlyHome(code, {60.0f, 0, kDefeat, true}, home);
     case EnemyBase::SCRIPT_DEFEATED:
@@ -185,10 +177,10 @@ int32_t EnemyType11Behavior::Entrance(int32_t code) {
     return 1;
   }
   if (code != CODE_FRAME) return 0;
-  if (step == 0 && Arrived()) {
+  if (step == 0 && SegmentDone()) {
     enemy->SetMove(300.0f, 270.0f, 0, -0.5f);
     step = 1;
-  } else if (step == 1 && Arrived()) {
+  } else if (step == 1 && SegmentDone()) {
     enemy->SetRoutePoint(0);
     ChangeState(kWander);
   }
@@ -218,15 +210,17 @@ int32_t EnemyType11Behavior::Wander(int32_t code) {
   }
   if (code == CODE_LEAVE) {
     path.Clear();
-    KillAll();
+    KillBossChildren(enemy);
     return 1;
   }
   if (code != CODE_FRAME) return 0;
+  // The emitters and generators hold on to the four points: drawn afresh
+  // every frame, they scatter the sparks and shots over the screen.
   RerollPoints();
   TimelineT1(&frame, 6);
   ++frame;
   path.Advance(position, 1.0f);
-  if (path.laps == 1 && !OutOfTime()) {
+  if (path.laps == 1 && !DefeatWhenOverTime(enemy)) {
     enemy->SetRoutePoint(0);
     ChangeState(kWait);
   }
@@ -269,7 +263,7 @@ int32_t EnemyType11Behavior::Sweep(int32_t code) {
     step = 2;
     enemy->SetRoutePoint(0);
     PathTo(path, position, home, 120.0f);
-  } else if (!OutOfTime()) {
+  } else if (!DefeatWhenOverTime(enemy)) {
     enemy->SetRoutePoint(0);
     ChangeState(kSwayBurst);
   }
@@ -303,7 +297,7 @@ int32_t EnemyType11Behavior::SwayBurst(int32_t code) {
                            -1, nullptr, 1.0f);
         }
       ++frame;
-      if (Arrived()) {
+      if (SegmentDone()) {
         step = 1;
         frame = 0;
         enemy->SetRoutePoint(10);
@@ -315,7 +309,9 @@ int32_t EnemyType11Behavior::SwayBurst(int32_t code) {
         AimedFan();
       }
       ++frame;
-      if (Arrived()) {
+      // Every second aimed fan ends the attack; between them the boss
+      // sways over to the other side and bursts again.
+      if (SegmentDone()) {
         if (enemy->EveryFrames(2)) {
           NextOrTimeUp(EnemyBase::SCRIPT_RELEASED, kDefeat);
         } else {
@@ -328,7 +324,7 @@ int32_t EnemyType11Behavior::SwayBurst(int32_t code) {
       }
       break;
     default:
-      if (Arrived()) {
+      if (SegmentDone()) {
         step = 0;
         frame = 0;
         enemy->SetRoutePoint(11);
@@ -357,7 +353,7 @@ int32_t EnemyType11Behavior::Volley(int32_t code) {
     return 1;
   }
   if (code == CODE_LEAVE) {
-    enemy->KillList(0);
+    KillBossGenerators(enemy);
     return 1;
   }
   if (code != CODE_FRAME) return 0;
@@ -370,7 +366,7 @@ int32_t EnemyType11Behavior::Volley(int32_t code) {
     BossSe(21, 63488);
     enemy->animator.speed = 0.3f;
   }
-  if (Arrived()) NextOrTimeUp(kLongWander, kDefeat);
+  if (SegmentDone()) NextOrTimeUp(kLongWander, kDefeat);
   ++frame;
   return 1;
 }
@@ -387,7 +383,7 @@ int32_t EnemyType11Behavior::LongWander(int32_t code) {
   }
   if (code == CODE_LEAVE) {
     path.Clear();
-    enemy->KillList(0);
+    KillBossGenerators(enemy);
     return 1;
   }
   if (code != CODE_FRAME) return 0;
@@ -395,7 +391,7 @@ int32_t EnemyType11Behavior::LongWander(int32_t code) {
   ++frame;
   ++step;
   path.Advance(position, 1.0f);
-  if (frame >= 540 && !OutOfTime()) {
+  if (frame >= 540 && !DefeatWhenOverTime(enemy)) {
     enemy->SetRoutePoint(0);
     next = kShotRain;
     ChangeState(EnemyBase::SCRIPT_RELEASED);
@@ -416,30 +412,20 @@ int32_t EnemyType11Behavior::Rain(int32_t code) {
     if (swayIndex == 25) BossSe(9, 57344);
     if (swayIndex == 30) ShotRain();
     ++swayIndex;
-    if (Arrived()) {
+    if (SegmentDone()) {
       step = 1;
       enemy->SetRoutePoint(0);
     }
-  } else if (Arrived()) {
+  } else if (SegmentDone()) {
     NextOrTimeUp(kWander, kDefeat);
   }
   ++frame;
   return 1;
 }
 
-int32_t EnemyType11Behavior::Wait(int32_t code) {
-  if (code == CODE_ENTER) {
-    waitMark = enemy->animator.count + 1;
-    return 1;
-  }
-  if (code != CODE_FRAME) return code == CODE_LEAVE;
-  if (enemy->animator.count >= waitMark) ChangeState(next);
-  return 1;
-}
-
 int32_t EnemyType11Behavior::Defeated(int32_t code) {
   if (code != CODE_ENTER) return code == CODE_FRAME || code == CODE_LEAVE;
-  enemy->KillList(0);
+  KillBossGenerators(enemy);
   frame = 0;
   enemy->SetRoutePointEx(12, 0.25f);
   StopBossVoices({36, 37, 38, 39});

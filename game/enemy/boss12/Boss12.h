@@ -40,7 +40,6 @@ class EnemyType12Behavior : public BossBehaviorOf<EnemyType12> {
   bool Sway(bool wide, float dir);
   // Out of time: escape; else the given state.
   void NextOrEscape(int32_t state) { NextOrTimeUp(state, kEscape); }
-  bool Completed(uint32_t n) const;
   void Gen(int32_t which, int32_t n = 0);
 };
 
@@ -53,7 +52,6 @@ class EnemyType12 : public EnemyBase {
 
   using EnemyBase::Script;  // EObjBase's behaviour handler, beside the accessor
   EnemyType12Behavior& Script() { return script_; }
-  using EObjBase::KillList;
 
   EfxSpriteDesc smoke;
   // The vents: parts 94 down to 87.

@@ -58,8 +58,6 @@ void EnemyType12Behavior::Gen(int32_t which, int32_t n) {
   AddShotGen(enemy, position, a, enemy);
 }
 
-bool EnemyType12Behavior::Completed(uint32_t n) const { return enemy->animator.count >= n; }
-
 bool EnemyType12Behavior::Sway(bool wide, float dir) {
   const float k = wide ? 0.0125f : 0.00625f;
   const float s = wide ? 2.0f : 1.0f;
@@ -147,7 +145,7 @@ int32_t EnemyType12Behavior::Hover(int32_t code) {
     return 1;
   }
   if (code == CODE_LEAVE) {
-    enemy->KillList(0);
+    KillBossGenerators(enemy);
     return 1;
   }
   if (code != CODE_FRAME) return 0;
@@ -219,7 +217,7 @@ int32_t EnemyType12Behavior::Sways(int32_t code, int32_t state) {
     return 1;
   }
   if (code == CODE_LEAVE) {
-    enemy->KillList(0);
+    KillBossGenerators(enemy);
     return 1;
   }
   if (code != CODE_FRAME) return 0;
@@ -232,7 +230,7 @@ int32_t EnemyType12Behavior::Sways(int32_t code, int32_t state) {
       break;
     case 1:
     case 3: {
-      if (volley && frame == 100) enemy->KillList(0);
+      if (volley && frame == 100) KillBossGenerators(enemy);
       if (Sway(false, step == 1 ? -1.0f : 1.0f)) {
         if (volley && step == 1) Gen(D);
         ++step;
@@ -253,7 +251,7 @@ int32_t EnemyType12Behavior::FanVolley(int32_t code) {
     return 1;
   }
   if (code == CODE_LEAVE) {
-    enemy->KillList(0);
+    KillBossGenerators(enemy);
     return 1;
   }
   if (code != CODE_FRAME) return 0;
@@ -290,7 +288,7 @@ int32_t EnemyType12Behavior::TurningVolleys(int32_t code) {
     return 1;
   }
   if (code == CODE_LEAVE) {
-    enemy->KillList(0);
+    KillBossGenerators(enemy);
     return 1;
   }
   if (code != CODE_FRAME) return 0;
@@ -312,7 +310,7 @@ void EnemyType12Behavior::AwayEnter() { enemy->SetRoutePoint(2); }
 int32_t EnemyType12Behavior::Defeated(int32_t code) {
   if (code == CODE_ENTER) {
     frame = step = 0;
-    for (int32_t l = 0; l < enemy->ListCount(); ++l) enemy->KillList(l);
+    KillBossChildren(enemy);
     enemy->framesAlive = 0;
     enemy->SetRoutePoint(12);
     BossPartsObject::Attach(enemy, new (std::nothrow) BossPartsObjectT12(&enemy->model));
@@ -326,7 +324,7 @@ int32_t EnemyType12Behavior::Defeated(int32_t code) {
     ++frame;
   }
   static constexpr uint32_t kTimes[3] = {1, 3, 1};
-  if (step < 3 && Completed(kTimes[step])) {
+  if (step < 3 && SegmentDone(kTimes[step])) {
     enemy->SetRoutePoint(uint32_t(13 + step));
     ++step;
   }
