@@ -31,13 +31,13 @@ void StopBossVoices(std::initializer_list<int32_t> voices) {
   for (int32_t v : voices) g->StopVoice(v);
 }
 
-void StartLoopPath(SplineMover* mover, const float* at, float t, float length) {
+void StartLoopPath(SplineMover* path, const float* at, float t, float length) {
   const float right[4] = {1.0f, t, 0.0f, 1.0f};
   const float left[4] = {-1.0f, t, 0.0f, 1.0f};
-  mover->AddKey(at, right, 120.0f, length);
-  mover->AddKey(at, left, 120.0f, length);
-  mover->AddKey(at, right, 0.0f, length);
-  mover->loop = 1;
+  path->AddKey(at, right, 120.0f, length);
+  path->AddKey(at, left, 120.0f, length);
+  path->AddKey(at, right, 0.0f, length);
+  path->loop = 1;
 }
 
 EShotGen* BossGen(EnemyBase* boss, const float* source, SObject* holder, uint32_t flags, uint32_t hitWord,
