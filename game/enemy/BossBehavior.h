@@ -28,11 +28,27 @@ class BossBehavior : public Behavior {
     float frames;        // length of the two-key path home
     int32_t routePoint;  // animation segment on the way; kKeepRoute leaves it
     int32_t timeUp;      // out of time: this state; kDefeat sends the defeat
+    // The segment is set only when the route stands elsewhere: setting it
+    // again would start the segment over, and a boss already idling would
+    // visibly jump back to the segment's first frame.
+    bool routeIfElsewhere = false;
   };
   static constexpr int32_t kKeepRoute = -1;
   static constexpr int32_t kDefeat = -1;
 
   virtual EnemyBase* Body() = 0;
+
+  // The attack's start: the boss hovers and returns where it stands now, and
+  // `after` follows the flight home.
+  void SetHome(int32_t after);
+  // The end of an attack: out of time, `timeUp` (kDefeat: the defeat);
+  // else `state`.
+  void NextOrTimeUp(int32_t state, int32_t timeUp);
+  // The body's animation segment has run through `times` times.
+  bool SegmentDone(uint32_t times = 1) { return Body()->animator.count >= times; }
+  // The boss trembles where it stands: up to 1.5 each way in x and y (two
+  // draws).
+  void Shake();
 
   // The flight home: on enter, out of time the boss escapes or is defeated;
   // else a path from where it is to `to` starts. Each frame it moves along
@@ -42,8 +58,32 @@ class BossBehavior : public Behavior {
   int32_t FlyHome(int32_t code, const HomeFlight& flight, const float* to);
   // The state after the flight home; `next` unless the boss chooses.
   virtual int32_t AfterHome() { return next; }
+  // The boss's own work on entering the flight home, before the time check.
+  virtual void HomeEnter() {}
   // The boss's own work each frame of the flight, before the path moves.
   virtual void HomeFrame() {}
+
+  // The pause before the next attack: the boss idles until its animation
+  // segment has run through once more, then changes to `next`.
+  int32_t WaitSegment(int32_t code);
+
+  // The escape of a boss out of time: it can no longer be caught or hit, its
+  // generators go and it flies to `to` in `frames` frames; there the stage
+  // fades out, the rail stops waiting for it and the body ends.
+  int32_t FlyAway(int32_t code, const float* to, float frames);
+  // The boss's own work as it gives up the fight (after its body stops
+  // being hit, before its generators go), and each frame of the escape.
+  virtual void AwayEnter() {}
+  virtual void AwayFrame() {}
+
+ private:
+  // Out of time: `timeUp`, or the defeat for kDefeat.
+  void TimeUp(int32_t timeUp);
+  // The leave of both flights.
+  void EndFlight();
+
+  // The segment count WaitSegment waits for.
+  uint32_t waitMark_ = 0;
 };
 
 template <class Boss>

@@ -25,15 +25,15 @@ void UpdateNodeWorlds(EnemyBase* e) {
   if (e != nullptr) e->PlacementNode()->UpdateKept(nullptr, 0);
 }
 
-void PathTo(SplineMover& mover, const float* from, const float* to, float frames) {
+void PathTo(SplineMover& path, const float* from, const float* to, float frames) {
   const float a[4] = {from[0], from[1], from[2], 1.0f};
   const float b[4] = {to[0], to[1], to[2], 1.0f};
   float ta[4], tb[4];
   CalcSplineTangent(ta, a, a, b, 0.0f, 0.0f);
   CalcSplineTangent(tb, a, b, b, 0.0f, 0.0f);
-  mover.Clear();
-  mover.AddKey(a, ta, frames, -1.0f);
-  mover.AddKey(b, tb, 0.0f, -1.0f);
+  path.Clear();
+  path.AddKey(a, ta, frames, -1.0f);
+  path.AddKey(b, tb, 0.0f, -1.0f);
 }
 
 bool DefeatWhenOverTime(EnemyBase* e) {

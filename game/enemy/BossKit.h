@@ -47,7 +47,7 @@ float* NodePoint(EnemyBase* e, int32_t n);
 void UpdateNodeWorlds(EnemyBase* e);
 
 // A two-key path from `from` to `to` in `frames` frames (tangents of
-// tension and bias 0 from the two points); the mover is cleared first.
-void PathTo(SplineMover& mover, const float* from, const float* to, float frames);
+// tension and bias 0 from the two points); the path is cleared first.
+void PathTo(SplineMover& path, const float* from, const float* to, float frames);
 // The time check: past its limit the boss defeats itself (true); else false.
 bool DefeatWhenOverTime(EnemyBase* e);

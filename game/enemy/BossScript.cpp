@@ -12,6 +12,11 @@ void KillBossGenerators(EnemyBase* boss) {
   if (SProcList* l = boss->GetList(0)) l->KillAll(0);
 }
 
+void KillBossChildren(EnemyBase* boss) {
+  for (int32_t n = 0; n < boss->ListCount(); ++n)
+    if (SProcList* l = boss->GetList(n)) l->KillAll(0);
+}
+
 void BossSe(int32_t n, int32_t gain) {
   if (Game* g = GetGame()) g->PlaySe(n, gain);
 }
@@ -26,13 +31,13 @@ void StopBossVoices(std::initializer_list<int32_t> voices) {
   for (int32_t v : voices) g->StopVoice(v);
 }
 
-void StartLoopPath(SplineMover* mover, const float* at, float t, float length) {
+void StartLoopPath(SplineMover* path, const float* at, float t, float length) {
   const float right[4] = {1.0f, t, 0.0f, 1.0f};
   const float left[4] = {-1.0f, t, 0.0f, 1.0f};
-  mover->AddKey(at, right, 120.0f, length);
-  mover->AddKey(at, left, 120.0f, length);
-  mover->AddKey(at, right, 0.0f, length);
-  mover->loop = 1;
+  path->AddKey(at, right, 120.0f, length);
+  path->AddKey(at, left, 120.0f, length);
+  path->AddKey(at, right, 0.0f, length);
+  path->loop = 1;
 }
 
 EShotGen* BossGen(EnemyBase* boss, const float* source, SObject* holder, uint32_t flags, uint32_t hitWord,

@@ -18,6 +18,8 @@ bool BossTimeUp(const EnemyBase* boss);
 void DefeatBoss(EnemyBase* boss);
 // Kills every generator of the body (its child list 0).
 void KillBossGenerators(EnemyBase* boss);
+// Kills the children of every list of the body.
+void KillBossChildren(EnemyBase* boss);
 // Effect n of the effect bank and voice n of the voice bank under the game's
 // sound rule; stopping voices.
 void BossSe(int32_t n, int32_t gain = 61440);
@@ -26,7 +28,7 @@ void StopBossVoices(std::initializer_list<int32_t> voices);
 // Three keys at the point with the tangents (1, t, 0), (-1, t, 0) and
 // (1, t, 0) scaled to `length`, over 120, 120 and 0 frames, looping: a
 // sway right and left on a 240-frame cycle.
-void StartLoopPath(SplineMover* mover, const float* at, float t, float length);
+void StartLoopPath(SplineMover* path, const float* at, float t, float length);
 // A shot generator of the scripts, G(source; a1..a25): following `source`
 // (held by `holder`: once it is gone the generator keeps the last position),
 // added to the body's child list 0 with argument 0. Null when it could not

@@ -11,6 +11,7 @@
 #include "game/effect/EfxMan.h"
 #include "game/effect/RandF.h"
 #include "game/enemy/BossScript.h"
+#include "game/enemy/BossSteps.h"
 #include "game/enemy/EnemyToolkit.h"
 #include "game/enemy/EventEnemy.h"
 #include "game/enemy/SpawnChild.h"
@@ -56,21 +57,15 @@ int32_t EnemyType5Behavior::Handle(int32_t code, int32_t state) {
     case STATE_FANS: return Fans(code);
     case STATE_PAIRS: return Pairs(code);
     case STATE_FLAMES: return Flames(code);
-    case STATE_ESCAPE: return Escape(code);
-    case EnemyBase::SCRIPT_RELEASED: return Return(code);
+    case STATE_ESCAPE: {
+      static constexpr float kGone[4] = {0.0f, -400.0f, 0.0f, 1.0f};
+      return FlyAway(code, kGone, 120.0f);
+    }
+    case EnemyBase::SCRIPT_RELEASED: return FlyHome(code, {60.0f, SEG_IDLE, STATE_ESCAPE}, home);
     case EnemyBase::SCRIPT_DEFEATED: return Defeated(code);
     default: return 0;
   }
 }
-
-void EnemyType5Behavior::Next(int32_t next) { ChangeState(BossTimeUp(enemy) ? int32_t(STATE_ESCAPE) : next); }
-
-void EnemyType5Behavior::Home(int32_t next) {
-  std::copy(position, position + 4, home);
-  nextState = next;
-}
-
-bool EnemyType5Behavior::SegmentDone() const { return enemy->animator.count > 0; }
 
 void EnemyType5Behavior::Charge(float t) const {
   EfxMan* efx = EfxMan::Instance();
@@ -91,20 +86,10 @@ void EnemyType5Behavior::Glow(float dy, float s, const float* from, const float*
                         s, s, nullptr, nullptr, 0.0f, 1, enemy);
 }
 
-void EnemyType5Behavior::Shake() const {
-  position[0] += 1.5f * RandFS();
-  position[1] += 1.5f * RandFS();
-}
-
-void EnemyType5Behavior::Sway(int32_t c) const {
-  position[0] = home[0] + 6.0f * std::sin(float(c) * 0.02f * kHalfPi);
-  position[1] = home[1] + 7.0f * std::sin(float(c) * 0.025f * kHalfPi);
-}
-
 int32_t EnemyType5Behavior::Entry(int32_t code) {
   switch (code) {
     case CODE_ENTER: {
-      step = subStep = 0;
+      frame = step = 0;
       enemy->body.SetDisabled(1);
       enemy->SetRoutePoint(SEG_ENTRY);
       position[0] = 0.0f, position[1] = -400.0f, position[2] = 0.0f;
@@ -121,13 +106,15 @@ int32_t EnemyType5Behavior::Entry(int32_t code) {
       return 1;
     }
     case CODE_FRAME: {
+      // Until the first attack sets it, `home` is the point trailing 30
+      // below the rising body: the second glow and the smoke ride on it.
       std::copy(position, position + 4, home);
       home[1] -= 30.0f;
       if (entryGlows != nullptr) {
         entryGlows[0].Step(1.0f);
         entryGlows[1].Step(1.5f);
       }
-      if (step % 10 == 0) {
+      if (frame % 10 == 0) {
         static constexpr float kFrom[4] = {1.0f, 1.0f, 1.0f, 0.5f}, kTo[4] = {0.6f, 0.5f, 0.5f, 0.2f};
         static constexpr SVec4 kV1{0, -1, 0, 1}, kV2{0, -1.5f, 0, 1};
         EfxMan* efx = EfxMan::Instance();
@@ -140,10 +127,10 @@ int32_t EnemyType5Behavior::Entry(int32_t code) {
           efx->SpawnSpriteDir2(14, reinterpret_cast<const SVec4*>(home), &enemy->smoke, r2, 2.0f, 2.0f, &kV1, &kV2,
                                0.98f, 1, enemy);
       }
-      ++step;
-      if (subStep == 0) {
+      ++frame;
+      if (step == 0) {
         if (!path.Advance(position, 1.0f)) {
-          subStep = 1;
+          step = 1;
           enemy->SetRoutePoint(SEG_ARRIVE);
         }
       } else if (SegmentDone()) {
@@ -164,7 +151,7 @@ int32_t EnemyType5Behavior::Entry(int32_t code) {
 int32_t EnemyType5Behavior::Transform(int32_t code) {
   switch (code) {
     case CODE_ENTER: {
-      step = subStep = 0;
+      frame = step = 0;
       enemy->SetRoutePoint(SEG_OPEN);
       BossSe(kOpenSound, 65536);
       EfxMan* efx = EfxMan::Instance();
@@ -199,9 +186,9 @@ int32_t EnemyType5Behavior::Transform(int32_t code) {
     }
     case CODE_FRAME:
       if (!SegmentDone()) return 1;
-      if (subStep == 0) {
+      if (step == 0) {
         enemy->SetRoutePoint(SEG_OPENED);
-        subStep = 1;
+        step = 1;
       } else {
         ChangeState(STATE_SWEEP);
       }
@@ -223,8 +210,8 @@ int32_t EnemyType5Behavior::Transform(int32_t code) {
 int32_t EnemyType5Behavior::Sweep(int32_t code) {
   switch (code) {
     case CODE_ENTER: {
-      step = 0;
-      Home(STATE_SPRAY);
+      frame = 0;
+      SetHome(STATE_SPRAY);
       sweepCounter = 0;
       sweepFrom = 0.125f, sweepTo = 0.375f;
       enemy->SetRoutePoint(SEG_IDLE);
@@ -244,13 +231,13 @@ int32_t EnemyType5Behavior::Sweep(int32_t code) {
         sweepCounter = 0;
       }
       ++sweepCounter;
-      if (step % 3 == 0) {
+      if (frame % 3 == 0) {
         const SVec4 at = V(muzzle35);
         const SVec4 v = Dir(angle, 12.0f);
         effectShots.Spawn(&at, 0, RandF(), 2.0f, 2.0f, nullptr, &v, 0.95f);
       }
       if (!path.Advance(position, 1.0f)) Next(STATE_SPRAY);
-      ++step;
+      ++frame;
       return 1;
     }
     case CODE_LEAVE:
@@ -294,34 +281,34 @@ int32_t EnemyType5Behavior::Spray(int32_t code, bool generators) {
   const int32_t charge = generators ? 100 : 120;
   switch (code) {
     case CODE_ENTER:
-      step = subStep = 0;
-      Home(generators ? STATE_FANS : STATE_ARCS);
+      frame = step = 0;
+      SetHome(generators ? STATE_FANS : STATE_ARCS);
       enemy->SetMove(200.0f, 215.0f, 0, 0.25f);
       BossSe(kChargeSound);
       return 1;
     case CODE_FRAME:
-      switch (subStep) {
+      switch (step) {
         case 0: {
-          const float t = float(step) / float(charge);
-          if ((step & 4) != 0) {
+          const float t = float(frame) / float(charge);
+          if ((frame & 4) != 0) {
             Charge(t);
             if (!generators) Glow(-25.0f, 2.0f * (1.0f - std::cos(t * kHalfPi)), kFrom, kTo);
           }
-          ++step;
+          ++frame;
           if (SegmentDone()) Shake();
-          if (step == charge) {
-            if (!generators) step = 0;
-            subStep = 1;
+          if (frame == charge) {
+            if (!generators) frame = 0;
+            step = 1;
             enemy->SetMove(215.0f, 220.0f, 0, 0.5f);
           }
           return 1;
         }
         case 1:
-          if (!generators && (step & 5) != 0) Glow(-30.0f, 2.0f, kFrom, kTo);
-          ++step;
+          if (!generators && (frame & 5) != 0) Glow(-30.0f, 2.0f, kFrom, kTo);
+          ++frame;
           if (!SegmentDone()) return 1;
-          step = 0;
-          subStep = 2;
+          frame = 0;
+          step = 2;
           enemy->SetRoutePoint(SEG_FIRE);
           BossSe(kShotSound);
           if (Game* g = GetGame()) g->StopSe(kChargeSound);
@@ -337,29 +324,24 @@ int32_t EnemyType5Behavior::Spray(int32_t code, bool generators) {
           return 1;
         case 2:
           if (generators) {
-            ++step;
-            if (step > 278) {
+            ++frame;
+            if (frame > 278) {
               enemy->SetRoutePoint(SEG_SETTLE);
-              subStep = 3;
+              step = 3;
             }
             return 1;
           }
-          if (step < 250 && step % 5 == 0) Volley();
+          if (frame < 250 && frame % 5 == 0) Volley();
           Shake();
-          ++step;
-          if (step == 280) {
+          ++frame;
+          if (frame == 280) {
             enemy->SetRoutePointEx(SEG_SETTLE, 0.25f);
-            subStep = 3;
+            step = 3;
           }
           return 1;
         default:
           if (!SegmentDone()) return 1;
-          if (BossTimeUp(enemy)) {
-            ChangeState(STATE_ESCAPE);
-          } else {
-            nextState = generators ? STATE_FANS : STATE_ARCS;
-            ChangeState(EnemyBase::SCRIPT_RELEASED);
-          }
+          Next(EnemyBase::SCRIPT_RELEASED);
           return 1;
       }
     case CODE_LEAVE:
@@ -373,19 +355,19 @@ int32_t EnemyType5Behavior::Spray(int32_t code, bool generators) {
 int32_t EnemyType5Behavior::Arcs(int32_t code) {
   switch (code) {
     case CODE_ENTER:
-      step = 0;
-      Home(STATE_VOLLEY);
+      frame = 0;
+      SetHome(STATE_VOLLEY);
       return 1;
     case CODE_FRAME: {
-      const float t = float(step) / 90.0f;
-      if (step % 2 == 0) {
+      const float t = float(frame) / 90.0f;
+      if (frame % 2 == 0) {
         const SVec4 at = V(muzzle35);
         for (float a : {0.25f - t, t - 0.75f}) {
           const SVec4 v = Dir(a, 7.0f);
           effectShots.Spawn(&at, 0, 0.0f, 1.5f, 1.5f, nullptr, &v, 0.96f);
         }
       }
-      ++step;
+      ++frame;
       if (t >= 1.0f) Next(STATE_VOLLEY);
       return 1;
     }
@@ -399,16 +381,16 @@ int32_t EnemyType5Behavior::Arcs(int32_t code) {
 int32_t EnemyType5Behavior::Fans(int32_t code) {
   switch (code) {
     case CODE_ENTER:
-      step = 0;
-      Home(STATE_PAIRS);
+      frame = 0;
+      SetHome(STATE_PAIRS);
       return 1;
     case CODE_FRAME:
-      Sway(step);
-      if (step % 90 == 0) {
+      BossHover(position, home, frame);
+      if (frame % 90 == 0) {
         const float centre = std::atan2(PlayerPos.y - muzzle35[1], PlayerPos.x - muzzle35[0]) / kTwoPi;
         SpawnChild<BossSubProc>(enemy, 0, 0, muzzle35, 0x200u, centre, 4.0f, 18, 0.12f);
       }
-      ++step;
+      ++frame;
       if (enemy->EveryFrames(250)) Next(STATE_PAIRS);
       return 1;
     case CODE_LEAVE:
@@ -421,17 +403,17 @@ int32_t EnemyType5Behavior::Fans(int32_t code) {
 int32_t EnemyType5Behavior::Pairs(int32_t code) {
   switch (code) {
     case CODE_ENTER:
-      step = 0;
+      frame = 0;
       sweepCounter = 0;
       loopCount = 0;
-      Home(STATE_FLAMES);
+      SetHome(STATE_FLAMES);
       ramp.Set(position);
       for (auto& p : threePoints) std::copy(position, position + 4, p);
       threePoints[0][0] -= 30.0f;
       threePoints[1][0] += 20.0f;
       return 1;
     case CODE_FRAME: {
-      const int32_t k = step % 170;
+      const int32_t k = frame % 170;
       if (k == 0) {
         sweepCounter = 0;
         BossGen(enemy, muzzle36, enemy, 0x10101, kHit, 0x203, 0x203, 0, 0, 0, 3.5f, 3.0f, 23, 0.4f, 1, 0, 0, 3, 0, 0,
@@ -470,7 +452,7 @@ int32_t EnemyType5Behavior::Pairs(int32_t code) {
         ++loopCount;
       }
       ramp.Step();
-      ++step;
+      ++frame;
       return 1;
     }
     case CODE_LEAVE:
@@ -483,29 +465,29 @@ int32_t EnemyType5Behavior::Pairs(int32_t code) {
 int32_t EnemyType5Behavior::Flames(int32_t code) {
   switch (code) {
     case CODE_ENTER:
-      step = sweepCounter = subStep = 0;
-      Home(STATE_SPRAY);
+      frame = sweepCounter = step = 0;
+      SetHome(STATE_SPRAY);
       return 1;
     case CODE_FRAME: {
-      Sway(sweepCounter);
+      BossHover(position, home, sweepCounter);
       ++sweepCounter;
-      const float t = float(step) / 60.0f;
-      const float angle = subStep == 0 ? 0.12f + 0.26f * t : 0.38f - 0.26f * t;
+      const float t = float(frame) / 60.0f;
+      const float angle = step == 0 ? 0.12f + 0.26f * t : 0.38f - 0.26f * t;
       shotPoint[0] = muzzle36[0] + 80.0f * std::cos(kTwoPi * angle);
       shotPoint[1] = muzzle36[1] + 40.0f * std::sin(kTwoPi * angle);
       shotPoint[2] = 0.0f;
-      if (step % 2 == 0) {
+      if (frame % 2 == 0) {
         const SVec4 at{shotPoint[0], shotPoint[1], 0.0f, 1.0f};
         const SVec4 v = Dir(angle, 10.0f);
         effectShots.Spawn(&at, 0, RandF(), 2.0f, 2.0f, nullptr, &v, 0.96f);
       }
-      if (step % 8 == 0)
+      if (frame % 8 == 0)
         EShotMan::Fire(0x509, kHit, shotPoint[0], shotPoint[1], 0.0f, angle, 5.0f, nullptr, -1, nullptr, 1.0f);
-      ++step;
+      ++frame;
       if (t >= 1.0f) {
-        if (subStep == 0) {
-          step = 0;
-          subStep = 1;
+        if (step == 0) {
+          frame = 0;
+          step = 1;
         } else {
           Next(STATE_SPRAY);
         }
@@ -519,64 +501,19 @@ int32_t EnemyType5Behavior::Flames(int32_t code) {
   }
 }
 
-int32_t EnemyType5Behavior::Return(int32_t code) {
-  switch (code) {
-    case CODE_ENTER:
-      step = 0;
-      if (BossTimeUp(enemy)) {
-        ChangeState(STATE_ESCAPE);
-        return 1;
-      }
-      StartFlight(&path, position, home, 60.0f);
-      enemy->SetRoutePoint(SEG_IDLE);
-      return 1;
-    case CODE_FRAME:
-      if (!path.Advance(position, 1.0f)) ChangeState(nextState);
-      return 1;
-    case CODE_LEAVE:
-      enemy->everyCounter = 0;
-      path.Clear();
-      return 1;
-    default:
-      return 0;
-  }
+void EnemyType5Behavior::AwayEnter() {
+  // Bodies never registered (all before the transformation) are left as
+  // they are.
+  for (HitBody& b : enemy->parts) b.Detach();
 }
 
-int32_t EnemyType5Behavior::Escape(int32_t code) {
-  switch (code) {
-    case CODE_ENTER: {
-      step = 0;
-      enemy->grabMode = EObjBase::GRAB_DEFEATED;
-      // Bodies never registered (body 0, or all before the transformation)
-      // are left as they are.
-      enemy->body.Detach();
-      for (HitBody& b : enemy->parts) b.Detach();
-      KillBossGenerators(enemy);
-      static constexpr float kGone[4] = {0.0f, -400.0f, 0.0f, 1.0f};
-      StartFlight(&path, position, kGone, 120.0f);
-      return 1;
-    }
-    case CODE_FRAME:
-      enemy->SetRoutePoint(SEG_ESCAPE);
-      if (!path.Advance(position, 1.0f)) {
-        g_MapMng.StartTransition(1.0f, 30);
-        g_MapMng.armed = 0;
-        enemy->Kill(0);
-      }
-      return 1;
-    case CODE_LEAVE:
-      enemy->everyCounter = 0;
-      path.Clear();
-      return 1;
-    default:
-      return 0;
-  }
-}
+// The escape stretch is set again every frame: it holds on its first frame.
+void EnemyType5Behavior::AwayFrame() { enemy->SetRoutePoint(SEG_ESCAPE); }
 
 int32_t EnemyType5Behavior::Defeated(int32_t code) {
   switch (code) {
     case CODE_ENTER:
-      step = 0;
+      frame = 0;
       KillBossGenerators(enemy);
       enemy->SetRoutePoint(SEG_DEFEAT);
       enemy->ReleaseGlows();

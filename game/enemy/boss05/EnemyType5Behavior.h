@@ -8,15 +8,14 @@
 #include <cstdint>
 #include <memory>
 
-#include "game/core/Behavior.h"
-#include "game/core/SplineMover.h"
 #include "game/effect/EffectShotMan.h"
+#include "game/enemy/BossBehavior.h"
 #include "game/enemy/ColorFader.h"
 #include "game/enemy/ObjHolder.h"
 
 class EnemyType5;
 
-class EnemyType5Behavior : public Behavior {
+class EnemyType5Behavior : public BossBehaviorOf<EnemyType5> {
  public:
   enum : int32_t {
     STATE_ENTRY = 0,
@@ -37,16 +36,9 @@ class EnemyType5Behavior : public Behavior {
   };
   static constexpr int32_t kChargeSound = 55, kShotSound = 10, kOpenSound = 14;
 
-  explicit EnemyType5Behavior(EnemyType5* e) : enemy(e) {}
+  explicit EnemyType5Behavior(EnemyType5* e) { enemy = e; }
   int32_t Handle(int32_t code, int32_t state) override;
 
-  EnemyType5* enemy;
-  float* position = nullptr;
-  float home[4] = {0.0f, 0.0f, 0.0f, 1.0f};
-  int32_t nextState = 0;
-  int32_t step = 0;
-  int32_t subStep = 0;
-  SplineMover path;
   float* muzzle35 = nullptr;
   float shotPoint[3] = {};
   float* muzzle36 = nullptr;
@@ -69,20 +61,15 @@ class EnemyType5Behavior : public Behavior {
   int32_t Fans(int32_t code);
   int32_t Pairs(int32_t code);
   int32_t Flames(int32_t code);
-  int32_t Return(int32_t code);
-  int32_t Escape(int32_t code);
   int32_t Defeated(int32_t code);
+  void AwayEnter() override;
+  void AwayFrame() override;
 
-  // The end of an attack: the escape when time is up, else `next`.
-  void Next(int32_t next);
-  void Home(int32_t next);
-  // The animator's segment has run through at least once.
-  bool SegmentDone() const;
+  // The end of an attack: the escape when time is up, else `state`.
+  void Next(int32_t state) { NextOrTimeUp(state, STATE_ESCAPE); }
   // Charge particles converging on position + (0, -25) for charge ratio t.
   void Charge(float t) const;
   // The charge glow at position + (0, dy), its size s.
   void Glow(float dy, float s, const float* from, const float* to) const;
-  void Shake() const;
   void Volley() const;
-  void Sway(int32_t c) const;
 };

@@ -7,6 +7,7 @@
 #include "game/effect/EfxMan.h"
 #include "game/effect/RandF.h"
 #include "game/enemy/BossScript.h"
+#include "game/enemy/BossSteps.h"
 #include "game/enemy/EventEnemy.h"
 #include "game/enemy/boss06/EnemyType6.h"
 #include "game/stage/MapMng.h"
@@ -18,7 +19,6 @@
 namespace {
 
 constexpr float kTwoPi = 6.2831855f;
-constexpr float kHalfPi = 1.5707964f;
 constexpr uint32_t kHit = 5;
 constexpr float kTilt[3] = {0.1f, 0.0f, 0.0f};
 constexpr float kCentre[4] = {0.0f, 0.0f, 0.0f, 1.0f};
@@ -55,7 +55,7 @@ void EnemyType6Behavior::ChooseNext(int32_t from) {
   chosen = hover[chosenIndex];
 }
 
-void EnemyType6Behavior::Move(const float* target, float d) { StartFlight(&mover, position, target, d); }
+void EnemyType6Behavior::Move(const float* target, float d) { StartFlight(&path, position, target, d); }
 
 void EnemyType6Behavior::Charge(int32_t n) const {
   EfxMan* efx = EfxMan::Instance();
@@ -89,7 +89,7 @@ int32_t EnemyType6Behavior::Handle(int32_t code, int32_t state) {
     case STATE_RECALL: return Recall(code);
     case STATE_SHADOWS: return Shadows(code);
     case STATE_WOBBLE: return Wobble(code);
-    case EnemyBase::SCRIPT_RELEASED: return Return(code);
+    case EnemyBase::SCRIPT_RELEASED: return FlyHome(code, {40.0f, 0, kDefeat}, home);
     case EnemyBase::SCRIPT_DEFEATED: return Defeated(code);
     default: return 0;
   }
@@ -100,9 +100,9 @@ int32_t EnemyType6Behavior::Entrance(int32_t code) {
   if (code == CODE_ENTER) {
     frame = 0;
     position[0] = 0.0f, position[1] = -600.0f, position[2] = 0.0f;
-    owner->body.SetDisabled(1);
-    owner->SetRoutePoint(14);
-    for (auto& s : shadows) s.TakeMotion(owner->param != nullptr ? owner->param->RouteAt(14) : nullptr);
+    enemy->body.SetDisabled(1);
+    enemy->SetRoutePoint(14);
+    for (auto& s : shadows) s.TakeMotion(enemy->param != nullptr ? enemy->param->RouteAt(14) : nullptr);
     ShadowsTo(kEntryCorners, 1.0f);
     return 1;
   }
@@ -111,8 +111,8 @@ int32_t EnemyType6Behavior::Entrance(int32_t code) {
     ShadowsTo(nullptr, 0.03f);
   }
   if (frame == 480) {
-    for (auto& s : shadows) s.TakeMotion(owner->param != nullptr ? owner->param->RouteAt(15) : nullptr);
-    owner->SetRoutePoint(15);
+    for (auto& s : shadows) s.TakeMotion(enemy->param != nullptr ? enemy->param->RouteAt(15) : nullptr);
+    enemy->SetRoutePoint(15);
   }
   if (frame == 500) {
     for (auto& s : shadows) s.visible = 0;
@@ -130,19 +130,19 @@ int32_t EnemyType6Behavior::PodsIn(int32_t code) {
       BossVoice(23);
       for (int i = 0; i < 2; ++i) {
         arms[i].SetStatic(true);
-        owner->AddChild(2, &arms[i], reinterpret_cast<SProcArg>(&kArmPairs[i]));
+        enemy->AddChild(2, &arms[i], reinterpret_cast<SProcArg>(&kArmPairs[i]));
       }
       for (auto& c : cables) {
         c.SetStatic(true);
-        owner->AddChild(2, &c, 0);
+        enemy->AddChild(2, &c, 0);
       }
-      owner->SetRoutePoint(0);
+      enemy->SetRoutePoint(0);
       for (int i = 0; i < kPods; ++i) {
         pods[i].behavior.orbit = 0.59f + 0.08f * float(i);
         pods[i].behavior.spin = -0.16f + 0.08f * float(i);
-        pods[i].behavior.dock = owner->Node47();
+        pods[i].behavior.dock = enemy->Node47();
         pods[i].SetStatic(true);
-        owner->AddChild(2, &pods[i], reinterpret_cast<SProcArg>(static_cast<EnemyBase*>(owner)));
+        enemy->AddChild(2, &pods[i], reinterpret_cast<SProcArg>(static_cast<EnemyBase*>(enemy)));
         pods[i].behavior.ChangeState(EnemyType6PodBehavior::RETURN);
       }
       armSpread = 80.0f, cableFactor = 0.75f;
@@ -157,7 +157,7 @@ int32_t EnemyType6Behavior::PodsIn(int32_t code) {
       ++frame;
       return 1;
     case CODE_LEAVE:
-      owner->body.SetDisabled(0);
+      enemy->body.SetDisabled(0);
       std::copy(&kHoverPoints[0][0], &kHoverPoints[0][0] + 20, &hover[0][0]);
       chosen = hover[chosenIndex];
       return 1;
@@ -170,80 +170,62 @@ int32_t EnemyType6Behavior::Hover(int32_t code) {
   switch (code) {
     case CODE_ENTER: {
       frame = 0;
+      // Released in the middle of the tour, the boss flies home to one of
+      // the first four points, drawn here.
       const float r = RandF();
-      std::copy(hover[int32_t(4.0f * r)], hover[int32_t(4.0f * r)] + 4, returnPoint);
-      nextState = STATE_BURST;
+      std::copy(hover[int32_t(4.0f * r)], hover[int32_t(4.0f * r)] + 4, home);
+      next = STATE_BURST;
       Move(hover[chosenIndex], 30.0f);
       return 1;
     }
     case CODE_FRAME: {
       Animate(0.1f, 0.6f);
-      if (mover.Advance(position, 1.0f)) {
+      if (path.Advance(position, 1.0f)) {
         const bool left = chosenIndex == 1 || chosenIndex == 4;
         if (chosenIndex != 0 && frame % 10 == 0 && frame <= 20)
-          owner->SetRoutePoint(uint32_t((left ? 1 : 4) + frame / 10));
+          enemy->SetRoutePoint(uint32_t((left ? 1 : 4) + frame / 10));
         ++frame;
         return 1;
       }
+      // Each arrival starts the hover again towards the next point; the
+      // ninth ends the tour with the flight home to the top point, and the
+      // ring of this arrival is fired either way.
       ChooseNext(chosenIndex);
-      if (!owner->EveryFrames(9)) {
+      if (!enemy->EveryFrames(9)) {
         ChangeState(STATE_HOVER);
       } else {
-        KillBossGenerators(owner);
-        if (BossTimeUp(owner)) {
-          DefeatBoss(owner);
-        } else {
-          std::copy(hover[0], hover[0] + 4, returnPoint);
-          ChangeState(EnemyBase::SCRIPT_RELEASED);
-        }
+        KillBossGenerators(enemy);
+        std::copy(hover[0], hover[0] + 4, home);
+        NextOrTimeUp(EnemyBase::SCRIPT_RELEASED, kDefeat);
       }
-      BossGen(owner, position, owner, 0x20101, kHit, 5, 0x205, 0, 0, 0, 5.0f, 5.0f, 21, 1.0f, 1, 0, 0, 1, 0, 0, 0, 0,
+      BossGen(enemy, position, enemy, 0x20101, kHit, 5, 0x205, 0, 0, 0, 5.0f, 5.0f, 21, 1.0f, 1, 0, 0, 1, 0, 0, 0, 0,
               0, 1, 0, nullptr, -1, 0);
       return 1;
     }
     case CODE_LEAVE:
-      mover.Clear();
+      path.Clear();
       return 1;
     default:
       return 0;
   }
 }
 
-int32_t EnemyType6Behavior::Return(int32_t code) {
-  switch (code) {
-    case CODE_ENTER:
-      armSpread = 80.0f, cableFactor = 0.75f;
-      if (BossTimeUp(owner)) {
-        DefeatBoss(owner);
-        return 1;
-      }
-      Move(returnPoint, 40.0f);
-      owner->SetRoutePoint(0);
-      return 1;
-    case CODE_FRAME:
-      Animate(0.1f, 0.6f);
-      if (!mover.Advance(position, 1.0f)) ChangeState(nextState);
-      ++frame;
-      return 1;
-    case CODE_LEAVE:
-      owner->everyCounter = 0;
-      mover.Clear();
-      return 1;
-    default:
-      return 0;
-  }
-}
+// The arms open to their full spread for the flight home, whatever the
+// attack left them at.
+void EnemyType6Behavior::HomeEnter() { armSpread = 80.0f, cableFactor = 0.75f; }
+
+void EnemyType6Behavior::HomeFrame() { Animate(0.1f, 0.6f); }
 
 int32_t EnemyType6Behavior::Burst(int32_t code) {
   if (code == CODE_LEAVE) return 1;
   if (code == CODE_ENTER) {
-    std::copy(hover[0], hover[0] + 4, returnPoint);
-    nextState = STATE_RECALL;
+    std::copy(hover[0], hover[0] + 4, home);
+    next = STATE_RECALL;
     frame = 0;
     for (int i = 0; i <= 5; ++i) {
-      BossGen(owner, position, owner, 0x101, kHit, 10, 10, 0.1666f * float(i) + 0.25f, 0, 0, 2.5f, 2.5f, 6, 0.0833f,
+      BossGen(enemy, position, enemy, 0x101, kHit, 10, 10, 0.1666f * float(i) + 0.25f, 0, 0, 2.5f, 2.5f, 6, 0.0833f,
               1, 0, 10, 3, 50, 40, 0, 0, 0, 0, 30.0f, nullptr, -1, 0);
-      BossGen(owner, position, owner, 0x101, kHit, 266, 266, 0.1666f * float(i) + 0.3333f, 0, 0, 2.5f, 2.5f, 6,
+      BossGen(enemy, position, enemy, 0x101, kHit, 266, 266, 0.1666f * float(i) + 0.3333f, 0, 0, 2.5f, 2.5f, 6,
               0.0833f, 1, 0, 10, 3, 50, 40, 0, 0, 0, 0, 60.0f, nullptr, -1, 0);
     }
     return 1;
@@ -251,10 +233,10 @@ int32_t EnemyType6Behavior::Burst(int32_t code) {
   Animate(0.1f, 0.6f);
   if (frame <= 20 && (frame & 4) != 0) Charge(int32_t(std::ceil(3.0f * float(frame) * 0.05f + 1.0f)));
   armSpread = 80.0f - 80.0f * std::min(1.0f, float(frame) / 60.0f);
-  if (frame == 0) owner->SetMove(200.0f, 210.0f, 0, 0.5f);
-  if (frame == 20) owner->SetMove(210.0f, 230.0f, 0, 0.5f);
+  if (frame == 0) enemy->SetMove(200.0f, 210.0f, 0, 0.5f);
+  if (frame == 20) enemy->SetMove(210.0f, 230.0f, 0, 0.5f);
   if (frame == 60) {
-    owner->SetRoutePoint(0);
+    enemy->SetRoutePoint(0);
     ChangeState(STATE_DIVE);
   }
   ++frame;
@@ -265,9 +247,9 @@ int32_t EnemyType6Behavior::Dive(int32_t code) {
   switch (code) {
     case CODE_ENTER:
       frame = 0;
-      subStep = 0;
-      nextState = STATE_RECALL;
-      owner->SetRoutePoint(0);
+      step = 0;
+      next = STATE_RECALL;
+      enemy->SetRoutePoint(0);
       return 1;
     case CODE_FRAME:
       Animate(0.1f, 0.6f);
@@ -276,18 +258,12 @@ int32_t EnemyType6Behavior::Dive(int32_t code) {
         pod.acceleration = 0.17f;
         pod.ChangeState(EnemyType6PodBehavior::LAUNCH);
       }
-      if (frame == 250) KillBossGenerators(owner);
-      if (frame == 300) {
-        if (BossTimeUp(owner)) {
-          DefeatBoss(owner);
-        } else {
-          ChangeState(STATE_RECALL);
-        }
-      }
+      if (frame == 250) KillBossGenerators(enemy);
+      if (frame == 300) NextOrTimeUp(STATE_RECALL, kDefeat);
       ++frame;
       return 1;
     case CODE_LEAVE:
-      KillBossGenerators(owner);
+      KillBossGenerators(enemy);
       return 1;
     default:
       return 0;
@@ -299,13 +275,13 @@ int32_t EnemyType6Behavior::Recall(int32_t code) {
   if (code == CODE_ENTER) {
     frame = 0;
     armSpread = 0.0f;
-    owner->body.SetDisabled(1);
+    enemy->body.SetDisabled(1);
     for (auto& p : pods) p.behavior.ChangeState(EnemyType6PodBehavior::SPREAD);
     return 1;
   }
   Animate(0.1f, 0.6f);
-  if (frame == 10) owner->SetRoutePoint(13);
-  if (frame == 30) owner->SetRoutePoint(14);
+  if (frame == 10) enemy->SetRoutePoint(13);
+  if (frame == 30) enemy->SetRoutePoint(14);
   if (frame == 60) ChangeState(STATE_SHADOWS);
   ++frame;
   return 1;
@@ -318,7 +294,7 @@ int32_t EnemyType6Behavior::Shadows(int32_t code) {
     for (auto& s : shadows) {
       s.Glide(position, 1.0f);
       s.visible = 1;
-      s.TakeMotion(owner->param != nullptr ? owner->param->RouteAt(14) : nullptr);
+      s.TakeMotion(enemy->param != nullptr ? enemy->param->RouteAt(14) : nullptr);
     }
     ShowParts(0);
     position[0] = 0.0f, position[1] = -600.0f, position[2] = 0.0f;
@@ -333,9 +309,9 @@ int32_t EnemyType6Behavior::Shadows(int32_t code) {
   if (frame == 200)
     for (int i = 0; i < kShadows; ++i) {
       EnemyType6Kage* s = &shadows[i];
-      BossGen(owner, s->Position(), s, 0x101, kHit, 4, 4, 0.25f * float(i) + 0.125f, 0, 0, 1.9f, 1.9f, 12, 0.13f, 1, 0,
+      BossGen(enemy, s->Position(), s, 0x101, kHit, 4, 4, 0.25f * float(i) + 0.125f, 0, 0, 1.9f, 1.9f, 12, 0.13f, 1, 0,
               16, 3, 0, 0, 0, 0, 0, 1, 0, nullptr, -1, 0);
-      BossGen(owner, s->Position(), s, 0x101, kHit, 4, 4, 0, 0, 0, 2.7f, 2.7f, 20, 1.0f, 1, 0, 0, 1, 0, 0, 0, 0, 0, 1,
+      BossGen(enemy, s->Position(), s, 0x101, kHit, 4, 4, 0, 0, 0, 2.7f, 2.7f, 20, 1.0f, 1, 0, 0, 1, 0, 0, 0, 0, 0, 1,
               0, nullptr, -1, 0);
     }
   if (frame == 250) {
@@ -343,12 +319,12 @@ int32_t EnemyType6Behavior::Shadows(int32_t code) {
     ShadowsTo(nullptr, 0.04f);
   }
   if (frame == 360) {
-    for (auto& s : shadows) s.TakeMotion(owner->param != nullptr ? owner->param->RouteAt(15) : nullptr);
-    owner->SetRoutePoint(15);
+    for (auto& s : shadows) s.TakeMotion(enemy->param != nullptr ? enemy->param->RouteAt(15) : nullptr);
+    enemy->SetRoutePoint(15);
   }
   if (frame == 380) {
     for (auto& s : shadows) s.visible = 0;
-    owner->SetRoutePoint(0);
+    enemy->SetRoutePoint(0);
     position[0] = position[1] = position[2] = 0.0f;
   }
   if (frame == 390) ChangeState(STATE_WOBBLE);
@@ -361,36 +337,28 @@ int32_t EnemyType6Behavior::Wobble(int32_t code) {
     case CODE_ENTER:
       frame = 0;
       armSpread = 80.0f, cableFactor = 0.75f;
-      std::copy(position, position + 4, returnPoint);
-      nextState = STATE_HOVER;
-      owner->body.SetDisabled(0);
+      SetHome(STATE_HOVER);
+      enemy->body.SetDisabled(0);
       BossVoice(24);
       for (auto& p : pods) p.behavior.ChangeState(EnemyType6PodBehavior::RETURN);
       ShowParts(1);
-      BossGen(owner, position, owner, 0x101, kHit, 10, 10, 0.25f, -0.0283f, -0.0283f, 5.0f, 5.0f, 20, 1.0f, 1, 0, 7, 10,
+      BossGen(enemy, position, enemy, 0x101, kHit, 10, 10, 0.25f, -0.0283f, -0.0283f, 5.0f, 5.0f, 20, 1.0f, 1, 0, 7, 10,
               0, 0, 0, 0, 0, 1, 100.0f, nullptr, -1, 30);
-      BossGen(owner, position, owner, 0x101, kHit, 10, 10, 0, 0, 0, 5.0f, 5.0f, 33, 1.0f, 1, 0, 0, 1, 0, 0, 0, 0, 0, 1,
+      BossGen(enemy, position, enemy, 0x101, kHit, 10, 10, 0, 0, 0, 5.0f, 5.0f, 33, 1.0f, 1, 0, 0, 1, 0, 0, 0, 0, 0, 1,
               170.0f, nullptr, -1, 0);
       return 1;
     case CODE_FRAME:
-      position[0] = returnPoint[0] + 6.0f * std::sin(float(frame) * 0.02f * kHalfPi);
-      position[1] = returnPoint[1] + 7.0f * std::sin(float(frame) * 0.025f * kHalfPi);
+      BossHover(position, home, frame);
       Animate(0.1f, 0.6f);
       if (frame <= 89 && (frame & 4) != 0) Charge(int32_t(std::ceil(5.0f * float(frame) / 90.0f + 2.0f)));
-      if (frame == 30) owner->SetMove(200.0f, 210.0f, 0, 0.25f);
-      if (frame == 90) owner->SetMove(210.0f, 217.0f, 0, 0.5f);
-      if (frame == 204) owner->SetMove(217.0f, 230.0f, 0, 0.5f);
+      if (frame == 30) enemy->SetMove(200.0f, 210.0f, 0, 0.25f);
+      if (frame == 90) enemy->SetMove(210.0f, 217.0f, 0, 0.5f);
+      if (frame == 204) enemy->SetMove(217.0f, 230.0f, 0, 0.5f);
       ++frame;
-      if (owner->EveryFrames(230)) {
-        if (BossTimeUp(owner)) {
-          DefeatBoss(owner);
-        } else {
-          ChangeState(STATE_HOVER);
-        }
-      }
+      if (enemy->EveryFrames(230)) NextOrTimeUp(STATE_HOVER, kDefeat);
       return 1;
     case CODE_LEAVE:
-      KillBossGenerators(owner);
+      KillBossGenerators(enemy);
       return 1;
     default:
       return 0;
@@ -400,9 +368,9 @@ int32_t EnemyType6Behavior::Wobble(int32_t code) {
 int32_t EnemyType6Behavior::Defeated(int32_t code) {
   switch (code) {
     case CODE_ENTER: {
-      KillBossGenerators(owner);
-      frame = 0, subStep = 0;
-      returnPoint[0] = 0.0f, returnPoint[1] = -150.0f, returnPoint[2] = 0.0f;
+      KillBossGenerators(enemy);
+      frame = 0, step = 0;
+      home[0] = 0.0f, home[1] = -150.0f, home[2] = 0.0f;
       StopBossVoices({25, 24});
       // Bodies never registered (a defeat before the pods came) are left
       // as they are.
@@ -410,7 +378,7 @@ int32_t EnemyType6Behavior::Defeated(int32_t code) {
       for (auto& a : arms) a.body.Detach();
       armSpread = 80.0f, cableFactor = 0.75f;
       g_MapMng.armed = 0;
-      owner->SetMove(230.0f, 234.0f, 0, 0.5f);
+      enemy->SetMove(230.0f, 234.0f, 0, 0.5f);
       if (Game* g = GetGame()) g->RampValue(7, 2.0f, 0);
       return 1;
     }
@@ -420,49 +388,48 @@ int32_t EnemyType6Behavior::Defeated(int32_t code) {
       return code == CODE_LEAVE ? 1 : 0;
   }
   Animate(0.1f, 0.6f);
-  const uint32_t done = owner->animator.count;
-  switch (subStep) {
+  const uint32_t done = enemy->animator.count;
+  switch (step) {
     case 0:
       ++frame;
       if (frame == 5)
         if (Game* g = GetGame()) g->RampValue(7, 1.0f, 0);
-      position[0] += 1.5f * RandFS();
-      position[1] += 1.5f * RandFS();
-      if (frame == 8) owner->SetMove(234.0f, 240.0f, 1, 0.5f);
-      if (frame == 56) owner->SetMove(240.0f, 250.0f, 0, 0.5f);
+      Shake();
+      if (frame == 8) enemy->SetMove(234.0f, 240.0f, 1, 0.5f);
+      if (frame == 56) enemy->SetMove(240.0f, 250.0f, 0, 0.5f);
       if (frame == 76) {
-        frame = 0, subStep = 1;
-        owner->SetRoutePoint(0);
-        Move(returnPoint, 60.0f);
+        frame = 0, step = 1;
+        enemy->SetRoutePoint(0);
+        Move(home, 60.0f);
       }
       return 1;
     case 1:
-      if (!mover.Advance(position, g_MapMng.speed)) {
-        frame = 0, subStep = 2;
-        std::copy(position, position + 4, returnPoint);
+      if (!path.Advance(position, g_MapMng.speed)) {
+        frame = 0, step = 2;
+        std::copy(position, position + 4, home);
       }
       break;
     case 2:
       if (frame > 29) {
         BossVoice(30);
-        frame = 0, subStep = 3;
-        owner->SetRoutePoint(21);
+        frame = 0, step = 3;
+        enemy->SetRoutePoint(21);
         blast = 0;
         if (EfxMan* efx = EfxMan::Instance())
-          blast = efx->SpawnRandom(4, reinterpret_cast<const SVec4*>(position), 1.0f, owner) != nullptr ? 1 : 0;
+          blast = efx->SpawnRandom(4, reinterpret_cast<const SVec4*>(position), 1.0f, enemy) != nullptr ? 1 : 0;
       }
       break;
     case 3:
-      if (done > 0) subStep = 4, frame = 0;
+      if (done > 0) step = 4, frame = 0;
       break;
     case 4:
       if (frame > 70) {
-        subStep = 5, frame = 0;
-        owner->SetRoutePoint(22);
+        step = 5, frame = 0;
+        enemy->SetRoutePoint(22);
       }
       break;
     case 5:
-      if (done > 0) frame = 0, subStep = 6;
+      if (done > 0) frame = 0, step = 6;
       break;
     default:
       if (frame == kEndFrame) {
@@ -471,7 +438,7 @@ int32_t EnemyType6Behavior::Defeated(int32_t code) {
         // When no explosion could be had (its pool was full) the body ends
         // here: kept to the stage's end it would hold the enemy timeline,
         // and the stage's next boss would never come.
-        if (blast == 0) owner->Kill(0);
+        if (blast == 0) enemy->Kill(0);
       }
       break;
   }

@@ -8,8 +8,7 @@
 // blows it up and moves the rail on; then it ends.
 #include <cstdint>
 
-#include "game/core/Behavior.h"
-#include "game/core/SplineMover.h"
+#include "game/enemy/BossBehavior.h"
 #include "game/enemy/boss06/EnemyType6Arm.h"
 #include "game/enemy/boss06/EnemyType6Cable.h"
 #include "game/enemy/boss06/EnemyType6Kage.h"
@@ -17,7 +16,7 @@
 
 class EnemyType6;
 
-class EnemyType6Behavior : public Behavior {
+class EnemyType6Behavior : public BossBehaviorOf<EnemyType6> {
  public:
   enum : int32_t {
     STATE_ENTRANCE = 0,
@@ -36,7 +35,7 @@ class EnemyType6Behavior : public Behavior {
   // the body ends.
   static constexpr int32_t kEndFrame = 17;
 
-  explicit EnemyType6Behavior(EnemyType6* e) : owner(e) {}
+  explicit EnemyType6Behavior(EnemyType6* e) { enemy = e; }
   int32_t Handle(int32_t code, int32_t state) override;
 
   // Arms towards the arm spread at rate a, cables at rate c, the cables
@@ -45,13 +44,6 @@ class EnemyType6Behavior : public Behavior {
   // The next hover point from index `from` (one rand draw).
   void ChooseNext(int32_t from);
 
-  EnemyType6* owner;
-  float* position = nullptr;
-  float returnPoint[4] = {0.0f, 0.0f, 0.0f, 1.0f};
-  int32_t nextState = 0;
-  int32_t frame = 0;
-  int32_t subStep = 0;
-  SplineMover mover;
   float hover[5][4] = {};
   const float* chosen = hover[0];
   int32_t chosenIndex = 0;
@@ -74,8 +66,9 @@ class EnemyType6Behavior : public Behavior {
   int32_t Recall(int32_t code);
   int32_t Shadows(int32_t code);
   int32_t Wobble(int32_t code);
-  int32_t Return(int32_t code);
   int32_t Defeated(int32_t code);
+  void HomeEnter() override;
+  void HomeFrame() override;
   // The two-key move from the position to the target over d frames.
   void Move(const float* target, float d);
   void Charge(int32_t n) const;

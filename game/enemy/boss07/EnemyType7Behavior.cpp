@@ -1,6 +1,5 @@
 #include "game/enemy/boss07/EnemyType7Behavior.h"
 
-#include <algorithm>
 #include <cmath>
 
 #include "game/effect/EShotMan.h"
@@ -10,7 +9,6 @@
 #include "game/effect/RandF.h"
 #include "game/enemy/BossScript.h"
 #include "game/enemy/EnemyToolkit.h"
-#include "game/enemy/EventEnemy.h"
 #include "game/enemy/boss07/BossPartsObjectT7.h"
 #include "game/enemy/boss07/EnemyType7.h"
 #include "game/tables/effect_tables.h"
@@ -39,7 +37,7 @@ int32_t EnemyType7Behavior::Handle(int32_t code, int32_t state) {
     case STATE_BARRAGE:
       return Barrage(code);
     case EnemyBase::SCRIPT_RELEASED:
-      return Return(code);
+      return FlyHome(code, {float(kReturnFrames), 0, kDefeat}, home);
     case EnemyBase::SCRIPT_DEFEATED:
       return Defeated(code);
     default:
@@ -47,22 +45,9 @@ int32_t EnemyType7Behavior::Handle(int32_t code, int32_t state) {
   }
 }
 
-void EnemyType7Behavior::SaveReturn(int32_t next) {
-  std::copy(position, position + 4, returnPoint);
-  nextState = next;
-}
-
-void EnemyType7Behavior::EndAttack() {
-  if (BossTimeUp(owner)) {
-    DefeatBoss(owner);
-  } else {
-    ChangeState(EnemyBase::SCRIPT_RELEASED);
-  }
-}
-
 void EnemyType7Behavior::Thunder(float length, float aFrom, float aTo, float bFrom, float bTo, float v1, float v2,
                                  int32_t v3, int32_t word, int32_t count, int32_t period, int32_t delay) {
-  SpawnChild<EThunderGen>(owner, 0, 0, &thunder, position, length, aFrom, aTo, bFrom, bTo, v1, v2, v3, word, count,
+  SpawnChild<EThunderGen>(enemy, 0, 0, &thunder, position, length, aFrom, aTo, bFrom, bTo, v1, v2, v3, word, count,
                           period, 0.0f, 0.0f, delay, 0);
 }
 
@@ -70,20 +55,20 @@ int32_t EnemyType7Behavior::Entrance(int32_t code) {
   switch (code) {
     case CODE_ENTER:
       frame = 0;
-      owner->SetRoutePoint(0);
-      owner->body.SetDisabled(1);
-      owner->SetRoutePoint(20);
+      enemy->SetRoutePoint(0);
+      enemy->body.SetDisabled(1);
+      enemy->SetRoutePoint(20);
       position[0] = 0.0f, position[1] = -150.0f, position[2] = 0.0f;
       return 1;
     case CODE_FRAME:
-      if (frame == 160) owner->SetRoutePointEx(21, 0.5f);
-      if (frame == 190) owner->SetRoutePoint(0);
+      if (frame == 160) enemy->SetRoutePointEx(21, 0.5f);
+      if (frame == 190) enemy->SetRoutePoint(0);
       if (frame == 270) ChangeState(STATE_SWAY);
       ++frame;
       return 1;
     case CODE_LEAVE:
-      mover.Clear();
-      owner->body.SetDisabled(0);
+      path.Clear();
+      enemy->body.SetDisabled(0);
       return 1;
     default:
       return 0;
@@ -93,65 +78,66 @@ int32_t EnemyType7Behavior::Entrance(int32_t code) {
 int32_t EnemyType7Behavior::Sway(int32_t code) {
   switch (code) {
     case CODE_ENTER: {
+      // The first fan of the sway comes 5 frames in, the next every 90.
       frame = 85;
-      subStep = 0;
-      SaveReturn(STATE_SWEEP);
+      step = 0;
+      SetHome(STATE_SWEEP);
       BossVoice(kVoiceSway);
       static constexpr float kGoal[2][4] = {{-140.0f, -180.0f, 0.0f, 1.0f}, {140.0f, -180.0f, 0.0f, 1.0f}};
       for (int i = 0; i < 2; ++i) {
-        options.Set(i, BossOption2D::Spawn(owner, SprEfx02_5Keys));
+        options.Set(i, BossOption2D::Spawn(enemy, SprEfx02_5Keys));
         if (BossOption2D* o = options.Live(i)) o->SetTarget(kGoal[i], 0.03f);
       }
       // Each satellite's stream follows it while it lives.
       if (BossOption2D* o = options.Live(0))
-        BossGen(owner, o->Position(), o, 0x101, kHit, 0x20a, 0x20a, 0.375f, -0.02f, -0.02f, 4.2f, 4.2f, 1, 0, 1, 0, 4,
+        BossGen(enemy, o->Position(), o, 0x101, kHit, 0x20a, 0x20a, 0.375f, -0.02f, -0.02f, 4.2f, 4.2f, 1, 0, 1, 0, 4,
                 2000, 0, 0, 0, 0, 0, 0, 1.0f, nullptr, -1, 0);
       if (BossOption2D* o = options.Live(1))
-        BossGen(owner, o->Position(), o, 0x101, kHit, 0x20a, 0x20a, 0.125f, 0.02f, 0.02f, 4.2f, 4.2f, 1, 0, 1, 0, 4,
+        BossGen(enemy, o->Position(), o, 0x101, kHit, 0x20a, 0x20a, 0.125f, 0.02f, 0.02f, 4.2f, 4.2f, 1, 0, 1, 0, 4,
                 2000, 0, 0, 0, 0, 0, 0, 1.0f, nullptr, -1, 0);
-      StartLoopPath(&mover, position, -0.6f, 400.0f);
+      StartLoopPath(&path, position, -0.6f, 400.0f);
       return 1;
     }
     case CODE_FRAME: {
       if (frame % 90 == 0) {
         for (int i = -3; i <= 4; ++i) {
           const float a = 0.125f * float(i) + 0.25f;
-          BossGen(owner, position, owner, 0x101, kHit, 0x20a, 0x20a, 0, a, a + 0.07f, 3.0f, 1.5f, 1, 0, 1, 0, 0, 6, 0,
+          BossGen(enemy, position, enemy, 0x101, kHit, 0x20a, 0x20a, 0, a, a + 0.07f, 3.0f, 1.5f, 1, 0, 1, 0, 0, 6, 0,
                   0, 0, 0, 0, 0, 0, nullptr, -1, 0);
-          BossGen(owner, position, owner, 0x101, kHit, 0x20a, 0x20a, 0, a, a - 0.07f, 3.0f, 1.5f, 1, 0, 1, 0, 0, 6, 0,
+          BossGen(enemy, position, enemy, 0x101, kHit, 0x20a, 0x20a, 0, a, a - 0.07f, 3.0f, 1.5f, 1, 0, 1, 0, 0, 6, 0,
                   0, 0, 0, 0, 0, 0, nullptr, -1, 0);
-          BossGen(owner, position, owner, 0x10804, kHit, 0x204, 0x204, 0, 0, 0, 5.0f, 5.0f, 33, 1.0f, 1, 0, 0, 0, 0,
+          BossGen(enemy, position, enemy, 0x10804, kHit, 0x204, 0x204, 0, 0, 0, 5.0f, 5.0f, 33, 1.0f, 1, 0, 0, 0, 0,
                   0, 0, 0, 0, 0, 2.0f, nullptr, -1, 0);
         }
       }
       // The model's stretches: 4, 5 and 6 once, then 1 to 6 every 240 frames.
-      switch (subStep) {
-        case 0: owner->SetRoutePoint(4); break;
-        case 20: owner->SetRoutePoint(5); break;
-        case 40: owner->SetRoutePoint(6); break;
-        case 60: owner->SetRoutePoint(1); break;
-        case 100: owner->SetRoutePoint(2); break;
-        case 160: owner->SetRoutePoint(3); break;
-        case 180: owner->SetRoutePoint(4); break;
-        case 200: owner->SetRoutePoint(5); break;
-        case 280: owner->SetRoutePoint(6); break;
-        case 300: subStep = 60; break;
+      switch (step) {
+        case 0: enemy->SetRoutePoint(4); break;
+        case 20: enemy->SetRoutePoint(5); break;
+        case 40: enemy->SetRoutePoint(6); break;
+        case 60: enemy->SetRoutePoint(1); break;
+        case 100: enemy->SetRoutePoint(2); break;
+        case 160: enemy->SetRoutePoint(3); break;
+        case 180: enemy->SetRoutePoint(4); break;
+        case 200: enemy->SetRoutePoint(5); break;
+        case 280: enemy->SetRoutePoint(6); break;
+        case 300: step = 60; break;
         default: break;
       }
-      ++subStep;
+      ++step;
       ++frame;
-      mover.Advance(position, 1.0f);
-      if (owner->EveryFrames(300)) {
-        owner->SetRoutePoint(0);
+      path.Advance(position, 1.0f);
+      if (enemy->EveryFrames(300)) {
+        enemy->SetRoutePoint(0);
         EndAttack();
       }
       return 1;
     }
     case CODE_LEAVE:
       // The satellites fade out and end themselves.
-      if (SProcList* l = owner->GetList(2)) l->Broadcast(EObjBase::EV_DEFEATED, 0);
-      KillBossGenerators(owner);
-      mover.Clear();
+      if (SProcList* l = enemy->GetList(2)) l->Broadcast(EObjBase::EV_DEFEATED, 0);
+      KillBossGenerators(enemy);
+      path.Clear();
       return 1;
     default:
       return 0;
@@ -163,7 +149,7 @@ int32_t EnemyType7Behavior::Sweep(int32_t code) {
     case CODE_ENTER:
       frame = 0;
       twinCounter = 0;
-      SaveReturn(STATE_BARRAGE);
+      SetHome(STATE_BARRAGE);
       BossVoice(kVoiceSweep);
       for (int i = 0; i <= 3; ++i) {
         const float a = 0.25f * float(i) + 0.125f;
@@ -179,10 +165,10 @@ int32_t EnemyType7Behavior::Sweep(int32_t code) {
       }
       ++twinCounter;
       ++frame;
-      if (owner->EveryFrames(300)) EndAttack();
+      if (enemy->EveryFrames(300)) EndAttack();
       return 1;
     case CODE_LEAVE:
-      KillBossGenerators(owner);
+      KillBossGenerators(enemy);
       return 1;
     default:
       return 0;
@@ -193,11 +179,11 @@ int32_t EnemyType7Behavior::Comets(int32_t code) {
   switch (code) {
     case CODE_ENTER:
       frame = 0;
-      subStep = 0;
+      step = 0;
       twinCounter = 0;
-      SaveReturn(STATE_SWEEP);
-      StartLoopPath(&mover, position, 0.0f, 250.0f);
-      BossGen(owner, position, owner, 0x101, kHit, 0x204, 0x204, 0, 0, 0, 3.0f, 6.0f, 32, 1.0f, 1, 0, 30, 40, 0, 0, 0,
+      SetHome(STATE_SWEEP);
+      StartLoopPath(&path, position, 0.0f, 250.0f);
+      BossGen(enemy, position, enemy, 0x101, kHit, 0x204, 0x204, 0, 0, 0, 3.0f, 6.0f, 32, 1.0f, 1, 0, 30, 40, 0, 0, 0,
               0, 0, 1, 0, nullptr, -1, 30);
       BossVoice(kVoiceComets);
       return 1;
@@ -226,23 +212,23 @@ int32_t EnemyType7Behavior::Comets(int32_t code) {
       if (frame % 250 == 80) {
         for (int i = 0; i <= 3; ++i) {
           const float a = 0.25f * float(i) + 0.25f, b = 0.25f * float(i + 1);
-          BossGen(owner, position, owner, 0x101, kHit, 0x20a, 0x20a, 0, a, a + 0.06f, 6.0f, 4.0f, 1, 0, 1, 0, 2, 7, 1,
+          BossGen(enemy, position, enemy, 0x101, kHit, 0x20a, 0x20a, 0, a, a + 0.06f, 6.0f, 4.0f, 1, 0, 1, 0, 2, 7, 1,
                   8, 0, 0, 0, 1, 0, nullptr, -1, 30);
-          BossGen(owner, position, owner, 0x101, kHit, 0x20a, 0x20a, 0, b, b - 0.06f, 6.0f, 4.0f, 1, 0, 1, 0, 2, 7, 1,
+          BossGen(enemy, position, enemy, 0x101, kHit, 0x20a, 0x20a, 0, b, b - 0.06f, 6.0f, 4.0f, 1, 0, 1, 0, 2, 7, 1,
                   8, 0, 0, 0, 0, 0, nullptr, -1, 30);
         }
       }
       ++frame;
-      mover.Advance(position, 1.0f);
-      if (owner->EveryFrames(910)) {
-        owner->SetRoutePoint(0);
+      path.Advance(position, 1.0f);
+      if (enemy->EveryFrames(910)) {
+        enemy->SetRoutePoint(0);
         EndAttack();
       }
       return 1;
     }
     case CODE_LEAVE:
-      KillBossGenerators(owner);
-      mover.Clear();
+      KillBossGenerators(enemy);
+      path.Clear();
       return 1;
     default:
       return 0;
@@ -253,9 +239,9 @@ int32_t EnemyType7Behavior::Barrage(int32_t code) {
   switch (code) {
     case CODE_ENTER:
       frame = 0;
-      SaveReturn(STATE_COMETS);
+      SetHome(STATE_COMETS);
       BossVoice(kVoiceBarrage);
-      BossGen(owner, position, owner, 0x40824, kHit, 0x204, 0x203, 0, 0.25f, 1.25f, 2.5f, 1.5f, 8, 1.0f, 1, 0, 10, 10,
+      BossGen(enemy, position, enemy, 0x40824, kHit, 0x204, 0x203, 0, 0.25f, 1.25f, 2.5f, 1.5f, 8, 1.0f, 1, 0, 10, 10,
               100, 30, 0, 0, 0, 0, 60.0f, nullptr, -1, 0);
       return 1;
     case CODE_FRAME:
@@ -266,33 +252,10 @@ int32_t EnemyType7Behavior::Barrage(int32_t code) {
         }
       }
       ++frame;
-      if (owner->EveryFrames(360)) EndAttack();
+      if (enemy->EveryFrames(360)) EndAttack();
       return 1;
     case CODE_LEAVE:
-      KillBossGenerators(owner);
-      return 1;
-    default:
-      return 0;
-  }
-}
-
-int32_t EnemyType7Behavior::Return(int32_t code) {
-  switch (code) {
-    case CODE_ENTER:
-      if (BossTimeUp(owner)) {
-        DefeatBoss(owner);
-        return 1;
-      }
-      StartFlight(&mover, position, returnPoint, float(kReturnFrames));
-      owner->SetRoutePoint(0);
-      return 1;
-    case CODE_FRAME:
-      if (!mover.Advance(position, 1.0f)) ChangeState(nextState);
-      ++frame;
-      return 1;
-    case CODE_LEAVE:
-      owner->everyCounter = 0;
-      mover.Clear();
+      KillBossGenerators(enemy);
       return 1;
     default:
       return 0;
@@ -305,11 +268,11 @@ int32_t EnemyType7Behavior::Defeated(int32_t code) {
       frame = 0;
       // Every child goes, the thunder manager and the storm included; the
       // timeline stays held until the companion ends the body.
-      owner->KillChildrenAll(0);
-      owner->SetRoutePoint(22);
+      enemy->KillChildrenAll(0);
+      enemy->SetRoutePoint(22);
       StopBossVoices({kVoiceSway, kVoiceSweep, kVoiceComets, kVoiceBarrage});
       BossVoice(RandF() <= 0.5f ? kVoiceDefeatB : kVoiceDefeatA);
-      BossPartsObject::Attach(owner, new (std::nothrow) BossPartsObjectT7(&owner->model));
+      BossPartsObject::Attach(enemy, new (std::nothrow) BossPartsObjectT7(&enemy->model));
       return 1;
     }
     case CODE_FRAME:

@@ -5,15 +5,14 @@
 // defeat (100001) the companion BossPartsObjectT7 takes over.
 #include <cstdint>
 
-#include "game/core/Behavior.h"
-#include "game/core/SplineMover.h"
 #include "game/effect/EThunderMan.h"
+#include "game/enemy/BossBehavior.h"
 #include "game/enemy/BossOption2D.h"
 #include "game/enemy/SpawnChild.h"
 
 class EnemyType7;
 
-class EnemyType7Behavior : public Behavior {
+class EnemyType7Behavior : public BossBehaviorOf<EnemyType7> {
  public:
   enum : int32_t {
     STATE_ENTRANCE = 0,
@@ -27,16 +26,9 @@ class EnemyType7Behavior : public Behavior {
   static constexpr int32_t kVoiceSway = 26, kVoiceSweep = 27, kVoiceComets = 28, kVoiceBarrage = 29;
   static constexpr int32_t kVoiceDefeatA = 31, kVoiceDefeatB = 32;
 
-  explicit EnemyType7Behavior(EnemyType7* e) : owner(e) {}
+  explicit EnemyType7Behavior(EnemyType7* e) { enemy = e; }
   int32_t Handle(int32_t code, int32_t state) override;
 
-  EnemyType7* owner;
-  float* position = nullptr;
-  float returnPoint[4] = {0.0f, 0.0f, 0.0f, 1.0f};
-  int32_t nextState = 0;
-  int32_t frame = 0;
-  int32_t subStep = 0;
-  SplineMover mover;
   ChildSlots<BossOption2D, 2> options;
   float twinA[4] = {0.0f, 0.0f, 0.0f, 1.0f};
   float twinB[4] = {0.0f, 0.0f, 0.0f, 1.0f};
@@ -49,12 +41,10 @@ class EnemyType7Behavior : public Behavior {
   int32_t Sweep(int32_t code);
   int32_t Comets(int32_t code);
   int32_t Barrage(int32_t code);
-  int32_t Return(int32_t code);
   int32_t Defeated(int32_t code);
   // An attack's end through the body's frame divider: defeat when the time
   // is up, else the return move.
-  void EndAttack();
-  void SaveReturn(int32_t next);
+  void EndAttack() { NextOrTimeUp(EnemyBase::SCRIPT_RELEASED, kDefeat); }
   // The thunder generator of the scripts on this behaviour's manager, from
   // the body's position.
   void Thunder(float length, float aFrom, float aTo, float bFrom, float bTo, float v1, float v2, int32_t v3,

@@ -7,10 +7,9 @@
 // break-up; the boss ends itself 400 frames into its last defeat step.
 #include <cstdint>
 
-#include "game/core/Behavior.h"
-#include "game/core/SplineMover.h"
 #include "game/effect/FollowedPosition.h"
 #include "game/effect/ShadowPacket.h"
+#include "game/enemy/BossBehavior.h"
 #include "game/enemy/BossPartsObject.h"
 #include "game/enemy/EnemyBase.h"
 #include "game/enemy/Flasher.h"
@@ -18,7 +17,7 @@
 
 class EnemyType10;
 
-class EnemyType10Behavior : public Behavior {
+class EnemyType10Behavior : public BossBehaviorOf<EnemyType10> {
  public:
   // States besides the two every boss knows.
   static constexpr int32_t kClimb = 0;
@@ -35,14 +34,6 @@ class EnemyType10Behavior : public Behavior {
   // Seven triples of arrow emitters on node 89.
   void EmitterTriples();
 
-  EnemyType10* owner = nullptr;
-  float* position = nullptr;
-  float saved[4] = {0.0f, 0.0f, 0.0f, 0.0f};
-  int32_t next = 0;
-  int32_t count = 0;
-  SplineMover mover;
-  int32_t cleared[2] = {0, 0};
-  int32_t subStep = 0;
   float swaySpeed = 4.3f;
   // World points of nodes 89 (emitter origin), 90 (hit point), 91, 92 and
   // 93 (muzzles).
@@ -61,11 +52,7 @@ class EnemyType10Behavior : public Behavior {
   int32_t Lasers(int32_t code);
   int32_t Return(int32_t code);
   int32_t Defeat(int32_t code);
-  // Past the chain frame limit: the boss defeats itself (true), else false.
-  bool SelfDefeatWhenOverTime();
-  bool Arrived(uint32_t times = 1) const;
   float Value() const;
-  void KillOwn();
   void MuzzleSprites(const float* at, int32_t n, float size);
 };
 
@@ -75,8 +62,6 @@ class EnemyType10 : public EnemyBase {
   using EnemyBase::Script;  // EObjBase's behaviour handler, beside the accessor
   EnemyType10Behavior& Script() { return script_; }
   ShadowPacket& Shadow() { return shadow_; }
-  bool OverTime() const { return framesAlive > chainFrameLimit; }
-  using EObjBase::KillList;
 
  protected:
   int32_t Init(SProcArg arg) override;

@@ -25,7 +25,7 @@ int32_t EnemyType10::Init(SProcArg arg) {
   script_.emitterPoint = NodePoint(this, 89);
   script_.hitPoint = NodePoint(this, 90);
   for (int i = 0; i < 3; ++i) script_.muzzle[i] = NodePoint(this, 91 + i);
-  script_.owner = this;
+  script_.enemy = this;
   script_.position = position;
   script_.Enter();
   // The shadow falls on a ground plane tilted a little, 100 behind the boss.

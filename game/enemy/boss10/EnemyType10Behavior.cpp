@@ -42,13 +42,7 @@ constexpr ShotGenArgs kGenB = {0x101, 5, 260, 260, 0.25f, 0, 0, 3.2f, 3.5f, 20, 
 
 }  // namespace
 
-bool EnemyType10Behavior::Arrived(uint32_t times) const { return owner->animator.count >= times; }
-
-float EnemyType10Behavior::Value() const { return owner->animator.value; }
-
-void EnemyType10Behavior::KillOwn() { owner->KillList(0); }
-
-bool EnemyType10Behavior::SelfDefeatWhenOverTime() { return DefeatWhenOverTime(owner); }
+float EnemyType10Behavior::Value() const { return enemy->animator.value; }
 
 void EnemyType10Behavior::MuzzleSprites(const float* at, int32_t n, float size) {
   for (int32_t i = 0; i < n; ++i) {
@@ -61,10 +55,10 @@ void EnemyType10Behavior::MuzzleSprites(const float* at, int32_t n, float size) 
 
 void EnemyType10Behavior::EmitterTriples() {
   for (int32_t rest = 0; rest <= 12; rest += 2) {
-    SpawnChild<BossArrowEmitter>(owner, 0, 0, emitterPoint, owner, RandFS(), 2.0f, 3000, rest);
-    SpawnChild<BossArrowEmitter>(owner, 0, 0, emitterPoint, owner, RandFS(), 3.5f, 3000, rest);
+    SpawnChild<BossArrowEmitter>(enemy, 0, 0, emitterPoint, enemy, RandFS(), 2.0f, 3000, rest);
+    SpawnChild<BossArrowEmitter>(enemy, 0, 0, emitterPoint, enemy, RandFS(), 3.5f, 3000, rest);
     const float aim = AngleToPlayer(position[0], position[1]);
-    SpawnChild<BossArrowEmitter>(owner, 0, 0, emitterPoint, owner, aim, 3.0f, 3000, rest);
+    SpawnChild<BossArrowEmitter>(enemy, 0, 0, emitterPoint, enemy, aim, 3.0f, 3000, rest);
   }
 }
 
@@ -84,14 +78,14 @@ void EnemyType10Behavior::VolleyA() {
     ShotGenArgs a = kGenA1;
     a.angle = kHeadings[i];
     a.delay = i == 0 ? 0.0f : 10.0f;
-    AddShotGen(owner, volleyPoint, a, owner);
+    AddShotGen(enemy, volleyPoint, a, enemy);
   }
   float* muzzlePoint = first ? muzzle[1] : muzzle[2];
   for (int i = 0; i < 3; ++i) {
     ShotGenArgs a = kGenA4;
     a.angle = i == 2 ? (first ? 0.254f : 0.255f) : kHeadings[i];
     a.delay = i == 0 ? 0.0f : 3.0f;
-    AddShotGen(owner, muzzlePoint, a, owner);
+    AddShotGen(enemy, muzzlePoint, a, enemy);
   }
   MuzzleSprites(muzzlePoint, 16, 23.0f);
 }
@@ -101,7 +95,7 @@ void EnemyType10Behavior::VolleyB() {
   if (v != 308.0f && v != 321.0f) return;
   float* muzzlePoint = v == 308.0f ? muzzle[1] : muzzle[2];
   BossSe(kSoundVolley, kLevel);
-  AddShotGen(owner, muzzlePoint, kGenB, owner);
+  AddShotGen(enemy, muzzlePoint, kGenB, enemy);
   MuzzleSprites(muzzlePoint, 16, 23.0f);
 }
 
@@ -126,15 +120,14 @@ int32_t EnemyType10Behavior::Handle(int32_t code, int32_t state) {
 
 int32_t EnemyType10Behavior::Climb(int32_t code) {
   if (code == CODE_ENTER) {
-    cleared[0] = cleared[1] = 0;
-    count = subStep = 0;
+    frame = step = 0;
     swaySpeed = 4.3f;
     position[0] = 0.0f, position[1] = kClimbY0, position[2] = kClimbZ0;
-    owner->SetRoutePoint(0);
+    enemy->SetRoutePoint(0);
     return 1;
   }
   if (code == CODE_LEAVE) {
-    owner->body.SetDisabled(0);
+    enemy->body.SetDisabled(0);
     return 1;
   }
   if (code != CODE_FRAME) return 0;
@@ -142,25 +135,25 @@ int32_t EnemyType10Behavior::Climb(int32_t code) {
     position[1] = kClimbRise * t + kClimbY0;
     position[2] = kClimbZ0 - kClimbAdvance * t;
   };
-  switch (subStep) {
+  switch (step) {
     case 0: {
       const int32_t v = int32_t(Value());
       if (v == 546 || v == 552 || v == 556 || v == 558) BossSe(kSoundVolley, kLevel);
-      place(float(count) / 130.0f);
-      if (count < 60) ++count;
-      if (Arrived(2)) {
-        owner->SetRoutePoint(1);
-        subStep = 1;
+      place(float(frame) / 130.0f);
+      if (frame < 60) ++frame;
+      if (SegmentDone(2)) {
+        enemy->SetRoutePoint(1);
+        step = 1;
       }
       break;
     }
     case 1:
-      place(std::fmin(float(count) / 130.0f, 1.0f));
-      if (count > 90 && count < 131 && (count & 4) != 0) {
+      place(std::fmin(float(frame) / 130.0f, 1.0f));
+      if (frame > 90 && frame < 131 && (frame & 4) != 0) {
         MuzzleSprites(muzzle[1], 1, 23.0f);
         MuzzleSprites(muzzle[2], 1, 23.0f);
       }
-      if (count == 128) {
+      if (frame == 128) {
         BossSe(kSoundRing, kLevel);
         for (int k = 0; k < 7; ++k) {
           const float a = kTwoPi * (0.05f * float(k) + 0.1f);
@@ -172,14 +165,14 @@ int32_t EnemyType10Behavior::Climb(int32_t code) {
           }
         }
       }
-      ++count;
-      if (Arrived()) {
-        owner->SetRoutePoint(2);
-        subStep = 2;
+      ++frame;
+      if (SegmentDone()) {
+        enemy->SetRoutePoint(2);
+        step = 2;
       }
       break;
     default:
-      if (Arrived()) ChangeState(kArrowTour);
+      if (SegmentDone()) ChangeState(kArrowTour);
       break;
   }
   return 1;
@@ -187,29 +180,28 @@ int32_t EnemyType10Behavior::Climb(int32_t code) {
 
 int32_t EnemyType10Behavior::ArrowTour(int32_t code) {
   if (code == CODE_ENTER) {
-    count = subStep = 0;
-    for (int i = 0; i < 4; ++i) saved[i] = position[i];
-    next = kFanCannon;
-    owner->SetRoutePoint(3);
+    frame = step = 0;
+    SetHome(kFanCannon);
+    enemy->SetRoutePoint(3);
     EmitterTriples();
     return 1;
   }
   if (code == CODE_LEAVE) {
-    KillOwn();
+    KillBossGenerators(enemy);
     return 1;
   }
   if (code != CODE_FRAME) return 0;
-  if (owner->routeCursorIndex == 4) position[0] += swaySpeed;
-  if (owner->routeCursorIndex == 7) position[0] -= swaySpeed;
+  if (enemy->routeCursorIndex == 4) position[0] += swaySpeed;
+  if (enemy->routeCursorIndex == 7) position[0] -= swaySpeed;
   // Each sub-step waits for its route (arrived, or completed n times),
   // then loads the next one.
   auto advance = [this](uint32_t times, int32_t route) {
-    if (!Arrived(times)) return false;
-    owner->SetRoutePoint(uint32_t(route));
-    ++subStep;
+    if (!SegmentDone(times)) return false;
+    enemy->SetRoutePoint(uint32_t(route));
+    ++step;
     return true;
   };
-  switch (subStep) {
+  switch (step) {
     case 0:
     case 8:
       advance(1, 4);
@@ -220,14 +212,14 @@ int32_t EnemyType10Behavior::ArrowTour(int32_t code) {
       break;
     case 2:
     case 6:
-      if (Arrived()) KillOwn();
+      if (SegmentDone()) KillBossGenerators(enemy);
       advance(1, 24);
       break;
     case 3:
     case 7:
       VolleyB();
-      if (Arrived()) EmitterTriples();
-      advance(1, subStep == 3 ? 6 : 3);
+      if (SegmentDone()) EmitterTriples();
+      advance(1, step == 3 ? 6 : 3);
       break;
     case 4:
       advance(1, 7);
@@ -236,15 +228,15 @@ int32_t EnemyType10Behavior::ArrowTour(int32_t code) {
       advance(4, 8);
       break;
     case 10:
-      if (Arrived()) {
-        KillOwn();
-        owner->SetMove(300.0f, 325.0f, 0, 0.25f);
-        ++subStep;
+      if (SegmentDone()) {
+        KillBossGenerators(enemy);
+        enemy->SetMove(300.0f, 325.0f, 0, 0.25f);
+        ++step;
       }
       break;
     default:
       VolleyB();
-      if (Arrived() && !SelfDefeatWhenOverTime()) ChangeState(EnemyBase::SCRIPT_RELEASED);
+      if (SegmentDone()) NextOrTimeUp(EnemyBase::SCRIPT_RELEASED, kDefeat);
       break;
   }
   return 1;
@@ -252,37 +244,35 @@ int32_t EnemyType10Behavior::ArrowTour(int32_t code) {
 
 int32_t EnemyType10Behavior::FanCannon(int32_t code) {
   if (code == CODE_ENTER) {
-    count = 0;
-    for (int i = 0; i < 4; ++i) saved[i] = position[i];
-    next = kLasers;
-    owner->SetRoutePoint(24);
-    AddShotGen(owner, hitPoint, kGenF, owner);
+    frame = 0;
+    SetHome(kLasers);
+    enemy->SetRoutePoint(24);
+    AddShotGen(enemy, hitPoint, kGenF, enemy);
     return 1;
   }
   if (code == CODE_LEAVE) {
-    KillOwn();
+    KillBossGenerators(enemy);
     return 1;
   }
   if (code != CODE_FRAME) return 0;
   VolleyA();
-  ++count;
-  if (owner->EveryFrames(299) && !SelfDefeatWhenOverTime()) ChangeState(kLasers);
+  ++frame;
+  if (enemy->EveryFrames(299)) NextOrTimeUp(kLasers, kDefeat);
   return 1;
 }
 
 int32_t EnemyType10Behavior::Lasers(int32_t code) {
   if (code == CODE_ENTER) {
-    count = subStep = 0;
-    for (int i = 0; i < 4; ++i) saved[i] = position[i];
-    next = kArrowTour;
+    frame = step = 0;
+    SetHome(kArrowTour);
     return 1;
   }
   if (code != CODE_FRAME) return code == CODE_LEAVE;
-  switch (subStep) {
+  switch (step) {
     case 0:
-      if (Arrived()) {
-        owner->SetRoutePoint(15);
-        subStep = 1;
+      if (SegmentDone()) {
+        enemy->SetRoutePoint(15);
+        step = 1;
       }
       break;
     case 1:
@@ -291,12 +281,12 @@ int32_t EnemyType10Behavior::Lasers(int32_t code) {
         MuzzleSprites(muzzle[1], 8, 23.0f);
         MuzzleSprites(muzzle[2], 8, 23.0f);
       }
-      if (Arrived()) {
-        count = 0;
-        owner->SetRoutePoint(16);
+      if (SegmentDone()) {
+        frame = 0;
+        enemy->SetRoutePoint(16);
         ShotGenArgs g = kGenG;
         g.motion = ParamTable::FindValue(1);
-        AddShotGen(owner, muzzle[0], g, owner);
+        AddShotGen(enemy, muzzle[0], g, enemy);
         // Eight lasers from node 91; the one matrix turns on, so laser i
         // points at 0.125 x i(i + 1)/2 turns. Each copies the matrix.
         SMatrix m;
@@ -307,69 +297,74 @@ int32_t EnemyType10Behavior::Lasers(int32_t code) {
           ELaserGen* laser = ELaserGen::ELaserGenEx(&m, i == 0 ? 0x40000u : 0x240000u, 25.0f, 200, 1, 0.7f, 3.0f,
                                                     5.0f, 50.0f, 20.0f, 4.0f, 6.0f, 55.0f, 28.0f, 30);
           if (laser == nullptr) continue;
-          owner->AddChild(0, laser, 0);
+          enemy->AddChild(0, laser, 0);
           if (laser->GetParent() == nullptr) delete laser;
         }
-        subStep = 2;
+        step = 2;
       }
       break;
     case 2:
-      if (Arrived(5)) {
-        owner->SetRoutePoint(17);
-        subStep = 3;
+      if (SegmentDone(5)) {
+        enemy->SetRoutePoint(17);
+        step = 3;
       }
       break;
     default:
-      if (Arrived()) {
-        owner->SetRoutePoint(0);
-        if (!SelfDefeatWhenOverTime()) ChangeState(next);
+      if (SegmentDone()) {
+        enemy->SetRoutePoint(0);
+        NextOrTimeUp(next, kDefeat);
       }
       break;
   }
   return 1;
 }
 
+// The craft does not slide home like the smaller bosses: it banks into the
+// turn (stretch 3 or 6) where it stands, flies the path home level (4 or 7),
+// banks out (5 or 8) and idles (2) before the next attack. Only a craft
+// standing right of its home point flies; one on it or left of it idles
+// where it is.
 int32_t EnemyType10Behavior::Return(int32_t code) {
   if (code == CODE_ENTER) {
-    if (SelfDefeatWhenOverTime()) return 1;
-    count = subStep = 0;
-    if (position[0] - saved[0] < 0.0001f) {
-      owner->SetRoutePoint(2);
+    if (DefeatWhenOverTime(enemy)) return 1;
+    frame = step = 0;
+    if (position[0] - home[0] < 0.0001f) {
+      enemy->SetRoutePoint(2);
       return 1;
     }
-    PathTo(mover, position, saved, 104.0f);
-    owner->SetRoutePoint(saved[0] > position[0] ? 3 : 6);
+    PathTo(path, position, home, 104.0f);
+    enemy->SetRoutePoint(home[0] > position[0] ? 3 : 6);
     return 1;
   }
   if (code == CODE_LEAVE) {
-    subStep = 0;
-    owner->everyCounter = 0;
-    mover.Clear();
+    step = 0;
+    enemy->everyCounter = 0;
+    path.Clear();
     return 1;
   }
   if (code != CODE_FRAME) return 0;
-  const int32_t cursor = owner->routeCursorIndex;
-  switch (subStep) {
+  const int32_t cursor = enemy->routeCursorIndex;
+  switch (step) {
     case 0:
-      if (!Arrived()) break;
+      if (!SegmentDone()) break;
       if (cursor == 2) {
         ChangeState(next);
         break;
       }
-      subStep = 1;
-      count = 0;
-      owner->SetRoutePoint(cursor == 3 ? 4 : 7);
+      step = 1;
+      frame = 0;
+      enemy->SetRoutePoint(cursor == 3 ? 4 : 7);
       break;
     case 1:
-      if (!mover.Advance(position, 1.0f)) {
-        subStep = 2;
-        owner->SetRoutePoint(cursor == 4 ? 5 : 8);
+      if (!path.Advance(position, 1.0f)) {
+        step = 2;
+        enemy->SetRoutePoint(cursor == 4 ? 5 : 8);
       }
       break;
     default:
-      if (!Arrived()) break;
+      if (!SegmentDone()) break;
       if (cursor != 2)
-        owner->SetRoutePoint(2);
+        enemy->SetRoutePoint(2);
       else
         ChangeState(next);
       break;
@@ -379,39 +374,39 @@ int32_t EnemyType10Behavior::Return(int32_t code) {
 
 int32_t EnemyType10Behavior::Defeat(int32_t code) {
   if (code == CODE_ENTER) {
-    count = subStep = 0;
+    frame = step = 0;
     // Every child ends; the timeline stays paused until the defeat lets it go.
-    for (int32_t l = 0; l < owner->ListCount(); ++l) owner->KillList(l);
-    owner->SetRoutePoint(25);
-    BossPartsObject::Attach(owner, new (std::nothrow) BossPartsObjectT10(&owner->model));
+    KillBossChildren(enemy);
+    enemy->SetRoutePoint(25);
+    BossPartsObject::Attach(enemy, new (std::nothrow) BossPartsObjectT10(&enemy->model));
     return 1;
   }
   if (code != CODE_FRAME) return code == CODE_LEAVE;
-  switch (subStep) {
+  switch (step) {
     case 0:
     case 1:
-      if (Arrived()) owner->SetRoutePoint(uint32_t(26 + subStep++));
+      if (SegmentDone()) enemy->SetRoutePoint(uint32_t(26 + step++));
       break;
     case 2:
-      if (Arrived(2)) {
-        owner->SetRoutePoint(28);
-        subStep = 3;
+      if (SegmentDone(2)) {
+        enemy->SetRoutePoint(28);
+        step = 3;
       }
       break;
     case 3:
-      if (Arrived()) {
-        subStep = 4;
-        count = 0;
+      if (SegmentDone()) {
+        step = 4;
+        frame = 0;
       }
       break;
     default:
-      if (count == 120) {
-        owner->ReleaseTimeline();
+      if (frame == 120) {
+        enemy->ReleaseTimeline();
         g_MapMng.StartTransition(1.0f, 60);
         g_MapMng.armed = 0;
       }
-      if (count == 400) owner->Kill(0);
-      ++count;
+      if (frame == 400) enemy->Kill(0);
+      ++frame;
       break;
   }
   return 1;

@@ -7,8 +7,7 @@
 // the game the boss is beaten.
 #include <cstdint>
 
-#include "game/core/Behavior.h"
-#include "game/core/SplineMover.h"
+#include "game/enemy/BossBehavior.h"
 #include "game/enemy/BossPartsObject.h"
 #include "game/enemy/ColorFader.h"
 #include "game/enemy/EnemyBase.h"
@@ -18,7 +17,7 @@
 
 class EnemyType11;
 
-class EnemyType11Behavior : public Behavior {
+class EnemyType11Behavior : public BossBehaviorOf<EnemyType11> {
  public:
   static constexpr int32_t kEntrance = 0;
   static constexpr int32_t kWander = 1;
@@ -29,6 +28,9 @@ class EnemyType11Behavior : public Behavior {
   static constexpr int32_t kShotRain = 6;
   static constexpr int32_t kWait = 7;
 
+  // Whatever the attack, the boss hovers about and flies back to the point
+  // where it entered.
+  EnemyType11Behavior() { home[1] = -100.0f; }
   int32_t Handle(int32_t code, int32_t state) override;
 
   // Four new emitter points (12 draws).
@@ -38,14 +40,6 @@ class EnemyType11Behavior : public Behavior {
   // Every live shot of id 0 turns down at a random speed (one draw each).
   static void ShotRain();
 
-  EnemyType11* owner = nullptr;
-  float* position = nullptr;
-  float home[3] = {0.0f, -100.0f, 0.0f};
-  int32_t next = 0;
-  int32_t frame = 0;
-  int32_t step = 0;
-  SplineMover path;
-  uint32_t waitMark = 0;
   float points[4][4] = {};
   float swayPoints[2][4] = {};
   int32_t swayIndex = 0;
@@ -61,16 +55,11 @@ class EnemyType11Behavior : public Behavior {
   int32_t Volley(int32_t code);
   int32_t LongWander(int32_t code);
   int32_t Rain(int32_t code);
-  int32_t HomeRun(int32_t code);
-  int32_t Wait(int32_t code);
   int32_t Defeated(int32_t code);
   // The route of timeline T1 at counter n (the counter may be set back).
   void TimelineT1(int32_t* counter, int32_t routeAt360);
-  // Out of time: the boss defeats itself and true; else false.
-  bool OutOfTime();
-  bool Arrived() const;
-  void SetHome();
-  void KillAll();
+  // After the flight home the boss waits for its stretch to end.
+  int32_t AfterHome() override { return kWait; }
   // Three looping path keys at the position with the given tangents.
   void LoopKeys(const float (*tangents)[3], float length);
 };
@@ -80,7 +69,6 @@ class EnemyType11 : public EnemyBase {
   static constexpr int32_t kType = 11;
   using EnemyBase::Script;  // EObjBase's behaviour handler, beside the accessor
   EnemyType11Behavior& Script() { return script_; }
-  using EObjBase::KillList;
 
  protected:
   int32_t Init(SProcArg arg) override;

@@ -6,7 +6,7 @@ int32_t EnemyType11::Init(SProcArg arg) {
   if (OnInit(arg) < 0) return -1;
   script_.position = position;
   angles[0] = 0.14f;
-  script_.owner = this;
+  script_.enemy = this;
   script_.Enter();
   UpdateNodeWorlds(this);
   return 0;

@@ -7,6 +7,7 @@
 #include "game/effect/EfxMath.h"
 #include "game/effect/RandF.h"
 #include "game/enemy/BossKit.h"
+#include "game/enemy/BossSteps.h"
 #include "game/enemy/EnemyToolkit.h"
 #include "game/enemy/SpawnChild.h"
 #include "game/enemy/boss11/Boss11.h"
@@ -14,7 +15,6 @@
 
 namespace {
 
-constexpr float kPi = 3.14159265f;
 constexpr float kTwoPi = 6.28318530718f;
 constexpr uint32_t kHit = 5;
 constexpr uint32_t kSheet = 6;
@@ -53,16 +53,6 @@ void Emitter(EnemyType11* boss, int32_t list, const float* at, SObject* holder, 
 
 }  // namespace
 
-bool EnemyType11Behavior::Arrived() const { return owner->animator.count >= 1; }
-
-bool EnemyType11Behavior::OutOfTime() { return DefeatWhenOverTime(owner); }
-
-void EnemyType11Behavior::SetHome() { home[0] = 0.0f, home[1] = -100.0f, home[2] = 0.0f; }
-
-void EnemyType11Behavior::KillAll() {
-  for (int32_t l = 0; l < owner->ListCount(); ++l) owner->KillList(l);
-}
-
 void EnemyType11Behavior::LoopKeys(const float (*tangents)[3], float length) {
   path.Clear();
   for (int k = 0; k < 3; ++k) path.AddKey(position, tangents[k], k < 2 ? 210.0f : 0.0f, length);
@@ -73,25 +63,25 @@ void EnemyType11Behavior::TimelineT1(int32_t* counter, int32_t routeAt360) {
   switch (*counter) {
     case 0:
     case 300:
-      owner->SetRoutePoint(4);
+      enemy->SetRoutePoint(4);
       break;
     case 60:
-      owner->SetRoutePoint(6);
+      enemy->SetRoutePoint(6);
       break;
     case 120:
-      owner->SetRoutePoint(1);
+      enemy->SetRoutePoint(1);
       break;
     case 180:
-      owner->SetRoutePoint(2);
+      enemy->SetRoutePoint(2);
       break;
     case 240:
-      owner->SetRoutePoint(3);
+      enemy->SetRoutePoint(3);
       break;
     case 360:
-      owner->SetRoutePoint(uint32_t(routeAt360));
+      enemy->SetRoutePoint(uint32_t(routeAt360));
       break;
     case 480:
-      owner->SetRoutePoint(6);
+      enemy->SetRoutePoint(6);
       *counter = 60;
       break;
     default:
@@ -130,7 +120,7 @@ void EnemyType11Behavior::AimedFan() {
   fire(10, a, 4.0f);
   // The last shot trails sparks; they stay where it ended once it is gone.
   if (EShot* last = fire(0x309, a, 5.0f))
-    Emitter(owner, 1, last->position, last, 0x1000000, &spriteA, 0, 0, 0, 1.0f, 1, 0, 2.0f, 7, 7, 15,
+    Emitter(enemy, 1, last->position, last, 0x1000000, &spriteA, 0, 0, 0, 1.0f, 1, 0, 2.0f, 7, 7, 15,
             SVec4{0, 0, 0, 1}, 0);
 }
 
@@ -162,9 +152,9 @@ int32_t EnemyType11Behavior::Handle(int32_t code, int32_t state) {
     case kShotRain:
       return Rain(code);
     case kWait:
-      return Wait(code);
+      return WaitSegment(code);
     case EnemyBase::SCRIPT_RELEASED:
-      return HomeRun(code);
+      return FlyHome(code, {60.0f, 0, kDefeat, true}, home);
     case EnemyBase::SCRIPT_DEFEATED:
       return Defeated(code);
     default:
@@ -178,20 +168,20 @@ int32_t EnemyType11Behavior::Entrance(int32_t code) {
     spriteB = EfxSpriteDesc{&SprEfx00_4KeysB[0], {1, 1, 1, 0.95f}, {0.6f, 0.6f, 0.6f, 0.5f}, 55, 30};
     frame = step = 0;
     position[0] = 0.0f, position[1] = -100.0f, position[2] = 0.0f;
-    owner->SetMove(300.0f, 330.0f, 1, 0.5f);
-    owner->body.SetDisabled(1);
+    enemy->SetMove(300.0f, 330.0f, 1, 0.5f);
+    enemy->body.SetDisabled(1);
     return 1;
   }
   if (code == CODE_LEAVE) {
-    owner->body.SetDisabled(0);
+    enemy->body.SetDisabled(0);
     return 1;
   }
   if (code != CODE_FRAME) return 0;
-  if (step == 0 && Arrived()) {
-    owner->SetMove(300.0f, 270.0f, 0, -0.5f);
+  if (step == 0 && SegmentDone()) {
+    enemy->SetMove(300.0f, 270.0f, 0, -0.5f);
     step = 1;
-  } else if (step == 1 && Arrived()) {
-    owner->SetRoutePoint(0);
+  } else if (step == 1 && SegmentDone()) {
+    enemy->SetRoutePoint(0);
     ChangeState(kWander);
   }
   return 1;
@@ -200,37 +190,38 @@ int32_t EnemyType11Behavior::Entrance(int32_t code) {
 int32_t EnemyType11Behavior::Wander(int32_t code) {
   if (code == CODE_ENTER) {
     frame = 0;
-    SetHome();
     next = kSweep;
     BossVoice(36, 61440);
     LoopKeys(kWanderTangents, 300.0f);
     RerollPoints();
-    Emitter(owner, 1, position, owner, 0x3000000, &spriteA, 0.25f, 0, 0, 1.0f, 1, 0, 3.0f, 20, 20, 68,
+    Emitter(enemy, 1, position, enemy, 0x3000000, &spriteA, 0.25f, 0, 0, 1.0f, 1, 0, 3.0f, 20, 20, 68,
             SVec4{0, 0.4f, 0, 1}, 0);
     static constexpr float kIntervals[4][2] = {{13, 27}, {23, 37}, {29, 19}, {19, 37}};
     for (int i = 0; i < 4; ++i)
-      Emitter(owner, 1, points[i], owner, 0x3040000, &spriteA, 0.25f, 0, 0, 1.0f, 1, 0, 3.0f, kIntervals[i][0],
+      Emitter(enemy, 1, points[i], enemy, 0x3040000, &spriteA, 0.25f, 0, 0, 1.0f, 1, 0, 3.0f, kIntervals[i][0],
               kIntervals[i][1], 70, SVec4{0, 0.3f, 0, 1}, 0);
     for (int i = 0; i < 4; ++i) {
-      AddShotGen(owner, points[i], kG2, owner);
+      AddShotGen(enemy, points[i], kG2, enemy);
       ShotGenArgs g3 = kG2;
       g3.flags = 0x60121;
-      AddShotGen(owner, points[i], g3, owner);
+      AddShotGen(enemy, points[i], g3, enemy);
     }
     return 1;
   }
   if (code == CODE_LEAVE) {
     path.Clear();
-    KillAll();
+    KillBossChildren(enemy);
     return 1;
   }
   if (code != CODE_FRAME) return 0;
+  // The emitters and generators hold on to the four points: drawn afresh
+  // every frame, they scatter the sparks and shots over the screen.
   RerollPoints();
   TimelineT1(&frame, 6);
   ++frame;
   path.Advance(position, 1.0f);
-  if (path.laps == 1 && !OutOfTime()) {
-    owner->SetRoutePoint(0);
+  if (path.laps == 1 && !DefeatWhenOverTime(enemy)) {
+    enemy->SetRoutePoint(0);
     ChangeState(kWait);
   }
   return 1;
@@ -239,10 +230,9 @@ int32_t EnemyType11Behavior::Wander(int32_t code) {
 int32_t EnemyType11Behavior::Sweep(int32_t code) {
   if (code == CODE_ENTER) {
     frame = step = 0;
-    SetHome();
     next = kSwayBurst;
     BossVoice(37, 61440);
-    AddShotGen(owner, position, kG1, owner);
+    AddShotGen(enemy, position, kG1, enemy);
     const float to[3] = {home[0] - 160.0f, home[1], home[2]};
     PathTo(path, position, to, 120.0f);
     return 1;
@@ -254,12 +244,12 @@ int32_t EnemyType11Behavior::Sweep(int32_t code) {
   }
   if (code != CODE_FRAME) return 0;
   if (step == 1) {
-    if (frame == 0) owner->SetRoutePoint(4);
-    if (frame == 60) owner->SetRoutePoint(5);
-    if (frame == 120) owner->SetRoutePoint(6);
+    if (frame == 0) enemy->SetRoutePoint(4);
+    if (frame == 60) enemy->SetRoutePoint(5);
+    if (frame == 120) enemy->SetRoutePoint(6);
   } else {
-    if (frame == 0) owner->SetRoutePoint(1);
-    if (frame == 60) owner->SetRoutePoint(3);
+    if (frame == 0) enemy->SetRoutePoint(1);
+    if (frame == 60) enemy->SetRoutePoint(3);
   }
   ++frame;
   if (path.Advance(position, 1.0f)) return 1;
@@ -271,10 +261,10 @@ int32_t EnemyType11Behavior::Sweep(int32_t code) {
   } else if (step == 1) {
     frame = 0;
     step = 2;
-    owner->SetRoutePoint(0);
+    enemy->SetRoutePoint(0);
     PathTo(path, position, home, 120.0f);
-  } else if (!OutOfTime()) {
-    owner->SetRoutePoint(0);
+  } else if (!DefeatWhenOverTime(enemy)) {
+    enemy->SetRoutePoint(0);
     ChangeState(kSwayBurst);
   }
   return 1;
@@ -283,9 +273,8 @@ int32_t EnemyType11Behavior::Sweep(int32_t code) {
 int32_t EnemyType11Behavior::SwayBurst(int32_t code) {
   if (code == CODE_ENTER) {
     frame = step = swayIndex = 0;
-    SetHome();
     next = kVolley;
-    owner->SetRoutePoint(11);
+    enemy->SetRoutePoint(11);
     follower.Set(position);
     for (int s = 0; s < 2; ++s) {
       for (int i = 0; i < 4; ++i) swayPoints[s][i] = position[i];
@@ -308,10 +297,10 @@ int32_t EnemyType11Behavior::SwayBurst(int32_t code) {
                            -1, nullptr, 1.0f);
         }
       ++frame;
-      if (Arrived()) {
+      if (SegmentDone()) {
         step = 1;
         frame = 0;
-        owner->SetRoutePoint(10);
+        enemy->SetRoutePoint(10);
       }
       break;
     case 1:
@@ -320,23 +309,25 @@ int32_t EnemyType11Behavior::SwayBurst(int32_t code) {
         AimedFan();
       }
       ++frame;
-      if (Arrived()) {
-        if (owner->EveryFrames(2)) {
-          if (!OutOfTime()) ChangeState(EnemyBase::SCRIPT_RELEASED);
+      // Every second aimed fan ends the attack; between them the boss
+      // sways over to the other side and bursts again.
+      if (SegmentDone()) {
+        if (enemy->EveryFrames(2)) {
+          NextOrTimeUp(EnemyBase::SCRIPT_RELEASED, kDefeat);
         } else {
           frame = 0;
           step = 2;
-          owner->SetRoutePoint(0);
+          enemy->SetRoutePoint(0);
           follower.SetTarget(swayPoints[swayIndex], 0.02f);
           swayIndex = (swayIndex + 1) % 2;
         }
       }
       break;
     default:
-      if (Arrived()) {
+      if (SegmentDone()) {
         step = 0;
         frame = 0;
-        owner->SetRoutePoint(11);
+        enemy->SetRoutePoint(11);
       }
       break;
   }
@@ -347,23 +338,22 @@ int32_t EnemyType11Behavior::SwayBurst(int32_t code) {
 int32_t EnemyType11Behavior::Volley(int32_t code) {
   if (code == CODE_ENTER) {
     frame = 0;
-    SetHome();
     next = kLongWander;
-    owner->SetRoutePoint(11);
-    Emitter(owner, 1, position, owner, 0x1000000, &spriteB, 0, 25.0f, 25.0f, 0.8f, 30, 1.0f, 2.0f, 0, 0, 1,
+    enemy->SetRoutePoint(11);
+    Emitter(enemy, 1, position, enemy, 0x1000000, &spriteB, 0, 25.0f, 25.0f, 0.8f, 30, 1.0f, 2.0f, 0, 0, 1,
             SVec4{0, 0, 0, 1}, 25);
-    AddShotGen(owner, position, kG4, owner);
+    AddShotGen(enemy, position, kG4, enemy);
     ShotGenArgs g = kG5;
     g.motion = ParamTable::FindValue(4);
-    AddShotGen(owner, position, g, owner);
+    AddShotGen(enemy, position, g, enemy);
     g.angleFrom = 0.375f, g.angleTo = 0.25f;
     g.motion = ParamTable::FindValue(5);
-    AddShotGen(owner, position, g, owner);
-    AddShotGen(owner, position, kG7, owner);
+    AddShotGen(enemy, position, g, enemy);
+    AddShotGen(enemy, position, kG7, enemy);
     return 1;
   }
   if (code == CODE_LEAVE) {
-    owner->KillList(0);
+    KillBossGenerators(enemy);
     return 1;
   }
   if (code != CODE_FRAME) return 0;
@@ -374,9 +364,9 @@ int32_t EnemyType11Behavior::Volley(int32_t code) {
   if (frame == 30) {
     BossVoice(39, 61440);
     BossSe(21, 63488);
-    owner->animator.speed = 0.3f;
+    enemy->animator.speed = 0.3f;
   }
-  if (Arrived() && !OutOfTime()) ChangeState(kLongWander);
+  if (SegmentDone()) NextOrTimeUp(kLongWander, kDefeat);
   ++frame;
   return 1;
 }
@@ -384,17 +374,16 @@ int32_t EnemyType11Behavior::Volley(int32_t code) {
 int32_t EnemyType11Behavior::LongWander(int32_t code) {
   if (code == CODE_ENTER) {
     frame = step = 0;
-    SetHome();
     next = kShotRain;
     LoopKeys(kLongTangents, 600.0f);
-    AddShotGen(owner, position, kG8, owner);
-    AddShotGen(owner, position, kG9, owner);
-    AddShotGen(owner, position, kG10, owner);
+    AddShotGen(enemy, position, kG8, enemy);
+    AddShotGen(enemy, position, kG9, enemy);
+    AddShotGen(enemy, position, kG10, enemy);
     return 1;
   }
   if (code == CODE_LEAVE) {
     path.Clear();
-    owner->KillList(0);
+    KillBossGenerators(enemy);
     return 1;
   }
   if (code != CODE_FRAME) return 0;
@@ -402,8 +391,8 @@ int32_t EnemyType11Behavior::LongWander(int32_t code) {
   ++frame;
   ++step;
   path.Advance(position, 1.0f);
-  if (frame >= 540 && !OutOfTime()) {
-    owner->SetRoutePoint(0);
+  if (frame >= 540 && !DefeatWhenOverTime(enemy)) {
+    enemy->SetRoutePoint(0);
     next = kShotRain;
     ChangeState(EnemyBase::SCRIPT_RELEASED);
   }
@@ -413,65 +402,35 @@ int32_t EnemyType11Behavior::LongWander(int32_t code) {
 int32_t EnemyType11Behavior::Rain(int32_t code) {
   if (code == CODE_ENTER) {
     frame = swayIndex = step = 0;
-    SetHome();
     next = kWander;
-    owner->SetRoutePoint(10);
+    enemy->SetRoutePoint(10);
     return 1;
   }
   if (code != CODE_FRAME) return code == CODE_LEAVE;
-  position[0] = home[0] + 6.0f * std::sin(float(frame) * 0.02f * kPi / 2.0f);
-  position[1] = home[1] + 4.0f * std::sin(float(frame) * 0.025f * kPi / 2.0f);
+  BossHover(position, home, frame, 6.0f, 4.0f);
   if (step == 0) {
     if (swayIndex == 25) BossSe(9, 57344);
     if (swayIndex == 30) ShotRain();
     ++swayIndex;
-    if (Arrived()) {
+    if (SegmentDone()) {
       step = 1;
-      owner->SetRoutePoint(0);
+      enemy->SetRoutePoint(0);
     }
-  } else if (Arrived() && !OutOfTime()) {
-    ChangeState(kWander);
+  } else if (SegmentDone()) {
+    NextOrTimeUp(kWander, kDefeat);
   }
   ++frame;
   return 1;
 }
 
-int32_t EnemyType11Behavior::HomeRun(int32_t code) {
-  if (code == CODE_ENTER) {
-    if (OutOfTime()) return 1;
-    frame = 0;
-    PathTo(path, position, home, 60.0f);
-    if (owner->routeCursorIndex != 0) owner->SetRoutePoint(0);
-    return 1;
-  }
-  if (code == CODE_LEAVE) {
-    owner->everyCounter = 0;
-    path.Clear();
-    return 1;
-  }
-  if (code != CODE_FRAME) return 0;
-  if (!path.Advance(position, 1.0f)) ChangeState(kWait);
-  return 1;
-}
-
-int32_t EnemyType11Behavior::Wait(int32_t code) {
-  if (code == CODE_ENTER) {
-    waitMark = owner->animator.count + 1;
-    return 1;
-  }
-  if (code != CODE_FRAME) return code == CODE_LEAVE;
-  if (owner->animator.count >= waitMark) ChangeState(next);
-  return 1;
-}
-
 int32_t EnemyType11Behavior::Defeated(int32_t code) {
   if (code != CODE_ENTER) return code == CODE_FRAME || code == CODE_LEAVE;
-  owner->KillList(0);
+  KillBossGenerators(enemy);
   frame = 0;
-  owner->SetRoutePointEx(12, 0.25f);
+  enemy->SetRoutePointEx(12, 0.25f);
   StopBossVoices({36, 37, 38, 39});
   // The draw is made whether or not sound is on.
   BossVoice(RandF() <= 0.5f ? 41 : 40, 61440);
-  BossPartsObject::Attach(owner, new (std::nothrow) BossPartsObjectT11(&owner->model));
+  BossPartsObject::Attach(enemy, new (std::nothrow) BossPartsObjectT11(&enemy->model));
   return 1;
 }

@@ -6,15 +6,14 @@
 // rail on.
 #include <cstdint>
 
-#include "game/core/Behavior.h"
-#include "game/core/SplineMover.h"
+#include "game/enemy/BossBehavior.h"
 #include "game/enemy/BossPartsObject.h"
 #include "game/enemy/EnemyBase.h"
 #include "game/tables/EfxSpriteDesc.h"
 
 class EnemyType12;
 
-class EnemyType12Behavior : public Behavior {
+class EnemyType12Behavior : public BossBehaviorOf<EnemyType12> {
  public:
   static constexpr int32_t kEntrance = 0;
   static constexpr int32_t kHover = 1;
@@ -27,14 +26,6 @@ class EnemyType12Behavior : public Behavior {
 
   int32_t Handle(int32_t code, int32_t state) override;
 
-  EnemyType12* owner = nullptr;
-  float* position = nullptr;
-  float home[4] = {0.0f, 0.0f, 0.0f, 1.0f};
-  int32_t next = 0;
-  int32_t frame = 0;
-  int32_t step = 0;
-  SplineMover path;
-
  private:
   int32_t Entrance(int32_t code);
   int32_t Hover(int32_t code);
@@ -42,16 +33,13 @@ class EnemyType12Behavior : public Behavior {
   int32_t Sways(int32_t code, int32_t state);
   int32_t FanVolley(int32_t code);
   int32_t TurningVolleys(int32_t code);
-  int32_t Return(int32_t code);
-  int32_t Escape(int32_t code);
   int32_t Defeated(int32_t code);
+  void AwayEnter() override;
   // One frame of a sway (wide or slow, dir +1 right, -1 left); true on its
   // last frame, when the frame counter starts again from 0.
   bool Sway(bool wide, float dir);
   // Out of time: escape; else the given state.
-  void NextOrEscape(int32_t state);
-  void SetHome();
-  bool Completed(uint32_t n) const;
+  void NextOrEscape(int32_t state) { NextOrTimeUp(state, kEscape); }
   void Gen(int32_t which, int32_t n = 0);
 };
 
@@ -64,8 +52,6 @@ class EnemyType12 : public EnemyBase {
 
   using EnemyBase::Script;  // EObjBase's behaviour handler, beside the accessor
   EnemyType12Behavior& Script() { return script_; }
-  bool OutOfTime() const { return framesAlive > chainFrameLimit; }
-  using EObjBase::KillList;
 
   EfxSpriteDesc smoke;
   // The vents: parts 94 down to 87.

@@ -11,7 +11,7 @@ int32_t EnemyType12::Init(SProcArg arg) {
   angles[0] = -0.1f;
   for (int i = 0; i < 8; ++i) vents[i] = NodePoint(this, 94 - i);
   script_.position = position;
-  script_.owner = this;
+  script_.enemy = this;
   script_.Enter();
   smoke = EfxSpriteDesc{&SprEfx00_4KeysC[0], {0.5f, 0.5f, 0.5f, 0.1f}, {0.4f, 0.4f, 0.4f, 0.5f}, 10, 50};
   g_MapMng.armedT = kLoopTo;

@@ -3,6 +3,7 @@
 #include <new>
 
 #include "game/enemy/BossKit.h"
+#include "game/enemy/BossSteps.h"
 #include "game/enemy/EnemyToolkit.h"
 #include "game/enemy/boss12/Boss12.h"
 #include "game/stage/MapMng.h"
@@ -54,16 +55,8 @@ void EnemyType12Behavior::Gen(int32_t which, int32_t n) {
   ShotGenArgs a = kRows[which];
   a.motion = ParamTable::FindValue(kStagePath[which]);
   if (which >= K) a.angle += 0.02f * float(n);  // the turning volleys
-  AddShotGen(owner, position, a, owner);
+  AddShotGen(enemy, position, a, enemy);
 }
-
-bool EnemyType12Behavior::Completed(uint32_t n) const { return owner->animator.count >= n; }
-
-void EnemyType12Behavior::SetHome() {
-  for (int i = 0; i < 3; ++i) home[i] = position[i];
-}
-
-void EnemyType12Behavior::NextOrEscape(int32_t state) { ChangeState(owner->OutOfTime() ? kEscape : state); }
 
 bool EnemyType12Behavior::Sway(bool wide, float dir) {
   const float k = wide ? 0.0125f : 0.00625f;
@@ -91,10 +84,12 @@ int32_t EnemyType12Behavior::Handle(int32_t code, int32_t state) {
       return FanVolley(code);
     case kTurningVolleys:
       return TurningVolleys(code);
-    case kEscape:
-      return Escape(code);
+    case kEscape: {
+      static constexpr float kAway[3] = {0.0f, -700.0f, 0.0f};
+      return FlyAway(code, kAway, 120.0f);
+    }
     case EnemyBase::SCRIPT_RELEASED:
-      return Return(code);
+      return FlyHome(code, {80.0f, 2, kEscape}, home);
     case EnemyBase::SCRIPT_DEFEATED:
       return Defeated(code);
     default:
@@ -105,7 +100,7 @@ int32_t EnemyType12Behavior::Handle(int32_t code, int32_t state) {
 int32_t EnemyType12Behavior::Entrance(int32_t code) {
   if (code == CODE_ENTER) {
     frame = 0;
-    owner->body.SetDisabled(1);
+    enemy->body.SetDisabled(1);
     position[0] = 0.0f, position[1] = 640.0f, position[2] = 380.0f;
     // Up from below and behind through three keys, each tangent from its
     // neighbours.
@@ -121,19 +116,19 @@ int32_t EnemyType12Behavior::Entrance(int32_t code) {
   }
   if (code == CODE_LEAVE) {
     path.Clear();
-    owner->body.SetDisabled(0);
+    enemy->body.SetDisabled(0);
     return 1;
   }
   if (code != CODE_FRAME) return 0;
   if (!path.Advance(position, 1.0f)) ChangeState(kHover);
   if (frame == 0) {
-    owner->SetRoutePoint(0);
+    enemy->SetRoutePoint(0);
     BossSe(20, 61440);
   } else if (frame == 160) {
-    owner->SetRoutePoint(1);
+    enemy->SetRoutePoint(1);
     BossSe(21, 61440);
   } else if (frame == 300) {
-    owner->SetRoutePoint(2);
+    enemy->SetRoutePoint(2);
   }
   ++frame;
   return 1;
@@ -142,44 +137,41 @@ int32_t EnemyType12Behavior::Entrance(int32_t code) {
 int32_t EnemyType12Behavior::Hover(int32_t code) {
   if (code == CODE_ENTER) {
     frame = 0;
-    SetHome();
-    next = kSweep;
-    owner->SetRoutePoint(2);
+    SetHome(kSweep);
+    enemy->SetRoutePoint(2);
     Gen(S1);
     Gen(S2);
     Gen(S3);
     return 1;
   }
   if (code == CODE_LEAVE) {
-    owner->KillList(0);
+    KillBossGenerators(enemy);
     return 1;
   }
   if (code != CODE_FRAME) return 0;
-  position[0] = home[0] + 6.0f * std::sin(float(frame) * 0.02f * kPi / 2.0f);
-  position[1] = home[1] + 7.0f * std::sin(float(frame) * 0.025f * kPi / 2.0f);
+  BossHover(position, home, frame);
   ++frame;
-  if (owner->EveryFrames(240)) NextOrEscape(kSweep);
+  if (enemy->EveryFrames(240)) NextOrEscape(kSweep);
   return 1;
 }
 
 int32_t EnemyType12Behavior::Sweep(int32_t code) {
   if (code == CODE_ENTER) {
     frame = step = 0;
-    SetHome();
-    next = kSwayVolley;
+    SetHome(kSwayVolley);
     return 1;
   }
   if (code == CODE_LEAVE) {
-    owner->SetRoutePoint(2);
+    enemy->SetRoutePoint(2);
     return 1;
   }
   if (code != CODE_FRAME) return 0;
-  owner->EveryFrames(0);
+  enemy->EveryFrames(0);
   switch (step) {
     case 0:
     case 3:
       if (frame == 0) {
-        owner->SetRoutePoint(step == 0 ? 4 : 3);
+        enemy->SetRoutePoint(step == 0 ? 4 : 3);
         Gen(step == 0 ? A : A2);
       }
       if (Sway(true, step == 0 ? 1.0f : -1.0f)) ++step;
@@ -189,7 +181,7 @@ int32_t EnemyType12Behavior::Sweep(int32_t code) {
       if (Sway(false, step == 1 ? -1.0f : 1.0f)) ++step;
       break;
     default:
-      if (frame == 0) owner->SetRoutePoint(step == 2 ? 7 : 8);
+      if (frame == 0) enemy->SetRoutePoint(step == 2 ? 7 : 8);
       if (frame == 20) {
         Gen(B);
         Gen(C);
@@ -215,8 +207,7 @@ int32_t EnemyType12Behavior::Sways(int32_t code, int32_t state) {
   const bool volley = state == kSwayVolley;
   if (code == CODE_ENTER) {
     frame = step = 0;
-    SetHome();
-    next = volley ? kSwayStageShots : kFanVolley;
+    SetHome(volley ? kSwayStageShots : kFanVolley);
     if (volley) {
       Gen(D);
     } else {
@@ -226,20 +217,20 @@ int32_t EnemyType12Behavior::Sways(int32_t code, int32_t state) {
     return 1;
   }
   if (code == CODE_LEAVE) {
-    owner->KillList(0);
+    KillBossGenerators(enemy);
     return 1;
   }
   if (code != CODE_FRAME) return 0;
-  owner->EveryFrames(0);
+  enemy->EveryFrames(0);
   switch (step) {
     case 0:
     case 2:
-      if (frame == 0) owner->SetRoutePoint(step == 0 ? 4 : 3);
+      if (frame == 0) enemy->SetRoutePoint(step == 0 ? 4 : 3);
       if (Sway(true, step == 0 ? 1.0f : -1.0f)) ++step;
       break;
     case 1:
     case 3: {
-      if (volley && frame == 100) owner->KillList(0);
+      if (volley && frame == 100) KillBossGenerators(enemy);
       if (Sway(false, step == 1 ? -1.0f : 1.0f)) {
         if (volley && step == 1) Gen(D);
         ++step;
@@ -256,29 +247,28 @@ int32_t EnemyType12Behavior::Sways(int32_t code, int32_t state) {
 int32_t EnemyType12Behavior::FanVolley(int32_t code) {
   if (code == CODE_ENTER) {
     frame = 0;
-    SetHome();
-    next = kTurningVolleys;
+    SetHome(kTurningVolleys);
     return 1;
   }
   if (code == CODE_LEAVE) {
-    owner->KillList(0);
+    KillBossGenerators(enemy);
     return 1;
   }
   if (code != CODE_FRAME) return 0;
-  owner->EveryFrames(0);
+  enemy->EveryFrames(0);
   switch (frame) {
     case 0:
-      owner->SetRoutePoint(9);
+      enemy->SetRoutePoint(9);
       break;
     case 40:
-      owner->SetRoutePoint(10);
+      enemy->SetRoutePoint(10);
       for (int32_t g : {G, H, I, J}) Gen(g);
       break;
     case 150:
-      owner->SetRoutePoint(11);
+      enemy->SetRoutePoint(11);
       break;
     case 170:
-      owner->SetRoutePoint(2);
+      enemy->SetRoutePoint(2);
       break;
     case 240:
       NextOrEscape(kTurningVolleys);
@@ -293,13 +283,12 @@ int32_t EnemyType12Behavior::FanVolley(int32_t code) {
 int32_t EnemyType12Behavior::TurningVolleys(int32_t code) {
   if (code == CODE_ENTER) {
     frame = step = 0;
-    SetHome();
-    next = kHover;
-    owner->SetRoutePoint(2);
+    SetHome(kHover);
+    enemy->SetRoutePoint(2);
     return 1;
   }
   if (code == CODE_LEAVE) {
-    owner->KillList(0);
+    KillBossGenerators(enemy);
     return 1;
   }
   if (code != CODE_FRAME) return 0;
@@ -307,66 +296,24 @@ int32_t EnemyType12Behavior::TurningVolleys(int32_t code) {
     for (int32_t g : {K, L, M}) Gen(g, step);
     ++step;
   }
-  if (frame == 0) owner->SetRoutePoint(9);
-  if (frame == 40) owner->SetRoutePoint(10);
-  if (frame == 270) owner->SetRoutePoint(11);
-  if (frame == 290) owner->SetRoutePoint(2);
+  if (frame == 0) enemy->SetRoutePoint(9);
+  if (frame == 40) enemy->SetRoutePoint(10);
+  if (frame == 270) enemy->SetRoutePoint(11);
+  if (frame == 290) enemy->SetRoutePoint(2);
   ++frame;
-  if (owner->EveryFrames(290)) NextOrEscape(kHover);
+  if (enemy->EveryFrames(290)) NextOrEscape(kHover);
   return 1;
 }
 
-int32_t EnemyType12Behavior::Return(int32_t code) {
-  if (code == CODE_ENTER) {
-    if (owner->OutOfTime()) {
-      ChangeState(kEscape);
-      return 1;
-    }
-    frame = 0;
-    PathTo(path, position, home, 80.0f);
-    owner->SetRoutePoint(2);
-    return 1;
-  }
-  if (code == CODE_LEAVE) {
-    owner->everyCounter = 0;
-    path.Clear();
-    return 1;
-  }
-  if (code != CODE_FRAME) return 0;
-  if (!path.Advance(position, 1.0f)) ChangeState(next);
-  return 1;
-}
-
-int32_t EnemyType12Behavior::Escape(int32_t code) {
-  if (code == CODE_ENTER) {
-    frame = 0;
-    owner->grabMode = EObjBase::GRAB_DEFEATED;
-    owner->body.Detach();
-    owner->SetRoutePoint(2);
-    owner->KillList(0);
-    static constexpr float kAway[3] = {0.0f, -700.0f, 0.0f};
-    PathTo(path, position, kAway, 120.0f);
-    return 1;
-  }
-  if (code == CODE_LEAVE) {
-    path.Clear();
-    return 1;
-  }
-  if (code != CODE_FRAME) return 0;
-  if (path.Advance(position, 1.0f)) return 1;
-  g_MapMng.StartTransition(1.0f, 30);
-  g_MapMng.armed = 0;
-  owner->Kill(0);
-  return 1;
-}
+void EnemyType12Behavior::AwayEnter() { enemy->SetRoutePoint(2); }
 
 int32_t EnemyType12Behavior::Defeated(int32_t code) {
   if (code == CODE_ENTER) {
     frame = step = 0;
-    for (int32_t l = 0; l < owner->ListCount(); ++l) owner->KillList(l);
-    owner->framesAlive = 0;
-    owner->SetRoutePoint(12);
-    BossPartsObject::Attach(owner, new (std::nothrow) BossPartsObjectT12(&owner->model));
+    KillBossChildren(enemy);
+    enemy->framesAlive = 0;
+    enemy->SetRoutePoint(12);
+    BossPartsObject::Attach(enemy, new (std::nothrow) BossPartsObjectT12(&enemy->model));
     return 1;
   }
   if (code != CODE_FRAME) return code == CODE_LEAVE;
@@ -377,8 +324,8 @@ int32_t EnemyType12Behavior::Defeated(int32_t code) {
     ++frame;
   }
   static constexpr uint32_t kTimes[3] = {1, 3, 1};
-  if (step < 3 && Completed(kTimes[step])) {
-    owner->SetRoutePoint(uint32_t(13 + step));
+  if (step < 3 && SegmentDone(kTimes[step])) {
+    enemy->SetRoutePoint(uint32_t(13 + step));
     ++step;
   }
   return 1;

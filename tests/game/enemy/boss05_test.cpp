@@ -86,10 +86,10 @@ TEST(Boss05, SprayFiresFor250StepsAndSettlesAt280) {
   ASSERT_NE(r.boss, nullptr);
   auto& s = r.boss->Script();
   while (s.GetState() != EnemyType5Behavior::STATE_SPRAY) ASSERT_GT(r.UntilNext(), 0);
-  while (s.subStep != 2) r.m.rig.Run(1);
-  ASSERT_EQ(s.step, 0);
+  while (s.step != 2) r.m.rig.Run(1);
+  ASSERT_EQ(s.frame, 0);
   int frames = 0;
-  while (s.subStep == 2 && frames < 400) r.m.rig.Run(1), ++frames;
+  while (s.step == 2 && frames < 400) r.m.rig.Run(1), ++frames;
   EXPECT_EQ(frames, 280);
   EXPECT_EQ(r.boss->routeCursorIndex, int32_t(EnemyType5Behavior::SEG_SETTLE));
   EXPECT_FLOAT_EQ(r.boss->animator.speed, 0.25f);
@@ -104,15 +104,15 @@ TEST(Boss05, SprayVolleysAndTheGeneratorBarrage) {
   ASSERT_NE(r.boss, nullptr);
   auto& s = r.boss->Script();
   while (s.GetState() != EnemyType5Behavior::STATE_SPRAY) ASSERT_GT(r.UntilNext(), 0);
-  while (s.subStep != 2) r.m.rig.Run(1);
-  ASSERT_EQ(s.step, 0);
+  while (s.step != 2) r.m.rig.Run(1);
+  ASSERT_EQ(s.frame, 0);
   int volleys = 0;
   std::vector<int> counts, want;
   for (int k = 0; k < 280; ++k) {
     EShotMan::ClearAll(0);
     const uint32_t seed = 12345u + 7919u * uint32_t(k);
     plat::SRand(seed);
-    const int32_t step = s.step;
+    const int32_t step = s.frame;
     r.m.rig.Run(1);
     std::vector<int32_t> codes;  // batch << 8 | kind
     for (HitBody* b = HitGroupTable[EShotMan::kHitGroup].Head(); b != nullptr; b = b->NextBody()) {
@@ -135,11 +135,11 @@ TEST(Boss05, SprayVolleysAndTheGeneratorBarrage) {
   }
   EXPECT_EQ(volleys, 50);
   EXPECT_EQ(counts, want);
-  EXPECT_EQ(s.subStep, 3);
+  EXPECT_EQ(s.step, 3);
   // State 5: the 96 generators on muzzle 36 in the frame its fire stretch
   // starts.
   while (s.GetState() != EnemyType5Behavior::STATE_VOLLEY) ASSERT_GT(r.UntilNext(), 0);
-  while (s.subStep != 2) r.m.rig.Run(1);
+  while (s.step != 2) r.m.rig.Run(1);
   const std::vector<EShotGen*> gens = enemytest::LiveGens(r.boss);
   ASSERT_EQ(gens.size(), 96u);
   enemytest::ExpectGen(*gens[0], ShotTuple{0x101, 5, 0x204, 0x204, 0, 0, 0, 9.0f, 9.0f, 19, 1.0f, 1, 0, 2, 2000, 0,
@@ -193,7 +193,7 @@ TEST(Boss05, FanEmittersArmPairsAndFlames) {
       const float aim = std::atan2(PlayerPos.y - f->origin[1], PlayerPos.x - f->origin[0]) / 6.2831855f;
       EXPECT_NEAR(f->centre, aim, 1e-5f);
     }
-    step = s.step;
+    step = s.frame;
     r.m.rig.Run(1);
   }
   EXPECT_EQ(made, (std::vector<int32_t>{0, 90, 180}));
@@ -205,8 +205,8 @@ TEST(Boss05, FanEmittersArmPairsAndFlames) {
                                           0, 0, 0, 0, -1, -1, 0});
   }
   int pairs = 0;
-  while (s.GetState() == EnemyType5Behavior::STATE_PAIRS && s.step < 131) {
-    const int32_t k = s.step;
+  while (s.GetState() == EnemyType5Behavior::STATE_PAIRS && s.frame < 131) {
+    const int32_t k = s.frame;
     EShotMan::ClearAll(0);
     r.m.rig.Run(1);
     const auto got = Flying(0x203);
@@ -231,7 +231,7 @@ TEST(Boss05, FanEmittersArmPairsAndFlames) {
   // Its first frame (step 0) has fired.
   int flames = 0;
   for (int n = 1; n < 122 && s.GetState() == EnemyType5Behavior::STATE_FLAMES; ++n) {
-    const int32_t k = s.step, sub = s.subStep;
+    const int32_t k = s.frame, sub = s.step;
     EShotMan::ClearAll(0);
     r.m.rig.Run(1);
     const auto got = Flying(0x509);
@@ -357,12 +357,12 @@ TEST(Boss05, SoundsOfItsEntryTransformationSprayAndDefeat) {
   ASSERT_EQ(s.GetState(), EnemyType5Behavior::STATE_SPRAY);
   EXPECT_TRUE(testsupport::SoundPlayed(se, 55));
   testsupport::LoopSound(se, 55);
-  for (int k = 0; k < 2000 && s.subStep < 2; ++k) {
+  for (int k = 0; k < 2000 && s.step < 2; ++k) {
     EXPECT_FALSE(testsupport::SoundPlayed(se, 10));
     EXPECT_TRUE(testsupport::SoundPlaying(se, 55));
     f.Step();
   }
-  ASSERT_EQ(s.subStep, 2);
+  ASSERT_EQ(s.step, 2);
   EXPECT_TRUE(testsupport::SoundPlayed(se, 10));
   EXPECT_FALSE(testsupport::SoundPlaying(se, 55));
   EXPECT_TRUE(testsupport::SoundPlaying(se, 46));

@@ -198,7 +198,7 @@ TEST(Boss06, DefeatBeforeItsPodsCameEndsTheBody) {
     if (frames == 1) { EXPECT_EQ(g_MapMng.armed, 0); }
     if (LiveProc(h) != nullptr) { EXPECT_EQ(g_EnemySet.paused, 1); }
     if (LiveProc(h) == nullptr) break;
-    last = {r.boss->Script().subStep, r.boss->Script().frame};
+    last = {r.boss->Script().step, r.boss->Script().frame};
     if (blast < 0 && last.first == 3) blast = frames;
   }
   // Ended by its explosion (made in the frame sub-step 3 starts, its first
@@ -230,7 +230,7 @@ TEST(Boss06, WithoutAnExplosionItsLastStepEndsTheBody) {
   r.boss->SendEvent(EObjBase::EV_DEFEATED, 0);
   std::pair<int32_t, int32_t> last;
   for (int frames = 0; LiveProc(h) != nullptr && frames < 2000; ++frames) {
-    last = {r.boss->Script().subStep, r.boss->Script().frame};
+    last = {r.boss->Script().step, r.boss->Script().frame};
     r.m.rig.Run(1);
   }
   EXPECT_EQ(LiveProc(h), nullptr);

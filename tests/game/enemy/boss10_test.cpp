@@ -114,9 +114,9 @@ TEST(Boss10, ClimbRingsAtCount128) {
   SRsc* se = testsupport::EffectBank();
   testsupport::MarkSound(se, 36);
   auto& s = boss->Script();
-  for (int f = 0; f < 2000 && !(s.subStep == 1 && s.count == 128); ++f) w.Step();
+  for (int f = 0; f < 2000 && !(s.step == 1 && s.frame == 128); ++f) w.Step();
   ASSERT_EQ(s.GetState(), 0);
-  ASSERT_EQ(s.count, 128);
+  ASSERT_EQ(s.frame, 128);
   EXPECT_FALSE(testsupport::SoundPlayed(se, 36));
   w.Step();
   EXPECT_TRUE(testsupport::SoundPlayed(se, 36));
@@ -191,10 +191,10 @@ TEST(Boss10, ClimbPathAndItsRoarFrames) {
   EXPECT_EQ(boss->body.disabled, 1);
   SRsc* se = testsupport::EffectBank();
   int roars = 0, frames = 0;
-  for (int k = 0; k < 3000 && s.GetState() == S::kClimb && s.subStep == 0; ++k) {
+  for (int k = 0; k < 3000 && s.GetState() == S::kClimb && s.step == 0; ++k) {
     const int32_t alive = boss->framesAlive;
     const int32_t v = int32_t(boss->animator.value);
-    const int32_t count = s.count;
+    const int32_t count = s.frame;
     // Stopped first: a play is not restarted within a frame's length of
     // sound, which the quick frames here would fall inside.
     testsupport::StopSound(se, 42);
@@ -208,18 +208,18 @@ TEST(Boss10, ClimbPathAndItsRoarFrames) {
     const float t = float(count) / 130.0f;
     EXPECT_NEAR(p[1], 3358.0f * t - 4000.0f, 1e-2f) << count;
     EXPECT_NEAR(p[2], 4170.0f - 1146.0f * t, 1e-2f) << count;
-    EXPECT_EQ(s.count, count < 60 ? count + 1 : 60);
+    EXPECT_EQ(s.frame, count < 60 ? count + 1 : 60);
   }
   EXPECT_GT(roars, 0);
   EXPECT_GT(frames, 60);
-  ASSERT_EQ(s.subStep, 1);
+  ASSERT_EQ(s.step, 1);
   // Its second stretch carries the count on from 60, the place held at
   // t = 1 (0, -642, 3024) from count 130.
-  for (int k = 0; k < 2000 && s.GetState() == S::kClimb && s.subStep == 1; ++k) {
-    const int32_t count = s.count;
+  for (int k = 0; k < 2000 && s.GetState() == S::kClimb && s.step == 1; ++k) {
+    const int32_t count = s.frame;
     b.w.Step();
-    if (s.subStep != 1) break;
-    EXPECT_EQ(s.count, count + 1);
+    if (s.step != 1) break;
+    EXPECT_EQ(s.frame, count + 1);
     const float t = std::fmin(float(count) / 130.0f, 1.0f);
     EXPECT_NEAR(p[1], 3358.0f * t - 4000.0f, 1e-2f) << count;
     EXPECT_NEAR(p[2], 4170.0f - 1146.0f * t, 1e-2f) << count;
@@ -238,7 +238,7 @@ TEST(Boss10, LasersPointWhereTheTurningMatrixLeftThem) {
   ASSERT_TRUE(b.ok);
   EnemyType10* boss = b.boss;
   auto& s = boss->Script();
-  for (int k = 0; k < 4000 && !(s.GetState() == S::kLasers && s.subStep == 2); ++k) {
+  for (int k = 0; k < 4000 && !(s.GetState() == S::kLasers && s.step == 2); ++k) {
     b.w.Step();
     b.w.G()->lives = 3;
   }
@@ -324,7 +324,7 @@ TEST(Boss10, ArrowTourStretchesSwayAndEmitters) {
   std::vector<int> triples;  // sub-steps at whose end 21 fresh emitters stood
   const float* p = boss->GetPosition();
   for (int k = 0; k < 4000 && s.GetState() == S::kArrowTour; ++k) {
-    const int32_t cursor = boss->routeCursorIndex, sub = s.subStep;
+    const int32_t cursor = boss->routeCursorIndex, sub = s.step;
     const float x = p[0];
     const int before = bossfight::CountChildren<BossArrowEmitter>(boss, 0);
     b.w.Step();
