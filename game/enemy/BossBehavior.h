@@ -41,9 +41,17 @@ class BossBehavior : public Behavior {
   // The attack's start: the boss hovers and returns where it stands now, and
   // `after` follows the flight home.
   void SetHome(int32_t after);
+  // SetHome with the frame count and the sub-step from 0: the start of an
+  // attack in a fixed cycle.
+  void BeginAttack(int32_t after) {
+    frame = step = 0;
+    SetHome(after);
+  }
   // The end of an attack: out of time, `timeUp` (kDefeat: the defeat);
   // else `state`.
   void NextOrTimeUp(int32_t state, int32_t timeUp);
+  // The end of an attack that, out of time, ends in the boss's defeat.
+  void EndAttack(int32_t state) { NextOrTimeUp(state, kDefeat); }
   // The body's animation segment has run through `times` times.
   bool SegmentDone(uint32_t times = 1) { return Body()->animator.count >= times; }
   // The boss trembles where it stands: up to 1.5 each way in x and y (two
@@ -64,7 +72,8 @@ class BossBehavior : public Behavior {
   virtual void HomeFrame() {}
 
   // The pause before the next attack: the boss idles until its animation
-  // segment has run through once more, then changes to `next`.
+  // segment has run through once more, then changes to `next`. A new attack
+  // thus starts where a motion starts, not in the middle of one.
   int32_t WaitSegment(int32_t code);
 
   // The escape of a boss out of time: it can no longer be caught or hit, its

@@ -15,5 +15,5 @@ void BossStopSe(int32_t n) {
 }
 
 void BossScreenRamp(float level, int32_t frames) {
-  if (Game* g = GetGame()) g->RampValue(7, level, frames);
+  if (Game* g = GetGame()) g->RampValue(Game::kFadeLayerFlash, level, frames);
 }

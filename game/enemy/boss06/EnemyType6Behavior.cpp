@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "game/core/Game.h"
 #include "game/effect/EfxMan.h"
 #include "game/effect/RandF.h"
 #include "game/enemy/BossScript.h"
@@ -379,7 +378,7 @@ int32_t EnemyType6Behavior::Defeated(int32_t code) {
       armSpread = 80.0f, cableFactor = 0.75f;
       g_MapMng.armed = 0;
       enemy->SetMove(230.0f, 234.0f, 0, 0.5f);
-      if (Game* g = GetGame()) g->RampValue(7, 2.0f, 0);
+      BossScreenRamp(2.0f, 0);
       return 1;
     }
     case CODE_FRAME:
@@ -393,7 +392,7 @@ int32_t EnemyType6Behavior::Defeated(int32_t code) {
     case 0:
       ++frame;
       if (frame == 5)
-        if (Game* g = GetGame()) g->RampValue(7, 1.0f, 0);
+        BossScreenRamp(1.0f, 0);
       Shake();
       if (frame == 8) enemy->SetMove(234.0f, 240.0f, 1, 0.5f);
       if (frame == 56) enemy->SetMove(240.0f, 250.0f, 0, 0.5f);

@@ -129,7 +129,7 @@ int32_t EnemyType7Behavior::Sway(int32_t code) {
       path.Advance(position, 1.0f);
       if (enemy->EveryFrames(300)) {
         enemy->SetRoutePoint(0);
-        EndAttack();
+        EndAttack(EnemyBase::SCRIPT_RELEASED);
       }
       return 1;
     }
@@ -165,7 +165,7 @@ int32_t EnemyType7Behavior::Sweep(int32_t code) {
       }
       ++twinCounter;
       ++frame;
-      if (enemy->EveryFrames(300)) EndAttack();
+      if (enemy->EveryFrames(300)) EndAttack(EnemyBase::SCRIPT_RELEASED);
       return 1;
     case CODE_LEAVE:
       KillBossGenerators(enemy);
@@ -222,7 +222,7 @@ int32_t EnemyType7Behavior::Comets(int32_t code) {
       path.Advance(position, 1.0f);
       if (enemy->EveryFrames(910)) {
         enemy->SetRoutePoint(0);
-        EndAttack();
+        EndAttack(EnemyBase::SCRIPT_RELEASED);
       }
       return 1;
     }
@@ -252,7 +252,7 @@ int32_t EnemyType7Behavior::Barrage(int32_t code) {
         }
       }
       ++frame;
-      if (enemy->EveryFrames(360)) EndAttack();
+      if (enemy->EveryFrames(360)) EndAttack(EnemyBase::SCRIPT_RELEASED);
       return 1;
     case CODE_LEAVE:
       KillBossGenerators(enemy);

@@ -42,9 +42,6 @@ class EnemyType7Behavior : public BossBehaviorOf<EnemyType7> {
   int32_t Comets(int32_t code);
   int32_t Barrage(int32_t code);
   int32_t Defeated(int32_t code);
-  // An attack's end through the body's frame divider: defeat when the time
-  // is up, else the return move.
-  void EndAttack() { NextOrTimeUp(EnemyBase::SCRIPT_RELEASED, kDefeat); }
   // The thunder generator of the scripts on this behaviour's manager, from
   // the body's position.
   void Thunder(float length, float aFrom, float aTo, float bFrom, float bTo, float v1, float v2, int32_t v3,

@@ -6,7 +6,6 @@
 #include "game/effect/EfxMath.h"
 #include "game/effect/EfxTables.h"
 #include "game/effect/RandF.h"
-#include "game/enemy/BossCycle.h"
 #include "game/enemy/BossKit.h"
 #include "game/enemy/BossScript.h"
 #include "game/enemy/BossSteps.h"
@@ -77,7 +76,7 @@ int32_t EnemyType13Behavior::Handle(int32_t code, int32_t state) {
 }
 
 void EnemyType13Behavior::EnterAttack(int32_t then) {
-  BeginAttack(*this, then);
+  BeginAttack(then);
   fight = 1;
 }
 
@@ -184,7 +183,7 @@ int32_t EnemyType13Behavior::TwinStreams(int32_t code) {
     case CODE_FRAME:
       BossHover(position, home, frame);
       ++frame;
-      if (enemy->EveryFrames(180)) EndAttack(*this, ORBIT);
+      if (enemy->EveryFrames(180)) EndAttack(ORBIT);
       return 1;
     case CODE_LEAVE:
       KillBossGenerators(enemy);
@@ -243,7 +242,7 @@ int32_t EnemyType13Behavior::Orbit(int32_t code) {
         });
         fight = 0;
         next = LOOP;
-        EndAttack(*this, EnemyBase::SCRIPT_RELEASED);
+        EndAttack(EnemyBase::SCRIPT_RELEASED);
       }
       return 1;
     }
@@ -309,7 +308,7 @@ int32_t EnemyType13Behavior::Loop(int32_t code) {
         SatellitesLeave(enemy);
         fight = 0;
         next = STREAMS;
-        EndAttack(*this, EnemyBase::SCRIPT_RELEASED);
+        EndAttack(EnemyBase::SCRIPT_RELEASED);
       }
       return 1;
     }
@@ -336,7 +335,7 @@ int32_t EnemyType13Behavior::Streams(int32_t code) {
       if (frame == 500) {
         fight = 1;
         next = RINGS;
-        EndAttack(*this, INTERLUDE);
+        EndAttack(INTERLUDE);
       }
       ++frame;
       return 1;
@@ -369,7 +368,7 @@ int32_t EnemyType13Behavior::Rings(int32_t code) {
       if (frame == 30) enemy->SetRoutePoint(14);
       if (frame == 242) enemy->SetRoutePoint(15);
       ++frame;
-      if (enemy->EveryFrames(270)) EndAttack(*this, SWING);
+      if (enemy->EveryFrames(270)) EndAttack(SWING);
       return 1;
     case CODE_LEAVE:
       enemy->SetRoutePoint(0);
@@ -427,7 +426,7 @@ int32_t EnemyType13Behavior::Swing(int32_t code) {
                                 10, turn, 2.0f, 2.0f, nullptr, nullptr, 0.0f, 1, enemy);
         }
         if (m == 45) satellites.ForEach([this](BossOption2D& o, int) { AddShotGen(enemy, o.Position(), kG7, &o); });
-        if (!path.Advance(position, 1.0f)) EndAttack(*this, LASERS);
+        if (!path.Advance(position, 1.0f)) EndAttack(LASERS);
         ++frame;
       }
       if (count == 0) enemy->SetRoutePoint(17);
@@ -475,7 +474,7 @@ int32_t EnemyType13Behavior::Lasers(int32_t code) {
           }
         }
       } else if (frame >= 500) {
-        EndAttack(*this, TWIN_STREAMS);
+        EndAttack(TWIN_STREAMS);
       }
       ++frame;
       return 1;

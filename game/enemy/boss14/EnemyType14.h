@@ -40,7 +40,6 @@ class EnemyType14Behavior : public BossBehaviorOf<EnemyType14> {
   float pathPoints[4][4] = {};
   // The loop's clock of the body's motions, which runs round within it.
   int32_t motionClock = 0;
-  uint32_t waitTarget = 0;
   ChildSlots<BossOption2D, kSatellites> satellites;
   float angleA = 0.0f;
   float orbit = 0.0f;

@@ -5,7 +5,6 @@
 #include "game/effect/EfxMan.h"
 #include "game/effect/EfxMath.h"
 #include "game/effect/RandF.h"
-#include "game/enemy/BossCycle.h"
 #include "game/enemy/BossKit.h"
 #include "game/enemy/BossScript.h"
 #include "game/enemy/BossSteps.h"
@@ -62,7 +61,7 @@ int32_t EnemyType14Behavior::Handle(int32_t code, int32_t state) {
     case CHARGE:
       return Charge(code);
     case WAIT:
-      return WaitForMotion(*this, code, waitTarget);
+      return WaitSegment(code);
     case EnemyBase::SCRIPT_RELEASED:
       return ReturnHome(code);
     case EnemyBase::SCRIPT_DEFEATED:
@@ -73,7 +72,7 @@ int32_t EnemyType14Behavior::Handle(int32_t code, int32_t state) {
 }
 
 void EnemyType14Behavior::EndOfAttack(int32_t n, int32_t state) {
-  if (enemy->EveryFrames(n)) EndAttack(*this, state);
+  if (enemy->EveryFrames(n)) EndAttack(state);
 }
 
 int32_t EnemyType14Behavior::Entrance(int32_t code) {
@@ -101,7 +100,7 @@ int32_t EnemyType14Behavior::Entrance(int32_t code) {
 int32_t EnemyType14Behavior::Rings(int32_t code) {
   switch (code) {
     case CODE_ENTER: {
-      BeginAttack(*this, LOOP);
+      BeginAttack(LOOP);
       enemy->SetRoutePoint(0);
       BossVoice(kVoiceRings);
       ShotGenArgs g = Gen();
@@ -146,7 +145,7 @@ void EnemyType14Behavior::LoopBurst(bool mirrored) {
 int32_t EnemyType14Behavior::Loop(int32_t code) {
   switch (code) {
     case CODE_ENTER: {
-      BeginAttack(*this, PETALS);
+      BeginAttack(PETALS);
       motionClock = 0;
       enemy->SetRoutePointEx(0, 0.1666f);
       BossVoice(kVoiceLoop);
@@ -206,7 +205,7 @@ int32_t EnemyType14Behavior::Loop(int32_t code) {
 int32_t EnemyType14Behavior::Petals(int32_t code) {
   switch (code) {
     case CODE_ENTER:
-      BeginAttack(*this, SATELLITES);
+      BeginAttack(SATELLITES);
       enemy->SetRoutePoint(0);
       angleA = 0.0f;
       return 1;
@@ -241,7 +240,7 @@ int32_t EnemyType14Behavior::Petals(int32_t code) {
 int32_t EnemyType14Behavior::Satellites(int32_t code) {
   switch (code) {
     case CODE_ENTER: {
-      BeginAttack(*this, BOWS);
+      BeginAttack(BOWS);
       enemy->SetRoutePoint(0);
       orbit = 0.0f;
       satellites.Clear();
@@ -294,7 +293,7 @@ int32_t EnemyType14Behavior::Satellites(int32_t code) {
 int32_t EnemyType14Behavior::Bows(int32_t code) {
   switch (code) {
     case CODE_ENTER:
-      BeginAttack(*this, CHARGE);
+      BeginAttack(CHARGE);
       enemy->SetRoutePoint(0);
       angleA = 0.0f;
       return 1;
@@ -328,7 +327,7 @@ int32_t EnemyType14Behavior::Bows(int32_t code) {
 int32_t EnemyType14Behavior::Charge(int32_t code) {
   switch (code) {
     case CODE_ENTER:
-      BeginAttack(*this, RINGS);
+      BeginAttack(RINGS);
       enemy->SetRoutePoint(0);
       BossVoice(kVoiceCharge);
       return 1;
@@ -380,11 +379,9 @@ int32_t EnemyType14Behavior::Charge(int32_t code) {
 }
 
 int32_t EnemyType14Behavior::ReturnHome(int32_t code) {
-  const int32_t r = FlyHome(code, {80.0f, kKeepRoute, kDefeat}, home);
   // Motion 0 is set only when another motion is on: the charge starts it
   // on its own last frame, and setting it again would restart its run.
-  if (code == CODE_ENTER && !BossTimeUp(enemy) && enemy->routeCursorIndex != 0) enemy->SetRoutePoint(0);
-  return r;
+  return FlyHome(code, {80.0f, 0, kDefeat, true}, home);
 }
 
 int32_t EnemyType14Behavior::Defeat(int32_t code) {

@@ -45,6 +45,7 @@ class EnemyType15Behavior : public BossBehaviorOf<EnemyType15> {
 
   // The volleys of the twin fans' two fans.
   int32_t fanA = 0, fanB = 0;
+  // The motion count the defeat waits for.
   uint32_t waitTarget = 0;
   BossOption3D options[2];
   ChildSlots<BossOption2D, 6> curtain;
@@ -63,7 +64,6 @@ class EnemyType15Behavior : public BossBehaviorOf<EnemyType15> {
   int32_t Rings(int32_t code);
   int32_t Defeat(int32_t code);
   void CurtainStep();
-  bool SegmentDone() const;
   // The model satellites keep their places on the way home.
   void HomeFrame() override { PlaceOptions(); }
   // Home, the boss waits for its motion to complete before the next attack.

@@ -8,7 +8,6 @@
 #include "game/effect/EfxMath.h"
 #include "game/effect/EfxTables.h"
 #include "game/effect/RandF.h"
-#include "game/enemy/BossCycle.h"
 #include "game/enemy/BossKit.h"
 #include "game/enemy/BossScript.h"
 #include "game/enemy/BossSteps.h"
@@ -70,7 +69,7 @@ int32_t EnemyType15Behavior::Handle(int32_t code, int32_t state) {
     case RINGS: return Rings(code);
     case WAIT:
       if (code == CODE_FRAME) PlaceOptions();
-      return WaitForMotion(*this, code, waitTarget);
+      return WaitSegment(code);
     case EnemyBase::SCRIPT_RELEASED: return FlyHome(code, {60.0f, 2, kDefeat}, home);
     case EnemyBase::SCRIPT_DEFEATED: return Defeat(code);
     default: return 0;
@@ -82,8 +81,6 @@ void EnemyType15Behavior::PlaceOptions(float rate) {
     if (LiveProc(SHandle<BossOption3D>(&options[i])) != nullptr)
       options[i].SetPolarTarget(i == 0 ? 0.12f : 0.38f, 100.0f, rate);
 }
-
-bool EnemyType15Behavior::SegmentDone() const { return enemy->animator.count > 0; }
 
 int32_t EnemyType15Behavior::Descent(int32_t code) {
   static constexpr float kStation[4] = {0.0f, -80.0f, 0.0f, 1.0f};
@@ -142,7 +139,7 @@ int32_t EnemyType15Behavior::Descent(int32_t code) {
 
 int32_t EnemyType15Behavior::TwinFans(int32_t code) {
   if (code == CODE_ENTER) {
-    BeginAttack(*this, ORBITING);
+    BeginAttack(ORBITING);
     fanA = fanB = 0;
     angleA = 0.7f, angleB = 0.625f;
     enemy->SetRoutePoint(2);
@@ -176,13 +173,13 @@ int32_t EnemyType15Behavior::TwinFans(int32_t code) {
       }
     }
   }
-  if (++frame > 300) EndAttack(*this, WAIT);
+  if (++frame > 300) EndAttack(WAIT);
   return 1;
 }
 
 int32_t EnemyType15Behavior::Orbiting(int32_t code) {
   if (code == CODE_ENTER) {
-    BeginAttack(*this, FLOWERS);
+    BeginAttack(FLOWERS);
     angleA = 0.0f, angleB = 0.5f;
     enemy->SetRoutePoint(2);
     return 1;
@@ -206,13 +203,13 @@ int32_t EnemyType15Behavior::Orbiting(int32_t code) {
   Shot(4, options[0].Position(), angleA - 0.25f, 4.0f, -1, m);
   Shot(0x204, options[1].Position(), angleB + 0.25f, 4.0f, -1, m);
   ++frame;
-  if (enemy->EveryFrames(600)) EndAttack(*this, WAIT);
+  if (enemy->EveryFrames(600)) EndAttack(WAIT);
   return 1;
 }
 
 int32_t EnemyType15Behavior::Flowers(int32_t code) {
   if (code == CODE_ENTER) {
-    BeginAttack(*this, DOUBLE_FANS);
+    BeginAttack(DOUBLE_FANS);
     step = 0;
     angleA = 0.25f;
     enemy->SetRoutePoint(2);
@@ -248,13 +245,13 @@ int32_t EnemyType15Behavior::Flowers(int32_t code) {
       break;
   }
   ++frame;
-  if (enemy->EveryFrames(390)) EndAttack(*this, WAIT);
+  if (enemy->EveryFrames(390)) EndAttack(WAIT);
   return 1;
 }
 
 int32_t EnemyType15Behavior::DoubleFans(int32_t code) {
   if (code == CODE_ENTER) {
-    BeginAttack(*this, CURTAIN);
+    BeginAttack(CURTAIN);
     step = 0;
     angleA = 0.0f;
     enemy->SetRoutePoint(11);
@@ -277,14 +274,14 @@ int32_t EnemyType15Behavior::DoubleFans(int32_t code) {
     if (enemy->EveryFrames(120)) enemy->SetRoutePoint(13), step = 2;
   } else if (SegmentDone()) {
     enemy->SetRoutePoint(2);
-    EndAttack(*this, WAIT);
+    EndAttack(WAIT);
   }
   return 1;
 }
 
 int32_t EnemyType15Behavior::Curtain(int32_t code) {
   if (code == CODE_ENTER) {
-    BeginAttack(*this, RINGS);
+    BeginAttack(RINGS);
     angleA = angleB = 0.0f;
     curtain.Clear();
     for (int i = 0; i < 6; ++i) {
@@ -394,7 +391,7 @@ int32_t EnemyType15Behavior::Rings(int32_t code) {
     options[1].SetPolarTarget3(0.625f, 100.0f, -50.0f, 0.06f);
   };
   if (code == CODE_ENTER) {
-    BeginAttack(*this, TWIN_FANS);
+    BeginAttack(TWIN_FANS);
     aim();
     static constexpr float kRight[4] = {1.2f, -0.5f, 0.0f, 1.0f}, kLeft[4] = {-1.2f, -0.5f, 0.0f, 1.0f};
     path.Clear();
@@ -420,7 +417,7 @@ int32_t EnemyType15Behavior::Rings(int32_t code) {
         if (k % 6 < 4) Shot(4, options[i].Position(), float(k) / 120.0f, 2.5f);
   ++frame;
   // After eight swings the boss flies home from wherever the swing left it.
-  if (enemy->animator.count > 7) EndAttack(*this, EnemyBase::SCRIPT_RELEASED);
+  if (enemy->animator.count > 7) EndAttack(EnemyBase::SCRIPT_RELEASED);
   return 1;
 }
 

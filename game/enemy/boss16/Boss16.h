@@ -32,7 +32,6 @@ class EnemyType16Behavior : public BossBehaviorOf<EnemyType16> {
 
   int32_t Handle(int32_t code, int32_t state) override;
 
-  uint32_t waitTarget = 0;
   float spiral = 0.0f;
   EThunderMan thunder;
 

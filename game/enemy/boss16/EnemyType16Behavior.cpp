@@ -6,7 +6,6 @@
 #include "game/effect/EShotMan.h"
 #include "game/effect/EThunderGen.h"
 #include "game/effect/EfxMath.h"
-#include "game/enemy/BossCycle.h"
 #include "game/enemy/BossKit.h"
 #include "game/enemy/BossSteps.h"
 #include "game/enemy/EnemyToolkit.h"
@@ -53,7 +52,7 @@ void EnemyType16Behavior::CloseToRest() {
       Motion(0);
     }
   } else if (Passes() >= 2) {
-    EndAttack(*this, next);
+    EndAttack(next);
   }
 }
 
@@ -79,7 +78,7 @@ int32_t EnemyType16Behavior::Handle(int32_t code, int32_t state) {
     case kLasers:
       return Lasers(code);
     case kWait:
-      return WaitForMotion(*this, code, waitTarget);
+      return WaitSegment(code);
     case EnemyBase::SCRIPT_RELEASED:
       return FlyHome(code, {80.0f, 0, kDefeat}, home);
     case EnemyBase::SCRIPT_DEFEATED:
@@ -111,7 +110,7 @@ int32_t EnemyType16Behavior::Entrance(int32_t code) {
 
 int32_t EnemyType16Behavior::Spirals(int32_t code) {
   if (code == CODE_ENTER) {
-    BeginAttack(*this, kThunder);
+    BeginAttack(kThunder);
     spiral = 0.0f;
     // A release during the spirals flies the boss back to the centre, not
     // to where the entrance's hover left it.
@@ -140,14 +139,14 @@ int32_t EnemyType16Behavior::Spirals(int32_t code) {
     ++frame;
     if (enemy->EveryFrames(149)) Close();
   } else if (Passes() >= 1) {
-    EndAttack(*this, next);
+    EndAttack(next);
   }
   return 1;
 }
 
 int32_t EnemyType16Behavior::Thunder(int32_t code) {
   if (code == CODE_ENTER) {
-    BeginAttack(*this, kChevrons);
+    BeginAttack(kChevrons);
     Motion(9);
     return 1;
   }
@@ -176,14 +175,14 @@ int32_t EnemyType16Behavior::Thunder(int32_t code) {
     ++frame;
     if (enemy->EveryFrames(299)) Close();
   } else if (Passes() >= 1) {
-    EndAttack(*this, next);
+    EndAttack(next);
   }
   return 1;
 }
 
 int32_t EnemyType16Behavior::Chevrons(int32_t code) {
   if (code == CODE_ENTER) {
-    BeginAttack(*this, kRings);
+    BeginAttack(kRings);
     spiral = 0.0f;
     Motion(9);
     BossVoice(59, kVoiceLevel);
@@ -216,7 +215,7 @@ int32_t EnemyType16Behavior::Chevrons(int32_t code) {
 
 int32_t EnemyType16Behavior::Rings(int32_t code) {
   if (code == CODE_ENTER) {
-    BeginAttack(*this, kStream);
+    BeginAttack(kStream);
     Motion(9);
     BossVoice(60, kVoiceLevel);
     return 1;
@@ -243,14 +242,14 @@ int32_t EnemyType16Behavior::Rings(int32_t code) {
     // The stream that follows has no wind-up: it starts from the rest
     // motion.
     Motion(0);
-    EndAttack(*this, next);
+    EndAttack(next);
   }
   return 1;
 }
 
 int32_t EnemyType16Behavior::Stream(int32_t code) {
   if (code == CODE_ENTER) {
-    BeginAttack(*this, kLasers);
+    BeginAttack(kLasers);
     BossVoice(61, kVoiceLevel);
     ShotGenArgs a = Row(0x40101, 260, 0.75f, 0, 0, 6.6f, 6.6f, 20, 1.0f, 6, 2000);
     a.motion = ParamTable::FindValue(5);
@@ -264,13 +263,13 @@ int32_t EnemyType16Behavior::Stream(int32_t code) {
   if (code != CODE_FRAME) return 0;
   BossHover(position, home, frame, 6.0f, 5.0f);
   ++frame;
-  if (enemy->EveryFrames(480)) EndAttack(*this, next);
+  if (enemy->EveryFrames(480)) EndAttack(next);
   return 1;
 }
 
 int32_t EnemyType16Behavior::Lasers(int32_t code) {
   if (code == CODE_ENTER) {
-    BeginAttack(*this, kSpirals);
+    BeginAttack(kSpirals);
     Motion(9);
     BossVoice(62, kVoiceLevel);
     return 1;
