@@ -80,7 +80,6 @@ class JvsAccessory : public AccessoryBase {
     uint8_t reply61[24];
     uint8_t output;
   };
-  const Record& GetRecord(int unit) const { return records_[unit == 1 ? 1 : 0]; }
 
  private:
   int32_t Start(AccessoryUnit& u, uint32_t op, const uint8_t* id8, uint32_t timeoutMs) override;

@@ -136,7 +136,6 @@ void JvsCancelWaits() { M().cancelWaits = true; }
 
 void JvsClosePort() { M().port.Close(); }
 
-bool JvsPortIsOpen() { return M().port.IsOpen(); }
 
 void JvsSetPortLines(plat::SerialLines* lines) {
   M().lines = lines;
@@ -233,11 +232,6 @@ int JvsSendFrame(uint8_t node) {
 int JvsSendBytes(uint8_t node, const uint8_t* bytes, size_t count) {
   if (!bytes || count == 0) return 0;
   return WriteFrame(node, bytes, count);
-}
-
-const uint8_t* JvsLastFrame(size_t* length) {
-  if (length) *length = M().lastLength;
-  return M().lastFrame;
 }
 
 void JvsReceiver::Reset() {

@@ -35,7 +35,6 @@ plat::MsClock& JvsClock();
 // Port. 1 ok, 0 failure (also when a port is already open).
 int JvsOpenPort(const char* portName);
 void JvsClosePort();
-bool JvsPortIsOpen();
 size_t JvsWritePort(const uint8_t* bytes, size_t count);
 // Reads what is waiting, at most max; with nothing waiting clears RTS, waits
 // up to kJvsByteWaitMs on the bus clock for one byte and sets RTS again.
@@ -71,8 +70,6 @@ int JvsEscapeByte(uint8_t byte, uint8_t* out2);
 int JvsSendFrame(uint8_t node);
 // The same for a frame of the given command bytes, leaving the queues alone.
 int JvsSendBytes(uint8_t node, const uint8_t* bytes, size_t count);
-// The last frame built (for tests).
-const uint8_t* JvsLastFrame(size_t* length);
 
 // Reads one reply frame addressed to the master into buffer (status first,
 // then the reports and their data; the sum is not stored). Returns the data

@@ -29,7 +29,6 @@ class SimCabIoBoard : public CabRegisterBoard {
   void AddCoins(int unit, int channel, int coins);
   void SetCoinFault(int unit, int channel, bool fault);
   int CoinCount(int unit, int channel) const;
-  bool IsOpen() const { return open_; }
   void Reset();
 
  private:

@@ -92,7 +92,6 @@ class XioDevice : public XioDeviceBase {
 
   bool IsOpened() const { return opened_ != 0; }
   AccessoryBase* GetAccessory() const { return accessory_.get(); }
-  const XioUnitRecord& Result(int unit) const { return results_[unit & 1]; }
   const XioUnitRecord& Request(int unit) const { return requests_[unit & 1]; }
   // How many board-setting requests were made (diagnostics, tests).
   uint32_t BoardSettingRequests() const { return boardSettingRequests_; }

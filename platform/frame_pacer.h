@@ -25,7 +25,6 @@ class FramePacer {
   void MarkPresentAt(int64_t ticks);
 
   int64_t LastPresent() const { return last_; }
-  bool HasPresented() const { return marked_; }
   // Largest elapsed tick count that does not yet end the wait.
   int64_t PeriodTicks() const { return periodTicks_; }
 

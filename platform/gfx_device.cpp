@@ -207,12 +207,6 @@ int GfxDevice::SetMaterial(const Material& m) {
   return kOk;
 }
 
-int GfxDevice::GetMaterial(Material* out) const {
-  if (!out) return kErrInvalidCall;
-  *out = material_;
-  return kOk;
-}
-
 int GfxDevice::SetLight(uint32_t index, const Light& light) {
   if (index >= kMaxLights) return kErrInvalidCall;
   lights_[index] = light;

@@ -269,7 +269,6 @@ class GfxBuffer : public GfxResource {
 
 class VertexBuffer : public GfxBuffer {
  public:
-  uint32_t Format() const { return fvf_; }
 
  protected:
   VertexBuffer(uint32_t size, uint32_t fvf) : GfxBuffer(size), fvf_(fvf) {}
@@ -366,7 +365,6 @@ class GfxDevice {
 
   // Lighting.
   int SetMaterial(const Material& m);
-  int GetMaterial(Material* out) const;
   int SetLight(uint32_t index, const Light& light);
   int GetLight(uint32_t index, Light* out) const;
   int LightEnable(uint32_t index, bool enable);

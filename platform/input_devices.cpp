@@ -115,11 +115,6 @@ void SetHostInputEnabled(bool enabled) {
   g_hostEnabled = enabled;
 }
 
-int OpenControllerCount() {
-  std::lock_guard<std::mutex> lock(g_mutex);
-  return static_cast<int>(g_pads.open.size());
-}
-
 void ShutdownCabInputs() {
   std::lock_guard<std::mutex> lock(g_mutex);
   for (SDL_GameController* c : g_pads.open) SDL_GameControllerClose(c);

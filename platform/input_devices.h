@@ -40,8 +40,6 @@ void ClearInjectedCabInputs();
 // Tests: ignore the keyboard and controllers (only injected inputs count).
 void SetHostInputEnabled(bool enabled);
 
-// Number of game controllers currently open.
-int OpenControllerCount();
 // Closes every controller and the controller subsystem (exit).
 void ShutdownCabInputs();
 

@@ -28,7 +28,6 @@ class SharedMemory {
   void Close();
   bool IsOpen() const { return data_ != nullptr; }
   uint8_t* data() const { return data_; }
-  size_t size() const { return size_; }
   static void Unlink(const std::string& name);
 
  private:
@@ -64,7 +63,6 @@ class FileLock {
   // most timeoutMs for a user that is leaving. False when it could not join
   // (the file may still be open for Lock).
   bool JoinUsers(const std::string& path, uint32_t timeoutMs);
-  bool IsUser() const { return user_; }
   // Leaves the users; true when this was the last one. Users leave one at a
   // time (under the exclusive lock, waited for at most timeoutMs), so that
   // two leaving together never both see the other and stay their hand. The
@@ -82,7 +80,6 @@ class SharedFlag {
  public:
   bool Open(const std::string& name);
   void Close() { mem_.Close(); }
-  bool IsOpen() const { return mem_.IsOpen(); }
   void Set();
   void Reset();
   bool IsSet() const;
@@ -122,7 +119,6 @@ class FifoReader {
 
   bool Open(const std::string& path);
   void Close();
-  bool IsOpen() const { return fd_ >= 0; }
   // Waits up to timeoutMs for data; returns the bytes read (0 on none).
   size_t Read(void* buf, size_t size, uint32_t timeoutMs);
 

@@ -67,7 +67,6 @@ class RegKey {
   // to replace a file that is too large or cannot be read.
   bool Open(std::string_view keyPath, bool forWriting);
   void Close();
-  bool IsOpen() const { return open_; }
 
   std::optional<RegValue> Read(std::string_view name) const;
   // Only a value stored as a 4-byte word is accepted.

@@ -90,7 +90,6 @@ class SoundBuffer {
   void Release();
 
   uint32_t Size() const { return size_; }
-  const PcmFormat& Format() const { return format_; }
 
  private:
   friend class SoundDevice;
@@ -132,7 +131,6 @@ class SoundDevice {
   // A new stopped buffer of the given size, filled with silence.
   int CreateSoundBuffer(const PcmFormat& format, uint32_t bytes, SoundBuffer** out);
 
-  bool IsNull() const { return backend_ == nullptr; }
   size_t BufferCount();
 
   // Mixes frames of output (interleaved left, right) and moves every play

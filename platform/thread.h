@@ -76,10 +76,6 @@ class CriticalSection {
     CriticalSection& cs_;
   };
 
-  // std::lock_guard and friends work too.
-  void lock() { Enter(); }
-  void unlock() { Leave(); }
-
  private:
   std::recursive_mutex m_;
 };

@@ -66,8 +66,6 @@ class Window {
   bool IsOpen() const;
   const std::string& LastError() const { return error_; }
 
-  int Width() const { return desc_.width; }   // requested client size
-  int Height() const { return desc_.height; }
   bool IsFullScreen() const { return desc_.fullScreen; }
   const WindowDesc& Desc() const { return desc_; }
 
@@ -80,7 +78,6 @@ class Window {
   // instead of on the desktop mode. False when the mode cannot be set.
   bool UseDisplayMode(int width, int height, int refreshRate);
   void* GetGlProcAddress(const char* name) const;
-  GlProfile ContextProfile() const { return contextProfile_; }
   int ContextMajor() const { return contextMajor_; }
   int ContextMinor() const { return contextMinor_; }
 

@@ -199,7 +199,6 @@ class Game : public SProc {
   SGpState_Ambient& Ambient07() { return ambient07_; }
   SGpState_Ambient& Ambient10() { return ambient10_; }
   const SMatrix& FixedView() const { return fixedView_; }
-  const SMatrix& PlayView() const { return playView_; }
   SMatrix& StageCamera() { return stageCamera_; }
   const float* PlayRect() const { return playRect_; }
   // The camera objects: SetViewMode copies the view it sets up, placed at

@@ -55,7 +55,6 @@ class ObjPoolBase {
   virtual int32_t Capacity() const { return alloc_.Capacity(); }
   virtual int32_t FreeCount() const { return free_; }
   int32_t Cursor() const { return cursor_; }
-  size_t CellSize() const { return alloc_.CellSize(); }
   // Index of the cell that holds p, or -1 when p is not a cell of this pool.
   int32_t IndexOf(const void* p) const;
 

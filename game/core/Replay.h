@@ -39,7 +39,6 @@ class Replay {
   int32_t GetMode() const { return mode_; }
   int32_t GetCursor() const { return cursor_; }
   const std::vector<uint8_t>& Data() const { return data_; }
-  const std::string& Path() const { return path_; }
 
   // The frame bytes of a replay file; false (frames empty) when the block
   // is damaged, shorter than its header says or claims too many frames.

@@ -25,7 +25,6 @@ class SharedSpriteBatch {
   // Enters the batch at its key.
   void Enter();
 
-  int32_t Capacity() const { return pool_.Capacity(); }
   int32_t FreeCount() const { return pool_.GetFree(); }
   SGpSpriteBatch& Batch() { return batch_; }
 

@@ -25,8 +25,6 @@ class StageScene : public SProc {
   // True when layer value n is above 0.0 (false for n outside the values).
   bool IsLayerActive(int32_t n) const;
 
-  int32_t GetWordA() const { return words_[0]; }
-  int32_t GetWordB() const { return words_[1]; }
   float layerValues[kLayerValues] = {};
 
  private:

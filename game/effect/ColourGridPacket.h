@@ -33,7 +33,6 @@ class ColourGridPacket : public SGpObj {
   int32_t Rows() const { return rows_; }
   // The colour of vertex (c, r).
   const float* ColourAt(int32_t c, int32_t r) const;
-  const ShotBatch& Strips() const { return prim_; }
 
  private:
   float w_ = 0.0f, h_ = 0.0f;

@@ -120,7 +120,6 @@ class ELaserGen : public SProc {
   int32_t LiveSegments() const { return segments_.Count(); }
   const LaserStripPrim& BodyStrip() const { return bodyStrip_; }
   const LaserStripPrim& CoreStrip() const { return coreStrip_; }
-  const GlowDisc& Glow(int i) const { return glow_[i]; }
   float GlowRadius() const { return glowRadius_; }
   float FullGlow() const { return fullGlow_; }
   int32_t Phase() const { return phase_; }

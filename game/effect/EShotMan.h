@@ -108,10 +108,8 @@ class EShotMan : public SProc {
 
   // ------------------------------------------------------------ inspection
   int32_t LiveCount() const { return pool_.Capacity() - pool_.FreeCount(); }
-  int32_t FreeCount() const { return pool_.FreeCount(); }
   const SGpObj_PrimQuad& Batch(int32_t b) const { return batches_[b]; }
   int32_t BatchCount(int32_t b) const { return batchCount_[b]; }
-  float GetSpeedFactor() const { return speedFactor_; }
   // Width and height of a kind (from its animation's first frame).
   static float KindWidth(int32_t kind) { return s_kindSize[kind][0]; }
   static float KindHeight(int32_t kind) { return s_kindSize[kind][1]; }

@@ -5,8 +5,6 @@ EfxSprite::~EfxSprite() {
   if (SGpSpriteCell* cell = sprite.Get()) delete cell;
 }
 
-void EfxSprite::SetAccel(const SVec4* a) { SetAccel(a->x, a->y, a->z); }
-
 void EfxSprite::SetAccel(float x, float y, float z) {
   accel = SVec4{x, y, z, 0.0f};
   flags |= kAccel;

@@ -65,7 +65,6 @@ class EfxSprite : public PoolElement {
   ~EfxSprite() override;
 
   // Sets the acceleration added to the velocity every frame (flag 0x40).
-  void SetAccel(const SVec4* a);
   void SetAccel(float x, float y, float z);
   // The engine sprite while it exists.
   SGpSpriteCell* Sprite() const { return sprite.Get(); }

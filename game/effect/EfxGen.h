@@ -32,8 +32,6 @@ class EfxGen : public SProc {
          float scaleX, float scaleY, float interval0, float interval1, int32_t emissions, const SVec4* drift,
          int32_t delay, SObject* holder = GetCurrentProcess());
 
-  int32_t Emitted() const { return counter_; }
-  float Direction() const { return direction_; }
   int32_t Count() const { return count_; }
   float Spread() const { return spread_; }
   // The followed position, or the last one read once its holder is gone.

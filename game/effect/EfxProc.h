@@ -40,7 +40,6 @@ struct EfxProc {
 // further event reaches it.
 class EfxProcBase : public SProc {
  public:
-  int32_t Counter() const { return counter_; }
 
  protected:
   int32_t Init(SProcArg arg) override;

@@ -11,14 +11,9 @@
 
 class EfxProcG : public SProc {
  public:
-  // Frames of the type-8 timeline.
-  static constexpr int32_t kBossFrames = 290;
-
   EfxProcG(const SVec4* pos, int32_t type, float scale, const SMatrix* orientation);
 
   int32_t Type() const { return type_; }
-  int32_t Counter() const { return counter_; }
-  int32_t Steps() const { return steps_; }
   const SVec4& Position() const { return pos_; }
   const SMatrix& Orientation() const { return orient_; }
 

@@ -70,11 +70,9 @@ class EnemyBase : public EObjBase {
   // True on every (n + 1)-th call (every call for n <= 0).
   bool EveryFrames(int32_t n);
 
-  // Track length in frames (the model's last frame) and current time.
+  // Track length in frames (the model's last frame).
   float TrackLength() const { return trackLength; }
-  float TrackTime() const { return trackTime; }
   SGpNode* PlacementNode() { return &placement; }
-  SRsc_Image* Image() const { return image; }
   const SGpObj_Prim& GaugeBar() const { return gauge; }
 
   ModelInstance model;

@@ -34,7 +34,6 @@ class EnemyType17 : public EnemyBase {
   static constexpr int32_t kRestartSteps = 10;
 
   using EnemyBase::Script;  // EObjBase's behaviour handler, beside the accessor
-  EnemyType17Behavior& Script() { return script_; }
 
  protected:
   int32_t Init(SProcArg arg) override;

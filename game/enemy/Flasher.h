@@ -49,7 +49,6 @@ class Flasher : public SProc {
   const LightStatePush& LightSet() const { return lightSet_; }
   const AmbientPop& AmbientRestore() const { return ambientRestore_; }
   const LightStatePop& LightRestore() const { return lightRestore_; }
-  int32_t Frames() const { return frames_; }
 
  protected:
   int32_t Init(SProcArg arg) override;

@@ -17,8 +17,6 @@ class NodeScalePackets {
   // Takes them off the node they hang on.
   void Remove();
   void SetScale(float x, float y, float z) { scale_.factor[0] = x, scale_.factor[1] = y, scale_.factor[2] = z; }
-  const float* Scale() const { return scale_.factor; }
-  SGpNode* Node() const { return node_; }
 
  private:
   struct ScalePacket : SGpObj {

@@ -30,8 +30,6 @@ T* SpawnChild(SProc* parent, int32_t list, SProcArg arg, Args&&... args) {
 template <class T, int N>
 class ChildSlots {
  public:
-  static constexpr int kSize = N;
-
   void Set(int i, T* child) {
     if (i >= 0 && i < N) slots_[i].Set(child);
   }

@@ -142,7 +142,6 @@ class StartupFrameServices : public SGpFrameServices {
   void RenderOverlay(int32_t status) override {
     if (overlay_) overlay_->Render(status);
   }
-  QvtCountDownRenderer* Overlay() const { return overlay_.get(); }
 
  private:
   std::unique_ptr<QvtCountDownRenderer> overlay_;

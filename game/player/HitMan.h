@@ -59,8 +59,6 @@ class HitMan : public SProc {
 
   // The Player the rules consult and tell (the persistent one by default).
   void SetPlayer(Player* p) { player_ = p; }
-  Player* GetPlayer() const { return player_; }
-  bool GetDebugDraw() const { return debugDraw_ != 0; }
 
  private:
   Player* player_;

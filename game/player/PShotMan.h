@@ -49,7 +49,6 @@ class PShotMan : public SProc {
   int32_t LiveCount() const { return pool_.Capacity() - pool_.FreeCount(); }
   const ObjPool<PShot>& Pool() const { return pool_; }
   const SGpObj_PrimQuad& Batch() const { return batch_; }
-  const SGpKeyTrack& Track(int32_t kind) const { return tracks_[kind & (kKinds - 1)]; }
 
  protected:
   int32_t Init(SProcArg arg) override;

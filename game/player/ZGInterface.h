@@ -33,7 +33,6 @@ class ZGInterface : public SProc {
   // The show and hide ramp: the display is drawn and updated while it is
   // not held hidden, and slides in and out with it.
   HoldRamp& Ramp() { return ramp_; }
-  const HoldRamp& Ramp() const { return ramp_; }
   bool IsShown() const { return !ramp_.IsHidden(); }
   // How far the display stands from its place this frame.
   float SlideOffset() const { return (1.0f - ramp_.Value()) * kSlide; }
@@ -60,10 +59,8 @@ class ZGInterface : public SProc {
   const GfxObject& ScoreText() const { return scoreText_; }
   const GfxObject& BannerText() const { return bannerText_; }
   const SGpObj_PrimQuad& Panel() const { return panel_; }
-  const SGpObj_PrimQuad& GaugeOverlay() const { return gaugeOverlay_; }
   const SGpObj_PrimQuad& Masks() const { return masks_; }
   const SGpObj_PrimQuad& BannerArrows() const { return bannerArrows_; }
-  int32_t FrameCount() const { return frameCount_; }
   float GaugeShown() const { return gaugeShown_; }
   int32_t BannerFrames() const { return bannerFrames_; }
   int32_t BannerChoice() const { return bannerChoice_; }
@@ -86,7 +83,6 @@ class ZGInterface : public SProc {
   void SpawnIcons();
   void PrintScore();
   void DrawBanner();
-  void EnterPanel();
 
   HoldRamp ramp_;
   SGpState_World slideWorld_;

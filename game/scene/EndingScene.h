@@ -21,8 +21,6 @@ class EndingScene : public SceneProc {
 
   int32_t GetCount() const { return count_; }
   int32_t GetFrames() const { return frames_; }
-  float GetPictureOffset() const { return pictureOffset_; }
-  float GetRollOffset() const { return rollOffset_; }
   const SGpObj_Prim& Picture() const { return picture_; }
   const SGpObj_Prim& Roll(int k) const { return roll_[k]; }
 

@@ -53,12 +53,9 @@ class Entry : public SceneProc {
   int32_t GetMinIndex() const { return minIndex_; }
   int32_t GetRepeatCount() const { return repeatCount_; }
   int32_t GetForwardInterval() const { return forwardInterval_; }
-  int32_t GetBackInterval() const { return backInterval_; }
   const Slot& GetSlot(int i) const { return slots_[i]; }
   // Where the play was inserted (25: not), and whether the file was saved.
   int32_t GetInsertedAt() const { return insertedAt_; }
-  bool Saved() const { return saved_; }
-  int32_t LiveSparkles() const { return kSparkles - sparkles_.FreeCount(); }
   const GfxObject& NameLine() const { return nameLine_; }
   const GfxObject& TimerText() const { return timerText_; }
   const GfxObject& StageText() const { return stageText_; }

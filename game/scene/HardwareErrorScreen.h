@@ -36,7 +36,6 @@ class HardwareErrorScreen : public SProc {
   static const char* FaultText(int32_t code);
 
   int32_t GetStep() const { return step_; }
-  int32_t GetMessageIndex() const { return messageIndex_; }
   const char* GetLine() const { return line_; }
   const GfxObject& Text() const { return text_; }
 

@@ -12,9 +12,6 @@ class Logo : public AttractScene {
   // The show state changes once its count exceeds 180 (182 frames).
   static constexpr int32_t kShowLimit = 180;
 
-  const SGpObj_PrimQuad& Backdrop() const { return backdrop_; }
-  const SGpObj_PrimQuad& LogoQuad() const { return logoQuad_; }
-
  protected:
   int32_t Init(SProcArg arg) override;
   int32_t Draw(SProcArg arg) override;

@@ -29,7 +29,6 @@ class StageResult : public SceneProc {
   const GfxObject& ValueText() const { return values_; }
   const GfxObject& RatioText() const { return ratio_; }
   const SGpState_World& GlowTransform() const { return glowWorld_; }
-  const SGpObj_Prim& Plates() const { return plates_; }
 
  protected:
   int32_t Init(SProcArg arg) override;

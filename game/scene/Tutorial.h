@@ -37,8 +37,6 @@ class Tutorial : public AttractScene {
   int32_t GetBandPhase() const { return bandPhase_; }
   const CaptionPanel& Captions() const { return captions_; }
   const TutorialMarker& Marker(int i) const { return markers_[i & 1]; }
-  size_t PendingEvents() const { return events_.size() - nextEvent_; }
-  const GfxObject& Prompt() const { return text_; }
 
  protected:
   int32_t Init(SProcArg arg) override;

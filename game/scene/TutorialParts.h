@@ -22,9 +22,7 @@ class CaptionPanel {
   void Build();
   void Enter();
 
-  int32_t GetCounter() const { return counter_; }
   const SGpRect* Current() const { return current_; }
-  const SGpRect* Previous() const { return previous_; }
 
  private:
   SGpObj_PrimQuad quads_[2];
@@ -46,8 +44,6 @@ class TutorialMarker {
   void Enter();
 
   bool IsEnabled() const { return enabled_; }
-  float X() const { return x_; }
-  float Y() const { return y_; }
 
  private:
   SGpObj_PrimQuad quad_;
@@ -66,8 +62,6 @@ class TutorialRing {
   void Set(bool enabled, float radius, float x, float y);
   void Build();
   void Enter();
-
-  bool IsEnabled() const { return enabled_; }
 
  private:
   SGpObj_PrimQuad quads_{plat::kFvfPosColour};

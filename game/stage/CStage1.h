@@ -18,7 +18,6 @@ class CStage1 : public StageProc {
   static const float* CloudTableA();
   static const float* CloudTableB();
 
-  Cloud& CloudLayer() { return cloud_; }
 
  protected:
   void StartLayers() override;

@@ -42,7 +42,6 @@ class Cloud : public SProc {
   float GetPuffAlpha() const { return puffAlpha_; }
   bool VeilShown() const { return veilShown_ != 0; }
   float GetVeilAlpha() const { return veilAlpha_; }
-  float GetVeilSpeedX() const { return veilSpeed_[0]; }
   float GetVeilSpeedY() const { return veilSpeed_[1]; }
   // Weights the planes were drawn with in the last draw (0: not drawn), and
   // whether plane A came first.

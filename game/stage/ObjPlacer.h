@@ -40,7 +40,6 @@ class WorldMatrixPacket : public SGpObj {
  public:
   explicit WorldMatrixPacket(const SMatrix* m) : matrix_(m) {}
   void Execute() override;
-  const SMatrix* GetMatrix() const { return matrix_; }
 
  private:
   const SMatrix* matrix_;
@@ -77,7 +76,6 @@ class ObjPlacer : public SProc {
   ObjRsc* GetObjects() const { return objects.Ready(); }
   ObjOvlRsc* GetVisibility(int32_t path) const { return path == 0 || path == 1 ? visibility[path].Ready() : nullptr; }
 
-  const std::vector<AnimSegment>& Segments() const { return segments; }
 
   // Slots; the stage's resource table writes into slot.Target().
   SRscSlot<SRsc_Image> texture;

@@ -47,9 +47,6 @@ void WaveBanner(int set) {
 
 Stage2::Stage2() : StageProc(kParams) {}
 
-const float* Stage2::CloudTableA() { return kCloudA.data(); }
-const float* Stage2::CloudTableB() { return kCloudB.data(); }
-
 void Stage2::StartLayers() {
   // No fog layer: the fog stays off for the whole stage.
   StartClouds(CloudQuadArgs{2, kCloudA.data(), kCloudB.data(), 0x0001u, 300.0f, -50.0f});

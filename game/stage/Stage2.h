@@ -10,10 +10,6 @@ class Stage2 : public StageProc {
  public:
   Stage2();
 
-  // The cloud tables (A: 7 records, B: 8).
-  static const float* CloudTableA();
-  static const float* CloudTableB();
-
   // The sky's turn, in turns.
   float GetSkyAngle() const { return skyAngle_; }
 

@@ -91,8 +91,6 @@ Stage3::Stage3() : StageProc(kParams) {}
 
 const float* Stage3::FogPath0() { return kFog0.data(); }
 const float* Stage3::FogOtherPaths() { return kFog1.data(); }
-const float* Stage3::CloudTableA() { return kCloudA.data(); }
-const float* Stage3::CloudTableB() { return kCloudB.data(); }
 
 void Stage3::StartLayers() {
   StartFog(kFog0.data(), kFog1.data());

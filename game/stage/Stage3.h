@@ -10,12 +10,9 @@ class Stage3 : public StageProc {
  public:
   Stage3();
 
-  // The fog tables (path 0: 27 records, other paths: 10) and the cloud
-  // tables (A: 17 records, B: 8).
+  // The fog tables (path 0: 27 records, other paths: 10).
   static const float* FogPath0();
   static const float* FogOtherPaths();
-  static const float* CloudTableA();
-  static const float* CloudTableB();
 
   Cloud& CloudLayer() { return cloud_; }
 

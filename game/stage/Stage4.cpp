@@ -45,10 +45,6 @@ constexpr StageParams kParams{4, "Stage4", RscTableStage4, "\\cache\\stage4", 3}
 
 Stage4::Stage4() : StageProc(kParams) {}
 
-const float* Stage4::FogPath0() { return kFog0.data(); }
-const float* Stage4::FogOtherPaths() { return kFog1.data(); }
-const float* Stage4::CloudTable() { return kCloud.data(); }
-
 void Stage4::StartLayers() {
   StartFog(kFog0.data(), kFog1.data());
   StartClouds(CloudQuadArgs{4, kCloud.data(), nullptr, 0x0101u, 1000.0f, 90.0f});

@@ -12,12 +12,6 @@ class Stage4 : public StageProc {
  public:
   Stage4();
 
-  // The fog tables (path 0: 16 records, other paths: 1) and the cloud
-  // table (7 records).
-  static const float* FogPath0();
-  static const float* FogOtherPaths();
-  static const float* CloudTable();
-
   // The sky layer once the loading has ended (null before and after).
   Stage4Sky* Sky() const { return LiveProc(sky_); }
 

@@ -21,7 +21,6 @@ class Stage4Sky : public SProc {
   const ScrollLayer& Layer() const { return layer_; }
   // Whether the layer was last set up as the hole layer.
   bool HoleLayer() const { return hole_; }
-  const LensFlare& Flare() const { return flare_; }
 
   // The sun's place on the screen through the rail camera's view and
   // projection: (480 X / W, -640 Y / W).

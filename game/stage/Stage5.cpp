@@ -33,9 +33,6 @@ enum : int32_t { kDome0 = 1, kDome1 = 2, kDome2 = 3, kSkySlot = 4, kSide = 5 };
 
 Stage5::Stage5() : StageProc(kParams) {}
 
-const float* Stage5::FogPath0() { return kFog0.data(); }
-const float* Stage5::FogOtherPaths() { return kFog1.data(); }
-
 void Stage5::StartLayers() {
   StartFog(kFog0.data(), kFog1.data());
   rocks_.Set(static_cast<Stage5Rock*>(AddNewChild(new (std::nothrow) Stage5Rock())));

@@ -15,9 +15,6 @@ class Stage5 : public StageProc {
 
   Stage5();
 
-  // The fog tables (path 0: 2 records, other paths: 1).
-  static const float* FogPath0();
-  static const float* FogOtherPaths();
   // The sideways shake of the hall at rail key k.
   static float ShakeX(int32_t k);
   // The music's share of its volume at rail key k (from 5180 on): 1 at
@@ -25,7 +22,6 @@ class Stage5 : public StageProc {
   static float MusicFade(int32_t k);
 
   // The rock process once the loading has ended (null before and after).
-  Stage5Rock* Rocks() const { return LiveProc(rocks_); }
 
  protected:
   void StartLayers() override;

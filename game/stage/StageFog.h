@@ -17,7 +17,6 @@ struct StageFogTables {
 
 class StageFog : public SProc {
  public:
-  const StageFogTables& Tables() const { return tables_; }
 
  protected:
   // Argument: a StageFogTables record (copied).

@@ -40,11 +40,7 @@ class StageProc : public SProc {
   static constexpr int32_t kSharedMusicEntry = 5;
   enum State : int32_t { STATE_LOADING = 0, STATE_PLAY = 1 };
 
-  int32_t GetStage() const { return params_.stage; }
   int32_t GetBehaviorState() const { return behavior_.GetState(); }
-  const StageParams& Params() const { return params_; }
-  StageFog& Fog() { return fog_; }
-  CloudQuad& Clouds() { return clouds_; }
 
   // The rail position with its fraction cut off toward zero: the value the
   // rail triggers compare with whole numbers.

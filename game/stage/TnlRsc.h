@@ -73,8 +73,6 @@ class TnlRsc : public StageRsc {
 
   std::vector<TunnelPart>& Parts() { return parts_; }
   const std::vector<TunnelPart>& Parts() const { return parts_; }
-  uint32_t TextureCount() const { return static_cast<uint32_t>(drawLists_.size()); }
-  int32_t GetCursor() const { return cursor_; }
 
   // 1 after opening; MapMng's Show command writes it.
   int32_t enable = 1;

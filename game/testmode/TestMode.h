@@ -113,14 +113,12 @@ class TestMode : public SProc {
   int32_t GetMusicTestNo() const { return musicTestNo_; }
   int32_t GetMusicTestOn() const { return musicTestOn_; }
   const int32_t* GetBackup() const { return backup_; }
-  const int32_t* GetDefaults() const { return defaults_; }
   TestModeYN& Confirm() { return confirm_; }
   CoinSettlement GetCoinSettlement() const { return settlement_; }
   // Sprite quads the last drawn frame used.
   int32_t SpritesUsed() const { return nextSprite_; }
   const SGpObj_Prim& Sprite(int32_t i) const { return sprites_[i]; }
   const GfxObject& Text(int32_t i) const { return texts_[i]; }
-  const TestBarQuads& BoxQuads() const { return boxQuads_; }
 
  protected:
   int32_t Init(SProcArg arg) override;

@@ -23,7 +23,6 @@ class TestModeYN : public SProc {
   int32_t GetState() const { return state_; }
   // While open, the highlighted choice (yes or no); once closed, the answer.
   int32_t GetAnswer() const { return answer_; }
-  int32_t GetRequest() const { return request_; }
 
  protected:
   int32_t Init(SProcArg arg) override;

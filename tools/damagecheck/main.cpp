@@ -106,7 +106,6 @@ struct Case {
   std::string path;  // relative to the data tree, '/' separated
   Damage damage = Damage::kDeleted;
   bool wholeStretch = false;  // no margin: the run goes to the stretch's end
-  std::string Name() const { return scenario + ":" + path + ":" + damagecheck::DamageName(damage); }
 };
 
 struct Options {

@@ -104,12 +104,4 @@ int Run::StartRecordedPlay(int stage) {
   return static_cast<int>(g_Replay.Data().size());
 }
 
-std::string CurrentSceneName() {
-  Game* g = Game::GetInstance();
-  SProcList* l = g ? g->GetList(GAME_LIST_SCENE) : nullptr;
-  for (SProc* p = l ? l->Head() : nullptr; p; p = SProcList::Next(p))
-    if (p->GetState() == SProc::STATE_RUNNING || p->GetState() == SProc::STATE_ADDED) return p->GetName();
-  return std::string();
-}
-
 }  // namespace headless

@@ -59,7 +59,4 @@ class Run {
   int64_t frames_ = 0;
 };
 
-// Name of the scene running in the game root's scene list ("" when none).
-std::string CurrentSceneName();
-
 }  // namespace headless

@@ -23,7 +23,6 @@ class SGpKeyTrack {
   void Advance(float dt);
 
   const SGpRect* GetPart() const { return part_; }
-  const SGpKeyList* GetCursor() const { return cursor_; }
   const SGpKeyList* GetList() const { return start_; }
   int GetKeyCount() const { return count_; }
   float GetTotal() const { return total_; }
@@ -33,8 +32,6 @@ class SGpKeyTrack {
   bool GetLoop() const { return loop_ != 0; }
   void SetLoop(bool loop) { loop_ = loop ? 1 : 0; }
   int GetWrapCount() const { return wraps_; }
-  // Index of the current key within the list.
-  int GetKeyIndex() const { return cursor_ != nullptr && start_ != nullptr ? int(cursor_ - start_) : 0; }
 
  private:
   void ToFirst();
@@ -75,8 +72,6 @@ class SGpVec4Track {
   void Evaluate(float out[4], float t) const;
 
   int GetKeyCount() const { return static_cast<int>(keys_.size()); }
-  const Key& GetKey(int i) const { return keys_[static_cast<size_t>(i)]; }
-  int GetLastFrame() const { return lastFrame_; }
   const std::vector<uint16_t>& GetFrameIndex() const { return index_; }
   void Clear();
 

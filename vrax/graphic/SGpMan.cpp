@@ -257,7 +257,6 @@ int32_t SGpMan::OnDispose(SProcArg) {
 // ============================================================ device and frame
 
 plat::GfxDevice* SGpMan::GetDevice() { return Dev(); }
-const SGpDeviceRecord& SGpMan::GetRecord() { return M().record; }
 bool SGpMan::IsPresentSkipped() { return M().skip != 0; }
 bool SGpMan::HardwareErrorLatched() { return M().hardwareError != 0; }
 void SGpMan::SetFrameServices(SGpFrameServices* services) { M().services = services; }
@@ -732,11 +731,6 @@ int SGpMan::GetAlphaTestMode() { return M().alphaMode; }
 float SGpMan::GetAlphaReference() { return M().alphaRef; }
 int SGpMan::GetCullMode() { return M().cullMode; }
 const SGpColour& SGpMan::GetAmbient() { return M().ambient; }
-const SGpColour& SGpMan::GetTextureFactor() { return M().textureFactor; }
-const SGpColour& SGpMan::GetFogColour() { return M().fogColour; }
-uint8_t SGpMan::GetFogEnable() { return M().fogEnable; }
-float SGpMan::GetFogStart() { return M().fogStart; }
-float SGpMan::GetFogEnd() { return M().fogEnd; }
 uint32_t SGpMan::GetLightEnable() { return M().lightEnable; }
 const SVec4& SGpMan::GetLightDirection(int i) { return M().lightDir[i < 0 || i > 2 ? 0 : i]; }
 const SGpColour& SGpMan::GetLightColour(int i) { return M().lightColour[i < 0 || i > 2 ? 0 : i]; }

@@ -79,9 +79,7 @@ class SGpMan : public SProc {
   SGpQueue* GetCurrentQueue() const { return current_; }
   int GetDefaultKey() const { return defaultKey_; }
   void SetDefaultKey(int key) { defaultKey_ = key; }
-  SGpState_Block* GetDefaultBlock() const { return defaultBlock_; }
   int GetDefaultPacketCount() const { return defaultCount_; }
-  SGpObj* GetDefaultPacket(int i) const { return i >= 0 && i < defaultCount_ ? defaults_[i] : nullptr; }
   // A non-zero request keeps the next frame from being shown (see FrameEnd).
   uint8_t GetPresentSkip() const { return presentSkip_; }
   // The shake level: the game clears it every frame and explosions raise it.
@@ -93,7 +91,6 @@ class SGpMan : public SProc {
   // 0, or -1 when no device could be created or the sound player failed.
   static int32_t CreateDevice(const SGpDeviceRecord* record);
   static plat::GfxDevice* GetDevice();
-  static const SGpDeviceRecord& GetRecord();
   static void SetViewport43();
   static void SetViewportFull();
   static void FrameBegin();
@@ -168,11 +165,6 @@ class SGpMan : public SProc {
   static float GetAlphaReference();
   static int GetCullMode();
   static const SGpColour& GetAmbient();
-  static const SGpColour& GetTextureFactor();
-  static const SGpColour& GetFogColour();
-  static uint8_t GetFogEnable();
-  static float GetFogStart();
-  static float GetFogEnd();
   static uint32_t GetLightEnable();
   static const SVec4& GetLightDirection(int i);
   static const SGpColour& GetLightColour(int i);

@@ -32,7 +32,6 @@ class SGpMesh {
   SGpMesh& operator=(const SGpMesh&) = delete;
 
   uint32_t GetNumVertices() const { return numVertices_; }
-  uint32_t GetNumFaces() const { return numFaces_; }
 
   // Direct access to the contents; Unlock sends the vertices to the device,
   // the indices and attributes rebuild the device's face order.
@@ -44,8 +43,6 @@ class SGpMesh {
   void UnlockAttributeBuffer() { facesDirty_ = true; }
 
   const SGpMeshVertex* Vertices() const { return vertices_.data(); }
-  const uint16_t* Indices() const { return indices_.data(); }
-  const uint32_t* Attributes() const { return attributes_.data(); }
 
   // Vertex normals: each is the normalised sum of the unit normals of the
   // faces that use the vertex (by index; equal positions are not merged).

@@ -106,17 +106,6 @@ void SkinPositions(const SGpMeshVertex* src, SGpMeshVertex* dst, uint32_t n, con
   }
 }
 
-void SGpObj_Mesh::Release() {
-  mesh.reset();
-  vertices.clear();
-  indices.clear();
-  attributes.clear();
-  uKeys.clear();
-  vKeys.clear();
-  uKeyCount = vKeyCount = 0;
-  uKeysOn = vKeysOn = false;
-}
-
 void SGpObj_Mesh::Execute() {
   if (SGpMan::IsPresentSkipped()) return;
   if (model != nullptr && model->skinned) {

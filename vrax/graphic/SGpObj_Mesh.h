@@ -65,8 +65,6 @@ class SGpObj_Mesh : public SGpObj {
   static constexpr float kUvClockStep = 0.2f;
 
   void Execute() override;
-  // Frees the mesh and the arrays (the packet keeps its place).
-  void Release();
 
   int32_t vertexCount = -1;
   std::vector<SGpMeshVertex> vertices;

@@ -16,20 +16,11 @@
 #include "vrax/graphic/SGpObj.h"
 #include "vrax/graphic/SMath.h"
 
-// Vertex layouts in memory, one per format.
-struct SGpVertexC {  // 0x042, 16 bytes
-  float x, y, z;
-  uint32_t colour;
-};
+// Vertex layouts in memory, by format.
 struct SGpVertex {  // 0x142, 24 bytes
   float x, y, z;
   uint32_t colour;
   float u, v;
-};
-struct SGpVertexNC {  // 0x052, 28 bytes
-  float x, y, z;
-  float nx, ny, nz;
-  uint32_t colour;
 };
 struct SGpVertexNCT {  // 0x152, 36 bytes
   float x, y, z;
@@ -99,7 +90,6 @@ class SGpObj_Prim : public SGpObj {
   // otherwise (int)(f x 255 + 0.5). Not-a-number gives 0.
   static uint32_t PackColour(float r, float g, float b, float a);
 
-  uint32_t GetFormat() const { return fvf_; }
   uint32_t GetStride() const { return stride_; }
   bool IsDirty() const { return dirty_; }
   const std::vector<uint8_t>& GetVertexBytes() const { return vertices_; }
@@ -167,7 +157,6 @@ class SGpObj_PrimFill : public SGpObj_Prim {
   void EndStrip() override { EndStripFill(); }
   void SetColour(const float* rgba) override;
   void SetColour(float r, float g, float b, float a) override;
-  uint32_t GetPrimColour() const { return primColour_; }
 };
 
 // Quads with one colour per quad.

@@ -53,7 +53,6 @@ class SGpQueue {
   // Introspection for tests and statistics.
   int BlockCount() const;         // node blocks allocated so far
   int CurrentBlock() const { return block_; }
-  int UsedInBlock() const { return used_; }
   // Every entered packet with the key it was entered under, in the order
   // Execute runs them (a spliced queue's packets under the key it was
   // spliced into).

@@ -24,7 +24,6 @@ class SGpState_Projection : public SGpObj {
   void Execute() override;
   void Set(float width, float height, float distance);
   float GetWidth() const { return width_; }
-  float GetHeight() const { return height_; }
   float GetDistance() const { return distance_; }
 
  private:
@@ -58,7 +57,6 @@ class SGpState_Matrix : public SGpObj {
   void SetMatrix(const SMatrix& m) { m_ = m; }
   SMatrix& GetMatrix() { return m_; }
   const SMatrix& GetMatrix() const { return m_; }
-  float* GetFloats() { return &m_.m[0][0]; }
 
  protected:
   SMatrix m_;
@@ -89,10 +87,7 @@ class SGpState_Light : public SGpObj {
   void SetColour(int i, float r, float g, float b);
 
   uint32_t GetEnable() const { return enable_; }
-  const SVec4& GetDirection(int i) const { return dir_[i]; }
   const SGpColour& GetColour(int i) const { return colour_[i]; }
-  bool EnableChanged() const { return enableChanged_ != 0; }
-  uint32_t DirectionBits() const { return dirBits_; }
   uint32_t ColourBits() const { return colourBits_; }
 
  protected:
@@ -152,7 +147,6 @@ class SGpState_ZMode : public SGpObj {
   explicit SGpState_ZMode(int mode = 0) : mode_(mode) {}
   void Execute() override;
   void SetMode(int mode) { mode_ = mode; }
-  int GetMode() const { return mode_; }
 
  private:
   int mode_;
@@ -164,8 +158,6 @@ class SGpState_Blend : public SGpObj {
   void Execute() override;
   void SetMode(int mode) { mode_ = mode; }
   void SetAlpha(float alpha) { alpha_ = alpha; }
-  int GetMode() const { return mode_; }
-  float GetAlpha() const { return alpha_; }
 
  private:
   int mode_;
@@ -193,7 +185,6 @@ class SGpState_Texture : public SGpObj {
   SGpState_Texture(SRsc_Image* owner = nullptr, uint32_t index = 0) : owner_(owner), index_(index) {}
   void Execute() override;
   void Bind(SRsc_Image* owner, uint32_t index) { owner_ = owner, index_ = index; }
-  SRsc_Image* GetOwner() const { return owner_; }
   uint32_t GetIndex() const { return index_; }
 
  private:

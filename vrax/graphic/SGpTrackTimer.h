@@ -25,8 +25,6 @@ class SGpTrackTimer {
   uint32_t GetIndex() const { return index_; }
   float GetLength() const { return length_; }
   float GetTime() const { return time_; }
-  void SetTime(float t) { time_ = t; }
-  bool GetLoop() const { return loop_ != 0; }
   void SetLoop(bool loop) { loop_ = loop ? 1 : 0; }
   int GetWrapCount() const { return wraps_; }
 

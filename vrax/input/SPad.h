@@ -36,7 +36,6 @@ class SPadBase {
   void SetKeyMap(const uint8_t* map, int32_t count);
   const uint8_t* KeyMap() const { return keyMap_; }
   int32_t KeyMapCount() const { return keyMapCount_; }
-  int32_t RawWord(int32_t j) const { return (j >= 0 && j < kRawWords) ? raw_[j] : 0; }
 
   // Kept by the controller manager.
   uint32_t portCount_ = 0;

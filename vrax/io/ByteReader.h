@@ -17,7 +17,6 @@ class ByteReader {
   bool ok() const { return ok_; }
   size_t left() const { return left_; }
   // Offset of the next read from the start of the range.
-  size_t pos() const { return size_ - left_; }
   // Moves the next read to offset `at` of the range; fails past its end.
   bool Seek(size_t at) {
     if (!ok_ || at > size_) return ok_ = false;

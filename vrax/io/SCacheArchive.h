@@ -77,11 +77,7 @@ class SCacheArchive {
     Settle();
     return used_;
   }
-  uint32_t Capacity() const { return capacity_; }
   int32_t Mode() const { return mode_; }
-  int32_t Level() const { return level_; }
-  uint32_t Threshold() const { return threshold_; }
-  float RatioLimit() const { return ratioLimit_; }
   // The stored form of an entry (for tests and tools): packed flag and bytes.
   const std::vector<uint8_t>* EntryData(const std::string& name, uint8_t* packed) const;
 

@@ -47,7 +47,6 @@ class SFile : public SObject {
   virtual void FreeData();
 
   uint32_t GetCapacity() const { return capacity_; }
-  const std::string& GetPathName() const { return pathName_; }
 
  private:
   friend class SIOMan;

@@ -63,13 +63,6 @@ void SIOMan::Cancel(SFile* file) {
   file->DropPending();
 }
 
-bool SIOMan::HasPending() const {
-  for (SObject* o = requests_.HeadObj(); o != nullptr; o = o->SObject::GetNext()) {
-    if (static_cast<SFile*>(o)->Pending()) return true;
-  }
-  return false;
-}
-
 bool SIOMan::Flush(bool wait) {
   if (!wait) return requests_.Empty();
   // Every pass completes, fails or advances one request, and entries that are

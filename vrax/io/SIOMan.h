@@ -48,8 +48,6 @@ class SIOMan : public SProc {
   // Takes the file off the list; a queued or reading file returns to idle.
   virtual void Cancel(SFile* file);
 
-  bool HasPending() const;
-
   int32_t Init(SProcArg arg) override;
   int32_t Begin(SProcArg arg) override;
   int32_t OnDispose(SProcArg arg) override;

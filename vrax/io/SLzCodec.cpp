@@ -82,7 +82,6 @@ constexpr uint32_t kMatchPeek = 13;
 
 template <uint32_t B>
 struct CodeTable {
-  static constexpr uint32_t kBits = B;
   uint16_t entry[1u << B];
 };
 

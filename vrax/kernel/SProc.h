@@ -121,7 +121,6 @@ class SProc : public SObject {
   void SetInitResult(int32_t r) { initResult_ = r; }
 
   // --- process-wide globals ------------------------------------------------
-  static SProc* GetRoot() { return s_root; }
   static SProc* GetCurrentProcess() { return s_current; }
   static int32_t GetCurrentEvent() { return s_currentEvent; }
 
@@ -186,7 +185,6 @@ class SProcList : public SObjList {
   SProc* Head() const { return static_cast<SProc*>(HeadObj()); }
   SProc* Tail() const { return static_cast<SProc*>(TailObj()); }
   static SProc* Next(const SProc* p) { return static_cast<SProc*>(p->SObject::GetNext()); }
-  static SProc* Prev(const SProc* p) { return static_cast<SProc*>(p->SObject::GetPrev()); }
 
   // Dispatches the event to every member in order (same state filter as
   // SendEvent). Handlers may kill, move or dispose members.

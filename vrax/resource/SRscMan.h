@@ -65,7 +65,6 @@ class SRscMan : public SProc {
   virtual void SetLoaded(uint8_t flag) { allLoaded_ = flag; }
   uint8_t GetLoaded() const { return allLoaded_; }
   LinearAllocator& Allocator(int32_t n) { return allocators_[n & (kGroups - 1)]; }
-  int KindCount() const { return kinds_.Count(); }
 
   // One resource step: every loader steps, then the all-loaded flag is
   // recomputed.

@@ -37,8 +37,6 @@ class SRscTarget {
     if (slot_ != nullptr) slot_->Put(rsc);
     if (raw_ != nullptr) *raw_ = rsc;
   }
-  SRsc** Raw() const { return raw_; }
-  SRscSlotBase* Slot() const { return slot_; }
 
  private:
   SRsc** raw_ = nullptr;

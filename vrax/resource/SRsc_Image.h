@@ -46,8 +46,6 @@ class SRsc_Image_Ex : public SRsc_Image {
   static SRsc* Create();
 
   plat::Texture* GetDeviceTexture(int32_t n) const override;
-  int32_t GetStep() const { return step_; }
-  const std::string& GetDirectory() const { return directory_; }
 
  protected:
   int32_t Init(SProcArg arg) override;

@@ -87,10 +87,6 @@ const SGpMotionTrack* SRsc_Model_Ex::GetTrack(int32_t i) const {
   return i >= 0 && size_t(i) < tracks_.size() ? &tracks_[size_t(i)] : nullptr;
 }
 
-const SMatrix* SRsc_Model_Ex::GetModelSpace(int32_t i) const {
-  return i >= 0 && size_t(i) < modelSpace_.size() ? &modelSpace_[size_t(i)] : nullptr;
-}
-
 const SMatrix* SRsc_Model_Ex::GetBind(int32_t i) const {
   return i >= 0 && size_t(i) < bind_.size() ? &bind_[size_t(i)] : nullptr;
 }

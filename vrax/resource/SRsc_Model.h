@@ -81,8 +81,6 @@ class SRsc_Model_Ex : public SRsc_Model {
   bool IsSkinned() const { return draw_.skinned != 0; }
   bool GetVersionFlag() const { return versionFlag_; }
   bool IsAnimated() const { return draw_.animationOn != 0; }
-  const SMatrix& GetModelMatrix() const { return modelMatrix_; }
-  const SMatrix* GetModelSpace(int32_t i) const;
   const SMatrix* GetBind(int32_t i) const;
   int32_t MaterialGroupCount() const { return static_cast<int32_t>(groups_.size()); }
   ModelMaterialGroup* GetMaterialGroup(int32_t k);
