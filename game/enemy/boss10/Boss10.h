@@ -61,7 +61,6 @@ class EnemyType10 : public EnemyBase {
   static constexpr int32_t kType = 10;
   using EnemyBase::Script;  // EObjBase's behaviour handler, beside the accessor
   EnemyType10Behavior& Script() { return script_; }
-  ShadowPacket& Shadow() { return shadow_; }
 
  protected:
   int32_t Init(SProcArg arg) override;

@@ -158,7 +158,7 @@ void BossPartsObjectT14::Frame() {
     const SVec4 at = Vec(x, y);
     EfxGlowSpot(&at, s, 10);
   }
-  if (timer.Window(340, 460)) {
+  if (timer.Window(340, kVanish)) {
     const float r = timer.GetRatio();
     offset[1] += 0.5f * std::sin(r * kHalfPi);
     offset[2] += 0.75f * std::sin(r * kHalfPi);

@@ -14,8 +14,6 @@ class BossLightShafts : public SProc {
   static constexpr int32_t kDrawKey = 6;
   static constexpr int32_t kFadeIn = 120, kFadeOut = 60;
 
-  const SGpObj_PrimQuad& Shaft(int i) const { return i == 0 ? left_ : right_; }
-
   float alpha = 0.0f;
   int32_t mode = FADE_IN;
   int32_t counter = 0;

@@ -216,7 +216,7 @@ void BossPartsObjectT16::Frame() {
       EfxGlowSpot(&at, 1.0f, 60);
     }
   }
-  if (start(815, 860)) {
+  if (start(kRailFrame, 860)) {
     // The arena's loop let go, the rail on to the end of the arena.
     g_MapMng.armed = 0;
     g_MapMng.SetSection(0, kRailTo);
