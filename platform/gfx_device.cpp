@@ -367,7 +367,7 @@ namespace {
 
 class NullVertexBuffer final : public VertexBuffer {
  public:
-  NullVertexBuffer(uint32_t size, uint32_t fvf) : VertexBuffer(size, fvf) {}
+  explicit NullVertexBuffer(uint32_t size) : VertexBuffer(size) {}
 
  protected:
   void Upload(uint32_t, uint32_t) override {}
@@ -399,9 +399,9 @@ class NullGfxDevice final : public GfxDevice {
     if (flags & kClearTarget) lastClear_ = colour;
     return kOk;
   }
-  int CreateVertexBuffer(uint32_t size, uint32_t fvf, VertexBuffer** out) override {
+  int CreateVertexBuffer(uint32_t size, uint32_t /*fvf*/, VertexBuffer** out) override {
     if (!out) return kErrInvalidCall;
-    *out = size ? new NullVertexBuffer(size, fvf) : nullptr;
+    *out = size ? new NullVertexBuffer(size) : nullptr;
     return size ? kOk : kErrInvalidCall;
   }
   int CreateIndexBuffer(uint32_t size, IndexBuffer** out) override {

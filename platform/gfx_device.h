@@ -267,14 +267,11 @@ class GfxBuffer : public GfxResource {
   uint32_t lockOffset_ = 0, lockSize_ = 0;
 };
 
+// A vertex buffer is only memory: the layout of its vertices is the one the
+// draw sets (SetVertexShader), not one kept with the buffer.
 class VertexBuffer : public GfxBuffer {
- public:
-
  protected:
-  VertexBuffer(uint32_t size, uint32_t fvf) : GfxBuffer(size), fvf_(fvf) {}
-
- private:
-  uint32_t fvf_;
+  explicit VertexBuffer(uint32_t size) : GfxBuffer(size) {}
 };
 
 // Index buffers keep only the memory copy on every backend: draws take their

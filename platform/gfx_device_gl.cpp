@@ -417,7 +417,7 @@ class GlGfxDevice final : public GfxDevice {
 // ---------------------------------------------------------------- resources
 class GlVertexBuffer final : public VertexBuffer, public GlLink {
  public:
-  GlVertexBuffer(GlGfxDevice* dev, uint32_t size, uint32_t fvf) : VertexBuffer(size, fvf) {
+  GlVertexBuffer(GlGfxDevice* dev, uint32_t size) : VertexBuffer(size) {
     dev->Register(this);
     // No storage until the first draw, which uploads the whole shadow copy:
     // storage made here would be allocated and cleared only to be replaced
@@ -654,11 +654,11 @@ int GlGfxDevice::Clear(uint32_t flags, Colour colour, float z, uint32_t stencil)
   return kOk;
 }
 
-int GlGfxDevice::CreateVertexBuffer(uint32_t size, uint32_t fvf, VertexBuffer** out) {
+int GlGfxDevice::CreateVertexBuffer(uint32_t size, uint32_t /*fvf*/, VertexBuffer** out) {
   if (!out) return kErrInvalidCall;
   *out = nullptr;
   if (size == 0) return kErrInvalidCall;
-  *out = new GlVertexBuffer(this, size, fvf);
+  *out = new GlVertexBuffer(this, size);
   return kOk;
 }
 
