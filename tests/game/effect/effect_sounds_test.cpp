@@ -39,10 +39,7 @@ class EffectSounds : public ::testing::Test {
   // Runs one frame with the given entries stopped (a sound still playing
   // from a moment ago is not started again) and marked; the entries heard.
   std::set<int32_t> Frame(const std::vector<int32_t>& entries) {
-    for (int32_t n : entries) {
-      testsupport::StopSound(se, n);
-      testsupport::MarkSound(se, n);
-    }
+    for (int32_t n : entries) testsupport::RearmSound(se, n);
     world.Step();
     std::set<int32_t> heard;
     for (int32_t n : entries)

@@ -257,10 +257,7 @@ TEST(Boss08, EntryMountsAndTheSpiralsStart) {
   SRsc* se = testsupport::EffectBank();
   std::map<int32_t, std::vector<int32_t>> played;  // sound: frames alive it played in
   for (int k = 0; k < 600 && s.GetState() == EnemyType8Behavior::ENTRY; ++k) {
-    for (int32_t n : {18, 37, 43}) {
-      testsupport::StopSound(se, n);  // a play is not restarted within a frame's length of sound
-      testsupport::MarkSound(se, n);
-    }
+    for (int32_t n : {18, 37, 43}) testsupport::RearmSound(se, n);
     b.w.Step();
     b.w.G()->lives = 3;
     for (int32_t n : {18, 37, 43})

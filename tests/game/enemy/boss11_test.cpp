@@ -233,10 +233,7 @@ TEST(Boss11, BreakUpSoundsPartsAndFlashByFrame) {
   float floor = 0.0f;
   for (int k = 0; k < 240 && c->timer.GetCount() <= 231; ++k) {
     const int32_t count = c->timer.GetCount();
-    for (int32_t n : ids) {
-      testsupport::StopSound(se, n);  // a play is not restarted within a frame's length of sound
-      testsupport::MarkSound(se, n);
-    }
+    for (int32_t n : ids) testsupport::RearmSound(se, n);
     b.w.Step();
     for (int32_t n : ids)
       if (testsupport::SoundPlayed(se, n)) played[n].push_back(count);
@@ -291,10 +288,7 @@ TEST(Boss11, VolleySoundsAtItsFramesAndEndsWithItsAnimation) {
   int32_t completed = -1, left = -1;
   for (int k = 0; k < 2000 && left < 0; ++k) {
     const int32_t frame = s.frame;
-    for (int32_t n : {53, 9, 21}) {
-      testsupport::StopSound(se, n);  // a play is not restarted within a frame's length of sound
-      testsupport::MarkSound(se, n);
-    }
+    for (int32_t n : {53, 9, 21}) testsupport::RearmSound(se, n);
     testsupport::StopSound(voice, 39);
     testsupport::MarkSound(voice, 39);
     b.w.Step();

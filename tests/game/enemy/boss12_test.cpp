@@ -425,10 +425,7 @@ TEST(Boss12, EntranceSoundsAndTheHoversGenerators) {
   std::vector<std::pair<int32_t, int32_t>> asked;           // (stretch, entrance frame)
   for (int k = 0; k < 600 && s.GetState() == S::kEntrance; ++k) {
     const int32_t frame = s.frame, alive = boss->framesAlive;
-    for (int32_t n : {20, 21}) {
-      testsupport::StopSound(se, n);  // a play is not restarted within a frame's length of sound
-      testsupport::MarkSound(se, n);
-    }
+    for (int32_t n : {20, 21}) testsupport::RearmSound(se, n);
     b.w.Step();
     if (boss->framesAlive == alive || s.GetState() != S::kEntrance) continue;
     EXPECT_EQ(boss->body.disabled, 1);

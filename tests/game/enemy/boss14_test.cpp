@@ -127,14 +127,8 @@ TEST(Boss14, CycleSoundsAndAttackNumbers) {
   int cycled = 0;
   for (int k = 0; k < 6000 && cycled < 2; ++k) {
     const int32_t state = s.GetState(), frame = s.frame;
-    for (int32_t n : {2, 6}) {
-      testsupport::StopSound(se, n);  // a play is not restarted within a frame's length of sound
-      testsupport::MarkSound(se, n);
-    }
-    for (int32_t n : {47, 48, 49}) {
-      testsupport::StopSound(voice, n);
-      testsupport::MarkSound(voice, n);
-    }
+    for (int32_t n : {2, 6}) testsupport::RearmSound(se, n);
+    for (int32_t n : {47, 48, 49}) testsupport::RearmSound(voice, n);
     int before = 0;
     EShotMan::WalkShots([&](EShot*) { ++before; });
     b.w.Step();
@@ -214,10 +208,7 @@ TEST(Boss14, BreakUpSoundsAndPartsByFrame) {
   int32_t undrawnFrom = -1;
   for (int k = 0; k < 500 && c->timer.GetCount() <= 461; ++k) {
     const int32_t count = c->timer.GetCount();
-    for (int32_t n : ids) {
-      testsupport::StopSound(se, n);  // a play is not restarted within a frame's length of sound
-      testsupport::MarkSound(se, n);
-    }
+    for (int32_t n : ids) testsupport::RearmSound(se, n);
     b.w.Step();
     b.w.G()->lives = 3;
     for (int32_t n : ids)

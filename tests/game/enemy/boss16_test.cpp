@@ -275,10 +275,7 @@ TEST(Boss16, BreakUpSoundsByFrame) {
   std::vector<std::pair<float, float>> ring;
   for (int k = 0; k < 900 && h.Get() != nullptr && c->timer.GetCount() <= 820; ++k) {
     const int32_t count = c->timer.GetCount();
-    for (int32_t n : ids) {
-      testsupport::StopSound(se, n);  // a play is not restarted within a frame's length of sound
-      testsupport::MarkSound(se, n);
-    }
+    for (int32_t n : ids) testsupport::RearmSound(se, n);
     b.w.Step();
     b.w.G()->lives = 3;
     if (h.Get() == nullptr) break;

@@ -18,6 +18,7 @@
 
 namespace {
 
+using enemytest::ModelBoss;
 using enemytest::ModelRig;
 
 // A graphic manager over the null device, for its draw queue.
@@ -39,17 +40,6 @@ std::set<int> Keys(const std::vector<std::pair<int, SGpObj*>>& entries) {
   return keys;
 }
 
-struct BossRig {
-  BossRig() {
-    m.rig.Param(1, "Boss", 5);
-    m.rig.Spawn(0.0f, 1, 0, 40.0f, -60.0f, 8.0f);
-    if (m.Load()) boss = m.SpawnBoss(0);
-    if (boss != nullptr) m.rig.Run(1);
-  }
-  ModelRig m;
-  EnemyBase* boss = nullptr;
-};
-
 // A companion that attaches both draw sets at its set-up.
 class TwoSets : public BossPartsObject {
  public:
@@ -69,7 +59,7 @@ class TwoSets : public BossPartsObject {
 
 TEST(BossCompanion, DrawSetsEnterAtKey25AndTheirOwnKeyAndGoAtDispose) {
   Graphics g;
-  BossRig r;
+  ModelBoss r;
   ASSERT_NE(r.boss, nullptr);
   auto* c = BossPartsObject::Attach(r.boss, new TwoSets(&r.boss->model));
   ASSERT_NE(c, nullptr);
@@ -93,7 +83,7 @@ TEST(BossCompanion, DrawSetsEnterAtKey25AndTheirOwnKeyAndGoAtDispose) {
 
 TEST(BossSatellites, SpriteQuadAroundItsPlaceAtKey7AndModelAtKey19) {
   Graphics g;
-  BossRig r;
+  ModelBoss r;
   ASSERT_NE(r.boss, nullptr);
   BossOption2D* o = BossOption2D::Spawn(r.boss, SprEfx02_5Keys);
   ASSERT_NE(o, nullptr);

@@ -22,6 +22,7 @@
 
 namespace {
 
+using enemytest::ModelBoss;
 using enemytest::ModelRig;
 
 std::vector<std::string> g_log;
@@ -62,20 +63,8 @@ class Recorder : public BossPartsObject {
   }
 };
 
-// A model boss to hang satellites and companions on.
-struct BossRig {
-  BossRig() {
-    m.rig.Param(1, "Boss", 5);
-    m.rig.Spawn(0.0f, 1, 0, 40.0f, -60.0f, 8.0f);
-    if (m.Load()) boss = m.SpawnBoss(0);
-    if (boss != nullptr) m.rig.Run(1);
-  }
-  ModelRig m;
-  EnemyBase* boss = nullptr;
-};
-
 TEST(BossPartsObject, SeesItsCodesInOrderBeforeItsChildren) {
-  BossRig r;
+  ModelBoss r;
   ASSERT_NE(r.boss, nullptr);
   g_log.clear();
   auto* c = static_cast<Recorder*>(BossPartsObject::Attach(r.boss, new Recorder(&r.boss->model)));
@@ -94,7 +83,7 @@ TEST(BossPartsObject, SeesItsCodesInOrderBeforeItsChildren) {
 }
 
 TEST(BossPartsObject, PhaseWindowsRunOnTheTimer) {
-  BossRig r;
+  ModelBoss r;
   ASSERT_NE(r.boss, nullptr);
   auto* c = static_cast<Recorder*>(BossPartsObject::Attach(r.boss, new Recorder(&r.boss->model)));
   ASSERT_NE(c, nullptr);
@@ -105,7 +94,7 @@ TEST(BossPartsObject, PhaseWindowsRunOnTheTimer) {
 }
 
 TEST(BossPartsObject, NodesProjectionAndPacketClearing) {
-  BossRig r;
+  ModelBoss r;
   ASSERT_NE(r.boss, nullptr);
   BossPartsObject c(&r.boss->model);
   ASSERT_GT(r.boss->model.NodeCount(), 1);
@@ -129,7 +118,7 @@ TEST(BossPartsObject, NodesProjectionAndPacketClearing) {
 }
 
 TEST(BossPartsObject, FastForwardOnlyWhileTheThirdButtonIsHeld) {
-  BossRig r;
+  ModelBoss r;
   ASSERT_NE(r.boss, nullptr);
   SGpMan gp;
   SPad& pad = r.m.rig.weapons.game.GamePadRef();
@@ -193,7 +182,7 @@ TEST(ColorFader, EasesThreeComponentsAndJumpsAtRateOne) {
 }
 
 TEST(BossOption2D, GlidesFadesInAndFadesOutOnItsBossCodes) {
-  BossRig r;
+  ModelBoss r;
   ASSERT_NE(r.boss, nullptr);
   SHandle<BossOption2D> h = BossOption2D::Spawn(r.boss, SprEfx02_5Keys);
   BossOption2D* o = h.Get();
@@ -235,7 +224,7 @@ TEST(BossOption2D, GlidesFadesInAndFadesOutOnItsBossCodes) {
 }
 
 TEST(BossOption2D, FadeInReachesFortyFourFortyFifths) {
-  BossRig r;
+  ModelBoss r;
   ASSERT_NE(r.boss, nullptr);
   BossOption2D* o = BossOption2D::Spawn(r.boss, SprEfx02_5Keys);
   ASSERT_NE(o, nullptr);
@@ -246,7 +235,7 @@ TEST(BossOption2D, FadeInReachesFortyFourFortyFifths) {
 }
 
 TEST(BossOption3D, MovesItsModelRootTowardsItsGoal) {
-  BossRig r;
+  ModelBoss r;
   ASSERT_NE(r.boss, nullptr);
   BossOption3D* o = BossOption3D::Spawn(r.boss, &r.m.pair);
   ASSERT_NE(o, nullptr);
@@ -304,7 +293,7 @@ TEST(ObjHolder, HoldsOneSpriteUntilReleasedAndSkipsAMissingOne) {
 }
 
 TEST(ChildSlots, SkipEmptySlotsAndChildrenThatEnded) {
-  BossRig r;
+  ModelBoss r;
   ASSERT_NE(r.boss, nullptr);
   ChildSlots<BossOption2D, 3> slots;
   slots.Set(0, BossOption2D::Spawn(r.boss, SprEfx02_5Keys));

@@ -66,4 +66,17 @@ struct ModelRig {
   EnemyRscSlotPair pair{};
 };
 
+// A model boss to hang satellites and companions on: timeline record 0 of
+// a one-record script, spawned and run for a frame.
+struct ModelBoss {
+  ModelBoss() {
+    m.rig.Param(1, "Boss", 5);
+    m.rig.Spawn(0.0f, 1, 0, 40.0f, -60.0f, 8.0f);
+    if (m.Load()) boss = m.SpawnBoss(0);
+    if (boss != nullptr) m.rig.Run(1);
+  }
+  ModelRig m;
+  EnemyBase* boss = nullptr;
+};
+
 }  // namespace enemytest
