@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <new>
 
 #include "game/core/Game.h"
 #include "game/effect/EfxMan.h"
@@ -97,7 +98,7 @@ ELaserGen* ELaserGen::ELaserGenEx(const SMatrix* origin, uint32_t flags_, float 
                                   int32_t colour_, float coreFactor_, float aBase, float aRange, float aValue1,
                                   float aValue0, float bBase, float bRange, float bValue1, float bValue0,
                                   int32_t duration_) {
-  return new ELaserGen(Copy{}, origin, flags_, speed_, firingTime_, colour_, coreFactor_, aBase, aRange, aValue1,
+  return new (std::nothrow) ELaserGen(Copy{}, origin, flags_, speed_, firingTime_, colour_, coreFactor_, aBase, aRange, aValue1,
                        aValue0, bBase, bRange, bValue1, bValue0, duration_);
 }
 

@@ -421,9 +421,10 @@ int32_t EnemyType13Behavior::Swing(int32_t code) {
           const float r1 = RandFS(), r2 = RandFS();
           const SVec4 offset{8.0f * r2, 30.0f + 8.0f * r1, 0.0f, 0.0f};
           const float turn = RandF();
+          // The spark key list is the one boss 16's sparks use.
           if (EfxMan* efx = EfxMan::Instance())
-            efx->SpawnSpriteEx2(6, reinterpret_cast<const SVec4*>(position), &offset, SprEfx02_1Keys, kFrom, kTo, 10,
-                                10, turn, 2.0f, 2.0f, nullptr, nullptr, 0.0f, 1, enemy);
+            efx->SpawnSpriteEx2(6, reinterpret_cast<const SVec4*>(position), &offset, &SprEfx00_4KeysB[0], kFrom, kTo,
+                                10, 10, turn, 2.0f, 2.0f, nullptr, nullptr, 0.0f, 1, enemy);
         }
         if (m == 45) satellites.ForEach([this](BossOption2D& o, int) { AddShotGen(enemy, o.Position(), kG7, &o); });
         if (!path.Advance(position, 1.0f)) EndAttack(LASERS);

@@ -24,9 +24,13 @@ int32_t EnemyType15::Draw(SProcArg) {
     if (SGpState_Texture* t = image->GetTexturePacket(0)) t->Enter(kModelKey);
   if (model.GetRootNode() != nullptr) model.Enter(kModelKey);
   if (script != nullptr) script->Notify();
+  // The rotation part starts from a quarter turn about x, written exactly:
+  // rows (1, 0, 0), (0, 0, 1), (0, -1, 0); the translation stays.
+  static constexpr float kQuarterX[3][4] = {
+      {1.0f, 0.0f, 0.0f, 0.0f}, {0.0f, 0.0f, 1.0f, 0.0f}, {0.0f, -1.0f, 0.0f, 0.0f}};
   SMatrix* m = placement.GetLocal();
-  ResetRotation(m);
-  RotateLeft(m, 0, 0.25f);
+  for (int r = 0; r < 3; ++r)
+    for (int c = 0; c < 4; ++c) m->m[r][c] = kQuarterX[r][c];
   RotateLeft(m, 0, angles[0]);
   RotateLeft(m, 1, angles[1]);
   gauge.Enter(kGaugeKey);

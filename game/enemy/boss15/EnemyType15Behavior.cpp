@@ -96,10 +96,11 @@ int32_t EnemyType15Behavior::Descent(int32_t code) {
       enemy->AddChild(2, &options[i], reinterpret_cast<SProcArg>(pairs[i]));
     }
     enemy->SetRoutePoint(0);
-    // Placed at once, then both start from the boss and glide out.
+    // Placed at once; their models stand on the boss until their first
+    // frame puts them on their places.
     PlaceOptions(1.0f);
     for (auto& o : options)
-      for (int c = 0; c < 4; ++c) o.glide.current[c] = position[c];
+      for (int c = 0; c < 3; ++c) o.position[c] = position[c];
     PathTo(path, position, kStation, 180.0f);
     return 1;
   }
@@ -157,11 +158,10 @@ int32_t EnemyType15Behavior::TwinFans(int32_t code) {
     const int32_t k = frame % 20;
     if (k < 15) {
       if (k == 0) ++fanA, angleA -= 0.01f;
-      if (frame % 2 == 1)
-        for (float a : {angleA, angleA - 0.015f, angleA + 0.015f}) {
-          Shot(3, home, a, 5.5f, kBounceId);
-          Shot(3, home, 0.5f - a, 5.5f, kBounceId);
-        }
+      if (frame % 2 == 1) {
+        for (float a : {angleA, angleA - 0.015f, angleA + 0.015f}) Shot(3, home, a, 5.5f, kBounceId);
+        for (float a : {angleA, angleA - 0.015f, angleA + 0.015f}) Shot(3, home, 0.5f - a, 5.5f, kBounceId);
+      }
     }
     const int32_t k2 = frame % 30;
     if (fanB <= 10 && k2 < 20) {
@@ -436,17 +436,19 @@ int32_t EnemyType15Behavior::Defeat(int32_t code) {
   if (code != CODE_FRAME) return code == CODE_LEAVE;
   switch (step) {
     case 0:
+      // The step counts on between the clear screen (its step 5) and the
+      // later marks, which read the counted step.
       if (frame == 5) BossScreenRamp(1.0f, 0);
+      ++frame;
       position[0] += 1.5f * RandFS();
       position[1] += 1.5f * RandFS();
       if (frame == 8) enemy->SetMove(569.0f, 575.0f, 1, 0.5f);
       if (frame == 56) enemy->SetMove(575.0f, 585.0f, 0, 0.5f);
       if (frame == 76) {
-        frame = -1, step = 1;
+        frame = 0, step = 1;
         enemy->SetRoutePoint(2);
         PathTo(path, position, kCentre, 120.0f);
       }
-      ++frame;
       break;
     case 1:
     case 2:

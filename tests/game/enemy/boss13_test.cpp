@@ -12,6 +12,7 @@
 #include "game/effect/EfxMan.h"
 #include "game/enemy/boss13/EnemyType13.h"
 #include "game/player/Player.h"
+#include "game/tables/effect_tables.h"
 #include "boss_rig.h"
 #include "platform/crt_rand.h"
 #include "support/BossFight.h"
@@ -102,6 +103,27 @@ TEST(Boss13, StreamersFollowTheirPathAndFillTheirPool) {
   EXPECT_EQ(s.LiveCount(), EnemyType13Streamers::kCapacity);
   s.Dispose();
   EXPECT_EQ(s.LiveCount(), 0);
+}
+
+// The swing's sparks (state 7, once its 31 frames of waiting are over, on
+// the frames whose c mod 60 is at most 30 and has bit 1 or 2 set: first at
+// c = 2) take the spark key list of boss 16's sparks, SprEfx00_4KeysB;
+// white 0.05 to grey 0.25, lives 10 and 10.
+TEST(Boss13, SwingSparksUseTheSparkKeyList) {
+  Rig r(13);
+  ASSERT_NE(r.boss, nullptr);
+  auto& s = r.boss->Script();
+  for (int k = 0; k < 5000 && r.State() != EnemyType13Behavior::SWING; ++k) r.m.rig.Run();
+  ASSERT_EQ(r.State(), EnemyType13Behavior::SWING);
+  while (s.count <= 33) r.m.rig.Run();
+  int sparks = 0;
+  for (SObject* o = EfxMan::Instance()->Live(1).HeadObj(); o != nullptr; o = o->GetNext()) {
+    const auto* e = static_cast<const EfxSprite*>(o);
+    if (e->lifeA != 10 || e->lifeB != 10 || e->target[0] != 0.9f || e->target[3] != 0.25f) continue;
+    ++sparks;
+    EXPECT_EQ(e->track.GetList(), &SprEfx00_4KeysB[0]);
+  }
+  EXPECT_GT(sparks, 0);
 }
 
 TEST(Boss13, TimeOutAtTheEndOfTheFirstAttack) {

@@ -53,6 +53,65 @@ TEST(Boss15, DescentThenTheCycleOfAttacks) {
   }
 }
 
+// The descent places both model satellites at once (rate 1.0: each glide
+// stands on its goal, 100 from the boss at 0.12 and 0.38 turn: x = -+100
+// cos 43.2 deg, y = -500 + 100 sin 43.2 deg) while their models stand on
+// the boss at (0, -500, 0); their first frame puts the models on the goals.
+// The body's draw turns its model from a quarter turn about x written
+// exactly: with both angles 0 the rows are (1, 0, 0), (0, 0, 1), (0, -1, 0).
+TEST(Boss15, DescentPlacesItsSatellitesAndTurnsItsModelExactly) {
+  Rig r(15, 100000, 30.0f);
+  ASSERT_NE(r.boss, nullptr);
+  auto& s = r.boss->Script();
+  const float goals[2][2] = {{72.896863f, -431.545289f}, {-72.896863f, -431.545289f}};
+  for (int i = 0; i < 2; ++i) {
+    const BossOption3D& o = s.options[i];
+    EXPECT_EQ(o.Position()[0], 0.0f) << i;
+    EXPECT_EQ(o.Position()[1], -500.0f) << i;
+    EXPECT_EQ(o.Position()[2], 0.0f) << i;
+    EXPECT_NEAR(o.glide.current[0], goals[i][0], 1e-3f) << i;
+    EXPECT_NEAR(o.glide.current[1], goals[i][1], 1e-3f) << i;
+  }
+  for (int k = 0; k < 10 && s.frame < 1; ++k) r.m.rig.Run();
+  ASSERT_EQ(s.frame, 1);
+  for (int i = 0; i < 2; ++i) {
+    EXPECT_NEAR(s.options[i].Position()[0], goals[i][0], 1e-3f) << i;
+    EXPECT_NEAR(s.options[i].Position()[1], goals[i][1], 1e-3f) << i;
+  }
+  r.boss->angles[0] = r.boss->angles[1] = 0.0f;
+  r.boss->SendEvent(SProc::EVENT_DRAW, 0);
+  const SMatrix* m = r.boss->PlacementNode()->GetLocal();
+  const float rows[3][3] = {{1.0f, 0.0f, 0.0f}, {0.0f, 0.0f, 1.0f}, {0.0f, -1.0f, 0.0f}};
+  for (int row = 0; row < 3; ++row)
+    for (int col = 0; col < 3; ++col) EXPECT_EQ(m->m[row][col], rows[row][col]) << row << " " << col;
+  EXPECT_EQ(m->m[3][1], -500.0f);
+}
+
+// On an odd step of state 1 the body fires its six shots of code 3 in the
+// order A, A - 0.015, A + 0.015, then 0.5 - A, 0.5 - (A - 0.015),
+// 0.5 - (A + 0.015); then option 1 fires 0x203 at B, B - 0.015, B + 0.015
+// and option 2 at 0.5 minus those. Step 1: A = 0.69, B = 0.655.
+TEST(Boss15, TwinFanShotsInTheirOrder) {
+  Rig r(15, 100000, 30.0f);
+  ASSERT_NE(r.boss, nullptr);
+  r.RunState(1000);
+  ASSERT_EQ(r.State(), 1);
+  ASSERT_EQ(r.boss->Script().frame, 1);
+  EShotMan::ClearAll(0);
+  r.m.rig.Run();
+  const std::pair<int32_t, float> want[12] = {
+      {3, 0.69f},     {3, 0.675f},    {3, 0.705f},    {3, 0.81f},     {3, 0.825f},    {3, 0.795f},
+      {0x203, 0.655f}, {0x203, 0.64f}, {0x203, 0.67f}, {0x203, 0.845f}, {0x203, 0.86f}, {0x203, 0.83f}};
+  size_t n = 0;
+  for (HitBody* b = HitGroupTable[EShotMan::kHitGroup].Head(); b != nullptr; b = b->NextBody(), ++n) {
+    ASSERT_LT(n, 12u);
+    const auto* shot = reinterpret_cast<const EShot*>(b->power);
+    EXPECT_EQ(shot->batch << 8 | shot->kind, want[n].first) << n;
+    EXPECT_NEAR(shot->angle - std::floor(shot->angle), want[n].second, 1e-5f) << n;
+  }
+  EXPECT_EQ(n, 12u);
+}
+
 // The angles (turns, in [0, 1)) of the enemy shots fired by the frame, by
 // batch << 8 | kind, each list sorted.
 std::vector<std::pair<int32_t, std::vector<float>>> FrameShots(Rig& r) {
@@ -332,6 +391,36 @@ TEST(Boss15, TimeOutAndTheDefeatShowLetTheTimelineGo) {
   EXPECT_EQ(r.boss->Script().step, 7);
   r.m.rig.Run(60);
   EXPECT_EQ(r.m.rig.Enemies(), 1);
+}
+
+// The defeat's first sub-step counts its step between the clear screen
+// and its later marks: run k of the defeat (from 1, with the entry) sets
+// the range 569..575 on k = 8, 575..585 on k = 56 and starts the path to
+// the centre on k = 76; the boss shakes (two draws) on each of those 76
+// runs and on none after them.
+TEST(Boss15, DefeatMarksReadTheCountedStep) {
+  Rig r(15, 400, 30.0f);
+  ASSERT_NE(r.boss, nullptr);
+  r.RunState(1000);
+  ASSERT_EQ(r.RunState(400), 301);
+  ASSERT_EQ(r.State(), EnemyBase::SCRIPT_DEFEATED);
+  auto& s = r.boss->Script();
+  const EnemyBase& e = *r.boss;
+  ASSERT_EQ(s.step, 0);
+  ASSERT_EQ(s.frame, 1);
+  int range569 = -1, range575 = -1, path = -1, draws = 0;
+  for (int k = 2; k <= 80; ++k) {
+    const uint32_t before = plat::RandSeed();
+    r.m.rig.Run();
+    draws += enemytest::RandDraws(before, plat::RandSeed());
+    if (range569 < 0 && e.animator.start == 569.0f) range569 = k;
+    if (range575 < 0 && e.animator.start == 575.0f) range575 = k;
+    if (path < 0 && s.step == 1) path = k;
+  }
+  EXPECT_EQ(range569, 8);
+  EXPECT_EQ(range575, 56);
+  EXPECT_EQ(path, 76);
+  EXPECT_EQ(draws, 2 * (76 - 1));
 }
 
 // The descent's sounds by sub-step and step, on stage 5 as it plays:
