@@ -19,12 +19,13 @@ constexpr float kFlashColour[4] = {0.0f, 0.5f, 0.0f, 0.0f};
 
 SVec4 Offset(const SVec4& p, float x, float y) { return SVec4{p.x + x, p.y + y, p.z, p.w}; }
 
-// The base matrix turned about x and z (turns), translated to p.
+// The base matrix rotated about z, then about x (turns), translated to p:
+// the z turns fan the jets out, the x turn tilts the whole fan.
 SMatrix Placement(const SVec4& p, float aboutZ, float aboutX) {
   SMatrix m;
   GetSharedMatrix(&m, 1);
-  MatrixRotateX(&m, aboutX);
   MatrixRotateZ(&m, aboutZ);
+  MatrixRotateX(&m, aboutX);
   m.m[3][0] = p.x, m.m[3][1] = p.y, m.m[3][2] = p.z;
   return m;
 }

@@ -193,7 +193,8 @@ int32_t EnemyType11Behavior::Wander(int32_t code) {
     next = kSweep;
     BossVoice(36, 61440);
     LoopKeys(kWanderTangents, 300.0f);
-    RerollPoints();
+    // The points are drawn by the frame code, which runs before any of these
+    // emitters and generators does.
     Emitter(enemy, 1, position, enemy, 0x3000000, &spriteA, 0.25f, 0, 0, 1.0f, 1, 0, 3.0f, 20, 20, 68,
             SVec4{0, 0.4f, 0, 1}, 0);
     static constexpr float kIntervals[4][2] = {{13, 27}, {23, 37}, {29, 19}, {19, 37}};

@@ -33,6 +33,10 @@ void EnemyType13Streamers::Launch(const float* start, const float* end, float fr
   keys.Init(EfxKeyList7);
   cell->part = keys.GetPart();
   cell->position = e->position;
+  // Its three words: the tint (0 until the first step draws one) and the
+  // life as both sizes.
+  cell->angle = 0.0f;
+  cell->scaleX = cell->scaleY = life;
   cell->colour[0] = cell->colour[1] = cell->colour[2] = 1.0f;
   cell->colour[3] = 0.1f;
   e->sprite.Set(cell);

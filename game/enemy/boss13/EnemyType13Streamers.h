@@ -30,8 +30,8 @@ class EnemyType13Streamers : public SProc {
   static constexpr int32_t kCapacity = 64;
   static constexpr uint32_t kSheet = 8;
 
-  // One streamer from start to end (copied now) over `frames`, its trail
-  // sized by `life`. Nothing when the pool or the sprite sheet is full.
+  // One streamer from start to end (copied now) over `frames`, its sprite
+  // sized `life` and its trail 0.6 x `life`. Nothing when the pool or the sprite sheet is full.
   void Launch(const float* start, const float* end, float frames, float life);
   int32_t LiveCount() const { return live_.Count(); }
   const SObjList& Live() const { return live_; }

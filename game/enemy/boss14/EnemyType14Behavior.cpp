@@ -183,7 +183,7 @@ int32_t EnemyType14Behavior::Loop(int32_t code) {
         }
         if (t == 30) LoopBurst(true);
       }
-      // The body's motions 1 to 5, one every 40 frames; the clock goes back
+      // The body's motions 1 to 6, one every 40 frames; the clock goes back
       // from 300 to 59, so they come round again while the loop lasts.
       if (motionClock >= 60 && motionClock <= 260 && motionClock % 40 == 20)
         enemy->SetRoutePoint(uint32_t(1 + (motionClock - 60) / 40));

@@ -22,12 +22,13 @@ float Ease(float r) { return std::sin(r * kPi / 2.0f); }
 float EaseIn(float r) { return 1.0f - std::cos(r * kPi / 2.0f); }
 float U() { return RandF() - 0.5f; }
 
-// The identity turned about z, then x (turns), placed at p.
+// The identity rotated about z, then about x (turns), placed at p: the z
+// turns fan the rays out, the x turn tilts the whole fan.
 SMatrix Ray(const SVec4& p, float aboutZ, float aboutX) {
   SMatrix m;
   GetSharedMatrix(&m, 1);
-  MatrixRotateX(&m, aboutX);
   MatrixRotateZ(&m, aboutZ);
+  MatrixRotateX(&m, aboutX);
   m.m[3][0] = p.x, m.m[3][1] = p.y, m.m[3][2] = p.z;
   return m;
 }

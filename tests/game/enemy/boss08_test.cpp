@@ -115,6 +115,49 @@ TEST(Boss08, EntryExhaustCycleAndEscape) {
 // The escape's climb starts when the escape path's rail reaches key 85:
 // sounds 36 and 43 then, and only then; from there the boss climbs 18 a
 // frame and comes 16 nearer.
+// The spiral copies route entry 2 over both recoil entries of the boss's
+// record, into the boss's own copy of its record and route table: the
+// stage's table stays as loaded for every other enemy and the next play.
+TEST(Boss08, SpiralRewritesTheRecoilRoutesOfItsOwnCopyOnly) {
+  bossfight::SpawnedBoss<EnemyType8> b(3, "osr_bs06", 720896, 8);
+  ASSERT_TRUE(b.ok);
+  const EnemyParam* loaded = nullptr;
+  for (const EnemyParam& p : b.stageData->script.params)
+    if (p.type == 8) loaded = &p;
+  ASSERT_NE(loaded, nullptr);
+  const int32_t at = loaded->recoilRouteIndex;
+  ASSERT_GE(at, 0);
+  ASSERT_NE(loaded->routeTable, nullptr);
+  const std::vector<RouteEntry> before = loaded->routeTable->entries;
+  ASSERT_GT(before.size(), size_t(at) + 1);
+  ASSERT_GT(before.size(), 2u);
+  // The entries it copies over differ from entry 2, so a copy in place would
+  // show.
+  const auto same = [](const RouteEntry& a, const RouteEntry& c) {
+    return a.from == c.from && a.to == c.to && a.wrap == c.wrap && a.speed == c.speed;
+  };
+  ASSERT_FALSE(same(before[size_t(at)], before[2]) && same(before[size_t(at) + 1], before[2]));
+  EnemyType8* boss = b.boss;
+  boss->Script().ChangeState(EnemyType8Behavior::SPIRAL);
+  for (int k = 0; k < 5 && boss->Script().GetState() != EnemyType8Behavior::SPIRAL; ++k) b.w.Step();
+  ASSERT_EQ(boss->Script().GetState(), EnemyType8Behavior::SPIRAL);
+  ASSERT_NE(boss->param, loaded);
+  const RouteEntry& two = before[2];
+  for (int32_t k = 0; k < 2; ++k) {
+    const RouteEntry* got = boss->param->RecoilRoute(k);
+    ASSERT_NE(got, nullptr);
+    EXPECT_EQ(got->from, two.from) << k;
+    EXPECT_EQ(got->to, two.to) << k;
+    EXPECT_EQ(got->wrap, two.wrap) << k;
+    EXPECT_EQ(got->speed, two.speed) << k;
+  }
+  for (size_t i = 0; i < before.size(); ++i) {
+    EXPECT_EQ(loaded->routeTable->entries[i].from, before[i].from) << i;
+    EXPECT_EQ(loaded->routeTable->entries[i].to, before[i].to) << i;
+    EXPECT_EQ(loaded->routeTable->entries[i].speed, before[i].speed) << i;
+  }
+}
+
 TEST(Boss08, EscapeClimbsFromKey85WithItsTwoSounds) {
   Fight f;
   EnemyType8* b = f.b;

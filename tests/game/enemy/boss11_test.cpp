@@ -113,6 +113,19 @@ TEST(Boss11, SweepStretchesByStepAndFrame) {
   EXPECT_EQ(asked, want);
 }
 
+// Entering the wander draws nothing: the four emitter points are drawn by
+// its frame code (12 draws), every frame from the first, which runs in the
+// same update as the entry and before any emitter or generator made there.
+TEST(Boss11, WanderEntryDrawsOnlyItsFramesPoints) {
+  enemytest::BossRig<EnemyType11> r(11);
+  ASSERT_NE(r.boss, nullptr);
+  auto& s = r.boss->Script();
+  s.ChangeState(S::kWander);
+  EXPECT_EQ(bossfight::DrawsOf([&] { s.Update(); }), 12);
+  ASSERT_EQ(s.GetState(), S::kWander);
+  EXPECT_EQ(bossfight::DrawsOf([&] { s.Update(); }), 12);
+}
+
 TEST(Boss11, BreakUpDrawsItsRandValuesByTheTable) {
   testsupport::WeaponRig rig;
   bossfight::BossStage stage(3, "osr_bs09", 10496);

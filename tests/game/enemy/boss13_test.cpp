@@ -84,6 +84,15 @@ TEST(Boss13, StreamersFollowTheirPathAndFillTheirPool) {
   s.Launch(from, to, 10.0f, 8.0f);
   auto* e = static_cast<EnemyType13Streamer*>(s.Live().HeadObj());
   ASSERT_NE(e, nullptr);
+  // Its sprite rides on its position with the words 0, life, life (tint and
+  // both sizes) and the colour (1, 1, 1, 0.1).
+  const SGpSpriteCell* cell = e->sprite.Get();
+  ASSERT_NE(cell, nullptr);
+  EXPECT_EQ(cell->position, e->position);
+  EXPECT_EQ(cell->angle, 0.0f);
+  EXPECT_EQ(cell->scaleX, 8.0f);
+  EXPECT_EQ(cell->scaleY, 8.0f);
+  EXPECT_EQ(cell->colour[3], 0.1f);
   while (e->phase == EnemyType13Streamer::FADE_IN) w.Run();
   // Both tangents are half the chord: the Hermite point at u = 0.5 is the
   // chord's middle, reached on the sixth step of the ten-frame path.

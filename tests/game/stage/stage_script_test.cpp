@@ -2,7 +2,9 @@
 // format: records, links, loops, lookups by id and the load-time scatter.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "game/stage/ScriptStgRsc.h"
@@ -147,6 +149,20 @@ TEST(StageScript, RecordsAndTheirLinksFromAHandBuiltFile) {
               // Without the flag the position stays exactly as stored.
               VAL(t[1].x, 1.0f), VAL(t[1].y, 2.0f), VAL(t[1].z, 3.0f)});
   EXPECT_EQ(plat::Rand(), 2437);  // the fourth value: exactly three were drawn
+}
+
+// A name that fills its 32 bytes without a NUL ends at its 31st character:
+// it is read as a C string (the enemy's process name).
+TEST(StageScript, ANameWithoutItsEndStopsInsideItsField) {
+  std::vector<uint8_t> file = HandBuiltScript();
+  const uint8_t zako[4] = {'Z', 'a', 'k', 'o'};
+  const auto at = std::search(file.begin(), file.end(), zako, zako + 4);
+  ASSERT_NE(at, file.end());
+  std::fill(at, at + 32, uint8_t('A'));
+  StageScript s;
+  ASSERT_TRUE(ParseStageScript(file.data(), file.size(), &s));
+  EXPECT_EQ(std::string(s.params[0].name), std::string(31, 'A'));
+  EXPECT_STREQ(s.params[1].name, "Zako");
 }
 
 TEST(StageScript, EveryTruncationFailsWithoutDrawingAndTheWriterRoundTrips) {
