@@ -102,8 +102,8 @@ int32_t EnemyType7Behavior::Sway(int32_t code) {
       if (frame % 90 == 0) {
         for (int i = -3; i <= 4; ++i) {
           const float a = 0.125f * float(i) + 0.25f;
-          BossGen(enemy, position, enemy, 0x101, kHit, 0x20a, 0x20a, 0, a, a + 0.07f, 3.0f, 1.5f, 1, 0, 1, 0, 0, 6, 0,
-                  0, 0, 0, 0, 0, 0, nullptr, -1, 0);
+          BossGen(enemy, position, enemy, 0x101, kHit, 0x20a, 0x20a, 0, a, 0.125f * float(i) + 0.32f, 3.0f, 1.5f, 1,
+                  0, 1, 0, 0, 6, 0, 0, 0, 0, 0, 0, 0, nullptr, -1, 0);
           BossGen(enemy, position, enemy, 0x101, kHit, 0x20a, 0x20a, 0, a, a - 0.07f, 3.0f, 1.5f, 1, 0, 1, 0, 0, 6, 0,
                   0, 0, 0, 0, 0, 0, nullptr, -1, 0);
           BossGen(enemy, position, enemy, 0x10804, kHit, 0x204, 0x204, 0, 0, 0, 5.0f, 5.0f, 33, 1.0f, 1, 0, 0, 0, 0,

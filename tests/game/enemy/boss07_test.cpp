@@ -159,8 +159,8 @@ TEST(Boss07, GeneratorsThunderAndShotsOfEachAttack) {
       SCOPED_TRACE(i);
       const float a = 0.125f * float(i) + 0.25f;
       const size_t at = 2 + 3 * size_t(i + 3);
-      ExpectGen(*g[at], ShotTuple{0x101, 5, 0x20a, 0x20a, 0, a, a + 0.07f, 3.0f, 1.5f, 1, 0, 1, 0, 0, 6, 0, 0, 0, 0, 0,
-                                  0, 0, -1, -1, 0});
+      ExpectGen(*g[at], ShotTuple{0x101, 5, 0x20a, 0x20a, 0, a, 0.125f * float(i) + 0.32f, 3.0f, 1.5f, 1, 0, 1, 0, 0,
+                                  6, 0, 0, 0, 0, 0, 0, 0, -1, -1, 0});
       ExpectGen(*g[at + 1], ShotTuple{0x101, 5, 0x20a, 0x20a, 0, a, a - 0.07f, 3.0f, 1.5f, 1, 0, 1, 0, 0, 6, 0, 0, 0,
                                       0, 0, 0, 0, -1, -1, 0});
       ExpectGen(*g[at + 2], ShotTuple{0x10804, 5, 0x204, 0x204, 0, 0, 0, 5.0f, 5.0f, 33, 1.0f, 1, 0, 0, 0, 0, 0, 0, 0,
