@@ -165,6 +165,7 @@ TEST(SceneTiming, ContinueScene) {
         {"the scene ends", on, 32, StateIs(-1)},
     });
   }
+  PendingRankEntry = RankEntry{};
 }
 
 // The prompt runs in its drawing, one count a frame from count 1: its phase
@@ -212,6 +213,7 @@ TEST(SceneTiming, ContinuePrompt) {
     r.Frame();
     EXPECT_EQ(q->GetCount(), after);
   }
+  ContinuePromptAnswer = -1;
 }
 
 // A play of 50,000,000 points, place 13 of the defaults.
@@ -279,6 +281,8 @@ TEST(SceneTiming, NameEntry) {
     run.Frame();
     EXPECT_EQ(run.State(), takes ? saving : done);
   }
+  ResetRankTable();
+  PendingRankEntry = RankEntry{};
 }
 
 TEST(SceneTiming, Ranking) {
@@ -416,6 +420,7 @@ TEST(SceneTiming, Endings) {
         {"the scene ends", fade, 61, StateIs(-1)},
     });
   }
+  ResetRankTable();
 }
 
 }  // namespace

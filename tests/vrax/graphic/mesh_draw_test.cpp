@@ -151,7 +151,7 @@ TEST_F(MeshDraw, SkinnedPartNotRecordedInARoundKeepsItsPoseRoundAfterRound) {
   EXPECT_NEAR(v[4].x, 2.0f, 1e-5f);
   EXPECT_NEAR(v[4].y, -0.5f, 1e-5f);
   for (int round = 1; round <= 3; ++round) {
-    // Part 0 twice completes the count; part 1 records nothing.
+    // The first part twice completes the count; the second records nothing.
     m->GetMesh(0)->Execute();
     m->GetMesh(0)->Execute();
     EXPECT_EQ(Draws(), uint64_t(1 + round));
