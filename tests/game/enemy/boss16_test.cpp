@@ -229,7 +229,8 @@ TEST(Boss16, CycleVoicesAndAttackNumbers) {
       if (chevronShots < 0) {
         chevronShots = after - before;
         EShotMan::WalkShots([&](EShot* shot) {
-          if (shot->kind == 4 && shot->batch == 0 && old.count(shot) == 0) chevron.push_back({shot->angle, shot->speed});
+          if (shot->kind == 4 && shot->batch == 0 && old.count(shot) == 0)
+            chevron.push_back({shot->angle, shot->speed});
         });
       }
     }
