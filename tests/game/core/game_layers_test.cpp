@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "game/core/Game.h"
 
 namespace {
@@ -126,6 +128,175 @@ TEST_F(GameLayers, StageFogAndLightsReachExactlyTheirLayers) {
     }
   }
   EXPECT_EQ(game.StageFog().GetEnable(), 0);
+}
+
+// The layer table, every row and every column: what each layer's state
+// block holds at positions 4 (the view), 10 (blend), 9 (Z mode), 11 (alpha
+// test), 8 (fog), 5 (light), 6 (ambient) and 0 (cull), with the view's kind
+// read off its matrix. Every block also holds its own projection at 1, the
+// shared view rectangle at 2 and clip A at 3; positions 7 and 12 stay empty.
+enum class View { Fixed, Play, Far, Stage, Rotation };
+struct LayerRow {
+  int layer;
+  View view;
+  int viewOf;  // whose view packet: -1 its own
+  int blend, z;  // z -1: not set
+  char alpha;    // 'A', 'B', '0' (preset 0, off)
+  char fog;      // '-', 'p' plain, 's' stage
+  char light;    // '-', 'A' to 'D'
+  float ambient; // 0: not set
+  bool cull;
+};
+constexpr LayerRow kLayerRows[] = {
+    {0, View::Fixed, -1, 1, -1, 'A', '-', '-', 0, false},
+    {1, View::Fixed, -1, 1, -1, 'A', '-', '-', 0, false},
+    {2, View::Fixed, -1, 2, -1, 'A', '-', '-', 0, false},
+    {3, View::Fixed, -1, 1, -1, 'A', '-', '-', 0, false},
+    {4, View::Play, -1, 2, -1, 'A', '-', '-', 0, false},
+    {5, View::Play, -1, 1, -1, 'A', '-', '-', 0, false},
+    {6, View::Play, -1, 2, -1, 'A', '-', '-', 0, false},
+    {7, View::Play, -1, 1, -1, 'A', '-', '-', 0, false},
+    {8, View::Play, -1, 2, -1, 'A', '-', '-', 0, false},
+    {9, View::Play, -1, 1, -1, 'A', '-', '-', 0, false},
+    {10, View::Play, -1, 1, -1, 'A', '-', '-', 0, false},
+    {11, View::Fixed, -1, 1, -1, 'A', '-', '-', 0, false},
+    {12, View::Far, -1, 0, 0, 'A', '-', '-', 0, false},
+    {13, View::Play, -1, 2, -1, 'A', '-', '-', 0, false},
+    {14, View::Play, -1, 1, 5, '0', 'p', '-', 0, false},
+    {15, View::Play, -1, 1, 1, 'B', '-', 'D', 0.5f, false},
+    {16, View::Play, -1, 2, -1, 'A', '-', '-', 0, false},
+    {17, View::Play, -1, 1, 4, '0', 'p', '-', 0, false},
+    {18, View::Play, -1, 1, 6, 'A', '-', '-', 0, false},
+    {19, View::Play, -1, 1, 1, 'A', '-', '-', 0, false},
+    {20, View::Rotation, -1, 1, 4, 'A', 'p', '-', 0, false},
+    {21, View::Play, -1, 1, 6, 'A', '-', '-', 0, false},
+    {22, View::Play, -1, 1, 1, 'A', '-', 'B', 0.7f, true},
+    {23, View::Play, -1, 1, 4, 'A', '-', '-', 0, false},
+    {24, View::Rotation, -1, 0, 1, 'A', '-', '-', 0, false},
+    {25, View::Stage, -1, 0, -1, 'A', '-', '-', 0, false},
+    {26, View::Stage, -1, 1, 0, 'A', '-', '-', 0, false},
+    {27, View::Stage, 25, 1, -1, 'A', 's', 'A', 1.0f, false},
+    {28, View::Play, -1, 1, -1, 'A', 'p', 'C', 0.7f, true},
+    {29, View::Stage, -1, 0, -1, 'A', '-', '-', 0, false},
+    {30, View::Stage, 25, 0, 1, 'A', 's', 'A', 1.0f, false},
+    {31, View::Play, 6, 2, -1, 'A', '-', '-', 0, false},
+    {32, View::Play, 7, 1, 6, 'A', 'p', 'B', 0, false},
+    {33, View::Stage, -1, 1, -1, '0', '-', '-', 0, false},
+    {34, View::Stage, -1, 0, -1, 'A', '-', '-', 0, false},
+    {35, View::Stage, 25, 0, 1, 'A', 'p', 'A', 1.0f, false},
+    {36, View::Far, -1, 0, 0, '0', 's', '-', 0, false},
+};
+
+// A game whose drawing step can be run by itself: the shake moves, then the
+// views are built.
+class DrawnGame : public Game {
+ public:
+  using Game::Draw;
+};
+
+bool Same(const SMatrix& a, const SMatrix& b) {
+  for (int r = 0; r < 4; ++r)
+    for (int c = 0; c < 4; ++c)
+      if (std::fabs(a.m[r][c] - b.m[r][c]) > 1e-4f) return false;
+  return true;
+}
+
+TEST(GameLayerTable, EveryRowAndColumn) {
+  DrawnGame game;
+  game.InitDrawLayers();
+  game.SetViewMode(10);  // upright: the orientation is the identity
+  // A stage camera turned a quarter about z and placed at (100, 200, 300),
+  // and a shake under way, so that every view kind differs from the others.
+  SMatrix& e = game.StageCamera();
+  e = SMatrix{{{0, 1, 0, 0}, {-1, 0, 0, 0}, {0, 0, 1, 0}, {100, 200, 300, 1}}};
+  game.StartShake(2);
+  for (int i = 0; i < 10 && game.GetShakeOffset().x == 0.0f; ++i) game.Draw(0);
+  const SVec4 shake = game.GetShakeOffset();
+  ASSERT_NE(shake.x, 0.0f);
+  // The flip diag(1, -1, -1) first: fixed at the eye 512, play moved by the
+  // shake, far at 65535; the stage camera itself, and its rotation alone.
+  const SMatrix want[] = {
+      {{{1, 0, 0, 0}, {0, -1, 0, 0}, {0, 0, -1, 0}, {0, 0, -512, 1}}},
+      {{{1, 0, 0, 0}, {0, -1, 0, 0}, {0, 0, -1, 0}, {shake.x, shake.y, -512, 1}}},
+      {{{1, 0, 0, 0}, {0, -1, 0, 0}, {0, 0, -1, 0}, {0, 0, -65535, 1}}},
+      e,
+      {{{0, 1, 0, 0}, {-1, 0, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}}},
+  };
+  SGpObj* rect = game.LayerBlock(0).GetPacket2();
+  SGpObj* clip = game.LayerBlock(0).GetPacket3();
+  ASSERT_NE(dynamic_cast<SGpState_ViewRect*>(rect), nullptr);
+  ASSERT_NE(dynamic_cast<SGpState_Clip*>(clip), nullptr);
+  SGpObj* alphaA = game.LayerBlock(0).GetPacket11();
+  SGpObj* alphaB = game.LayerBlock(15).GetPacket11();
+  for (const LayerRow& r : kLayerRows) {
+    SCOPED_TRACE(r.layer);
+    const SGpState_Block& b = game.LayerBlock(r.layer);
+    EXPECT_EQ(b.GetPacket1(), &game.LayerProjection(r.layer));
+    EXPECT_EQ(b.GetPacket2(), rect);
+    EXPECT_EQ(b.GetPacket3(), clip);
+    EXPECT_EQ(b.GetPacket7(), nullptr);
+    EXPECT_EQ(b.GetPacket12(), nullptr);
+    // View: whose packet, and the kind of its matrix.
+    SGpObj* view = b.GetPacket4();
+    EXPECT_EQ(view, &game.LayerView(r.viewOf >= 0 ? r.viewOf : r.layer));
+    auto* v = dynamic_cast<SGpState_View*>(view);
+    ASSERT_NE(v, nullptr);
+    EXPECT_TRUE(Same(v->GetMatrix(), want[int(r.view)])) << "view kind " << int(r.view);
+    EXPECT_EQ(b.GetPacket10(), &BlendPresets[r.blend]);
+    EXPECT_EQ(b.GetPacket9(), r.z >= 0 ? &ZModePresets[r.z] : nullptr);
+    EXPECT_EQ(b.GetPacket11(), r.alpha == 'A' ? alphaA : r.alpha == 'B' ? alphaB : &AlphaTestPresets[0]);
+    EXPECT_EQ(b.GetPacket8(), r.fog == 'p'   ? static_cast<SGpObj*>(&game.PlainFog())
+                              : r.fog == 's' ? static_cast<SGpObj*>(&game.StageFog())
+                                             : nullptr);
+    SGpObj* lights[] = {nullptr, &game.LightA(), &game.LightB(), &game.LightC(), &game.LightD()};
+    EXPECT_EQ(b.GetPacket5(), lights[r.light == '-' ? 0 : r.light - 'A' + 1]);
+    SGpObj* ambient = r.ambient == 0.5f   ? static_cast<SGpObj*>(&game.Ambient05())
+                      : r.ambient == 0.7f ? static_cast<SGpObj*>(&game.Ambient07())
+                      : r.ambient == 1.0f ? static_cast<SGpObj*>(&game.Ambient10())
+                                          : nullptr;
+    EXPECT_EQ(b.GetPacket6(), ambient);
+    EXPECT_EQ(b.GetPacket0(), r.cull ? &CullPresets[0] : nullptr);
+  }
+  // The shared packets' values.
+  auto* a = static_cast<SGpState_AlphaTest*>(alphaA);
+  auto* bb = static_cast<SGpState_AlphaTest*>(alphaB);
+  EXPECT_EQ(a->GetMode(), 6);
+  EXPECT_EQ(a->GetReference(), 0.0f);
+  EXPECT_EQ(bb->GetMode(), 5);
+  EXPECT_EQ(bb->GetReference(), 0.31372f);
+  float nearZ = 0, farZ = 0;
+  static_cast<SGpState_Clip*>(clip)->Get(&nearZ, &farZ);
+  EXPECT_EQ(nearZ, 8.0f);
+  EXPECT_EQ(farZ, 65535.0f);
+  EXPECT_EQ(CullPresets[0].GetMode(), 0);
+  const struct {
+    SGpState_Ambient* ambient;
+    float level;
+  } ambients[] = {{&game.Ambient05(), 0.5f}, {&game.Ambient07(), 0.7f}, {&game.Ambient10(), 1.0f}};
+  for (const auto& am : ambients) {
+    EXPECT_EQ(am.ambient->Get().r, am.level);
+    EXPECT_EQ(am.ambient->Get().g, am.level);
+    EXPECT_EQ(am.ambient->Get().b, am.level);
+  }
+  const struct {
+    SGpState_Light* light;
+    uint32_t enable;
+  } lights[] = {{&game.LightA(), 1}, {&game.LightB(), 0}, {&game.LightC(), 1}, {&game.LightD(), 1}};
+  for (const auto& l : lights) {
+    EXPECT_EQ(l.light->GetEnable(), l.enable);
+    if (l.enable != 0) {
+      EXPECT_EQ(l.light->GetColour(0).r + l.light->GetColour(0).g + l.light->GetColour(0).b, 3.0f);
+    }
+  }
+  float start = -1, end = -1;
+  game.StageFog().GetRange(&start, &end);
+  EXPECT_EQ(game.StageFog().GetEnable(), 0);
+  EXPECT_EQ(game.PlainFog().GetEnable(), 0);
+  EXPECT_EQ(game.StageFog().GetColour().r, 0.05f);
+  EXPECT_EQ(game.StageFog().GetColour().g, 0.0f);
+  EXPECT_EQ(game.StageFog().GetColour().b, 0.25f);
+  EXPECT_EQ(start, 0.0f);
+  EXPECT_EQ(end, 7000.0f);
 }
 
 }  // namespace

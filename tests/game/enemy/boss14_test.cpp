@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <map>
+#include <set>
 #include <tuple>
 #include <vector>
 
@@ -112,7 +113,9 @@ TEST(Boss14, HeadlessFightFromStageFour) {
 // whole circle, one row, 30 frames apart, 1000 steps) and eight ring
 // emitters 0.125 turn apart (step 0.05, drift 5.0, ids 1000 apart). The
 // petals' first burst is 88 shots of code 12, the ring ten frames later 45
-// of code 512.
+// of code 512. The charge: 17 shots of code 12 on its frames 72 to 169
+// that are multiples of 4, 20 on its frames 232 to 329 that are multiples
+// of 3, none on any other frame.
 TEST(Boss14, CycleSoundsAndAttackNumbers) {
   bossfight::SpawnedBoss<EnemyType14> b(4, "osr_bs12", 28672, 14);
   ASSERT_TRUE(b.ok);
@@ -125,15 +128,25 @@ TEST(Boss14, CycleSoundsAndAttackNumbers) {
   std::map<int32_t, std::vector<Key>> ses, voices;
   bool ringsSeen = false, petalsSeen = false;
   int cycled = 0;
+  std::map<int32_t, int> charge;  // charge frame: code 12 shots fired in it
   for (int k = 0; k < 6000 && cycled < 2; ++k) {
     const int32_t state = s.GetState(), frame = s.frame;
     for (int32_t n : {2, 6}) testsupport::RearmSound(se, n);
     for (int32_t n : {47, 48, 49}) testsupport::RearmSound(voice, n);
     int before = 0;
-    EShotMan::WalkShots([&](EShot*) { ++before; });
+    std::set<const EShot*> old;
+    EShotMan::WalkShots([&](EShot* shot) {
+      ++before;
+      old.insert(shot);
+    });
     b.w.Step();
     b.w.G()->lives = 3;
     const int32_t now = s.GetState();
+    if (now == EnemyType14Behavior::CHARGE && state == now) {
+      int fresh = 0;
+      EShotMan::WalkShots([&](EShot* shot) { fresh += shot->kind == 12 && shot->batch == 0 && old.count(shot) == 0; });
+      if (fresh > 0) charge[frame] = fresh;
+    }
     const Key key{now, now == state ? frame : 0};
     for (int32_t n : {2, 6})
       if (testsupport::SoundPlayed(se, n)) ses[n].push_back(key);
@@ -188,6 +201,10 @@ TEST(Boss14, CycleSoundsAndAttackNumbers) {
   EXPECT_EQ(voices[49], (std::vector<Key>{{6, 0}}));
   EXPECT_EQ(ses[6], (std::vector<Key>{{5, 120}, {6, 92}}));
   EXPECT_EQ(ses[2], (std::vector<Key>{{6, 62}, {6, 222}}));
+  std::map<int32_t, int> chargeWant;
+  for (int32_t f = 72; f <= 169; f += 4) chargeWant[f] = 17;
+  for (int32_t f = 234; f <= 329; f += 3) chargeWant[f] = 20;
+  EXPECT_EQ(charge, chargeWant);
 }
 
 // The break-up by the companion's count: sound 14 at 0, at 60, 120, 180 and

@@ -4,8 +4,10 @@
 // the end at 880; the parts it blows off.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <map>
+#include <set>
 #include <tuple>
 #include <vector>
 
@@ -177,7 +179,9 @@ std::vector<GenRow> Gens(EnemyBase* b) {
 // turning 0.007 to 0.013 at 0.5 to 3.5 every 5 for 20, 0.75 turning 0.003
 // to 0.015 at 3.5 to 1.5 every 6 for 40; volleys 5, 5 and 7 frames apart,
 // 1000 more) and four thunder generators at once; a chevron of 42 shots of
-// code 4 every seventh frame, the angle 0.1 on; the rings' two generators
+// code 4 every seventh frame, the angle 0.1 on (the first at 0.1: arms at
+// 0.1 + 0.25 i/21 and 0.1 - 0.25 i/21, i = 0 to 20, both at the speed
+// 4 - 3 sin(i/21 pi/2), the point fastest); the rings' two generators
 // (777, 27 a step at 3.5, 0.25 and 0.266, 14 frames apart, 2000 steps);
 // the stream's (260, 0.75, 20 a step at 6.6, 6 frames apart, 2000 steps);
 // the lasers' two fans (code 4, 7 a step at 1.0, every 4 frames; 516, 5 a
@@ -192,6 +196,7 @@ TEST(Boss16, CycleVoicesAndAttackNumbers) {
   std::map<int32_t, std::vector<int32_t>> voices;  // voice: states it started in
   std::vector<float> spiralSteps;
   int chevrons = 0, chevronShots = -1, lasers = -1, laserFrame = -1;
+  std::vector<std::pair<float, float>> chevron;  // the first chevron's (angle, speed)
   std::vector<float> laserTurns;
   std::map<int32_t, std::vector<GenRow>> gens;  // state: its generators once its attack step began
   for (int k = 0; k < 6000; ++k) {
@@ -202,7 +207,11 @@ TEST(Boss16, CycleVoicesAndAttackNumbers) {
       testsupport::MarkSound(voice, n);
     }
     int before = 0;
-    EShotMan::WalkShots([&](EShot* shot) { before += shot->kind == 4 && shot->batch == 0; });
+    std::set<const EShot*> old;
+    EShotMan::WalkShots([&](EShot* shot) {
+      before += shot->kind == 4 && shot->batch == 0;
+      old.insert(shot);
+    });
     b.w.Step();
     b.w.G()->lives = 3;
     const int32_t now = s.GetState();
@@ -217,7 +226,13 @@ TEST(Boss16, CycleVoicesAndAttackNumbers) {
       EXPECT_NEAR(s.spiral - spiral, 0.1f, 1e-5f);
       int after = 0;
       EShotMan::WalkShots([&](EShot* shot) { after += shot->kind == 4 && shot->batch == 0; });
-      if (chevronShots < 0) chevronShots = after - before;
+      if (chevronShots < 0) {
+        chevronShots = after - before;
+        EShotMan::WalkShots([&](EShot* shot) {
+          if (shot->kind == 4 && shot->batch == 0 && old.count(shot) == 0)
+            chevron.push_back({shot->angle, shot->speed});
+        });
+      }
     }
     if (now == S::kLasers && lasers < 0) {
       laserTurns.clear();
@@ -253,6 +268,19 @@ TEST(Boss16, CycleVoicesAndAttackNumbers) {
                                                    {516, 0, 0, 0, 1.0f, 1.5f, 5, 3, 2000, 0, 0}}));
   EXPECT_GT(chevrons, 20);
   EXPECT_EQ(chevronShots, 42);
+  std::vector<std::pair<float, float>> chevronWant;
+  for (int i = 0; i <= 20; ++i) {
+    const float u = float(i) / 21.0f, speed = 4.0f - 3.0f * std::sin(u * 3.14159265f / 2.0f);
+    chevronWant.push_back({0.1f + 0.25f * u, speed});
+    chevronWant.push_back({0.1f - 0.25f * u, speed});
+  }
+  std::sort(chevron.begin(), chevron.end());
+  std::sort(chevronWant.begin(), chevronWant.end());
+  ASSERT_EQ(chevron.size(), chevronWant.size());
+  for (size_t i = 0; i < chevron.size(); ++i) {
+    EXPECT_NEAR(chevron[i].first, chevronWant[i].first, 1e-5f) << i;
+    EXPECT_NEAR(chevron[i].second, chevronWant[i].second, 1e-5f) << i;
+  }
   EXPECT_EQ(lasers, 8);
   EXPECT_EQ(laserFrame, 100);
   for (size_t i = 0; i < laserTurns.size(); ++i) EXPECT_NEAR(laserTurns[i], 0.125f * float(i), 1e-4f) << i;

@@ -137,6 +137,29 @@ TEST_F(MeshDraw, SkinnedModelMovesVerticesByTheRecordedBones) {
   EXPECT_NEAR(v[4].y, -0.5f, 1e-5f);
 }
 
+// A part whose packet does not run in a round keeps the world matrix it
+// recorded last, and its offset is applied to it once per round: the bone
+// table is never overwritten by the products.
+TEST_F(MeshDraw, SkinnedPartNotRecordedInARoundKeepsItsPoseRoundAfterRound) {
+  auto m = modelfix::Build(modelfix::Skinned());
+  ASSERT_NE(m, nullptr);
+  SGpNode* nodes = m->GetNode(0);
+  ModelApplyMotion(nodes, m->NodeCount(), nullptr, SGpMotionCursor{m.get(), 0.0f}, false);
+  nodes->Execute();  // both parts record: the bar lies straight
+  const SGpMeshVertex* v = m->GetSkinnedMesh()->Vertices();
+  // Vertex 4 follows bone 1 alone: (2, -0.5) in the straight bar.
+  EXPECT_NEAR(v[4].x, 2.0f, 1e-5f);
+  EXPECT_NEAR(v[4].y, -0.5f, 1e-5f);
+  for (int round = 1; round <= 3; ++round) {
+    // The first part twice completes the count; the second records nothing.
+    m->GetMesh(0)->Execute();
+    m->GetMesh(0)->Execute();
+    EXPECT_EQ(Draws(), uint64_t(1 + round));
+    EXPECT_NEAR(v[4].x, 2.0f, 1e-5f) << round;
+    EXPECT_NEAR(v[4].y, -0.5f, 1e-5f) << round;
+  }
+}
+
 TEST_F(MeshDraw, SkinnedModelWaitsForEveryPartAndSkipsBadParts) {
   auto m = modelfix::Build(modelfix::Skinned());
   ASSERT_NE(m, nullptr);
