@@ -89,7 +89,10 @@ void EnemyBase::UpdateGauge() {
 
 void EnemyBase::ResetPlacementRotation() {
   SMatrix* m = placement.GetLocal();
+  // The upper 3 x 4 part and the last element from the identity; the
+  // translation (the live position) stays.
   ResetRotation(m);
+  m->m[3][3] = 1.0f;
   RotateLeft(m, 0, angles[0]);
   RotateLeft(m, 1, angles[1]);
 }

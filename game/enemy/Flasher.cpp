@@ -22,14 +22,13 @@ Flasher::Flasher(SGpNode* nodeA, SGpNode* nodeB, const float* colour, uint8_t ho
 
 int32_t Flasher::Init(SProcArg) {
   SetName("Flasher");
-  ambientSet_.SetColour(colour_);
-  lightSet_.SetColour(0, SGpColour{colour_[0], colour_[1], colour_[2], colour_[3]});
+  set_.SetColour(colour_);
   if (nodeA_ != nullptr) {
     // Front insertions: the light set runs first, then the ambient set.
-    nodeA_->AddPacketFront(&ambientSet_);
-    nodeA_->AddPacketFront(&lightSet_);
-    nodeB_->AddPacket(&ambientRestore_);
-    nodeB_->AddPacket(&lightRestore_);
+    nodeA_->AddPacketFront(&set_.ambient);
+    nodeA_->AddPacketFront(&set_.light);
+    nodeB_->AddPacket(&restore_.ambient);
+    nodeB_->AddPacket(&restore_.light);
     attached_ = 1;
   }
   if (EObjBase* e = EnemyOf(this)) e->flashRunning = 1;
@@ -45,10 +44,10 @@ int32_t Flasher::Main(SProcArg) {
 int32_t Flasher::KillChildren(SProcArg arg) {
   if (EObjBase* e = EnemyOf(this)) e->flashRunning = 0;
   if (attached_ != 0) {
-    nodeA_->RemovePacket(&ambientSet_);
-    nodeB_->RemovePacket(&ambientRestore_);
-    nodeA_->RemovePacket(&lightSet_);
-    nodeB_->RemovePacket(&lightRestore_);
+    nodeA_->RemovePacket(&set_.ambient);
+    nodeB_->RemovePacket(&restore_.ambient);
+    nodeA_->RemovePacket(&set_.light);
+    nodeB_->RemovePacket(&restore_.light);
     attached_ = 0;
   }
   return SProc::KillChildren(arg);

@@ -35,6 +35,38 @@ class AmbientPop : public SGpObj {
 using LightStatePush = SGpState_LightPush;
 using LightStatePop = SGpState_LightPop;
 
+// The flash's render-state pair as two drawables. The colour packet sets
+// light 0's colour and then the ambient colour to its colour, saving both;
+// the end packet restores the ambient colour and then light 0's. A Flasher
+// hangs their four packets on a model's nodes; a part always drawn at one
+// colour enters the pair around its draw instead.
+class FlashColourPacket : public SGpObj {
+ public:
+  void Execute() override {
+    light.Execute();
+    ambient.Execute();
+  }
+  // Both colours (four floats, copied).
+  void SetColour(const float* c) {
+    ambient.SetColour(c);
+    light.SetColour(0, SGpColour{c[0], c[1], c[2], c[3]});
+  }
+
+  LightStatePush light;
+  AmbientPush ambient;
+};
+
+class FlashEndPacket : public SGpObj {
+ public:
+  void Execute() override {
+    ambient.Execute();
+    light.Execute();
+  }
+
+  AmbientPop ambient;
+  LightStatePop light;
+};
+
 // The frames a flash that is not held lasts.
 inline constexpr int32_t kFlashFrames = 5;
 
@@ -45,10 +77,10 @@ class Flasher : public SProc {
   // The colour is copied.
   Flasher(SGpNode* nodeA, SGpNode* nodeB, const float* colour, uint8_t hold);
 
-  const AmbientPush& AmbientSet() const { return ambientSet_; }
-  const LightStatePush& LightSet() const { return lightSet_; }
-  const AmbientPop& AmbientRestore() const { return ambientRestore_; }
-  const LightStatePop& LightRestore() const { return lightRestore_; }
+  const AmbientPush& AmbientSet() const { return set_.ambient; }
+  const LightStatePush& LightSet() const { return set_.light; }
+  const AmbientPop& AmbientRestore() const { return restore_.ambient; }
+  const LightStatePop& LightRestore() const { return restore_.light; }
 
  protected:
   int32_t Init(SProcArg arg) override;
@@ -61,10 +93,8 @@ class Flasher : public SProc {
   float colour_[4];
   SGpNode* nodeA_;
   SGpNode* nodeB_;
-  AmbientPush ambientSet_;
-  AmbientPop ambientRestore_;
-  LightStatePush lightSet_;
-  LightStatePop lightRestore_;
+  FlashColourPacket set_;
+  FlashEndPacket restore_;
   uint8_t attached_ = 0;
 };
 

@@ -3,12 +3,14 @@
 #include <cmath>
 
 #include "game/core/GameMath.h"
+#include "vrax/graphic/SGpMan.h"
 #include "vrax/resource/SImageSlot.h"
 
 namespace {
 
 constexpr float kTwoPi = 6.2831855f;
 const float kNowhere[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+const float kWhite[4] = {1.0f, 1.0f, 1.0f, 1.0f};
 
 }  // namespace
 
@@ -34,6 +36,7 @@ int32_t EnemyType6Arm::Init(SProcArg arg) {
   image = pair != nullptr ? pair->image : nullptr;
   model.Bind(pair != nullptr && pair->model != nullptr ? pair->model->Get() : nullptr);
   body.Register(9, 0x10, position, 14.0f, this, 100, 0);
+  colour.SetColour(kWhite);
   return 0;
 }
 
@@ -56,9 +59,13 @@ int32_t EnemyType6Arm::Main(SProcArg) {
 
 int32_t EnemyType6Arm::Draw(SProcArg) {
   if (visible == 0) return 0;
+  // Everything at the default key, set to the arm's own first.
+  if (SGpMan* gp = GetGpMan()) gp->SetDefaultKey(kDrawKey);
+  colour.EnterDefault();
   if (image != nullptr)
     if (SRsc_Image* img = image->Get())
-      if (SGpState_Texture* t = img->GetTexturePacket(0)) t->Enter(kDrawKey);
-  if (model.GetRootNode() != nullptr) model.Enter(kDrawKey);
+      if (SGpState_Texture* t = img->GetTexturePacket(0)) t->EnterDefault();
+  if (model.GetRootNode() != nullptr) model.EnterDefault();
+  end.EnterDefault();
   return 0;
 }

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "game/core/HitBody.h"
+#include "game/enemy/Flasher.h"
 #include "game/enemy/ModelInstance.h"
 #include "game/tables/enemy_tables.h"
 #include "vrax/graphic/SMath.h"
@@ -25,6 +26,9 @@ class EnemyType6Arm : public SProc {
 
   HitBody body;
   ModelInstance model;
+  // The flash pair around its draw, at full white (set at INIT).
+  FlashColourPacket colour;
+  FlashEndPacket end;
   const float* anchor = nullptr;
   float position[4] = {0.0f, 0.0f, 0.0f, 1.0f};
   float current[4] = {0.0f, 0.0f, 0.0f, 1.0f};

@@ -17,6 +17,7 @@ namespace {
 constexpr float kTwoPi = 6.2831855f;
 constexpr float kHalfPi = 1.5707964f;
 const float kNowhere[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+const float kWhite[4] = {1.0f, 1.0f, 1.0f, 1.0f};
 
 }  // namespace
 
@@ -130,12 +131,15 @@ int32_t EnemyType6Pod::Init(SProcArg arg) {
   model.Bind(MdlEnemyBs04a.Get());
   behavior.model = &model;
   body.Register(9, 0, HitPosition(), 6.0f, this, 100, 0);
+  colour.SetColour(kWhite);
   behavior.Enter();
   return 0;
 }
 
 int32_t EnemyType6Pod::Draw(SProcArg) {
+  colour.Enter(kDrawKey);
   if (behavior.Notify() != 0 && model.GetRootNode() != nullptr) model.Enter(kDrawKey);
+  end.Enter(kDrawKey);
   return 0;
 }
 

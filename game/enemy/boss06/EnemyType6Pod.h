@@ -6,6 +6,7 @@
 
 #include "game/core/Behavior.h"
 #include "game/core/HitBody.h"
+#include "game/enemy/Flasher.h"
 #include "game/enemy/ModelInstance.h"
 #include "vrax/kernel/SProc.h"
 
@@ -43,6 +44,10 @@ class EnemyType6Pod : public SProc {
   EnemyType6PodBehavior behavior;
   ModelInstance model;
   HitBody body;
+  // The flash pair around its draw, at full white: the pod is drawn at full
+  // light whatever the layers' lighting.
+  FlashColourPacket colour;
+  FlashEndPacket end;
   // The model root's translation: the pod's hit position.
   float* HitPosition();
 

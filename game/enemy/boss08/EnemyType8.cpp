@@ -65,7 +65,19 @@ int32_t EnemyType8::Init(SProcArg arg) {
   return 0;
 }
 
+void EnemyType8::PoseRoot() {
+  SGpNode* root = model.GetRootNode();
+  if (root == nullptr) return;
+  SMatrix* m = root->GetLocal();
+  *m = kIdentityMatrix;
+  RotateLeft(m, 1, angles[1]);
+  RotateLeft(m, 0, angles[0]);
+}
+
 void EnemyType8::Step() {
+  // The animation has posed the root afresh: turned again as the draw turns
+  // it, the mounts and exhausts ride where the craft is shown.
+  PoseRoot();
   UpdateNodeWorlds(model.GetRootNode());
   EnemyBase::Step();
 }
@@ -80,10 +92,7 @@ int32_t EnemyType8::Draw(SProcArg) {
     if (SGpState_Texture* t = image->GetTexturePacket(0)) t->Enter(kModelKey8);
   if (model.GetRootNode() != nullptr) model.Enter(kModelKey8);
   script_.Notify();
-  SMatrix* m = placement.GetLocal();
-  ResetRotation(m);
-  RotateLeft(m, 0, angles[0]);
-  RotateLeft(m, 1, angles[1]);
+  PoseRoot();
   gauge.Enter(kGaugeKey);
   spare.Enter(kGaugeKey);
   BroadcastAll(EVENT_DRAW, 0);

@@ -90,6 +90,10 @@ class EnemyType8 : public EnemyBase {
 
  private:
   void HumAndExhaust();
+  // The craft turns on its model's root, not on the placement node: the
+  // root's matrix becomes identity x RotationX(first angle) x RotationY
+  // (second angle); its pose from the animation is replaced.
+  void PoseRoot();
   EnemyType8Behavior script_{this};
 };
 

@@ -53,7 +53,8 @@ class EnemyType10Behavior : public BossBehaviorOf<EnemyType10> {
   int32_t Return(int32_t code);
   int32_t Defeat(int32_t code);
   float Value() const;
-  void MuzzleSprites(const float* at, int32_t n, float size);
+  // n muzzle sprites at the point.
+  void MuzzleSprites(const float* at, int32_t n);
 };
 
 class EnemyType10 : public EnemyBase {

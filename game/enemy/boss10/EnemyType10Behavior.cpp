@@ -12,6 +12,7 @@
 #include "game/enemy/SpawnChild.h"
 #include "game/enemy/boss10/Boss10.h"
 #include "game/stage/MapMng.h"
+#include "game/tables/effect_tables.h"
 
 namespace {
 
@@ -23,8 +24,11 @@ constexpr int32_t kSoundRing = 36;
 // The climb: from (0, -4000, 4170) up and forward over 130 counts.
 constexpr float kClimbY0 = -4000.0f, kClimbRise = 3358.0f;
 constexpr float kClimbZ0 = 4170.0f, kClimbAdvance = 1146.0f;
-// The muzzle effect sprites.
+// The muzzle and ring effect sprites: the spark sequence at the muzzles,
+// the growing ring for the climb's ring burst.
 constexpr uint32_t kMuzzleSheet = 14;
+constexpr float kMuzzleSize = 23.0f;
+constexpr float kRingSize = 30.0f;
 constexpr float kMuzzleWhite[4] = {1.0f, 1.0f, 1.0f, 0.9f};
 constexpr float kMuzzleFade[4] = {1.0f, 0.8f, 0.5f, 0.0f};
 
@@ -44,13 +48,13 @@ constexpr ShotGenArgs kGenB = {0x101, 5, 260, 260, 0.25f, 0, 0, 3.2f, 3.5f, 20, 
 
 float EnemyType10Behavior::Value() const { return enemy->animator.value; }
 
-void EnemyType10Behavior::MuzzleSprites(const float* at, int32_t n, float size) {
-  for (int32_t i = 0; i < n; ++i) {
-    const float a = kTwoPi * float(i) / float(n);
-    const SVec4 p{at[0] + 12.0f * std::cos(a), at[1] + 12.0f * std::sin(a), at[2], 1.0f};
-    g_EfxMan.SpawnSprite(kMuzzleSheet, &p, nullptr, kMuzzleWhite, kMuzzleFade, 4, 10, 0.0f, size / 16.0f,
-                         size / 16.0f, nullptr, nullptr, 0.0f, 1);
-  }
+void EnemyType10Behavior::MuzzleSprites(const float* at, int32_t n) {
+  // The n sparks stand on the muzzle, each turned i/n of a turn further, so
+  // that a burst reads as a star.
+  const SVec4 p{at[0], at[1], at[2], 1.0f};
+  for (int32_t i = 0; i < n; ++i)
+    g_EfxMan.SpawnSprite(kMuzzleSheet, &p, SprEfx01_4KeysB, kMuzzleWhite, kMuzzleFade, 4, 10, float(i) / float(n),
+                         kMuzzleSize, kMuzzleSize, nullptr, nullptr, 0.0f, 1);
 }
 
 void EnemyType10Behavior::EmitterTriples() {
@@ -87,7 +91,7 @@ void EnemyType10Behavior::VolleyA() {
     a.delay = i == 0 ? 0.0f : 3.0f;
     AddShotGen(enemy, muzzlePoint, a, enemy);
   }
-  MuzzleSprites(muzzlePoint, 16, 23.0f);
+  MuzzleSprites(muzzlePoint, 16);
 }
 
 void EnemyType10Behavior::VolleyB() {
@@ -96,7 +100,7 @@ void EnemyType10Behavior::VolleyB() {
   float* muzzlePoint = v == 308.0f ? muzzle[1] : muzzle[2];
   BossSe(kSoundVolley, kLevel);
   AddShotGen(enemy, muzzlePoint, kGenB, enemy);
-  MuzzleSprites(muzzlePoint, 16, 23.0f);
+  MuzzleSprites(muzzlePoint, 16);
 }
 
 int32_t EnemyType10Behavior::Handle(int32_t code, int32_t state) {
@@ -150,8 +154,8 @@ int32_t EnemyType10Behavior::Climb(int32_t code) {
     case 1:
       place(std::fmin(float(frame) / 130.0f, 1.0f));
       if (frame > 90 && frame < 131 && (frame & 4) != 0) {
-        MuzzleSprites(muzzle[1], 1, 23.0f);
-        MuzzleSprites(muzzle[2], 1, 23.0f);
+        MuzzleSprites(muzzle[1], 1);
+        MuzzleSprites(muzzle[2], 1);
       }
       if (frame == 128) {
         BossSe(kSoundRing, kLevel);
@@ -160,8 +164,8 @@ int32_t EnemyType10Behavior::Climb(int32_t code) {
           for (int m = 1; m <= 2; ++m) {
             const SVec4 p{muzzle[m][0] + 100.0f * std::cos(a), muzzle[m][1] + 80.0f * std::sin(a), muzzle[m][2],
                           1.0f};
-            g_EfxMan.SpawnSprite(kMuzzleSheet, &p, nullptr, kMuzzleWhite, kMuzzleFade, 6, 14, 0.0f, 30.0f / 16.0f,
-                                 30.0f / 16.0f, nullptr, nullptr, 0.0f, 1);
+            g_EfxMan.SpawnSprite(kMuzzleSheet, &p, SprEfx00_4KeysB, kMuzzleWhite, kMuzzleFade, 6, 14, 0.0f,
+                                 kRingSize, kRingSize, nullptr, nullptr, 0.0f, 1);
           }
         }
       }
@@ -278,8 +282,8 @@ int32_t EnemyType10Behavior::Lasers(int32_t code) {
     case 1:
       if (Value() == 107.0f) {
         BossSe(kSoundVolley, kLevel);
-        MuzzleSprites(muzzle[1], 8, 23.0f);
-        MuzzleSprites(muzzle[2], 8, 23.0f);
+        MuzzleSprites(muzzle[1], 8);
+        MuzzleSprites(muzzle[2], 8);
       }
       if (SegmentDone()) {
         frame = 0;
@@ -321,9 +325,9 @@ int32_t EnemyType10Behavior::Lasers(int32_t code) {
 
 // The craft does not slide home like the smaller bosses: it banks into the
 // turn (stretch 3 or 6) where it stands, flies the path home level (4 or 7),
-// banks out (5 or 8) and idles (2) before the next attack. Only a craft
-// standing right of its home point flies; one on it or left of it idles
-// where it is.
+// banks out (5 or 8) and, once that has arrived, starts the next attack at
+// once on the idle stretch (2). Only a craft standing right of its home
+// point flies; one on it or left of it idles (2) where it is first.
 int32_t EnemyType10Behavior::Return(int32_t code) {
   if (code == CODE_ENTER) {
     if (DefeatWhenOverTime(enemy)) return 1;
@@ -363,10 +367,8 @@ int32_t EnemyType10Behavior::Return(int32_t code) {
       break;
     default:
       if (!SegmentDone()) break;
-      if (cursor != 2)
-        enemy->SetRoutePoint(2);
-      else
-        ChangeState(next);
+      if (cursor != 2) enemy->SetRoutePoint(2);
+      ChangeState(next);
       break;
   }
   return 1;

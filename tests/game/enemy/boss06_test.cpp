@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -24,6 +25,7 @@
 #include "support/BossFight.h"
 #include "support/SoundProbe.h"
 #include "support/StageBossFight.h"
+#include "vrax/graphic/SGpMan.h"
 
 namespace {
 
@@ -547,3 +549,154 @@ TEST(Boss06, PodsSoundAsTheyCloseInAndLaunch) {
   EXPECT_EQ(pod.GetState(), EnemyType6PodBehavior::LAUNCH);
   EXPECT_TRUE(testsupport::SoundPlayed(se, 20));
 }
+
+namespace {
+
+using Entries = std::vector<std::pair<int, SGpObj*>>;
+
+// The pods and arms draw between the flash pair at full white: a pod enters
+// its colour packet, its model and its end packet at key 19; an arm sets the
+// default key to 19 and enters its colour packet, its model (its image is
+// not loaded on the rig) and its end packet at that key. Under an ambient
+// of 0.5 and light 0 at (0.2, 0.3, 0.4, 1) the colour packet sets both to
+// white; the end packet gives both back.
+TEST(Boss06, PodsAndArmsDrawBetweenTheFlashPairAtFullWhite) {
+  SGpMan gp;
+  gp.SendEvent(SProc::EVENT_INIT, 0);
+  {
+    Boss6Rig r;
+    ASSERT_NE(r.boss, nullptr);
+    // The pods' and arms' models: the rig's, for as long as the rig lives.
+    struct PartModels {
+      explicit PartModels(SRsc_Model* m) {
+        for (auto* slot : {&MdlEnemyBs04a, &MdlEnemyBs04b, &MdlEnemyBs04c}) slot->Set(m);
+      }
+      ~PartModels() {
+        for (auto* slot : {&MdlEnemyBs04a, &MdlEnemyBs04b, &MdlEnemyBs04c}) slot->Reset();
+      }
+    } parts(r.m.model.get());
+    auto& s = r.boss->Script();
+    while (s.GetState() != EnemyType6Behavior::STATE_PODS_IN) ASSERT_GT(r.UntilNext(), 0);
+    r.m.rig.Run(1);
+    const auto drawn = [&gp](SProc* p) {
+      gp.GetQueue()->Reset();
+      p->SendEvent(SProc::EVENT_DRAW, 0);
+      return gp.GetQueue()->Entries();
+    };
+    for (auto& pod : s.pods) EXPECT_EQ(drawn(&pod), (Entries{{19, &pod.colour}, {19, &pod.model}, {19, &pod.end}}));
+    for (auto& arm : s.arms) {
+      gp.SetDefaultKey(0);
+      EXPECT_EQ(drawn(&arm), (Entries{{19, &arm.colour}, {19, &arm.model}, {19, &arm.end}}));
+      EXPECT_EQ(gp.GetDefaultKey(), 19);
+    }
+    gp.GetQueue()->Reset();
+    const SGpColour dim{0.5f, 0.5f, 0.5f, 1.0f}, light{0.2f, 0.3f, 0.4f, 1.0f};
+    for (FlashColourPacket* c : {&s.pods[0].colour, &s.arms[1].colour}) {
+      FlashEndPacket* e = c == &s.pods[0].colour ? &s.pods[0].end : &s.arms[1].end;
+      SGpMan::SetAmbient(dim);
+      SGpMan::SetLightColour(0, light);
+      c->Execute();
+      const SGpColour& a = SGpMan::GetAmbient();
+      const SGpColour& l = SGpMan::GetLightColour(0);
+      EXPECT_EQ(std::make_tuple(a.r, a.g, a.b), std::make_tuple(1.0f, 1.0f, 1.0f));
+      EXPECT_EQ(std::make_tuple(l.r, l.g, l.b, l.a), std::make_tuple(1.0f, 1.0f, 1.0f, 1.0f));
+      e->Execute();
+      EXPECT_EQ(std::make_tuple(a.r, a.g, a.b), std::make_tuple(0.5f, 0.5f, 0.5f));
+      EXPECT_EQ(std::make_tuple(l.r, l.g, l.b, l.a), std::make_tuple(0.2f, 0.3f, 0.4f, 1.0f));
+    }
+  }
+  gp.SendEvent(SProc::EVENT_DISPOSE, 0);
+}
+
+// A probe at the front of key 19 of each frame's draw: the ambient colour
+// and light 0's colour under which the pods and arms draw, before their
+// pair changes them.
+class LightProbe : public SProc {
+ public:
+  struct Packet : SGpObj {
+    void Execute() override {
+      ambient = SGpMan::GetAmbient();
+      light = SGpMan::GetLightColour(0);
+    }
+    SGpColour ambient{0.0f, 0.0f, 0.0f, 0.0f}, light{0.0f, 0.0f, 0.0f, 0.0f};
+  } packet;
+
+ protected:
+  int32_t Draw(SProcArg) override {
+    packet.EnterFront(EnemyType6Pod::kDrawKey);
+    return 0;
+  }
+};
+
+// Stage 2's second boss as it plays on the OpenGL device, 10 frames after
+// its pods came: the pods on their way back, on an arc above the body, the
+// arms out below it. With `neutral`, for the picture's frame the pods' and
+// arms' colour packets set the lighting the probe found instead of white,
+// as if the pair were not there. The play is the same either way (the
+// stage starts from seed 0).
+struct PodsShot {
+  plat::Image img;
+  SGpColour ambient{0.0f, 0.0f, 0.0f, 0.0f};
+  int at[7][2] = {};  // the five pods and the two arms on the picture
+};
+bool PodsPicture(bool neutral, PodsShot* out) {
+  testsupport::StageBossFight f(2, true);
+  auto* b = dynamic_cast<EnemyType6*>(f.Start(7348.0f, 7346.0f, "Boss04"));
+  if (b == nullptr) return false;
+  auto* probe = new LightProbe();
+  b->AddChild(2, probe, 0);
+  SHandle<LightProbe> h(probe);
+  auto& s = b->Script();
+  for (int k = 0; k < 1000 && s.GetState() != EnemyType6Behavior::STATE_PODS_IN; ++k) f.Step();
+  if (s.GetState() != EnemyType6Behavior::STATE_PODS_IN) return false;
+  f.Step(9);
+  if (h.Get() == nullptr) return false;
+  out->ambient = probe->packet.ambient;
+  if (neutral) {
+    const SGpColour& a = probe->packet.ambient;
+    const SGpColour& l = probe->packet.light;
+    const float ambient[4] = {a.r, a.g, a.b, a.a};
+    for (auto& pod : s.pods) pod.colour.ambient.SetColour(ambient), pod.colour.light.SetColour(0, l);
+    for (auto& arm : s.arms) arm.colour.ambient.SetColour(ambient), arm.colour.light.SetColour(0, l);
+  }
+  f.Step();
+  // The picture shows this frame's drawing after one more step.
+  for (int i = 0; i < 7; ++i) {
+    float q[4];
+    ProjectToScreen(i < 5 ? s.pods[i].HitPosition() : s.arms[i - 5].position, q);
+    out->at[i][0] = testsupport::PlayPx(q[0]), out->at[i][1] = testsupport::PlayPy(q[1]);
+  }
+  f.Step();
+  return f.W().H().Screenshot(&out->img);
+}
+
+// The pods and arms drawn at full light: under the layers' ambient (0.7 at
+// their key on this stage), the same frame drawn with their pair neutral is
+// darker within 30 pixels of each pod and 50 of each arm, and nowhere else
+// different.
+TEST(Boss06, PictureOfPodsAndArmsAtFullLight) {
+  PodsShot lit, plain;
+  ASSERT_TRUE(PodsPicture(false, &lit));
+  ASSERT_TRUE(PodsPicture(true, &plain));
+  EXPECT_LT(lit.ambient.r, 0.9f);
+  const auto sum = [](uint32_t p) { return int((p >> 16) & 0xFF) + int((p >> 8) & 0xFF) + int(p & 0xFF); };
+  int darker = 0, elsewhere = 0;
+  int near[7] = {};
+  for (int y = 0; y < lit.img.height; ++y)
+    for (int x = 0; x < lit.img.width; ++x) {
+      const int d = sum(testsupport::PixelAt(lit.img, x, y)) - sum(testsupport::PixelAt(plain.img, x, y));
+      if (d < -24) ++darker;
+      if (d <= 24) continue;
+      int i = 0;
+      for (; i < 7; ++i) {
+        const int r = i < 5 ? 30 : 50;
+        if (std::abs(x - lit.at[i][0]) <= r && std::abs(y - lit.at[i][1]) <= r) break;
+      }
+      ++(i < 7 ? near[i] : elsewhere);
+    }
+  EXPECT_EQ(darker, 0);
+  for (int i = 0; i < 7; ++i) EXPECT_GT(near[i], 50) << i;
+  EXPECT_EQ(elsewhere, 0);
+}
+
+}  // namespace

@@ -332,4 +332,42 @@ TEST(Boss08, EntryMountsAndTheSpiralsStart) {
   EXPECT_NEAR(boss->axisTimer, 3 * 0.0205f + 7 * 0.0025f, 1e-5f);
 }
 
+// The craft turns on its model's root: identity x RotationX(first angle) x
+// RotationY(second angle). For a quarter turn and an eighth (h = sqrt 1/2):
+//   RotationX(1/4) rows (1, 0, 0), (0, 0, 1), (0, -1, 0);
+//   RotationY(1/8) rows (h, 0, -h), (0, 1, 0), (h, 0, h);
+//   the product rows (h, 0, -h), (h, 0, h), (0, -1, 0), translation 0
+// (RotationY x RotationX, the placement node's order for the other bosses,
+// would begin (h, h, 0)). The placement node keeps only the position. In
+// the next frame's step, before its script moves it, the gun mount on node
+// 58 stands at the position plus its offset t from the root turned by the
+// product: (t.x h + t.y h, -t.z, -t.x h + t.y h).
+TEST(Boss08, TurnsOnItsModelRootTiltFirst) {
+  Fight f;
+  EnemyType8* b = f.b;
+  ASSERT_NE(b, nullptr);
+  b->angles[0] = 0.25f;
+  b->angles[1] = 0.125f;
+  b->SendEvent(SProc::EVENT_DRAW, 0);
+  const float h = std::sqrt(0.5f);
+  const float want[4][4] = {{h, 0, -h, 0}, {h, 0, h, 0}, {0, -1, 0, 0}, {0, 0, 0, 1}};
+  const SMatrix& root = *b->model.GetRootNode()->GetLocal();
+  const SMatrix& placed = *b->PlacementNode()->GetLocal();
+  for (int i = 0; i < 4; ++i)
+    for (int j = 0; j < 4; ++j) {
+      EXPECT_NEAR(root.m[i][j], want[i][j], 1e-6f) << i << " " << j;
+      if (i < 3) { EXPECT_EQ(placed.m[i][j], i == j ? 1.0f : 0.0f) << i << " " << j; }
+    }
+  EXPECT_EQ(b->GetPosition(), &placed.m[3][0]);
+  const float at[3] = {b->GetPosition()[0], b->GetPosition()[1], b->GetPosition()[2]};
+  SGpNode* mount = b->model.GetNode(58);
+  ASSERT_NE(mount, nullptr);
+  const float* t = mount->GetLocal()->m[3];
+  const float offset[3] = {t[0] * h + t[1] * h, -t[2], -t[0] * h + t[1] * h};
+  ASSERT_GT(std::fabs(t[0]) + std::fabs(t[2]), 1.0f);
+  f.Step();
+  const float* world = mount->GetWorld()->m[3];
+  for (int i = 0; i < 3; ++i) EXPECT_NEAR(world[i], at[i] + offset[i], 1e-3f) << i;
+}
+
 }  // namespace

@@ -4,18 +4,24 @@
 // draws of the break-up.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <map>
+#include <set>
 #include <vector>
 
 #include "boss_fight.h"
+#include "boss_rig.h"
 #include "game/core/StageCounters.h"
 #include "game/effect/EShotGen.h"
 #include "game/effect/ELaserGen.h"
+#include "game/effect/EfxMan.h"
+#include "game/tables/effect_tables.h"
 #include "game/enemy/boss10/Boss10.h"
 #include "support/ImageCompare.h"
 #include "support/SoundProbe.h"
 #include "support/WeaponRig.h"
+#include "vrax/resource/SImageSlot.h"
 
 namespace {
 
@@ -353,6 +359,206 @@ TEST(Boss10, PictureOfTheFanCannon) {
                                                  testsupport::PlayPx(8), testsupport::PlayPy(-88), 8);
   EXPECT_GT(hull, 0);
   EXPECT_TRUE(testsupport::MatchesGolden(img, "boss10_fan_cannon.png", 8, 400));
+}
+
+}  // namespace
+
+namespace {
+
+constexpr double kTau = 6.283185307179586;
+
+// A live effect sprite as the muzzle and ring tests see it.
+struct Spr {
+  const SGpKeyList* keys;
+  float size[2];
+  float at[3];
+  float turn;
+};
+
+// The sparks and rings a step of the world spawned (live after it, not
+// before).
+template <class Step>
+std::vector<Spr> SpawnedBy(Step&& step) {
+  std::set<const SObject*> before;
+  for (const SObject* o = g_EfxMan.Live(1).HeadObj(); o != nullptr; o = o->GetNext()) before.insert(o);
+  step();
+  std::vector<Spr> out;
+  for (const SObject* o = g_EfxMan.Live(1).HeadObj(); o != nullptr; o = o->GetNext()) {
+    if (before.count(o) != 0) continue;
+    const SGpKeyList* keys = static_cast<const EfxSprite*>(o)->track.GetList();
+    const SGpSpriteCell* c = static_cast<const EfxSprite*>(o)->Sprite();
+    // The boss's muzzle sprites and rings; the ship's own effects aside.
+    if (c == nullptr || (keys != SprEfx01_4KeysB && keys != SprEfx00_4KeysB)) continue;
+    out.push_back(Spr{static_cast<const EfxSprite*>(o)->track.GetList(), {c->scaleX, c->scaleY},
+                      {c->ownPos[0], c->ownPos[1], c->ownPos[2]}, c->angle});
+  }
+  return out;
+}
+
+// The climb's second stretch: on a count with bit 2 set (124) one spark of
+// the muzzle sequence at each of nodes 92 and 93, size 23; at count 128
+// (bit 2 clear: no spark) seven rings about each node, size 30, at
+// (100 cos a, 80 sin a) with a = 2 pi (0.05 k + 0.1), k = 0..6.
+TEST(Boss10, ClimbSparksAndRingsAtTheirSizesAndPlaces) {
+  bossfight::SpawnedBoss<EnemyType10> b(3, "osr_bs08", 245760, 10);
+  ASSERT_TRUE(b.ok);
+  auto& s = b.boss->Script();
+  const auto until = [&](int32_t count) {
+    for (int k = 0; k < 2000 && !(s.step == 1 && s.frame == count); ++k) b.w.Step();
+    ASSERT_EQ(s.step, 1);
+    ASSERT_EQ(s.frame, count);
+  };
+  const auto muzzles = [&] {
+    std::vector<std::vector<float>> m;
+    for (int i = 1; i <= 2; ++i) m.push_back({s.muzzle[i][0], s.muzzle[i][1], s.muzzle[i][2]});
+    return m;
+  };
+  until(124);
+  auto m = muzzles();
+  auto sprites = SpawnedBy([&] { b.w.Step(); });
+  ASSERT_EQ(sprites.size(), 2u);
+  for (size_t i = 0; i < 2; ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(sprites[i].keys, SprEfx01_4KeysB);
+    EXPECT_EQ(sprites[i].size[0], 23.0f);
+    EXPECT_EQ(sprites[i].size[1], 23.0f);
+    for (int c = 0; c < 3; ++c) EXPECT_FLOAT_EQ(sprites[i].at[c], m[i][size_t(c)]) << c;
+  }
+  until(128);
+  m = muzzles();
+  sprites = SpawnedBy([&] { b.w.Step(); });
+  ASSERT_EQ(sprites.size(), 14u);
+  for (int k = 0; k < 7; ++k) {
+    const double a = kTau * (0.05 * k + 0.1);
+    for (int i = 0; i < 2; ++i) {
+      SCOPED_TRACE(testing::Message() << k << " " << i);
+      const Spr& r = sprites[size_t(2 * k + i)];
+      EXPECT_EQ(r.keys, SprEfx00_4KeysB);
+      EXPECT_EQ(r.size[0], 30.0f);
+      EXPECT_EQ(r.size[1], 30.0f);
+      EXPECT_NEAR(r.at[0], m[size_t(i)][0] + 100.0 * std::cos(a), 1e-3);
+      EXPECT_NEAR(r.at[1], m[size_t(i)][1] + 80.0 * std::sin(a), 1e-3);
+      EXPECT_FLOAT_EQ(r.at[2], m[size_t(i)][2]);
+    }
+  }
+}
+
+// The fight's flashes up to its first lasers: volley B on the tour and
+// volley A in the fan cannon are 16 sparks each at one muzzle (node 92 at
+// v = 308, node 93 at v = 321), the lasers' burst at v = 107 eight at each
+// of nodes 92 and 93; all of the muzzle sequence at size 23, the sparks of
+// one flash turned i/n of a turn apart.
+TEST(Boss10, VolleyAndBurstFlashesAreSparksOfTheMuzzleSequence) {
+  bossfight::SpawnedBoss<EnemyType10> b(3, "osr_bs08", 245760, 10);
+  ASSERT_TRUE(b.ok);
+  EnemyType10* boss = b.boss;
+  auto& s = boss->Script();
+  std::map<int32_t, std::vector<std::vector<int>>> seen;  // state: sparks per muzzle, per flash
+  for (int k = 0; k < 6000 && !(s.GetState() == S::kLasers && s.step >= 2); ++k) {
+    const int32_t state = s.GetState();
+    const float v = boss->animator.value;
+    float m[3][3];
+    for (int i = 0; i < 3; ++i) std::copy(s.muzzle[i], s.muzzle[i] + 3, m[i]);
+    const auto sprites = SpawnedBy([&] {
+      b.w.Step();
+      b.w.G()->lives = 3;
+    });
+    if (state == S::kClimb || sprites.empty()) continue;
+    std::vector<int> at(3, 0);
+    std::vector<float> turns;
+    for (const Spr& r : sprites) {
+      ASSERT_EQ(r.keys, SprEfx01_4KeysB) << state;
+      EXPECT_EQ(r.size[0], 23.0f);
+      EXPECT_EQ(r.size[1], 23.0f);
+      for (int i = 0; i < 3; ++i)
+        if (r.at[0] == m[i][0] && r.at[1] == m[i][1] && r.at[2] == m[i][2]) ++at[size_t(i)];
+      turns.push_back(r.turn);
+    }
+    seen[state].push_back(at);
+    const bool burst = state == S::kLasers;
+    const size_t n = burst ? 8 : 16;
+    EXPECT_EQ(v, burst ? 107.0f : v == 308.0f ? 308.0f : 321.0f) << state;
+    const std::vector<int> want = burst ? std::vector<int>{0, 8, 8}
+                                        : v == 308.0f ? std::vector<int>{0, 16, 0} : std::vector<int>{0, 0, 16};
+    EXPECT_EQ(at, want) << state << " " << v;
+    for (size_t i = 0; i < turns.size(); ++i) EXPECT_FLOAT_EQ(turns[i], float(i % n) / float(n)) << i;
+  }
+  EXPECT_EQ(seen[S::kArrowTour].size(), 6u);  // two volleys B in each of sub-steps 3, 7 and 11
+  EXPECT_EQ(seen[S::kFanCannon].size(), 2u);
+  EXPECT_EQ(seen[S::kLasers].size(), 1u);
+}
+
+// The flight home of state 100000 from right of the home point, on the rig
+// whose stretches each arrive after 10 frames: the bank into the turn
+// (stretch 6, frames 1 to 10), the path home (stretch 7 from frame 11; its
+// one key of 104 frames ends on the 105th advance, frame 116), the bank out
+// (stretch 8, frames 116 to 125); on frame 126 it arrives, the idle stretch
+// 2 is set and the next state is asked for, which enters on frame 127 (not
+// after a further run of stretch 2).
+TEST(Boss10, ReturnGoesOnInTheFrameItsLastStretchArrives) {
+  enemytest::BossRig<EnemyType10> r(10, 100000, 10.0f);
+  ASSERT_NE(r.boss, nullptr);
+  auto& s = r.boss->Script();
+  r.m.rig.Run(1);
+  const float* p = r.boss->GetPosition();
+  s.home[0] = p[0] - 100.0f, s.home[1] = p[1], s.home[2] = p[2];
+  s.next = S::kFanCannon;
+  s.ChangeState(EnemyBase::SCRIPT_RELEASED);
+  std::vector<std::pair<int32_t, int>> stood;  // (route cursor, frames)
+  int frames = 0;
+  while (frames < 400) {
+    r.m.rig.Run(1);
+    ++frames;
+    if (s.GetState() != EnemyBase::SCRIPT_RELEASED) break;
+    if (stood.empty() || stood.back().first != r.boss->routeCursorIndex) stood.emplace_back(r.boss->routeCursorIndex, 0);
+    ++stood.back().second;
+  }
+  EXPECT_EQ(stood, (std::vector<std::pair<int32_t, int>>{{6, 10}, {7, 105}, {8, 10}, {2, 1}}));
+  EXPECT_EQ(frames, 127);
+  EXPECT_EQ(s.GetState(), S::kFanCannon);
+  EXPECT_EQ(r.boss->routeCursorIndex, 24);
+}
+
+// The climb's flashes as drawn (the picture shows the frame before the last
+// step): the orange sparks of the muzzle pairs of counts 124 and 125, then
+// the ring burst of count 128, pale blue about both muzzles (nodes 92 and
+// 93, some 3081 deep: (+-150, -688) x 512 / 3593 = (+-21.4, -98.1) on the
+// play area); the hull's grey shows neither colour.
+TEST(Boss10, PictureOfTheClimbRings) {
+  testsupport::PlayOptions o;
+  o.nullDevice = false;
+  testsupport::PlayWorld w(o);
+  ASSERT_TRUE(w.Ok());
+  ASSERT_GE(w.RunToControl(), 0);
+  bossfight::BossStage stage(3, "osr_bs08", 245760);
+  ASSERT_TRUE(stage.ok);
+  plat::SRand(1);
+  SHandle<EnemyType10> h(static_cast<EnemyType10*>(stage.Spawn(10)));
+  ASSERT_NE(h.Get(), nullptr);
+  const auto at = [&](int32_t count) {
+    return [&h, count] { return h.Get() == nullptr || (h->Script().step == 1 && h->Script().frame == count); };
+  };
+  const auto blue = [](uint32_t r, uint32_t, uint32_t b) { return b > 150 && b > r + 30; };
+  const auto orange = [](uint32_t r, uint32_t, uint32_t b) { return r > 100 && r > b + 40; };
+  plat::Image img;
+  ASSERT_GE(bossfight::Fight(w, 3000, false, at(126)), 0);
+  ASSERT_NE(h.Get(), nullptr);
+  w.Step();
+  ASSERT_TRUE(w.H().Screenshot(&img));
+  for (float x : {-21.4f, 21.4f}) {
+    SCOPED_TRACE(x);
+    EXPECT_GT(testsupport::CountPlayPixels(img, x - 20.0f, -118.0f, x + 20.0f, -78.0f, orange), 30);
+    EXPECT_EQ(testsupport::CountPlayPixels(img, x - 30.0f, -128.0f, x + 30.0f, -68.0f, blue), 0);
+  }
+  ASSERT_GE(bossfight::Fight(w, 10, false, at(129)), 0);
+  ASSERT_NE(h.Get(), nullptr);
+  w.Step();
+  ASSERT_TRUE(w.H().Screenshot(&img));
+  for (float x : {-21.4f, 21.4f}) {
+    SCOPED_TRACE(x);
+    EXPECT_GT(testsupport::CountPlayPixels(img, x - 30.0f, -128.0f, x + 30.0f, -68.0f, blue), 100);
+  }
+  EXPECT_TRUE(testsupport::MatchesGolden(img, "boss10_climb_rings.png", 8, 400));
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 // equal to those built from a record.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <limits>
 #include <memory>
@@ -88,6 +89,33 @@ TEST(EnemyBase, ModelBindFailureEndsTheEnemy) {
   m.rig.Run(2);
   EXPECT_EQ(m.rig.Enemies(), 0);
   EXPECT_TRUE(EnemyDrawList.empty());
+}
+
+// The draw turns the placement node: its upper 3 x 4 part and its last
+// element from the identity (a spoiled w back to 1), the position kept, then
+// RotationX(first angle) and RotationY(second angle) in front. For a quarter
+// turn and an eighth (h = sqrt 1/2): RotationY(1/8) rows (h, 0, -h),
+// (0, 1, 0), (h, 0, h) times RotationX(1/4) rows (1, 0, 0), (0, 0, 1),
+// (0, -1, 0) give rows (h, h, 0), (0, 0, 1), (h, -h, 0).
+TEST(EnemyBase, DrawTurnsThePlacementAndKeepsItsPosition) {
+  ModelRig m;
+  m.rig.Param(1, "Boss", 5, 200);
+  m.rig.Spawn(0.0f, 1, 0, 30.0f, -40.0f, 10.0f);
+  ASSERT_TRUE(m.Load());
+  EnemyBase* e = m.SpawnBoss(0);
+  ASSERT_NE(e, nullptr);
+  m.rig.Run(1);  // running from its first frame
+  SMatrix* placed = e->PlacementNode()->GetLocal();
+  for (int i = 0; i < 3; ++i)
+    for (int j = 0; j < 4; ++j) placed->m[i][j] = 9.0f;
+  e->GetPosition()[3] = 0.0f;
+  e->angles[0] = 0.25f;
+  e->angles[1] = 0.125f;
+  e->SendEvent(SProc::EVENT_DRAW, 0);
+  const float h = std::sqrt(0.5f);
+  const float want[4][4] = {{h, h, 0, 0}, {0, 0, 1, 0}, {h, -h, 0, 0}, {30.0f, -40.0f, 10.0f, 1.0f}};
+  for (int i = 0; i < 4; ++i)
+    for (int j = 0; j < 4; ++j) EXPECT_NEAR(placed->m[i][j], want[i][j], 1e-6f) << i << " " << j;
 }
 
 TEST(EnemyBase, GaugeFollowsHitPoints) {

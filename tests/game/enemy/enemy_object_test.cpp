@@ -4,7 +4,9 @@
 // records, depth and the play area, and the far-to-near draw list.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "game/core/Game.h"
 #include "platform/crt_rand.h"
@@ -17,6 +19,9 @@
 #include "game/stage/MapMng.h"
 #include "support/EnemyRig.h"
 #include "support/ExpectAll.h"
+#include "support/WeaponRig.h"
+#include "game/effect/EfxElements.h"
+#include "game/effect/EfxTables.h"
 
 namespace {
 
@@ -142,6 +147,36 @@ TEST(EnemyObject, DefeatCountsOnceAndScreenClearNotAtAll) {
   f->SendEvent(EObjBase::EV_DEFEATED, EObjBase::kUncounted);
   EXPECT_EQ(StageDefeatCount, 1);
   EXPECT_EQ(f->grabMode, EObjBase::GRAB_DEFEATED);
+}
+
+// The defeat explosion stands where the point shows at depth 0: (x, y) x
+// 512 / (z + 512), z = 0. At or behind the eye (z <= -512) that factor
+// would divide by zero or mirror the point, so the point is taken
+// unscaled. The explosion's flash sprite marks the place.
+TEST(EnemyObject, BurstStandsWhereThePointShowsAtDepthZero) {
+  testsupport::WeaponRig rig;
+  EObjBase e;
+  struct Case {
+    float z, x, y;
+  };
+  for (const Case& c : {Case{0.0f, 80.0f, -40.0f}, Case{512.0f, 40.0f, -20.0f}, Case{-256.0f, 160.0f, -80.0f},
+                        Case{-512.0f, 80.0f, -40.0f}, Case{-1024.0f, 80.0f, -40.0f}}) {
+    SCOPED_TRACE(c.z);
+    std::vector<const SObject*> before;
+    for (const SObject* o = rig.efx.Live(1).HeadObj(); o != nullptr; o = o->GetNext()) before.push_back(o);
+    const float at[4] = {80.0f, -40.0f, c.z, 1.0f};
+    e.Burst(at, 1);
+    int flashes = 0;
+    for (const SObject* o = rig.efx.Live(1).HeadObj(); o != nullptr; o = o->GetNext()) {
+      const auto* sprite = static_cast<const EfxSprite*>(o);
+      if (std::find(before.begin(), before.end(), o) != before.end() || sprite->track.GetList() != ExplFlashKeys)
+        continue;
+      ++flashes;
+      const float* p = sprite->Sprite()->ownPos;
+      EXPECT_ALL({VAL(p[0], c.x), VAL(p[1], c.y), VAL(p[2], 0.0f)});
+    }
+    EXPECT_EQ(flashes, 1);
+  }
 }
 
 TEST(EnemyObject, DefeatGeneratorsFireFromTheWreck) {
