@@ -4,6 +4,8 @@
 
 #include <cstdio>
 #include <cstring>
+#include <optional>
+#include <string>
 
 #include "platform/byte_order.h"
 #include "platform/registry.h"
@@ -15,6 +17,17 @@ constexpr const char* kEventB = "QvtEvent_EEF89F64-AAAE-42d1-8488-4FBD5892E513";
 constexpr const char* kPipe = "QvtPipe2A311A48-E08E-485c-B60D-F9BA73F21D61";
 constexpr const char* kBlock = "QvtMMF_a9205441cae3469b83cc1fa16020db68";
 constexpr const char* kMutex = "QvtMTX_a9205441cae3469b83cc1fa16020db68";
+
+// A value as the file has it, for an error line: a long one (a damaged file
+// may hold hundreds of kilobytes on one line) is cut to its first
+// kEchoChars bytes, never inside a UTF-8 character, and marked with "...".
+constexpr size_t kEchoChars = 32;
+std::string Echo(const std::string& text) {
+  if (text.size() <= kEchoChars) return text;
+  size_t n = kEchoChars;
+  while (n > 0 && (static_cast<unsigned char>(text[n]) & 0xC0) == 0x80) --n;
+  return text.substr(0, n) + "...";
+}
 
 }  // namespace
 
@@ -66,7 +79,8 @@ bool QvtSharedMemory::Open(const QvtChannels& ch) {
   // meanwhile never removes what this one has just made.
   lock_.JoinUsers(ch.lockPath, kJoinTimeoutMs);
   if (!lock_.IsOpen()) return false;
-  return mem_.Open(ch.blockName, kSize);
+  // Only a user makes the block: the last user removes it.
+  return mem_.Open(ch.blockName, kSize, lock_.IsUser());
 }
 
 bool QvtSharedMemory::Read(uint8_t* dst128) {
@@ -110,11 +124,14 @@ const QvtBTUtil::RegistryWord QvtBTUtil::kRegistryWords[4] = {
 
 void QvtBTUtil::Construct() {
   // The block first: it makes this client one of the users of the shared
-  // objects before the events are made.
+  // objects before the events are made. A client that could not join them
+  // (no lock file: its directory is missing or not a directory) would never
+  // remove what it made: it only opens events that a user has made.
   shared_ = std::make_unique<QvtSharedMemory>();
   shared_->Open(ch_);
-  eventA_.Open(ch_.eventA);
-  eventB_.Open(ch_.eventB);
+  const bool user = shared_->IsUser();
+  eventA_.Open(ch_.eventA, user);
+  eventB_.Open(ch_.eventB, user);
   if (!(flags_ & 1) && !pipe_.Open(ch_.pipePath)) {
     eventB_.Set();
     // Nobody reads the pipe: no service runs, so a count-down still in the
@@ -133,7 +150,7 @@ void QvtBTUtil::Construct() {
         // many digits): told like a value out of range.
         if (std::optional<std::string> text = key.ReadText(w.name))
           std::fprintf(stderr, "registry value %s = %s is not a dword of 8 hex digits: using %u\n", w.name,
-                       text->c_str(), w.fallback);
+                       Echo(*text).c_str(), w.fallback);
         continue;
       }
       if (v > w.max) {

@@ -57,8 +57,9 @@ class QvtSharedMemory {
   QvtSharedMemory(const QvtSharedMemory&) = delete;
   QvtSharedMemory& operator=(const QvtSharedMemory&) = delete;
 
-  // Joins the users, then opens (or makes) the block. False when the block
-  // or its lock cannot be had; a user that joined stays one until Close.
+  // Joins the users, then opens the block (a user makes it when missing).
+  // False when the block or its lock cannot be had; a user that joined
+  // stays one until Close.
   bool Open(const QvtChannels& ch);
   // False when the block is missing or the lock was not had in time.
   bool Read(uint8_t* dst128);
@@ -66,6 +67,9 @@ class QvtSharedMemory {
   // Leaves; the last user removes the shared objects.
   void Close();
   bool IsOpen() const { return mem_.IsOpen() && lock_.IsOpen(); }
+  // Whether this one counts among the users of the shared objects (from
+  // Open to Close). Only users make them; the others open what exists.
+  bool IsUser() const { return lock_.IsUser(); }
 
  private:
   QvtChannels ch_;
@@ -134,7 +138,8 @@ class QvtBTUtil {
   // The registry values the client reads, each with its range and default:
   // CoinCredit 0 (free play) to 4 coins a credit, default 1; Resolution,
   // ScreenVertical and UserSelectEnable any value (0 off), default 0. A value
-  // outside its range takes its default, told in one line on standard error.
+  // outside its range takes its default, told in one line on standard error
+  // (a value of another form is echoed there cut to its first 32 bytes).
   struct RegistryWord {
     const char* name;
     uint32_t QvtBTUtil::*field;

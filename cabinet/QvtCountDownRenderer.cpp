@@ -1,6 +1,8 @@
 #include "cabinet/QvtCountDownRenderer.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <utility>
 
 #include "platform/clock.h"
 #include "platform/dds_image.h"
@@ -219,11 +221,8 @@ void QvtCountDownRenderer::DrawBackground() {
   if (vertical_ || !device_) return;
   PollLoader();
   if (!texture_) return;
-  for (uint32_t i = 0; i < 4; ++i) {
-    if (sides_[i]) continue;
-    plat::Image img;
-    if (plat::LoadBmpFile(plat::MapPath(kSidePaths[i]), &img)) device_->CreateTextureFromImage(img, &sides_[i]);
-  }
+  for (uint32_t i = 0; i < 4; ++i)
+    if (!sides_[i] && !sideRefused_[i]) LoadSide(i);
   // A missing side image: none this frame, the load is tried again next.
   if (!HasSideTextures()) return;
   SaveAndSetState();
@@ -238,6 +237,26 @@ void QvtCountDownRenderer::DrawBackground() {
   device_->SetTexture(0, sides_[right.image]);
   DrawQuad(v);
   RestoreState();
+}
+
+void QvtCountDownRenderer::LoadSide(uint32_t i) {
+  const std::string path = plat::MapPath(kSidePaths[i]);
+  std::vector<uint8_t> bytes;
+  const plat::FileProblem problem = plat::ReadFile(path, kMaxSideFileBytes, &bytes);
+  if (problem == plat::FileProblem::kMissing) return;
+  std::string why;
+  plat::Image img;
+  if (problem != plat::FileProblem::kNone) {
+    why = plat::DescribeFileProblem(problem);
+  } else if (!plat::DecodeBmp(bytes.data(), bytes.size(), &img, &why)) {
+    why = "is refused: " + why;
+  } else {
+    device_->CreateTextureFromImage(std::move(img), &sides_[i]);
+    return;
+  }
+  // Told once; a file that is there but unusable is not read again.
+  sideRefused_[i] = true;
+  std::fprintf(stderr, "count-down side image %s %s\n", path.c_str(), why.c_str());
 }
 
 void QvtCountDownRenderer::Render(int32_t status) {

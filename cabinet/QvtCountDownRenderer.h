@@ -21,11 +21,16 @@ class MsClock;
 // standard or high resolution, horizontal or vertical screen) is read from
 // the data directory on a short-lived thread; the side images are BMP files
 // under "Data/Lumora". Without a readable panel file the renderer stays idle
-// for good.
+// for good. A missing side image is looked for again at every draw; one that
+// is there but cannot be used (not a regular file, damaged, or a header that
+// claims a larger picture than any reader takes) is told in one line on
+// standard error and not read again, and the side images stay undrawn.
 class QvtCountDownRenderer {
  public:
   static constexpr uint32_t kRampMs = 300;
   static constexpr uint32_t kNone = 0xFFFFFFFFu;  // no count-down
+  // Largest side image file read.
+  static constexpr size_t kMaxSideFileBytes = size_t(64) << 20;
   enum FadeState : uint32_t { kHidden = 0, kFadingIn = 1, kShown = 2, kFadingOut = 3 };
 
   // 28-byte screen vertex: x, y (pixels), z = 0, rhw = 1, colour, u, v.
@@ -89,11 +94,15 @@ class QvtCountDownRenderer {
   uint32_t GetValue() const { return value_; }
   bool HasTexture() const { return texture_ != nullptr; }
   bool HasSideTextures() const;
+  bool HasSideTexture(uint32_t index) const { return index < 4 && sides_[index] != nullptr; }
 
  private:
   void SaveAndSetState();
   void RestoreState();
   void DrawQuad(const Vertex* v4);
+  // Reads side image i and makes its texture; a file that is there but
+  // unusable marks it refused.
+  void LoadSide(uint32_t i);
 
   plat::GfxDevice* device_;
   uint8_t vertical_;
@@ -103,6 +112,7 @@ class QvtCountDownRenderer {
   std::vector<uint8_t> fileImage_;
   plat::Texture* texture_ = nullptr;
   plat::Texture* sides_[4] = {};
+  bool sideRefused_[4] = {};
   uint32_t fadeState_ = kHidden;
   uint32_t fadeStart_ = 0;
   uint32_t value_ = 0;

@@ -3,11 +3,11 @@
 #include <SDL.h>
 #include <squish.h>
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
 
 #include "platform/byte_order.h"
-#include "platform/file_io.h"
 #include "platform/image_decode.h"
 
 namespace plat {
@@ -139,17 +139,70 @@ std::vector<uint8_t> EncodeDds(const Image& image, DdsLayout layout) {
   return f;
 }
 
-bool LoadBmpFile(const std::string& path, Image* out) {
+namespace {
+
+// A BMP file: a 14-byte file header ("BM", the file size, two reserved
+// words, the offset of the pixels), then an info header that starts with its
+// own size. The core header (12 bytes) holds a 16-bit width and height, the
+// planes and the bits per pixel; every longer one (16 bytes and up) a signed
+// 32-bit width and height (a negative height: rows from the top), the planes,
+// the bits per pixel and, from 20 bytes on, the compression.
+constexpr size_t kBmpFileHeader = 14;
+constexpr uint32_t kBmpCoreHeader = 12, kBmpShortestInfoHeader = 16;
+constexpr uint32_t kBmpUncompressed = 0, kBmpBitFields = 3;
+
+// The size the header claims, checked before the decoder makes room for it:
+// a damaged or hostile header must not cost gigabytes. Uncompressed rows
+// (each padded to 4 bytes) must all be in the file.
+bool CheckBmpHeader(const uint8_t* p, size_t size, std::string* error) {
+  const auto fail = [error](const char* why) {
+    if (error) *error = why;
+    return false;
+  };
+  if (!p || size < kBmpFileHeader + 4 || p[0] != 'B' || p[1] != 'M') return fail("not a BMP file");
+  const uint8_t* info = p + kBmpFileHeader;
+  const uint32_t pixelsAt = ReadLe32(p + 10), infoSize = ReadLe32(info);
+  int64_t width = 0, height = 0;
+  uint32_t bits = 0, compression = kBmpUncompressed;
+  if (infoSize == kBmpCoreHeader) {
+    if (size < kBmpFileHeader + kBmpCoreHeader) return fail("truncated");
+    width = ReadLe16(info + 4);
+    height = ReadLe16(info + 6);
+    bits = ReadLe16(info + 10);
+  } else if (infoSize >= kBmpShortestInfoHeader) {
+    if (size < kBmpFileHeader + std::min<size_t>(infoSize, 20)) return fail("truncated");
+    width = static_cast<int32_t>(ReadLe32(info + 4));
+    height = static_cast<int32_t>(ReadLe32(info + 8));
+    if (height < 0) height = -height;  // rows from the top
+    bits = ReadLe16(info + 14);
+    if (infoSize >= 20) compression = ReadLe32(info + 16);
+  } else {
+    return fail("bad header size");
+  }
+  if (!ImageSizeAllowed(width, height)) return fail("bad image size");
+  if (compression == kBmpUncompressed || compression == kBmpBitFields) {
+    if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32)
+      return fail("unsupported pixel format");
+    const uint64_t row = (uint64_t(width) * bits + 31) / 32 * 4;
+    if (pixelsAt > size || (size - pixelsAt) / row < uint64_t(height)) return fail("truncated");
+  }
+  return true;
+}
+
+}  // namespace
+
+bool DecodeBmp(const void* data, size_t size, Image* out, std::string* error) {
   if (!out) return false;
   *out = Image{};
-  std::vector<uint8_t> bytes;
-  if (ReadFile(path, size_t(64) << 20, &bytes) != FileProblem::kNone || bytes.empty()) return false;
-  SDL_Surface* s = SDL_LoadBMP_RW(SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size())), 1);
-  if (!s) return false;
-  SDL_Surface* c = SDL_ConvertSurfaceFormat(s, SDL_PIXELFORMAT_ABGR8888, 0);  // R, G, B, A in memory
-  SDL_FreeSurface(s);
-  if (!c) return false;
-  bool ok = c->w > 0 && c->h > 0 && c->w <= kMaxImageSide && c->h <= kMaxImageSide && SDL_LockSurface(c) == 0;
+  if (!CheckBmpHeader(static_cast<const uint8_t*>(data), size, error)) return false;
+  if (size > size_t(INT32_MAX)) {
+    if (error) *error = "too large";
+    return false;
+  }
+  SDL_Surface* s = SDL_LoadBMP_RW(SDL_RWFromConstMem(data, static_cast<int>(size)), 1);
+  SDL_Surface* c = s ? SDL_ConvertSurfaceFormat(s, SDL_PIXELFORMAT_ABGR8888, 0) : nullptr;  // R, G, B, A in memory
+  if (s) SDL_FreeSurface(s);
+  bool ok = c && c->w > 0 && c->h > 0 && c->w <= kMaxImageSide && c->h <= kMaxImageSide && SDL_LockSurface(c) == 0;
   if (ok) {
     out->width = c->w;
     out->height = c->h;
@@ -158,8 +211,10 @@ bool LoadBmpFile(const std::string& path, Image* out) {
       std::memcpy(out->rgba.data() + size_t(y) * c->w * 4, static_cast<uint8_t*>(c->pixels) + size_t(y) * c->pitch,
                   size_t(c->w) * 4);
     SDL_UnlockSurface(c);
+  } else if (error) {
+    *error = "damaged data";
   }
-  SDL_FreeSurface(c);
+  if (c) SDL_FreeSurface(c);
   return ok;
 }
 

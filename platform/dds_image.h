@@ -21,7 +21,12 @@ enum class DdsLayout { kA8R8G8B8, kDxt1, kDxt5 };
 // A file of one level from RGBA pixels (the data generator's stand-in images).
 std::vector<uint8_t> EncodeDds(const Image& image, DdsLayout layout);
 
-// A BMP file through SDL's loader, as RGBA; false when it cannot be read.
-bool LoadBmpFile(const std::string& path, Image* out);
+// A BMP file held in memory, decoded by SDL's loader into RGBA (rows from
+// the top). The size its header claims is checked first (sides and pixel
+// count as DecodeImage allows them; uncompressed pixels all present), so a
+// damaged header is refused before any room is made for its pixels. Returns
+// false and leaves `out` empty otherwise; `error` (optional) receives a
+// short reason.
+bool DecodeBmp(const void* data, size_t size, Image* out, std::string* error = nullptr);
 
 }  // namespace plat

@@ -10,14 +10,6 @@
 namespace plat {
 namespace {
 
-// Upper bound on width x height, so that a damaged header cannot ask for more
-// than 64 MB of pixels.
-constexpr uint64_t kMaxImagePixels = 16u * 1024u * 1024u;
-
-bool SizeOk(uint64_t w, uint64_t h) {
-  return w > 0 && h > 0 && w <= kMaxImageSide && h <= kMaxImageSide && w * h <= kMaxImagePixels;
-}
-
 void SetError(std::string* error, const char* text) {
   if (error) *error = text;
 }
@@ -76,7 +68,7 @@ bool DecodePng(const uint8_t* data, size_t size, Image* out, std::string* error)
   png_uint_32 w = 0, h = 0;
   int depth = 0, colourType = 0;
   png_get_IHDR(png, info, &w, &h, &depth, &colourType, nullptr, nullptr, nullptr);
-  if (!SizeOk(w, h)) png_error(png, "image too large");
+  if (!ImageSizeAllowed(w, h)) png_error(png, "image too large");
 
   if (colourType == PNG_COLOR_TYPE_PALETTE) png_set_palette_to_rgb(png);
   if (colourType == PNG_COLOR_TYPE_GRAY && depth < 8) png_set_expand_gray_1_2_4_to_8(png);
@@ -143,7 +135,7 @@ bool DecodeJpeg(const uint8_t* data, size_t size, Image* out, std::string* error
   jpeg_create_decompress(&cinfo);
   jpeg_mem_src(&cinfo, data, static_cast<unsigned long>(size));
   jpeg_read_header(&cinfo, TRUE);
-  if (!SizeOk(cinfo.image_width, cinfo.image_height)) {
+  if (!ImageSizeAllowed(cinfo.image_width, cinfo.image_height)) {
     std::strcpy(err.message, "jpeg: image too large");
     longjmp(err.jump, 1);
   }
@@ -154,7 +146,7 @@ bool DecodeJpeg(const uint8_t* data, size_t size, Image* out, std::string* error
   cinfo.out_color_space = JCS_RGB;
   jpeg_start_decompress(&cinfo);
   const uint32_t w = cinfo.output_width, h = cinfo.output_height;
-  if (cinfo.output_components != 3 || !SizeOk(w, h)) {
+  if (cinfo.output_components != 3 || !ImageSizeAllowed(w, h)) {
     std::strcpy(err.message, "jpeg: unexpected output layout");
     longjmp(err.jump, 1);
   }

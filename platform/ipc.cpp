@@ -34,20 +34,23 @@ std::string IpcName(const std::string& base) {
 }
 
 std::string IpcDir() {
+  // A writable file at the name would pass the access test, and every path
+  // below it would then fail.
   const char* run = std::getenv("XDG_RUNTIME_DIR");
-  if (run && *run && ::access(run, W_OK) == 0) return run;
+  struct stat st{};
+  if (run && *run && ::stat(run, &st) == 0 && S_ISDIR(st.st_mode) && ::access(run, W_OK | X_OK) == 0) return run;
   return "/tmp";
 }
 
-bool SharedMemory::Open(const std::string& name, size_t size) {
+bool SharedMemory::Open(const std::string& name, size_t size, bool create) {
   Close();
   if (size == 0 || name.empty() || name.find('/') != std::string::npos) return false;
   std::string path = "/" + name;
-  int fd = ::shm_open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  int fd = ::shm_open(path.c_str(), O_RDWR | (create ? O_CREAT : 0) | O_CLOEXEC, 0600);
   if (fd < 0) return false;
   struct stat st{};
   if (::fstat(fd, &st) != 0 ||
-      (static_cast<size_t>(st.st_size) < size && ::ftruncate(fd, static_cast<off_t>(size)) != 0)) {
+      (static_cast<size_t>(st.st_size) < size && (!create || ::ftruncate(fd, static_cast<off_t>(size)) != 0))) {
     ::close(fd);
     return false;
   }
@@ -146,7 +149,7 @@ void FileLock::Unlock() {
   if (fd_ >= 0) ::flock(fd_, LOCK_UN);
 }
 
-bool SharedFlag::Open(const std::string& name) { return mem_.Open(name, sizeof(uint32_t)); }
+bool SharedFlag::Open(const std::string& name, bool create) { return mem_.Open(name, sizeof(uint32_t), create); }
 
 void SharedFlag::Set() {
   if (mem_.IsOpen()) std::atomic_ref<uint32_t>(*reinterpret_cast<uint32_t*>(mem_.data())).store(1);

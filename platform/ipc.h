@@ -12,7 +12,8 @@ namespace plat {
 // Object names that are unique per user and per save directory, so parallel
 // runs (tests, two checkouts) never meet: "ostrel-<uid>-<hash>-<base>".
 std::string IpcName(const std::string& base);
-// Directory for FIFOs and lock files: $XDG_RUNTIME_DIR, else /tmp.
+// Directory for FIFOs and lock files: $XDG_RUNTIME_DIR when it names a
+// directory this user may write in, else /tmp.
 std::string IpcDir();
 
 // A POSIX shared-memory object mapped read-write; created when absent.
@@ -23,8 +24,9 @@ class SharedMemory {
   SharedMemory(const SharedMemory&) = delete;
   SharedMemory& operator=(const SharedMemory&) = delete;
 
-  // name without the leading '/'; size in bytes. False on any failure.
-  bool Open(const std::string& name, size_t size);
+  // name without the leading '/'; size in bytes. Without `create` only an
+  // existing object of at least that size is opened. False on any failure.
+  bool Open(const std::string& name, size_t size, bool create = true);
   void Close();
   bool IsOpen() const { return data_ != nullptr; }
   uint8_t* data() const { return data_; }
@@ -69,6 +71,8 @@ class FileLock {
   // last one holds the file alone until Close, so nobody joins before the
   // shared objects are removed.
   bool LeaveUsers(uint32_t timeoutMs);
+  // Whether this one has joined the users (and not left).
+  bool IsUser() const { return user_; }
 
  private:
   int fd_ = -1;
@@ -78,7 +82,8 @@ class FileLock {
 // A flag in shared memory that stands in for a named manual-reset event.
 class SharedFlag {
  public:
-  bool Open(const std::string& name);
+  // Without `create` only an existing flag is opened.
+  bool Open(const std::string& name, bool create = true);
   void Close() { mem_.Close(); }
   void Set();
   void Reset();

@@ -152,6 +152,31 @@ void PutDdsLayouts() {
   Put("dds_image", "truncated.dds", Dds(4, 4, kRgb, nullptr, 32, 0xFF0000, 0xFF00, 0xFF, 0, Ramp(60)));
 }
 
+// BMP files of every header form and bit depth the reader takes, and the
+// sizes it refuses before decoding.
+void PutBmpLayouts() {
+  // A palette of 2^bits entries (4 bytes each) stands between the headers
+  // and the rows: the pixel offset moves past it.
+  const auto withPalette = [](uint16_t bits, uint32_t compression, const Bytes& rows) {
+    Bytes pixels(size_t(4) << bits, 0x5A);
+    pixels.insert(pixels.end(), rows.begin(), rows.end());
+    Bytes f = testsupport::BmpFile(40, 4, 2, bits, compression, pixels);
+    const uint32_t at = 54 + (4u << bits);
+    for (int i = 0; i < 4; ++i) f[10 + size_t(i)] = uint8_t(at >> (8 * i));
+    return f;
+  };
+  for (uint16_t bits : {1, 4, 8}) Put("bmp_image", "bits_" + std::to_string(bits) + ".bmp", withPalette(bits, 0, Ramp(8)));
+  for (uint16_t bits : {16, 24, 32})
+    Put("bmp_image", "bits_" + std::to_string(bits) + ".bmp",
+        testsupport::BmpFile(40, 4, 2, bits, 0, Ramp(size_t(4) * bits / 8 * 2)));
+  // Two runs of four pixels, each row's end, the picture's end.
+  Put("bmp_image", "rle8.bmp", withPalette(8, 1, {4, 1, 0, 0, 4, 2, 0, 0, 0, 1}));
+  Put("bmp_image", "top_down.bmp", testsupport::BmpFile(40, 4, -2, 24, 0, Ramp(24)));
+  Put("bmp_image", "core_header.bmp", testsupport::BmpFile(12, 4, 2, 24, 0, Ramp(24)));
+  Put("bmp_image", "huge.bmp", testsupport::BmpFile(40, 65535, 65535, 32, 0, {}));
+  Put("bmp_image", "truncated.bmp", testsupport::BmpFile(40, 4, 2, 24, 0, Ramp(20)));
+}
+
 // One frame on the bus to the master (node 0): sync, node, length, the data
 // with 0xE0 and 0xD0 escaped, the 8-bit sum of node, length and data.
 Bytes JvsWire(const Bytes& data, uint8_t node = 0) {
@@ -429,6 +454,7 @@ int main(int argc, char** argv) {
   Put("rank_file", "bad_checksum.dat", rank);
 
   PutDdsLayouts();
+  PutBmpLayouts();
   PutJvsReplies();
   PutDrawStates();
   PutDataModels();

@@ -11,6 +11,7 @@
 #include "game/stage/MapMng.h"
 #include "game/stage/ScriptStgRsc.h"
 #include "game/tables/shot_tables.h"
+#include "platform/crt_rand.h"
 
 namespace {
 
@@ -122,10 +123,60 @@ int32_t EShotGen::Main(SProcArg) {
   }
   volleyTimer -= step;
   if (volleyTimer > 0.0f) return 0;
-  // A timer of exactly 0 chains the next volley into the same frame.
-  while (Volley() && volleyTimer == 0.0f) {
-  }
+  // A timer of exactly 0 chains the next volley into the same frame. Neither
+  // the shot pool nor the effect pool frees room while the emitter runs, so
+  // a refusal holds for the rest of the frame: from then on volleys that can
+  // show nothing are passed over with their random draws alone, and any
+  // count a record holds ends the frame in bounded time.
+  shotRefused_ = flashRefused_ = false;
+  bool alive = true;
+  do {
+    alive = VolleyCanShow() ? Volley() : PassQuietVolleys();
+  } while (alive && volleyTimer == 0.0f);
   return 0;
+}
+
+bool EShotGen::RowCanShoot() const {
+  if (shotRefused_ || ((flags & kRandomSpread) != 0 && ways <= 0)) return false;
+  // A fan of more than one way fires both codes; a single way only code A.
+  return EShotMan::IsFiredCode(codeA) || (ways > 1 && EShotMan::IsFiredCode(codeB));
+}
+
+bool EShotGen::VolleyCanShow() const { return RowCanShoot() || (muzzleFlash != 0 && !flashRefused_); }
+
+bool EShotGen::NothingMoreToShow() const {
+  if (muzzleFlash != 0 && !flashRefused_) return false;
+  if (shotRefused_ || ((flags & kRandomSpread) != 0 && ways <= 0)) return true;
+  // Codes A and B change places after each burst.
+  return !EShotMan::IsFiredCode(codeA) && !EShotMan::IsFiredCode(codeB);
+}
+
+uint32_t EShotGen::DrawsPerRow() const {
+  return (muzzleFlash != 0 ? 1u : 0u) + ((flags & kRandomSpread) != 0 && ways > 0 ? uint32_t(ways) : 0u);
+}
+
+uint32_t EShotGen::DrawsPerVolley() const { return (rows > 1 ? uint32_t(rows) : 1u) * DrawsPerRow(); }
+
+bool EShotGen::PassQuietVolleys() {
+  // Draw counts wrap modulo 2^32, the generator's period.
+  const bool restFollows = volleyFrames == 0 || volleyIndex >= volleys - 1;
+  const bool burstsFollow = bursts <= 0 || (burstFrames == 0 && (volleyFrames == 0 || volleys == 1));
+  if (restFollows && burstsFollow && NothingMoreToShow()) {
+    // Every volley left follows in this frame and none can show anything:
+    // the emitter ends after their draws.
+    const uint32_t left = uint32_t(volleys - volleyIndex) + uint32_t(bursts > 0 ? bursts : 0) * uint32_t(volleys);
+    plat::RandSkip(left * DrawsPerVolley());
+    Kill(0);
+    return false;
+  }
+  // The rest of this burst, when its volleys follow at once: all but its
+  // last make only their draws (nothing changes within a burst that could
+  // let them show more); the last one ends the burst.
+  if (volleyFrames == 0 && volleyIndex < volleys - 1) {
+    plat::RandSkip(uint32_t(volleys - 1 - volleyIndex) * DrawsPerVolley());
+    volleyIndex = volleys - 1;
+  }
+  return Volley();
 }
 
 bool EShotGen::Volley() {
@@ -156,18 +207,24 @@ bool EShotGen::Volley() {
     ProjectToScreen(&x, &y, &z);
     a += ShotAim(x, y, PlayerPos.x, PlayerPos.y);
   }
+  const int32_t rowCount = rows > 1 ? rows : 1;
+  float rx = x, ry = y, c = 0.0f, s = 0.0f, gap = 0.0f;
   if (rows > 1) {
     const float p = (a - 0.25f) * kTwoPi;
-    const float c = std::cos(p), s = std::sin(p);
-    float rx = x - (rowWidth / 2.0f) * c, ry = y - (rowWidth / 2.0f) * s;
-    const float gap = rowWidth / static_cast<float>(rows - 1);
-    for (int32_t i = 0; i < rows; ++i) {
-      FireRow(rx, ry, z, a, speed);
-      rx += gap * c;
-      ry += gap * s;
+    c = std::cos(p);
+    s = std::sin(p);
+    rx = x - (rowWidth / 2.0f) * c;
+    ry = y - (rowWidth / 2.0f) * s;
+    gap = rowWidth / static_cast<float>(rows - 1);
+  }
+  for (int32_t i = 0; i < rowCount; ++i) {
+    if (!VolleyCanShow()) {
+      plat::RandSkip(uint32_t(rowCount - i) * DrawsPerRow());
+      break;
     }
-  } else {
-    FireRow(x, y, z, a, speed);
+    FireRow(rx, ry, z, a, speed);
+    rx += gap * c;
+    ry += gap * s;
   }
   ++volleyIndex;
   if (volleyIndex == volleys) {
@@ -198,29 +255,47 @@ bool EShotGen::Volley() {
 }
 
 void EShotGen::FireRow(float x, float y, float z, float a, float speed) {
-  if (muzzleFlash != 0) SpawnMuzzleFlash(x, y, z);
+  if (muzzleFlash != 0) {
+    if (flashRefused_)
+      plat::Rand();  // the draw of a flash that cannot come
+    else
+      SpawnMuzzleFlash(x, y, z);
+  }
   if ((flags & kRandomSpread) != 0) {
     for (int32_t k = ways; k >= 1; --k) {
+      if (!RowCanShoot()) {
+        plat::RandSkip(uint32_t(k));  // one draw for each way left
+        return;
+      }
       const float ak = (RandF() - 0.5f) * spread + a;
-      EShotMan::Fire((k & 1) != 0 ? codeA : codeB, hitWord, x, y, z, ak, speed, motion, id, nullptr, 1.0f);
+      Shoot((k & 1) != 0 ? codeA : codeB, x, y, z, ak, speed);
     }
   } else if (ways > 1) {
     const float first = a - spread / 2.0f;
     const float gap = spread / static_cast<float>(ways - 1);
-    for (int32_t k = ways; k >= 1; --k) {
+    for (int32_t k = ways; k >= 1 && RowCanShoot(); --k) {
       const float ak = first + gap * static_cast<float>(ways - k);
-      EShotMan::Fire((k & 1) != 0 ? codeA : codeB, hitWord, x, y, z, ak, speed, motion, id, nullptr, 1.0f);
+      Shoot((k & 1) != 0 ? codeA : codeB, x, y, z, ak, speed);
     }
   } else {
-    EShotMan::Fire(codeA, hitWord, x, y, z, a, speed, motion, id, nullptr, 1.0f);
+    Shoot(codeA, x, y, z, a, speed);
   }
+}
+
+void EShotGen::Shoot(int32_t code, float x, float y, float z, float a, float speed) {
+  // A code that can be fired and is refused finds the pool full (or no
+  // manager).
+  if (EShotMan::Fire(code, hitWord, x, y, z, a, speed, motion, id, nullptr, 1.0f) == nullptr &&
+      EShotMan::IsFiredCode(code))
+    shotRefused_ = true;
 }
 
 void EShotGen::SpawnMuzzleFlash(float x, float y, float z) {
   const SVec4 pos{x, y, z, 0.0f};
   const float angle0 = RandF();
   EfxMan* efx = EfxMan::Instance();
-  if (efx == nullptr) return;
-  efx->SpawnSprite(7, &pos, EShotKeysFromCode(static_cast<uint32_t>(codeA)), nullptr, nullptr, 2, 6, angle0, 1.0f,
-                   1.0f, nullptr, nullptr, 0.0f, 1);
+  if (efx == nullptr ||
+      efx->SpawnSprite(7, &pos, EShotKeysFromCode(static_cast<uint32_t>(codeA)), nullptr, nullptr, 2, 6, angle0,
+                       1.0f, 1.0f, nullptr, nullptr, 0.0f, 1) == nullptr)
+    flashRefused_ = true;
 }

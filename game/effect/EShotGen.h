@@ -10,6 +10,11 @@
 // its ways (an even fan over the spread, or random angles within it), odd
 // ways with code A and even ways with code B; A and B swap after each burst.
 //
+// Counts are taken as they stand, however large: once the shot pool (and,
+// with muzzle flashes, the effect pool) has refused, the rest of the frame's
+// firing can show nothing, and it is passed over with the random draws it
+// would have made, so play goes on as if every shot had been tried.
+//
 // Flags (word 1 of the record):
 //   0x0000000F speed easing over the burst (1 linear, 2 half cosine, 4 ease-in,
 //              8 ease-out; anything else: speed 0); 0x10 on 2t;
@@ -102,7 +107,32 @@ class EShotGen : public SProc {
   // One volley; false once the emitter has ended.
   bool Volley();
   void FireRow(float x, float y, float z, float a, float speed);
+  // One shot; a refusal of a code that can be fired marks the pool full.
+  void Shoot(int32_t code, float x, float y, float z, float a, float speed);
+  // The flash draws its random value, then marks the effects full when it
+  // is refused.
   void SpawnMuzzleFlash(float x, float y, float z);
 
+  // What can still come of this frame's firing: a row can shoot while the
+  // pool has taken every shot and the codes its ways use can be fired; a
+  // volley can show something while a row can shoot or a flash can come.
+  bool RowCanShoot() const;
+  bool VolleyCanShow() const;
+  // No volley of this frame can show anything more, whichever way codes A
+  // and B stand.
+  bool NothingMoreToShow() const;
+  // The random draws of a row (its flash, the ways of a random spread) and
+  // of a volley, modulo 2^32.
+  uint32_t DrawsPerRow() const;
+  uint32_t DrawsPerVolley() const;
+  // Volleys that can show nothing, from the current one on: the run of them
+  // that follows within this frame is passed over at once, making only the
+  // random draws they would make and ending the emitter when they were its
+  // last. Runs at least the current volley; false once the emitter has ended.
+  bool PassQuietVolleys();
+
   FollowedPosition owner_;
+  // Refusals seen in this frame's firing (neither pool frees room meanwhile).
+  bool shotRefused_ = false;
+  bool flashRefused_ = false;
 };

@@ -112,8 +112,8 @@ EShot* EShotMan::Fire(int32_t code, uint32_t hitWord, float x, float y, float z,
 
 EShot* EShotMan::FireShot(int32_t code, uint32_t hitWord, float x, float y, float z, float angle, float speed,
                           const EShotMotion* motion, int32_t id, const float* drift, float velocityFactor) {
+  if (!IsFiredCode(code)) return nullptr;
   const int32_t kind = (code & 0xFF) % kKinds;
-  if (kind == 14) return nullptr;
   EShot* s = pool_.Acquire();
   if (s == nullptr) return nullptr;
   if (z != 0.0f) {

@@ -81,6 +81,8 @@ class EShotMan : public SProc {
   // full, the kind is 14 or there is no manager.
   static EShot* Fire(int32_t code, uint32_t hitWord, float x, float y, float z, float angle, float speed,
                      const EShotMotion* motion, int32_t id, const float* drift, float velocityFactor);
+  // Whether Fire can make a shot of this code at all: kind 14 never is.
+  static constexpr bool IsFiredCode(int32_t code) { return (code & 0xFF) % kKinds != 14; }
 
   // Releases every live shot; with withEffect set each first leaves its hit
   // effect (drawing one rand value per shot).

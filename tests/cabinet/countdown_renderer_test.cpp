@@ -6,9 +6,12 @@
 #include <cstring>
 #include <thread>
 
+#include "platform/dds_image.h"
 #include "support/ExpectAll.h"
 #include "support/FakeClock.h"
 #include "support/ImageCompare.h"
+#include "support/TempDir.h"
+#include "support/image_files.h"
 #include "support/gl_device.h"
 
 using R = QvtCountDownRenderer;
@@ -141,6 +144,43 @@ TEST(CountDownPicture, PanelDigitsAndSideImages) {
   r.Render(-1);
   EXPECT_EQ(r.GetFadeState(), uint32_t(R::kFadingOut));
   dev.EndScene();
+}
+
+// Side images that are there but unusable: each is told in one line and not
+// read again (a header claiming 65535 x 65535 once had the whole picture
+// decoded at every draw); a missing one is silent and looked for again at
+// every draw.
+TEST(CountDownSides, AnUnusableSideImageIsToldOnceAndNotReadAgain) {
+  testsupport::TempDir data;
+  testsupport::ScopedDataDir dataDir(data.Path());
+  const auto bytes = [](const std::vector<uint8_t>& b) { return std::string(b.begin(), b.end()); };
+  const plat::Image panel = testsupport::MakeImage(4, 4, [](int, int) { return 0xFFFFFFFFu; });
+  ASSERT_TRUE(data.Write(R::PanelFileName(false, false), bytes(plat::EncodeDds(panel, plat::DdsLayout::kA8R8G8B8))));
+  // One blue pixel, its row padded to 4 bytes.
+  const std::string good = bytes(testsupport::BmpFile(40, 1, 1, 24, 0, {255, 0, 0, 0}));
+  const auto name = [](uint32_t i) { return std::string(R::SideImagePath(i)).substr(5); };  // past "Data/"
+  ASSERT_TRUE(data.Write(name(0), good));
+  ASSERT_TRUE(data.Write(name(1), bytes(testsupport::BmpFile(40, 65535, 65535, 32, 0, {}))));
+  ASSERT_TRUE(data.MakeDir(name(3)));  // index 2 missing
+
+  auto dev = plat::CreateNullGfxDevice(plat::DeviceParams{});
+  R r(dev.get(), 0, 0);
+  for (int i = 0; i < 2000 && !r.PollLoader(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  ASSERT_TRUE(r.HasTexture());
+  ::testing::internal::CaptureStderr();
+  r.DrawBackground();
+  r.DrawBackground();
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+            "count-down side image " + data.File(name(1)) + " is refused: bad image size\n" +
+                "count-down side image " + data.File(name(3)) + " is a directory, not a regular file\n");
+  EXPECT_ALL({VAL(r.HasSideTexture(0), true), VAL(r.HasSideTexture(1), false), VAL(r.HasSideTexture(2), false),
+              VAL(r.HasSideTexture(3), false)});
+  // Good files now in every place: only the one that was missing is read.
+  for (uint32_t i : {1u, 2u}) ASSERT_TRUE(data.Write(name(i), good));
+  ::testing::internal::CaptureStderr();
+  r.DrawBackground();
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+  EXPECT_ALL({VAL(r.HasSideTexture(1), false), VAL(r.HasSideTexture(2), true)});
 }
 
 }  // namespace

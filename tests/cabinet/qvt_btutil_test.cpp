@@ -1,10 +1,12 @@
 #include "cabinet/QvtBTUtil.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -50,6 +52,18 @@ class QvtTest : public ::testing::Test {
     uint32_t v = 0xDEADBEEF;
     if (k.Open(ch_.registryKey, false)) k.ReadDword(name, &v);
     return v;
+  }
+
+  // The shared-memory objects named for this test's save directory, sorted.
+  std::vector<std::string> OurSharedObjects() const {
+    const std::string prefix = plat::IpcName("");
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator("/dev/shm")) {
+      const std::string n = e.path().filename().string();
+      if (n.rfind(prefix, 0) == 0) names.push_back(n);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
   }
 
   testsupport::ScopedSaveDir save_;
@@ -252,6 +266,11 @@ TEST_F(QvtTest, RegistryValuesThatCannotBeReadAreTold) {
       {"sz:1", "sz:1"},
       {"hex:", "hex:"},
       {"hex:01,00,00,00", "hex:01,00,00,00"},
+      // The echo holds the first 32 bytes of a longer value (a damaged
+      // file's 300 KB were once told whole), never half a UTF-8 character.
+      {"sz:12345678901234567890123456789", "sz:12345678901234567890123456789"},
+      {"sz:123456789012345678901234567890", "sz:12345678901234567890123456789..."},
+      {"sz:1234567890123456789012345678\xC3\xA9z", "sz:1234567890123456789012345678..."},
   };
   for (const auto& c : cases) {
     std::ofstream(dir_ / "registry.txt") << "[" << ch_.registryKey << "]\n"
@@ -265,6 +284,12 @@ TEST_F(QvtTest, RegistryValuesThatCannotBeReadAreTold) {
     EXPECT_EQ(q.GetCoinCredit(), 1u) << c.text;
     EXPECT_EQ(q.GetResolution(), 1u) << c.text;
   }
+  std::ofstream(dir_ / "registry.txt") << "[" << ch_.registryKey << "]\n"
+                                       << "CoinCredit=sz:" << std::string(300 * 1024, 'A') << "\n";
+  ::testing::internal::CaptureStderr();
+  QvtBTUtil q(1, ch_);
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+            "registry value CoinCredit = sz:" + std::string(29, 'A') + "... is not a dword of 8 hex digits: using 1\n");
 }
 
 // The events, the block and its lock file are named after the save
@@ -316,6 +341,90 @@ TEST_F(QvtTest, TheLastUserToLeaveRemovesTheSharedObjects) {
     EXPECT_TRUE(shm(ch_.eventA));
   }
   EXPECT_EQ(present(), none);
+}
+
+// A client that cannot join the users of the shared objects (its lock
+// file's directory is a file) made both events all the same and, being no
+// user, never removed them: two objects stayed behind after every run. It
+// makes none now; events a user made it opens and sets.
+TEST_F(QvtTest, AClientThatCannotJoinTheUsersLeavesNothingBehind) {
+  const std::vector<std::string> none;
+  ASSERT_EQ(OurSharedObjects(), none);
+  ASSERT_TRUE(save_.Dir().Write("not_a_dir", "x"));
+  QvtChannels cut = ch_;
+  cut.lockPath = save_.Dir().File("not_a_dir") + "/lock";
+  {
+    QvtBTUtil q(1, cut);
+    q.SetStatusA(1);
+    EXPECT_ALL({VAL(q.HasSharedMemory(), false), VAL(q.IsEventASet(), false)});
+    EXPECT_EQ(OurSharedObjects(), none);
+  }
+  EXPECT_EQ(OurSharedObjects(), none);
+  // The same while the last user holds the lock file alone, removing the
+  // objects: the client waits its time, joins nobody and makes nothing.
+  {
+    const int held = ::open(ch_.lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    ASSERT_GE(held, 0);
+    struct flock alone{};
+    alone.l_type = F_WRLCK;
+    alone.l_whence = SEEK_SET;
+    alone.l_len = 1;
+    ASSERT_EQ(::fcntl(held, F_OFD_SETLK, &alone), 0);
+    {
+      QvtBTUtil q(1, ch_);
+      EXPECT_FALSE(q.HasSharedMemory());
+      EXPECT_EQ(OurSharedObjects(), none);
+    }
+    ::close(held);
+    EXPECT_EQ(OurSharedObjects(), none);
+    ::unlink(ch_.lockPath.c_str());
+  }
+
+  auto service = std::make_unique<QvtSharedMemory>();
+  ASSERT_TRUE(service->Open(ch_));
+  plat::SharedFlag busy;
+  ASSERT_TRUE(busy.Open(ch_.eventA));
+  {
+    QvtBTUtil q(1, cut);
+    q.SetStatusA(1);
+    EXPECT_ALL({VAL(q.IsEventASet(), true), VAL(busy.IsSet(), true)});
+  }
+  // Opening without making neither makes an object nor grows one.
+  plat::SharedMemory peek;
+  EXPECT_FALSE(peek.Open(ch_.eventA, 128, false));
+  EXPECT_EQ(fs::file_size("/dev/shm/" + ch_.eventA), 4u);
+  EXPECT_FALSE(peek.Open(plat::IpcName("absent"), 4, false));
+  busy.Close();
+  service.reset();
+  EXPECT_EQ(OurSharedObjects(), none);
+}
+
+// XDG_RUNTIME_DIR that names no directory: the lock file and the pipe go to
+// /tmp, and a run with the default channels leaves nothing behind.
+TEST_F(QvtTest, ARuntimeDirThatIsNoDirectoryFallsBackToTmp) {
+  ASSERT_TRUE(save_.Dir().Write("runtime_file", "x"));
+  const std::string file = save_.Dir().File("runtime_file");
+  fs::permissions(file, fs::perms::owner_all);  // one that may be written and searched
+  testsupport::ScopedEnv env("XDG_RUNTIME_DIR", nullptr);
+  const struct {
+    std::string value, dir;
+  } cases[] = {{file, "/tmp"}, {save_.Dir().File("missing"), "/tmp"}, {"", "/tmp"}, {save_.Path(), save_.Path()}};
+  for (const auto& c : cases) {
+    env.Set(c.value.c_str());
+    EXPECT_EQ(plat::IpcDir(), c.dir) << c.value;
+  }
+  env.Set(file.c_str());
+  const QvtChannels def = QvtChannels::Default();
+  {
+    QvtBTUtil q(0, def);
+    EXPECT_TRUE(q.HasSharedMemory());
+    std::vector<std::string> made = {def.eventA, def.eventB, def.blockName};
+    std::sort(made.begin(), made.end());
+    EXPECT_EQ(OurSharedObjects(), made);
+  }
+  EXPECT_EQ(OurSharedObjects(), std::vector<std::string>());
+  EXPECT_FALSE(fs::exists(def.lockPath));
+  def.Unlink();
 }
 
 TEST_F(QvtTest, ResultWrittenOnceAfterIoError) {

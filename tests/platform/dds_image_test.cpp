@@ -1,7 +1,13 @@
 #include "platform/dds_image.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
+#include <algorithm>
+#include <climits>
+#include <cstdint>
+#include <fstream>
+#include <string>
 #include <vector>
 
 #include "support/ExpectAll.h"
@@ -95,6 +101,121 @@ TEST(DdsImage, DamagedFilesAreRefused) {
   }
   plat::Image img;
   EXPECT_TRUE(plat::DecodeDds(good.data(), good.size(), &img));
+}
+
+// BMP files with their headers laid out by hand. Pixels are B, G, R in the
+// file, each row padded to 4 bytes; rows run from the bottom unless the
+// height is negative.
+TEST(BmpImage, RowOrderAndBothHeaderForms) {
+  const Bytes red = {0, 0, 255}, green = {0, 255, 0}, blue = {255, 0, 0}, white = {255, 255, 255};
+  auto row = [](const Bytes& a, const Bytes& b) {
+    Bytes r = a;
+    r.insert(r.end(), b.begin(), b.end());
+    r.insert(r.end(), {0, 0});  // 6 bytes padded to 8
+    return r;
+  };
+  Bytes two = row(red, green);
+  const Bytes second = row(blue, white);
+  two.insert(two.end(), second.begin(), second.end());
+  struct Case {
+    const char* what;
+    Bytes file;
+    int w, h;
+    std::vector<Bytes> rgba;  // row by row from the top
+  } const cases[] = {
+      {"bottom-up", testsupport::BmpFile(40, 2, 2, 24, 0, two), 2, 2,
+       {{0, 0, 255, 255}, {255, 255, 255, 255}, {255, 0, 0, 255}, {0, 255, 0, 255}}},
+      {"top-down", testsupport::BmpFile(40, 2, -2, 24, 0, two), 2, 2,
+       {{255, 0, 0, 255}, {0, 255, 0, 255}, {0, 0, 255, 255}, {255, 255, 255, 255}}},
+      {"core header", testsupport::BmpFile(12, 2, 1, 24, 0, row(red, green)), 2, 1,
+       {{255, 0, 0, 255}, {0, 255, 0, 255}}},
+  };
+  for (const Case& c : cases) {
+    plat::Image img;
+    std::string why;
+    ASSERT_TRUE(plat::DecodeBmp(c.file.data(), c.file.size(), &img, &why)) << c.what << ": " << why;
+    ASSERT_EQ(img.width, c.w) << c.what;
+    ASSERT_EQ(img.height, c.h) << c.what;
+    for (int i = 0; i < c.w * c.h; ++i) EXPECT_EQ(Px(img, i % c.w, i / c.w), c.rgba[size_t(i)]) << c.what << " " << i;
+  }
+}
+
+// Holds the process to its present address space plus `extra` bytes for the
+// scope, so that a decoder that takes a header's size on trust fails to
+// allocate (or aborts under the sanitizer) instead of taking the machine's
+// memory.
+class AddressSpaceCap {
+ public:
+  explicit AddressSpaceCap(uint64_t extra) {
+    ::getrlimit(RLIMIT_AS, &old_);
+    std::ifstream status("/proc/self/status");
+    uint64_t kb = 0;
+    for (std::string line; std::getline(status, line);)
+      if (line.rfind("VmSize:", 0) == 0) kb = std::stoull(line.substr(7));
+    rlimit cap = old_;
+    cap.rlim_cur = std::min<uint64_t>(old_.rlim_max, kb * 1024 + extra);
+    set_ = kb > 0 && ::setrlimit(RLIMIT_AS, &cap) == 0;
+  }
+  ~AddressSpaceCap() {
+    if (set_) ::setrlimit(RLIMIT_AS, &old_);
+  }
+  bool Set() const { return set_; }
+
+ private:
+  rlimit old_{};
+  bool set_ = false;
+};
+
+// A header is refused before the decoder makes room for its picture. The
+// files hold no pixels at all: a size taken on trust would have the decoder
+// allocate and clear the whole picture (16 GB for 65535 x 65535 at 32 bits,
+// 432 MB for 12000 x 12000 at 24) before it finds the pixels missing; the
+// cases run with 256 MB of address space to spare.
+TEST(BmpImage, ClaimedSizesAreCheckedBeforeDecoding) {
+  const Bytes none;
+  Bytes two(16, 0x7F);  // 2 x 2 at 24 bits: two rows of 8 bytes
+  Bytes shortHeader = testsupport::BmpFile(40, 2, 2, 24, 0, two);
+  shortHeader.resize(14 + 10);  // the width, but not the height
+  Bytes farPixels = testsupport::BmpFile(40, 2, 2, 24, 0, two);
+  Le32(farPixels, 10, 0xFFFFFFF0u);  // pixel offset past the end
+  Bytes magic = testsupport::BmpFile(40, 2, 2, 24, 0, two);
+  magic[1] = 'A';
+  const struct {
+    const char* what;
+    Bytes file;
+    const char* why;
+  } cases[] = {
+      {"65535 x 65535", testsupport::BmpFile(40, 65535, 65535, 32, 0, none), "bad image size"},
+      {"12000 x 12000", testsupport::BmpFile(40, 12000, 12000, 24, 0, none), "bad image size"},
+      // Sides within 8192, but 64 M pixels: four times what any reader takes.
+      {"8192 x 8192", testsupport::BmpFile(40, 8192, 8192, 8, 0, none), "bad image size"},
+      {"top-down 12000 high", testsupport::BmpFile(40, 16, -12000, 24, 0, none), "bad image size"},
+      {"negative width", testsupport::BmpFile(40, -2, 2, 24, 0, two), "bad image size"},
+      {"height -2^31", testsupport::BmpFile(40, 2, INT32_MIN, 24, 0, two), "bad image size"},
+      {"zero width", testsupport::BmpFile(40, 0, 2, 24, 0, two), "bad image size"},
+      {"core 65535 x 65535", testsupport::BmpFile(12, 65535, 65535, 24, 0, none), "bad image size"},
+      {"core 9000 x 1", testsupport::BmpFile(12, 9000, 1, 24, 0, none), "bad image size"},
+      // 4096 x 4096 is allowed, but the 48 MB its rows need are not there.
+      {"allowed size, no pixels", testsupport::BmpFile(40, 4096, 4096, 24, 0, none), "truncated"},
+      {"last byte missing", testsupport::BmpFile(40, 2, 2, 24, 0, Bytes(15, 0x7F)), "truncated"},
+      {"core header, row missing", testsupport::BmpFile(12, 2, 2, 24, 0, Bytes(8, 0x7F)), "truncated"},
+      {"pixel offset past the end", farPixels, "truncated"},
+      {"header cut short", shortHeader, "truncated"},
+      {"header of 13 bytes", testsupport::BmpFile(13, 2, 2, 24, 0, two), "bad header size"},
+      {"12 bits a pixel", testsupport::BmpFile(40, 2, 2, 12, 0, two), "unsupported pixel format"},
+      {"no magic", magic, "not a BMP file"},
+      {"empty", Bytes(), "not a BMP file"},
+  };
+  const AddressSpaceCap cap(uint64_t(256) << 20);
+  ASSERT_TRUE(cap.Set());
+  for (const auto& c : cases) {
+    plat::Image img;
+    img.width = 5;
+    std::string why;
+    EXPECT_FALSE(plat::DecodeBmp(c.file.data(), c.file.size(), &img, &why)) << c.what;
+    EXPECT_EQ(why, c.why) << c.what;
+    EXPECT_ALL({VAL(img.width, 0), VAL(img.rgba.size(), size_t{0})});
+  }
 }
 
 }  // namespace

@@ -125,4 +125,30 @@ std::vector<uint8_t> DdsHeader(uint32_t w, uint32_t h, uint32_t pfFlags, uint32_
   return f;
 }
 
+std::vector<uint8_t> BmpFile(uint32_t infoSize, int32_t w, int32_t h, uint16_t bits, uint32_t compression,
+                             const std::vector<uint8_t>& pixels) {
+  std::vector<uint8_t> f(14 + infoSize, 0);
+  auto le = [&f](size_t at, uint32_t v, int bytes) {
+    for (int i = 0; i < bytes; ++i) f[at + size_t(i)] = static_cast<uint8_t>(v >> (8 * i));
+  };
+  f[0] = 'B', f[1] = 'M';
+  le(2, uint32_t(f.size() + pixels.size()), 4);
+  le(10, 14 + infoSize, 4);
+  le(14, infoSize, 4);
+  if (infoSize == 12) {
+    le(18, uint32_t(w), 2);
+    le(20, uint32_t(h), 2);
+    le(22, 1, 2);
+    le(24, bits, 2);
+  } else if (infoSize >= 40) {
+    le(18, uint32_t(w), 4);
+    le(22, uint32_t(h), 4);
+    le(26, 1, 2);
+    le(28, bits, 2);
+    le(30, compression, 4);
+  }
+  f.insert(f.end(), pixels.begin(), pixels.end());
+  return f;
+}
+
 }  // namespace testsupport

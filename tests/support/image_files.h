@@ -37,6 +37,15 @@ plat::Image MakeImage(int w, int h, F f) {
 std::vector<uint8_t> DdsHeader(uint32_t w, uint32_t h, uint32_t pfFlags, uint32_t fourCc, uint32_t bits, uint32_t r,
                                uint32_t g, uint32_t b, uint32_t a, uint32_t caps2 = 0);
 
+// A BMP file's headers laid out by hand: the 14-byte file header ("BM", the
+// file size counting `pixels`, two zero words, the pixel offset 14 +
+// infoSize), then an info header of infoSize bytes: 12 (the core header:
+// 16-bit width and height, planes 1, bits) or 40 and more (signed 32-bit
+// width and height, planes 1, bits, compression, the rest 0); any other size
+// is left 0 after its size word. `pixels` follow.
+std::vector<uint8_t> BmpFile(uint32_t infoSize, int32_t w, int32_t h, uint16_t bits, uint32_t compression,
+                             const std::vector<uint8_t>& pixels);
+
 // Pixel (x, y) of an RGBA image as 0xAARRGGBB.
 uint32_t PixelAt(const plat::Image& img, int x, int y);
 

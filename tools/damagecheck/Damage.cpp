@@ -99,7 +99,9 @@ bool ErrorExpected(const std::string& kind, Damage d) {
   // files singly and writes the archive again.
   if (kind == "sca") return false;
   // The count-down images (and the side images beside them) are read by the
-  // service's count-down overlay, which stays idle without them, silently.
+  // service's count-down overlay, which stays idle without them. It tells a
+  // side image that is there but unusable on standard error, outside the
+  // game's error lines.
   if (kind == "bmp" || kind == "dds") return false;
   // A model's texture-animation file may be missing; a flipped one holds
   // two other scroll values, which no reader can tell from the right ones.

@@ -2,7 +2,12 @@
 // fans, rows, bursts, sweeps, aimed volleys, timing and the mended record
 // values.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <functional>
+#include <optional>
 #include <vector>
 
 #include "game/effect/EShotGen.h"
@@ -414,6 +419,152 @@ TEST_F(EShotGenTest, ScriptFormFillsTheSameFieldsAsTheRecordForm) {
   EXPECT_EQ(a.volleyFrames, 8);
   EXPECT_EQ(a.motion, &m);
   EXPECT_EQ(b.motion, &m);
+}
+
+// Runs fn in a child process held to kCpuSeconds of processor time (not
+// time on the clock) and returns the numbers it wrote; a child that spent
+// them (a frame that does not end) fails the test instead of holding it.
+constexpr rlim_t kCpuSeconds = 5;
+std::optional<std::vector<int64_t>> InBoundedChild(const std::function<std::vector<int64_t>()>& fn) {
+  int fds[2];
+  if (::pipe(fds) != 0) return std::nullopt;
+  const pid_t pid = ::fork();
+  if (pid < 0) return std::nullopt;
+  if (pid == 0) {
+    ::close(fds[0]);
+    const rlimit cpu{kCpuSeconds, kCpuSeconds + 1}, core{0, 0};
+    ::setrlimit(RLIMIT_CPU, &cpu);
+    ::setrlimit(RLIMIT_CORE, &core);
+    const std::vector<int64_t> out = fn();
+    const ssize_t want = ssize_t(out.size() * sizeof(int64_t));
+    ::_exit(::write(fds[1], out.data(), size_t(want)) == want ? 0 : 1);
+  }
+  ::close(fds[1]);
+  std::vector<int64_t> got;
+  int64_t v = 0;
+  while (::read(fds[0], &v, sizeof v) == ssize_t(sizeof v)) got.push_back(v);
+  ::close(fds[0]);
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    ADD_FAILURE() << "the child did not end within " << kCpuSeconds << " s of processor time (status " << status
+                  << ")";
+    return std::nullopt;
+  }
+  return got;
+}
+
+// Counts as large as a record holds, with a pool of 1500 shots: the pattern
+// fires while the pool has room and the frame ends. Each of these records
+// once kept one frame busy for minutes (2^31 ways, rows or bursts tried one
+// by one). Shots stand still (speed 0), so the pool stays full.
+TEST_F(EShotGenTest, CountsAsLargeAsARecordHoldsEndTheFrame) {
+  constexpr int32_t kMax = 0x7FFFFFFF;
+  constexpr int64_t kPool = 1500;
+  struct Case {
+    const char* what;
+    GeneratorRecord record;
+    int frames;
+    std::vector<int64_t> shotsPerFrame;
+    std::vector<int64_t> firstKinds;
+    int64_t generators;  // still running after the frames
+  };
+  std::vector<Case> cases;
+  const auto add = [&](const char* what, auto edit, int frames, std::vector<int64_t> perFrame,
+                       std::vector<int64_t> kinds, int64_t generators) {
+    GeneratorRecord r = Plain();
+    edit(r);
+    cases.push_back({what, r, frames, std::move(perFrame), std::move(kinds), generators});
+  };
+  add("ways", [](GeneratorRecord& r) { r.ways = kMax, r.spread = 0.5f; }, 1, {kPool}, {1, 2, 1, 2}, 0);
+  add("rows", [](GeneratorRecord& r) { r.rows = kMax, r.rowWidth = 100.0f; }, 1, {kPool}, {1, 1, 1, 1}, 0);
+  // Zero intervals: every volley of every burst belongs to the first frame,
+  // after which the emitter has ended; codes A and B swap at each burst.
+  add("bursts", [](GeneratorRecord& r) { r.bursts = kMax; }, 1, {kPool}, {1, 2, 1, 2}, 0);
+  // A row count so large in two volleys a frame apart: the second finds the
+  // pool still full and ends the emitter.
+  add("rows, two volleys", [](GeneratorRecord& r) { r.rows = kMax, r.volleys = 2, r.volleyFrames = 1; }, 2,
+      {kPool, 0}, {1, 1, 1, 1}, 0);
+  // Bursts apart in time: each later one finds the pool full; the emitter
+  // lives on to its last (bursts at frames 0, 2, 4 and 6).
+  add("rows, bursts 2 frames apart", [](GeneratorRecord& r) { r.rows = kMax, r.bursts = 3, r.burstFrames = 2; }, 5,
+      {kPool, 0, 0, 0, 0}, {1, 1, 1, 1}, 1);
+  // The volleys of a burst follow at once, the bursts 3 frames apart: the
+  // rest of the first burst passes in frame 0, the emitter waits, and the
+  // second burst (frame 3) ends it.
+  const auto longBursts = [](GeneratorRecord& r) { r.volleys = kMax, r.bursts = 1, r.burstFrames = 3; };
+  add("volleys, bursts 3 frames apart, 3 frames", longBursts, 3, {kPool, 0, 0}, {1, 1, 1, 1}, 1);
+  add("volleys, bursts 3 frames apart, 4 frames", longBursts, 4, {kPool, 0, 0, 0}, {1, 1, 1, 1}, 0);
+  // Code A is never fired (kind 14) and a volley has one way: every other
+  // burst fires code B, until the pool is full.
+  add("bursts, code A never fired", [](GeneratorRecord& r) { r.bursts = kMax, r.shotCodeA = 0x0E; }, 1, {kPool},
+      {2, 2, 2, 2}, 0);
+  // Neither code is ever fired: nothing to show at all.
+  add("bursts, no code fired", [](GeneratorRecord& r) { r.bursts = kMax, r.shotCodeA = r.shotCodeB = 0x1F; }, 1,
+      {0}, {}, 0);
+  // ... and its volleys a frame apart: each frame has its own, the emitter
+  // lives to the third.
+  add("volleys a frame apart, no code fired",
+      [](GeneratorRecord& r) { r.volleys = 3, r.volleyFrames = 1, r.shotCodeA = r.shotCodeB = 0x1F; }, 2, {0, 0}, {},
+      1);
+  for (const Case& c : cases) {
+    const auto got = InBoundedChild([&] {
+      plat::SRand(0);
+      rig.Start(c.record);
+      rig.Run(c.frames);
+      std::vector<int64_t> out = {rig.Generators(), int64_t(plat::RandSeed())};
+      for (int f = 0; f < c.frames; ++f) out.push_back(int64_t(rig.ShotsOfFrame(f).size()));
+      for (size_t i = 0; i < 4 && i < rig.shots.size(); ++i) out.push_back(rig.shots[i].kind);
+      return out;
+    });
+    ASSERT_TRUE(got) << c.what;
+    std::vector<int64_t> want = {c.generators, 0};  // no random draw: seed 0 stays
+    want.insert(want.end(), c.shotsPerFrame.begin(), c.shotsPerFrame.end());
+    want.insert(want.end(), c.firstKinds.begin(), c.firstKinds.end());
+    EXPECT_EQ(*got, want) << c.what;
+  }
+}
+
+// The random draws of what cannot be shown are still made, as if every shot
+// had been tried: 2^31 volleys (one burst and 2^31 - 1 further ones) of two
+// draws each (two ways of a random spread, or one way and its muzzle flash)
+// are 2^32 draws, the generator's whole period, so the frame ends on the
+// state it started from.
+TEST_F(EShotGenTest, RefusedVolleysStillMakeTheirRandomDraws) {
+  struct Case {
+    const char* what;
+    int32_t ways, codeA, codeB;
+    uint32_t muzzleFlash;
+    bool effectsFull;  // the effect pool full before the frame
+    int64_t shots;
+  } const cases[] = {
+      {"two random ways", 2, 0x0001, 0x0102, 0, false, 1500},
+      {"two random ways, no code fired", 2, 0x0E, 0x0E, 0, false, 0},
+      {"one random way and its flash", 1, 0x0001, 0x0102, 1, false, 1500},
+      {"one random way and a flash that cannot come", 1, 0x0001, 0x0102, 1, true, 1500},
+  };
+  for (const Case& c : cases) {
+    const auto got = InBoundedChild([&] {
+      const SVec4 at{0.0f, 0.0f, 0.0f, 0.0f};
+      while (c.effectsFull &&
+             rig.efx.SpawnSprite(7, &at, nullptr, nullptr, nullptr, 2, 6, 0.0f, 1.0f, 1.0f, nullptr, nullptr, 0.0f, 1))
+        continue;
+      GeneratorRecord r = Plain();
+      r.flags |= EShotGen::kRandomSpread;
+      r.spread = 0.2f;
+      r.ways = c.ways;
+      r.shotCodeA = c.codeA;
+      r.shotCodeB = c.codeB;
+      r.muzzleFlash = c.muzzleFlash;
+      r.bursts = 0x7FFFFFFF;
+      plat::SRand(12345);
+      rig.Start(r);
+      rig.Run(1);
+      return std::vector<int64_t>{int64_t(rig.shots.size()), rig.Generators(), int64_t(plat::RandSeed())};
+    });
+    ASSERT_TRUE(got) << c.what;
+    EXPECT_EQ(*got, (std::vector<int64_t>{c.shots, 0, 12345})) << c.what;
+  }
 }
 
 TEST_F(EShotGenTest, FollowsItsOwnerAndKeepsTheLastPlaceOnceTheHolderIsGone) {
