@@ -46,8 +46,7 @@ bool DecodeDds(const void* data, size_t size, Image* out, std::string* error) {
   if (!p || size < kHeaderEnd || std::memcmp(p, "DDS ", 4) != 0) return Fail(error, "not a DDS file", out);
   if (ReadLe32(p + 4) != 124 || ReadLe32(p + 76) != 32) return Fail(error, "bad header size", out);
   const uint32_t height = ReadLe32(p + 12), width = ReadLe32(p + 16);
-  if (width == 0 || height == 0 || width > uint32_t(kMaxImageSide) || height > uint32_t(kMaxImageSide))
-    return Fail(error, "bad image size", out);
+  if (!ImageSizeAllowed(width, height)) return Fail(error, "bad image size", out);
   if (ReadLe32(p + 112) & kCaps2CubeOrVolume) return Fail(error, "not a 2-D surface", out);
   const uint32_t pfFlags = ReadLe32(p + 80), fourCc = ReadLe32(p + 84), bits = ReadLe32(p + 88);
   const uint32_t rMask = ReadLe32(p + 92), gMask = ReadLe32(p + 96), bMask = ReadLe32(p + 100),
@@ -57,7 +56,8 @@ bool DecodeDds(const void* data, size_t size, Image* out, std::string* error) {
   Image img;
   img.width = static_cast<int>(width);
   img.height = static_cast<int>(height);
-  img.rgba.resize(size_t{width} * height * 4);
+  // The picture is allocated only once the file is known to hold all of
+  // its pixels: a header may claim far more than the file carries.
 
   if (pfFlags & kPfFourCc) {
     int flags = 0;
@@ -71,6 +71,7 @@ bool DecodeDds(const void* data, size_t size, Image* out, std::string* error) {
       return Fail(error, "unsupported compression", out);
     const size_t need = static_cast<size_t>(squish::GetStorageRequirements(img.width, img.height, flags));
     if (bodySize < need) return Fail(error, "truncated", out);
+    img.rgba.resize(size_t{width} * height * 4);
     squish::DecompressImage(img.rgba.data(), img.width, img.height, body, flags);
     *out = std::move(img);
     return true;
@@ -81,6 +82,7 @@ bool DecodeDds(const void* data, size_t size, Image* out, std::string* error) {
     return Fail(error, "unsupported pixel format", out);
   const size_t bpp = bits / 8;
   if (bodySize / bpp / width < height) return Fail(error, "truncated", out);
+  img.rgba.resize(size_t{width} * height * 4);
   const uint32_t alpha = (pfFlags & (kPfAlphaPixels | kPfAlpha)) ? aMask : 0;
   uint8_t* dst = img.rgba.data();
   for (size_t i = 0, n = size_t{width} * height; i < n; ++i, dst += 4) {

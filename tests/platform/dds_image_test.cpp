@@ -219,3 +219,34 @@ TEST(BmpImage, ClaimedSizesAreCheckedBeforeDecoding) {
 }
 
 }  // namespace
+
+namespace {
+
+// As the BMP reader: a DDS header is held to the readers' size limit, and
+// the picture is made only once the file holds all of its pixels. 4096 x
+// 4096 is allowed, but its 64 MB of pixels are made only for a file that
+// carries them; the cases run with 32 MB of address space to spare.
+TEST(DdsImage, ClaimedSizesAreCheckedBeforeThePictureIsMade) {
+  const struct {
+    const char* what;
+    Bytes file;
+    const char* why;
+  } cases[] = {
+      // Sides within 8192, but 64 M pixels.
+      {"8192 x 8192", Header(8192, 8192, 0x41, 0, 32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000), "bad image size"},
+      {"4097 x 4096", Header(4097, 4096, 0x40, 0, 16, 0xF800, 0x07E0, 0x001F, 0), "bad image size"},
+      {"4096 x 4096 ARGB, no pixels", Header(4096, 4096, 0x41, 0, 32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000),
+       "truncated"},
+      {"4096 x 4096 DXT1, no blocks", Header(4096, 4096, 0x4, 0x31545844, 0, 0, 0, 0, 0), "truncated"},
+  };
+  const AddressSpaceCap cap(uint64_t(32) << 20);
+  ASSERT_TRUE(cap.Set());
+  for (const auto& c : cases) {
+    plat::Image img;
+    std::string why;
+    EXPECT_FALSE(plat::DecodeDds(c.file.data(), c.file.size(), &img, &why)) << c.what;
+    EXPECT_EQ(why, c.why) << c.what;
+  }
+}
+
+}  // namespace
