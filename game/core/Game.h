@@ -273,8 +273,6 @@ class Game : public SProc {
   };
 
   void ActOnScene(const SceneRequest& r, int32_t previous);
-  // The persistent managers' share of ClearStageObjects.
-  void ClearPlayObjects();
   // One frame of the in-game display's hide ramp.
   void StepHoldRampOff();
   void StartStage(const SceneRequest& r, int32_t previous);

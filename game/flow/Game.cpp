@@ -55,7 +55,8 @@ void Game::Ramp::Set(float to, int32_t frames) {
   target = to;
   counter = 0;
   duration = frames;
-  if (frames <= 0) level = to;
+  // A negative length reaches the target at the next step instead.
+  if (frames == 0) level = to;
 }
 
 void Game::Ramp::Step() {
@@ -270,6 +271,7 @@ void Game::StartStage(const SceneRequest& r, int32_t previous) {
     RestorePlayRecord();
   }
   frameCounter = 0;
+  demoPlay = 0;  // the mode word: a demo stage sets it again as it starts
   if (previous != SCENE_CONTINUE) {
     stage = r.a1;
     // A stage entered afresh starts from its beginning: checkpoint 0. (The
@@ -277,15 +279,6 @@ void Game::StartStage(const SceneRequest& r, int32_t previous) {
     // keep the music of stages 3 to 5 silent.)
     checkpoint = 0;
   }
-  stageClear = gameOver = bossBeaten = tutorialFlag = 0;
-}
-
-// ============================================================ stage end
-
-void Game::ClearStageObjects() {
-  ClearPlayObjects();
-  if (SProcList* l = GetList(GAME_LIST_STAGE)) l->KillAll(0);
-  g_MapMng.ResetState();
   stageClear = gameOver = bossBeaten = tutorialFlag = 0;
 }
 

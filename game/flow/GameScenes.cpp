@@ -147,19 +147,26 @@ void Game::AddPersistentManagers() {
   sharedBatch_.Prepare(ItemMan::kCapacity, 2.0f, 2.0f, kBatchColour);
 }
 
-void Game::ClearPlayObjects() {
+void Game::ClearStageObjects() {
   if (g_Player.GetParent() == this) g_Player.SetState(Player::STATE_RESET);
-  g_Player.ClearInputHistory();
   g_EnemyMan.KillChildrenAll(0);
+  // The timeline lets go of the stage script with the enemies it spawned.
   g_EnemySet.Reset();
+  // The stage scene goes before the shots, bullets and effects are cleared,
+  // so whatever its end leaves behind is cleared with them.
+  if (SProcList* l = GetList(GAME_LIST_STAGE)) l->KillAll(0);
+  g_Player.ClearInputHistory();
   g_PShotMan.ReleaseAll();
   g_PShotMan.KillChildrenAll(0);
   g_ChainCounter.KillPopups();
   g_EShotMan.ClearAll(1);
   g_EfxMan.ClearAll();
   g_ItemMan.ClearAll();
+  g_MapMng.ResetState();
   g_ZGInterface.ResetPanel();
+  // A dash left half way keeps enemy handles of the ended stage.
   g_DashForm.ClearAll();
+  stageClear = gameOver = bossBeaten = tutorialFlag = 0;
 }
 
 void Game::ResetStageState() {

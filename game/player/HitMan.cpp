@@ -81,9 +81,10 @@ void HitMan::TestGroupPair(int32_t a, int32_t b) {
   if (a < 0 || a >= kHitGroupCount || b < 0 || b >= kHitGroupCount) return;
   HitGroupList* listB = &HitGroupTable[b];
   if (listB->Empty()) return;
-  // The walk takes each body's successor before its test and follows any
-  // unlinking that a handler does meanwhile.
-  HitGroupTable[a].SafeWalk([this, listB](SObject* o) {
+  // Each body's successor is taken after its test, so a body that a handler
+  // links in behind it meanwhile is tested in this pass too; a body unlinked
+  // meanwhile leaves the walk where its successor stood.
+  HitGroupTable[a].SafeWalkNextAfter([this, listB](SObject* o) {
     auto* body = static_cast<HitBody*>(o);
     if (body->disabled == 0) TestObject(body, listB);
   });

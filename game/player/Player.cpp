@@ -185,7 +185,7 @@ void Player::SetState(int32_t s, int32_t argument) {
   stepCounter = 0;
   stepLength = 1;
   ShowBodies();
-  lockMarkersShown = 0;
+  lockMarkersShown = 1;  // drawn while the lock-on runs
   switch (s) {
     case STATE_START:
       StartPlay();

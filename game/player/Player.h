@@ -345,6 +345,10 @@ class Player : public SProc {
   float lightColourA[4] = {0.8f, 0.8f, 0.8f, 0.8f};
   float lightColourB[4] = {0.3f, 0.3f, 0.3f, 0.3f};
   float bonePositions[kBones][4] = {};
+  // The world matrix of the hull part the second part rides on, taken with
+  // the bone positions.
+  static constexpr int32_t kPartMountBone = 3;
+  SMatrix partMount = kIdentityMatrix;
   float deathOrigin[4] = {0.0f, 0.0f, 0.0f, 1.0f};
   // The intro flight's place on its path.
   int32_t pathSegment = 0;

@@ -161,7 +161,6 @@ void Player::DashOpening() {
     f.slots[i].counter = 0;
   }
   f.targetIndex = 0;
-  if (f.targetCount > 0) f.slots[0].marker = DashForm::MARK_CURRENT;
   SetDashSegment(f.slots[0].position, 0.0f);
   f.dashState = DashForm::DASH_AIMING;
   f.stateCounter = 0;

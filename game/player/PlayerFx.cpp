@@ -174,7 +174,7 @@ void PlayerFx::OptionVanish(const float* point, int32_t frames) {
   const SMatrix m = MatrixAt(point);
   const float from[4] = {0.8f, 0.8f, 0.8f, 0.8f};
   const float to[4] = {0.8f, 0.8f, 0.8f, 0.0f};
-  g_EfxMan.SpawnC(0, 0, &m, 20.0f, 40.0f, 6.0f, 0.0f, from, to, frames, nullptr);
+  g_EfxMan.SpawnC(0, 0, &m, 40.0f, 20.0f, 6.0f, 0.0f, from, to, frames, nullptr);
 }
 
 void PlayerFx::DashMarker(const float* point, const float* colour, float ringScale, float phase, float markScale) {

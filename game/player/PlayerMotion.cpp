@@ -260,6 +260,7 @@ void Player::CaptureBonePositions() {
   ModelHold hold(m, &holder);
   holder.UpdateKept(nullptr, 1);
   const int32_t n = std::min(m->NodeCount(), kBones);
+  partMount = n > kPartMountBone ? *m->GetNode(kPartMountBone)->GetWorld() : *holder.GetLocal();
   for (int32_t i = 0; i < n; ++i) {
     const SMatrix* w = m->GetNode(i)->GetWorld();
     bonePositions[i][0] = w->m[3][0];
@@ -301,13 +302,18 @@ void Player::DrawHull() {
 
 void Player::DrawPart() {
   if (PartModel() != nullptr) {
-    // The second part rides on hull part 3 at (0, 3.3, 10.0).
+    // The second part rides on hull part 3, at (0, 3.3, 10.0) in that part's
+    // frame: it leans, banks and scales with the hull. Without the hull the
+    // mount is the ship's position, unturned.
     SMatrix at = kIdentityMatrix;
-    const SVec4 p3 = BonePosition(3);
-    at.m[3][0] = p3.x;
-    at.m[3][1] = p3.y + 3.3f;
-    at.m[3][2] = p3.z + 10.0f;
-    partPacket.matrix = at;
+    at.m[3][1] = 3.3f;
+    at.m[3][2] = 10.0f;
+    SMatrix mount = partMount;
+    if (HullModel() == nullptr) {
+      mount = kIdentityMatrix;
+      for (int k = 0; k < 3; ++k) mount.m[3][k] = position[k];
+    }
+    SMatrix::Multiply(&partPacket.matrix, &at, &mount);
     partPacket.path = kPlayerPartPath;
     partPacket.Enter(kShipDrawKey);
   }

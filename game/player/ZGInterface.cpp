@@ -252,10 +252,8 @@ void ZGInterface::StepLockOnGauge() {
     static constexpr float kFrom[4] = {1.0f, 0.95f, 0.75f, 0.4f};
     static constexpr float kTo[4] = {1.0f, 0.95f, 0.75f, 0.0f};
     const SVec4 at{-211.0f, -290.0f, 0.0f, 1.0f};
-    // Faded out over 16 frames, gone the frame after: on its still key list
-    // a sparkle without a second life would stay (invisible) until the list
-    // wrapped, 65,536 frames later, one more every 8 frames the gauge is full.
-    g_EfxMan.SpawnSprite(kIconSheet, &at, SprEfx_2Keys, kFrom, kTo, 16, 1, 0.0f, 6.0f, 6.0f, nullptr, nullptr, 0.0f,
+    // Size 6 x 6: it fades over its 6 frames and goes after 6 more.
+    g_EfxMan.SpawnSprite(kIconSheet, &at, SprEfx_2Keys, kFrom, kTo, 6, 6, 0.0f, 6.0f, 6.0f, nullptr, nullptr, 0.0f,
                          1);
   }
 }

@@ -54,6 +54,7 @@ SObject* SObjList::Remove(SObject* node) {
   if (node == nullptr || node->owner_ != this) return node;
   for (WalkCursor* c = cursors_; c != nullptr; c = c->outer) {
     if (c->next == node) c->next = node->next_;
+    if (c->current == node) c->current = nullptr;
   }
   if (node->prev_ != nullptr) {
     node->prev_->next_ = node->next_;

@@ -79,9 +79,30 @@ class SObjList {
     cursors_ = cur.outer;
   }
 
+  // As SafeWalk, except that a member still in the list after its call
+  // gives its successor as it stands then, so a member appended behind it
+  // during the call is reached even when it was the last. A member that left
+  // the list during its call (destroyed, moved, or taken out and put back)
+  // continues the walk where SafeWalk would.
+  template <class Fn>
+  void SafeWalkNextAfter(Fn&& fn) {
+    WalkCursor cur;
+    cur.outer = cursors_;
+    cursors_ = &cur;
+    for (SObject* m = head_; m != nullptr; m = cur.next) {
+      cur.next = m->next_;
+      cur.current = m;
+      fn(m);
+      if (cur.current != nullptr) cur.next = m->next_;
+    }
+    cursors_ = cur.outer;
+  }
+
  private:
   struct WalkCursor {
     SObject* next = nullptr;
+    // The member being called (SafeWalkNextAfter); cleared when it leaves.
+    SObject* current = nullptr;
     WalkCursor* outer = nullptr;
   };
   SObject* head_ = nullptr;

@@ -14,7 +14,8 @@ class LinearAllocator {
 
   // Takes buffer (may be null) of size bytes: base = cursor = buffer rounded
   // up to a multiple of 32, capacity = what is left after that rounding (0
-  // when the rounding would skip the whole buffer). Returns the bytes skipped.
+  // when the rounding would skip the whole buffer; size for a null buffer,
+  // which Alloc still refuses). Returns the bytes skipped.
   virtual uint32_t Init(void* buffer, uint32_t size);
   virtual uint8_t* GetBase() const { return base_; }
   virtual uint32_t Capacity() const { return capacity_; }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
 namespace {
 
 TEST(PhaseTimer, NewTimerIsAtStart) {
@@ -59,6 +61,13 @@ TEST(PhaseTimer, ZeroLengthWindowsGiveTheirEndValue) {
   EXPECT_TRUE(t.Window(12, 12));
   EXPECT_EQ(t.GetRatio(), 1.0f);
   EXPECT_FALSE(t.Within(0));
+}
+
+TEST(PhaseTimer, AWindowAsWideAsTheCountGoesDoesNotOverflow) {
+  // count 0 in [-2^31, 2^31 - 1]: 2^31 / (2^32 - 1), 0.5 in single precision.
+  PhaseTimer t;
+  EXPECT_TRUE(t.Window(INT32_MIN, INT32_MAX));
+  EXPECT_EQ(t.GetRatio(), 0.5f);
 }
 
 }  // namespace

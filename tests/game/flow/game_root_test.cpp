@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "game/core/Game.h"
+#include "game/core/HitBody.h"
+#include "game/player/PShotMan.h"
 #include "game/player/Player.h"
 #include "game/scene/LoadingScreen.h"
 #include "game/scene/Logo.h"
@@ -255,6 +257,49 @@ TEST(GameRoot, StageClearAndGameOverChooseTheNextScene) {
   g->gameOver = 1;
   h.Step(2);
   EXPECT_EQ(g->GetSceneId(), SCENE_RANKING);
+}
+
+// A stage-list process whose end fires a player shot.
+class EndShooter : public SProc {
+ public:
+  int32_t KillChildren(SProcArg arg) override {
+    g_PShotMan.Fire(0, 0, 0.0f, 0.0f, 0.0f, -35.0f, 1.0f, 1.0f, 8.0f);
+    return SProc::KillChildren(arg);
+  }
+};
+
+TEST(GameRoot, TheStageEndsBeforeItsLeftoversAreClearedAndAStageStartClearsTheModeWord) {
+  Headless h(NullDevice());
+  Game* g = RunToNotice(h);
+  ASSERT_NE(g, nullptr);
+  // The stage list is killed before the player shots are released, so a
+  // shot its end fires goes with the others.
+  g->AddChild(GAME_LIST_STAGE, new EndShooter(), 0);
+  h.Step();
+  g->ClearStageObjects();
+  EXPECT_TRUE(HitGroupTable[kHitGroupShot].Empty());
+  // A stage start sets the mode word (1 in a demo play) back to 0.
+  g->demoPlay = 1;
+  g->ChangeScene(SCENE_STAGE, 2);
+  h.Step();
+  ASSERT_EQ(g->GetSceneId(), SCENE_STAGE);
+  EXPECT_EQ(g->demoPlay, 0);
+  g->ClearStageObjects();
+  h.Step(2);
+}
+
+TEST(GameRoot, AFadeOfNoFramesIsAtOnceOneOfNegativeFramesAtTheNextStep) {
+  Headless h(NullDevice());
+  Game* g = RunToNotice(h);
+  ASSERT_NE(g, nullptr);
+  h.Step(3);  // past the notice's own fade-in request
+  g->RampValue(0, 1.0f, 0);
+  EXPECT_EQ(g->GetFadeLevel(), 1.0f);
+  g->RampValue(0, 0.0f, -3);
+  EXPECT_EQ(g->GetFadeLevel(), 1.0f);  // counter 0, duration -3: unchanged
+  h.Step();
+  EXPECT_EQ(g->GetFadeLevel(), 0.0f);  // counter 1 is not below -3: target
+  g->RampValue(0, 1.0f, 0);
 }
 
 }  // namespace

@@ -239,6 +239,23 @@ TEST_F(HitManTest, EnemyAgainstOuterBodyReactsWithEventElevenOrIsStruck) {
   EXPECT_EQ(log.size(), 3u);
 }
 
+TEST_F(HitManTest, ABodyLinkedBehindTheLastTestedOneIsTestedInTheSamePass) {
+  // e1 is the only enemy body when the pass starts; its answer to the shot
+  // links e2's body behind it. e1's successor is read after its test, so e2
+  // meets the second shot in the same pass.
+  TestEnemy* e1 = Enemy(0x7F, 50, 0.0f, 0.0f);
+  TestEnemy* e2 = Enemy(0x7F, 50, 100.0f, 0.0f);
+  e2->body.Detach();
+  Body(2, 0, 0, 0, 12, &shots, 3);
+  Body(2, 0, 100, 0, 12, &shots, 4);
+  e1->onEvent = [e2](int32_t code, SProcArg) {
+    if (code == 7 && e2->body.GetOwner() == nullptr)
+      e2->body.Register(7, 0x7F, e2->hitPosition, 16.0f, e2, 0, 100);
+  };
+  hit.TestGroups();
+  EXPECT_ALL({VAL(e1->hitPoints, 47), VAL(e2->hitPoints, 46)});
+}
+
 TEST_F(HitManTest, ShotHitsDamageDefeatAndAreAnsweredOncePerFrame) {
   TestEnemy* e = Enemy(0x7F, 5);
   HitBody* shot = Body(2, 0, 0, 0, 12, &shots, 3);

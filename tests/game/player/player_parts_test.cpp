@@ -7,12 +7,15 @@
 #include <vector>
 
 #include "game/core/Game.h"
+#include "game/effect/EfxElements.h"
+#include "game/effect/EfxMan.h"
 #include "game/player/DashForm.h"
 #include "game/player/EnemyScan.h"
 #include "game/player/PShotMan.h"
 #include "game/player/Player.h"
 #include "game/player/RecordQueue.h"
 #include "platform/crt_rand.h"
+#include "vrax/resource/SRscMan.h"
 #include "support/ExpectAll.h"
 #include "support/PlayWorld.h"
 #include "test_enemy.h"
@@ -368,6 +371,61 @@ TEST(PlayerEvents, ScriptedSequencesThatAreRefused) {
               VAL(g_Player.position[1], 400.0f)});
   w.Step();
   EXPECT_ALL({VAL(g_Player.state, 7), VAL(g_Player.position[1], 400.0f)});
+}
+
+TEST(PlayerEvents, EveryStateChangeShowsTheMarkersAgain) {
+  PlayWorld w;
+  ASSERT_TRUE(w.Ok());
+  ASSERT_GE(w.RunToControl(), 0);
+  for (int32_t s : {Player::STATE_SCRIPTED, Player::STATE_PLAY, Player::STATE_DEATH, Player::STATE_START,
+                    Player::STATE_RESET}) {
+    g_Player.lockMarkersShown = 0;
+    g_Player.SetState(s, 1);
+    EXPECT_EQ(g_Player.lockMarkersShown, 1) << s;
+  }
+}
+
+// ------------------------------------------------------------ options
+
+TEST(PlayerOptions, AVanishingOptionLeavesARingFromRadius40To20Over15Frames) {
+  PlayWorld w;
+  ASSERT_TRUE(w.Ok());
+  ASSERT_GE(w.RunToControl(), 0);
+  w.Step(20);
+  const int32_t present = g_Player.options.PresentCount();
+  ASSERT_EQ(present, 2);  // power 2.0: two options
+  g_EfxMan.ClearAll();
+  g_Player.options.ClearAll();
+  int rings = 0;
+  for (SObject* o = g_EfxMan.Live(3).HeadObj(); o != nullptr; o = o->GetNext(), ++rings) {
+    const auto* r = static_cast<const EfxRing*>(o);
+    EXPECT_ALL({VAL(r->r0, 40.0f), VAL(r->r1, 20.0f), VAL(r->life, 15)});
+  }
+  EXPECT_EQ(rings, present);
+}
+
+// ------------------------------------------------------------ drawing
+
+TEST(PlayerDrawing, TheSecondPartRidesInHullPartThreesFrame) {
+  PlayWorld w;
+  ASSERT_TRUE(w.Ok());
+  ASSERT_GE(w.RunToControl(), 0);
+  ASSERT_NE(GetRscMan()->Find("\\common\\osr_player", RscTag("MDL")), nullptr);
+  // The hull turned a quarter turn about the view axis: its rows (0, 1, 0)
+  // and (-1, 0, 0). The part's offset (0, 3.3, 10) turns into (-3.3, 0, 10)
+  // from part 3, and the part turns with the hull.
+  g_Player.hullLean[1] = 0.25f;
+  w.Step();
+  ASSERT_NE(g_Player.partPacket.path, nullptr);  // the second part is drawn
+  const SMatrix& m = g_Player.partPacket.matrix;
+  const SVec4 p3 = g_Player.BonePosition(Player::kPartMountBone);
+  EXPECT_NEAR(m.m[3][0], p3.x - 3.3f, 1e-3f);
+  EXPECT_NEAR(m.m[3][1], p3.y, 1e-3f);
+  EXPECT_NEAR(m.m[3][2], p3.z + 10.0f, 1e-3f);
+  const float rows[3][3] = {{0, 1, 0}, {-1, 0, 0}, {0, 0, 1}};
+  for (int r = 0; r < 3; ++r)
+    for (int c = 0; c < 3; ++c) EXPECT_NEAR(m.m[r][c], rows[r][c], 1e-5f) << r << c;
+  g_Player.hullLean[1] = 0.0f;
 }
 
 }  // namespace

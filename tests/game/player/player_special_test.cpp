@@ -267,4 +267,23 @@ TEST(PlayerSpecial, WithoutTargetsTheLockOnEndsAndShieldsTheShipBriefly) {
   EXPECT_EQ(ready, 240);
 }
 
+TEST(PlayerSpecial, TheDashOpeningArmsEverySlot) {
+  PlayWorld w;
+  ASSERT_TRUE(w.Ok());
+  ASSERT_GE(w.RunToControl(), 0);
+  w.Step(180);
+  Formation f;
+  f.Spawn9();
+  w.Hold(CabInput::kButton2);
+  w.Step();
+  w.ReleaseAll();
+  for (int i = 0; i < 40 && g_Player.controlMode != Player::CONTROL_DASH; ++i) w.Step();
+  ASSERT_EQ(g_Player.controlMode, Player::CONTROL_DASH);
+  ASSERT_EQ(g_DashForm.targetCount, 7);
+  EXPECT_EQ(g_DashForm.slots[0].marker, DashForm::MARK_CURRENT);  // while the dash opens
+  for (int i = 0; i < 30 && g_DashForm.dashState == DashForm::DASH_OPENING; ++i) w.Step();
+  ASSERT_EQ(g_DashForm.dashState, DashForm::DASH_AIMING);
+  for (int i = 0; i < 7; ++i) EXPECT_EQ(g_DashForm.slots[i].marker, DashForm::MARK_ARMED) << i;
+}
+
 }  // namespace

@@ -47,4 +47,13 @@ TEST(LinearAllocator, BufferShorterThanTheGapHasNoCapacity) {
   EXPECT_EQ(la.Alloc(1), nullptr);
 }
 
+TEST(LinearAllocator, NullBufferKeepsItsSizeAsCapacityAndRefusesEveryAlloc) {
+  // Nothing to round: 0 bytes skipped, capacity 4096 - 0, base null.
+  LinearAllocator la;
+  EXPECT_EQ(la.Init(nullptr, 4096), 0u);
+  EXPECT_EQ(la.Capacity(), 4096u);
+  EXPECT_EQ(la.GetBase(), nullptr);
+  EXPECT_EQ(la.Alloc(32), nullptr);
+}
+
 }  // namespace
