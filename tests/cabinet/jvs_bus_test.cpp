@@ -2,6 +2,7 @@
 // nodes behind a real pseudo-terminal.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstring>
 #include <thread>
@@ -359,9 +360,29 @@ class PlayBusTest : public BusTest {
                 VAL(JvsGetDroppedReplyCount() - dropped_, dropped)});
   }
 
+  // The next poll takes `amount` coins off slot 0 of the node at index i:
+  // the node counts them off, and its reply reports the decrease.
+  void TakeCoins(int i, uint16_t amount) {
+    JvsGetNodeRecord(i + 1)->coinDecrease[0] = amount;
+    inputs_[i].coin0 = static_cast<uint16_t>(inputs_[i].coin0 - amount);
+    decreases_.emplace_back(1, amount);
+  }
+  // The coins are those the nodes hold, and none was taken off but those
+  // asked for.
+  void ExpectCoins(const char* when) {
+    SCOPED_TRACE(when);
+    EXPECT_EQ(bus_.Decreases(), decreases_);
+    for (int i = 0; i < 2; ++i) {
+      const SimJvsNode n = bus_.Node(i);
+      EXPECT_ALL({VAL(n.coins[0], inputs_[i].coin0), VAL(n.coins[1], inputs_[i].coin1),
+                  VAL(JvsGetNodeRecord(i + 1)->coinDecrease[0], 0)});
+    }
+  }
+
   Inputs inputs_[2] = {};
   uint32_t errors_ = 0, dropped_ = 0;
   int resends_ = 0;
+  std::vector<std::pair<int, int>> decreases_;
 };
 
 // A board that appends to its last frame: each copy asked for is one byte
@@ -442,6 +463,105 @@ TEST_F(PlayBusTest, StrayByteAfterAGoodFrame) {
   ExpectCounted(0, 0, 0);
 }
 
+// A node's reply to a poll comes again just after the next poll, before
+// that poll's own reply: unasked, or late after its copy was taken (then it
+// is a copy the master expects). Either way it does not answer the next
+// poll, whose reports have another layout (one carries a coin decrease, the
+// other not), and is dropped; the genuine reply behind it, in the same read
+// or the next, is taken. Node 1's polls worked by hand: switches 20 02 02,
+// coins 21 02, with a decrease 30 01 00 01 between them. The reply with the
+// decrease is 01 | 01 ss p1 p1 p2 p2 | 01 | 01 c0 c0 c1 c1 (13 bytes); read
+// against a poll without it, the decrease's bare 01 would be the coin
+// report, and slot 0 would read 01 00 (256 coins, slot 0 holding 1 coin).
+TEST_F(PlayBusTest, ReplyToThePreviousPollIsNeverReadAgainstTheNext) {
+  struct Case {
+    const char* what;
+    bool late, split, decreaseFirst;
+    uint32_t errors;  // the wait for the late reply ran out once
+    int resends;
+  } cases[] = {
+      {"a decrease's reply again, in one read", false, false, true, 0, 0},
+      {"a decrease's reply again, in two reads", false, true, true, 0, 0},
+      {"a decrease's reply late, after its copy, in one read", true, false, true, 1, 1},
+      {"a decrease's reply late, after its copy, in two reads", true, true, true, 1, 1},
+      {"a reply without a decrease again, before a decrease's reply", false, false, false, 0, 0},
+      {"a reply without a decrease again, before a decrease's reply, in two reads", false, true, false, 0, 0},
+      {"a reply without a decrease late, before a decrease's reply", true, false, false, 1, 1},
+      {"a reply without a decrease late, before a decrease's reply, in two reads", true, true, false, 1, 1},
+  };
+  uint32_t errors = 0, dropped = 0;
+  int resends = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    // Slot 0 of node 1 holds 1 coin before each poll that takes one off.
+    inputs_[0].coin0 = 0;
+    NewInputs();
+    if (c.decreaseFirst) TakeCoins(0, 1);
+    bus_.ReplyAgainAfterNextRequest(1, c.late, c.split, false);
+    ASSERT_NO_FATAL_FAILURE(CycleOnClock("the poll whose reply comes again"));
+    if (!c.decreaseFirst) {
+      NewInputs();
+      TakeCoins(0, 1);
+    }
+    const uint32_t before = JvsGetDroppedReplyCount();
+    ASSERT_EQ(JvsQueuePoll(), 1);
+    if (c.split) {
+      // Node 1's reply comes once the one before it was dealt with.
+      ASSERT_TRUE(Eventually([&] { return JvsGetDroppedReplyCount() != before || JvsGetState() == 1; }));
+      bus_.ReleaseReply(1);
+    }
+    ASSERT_TRUE(AdvanceUntil([] { return JvsGetState() == 1 || JvsGetState() < 0; }));
+    ASSERT_EQ(JvsGetState(), 1) << "the bus stopped";
+    ExpectInputs("the next poll");
+    ExpectCoins("the next poll");
+    ASSERT_NO_FATAL_FAILURE(PlayOn(2, 1));
+    ExpectCoins("after");
+    errors += c.errors;
+    resends += c.resends;
+    ++dropped;
+    ExpectCounted(errors, resends, dropped);
+  }
+}
+
+// Three requests to send a reply again, and the node sends one frame: the
+// copies owed for the others never come. The replies of the next polls,
+// inputs unchanged, are the same as those copies, and each is taken: not
+// one error, request to send again or dropped frame more. So also for the
+// board and for the last node of the cycle, with two frames for four
+// requests (the second, a copy, is dropped).
+TEST_F(PlayBusTest, FewerCopiesThanRequestsToSendAgain) {
+  struct Case {
+    int node, asks, frames;
+  } cases[] = {{1, 3, 1}, {0, 2, 2}, {2, 4, 2}};
+  uint32_t errors = 0, dropped = 0;
+  int resends = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "node " << c.node << ", " << c.asks << " requests, " << c.frames << " frames");
+    bus_.BundleNextReply(c.node, c.asks, c.frames);
+    NewInputs();
+    ASSERT_NO_FATAL_FAILURE(CycleOnClock("the reply asked for again"));
+    errors += static_cast<uint32_t>(c.asks);
+    resends += c.asks;
+    dropped += static_cast<uint32_t>(c.frames - 1);  // before the next request at the latest
+    ASSERT_NO_FATAL_FAILURE(PlayOn(1, 0));
+    ExpectCounted(errors, resends, dropped);
+    ASSERT_NO_FATAL_FAILURE(PlayOn(9, 0));
+    ExpectCounted(errors, resends, dropped);
+  }
+}
+
+// A frame with a right sum and no status byte before each reply of a cycle:
+// damaged, as a wrong sum is: an error and a request to send again each,
+// and the reply behind it is taken; each node's copy then comes and is
+// dropped. The bus plays on.
+TEST_F(PlayBusTest, FrameWithoutAStatusByteIsAskedForAgain) {
+  bus_.EmptyFrameBeforeReplies(3);
+  NewInputs();
+  ASSERT_NO_FATAL_FAILURE(CycleOnClock("frames without a status byte"));
+  ASSERT_NO_FATAL_FAILURE(PlayOn(3, 2));
+  ExpectCounted(3, 3, 3);
+}
+
 TEST_F(BusTest, SilentNodeHaltsAfterItsResendsWithOneLine) {
   bus_.AddNode(SimJvsNode{});
   BringUp();
@@ -469,6 +589,80 @@ TEST_F(BusTest, CloseEndsAWaitForAReply) {
   JvsQueuePoll();
   ASSERT_TRUE(WaitState(3));
   EXPECT_EQ(JvsClose(), 1);
+  EXPECT_EQ(JvsGetState(), -1);
+}
+
+// A board gone mad, writing frames that answer nothing without end, and
+// answering nothing else: the master gives up on it within one receive, on a
+// clock that does not move, with one line, and a close then ends the thread
+// while the board writes on. Frames to the master that answer nothing count
+// toward the errors of the receive; frames to another node are no event at
+// all, and end it by their bytes.
+TEST_F(BusTest, FloodOfFramesThatAnswerNothingStopsTheBus) {
+  struct Case {
+    SimJvsBus::Flood kind;
+    const char* line;
+    int lines;  // with the first damaged or unfitting reply's
+  } cases[] = {
+      {SimJvsBus::kFloodNoAnswer,
+       "jvs bus: node 0 sent 6 replies that do not answer its request, and no other in 6 tries; the bus is stopped",
+       2},
+      {SimJvsBus::kFloodOtherNode,
+       "jvs bus: node 0 sent 8256 bytes and no reply that answers its request; the bus is stopped", 1},
+  };
+  bus_.AddNode(SimJvsNode{});
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.kind);
+    BringUp();
+    testsupport::StderrCapture capture;
+    bus_.SetFlood(c.kind, 64, 0);
+    ASSERT_EQ(JvsQueuePoll(), 1);
+    EXPECT_TRUE(Eventually([] { return JvsGetState() == -3; }));
+    const std::string err = capture.Take();
+    EXPECT_EQ(BusLines(err), c.lines) << err;
+    EXPECT_NE(err.find(c.line), std::string::npos) << err;
+    EXPECT_EQ(JvsLastReceiveStats().emptyReads, 0);
+    EXPECT_EQ(JvsClose(), 1);
+    bus_.SetFlood(SimJvsBus::kFloodOff, 0);
+    EXPECT_EQ(JvsGetState(), -1);
+  }
+}
+
+// A close while a board floods the line ends the master's wait at once,
+// wherever it waits (before its request, dropping what came before it, or
+// for the reply), and asks the node for nothing more.
+TEST_F(BusTest, CloseDuringAFloodReturns) {
+  bus_.AddNode(SimJvsNode{});
+  BringUp();
+  bus_.SetFlood(SimJvsBus::kFloodOtherNode, 64, 0);
+  ASSERT_EQ(JvsQueuePoll(), 1);
+  std::atomic<bool> closed{false};
+  std::thread closer([&] {
+    JvsClose();
+    closed = true;
+  });
+  const bool ended = Eventually([&] { return closed.load(); });
+  bus_.SetFlood(SimJvsBus::kFloodOff, 0);  // so that a close that hung ends, and the test fails cleanly
+  closer.join();
+  EXPECT_TRUE(ended) << "the close waited on the master";
+  EXPECT_EQ(JvsGetState(), -1);
+}
+
+// A close while a node sends a frame now and then (none of them a reply)
+// ends the wait for the reply at once: the wait runs on a clock that does
+// not move, and the close asks the node for nothing.
+TEST_F(BusTest, CloseEndsAWaitAmidStrayFrames) {
+  bus_.AddNode(SimJvsNode{});
+  BringUp();
+  const int asked = bus_.RetransmitRequests();
+  bus_.SetFlood(SimJvsBus::kFloodOtherNode, 1, 10);
+  ASSERT_EQ(JvsQueuePoll(), 1);
+  ASSERT_TRUE(WaitState(3));
+  EXPECT_EQ(JvsClose(), 1);
+  bus_.SetFlood(SimJvsBus::kFloodOff, 0);
+  bus_.Settle();
+  EXPECT_EQ(bus_.RetransmitRequests(), asked);
+  EXPECT_FALSE(JvsLastReceiveStats().overrun);
   EXPECT_EQ(JvsGetState(), -1);
 }
 
@@ -715,6 +909,32 @@ TEST_F(DeviceBusTest, BusFaultIsAnIoError) {
   }));
   EXPECT_EQ(dev_->Poll(), 6);
   EXPECT_EQ(dev_->GetAccessoryResult(0), 1);
+}
+
+// A node's coin condition (the top two bits of a coin slot: 1 coin jam,
+// 2 counter disconnected, 3 busy) reaches the device as the register board
+// gives it: the counter's fault bit, so the count reads -1 and the status 2,
+// which the game takes as its coin error. A slot in good condition reads its
+// count and status 0.
+TEST_F(DeviceBusTest, CoinConditionIsTheCoinFault) {
+  bus_.AddNode(SimJvsNode{});
+  dev_ = CreateXioDevice(bus_.PortPath().c_str(), 0);
+  ASSERT_EQ(dev_->Open(), 0);
+  ASSERT_TRUE(PollUntilReady());
+  struct Case {
+    uint16_t slot;
+    int32_t count, status;
+  } cases[] = {{0x0002, 2, 0}, {0x4002, -1, 2}, {0x8002, -1, 2}, {0xC002, -1, 2}, {0x0003, 3, 0}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << std::hex << c.slot);
+    bus_.SetCoins(0, c.slot, 0);
+    // The poll after the cycle that read the slot brings it.
+    EXPECT_TRUE(Eventually([&] {
+      if (JvsGetState() == 1) dev_->Poll();
+      return dev_->GetCoinStatus(0, 0) == c.status && dev_->GetCoinCount(0, 0) == c.count;
+    }));
+    EXPECT_EQ(dev_->GetCoinCount(0, 1), 0);  // the other slot is in good condition
+  }
 }
 
 // A bus whose only node has no switches has no unit 0: an I/O error once
