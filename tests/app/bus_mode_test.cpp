@@ -194,7 +194,7 @@ TEST_F(BusMode, ReplyOfTheCoinPollAgainAfterTheNextPollGivesNoCredit) {
   testsupport::StderrCapture capture;
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    bus_.ReplyAgainAfterNextRequest(1, c.late, false, true);
+    bus_.ReplyAgainAfterNextRequest(1, c.late, testsupport::SimJvsBus::kOneWrite, true);
     bus_.SetCoins(node_, 1, 0);
     ++credits;
     decreases.emplace_back(1, 1);

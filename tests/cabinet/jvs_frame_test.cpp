@@ -42,6 +42,16 @@ class RawPty : public plat::SerialLines {
   std::atomic<int> rtsDrops{0};
   std::atomic<bool> rtsLow{false};
   void Send(const Bytes& b) { ASSERT_EQ(::write(master_, b.data(), b.size()), ssize_t(b.size())); }
+  // Writes as much of b as the terminal takes without waiting; how much.
+  size_t SendSome(const Bytes& b) {
+    const int flags = ::fcntl(master_, F_GETFL);
+    ::fcntl(master_, F_SETFL, flags | O_NONBLOCK);
+    size_t done = 0;
+    for (ssize_t n; done < b.size() && (n = ::write(master_, b.data() + done, b.size() - done)) > 0;)
+      done += size_t(n);
+    ::fcntl(master_, F_SETFL, flags);
+    return done;
+  }
   // Everything the port wrote within a short wait.
   Bytes Take(int waitMs = 30) {
     Bytes out;
@@ -285,6 +295,23 @@ TEST_F(FrameTest, StaleInputIsDroppedBeforeARequest) {
   EXPECT_EQ(JvsGetDroppedReplyCount() - dropped, 2u);
   EXPECT_EQ(pty_.Take(), (Bytes{0xE0, 0x00, 0x02, 0x04, 0x06}));
   EXPECT_EQ(JvsQueuedCount(1), 1u);
+}
+
+// The drop of stale input before a request looks at no more than
+// kJvsMaxReceiveBytes (8,256) bytes: a node that never stops talking cannot
+// hold the request back. More than that waits, in 5-byte frames: 1,651
+// whole frames lie within the first 8,256 bytes.
+TEST_F(FrameTest, StaleInputDropIsBounded) {
+  const Bytes frame = {0xE0, 0x00, 0x02, 0x01, 0x03};
+  Bytes wire;
+  for (int i = 0; i < 2400; ++i) wire.insert(wire.end(), frame.begin(), frame.end());
+  // A pseudo-terminal takes some 11 to 21 KB before a write has to wait.
+  ASSERT_GT(pty_.SendSome(wire), 8256u + 5u) << "the terminal took too little to test the bound";
+  const uint32_t dropped = JvsGetDroppedReplyCount();
+  const uint8_t cmd[1] = {0x11};
+  JvsQueueCommand(1, cmd, 1);
+  ASSERT_EQ(JvsSendFrame(1), 1);
+  EXPECT_EQ(JvsGetDroppedReplyCount() - dropped, 1651u);
 }
 
 // A frame the check refuses is dropped and counted; the wait goes on for

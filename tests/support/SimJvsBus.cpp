@@ -150,12 +150,12 @@ void SimJvsBus::BundleNextReply(int nodeAddress, int asks, int frames) {
   bundleFrames_[nodeAddress] = frames < 0 ? asks + 1 : frames;
 }
 
-void SimJvsBus::ReplyAgainAfterNextRequest(int nodeAddress, bool late, bool split, bool onDecrease) {
+void SimJvsBus::ReplyAgainAfterNextRequest(int nodeAddress, bool late, AgainHow how, bool onDecrease) {
   std::lock_guard<std::mutex> g(lateLock_);
   Again& a = again_[nodeAddress];
   a = Again{};
   a.late = late;
-  a.split = split;
+  a.how = how;
   a.onDecrease = onDecrease;
 }
 
@@ -291,13 +291,19 @@ void SimJvsBus::Reply(uint8_t node, uint8_t status, const std::vector<uint8_t>& 
       if (a.taken) {
         // The following request: the reply of the one before goes first.
         before.insert(before.end(), a.frame.begin(), a.frame.end());
+        const AgainHow how = a.how;
+        again_.erase(again);
+        if (how == kWhenAskedAgain) {  // counted as sent late when it goes
+          bundles_[node] = Bundle{sent, 1, 1, 1, before};
+          ++held_;
+          return;
+        }
         ++lateSent_;
-        if (a.split) {
+        if (how == kTwoWrites) {
           heldReplies_[node] = sent;
           ++held_;
           sent.clear();
         }
-        again_.erase(again);
       } else if (!a.onDecrease || decreasing) {
         a.taken = true;
         a.frame = sent;
@@ -314,7 +320,7 @@ void SimJvsBus::Reply(uint8_t node, uint8_t status, const std::vector<uint8_t>& 
     }
     const auto bundle = bundleAsks_.find(node);
     if (bundle != bundleAsks_.end()) {
-      bundles_[node] = Bundle{sent, bundle->second, bundle->second, bundleFrames_[node]};
+      bundles_[node] = Bundle{sent, bundle->second, bundle->second, bundleFrames_[node], {}};
       bundleAsks_.erase(bundle);
       ++held_;
       return;
@@ -332,7 +338,7 @@ void SimJvsBus::Resend(uint8_t node) {
     const auto it = bundles_.find(node);
     if (it != bundles_.end()) {
       if (--it->second.missing > 0) return;
-      std::vector<uint8_t> all;
+      std::vector<uint8_t> all = it->second.before;
       for (int i = 0; i < it->second.frames; ++i) all.insert(all.end(), it->second.frame.begin(), it->second.frame.end());
       bundles_.erase(it);
       ++lateSent_;

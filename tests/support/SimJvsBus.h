@@ -84,14 +84,16 @@ class SimJvsBus : public plat::SerialLines {
   // fewer for a board that answers only some of the requests.
   void BundleNextReply(int nodeAddress, int asks, int frames = -1);
   // The reply to the next request of the node at this address (onDecrease:
-  // its next request that carries a coin decrease) comes again just after
-  // the node's following request, before that request's reply. late: it is
-  // held back until then, and a request to send it again meanwhile gets a
-  // copy at once (so the master has taken that copy); else it goes out at
-  // once too, and again unasked. split: the following reply then waits for
-  // ReleaseReply, so that the two come in separate reads; else both go out
-  // in one write.
-  void ReplyAgainAfterNextRequest(int nodeAddress, bool late, bool split, bool onDecrease);
+  // its next request that carries a coin decrease) comes again after the
+  // node's following request, before that request's reply. late: it is held
+  // back until then, and a request to send it again meanwhile gets a copy at
+  // once (so the master has taken that copy); else it goes out at once too,
+  // and again unasked. how: kOneWrite, the two go out in one write;
+  // kTwoWrites, the following reply waits for ReleaseReply, so that they
+  // come in separate reads; kWhenAskedAgain, both wait until the master asks
+  // the node to send its reply again, and then go out in one write.
+  enum AgainHow { kOneWrite, kTwoWrites, kWhenAskedAgain };
+  void ReplyAgainAfterNextRequest(int nodeAddress, bool late, AgainHow how, bool onDecrease);
   // The next n replies are preceded, in the same write, by a frame with a
   // right sum and no status byte (E0 00 01 01).
   void EmptyFrameBeforeReplies(int n) { emptyFrames_ = n; }
@@ -175,11 +177,13 @@ class SimJvsBus : public plat::SerialLines {
   struct Bundle {
     std::vector<uint8_t> frame;
     int asks = 0, missing = 0, frames = 0;
+    std::vector<uint8_t> before;  // bytes that go out before the frames
   };
   std::map<int, Bundle> bundles_;
   // Replies sent again after the following request, by node address.
   struct Again {
-    bool late = false, split = false, onDecrease = false;
+    bool late = false, onDecrease = false;
+    AgainHow how = kOneWrite;
     bool taken = false;  // the reply to send again is in frame
     std::vector<uint8_t> frame;
   };
