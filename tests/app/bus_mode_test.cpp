@@ -195,11 +195,15 @@ TEST_F(BusMode, ReplyOfTheCoinPollAgainAfterTheNextPollGivesNoCredit) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     bus_.ReplyAgainAfterNextRequest(1, c.late, testsupport::SimJvsBus::kOneWrite, true);
+    const uint32_t dropped = JvsGetDroppedReplyCount();
     bus_.SetCoins(node_, 1, 0);
     ++credits;
     decreases.emplace_back(1, 1);
-    // Until the reply went out again, after the next poll.
+    // Until the reply went out again, after the next poll, was dropped, and
+    // the cycle that dropped it is over.
     EXPECT_TRUE(FramesUntil([&] { return bus_.LateReplies() == int(decreases.size()); }));
+    EXPECT_TRUE(Eventually([&] { return JvsGetDroppedReplyCount() == dropped + 1; }));
+    EXPECT_TRUE(Eventually([] { return JvsGetState() == 1; }));
     for (int i = 0; i < 30; ++i) Frame();
     EXPECT_ALL({VAL(coins->credits, credits), VAL(bus_.Node(node_).coins[0], 0), VAL(JvsGetState() > 0, true),
                 VAL(bus_.LateReplies(), decreases.size())});
