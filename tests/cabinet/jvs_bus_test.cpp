@@ -688,6 +688,55 @@ TEST_F(BusTest, PortThatCannotBeOpenedIsOneLine) {
   EXPECT_EQ(JvsGetState(), -1);
 }
 
+// Each try of the reset is a frame of the reset command alone, however
+// often it is tried.
+TEST_F(BusTest, EachResetFrameIsTheResetAlone) {
+  ASSERT_EQ(JvsOpenStd(bus_.PortPath().c_str()), 1);
+  EXPECT_TRUE(WaitState(-3));
+  EXPECT_TRUE(Eventually([&] { return bus_.Resets() == kJvsResetTries; }));
+  EXPECT_EQ(bus_.LongestReset(), 2);  // F0 D9
+}
+
+// Bring-up leaves nothing queued: a cycle carries the commands its users
+// queued and no left-over command of the bring-up (the broadcast's address,
+// a node's last identity command).
+TEST_F(BusTest, BringUpLeavesNothingQueued) {
+  bus_.AddNode(SimJvsNode{});
+  bus_.AddNode(AccessoryNode());
+  BringUp();
+  EXPECT_ALL({VAL(JvsQueuedCount(kJvsBroadcast), 0u), VAL(JvsQueuedCount(1), 0u), VAL(JvsQueuedCount(2), 0u)});
+  const int node1 = bus_.Cycles(1), node2 = bus_.Cycles(2);
+  JvsQueueCommand(0, nullptr, 0);
+  JvsQueueCommand(0, kJvsBoardStatusPoll, sizeof kJvsBoardStatusPoll);
+  const int board = bus_.Cycles(0);
+  ASSERT_EQ(JvsRequest(), 1);
+  ASSERT_TRUE(Eventually([&] { return JvsGetState() == 1 && bus_.Cycles(0) == board + 1; }));
+  EXPECT_ALL({VAL(bus_.Cycles(1), node1), VAL(bus_.Cycles(2), node2)});
+}
+
+// A handler that takes the rest of the reply for a report this library
+// cannot size (the accessory's 0x61) is not called again for the commands
+// after it: the walk of a reply stops at its end.
+std::vector<uint8_t> g_walked;  // the command byte of each handler call
+int32_t TakeTheRest(uint8_t, const uint8_t* command, size_t, const uint8_t*, size_t left) {
+  g_walked.push_back(command[0]);
+  return static_cast<int32_t>(left);
+}
+
+TEST_F(BusTest, ReplyWalkStopsAtTheReplysEnd) {
+  bus_.AddNode(AccessoryNode());
+  ASSERT_EQ(JvsOpen(bus_.PortPath().c_str(), &TakeTheRest), 1);
+  ASSERT_TRUE(WaitState(1));
+  const uint8_t read[1] = {0x61}, sw[2] = {0x26, 1};
+  JvsQueueCommand(1, read, 1);
+  JvsQueueCommand(1, sw, 2);
+  g_walked.clear();
+  const int asked = bus_.Cycles(1);
+  ASSERT_EQ(JvsRequest(), 1);
+  ASSERT_TRUE(Eventually([&] { return JvsGetState() == 1 && bus_.Cycles(1) == asked + 1; }));
+  EXPECT_EQ(g_walked, std::vector<uint8_t>{0x61});
+}
+
 TEST_F(BusTest, NoNodesMeansNoBus) {
   ASSERT_EQ(JvsOpenStd(bus_.PortPath().c_str()), 1);
   EXPECT_TRUE(WaitState(-3));  // SENSE never went low after the resets
@@ -824,6 +873,36 @@ TEST(NodePoll, CommandsFollowTheFeatures) {
   JvsClearQueues();
 }
 
+// A node with more outputs than the four bytes the node state keeps gets
+// those four: the output count gives (outputs + 7) / 8 bytes, held at 4.
+TEST(NodePoll, OutputBytesAreHeldToTheFourKept) {
+  using Bytes = std::vector<uint8_t>;
+  JvsClearQueues();
+  JvsNodeState* s = JvsGetNodeRecord(1);
+  struct Case {
+    uint8_t outputs;
+    Bytes command;
+  } cases[] = {{8, {0x32, 1, 0x11}},
+               {25, {0x32, 4, 0x11, 0x22, 0x33, 0x44}},
+               {32, {0x32, 4, 0x11, 0x22, 0x33, 0x44}},
+               {33, {0x32, 4, 0x11, 0x22, 0x33, 0x44}},
+               {255, {0x32, 4, 0x11, 0x22, 0x33, 0x44}}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(int(c.outputs));
+    *s = JvsNodeState{};
+    const uint8_t outputs[4] = {0x12, c.outputs, 0, 0};
+    std::memcpy(s->record.features[0x12], outputs, 4);
+    for (int k = 0; k < 4; ++k) s->outputs[k] = static_cast<uint8_t>(0x11 * (k + 1));
+    JvsQueueNodePoll(1);
+    ASSERT_EQ(JvsQueuedCount(1), 3u);  // switches, outputs, coins
+    size_t len = 0;
+    const uint8_t* got = JvsGetQueuedCommand(1, 1, &len);
+    EXPECT_EQ(Bytes(got, got + len), c.command);
+  }
+  *s = JvsNodeState{};
+  JvsClearQueues();
+}
+
 // ---------------------------------------------------------------------------
 // The I/O device in its bus mode.
 
@@ -943,6 +1022,29 @@ TEST_F(DeviceBusTest, CoinConditionIsTheCoinFault) {
     }));
     EXPECT_EQ(dev_->GetCoinCount(0, 1), 0);  // the other slot is in good condition
   }
+}
+
+// A device closed and opened again brings the bus up again and copies its
+// nodes again: an I/O node added meanwhile becomes unit 1.
+TEST_F(DeviceBusTest, ReopenCopiesTheNodesAgain) {
+  bus_.AddNode(SimJvsNode{});
+  dev_ = CreateXioDevice(bus_.PortPath().c_str(), 0);
+  ASSERT_EQ(dev_->Open(), 0);
+  ASSERT_TRUE(PollUntilReady());
+  EXPECT_TRUE(Eventually([&] {
+    if (JvsGetState() == 1) dev_->Poll();
+    return dev_->GetUnitCount() == 1;
+  }));
+  dev_->Close();
+  bus_.AddNode(SimJvsNode{});
+  bus_.SetSwitches(1, 0, 0x0800, 0);
+  ASSERT_EQ(dev_->Open(), 0);
+  ASSERT_TRUE(PollUntilReady());
+  EXPECT_TRUE(Eventually([&] {
+    if (JvsGetState() == 1) dev_->Poll();
+    return dev_->GetUnitCount() == 2 && dev_->GetSwitchWord(2) == 0x0800u;
+  }));
+  EXPECT_EQ(JvsCopiedNodeCount(), 2);
 }
 
 // A bus whose only node has no switches has no unit 0: an I/O error once

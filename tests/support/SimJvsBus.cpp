@@ -450,6 +450,7 @@ void SimJvsBus::OnFrame(uint8_t node, const std::vector<uint8_t>& d) {
     if (d.size() >= 2 && d[0] == 0xF0 && d[1] == 0xD9) {
       for (SimJvsNode& n : nodes_) n.address = 0;
       ++resets_;
+      if (int(d.size()) > longestReset_) longestReset_ = int(d.size());
       return;  // a reset has no reply
     }
     if (d.size() >= 2 && d[0] == 0xF1) {

@@ -122,6 +122,8 @@ class SimJvsBus : public plat::SerialLines {
   // Frames with a wrong sum that the bus received.
   int BadRequests() const { return badRequests_.load(); }
   int Resets() const { return resets_.load(); }
+  // The most data bytes a reset frame carried.
+  int LongestReset() const { return longestReset_.load(); }
   int RetransmitRequests() const { return retransmits_.load(); }
   int Cycles(int nodeAddress);
   uint16_t BoardSetting() const { return boardSetting_.load(); }
@@ -190,7 +192,7 @@ class SimJvsBus : public plat::SerialLines {
   std::map<int, Again> again_;
   std::atomic<int> held_{0}, lateSent_{0};
   std::atomic<int> corrupt_{0}, sumErrors_{0}, unfitting_{0}, badRequests_{0}, resets_{0}, retransmits_{0};
-  std::atomic<int> corruptResends_{0}, stray_{0}, emptyFrames_{0};
+  std::atomic<int> corruptResends_{0}, stray_{0}, emptyFrames_{0}, longestReset_{0};
   std::atomic<int> flood_{kFloodOff}, floodFrames_{0}, floodEveryMs_{1}, floodBytes_{0};
   std::atomic<uint8_t> strayByte_{0};
   std::atomic<bool> silent_{false}, stop_{false}, rts_{true}, grow_{false};
