@@ -111,7 +111,9 @@ using JvsReplyCheck = size_t (*)(const void* request, const uint8_t* reply, size
 // is the same as the copies is held rather than dropped: when the wait for
 // the next byte runs out with nothing further, it was the node's answer
 // (the node sent fewer copies than it was asked for) and is taken, with no
-// error and no request to send again.
+// error and no request to send again. While waiting for another node, such
+// a frame is dropped even when it would answer: taking it could give that
+// node the inputs of the one whose copy it is.
 //
 // Every frame of every read goes through these checks in order: the bytes a
 // read brought after the frame taken are kept, and are looked at before the
