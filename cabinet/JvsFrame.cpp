@@ -33,13 +33,18 @@ struct FrameModule {
   std::atomic<uint32_t> dropped{0};
   uint8_t lastFrame[kJvsMaxFrame] = {};
   size_t lastLength = 0;
-  // The reply taken after empty reads asked for it again: the first answer
-  // and a copy for each request but the one answered may still come, each
-  // beginning with the part of it that answered the request (a node may add
-  // bytes after its reports).
-  uint8_t lateCopy[255] = {};
-  size_t lateCopySize = 0;
-  uint32_t lateCopiesExpected = 0;
+  uint8_t lastNode = 0;  // the node of the last frame
+  // Per node (by queue slot), the reply taken after empty reads asked for
+  // it again: the first answer and a copy for each request but the one
+  // answered may still come, each beginning with the part of it that
+  // answered the request (a node may add bytes after its reports), until the
+  // next reply taken from that node.
+  struct LateCopies {
+    uint8_t data[255];
+    size_t size;
+    uint32_t expected;
+  };
+  LateCopies late[kJvsQueueSlots] = {};
   // What a receive read after the frame it took: looked at before the next
   // request, or first by the next receive.
   uint8_t pending[kJvsMaxFrame] = {};
@@ -57,23 +62,30 @@ CommandQueue& Slot(uint8_t node) { return M().queues[node >= kBroadcastSlot ? kB
 // Appends a byte, escaped, to a frame under construction.
 void PutEscaped(uint8_t* frame, size_t* n, uint8_t byte) { *n += static_cast<size_t>(JvsEscapeByte(byte, frame + *n)); }
 
-// True when the frame (status first) is a late copy the receiver waits
-// for; one fewer is then expected. A copy begins with the part of the reply
-// taken that answered its request. answered: the bytes of the frame that
-// would answer the request now waiting (0: none, or no request waits); a
-// frame that answers it with another length is its reply, not a copy.
-bool TakeLateCopy(const uint8_t* data, size_t size, size_t answered) {
+// The slot of the node whose late copy the frame (status first) is (one
+// fewer is then expected of that node); -1 when it is none. A copy begins with
+// the part of the reply taken that answered its request. answered: the bytes
+// of the frame that answer the request now waiting (0: none, or no request
+// waits); a frame that answers it whole with another length is its reply,
+// not a copy. The node now asked (slot first) is looked at first.
+int TakeLateCopy(const uint8_t* data, size_t size, size_t answered, int first = -1) {
   FrameModule& m = M();
-  if (m.lateCopiesExpected == 0 || size < m.lateCopySize || std::memcmp(data, m.lateCopy, m.lateCopySize) != 0)
-    return false;
-  if (answered != 0 && answered != m.lateCopySize) return false;
-  --m.lateCopiesExpected;
-  return true;
+  for (int k = -1; k < kJvsQueueSlots; ++k) {
+    const int slot = k < 0 ? first : k;
+    if (slot < 0 || (k >= 0 && k == first)) continue;
+    FrameModule::LateCopies& c = m.late[slot];
+    if (c.expected == 0 || size < c.size || std::memcmp(data, c.data, c.size) != 0) continue;
+    if (answered == size && answered != c.size) continue;
+    --c.expected;
+    return slot;
+  }
+  return -1;
 }
 
 // Throws away the bytes left by the last receive and what waits on the
 // input: replies that came too late for the request they answered. Each
-// frame among them is counted.
+// frame among them is counted. At most kJvsMaxReceiveBytes are looked at (a
+// node that never stops talking is met by the receive), none after a close.
 void DropStaleInput() {
   FrameModule& m = M();
   JvsReceiver rx;
@@ -86,10 +98,15 @@ void DropStaleInput() {
     }
   };
   drop(m.pending, m.pendingSize);
+  size_t seen = m.pendingSize;
   m.pendingSize = 0;
   uint8_t chunk[kJvsMaxFrame];
   size_t n;
-  while ((n = m.port.ReadAvailable(chunk, sizeof chunk)) > 0) drop(chunk, n);
+  while (seen < kJvsMaxReceiveBytes && !m.cancelWaits.load() &&
+         (n = m.port.ReadAvailable(chunk, std::min(sizeof chunk, kJvsMaxReceiveBytes - seen))) > 0) {
+    drop(chunk, n);
+    seen += n;
+  }
 }
 
 // Writes a frame of the given command bytes to the node and keeps it for
@@ -109,6 +126,7 @@ int WriteFrame(uint8_t node, const uint8_t* data, size_t total) {
   }
   PutEscaped(m.lastFrame, &n, sum);
   m.lastLength = n;
+  m.lastNode = node;
   if (m.port.IsOpen()) DropStaleInput();
   JvsWritePort(m.lastFrame, n);
   return 1;
@@ -127,7 +145,7 @@ int JvsOpenPort(const char* portName) {
   if (!m.port.Open(portName)) return 0;
   m.cancelWaits = false;
   m.dropped = 0;
-  m.lateCopiesExpected = 0;
+  for (FrameModule::LateCopies& c : m.late) c.expected = 0;
   m.pendingSize = 0;
   return 1;
 }
@@ -294,65 +312,109 @@ int JvsReceiveReply(uint8_t* buffer, size_t max, int retransmit, JvsReplyCheck c
   if (!buffer) return -1;
   JvsReceiver rx;
   int errors = 0;
-  uint32_t askedAfterSilence = 0;
-  auto error = [&](bool empty) {
+  uint32_t copiesAsked = 0;  // copies asked for that may come besides the one taken
+  bool askedAgain = false;  // a copy asked for may carry bytes after its reports
+  const uint8_t node = m.lastNode;
+  const int slot = node >= kBroadcastSlot ? kBroadcastSlot : node;
+  FrameModule::LateCopies& own = m.late[slot];  // what this node still owes comes before its answer
+  auto askAgain = [&] {
+    // The request-retransmit frame to the node of the last frame.
+    uint8_t frame[10];
+    size_t n = 0;
+    frame[n++] = kJvsSync;
+    PutEscaped(frame, &n, node);
+    const uint8_t length = 2;  // the command and the sum
+    PutEscaped(frame, &n, length);
+    PutEscaped(frame, &n, kCmdRetransmit);
+    PutEscaped(frame, &n, static_cast<uint8_t>(node + length + kCmdRetransmit));
+    JvsWritePort(frame, n);
+    askedAgain = true;
+  };
+  // An empty read, or a damaged frame: a copy is asked for. The copy asked
+  // for after a frame with a wrong sum is the answer the node sent damaged;
+  // after silence, or a frame without a status byte (which no node sends as
+  // its answer), the node's first answer may still be on its way.
+  enum Fault { kSilence, kWrongSum, kNoStatus };
+  auto error = [&](Fault fault) {
     ++errors;
     ++m.errors;
-    if (empty) ++m.stats.emptyReads;
-    else ++m.stats.badSums;
+    if (fault == kSilence) ++m.stats.emptyReads;
+    else ++m.stats.damaged;
     if (retransmit && m.lastLength >= 2) {
-      // The request-retransmit frame to the node of the last frame.
-      const uint8_t node = m.lastFrame[1];
-      uint8_t frame[10];
-      size_t n = 0;
-      frame[n++] = kJvsSync;
-      PutEscaped(frame, &n, node);
-      const uint8_t length = 2;  // the command and the sum
-      PutEscaped(frame, &n, length);
-      PutEscaped(frame, &n, kCmdRetransmit);
-      PutEscaped(frame, &n, static_cast<uint8_t>(node + length + kCmdRetransmit));
-      JvsWritePort(frame, n);
-      if (empty) ++askedAfterSilence;
+      askAgain();
+      if (fault != kWrongSum) ++copiesAsked;
     }
   };
+  // A frame dropped as a copy that would also answer the request: the
+  // node's answer when nothing follows it.
+  uint8_t held[255];
+  size_t heldSize = 0;
+  bool holding = false;
+  bool answerDropped = false;  // a frame dropped as a copy that would have answered
   uint8_t chunk[kJvsMaxFrame];
-  size_t got = 0;
+  size_t got = 0, seen = 0;
   // Whatever the read brought after byte i waits for the next look.
   auto keepAfter = [&](size_t i) {
     m.pendingSize = got - (i + 1);
     std::memcpy(m.pending, chunk + i + 1, m.pendingSize);
   };
+  // Takes a frame as the reply: the node's copies, if it owed any, are in.
+  auto take = [&](const uint8_t* data, size_t size) {
+    if (size > max) return -1;
+    std::memcpy(buffer, data, size);
+    own.expected = 0;
+    return static_cast<int>(size);
+  };
   while (errors <= kJvsMaxErrors) {
+    if (m.cancelWaits.load()) return -1;
     if (m.pendingSize > 0) {
       got = m.pendingSize;
       std::memcpy(chunk, m.pending, got);
       m.pendingSize = 0;
     } else {
-      got = JvsReadPort(chunk, sizeof chunk);
+      got = JvsReadPort(chunk, std::min(sizeof chunk, kJvsMaxReceiveBytes - seen));
     }
     if (got == 0) {
-      error(true);
+      if (m.cancelWaits.load()) return -1;
+      if (holding) {
+        // Nothing after the copy: it was the node's answer.
+        --m.dropped;
+        --m.stats.lateCopies;
+        return take(held, heldSize);
+      }
+      error(kSilence);
       continue;
     }
+    seen += got;
     for (size_t i = 0; i < got; ++i) {
       const JvsReceiver::Event ev = rx.Feed(chunk[i]);
-      if (ev == JvsReceiver::kBadSum) {
-        error(false);
+      if (ev == JvsReceiver::kNone) continue;
+      // Any frame after the one held shows that one was a copy.
+      holding = false;
+      if (ev == JvsReceiver::kBadSum || rx.Size() == 0) {
+        error(ev == JvsReceiver::kBadSum ? kWrongSum : kNoStatus);
         if (errors > kJvsMaxErrors) {
           keepAfter(i);
           return -1;
         }
         continue;
       }
-      if (ev != JvsReceiver::kFrame) continue;
-      if (rx.Size() == 0) {  // no status byte
-        keepAfter(i);
-        return -1;
-      }
       const size_t answered = check ? std::min(check(request, rx.Data(), rx.Size()), rx.Size()) : rx.Size();
-      if (TakeLateCopy(rx.Data(), rx.Size(), answered)) {
+      // The reply to the request as sent ends with its reports; only a copy
+      // asked for may carry bytes after them.
+      const bool answers = answered > 0 && (answered == rx.Size() || askedAgain);
+      if (const int of = TakeLateCopy(rx.Data(), rx.Size(), answers ? answered : 0, slot); of >= 0) {
         ++m.dropped;
         ++m.stats.lateCopies;
+        // A frame the same as another node's copy is dropped even when it
+        // would answer: taking it could give this node that node's inputs.
+        // A copy that would answer may have been this node's answer.
+        answerDropped |= answers;
+        holding = of == slot && answers;
+        if (holding) {
+          heldSize = rx.Size();
+          std::memcpy(held, rx.Data(), heldSize);
+        }
         continue;
       }
       const uint8_t status = rx.Data()[0];
@@ -372,24 +434,32 @@ int JvsReceiveReply(uint8_t* buffer, size_t max, int retransmit, JvsReplyCheck c
         keepAfter(i);
         return -1;
       }
-      if (answered == 0) {
+      if (!answers) {
         ++m.dropped;
         ++m.stats.refused;
+        if (++errors > kJvsMaxErrors) {
+          keepAfter(i);
+          return -1;
+        }
         continue;
       }
       keepAfter(i);
-      if (rx.Size() > max) return -1;
-      std::memcpy(buffer, rx.Data(), rx.Size());
+      const int taken = take(rx.Data(), rx.Size());
       // A reply asked for again after silence may be followed by the first
       // answer, late, and by the copies of the other requests. Not when a
-      // frame was dropped here: then that may well have been the answer (a
-      // late copy, or one that did not fit), and no other is on its way.
-      if (askedAfterSilence && m.stats.lateCopies == 0 && m.stats.refused == 0 && answered <= sizeof m.lateCopy) {
-        std::memcpy(m.lateCopy, rx.Data(), answered);
-        m.lateCopySize = answered;
-        m.lateCopiesExpected = askedAfterSilence;
+      // frame that may have been the node's answer was dropped here (one the
+      // same as a copy, or one that did not fit): then no other is on its
+      // way.
+      if (taken > 0 && copiesAsked && !answerDropped && m.stats.refused == 0 && answered <= sizeof own.data) {
+        std::memcpy(own.data, rx.Data(), answered);
+        own.size = answered;
+        own.expected = copiesAsked;
       }
-      return static_cast<int>(rx.Size());
+      return taken;
+    }
+    if (seen >= kJvsMaxReceiveBytes) {
+      m.stats.overrun = true;
+      return -1;
     }
   }
   return -1;

@@ -20,6 +20,12 @@ constexpr int kJvsQueueBytes = 256;
 constexpr int kJvsMaxFrame = 516;       // the longest frame on the wire, escapes included
 constexpr int kJvsReplyBuffer = 258;    // what a caller of JvsReceiveFrame provides
 constexpr int kJvsMaxErrors = 5;        // more errors in one receive end it
+// The most bytes one receive (or the drop of stale input before a request)
+// looks at: sixteen of the longest frames, far beyond what a receive that
+// ends well reads (its few damaged or refused frames, the copies owed and the
+// reply, most of them a few dozen bytes). A node that keeps talking without
+// answering cannot hold the master beyond it (0.7 s of a busy line).
+constexpr size_t kJvsMaxReceiveBytes = 16 * size_t{kJvsMaxFrame};
 constexpr uint32_t kJvsByteWaitMs = 20;  // the longest wait for one byte
 
 // Reply status codes.
@@ -73,10 +79,12 @@ int JvsSendBytes(uint8_t node, const uint8_t* bytes, size_t count);
 
 // Reads one reply frame addressed to the master into buffer (status first,
 // then the reports and their data; the sum is not stored). Returns the data
-// length or -1: status 0 or above 4, more than kJvsMaxErrors bad sums or
-// empty reads in this call, or a frame longer than max. A status 3 reply
-// resends the last frame; a bad sum or an empty read asks for a resend when
-// retransmit is set.
+// length or -1: status 0 or above 4, more than kJvsMaxErrors errors in this
+// call (damaged frames, empty reads, status 3 replies, frames refused), more
+// than kJvsMaxReceiveBytes bytes without a reply, a frame longer than max,
+// or a close (JvsCancelWaits). A status 3 reply resends the last frame; a
+// damaged frame (a wrong sum, or no status byte) or an empty read asks for a
+// resend when retransmit is set.
 int JvsReceiveFrame(uint8_t* buffer, size_t max, int retransmit);
 
 // Whether a reply frame (status first) answers the request it follows: the
@@ -84,25 +92,42 @@ int JvsReceiveFrame(uint8_t* buffer, size_t max, int retransmit);
 // belong to no report), 0 when it cannot be the answer.
 using JvsReplyCheck = size_t (*)(const void* request, const uint8_t* reply, size_t length);
 
-// JvsReceiveFrame for a reply to a known request: a frame that check refuses
-// is dropped and the wait goes on. After empty reads have asked for resends,
-// the reply taken may still come again, late (the first answer, and a copy
-// for each further request): as many frames that begin with the part of it
-// that answered the request are dropped as late copies, here, in a later
-// receive or before a later request, unless the request then waiting takes
-// such a frame as a reply of another length. Every frame of every read goes
-// through these checks in order: the bytes a read brought after the frame
-// taken are kept, and are looked at before the next request (or by the next
-// receive).
+// JvsReceiveFrame for a reply to a known request. A frame answers it when
+// check finds its reports and it ends with them; only after this receive has
+// asked the node to send its reply again may a frame carry bytes after its
+// reports (some nodes lengthen each copy asked for). Any other frame is
+// refused: dropped, and counted toward the errors of the receive (not the
+// module's error count: nothing was asked again), so a node that keeps
+// sending frames that answer nothing ends the wait.
+//
+// After empty reads have asked for resends, the reply taken may still come
+// again, late (the first answer, and at most a copy for each further
+// request): frames that begin with the part of it that answered are dropped
+// as late copies, here, before a later request or in a later receive, unless
+// the request then waiting takes such a frame whole as a reply of another
+// length. A node sends its frames in order, so its copies all come before
+// its answer to a later request: the copies are expected only until the
+// next reply taken from that node. While waiting for that node, a frame that
+// is the same as the copies is held rather than dropped: when the wait for
+// the next byte runs out with nothing further, it was the node's answer
+// (the node sent fewer copies than it was asked for) and is taken, with no
+// error and no request to send again. While waiting for another node, such
+// a frame is dropped even when it would answer: taking it could give that
+// node the inputs of the one whose copy it is.
+//
+// Every frame of every read goes through these checks in order: the bytes a
+// read brought after the frame taken are kept, and are looked at before the
+// next request (or by the next receive).
 int JvsReceiveReply(uint8_t* buffer, size_t max, int retransmit, JvsReplyCheck check, const void* request);
 
 // What the last receive met (for the master's messages).
 struct JvsReceiveStats {
   int emptyReads;  // reads that waited kJvsByteWaitMs for nothing
-  int badSums;     // frames whose sum was wrong
+  int damaged;     // frames with a wrong sum, or without a status byte
   int damagedRequests;  // status 3: the node saw a damaged request
   int refused;     // frames that did not answer the request
   int lateCopies;  // late copies of a reply already taken
+  bool overrun;    // kJvsMaxReceiveBytes read without a reply
 };
 JvsReceiveStats JvsLastReceiveStats();
 
@@ -110,7 +135,9 @@ JvsReceiveStats JvsLastReceiveStats();
 // 0xE0 (which restarts a frame anywhere), takes frames for node 0 only,
 // undoes the escapes (also across separate feeds) and checks the sum. A frame
 // whose sum is wrong is dropped whole and the machine waits for the next
-// 0xE0; no byte is ever stored beyond its own buffer.
+// 0xE0; no byte is ever stored beyond its own buffer. A frame of length 1
+// (the sum alone) is a frame of size 0: it has no status byte, and the
+// receivers take it as damaged.
 class JvsReceiver {
  public:
   enum Event { kNone, kFrame, kBadSum };

@@ -147,7 +147,9 @@ int ReportSize(uint8_t node, const uint8_t* c, size_t clen, const uint8_t* r, si
 
 // The bytes of a reply that answer the request, 0 when it cannot answer it
 // (JvsReplyAnswersQueue). Bytes after the last report are no report: some
-// nodes send a copy asked for again with bytes added at its end.
+// nodes send a copy asked for again with bytes added at its end. The receive
+// takes a frame with such bytes only as a copy asked for: the reply to a
+// request as sent ends with its reports.
 size_t ReplyFits(const void* request, const uint8_t* reply, size_t length) {
   const Request& r = *static_cast<const Request*>(request);
   if (length == 0) return 0;
@@ -174,7 +176,7 @@ int ReceiveReply(const Request& r, uint8_t* buf, int retransmit) {
   const int n = JvsReceiveReply(buf, kJvsReplyBuffer, retransmit, &ReplyFits, &r);
   const JvsReceiveStats st = JvsLastReceiveStats();
   const uint64_t bit = uint64_t{1} << (r.node < kJvsMaxNodes ? r.node : kJvsMaxNodes);
-  if ((st.badSums > 0 || st.refused > 0) && !m.stop.load() && !(m.garbageTold & bit)) {
+  if ((st.damaged > 0 || st.refused > 0) && !m.stop.load() && !(m.garbageTold & bit)) {
     m.garbageTold |= bit;
     if (r.node < kJvsMaxNodes)
       Tell("damaged or unfitting replies while waiting for node %d", r.node);
@@ -197,13 +199,16 @@ int Exchange(uint8_t node, uint8_t* buf, int retransmit) {
 // What a failed receive from the node met, for the line that stops the bus.
 void TellReceiveFailure(int node) {
   const JvsReceiveStats st = JvsLastReceiveStats();
-  if (st.refused > 0 && st.emptyReads + st.badSums + st.damagedRequests > kJvsMaxErrors)
+  if (st.overrun)
+    Tell("node %d sent %d bytes and no reply that answers its request; the bus is stopped", node,
+         static_cast<int>(kJvsMaxReceiveBytes));
+  else if (st.refused > 0 && st.emptyReads + st.damaged + st.damagedRequests + st.refused > kJvsMaxErrors)
     Tell("node %d sent %d replies that do not answer its request, and no other in %d tries; the bus is stopped",
          node, st.refused, kJvsMaxErrors + 1);
   else if (st.emptyReads > kJvsMaxErrors)
     Tell("node %d gave no reply, not even after %d requests to send it again; the bus is stopped", node,
          kJvsMaxErrors + 1);
-  else if (st.emptyReads + st.badSums + st.damagedRequests > 0)
+  else if (st.emptyReads + st.damaged + st.damagedRequests > 0)
     Tell("node %d gave no good reply in %d tries; the bus is stopped", node, kJvsMaxErrors + 1);
   else
     Tell("node %d answered with a reply the bus does not know; the bus is stopped", node);

@@ -122,7 +122,9 @@ const char* XioGetVersionString();
 // that answer (status and reports), 0 when the frame cannot be the answer.
 // A reply whose status is not normal carries no reports and passes whole;
 // commands whose report length this library does not know end the check
-// there, and the rest of the frame counts as answering.
+// there, and the rest of the frame counts as answering. The master takes a
+// frame with bytes after its reports only as a copy it asked for again
+// (JvsReceiveReply).
 size_t JvsReplyAnswersQueue(uint8_t node, const uint8_t* reply, size_t length);
 
 // The standard layer.

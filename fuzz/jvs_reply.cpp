@@ -27,7 +27,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   // The reply on the heap at its exact size, so any read past it is caught.
   const std::vector<uint8_t> reply(data + p, data + size);
-  if (!JvsReplyAnswersQueue(node, reply.data(), reply.size()) || reply.empty() || node >= kJvsMaxNodes) return 0;
+  const size_t answered = JvsReplyAnswersQueue(node, reply.data(), reply.size());
+  // The answering part lies within the reply: the receive compares it with
+  // the frame's length to tell a reply from a frame with bytes after it.
+  if (answered > reply.size()) __builtin_trap();
+  if (!answered || reply.empty() || node >= kJvsMaxNodes) return 0;
   size_t at = 1;
   for (uint32_t i = 0; i < JvsQueuedCount(node) && at < reply.size(); ++i) {
     size_t clen = 0;

@@ -15,6 +15,7 @@
 #include "cabinet/ServiceClient.h"
 #include "game/core/CoinCounter.h"
 #include "game/core/Game.h"
+#include "game/scene/HardwareErrorScreen.h"
 #include "platform/serial_port.h"
 #include "support/ExpectAll.h"
 #include "support/FakeClock.h"
@@ -170,6 +171,68 @@ TEST_F(BusMode, BringUpNeverStallsTheFrameLoop) {
   bus_.SetSwitches(node_, 0, 0x0200, 0);
   EXPECT_TRUE(FramesUntil([] { return (EngineInputBits & (1u << 26)) != 0; }));
   EXPECT_FALSE(TookOver());
+}
+
+// The reply to the poll that takes a coin off comes again right after the
+// next poll, before that poll's reply: late, after the master took its copy,
+// or unasked. It carries one report more than the next poll has (the
+// decrease's bare 01), and would read as 256 coins against it. Each coin
+// inserted is one credit, and each is taken off the node once.
+TEST_F(BusMode, ReplyOfTheCoinPollAgainAfterTheNextPollGivesNoCredit) {
+  Start();
+  ASSERT_TRUE(FramesUntil([] { return testsupport::CurrentSceneName() == "Notice" || TookOver(); }));
+  ASSERT_FALSE(TookOver());
+  Game* g = GetGame();
+  g->settings[SettingsWord::coinPlay] = 1;
+  CoinCounter* coins = GetCoinCounter();
+  const struct {
+    const char* what;
+    bool late;
+  } cases[] = {{"late, after its copy", true}, {"again, unasked", false}};
+  std::vector<std::pair<int, int>> decreases;
+  int credits = 0;
+  testsupport::StderrCapture capture;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    bus_.ReplyAgainAfterNextRequest(1, c.late, testsupport::SimJvsBus::kOneWrite, true);
+    const uint32_t dropped = JvsGetDroppedReplyCount();
+    bus_.SetCoins(node_, 1, 0);
+    ++credits;
+    decreases.emplace_back(1, 1);
+    // Until the reply went out again, after the next poll, was dropped, and
+    // the cycle that dropped it is over.
+    EXPECT_TRUE(FramesUntil([&] { return bus_.LateReplies() == int(decreases.size()); }));
+    EXPECT_TRUE(Eventually([&] { return JvsGetDroppedReplyCount() == dropped + 1; }));
+    EXPECT_TRUE(Eventually([] { return JvsGetState() == 1; }));
+    for (int i = 0; i < 30; ++i) Frame();
+    EXPECT_ALL({VAL(coins->credits, credits), VAL(bus_.Node(node_).coins[0], 0), VAL(JvsGetState() > 0, true),
+                VAL(bus_.LateReplies(), decreases.size())});
+    EXPECT_EQ(bus_.Decreases(), decreases);
+  }
+  EXPECT_FALSE(TookOver());
+  // The unasked reply answered nothing: told once, and the bus went on.
+  const std::string err = capture.Take();
+  EXPECT_EQ(err, "jvs bus: damaged or unfitting replies while waiting for node 1\n");
+}
+
+// A coin slot in trouble (the node's coin condition in the top bits of the
+// slot: bit 14, a coin jam) is the game's coin error, as a counter's fault
+// bit is on the register board: the hardware error screen takes over, and
+// the coins behind the condition are not counted.
+TEST_F(BusMode, CoinConditionIsTheCoinError) {
+  Start();
+  ASSERT_TRUE(FramesUntil([] { return testsupport::CurrentSceneName() == "Notice" || TookOver(); }));
+  ASSERT_FALSE(TookOver());
+  GetGame()->settings[SettingsWord::coinPlay] = 1;
+  bus_.SetCoins(node_, 0x4000 | 2, 0);
+  EXPECT_TRUE(FramesUntil([] { return TookOver(); }));
+  EXPECT_ALL({VAL(CheckCoinError(), 1), VAL(CheckHardwareError(), int32_t{FAULT_COIN}),
+              VAL(GetCoinCounter()->credits, 0)});
+  auto* screen = dynamic_cast<HardwareErrorScreen*>(GetGame()->FindInList("CABRIERRCHECK", GAME_LIST_MANAGERS));
+  ASSERT_NE(screen, nullptr);
+  EXPECT_TRUE(FramesUntil([&] { return screen->GetStep() == HardwareErrorScreen::STEP_SHOWING; }));
+  EXPECT_STREQ(screen->GetLine(), "COIN ERROR CREDIT:0 COIN:0/1");
+  EXPECT_TRUE(bus_.Decreases().empty());
 }
 
 // A node that goes silent: the master gives up after its six requests to

@@ -2,6 +2,7 @@
 // nodes behind a real pseudo-terminal.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstring>
 #include <thread>
@@ -359,9 +360,29 @@ class PlayBusTest : public BusTest {
                 VAL(JvsGetDroppedReplyCount() - dropped_, dropped)});
   }
 
+  // The next poll takes `amount` coins off slot 0 of the node at index i:
+  // the node counts them off, and its reply reports the decrease.
+  void TakeCoins(int i, uint16_t amount) {
+    JvsGetNodeRecord(i + 1)->coinDecrease[0] = amount;
+    inputs_[i].coin0 = static_cast<uint16_t>(inputs_[i].coin0 - amount);
+    decreases_.emplace_back(1, amount);
+  }
+  // The coins are those the nodes hold, and none was taken off but those
+  // asked for.
+  void ExpectCoins(const char* when) {
+    SCOPED_TRACE(when);
+    EXPECT_EQ(bus_.Decreases(), decreases_);
+    for (int i = 0; i < 2; ++i) {
+      const SimJvsNode n = bus_.Node(i);
+      EXPECT_ALL({VAL(n.coins[0], inputs_[i].coin0), VAL(n.coins[1], inputs_[i].coin1),
+                  VAL(JvsGetNodeRecord(i + 1)->coinDecrease[0], 0)});
+    }
+  }
+
   Inputs inputs_[2] = {};
   uint32_t errors_ = 0, dropped_ = 0;
   int resends_ = 0;
+  std::vector<std::pair<int, int>> decreases_;
 };
 
 // A board that appends to its last frame: each copy asked for is one byte
@@ -442,6 +463,110 @@ TEST_F(PlayBusTest, StrayByteAfterAGoodFrame) {
   ExpectCounted(0, 0, 0);
 }
 
+// A node's reply to a poll comes again just after the next poll, before
+// that poll's own reply: unasked, or late after its copy was taken (then it
+// is a copy the master expects). Either way it does not answer the next
+// poll, whose reports have another layout (one carries a coin decrease, the
+// other not), and is dropped; the genuine reply behind it, in the same read
+// or the next, is taken. Node 1's polls worked by hand: switches 20 02 02,
+// coins 21 02, with a decrease 30 01 00 01 between them. The reply with the
+// decrease is 01 | 01 ss p1 p1 p2 p2 | 01 | 01 c0 c0 c1 c1 (13 bytes); read
+// against a poll without it, the decrease's bare 01 would be the coin
+// report, and slot 0 would read 01 00 (256 coins, slot 0 holding 1 coin).
+TEST_F(PlayBusTest, ReplyToThePreviousPollIsNeverReadAgainstTheNext) {
+  using How = SimJvsBus::AgainHow;
+  struct Case {
+    const char* what;
+    bool late;
+    How how;
+    bool decreaseFirst;
+    uint32_t errors;  // each wait for a late reply ran out once
+  } cases[] = {
+      {"a decrease's reply again, in one read", false, SimJvsBus::kOneWrite, true, 0},
+      {"a decrease's reply again, in two reads", false, SimJvsBus::kTwoWrites, true, 0},
+      {"a decrease's reply late, after its copy, in one read", true, SimJvsBus::kOneWrite, true, 1},
+      {"a decrease's reply late, after its copy, in two reads", true, SimJvsBus::kTwoWrites, true, 1},
+      // The next reply late as well: the old one comes after the request to
+      // send that one again, when a copy may carry bytes after its reports.
+      {"a decrease's reply late, after the next poll was asked again", true, SimJvsBus::kWhenAskedAgain, true, 2},
+      {"a reply without a decrease again, before a decrease's reply", false, SimJvsBus::kOneWrite, false, 0},
+      {"a reply without a decrease again, before a decrease's reply, in two reads", false, SimJvsBus::kTwoWrites,
+       false, 0},
+      {"a reply without a decrease late, before a decrease's reply", true, SimJvsBus::kOneWrite, false, 1},
+      {"a reply without a decrease late, before a decrease's reply, in two reads", true, SimJvsBus::kTwoWrites, false,
+       1},
+  };
+  uint32_t errors = 0, dropped = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    // Slot 0 of node 1 holds 1 coin before each poll that takes one off.
+    inputs_[0].coin0 = 0;
+    NewInputs();
+    if (c.decreaseFirst) TakeCoins(0, 1);
+    bus_.ReplyAgainAfterNextRequest(1, c.late, c.how, false);
+    ASSERT_NO_FATAL_FAILURE(CycleOnClock("the poll whose reply comes again"));
+    if (!c.decreaseFirst) {
+      NewInputs();
+      TakeCoins(0, 1);
+    }
+    const uint32_t before = JvsGetDroppedReplyCount();
+    ASSERT_EQ(JvsQueuePoll(), 1);
+    if (c.how == SimJvsBus::kTwoWrites) {
+      // Node 1's reply comes once the one before it was dealt with.
+      ASSERT_TRUE(Eventually([&] { return JvsGetDroppedReplyCount() != before || JvsGetState() == 1; }));
+      bus_.ReleaseReply(1);
+    }
+    ASSERT_TRUE(AdvanceUntil([] { return JvsGetState() == 1 || JvsGetState() < 0; }));
+    ASSERT_EQ(JvsGetState(), 1) << "the bus stopped";
+    ExpectInputs("the next poll");
+    ExpectCoins("the next poll");
+    ASSERT_NO_FATAL_FAILURE(PlayOn(2, 1));
+    ExpectCoins("after");
+    errors += c.errors;
+    ++dropped;
+    ExpectCounted(errors, static_cast<int>(errors), dropped);
+  }
+}
+
+// Three requests to send a reply again, and the node sends one frame: the
+// copies owed for the others never come. The replies of the next polls,
+// inputs unchanged, are the same as those copies, and each is taken: not
+// one error, request to send again or dropped frame more. So also for the
+// board and for the last node of the cycle, with two frames for four
+// requests (the second, a copy, is dropped).
+TEST_F(PlayBusTest, FewerCopiesThanRequestsToSendAgain) {
+  struct Case {
+    int node, asks, frames;
+  } cases[] = {{1, 3, 1}, {0, 2, 2}, {2, 4, 2}};
+  uint32_t errors = 0, dropped = 0;
+  int resends = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "node " << c.node << ", " << c.asks << " requests, " << c.frames << " frames");
+    bus_.BundleNextReply(c.node, c.asks, c.frames);
+    NewInputs();
+    ASSERT_NO_FATAL_FAILURE(CycleOnClock("the reply asked for again"));
+    errors += static_cast<uint32_t>(c.asks);
+    resends += c.asks;
+    dropped += static_cast<uint32_t>(c.frames - 1);  // before the next request at the latest
+    ASSERT_NO_FATAL_FAILURE(PlayOn(1, 0));
+    ExpectCounted(errors, resends, dropped);
+    ASSERT_NO_FATAL_FAILURE(PlayOn(9, 0));
+    ExpectCounted(errors, resends, dropped);
+  }
+}
+
+// A frame with a right sum and no status byte before each reply of a cycle:
+// damaged, as a wrong sum is: an error and a request to send again each,
+// and the reply behind it is taken; each node's copy then comes and is
+// dropped. The bus plays on.
+TEST_F(PlayBusTest, FrameWithoutAStatusByteIsAskedForAgain) {
+  bus_.EmptyFrameBeforeReplies(3);
+  NewInputs();
+  ASSERT_NO_FATAL_FAILURE(CycleOnClock("frames without a status byte"));
+  ASSERT_NO_FATAL_FAILURE(PlayOn(3, 2));
+  ExpectCounted(3, 3, 3);
+}
+
 TEST_F(BusTest, SilentNodeHaltsAfterItsResendsWithOneLine) {
   bus_.AddNode(SimJvsNode{});
   BringUp();
@@ -472,6 +597,83 @@ TEST_F(BusTest, CloseEndsAWaitForAReply) {
   EXPECT_EQ(JvsGetState(), -1);
 }
 
+// A board gone mad, writing frames that answer nothing without end, and
+// answering nothing else: the master gives up on it within one receive, on a
+// clock that does not move, with one line, and a close then ends the thread
+// while the board writes on. Frames to the master that answer nothing count
+// toward the errors of the receive; frames to another node are no event at
+// all, and end it by their bytes.
+TEST_F(BusTest, FloodOfFramesThatAnswerNothingStopsTheBus) {
+  struct Case {
+    SimJvsBus::Flood kind;
+    const char* line;
+    int lines;  // with the first damaged or unfitting reply's
+  } cases[] = {
+      {SimJvsBus::kFloodNoAnswer,
+       "jvs bus: node 0 sent 6 replies that do not answer its request, and no other in 6 tries; the bus is stopped",
+       2},
+      {SimJvsBus::kFloodOtherNode,
+       "jvs bus: node 0 sent 8256 bytes and no reply that answers its request; the bus is stopped", 1},
+  };
+  bus_.AddNode(SimJvsNode{});
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.kind);
+    BringUp();
+    testsupport::StderrCapture capture;
+    bus_.SetFlood(c.kind, 64, 0);
+    ASSERT_EQ(JvsQueuePoll(), 1);
+    EXPECT_TRUE(Eventually([] { return JvsGetState() == -3; }));
+    const std::string err = capture.Take();
+    EXPECT_EQ(BusLines(err), c.lines) << err;
+    EXPECT_NE(err.find(c.line), std::string::npos) << err;
+    EXPECT_EQ(JvsLastReceiveStats().emptyReads, 0);
+    EXPECT_EQ(JvsClose(), 1);
+    bus_.SetFlood(SimJvsBus::kFloodOff, 0);
+    EXPECT_EQ(JvsGetState(), -1);
+  }
+}
+
+// A close while a board floods the line ends the master's wait at once,
+// wherever it waits (before its request, dropping what came before it, or
+// for the reply), and asks the node for nothing more.
+TEST_F(BusTest, CloseDuringAFloodReturns) {
+  bus_.AddNode(SimJvsNode{});
+  BringUp();
+  bus_.SetFlood(SimJvsBus::kFloodOtherNode, 64, 0);
+  ASSERT_EQ(JvsQueuePoll(), 1);
+  std::atomic<bool> closed{false};
+  std::thread closer([&] {
+    JvsClose();
+    closed = true;
+  });
+  const bool ended = Eventually([&] { return closed.load(); });
+  bus_.SetFlood(SimJvsBus::kFloodOff, 0);  // so that a close that hung ends, and the test fails cleanly
+  closer.join();
+  EXPECT_TRUE(ended) << "the close waited on the master";
+  EXPECT_EQ(JvsGetState(), -1);
+}
+
+// A close while the master waits for a reply, after a run of stray frames
+// (none of them a reply, none even for the master): the wait runs on a clock
+// that does not move, and the close ends it at once, asking the node for
+// nothing.
+TEST_F(BusTest, CloseEndsAWaitAfterStrayFrames) {
+  bus_.AddNode(SimJvsNode{});
+  BringUp();
+  const int asked = bus_.RetransmitRequests();
+  bus_.SetFlood(SimJvsBus::kFloodOtherNode, 1, 2);
+  ASSERT_EQ(JvsQueuePoll(), 1);
+  ASSERT_TRUE(Eventually([&] { return bus_.FloodBytes() >= 60; }));
+  bus_.SetFlood(SimJvsBus::kFloodOff, 0);
+  // The master has read them all and waits for a byte (RTS low).
+  ASSERT_TRUE(Eventually([&] { return JvsGetState() == 3 && !bus_.Rts(); }));
+  EXPECT_EQ(JvsClose(), 1);
+  bus_.Settle();
+  EXPECT_EQ(bus_.RetransmitRequests(), asked);
+  EXPECT_ALL({VAL(JvsLastReceiveStats().emptyReads, 0), VAL(JvsLastReceiveStats().overrun, false),
+              VAL(JvsGetState(), -1)});
+}
+
 TEST_F(BusTest, ThirtyOneNodesAreTooMany) {
   for (int i = 0; i < 31; ++i) bus_.AddNode(SimJvsNode{});
   ASSERT_EQ(JvsOpenStd(bus_.PortPath().c_str()), 1);
@@ -484,6 +686,55 @@ TEST_F(BusTest, PortThatCannotBeOpenedIsOneLine) {
   const std::string err = capture.Take();
   EXPECT_EQ(err, "jvs bus: the serial port /nonexistent/tty cannot be opened as a bus port\n");
   EXPECT_EQ(JvsGetState(), -1);
+}
+
+// Each try of the reset is a frame of the reset command alone, however
+// often it is tried.
+TEST_F(BusTest, EachResetFrameIsTheResetAlone) {
+  ASSERT_EQ(JvsOpenStd(bus_.PortPath().c_str()), 1);
+  EXPECT_TRUE(WaitState(-3));
+  EXPECT_TRUE(Eventually([&] { return bus_.Resets() == kJvsResetTries; }));
+  EXPECT_EQ(bus_.LongestReset(), 2);  // F0 D9
+}
+
+// Bring-up leaves nothing queued: a cycle carries the commands its users
+// queued and no left-over command of the bring-up (the broadcast's address,
+// a node's last identity command).
+TEST_F(BusTest, BringUpLeavesNothingQueued) {
+  bus_.AddNode(SimJvsNode{});
+  bus_.AddNode(AccessoryNode());
+  BringUp();
+  EXPECT_ALL({VAL(JvsQueuedCount(kJvsBroadcast), 0u), VAL(JvsQueuedCount(1), 0u), VAL(JvsQueuedCount(2), 0u)});
+  const int node1 = bus_.Cycles(1), node2 = bus_.Cycles(2);
+  JvsQueueCommand(0, nullptr, 0);
+  JvsQueueCommand(0, kJvsBoardStatusPoll, sizeof kJvsBoardStatusPoll);
+  const int board = bus_.Cycles(0);
+  ASSERT_EQ(JvsRequest(), 1);
+  ASSERT_TRUE(Eventually([&] { return JvsGetState() == 1 && bus_.Cycles(0) == board + 1; }));
+  EXPECT_ALL({VAL(bus_.Cycles(1), node1), VAL(bus_.Cycles(2), node2)});
+}
+
+// A handler that takes the rest of the reply for a report this library
+// cannot size (the accessory's 0x61) is not called again for the commands
+// after it: the walk of a reply stops at its end.
+std::vector<uint8_t> g_walked;  // the command byte of each handler call
+int32_t TakeTheRest(uint8_t, const uint8_t* command, size_t, const uint8_t*, size_t left) {
+  g_walked.push_back(command[0]);
+  return static_cast<int32_t>(left);
+}
+
+TEST_F(BusTest, ReplyWalkStopsAtTheReplysEnd) {
+  bus_.AddNode(AccessoryNode());
+  ASSERT_EQ(JvsOpen(bus_.PortPath().c_str(), &TakeTheRest), 1);
+  ASSERT_TRUE(WaitState(1));
+  const uint8_t read[1] = {0x61}, sw[2] = {0x26, 1};
+  JvsQueueCommand(1, read, 1);
+  JvsQueueCommand(1, sw, 2);
+  g_walked.clear();
+  const int asked = bus_.Cycles(1);
+  ASSERT_EQ(JvsRequest(), 1);
+  ASSERT_TRUE(Eventually([&] { return JvsGetState() == 1 && bus_.Cycles(1) == asked + 1; }));
+  EXPECT_EQ(g_walked, std::vector<uint8_t>{0x61});
 }
 
 TEST_F(BusTest, NoNodesMeansNoBus) {
@@ -622,6 +873,36 @@ TEST(NodePoll, CommandsFollowTheFeatures) {
   JvsClearQueues();
 }
 
+// A node with more outputs than the four bytes the node state keeps gets
+// those four: the output count gives (outputs + 7) / 8 bytes, held at 4.
+TEST(NodePoll, OutputBytesAreHeldToTheFourKept) {
+  using Bytes = std::vector<uint8_t>;
+  JvsClearQueues();
+  JvsNodeState* s = JvsGetNodeRecord(1);
+  struct Case {
+    uint8_t outputs;
+    Bytes command;
+  } cases[] = {{8, {0x32, 1, 0x11}},
+               {25, {0x32, 4, 0x11, 0x22, 0x33, 0x44}},
+               {32, {0x32, 4, 0x11, 0x22, 0x33, 0x44}},
+               {33, {0x32, 4, 0x11, 0x22, 0x33, 0x44}},
+               {255, {0x32, 4, 0x11, 0x22, 0x33, 0x44}}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(int(c.outputs));
+    *s = JvsNodeState{};
+    const uint8_t outputs[4] = {0x12, c.outputs, 0, 0};
+    std::memcpy(s->record.features[0x12], outputs, 4);
+    for (int k = 0; k < 4; ++k) s->outputs[k] = static_cast<uint8_t>(0x11 * (k + 1));
+    JvsQueueNodePoll(1);
+    ASSERT_EQ(JvsQueuedCount(1), 3u);  // switches, outputs, coins
+    size_t len = 0;
+    const uint8_t* got = JvsGetQueuedCommand(1, 1, &len);
+    EXPECT_EQ(Bytes(got, got + len), c.command);
+  }
+  *s = JvsNodeState{};
+  JvsClearQueues();
+}
+
 // ---------------------------------------------------------------------------
 // The I/O device in its bus mode.
 
@@ -715,6 +996,55 @@ TEST_F(DeviceBusTest, BusFaultIsAnIoError) {
   }));
   EXPECT_EQ(dev_->Poll(), 6);
   EXPECT_EQ(dev_->GetAccessoryResult(0), 1);
+}
+
+// A node's coin condition (the top two bits of a coin slot: 1 coin jam,
+// 2 counter disconnected, 3 busy) reaches the device as the register board
+// gives it: the counter's fault bit, so the count reads -1 and the status 2,
+// which the game takes as its coin error. A slot in good condition reads its
+// count and status 0.
+TEST_F(DeviceBusTest, CoinConditionIsTheCoinFault) {
+  bus_.AddNode(SimJvsNode{});
+  dev_ = CreateXioDevice(bus_.PortPath().c_str(), 0);
+  ASSERT_EQ(dev_->Open(), 0);
+  ASSERT_TRUE(PollUntilReady());
+  struct Case {
+    uint16_t slot;
+    int32_t count, status;
+  } cases[] = {{0x0002, 2, 0}, {0x4002, -1, 2}, {0x8002, -1, 2}, {0xC002, -1, 2}, {0x0003, 3, 0}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << std::hex << c.slot);
+    bus_.SetCoins(0, c.slot, 0);
+    // The poll after the cycle that read the slot brings it.
+    EXPECT_TRUE(Eventually([&] {
+      if (JvsGetState() == 1) dev_->Poll();
+      return dev_->GetCoinStatus(0, 0) == c.status && dev_->GetCoinCount(0, 0) == c.count;
+    }));
+    EXPECT_EQ(dev_->GetCoinCount(0, 1), 0);  // the other slot is in good condition
+  }
+}
+
+// A device closed and opened again brings the bus up again and copies its
+// nodes again: an I/O node added meanwhile becomes unit 1.
+TEST_F(DeviceBusTest, ReopenCopiesTheNodesAgain) {
+  bus_.AddNode(SimJvsNode{});
+  dev_ = CreateXioDevice(bus_.PortPath().c_str(), 0);
+  ASSERT_EQ(dev_->Open(), 0);
+  ASSERT_TRUE(PollUntilReady());
+  EXPECT_TRUE(Eventually([&] {
+    if (JvsGetState() == 1) dev_->Poll();
+    return dev_->GetUnitCount() == 1;
+  }));
+  dev_->Close();
+  bus_.AddNode(SimJvsNode{});
+  bus_.SetSwitches(1, 0, 0x0800, 0);
+  ASSERT_EQ(dev_->Open(), 0);
+  ASSERT_TRUE(PollUntilReady());
+  EXPECT_TRUE(Eventually([&] {
+    if (JvsGetState() == 1) dev_->Poll();
+    return dev_->GetUnitCount() == 2 && dev_->GetSwitchWord(2) == 0x0800u;
+  }));
+  EXPECT_EQ(JvsCopiedNodeCount(), 2);
 }
 
 // A bus whose only node has no switches has no unit 0: an I/O error once

@@ -34,11 +34,24 @@ class RawPty : public plat::SerialLines {
   int GetCts() override { return 1; }
   bool SetRts(bool asserted) override {
     if (!asserted) ++rtsDrops;
+    rtsLow = !asserted;
     return true;
   }
-  // The port drops RTS as it starts each wait for a byte.
+  // The port drops RTS as it starts each wait for a byte, and raises it when
+  // the wait is over.
   std::atomic<int> rtsDrops{0};
+  std::atomic<bool> rtsLow{false};
   void Send(const Bytes& b) { ASSERT_EQ(::write(master_, b.data(), b.size()), ssize_t(b.size())); }
+  // Writes as much of b as the terminal takes without waiting; how much.
+  size_t SendSome(const Bytes& b) {
+    const int flags = ::fcntl(master_, F_GETFL);
+    ::fcntl(master_, F_SETFL, flags | O_NONBLOCK);
+    size_t done = 0;
+    for (ssize_t n; done < b.size() && (n = ::write(master_, b.data() + done, b.size() - done)) > 0;)
+      done += size_t(n);
+    ::fcntl(master_, F_SETFL, flags);
+    return done;
+  }
   // Everything the port wrote within a short wait.
   Bytes Take(int waitMs = 30) {
     Bytes out;
@@ -109,6 +122,13 @@ class FrameTest : public ::testing::Test {
 // A check that takes only replies of the given length, whole.
 size_t LengthIs(const void* want, const uint8_t*, size_t length) {
   return length == *static_cast<const size_t*>(want) ? length : 0;
+}
+
+// A check whose reports take the given number of bytes: a longer frame
+// carries bytes after them, a shorter one cannot answer.
+size_t ReportsTake(const void* want, const uint8_t*, size_t length) {
+  const size_t w = *static_cast<const size_t*>(want);
+  return length >= w ? w : 0;
 }
 
 JvsReceiver::Event FeedAll(JvsReceiver& rx, const Bytes& bytes) {
@@ -277,6 +297,23 @@ TEST_F(FrameTest, StaleInputIsDroppedBeforeARequest) {
   EXPECT_EQ(JvsQueuedCount(1), 1u);
 }
 
+// The drop of stale input before a request looks at no more than
+// kJvsMaxReceiveBytes (8,256) bytes: a node that never stops talking cannot
+// hold the request back. More than that waits, in 5-byte frames: 1,651
+// whole frames lie within the first 8,256 bytes.
+TEST_F(FrameTest, StaleInputDropIsBounded) {
+  const Bytes frame = {0xE0, 0x00, 0x02, 0x01, 0x03};
+  Bytes wire;
+  for (int i = 0; i < 2400; ++i) wire.insert(wire.end(), frame.begin(), frame.end());
+  // A pseudo-terminal takes some 11 to 21 KB before a write has to wait.
+  ASSERT_GT(pty_.SendSome(wire), 8256u + 5u) << "the terminal took too little to test the bound";
+  const uint32_t dropped = JvsGetDroppedReplyCount();
+  const uint8_t cmd[1] = {0x11};
+  JvsQueueCommand(1, cmd, 1);
+  ASSERT_EQ(JvsSendFrame(1), 1);
+  EXPECT_EQ(JvsGetDroppedReplyCount() - dropped, 1651u);
+}
+
 // A frame the check refuses is dropped and counted; the wait goes on for
 // one that answers the request.
 TEST_F(FrameTest, RefusedFramesAreDroppedAndTheWaitGoesOn) {
@@ -403,6 +440,171 @@ TEST_F(FrameTest, CopiesLeftInAReadComeFirstInTheNextReceive) {
     EXPECT_EQ(buf_[2], 0x15) << i;
   }
   EXPECT_EQ(JvsGetDroppedReplyCount() - dropped, 2u);
+}
+
+// A frame with a right sum and no status byte (length 1: the sum alone) is
+// damaged, as a frame with a wrong sum is: an error, and a request to send
+// the reply again; six of them end the receive.
+TEST_F(FrameTest, FrameWithoutAStatusByteIsDamaged) {
+  const Bytes noStatus = {0xE0, 0x00, 0x01, 0x01};  // length 1, sum 1
+  const Bytes good = {0xE0, 0x00, 0x03, 0x01, 0x01, 0x05};
+  const uint8_t cmd[1] = {0x10};
+  JvsQueueCommand(1, cmd, 1);
+  JvsSendFrame(1);
+  pty_.Take();
+  uint8_t buf[kJvsReplyBuffer];
+  struct Case {
+    const char* what;
+    int frames;  // frames without a status byte before the good one
+    int want;
+  } cases[] = {{"one, then the reply", 1, 2}, {"five, then the reply", 5, 2}, {"six", 6, -1}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Bytes wire;
+    for (int i = 0; i < c.frames; ++i) wire.insert(wire.end(), noStatus.begin(), noStatus.end());
+    wire.insert(wire.end(), good.begin(), good.end());
+    pty_.Send(wire);
+    const uint32_t errors = JvsGetErrorCount();
+    EXPECT_EQ(JvsReceiveFrame(buf, sizeof buf, 1), c.want);
+    EXPECT_EQ(JvsGetErrorCount() - errors, uint32_t(c.frames));
+    EXPECT_EQ(JvsLastReceiveStats().damaged, c.frames);
+    EXPECT_EQ(pty_.Take(), [&] {
+      Bytes asks;
+      for (int i = 0; i < c.frames; ++i) asks.insert(asks.end(), askAgain_.begin(), askAgain_.end());
+      return asks;
+    }());
+    JvsSendFrame(1);  // drops the reply the last case left
+    pty_.Take();
+  }
+}
+
+// Frames that do not answer the request count toward the errors of the
+// receive: six end it, without a wait on the clock (which stands still) and
+// without a request to send again; five are borne. They are not counted as
+// errors of the module: nothing was asked again.
+TEST_F(FrameTest, RefusedFramesEndTheReceiveAfterSix) {
+  JvsSetClock(&clock_);
+  const Bytes shortFrame = {0xE0, 0x00, 0x03, 0x01, 0x01, 0x05};         // 2 bytes
+  const Bytes reply = {0xE0, 0x00, 0x04, 0x01, 0x01, 0x13, 0x19};        // 3 bytes
+  const size_t want = 3;
+  for (int refused : {5, 6}) {
+    SCOPED_TRACE(refused);
+    const uint8_t cmd[1] = {0x11};
+    JvsQueueCommand(1, nullptr, 0);
+    JvsQueueCommand(1, cmd, 1);
+    JvsSendFrame(1);
+    pty_.Take();
+    Bytes wire;
+    for (int i = 0; i < refused; ++i) wire.insert(wire.end(), shortFrame.begin(), shortFrame.end());
+    if (refused == 5) wire.insert(wire.end(), reply.begin(), reply.end());
+    pty_.Send(wire);
+    const uint32_t errors = JvsGetErrorCount();
+    std::atomic<bool> done{false};
+    std::atomic<int> got{0};
+    std::thread t([&] {
+      got = JvsReceiveReply(buf_, sizeof buf_, 1, &LengthIs, &want);
+      done = true;
+    });
+    Bytes written;  // what the port wrote meanwhile
+    for (int i = 0; i < 6000 && !done; ++i) {
+      const Bytes b = pty_.Take(5);
+      written.insert(written.end(), b.begin(), b.end());
+    }
+    const bool ended = done.load();
+    if (!ended) JvsCancelWaits();  // a receive that never ends: end it to fail cleanly
+    t.join();
+    ASSERT_TRUE(ended) << "the receive waited on";
+    EXPECT_EQ(got.load(), refused == 5 ? 3 : -1);
+    EXPECT_EQ(JvsLastReceiveStats().refused, refused);
+    EXPECT_EQ(JvsGetErrorCount(), errors);
+    const Bytes rest = pty_.Take();
+    written.insert(written.end(), rest.begin(), rest.end());
+    EXPECT_TRUE(written.empty());  // nothing asked again
+  }
+}
+
+// A reply to a request as sent ends with its reports: a frame with a byte
+// after them is refused, and the wait goes on for the one that answers.
+// Once the node was asked to send its reply again, a copy may carry bytes
+// after its reports and is taken.
+TEST_F(FrameTest, BytesAfterTheReportsOnlyInACopyAskedFor) {
+  const size_t reports = 3;
+  const Bytes exact = {0xE0, 0x00, 0x04, 0x01, 0x01, 0x13, 0x19};
+  const Bytes longer = {0xE0, 0x00, 0x05, 0x01, 0x01, 0x13, 0xA1, 0xBB};  // 5 + 1 + 1 + 0x13 + 0xA1
+  const uint8_t cmd[1] = {0x11};
+  JvsQueueCommand(1, cmd, 1);
+  JvsSendFrame(1);
+  pty_.Take();
+  Bytes both = longer;
+  both.insert(both.end(), exact.begin(), exact.end());
+  pty_.Send(both);
+  const uint32_t dropped = JvsGetDroppedReplyCount();
+  ASSERT_EQ(JvsReceiveReply(buf_, sizeof buf_, 1, &ReportsTake, &reports), 3);
+  EXPECT_EQ(Bytes(buf_, buf_ + 3), (Bytes{0x01, 0x01, 0x13}));
+  EXPECT_EQ(JvsLastReceiveStats().refused, 1);
+  EXPECT_EQ(JvsGetDroppedReplyCount() - dropped, 1u);
+
+  // Asked again after a damaged frame: the longer copy is the answer.
+  JvsSendFrame(1);
+  pty_.Take();
+  pty_.Send({0xE0, 0x00, 0x04, 0x01, 0x01, 0x13, 0x00});  // wrong sum
+  pty_.Send(longer);
+  ASSERT_EQ(JvsReceiveReply(buf_, sizeof buf_, 1, &ReportsTake, &reports), 4);
+  EXPECT_EQ(buf_[3], 0xA1);
+  EXPECT_EQ(JvsLastReceiveStats().refused, 0);
+  EXPECT_EQ(pty_.Take(), askAgain_);
+}
+
+// Two requests to send the reply again, and the node sends only one copy:
+// the next reply of that node, the same as the copy, is held, and taken once
+// the wait for a further byte has run out: no error, nothing asked again,
+// nothing dropped. The copies are expected no longer: the same frame again
+// is taken at once.
+TEST_F(FrameTest, FewerCopiesThanAskedForCostNoReply) {
+  StartReceive();
+  EXPECT_EQ(RunOutOneWait(), askAgain_);
+  EXPECT_EQ(RunOutOneWait(), askAgain_);
+  const Bytes reply = {0xE0, 0x00, 0x04, 0x01, 0x01, 0x13, 0x19};
+  pty_.Send(reply);  // the one copy
+  receiver_.join();
+  ASSERT_EQ(got_, 3);
+  const uint32_t dropped = JvsGetDroppedReplyCount(), errors = JvsGetErrorCount();
+  for (int i = 0; i < 2; ++i) {
+    SCOPED_TRACE(i);
+    ASSERT_EQ(JvsSendFrame(1), 1);
+    pty_.Take();
+    pty_.Send(reply);  // the node's answer
+    std::atomic<bool> done{false};
+    receiver_ = std::thread([&] {
+      got_ = JvsReceiveFrame(buf_, sizeof buf_, 1);
+      done = true;
+    });
+    Bytes written;  // what the port wrote meanwhile
+    auto within = [&](auto pred) {
+      for (int k = 0; k < 6000 && !pred(); ++k) {
+        const Bytes b = pty_.Take(5);
+        written.insert(written.end(), b.begin(), b.end());
+      }
+      return pred();
+    };
+    if (i == 0) {
+      // Held: the receiver waits for a further byte; once that wait has run
+      // out it takes the frame.
+      EXPECT_TRUE(within([&] { return done || (JvsGetDroppedReplyCount() != dropped && pty_.rtsLow); }));
+      clock_.Advance(kJvsByteWaitMs);
+    }
+    const bool ended = within([&] { return done.load(); });
+    if (!ended) JvsCancelWaits();  // a receive that waits on: end it to fail cleanly
+    receiver_.join();
+    ASSERT_TRUE(ended) << "the receive waited on";
+    ASSERT_EQ(got_, 3);
+    EXPECT_EQ(Bytes(buf_, buf_ + 3), (Bytes{0x01, 0x01, 0x13}));
+    EXPECT_EQ(JvsGetDroppedReplyCount(), dropped);
+    EXPECT_EQ(JvsGetErrorCount(), errors);
+    const Bytes rest = pty_.Take();
+    written.insert(written.end(), rest.begin(), rest.end());
+    EXPECT_TRUE(written.empty());  // nothing asked again
+  }
 }
 
 }  // namespace

@@ -144,9 +144,19 @@ void SimJvsBus::HoldNextReply(int nodeAddress) {
   holds_.insert(nodeAddress);
 }
 
-void SimJvsBus::BundleNextReply(int nodeAddress, int asks) {
+void SimJvsBus::BundleNextReply(int nodeAddress, int asks, int frames) {
   std::lock_guard<std::mutex> g(lateLock_);
   bundleAsks_[nodeAddress] = asks;
+  bundleFrames_[nodeAddress] = frames < 0 ? asks + 1 : frames;
+}
+
+void SimJvsBus::ReplyAgainAfterNextRequest(int nodeAddress, bool late, AgainHow how, bool onDecrease) {
+  std::lock_guard<std::mutex> g(lateLock_);
+  Again& a = again_[nodeAddress];
+  a = Again{};
+  a.late = late;
+  a.how = how;
+  a.onDecrease = onDecrease;
 }
 
 void SimJvsBus::ReleaseReply(int nodeAddress) {
@@ -164,11 +174,29 @@ void SimJvsBus::ReleaseReply(int nodeAddress) {
 }
 
 void SimJvsBus::Run() {
-  while (!stop_) {
+  for (int ms = 0; !stop_; ++ms) {
+    const bool flooding = flood_ != kFloodOff;
+    const int every = floodEveryMs_.load();
     pollfd p{master_, POLLIN, 0};
-    ::poll(&p, 1, 1);
+    ::poll(&p, 1, flooding && every == 0 ? 0 : 1);
     Pump();
+    if (flooding && (every == 0 || ms % every == 0)) FloodOnce();
   }
+}
+
+void SimJvsBus::FloodOnce() {
+  // Status 1 and no report; or a frame for node 5 (sum 5 + 3 + 1 + 1).
+  static const uint8_t kNoAnswer[5] = {0xE0, 0x00, 0x02, 0x01, 0x03};
+  static const uint8_t kOtherNode[6] = {0xE0, 0x05, 0x03, 0x01, 0x01, 0x0A};
+  const bool other = flood_ == kFloodOtherNode;
+  const uint8_t* frame = other ? kOtherNode : kNoAnswer;
+  const size_t size = other ? sizeof kOtherNode : sizeof kNoAnswer;
+  std::vector<uint8_t> bytes;
+  for (int i = 0; i < floodFrames_; ++i) bytes.insert(bytes.end(), frame, frame + size);
+  std::lock_guard<std::mutex> pump(pumpLock_);
+  // Never waits: what does not fit now is not written.
+  const ssize_t n = ::write(master_, bytes.data(), bytes.size());
+  if (n > 0) floodBytes_ += static_cast<int>(n);
 }
 
 void SimJvsBus::Pump() {
@@ -230,8 +258,8 @@ void SimJvsBus::Send(const std::vector<uint8_t>& bytes) {
   }
 }
 
-void SimJvsBus::Reply(uint8_t node, uint8_t status, const std::vector<uint8_t>& body) {
-  if (silent_) return;
+void SimJvsBus::Reply(uint8_t node, uint8_t status, const std::vector<uint8_t>& body, bool decreasing) {
+  if (silent_ || flood_ != kFloodOff) return;
   lastData_ = {status};
   lastData_.insert(lastData_.end(), body.begin(), body.end());
   lastGrown_ = 0;
@@ -250,8 +278,41 @@ void SimJvsBus::Reply(uint8_t node, uint8_t status, const std::vector<uint8_t>& 
     --stray_;
     sent.push_back(strayByte_);
   }
+  std::vector<uint8_t> before;  // bytes that go out before the reply
+  if (emptyFrames_ > 0) {
+    --emptyFrames_;
+    before = {0xE0, 0x00, 0x01, 0x01};
+  }
   {
     std::lock_guard<std::mutex> g(lateLock_);
+    const auto again = again_.find(node);
+    if (again != again_.end()) {
+      Again& a = again->second;
+      if (a.taken) {
+        // The following request: the reply of the one before goes first.
+        before.insert(before.end(), a.frame.begin(), a.frame.end());
+        const AgainHow how = a.how;
+        again_.erase(again);
+        if (how == kWhenAskedAgain) {  // counted as sent late when it goes
+          bundles_[node] = Bundle{sent, 1, 1, 1, before};
+          ++held_;
+          return;
+        }
+        ++lateSent_;
+        if (how == kTwoWrites) {
+          heldReplies_[node] = sent;
+          ++held_;
+          sent.clear();
+        }
+      } else if (!a.onDecrease || decreasing) {
+        a.taken = true;
+        a.frame = sent;
+        if (a.late) {
+          ++held_;
+          return;
+        }
+      }
+    }
     if (holds_.erase(node)) {
       heldReplies_[node] = sent;
       ++held_;
@@ -259,13 +320,14 @@ void SimJvsBus::Reply(uint8_t node, uint8_t status, const std::vector<uint8_t>& 
     }
     const auto bundle = bundleAsks_.find(node);
     if (bundle != bundleAsks_.end()) {
-      bundles_[node] = Bundle{sent, bundle->second, bundle->second};
+      bundles_[node] = Bundle{sent, bundle->second, bundle->second, bundleFrames_[node], {}};
       bundleAsks_.erase(bundle);
       ++held_;
       return;
     }
   }
-  Send(sent);
+  before.insert(before.end(), sent.begin(), sent.end());
+  Send(before);
 }
 
 void SimJvsBus::Resend(uint8_t node) {
@@ -276,8 +338,8 @@ void SimJvsBus::Resend(uint8_t node) {
     const auto it = bundles_.find(node);
     if (it != bundles_.end()) {
       if (--it->second.missing > 0) return;
-      std::vector<uint8_t> all;
-      for (int i = 0; i <= it->second.asks; ++i) all.insert(all.end(), it->second.frame.begin(), it->second.frame.end());
+      std::vector<uint8_t> all = it->second.before;
+      for (int i = 0; i < it->second.frames; ++i) all.insert(all.end(), it->second.frame.begin(), it->second.frame.end());
       bundles_.erase(it);
       ++lateSent_;
       Send(all);
@@ -388,6 +450,7 @@ void SimJvsBus::OnFrame(uint8_t node, const std::vector<uint8_t>& d) {
     if (d.size() >= 2 && d[0] == 0xF0 && d[1] == 0xD9) {
       for (SimJvsNode& n : nodes_) n.address = 0;
       ++resets_;
+      if (int(d.size()) > longestReset_) longestReset_ = int(d.size());
       return;  // a reset has no reply
     }
     if (d.size() >= 2 && d[0] == 0xF1) {
@@ -409,6 +472,7 @@ void SimJvsBus::OnFrame(uint8_t node, const std::vector<uint8_t>& d) {
   }
   if (cycles_.size() <= node) cycles_.resize(size_t{node} + 1);
   ++cycles_[node];
+  const size_t decreasesBefore = decreases_.size();
   bool ok = false;
   if (node == 0) {
     ok = AnswerBoard(d, &body);
@@ -419,6 +483,7 @@ void SimJvsBus::OnFrame(uint8_t node, const std::vector<uint8_t>& d) {
     if (!target) return;  // nobody there: no reply
     ok = AnswerNode(*target, d, &body);
   }
+  const bool decreasing = decreases_.size() > decreasesBefore;
   g.unlock();
   if (sumErrors_ > 0) {
     --sumErrors_;
@@ -426,7 +491,7 @@ void SimJvsBus::OnFrame(uint8_t node, const std::vector<uint8_t>& d) {
     return;
   }
   if (ok)
-    Reply(node, 1, body);
+    Reply(node, 1, body, decreasing);
   else
     Reply(node, 2, {});
 }

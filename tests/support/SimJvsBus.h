@@ -79,9 +79,38 @@ class SimJvsBus : public plat::SerialLines {
     stray_ = n;
   }
   // The next reply of the node at this address is held back until the
-  // master has asked for it again `asks` times; then it and a copy for each
-  // request go out in one write.
-  void BundleNextReply(int nodeAddress, int asks);
+  // master has asked for it again `asks` times; then `frames` copies of it
+  // go out in one write: by default the reply and a copy for each request,
+  // fewer for a board that answers only some of the requests.
+  void BundleNextReply(int nodeAddress, int asks, int frames = -1);
+  // The reply to the next request of the node at this address (onDecrease:
+  // its next request that carries a coin decrease) comes again after the
+  // node's following request, before that request's reply. late: it is held
+  // back until then, and a request to send it again meanwhile gets a copy at
+  // once (so the master has taken that copy); else it goes out at once too,
+  // and again unasked. how: kOneWrite, the two go out in one write;
+  // kTwoWrites, the following reply waits for ReleaseReply, so that they
+  // come in separate reads; kWhenAskedAgain, both wait until the master asks
+  // the node to send its reply again, and then go out in one write.
+  enum AgainHow { kOneWrite, kTwoWrites, kWhenAskedAgain };
+  void ReplyAgainAfterNextRequest(int nodeAddress, bool late, AgainHow how, bool onDecrease);
+  // The next n replies are preceded, in the same write, by a frame with a
+  // right sum and no status byte (E0 00 01 01).
+  void EmptyFrameBeforeReplies(int n) { emptyFrames_ = n; }
+  // A board gone mad: it answers nothing and writes `frames` frames about
+  // every `everyMs` milliseconds, as much of them as the line takes without
+  // waiting; everyMs 0: all the time, as fast as the line takes them.
+  // kFloodNoAnswer: frames to the master that answer no request (status 1,
+  // no report); kFloodOtherNode: frames addressed to node 5. kFloodOff ends
+  // it.
+  enum Flood { kFloodOff, kFloodNoAnswer, kFloodOtherNode };
+  void SetFlood(Flood kind, int frames, int everyMs = 1) {
+    floodFrames_ = frames;
+    floodEveryMs_ = everyMs;
+    flood_ = kind;
+  }
+  // Bytes the flood wrote so far.
+  int FloodBytes() const { return floodBytes_.load(); }
   // The next reply of the node at this address is held back until
   // ReleaseReply: a late reply. A resend request meanwhile gets it at once,
   // so the late one comes after its copy.
@@ -93,6 +122,8 @@ class SimJvsBus : public plat::SerialLines {
   // Frames with a wrong sum that the bus received.
   int BadRequests() const { return badRequests_.load(); }
   int Resets() const { return resets_.load(); }
+  // The most data bytes a reset frame carried.
+  int LongestReset() const { return longestReset_.load(); }
   int RetransmitRequests() const { return retransmits_.load(); }
   int Cycles(int nodeAddress);
   uint16_t BoardSetting() const { return boardSetting_.load(); }
@@ -113,7 +144,8 @@ class SimJvsBus : public plat::SerialLines {
   void Pump();
   void Send(const std::vector<uint8_t>& bytes);
   void OnFrame(uint8_t node, const std::vector<uint8_t>& data);
-  void Reply(uint8_t node, uint8_t status, const std::vector<uint8_t>& body);
+  void Reply(uint8_t node, uint8_t status, const std::vector<uint8_t>& body, bool decreasing = false);
+  void FloodOnce();
   // Answers a request to send the last reply again.
   void Resend(uint8_t node);
   bool AnswerNode(SimJvsNode& n, const std::vector<uint8_t>& data, std::vector<uint8_t>* body);
@@ -143,14 +175,25 @@ class SimJvsBus : public plat::SerialLines {
   // Bundled replies: asks wanted by node address, and the replies held with
   // the asks still missing.
   std::map<int, int> bundleAsks_;
+  std::map<int, int> bundleFrames_;
   struct Bundle {
     std::vector<uint8_t> frame;
-    int asks = 0, missing = 0;
+    int asks = 0, missing = 0, frames = 0;
+    std::vector<uint8_t> before;  // bytes that go out before the frames
   };
   std::map<int, Bundle> bundles_;
+  // Replies sent again after the following request, by node address.
+  struct Again {
+    bool late = false, onDecrease = false;
+    AgainHow how = kOneWrite;
+    bool taken = false;  // the reply to send again is in frame
+    std::vector<uint8_t> frame;
+  };
+  std::map<int, Again> again_;
   std::atomic<int> held_{0}, lateSent_{0};
   std::atomic<int> corrupt_{0}, sumErrors_{0}, unfitting_{0}, badRequests_{0}, resets_{0}, retransmits_{0};
-  std::atomic<int> corruptResends_{0}, stray_{0};
+  std::atomic<int> corruptResends_{0}, stray_{0}, emptyFrames_{0}, longestReset_{0};
+  std::atomic<int> flood_{kFloodOff}, floodFrames_{0}, floodEveryMs_{1}, floodBytes_{0};
   std::atomic<uint8_t> strayByte_{0};
   std::atomic<bool> silent_{false}, stop_{false}, rts_{true}, grow_{false};
   std::atomic<uint16_t> boardSetting_{0};
