@@ -177,8 +177,8 @@ TEST(SGpRectTexture, NullUntilTheImageIsLoadedAndForIndicesPastTheCount) {
   EXPECT_EQ(part.GetTexture(5), nullptr);
   const SGpRect loose(nullptr, 0, 8.0f, 8.0f, 0.0f, 0.0f, 8.0f, 8.0f);
   EXPECT_EQ(loose.GetTexture(), nullptr);
-  EXPECT_EQ(SGpKeyRef::Apply(&loose), nullptr);
-  EXPECT_EQ(SGpKeyRef::Get(nullptr), nullptr);
+  EXPECT_EQ(loose.KeyRef().Apply(), nullptr);
+  EXPECT_EQ(SGpKeyRef{}.Get(), nullptr);
 }
 
 TEST_F(Draw, BillboardsFaceTheCamera) {
