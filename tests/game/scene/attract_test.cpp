@@ -187,6 +187,10 @@ TEST(AttractScenes, CoinsAndFreePlayStartsEndEachSceneAsTheyShould) {
     // Only a logo that ends without credits advances the counter.
     EXPECT_EQ(AttractCounter, c.counter);
   }
+  // The counter and the coins are globals: leave them as found.
+  CoinCounter* coins = GetCoinCounter();
+  coins->coins = coins->totalCoins = coins->credits = coins->serviceCredits = 0;
+  AttractCounter = 0;
 }
 
 // A fake I/O board in each fault state, the code the check gives and the
