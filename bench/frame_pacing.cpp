@@ -54,7 +54,7 @@ void Work(int64_t ns) {
 }
 
 void RunFrames(benchmark::State& state, plat::Window* window) {
-  const double periodNs = plat::FramePacer::kFramePeriod * 1e9;
+  const double periodNs = double(plat::FramePacer::kFramePeriod) * 1e9;
   for (auto _ : state) {
     plat::FramePacer pacer;
     plat::SRand(1);
@@ -70,8 +70,8 @@ void RunFrames(benchmark::State& state, plat::Window* window) {
       waitCpu += ThreadCpuNs() - c0;
       waitWall += plat::PerfCounter() - w0;
       if (window) window->Swap();
+      pacer.MarkPresent();
       int64_t now = plat::PerfCounter();
-      pacer.MarkPresentAt(now);
       if (f > 0) intervals.push_back(double(now - prev));
       prev = now;
     }
@@ -116,7 +116,7 @@ double LoadAverage() {
 // Times `frames` steps of the run from step to step (plus the frames it
 // runs first to reach the wanted start) and reports how late they were.
 void TimeSteps(benchmark::State& state, headless::Run& run, int frames) {
-  const double periodMs = plat::FramePacer::kFramePeriod * 1e3;
+  const double periodMs = double(plat::FramePacer::kFramePeriod) * 1e3;
   const double msPerTick = 1e3 / double(plat::PerfFrequency());
   std::vector<double> late, cpu;
   late.reserve(size_t(frames));

@@ -19,19 +19,6 @@ uint32_t TimeGetTime() { return static_cast<uint32_t>(PerfCounter() / 1000000); 
 
 void SleepMs(uint32_t ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
-void WaitUntil(int64_t deadline, int64_t spinTicks) {
-  for (;;) {
-    int64_t now = PerfCounter();
-    int64_t left = deadline - now;
-    if (left <= 0) return;
-    if (left > spinTicks) {
-      std::this_thread::sleep_for(std::chrono::nanoseconds(left - spinTicks));
-    }
-    // The last stretch is a plain spin: yielding would hand the processor to
-    // any other runnable thread for a whole time slice on a busy machine.
-  }
-}
-
 namespace {
 class RealClock : public MsClock {
  public:

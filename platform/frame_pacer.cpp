@@ -1,28 +1,26 @@
 #include "platform/frame_pacer.h"
 
-#include <cmath>
-
 #include "platform/clock.h"
 
 namespace plat {
 
-FramePacer::FramePacer(double periodSeconds, int64_t spinNs)
-    // "More than one period" on an integer clock: elapsed > floor(period).
-    : periodTicks_(static_cast<int64_t>(std::floor(periodSeconds * double(PerfFrequency())))),
-      spinTicks_(spinNs * PerfFrequency() / 1000000000) {}
+FramePacer::FramePacer(Counter counter) : counter_(counter != nullptr ? counter : &PerfCounter) {}
 
-bool FramePacer::Due() const { return !marked_ || PerfCounter() - last_ > periodTicks_; }
+void FramePacer::SetCounter(Counter counter) { counter_ = counter != nullptr ? counter : &PerfCounter; }
 
-void FramePacer::Wait() const {
-  if (!marked_) return;
-  WaitUntil(last_ + periodTicks_ + 1, spinTicks_);
+uint32_t FramePacer::ReadTicks() const { return static_cast<uint32_t>(static_cast<uint64_t>(counter_()) >> 8); }
+
+float FramePacer::TicksToFrames(uint32_t ticks) {
+  static const float divisor = static_cast<float>(PerfFrequency() >> 8) * kFramePeriod;
+  return static_cast<float>(ticks) / divisor;
 }
 
-void FramePacer::MarkPresent() { MarkPresentAt(PerfCounter()); }
+bool FramePacer::Due() const { return TicksToFrames(ReadTicks() - last_) > 1.0f; }
 
-void FramePacer::MarkPresentAt(int64_t ticks) {
-  last_ = ticks;
-  marked_ = true;
+void FramePacer::Wait() const {
+  // A busy wait: the counter is read again at once until the period is over.
+  while (!Due()) {
+  }
 }
 
 }  // namespace plat

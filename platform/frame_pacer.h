@@ -1,38 +1,44 @@
 #pragma once
 #include <cstdint>
 
-// Holds a windowed game to its frame rate: Wait() returns once more than one
-// frame period has passed since the last MarkPresent(), measured on
-// PerfCounter(). It sleeps for the bulk of the wait and spins only for the
-// last stretch, so pacing costs a small part of a core instead of all of it.
+// Holds a windowed game to its frame rate: Wait() spins, without sleeping,
+// until more than one frame period has passed since the last MarkPresent().
+// Time is read as the performance counter shifted right by 8 bits and cut to
+// 32 bits (so the difference of two readings wraps correctly), and a tick
+// difference is turned into frame periods by dividing it by (frequency >> 8)
+// x one period, as floats.
 namespace plat {
 
 class FramePacer {
  public:
-  static constexpr double kFramePeriod = 0.0167006254;  // seconds, 1/59.878
-  static constexpr int64_t kDefaultSpinNs = 1000000;    // the last 1 ms is spun
+  static constexpr float kFramePeriod = 0.0167006254f;  // seconds, 1/59.878
+  // A performance counter of PerfFrequency() ticks a second.
+  using Counter = int64_t (*)();
 
-  explicit FramePacer(double periodSeconds = kFramePeriod, int64_t spinNs = kDefaultSpinNs);
+  // Reads `counter` (null: PerfCounter).
+  explicit FramePacer(Counter counter = nullptr);
 
-  // Returns when PerfCounter() - last present > one period. Returns at once
-  // before the first MarkPresent().
-  void Wait() const;
-  // True when Wait() would return at once.
+  // The counter >> 8, low 32 bits.
+  uint32_t ReadTicks() const;
+  // A tick difference (of ReadTicks values) in frame periods; the divisor is
+  // computed on the first call.
+  static float TicksToFrames(uint32_t ticks);
+
+  // True once TicksToFrames(ReadTicks() - last present) exceeds 1.0 (a value
+  // of exactly 1.0 is not yet due).
   bool Due() const;
+  // Spins until Due().
+  void Wait() const;
   // Records the present time (call right after presenting, also for a frame
   // that was not shown).
-  void MarkPresent();
-  void MarkPresentAt(int64_t ticks);
+  void MarkPresent() { last_ = ReadTicks(); }
 
-  int64_t LastPresent() const { return last_; }
-  // Largest elapsed tick count that does not yet end the wait.
-  int64_t PeriodTicks() const { return periodTicks_; }
+  uint32_t LastPresent() const { return last_; }
+  void SetCounter(Counter counter);
 
  private:
-  int64_t periodTicks_;
-  int64_t spinTicks_;
-  int64_t last_ = 0;
-  bool marked_ = false;
+  Counter counter_;
+  uint32_t last_ = 0;
 };
 
 }  // namespace plat

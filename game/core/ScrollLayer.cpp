@@ -64,6 +64,7 @@ void ScrollLayer::Execute() {
   m.m[3][0] += offset_[0];
   m.m[3][1] += offset_[1];
   SGpMan::SetWorld(m);
-  if (SGpState_Texture* tex = SGpKeyRef::Apply(part_)) tex->Execute();
+  if (part_ != nullptr)
+    if (SGpObj* tex = part_->KeyRef().Apply()) tex->Execute();
   quads_.Execute();
 }

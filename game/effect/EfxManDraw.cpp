@@ -52,7 +52,8 @@ void EfxMan::DrawRibbons() {
   for (SObject* o = live_[5].HeadObj(); o != nullptr; o = o->GetNext()) {
     EfxRibbon* e = static_cast<EfxRibbon*>(o);
     if (e->points.size() < 2) continue;
-    if (SGpState_Texture* t = SGpKeyRef::Apply(e->points.front().rect)) t->EnterDefault();
+    if (const SGpRect* r = e->points.front().rect)
+      if (SGpObj* t = r->KeyRef().Apply()) t->EnterDefault();
     e->prim->EnterDefault();
   }
 }

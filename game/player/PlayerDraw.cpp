@@ -78,7 +78,7 @@ void Player::DrawMarks() {
   marks.SetActiveCount(q);
   if (q == 0) return;
   WorldPresets[1].Enter(kShipDrawKey);
-  if (SGpState_Texture* tex = SGpKeyRef::Apply(&part)) tex->Enter(kShipDrawKey);
+  if (SGpObj* tex = part.KeyRef().Apply()) tex->Enter(kShipDrawKey);
   marks.Enter(kShipDrawKey);
 }
 

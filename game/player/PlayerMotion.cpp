@@ -296,7 +296,7 @@ void Player::DrawHull() {
   HullMatrix(&hullPacket.matrix);
   hullPacket.path = kPlayerHullPath;
   WorldPresets[1].Enter(kShipDrawKey);
-  if (SGpState_Texture* tex = SGpKeyRef::Apply(&SprPShot00_1[0])) tex->Enter(kShipDrawKey);
+  if (SGpObj* tex = SprPShot00_1[0].KeyRef().Apply()) tex->Enter(kShipDrawKey);
   hullPacket.Enter(kShipDrawKey);
 }
 

@@ -61,13 +61,16 @@ void ColourQuad(SGpObj_PrimQuad& prim, int q, float r, float g, float b, float a
   }
 }
 
+// Allocated at every INIT: the interface outlives a device when a second
+// run starts in the same process, and a primitive draws only through
+// buffers of the device in use.
 void Reserve(SGpObj_Prim& prim, int quads) {
-  if (prim.GetPrimCapacity() < quads) prim.AllocPrims(quads);
+  prim.AllocPrims(quads);
   prim.SetActiveCount(quads);
 }
 
 void EnterTexture(const SGpRect& part, int32_t key) {
-  if (SGpState_Texture* tex = SGpKeyRef::Apply(&part)) tex->Enter(key);
+  if (SGpObj* tex = part.KeyRef().Apply()) tex->Enter(key);
 }
 
 constexpr float kWhite[4] = {1.0f, 1.0f, 1.0f, 1.0f};

@@ -36,16 +36,19 @@ void AttractGrantFreeStart() {
 }
 
 bool AttractInterrupt(SProc& scene) {
+  bool killed = false;
   if (AttractCreditPresent()) {
     scene.Kill(0);
-    return true;
+    killed = true;
   }
+  // Then, whatever the credits, a free-play start sets the service credits
+  // to exactly 1.
   if (AttractFreeStartPressed()) {
     AttractGrantFreeStart();
     scene.Kill(0);
-    return true;
+    killed = true;
   }
-  return false;
+  return killed;
 }
 
 const char* AttractPromptLine(int32_t counter, bool freePlay, bool shortStart) {

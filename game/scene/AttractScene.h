@@ -27,9 +27,9 @@ bool AttractFreePlay();
 bool AttractFreeStartPressed();
 // Sets the service credits to exactly 1 (a free-play start).
 void AttractGrantFreeStart();
-// The interruption check of the logo and the opening: credits present, or a
-// free-play start (which grants one service credit), kill the scene. True
-// when it killed it.
+// The interruption check of the logo and the opening: credits present kill
+// the scene; then a free-play start sets the service credits to 1 and kills
+// it (both may act in one frame). True when it killed it.
 bool AttractInterrupt(SProc& scene);
 
 // The coin prompt of the attract scenes for a text counter: the first line

@@ -22,7 +22,7 @@ int32_t LoadingScreen::Draw(SProcArg) {
   }
   if (timer_.GetPhase() == 0) {
     if (ImgFontLarge && ImgFontLarge->GetStatus() == kRscReady) {
-      // Room for every glyph of the text (30; blanks take none): a smaller
+      // Room for every glyph of the text (29; blanks take none): a smaller
       // list would cut the text short. At half scale a 28-pixel cell is 14
       // wide, so the 18 glyphs of the longer line span -126 to 126.
       if (text_.Init(&FontLarge, 64) == 0) {

@@ -346,12 +346,16 @@ void Cloud::DrawStage3() {
     }
   }
   if (veilShown_ == 0) return;
-  // The veil hangs 1300 units in front of the screen, tilted by its own
-  // matrix.
-  SMatrix& w = veil_.world;
-  w = veilMatrix_;
-  w.m[3][2] -= 1300.0f;
+  // The veil: the screen matrix of the fixed screen layers followed by a
+  // move to z -1300, seen through its own state packet, the view of its own
+  // tilted matrix.
+  const Game* game = GetGame();
+  SMatrix back = kIdentityMatrix;
+  back.m[3][2] = -1300.0f;
+  SMatrix::Multiply(&veil_.world, game != nullptr ? &game->FixedView() : &kIdentityMatrix, &back);
   SetDefaultKey(kPlaneKey);
+  veilView_.SetMatrix(veilMatrix_);
+  veilView_.EnterDefault();
   BlendPresets[1].EnterDefault();
   EnterTexture(SprEfx11[0]);
   veil_.Advance(veilSpeed_[0], veilSpeed_[1]);

@@ -43,6 +43,10 @@ class Cloud : public SProc {
   bool VeilShown() const { return veilShown_ != 0; }
   float GetVeilAlpha() const { return veilAlpha_; }
   float GetVeilSpeedY() const { return veilSpeed_[1]; }
+  // The veil's packets of the last draw: its view state and its layer
+  // (whose world matrix is the screen matrix moved back to z -1300).
+  const SGpState_View& VeilView() const { return veilView_; }
+  const ScrollLayer& VeilLayer() const { return veil_; }
   // Weights the planes were drawn with in the last draw (0: not drawn), and
   // whether plane A came first.
   float DrawnWeightA() const { return drawnA_; }
@@ -87,7 +91,10 @@ class Cloud : public SProc {
   float veilAlpha_ = 0.0f;
   float veilSpeed_[2] = {0.0f, 0.0f};
   uint8_t veilShown_ = 0;
+  // The veil's own matrix (a slight tilt, set each frame it is shown) and
+  // the state packet that makes it the view the veil is seen through.
   SMatrix veilMatrix_ = kIdentityMatrix;
+  SGpState_View veilView_;
   // Last draw.
   float drawnA_ = 0.0f, drawnB_ = 0.0f;
   uint8_t aFirst_ = 1;

@@ -123,7 +123,9 @@ void Stage3::PlayTriggers() {
   // The gun-mount boss of the arena before the branch at 3276 escapes by
   // the second path, where it climbs away from rail position 85: its escape
   // raises the section flag, and the stage then takes the branch whatever
-  // side the ship is on.
+  // side the ship is on. Its escape flight runs on that path only: left on
+  // the first, the boss would hover out of reach, humming, for the rest of
+  // the stage.
   if (g_MapMng.sectionFlag == 1 && OnPath0()) g_MapMng.branchLatch = 1;
   if (!OnPath0()) {
     // The one trigger of stages 1 to 4 off the main path: the route banner

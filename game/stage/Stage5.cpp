@@ -24,7 +24,7 @@ constexpr FogKey kFogTo1[] = {{3500, 1000, 7530, kSky, kSky, 1.0f}};
 constexpr auto kFog0 = FogRecords(kFogFrom0, kFogTo0);
 constexpr auto kFog1 = FogRecords(kFogFrom1, kFogTo1);
 
-constexpr StageParams kParams{5, "Stage5", RscTableStage5, "\\cache\\stage5", Stage5::kMusicEntry};
+constexpr StageParams kParams{5, "Stage5", RscTableStage5, "\\cache\\stage5", Stage5::kMusicEntry, false};
 
 // Object slots of the hall.
 enum : int32_t { kDome0 = 1, kDome1 = 2, kDome2 = 3, kSkySlot = 4, kSide = 5 };

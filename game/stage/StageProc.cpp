@@ -58,7 +58,7 @@ int32_t StageProc::OnDispose(SProcArg) {
   Game* game = GetGame();
   if (game != nullptr) {
     game->StopMusic(params_.musicEntry);
-    game->StopMusic(kSharedMusicEntry);
+    if (params_.stopsSharedMusic) game->StopMusic(kSharedMusicEntry);
   }
   if (SRscMan* rsc = GetRscMan()) rsc->ReleaseGroup(kResourceGroup, nullptr, 0);
   if (game != nullptr) game->StageFog().SetEnable(0);

@@ -31,6 +31,9 @@ struct StageParams {
   const SRscRequest* table;   // resource table, loaded into group 3
   const char* cacheArchive;   // "\cache\stage1"
   int32_t musicEntry;         // entry of the music bank
+  // The dispose also stops the shared music entry (5) that the stage's
+  // events may start; stage 5 stops only the entry it started.
+  bool stopsSharedMusic = true;
 };
 
 class StageProc : public SProc {

@@ -25,7 +25,7 @@ struct Module {
   bool startsSound = true;
   uint8_t hardwareError = 0;  // latched for the life of the program
   uint8_t skip = 0;           // this frame will not be shown
-  uint32_t lastPresentTicks = 0;
+  // The hold's counter and the ticks taken right after the previous present.
   plat::FramePacer pacer;
   plat::Light lights[3];
 
@@ -278,7 +278,6 @@ int32_t SGpMan::CreateDevice(const SGpDeviceRecord* record) {
   if (!m.device) return -1;
   plat::GfxDevice* d = m.device.get();
   m.texLast = nullptr;
-  m.pacer = plat::FramePacer();
   m.skip = 0;
 
   if (m.services && !m.services->HasOverlay()) {
@@ -409,12 +408,11 @@ int SGpMan::PickRefreshRate(const std::vector<plat::DisplayMode>& modes, int wid
   return best;
 }
 
-uint32_t SGpMan::ReadPerfTicks() { return static_cast<uint32_t>(static_cast<uint64_t>(plat::PerfCounter()) >> 8); }
+uint32_t SGpMan::ReadPerfTicks() { return M().pacer.ReadTicks(); }
 
-float SGpMan::TicksToFrames(uint32_t ticks) {
-  static const float divisor = static_cast<float>(plat::PerfFrequency() >> 8) * kFramePeriod;
-  return static_cast<float>(ticks) / divisor;
-}
+float SGpMan::TicksToFrames(uint32_t ticks) { return plat::FramePacer::TicksToFrames(ticks); }
+
+void SGpMan::SetPerfCounter(int64_t (*counter)()) { M().pacer.SetCounter(counter); }
 
 void SGpMan::FrameEnd() {
   Module& m = M();
@@ -433,8 +431,8 @@ void SGpMan::FrameEnd() {
   d->EndScene();
   if (!m.skip) {
     if (m.record.holdRate && !m.record.fullScreen) {
-      // Hold until more than one frame period has passed since the previous
-      // present ended: the pacer sleeps through the bulk and spins the rest.
+      // Spin until TicksToFrames(ReadPerfTicks() - last present) exceeds
+      // 1.0: more than one frame period since the previous present ended.
       m.pacer.Wait();
     }
     if (d->Present() < 0) {
@@ -445,7 +443,6 @@ void SGpMan::FrameEnd() {
   SGpMan* man = GetGpMan();
   m.skip = man ? man->GetPresentSkip() : 0;
   // Taken after the present, and also for a frame that was not presented.
-  m.lastPresentTicks = ReadPerfTicks();
   m.pacer.MarkPresent();
 }
 

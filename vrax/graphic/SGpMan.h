@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/frame_pacer.h"
 #include "platform/gfx_device.h"
 #include "platform/window.h"
 #include "vrax/graphic/SGpObj.h"
@@ -66,7 +67,7 @@ class SGpMan : public SProc {
   static constexpr int kPacketBytes = 262144;
   static constexpr uint32_t kPacketAlign = 16;
   static constexpr int kDefaultBlockKey = 63;
-  static constexpr float kFramePeriod = 0.0167006254f;
+  static constexpr float kFramePeriod = plat::FramePacer::kFramePeriod;
   static constexpr int kMaxDefaultPackets = 64;
 
   SGpMan();
@@ -106,9 +107,13 @@ class SGpMan : public SProc {
   // off.
   static void SetStartsSound(bool on);
   // Performance-counter ticks >> 8, low 32 bits, and a tick difference in
-  // frame periods.
+  // frame periods. The windowed frame hold spins until more than one period
+  // has passed since the last present, measured with these two.
   static uint32_t ReadPerfTicks();
   static float TicksToFrames(uint32_t ticks);
+  // The counter the frame hold reads (null: the performance counter); tests
+  // give a counter of their own.
+  static void SetPerfCounter(int64_t (*counter)());
   // The full-screen refresh rate: of the modes of that size, the one nearest
   // 60 Hz (the first listed on a tie); 0 when no mode has that size.
   static int PickRefreshRate(const std::vector<plat::DisplayMode>& modes, int width, int height);

@@ -144,8 +144,8 @@ int SGpObj_Prim::CreateBuffers(int prims, int vertsPerPrim) {
 
 bool SGpObj_Prim::EnsureDeviceBuffers(bool* created) {
   plat::GfxDevice* dev = SGpMan::GetDevice();
-  // Without a device the system copies are all there is; the device buffers
-  // are made by the first draw on a device.
+  // Without a device the system copies are all there is: such a primitive
+  // draws nothing until it is allocated again on a device.
   if (dev == nullptr) return true;
   // Buffers of an earlier device (a primitive that outlives its device, as
   // a global object does when a second program starts in one process) are
@@ -391,11 +391,9 @@ void SGpObj_Prim::Execute() {
   int64_t T = n != 0 ? int64_t(n - 2) * active : int64_t(GetPrimStart(active)) - 2 * int64_t(active);
   T = std::min<int64_t>(T, int64_t(indices_.size() / 3));
   if (V <= 0 || T <= 0) return;
-  bool created = false;
-  if (vb_ == nullptr || ib_ == nullptr || bufferDevice_ != dev->Serial()) {
-    if (!EnsureDeviceBuffers(&created) || vb_ == nullptr || ib_ == nullptr) return;
-    dirty_ = true;
-  }
+  // Without both device buffers nothing is drawn. Buffers of an earlier
+  // device count as missing: that device has ended.
+  if (vb_ == nullptr || ib_ == nullptr || bufferDevice_ != dev->Serial()) return;
 
   const bool textured = uvOffset_ >= 0;
   const uint32_t op = textured ? plat::kTopModulate : plat::kTopSelectArg1;

@@ -31,7 +31,9 @@ struct SGpVertexNCT {  // 0x152, 36 bytes
 
 class SGpObj_Prim : public SGpObj {
  public:
-  // Strip index values are 16 bits: no primitive holds more vertices.
+  // Indices are 16 bits and address vertices 0 to 65535: a larger
+  // allocation fails, since its later vertices could only be named by
+  // indices that wrap round to the first ones.
   static constexpr int kMaxVertices = 65536;
 
   explicit SGpObj_Prim(uint32_t fvf = plat::kFvfPosColourTex);
@@ -40,6 +42,9 @@ class SGpObj_Prim : public SGpObj {
   SGpObj_Prim& operator=(const SGpObj_Prim&) = delete;
 
   // Uploads when something changed and draws the active primitives.
+  // Nothing is drawn, and no state set, without both device buffers of the
+  // device in use (allocated before there was a device, or on one that has
+  // ended): the next allocation on the device makes them.
   void Execute() override;
 
   // prims = 0: AllocVertices(vertsPerPrim). Otherwise prims primitives of

@@ -41,6 +41,8 @@ void SGpRectGrid::GetCellUV(int index, SGpUV out[4]) const {
   out[3] = {right, bottom};
 }
 
+SGpKeyRef SGpRect::KeyRef() const { return SGpKeyRef{image, id}; }
+
 SGpState_Texture* SGpRect::GetTexture(int index) const {
   if (image == nullptr || *image == nullptr) return nullptr;
   return (*image)->GetTexture(index);

@@ -4,6 +4,8 @@
 // data built at compile time: every constructor here is constexpr.
 #include <cstdint>
 
+#include "vrax/graphic/SGpKeyRef.h"
+
 class SImageSlot;
 class SGpState_Texture;
 
@@ -69,14 +71,12 @@ struct SGpRect {
   // index is not below its texture count.
   SGpState_Texture* GetTexture() const { return GetTexture(static_cast<int>(id)); }
   SGpState_Texture* GetTexture(int index) const;
-};
 
-// Texture selection through a sprite part: the packet that binds the part's
-// texture on its image (null while the image is not loaded); entering it
-// binds that texture for the packets that follow.
-struct SGpKeyRef {
-  static SGpState_Texture* Apply(const SGpRect* part) { return part != nullptr ? part->GetTexture() : nullptr; }
-  static SGpState_Texture* Get(const SGpRect* part) { return Apply(part); }
+  // The part's key reference: animation `id` of its image slot, whose
+  // application is the packet that binds the part's texture (null while the
+  // image is not loaded); entering it binds that texture for the packets
+  // that follow.
+  SGpKeyRef KeyRef() const;
 };
 
 // One pair of a key list: a part and how long it is shown, in the unit of the

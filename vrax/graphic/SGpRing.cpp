@@ -4,7 +4,14 @@
 
 namespace {
 
-int Segments(int k) { return k <= 0 ? 3 : 3 * k; }
+// n = 3k, or 3 for k of 0 or less (a count cannot be negative); -1 when the
+// 2n + 2 vertices would pass what 16-bit indices address (k above 10922),
+// tested before 3k is formed so no k overflows it.
+int Segments(int k) {
+  if (k <= 0) return 3;
+  if (k > (SGpObj_Prim::kMaxVertices - 2) / 6) return -1;
+  return 3 * k;
+}
 
 struct RingShape {
   float innerR, outerR, innerZ, outerZ;
@@ -16,7 +23,7 @@ struct RingShape {
 template <class Fn>
 int Build(SGpObj_Prim* prim, int k, const RingShape& ring, Fn&& vertex) {
   const int n = Segments(k);
-  if (n > (SGpObj_Prim::kMaxVertices - 2) / 2) return -1;
+  if (n < 0) return -1;
   if (prim->Alloc(1, 2 * n + 2) < 0) return -1;
   prim->Seek(0, 0);
   auto place = [&](int i, bool outer, float c, float s) {

@@ -3,7 +3,8 @@
 // primitive: shock waves, gauges and circles. n = 3k segments (3 when k is
 // 0 or less); the angle starts at 0 and steps by -1/n turn; the last pair
 // repeats the first pair's positions. Each returns 0, or -1 when the
-// primitive cannot be allocated.
+// primitive cannot be allocated (also for k above 10922, whose vertices 16-bit
+// indices could not address).
 #include "vrax/graphic/SGpObj_Prim.h"
 #include "vrax/graphic/SGpRect.h"
 

@@ -5,7 +5,7 @@
 void SGpTrackTimer::Bind(SRsc_Model* object, uint32_t index) {
   object_.Set(object);
   index_ = index;
-  length_ = object != nullptr ? object->GetLastFrame() : 0.0f;
+  length_ = object != nullptr ? object->GetAnimLength(index) : 0.0f;
   time_ = 0.0f;
   loop_ = 1;
   wraps_ = 0;

@@ -9,9 +9,9 @@
 
 class SGpTrackTimer {
  public:
-  // Binds the model and animation `index`: length = the model's animation
-  // length (its last frame; a model holds one animation, which every index
-  // names), time 0, looping, wrap count 0. A null model has length 0.
+  // Binds the model and animation `index`: length = the length the model
+  // gives for that animation (a model holds animation 0 only), time 0,
+  // looping, wrap count 0. A null model has length 0.
   void Bind(SRsc_Model* object, uint32_t index);
 
   // time += step. Looping, the time wraps into [0, length) and each wrap

@@ -4,10 +4,17 @@
 // address and read the image at draw time. The slot holds the image through
 // a checked handle, so once the image is released (its scene's group freed,
 // or the engine shut down) every reader sees null instead of freed memory.
+//
+// A slot is also the animated object of its sprite parts' key references:
+// applying animation n gives the packet that binds texture n of the image
+// it holds.
+#include <cstdint>
+
+#include "vrax/graphic/SGpKeyRef.h"
 #include "vrax/resource/SRscSlot.h"
 #include "vrax/resource/SRsc_Image.h"
 
-class SImageSlot : public SRscSlot<SRsc_Image> {
+class SImageSlot : public SRscSlot<SRsc_Image>, public SGpAnimated {
  public:
   constexpr SImageSlot() = default;
   SImageSlot(const SImageSlot&) = delete;
@@ -21,4 +28,12 @@ class SImageSlot : public SRscSlot<SRsc_Image> {
   // Read as the image it holds (null while none is loaded).
   operator SRsc_Image*() const { return Get(); }  // NOLINT: slots read like the pointers they replace
   SRsc_Image* operator->() const { return Get(); }
+
+  // Texture packet `index` of the image held; null while none is loaded or
+  // when the index is not below its texture count.
+  SGpObj* ApplyAnim(uint32_t index) override {
+    SRsc_Image* image = Get();
+    if (image == nullptr || index > uint32_t(INT32_MAX)) return nullptr;
+    return image->GetTexturePacket(static_cast<int32_t>(index));
+  }
 };

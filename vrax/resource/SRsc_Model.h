@@ -9,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+#include "vrax/graphic/SGpKeyRef.h"
 #include "vrax/graphic/SGpKeyTrack.h"
 #include "vrax/graphic/SGpNode.h"
 #include "vrax/graphic/SGpObj_Mesh.h"
@@ -24,7 +25,9 @@ struct SGpMotionTrack {
   SGpVec4Track scale;
 };
 
-class SRsc_Model : public SRsc {
+// A model holds one animation, its motion: animation 0, lasting up to its
+// last frame. It is the animated object that track timers bind.
+class SRsc_Model : public SRsc, public SGpAnimated {
  public:
   ~SRsc_Model() override;
   uint32_t Kind() const override { return RscTag("MDL"); }
@@ -36,6 +39,8 @@ class SRsc_Model : public SRsc {
   virtual SGpObj_Mesh* GetMesh(int32_t i);
   // The last animation frame (1.0 in the base).
   virtual float GetLastFrame() const { return 1.0f; }
+  // Animation 0 lasts up to the last frame; the model has no other.
+  float GetAnimLength(uint32_t index) const override { return index == 0 ? GetLastFrame() : 0.0f; }
   virtual int32_t NodeCount() const { return static_cast<int32_t>(nodes_.size()); }
   virtual int32_t MeshCount() const { return static_cast<int32_t>(meshes_.size()); }
   virtual uint32_t GetWord() const { return word_; }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "game/core/Game.h"
+#include "game/core/SystemFile.h"
 #include "game/effect/ELaserGen.h"
 #include "game/effect/EfxMan.h"
 #include "game/effect/EfxProc.h"
@@ -91,6 +92,31 @@ TEST_F(EffectSounds, BossDeathSoundsEveryFourthFrameAndEndsWith23) {
     if (n != 96) every4.push_back(n);
   EXPECT_EQ(explosions, every4);
   EXPECT_EQ(end, std::vector<int>{290});
+  creator->Kill(0);
+  world.Step(2);
+}
+
+// The explosion sounds of the staged death are played by the sound rule at
+// level 57344 for sound 15 and 65536 for 14, 16 and 25, and 23 at 65536.
+// With the effect volume at 100 the buffer volume is L x 10000 / 65536 -
+// 10000 hundredths of a dB: -1250 for 57344, 0 for 65536.
+TEST_F(EffectSounds, BossDeathPlaysSound15AtLevel57344AndTheOthersAt65536) {
+  world.G()->settings[SettingsWord::effectVolume] = 100;
+  auto* creator = new Creator;
+  world.G()->AddChild(GAME_LIST_MANAGERS, creator, 0);
+  world.Step();
+  const SVec4 at{0.0f, 0.0f, 0.0f, 1.0f};
+  SMatrix m = kIdentityMatrix;
+  ASSERT_EQ(EfxProc::SpawnG(creator, &at, 8, 1.0f, &m), 0);
+  std::set<int32_t> heardAny;
+  for (int f = 1; f <= 293; ++f) {
+    for (int32_t e : Frame({14, 15, 16, 25, 23})) {
+      heardAny.insert(e);
+      EXPECT_EQ(testsupport::SoundVolume(se, e), e == 15 ? -1250 : 0) << e << " at frame " << f;
+    }
+  }
+  EXPECT_EQ(heardAny.count(15), 1u);  // the play's draws choose it at least once
+  EXPECT_EQ(heardAny.count(23), 1u);
   creator->Kill(0);
   world.Step(2);
 }

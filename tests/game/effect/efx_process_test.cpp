@@ -400,6 +400,29 @@ TEST_F(EfxProcWorld, BossDeathRunsItsTimelineAndEndsWithTheFinaleAt290) {
   EXPECT_EQ(flash->Sprite()->ownPos[0], 50.0f);
 }
 
+// The staged death places its particles at the boss's position seen on the
+// screen plane, (x, y) x 512 / (z + 512); the divisor is held at 1 or more,
+// so a boss at or behind the eye's plane (z <= -511) is placed at (x, y) x
+// 512 instead of at a division by 0 or mirrored.
+TEST_F(EfxProcWorld, BossDeathProjectsTheBossWithADepthDivisorOfAtLeastOne) {
+  struct Case {
+    float z, x;  // x of the projection of (1, 0.5, z)
+  } cases[] = {{512.0f, 0.5f}, {0.0f, 1.0f}, {-256.0f, 2.0f}, {-511.0f, 512.0f}, {-512.0f, 512.0f}, {-900.0f, 512.0f}};
+  for (const Case& c : cases) {
+    const SVec4 boss{1.0f, 0.5f, c.z, 1.0f};
+    ASSERT_EQ(EfxProc::SpawnG(creator, &boss, 8, 1.0f, nullptr), 0);
+    root.Advance();
+    auto* g = static_cast<EfxProcG*>(creator->GetList(0)->Tail());
+    creator->SendEvent(SProc::EVENT_MAIN, 0);
+    EXPECT_EQ(g->Orientation().m[3][0], c.x) << c.z;
+    EXPECT_EQ(g->Orientation().m[3][1], c.x * 0.5f) << c.z;
+    EXPECT_EQ(g->Orientation().m[3][2], 0.0f) << c.z;
+    creator->KillChildrenAll(0);
+    root.Advance();
+    root.Advance();
+  }
+}
+
 TEST_F(EfxProcWorld, BossDeathEndsAtOnceWithItsCreator) {
   ASSERT_EQ(EfxProc::SpawnG(creator, &kOrigin, 8, 1.0f, nullptr), 0);
   root.Advance();

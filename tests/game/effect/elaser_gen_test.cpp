@@ -332,4 +332,79 @@ TEST_F(ELaserGenTest, StripsDrawTwoQuadsPerSegmentWithItsOlderNeighbour) {
   EXPECT_EQ(body.GetVertexColour(m + 1), 0x00C8C85Au);
 }
 
+// A colour word outside the four colours of the tables (a damaged record)
+// draws as red: strip centre 200, 90, 90.
+TEST_F(ELaserGenTest, AColourOutsideTheTablesIsRed) {
+  struct Case {
+    int32_t colour, drawn;
+    uint32_t centre;
+  } cases[] = {{2, 2, 0xFF5A5AC8u}, {-1, 0, 0xFFC85A5Au}, {4, 0, 0xFFC85A5Au}, {1000, 0, 0xFFC85A5Au}};
+  for (const Case& c : cases) {
+    ELaserGen* l = Start(LaserRecord(0x1, 8.0f, 1000, c.colour));
+    rig.Run(126 + 3);
+    l->BuildStrips();
+    EXPECT_EQ(l->colour, c.drawn) << c.colour;
+    EXPECT_EQ(l->BodyStrip().GetVertexColour(1), c.centre) << c.colour;
+    l->Kill(0);
+    rig.Run(1);
+  }
+}
+
+// A width period of 0 (base and range 0) is over at every segment: the two
+// values are exchanged each frame and each segment takes the new value 1
+// (t = 1), the old value 0. From 12 and 2: the first firing segment 2, the
+// next 12, and so on; never a division by zero.
+TEST_F(ELaserGenTest, AWidthPeriodOfZeroExchangesTheValuesEveryFrame) {
+  GeneratorRecord r = LaserRecord(0x1, 8.0f, 1000, 0, 0.5f, 12.0f, 2.0f, 12.0f, 2.0f);
+  SetWordF(&r, 6, 0.0f);
+  SetWordF(&r, 10, 0.0f);
+  ELaserGen* l = Start(r);
+  rig.Run(126 + 10);  // firing frames 0 to 9: the opening envelope
+  std::vector<float> a, b;
+  for (int i = 0; i < 4; ++i) {
+    rig.Run(1);
+    const auto* seg = static_cast<const LaserSegment*>(l->Segments().TailObj());
+    a.push_back(seg->widthA);
+    b.push_back(seg->widthB);
+  }
+  EXPECT_EQ(a, (std::vector<float>{2.0f, 12.0f, 2.0f, 12.0f}));
+  EXPECT_EQ(b, a);
+}
+
+// The strips grow by the quads of the last draw, and never to less than two
+// quads per live segment: a full beam (123 segments at speed 8) built
+// before any draw holds all its quads, two for each segment but the
+// oldest.
+TEST_F(ELaserGenTest, StripsHoldTheWholeBeamAlsoBeforeAnyDraw) {
+  ELaserGen* l = Start(LaserRecord(0x1, 8.0f, 1000));
+  rig.Run(1);
+  // Frames without their draw.
+  for (int f = 0; f < 126 + 129; ++f) {
+    for (int32_t e : {SProc::EVENT_BEGIN, SProc::EVENT_MAIN, SProc::EVENT_END}) rig.root.SendEvent(e, 0);
+    rig.root.Advance();
+  }
+  ASSERT_EQ(l->LiveSegments(), 123);
+  l->BuildStrips();
+  EXPECT_EQ(l->BodyStrip().GetActiveCount(), 244);
+  EXPECT_EQ(l->CoreStrip().GetActiveCount(), 244);
+}
+
+// The following form reads its holder's matrix only while the holder
+// lives; once the holder ends, the beam stays on the matrix last read.
+TEST_F(ELaserGenTest, AFollowedMatrixIsLetGoWhenItsHolderEnds) {
+  struct Holder : SProc {
+    SMatrix node = kIdentityMatrix;
+  };
+  auto* holder = new Holder;
+  auto* follow = new ELaserGen(&holder->node, 0x1, 8.0f, 1000, 1, 0.5f, 20, 0, 10, 10, 20, 0, 10, 10, 30, holder);
+  rig.Adopt(follow);
+  holder->node.m[3][0] = 50.0f;
+  rig.Run(1);
+  EXPECT_EQ(follow->World().GetMatrix().m[3][0], 50.0f);
+  holder->node.m[3][0] = 70.0f;
+  delete holder;
+  rig.Run(2);
+  EXPECT_EQ(follow->World().GetMatrix().m[3][0], 50.0f);
+}
+
 }  // namespace

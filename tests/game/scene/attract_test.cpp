@@ -128,7 +128,9 @@ TEST(AttractScenes, PromptBlinksThirtyOneFramesOnAndNineOff) {
 
 // How a scene is interrupted; whether it ends in the frame of the poke, the
 // scene requested after it, the service credits and the attract counter.
-enum class Poke { kCoin, kFreeStart, kFreeStartHeld };
+// kCreditsAndFreeStart: service credits come (3) in the very frame of a
+// free-play start: both steps of the check act, the start's last.
+enum class Poke { kCoin, kFreeStart, kFreeStartHeld, kCreditsAndFreeStart };
 struct Interruption {
   const char* scene;
   Poke poke;
@@ -145,6 +147,8 @@ TEST(AttractScenes, CoinsAndFreePlayStartsEndEachSceneAsTheyShould) {
       {"Logo", Poke::kFreeStartHeld, false, SCENE_OPENING, 0, 1},
       {"Opening", Poke::kCoin, true, SCENE_TITLE, 0, 1},
       {"Opening", Poke::kFreeStart, true, SCENE_TITLE, 1, 1},
+      {"Logo", Poke::kCreditsAndFreeStart, true, SCENE_TITLE, 1, 0},
+      {"Opening", Poke::kCreditsAndFreeStart, true, SCENE_TITLE, 1, 1},
   };
   for (const Interruption& c : cases) {
     SCOPED_TRACE(std::string(c.scene) + " poke " + std::to_string(int(c.poke)));
@@ -165,8 +169,15 @@ TEST(AttractScenes, CoinsAndFreePlayStartsEndEachSceneAsTheyShould) {
     int waited = 0;
     if (c.poke == Poke::kCoin) h.Hold(plat::CabInput::kCoin);
     while (c.poke == Poke::kCoin && coins->credits == 0 && ++waited < 10) h.Step();
-    if (c.poke == Poke::kFreeStart) h.Hold(plat::CabInput::kStart);
-    h.Step(c.poke == Poke::kCoin ? 1 : 2);  // the pad sees a press a frame after the board
+    if (c.poke == Poke::kFreeStart || c.poke == Poke::kCreditsAndFreeStart) h.Hold(plat::CabInput::kStart);
+    if (c.poke == Poke::kCreditsAndFreeStart) {
+      h.Step();  // the board sees the press; the pad sees it in the next frame
+      ASSERT_NE(scene->GetState(), SProc::STATE_DYING);
+      coins->serviceCredits = 3;
+      h.Step();
+    } else {
+      h.Step(c.poke == Poke::kCoin ? 1 : 2);  // the pad sees a press a frame after the board
+    }
     EXPECT_EQ(scene->GetState() == SProc::STATE_DYING, c.endsAtOnce);
     h.ReleaseAll();
     for (int i = 0; i < 400 && testsupport::CurrentScene() == scene; ++i) h.Step();
@@ -176,6 +187,10 @@ TEST(AttractScenes, CoinsAndFreePlayStartsEndEachSceneAsTheyShould) {
     // Only a logo that ends without credits advances the counter.
     EXPECT_EQ(AttractCounter, c.counter);
   }
+  // The counter and the coins are globals: leave them as found.
+  CoinCounter* coins = GetCoinCounter();
+  coins->coins = coins->totalCoins = coins->credits = coins->serviceCredits = 0;
+  AttractCounter = 0;
 }
 
 // A fake I/O board in each fault state, the code the check gives and the

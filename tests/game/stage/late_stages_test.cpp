@@ -241,6 +241,40 @@ int32_t MusicVolume(int32_t entry) {
   return v;
 }
 
+// A stage scene's dispose stops the music it started: stages 1 to 4 their
+// own entry (stage 2: entry 1) and the shared entry 5; stage 5 its entry 4
+// and nothing else.
+TEST(StageMusic, TheDisposeStopsTheEntriesOfItsStage) {
+  struct Case {
+    int32_t stage;
+    const char* name;
+    std::vector<bool> playing;  // entries 0 to 5 after the dispose
+  } cases[] = {
+      {2, "Stage2", {true, false, true, true, true, false}},
+      {5, "Stage5", {true, true, true, true, false, true}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.stage);
+    testsupport::PlayOptions o;
+    o.stage = c.stage;
+    o.livelyStage = true;
+    testsupport::PlayWorld w(o);
+    ASSERT_GE(w.RunToControl(1000), 0);
+    SRsc* music = GetRscMan()->Find("\\sound\\osr_bgm_low", RscTag("SND"));
+    ASSERT_NE(music, nullptr);
+    SProc* scene = w.G()->FindInList(c.name, GAME_LIST_STAGE);
+    ASSERT_NE(scene, nullptr);
+    for (int32_t n = 0; n < 6; ++n) testsupport::LoopSound(music, n);
+    SHandle<SProc> alive(scene);
+    scene->Kill(0);
+    for (int f = 0; f < 5 && alive.Get() != nullptr; ++f) w.Step();
+    ASSERT_EQ(alive.Get(), nullptr);
+    std::vector<bool> playing;
+    for (int32_t n = 0; n < 6; ++n) playing.push_back(testsupport::SoundPlaying(music, n));
+    EXPECT_EQ(playing, c.playing);
+  }
+}
+
 TEST(Stage5, RunsToTheSecondEndingWithItsShakeAndMusicFade) {
   int shaken = 0, halfway = 0, key = 0;
   const int32_t end = RunToEnd(5, [&](Game* g) {

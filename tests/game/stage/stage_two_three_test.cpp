@@ -3,6 +3,7 @@
 // its cloud veil; the overlapping fog records; a picture of each.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -21,6 +22,7 @@
 #include "game/stage/Stage2.h"
 #include "game/stage/Stage3.h"
 #include "game/stage/StageName.h"
+#include "game/tables/effect_tables.h"
 #include "game/tables/font_tables.h"
 #include "support/ErrorBox.h"
 #include "support/ExpectAll.h"
@@ -28,6 +30,8 @@
 #include "support/PlayWorld.h"
 #include "support/SoundProbe.h"
 #include "support/StageWorld.h"
+#include "vrax/graphic/SGpMan.h"
+#include "vrax/graphic/SGpQueue.h"
 #include "vrax/graphic/SGpSpriteCell.h"
 #include "vrax/kernel/SHandle.h"
 #include "vrax/resource/SRsc_Model.h"
@@ -283,6 +287,41 @@ TEST(StageTwoThree, PictureOfStageTwoUnderItsSkyAndOfStageThreeInItsVeil) {
     EXPECT_NEAR(end, 5000.0f, 0.01f);
     EXPECT_NEAR(w->G()->StageFog().GetColour().r, 0.784314f - 0.45f * 0.392157f, 1e-5f);
   }
+}
+
+// The veil at 5445 on path 0 (horizontal screen: the screen matrix is the
+// flip of y and z). Its layer's world matrix is that matrix followed by a
+// move to z -1300: rows (1, 0, 0), (0, -1, 0), (0, 0, -1), (0, 0, -1300).
+// Its view is its own state packet: a turn of -0.05 about X (c = cos 0.1 pi
+// = 0.9510565, s = sin(-0.1 pi) = -0.3090170: row 1 (0, c, s), row 2 (0,
+// -s, c)) with translation (0, 0, -200). At key 24 it enters that packet,
+// the blend preset 1, the cloud texture and the layer, in this order.
+TEST(StageTwoThree, StageThreeDrawsItsVeilThroughTheScreenMatrixAndItsOwnView) {
+  auto w = StageAt(3, 5400.0f);
+  w->Step(45);
+  auto* s = dynamic_cast<Stage3*>(w->G()->FindInList("Stage3", GAME_LIST_STAGE));
+  ASSERT_NE(s, nullptr);
+  const Cloud& cloud = s->CloudLayer();
+  ASSERT_TRUE(cloud.VeilShown());
+  const SMatrix& world = cloud.VeilLayer().world;
+  const float wantWorld[4][4] = {{1, 0, 0, 0}, {0, -1, 0, 0}, {0, 0, -1, 0}, {0, 0, -1300, 1}};
+  const SMatrix& view = cloud.VeilView().GetMatrix();
+  const float c = 0.9510565f, sn = -0.3090170f;
+  const float wantView[4][4] = {{1, 0, 0, 0}, {0, c, sn, 0}, {0, -sn, c, 0}, {0, 0, -200, 1}};
+  for (int r = 0; r < 4; ++r)
+    for (int k = 0; k < 4; ++k) {
+      EXPECT_NEAR(world.m[r][k], wantWorld[r][k], 1e-5f) << r << k;
+      EXPECT_NEAR(view.m[r][k], wantView[r][k], 1e-5f) << r << k;
+    }
+  std::vector<SGpObj*> drawn;
+  for (auto& [key, p] : GetGpMan()->GetQueue()->Entries())
+    if (key == Cloud::kPlaneKey) drawn.push_back(p);
+  const auto at = std::find(drawn.begin(), drawn.end(), static_cast<const SGpObj*>(&cloud.VeilView()));
+  ASSERT_NE(at, drawn.end());
+  ASSERT_NE(SprEfx11[0].GetTexture(), nullptr);
+  const std::vector<SGpObj*> want = {const_cast<SGpState_View*>(&cloud.VeilView()), &BlendPresets[1],
+                                     SprEfx11[0].GetTexture(), const_cast<ScrollLayer*>(&cloud.VeilLayer())};
+  EXPECT_EQ(std::vector<SGpObj*>(at, std::min(at + 4, drawn.end())), want);
 }
 
 TEST(StageTwoThree, StageTwoTurnsItsSkyOnlyPastRailPosition8520) {

@@ -200,6 +200,45 @@ TEST_F(GpManHeld, WindowedHoldSpacesPresents) {
   EXPECT_EQ(SGpMan::GetDevice()->GetStats().presents, 4u);
 }
 
+// A counter of the test's own, 256 ns (one tick of the hold) a reading.
+int64_t g_counter = 0;
+int64_t StepCounter() {
+  const int64_t t = g_counter;
+  g_counter += 256;
+  return t;
+}
+
+// The hold reads the counter from the previous present's reading on and
+// ends with the first reading 65237 ticks on (more than one period of
+// 65236.8 ticks): 65237 readings, then one after the present. Without the
+// hold, or in a frame that is not shown, only the reading after the present
+// is taken.
+TEST_F(GpManHeld, TheHoldSpinsFromThePreviousPresentToTheFirstTickPastOnePeriod) {
+  SGpMan::SetPerfCounter(&StepCounter);
+  int frame = 0;
+  drawer.onDraw = [&] {
+    gp.SetPresentSkip(frame == 2 ? 1 : 0);  // asked in the third frame: the fourth is not shown
+    ++frame;
+  };
+  kernel.Step();  // frame 0: from a present of an earlier counter
+  std::vector<int64_t> readings;
+  for (int i = 0; i < 4; ++i) {
+    const int64_t before = g_counter;
+    kernel.Step();
+    readings.push_back((g_counter - before) / 256);
+  }
+  SGpMan::SetPerfCounter(nullptr);
+  EXPECT_EQ(readings, (std::vector<int64_t>{65238, 65238, 1, 65238}));
+}
+
+TEST_F(GpManFrame, WithoutTheHoldOnlyThePresentIsTimed) {
+  SGpMan::SetPerfCounter(&StepCounter);
+  const int64_t before = g_counter;
+  for (int i = 0; i < 3; ++i) kernel.Step();
+  SGpMan::SetPerfCounter(nullptr);
+  EXPECT_EQ((g_counter - before) / 256, 3);
+}
+
 // Records what the frame end asks of the service and its overlay.
 class RecordingServices : public SGpFrameServices {
  public:

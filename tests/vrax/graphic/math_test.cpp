@@ -62,6 +62,13 @@ TEST(SMath, IdentityCopyScaleAndPresets) {
   ExpectMatrixEq(p, Rows({1, 0, 0, 0, 0, 0, 1, 0, 0, -1, 0, 0, 0, 0, 0, 1}));
   SMatrix::SetPreset(&p, 0);  // all zero, the fourth row too
   EXPECT_EQ(p.m[3][3], 0.0f);
+  // A number outside the table's 0..6 reads preset 0.
+  for (int n : {-1, 7}) {
+    SMatrix::SetPreset(&p, 1);
+    SMatrix::SetPreset(&p, n);
+    EXPECT_EQ(p.m[0][0], 0.0f) << n;
+    EXPECT_EQ(p.m[3][3], 0.0f) << n;
+  }
 }
 
 TEST(SMath, MultiplyIsRowTimesColumnAndMayAlias) {

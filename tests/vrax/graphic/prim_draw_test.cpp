@@ -119,18 +119,36 @@ TEST_F(Draw, FormatsSetTheirOwnOperationsAndLighting) {
   EXPECT_EQ(Triangles(), 12u);  // 3 triangles of a 5-vertex strip, 4 times
 }
 
-TEST_F(Draw, BuffersAllocatedBeforeTheDeviceAreMadeAtTheFirstDraw) {
-  SGpMan::ReleaseDevice();
-  SGpObj_PrimQuad q;
-  ASSERT_EQ(q.AllocPrims(1), 0);
-  EXPECT_EQ(q.GetVertexBuffer(), nullptr);
+// A primitive draws only through both device buffers of the device in use:
+// allocated before there was a device, or on a device that has ended, it
+// sets no state and draws nothing until it is allocated again.
+TEST_F(Draw, WithoutBuffersOfTheDeviceInUseNothingIsDrawn) {
   SGpDeviceRecord rec;
   rec.holdRate = 0;
+  SGpMan::ReleaseDevice();
+  SGpObj_PrimQuad before;
+  ASSERT_EQ(before.AllocPrims(1), 0);
+  EXPECT_EQ(before.GetVertexBuffer(), nullptr);
   ASSERT_EQ(SGpMan::CreateDevice(&rec), 0);
+  SGpObj_PrimQuad earlier;
+  ASSERT_EQ(earlier.AllocPrims(1), 0);
+  ASSERT_NE(earlier.GetVertexBuffer(), nullptr);
+  SGpMan::ReleaseDevice();
+  ASSERT_EQ(SGpMan::CreateDevice(&rec), 0);  // a new device: earlier's buffers are of the old one
   gpu.dev()->BeginScene();
-  q.Execute();
-  EXPECT_NE(q.GetVertexBuffer(), nullptr);
-  EXPECT_EQ(Draws(), 1u);
+  for (SGpObj_PrimQuad* q : {&before, &earlier}) {
+    gpu.dev()->SetRenderState(plat::kRsLighting, 1);
+    q->Execute();
+    EXPECT_EQ(Draws(), 0u);
+    EXPECT_EQ(gpu.rs(plat::kRsLighting), 1u);  // no state set either
+  }
+  EXPECT_EQ(before.GetVertexBuffer(), nullptr);
+  // Allocated again on the device in use, both draw.
+  for (SGpObj_PrimQuad* q : {&before, &earlier}) {
+    ASSERT_EQ(q->AllocPrims(1), 0);
+    q->Execute();
+  }
+  EXPECT_EQ(Draws(), 2u);
 }
 
 // Image slots; the tests put images without textures in them (binding
@@ -177,8 +195,8 @@ TEST(SGpRectTexture, NullUntilTheImageIsLoadedAndForIndicesPastTheCount) {
   EXPECT_EQ(part.GetTexture(5), nullptr);
   const SGpRect loose(nullptr, 0, 8.0f, 8.0f, 0.0f, 0.0f, 8.0f, 8.0f);
   EXPECT_EQ(loose.GetTexture(), nullptr);
-  EXPECT_EQ(SGpKeyRef::Apply(&loose), nullptr);
-  EXPECT_EQ(SGpKeyRef::Get(nullptr), nullptr);
+  EXPECT_EQ(loose.KeyRef().Apply(), nullptr);
+  EXPECT_EQ(SGpKeyRef{}.Get(), nullptr);
 }
 
 TEST_F(Draw, BillboardsFaceTheCamera) {

@@ -6,6 +6,7 @@
 #include "vrax/graphic/SGpKeyTrack.h"
 #include "vrax/graphic/SGpRect.h"
 #include "vrax/graphic/SGpTrackTimer.h"
+#include "vrax/resource/SRsc_Image.h"
 
 namespace {
 
@@ -168,9 +169,9 @@ TEST(SGpKeyTrack, DegenerateListsHold) {
   EXPECT_EQ(big.GetTime(), 0.0f);
 }
 
-// A model whose animation lasts 5 frames.
+// A model whose animations all last 5 frames.
 struct FiveFrameModel : SRsc_Model {
-  float GetLastFrame() const override { return 5.0f; }
+  float GetAnimLength(uint32_t) const override { return 5.0f; }
 };
 
 TEST(SGpTrackTimer, WrapsAndCountsWhileLoopingAndHoldsOtherwise) {
@@ -191,6 +192,76 @@ TEST(SGpTrackTimer, WrapsAndCountsWhileLoopingAndHoldsOtherwise) {
   EXPECT_TRUE(t.GetTime() == 5.0f && t.GetWrapCount() == 1);
   t.Advance(-9.0f);
   EXPECT_EQ(t.GetTime(), 0.0f);
+}
+
+// A model whose animation n lasts 2n + 1 frames; it records what it was
+// asked.
+struct CountingModel : SRsc_Model {
+  float GetAnimLength(uint32_t index) const override {
+    asked.push_back(index);
+    return float(2 * index + 1);
+  }
+  mutable std::vector<uint32_t> asked;
+};
+
+TEST(SGpTrackTimer, TakesTheLengthOfTheBoundAnimationFromTheObject) {
+  CountingModel counting;
+  SGpTrackTimer t;
+  for (uint32_t index : {0u, 3u, 7u}) {
+    t.Bind(&counting, index);
+    EXPECT_EQ(t.GetLength(), float(2 * index + 1)) << index;
+  }
+  EXPECT_EQ(counting.asked, (std::vector<uint32_t>{0, 3, 7}));
+  // A model holds one animation, up to its last frame (1.0 in the base):
+  // any other index has none.
+  SRsc_Model model;
+  t.Bind(&model, 0);
+  EXPECT_EQ(t.GetLength(), 1.0f);
+  t.Bind(&model, 1);
+  EXPECT_EQ(t.GetLength(), 0.0f);
+  t.Advance(3.0f);
+  EXPECT_EQ(t.GetTime(), 0.0f);
+}
+
+// An animated object that records the index it was asked to apply and
+// answers with a packet of its own.
+struct RecordingAnimated : SGpAnimated {
+  SGpObj* ApplyAnim(uint32_t index) override {
+    applied.push_back(index);
+    return &packet;
+  }
+  std::vector<uint32_t> applied;
+  SGpObj packet;
+};
+
+// An image of three texture packets.
+class ThreeTextureImage : public SRsc_Image {
+ public:
+  ThreeTextureImage() {
+    for (uint32_t i = 0; i < 3; ++i) packets_.emplace_back(this, i);
+  }
+};
+
+TEST(SGpKeyRef, ApplyAndGetCallTheObjectsApplyWithTheStoredIndex) {
+  RecordingAnimated object;
+  const SGpKeyRef ref{&object, 6};
+  EXPECT_EQ(ref.Apply(), &object.packet);
+  EXPECT_EQ(ref.Get(), &object.packet);
+  EXPECT_EQ(object.applied, (std::vector<uint32_t>{6, 6}));
+  EXPECT_EQ((SGpKeyRef{nullptr, 6}.Apply()), nullptr);
+
+  // A sprite part's key reference: animation `id` of its image slot, the
+  // packet of texture `id` of the image the slot holds.
+  SImageSlot slot;
+  const SGpRect second(&slot, 1, 64.0f, 64.0f, 0.0f, 0.0f, 8.0f, 8.0f);
+  const SGpRect fourth(&slot, 3, 64.0f, 64.0f, 0.0f, 0.0f, 8.0f, 8.0f);
+  EXPECT_EQ(second.KeyRef().Apply(), nullptr);  // nothing loaded yet
+  ThreeTextureImage image;
+  slot = &image;
+  EXPECT_EQ(second.KeyRef().Apply(), image.GetTexturePacket(1));
+  EXPECT_EQ(second.KeyRef().Get(), image.GetTexturePacket(1));
+  EXPECT_EQ(fourth.KeyRef().Apply(), nullptr);  // past the three textures
+  EXPECT_EQ((SGpKeyRef{&slot, 0x80000000u}.Apply()), nullptr);
 }
 
 TEST(SGpVec4Track, InterpolatesBetweenKeysAndHoldsOutside) {

@@ -126,6 +126,23 @@ TEST(SGpRing, SegmentsVerticesAndClosingPair) {
   EXPECT_EQ(p.GetIndices()[5], 3);
 }
 
+// k of 0 or less gives 3 segments; 10922 gives 32766 segments, 65534
+// vertices; any larger k would pass the 65,536 vertices that 16-bit indices
+// address and builds nothing.
+TEST(SGpRing, SegmentCountsAndTheLargestRing) {
+  const float w[4] = {1, 1, 1, 1};
+  const SGpUV uv[4] = {};
+  struct Case {
+    int k, result, vertices;
+  } cases[] = {{0, 0, 8}, {-2, 0, 8}, {1, 0, 8}, {10922, 0, 65534}, {10923, -1, 0}, {0x7FFFFFFF, -1, 0}};
+  for (const Case& c : cases) {
+    SGpObj_Prim a, b;
+    EXPECT_EQ(BuildRing(&a, 1, 2, 0, 0, w, w, c.k), c.result) << c.k;
+    EXPECT_EQ(a.GetVertexCapacity(), c.vertices) << c.k;
+    EXPECT_EQ(BuildRingTextured(&b, 1, 2, 0, 0, w, w, uv, c.k), c.result) << c.k;
+  }
+}
+
 TEST(SGpRing, TexturedRunsAlongTheImageAndMonoColoursAll) {
   const float w[4] = {1, 1, 1, 1};
   const SGpUV uv[4] = {{0.0f, 0.0f}, {1.0f, 0.0f}, {0.0f, 0.5f}, {1.0f, 0.5f}};

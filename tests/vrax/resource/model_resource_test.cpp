@@ -160,6 +160,37 @@ TEST(ModelResource, SkinnedFixtureKeepsOneMeshAndBindPose) {
   ASSERT_EQ(d.offsets.size(), 2u);
 }
 
+// Every node of a skinned model has a bind matrix, the inverse of its
+// placement in model space: node 1 stands at x = 1, so its bind matrix moves
+// back by 1, also when the file holds no animation and when node 1 has no
+// track of its own (node 0 stands at the origin).
+TEST(ModelResource, SkinnedBindPosesWithoutAnimationAndForNodesWithoutTracks) {
+  struct Case {
+    const char* name;
+    void (*edit)(ModelFile&);
+  } cases[] = {
+      {"no animation",
+       [](ModelFile& m) {
+         for (ModelFileRecord& n : m.nodes) n.animated = false;
+         m.tracks.clear();
+       }},
+      {"node 1 without a track", [](ModelFile& m) { m.tracks.resize(1); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ModelFile f = modelfix::Skinned();
+    c.edit(f);
+    auto m = modelfix::Build(f);
+    ASSERT_NE(m, nullptr);
+    ASSERT_TRUE(m->IsSkinned());
+    EXPECT_EQ(m->TrackCount(), int32_t(f.tracks.size()));
+    EXPECT_NEAR(m->GetBind(1)->m[3][0], -1.0f, 1e-6f);
+    EXPECT_NEAR(m->GetBind(0)->m[3][0], 0.0f, 1e-6f);
+    ASSERT_EQ(m->GetDrawData().offsets.size(), 2u);
+    EXPECT_NEAR(m->GetDrawData().offsets[1].m[3][0], -1.0f, 1e-6f);
+  }
+}
+
 TEST(ModelResource, MotionAtChosenFrames) {
   auto m = modelfix::BuildRigid();
   ASSERT_NE(m, nullptr);
