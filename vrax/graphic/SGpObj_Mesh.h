@@ -87,9 +87,9 @@ class SGpObj_Mesh : public SGpObj {
 
 // Value of a texture key list at *clock. A clock beyond the last key's
 // frame restarts at the first key's frame; between two keys the value is
-// interpolated; outside every segment (before the first key, or a list of
-// one key) it is 0. An empty list gives 0 and leaves the clock alone; a list
-// whose keys all share one frame holds the first key's value.
+// interpolated; outside every segment (before the first key, a list of one
+// key, or keys that all share one frame) it is 0. An empty list gives 0 and
+// leaves the clock alone.
 float ModelKeyValue(const ModelUvKey* keys, int32_t count, float* clock);
 
 // The texture matrix of material m drawn by packet p (whose key lists and

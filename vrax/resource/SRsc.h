@@ -51,9 +51,9 @@ class SRsc : public SProc {
   virtual uint32_t GetParam(uint32_t i) const { return i < 4 ? params_[i] : 0; }
   // The kind's tag (0 in the base).
   virtual uint32_t Kind() const { return 0; }
-  // Starts loading: 0, or -1 after "resource open error" (a resource that is
-  // already loading or ready keeps its state; one whose start failed is
-  // marked failed).
+  // Starts loading: 0, or -1 after "resource open error" and the status set
+  // to failed (a resource already loading or ready, or one whose start
+  // failed).
   virtual int32_t Load(uint32_t p0, uint32_t p1, uint32_t p2, uint32_t p3);
   virtual void Kill() { SProc::Kill(0); }
   // Runs the resource steps until everything is settled.

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "support/ErrorBox.h"
+#include "vrax/graphic/SGpRect.h"
 #include "vrax/graphic/SGpSpriteCell.h"
 
 namespace {
@@ -62,6 +63,35 @@ TEST(SGpSpriteCellPool, ReinitialisingKeepsAPoolInUse) {
   EXPECT_EQ(pool.Capacity(), 8);
   EXPECT_EQ(pool.GetFree(), 8);
   EXPECT_EQ(pool.Init(-1), -1);
+}
+
+// A cell handed out again starts from the request defaults, not from its
+// last holder's values: holders that never set the billboard flag (enemy
+// sprite holders) must not draw facing the camera because an effect sprite
+// held the cell before them.
+TEST(SGpSpriteCellPool, AReusedCellDoesNotKeepItsLastHoldersValues) {
+  SGpSpriteCellPool pool(1);
+  SGpRect part;
+  SGpSpriteCell* a = pool.Acquire();
+  a->billboard = true;
+  a->angle = 0.25f;
+  a->scaleX = 3.0f;
+  a->scaleY = 4.0f;
+  a->colour[1] = 0.5f;
+  a->part = &part;
+  float elsewhere[4] = {};
+  a->position = elsewhere;
+  delete a;
+  SGpSpriteCell* b = pool.Acquire();
+  ASSERT_EQ(b, a);  // the only cell
+  EXPECT_FALSE(b->billboard);
+  EXPECT_EQ(b->angle, 0.0f);
+  EXPECT_EQ(b->scaleX, 1.0f);
+  EXPECT_EQ(b->scaleY, 1.0f);
+  EXPECT_EQ(b->colour[1], 1.0f);
+  EXPECT_EQ(b->part, nullptr);
+  EXPECT_EQ(b->position, b->ownPos);
+  delete b;
 }
 
 }  // namespace

@@ -52,6 +52,25 @@ TEST_F(TreeFixture, AddChildIndexRulesAndInitResult) {
   EXPECT_TRUE(member.IsStatic()) << "flag stays set when the add fails";
 }
 
+// A static process re-added after its Dispose starts from init result 0: its
+// handler stores an outcome only when it fails, so a failure of the earlier
+// add must not be reported again for the new one.
+TEST_F(TreeFixture, ReAddedStaticProcessDoesNotReportAnEarlierFailure) {
+  struct FailsOnce : SProc {
+    int adds = 0;
+    int32_t Init(SProcArg) override {
+      if (adds++ == 0) SetInitResult(-3);
+      return 0;
+    }
+  } once;
+  EXPECT_EQ(root.AddChildProcess(&once, 0), -3);
+  once.Dispose();
+  EXPECT_EQ(once.GetState(), SProc::STATE_NONE);
+  EXPECT_EQ(root.AddChildProcess(&once, 0), 0);
+  EXPECT_EQ(once.GetInitResult(), 0);
+  once.Dispose();
+}
+
 TEST_F(TreeFixture, BroadcastSurvivesHandlersThatKillMoveAndDispose) {
   RecProc *a = Add(&root, 0, "a"), *b = Add(&root, 0, "b"), *c = Add(&root, 0, "c"), *d = Add(&root, 0, "d"),
           *e = Add(&root, 0, "e");
