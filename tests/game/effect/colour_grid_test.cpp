@@ -55,6 +55,14 @@ TEST(ColourGrid, BrushPaintsLifePlusOneTimesThenEnds) {
   brushes.Add(&grid, 0, 0, 5, 5, kRed, kRed, kRed, kRed, 1, 1, v0, v1, 0, 1);
   brushes.Update();
   EXPECT_EQ(brushes.Count(), 0);
+  // Its one paint uses the start values (t = 0): on a fresh grid it moves to
+  // x = 1, and vertex (2, 2) at d^2 = 1 gets k = (1 - 1/25) x 1 = 0.96 of red.
+  ColourGridPacket fresh;
+  fresh.Build(40.0f, 40.0f, 4, 4, nullptr);
+  brushes.Add(&fresh, 0, 0, 5, 9, kRed, kRed, kBlue, kBlue, 1, 0, v0, v1, 0, 1);
+  brushes.Update();
+  EXPECT_FLOAT_EQ(fresh.ColourAt(2, 2)[0], 0.96f);
+  EXPECT_FLOAT_EQ(fresh.ColourAt(2, 2)[2], 0.0f);
   for (int i = 0; i < 256; ++i) ASSERT_NE(brushes.Add(&grid, 0, 0, 1, 1, kRed, kRed, kRed, kRed, 0, 0, v0, v1, 9, 0), nullptr);
   EXPECT_EQ(brushes.Add(&grid, 0, 0, 1, 1, kRed, kRed, kRed, kRed, 0, 0, v0, v1, 9, 0), nullptr);
 }

@@ -200,6 +200,37 @@ TEST(ShadowPacketTest, FadesWithDistanceAndStopsAtTheLimit) {
   }
 }
 
+// The plane's normal is (0, 0, -1) turned by the plane matrix as a direction:
+// moving the plane along itself neither tilts the shadow nor changes the
+// distance it fades with (taken as a point, (0, 0, -1) would pick up the
+// plane's translation (300, 0, 0) as a normal of about (300, 0, -1)).
+TEST(ShadowPacketTest, PlaneMovedAlongItselfKeepsItsNormal) {
+  ShadowPacket p;
+  SGpNode root;
+  p.Bind(&root);
+  p.SetDirection(0.0f, 0.0f, 1.0f);
+  p.SetColour(0.0f, 0.0f, 0.0f, 0.5f);
+  p.SetMaxDistance(400.0f);
+  p.GetMatrix()->m[3][0] = 300.0f;  // P = (300, 0, 0): still the plane z = 0
+  root.GetLocal()->m[3][2] = 100.0f;  // Q = (0, 0, 100)
+  ShadowCaster* c = p.AddCaster(&root);
+  ASSERT_NE(c, nullptr);
+  p.Execute();
+  // e = |(P - Q) . (0, 0, -1)| = 100: alpha 0.5 x (1 - 100/400) = 0.375,
+  // 0.375 x 255 + 0.5 = 96.1 -> 0x60.
+  ASSERT_GT(p.InnerDisc().Prim().GetVertexCapacity(), 0);
+  EXPECT_EQ(p.InnerDisc().Prim().GetVertexColour(0), 0x60000000u);
+  // Straight down along z onto z = 0: the blob stands at (0, 0, 0), its size
+  // 32 x sqrt(1 + 0 + 1).
+  SMatrix w;
+  ASSERT_TRUE(p.CasterWorld(*c, &w));
+  EXPECT_FLOAT_EQ(w.m[3][0], 0.0f);
+  EXPECT_FLOAT_EQ(w.m[3][1], 0.0f);
+  EXPECT_FLOAT_EQ(w.m[3][2], 0.0f);
+  EXPECT_FLOAT_EQ(w.m[0][0], 32.0f * std::sqrt(2.0f));
+  EXPECT_FLOAT_EQ(w.m[2][2], 0.0f);
+}
+
 TEST(ShadowPacketTest, CasterPoolHolds64) {
   ShadowPacket p;
   SGpNode n;

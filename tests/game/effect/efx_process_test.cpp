@@ -291,6 +291,11 @@ TEST_F(EfxProcWorld, EffectProcessesFirstParticles) {
   ASSERT_NE(f, nullptr);
   EXPECT_ALL({VAL(f->lifeA, 10), VAL(f->lifeB, 10), VAL(f->damping, 1.0f)});
   EXPECT_TRUE(f->Sprite()->scaleX >= 4.0f && f->Sprite()->scaleX <= 6.0f);
+  // F of 0 frames: its one frame eases from the start (0 / 0 would make the
+  // size no number), so the size is still (r x 0.5 + 1) x size.
+  const EfxSprite* f0 = first([](SProc* p) { return EfxProc::SpawnF(p, &kOrigin, 4.0f, 0, false); });
+  ASSERT_NE(f0, nullptr);
+  EXPECT_TRUE(f0->Sprite()->scaleX >= 4.0f && f0->Sprite()->scaleX <= 6.0f) << f0->Sprite()->scaleX;
   creator->KillChildrenAll(0);
   root.Advance();
   root.Advance();

@@ -98,6 +98,9 @@ TEST_F(WeaponsPicture, BulletsOfAllSixBatchesALaserAndThunder) {
   muzzle.m[3][1] = 40.0f;
   ELaserGen* laser = ELaserGen::ELaserGenEx(&muzzle, 0x3, 8.0f, 1000, 3, 0.5f, 20, 0, 12, 12, 20, 0, 8, 8, 30);
   ASSERT_EQ(weapons.AddChild(0, laser, 0), 0);
+  // The thunder manager goes behind the laser in the list, so that its
+  // packets are entered after the laser's world packet at the same key.
+  ASSERT_EQ(thunder.MoveWithinList(false), 0);
   for (int i = 0; i < 126 + 15; ++i) kernel.Step();
   // Thunder entered after the laser, so it must not inherit the laser's
   // world transform: a line of tips heading right from (60, 60).
