@@ -23,6 +23,7 @@ class CaptionPanel {
   void Enter();
 
   const SGpRect* Current() const { return current_; }
+  const SGpRect* Previous() const { return previous_; }
 
  private:
   SGpObj_PrimQuad quads_[2];

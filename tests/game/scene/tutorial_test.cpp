@@ -15,6 +15,7 @@
 #include "game/player/Player.h"
 #include "game/scene/PartsSpawnScene.h"
 #include "game/scene/Tutorial.h"
+#include "game/scene/TutorialParts.h"
 #include "game/enemy/EnemyMan.h"
 #include "game/enemy/EnemySet.h"
 #include "game/enemy/EObjBase.h"
@@ -255,6 +256,25 @@ TEST(TutorialScene, BeforeAGameAStartPressEndsItAndStageOneFollows) {
   for (int i = 0; i < 80 && g->GetSceneId() != SCENE_STAGE; ++i) h.Step();
   EXPECT_EQ(g->GetSceneId(), SCENE_STAGE);
   EXPECT_EQ(g->stage, 1);
+}
+
+// Caption changes: caption n takes caption n - 1 as the one squeezed out;
+// 14 and beyond are ignored. Caption 0 has none before it: it takes itself
+// (rect -1 would lie before the table), and a negative index is ignored.
+TEST(TutorialScene, CaptionChangesTakeTheOneBeforeAndStopAtFourteen) {
+  const SGpRect* t = &SprTutorial_2[0];
+  CaptionPanel panel;
+  panel.Init(t);
+  struct Row {
+    int32_t n;
+    const SGpRect *previous, *current;
+  };
+  const Row rows[] = {{3, t + 2, t + 3}, {13, t + 12, t + 13}, {14, t + 12, t + 13},
+                      {0, t + 0, t + 0}, {-1, t + 0, t + 0},   {1, t + 0, t + 1}};
+  for (const Row& r : rows) {
+    panel.Show(r.n);
+    EXPECT_EQ(std::tuple(panel.Previous(), panel.Current()), std::tuple(r.previous, r.current)) << "caption " << r.n;
+  }
 }
 
 // A tutorial ended by something other than its own ending (a second scene

@@ -147,6 +147,29 @@ TEST(Stage4, SkyRowsFlashAndARunToTheStageResult) {
   for (size_t i = 0; i < fewest.size(); ++i) EXPECT_LE(fewest[i], 200) << "frames " << i * 600 << " on";
 }
 
+// The sun's place on the screen, (480 X / W, -640 Y / W), worked by hand for
+// an identity view and projection (W = 1): 480 x 54331.965 and -640 x
+// 41300.098. A projection that leaves W at 0 places it at the centre
+// instead of dividing by zero.
+TEST(Stage4, SunOnScreenDividesByWAndAZeroWIsTheCentre) {
+  RailCamera& cam = *g_MapMng.camera;
+  const SMatrix view = cam.view, projection = cam.projection;
+  SMatrix zero{};
+  struct Row {
+    SMatrix projection;
+    float x, y;
+  };
+  const Row rows[] = {{kIdentityMatrix, 26079343.2f, -26432062.72f}, {zero, 0.0f, 0.0f}};
+  cam.view = kIdentityMatrix;
+  for (const Row& r : rows) {
+    cam.projection = r.projection;
+    const SVec2 sun = Stage4Sky::SunOnScreen();
+    EXPECT_ALL({VAL(sun.x, r.x), VAL(sun.y, r.y)});
+  }
+  cam.view = view;
+  cam.projection = projection;
+}
+
 TEST(Stage4, PictureOfTheSunsFlare) {
   // At 7040 the fog runs 40/230 of the way from 0-35000 to 0-15000, black;
   // the sky layer shows nothing there (its rows end at 3550); past 6999 the
