@@ -4,7 +4,8 @@
 
 #include "game/enemy/EObjBase.h"
 
-std::vector<EObjBase*> EnemyDrawList;
+// EnemyDrawList itself is defined with the program's global objects
+// (game/flow/GlobalObjects.cpp): its storage is released after the managers.
 
 void EnemyDrawListAdd(EObjBase* e) { EnemyDrawList.push_back(e); }
 

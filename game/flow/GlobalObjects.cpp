@@ -23,7 +23,11 @@
 #include "vrax/resource/SRscMan.h"
 
 // ---------------------------------------------------------------- persistent
-// Definition order is construction order; destruction runs in reverse.
+// Definition order is construction order; destruction runs in reverse. The
+// enemy manager's pointer array and the coin counter come first, so that the
+// managers are gone before the counter's pointer is cleared and the array's
+// storage is released.
+std::vector<EObjBase*> EnemyDrawList;
 CoinCounter g_CoinCounter;
 HitMan g_HitMan;
 Player g_Player;

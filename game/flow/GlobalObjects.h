@@ -3,7 +3,8 @@
 //
 // The persistent game managers are defined together in one source, so C++
 // builds them in this order before the entry function and destroys them in
-// the reverse order after it: the coin counter, then HitMan, Player,
+// the reverse order after it: the enemy manager's pointer array (its storage
+// released last), the coin counter, then HitMan, Player,
 // ChainCounter, Replay, PShotMan, EShotMan, EfxMan, DashForm, MapMng,
 // ItemMan, ZGInterface, EnemyMan. Their constructors only build objects.
 //

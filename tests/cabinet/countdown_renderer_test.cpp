@@ -94,6 +94,36 @@ TEST(CountDownLayout, BothOrientationsAndResolutions) {
               VAL(side[0].colour, 0xFFFFFFFFu)});
 }
 
+// Every number of the four layouts, written out from the panel table:
+// texture size, panel (x, y, w, h, source x, y), tens and units digits
+// (x, y, w, h) and the source corners of the digits 0 to 9.
+TEST(CountDownLayout, EveryEntryOfTheTable) {
+  struct Row {
+    bool high, vertical;
+    float tex[2], panel[6], tens[4], units[4], digit[10][2];
+  } const rows[] = {
+      {false, false, {1024, 256}, {0, 140, 640, 200, 0, 0}, {101, 189, 52, 64}, {147, 189, 52, 64},
+       {{644, 0}, {696, 0}, {750, 0}, {802, 0}, {854, 0}, {906, 0}, {960, 0}, {644, 64}, {696, 64}, {750, 64}}},
+      {true, false, {2048, 512}, {0, 204, 1280, 312, 0, 0}, {264, 279, 84, 108}, {339, 279, 84, 108},
+       {{0, 316}, {84, 316}, {168, 316}, {252, 316}, {336, 316}, {420, 316}, {504, 316}, {588, 316}, {672, 316},
+        {756, 316}}},
+      {false, true, {256, 512}, {223, 0, 195, 480, 61, 0}, {320, 64, 54, 43}, {320, 99, 54, 43},
+       {{6, 0}, {6, 44}, {6, 88}, {6, 132}, {6, 176}, {6, 220}, {6, 264}, {6, 308}, {6, 352}, {6, 396}}},
+      {true, true, {512, 1024}, {484, 0, 312, 768, 200, 0}, {640, 96, 88, 71}, {640, 156, 88, 71},
+       {{111, 0}, {111, 72}, {111, 144}, {111, 216}, {111, 288}, {111, 360}, {111, 432}, {111, 504}, {111, 576},
+        {111, 648}}},
+  };
+  for (const Row& w : rows) {
+    const R::Layout& l = R::GetLayout(w.high, w.vertical);
+    SCOPED_TRACE(testing::Message() << "high " << w.high << " vertical " << w.vertical);
+    EXPECT_ALL({VAL(l.texW, w.tex[0]), VAL(l.texH, w.tex[1])});
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(l.panel[i], w.panel[i]) << "panel " << i;
+    for (int i = 0; i < 4; ++i) EXPECT_ALL({VAL(l.tens[i], w.tens[i]), VAL(l.units[i], w.units[i])});
+    for (int k = 0; k < 10; ++k)
+      EXPECT_ALL({VAL(l.digit[k][0], w.digit[k][0]), VAL(l.digit[k][1], w.digit[k][1])});
+  }
+}
+
 // The generated panel and side images drawn on the OpenGL device, with the
 // device's state the same before and after.
 TEST(CountDownPicture, PanelDigitsAndSideImages) {

@@ -180,4 +180,24 @@ TEST_F(PipeAccessoryTest, AbsentOrHungServerIsNoLink) {
   EXPECT_EQ(unit_.result, 1u);
 }
 
+// The bus accessory's replies as the master's reply walk hands them over
+// (the data after the report byte and how much of the frame is left): the
+// switch reply takes its report and one byte, the read its report and 24
+// bytes, the output and 0x62 their report only; other commands are not its
+// own. A reply shorter than its bytes is refused, never read past.
+TEST(JvsAccessoryReplies, TakeTheirBytesAndRefuseShortOnes) {
+  JvsAccessory acc;
+  const uint8_t sw[2] = {0x26, 0x01}, read[1] = {0x61}, out[3] = {0x32, 0x01, 0x80}, last[1] = {0x62};
+  const uint8_t below[1] = {0x25}, above[1] = {0x63}, inside[1] = {0x30};
+  const Bytes full(24, 0x5A);
+  const Bytes cut(23, 0x5A);
+  EXPECT_ALL({VAL(acc.ParseReply(1, sw, 2, full.data(), 1), 2), VAL(acc.ParseReply(1, sw, 2, full.data(), 0), -1),
+              VAL(acc.ParseReply(1, read, 1, full.data(), 24), 25),
+              VAL(acc.ParseReply(1, read, 1, cut.data(), cut.size()), -1),
+              VAL(acc.ParseReply(1, out, 3, full.data(), 0), 1), VAL(acc.ParseReply(1, last, 1, full.data(), 0), 1),
+              VAL(acc.ParseReply(1, below, 1, full.data(), 24), -1),
+              VAL(acc.ParseReply(1, above, 1, full.data(), 24), -1),
+              VAL(acc.ParseReply(1, inside, 1, full.data(), 24), -1)});
+}
+
 }  // namespace

@@ -13,6 +13,7 @@
 #include "game/player/ChainCounter.h"
 #include "game/player/DashForm.h"
 #include "game/player/Player.h"
+#include "game/tables/effect_tables.h"
 #include "support/ExpectAll.h"
 #include "support/PlayWorld.h"
 #include "test_enemy.h"
@@ -119,6 +120,38 @@ TEST(PlayerSpecial, TheBombsVanishingShedsTwoSparklesAFrame) {
   EXPECT_ALL({VAL(g_Player.step, 2), VAL(LiveSparkles(), 0)});
   w.Step(20);
   EXPECT_ALL({VAL(g_Player.step, 3), VAL(g_Player.drawn, 0), VAL(LiveSparkles(), 2 * 20)});
+}
+
+// The bomb's start lays the pictures of the two trail records: at the ship
+// the dark one, grey 0.3 fading from alpha 1 to 0, and around it six
+// half-lit ones, grey 0.53 at alpha 0.3 with no fade; all on the 5-frame
+// key list, counted 25 frames then 10, at scale 1.5.
+TEST(PlayerSpecial, TheBombStartsWithTheTrailPictures) {
+  PlayWorld w;
+  ASSERT_TRUE(w.Ok());
+  ASSERT_GE(w.RunToControl(), 0);
+  g_EfxMan.ClearAll();
+  w.Hold(CabInput::kButton1);
+  w.Hold(CabInput::kButton2);
+  w.Step();
+  w.ReleaseAll();
+  ASSERT_EQ(g_Player.controlMode, Player::CONTROL_BOMB);
+  int dark = 0, lit = 0;
+  for (SObject* o = g_EfxMan.Live(1).HeadObj(); o != nullptr; o = o->GetNext()) {
+    const auto* e = static_cast<EfxSprite*>(o);
+    if (e->track.GetList() != SprEfx07Keys) continue;
+    EXPECT_ALL({VAL(e->lifeA, 25), VAL(e->lifeB, 10), VAL(e->Sprite()->scaleX, 1.5f),
+                VAL(e->Sprite()->scaleY, 1.5f)});
+    const bool fades = (e->flags & EfxSprite::kFade) != 0;
+    if (e->colour[3] == 1.0f) {
+      ++dark;
+      EXPECT_ALL({VAL(e->colour[0], 0.3f), VAL(e->target[0], 0.3f), VAL(e->target[3], 0.0f), VAL(fades, true)});
+    } else {
+      ++lit;
+      EXPECT_ALL({VAL(e->colour[0], 0.53f), VAL(e->colour[3], 0.3f), VAL(fades, false)});
+    }
+  }
+  EXPECT_ALL({VAL(dark, 1), VAL(lit, 6)});
 }
 
 TEST(PlayerSpecial, TheWarpOutShedsTwoSparklesAFrame) {
