@@ -152,7 +152,7 @@ C* FirstChildOf(SProc* p) {
 template <class C, class T>
 C* DefeatForTheShow(SpawnedBoss<T>& b) {
   b.w.Step(30);
-  b.boss->SendEvent(EObjBase::EV_DEFEATED, 0);
+  b.boss->SendEvent(kHitEventDefeated, 0);
   b.w.Step();
   return FirstChildOf<C>(b.boss);
 }
