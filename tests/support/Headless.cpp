@@ -7,6 +7,7 @@
 #include "game/core/Game.h"
 #include "platform/registry.h"
 #include "platform/window.h"
+#include "support/FreshGlobals.h"
 #include "vrax/graphic/SGpMan.h"
 #include "vrax/graphic/SGpQueue.h"
 #include "vrax/graphic/SGpSpriteBatch.h"
@@ -72,6 +73,7 @@ Headless::Headless(const HeadlessOptions& options) {
 
 Headless::~Headless() {
   app_.Shutdown();
+  RenewGlobals();
   plat::ClearInjectedCabInputs();
   plat::SetHostInputEnabled(true);
   plat::ClearQuitMessage();
