@@ -5,6 +5,7 @@
 #include "cabinet/QvtBTUtil.h"
 #include "cabinet/SimCabIoBoard.h"
 #include "game/core/Game.h"
+#include "platform/crt_rand.h"
 #include "platform/registry.h"
 #include "platform/window.h"
 #include "support/FreshGlobals.h"
@@ -45,6 +46,9 @@ Headless::Headless(const HeadlessOptions& options) {
   setenv("SDL_VIDEODRIVER", "offscreen", 0);
   setenv("SDL_AUDIODRIVER", "dummy", 0);
   plat::ClearQuitMessage();
+  // Tests without the harness draw from the one random generator too; the
+  // program starts on the seed of a new process.
+  plat::SRand(1);
   plat::SetHostInputEnabled(false);
   plat::ClearInjectedCabInputs();
   SimCabIoBoard::Instance().Reset();
