@@ -8,10 +8,6 @@
 #include <mutex>
 #include <vector>
 
-#ifndef OSTREL_DEFAULT_DATA_DIR
-#define OSTREL_DEFAULT_DATA_DIR "data"
-#endif
-
 namespace plat {
 namespace {
 
@@ -69,7 +65,7 @@ bool Exists(const std::string& p) {
 std::string DataDir() {
   std::lock_guard<std::mutex> lock(g_mutex);
   if (!g_dataOverride.empty()) return g_dataOverride;
-  return EnvOr("OSTREL_DATA_DIR", OSTREL_DEFAULT_DATA_DIR);
+  return EnvOr("OSTREL_DATA_DIR", DefaultDataDir());
 }
 
 std::string SaveDir() {

@@ -14,6 +14,9 @@
 namespace plat {
 
 std::string DataDir();
+// The stand-in tree the build generates: DataDir() without an override or
+// OSTREL_DATA_DIR. Defined in a source CMake generates in the build folder.
+const char* DefaultDataDir();
 std::string SaveDir();
 void SetDataDir(const std::string& dir);  // overrides the environment (tests, tools)
 void SetSaveDir(const std::string& dir);

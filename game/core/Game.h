@@ -86,6 +86,9 @@ class Game : public SProc {
   static constexpr uint32_t kScoreLimit = 1000000000u;
   // The extend sound of the common sound bank.
   static constexpr int32_t kExtendSound = 58;
+  // User event a beaten last boss sends: the Player's stage-clear sequence
+  // starts (when the Player is in the game root's lists).
+  static constexpr int32_t kEventStageClear = 18;
 
   Game();
   ~Game() override;

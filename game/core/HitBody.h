@@ -33,10 +33,12 @@ enum HitGroup : int32_t {
 };
 inline constexpr int32_t kHitGroupCount = 11;
 
-// User event codes the collision manager sends to the owners of touching
-// bodies.
+// User event codes every owner of a hit body takes: the ship, the enemies,
+// the shot and hazard managers of game/player and game/effect. The owners
+// live in several subsystems, so the codes are defined once here, beside the
+// body, and the collision manager, the bomb and the dash send these names.
 inline constexpr int32_t kHitEventHit = 7;       // a damage word or the partner body
-inline constexpr int32_t kHitEventDefeated = 8;  // the enemy body
+inline constexpr int32_t kHitEventDefeated = 8;  // the enemy body (or kUncounted)
 extern HitGroupList HitGroupTable[kHitGroupCount];
 
 // Mask bits as the hit rules read them.

@@ -110,7 +110,7 @@ class ELaserGen : public SProc {
   void StepSegments();
   void UpdateGlow();
   void BuildStrips();
-  // The hit of a segment (user event 7): hit effect, then the beam is cut.
+  // The hit of a segment (kHitEventHit): hit effect, then the beam is cut.
   void OnHit(SProcArg segment);
 
   // ------------------------------------------------------------ inspection

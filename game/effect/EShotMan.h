@@ -7,7 +7,7 @@
 // chain of motion records (EShotMotion), and is drawn as one textured quad in
 // one of six sprite batches. The manager moves and culls shots in EVENT_END,
 // enters the batches in EVENT_DRAW and releases a shot when HitMan reports
-// that it touched the player (user event 7).
+// that it touched the player (kHitEventHit).
 //
 // Code words: kind = (code & 0xFF) mod 17 picks radius, size, animation and
 // hit effect (kind 14 is never fired); batch = (code >> 8) mod 6 (the

@@ -4,6 +4,7 @@
 
 #include "game/core/Easing.h"
 #include "game/effect/EfxMan.h"
+#include "game/enemy/EObjBase.h"
 #include "game/stage/MapMng.h"
 #include "game/tables/image_slots.h"
 #include "game/tables/shot_tables.h"
@@ -177,7 +178,7 @@ int32_t EThunderMan::OnUser(int32_t code, SProcArg arg) {
     }
     t->state = EThunderTip::HIT;
     ReleaseNodesOf(t);
-  } else if (code == 9 || code == 11) {  // the owner's grab codes
+  } else if (code == EObjBase::EV_GRABBED || code == EObjBase::EV_GRAB_ATTEMPT) {  // passed on by the owner
     ClearAll(1);
   }
   return 0;

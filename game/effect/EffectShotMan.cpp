@@ -1,6 +1,7 @@
 #include "game/effect/EffectShotMan.h"
 
 #include "game/effect/EfxMan.h"
+#include "game/enemy/EObjBase.h"
 #include "game/tables/shot_tables.h"
 #include "vrax/graphic/SGpSpriteCell.h"
 
@@ -79,7 +80,7 @@ int32_t EffectShotMan::User(int32_t code, SProcArg arg) {
         break;
       }
     }
-  } else if (code == 9 || code == 11) {  // the owner's grab codes
+  } else if (code == EObjBase::EV_GRABBED || code == EObjBase::EV_GRAB_ATTEMPT) {  // passed on by the owner
     ClearAll();
   }
   return 0;

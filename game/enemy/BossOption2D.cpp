@@ -64,7 +64,7 @@ int32_t BossOption2D::Draw(SProcArg) {
 }
 
 int32_t BossOption2D::User(int32_t code, SProcArg) {
-  if (code == EObjBase::EV_DEFEATED || code == EObjBase::EV_GRABBED || code == EObjBase::EV_GRAB_ATTEMPT) {
+  if (code == kHitEventDefeated || code == EObjBase::EV_GRABBED || code == EObjBase::EV_GRAB_ATTEMPT) {
     fadeMode = FADE_OUT;
     fadeCount = 0;
   }

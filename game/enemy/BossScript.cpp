@@ -6,7 +6,7 @@
 
 bool BossTimeUp(const EnemyBase* boss) { return boss->framesAlive > boss->chainFrameLimit; }
 
-void DefeatBoss(EnemyBase* boss) { boss->SendEvent(EObjBase::EV_DEFEATED, 0); }
+void DefeatBoss(EnemyBase* boss) { boss->SendEvent(kHitEventDefeated, 0); }
 
 void KillBossGenerators(EnemyBase* boss) {
   if (SProcList* l = boss->GetList(0)) l->KillAll(0);

@@ -13,7 +13,7 @@ struct EShotMotion;
 
 // The boss has been alive longer than its parameter record's frame limit.
 bool BossTimeUp(const EnemyBase* boss);
-// User event 8 (argument 0) to the body: its normal defeat, with the score
+// kHitEventDefeated (argument 0) to the body: its normal defeat, with the score
 // popup only while the limit is not passed.
 void DefeatBoss(EnemyBase* boss);
 // Kills every generator of the body (its child list 0).

@@ -210,10 +210,10 @@ void EObjBase::LoadRecoilRoute() {
 
 int32_t EObjBase::User(int32_t code, SProcArg arg) {
   switch (code) {
-    case EV_DAMAGE:
+    case kHitEventHit:
       TakeDamage(arg);
       break;
-    case EV_DEFEATED: {
+    case kHitEventDefeated: {
       // A second defeat (the screen clear reaching a wreck, a shot in the
       // same frame) would pay, count and explode twice.
       if (grabMode == GRAB_DEFEATED) break;
@@ -293,7 +293,7 @@ int32_t EObjBase::User(int32_t code, SProcArg arg) {
 
 void EObjBase::GrabCheck() {
   if (classKind == KIND_SIMPLE && grabbed != 0 && g_DashForm.dashState == DashForm::DASH_IDLE)
-    SendEvent(EV_DEFEATED, 0);
+    SendEvent(kHitEventDefeated, 0);
 }
 
 void EObjBase::Pull() {

@@ -50,16 +50,17 @@ class EObjBase : public SProc {
   static constexpr int32_t STATE_RECOIL = 7;
   static constexpr int32_t STATE_RELEASED = 8;
   static constexpr int32_t STATE_DEFEATED = 10;
-  // User events.
-  static constexpr int32_t EV_DAMAGE = 7;
-  static constexpr int32_t EV_DEFEATED = 8;
+  // User events an enemy takes besides kHitEventHit (damage word) and
+  // kHitEventDefeated, which every hit body's owner takes. The dash formation,
+  // the lock-on and the collision manager send these names; an enemy passes
+  // the grab events on to the processes of its list 2.
   static constexpr int32_t EV_GRABBED = 9;
   static constexpr int32_t EV_GRAB_ATTEMPT = 11;
   static constexpr int32_t EV_BIND_SLOT = 12;
   static constexpr int32_t EV_RELEASED = 14;
   static constexpr int32_t EV_GRAB_FLASH = 15;
   static constexpr int32_t EV_RECOIL = 17;
-  // Argument of event 8 that defeats without counting and without popup.
+  // Argument of kHitEventDefeated that defeats without counting and without popup.
   static constexpr SProcArg kUncounted = -1;
   // The play area around the view's centre, and the extra margin an enemy
   // travels beyond it (plus half its depth) before it is removed.

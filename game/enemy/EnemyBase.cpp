@@ -138,17 +138,17 @@ int32_t EnemyBase::User(int32_t code, SProcArg arg) {
     if (SProcList* l = GetList(2)) l->Broadcast(c, 0);
   };
   switch (code) {
-    case EV_DAMAGE:
+    case kHitEventHit:
       TakeDamage(arg);
       break;
-    case EV_DEFEATED: {
+    case kHitEventDefeated: {
       if (grabMode == GRAB_DEFEATED) break;
       g_ItemMan.Spawn(this);
       angles[1] = 0.0f;
       grabMode = GRAB_DEFEATED;
       KillList(0);
       KillList(1);
-      toList2(EV_DEFEATED);
+      toList2(kHitEventDefeated);
       EShotMan::ClearAll(1);
       // The screen clear's defeat neither counts nor pops up.
       if (arg != kUncounted && framesAlive <= chainFrameLimit) {

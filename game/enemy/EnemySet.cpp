@@ -97,7 +97,7 @@ bool EnemySet::Run() {
       records = nullptr;
       return false;
     case OP_CLEAR:
-      g_EnemyMan.BroadcastAll(EObjBase::EV_DEFEATED, EObjBase::kUncounted);
+      g_EnemyMan.BroadcastAll(kHitEventDefeated, EObjBase::kUncounted);
       EShotMan::ClearAll(1);
       ++index;
       break;

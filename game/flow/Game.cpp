@@ -140,8 +140,7 @@ int32_t Game::KillChildren(SProcArg) {
 int32_t Game::OnDispose(SProcArg) { return 0; }
 
 int32_t Game::User(int32_t code, SProcArg arg) {
-  // This code starts the player's stage-clear sequence.
-  if (code == Player::kEventStageClear && g_Player.GetParent() == this) g_Player.SendEvent(code, arg);
+  if (code == kEventStageClear && g_Player.GetParent() == this) g_Player.SendEvent(Player::kEventStageClear, arg);
   return 0;
 }
 

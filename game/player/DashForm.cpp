@@ -139,7 +139,7 @@ void DashForm::Start(float x, float y, float z, float w) {
     s.marker = MARK_SHOWN;
     for (int k = 0; k < 4; ++k) s.position[k] = c.position[k];
     s.offset = RandFS();
-    if (EObjBase* e = LiveProc(c.enemy)) e->SendEvent(kEventLink, i);
+    if (EObjBase* e = LiveProc(c.enemy)) e->SendEvent(EObjBase::EV_BIND_SLOT, i);
   }
   variant = VARIANT_CHAIN;
   Spread(player);
@@ -154,9 +154,9 @@ void DashForm::Start(float x, float y, float z, float w) {
         if (near < 0.0f || d <= near) near = d, link = i;
       }
     }
-    if (e->grabMode != EObjBase::GRAB_HELD) e->SendEvent(kEventGrab, 0);
-    e->SendEvent(kEventLink, link);
-    if (e->grabbed != 0 && e->behavior.GetNextState() == 0) e->SendEvent(kEventGrab, 0);
+    if (e->grabMode != EObjBase::GRAB_HELD) e->SendEvent(EObjBase::EV_GRABBED, 0);
+    e->SendEvent(EObjBase::EV_BIND_SLOT, link);
+    if (e->grabbed != 0 && e->behavior.GetNextState() == 0) e->SendEvent(EObjBase::EV_GRABBED, 0);
   });
   for (int32_t i = 0; i < targetCount; ++i) slots[i].tier = 0;
   WalkEnemies([&](HitBody*, EObjBase* e) {
@@ -250,7 +250,7 @@ int32_t DashForm::StartOnBoss(float x, float y, float z, float w) {
   EObjBase* e = EnemyOf(bossBody);
   if (e == nullptr || e->grabMode == EObjBase::GRAB_DEFEATED || e->grabMode == EObjBase::GRAB_HELD) return 0;
   boss_.Set(e);
-  e->SendEvent(kEventGrab, 0);
+  e->SendEvent(EObjBase::EV_GRABBED, 0);
   float p[4] = {bossBody->position[0], bossBody->position[1], bossBody->position[2], 1.0f};
   if (p[2] != 0.0f && p[2] > -512.0f) {
     const float s = 512.0f / (p[2] + 512.0f);
@@ -282,7 +282,7 @@ int32_t DashForm::Reset() {
 
 void DashForm::FindEnemy(int32_t index) {
   WalkEnemies([&](HitBody* b, EObjBase* e) {
-    if (e->slot.index == index) e->SendEvent(kEventStruck, reinterpret_cast<SProcArg>(b->position));
+    if (e->slot.index == index) e->SendEvent(EObjBase::EV_GRAB_FLASH, reinterpret_cast<SProcArg>(b->position));
   });
 }
 

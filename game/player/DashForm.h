@@ -39,12 +39,6 @@ class DashForm : public SProc {
     MARK_MISSED = 5,
     MARK_ENDED = 6,
   };
-  // Enemy events of the formation.
-  static constexpr int32_t kEventGrab = 9;
-  static constexpr int32_t kEventLink = 12;
-  static constexpr int32_t kEventRelease = 14;
-  static constexpr int32_t kEventStruck = 15;
-
   struct Slot {
     int32_t marker = MARK_IDLE;
     int32_t counter = 0;
@@ -65,7 +59,7 @@ class DashForm : public SProc {
   int32_t StartOnBoss(float x, float y, float z, float w);
   // Counts the dashable enemies.
   int32_t Reset();
-  // Every enemy linked to slot index receives event 15 with its position.
+  // Every enemy linked to slot index receives EObjBase::EV_GRAB_FLASH with its position.
   void FindEnemy(int32_t index);
   // Ends any dash: state idle, every slot idle, no targets.
   void ClearAll();

@@ -93,9 +93,9 @@ void EnemyScan::BombBlast() {
     if (b->disabled != 0 || e->GetState() != SProc::STATE_RUNNING || e->grabMode == EObjBase::GRAB_DEFEATED)
       return true;
     const bool boss = e->classKind == EObjBase::KIND_BOSS;
-    e->SendEvent(EObjBase::EV_DAMAGE, kBombDamage);
+    e->SendEvent(kHitEventHit, kBombDamage);
     if ((b->mask & kHitDamageable) != 0 && e->hitPoints <= 0) {
-      e->SendEvent(EObjBase::EV_DEFEATED, 0);
+      e->SendEvent(kHitEventDefeated, 0);
       Bonus(6, e->scoreValue);
     }
     return !boss;  // one boss per blast
@@ -133,10 +133,10 @@ void EnemyScan::DashPayoff(int32_t limit) {
       // A sprite enemy struck in its slot leaves its sprite cut in two.
       if (e->grabbed == 0)
         if (auto* sprite = dynamic_cast<EnemyType0*>(e)) SpawnScenePartsFromEnemy(sprite);
-      e->SendEvent(EObjBase::EV_DEFEATED, 0);
+      e->SendEvent(kHitEventDefeated, 0);
       Bonus(4, e->scoreValue);
     } else if (e->grabMode == EObjBase::GRAB_HELD) {
-      e->SendEvent(DashForm::kEventRelease, 0);
+      e->SendEvent(EObjBase::EV_RELEASED, 0);
     }
     return true;
   });

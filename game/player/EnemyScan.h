@@ -23,7 +23,7 @@ class EnemyScan {
   // untouched, when there are not that many.
   static bool LockableAt(int32_t n, float* out);
   // The end of a lock-on: every enemy's outer-contact count cleared, and
-  // each told (event 17) with its position.
+  // each told (EObjBase::EV_RECOIL) with its position.
   static void ReleaseContacts();
   // The bomb's blow: 4000 damage to every ordinary enemy and the first boss.
   static void BombBlast();

@@ -121,15 +121,15 @@ void HitMan::OnHit(HitBody* a, HitBody* b) {
     case kHitGroupPlayerCore:
       if (pl != nullptr &&
           (pl->controlMode == Player::CONTROL_NORMAL || pl->controlMode == Player::CONTROL_LOCKON))
-        Send(ao, kEventHit, BodyArg(b));
+        Send(ao, kHitEventHit, BodyArg(b));
       if (b->group == kHitGroupHazard) {
-        Send(b->owner, kEventHit, b->power);
+        Send(b->owner, kHitEventHit, b->power);
       } else if ((b->mask & kHitSilent) == 0 && b->owner != nullptr) {
-        Send(b->owner, kEventHit, BodyArg(b));
+        Send(b->owner, kHitEventHit, BodyArg(b));
       }
       break;
     case kHitGroupPlayerBody:
-      if ((b->mask & kHitHurtsPlayer) != 0) Send(ao, kEventHit, BodyArg(b));
+      if ((b->mask & kHitHurtsPlayer) != 0) Send(ao, kHitEventHit, BodyArg(b));
       break;
     case kHitGroupOuter:
       if ((b->mask & kHitHurtsPlayer) != 0) {
@@ -141,7 +141,7 @@ void HitMan::OnHit(HitBody* a, HitBody* b) {
       [[fallthrough]];
     case kHitGroupWide:
       if ((b->mask & (kHitHurtsPlayer | kHitDamageable)) != 0 && Running(b->owner))
-        Send(b->owner, kEventHit, b->power);
+        Send(b->owner, kHitEventHit, b->power);
       break;
     case kHitGroupEnemy:  // attacked by B
       if (IsValidTarget(b, a)) HitEnemy(b, a);
@@ -168,7 +168,7 @@ void HitMan::HitEnemy(HitBody* attacker, HitBody* enemyBody) {
   const bool dashing = pl != nullptr && pl->controlMode == Player::CONTROL_DASH;
   if (attacker->group == kHitGroupOuter && !dashing && (enemyBody->mask & kHitOuterReact) != 0 &&
       !EnemyScan::AnyKind2()) {
-    Send(pl, kEventOuterReact, BodyArg(enemyBody));
+    Send(pl, Player::kEventLockHit, BodyArg(enemyBody));
     return;
   }
   if ((enemyBody->mask & kHitImmune) != 0) return;
@@ -187,15 +187,15 @@ void HitMan::HitEnemy(HitBody* attacker, HitBody* enemyBody) {
       pl->ArmCounter();
       e->grabCount = pl->outerContactSerial;
     }
-    Send(e, kEventOuterContact, reinterpret_cast<SProcArg>(enemyBody->position));
+    Send(e, EObjBase::EV_RECOIL, reinterpret_cast<SProcArg>(enemyBody->position));
     const int32_t n = RandFS() <= 0.0f ? kSoundOuterHitB : kSoundOuterHitA;
     if (g != nullptr) g->PlaySe(n, kSoundOuterHitFactor);
   }
   if (!dashing && (enemyBody->mask & kHitDamageable) != 0 && (k & kDamages) != 0)
-    Send(e, kEventHit, attacker->power);
+    Send(e, kHitEventHit, attacker->power);
   if (e->hitPoints <= 0 && (enemyBody->mask & kHitDamageable) != 0 && (k & kDefeats) != 0) {
-    Send(e, kEventDefeated, BodyArg(enemyBody));
+    Send(e, kHitEventDefeated, BodyArg(enemyBody));
     if (g != nullptr) g->AddBonusScore(attacker->group == kHitGroupShot ? 1 : 3, e->scoreValue);
   }
-  if ((k & kAnswersAttacker) != 0 && Running(e)) Send(attacker->owner, kEventHit, BodyArg(attacker));
+  if ((k & kAnswersAttacker) != 0 && Running(e)) Send(attacker->owner, kHitEventHit, BodyArg(attacker));
 }

@@ -1,10 +1,11 @@
 #pragma once
 // The collision manager: once per frame, in EVENT_BEGIN (after the frame's
 // drawing, before its logic), tests a fixed list of group pairs and tells the
-// processes concerned by user events:
-//   7  hit (a damage word or the partner body), 8 defeated (the enemy body),
-//   11 an outer body touched a reacting enemy (to the Player, the enemy body),
-//   17 outer-body contact (to the enemy, its body's position).
+// processes concerned by user events, each code named where it is handled:
+//   kHitEventHit (a damage word or the partner body) and kHitEventDefeated
+//   (the enemy body) to a body's owner; Player::kEventLockHit when an outer
+//   body touched a reacting enemy (the enemy body); EObjBase::EV_RECOIL on an
+//   outer-body contact (to the enemy, its body's position).
 // Depth scales a body's x, y and radius by 512 / (z + 512); a body at or
 // behind the eye (z <= -512) takes part in no test.
 #include <cstdint>
@@ -17,11 +18,6 @@ class Player;
 
 class HitMan : public SProc {
  public:
-  // User event codes.
-  static constexpr int32_t kEventHit = kHitEventHit;
-  static constexpr int32_t kEventDefeated = kHitEventDefeated;
-  static constexpr int32_t kEventOuterReact = 11;
-  static constexpr int32_t kEventOuterContact = 17;
   // Sound effects and their level factors.
   static constexpr int32_t kSoundShotHit = 30;
   static constexpr int32_t kSoundShotHitFactor = 55808;

@@ -150,7 +150,7 @@ int32_t Player::Main(SProcArg) {
 
 int32_t Player::User(int32_t code, SProcArg arg) {
   switch (code) {
-    case kEventHit:
+    case kHitEventHit:
       OnHit(reinterpret_cast<HitBody*>(arg));
       break;
     case kEventDash:

@@ -42,8 +42,7 @@ class Player : public SProc {
     CONTROL_DASH = 5,
     CONTROL_NONE = 10,
   };
-  // User event codes the Player takes.
-  static constexpr int32_t kEventHit = 7;        // a body hit the ship
+  // User event codes the Player takes (and kHitEventHit: a body hit the ship).
   static constexpr int32_t kEventDash = 9;       // start the dash
   static constexpr int32_t kEventLockHit = 11;   // an enemy was caught
   static constexpr int32_t kEventPushOut = 16;   // a solid body pushes
@@ -186,7 +185,7 @@ class Player : public SProc {
   void AddPower(float amount);
   // Called on an outer-body hit: contact counter = 10.
   void ArmCounter() { contactCounter = 10; }
-  // The game root's event 18: the stage is cleared.
+  // Game::kEventStageClear, passed on by the game root: the stage is cleared.
   void StartStageClear();
   // True once the stage-clear sequence has run its course (counter above
   // 600); starts the fade to black at counter 360.

@@ -295,7 +295,7 @@ void Player::EndLockOn() {
 void Player::OnLockHit(HitBody* enemyBody) {
   if (enemyBody == nullptr) return;
   if (enemyBody->owner != nullptr)
-    enemyBody->owner->SendEvent(kEventLockHit, reinterpret_cast<SProcArg>(&outerBodies[0]));
+    enemyBody->owner->SendEvent(EObjBase::EV_GRAB_ATTEMPT, reinterpret_cast<SProcArg>(&outerBodies[0]));
   ++lockCount;
   PlayerFx::Burst(position);
   PlayerFx::Flash(position);

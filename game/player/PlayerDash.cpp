@@ -332,7 +332,7 @@ void Player::DashReturn() {
     // A boss dash that missed lets the boss go: it was grabbed when the
     // dash began and nothing else would release it.
     if (f.variant == DashForm::VARIANT_BOSS) {
-      if (EObjBase* boss = f.Boss()) boss->SendEvent(DashForm::kEventRelease, 0);
+      if (EObjBase* boss = f.Boss()) boss->SendEvent(EObjBase::EV_RELEASED, 0);
     }
     f.dashState = DashForm::DASH_CLOSING;
     f.stateCounter = 0;
@@ -356,7 +356,7 @@ void Player::DashFinishBoss() {
   for (int c = 0; c < 3; ++c) position[c] = d.start[c] + (d.end[c] - d.start[c]) * t;
   if (d.n <= 9) return;
   if (EObjBase* boss = f.Boss()) {
-    boss->SendEvent(EObjBase::EV_DAMAGE, f.targetIndex * 5000);
+    boss->SendEvent(kHitEventHit, f.targetIndex * 5000);
     if (boss->hitPoints < 1) {
       g_ChainCounter.Set(f.targetIndex + 1);
       g_ChainCounter.UpdateBest();
@@ -364,9 +364,9 @@ void Player::DashFinishBoss() {
       g_ChainCounter.ShowPopup(at, 0);
       if (Game* g = TheGame()) g->AddBonusScore(3, boss->scoreValue);
       g_ChainCounter.Set(0);
-      boss->SendEvent(EObjBase::EV_DEFEATED, 0);
+      boss->SendEvent(kHitEventDefeated, 0);
     } else {
-      boss->SendEvent(DashForm::kEventRelease, 0);
+      boss->SendEvent(EObjBase::EV_RELEASED, 0);
     }
   }
   f.dashState = DashForm::DASH_CLOSING;

@@ -10,6 +10,7 @@
 #include "game/scene/CommonTables.h"
 #include "game/scene/SceneFrame.h"
 #include "game/tables/font_tables.h"
+#include "game/testmode/BuildStamp.h"
 #include "vrax/graphic/SGpMan.h"
 #include "vrax/graphic/SGpState.h"
 #include "vrax/resource/SRsc_Sound.h"
@@ -87,7 +88,7 @@ void TestMode::SetUp() {
   versionText_.SetSpacing(0.0f, 0.0f);
   versionText_.SetColour(1.0f, 1.0f, 1.0f, 1.0f);
   versionText_.SetOrigin(kVersionX, kVersionY, 0.0f);
-  versionText_.Printf(kVersionFormat, __DATE__, __TIME__);
+  versionText_.Printf(kVersionFormat, BuildDate(), BuildTime());
   boxQuads_.Prepare();
   if (!confirm_.GetParent()) AddChildProcess(&confirm_, 0);
   SSndMan::StopAll(RscSoundEffects);

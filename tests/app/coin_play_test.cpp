@@ -15,6 +15,7 @@
 #include "game/core/Game.h"
 #include "game/player/ZGInterface.h"
 #include "platform/clock.h"
+#include "support/BuildDirs.h"
 #include "support/Headless.h"
 #include "support/ImageCompare.h"
 
@@ -82,7 +83,7 @@ TEST(CoinPlay, CoinsAndServicePressesRaiseTheCreditsShownAndReported) {
 // The fake network service, in its own process, sees the game's busy byte
 // go to 1 with the first credit.
 TEST(CoinPlay, TheFakeServiceSeesTheGameBusy) {
-  const std::string tool = std::string(OSTREL_TEST_BINARY_DIR) + "/tools/fake_service";
+  const std::string tool = std::string(testsupport::TestBinaryDir()) + "/tools/fake_service";
   ASSERT_TRUE(std::filesystem::exists(tool)) << tool;
   ClearCoins();
   Headless h;

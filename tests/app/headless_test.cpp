@@ -2,11 +2,22 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <memory>
+
 #include "cabinet/ServiceClient.h"
 #include "game/core/Game.h"
+#include "game/core/RankTable.h"
+#include "game/effect/EfxMan.h"
+#include "game/effect/EfxTables.h"
+#include "game/player/DashForm.h"
+#include "game/tables/testmode_tables.h"
+#include "platform/crt_rand.h"
+#include "support/fake_cab_io_driver.h"
 #include "platform/window.h"
 #include "support/ImageCompare.h"
 #include "vrax/graphic/SGpMan.h"
+#include "vrax/graphic/SGpSpriteCell.h"
 #include "vrax/input/SCtrlMan.h"
 #include "vrax/io/SIOMan.h"
 #include "vrax/kernel/SKernel.h"
@@ -180,6 +191,40 @@ TEST(Headless, TenSecondsUnattended) {
   ASSERT_NE(GetGame(), nullptr);
   EXPECT_EQ(GetGame()->GetState(), SProc::STATE_RUNNING);
   EXPECT_EQ(SKernel::GetInstance()->GetState(), SProc::STATE_RUNNING);
+}
+
+// What outlives a run is as a new process finds it once the harness has
+// ended the run, whatever the run left there: an effect sprite holding a
+// cell of the engine's sprite pool, a marker of the dash formation, the
+// graphic module's hardware-error latch (the board's link went down), a
+// chain in the first ranking row (the default reset keeps it), a mark of
+// the input test and the random generator's seed.
+TEST(Headless, AnEndedRunLeavesWhatOutlivesItAsANewProcessFindsIt) {
+  const std::array<TestLayoutRecord, 8> switches = std::to_array(InputSwitchTable);
+  FakeCabIoDriver board;
+  board.SetUpLinkedBoard();
+  ScopedCabIoDriver scoped(&board);
+  auto sys = std::make_unique<testsupport::Headless>(testsupport::NullDevice());
+  ASSERT_TRUE(sys->Ok()) << sys->Failure();
+  ASSERT_GE(testsupport::RunUntilScene(*sys, "Notice", 600), 0);
+  const SVec4 at{0.0f, 0.0f, 0.0f, 1.0f};
+  ASSERT_NE(g_EfxMan.SpawnSprite(6, &at, EfxKeyList7, nullptr, nullptr, 600, 600, 0, 1, 1, nullptr, nullptr, 0, 1),
+            nullptr);
+  ASSERT_LT(GetSpriteCellPool()->GetFree(), GetSpriteCellPool()->Capacity());
+  g_DashForm.slots[0].marker = DashForm::MARK_SHOWN;
+  RankTable[0].word[3] = 10;
+  InputSwitchTable[2].index ^= 1;
+  board.regs[0x4000] = 0x00030000;  // the unit reports its link down
+  sys->Step(3);
+  ASSERT_TRUE(SGpMan::HardwareErrorLatched());
+  sys.reset();
+  EXPECT_EQ(GetSpriteCellPool()->GetFree(), GetSpriteCellPool()->Capacity());
+  EXPECT_EQ(g_DashForm.slots[0].marker, DashForm::MARK_IDLE);
+  EXPECT_FALSE(SGpMan::HardwareErrorLatched());
+  for (const RankEntry& e : RankTable)
+    for (uint32_t w : e.word) EXPECT_EQ(w, 0u);
+  for (size_t i = 0; i < switches.size(); ++i) EXPECT_EQ(InputSwitchTable[i].index, switches[i].index) << i;
+  EXPECT_EQ(plat::RandSeed(), 1u);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <chrono>
 #include <string>
 
+#include "support/BuildDirs.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -23,7 +24,7 @@ struct GameRun {
 // its end, at most limitMs in all (then it is killed and `ended` stays
 // false).
 GameRun StartGame(const std::string& saveDir, const std::string& runtimeDir, int limitMs) {
-  const std::string exe = std::string(OSTREL_TEST_BINARY_DIR) + "/app/ostrel";
+  const std::string exe = std::string(testsupport::TestBinaryDir()) + "/app/ostrel";
   int err[2];
   if (::pipe(err) != 0) return {};
   const pid_t pid = ::fork();

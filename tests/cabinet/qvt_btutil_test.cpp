@@ -20,6 +20,7 @@
 #include "platform/ipc.h"
 #include "platform/paths.h"
 #include "platform/registry.h"
+#include "support/BuildDirs.h"
 #include "support/TempDir.h"
 #include "support/ExpectAll.h"
 
@@ -480,7 +481,7 @@ TEST_F(QvtTest, BrokenPipeCountsDroppedCodes) {
 // The fake service in its own process: it receives the start-of-play codes and
 // publishes a status and registry values that the client reads.
 TEST_F(QvtTest, TwoProcessesWithFakeService) {
-  const std::string tool = std::string(OSTREL_TEST_BINARY_DIR) + "/tools/fake_service";
+  const std::string tool = std::string(testsupport::TestBinaryDir()) + "/tools/fake_service";
   ASSERT_TRUE(fs::exists(tool)) << tool;
   int out[2];
   ASSERT_EQ(::pipe(out), 0);

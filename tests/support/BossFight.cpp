@@ -12,6 +12,7 @@
 #include "game/enemy/EnemySet.h"
 #include "game/stage/MapMng.h"
 #include "game/stage/StageRscTables.h"
+#include "support/BuildDirs.h"
 #include "vrax/resource/SRscMan.h"
 
 namespace testsupport {
@@ -78,7 +79,7 @@ bool BossFight::Start() {
   rm->LoadTable(kGroup, rows.data(), int32_t(rows.size()));
   for (int i = 0; i < 200 && rm->Sync(0) == 0; ++i) world.Step();
   char path[96];
-  std::snprintf(path, sizeof path, "%s/data/Script/Stage%02d.stg", OSTREL_TEST_BINARY_DIR, stage_);
+  std::snprintf(path, sizeof path, "%s/data/Script/Stage%02d.stg", testsupport::TestBinaryDir(), stage_);
   std::ifstream in(path, std::ios::binary);
   const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   if (bytes.empty() || !ParseStageScript(bytes.data(), bytes.size(), &script)) return false;

@@ -5,8 +5,10 @@
 #include "cabinet/QvtBTUtil.h"
 #include "cabinet/SimCabIoBoard.h"
 #include "game/core/Game.h"
+#include "platform/crt_rand.h"
 #include "platform/registry.h"
 #include "platform/window.h"
+#include "support/FreshGlobals.h"
 #include "vrax/graphic/SGpMan.h"
 #include "vrax/graphic/SGpQueue.h"
 #include "vrax/graphic/SGpSpriteBatch.h"
@@ -44,6 +46,9 @@ Headless::Headless(const HeadlessOptions& options) {
   setenv("SDL_VIDEODRIVER", "offscreen", 0);
   setenv("SDL_AUDIODRIVER", "dummy", 0);
   plat::ClearQuitMessage();
+  // Tests without the harness draw from the one random generator too; the
+  // program starts on the seed of a new process.
+  plat::SRand(1);
   plat::SetHostInputEnabled(false);
   plat::ClearInjectedCabInputs();
   SimCabIoBoard::Instance().Reset();
@@ -72,6 +77,7 @@ Headless::Headless(const HeadlessOptions& options) {
 
 Headless::~Headless() {
   app_.Shutdown();
+  RenewGlobals();
   plat::ClearInjectedCabInputs();
   plat::SetHostInputEnabled(true);
   plat::ClearQuitMessage();

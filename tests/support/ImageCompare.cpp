@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/image_decode.h"
+#include "support/BuildDirs.h"
 
 namespace testsupport {
 
@@ -114,8 +115,8 @@ int64_t PixelsUnlike(const plat::Image& image, uint32_t colour, int x0, int y0, 
 
 ::testing::AssertionResult MatchesGolden(const plat::Image& actual, const std::string& name,
                                          int tolerance, int64_t maxPixelsOver) {
-  return MatchesReference(actual, std::string(OSTREL_TEST_SOURCE_DIR) + "/golden/" + name,
-                          std::string(OSTREL_TEST_BINARY_DIR) + "/golden-actual/" + name, tolerance, maxPixelsOver);
+  return MatchesReference(actual, std::string(testsupport::TestSourceDir()) + "/golden/" + name,
+                          std::string(testsupport::TestBinaryDir()) + "/golden-actual/" + name, tolerance, maxPixelsOver);
 }
 
 }  // namespace testsupport

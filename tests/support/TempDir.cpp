@@ -11,6 +11,7 @@
 #include <stdexcept>
 
 #include "platform/paths.h"
+#include "support/BuildDirs.h"
 
 namespace testsupport {
 
@@ -95,7 +96,7 @@ void ScopedEnv::Set(const char* value) {
 
 std::string GeneratedDataRoot() {
   const char* env = std::getenv("OSTREL_DATA_DIR");
-  return env != nullptr ? env : OSTREL_TEST_BINARY_DIR "/data";
+  return env != nullptr ? std::string(env) : std::string(testsupport::TestBinaryDir()) + "/data";
 }
 
 ScopedDataDir::ScopedDataDir(const std::string& dir) { plat::SetDataDir(dir); }

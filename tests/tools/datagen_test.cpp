@@ -19,6 +19,7 @@
 #include "game/tables/image_slots.h"
 #include "game/tables/table_registry.h"
 #include "platform/image_decode.h"
+#include "support/BuildDirs.h"
 #include "support/TempDir.h"
 #include "vrax/resource/ImageList.h"
 #include "vrax/sound/SoundList.h"
@@ -43,7 +44,7 @@ fs::path HostPath(const std::string& root, const std::string& request) {
 }
 
 std::string RunDatagen(const std::string& dir) {
-  const std::string cmd = std::string(OSTREL_TEST_BINARY_DIR "/tools/datagen ") + "'" + dir + "' 2>&1";
+  const std::string cmd = std::string(testsupport::TestBinaryDir()) + "/tools/datagen " + "'" + dir + "' 2>&1";
   FILE* p = popen(cmd.c_str(), "r");
   if (p == nullptr) return "popen failed";
   std::string out;

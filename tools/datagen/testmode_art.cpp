@@ -1,5 +1,6 @@
 #include "tools/datagen/testmode_art.h"
 
+#include <algorithm>
 #include <cstring>
 #include <iterator>
 
@@ -14,10 +15,10 @@ struct StripWords {
 };
 
 // Strip i of each table carries words[i]; an empty entry is a strip no page
-// draws. The pages pick strips by index (menu items, labels, values, help
+// draws or one drawn as a picture (DrawTestPicture). The pages pick strips by index (menu items, labels, values, help
 // lines and guide lines).
 constexpr const char* kComm[] = {"TEST MODE",  "SAVE CHANGES?",      "SAVE, LEAVE",     "LEAVE, NO SAVE",
-                                 "YES",        "NO",                 "====",            "LEFT/RIGHT: CHOOSE",
+                                 "YES",        "NO",                 "",                "LEFT/RIGHT: CHOOSE",
                                  "BUTTON: OK", "UP/DOWN: SELECT",    "LEFT/RIGHT: CHANGE", ">",
                                  "EXIT"};
 constexpr const char* kTop[] = {"TEST MENU",     "DISPLAY",         "SOUND",          "SYSTEM",
@@ -87,6 +88,25 @@ void CrossHatch(Canvas& c, int x, int y, int w, int h) {
   c.Fill(x + w - 8 - kSquare, y + h - 8 - kSquare, kSquare, kSquare, FromRgb(0xFFFF00));
 }
 
+// The mark of the chosen answer: a bracket at each end of its strip, which is
+// wider than either answer and drawn centred on the chosen one, so the mark
+// frames the word and leaves its letters clear. White: the page tints it.
+// Two pixels stay clear at every edge, which filtering would half blend;
+// the bars' inner sides are softened by a half-covered column, as the
+// letters' edges are.
+void AnswerMark(Canvas& c, int x, int y, int w, int h) {
+  const Rgba white = FromRgb(0xFFFFFF), half{1.0f, 1.0f, 1.0f, 0.5f};
+  const int bar = std::max(2, w / 20), tick = std::max(3, w / 8);
+  const int left = x + 2, right = x + w - 2, top = y + 2, tall = h - 4;
+  c.Fill(left + bar, top + bar, 1, tall - 2 * bar, half);
+  c.Fill(right - bar - 1, top + bar, 1, tall - 2 * bar, half);
+  for (const int x0 : {left, right - bar}) c.Fill(x0, top, bar, tall, white);
+  for (const int x0 : {left, right - tick}) {
+    c.Fill(x0, top, tick, bar, white);
+    c.Fill(x0, top + tall - bar, tick, bar, white);
+  }
+}
+
 }  // namespace
 
 const char* TestStripWords(const char* table, std::size_t index) {
@@ -96,6 +116,10 @@ const char* TestStripWords(const char* table, std::size_t index) {
 }
 
 bool DrawTestPicture(Canvas& c, const char* table, std::size_t index, int x, int y, int w, int h) {
+  if (std::strcmp(table, "SprTestComm") == 0 && index == 6) {
+    AnswerMark(c, x, y, w, h);
+    return true;
+  }
   if (std::strcmp(table, "SprTestDisp") != 0 || index > 1) return false;
   if (index == 0)
     ColourBars(c, x, y, w, h);

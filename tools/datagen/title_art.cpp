@@ -45,11 +45,15 @@ void Plate(Canvas& c, int x, int y, int w, int h) {
   DrawText(c, x + w / 3, y + h / 6 + 4, w * 2 / 3 - 8, h - h / 3 - 8, "OSTREL", h / 2, FromRgb(0xffd870));
 }
 
-// A round emblem: a gold ring with a swept wing in it.
+// A round emblem: a gold ring with a swept wing in it. The ring sits low and
+// small in its part: the part's top reaches up to the credit line's "TO
+// START !", which the emblem is drawn over, and the words must stay clear.
 void Emblem(Canvas& c, int x, int y, int w, int h) {
+  constexpr float kCentreV = 0.25f, kScale = 0.7f / 0.95f;
   for (int j = 0; j < h; ++j)
     for (int i = 0; i < w; ++i) {
-      const float u = (i + 0.5f) / w * 2.0f - 1.0f, v = (j + 0.5f) / h * 2.0f - 1.0f;
+      const float u = ((i + 0.5f) / w * 2.0f - 1.0f) / kScale;
+      const float v = ((j + 0.5f) / h * 2.0f - 1.0f - kCentreV) / kScale;
       const float d = std::hypot(u, v);
       if (d > 0.95f) continue;
       if (d > 0.8f) {

@@ -138,13 +138,13 @@ void B001Cannon::Destroyed(SProcArg ring) {
 
 int32_t B001Cannon::User(int32_t code, SProcArg arg) {
   switch (code) {
-    case EV_DAMAGE:
+    case kHitEventHit:
       // A hit while the flash runs does nothing at all.
       if (flashRunning != 0) break;
       SpawnChild<Flasher>(this, 0, 0, node, node, kWhite, uint8_t(0));
       hitPoints -= int32_t(arg);
       break;
-    case EV_DEFEATED:
+    case kHitEventDefeated:
       if (grabMode != GRAB_DEFEATED) Destroyed(arg);
       break;
     case EV_GRABBED:

@@ -121,13 +121,13 @@ int32_t EnemyType3::User(int32_t code, SProcArg arg) {
     if (SProcList* l = GetList(2)) l->Broadcast(c, 0);
   };
   switch (code) {
-    case EV_DAMAGE: {
+    case kHitEventHit: {
       hitPoints -= int32_t(arg);
       static constexpr float kTint[4] = {1.0f, 1.0f, 0.83f, 1.0f};
       Flash(kTint, 0);
       break;
     }
-    case EV_DEFEATED:
+    case kHitEventDefeated:
       PhaseEnd();
       break;
     case EV_GRABBED:
@@ -190,20 +190,20 @@ void EnemyType3::PhaseEnd() {
       // The weak point moves to cannon 5's shield before that cannon exists;
       // the body stays off until the script turns it on.
       nextPhase(EnemyType3Behavior::UNFOLD);
-      c[0].SendEvent(EV_DEFEATED, 1);
-      c[1].SendEvent(EV_DEFEATED, 1);
-      c[2].SendEvent(EV_DEFEATED, 0);
+      c[0].SendEvent(kHitEventDefeated, 1);
+      c[1].SendEvent(kHitEventDefeated, 1);
+      c[2].SendEvent(kHitEventDefeated, 0);
       RegisterBodies(c[5].shieldPosition, kBodyRadius);
       break;
     case 1:
       nextPhase(EnemyType3Behavior::CORE);
-      c[5].SendEvent(EV_DEFEATED, 0);
+      c[5].SendEvent(kHitEventDefeated, 0);
       RegisterBodies(hitPosition, kCoreRadius);
       break;
     case 2: {
       g_ItemMan.Spawn(this);
-      c[3].SendEvent(EV_DEFEATED, 1);
-      c[4].SendEvent(EV_DEFEATED, 1);
+      c[3].SendEvent(kHitEventDefeated, 1);
+      c[4].SendEvent(kHitEventDefeated, 1);
       body.Detach();
       armour.Detach();
       grabMode = GRAB_DEFEATED;

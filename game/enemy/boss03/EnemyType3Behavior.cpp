@@ -157,7 +157,7 @@ bool EnemyType3Behavior::OnEnter(int32_t state) {
       // The recoil route moves 9 entries on: in the boss's own copy of its
       // record, never in the stage's.
       e.own.param.recoilRouteIndex = 9;
-      if (SProcList* l = e.GetList(2)) l->Broadcast(EObjBase::EV_DEFEATED, 0);
+      if (SProcList* l = e.GetList(2)) l->Broadcast(kHitEventDefeated, 0);
       return true;
     case RISE:
       return true;

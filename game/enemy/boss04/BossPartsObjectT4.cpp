@@ -6,7 +6,6 @@
 #include "game/effect/EfxMath.h"
 #include "game/effect/EfxProc.h"
 #include "game/enemy/boss04/EnemyType4.h"
-#include "game/player/Player.h"
 #include "platform/crt_rand.h"
 
 namespace {
@@ -67,7 +66,7 @@ int32_t BossPartsObjectT4::User(int32_t code, SProcArg) {
   if (code != kCodeMain) return 0;
   Timeline();
   if (timer.GetCount() == kBeatenFrame)
-    if (Game* g = GetGame()) g->SendEvent(Player::kEventStageClear, 0);
+    if (Game* g = GetGame()) g->SendEvent(Game::kEventStageClear, 0);
   Vanish();
   // The show never ends the boss: the wreck holds the enemy timeline until
   // the stage ends, so nothing of the stage's script comes after it.

@@ -127,7 +127,7 @@ void BossPartsObjectT7::Frame() {
   Drift(c);
   Fall(c);
   if (c == 320)
-    if (Game* g = GetGame()) g->SendEvent(kClearEvent, 0);
+    if (Game* g = GetGame()) g->SendEvent(Game::kEventStageClear, 0);
   Tail();
 }
 
@@ -297,7 +297,7 @@ void BossPartsObjectT7::Tail() {
     ClearNodePackets();
     timer.SetPhase(5);
   } else if (phase == 5 && timer.GetCount() == kEndFrame) {
-    if (Game* g = GetGame()) g->SendEvent(kClearEvent, 0);
+    if (Game* g = GetGame()) g->SendEvent(Game::kEventStageClear, 0);
     // The body's end takes this companion with it; the timeline runs on.
     if (SProc* body = GetParent()) body->Kill(0);
   }

@@ -12,7 +12,6 @@ class BossPartsObjectT7 : public BossPartsObject {
  public:
   // The frame at which the body is ended.
   static constexpr int32_t kEndFrame = 560;
-  static constexpr int32_t kClearEvent = 18;
 
   explicit BossPartsObjectT7(ModelInstance* model) : BossPartsObject(model) {}
 

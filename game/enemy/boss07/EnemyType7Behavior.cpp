@@ -135,7 +135,7 @@ int32_t EnemyType7Behavior::Sway(int32_t code) {
     }
     case CODE_LEAVE:
       // The satellites fade out and end themselves.
-      if (SProcList* l = enemy->GetList(2)) l->Broadcast(EObjBase::EV_DEFEATED, 0);
+      if (SProcList* l = enemy->GetList(2)) l->Broadcast(kHitEventDefeated, 0);
       KillBossGenerators(enemy);
       path.Clear();
       return 1;

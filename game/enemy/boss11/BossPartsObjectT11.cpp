@@ -8,7 +8,6 @@
 #include "game/effect/RandF.h"
 #include "game/enemy/BossKit.h"
 #include "game/enemy/boss11/Boss11.h"
-#include "game/player/Player.h"
 
 namespace {
 
@@ -160,7 +159,7 @@ void BossPartsObjectT11::Frame() {
     }
   }
   if (count == kBeatenFrame)
-    if (Game* g = GetGame()) g->SendEvent(Player::kEventStageClear, 0);
+    if (Game* g = GetGame()) g->SendEvent(Game::kEventStageClear, 0);
   // Tail: the model's matrix back on its root, the burst part hidden, and
   // once the flash has come the model no longer drawn.
   if (SGpNode* root = owner != nullptr ? owner->GetRootNode() : nullptr) *root->GetLocal() = modelMatrix;

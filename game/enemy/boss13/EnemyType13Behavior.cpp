@@ -20,7 +20,7 @@ constexpr float kHalfPi = 1.5707964f;
 constexpr float kPi = 3.1415927f;
 
 void SatellitesLeave(SProc* p) {
-  if (SProcList* l = p->GetList(2)) l->Broadcast(EObjBase::EV_DEFEATED, 0);
+  if (SProcList* l = p->GetList(2)) l->Broadcast(kHitEventDefeated, 0);
 }
 void Set4(float* v, float x, float y, float z, float w) { v[0] = x, v[1] = y, v[2] = z, v[3] = w; }
 

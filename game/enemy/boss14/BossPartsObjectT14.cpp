@@ -9,7 +9,6 @@
 #include "game/effect/RandF.h"
 #include "game/enemy/BossScript.h"
 #include "game/enemy/BossSteps.h"
-#include "game/player/Player.h"
 
 namespace {
 
@@ -174,7 +173,7 @@ void BossPartsObjectT14::Frame() {
     }
   }
   if (count == kBeaten)
-    if (Game* game = GetGame()) game->SendEvent(Player::kEventStageClear, 0);
+    if (Game* game = GetGame()) game->SendEvent(Game::kEventStageClear, 0);
   if (owner != nullptr && owner->GetRootNode() != nullptr) {
     SMatrix* root = owner->GetRootNode()->GetLocal();
     *root = savedRoot;

@@ -282,7 +282,7 @@ int32_t EnemyType14Behavior::Satellites(int32_t code) {
       ++frame;
       return 1;
     case CODE_LEAVE:
-      if (SProcList* l = enemy->GetList(2)) l->Broadcast(EObjBase::EV_DEFEATED, 0);
+      if (SProcList* l = enemy->GetList(2)) l->Broadcast(kHitEventDefeated, 0);
       KillBossGenerators(enemy);
       return 1;
     default:

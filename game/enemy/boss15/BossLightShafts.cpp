@@ -67,7 +67,7 @@ int32_t BossLightShafts::Draw(SProcArg) {
 }
 
 int32_t BossLightShafts::User(int32_t code, SProcArg) {
-  if (code != 8) return 0;
+  if (code != kEventFadeOut) return 0;
   mode = FADE_OUT;
   BossScreenRamp(1.0f, kFadeOut);
   return 0;

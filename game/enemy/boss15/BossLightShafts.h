@@ -1,7 +1,7 @@
 #pragma once
 // Two light shafts falling from the top of the screen onto boss type 15 as
 // it descends: each a four-vertex strip bright only at its top centre. They
-// fade in over 120 frames with the screen brightening, and on user code 8
+// fade in over 120 frames with the screen brightening, and on kEventFadeOut
 // fade out over 60 frames with the screen and end.
 #include <cstdint>
 
@@ -13,6 +13,8 @@ class BossLightShafts : public SProc {
   enum : int32_t { FADE_IN = 0, SHINING = 1, FADE_OUT = 2 };
   static constexpr int32_t kDrawKey = 6;
   static constexpr int32_t kFadeIn = 120, kFadeOut = 60;
+  // The user event that starts the fade-out.
+  static constexpr int32_t kEventFadeOut = 8;
 
   float alpha = 0.0f;
   int32_t mode = FADE_IN;

@@ -126,7 +126,7 @@ int32_t EnemyType15Behavior::Descent(int32_t code) {
       ++frame;
       if (SegmentDone()) {
         BossVoice(53, kVoiceGain);
-        shafts.SendEvent(8, 0);
+        shafts.SendEvent(BossLightShafts::kEventFadeOut, 0);
         enemy->SetRoutePoint(2);
         step = 3, frame = 0;
       }
@@ -148,7 +148,7 @@ int32_t EnemyType15Behavior::TwinFans(int32_t code) {
     return 1;
   }
   if (code == CODE_LEAVE) {
-    if (SProcList* l = enemy->GetList(2)) l->Broadcast(EObjBase::EV_DEFEATED, 0);
+    if (SProcList* l = enemy->GetList(2)) l->Broadcast(kHitEventDefeated, 0);
     return 1;
   }
   if (code != CODE_FRAME) return 0;

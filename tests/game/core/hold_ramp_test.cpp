@@ -132,7 +132,7 @@ TEST(DisplayRamp, SlidesInAtTheStageStartAndOutAfterTheLastLife) {
   ASSERT_GE(w.RunToControl(), 0);
   w.Step(180);
   g->lives = 0;
-  g_Player.SendEvent(Player::kEventHit, 0);
+  g_Player.SendEvent(kHitEventHit, 0);
   EXPECT_ALL({VAL(g_ZGInterface.Ramp().GetState(), HoldRamp::HIDING), VAL(g_ZGInterface.Ramp().GetCounter(), 1)});
   w.Step(59);
   EXPECT_TRUE(g_ZGInterface.IsShown());

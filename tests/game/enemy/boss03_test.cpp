@@ -92,7 +92,7 @@ TEST(Boss03, ThreePhasesTheRailMovedOnAndTheEnd) {
     if (p.type == 3) { EXPECT_EQ(p.recoilRouteIndex, -1); }
   // An event ends phase 1; the core is exposed for 161 frames, then rings.
   b->chainFrameLimit = 100000;
-  b->SendEvent(EObjBase::EV_DEFEATED, 0);
+  b->SendEvent(kHitEventDefeated, 0);
   t.clear();
   RunTo(f, b, 11, 400, &t);
   EXPECT_EQ(t, (Trace{{1, 10}, {162, 11}}));
@@ -265,7 +265,7 @@ TEST(Boss03, GeneratorsShotsAndTheUnfoldSound) {
   SRsc* se = testsupport::EffectBank();
   ASSERT_NE(se, nullptr);
   testsupport::MarkSound(se, 35);
-  b->SendEvent(EObjBase::EV_DEFEATED, 0);
+  b->SendEvent(kHitEventDefeated, 0);
   RunTo(f, b, EnemyType3Behavior::UNFOLD, 10, &t);
   bool heard = false;
   for (int k = 0; k < 2000 && s.step < 2; ++k) {
@@ -317,7 +317,7 @@ TEST(Boss03, GeneratorsShotsAndTheUnfoldSound) {
   }
   EXPECT_EQ(quads, 17);
   // Phase 1 ended by an event: the core's rings.
-  b->SendEvent(EObjBase::EV_DEFEATED, 0);
+  b->SendEvent(kHitEventDefeated, 0);
   RunTo(f, b, EnemyType3Behavior::RINGS, 400, &t);
   ASSERT_EQ(s.GetState(), EnemyType3Behavior::RINGS);
   {
@@ -348,7 +348,7 @@ TEST(Boss03, PictureWithTheSecondSetFiring) {
   ASSERT_NE(b, nullptr);
   Trace t;
   RunTo(f, b, 3, 400, &t);
-  b->SendEvent(EObjBase::EV_DEFEATED, 0);
+  b->SendEvent(kHitEventDefeated, 0);
   RunTo(f, b, 8, 400, &t);
   f.Step(60);
   // Steps 0 to 60 of the laser state: the rise stopped on the first y past

@@ -513,8 +513,8 @@ TEST(Boss04, ArmourPartsOnTheirNodesAndAGrabEndsTheirGenerators) {
   }
   // The tour hangs one generator on each of parts 0 to 3.
   for (int i = 0; i < 4; ++i) ASSERT_EQ(bossfight::CountChildren<EShotGen>(&s.parts[i], 0), 1) << i;
-  s.parts[0].SendEvent(EObjBase::EV_DAMAGE, 50);
-  s.parts[0].SendEvent(EObjBase::EV_DEFEATED, 0);
+  s.parts[0].SendEvent(kHitEventHit, 50);
+  s.parts[0].SendEvent(kHitEventDefeated, 0);
   EXPECT_EQ(s.parts[0].hitPoints, 1000);
   EXPECT_EQ(bossfight::CountChildren<EShotGen>(&s.parts[0], 0), 1);
   s.parts[0].SendEvent(EObjBase::EV_GRABBED, 0);

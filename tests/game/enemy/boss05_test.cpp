@@ -298,7 +298,7 @@ TEST(Boss05, DefeatInTheEntryEndsTheBodyAtFrame405) {
   ASSERT_NE(r.boss, nullptr);
   SHandle<EnemyType5> h(r.boss);
   r.m.rig.Run(20);
-  r.boss->SendEvent(EObjBase::EV_DEFEATED, 0);
+  r.boss->SendEvent(kHitEventDefeated, 0);
   r.m.rig.Run(1);
   EXPECT_EQ(r.boss->Script().GetState(), EnemyBase::SCRIPT_DEFEATED);
   EXPECT_EQ(HitGroupTable[7].Count(), 0);
@@ -366,7 +366,7 @@ TEST(Boss05, SoundsOfItsEntryTransformationSprayAndDefeat) {
   EXPECT_TRUE(testsupport::SoundPlayed(se, 10));
   EXPECT_FALSE(testsupport::SoundPlaying(se, 55));
   EXPECT_TRUE(testsupport::SoundPlaying(se, 46));
-  boss->SendEvent(EObjBase::EV_DEFEATED, 0);
+  boss->SendEvent(kHitEventDefeated, 0);
   f.Step();
   EXPECT_FALSE(testsupport::SoundPlaying(se, 46));
 }

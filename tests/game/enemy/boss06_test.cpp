@@ -191,7 +191,7 @@ TEST(Boss06, DefeatBeforeItsPodsCameEndsTheBody) {
   SHandle<EnemyType6> h(r.boss);
   r.m.rig.Run(50);
   g_MapMng.t = 7400.0f;
-  r.boss->SendEvent(EObjBase::EV_DEFEATED, 0);
+  r.boss->SendEvent(kHitEventDefeated, 0);
   int frames = 0, blast = -1;
   std::pair<int32_t, int32_t> last;
   while (LiveProc(h) != nullptr && frames < 2000) {
@@ -229,7 +229,7 @@ TEST(Boss06, WithoutAnExplosionItsLastStepEndsTheBody) {
   int taken = 0;
   while (taken < 1000 && efx->SpawnRandom(7, &far, 1.0f, static_cast<SProc*>(nullptr)) != nullptr) ++taken;
   ASSERT_LT(taken, 1000);
-  r.boss->SendEvent(EObjBase::EV_DEFEATED, 0);
+  r.boss->SendEvent(kHitEventDefeated, 0);
   std::pair<int32_t, int32_t> last;
   for (int frames = 0; LiveProc(h) != nullptr && frames < 2000; ++frames) {
     last = {r.boss->Script().step, r.boss->Script().frame};

@@ -285,7 +285,7 @@ TEST(Boss07, VoicesOfItsStatesAndItsDefeat) {
   for (int32_t v = 26; v <= 29; ++v) testsupport::LoopSound(vo, v);
   testsupport::MarkSound(vo, 31);
   testsupport::MarkSound(vo, 32);
-  boss->SendEvent(EObjBase::EV_DEFEATED, 0);
+  boss->SendEvent(kHitEventDefeated, 0);
   f.Step();
   ASSERT_EQ(s.GetState(), EnemyBase::SCRIPT_DEFEATED);
   for (int32_t v = 26; v <= 29; ++v) EXPECT_FALSE(testsupport::SoundPlaying(vo, v)) << v;
@@ -317,7 +317,7 @@ TEST(Boss07, DefeatPlaysTheShowAndEndsTheBodyAtFrame560) {
   ASSERT_NE(r.boss, nullptr);
   SHandle<EnemyType7> h(r.boss);
   r.m.rig.Run(300);
-  r.boss->SendEvent(EObjBase::EV_DEFEATED, 0);
+  r.boss->SendEvent(kHitEventDefeated, 0);
   r.m.rig.Run(1);
   ASSERT_EQ(r.boss->Script().GetState(), EnemyBase::SCRIPT_DEFEATED);
   // Storm and thunder ended with the other children; the companion runs.

@@ -99,7 +99,7 @@ TEST(Boss10, ShotDownItEndsOnceAndASecondDefeatChangesNothing) {
       released = 0;
       // Released while it lives: a further defeat must not pay, count or
       // start a second break-up.
-      boss->SendEvent(EObjBase::EV_DEFEATED, 0);
+      boss->SendEvent(kHitEventDefeated, 0);
       EXPECT_EQ(bossfight::CountChildren<BossPartsObjectT10>(boss, 0), 1);
     }
     return false;

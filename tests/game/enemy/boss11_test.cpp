@@ -234,7 +234,7 @@ TEST(Boss11, BreakUpSoundsPartsAndFlashByFrame) {
   SRsc* se = testsupport::EffectBank();
   SRsc* voice = testsupport::VoiceBank();
   for (int32_t n : {40, 41}) testsupport::MarkSound(voice, n);
-  boss->SendEvent(EObjBase::EV_DEFEATED, 0);
+  boss->SendEvent(kHitEventDefeated, 0);
   b.w.Step();
   EXPECT_NE(testsupport::SoundPlayed(voice, 40), testsupport::SoundPlayed(voice, 41));
   BossPartsObjectT11* c = bossfight::FirstChildOf<BossPartsObjectT11>(boss);

@@ -372,7 +372,7 @@ TEST(Boss12, DefeatResetsItsTimeAndDrifts) {
   b.RunUntil([&] { return b.boss->Script().GetState() == S::kHover && b.boss->Script().frame == 50; });
   const int32_t before = b.boss->framesAlive;
   ASSERT_GT(before, 300);
-  b.boss->SendEvent(EObjBase::EV_DEFEATED, 0);
+  b.boss->SendEvent(kHitEventDefeated, 0);
   Trace12 d;
   Trace(b.w, b.boss, 250, &d, [] { return false; });
   const auto dying = d.Of(EnemyBase::SCRIPT_DEFEATED);

@@ -158,7 +158,7 @@ TEST(Boss13, DefeatEndsAtTheExplosionsFrameOrByItself) {
         const SVec4 at{0.0f, 0.0f, 0.0f, 1.0f};
         if (r.m.rig.weapons.efx.SpawnRandom(2, &at, 1.0e9f, 0) == nullptr) break;  // waits for the rail
       }
-    r.boss->SendEvent(EObjBase::EV_DEFEATED, 0);
+    r.boss->SendEvent(kHitEventDefeated, 0);
     r.m.rig.Run();
     int blast = -1, ended = -1, spawned = -1;
     for (int f = 2; f <= 600 && ended < 0; ++f) {

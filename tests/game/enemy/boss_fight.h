@@ -19,6 +19,7 @@
 #include "game/stage/ScriptStgRsc.h"
 #include "game/tables/enemy_tables.h"
 #include "platform/crt_rand.h"
+#include "support/BuildDirs.h"
 #include "vrax/resource/ModelFile.h"
 #include "support/PlayWorld.h"
 #include "vrax/resource/SImageSlot.h"
@@ -46,7 +47,7 @@ struct BossStage {
   // stage 1 to 5; model: the model file's stem; scale as the stage's
   // resource row gives it (65536 = 1).
   BossStage(int stage, const char* model, uint32_t scale) {
-    const std::string data = std::string(OSTREL_TEST_BINARY_DIR) + "/data/";
+    const std::string data = std::string(testsupport::TestBinaryDir()) + "/data/";
     const auto stg = Read(data + "Script/Stage0" + std::to_string(stage) + ".stg");
     ok = ParseStageScript(stg.data(), stg.size(), &script);
     ModelFile f;
@@ -152,7 +153,7 @@ C* FirstChildOf(SProc* p) {
 template <class C, class T>
 C* DefeatForTheShow(SpawnedBoss<T>& b) {
   b.w.Step(30);
-  b.boss->SendEvent(EObjBase::EV_DEFEATED, 0);
+  b.boss->SendEvent(kHitEventDefeated, 0);
   b.w.Step();
   return FirstChildOf<C>(b.boss);
 }

@@ -230,7 +230,7 @@ TEST(BossOption2D, FadeInReachesFortyFourFortyFifths) {
   ASSERT_NE(o, nullptr);
   r.m.rig.Run(1 + 45);
   EXPECT_ALL({VAL(o->fadeMode, BossOption2D::SHOWN), VAL(o->alpha, 44.0f / 45.0f)});
-  o->SendEvent(EObjBase::EV_DEFEATED, 0);
+  o->SendEvent(kHitEventDefeated, 0);
   EXPECT_EQ(o->fadeMode, BossOption2D::FADE_OUT);
 }
 
@@ -301,7 +301,7 @@ TEST(ChildSlots, SkipEmptySlotsAndChildrenThatEnded) {
   slots.Set(2, BossOption2D::Spawn(r.boss, SprEfx02_5Keys));
   EXPECT_EQ(slots.LiveCount(), 2);
   // Satellite 0 fades out and ends; the script goes on without it.
-  slots.Live(0)->SendEvent(EObjBase::EV_DEFEATED, 0);
+  slots.Live(0)->SendEvent(kHitEventDefeated, 0);
   r.m.rig.Run(62);
   std::vector<int> seen;
   slots.ForEach([&](BossOption2D& o, int i) {

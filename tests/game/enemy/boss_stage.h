@@ -15,6 +15,7 @@
 #include "game/enemy/EnemySet.h"
 #include "game/stage/MapMng.h"
 #include "game/stage/ScriptStgRsc.h"
+#include "support/BuildDirs.h"
 #include "support/ImageCompare.h"
 #include "support/PlayWorld.h"
 
@@ -32,7 +33,7 @@ class BossPicture {
     world->ReleaseAll();
     g_MapMng.SetSection(0, 900.0f);
     char path[96];
-    std::snprintf(path, sizeof path, "%s/data/Script/Stage%02d.stg", OSTREL_TEST_BINARY_DIR, stage);
+    std::snprintf(path, sizeof path, "%s/data/Script/Stage%02d.stg", testsupport::TestBinaryDir(), stage);
     std::ifstream in(path, std::ios::binary);
     const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     if (bytes.empty() || !ParseStageScript(bytes.data(), bytes.size(), &script_)) return;

@@ -35,7 +35,7 @@ StageEnd DefeatAndRunOut(int stage, float key, const char* name) {
   f.Step(20);
   const int32_t spawned = StageEnemyCount;
   const int32_t enemies = g_EnemyMan.CountChildren();
-  b->SendEvent(EObjBase::EV_DEFEATED, 0);
+  b->SendEvent(kHitEventDefeated, 0);
   int defeat = -1;
   for (int k = 0; k < 2000; ++k) {
     f.Step();
@@ -94,7 +94,7 @@ void ExpectTheStageGoesOn(int stage, float key, const char* name, int ended, int
   f.Step(20);
   const int32_t spawned = StageEnemyCount;
   for (int k = 0; k < 2000 && b->script->GetState() != EnemyBase::SCRIPT_DEFEATED; ++k) {
-    if (b->grabMode != EObjBase::GRAB_DEFEATED) { b->SendEvent(EObjBase::EV_DEFEATED, 0); }
+    if (b->grabMode != EObjBase::GRAB_DEFEATED) { b->SendEvent(kHitEventDefeated, 0); }
     f.Step();
   }
   ASSERT_EQ(b->script->GetState(), EnemyBase::SCRIPT_DEFEATED);
@@ -131,7 +131,7 @@ void ExpectTheStageGoesOnPastTheWreck(int stage, float key, const char* name, in
   f.Step(20);
   const int32_t spawned = StageEnemyCount;
   for (int k = 0; k < 2000 && b->script->GetState() != EnemyBase::SCRIPT_DEFEATED; ++k) {
-    if (b->grabMode != EObjBase::GRAB_DEFEATED) { b->SendEvent(EObjBase::EV_DEFEATED, 0); }
+    if (b->grabMode != EObjBase::GRAB_DEFEATED) { b->SendEvent(kHitEventDefeated, 0); }
     f.Step();
   }
   ASSERT_EQ(b->script->GetState(), EnemyBase::SCRIPT_DEFEATED);

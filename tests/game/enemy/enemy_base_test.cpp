@@ -162,9 +162,9 @@ TEST(EnemyBase, DamageDefeatGrabAndRelease) {
   m.rig.Run();
   SGpNode* root = e->model.GetRootNode();
   const int packets = root->GetPacketCount();
-  e->SendEvent(EObjBase::EV_DAMAGE, 30);
+  e->SendEvent(kHitEventHit, 30);
   EXPECT_ALL({VAL(e->hitPoints, 70), VAL(e->flashRunning, 1), VAL(root->GetPacketCount(), packets + 2)});
-  e->SendEvent(EObjBase::EV_DAMAGE, 5);  // no second flash
+  e->SendEvent(kHitEventHit, 5);  // no second flash
   EXPECT_EQ(root->GetPacketCount(), packets + 2);
   m.rig.Run(6);
   EXPECT_ALL({VAL(e->flashRunning, 0), VAL(root->GetPacketCount(), packets)});
@@ -178,7 +178,7 @@ TEST(EnemyBase, DamageDefeatGrabAndRelease) {
   EXPECT_ALL({VAL(e->flashRunning, 0), VAL(root->GetPacketCount(), packets), VAL(e->grabMode, EObjBase::GRAB_FREE),
               VAL(e->script->GetNextState(), EnemyBase::SCRIPT_RELEASED)});
   // Defeated after its chain frame limit: no count.
-  e->SendEvent(EObjBase::EV_DEFEATED, 0);
+  e->SendEvent(kHitEventDefeated, 0);
   EXPECT_ALL({VAL(StageDefeatCount, 0), VAL(e->grabMode, EObjBase::GRAB_DEFEATED),
               VAL(e->script->GetNextState(), EnemyBase::SCRIPT_DEFEATED)});
   m.rig.Run(2);
@@ -203,7 +203,7 @@ TEST(EnemyBase, DefeatCountsWithinTheChainLimitButNotForTheScreenClear) {
     auto* e = dynamic_cast<EnemyBase*>(g_EnemySet.SpawnAt(0));
     ASSERT_NE(e, nullptr);
     e->framesAlive = c.framesAlive;
-    e->SendEvent(EObjBase::EV_DEFEATED, c.arg);
+    e->SendEvent(kHitEventDefeated, c.arg);
     EXPECT_EQ(StageDefeatCount, c.counted);
     e->Kill(0);
   }
@@ -223,10 +223,10 @@ TEST(EnemyBase, ASecondDefeatOfTheWreckDoesNothing) {
   g_ItemMan.Advance();
   auto* e = dynamic_cast<EnemyBase*>(g_EnemySet.SpawnAt(0));
   ASSERT_NE(e, nullptr);
-  e->SendEvent(EObjBase::EV_DEFEATED, 0);
+  e->SendEvent(kHitEventDefeated, 0);
   EXPECT_ALL({VAL(g_ItemMan.LiveCount(), 3), VAL(StageDefeatCount, 1), VAL(e->grabMode, EObjBase::GRAB_DEFEATED)});
-  e->SendEvent(EObjBase::EV_DEFEATED, 0);
-  e->SendEvent(EObjBase::EV_DEFEATED, EObjBase::kUncounted);
+  e->SendEvent(kHitEventDefeated, 0);
+  e->SendEvent(kHitEventDefeated, EObjBase::kUncounted);
   EXPECT_ALL({VAL(g_ItemMan.LiveCount(), 3), VAL(StageDefeatCount, 1)});
   g_ItemMan.ClearAll();
   g_ItemMan.Dispose();

@@ -83,14 +83,14 @@ TEST(EnemyObject, DamageFlashesRedForFiveFrames) {
   rig.Spawn(0.0f, 1, 0, 0, 0);
   EnemyType0* e = SpawnRunning(rig);
   ASSERT_NE(e, nullptr);
-  e->SendEvent(EObjBase::EV_DAMAGE, 3);
+  e->SendEvent(kHitEventHit, 3);
   EXPECT_EQ(e->hitPoints, 7);
   EXPECT_EQ(e->flashRunning, 1);
   EXPECT_ALL({VAL(e->colour[0], 1.0f), VAL(e->colour[1], 0.0f), VAL(e->colour[2], 0.0f)});
   // The flash joined in this frame: it counts its frames from the next one
   // and ends on its fifth. A second hit meanwhile starts nothing.
   rig.Run(3);
-  e->SendEvent(EObjBase::EV_DAMAGE, 1);
+  e->SendEvent(kHitEventHit, 1);
   EXPECT_EQ(e->GetList(1)->Count(), 1);
   rig.Run(2);
   EXPECT_EQ(e->colour[0], 1.0f);
@@ -100,7 +100,7 @@ TEST(EnemyObject, DamageFlashesRedForFiveFrames) {
   EXPECT_ALL({VAL(e->colour[0], 0.5f), VAL(e->colour[1], 0.6f), VAL(e->colour[2], 0.7f), VAL(e->hitPoints, 6)});
   // A hit after the flash has ended starts a new one.
   rig.Run();
-  e->SendEvent(EObjBase::EV_DAMAGE, 1);
+  e->SendEvent(kHitEventHit, 1);
   EXPECT_EQ(e->flashRunning, 1);
 }
 
@@ -137,14 +137,14 @@ TEST(EnemyObject, DefeatCountsOnceAndScreenClearNotAtAll) {
   rig.Spawn(0.0f, 1, 0, 0, 0);
   EnemyType0* e = SpawnRunning(rig);
   ASSERT_NE(e, nullptr);
-  e->SendEvent(EObjBase::EV_DEFEATED, 0);
-  e->SendEvent(EObjBase::EV_DEFEATED, 0);  // a second one in the same frame
+  e->SendEvent(kHitEventDefeated, 0);
+  e->SendEvent(kHitEventDefeated, 0);  // a second one in the same frame
   EXPECT_EQ(StageDefeatCount, 1);
   rig.Spawn(0.0f, 1, 0, 0, 0);
   ASSERT_TRUE(rig.Load());
   EObjBase* f = rig.SpawnNow(1);
   ASSERT_NE(f, nullptr);
-  f->SendEvent(EObjBase::EV_DEFEATED, EObjBase::kUncounted);
+  f->SendEvent(kHitEventDefeated, EObjBase::kUncounted);
   EXPECT_EQ(StageDefeatCount, 1);
   EXPECT_EQ(f->grabMode, EObjBase::GRAB_DEFEATED);
 }
@@ -194,7 +194,7 @@ TEST(EnemyObject, DefeatGeneratorsFireFromTheWreck) {
   EnemyType0* e = SpawnRunning(rig);
   ASSERT_NE(e, nullptr);
   const int before = HitGroupTable[EShotMan::kHitGroup].Count();
-  e->SendEvent(EObjBase::EV_DEFEATED, 0);
+  e->SendEvent(kHitEventDefeated, 0);
   // Both records fire their first step at once: 2 x 4 shots.
   EXPECT_EQ(HitGroupTable[EShotMan::kHitGroup].Count() - before, 8);
   // A grabbed enemy's defeat fires none.
@@ -203,7 +203,7 @@ TEST(EnemyObject, DefeatGeneratorsFireFromTheWreck) {
   EObjBase* f = rig.SpawnNow(1);
   f->grabMode = EObjBase::GRAB_HELD;
   const int before2 = HitGroupTable[EShotMan::kHitGroup].Count();
-  f->SendEvent(EObjBase::EV_DEFEATED, 0);
+  f->SendEvent(kHitEventDefeated, 0);
   EXPECT_EQ(HitGroupTable[EShotMan::kHitGroup].Count(), before2);
 }
 

@@ -25,6 +25,7 @@
 #include "game/stage/ScriptStgRsc.h"
 #include "game/tables/enemy_tables.h"
 #include "game/scene/CommonTables.h"
+#include "support/BuildDirs.h"
 #include "support/ExpectAll.h"
 #include "support/PlayWorld.h"
 #include "support/SoundProbe.h"
@@ -49,7 +50,7 @@ class StageDriver : public SProc {
   explicit StageDriver(int stage = 1) : stage_(stage) {}
   bool Load() {
     char path[96];
-    std::snprintf(path, sizeof path, "%s/data/Script/Stage%02d.stg", OSTREL_TEST_BINARY_DIR, stage_);
+    std::snprintf(path, sizeof path, "%s/data/Script/Stage%02d.stg", testsupport::TestBinaryDir(), stage_);
     std::ifstream in(path, std::ios::binary);
     const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     return !bytes.empty() && ParseStageScript(bytes.data(), bytes.size(), &script_);

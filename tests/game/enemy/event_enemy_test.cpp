@@ -175,7 +175,7 @@ TEST(EventEnemyType17, StopsTheRailRestartsItAndBlowsUp) {
   r.To(400);
   EXPECT_EQ(LiveProc(h), e);
   EXPECT_EQ(g_EnemySet.paused, 1);
-  g_EnemyMan.BroadcastAll(EObjBase::EV_DEFEATED, EObjBase::kUncounted);
+  g_EnemyMan.BroadcastAll(kHitEventDefeated, EObjBase::kUncounted);
   r.Frame(2);
   EXPECT_EQ(h.Get(), nullptr);
   EXPECT_ALL({VAL(g_EnemySet.paused, 0), VAL(StageDefeatCount, 0)});

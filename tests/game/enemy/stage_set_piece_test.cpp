@@ -73,7 +73,7 @@ TEST(StageSetPiece, StageFourWreckLandsWithBossThirteenAndGoesWithIt) {
   // runs and ends the wreck, defeated without a count, before anything
   // else of the stage comes.
   const int32_t spawned = StageEnemyCount, defeats = StageDefeatCount;
-  b->SendEvent(EObjBase::EV_DEFEATED, 0);
+  b->SendEvent(kHitEventDefeated, 0);
   int end = -1;
   for (int n = 1; n <= 1000 && end < 0; ++n) {
     f.Step();

@@ -230,7 +230,7 @@ TEST(GameRoot, StageClearAndGameOverChooseTheNextScene) {
   EXPECT_NE(g->FindInList("Stage2", GAME_LIST_STAGE), nullptr);
   // The stage ends once the Player's stage-clear sequence has run 600
   // frames after the game root's event 18.
-  g->SendEvent(Player::kEventStageClear, 0);
+  g->SendEvent(Game::kEventStageClear, 0);
   EXPECT_EQ(g->stageClear, 1);
   h.Step(2);
   EXPECT_EQ(g->GetSceneId(), SCENE_STAGE);

@@ -124,7 +124,7 @@ TEST(PlayerFlight, StartDuringTheContinuePromptContinuesThePlay) {
   g->record[REC_SCORE] = 12340;
   w.Step(180);
   g->lives = 0;
-  g_Player.SendEvent(Player::kEventHit, 0);
+  g_Player.SendEvent(kHitEventHit, 0);
   ASSERT_EQ(g_Player.state, Player::STATE_DEATH);
   ASSERT_EQ(g->lives, -1);
   w.Step(62);

@@ -116,19 +116,19 @@ TEST(PlayerPlay, HitsCountOnlyInPlayAndUnshielded) {
   ASSERT_GE(w.RunToControl(), 0);
   Game* g = w.G();
   ASSERT_EQ(g->lives, 2);
-  g_Player.SendEvent(Player::kEventHit, 0);  // the entry's shield
+  g_Player.SendEvent(kHitEventHit, 0);  // the entry's shield
   EXPECT_ALL({VAL(g_Player.state, Player::STATE_PLAY), VAL(g->lives, 2)});
   w.Step(180);
-  g_Player.SendEvent(Player::kEventHit, 0);
+  g_Player.SendEvent(kHitEventHit, 0);
   EXPECT_ALL({VAL(g_Player.state, Player::STATE_DEATH), VAL(g->lives, 1)});
   w.Step(10);
-  g_Player.SendEvent(Player::kEventHit, 0);  // during the fall
+  g_Player.SendEvent(kHitEventHit, 0);  // during the fall
   EXPECT_ALL({VAL(g_Player.state, Player::STATE_DEATH), VAL(g->lives, 1), VAL(g_Player.stepCounter, 9)});
   ASSERT_GE(w.RunToControl(), 0);
   w.Step(180);
   g_Player.OnEvent(9);
   w.Step(5);
-  g_Player.SendEvent(Player::kEventHit, 0);  // warping out
+  g_Player.SendEvent(kHitEventHit, 0);  // warping out
   EXPECT_ALL({VAL(g_Player.state, Player::STATE_SCRIPTED), VAL(g_Player.scriptedSub, 9), VAL(g->lives, 1)});
 }
 

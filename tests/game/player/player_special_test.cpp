@@ -228,8 +228,8 @@ TEST(PlayerSpecial, LockOnCatchesAnEnemyAndTheDashStrikesSevenTargets) {
   // the first links, before any grab, name them.
   std::vector<int> linked;
   for (const Logged& e : f.log) {
-    if (e.code == DashForm::kEventGrab) break;
-    if (e.code == DashForm::kEventLink) linked.push_back(e.id);
+    if (e.code == EObjBase::EV_GRABBED) break;
+    if (e.code == EObjBase::EV_BIND_SLOT) linked.push_back(e.id);
   }
   std::vector<std::pair<float, int>> byDistance;
   for (int i = 1; i < 9; ++i) {

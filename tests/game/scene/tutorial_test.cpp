@@ -21,6 +21,7 @@
 #include "game/enemy/EObjBase.h"
 #include "game/player/Player.h"
 #include "game/tables/scene_tables.h"
+#include "support/BuildDirs.h"
 #include "support/Headless.h"
 #include "support/ImageCompare.h"
 
@@ -109,7 +110,7 @@ int LitPlayPixels(const plat::Image& img) {
   const char* update = std::getenv("OSTREL_UPDATE_GOLDEN");
   if (update != nullptr && std::string(update) == "1") return testsupport::MatchesGolden(img, name);
   plat::Image expected;
-  if (!testsupport::ReadPng(std::string(OSTREL_TEST_SOURCE_DIR) + "/golden/" + name, &expected))
+  if (!testsupport::ReadPng(std::string(testsupport::TestSourceDir()) + "/golden/" + name, &expected))
     return ::testing::AssertionFailure() << "no reference image " << name;
   const int cx = testsupport::PlayPx(PlayerPos.x), cy = testsupport::PlayPy(PlayerPos.y);
   plat::Image actual = img;
@@ -118,7 +119,7 @@ int LitPlayPixels(const plat::Image& img) {
       for (int x = std::max(cx - 50, 0); x < std::min(cx + 50, im->width); ++x)
         std::fill_n(&im->rgba[(static_cast<size_t>(y) * im->width + x) * 4], 4, uint8_t{0});
   ::testing::AssertionResult r = testsupport::ImagesMatch(actual, expected, 8, 400);
-  if (!r) testsupport::WritePng(std::string(OSTREL_TEST_BINARY_DIR) + "/golden-actual/" + name, img);
+  if (!r) testsupport::WritePng(std::string(testsupport::TestBinaryDir()) + "/golden-actual/" + name, img);
   return r;
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "TestModeRig.h"
+#include "support/ImageCompare.h"
 
 namespace {
 
@@ -197,6 +198,34 @@ TEST(TestModeGamePage, SavedLivesAreReadBackByTheNextStart) {
   EXPECT_EQ(g->lives, 5);
   g->ResetForPlay();  // what the start of a play does
   EXPECT_EQ(g->lives, 5);
+}
+
+// The save question with yes chosen. The answers stand at x -50 (yes, its
+// strip 36 wide) and 50 (no, 48 wide), 24 high around y 0; the chosen one is
+// red, the other white, and the mark (60 wide, red) is centred on the chosen
+// answer, so that it shows on both sides of yes and nowhere around no.
+TEST(TestModePictures, SaveQuestionMarksTheChosenAnswer) {
+  TestModeRig rig(true);
+  ASSERT_TRUE(rig.Open());
+  OpenConfirmationWithLives5(rig);
+  rig.Tap({kRight});
+  rig.Frame();
+  ASSERT_EQ(rig.Mode()->Confirm().GetAnswer(), TestModeYN::kYes);
+  plat::Image shot;
+  ASSERT_TRUE(rig.Sys().Screenshot(&shot));
+  const auto red = [](uint32_t r, uint32_t g, uint32_t b) { return r > 200 && g < 60 && b < 60; };
+  const auto white = [](uint32_t r, uint32_t g, uint32_t b) { return r > 200 && g > 200 && b > 200; };
+  using testsupport::CountPlayPixels;
+  EXPECT_GT(CountPlayPixels(shot, -68.0f, -12.0f, -32.0f, 12.0f, red), 15);
+  EXPECT_EQ(CountPlayPixels(shot, -68.0f, -12.0f, -32.0f, 12.0f, white), 0);
+  EXPECT_GT(CountPlayPixels(shot, 26.0f, -12.0f, 74.0f, 12.0f, white), 30);
+  EXPECT_EQ(CountPlayPixels(shot, 26.0f, -12.0f, 74.0f, 12.0f, red), 0);
+  // The mark's ends, left and right of yes; none beside no.
+  EXPECT_GT(CountPlayPixels(shot, -80.0f, -12.0f, -68.0f, 12.0f, red), 4);
+  EXPECT_GT(CountPlayPixels(shot, -32.0f, -12.0f, -20.0f, 12.0f, red), 4);
+  EXPECT_EQ(CountPlayPixels(shot, 20.0f, -12.0f, 26.0f, 12.0f, red), 0);
+  EXPECT_EQ(CountPlayPixels(shot, 74.0f, -12.0f, 80.0f, 12.0f, red), 0);
+  EXPECT_TRUE(testsupport::MatchesGolden(shot, "test_mode_confirm.png", 8, 40));
 }
 
 }  // namespace
