@@ -47,6 +47,19 @@ class EffectSounds : public ::testing::Test {
       if (testsupport::SoundPlayed(se, n)) heard.insert(n);
     return heard;
   }
+  // A creator in the managers' list, running from the next frame.
+  Creator* AddCreator() {
+    auto* creator = new Creator;
+    world.G()->AddChild(GAME_LIST_MANAGERS, creator, 0);
+    world.Step();
+    return creator;
+  }
+  // The boss's staged death (effect 8) at the origin.
+  static int32_t SpawnBossDeath(Creator* creator) {
+    const SVec4 at{0.0f, 0.0f, 0.0f, 1.0f};
+    SMatrix m = kIdentityMatrix;
+    return EfxProc::SpawnG(creator, &at, 8, 1.0f, &m);
+  }
   PlayWorld world;
   SRsc* se = nullptr;
 };
@@ -67,12 +80,8 @@ TEST_F(EffectSounds, SequencesSoundTheBurstAndTheBlast) {
 }
 
 TEST_F(EffectSounds, BossDeathSoundsEveryFourthFrameAndEndsWith23) {
-  auto* creator = new Creator;
-  world.G()->AddChild(GAME_LIST_MANAGERS, creator, 0);
-  world.Step();
-  const SVec4 at{0.0f, 0.0f, 0.0f, 1.0f};
-  SMatrix m = kIdentityMatrix;
-  ASSERT_EQ(EfxProc::SpawnG(creator, &at, 8, 1.0f, &m), 0);
+  Creator* creator = AddCreator();
+  ASSERT_EQ(SpawnBossDeath(creator), 0);
   // Added between frames, it runs from the second frame on: frame f is its
   // n = f - 1.
   std::vector<int> explosions, end;
@@ -102,12 +111,8 @@ TEST_F(EffectSounds, BossDeathSoundsEveryFourthFrameAndEndsWith23) {
 // 10000 hundredths of a dB: -1250 for 57344, 0 for 65536.
 TEST_F(EffectSounds, BossDeathPlaysSound15AtLevel57344AndTheOthersAt65536) {
   world.G()->settings[SettingsWord::effectVolume] = 100;
-  auto* creator = new Creator;
-  world.G()->AddChild(GAME_LIST_MANAGERS, creator, 0);
-  world.Step();
-  const SVec4 at{0.0f, 0.0f, 0.0f, 1.0f};
-  SMatrix m = kIdentityMatrix;
-  ASSERT_EQ(EfxProc::SpawnG(creator, &at, 8, 1.0f, &m), 0);
+  Creator* creator = AddCreator();
+  ASSERT_EQ(SpawnBossDeath(creator), 0);
   std::set<int32_t> heardAny;
   for (int f = 1; f <= 293; ++f) {
     for (int32_t e : Frame({14, 15, 16, 25, 23})) {
@@ -122,9 +127,7 @@ TEST_F(EffectSounds, BossDeathPlaysSound15AtLevel57344AndTheOthersAt65536) {
 }
 
 TEST_F(EffectSounds, LaserSoundsItsChargeAndItsFiring) {
-  auto* creator = new Creator;
-  world.G()->AddChild(GAME_LIST_MANAGERS, creator, 0);
-  world.Step();
+  Creator* creator = AddCreator();
   ASSERT_TRUE(ELaserGen::ChargeSoundArmed());
   SMatrix origin = kIdentityMatrix;
   creator->AddChild(0, ELaserGen::ELaserGenEx(&origin, 0x1, 8.0f, 60, 0, 0.5f, 20.0f, 0.0f, 10.0f, 10.0f, 20.0f,

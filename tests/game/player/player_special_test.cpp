@@ -26,6 +26,15 @@ using testenemy::Spawn;
 using testenemy::TestEnemy;
 using testsupport::PlayWorld;
 
+// The ship in control, no effect alive, the bomb pressed.
+void StartBombWithNoEffects(PlayWorld& w) {
+  ASSERT_TRUE(w.Ok());
+  ASSERT_GE(w.RunToControl(), 0);
+  g_EfxMan.ClearAll();
+  w.PressBomb();
+  ASSERT_EQ(g_Player.controlMode, Player::CONTROL_BOMB);
+}
+
 // Stationary enemy bullets well away from the ship.
 void FireBullets(int n) {
   for (int i = 0; i < n; ++i)
@@ -100,11 +109,7 @@ int LiveSparkles() {
 
 TEST(PlayerSpecial, TheBombsVanishingShedsTwoSparklesAFrame) {
   PlayWorld w;
-  ASSERT_TRUE(w.Ok());
-  ASSERT_GE(w.RunToControl(), 0);
-  g_EfxMan.ClearAll();
-  w.PressBomb();
-  ASSERT_EQ(g_Player.controlMode, Player::CONTROL_BOMB);
+  ASSERT_NO_FATAL_FAILURE(StartBombWithNoEffects(w));
   // Steps 0 and 1 take a frame each; then 20 frames of step 2 with one
   // sparkle beside each engine a frame, each living 30 to 50 frames.
   w.Step(1);
@@ -119,11 +124,7 @@ TEST(PlayerSpecial, TheBombsVanishingShedsTwoSparklesAFrame) {
 // key list, counted 25 frames then 10, at scale 1.5.
 TEST(PlayerSpecial, TheBombStartsWithTheTrailPictures) {
   PlayWorld w;
-  ASSERT_TRUE(w.Ok());
-  ASSERT_GE(w.RunToControl(), 0);
-  g_EfxMan.ClearAll();
-  w.PressBomb();
-  ASSERT_EQ(g_Player.controlMode, Player::CONTROL_BOMB);
+  ASSERT_NO_FATAL_FAILURE(StartBombWithNoEffects(w));
   int dark = 0, lit = 0;
   for (SObject* o = g_EfxMan.Live(1).HeadObj(); o != nullptr; o = o->GetNext()) {
     const auto* e = static_cast<EfxSprite*>(o);
