@@ -161,6 +161,10 @@ TEST_F(XioTest, CoinCountsStatusAndHandBack) {
   ASSERT_NE(it, w.end());
   EXPECT_EQ(it->value, 0xFFFFFFFEu);  // -2
   EXPECT_EQ(dev_->Request(0).decrease[0], 0);
+  // A request is held at 0xFFFF: wrapping to 0x0010 would leave coins on the
+  // board that were already taken as credits.
+  EXPECT_ALL({VAL(dev_->AddCoins(0, 1, 0xFFF0), 0), VAL(dev_->AddCoins(0, 1, 0x20), 0)});
+  EXPECT_EQ(dev_->Request(0).decrease[1], 0xFFFF);
 }
 
 TEST_F(XioTest, FailedPollKeepsUnwrittenCoinRequests) {
@@ -251,15 +255,22 @@ TEST_F(XioTest, OpenFailuresAndSingleton) {
   EXPECT_EQ(dev_->Open(), 6);
   EXPECT_FALSE(dev_->IsOpened());
   drv_.failOpen = false;
+  // The driver opened but the board's identity could not be read: the
+  // driver is closed again, as nothing else could close it.
+  drv_.failRead.insert(0x400);
+  EXPECT_EQ(dev_->Open(), 6);
+  EXPECT_FALSE(drv_.open);
+  drv_.failRead.clear();
   XioDevice* jvs = CreateXioDevice("COM2", 0);  // JVS master wanted: none here
   EXPECT_EQ(GetXioDevice(), jvs);
   EXPECT_EQ(jvs->Open(), 6);
   EXPECT_FALSE(drv_.open);  // the driver was closed again
-  EXPECT_EQ(jvs->Release(), 0);
+  EXPECT_EQ(jvs->Release(), 1);  // the close's result: closed without the JVS master
   EXPECT_EQ(GetXioDevice(), nullptr);
   delete dev_;  // no longer the singleton
   dev_ = nullptr;
 }
+
 
 TEST_F(XioTest, BoardSettingNeedsTheJvsMaster) {
   ASSERT_EQ(dev_->Open(), 0);
