@@ -75,6 +75,39 @@ TEST_F(DmacTest, DecreaseRequestsAreUnsignedAndCapped) {
               VAL(rec[1].decrease[1], 0x9000 - 0x3FFF)});
 }
 
+// One poll's register accesses in their order: unit 0's status (its
+// new-status byte is 3: acknowledged with 0), unit 1's, the four inputs of
+// unit 0 then of unit 1, the four outputs of each, then counter by counter
+// (unit 0 channel 0, channel 1, unit 1 channel 0, channel 1) the decrease
+// asked for, if any, before the counter is read.
+TEST_F(DmacTest, OnePollsAccessesInOrder) {
+  ASSERT_EQ(DmacOpen(), 1);
+  XioUnitRecord rec[2] = {};
+  for (uint32_t i = 0; i < 4; ++i) {
+    rec[0].out[i] = 0x10 + i;
+    rec[1].out[i] = 0x20 + i;
+  }
+  rec[0].decrease[0] = 3;
+  rec[1].decrease[1] = 1;
+  drv_.ClearLog();
+  ASSERT_EQ(DmacPollInputs(rec), 1);
+  const FakeCabIoDriver::Access want[] = {
+      {false, 0x4000, 0x00030001}, {true, 0x4000, 0},     {false, 0x4004, 0},     {false, 0x4120, 0},
+      {false, 0x4124, 0},          {false, 0x4128, 0},    {false, 0x412C, 0},     {false, 0x41A0, 0},
+      {false, 0x41A4, 0},          {false, 0x41A8, 0},    {false, 0x41AC, 0},     {true, 0x4100, 0x10},
+      {true, 0x4104, 0x11},        {true, 0x4108, 0x12},  {true, 0x410C, 0x13},   {true, 0x4180, 0x20},
+      {true, 0x4184, 0x21},        {true, 0x4188, 0x22},  {true, 0x418C, 0x23},   {true, 0x4140, 0xFFFFFFFD},
+      {false, 0x4140, 0xFFFFFFFD}, {false, 0x4144, 0},    {false, 0x41C0, 0},     {true, 0x41C4, 0xFFFFFFFF},
+      {false, 0x41C4, 0xFFFFFFFF},
+  };
+  ASSERT_EQ(drv_.log.size(), std::size(want));
+  for (size_t i = 0; i < std::size(want); ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_ALL({VAL(drv_.log[i].write, want[i].write), VAL(drv_.log[i].reg, want[i].reg),
+                VAL(drv_.log[i].value, want[i].value)});
+  }
+}
+
 TEST_F(DmacTest, HalfFailedPollKeepsOldValuesAndFails) {
   ASSERT_EQ(DmacOpen(), 1);
   XioUnitRecord rec[2] = {};
@@ -323,6 +356,16 @@ TEST_F(SimBoardTest, ControlsReachTheSwitchWord) {
   ASSERT_EQ(dev_->GetPlayerBlock(0, block), 0);
   EXPECT_EQ(block[0] & 0x80, 0x80);
   EXPECT_EQ(dev_->GetWord(0), 0u);
+}
+
+// Taking off more coins than the simulated board holds leaves 0: the count
+// never goes negative, which would read as the counter's fault bit.
+TEST_F(SimBoardTest, TakingMoreCoinsThanHeldLeavesNone) {
+  SimCabIoBoard::Instance().AddCoins(0, 0, 3);
+  ASSERT_EQ(dev_->DecreaseCoin(0, 0, 5), 0);
+  Frame();  // the poll writes -5, then reads the counter back
+  EXPECT_ALL({VAL(SimCabIoBoard::Instance().CoinCount(0, 0), 0), VAL(dev_->GetCoinCount(0, 0), 0),
+              VAL(dev_->GetCoinStatus(0, 0), 0)});
 }
 
 }  // namespace
