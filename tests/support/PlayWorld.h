@@ -49,6 +49,13 @@ class PlayWorld {
   int RunToControl(int limit = 400);
   void Hold(plat::CabInput input, bool held = true) { headless_->Hold(input, held); }
   void ReleaseAll() { headless_->ReleaseAll(); }
+  // Both buttons pressed on one frame and let go: a bomb, not a lock-on.
+  void PressBomb() {
+    Hold(plat::CabInput::kButton1);
+    Hold(plat::CabInput::kButton2);
+    Step();
+    ReleaseAll();
+  }
 
   // When false (the default) Step clears the game's stage-clear flag.
   bool stageMayEnd = false;

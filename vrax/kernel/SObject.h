@@ -66,17 +66,7 @@ class SObjList {
   // taken before the call (see above).
   template <class Fn>
   void SafeWalk(Fn&& fn) {
-    WalkCursor cur;
-    cur.outer = cursors_;
-    cursors_ = &cur;
-    // No software prefetch of the successor: it is read at the top of the
-    // next round anyway, and the hardware streams members allocated one
-    // after the other better than a prefetch issued a few instructions early.
-    for (SObject* m = head_; m != nullptr; m = cur.next) {
-      cur.next = m->next_;
-      fn(m);
-    }
-    cursors_ = cur.outer;
+    Walk<false>(fn);
   }
 
   // As SafeWalk, except that a member still in the list after its call
@@ -86,16 +76,7 @@ class SObjList {
   // continues the walk where SafeWalk would.
   template <class Fn>
   void SafeWalkNextAfter(Fn&& fn) {
-    WalkCursor cur;
-    cur.outer = cursors_;
-    cursors_ = &cur;
-    for (SObject* m = head_; m != nullptr; m = cur.next) {
-      cur.next = m->next_;
-      cur.current = m;
-      fn(m);
-      if (cur.current != nullptr) cur.next = m->next_;
-    }
-    cursors_ = cur.outer;
+    Walk<true>(fn);
   }
 
  private:
@@ -105,6 +86,24 @@ class SObjList {
     SObject* current = nullptr;
     WalkCursor* outer = nullptr;
   };
+  // No software prefetch of the successor: it is read at the top of the
+  // next round anyway, and the hardware streams members allocated one after
+  // the other better than a prefetch issued a few instructions early.
+  template <bool kNextAfter, class Fn>
+  void Walk(Fn& fn) {
+    WalkCursor cur;
+    cur.outer = cursors_;
+    cursors_ = &cur;
+    for (SObject* m = head_; m != nullptr; m = cur.next) {
+      cur.next = m->next_;
+      if constexpr (kNextAfter) cur.current = m;
+      fn(m);
+      if constexpr (kNextAfter)
+        if (cur.current != nullptr) cur.next = m->next_;
+    }
+    cursors_ = cur.outer;
+  }
+
   SObject* head_ = nullptr;
   SObject* tail_ = nullptr;
   int32_t count_ = 0;

@@ -243,10 +243,7 @@ TEST_F(PlayerNumbers, SoundsOfTheBombTheLockOnACatchAndAnExtend) {
     g->bombs = 2;
     for (int32_t n : voices) testsupport::RearmSound(voice, n);
     plat::SRand(seed);
-    w.Hold(CabInput::kButton1);
-    w.Hold(CabInput::kButton2);
-    w.Step();
-    w.ReleaseAll();
+    w.PressBomb();
     ASSERT_EQ(g_Player.controlMode, Player::CONTROL_BOMB);
     for (int32_t n : voices)
       if (testsupport::SoundPlayed(voice, n)) voiceAtPress.insert(n);

@@ -47,10 +47,7 @@ TEST(PlayerSpecial, TheBombRunsItsEightStepsAndClearsTheBulletsOnce) {
   FireBullets(5);
   Game* g = w.G();
   // Both buttons on the same frame: a bomb, not a lock-on.
-  w.Hold(CabInput::kButton1);
-  w.Hold(CabInput::kButton2);
-  w.Step();
-  w.ReleaseAll();
+  w.PressBomb();
   EXPECT_ALL({VAL(g_Player.controlMode, Player::CONTROL_BOMB), VAL(g->bombs, 1), VAL(g_Player.lockOnCooldown, 0),
               VAL(g_Player.options.PresentCount(), 0)});
   // Steps of 1, 1, 20, 10, 3, 30 frames, then 150: the bullets go on its
@@ -86,10 +83,7 @@ TEST(PlayerSpecial, TheBombRunsItsEightStepsAndClearsTheBulletsOnce) {
   EXPECT_EQ(EShotMan::Instance()->LiveCount(), 2);
   // With an empty stock both buttons start nothing.
   g->bombs = 0;
-  w.Hold(CabInput::kButton1);
-  w.Hold(CabInput::kButton2);
-  w.Step();
-  w.ReleaseAll();
+  w.PressBomb();
   EXPECT_EQ(g_Player.controlMode, Player::CONTROL_NORMAL);
 }
 
@@ -109,10 +103,7 @@ TEST(PlayerSpecial, TheBombsVanishingShedsTwoSparklesAFrame) {
   ASSERT_TRUE(w.Ok());
   ASSERT_GE(w.RunToControl(), 0);
   g_EfxMan.ClearAll();
-  w.Hold(CabInput::kButton1);
-  w.Hold(CabInput::kButton2);
-  w.Step();
-  w.ReleaseAll();
+  w.PressBomb();
   ASSERT_EQ(g_Player.controlMode, Player::CONTROL_BOMB);
   // Steps 0 and 1 take a frame each; then 20 frames of step 2 with one
   // sparkle beside each engine a frame, each living 30 to 50 frames.
@@ -131,10 +122,7 @@ TEST(PlayerSpecial, TheBombStartsWithTheTrailPictures) {
   ASSERT_TRUE(w.Ok());
   ASSERT_GE(w.RunToControl(), 0);
   g_EfxMan.ClearAll();
-  w.Hold(CabInput::kButton1);
-  w.Hold(CabInput::kButton2);
-  w.Step();
-  w.ReleaseAll();
+  w.PressBomb();
   ASSERT_EQ(g_Player.controlMode, Player::CONTROL_BOMB);
   int dark = 0, lit = 0;
   for (SObject* o = g_EfxMan.Live(1).HeadObj(); o != nullptr; o = o->GetNext()) {
