@@ -168,6 +168,14 @@ TEST_F(FrameTest, FramesOnTheWire) {
   EXPECT_EQ(pty_.Take(), (Bytes{0xE0, 0x01, 0x02, 0xCD, 0xD0, 0xCF}));
 
   EXPECT_EQ(JvsSendFrame(2), 0);  // nothing queued
+
+  // Every byte after the sync is escaped, the node byte too: node 0xD0 (the
+  // broadcast slot's) goes out as 0xD0 0xCF. Sum 0xD0 + 2 + 0x01 = 0xD3.
+  const uint8_t d[1] = {0x01};
+  JvsQueueCommand(0xD0, nullptr, 0);
+  JvsQueueCommand(0xD0, d, 1);
+  EXPECT_EQ(JvsSendFrame(0xD0), 1);
+  EXPECT_EQ(pty_.Take(), (Bytes{0xE0, 0xD0, 0xCF, 0x02, 0x01, 0xD3}));
 }
 
 TEST_F(FrameTest, QueueLimitsAndBroadcastSlot) {
@@ -260,6 +268,16 @@ TEST_F(FrameTest, ReceiveAsksForResendsAndGivesUp) {
   pty_.Send(good);
   EXPECT_EQ(JvsReceiveFrame(buf, sizeof buf, 1), 2);
   EXPECT_EQ(pty_.Take(), request);
+  // Six such replies: six errors, each one followed by the request again,
+  // the sixth too, then -1.
+  ASSERT_EQ(request, (Bytes{0xE0, 0x01, 0x02, 0x10, 0x13}));  // 1 + 2 + 0x10
+  for (int i = 0; i < 6; ++i) pty_.Send({0xE0, 0x00, 0x02, 0x03, 0x05});
+  const uint32_t errorsBefore = JvsGetErrorCount();
+  EXPECT_EQ(JvsReceiveFrame(buf, sizeof buf, 1), -1);
+  EXPECT_EQ(JvsGetErrorCount() - errorsBefore, 6u);
+  Bytes sixTimes;
+  for (int i = 0; i < 6; ++i) sixTimes.insert(sixTimes.end(), request.begin(), request.end());
+  EXPECT_EQ(pty_.Take(), sixTimes);
 
   // Silence: six empty reads of 20 ms, then -1.
   EXPECT_EQ(JvsReceiveFrame(buf, sizeof buf, 1), -1);
