@@ -161,8 +161,9 @@ TEST_F(XioTest, SyncTransitions) {
   EXPECT_EQ(dev_->Sync(), 1);
   EXPECT_EQ(dev_->GetUnitCount(), 1);
   uint32_t info[5] = {};
-  EXPECT_ALL({VAL(dev_->GetUnitInfo(0, info), 0), VAL(info[0], 2u), VAL(info[1], 16u),
-              VAL(dev_->GetUnitInfo(1, info), 2)});
+  // Players, switches per player, coin channels, then two zero words.
+  EXPECT_ALL({VAL(dev_->GetUnitInfo(0, info), 0), VAL(info[0], 2u), VAL(info[1], 16u), VAL(info[2], 2u),
+              VAL(info[3], 0u), VAL(info[4], 0u), VAL(dev_->GetUnitInfo(1, info), 2)});
 
   drv_.regs[0x4000] = 0x00030000;  // the link dropped
   ASSERT_EQ(dev_->Poll(), 0);
@@ -215,6 +216,68 @@ TEST_F(XioTest, FailedPollKeepsUnwrittenCoinRequests) {
   for (const auto& a : drv_.Writes()) byReg[a.reg] = a.value;
   EXPECT_ALL({VAL(byReg.at(0x4140), static_cast<uint32_t>(-3)), VAL(byReg.at(0x41C4), static_cast<uint32_t>(-4)),
               VAL(dev_->Request(0).decrease[0], 0), VAL(dev_->Request(1).decrease[1], 0)});
+}
+
+// What a poll writes besides the first sync's zeros: the output word set for
+// a unit, from the next poll on and on every poll after it; coin channels 2
+// and 3 take a decrease and write nothing; a third unit is refused.
+TEST_F(XioTest, WhatEachPollWrites) {
+  ASSERT_EQ(dev_->Open(), 0);
+  ASSERT_EQ(dev_->Poll(), 0);
+  ASSERT_EQ(dev_->Sync(), 0);  // the first sync writes its zeros
+  EXPECT_ALL({VAL(dev_->SetOutputWord(0, 0x12345678), 0), VAL(dev_->SetOutputWord(1, 0xABCD), 0),
+              VAL(dev_->SetOutputWord(2, 0x55), 2), VAL(dev_->DecreaseCoin(0, 2, 5), 0),
+              VAL(dev_->DecreaseCoin(1, 3, 7), 0)});
+  for (int poll = 0; poll < 2; ++poll) {
+    SCOPED_TRACE(poll);
+    drv_.ClearLog();
+    ASSERT_EQ(dev_->Poll(), 0);
+    std::map<uint32_t, uint32_t> byReg;
+    for (const auto& a : drv_.Writes()) byReg[a.reg] = a.value;
+    const std::pair<uint32_t, uint32_t> outputs[] = {{0x4100, 0x12345678}, {0x4104, 0}, {0x4180, 0xABCD},
+                                                     {0x418C, 0}};
+    for (auto [reg, want] : outputs) EXPECT_EQ(byReg.at(reg), want) << std::hex << reg;
+    for (uint32_t counter : {0x4140u, 0x4144u, 0x41C0u, 0x41C4u}) EXPECT_EQ(byReg.count(counter), 0u) << std::hex << counter;
+    EXPECT_EQ(dev_->Sync(), 1);
+  }
+}
+
+// A poll that fails anywhere leaves the results of the last good poll: the
+// switch words, the switch block, the coin count and the linked units.
+TEST_F(XioTest, FailedPollKeepsTheLastResults) {
+  drv_.regs[0x4120] = (1u << 8) | (1u << 6);  // player 1 up, test switch
+  drv_.regs[0x4140] = 7;
+  ASSERT_EQ(dev_->Open(), 0);
+  ASSERT_EQ(dev_->Poll(), 0);
+  struct Case {
+    const char* what;
+    uint32_t reg;
+    bool write;
+  } cases[] = {{"unit 0 status", 0x4000, false},
+               {"unit 1 input word 0", 0x41A0, false},
+               {"unit 0 output word 0", 0x4100, true},
+               {"unit 1 counter 1", 0x41C4, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    drv_.regs[0x4000] = 0x00030000;  // unit 0 unlinked from now on
+    drv_.regs[0x4004] = 0x00030001;  // unit 1 linked
+    drv_.regs[0x4120] = 1u << 10;    // player 1 down
+    drv_.regs[0x4140] = 9;
+    (c.write ? drv_.failWrite : drv_.failRead).insert(c.reg);
+    EXPECT_EQ(dev_->Poll(), 6);
+    drv_.failWrite.clear();
+    drv_.failRead.clear();
+    uint8_t block[16] = {};
+    ASSERT_EQ(dev_->GetSwitchBlock(0, block), 0);
+    EXPECT_ALL({VAL(dev_->GetSwitchWord(0), 0x2000u), VAL(block[0], 0x80), VAL(dev_->GetCoinCount(0, 0), 7),
+                VAL(dev_->GetUnitCount(), 1)});
+    drv_.regs[0x4000] = 0x00030001;  // as before the case
+    drv_.regs[0x4004] = 0x00030000;
+    drv_.regs[0x4120] = (1u << 8) | (1u << 6);
+    drv_.regs[0x4140] = 7;
+    ASSERT_EQ(dev_->Poll(), 0);
+    ASSERT_EQ(dev_->GetUnitCount(), 1);
+  }
 }
 
 TEST_F(XioTest, FailedPollAfterAWriteDoesNotRepeatIt) {
