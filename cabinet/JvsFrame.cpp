@@ -419,15 +419,17 @@ int JvsReceiveReply(uint8_t* buffer, size_t max, int retransmit, JvsReplyCheck c
       }
       const uint8_t status = rx.Data()[0];
       if (status == kJvsStatusSumError) {
-        // The node saw a damaged request: send it again as it was.
+        // The node saw a damaged request: send it again as it was (also
+        // the sixth time, as a damaged frame's sixth request to send again
+        // goes out before the receive ends).
         ++errors;
         ++m.errors;
         ++m.stats.damagedRequests;
+        JvsWritePort(m.lastFrame, m.lastLength);
         if (errors > kJvsMaxErrors) {
           keepAfter(i);
           return -1;
         }
-        JvsWritePort(m.lastFrame, m.lastLength);
         continue;
       }
       if (status == 0 || status > kJvsStatusOverflow) {

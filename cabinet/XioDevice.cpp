@@ -204,10 +204,10 @@ int32_t XioDevice::GetUnitInfo(uint32_t unit, uint32_t* out5) {
 }
 
 int32_t XioDevice::Release() {
-  Close();
+  const int32_t closed = Close();
   delete this;  // the destructor clears the singleton
   g_device = nullptr;
-  return 0;
+  return closed;
 }
 
 int32_t XioDevice::GetSwitchBlock(uint32_t unit, uint8_t* out16) {

@@ -59,7 +59,8 @@ class XioDevice : public XioDeviceBase {
   int32_t GetUnitCount() override;
   int32_t GetUnitInfo(uint32_t unit, uint32_t* out5) override;
   int32_t Poll() override;
-  // Closes, destroys the device and clears the device singleton.
+  // Closes, destroys the device and clears the device singleton; the
+  // result is the close's.
   int32_t Release() override;
   int32_t GetSwitchBlock(uint32_t unit, uint8_t* out16) override;
   uint32_t GetSwitchWord(uint32_t index) override;

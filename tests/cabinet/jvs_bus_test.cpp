@@ -996,6 +996,9 @@ TEST_F(DeviceBusTest, BusFaultIsAnIoError) {
   }));
   EXPECT_EQ(dev_->Poll(), 6);
   EXPECT_EQ(dev_->GetAccessoryResult(0), 1);
+  // The master still closes: the release gives the close's 0.
+  EXPECT_EQ(dev_->Release(), 0);
+  dev_ = nullptr;
 }
 
 // A node's coin condition (the top two bits of a coin slot: 1 coin jam,

@@ -8,11 +8,13 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <chrono>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "platform/serial_port.h"
+#include "support/ExpectAll.h"
 #include "support/FakeClock.h"
 
 using Bytes = std::vector<uint8_t>;
@@ -29,8 +31,21 @@ class RawPty : public plat::SerialLines {
     ::unlockpt(master_);
     path_ = ::ptsname(master_);
   }
-  ~RawPty() override { ::close(master_); }
+  ~RawPty() override { CloseMaster(); }
   const std::string& Path() const { return path_; }
+  // The terminal settings of the port's side (a pseudo-terminal's master
+  // reports those of its slave).
+  termios Settings() const {
+    termios t{};
+    EXPECT_EQ(::tcgetattr(master_, &t), 0);
+    return t;
+  }
+  void SetSettings(const termios& t) { EXPECT_EQ(::tcsetattr(master_, TCSANOW, &t), 0); }
+  // Hangs the line up: every write of the port fails from now on.
+  void CloseMaster() {
+    if (master_ >= 0) ::close(master_);
+    master_ = -1;
+  }
   int GetCts() override { return 1; }
   bool SetRts(bool asserted) override {
     if (!asserted) ++rtsDrops;
@@ -131,6 +146,18 @@ size_t ReportsTake(const void* want, const uint8_t*, size_t length) {
   return length >= w ? w : 0;
 }
 
+// Waits until pred holds; the bound only keeps a broken port from hanging
+// the test.
+template <class Pred>
+bool Eventually(Pred pred) {
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  while (!pred()) {
+    if (std::chrono::steady_clock::now() > until) return pred();
+    std::this_thread::sleep_for(std::chrono::microseconds(200));
+  }
+  return true;
+}
+
 JvsReceiver::Event FeedAll(JvsReceiver& rx, const Bytes& bytes) {
   JvsReceiver::Event last = JvsReceiver::kNone;
   for (uint8_t b : bytes) {
@@ -168,6 +195,14 @@ TEST_F(FrameTest, FramesOnTheWire) {
   EXPECT_EQ(pty_.Take(), (Bytes{0xE0, 0x01, 0x02, 0xCD, 0xD0, 0xCF}));
 
   EXPECT_EQ(JvsSendFrame(2), 0);  // nothing queued
+
+  // Every byte after the sync is escaped, the node byte too: node 0xD0 (the
+  // broadcast slot's) goes out as 0xD0 0xCF. Sum 0xD0 + 2 + 0x01 = 0xD3.
+  const uint8_t d[1] = {0x01};
+  JvsQueueCommand(0xD0, nullptr, 0);
+  JvsQueueCommand(0xD0, d, 1);
+  EXPECT_EQ(JvsSendFrame(0xD0), 1);
+  EXPECT_EQ(pty_.Take(), (Bytes{0xE0, 0xD0, 0xCF, 0x02, 0x01, 0xD3}));
 }
 
 TEST_F(FrameTest, QueueLimitsAndBroadcastSlot) {
@@ -192,6 +227,94 @@ TEST_F(FrameTest, QueueLimitsAndBroadcastSlot) {
   ASSERT_NE(got, nullptr);
   EXPECT_EQ(Bytes(got, got + len), (Bytes{0xF1, 0x07}));
   EXPECT_EQ(JvsGetQueuedCommand(kJvsBroadcast, 1), nullptr);
+}
+
+// The port as the bus uses it: 115,200 baud, 8 data bits, no parity, one
+// stop bit, no flow control of either kind, raw bytes; a second open is
+// refused; the SENSE line is the port's CTS (-1 without a port); RTS is
+// cleared on request and while a read waits for a byte, and set again
+// after; a read takes what is waiting, at most the maximum, without a wait.
+TEST_F(FrameTest, PortSettingsAndLines) {
+  // Whatever the line was set to before, the open sets it for the bus.
+  JvsClosePort();
+  termios before = pty_.Settings();
+  before.c_cflag = (before.c_cflag & ~CSIZE) | CS7 | PARENB | CSTOPB | CRTSCTS;
+  before.c_iflag |= IXON | IXOFF | ICRNL;
+  before.c_lflag |= ICANON | ECHO | ISIG;
+  before.c_oflag |= OPOST;
+  ::cfsetispeed(&before, B9600);
+  ::cfsetospeed(&before, B9600);
+  pty_.SetSettings(before);
+  ASSERT_EQ(JvsOpenPort(pty_.Path().c_str()), 1);
+  const termios t = pty_.Settings();
+  EXPECT_ALL({VAL(::cfgetispeed(&t), B115200), VAL(::cfgetospeed(&t), B115200), VAL(t.c_cflag & CSIZE, CS8),
+              VAL(t.c_cflag & (PARENB | CSTOPB | CRTSCTS), 0), VAL(t.c_iflag & (IXON | IXOFF | ICRNL), 0),
+              VAL(t.c_lflag & (ICANON | ECHO | ISIG), 0), VAL(t.c_oflag & OPOST, 0)});
+  EXPECT_EQ(JvsOpenPort(pty_.Path().c_str()), 0);  // already open
+
+  EXPECT_TRUE(JvsSetRts(1));
+  EXPECT_TRUE(pty_.rtsLow);
+  EXPECT_TRUE(JvsSetRts(0));
+  EXPECT_FALSE(pty_.rtsLow);
+
+  const uint8_t three[3] = {1, 2, 3};
+  EXPECT_ALL({VAL(JvsWritePort(three, 0), 0), VAL(JvsWritePort(nullptr, 3), 0), VAL(JvsWritePort(three, 3), 3)});
+  EXPECT_EQ(pty_.Take(), (Bytes{1, 2, 3}));
+
+  // Five bytes in one write: the first read may wait for them (on a bus
+  // clock that stands still, until they come); once one is in, the rest
+  // are waiting and are read at once, at most the maximum each time, with
+  // RTS left alone.
+  JvsSetClock(&clock_);
+  pty_.Send({0x11, 0x22, 0x33, 0x44, 0x55});
+  uint8_t buf[8] = {};
+  ASSERT_EQ(JvsReadPort(buf, 1), 1u);
+  EXPECT_EQ(buf[0], 0x11);
+  const int drops = pty_.rtsDrops.load();
+  EXPECT_EQ(JvsReadPort(buf, 2), 2u);
+  EXPECT_EQ(Bytes(buf, buf + 2), (Bytes{0x22, 0x33}));
+  EXPECT_EQ(JvsReadPort(buf, 8), 2u);
+  EXPECT_EQ(Bytes(buf, buf + 2), (Bytes{0x44, 0x55}));
+  EXPECT_EQ(pty_.rtsDrops.load(), drops);
+  EXPECT_FALSE(pty_.rtsLow);
+
+  // Nothing waiting: RTS low through the wait for one byte, which runs out
+  // after 20 ms of the bus clock, then high again.
+  size_t waited = 99;
+  std::thread reader([&] { waited = JvsReadPort(buf, 8); });
+  const bool began = Eventually([&] { return pty_.rtsDrops.load() != drops; });
+  EXPECT_TRUE(began) << "the read never began to wait";
+  EXPECT_TRUE(pty_.rtsLow);
+  clock_.Advance(kJvsByteWaitMs);
+  reader.join();
+  EXPECT_EQ(waited, 0u);
+  EXPECT_FALSE(pty_.rtsLow);
+
+  EXPECT_EQ(JvsGetSense(), 1);
+  JvsClosePort();
+  EXPECT_ALL({VAL(JvsGetSense(), -1), VAL(JvsReadPort(buf, 8), 0), VAL(JvsWritePort(three, 3), 0)});
+}
+
+// A line that takes nothing more (the other side stopped reading) cannot
+// hold a write for ever: the write gives up, and says how much went out.
+TEST_F(FrameTest, WriteToALineThatTakesNothingEnds) {
+  Bytes frame(kJvsMaxFrame, 0x5A);
+  std::atomic<bool> done{false};
+  size_t written = 0, asked = 0;
+  std::thread writer([&] {
+    for (int i = 0; i < 4000; ++i) {  // 2 MB, far beyond what a terminal holds
+      asked += frame.size();
+      const size_t n = JvsWritePort(frame.data(), frame.size());
+      written += n;
+      if (n < frame.size()) break;
+    }
+    done = true;
+  });
+  const bool ended = Eventually([&] { return done.load(); });
+  if (!ended) pty_.CloseMaster();  // a write that never ends: hang the line up to end it
+  writer.join();
+  ASSERT_TRUE(ended) << "a write waited on";
+  EXPECT_LT(written, asked);
 }
 
 // The receive state machine, one byte at a time.
@@ -260,6 +383,16 @@ TEST_F(FrameTest, ReceiveAsksForResendsAndGivesUp) {
   pty_.Send(good);
   EXPECT_EQ(JvsReceiveFrame(buf, sizeof buf, 1), 2);
   EXPECT_EQ(pty_.Take(), request);
+  // Six such replies: six errors, each one followed by the request again,
+  // the sixth too, then -1.
+  ASSERT_EQ(request, (Bytes{0xE0, 0x01, 0x02, 0x10, 0x13}));  // 1 + 2 + 0x10
+  for (int i = 0; i < 6; ++i) pty_.Send({0xE0, 0x00, 0x02, 0x03, 0x05});
+  const uint32_t errorsBefore = JvsGetErrorCount();
+  EXPECT_EQ(JvsReceiveFrame(buf, sizeof buf, 1), -1);
+  EXPECT_EQ(JvsGetErrorCount() - errorsBefore, 6u);
+  Bytes sixTimes;
+  for (int i = 0; i < 6; ++i) sixTimes.insert(sixTimes.end(), request.begin(), request.end());
+  EXPECT_EQ(pty_.Take(), sixTimes);
 
   // Silence: six empty reads of 20 ms, then -1.
   EXPECT_EQ(JvsReceiveFrame(buf, sizeof buf, 1), -1);

@@ -75,6 +75,39 @@ TEST_F(DmacTest, DecreaseRequestsAreUnsignedAndCapped) {
               VAL(rec[1].decrease[1], 0x9000 - 0x3FFF)});
 }
 
+// One poll's register accesses in their order: unit 0's status (its
+// new-status byte is 3: acknowledged with 0), unit 1's, the four inputs of
+// unit 0 then of unit 1, the four outputs of each, then counter by counter
+// (unit 0 channel 0, channel 1, unit 1 channel 0, channel 1) the decrease
+// asked for, if any, before the counter is read.
+TEST_F(DmacTest, OnePollsAccessesInOrder) {
+  ASSERT_EQ(DmacOpen(), 1);
+  XioUnitRecord rec[2] = {};
+  for (uint32_t i = 0; i < 4; ++i) {
+    rec[0].out[i] = 0x10 + i;
+    rec[1].out[i] = 0x20 + i;
+  }
+  rec[0].decrease[0] = 3;
+  rec[1].decrease[1] = 1;
+  drv_.ClearLog();
+  ASSERT_EQ(DmacPollInputs(rec), 1);
+  const FakeCabIoDriver::Access want[] = {
+      {false, 0x4000, 0x00030001}, {true, 0x4000, 0},     {false, 0x4004, 0},     {false, 0x4120, 0},
+      {false, 0x4124, 0},          {false, 0x4128, 0},    {false, 0x412C, 0},     {false, 0x41A0, 0},
+      {false, 0x41A4, 0},          {false, 0x41A8, 0},    {false, 0x41AC, 0},     {true, 0x4100, 0x10},
+      {true, 0x4104, 0x11},        {true, 0x4108, 0x12},  {true, 0x410C, 0x13},   {true, 0x4180, 0x20},
+      {true, 0x4184, 0x21},        {true, 0x4188, 0x22},  {true, 0x418C, 0x23},   {true, 0x4140, 0xFFFFFFFD},
+      {false, 0x4140, 0xFFFFFFFD}, {false, 0x4144, 0},    {false, 0x41C0, 0},     {true, 0x41C4, 0xFFFFFFFF},
+      {false, 0x41C4, 0xFFFFFFFF},
+  };
+  ASSERT_EQ(drv_.log.size(), std::size(want));
+  for (size_t i = 0; i < std::size(want); ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_ALL({VAL(drv_.log[i].write, want[i].write), VAL(drv_.log[i].reg, want[i].reg),
+                VAL(drv_.log[i].value, want[i].value)});
+  }
+}
+
 TEST_F(DmacTest, HalfFailedPollKeepsOldValuesAndFails) {
   ASSERT_EQ(DmacOpen(), 1);
   XioUnitRecord rec[2] = {};
@@ -128,8 +161,9 @@ TEST_F(XioTest, SyncTransitions) {
   EXPECT_EQ(dev_->Sync(), 1);
   EXPECT_EQ(dev_->GetUnitCount(), 1);
   uint32_t info[5] = {};
-  EXPECT_ALL({VAL(dev_->GetUnitInfo(0, info), 0), VAL(info[0], 2u), VAL(info[1], 16u),
-              VAL(dev_->GetUnitInfo(1, info), 2)});
+  // Players, switches per player, coin channels, then two zero words.
+  EXPECT_ALL({VAL(dev_->GetUnitInfo(0, info), 0), VAL(info[0], 2u), VAL(info[1], 16u), VAL(info[2], 2u),
+              VAL(info[3], 0u), VAL(info[4], 0u), VAL(dev_->GetUnitInfo(1, info), 2)});
 
   drv_.regs[0x4000] = 0x00030000;  // the link dropped
   ASSERT_EQ(dev_->Poll(), 0);
@@ -161,6 +195,10 @@ TEST_F(XioTest, CoinCountsStatusAndHandBack) {
   ASSERT_NE(it, w.end());
   EXPECT_EQ(it->value, 0xFFFFFFFEu);  // -2
   EXPECT_EQ(dev_->Request(0).decrease[0], 0);
+  // A request is held at 0xFFFF: wrapping to 0x0010 would leave coins on the
+  // board that were already taken as credits.
+  EXPECT_ALL({VAL(dev_->AddCoins(0, 1, 0xFFF0), 0), VAL(dev_->AddCoins(0, 1, 0x20), 0)});
+  EXPECT_EQ(dev_->Request(0).decrease[1], 0xFFFF);
 }
 
 TEST_F(XioTest, FailedPollKeepsUnwrittenCoinRequests) {
@@ -178,6 +216,68 @@ TEST_F(XioTest, FailedPollKeepsUnwrittenCoinRequests) {
   for (const auto& a : drv_.Writes()) byReg[a.reg] = a.value;
   EXPECT_ALL({VAL(byReg.at(0x4140), static_cast<uint32_t>(-3)), VAL(byReg.at(0x41C4), static_cast<uint32_t>(-4)),
               VAL(dev_->Request(0).decrease[0], 0), VAL(dev_->Request(1).decrease[1], 0)});
+}
+
+// What a poll writes besides the first sync's zeros: the output word set for
+// a unit, from the next poll on and on every poll after it; coin channels 2
+// and 3 take a decrease and write nothing; a third unit is refused.
+TEST_F(XioTest, WhatEachPollWrites) {
+  ASSERT_EQ(dev_->Open(), 0);
+  ASSERT_EQ(dev_->Poll(), 0);
+  ASSERT_EQ(dev_->Sync(), 0);  // the first sync writes its zeros
+  EXPECT_ALL({VAL(dev_->SetOutputWord(0, 0x12345678), 0), VAL(dev_->SetOutputWord(1, 0xABCD), 0),
+              VAL(dev_->SetOutputWord(2, 0x55), 2), VAL(dev_->DecreaseCoin(0, 2, 5), 0),
+              VAL(dev_->DecreaseCoin(1, 3, 7), 0)});
+  for (int poll = 0; poll < 2; ++poll) {
+    SCOPED_TRACE(poll);
+    drv_.ClearLog();
+    ASSERT_EQ(dev_->Poll(), 0);
+    std::map<uint32_t, uint32_t> byReg;
+    for (const auto& a : drv_.Writes()) byReg[a.reg] = a.value;
+    const std::pair<uint32_t, uint32_t> outputs[] = {{0x4100, 0x12345678}, {0x4104, 0}, {0x4180, 0xABCD},
+                                                     {0x418C, 0}};
+    for (auto [reg, want] : outputs) EXPECT_EQ(byReg.at(reg), want) << std::hex << reg;
+    for (uint32_t counter : {0x4140u, 0x4144u, 0x41C0u, 0x41C4u}) EXPECT_EQ(byReg.count(counter), 0u) << std::hex << counter;
+    EXPECT_EQ(dev_->Sync(), 1);
+  }
+}
+
+// A poll that fails anywhere leaves the results of the last good poll: the
+// switch words, the switch block, the coin count and the linked units.
+TEST_F(XioTest, FailedPollKeepsTheLastResults) {
+  drv_.regs[0x4120] = (1u << 8) | (1u << 6);  // player 1 up, test switch
+  drv_.regs[0x4140] = 7;
+  ASSERT_EQ(dev_->Open(), 0);
+  ASSERT_EQ(dev_->Poll(), 0);
+  struct Case {
+    const char* what;
+    uint32_t reg;
+    bool write;
+  } cases[] = {{"unit 0 status", 0x4000, false},
+               {"unit 1 input word 0", 0x41A0, false},
+               {"unit 0 output word 0", 0x4100, true},
+               {"unit 1 counter 1", 0x41C4, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    drv_.regs[0x4000] = 0x00030000;  // unit 0 unlinked from now on
+    drv_.regs[0x4004] = 0x00030001;  // unit 1 linked
+    drv_.regs[0x4120] = 1u << 10;    // player 1 down
+    drv_.regs[0x4140] = 9;
+    (c.write ? drv_.failWrite : drv_.failRead).insert(c.reg);
+    EXPECT_EQ(dev_->Poll(), 6);
+    drv_.failWrite.clear();
+    drv_.failRead.clear();
+    uint8_t block[16] = {};
+    ASSERT_EQ(dev_->GetSwitchBlock(0, block), 0);
+    EXPECT_ALL({VAL(dev_->GetSwitchWord(0), 0x2000u), VAL(block[0], 0x80), VAL(dev_->GetCoinCount(0, 0), 7),
+                VAL(dev_->GetUnitCount(), 1)});
+    drv_.regs[0x4000] = 0x00030001;  // as before the case
+    drv_.regs[0x4004] = 0x00030000;
+    drv_.regs[0x4120] = (1u << 8) | (1u << 6);
+    drv_.regs[0x4140] = 7;
+    ASSERT_EQ(dev_->Poll(), 0);
+    ASSERT_EQ(dev_->GetUnitCount(), 1);
+  }
 }
 
 TEST_F(XioTest, FailedPollAfterAWriteDoesNotRepeatIt) {
@@ -251,15 +351,22 @@ TEST_F(XioTest, OpenFailuresAndSingleton) {
   EXPECT_EQ(dev_->Open(), 6);
   EXPECT_FALSE(dev_->IsOpened());
   drv_.failOpen = false;
+  // The driver opened but the board's identity could not be read: the
+  // driver is closed again, as nothing else could close it.
+  drv_.failRead.insert(0x400);
+  EXPECT_EQ(dev_->Open(), 6);
+  EXPECT_FALSE(drv_.open);
+  drv_.failRead.clear();
   XioDevice* jvs = CreateXioDevice("COM2", 0);  // JVS master wanted: none here
   EXPECT_EQ(GetXioDevice(), jvs);
   EXPECT_EQ(jvs->Open(), 6);
   EXPECT_FALSE(drv_.open);  // the driver was closed again
-  EXPECT_EQ(jvs->Release(), 0);
+  EXPECT_EQ(jvs->Release(), 1);  // the close's result: closed without the JVS master
   EXPECT_EQ(GetXioDevice(), nullptr);
   delete dev_;  // no longer the singleton
   dev_ = nullptr;
 }
+
 
 TEST_F(XioTest, BoardSettingNeedsTheJvsMaster) {
   ASSERT_EQ(dev_->Open(), 0);
@@ -312,6 +419,16 @@ TEST_F(SimBoardTest, ControlsReachTheSwitchWord) {
   ASSERT_EQ(dev_->GetPlayerBlock(0, block), 0);
   EXPECT_EQ(block[0] & 0x80, 0x80);
   EXPECT_EQ(dev_->GetWord(0), 0u);
+}
+
+// Taking off more coins than the simulated board holds leaves 0: the count
+// never goes negative, which would read as the counter's fault bit.
+TEST_F(SimBoardTest, TakingMoreCoinsThanHeldLeavesNone) {
+  SimCabIoBoard::Instance().AddCoins(0, 0, 3);
+  ASSERT_EQ(dev_->DecreaseCoin(0, 0, 5), 0);
+  Frame();  // the poll writes -5, then reads the counter back
+  EXPECT_ALL({VAL(SimCabIoBoard::Instance().CoinCount(0, 0), 0), VAL(dev_->GetCoinCount(0, 0), 0),
+              VAL(dev_->GetCoinStatus(0, 0), 0)});
 }
 
 }  // namespace
