@@ -17,6 +17,7 @@
 #include "game/core/Game.h"
 #include "game/scene/HardwareErrorScreen.h"
 #include "platform/serial_port.h"
+#include "support/Eventually.h"
 #include "support/ExpectAll.h"
 #include "support/FakeClock.h"
 #include "support/Headless.h"
@@ -25,6 +26,8 @@
 #include "vrax/input/SCtrlMan.h"
 
 namespace {
+
+using testsupport::Eventually;
 
 // The bus time of one frame, rounded down (59.88 frames a second).
 constexpr uint32_t kFrameMs = 16;
@@ -82,15 +85,6 @@ class BusMode : public ::testing::Test {
     while (!done()) {
       if (std::chrono::steady_clock::now() > until || ::testing::Test::HasFatalFailure()) return done();
       Frame(moveClock);
-    }
-    return true;
-  }
-  template <class Pred>
-  static bool Eventually(Pred pred) {
-    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    while (!pred()) {
-      if (std::chrono::steady_clock::now() > until) return pred();
-      std::this_thread::sleep_for(std::chrono::microseconds(200));
     }
     return true;
   }

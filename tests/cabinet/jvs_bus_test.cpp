@@ -12,31 +12,18 @@
 #include "cabinet/JvsFrame.h"
 #include "cabinet/JvsMaster.h"
 #include "cabinet/XioDevice.h"
+#include "support/Eventually.h"
 #include "support/ExpectAll.h"
 #include "support/FakeClock.h"
 #include "support/SimJvsBus.h"
 #include "support/StderrCapture.h"
 
+using testsupport::Eventually;
 using testsupport::FakeClock;
 using testsupport::SimJvsBus;
 using testsupport::SimJvsNode;
 
 namespace {
-
-// Waits until pred holds, on events of other threads: the bound is only there
-// so that a broken master fails the test instead of hanging it, and is far
-// beyond what a loaded machine needs.
-constexpr auto kEventBound = std::chrono::seconds(30);
-
-template <class Pred>
-bool Eventually(Pred pred) {
-  const auto until = std::chrono::steady_clock::now() + kEventBound;
-  while (!pred()) {
-    if (std::chrono::steady_clock::now() > until) return pred();
-    std::this_thread::sleep_for(std::chrono::microseconds(200));
-  }
-  return true;
-}
 
 bool WaitState(int32_t want) {
   return Eventually([&] { return JvsGetState() == want; });

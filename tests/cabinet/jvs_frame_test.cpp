@@ -15,9 +15,11 @@
 
 #include "platform/serial_port.h"
 #include "support/ExpectAll.h"
+#include "support/Eventually.h"
 #include "support/FakeClock.h"
 
 using Bytes = std::vector<uint8_t>;
+using testsupport::Eventually;
 
 namespace {
 
@@ -144,18 +146,6 @@ size_t LengthIs(const void* want, const uint8_t*, size_t length) {
 size_t ReportsTake(const void* want, const uint8_t*, size_t length) {
   const size_t w = *static_cast<const size_t*>(want);
   return length >= w ? w : 0;
-}
-
-// Waits until pred holds; the bound only keeps a broken port from hanging
-// the test.
-template <class Pred>
-bool Eventually(Pred pred) {
-  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-  while (!pred()) {
-    if (std::chrono::steady_clock::now() > until) return pred();
-    std::this_thread::sleep_for(std::chrono::microseconds(200));
-  }
-  return true;
 }
 
 JvsReceiver::Event FeedAll(JvsReceiver& rx, const Bytes& bytes) {

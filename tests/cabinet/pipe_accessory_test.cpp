@@ -9,24 +9,14 @@
 #include "cabinet/Accessory.h"
 #include "platform/ipc.h"
 #include "support/ExpectAll.h"
+#include "support/Eventually.h"
 #include "support/FakeClock.h"
 #include "support/TempDir.h"
 
 using Bytes = std::vector<uint8_t>;
+using testsupport::Eventually;
 
 namespace {
-
-// Waits for events of the server's thread; the bound only keeps a broken
-// test from hanging and is far beyond what a loaded machine needs.
-template <class Pred>
-bool Eventually(Pred pred) {
-  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-  while (!pred()) {
-    if (std::chrono::steady_clock::now() > until) return pred();
-    std::this_thread::sleep_for(std::chrono::microseconds(200));
-  }
-  return true;
-}
 
 // The accessory server: its replies (identity replies are 9 bytes, data
 // replies 21) and the requests it was sent.
