@@ -282,10 +282,10 @@ void RunAll(size_t count, const Options& o, Prepare prepare, Done done) {
   }
 }
 
-// The files each stretch reads (from a run of it on the undamaged tree), in
-// the order it first reads them.
+// The files of the tree each stretch reads (from a run of it on the
+// undamaged tree), in the order it first reads them.
 std::map<std::string, std::vector<std::string>> ReadLists(const Options& o, const fs::path& work,
-                                                          const fs::path& base, bool* ok) {
+                                                          const fs::path& source, const fs::path& base, bool* ok) {
   std::vector<std::string> names;
   for (const char* const* s = damagecheck::Scenarios(); *s != nullptr; ++s) names.push_back(*s);
   std::map<std::string, std::vector<std::string>> lists;
@@ -311,8 +311,13 @@ std::map<std::string, std::vector<std::string>> ReadLists(const Options& o, cons
           *ok = false;
           return;
         }
-        for (const auto& [frame, path] : r.reads) lists[name].push_back(path);
-        std::printf("reference %-8s %5zu files read, %6lld frames, %.1f s\n", name.c_str(), r.reads.size(),
+        // Only the files of the tree count: the game opens files of its own
+        // there too (a save's temporary file beside the cache archive it
+        // writes), which are gone when the run ends and are no data it is
+        // given.
+        for (const auto& [frame, path] : r.reads)
+          if (fs::is_regular_file(source / path, ec)) lists[name].push_back(path);
+        std::printf("reference %-8s %5zu files read, %6lld frames, %.1f s\n", name.c_str(), lists[name].size(),
                     static_cast<long long>(r.frames), r.seconds);
         std::fflush(stdout);
       });
@@ -438,7 +443,7 @@ int main(int argc, char** argv) {
   std::vector<Case> cases = o.cases;
   if (cases.empty() && o.longMode) {
     bool ok = true;
-    const auto lists = ReadLists(o, work, base, &ok);
+    const auto lists = ReadLists(o, work, source, base, &ok);
     if (stopped()) return 1;
     if (!ok) {
       std::error_code ec;
