@@ -26,6 +26,13 @@ using testenemy::Spawn;
 using testenemy::TestEnemy;
 using testsupport::PlayWorld;
 
+// The ship in control and past the entry's invulnerability.
+void RunPastTheEntry(PlayWorld& w) {
+  ASSERT_TRUE(w.Ok());
+  ASSERT_GE(w.RunToControl(), 0);
+  w.Step(180);
+}
+
 // The ship in control, no effect alive, the bomb pressed.
 void StartBombWithNoEffects(PlayWorld& w) {
   ASSERT_TRUE(w.Ok());
@@ -45,9 +52,7 @@ void FireBullets(int n) {
 
 TEST(PlayerSpecial, TheBombRunsItsEightStepsAndClearsTheBulletsOnce) {
   PlayWorld w;
-  ASSERT_TRUE(w.Ok());
-  ASSERT_GE(w.RunToControl(), 0);
-  w.Step(180);  // past the entry's invulnerability
+  ASSERT_NO_FATAL_FAILURE(RunPastTheEntry(w));
   std::vector<Logged> log;
   TestEnemy* a = Spawn(&log, 1, -150.0f, -200.0f);
   TestEnemy* b = Spawn(&log, 2, 150.0f, -200.0f, 0x7F, EObjBase::KIND_SIMPLE, 9000);
@@ -194,9 +199,7 @@ struct Formation {
 
 TEST(PlayerSpecial, LockOnCatchesAnEnemyAndTheDashStrikesSevenTargets) {
   PlayWorld w;
-  ASSERT_TRUE(w.Ok());
-  ASSERT_GE(w.RunToControl(), 0);
-  w.Step(180);
+  ASSERT_NO_FATAL_FAILURE(RunPastTheEntry(w));
   Formation f;
   f.Spawn9();
   const float anchor[2] = {g_Player.position[0], g_Player.position[1]};
@@ -266,9 +269,7 @@ TEST(PlayerSpecial, LockOnCatchesAnEnemyAndTheDashStrikesSevenTargets) {
 
 TEST(PlayerSpecial, WithoutTargetsTheLockOnEndsAndShieldsTheShipBriefly) {
   PlayWorld w;
-  ASSERT_TRUE(w.Ok());
-  ASSERT_GE(w.RunToControl(), 0);
-  w.Step(180);
+  ASSERT_NO_FATAL_FAILURE(RunPastTheEntry(w));
   w.Hold(CabInput::kButton2);
   w.Step();
   w.ReleaseAll();
@@ -291,9 +292,7 @@ TEST(PlayerSpecial, WithoutTargetsTheLockOnEndsAndShieldsTheShipBriefly) {
 
 TEST(PlayerSpecial, TheDashOpeningArmsEverySlot) {
   PlayWorld w;
-  ASSERT_TRUE(w.Ok());
-  ASSERT_GE(w.RunToControl(), 0);
-  w.Step(180);
+  ASSERT_NO_FATAL_FAILURE(RunPastTheEntry(w));
   Formation f;
   f.Spawn9();
   w.Hold(CabInput::kButton2);
