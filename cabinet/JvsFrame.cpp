@@ -45,6 +45,14 @@ struct FrameModule {
     uint32_t expected;
   };
   LateCopies late[kJvsQueueSlots] = {};
+  // Per node (by queue slot), the part of the last reply taken from it that
+  // answered its request: what the node sends when it is asked to send its
+  // reply again and never heard the request since.
+  struct LastReply {
+    uint8_t data[255];
+    size_t size;
+  };
+  LastReply last[kJvsQueueSlots] = {};
   // What a receive read after the frame it took: looked at before the next
   // request, or first by the next receive.
   uint8_t pending[kJvsMaxFrame] = {};
@@ -57,7 +65,8 @@ FrameModule& M() {
   return m;
 }
 
-CommandQueue& Slot(uint8_t node) { return M().queues[node >= kBroadcastSlot ? kBroadcastSlot : node]; }
+int SlotOf(uint8_t node) { return node >= kBroadcastSlot ? kBroadcastSlot : node; }
+CommandQueue& Slot(uint8_t node) { return M().queues[SlotOf(node)]; }
 
 // Appends a byte, escaped, to a frame under construction.
 void PutEscaped(uint8_t* frame, size_t* n, uint8_t byte) { *n += static_cast<size_t>(JvsEscapeByte(byte, frame + *n)); }
@@ -146,6 +155,7 @@ int JvsOpenPort(const char* portName) {
   m.cancelWaits = false;
   m.dropped = 0;
   for (FrameModule::LateCopies& c : m.late) c.expected = 0;
+  for (FrameModule::LastReply& r : m.last) r.size = 0;
   m.pendingSize = 0;
   return 1;
 }
@@ -302,6 +312,12 @@ JvsReceiver::Event JvsReceiver::Feed(uint8_t raw) {
   return kNone;
 }
 
+const uint8_t* JvsLastReply(uint8_t node, size_t* size) {
+  const FrameModule::LastReply& r = M().last[SlotOf(node)];
+  if (size) *size = r.size;
+  return r.size ? r.data : nullptr;
+}
+
 int JvsReceiveFrame(uint8_t* buffer, size_t max, int retransmit) {
   return JvsReceiveReply(buffer, max, retransmit, nullptr, nullptr);
 }
@@ -315,8 +331,21 @@ int JvsReceiveReply(uint8_t* buffer, size_t max, int retransmit, JvsReplyCheck c
   uint32_t copiesAsked = 0;  // copies asked for that may come besides the one taken
   bool askedAgain = false;  // a copy asked for may carry bytes after its reports
   const uint8_t node = m.lastNode;
-  const int slot = node >= kBroadcastSlot ? kBroadcastSlot : node;
+  const int slot = SlotOf(node);
   FrameModule::LateCopies& own = m.late[slot];  // what this node still owes comes before its answer
+  const FrameModule::LastReply& last = m.last[slot];
+  // The node's last reply when it cannot be this request's answer (its
+  // layout is another): a frame that begins with it is that reply again,
+  // never an answer. When it could be the answer, a frame the same as it is
+  // taken as the answer: the inputs it carries are right either way (at
+  // worst those of the request before), and no request that takes effect
+  // once is ever sent so (JvsMaster.h).
+  const bool lastIsNoAnswer =
+      last.size > 0 && check && std::min(check(request, last.data, last.size), last.size) != last.size;
+  // Requests to send again written since the request itself last went out,
+  // and those written before it whose answers may still come: a node that
+  // never heard the request answers each of them with its previous reply.
+  uint32_t asksSinceRequest = 0, oldOwed = 0;
   auto askAgain = [&] {
     // The request-retransmit frame to the node of the last frame.
     uint8_t frame[10];
@@ -329,6 +358,16 @@ int JvsReceiveReply(uint8_t* buffer, size_t max, int retransmit, JvsReplyCheck c
     PutEscaped(frame, &n, static_cast<uint8_t>(node + length + kCmdRetransmit));
     JvsWritePort(frame, n);
     askedAgain = true;
+    ++asksSinceRequest;
+  };
+  // The request itself again. Answers to the requests to send again written
+  // before it can only be the node's previous reply (or nothing).
+  auto sendRequestAgain = [&] {
+    JvsWritePort(m.lastFrame, m.lastLength);
+    oldOwed += asksSinceRequest;
+    asksSinceRequest = 0;
+    copiesAsked = 0;
+    askedAgain = false;
   };
   // An empty read, or a damaged frame: a copy is asked for. The copy asked
   // for after a frame with a wrong sum is the answer the node sent damaged;
@@ -359,10 +398,15 @@ int JvsReceiveReply(uint8_t* buffer, size_t max, int retransmit, JvsReplyCheck c
     std::memcpy(m.pending, chunk + i + 1, m.pendingSize);
   };
   // Takes a frame as the reply: the node's copies, if it owed any, are in.
-  auto take = [&](const uint8_t* data, size_t size) {
+  // The part of it that answers is what the node sends when it is asked
+  // again and has heard no request since.
+  auto take = [&](const uint8_t* data, size_t size, size_t answered) {
     if (size > max) return -1;
     std::memcpy(buffer, data, size);
     own.expected = 0;
+    FrameModule::LastReply& mine = m.last[slot];
+    mine.size = std::min(answered, sizeof mine.data);
+    std::memcpy(mine.data, data, mine.size);
     return static_cast<int>(size);
   };
   while (errors <= kJvsMaxErrors) {
@@ -380,7 +424,7 @@ int JvsReceiveReply(uint8_t* buffer, size_t max, int retransmit, JvsReplyCheck c
         // Nothing after the copy: it was the node's answer.
         --m.dropped;
         --m.stats.lateCopies;
-        return take(held, heldSize);
+        return take(held, heldSize, heldSize);
       }
       error(kSilence);
       continue;
@@ -403,29 +447,63 @@ int JvsReceiveReply(uint8_t* buffer, size_t max, int retransmit, JvsReplyCheck c
       // The reply to the request as sent ends with its reports; only a copy
       // asked for may carry bytes after them.
       const bool answers = answered > 0 && (answered == rx.Size() || askedAgain);
+      // Once a request to send again went out, a frame may be the node's
+      // previous reply, not this request's.
+      const bool mayBeOld = lastIsNoAnswer && (asksSinceRequest > 0 || oldOwed > 0);
       if (const int of = TakeLateCopy(rx.Data(), rx.Size(), answers ? answered : 0, slot); of >= 0) {
         ++m.dropped;
         ++m.stats.lateCopies;
         // A frame the same as another node's copy is dropped even when it
         // would answer: taking it could give this node that node's inputs.
-        // A copy that would answer may have been this node's answer.
+        // A copy that would answer may have been this node's answer, unless
+        // the node was asked again meanwhile: then it may be the node's
+        // previous reply, and only a further copy will tell.
         answerDropped |= answers;
-        holding = of == slot && answers;
+        holding = of == slot && answers && !mayBeOld;
         if (holding) {
           heldSize = rx.Size();
           std::memcpy(held, rx.Data(), heldSize);
         }
         continue;
       }
+      if (mayBeOld && rx.Size() >= last.size && std::memcmp(rx.Data(), last.data, last.size) == 0) {
+        // The node's previous reply (as it was sent, or lengthened as some
+        // nodes lengthen each copy): it answered a request to send again
+        // without having heard this request, lost or damaged on the way. A
+        // request the node never heard had no effect, so it goes out again.
+        // One answer of that kind is owed for each request to send again
+        // written before the request last went out: those are dropped.
+        ++m.dropped;
+        ++m.stats.oldReplies;
+        errors = 0;  // the line carried a frame each way
+        if (oldOwed > 0) {
+          --oldOwed;
+          continue;
+        }
+        oldOwed = asksSinceRequest - 1;
+        asksSinceRequest = 0;
+        if (m.stats.requestsSent >= kJvsMaxErrors) {
+          m.stats.unheard = true;
+          keepAfter(i);
+          return -1;
+        }
+        ++m.stats.requestsSent;
+        sendRequestAgain();
+        continue;
+      }
       const uint8_t status = rx.Data()[0];
       if (status == kJvsStatusSumError) {
         // The node saw a damaged request: send it again as it was (also
         // the sixth time, as a damaged frame's sixth request to send again
-        // goes out before the receive ends).
+        // goes out before the receive ends). Once a request to send again
+        // went out, the damaged one may have been that: the node may have
+        // heard the request itself and done what it asks, so it is asked
+        // again for its reply instead.
         ++errors;
         ++m.errors;
         ++m.stats.damagedRequests;
-        JvsWritePort(m.lastFrame, m.lastLength);
+        if (asksSinceRequest > 0) askAgain();
+        else sendRequestAgain();
         if (errors > kJvsMaxErrors) {
           keepAfter(i);
           return -1;
@@ -446,7 +524,7 @@ int JvsReceiveReply(uint8_t* buffer, size_t max, int retransmit, JvsReplyCheck c
         continue;
       }
       keepAfter(i);
-      const int taken = take(rx.Data(), rx.Size());
+      const int taken = take(rx.Data(), rx.Size(), answered);
       // A reply asked for again after silence may be followed by the first
       // answer, late, and by the copies of the other requests. Not when a
       // frame that may have been the node's answer was dropped here (one the

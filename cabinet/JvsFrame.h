@@ -115,10 +115,31 @@ using JvsReplyCheck = size_t (*)(const void* request, const uint8_t* reply, size
 // a frame is dropped even when it would answer: taking it could give that
 // node the inputs of the one whose copy it is.
 //
+// A node asked to send its reply again that never heard the request (lost,
+// or damaged and so ignored) sends its previous reply. When the part of the
+// node's last reply taken that answered its request cannot answer this
+// request (its reports have another layout), a frame that begins with it,
+// once a request to send again has gone out, is that previous reply: it is
+// dropped, never read against this request, and the request itself goes out
+// again (a request the node never heard had no effect). The answers still
+// owed to the requests to send again written before it are dropped as well.
+// Such a frame is no error (it came through whole); the request goes out at
+// most kJvsMaxErrors + 1 times in one receive, and a further such frame ends
+// it. A last reply that could answer this request cannot be told from its
+// answer and is taken as one: its inputs are at worst those of the request
+// before, and the callers never send a request that takes effect once
+// (a coin decrease, a setting command) when the node's last reply could
+// answer it (JvsMaster.h). A status 3 reply after a request to send again
+// may answer that request: the node is asked again, not sent the request.
+//
 // Every frame of every read goes through these checks in order: the bytes a
 // read brought after the frame taken are kept, and are looked at before the
 // next request (or by the next receive).
 int JvsReceiveReply(uint8_t* buffer, size_t max, int retransmit, JvsReplyCheck check, const void* request);
+
+// The part of the node's last reply taken that answered its request (null
+// and size 0 when none was taken since the port opened).
+const uint8_t* JvsLastReply(uint8_t node, size_t* size);
 
 // What the last receive met (for the master's messages).
 struct JvsReceiveStats {
@@ -127,7 +148,10 @@ struct JvsReceiveStats {
   int damagedRequests;  // status 3: the node saw a damaged request
   int refused;     // frames that did not answer the request
   int lateCopies;  // late copies of a reply already taken
+  int oldReplies;  // the node's previous reply, sent again for a request it never heard
+  int requestsSent;  // times the request itself went out again for them
   bool overrun;    // kJvsMaxReceiveBytes read without a reply
+  bool unheard;    // the request went out again kJvsMaxErrors + 1 times, and was never heard
 };
 JvsReceiveStats JvsLastReceiveStats();
 

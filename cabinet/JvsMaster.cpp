@@ -202,6 +202,8 @@ void TellReceiveFailure(int node) {
   if (st.overrun)
     Tell("node %d sent %d bytes and no reply that answers its request; the bus is stopped", node,
          static_cast<int>(kJvsMaxReceiveBytes));
+  else if (st.unheard)
+    Tell("node %d never heard its request, sent %d times; the bus is stopped", node, kJvsMaxErrors + 1);
   else if (st.refused > 0 && st.emptyReads + st.damaged + st.damagedRequests + st.refused > kJvsMaxErrors)
     Tell("node %d sent %d replies that do not answer its request, and no other in %d tries; the bus is stopped",
          node, st.refused, kJvsMaxErrors + 1);
@@ -341,7 +343,19 @@ bool RunSettingStep() {
   uint8_t buf[kJvsReplyBuffer];
   JvsSetRts(0);
   const Request r{0, command, length};
-  const int n = JvsSendBytes(0, command, length) ? ReceiveReply(r, buf, 1) : -1;
+  // The setting commands answer with a bare report. When that is the
+  // board's last reply (no cycle since the last setting command), the
+  // answer could not be told from the last reply sent again for a command
+  // the board never heard, and a command it did carry out would go out
+  // twice: its status is asked for first, and that is its last reply then.
+  size_t lastSize = 0;
+  const uint8_t* last = JvsLastReply(0, &lastSize);
+  int n = 0;
+  if (last && ReplyFits(&r, last, lastSize) == lastSize) {
+    const Request status{0, kJvsBoardStatusPoll, sizeof kJvsBoardStatusPoll};
+    n = JvsSendBytes(0, status.single, status.singleLength) ? ReceiveReply(status, buf, 1) : -1;
+  }
+  if (n >= 0) n = JvsSendBytes(0, command, length) ? ReceiveReply(r, buf, 1) : -1;
   JvsSetRts(1);
   if (n < 0) {
     if (!m.stop.load()) TellReceiveFailure(0);
@@ -635,10 +649,26 @@ int32_t JvsStdReplyHandler(uint8_t node, const uint8_t* command, size_t commandL
   }
 }
 
+// Whether the node's queued poll (the last one it answered) carries a coin
+// decrease.
+bool QueuedDecrease(uint8_t node) {
+  size_t length = 0;
+  for (uint32_t i = 0; const uint8_t* c = JvsGetQueuedCommand(node, i, &length); ++i)
+    if (length > 0 && c[0] == kJvsCmdCoinDecrease) return true;
+  return false;
+}
+
 void JvsQueueNodePoll(int32_t node) {
   JvsNodeState* s = JvsGetNodeRecord(node);
   if (!s || node < 1) return;
   const uint8_t n = static_cast<uint8_t>(node);
+  // A poll right after one that carried a coin decrease carries none (the
+  // requests wait for the next poll): the answer to a poll with a decrease
+  // then never has the layout of the node's last reply, so the last reply,
+  // sent again by a node that never heard the poll, is never taken for the
+  // answer, and a poll sent again because of it is one the node never
+  // carried out. A decrease goes out once.
+  const bool decreaseBefore = QueuedDecrease(n);
   JvsQueueCommand(n, nullptr, 0);
   const JvsNodeRecord& r = s->record;
   const uint8_t players = JvsFeatureParam(r, kJvsFeatureSwitches, 1);
@@ -653,7 +683,7 @@ void JvsQueueNodePoll(int32_t node) {
   }
   const uint8_t slots = JvsFeatureParam(r, kJvsFeatureCoins, 1);
   // The node state holds four decrease requests.
-  for (uint8_t k = 0; k < slots && k < 4; ++k) {
+  for (uint8_t k = 0; k < slots && k < 4 && !decreaseBefore; ++k) {
     const uint16_t d = s->coinDecrease[k];
     if (!d) continue;
     const uint8_t cmd[4] = {kJvsCmdCoinDecrease, static_cast<uint8_t>(k + 1), static_cast<uint8_t>(d >> 8),

@@ -106,7 +106,9 @@ int32_t JvsGetNodeCount();
 const JvsNodeRecord* JvsGetNodeInfo(int32_t node);
 // The setting sequence of node 0 (the board's own channel), run by the master
 // between its cycles: the value (command 0x05), a pause, the apply command
-// (0x04), a pause. Returns at once: 1 when the master took the sequence over,
+// (0x04), a pause; a setting command that follows another with no cycle
+// between is preceded by a status command (0x01), so that its bare answer
+// can be told from the board's last reply. Returns at once: 1 when the master took the sequence over,
 // 0 when it is not open, has failed or runs a sequence already. The cycles go
 // on meanwhile; a failed exchange is a bus fault.
 int32_t JvsSendNodeSetting(uint16_t value);
@@ -142,7 +144,11 @@ int32_t JvsStdReplyHandler(uint8_t node, const uint8_t* command, size_t commandL
 int32_t JvsQueuePoll();
 // The standard poll of one node: switches (its players and bytes per player,
 // 0 without the feature), outputs when it has them, the coin decreases asked
-// for, coins (its slot count, 0 without the feature).
+// for, coins (its slot count, 0 without the feature). The decreases are
+// left for the next poll when the node's queued poll (the one it answered
+// last) carried one, so that a poll that takes coins off never has the
+// layout of the reply before it (JvsReceiveReply sends a poll again when a
+// frame could be that reply).
 void JvsQueueNodePoll(int32_t node);
 // Feature lookups on a node's record: parameter 1 (and 2) of a function code.
 uint8_t JvsFeatureParam(const JvsNodeRecord& r, uint8_t code, int param);

@@ -209,6 +209,59 @@ TEST_F(BusMode, ReplyOfTheCoinPollAgainAfterTheNextPollGivesNoCredit) {
   EXPECT_EQ(err, "jvs bus: damaged or unfitting replies while waiting for node 1\n");
 }
 
+// A poll lost on its way to the node, or reaching it damaged (the node
+// stays silent then): the one after the poll that takes a coin off, or that
+// poll itself. Asked to send its reply again, the node sends its previous
+// reply, which has one report more or less than the poll (the decrease's
+// bare 01) and would read as 256 coins, or answer nothing. Each coin
+// inserted is one credit and is taken off the node once, the lost frame
+// costs one error and nothing is told: the bus plays on.
+TEST_F(BusMode, LostPollAroundTheCoinPollGivesNoCredit) {
+  using Sim = testsupport::SimJvsBus;
+  Start();
+  ASSERT_TRUE(FramesUntil([] { return testsupport::CurrentSceneName() == "Notice" || TookOver(); }));
+  ASSERT_FALSE(TookOver());
+  GetGame()->settings[SettingsWord::coinPlay] = 1;
+  CoinCounter* coins = GetCoinCounter();
+  bus_.SilentOnDamagedRequests(true);
+  const struct {
+    const char* what;
+    Sim::Which which;
+    Sim::Spoil how;
+    bool grow;
+  } cases[] = {{"the poll after the coin poll lost", Sim::kAfterNextDecrease, Sim::kLost, false},
+               {"the poll after the coin poll damaged, copies growing", Sim::kAfterNextDecrease, Sim::kDamaged, true},
+               {"the coin poll lost", Sim::kNextDecrease, Sim::kLost, false},
+               {"the coin poll damaged, copies growing", Sim::kNextDecrease, Sim::kDamaged, true}};
+  std::vector<std::pair<int, int>> decreases;
+  int credits = 0;
+  testsupport::StderrCapture capture;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    bus_.GrowOnResend(c.grow);
+    const int spoiled = bus_.LostRequests() + bus_.BadRequests();
+    const uint32_t errors = JvsGetErrorCount();
+    bus_.SpoilRequest(1, c.which, c.how);
+    bus_.SetCoins(node_, 1, 0);
+    ++credits;
+    decreases.emplace_back(1, 1);
+    EXPECT_TRUE(FramesUntil([&] { return bus_.LostRequests() + bus_.BadRequests() == spoiled + 1; }));
+    // The bus runs on its own thread: until the coin was taken off and
+    // counted and the wait for the lost poll's reply ran out, then a while
+    // more.
+    EXPECT_TRUE(FramesUntil([&] {
+      return bus_.Decreases() == decreases && coins->credits == credits && JvsGetErrorCount() != errors;
+    }));
+    for (int i = 0; i < 30; ++i) Frame();
+    EXPECT_TRUE(Eventually([] { return JvsGetState() == 1; }));
+    EXPECT_ALL({VAL(coins->credits, credits), VAL(bus_.Node(node_).coins[0], 0), VAL(JvsGetState() > 0, true),
+                VAL(JvsGetErrorCount() - errors, 1u)});
+    EXPECT_EQ(bus_.Decreases(), decreases);
+  }
+  EXPECT_FALSE(TookOver());
+  EXPECT_EQ(capture.Take(), "");
+}
+
 // A coin slot in trouble (the node's coin condition in the top bits of the
 // slot: bit 14, a coin jam) is the game's coin error, as a counter's fault
 // bit is on the register board: the hardware error screen takes over, and

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <iterator>
 #include <cstring>
 #include <thread>
 #include <vector>
@@ -515,6 +516,83 @@ TEST_F(PlayBusTest, ReplyToThePreviousPollIsNeverReadAgainstTheNext) {
   }
 }
 
+// A poll lost on its way to node 1, or reaching it damaged (a node that
+// stays silent on a wrong sum): the node never heard it, and answers the
+// request to send again with its previous reply, as sent or a byte longer.
+// That reply has another layout than the poll's: one of the two carries a
+// coin decrease (its bare 01 report), the other not. Read against the poll,
+// the previous reply of the decrease poll would give slot 0 as 01 00 (256
+// coins); the reply before a decrease poll cannot answer it at all. Either
+// way it is dropped and the poll itself goes out again: the decrease is
+// carried out once, the inputs and coins are the node's own, the bus plays
+// on, and the lost frame costs one error, one request to send again and the
+// one frame dropped.
+TEST_F(PlayBusTest, PollLostAroundACoinDecreaseGoesOutAgain) {
+  using Sim = SimJvsBus;
+  struct Case {
+    const char* what;
+    Sim::Which which;
+    Sim::Spoil how;
+    bool grow;
+  } cases[] = {
+      {"the poll after a decrease lost", Sim::kAfterNextDecrease, Sim::kLost, false},
+      {"the poll after a decrease lost, copies growing", Sim::kAfterNextDecrease, Sim::kLost, true},
+      {"the poll after a decrease damaged", Sim::kAfterNextDecrease, Sim::kDamaged, false},
+      {"the poll after a decrease damaged, copies growing", Sim::kAfterNextDecrease, Sim::kDamaged, true},
+      {"the decrease poll lost", Sim::kNextDecrease, Sim::kLost, false},
+      {"the decrease poll lost, copies growing", Sim::kNextDecrease, Sim::kLost, true},
+      {"the decrease poll damaged", Sim::kNextDecrease, Sim::kDamaged, false},
+  };
+  bus_.SilentOnDamagedRequests(true);
+  uint32_t errors = 0, dropped = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    bus_.GrowOnResend(c.grow);
+    const int lost = bus_.LostRequests(), bad = bus_.BadRequests();
+    // Slot 0 of node 1 holds 1 coin, and the next poll takes it off.
+    inputs_[0].coin0 = 0;
+    NewInputs();
+    TakeCoins(0, 1);
+    bus_.SpoilRequest(1, c.which, c.how);
+    ASSERT_NO_FATAL_FAILURE(CycleOnClock("the decrease poll"));
+    NewInputs();
+    ASSERT_NO_FATAL_FAILURE(CycleOnClock("the poll after it"));
+    EXPECT_EQ(bus_.LostRequests() - lost + bus_.BadRequests() - bad, 1);
+    ExpectCoins("after the lost poll");
+    ASSERT_NO_FATAL_FAILURE(PlayOn(2, 1));
+    ExpectCoins("after");
+    ++errors;
+    ++dropped;
+    ExpectCounted(errors, static_cast<int>(errors), dropped);
+  }
+  EXPECT_EQ(JvsGetState(), 1);
+}
+
+// Coins taken off in two polls in a row: the second decrease waits one
+// poll, and its poll never has the layout of the reply before it. Had it
+// gone in the very next poll, and that poll been lost, the node's previous
+// reply (the first decrease's: the same layout) would have been taken for
+// the answer, and a decrease the node never carried out counted as done.
+TEST_F(PlayBusTest, ADecreaseRightAfterAnotherIsCarriedOutOnce) {
+  bus_.SilentOnDamagedRequests(true);
+  auto cycle = [&] {
+    ASSERT_EQ(JvsQueuePoll(), 1);
+    ASSERT_TRUE(AdvanceUntil([] { return JvsGetState() == 1 || JvsGetState() < 0; }));
+    ASSERT_EQ(JvsGetState(), 1);
+  };
+  bus_.SetCoins(0, 2, 0);  // node 1 holds two coins
+  ASSERT_NO_FATAL_FAILURE(cycle());
+  JvsNodeState* s = JvsGetNodeRecord(1);
+  s->coinDecrease[0] = 1;
+  ASSERT_NO_FATAL_FAILURE(cycle());
+  s->coinDecrease[0] = 1;
+  bus_.SpoilRequest(1, SimJvsBus::kNextRequest, SimJvsBus::kLost);
+  for (int i = 0; i < 3; ++i) ASSERT_NO_FATAL_FAILURE(cycle());
+  EXPECT_EQ(bus_.Decreases(), (std::vector<std::pair<int, int>>{{1, 1}, {1, 1}}));
+  EXPECT_ALL({VAL(bus_.Node(0).coins[0], 0), VAL(s->coins[0], 0), VAL(s->coinDecrease[0], 0),
+              VAL(bus_.LostRequests(), 1)});
+}
+
 // Three requests to send a reply again, and the node sends one frame: the
 // copies owed for the others never come. The replies of the next polls,
 // inputs unchanged, are the same as those copies, and each is taken: not
@@ -767,6 +845,48 @@ TEST_F(BusTest, BoardSettingSequence) {
   EXPECT_EQ(JvsSendNodeSetting(18000), 0);
 }
 
+// The board's setting commands answer with a bare report (01 01). An apply
+// command lost on its way gets, asked again, the board's last reply: after a
+// cycle, its status (01 01 5A 01), which cannot answer the apply and makes
+// the master send it again. With no cycle since the value went out, the
+// last reply is the value's 01 01, the same as the apply's answer: the
+// board's status is asked for first then, and that request is the one lost
+// here. Either way the board applies its setting once and the sequence ends
+// well.
+TEST_F(BusTest, LostSettingCommandsTakeEffectOnce) {
+  bus_.AddNode(SimJvsNode{});
+  BringUp();
+  Cycle();
+  bus_.SilentOnDamagedRequests(true);
+  // Requests the board heard: value, status, apply; then status (the value
+  // follows the first case's apply with no cycle between), value, two
+  // cycles' status, apply.
+  struct Case {
+    const char* what;
+    bool cyclesBetween;
+    int boardRequests;
+  } cases[] = {{"no cycle between", false, 3}, {"cycles between", true, 5}};
+  uint16_t value = 1000;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const int applies = bus_.BoardApplies(), board = bus_.Cycles(0), lost = bus_.LostRequests();
+    ++value;
+    ASSERT_EQ(JvsSendNodeSetting(value), 1);
+    ASSERT_TRUE(AdvanceUntil([&] { return bus_.BoardSetting() == value; }));
+    if (c.cyclesBetween) {
+      Cycle();
+      Cycle();
+    }
+    bus_.SpoilRequest(0, SimJvsBus::kNextRequest, SimJvsBus::kLost);
+    clock_.Advance(kJvsSettingPauseMs);
+    ASSERT_TRUE(AdvanceUntil(
+        [] { return JvsGetNodeSettingResult() != kJvsSettingRunning || JvsGetState() < 0; }));
+    EXPECT_ALL({VAL(JvsGetNodeSettingResult(), kJvsSettingDone), VAL(JvsGetState(), 1),
+                VAL(bus_.BoardApplies() - applies, 1), VAL(bus_.LostRequests() - lost, 1),
+                VAL(bus_.Cycles(0) - board, c.boardRequests)});
+  }
+}
+
 // A reply answers the request it follows only when it holds a report for
 // each queued command, each of the length its command gives (by the node's
 // command set: node 0 is the board's channel); bytes after the last report
@@ -856,6 +976,44 @@ TEST(NodePoll, CommandsFollowTheFeatures) {
   s->coinDecrease[1] = 0x0103;
   JvsQueueNodePoll(1);
   EXPECT_EQ(queued(1), (std::vector<Bytes>{{0x20, 2, 2}, {0x32, 2, 0x81, 0x02}, {0x30, 2, 0x01, 0x03}, {0x21, 2}}));
+  *s = JvsNodeState{};
+  JvsClearQueues();
+}
+
+// A poll right after one that carried a coin decrease carries none: the
+// decreases asked for wait for the poll after it. A poll with a decrease
+// then never has the layout of the node's last reply, so that reply, sent
+// again by a node that never heard the poll, cannot be taken for its answer.
+TEST(NodePoll, ADecreaseWaitsOnePollAfterAnother) {
+  using Bytes = std::vector<uint8_t>;
+  auto queued = [](uint8_t node) {
+    std::vector<Bytes> out;
+    for (uint32_t i = 0; i < JvsQueuedCount(node); ++i) {
+      size_t len = 0;
+      const uint8_t* c = JvsGetQueuedCommand(node, i, &len);
+      out.emplace_back(c, c + len);
+    }
+    return out;
+  };
+  JvsClearQueues();
+  JvsNodeState* s = JvsGetNodeRecord(1);
+  *s = JvsNodeState{};
+  // 1 player of 8 switches (1 byte), 2 coin slots.
+  const uint8_t features[2][4] = {{0x01, 1, 8, 0}, {0x02, 2, 0, 0}};
+  for (const auto& f : features) std::memcpy(s->record.features[f[0]], f, 4);
+  const std::vector<Bytes> without = {{0x20, 1, 1}, {0x21, 2}};
+  s->coinDecrease[0] = 1;
+  JvsQueueNodePoll(1);
+  EXPECT_EQ(queued(1), (std::vector<Bytes>{{0x20, 1, 1}, {0x30, 1, 0x00, 0x01}, {0x21, 2}}));
+  // Still asked for (its reply has not come), and another slot asks too.
+  s->coinDecrease[1] = 2;
+  JvsQueueNodePoll(1);
+  EXPECT_EQ(queued(1), without);
+  JvsQueueNodePoll(1);
+  EXPECT_EQ(queued(1), (std::vector<Bytes>{{0x20, 1, 1}, {0x30, 1, 0x00, 0x01}, {0x30, 2, 0x00, 0x02}, {0x21, 2}}));
+  s->coinDecrease[0] = s->coinDecrease[1] = 0;
+  JvsQueueNodePoll(1);
+  EXPECT_EQ(queued(1), without);
   *s = JvsNodeState{};
   JvsClearQueues();
 }
@@ -1136,6 +1294,84 @@ TEST_F(DeviceBusTest, BusAccessoryReadsIdentityAndData) {
   pollCycle();
   EXPECT_EQ(dev_->GetAccessoryResult(1), 1);
   EXPECT_EQ(dev_->CancelAccessory(1), 4);
+}
+
+// The device over a noisy wire: thousands of polls while frames are lost
+// or damaged at random both ways (3 per cent each way, and now and then
+// several in a row), nodes that stay silent on a damaged request or answer
+// it with status 3, copies as sent or growing, and coins going in at random.
+// The game's way with coins: each count read is credited and taken off. No
+// credit is ever given without a coin, every coin is credited once, and the
+// node's count comes back to 0. The bus stops only where six exchanges in a
+// row (a frame and the node's answer) lost or damaged a frame: on a wire
+// that bad (the last case) it does, and on the others it never does.
+TEST_F(DeviceBusTest, NoisyWireCreditsEveryCoinOnce) {
+  bus_.AddNode(SimJvsNode{});
+  dev_ = CreateXioDevice(bus_.PortPath().c_str(), 0);
+  ASSERT_EQ(dev_->Open(), 0);
+  ASSERT_TRUE(PollUntilReady());
+  struct Case {
+    uint32_t seed;
+    bool silentOnDamage, grow;
+    SimJvsBus::Noise noise;
+  } cases[] = {{11, true, false, {11, 15, 15, 20}},
+               {12, true, true, {12, 15, 15, 20}},
+               {13, false, false, {13, 15, 15, 20}},
+               {14, true, true, {14, 30, 30, 70}}};
+  constexpr int kPolls = 1500;
+  int inserted = 0, credits = 0;
+  uint32_t coinDraw = 7;
+  // One poll of the device each time the master is ready; the bus clock
+  // moves on meanwhile, so that a wait for a frame that was lost runs out.
+  // False once the bus has stopped.
+  auto poll = [&] {
+    if (!AdvanceUntil([] { return JvsGetState() == 1 || JvsGetState() < 0; }) || JvsGetState() < 0) return false;
+    dev_->Poll();
+    const int32_t n = dev_->GetCoinCount(0, 0);
+    if (n > 0) {
+      credits += n;
+      dev_->DecreaseCoin(0, 0, static_cast<uint16_t>(n));
+    }
+    return true;
+  };
+  testsupport::StderrCapture capture;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "seed " << c.seed);
+    const bool last = &c == &cases[std::size(cases) - 1];
+    bus_.SilentOnDamagedRequests(c.silentOnDamage);
+    bus_.GrowOnResend(c.grow);
+    bus_.SetNoise(c.noise);
+    bool halted = false;
+    for (int i = 0; i < kPolls && !halted; ++i) {
+      coinDraw = coinDraw * 1103515245u + 12345u;
+      if ((coinDraw >> 16) % 20 == 0) {
+        bus_.InsertCoins(0, 0, 1);
+        ++inserted;
+      }
+      halted = !poll();
+      ASSERT_LE(credits, inserted) << "a credit without a coin at poll " << i;
+    }
+    // No more coins: the node's count comes back to 0.
+    for (int i = 0; i < 50 && !halted && !(credits == inserted && bus_.Node(0).coins[0] == 0); ++i) halted = !poll();
+    const std::vector<bool> exchanges = bus_.Exchanges();
+    int run = 0, longest = 0, spoiled = 0;
+    for (bool faulty : exchanges) {
+      run = faulty ? run + 1 : 0;
+      longest = std::max(longest, run);
+      spoiled += faulty;
+    }
+    EXPECT_EQ(halted, last);
+    if (halted) {
+      EXPECT_GE(run, 6) << "the bus stopped after " << run << " spoiled exchanges in a row";
+      break;
+    }
+    EXPECT_ALL({VAL(credits, inserted), VAL(bus_.Node(0).coins[0], 0)});
+    // The noise did strike, now and then several times in a row.
+    EXPECT_GT(spoiled, static_cast<int>(exchanges.size()) / 40);
+    EXPECT_GE(longest, 3);
+  }
+  EXPECT_GT(inserted, 200);
+  capture.Take();
 }
 
 }  // namespace

@@ -730,4 +730,139 @@ TEST_F(FrameTest, FewerCopiesThanAskedForCostNoReply) {
   }
 }
 
+// A node asked to send its reply again that never heard the request sends
+// its previous reply. Node 1 last answered with the three bytes 01 01 13;
+// the request now waiting takes a four-byte answer, so that reply cannot be
+// it: once the wait has run out and the node was asked again, the previous
+// reply (as sent, or lengthened by a byte) is dropped and the request itself
+// goes out again, byte for byte; its answer is taken. One error (the wait),
+// one request to send again, one frame dropped.
+TEST_F(FrameTest, PreviousReplyAskedAgainSendsTheRequestAgain) {
+  JvsSetClock(&clock_);
+  const size_t three = 3, four = 4;
+  const Bytes previous = {0xE0, 0x00, 0x04, 0x01, 0x01, 0x13, 0x19};               // 4 + 1 + 1 + 0x13
+  const Bytes previousLonger = {0xE0, 0x00, 0x05, 0x01, 0x01, 0x13, 0xA1, 0xBB};   // 5 + 1 + 1 + 0x13 + 0xA1
+  const Bytes answer = {0xE0, 0x00, 0x05, 0x01, 0x01, 0x14, 0x02, 0x1D};           // 5 + 1 + 1 + 0x14 + 2
+  const Bytes request = {0xE0, 0x01, 0x02, 0x11, 0x14};                            // 1 + 2 + 0x11
+  const uint8_t cmd[1] = {0x11};
+  JvsQueueCommand(1, cmd, 1);
+  // Takes `previous` as node 1's last reply.
+  auto answerWithPrevious = [&] {
+    ASSERT_EQ(JvsSendFrame(1), 1);
+    pty_.Take();
+    pty_.Send(previous);
+    ASSERT_EQ(JvsReceiveReply(buf_, sizeof buf_, 1, &LengthIs, &three), 3);
+  };
+  // Sends the request again and waits for its answer on a thread of its own.
+  std::atomic<bool> done{false};
+  auto startWaiting = [&](const size_t* want) {
+    ASSERT_EQ(JvsSendFrame(1), 1);
+    ASSERT_EQ(pty_.Take(), request);
+    drops_ = pty_.rtsDrops.load();
+    done = false;
+    receiver_ = std::thread([this, want, &done] {
+      got_ = JvsReceiveReply(buf_, sizeof buf_, 1, &LengthIs, want);
+      done = true;
+    });
+  };
+  // The end of the receive (a receive that waits on is ended, and fails).
+  auto finish = [&] {
+    for (int i = 0; i < 600 && !done; ++i) pty_.Take(50);
+    const bool ended = done.load();
+    if (!ended) JvsCancelWaits();
+    receiver_.join();
+    ASSERT_TRUE(ended) << "the receive waited on";
+  };
+  // What the port writes next (bounded: a broken receive fails, not hangs).
+  auto nextWritten = [&] {
+    Bytes b;
+    for (int i = 0; i < 600 && b.empty(); ++i) b = pty_.Take(50);
+    return b;
+  };
+  for (const Bytes* old : {&previous, &previousLonger}) {
+    SCOPED_TRACE(old->size());
+    ASSERT_NO_FATAL_FAILURE(answerWithPrevious());
+    const uint32_t errors = JvsGetErrorCount(), dropped = JvsGetDroppedReplyCount();
+    ASSERT_NO_FATAL_FAILURE(startWaiting(&four));
+    EXPECT_EQ(RunOutOneWait(), askAgain_);
+    pty_.Send(*old);
+    EXPECT_EQ(nextWritten(), request);
+    pty_.Send(answer);
+    ASSERT_NO_FATAL_FAILURE(finish());
+    ASSERT_EQ(got_, 4);
+    EXPECT_EQ(Bytes(buf_, buf_ + 4), (Bytes{0x01, 0x01, 0x14, 0x02}));
+    const JvsReceiveStats st = JvsLastReceiveStats();
+    EXPECT_ALL({VAL(st.oldReplies, 1), VAL(st.requestsSent, 1), VAL(st.emptyReads, 1), VAL(st.refused, 0),
+                VAL(JvsGetErrorCount() - errors, 1u), VAL(JvsGetDroppedReplyCount() - dropped, 1u)});
+    EXPECT_TRUE(pty_.Take().empty());
+  }
+
+  // Two waits ran out: the node answers both requests to send again with its
+  // previous reply. The request goes out again once; the second is owed and
+  // dropped.
+  ASSERT_NO_FATAL_FAILURE(answerWithPrevious());
+  ASSERT_NO_FATAL_FAILURE(startWaiting(&four));
+  EXPECT_EQ(RunOutOneWait(), askAgain_);
+  EXPECT_EQ(RunOutOneWait(), askAgain_);
+  pty_.Send(previous);
+  pty_.Send(previous);
+  EXPECT_EQ(nextWritten(), request);
+  pty_.Send(answer);
+  ASSERT_NO_FATAL_FAILURE(finish());
+  ASSERT_EQ(got_, 4);
+  EXPECT_ALL({VAL(JvsLastReceiveStats().oldReplies, 2), VAL(JvsLastReceiveStats().requestsSent, 1)});
+  EXPECT_TRUE(pty_.Take().empty());
+
+  // A node that never hears the request: each wait runs out, its previous
+  // reply comes, the request goes out again; the sixth such reply ends the
+  // receive (the request went out six times in all), with no further write.
+  ASSERT_NO_FATAL_FAILURE(answerWithPrevious());
+  const uint32_t errors = JvsGetErrorCount();
+  ASSERT_NO_FATAL_FAILURE(startWaiting(&four));
+  for (int i = 0; i < 6; ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(RunOutOneWait(), askAgain_);
+    pty_.Send(previous);
+    if (i < 5) {
+      EXPECT_EQ(nextWritten(), request);
+    }
+  }
+  ASSERT_NO_FATAL_FAILURE(finish());
+  EXPECT_EQ(got_, -1);
+  const JvsReceiveStats st = JvsLastReceiveStats();
+  EXPECT_ALL({VAL(st.unheard, true), VAL(st.oldReplies, 6), VAL(st.requestsSent, 5),
+              VAL(JvsGetErrorCount() - errors, 6u)});
+  EXPECT_TRUE(pty_.Take().empty());
+
+  // A last reply that could answer the request is taken as its answer: it
+  // cannot be told from one.
+  ASSERT_NO_FATAL_FAILURE(answerWithPrevious());
+  ASSERT_NO_FATAL_FAILURE(startWaiting(&three));
+  EXPECT_EQ(RunOutOneWait(), askAgain_);
+  pty_.Send(previous);
+  ASSERT_NO_FATAL_FAILURE(finish());
+  ASSERT_EQ(got_, 3);
+  EXPECT_EQ(JvsLastReceiveStats().oldReplies, 0);
+  EXPECT_TRUE(pty_.Take().empty());
+}
+
+// A status 3 reply after a request to send again may answer that request:
+// the node may have carried out the request itself. It is asked again for
+// its reply, not sent the request.
+TEST_F(FrameTest, StatusThreeAfterARequestToSendAgainAsksAgain) {
+  JvsSetClock(&clock_);
+  const Bytes sumError = {0xE0, 0x00, 0x02, 0x03, 0x05};
+  const Bytes reply = {0xE0, 0x00, 0x04, 0x01, 0x01, 0x13, 0x19};
+  StartReceive();
+  EXPECT_EQ(RunOutOneWait(), askAgain_);
+  pty_.Send(sumError);
+  Bytes asked;
+  for (int i = 0; i < 600 && asked.empty(); ++i) asked = pty_.Take(50);
+  EXPECT_EQ(asked, askAgain_);
+  pty_.Send(reply);
+  receiver_.join();
+  ASSERT_EQ(got_, 3);
+  EXPECT_EQ(JvsLastReceiveStats().damagedRequests, 1);
+}
+
 }  // namespace

@@ -236,8 +236,8 @@ void SimJvsBus::Pump() {
         state_ = kSync;
         if (b != sum_) {
           ++badRequests_;
-          Reply(node_, 3, {});
-        } else {
+          if (!silentOnDamage_) Reply(node_, 3, {});
+        } else if (!SpoiledOnTheWay(node_, data_)) {
           OnFrame(node_, data_);
         }
       }
@@ -260,17 +260,18 @@ void SimJvsBus::Send(const std::vector<uint8_t>& bytes) {
 
 void SimJvsBus::Reply(uint8_t node, uint8_t status, const std::vector<uint8_t>& body, bool decreasing) {
   if (silent_ || flood_ != kFloodOff) return;
-  lastData_ = {status};
-  lastData_.insert(lastData_.end(), body.begin(), body.end());
-  lastGrown_ = 0;
-  lastReply_ = Framed(lastData_, 0);  // a resend is the good frame
-  std::vector<uint8_t> sent = lastReply_;
+  std::vector<uint8_t> data = {status};
+  data.insert(data.end(), body.begin(), body.end());
+  // A node that saw a damaged request has nothing new to send again: its
+  // last reply stays what it was.
+  if (status != 3) last_[node] = LastReply{data, 0, Framed(data, 0)};  // a resend is the good frame
+  std::vector<uint8_t> sent = Framed(data, 0);
   if (corrupt_ > 0) {
     --corrupt_;
-    sent = Framed(lastData_, 1);
-  } else if (status == 1 && unfitting_ > 0 && !lastData_.empty()) {
+    sent = Framed(data, 1);
+  } else if (status == 1 && unfitting_ > 0) {
     --unfitting_;
-    std::vector<uint8_t> shorter = lastData_;
+    std::vector<uint8_t> shorter = data;
     shorter.pop_back();
     sent = Framed(shorter, 0);
   }
@@ -326,8 +327,7 @@ void SimJvsBus::Reply(uint8_t node, uint8_t status, const std::vector<uint8_t>& 
       return;
     }
   }
-  before.insert(before.end(), sent.begin(), sent.end());
-  Send(before);
+  SendReply(sent, data, std::move(before));
 }
 
 void SimJvsBus::Resend(uint8_t node) {
@@ -346,24 +346,114 @@ void SimJvsBus::Resend(uint8_t node) {
       return;
     }
   }
-  if (lastReply_.empty()) return;
-  if (grow_ && lastGrown_ < 6) {
+  const auto it = last_.find(node);
+  if (it == last_.end()) return;
+  LastReply& last = it->second;
+  if (grow_ && last.grown < 6) {
     // The next byte of a made-up tail, never a sync or escape byte.
-    lastData_.push_back(static_cast<uint8_t>(0xA1 + lastGrown_));
-    ++lastGrown_;
-    lastReply_ = Framed(lastData_, 0);
+    last.data.push_back(static_cast<uint8_t>(0xA1 + last.grown));
+    ++last.grown;
+    last.frame = Framed(last.data, 0);
   }
-  if (unfitting_ > 0 && lastData_.size() > 1 && lastData_[0] == 1) {
+  if (unfitting_ > 0 && last.data.size() > 1 && last.data[0] == 1) {
     --unfitting_;
-    Send(Framed(std::vector<uint8_t>(lastData_.begin(), lastData_.end() - 1), 0));
+    SendReply(Framed(std::vector<uint8_t>(last.data.begin(), last.data.end() - 1), 0), last.data);
     return;
   }
   if (corruptResends_ > 0) {
     --corruptResends_;
-    Send(Framed(lastData_, 1));
+    SendReply(Framed(last.data, 1), last.data);
     return;
   }
-  Send(lastReply_);
+  SendReply(last.frame, last.data);
+}
+
+void SimJvsBus::SpoilRequest(int nodeAddress, Which which, Spoil how) {
+  std::lock_guard<std::mutex> pump(pumpLock_);
+  spoiled_[nodeAddress] = Spoiled{which, how, false};
+}
+
+void SimJvsBus::SetNoise(const Noise& noise) {
+  std::lock_guard<std::mutex> pump(pumpLock_);
+  noise_ = noise;
+  noiseState_ = noise.seed ? noise.seed : 1;
+  noisy_ = true;
+  lastSpoiled_ = false;
+  exchanges_.clear();
+}
+
+std::vector<bool> SimJvsBus::Exchanges() {
+  std::lock_guard<std::mutex> pump(pumpLock_);
+  return exchanges_;
+}
+
+void SimJvsBus::InsertCoins(int index, int slot, uint16_t coins) {
+  std::lock_guard<std::mutex> g(lock_);
+  uint16_t& c = nodes_.at(static_cast<size_t>(index)).coins[slot];
+  c = static_cast<uint16_t>(c + coins);
+}
+
+int SimJvsBus::NoiseFate() {
+  if (!noisy_) return 0;
+  auto next = [this](uint32_t range) {
+    // xorshift32: the same frames draw the same fates on every run.
+    noiseState_ ^= noiseState_ << 13;
+    noiseState_ ^= noiseState_ >> 17;
+    noiseState_ ^= noiseState_ << 5;
+    return static_cast<int>(noiseState_ % range);
+  };
+  int fate = 0;
+  if (lastSpoiled_ && next(100) < noise_.burstPercent) {
+    fate = 1 + next(2);
+  } else {
+    const int r = next(1000);
+    fate = r < noise_.lostPerMille ? 1 : r < noise_.lostPerMille + noise_.damagedPerMille ? 2 : 0;
+  }
+  lastSpoiled_ = fate != 0;
+  return fate;
+}
+
+bool SimJvsBus::SpoiledOnTheWay(uint8_t node, const std::vector<uint8_t>& d) {
+  if (noisy_ && node != 0xFF) exchanges_.push_back(false);
+  int fate = NoiseFate();
+  const auto it = spoiled_.find(node);
+  if (fate == 0 && it != spoiled_.end() && !d.empty() && d[0] != 0x2F) {
+    bool decrease = false;
+    for (size_t i = 0; i < d.size();) {
+      const size_t len = CommandLength(node == 0, d, i);
+      if (len == 0) break;
+      decrease |= d[i] == 0x30;
+      i += len;
+    }
+    Spoiled& sp = it->second;
+    const bool hit = sp.which == kNextRequest || (sp.which == kNextDecrease && decrease) ||
+                     (sp.which == kAfterNextDecrease && sp.decreaseSeen);
+    if (sp.which == kAfterNextDecrease && decrease) sp.decreaseSeen = true;
+    if (hit) {
+      fate = sp.how == kLost ? 1 : 2;
+      spoiled_.erase(it);
+    }
+  }
+  if (fate == 0) return false;
+  if (noisy_ && node != 0xFF) exchanges_.back() = true;
+  if (fate == 1) {
+    ++lostRequests_;
+  } else {
+    ++badRequests_;
+    if (!silentOnDamage_) Reply(node, 3, {});
+  }
+  return true;
+}
+
+void SimJvsBus::SendReply(const std::vector<uint8_t>& frame, const std::vector<uint8_t>& data,
+                          std::vector<uint8_t> before) {
+  const int fate = NoiseFate();
+  if (fate != 0 && !exchanges_.empty()) exchanges_.back() = true;
+  if (fate != 1) {
+    const std::vector<uint8_t> reply = fate == 2 ? Framed(data, 1) : frame;
+    before.insert(before.end(), reply.begin(), reply.end());
+  }
+  if (!before.empty()) Send(before);
 }
 
 bool SimJvsBus::AnswerBoard(const std::vector<uint8_t>& d, std::vector<uint8_t>* body) {
@@ -460,6 +550,8 @@ void SimJvsBus::OnFrame(uint8_t node, const std::vector<uint8_t>& d) {
         n.address = d[1];
         g.unlock();
         Reply(node, 1, {1});
+        // That is the node's last reply too, until it answers a request.
+        last_[d[1]] = last_[node];
         return;
       }
     }
@@ -472,6 +564,13 @@ void SimJvsBus::OnFrame(uint8_t node, const std::vector<uint8_t>& d) {
   }
   if (cycles_.size() <= node) cycles_.resize(size_t{node} + 1);
   ++cycles_[node];
+  if (sumErrors_ > 0) {
+    // The node saw a bad sum: it carries out nothing.
+    --sumErrors_;
+    g.unlock();
+    Reply(node, 3, {});
+    return;
+  }
   const size_t decreasesBefore = decreases_.size();
   bool ok = false;
   if (node == 0) {
@@ -485,11 +584,6 @@ void SimJvsBus::OnFrame(uint8_t node, const std::vector<uint8_t>& d) {
   }
   const bool decreasing = decreases_.size() > decreasesBefore;
   g.unlock();
-  if (sumErrors_ > 0) {
-    --sumErrors_;
-    Reply(node, 3, {});
-    return;
-  }
   if (ok)
     Reply(node, 1, body, decreasing);
   else

@@ -94,6 +94,35 @@ class SimJvsBus : public plat::SerialLines {
   // the node to send its reply again, and then go out in one write.
   enum AgainHow { kOneWrite, kTwoWrites, kWhenAskedAgain };
   void ReplyAgainAfterNextRequest(int nodeAddress, bool late, AgainHow how, bool onDecrease);
+  // Requests spoiled on the way to the node at this address: lost (the node
+  // never sees them) or damaged (the node sees a wrong sum). which: the
+  // node's next request (a request to send again is none), its next request
+  // that carries a coin decrease, or the request after that one.
+  enum Which { kNextRequest, kNextDecrease, kAfterNextDecrease };
+  enum Spoil { kLost, kDamaged };
+  void SpoilRequest(int nodeAddress, Which which, Spoil how);
+  // A node that stays silent on a request with a wrong sum, as some boards
+  // do (else it answers status 3).
+  void SilentOnDamagedRequests(bool silent) { silentOnDamage_ = silent; }
+  // Requests lost on the way (spoiled or by the noise below).
+  int LostRequests() const { return lostRequests_.load(); }
+  // Noise on the wire once the bus is up: every frame, either way (requests,
+  // requests to send again, replies and their copies), is lost or arrives
+  // with a wrong sum at the given rates (per thousand), drawn from its own
+  // seeded generator in the order the frames go; a frame right after a
+  // spoiled one is spoiled too with burstPercent. A frame that reaches a
+  // node damaged gets no answer or status 3, as above.
+  struct Noise {
+    uint32_t seed = 1;
+    int lostPerMille = 0, damagedPerMille = 0, burstPercent = 0;
+  };
+  void SetNoise(const Noise& noise);
+  // One entry for each frame sent to a node since the noise was set: true
+  // when that frame or the node's answer to it was lost or damaged.
+  std::vector<bool> Exchanges();
+  // Coins put into a slot of the node at this index, counted with those it
+  // holds (the bus may take some off meanwhile).
+  void InsertCoins(int index, int slot, uint16_t coins);
   // The next n replies are preceded, in the same write, by a frame with a
   // right sum and no status byte (E0 00 01 01).
   void EmptyFrameBeforeReplies(int n) { emptyFrames_ = n; }
@@ -145,6 +174,15 @@ class SimJvsBus : public plat::SerialLines {
   void Send(const std::vector<uint8_t>& bytes);
   void OnFrame(uint8_t node, const std::vector<uint8_t>& data);
   void Reply(uint8_t node, uint8_t status, const std::vector<uint8_t>& body, bool decreasing = false);
+  // A request spoiled on its way (lost or damaged): handled as such, and
+  // true; false for a request that arrives whole.
+  bool SpoiledOnTheWay(uint8_t node, const std::vector<uint8_t>& data);
+  // The noise's verdict on the next frame (0 whole, 1 lost, 2 damaged).
+  int NoiseFate();
+  // Writes, in one write, the bytes before and a reply frame of the given
+  // data, as the noise leaves it.
+  void SendReply(const std::vector<uint8_t>& frame, const std::vector<uint8_t>& data,
+                 std::vector<uint8_t> before = {});
   void FloodOnce();
   // Answers a request to send the last reply again.
   void Resend(uint8_t node);
@@ -158,9 +196,29 @@ class SimJvsBus : public plat::SerialLines {
   std::vector<SimJvsNode> nodes_;
   std::vector<int> cycles_;
   std::vector<std::pair<int, int>> decreases_;
-  std::vector<uint8_t> lastReply_;
-  std::vector<uint8_t> lastData_;  // the last frame's status and data
-  int lastGrown_ = 0;              // bytes resends added to it
+  // Each node's last reply (by address), which a request to send again
+  // gets: its status and data, bytes resends added to it, and the frame.
+  struct LastReply {
+    std::vector<uint8_t> data;
+    int grown = 0;
+    std::vector<uint8_t> frame;
+  };
+  std::map<int, LastReply> last_;
+  // Spoiled requests by node address, and whether a decrease went by for
+  // the one after it.
+  struct Spoiled {
+    Which which = kNextRequest;
+    Spoil how = kLost;
+    bool decreaseSeen = false;
+  };
+  std::map<int, Spoiled> spoiled_;
+  // The noise: on or off, its generator, whether the last frame was
+  // spoiled, and the exchanges so far.
+  bool noisy_ = false;
+  Noise noise_;
+  uint32_t noiseState_ = 0;
+  bool lastSpoiled_ = false;
+  std::vector<bool> exchanges_;
   // The frame parser's state, owned by whoever holds pumpLock_.
   std::mutex pumpLock_;
   enum { kSync, kNode, kLength, kData } state_ = kSync;
@@ -195,7 +253,8 @@ class SimJvsBus : public plat::SerialLines {
   std::atomic<int> corruptResends_{0}, stray_{0}, emptyFrames_{0}, longestReset_{0};
   std::atomic<int> flood_{kFloodOff}, floodFrames_{0}, floodEveryMs_{1}, floodBytes_{0};
   std::atomic<uint8_t> strayByte_{0};
-  std::atomic<bool> silent_{false}, stop_{false}, rts_{true}, grow_{false};
+  std::atomic<bool> silent_{false}, stop_{false}, rts_{true}, grow_{false}, silentOnDamage_{false};
+  std::atomic<int> lostRequests_{0};
   std::atomic<uint16_t> boardSetting_{0};
   std::atomic<int> boardApplies_{0};
   std::thread thread_;
