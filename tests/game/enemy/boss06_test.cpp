@@ -554,6 +554,21 @@ namespace {
 
 using Entries = std::vector<std::pair<int, SGpObj*>>;
 
+// Under an ambient of 0.5 and light 0 at (0.2, 0.3, 0.4, 1) the colour
+// packet sets both to white; the end packet gives both back.
+void ExpectWhiteAndBack(FlashColourPacket* c, FlashEndPacket* e) {
+  SGpMan::SetAmbient(SGpColour{0.5f, 0.5f, 0.5f, 1.0f});
+  SGpMan::SetLightColour(0, SGpColour{0.2f, 0.3f, 0.4f, 1.0f});
+  c->Execute();
+  const SGpColour& a = SGpMan::GetAmbient();
+  const SGpColour& l = SGpMan::GetLightColour(0);
+  EXPECT_EQ(std::make_tuple(a.r, a.g, a.b), std::make_tuple(1.0f, 1.0f, 1.0f));
+  EXPECT_EQ(std::make_tuple(l.r, l.g, l.b, l.a), std::make_tuple(1.0f, 1.0f, 1.0f, 1.0f));
+  e->Execute();
+  EXPECT_EQ(std::make_tuple(a.r, a.g, a.b), std::make_tuple(0.5f, 0.5f, 0.5f));
+  EXPECT_EQ(std::make_tuple(l.r, l.g, l.b, l.a), std::make_tuple(0.2f, 0.3f, 0.4f, 1.0f));
+}
+
 // The pods and arms draw between the flash pair at full white: a pod enters
 // its colour packet, its model and its end packet at key 19; an arm sets the
 // default key to 19 and enters its colour packet, its model (its image is
@@ -590,20 +605,39 @@ TEST(Boss06, PodsAndArmsDrawBetweenTheFlashPairAtFullWhite) {
       EXPECT_EQ(gp.GetDefaultKey(), 19);
     }
     gp.GetQueue()->Reset();
-    const SGpColour dim{0.5f, 0.5f, 0.5f, 1.0f}, light{0.2f, 0.3f, 0.4f, 1.0f};
-    for (FlashColourPacket* c : {&s.pods[0].colour, &s.arms[1].colour}) {
-      FlashEndPacket* e = c == &s.pods[0].colour ? &s.pods[0].end : &s.arms[1].end;
-      SGpMan::SetAmbient(dim);
-      SGpMan::SetLightColour(0, light);
-      c->Execute();
-      const SGpColour& a = SGpMan::GetAmbient();
-      const SGpColour& l = SGpMan::GetLightColour(0);
-      EXPECT_EQ(std::make_tuple(a.r, a.g, a.b), std::make_tuple(1.0f, 1.0f, 1.0f));
-      EXPECT_EQ(std::make_tuple(l.r, l.g, l.b, l.a), std::make_tuple(1.0f, 1.0f, 1.0f, 1.0f));
-      e->Execute();
-      EXPECT_EQ(std::make_tuple(a.r, a.g, a.b), std::make_tuple(0.5f, 0.5f, 0.5f));
-      EXPECT_EQ(std::make_tuple(l.r, l.g, l.b, l.a), std::make_tuple(0.2f, 0.3f, 0.4f, 1.0f));
+    ExpectWhiteAndBack(&s.pods[0].colour, &s.pods[0].end);
+    ExpectWhiteAndBack(&s.arms[1].colour, &s.arms[1].end);
+  }
+  gp.SendEvent(SProc::EVENT_DISPOSE, 0);
+}
+
+// Both cables draw their dots between one shared flash pair at full white:
+// the colour packet, the dotted primitive and the end packet, all at key
+// 18, in that order; a hidden cable enters nothing.
+TEST(Boss06, CablesDrawTheirDotsBetweenTheSharedPairAtKey18) {
+  SGpMan gp;
+  gp.SendEvent(SProc::EVENT_INIT, 0);
+  {
+    Boss6Rig r;
+    ASSERT_NE(r.boss, nullptr);
+    auto& s = r.boss->Script();
+    while (s.GetState() != EnemyType6Behavior::STATE_PODS_IN) ASSERT_GT(r.UntilNext(), 0);
+    r.m.rig.Run(1);
+    const auto drawn = [&gp](SProc* p) {
+      gp.GetQueue()->Reset();
+      p->SendEvent(SProc::EVENT_DRAW, 0);
+      return gp.GetQueue()->Entries();
+    };
+    EnemyType6Cable::SharedStates& pair = EnemyType6Cable::States();
+    for (auto& cable : s.cables) {
+      ASSERT_EQ(cable.GetState(), SProc::STATE_RUNNING);
+      EXPECT_EQ(drawn(&cable), (Entries{{18, &pair.colour}, {18, &cable.prim}, {18, &pair.end}}));
     }
+    s.cables[1].visible = 0;
+    EXPECT_EQ(drawn(&s.cables[1]), Entries{});
+    s.cables[1].visible = 1;
+    gp.GetQueue()->Reset();
+    ExpectWhiteAndBack(&pair.colour, &pair.end);
   }
   gp.SendEvent(SProc::EVENT_DISPOSE, 0);
 }
