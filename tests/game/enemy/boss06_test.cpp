@@ -77,6 +77,20 @@ TEST(Boss06, FightsThroughItsCycle) {
   }
 }
 
+// The body's set-up turns on both display flags of node 47 (keep its world
+// matrix and its world-view matrix), and of no other node.
+TEST(Boss06, InitSetsBothDisplayFlagsOfNode47) {
+  Boss6Rig r;
+  ASSERT_NE(r.boss, nullptr);
+  for (int32_t n : {0, 46, 47}) {
+    SGpNode* node = r.boss->model.GetNode(n);
+    ASSERT_NE(node, nullptr) << n;
+    const uint8_t on = n == 47 ? 1 : 0;
+    EXPECT_EQ(node->GetKeepWorld(), on) << n;
+    EXPECT_EQ(node->GetKeepWorldView(), on) << n;
+  }
+}
+
 // The generators with their values: one at each hover arrival; the
 // burst's twelve on entry; the shadows' pair each at frame 200 (from the
 // shadow); the wobble's two on entry.
