@@ -568,6 +568,19 @@ namespace {
 
 using Entries = std::vector<std::pair<int, SGpObj*>>;
 
+// What the process enters into the queue in one draw.
+Entries Drawn(SGpMan& gp, SProc* p) {
+  gp.GetQueue()->Reset();
+  p->SendEvent(SProc::EVENT_DRAW, 0);
+  return gp.GetQueue()->Entries();
+}
+
+// The fight on until its pods have come, and one frame more.
+void RunToPodsIn(Boss6Rig& r) {
+  while (r.boss->Script().GetState() != EnemyType6Behavior::STATE_PODS_IN) ASSERT_GT(r.UntilNext(), 0);
+  r.m.rig.Run(1);
+}
+
 // Under an ambient of 0.5 and light 0 at (0.2, 0.3, 0.4, 1) the colour
 // packet sets both to white; the end packet gives both back.
 void ExpectWhiteAndBack(FlashColourPacket* c, FlashEndPacket* e) {
@@ -604,18 +617,13 @@ TEST(Boss06, PodsAndArmsDrawBetweenTheFlashPairAtFullWhite) {
         for (auto* slot : {&MdlEnemyBs04a, &MdlEnemyBs04b, &MdlEnemyBs04c}) slot->Reset();
       }
     } parts(r.m.model.get());
+    ASSERT_NO_FATAL_FAILURE(RunToPodsIn(r));
     auto& s = r.boss->Script();
-    while (s.GetState() != EnemyType6Behavior::STATE_PODS_IN) ASSERT_GT(r.UntilNext(), 0);
-    r.m.rig.Run(1);
-    const auto drawn = [&gp](SProc* p) {
-      gp.GetQueue()->Reset();
-      p->SendEvent(SProc::EVENT_DRAW, 0);
-      return gp.GetQueue()->Entries();
-    };
-    for (auto& pod : s.pods) EXPECT_EQ(drawn(&pod), (Entries{{19, &pod.colour}, {19, &pod.model}, {19, &pod.end}}));
+    for (auto& pod : s.pods)
+      EXPECT_EQ(Drawn(gp, &pod), (Entries{{19, &pod.colour}, {19, &pod.model}, {19, &pod.end}}));
     for (auto& arm : s.arms) {
       gp.SetDefaultKey(0);
-      EXPECT_EQ(drawn(&arm), (Entries{{19, &arm.colour}, {19, &arm.model}, {19, &arm.end}}));
+      EXPECT_EQ(Drawn(gp, &arm), (Entries{{19, &arm.colour}, {19, &arm.model}, {19, &arm.end}}));
       EXPECT_EQ(gp.GetDefaultKey(), 19);
     }
     gp.GetQueue()->Reset();
@@ -634,21 +642,15 @@ TEST(Boss06, CablesDrawTheirDotsBetweenTheSharedPairAtKey18) {
   {
     Boss6Rig r;
     ASSERT_NE(r.boss, nullptr);
+    ASSERT_NO_FATAL_FAILURE(RunToPodsIn(r));
     auto& s = r.boss->Script();
-    while (s.GetState() != EnemyType6Behavior::STATE_PODS_IN) ASSERT_GT(r.UntilNext(), 0);
-    r.m.rig.Run(1);
-    const auto drawn = [&gp](SProc* p) {
-      gp.GetQueue()->Reset();
-      p->SendEvent(SProc::EVENT_DRAW, 0);
-      return gp.GetQueue()->Entries();
-    };
     EnemyType6Cable::SharedStates& pair = EnemyType6Cable::States();
     for (auto& cable : s.cables) {
       ASSERT_EQ(cable.GetState(), SProc::STATE_RUNNING);
-      EXPECT_EQ(drawn(&cable), (Entries{{18, &pair.colour}, {18, &cable.prim}, {18, &pair.end}}));
+      EXPECT_EQ(Drawn(gp, &cable), (Entries{{18, &pair.colour}, {18, &cable.prim}, {18, &pair.end}}));
     }
     s.cables[1].visible = 0;
-    EXPECT_EQ(drawn(&s.cables[1]), Entries{});
+    EXPECT_EQ(Drawn(gp, &s.cables[1]), Entries{});
     s.cables[1].visible = 1;
     gp.GetQueue()->Reset();
     ExpectWhiteAndBack(&pair.colour, &pair.end);

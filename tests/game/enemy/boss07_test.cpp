@@ -402,6 +402,19 @@ class ShowFrames7 : public BossPartsObjectT7 {
   int32_t Main(SProcArg) override { return 0; }
 };
 
+// The show on the stage's boss model, set up (code 7) and run by hand.
+struct ShowRig {
+  ShowRig() {
+    if (!stage.ok || model.Bind(stage.mdl.get()) != 0) return;
+    show = new ShowFrames7(&model);
+    rig.Adopt(show);
+  }
+  testsupport::WeaponRig rig;
+  bossfight::BossStage stage{2, "osr_bs05", 65536};
+  ModelInstance model;
+  ShowFrames7* show = nullptr;
+};
+
 using Rot3 = std::array<std::array<double, 3>, 3>;
 
 // The rotation of `turns` about axis X (0) or Z (2), rows as the engine
@@ -428,13 +441,10 @@ Rot3 Times(const Rot3& a, const Rot3& b) {
 // on every frame of [275, 440] further by 0.013 - 0.012 cos(2 pi r) about X
 // and 0.0105 - 0.0095 cos(4 pi r) about Z (0.001 and 0.001 at r = 0).
 TEST(Boss07, DefeatShowShrinksItsPartsByStepAndTurnsTheWreck) {
-  testsupport::WeaponRig rig;
-  bossfight::BossStage stage(2, "osr_bs05", 65536);
-  ASSERT_TRUE(stage.ok);
-  ModelInstance model;
-  ASSERT_EQ(model.Bind(stage.mdl.get()), 0);
-  auto* show = new ShowFrames7(&model);
-  rig.Adopt(show);
+  ShowRig r;
+  ASSERT_NE(r.show, nullptr);
+  ModelInstance& model = r.model;
+  ShowFrames7* show = r.show;
   const auto gone = [&](int32_t n) {
     const SMatrix* m = model.GetNode(n)->GetLocal();
     for (int i = 0; i < 3; ++i)
@@ -472,13 +482,10 @@ std::tuple<float, float, float, float> Rgba(const SGpColour& c) { return {c.r, c
 // of the window 0..25 sets red, green and blue to 1 again (alpha kept); the
 // frames after it leave the colour alone.
 TEST(Boss07, DefeatShowDrawsTheWreckBetweenItsColourPairAtWhite) {
-  testsupport::WeaponRig rig;
-  bossfight::BossStage stage(2, "osr_bs05", 65536);
-  ASSERT_TRUE(stage.ok);
-  ModelInstance model;
-  ASSERT_EQ(model.Bind(stage.mdl.get()), 0);
-  auto* show = new ShowFrames7(&model);
-  rig.Adopt(show);
+  ShowRig r;
+  ASSERT_NE(r.show, nullptr);
+  ModelInstance& model = r.model;
+  ShowFrames7* show = r.show;
   SGpNode* root = model.GetRootNode();
   SGpNode* last = root->GetLastInTree();
   ASSERT_NE(last, root);
