@@ -13,7 +13,8 @@
 
 // The spawn operations. Each builds the effect, adds it to list 0 of parent
 // (its EVENT_INIT runs at once) and returns the add's result: the effect's
-// init result (0), or -1 when parent is null or cannot take children.
+// init result (0), or -1 when parent is null or cannot take children, or
+// the effect could not be allocated (nothing is added then).
 struct EfxProc {
   // Large explosion, 135 frames, at the placement's translation.
   static int32_t SpawnA(SProc* parent, const SMatrix* placement);

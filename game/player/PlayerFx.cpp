@@ -68,15 +68,15 @@ void PlayerFx::Flash(const float* point) {
 }
 
 // The bomb's start: the dark trail picture at the ship (it fades out), six
-// half-lit ones on a 3 px circle around it, a burst and the white flash.
+// half-lit ones standing still on a 3 px circle around it, 60 degrees
+// apart, a burst and the white flash.
 void PlayerFx::Trail(const Player* player) {
   const SVec4 at = At(player->position);
   g_EfxMan.SpawnSpriteDir(kSheetOption, &at, &SprEfx07DescA, 0.0f, 1.5f, 1.5f, nullptr, nullptr, 0.0f, 1);
   for (int32_t k = 0; k < 6; ++k) {
     const float a = static_cast<float>(k) / 6.0f * kTurn;
     const SVec4 p{at.x + 3.0f * std::cos(a), at.y + 3.0f * std::sin(a), 0.0f, 1.0f};
-    const SVec4 v{2.0f * std::cos(a), 2.0f * std::sin(a), 0.0f, 0.0f};
-    g_EfxMan.SpawnSpriteDir(kSheetSparkle, &p, &SprEfx07DescB, 0.0f, 1.5f, 1.5f, &v, nullptr, 0.0f, 1);
+    g_EfxMan.SpawnSpriteDir(kSheetSparkle, &p, &SprEfx07DescB, 0.0f, 1.5f, 1.5f, nullptr, nullptr, 0.0f, 1);
   }
   Burst(player->position);
   Flash(player->position);

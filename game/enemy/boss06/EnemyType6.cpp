@@ -13,7 +13,12 @@ int32_t EnemyType6::Init(SProcArg arg) {
   script = &script_;
   const int32_t r = OnInit(arg);
   if (r < 0) return r;
-  if (SGpNode* n = model.GetNode(47)) n->SetKeepWorld(1);
+  // Node 47 carries the pods, arms and cables: it keeps both its world and
+  // its world-view matrix each frame.
+  if (SGpNode* n = model.GetNode(47)) {
+    n->SetKeepWorld(1);
+    n->SetKeepWorldView(1);
+  }
   for (auto& a : script_.arms) a.SetAnchor(Node47());
   for (auto& c : script_.cables) c.SetAnchor(Node47());
   for (int32_t i = 0; i < EnemyType6Behavior::kShadows; ++i) {

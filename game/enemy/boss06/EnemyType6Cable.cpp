@@ -6,8 +6,16 @@
 namespace {
 
 const float kNowhere[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+const float kWhite[4] = {1.0f, 1.0f, 1.0f, 1.0f};
 
 }  // namespace
+
+EnemyType6Cable::SharedStates::SharedStates() { colour.SetColour(kWhite); }
+
+EnemyType6Cable::SharedStates& EnemyType6Cable::States() {
+  static SharedStates states;
+  return states;
+}
 
 int32_t EnemyType6Cable::Init(SProcArg) {
   SetName("EnemyType6Cable");
@@ -60,6 +68,10 @@ int32_t EnemyType6Cable::Main(SProcArg) {
 }
 
 int32_t EnemyType6Cable::Draw(SProcArg) {
-  if (visible != 0) prim.Enter(kDrawKey);
+  if (visible == 0) return 0;
+  SharedStates& s = States();
+  s.colour.Enter(kDrawKey);
+  prim.Enter(kDrawKey);
+  s.end.Enter(kDrawKey);
   return 0;
 }

@@ -4,11 +4,22 @@
 #include <cstdint>
 
 #include "game/core/SplineMover.h"
+#include "game/enemy/Flasher.h"
 #include "vrax/graphic/SGpObj_Prim.h"
 #include "vrax/kernel/SProc.h"
 
 class EnemyType6Cable : public SProc {
  public:
+  // The render-state pair both cables enter around their dots: the hit
+  // flash's colour packet at full white and its end packet, so the dots
+  // draw at full light whatever the layers' lighting.
+  struct SharedStates {
+    SharedStates();
+    FlashColourPacket colour;
+    FlashEndPacket end;
+  };
+  static SharedStates& States();
+
   static constexpr int32_t kPoints = 512;
   // Four vertices a sample in 512: at most 128 samples are drawn.
   static constexpr int32_t kMaxSamples = 127;

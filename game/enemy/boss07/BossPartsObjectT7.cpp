@@ -39,6 +39,11 @@ void ScaleToZero(SGpNode* n) {
 
 }  // namespace
 
+BossPartsObjectT7::BossPartsObjectT7(ModelInstance* model) : BossPartsObject(model) {
+  static constexpr float kWhite[4] = {1.0f, 1.0f, 1.0f, 1.0f};
+  colour.SetColour(kWhite);
+}
+
 int32_t BossPartsObjectT7::User(int32_t code, SProcArg) {
   RequestPresentSkip(7);
   if (code == kCodeInit) SetUp();
@@ -53,6 +58,8 @@ void BossPartsObjectT7::SetUp() {
   if (SGpNode* root = owner != nullptr ? owner->GetRootNode() : nullptr) {
     root->SetKeepWorld(1);
     savedRoot = *root->GetLocal();
+    root->AddPacketFront(&colour);
+    root->GetLastInTree()->AddPacket(&end);
   }
   targetAngles[0] = targetAngles[1] = targetAngles[2] = 0.0f;
 }
@@ -134,6 +141,9 @@ void BossPartsObjectT7::Frame() {
 void BossPartsObjectT7::Opening(int32_t c) {
   if (timer.Window(0, 25)) {
     if (timer.IsAtStart() != 0.0f) {
+      // Full white, the alpha kept.
+      const float white[4] = {1.0f, 1.0f, 1.0f, colour.ambient.Colour().a};
+      colour.SetColour(white);
       BossSe(14, kFullLevel);
       BossSe(25, kFullLevel);
       BossSe(33);

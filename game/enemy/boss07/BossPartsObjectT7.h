@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "game/enemy/BossPartsObject.h"
+#include "game/enemy/Flasher.h"
 #include "vrax/graphic/SMath.h"
 
 class BossPartsObjectT7 : public BossPartsObject {
@@ -13,8 +14,13 @@ class BossPartsObjectT7 : public BossPartsObject {
   // The frame at which the body is ended.
   static constexpr int32_t kEndFrame = 560;
 
-  explicit BossPartsObjectT7(ModelInstance* model) : BossPartsObject(model) {}
+  explicit BossPartsObjectT7(ModelInstance* model);
 
+  // The hit flash's pair around the wreck's drawing, at full white: the
+  // colour packet first on the model's root, the end packet last on the
+  // last node its tree draws (hung at set-up).
+  FlashColourPacket colour;
+  FlashEndPacket end;
   SMatrix savedRoot = kIdentityMatrix;
   float pointA[4] = {0.0f, 0.0f, 0.0f, 1.0f};
   float pointB[4] = {0.0f, 0.0f, 0.0f, 1.0f};

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <iterator>
 #include <vector>
 
 #include "efx_fixture.h"
@@ -16,6 +17,7 @@
 #include "game/stage/MapMng.h"
 #include "game/tables/effect_tables.h"
 #include "support/ExpectAll.h"
+#include "support/NothrowNewFails.h"
 
 namespace {
 
@@ -242,6 +244,32 @@ TEST_F(EfxProcWorld, EffectProcessesThrowTheirCountsAndEnd) {
       root.Advance();
     }
     EXPECT_EQ(thrown, c.sprites) << c.frames;
+  }
+}
+
+// An effect that cannot be allocated is not added: with the next allocation
+// refused, each of the seven spawns asks for its object once, adds nothing
+// to its creator and returns -1; the allocation after it is served, and the
+// same spawn then adds its effect (init result 0).
+TEST_F(EfxProcWorld, AnEffectThatCannotBeAllocatedAddsNothing) {
+  static const SMatrix place = kIdentityMatrix;
+  int32_t (*const spawns[])(SProc*) = {
+      [](SProc* p) { return EfxProc::SpawnA(p, &place); },
+      [](SProc* p) { return EfxProc::SpawnB(p, &kOrigin, 1.0f, 4, false); },
+      [](SProc* p) { return EfxProc::SpawnC(p, &kOrigin, 1.0f, 4, true); },
+      [](SProc* p) { return EfxProc::SpawnD(p, &place, 1.0f, 2.0f, 0.9f, 1.0f, 6, false); },
+      [](SProc* p) { return EfxProc::SpawnE(p, &place, 1.0f, 2.0f, 0.9f, 1.0f, 6, true); },
+      [](SProc* p) { return EfxProc::SpawnF(p, &kOrigin, 1.0f, 4, false); },
+      [](SProc* p) { return EfxProc::SpawnG(p, &kOrigin, 0, 1.0f); },
+  };
+  for (size_t i = 0; i < std::size(spawns); ++i) {
+    SCOPED_TRACE(i);
+    testsupport::NothrowNewFails fail(1);
+    const int32_t refused = spawns[i](creator);
+    EXPECT_ALL({VAL(refused, -1), VAL(fail.Refused(), 1), VAL(creator->CountChildren(), 0)});
+    const int32_t served = spawns[i](creator);
+    EXPECT_ALL({VAL(served, 0), VAL(fail.Refused(), 1), VAL(creator->CountChildren(), 1)});
+    creator->DisposeChildren();
   }
 }
 

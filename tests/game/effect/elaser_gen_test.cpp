@@ -9,6 +9,7 @@
 #include "game/effect/ELaserGen.h"
 #include "game/stage/ScriptStgRsc.h"
 #include "platform/crt_rand.h"
+#include "support/NothrowNewFails.h"
 #include "support/WeaponRig.h"
 
 namespace {
@@ -303,6 +304,17 @@ TEST_F(ELaserGenTest, FollowingFormMovesWithItsMatrixCopyingFormDoesNot) {
   EXPECT_EQ(copy->World().GetMatrix().m[3][0], 0.0f);
   EXPECT_EQ(follow->colour, 1);
   EXPECT_EQ(follow->duration, 30);
+}
+
+// The copying form yields null, not a throw, when its laser cannot be
+// allocated; a null child is never added.
+TEST_F(ELaserGenTest, CopyingFormYieldsNullWhenMemoryRunsOut) {
+  const SMatrix node = kIdentityMatrix;
+  testsupport::NothrowNewFails fail(1);
+  EXPECT_EQ(ELaserGen::ELaserGenEx(&node, 0x1, 8.0f, 1000, 1, 0.5f, 20, 0, 10, 10, 20, 0, 10, 10, 30), nullptr);
+  EXPECT_EQ(fail.Refused(), 1);
+  EXPECT_EQ(rig.owner.AddChild(0, nullptr, 0), -1);
+  EXPECT_EQ(rig.owner.CountChildren(), 0);
 }
 
 TEST_F(ELaserGenTest, StripsDrawTwoQuadsPerSegmentWithItsOlderNeighbour) {

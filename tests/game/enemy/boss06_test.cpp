@@ -77,6 +77,20 @@ TEST(Boss06, FightsThroughItsCycle) {
   }
 }
 
+// The body's set-up turns on both display flags of node 47 (keep its world
+// matrix and its world-view matrix), and of no other node.
+TEST(Boss06, InitSetsBothDisplayFlagsOfNode47) {
+  Boss6Rig r;
+  ASSERT_NE(r.boss, nullptr);
+  for (int32_t n : {0, 46, 47}) {
+    SGpNode* node = r.boss->model.GetNode(n);
+    ASSERT_NE(node, nullptr) << n;
+    const uint8_t on = n == 47 ? 1 : 0;
+    EXPECT_EQ(node->GetKeepWorld(), on) << n;
+    EXPECT_EQ(node->GetKeepWorldView(), on) << n;
+  }
+}
+
 // The generators with their values: one at each hover arrival; the
 // burst's twelve on entry; the shadows' pair each at frame 200 (from the
 // shadow); the wobble's two on entry.
@@ -554,6 +568,34 @@ namespace {
 
 using Entries = std::vector<std::pair<int, SGpObj*>>;
 
+// What the process enters into the queue in one draw.
+Entries Drawn(SGpMan& gp, SProc* p) {
+  gp.GetQueue()->Reset();
+  p->SendEvent(SProc::EVENT_DRAW, 0);
+  return gp.GetQueue()->Entries();
+}
+
+// The fight on until its pods have come, and one frame more.
+void RunToPodsIn(Boss6Rig& r) {
+  while (r.boss->Script().GetState() != EnemyType6Behavior::STATE_PODS_IN) ASSERT_GT(r.UntilNext(), 0);
+  r.m.rig.Run(1);
+}
+
+// Under an ambient of 0.5 and light 0 at (0.2, 0.3, 0.4, 1) the colour
+// packet sets both to white; the end packet gives both back.
+void ExpectWhiteAndBack(FlashColourPacket* c, FlashEndPacket* e) {
+  SGpMan::SetAmbient(SGpColour{0.5f, 0.5f, 0.5f, 1.0f});
+  SGpMan::SetLightColour(0, SGpColour{0.2f, 0.3f, 0.4f, 1.0f});
+  c->Execute();
+  const SGpColour& a = SGpMan::GetAmbient();
+  const SGpColour& l = SGpMan::GetLightColour(0);
+  EXPECT_EQ(std::make_tuple(a.r, a.g, a.b), std::make_tuple(1.0f, 1.0f, 1.0f));
+  EXPECT_EQ(std::make_tuple(l.r, l.g, l.b, l.a), std::make_tuple(1.0f, 1.0f, 1.0f, 1.0f));
+  e->Execute();
+  EXPECT_EQ(std::make_tuple(a.r, a.g, a.b), std::make_tuple(0.5f, 0.5f, 0.5f));
+  EXPECT_EQ(std::make_tuple(l.r, l.g, l.b, l.a), std::make_tuple(0.2f, 0.3f, 0.4f, 1.0f));
+}
+
 // The pods and arms draw between the flash pair at full white: a pod enters
 // its colour packet, its model and its end packet at key 19; an arm sets the
 // default key to 19 and enters its colour packet, its model (its image is
@@ -575,35 +617,43 @@ TEST(Boss06, PodsAndArmsDrawBetweenTheFlashPairAtFullWhite) {
         for (auto* slot : {&MdlEnemyBs04a, &MdlEnemyBs04b, &MdlEnemyBs04c}) slot->Reset();
       }
     } parts(r.m.model.get());
+    ASSERT_NO_FATAL_FAILURE(RunToPodsIn(r));
     auto& s = r.boss->Script();
-    while (s.GetState() != EnemyType6Behavior::STATE_PODS_IN) ASSERT_GT(r.UntilNext(), 0);
-    r.m.rig.Run(1);
-    const auto drawn = [&gp](SProc* p) {
-      gp.GetQueue()->Reset();
-      p->SendEvent(SProc::EVENT_DRAW, 0);
-      return gp.GetQueue()->Entries();
-    };
-    for (auto& pod : s.pods) EXPECT_EQ(drawn(&pod), (Entries{{19, &pod.colour}, {19, &pod.model}, {19, &pod.end}}));
+    for (auto& pod : s.pods)
+      EXPECT_EQ(Drawn(gp, &pod), (Entries{{19, &pod.colour}, {19, &pod.model}, {19, &pod.end}}));
     for (auto& arm : s.arms) {
       gp.SetDefaultKey(0);
-      EXPECT_EQ(drawn(&arm), (Entries{{19, &arm.colour}, {19, &arm.model}, {19, &arm.end}}));
+      EXPECT_EQ(Drawn(gp, &arm), (Entries{{19, &arm.colour}, {19, &arm.model}, {19, &arm.end}}));
       EXPECT_EQ(gp.GetDefaultKey(), 19);
     }
     gp.GetQueue()->Reset();
-    const SGpColour dim{0.5f, 0.5f, 0.5f, 1.0f}, light{0.2f, 0.3f, 0.4f, 1.0f};
-    for (FlashColourPacket* c : {&s.pods[0].colour, &s.arms[1].colour}) {
-      FlashEndPacket* e = c == &s.pods[0].colour ? &s.pods[0].end : &s.arms[1].end;
-      SGpMan::SetAmbient(dim);
-      SGpMan::SetLightColour(0, light);
-      c->Execute();
-      const SGpColour& a = SGpMan::GetAmbient();
-      const SGpColour& l = SGpMan::GetLightColour(0);
-      EXPECT_EQ(std::make_tuple(a.r, a.g, a.b), std::make_tuple(1.0f, 1.0f, 1.0f));
-      EXPECT_EQ(std::make_tuple(l.r, l.g, l.b, l.a), std::make_tuple(1.0f, 1.0f, 1.0f, 1.0f));
-      e->Execute();
-      EXPECT_EQ(std::make_tuple(a.r, a.g, a.b), std::make_tuple(0.5f, 0.5f, 0.5f));
-      EXPECT_EQ(std::make_tuple(l.r, l.g, l.b, l.a), std::make_tuple(0.2f, 0.3f, 0.4f, 1.0f));
+    ExpectWhiteAndBack(&s.pods[0].colour, &s.pods[0].end);
+    ExpectWhiteAndBack(&s.arms[1].colour, &s.arms[1].end);
+  }
+  gp.SendEvent(SProc::EVENT_DISPOSE, 0);
+}
+
+// Both cables draw their dots between one shared flash pair at full white:
+// the colour packet, the dotted primitive and the end packet, all at key
+// 18, in that order; a hidden cable enters nothing.
+TEST(Boss06, CablesDrawTheirDotsBetweenTheSharedPairAtKey18) {
+  SGpMan gp;
+  gp.SendEvent(SProc::EVENT_INIT, 0);
+  {
+    Boss6Rig r;
+    ASSERT_NE(r.boss, nullptr);
+    ASSERT_NO_FATAL_FAILURE(RunToPodsIn(r));
+    auto& s = r.boss->Script();
+    EnemyType6Cable::SharedStates& pair = EnemyType6Cable::States();
+    for (auto& cable : s.cables) {
+      ASSERT_EQ(cable.GetState(), SProc::STATE_RUNNING);
+      EXPECT_EQ(Drawn(gp, &cable), (Entries{{18, &pair.colour}, {18, &cable.prim}, {18, &pair.end}}));
     }
+    s.cables[1].visible = 0;
+    EXPECT_EQ(Drawn(gp, &s.cables[1]), Entries{});
+    s.cables[1].visible = 1;
+    gp.GetQueue()->Reset();
+    ExpectWhiteAndBack(&pair.colour, &pair.end);
   }
   gp.SendEvent(SProc::EVENT_DISPOSE, 0);
 }

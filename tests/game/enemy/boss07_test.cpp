@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <tuple>
 #include <vector>
 
 #include "boss_fight.h"
@@ -23,6 +24,7 @@
 #include "support/BossFight.h"
 #include "support/SoundProbe.h"
 #include "support/WeaponRig.h"
+#include "vrax/graphic/SGpMan.h"
 
 namespace {
 
@@ -400,6 +402,19 @@ class ShowFrames7 : public BossPartsObjectT7 {
   int32_t Main(SProcArg) override { return 0; }
 };
 
+// The show on the stage's boss model, set up (code 7) and run by hand.
+struct ShowRig {
+  ShowRig() {
+    if (!stage.ok || model.Bind(stage.mdl.get()) != 0) return;
+    show = new ShowFrames7(&model);
+    rig.Adopt(show);
+  }
+  testsupport::WeaponRig rig;
+  bossfight::BossStage stage{2, "osr_bs05", 65536};
+  ModelInstance model;
+  ShowFrames7* show = nullptr;
+};
+
 using Rot3 = std::array<std::array<double, 3>, 3>;
 
 // The rotation of `turns` about axis X (0) or Z (2), rows as the engine
@@ -426,13 +441,10 @@ Rot3 Times(const Rot3& a, const Rot3& b) {
 // on every frame of [275, 440] further by 0.013 - 0.012 cos(2 pi r) about X
 // and 0.0105 - 0.0095 cos(4 pi r) about Z (0.001 and 0.001 at r = 0).
 TEST(Boss07, DefeatShowShrinksItsPartsByStepAndTurnsTheWreck) {
-  testsupport::WeaponRig rig;
-  bossfight::BossStage stage(2, "osr_bs05", 65536);
-  ASSERT_TRUE(stage.ok);
-  ModelInstance model;
-  ASSERT_EQ(model.Bind(stage.mdl.get()), 0);
-  auto* show = new ShowFrames7(&model);
-  rig.Adopt(show);
+  ShowRig r;
+  ASSERT_NE(r.show, nullptr);
+  ModelInstance& model = r.model;
+  ShowFrames7* show = r.show;
   const auto gone = [&](int32_t n) {
     const SMatrix* m = model.GetNode(n)->GetLocal();
     for (int i = 0; i < 3; ++i)
@@ -457,6 +469,52 @@ TEST(Boss07, DefeatShowShrinksItsPartsByStepAndTurnsTheWreck) {
         for (int j = 0; j < 3; ++j) EXPECT_NEAR(m->m[i][j], want[i][j], 1e-4) << c << " " << i << j;
     }
   }
+}
+
+
+std::tuple<float, float, float, float> Rgba(const SGpColour& c) { return {c.r, c.g, c.b, c.a}; }
+
+// The wreck draws between the show's colour pair: its set-up hangs the
+// colour packet first on the model's root and the end packet last on the
+// last node the tree draws. The pair starts at full white; a node drawn
+// between them sees ambient and light 0 white under a dim (0.5, 0.5, 0.5)
+// and (0.2, 0.3, 0.4, 1), and both are back after the tree. The first frame
+// of the window 0..25 sets red, green and blue to 1 again (alpha kept); the
+// frames after it leave the colour alone.
+TEST(Boss07, DefeatShowDrawsTheWreckBetweenItsColourPairAtWhite) {
+  ShowRig r;
+  ASSERT_NE(r.show, nullptr);
+  ModelInstance& model = r.model;
+  ShowFrames7* show = r.show;
+  SGpNode* root = model.GetRootNode();
+  SGpNode* last = root->GetLastInTree();
+  ASSERT_NE(last, root);
+  EXPECT_EQ(root->GetPacket(0), &show->colour);
+  EXPECT_EQ(last->GetPacket(last->GetPacketCount() - 1), &show->end);
+  const auto white = std::make_tuple(1.0f, 1.0f, 1.0f, 1.0f);
+  EXPECT_EQ(Rgba(show->colour.ambient.Colour()), white);
+  EXPECT_EQ(Rgba(show->colour.light.GetColour(0)), white);
+  struct Probe : SGpObj {
+    void Execute() override { ambient = SGpMan::GetAmbient(), light = SGpMan::GetLightColour(0); }
+    SGpColour ambient{0.0f, 0.0f, 0.0f, 0.0f}, light{0.0f, 0.0f, 0.0f, 0.0f};
+  } probe;
+  model.GetNode(12)->AddPacket(&probe);
+  SGpMan::SetAmbient(SGpColour{0.5f, 0.5f, 0.5f, 1.0f});
+  SGpMan::SetLightColour(0, SGpColour{0.2f, 0.3f, 0.4f, 1.0f});
+  model.Execute();
+  model.GetNode(12)->RemovePacket(&probe);
+  EXPECT_EQ(Rgba(probe.ambient), white);
+  EXPECT_EQ(Rgba(probe.light), white);
+  EXPECT_EQ(Rgba(SGpMan::GetAmbient()), std::make_tuple(0.5f, 0.5f, 0.5f, 1.0f));
+  EXPECT_EQ(Rgba(SGpMan::GetLightColour(0)), std::make_tuple(0.2f, 0.3f, 0.4f, 1.0f));
+  static constexpr float kGrey[4] = {0.2f, 0.3f, 0.4f, 0.5f};
+  show->colour.SetColour(kGrey);
+  show->Frame();  // count 0
+  EXPECT_EQ(Rgba(show->colour.ambient.Colour()), std::make_tuple(1.0f, 1.0f, 1.0f, 0.5f));
+  EXPECT_EQ(Rgba(show->colour.light.GetColour(0)), std::make_tuple(1.0f, 1.0f, 1.0f, 0.5f));
+  show->colour.SetColour(kGrey);
+  show->Frame();  // count 1
+  EXPECT_EQ(Rgba(show->colour.ambient.Colour()), std::make_tuple(0.2f, 0.3f, 0.4f, 0.5f));
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 #include <vector>
 
 #include "game/core/Game.h"
@@ -146,6 +147,49 @@ TEST(PlayerSpecial, TheBombStartsWithTheTrailPictures) {
     }
   }
   EXPECT_ALL({VAL(dark, 1), VAL(lit, 6)});
+}
+
+// The six half-lit trail pictures stand on a 3 px circle round the dark one,
+// 60 degrees apart from angle 0: offsets (3, 0), (1.5, 2.598), (-1.5,
+// 2.598), (-3, 0), (-1.5, -2.598), (1.5, -2.598); none of them moves over
+// the 20 frames that follow (they live 25 + 10).
+TEST(PlayerSpecial, TheBombsSixTrailPicturesStandStillOnA3PxCircle) {
+  PlayWorld w;
+  ASSERT_NO_FATAL_FAILURE(StartBombWithNoEffects(w));
+  static constexpr float kAt[6][2] = {{3.0f, 0.0f},   {1.5f, 2.5980762f},   {-1.5f, 2.5980762f},
+                                      {-3.0f, 0.0f}, {-1.5f, -2.5980762f}, {1.5f, -2.5980762f}};
+  // The dark picture's place and the lit ones' offsets from it.
+  const auto offsets = [] {
+    std::vector<std::pair<float, float>> lit;
+    float x0 = 0.0f, y0 = 0.0f;
+    for (SObject* o = g_EfxMan.Live(1).HeadObj(); o != nullptr; o = o->GetNext()) {
+      const auto* e = static_cast<EfxSprite*>(o);
+      if (e->track.GetList() != SprEfx07Keys) continue;
+      const float* p = e->Sprite()->position;
+      if (e->colour[3] == 1.0f) {
+        x0 = p[0], y0 = p[1];
+      } else {
+        lit.emplace_back(p[0], p[1]);
+      }
+    }
+    for (auto& [x, y] : lit) x -= x0, y -= y0;
+    return lit;
+  };
+  const auto first = offsets();
+  ASSERT_EQ(first.size(), 6u);
+  for (size_t k = 0; k < 6; ++k) {
+    EXPECT_NEAR(first[k].first, kAt[k][0], 1e-3) << k;
+    EXPECT_NEAR(first[k].second, kAt[k][1], 1e-3) << k;
+  }
+  for (int f = 1; f <= 20; ++f) {
+    w.Step();
+    const auto now = offsets();
+    ASSERT_EQ(now.size(), 6u) << f;
+    for (size_t k = 0; k < 6; ++k) {
+      EXPECT_NEAR(now[k].first, kAt[k][0], 1e-3) << f << " " << k;
+      EXPECT_NEAR(now[k].second, kAt[k][1], 1e-3) << f << " " << k;
+    }
+  }
 }
 
 TEST(PlayerSpecial, TheWarpOutShedsTwoSparklesAFrame) {
