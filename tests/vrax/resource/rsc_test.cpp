@@ -179,6 +179,56 @@ TEST_F(RscWorld, CachedDamagedTextureFailsWithItsLine) {
   EXPECT_EQ(static_cast<SRsc_Image*>(slot)->TextureCount(), 1);  // the one before the damage
 }
 
+// An image loads at most 128 textures, one a frame at best: names past
+// them are left out, told in one error line, and the image is ready with
+// the first 128 (on disk, or decoded ahead from the cache). The list is read
+// in frames 1 and 2, then each texture file in two frames: ready in frame
+// 2 + 2 x 128 however long the list.
+TEST_F(RscWorld, NamesPastTheImagesLastTextureAreToldOnceAndLeftOut) {
+  const std::string png = SolidPng(2, 2, 0xFF804020u);
+  const auto lines = [](int n, const char* line) {
+    std::string s;
+    for (int i = 0; i < n; ++i) s += line;
+    return s;
+  };
+  const struct {
+    const char* what;
+    std::string list;
+    bool cached;
+    int errorLines;
+  } cases[] = {
+      {"128 names", lines(128, "t.png\r\n"), false, 0},
+      {"129 names", lines(129, "t.png\r\n"), false, 1},
+      {"10,000 names", lines(10000, "t.png\r\n"), false, 1},
+      {"10,000 names from the cache", lines(10000, "t.png\r\n"), true, 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    box.texts.clear();
+    io.SetCacheMode(c.cached ? 2 : 0, 1u << 24, 0, 0);
+    io.CacheClear();
+    if (c.cached) {
+      ASSERT_EQ(io.Cache().AddEntry("\\n\\t.png", png.data(), uint32_t(png.size()), 0), 0);
+      ASSERT_EQ(io.Cache().AddEntry("\\n\\list.tr", c.list.data(), uint32_t(c.list.size()), 0), 0);
+    } else {
+      ASSERT_TRUE(dir.Write("n/t.png", png));
+      ASSERT_TRUE(dir.Write("n/list.tr", c.list));
+    }
+    SRsc* slot = nullptr;
+    const SRscRequest table[] = {{&slot, kImg, "\\n\\list", 0, 0, 0, 0}, kEnd};
+    rm.LoadTable(1, table, -1);
+    const int frames = StepsUntilLoaded(1000);
+    ASSERT_EQ(slot->GetStatus(), kRscReady);
+    // Cached files complete in the frame they are asked for: one a frame.
+    EXPECT_EQ(frames, c.cached ? 1 + 128 : 2 + 2 * 128);
+    EXPECT_EQ(static_cast<SRsc_Image*>(slot)->TextureCount(), 128);
+    EXPECT_EQ(box.Count("SRsc_Image_Ex(126) : resource open error"), c.errorLines);
+    EXPECT_EQ(box.texts.size(), size_t(c.errorLines));
+    rm.ReleaseGroup(1, nullptr, 0);
+    for (int i = 0; i < 2; ++i) kernel.Step();
+  }
+}
+
 TEST_F(RscWorld, TablesKindsAndGroups) {
   ASSERT_TRUE(dir.Write("g/a.tr", "a.png"));
   ASSERT_TRUE(dir.Write("g/a.png", SolidPng(1, 1, 0xFF000000u)));

@@ -164,4 +164,51 @@ TEST_F(SoundRscWorld, DamagedListsAndWavesFailWithResourceOpenError) {
   EXPECT_EQ(SSndMan::Device()->BufferCount(), 0u);
 }
 
+// A bank loads at most 128 sounds, one wave file a frame at best: lines
+// past them (named or blank) are left out, told in one error line, and the
+// bank is ready with the first 128. The list is read in frames 1 and 2,
+// then each wave file in two frames: ready in frame 2 + 2 x (waves read)
+// however long the list.
+TEST_F(SoundRscWorld, LinesPastTheBanksLastSoundAreToldOnceAndLeftOut) {
+  ASSERT_TRUE(dir.Write("s/a.wav", Str(MakeWaveFile16(1, 22050, std::vector<int16_t>(64, 5)))));
+  const auto lines = [](int n, const char* line) {
+    std::string s;
+    for (int i = 0; i < n; ++i) s += line;
+    return s;
+  };
+  const struct {
+    const char* what;
+    std::string list;
+    uint32_t waves;  // wave files read, each a buffer
+    int errorLines;
+  } cases[] = {
+      {"128 lines", lines(128, "a.wav\r\n"), 128, 0},
+      {"129 lines", lines(129, "a.wav\r\n"), 128, 1},
+      {"200,000 lines", lines(200000, "a.wav\r\n"), 128, 1},
+      {"128 lines, then 10,000 blank ones", lines(128, "a.wav 0 1\r\n") + lines(10000, " \r\n"), 128, 1},
+      {"10,000 blank lines, then a name", lines(10000, " \n") + "a.wav\n", 0, 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    box.texts.clear();
+    ASSERT_TRUE(dir.Write("s/list.sr", c.list));
+    SRsc* slot = nullptr;
+    const SRscRequest table[] = {{&slot, kSnd, "\\s\\list", 0, 0, 0, 0}, {nullptr, 0, nullptr, 0, 0, 0, 0}};
+    rm.LoadTable(1, table, -1);
+    int frames = 0;
+    while (!rm.Sync(0) && frames < 1000) {
+      kernel.Step();
+      ++frames;
+    }
+    ASSERT_EQ(slot->GetStatus(), kRscReady);
+    EXPECT_EQ(frames, 2 + 2 * int(c.waves));
+    EXPECT_EQ(SSndMan::Count(slot), 128);
+    EXPECT_EQ(SSndMan::Device()->BufferCount(), c.waves);
+    EXPECT_EQ(box.Count("SRsc_Sound_Ex(128) : resource open error"), c.errorLines);
+    EXPECT_EQ(box.texts.size(), size_t(c.errorLines));
+    rm.ReleaseGroup(1, nullptr, 0);
+    for (int i = 0; i < 2; ++i) kernel.Step();
+  }
+}
+
 }  // namespace
