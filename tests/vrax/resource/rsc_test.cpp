@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "support/EngineWorld.h"
+#include "support/Repeated.h"
 #include "support/TempDir.h"
 #include "support/image_files.h"
 #include "vrax/resource/SRsc_Image.h"
@@ -13,6 +14,7 @@ namespace {
 using testsupport::EncodeJpeg;
 using testsupport::EncodePng;
 using testsupport::MakeImage;
+using testsupport::Repeated;
 
 constexpr uint32_t kImg = RscTag("IMG");
 
@@ -186,21 +188,16 @@ TEST_F(RscWorld, CachedDamagedTextureFailsWithItsLine) {
 // 2 + 2 x 128 however long the list.
 TEST_F(RscWorld, NamesPastTheImagesLastTextureAreToldOnceAndLeftOut) {
   const std::string png = SolidPng(2, 2, 0xFF804020u);
-  const auto lines = [](int n, const char* line) {
-    std::string s;
-    for (int i = 0; i < n; ++i) s += line;
-    return s;
-  };
   const struct {
     const char* what;
     std::string list;
     bool cached;
     int errorLines;
   } cases[] = {
-      {"128 names", lines(128, "t.png\r\n"), false, 0},
-      {"129 names", lines(129, "t.png\r\n"), false, 1},
-      {"10,000 names", lines(10000, "t.png\r\n"), false, 1},
-      {"10,000 names from the cache", lines(10000, "t.png\r\n"), true, 1},
+      {"128 names", Repeated("t.png\r\n", 128), false, 0},
+      {"129 names", Repeated("t.png\r\n", 129), false, 1},
+      {"10,000 names", Repeated("t.png\r\n", 10000), false, 1},
+      {"10,000 names from the cache", Repeated("t.png\r\n", 10000), true, 1},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);

@@ -5,12 +5,15 @@
 
 #include "platform/sound_device.h"
 #include "support/EngineWorld.h"
+#include "support/Repeated.h"
 #include "support/TempDir.h"
 #include "vrax/resource/SRsc_Sound.h"
 #include "vrax/sound/SSndMan.h"
 #include "vrax/sound/WavWriter.h"
 
 namespace {
+
+using testsupport::Repeated;
 
 constexpr uint32_t kSnd = RscTag("SND");
 
@@ -171,22 +174,17 @@ TEST_F(SoundRscWorld, DamagedListsAndWavesFailWithResourceOpenError) {
 // however long the list.
 TEST_F(SoundRscWorld, LinesPastTheBanksLastSoundAreToldOnceAndLeftOut) {
   ASSERT_TRUE(dir.Write("s/a.wav", Str(MakeWaveFile16(1, 22050, std::vector<int16_t>(64, 5)))));
-  const auto lines = [](int n, const char* line) {
-    std::string s;
-    for (int i = 0; i < n; ++i) s += line;
-    return s;
-  };
   const struct {
     const char* what;
     std::string list;
     uint32_t waves;  // wave files read, each a buffer
     int errorLines;
   } cases[] = {
-      {"128 lines", lines(128, "a.wav\r\n"), 128, 0},
-      {"129 lines", lines(129, "a.wav\r\n"), 128, 1},
-      {"200,000 lines", lines(200000, "a.wav\r\n"), 128, 1},
-      {"128 lines, then 10,000 blank ones", lines(128, "a.wav 0 1\r\n") + lines(10000, " \r\n"), 128, 1},
-      {"10,000 blank lines, then a name", lines(10000, " \n") + "a.wav\n", 0, 1},
+      {"128 lines", Repeated("a.wav\r\n", 128), 128, 0},
+      {"129 lines", Repeated("a.wav\r\n", 129), 128, 1},
+      {"200,000 lines", Repeated("a.wav\r\n", 200000), 128, 1},
+      {"128 lines, then 10,000 blank ones", Repeated("a.wav 0 1\r\n", 128) + Repeated(" \r\n", 10000), 128, 1},
+      {"10,000 blank lines, then a name", Repeated(" \n", 10000) + "a.wav\n", 0, 1},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
