@@ -151,11 +151,19 @@ namespace {
 // the bits per pixel and, from 20 bytes on, the compression.
 constexpr size_t kBmpFileHeader = 14;
 constexpr uint32_t kBmpCoreHeader = 12, kBmpShortestInfoHeader = 16;
-constexpr uint32_t kBmpUncompressed = 0, kBmpBitFields = 3;
+constexpr uint32_t kBmpUncompressed = 0, kBmpRle8 = 1, kBmpRle4 = 2, kBmpBitFields = 3;
+
+// Most pixels one byte of run-length data can set: a code of two bytes (a
+// count and a colour) sets at most 255 pixels, and a literal run sets one
+// or two pixels a byte. The codes that end a row, move ahead or end the
+// picture set none; what they pass over is left undefined, and a picture
+// that leaves most of itself undefined is damaged.
+constexpr uint64_t kRlePixelsPer2Bytes = 255;
 
 // The size the header claims, checked before the decoder makes room for it:
 // a damaged or hostile header must not cost gigabytes. Uncompressed rows
-// (each padded to 4 bytes) must all be in the file.
+// (each padded to 4 bytes) must all be in the file; run-length pictures
+// (8 or 4 bits a pixel) may claim no more pixels than their data can set.
 bool CheckBmpHeader(const uint8_t* p, size_t size, std::string* error) {
   const auto fail = [error](const char* why) {
     if (error) *error = why;
@@ -187,6 +195,11 @@ bool CheckBmpHeader(const uint8_t* p, size_t size, std::string* error) {
       return fail("unsupported pixel format");
     const uint64_t row = (uint64_t(width) * bits + 31) / 32 * 4;
     if (pixelsAt > size || (size - pixelsAt) / row < uint64_t(height)) return fail("truncated");
+  }
+  if (compression == kBmpRle8 || compression == kBmpRle4) {
+    if (pixelsAt > size) return fail("truncated");
+    if (uint64_t(width) * uint64_t(height) * 2 > (size - pixelsAt) * kRlePixelsPer2Bytes)
+      return fail("compressed data too short for its size");
   }
   return true;
 }

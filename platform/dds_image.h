@@ -23,8 +23,9 @@ std::vector<uint8_t> EncodeDds(const Image& image, DdsLayout layout);
 
 // A BMP file held in memory, decoded by SDL's loader into RGBA (rows from
 // the top). The size its header claims is checked first (sides and pixel
-// count as DecodeImage allows them; uncompressed pixels all present), so a
-// damaged header is refused before any room is made for its pixels. Returns
+// count as DecodeImage allows them; uncompressed pixels all present; no more
+// run-length pixels than their data can set), so a damaged header is refused
+// before any room is made for its pixels. Returns
 // false and leaves `out` empty otherwise; `error` (optional) receives a
 // short reason.
 bool DecodeBmp(const void* data, size_t size, Image* out, std::string* error = nullptr);

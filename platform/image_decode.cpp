@@ -94,27 +94,53 @@ bool DecodePng(const uint8_t* data, size_t size, Image* out, std::string* error)
 }
 
 // ---------------------------------------------------------------- JPEG
+// Most scans a picture may have. A sequential picture has one scan, or one
+// per component; the progressive script of the common encoders has 10 scans
+// for a colour picture and 6 for a grey one. Every scan makes another pass
+// over the whole picture's coefficients, so a damaged file that repeats a
+// scan thousands of times would hold the frame for a minute; the picture is
+// refused once its scans pass ten times what any picture of the game needs.
+constexpr int kMaxJpegScans = 100;
+
 struct JpegError {
   jpeg_error_mgr mgr;
   jmp_buf jump;
-  char message[JMSG_LENGTH_MAX + 16];
+  char message[JMSG_LENGTH_MAX + 32];
 };
 
+// The message names the scan it stopped in, once the scans have begun.
 void JpegErrorExit(j_common_ptr cinfo) {
   auto* err = reinterpret_cast<JpegError*>(cinfo->err);
   char text[JMSG_LENGTH_MAX];
   cinfo->err->format_message(cinfo, text);
-  std::snprintf(err->message, sizeof err->message, "jpeg: %s", text);
+  const int scan = cinfo->is_decompressor ? reinterpret_cast<j_decompress_ptr>(cinfo)->input_scan_number : 0;
+  if (scan > 0) {
+    std::snprintf(err->message, sizeof err->message, "jpeg: scan %d: %s", scan, text);
+  } else {
+    std::snprintf(err->message, sizeof err->message, "jpeg: %s", text);
+  }
   longjmp(err->jump, 1);
 }
 
-// Warnings (corrupt or truncated data) are counted, not printed; a picture
-// that produced any is refused.
+// A warning (corrupt or truncated data) refuses the picture at once: the
+// rest of the file is not decoded for a picture that is not used.
 void JpegEmitMessage(j_common_ptr cinfo, int level) {
-  if (level < 0) ++cinfo->err->num_warnings;
+  if (level < 0) cinfo->err->error_exit(cinfo);
 }
 
 void JpegOutputMessage(j_common_ptr) {}
+
+// Called by the decompressor between its steps through the input, each scan
+// counted as its header is read: a picture past kMaxJpegScans is refused
+// before the next scan is decoded.
+void JpegProgress(j_common_ptr cinfo) {
+  const int scan = reinterpret_cast<j_decompress_ptr>(cinfo)->input_scan_number;
+  if (scan <= kMaxJpegScans) return;
+  auto* err = reinterpret_cast<JpegError*>(cinfo->err);
+  std::snprintf(err->message, sizeof err->message, "jpeg: scan %d: more scans than a picture needs (at most %d)", scan,
+                kMaxJpegScans);
+  longjmp(err->jump, 1);
+}
 
 bool DecodeJpeg(const uint8_t* data, size_t size, Image* out, std::string* error) {
   jpeg_decompress_struct cinfo;
@@ -124,6 +150,8 @@ bool DecodeJpeg(const uint8_t* data, size_t size, Image* out, std::string* error
   err.mgr.emit_message = JpegEmitMessage;
   err.mgr.output_message = JpegOutputMessage;
   std::strcpy(err.message, "jpeg: damaged data");
+  jpeg_progress_mgr progress{};
+  progress.progress_monitor = JpegProgress;
   std::vector<uint8_t>* volatile rgb = new std::vector<uint8_t>();
   if (setjmp(err.jump)) {
     jpeg_destroy_decompress(&cinfo);
@@ -133,6 +161,7 @@ bool DecodeJpeg(const uint8_t* data, size_t size, Image* out, std::string* error
     return false;
   }
   jpeg_create_decompress(&cinfo);
+  cinfo.progress = &progress;
   jpeg_mem_src(&cinfo, data, static_cast<unsigned long>(size));
   jpeg_read_header(&cinfo, TRUE);
   if (!ImageSizeAllowed(cinfo.image_width, cinfo.image_height)) {
@@ -155,15 +184,11 @@ bool DecodeJpeg(const uint8_t* data, size_t size, Image* out, std::string* error
     JSAMPROW row = rgb->data() + static_cast<size_t>(cinfo.output_scanline) * w * 3;
     if (jpeg_read_scanlines(&cinfo, &row, 1) != 1) break;
   }
-  if (cinfo.output_scanline < h || err.mgr.num_warnings > 0) {
+  if (cinfo.output_scanline < h) {
     std::strcpy(err.message, "jpeg: truncated or corrupt data");
     longjmp(err.jump, 1);
   }
   jpeg_finish_decompress(&cinfo);
-  if (err.mgr.num_warnings > 0) {
-    std::strcpy(err.message, "jpeg: truncated or corrupt data");
-    longjmp(err.jump, 1);
-  }
   jpeg_destroy_decompress(&cinfo);
 
   out->width = static_cast<int>(w);

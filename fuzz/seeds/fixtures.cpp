@@ -171,6 +171,8 @@ void PutBmpLayouts() {
         testsupport::BmpFile(40, 4, 2, bits, 0, Ramp(size_t(4) * bits / 8 * 2)));
   // Two runs of four pixels, each row's end, the picture's end.
   Put("bmp_image", "rle8.bmp", withPalette(8, 1, {4, 1, 0, 0, 4, 2, 0, 0, 0, 1}));
+  // A run of two colours in turn, a literal run of three pixels, a move.
+  Put("bmp_image", "rle4.bmp", withPalette(4, 2, {4, 0x12, 0, 0, 0, 3, 0x34, 0x50, 0, 2, 1, 0, 0, 1}));
   Put("bmp_image", "top_down.bmp", testsupport::BmpFile(40, 4, -2, 24, 0, Ramp(24)));
   Put("bmp_image", "core_header.bmp", testsupport::BmpFile(12, 4, 2, 24, 0, Ramp(24)));
   Put("bmp_image", "huge.bmp", testsupport::BmpFile(40, 65535, 65535, 32, 0, {}));
@@ -418,12 +420,27 @@ int main(int argc, char** argv) {
   Put("image_decode", "palette.png", testsupport::EncodePng(pattern, testsupport::PngKind::kPalette));
   Put("image_decode", "grey.png", testsupport::EncodePng(pattern, testsupport::PngKind::kGrey));
   Put("image_decode", "q80.jpg", testsupport::EncodeJpeg(pattern, 80));
+  // Progressive: the common encoders' script of 10 scans (bands and bits of
+  // the coefficients), and one of bands only.
+  Put("image_decode", "progressive.jpg",
+      testsupport::EncodeJpeg(pattern, 80,
+                              {{{0, 1, 2}, 0, 0, 0, 1}, {{0}, 1, 5, 0, 2}, {{2}, 1, 63, 0, 1}, {{1}, 1, 63, 0, 1},
+                               {{0}, 6, 63, 0, 2}, {{0}, 1, 63, 2, 1}, {{0, 1, 2}, 0, 0, 1, 0}, {{2}, 1, 63, 1, 0},
+                               {{1}, 1, 63, 1, 0}, {{0}, 1, 63, 1, 0}}));
+  Put("image_decode", "bands.jpg",
+      testsupport::EncodeJpeg(pattern, 80, {{{0, 1, 2}, 0, 0, 0, 0}, {{0}, 1, 9, 0, 0}, {{0}, 10, 63, 0, 0},
+                                            {{1}, 1, 63, 0, 0}, {{2}, 1, 63, 0, 0}}));
 
   Put("registry_parse", "values.txt",
       Text("[HKLM\\SOFTWARE\\A]\nCoinCredit=dword:00000001\nName=sz:abc\nBin=hex:00,ff\n"
            "Q=qword:0123456789abcdef\n\n# a comment\n[B]\n; another\nx = sz: two words \n"));
 
   Put("sound_list", "three.sr", Text(MakeSoundList({{"a.wav", false, 0}, {"bb.wav", true, 1000}, {"c.wav", true, 0}})));
+  // The two waves the entry point's cache holds: static, streamed, a blank
+  // line, then a missing one.
+  Put("sound_list", "held_waves.sr", Text("a.wav\r\nb.wav 100 1\r\n\r\na.wav 7\r\nb.wav 0\r\nmissing.wav\r\n"));
+  Put("tr_list", "held_pngs.tr", Text("a.png\r\nb.png\r\na.png b.png\r\n"));
+  Put("tr_list", "then_missing.tr", Text("b.png\nmissing.png\n"));
   Put("wave_file", "mono16.wav", MakeWaveFile16(1, 44100, std::vector<int16_t>(64, -3)));
   Put("wave_file", "stereo8.wav", MakeWaveFile(2, 8000, 8, std::vector<uint8_t>(16, 200)));
   // The generated camera paths are too long for seeds: a short one, turning.

@@ -58,7 +58,7 @@ void Replay::Begin(int32_t mode, const char* name) {
   if (mode != MODE_PLAY) return;
   bool ok = false;
   const int64_t size = FileSize(path_);
-  if (size > 0) {
+  if (size > 0 && size <= kMaxDataFileBytes) {
     std::vector<uint8_t> file(static_cast<size_t>(size));
     if (FileReadAll(path_, file.data(), file.size()) == size) ok = Decode(file.data(), file.size(), &data_);
   }

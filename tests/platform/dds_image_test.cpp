@@ -218,6 +218,70 @@ TEST(BmpImage, ClaimedSizesAreCheckedBeforeDecoding) {
   }
 }
 
+// A run-length BMP (8 bits a pixel for compression 1, 4 for compression 2)
+// of w x h: a palette of 2^bits entries (B, G, R, 0; entry i is (3i, 2i, i)
+// as R, G, B) between the headers and the codes, the pixel offset moved
+// past it.
+Bytes RleBmp(uint16_t bits, int32_t w, int32_t h, const Bytes& codes) {
+  Bytes pixels;
+  for (int i = 0; i < 1 << bits; ++i) pixels.insert(pixels.end(), {uint8_t(i), uint8_t(2 * i), uint8_t(3 * i), 0});
+  pixels.insert(pixels.end(), codes.begin(), codes.end());
+  Bytes f = testsupport::BmpFile(40, w, h, bits, bits == 8 ? 1 : 2, pixels);
+  Le32(f, 10, 54 + (4u << bits));
+  return f;
+}
+
+// A run-length picture sets at most 255 pixels with each two bytes of its
+// codes (a count and a colour); what a row's end, a move or the picture's
+// end passes over is left undefined. A header that claims more pixels than
+// the codes can set is refused before the decoder makes the picture: the
+// 1,104-byte file of 8192 x 2048 (26 bytes of codes) would be taken as a
+// black picture of 16 M pixels. 4 bytes set at most 510 pixels.
+TEST(BmpImage, RunLengthPicturesClaimNoMorePixelsThanTheirCodesCanSet) {
+  const Bytes runs = {255, 1, 255, 2, 255, 3, 0, 0, 255, 4, 255, 5, 0, 0, 10, 6, 10, 7, 0, 0, 4, 1, 0, 0, 0, 1};
+  const Bytes damaged = RleBmp(8, 8192, 2048, runs);
+  ASSERT_EQ(damaged.size(), 1104u);
+  // 4 x 2: the bottom row 4 pixels of colour 1, a row's end, the top row
+  // of colour 2, the picture's end.
+  const Bytes whole = {4, 1, 0, 0, 4, 2, 0, 1};
+  Bytes pastEnd = RleBmp(8, 4, 2, whole);
+  Le32(pastEnd, 10, uint32_t(pastEnd.size() + 1));
+  const struct {
+    const char* what;
+    Bytes file;
+    const char* why;  // empty: decodes
+  } cases[] = {
+      {"8192 x 2048 from 26 bytes", damaged, "compressed data too short for its size"},
+      {"8 bits, 510 pixels from 4 bytes", RleBmp(8, 255, 2, {255, 1, 0, 1}), ""},
+      {"8 bits, 512 pixels from 4 bytes", RleBmp(8, 256, 2, {255, 1, 0, 1}), "compressed data too short for its size"},
+      {"4 bits, 510 pixels from 4 bytes", RleBmp(4, 255, 2, {255, 0x12, 0, 1}), ""},
+      {"4 bits, 512 pixels from 4 bytes", RleBmp(4, 2, 256, {255, 0x12, 0, 1}), "compressed data too short for its size"},
+      {"codes past the end", pastEnd, "truncated"},
+      {"every pixel set", RleBmp(8, 4, 2, whole), ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    plat::Image img;
+    std::string why;
+    const bool ok = plat::DecodeBmp(c.file.data(), c.file.size(), &img, &why);
+    EXPECT_EQ(why, c.why);
+    EXPECT_EQ(ok, *c.why == '\0');
+    if (!ok) EXPECT_ALL({VAL(img.width, 0), VAL(img.rgba.size(), size_t{0})});
+  }
+  // What the codes set is read as they say: rows from the bottom, colours
+  // from the palette, 4-bit runs alternating their two colours.
+  plat::Image img;
+  Bytes f = RleBmp(8, 4, 2, whole);
+  ASSERT_TRUE(plat::DecodeBmp(f.data(), f.size(), &img));
+  EXPECT_EQ(Px(img, 0, 1), (Bytes{3, 2, 1, 255}));
+  EXPECT_EQ(Px(img, 3, 0), (Bytes{6, 4, 2, 255}));
+  f = RleBmp(4, 255, 2, {255, 0x12, 0, 1});
+  ASSERT_TRUE(plat::DecodeBmp(f.data(), f.size(), &img));
+  EXPECT_EQ(Px(img, 0, 1), (Bytes{3, 2, 1, 255}));
+  EXPECT_EQ(Px(img, 1, 1), (Bytes{6, 4, 2, 255}));
+  EXPECT_EQ(Px(img, 254, 1), (Bytes{3, 2, 1, 255}));
+}
+
 }  // namespace
 
 namespace {

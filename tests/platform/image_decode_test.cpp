@@ -101,4 +101,94 @@ TEST(ImageDecode, HugeDeclaredSizeIsRefusedBeforeAllocating) {
   EXPECT_TRUE(out.rgba.empty());
 }
 
+// A progressive script of n scans without successive approximation: the DC
+// coefficients of all three components, then the AC bands of each component
+// (single coefficients from 1 up, the last band running to 63), n - 1 AC
+// scans shared out among the components.
+std::vector<testsupport::JpegScan> SpectralScript(int n) {
+  std::vector<testsupport::JpegScan> s = {{{0, 1, 2}, 0, 0, 0, 0}};
+  for (int c = 0; c < 3; ++c) {
+    const int bands = (n - 1) / 3 + (c < (n - 1) % 3 ? 1 : 0);
+    for (int k = 1; k < bands; ++k) s.push_back({{c}, k, k, 0, 0});
+    s.push_back({{c}, bands, 63, 0, 0});
+  }
+  return s;
+}
+
+// The file with scan `scan` (from 1) repeated `times` times after itself.
+// A scan's part is what lies between the end of the scan before it (its
+// entropy-coded data ends at the first marker that is not a stuffed 0xFF00
+// or a restart marker) and the end of its own data: the tables it uses,
+// its header and its data.
+std::vector<uint8_t> RepeatScan(const std::vector<uint8_t>& jpg, int scan, int times) {
+  std::vector<size_t> ends;  // where each scan's data ends
+  size_t at = 2;             // past SOI
+  while (at + 4 <= jpg.size()) {
+    const uint8_t marker = jpg[at + 1];
+    const size_t length = size_t(jpg[at + 2]) << 8 | jpg[at + 3];
+    at += 2 + length;
+    if (marker != 0xDA) continue;
+    while (at + 1 < jpg.size() &&
+           !(jpg[at] == 0xFF && jpg[at + 1] != 0x00 && (jpg[at + 1] < 0xD0 || jpg[at + 1] > 0xD7)))
+      ++at;
+    ends.push_back(at);
+  }
+  EXPECT_GT(ends.size(), size_t(scan)) << "scan " << scan << " is not followed by another";
+  const std::vector<uint8_t> part(jpg.begin() + long(ends[size_t(scan) - 2]), jpg.begin() + long(ends[size_t(scan) - 1]));
+  std::vector<uint8_t> out(jpg.begin(), jpg.begin() + long(ends[size_t(scan) - 1]));
+  for (int i = 0; i < times; ++i) out.insert(out.end(), part.begin(), part.end());
+  out.insert(out.end(), jpg.begin() + long(ends[size_t(scan) - 1]), jpg.end());
+  return out;
+}
+
+// Every scan passes over the whole picture once more, so the scans a
+// picture may have are bounded, and a picture past the bound is refused as
+// its scan is reached: the scan named in the error is the count of scans
+// read. No picture needs more than 100 (the common encoders' progressive
+// script has 10).
+TEST(ImageDecode, JpegScansAreBoundedAndCountedWhereTheyStop) {
+  // Four blocks of one colour each, one per 16 x 16 unit of the picture.
+  const Image src = MakeImage(32, 32, [](int x, int y) { return (x / 16 + y / 16) % 2 ? 0xFF20A040u : 0xFFE0C010u; });
+  const std::vector<testsupport::JpegScan> refined = {
+      {{0, 1, 2}, 0, 0, 0, 1}, {{0, 1, 2}, 0, 0, 1, 0}, {{0}, 1, 63, 0, 0}, {{1}, 1, 63, 0, 0}, {{2}, 1, 63, 0, 0}};
+  const std::string limit = "jpeg: scan 101: more scans than a picture needs (at most 100)";
+  struct Case {
+    const char* what;
+    std::vector<uint8_t> file;
+    std::string error;  // empty: decodes; ending in ": ", how the error begins
+  };
+  const std::vector<Case> cases = {
+      {"100 scans", EncodeJpeg(src, 100, SpectralScript(100)), ""},
+      {"101 scans", EncodeJpeg(src, 100, SpectralScript(101)), limit},
+      // The luma band again and again, each time as if new (no warning):
+      // stopped at scan 101 of 2,004.
+      {"a scan repeated 2,000 times", RepeatScan(EncodeJpeg(src, 100, SpectralScript(4)), 2, 2000), limit},
+      // A refinement of the DC bits repeated: the third scan refines bits
+      // that are already there, a warning that ends the decoding at once.
+      {"a refinement repeated", RepeatScan(EncodeJpeg(src, 100, refined), 2, 2000), "jpeg: scan 3: "},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Image out;
+    std::string err;
+    const bool ok = DecodeImage(c.file.data(), c.file.size(), &out, &err);
+    if (c.error.empty()) {
+      ASSERT_TRUE(ok) << err;
+      for (int y : {4, 27})
+        for (int x : {4, 27})
+          for (int s : {0, 8, 16})
+            EXPECT_NEAR(int(PixelAt(out, x, y) >> s & 0xFF), int(PixelAt(src, x, y) >> s & 0xFF), 6) << x << "," << y;
+      continue;
+    }
+    EXPECT_FALSE(ok);
+    EXPECT_TRUE(out.rgba.empty());
+    if (c.error.back() == ' ') {
+      EXPECT_EQ(err.rfind(c.error, 0), 0u) << err;
+      EXPECT_GT(err.size(), c.error.size()) << "the decoder's own words follow";
+    } else {
+      EXPECT_EQ(err, c.error);
+    }
+  }
+}
+
 }  // namespace

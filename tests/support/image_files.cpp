@@ -66,7 +66,9 @@ std::vector<uint8_t> EncodePng(const plat::Image& image, PngKind kind) {
   return out;
 }
 
-std::vector<uint8_t> EncodeJpeg(const plat::Image& image, int quality) {
+std::vector<uint8_t> EncodeJpeg(const plat::Image& image, int quality) { return EncodeJpeg(image, quality, {}); }
+
+std::vector<uint8_t> EncodeJpeg(const plat::Image& image, int quality, const std::vector<JpegScan>& scans) {
   jpeg_compress_struct cinfo;
   jpeg_error_mgr err;
   cinfo.err = jpeg_std_error(&err);
@@ -80,6 +82,20 @@ std::vector<uint8_t> EncodeJpeg(const plat::Image& image, int quality) {
   cinfo.in_color_space = JCS_RGB;
   jpeg_set_defaults(&cinfo);
   jpeg_set_quality(&cinfo, quality, TRUE);
+  std::vector<jpeg_scan_info> script(scans.size());
+  for (size_t i = 0; i < scans.size(); ++i) {
+    jpeg_scan_info& s = script[i];
+    s.comps_in_scan = static_cast<int>(scans[i].components.size());
+    for (int c = 0; c < s.comps_in_scan; ++c) s.component_index[c] = scans[i].components[size_t(c)];
+    s.Ss = scans[i].ss;
+    s.Se = scans[i].se;
+    s.Ah = scans[i].ah;
+    s.Al = scans[i].al;
+  }
+  if (!script.empty()) {
+    cinfo.scan_info = script.data();
+    cinfo.num_scans = static_cast<int>(script.size());
+  }
   jpeg_start_compress(&cinfo, TRUE);
   std::vector<uint8_t> row(static_cast<size_t>(image.width) * 3);
   while (cinfo.next_scanline < cinfo.image_height) {

@@ -12,6 +12,17 @@ enum class PngKind { kRgba, kRgb, kGrey, kPalette };
 std::vector<uint8_t> EncodePng(const plat::Image& image, PngKind kind = PngKind::kRgba);
 std::vector<uint8_t> EncodeJpeg(const plat::Image& image, int quality = 95);
 
+// One scan of a JPEG's script: the components it holds (0 luma, 1 and 2
+// chroma), its band of coefficients ss..se (0 the DC one) and its successive
+// approximation bits ah, al.
+struct JpegScan {
+  std::vector<int> components;
+  int ss = 0, se = 63, ah = 0, al = 0;
+};
+// A colour JPEG that libjpeg writes with this script of scans (progressive
+// when a scan holds part of the coefficients or of their bits).
+std::vector<uint8_t> EncodeJpeg(const plat::Image& image, int quality, const std::vector<JpegScan>& scans);
+
 // An image of w x h whose pixel (x, y) is f(x, y) as 0xAARRGGBB.
 template <class F>
 plat::Image MakeImage(int w, int h, F f) {

@@ -231,7 +231,7 @@ int32_t SCacheArchive::Load(const std::string& path) {
   const std::string name = MakeFileName(path, kExtension);
   int64_t size = FileSize(name);
   if (size < 0) return -1;
-  if (static_cast<uint64_t>(size) < kHeaderSize) return -1;
+  if (static_cast<uint64_t>(size) < kHeaderSize || size > kMaxDataFileBytes) return -1;
   std::vector<uint8_t> bytes;
   try {
     bytes.resize(static_cast<size_t>(size));

@@ -65,7 +65,8 @@ class SCacheArchive {
   bool Exists(const std::string& path) const;
   int32_t Save(const std::string& path) const;
   // Reads an archive. Every field is checked against the bytes that are
-  // there; a damaged archive gives -1 (entries read before the damage stay).
+  // there; a damaged archive gives -1 (entries read before the damage stay),
+  // as does one larger than any data file is read (kMaxDataFileBytes).
   int32_t Load(const std::string& path);
   int32_t LoadFromMemory(const uint8_t* bytes, size_t size);
 

@@ -143,7 +143,7 @@ void SIOMan::ReadFromDisk(SFile* file) {
     Fail(file, ERROR_OPEN, 136, Message(0));
     return;
   }
-  if (size > 0xFFFFFFFF) {
+  if (size > kMaxDataFileBytes) {
     Fail(file, ERROR_READ, 145, Message(1));
     return;
   }

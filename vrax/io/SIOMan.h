@@ -11,7 +11,8 @@
 //   reading -> done (and entered into the cache);
 //   queued and cached -> copied from the cache, done at once;
 //   queued otherwise -> read whole from disk, done in the next frame (at
-//   once while the stream flag is clear).
+//   once while the stream flag is clear); a file larger than
+//   kMaxDataFileBytes fails.
 // Failures show the "ERROR" box and mark the file failed (-1).
 class SIOMan : public SProc {
  public:

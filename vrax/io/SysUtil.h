@@ -31,6 +31,12 @@ size_t FileRead(FILE* file, void* buffer, size_t size);
 int32_t FileClose(FILE* file);
 // Size in bytes of a regular file; -1 for anything else.
 int64_t FileSize(const std::string& name);
+// Largest data file read whole. The largest file of the game's data tree is
+// a scene's cache archive of some 2.5 MB (the largest read on its own is a
+// music track of 0.8 MB; a track of several minutes in CD quality would be
+// some 50 MB): 256 MB is far above any of them, and a damaged or stray file
+// past it is refused before room is made for it.
+constexpr int64_t kMaxDataFileBytes = int64_t(256) << 20;
 // Reads the first size bytes of the file into buffer; size, or -1 when it
 // is not a regular file or holds fewer bytes.
 int64_t FileReadAll(const std::string& name, void* buffer, size_t size);

@@ -31,7 +31,7 @@ bool Parse(const uint8_t* data, size_t size, std::vector<std::string>* names) {
   names->clear();
   size_t pos = SkipSeparators(data, size, 0);
   bool first = true;
-  while (pos < size) {
+  while (pos < size && names->size() < kMaxImageListNames) {
     std::string name;
     if (ReadName(data, size, &pos, first, &name) != NameResult::kName) return false;
     names->push_back(std::move(name));

@@ -16,6 +16,12 @@
 namespace image_list {
 
 constexpr size_t kImageNameMax = 255;
+// Most textures an image loads. The sprite tables name a few textures of an
+// image, and models name theirs by number; the largest list of the game's
+// data names 50 (an enemy's model textures), so 128 leaves room more than
+// twice over. Names past it are damage, and each would cost a frame and a
+// texture.
+constexpr size_t kMaxImageListNames = 128;
 
 enum class NameResult { kName, kEnd, kTooLong };
 
@@ -28,8 +34,9 @@ size_t SkipSeparators(const uint8_t* data, size_t size, size_t pos);
 // points behind it.
 NameResult ReadName(const uint8_t* data, size_t size, size_t* pos, bool first, std::string* name);
 
-// Whole-list parse: every name in order. False for a list without a name or
-// with an over-long name.
+// Whole-list parse: every name in order, up to the first
+// kMaxImageListNames (what follows them is not read). False for a list
+// without a name or with an over-long name.
 bool Parse(const uint8_t* data, size_t size, std::vector<std::string>* names);
 
 // "\common\Osr_Font" -> "\common\"; a path without a backslash -> "\".

@@ -149,7 +149,9 @@ int32_t SRsc_Image_Ex::Main(SProcArg) {
   const auto* data = static_cast<const uint8_t*>(listFile_.GetData());
   size_t size = data ? listFile_.GetSize() : 0;
   cursor_ = image_list::SkipSeparators(data, size, cursor_);
-  if (cursor_ >= size) {
+  if (cursor_ >= size || textures_.size() >= image_list::kMaxImageListNames) {
+    // Names past the image's last texture are left out, told in one line.
+    if (cursor_ < size) ReportOpenError(kSource, 126);
     decodeAhead_.Stop();
     listFile_.FreeData();
     SetStatus(kRscReady);

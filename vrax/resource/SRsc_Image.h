@@ -36,7 +36,9 @@ class SRsc_Image : public SRsc {
 };
 
 // The image loaded from an image list (".tr"): the list is read first, then
-// one texture file per frame (at best), each turned into a texture.
+// one texture file per frame (at best), each turned into a texture. Names
+// past the first image_list::kMaxImageListNames are left out and told with
+// one error line; the image is ready with the textures before them.
 class SRsc_Image_Ex : public SRsc_Image {
  public:
   SRsc_Image_Ex() = default;

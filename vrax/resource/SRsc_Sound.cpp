@@ -11,6 +11,7 @@ namespace {
 constexpr const char* kSource = "VRAX\\Resource\\Win\\SRsc_Sound_Ex";
 constexpr int kLineList = 122;  // the list file failed, or a line of it is damaged
 constexpr int kLineWave = 141;  // a wave file failed to read
+constexpr int kLineFull = 128;  // lines past the bank's last sound are left out
 
 SoundBank* BankOf(SRsc* r) {
   auto* s = dynamic_cast<SRsc_Sound*>(r);
@@ -47,6 +48,10 @@ SRsc_Sound_Ex::Next SRsc_Sound_Ex::QueueLine() {
   const auto* data = static_cast<const uint8_t*>(listFile_.GetData());
   const size_t size = data ? listFile_.GetSize() : 0;
   for (; cursor_ < size; cursor_ = SoundListNextLine(data, size, cursor_)) {
+    if (bank_.entries.size() >= kMaxSoundListLines) {
+      ReportOpenError(kSource, kLineFull);
+      return Next::kEnd;
+    }
     if (!ReadSoundListLine(data, size, cursor_, &line_)) return Next::kDamaged;
     if (line_.name.empty()) {
       // A blank line keeps its sound number: an entry without a buffer.

@@ -25,6 +25,8 @@ class SRsc_Sound : public SRsc {
 
 // The sound bank loaded from a sound list (".sr"): the list is read first,
 // then one wave file per line, each turned into a static or streamed buffer.
+// Lines past the first kMaxSoundListLines are left out and told with one
+// error line; the bank is ready with the sounds before them.
 class SRsc_Sound_Ex : public SRsc_Sound {
  public:
   SRsc_Sound_Ex() = default;
@@ -50,7 +52,9 @@ class SRsc_Sound_Ex : public SRsc_Sound {
   enum class Next { kQueued, kEnd, kDamaged };
   // From the cursor on: appends an empty sound for each blank line, then
   // queues the wave file of the first line with a name. kEnd when the list
-  // has no further line, kDamaged on a line that cannot be read.
+  // has no further line, or when the bank holds kMaxSoundListLines sounds
+  // (the lines left are told with one error line); kDamaged on a line that
+  // cannot be read.
   Next QueueLine();
 
   int32_t step_ = 0;  // 0 list, 1 wave files, 2 finished, -1 failed

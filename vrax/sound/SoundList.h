@@ -24,6 +24,12 @@ struct SoundListLine {
 };
 
 constexpr size_t kMaxSoundNameLength = 255;
+// Most sounds a bank loads. The game plays sounds by numbers fixed in its
+// code, the highest 63 (its effect and voice banks hold 64 sounds, its music
+// bank 8), so a bank of 128 leaves room twice over; lines past it are damage
+// (a list repeated, or lines of garbage), and each would cost a frame and a
+// buffer.
+constexpr size_t kMaxSoundListLines = 128;
 
 inline bool IsSoundListBreak(uint8_t b) { return static_cast<int8_t>(b) < 0x20; }
 

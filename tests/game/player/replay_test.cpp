@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -160,6 +161,29 @@ TEST(ReplayFile, DamagedOrShortFilesFailToLoadWithTheErrorLine) {
     k.Step(r);
     EXPECT_EQ(k.c[0], -5);
   }
+}
+
+// A replay is read whole: a file past the largest data file (256 MB) is
+// refused with the error line before room is made for it, although its
+// play would decode (what follows the packed block is passed over). The
+// file is sparse: it takes no disk.
+TEST(ReplayFile, AReplayPastTheLargestDataFileIsRefusedUnread) {
+  TempDir dir;
+  const std::vector<uint8_t> good = Replay::Encode(std::vector<uint8_t>(300, 0x88));
+  for (const char* name : {"padded.rpd", "past.rpd"})
+    ASSERT_TRUE(dir.Write(name, std::string(good.begin(), good.end())));
+  std::filesystem::resize_file(dir.File("padded.rpd"), good.size() + (1 << 20));
+  std::filesystem::resize_file(dir.File("past.rpd"), (uint64_t(256) << 20) + 1);
+  ScopedDataDir data(dir.Path());
+  ErrorBoxCatcher box;
+  Replay r;
+  r.Begin(Replay::MODE_PLAY, "Data//padded.rpd");
+  EXPECT_EQ(r.GetMode(), Replay::MODE_PLAY);
+  EXPECT_EQ(r.Data().size(), 300u);
+  r.Begin(Replay::MODE_PLAY, "Data//past.rpd");
+  EXPECT_EQ(r.GetMode(), Replay::MODE_OFF);
+  EXPECT_TRUE(r.Data().empty());
+  EXPECT_EQ(box.texts, std::vector<std::string>{".\\Game\\Replay(60) : replay load error!\n"});
 }
 
 // What a frame of play leaves behind, folded into one number.

@@ -215,4 +215,64 @@ TEST_F(IoFixture, DamagedArchiveIsRebuilt) {
   EXPECT_TRUE(io.Cache().Contains("stage/m.bma"));
 }
 
+// A data file is read whole, so its size is held to far above the largest
+// real one: 256 MB. Past it the file fails before any room is made for it
+// (no buffer: capacity 0), whatever it holds; a damaged camera file of 1 GB
+// took 1 GB and a frame of seconds. The files are sparse: they take no disk.
+TEST_F(IoFixture, FilesPastTheLargestDataFileFailBeforeRoomIsMade) {
+  constexpr uint64_t kMb = 1 << 20;
+  const std::string refused = "Vrax\\Io\\SIOMan(145) : file stream error\n";
+  const struct {
+    const char* name;
+    uint64_t size;
+    bool callerBuffer;    // read into a 16-byte buffer of the caller's
+    std::string message;  // the one error line
+  } cases[] = {
+      // Not refused for its size: it fails only for the caller's short
+      // buffer, with nothing written into it.
+      {"at_most.bin", 256 * kMb, true, "Vrax\\Io\\SIOMan(150) : file read error\n"},
+      {"past.bin", 256 * kMb + 1, false, refused},
+      {"past_caller.bin", 256 * kMb + 1, true, refused},
+      {"camera.cam", 1024 * kMb, false, refused},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    dir.Write(c.name, Text(8, 'z'));
+    std::filesystem::resize_file(dir.File(c.name), c.size);
+    box.texts.clear();
+    Bytes small(16, 0);
+    SFile f;
+    if (c.callerBuffer) f.SetData(small.data(), static_cast<uint32_t>(small.size()));
+    Load(f, c.name);
+    kernel.Step();
+    EXPECT_EQ(f.GetState(), SFile::STATE_FAILED);
+    EXPECT_EQ(io.GetLastError(), -2);
+    EXPECT_EQ(box.texts, std::vector<std::string>{c.message});
+    EXPECT_TRUE(io.Flush(false)) << "taken off the list";
+    EXPECT_EQ(f.GetCapacity(), c.callerBuffer ? 16u : 0u) << "no room made";
+    if (!c.callerBuffer) {
+      EXPECT_EQ(f.GetData(), nullptr);
+    }
+    EXPECT_EQ(small, Bytes(16, 0));
+  }
+  // A cache archive is read whole too: one past the size fails to load as
+  // a damaged one does, its entries untaken, although its bytes after the
+  // entries would be passed over.
+  io.SetCacheMode(2, 16777216, 0, 0);
+  dir.Write("stage/m.bma", Text(500, 'm'));
+  SFile m;
+  Load(m, "stage/m.bma");
+  io.Flush(true);
+  ASSERT_EQ(io.CacheSave("cache/big"), 0);
+  ASSERT_EQ(io.CacheSave("cache/padded"), 0);
+  const std::string padded = dir.File("cache/padded.sca");
+  std::filesystem::resize_file(padded, std::filesystem::file_size(padded) + kMb);
+  std::filesystem::resize_file(dir.File("cache/big.sca"), 256 * kMb + 1);
+  io.CacheClear();
+  EXPECT_EQ(io.CacheLoad("cache/big"), -1);
+  EXPECT_FALSE(io.Cache().Contains("stage/m.bma"));
+  EXPECT_EQ(io.CacheLoad("cache/padded"), 0);
+  EXPECT_TRUE(io.Cache().Contains("stage/m.bma"));
+}
+
 }  // namespace

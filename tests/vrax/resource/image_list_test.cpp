@@ -52,4 +52,16 @@ TEST(ImageList, NameLengthIsBounded) {
     EXPECT_TRUE(ParseFails(text)) << text.size();
 }
 
+// An image loads at most 128 textures: the names past them are not read,
+// so a list of thousands of names costs no more than one of 128; an
+// over-long name past them does not fail the list.
+TEST(ImageList, OnlyTheFirst128NamesAreRead) {
+  std::string text;
+  for (int i = 0; i < 300; ++i) text += "n" + std::to_string(i) + ".png\r\n";
+  const V names = ParseOk(text + std::string(300, 'x'));
+  ASSERT_EQ(names.size(), 128u);
+  EXPECT_EQ(names.front(), "n0.png");
+  EXPECT_EQ(names.back(), "n127.png");
+}
+
 }  // namespace

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "support/EngineWorld.h"
+#include "support/Repeated.h"
 #include "support/TempDir.h"
 #include "support/image_files.h"
 #include "vrax/resource/SRsc_Image.h"
@@ -13,6 +14,7 @@ namespace {
 using testsupport::EncodeJpeg;
 using testsupport::EncodePng;
 using testsupport::MakeImage;
+using testsupport::Repeated;
 
 constexpr uint32_t kImg = RscTag("IMG");
 
@@ -177,6 +179,51 @@ TEST_F(RscWorld, CachedDamagedTextureFailsWithItsLine) {
   EXPECT_EQ(box.Count("SRsc_Image_Ex(114)"), 1);
   EXPECT_EQ(box.Count("resource open error"), 1);
   EXPECT_EQ(static_cast<SRsc_Image*>(slot)->TextureCount(), 1);  // the one before the damage
+}
+
+// An image loads at most 128 textures, one a frame at best: names past
+// them are left out, told in one error line, and the image is ready with
+// the first 128 (on disk, or decoded ahead from the cache). The list is read
+// in frames 1 and 2, then each texture file in two frames: ready in frame
+// 2 + 2 x 128 however long the list.
+TEST_F(RscWorld, NamesPastTheImagesLastTextureAreToldOnceAndLeftOut) {
+  const std::string png = SolidPng(2, 2, 0xFF804020u);
+  const struct {
+    const char* what;
+    std::string list;
+    bool cached;
+    int errorLines;
+  } cases[] = {
+      {"128 names", Repeated("t.png\r\n", 128), false, 0},
+      {"129 names", Repeated("t.png\r\n", 129), false, 1},
+      {"10,000 names", Repeated("t.png\r\n", 10000), false, 1},
+      {"10,000 names from the cache", Repeated("t.png\r\n", 10000), true, 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    box.texts.clear();
+    io.SetCacheMode(c.cached ? 2 : 0, 1u << 24, 0, 0);
+    io.CacheClear();
+    if (c.cached) {
+      ASSERT_EQ(io.Cache().AddEntry("\\n\\t.png", png.data(), uint32_t(png.size()), 0), 0);
+      ASSERT_EQ(io.Cache().AddEntry("\\n\\list.tr", c.list.data(), uint32_t(c.list.size()), 0), 0);
+    } else {
+      ASSERT_TRUE(dir.Write("n/t.png", png));
+      ASSERT_TRUE(dir.Write("n/list.tr", c.list));
+    }
+    SRsc* slot = nullptr;
+    const SRscRequest table[] = {{&slot, kImg, "\\n\\list", 0, 0, 0, 0}, kEnd};
+    rm.LoadTable(1, table, -1);
+    const int frames = StepsUntilLoaded(1000);
+    ASSERT_EQ(slot->GetStatus(), kRscReady);
+    // Cached files complete in the frame they are asked for: one a frame.
+    EXPECT_EQ(frames, c.cached ? 1 + 128 : 2 + 2 * 128);
+    EXPECT_EQ(static_cast<SRsc_Image*>(slot)->TextureCount(), 128);
+    EXPECT_EQ(box.Count("SRsc_Image_Ex(126) : resource open error"), c.errorLines);
+    EXPECT_EQ(box.texts.size(), size_t(c.errorLines));
+    rm.ReleaseGroup(1, nullptr, 0);
+    for (int i = 0; i < 2; ++i) kernel.Step();
+  }
 }
 
 TEST_F(RscWorld, TablesKindsAndGroups) {

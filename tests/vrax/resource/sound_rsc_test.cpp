@@ -5,12 +5,15 @@
 
 #include "platform/sound_device.h"
 #include "support/EngineWorld.h"
+#include "support/Repeated.h"
 #include "support/TempDir.h"
 #include "vrax/resource/SRsc_Sound.h"
 #include "vrax/sound/SSndMan.h"
 #include "vrax/sound/WavWriter.h"
 
 namespace {
+
+using testsupport::Repeated;
 
 constexpr uint32_t kSnd = RscTag("SND");
 
@@ -162,6 +165,48 @@ TEST_F(SoundRscWorld, DamagedListsAndWavesFailWithResourceOpenError) {
   rm.ReleaseGroup(1, nullptr, 0);
   for (int i = 0; i < 2; ++i) kernel.Step();
   EXPECT_EQ(SSndMan::Device()->BufferCount(), 0u);
+}
+
+// A bank loads at most 128 sounds, one wave file a frame at best: lines
+// past them (named or blank) are left out, told in one error line, and the
+// bank is ready with the first 128. The list is read in frames 1 and 2,
+// then each wave file in two frames: ready in frame 2 + 2 x (waves read)
+// however long the list.
+TEST_F(SoundRscWorld, LinesPastTheBanksLastSoundAreToldOnceAndLeftOut) {
+  ASSERT_TRUE(dir.Write("s/a.wav", Str(MakeWaveFile16(1, 22050, std::vector<int16_t>(64, 5)))));
+  const struct {
+    const char* what;
+    std::string list;
+    uint32_t waves;  // wave files read, each a buffer
+    int errorLines;
+  } cases[] = {
+      {"128 lines", Repeated("a.wav\r\n", 128), 128, 0},
+      {"129 lines", Repeated("a.wav\r\n", 129), 128, 1},
+      {"200,000 lines", Repeated("a.wav\r\n", 200000), 128, 1},
+      {"128 lines, then 10,000 blank ones", Repeated("a.wav 0 1\r\n", 128) + Repeated(" \r\n", 10000), 128, 1},
+      {"10,000 blank lines, then a name", Repeated(" \n", 10000) + "a.wav\n", 0, 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    box.texts.clear();
+    ASSERT_TRUE(dir.Write("s/list.sr", c.list));
+    SRsc* slot = nullptr;
+    const SRscRequest table[] = {{&slot, kSnd, "\\s\\list", 0, 0, 0, 0}, {nullptr, 0, nullptr, 0, 0, 0, 0}};
+    rm.LoadTable(1, table, -1);
+    int frames = 0;
+    while (!rm.Sync(0) && frames < 1000) {
+      kernel.Step();
+      ++frames;
+    }
+    ASSERT_EQ(slot->GetStatus(), kRscReady);
+    EXPECT_EQ(frames, 2 + 2 * int(c.waves));
+    EXPECT_EQ(SSndMan::Count(slot), 128);
+    EXPECT_EQ(SSndMan::Device()->BufferCount(), c.waves);
+    EXPECT_EQ(box.Count("SRsc_Sound_Ex(128) : resource open error"), c.errorLines);
+    EXPECT_EQ(box.texts.size(), size_t(c.errorLines));
+    rm.ReleaseGroup(1, nullptr, 0);
+    for (int i = 0; i < 2; ++i) kernel.Step();
+  }
 }
 
 }  // namespace
