@@ -254,7 +254,8 @@ void TellDanglingReferences(const StageScript& s) {
     tell(noScript, "names script " + std::to_string(uint32_t(s.timeline[noScript.first].jump)) +
                        ", which the script does not hold");
   if (badType.count != 0)
-    tell(badType, "spawns enemy type " + std::to_string(s.timeline[badType.first].param->type) + ", outside 0 to 18");
+    tell(badType, "spawns enemy type " + std::to_string(s.timeline[badType.first].param->type) +
+                      ", outside 0 to " + std::to_string(kEnemyTypeCount - 1));
 }
 
 }  // namespace
