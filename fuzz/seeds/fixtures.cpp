@@ -243,8 +243,9 @@ Bytes ArchiveOf(const std::vector<std::pair<std::string, Bytes>>& entries) {
 // A stage script with every record kind: two enemy scripts (one with all
 // five lists, its motion and generator lists looping; one with none), a
 // laser and two bullet generators (one naming a missing bullet path), two
-// route tables, parameters of types 0, 1 and 5, two bullet paths, and a
-// timeline with every opcode (the spawns scattered).
+// route tables, parameters of types 0, 1, 5 and 25 (past the factory), two
+// bullet paths, and a timeline with every opcode (the spawns scattered) and
+// spawns naming a parameter, a script and a type that are not there.
 StageScript EveryRecordScript() {
   StageScript s;
   EnemyScript a;
@@ -287,7 +288,11 @@ StageScript EveryRecordScript() {
   p12.id = 12;
   p12.type = 5;
   p12.routeTableId = 77;
-  s.params = {p10, p11, p12};
+  // A type past the factory's 19.
+  EnemyParam p13 = p10;
+  p13.id = 13;
+  p13.type = 25;
+  s.params = {p10, p11, p12, p13};
   auto rec = [](uint32_t op, uint32_t argument, int32_t jump, float delay) {
     EnemySpawnRecord r;
     r.opcode = op;
@@ -305,7 +310,8 @@ StageScript EveryRecordScript() {
                 rec(0x7F8, 11, 8, 5.0f),    rec(0x7F8, 12, 0, 0.0f),  rec(0x7F8, 99, 7, 0.0f),
                 rec(0x010, 0, -1, 0.0f),    rec(0x020, 0, 2, 0.0f),   rec(0x200, 10, -2, 0.0f),
                 rec(0x200, 404, 1, 0.0f),   rec(0x100, 0, 0, 1.0f),   rec(0x040, 0, 2, 0.0f),
-                rec(0x7F8, 10, 7, 0.0f),    rec(0x080, 0, 0, 0.0f)};
+                rec(0x7F8, 10, 7, 0.0f),    rec(0x7F8, 13, 7, 0.0f),  rec(0x7F8, 11, 42, 0.0f),
+                rec(0x080, 0, 0, 0.0f)};
   PatternList p3;
   p3.id = 3;
   p3.entries.resize(2);
@@ -491,6 +497,13 @@ int main(int argc, char** argv) {
   const TunnelVertex v{1.0f, 2.0f, 3.0f, 1.0f, 1.0f, 1.0f, 0.0f, 1.0f};
   mesh.groups = {{TunnelRecord{1, {v, v, v, v}}, TunnelRecord{5, {v, v, v}}, TunnelRecord{0, {v, v}}}, {}};
   Put("tunnel_model", "left_out_records.tnl", stage_file::WriteTunnel(mesh, 3));
+  // Many textures, many empty groups and one group of a strip per texture
+  // in falling texture order: the shape whose build once grew with textures
+  // times groups.
+  mesh.textureCount = 400;
+  mesh.groups.assign(3000, {});
+  for (uint32_t t = 400; t-- > 0;) mesh.groups[0].push_back(TunnelRecord{t, {v, v, v}});
+  Put("tunnel_model", "many_textures_and_groups.tnl", stage_file::WriteTunnel(mesh));
   Put("camera_path", "no_keys.cam", stage_file::WriteCameraPath({}));
   Put("placement_list", "no_objects.opl", stage_file::WritePlacementList({}));
   Put("visibility_list", "steps.ovl",

@@ -1,6 +1,8 @@
 #include "game/enemy/EObjBase.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <new>
 #include <string>
@@ -116,8 +118,13 @@ void EObjBase::NameFromParam() {
   if (param != nullptr) SetName(std::string(param->name, strnlen(param->name, sizeof param->name)));
 }
 
+void EObjBase::LoseHitPoints(SProcArg damage) {
+  const int64_t d = std::clamp<int64_t>(damage, INT32_MIN, INT32_MAX);
+  hitPoints = int32_t(std::clamp<int64_t>(int64_t(hitPoints) - d, INT32_MIN, INT32_MAX));
+}
+
 void EObjBase::TakeDamage(SProcArg damage) {
-  hitPoints -= int32_t(damage);
+  LoseHitPoints(damage);
   static constexpr float kRed[4] = {1.0f, 0.0f, 0.0f, 1.0f};
   Flash(kRed, 0);
 }

@@ -187,6 +187,10 @@ class EObjBase : public SProc {
   void NameFromParam();
   // Hit points - damage, and the red flash.
   void TakeDamage(SProcArg damage);
+  // Hit points - damage, held within the 32-bit range: hit points from a
+  // stage script may start anywhere, down to INT32_MIN, and an enemy at 0
+  // or below stays there (HitMan defeats it) however often it is hit.
+  void LoseHitPoints(SProcArg damage);
   // Loads the value animator from a route record: its entry of the route
   // table (an index outside the table loads nothing), its speed and wrap.
   void LoadRouteRecord(const RouteRecord* r);

@@ -1,18 +1,24 @@
 #include "game/stage/ScriptStgRsc.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstring>
 #include <functional>
 #include <new>
+#include <string>
+#include <vector>
 
+#include "game/enemy/EnemyRegistry.h"
 #include "game/enemy/EnemySet.h"
 #include "platform/crt_rand.h"
 #include "vrax/io/ByteReader.h"
+#include "vrax/io/SysUtil.h"
 
 SRscSlot<ScriptStgRsc> StageScriptSlot;
 
 namespace {
 
+constexpr const char* kSource = "Game\\ScriptStgRsc";
 constexpr size_t kScriptHead = 36;
 constexpr size_t kMotionBytes = 48;
 constexpr size_t kGeneratorBytes = 100;
@@ -141,33 +147,62 @@ void Chain(std::vector<T>& list, bool loops) {
   if (!list.empty()) list.back().next = loops ? &list.front() : nullptr;
 }
 
-void LinkGenerators(const StageScript& s, std::vector<GeneratorRecord>& list, bool loops) {
+// The first element of a table with each id, found by a binary search:
+// linking grows with the file (n log n), not with the product of two of its
+// counts, whatever ids the file holds.
+template <class T, class K>
+class FirstById {
+ public:
+  explicit FirstById(const std::vector<T>& v) {
+    byId_.reserve(v.size());
+    for (const T& e : v) byId_.push_back(Entry{K(e.id), &e});
+    // Stable: of equal ids, the table's first element stays first.
+    std::stable_sort(byId_.begin(), byId_.end(), [](const Entry& x, const Entry& y) { return x.id < y.id; });
+  }
+  const T* Find(K id) const {
+    const auto it = std::lower_bound(byId_.begin(), byId_.end(), id, [](const Entry& e, K k) { return e.id < k; });
+    return it != byId_.end() && it->id == id ? it->element : nullptr;
+  }
+
+ private:
+  struct Entry {
+    K id;
+    const T* element;
+  };
+  std::vector<Entry> byId_;
+};
+
+void LinkGenerators(const FirstById<PatternList, int32_t>& paths, std::vector<GeneratorRecord>& list, bool loops) {
   for (GeneratorRecord& g : list) {
-    const PatternList* p = g.bulletPathId == -1 ? nullptr : s.FindPatternList(g.bulletPathId);
+    const PatternList* p = g.bulletPathId == -1 ? nullptr : paths.Find(g.bulletPathId);
     g.bulletPath = p != nullptr ? p->First() : nullptr;
   }
   Chain(list, loops);
 }
 
 void Link(StageScript* s) {
+  const FirstById<PatternList, int32_t> paths(s->patternLists);
+  const FirstById<EnemyScript, uint32_t> scripts(s->scripts);
+  const FirstById<RouteTable, int32_t> tables(s->routeTables);
+  const FirstById<EnemyParam, uint32_t> params(s->params);
   for (PatternList& p : s->patternLists) Chain(p.entries, false);
   for (EnemyScript& e : s->scripts) {
     Chain(e.motion, (e.motionFlags & kStgListLoops) != 0);
-    LinkGenerators(*s, e.generators, (e.generatorFlags & kStgListLoops) != 0);
-    LinkGenerators(*s, e.defeatGenerators, false);
+    LinkGenerators(paths, e.generators, (e.generatorFlags & kStgListLoops) != 0);
+    LinkGenerators(paths, e.defeatGenerators, false);
     Chain(e.route, (e.routeFlags & kStgListLoops) != 0);
     Chain(e.axis, false);
   }
-  for (EnemyParam& p : s->params) p.routeTable = p.routeTableId == -1 ? nullptr : s->FindRouteTable(p.routeTableId);
+  for (EnemyParam& p : s->params) p.routeTable = p.routeTableId == -1 ? nullptr : tables.Find(p.routeTableId);
   // The nearest float to 1/32767: the spread is rand() times it, less 0.5.
   const float k = 1.0f / 32767.0f;
   for (EnemySpawnRecord& rec : s->timeline) {
     const uint32_t op = rec.Op();
     if (op == EnemySpawnRecord::OP_NAMED) {
-      rec.param = s->FindParam(rec.argument);
+      rec.param = params.Find(rec.argument);
     } else if (op == EnemySpawnRecord::OP_SPAWN) {
-      rec.param = s->FindParam(rec.argument);
-      rec.script = rec.param != nullptr && rec.param->type < 2 ? s->FindScript(uint32_t(rec.jump)) : nullptr;
+      rec.param = params.Find(rec.argument);
+      rec.script = rec.param != nullptr && rec.param->type < 2 ? scripts.Find(uint32_t(rec.jump)) : nullptr;
       if (rec.Scattered()) {
         const float rx = float(plat::Rand()) * k - 0.5f;
         const float ry = float(plat::Rand()) * k - 0.5f;
@@ -180,11 +215,47 @@ void Link(StageScript* s) {
   }
 }
 
-template <class T, class K>
-const T* FindById(const std::vector<T>& v, K id) {
-  for (const T& e : v)
-    if (e.id == id) return &e;
-  return nullptr;
+// Timeline records whose references name nothing: each kind is told with
+// one error line, naming its first record and its count. The records stay
+// as they are: the timeline consumes a spawn that makes no enemy, and a wait
+// on a named enemy whose parameter is not there does not wait.
+void TellDanglingReferences(const StageScript& s) {
+  // Per kind: how many records, and the first.
+  struct Kind {
+    size_t count = 0, first = 0;
+    void Add(size_t i) {
+      if (count++ == 0) first = i;
+    }
+  };
+  Kind noParam, noScript, badType;
+  for (size_t i = 0; i < s.timeline.size(); ++i) {
+    const EnemySpawnRecord& rec = s.timeline[i];
+    const uint32_t op = rec.Op();
+    if (op != EnemySpawnRecord::OP_SPAWN && op != EnemySpawnRecord::OP_NAMED) continue;
+    if (rec.param == nullptr) {
+      noParam.Add(i);
+    } else if (op == EnemySpawnRecord::OP_SPAWN) {
+      const int32_t type = rec.param->type;
+      if (type < 0 || type >= kEnemyTypeCount) {
+        badType.Add(i);
+      } else if (type < 2 && rec.script == nullptr) {
+        noScript.Add(i);
+      }
+    }
+  }
+  auto tell = [](const Kind& k, const std::string& what) {
+    FatalError("%s(%d) : timeline record %zu %s (%zu in all)\n", kSource, __LINE__, k.first, what.c_str(),
+               k.count);
+  };
+  if (noParam.count != 0)
+    tell(noParam, "names parameter " + std::to_string(s.timeline[noParam.first].argument) +
+                      ", which the script does not hold");
+  if (noScript.count != 0)
+    tell(noScript, "names script " + std::to_string(uint32_t(s.timeline[noScript.first].jump)) +
+                       ", which the script does not hold");
+  if (badType.count != 0)
+    tell(badType, "spawns enemy type " + std::to_string(s.timeline[badType.first].param->type) +
+                      ", outside 0 to " + std::to_string(kEnemyTypeCount - 1));
 }
 
 }  // namespace
@@ -225,10 +296,11 @@ float EnemySpawnRecord::ArgumentF() const {
   return f;
 }
 
-const EnemyScript* StageScript::FindScript(uint32_t id) const { return FindById(scripts, id); }
-const RouteTable* StageScript::FindRouteTable(int32_t id) const { return FindById(routeTables, id); }
-const EnemyParam* StageScript::FindParam(uint32_t id) const { return FindById(params, id); }
-const PatternList* StageScript::FindPatternList(int32_t id) const { return FindById(patternLists, id); }
+const EnemyParam* StageScript::FindParam(uint32_t id) const {
+  for (const EnemyParam& p : params)
+    if (p.id == id) return &p;
+  return nullptr;
+}
 
 bool StageScript::HoldsMotion(const EShotMotion* m) const {
   const std::less<const EShotMotion*> before;
@@ -253,6 +325,7 @@ bool ParseStageScript(const uint8_t* data, size_t size, StageScript* out) {
     return false;
   }
   Link(out);
+  TellDanglingReferences(*out);
   return true;
 }
 

@@ -224,20 +224,23 @@ struct StageScript {
   std::vector<EnemyParam> params;         // section 2
   std::vector<EnemySpawnRecord> timeline; // section 3
 
-  // First element with that id (key); null when none.
-  const EnemyScript* FindScript(uint32_t id) const;
-  const RouteTable* FindRouteTable(int32_t id) const;
+  // First parameter with that id; null when none.
   const EnemyParam* FindParam(uint32_t id) const;
-  const PatternList* FindPatternList(int32_t id) const;
   // Whether m is a record of one of the bullet paths.
   bool HoldsMotion(const EShotMotion* m) const;
   void Clear();
 };
 
-// Reads a whole ".stg" file into `out` and links its references; timeline
+// Reads a whole ".stg" file into `out` and links its references (each link
+// by the first element with the id; linking grows with the file); timeline
 // records with the scatter flag draw three `rand` values each (x, y, z, in
 // timeline order) once the file has been read completely. False, with `out`
 // empty and nothing drawn, when a count, offset or list runs past the data.
+// Timeline records that name a parameter or (types 0 and 1) a script the
+// file does not hold, or whose parameter's type is outside 0 to 18, load all
+// the same and run as the timeline runs them (nothing is spawned): each of
+// these three kinds is told with one error line, naming its first record
+// and its count.
 bool ParseStageScript(const uint8_t* data, size_t size, StageScript* out);
 
 class ScriptStgRsc : public StageRsc {

@@ -1,6 +1,8 @@
 #include "game/stage/TnlRsc.h"
 
+#include <algorithm>
 #include <new>
+#include <numeric>
 
 #include "game/stage/MapMng.h"
 #include "game/stage/ObjOvlRsc.h"
@@ -68,25 +70,35 @@ bool TnlRsc::Parse(const uint8_t* data, size_t size) {
 
 void TnlRsc::Build(const TunnelMesh& mesh) {
   Release();
+  buildSteps_ = 0;
   drawLists_.resize(mesh.textureCount);
   parts_.resize(mesh.groups.size());
-  std::vector<int64_t> counts(mesh.textureCount);
+  std::vector<uint32_t> order;
   for (size_t p = 0; p < mesh.groups.size(); ++p) {
     const std::vector<TunnelRecord>& records = mesh.groups[p];
     TunnelPart& part = parts_[p];
-    std::fill(counts.begin(), counts.end(), 0);
-    for (const TunnelRecord& rec : records) counts[rec.texture] += int64_t(rec.vertices.size());
-    for (uint32_t tex = 0; tex < mesh.textureCount; ++tex) {
-      if (counts[tex] == 0) continue;
+    ++buildSteps_;
+    // The part's records sorted by texture, file order kept within a
+    // texture: each texture the part uses is one run, in ascending order.
+    order.resize(records.size());
+    std::iota(order.begin(), order.end(), 0u);
+    std::stable_sort(order.begin(), order.end(),
+                     [&records](uint32_t a, uint32_t b) { return records[a].texture < records[b].texture; });
+    for (size_t begin = 0, end = 0; begin < order.size(); begin = end) {
+      const uint32_t tex = records[order[begin]].texture;
+      int64_t count = 0;
+      for (end = begin; end < order.size() && records[order[end]].texture == tex; ++end, ++buildSteps_)
+        count += int64_t(records[order[end]].vertices.size());
       // A primitive holds at most kMaxVertices: later records of that
       // texture which would overflow it are left out.
-      const int capacity = int(std::min<int64_t>(counts[tex], SGpObj_Prim::kMaxVertices));
+      const int capacity = int(std::min<int64_t>(count, SGpObj_Prim::kMaxVertices));
       auto prim = std::make_unique<TunnelPrim>();
       prim->texture = tex;
       if (prim->prim.AllocVertices(capacity) < 0) continue;
       int used = 0;
-      for (const TunnelRecord& rec : records) {
-        if (rec.texture != tex || used + int(rec.vertices.size()) > capacity) continue;
+      for (size_t i = begin; i < end; ++i, ++buildSteps_) {
+        const TunnelRecord& rec = records[order[i]];
+        if (used + int(rec.vertices.size()) > capacity) continue;
         for (const TunnelVertex& v : rec.vertices) {
           prim->prim.SetPos(v.x, v.y, v.z);
           prim->prim.SetColour(v.r, v.g, v.b, 1.0f);

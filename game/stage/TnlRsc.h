@@ -71,6 +71,14 @@ class TnlRsc : public StageRsc {
   // MapMng's tunnel triangle counter.
   void DrawTunnel();
 
+  // One part per group of the parsed mesh, in group order (what loading
+  // does once the file is parsed). The work grows with the mesh's groups
+  // and records alone: a part visits only the textures its records use.
+  void Build(const TunnelMesh& mesh);
+  // Group and record visits of the last build (each group once, each of its
+  // records twice): the bound a damaged file's load is held to.
+  uint64_t BuildSteps() const { return buildSteps_; }
+
   std::vector<TunnelPart>& Parts() { return parts_; }
   const std::vector<TunnelPart>& Parts() const { return parts_; }
 
@@ -84,9 +92,8 @@ class TnlRsc : public StageRsc {
   void Release() override;
 
  private:
-  void Build(const TunnelMesh& mesh);
-
   int32_t cursor_ = 0;
+  uint64_t buildSteps_ = 0;
   std::vector<TunnelPart> parts_;
   // One list per texture, filled and emptied within a draw.
   std::vector<std::vector<TunnelPrim*>> drawLists_;

@@ -142,7 +142,7 @@ int32_t B001Cannon::User(int32_t code, SProcArg arg) {
       // A hit while the flash runs does nothing at all.
       if (flashRunning != 0) break;
       SpawnChild<Flasher>(this, 0, 0, node, node, kWhite, uint8_t(0));
-      hitPoints -= int32_t(arg);
+      LoseHitPoints(arg);
       break;
     case kHitEventDefeated:
       if (grabMode != GRAB_DEFEATED) Destroyed(arg);

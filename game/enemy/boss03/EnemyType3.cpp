@@ -122,7 +122,7 @@ int32_t EnemyType3::User(int32_t code, SProcArg arg) {
   };
   switch (code) {
     case kHitEventHit: {
-      hitPoints -= int32_t(arg);
+      LoseHitPoints(arg);
       static constexpr float kTint[4] = {1.0f, 1.0f, 0.83f, 1.0f};
       Flash(kTint, 0);
       break;

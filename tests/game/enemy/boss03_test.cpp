@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <vector>
 
 #include "game/core/StageCounters.h"
@@ -367,6 +368,29 @@ TEST(Boss03, PictureWithTheSecondSetFiring) {
   plat::Image img;
   ASSERT_TRUE(f.W().H().Screenshot(&img));
   EXPECT_TRUE(testsupport::MatchesGolden(img, "boss03_fight.png", 8, 400));
+}
+
+// Hits on the body and on a cannon keep their hit points in range: from
+// near the least, three hits of 10 leave the least (a cannon takes a hit only
+// once its flash has ended).
+TEST(Boss03, HitsOnTheBodyAndACannonStayInRange) {
+  StageBossFight f(1);
+  auto* b = dynamic_cast<EnemyType3*>(f.Start(7400.0f, 7398.0f, "Boss01"));
+  ASSERT_NE(b, nullptr);
+  Trace t;
+  RunTo(f, b, 3, 2000, &t);
+  ASSERT_EQ(b->Script().GetState(), 3);
+  EObjBase& cannon = b->Script().cannons[0];
+  ASSERT_EQ(cannon.GetName(), "B001 Cannon");
+  b->hitPoints = INT32_MIN + 5;
+  cannon.hitPoints = INT32_MIN + 5;
+  for (int i = 0; i < 3; ++i) {
+    b->SendEvent(kHitEventHit, 10);
+    cannon.SendEvent(kHitEventHit, 10);
+    f.Step(8);
+  }
+  EXPECT_EQ(b->hitPoints, INT32_MIN);
+  EXPECT_EQ(cannon.hitPoints, INT32_MIN);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -129,6 +130,54 @@ TEST(EnemyObject, DefeatedByAPlayerShot) {
   rig.Run(2);
   EXPECT_EQ(rig.Enemies(), 0);
   EXPECT_TRUE(EnemyDrawList.empty());
+}
+
+// Hit points from a stage script may start anywhere in 32 bits. Damage
+// keeps them in range: one at 0 or below stays there however often it is
+// hit (and falls to the next player shot); one at the top stays there under
+// a negative damage.
+TEST(EnemyObject, HitPointsStayInRangeAndAnEnemyAtZeroOrBelowFalls) {
+  struct Case {
+    const char* what;
+    int32_t hitPoints;
+    intptr_t damage;
+    int hits;
+    int32_t after;  // hit points after the hits
+    bool falls;     // to the shot that follows
+  };
+  const Case cases[] = {
+      {"the least hit points", INT32_MIN, 10, 3, INT32_MIN, true},
+      // 100 with its top bit flipped: -2147483548, at the least after ten
+      // hits of 10, held there by the next five.
+      {"100 with its top bit flipped", int32_t(0x80000064u), 10, 15, INT32_MIN, true},
+      {"a hit past the least", -5, intptr_t(INT32_MAX) + 1000, 1, INT32_MIN, true},
+      {"the most hit points under negative damage", INT32_MAX, -10, 3, INT32_MAX, false},
+      {"30 hit points, three hits of 10", 30, 10, 3, 0, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    EnemyRig rig;
+    EnemyParam& p = AddDrone(rig);
+    p.hitPoints = c.hitPoints;
+    p.hitOffsetX = p.hitOffsetY = 0.0f;
+    rig.Spawn(0.0f, 1, 0, 40.0f, -100.0f);
+    EnemyType0* e = SpawnRunning(rig);
+    ASSERT_NE(e, nullptr);
+    EXPECT_EQ(e->hitPoints, c.hitPoints);
+    for (int i = 0; i < c.hits; ++i) e->SendEvent(kHitEventHit, c.damage);
+    EXPECT_EQ(e->hitPoints, c.after);
+    rig.Run();
+    // A player shot of power 10 on the enemy.
+    float shotPos[4] = {40.0f, -100.0f, 0.0f, 1.0f};
+    HitBody shot;
+    shot.Register(2, 0, shotPos, 12.0f, nullptr, 10, 0);
+    SHandle<EObjBase> h(e);
+    rig.Run();
+    shot.Detach();
+    EXPECT_EQ(StageDefeatCount, c.falls ? 1 : 0);
+    EXPECT_EQ(LiveProc(h) == nullptr, c.falls);
+    if (!c.falls) { EXPECT_EQ(e->hitPoints, INT32_MAX - 10); }
+  }
 }
 
 TEST(EnemyObject, DefeatCountsOnceAndScreenClearNotAtAll) {

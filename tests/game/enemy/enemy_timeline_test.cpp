@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
 
 #include "game/core/StageCounters.h"
 #include "game/effect/EShotMan.h"
@@ -11,6 +12,7 @@
 #include "game/enemy/EnemySet.h"
 #include "game/stage/MapMng.h"
 #include "support/EnemyRig.h"
+#include "support/ErrorBox.h"
 
 namespace {
 
@@ -162,7 +164,9 @@ TEST(EnemyTimeline, PausedTimelineStandsStill) {
 }
 
 // Records the data may hold that the timeline must survive: each case ends
-// the frame, spawns nothing it should not and counts only real spawns.
+// the frame, spawns nothing it should not and counts only real spawns. A
+// reference that names nothing (a parameter, a script, a factory type) is
+// told at load, once for all the records of its kind.
 TEST(EnemyTimeline, BadRecordsAreSurvived) {
   struct Case {
     const char* what;
@@ -170,25 +174,37 @@ TEST(EnemyTimeline, BadRecordsAreSurvived) {
     uint32_t paramId;     // named by the spawn
     int32_t extraIndex;   // of parameter 1
     int32_t expected;     // enemies after both spawn records
+    const char* told;     // the load's line ("" none)
     uint32_t scriptId = 0;  // named by the first spawn
   };
   const Case cases[] = {
-      {"type 19 has an empty factory entry", 19, 1, 0, 0},
-      {"type 24 lies outside the factory table", 24, 1, 0, 0},
-      {"a negative type", -1, 1, 0, 0},
-      {"a parameter id that names nothing", 0, 7, 0, 1},
-      {"a key-list index outside the table", 0, 1, 400, 2},
-      {"a negative key-list index", 0, 1, -3, 2},
-      {"a script id that names nothing", 0, 1, 0, 1, 9},
+      {"type 19 has an empty factory entry", 19, 1, 0, 0,
+       "timeline record 0 spawns enemy type 19, outside 0 to 18 (2 in all)"},
+      {"type 24 lies outside the factory table", 24, 1, 0, 0,
+       "timeline record 0 spawns enemy type 24, outside 0 to 18 (2 in all)"},
+      {"a negative type", -1, 1, 0, 0, "timeline record 0 spawns enemy type -1, outside 0 to 18 (2 in all)"},
+      {"a parameter id that names nothing", 0, 7, 0, 1,
+       "timeline record 0 names parameter 7, which the script does not hold (1 in all)"},
+      {"a key-list index outside the table", 0, 1, 400, 2, ""},
+      {"a negative key-list index", 0, 1, -3, 2, ""},
+      {"a script id that names nothing", 0, 1, 0, 1,
+       "timeline record 0 names script 9, which the script does not hold (1 in all)", 9},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
+    testsupport::ErrorBoxCatcher box;
     EnemyRig rig;
     EnemyParam& p = rig.Param(1, "Odd", c.type);
     p.extraIndex = c.extraIndex;
     rig.Spawn(0.0f, c.paramId, c.scriptId, 0, 0);
     rig.Spawn(1.0f, 1, 0, 0, 0);  // parameter 1, one key later
     ASSERT_TRUE(rig.Load());
+    if (*c.told == '\0') {
+      EXPECT_TRUE(box.texts.empty());
+    } else {
+      ASSERT_EQ(box.texts.size(), 1u);
+      EXPECT_NE(box.texts[0].find(c.told), std::string::npos) << box.texts[0];
+    }
     Frame(3);
     EXPECT_EQ(rig.Enemies(), c.expected);
     EXPECT_EQ(StageEnemyCount, rig.Enemies());

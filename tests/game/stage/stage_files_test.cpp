@@ -3,6 +3,7 @@
 // resources loading them through the engine, good and damaged.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -134,6 +135,79 @@ TEST(StageFiles, TunnelRecordsPastTheTexturesOrWithoutATriangleAreLeftOut) {
     std::vector<uint8_t> bad = file;
     bad[at + 3] = 0x40;
     EXPECT_FALSE(ParseTunnelFile(bad.data(), bad.size(), &mesh)) << at;
+  }
+}
+
+// A tunnel laid out by hand: K textures (records of zeros), a block S of
+// T = 0 (its two rows), then the groups, each record three vertices of its
+// texture whose x is the record's place in the group.
+std::vector<uint8_t> TunnelOf(uint32_t k, const std::vector<std::vector<uint32_t>>& groups) {
+  Bytes f;
+  f.At(0x10C, k);
+  f.b.resize(0x120 + size_t(k) * 32 + 2 * 16, 0);
+  const size_t m = f.b.size();
+  f.At(m + 0x0C, uint32_t(groups.size()));
+  f.b.resize(m + 0x20, 0);
+  for (const std::vector<uint32_t>& g : groups) {
+    f.W(uint32_t(g.size()));
+    for (size_t i = 0; i < g.size(); ++i) {
+      f.W(g[i]).W(0).W(3);
+      for (int v = 0; v < 3; ++v) f.Floats({float(i), float(v), 0, 1, 1, 1, 0, 0});
+    }
+  }
+  return f.b;
+}
+
+// The build visits each group once and each of its records twice (sum and
+// fill of its texture's primitive), whatever K is: a damaged file of many
+// textures and many empty groups, or one group naming every texture, costs
+// what its size does, not textures x groups or textures x records.
+TEST(StageFiles, TunnelBuildWorkGrowsWithTheFileNotWithTexturesTimesGroups) {
+  struct Case {
+    const char* what;
+    uint32_t k;
+    std::vector<std::vector<uint32_t>> groups;
+  };
+  std::vector<uint32_t> falling(300);
+  for (uint32_t t = 0; t < 300; ++t) falling[t] = 299 - t;
+  const Case cases[] = {
+      {"5000 textures, 4000 empty groups", 5000, std::vector<std::vector<uint32_t>>(4000)},
+      {"one group of a strip per texture, last texture first", 300, {falling}},
+      {"a group whose textures come back", 3, {{2, 0, 2, 1, 2}, {}, {1}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::vector<uint8_t> file = TunnelOf(c.k, c.groups);
+    TunnelMesh mesh;
+    ASSERT_TRUE(ParseTunnelFile(file.data(), file.size(), &mesh));
+    TnlRsc tnl;
+    tnl.Build(mesh);
+    size_t records = 0;
+    for (const auto& g : c.groups) records += g.size();
+    EXPECT_LE(tnl.BuildSteps(), c.groups.size() + 2 * records);
+    ASSERT_EQ(tnl.Parts().size(), c.groups.size());
+    for (size_t p = 0; p < c.groups.size(); ++p) {
+      const TunnelPart& part = tnl.Parts()[p];
+      // One primitive per texture the group names, in ascending order, each
+      // holding that texture's records in file order.
+      std::vector<uint32_t> textures = c.groups[p];
+      std::sort(textures.begin(), textures.end());
+      textures.erase(std::unique(textures.begin(), textures.end()), textures.end());
+      ASSERT_EQ(part.prims.size(), textures.size()) << p;
+      EXPECT_EQ(part.triangleCount, c.groups[p].size()) << p;
+      for (size_t i = 0; i < textures.size(); ++i) {
+        const SGpObj_Prim& prim = part.prims[i]->prim;
+        EXPECT_EQ(part.prims[i]->texture, textures[i]);
+        int vertex = 0;
+        for (size_t r = 0; r < c.groups[p].size(); ++r) {
+          if (c.groups[p][r] != textures[i]) continue;
+          ASSERT_LT(vertex, prim.GetVertexCapacity());
+          EXPECT_EQ(prim.GetVertexPos(vertex).x, float(r)) << p << " " << i;
+          vertex += 3;
+        }
+        EXPECT_EQ(prim.GetVertexCapacity(), vertex);
+      }
+    }
   }
 }
 

@@ -5,11 +5,13 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "game/stage/ScriptStgRsc.h"
 #include "game/stage/StageFileWriter.h"
 #include "platform/crt_rand.h"
+#include "support/ErrorBox.h"
 #include "support/ExpectAll.h"
 #include "support/LeBytes.h"
 
@@ -191,6 +193,75 @@ TEST(StageScript, EveryTruncationFailsWithoutDrawingAndTheWriterRoundTrips) {
   ASSERT_EQ(t.timeline.size(), s.timeline.size());
   EXPECT_EQ(t.scripts[0].generators[0].bulletPath, &t.patternLists[0].entries[0]);
   EXPECT_EQ(t.params[0].RecoilRoute(1), &t.routeTables[0].entries[2]);
+}
+
+
+// Script 7 (empty lists); parameters 1 (type 0), 2 (type 19, past the
+// factory's 0 to 18), 3 (type -1) and a second parameter 1 (type 5); no
+// route tables or bullet paths. Timeline: spawns of parameter 1 with script
+// 7, of the missing parameter 9, of parameter 1 with the missing script 8,
+// of parameter 2, of parameter 3, a wait on the named enemy of parameter 9,
+// parameter 2 again and parameter 1 with script 7 again.
+std::vector<uint8_t> DanglingReferencesScript() {
+  Bytes f;
+  f.Zeros(5);
+  uint32_t off[5];
+  off[0] = uint32_t(f.b.size());
+  f.W(0).W(0).W(1);
+  f.W(7).Zeros(8);
+  off[1] = uint32_t(f.b.size());
+  f.W(0).W(0).W(0);
+  off[2] = uint32_t(f.b.size());
+  f.W(0).W(0).W(4);
+  for (auto [id, type] : {std::pair<uint32_t, int32_t>{1, 0}, {2, 19}, {3, -1}, {1, 5}}) {
+    f.W(id).W(0x6F6B6146);  // "Fako"
+    f.Zeros(7).W(0).W(uint32_t(type));
+    f.Zeros(32 - 11);
+  }
+  off[3] = uint32_t(f.b.size());
+  f.W(0).W(0).W(8);
+  auto record = [&f](uint32_t op, uint32_t argument, uint32_t script) {
+    f.F(0.0f).W(op).W(argument).Zeros(3).W(script).Zeros(3);
+  };
+  record(0x7F8, 1, 7);
+  record(0x7F8, 9, 7);
+  record(0x7F8, 1, 8);
+  record(0x7F8, 2, 7);
+  record(0x7F8, 3, 7);
+  record(0x200, 9, 0);
+  record(0x7F8, 2, 0);
+  record(0x7F8, 1, 7);
+  off[4] = uint32_t(f.b.size());
+  f.W(0).W(0).W(0);
+  for (int i = 0; i < 5; ++i) f.At(4 * size_t(i), off[i]);
+  return f.b;
+}
+
+// References that name nothing load all the same (the records stay, with
+// empty references, for the timeline to pass by); each of the three kinds
+// is told once at load, with its first record and its count.
+TEST(StageScript, ReferencesThatNameNothingAreToldOnceEachAtLoad) {
+  const std::vector<uint8_t> file = DanglingReferencesScript();
+  testsupport::ErrorBoxCatcher box;
+  StageScript s;
+  ASSERT_TRUE(ParseStageScript(file.data(), file.size(), &s));
+  ASSERT_EQ(s.timeline.size(), 8u);
+  ASSERT_EQ(s.params.size(), 4u);
+  const EnemySpawnRecord* t = s.timeline.data();
+  // Of two parameters with id 1 the first is linked.
+  EXPECT_SAME({SAME(t[0].param, &s.params[0]), SAME(t[0].script, &s.scripts[0]), SAME(t[1].param, nullptr),
+               SAME(t[2].param, &s.params[0]), SAME(t[2].script, nullptr), SAME(t[3].param, &s.params[1]),
+               SAME(t[4].param, &s.params[2]), SAME(t[5].param, nullptr), SAME(t[7].param, &s.params[0])});
+  const std::vector<std::string> want = {
+      "timeline record 1 names parameter 9, which the script does not hold (2 in all)",
+      "timeline record 2 names script 8, which the script does not hold (1 in all)",
+      "timeline record 3 spawns enemy type 19, outside 0 to 18 (3 in all)",
+  };
+  ASSERT_EQ(box.texts.size(), want.size());
+  for (size_t i = 0; i < want.size(); ++i) {
+    EXPECT_EQ(box.texts[i].rfind("Game\\ScriptStgRsc(", 0), 0u) << box.texts[i];
+    EXPECT_NE(box.texts[i].find(" : " + want[i] + "\n"), std::string::npos) << box.texts[i];
+  }
 }
 
 }  // namespace
