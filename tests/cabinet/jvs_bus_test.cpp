@@ -948,25 +948,27 @@ TEST(ReplyMatch, ReportsFitTheQueuedCommands) {
   JvsClearQueues();
 }
 
+// The commands queued for a node, in order.
+std::vector<std::vector<uint8_t>> QueuedCommands(uint8_t node) {
+  std::vector<std::vector<uint8_t>> out;
+  for (uint32_t i = 0; i < JvsQueuedCount(node); ++i) {
+    size_t len = 0;
+    const uint8_t* c = JvsGetQueuedCommand(node, i, &len);
+    out.emplace_back(c, c + len);
+  }
+  return out;
+}
+
 // The standard poll of a node, worked by hand from its features: switches
 // and coins are asked for always (0 players, 0 slots without the feature),
 // outputs only with outputs, a decrease only for a slot that has one.
 TEST(NodePoll, CommandsFollowTheFeatures) {
   using Bytes = std::vector<uint8_t>;
-  auto queued = [](uint8_t node) {
-    std::vector<Bytes> out;
-    for (uint32_t i = 0; i < JvsQueuedCount(node); ++i) {
-      size_t len = 0;
-      const uint8_t* c = JvsGetQueuedCommand(node, i, &len);
-      out.emplace_back(c, c + len);
-    }
-    return out;
-  };
   JvsClearQueues();
   JvsNodeState* s = JvsGetNodeRecord(1);
   *s = JvsNodeState{};
   JvsQueueNodePoll(1);
-  EXPECT_EQ(queued(1), (std::vector<Bytes>{{0x20, 0, 0}, {0x21, 0}}));
+  EXPECT_EQ(QueuedCommands(1), (std::vector<Bytes>{{0x20, 0, 0}, {0x21, 0}}));
 
   // 2 players of 13 switches (2 bytes each), 2 coin slots, 10 outputs.
   const uint8_t features[3][4] = {{0x01, 2, 13, 0}, {0x02, 2, 0, 0}, {0x12, 10, 0, 0}};
@@ -975,7 +977,7 @@ TEST(NodePoll, CommandsFollowTheFeatures) {
   s->outputs[1] = 0x02;
   s->coinDecrease[1] = 0x0103;
   JvsQueueNodePoll(1);
-  EXPECT_EQ(queued(1), (std::vector<Bytes>{{0x20, 2, 2}, {0x32, 2, 0x81, 0x02}, {0x30, 2, 0x01, 0x03}, {0x21, 2}}));
+  EXPECT_EQ(QueuedCommands(1), (std::vector<Bytes>{{0x20, 2, 2}, {0x32, 2, 0x81, 0x02}, {0x30, 2, 0x01, 0x03}, {0x21, 2}}));
   *s = JvsNodeState{};
   JvsClearQueues();
 }
@@ -986,15 +988,6 @@ TEST(NodePoll, CommandsFollowTheFeatures) {
 // again by a node that never heard the poll, cannot be taken for its answer.
 TEST(NodePoll, ADecreaseWaitsOnePollAfterAnother) {
   using Bytes = std::vector<uint8_t>;
-  auto queued = [](uint8_t node) {
-    std::vector<Bytes> out;
-    for (uint32_t i = 0; i < JvsQueuedCount(node); ++i) {
-      size_t len = 0;
-      const uint8_t* c = JvsGetQueuedCommand(node, i, &len);
-      out.emplace_back(c, c + len);
-    }
-    return out;
-  };
   JvsClearQueues();
   JvsNodeState* s = JvsGetNodeRecord(1);
   *s = JvsNodeState{};
@@ -1004,16 +997,16 @@ TEST(NodePoll, ADecreaseWaitsOnePollAfterAnother) {
   const std::vector<Bytes> without = {{0x20, 1, 1}, {0x21, 2}};
   s->coinDecrease[0] = 1;
   JvsQueueNodePoll(1);
-  EXPECT_EQ(queued(1), (std::vector<Bytes>{{0x20, 1, 1}, {0x30, 1, 0x00, 0x01}, {0x21, 2}}));
+  EXPECT_EQ(QueuedCommands(1), (std::vector<Bytes>{{0x20, 1, 1}, {0x30, 1, 0x00, 0x01}, {0x21, 2}}));
   // Still asked for (its reply has not come), and another slot asks too.
   s->coinDecrease[1] = 2;
   JvsQueueNodePoll(1);
-  EXPECT_EQ(queued(1), without);
+  EXPECT_EQ(QueuedCommands(1), without);
   JvsQueueNodePoll(1);
-  EXPECT_EQ(queued(1), (std::vector<Bytes>{{0x20, 1, 1}, {0x30, 1, 0x00, 0x01}, {0x30, 2, 0x00, 0x02}, {0x21, 2}}));
+  EXPECT_EQ(QueuedCommands(1), (std::vector<Bytes>{{0x20, 1, 1}, {0x30, 1, 0x00, 0x01}, {0x30, 2, 0x00, 0x02}, {0x21, 2}}));
   s->coinDecrease[0] = s->coinDecrease[1] = 0;
   JvsQueueNodePoll(1);
-  EXPECT_EQ(queued(1), without);
+  EXPECT_EQ(QueuedCommands(1), without);
   *s = JvsNodeState{};
   JvsClearQueues();
 }
