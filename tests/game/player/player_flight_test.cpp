@@ -51,7 +51,7 @@ TEST(PlayerFlight, AFirstStageStartsWithTheIntroAndThePathFlight) {
   EXPECT_EQ(g_Player.hullScale[0], 1.0f);
   EXPECT_EQ(w.RunToControl(500), 401);
   w.Step();
-  EXPECT_EQ(g_Player.position[1], Player::kMaxY);  // kept inside the play area
+  EXPECT_EQ(g_Player.position[1], 288.0f);  // kept inside the play area, 32 px above its foot
 }
 
 TEST(PlayerFlight, TheEndingFlightFollowsTheEndingPathThenWaitsBelow) {
