@@ -9,6 +9,7 @@
 #include <cmath>
 #include <algorithm>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "game/core/Game.h"
@@ -145,6 +146,99 @@ TEST(Stage4, SkyRowsFlashAndARunToTheStageResult) {
   EXPECT_NEAR(holeScrollY, -10.0f, 0.01f);  // the hole layer scrolls up
   EXPECT_GT(flash, 1.6f);
   for (size_t i = 0; i < fewest.size(); ++i) EXPECT_LE(fewest[i], 200) << "frames " << i * 600 << " on";
+}
+
+// Stage 4 started directly, its enemies taken away (the bosses' arena loops
+// would hold the rail back) and its rail run on path 0 one key a frame;
+// null when it did not start.
+std::unique_ptr<testsupport::PlayWorld> StageFourOnItsRail() {
+  testsupport::PlayOptions o;
+  o.stage = 4;
+  o.livelyStage = true;
+  auto w = std::make_unique<testsupport::PlayWorld>(o);
+  if (!w->Ok() || w->RunToControl(1000) < 0) return nullptr;
+  g_EnemySet.Reset();
+  g_EnemyMan.KillChildrenAll(0);
+  w->Step();
+  g_MapMng.armed = 0;
+  g_MapMng.SetHoldState(2);
+  g_MapMng.SetSpeed(1.0f);
+  return w;
+}
+
+// Stage 4's rail as its set-up lays it, played. Each jump back takes the
+// rail from its key to its landing as often as its count says, then lets it
+// pass (the stretch between landing and key is skipped: after each landing
+// the rail is put three keys short of the key again). The checkpoint keys set
+// the game's checkpoint word, and a stage continued at checkpoint 1 or 2
+// starts its rail at 4315 or 8000. At 2000 every object set is hidden but
+// sets 2 and 6; at 3300 all are shown again. Set 7 draws at key 27.
+TEST(Stage4, RailJumpsBackCheckpointsAndObjectSetsAsSetUp) {
+  auto w = StageFourOnItsRail();
+  ASSERT_NE(w, nullptr);
+  Game* g = w->G();
+  MapMng& m = g_MapMng;
+  EXPECT_EQ(m.layers[7].drawKey, 27);
+  // Runs frames until the rail's whole position is `key` (at most 20).
+  const auto reach = [&](int32_t key) {
+    for (int f = 0; f < 20 && int32_t(m.t) < key; ++f) {
+      g->lives = 3;
+      w->Step();
+    }
+    return int32_t(m.t) == key;
+  };
+  struct Jump {
+    int32_t key, landing, count;
+  };
+  for (const Jump& j : {Jump{2756, 2656, 10}, Jump{5873, 5671, 7}, Jump{9658, 8868, 100}}) {
+    SCOPED_TRACE(j.key);
+    std::vector<int32_t> landings;
+    m.t = float(j.key - 3);
+    for (int f = 0; f < 2000 && m.currentPath == 0 && m.t < float(j.key + 2); ++f) {
+      const float was = m.t;
+      g->lives = 3;
+      w->Step();
+      if (m.t < was) {
+        landings.push_back(int32_t(m.t));
+        ASSERT_LE(landings.size(), size_t(j.count) + 1);
+        m.t = float(j.key - 3);
+      }
+    }
+    EXPECT_EQ(landings, std::vector<int32_t>(size_t(j.count), j.landing));
+    EXPECT_EQ(int32_t(m.t), j.key + 2);  // then passed
+    EXPECT_EQ(m.currentPath, 0);
+  }
+  // The checkpoint keys, from the start of the stage.
+  struct Checkpoint {
+    int32_t key, value;
+  };
+  ASSERT_EQ(g->checkpoint, 0);
+  for (const Checkpoint& c : {Checkpoint{4314, 1}, Checkpoint{7995, 2}}) {
+    m.t = float(c.key - 3);
+    ASSERT_TRUE(reach(c.key - 1));
+    EXPECT_EQ(g->checkpoint, c.value - 1) << c.key;
+    ASSERT_TRUE(reach(c.key));
+    EXPECT_EQ(g->checkpoint, c.value) << c.key;
+  }
+  // The object sets by key: 1 shown, 0 hidden.
+  struct Shown {
+    int32_t key;
+    int32_t sets[8];
+  };
+  for (const Shown& r : {Shown{2000, {0, 0, 1, 0, 0, 0, 1, 0}}, Shown{3299, {0, 0, 1, 0, 0, 0, 1, 0}},
+                         Shown{3300, {1, 1, 1, 1, 1, 1, 1, 1}}}) {
+    m.t = float(r.key - 3);
+    ASSERT_TRUE(reach(r.key));
+    for (int n = 0; n < 8; ++n) EXPECT_EQ(m.layers[n].enable, r.sets[n]) << "key " << r.key << ", set " << n;
+  }
+  // The restart points: a stage continued at checkpoint 1 or 2 starts its
+  // rail, as the stage's start resets the play, at 4315 or 8000.
+  for (const Checkpoint& c : {Checkpoint{4315, 1}, Checkpoint{8000, 2}}) {
+    m.SetSection(0, 100.0f);
+    g->checkpoint = c.value;
+    g->ResetStageState();
+    EXPECT_ALL({VAL(m.currentPath, 0), VAL(m.t, float(c.key))});
+  }
 }
 
 // The sun's place on the screen, (480 X / W, -640 Y / W), worked by hand for
