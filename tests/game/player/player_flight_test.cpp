@@ -101,7 +101,7 @@ TEST(PlayerFlight, StageFiveWarpsTheShipOutHidesTheDisplayAndFliesTheEnding) {
   ASSERT_EQ(StageProc::RailKey(), 3921);
   EXPECT_ALL({VAL(g_Player.state, Player::STATE_SCRIPTED), VAL(g_Player.scriptedSub, 9),
               VAL(g_ZGInterface.Ramp().GetState(), HoldRamp::HIDING)});
-  w.Step(HoldRamp::kFrames);
+  w.Step(60);  // a whole ramp
   EXPECT_FALSE(g_ZGInterface.IsShown());
   // Out of sight until the rail reaches 4100, then the ending flight.
   frames = 0;

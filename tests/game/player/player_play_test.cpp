@@ -94,7 +94,7 @@ TEST(PlayerPlay, EntryControlHitDeathRespawnAndGameOver) {
   EXPECT_EQ(g_Player.stepCounter, held);  // the fall waits for the answer
   EXPECT_EQ(ContinuePromptAnswer, 0);  // undecided
   // Left alone: the count of 1,260 frames, then 240 frames of GAME OVER.
-  w.Step(ContinuePrompt::kCountFrames + ContinuePrompt::kGameOverFrames);
+  w.Step(1260 + 240);
   EXPECT_EQ(ContinuePromptAnswer, -1);
   EXPECT_FALSE(g->IsPaused());
   // Then the fade from counter 100, 90 frames more, and the game over ends
