@@ -219,7 +219,7 @@ TEST_F(EShotManTest, ElongatedShotStandsAheadAlongItsHeading) {
 }
 
 TEST_F(EShotManTest, PoolHolds1500ShotsAndClearAllEmptiesGroup8) {
-  for (int i = 0; i < EShotMan::kCapacity; ++i) ASSERT_NE(FireAt(0, 0, 0x0100, 0.0f, 1.0f), nullptr) << i;
+  for (int i = 0; i < 1500; ++i) ASSERT_NE(FireAt(0, 0, 0x0100, 0.0f, 1.0f), nullptr) << i;
   EXPECT_EQ(FireAt(0, 0), nullptr);
   Step();
   EXPECT_EQ(rig.eshot.BatchCount(1), 1500);

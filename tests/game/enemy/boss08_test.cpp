@@ -190,10 +190,10 @@ TEST(Boss08, EscapeClimbsFromKey85WithItsTwoSounds) {
   const int32_t defeats = StageDefeatCount;
   while (int32_t(g_MapMng.t) < 250 && LiveProc(h) != nullptr) f.Step();
   ASSERT_NE(LiveProc(h), nullptr);
-  testsupport::LoopSound(se, EnemyType8Behavior::kHum);
+  testsupport::LoopSound(se, 37);  // the hum
   f.Step();
   EXPECT_EQ(LiveProc(h), nullptr);
-  EXPECT_FALSE(testsupport::SoundPlaying(se, EnemyType8Behavior::kHum));
+  EXPECT_FALSE(testsupport::SoundPlaying(se, 37));
   EXPECT_EQ(StageDefeatCount, defeats);
 }
 
@@ -247,19 +247,19 @@ TEST(Boss08, BouncesARiderAPictureAndTheDefeat) {
   EXPECT_EQ(StageDefeatCount, defeats + 1);
   SHandle<EnemyType8> h(b);
   SRsc* se = testsupport::EffectBank();
-  testsupport::LoopSound(se, EnemyType8Behavior::kHum);
+  testsupport::LoopSound(se, 37);  // the hum
   f.Step(289);
   ASSERT_NE(h.Get(), nullptr);
   EXPECT_EQ(g_MapMng.armed, 1);
   EXPECT_EQ(g_EnemySet.paused, 1);
-  EXPECT_TRUE(testsupport::SoundPlaying(se, EnemyType8Behavior::kHum));
+  EXPECT_TRUE(testsupport::SoundPlaying(se, 37));
   f.Step(2);
   ASSERT_NE(h.Get(), nullptr);
   EXPECT_EQ(g_MapMng.armed, 0);
   EXPECT_GE(g_MapMng.t, 3155.0f);
   EXPECT_LT(g_MapMng.t, 3158.0f);
   EXPECT_EQ(g_EnemySet.paused, 0);
-  EXPECT_FALSE(testsupport::SoundPlaying(se, EnemyType8Behavior::kHum));
+  EXPECT_FALSE(testsupport::SoundPlaying(se, 37));
   f.Step(300);
   EXPECT_NE(h.Get(), nullptr);
 }

@@ -42,7 +42,7 @@ Run12 Fight(PlayWorld& w, bossfight::BossStage& stage, bool fire, int limit, int
   g_MapMng.t = 100.0f;
   int frame = 0;
   r.end = bossfight::Fight(w, limit, fire, [&] {
-    if (r.railMoved < 0 && g_MapMng.t >= BossPartsObjectT12::kRailTo) r.railMoved = frame;
+    if (r.railMoved < 0 && g_MapMng.t >= 4280.0f) r.railMoved = frame;  // moved on to 4280
     if (after >= 0 && r.railMoved >= 0 && frame >= r.railMoved + after) return true;
     EnemyType12* boss = h.Get();
     if (boss == nullptr || boss->GetState() >= SProc::STATE_KILLED) return true;
