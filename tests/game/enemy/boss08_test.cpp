@@ -100,8 +100,10 @@ TEST(Boss08, EntryExhaustCycleAndEscape) {
   EXPECT_EQ(g_MapMng.sectionFlag, 1);
   EXPECT_EQ(g_EnemySet.paused, 0);
   const float y = b->GetPosition()[1];
-  f.Step(20);
-  EXPECT_EQ(b->GetPosition()[1], y);
+  for (int i = 0; i < 20; ++i) {
+    f.Step();
+    ASSERT_EQ(b->GetPosition()[1], y) << "frame " << i;  // held on every frame
+  }
   g_MapMng.SetSection(1, 0.0f);
   SHandle<EnemyType8> h(b);
   f.Step(240);
