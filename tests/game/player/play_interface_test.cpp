@@ -59,7 +59,7 @@ class Play : public ::testing::Test {
     return v;
   }
   uint64_t Score() const {
-    return uint64_t(g->record[REC_OVERFLOW]) * Game::kScoreLimit + g->record[REC_SCORE];
+    return uint64_t(g->record[REC_OVERFLOW]) * 1000000000u + g->record[REC_SCORE];  // whole 1,000,000,000s carried
   }
   std::vector<NumberPopup*> Popups() {
     std::vector<NumberPopup*> v;
