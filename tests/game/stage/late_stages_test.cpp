@@ -280,12 +280,14 @@ TEST(Stage4, PictureOfTheSunsFlare) {
   });
 }
 
+// The hall's shake x at rail keys k, worked by hand: a (sin((k mod 4) pi / 4
+// + 4.712389) + 1) / 2, negated when k div 3 is even; a = 200 min((k -
+// 4400) / 200, 1) plus the window's jolt.
+constexpr float kShakeRows[][2] = {{4399, 0.0f},       {4401, 0.1464f},    {4600, 0.0f},  {4601, 102.4404f},
+                                   {4602, -349.0143f}, {4603, -593.7077f}, {4650, -100}, {4885, -203.9435f}};
+
 TEST(Stage5, ShakeGrowsJoltsAndAlternates) {
-  // a (sin((k mod 4) pi / 4 + 4.712389) + 1) / 2, negated when k div 3 is
-  // even; a = 200 min((k - 4400) / 200, 1) plus the window's jolt.
-  const float rows[][2] = {{4399, 0.0f},       {4401, 0.1464f},    {4600, 0.0f},  {4601, 102.4404f},
-                           {4602, -349.0143f}, {4603, -593.7077f}, {4650, -100}, {4885, -203.9435f}};
-  for (const auto& r : rows) EXPECT_NEAR(Stage5::ShakeX(int32_t(r[0])), r[1], 0.01f) << r[0];
+  for (const auto& r : kShakeRows) EXPECT_NEAR(Stage5::ShakeX(int32_t(r[0])), r[1], 0.01f) << r[0];
 }
 
 class Rocks : public testsupport::StageWorld {
@@ -400,7 +402,10 @@ TEST(Stage5, RunsToTheSecondEndingWithItsShakeAndMusicFade) {
     const int32_t drawn = key;
     key = StageProc::RailKey();
     if (drawn >= 4601 && drawn < 4700 && g->GetList(GAME_LIST_STAGE)->Head() != nullptr) {
-      EXPECT_FLOAT_EQ(g_MapMng.layers[7].placedMatrix.m[3][0], Stage5::ShakeX(drawn)) << drawn;
+      const float x = g_MapMng.layers[7].placedMatrix.m[3][0];
+      EXPECT_FLOAT_EQ(x, Stage5::ShakeX(drawn)) << drawn;
+      for (const auto& r : kShakeRows)
+        if (int32_t(r[0]) == drawn) { EXPECT_NEAR(x, r[1], 0.01f) << drawn; }
       ++shaken;
     }
     // Half way through the fade, v = 60/120: at the music volume of 100 the
