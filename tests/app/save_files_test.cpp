@@ -28,14 +28,15 @@ using testsupport::Headless;
 using testsupport::HeadlessOptions;
 using testsupport::TempDir;
 
+// The default settings, word by word.
+constexpr int32_t kDefaults[15] = {1, 1, 1, 1, 1, 2, 2, 3, 0, 100, 100, 0, 1, 3, 1};
+
 // The settings file of the defaults, worked by hand: the fifteen words
-// 1, 1, 1, 1, 1, 2, 2, 3, 0, 100, 100, 0, 1, 3, 1 little-endian; their byte
-// sum 220 plus 120 for the positions is 340, 0x154, so the checksum is
-// 0x51; three zero fill bytes.
+// little-endian; their byte sum 220 plus 120 for the positions is 340,
+// 0x154, so the checksum is 0x51; three zero fill bytes.
 std::string DefaultSettingsFile() {
-  const uint8_t words[15] = {1, 1, 1, 1, 1, 2, 2, 3, 0, 100, 100, 0, 1, 3, 1};
   std::string bytes(64, '\0');
-  for (int i = 0; i < 15; ++i) bytes[4 * i] = static_cast<char>(words[i]);
+  for (int i = 0; i < 15; ++i) bytes[4 * i] = static_cast<char>(kDefaults[i]);
   bytes[60] = 0x51;
   return bytes;
 }
@@ -60,7 +61,7 @@ TEST(SaveFiles, PipesInPlaceOfTheSavedFilesNeitherStallTheStartNorStopTheSaves) 
     Game* g = GetGame();
     EXPECT_NE(g, nullptr);
     if (g == nullptr) return 1;
-    for (int i = 0; i < kSettingsCount; ++i) EXPECT_EQ(g->settings[i], kDefaultSettings[i]) << i;
+    for (int i = 0; i < kSettingsCount; ++i) EXPECT_EQ(g->settings[i], kDefaults[i]) << i;
     EXPECT_EQ(RankTable[0].word[1], 100000000u);
     EXPECT_TRUE(SaveSystemFile());
     EXPECT_TRUE(SaveRankFile());

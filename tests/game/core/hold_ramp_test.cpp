@@ -177,7 +177,7 @@ TEST(DisplayRamp, TheTutorialLaysThePanelsGaugesWithTheDisplayHidden) {
 TEST(DisplayRamp, TheTutorialHidesADisplayLeftShown) {
   testsupport::Headless h(testsupport::NullDevice());
   ASSERT_TRUE(h.Ok()) << h.Failure();
-  ASSERT_NE(StartTutorial(h, HoldRamp::kFrames), nullptr);
+  ASSERT_NE(StartTutorial(h, 60), nullptr);  // a whole ramp: shown
   // Every frame of the tutorial drives it towards hidden: gone after 60.
   EXPECT_ALL({VAL(g_ZGInterface.Ramp().GetState(), HoldRamp::HIDING), VAL(g_ZGInterface.Ramp().GetCounter(), 1)});
   h.Step(58);

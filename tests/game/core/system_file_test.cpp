@@ -11,13 +11,21 @@
 
 namespace {
 
+// The default table, word by word.
+constexpr int32_t kDefaults[kSettingsCount] = {1, 1, 1, 1, 1, 2, 2, 3, 0, 100, 100, 0, 1, 3, 1};
+
+// A settings file of the words: each little-endian, then at byte 60 the sum
+// modulo 256 of byte p + (p mod 5) over p = 0 to 59 (moved by checksumDelta),
+// then zero fill; cut or padded to `size` bytes.
 std::string Bytes(const int32_t* words, int size = kSystemFileSize, int checksumDelta = 0) {
   uint8_t block[kSystemFileSize] = {};
   for (int i = 0; i < kSettingsCount; ++i) {
     const auto u = static_cast<uint32_t>(words[i]);
     for (int b = 0; b < 4; ++b) block[4 * i + b] = static_cast<uint8_t>(u >> (8 * b));
   }
-  block[60] = static_cast<uint8_t>(SystemFileChecksum(block) + checksumDelta);
+  int sum = 0;
+  for (int p = 0; p < 60; ++p) sum += block[p] + p % 5;
+  block[60] = static_cast<uint8_t>(sum % 256 + checksumDelta);
   std::string s(reinterpret_cast<const char*>(block), kSystemFileSize);
   s.resize(static_cast<size_t>(size), '\0');
   return s;
@@ -38,7 +46,7 @@ class SystemFile : public ::testing::Test {
     return ::testing::internal::GetCapturedStderr();
   }
   void ExpectDefaults() {
-    for (int i = 0; i < kSettingsCount; ++i) EXPECT_EQ(live[i], kDefaultSettings[i]) << "word " << i;
+    for (int i = 0; i < kSettingsCount; ++i) EXPECT_EQ(live[i], kDefaults[i]) << "word " << i;
   }
   testsupport::ScopedSaveDir save;
   int32_t live[kSettingsCount] = {};
@@ -50,7 +58,7 @@ TEST_F(SystemFile, DefaultsSaveAsSixtyWordBytesChecksum0x51AndZeroFill) {
   ASSERT_EQ(file.size(), 64u);
   EXPECT_EQ(static_cast<uint8_t>(file[60]), 0x51);
   EXPECT_EQ(file.substr(61), std::string(3, '\0'));
-  EXPECT_EQ(file, Bytes(kDefaultSettings));
+  EXPECT_EQ(file, Bytes(kDefaults));
   // No temporary file is left beside it.
   EXPECT_EQ(save.Dir().List(), std::vector<std::string>{"OSR_SYS.dat"});
 }
@@ -152,7 +160,7 @@ TEST_F(SystemFile, OutOfRangeWordsOfAPassingFileTakeTheirDefaultsOthersAreKept) 
 
 TEST_F(SystemFile, ServiceCoinsTakeTheServiceDefaultWithoutAClient) {
   int32_t words[kSettingsCount];
-  std::memcpy(words, kDefaultSettings, sizeof words);
+  std::memcpy(words, kDefaults, sizeof words);
   words[SettingsWord::coinUnit] = 3;
   words[SettingsWord::coinPlay] = 0;
   Write(Bytes(words));
@@ -171,7 +179,7 @@ TEST_F(SystemFile, AServiceCoinCreditOutOfRangeGivesOneCoinACredit) {
   ::testing::internal::CaptureStderr();
   testsupport::ServiceTap service(0xFFFFFFFF);
   ::testing::internal::GetCapturedStderr();
-  Write(Bytes(kDefaultSettings));
+  Write(Bytes(kDefaults));
   Load();
   EXPECT_EQ(live[SettingsWord::coinUnit], 1);
   EXPECT_EQ(live[SettingsWord::continueCoins], 1);
@@ -183,10 +191,10 @@ TEST_F(SystemFile, AServiceCoinCreditOutOfRangeGivesOneCoinACredit) {
 // the save now makes its temporary file under a name of its own and leaves
 // the directory alone.
 TEST_F(SystemFile, ADirectoryOfTheOldTemporaryNameNoLongerStopsTheSave) {
-  Write(Bytes(kDefaultSettings));
+  Write(Bytes(kDefaults));
   ASSERT_TRUE(save.Dir().MakeDir("OSR_SYS.dat.tmp"));
   int32_t words[kSettingsCount];
-  std::memcpy(words, kDefaultSettings, sizeof words);
+  std::memcpy(words, kDefaults, sizeof words);
   words[SettingsWord::lives] = 5;
   EXPECT_TRUE(SaveSystemFile(words));
   EXPECT_EQ(save.Dir().Read("OSR_SYS.dat"), Bytes(words));

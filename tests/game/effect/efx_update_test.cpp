@@ -233,12 +233,12 @@ TEST_F(EfxWorld, TendrilLaysTwoPointsAFrameAndTakesItsRibbonWithIt) {
   EfxRibbon* r = t->ribbon.Get();
   EXPECT_EQ(t->heading, 0.0f);
   EXPECT_EQ(r->points.size(), 1u);
-  EXPECT_EQ(r->points[0].rect, EfxTendrilRect(1, 0));
+  EXPECT_EQ(r->points[0].rect, &SprEfx08[8]);  // row 1: parts 8 to 15
   const uint32_t seed = plat::RandSeed();
   Step(1);
   EXPECT_NE(plat::RandSeed(), seed);  // one draw for the turn
   EXPECT_EQ(r->points.size(), 3u);
-  EXPECT_EQ(r->points[0].rect, EfxTendrilRect(1, 7));  // phase 0, then -1
+  EXPECT_EQ(r->points[0].rect, &SprEfx08[8 + 7]);  // phase 0, then -1: 7 mod 8
   Step(3);
   EXPECT_FLOAT_EQ(r->alpha, 0.5f);  // t = 3/4
   Step(1);

@@ -35,11 +35,12 @@ class EShotManTest : public ::testing::Test {
 TEST_F(EShotManTest, CodeGivesKindModulo17AndBatchAsNonNegativeRemainderOf6) {
   struct Case {
     int32_t code, kind, batch;
+    float radius;
   } const cases[] = {
-      {0x0503, 3, 5}, {0x0611, 0, 0}, {0x0010, 16, 0}, {0x00FF, 0, 0},  // 255 = 15 x 17
-      {0x0C07, 7, 0}, {0x0D22, 0, 1},                                    // 0x22 = 34 = 2 x 17
-      {-0x100, 0, 5},                                                    // (code >> 8) = -1
-      {static_cast<int32_t>(0xFFFFF901u), 1, 5},                        // (code >> 8) = -7
+      {0x0503, 3, 5, 4.0f}, {0x0611, 0, 0, 5.0f}, {0x0010, 16, 0, 7.0f}, {0x00FF, 0, 0, 5.0f},  // 255 = 15 x 17
+      {0x0C07, 7, 0, 3.0f}, {0x0D22, 0, 1, 5.0f},                                              // 0x22 = 34 = 2 x 17
+      {-0x100, 0, 5, 5.0f},                                                                    // (code >> 8) = -1
+      {static_cast<int32_t>(0xFFFFF901u), 1, 5, 9.0f},                                        // (code >> 8) = -7
   };
   for (const Case& c : cases) {
     EShot* s = FireAt(0.0f, 0.0f, c.code);
@@ -50,13 +51,30 @@ TEST_F(EShotManTest, CodeGivesKindModulo17AndBatchAsNonNegativeRemainderOf6) {
     EXPECT_EQ(s->mask, 1u);
     EXPECT_EQ(s->aux, 5u);
     EXPECT_EQ(s->power, reinterpret_cast<intptr_t>(s));
-    EXPECT_EQ(s->radius, EShotMan::kKindRadius[c.kind]);
+    EXPECT_EQ(s->radius, c.radius) << c.code;
   }
   EXPECT_EQ(rig.eshot.LiveCount(), 8);
   // Kind 14 is never fired and takes no slot.
   EXPECT_EQ(FireAt(0, 0, 0x0E), nullptr);
   EXPECT_EQ(FireAt(0, 0, 0x021F), nullptr);  // 31 mod 17 = 14
   EXPECT_EQ(rig.eshot.LiveCount(), 8);
+}
+
+// The collision radius of every kind that is fired, and its square.
+TEST_F(EShotManTest, EachKindRegistersItsCollisionRadius) {
+  struct Case {
+    int32_t kind;
+    float radius;
+  } const cases[] = {{0, 5.0f}, {1, 9.0f},  {2, 6.0f},  {3, 4.0f},  {4, 5.0f},   {5, 5.0f},
+                     {6, 3.0f}, {7, 3.0f},  {8, 10.0f}, {9, 10.0f}, {10, 3.0f},  {11, 1.5f},
+                     {12, 3.0f}, {13, 4.0f}, {15, 10.0f}, {16, 7.0f}};
+  for (const Case& c : cases) {
+    EShot* s = FireAt(0.0f, 0.0f, c.kind);
+    ASSERT_NE(s, nullptr) << c.kind;
+    EXPECT_EQ(s->kind, c.kind);
+    EXPECT_EQ(s->radius, c.radius) << "kind " << c.kind;
+    EXPECT_EQ(s->radiusSq, c.radius * c.radius) << "kind " << c.kind;
+  }
 }
 
 TEST_F(EShotManTest, DepthFoldsIntoPositionAndVelocityFollowsAngle) {
@@ -201,7 +219,7 @@ TEST_F(EShotManTest, ElongatedShotStandsAheadAlongItsHeading) {
 }
 
 TEST_F(EShotManTest, PoolHolds1500ShotsAndClearAllEmptiesGroup8) {
-  for (int i = 0; i < EShotMan::kCapacity; ++i) ASSERT_NE(FireAt(0, 0, 0x0100, 0.0f, 1.0f), nullptr) << i;
+  for (int i = 0; i < 1500; ++i) ASSERT_NE(FireAt(0, 0, 0x0100, 0.0f, 1.0f), nullptr) << i;
   EXPECT_EQ(FireAt(0, 0), nullptr);
   Step();
   EXPECT_EQ(rig.eshot.BatchCount(1), 1500);

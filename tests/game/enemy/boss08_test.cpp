@@ -100,8 +100,10 @@ TEST(Boss08, EntryExhaustCycleAndEscape) {
   EXPECT_EQ(g_MapMng.sectionFlag, 1);
   EXPECT_EQ(g_EnemySet.paused, 0);
   const float y = b->GetPosition()[1];
-  f.Step(20);
-  EXPECT_EQ(b->GetPosition()[1], y);
+  for (int i = 0; i < 20; ++i) {
+    f.Step();
+    ASSERT_EQ(b->GetPosition()[1], y) << "frame " << i;  // held on every frame
+  }
   g_MapMng.SetSection(1, 0.0f);
   SHandle<EnemyType8> h(b);
   f.Step(240);
@@ -190,10 +192,10 @@ TEST(Boss08, EscapeClimbsFromKey85WithItsTwoSounds) {
   const int32_t defeats = StageDefeatCount;
   while (int32_t(g_MapMng.t) < 250 && LiveProc(h) != nullptr) f.Step();
   ASSERT_NE(LiveProc(h), nullptr);
-  testsupport::LoopSound(se, EnemyType8Behavior::kHum);
+  testsupport::LoopSound(se, 37);  // the hum
   f.Step();
   EXPECT_EQ(LiveProc(h), nullptr);
-  EXPECT_FALSE(testsupport::SoundPlaying(se, EnemyType8Behavior::kHum));
+  EXPECT_FALSE(testsupport::SoundPlaying(se, 37));
   EXPECT_EQ(StageDefeatCount, defeats);
 }
 
@@ -247,19 +249,19 @@ TEST(Boss08, BouncesARiderAPictureAndTheDefeat) {
   EXPECT_EQ(StageDefeatCount, defeats + 1);
   SHandle<EnemyType8> h(b);
   SRsc* se = testsupport::EffectBank();
-  testsupport::LoopSound(se, EnemyType8Behavior::kHum);
+  testsupport::LoopSound(se, 37);  // the hum
   f.Step(289);
   ASSERT_NE(h.Get(), nullptr);
   EXPECT_EQ(g_MapMng.armed, 1);
   EXPECT_EQ(g_EnemySet.paused, 1);
-  EXPECT_TRUE(testsupport::SoundPlaying(se, EnemyType8Behavior::kHum));
+  EXPECT_TRUE(testsupport::SoundPlaying(se, 37));
   f.Step(2);
   ASSERT_NE(h.Get(), nullptr);
   EXPECT_EQ(g_MapMng.armed, 0);
   EXPECT_GE(g_MapMng.t, 3155.0f);
   EXPECT_LT(g_MapMng.t, 3158.0f);
   EXPECT_EQ(g_EnemySet.paused, 0);
-  EXPECT_FALSE(testsupport::SoundPlaying(se, EnemyType8Behavior::kHum));
+  EXPECT_FALSE(testsupport::SoundPlaying(se, 37));
   f.Step(300);
   EXPECT_NE(h.Get(), nullptr);
 }

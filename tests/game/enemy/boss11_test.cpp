@@ -156,7 +156,7 @@ TEST(Boss11, SparksRidingOnAShotStayWhereItEnded) {
   EShotMan::ClearAll(0);
   // Every cell, the freed one among them, is taken again by shots
   // elsewhere; the emitter stays put.
-  for (int i = 0; i < EShotMan::kCapacity; ++i)
+  for (int i = 0; i < 1500; ++i)
     EShotMan::Fire(7, 5, -150.0f, 200.0f, 0.0f, 0.25f, 0.0f, nullptr, -1, nullptr, 1.0f);
   rig.Run(10);
   EXPECT_EQ(gen->Origin()->x, 40.0f);

@@ -28,6 +28,7 @@ using S = EnemyType12Behavior;
 struct Run12 {
   std::vector<std::pair<int, int>> trace;  // (frame, state entered)
   int railMoved = -1;                      // frame the rail was moved to 4280
+  float railAt = 0.0f;                     // the rail's position in that frame
   int end = -1;
 };
 
@@ -42,7 +43,7 @@ Run12 Fight(PlayWorld& w, bossfight::BossStage& stage, bool fire, int limit, int
   g_MapMng.t = 100.0f;
   int frame = 0;
   r.end = bossfight::Fight(w, limit, fire, [&] {
-    if (r.railMoved < 0 && g_MapMng.t >= BossPartsObjectT12::kRailTo) r.railMoved = frame;
+    if (r.railMoved < 0 && g_MapMng.t >= 4280.0f) r.railMoved = frame, r.railAt = g_MapMng.t;  // moved on
     if (after >= 0 && r.railMoved >= 0 && frame >= r.railMoved + after) return true;
     EnemyType12* boss = h.Get();
     if (boss == nullptr || boss->GetState() >= SProc::STATE_KILLED) return true;
@@ -97,6 +98,8 @@ TEST(Boss12, ShotDownItsCompanionMovesTheRailOnceAndLetsTheTimelineGo) {
   ASSERT_FALSE(r.trace.empty());
   ASSERT_EQ(r.trace.back().second, EnemyBase::SCRIPT_DEFEATED);
   EXPECT_EQ(r.railMoved - r.trace.back().first, 290);
+  EXPECT_GE(r.railAt, 4280.0f);
+  EXPECT_LT(r.railAt, 4281.0f);  // the rail at most one frame's key past 4280
   EXPECT_EQ(r.end, r.railMoved + 400);
   EXPECT_EQ(g_MapMng.armed, 0);
   EXPECT_EQ(g_EnemySet.paused, 0);

@@ -42,7 +42,7 @@ Run16 Fight(PlayWorld& w, bossfight::BossStage& stage, bool fire, int limit) {
   r.hidden.assign(4, -1);
   g_MapMng.t = 100.0f;
   r.end = bossfight::Fight(w, limit, fire, [&] {
-    if (g_MapMng.t == BossPartsObjectT16::kRailTo) {
+    if (g_MapMng.t == 3920.0f) {  // moved on to 3920
       r.railMoves.push_back(frame);
       g_MapMng.t = 100.0f;
     }

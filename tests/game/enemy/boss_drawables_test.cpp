@@ -93,7 +93,7 @@ TEST(BossSatellites, SpriteQuadAroundItsPlaceAtKey7AndModelAtKey19) {
   r.m.rig.Run(1);  // one step: the track moves on by one frame
   const SGpRect* part = o->track.GetPart();
   ASSERT_NE(part, nullptr);
-  const float hw = part->width * 0.5f, hh = part->height * 0.5f;
+  const float hw = 25.0f, hh = 25.0f;  // its parts are 50 x 50
   // Corners in the order top left, top right, bottom left, bottom right,
   // at depth 0 whatever the satellite's depth, with the part's corners.
   const float want[4][4] = {{10 - hw, 20 - hh, part->uTL, part->vTL},

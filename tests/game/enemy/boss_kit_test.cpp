@@ -197,10 +197,10 @@ TEST(BossOption2D, GlidesFadesInAndFadesOutOnItsBossCodes) {
   EXPECT_NEAR(o->Position()[0], 40.0f, 1e-3f);
   EXPECT_EQ(o->alpha, 0.0f);  // count 0 before the increment
   // The quad: the part's size around the position, white at the alpha.
-  const SGpRect* part = SprEfx02_5Keys[0].part;
   const SVec3 v3 = o->Quad().GetVertexPos(3);
-  EXPECT_NEAR(v3.x, o->Position()[0] + part->width * 0.5f, 1e-3f);
-  EXPECT_NEAR(v3.y, o->Position()[1] + part->height * 0.5f, 1e-3f);
+  // Its parts are 50 x 50: 25 either side.
+  EXPECT_NEAR(v3.x, o->Position()[0] + 25.0f, 1e-3f);
+  EXPECT_NEAR(v3.y, o->Position()[1] + 25.0f, 1e-3f);
   EXPECT_EQ(o->Quad().GetActiveCount(), 1);
   const float at[4] = {0.0f, 0.0f, 0.0f, 0.0f};
   o->SetTarget(at, 1.0f);

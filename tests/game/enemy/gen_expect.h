@@ -17,7 +17,8 @@ namespace enemytest {
 inline void ExpectGen(const EShotGen& g, const ShotTuple& t) {
   const int32_t ways = t.ways == 0 ? 1 : t.ways;
   float spread = t.spread;
-  if ((t.flags & EShotGen::kRandomSpread) == 0 && spread >= 1.0f) spread = 1.0f - 1.0f / float(ways);
+  // Flag 0x40000: a random spread.
+  if ((t.flags & 0x40000u) == 0 && spread >= 1.0f) spread = 1.0f - 1.0f / float(ways);
   EXPECT_EQ(g.flags, t.flags);
   EXPECT_EQ(g.hitWord, t.hitWord);
   EXPECT_EQ(g.codeA, t.codeA);

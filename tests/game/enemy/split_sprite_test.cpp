@@ -117,7 +117,7 @@ TEST(SplitSprite, HalvesFlyApartFadeThrowSparksAndEnd) {
   // Its draw leaves the graphic manager's default key on 21.
   r.gp.SetDefaultKey(0);
   r.obj->SendEvent(SProc::EVENT_DRAW, 0);
-  EXPECT_EQ(r.gp.GetDefaultKey(), ScenePartsObject::kDrawKey);
+  EXPECT_EQ(r.gp.GetDefaultKey(), 21);
   EXPECT_NE(LiveProc(r.handle), nullptr);
   r.w.Run(1);  // count 40: it ends
   EXPECT_EQ(LiveProc(r.handle), nullptr);

@@ -53,11 +53,11 @@ TEST(StageSetPiece, StageFourWreckLandsWithBossThirteenAndGoesWithIt) {
   SHandle<EnemyType18> wreck(w);
   SHandle<EnemyBase> boss(b);
   SRsc* voices = testsupport::VoiceBank();
-  testsupport::MarkSound(voices, EnemyType18Behavior::kVoice);
+  testsupport::MarkSound(voices, 35);  // its voice
   int k = 0;
   for (const WreckRow& row : kWreckRows) {
     for (; k < row.k; ++k) {
-      if (k + 1 == 248) { EXPECT_FALSE(testsupport::SoundPlayed(voices, EnemyType18Behavior::kVoice)); }
+      if (k + 1 == 248) { EXPECT_FALSE(testsupport::SoundPlayed(voices, 35)); }
       f.Step();
     }
     SCOPED_TRACE(row.k);
@@ -65,7 +65,7 @@ TEST(StageSetPiece, StageFourWreckLandsWithBossThirteenAndGoesWithIt) {
     EXPECT_ALL({VAL(w->Script().GetState(), row.state), VAL(w->Script().phase, row.phase),
                 VAL(w->routeCursorIndex, row.stretch), VAL(g_EnemySet.paused, 1)});
     if (row.k == 161) { EXPECT_ALL({VAL(w->GetPosition()[0], 0.0f), VAL(w->GetPosition()[1], -100.0f)}); }
-    if (row.k >= 248) { EXPECT_TRUE(testsupport::SoundPlayed(voices, EnemyType18Behavior::kVoice)); }
+    if (row.k >= 248) { EXPECT_TRUE(testsupport::SoundPlayed(voices, 35)); }
   }
   ASSERT_NE(LiveProc(boss), nullptr);
   // Boss 13 shot down: the wreck stays through its defeat show. The boss's

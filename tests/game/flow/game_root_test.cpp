@@ -6,7 +6,6 @@
 #include "game/player/Player.h"
 #include "game/scene/LoadingScreen.h"
 #include "game/scene/Logo.h"
-#include "game/scene/Notice.h"
 #include "support/Headless.h"
 #include "support/ImageCompare.h"
 #include "vrax/resource/SRscMan.h"
@@ -63,10 +62,12 @@ TEST(GameRoot, BootsThroughTheLoadingScreenIntoTheAttractOrderOnSchedule) {
   for (auto [name, list] : {std::pair{"EnemyMan", GAME_LIST_ENEMY}, {"HitMan", GAME_LIST_HIT},
                             {"EShotMan", GAME_LIST_MANAGERS}})
     EXPECT_NE(g->FindInList(name, list), nullptr) << name;
-  // The notice hands over to the logo once it has shown and faded out.
+  // The notice hands over to the logo once it has shown (241 frames) and
+  // faded out (killed in the 62nd frame of the fade), with a few frames of
+  // its wait and of the hand-over.
   const int toLogo = RunUntilScene(h, g, "Logo", 400);
-  EXPECT_GE(toLogo, Notice::kShowLimit + Notice::kFadeLimit);
-  EXPECT_LE(toLogo, Notice::kShowLimit + Notice::kFadeLimit + 8);
+  EXPECT_GE(toLogo, 241 + 62);
+  EXPECT_LE(toLogo, 241 + 62 + 8);
 }
 
 TEST(GameRoot, OneSceneAFrameAndNoneWhileALoadIsPending) {

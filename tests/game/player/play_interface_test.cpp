@@ -59,7 +59,7 @@ class Play : public ::testing::Test {
     return v;
   }
   uint64_t Score() const {
-    return uint64_t(g->record[REC_OVERFLOW]) * Game::kScoreLimit + g->record[REC_SCORE];
+    return uint64_t(g->record[REC_OVERFLOW]) * 1000000000u + g->record[REC_SCORE];  // whole 1,000,000,000s carried
   }
   std::vector<NumberPopup*> Popups() {
     std::vector<NumberPopup*> v;
@@ -92,7 +92,7 @@ TEST_F(Play, ItemCountsFromTheScoreValueAndDepth) {
   // Each item's sprite comes from the shared batch at the table's look.
   const SGpSpriteCell* cell = Items()[0]->sprite.Get();
   EXPECT_ALL({VAL(cell->scaleX, 0.8f), VAL(cell->scaleY, 0.87f), VAL(cell->colour[0], 1.0f), VAL(cell->angle, 0.0f)});
-  EXPECT_EQ(g->SharedBatch().FreeCount(), ItemMan::kCapacity - 1);
+  EXPECT_EQ(g->SharedBatch().FreeCount(), 256 - 1);  // of its table of 256
   // Four rand draws per falling item: speed, direction and fall, then the
   // spin's start.
   g_ItemMan.ClearAll();
@@ -103,7 +103,7 @@ TEST_F(Play, ItemCountsFromTheScoreValueAndDepth) {
   for (int i = 0; i < 4; ++i) plat::Rand();
   EXPECT_EQ(after, plat::RandSeed());
   g_ItemMan.ClearAll();
-  EXPECT_EQ(g->SharedBatch().FreeCount(), ItemMan::kCapacity);
+  EXPECT_EQ(g->SharedBatch().FreeCount(), 256);
 }
 
 TEST_F(Play, AFullPoolOrBatchRefusesAndLeavesLiveItemsAlone) {
@@ -115,20 +115,20 @@ TEST_F(Play, AFullPoolOrBatchRefusesAndLeavesLiveItemsAlone) {
   for (Item* i : first) vx.push_back(i->vx);
   g_ItemMan.SpawnAt(at, 99);
   g_ItemMan.SpawnAt(at, 99);
-  EXPECT_EQ(g_ItemMan.LiveCount(), ItemMan::kCapacity);
+  EXPECT_EQ(g_ItemMan.LiveCount(), 256);  // the pool of 256
   for (size_t k = 0; k < first.size(); ++k) EXPECT_EQ(Items()[k], first[k]);
   for (size_t k = 0; k < first.size(); ++k) EXPECT_EQ(first[k]->vx, vx[k]);
   g_ItemMan.SpawnAt(at, 5);
-  EXPECT_EQ(g_ItemMan.LiveCount(), ItemMan::kCapacity);
+  EXPECT_EQ(g_ItemMan.LiveCount(), 256);  // the pool of 256
   // A batch with fewer sprites than the pool has cells: the item without a
   // sprite goes back to the pool.
   g_ItemMan.ClearAll();
   const float grey[4] = {0.85f, 0.85f, 0.85f, 1.0f};
   g->SharedBatch().Prepare(2, 2.0f, 2.0f, grey);
   g_ItemMan.SpawnAt(at, 3);
-  EXPECT_ALL({VAL(g_ItemMan.LiveCount(), 2), VAL(g_ItemMan.Pool().FreeCount(), ItemMan::kCapacity - 2)});
+  EXPECT_ALL({VAL(g_ItemMan.LiveCount(), 2), VAL(g_ItemMan.Pool().FreeCount(), 256 - 2)});
   g_ItemMan.ClearAll();
-  g->SharedBatch().Prepare(ItemMan::kCapacity, 2.0f, 2.0f, grey);
+  g->SharedBatch().Prepare(256, 2.0f, 2.0f, grey);
 }
 
 TEST_F(Play, HomingRulesCollectionPowerAndChainedBonus) {

@@ -51,7 +51,7 @@ TEST(PlayerFlight, AFirstStageStartsWithTheIntroAndThePathFlight) {
   EXPECT_EQ(g_Player.hullScale[0], 1.0f);
   EXPECT_EQ(w.RunToControl(500), 401);
   w.Step();
-  EXPECT_EQ(g_Player.position[1], Player::kMaxY);  // kept inside the play area
+  EXPECT_EQ(g_Player.position[1], 288.0f);  // kept inside the play area, 32 px above its foot
 }
 
 TEST(PlayerFlight, TheEndingFlightFollowsTheEndingPathThenWaitsBelow) {
@@ -81,9 +81,12 @@ TEST(PlayerFlight, TheEndingFlightFollowsTheEndingPathThenWaitsBelow) {
   // The last frame places it below the screen, where it stays.
   w.Step();
   EXPECT_ALL({VAL(g_Player.step, 2), VAL(g_Player.position[1], 500.0f)});
-  w.Step(100);
-  EXPECT_ALL({VAL(g_Player.state, Player::STATE_SCRIPTED), VAL(g_Player.position[0], 0.0f),
-              VAL(g_Player.position[1], 500.0f)});
+  for (int f = 0; f < 100; ++f) {
+    w.Step();
+    ASSERT_EQ(g_Player.position[0], 0.0f) << "frame " << f;
+    ASSERT_EQ(g_Player.position[1], 500.0f) << "frame " << f;
+  }
+  EXPECT_EQ(g_Player.state, Player::STATE_SCRIPTED);
 }
 
 TEST(PlayerFlight, StageFiveWarpsTheShipOutHidesTheDisplayAndFliesTheEnding) {
@@ -101,7 +104,7 @@ TEST(PlayerFlight, StageFiveWarpsTheShipOutHidesTheDisplayAndFliesTheEnding) {
   ASSERT_EQ(StageProc::RailKey(), 3921);
   EXPECT_ALL({VAL(g_Player.state, Player::STATE_SCRIPTED), VAL(g_Player.scriptedSub, 9),
               VAL(g_ZGInterface.Ramp().GetState(), HoldRamp::HIDING)});
-  w.Step(HoldRamp::kFrames);
+  w.Step(60);  // a whole ramp
   EXPECT_FALSE(g_ZGInterface.IsShown());
   // Out of sight until the rail reaches 4100, then the ending flight.
   frames = 0;

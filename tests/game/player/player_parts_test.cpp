@@ -227,7 +227,7 @@ TEST(PlayerShots, DamageByDifficultyTheMarginAndHitsFromThisPoolOnly) {
   g_PShotMan.SendEvent(7, reinterpret_cast<SProcArg>(hit));
   EXPECT_EQ(plat::RandSeed(), seed);
   // A full pool refuses.
-  for (int i = 0; i < PShotMan::kCapacity; ++i) g_PShotMan.Fire(0, 0, 0.0f, 0.0f, 0.0f, -1.0f, 1.0f, 1.0f, 1.0f);
+  for (int i = 0; i < 128; ++i) g_PShotMan.Fire(0, 0, 0.0f, 0.0f, 0.0f, -1.0f, 1.0f, 1.0f, 1.0f);
   EXPECT_EQ(g_PShotMan.Fire(0, 0, 0.0f, 0.0f, 0.0f, -1.0f, 1.0f, 1.0f, 1.0f), nullptr);
 }
 
@@ -238,7 +238,7 @@ TEST(PlayerShots, TheBatchFollowsTheCollisionListsOrder) {
   // A full pool of slow shots at x = 0 fills cells 0 to 127; the cursor
   // wraps to 0.
   std::vector<PShot*> shots;
-  for (int i = 0; i < PShotMan::kCapacity; ++i)
+  for (int i = 0; i < 128; ++i)
     shots.push_back(g_PShotMan.Fire(0, 0, 0.0f, 0.0f, 0.0f, -1.0f, 1.0f, 1.0f, 1.0f));
   ASSERT_NE(shots.back(), nullptr);
   // The first shot's hit frees cell 0, and the next shot, at x = 100, takes
@@ -249,10 +249,10 @@ TEST(PlayerShots, TheBatchFollowsTheCollisionListsOrder) {
   ASSERT_EQ(g_PShotMan.Pool().IndexOf(late), 0);
   w.Step();
   const SGpObj_PrimQuad& batch = g_PShotMan.Batch();
-  ASSERT_EQ(batch.GetActiveCount(), PShotMan::kCapacity);
+  ASSERT_EQ(batch.GetActiveCount(), 128);
   // Quads in list order: the 127 older shots, then the late one.
   EXPECT_LT(batch.GetVertexPos(0).x, 50.0f);
-  EXPECT_GT(batch.GetVertexPos(4 * (PShotMan::kCapacity - 1)).x, 50.0f);
+  EXPECT_GT(batch.GetVertexPos(4 * 127).x, 50.0f);
   g_PShotMan.ReleaseAll();
 }
 

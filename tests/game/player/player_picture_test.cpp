@@ -39,7 +39,7 @@ TEST(PlayerPicture, ShipWithOptionsShotsAndTrail) {
   ASSERT_TRUE(w.Ok());
   ASSERT_GE(w.RunToControl(), 0);
   // The ship alone: the score panel ramped out of the picture.
-  for (int i = 0; i < HoldRamp::kFrames; ++i) g_ZGInterface.Ramp().Update(false);
+  for (int i = 0; i < 60; ++i) g_ZGInterface.Ramp().Update(false);  // a whole ramp
   g_Player.AddPower(1.0f);  // a third option
   w.Step(15);
   // A volley with the options' shots, and a blade sweeping an arc over the

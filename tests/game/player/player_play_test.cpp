@@ -3,6 +3,7 @@
 // cabinet inputs.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -93,7 +94,7 @@ TEST(PlayerPlay, EntryControlHitDeathRespawnAndGameOver) {
   EXPECT_EQ(g_Player.stepCounter, held);  // the fall waits for the answer
   EXPECT_EQ(ContinuePromptAnswer, 0);  // undecided
   // Left alone: the count of 1,260 frames, then 240 frames of GAME OVER.
-  w.Step(ContinuePrompt::kCountFrames + ContinuePrompt::kGameOverFrames);
+  w.Step(1260 + 240);
   EXPECT_EQ(ContinuePromptAnswer, -1);
   EXPECT_FALSE(g->IsPaused());
   // Then the fade from counter 100, 90 frames more, and the game over ends
@@ -141,14 +142,20 @@ TEST(PlayerPlay, MovementSpeedsAndThePlayAreaLimits) {
     int axis;
     float step, limit;
   };
-  // 5 px a frame; the top keeps 64 px, the other sides 32.
+  // 5 px a frame; the top keeps 64 px, the other sides 32. Every frame of
+  // the 151 held takes a full step or stops at the limit, never beyond it,
+  // and the limit is reached.
   for (const Case& c : {Case{CabInput::kLeft, 0, -5.0f, -208.0f}, Case{CabInput::kRight, 0, 5.0f, 208.0f},
                         Case{CabInput::kUp, 1, -5.0f, -256.0f}, Case{CabInput::kDown, 1, 5.0f, 288.0f}}) {
     w.Hold(c.input);
-    const float before = g_Player.position[c.axis];
-    w.Step();
-    EXPECT_EQ(g_Player.position[c.axis] - before, c.step);
-    w.Step(150);
+    const float other = g_Player.position[1 - c.axis];
+    for (int f = 0; f <= 150; ++f) {
+      const float was = g_Player.position[c.axis];
+      w.Step();
+      const float step = c.step > 0.0f ? std::min(was + c.step, c.limit) : std::max(was + c.step, c.limit);
+      ASSERT_EQ(g_Player.position[c.axis], step) << "limit " << c.limit << ", frame " << f;
+      ASSERT_EQ(g_Player.position[1 - c.axis], other) << "limit " << c.limit << ", frame " << f;
+    }
     EXPECT_EQ(g_Player.position[c.axis], c.limit);
     w.Hold(c.input, false);
   }

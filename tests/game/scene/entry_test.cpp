@@ -113,20 +113,20 @@ TEST(Entry, EraseAndEndMarksAndAOneLetterName) {
   ASSERT_NE(e, nullptr);
   rig.Press({CabInput::kButton2});  // erase on the first slot: nothing
   EXPECT_EQ(e->GetCursor(), 0);
-  Steps(rig, -1);  // back from A wraps to the end mark
-  EXPECT_EQ(e->GetSlot(0).index, Entry::kEndMark);
+  Steps(rig, -1);  // back from A wraps to the end mark, index 44
+  EXPECT_EQ(e->GetSlot(0).index, 44);
   Steps(rig, 1);  // and forward to A again
   EXPECT_EQ(e->GetSlot(0).c, 'A');
   rig.Press({CabInput::kButton1});
   Steps(rig, 1);
   rig.Press({CabInput::kButton1});
   rig.Press({CabInput::kButton1});  // "AB", then the end slot
-  EXPECT_ALL({VAL(e->GetCursor(), 3), VAL(e->GetSlot(2).c, 'B'), VAL(e->GetSlot(3).index, Entry::kEndMark),
-              VAL(e->GetMinIndex(), Entry::kEraseMark)});
+  EXPECT_ALL({VAL(e->GetCursor(), 3), VAL(e->GetSlot(2).c, 'B'), VAL(e->GetSlot(3).index, 44),
+              VAL(e->GetMinIndex(), 43)});
   Steps(rig, 1);  // the end slot offers the erase mark and the end mark only
-  EXPECT_EQ(e->GetSlot(3).index, Entry::kEraseMark);
+  EXPECT_EQ(e->GetSlot(3).index, 43);  // the erase mark
   Steps(rig, -1);
-  EXPECT_EQ(e->GetSlot(3).index, Entry::kEndMark);
+  EXPECT_EQ(e->GetSlot(3).index, 44);
   Steps(rig, -1);
   rig.Press({CabInput::kButton1});  // the erase mark: back to the third letter
   EXPECT_ALL({VAL(e->GetCursor(), 2), VAL(e->GetMinIndex(), 0)});

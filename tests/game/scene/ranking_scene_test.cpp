@@ -39,9 +39,13 @@ TEST(RankingScene, RowsSlideInFromTheLastPlaceUpScrollDownAndTheSceneEndsForTheL
   // frames after it.
   const Ranking::Row& last = r->GetRow(24);
   EXPECT_ALL({VAL(last.rowState, Ranking::ROW_SLIDING), VAL(last.x, -720.0f)});
-  rig.Frames(10);
-  EXPECT_EQ(last.x, -480.0f);
-  rig.Frames(10);
+  // 24 a frame, -480 half way, and on no frame past -240.
+  for (int f = 1; f <= 20; ++f) {
+    rig.Frame();
+    EXPECT_NEAR(last.x, -720.0f + 24.0f * float(f), 1e-3f) << "frame " << f;
+    EXPECT_LE(last.x, -240.0f) << "frame " << f;
+    if (f == 10) { EXPECT_EQ(last.x, -480.0f); }
+  }
   EXPECT_ALL({VAL(last.x, -240.0f), VAL(last.rowState, Ranking::ROW_SCROLLING), VAL(last.y, -236.0f)});
   while (r->GetFrame() < 62) rig.Frame();
   EXPECT_EQ(r->GetRow(23).rowState, Ranking::ROW_WAITING);

@@ -144,7 +144,8 @@ TEST(TextFonts, NameEntryAtPlaceNineteen) {
   ExpectFont(e->TimerText(), kResultDigits, kDigits, "timer");
   ExpectFont(e->RankText(), kGradeDigits, "0", "rank value");
   ExpectFont(e->PlaceText(), kLargeDigits, kDigits, "place");
-  ExpectFont(e->NameLine(), kLarge, std::string(Entry::kLetters) + "_", "name");
+  // The letter table, "<" (erase) and the grave accent (end), and the cursor.
+  ExpectFont(e->NameLine(), kLarge, "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789&,.-?! <`_", "name");
   // The results are centred on x -8 by half a 16-unit cell a digit: the
   // eight digits of the score from -8 - 7 x 8.
   EXPECT_EQ(e->ScoreText().GetOrigin()[0], -64.0f);
@@ -225,8 +226,9 @@ TEST(TextFonts, AttractScenesAndTheCoinDisplay) {
     ASSERT_TRUE(rig.Ok());
     ASSERT_TRUE(rig.Start(SCENE_NOTICE, "Notice"));
     auto* n = rig.Scene<Notice>("Notice");
-    std::string body;
-    for (const char* line : Notice::kBodyLines) body += line;
+    const std::string body =
+        "THIS VIDEO GAME IS\nFOR USE IN JAPAN ONLY.\nSALES, EXPORTS, OR\nOPERATION OUTSIDE JAPAN\n"
+        "MAY VIOLATE COPYRIGHT\nAND TRADEMARK LAWS\nAND SUBJECT THE VIOLATOR\nTO SEVERE PENALTIES.\n";
     ExpectFont(n->TitleText(), kLarge, "NOTICE", "notice title");
     ExpectFont(n->BodyText(), kSmall, body, "notice body");
   }

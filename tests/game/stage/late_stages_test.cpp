@@ -9,6 +9,7 @@
 #include <cmath>
 #include <algorithm>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "game/core/Game.h"
@@ -147,6 +148,99 @@ TEST(Stage4, SkyRowsFlashAndARunToTheStageResult) {
   for (size_t i = 0; i < fewest.size(); ++i) EXPECT_LE(fewest[i], 200) << "frames " << i * 600 << " on";
 }
 
+// Stage 4 started directly, its enemies taken away (the bosses' arena loops
+// would hold the rail back) and its rail run on path 0 one key a frame;
+// null when it did not start.
+std::unique_ptr<testsupport::PlayWorld> StageFourOnItsRail() {
+  testsupport::PlayOptions o;
+  o.stage = 4;
+  o.livelyStage = true;
+  auto w = std::make_unique<testsupport::PlayWorld>(o);
+  if (!w->Ok() || w->RunToControl(1000) < 0) return nullptr;
+  g_EnemySet.Reset();
+  g_EnemyMan.KillChildrenAll(0);
+  w->Step();
+  g_MapMng.armed = 0;
+  g_MapMng.SetHoldState(2);
+  g_MapMng.SetSpeed(1.0f);
+  return w;
+}
+
+// Stage 4's rail as its set-up lays it, played. Each jump back takes the
+// rail from its key to its landing as often as its count says, then lets it
+// pass (the stretch between landing and key is skipped: after each landing
+// the rail is put three keys short of the key again). The checkpoint keys set
+// the game's checkpoint word, and a stage continued at checkpoint 1 or 2
+// starts its rail at 4315 or 8000. At 2000 every object set is hidden but
+// sets 2 and 6; at 3300 all are shown again. Set 7 draws at key 27.
+TEST(Stage4, RailJumpsBackCheckpointsAndObjectSetsAsSetUp) {
+  auto w = StageFourOnItsRail();
+  ASSERT_NE(w, nullptr);
+  Game* g = w->G();
+  MapMng& m = g_MapMng;
+  EXPECT_EQ(m.layers[7].drawKey, 27);
+  // Runs frames until the rail's whole position is `key` (at most 20).
+  const auto reach = [&](int32_t key) {
+    for (int f = 0; f < 20 && int32_t(m.t) < key; ++f) {
+      g->lives = 3;
+      w->Step();
+    }
+    return int32_t(m.t) == key;
+  };
+  struct Jump {
+    int32_t key, landing, count;
+  };
+  for (const Jump& j : {Jump{2756, 2656, 10}, Jump{5873, 5671, 7}, Jump{9658, 8868, 100}}) {
+    SCOPED_TRACE(j.key);
+    std::vector<int32_t> landings;
+    m.t = float(j.key - 3);
+    for (int f = 0; f < 2000 && m.currentPath == 0 && m.t < float(j.key + 2); ++f) {
+      const float was = m.t;
+      g->lives = 3;
+      w->Step();
+      if (m.t < was) {
+        landings.push_back(int32_t(m.t));
+        ASSERT_LE(landings.size(), size_t(j.count) + 1);
+        m.t = float(j.key - 3);
+      }
+    }
+    EXPECT_EQ(landings, std::vector<int32_t>(size_t(j.count), j.landing));
+    EXPECT_EQ(int32_t(m.t), j.key + 2);  // then passed
+    EXPECT_EQ(m.currentPath, 0);
+  }
+  // The checkpoint keys, from the start of the stage.
+  struct Checkpoint {
+    int32_t key, value;
+  };
+  ASSERT_EQ(g->checkpoint, 0);
+  for (const Checkpoint& c : {Checkpoint{4314, 1}, Checkpoint{7995, 2}}) {
+    m.t = float(c.key - 3);
+    ASSERT_TRUE(reach(c.key - 1));
+    EXPECT_EQ(g->checkpoint, c.value - 1) << c.key;
+    ASSERT_TRUE(reach(c.key));
+    EXPECT_EQ(g->checkpoint, c.value) << c.key;
+  }
+  // The object sets by key: 1 shown, 0 hidden.
+  struct Shown {
+    int32_t key;
+    int32_t sets[8];
+  };
+  for (const Shown& r : {Shown{2000, {0, 0, 1, 0, 0, 0, 1, 0}}, Shown{3299, {0, 0, 1, 0, 0, 0, 1, 0}},
+                         Shown{3300, {1, 1, 1, 1, 1, 1, 1, 1}}}) {
+    m.t = float(r.key - 3);
+    ASSERT_TRUE(reach(r.key));
+    for (int n = 0; n < 8; ++n) EXPECT_EQ(m.layers[n].enable, r.sets[n]) << "key " << r.key << ", set " << n;
+  }
+  // The restart points: a stage continued at checkpoint 1 or 2 starts its
+  // rail, as the stage's start resets the play, at 4315 or 8000.
+  for (const Checkpoint& c : {Checkpoint{4315, 1}, Checkpoint{8000, 2}}) {
+    m.SetSection(0, 100.0f);
+    g->checkpoint = c.value;
+    g->ResetStageState();
+    EXPECT_ALL({VAL(m.currentPath, 0), VAL(m.t, float(c.key))});
+  }
+}
+
 // The sun's place on the screen, (480 X / W, -640 Y / W), worked by hand for
 // an identity view and projection (W = 1): 480 x 54331.965 and -640 x
 // 41300.098. A projection that leaves W at 0 places it at the centre
@@ -186,12 +280,14 @@ TEST(Stage4, PictureOfTheSunsFlare) {
   });
 }
 
+// The hall's shake x at rail keys k, worked by hand: a (sin((k mod 4) pi / 4
+// + 4.712389) + 1) / 2, negated when k div 3 is even; a = 200 min((k -
+// 4400) / 200, 1) plus the window's jolt.
+constexpr float kShakeRows[][2] = {{4399, 0.0f},       {4401, 0.1464f},    {4600, 0.0f},  {4601, 102.4404f},
+                                   {4602, -349.0143f}, {4603, -593.7077f}, {4650, -100}, {4885, -203.9435f}};
+
 TEST(Stage5, ShakeGrowsJoltsAndAlternates) {
-  // a (sin((k mod 4) pi / 4 + 4.712389) + 1) / 2, negated when k div 3 is
-  // even; a = 200 min((k - 4400) / 200, 1) plus the window's jolt.
-  const float rows[][2] = {{4399, 0.0f},       {4401, 0.1464f},    {4600, 0.0f},  {4601, 102.4404f},
-                           {4602, -349.0143f}, {4603, -593.7077f}, {4650, -100}, {4885, -203.9435f}};
-  for (const auto& r : rows) EXPECT_NEAR(Stage5::ShakeX(int32_t(r[0])), r[1], 0.01f) << r[0];
+  for (const auto& r : kShakeRows) EXPECT_NEAR(Stage5::ShakeX(int32_t(r[0])), r[1], 0.01f) << r[0];
 }
 
 class Rocks : public testsupport::StageWorld {
@@ -306,13 +402,18 @@ TEST(Stage5, RunsToTheSecondEndingWithItsShakeAndMusicFade) {
     const int32_t drawn = key;
     key = StageProc::RailKey();
     if (drawn >= 4601 && drawn < 4700 && g->GetList(GAME_LIST_STAGE)->Head() != nullptr) {
-      EXPECT_FLOAT_EQ(g_MapMng.layers[7].placedMatrix.m[3][0], Stage5::ShakeX(drawn)) << drawn;
+      const float x = g_MapMng.layers[7].placedMatrix.m[3][0];
+      EXPECT_FLOAT_EQ(x, Stage5::ShakeX(drawn)) << drawn;
+      for (const auto& r : kShakeRows)
+        if (int32_t(r[0]) == drawn) { EXPECT_NEAR(x, r[1], 0.01f) << drawn; }
       ++shaken;
     }
-    // Half way through the fade: the music curve times 65536 x 0.5.
+    // Half way through the fade, v = 60/120: at the music volume of 100 the
+    // curve is 1.0, so music entry 4 is at 65536 x 0.5 = 32768, which is
+    // 32768 x 10000 / 65536 - 10000 = -5000 hundredths of a dB.
     if (key == 5240 && ++halfway) {
-      const float curve = QuadBezier(0.0f, 0.95f, 1.0f, float(g->settings[SettingsWord::musicVolume]) / 100.0f);
-      EXPECT_EQ(MusicVolume(Stage5::kMusicEntry), SSndMan::VolumeToHundredths(int32_t(curve * 32768.0f)));
+      EXPECT_EQ(g->settings[SettingsWord::musicVolume], 100);
+      EXPECT_EQ(MusicVolume(4), -5000);
     }
   });
   EXPECT_ALL({VAL(shaken, 99), VAL(halfway, 1), VAL(end, SCENE_ENDING2)});

@@ -315,7 +315,7 @@ TEST(StageTwoThree, StageThreeDrawsItsVeilThroughTheScreenMatrixAndItsOwnView) {
     }
   std::vector<SGpObj*> drawn;
   for (auto& [key, p] : GetGpMan()->GetQueue()->Entries())
-    if (key == Cloud::kPlaneKey) drawn.push_back(p);
+    if (key == 24) drawn.push_back(p);  // the veil draws at key 24
   const auto at = std::find(drawn.begin(), drawn.end(), static_cast<const SGpObj*>(&cloud.VeilView()));
   ASSERT_NE(at, drawn.end());
   ASSERT_NE(SprEfx11[0].GetTexture(), nullptr);

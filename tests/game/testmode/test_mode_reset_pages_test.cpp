@@ -37,10 +37,9 @@ TEST(TestModeDefaultsPage, YesRestoresAndSavesTheDefaultsNoLeavesEverything) {
   rig.OpenPage(kMenuDefaults);
   rig.Frame({kLeft, kB1});
   ASSERT_TRUE(rig.BackToMenu(3));
-  EXPECT_EQ(std::vector<int32_t>(s, s + kSettingsCount),
-            std::vector<int32_t>(kDefaultSettings, kDefaultSettings + kSettingsCount));
-  EXPECT_EQ(std::vector<int32_t>(m->GetBackup(), m->GetBackup() + kSettingsCount),
-            std::vector<int32_t>(kDefaultSettings, kDefaultSettings + kSettingsCount));
+  const std::vector<int32_t> defaults = {1, 1, 1, 1, 1, 2, 2, 3, 0, 100, 100, 0, 1, 3, 1};
+  EXPECT_EQ(std::vector<int32_t>(s, s + kSettingsCount), defaults);
+  EXPECT_EQ(std::vector<int32_t>(m->GetBackup(), m->GetBackup() + kSettingsCount), defaults);
   // The file: 1, 1, 1, 1, 1, 2, 2, 3, 0, 100, 100, 0, 1, 3, 1 as 32-bit
   // little-endian words, then the checksum 0x51 and three zero bytes.
   const unsigned char expected[64] = {1, 0, 0, 0, 1, 0, 0, 0, 1, 0,   0, 0, 1,   0, 0, 0, 1, 0, 0, 0, 2, 0,
@@ -63,7 +62,7 @@ TEST(TestModeDefaultsPage, ASaveThatFailsIsTold) {
   const std::string told = ::testing::internal::GetCapturedStderr();
   ASSERT_TRUE(rig.BackToMenu(3));
   EXPECT_EQ(told, "settings not saved: " + rig.Sys().SaveDir() + "/OSR_SYS.dat is a directory\n");
-  EXPECT_EQ(rig.Settings()[SettingsWord::lives], kDefaultSettings[SettingsWord::lives]);  // the live settings took the defaults
+  EXPECT_EQ(rig.Settings()[SettingsWord::lives], 2);  // the live settings took the default
 }
 
 TEST(TestModeRankingPage, YesDeletesTheRankingFileNoKeepsIt) {

@@ -62,9 +62,10 @@ TEST(Mesh, DegenerateFacesAndUnusedVerticesGiveZeroNormals) {
 }
 
 TEST(Mesh, CreationLimits) {
-  for (auto [faces, vertices] : {std::pair<int, int>{0, 3}, {1, 0}, {1, SGpMesh::kMaxVertices + 1}})
+  // 16-bit indices: at most 65,536 vertices.
+  for (auto [faces, vertices] : {std::pair<int, int>{0, 3}, {1, 0}, {1, 65537}})
     EXPECT_EQ(SGpMesh::Create(faces, vertices, nullptr), nullptr) << faces << "," << vertices;
-  std::unique_ptr<SGpMesh> m(SGpMesh::Create(1, SGpMesh::kMaxVertices, nullptr));
+  std::unique_ptr<SGpMesh> m(SGpMesh::Create(1, 65536, nullptr));
   EXPECT_NE(m, nullptr);
 }
 
@@ -78,7 +79,7 @@ TEST(Mesh, SubsetsDrawTheFacesOfOneAttribute) {
   EXPECT_EQ(m->DrawSubset(7), plat::kOk);  // no faces: nothing drawn
   EXPECT_EQ(dev->GetStats().draws - before.draws, 1u);
   EXPECT_EQ(dev->GetStats().triangles - before.triangles, 1u);
-  EXPECT_EQ(dev->GetVertexShader(), SGpMesh::kFvf);
+  EXPECT_EQ(dev->GetVertexShader(), uint32_t(plat::kFvfPosNormalColourTex));  // position, normal, colour, uv
   dev->EndScene();
 }
 
