@@ -387,7 +387,7 @@ int JvsReceiveReply(uint8_t* buffer, size_t max, int retransmit, JvsReplyCheck c
   // A frame dropped as a copy that would also answer the request: the
   // node's answer when nothing follows it.
   uint8_t held[255];
-  size_t heldSize = 0;
+  size_t heldSize = 0, heldAnswered = 0;
   bool holding = false;
   bool answerDropped = false;  // a frame dropped as a copy that would have answered
   uint8_t chunk[kJvsMaxFrame];
@@ -424,7 +424,7 @@ int JvsReceiveReply(uint8_t* buffer, size_t max, int retransmit, JvsReplyCheck c
         // Nothing after the copy: it was the node's answer.
         --m.dropped;
         --m.stats.lateCopies;
-        return take(held, heldSize, heldSize);
+        return take(held, heldSize, heldAnswered);
       }
       error(kSilence);
       continue;
@@ -462,6 +462,7 @@ int JvsReceiveReply(uint8_t* buffer, size_t max, int retransmit, JvsReplyCheck c
         holding = of == slot && answers && !mayBeOld;
         if (holding) {
           heldSize = rx.Size();
+          heldAnswered = answered;
           std::memcpy(held, rx.Data(), heldSize);
         }
         continue;
