@@ -1,25 +1,48 @@
-// libFuzzer entry point: arbitrary bytes as a cache archive (".sca").
+// libFuzzer entry point: arbitrary bytes as a cache archive (".sca"), loaded
+// into a cache of the game's size, then every entry the archive names read
+// out as the I/O manager serves a cached file: its size, a buffer of that
+// size, the copy or the LZ decode into it. An entry's size never exceeds
+// the cache's capacity, so no read asks for more.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <memory>
+#include <new>
 #include <string>
-#include <vector>
 
+#include "platform/byte_order.h"
 #include "vrax/io/SCacheArchive.h"
+
+namespace {
+
+// The cache the game sets up (mode 2, 16 MB).
+constexpr uint32_t kCapacity = 16777216;
+
+void ServeEntry(const SCacheArchive& cache, const std::string& name) {
+  uint32_t n = 0;
+  if (cache.GetSize(name, &n) < 0) return;
+  if (n > kCapacity) __builtin_trap();
+  std::unique_ptr<uint8_t[]> out(new (std::nothrow) uint8_t[n == 0 ? 1 : n]);
+  if (out) cache.Lookup(name, out.get(), n);
+}
+
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   SCacheArchive cache;
-  cache.Init(1u << 22, 1);
+  cache.Init(kCapacity, 1);
   cache.LoadFromMemory(data, size);
-  // Every entry that loaded must look up within its own size.
-  if (size >= SCacheArchive::kHeaderSize + SCacheArchive::kNameField) {
-    const char* field = reinterpret_cast<const char*>(data) + SCacheArchive::kHeaderSize;
-    std::string name(field, strnlen(field, SCacheArchive::kNameField));
-    uint32_t n = 0;
-    if (cache.GetSize(name, &n) == 0 && n <= (1u << 22)) {
-      std::vector<uint8_t> out(n);
-      cache.Lookup(name, out.data(), out.size());
-    }
+  if (size < SCacheArchive::kHeaderSize) return 0;
+  // The names, walked as the archive lays them out (an entry running past
+  // the end stops the walk, as it stops the load).
+  size_t at = SCacheArchive::kHeaderSize;
+  while (size - at >= SCacheArchive::kEntryHeaderSize) {
+    const char* field = reinterpret_cast<const char*>(data + at);
+    ServeEntry(cache, std::string(field, strnlen(field, SCacheArchive::kNameField)));
+    const uint32_t dataSize = plat::ReadLe32(data + at + SCacheArchive::kNameField);
+    at += SCacheArchive::kEntryHeaderSize;
+    if (dataSize > size - at) break;
+    at += dataSize;
   }
   return 0;
 }

@@ -394,6 +394,23 @@ int main(int argc, char** argv) {
   const Bytes s = modelfix::SkinnedBytes();
   skinned.insert(skinned.end(), s.begin(), s.end());
   Put("bma_model", "skinned", skinned);
+  // The skinned model's bones as a chain of eight, each the child of the
+  // one before, listed from the deepest number down (the build's walks
+  // grow with the depth).
+  ModelFile chain = modelfix::Skinned();
+  chain.tracks.clear();
+  chain.nodes.resize(8, chain.nodes[1]);
+  for (size_t i = 0; i < chain.nodes.size(); ++i) {
+    ModelFileRecord& n = chain.nodes[i];
+    n.name = std::to_string(7 - i);
+    n.hasExtra = i > 0;
+    n.extra = std::to_string(8 - i);
+    n.animated = false;
+  }
+  Bytes chained{0};
+  const Bytes c = WriteModelFile(chain);
+  chained.insert(chained.end(), c.begin(), c.end());
+  Put("bma_model", "skinned_chain", chained);
 
   // The ".tca" entry point: first byte 1 for the model with the version
   // flag (a node table naming its node "0"), 0 for the one without (a scroll).

@@ -69,8 +69,14 @@ SGpNode::~SGpNode() = default;
 void SGpNode::SetParent(SGpNode* parent) {
   if (parent == parent_) return;
   if (parent != nullptr) {
-    for (SGpNode* a = parent; a != nullptr; a = a->parent_)
-      if (a == this) return;  // would make a cycle
+    // A cycle needs this node above the new parent: the parent itself, or
+    // (when this node has children) one of its ancestors. A childless node,
+    // as every node of a tree being built top-down, is never walked for, so
+    // a deep tree builds in time with its node count.
+    if (parent == this) return;
+    if (firstChild_ != nullptr)
+      for (SGpNode* a = parent->parent_; a != nullptr; a = a->parent_)
+        if (a == this) return;  // would make a cycle
     if (parent_ != nullptr) SetParent(nullptr);
     parent_ = parent;
     prev_ = parent->lastChild_;

@@ -160,6 +160,7 @@ void SRsc_Model_Ex::ReleaseModel() {
   tracks_.clear();
   draw_ = SGpMeshModel{};
   lastFrame_ = 1.0f;
+  buildSteps_ = 0;
 }
 
 bool SRsc_Model_Ex::Build(const uint8_t* bma, size_t bmaSize, const uint8_t* tca, size_t tcaSize,
@@ -247,8 +248,15 @@ bool SRsc_Model_Ex::BuildHierarchy(const ModelFile& f, const SMatrix& m) {
   meshes_.resize(n);
   modelSpace_.assign(n, kIdentityMatrix);
   bind_.assign(n, kIdentityMatrix);
+  // The texture keys a node takes are those of the last table entry naming
+  // it (every earlier one is overwritten): found in one pass over the table.
+  std::vector<int32_t> keysOf(n, -1);
+  for (size_t e = 0; e < nodeTable_.entries.size(); ++e, ++buildSteps_) {
+    const int32_t k = ParseNodeIndex(nodeTable_.entries[e].node, n);
+    if (k >= 0) keysOf[size_t(k)] = int32_t(e);
+  }
   bool animated = false;
-  for (size_t i = 0; i < n; ++i) {
+  for (size_t i = 0; i < n; ++i, ++buildSteps_) {
     const ModelFileRecord& r = f.nodes[i];
     const size_t idx = size_t(f.nodeIndex[i]);
     SGpNode& node = nodes_[idx];
@@ -308,19 +316,17 @@ bool SRsc_Model_Ex::BuildHierarchy(const ModelFile& f, const SMatrix& m) {
         if (!p.mesh) return false;
         std::copy(p.mesh->Vertices(), p.mesh->Vertices() + p.vertices.size(), p.vertices.begin());
         p.materials = r.materialGroup >= 0 ? &groups_[size_t(r.materialGroup)] : nullptr;
-        if (versionFlag_) {
-          for (const ModelFileNodeKeys& e : nodeTable_.entries) {
-            if (ParseLeadingInt(e.node) != int32_t(idx)) continue;
-            p.uKeysOn = e.hasU, p.vKeysOn = e.hasV;
-            p.uKeys.clear(), p.vKeys.clear();
-            for (const auto& k : e.uKeys) p.uKeys.push_back({k.frame, k.value});
-            for (const auto& k : e.vKeys) p.vKeys.push_back({k.frame, k.value});
-            p.uKeyCount = int32_t(p.uKeys.size());
-            p.vKeyCount = int32_t(p.vKeys.size());
-            p.uvClock = 0.0f;
-            if (p.materials != nullptr)
-              for (ModelMaterial& mat : p.materials->materials) mat.useMatrix = (e.hasU || e.hasV) ? 1 : 0;
-          }
+        if (versionFlag_ && keysOf[idx] >= 0) {
+          const ModelFileNodeKeys& e = nodeTable_.entries[size_t(keysOf[idx])];
+          p.uKeysOn = e.hasU, p.vKeysOn = e.hasV;
+          p.uKeys.clear(), p.vKeys.clear();
+          for (const auto& k : e.uKeys) p.uKeys.push_back({k.frame, k.value});
+          for (const auto& k : e.vKeys) p.vKeys.push_back({k.frame, k.value});
+          p.uKeyCount = int32_t(p.uKeys.size());
+          p.vKeyCount = int32_t(p.vKeys.size());
+          p.uvClock = 0.0f;
+          if (p.materials != nullptr)
+            for (ModelMaterial& mat : p.materials->materials) mat.useMatrix = (e.hasU || e.hasV) ? 1 : 0;
         }
       }
     }
@@ -340,7 +346,7 @@ bool SRsc_Model_Ex::BuildHierarchy(const ModelFile& f, const SMatrix& m) {
     draw_.skinnedMesh = skinMesh_.get();
     draw_.skinnedMaterials = meshGroup_ >= 0 ? &groups_[size_t(meshGroup_)] : nullptr;
     // Bind pose of a model without animation tracks: the nodes as placed.
-    if (!f.AnyAnimated()) ComputeBindPose(m, std::vector<uint8_t>(n, 0));
+    if (!f.AnyAnimated()) ComputeBindPose(f, m, std::vector<uint8_t>(n, 0));
   }
   return true;
 }
@@ -380,19 +386,28 @@ bool SRsc_Model_Ex::ReadAnimation(const ModelFile& f, const SMatrix& m) {
     }
     rebuild[size_t(t.nodeIndex)] = 1;
   }
-  if (draw_.skinned) ComputeBindPose(m, rebuild);
+  if (draw_.skinned) ComputeBindPose(f, m, rebuild);
   return true;
 }
 
-void SRsc_Model_Ex::ComputeBindPose(const SMatrix& m, const std::vector<uint8_t>& rebuild) {
+void SRsc_Model_Ex::ComputeBindPose(const ModelFile& f, const SMatrix& m, const std::vector<uint8_t>& rebuild) {
   for (size_t j = 0; j < nodes_.size(); ++j)
     if (rebuild[j]) nodes_[j].BuildLocal();
-  for (size_t j = 0; j < nodes_.size(); ++j) {
-    SMatrix prod = *nodes_[j].GetLocal();
-    for (SGpNode* p = nodes_[j].GetParent(); p != nullptr; p = p->GetParent())
-      SMatrix::Multiply(&prod, &prod, p->GetLocal());
+  // The product of a node's local matrix and those of its ancestors is its
+  // local matrix times its parent's product. The file lists parents before
+  // their children, so in file order every parent's product is ready: one
+  // product per node, however deep the tree.
+  std::vector<SMatrix> product(nodes_.size());
+  for (size_t i = 0; i < f.nodes.size(); ++i, ++buildSteps_) {
+    const size_t j = size_t(f.nodeIndex[i]);
+    const int32_t parent = f.parentIndex[i];
+    if (parent >= 0) {
+      SMatrix::Multiply(&product[j], nodes_[j].GetLocal(), &product[size_t(parent)]);
+    } else {
+      product[j] = *nodes_[j].GetLocal();
+    }
     SMatrix inv;
-    if (SMatrix::Inverse(&inv, nullptr, &prod) == nullptr) inv = kIdentityMatrix;
+    if (SMatrix::Inverse(&inv, nullptr, &product[j]) == nullptr) inv = kIdentityMatrix;
     SMatrix::Multiply(&bind_[j], &inv, &m);
   }
   draw_.offsets = bind_;

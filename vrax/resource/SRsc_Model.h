@@ -92,6 +92,10 @@ class SRsc_Model_Ex : public SRsc_Model {
   SGpMeshModel& GetDrawData() { return draw_; }
   SGpMesh* GetSkinnedMesh() const { return skinMesh_.get(); }
   int32_t GetStep() const { return step_; }
+  // Steps of the last build: one per hierarchy node, per texture-table entry
+  // and per bind-pose product, so at most 2 x nodes + entries, whatever the
+  // shape of the tree.
+  uint64_t BuildSteps() const { return buildSteps_; }
 
   // The scale and axis matrix of the parameters p[0..3].
   static SMatrix ModelMatrix(const uint32_t p[4]);
@@ -107,7 +111,7 @@ class SRsc_Model_Ex : public SRsc_Model {
   virtual bool ReadAnimation(const ModelFile& f, const SMatrix& m);
 
  private:
-  void ComputeBindPose(const SMatrix& m, const std::vector<uint8_t>& rebuild);
+  void ComputeBindPose(const ModelFile& f, const SMatrix& m, const std::vector<uint8_t>& rebuild);
 
   int32_t step_ = 0;
   SFile modelFile_;
@@ -129,6 +133,7 @@ class SRsc_Model_Ex : public SRsc_Model {
   SGpMeshModel draw_;
   SMatrix modelMatrix_;
   float lastFrame_ = 1.0f;
+  uint64_t buildSteps_ = 0;
 };
 
 // A motion being played: the model whose track table it plays and the time

@@ -103,6 +103,32 @@ TEST_F(Tree, LinksRootsAndReparenting) {
   EXPECT_EQ(before.GetRoot(), &before);
 }
 
+// A node never goes below itself or below one of its descendants; a
+// childless node may go anywhere (it is below nothing of its own).
+TEST_F(Tree, ParentsThatWouldMakeACycleAreRefused) {
+  struct Case {
+    SGpNode* node;
+    SGpNode* parent;
+    SGpNode* was;
+  } refused[] = {
+      {&root, &root, nullptr}, {&root, &child, nullptr}, {&root, &leaf, nullptr},
+      {&child, &child, &root}, {&child, &leaf, &root},   {&leaf, &leaf, &child},
+  };
+  for (const Case& c : refused) {
+    c.node->SetParent(c.parent);
+    EXPECT_EQ(c.node->GetParent(), c.was);
+  }
+  EXPECT_EQ(root.GetFirstChild(), &child);
+  EXPECT_EQ(child.GetFirstChild(), &leaf);
+  EXPECT_EQ(leaf.GetFirstChild(), nullptr);
+  SGpNode other;
+  leaf.SetParent(&other);
+  EXPECT_EQ(leaf.GetParent(), &other);
+  EXPECT_EQ(child.GetFirstChild(), nullptr);
+  leaf.SetParent(&root);
+  EXPECT_EQ(leaf.GetRoot(), &root);
+}
+
 TEST_F(Tree, KeptWorldMatricesWithoutTheDevice) {
   leaf.SetKeepWorld(1);
   root.UpdateKept(nullptr, 0);

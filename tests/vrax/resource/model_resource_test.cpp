@@ -302,6 +302,85 @@ TEST(ModelResource, EndFrameOfTheFrameCountAndNoOverflow) {
   EXPECT_EQ(m.NodeCount(), 0);
 }
 
+// Damaged files whose build once grew with a product of their counts: a
+// skinned chain of N nodes (each bind pose walked up to the root: N x N / 2
+// products) and a rigid model with a texture-key table of E entries (every
+// node looked through the whole table: N x E). The build now takes one step
+// per node, per table entry and per bind-pose product, and still gives each
+// node its bind pose and the keys of the last entry naming it.
+TEST(ModelResource, BuildWorkGrowsWithTheFileNotWithNodesTimesDepthOrEntries) {
+  constexpr uint32_t kNodes = 3000;
+  // The chain: the file's record i is node N-1-i, the child of the record
+  // before it, standing at x = i in model space; its bind matrix moves back
+  // by i. Node numbers fall as the file goes on, so a walk in node order
+  // would meet each child before its parent.
+  ModelFile chain = modelfix::Skinned();
+  chain.tracks.clear();
+  chain.nodes.clear();
+  for (uint32_t i = 0; i < kNodes; ++i) {
+    ModelFileRecord r;
+    r.name = std::to_string(kNodes - 1 - i);
+    r.hasExtra = i > 0;
+    if (r.hasExtra) r.extra = std::to_string(kNodes - i);
+    r.translation[0] = float(i);
+    chain.nodes.push_back(r);
+  }
+  auto skinned = modelfix::Build(chain);
+  ASSERT_NE(skinned, nullptr);
+  ASSERT_TRUE(skinned->IsSkinned());
+  EXPECT_LE(skinned->BuildSteps(), 2 * kNodes);
+  for (uint32_t i = 0; i < kNodes; i += 499) {
+    SCOPED_TRACE(i);
+    const SMatrix* bind = skinned->GetBind(int32_t(kNodes - 1 - i));
+    ASSERT_NE(bind, nullptr);
+    EXPECT_NEAR(bind->m[3][0], -float(i), 1e-3f);
+    EXPECT_NEAR(bind->m[3][1], 0.0f, 1e-3f);
+    EXPECT_NEAR(bind->m[0][0], 1.0f, 1e-6f);
+  }
+
+  // The table: N triangles side by side; E entries naming no node (numbers
+  // past the last, a negative one), and node 7 named twice: first with u
+  // keys, last with v keys only, which it keeps.
+  constexpr uint32_t kEntries = 20000;
+  ModelFile rigid = modelfix::Rigid();
+  rigid.tracks.clear();
+  ModelFileRecord tri = rigid.nodes[1];
+  tri.hasExtra = false;
+  tri.animated = false;
+  rigid.nodes.clear();
+  for (uint32_t i = 0; i < kNodes; ++i) {
+    tri.name = std::to_string(i);
+    rigid.nodes.push_back(tri);
+  }
+  ModelTexAnim table;
+  ModelFileNodeKeys none;
+  for (uint32_t e = 0; e < kEntries; ++e) {
+    none.node = e % 2 ? std::to_string(kNodes + e) : "-1";
+    table.entries.push_back(none);
+  }
+  ModelFileNodeKeys first, last;
+  first.node = last.node = "7";
+  first.hasU = true;
+  first.uKeys = {{0, 0.5f}, {4, 1.0f}};
+  last.hasV = true;
+  last.vKeys = {{2, 0.25f}};
+  table.entries.insert(table.entries.begin() + 5, first);
+  table.entries.push_back(last);
+  const auto tca = WriteTexAnimNodeTable(table);
+  auto keyed = modelfix::Build(rigid, &tca);
+  ASSERT_NE(keyed, nullptr);
+  EXPECT_LE(keyed->BuildSteps(), kNodes + table.entries.size());
+  const SGpObj_Mesh* seven = keyed->GetMesh(7);
+  ASSERT_EQ(seven->vKeys.size(), 1u);
+  EXPECT_ALL({VAL(seven->uKeysOn, false), VAL(seven->vKeysOn, true), VAL(seven->uKeys.size(), 0u),
+              VAL(seven->vKeyCount, 1), VAL(seven->vKeys[0].frame, 2), VAL(seven->vKeys[0].value, 0.25f)});
+  for (int32_t n : {0, 6, 8, int32_t(kNodes) - 1}) {
+    SCOPED_TRACE(n);
+    EXPECT_FALSE(keyed->GetMesh(n)->uKeysOn || keyed->GetMesh(n)->vKeysOn);
+    EXPECT_EQ(keyed->GetMesh(n)->vKeyCount, 0);
+  }
+}
+
 // ---------------------------------------------------------------- loading
 
 class ModelWorld : public testsupport::EngineWorld {
