@@ -54,6 +54,18 @@ EnemyType0* SpawnRunning(EnemyRig& rig) {
   return e;
 }
 
+// A normal player shot (group 2) of power 10 on the enemy at (40, -100) for
+// one frame; the handle tells whether the enemy lives on.
+SHandle<EObjBase> ShotOfPower10(EnemyRig& rig, EObjBase* e) {
+  float shotPos[4] = {40.0f, -100.0f, 0.0f, 1.0f};
+  HitBody shot;
+  shot.Register(2, 0, shotPos, 12.0f, nullptr, 10, 0);
+  SHandle<EObjBase> h(e);
+  rig.Run();
+  shot.Detach();
+  return h;
+}
+
 TEST(EnemyObject, SetUpFromSpawnParameterAndScript) {
   EnemyRig rig;
   AddDrone(rig);
@@ -114,15 +126,9 @@ TEST(EnemyObject, DefeatedByAPlayerShot) {
   ASSERT_NE(e, nullptr);
   rig.Run();  // the body sits at the enemy
   const uint32_t score = rig.weapons.game.record[REC_SCORE];
-  // A normal player shot (group 2) of power 10 on the enemy.
-  float shotPos[4] = {40.0f, -100.0f, 0.0f, 1.0f};
-  HitBody shot;
-  shot.Register(2, 0, shotPos, 12.0f, nullptr, 10, 0);
-  SHandle<EObjBase> h(e);
   // The collision pass defeats it; the same frame's step enters the
   // defeated state: the body leaves its group and the enemy is killed.
-  rig.Run();
-  shot.Detach();
+  const SHandle<EObjBase> h = ShotOfPower10(rig, e);
   EXPECT_ALL({VAL(e->hitPoints, 0), VAL(e->grabMode, EObjBase::GRAB_DEFEATED), VAL(StageDefeatCount, 1),
               VAL(rig.weapons.game.record[REC_SCORE] - score, 300u), VAL(HitGroupTable[7].Count(), 0),
               VAL(e->GetState() >= SProc::STATE_KILLED, true)});
@@ -167,13 +173,7 @@ TEST(EnemyObject, HitPointsStayInRangeAndAnEnemyAtZeroOrBelowFalls) {
     for (int i = 0; i < c.hits; ++i) e->SendEvent(kHitEventHit, c.damage);
     EXPECT_EQ(e->hitPoints, c.after);
     rig.Run();
-    // A player shot of power 10 on the enemy.
-    float shotPos[4] = {40.0f, -100.0f, 0.0f, 1.0f};
-    HitBody shot;
-    shot.Register(2, 0, shotPos, 12.0f, nullptr, 10, 0);
-    SHandle<EObjBase> h(e);
-    rig.Run();
-    shot.Detach();
+    const SHandle<EObjBase> h = ShotOfPower10(rig, e);
     EXPECT_EQ(StageDefeatCount, c.falls ? 1 : 0);
     EXPECT_EQ(LiveProc(h) == nullptr, c.falls);
     if (!c.falls) { EXPECT_EQ(e->hitPoints, INT32_MAX - 10); }
