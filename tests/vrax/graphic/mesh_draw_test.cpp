@@ -6,6 +6,8 @@
 #include <cmath>
 #include <cstring>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "gp_support.h"
 #include "vrax/graphic/SGpObj_Mesh.h"
@@ -183,6 +185,39 @@ TEST_F(MeshDraw, SkinnedModelWaitsForEveryPartAndSkipsBadParts) {
   m->GetMesh(0)->Execute();
   m->GetMesh(1)->Execute();
   EXPECT_EQ(Draws(), 3u);
+}
+
+// A packet that keeps the world matrices it was executed under.
+struct WorldLog : SGpObj {
+  void Execute() override { seen.push_back(SGpMan::GetWorld().m[3][0]); }
+  std::vector<float> seen;
+};
+
+// A chain of 50,000 nodes, each the child of the one before and standing
+// one unit further along x in model space (a file of 6 MB): it is drawn and
+// placed on a small stack, once per node, the last node 49,999 units out.
+TEST_F(MeshDraw, ChainOfAnyDepthDrawsAndPlacesEveryNode) {
+  constexpr uint32_t kNodes = 50000;
+  modelfix::LaidOutModel f;
+  f.Header(false, 1).U32(0).Str("meshes").U32(0).Str("hierarchy").U32(kNodes);
+  for (uint32_t i = 0; i < kNodes; ++i)
+    f.BareNode(std::to_string(i), i > 0 ? std::to_string(i - 1) : std::string(), float(i), false);
+  const auto bytes = f.bytes();
+  SRsc_Model_Ex m;
+  const uint32_t params[4] = {0, 0, 0, 0};
+  ASSERT_TRUE(m.Build(bytes.data(), bytes.size(), nullptr, 0, params));
+  WorldLog first, last;
+  m.GetNode(0)->AddPacket(&first);
+  m.GetNode(int32_t(kNodes) - 1)->AddPacket(&last);
+  SMatrix id;
+  SGpMan::SetView(*SMatrix::Identity(&id));
+  SGpMan::SetWorld(id);
+  m.GetNode(0)->Execute();
+  EXPECT_EQ(first.seen, std::vector<float>{0.0f});
+  EXPECT_EQ(last.seen, std::vector<float>{float(kNodes - 1)});
+  EXPECT_EQ(SGpMan::GetWorld().m[3][0], 0.0f);
+  m.GetNode(0)->UpdateKept(nullptr, 1);
+  EXPECT_EQ(m.GetNode(int32_t(kNodes) - 1)->GetWorld()->m[3][0], float(kNodes - 1));
 }
 
 }  // namespace
