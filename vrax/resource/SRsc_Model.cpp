@@ -346,6 +346,8 @@ bool SRsc_Model_Ex::BuildHierarchy(const ModelFile& f, const SMatrix& m) {
           for (const auto& k : e.vKeys) p.vKeys.push_back({k.frame, k.value});
           p.uKeyCount = int32_t(p.uKeys.size());
           p.vKeyCount = int32_t(p.vKeys.size());
+          p.uSegments.Build(p.uKeys.data(), p.uKeyCount);
+          p.vSegments.Build(p.vKeys.data(), p.vKeyCount);
           p.uvClock = 0.0f;
           if (p.materials != nullptr)
             for (ModelMaterial& mat : p.materials->materials) mat.useMatrix = (e.hasU || e.hasV) ? 1 : 0;

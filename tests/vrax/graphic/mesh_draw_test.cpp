@@ -187,6 +187,50 @@ TEST_F(MeshDraw, SkinnedModelWaitsForEveryPartAndSkipsBadParts) {
   EXPECT_EQ(Draws(), 3u);
 }
 
+// A damaged model whose drawing once multiplied its counts: one node of
+// 256 faces, one per material of its group of 256, and texture key lists
+// of 4,096 keys at frames -4094 to 0 and 2^20, so the clock stays in their
+// last segment (a scan from the first key passes 4,095 keys each time).
+// One frame draws every material; each finds its faces in at most 9 steps
+// (256 groups) and each key value in at most 13 (4,096 frames).
+TEST_F(MeshDraw, FrameOfManyMaterialsAndKeysLooksEachUpInLogSteps) {
+  constexpr uint32_t kMaterials = 256, kKeys = 4096;
+  modelfix::LaidOutModel f;
+  f.Header(true, 100).U32(1).U32(kMaterials);
+  for (uint32_t i = 0; i < kMaterials; ++i)
+    f.Str("0").F32({0, 0, 0, 1, 1, 1, 1, 1, 0, 0, 0, 1, 0, 0, 0, 1}).F32({0, 1, 1}).U32(0).U32(0).F32({0});
+  f.Str("meshes").U32(0).Str("hierarchy").U32(1);
+  f.Str("0").U8(0).Str("").F32({0, 0, 0}).F32({0, 0, 0, 1}).F32({1, 1, 1}).F32({0, 0, 0, 0});
+  f.Str("p").U32(3).F32({0, 0, 0}).F32({1, 0, 0}).F32({0, 0, 1});
+  f.Str("f").U32(kMaterials);
+  for (uint32_t i = 0; i < kMaterials; ++i) f.U16(0).U16(1).U16(2).U32(i);
+  f.Str("u").U32(3).F32({0, 0}).F32({1, 0}).F32({0, 1});
+  f.Str("c").U8(0).Str("m").U32(0).Str("a").U8(1);
+  f.U32(0);  // no tracks
+  modelfix::LaidOutModel tca;
+  tca.U32(1).Str("0");
+  for (int list = 0; list < 2; ++list) {
+    tca.U8(1).U32(kKeys);
+    for (int32_t k = 0; k + 1 < int32_t(kKeys); ++k) tca.U32(uint32_t(k - int32_t(kKeys) + 2)).F32({0});
+    tca.U32(1u << 20).F32({1});
+  }
+  const auto bma = f.bytes(), tcaBytes = tca.bytes();
+  SRsc_Model_Ex m;
+  const uint32_t params[4] = {0, 0, 0, 0};
+  ASSERT_TRUE(m.Build(bma.data(), bma.size(), tcaBytes.data(), tcaBytes.size(), params));
+  SGpObj_Mesh* p = m.GetMesh(0);
+  ASSERT_TRUE(p->mesh && p->uKeyCount == int32_t(kKeys) && m.IsAnimated());
+  for (uint32_t i = 0; i < kMaterials; ++i) m.FlagMesh(int32_t(i));
+  p->Execute();
+  EXPECT_EQ(Draws(), uint64_t(kMaterials));
+  EXPECT_NEAR(p->uvClock, 0.2f * float(kMaterials), 1e-3f);  // read once per material
+  // At least one step per lookup: every material's lookups were counted.
+  EXPECT_GE(p->mesh->LookupSteps(), uint64_t(kMaterials));
+  EXPECT_LE(p->mesh->LookupSteps(), uint64_t(kMaterials) * 9);
+  EXPECT_GE(p->uSegments.Steps() + p->vSegments.Steps(), uint64_t(kMaterials) * 2);
+  EXPECT_LE(p->uSegments.Steps() + p->vSegments.Steps(), uint64_t(kMaterials) * 2 * 13);
+}
+
 // A packet that keeps the world matrices it was executed under.
 struct WorldLog : SGpObj {
   void Execute() override { seen.push_back(SGpMan::GetWorld().m[3][0]); }
