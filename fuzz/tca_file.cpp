@@ -3,11 +3,15 @@
 // version flag (the file is its node table of texture keys) or the one
 // without (the file holds the scroll of material 0); the rest is the file.
 // Without the version flag a file fails the model exactly when it is too
-// short for the two scroll values.
+// short for the two scroll values. A built model draws three frames with
+// its texture animating (on the graphic manager's null device): each key
+// lookup takes at most log2 of the keys plus one steps.
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
+#include "fuzz/loader_world.h"
 #include "vrax/resource/ModelWriter.h"
 #include "vrax/resource/SRsc_Model.h"
 
@@ -43,6 +47,7 @@ std::vector<uint8_t> MakeModel(bool versionFlag) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  fuzzsupport::LoaderWorld::Get();  // the graphic manager and its device
   static const std::vector<uint8_t> kModels[2] = {MakeModel(false), MakeModel(true)};
   ModelTexAnim table;
   ParseTexAnimNodeTable(data, size, &table);
@@ -59,6 +64,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     SGpNode node;
     ModelApplyMotion(&node, 1, nullptr, SGpMotionCursor{&model, 4.5f}, false);
     model.GetMaterialScroll(0, &u, &v);
+    plat::GfxDevice* d = SGpMan::GetDevice();
+    SGpObj_Mesh* mesh = model.GetMesh(0);
+    d->BeginScene();
+    for (int frame = 0; frame < 3; ++frame) {
+      model.FlagMesh(0);
+      mesh->Execute();
+    }
+    d->EndScene();
+    if (mesh->uSegments.Steps() > 3u * std::bit_width(uint32_t(mesh->uKeyCount)) ||
+        mesh->vSegments.Steps() > 3u * std::bit_width(uint32_t(mesh->vKeyCount)))
+      __builtin_trap();
   }
   return 0;
 }

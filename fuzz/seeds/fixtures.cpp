@@ -411,6 +411,25 @@ int main(int argc, char** argv) {
   const Bytes c = WriteModelFile(chain);
   chained.insert(chained.end(), c.begin(), c.end());
   Put("bma_model", "skinned_chain", chained);
+  // Tracks whose frame indices together would pass what a model may spend:
+  // 33 of keys at frames 0 and 65535.
+  ModelFile tracks = modelfix::Rigid();
+  tracks.frameCount = 65536;
+  tracks.tracks.resize(1);
+  tracks.tracks[0].positions = {ModelFileKey{0, {0, 0, 0}}, ModelFileKey{65535, {1, 2, 3}}};
+  tracks.tracks.resize(33, tracks.tracks[0]);
+  Bytes longTracks{0};
+  const Bytes t = WriteModelFile(tracks);
+  longTracks.insert(longTracks.end(), t.begin(), t.end());
+  Put("bma_model", "long_tracks", longTracks);
+  // Node 0 drawing 64 materials, a face each, with texture keys out of
+  // order (the draw's lookups).
+  ModelFile many = modelfix::Rigid();
+  many.materialGroups[0].resize(64, many.materialGroups[0][0]);
+  for (uint32_t a = 2; a < 64; ++a) many.nodes[0].faces.push_back({{0, 1, 2}, a});
+  ModelTexAnim manyKeys = modelfix::RigidTexAnim();
+  manyKeys.entries[0].uKeys = {{10, 0.0f}, {20, 1.0f}, {0, 2.0f}, {30, 3.0f}};
+  Put("bma_model", "materials_keys", ModelInput(WriteModelFile(many), WriteTexAnimNodeTable(manyKeys)));
 
   // The ".tca" entry point: first byte 1 for the model with the version
   // flag (a node table naming its node "0"), 0 for the one without (a scroll).

@@ -58,24 +58,35 @@ void SGpMesh::RebuildFaces() {
   ib_->Unlock();
 }
 
-uint32_t SGpMesh::SubsetFaceCount(uint32_t attribute) {
+// The groups stand in ascending attribute order: a binary search, so a
+// model that draws many materials over many subsets pays a few steps each.
+const SGpMesh::Subset* SGpMesh::FindSubset(uint32_t attribute) {
   if (facesDirty_) RebuildFaces();
-  for (const Subset& s : subsets_)
-    if (s.attribute == attribute) return s.count;
-  return 0;
+  size_t lo = 0, hi = subsets_.size();
+  while (lo < hi) {
+    ++lookupSteps_;
+    const size_t mid = lo + (hi - lo) / 2;
+    if (subsets_[mid].attribute < attribute) {
+      lo = mid + 1;
+    } else {
+      hi = mid;
+    }
+  }
+  return lo < subsets_.size() && subsets_[lo].attribute == attribute ? &subsets_[lo] : nullptr;
+}
+
+uint32_t SGpMesh::SubsetFaceCount(uint32_t attribute) {
+  const Subset* s = FindSubset(attribute);
+  return s != nullptr ? s->count : 0;
 }
 
 int SGpMesh::DrawSubset(uint32_t attribute) {
-  if (facesDirty_) RebuildFaces();
-  if (device_ == nullptr || vb_ == nullptr || ib_ == nullptr) return plat::kOk;
-  for (const Subset& s : subsets_) {
-    if (s.attribute != attribute) continue;
-    device_->SetVertexShader(kFvf);
-    device_->SetStreamSource(vb_, sizeof(SGpMeshVertex));
-    device_->SetIndices(ib_, 0);
-    return device_->DrawIndexedPrimitive(plat::kPtTriangleList, 0, numVertices_, s.start * 3, s.count);
-  }
-  return plat::kOk;
+  const Subset* s = FindSubset(attribute);
+  if (s == nullptr || device_ == nullptr || vb_ == nullptr || ib_ == nullptr) return plat::kOk;
+  device_->SetVertexShader(kFvf);
+  device_->SetStreamSource(vb_, sizeof(SGpMeshVertex));
+  device_->SetIndices(ib_, 0);
+  return device_->DrawIndexedPrimitive(plat::kPtTriangleList, 0, numVertices_, s->start * 3, s->count);
 }
 
 void SGpMesh::ComputeNormals() {

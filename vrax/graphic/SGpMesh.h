@@ -56,6 +56,9 @@ class SGpMesh {
   int DrawSubset(uint32_t attribute);
   // Number of faces carrying `attribute`.
   uint32_t SubsetFaceCount(uint32_t attribute);
+  // Face groups looked at by the two above since the mesh was made: at most
+  // one more than log2 of the group count per call.
+  uint64_t LookupSteps() const { return lookupSteps_; }
 
  private:
   SGpMesh() = default;
@@ -73,6 +76,9 @@ class SGpMesh {
   struct Subset {
     uint32_t attribute, start, count;
   };
+  // The group of `attribute`, null when no face carries it.
+  const Subset* FindSubset(uint32_t attribute);
   std::vector<Subset> subsets_;
   bool facesDirty_ = true;
+  uint64_t lookupSteps_ = 0;
 };

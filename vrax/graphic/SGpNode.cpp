@@ -7,16 +7,22 @@
 namespace {
 
 // The matrix stack of tree drawing: one entry per level of depth plus one
-// for Execute. It keeps its storage between frames.
-std::vector<SMatrix> g_stack;
+// for Execute, each with the node drawn at that level (none for Execute's),
+// so the walk climbs back without recursion. It keeps its storage between
+// frames.
+struct Level {
+  SMatrix saved;
+  SGpNode* node;
+};
+std::vector<Level> g_stack;
 
-void Push(const SMatrix& m) { g_stack.push_back(m); }
-
-SMatrix Pop() {
-  SMatrix m = g_stack.back();
-  g_stack.pop_back();
-  return m;
-}
+// The levels of the device-free walk: each ancestor of the node being
+// placed, with the matrix its own level is placed under.
+struct KeptLevel {
+  SMatrix parent;
+  SGpNode* node;
+};
+std::vector<KeptLevel> g_keptLevels;
 
 // Start matrix and flag of the device-free walk.
 SMatrix g_keptStart = SMatrix::Preset(1);
@@ -197,24 +203,45 @@ void SGpNode::Execute() {
     DrawTree();
     return;
   }
-  Push(SGpMan::GetWorldView());
+  g_stack.push_back({SGpMan::GetWorldView(), nullptr});
   SGpMan::SetWorldView(SGpMan::GetView());  // world = identity
   DrawTree();
-  const SMatrix saved = Pop();
+  const SMatrix saved = g_stack.back().saved;
+  g_stack.pop_back();
   SGpMan::SetWorldView(saved);
 }
 
+// Depth first, as a recursion over first children would walk, but on the
+// matrix stack instead of the call stack, so a tree of any depth draws: a
+// node's packets run under its transform, then its children's subtrees,
+// then its next sibling follows. A packet may draw another tree meanwhile;
+// it leaves the stack as it found it.
 void SGpNode::DrawTree() {
-  for (SGpNode* n = this; n != nullptr; n = n->next_) {
-    Push(SGpMan::GetWorldView());
+  const size_t base = g_stack.size();
+  SGpNode* n = this;
+  for (;;) {
+    g_stack.push_back({SGpMan::GetWorldView(), n});
     SGpMan::MultiplyWorld(n->local_);
     if (n->keepWorldView_) n->worldView_ = SGpMan::GetWorldView();
     if (n->keepWorld_) SMatrix::Multiply(&n->world_, &SGpMan::GetWorldView(), &SGpMan::GetViewInverse());
     for (size_t i = 0; i < n->packets_.size(); ++i)
       if (n->packets_[i] != nullptr) n->packets_[i]->Execute();
-    if (n->firstChild_ != nullptr) n->firstChild_->DrawTree();
-    const SMatrix saved = Pop();
-    SGpMan::SetWorldView(saved);
+    if (n->firstChild_ != nullptr) {
+      n = n->firstChild_;
+      continue;
+    }
+    // Leave the finished node and every level it ends, restoring the
+    // transform each was drawn under, up to a level with a next sibling.
+    for (;;) {
+      const Level done = g_stack.back();
+      g_stack.pop_back();
+      SGpMan::SetWorldView(done.saved);
+      if (done.node->next_ != nullptr) {
+        n = done.node->next_;
+        break;
+      }
+      if (g_stack.size() == base) return;
+    }
   }
 }
 
@@ -234,11 +261,27 @@ void SGpNode::ComputeKept() {
   KeptWalk(this, g_keptStart, g_keptAll);
 }
 
-void SGpNode::KeptWalk(SGpNode* node, const SMatrix& parent, bool all) {
-  for (SGpNode* n = node; n != nullptr; n = n->next_) {
+// The walk of DrawTree without the device and without recursion.
+void SGpNode::KeptWalk(SGpNode* node, const SMatrix& start, bool all) {
+  g_keptLevels.clear();
+  SGpNode* n = node;
+  SMatrix parent = start;
+  for (;;) {
     SMatrix running;
     SMatrix::Multiply(&running, &n->local_, &parent);
     if (all || n->keepWorld_) n->world_ = running;
-    if (n->firstChild_ != nullptr) KeptWalk(n->firstChild_, running, all);
+    if (n->firstChild_ != nullptr) {
+      g_keptLevels.push_back({parent, n});
+      parent = running;
+      n = n->firstChild_;
+      continue;
+    }
+    while (n->next_ == nullptr) {
+      if (g_keptLevels.empty()) return;
+      n = g_keptLevels.back().node;
+      parent = g_keptLevels.back().parent;
+      g_keptLevels.pop_back();
+    }
+    n = n->next_;
   }
 }

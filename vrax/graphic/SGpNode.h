@@ -76,7 +76,7 @@ class SGpNode : public SGpObj {
   virtual void ComputeKept();
 
  private:
-  static void KeptWalk(SGpNode* node, const SMatrix& parent, bool all);
+  static void KeptWalk(SGpNode* node, const SMatrix& start, bool all);
 
   SMatrix local_;
   SMatrix world_;

@@ -47,16 +47,64 @@ SVec3 ModelMatrixAngles(const SMatrix& m) {
   return a;
 }
 
-float ModelKeyValue(const ModelUvKey* keys, int32_t count, float* clock) {
-  if (keys == nullptr || count <= 0) return 0.0f;
-  if (*clock > static_cast<float>(keys[count - 1].frame)) *clock = static_cast<float>(keys[0].frame);
-  const float t = *clock;
+void ModelKeySegments::Build(const ModelUvKey* keys, int32_t count) {
+  frames_.clear();
+  segment_.clear();
+  steps_ = 0;
+  if (keys == nullptr || count < 2) return;
+  for (int32_t i = 0; i < count; ++i) frames_.push_back(static_cast<float>(keys[i].frame));
+  std::sort(frames_.begin(), frames_.end());
+  frames_.erase(std::unique(frames_.begin(), frames_.end()), frames_.end());
+  segment_.assign(frames_.size() - 1, -1);
+  // Segments in list order each take the spans no earlier one took;
+  // free[j] leads to the first span from j on still without a segment, so
+  // every span is given once.
+  std::vector<uint32_t> free(frames_.size());
+  for (uint32_t j = 0; j < free.size(); ++j) free[j] = j;
+  auto firstFree = [&free](uint32_t j) {
+    while (free[j] != j) {
+      free[j] = free[free[j]];
+      j = free[j];
+    }
+    return j;
+  };
+  auto at = [this](float f) { return uint32_t(std::lower_bound(frames_.begin(), frames_.end(), f) - frames_.begin()); };
   for (int32_t i = 0; i + 1 < count; ++i) {
     const float f0 = static_cast<float>(keys[i].frame);
     const float f1 = static_cast<float>(keys[i + 1].frame);
-    if (f0 <= t && t < f1) return keys[i].value + (t - f0) / (f1 - f0) * (keys[i + 1].value - keys[i].value);
+    if (!(f0 < f1)) continue;
+    const uint32_t end = at(f1);
+    for (uint32_t j = firstFree(at(f0)); j < end; j = firstFree(j + 1)) {
+      segment_[j] = i;
+      free[j] = j + 1;
+    }
   }
-  return 0.0f;  // no segment holds the clock (also keys that span no time)
+}
+
+int32_t ModelKeySegments::Find(float t) const {
+  // The first frame above t; the span before it holds t.
+  size_t lo = 0, hi = frames_.size();
+  while (lo < hi) {
+    ++steps_;
+    const size_t mid = lo + (hi - lo) / 2;
+    if (t < frames_[mid]) {
+      hi = mid;
+    } else {
+      lo = mid + 1;
+    }
+  }
+  return lo == 0 || lo >= frames_.size() ? -1 : segment_[lo - 1];
+}
+
+float ModelKeyValue(const ModelUvKey* keys, int32_t count, const ModelKeySegments& segments, float* clock) {
+  if (keys == nullptr || count <= 0) return 0.0f;
+  if (*clock > static_cast<float>(keys[count - 1].frame)) *clock = static_cast<float>(keys[0].frame);
+  const float t = *clock;
+  const int32_t i = segments.Find(t);
+  if (i < 0 || i + 1 >= count) return 0.0f;  // no segment holds the clock (also keys that span no time)
+  const float f0 = static_cast<float>(keys[i].frame);
+  const float f1 = static_cast<float>(keys[i + 1].frame);
+  return keys[i].value + (t - f0) / (f1 - f0) * (keys[i + 1].value - keys[i].value);
 }
 
 SMatrix ModelTextureMatrix(ModelMaterial& mat, SGpObj_Mesh& p, SGpMeshModel* model) {
@@ -78,8 +126,8 @@ SMatrix ModelTextureMatrix(ModelMaterial& mat, SGpObj_Mesh& p, SGpMeshModel* mod
       m.m[2][1] += mat.scrollV;
       mat.update = 0;
     } else {
-      const float u = p.uKeysOn ? ModelKeyValue(p.uKeys.data(), std::min<int32_t>(p.uKeyCount, int32_t(p.uKeys.size())), &p.uvClock) : 0.0f;
-      const float v = p.vKeysOn ? ModelKeyValue(p.vKeys.data(), std::min<int32_t>(p.vKeyCount, int32_t(p.vKeys.size())), &p.uvClock) : 0.0f;
+      const float u = p.uKeysOn ? ModelKeyValue(p.uKeys.data(), std::min<int32_t>(p.uKeyCount, int32_t(p.uKeys.size())), p.uSegments, &p.uvClock) : 0.0f;
+      const float v = p.vKeysOn ? ModelKeyValue(p.vKeys.data(), std::min<int32_t>(p.vKeyCount, int32_t(p.vKeys.size())), p.vSegments, &p.uvClock) : 0.0f;
       SMatrix::Identity(&m);
       m.m[2][0] = u * mat.scaleU;
       m.m[2][1] = (1.0f - std::fabs(v)) * mat.scaleV;

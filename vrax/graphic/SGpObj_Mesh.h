@@ -20,6 +20,29 @@ struct ModelUvKey {
   float value;
 };
 
+// Where each clock value falls in a texture key list, found once when the
+// list is loaded so that a lookup is a binary search however long the list:
+// the distinct key frames in ascending order and, for the span from each to
+// the next, the first segment of the list (keys i and i + 1 with frame i <=
+// clock < frame i + 1) that holds it, -1 for none. Keys in any order give
+// what a scan of the list from its start gives.
+class ModelKeySegments {
+ public:
+  ModelKeySegments() = default;
+  ModelKeySegments(const ModelUvKey* keys, int32_t count) { Build(keys, count); }
+  void Build(const ModelUvKey* keys, int32_t count);
+  // The first segment holding t, -1 for none.
+  int32_t Find(float t) const;
+  // Frames compared by Find since the list was built: at most one more than
+  // log2 of the number of distinct frames per call.
+  uint64_t Steps() const { return steps_; }
+
+ private:
+  std::vector<float> frames_;
+  std::vector<int32_t> segment_;
+  mutable uint64_t steps_ = 0;
+};
+
 struct ModelMaterial {
   char name[32] = {};
   plat::Material material{};
@@ -80,17 +103,20 @@ class SGpObj_Mesh : public SGpObj {
   bool uKeysOn = false, vKeysOn = false;
   int32_t uKeyCount = 0, vKeyCount = 0;
   std::vector<ModelUvKey> uKeys, vKeys;
+  // Built with the key lists (the first uKeyCount and vKeyCount keys).
+  ModelKeySegments uSegments, vSegments;
 
  private:
   void ExecuteSkinned();
 };
 
-// Value of a texture key list at *clock. A clock beyond the last key's
-// frame restarts at the first key's frame; between two keys the value is
-// interpolated; outside every segment (before the first key, a list of one
-// key, or keys that all share one frame) it is 0. An empty list gives 0 and
-// leaves the clock alone.
-float ModelKeyValue(const ModelUvKey* keys, int32_t count, float* clock);
+// Value of a texture key list at *clock, with the list's segments. A clock
+// beyond the last key's frame restarts at the first key's frame; in the
+// first segment that holds it the value is interpolated between its two
+// keys; outside every segment (before the first key, a list of one key, or
+// keys that all share one frame) it is 0. An empty list gives 0 and leaves
+// the clock alone.
+float ModelKeyValue(const ModelUvKey* keys, int32_t count, const ModelKeySegments& segments, float* clock);
 
 // The texture matrix of material m drawn by packet p (whose key lists and
 // clock it may advance) of a model with shared data `model` (may be null:

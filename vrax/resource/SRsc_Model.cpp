@@ -12,6 +12,28 @@ namespace {
 constexpr const char* kSource = "VRAX\\Resource\\Win\\SRsc_Model_Ex";
 constexpr float kRadToTurn = 0.15915494f;
 
+// What the frame indices of a model's tracks may hold together. A track
+// keeps one entry (2 bytes) per frame up to its last key, so two keys of a
+// few bytes can claim 65,536 entries. The largest model of the data tree
+// (enemy/osr_bs08.bma: 94 tracks over 701 frames) needs 197,682 entries;
+// this is ten times that, 4 MB, or 32 tracks that span the longest
+// animation (65,536 frames).
+constexpr uint64_t kMaxFrameIndexEntries = uint64_t(1) << 21;
+
+// Entries of the frame index that SGpVec4Track::AddKey builds from these
+// keys: it keeps only keys above the last kept one, and from the second
+// on spans every frame up to the last kept key's.
+uint64_t FrameIndexEntries(const std::vector<ModelFileKey>& keys) {
+  int64_t last = -1;
+  size_t kept = 0;
+  for (const ModelFileKey& k : keys) {
+    if (int64_t(k.frame) <= last) continue;
+    last = int64_t(k.frame);
+    ++kept;
+  }
+  return kept >= 2 ? uint64_t(last) + 1 : 0;
+}
+
 void CopyName(char (&dst)[32], const std::string& src) {
   std::memset(dst, 0, sizeof dst);
   std::memcpy(dst, src.data(), std::min(src.size(), sizeof dst - 1));
@@ -324,6 +346,8 @@ bool SRsc_Model_Ex::BuildHierarchy(const ModelFile& f, const SMatrix& m) {
           for (const auto& k : e.vKeys) p.vKeys.push_back({k.frame, k.value});
           p.uKeyCount = int32_t(p.uKeys.size());
           p.vKeyCount = int32_t(p.vKeys.size());
+          p.uSegments.Build(p.uKeys.data(), p.uKeyCount);
+          p.vSegments.Build(p.vKeys.data(), p.vKeyCount);
           p.uvClock = 0.0f;
           if (p.materials != nullptr)
             for (ModelMaterial& mat : p.materials->materials) mat.useMatrix = (e.hasU || e.hasV) ? 1 : 0;
@@ -352,6 +376,12 @@ bool SRsc_Model_Ex::BuildHierarchy(const ModelFile& f, const SMatrix& m) {
 }
 
 bool SRsc_Model_Ex::ReadAnimation(const ModelFile& f, const SMatrix& m) {
+  // Refused before any index is made.
+  uint64_t entries = 0;
+  for (const ModelFileTrack& t : f.tracks) {
+    entries += FrameIndexEntries(t.positions) + FrameIndexEntries(t.rotations) + FrameIndexEntries(t.scales);
+    if (entries > kMaxFrameIndexEntries) return false;
+  }
   tracks_.resize(f.tracks.size());
   lastFrame_ = float(f.frameCount) - 1.0f;
   std::vector<uint8_t> rebuild(nodes_.size(), 0);

@@ -6,6 +6,8 @@
 #include <cmath>
 #include <cstring>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "gp_support.h"
 #include "vrax/graphic/SGpObj_Mesh.h"
@@ -183,6 +185,83 @@ TEST_F(MeshDraw, SkinnedModelWaitsForEveryPartAndSkipsBadParts) {
   m->GetMesh(0)->Execute();
   m->GetMesh(1)->Execute();
   EXPECT_EQ(Draws(), 3u);
+}
+
+// A damaged model whose drawing once multiplied its counts: one node of
+// 256 faces, one per material of its group of 256, and texture key lists
+// of 4,096 keys at frames -4094 to 0 and 2^20, so the clock stays in their
+// last segment (a scan from the first key passes 4,095 keys each time).
+// One frame draws every material; each finds its faces in at most 9 steps
+// (256 groups) and each key value in at most 13 (4,096 frames).
+TEST_F(MeshDraw, FrameOfManyMaterialsAndKeysLooksEachUpInLogSteps) {
+  constexpr uint32_t kMaterials = 256, kKeys = 4096;
+  modelfix::LaidOutModel f;
+  f.Header(true, 100).U32(1).U32(kMaterials);
+  for (uint32_t i = 0; i < kMaterials; ++i)
+    f.Str("0").F32({0, 0, 0, 1, 1, 1, 1, 1, 0, 0, 0, 1, 0, 0, 0, 1}).F32({0, 1, 1}).U32(0).U32(0).F32({0});
+  f.Str("meshes").U32(0).Str("hierarchy").U32(1);
+  f.Str("0").U8(0).Str("").F32({0, 0, 0}).F32({0, 0, 0, 1}).F32({1, 1, 1}).F32({0, 0, 0, 0});
+  f.Str("p").U32(3).F32({0, 0, 0}).F32({1, 0, 0}).F32({0, 0, 1});
+  f.Str("f").U32(kMaterials);
+  for (uint32_t i = 0; i < kMaterials; ++i) f.U16(0).U16(1).U16(2).U32(i);
+  f.Str("u").U32(3).F32({0, 0}).F32({1, 0}).F32({0, 1});
+  f.Str("c").U8(0).Str("m").U32(0).Str("a").U8(1);
+  f.U32(0);  // no tracks
+  modelfix::LaidOutModel tca;
+  tca.U32(1).Str("0");
+  for (int list = 0; list < 2; ++list) {
+    tca.U8(1).U32(kKeys);
+    for (int32_t k = 0; k + 1 < int32_t(kKeys); ++k) tca.U32(uint32_t(k - int32_t(kKeys) + 2)).F32({0});
+    tca.U32(1u << 20).F32({1});
+  }
+  const auto bma = f.bytes(), tcaBytes = tca.bytes();
+  SRsc_Model_Ex m;
+  const uint32_t params[4] = {0, 0, 0, 0};
+  ASSERT_TRUE(m.Build(bma.data(), bma.size(), tcaBytes.data(), tcaBytes.size(), params));
+  SGpObj_Mesh* p = m.GetMesh(0);
+  ASSERT_TRUE(p->mesh && p->uKeyCount == int32_t(kKeys) && m.IsAnimated());
+  for (uint32_t i = 0; i < kMaterials; ++i) m.FlagMesh(int32_t(i));
+  p->Execute();
+  EXPECT_EQ(Draws(), uint64_t(kMaterials));
+  EXPECT_NEAR(p->uvClock, 0.2f * float(kMaterials), 1e-3f);  // read once per material
+  // At least one step per lookup: every material's lookups were counted.
+  EXPECT_GE(p->mesh->LookupSteps(), uint64_t(kMaterials));
+  EXPECT_LE(p->mesh->LookupSteps(), uint64_t(kMaterials) * 9);
+  EXPECT_GE(p->uSegments.Steps() + p->vSegments.Steps(), uint64_t(kMaterials) * 2);
+  EXPECT_LE(p->uSegments.Steps() + p->vSegments.Steps(), uint64_t(kMaterials) * 2 * 13);
+}
+
+// A packet that keeps the world matrices it was executed under.
+struct WorldLog : SGpObj {
+  void Execute() override { seen.push_back(SGpMan::GetWorld().m[3][0]); }
+  std::vector<float> seen;
+};
+
+// A chain of 50,000 nodes, each the child of the one before and standing
+// one unit further along x in model space (a file of 6 MB): it is drawn and
+// placed on a small stack, once per node, the last node 49,999 units out.
+TEST_F(MeshDraw, ChainOfAnyDepthDrawsAndPlacesEveryNode) {
+  constexpr uint32_t kNodes = 50000;
+  modelfix::LaidOutModel f;
+  f.Header(false, 1).U32(0).Str("meshes").U32(0).Str("hierarchy").U32(kNodes);
+  for (uint32_t i = 0; i < kNodes; ++i)
+    f.BareNode(std::to_string(i), i > 0 ? std::to_string(i - 1) : std::string(), float(i), false);
+  const auto bytes = f.bytes();
+  SRsc_Model_Ex m;
+  const uint32_t params[4] = {0, 0, 0, 0};
+  ASSERT_TRUE(m.Build(bytes.data(), bytes.size(), nullptr, 0, params));
+  WorldLog first, last;
+  m.GetNode(0)->AddPacket(&first);
+  m.GetNode(int32_t(kNodes) - 1)->AddPacket(&last);
+  SMatrix id;
+  SGpMan::SetView(*SMatrix::Identity(&id));
+  SGpMan::SetWorld(id);
+  m.GetNode(0)->Execute();
+  EXPECT_EQ(first.seen, std::vector<float>{0.0f});
+  EXPECT_EQ(last.seen, std::vector<float>{float(kNodes - 1)});
+  EXPECT_EQ(SGpMan::GetWorld().m[3][0], 0.0f);
+  m.GetNode(0)->UpdateKept(nullptr, 1);
+  EXPECT_EQ(m.GetNode(int32_t(kNodes) - 1)->GetWorld()->m[3][0], float(kNodes - 1));
 }
 
 }  // namespace

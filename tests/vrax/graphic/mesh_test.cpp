@@ -83,4 +83,32 @@ TEST(Mesh, SubsetsDrawTheFacesOfOneAttribute) {
   dev->EndScene();
 }
 
+// 1,024 faces, each of its own attribute, in a scattered order: every
+// subset is found, absent ones are not, and each lookup looks at no more
+// than floor(log2 1024) + 1 = 11 of the groups.
+TEST(Mesh, SubsetLookupsTakeLogSteps) {
+  constexpr uint32_t kFaces = 1024;
+  auto dev = plat::CreateNullGfxDevice(plat::DeviceParams{});
+  std::unique_ptr<SGpMesh> m(SGpMesh::Create(kFaces, 3, dev.get()));
+  uint32_t* a = m->LockAttributeBuffer();
+  for (uint32_t f = 0; f < kFaces; ++f) a[f] = (f * 389) % kFaces;
+  m->UnlockAttributeBuffer();
+  uint16_t* idx = m->LockIndexBuffer();
+  for (uint32_t f = 0; f < kFaces; ++f) idx[3 * f] = 0, idx[3 * f + 1] = 1, idx[3 * f + 2] = 2;
+  m->UnlockIndexBuffer();
+  ASSERT_EQ(dev->BeginScene(), plat::kOk);
+  uint64_t lookups = 0;
+  for (uint32_t at = 0; at < kFaces; ++at, lookups += 2) {
+    EXPECT_EQ(m->SubsetFaceCount(at), 1u) << at;
+    m->DrawSubset(at);
+  }
+  for (uint32_t at : {kFaces, 5000u, 0xFFFFFFFFu}) {
+    EXPECT_EQ(m->SubsetFaceCount(at), 0u) << at;
+    ++lookups;
+  }
+  EXPECT_EQ(dev->GetStats().draws, uint64_t(kFaces));
+  EXPECT_LE(m->LookupSteps(), lookups * 11);
+  dev->EndScene();
+}
+
 }  // namespace

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "gp_support.h"
@@ -181,6 +184,62 @@ TEST_F(Tree, DrawingRunsPacketsUnderTheCombinedTransform) {
   root.Execute();
   ExpectNear(Apply(c.seen[1], {0, 0, 0}), {15, 7, 5});
   EXPECT_EQ(SGpMan::GetWorld().m[3][0], 5.0f);
+}
+
+// A packet that logs its name and the world x in force, and may draw
+// another tree from inside the walk.
+struct Visit : SGpObj {
+  Visit(std::vector<std::pair<std::string, float>>* log, std::string name) : log(log), name(std::move(name)) {}
+  void Execute() override {
+    log->push_back({name, SGpMan::GetWorld().m[3][0]});
+    if (nested != nullptr) nested->Execute();
+  }
+  std::vector<std::pair<std::string, float>>* log;
+  std::string name;
+  SGpNode* nested = nullptr;
+};
+
+// r -> a -> a1, a2 -> a2x; r -> b -> b1; each node moved along x by its
+// own power of two, so a world x names the chain that made it. A packet of
+// a1 draws a tree of its own (o -> o1) meanwhile.
+TEST(SGpNode, WalksVisitDepthFirstAndRestoreEachLevel) {
+  NullDeviceScope gpu;
+  ASSERT_TRUE(gpu.ok);
+  SMatrix id;
+  SGpMan::SetView(*SMatrix::Identity(&id));
+  SGpMan::SetWorld(id);
+  const char* names[] = {"r", "a", "a1", "a2", "a2x", "b", "b1", "o", "o1"};
+  const int parents[] = {-1, 0, 1, 1, 3, 0, 5, -1, 7};
+  SGpNode n[9];
+  std::vector<std::pair<std::string, float>> log;
+  std::vector<std::unique_ptr<Visit>> packets;
+  for (int i = 0; i < 9; ++i) {
+    n[i].GetPosition()[0] = float(1 << i);
+    n[i].BuildLocal();
+    if (parents[i] >= 0) n[i].SetParent(&n[parents[i]]);
+    packets.push_back(std::make_unique<Visit>(&log, names[i]));
+    n[i].AddPacket(packets.back().get());
+  }
+  packets[2]->nested = &n[7];
+  using Log = std::vector<std::pair<std::string, float>>;
+
+  n[0].Execute();
+  EXPECT_EQ(log, (Log{{"r", 1}, {"a", 3}, {"a1", 7}, {"o", 128}, {"o1", 384}, {"a2", 11}, {"a2x", 27},
+                      {"b", 33}, {"b1", 97}}));
+  EXPECT_EQ(SGpMan::GetWorld().m[3][0], 0.0f);
+
+  // From a inward: a and its following sibling b with their subtrees, not
+  // their parent's level.
+  log.clear();
+  packets[2]->nested = nullptr;
+  n[1].DrawTree();
+  EXPECT_EQ(log, (Log{{"a", 2}, {"a1", 6}, {"a2", 10}, {"a2x", 26}, {"b", 32}, {"b1", 96}}));
+  EXPECT_EQ(SGpMan::GetWorld().m[3][0], 0.0f);
+
+  // The device-free walk places every node the same way.
+  n[0].UpdateKept(nullptr, 1);
+  const float kept[] = {1, 3, 7, 11, 27, 33, 97};
+  for (int i = 0; i < 7; ++i) EXPECT_EQ(n[i].GetWorld()->m[3][0], kept[i]) << names[i];
 }
 
 TEST(SGpNode, PacketListOrder) {

@@ -29,33 +29,7 @@ size_t FindString(const std::vector<uint8_t>& b, const std::string& s, size_t fr
   return it == b.end() ? std::string::npos : size_t(it - b.begin());
 }
 
-// A model file laid out item by item from the format, independent of the
-// project's writer: every field has a value of its own, so reading two
-// fields in each other's place shows. Little-endian; a string is a u32
-// length and its bytes.
-class LaidOutModel {
- public:
-  LaidOutModel& U8(uint8_t v) { return b_.push_back(v), *this; }
-  LaidOutModel& U16(uint16_t v) { return U8(uint8_t(v)).U8(uint8_t(v >> 8)); }
-  LaidOutModel& U32(uint32_t v) { return U16(uint16_t(v)).U16(uint16_t(v >> 16)); }
-  LaidOutModel& F32(std::initializer_list<float> fs) {
-    for (float f : fs) {
-      uint32_t u;
-      std::memcpy(&u, &f, 4);
-      U32(u);
-    }
-    return *this;
-  }
-  LaidOutModel& Str(const std::string& s) {
-    U32(uint32_t(s.size()));
-    b_.insert(b_.end(), s.begin(), s.end());
-    return *this;
-  }
-  std::vector<uint8_t> bytes() const { return b_; }
-
- private:
-  std::vector<uint8_t> b_;
-};
+using modelfix::LaidOutModel;
 
 // Tag "BMA1.1", one material group of one material, an empty mesh section,
 // two hierarchy nodes (node 1 a child of node 0, which holds one coloured,

@@ -381,6 +381,63 @@ TEST(ModelResource, BuildWorkGrowsWithTheFileNotWithNodesTimesDepthOrEntries) {
   }
 }
 
+// A model of one node "0" whose animation holds the given tracks, each of
+// node "0" with position, rotation and scale keys at the given frames.
+struct TrackKeys {
+  std::vector<uint32_t> positions, rotations, scales;
+};
+std::vector<uint8_t> TrackedNode(const std::vector<TrackKeys>& tracks) {
+  modelfix::LaidOutModel m;
+  m.Header(false, 65536).U32(1).U32(0);  // one group without materials
+  m.Str("meshes").U32(0).Str("hierarchy").U32(1).BareNode("0", "", 0.0f, true);
+  m.U32(uint32_t(tracks.size()));
+  for (const TrackKeys& t : tracks) {
+    m.Str("0");
+    for (const auto* keys : {&t.positions, &t.rotations, &t.scales}) {
+      m.U32(uint32_t(keys->size()));
+      for (uint32_t frame : *keys) m.U32(frame).F32({1, 2, 3});
+    }
+  }
+  return m.bytes();
+}
+
+// A track keeps one index entry per frame up to its last key, so keys at
+// frames 0 and 65535 take 8 bytes of the file and 65,536 entries. A model
+// may spend 2^21 entries on its tracks together (32 such channels); one
+// that would spend more is refused before any index is made. Keys that are
+// not above the last kept one add nothing (the track ignores them).
+TEST(ModelResource, TrackFrameIndicesTogetherStayWithinTheirBound) {
+  const TrackKeys full{{0, 65535}, {}, {}};
+  const TrackKeys allThree{{0, 65535}, {0, 65535}, {0, 65535}};
+  const TrackKeys ignored{{65535, 0}, {}, {}};  // the second key is ignored: no index
+  const TrackKeys twoFrames{{0, 1}, {}, {}};    // two entries
+  struct Case {
+    const char* name;
+    std::vector<TrackKeys> tracks;
+    bool built;
+  } cases[] = {
+      {"32 full channels", std::vector<TrackKeys>(32, full), true},
+      {"33 full channels", std::vector<TrackKeys>(33, full), false},
+      {"11 tracks of three full channels", std::vector<TrackKeys>(11, allThree), false},
+      {"32 full and one of an ignored key", {}, true},
+      {"32 full and one of two frames", {}, false},
+  };
+  cases[3].tracks.assign(32, full);
+  cases[3].tracks.push_back(ignored);
+  cases[4].tracks.assign(32, full);
+  cases[4].tracks.push_back(twoFrames);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const auto bytes = TrackedNode(c.tracks);
+    SRsc_Model_Ex m;
+    ASSERT_EQ(m.Build(bytes.data(), bytes.size(), nullptr, 0, kNoParams), c.built);
+    EXPECT_EQ(m.TrackCount(), c.built ? int32_t(c.tracks.size()) : 0);
+    if (c.built) {
+      EXPECT_EQ(m.GetTrack(31)->position.GetFrameIndex().size(), 65536u);
+    }
+  }
+}
+
 // ---------------------------------------------------------------- loading
 
 class ModelWorld : public testsupport::EngineWorld {
@@ -432,6 +489,16 @@ TEST_F(ModelWorld, DamagedOrMissingFilesFailWithOneMessageEach) {
   }
   EXPECT_EQ(box.Count("resource open error"), 4);
   EXPECT_EQ(box.Count("SRsc_Model_Ex(174) : resource open error"), 1) << "the missing model file";
+}
+
+// 33 tracks of keys at frames 0 and 65535: under 2 KB of file that would
+// take 4.3 MB of frame indices, a channel more than a model may spend.
+TEST_F(ModelWorld, ModelWhoseTrackIndicesPassTheirBoundFailsWithTheLoaderLine) {
+  ASSERT_TRUE(dir.Write("mdl/long.bma", Str(TrackedNode(std::vector<TrackKeys>(33, TrackKeys{{0, 65535}, {}, {}})))));
+  SRsc_Model_Ex* m = Load("\\mdl\\long");
+  EXPECT_EQ(m->GetStatus(), kRscFailed);
+  EXPECT_EQ(m->TrackCount(), 0);
+  EXPECT_EQ(box.Count("SRsc_Model_Ex(190) : resource open error"), 1);
 }
 
 }  // namespace
