@@ -296,12 +296,6 @@ float EnemySpawnRecord::ArgumentF() const {
   return f;
 }
 
-const EnemyParam* StageScript::FindParam(uint32_t id) const {
-  for (const EnemyParam& p : params)
-    if (p.id == id) return &p;
-  return nullptr;
-}
-
 bool StageScript::HoldsMotion(const EShotMotion* m) const {
   const std::less<const EShotMotion*> before;
   for (const PatternList& l : patternLists)

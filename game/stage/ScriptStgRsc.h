@@ -224,8 +224,6 @@ struct StageScript {
   std::vector<EnemyParam> params;         // section 2
   std::vector<EnemySpawnRecord> timeline; // section 3
 
-  // First parameter with that id; null when none.
-  const EnemyParam* FindParam(uint32_t id) const;
   // Whether m is a record of one of the bullet paths.
   bool HoldsMotion(const EShotMotion* m) const;
   void Clear();

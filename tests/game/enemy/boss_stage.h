@@ -37,14 +37,16 @@ class BossPicture {
     std::ifstream in(path, std::ios::binary);
     const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     if (bytes.empty() || !ParseStageScript(bytes.data(), bytes.size(), &script_)) return;
+    // The boss's name is its spawn record's parameter's (linked at load).
+    const char* name = "";
     for (size_t i = 0; i < script_.timeline.size(); ++i) {
       if (script_.timeline[i].Op() != EnemySpawnRecord::OP_SPAWN || script_.timeline[i].argument != param) continue;
+      if (script_.timeline[i].param != nullptr) name = script_.timeline[i].param->name;
       g_EnemySet.Init(&script_, 0);
       g_EnemySet.index = int32_t(i);
       world->Step(2);
       break;
     }
-    const char* name = script_.FindParam(param) != nullptr ? script_.FindParam(param)->name : "";
     boss = dynamic_cast<EnemyBase*>(g_EnemyMan.FindFirst(name));
   }
   ~BossPicture() {
