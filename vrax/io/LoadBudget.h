@@ -1,0 +1,26 @@
+#pragma once
+#include <cstdint>
+
+// What one resource's load may make in memory: decoded pixels, sound
+// buffers, records and tables built from its files. A loader charges the
+// bytes before it makes them; a charge that would pass the limit is refused
+// and the loader fails the resource with its open-error line, so that a
+// damaged or hostile file costs at most this much, whatever it names.
+//
+// 64 MB: one 4096x4096 picture of 32-bit pixels. The largest resource of the
+// game's data makes a few MB (see the README's "Damaged data").
+constexpr uint64_t kMaxResourceBytes = uint64_t(64) << 20;
+
+class LoadBudget {
+ public:
+  explicit LoadBudget(uint64_t limit = kMaxResourceBytes) : limit_(limit) {}
+  // Charges count items of size bytes each. False, with nothing charged,
+  // when the product overflows or the total would pass the limit.
+  bool Charge(uint64_t count, uint64_t size = 1);
+  uint64_t Used() const { return used_; }
+  uint64_t Limit() const { return limit_; }
+
+ private:
+  uint64_t limit_;
+  uint64_t used_ = 0;
+};
