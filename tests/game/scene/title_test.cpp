@@ -1,12 +1,14 @@
 // The title scene through the whole program: a credit keeps it up, a start
 // press starts a play (reported to the network service, paid, followed by
-// the tutorial), free play takes two presses, a held press does not count,
-// left alone it times out into the ranking, each fade lasting exactly 61
-// frames; its sliding band, its picture and, with a credit, the coin
-// display's prompt to press start over it.
+// the tutorial), a coin short of a credit starts nothing, free play takes
+// two presses, a held press does not count, left alone it times out into
+// the ranking, each fade lasting exactly 61 frames; its sliding band, its
+// picture and, with a credit, the coin display's prompt to press start over
+// it.
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
 
 #include "cabinet/QvtBTUtil.h"
 #include "cabinet/ServiceClient.h"
@@ -133,6 +135,43 @@ TEST_F(TitleWorld, FreePlayTakesOnePressForTheCreditAndOneToStart) {
   h->Press(CabInput::kStart, 1);
   EXPECT_EQ(title->GetSceneState(), Title::STATE_START);
   EXPECT_FALSE(coins->HasCredit());
+}
+
+// Coin play at two coins a credit, one coin in: the coin keeps the title up
+// but buys no play. A start press leaves the title waiting with the coin
+// still counted and nothing told to the network service; the second coin
+// makes the credit, and the next press starts the play and spends both.
+TEST_F(TitleWorld, AStartWithACoinShortOfACreditStartsNothingAndKeepsTheCoin) {
+  ASSERT_NO_FATAL_FAILURE(Start(true));
+  Game* g = GetGame();
+  g->settings[SettingsWord::coinPlay] = 1;
+  g->settings[SettingsWord::coinUnit] = 2;
+  g->settings[SettingsWord::creditsPerUnit] = 1;
+  g->settings[SettingsWord::continueCoins] = 1;
+  CoinCounter* coins = GetCoinCounter();
+  coins->mode = CoinCounter::MODE_ATTRACT;  // the title's, which the clearing above took away
+  QvtBTUtil* client = GetServiceClient();
+  const int32_t visits = client->GetCounterE(), plays = client->GetCounterC();
+  h->Press(CabInput::kCoin, 2);
+  h->Step(4);
+  ASSERT_EQ(std::tuple(coins->totalCoins, coins->credits, coins->remainder), std::tuple(1, 0, 1));
+  h->Step(1300);  // past the idle limit: the coin keeps the title up
+  ASSERT_EQ(title->GetSceneState(), Title::STATE_WAIT);
+  for (int press = 0; press < 3; ++press) {
+    h->Press(CabInput::kStart, 1);
+    h->Step(2);
+  }
+  EXPECT_ALL({VAL(title->GetSceneState(), Title::STATE_WAIT), VAL(title->Started(), false),
+              VAL(coins->totalCoins, 1), VAL(coins->coins, 1), VAL(coins->credits, 0),
+              VAL(client->GetCounterE(), visits), VAL(client->GetCounterC(), plays)});
+  EXPECT_LE(title->GetFrame(), 1);
+  // The second coin: one credit, and a press starts the play with it.
+  h->Press(CabInput::kCoin, 2);
+  h->Step(4);
+  ASSERT_EQ(std::tuple(coins->totalCoins, coins->credits), std::tuple(2, 1));
+  h->Press(CabInput::kStart, 1);
+  EXPECT_ALL({VAL(title->GetSceneState(), Title::STATE_START), VAL(title->Started(), true),
+              VAL(coins->totalCoins, 0), VAL(client->GetCounterC(), plays + 1)});
 }
 
 TEST_F(TitleWorld, LeftAloneItTimesOutIntoTheRanking) {
