@@ -1,4 +1,5 @@
-// The tutorial through the whole program in both modes, and scene 15.
+// The tutorial through the whole program in both modes (a start during its
+// freeze included), and scene 15.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -22,8 +23,10 @@
 #include "game/player/Player.h"
 #include "game/tables/scene_tables.h"
 #include "support/BuildDirs.h"
+#include "support/ExpectAll.h"
 #include "support/Headless.h"
 #include "support/ImageCompare.h"
+#include "vrax/kernel/SHandle.h"
 
 namespace {
 
@@ -257,6 +260,44 @@ TEST(TutorialScene, BeforeAGameAStartPressEndsItAndStageOneFollows) {
   for (int i = 0; i < 80 && g->GetSceneId() != SCENE_STAGE; ++i) h.Step();
   EXPECT_EQ(g->GetSceneId(), SCENE_STAGE);
   EXPECT_EQ(g->stage, 1);
+}
+
+// Before a game, start pressed while the tutorial holds the play frozen
+// (frames 1,167 to 1,569): the press lifts the freeze with it, the 60-frame
+// fade runs at once, one count a frame, and stage 1 follows the fade, not
+// the end of the freeze some 300 frames later.
+TEST(TutorialScene, BeforeAGameAStartDuringTheFreezeLeadsToStageOneAtOnce) {
+  Headless h(testsupport::NullDevice());
+  ASSERT_TRUE(h.Ok()) << h.Failure();
+  ASSERT_GE(testsupport::RunUntilScene(h, "Notice", 600), 0);
+  Game* g = GetGame();
+  DropScenesWithoutHandingOver(g);
+  g->ChangeScene(SCENE_TUTORIAL, Tutorial::MODE_BEFORE_GAME);
+  auto tutorial = [g] { return dynamic_cast<Tutorial*>(g->FindInList("Tutorial", GAME_LIST_SCENE)); };
+  const auto frozenAt = [&](int32_t f) {
+    const Tutorial* t = tutorial();
+    return t != nullptr && t->GetSceneState() == Tutorial::STATE_TUTORIAL && t->GetFrame() > f;
+  };
+  for (int i = 0; i < 1400 && !frozenAt(1250); ++i) h.Step();
+  ASSERT_TRUE(frozenAt(1250));
+  ASSERT_TRUE(g->IsPaused());
+  SHandle<Tutorial> t(tutorial());
+  h.Press(plat::CabInput::kStart);
+  ASSERT_TRUE(t);
+  EXPECT_FALSE(g->IsPaused());
+  ASSERT_EQ(t->GetSceneState(), Tutorial::STATE_ENDING);
+  // The fade counts on every frame: the freeze no longer holds the scene.
+  const int32_t counted = t->GetFrame();
+  EXPECT_GE(counted, 1);
+  h.Step(10);
+  ASSERT_TRUE(t);
+  EXPECT_EQ(t->GetFrame(), counted + 10);
+  // Its count of 60 ends it, and stage 1 starts.
+  int frames = 10;
+  for (; frames < 200 && t; ++frames) h.Step();
+  EXPECT_LE(frames, 60 + 3);
+  for (int i = 0; i < 20 && g->GetSceneId() != SCENE_STAGE; ++i) h.Step();
+  EXPECT_ALL({VAL(g->GetSceneId(), int32_t(SCENE_STAGE)), VAL(g->stage, 1), VAL(g->IsPaused(), false)});
 }
 
 // Caption changes: caption n takes caption n - 1 as the one squeezed out;
