@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "game/stage/CamRsc.h"
@@ -324,6 +325,51 @@ TEST_F(TunnelDraw, PartsBuildOnePrimitivePerTextureAndDrawBatchedByTextureAsTheR
   for (auto& [key, p] : gp.GetQueue()->Entries()) any |= key == 29;
   EXPECT_FALSE(any);
   EXPECT_ALL({VAL(parts[0].visible, 0), VAL(parts[1].visible, 1)});
+}
+
+// Textures are numbered from 0: a record naming texture K of a tunnel of K
+// textures (or any past it) lies past the image and is left out, from the
+// part's primitives and triangles and so from the frame; its part's other
+// records draw as ever.
+TEST_F(TunnelDraw, ARecordNamingTheTextureOnePastTheLastIsLeftOutOfThePartAndTheFrame) {
+  // K = 3; part 0: texture 1, then the texture past the last, then 2.
+  for (const uint32_t past : {3u, 4u, 0xFFFFFFFFu}) {
+    const std::vector<uint8_t> file = TunnelOf(3, {{1, past, 2}});
+    TunnelMesh mesh;
+    ASSERT_TRUE(ParseTunnelFile(file.data(), file.size(), &mesh)) << past;
+    ASSERT_EQ(mesh.groups.size(), 1u);
+    ASSERT_EQ(mesh.groups[0].size(), 2u) << past;
+    EXPECT_EQ(std::tuple(mesh.groups[0][0].texture, mesh.groups[0][1].texture), std::tuple(1u, 2u)) << past;
+  }
+  WriteFile("\\Stg\\Edge", ".tnl", TunnelOf(3, {{1, 3, 2}}));
+  WriteFile("\\Stg\\Edge_a", ".ovl", stage_file::WriteVisibilityList({{1, {0}}}));
+  auto* tnl = dynamic_cast<TnlRsc*>(Load(RscTag("TNL"), "\\Stg\\Edge"));
+  ASSERT_NE(tnl, nullptr);
+  ASSERT_EQ(tnl->GetStatus(), kRscReady);
+  const auto& parts = tnl->Parts();
+  ASSERT_EQ(parts.size(), 1u);
+  ASSERT_EQ(parts[0].prims.size(), 2u);
+  EXPECT_ALL({VAL(parts[0].prims[0]->texture, 1), VAL(parts[0].prims[1]->texture, 2),
+              VAL(parts[0].triangleCount, 2)});
+  TestImage image(3);
+  map.tunnel.Target().Put(tnl);
+  map.tunnelImage.Set(&image);
+  map.tunnelVisibility[0].Target().Put(Load(RscTag("OVL"), "\\Stg\\Edge_a"));
+  ASSERT_NE(LoadStraightPath(0, 20), nullptr);
+  map.SetSection(0, 1.0f);
+  ASSERT_EQ(parts[0].visible, 1u);
+  map.step = map.steps + 1;
+  map.speed = 0.0f;
+  kernel.Step();
+  // The shared world packet, texture 1 and its strip, texture 2 and its
+  // strip: nothing for the record past the image.
+  std::vector<SGpObj*> drawn;
+  for (auto& [key, p] : gp.GetQueue()->Entries())
+    if (key == 29) drawn.push_back(p);
+  const std::vector<SGpObj*> want = {&WorldPresets[1], image.GetTexturePacket(1), &parts[0].prims[0]->prim,
+                                     image.GetTexturePacket(2), &parts[0].prims[1]->prim};
+  EXPECT_EQ(drawn, want);
+  EXPECT_EQ(map.tunnelTriangles, 2);
 }
 
 }  // namespace
