@@ -1,7 +1,7 @@
 // Boss type 3 in stage 1: its states over frames through the three phases
 // (a phase ended by the time limit, one by an event, the last by the
-// Player's shots), the cannon sets, the rail it loops, stops and moves on,
-// and its end; a picture mid-fight.
+// Player's shots), the cannon sets and their hit points, the rail it loops,
+// stops and moves on, and its end; a picture mid-fight.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -368,6 +368,35 @@ TEST(Boss03, PictureWithTheSecondSetFiring) {
   plat::Image img;
   ASSERT_TRUE(f.W().H().Screenshot(&img));
   EXPECT_TRUE(testsupport::MatchesGolden(img, "boss03_fight.png", 8, 400));
+}
+
+// Each cannon comes with a fortieth of the boss's full bar (whole points,
+// rounded down): the first set as the fight starts, the second set as the
+// unfolding attaches it after phase 0, when the boss's own bar is full
+// again. Stage 1's boss has 300: 7 each, 20 points short of 7.5.
+TEST(Boss03, EachCannonStartsWithAFortiethOfTheBossesHitPoints) {
+  StageBossFight f(1);
+  auto* b = dynamic_cast<EnemyType3*>(f.Start(7400.0f, 7398.0f, "Boss01"));
+  ASSERT_NE(b, nullptr);
+  const int32_t full = b->hitPoints;
+  ASSERT_EQ(full, 300);
+  auto& s = b->Script();
+  for (int i = 0; i < 3; ++i) {
+    ASSERT_EQ(s.cannons[i].GetName(), "B001 Cannon") << i;
+    EXPECT_EQ(s.cannons[i].hitPoints, full / 40) << i;
+  }
+  Trace t;
+  RunTo(f, b, EnemyType3Behavior::FANS, 2000, &t);
+  ASSERT_EQ(s.GetState(), EnemyType3Behavior::FANS);
+  b->SendEvent(kHitEventDefeated, 0);
+  RunTo(f, b, EnemyType3Behavior::LASER, 2000, &t);
+  ASSERT_EQ(s.GetState(), EnemyType3Behavior::LASER);
+  EXPECT_EQ(b->hitPoints, full);
+  for (int i = 3; i < 6; ++i) {
+    ASSERT_TRUE(s.cannons[i].Present()) << i;
+    EXPECT_EQ(s.cannons[i].hitPoints, full / 40) << i;
+  }
+  EXPECT_EQ(full / 40, 7);
 }
 
 // Hits on the body and on a cannon keep their hit points in range: from
