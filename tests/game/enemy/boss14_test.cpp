@@ -83,6 +83,30 @@ TEST(Boss14, TimeOutEndsTheFirstAttackWithoutCount) {
   EXPECT_EQ(StageDefeatCount, 0);
 }
 
+// The first attack's end comes on the boss's 472nd frame of main, when it
+// has lived 471 frames (its entrance asks for the attack on its frame 170,
+// main 171; the attack begins on main 172, and its divider of 300 fires on
+// its 301st call). Time is up only past the limit: at a limit of 471 the
+// boss goes on to its wait; at 470 it breaks up there, and that defeat,
+// past the limit, is not counted.
+TEST(Boss14, TimeIsUpOnlyPastTheLimitAndThatDefeatIsNotCounted) {
+  struct Case {
+    int32_t limit, next;
+  };
+  for (const Case c : {Case{471, 7}, Case{470, EnemyBase::SCRIPT_DEFEATED}}) {
+    SCOPED_TRACE(c.limit);
+    Rig r(14, c.limit);
+    ASSERT_NE(r.boss, nullptr);
+    const int32_t defeats = StageDefeatCount;
+    ASSERT_EQ(r.RunState(400), 173);
+    ASSERT_EQ(r.State(), 1);
+    EXPECT_EQ(r.RunState(400), 301);
+    EXPECT_EQ(r.State(), c.next);
+    EXPECT_EQ(r.boss->framesAlive, 473);
+    EXPECT_EQ(StageDefeatCount, defeats);
+  }
+}
+
 // Stage 4's last boss from its stage record: the rings on the picture, then
 // the player's shots finish it; its show tells the game the boss is beaten
 // 340 frames after the defeat's first frame; the wreck, holding the
