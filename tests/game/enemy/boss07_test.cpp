@@ -341,6 +341,48 @@ TEST(Boss07, DefeatPlaysTheShowAndEndsTheBodyAtFrame560) {
   EXPECT_FLOAT_EQ(r.m.rig.weapons.game.Ambient10().Get().r, level);
 }
 
+// The shots of code 0x20a now flying, counted from a cleared screen.
+int SwayShots() {
+  int n = 0;
+  for (HitBody* b = HitGroupTable[EShotMan::kHitGroup].Head(); b != nullptr; b = b->NextBody()) {
+    const auto* shot = reinterpret_cast<const EShot*>(b->power);
+    n += (shot->batch << 8 | shot->kind) == 0x20a;
+  }
+  return n;
+}
+
+// The sway's two satellite streams (2000 volleys each, one every 4 frames)
+// end with the sway: from the return's first frame no generator of the
+// sway lives, and neither the return nor the sweep after it fires a shot
+// of the streams' code 0x20a (the sweep's own are 0x204).
+TEST(Boss07, TheSwaysStreamsEndWithTheSway) {
+  Boss7Rig r;
+  ASSERT_NE(r.boss, nullptr);
+  auto& s = r.boss->Script();
+  while (s.GetState() != EnemyType7Behavior::STATE_SWAY) ASSERT_GT(r.UntilNext(), 0);
+  // The streams fire on: a frame of the sway shows new shots of theirs.
+  int swayShots = 0;
+  for (int i = 0; i < 8; ++i) {
+    EShotMan::ClearAll(0);
+    r.m.rig.Run(1);
+    swayShots += SwayShots();
+  }
+  EXPECT_GE(swayShots, 2 * 2);
+  ASSERT_EQ(r.UntilNext(), 301 - 8);
+  ASSERT_EQ(s.GetState(), EnemyBase::SCRIPT_RELEASED);
+  EXPECT_TRUE(enemytest::LiveGens(r.boss).empty());
+  std::vector<int32_t> states;
+  int later = 0;
+  for (int i = 0; i < 81 + 120; ++i) {
+    EShotMan::ClearAll(0);
+    r.m.rig.Run(1);
+    later += SwayShots();
+    if (states.empty() || states.back() != s.GetState()) states.push_back(s.GetState());
+  }
+  EXPECT_EQ(states, (std::vector<int32_t>{EnemyBase::SCRIPT_RELEASED, EnemyType7Behavior::STATE_SWEEP}));
+  EXPECT_EQ(later, 0);
+}
+
 TEST(Boss07, TimeUpAtTheSwaysEndIsAnUncountedDefeat) {
   Boss7Rig r(400);
   ASSERT_NE(r.boss, nullptr);
