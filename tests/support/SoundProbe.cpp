@@ -23,6 +23,7 @@ SRsc* Find(const char* path) {
 
 SRsc* EffectBank() { return Find("\\sound\\osr_se"); }
 SRsc* VoiceBank() { return Find("\\sound\\osr_voice"); }
+SRsc* MusicBank() { return Find("\\sound\\osr_bgm_low"); }
 
 void MarkSound(SRsc* bank, int32_t n) {
   if (plat::SoundBuffer* b = Buffer(bank, n)) b->SetVolume(plat::kSoundVolumeMin);

@@ -1,21 +1,23 @@
 #pragma once
 // What a test can tell of the game's sounds without listening: each entry
-// of a loaded bank ("\sound\osr_se", "\sound\osr_voice") is a buffer of the
-// sound device. Mark gives an entry's buffer the lowest volume, which no
-// play at a level above 0 sets, so Played tells whether the entry has been
-// started since; Loop starts an entry looping, so that it plays until
-// something stops it and Playing tells whether something did. Neither
-// depends on how long a sound lasts or how fast the machine runs.
+// of a loaded bank ("\sound\osr_se", "\sound\osr_voice", "\sound\osr_bgm_low")
+// is a buffer of the sound device. Mark gives an entry's buffer the lowest
+// volume, which no play at a level above 0 sets, so Played tells whether
+// the entry has been started since; Loop starts an entry looping, so that
+// it plays until something stops it and Playing tells whether something
+// did. Neither depends on how long a sound lasts or how fast the machine
+// runs.
 #include <cstdint>
 
 class SRsc;
 
 namespace testsupport {
 
-// The loaded sound-effect and voice banks of the running program (null
-// before the common resources are in).
+// The loaded sound-effect, voice and music banks of the running program
+// (null before the common resources are in).
 SRsc* EffectBank();
 SRsc* VoiceBank();
+SRsc* MusicBank();
 
 void MarkSound(SRsc* bank, int32_t n);
 // Stops entry n, then marks it: a play that comes less than a frame's worth

@@ -1,6 +1,7 @@
 // The stage scene frame and stage 1: rail triggers at whole positions, the
 // fog tables and their lookup, the cloud layer's planes and puffs with their
-// rand order, and a stage whose resources fail.
+// rand order, where a stage starts (afresh, or continued at a checkpoint,
+// with or without its music), and a stage whose resources fail.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -21,6 +22,7 @@
 #include "support/ErrorBox.h"
 #include "support/ExpectAll.h"
 #include "support/PlayWorld.h"
+#include "support/SoundProbe.h"
 #include "support/StageWorld.h"
 #include "support/TempDir.h"
 
@@ -236,16 +238,112 @@ TEST_F(StageLayers, StageOneCloudDrawsThePlanesOnlyOnPathZeroUpTo800) {
   Frame(2);
 }
 
+// Puts stage 1's rail (path 0) just short of a checkpoint key and plays on
+// until the rail has passed it and the game holds its value; false when it
+// never does (20 frames).
+bool RideToCheckpoint(PlayWorld& w, int32_t key, int32_t value) {
+  Game* g = w.G();
+  if (g_MapMng.currentPath != 0) return false;
+  g_MapMng.t = float(key) - 1.5f;
+  for (int f = 0; f < 20 && g->checkpoint != value; ++f) {
+    g->lives = 3;
+    w.Step();
+  }
+  return g->checkpoint == value && g_MapMng.currentPath == 0 && int32_t(g_MapMng.t) >= key;
+}
+
+// Runs until the stage scene of that name has loaded and placed its rail
+// (its play state); false after the limit.
+bool RunToStagePlay(PlayWorld& w, const char* name, int limit) {
+  for (int f = 0; f < limit; ++f) {
+    const auto* scene = static_cast<StageProc*>(w.G()->FindInList(name, GAME_LIST_STAGE));
+    if (scene != nullptr && scene->GetState() == SProc::STATE_RUNNING &&
+        scene->GetBehaviorState() == StageProc::STATE_PLAY)
+      return true;
+    w.G()->lives = 3;
+    w.Step();
+  }
+  return false;
+}
+
+// A stage entered afresh starts from its beginning, whatever checkpoint the
+// play reached before: stage 1 from the title at rail 0 (not at the
+// checkpoint of its number, rail 4075), then, the play past stage 1's
+// checkpoint 1, stage 2 from the stage result at its own rail 0.
 TEST(StageStart, AStageEnteredAfreshStartsFromItsBeginning) {
-  // The game's checkpoint word starts at 0, not at the stage number (which
-  // would start stage 1 at its checkpoint 1, rail position 4075).
   PlayOptions o;
   o.livelyStage = true;
   o.intro = true;  // as from the title: nothing but the stage sets the checkpoint
   PlayWorld w(o);
   ASSERT_TRUE(w.Ok());
-  EXPECT_ALL({VAL(w.G()->checkpoint, 0), VAL(w.G()->stage, 1), VAL(g_MapMng.currentPath, 0)});
+  Game* g = w.G();
+  EXPECT_ALL({VAL(g->checkpoint, 0), VAL(g->stage, 1), VAL(g_MapMng.currentPath, 0)});
   EXPECT_LT(g_MapMng.t, 2.0f);
+  // The play reaches stage 1's checkpoint 1 (path 0, 3587) and clears the
+  // stage: stage 2 starts neither at its checkpoint 1 (rail 1606) nor at
+  // the checkpoint of its number (path 1, 6).
+  ASSERT_TRUE(RideToCheckpoint(w, 3587, 1));
+  w.stageMayEnd = true;
+  g->SendEvent(Game::kEventStageClear, 0);
+  for (int f = 0; f < 700 && g->GetSceneId() != SCENE_STAGE_RESULT; ++f) {
+    g->lives = 3;
+    w.Step();
+  }
+  ASSERT_EQ(g->GetSceneId(), SCENE_STAGE_RESULT);
+  EXPECT_EQ(g->checkpoint, 1);
+  // Presses hurry the result's rows.
+  for (int f = 0; f < 600 && g->GetSceneId() != SCENE_STAGE; f += 2) {
+    w.Hold(plat::CabInput::kButton1);
+    w.Step();
+    w.ReleaseAll();
+    w.Step();
+  }
+  ASSERT_EQ(g->GetSceneId(), SCENE_STAGE);
+  ASSERT_TRUE(RunToStagePlay(w, "Stage2", 300));
+  EXPECT_ALL({VAL(g->checkpoint, 0), VAL(g->stage, 2), VAL(g_MapMng.currentPath, 0)});
+  EXPECT_LT(g_MapMng.t, 2.0f);
+}
+
+// A continue restarts the stage at the checkpoint the play reached. Stage
+// 1's music starts only below checkpoint 3: restarted at checkpoint 1 (rail
+// 4075) it plays again; restarted at checkpoint 3 (rail 7299, the boss's
+// arena) the stage goes on without it.
+TEST(StageStart, AContinuePastTheMusicsLastCheckpointRestartsTheStageWithoutIt) {
+  struct Case {
+    int32_t key, value;
+    float restart;
+    bool music;
+  };
+  for (const Case& c : {Case{3587, 1, 4075.0f, true}, Case{7298, 3, 7299.0f, false}}) {
+    SCOPED_TRACE(c.value);
+    PlayOptions o;
+    o.livelyStage = true;
+    PlayWorld w(o);
+    ASSERT_TRUE(w.Ok());
+    ASSERT_GE(w.RunToControl(1000), 0);
+    Game* g = w.G();
+    ASSERT_TRUE(RideToCheckpoint(w, c.key, c.value));
+    SRsc* music = testsupport::MusicBank();
+    ASSERT_NE(music, nullptr);
+    // The play ends into the continue scene: the stage goes (its music with
+    // it); a credit and start buy the continue.
+    g->ClearStageObjects();
+    g->ChangeScene(SCENE_CONTINUE);
+    for (int f = 0; f < 60 && g->GetSceneId() != SCENE_CONTINUE; ++f) w.Step();
+    ASSERT_EQ(g->GetSceneId(), SCENE_CONTINUE);
+    w.Step(10);
+    testsupport::RearmSound(music, 0);
+    w.H().Press(plat::CabInput::kService, 2);
+    w.Step(2);
+    w.H().Press(plat::CabInput::kStart, 1);
+    for (int f = 0; f < 200 && g->GetSceneId() != SCENE_STAGE; ++f) w.Step();
+    ASSERT_EQ(g->GetSceneId(), SCENE_STAGE);
+    ASSERT_TRUE(RunToStagePlay(w, "Stage1", 300));
+    EXPECT_ALL({VAL(g->checkpoint, c.value), VAL(g->stage, 1), VAL(g_MapMng.currentPath, 0)});
+    EXPECT_GE(g_MapMng.t, c.restart);
+    EXPECT_LT(g_MapMng.t, c.restart + 2.0f);
+    EXPECT_EQ(testsupport::SoundPlayed(music, 0), c.music);
+  }
 }
 
 // The generated data tree with one file of a stage and the stage's cache
