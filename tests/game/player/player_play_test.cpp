@@ -107,6 +107,32 @@ TEST(PlayerPlay, EntryControlHitDeathRespawnAndGameOver) {
   EXPECT_EQ(g->FindInList("CStage1", GAME_LIST_STAGE), nullptr);
 }
 
+// The shield after the entry, frame by frame with a bullet on the ship in
+// every frame: the entry's last step sets 180 frames and the same frame's
+// count takes one off, so the next 179 frames draw the shield's ring (12
+// quads round the ship) and their collision passes find it up; every one of
+// those bullets, the last included, is shrugged off. The first frame drawn
+// without the ring is the first whose bullet takes a life.
+TEST(PlayerPlay, TheShieldHoldsToItsLastFrameAndNoLonger) {
+  PlayWorld w;
+  ASSERT_TRUE(w.Ok());
+  ASSERT_GE(w.RunToControl(), 0);
+  Game* g = w.G();
+  const int32_t lives = g->lives;
+  int shielded = 0, hitOn = -1, hitShielded = 0;
+  for (int f = 1; f <= 200 && hitOn < 0; ++f) {
+    ShootShip(w);
+    const bool ring = g_Player.marks.GetActiveCount() == 12;
+    const bool hit = g->lives != lives;
+    shielded += ring;
+    if (hit) hitOn = f;
+    hitShielded += hit && ring;
+    ASSERT_TRUE(ring || hit) << "frame " << f << " drew no shield and took no hit";
+  }
+  EXPECT_ALL({VAL(shielded, 179), VAL(hitOn, 180), VAL(hitShielded, 0), VAL(g->lives, lives - 1),
+              VAL(g_Player.state, Player::STATE_DEATH)});
+}
+
 // What the hit event does outside open play: a ship that is shielded,
 // falling or flying a scripted sequence loses nothing, since a second hit
 // would take a second life for one crash and a hit in a scripted flight
