@@ -1,3 +1,7 @@
+#include "app/StartData.h"
 #include "game/core/WinMain.h"
 
-int main(int argc, char** argv) { return WinMain(argc, argv); }
+int main(int argc, char** argv) {
+  ReportMissingStartFile();
+  return WinMain(argc, argv);
+}

@@ -237,10 +237,21 @@ FileProblem ReadFileInto(const std::string& hostPath, void* buffer, size_t size,
   return got == size ? FileProblem::kNone : FileProblem::kShort;
 }
 
-bool RemoveFile(const std::string& hostPath) {
+bool RemoveFile(const std::string& hostPath, std::string* why) {
+  std::string told;
   struct stat st;
-  if (::lstat(hostPath.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
-  return ::unlink(hostPath.c_str()) == 0;
+  bool removed = false;
+  if (::lstat(hostPath.c_str(), &st) != 0) {
+    if (errno != ENOENT && errno != ENOTDIR) told = hostPath + ": " + std::strerror(errno);
+  } else if (S_ISDIR(st.st_mode)) {
+    told = hostPath + " is a directory";
+  } else if (::unlink(hostPath.c_str()) == 0) {
+    removed = true;
+  } else {
+    told = hostPath + ": " + std::strerror(errno);
+  }
+  if (why != nullptr) *why = told;
+  return removed;
 }
 
 void SetSaveCrashHook(SaveCrashHook hook) { g_crashHook = hook; }

@@ -61,8 +61,10 @@ FileProblem ReadFile(const std::string& hostPath, size_t maxBytes, std::vector<u
 FileProblem ReadFileInto(const std::string& hostPath, void* buffer, size_t size, Links links = Links::kFollow);
 
 // Removes the file at a path (a link is removed, not its target); never a
-// directory. False when nothing was removed.
-bool RemoveFile(const std::string& hostPath);
+// directory. False when nothing was removed; then *why (when given) says
+// what was there and stopped it ("<path> is a directory", "<path>: <the
+// system's reason>"), or is empty when nothing was there.
+bool RemoveFile(const std::string& hostPath, std::string* why = nullptr);
 
 // The steps of ReplaceFile, in their order.
 enum class SaveStep {

@@ -78,7 +78,7 @@ bool SaveRankFile() {
   return saved.ok;
 }
 
-bool DeleteRankFile() { return plat::RemoveFile(plat::MapPath(kRankFileName)); }
+bool DeleteRankFile(std::string* why) { return plat::RemoveFile(plat::MapPath(kRankFileName), why); }
 
 int32_t FindRankPosition(const RankEntry* e) {
   for (int32_t i = 0; i < kRankEntries; ++i) {

@@ -4,6 +4,7 @@
 // and the entry of the play that has just ended.
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 struct RankEntry {
   // 0 score overflow count, 1 score below 1,000,000,000, 2 stage reached,
@@ -35,9 +36,10 @@ void LoadRankFile();
 // the save failed.
 bool SaveRankFile();
 // Deletes the ranking file (the table in memory stays); false when no file
-// was there to delete or it could not be removed. A directory of the name is
-// never removed.
-bool DeleteRankFile();
+// was there to delete or it could not be removed, and then *why (when
+// given) says what stopped it, or is empty when nothing was there. A
+// directory of the name is never removed.
+bool DeleteRankFile(std::string* why = nullptr);
 // The place 0..24 that e would take, or 25 when it ranks below all; a
 // score equal to a stored one ranks above it.
 int32_t FindRankPosition(const RankEntry* e);

@@ -36,6 +36,26 @@ bool Elongated(int32_t kind) { return kind >= 10; }
 // The shot time step of the stage world.
 float ShotStep() { return g_MapMng.shotTimeScale; }
 
+// Whether a record's step reads its easing curves, and so its t: a speed
+// easing, or an angle easing its angle mode applies (the sweep to a stored
+// target leaves the heading alone under the ease-in curve, and a mode of
+// both bits never turns).
+bool EasesOverTime(uint32_t flags) {
+  float e;
+  if (ShotEase(flags & 0xF, 0.0f, &e)) return true;
+  const uint32_t angleSel = (flags >> 8) & 0xF;
+  if (!ShotEase(angleSel, 0.0f, &e)) return false;
+  switch (flags & kAngleModeMask) {
+    case 0:
+    case kModeTurn:
+      return true;
+    case kModeTarget:
+      return angleSel != 0x4;
+    default:
+      return false;
+  }
+}
+
 }  // namespace
 
 const float EShotMan::kKindRadius[kKinds] = {5, 9, 6, 4, 5, 5, 3, 3, 10, 10, 3, 1.5f, 3, 4, 3, 10, 7};
@@ -169,10 +189,12 @@ void EShotMan::StepMotion(EShot* s) {
   const EShotMotion* r = s->motion;
   if (r == nullptr) return;
   float v = s->speed;
-  // A record of duration 0 is over at once (its t would be 0 / 0).
-  if (r->duration != 0) {
-    const float t = s->motionTimer / static_cast<float>(r->duration);
-    const uint32_t angleSel = (r->flags >> 8) & 0xF;
+  const uint32_t angleSel = (r->flags >> 8) & 0xF;
+  // A record of duration 0 runs its frame like any other (the velocity from
+  // its angle and speed, then the hand-over) unless it eases the angle or
+  // the speed: its t would then be 0 / 0, and it is over at once.
+  if (r->duration != 0 || !EasesOverTime(r->flags)) {
+    const float t = r->duration != 0 ? s->motionTimer / static_cast<float>(r->duration) : 0.0f;
     float e = 0.0f;
     const bool eased = ShotEase(angleSel, t, &e);
     const float a0 = s->baseAngle;

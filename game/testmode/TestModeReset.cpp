@@ -1,7 +1,9 @@
 // Pages 6 and 7: restore the default settings and clear the ranking file.
 // Each asks yes or no itself (the choice in the cursor, no first) and
 // returns to the menu after the answer.
+#include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "game/core/RankTable.h"
 #include "game/testmode/TestInput.h"
@@ -69,6 +71,9 @@ void TestMode::DefaultsPageMain() {
 
 void TestMode::RankingPageMain() {
   // Without a file nothing changes; the table in memory stays either way and
-  // the next start builds the default ranking.
-  if (RunYesNoPage() && cursor_ == kYes) DeleteRankFile();
+  // the next start builds the default ranking. A file that stays (a
+  // directory in its place, a folder it may not be removed from) is told.
+  if (!RunYesNoPage() || cursor_ != kYes) return;
+  std::string why;
+  if (!DeleteRankFile(&why) && !why.empty()) std::fprintf(stderr, "ranking not cleared: %s\n", why.c_str());
 }

@@ -93,6 +93,29 @@ TEST(FileIo, RemoveFileTakesFilesAndLinksButNeverADirectory) {
   EXPECT_EQ(dir.List(), (std::vector<std::string>{"dir", "empty"}));
 }
 
+// What stopped a removal is told; nothing there is not a failure to tell
+// (also a path through a file, which cannot hold one).
+TEST(FileIo, RemoveFileTellsWhatStoppedIt) {
+  TempDir dir;
+  ASSERT_TRUE(dir.MakeDir("dir"));
+  ASSERT_TRUE(dir.Write("file", "x"));
+  std::string why = "stale";
+  EXPECT_FALSE(plat::RemoveFile(dir.File("dir"), &why));
+  EXPECT_EQ(why, dir.File("dir") + " is a directory");
+  for (const char* none : {"missing", "file/inside"}) {
+    why = "stale";
+    EXPECT_FALSE(plat::RemoveFile(dir.File(none), &why));
+    EXPECT_EQ(why, "") << none;
+  }
+  const std::string tooLong = dir.File(std::string(300, 'n'));
+  EXPECT_FALSE(plat::RemoveFile(tooLong, &why));
+  EXPECT_EQ(why, tooLong + ": File name too long");
+  why = "stale";
+  EXPECT_TRUE(plat::RemoveFile(dir.File("file"), &why));
+  EXPECT_EQ(why, "");
+  EXPECT_EQ(dir.List(), (std::vector<std::string>{"dir"}));
+}
+
 // Whatever stands at the target's name is replaced as an entry: a link is
 // not written through (its target keeps its bytes), a pipe is not opened.
 TEST(FileIo, ASaveReplacesALinkOrAPipeAtTheTarget) {

@@ -7,8 +7,11 @@
 // damaged file gave an error line (where its kind must give one: see
 // ErrorExpected in Damage.h).
 //
-//   damagecheck                  the fixed sample, each run stopped 2,500
-//                                frames after its first error line
+//   damagecheck --sample         the fixed sample, each run stopped 2,500
+//                                frames after its first error line (also
+//                                options alone, without --long or --case,
+//                                give the sample; no argument at all prints
+//                                the usage, as --help does)
 //   damagecheck --long           every kind of file the runs read, with
 //                                every damage, in every stretch that reads
 //                                files of the kind, each to the stretch's end
@@ -348,11 +351,18 @@ std::vector<Case> LongCases(const std::map<std::string, std::vector<std::string>
   return cases;
 }
 
+const char kUsage[] =
+    "usage: damagecheck --sample | --long | --case SCENARIO:PATH:DAMAGE...\n"
+    "                   [--jobs N] [--data DIR] [--margin N] [--timeout SECONDS] [--keep]\n"
+    "       damagecheck run SCENARIO DATA_DIR [--margin N] [--frames N] [--watch]\n"
+    "  --sample: the fixed sample of cases (options without --long or --case run it too);\n"
+    "  --long: every kind of file the runs read with every damage; --case: only these\n"
+    "  (SCENARIO opening, demo1, demo2, demo3, stage4 or stage5; PATH in the data tree;\n"
+    "  DAMAGE deleted, emptied, cut, flipped or counts). run: one run in this process.\n";
+
+// The usage on standard error, for a command line it cannot take.
 int Usage() {
-  std::fprintf(stderr,
-               "usage: damagecheck [--long] [--case SCENARIO:PATH:DAMAGE]... [--jobs N] [--data DIR]\n"
-               "                   [--margin N] [--timeout SECONDS] [--keep]\n"
-               "       damagecheck run SCENARIO DATA_DIR [--margin N] [--frames N] [--watch]\n");
+  std::fputs(kUsage, stderr);
   return 2;
 }
 
@@ -385,12 +395,20 @@ int RunMode(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc >= 2 && std::strcmp(argv[1], "run") == 0) return RunMode(argc, argv);
+  // Without an argument nothing is run: a first try learns what to ask.
+  if (argc < 2) return Usage();
+  if (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
+  if (std::strcmp(argv[1], "run") == 0) return RunMode(argc, argv);
   Options o;
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
     const bool more = i + 1 < argc;
-    if (a == "--long") {
+    if (a == "--sample") {
+      // The default of every command line without --long or --case.
+    } else if (a == "--long") {
       o.longMode = true;
     } else if (a == "--jobs" && more) {
       o.jobs = std::atoi(argv[++i]);

@@ -5,6 +5,7 @@
 //   fake_service [--save-dir DIR] [--status MS] [--countdown MS]
 //                [--reg Name=value]... [--expect N] [--timeout-ms T]
 //                [--busy]
+//   fake_service --help      prints this usage
 //
 // Prints "READY" once the pipe is open, then every code received as two hex
 // digits on its own line; with --busy also "BUSY b" whenever the game's busy
@@ -116,6 +117,17 @@ struct BusyWatch {
   }
 };
 
+const char kUsage[] =
+    "usage: fake_service [--save-dir DIR] [--status MS] [--countdown MS]\n"
+    "                    [--reg Name=value]... [--expect N] [--timeout-ms T] [--busy]\n"
+    "       fake_service --help\n"
+    "  plays the network service for the game: writes registry values (--reg Resolution=1),\n"
+    "  publishes a count-down status (--status, milliseconds) or runs a count-down (--countdown;\n"
+    "  lines \"start MS\" and \"stop\" on standard input), prints READY, then every play code\n"
+    "  received as two hex digits (and with --busy the game's busy byte as \"BUSY b\");\n"
+    "  ends after N codes (--expect; 0: at the time-out, 10000 ms unless --timeout-ms).\n"
+    "  Exit status: 0, 2 on a time-out before N codes, 1 on a set-up failure.\n";
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -147,8 +159,11 @@ int main(int argc, char** argv) {
       busy = true;
     } else if (a == "--timeout-ms") {
       timeoutMs = std::strtol(next(), nullptr, 0);
+    } else if (a == "--help" || a == "-h") {
+      std::fputs(kUsage, stdout);
+      return 0;
     } else {
-      std::fprintf(stderr, "fake_service: unknown argument %s\n", a.c_str());
+      std::fprintf(stderr, "fake_service: unknown argument %s\n%s", a.c_str(), kUsage);
       return 1;
     }
   }

@@ -270,7 +270,9 @@ int32_t SGpMan::CreateDevice(const SGpDeviceRecord* record) {
   m.params.backBufferWidth = record->width;
   m.params.backBufferHeight = record->height;
   m.params.fullScreen = record->fullScreen != 0;
-  // Full screen holds the rate by waiting for the vertical blank.
+  // Full screen asks the present to wait for the vertical blank (no
+  // tearing); the frame hold after the present keeps the rate where the
+  // display does not wait.
   m.params.vsync = record->fullScreen != 0 && record->holdRate != 0;
   if (m.params.fullScreen) m.params.refreshRate = PickRefreshRate(plat::ListDisplayModes(), record->width, record->height);
   m.device.reset();
@@ -438,6 +440,15 @@ void SGpMan::FrameEnd() {
     if (d->Present() < 0) {
       // A lost frame: reset with the kept parameters and go on.
       d->Reset(m.params);
+    }
+    if (m.record.holdRate && m.record.fullScreen) {
+      // Full screen asks the present to wait for the vertical blank, but
+      // some displays return at once. The present counts within the period
+      // (a wait for the blank already spent part or all of it) and the rest
+      // is held, so the rate never passes one frame a period whatever the
+      // display does; holding before the present instead would miss every
+      // other blank on a display that waits.
+      m.pacer.Wait();
     }
   }
   SGpMan* man = GetGpMan();

@@ -26,7 +26,7 @@ struct SGpDeviceRecord {
   uint32_t adapter = 0;
   int32_t width = 640;   // back buffer: 640x480, or 1280x720 in high resolution
   int32_t height = 480;
-  uint8_t fullScreen = 0;  // non-zero: full screen, presents wait for vsync
+  uint8_t fullScreen = 0;  // non-zero: full screen, presents ask to wait for vsync
   uint8_t holdRate = 1;    // non-zero: hold the frame rate
   uint8_t spare[2] = {0, 0};
 };
@@ -107,8 +107,10 @@ class SGpMan : public SProc {
   // off.
   static void SetStartsSound(bool on);
   // Performance-counter ticks >> 8, low 32 bits, and a tick difference in
-  // frame periods. The windowed frame hold spins until more than one period
-  // has passed since the last present, measured with these two.
+  // frame periods. The frame hold spins until more than one period has
+  // passed since the last present, measured with these two: in a window
+  // before the present, in full screen after it (the present's own time,
+  // a wait for the vertical blank or none, counts within the period).
   static uint32_t ReadPerfTicks();
   static float TicksToFrames(uint32_t ticks);
   // The counter the frame hold reads (null: the performance counter); tests

@@ -4,9 +4,9 @@
 #include "game/enemy/BossScript.h"
 #include "game/stage/MapMng.h"
 
-const float* EnemyType6::Node47() {
+const SMatrix* EnemyType6::Node47World() {
   SGpNode* n = model.GetNode(47);
-  return n != nullptr ? &n->GetWorld()->m[3][0] : nowhere_;
+  return n != nullptr ? n->GetWorld() : &nowhere_;
 }
 
 int32_t EnemyType6::Init(SProcArg arg) {

@@ -16,9 +16,10 @@ class EnemyType6 : public EnemyBase {
 
   using EnemyBase::Script;  // EObjBase's behaviour handler, beside the accessor
   EnemyType6Behavior& Script() { return script_; }
-  // The world translation of model node 47, where pods dock and arms and
-  // cables hang.
-  const float* Node47();
+  // The world matrix of model node 47 (kept as the body is drawn), where
+  // pods dock, and its translation, where arms and cables hang.
+  const SMatrix* Node47World();
+  const float* Node47() { return Node47World()->m[3]; }
   void StepChildren() override;
 
  protected:
@@ -27,5 +28,5 @@ class EnemyType6 : public EnemyBase {
 
  private:
   EnemyType6Behavior script_{this};
-  float nowhere_[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+  SMatrix nowhere_ = kIdentityMatrix;  // without a node 47
 };

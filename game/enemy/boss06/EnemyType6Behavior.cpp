@@ -139,7 +139,7 @@ int32_t EnemyType6Behavior::PodsIn(int32_t code) {
       for (int i = 0; i < kPods; ++i) {
         pods[i].behavior.orbit = 0.59f + 0.08f * float(i);
         pods[i].behavior.spin = -0.16f + 0.08f * float(i);
-        pods[i].behavior.dock = enemy->Node47();
+        pods[i].SetDock(enemy->Node47World());
         pods[i].SetStatic(true);
         enemy->AddChild(2, &pods[i], reinterpret_cast<SProcArg>(static_cast<EnemyBase*>(enemy)));
         pods[i].behavior.ChangeState(EnemyType6PodBehavior::RETURN);

@@ -11,6 +11,7 @@
 #include "game/player/Player.h"
 #include "game/tables/effect_tables.h"
 #include "game/tables/enemy_tables.h"
+#include "vrax/graphic/SGpMan.h"
 
 namespace {
 
@@ -54,13 +55,12 @@ int32_t EnemyType6PodBehavior::Handle(int32_t code, int32_t state) {
         return 1;
       }
       if (SGpNode* root = model != nullptr ? model->GetRootNode() : nullptr) {
-        // A quarter turn about x, then the spin, on the dock.
+        // A quarter turn about x, then the spin, at the origin: the pod is
+        // drawn under node 47's world matrix, which places it on the body.
         SMatrix* m = root->GetLocal();
         *m = kIdentityMatrix;
         RotateLeft(m, 0, 0.25f);
         RotateLeft(m, 2, spin);
-        const float* d = dock != nullptr ? dock : kNowhere;
-        m->m[3][0] = d[0], m->m[3][1] = d[1], m->m[3][2] = d[2];
       }
       return 1;
     case SPREAD:
@@ -118,9 +118,23 @@ int32_t EnemyType6PodBehavior::Handle(int32_t code, int32_t state) {
   }
 }
 
-float* EnemyType6Pod::HitPosition() {
-  SGpNode* root = model.GetRootNode();
-  return root != nullptr ? &root->GetLocal()->m[3][0] : spare_;
+void EnemyType6Pod::DockWorld::Execute() {
+  replaced = SGpMan::GetWorld();
+  if (matrix != nullptr) SGpMan::SetWorld(*matrix);
+}
+
+void EnemyType6Pod::DockWorldEnd::Execute() { SGpMan::SetWorld(begin_->replaced); }
+
+void EnemyType6Pod::UpdateHitPosition() {
+  // Docked, the model stands at the origin of node 47's matrix: the hit
+  // body goes with it, onto the node's translation.
+  const float* at = kNowhere;
+  if (behavior.GetState() == EnemyType6PodBehavior::DOCKED) {
+    if (dockWorld.matrix != nullptr) at = dockWorld.matrix->m[3];
+  } else if (SGpNode* root = model.GetRootNode()) {
+    at = root->GetLocal()->m[3];
+  }
+  hit_[0] = at[0], hit_[1] = at[1], hit_[2] = at[2];
 }
 
 int32_t EnemyType6Pod::Init(SProcArg arg) {
@@ -133,17 +147,28 @@ int32_t EnemyType6Pod::Init(SProcArg arg) {
   body.Register(9, 0, HitPosition(), 6.0f, this, 100, 0);
   colour.SetColour(kWhite);
   behavior.Enter();
+  UpdateHitPosition();
   return 0;
 }
 
 int32_t EnemyType6Pod::Draw(SProcArg) {
   colour.Enter(kDrawKey);
-  if (behavior.Notify() != 0 && model.GetRootNode() != nullptr) model.Enter(kDrawKey);
+  SGpNode* root = model.GetRootNode();
+  if (behavior.Notify() != 0 && root != nullptr) {
+    // Docked, the model draws under the world matrix the packet before it
+    // sets; elsewhere it stands on its own in the world.
+    const bool docked = behavior.GetState() == EnemyType6PodBehavior::DOCKED;
+    root->SetInheritWorld(docked ? 1 : 0);
+    if (docked) dockWorld.Enter(kDrawKey);
+    model.Enter(kDrawKey);
+    if (docked) dockWorldEnd.Enter(kDrawKey);
+  }
   end.Enter(kDrawKey);
   return 0;
 }
 
 int32_t EnemyType6Pod::Main(SProcArg) {
   behavior.Update();
+  UpdateHitPosition();
   return 0;
 }

@@ -8,6 +8,8 @@
 #include "game/core/HitBody.h"
 #include "game/enemy/Flasher.h"
 #include "game/enemy/ModelInstance.h"
+#include "vrax/graphic/SGpObj.h"
+#include "vrax/graphic/SMath.h"
 #include "vrax/kernel/SProc.h"
 
 class EnemyType6PodBehavior : public Behavior {
@@ -21,8 +23,6 @@ class EnemyType6PodBehavior : public Behavior {
 
   ModelInstance* model = nullptr;
   const float* centre = nullptr;  // the body's position
-  // The body model's node 47 translation, where a docked pod sits.
-  const float* dock = nullptr;
   float position[3] = {};
   float orbit = 0.0f;
   float spin = 0.0f;
@@ -41,6 +41,25 @@ class EnemyType6Pod : public SProc {
  public:
   static constexpr int32_t kDrawKey = 19;
 
+  // The world matrix a docked pod is drawn under: the body model's node 47
+  // (its world matrix, read when the packet runs, after the body has been
+  // drawn in the frame), so the pod carries the body's turn and tilt. The
+  // end packet puts back the world matrix the first one found.
+  class DockWorld : public SGpObj {
+   public:
+    void Execute() override;
+    const SMatrix* matrix = nullptr;
+    SMatrix replaced;
+  };
+  class DockWorldEnd : public SGpObj {
+   public:
+    explicit DockWorldEnd(const DockWorld* begin) : begin_(begin) {}
+    void Execute() override;
+
+   private:
+    const DockWorld* begin_;
+  };
+
   EnemyType6PodBehavior behavior;
   ModelInstance model;
   HitBody body;
@@ -48,8 +67,13 @@ class EnemyType6Pod : public SProc {
   // light whatever the layers' lighting.
   FlashColourPacket colour;
   FlashEndPacket end;
-  // The model root's translation: the pod's hit position.
-  float* HitPosition();
+  DockWorld dockWorld;
+  DockWorldEnd dockWorldEnd{&dockWorld};
+  // The body model's node 47 world matrix, where a docked pod sits.
+  void SetDock(const SMatrix* node47) { dockWorld.matrix = node47; }
+  // The pod's hit position: node 47's translation while docked, else the
+  // model root's translation (updated after each frame's step).
+  float* HitPosition() { return hit_; }
 
  protected:
   // Argument: the body (an EnemyBase) whose pod it is.
@@ -58,5 +82,6 @@ class EnemyType6Pod : public SProc {
   int32_t Main(SProcArg arg) override;
 
  private:
-  float spare_[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+  void UpdateHitPosition();
+  float hit_[4] = {0.0f, 0.0f, 0.0f, 1.0f};
 };

@@ -131,7 +131,73 @@ TEST_F(EShotManTest, MotionRecordRunsThroughItsDurationAndHandsOverAfterIt) {
   EXPECT_FLOAT_EQ(s->position[1], 3.0f);
 }
 
-TEST_F(EShotManTest, RecordWithoutDurationIsOverAtOnce) {
+// A record of duration 0 that eases its speed or its angle would divide 0
+// by 0 for its t: it is over at once, handing over with the speed it
+// started from and leaving the velocity as it was. Reached through next
+// from a first record of one frame at 1 unit a frame along x, it starts
+// at speed 1 + 3 and heading 0 + 0.25 on frame 2 but never turns the shot:
+// on frame 3 it hands over to an absolute speed of 2 (heading 0 + the
+// current 0) and the shot goes on along x at 1 (x = 3, y = 0).
+TEST_F(EShotManTest, EasedRecordWithoutDurationIsOverAtOnce) {
+  for (uint32_t easing : {0x1u, 0x100u, 0x00200800u}) {
+    EShotMotion next{5, 0x00800000, 0.0f, 0.0f, 2.0f, 0.0f, nullptr};
+    EShotMotion eased{0, easing, 0.25f, 0.5f, 3.0f, 1.0f, &next};
+    EShotMotion lead{1, 0x0, 0.0f, 0.0f, 0.0f, 0.0f, &eased};
+    EShot* s = FireAt(0.0f, 0.0f, 0, 0.0f, 1.0f, &lead);
+    Step(2);
+    ASSERT_EQ(s->motion, &eased) << easing;
+    EXPECT_FLOAT_EQ(s->speed, 4.0f);
+    EXPECT_FLOAT_EQ(s->baseAngle, 0.25f);
+    Step();
+    EXPECT_EQ(s->motion, &next) << easing;
+    EXPECT_FLOAT_EQ(s->speed, 2.0f);
+    EXPECT_FLOAT_EQ(s->baseAngle, 0.0f);
+    EXPECT_FLOAT_EQ(s->velocity[0], 1.0f) << easing;
+    EXPECT_FLOAT_EQ(s->position[0], 3.0f);
+    EXPECT_FLOAT_EQ(s->position[1], 0.0f);
+    s->Release(1);
+  }
+}
+
+// Without an easing a record of duration 0 runs its one frame as any
+// record does: reached through next, it sets the velocity from its angle
+// and speed and then hands over (the timer, 1, is past 0). Fired at 1 unit
+// a frame along x, a first record of one frame hands over on frame 2 (the
+// shot at x = 2); on frame 3:
+// - an absolute quarter turn at speed 5 moves the shot 5 along y, then
+//   hands over to an absolute speed of 2 at the same heading (0 + 0.25),
+//   which moves it 2 further along y on frame 4;
+// - a sweep to a stored target under the ease-in curve leaves the heading
+//   (0) alone: at its absolute speed of 4 the shot moves 4 along x, then
+//   keeps that velocity with no record after it.
+TEST_F(EShotManTest, RecordWithoutDurationAndEasingRunsOneFrame) {
+  EShotMotion after{10, 0x00800000, 0.0f, 0.0f, 2.0f, 0.0f, nullptr};
+  EShotMotion quarter{0, 0x00C00000, 0.25f, 0.0f, 5.0f, 0.0f, &after};
+  EShotMotion lead{1, 0x0, 0.0f, 0.0f, 0.0f, 0.0f, &quarter};
+  EShot* a = FireAt(0.0f, 0.0f, 0, 0.0f, 1.0f, &lead);
+  EShotMotion target{0, 0x00D00400, 0.25f, 0.1f, 4.0f, 0.0f, nullptr};
+  EShotMotion lead2{1, 0x0, 0.0f, 0.0f, 0.0f, 0.0f, &target};
+  EShot* b = FireAt(0.0f, 100.0f, 0, 0.0f, 1.0f, &lead2);
+  Step(2);
+  ASSERT_EQ(a->motion, &quarter);
+  ASSERT_EQ(b->motion, &target);
+  EXPECT_FLOAT_EQ(a->position[0], 2.0f);
+  Step();
+  EXPECT_EQ(a->motion, &after);
+  EXPECT_NEAR(a->position[0], 2.0f, 1e-5f);
+  EXPECT_FLOAT_EQ(a->position[1], 5.0f);
+  EXPECT_FLOAT_EQ(a->speed, 2.0f);
+  EXPECT_FLOAT_EQ(a->baseAngle, 0.25f);
+  EXPECT_EQ(b->motion, nullptr);
+  EXPECT_FLOAT_EQ(b->angle, 0.0f);
+  EXPECT_FLOAT_EQ(b->position[0], 6.0f);
+  EXPECT_FLOAT_EQ(b->position[1], 100.0f);
+  Step();
+  EXPECT_FLOAT_EQ(a->position[1], 7.0f);
+  EXPECT_FLOAT_EQ(b->position[0], 10.0f);
+}
+
+TEST_F(EShotManTest, EasedRecordWithoutDurationHandsOverAndANegativeDurationRunsAFrame) {
   EShotMotion next{5, 0x00800000, 0.0f, 0.0f, 2.0f, 0.0f, nullptr};
   EShotMotion none{0, 0x101, 0.0f, 0.5f, 0.0f, 1.0f, &next};
   EShotMotion negative{-3, 0x101, 0.0f, 0.5f, 0.0f, 1.0f, nullptr};

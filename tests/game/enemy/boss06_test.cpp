@@ -564,6 +564,91 @@ TEST(Boss06, PodsSoundAsTheyCloseInAndLaunch) {
   EXPECT_TRUE(testsupport::SoundPlayed(se, 20));
 }
 
+// The world matrix each time the packet runs.
+struct WorldProbe : SGpObj {
+  void Execute() override { seen.push_back(SGpMan::GetWorld()); }
+  std::vector<SMatrix> seen;
+};
+
+// A docked pod is drawn under the body's node 47 matrix, so it carries the
+// body's tilt of 0.1 turn (36 degrees) about x. With rows as the images of
+// the pod's axes, C = cos 36, S = sin 36 and its spin s = -0.16 turn
+// (c = cos 2 pi s, n = sin 2 pi s): its own quarter turn about x and spin
+// about z, then the tilt, give x -> (c, -n S, n C), y -> (-n, -c S, c C),
+// z -> (0, -C, -S), at node 47's translation. (Drawn without the body's
+// turn, z would stay (0, -1, 0), 36 degrees less tilted.)
+TEST(Boss06, DockedPodsAreDrawnUnderNode47WithTheBodysTilt) {
+  testsupport::StageBossFight f(2);
+  auto* b = dynamic_cast<EnemyType6*>(f.Start(7348.0f, 7346.0f, "Boss04"));
+  ASSERT_NE(b, nullptr);
+  auto& s = b->Script();
+  for (int k = 0; k < 1000 && s.GetState() != EnemyType6Behavior::STATE_HOVER; ++k) f.Step();
+  ASSERT_EQ(s.GetState(), EnemyType6Behavior::STATE_HOVER);
+  EnemyType6Pod& pod = s.pods[0];
+  ASSERT_EQ(pod.behavior.GetState(), EnemyType6PodBehavior::DOCKED);
+  ASSERT_FLOAT_EQ(pod.behavior.spin, -0.16f);
+  WorldProbe probe;
+  SGpNode* root = pod.model.GetRootNode();
+  ASSERT_NE(root, nullptr);
+  root->AddPacket(&probe);
+  f.Step();
+  root->RemovePacket(&probe);
+  ASSERT_EQ(probe.seen.size(), 1u);
+  const double C = std::cos(0.2 * M_PI), S = std::sin(0.2 * M_PI);
+  const double c = std::cos(-0.32 * M_PI), n = std::sin(-0.32 * M_PI);
+  // Node 47 itself: the body's tilt and no other turn.
+  const SMatrix& node = *b->Node47World();
+  const double tilt[3][3] = {{1, 0, 0}, {0, C, S}, {0, -S, C}};
+  const double want[3][3] = {{c, -n * S, n * C}, {-n, -c * S, c * C}, {0, -C, -S}};
+  const SMatrix& drawn = probe.seen[0];
+  for (int r = 0; r < 3; ++r)
+    for (int k = 0; k < 3; ++k) {
+      EXPECT_NEAR(node.m[r][k], tilt[r][k], 1e-5) << r << k;
+      EXPECT_NEAR(drawn.m[r][k], want[r][k], 1e-5) << r << k;
+    }
+  for (int k = 0; k < 3; ++k) {
+    EXPECT_NEAR(drawn.m[3][k], node.m[3][k], 1e-3) << k;
+    EXPECT_FLOAT_EQ(pod.HitPosition()[k], node.m[3][k]) << k;
+  }
+  // Away from the dock the pod stands on its own in the world: spread, it
+  // is drawn at its root's matrix alone, no longer under node 47.
+  // (A frame draws what the previous frame's step placed.)
+  pod.behavior.ChangeState(EnemyType6PodBehavior::SPREAD);
+  f.Step();
+  ASSERT_EQ(pod.behavior.GetState(), EnemyType6PodBehavior::SPREAD);
+  const SMatrix placed = *root->GetLocal();
+  root->AddPacket(&probe);
+  f.Step();
+  root->RemovePacket(&probe);
+  ASSERT_EQ(probe.seen.size(), 2u);
+  for (int r = 0; r < 4; ++r)
+    for (int k = 0; k < 3; ++k) EXPECT_NEAR(probe.seen[1].m[r][k], placed.m[r][k], 1e-3) << r << k;
+}
+
+// The docked pod's world packet sets node 47's matrix as it runs (the
+// matrix as it is then, not as it was when entered) and its end packet puts
+// back the world matrix it found, so what is drawn after the pod is not
+// moved by it.
+TEST(Boss06, DockWorldPairSetsTheNodesMatrixAndPutsTheWorldBack) {
+  SGpMan::ResetRenderState();
+  EnemyType6Pod pod;
+  SMatrix node = kIdentityMatrix, before = kIdentityMatrix;
+  pod.SetDock(&node);
+  before.m[3][0] = 7.0f, before.m[0][1] = 0.5f;
+  node.m[3][1] = -3.0f;
+  SGpMan::SetWorld(before);
+  node.m[3][2] = 11.0f;  // changed after the bind: the packet reads it when it runs
+  pod.dockWorld.Execute();
+  EXPECT_EQ(SGpMan::GetWorld().m[3][1], -3.0f);
+  EXPECT_EQ(SGpMan::GetWorld().m[3][2], 11.0f);
+  EXPECT_EQ(SGpMan::GetWorld().m[3][0], 0.0f);
+  pod.dockWorldEnd.Execute();
+  EXPECT_EQ(SGpMan::GetWorld().m[3][0], 7.0f);
+  EXPECT_EQ(SGpMan::GetWorld().m[0][1], 0.5f);
+  EXPECT_EQ(SGpMan::GetWorld().m[3][1], 0.0f);
+  SGpMan::ResetRenderState();
+}
+
 namespace {
 
 using Entries = std::vector<std::pair<int, SGpObj*>>;

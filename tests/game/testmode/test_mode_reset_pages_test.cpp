@@ -91,4 +91,30 @@ TEST(TestModeRankingPage, YesDeletesTheRankingFileNoKeepsIt) {
   EXPECT_EQ(RankTable[0].word[1], top);  // the table in memory is left alone
 }
 
+// A ranking file that cannot be removed (here a directory in its place) is
+// told in one line, as a failed save is; without a file nothing is told.
+TEST(TestModeRankingPage, AClearThatFailsIsTold) {
+  testsupport::HeadlessOptions options;
+  options.prepareSaveDir = [](const testsupport::TempDir& dir) { ASSERT_TRUE(dir.Write("OSR_RANK.dat/inside", "x")); };
+  TestModeRig rig(false, options);
+  ASSERT_TRUE(rig.Open());
+  const std::string file = rig.Sys().SaveDir() + "/OSR_RANK.dat";
+  rig.OpenPage(kMenuRanking);
+  rig.Tap({kLeft});
+  ::testing::internal::CaptureStderr();
+  rig.Tap({kB1});  // yes
+  std::string told = ::testing::internal::GetCapturedStderr();
+  ASSERT_TRUE(rig.BackToMenu(3));
+  EXPECT_EQ(told, "ranking not cleared: " + file + " is a directory\n");
+  EXPECT_TRUE(std::filesystem::exists(file + "/inside"));
+  std::filesystem::remove_all(file);
+  rig.OpenPage(kMenuRanking);
+  rig.Tap({kLeft});
+  ::testing::internal::CaptureStderr();
+  rig.Tap({kB1});  // yes, with nothing to remove
+  told = ::testing::internal::GetCapturedStderr();
+  ASSERT_TRUE(rig.BackToMenu(3));
+  EXPECT_EQ(told, "");
+}
+
 }  // namespace

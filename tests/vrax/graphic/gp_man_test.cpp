@@ -47,6 +47,7 @@ class GpManFrame : public ::testing::Test {
     ASSERT_EQ(kernel.Start(), 0);
     SGpDeviceRecord rec;  // null window: the null device
     rec.holdRate = holdRate;
+    rec.fullScreen = fullScreen;
     ASSERT_EQ(kernel.AddChild(0, &gp, reinterpret_cast<SProcArg>(&rec)), 0);
     gp.SetStatic(true);
     ASSERT_EQ(kernel.AddChild(2, &drawer, 0), 0);
@@ -60,6 +61,7 @@ class GpManFrame : public ::testing::Test {
     SGpMan::ResetRenderState();
   }
   int holdRate = 0;
+  int fullScreen = 0;
   SKernel kernel;
   SGpMan gp;
   Drawer drawer;
@@ -229,6 +231,84 @@ TEST_F(GpManHeld, TheHoldSpinsFromThePreviousPresentToTheFirstTickPastOnePeriod)
   }
   SGpMan::SetPerfCounter(nullptr);
   EXPECT_EQ(readings, (std::vector<int64_t>{65238, 65238, 1, 65238}));
+}
+
+// A counter of ticks (256 ns a reading, as above) whose present takes
+// g_presentTicks: the first reading after a present has counted is that
+// much later, as after a present that waited for the vertical blank (0: a
+// present that returns at once).
+int64_t g_presentTicks = 0;
+uint64_t g_presentsSeen = 0;
+int64_t PresentTimedCounter() {
+  if (plat::GfxDevice* d = SGpMan::GetDevice()) {
+    if (d->GetStats().presents != g_presentsSeen) g_counter += g_presentTicks * 256;
+    g_presentsSeen = d->GetStats().presents;
+  }
+  return StepCounter();
+}
+
+// Ticks from the reading after one present to the reading after the next,
+// for four frames after a first one: `logic` ticks of game work in each
+// frame's drawing, the present taking `present` ticks. The second frame
+// asks for the skip, so the third is not shown (it reads the counter once,
+// after its work); the fourth is shown again.
+std::vector<int64_t> FrameTicks(SKernel& kernel, SGpMan& gp, Drawer& drawer, int64_t logic, int64_t present) {
+  g_presentTicks = present;
+  g_presentsSeen = SGpMan::GetDevice()->GetStats().presents;
+  SGpMan::SetPerfCounter(&PresentTimedCounter);
+  int frame = 0;
+  drawer.onDraw = [&] {
+    g_counter += logic * 256;
+    gp.SetPresentSkip(frame == 2 ? 1 : 0);
+    ++frame;
+  };
+  kernel.Step();  // from a present of an earlier counter
+  std::vector<int64_t> ticks;
+  for (int i = 0; i < 4; ++i) {
+    const int64_t before = g_counter;
+    kernel.Step();
+    ticks.push_back((g_counter - before) / 256);
+  }
+  SGpMan::SetPerfCounter(nullptr);
+  drawer.onDraw = nullptr;
+  return ticks;
+}
+
+// Full screen with the hold, on a display that may or may not wait for the
+// vertical blank: the present's time counts within the period and the rest
+// is held after it. From one present's reading to the next is 65238 ticks
+// (65237, the first reading more than a period of 65236.8 ticks on, ends
+// the hold; the next reading is the present's) whatever the game's work and
+// the present take within the period: a present that returns at once, one
+// that takes 30000 ticks, work of 20000 ticks before either. A frame whose
+// work and present pass the period is not held: its first reading after
+// the present (work + present + 1 ticks on) is due, and the present's
+// reading follows: 40000 + 30000 + 2 ticks. A frame that is not shown is
+// neither presented nor held: its work and one reading.
+struct GpManFullScreenHeld : GpManFrame {
+  void SetUp() override {
+    holdRate = 1;
+    fullScreen = 1;
+    GpManFrame::SetUp();
+  }
+};
+TEST_F(GpManFullScreenHeld, ThePresentCountsWithinThePeriodAndTheRestIsHeld) {
+  EXPECT_TRUE(SGpMan::GetDevice()->Params().fullScreen);
+  EXPECT_TRUE(SGpMan::GetDevice()->Params().vsync);
+  using V = std::vector<int64_t>;
+  EXPECT_EQ(FrameTicks(kernel, gp, drawer, 0, 0), (V{65238, 65238, 1, 65238}));
+  EXPECT_EQ(FrameTicks(kernel, gp, drawer, 0, 30000), (V{65238, 65238, 1, 65238}));
+  EXPECT_EQ(FrameTicks(kernel, gp, drawer, 20000, 0), (V{65238, 65238, 20001, 65238}));
+  EXPECT_EQ(FrameTicks(kernel, gp, drawer, 20000, 30000), (V{65238, 65238, 20001, 65238}));
+  EXPECT_EQ(FrameTicks(kernel, gp, drawer, 40000, 30000), (V{70002, 70002, 40001, 70002}));
+  EXPECT_EQ(SGpMan::GetDevice()->GetStats().presents, 5u * 4u);
+}
+
+// In a window the hold comes before the present: a frame lasts the period
+// and the present's own time (65238 + 30000 ticks).
+TEST_F(GpManHeld, TheWindowHoldsBeforeThePresent) {
+  using V = std::vector<int64_t>;
+  EXPECT_EQ(FrameTicks(kernel, gp, drawer, 0, 30000), (V{65238 + 30000, 65238 + 30000, 1, 65238 + 30000}));
 }
 
 TEST_F(GpManFrame, WithoutTheHoldOnlyThePresentIsTimed) {

@@ -1,0 +1,128 @@
+// The tools a developer starts by hand tell how to use them: asked with
+// --help, on standard output with status 0; given nothing to do (the
+// damaged-data check without an argument) or an argument they do not take,
+// on standard error with a failing status, and nothing is run.
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+#include "support/BuildDirs.h"
+
+namespace {
+
+struct ToolRun {
+  bool ended = false;
+  int status = -1;
+  std::string out, err;
+};
+
+// Runs a tool of the build with arguments and reads both its streams until
+// it ends, at most limitMs (then it is killed and `ended` stays false).
+ToolRun RunTool(const std::string& tool, const std::vector<std::string>& args, int limitMs = 60000) {
+  const std::string exe = std::string(testsupport::TestBinaryDir()) + "/tools/" + tool;
+  int out[2], err[2];
+  if (::pipe(out) != 0 || ::pipe(err) != 0) return {};
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    ::dup2(out[1], 1);
+    ::dup2(err[1], 2);
+    for (int fd : {out[0], out[1], err[0], err[1]}) ::close(fd);
+    std::vector<char*> argv{const_cast<char*>(exe.c_str())};
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    ::execv(exe.c_str(), argv.data());
+    ::_exit(127);
+  }
+  ::close(out[1]);
+  ::close(err[1]);
+  ToolRun run;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
+  pollfd p[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
+  int open = 2;
+  char buf[512];
+  while (open > 0 && std::chrono::steady_clock::now() < deadline) {
+    if (::poll(p, 2, 100) <= 0) continue;
+    for (int i = 0; i < 2; ++i) {
+      if (p[i].fd < 0 || (p[i].revents & (POLLIN | POLLHUP)) == 0) continue;
+      const ssize_t got = ::read(p[i].fd, buf, sizeof buf);
+      if (got <= 0) {
+        ::close(p[i].fd);
+        p[i].fd = -1;
+        --open;
+        continue;
+      }
+      (i == 0 ? run.out : run.err).append(buf, static_cast<size_t>(got));
+    }
+  }
+  for (const pollfd& q : p)
+    if (q.fd >= 0) ::close(q.fd);
+  while (std::chrono::steady_clock::now() < deadline) {
+    if (::waitpid(pid, &run.status, WNOHANG) == pid) {
+      run.ended = true;
+      return run;
+    }
+    ::usleep(10000);
+  }
+  ::kill(pid, SIGKILL);
+  ::waitpid(pid, &run.status, 0);
+  return run;
+}
+
+int ExitCode(const ToolRun& r) { return WIFEXITED(r.status) ? WEXITSTATUS(r.status) : -1; }
+
+// The usage names every option the tool's command line takes.
+void ExpectNamesAll(const std::string& usage, const std::vector<std::string>& options) {
+  for (const std::string& o : options) EXPECT_NE(usage.find(o), std::string::npos) << o << " not in:\n" << usage;
+}
+
+const std::vector<std::string> kServiceOptions = {"--save-dir", "--status",     "--countdown", "--reg",
+                                                  "--expect",   "--timeout-ms", "--busy",      "--help"};
+const std::vector<std::string> kDamageOptions = {"--sample", "--long",    "--case", "--jobs",  "--data",
+                                                 "--margin", "--timeout", "--keep", "--frames", "--watch"};
+
+TEST(ToolUsage, TheServiceStandInTellsItsOptions) {
+  const ToolRun help = RunTool("fake_service", {"--help"});
+  ASSERT_TRUE(help.ended);
+  EXPECT_EQ(ExitCode(help), 0);
+  EXPECT_EQ(help.out.rfind("usage: fake_service ", 0), 0u) << help.out;
+  EXPECT_EQ(help.err, "");
+  EXPECT_EQ(help.out.find("\nREADY\n"), std::string::npos);  // it did not start serving
+  ExpectNamesAll(help.out, kServiceOptions);
+
+  const ToolRun wrong = RunTool("fake_service", {"--bogus"});
+  ASSERT_TRUE(wrong.ended);
+  EXPECT_EQ(ExitCode(wrong), 1);
+  EXPECT_EQ(wrong.out, "");
+  EXPECT_EQ(wrong.err, "fake_service: unknown argument --bogus\n" + help.out);
+}
+
+TEST(ToolUsage, TheDamageCheckWithoutAnArgumentTellsItsUsageAndRunsNothing) {
+  const ToolRun bare = RunTool("damagecheck", {});
+  ASSERT_TRUE(bare.ended) << "ran something instead of telling its usage";
+  EXPECT_EQ(ExitCode(bare), 2);
+  EXPECT_EQ(bare.out, "");
+  EXPECT_EQ(bare.err.rfind("usage: damagecheck ", 0), 0u) << bare.err;
+  ExpectNamesAll(bare.err, kDamageOptions);
+
+  const ToolRun help = RunTool("damagecheck", {"--help"});
+  ASSERT_TRUE(help.ended);
+  EXPECT_EQ(ExitCode(help), 0);
+  EXPECT_EQ(help.out, bare.err);
+  EXPECT_EQ(help.err, "");
+
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"--bogus"}, {"--case", "demo1:common/Demo01.rpd:melted"}, {"run", "demo1"}}) {
+    const ToolRun wrong = RunTool("damagecheck", args);
+    ASSERT_TRUE(wrong.ended) << args[0];
+    EXPECT_EQ(ExitCode(wrong), 2) << args[0];
+    EXPECT_EQ(wrong.err, bare.err) << args[0];
+  }
+}
+
+}  // namespace
