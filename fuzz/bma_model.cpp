@@ -7,11 +7,14 @@
 // the nodes plus the entries the ".tca" file can hold, whatever the shape
 // of the tree; every tree is placed and drawn whatever its depth, and each
 // face-group or texture-key lookup of the frame takes at most log2 of the
-// groups or keys plus one steps.
+// groups or keys plus one steps. The build runs within a budget of 1 MB:
+// what it makes never takes more than it charged, and flagging a material
+// visits at most one group per node.
 #include <bit>
 #include <cstddef>
 #include <cstdint>
 
+#include "fuzz/load_bytes.h"
 #include "fuzz/loader_world.h"
 #include "vrax/resource/ModelFile.h"
 #include "vrax/resource/SRsc_Model.h"
@@ -67,9 +70,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const size_t tcaSize = tca ? size - 1 - split : 0;
   const uint32_t p[4] = {0, 0, 0, 0};
   SRsc_Model_Ex model;
-  if (model.Build(bma, split == 0 ? size - 1 : split, tca, tcaSize, p)) {
+  LoadBudget budget(uint64_t(1) << 20);
+  fuzzsupport::LoadBytes::Begin();
+  const bool built = model.Build(bma, split == 0 ? size - 1 : split, tca, tcaSize, p, &budget);
+  if (fuzzsupport::LoadBytes::End() > budget.Used() + fuzzsupport::LoadBytes::kSlack) __builtin_trap();
+  if (built) {
     // A table entry takes at least 6 bytes (an empty name and two flags).
     if (model.BuildSteps() > 2 * uint64_t(model.NodeCount()) + tcaSize / 6) __builtin_trap();
+    // Flagging a material visits the groups the meshes draw with.
+    model.FlagMesh(0);
+    if (model.FlagSteps() > uint64_t(model.NodeCount()) + 1) __builtin_trap();
     SGpNode nodes[4];
     const int32_t n = model.NodeCount() < 4 ? model.NodeCount() : 4;
     ModelApplyMotion(nodes, n, nullptr, SGpMotionCursor{&model, 3.5f}, false);

@@ -2,7 +2,9 @@
 // into a cache of the game's size, then every entry the archive names read
 // out as the I/O manager serves a cached file: its size, a buffer of that
 // size, the copy or the LZ decode into it. An entry's size never exceeds
-// the cache's capacity, so no read asks for more.
+// the cache's capacity, so no read asks for more. The entries the cache
+// keeps, empty ones too, never take more than it charged to its pool; a
+// pool of 4 KB takes what fits and leaves the rest out.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -10,6 +12,7 @@
 #include <new>
 #include <string>
 
+#include "fuzz/load_bytes.h"
 #include "platform/byte_order.h"
 #include "vrax/io/SCacheArchive.h"
 
@@ -31,7 +34,17 @@ void ServeEntry(const SCacheArchive& cache, const std::string& name) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   SCacheArchive cache;
   cache.Init(kCapacity, 1);
+  fuzzsupport::LoadBytes::Begin();
   cache.LoadFromMemory(data, size);
+  if (fuzzsupport::LoadBytes::End() > cache.ChargedBytes() + fuzzsupport::LoadBytes::kSlack) __builtin_trap();
+  // A small pool fills: what it takes stays within it.
+  SCacheArchive small;
+  small.Init(4096, 1);
+  fuzzsupport::LoadBytes::Begin();
+  small.LoadFromMemory(data, size);
+  if (fuzzsupport::LoadBytes::End() > small.ChargedBytes() + fuzzsupport::LoadBytes::kSlack ||
+      small.ChargedBytes() > 4096)
+    __builtin_trap();
   if (size < SCacheArchive::kHeaderSize) return 0;
   // The names, walked as the archive lays them out (an entry running past
   // the end stops the walk, as it stops the load).

@@ -5,12 +5,14 @@
 // Without the version flag a file fails the model exactly when it is too
 // short for the two scroll values. A built model draws three frames with
 // its texture animating (on the graphic manager's null device): each key
-// lookup takes at most log2 of the keys plus one steps.
+// lookup takes at most log2 of the keys plus one steps. The build runs
+// within a budget of 1 MB: what it makes never takes more than it charged.
 #include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
+#include "fuzz/load_bytes.h"
 #include "fuzz/loader_world.h"
 #include "vrax/resource/ModelWriter.h"
 #include "vrax/resource/SRsc_Model.h"
@@ -58,7 +60,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::vector<uint8_t>& bma = kModels[versionFlag ? 1 : 0];
   const uint32_t p[4] = {0, 0, 0, 0};
   SRsc_Model_Ex model;
-  const bool built = model.Build(bma.data(), bma.size(), data + 1, size - 1, p);
+  LoadBudget budget(uint64_t(1) << 20);
+  fuzzsupport::LoadBytes::Begin();
+  const bool built = model.Build(bma.data(), bma.size(), data + 1, size - 1, p, &budget);
+  if (fuzzsupport::LoadBytes::End() > budget.Used() + fuzzsupport::LoadBytes::kSlack) __builtin_trap();
   if (!versionFlag && built != (size - 1 >= 8)) __builtin_trap();
   if (built) {
     SGpNode node;

@@ -437,6 +437,19 @@ int main(int argc, char** argv) {
   const Bytes table = WriteTexAnimNodeTable(modelfix::RigidTexAnim());
   tca.insert(tca.end(), table.begin(), table.end());
   Put("tca_file", "node_table", tca);
+  // A node table of 5,000 entries without keys (6 bytes each): the shape
+  // whose records once grew fifteenfold in memory.
+  ModelTexAnim emptyEntries;
+  emptyEntries.entries.resize(5000);
+  const Bytes emptyTable = WriteTexAnimNodeTable(emptyEntries);
+  tca = {1};
+  tca.insert(tca.end(), emptyTable.begin(), emptyTable.end());
+  Put("tca_file", "empty_entries", tca);
+  // The rigid model with 5,000 empty material groups after its own (4
+  // bytes each, copied into two tables), and that table beside it.
+  ModelFile emptyGroups = modelfix::Rigid();
+  emptyGroups.materialGroups.resize(5001);
+  Put("bma_model", "empty_groups", ModelInput(WriteModelFile(emptyGroups), emptyTable));
   tca = {0};
   const Bytes scroll = WriteTexAnimScroll(0.5f, 0.25f);
   tca.insert(tca.end(), scroll.begin(), scroll.end());
@@ -519,6 +532,10 @@ int main(int argc, char** argv) {
   PutDataModels();
 
   Put("cache_archive", "empty", ArchiveOf({}));
+  // 400 entries of no bytes: the shape whose entries were never charged.
+  std::vector<std::pair<std::string, Bytes>> empties;
+  for (int i = 0; i < 400; ++i) empties.push_back({"damaged\\entry" + std::to_string(i), {}});
+  Put("cache_archive", "empty_entries", ArchiveOf(empties));
   Put("cache_archive", "mixed",
       ArchiveOf({{"a\\stored.bin", Ramp(97)},
                  {"b\\packed.txt", Text(std::string(600, 'x') + "tail")},
@@ -540,10 +557,49 @@ int main(int argc, char** argv) {
   mesh.groups.assign(3000, {});
   for (uint32_t t = 400; t-- > 0;) mesh.groups[0].push_back(TunnelRecord{t, {v, v, v}});
   Put("tunnel_model", "many_textures_and_groups.tnl", stage_file::WriteTunnel(mesh));
+  // 10,000 empty groups and four strips among them: the shape whose parts
+  // once took fourteen times their file and walked every group each frame.
+  mesh.textureCount = 2;
+  mesh.groups.assign(10000, {});
+  for (size_t g : {size_t(0), size_t(3333), size_t(6666), size_t(9999)})
+    mesh.groups[g].push_back(TunnelRecord{uint32_t(g % 2), {v, v, v}});
+  Put("tunnel_model", "empty_groups.tnl", stage_file::WriteTunnel(mesh));
   Put("camera_path", "no_keys.cam", stage_file::WriteCameraPath({}));
   Put("placement_list", "no_objects.opl", stage_file::WritePlacementList({}));
+  Put("placement_list", "many_objects.opl", stage_file::WritePlacementList(std::vector<stage_file::Placement>(2000)));
   Put("visibility_list", "steps.ovl",
       stage_file::WriteVisibilityList({{0, {0, 1, 2}}, {0, {}}, {5, {7, 8, 100000}}, {3, {1}}}));
+  // 5,000 steps of key 0 after the first: the shape every frame once
+  // walked from the cursor.
+  std::vector<VisibilityStep> lowKeys(5002);
+  lowKeys[0] = {0, {0, 1}};
+  lowKeys[5001] = {103, {1, 2}};
+  Put("visibility_list", "low_keys_after_first.ovl", stage_file::WriteVisibilityList(lowKeys));
+  // A timeline of loops that never wait (nine spawns and a jump back over
+  // them, a forward jump past the only record that waits, a jump back
+  // while enemies live) and one that waits.
+  StageScript loops = EveryRecordScript();
+  loops.timeline.clear();
+  auto record = [&loops](float delay, uint32_t op, int32_t jump) {
+    EnemySpawnRecord r;
+    r.delay = delay;
+    r.opcode = op;
+    r.argument = loops.params.empty() ? 0 : loops.params[0].id;
+    r.jump = jump;
+    loops.timeline.push_back(r);
+  };
+  for (int i = 0; i < 9; ++i) record(0.0f, 0x7F8, 0);
+  record(0.0f, 0x040, -9);
+  record(0.0f, 0x7F8, 0);
+  record(0.0f, 0x040, 2);
+  record(10.0f, 0x7F8, 0);
+  record(0.0f, 0x040, -3);
+  record(-1.0f, 0x7F8, 0);
+  record(0.0f, 0x010, -1);
+  record(0.0f, 0x7F8, 0);
+  record(3.0f, 0x7F8, 0);
+  record(0.0f, 0x040, -2);
+  Put("stage_script", "timeless_loops.stg", stage_file::WriteStageScript(loops));
 
   // LZ blocks of bytes that do not repeat and of one long run (the longest
   // matches).

@@ -78,6 +78,14 @@ EObjBase* EnemySet::SpawnAt(int32_t n) {
   return Spawn(&script->timeline[size_t(n)]);
 }
 
+void EnemySet::Branch(bool taken) {
+  // A jump marked at load as closing a loop that never waits goes on to
+  // the next record. A target outside the list finishes the timeline (-1 or
+  // count, without overflowing on any jump the file holds).
+  const int64_t to = int64_t(index) + (taken && !current->timelessLoop ? int64_t(current->jump) : 1);
+  index = to < 0 ? -1 : to >= count ? count : int32_t(to);
+}
+
 bool EnemySet::Run() {
   const EnemySpawnRecord* rec = current;
   switch (rec->Op()) {
@@ -85,13 +93,13 @@ bool EnemySet::Run() {
       if (g_MapMng.t >= rec->ArgumentF()) ++index;
       break;
     case OP_WHILE_ENEMIES:
-      index += g_EnemyMan.CountChildren() > 0 ? rec->jump : 1;
+      Branch(g_EnemyMan.CountChildren() > 0);
       break;
     case OP_WHILE_SECTION:
-      index += g_MapMng.sectionFlag == 1 ? rec->jump : 1;
+      Branch(g_MapMng.sectionFlag == 1);
       break;
     case OP_JUMP:
-      index += rec->jump;
+      Branch(true);
       break;
     case OP_END:
       records = nullptr;
@@ -102,7 +110,7 @@ bool EnemySet::Run() {
       ++index;
       break;
     case OP_WHILE_NAMED:
-      index += rec->param != nullptr && g_EnemyMan.FindFirst(rec->param->name) != nullptr ? rec->jump : 1;
+      Branch(rec->param != nullptr && g_EnemyMan.FindFirst(rec->param->name) != nullptr);
       break;
     case OP_LOOP_POINT:
       loopIndex = index + 1;

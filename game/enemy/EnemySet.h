@@ -60,6 +60,9 @@ class EnemySet {
  private:
   // Runs the current record; false when the timeline finished.
   bool Run();
+  // Moves past the current jump record: by its jump when taken, else to
+  // the next record.
+  void Branch(bool taken);
   // Creates, sets up and adds the enemy of a spawn record; null when the
   // record names no usable type or the enemy could not be made.
   EObjBase* Spawn(const EnemySpawnRecord* rec);

@@ -4,11 +4,13 @@
 
 #include "vrax/io/ByteReader.h"
 
-bool ParseCameraPath(const uint8_t* data, size_t size, std::vector<CamKey>* keys) {
+bool ParseCameraPath(const uint8_t* data, size_t size, std::vector<CamKey>* keys, LoadBudget* budget) {
   keys->clear();
+  LoadBudget own;
+  LoadBudget& b = budget != nullptr ? *budget : own;
   ByteReader r(data, size);
   uint32_t n = 0;
-  if (!r.Count(&n, 28)) return false;
+  if (!r.Count(&n, 28) || !ChargeBlock(b, n, sizeof(CamKey))) return false;
   keys->resize(n);
   for (CamKey& k : *keys) {
     r.F32(&k.x), r.F32(&k.y), r.F32(&k.z);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "game/stage/StageRsc.h"
+#include "vrax/io/LoadBudget.h"
 
 // One key: position (w is always 1.0) and rotation quaternion.
 struct CamKey {
@@ -18,8 +19,9 @@ struct CamKey {
 };
 
 // The keys of a ".cam" file, in file order; false (keys empty) when the
-// count runs past the data.
-bool ParseCameraPath(const uint8_t* data, size_t size, std::vector<CamKey>* keys);
+// count runs past the data or the keys would pass the budget (without one:
+// a budget of kMaxResourceBytes of its own).
+bool ParseCameraPath(const uint8_t* data, size_t size, std::vector<CamKey>* keys, LoadBudget* budget = nullptr);
 
 class CamRsc : public StageRsc {
  public:

@@ -35,24 +35,20 @@ void WorldMatrixPacket::Execute() {
 }
 
 void ObjPlacer::RecomputeVisibility(int32_t path, int32_t key) {
-  cursor = 0;
+  cursor.Set(0);
   ObjRsc* objs = GetObjects();
   const ObjOvlRsc* list = GetVisibility(path);
   if (objs == nullptr || objs->Objects().empty() || list == nullptr) return;
-  std::vector<PlacedObject>& o = objs->Objects();
-  for (PlacedObject& p : o) p.visible = 0;
-  VisibilityRecompute(list->Steps(), key, &cursor, [&o](uint32_t i) {
-    if (i < o.size()) o[i].visible = 1 - o[i].visible;
-  });
+  objs->HideAll();
+  VisibilityRecompute(list->Steps(), key, &cursor, [objs](uint32_t i) { objs->Toggle(i); });
 }
 
 void ObjPlacer::StepVisibility(int32_t path, int32_t key) {
   const ObjOvlRsc* list = GetVisibility(path);
   if (list == nullptr) return;
   ObjRsc* objs = GetObjects();
-  std::vector<PlacedObject>* o = objs != nullptr ? &objs->Objects() : nullptr;
-  VisibilityAdvance(list->Steps(), key, &cursor, [o](uint32_t i) {
-    if (o != nullptr && i < o->size()) (*o)[i].visible = 1 - (*o)[i].visible;
+  VisibilityAdvance(list->Steps(), key, &cursor, [objs](uint32_t i) {
+    if (objs != nullptr) objs->Toggle(i);
   });
 }
 
@@ -145,13 +141,16 @@ int32_t ObjPlacer::Draw(SProcArg) {
   if (SGpState_Texture* tp = tex->GetTexturePacket(0)) tp->EnterDefault();
   SGpNode* root = m->GetNode(0)->GetRoot();
   root->SetInheritWorld(1);
-  for (const PlacedObject& o : objs->Objects()) {
-    if (o.visible == 0) continue;
-    WorldMatrixPacket* w = mem->New<WorldMatrixPacket>(&o.matrix);
-    if (w == nullptr) return 0;
+  bool room = true;
+  objs->ForEachVisible([&](const PlacedObject& o) {
+    WorldMatrixPacket* w = room ? mem->New<WorldMatrixPacket>(&o.matrix) : nullptr;
+    if (w == nullptr) {
+      room = false;  // the frame's packet memory is used up: no more objects this frame
+      return;
+    }
     w->EnterDefault();
     root->EnterDefault();
-  }
+  });
   return 0;
 }
 
@@ -167,7 +166,7 @@ void ObjPlacer::ResetSlots() {
   visibility[0].Reset();
   visibility[1].Reset();
   enable = 1;
-  cursor = 0;
+  cursor.Set(0);
   drawKey = kDefaultDrawKey;
   animTime = 0.0f;
 }

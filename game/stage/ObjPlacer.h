@@ -84,14 +84,15 @@ class ObjPlacer : public SProc {
   SRscSlot<ObjOvlRsc> visibility[2];
   ModelInstance instance;
   int32_t enable = 1;
-  int32_t cursor = 0;  // index of the next visibility step to test
+  VisibilityCursor cursor;  // where the visibility list of the path stands
   int32_t drawKey = kDefaultDrawKey;
   SMatrix placedMatrix = kIdentityMatrix;
   float animTime = 0.0f;
   std::vector<AnimSegment> segments;
 
-  // EVENT_DRAW: segment animation, then the visible objects. EVENT_MAIN
-  // does nothing. MapMng calls both directly.
+  // EVENT_DRAW: segment animation, then the visible objects (a walk over
+  // the visible ones alone: see ObjRsc::WalkSteps). EVENT_MAIN does
+  // nothing. MapMng calls both directly.
   int32_t Draw(SProcArg arg) override;
   int32_t Main(SProcArg arg) override;
 

@@ -4,11 +4,15 @@
 
 #include "vrax/io/ByteReader.h"
 
-bool ParsePlacementList(const uint8_t* data, size_t size, std::vector<PlacedObject>* objects) {
+bool ParsePlacementList(const uint8_t* data, size_t size, std::vector<PlacedObject>* objects, LoadBudget* budget) {
   objects->clear();
+  LoadBudget own;
+  LoadBudget& b = budget != nullptr ? *budget : own;
   ByteReader r(data, size);
   uint32_t n = 0;
   if (!r.U32(&n) || !r.Skip(4) || n > r.left() / 28) return false;
+  if (!ChargeBlock(b, n, sizeof(PlacedObject)) || !b.Charge(VisibleSet::BytesFor(n) + 2 * kHeapBlockOverhead))
+    return false;
   objects->resize(n);
   for (PlacedObject& o : *objects) {
     float p[3] = {};
@@ -20,6 +24,13 @@ bool ParsePlacementList(const uint8_t* data, size_t size, std::vector<PlacedObje
   }
   if (!r.ok()) objects->clear();
   return r.ok();
+}
+
+bool ObjRsc::Parse(const uint8_t* data, size_t size) {
+  LoadBudget budget;
+  if (!ParsePlacementList(data, size, &objects_, &budget)) return false;
+  visible_.Reset(objects_.size());
+  return true;
 }
 
 SRsc* ObjRsc::Create() { return new (std::nothrow) ObjRsc(); }

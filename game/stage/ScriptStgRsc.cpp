@@ -59,7 +59,8 @@ bool OpenSection(ByteReader& r, const uint32_t (&offsets)[5], int n, uint32_t* c
 }
 
 template <class T>
-bool ReadList(ByteReader& r, uint32_t count, size_t fileBytes, size_t words, std::vector<T>* out) {
+bool ReadList(ByteReader& r, LoadBudget& b, uint32_t count, size_t fileBytes, size_t words, std::vector<T>* out) {
+  if (!ChargeBlock(b, count, sizeof(T))) return false;
   out->resize(count);
   for (T& rec : *out) {
     if (!ReadWords(r, &rec, words) || !r.Skip(fileBytes - 4 * words)) return false;
@@ -67,9 +68,11 @@ bool ReadList(ByteReader& r, uint32_t count, size_t fileBytes, size_t words, std
   return true;
 }
 
-bool ReadScripts(ByteReader& r, const uint32_t (&offsets)[5], std::vector<EnemyScript>* out) {
+bool ReadScripts(ByteReader& r, LoadBudget& b, const uint32_t (&offsets)[5], std::vector<EnemyScript>* out) {
   uint32_t count = 0;
-  if (!OpenSection(r, offsets, 0, &count) || count > r.left() / kScriptHead) return false;
+  if (!OpenSection(r, offsets, 0, &count) || count > r.left() / kScriptHead ||
+      !ChargeBlock(b, count, sizeof(EnemyScript)))
+    return false;
   out->resize(count);
   for (EnemyScript& s : *out) {
     uint32_t head[9];
@@ -89,54 +92,57 @@ bool ReadScripts(ByteReader& r, const uint32_t (&offsets)[5], std::vector<EnemyS
                           uint64_t(s.defeatGeneratorCount) * kGeneratorBytes + uint64_t(s.routeCount) * kRouteBytes +
                           uint64_t(s.axisCount) * kAxisBytes;
     if (need > r.left()) return false;
-    if (!ReadList(r, s.motionCount, kMotionBytes, 11, &s.motion) ||
-        !ReadList(r, s.generatorCount, kGeneratorBytes, 24, &s.generators) ||
-        !ReadList(r, s.defeatGeneratorCount, kGeneratorBytes, 24, &s.defeatGenerators) ||
-        !ReadList(r, s.routeCount, kRouteBytes, 4, &s.route) || !ReadList(r, s.axisCount, kAxisBytes, 5, &s.axis))
+    if (!ReadList(r, b, s.motionCount, kMotionBytes, 11, &s.motion) ||
+        !ReadList(r, b, s.generatorCount, kGeneratorBytes, 24, &s.generators) ||
+        !ReadList(r, b, s.defeatGeneratorCount, kGeneratorBytes, 24, &s.defeatGenerators) ||
+        !ReadList(r, b, s.routeCount, kRouteBytes, 4, &s.route) ||
+        !ReadList(r, b, s.axisCount, kAxisBytes, 5, &s.axis))
       return false;
   }
   return true;
 }
 
-bool ReadRouteTables(ByteReader& r, const uint32_t (&offsets)[5], std::vector<RouteTable>* out) {
+bool ReadRouteTables(ByteReader& r, LoadBudget& b, const uint32_t (&offsets)[5], std::vector<RouteTable>* out) {
   uint32_t count = 0;
-  if (!OpenSection(r, offsets, 1, &count) || count > r.left() / 8) return false;
+  if (!OpenSection(r, offsets, 1, &count) || count > r.left() / 8 || !ChargeBlock(b, count, sizeof(RouteTable)))
+    return false;
   out->resize(count);
   for (RouteTable& t : *out) {
     uint32_t n = 0;
     if (!r.I32(&t.id) || !r.Count(&n, kRouteEntryBytes)) return false;
-    if (!ReadList(r, n, kRouteEntryBytes, 5, &t.entries)) return false;
+    if (!ReadList(r, b, n, kRouteEntryBytes, 5, &t.entries)) return false;
   }
   return true;
 }
 
-bool ReadPatternLists(ByteReader& r, const uint32_t (&offsets)[5], std::vector<PatternList>* out) {
+bool ReadPatternLists(ByteReader& r, LoadBudget& b, const uint32_t (&offsets)[5], std::vector<PatternList>* out) {
   uint32_t count = 0;
-  if (!OpenSection(r, offsets, 4, &count) || count > r.left() / 8) return false;
+  if (!OpenSection(r, offsets, 4, &count) || count > r.left() / 8 || !ChargeBlock(b, count, sizeof(PatternList)))
+    return false;
   out->resize(count);
   for (PatternList& p : *out) {
     uint32_t n = 0;
     if (!r.I32(&p.id) || !r.Count(&n, kPatternBytes)) return false;
-    if (!ReadList(r, n, kPatternBytes, 6, &p.entries)) return false;
+    if (!ReadList(r, b, n, kPatternBytes, 6, &p.entries)) return false;
   }
   return true;
 }
 
-bool ReadSections(const uint8_t* data, size_t size, StageScript* out) {
+bool ReadSections(const uint8_t* data, size_t size, LoadBudget& b, StageScript* out) {
   ByteReader r(data, size);
   uint32_t offsets[5];
   for (uint32_t& o : offsets)
     if (!r.U32(&o)) return false;
   uint32_t count = 0;
-  if (!ReadScripts(r, offsets, &out->scripts) || !ReadRouteTables(r, offsets, &out->routeTables)) return false;
+  if (!ReadScripts(r, b, offsets, &out->scripts) || !ReadRouteTables(r, b, offsets, &out->routeTables)) return false;
   if (!OpenSection(r, offsets, 2, &count) || count > r.left() / kParamBytes ||
-      !ReadList(r, count, kParamBytes, 32, &out->params))
+      !ReadList(r, b, count, kParamBytes, 32, &out->params))
     return false;
   for (EnemyParam& p : out->params) p.name[sizeof p.name - 1] = '\0';
   if (!OpenSection(r, offsets, 3, &count) || count > r.left() / kSpawnBytes ||
-      !ReadList(r, count, kSpawnBytes, 10, &out->timeline))
+      !ReadList(r, b, count, kSpawnBytes, 10, &out->timeline))
     return false;
-  return ReadPatternLists(r, offsets, &out->patternLists);
+  return ReadPatternLists(r, b, offsets, &out->patternLists);
 }
 
 // Chains a list through `next`; the last record points at the first when the
@@ -152,7 +158,15 @@ void Chain(std::vector<T>& list, bool loops) {
 // counts, whatever ids the file holds.
 template <class T, class K>
 class FirstById {
+  struct Entry {
+    K id;
+    const T* element;
+  };
+
  public:
+  // What the lookup keeps per element of its table.
+  static constexpr size_t kEntryBytes = sizeof(Entry);
+
   explicit FirstById(const std::vector<T>& v) {
     byId_.reserve(v.size());
     for (const T& e : v) byId_.push_back(Entry{K(e.id), &e});
@@ -165,10 +179,6 @@ class FirstById {
   }
 
  private:
-  struct Entry {
-    K id;
-    const T* element;
-  };
   std::vector<Entry> byId_;
 };
 
@@ -215,11 +225,113 @@ void Link(StageScript* s) {
   }
 }
 
-// Timeline records whose references name nothing: each kind is told with
-// one error line, naming its first record and its count. The records stay
-// as they are: the timeline consumes a spawn that makes no enemy, and a wait
-// on a named enemy whose parameter is not there does not wait.
-void TellDanglingReferences(const StageScript& s) {
+// What finding the timeless loops keeps per timeline record (the search's
+// three numbers, its mark and its two stacks: 37 bytes).
+constexpr uint64_t kLoopScratchBytes = 40;
+
+// The records that timeline record i can lead to in the same frame (up to
+// two): none unless i runs at once (delay 0 or less; a record that waits
+// ends the frame, so leads nowhere); i itself is left out (a record that
+// stays is tested once a frame).
+int NextWithoutWaiting(const std::vector<EnemySpawnRecord>& t, size_t i, size_t (&out)[2]) {
+  int n = 0;
+  if (!(t[i].delay <= 0.0f)) return 0;
+  auto add = [&](int64_t j) {
+    if (j >= 0 && j < int64_t(t.size()) && size_t(j) != i) out[n++] = size_t(j);
+  };
+  const EnemySpawnRecord& r = t[i];
+  const int64_t here = int64_t(i);
+  switch (r.Op()) {
+    case EnemySet::OP_JUMP:
+      add(here + r.jump);
+      break;
+    case EnemySet::OP_WHILE_ENEMIES:
+    case EnemySet::OP_WHILE_SECTION:
+      add(here + 1);
+      add(here + r.jump);
+      break;
+    case EnemySet::OP_WHILE_NAMED:
+      add(here + 1);
+      if (r.param != nullptr) add(here + r.jump);  // without a parameter it never jumps
+      break;
+    case EnemySet::OP_WAIT_RAIL:
+    case EnemySet::OP_CLEAR:
+    case EnemySet::OP_LOOP_POINT:
+    case EnemySet::OP_SPAWN:
+      add(here + 1);
+      break;
+    default:  // the end, and records that stay
+      break;
+  }
+  return n;
+}
+
+// Marks every jump back that closes a loop of records running at once: the
+// loops are the strongly connected groups of records that lead to each
+// other without waiting (found in one pass, Tarjan's, over records of at
+// most two successors); every such loop holds a jump back, since the other
+// moves go forward.
+void MarkTimelessLoops(std::vector<EnemySpawnRecord>& t) {
+  const size_t n = t.size();
+  std::vector<int32_t> order(n, -1), low(n, 0), group(n, -1);
+  std::vector<uint8_t> onStack(n, 0);
+  std::vector<size_t> stack;
+  struct Call {
+    size_t record;
+    int edge;
+  };
+  std::vector<Call> calls;
+  stack.reserve(n);
+  calls.reserve(n);
+  int32_t counter = 0;
+  auto enter = [&](size_t v) {
+    order[v] = low[v] = counter++;
+    stack.push_back(v);
+    onStack[v] = 1;
+    calls.push_back(Call{v, 0});
+  };
+  for (size_t root = 0; root < n; ++root) {
+    if (order[root] >= 0) continue;
+    enter(root);
+    while (!calls.empty()) {
+      const size_t v = calls.back().record;
+      size_t next[2];
+      const int k = NextWithoutWaiting(t, v, next);
+      if (calls.back().edge < k) {
+        const size_t w = next[calls.back().edge++];
+        if (order[w] < 0) {
+          enter(w);
+        } else if (onStack[w] != 0) {
+          low[v] = std::min(low[v], order[w]);
+        }
+        continue;
+      }
+      calls.pop_back();
+      if (!calls.empty()) low[calls.back().record] = std::min(low[calls.back().record], low[v]);
+      if (low[v] != order[v]) continue;
+      size_t w;
+      do {
+        w = stack.back();
+        stack.pop_back();
+        onStack[w] = 0;
+        group[w] = order[v];
+      } while (w != v);
+    }
+  }
+  for (size_t i = 0; i < n; ++i) {
+    size_t next[2];
+    const int k = NextWithoutWaiting(t, i, next);
+    for (int e = 0; e < k; ++e)
+      if (next[e] < i && group[next[e]] == group[i]) t[i].timelessLoop = true;
+  }
+}
+
+// Timeline records whose references name nothing, and the jumps back of
+// loops that never wait: each kind is told with one error line, naming its
+// first record and its count. The records stay as they are: the timeline
+// consumes a spawn that makes no enemy, a wait on a named enemy whose
+// parameter is not there does not wait, and a marked jump is not taken.
+void TellTimelineFaults(const StageScript& s) {
   // Per kind: how many records, and the first.
   struct Kind {
     size_t count = 0, first = 0;
@@ -227,9 +339,10 @@ void TellDanglingReferences(const StageScript& s) {
       if (count++ == 0) first = i;
     }
   };
-  Kind noParam, noScript, badType;
+  Kind noParam, noScript, badType, loops;
   for (size_t i = 0; i < s.timeline.size(); ++i) {
     const EnemySpawnRecord& rec = s.timeline[i];
+    if (rec.timelessLoop) loops.Add(i);
     const uint32_t op = rec.Op();
     if (op != EnemySpawnRecord::OP_SPAWN && op != EnemySpawnRecord::OP_NAMED) continue;
     if (rec.param == nullptr) {
@@ -256,6 +369,9 @@ void TellDanglingReferences(const StageScript& s) {
   if (badType.count != 0)
     tell(badType, "spawns enemy type " + std::to_string(s.timeline[badType.first].param->type) +
                       ", outside 0 to " + std::to_string(kEnemyTypeCount - 1));
+  if (loops.count != 0)
+    tell(loops, "jumps back to record " + std::to_string(int64_t(loops.first) + s.timeline[loops.first].jump) +
+                    " in a loop that never waits, and is not taken");
 }
 
 }  // namespace
@@ -312,14 +428,24 @@ void StageScript::Clear() {
   timeline.clear();
 }
 
-bool ParseStageScript(const uint8_t* data, size_t size, StageScript* out) {
+bool ParseStageScript(const uint8_t* data, size_t size, StageScript* out, LoadBudget* budget) {
   out->Clear();
-  if (!ReadSections(data, size, out)) {
+  LoadBudget own;
+  LoadBudget& b = budget != nullptr ? *budget : own;
+  // Besides the tables: the lookups by id that linking makes, and the
+  // search for loops over the timeline.
+  if (!ReadSections(data, size, b, out) ||
+      !ChargeBlock(b, out->patternLists.size(), FirstById<PatternList, int32_t>::kEntryBytes) ||
+      !ChargeBlock(b, out->scripts.size(), FirstById<EnemyScript, uint32_t>::kEntryBytes) ||
+      !ChargeBlock(b, out->routeTables.size(), FirstById<RouteTable, int32_t>::kEntryBytes) ||
+      !ChargeBlock(b, out->params.size(), FirstById<EnemyParam, uint32_t>::kEntryBytes) ||
+      !ChargeBlock(b, out->timeline.size(), kLoopScratchBytes)) {
     out->Clear();
     return false;
   }
   Link(out);
-  TellDanglingReferences(*out);
+  MarkTimelessLoops(out->timeline);
+  TellTimelineFaults(*out);
   return true;
 }
 

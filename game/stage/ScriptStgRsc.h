@@ -25,6 +25,7 @@
 #include "game/core/MotionParam.h"
 #include "game/effect/EShotMotion.h"
 #include "game/stage/StageRsc.h"
+#include "vrax/io/LoadBudget.h"
 #include "vrax/resource/SRscSlot.h"
 
 // Bit of a script's list flag words: the list loops (its last record's next
@@ -207,6 +208,10 @@ struct EnemySpawnRecord {
   // Word 6 resolved (OP_SPAWN with a parameter of type 0 or 1): the script,
   // null otherwise or when the id names none.
   const EnemyScript* script = nullptr;
+  // Set at load on a jump back that closes a loop in which no record waits
+  // (every delay 0 or less), which would run without end within a frame:
+  // the timeline goes on to the next record instead of taking it.
+  bool timelessLoop = false;
 
   uint32_t Op() const { return opcode & kOpcodeMask; }
   bool Scattered() const { return (opcode & kScatter) != 0; }
@@ -233,13 +238,16 @@ struct StageScript {
 // by the first element with the id; linking grows with the file); timeline
 // records with the scatter flag draw three `rand` values each (x, y, z, in
 // timeline order) once the file has been read completely. False, with `out`
-// empty and nothing drawn, when a count, offset or list runs past the data.
+// empty and nothing drawn, when a count, offset or list runs past the data,
+// or when the tables would pass the budget (without one: a budget of
+// kMaxResourceBytes of its own).
 // Timeline records that name a parameter or (types 0 and 1) a script the
 // file does not hold, or whose parameter's type is outside 0 to 18, load all
-// the same and run as the timeline runs them (nothing is spawned): each of
-// these three kinds is told with one error line, naming its first record
-// and its count.
-bool ParseStageScript(const uint8_t* data, size_t size, StageScript* out);
+// the same and run as the timeline runs them (nothing is spawned); jumps
+// back that close a loop of records that never wait are marked not to be
+// taken (timelessLoop). Each of these four kinds is told with one error
+// line, naming its first record and its count.
+bool ParseStageScript(const uint8_t* data, size_t size, StageScript* out, LoadBudget* budget = nullptr);
 
 class ScriptStgRsc : public StageRsc {
  public:
@@ -252,7 +260,10 @@ class ScriptStgRsc : public StageRsc {
   const StageScript& Script() const { return script_; }
 
  protected:
-  bool Parse(const uint8_t* data, size_t size) override { return ParseStageScript(data, size, &script_); }
+  bool Parse(const uint8_t* data, size_t size) override {
+    LoadBudget budget;
+    return ParseStageScript(data, size, &script_, &budget);
+  }
   // Whatever reads the tables (the enemy timeline, the enemies it spawned,
   // their bullets) ends before they go.
   void Release() override;

@@ -1,5 +1,8 @@
 #include "game/stage/StageRsc.h"
 
+#include <new>
+#include <stdexcept>
+
 #include "vrax/io/SysUtil.h"
 
 int32_t StageRsc::Init(SProcArg) {
@@ -22,7 +25,15 @@ int32_t StageRsc::Main(SProcArg) {
   if (state == SFile::STATE_QUEUED || state == SFile::STATE_READING) return 0;
   // Idle here means the read was never queued: as failed as a read error.
   bool ok = state == SFile::STATE_DONE;
-  if (ok) ok = Parse(static_cast<const uint8_t*>(file_.GetData()), file_.GetSize());
+  // Memory running out while the tables are made fails the resource as
+  // damaged data does.
+  try {
+    if (ok) ok = Parse(static_cast<const uint8_t*>(file_.GetData()), file_.GetSize());
+  } catch (const std::bad_alloc&) {
+    ok = false;
+  } catch (const std::length_error&) {
+    ok = false;
+  }
   file_.FreeData();
   if (!ok) {
     Release();

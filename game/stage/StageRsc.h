@@ -4,6 +4,10 @@
 // plus the kind's extension); each loader step polls it, and once it is read
 // the kind parses the bytes into its tables and the file data are released.
 //
+// Each parse makes its tables within a LoadBudget of its own: a file whose
+// tables would pass it, or whose tables cannot be allocated, fails as a
+// damaged one does.
+//
 // Load steps: 0 reading, 1 parsed, 2 done, -1 failed. Kinds that become
 // ready one frame after the parse (camera paths, placements, visibility
 // lists, tunnels) pass through step 1; the stage script is ready in the
@@ -27,7 +31,8 @@ class StageRsc : public SRsc {
       : extension_(extension), source_(source), readyNextFrame_(readyNextFrame) {}
 
   // Builds the tables from the whole file; false when the data are damaged
-  // (the kind then frees what it built in Release).
+  // or would pass the load budget (the kind then frees what it built in
+  // Release). An allocation that throws is caught as a false.
   virtual bool Parse(const uint8_t* data, size_t size) = 0;
   // Frees the tables.
   virtual void Release() = 0;

@@ -90,7 +90,7 @@ TEST_F(GeneratedStage, StageOneRunsItsRailWithTunnelSceneryAndScript) {
   EXPECT_GT(map.t, 600.0f);
   EXPECT_GT(map.tunnelTriangles, 0);
   int visible = 0;
-  for (const PlacedObject& o : trees.GetObjects()->Objects()) visible += int(o.visible);
+  for (size_t i = 0; i < trees.GetObjects()->Objects().size(); ++i) visible += int(trees.GetObjects()->Visible(i));
   EXPECT_GE(visible, 1);
   // The camera follows path 0: its key 600 stands 7200 units down the rail.
   EXPECT_LT(map.camera->GetPosition()[2], -7000.0f);

@@ -24,3 +24,18 @@ class LoadBudget {
   uint64_t limit_;
   uint64_t used_ = 0;
 };
+
+// What the heap's allocator keeps beside each block it hands out (its header
+// and rounding), counted with the block's bytes.
+constexpr uint64_t kHeapBlockOverhead = 16;
+
+// Charges one heap block of count items of size bytes each (a vector's or a
+// string's storage): its bytes and kHeapBlockOverhead; nothing when count
+// is 0 (no block is made). False, with nothing charged, past the limit.
+inline bool ChargeBlock(LoadBudget& budget, uint64_t count, uint64_t size = 1) {
+  if (count == 0) return true;
+  LoadBudget probe = budget;
+  if (!probe.Charge(count, size) || !probe.Charge(kHeapBlockOverhead)) return false;
+  budget = probe;
+  return true;
+}

@@ -40,6 +40,7 @@ void SCacheArchive::Clear() {
   entries_.clear();  // waits for the packs still running
   index_.clear();
   used_ = 0;
+  booked_ = 0;
   packing_ = 0;
 }
 
@@ -49,8 +50,9 @@ int32_t SCacheArchive::Add(const std::string& name, const void* data, uint32_t s
       NameFits(name)) {
     // Packed in the background when the raw bytes fit the pool: the chosen
     // form is never larger, so whether the file is cached is settled now.
-    if (size <= capacity_ && used_ + size > capacity_) Settle();
-    if (size <= capacity_ && used_ + size <= capacity_) {
+    const uint64_t need = uint64_t(size) + EntryCharge(name);
+    if (size <= capacity_ && used_ + booked_ + need > capacity_) Settle();
+    if (size <= capacity_ && used_ + booked_ + need <= capacity_) {
       if (AddEntry(name, data, size, 0) < 0) return -1;
       if (StartPacking(entries_.size() - 1)) return 0;
       RemoveAt(entries_.size() - 1);  // no thread: pack here instead
@@ -106,7 +108,7 @@ bool SCacheArchive::Finish(size_t i) const {
   // What AddEntry would have refused (a block larger than the file under a
   // ratio limit above 1 that no longer fits the pool, a bad header).
   if (SLzCodec::ReadHeader(block.data(), block.size(), &h) < 0 || h.total != block.size() ||
-      used_ - size + block.size() > capacity_) {
+      used_ + booked_ - size + block.size() > capacity_) {
     RemoveAt(i);
     return false;
   }
@@ -136,6 +138,7 @@ size_t SCacheArchive::PackingCount() const { return packing_; }
 
 void SCacheArchive::RemoveAt(size_t i) const {
   used_ -= entries_[i].data.size();
+  booked_ -= EntryCharge(entries_[i].name);
   entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(i));
   index_.clear();
   for (size_t k = 0; k < entries_.size(); ++k) index_.emplace(entries_[k].name, k);
@@ -147,8 +150,9 @@ int32_t SCacheArchive::AddEntry(const std::string& name, const void* data, uint3
   if (!NameFits(name)) return -1;  // could not be saved: keep it out of the cache
   if (data == nullptr && size != 0) return -1;
   // Entries still packing hold their raw size: the exact use decides.
-  if (used_ + size > capacity_) Settle();
-  if (used_ + size > capacity_) return -1;  // the pool is full: refuse
+  const uint64_t need = uint64_t(size) + EntryCharge(name);
+  if (used_ + booked_ + need > capacity_) Settle();
+  if (used_ + booked_ + need > capacity_) return -1;  // the pool is full: refuse
   if (packed) {
     SLzCodec::Header h;
     if (SLzCodec::ReadHeader(data, size, &h) < 0 || h.total != size || h.unpackedSize > capacity_) return -1;
@@ -164,6 +168,7 @@ int32_t SCacheArchive::AddEntry(const std::string& name, const void* data, uint3
     return -1;
   }
   used_ += size;
+  booked_ += EntryCharge(name);
   return 0;
 }
 
@@ -251,19 +256,27 @@ int32_t SCacheArchive::LoadFromMemory(const uint8_t* bytes, size_t size) {
   int32_t count = static_cast<int32_t>(plat::ReadLe32(bytes + 24));
   if (count <= 0) return 0;
   size_t at = kHeaderSize;
+  bool full = false;
   for (int32_t i = 0; i < count; ++i) {
     if (size - at < kEntryHeaderSize) return -1;
     const uint8_t* eh = bytes + at;
     const void* nul = std::memchr(eh, 0, kNameField);
     if (nul == nullptr) return -1;  // name without a terminator
-    std::string entryName(reinterpret_cast<const char*>(eh), static_cast<const uint8_t*>(nul) - eh);
     uint32_t dataSize = plat::ReadLe32(eh + kNameField);
     uint8_t packed = eh[kNameField + 4];
     at += kEntryHeaderSize;
     if (packed > 1 || dataSize > size - at) return -1;
     // An entry the cache refuses (larger than the pool, a packed block
-    // whose header is bad) is left out; its file is read from disk.
-    AddEntry(entryName, bytes + at, dataSize, packed);
+    // whose header is bad, one the pool has no room for) is left out; its
+    // file is read from disk.
+    if (!full && used_ + booked_ + kEntryBookkeeping > capacity_) {
+      Settle();
+      full = used_ + booked_ + kEntryBookkeeping > capacity_;
+    }
+    if (!full) {
+      std::string entryName(reinterpret_cast<const char*>(eh), static_cast<const uint8_t*>(nul) - eh);
+      AddEntry(entryName, bytes + at, dataSize, packed);
+    }
     at += dataSize;
   }
   return 0;

@@ -16,6 +16,10 @@
 //   28      entries: 128-byte zero-terminated name, u32 data size, u8 packed
 //           flag, 3 zero bytes, then the data.
 //
+// The pool counts every entry's bookkeeping beside its data
+// (kEntryBookkeeping and its name, held twice): an archive of many empty
+// entries fills it as one of large files does.
+//
 // Packing a file takes tens of milliseconds for the largest ones, too long
 // for the frame that completes its read. So Add lists the entry at once
 // with its raw bytes (its name, place and unpacked size are known, and a
@@ -29,9 +33,17 @@ class SCacheArchive {
   static constexpr size_t kNameField = 128;
   static constexpr size_t kHeaderSize = 28;
   static constexpr size_t kEntryHeaderSize = 136;
+  // What an entry costs in the pool besides its data and its name's bytes
+  // (the name is held by the entry and by the index, each charged): its
+  // record (80 bytes, three times over while the list grows by doubling),
+  // its index node and buckets (about 80, more while they grow) and the
+  // allocator's headers.
+  static constexpr uint32_t kEntryBookkeeping = 384;
+  // The pool bytes an entry of that name costs besides its data.
+  static uint64_t EntryCharge(const std::string& name) { return kEntryBookkeeping + 2 * uint64_t(name.size()); }
 
-  // Prepares a pool of `capacity` bytes of entry data (also the largest
-  // single entry). 0, or -1.
+  // Prepares a pool of `capacity` bytes of entry data and bookkeeping (a
+  // single entry's data may take up to `capacity` bytes). 0, or -1.
   int32_t Init(uint32_t capacity, int32_t mode);
   // Level 0 stores raw; files above the threshold (0: no limit) are stored
   // raw; the LZ block is used when packed / size <= ratioLimit.
@@ -67,6 +79,8 @@ class SCacheArchive {
   // Reads an archive. Every field is checked against the bytes that are
   // there; a damaged archive gives -1 (entries read before the damage stay),
   // as does one larger than any data file is read (kMaxDataFileBytes).
+  // Entries the pool cannot take are left out; once it cannot take even an
+  // empty one, the rest are only checked.
   int32_t Load(const std::string& path);
   int32_t LoadFromMemory(const uint8_t* bytes, size_t size);
 
@@ -74,9 +88,15 @@ class SCacheArchive {
     Settle();
     return entries_.size();
   }
+  // The entries' data in their stored form.
   uint64_t UsedBytes() const {
     Settle();
     return used_;
+  }
+  // What the pool holds: the data and every entry's bookkeeping.
+  uint64_t ChargedBytes() const {
+    Settle();
+    return used_ + booked_;
   }
   int32_t Mode() const { return mode_; }
   // The stored form of an entry (for tests and tools): packed flag and bytes.
@@ -108,6 +128,7 @@ class SCacheArchive {
   // Finishing a pack changes only the stored form of an entry, which the
   // const queries (Save, the counts) may need: they finish it themselves.
   mutable uint64_t used_ = 0;
+  mutable uint64_t booked_ = 0;  // the entries' EntryCharge
   mutable std::vector<Entry> entries_;
   mutable std::unordered_map<std::string, size_t> index_;
   mutable size_t packing_ = 0;

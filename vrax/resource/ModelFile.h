@@ -19,6 +19,8 @@
 #include <string>
 #include <vector>
 
+#include "vrax/io/LoadBudget.h"
+
 // Largest animation frame count: key frames are numbered 0 to 65535, so a
 // longer animation could not be keyed; a file that claims more is refused.
 inline constexpr uint32_t kMaxModelFrameCount = 65536;
@@ -147,12 +149,15 @@ int32_t ParseNodeIndex(const std::string& s, size_t count);
 // kMaxModelFrameCount, a face index at or beyond the vertex count, fewer
 // texture coordinates than vertices, a material group beyond the groups
 // read, more than four influences, a node, parent or track index outside
-// the node table, a node listed twice, a parent listed after its child.
-// Bytes after the last item are ignored.
-bool ParseModelFile(const uint8_t* data, size_t size, ModelFile* out);
+// the node table, a node listed twice, a parent listed after its child,
+// or plain data that would pass the budget (every string, record, table
+// and list is charged before it is made; without a budget: one of
+// kMaxResourceBytes of its own). Bytes after the last item are ignored.
+bool ParseModelFile(const uint8_t* data, size_t size, ModelFile* out, LoadBudget* budget = nullptr);
 
-// Parses the node table of a ".tca" file (models with the version flag).
-bool ParseTexAnimNodeTable(const uint8_t* data, size_t size, ModelTexAnim* out);
+// Parses the node table of a ".tca" file (models with the version flag),
+// charged as ParseModelFile charges.
+bool ParseTexAnimNodeTable(const uint8_t* data, size_t size, ModelTexAnim* out, LoadBudget* budget = nullptr);
 // The two scroll values at the start of a ".tca" file of a model without the
 // version flag. False when the file is shorter than 8 bytes.
 bool ParseTexAnimScroll(const uint8_t* data, size_t size, float* scrollU, float* scrollV);

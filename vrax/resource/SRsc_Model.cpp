@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <stdexcept>
 
 #include "vrax/graphic/SGpMan.h"
 #include "vrax/io/SysUtil.h"
@@ -33,6 +34,19 @@ uint64_t FrameIndexEntries(const std::vector<ModelFileKey>& keys) {
   }
   return kept >= 2 ? uint64_t(last) + 1 : 0;
 }
+
+// What a mesh of v vertices and f faces keeps: the object and its blocks,
+// each vertex here and in the device's buffer, and per face its indices
+// (here and on the device), its attribute, its place in the attribute
+// order and at most one attribute group (grown by doubling).
+uint64_t MeshBytes(uint64_t v, uint64_t f) {
+  return sizeof(SGpMesh) + 6 * kHeapBlockOverhead + v * 2 * sizeof(SGpMeshVertex) + f * (2 * 6 + 4 + 4 + 2 * 12);
+}
+
+// What the texture keys of a mesh keep per key: the key, and the frame,
+// segment and search entries of its segment list; lists grown by doubling
+// three times over (what they hold while they grow).
+constexpr uint64_t kUvKeyBytes = 3 * sizeof(ModelUvKey) + 3 * 4 + 4 + 4;
 
 void CopyName(char (&dst)[32], const std::string& src) {
   std::memset(dst, 0, sizeof dst);
@@ -142,9 +156,17 @@ void SRsc_Model_Ex::GetMaterialScroll(int32_t n, float* scrollU, float* scrollV)
 }
 
 void SRsc_Model_Ex::FlagMesh(int32_t n) {
+  flagSteps_ = 0;
   if (n < 0) return;
-  for (auto& g : groups_)
-    if (size_t(n) < g.materials.size()) g.materials[size_t(n)].update = 1;
+  for (int32_t g : drawnGroups_) {
+    ++flagSteps_;
+    std::vector<ModelMaterial>& materials = groups_[size_t(g)].materials;
+    if (size_t(n) < materials.size()) materials[size_t(n)].update = 1;
+  }
+}
+
+bool SRsc_Model_Ex::Charge(uint64_t count, uint64_t size) {
+  return budget_ == nullptr || ChargeBlock(*budget_, count, size);
 }
 
 SMatrix SRsc_Model_Ex::ModelMatrix(const uint32_t p[4]) {
@@ -170,6 +192,8 @@ void SRsc_Model_Ex::ReleaseModel() {
   nodes_.clear();
   meshes_.clear();
   groups_.clear();
+  drawnGroups_.clear();
+  flagSteps_ = 0;
   meshVertices_.clear();
   meshVertexCount_ = meshFaceCount_ = 0;
   skinMesh_.reset();
@@ -186,16 +210,20 @@ void SRsc_Model_Ex::ReleaseModel() {
 }
 
 bool SRsc_Model_Ex::Build(const uint8_t* bma, size_t bmaSize, const uint8_t* tca, size_t tcaSize,
-                          const uint32_t p[4]) {
+                          const uint32_t p[4], LoadBudget* budget) {
   ReleaseModel();
-  ModelFile f;
-  bool ok = ParseModelFile(bma, bmaSize, &f) && ReadHeader(f, tca, tcaSize);
-  if (ok && versionFlag_ && tca != nullptr) ok = ParseTexAnimNodeTable(tca, tcaSize, &nodeTable_);
-  if (ok) {
-    modelMatrix_ = ModelMatrix(p);
-    ok = ReadMeshes(f) && BuildHierarchy(f, modelMatrix_);
+  LoadBudget own;
+  budget_ = budget != nullptr ? budget : &own;
+  bool ok = false;
+  // Memory running out fails the model as damaged data does.
+  try {
+    ok = BuildCharged(bma, bmaSize, tca, tcaSize, p);
+  } catch (const std::bad_alloc&) {
+    ok = false;
+  } catch (const std::length_error&) {
+    ok = false;
   }
-  if (ok && f.AnyAnimated()) ok = ReadAnimation(f, modelMatrix_);
+  budget_ = nullptr;
   if (!ok) {
     ReleaseModel();
     return false;
@@ -203,12 +231,27 @@ bool SRsc_Model_Ex::Build(const uint8_t* bma, size_t bmaSize, const uint8_t* tca
   return true;
 }
 
+bool SRsc_Model_Ex::BuildCharged(const uint8_t* bma, size_t bmaSize, const uint8_t* tca, size_t tcaSize,
+                                 const uint32_t p[4]) {
+  ModelFile f;
+  bool ok = ParseModelFile(bma, bmaSize, &f, budget_) && ReadHeader(f, tca, tcaSize);
+  if (ok && versionFlag_ && tca != nullptr) ok = ParseTexAnimNodeTable(tca, tcaSize, &nodeTable_, budget_);
+  if (ok) {
+    modelMatrix_ = ModelMatrix(p);
+    ok = ReadMeshes(f) && BuildHierarchy(f, modelMatrix_);
+  }
+  if (ok && f.AnyAnimated()) ok = ReadAnimation(f, modelMatrix_);
+  return ok;
+}
+
 bool SRsc_Model_Ex::ReadHeader(const ModelFile& f, const uint8_t* tca, size_t tcaSize) {
   versionFlag_ = f.versionFlag;
+  if (!Charge(f.materialGroups.size(), sizeof(ModelMaterialGroup))) return false;
   groups_.resize(f.materialGroups.size());
   for (size_t g = 0; g < groups_.size(); ++g) {
     const auto& src = f.materialGroups[g];
     auto& dst = groups_[g].materials;
+    if (!Charge(src.size(), sizeof(ModelMaterial))) return false;
     dst.resize(src.size());
     for (size_t i = 0; i < src.size(); ++i) {
       const ModelFileMaterial& s = src[i];
@@ -242,6 +285,11 @@ bool SRsc_Model_Ex::ReadHeader(const ModelFile& f, const uint8_t* tca, size_t tc
 
 bool SRsc_Model_Ex::ReadMeshes(const ModelFile& f) {
   for (const ModelFileRecord& r : f.meshes) {
+    // Its vertices, its mesh and the bone of each vertex.
+    if (!Charge(r.positions.size(), sizeof(SGpMeshVertex)) ||
+        (!r.faces.empty() && !Charge(1, MeshBytes(r.positions.size(), r.faces.size()))) ||
+        !Charge(r.skins.size(), sizeof(int32_t)))
+      return false;
     meshVertices_ = MakeVertices(r, nullptr);
     meshVertexCount_ = int32_t(r.positions.size());
     meshFaceCount_ = int32_t(r.faces.size());
@@ -266,6 +314,17 @@ bool SRsc_Model_Ex::ReadMeshes(const ModelFile& f) {
 
 bool SRsc_Model_Ex::BuildHierarchy(const ModelFile& f, const SMatrix& m) {
   const size_t n = f.nodes.size();
+  // Per node: the node with its packet, the mesh packet, the model-space
+  // and bind matrices, its texture-table entry and its drawn group; for a
+  // skinned model its bone, offset and product matrices and rebuild mark,
+  // and the unskinned vertices.
+  if (!Charge(n, sizeof(SGpNode)) || !Charge(n, sizeof(SGpObj*)) || !Charge(n, sizeof(SGpObj_Mesh)) ||
+      !Charge(n, sizeof(SMatrix)) || !Charge(n, sizeof(SMatrix)) || !Charge(n, sizeof(int32_t)) ||
+      !Charge(n + 1, sizeof(int32_t)))
+    return false;
+  if (draw_.skinned && (!Charge(n, 3 * sizeof(SMatrix) + 1) || !Charge(meshVertices_.size(), sizeof(SGpMeshVertex))))
+    return false;
+  drawnGroups_.reserve(n + 1);
   nodes_.resize(n);
   meshes_.resize(n);
   modelSpace_.assign(n, kIdentityMatrix);
@@ -324,6 +383,16 @@ bool SRsc_Model_Ex::BuildHierarchy(const ModelFile& f, const SMatrix& m) {
     animated = animated || r.animated;
     SGpObj_Mesh& p = meshes_[idx];
     if (!draw_.skinned) {
+      // Vertices, indices and attributes, the mesh, and the texture keys.
+      const uint64_t keys = versionFlag_ && keysOf[idx] >= 0 && !r.faces.empty()
+                                ? nodeTable_.entries[size_t(keysOf[idx])].uKeys.size() +
+                                      nodeTable_.entries[size_t(keysOf[idx])].vKeys.size()
+                                : 0;
+      if (!Charge(r.positions.size(), sizeof(SGpMeshVertex)) || !Charge(r.faces.size(), 3 * sizeof(uint16_t)) ||
+          !Charge(r.faces.size(), sizeof(uint32_t)) ||
+          (!r.faces.empty() && !Charge(1, MeshBytes(r.positions.size(), r.faces.size()))) ||
+          !Charge(keys, kUvKeyBytes))
+        return false;
       p.vertices = MakeVertices(r, &m);
       p.vertexCount = int32_t(p.vertices.size());
       p.subsetCount = int32_t(r.faces.size());
@@ -338,6 +407,7 @@ bool SRsc_Model_Ex::BuildHierarchy(const ModelFile& f, const SMatrix& m) {
         if (!p.mesh) return false;
         std::copy(p.mesh->Vertices(), p.mesh->Vertices() + p.vertices.size(), p.vertices.begin());
         p.materials = r.materialGroup >= 0 ? &groups_[size_t(r.materialGroup)] : nullptr;
+        if (p.materials != nullptr && !p.materials->materials.empty()) drawnGroups_.push_back(r.materialGroup);
         if (versionFlag_ && keysOf[idx] >= 0) {
           const ModelFileNodeKeys& e = nodeTable_.entries[size_t(keysOf[idx])];
           p.uKeysOn = e.hasU, p.vKeysOn = e.hasV;
@@ -369,9 +439,13 @@ bool SRsc_Model_Ex::BuildHierarchy(const ModelFile& f, const SMatrix& m) {
     draw_.skinnedSubsetCount = meshFaceCount_;
     draw_.skinnedMesh = skinMesh_.get();
     draw_.skinnedMaterials = meshGroup_ >= 0 ? &groups_[size_t(meshGroup_)] : nullptr;
+    if (draw_.skinnedMaterials != nullptr && !draw_.skinnedMaterials->materials.empty())
+      drawnGroups_.push_back(meshGroup_);
     // Bind pose of a model without animation tracks: the nodes as placed.
     if (!f.AnyAnimated()) ComputeBindPose(f, m, std::vector<uint8_t>(n, 0));
   }
+  std::sort(drawnGroups_.begin(), drawnGroups_.end());
+  drawnGroups_.erase(std::unique(drawnGroups_.begin(), drawnGroups_.end()), drawnGroups_.end());
   return true;
 }
 
@@ -381,7 +455,14 @@ bool SRsc_Model_Ex::ReadAnimation(const ModelFile& f, const SMatrix& m) {
   for (const ModelFileTrack& t : f.tracks) {
     entries += FrameIndexEntries(t.positions) + FrameIndexEntries(t.rotations) + FrameIndexEntries(t.scales);
     if (entries > kMaxFrameIndexEntries) return false;
+    // Each key and frame index entry, three times over for lists grown by
+    // doubling (what they hold while they grow).
+    if (!Charge(t.positions.size() + t.rotations.size() + t.scales.size(), 3 * sizeof(SGpVec4Track::Key)))
+      return false;
   }
+  if (!Charge(entries, 3 * sizeof(uint16_t)) || !Charge(f.tracks.size(), sizeof(SGpMotionTrack)) ||
+      !Charge(nodes_.size(), 1))
+    return false;
   tracks_.resize(f.tracks.size());
   lastFrame_ = float(f.frameCount) - 1.0f;
   std::vector<uint8_t> rebuild(nodes_.size(), 0);

@@ -13,6 +13,7 @@
 #include "vrax/graphic/SGpKeyTrack.h"
 #include "vrax/graphic/SGpNode.h"
 #include "vrax/graphic/SGpObj_Mesh.h"
+#include "vrax/io/LoadBudget.h"
 #include "vrax/io/SFile.h"
 #include "vrax/resource/ModelFile.h"
 #include "vrax/resource/SRsc.h"
@@ -72,13 +73,20 @@ class SRsc_Model_Ex : public SRsc_Model {
   uint8_t GetMaterialFlag(int32_t n) const;
   void SetMaterialFlag(int32_t n, uint8_t useMatrix);
   void GetMaterialScroll(int32_t n, float* scrollU, float* scrollV) const;
-  // Sets update of material n in every group.
+  // Sets update of material n in every group a mesh draws with (the other
+  // groups' flags are never read): the work follows the model's meshes, not
+  // how many groups its file lists.
   void FlagMesh(int32_t n);
 
   // Builds the model from the two files' bytes (tca null: no ".tca" file),
   // with the scale and axis parameters p[0..3]; clears what was built
-  // before. False when the data is damaged (nothing usable is left then).
-  bool Build(const uint8_t* bma, size_t bmaSize, const uint8_t* tca, size_t tcaSize, const uint32_t p[4]);
+  // before. Everything the load makes, from the files' plain data to the
+  // nodes, meshes and tracks, is charged to the budget before it is made
+  // (without one: a budget of kMaxResourceBytes of its own). False when the
+  // data is damaged, would pass the budget or cannot be allocated (nothing
+  // usable is left then).
+  bool Build(const uint8_t* bma, size_t bmaSize, const uint8_t* tca, size_t tcaSize, const uint32_t p[4],
+             LoadBudget* budget = nullptr);
   // Releases the meshes, packets, nodes, tracks and materials.
   void ReleaseModel();
 
@@ -96,6 +104,8 @@ class SRsc_Model_Ex : public SRsc_Model {
   // and per bind-pose product, so at most 2 x nodes + entries, whatever the
   // shape of the tree.
   uint64_t BuildSteps() const { return buildSteps_; }
+  // Material groups visited by the last FlagMesh.
+  uint64_t FlagSteps() const { return flagSteps_; }
 
   // The scale and axis matrix of the parameters p[0..3].
   static SMatrix ModelMatrix(const uint32_t p[4]);
@@ -109,15 +119,23 @@ class SRsc_Model_Ex : public SRsc_Model {
   virtual bool ReadMeshes(const ModelFile& f);
   virtual bool BuildHierarchy(const ModelFile& f, const SMatrix& m);
   virtual bool ReadAnimation(const ModelFile& f, const SMatrix& m);
+  // Charges one heap block of count items of size bytes to the budget of
+  // the build under way; false past it.
+  bool Charge(uint64_t count, uint64_t size);
 
  private:
   void ComputeBindPose(const ModelFile& f, const SMatrix& m, const std::vector<uint8_t>& rebuild);
+  bool BuildCharged(const uint8_t* bma, size_t bmaSize, const uint8_t* tca, size_t tcaSize, const uint32_t p[4]);
 
   int32_t step_ = 0;
   SFile modelFile_;
   SFile animFile_;
   bool animRequested_ = false;
   std::vector<ModelMaterialGroup> groups_;
+  // The groups a mesh draws with and that hold materials, ascending.
+  std::vector<int32_t> drawnGroups_;
+  uint64_t flagSteps_ = 0;
+  LoadBudget* budget_ = nullptr;  // while building
   // The mesh section's mesh (the skinned model's single mesh).
   int32_t meshVertexCount_ = 0;
   std::vector<SGpMeshVertex> meshVertices_;

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
+#include <limits>
 #include <string>
 
 #include "game/core/StageCounters.h"
@@ -226,6 +228,23 @@ TEST(EnemyTimeline, JumpsOutOfTheListFinish) {
   }
 }
 
+// A jump of any size from any record finishes the timeline when it leaves
+// the list, without overflowing the record index.
+TEST(EnemyTimeline, JumpsOfAnySizeFinishWithoutOverflow) {
+  for (int32_t jump : {INT32_MAX, INT32_MIN}) {
+    SCOPED_TRACE(jump);
+    EnemyRig rig;
+    AddDrone(rig);
+    rig.Spawn(0.0f, 1, 0, 0, 0);
+    rig.Record(0.0f, EnemySet::OP_WHILE_ENEMIES, 0, jump);
+    rig.Spawn(0.0f, 1, 0, 0, 0);
+    ASSERT_TRUE(rig.Load());
+    Frame();
+    EXPECT_TRUE(g_EnemySet.Finished());
+    EXPECT_EQ(rig.Enemies(), 1);
+  }
+}
+
 TEST(EnemyTimeline, EndlessRecordsRunOncePerFrame) {
   {
     // A record of delay 0 that stays: tested once a frame, not for ever.
@@ -237,16 +256,110 @@ TEST(EnemyTimeline, EndlessRecordsRunOncePerFrame) {
     EXPECT_FALSE(g_EnemySet.Finished());
   }
   {
-    // A loop of delay-0 records: at most one pass a frame (one spawn).
+    // A loop of delay-0 records whose jump was not marked at load (the
+    // loader marks every such loop; the runner still holds it to one pass a
+    // frame): one spawn a frame.
+    testsupport::ErrorBoxCatcher box;
     EnemyRig rig;
     AddDrone(rig);
     rig.Spawn(0.0f, 1, 0, 0, 0);
     rig.Record(0.0f, EnemySet::OP_JUMP, 0, -1);
     ASSERT_TRUE(rig.Load());
+    ASSERT_TRUE(rig.loaded->timeline[1].timelessLoop);
+    rig.loaded->timeline[1].timelessLoop = false;
     Frame();
     EXPECT_EQ(rig.Enemies(), 1);
     Frame();
     EXPECT_EQ(rig.Enemies(), 2);
+  }
+}
+
+// Loops that advance no time (every record on the way runs at once: delay
+// 0 or less) are told at load, once for all of them, and not taken: the
+// timeline goes on past their jump. Loops with a record that waits are
+// taken as the data say.
+TEST(EnemyTimeline, ALoopThatNeverWaitsIsToldAtLoadAndNotTaken) {
+  struct Case {
+    const char* what;
+    std::function<void(EnemyRig&)> build;
+    const char* told;   // "" none
+    int afterLoad;      // enemies after the first frame
+    int afterTen;       // enemies ten frames (of rail distance 1) later
+    bool finished;      // after those frames
+  };
+  const Case cases[] = {
+      {"nine spawns and a jump back over them, then a spawn of delay 5",
+       [](EnemyRig& r) {
+         for (int i = 0; i < 9; ++i) r.Spawn(0.0f, 1, 0, 0, 0);  // 0..8
+         r.Record(0.0f, EnemySet::OP_JUMP, 0, -9);                // 9 -> 0
+         r.Spawn(5.0f, 1, 0, 0, 0);                               // 10
+       },
+       "timeline record 9 jumps back to record 0 in a loop that never waits, and is not taken (1 in all)", 9, 10,
+       true},
+      {"a forward jump that skips the only record that waits",
+       [](EnemyRig& r) {
+         r.Spawn(0.0f, 1, 0, 0, 0);                  // 0
+         r.Record(0.0f, EnemySet::OP_JUMP, 0, 2);    // 1 -> 3
+         r.Spawn(10.0f, 1, 0, 0, 0);                 // 2 (skipped)
+         r.Record(0.0f, EnemySet::OP_JUMP, 0, -3);   // 3 -> 0
+       },
+       "timeline record 3 jumps back to record 0 in a loop that never waits, and is not taken (1 in all)", 1, 1,
+       true},
+      {"a jump back while enemies live, and one of a negative delay",
+       [](EnemyRig& r) {
+         r.Spawn(-1.0f, 1, 0, 0, 0);                          // 0
+         r.Record(0.0f, EnemySet::OP_WHILE_ENEMIES, 0, -1);   // 1 -> 0 while enemies live
+         r.Spawn(0.0f, 1, 0, 0, 0);                           // 2
+         r.Record(-2.0f, EnemySet::OP_JUMP, 0, -1);           // 3 -> 2
+       },
+       "timeline record 1 jumps back to record 0 in a loop that never waits, and is not taken (2 in all)", 2, 2,
+       true},
+      {"a loop with a record that waits is taken",
+       [](EnemyRig& r) {
+         r.Spawn(0.0f, 1, 0, 0, 0);                  // 0
+         r.Spawn(3.0f, 1, 0, 0, 0);                  // 1
+         r.Record(0.0f, EnemySet::OP_JUMP, 0, -2);   // 2 -> 0
+       },
+       "", 1, 7, false},
+      {"a wait on an enemy whose parameter is not there never jumps",
+       [](EnemyRig& r) {
+         r.Spawn(0.0f, 1, 0, 0, 0);                          // 0
+         r.Record(0.0f, EnemySet::OP_WHILE_NAMED, 99, -1);   // 1: parameter 99 is not there
+       },
+       "timeline record 1 names parameter 99, which the script does not hold (1 in all)", 1, 1, true},
+      {"a record whose delay is not a number never runs, and so waits",
+       [](EnemyRig& r) {
+         r.Spawn(0.0f, 1, 0, 0, 0);                                        // 0
+         r.Spawn(std::numeric_limits<float>::quiet_NaN(), 1, 0, 0, 0);     // 1
+         r.Record(0.0f, EnemySet::OP_JUMP, 0, -2);                         // 2 -> 0
+       },
+       "", 1, 1, false},
+      {"a record that stays (a jump of 0) is no loop",
+       [](EnemyRig& r) {
+         r.Spawn(0.0f, 1, 0, 0, 0);                  // 0
+         r.Record(0.0f, EnemySet::OP_JUMP, 0, 0);    // 1 stays
+       },
+       "", 1, 1, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    testsupport::ErrorBoxCatcher box;
+    EnemyRig rig;
+    AddDrone(rig);
+    c.build(rig);
+    ASSERT_TRUE(rig.Load());
+    if (*c.told == '\0') {
+      EXPECT_TRUE(box.texts.empty());
+    } else {
+      ASSERT_EQ(box.texts.size(), 1u);
+      EXPECT_NE(box.texts[0].find(c.told), std::string::npos) << box.texts[0];
+    }
+    g_MapMng.speed = 1.0f;
+    Frame();
+    EXPECT_EQ(rig.Enemies(), c.afterLoad);
+    Frame(10);
+    EXPECT_EQ(rig.Enemies(), c.afterTen);
+    EXPECT_EQ(g_EnemySet.Finished(), c.finished);
   }
 }
 

@@ -321,8 +321,8 @@ TEST_F(MapRail, LayersShowObjectsByKeyAndPlacementsDrawInTheirKeyRange) {
   std::vector<int> shown;
   for (int i = 0; i < 16; ++i) {
     Frame();
-    const auto& o = layer.GetObjects()->Objects();
-    shown.push_back(int(o[0].visible) | int(o[1].visible) << 1);
+    const ObjRsc* o = layer.GetObjects();
+    shown.push_back(int(o->Visible(0)) | int(o->Visible(1)) << 1);
   }
   // t = 0.5 per frame: object 0 (bit 0) from key 5 (frame 10) to key 8
   // (frame 16); object 1 toggled by both steps at key 6, in frames 12 and 13.
@@ -331,14 +331,14 @@ TEST_F(MapRail, LayersShowObjectsByKeyAndPlacementsDrawInTheirKeyRange) {
   // A jump to key 6 applies each step up to the first of key 6 once; the
   // second step of key 6 fires in the next frame.
   map.SetSection(0, 6.0f);
-  const auto& o = layer.GetObjects()->Objects();
-  EXPECT_ALL({VAL(o[0].visible, 1), VAL(o[1].visible, 1), VAL(layer.cursor, 2)});
+  const ObjRsc* o = layer.GetObjects();
+  EXPECT_ALL({VAL(o->Visible(0), 1), VAL(o->Visible(1), 1), VAL(layer.cursor.next, 2)});
   HoldSpeed(0.0f);
   Frame();
   // Drawn before the step: the texture, then two packets per visible object
   // at the layer's key.
   EXPECT_EQ(Entered(30).size(), 5u);
-  EXPECT_ALL({VAL(o[1].visible, 0), VAL(layer.cursor, 3)});
+  EXPECT_ALL({VAL(o->Visible(1), 0), VAL(layer.cursor.next, 3)});
   // Layer 7's placement covers keys 3 and 4: its three packets there, beside
   // layer 2's texture.
   map.SetSection(0, 3.5f);

@@ -30,7 +30,7 @@ template <class T, class Parse>
 void EveryPrefixFails(const std::vector<uint8_t>& file, Parse parse) {
   for (size_t n = 0; n < file.size(); ++n) {
     T out;
-    EXPECT_FALSE(parse(file.data(), n, &out)) << n;
+    EXPECT_FALSE(parse(file.data(), n, &out, nullptr)) << n;
   }
 }
 
@@ -61,7 +61,6 @@ TEST(StageFiles, PlacementMatrixIsTheQuaternionRotationWithTheTranslationRow) {
   ASSERT_TRUE(ParsePlacementList(f.b.data(), f.b.size(), &o));
   ASSERT_EQ(o.size(), 1u);
   const SMatrix& m = o[0].matrix;
-  EXPECT_EQ(o[0].visible, 0u);
   EXPECT_NEAR(m.m[0][0], 0.0f, 1e-6f);
   EXPECT_NEAR(m.m[0][1], 1.0f, 1e-6f);
   EXPECT_NEAR(m.m[1][0], -1.0f, 1e-6f);
@@ -182,13 +181,16 @@ TEST(StageFiles, TunnelBuildWorkGrowsWithTheFileNotWithTexturesTimesGroups) {
     TunnelMesh mesh;
     ASSERT_TRUE(ParseTunnelFile(file.data(), file.size(), &mesh));
     TnlRsc tnl;
-    tnl.Build(mesh);
-    size_t records = 0;
-    for (const auto& g : c.groups) records += g.size();
+    ASSERT_TRUE(tnl.Build(mesh));
+    size_t records = 0, drawn = 0;
+    for (const auto& g : c.groups) records += g.size(), drawn += g.empty() ? 0 : 1;
     EXPECT_LE(tnl.BuildSteps(), c.groups.size() + 2 * records);
-    ASSERT_EQ(tnl.Parts().size(), c.groups.size());
-    for (size_t p = 0; p < c.groups.size(); ++p) {
-      const TunnelPart& part = tnl.Parts()[p];
+    // A part for each group with a strip, in group order.
+    ASSERT_EQ(tnl.Parts().size(), drawn);
+    for (size_t p = 0, next = 0; p < c.groups.size(); ++p) {
+      if (c.groups[p].empty()) continue;
+      const TunnelPart& part = tnl.Parts()[next++];
+      EXPECT_EQ(part.group, p);
       // One primitive per texture the group names, in ascending order, each
       // holding that texture's records in file order.
       std::vector<uint32_t> textures = c.groups[p];
@@ -296,7 +298,7 @@ TEST_F(TunnelDraw, PartsBuildOnePrimitivePerTextureAndDrawBatchedByTextureAsTheR
   map.tunnelVisibility[0].Target().Put(Load(RscTag("OVL"), "\\Stg\\Trn_a"));
   ASSERT_NE(LoadStraightPath(0, 20), nullptr);
   map.SetSection(0, 3.0f);
-  EXPECT_ALL({VAL(parts[0].visible, 1), VAL(parts[1].visible, 1)});
+  EXPECT_ALL({VAL(tnl->PartVisible(0), 1), VAL(tnl->PartVisible(1), 1)});
   map.step = map.steps + 1;
   map.speed = 0.0f;
   kernel.Step();
@@ -324,7 +326,7 @@ TEST_F(TunnelDraw, PartsBuildOnePrimitivePerTextureAndDrawBatchedByTextureAsTheR
   bool any = false;
   for (auto& [key, p] : gp.GetQueue()->Entries()) any |= key == 29;
   EXPECT_FALSE(any);
-  EXPECT_ALL({VAL(parts[0].visible, 0), VAL(parts[1].visible, 1)});
+  EXPECT_ALL({VAL(tnl->PartVisible(0), 0), VAL(tnl->PartVisible(1), 1)});
 }
 
 // Textures are numbered from 0: a record naming texture K of a tunnel of K

@@ -107,12 +107,14 @@ class Scenery {
     for (ObjPlacer& layer : m.layers) {
       const ObjRsc* objects = layer.GetObjects();
       if (layer.enable == 0 || objects == nullptr) continue;
-      for (const PlacedObject& o : objects->Objects())
-        n += o.visible != 0 && InView(vp, o.matrix.m[3][0], o.matrix.m[3][1], o.matrix.m[3][2]);
+      for (size_t i = 0; i < objects->Objects().size(); ++i) {
+        const SMatrix& w = objects->Objects()[i].matrix;
+        n += objects->Visible(i) && InView(vp, w.m[3][0], w.m[3][1], w.m[3][2]);
+      }
     }
     if (const TnlRsc* t = m.GetTunnel(); t != nullptr && t->enable != 0) {
-      for (size_t i = 0; i < t->Parts().size() && i < tunnel_.groups.size(); ++i) {
-        if (t->Parts()[i].visible == 0) continue;
+      for (size_t i = 0; i < tunnel_.groups.size(); ++i) {
+        if (!t->GroupVisible(i)) continue;
         bool seen = false;
         for (const TunnelRecord& r : tunnel_.groups[i]) seen = seen || StripInView(vp, r.vertices);
         n += seen;

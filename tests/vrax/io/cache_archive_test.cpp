@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <thread>
 
@@ -120,13 +121,84 @@ TEST_F(ArchiveFixture, AddRules) {
   EXPECT_EQ(cache.Add(longName, one.data(), 10), -1);
   EXPECT_FALSE(cache.Contains(longName));
   EXPECT_EQ(cache.Add(std::string(127, 'y'), one.data(), 10), 0);
-  // Capacity: per entry and in total.
+  // Capacity: per entry and in total, where an entry also takes its
+  // bookkeeping (384 bytes and its name twice: 386 for a name of one
+  // letter): 60 + 386 fit a pool of 500, twice that does not.
   SCacheArchive small;
-  small.Init(100, 0);
-  EXPECT_EQ(small.Add("a", one.data(), 101), -1);
+  small.Init(500, 0);
+  const Bytes wide(501, 'w');
+  EXPECT_EQ(small.Add("a", wide.data(), 501), -1);
   EXPECT_EQ(small.AddEntry("b", one.data(), 60, 0), 0);
+  EXPECT_EQ(small.ChargedBytes(), 446u);
   EXPECT_EQ(small.AddEntry("c", one.data(), 60, 0), -1) << "pool full";
   EXPECT_EQ(small.EntryCount(), 1u);
+  EXPECT_EQ(small.UsedBytes(), 60u);
+  // A file whose raw bytes and bookkeeping do not fit, but its LZ block
+  // does, is packed at once and kept.
+  SCacheArchive tight;
+  tight.Init(1200, 1);
+  tight.SetParams(2, 0, 1.0f);
+  const Bytes run(1000, 'r');
+  EXPECT_EQ(tight.Add("r", run.data(), 1000), 0);
+  uint8_t tightPacked = 9;
+  ASSERT_NE(tight.EntryData("r", &tightPacked), nullptr);
+  EXPECT_EQ(tightPacked, 1);
+  // An entry that leaves the pool again (its block, chosen under a ratio
+  // limit above 1, no longer fits) takes its bookkeeping with it.
+  const Bytes noise = Noise(1000);
+  SLzCodec lz;
+  ASSERT_EQ(lz.Compress(noise.data(), 1000, 2), 0);
+  ASSERT_GT(lz.GetPackedSize(), 1000u);
+  SCacheArchive leaves;
+  leaves.Init(1000 + 386 + (lz.GetPackedSize() - 1000) / 2, 1);
+  leaves.SetParams(2, 0, 2.0f);
+  EXPECT_EQ(leaves.Add("n", noise.data(), 1000), 0);
+  EXPECT_EQ(leaves.EntryCount(), 0u);
+  EXPECT_EQ(leaves.ChargedBytes(), 0u);
+}
+
+// Entries of no bytes are charged like any other: an archive of 100,000
+// of them (a damaged one took 800 MB and a frame of two seconds with
+// 1.9 million) fills a pool of 38,599 bytes with 96 of them (384 + 2 x 7
+// bytes each for names of seven letters: 38,208), leaves the rest out and
+// still loads; what is left takes an entry of 5 bytes, not one of 10.
+TEST_F(ArchiveFixture, EmptyEntriesAreChargedAgainstThePool) {
+  Bytes f(28, 0);
+  std::memcpy(f.data(), "VRAX CACHE ARCHIVE", 18);
+  std::memcpy(f.data() + 20, "1001", 4);
+  const uint32_t n = 100000;
+  f[24] = uint8_t(n), f[25] = uint8_t(n >> 8), f[26] = uint8_t(n >> 16);
+  f.reserve(28 + size_t(n) * 136);
+  for (uint32_t i = 0; i < n; ++i) {
+    char name[128] = {};
+    std::snprintf(name, sizeof name, "e%06u", i);
+    f.insert(f.end(), name, name + 128);
+    f.insert(f.end(), 8, 0);
+  }
+  SCacheArchive c;
+  c.Init(38599, 1);
+  ASSERT_EQ(c.LoadFromMemory(f.data(), f.size()), 0);
+  EXPECT_EQ(c.EntryCount(), 96u);
+  EXPECT_EQ(c.ChargedBytes(), 96u * 398u);
+  EXPECT_EQ(c.UsedBytes(), 0u);
+  EXPECT_TRUE(c.Contains("e000095"));
+  EXPECT_FALSE(c.Contains("e000096"));
+  // 38,208 + 10 + 386 pass 38,599; 38,208 + 5 + 386 do not.
+  const Bytes ten(10, 't');
+  EXPECT_EQ(c.AddEntry("x", ten.data(), 10, 0), -1);
+  EXPECT_EQ(c.AddEntry("y", ten.data(), 5, 0), 0);
+  EXPECT_EQ(c.ChargedBytes(), 38599u);
+  // Added one by one the same way.
+  SCacheArchive d;
+  d.Init(38599, 1);
+  int added = 0;
+  for (uint32_t i = 0; i < 200; ++i) {
+    char name[16];
+    std::snprintf(name, sizeof name, "e%06u", i);
+    added += d.Add(name, nullptr, 0) == 0;
+  }
+  EXPECT_EQ(added, 96);
+  EXPECT_EQ(d.ChargedBytes(), 96u * 398u);
 }
 
 // Files are packed on a worker thread; what the cache answers meanwhile and

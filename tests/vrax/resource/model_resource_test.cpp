@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <memory>
+#include <new>
 #include <random>
 #include <string>
 
@@ -438,6 +439,83 @@ TEST(ModelResource, TrackFrameIndicesTogetherStayWithinTheirBound) {
   }
 }
 
+// ---------------------------------------------------------------- bounds
+
+static_assert(sizeof(std::vector<ModelFileMaterial>) == 24 && sizeof(ModelMaterialGroup) == 24);
+static_assert(sizeof(ModelFileNodeKeys) == 96 && kHeapBlockOverhead == 16);
+
+// What a build charges to its budget, for the rigid model with `groups`
+// empty material groups after its own and a ".tca" table of its own entry
+// and `entries` more without keys, for node "-1" (none).
+uint64_t ChargedFor(uint32_t groups, uint32_t entries) {
+  ModelFile f = modelfix::Rigid();
+  f.materialGroups.resize(f.materialGroups.size() + groups);
+  ModelTexAnim t = modelfix::RigidTexAnim();
+  ModelFileNodeKeys none;
+  none.node = "-1";
+  t.entries.resize(t.entries.size() + entries, none);
+  const auto bma = WriteModelFile(f);
+  const auto tca = WriteTexAnimNodeTable(t);
+  SRsc_Model_Ex m;
+  LoadBudget budget;
+  EXPECT_TRUE(m.Build(bma.data(), bma.size(), tca.data(), tca.size(), kNoParams, &budget));
+  return budget.Used();
+}
+
+// An empty material group (4 bytes of file) is charged as the file's
+// group and the model's (24 bytes each); a texture-table entry without
+// keys (8 bytes) as its record (96) and its name (two bytes and the
+// terminator, and a block).
+// The budget's bytes of a build follow.
+TEST(ModelResource, EveryTableOfABuildIsChargedBeforeItIsMade) {
+  const uint64_t base = ChargedFor(0, 0);
+  EXPECT_EQ(ChargedFor(1000, 0) - base, 1000u * (24 + 24));
+  EXPECT_EQ(ChargedFor(0, 1000) - base, 1000u * (96 + 3 + 16));
+  // The same build within exactly its bytes, and refused with one less,
+  // leaving nothing.
+  const auto bma = modelfix::RigidBytes();
+  const auto tca = WriteTexAnimNodeTable(modelfix::RigidTexAnim());
+  SRsc_Model_Ex m;
+  LoadBudget exact(base);
+  EXPECT_TRUE(m.Build(bma.data(), bma.size(), tca.data(), tca.size(), kNoParams, &exact));
+  LoadBudget less(base - 1);
+  EXPECT_FALSE(m.Build(bma.data(), bma.size(), tca.data(), tca.size(), kNoParams, &less));
+  EXPECT_EQ(m.NodeCount(), 0);
+  EXPECT_EQ(m.MaterialGroupCount(), 0);
+}
+
+// Flagging a material for update visits the groups the meshes draw with,
+// not every group the file lists.
+TEST(ModelResource, FlaggingAMaterialVisitsTheGroupsTheMeshesDraw) {
+  ModelFile f = modelfix::Rigid();
+  f.materialGroups.resize(f.materialGroups.size() + 10000);
+  const auto bma = WriteModelFile(f);
+  SRsc_Model_Ex m;
+  ASSERT_TRUE(m.Build(bma.data(), bma.size(), nullptr, 0, kNoParams));
+  ASSERT_EQ(m.MaterialGroupCount(), 10001);
+  m.FlagMesh(1);
+  EXPECT_EQ(m.FlagSteps(), 1u);
+  EXPECT_EQ(m.GetMaterialGroup(0)->materials[1].update, 1);
+  EXPECT_EQ(m.GetMaterialGroup(0)->materials[0].update, 0);
+}
+
+// A model whose build runs out of memory fails as damaged data does: the
+// build says so and the loader shows its line.
+class OutOfMemoryModel : public SRsc_Model_Ex {
+ public:
+  static SRsc* Create() { return new (std::nothrow) OutOfMemoryModel(); }
+
+ protected:
+  bool ReadMeshes(const ModelFile&) override { throw std::bad_alloc(); }
+};
+
+TEST(ModelResource, AnAllocationThatFailsInTheBuildFailsIt) {
+  const auto bma = modelfix::RigidBytes();
+  OutOfMemoryModel m;
+  EXPECT_FALSE(m.Build(bma.data(), bma.size(), nullptr, 0, kNoParams));
+  EXPECT_EQ(m.MaterialGroupCount(), 0);
+}
+
 // ---------------------------------------------------------------- loading
 
 class ModelWorld : public testsupport::EngineWorld {
@@ -499,6 +577,33 @@ TEST_F(ModelWorld, ModelWhoseTrackIndicesPassTheirBoundFailsWithTheLoaderLine) {
   EXPECT_EQ(m->GetStatus(), kRscFailed);
   EXPECT_EQ(m->TrackCount(), 0);
   EXPECT_EQ(box.Count("SRsc_Model_Ex(190) : resource open error"), 1);
+}
+
+// Files of a few MB whose models would take more than a resource may: a
+// model file of 1,500,000 empty material groups (48 bytes each in memory:
+// 72 MB) and a texture table of 700,000 entries without keys (113 bytes
+// each: 79 MB); and a model whose build runs out of memory. Each fails
+// with the loader's line; the good model loaded beside them is ready.
+TEST_F(ModelWorld, ModelsPastTheBudgetOrOutOfMemoryFailWithTheLoaderLine) {
+  rm.RegisterKind(RscTag("MDX"), &OutOfMemoryModel::Create);
+  ModelFile f = modelfix::Rigid();
+  f.materialGroups.resize(f.materialGroups.size() + 1500000);
+  ASSERT_TRUE(dir.Write("mdl/groups.bma", Str(WriteModelFile(f))));
+  ModelTexAnim t = modelfix::RigidTexAnim();
+  t.entries.resize(700000);
+  ASSERT_TRUE(dir.Write("mdl/table.bma", Str(modelfix::RigidBytes())));
+  ASSERT_TRUE(dir.Write("mdl/table.tca", Str(WriteTexAnimNodeTable(t))));
+  ASSERT_TRUE(dir.Write("mdl/good.bma", Str(modelfix::RigidBytes())));
+  SRsc_Model_Ex* groups = Load("\\mdl\\groups");
+  SRsc_Model_Ex* table = Load("\\mdl\\table");
+  SRsc* oom = rm.CreateResource(0, RscTag("MDX"), "\\mdl\\good", 0, 0, 0, 0);
+  ASSERT_NE(oom, nullptr);
+  SRsc_Model_Ex* good = Load("\\mdl\\good");
+  for (SRsc* m : {static_cast<SRsc*>(groups), static_cast<SRsc*>(table), oom}) EXPECT_EQ(m->GetStatus(), kRscFailed);
+  EXPECT_EQ(groups->MaterialGroupCount(), 0);
+  EXPECT_EQ(good->GetStatus(), kRscReady);
+  EXPECT_EQ(box.Count("SRsc_Model_Ex(190) : resource open error"), 3);
+  EXPECT_EQ(box.texts.size(), 3u);
 }
 
 }  // namespace
