@@ -61,9 +61,10 @@ void SimJvsBus::SetAccessory(int index, uint8_t switchByte, const uint8_t* reply
   if (reply61) std::copy(reply61, reply61 + 24, n.acc61);
 }
 
-void SimJvsBus::SetCoinReport(int index, uint8_t report) {
+void SimJvsBus::SetCoinReport(int index, uint8_t report, uint8_t afterDecrease) {
   std::lock_guard<std::mutex> g(lock_);
   board_.nodes.at(static_cast<size_t>(index)).coinReport = report;
+  board_.nodes.at(static_cast<size_t>(index)).coinReportAfterDecrease = afterDecrease;
 }
 
 SimJvsNode SimJvsBus::Node(int index) {
@@ -243,7 +244,11 @@ void SimJvsBus::Reply(uint8_t node, const std::vector<uint8_t>& data, bool decre
   if (silent_ || flood_ != kFloodOff) return;
   const uint8_t status = data.empty() ? 0 : data[0];
   std::vector<uint8_t> sent = SimFramed(data, 0);
-  if (const auto fate = replyFates_.find(node); fate != replyFates_.end() && (!fate->second.onDecrease || decreasing)) {
+  if (LoseThis(node)) return;
+  const auto fate = replyFates_.find(node);
+  const auto first = requestFirst_.find(node);
+  if (fate != replyFates_.end() && (!fate->second.onDecrease || decreasing) &&
+      (fate->second.command < 0 || (first != requestFirst_.end() && first->second == fate->second.command))) {
     const ReplyFate f = fate->second;
     replyFates_.erase(fate);
     if (f.late) {
@@ -342,7 +347,7 @@ void SimJvsBus::Resend(uint8_t node) {
     std::lock_guard<std::mutex> l(lock_);
     r = board_.Resend(node);
   }
-  if (!r.send) return;
+  if (!r.send || LoseThis(node)) return;
   const std::vector<uint8_t>& data = r.data;
   if (unfitting_ > 0 && data.size() > 1 && data[0] == 1) {
     --unfitting_;
@@ -363,9 +368,27 @@ void SimJvsBus::SpoilRequest(int nodeAddress, Which which, Spoil how, uint8_t co
   spoiled_[nodeAddress] = Spoiled{which, how, false, command};
 }
 
-void SimJvsBus::SpoilNextReply(int nodeAddress, Spoil how, bool onDecrease) {
+void SimJvsBus::SpoilNextReply(int nodeAddress, Spoil how, bool onDecrease, int command) {
   std::lock_guard<std::mutex> pump(pumpLock_);
-  replyFates_[nodeAddress] = ReplyFate{onDecrease, false, how, 0};
+  replyFates_[nodeAddress] = ReplyFate{onDecrease, false, how, 0, command};
+}
+
+void SimJvsBus::LoseReplies(int nodeAddress, std::vector<bool> which) {
+  std::lock_guard<std::mutex> pump(pumpLock_);
+  lose_[nodeAddress] = std::move(which);
+}
+
+void SimJvsBus::RepeatOnNextRequest(int nodeAddress) {
+  std::lock_guard<std::mutex> pump(pumpLock_);
+  repeat_.insert(nodeAddress);
+}
+
+bool SimJvsBus::LoseThis(uint8_t node) {
+  const auto it = lose_.find(node);
+  if (it == lose_.end() || it->second.empty()) return false;
+  const bool lose = it->second.front();
+  it->second.erase(it->second.begin());
+  return lose;
 }
 
 void SimJvsBus::LateNextReply(int nodeAddress, uint32_t ms, bool onDecrease) {
@@ -436,16 +459,21 @@ void SimJvsBus::SendReply(const std::vector<uint8_t>& frame, const std::vector<u
 
 void SimJvsBus::OnFrame(uint8_t node, const std::vector<uint8_t>& d) {
   if (d.empty()) return;
+  requestFirst_[node] = d[0];
   if (node != 0xFF && d[0] == 0x2F) return Resend(node);
   SimJvsBoard::Reply r;
+  std::vector<uint8_t> previous;
   {
     std::lock_guard<std::mutex> g(lock_);
+    if (repeat_.erase(node)) previous = board_.LastReply(node);
     // A node set to see bad sums carries out nothing.
     const bool damaged = node != 0xFF && sumErrors_ > 0;
     if (damaged) --sumErrors_;
     r = board_.Receive(node, d, damaged);
   }
   if (r.send) Reply(node, r.data, r.decreasing, r.garbled);
+  // Goes out with the next pump, before whatever that pump reads.
+  if (!previous.empty()) timed_.push_back({clock_ ? clock_->NowMs() : 0, SimFramed(previous, 0)});
 }
 
 }  // namespace testsupport

@@ -42,8 +42,9 @@ class SimJvsBus : public plat::SerialLines {
   void SetSwitches(int index, uint8_t system, uint16_t player1, uint16_t player2);
   void SetCoins(int index, uint16_t slot0, uint16_t slot1);
   void SetAccessory(int index, uint8_t switchByte, const uint8_t* reply61);
-  // The report byte of the node's coin counts (SimJvsNode::coinReport).
-  void SetCoinReport(int index, uint8_t report);
+  // The report byte of the node's coin counts (SimJvsNode::coinReport), and
+  // of those in an answer that took coins off.
+  void SetCoinReport(int index, uint8_t report, uint8_t afterDecrease = 1);
   SimJvsNode Node(int index);
 
   // Faults: the next n replies go out with a wrong sum, with status 3 (the
@@ -93,8 +94,16 @@ class SimJvsBus : public plat::SerialLines {
   // `command`.
   void SpoilRequest(int nodeAddress, Which which, Spoil how, uint8_t command = 0);
   // The node's next reply (onDecrease: its next reply to a request that took
-  // coins off) is lost or damaged on its way to the master.
-  void SpoilNextReply(int nodeAddress, Spoil how, bool onDecrease = false);
+  // coins off; command: its next reply to a request whose first command is
+  // that) is lost or damaged on its way to the master.
+  void SpoilNextReply(int nodeAddress, Spoil how, bool onDecrease = false, int command = -1);
+  // Of the node's next replies, those marked (in the order they go, copies
+  // asked for included) are lost on their way.
+  void LoseReplies(int nodeAddress, std::vector<bool> which);
+  // When the node gets its next request, its last reply goes out again,
+  // unasked, right after its answer (a duplicate that comes within the time
+  // a node may take to answer).
+  void RepeatOnNextRequest(int nodeAddress);
   // The clock late replies are timed on (not owned).
   void SetClock(plat::MsClock* clock) { clock_ = clock; }
   // The node's next reply (onDecrease: its next reply to a request that took
@@ -205,7 +214,13 @@ class SimJvsBus : public plat::SerialLines {
     bool late = false;
     Spoil how = kLost;
     uint32_t ms = 0;
+    int command = -1;
   };
+  std::map<int, uint8_t> requestFirst_;
+  std::map<int, std::vector<bool>> lose_;   // replies to lose, by node address, under pumpLock_
+  std::set<int> repeat_;                    // nodes whose last reply comes again, under pumpLock_
+  // Whether the node's next reply is to be lost (LoseReplies); counts it.
+  bool LoseThis(uint8_t node);  // the first command of each node's last request, under pumpLock_
   std::map<int, ReplyFate> replyFates_;  // under pumpLock_
   plat::MsClock* clock_ = nullptr;
   struct Timed {
