@@ -51,6 +51,7 @@ SimJvsWire::Fault SimJvsWire::NextFault(std::vector<Fault>& placed, int& counter
     if (size_t(counter) < placed.size()) f = placed[size_t(counter)];
     ++counter;
   }
+  if (f == kWhole && script) f = script(request);
   const int fate = noise_.NextFate();
   if (f == kWhole && fate != 0) {
     f = fate == 2 ? kDamaged : kLost;

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <vector>
 
 #include "cabinet/JvsFrame.h"
@@ -51,6 +52,9 @@ class SimJvsWire : public JvsLine, public plat::MsClock {
   // lost answer comes late instead with lateShare percent).
   void SetNoise(const SimNoise& noise, int lateShare = 0);
   void NoiseOff() { noise_ = SimNoiseDraw{}; }
+  // Faults from a script: asked for each frame (request: one the master
+  // wrote) that no placed fault or noise spoiled.
+  std::function<Fault(bool request)> script;
 
   // Raw bytes on the line delayMs from now, from no node in particular.
   void Inject(const std::vector<uint8_t>& bytes, uint32_t delayMs = 0);
