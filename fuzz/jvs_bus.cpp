@@ -3,7 +3,8 @@
 // either way (whole, lost, damaged, status 3 for a request, late for an
 // answer) and when coins go in. Traps on what must never happen: a switch
 // word not set for node 1 lately, a credit ahead of the coins, a stop
-// before six spoiled exchanges in a row, and, once the script is spent and
+// before six spoiled exchanges in a row (or six failed address assignments,
+// or a reset every frame of which was lost), and, once the script is spent and
 // the bus has settled, a coin not credited once or not taken off once, or
 // the node's counter not at 0.
 //
@@ -57,7 +58,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!w.Open()) __builtin_trap();
   auto halted = [&] {
     if (!w.Halted()) return;
-    if (!w.LastExchangesSpoiled(kJvsMaxSpoiled)) __builtin_trap();
+    if (!w.StopAllowed()) __builtin_trap();
     if (!w.Reopen()) __builtin_trap();
   };
   for (int f = 0; f < 120 && !script.Spent(); ++f) {

@@ -148,7 +148,7 @@ Run RunCase(const Kind& k, const std::vector<Fault>& placement) {
       // Only six spoiled exchanges in a row may stop the bus. Then a restart
       // of the device, on a wire without faults, must bring every coin in
       // once.
-      if (!w.LastExchangesSpoiled(kJvsMaxSpoiled) || restarted) break;
+      if (!w.StopAllowed() || restarted) break;
       restarted = true;
       w.wire.ClearFaults();
       if (!w.Reopen()) break;
@@ -170,7 +170,7 @@ Run RunCase(const Kind& k, const std::vector<Fault>& placement) {
   if (!w.fault.empty()) {
     run.fault = w.fault;
   } else if (w.Halted()) {
-    run.fault = w.LastExchangesSpoiled(kJvsMaxSpoiled) ? "the bus stopped twice" : "the bus stopped after fewer than six spoiled exchanges in a row";
+    run.fault = w.StopAllowed() ? "the bus stopped twice" : "the bus stopped after fewer than six spoiled exchanges in a row";
   } else if (settledAt < 0) {
     run.fault = "not settled after " + std::to_string(kMaxFrames) + " frames: " + w.CoinProperties();
   } else if (const std::string coins = w.CoinProperties(); !coins.empty()) {

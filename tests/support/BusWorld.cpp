@@ -113,12 +113,22 @@ std::string BusWorld::CoinProperties() const {
   return out;
 }
 
-bool BusWorld::LastExchangesSpoiled(int n) const {
-  const std::vector<bool>& e = wire.Exchanges();
+namespace {
+
+bool LastSpoiled(const std::vector<bool>& e, int n) {
   if (int(e.size()) < n) return false;
   for (size_t i = e.size() - size_t(n); i < e.size(); ++i)
     if (!e[i]) return false;
   return true;
+}
+
+}  // namespace
+
+bool BusWorld::LastExchangesSpoiled(int n) const { return LastSpoiled(wire.Exchanges(), n); }
+
+bool BusWorld::StopAllowed() const {
+  return LastSpoiled(wire.Exchanges(), kJvsMaxSpoiled) || LastSpoiled(wire.Addressings(), kJvsAddressRetries + 1) ||
+         LastSpoiled(wire.Resets(), 2 * kJvsResetTries);
 }
 
 }  // namespace testsupport

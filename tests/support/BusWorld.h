@@ -86,6 +86,10 @@ class BusWorld {
   std::string CoinProperties() const;
   // Whether the last n exchanges on the wire each went wrong.
   bool LastExchangesSpoiled(int n) const;
+  // Whether the bus may have stopped: six exchanges in a row went wrong, or
+  // six address assignments in a row (the first and its five retries), or
+  // every reset frame of a reset was lost.
+  bool StopAllowed() const;
 
   SimJvsWire wire;
   XioDevice* device = nullptr;

@@ -92,10 +92,11 @@ size_t SimJvsWire::Write(const uint8_t* bytes, size_t count) {
 }
 
 void SimJvsWire::OnFrame(uint8_t node, const std::vector<uint8_t>& data, bool damaged) {
-  const bool toNode = node != 0xFF;
-  if (toNode) exchanges_.push_back(false);
+  const bool reset = node == 0xFF && !data.empty() && data[0] == 0xF0;
+  log_ = node != 0xFF ? &exchanges_ : reset ? &resets_ : &addressings_;
+  log_->push_back(false);
   const Fault f = NextFault(requestFaults_, requests_, true);
-  if (f != kWhole && toNode) exchanges_.back() = true;
+  if (f != kWhole) log_->back() = true;
   if (f == kLost) return;
   SimJvsBoard::Reply r;
   if (f == kStatusThree) {
@@ -106,13 +107,13 @@ void SimJvsWire::OnFrame(uint8_t node, const std::vector<uint8_t>& data, bool da
   } else {
     r = board.Receive(node, data, damaged || f == kDamaged);
   }
-  if (r.send) Send(node, r, kReplyMs);
+  if (r.send) Send(r, kReplyMs);
 }
 
-void SimJvsWire::Send(uint8_t node, const SimJvsBoard::Reply& r, uint32_t delay) {
+void SimJvsWire::Send(const SimJvsBoard::Reply& r, uint32_t delay) {
   Fault f = NextFault(replyFaults_, replies_, false);
   if (r.garbled && f == kWhole) f = kDamaged;
-  if (f != kWhole && node != 0xFF && !exchanges_.empty()) exchanges_.back() = true;
+  if (f != kWhole && log_ && !log_->empty()) log_->back() = true;
   if (f == kLost) return;
   if (f == kLate) delay = LateMs();
   Inject(SimFramed(r.data, f == kDamaged ? 1 : 0), delay);

@@ -69,6 +69,10 @@ class SimJvsWire : public JvsLine, public plat::MsClock {
   // One entry per request written to a node (not broadcasts): whether it or
   // what answered it went wrong on the wire.
   const std::vector<bool>& Exchanges() const { return exchanges_; }
+  // The same for the address assignments (broadcast 0xF1), and for the
+  // reset frames (spoiled: lost or damaged).
+  const std::vector<bool>& Addressings() const { return addressings_; }
+  const std::vector<bool>& Resets() const { return resets_; }
 
   // The clock.
   uint32_t NowMs() override { return now_; }
@@ -92,7 +96,7 @@ class SimJvsWire : public JvsLine, public plat::MsClock {
     std::vector<uint8_t> bytes;
   };
   void OnFrame(uint8_t node, const std::vector<uint8_t>& data, bool damaged);
-  void Send(uint8_t node, const SimJvsBoard::Reply& r, uint32_t delay);
+  void Send(const SimJvsBoard::Reply& r, uint32_t delay);
   Fault NextFault(std::vector<Fault>& placed, int& counter, bool request);
   uint32_t LateMs() const;
 
@@ -108,7 +112,8 @@ class SimJvsWire : public JvsLine, public plat::MsClock {
   SimNoiseDraw noise_;
   int lateShare_ = 0;
   uint32_t lateDraw_ = 7;
-  std::vector<bool> exchanges_;
+  std::vector<bool> exchanges_, addressings_, resets_;
+  std::vector<bool>* log_ = nullptr;  // the log of the frame being answered
   std::vector<Written> written_;
 };
 
