@@ -127,8 +127,9 @@ bool LastSpoiled(const std::vector<bool>& e, int n) {
 bool BusWorld::LastExchangesSpoiled(int n) const { return LastSpoiled(wire.Exchanges(), n); }
 
 bool BusWorld::StopAllowed() const {
-  return LastSpoiled(wire.Exchanges(), kJvsMaxSpoiled) || LastSpoiled(wire.Addressings(), kJvsAddressRetries + 1) ||
-         LastSpoiled(wire.Resets(), 2 * kJvsResetTries);
+  const bool addressing = wire.AddressingsSinceOpen() >= kJvsAddressRetries + 1 &&
+                          (wire.SpoiledAddressingsSinceOpen() > 0 || LastSpoiled(wire.Resets(), 1));
+  return LastSpoiled(wire.Exchanges(), kJvsMaxSpoiled) || addressing || LastSpoiled(wire.Resets(), 2 * kJvsResetTries);
 }
 
 }  // namespace testsupport

@@ -86,9 +86,11 @@ class BusWorld {
   std::string CoinProperties() const;
   // Whether the last n exchanges on the wire each went wrong.
   bool LastExchangesSpoiled(int n) const;
-  // Whether the bus may have stopped: six exchanges in a row went wrong, or
-  // six address assignments in a row (the first and its five retries), or
-  // every reset frame of a reset was lost.
+  // Whether the bus may have stopped: six exchanges in a row went wrong;
+  // or, giving out addresses, the first assignment and its five retries
+  // failed, a fault on the wire among the causes (a reset lost leaves a node
+  // its address, and the assignment after it finds no node); or every frame
+  // of a reset was lost.
   bool StopAllowed() const;
 
   SimJvsWire wire;

@@ -37,8 +37,15 @@ bool SimJvsWire::Wait(plat::Event& event, uint32_t ms) {
   return false;
 }
 
+int SimJvsWire::SpoiledAddressingsSinceOpen() const {
+  int n = 0;
+  for (size_t i = size_t(addressingsAtOpen_); i < addressings_.size(); ++i) n += addressings_[i];
+  return n;
+}
+
 bool SimJvsWire::Open(const char*) {
   open_ = true;
+  addressingsAtOpen_ = int(addressings_.size());
   pending_.clear();
   ready_.clear();
   readyAt_ = 0;

@@ -73,6 +73,10 @@ class SimJvsWire : public JvsLine, public plat::MsClock {
   // reset frames (spoiled: lost or damaged).
   const std::vector<bool>& Addressings() const { return addressings_; }
   const std::vector<bool>& Resets() const { return resets_; }
+  // Address assignments since the line was last opened, and those of them
+  // spoiled.
+  int AddressingsSinceOpen() const { return int(addressings_.size()) - addressingsAtOpen_; }
+  int SpoiledAddressingsSinceOpen() const;
 
   // The clock.
   uint32_t NowMs() override { return now_; }
@@ -114,6 +118,7 @@ class SimJvsWire : public JvsLine, public plat::MsClock {
   uint32_t lateDraw_ = 7;
   std::vector<bool> exchanges_, addressings_, resets_;
   std::vector<bool>* log_ = nullptr;  // the log of the frame being answered
+  int addressingsAtOpen_ = 0;
   std::vector<Written> written_;
 };
 
