@@ -16,15 +16,6 @@ using testsupport::SimJvsWire;
 
 namespace {
 
-bool QueuedDecrease() {
-  for (uint32_t i = 0; i < JvsQueuedCount(1); ++i) {
-    size_t length = 0;
-    const uint8_t* c = JvsGetQueuedCommand(1, i, &length);
-    if (length > 0 && c[0] == kJvsCmdCoinDecrease) return true;
-  }
-  return false;
-}
-
 // The bus time of each frame's step (the wire's clock moves only while the
 // master waits on it, or by the 16 ms the world adds per frame).
 struct StepClock {
@@ -65,7 +56,7 @@ void BM_SpoiledExchange(benchmark::State& state) {
   bool spoil = false;  // armed until the frame whose poll is spoiled
   w.beforeStep = [&](BusWorld& world) {
     clock.start = world.wire.NowMs();
-    if (!spoil || (kind == 4 && !QueuedDecrease())) return;
+    if (!spoil || (kind == 4 && !BusWorld::QueuedDecrease())) return;
     world.wire.StartCounting();
     if (kind == 3)
       world.wire.SetRequestFault(1, SimJvsWire::kLost);

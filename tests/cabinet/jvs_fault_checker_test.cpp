@@ -110,11 +110,7 @@ Run RunCase(const Kind& k, const std::vector<Fault>& placement) {
         counting = world.Ready();
         break;
       case From::kDecrease:
-        for (uint32_t i = 0; i < JvsQueuedCount(1); ++i) {
-          size_t length = 0;
-          const uint8_t* c = JvsGetQueuedCommand(1, i, &length);
-          counting = counting || (length > 0 && c[0] == 0x30);
-        }
+        counting = BusWorld::QueuedDecrease();
         break;
       case From::kSettingValue:
         counting = world.settingAsked;

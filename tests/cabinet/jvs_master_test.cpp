@@ -52,15 +52,6 @@ std::string Story(const std::vector<Sent>& sent) {
   return s;
 }
 
-bool QueuedDecrease() {
-  for (uint32_t i = 0; i < JvsQueuedCount(1); ++i) {
-    size_t length = 0;
-    const uint8_t* c = JvsGetQueuedCommand(1, i, &length);
-    if (length > 0 && c[0] == kJvsCmdCoinDecrease) return true;
-  }
-  return false;
-}
-
 class MasterOnAWire : public ::testing::Test {
  protected:
   // Brings the bus up and polls until node 1's switches are read.
@@ -75,7 +66,7 @@ class MasterOnAWire : public ::testing::Test {
                              std::vector<std::pair<int, SimJvsWire::Fault>> replies) {
     bool placed = false;
     w.beforeStep = [&](BusWorld& world) {
-      if (placed || !QueuedDecrease()) return;
+      if (placed || !BusWorld::QueuedDecrease()) return;
       placed = true;
       world.wire.StartCounting();
       for (auto [i, f] : requests) world.wire.SetRequestFault(i, f);
@@ -269,7 +260,7 @@ TEST_F(MasterOnAWire, AfterAStopAndAReopenTheCounterSettlesTheDecrease) {
     Ready(w);
     bool placed = false;
     w.beforeStep = [&](BusWorld& world) {
-      if (placed || !QueuedDecrease()) return;
+      if (placed || !BusWorld::QueuedDecrease()) return;
       placed = true;
       world.wire.StartCounting();
       if (carried)

@@ -1,6 +1,7 @@
 #include "support/BusWorld.h"
 
 #include "cabinet/CabRegisterBoard.h"
+#include "cabinet/JvsFrame.h"
 #include "cabinet/JvsMaster.h"
 #include "cabinet/XioDevice.h"
 
@@ -123,6 +124,15 @@ bool LastSpoiled(const std::vector<bool>& e, int n) {
 }
 
 }  // namespace
+
+bool BusWorld::QueuedDecrease() {
+  for (uint32_t i = 0; i < JvsQueuedCount(1); ++i) {
+    size_t length = 0;
+    const uint8_t* c = JvsGetQueuedCommand(1, i, &length);
+    if (length > 0 && c[0] == kJvsCmdCoinDecrease) return true;
+  }
+  return false;
+}
 
 bool BusWorld::LastExchangesSpoiled(int n) const { return LastSpoiled(wire.Exchanges(), n); }
 

@@ -84,6 +84,8 @@ class BusWorld {
   // After the run: each coin credited once, taken off once, the node's
   // counter at 0. Empty when all hold, else what does not.
   std::string CoinProperties() const;
+  // Whether node 1's queued poll takes coins off.
+  static bool QueuedDecrease();
   // Whether the last n exchanges on the wire each went wrong.
   bool LastExchangesSpoiled(int n) const;
   // Whether the bus may have stopped: six exchanges in a row went wrong;
