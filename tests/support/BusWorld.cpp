@@ -98,8 +98,10 @@ void BusWorld::Frame() {
 bool BusWorld::CoinsSettled() const {
   const JvsNodeState* s = JvsGetNodeRecord(1);
   const XioUnitRecord& req = device->Request(0);
+  // The node's own counter too: coins the game took may wait in the
+  // device's registers for the next trade with the bus.
   return req.decrease[0] == 0 && s->coinDecrease[0] == 0 && s->coinUncounted[0] == 0 && !JvsDecreaseUnsettled(1) &&
-         device->GetCoinCount(0, 0) == 0 && credited == inserted;
+         device->GetCoinCount(0, 0) == 0 && credited == inserted && wire.board.nodes[0].coins[0] == 0;
 }
 
 std::string BusWorld::CoinProperties() const {

@@ -79,7 +79,7 @@ class BusWorld {
   std::string fault;
 
   // Whether everything asked for was taken off and counted: no coin owed
-  // anywhere, none waiting for the counter.
+  // anywhere, none waiting for the counter, the node's counter at 0.
   bool CoinsSettled() const;
   // After the run: each coin credited once, taken off once, the node's
   // counter at 0. Empty when all hold, else what does not.
