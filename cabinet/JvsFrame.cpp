@@ -326,19 +326,20 @@ JvsReceipt JvsReceiveAnswer(uint8_t* buffer, size_t max, int* length, JvsReplyCh
     for (size_t i = 0; i < got; ++i) {
       const JvsReceiver::Event ev = rx.Feed(chunk[i]);
       if (ev == JvsReceiver::kNone) continue;
+      // Bytes after the frame that decides the receive, in this read, came
+      // from nobody asked: dropped (their frames counted), and the line
+      // waited out before the next frame.
+      if (i + 1 < got) {
+        JvsReceiver after;
+        CountDropped(after, chunk + i + 1, got - (i + 1));
+        m.unsettled = true;
+      }
       if (ev == JvsReceiver::kBadSum || rx.Size() == 0) return spoiled(JvsReceipt::kDamaged);
       const size_t size = rx.Size();
       const uint8_t status = rx.Data()[0];
       if (size <= max) {
         std::memcpy(buffer, rx.Data(), size);
         if (length) *length = static_cast<int>(size);
-      }
-      // Bytes after the frame in this read came from nobody asked: dropped,
-      // and the line waited out before the next frame.
-      if (i + 1 < got) {
-        JvsReceiver after;
-        CountDropped(after, chunk + i + 1, got - (i + 1));
-        m.unsettled = true;
       }
       if (status == kJvsStatusSumError) return spoiled(JvsReceipt::kStatusThree);
       if (status == 0 || status > kJvsStatusOverflow) return spoiled(JvsReceipt::kUnknownStatus);
