@@ -54,16 +54,9 @@ class BusFaults : public ::testing::Test {
     JvsSetPortLines(nullptr);
     JvsSetClock(nullptr);
   }
-  // Moves the bus clock on a millisecond at a time until pred holds; before
-  // each step the simulated bus answers what was written so far.
   template <class Pred>
   bool AdvanceUntil(Pred pred) {
-    return Eventually([&] {
-      if (pred()) return true;
-      bus_.Settle();
-      clock_.Advance(1);
-      return false;
-    });
+    return bus_.AdvanceUntil(clock_, pred);
   }
   bool Settled() { return AdvanceUntil([] { return JvsGetState() == 1 || JvsGetState() < 0; }); }
   void BringUp() {
@@ -121,12 +114,7 @@ TEST_F(BusFaults, ARequestLostAtBringUpIsWrittenAgain) {
     bus.SpoilRequest(1, SimJvsBus::kNextWithCommand, SimJvsBus::kLost, cmd);
     testsupport::StderrCapture capture;
     ASSERT_EQ(JvsOpenStd(bus.PortPath().c_str()), 1);
-    ASSERT_TRUE(Eventually([&] {
-      if (JvsGetState() != 0) return true;
-      bus.Settle();
-      clock_.Advance(1);
-      return false;
-    }));
+    ASSERT_TRUE(bus.AdvanceUntil(clock_, [] { return JvsGetState() != 0; }));
     EXPECT_EQ(JvsGetState(), 1);
     EXPECT_EQ(bus.LostRequests(), 1);
     const JvsNodeRecord* r = JvsGetNodeInfo(1);

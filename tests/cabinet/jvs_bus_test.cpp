@@ -88,18 +88,9 @@ class BusTest : public ::testing::Test {
     ASSERT_TRUE(Eventually([] { return JvsGetState() == 1 || JvsGetState() < 0; }));
     ASSERT_EQ(JvsGetState(), 1);
   }
-  // Moves the bus clock on, a millisecond at a time, until pred holds: what
-  // waits on the clock runs out only here. Before each step the simulated
-  // bus answers every request written so far, so a wait for a node that
-  // answers never runs out, however slowly the bus thread is scheduled.
   template <class Pred>
   bool AdvanceUntil(Pred pred) {
-    return Eventually([&] {
-      if (pred()) return true;
-      bus_.Settle();
-      clock_.Advance(1);
-      return false;
-    });
+    return bus_.AdvanceUntil(clock_, pred);
   }
 
   FakeClock clock_;

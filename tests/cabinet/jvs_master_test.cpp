@@ -43,7 +43,7 @@ bool PlainPoll(const Sent& s) { return s.node == 1 && !s.data.empty() && s.data[
 
 // What node 1 was sent, as letters: D a decrease poll, P a poll without,
 // A a request to send again, I the identity request.
-std::string Story(const std::vector<Sent>& sent) {
+std::string Letters(const std::vector<Sent>& sent) {
   std::string s;
   for (const Sent& f : sent) {
     if (f.node != 1) continue;
@@ -79,6 +79,25 @@ class MasterOnAWire : public ::testing::Test {
     w.beforeStep = nullptr;
     return Written(w.wire);
   }
+  // A coin taken off under the faults given: node 1 must have been sent
+  // what the story says, and the coin credited once and taken off once.
+  struct Story {
+    const char* what;
+    std::vector<std::pair<int, SimJvsWire::Fault>> requests, replies;
+    std::string story;
+  };
+  template <class Board>
+  std::vector<Sent> Tell(const Story& c, Board board) {
+    SCOPED_TRACE(c.what);
+    BusWorld w;
+    board(w);
+    Ready(w);
+    const std::vector<Sent> sent = PlayDecrease(w, 1, c.requests, c.replies);
+    EXPECT_EQ(Letters(sent).substr(0, c.story.size()), c.story);
+    EXPECT_EQ(w.CoinProperties(), "");
+    EXPECT_EQ(w.wire.board.decreases, (std::vector<std::pair<int, int>>{{1, 1}}));
+    return sent;
+  }
 };
 
 // A poll without effect whose answer was lost goes out again, byte for
@@ -107,11 +126,7 @@ TEST_F(MasterOnAWire, ARequestWithoutEffectIsWrittenAgainWholeOnceTheLineIsQuiet
 // once, taken off once, and the node's counter ends at 0.
 TEST_F(MasterOnAWire, ADecreaseGoesOutAgainOnlyWhereTheNodeSaysItWasNotCarriedOut) {
   using F = SimJvsWire::Fault;
-  struct Case {
-    const char* what;
-    std::vector<std::pair<int, F>> requests, replies;
-    std::string story;
-  } cases[] = {
+  const Story cases[] = {
       {"answer lost", {}, {{1, F::kLost}}, "DAP"},
       {"answer damaged", {}, {{1, F::kDamaged}}, "DAP"},
       {"answer late", {}, {{1, F::kLate}}, "DAP"},
@@ -122,15 +137,8 @@ TEST_F(MasterOnAWire, ADecreaseGoesOutAgainOnlyWhereTheNodeSaysItWasNotCarriedOu
       {"answer lost, the copy damaged", {}, {{1, F::kLost}, {2, F::kDamaged}}, "DAAP"},
   };
   testsupport::StderrCapture quiet;  // the bus's lines on damaged frames
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    BusWorld w;
-    w.wire.board.silentOnDamage = true;
-    Ready(w);
-    const std::vector<Sent> sent = PlayDecrease(w, 1, c.requests, c.replies);
-    EXPECT_EQ(Story(sent).substr(0, c.story.size()), c.story);
-    EXPECT_EQ(w.CoinProperties(), "");
-    EXPECT_EQ(w.wire.board.decreases, (std::vector<std::pair<int, int>>{{1, 1}}));
+  for (const Story& c : cases) {
+    const std::vector<Sent> sent = Tell(c, [](BusWorld& w) { w.wire.board.silentOnDamage = true; });
     // The request to send again waited for a quiet line after the poll's
     // exchange (a damaged answer ends it at once, silence after 20 ms).
     for (size_t i = 1; i < sent.size(); ++i) {
@@ -149,23 +157,12 @@ TEST_F(MasterOnAWire, ADecreaseGoesOutAgainOnlyWhereTheNodeSaysItWasNotCarriedOu
 // once.
 TEST_F(MasterOnAWire, TheCounterSettlesADecreaseTheNodeCannotTell) {
   using F = SimJvsWire::Fault;
-  struct Case {
-    const char* what;
-    std::vector<std::pair<int, F>> requests, replies;
-    std::string story;
-  } cases[] = {
+  const Story cases[] = {
       {"carried out", {{2, F::kDamaged}}, {{1, F::kLost}}, "DAAPP"},
       {"not carried out", {{1, F::kDamaged}}, {{1, F::kLost}}, "DAAPD"},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    BusWorld w;
-    w.wire.board.keepStatusThree = true;
-    Ready(w);
-    const std::vector<Sent> sent = PlayDecrease(w, 1, c.requests, c.replies);
-    EXPECT_EQ(Story(sent).substr(0, c.story.size()), c.story);
-    EXPECT_EQ(w.CoinProperties(), "");
-    EXPECT_EQ(w.wire.board.decreases, (std::vector<std::pair<int, int>>{{1, 1}}));
+  for (const Story& c : cases) {
+    Tell(c, [](BusWorld& w) { w.wire.board.keepStatusThree = true; });
     EXPECT_FALSE(JvsDecreaseUnsettled(1));
   }
 }
@@ -184,7 +181,7 @@ TEST_F(MasterOnAWire, TheIdentityGoesFirstWhenTheLastReplyCouldBeTheAnswer) {
     // The fault: the decrease's answer lost, so that the copy decides (the
     // third answer of the cycle after the identity's).
     const std::vector<Sent> sent = PlayDecrease(w, coins, {}, {{coins == 256 ? 2 : 1, SimJvsWire::kLost}});
-    const std::string story = Story(sent);
+    const std::string story = Letters(sent);
     EXPECT_EQ(story.substr(0, 4), coins == 256 ? "IDAP" : "DAPP");
     EXPECT_EQ(w.CoinProperties(), "");
     EXPECT_EQ(w.wire.board.decreases.size(), 1u);

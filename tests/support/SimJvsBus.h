@@ -10,6 +10,8 @@
 
 #include "platform/clock.h"
 #include "platform/serial_port.h"
+#include "support/Eventually.h"
+#include "support/FakeClock.h"
 #include "support/SimJvsBoard.h"
 
 namespace testsupport {
@@ -34,6 +36,19 @@ class SimJvsBus : public plat::SerialLines {
   // Handles every frame written to the bus so far: each request then has
   // its reply on the line (unless a fault or a delay holds it back).
   void Settle() { Pump(); }
+  // Moves the bus clock on, a millisecond at a time, until pred holds: what
+  // waits on the clock runs out only here. Before each step the bus answers
+  // every request written so far, so a wait for a node that answers never
+  // runs out, however slowly the bus thread is scheduled.
+  template <class Pred>
+  bool AdvanceUntil(FakeClock& clock, Pred pred) {
+    return Eventually([&] {
+      if (pred()) return true;
+      Settle();
+      clock.Advance(1);
+      return false;
+    });
+  }
   const std::string& PortPath() const { return slavePath_; }
   // Adds a node at the end of the chain; returns its index.
   int AddNode(const SimJvsNode& node);
