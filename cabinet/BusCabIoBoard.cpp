@@ -10,8 +10,13 @@ uint32_t BusCabIoBoard::Open(uint32_t device, uint32_t* handle, uint32_t* status
   if (device != 1 || !handle) return 1;
   open_ = true;
   failed_ = false;
-  units_[0] = Unit{};
-  units_[1] = Unit{};
+  // A new bring-up finds the nodes again; the coins taken and not yet
+  // confirmed taken off stay owed, so that a reopen cannot count them twice.
+  for (Unit& u : units_) {
+    u.node = 0;
+    u.linkReported = false;
+    u.input = 0;
+  }
   status_[0] = kLinkedStatus;
   status_[1] = 0;
   units_[0].linkReported = true;
@@ -56,8 +61,10 @@ void BusCabIoBoard::Trade() {
     for (int c = 0; c < 2; ++c) {
       s.coinDecrease[c] = static_cast<uint16_t>(std::min<uint32_t>(0xFFFF, uint32_t(s.coinDecrease[c]) + u.taken[c]));
       u.taken[c] = 0;
-      // Until the node confirms a decrease its count still holds the coins.
-      u.inFlight[c] = s.coinDecrease[c];
+      // Until the node's counts are read after it took the coins off, its
+      // count still holds them: those asked for, those whose decrease waits
+      // for the node's counter, and those taken off since the last count.
+      u.inFlight[c] = uint32_t(s.coinDecrease[c]) + s.coinUncounted[c];
       u.coins[c] = s.coins[c];
     }
     for (int k = 0; k < 4; ++k) s.outputs[k] = static_cast<uint8_t>(u.outputs[0] >> (8 * k));

@@ -8,7 +8,8 @@
 // the bus's I/O nodes. Unit u is the u-th node with switches, in address
 // order. Input word 0 is the node's switch bytes, a coin counter is the
 // node's coin count less the coins taken off that the node has not counted
-// yet (so a count never reads a coin twice), output word 0 goes to the
+// yet (so a count never reads a coin twice, also across a close and the
+// next open of the device), output word 0 goes to the
 // node's output bytes, and writing a counter register with a negative value
 // takes that many coins off.
 //

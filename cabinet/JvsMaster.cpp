@@ -7,6 +7,7 @@
 #include <cstring>
 #include <memory>
 #include <mutex>
+#include <string>
 
 #include "platform/clock.h"
 #include "platform/thread.h"
@@ -16,9 +17,34 @@ namespace {
 // Steps of node 0's setting sequence.
 enum SettingPhase { kSettingIdle, kSettingSendValue, kSettingApply, kSettingSettle };
 
+// What the master knows of a node's last reply: the frame it last took whole
+// from the node, while nothing since can have changed it. A node sends it
+// again, as it was or with bytes added, when asked to send its reply again.
+struct Known {
+  bool valid = false;
+  size_t size = 0;
+  uint8_t data[255] = {};
+};
+
+// A coin decrease whose fate the node could not tell: the amounts sent per
+// slot and the counts read before it.
+struct Unsettled {
+  bool active = false;
+  uint16_t amount[4] = {};
+  uint16_t before[4] = {};
+};
+
+// What the exchanges spoiled in a row met.
+struct SpoiledRun {
+  int total = 0;
+  int silent = 0, damaged = 0, statusThree = 0, unfitting = 0, talking = 0;
+};
+
 struct Master {
   std::atomic<uint32_t> opened{0};
   std::atomic<uint32_t> stop{0};
+  bool stepped = false;  // for the next open
+  bool threadless = false;  // this open
   std::mutex lock;  // guards state and the setting sequence
   int32_t state = -1;
   SettingPhase settingPhase = kSettingIdle;
@@ -31,6 +57,13 @@ struct Master {
   std::atomic<int32_t> nodeCount{0};
   JvsNodeRecord nodes[kJvsMaxNodes] = {};
   uint64_t garbageTold = 0;  // nodes (bit 32: the broadcast) whose damaged replies were told
+  uint64_t heldTold = 0;     // nodes whose held decreases were told
+  Known known[kJvsQueueSlots];
+  SpoiledRun run;
+  // Kept across closes and opens: what settles a decrease after the bus
+  // stopped or was opened again.
+  uint16_t lastCount[kJvsMaxNodes][4] = {};
+  Unsettled unsettled[kJvsMaxNodes];
   // The standard layer.
   JvsNodeState std[kJvsMaxNodes] = {};
   int32_t copied = 0;
@@ -42,6 +75,14 @@ Master& M() {
   return m;
 }
 
+int SlotOf(uint8_t node) { return node >= kJvsQueueSlots - 1 ? kJvsQueueSlots - 1 : node; }
+
+int32_t GetState() {
+  Master& m = M();
+  std::lock_guard<std::mutex> g(m.lock);
+  return m.state;
+}
+
 void SetState(int32_t s) {
   Master& m = M();
   std::lock_guard<std::mutex> g(m.lock);
@@ -49,8 +90,9 @@ void SetState(int32_t s) {
 }
 
 // One line on standard error, written whole.
+void Tell(const char* format, ...) __attribute__((format(printf, 1, 2)));
 void Tell(const char* format, ...) {
-  char text[256];
+  char text[320];
   va_list args;
   va_start(args, format);
   std::vsnprintf(text, sizeof text, format, args);
@@ -58,181 +100,477 @@ void Tell(const char* format, ...) {
   std::fprintf(stderr, "jvs bus: %s\n", text);
 }
 
-// A request that went out: the node's queued commands, or one command of the
+// A frame's commands for one node: the node's queue, or a frame of the
 // master's own.
 struct Request {
-  uint8_t node;
-  const uint8_t* single;  // null: the node's queue
-  size_t singleLength;
+  uint8_t node = 0;
+  uint8_t bytes[kJvsQueueBytes] = {};
+  uint8_t ends[kJvsQueueBytes + 1] = {};  // ends[i + 1] = end of command i
+  uint32_t count = 0;
+
+  size_t Size() const { return ends[count]; }
+  bool Add(const uint8_t* c, size_t length) {
+    if (count + 1 >= kJvsQueueBytes || Size() + length >= kJvsQueueBytes) return false;
+    std::memcpy(bytes + Size(), c, length);
+    ends[count + 1] = static_cast<uint8_t>(Size() + length);
+    ++count;
+    return true;
+  }
+  const uint8_t* Command(uint32_t i, size_t* length) const {
+    if (i >= count) return nullptr;
+    *length = size_t(ends[i + 1]) - ends[i];
+    return bytes + ends[i];
+  }
 };
 
-const uint8_t* RequestCommand(const Request& r, uint32_t index, size_t* length) {
-  if (!r.single) return JvsGetQueuedCommand(r.node, index, length);
-  if (index != 0) return nullptr;
-  *length = r.singleLength;
-  return r.single;
+Request FromQueue(uint8_t node) {
+  Request r;
+  r.node = node;
+  size_t length = 0;
+  for (uint32_t i = 0; const uint8_t* c = JvsGetQueuedCommand(node, i, &length); ++i) r.Add(c, length);
+  return r;
+}
+
+Request Single(uint8_t node, const uint8_t* c, size_t length) {
+  Request r;
+  r.node = node;
+  r.Add(c, length);
+  return r;
+}
+
+// Whether a command takes effect once on the node: a coin decrease, or a
+// setting of node 0.
+bool TakesEffect(uint8_t node, uint8_t cmd) {
+  return node == 0 ? cmd == kJvsBoardApplySetting || cmd == kJvsBoardSetValue
+                   : node != kJvsBroadcast && cmd == kJvsCmdCoinDecrease;
+}
+
+bool AnyEffect(const Request& r) {
+  size_t length = 0;
+  for (uint32_t i = 0; const uint8_t* c = r.Command(i, &length); ++i)
+    if (length > 0 && TakesEffect(r.node, c[0])) return true;
+  return false;
+}
+
+// The frame without its commands that take effect.
+Request WithoutEffects(const Request& r) {
+  Request out;
+  out.node = r.node;
+  size_t length = 0;
+  for (uint32_t i = 0; const uint8_t* c = r.Command(i, &length); ++i)
+    if (length == 0 || !TakesEffect(r.node, c[0])) out.Add(c, length);
+  return out;
 }
 
 // The bytes one command's report takes in a reply (the report byte
-// included); 0 when the command's report cannot be sized here, -1 when the
-// bytes cannot be its report. A report other than normal carries no data.
+// included) when its report byte is r[0]: 0 when the command's report cannot
+// be sized here, -1 when the byte cannot begin a report. A report other
+// than normal is the report byte alone. A report that ends with a zero
+// (identity, features) whose zero is not among the left bytes runs past
+// them (left + 1).
 int ReportSize(uint8_t node, const uint8_t* c, size_t clen, const uint8_t* r, size_t left) {
   const uint8_t report = r[0];
   if (report == 0 || report > kJvsReportLast) return -1;
   if (report != kJvsReportNormal) return 1;
-  size_t size = 0;
   if (node == 0) {
     switch (c[0]) {
       case kJvsBoardStatus:
-        size = 3;
-        break;
+        return 3;
       case 2:
       case 6:
       case 8:
-        size = 2;
-        break;
+        return 2;
       case 0:
       case 3:
       case kJvsBoardApplySetting:
       case kJvsBoardSetValue:
       case 7:
-        size = 1;
-        break;
-      default:
-        return 0;
-    }
-  } else {
-    switch (c[0]) {
-      case kJvsCmdIdentity: {  // identity text up to its terminating zero
-        const void* end = left > 1 ? std::memchr(r + 1, 0, left - 1) : nullptr;
-        size = end ? size_t(static_cast<const uint8_t*>(end) - r) + 1 : left;
-        break;
-      }
-      case kJvsCmdCommandRevision:
-      case kJvsCmdJvsRevision:
-      case kJvsCmdCommVersion:
-        size = 2;
-        break;
-      case kJvsCmdFeatures:  // groups of four up to the end code 0
-        size = left;
-        for (size_t k = 1; k < left; k += 4)
-          if (r[k] == 0) {
-            size = k + 1;
-            break;
-          }
-        break;
-      case kJvsCmdSwitches:
-        if (clen < 3) return -1;
-        size = 2 + size_t{c[1]} * c[2];
-        break;
-      case kJvsCmdCoins:
-        if (clen < 2) return -1;
-        size = 1 + 2 * size_t{c[1]};
-        break;
-      case kJvsCmdAccessorySwitches:
-        if (clen < 2) return -1;
-        size = 1 + size_t{c[1]};
-        break;
-      case kJvsCmdCoinDecrease:
-      case kJvsCmdOutputs:
-      case kJvsCmdSetAddress:
-        size = 1;
-        break;
+        return 1;
       default:
         return 0;
     }
   }
-  return size <= left ? static_cast<int>(size) : -1;
+  switch (c[0]) {
+    case kJvsCmdIdentity: {  // identity text up to its terminating zero
+      const void* end = left > 1 ? std::memchr(r + 1, 0, left - 1) : nullptr;
+      return end ? static_cast<int>(static_cast<const uint8_t*>(end) - r) + 1 : static_cast<int>(left) + 1;
+    }
+    case kJvsCmdCommandRevision:
+    case kJvsCmdJvsRevision:
+    case kJvsCmdCommVersion:
+      return 2;
+    case kJvsCmdFeatures:  // groups of four up to the end code 0
+      for (size_t k = 1; k < left; k += 4)
+        if (r[k] == 0) return static_cast<int>(k) + 1;
+      return static_cast<int>(left) + 1;
+    case kJvsCmdSwitches:
+      return clen < 3 ? -1 : 2 + int{c[1]} * int{c[2]};
+    case kJvsCmdCoins:
+      return clen < 2 ? -1 : 1 + 2 * int{c[1]};
+    case kJvsCmdAccessorySwitches:
+      return clen < 2 ? -1 : 1 + int{c[1]};
+    case kJvsCmdCoinDecrease:
+    case kJvsCmdOutputs:
+    case kJvsCmdSetAddress:
+      return 1;
+    default:
+      return 0;
+  }
+}
+
+// How a status 1 reply's bytes stand against the request's reports: they
+// break the layout somewhere; they end before the last report does (a
+// beginning of an answer); or every report is there (*used: the bytes they
+// take, status included; bytes after them are no report).
+enum class Layout { kBroken, kBeginning, kWhole };
+Layout ParseReports(const Request& r, const uint8_t* reply, size_t length, size_t* used) {
+  size_t p = 1;
+  size_t clen = 0;
+  for (uint32_t i = 0; const uint8_t* c = r.Command(i, &clen); ++i) {
+    if (clen == 0) continue;
+    if (p >= length) return Layout::kBeginning;
+    const int s = ReportSize(r.node, c, clen, reply + p, length - p);
+    if (s < 0) return Layout::kBroken;
+    if (s == 0) {
+      *used = length;
+      return Layout::kWhole;
+    }
+    if (p + size_t(s) > length) return Layout::kBeginning;
+    p += size_t(s);
+  }
+  *used = p;
+  return Layout::kWhole;
 }
 
 // The bytes of a reply that answer the request, 0 when it cannot answer it
-// (JvsReplyAnswersQueue). Bytes after the last report are no report: some
-// nodes send a copy asked for again with bytes added at its end. The receive
-// takes a frame with such bytes only as a copy asked for: the reply to a
-// request as sent ends with its reports.
+// (JvsReplyAnswersQueue).
 size_t ReplyFits(const void* request, const uint8_t* reply, size_t length) {
-  const Request& r = *static_cast<const Request*>(request);
   if (length == 0) return 0;
   if (reply[0] != kJvsStatusNormal) return length;
+  size_t used = 0;
+  return ParseReports(*static_cast<const Request*>(request), reply, length, &used) == Layout::kWhole ? used : 0;
+}
+
+// Whether the frame could be the normal answer to the request, as sent or
+// with bytes added after its reports (*used: the bytes of the reports).
+bool CarriesAnswer(const Request& r, const uint8_t* reply, size_t length, size_t* used) {
+  return length > 0 && reply[0] == kJvsStatusNormal && ParseReports(r, reply, length, used) == Layout::kWhole;
+}
+
+// Whether the node's last reply, sent again with or without bytes added,
+// could be read as the normal answer to the request, or that answer with
+// bytes added could begin with it. Not when some byte of it breaks the
+// answer's layout.
+bool Mistakable(const Request& r, const Known& k) {
+  size_t used = 0;
+  return k.size == 0 || (k.data[0] == kJvsStatusNormal && ParseReports(r, k.data, k.size, &used) != Layout::kBroken);
+}
+
+// Walks the reports of a reply that answers the request: fn(command,
+// command length, report, bytes the report takes). Stops at a report this
+// library cannot size.
+template <class Fn>
+void ForEachReport(const Request& r, const uint8_t* reply, size_t length, Fn fn) {
   size_t p = 1;
-  for (uint32_t i = 0;; ++i) {
-    size_t clen = 0;
-    const uint8_t* c = RequestCommand(r, i, &clen);
-    if (!c) break;
+  size_t clen = 0;
+  for (uint32_t i = 0; const uint8_t* c = r.Command(i, &clen); ++i) {
     if (clen == 0) continue;
-    if (p >= length) return 0;
+    if (p >= length) return;
     const int s = ReportSize(r.node, c, clen, reply + p, length - p);
-    if (s < 0) return 0;
-    if (s == 0) return length;
-    p += static_cast<size_t>(s);
+    if (s <= 0 || p + size_t(s) > length) return;
+    fn(c, clen, reply + p, size_t(s));
+    p += size_t(s);
   }
-  return p;
 }
 
-// Receives the reply to a request and tells, once per node, of damaged or
-// unfitting frames met on the way.
-int ReceiveReply(const Request& r, uint8_t* buf, int retransmit) {
+// Tells, once per node, of damaged or unfitting frames.
+void TellGarbage(uint8_t node) {
   Master& m = M();
-  const int n = JvsReceiveReply(buf, kJvsReplyBuffer, retransmit, &ReplyFits, &r);
-  const JvsReceiveStats st = JvsLastReceiveStats();
-  const uint64_t bit = uint64_t{1} << (r.node < kJvsMaxNodes ? r.node : kJvsMaxNodes);
-  if ((st.damaged > 0 || st.refused > 0) && !m.stop.load() && !(m.garbageTold & bit)) {
-    m.garbageTold |= bit;
-    if (r.node < kJvsMaxNodes)
-      Tell("damaged or unfitting replies while waiting for node %d", r.node);
-    else
-      Tell("damaged or unfitting replies while giving out addresses");
-  }
-  return n;
-}
-
-// Sends one frame of the node's queue and reads the reply; the reply must be
-// normal and its first report normal. Returns the reply length or -1.
-int Exchange(uint8_t node, uint8_t* buf, int retransmit) {
-  const Request r{node, nullptr, 0};
-  if (!JvsSendFrame(node)) return -1;
-  const int n = ReceiveReply(r, buf, retransmit);
-  if (n < 2 || buf[0] != kJvsStatusNormal || buf[1] != kJvsReportNormal) return -1;
-  return n;
-}
-
-// What a failed receive from the node met, for the line that stops the bus.
-void TellReceiveFailure(int node) {
-  const JvsReceiveStats st = JvsLastReceiveStats();
-  if (st.overrun)
-    Tell("node %d sent %d bytes and no reply that answers its request; the bus is stopped", node,
-         static_cast<int>(kJvsMaxReceiveBytes));
-  else if (st.unheard)
-    Tell("node %d never heard its request, sent %d times; the bus is stopped", node, kJvsMaxErrors + 1);
-  else if (st.refused > 0 && st.emptyReads + st.damaged + st.damagedRequests + st.refused > kJvsMaxErrors)
-    Tell("node %d sent %d replies that do not answer its request, and no other in %d tries; the bus is stopped",
-         node, st.refused, kJvsMaxErrors + 1);
-  else if (st.emptyReads > kJvsMaxErrors)
-    Tell("node %d gave no reply, not even after %d requests to send it again; the bus is stopped", node,
-         kJvsMaxErrors + 1);
-  else if (st.emptyReads + st.damaged + st.damagedRequests > 0)
-    Tell("node %d gave no good reply in %d tries; the bus is stopped", node, kJvsMaxErrors + 1);
+  const uint64_t bit = uint64_t{1} << (node < kJvsMaxNodes ? node : kJvsMaxNodes);
+  if (m.stop.load() || (m.garbageTold & bit)) return;
+  m.garbageTold |= bit;
+  if (node < kJvsMaxNodes)
+    Tell("damaged or unfitting replies while waiting for node %d", node);
   else
-    Tell("node %d answered with a reply the bus does not know; the bus is stopped", node);
+    Tell("damaged or unfitting replies while giving out addresses");
 }
 
-// A bus fault: the state tells it, and the thread waits until it is closed.
-uint32_t Halt(int32_t state) {
+// An exchange ended with its answer: the run of spoiled exchanges is over,
+// and the answer is the node's last reply. Coin counts read with a normal
+// report are kept for settling a decrease.
+void Answered(const Request& r, const uint8_t* reply, size_t length) {
   Master& m = M();
-  {
-    std::lock_guard<std::mutex> g(m.lock);
-    m.state = state;
-    if (m.settingPhase != kSettingIdle) {
-      m.settingPhase = kSettingIdle;
-      m.settingResult = kJvsSettingFailed;
+  m.run = SpoiledRun{};
+  Known& k = m.known[SlotOf(r.node)];
+  k.valid = true;
+  k.size = std::min(length, sizeof k.data);
+  std::memcpy(k.data, reply, k.size);
+  if (r.node == 0 || r.node >= kJvsMaxNodes || length == 0 || reply[0] != kJvsStatusNormal) return;
+  ForEachReport(r, reply, length, [&](const uint8_t* c, size_t clen, const uint8_t* rep, size_t size) {
+    if (clen < 2 || c[0] != kJvsCmdCoins || rep[0] != kJvsReportNormal) return;
+    for (size_t s = 0; s < c[1] && s < 4 && 2 + 2 * s < size; ++s)
+      m.lastCount[r.node][s] = static_cast<uint16_t>(rep[1 + 2 * s] << 8 | rep[2 + 2 * s]);
+  });
+}
+
+// An exchange went wrong: counted in the run of spoiled exchanges. False
+// when the bus is to stop (told): the run reached kJvsMaxSpoiled, the node
+// answered with a status the bus does not know, or the port was closed.
+bool Failed(uint8_t node, JvsReceipt what, const uint8_t* reply) {
+  Master& m = M();
+  m.known[SlotOf(node)].valid = false;
+  if (what == JvsReceipt::kClosed || m.stop.load()) return false;
+  if (what == JvsReceipt::kUnknownStatus) {
+    Tell("node %d answered with a reply the bus does not know (status %d); the bus is stopped", node, reply[0]);
+    return false;
+  }
+  SpoiledRun& run = m.run;
+  switch (what) {
+    case JvsReceipt::kSilence:
+      ++run.silent;
+      break;
+    case JvsReceipt::kDamaged:
+      ++run.damaged;
+      TellGarbage(node);
+      break;
+    case JvsReceipt::kStatusThree:
+      ++run.statusThree;
+      break;
+    case JvsReceipt::kUnfitting:
+      ++run.unfitting;
+      TellGarbage(node);
+      break;
+    default:
+      ++run.talking;
+      break;
+  }
+  if (++run.total < kJvsMaxSpoiled) return true;
+  std::string seen;
+  auto add = [&](int n, const char* what) {
+    if (n == 0) return;
+    if (!seen.empty()) seen += ", ";
+    seen += std::to_string(n) + " " + what;
+  };
+  add(run.silent, "silent");
+  add(run.damaged, "damaged");
+  add(run.statusThree, "status 3 (the node saw a damaged request)");
+  add(run.unfitting, "answering nothing asked");
+  add(run.talking, "the line never quiet");
+  if (node < kJvsMaxNodes)
+    Tell("no good answer from node %d in %d exchanges in a row (%s); the bus is stopped", node, run.total,
+         seen.c_str());
+  else
+    Tell("no good answer in %d exchanges in a row (%s); the bus is stopped", run.total, seen.c_str());
+  return false;
+}
+
+// What a write that did not go out means: the port was closed, or the line
+// never went quiet.
+JvsReceipt NotSent() { return M().stop.load() ? JvsReceipt::kClosed : JvsReceipt::kTalking; }
+
+// Writes the request on a quiet line and reads what answers it.
+JvsReceipt Exchange(const Request& r, uint8_t* buf, int* n, JvsReplyCheck check, const void* checkWith) {
+  if (JvsSendBytes(r.node, r.bytes, r.Size()) <= 0) return NotSent();
+  return JvsReceiveAnswer(buf, kJvsReplyBuffer, n, check, checkWith);
+}
+
+// A request that has no effect on the node, written again whole until it is
+// answered. The answer's length, or -1 when the bus is to stop (told) or
+// was closed.
+int Transact(const Request& r, uint8_t* buf) {
+  for (;;) {
+    int n = 0;
+    const JvsReceipt got = Exchange(r, buf, &n, &ReplyFits, &r);
+    if (got == JvsReceipt::kAnswer) {
+      Answered(r, buf, size_t(n));
+      return n;
+    }
+    if (!Failed(r.node, got, buf)) return -1;
+  }
+}
+
+// Outcomes of a request that takes effect once, besides an answer's length.
+enum : int {
+  kStopped = -1,       // the bus is to stop, or was closed
+  kHeld = -2,          // not sent: no reply of the node can tell its fate
+  kCounterTells = -3,  // a decrease whose fate the node's counter will tell
+  kFateUnknown = -4,   // a setting whose fate the node could not tell
+};
+
+// The request before one that takes effect once, when the node's last reply
+// could be read as its answer: a request without effect whose answer
+// usually breaks that answer's layout.
+Request Marker(uint8_t node) {
+  static const uint8_t kIdentity = kJvsCmdIdentity;
+  return node == 0 ? Single(0, kJvsBoardStatusPoll, sizeof kJvsBoardStatusPoll) : Single(node, &kIdentity, 1);
+}
+
+// A decrease sent whose fate the node could not tell: its counter will.
+void MarkUnsettled(const Request& r) {
+  Master& m = M();
+  if (r.node == 0 || r.node >= kJvsMaxNodes) return;
+  Unsettled& u = m.unsettled[r.node];
+  size_t length = 0;
+  for (uint32_t i = 0; const uint8_t* c = r.Command(i, &length); ++i) {
+    if (length < 4 || c[0] != kJvsCmdCoinDecrease || c[1] < 1 || c[1] > 4) continue;
+    const int s = c[1] - 1;
+    if (!u.active) u.before[s] = m.lastCount[r.node][s];
+    u.amount[s] = static_cast<uint16_t>(c[2] << 8 | c[3]);
+  }
+  u.active = true;
+}
+
+// The copy of the node's last reply asked for after a request that takes
+// effect once: the last reply before the request (it was not carried out),
+// or the request's answer (it was).
+struct CopyCheck {
+  const Request* request;
+  const Known* before;
+};
+size_t CopyFits(const void* with, const uint8_t* reply, size_t length) {
+  const CopyCheck& c = *static_cast<const CopyCheck*>(with);
+  size_t used = 0;
+  if (length >= c.before->size && std::memcmp(reply, c.before->data, c.before->size) == 0) return length;
+  return CarriesAnswer(*c.request, reply, length, &used) ? length : 0;
+}
+
+// Asks the node for its last reply after an exchange of the request went
+// wrong. 0: the request was not carried out; a length: its answer, in buf;
+// or an outcome above.
+int LearnFate(const Request& r, const Known& before, uint8_t* buf) {
+  int statusThrees = 0;
+  const CopyCheck with{&r, &before};
+  for (;;) {
+    int n = 0;
+    const JvsReceipt got = JvsSendRetransmitRequest(r.node) <= 0
+                               ? NotSent()
+                               : JvsReceiveAnswer(buf, kJvsReplyBuffer, &n, &CopyFits, &with);
+    if (got == JvsReceipt::kAnswer) {
+      size_t used = 0;
+      const bool last = size_t(n) >= before.size && std::memcmp(buf, before.data, before.size) == 0;
+      if (last || !CarriesAnswer(r, buf, size_t(n), &used)) {
+        // The node's last reply is still the one before: the request never
+        // reached it whole.
+        M().run = SpoiledRun{};
+        M().known[SlotOf(r.node)] = before;
+        return 0;
+      }
+      Answered(r, buf, used);
+      return static_cast<int>(used);
+    }
+    if (!Failed(r.node, got, buf)) {
+      MarkUnsettled(r);
+      return kStopped;
+    }
+    // A status 3 says the request to send again came damaged; a node that
+    // keeps a status 3 as its last reply says so for ever after. Twice, and
+    // the node is taken to know no more.
+    if (got == JvsReceipt::kStatusThree && ++statusThrees >= 2) {
+      if (r.node != 0) {
+        MarkUnsettled(r);
+        return kCounterTells;
+      }
+      return kFateUnknown;
     }
   }
-  while (!m.stop.load()) m.wake.Wait(100);
-  return 0;
+}
+
+// A request that takes effect once. It goes out only when the node's last
+// reply tells its fate; after an exchange that went wrong it is written
+// again only once the node said it was not carried out. The answer's length
+// (the answer in buf, asked again or not), or an outcome above.
+int TransactOnce(const Request& r, uint8_t* buf) {
+  Master& m = M();
+  Known& k = m.known[SlotOf(r.node)];
+  for (;;) {
+    if (!k.valid || Mistakable(r, k)) {
+      if (Transact(Marker(r.node), buf) < 0) return kStopped;
+      if (Mistakable(r, k)) return kHeld;
+    }
+    const Known before = k;
+    int n = 0;
+    const JvsReceipt got = Exchange(r, buf, &n, &ReplyFits, &r);
+    if (got == JvsReceipt::kAnswer) {
+      Answered(r, buf, size_t(n));
+      return n;
+    }
+    const bool notCarriedOut = got == JvsReceipt::kStatusThree;
+    if (!Failed(r.node, got, buf)) {
+      if (!notCarriedOut) MarkUnsettled(r);
+      return kStopped;
+    }
+    if (notCarriedOut) {
+      // The node's last reply is the one before, or the status 3.
+      k = before;
+      continue;
+    }
+    const int fate = LearnFate(r, before, buf);
+    if (fate != 0) return fate;
+  }
+}
+
+// A decrease waiting for the node's counter, settled by the counts of an
+// answer to its poll: a count below the one read before the decrease says
+// it was carried out (the handler is told so first, as if the node had
+// answered it); else it was not, and it is asked for again. Counts without
+// a normal report settle nothing.
+void SettleByCounter(const Request& r, const uint8_t* reply, size_t length) {
+  Master& m = M();
+  if (r.node == 0 || r.node >= kJvsMaxNodes || !m.unsettled[r.node].active) return;
+  Unsettled& u = m.unsettled[r.node];
+  bool read = false, carried = false;
+  ForEachReport(r, reply, length, [&](const uint8_t* c, size_t clen, const uint8_t* rep, size_t size) {
+    if (clen < 2 || c[0] != kJvsCmdCoins || rep[0] != kJvsReportNormal) return;
+    read = true;
+    for (size_t s = 0; s < c[1] && s < 4 && 2 + 2 * s < size; ++s)
+      if (u.amount[s] && uint16_t(rep[1 + 2 * s] << 8 | rep[2 + 2 * s]) < u.before[s]) carried = true;
+  });
+  if (!read) return;
+  if (carried && m.handler) {
+    static const uint8_t kTaken[1] = {kJvsReportNormal};
+    for (int s = 0; s < 4; ++s) {
+      if (!u.amount[s]) continue;
+      const uint8_t cmd[4] = {kJvsCmdCoinDecrease, static_cast<uint8_t>(s + 1), static_cast<uint8_t>(u.amount[s] >> 8),
+                              static_cast<uint8_t>(u.amount[s])};
+      m.handler(r.node, cmd, sizeof cmd, kTaken, sizeof kTaken);
+    }
+  }
+  u = Unsettled{};
+}
+
+// Hands each command of the request its part of the reply.
+void WalkReply(const Request& r, const uint8_t* buf, size_t len) {
+  Master& m = M();
+  SettleByCounter(r, buf, len);
+  if (!m.handler) return;
+  size_t p = 1;  // the first report byte
+  size_t clen = 0;
+  for (uint32_t i = 0; p < len; ++i) {
+    const uint8_t* c = r.Command(i, &clen);
+    if (!c) break;
+    if (clen == 0) continue;
+    const bool setting = r.node == 0 && (c[0] == kJvsBoardApplySetting || c[0] == kJvsBoardSetValue);
+    const int32_t used = setting ? 1 : m.handler(r.node, c, clen, buf + p, len - p);
+    if (used < 0) break;
+    p += static_cast<size_t>(used);
+  }
+}
+
+// A bus fault: the state tells it.
+void Halt(int32_t state) {
+  Master& m = M();
+  std::lock_guard<std::mutex> g(m.lock);
+  m.state = state;
+  if (m.settingPhase != kSettingIdle) {
+    m.settingPhase = kSettingIdle;
+    m.settingResult = kJvsSettingFailed;
+  }
 }
 
 // Resets every node; true when SENSE then reads 0 (nodes waiting for an
-// address).
+// address). Each reset goes out twice: a node that misses it keeps its
+// address, which SENSE cannot show while another node waits for one, and
+// would then share an address with the node given it next.
 bool JvsReset() {
   Master& m = M();
   static const uint8_t kReset[2] = {kJvsCmdReset, kJvsResetCheck};
@@ -240,10 +578,12 @@ bool JvsReset() {
     JvsQueueCommand(kJvsBroadcast, nullptr, 0);
     JvsQueueCommand(kJvsBroadcast, kReset, 2);
     JvsSendFrame(kJvsBroadcast);
+    JvsSendFrame(kJvsBroadcast);
     if (m.stop.load()) break;
     JvsClock().Wait(m.wake, kJvsResetWaitMs);
     if (m.stop.load() || JvsGetSense() == 0) break;
   }
+  JvsQueueCommand(kJvsBroadcast, nullptr, 0);
   return !m.stop.load() && JvsGetSense() == 0;
 }
 
@@ -258,10 +598,8 @@ int32_t IdentifyNodes() {
     std::memset(&r, 0, sizeof r);
     for (uint8_t cmd = kJvsCmdIdentity; cmd <= kJvsCmdFeatures; ++cmd) {
       if (m.stop.load()) return node;
-      JvsQueueCommand(static_cast<uint8_t>(node), nullptr, 0);
-      JvsQueueCommand(static_cast<uint8_t>(node), &cmd, 1);
-      const int n = Exchange(static_cast<uint8_t>(node), buf, 1);
-      if (n < 0) return node;
+      const int n = Transact(Single(static_cast<uint8_t>(node), &cmd, 1), buf);
+      if (n < 2 || buf[0] != kJvsStatusNormal || buf[1] != kJvsReportNormal) return node;
       const uint8_t* d = buf + 2;
       const size_t len = static_cast<size_t>(n) - 2;
       switch (cmd) {
@@ -287,31 +625,70 @@ int32_t IdentifyNodes() {
           break;
       }
     }
-    JvsQueueCommand(static_cast<uint8_t>(node), nullptr, 0);
   }
   return 0;
 }
 
-// Hands each queued command of the node its part of the reply.
-void WalkReply(uint8_t node, const uint8_t* buf, size_t len) {
+// Resets the bus, gives out the addresses and asks the nodes what they are;
+// ready at the end, or halted (told).
+void BringUp() {
   Master& m = M();
-  if (!m.handler) return;
-  size_t p = 1;  // the first report byte
-  const uint32_t count = JvsQueuedCount(node);
-  for (uint32_t i = 0; i < count && p < len; ++i) {
-    size_t clen = 0;
-    const uint8_t* c = JvsGetQueuedCommand(node, i, &clen);
-    if (!c || clen == 0) continue;
-    const bool setting = c[0] == kJvsBoardApplySetting || c[0] == kJvsBoardSetValue;
-    const int32_t r = setting ? 1 : m.handler(node, c, clen, buf + p, len - p);
-    if (r < 0) break;
-    p += static_cast<size_t>(r);
+  m.nodeCount = 0;
+  m.garbageTold = 0;
+  m.heldTold = 0;
+  m.run = SpoiledRun{};
+  for (Known& k : m.known) k = Known{};
+  JvsClearQueues();
+  if (!JvsReset()) {
+    if (m.stop.load()) return;
+    Tell("no node answered the reset (SENSE stayed high); the bus is stopped");
+    return Halt(kJvsStateBusError);
   }
+
+  // Addresses along the SENSE line: the node that sees it low takes the
+  // next. An address the bus does not confirm starts it all again.
+  uint8_t buf[kJvsReplyBuffer];
+  int retries = 0;
+  int n = 1;
+  while (JvsGetSense() == 0) {
+    if (m.stop.load()) return;
+    const uint8_t assign[2] = {kJvsCmdSetAddress, static_cast<uint8_t>(n)};
+    const Request r = Single(kJvsBroadcast, assign, 2);
+    int got = 0;
+    const JvsReceipt receipt = Exchange(r, buf, &got, &ReplyFits, &r);
+    if (receipt != JvsReceipt::kAnswer || got < 2 || buf[0] != kJvsStatusNormal || buf[1] != kJvsReportNormal) {
+      if (m.stop.load()) return;
+      if (receipt == JvsReceipt::kDamaged || receipt == JvsReceipt::kUnfitting) TellGarbage(kJvsBroadcast);
+      if (++retries > kJvsAddressRetries) {
+        Tell("no node took address %d after %d resets; the bus is stopped", n, kJvsAddressRetries);
+        return Halt(kJvsStateBusError);
+      }
+      if (!JvsReset()) {
+        if (m.stop.load()) return;
+        Tell("no node answered the reset (SENSE stayed high); the bus is stopped");
+        return Halt(kJvsStateBusError);
+      }
+      n = 1;
+      continue;
+    }
+    if (++n == kJvsMaxNodes) {
+      Tell("more than %d nodes on the bus; the bus is stopped", kJvsMaxAddressed);
+      return Halt(kJvsStateTooManyNodes);
+    }
+  }
+  m.nodeCount = n - 1;
+  if (const int32_t node = IdentifyNodes()) {
+    if (m.stop.load()) return;
+    Tell("node %d did not say what it is; the bus is stopped", node);
+    return Halt(kJvsStateBusError);
+  }
+  SetState(kJvsStateReady);
+  JvsSetRts(1);
 }
 
 // The step of node 0's setting sequence that is due, between cycles, on
-// frames of the master's own (the users' queues stay theirs). False when its
-// exchange failed (told on standard error).
+// frames of the master's own (the users' queues stay theirs). False when the
+// bus is to stop (told).
 bool RunSettingStep() {
   Master& m = M();
   uint8_t command[3];
@@ -341,125 +718,118 @@ bool RunSettingStep() {
     }
   }
   uint8_t buf[kJvsReplyBuffer];
+  Request r = Single(0, command, length);
+  r.Add(kJvsBoardStatusPoll, sizeof kJvsBoardStatusPoll);
   JvsSetRts(0);
-  const Request r{0, command, length};
-  // The setting commands answer with a bare report. When that is the
-  // board's last reply (no cycle since the last setting command), the
-  // answer could not be told from the last reply sent again for a command
-  // the board never heard, and a command it did carry out would go out
-  // twice: its status is asked for first, and that is its last reply then.
-  size_t lastSize = 0;
-  const uint8_t* last = JvsLastReply(0, &lastSize);
-  int n = 0;
-  if (last && ReplyFits(&r, last, lastSize) == lastSize) {
-    const Request status{0, kJvsBoardStatusPoll, sizeof kJvsBoardStatusPoll};
-    n = JvsSendBytes(0, status.single, status.singleLength) ? ReceiveReply(status, buf, 1) : -1;
-  }
-  if (n >= 0) n = JvsSendBytes(0, command, length) ? ReceiveReply(r, buf, 1) : -1;
+  const int n = TransactOnce(r, buf);
   JvsSetRts(1);
-  if (n < 0) {
-    if (!m.stop.load()) TellReceiveFailure(0);
-    return false;
+  if (n == kStopped) return false;
+  auto fail = [&] {
+    std::lock_guard<std::mutex> g(m.lock);
+    m.settingPhase = kSettingIdle;
+    m.settingResult = kJvsSettingFailed;
+    return true;
+  };
+  if (n == kHeld) {
+    Tell("node 0's status answer could be read as the answer to its setting command 0x%02X: the setting is not sent",
+         command[0]);
+    return fail();
+  }
+  if (n == kFateUnknown) {
+    Tell("node 0 cannot tell whether it carried out its setting command 0x%02X: the setting is not sent again",
+         command[0]);
+    return fail();
   }
   if (n < 2 || buf[0] != kJvsStatusNormal || buf[1] != kJvsReportNormal) {
     Tell("node 0 refused its setting command 0x%02X (status %d); the bus is stopped", command[0], buf[0]);
     return false;
   }
+  WalkReply(r, buf, static_cast<size_t>(n));
   std::lock_guard<std::mutex> g(m.lock);
   m.settingPhase = m.settingPhase == kSettingSendValue ? kSettingApply : kSettingSettle;
   m.settingSince = JvsClock().NowMs();
   return true;
 }
 
-uint32_t JvsThread() {
+// One cycle over the nodes with queued commands; ready at the end, or
+// halted (told).
+void RunCycle() {
   Master& m = M();
-  SetState(kJvsStateStarting);
-  m.nodeCount = 0;
-  m.garbageTold = 0;
-  JvsClearQueues();
-  if (!JvsReset()) {
-    if (m.stop.load()) return 0;
-    Tell("no node answered the reset (SENSE stayed high); the bus is stopped");
+  JvsSetRts(0);
+  if (JvsGetSense() == 0) {
+    Tell("a node lost its address (SENSE went low); the bus is stopped");
     return Halt(kJvsStateBusError);
   }
-
-  // Addresses along the SENSE line: the node that sees it low takes the next.
   uint8_t buf[kJvsReplyBuffer];
-  int retries = 0;
-  int n = 1;
-  while (JvsGetSense() == 0) {
-    if (m.stop.load()) return 0;
-    const uint8_t assign[2] = {kJvsCmdSetAddress, static_cast<uint8_t>(n)};
-    JvsQueueCommand(kJvsBroadcast, nullptr, 0);
-    JvsQueueCommand(kJvsBroadcast, assign, 2);
-    if (Exchange(kJvsBroadcast, buf, 0) < 0) {
-      if (m.stop.load()) return 0;
-      if (++retries > kJvsAddressRetries) {
-        Tell("no node took address %d after %d resets; the bus is stopped", n, kJvsAddressRetries);
-        return Halt(kJvsStateBusError);
+  for (int32_t node = 0; node <= m.nodeCount.load(); ++node) {
+    const uint8_t address = static_cast<uint8_t>(node);
+    Request r = FromQueue(address);
+    // Nothing queued, or more than one frame carries: nothing is sent.
+    if (r.count == 0 || r.Size() + 1 >= 255) continue;
+    SetState(kJvsStateRunning);
+    int n = AnyEffect(r) ? TransactOnce(r, buf) : Transact(r, buf);
+    if (n == kHeld || n == kCounterTells || n == kFateUnknown) {
+      if (n == kHeld && !(m.heldTold & (uint64_t{1} << node))) {
+        m.heldTold |= uint64_t{1} << node;
+        Tell("node %d: neither its last reply nor its identity can tell whether a coin decrease was carried out; "
+             "its decreases wait",
+             node);
       }
-      if (!JvsReset()) {
-        if (m.stop.load()) return 0;
-        Tell("no node answered the reset (SENSE stayed high); the bus is stopped");
-        return Halt(kJvsStateBusError);
-      }
-      n = 1;
-      continue;
+      // The inputs are read all the same; what takes effect waits.
+      r = WithoutEffects(r);
+      n = r.count ? Transact(r, buf) : 0;
+      if (n == 0) continue;
     }
-    if (++n == kJvsMaxNodes) {
-      Tell("more than %d nodes on the bus; the bus is stopped", kJvsMaxAddressed);
-      return Halt(kJvsStateTooManyNodes);
-    }
-  }
-  JvsQueueCommand(kJvsBroadcast, nullptr, 0);
-  m.nodeCount = n - 1;
-  if (const int32_t node = IdentifyNodes()) {
-    if (m.stop.load()) return 0;
-    Tell("node %d did not say what it is; the bus is stopped", node);
-    return Halt(kJvsStateBusError);
-  }
-
-  for (;;) {
-    SetState(kJvsStateReady);
-    JvsSetRts(1);
-    for (;;) {
-      if (m.stop.load()) return 0;
-      // The setting step that is due goes before the cycle asked for, so
-      // that cycles asked for back to back cannot hold it off.
-      if (!RunSettingStep()) return m.stop.load() ? 0 : Halt(kJvsStateBusError);
-      {
-        std::lock_guard<std::mutex> g(m.lock);
-        if (m.state == kJvsStateRequested) break;
-      }
-      JvsClock().Sleep(1);
-    }
-    JvsSetRts(0);
-    if (JvsGetSense() == 0) {
-      Tell("a node lost its address (SENSE went low); the bus is stopped");
+    if (m.stop.load()) return;
+    if (n < 1) return Halt(kJvsStateBusError);
+    if (buf[0] != kJvsStatusNormal) {
+      Tell("node %d answered with status %d; the bus is stopped", node, buf[0]);
       return Halt(kJvsStateBusError);
     }
-    for (int32_t node = 0; node <= m.nodeCount.load(); ++node) {
-      if (!JvsSendFrame(static_cast<uint8_t>(node))) continue;
-      SetState(kJvsStateRunning);
-      const Request r{static_cast<uint8_t>(node), nullptr, 0};
-      const int len = ReceiveReply(r, buf, 1);
-      if (m.stop.load()) return 0;
-      if (len < 1) {
-        TellReceiveFailure(node);
-        return Halt(kJvsStateBusError);
-      }
-      if (buf[0] != kJvsStatusNormal) {
-        Tell("node %d answered with status %d; the bus is stopped", node, buf[0]);
-        return Halt(kJvsStateBusError);
-      }
-      WalkReply(static_cast<uint8_t>(node), buf, static_cast<size_t>(len));
-    }
+    WalkReply(r, buf, static_cast<size_t>(n));
   }
+  SetState(kJvsStateReady);
+  JvsSetRts(1);
+}
+
+uint32_t JvsThread() {
+  Master& m = M();
+  while (!m.stop.load()) {
+    const int32_t s = JvsStep();
+    if (s < 0) {
+      // Halted: the thread waits until it is closed.
+      while (!m.stop.load()) m.wake.Wait(100);
+      break;
+    }
+    if (s == kJvsStateReady) JvsClock().Sleep(1);
+  }
+  return 0;
 }
 
 int32_t ParamToCount(uint8_t v) { return static_cast<int32_t>(v); }
 
 }  // namespace
+
+void JvsSetStepped(bool stepped) { M().stepped = stepped; }
+
+int32_t JvsStep() {
+  Master& m = M();
+  if (!m.opened.load() || m.stop.load()) return JvsGetState();
+  int32_t s = GetState();
+  if (s == kJvsStateStarting) {
+    BringUp();
+    return JvsGetState();
+  }
+  if (s < 0) return s;
+  // The setting step that is due goes before the cycle asked for, so that
+  // cycles asked for back to back cannot hold it off.
+  if (!RunSettingStep()) {
+    if (!m.stop.load()) Halt(kJvsStateBusError);
+    return JvsGetState();
+  }
+  if (GetState() == kJvsStateRequested) RunCycle();
+  return JvsGetState();
+}
 
 int32_t JvsOpen(const char* portName, JvsReplyHandler handler) {
   Master& m = M();
@@ -473,6 +843,7 @@ int32_t JvsOpen(const char* portName, JvsReplyHandler handler) {
   m.tableCopied = false;
   m.wake.Reset();
   m.stop = 0;
+  m.threadless = m.stepped;
   {
     std::lock_guard<std::mutex> g(m.lock);
     m.state = kJvsStateStarting;
@@ -480,6 +851,7 @@ int32_t JvsOpen(const char* portName, JvsReplyHandler handler) {
     m.settingResult = kJvsSettingNone;
   }
   m.opened = 1;
+  if (m.threadless) return 1;
   m.thread = std::make_unique<plat::Thread>();
   if (!m.thread->Start([](plat::Thread&) { return JvsThread(); })) {
     JvsClose();
@@ -505,8 +877,7 @@ int32_t JvsClose() {
 int32_t JvsGetState() {
   Master& m = M();
   if (!m.opened.load()) return kJvsStateClosed;
-  std::lock_guard<std::mutex> g(m.lock);
-  return m.state;
+  return GetState();
 }
 
 int32_t JvsRequest() {
@@ -544,7 +915,7 @@ int32_t JvsGetNodeSettingResult() {
 
 size_t JvsReplyAnswersQueue(uint8_t node, const uint8_t* reply, size_t length) {
   if (!reply) return 0;
-  const Request r{node, nullptr, 0};
+  const Request r = FromQueue(node);
   return ReplyFits(&r, reply, length);
 }
 
@@ -570,7 +941,13 @@ int32_t JvsUpdateNodeTable() {
   Master& m = M();
   const int32_t s = JvsGetState();
   if (s == kJvsStateReady && !m.tableCopied) {
-    for (auto& st : m.std) st = JvsNodeState{};
+    // The records and inputs are the new bring-up's; the coin fields and
+    // outputs are kept (coins asked to be taken off stay asked).
+    for (JvsNodeState& st : m.std) {
+      st.record = JvsNodeRecord{};
+      st.system = 0;
+      std::memset(st.switches, 0, sizeof st.switches);
+    }
     m.copied = m.nodeCount.load();
     for (int32_t n = 1; n <= m.copied; ++n) m.std[n].record = m.nodes[n];
     m.tableCopied = true;
@@ -593,6 +970,16 @@ uint8_t JvsFeatureParam(const JvsNodeRecord& r, uint8_t code, int param) {
 bool JvsNodeHasSwitches(int32_t node) {
   const JvsNodeState* s = JvsGetNodeRecord(node);
   return node >= 1 && node <= M().copied && s && JvsFeatureParam(s->record, kJvsFeatureSwitches, 1) > 0;
+}
+
+bool JvsDecreaseUnsettled(int32_t node) {
+  return node >= 1 && node < kJvsMaxNodes && M().unsettled[node].active;
+}
+
+void JvsForgetCoinState() {
+  Master& m = M();
+  std::memset(m.lastCount, 0, sizeof m.lastCount);
+  for (Unsettled& u : m.unsettled) u = Unsettled{};
 }
 
 int32_t JvsStdReplyHandler(uint8_t node, const uint8_t* command, size_t commandLen, const uint8_t* reply,
@@ -635,12 +1022,21 @@ int32_t JvsStdReplyHandler(uint8_t node, const uint8_t* command, size_t commandL
       if (commandLen < 2) return -1;
       const size_t slots = command[1];
       if (replyLeft < 1 + 2 * slots) return -1;
-      for (size_t k = 0; k < slots && k < 4; ++k)
+      for (size_t k = 0; k < slots && k < 4; ++k) {
         s.coins[k] = static_cast<uint16_t>(reply[1 + 2 * k] << 8 | reply[2 + 2 * k]);
+        s.coinUncounted[k] = 0;
+      }
       return static_cast<int32_t>(1 + 2 * slots);
     }
     case kJvsCmdCoinDecrease:
-      if (commandLen >= 2 && command[1] >= 1 && command[1] <= 4) s.coinDecrease[command[1] - 1] = 0;
+      // The coins the command took off are no longer asked for; until the
+      // node's counts are read again they still hold them.
+      if (commandLen >= 4 && command[1] >= 1 && command[1] <= 4) {
+        const int k = command[1] - 1;
+        const uint16_t amount = std::min<uint16_t>(static_cast<uint16_t>(command[2] << 8 | command[3]), s.coinDecrease[k]);
+        s.coinDecrease[k] = static_cast<uint16_t>(s.coinDecrease[k] - amount);
+        s.coinUncounted[k] = static_cast<uint16_t>(std::min<uint32_t>(0xFFFF, uint32_t(s.coinUncounted[k]) + amount));
+      }
       return 1;
     case kJvsCmdOutputs:
       return 1;
@@ -649,26 +1045,10 @@ int32_t JvsStdReplyHandler(uint8_t node, const uint8_t* command, size_t commandL
   }
 }
 
-// Whether the node's queued poll (the last one it answered) carries a coin
-// decrease.
-bool QueuedDecrease(uint8_t node) {
-  size_t length = 0;
-  for (uint32_t i = 0; const uint8_t* c = JvsGetQueuedCommand(node, i, &length); ++i)
-    if (length > 0 && c[0] == kJvsCmdCoinDecrease) return true;
-  return false;
-}
-
 void JvsQueueNodePoll(int32_t node) {
   JvsNodeState* s = JvsGetNodeRecord(node);
   if (!s || node < 1) return;
   const uint8_t n = static_cast<uint8_t>(node);
-  // A poll right after one that carried a coin decrease carries none (the
-  // requests wait for the next poll): the answer to a poll with a decrease
-  // then never has the layout of the node's last reply, so the last reply,
-  // sent again by a node that never heard the poll, is never taken for the
-  // answer, and a poll sent again because of it is one the node never
-  // carried out. A decrease goes out once.
-  const bool decreaseBefore = QueuedDecrease(n);
   JvsQueueCommand(n, nullptr, 0);
   const JvsNodeRecord& r = s->record;
   const uint8_t players = JvsFeatureParam(r, kJvsFeatureSwitches, 1);
@@ -682,8 +1062,9 @@ void JvsQueueNodePoll(int32_t node) {
     JvsQueueCommand(n, cmd, 2u + bytes);
   }
   const uint8_t slots = JvsFeatureParam(r, kJvsFeatureCoins, 1);
-  // The node state holds four decrease requests.
-  for (uint8_t k = 0; k < slots && k < 4 && !decreaseBefore; ++k) {
+  // The node state holds four decrease requests. None goes out while one
+  // sent waits for the node's counter.
+  for (uint8_t k = 0; k < slots && k < 4 && !JvsDecreaseUnsettled(node); ++k) {
     const uint16_t d = s->coinDecrease[k];
     if (!d) continue;
     const uint8_t cmd[4] = {kJvsCmdCoinDecrease, static_cast<uint8_t>(k + 1), static_cast<uint8_t>(d >> 8),

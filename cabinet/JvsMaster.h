@@ -16,6 +16,26 @@
 // in state 1. Every wait of the bus happens on the master's thread; a user
 // never waits on the bus. A fault that stops the bus, and the first damaged
 // or unfitting reply of each node, are told in one line on standard error.
+//
+// Exchanges that went wrong (JvsFrame.h: the line is then waited out) are
+// met by what the request was:
+// - A request that has no effect on the node (identity, revisions,
+//   features, status, switches, coins, outputs, the accessory's reads) is
+//   written again whole; the next answer is its answer.
+// - A request that takes effect once (a coin decrease, a setting of node 0)
+//   is never written again while it may have been carried out. It is sent
+//   only when the node's last reply, which the master took whole, cannot be
+//   read as its answer, sent as it was or with bytes added (else a marker
+//   request goes first: the identity, or node 0's status); after an exchange
+//   that went wrong the master asks the node to send its last reply again
+//   (0x2F): that reply says whether the request was carried out. A status 3
+//   answer to the request itself says it was not. Where the node cannot tell
+//   (it answers status 3 to the request to send again twice: some nodes
+//   keep a status 3 as their last reply), a coin decrease is settled by the
+//   node's counter at its next poll (a count below the one read before the
+//   decrease: carried out; else not, and it goes out again), and a setting
+//   is given up.
+// - The bus stops after kJvsMaxSpoiled exchanges in a row went wrong.
 
 // Reply handler: (node, command bytes and their count, reply bytes from the
 // command's report byte on and how many of them the frame still holds) ->
@@ -67,6 +87,8 @@ constexpr uint8_t kJvsReportNormal = 1;
 constexpr uint8_t kJvsReportLast = 4;
 
 constexpr int kJvsMaxNodes = 32;         // node records, indexed by address
+// Exchanges in a row that may go wrong before the bus stops.
+constexpr int kJvsMaxSpoiled = 6;
 constexpr int kJvsMaxAddressed = 30;     // the addresses 1..30 can be given
 constexpr uint32_t kJvsResetWaitMs = 1500;
 constexpr int kJvsResetTries = 10;
@@ -85,19 +107,32 @@ struct JvsNodeRecord {
 };
 
 // The standard layer's record of one node.
+// The coin fields and outputs of a node's record outlive a close and the
+// next open of the bus (the copy of the node records at the next bring-up
+// leaves them): coins asked to be taken off are not forgotten.
 struct JvsNodeState {
   JvsNodeRecord record;
   uint8_t system;         // node 0: first byte of its command 1 reply
   uint8_t switches[16];   // node 0: [0] = second byte of its command 1 reply
-  uint16_t coins[4];
-  uint16_t coinDecrease[4];
+  uint16_t coins[4];      // the counts last read with a normal report
+  uint16_t coinDecrease[4];  // coins to take off, not yet taken off
   uint8_t outputs[4];
+  // Coins the node took off since its counts were last read: the counts
+  // above still hold them.
+  uint16_t coinUncounted[4];
 };
 
 // Feature function codes.
 enum : uint8_t { kJvsFeatureSwitches = 0x01, kJvsFeatureCoins = 0x02, kJvsFeatureOutputs = 0x12 };
 
 int32_t JvsOpen(const char* portName, JvsReplyHandler handler);  // 1 ok, 0 failure
+// Stepped: the next opens start no thread; the master's work runs where
+// JvsStep is called (tests drive the bus so, on a simulated wire and clock).
+void JvsSetStepped(bool stepped);
+// Runs the master's next piece of work on the calling thread: the bring-up
+// in state 0; in state 1 a setting step that is due; in state 2 the cycle.
+// Returns the state after it.
+int32_t JvsStep();
 int32_t JvsClose();                                              // 1
 int32_t JvsGetState();                                           // -1 when not opened
 int32_t JvsRequest();                                            // 1 started, 0 not ready
@@ -106,11 +141,13 @@ int32_t JvsGetNodeCount();
 const JvsNodeRecord* JvsGetNodeInfo(int32_t node);
 // The setting sequence of node 0 (the board's own channel), run by the master
 // between its cycles: the value (command 0x05), a pause, the apply command
-// (0x04), a pause; a setting command that follows another with no cycle
-// between is preceded by a status command (0x01), so that its bare answer
-// can be told from the board's last reply. Returns at once: 1 when the master took the sequence over,
+// (0x04), a pause. Each setting command goes out in a frame with node 0's
+// status command after it, so that its answer (01 01 01 and the two status
+// bytes) has a layout that the board's status answer, its usual last reply,
+// cannot have. Returns at once: 1 when the master took the sequence over,
 // 0 when it is not open, has failed or runs a sequence already. The cycles go
-// on meanwhile; a failed exchange is a bus fault.
+// on meanwhile. A step whose fate the board cannot tell fails the sequence
+// (never sent twice); the bus goes on.
 int32_t JvsSendNodeSetting(uint16_t value);
 enum : int32_t { kJvsSettingNone = 0, kJvsSettingRunning = 1, kJvsSettingDone = 2, kJvsSettingFailed = -1 };
 // How the last setting sequence stands.
@@ -125,8 +162,7 @@ const char* XioGetVersionString();
 // A reply whose status is not normal carries no reports and passes whole;
 // commands whose report length this library does not know end the check
 // there, and the rest of the frame counts as answering. The master takes a
-// frame with bytes after its reports only as a copy it asked for again
-// (JvsReceiveReply).
+// frame with bytes after its reports only as a copy it asked for again.
 size_t JvsReplyAnswersQueue(uint8_t node, const uint8_t* reply, size_t length);
 
 // The standard layer.
@@ -144,12 +180,16 @@ int32_t JvsStdReplyHandler(uint8_t node, const uint8_t* command, size_t commandL
 int32_t JvsQueuePoll();
 // The standard poll of one node: switches (its players and bytes per player,
 // 0 without the feature), outputs when it has them, the coin decreases asked
-// for, coins (its slot count, 0 without the feature). The decreases are
-// left for the next poll when the node's queued poll (the one it answered
-// last) carried one, so that a poll that takes coins off never has the
-// layout of the reply before it (JvsReceiveReply sends a poll again when a
-// frame could be that reply).
+// for, coins (its slot count, 0 without the feature). While a decrease sent
+// to the node waits to be settled by its counter, the poll carries none.
 void JvsQueueNodePoll(int32_t node);
+// Whether a coin decrease sent to the node waits to be settled by the
+// node's counter (its fate could not be learnt from the node). It outlives
+// a close and the next open of the bus.
+bool JvsDecreaseUnsettled(int32_t node);
+// Forgets the coin counts read and the decreases waiting for a counter that
+// a close keeps: a bus met for the first time.
+void JvsForgetCoinState();
 // Feature lookups on a node's record: parameter 1 (and 2) of a function code.
 uint8_t JvsFeatureParam(const JvsNodeRecord& r, uint8_t code, int param);
 bool JvsNodeHasSwitches(int32_t node);

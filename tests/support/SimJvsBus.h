@@ -8,23 +8,13 @@
 #include <thread>
 #include <vector>
 
+#include "platform/clock.h"
 #include "platform/serial_port.h"
+#include "support/Eventually.h"
+#include "support/FakeClock.h"
+#include "support/SimJvsBoard.h"
 
 namespace testsupport {
-
-// One simulated node of the I/O bus.
-struct SimJvsNode {
-  std::string identity = "SIM;I/O BD;Ver1.00";
-  // Feature groups of four bytes (the 0x14 reply), without the end marker.
-  std::vector<uint8_t> features = {0x01, 2, 13, 0, 0x02, 2, 0, 0};
-  bool accessory = false;  // answers 0x26 and 0x61
-  uint8_t system = 0;
-  uint8_t switches[4] = {};  // player 1 (two bytes), player 2 (two bytes)
-  uint16_t coins[2] = {};
-  uint8_t accSwitch = 0;     // 0x26 reply
-  uint8_t acc61[24] = {};    // 0x61 reply
-  uint8_t address = 0;       // 0: not addressed
-};
 
 // A bus of simulated nodes behind a pseudo-terminal pair: the game's serial
 // port opens PortPath() (the terminal side) and the bus answers on the other
@@ -34,8 +24,7 @@ struct SimJvsNode {
 // the wire it reflects every frame written before it is read (reading it
 // first handles what the bus has not handled yet).
 //
-// Node 0 is the board's own channel: 0x01 answers two status bytes, 0x04 and
-// 0x05 are acknowledged (0x05's value is kept). Faults can be injected.
+// The nodes answer as SimJvsBoard makes them. Faults can be injected.
 class SimJvsBus : public plat::SerialLines {
  public:
   SimJvsBus();
@@ -47,6 +36,19 @@ class SimJvsBus : public plat::SerialLines {
   // Handles every frame written to the bus so far: each request then has
   // its reply on the line (unless a fault or a delay holds it back).
   void Settle() { Pump(); }
+  // Moves the bus clock on, a millisecond at a time, until pred holds: what
+  // waits on the clock runs out only here. Before each step the bus answers
+  // every request written so far, so a wait for a node that answers never
+  // runs out, however slowly the bus thread is scheduled.
+  template <class Pred>
+  bool AdvanceUntil(FakeClock& clock, Pred pred) {
+    return Eventually([&] {
+      if (pred()) return true;
+      Settle();
+      clock.Advance(1);
+      return false;
+    });
+  }
   const std::string& PortPath() const { return slavePath_; }
   // Adds a node at the end of the chain; returns its index.
   int AddNode(const SimJvsNode& node);
@@ -55,6 +57,9 @@ class SimJvsBus : public plat::SerialLines {
   void SetSwitches(int index, uint8_t system, uint16_t player1, uint16_t player2);
   void SetCoins(int index, uint16_t slot0, uint16_t slot1);
   void SetAccessory(int index, uint8_t switchByte, const uint8_t* reply61);
+  // The report byte of the node's coin counts (SimJvsNode::coinReport), and
+  // of those in an answer that took coins off.
+  void SetCoinReport(int index, uint8_t report, uint8_t afterDecrease = 1);
   SimJvsNode Node(int index);
 
   // Faults: the next n replies go out with a wrong sum, with status 3 (the
@@ -69,7 +74,7 @@ class SimJvsBus : public plat::SerialLines {
   // A board that appends to its last frame: each resend request gets the
   // frame sent last with one more data byte (and a right sum), up to six
   // more than the reply.
-  void GrowOnResend(bool grow) { grow_ = grow; }
+  void GrowOnResend(bool grow);
   // The next n answers to resend requests go out with a wrong sum.
   void CorruptResends(int n) { corruptResends_ = n; }
   // The next n replies are followed, in the same write, by one byte that
@@ -98,24 +103,40 @@ class SimJvsBus : public plat::SerialLines {
   // never sees them) or damaged (the node sees a wrong sum). which: the
   // node's next request (a request to send again is none), its next request
   // that carries a coin decrease, or the request after that one.
-  enum Which { kNextRequest, kNextDecrease, kAfterNextDecrease };
+  enum Which { kNextRequest, kNextDecrease, kAfterNextDecrease, kNextWithCommand };
   enum Spoil { kLost, kDamaged };
-  void SpoilRequest(int nodeAddress, Which which, Spoil how);
+  // kNextWithCommand: the node's next request whose first command is
+  // `command`.
+  void SpoilRequest(int nodeAddress, Which which, Spoil how, uint8_t command = 0);
+  // The node's next reply (onDecrease: its next reply to a request that took
+  // coins off; command: its next reply to a request whose first command is
+  // that) is lost or damaged on its way to the master.
+  void SpoilNextReply(int nodeAddress, Spoil how, bool onDecrease = false, int command = -1);
+  // Of the node's next replies, those marked (in the order they go, copies
+  // asked for included) are lost on their way.
+  void LoseReplies(int nodeAddress, std::vector<bool> which);
+  // When the node gets its next request, its last reply goes out again,
+  // unasked, right after its answer (a duplicate that comes within the time
+  // a node may take to answer).
+  void RepeatOnNextRequest(int nodeAddress);
+  // The clock late replies are timed on (not owned).
+  void SetClock(plat::MsClock* clock) { clock_ = clock; }
+  // The node's next reply (onDecrease: its next reply to a request that took
+  // coins off) goes out only once the clock has moved ms past the request:
+  // a slow node's. With the clock at a standstill it waits.
+  void LateNextReply(int nodeAddress, uint32_t ms, bool onDecrease = false);
   // A node that stays silent on a request with a wrong sum, as some boards
   // do (else it answers status 3).
-  void SilentOnDamagedRequests(bool silent) { silentOnDamage_ = silent; }
+  void SilentOnDamagedRequests(bool silent);
+  // A node that keeps the status 3 it sent as its last reply.
+  void KeepStatusThree(bool keep);
   // Requests lost on the way (spoiled or by the noise below).
   int LostRequests() const { return lostRequests_.load(); }
   // Noise on the wire once the bus is up: every frame, either way (requests,
   // requests to send again, replies and their copies), is lost or arrives
-  // with a wrong sum at the given rates (per thousand), drawn from its own
-  // seeded generator in the order the frames go; a frame right after a
-  // spoiled one is spoiled too with burstPercent. A frame that reaches a
-  // node damaged gets no answer or status 3, as above.
-  struct Noise {
-    uint32_t seed = 1;
-    int lostPerMille = 0, damagedPerMille = 0, burstPercent = 0;
-  };
+  // with a wrong sum (SimNoise), drawn in the order the frames go. A frame
+  // that reaches a node damaged gets no answer or status 3, as above.
+  using Noise = SimNoise;
   void SetNoise(const Noise& noise);
   // One entry for each frame sent to a node since the noise was set: true
   // when that frame or the node's answer to it was lost or damaged.
@@ -149,14 +170,14 @@ class SimJvsBus : public plat::SerialLines {
   int HeldReplies() const { return held_.load(); }
   int LateReplies() const { return lateSent_.load(); }
   // Frames with a wrong sum that the bus received.
-  int BadRequests() const { return badRequests_.load(); }
-  int Resets() const { return resets_.load(); }
+  int BadRequests();
+  int Resets();
   // The most data bytes a reset frame carried.
-  int LongestReset() const { return longestReset_.load(); }
-  int RetransmitRequests() const { return retransmits_.load(); }
+  int LongestReset();
+  int RetransmitRequests();
   int Cycles(int nodeAddress);
-  uint16_t BoardSetting() const { return boardSetting_.load(); }
-  int BoardApplies() const { return boardApplies_.load(); }
+  uint16_t BoardSetting();
+  int BoardApplies();
   // Coin decreases received (slot, amount), in order.
   std::vector<std::pair<int, int>> Decreases();
 
@@ -173,7 +194,8 @@ class SimJvsBus : public plat::SerialLines {
   void Pump();
   void Send(const std::vector<uint8_t>& bytes);
   void OnFrame(uint8_t node, const std::vector<uint8_t>& data);
-  void Reply(uint8_t node, uint8_t status, const std::vector<uint8_t>& body, bool decreasing = false);
+  // Sends a node's reply (status first) through the faults set.
+  void Reply(uint8_t node, const std::vector<uint8_t>& data, bool decreasing = false, bool garbled = false);
   // A request spoiled on its way (lost or damaged): handled as such, and
   // true; false for a request that arrives whole.
   bool SpoiledOnTheWay(uint8_t node, const std::vector<uint8_t>& data);
@@ -186,45 +208,47 @@ class SimJvsBus : public plat::SerialLines {
   void FloodOnce();
   // Answers a request to send the last reply again.
   void Resend(uint8_t node);
-  bool AnswerNode(SimJvsNode& n, const std::vector<uint8_t>& data, std::vector<uint8_t>* body);
-  bool AnswerBoard(const std::vector<uint8_t>& data, std::vector<uint8_t>* body);
 
   int master_ = -1;
   int slave_ = -1;
   std::string slavePath_;
   std::mutex lock_;
-  std::vector<SimJvsNode> nodes_;
-  std::vector<int> cycles_;
-  std::vector<std::pair<int, int>> decreases_;
-  // Each node's last reply (by address), which a request to send again
-  // gets: its status and data, bytes resends added to it, and the frame.
-  struct LastReply {
-    std::vector<uint8_t> data;
-    int grown = 0;
-    std::vector<uint8_t> frame;
-  };
-  std::map<int, LastReply> last_;
+  SimJvsBoard board_;  // under lock_
   // Spoiled requests by node address, and whether a decrease went by for
   // the one after it.
   struct Spoiled {
     Which which = kNextRequest;
     Spoil how = kLost;
     bool decreaseSeen = false;
+    uint8_t command = 0;
   };
   std::map<int, Spoiled> spoiled_;
-  // The noise: on or off, its generator, whether the last frame was
-  // spoiled, and the exchanges so far.
-  bool noisy_ = false;
-  Noise noise_;
-  uint32_t noiseState_ = 0;
-  bool lastSpoiled_ = false;
+  // Replies to spoil or to delay, by node address.
+  struct ReplyFate {
+    bool onDecrease = false;
+    bool late = false;
+    Spoil how = kLost;
+    uint32_t ms = 0;
+    int command = -1;
+  };
+  std::map<int, uint8_t> requestFirst_;
+  std::map<int, std::vector<bool>> lose_;   // replies to lose, by node address, under pumpLock_
+  std::set<int> repeat_;                    // nodes whose last reply comes again, under pumpLock_
+  // Whether the node's next reply is to be lost (LoseReplies); counts it.
+  bool LoseThis(uint8_t node);  // the first command of each node's last request, under pumpLock_
+  std::map<int, ReplyFate> replyFates_;  // under pumpLock_
+  plat::MsClock* clock_ = nullptr;
+  struct Timed {
+    uint32_t due;
+    std::vector<uint8_t> bytes;
+  };
+  std::vector<Timed> timed_;  // under pumpLock_
+  // The noise, and the exchanges so far.
+  SimNoiseDraw noise_;
   std::vector<bool> exchanges_;
-  // The frame parser's state, owned by whoever holds pumpLock_.
+  // The frame parser, owned by whoever holds pumpLock_.
   std::mutex pumpLock_;
-  enum { kSync, kNode, kLength, kData } state_ = kSync;
-  bool escaped_ = false;
-  uint8_t node_ = 0, length_ = 0, sum_ = 0;
-  std::vector<uint8_t> data_;
+  SimFrameParser parser_;
   // Late replies: the node addresses whose next reply is held, and the
   // replies held by node address.
   std::mutex lateLock_;
@@ -249,14 +273,12 @@ class SimJvsBus : public plat::SerialLines {
   };
   std::map<int, Again> again_;
   std::atomic<int> held_{0}, lateSent_{0};
-  std::atomic<int> corrupt_{0}, sumErrors_{0}, unfitting_{0}, badRequests_{0}, resets_{0}, retransmits_{0};
-  std::atomic<int> corruptResends_{0}, stray_{0}, emptyFrames_{0}, longestReset_{0};
+  std::atomic<int> corrupt_{0}, sumErrors_{0}, unfitting_{0};
+  std::atomic<int> corruptResends_{0}, stray_{0}, emptyFrames_{0};
   std::atomic<int> flood_{kFloodOff}, floodFrames_{0}, floodEveryMs_{1}, floodBytes_{0};
   std::atomic<uint8_t> strayByte_{0};
-  std::atomic<bool> silent_{false}, stop_{false}, rts_{true}, grow_{false}, silentOnDamage_{false};
+  std::atomic<bool> silent_{false}, stop_{false}, rts_{true};
   std::atomic<int> lostRequests_{0};
-  std::atomic<uint16_t> boardSetting_{0};
-  std::atomic<int> boardApplies_{0};
   std::thread thread_;
 };
 

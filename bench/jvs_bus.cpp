@@ -1,0 +1,94 @@
+// What the bus costs the cabinet: one frame's cycle over a clean wire (the
+// master's processor time, and the bus time of the cycle: node 0 and node 1,
+// a request and an answer each), and what one spoiled exchange costs: the
+// bus time from the spoiled request to the answer the cycle then takes
+// (reported as recovery_ms; the master waits kJvsByteWaitMs for a missing
+// answer, then kJvsQuietMs of quiet line). The bus runs on the simulated
+// wire of the tests, whose time is its own: the bus times are exact, the
+// processor times those of this machine.
+#include <benchmark/benchmark.h>
+
+#include "cabinet/JvsMaster.h"
+#include "support/BusWorld.h"
+
+using testsupport::BusWorld;
+using testsupport::SimJvsWire;
+
+namespace {
+
+// The bus time of each frame's step (the wire's clock moves only while the
+// master waits on it, or by the 16 ms the world adds per frame).
+struct StepClock {
+  uint32_t start = 0;
+  uint32_t total = 0;
+  int steps = 0;
+};
+
+void BM_CleanCycle(benchmark::State& state) {
+  BusWorld w;
+  if (!w.Open() || !w.FramesUntil([&] { return w.Ready() && w.inputsRead > 0; })) {
+    state.SkipWithError("the bus did not come up");
+    return;
+  }
+  StepClock clock;
+  w.beforeStep = [&](BusWorld& world) { clock.start = world.wire.NowMs(); };
+  for (auto _ : state) {
+    w.Frame();
+    clock.total += w.wire.NowMs() - w.frameMs - clock.start;
+    ++clock.steps;
+  }
+  state.counters["cycle_bus_ms"] = double(clock.total) / clock.steps;
+  state.counters["exchanges_per_cycle"] = double(w.wire.Exchanges().size()) / w.frames;
+}
+BENCHMARK(BM_CleanCycle);
+
+// One spoiled exchange every tenth frame, of the kind given: 0 node 1's
+// answer lost, 1 damaged, 2 late, 3 its request lost, 4 the answer to a poll
+// that takes a coin off lost (the master asks for the node's last reply).
+void BM_SpoiledExchange(benchmark::State& state) {
+  const int kind = int(state.range(0));
+  BusWorld w;
+  if (!w.Open() || !w.FramesUntil([&] { return w.Ready() && w.inputsRead > 0; })) {
+    state.SkipWithError("the bus did not come up");
+    return;
+  }
+  StepClock clock;
+  bool spoil = false;  // armed until the frame whose poll is spoiled
+  w.beforeStep = [&](BusWorld& world) {
+    clock.start = world.wire.NowMs();
+    if (!spoil || (kind == 4 && !BusWorld::QueuedDecrease())) return;
+    world.wire.StartCounting();
+    if (kind == 3)
+      world.wire.SetRequestFault(1, SimJvsWire::kLost);
+    else
+      world.wire.SetReplyFault(1, kind == 1 ? SimJvsWire::kDamaged : kind == 2 ? SimJvsWire::kLate : SimJvsWire::kLost);
+    spoil = false;
+    clock.steps = -1;  // this step is the one measured
+  };
+  int frame = 0;
+  uint32_t recovery = 0;
+  int recoveries = 0;
+  for (auto _ : state) {
+    if (++frame % 10 == 0) {
+      spoil = true;
+      if (kind == 4) w.InsertCoins(0, 1);
+    }
+    w.Frame();
+    if (clock.steps == -1) {
+      recovery += w.wire.NowMs() - w.frameMs - clock.start;
+      ++recoveries;
+      clock.steps = 0;
+    }
+    if (w.Halted()) {
+      state.SkipWithError("the bus stopped");
+      return;
+    }
+  }
+  if (recoveries) state.counters["recovery_ms"] = double(recovery) / recoveries;
+  state.counters["spoiled"] = recoveries;
+}
+BENCHMARK(BM_SpoiledExchange)->DenseRange(0, 4);
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,336 @@
+// The bus master on the simulated wire, frame by frame as the game drives the
+// I/O device: what it writes after each kind of fault, byte for byte and
+// when; the node's counter settling what the node cannot tell, also across
+// a stop and a reopen; and seeded noise from the first byte of bring-up.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "cabinet/JvsFrame.h"
+#include "cabinet/JvsMaster.h"
+#include "cabinet/XioDevice.h"
+#include "support/BusWorld.h"
+#include "support/ExpectAll.h"
+#include "support/StderrCapture.h"
+
+using testsupport::BusWorld;
+using testsupport::SimJvsWire;
+using Bytes = std::vector<uint8_t>;
+
+namespace {
+
+// A frame the master wrote: when, to which node, its data.
+struct Sent {
+  uint32_t at;
+  uint8_t node;
+  Bytes data;
+};
+
+std::vector<Sent> Written(SimJvsWire& wire) {
+  std::vector<Sent> out;
+  testsupport::SimFrameParser parser;
+  for (const SimJvsWire::Written& w : wire.TakeWritten())
+    for (uint8_t b : w.bytes)
+      if (parser.Feed(b) == testsupport::SimFrameParser::kFrame) out.push_back({w.at, parser.Node(), parser.Data()});
+  return out;
+}
+
+// Node 1's poll with a coin decrease: switches, the decrease, coins.
+bool Decrease(const Sent& s) { return s.node == 1 && s.data.size() > 3 && s.data[3] == kJvsCmdCoinDecrease; }
+bool AskAgain(const Sent& s, uint8_t node) { return s.node == node && s.data == Bytes{kJvsCmdRetransmit}; }
+bool PlainPoll(const Sent& s) { return s.node == 1 && !s.data.empty() && s.data[0] == kJvsCmdSwitches && !Decrease(s); }
+
+// What node 1 was sent, as letters: D a decrease poll, P a poll without,
+// A a request to send again, I the identity request.
+std::string Letters(const std::vector<Sent>& sent) {
+  std::string s;
+  for (const Sent& f : sent) {
+    if (f.node != 1) continue;
+    s += Decrease(f) ? 'D' : PlainPoll(f) ? 'P' : AskAgain(f, 1) ? 'A' : f.data == Bytes{kJvsCmdIdentity} ? 'I' : '?';
+  }
+  return s;
+}
+
+class MasterOnAWire : public ::testing::Test {
+ protected:
+  // Brings the bus up and polls until node 1's switches are read.
+  void Ready(BusWorld& w) {
+    ASSERT_TRUE(w.Open());
+    ASSERT_TRUE(w.FramesUntil([&] { return w.Ready() && w.inputsRead > 0; }));
+  }
+  // Puts coins into node 1 and places the faults (counted from the frame
+  // whose poll first carries the decrease), then plays until every coin is
+  // in and counted. What node 1 was sent from then on.
+  std::vector<Sent> PlayDecrease(BusWorld& w, uint16_t coins, std::vector<std::pair<int, SimJvsWire::Fault>> requests,
+                             std::vector<std::pair<int, SimJvsWire::Fault>> replies) {
+    bool placed = false;
+    w.beforeStep = [&](BusWorld& world) {
+      if (placed || !BusWorld::QueuedDecrease()) return;
+      placed = true;
+      world.wire.StartCounting();
+      for (auto [i, f] : requests) world.wire.SetRequestFault(i, f);
+      for (auto [i, f] : replies) world.wire.SetReplyFault(i, f);
+      world.wire.TakeWritten();
+    };
+    w.InsertCoins(0, coins);
+    EXPECT_TRUE(w.FramesUntil([&] { return placed && w.CoinsSettled(); }));
+    for (int i = 0; i < 3; ++i) w.Frame();
+    w.beforeStep = nullptr;
+    return Written(w.wire);
+  }
+  // A coin taken off under the faults given: node 1 must have been sent
+  // what the story says, and the coin credited once and taken off once.
+  struct Story {
+    const char* what;
+    std::vector<std::pair<int, SimJvsWire::Fault>> requests, replies;
+    std::string story;
+  };
+  template <class Board>
+  std::vector<Sent> Tell(const Story& c, Board board) {
+    SCOPED_TRACE(c.what);
+    BusWorld w;
+    board(w);
+    Ready(w);
+    const std::vector<Sent> sent = PlayDecrease(w, 1, c.requests, c.replies);
+    EXPECT_EQ(Letters(sent).substr(0, c.story.size()), c.story);
+    EXPECT_EQ(w.CoinProperties(), "");
+    EXPECT_EQ(w.wire.board.decreases, (std::vector<std::pair<int, int>>{{1, 1}}));
+    return sent;
+  }
+};
+
+// A poll without effect whose answer was lost goes out again, byte for
+// byte, once the line has been quiet: kJvsByteWaitMs of waiting for the
+// answer and kJvsQuietMs of quiet after it. Never a request to send again.
+TEST_F(MasterOnAWire, ARequestWithoutEffectIsWrittenAgainWholeOnceTheLineIsQuiet) {
+  BusWorld w;
+  Ready(w);
+  w.wire.StartCounting();
+  w.wire.SetReplyFault(1, SimJvsWire::kLost);  // node 1's answer of the next cycle
+  w.wire.TakeWritten();
+  w.Frame();
+  const std::vector<Sent> sent = Written(w.wire);
+  ASSERT_EQ(sent.size(), 3u);
+  EXPECT_EQ(sent[0].node, 0);
+  EXPECT_EQ(sent[1].node, 1);
+  EXPECT_EQ(sent[2].node, 1);
+  EXPECT_EQ(sent[2].data, sent[1].data);
+  EXPECT_EQ(sent[2].at, sent[1].at + kJvsByteWaitMs + kJvsQuietMs);
+  EXPECT_EQ(w.fault, "");
+}
+
+// A poll that takes a coin off, spoiled in each way: the node is asked for
+// its last reply (A) once the line is quiet, and the poll goes out again only
+// where that reply says the node never carried it out. The coin is credited
+// once, taken off once, and the node's counter ends at 0.
+TEST_F(MasterOnAWire, ADecreaseGoesOutAgainOnlyWhereTheNodeSaysItWasNotCarriedOut) {
+  using F = SimJvsWire::Fault;
+  const Story cases[] = {
+      {"answer lost", {}, {{1, F::kLost}}, "DAP"},
+      {"answer damaged", {}, {{1, F::kDamaged}}, "DAP"},
+      {"answer late", {}, {{1, F::kLate}}, "DAP"},
+      {"request lost", {{1, F::kLost}}, {}, "DADP"},
+      {"request damaged, the node silent", {{1, F::kDamaged}}, {}, "DADP"},
+      {"request answered with status 3", {{1, F::kStatusThree}}, {}, "DDP"},
+      {"answer lost, the request to send again lost", {{2, F::kLost}}, {{1, F::kLost}}, "DAAP"},
+      {"answer lost, the copy damaged", {}, {{1, F::kLost}, {2, F::kDamaged}}, "DAAP"},
+  };
+  testsupport::StderrCapture quiet;  // the bus's lines on damaged frames
+  for (const Story& c : cases) {
+    const std::vector<Sent> sent = Tell(c, [](BusWorld& w) { w.wire.board.silentOnDamage = true; });
+    // The request to send again waited for a quiet line after the poll's
+    // exchange (a damaged answer ends it at once, silence after 20 ms).
+    for (size_t i = 1; i < sent.size(); ++i) {
+      if (AskAgain(sent[i], 1) && Decrease(sent[i - 1])) {
+        EXPECT_GE(sent[i].at, sent[i - 1].at + SimJvsWire::kReplyMs + kJvsQuietMs);
+      }
+    }
+  }
+}
+
+// A board that keeps its status 3 as its last reply: the decrease's answer
+// lost, then the request to send it again damaged, leaves the node with
+// nothing to tell but its status 3 (asked twice). The next poll's count
+// settles it: below the count before, the decrease was carried out and is
+// not sent again; the same, it was not, and it goes out again. Either way
+// once.
+TEST_F(MasterOnAWire, TheCounterSettlesADecreaseTheNodeCannotTell) {
+  using F = SimJvsWire::Fault;
+  const Story cases[] = {
+      {"carried out", {{2, F::kDamaged}}, {{1, F::kLost}}, "DAAPP"},
+      {"not carried out", {{1, F::kDamaged}}, {{1, F::kLost}}, "DAAPD"},
+  };
+  for (const Story& c : cases) {
+    Tell(c, [](BusWorld& w) { w.wire.board.keepStatusThree = true; });
+    EXPECT_FALSE(JvsDecreaseUnsettled(1));
+  }
+}
+
+// 256 coins on an idle node: the answer to the poll before (a count of 1,0)
+// could be read as the decrease's answer sent again with a byte added. The
+// identity request goes first, so that the node's last reply is text, which
+// no answer of the decrease poll can begin with; with 255 coins nothing goes
+// first.
+TEST_F(MasterOnAWire, TheIdentityGoesFirstWhenTheLastReplyCouldBeTheAnswer) {
+  for (uint16_t coins : {256, 255}) {
+    SCOPED_TRACE(coins);
+    BusWorld w;
+    w.changingInputs = false;
+    Ready(w);
+    // The fault: the decrease's answer lost, so that the copy decides (the
+    // third answer of the cycle after the identity's).
+    const std::vector<Sent> sent = PlayDecrease(w, coins, {}, {{coins == 256 ? 2 : 1, SimJvsWire::kLost}});
+    const std::string story = Letters(sent);
+    EXPECT_EQ(story.substr(0, 4), coins == 256 ? "IDAP" : "DAPP");
+    EXPECT_EQ(w.CoinProperties(), "");
+    EXPECT_EQ(w.wire.board.decreases.size(), 1u);
+  }
+}
+
+// The setting frames, worked by hand: node 0, the command, then node 0's
+// status command. 18000 is 0x4650: length 6, sum 6 + 5 + 0x46 + 0x50 + 1 +
+// 2 = 0xA4; the apply: length 4, sum 4 + 4 + 1 + 2 = 0x0B. Each goes out
+// once, a second apart.
+TEST_F(MasterOnAWire, EachSettingCommandGoesOutWithTheStatusCommandAfterIt) {
+  BusWorld w;
+  w.boardSetting = true;
+  w.wire.TakeWritten();
+  ASSERT_TRUE(w.Open());
+  ASSERT_TRUE(w.FramesUntil([] { return JvsGetNodeSettingResult() == kJvsSettingDone; }));
+  std::vector<SimJvsWire::Written> settings;
+  for (const SimJvsWire::Written& x : w.wire.TakeWritten())
+    if (x.bytes.size() > 3 && x.bytes[1] == 0 && (x.bytes[3] == 0x05 || x.bytes[3] == 0x04)) settings.push_back(x);
+  ASSERT_EQ(settings.size(), 2u);
+  EXPECT_EQ(settings[0].bytes, (Bytes{0xE0, 0x00, 0x06, 0x05, 0x46, 0x50, 0x01, 0x02, 0xA4}));
+  EXPECT_EQ(settings[1].bytes, (Bytes{0xE0, 0x00, 0x04, 0x04, 0x01, 0x02, 0x0B}));
+  EXPECT_GE(settings[1].at - settings[0].at, kJvsSettingPauseMs);
+  EXPECT_ALL({VAL(w.wire.board.boardValues, 1), VAL(w.wire.board.boardApplies, 1),
+              VAL(w.wire.board.boardSetting, 18000)});
+}
+
+// Five spoiled exchanges in a row, and the sixth answered: the bus goes on.
+// Six: it stops, in one line that says what the six met.
+TEST_F(MasterOnAWire, TheBusStopsOnlyAfterSixSpoiledExchangesInARow) {
+  using F = SimJvsWire::Fault;
+  for (int spoiled : {5, 6}) {
+    SCOPED_TRACE(spoiled);
+    BusWorld w;
+    Ready(w);
+    testsupport::StderrCapture capture;
+    w.wire.StartCounting();
+    // Node 0's status request, the first of each cycle: lost, damaged (the
+    // node answers status 3), its answer lost, damaged, late, lost.
+    const F faults[6] = {F::kLost, F::kDamaged, F::kLost, F::kDamaged, F::kLate, F::kLost};
+    for (int i = 0; i < spoiled; ++i) {
+      if (i < 2)
+        w.wire.SetRequestFault(i, faults[i]);
+      else
+        w.wire.SetReplyFault(i - 1, faults[i]);  // the request with status 3 had an answer
+    }
+    w.Frame();
+    const std::string err = capture.Take();
+    // The damaged answer is told once; a late answer is silence (it comes
+    // while the line is waited out, and is dropped).
+    const std::string damaged = "jvs bus: damaged or unfitting replies while waiting for node 0\n";
+    if (spoiled == 5) {
+      EXPECT_EQ(JvsGetState(), kJvsStateReady);
+      EXPECT_EQ(err, damaged);
+    } else {
+      EXPECT_EQ(JvsGetState(), kJvsStateBusError);
+      EXPECT_EQ(err, damaged +
+                         "jvs bus: no good answer from node 0 in 6 exchanges in a row (4 silent, 1 damaged, "
+                         "1 status 3 (the node saw a damaged request)); the bus is stopped\n");
+    }
+  }
+}
+
+// The bus stops while a decrease's fate is unknown (its answer lost, and
+// every request to send it again after). The device is closed and opened
+// again: the bring-up resets the node, so only its counter can tell, at the
+// first poll. Carried out: never sent again; not: sent again, once.
+TEST_F(MasterOnAWire, AfterAStopAndAReopenTheCounterSettlesTheDecrease) {
+  using F = SimJvsWire::Fault;
+  for (bool carried : {true, false}) {
+    SCOPED_TRACE(carried ? "carried out" : "never reached the node");
+    BusWorld w;
+    Ready(w);
+    bool placed = false;
+    w.beforeStep = [&](BusWorld& world) {
+      if (placed || !BusWorld::QueuedDecrease()) return;
+      placed = true;
+      world.wire.StartCounting();
+      if (carried)
+        world.wire.SetReplyFault(1, F::kLost);
+      else
+        world.wire.SetRequestFault(1, F::kLost);
+      for (int i = 2; i <= 6; ++i) world.wire.SetRequestFault(i, F::kLost);  // every request to send again
+    };
+    w.InsertCoins(0, 1);
+    ASSERT_FALSE(w.FramesUntil([] { return false; }, 60));
+    ASSERT_TRUE(w.Halted());
+    EXPECT_TRUE(w.LastExchangesSpoiled(kJvsMaxSpoiled));
+    EXPECT_TRUE(JvsDecreaseUnsettled(1));
+    EXPECT_EQ(w.credited, 1);
+    w.beforeStep = nullptr;
+    w.wire.ClearFaults();
+    ASSERT_TRUE(w.Reopen());
+    EXPECT_TRUE(w.FramesUntil([&] { return w.Ready() && w.CoinsSettled(); }));
+    EXPECT_EQ(w.CoinProperties(), "");
+    EXPECT_EQ(w.wire.board.decreases, (std::vector<std::pair<int, int>>{{1, 1}}));
+    EXPECT_FALSE(JvsDecreaseUnsettled(1));
+  }
+}
+
+// Seeded noise on the wire from the first byte of bring-up: one node or
+// two, frames lost, damaged or late at 1 to 8 per cent each way, now and
+// then several in a row; a board silent on damage, one answering status 3,
+// one growing its copies; coins at random. The bus may stop only after six
+// spoiled exchanges in a row; then the device is opened again (the noise
+// goes on). Whatever the run: the switches read were node 1's, no credit
+// ran ahead of the coins, and once the noise stops every coin is credited
+// once, taken off once, and the counter is at 0.
+TEST_F(MasterOnAWire, SeededNoiseFromBringUpAndAcrossRestarts) {
+  constexpr int kSeeds = 60;
+  constexpr int kFrames = 500;
+  int stops = 0, spoiled = 0, exchanges = 0, coins = 0;
+  for (uint32_t seed = 1; seed <= kSeeds; ++seed) {
+    SCOPED_TRACE(testing::Message() << "seed " << seed);
+    const int nodes = 1 + int(seed % 2);
+    const int perMille = 10 + int(seed * 7 % 71);  // 1 % to 8 %
+    BusWorld w(nodes);
+    w.wire.board.silentOnDamage = seed % 3 == 0;
+    w.wire.board.grow = seed % 5 == 0;
+    w.wire.SetNoise({seed, perMille / 2, perMille / 2, 25}, 30);
+    ASSERT_TRUE(w.Open());
+    uint32_t draw = seed;
+    for (int f = 0; f < kFrames && w.fault.empty(); ++f) {
+      draw = draw * 1103515245u + 12345u;
+      // A coin now and then, once the last one is in and counted.
+      if (w.Ready() && w.CoinsSettled() && (draw >> 16) % 20 == 0) w.InsertCoins(0, 1 + (draw >> 8) % 3);
+      if (w.Halted()) {
+        ASSERT_TRUE(w.StopAllowed()) << "stopped after fewer than six spoiled exchanges";
+        ++stops;
+        ASSERT_TRUE(w.Reopen());
+      }
+      w.Frame();
+    }
+    ASSERT_EQ(w.fault, "");
+    for (bool bad : w.wire.Exchanges()) spoiled += bad;
+    exchanges += int(w.wire.Exchanges().size());
+    w.wire.NoiseOff();
+    if (w.Halted()) {
+      ASSERT_TRUE(w.Reopen());
+    }
+    ASSERT_TRUE(w.FramesUntil([&] { return w.Ready() && w.CoinsSettled(); }, 600)) << w.CoinProperties();
+    for (int i = 0; i < 10; ++i) w.Frame();
+    EXPECT_EQ(w.CoinProperties(), "");
+    coins += w.inserted;
+  }
+  // The noise struck, and the coins went in.
+  EXPECT_GT(spoiled, exchanges / 50);
+  EXPECT_GT(coins, 300);
+  RecordProperty("stops", stops);
+}
+
+}  // namespace

@@ -1,0 +1,147 @@
+#include "support/BusWorld.h"
+
+#include "cabinet/CabRegisterBoard.h"
+#include "cabinet/JvsFrame.h"
+#include "cabinet/JvsMaster.h"
+#include "cabinet/XioDevice.h"
+
+namespace testsupport {
+
+namespace {
+
+// Forgets what an earlier world left in the bus library's state that
+// outlives a close (coin fields of the node records, decreases waiting for
+// a counter).
+void ForgetBusState() {
+  for (int n = 0; n < kJvsMaxNodes; ++n) *JvsGetNodeRecord(n) = JvsNodeState{};
+  JvsForgetCoinState();
+}
+
+}  // namespace
+
+BusWorld::BusWorld(int nodes) {
+  for (int i = 0; i < nodes; ++i) wire.board.nodes.push_back(SimJvsNode{});
+  ForgetBusState();
+  JvsSetStepped(true);
+  JvsSetLine(&wire);
+  JvsSetClock(&wire);
+}
+
+BusWorld::~BusWorld() {
+  if (device) device->Release();
+  JvsClose();
+  JvsSetStepped(false);
+  JvsSetLine(nullptr);
+  JvsSetClock(nullptr);
+  ForgetBusState();
+}
+
+bool BusWorld::Open() {
+  device = CreateXioDevice("sim", 0);
+  return device && device->Open() == 0;
+}
+
+bool BusWorld::Reopen() {
+  device->Close();
+  lastSync_ = 0;
+  return device->Open() == 0;
+}
+
+bool BusWorld::Halted() const { return JvsGetState() < 0; }
+
+void BusWorld::InsertCoins(int node, uint16_t coins) {
+  SimJvsNode& n = wire.board.nodes.at(size_t(node));
+  n.coins[0] = static_cast<uint16_t>(n.coins[0] + coins);
+  if (node == 0) inserted += coins;
+}
+
+void BusWorld::Note(const std::string& what) {
+  if (fault.empty()) fault = "frame " + std::to_string(frames) + ": " + what;
+}
+
+void BusWorld::Frame() {
+  for (size_t i = 0; i < wire.board.nodes.size(); ++i) {
+    if (changingInputs)
+      wire.board.SetSwitches(int(i), 0, Pattern(int(i), frames), Pattern(int(i), frames + 1000));
+    else
+      wire.board.SetSwitches(int(i), 0, kIdlePattern, kIdlePattern);
+  }
+  set_.push_back(changingInputs ? Pattern(0, frames) : kIdlePattern);
+  device->Poll();
+  const int32_t sync = device->Sync();
+  if (sync == 1) {
+    const uint16_t word = static_cast<uint16_t>(device->GetSwitchWord(0));
+    // Before the first cycle's answer is in, nothing was read yet.
+    const bool early = word == 0 && inputsRead == 0;
+    const size_t f = set_.size() - 1;
+    const bool recent = (f >= 1 && word == set_[f - 1]) || (f >= 2 && word == set_[f - 2]);
+    if (!early && !recent) Note("switch word " + std::to_string(word) + " was not set for node 1 lately");
+    if (!early) ++inputsRead;
+    if (device->GetCoinStatus(0, 0) == 0) {
+      const int32_t n = device->GetCoinCount(0, 0);
+      if (n > 0) {
+        credited += n;
+        device->DecreaseCoin(0, 0, static_cast<uint16_t>(n));
+        if (credited > inserted) Note("a credit without a coin");
+      }
+    }
+  }
+  settingAsked = boardSetting && lastSync_ != 1 && sync == 1;
+  if (settingAsked) device->SendBoardSetting(18000);
+  lastSync_ = sync;
+  if (beforeStep) beforeStep(*this);
+  JvsStep();
+  wire.Advance(frameMs);
+  ++frames;
+}
+
+bool BusWorld::CoinsSettled() const {
+  const JvsNodeState* s = JvsGetNodeRecord(1);
+  const XioUnitRecord& req = device->Request(0);
+  // The node's own counter too: coins the game took may wait in the
+  // device's registers for the next trade with the bus.
+  return req.decrease[0] == 0 && s->coinDecrease[0] == 0 && s->coinUncounted[0] == 0 && !JvsDecreaseUnsettled(1) &&
+         device->GetCoinCount(0, 0) == 0 && credited == inserted && wire.board.nodes[0].coins[0] == 0;
+}
+
+std::string BusWorld::CoinProperties() const {
+  int taken = 0;
+  for (const auto& d : wire.board.decreases) taken += d.first == 1 ? d.second : 0;
+  std::string out;
+  if (credited != inserted)
+    out += "credited " + std::to_string(credited) + " of " + std::to_string(inserted) + " coins; ";
+  if (taken != credited) out += "taken off " + std::to_string(taken) + " for " + std::to_string(credited) + "; ";
+  if (!wire.board.nodes.empty() && wire.board.nodes[0].coins[0] != 0)
+    out += "the node's counter at " + std::to_string(wire.board.nodes[0].coins[0]) + "; ";
+  return out;
+}
+
+namespace {
+
+bool LastSpoiled(const std::vector<bool>& e, int n) {
+  if (int(e.size()) < n) return false;
+  for (size_t i = e.size() - size_t(n); i < e.size(); ++i)
+    if (!e[i]) return false;
+  return true;
+}
+
+}  // namespace
+
+bool BusWorld::QueuedDecrease() {
+  for (uint32_t i = 0; i < JvsQueuedCount(1); ++i) {
+    size_t length = 0;
+    const uint8_t* c = JvsGetQueuedCommand(1, i, &length);
+    if (length > 0 && c[0] == kJvsCmdCoinDecrease) return true;
+  }
+  return false;
+}
+
+bool BusWorld::LastExchangesSpoiled(int n) const { return LastSpoiled(wire.Exchanges(), n); }
+
+bool BusWorld::StopAllowed() const {
+  const bool addressing = wire.AddressingsSinceOpen() >= kJvsAddressRetries + 1 &&
+                          (wire.SpoiledAddressingsSinceOpen() > 0 || LastSpoiled(wire.Resets(), 1));
+  return LastSpoiled(wire.Exchanges(), kJvsMaxSpoiled) || addressing || LastSpoiled(wire.Resets(), 2 * kJvsResetTries);
+}
+
+}  // namespace testsupport

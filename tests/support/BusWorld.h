@@ -1,0 +1,107 @@
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "support/SimJvsWire.h"
+
+class XioDevice;
+
+namespace testsupport {
+
+// The cabinet I/O device in its bus mode over a simulated wire, driven frame
+// by frame as the game drives it: each frame the controller manager's poll
+// and sync (and, after a sync that was not ready, the board setting, when
+// asked for), the coin counter's way with coins (each count read is
+// credited and taken off), player 1's switch word read; then the bus
+// master's work for the frame, on this thread, and 16 ms of the wire's
+// clock. Everything is deterministic: the same faults give the same run.
+//
+// Properties are watched as it runs: a switch word read is always one set
+// for node 1 in this frame or the one before (never another node's), and a
+// credit never runs ahead of the coins put in.
+class BusWorld {
+ public:
+  // The nodes' switch words carry the node's tag in their top two bits and
+  // the frame's number in the rest (its two lowest bits, which no switch
+  // feeds, clear).
+  static uint16_t Pattern(int node, int frame) {
+    return static_cast<uint16_t>((node + 1) << 14 | (frame * 4 & 0x3FFC));
+  }
+
+  // Nodes 1..nodes on the board (the same identity, features and, until
+  // inputs change, the same replies); the master stepped, on the wire.
+  explicit BusWorld(int nodes = 1);
+  ~BusWorld();
+  BusWorld(const BusWorld&) = delete;
+  BusWorld& operator=(const BusWorld&) = delete;
+
+  // Creates and opens the device (the bus starts coming up). False when the
+  // open fails.
+  bool Open();
+  // Closes and opens the device again, as a restart of the cabinet I/O.
+  bool Reopen();
+  void Frame();
+  // Frames until pred holds or the bus stopped, at most max; whether pred
+  // holds.
+  template <class Pred>
+  bool FramesUntil(Pred pred, int max = 400) {
+    for (int i = 0; i < max; ++i) {
+      if (pred()) return true;
+      if (Halted()) return false;
+      Frame();
+    }
+    return pred();
+  }
+  bool Ready() const { return lastSync_ == 1; }
+  bool Halted() const;
+
+  // New switch words on every node each frame (else every node's stay
+  // kIdlePattern, the same on all).
+  bool changingInputs = true;
+  static constexpr uint16_t kIdlePattern = 0x4004;
+  // Asks for the board setting after each sync that was not ready, as the
+  // controller manager does.
+  bool boardSetting = false;
+  bool settingAsked = false;  // in this frame
+  // The wire's clock moves this much each frame.
+  uint32_t frameMs = 16;
+  // Called in each frame right before the master's work.
+  std::function<void(BusWorld&)> beforeStep;
+
+  void InsertCoins(int node, uint16_t coins);
+  int inserted = 0;   // coins put into slot 1 of node 1
+  int credited = 0;   // coins the game counted
+  int frames = 0;
+  int inputsRead = 0;
+  // What went against a property, with the frame; empty while all hold.
+  std::string fault;
+
+  // Whether everything asked for was taken off and counted: no coin owed
+  // anywhere, none waiting for the counter, the node's counter at 0.
+  bool CoinsSettled() const;
+  // After the run: each coin credited once, taken off once, the node's
+  // counter at 0. Empty when all hold, else what does not.
+  std::string CoinProperties() const;
+  // Whether node 1's queued poll takes coins off.
+  static bool QueuedDecrease();
+  // Whether the last n exchanges on the wire each went wrong.
+  bool LastExchangesSpoiled(int n) const;
+  // Whether the bus may have stopped: six exchanges in a row went wrong;
+  // or, giving out addresses, the first assignment and its five retries
+  // failed, a fault on the wire among the causes (a reset lost leaves a node
+  // its address, and the assignment after it finds no node); or every frame
+  // of a reset was lost.
+  bool StopAllowed() const;
+
+  SimJvsWire wire;
+  XioDevice* device = nullptr;
+
+ private:
+  void Note(const std::string& what);
+  int lastSync_ = 0;
+  std::vector<uint16_t> set_;  // node 1's pattern by frame
+};
+
+}  // namespace testsupport

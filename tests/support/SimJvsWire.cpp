@@ -1,0 +1,156 @@
+#include "support/SimJvsWire.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/thread.h"
+
+namespace testsupport {
+
+void SimJvsWire::StartCounting() {
+  counting_ = true;
+  requests_ = replies_ = 0;
+  requestFaults_.clear();
+  replyFaults_.clear();
+}
+
+void SimJvsWire::SetRequestFault(int index, Fault fault) {
+  if (index < 0) return;
+  if (requestFaults_.size() <= size_t(index)) requestFaults_.resize(size_t(index) + 1, kWhole);
+  requestFaults_[size_t(index)] = fault;
+}
+
+void SimJvsWire::SetReplyFault(int index, Fault fault) {
+  if (index < 0) return;
+  if (replyFaults_.size() <= size_t(index)) replyFaults_.resize(size_t(index) + 1, kWhole);
+  replyFaults_[size_t(index)] = fault;
+}
+
+void SimJvsWire::SetNoise(const SimNoise& noise, int lateShare) {
+  noise_.Start(noise);
+  lateShare_ = lateShare;
+}
+
+bool SimJvsWire::Wait(plat::Event& event, uint32_t ms) {
+  if (event.IsSet()) return true;
+  now_ += ms;
+  return false;
+}
+
+int SimJvsWire::SpoiledAddressingsSinceOpen() const {
+  int n = 0;
+  for (size_t i = size_t(addressingsAtOpen_); i < addressings_.size(); ++i) n += addressings_[i];
+  return n;
+}
+
+bool SimJvsWire::Open(const char*) {
+  open_ = true;
+  addressingsAtOpen_ = int(addressings_.size());
+  pending_.clear();
+  ready_.clear();
+  readyAt_ = 0;
+  return true;
+}
+
+SimJvsWire::Fault SimJvsWire::NextFault(std::vector<Fault>& placed, int& counter, bool request) {
+  Fault f = kWhole;
+  if (counting_) {
+    if (size_t(counter) < placed.size()) f = placed[size_t(counter)];
+    ++counter;
+  }
+  if (f == kWhole && script) f = script(request);
+  const int fate = noise_.NextFate();
+  if (f == kWhole && fate != 0) {
+    f = fate == 2 ? kDamaged : kLost;
+    // Some answers lost on the way come late instead.
+    if (!request && f == kLost && lateShare_ > 0 && int(lateDraw_ % 100) < lateShare_) f = kLate;
+    lateDraw_ = lateDraw_ * 1103515245u + 12345u;
+  }
+  return f;
+}
+
+uint32_t SimJvsWire::LateMs() const {
+  // After the master's wait for the answer ran out, and within the longest
+  // a node may take to answer.
+  return kJvsByteWaitMs + 1 + (lateDraw_ >> 8) % (kJvsAnswerMs - kJvsByteWaitMs);
+}
+
+void SimJvsWire::Inject(const std::vector<uint8_t>& bytes, uint32_t delayMs) {
+  Pending p{now_ + delayMs, bytes};
+  auto at = std::upper_bound(pending_.begin(), pending_.end(), p.at,
+                             [](uint32_t t, const Pending& q) { return t < q.at; });
+  pending_.insert(at, std::move(p));
+}
+
+std::vector<SimJvsWire::Written> SimJvsWire::TakeWritten() {
+  std::vector<Written> out;
+  out.swap(written_);
+  return out;
+}
+
+size_t SimJvsWire::Write(const uint8_t* bytes, size_t count) {
+  if (!open_) return 0;
+  written_.push_back({now_, std::vector<uint8_t>(bytes, bytes + count)});
+  for (size_t i = 0; i < count; ++i) {
+    const SimFrameParser::Event ev = parser_.Feed(bytes[i]);
+    if (ev != SimFrameParser::kNone) OnFrame(parser_.Node(), parser_.Data(), ev == SimFrameParser::kBadSum);
+  }
+  return count;
+}
+
+void SimJvsWire::OnFrame(uint8_t node, const std::vector<uint8_t>& data, bool damaged) {
+  const bool reset = node == 0xFF && !data.empty() && data[0] == 0xF0;
+  log_ = node != 0xFF ? &exchanges_ : reset ? &resets_ : &addressings_;
+  log_->push_back(false);
+  const Fault f = NextFault(requestFaults_, requests_, true);
+  if (f != kWhole) log_->back() = true;
+  if (f == kLost) return;
+  SimJvsBoard::Reply r;
+  if (f == kStatusThree) {
+    const bool silent = board.silentOnDamage;
+    board.silentOnDamage = false;
+    r = board.Receive(node, data, true);
+    board.silentOnDamage = silent;
+  } else {
+    r = board.Receive(node, data, damaged || f == kDamaged);
+  }
+  if (r.send) Send(r, kReplyMs);
+}
+
+void SimJvsWire::Send(const SimJvsBoard::Reply& r, uint32_t delay) {
+  Fault f = NextFault(replyFaults_, replies_, false);
+  if (r.garbled && f == kWhole) f = kDamaged;
+  if (f != kWhole && log_ && !log_->empty()) log_->back() = true;
+  if (f == kLost) return;
+  if (f == kLate) delay = LateMs();
+  Inject(SimFramed(r.data, f == kDamaged ? 1 : 0), delay);
+}
+
+size_t SimJvsWire::ReadAvailable(uint8_t* buffer, size_t max) {
+  while (!pending_.empty() && int32_t(pending_.front().at - now_) <= 0) {
+    ready_.insert(ready_.end(), pending_.front().bytes.begin(), pending_.front().bytes.end());
+    pending_.pop_front();
+  }
+  const size_t n = std::min(max, ready_.size() - readyAt_);
+  if (n == 0) return 0;
+  std::memcpy(buffer, ready_.data() + readyAt_, n);
+  readyAt_ += n;
+  if (readyAt_ == ready_.size()) {
+    ready_.clear();
+    readyAt_ = 0;
+  }
+  return n;
+}
+
+size_t SimJvsWire::ReadWait(uint8_t* buffer, size_t max, uint32_t ms) {
+  if (!open_) return 0;
+  if (const size_t n = ReadAvailable(buffer, max)) return n;
+  if (!pending_.empty() && pending_.front().at - now_ <= ms) {
+    now_ = pending_.front().at;
+    return ReadAvailable(buffer, max);
+  }
+  now_ += ms;
+  return 0;
+}
+
+}  // namespace testsupport

@@ -1,0 +1,125 @@
+#pragma once
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <vector>
+
+#include "cabinet/JvsFrame.h"
+#include "platform/clock.h"
+#include "support/SimJvsBoard.h"
+
+namespace testsupport {
+
+// A simulated wire under the bus master: a line (JvsSetLine) and the bus
+// clock (JvsSetClock) in one, with the nodes of a SimJvsBoard at its far
+// end. Time is the wire's own: it moves only when the master waits on it
+// (a byte wait, a pause, a reset's wait) or when the test moves it, so a
+// run is the same on every machine and costs no real time. Each frame the
+// master writes reaches the board at once; a node's answer is on the line
+// kReplyMs later, unless a fault says otherwise.
+//
+// Faults are placed by frame: the n-th frame the master writes (requests,
+// requests to send again, resets, addresses, counted from 0 when placing
+// starts: StartCounting) and the n-th frame a node sends back (answers and
+// copies).
+class SimJvsWire : public JvsLine, public plat::MsClock {
+ public:
+  enum Fault : uint8_t {
+    kWhole = 0,
+    kLost,         // either way: it never arrives
+    kDamaged,      // either way: it arrives with a wrong sum
+    kStatusThree,  // a request: the node takes it as damaged and answers status 3, carrying nothing out
+    kLate,         // an answer: it comes after the master's wait for it, within kJvsAnswerMs
+  };
+  // How long after a request a node's answer is on the line.
+  static constexpr uint32_t kReplyMs = 1;
+
+  SimJvsBoard board;
+
+  // From now on the frames each way are counted from 0 for the faults.
+  void StartCounting();
+  void SetRequestFault(int index, Fault fault);
+  void SetReplyFault(int index, Fault fault);
+  // No fault placed from now on (the frames go on being counted).
+  void ClearFaults() {
+    requestFaults_.clear();
+    replyFaults_.clear();
+  }
+  // Frames each way since StartCounting.
+  int RequestsCounted() const { return requests_; }
+  int RepliesCounted() const { return replies_; }
+  // Seeded noise on every frame each way from now on (lost or damaged; a
+  // lost answer comes late instead with lateShare percent).
+  void SetNoise(const SimNoise& noise, int lateShare = 0);
+  void NoiseOff() { noise_ = SimNoiseDraw{}; }
+  // Faults from a script: asked for each frame (request: one the master
+  // wrote) that no placed fault or noise spoiled.
+  std::function<Fault(bool request)> script;
+
+  // Raw bytes on the line delayMs from now, from no node in particular.
+  void Inject(const std::vector<uint8_t>& bytes, uint32_t delayMs = 0);
+  // Every byte the master wrote since the last call, with the time of each
+  // write.
+  struct Written {
+    uint32_t at;
+    std::vector<uint8_t> bytes;
+  };
+  std::vector<Written> TakeWritten();
+
+  // One entry per request written to a node (not broadcasts): whether it or
+  // what answered it went wrong on the wire.
+  const std::vector<bool>& Exchanges() const { return exchanges_; }
+  // The same for the address assignments (broadcast 0xF1), and for the
+  // reset frames (spoiled: lost or damaged).
+  const std::vector<bool>& Addressings() const { return addressings_; }
+  const std::vector<bool>& Resets() const { return resets_; }
+  // Address assignments since the line was last opened, and those of them
+  // spoiled.
+  int AddressingsSinceOpen() const { return int(addressings_.size()) - addressingsAtOpen_; }
+  int SpoiledAddressingsSinceOpen() const;
+
+  // The clock.
+  uint32_t NowMs() override { return now_; }
+  void Sleep(uint32_t ms) override { now_ += ms; }
+  bool Wait(plat::Event& event, uint32_t ms) override;
+  void Advance(uint32_t ms) { now_ += ms; }
+
+  // The line.
+  bool Open(const char*) override;
+  void Close() override { open_ = false; }
+  bool IsOpen() const override { return open_; }
+  size_t Write(const uint8_t* bytes, size_t count) override;
+  size_t ReadAvailable(uint8_t* buffer, size_t max) override;
+  size_t ReadWait(uint8_t* buffer, size_t max, uint32_t ms) override;
+  int GetCts() override { return board.Sense(); }
+  bool SetRts(bool) override { return true; }
+
+ private:
+  struct Pending {
+    uint32_t at;
+    std::vector<uint8_t> bytes;
+  };
+  void OnFrame(uint8_t node, const std::vector<uint8_t>& data, bool damaged);
+  void Send(const SimJvsBoard::Reply& r, uint32_t delay);
+  Fault NextFault(std::vector<Fault>& placed, int& counter, bool request);
+  uint32_t LateMs() const;
+
+  bool open_ = false;
+  uint32_t now_ = 1000;
+  SimFrameParser parser_;
+  std::deque<Pending> pending_;  // in the order they reach the line
+  std::vector<uint8_t> ready_;   // on the line now
+  size_t readyAt_ = 0;
+  bool counting_ = false;
+  int requests_ = 0, replies_ = 0;
+  std::vector<Fault> requestFaults_, replyFaults_;
+  SimNoiseDraw noise_;
+  int lateShare_ = 0;
+  uint32_t lateDraw_ = 7;
+  std::vector<bool> exchanges_, addressings_, resets_;
+  std::vector<bool>* log_ = nullptr;  // the log of the frame being answered
+  int addressingsAtOpen_ = 0;
+  std::vector<Written> written_;
+};
+
+}  // namespace testsupport
