@@ -331,6 +331,9 @@ TEST_F(MasterOnAWire, SeededNoiseFromBringUpAndAcrossRestarts) {
   EXPECT_GT(spoiled, exchanges / 50);
   EXPECT_GT(coins, 300);
   RecordProperty("stops", stops);
+  RecordProperty("spoiled", spoiled);
+  RecordProperty("exchanges", exchanges);
+  RecordProperty("coins", coins);
 }
 
 }  // namespace

@@ -120,7 +120,10 @@ void SimJvsWire::OnFrame(uint8_t node, const std::vector<uint8_t>& data, bool da
 void SimJvsWire::Send(const SimJvsBoard::Reply& r, uint32_t delay) {
   Fault f = NextFault(replyFaults_, replies_, false);
   if (r.garbled && f == kWhole) f = kDamaged;
-  if (f != kWhole && log_ && !log_->empty()) log_->back() = true;
+  // A status 3 spoils the exchange too, whether the node just saw a
+  // damaged frame or sends again a status 3 it kept.
+  const bool statusThree = !r.data.empty() && r.data[0] == 3;
+  if ((f != kWhole || statusThree) && log_ && !log_->empty()) log_->back() = true;
   if (f == kLost) return;
   if (f == kLate) delay = LateMs();
   Inject(SimFramed(r.data, f == kDamaged ? 1 : 0), delay);

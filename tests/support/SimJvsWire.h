@@ -67,7 +67,7 @@ class SimJvsWire : public JvsLine, public plat::MsClock {
   std::vector<Written> TakeWritten();
 
   // One entry per request written to a node (not broadcasts): whether it or
-  // what answered it went wrong on the wire.
+  // what answered it went wrong on the wire, or the node answered status 3.
   const std::vector<bool>& Exchanges() const { return exchanges_; }
   // The same for the address assignments (broadcast 0xF1), and for the
   // reset frames (spoiled: lost or damaged).
