@@ -359,7 +359,7 @@ TEST_F(TunnelDraw, ARecordNamingTheTextureOnePastTheLastIsLeftOutOfThePartAndThe
   map.tunnelVisibility[0].Target().Put(Load(RscTag("OVL"), "\\Stg\\Edge_a"));
   ASSERT_NE(LoadStraightPath(0, 20), nullptr);
   map.SetSection(0, 1.0f);
-  ASSERT_EQ(parts[0].visible, 1u);
+  ASSERT_TRUE(tnl->PartVisible(0));
   map.step = map.steps + 1;
   map.speed = 0.0f;
   kernel.Step();
