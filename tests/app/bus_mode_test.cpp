@@ -292,7 +292,10 @@ TEST_F(BusMode, CoinConditionIsTheCoinError) {
 TEST_F(BusMode, SilentNodeStopsTheBusOnceAndFramesGoOn) {
   Start();
   bus_.SetSwitches(node_, 0, 0x0400, 0);
-  ASSERT_TRUE(FramesUntil([] { return (EngineInputBits & (1u << 27)) != 0; }));
+  // The board's setting sequence over first: only polls are left.
+  ASSERT_TRUE(FramesUntil([] {
+    return (EngineInputBits & (1u << 27)) != 0 && JvsGetNodeSettingResult() == kJvsSettingDone;
+  }));
   bus_.SetSilent(true);
   testsupport::StderrCapture capture;
   EXPECT_TRUE(FramesUntil([] { return JvsGetState() == -3; }));
