@@ -246,8 +246,16 @@ void QvtCountDownRenderer::LoadSide(uint32_t i) {
   if (problem == plat::FileProblem::kMissing) return;
   std::string why;
   plat::Image img;
+  int w = 0, h = 0;
+  const int maxW = static_cast<int>(kSideNominal[i][0]) * kMaxSideScale;
+  const int maxH = static_cast<int>(kSideNominal[i][1]) * kMaxSideScale;
   if (problem != plat::FileProblem::kNone) {
     why = plat::DescribeFileProblem(problem);
+  } else if (!plat::ReadBmpSize(bytes.data(), bytes.size(), &w, &h, &why)) {
+    why = "is refused: " + why;
+  } else if (w > maxW || h > maxH) {
+    why = "is refused: " + std::to_string(w) + "x" + std::to_string(h) + " is more than twice the " +
+          std::to_string(maxW / kMaxSideScale) + "x" + std::to_string(maxH / kMaxSideScale) + " it is drawn at";
   } else if (!plat::DecodeBmp(bytes.data(), bytes.size(), &img, &why)) {
     why = "is refused: " + why;
   } else {

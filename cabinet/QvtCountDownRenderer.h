@@ -22,15 +22,25 @@ class MsClock;
 // the data directory on a short-lived thread; the side images are BMP files
 // under "Data/Lumora". Without a readable panel file the renderer stays idle
 // for good. A missing side image is looked for again at every draw; one that
-// is there but cannot be used (not a regular file, damaged, or a header that
-// claims a larger picture than any reader takes) is told in one line on
-// standard error and not read again, and the side images stay undrawn.
+// is there but cannot be used (not a regular file, damaged, a header that
+// claims a larger picture than any reader takes, or a picture more than
+// kMaxSideScale times its size on screen) is told in one line on standard
+// error and not read again, and the side images stay undrawn.
 class QvtCountDownRenderer {
  public:
   static constexpr uint32_t kRampMs = 300;
   static constexpr uint32_t kNone = 0xFFFFFFFFu;  // no count-down
   // Largest side image file read.
   static constexpr size_t kMaxSideFileBytes = size_t(64) << 20;
+  // A side image is drawn whole into its rectangle at the screen's edge
+  // (SideNominal: 140 x 480 or 370 x 720), filtered bilinearly from its one
+  // level: each screen pixel reads the two texels nearest its centre in each
+  // direction, so a picture more than twice as wide or tall as its rectangle
+  // has texels that no screen pixel reads. Such a picture is refused from its
+  // header, before its pixels are made, which holds the four side textures to
+  // about 10 MB (2 x 280 x 960 and 2 x 740 x 1440 pixels) whatever their files
+  // claim.
+  static constexpr int kMaxSideScale = 2;
   enum FadeState : uint32_t { kHidden = 0, kFadingIn = 1, kShown = 2, kFadingOut = 3 };
 
   // 28-byte screen vertex: x, y (pixels), z = 0, rhw = 1, colour, u, v.

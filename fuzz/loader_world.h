@@ -2,9 +2,10 @@
 // The engine's managers as the start-up adds them (the graphic manager on
 // the null device, the I/O and resource managers, the sound player on a
 // manual null device), for the fuzz targets that run a resource's loader on
-// their input as the game runs it. Files come from the I/O manager's cache;
-// any other name is looked for under a data directory that does not exist,
-// and so is missing. Made once and never torn down.
+// their input as the game runs it. Files come from the I/O manager's cache
+// (held as they are, or as LZ blocks); any other name is looked for under a
+// data directory that does not exist, and so is missing. Made once and never
+// torn down.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -25,6 +26,12 @@ namespace fuzzsupport {
 class LoaderWorld {
  public:
   using Files = std::vector<std::pair<std::string, std::vector<uint8_t>>>;
+  // A cache entry's name, its stored bytes and whether they are an LZ block.
+  struct Entry {
+    std::string name;
+    std::vector<uint8_t> bytes;
+    bool packed = false;
+  };
 
   static LoaderWorld& Get() {
     static LoaderWorld* world = new LoaderWorld;
@@ -35,9 +42,14 @@ class LoaderWorld {
   // the kind for the path in group 1 and waits until every loader settled,
   // as a scene start does. The resource, or null when none was made.
   SRsc* Load(uint32_t tag, const char* path, const Files& files) {
+    std::vector<Entry> entries;
+    for (const auto& [name, bytes] : files) entries.push_back({name, bytes, false});
+    return Load(tag, path, entries);
+  }
+  SRsc* Load(uint32_t tag, const char* path, const std::vector<Entry>& entries) {
     io_.CacheClear();
-    for (const auto& [name, bytes] : files)
-      io_.Cache().AddEntry(name, bytes.data(), static_cast<uint32_t>(bytes.size()), 0);
+    for (const Entry& e : entries)
+      io_.Cache().AddEntry(e.name, e.bytes.data(), static_cast<uint32_t>(e.bytes.size()), e.packed ? 1 : 0);
     SRsc* r = rm_.CreateResource(1, tag, path, 0, 0, 0, 0);
     rm_.Sync(1);
     return r;

@@ -1,16 +1,23 @@
 // libFuzzer entry point: the input as an image list (".tr"), parsed, then
 // loaded by the image resource as the game loads it: every name it reads
 // queues its texture file, one a frame, and makes a texture. The lists may
-// name "a.png" and "b.png", which the I/O manager's cache holds (so their
-// decode also runs ahead on the worker); other names are missing. So the
-// fuzzer's time and memory limits hold the loader's whole cost, not only the
-// parse.
+// name "a.png" and "b.png" (2 x 2), "c.png" (a header of 4096 x 4096, 64 MB
+// of pixels, the budget whole, over one row of data) and "d.png" (1024 x
+// 1024, 4 MB), which the I/O manager's cache holds (so their decode also
+// runs ahead on the worker); other names are missing. So the fuzzer's time
+// and memory limits hold the loader's whole cost, not only the parse. The
+// pictures the image made, each texture counted once, must fit the loader's
+// budget (d.png made for each of 128 names would pass it), and a name given
+// again must bind the texture of its first line.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "fuzz/large_files.h"
 #include "fuzz/loader_world.h"
+#include "vrax/io/LoadBudget.h"
 #include "vrax/resource/ImageList.h"
 #include "vrax/resource/SRsc_Image.h"
 
@@ -28,18 +35,42 @@ const std::vector<uint8_t> kPng = {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<std::string> names;
-  if (image_list::Parse(data, size, &names)) {
+  const bool parsed = image_list::Parse(data, size, &names);
+  if (parsed) {
     if (names.size() > image_list::kMaxImageListNames) __builtin_trap();
     for (const std::string& n : names) {
       if (n.empty() || n.size() > image_list::kImageNameMax) __builtin_trap();
     }
   }
+  static const std::vector<uint8_t> kLarge = fuzzsupport::FlatPng(4096, 4096, 0xFF336699u, 1);
+  static const std::vector<uint8_t> kMiddle = fuzzsupport::FlatPng(1024, 1024, 0x80FFCC00u, 1024);
   fuzzsupport::LoaderWorld& world = fuzzsupport::LoaderWorld::Get();
-  SRsc* r = world.Load(RscTag("IMG"), "\\f\\list",
-                       {{"\\f\\a.png", kPng}, {"\\f\\b.png", kPng}, {"\\f\\list.tr", std::vector<uint8_t>(data, data + size)}});
+  const fuzzsupport::LoaderWorld::Files files = {{"\\f\\a.png", kPng},
+                                                 {"\\f\\b.png", kPng},
+                                                 {"\\f\\c.png", kLarge},
+                                                 {"\\f\\d.png", kMiddle},
+                                                 {"\\f\\list.tr", std::vector<uint8_t>(data, data + size)}};
+  SRsc* r = world.Load(RscTag("IMG"), "\\f\\list", files);
   if (r == nullptr || !r->IsSettled()) __builtin_trap();
   auto* image = static_cast<SRsc_Image*>(r);
-  if (static_cast<size_t>(image->TextureCount()) > image_list::kMaxImageListNames) __builtin_trap();
+  const int32_t count = image->TextureCount();
+  if (static_cast<size_t>(count) > image_list::kMaxImageListNames) __builtin_trap();
+  std::vector<plat::Texture*> made;
+  uint64_t bytes = 0;
+  for (int32_t i = 0; i < count; ++i) {
+    plat::Texture* t = image->GetDeviceTexture(i);
+    if (t == nullptr) __builtin_trap();
+    if (std::find(made.begin(), made.end(), t) != made.end()) continue;
+    made.push_back(t);
+    bytes += uint64_t(t->Width()) * uint64_t(t->Height()) * 4;
+  }
+  if (bytes > kMaxResourceBytes) __builtin_trap();
+  if (parsed) {
+    for (int32_t i = 0; i < count && size_t(i) < names.size(); ++i) {
+      const auto first = std::find(names.begin(), names.end(), names[size_t(i)]) - names.begin();
+      if (image->GetDeviceTexture(static_cast<int32_t>(first)) != image->GetDeviceTexture(i)) __builtin_trap();
+    }
+  }
   world.Release();
   return 0;
 }

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <new>
 
 #include "platform/byte_order.h"
 #include "platform/image_decode.h"
@@ -40,8 +41,9 @@ uint8_t Channel(uint32_t pixel, uint32_t mask, uint8_t missing) {
 
 }  // namespace
 
-bool DecodeDds(const void* data, size_t size, Image* out, std::string* error) {
-  if (!out) return false;
+namespace {
+
+bool DecodeDdsPixels(const void* data, size_t size, Image* out, std::string* error) {
   const uint8_t* p = static_cast<const uint8_t*>(data);
   if (!p || size < kHeaderEnd || std::memcmp(p, "DDS ", 4) != 0) return Fail(error, "not a DDS file", out);
   if (ReadLe32(p + 4) != 124 || ReadLe32(p + 76) != 32) return Fail(error, "bad header size", out);
@@ -101,6 +103,17 @@ bool DecodeDds(const void* data, size_t size, Image* out, std::string* error) {
   }
   *out = std::move(img);
   return true;
+}
+
+}  // namespace
+
+bool DecodeDds(const void* data, size_t size, Image* out, std::string* error) {
+  if (!out) return false;
+  try {
+    return DecodeDdsPixels(data, size, out, error);
+  } catch (const std::bad_alloc&) {
+    return Fail(error, "out of memory", out);
+  }
 }
 
 std::vector<uint8_t> EncodeDds(const Image& image, DdsLayout layout) {
@@ -164,7 +177,7 @@ constexpr uint64_t kRlePixelsPer2Bytes = 255;
 // a damaged or hostile header must not cost gigabytes. Uncompressed rows
 // (each padded to 4 bytes) must all be in the file; run-length pictures
 // (8 or 4 bits a pixel) may claim no more pixels than their data can set.
-bool CheckBmpHeader(const uint8_t* p, size_t size, std::string* error) {
+bool CheckBmpHeader(const uint8_t* p, size_t size, std::string* error, int* outWidth, int* outHeight) {
   const auto fail = [error](const char* why) {
     if (error) *error = why;
     return false;
@@ -201,6 +214,8 @@ bool CheckBmpHeader(const uint8_t* p, size_t size, std::string* error) {
     if (uint64_t(width) * uint64_t(height) * 2 > (size - pixelsAt) * kRlePixelsPer2Bytes)
       return fail("compressed data too short for its size");
   }
+  *outWidth = static_cast<int>(width);
+  *outHeight = static_cast<int>(height);
   return true;
 }
 
@@ -209,7 +224,8 @@ bool CheckBmpHeader(const uint8_t* p, size_t size, std::string* error) {
 bool DecodeBmp(const void* data, size_t size, Image* out, std::string* error) {
   if (!out) return false;
   *out = Image{};
-  if (!CheckBmpHeader(static_cast<const uint8_t*>(data), size, error)) return false;
+  int width = 0, height = 0;
+  if (!CheckBmpHeader(static_cast<const uint8_t*>(data), size, error, &width, &height)) return false;
   if (size > size_t(INT32_MAX)) {
     if (error) *error = "too large";
     return false;
@@ -217,20 +233,33 @@ bool DecodeBmp(const void* data, size_t size, Image* out, std::string* error) {
   SDL_Surface* s = SDL_LoadBMP_RW(SDL_RWFromConstMem(data, static_cast<int>(size)), 1);
   SDL_Surface* c = s ? SDL_ConvertSurfaceFormat(s, SDL_PIXELFORMAT_ABGR8888, 0) : nullptr;  // R, G, B, A in memory
   if (s) SDL_FreeSurface(s);
-  bool ok = c && c->w > 0 && c->h > 0 && c->w <= kMaxImageSide && c->h <= kMaxImageSide && SDL_LockSurface(c) == 0;
+  // SDL reads the size the header claims, which was checked above.
+  bool ok = c && c->w == width && c->h == height && SDL_LockSurface(c) == 0;
+  const char* why = "damaged data";
   if (ok) {
-    out->width = c->w;
-    out->height = c->h;
-    out->rgba.resize(size_t(c->w) * c->h * 4);
-    for (int y = 0; y < c->h; ++y)
-      std::memcpy(out->rgba.data() + size_t(y) * c->w * 4, static_cast<uint8_t*>(c->pixels) + size_t(y) * c->pitch,
-                  size_t(c->w) * 4);
+    try {
+      out->rgba.resize(size_t(c->w) * c->h * 4);
+      for (int y = 0; y < c->h; ++y)
+        std::memcpy(out->rgba.data() + size_t(y) * c->w * 4,
+                    static_cast<uint8_t*>(c->pixels) + size_t(y) * c->pitch, size_t(c->w) * 4);
+      out->width = c->w;
+      out->height = c->h;
+    } catch (const std::bad_alloc&) {
+      ok = false;
+      why = "out of memory";
+    }
     SDL_UnlockSurface(c);
-  } else if (error) {
-    *error = "damaged data";
+  }
+  if (!ok) {
+    *out = Image{};
+    if (error) *error = why;
   }
   if (c) SDL_FreeSurface(c);
   return ok;
+}
+
+bool ReadBmpSize(const void* data, size_t size, int* width, int* height, std::string* error) {
+  return CheckBmpHeader(static_cast<const uint8_t*>(data), size, error, width, height);
 }
 
 }  // namespace plat

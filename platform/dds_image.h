@@ -13,7 +13,8 @@
 namespace plat {
 
 // Returns false and leaves `out` empty for a damaged, truncated or
-// unsupported file; `error` (optional) receives a short reason.
+// unsupported file, and when memory runs out; `error` (optional) receives a
+// short reason.
 bool DecodeDds(const void* data, size_t size, Image* out, std::string* error = nullptr);
 
 // Layouts the writer can produce.
@@ -25,9 +26,13 @@ std::vector<uint8_t> EncodeDds(const Image& image, DdsLayout layout);
 // the top). The size its header claims is checked first (sides and pixel
 // count as DecodeImage allows them; uncompressed pixels all present; no more
 // run-length pixels than their data can set), so a damaged header is refused
-// before any room is made for its pixels. Returns
-// false and leaves `out` empty otherwise; `error` (optional) receives a
+// before any room is made for its pixels. Returns false and leaves `out`
+// empty otherwise, and when memory runs out; `error` (optional) receives a
 // short reason.
 bool DecodeBmp(const void* data, size_t size, Image* out, std::string* error = nullptr);
+// The width and height a BMP file's header claims, after the checks above,
+// without decoding: for a caller that bounds the picture's size before it
+// is made. False (with `error`, optional) where DecodeBmp refuses the header.
+bool ReadBmpSize(const void* data, size_t size, int* width, int* height, std::string* error = nullptr);
 
 }  // namespace plat

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 #include <utility>
 
 #include "platform/gfx_device_gl.h"
@@ -344,12 +345,12 @@ int GfxDevice::ValidateIndexedDraw(uint32_t type, uint32_t startIndex, uint32_t 
   return kOk;
 }
 
-int GfxDevice::CreateTextureFromMemory(const void* data, size_t size, Texture** out) {
+int GfxDevice::CreateTextureFromMemory(const void* data, size_t size, Texture** out, uint64_t maxBytes) {
   if (!out) return kErrInvalidCall;
   *out = nullptr;
   Image image;
-  if (!DecodeImage(data, size, &image)) return kErrInvalidCall;
-  return MakeTexture(std::move(image), out);
+  if (!DecodeImage(data, size, &image, nullptr, maxBytes)) return kErrInvalidCall;
+  return CreateTextureFromImage(std::move(image), out);
 }
 
 int GfxDevice::CreateTextureFromImage(Image image, Texture** out) {
@@ -359,7 +360,12 @@ int GfxDevice::CreateTextureFromImage(Image image, Texture** out) {
       image.height > kMaxImageSide ||
       image.rgba.size() != static_cast<size_t>(image.width) * image.height * 4)
     return kErrInvalidCall;
-  return MakeTexture(std::move(image), out);
+  try {
+    return MakeTexture(std::move(image), out);
+  } catch (const std::bad_alloc&) {
+    *out = nullptr;
+    return kErrOutOfMemory;
+  }
 }
 
 // ---------------------------------------------------------------- null backend

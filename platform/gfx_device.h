@@ -405,10 +405,13 @@ class GfxDevice {
                               uint32_t stride) = 0;
 
   // Textures. From PNG or JPEG bytes (alpha kept; a file without alpha reads
-  // as opaque); kErrInvalidCall for damaged or unknown data.
-  int CreateTextureFromMemory(const void* data, size_t size, Texture** out);
+  // as opaque); kErrInvalidCall for damaged or unknown data and for a picture
+  // whose RGBA would take more than maxBytes (refused before it is made; the
+  // decoder's own size bounds hold in any case).
+  int CreateTextureFromMemory(const void* data, size_t size, Texture** out, uint64_t maxBytes = ~uint64_t{0});
   // From RGBA pixels (rows from the top). Pass an image that is no longer
-  // needed by move: its pixels become the texture's without a copy.
+  // needed by move: its pixels become the texture's without a copy. Memory
+  // running out is kErrOutOfMemory; neither call throws.
   int CreateTextureFromImage(Image image, Texture** out);
 
   // Reads the back buffer into an RGBA image (rows from the top). The null

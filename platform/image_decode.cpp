@@ -1,8 +1,13 @@
 #include "platform/image_decode.h"
 
+#include <climits>
 #include <csetjmp>
+#include <cstddef>
+#include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 
 #include <jpeglib.h>
 #include <png.h>
@@ -20,6 +25,8 @@ struct PngReader {
   size_t size;
   size_t pos;
   char message[128];
+  size_t live;   // bytes the library holds now
+  bool overrun;  // it asked to hold more than kMaxPngWorkBytes
 };
 
 void PngRead(png_structp png, png_bytep out, png_size_t count) {
@@ -37,22 +44,52 @@ void PngError(png_structp png, png_const_charp msg) {
 
 void PngWarning(png_structp, png_const_charp) {}
 
-bool DecodePng(const uint8_t* data, size_t size, Image* out, std::string* error) {
-  PngReader reader{data, size, 0, "png: damaged data"};
-  png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &reader, PngError, PngWarning);
+// The library's memory, counted: each block carries its size in front of
+// it, and a request that would take the library past kMaxPngWorkBytes is
+// refused (the library then stops, or drops what it wanted to keep, and the
+// decode fails below).
+constexpr size_t kPngBlockHead = alignof(std::max_align_t);
+
+png_voidp PngMalloc(png_structp png, png_alloc_size_t bytes) {
+  auto* r = static_cast<PngReader*>(png_get_mem_ptr(png));
+  if (bytes > kMaxPngWorkBytes - r->live) {
+    r->overrun = true;
+    return nullptr;
+  }
+  auto* block = static_cast<uint8_t*>(std::malloc(kPngBlockHead + bytes));
+  if (!block) return nullptr;
+  std::memcpy(block, &bytes, sizeof bytes);
+  r->live += bytes;
+  return block + kPngBlockHead;
+}
+
+void PngFree(png_structp png, png_voidp p) {
+  if (!p) return;
+  auto* r = static_cast<PngReader*>(png_get_mem_ptr(png));
+  uint8_t* block = static_cast<uint8_t*>(p) - kPngBlockHead;
+  png_alloc_size_t bytes = 0;
+  std::memcpy(&bytes, block, sizeof bytes);
+  r->live -= bytes;
+  std::free(block);
+}
+
+bool DecodePng(const uint8_t* data, size_t size, Image* out, std::string* error, uint64_t maxBytes) {
+  PngReader reader{data, size, 0, "png: damaged data", 0, false};
+  png_structp png = png_create_read_struct_2(PNG_LIBPNG_VER_STRING, &reader, PngError, PngWarning, &reader,
+                                             PngMalloc, PngFree);
   if (!png) {
     SetError(error, "png: out of memory");
     return false;
   }
   png_infop info = png_create_info_struct(png);
-  if (!info) {
-    png_destroy_read_struct(&png, nullptr, nullptr);
+  std::vector<png_bytep>* volatile rows = info ? new (std::nothrow) std::vector<png_bytep>() : nullptr;
+  if (!rows) {
+    png_destroy_read_struct(&png, &info, nullptr);
     SetError(error, "png: out of memory");
     return false;
   }
-  // Everything that must survive a longjmp lives in the heap object below or
+  // Everything that must survive a longjmp lives in the heap object above or
   // in `out`, which is only resized before the rows are read.
-  std::vector<png_bytep>* volatile rows = new std::vector<png_bytep>();
   if (setjmp(png_jmpbuf(png))) {
     png_destroy_read_struct(&png, &info, nullptr);
     delete rows;
@@ -62,6 +99,11 @@ bool DecodePng(const uint8_t* data, size_t size, Image* out, std::string* error)
   }
   png_set_user_limits(png, kMaxImageSide, kMaxImageSide);
   png_set_chunk_malloc_max(png, 8u * 1024u * 1024u);
+  // Only the chunks that make the picture are read: every ancillary chunk but
+  // the transparency (text, colour profiles, palettes of suggestions, ...),
+  // known to the library or not, is skipped unread past its CRC, and none is
+  // kept.
+  png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
   png_set_read_fn(png, &reader, PngRead);
   png_read_info(png, info);
 
@@ -69,6 +111,7 @@ bool DecodePng(const uint8_t* data, size_t size, Image* out, std::string* error)
   int depth = 0, colourType = 0;
   png_get_IHDR(png, info, &w, &h, &depth, &colourType, nullptr, nullptr, nullptr);
   if (!ImageSizeAllowed(w, h)) png_error(png, "image too large");
+  if (uint64_t{w} * h * 4 > maxBytes) png_error(png, "picture larger than the bytes allowed for it");
 
   if (colourType == PNG_COLOR_TYPE_PALETTE) png_set_palette_to_rgb(png);
   if (colourType == PNG_COLOR_TYPE_GRAY && depth < 8) png_set_expand_gray_1_2_4_to_8(png);
@@ -81,13 +124,20 @@ bool DecodePng(const uint8_t* data, size_t size, Image* out, std::string* error)
   png_read_update_info(png, info);
   if (png_get_rowbytes(png, info) != static_cast<size_t>(w) * 4) png_error(png, "unexpected row size");
 
+  bool made = true;
+  try {
+    out->rgba.assign(static_cast<size_t>(w) * h * 4, 0);
+    rows->resize(h);
+  } catch (const std::bad_alloc&) {
+    made = false;
+  }
+  if (!made) png_error(png, "out of memory");
   out->width = static_cast<int>(w);
   out->height = static_cast<int>(h);
-  out->rgba.assign(static_cast<size_t>(w) * h * 4, 0);
-  rows->resize(h);
   for (png_uint_32 y = 0; y < h; ++y) (*rows)[y] = out->rgba.data() + static_cast<size_t>(y) * w * 4;
   png_read_image(png, rows->data());
   png_read_end(png, nullptr);
+  if (reader.overrun) png_error(png, "more working memory than a picture needs");
   png_destroy_read_struct(&png, &info, nullptr);
   delete rows;
   return true;
@@ -142,7 +192,7 @@ void JpegProgress(j_common_ptr cinfo) {
   longjmp(err->jump, 1);
 }
 
-bool DecodeJpeg(const uint8_t* data, size_t size, Image* out, std::string* error) {
+bool DecodeJpeg(const uint8_t* data, size_t size, Image* out, std::string* error, uint64_t maxBytes) {
   jpeg_decompress_struct cinfo;
   JpegError err;
   cinfo.err = jpeg_std_error(&err.mgr);
@@ -152,7 +202,11 @@ bool DecodeJpeg(const uint8_t* data, size_t size, Image* out, std::string* error
   std::strcpy(err.message, "jpeg: damaged data");
   jpeg_progress_mgr progress{};
   progress.progress_monitor = JpegProgress;
-  std::vector<uint8_t>* volatile rgb = new std::vector<uint8_t>();
+  std::vector<uint8_t>* volatile rgb = new (std::nothrow) std::vector<uint8_t>();
+  if (!rgb) {
+    SetError(error, "jpeg: out of memory");
+    return false;
+  }
   if (setjmp(err.jump)) {
     jpeg_destroy_decompress(&cinfo);
     delete rgb;
@@ -168,6 +222,10 @@ bool DecodeJpeg(const uint8_t* data, size_t size, Image* out, std::string* error
     std::strcpy(err.message, "jpeg: image too large");
     longjmp(err.jump, 1);
   }
+  if (uint64_t{cinfo.image_width} * cinfo.image_height * 4 > maxBytes) {
+    std::strcpy(err.message, "jpeg: picture larger than the bytes allowed for it");
+    longjmp(err.jump, 1);
+  }
   if (cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK) {
     std::strcpy(err.message, "jpeg: CMYK images are not supported");
     longjmp(err.jump, 1);
@@ -175,11 +233,20 @@ bool DecodeJpeg(const uint8_t* data, size_t size, Image* out, std::string* error
   cinfo.out_color_space = JCS_RGB;
   jpeg_start_decompress(&cinfo);
   const uint32_t w = cinfo.output_width, h = cinfo.output_height;
-  if (cinfo.output_components != 3 || !ImageSizeAllowed(w, h)) {
+  if (cinfo.output_components != 3 || !ImageSizeAllowed(w, h) || uint64_t{w} * h * 4 > maxBytes) {
     std::strcpy(err.message, "jpeg: unexpected output layout");
     longjmp(err.jump, 1);
   }
-  rgb->resize(static_cast<size_t>(w) * h * 3);
+  bool made = true;
+  try {
+    rgb->resize(static_cast<size_t>(w) * h * 3);
+  } catch (const std::bad_alloc&) {
+    made = false;
+  }
+  if (!made) {
+    std::strcpy(err.message, "jpeg: out of memory");
+    longjmp(err.jump, 1);
+  }
   while (cinfo.output_scanline < h) {
     JSAMPROW row = rgb->data() + static_cast<size_t>(cinfo.output_scanline) * w * 3;
     if (jpeg_read_scanlines(&cinfo, &row, 1) != 1) break;
@@ -191,9 +258,16 @@ bool DecodeJpeg(const uint8_t* data, size_t size, Image* out, std::string* error
   jpeg_finish_decompress(&cinfo);
   jpeg_destroy_decompress(&cinfo);
 
+  try {
+    out->rgba.resize(static_cast<size_t>(w) * h * 4);
+  } catch (const std::bad_alloc&) {
+    delete rgb;
+    *out = Image{};
+    SetError(error, "jpeg: out of memory");
+    return false;
+  }
   out->width = static_cast<int>(w);
   out->height = static_cast<int>(h);
-  out->rgba.resize(static_cast<size_t>(w) * h * 4);
   const uint8_t* s = rgb->data();
   uint8_t* d = out->rgba.data();
   for (size_t i = 0, n = static_cast<size_t>(w) * h; i < n; ++i, s += 3, d += 4) {
@@ -203,6 +277,43 @@ bool DecodeJpeg(const uint8_t* data, size_t size, Image* out, std::string* error
     d[3] = 0xFF;
   }
   delete rgb;
+  return true;
+}
+
+// The frame header's size, as the decoder reads it (markers up to the first
+// scan; tables and comments are skipped, nothing of the picture is made).
+bool ReadJpegSize(const uint8_t* data, size_t size, int* width, int* height) {
+  jpeg_decompress_struct cinfo;
+  JpegError err;
+  cinfo.err = jpeg_std_error(&err.mgr);
+  err.mgr.error_exit = JpegErrorExit;
+  err.mgr.emit_message = JpegEmitMessage;
+  err.mgr.output_message = JpegOutputMessage;
+  if (setjmp(err.jump)) {
+    jpeg_destroy_decompress(&cinfo);
+    return false;
+  }
+  jpeg_create_decompress(&cinfo);
+  jpeg_mem_src(&cinfo, data, static_cast<unsigned long>(size));
+  jpeg_read_header(&cinfo, TRUE);
+  const bool fits = cinfo.image_width <= INT32_MAX && cinfo.image_height <= INT32_MAX;
+  *width = static_cast<int>(cinfo.image_width);
+  *height = static_cast<int>(cinfo.image_height);
+  jpeg_destroy_decompress(&cinfo);
+  return fits;
+}
+
+// A PNG's header chunk comes first: its length (13) and type at bytes 8 to
+// 15, the width and height (big-endian) at 16 and 20.
+bool ReadPngSize(const uint8_t* data, size_t size, int* width, int* height) {
+  if (size < 24 || std::memcmp(data + 8, "\0\0\0\x0dIHDR", 8) != 0) return false;
+  const auto be32 = [](const uint8_t* p) {
+    return uint32_t{p[0]} << 24 | uint32_t{p[1]} << 16 | uint32_t{p[2]} << 8 | uint32_t{p[3]};
+  };
+  const uint32_t w = be32(data + 16), h = be32(data + 20);
+  if (w > INT32_MAX || h > INT32_MAX) return false;
+  *width = static_cast<int>(w);
+  *height = static_cast<int>(h);
   return true;
 }
 
@@ -216,13 +327,25 @@ ImageFormat DetectImageFormat(const void* data, size_t size) {
   return ImageFormat::kUnknown;
 }
 
-bool DecodeImage(const void* data, size_t size, Image* out, std::string* error) {
+bool ReadImageSize(const void* data, size_t size, int* width, int* height) {
+  switch (DetectImageFormat(data, size)) {
+    case ImageFormat::kPng:
+      return ReadPngSize(static_cast<const uint8_t*>(data), size, width, height);
+    case ImageFormat::kJpeg:
+      return ReadJpegSize(static_cast<const uint8_t*>(data), size, width, height);
+    case ImageFormat::kUnknown:
+      break;
+  }
+  return false;
+}
+
+bool DecodeImage(const void* data, size_t size, Image* out, std::string* error, uint64_t maxBytes) {
   *out = Image{};
   switch (DetectImageFormat(data, size)) {
     case ImageFormat::kPng:
-      return DecodePng(static_cast<const uint8_t*>(data), size, out, error);
+      return DecodePng(static_cast<const uint8_t*>(data), size, out, error, maxBytes);
     case ImageFormat::kJpeg:
-      return DecodeJpeg(static_cast<const uint8_t*>(data), size, out, error);
+      return DecodeJpeg(static_cast<const uint8_t*>(data), size, out, error, maxBytes);
     case ImageFormat::kUnknown:
       break;
   }

@@ -23,11 +23,27 @@ constexpr bool ImageSizeAllowed(int64_t w, int64_t h) {
   return w > 0 && h > 0 && w <= kMaxImageSide && h <= kMaxImageSide && uint64_t(w) * uint64_t(h) <= kMaxImagePixels;
 }
 
+// Most memory the PNG library may hold at once while it decodes, beside the
+// picture itself (which the decoder makes): its own state, the inflater and
+// a few rows. An 8192-pixel row of 16-bit RGBA is 64 KB, so a whole decode
+// needs well under 1 MB; a file whose decode would ask for more (only what
+// a damaged or hostile file could make it keep) is refused.
+constexpr size_t kMaxPngWorkBytes = size_t(4) << 20;
+
 enum class ImageFormat { kUnknown, kPng, kJpeg };
 ImageFormat DetectImageFormat(const void* data, size_t size);
 
+// The width and height a PNG or JPEG file's header claims, read without
+// decoding the picture, so that a loader can account for the w x h x 4
+// bytes of RGBA before they are made. False for unknown data or a header
+// that cannot be read; a size the decoders would refuse is given as it is.
+bool ReadImageSize(const void* data, size_t size, int* width, int* height);
+
 // Returns false and leaves `out` empty for damaged, truncated or unknown
-// data; `error` (optional) receives a short reason.
-bool DecodeImage(const void* data, size_t size, Image* out, std::string* error = nullptr);
+// data, for a picture whose RGBA would take more than maxBytes (refused
+// before any room is made for it), and when memory runs out; `error`
+// (optional) receives a short reason. Throws nothing.
+bool DecodeImage(const void* data, size_t size, Image* out, std::string* error = nullptr,
+                 uint64_t maxBytes = kMaxImagePixels * 4);
 
 }  // namespace plat

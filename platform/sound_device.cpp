@@ -114,8 +114,26 @@ int SoundDevice::CreateSoundBuffer(const PcmFormat& format, uint32_t bytes, Soun
   SoundBuffer* b = new (std::nothrow) SoundBuffer(this, format, bytes);
   if (b == nullptr) return kSoundErrOutOfMemory;
   try {
-    b->data_.assign(bytes, format.bitsPerSample == 8 ? 0x80 : 0x00);
+    b->data_ = std::make_shared<std::vector<uint8_t>>(bytes, format.bitsPerSample == 8 ? 0x80 : 0x00);
     std::lock_guard<std::mutex> g(mutex_);
+    buffers_.push_back(b);
+  } catch (const std::bad_alloc&) {
+    delete b;
+    return kSoundErrOutOfMemory;
+  }
+  *out = b;
+  return kSoundOk;
+}
+
+int SoundDevice::DuplicateSoundBuffer(SoundBuffer* original, SoundBuffer** out) {
+  if (out == nullptr) return kSoundErrInvalidParam;
+  *out = nullptr;
+  if (original == nullptr || original->device_ != this) return kSoundErrInvalidParam;
+  SoundBuffer* b = new (std::nothrow) SoundBuffer(this, original->format_, original->size_);
+  if (b == nullptr) return kSoundErrOutOfMemory;
+  try {
+    std::lock_guard<std::mutex> g(mutex_);
+    b->data_ = original->data_;
     buffers_.push_back(b);
   } catch (const std::bad_alloc&) {
     delete b;
@@ -201,8 +219,8 @@ int SoundBuffer::Lock(uint32_t offset, uint32_t bytes, void** ptr1, uint32_t* by
   } catch (const std::bad_alloc&) {
     return kSoundErrOutOfMemory;
   }
-  std::memcpy(stage_.data() + offset, data_.data() + offset, first);
-  if (second > 0) std::memcpy(stage_.data(), data_.data(), second);
+  std::memcpy(stage_.data() + offset, data_->data() + offset, first);
+  if (second > 0) std::memcpy(stage_.data(), data_->data(), second);
   *ptr1 = stage_.data() + offset;
   *bytes1 = first;
   if (ptr2 != nullptr) *ptr2 = second > 0 ? stage_.data() : nullptr;
@@ -220,8 +238,8 @@ int SoundBuffer::Unlock(void* ptr1, uint32_t bytes1, void* ptr2, uint32_t bytes2
   if (ptr1 != stage_.data() + lockOffset_ || bytes1 > lockBytes1_ || bytes2 > lockBytes2_ ||
       (bytes2 > 0 && ptr2 != stage_.data()))
     return kSoundErrInvalidParam;
-  std::memcpy(data_.data() + lockOffset_, stage_.data() + lockOffset_, bytes1);
-  if (bytes2 > 0) std::memcpy(data_.data(), stage_.data(), bytes2);
+  std::memcpy(data_->data() + lockOffset_, stage_.data() + lockOffset_, bytes1);
+  if (bytes2 > 0) std::memcpy(data_->data(), stage_.data(), bytes2);
   locked_ = false;
   if (size_ > kStageKeepBytes) std::vector<uint8_t>().swap(stage_);
   return kSoundOk;

@@ -90,6 +90,10 @@ class SoundBuffer {
   void Release();
 
   uint32_t Size() const { return size_; }
+  const PcmFormat& Format() const { return format_; }
+  // The memory the buffer plays from (the same for a buffer and its
+  // duplicates).
+  const uint8_t* Memory() const { return data_->data(); }
 
  private:
   friend class SoundDevice;
@@ -100,7 +104,8 @@ class SoundBuffer {
   PcmFormat format_;
   uint32_t size_;
   uint32_t frames_;            // whole sample frames in the buffer
-  std::vector<uint8_t> data_;  // what the mixer reads
+  // What the mixer reads; shared with the buffer's duplicates.
+  std::shared_ptr<std::vector<uint8_t>> data_;
   std::vector<uint8_t> stage_; // what a lock hands out; copied in at Unlock
   bool locked_ = false;
   uint32_t lockOffset_ = 0;
@@ -130,6 +135,11 @@ class SoundDevice {
 
   // A new stopped buffer of the given size, filled with silence.
   int CreateSoundBuffer(const PcmFormat& format, uint32_t bytes, SoundBuffer** out);
+  // A new stopped buffer over the original's memory, without a copy: what
+  // one holds the other holds, also what is written later through a lock of
+  // either; the play state, position, volume and pan are its own. The memory
+  // lives while any buffer over it does. The original must be this device's.
+  int DuplicateSoundBuffer(SoundBuffer* original, SoundBuffer** out);
 
   size_t BufferCount();
 

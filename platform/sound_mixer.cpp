@@ -61,7 +61,7 @@ void MixT(const uint8_t* data, uint32_t nFrames, bool looping, uint64_t& pos, ui
 
 void SoundMixer::MixVoice(SoundBuffer& b, float* acc, uint32_t frames) {
   if (!b.playing_ || b.frames_ == 0) return;
-  const uint8_t* d = b.data_.data();
+  const uint8_t* d = b.data_->data();
   const int kind = b.format_.bitsPerSample * 10 + b.format_.channels;
   switch (kind) {
     case 81:

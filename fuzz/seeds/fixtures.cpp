@@ -18,6 +18,7 @@
 #include "game/stage/StageFileWriter.h"
 #include "game/stage/TnlRsc.h"
 #include "platform/gfx_draw_states.h"
+#include "support/Repeated.h"
 #include "support/TempDir.h"
 #include "support/image_files.h"
 #include "vrax/io/SCacheArchive.h"
@@ -494,8 +495,17 @@ int main(int argc, char** argv) {
   // The two waves the entry point's cache holds: static, streamed, a blank
   // line, then a missing one.
   Put("sound_list", "held_waves.sr", Text("a.wav\r\nb.wav 100 1\r\n\r\na.wav 7\r\nb.wav 0\r\nmissing.wav\r\n"));
+  // The large waves: one named 128 times, made once; both as static and
+  // streamed sounds.
+  Put("sound_list", "large_repeated.sr", Text(testsupport::Repeated("c.wav\r\n", 128)));
+  Put("sound_list", "large_both_kinds.sr", Text("c.wav\r\nc.wav 0 1\r\nd.wav\r\nd.wav 10 1\r\nc.wav 5 1\r\n"));
   Put("tr_list", "held_pngs.tr", Text("a.png\r\nb.png\r\na.png b.png\r\n"));
   Put("tr_list", "then_missing.tr", Text("b.png\nmissing.png\n"));
+  // The large pictures (1024 x 1024, and a header of 4096 x 4096): one
+  // named 128 times, made once; the largest after another, past the
+  // image's budget.
+  Put("tr_list", "large_repeated.tr", Text(testsupport::Repeated("d.png\r\n", 128)));
+  Put("tr_list", "large_past_budget.tr", Text("d.png\r\nd.png\r\nc.png\r\na.png\r\n"));
   Put("wave_file", "mono16.wav", MakeWaveFile16(1, 44100, std::vector<int16_t>(64, -3)));
   Put("wave_file", "stereo8.wav", MakeWaveFile(2, 8000, 8, std::vector<uint8_t>(16, 200)));
   // The generated camera paths are too long for seeds: a short one, turning.

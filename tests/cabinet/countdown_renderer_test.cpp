@@ -213,4 +213,51 @@ TEST(CountDownSides, AnUnusableSideImageIsToldOnceAndNotReadAgain) {
   EXPECT_ALL({VAL(r.HasSideTexture(1), false), VAL(r.HasSideTexture(2), true)});
 }
 
+// A side image is drawn whole into its rectangle at the screen's edge (140 x
+// 480 or 370 x 720), filtered from its one level: a picture more than twice
+// as wide or tall has pixels that never reach the screen, and is refused from
+// its header before they are made, told once like a damaged one. Pictures of
+// exactly twice the size are drawn.
+TEST(CountDownSides, APictureMoreThanTwiceItsSizeOnScreenIsRefused) {
+  testsupport::TempDir data;
+  testsupport::ScopedDataDir dataDir(data.Path());
+  const auto bytes = [](const std::vector<uint8_t>& b) { return std::string(b.begin(), b.end()); };
+  const plat::Image panel = testsupport::MakeImage(4, 4, [](int, int) { return 0xFFFFFFFFu; });
+  ASSERT_TRUE(data.Write(R::PanelFileName(false, false), bytes(plat::EncodeDds(panel, plat::DdsLayout::kA8R8G8B8))));
+  // 8-bit run-length pictures of one colour: a palette of one entry, then
+  // for each row runs of at most 255 pixels and the row's end; the
+  // picture's end. Small files for any size.
+  const auto runs = [](int32_t w, int32_t h) {
+    std::vector<uint8_t> px = {0x40, 0x80, 0xC0, 0};
+    for (int32_t y = 0; y < h; ++y) {
+      for (int32_t left = w; left > 0; left -= 255) px.insert(px.end(), {uint8_t(std::min(left, 255)), 0});
+      px.insert(px.end(), {0, 0});
+    }
+    px.insert(px.end(), {0, 1});
+    std::vector<uint8_t> f = testsupport::BmpFile(40, w, h, 8, 1, px);
+    f[10] = 54 + 4;  // the codes follow the palette
+    f[46] = 1;       // one colour used
+    return f;
+  };
+  const auto name = [](uint32_t i) { return std::string(R::SideImagePath(i)).substr(5); };  // past "Data/"
+  ASSERT_TRUE(data.Write(name(0), bytes(runs(280, 960))));
+  ASSERT_TRUE(data.Write(name(1), bytes(runs(281, 960))));
+  ASSERT_TRUE(data.Write(name(2), bytes(runs(740, 1441))));
+  ASSERT_TRUE(data.Write(name(3), bytes(runs(740, 1440))));
+
+  auto dev = plat::CreateNullGfxDevice(plat::DeviceParams{});
+  R r(dev.get(), 0, 0);
+  for (int i = 0; i < 2000 && !r.PollLoader(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  ASSERT_TRUE(r.HasTexture());
+  ::testing::internal::CaptureStderr();
+  r.DrawBackground();
+  r.DrawBackground();
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+            "count-down side image " + data.File(name(1)) + " is refused: 281x960 is more than twice the 140x480 it is drawn at\n" +
+                "count-down side image " + data.File(name(2)) +
+                " is refused: 740x1441 is more than twice the 370x720 it is drawn at\n");
+  EXPECT_ALL({VAL(r.HasSideTexture(0), true), VAL(r.HasSideTexture(1), false), VAL(r.HasSideTexture(2), false),
+              VAL(r.HasSideTexture(3), true)});
+}
+
 }  // namespace

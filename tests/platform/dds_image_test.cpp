@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "support/ExpectAll.h"
+#include "support/NewFails.h"
 #include "support/image_files.h"
 
 using Bytes = std::vector<uint8_t>;
@@ -310,6 +311,46 @@ TEST(DdsImage, ClaimedSizesAreCheckedBeforeThePictureIsMade) {
     std::string why;
     EXPECT_FALSE(plat::DecodeDds(c.file.data(), c.file.size(), &img, &why)) << c.what;
     EXPECT_EQ(why, c.why) << c.what;
+  }
+}
+
+// The size a BMP's header claims, read without decoding, for a caller that
+// bounds the picture before it is made; the header checks are the
+// decoder's.
+TEST(BmpImage, SizeIsReadFromTheHeaderAlone) {
+  int w = -1, h = -1;
+  std::string why;
+  const Bytes topDown = testsupport::BmpFile(40, 3, -2, 24, 0, Bytes(2 * 12, 0x55));
+  ASSERT_TRUE(plat::ReadBmpSize(topDown.data(), topDown.size(), &w, &h, &why)) << why;
+  EXPECT_ALL({VAL(w, 3), VAL(h, 2)});
+  const Bytes runs = RleBmp(8, 4096, 4096, Bytes(2 * 4096 * 17, 0));  // the codes are not read
+  ASSERT_TRUE(plat::ReadBmpSize(runs.data(), runs.size(), &w, &h, &why)) << why;
+  EXPECT_ALL({VAL(w, 4096), VAL(h, 4096)});
+  const Bytes huge = testsupport::BmpFile(40, 65535, 65535, 32, 0, {});
+  EXPECT_FALSE(plat::ReadBmpSize(huge.data(), huge.size(), &w, &h, &why));
+  EXPECT_EQ(why, "bad image size");
+  EXPECT_FALSE(plat::ReadBmpSize(topDown.data(), topDown.size() - 1, &w, &h, &why));
+  EXPECT_EQ(why, "truncated");
+}
+
+// Memory running out while a BMP's or DDS file's picture is made fails the
+// decode, with nothing made and nothing thrown.
+TEST(BmpImage, MemoryRunningOutFailsTheDecode) {
+  const Bytes bmp = testsupport::BmpFile(40, 16, 16, 24, 0, Bytes(16 * 48, 0x20));
+  const plat::Image src = testsupport::MakeImage(16, 16, [](int x, int y) { return 0xFF000000u | uint32_t(x * y); });
+  const Bytes dds = plat::EncodeDds(src, plat::DdsLayout::kA8R8G8B8);
+  for (const Bytes* f : {&bmp, &dds}) {
+    plat::Image img;
+    std::string why;
+    bool ok = true;
+    int refused = 0;
+    {
+      testsupport::NewFails fail(16 * 16 * 4);
+      ok = f == &bmp ? plat::DecodeBmp(f->data(), f->size(), &img, &why) : plat::DecodeDds(f->data(), f->size(), &img, &why);
+      refused = fail.Refused();
+    }
+    EXPECT_ALL({VAL(ok, false), VAL(refused, 1), VAL(img.width, 0), VAL(img.rgba.size(), size_t{0})});
+    EXPECT_EQ(why, "out of memory");
   }
 }
 

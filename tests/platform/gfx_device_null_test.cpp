@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "support/NewFails.h"
 #include "support/image_files.h"
 
 using namespace plat;
@@ -143,6 +144,33 @@ TEST(GfxDeviceNull, TexturesFromFilesAndPixelsAndBadDataRefused) {
   Image wrong = img;
   wrong.rgba.pop_back();
   EXPECT_EQ(d->CreateTextureFromImage(wrong, &bad), kErrInvalidCall);
+}
+
+// A texture may be given the most its picture may take: 5 x 3 pixels are 60
+// bytes, refused at 59 before they are made. Memory running out for the
+// texture itself is an error code, not an exception.
+TEST(GfxDeviceNull, TexturesPastTheirBytesOrMemoryAreRefused) {
+  auto d = MakeNull();
+  const Image img = testsupport::MakeImage(5, 3, [](int, int) { return 0xFF808080u; });
+  const auto png = testsupport::EncodePng(img);
+  Texture* t = reinterpret_cast<Texture*>(1);
+  EXPECT_EQ(d->CreateTextureFromMemory(png.data(), png.size(), &t, 59), kErrInvalidCall);
+  EXPECT_EQ(t, nullptr);
+  ASSERT_EQ(d->CreateTextureFromMemory(png.data(), png.size(), &t, 60), kOk);
+  t->Release();
+
+  t = reinterpret_cast<Texture*>(1);
+  Image pixels = img;
+  int r = kOk;
+  int refused = 0;
+  {
+    testsupport::NewFails fail(1);  // the texture object's own memory
+    r = d->CreateTextureFromImage(std::move(pixels), &t);
+    refused = fail.Refused();
+  }
+  EXPECT_EQ(r, kErrOutOfMemory);
+  EXPECT_EQ(refused, 1);
+  EXPECT_EQ(t, nullptr);
 }
 
 TEST(GfxDeviceNull, FrameCycleAndBackBufferReadsClearColour) {

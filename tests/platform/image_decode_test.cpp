@@ -7,12 +7,15 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "support/NewFails.h"
 #include "support/image_files.h"
 
 using plat::DecodeImage;
 using plat::Image;
 using testsupport::EncodeJpeg;
 using testsupport::EncodePng;
+using testsupport::FlatPng;
+using testsupport::PngChunk;
 using testsupport::MakeImage;
 using testsupport::PixelAt;
 using testsupport::PngKind;
@@ -188,6 +191,140 @@ TEST(ImageDecode, JpegScansAreBoundedAndCountedWhereTheyStop) {
     } else {
       EXPECT_EQ(err, c.error);
     }
+  }
+}
+
+// The bytes of text, deflated by zlib.
+std::vector<uint8_t> Deflated(const std::string& text) {
+  uLongf size = compressBound(static_cast<uLong>(text.size()));
+  std::vector<uint8_t> z(size);
+  EXPECT_EQ(compress2(z.data(), &size, reinterpret_cast<const Bytef*>(text.data()), static_cast<uLong>(text.size()), 9),
+            Z_OK);
+  z.resize(size);
+  return z;
+}
+
+std::vector<uint8_t> Cat(std::initializer_list<std::vector<uint8_t>> parts) {
+  std::vector<uint8_t> out;
+  for (const auto& p : parts) out.insert(out.end(), p.begin(), p.end());
+  return out;
+}
+
+std::vector<uint8_t> Text(const std::string& s) { return std::vector<uint8_t>(s.begin(), s.end()); }
+
+// A PNG is read for its picture only. Its text (tEXt, zTXt, iTXt), colour
+// profile and other ancillary chunks are skipped unread past their CRCs, and
+// none is kept: three zTXt chunks of 5 KB that inflate to 5 MB each, an iTXt
+// and an iCCP of the same kind and a plain 7 KB text would otherwise be
+// inflated and kept by the library, past the working memory a decode may
+// take (kMaxPngWorkBytes), and refuse the picture.
+TEST(ImageDecode, PngTextAndOtherAncillaryChunksAreSkippedUnread) {
+  const std::vector<uint8_t> z = Deflated(std::string(5 << 20, 'A'));
+  ASSERT_LT(z.size(), 8000u);
+  // zTXt: keyword, 0, method 0, data. iTXt: keyword, 0, compressed 1,
+  // method 0, language tag and translated keyword (both empty, each
+  // ended by 0), data. iCCP: name, 0, method 0, data.
+  const std::vector<uint8_t> ztxt = PngChunk("zTXt", Cat({Text("Comment"), {0, 0}, z}));
+  const std::vector<uint8_t> extra =
+      Cat({ztxt, ztxt, ztxt, PngChunk("iTXt", Cat({Text("Title"), {0, 1, 0, 0, 0}, z})),
+           PngChunk("iCCP", Cat({Text("icc"), {0, 0}, z})), PngChunk("tEXt", Cat({Text("Author"), {0}, Text(std::string(7000, 'b'))}))});
+  ASSERT_EQ(extra.size(), 3 * (12 + 9 + z.size()) + (12 + 10 + z.size()) + (12 + 5 + z.size()) + (12 + 7 + 7000));
+  const std::vector<uint8_t> png = FlatPng(3, 2, 0x80112233u, extra);
+  Image out;
+  std::string err;
+  ASSERT_TRUE(DecodeImage(png.data(), png.size(), &out, &err)) << err;
+  ASSERT_EQ(out.width, 3);
+  ASSERT_EQ(out.height, 2);
+  for (int y = 0; y < 2; ++y)
+    for (int x = 0; x < 3; ++x) EXPECT_EQ(PixelAt(out, x, y), 0x80112233u) << x << "," << y;
+
+  // The transparency chunk is the one ancillary chunk read: a palette
+  // picture of 2 x 1 (entries green and red, the red one's alpha 0x40)
+  // keeps the alpha of its entries.
+  const std::vector<uint8_t> pal =
+      Cat({{0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A}, PngChunk("IHDR", {0, 0, 0, 2, 0, 0, 0, 1, 8, 3, 0, 0, 0}),
+           PngChunk("PLTE", {0, 255, 0, 255, 0, 0}), PngChunk("tRNS", {0xFF, 0x40}),
+           PngChunk("IDAT", Deflated(std::string("\0\0\1", 3))), PngChunk("IEND", {})});
+  ASSERT_TRUE(DecodeImage(pal.data(), pal.size(), &out, &err)) << err;
+  EXPECT_EQ(PixelAt(out, 0, 0), 0xFF00FF00u);
+  EXPECT_EQ(PixelAt(out, 1, 0), 0x40FF0000u);
+}
+
+// The size comes from the header alone: the first 24 bytes of a PNG (its
+// signature and header chunk), the markers of a JPEG up to its first scan.
+TEST(ImageDecode, SizeIsReadFromTheHeaderAlone) {
+  int w = 0, h = 0;
+  const auto png = EncodePng(Pattern());
+  ASSERT_TRUE(plat::ReadImageSize(png.data(), 24, &w, &h));
+  EXPECT_EQ(w, 7);
+  EXPECT_EQ(h, 5);
+  const auto big = FlatPng(4096, 4096, 0xFF000000u);
+  ASSERT_TRUE(plat::ReadImageSize(big.data(), big.size(), &w, &h));
+  EXPECT_EQ(w, 4096);
+  EXPECT_EQ(h, 4096);
+  const auto jpg = EncodeJpeg(MakeImage(33, 17, [](int, int) { return 0xFF808080u; }));
+  ASSERT_TRUE(plat::ReadImageSize(jpg.data(), jpg.size(), &w, &h));
+  EXPECT_EQ(w, 33);
+  EXPECT_EQ(h, 17);
+
+  w = h = -1;
+  std::vector<uint8_t> notFirst = png;
+  notFirst[12] = 'i';  // "iHDR": no header chunk first
+  const char text[] = "not an image at all, but long enough";
+  EXPECT_FALSE(plat::ReadImageSize(png.data(), 23, &w, &h));
+  EXPECT_FALSE(plat::ReadImageSize(notFirst.data(), notFirst.size(), &w, &h));
+  EXPECT_FALSE(plat::ReadImageSize(text, sizeof text, &w, &h));
+  EXPECT_FALSE(plat::ReadImageSize(jpg.data(), 40, &w, &h));  // cut inside its tables
+  EXPECT_FALSE(plat::ReadImageSize(nullptr, 0, &w, &h));
+  EXPECT_EQ(w, -1);
+}
+
+// A picture whose RGBA would take more than the bytes allowed is refused
+// before any room is made for it: 7 x 5 pixels take 140 bytes.
+TEST(ImageDecode, PictureLargerThanTheBytesAllowedIsRefused) {
+  const std::vector<std::vector<uint8_t>> files = {EncodePng(Pattern()), EncodeJpeg(Pattern())};
+  for (const auto& f : files) {
+    Image out;
+    std::string err;
+    ASSERT_TRUE(DecodeImage(f.data(), f.size(), &out, &err, 140)) << err;
+    EXPECT_EQ(out.rgba.size(), 140u);
+    EXPECT_FALSE(DecodeImage(f.data(), f.size(), &out, &err, 139));
+    EXPECT_TRUE(out.rgba.empty());
+    EXPECT_NE(err.find("larger than the bytes allowed"), std::string::npos) << err;
+  }
+}
+
+// Memory running out while the picture is made fails the decode, with
+// nothing made and nothing thrown: the PNG's 64 x 64 x 4 bytes; the JPEG's
+// 64 x 64 x 3 of decoded rows, then its 64 x 64 x 4 of RGBA.
+TEST(ImageDecode, MemoryRunningOutFailsTheDecode) {
+  const Image src = MakeImage(64, 64, [](int x, int y) { return 0xFF000000u | uint32_t(x * 4) << 8 | uint32_t(y * 4); });
+  const auto png = EncodePng(src);
+  const auto jpg = EncodeJpeg(src);
+  const struct {
+    const std::vector<uint8_t>& file;
+    size_t refused;
+    const char* error;
+  } cases[] = {{png, 64 * 64 * 4, "png: out of memory"},
+               {jpg, 64 * 64 * 3, "jpeg: out of memory"},
+               {jpg, 64 * 64 * 4, "jpeg: out of memory"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.refused);
+    Image out;
+    std::string err;
+    bool ok = true;
+    int refused = 0;
+    {
+      testsupport::NewFails fail(c.refused);
+      ok = DecodeImage(c.file.data(), c.file.size(), &out, &err);
+      refused = fail.Refused();
+    }
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(refused, 1);
+    EXPECT_EQ(err, c.error);
+    EXPECT_TRUE(out.rgba.empty());
+    EXPECT_EQ(out.width, 0);
+    ASSERT_TRUE(DecodeImage(c.file.data(), c.file.size(), &out, &err)) << err;  // with memory again
   }
 }
 

@@ -138,6 +138,63 @@ TEST(SoundDevice, OneShotPlaysOnceAtTheSourceLength) {
   EXPECT_EQ(out[0], 4096);
 }
 
+// A duplicate plays the original's memory without a copy of it: what is
+// written through either one's lock is heard from both, while the play
+// state, position and volume are each buffer's own, and the memory stays
+// while either buffer does.
+TEST(SoundDevice, DuplicateSharesTheMemoryButNotThePlayState) {
+  auto dev = Manual();
+  // 44,100 Hz mono: one output frame per sample, values exact.
+  SoundBuffer* a = Make(*dev, MakePcmFormat(1, 44100, 16), Pcm16({100, 200, 300, 400}));
+  SoundBuffer* b = nullptr;
+  ASSERT_EQ(dev->DuplicateSoundBuffer(a, &b), plat::kSoundOk);
+  ASSERT_NE(b, nullptr);
+  ASSERT_NE(b, a);
+  EXPECT_EQ(b->Memory(), a->Memory());
+  EXPECT_EQ(b->Size(), 8u);
+  EXPECT_EQ(dev->BufferCount(), 2u);
+  ASSERT_EQ(b->Play(0), plat::kSoundOk);
+  auto out = Render(*dev, 6);
+  EXPECT_EQ((std::vector<int16_t>{out[0], out[2], out[4], out[6], out[8]}), (std::vector<int16_t>{100, 200, 300, 400, 0}));
+  EXPECT_EQ(Status(a), 0u);  // the original was not started
+
+  // Written through the original, heard from the duplicate, at its own volume.
+  void* p1 = nullptr;
+  uint32_t n1 = 0;
+  ASSERT_EQ(a->Lock(0, 0, &p1, &n1, nullptr, nullptr, plat::kSoundLockEntireBuffer), plat::kSoundOk);
+  const auto sevens = Pcm16({7000, 7000, 7000, 7000});
+  std::memcpy(p1, sevens.data(), n1);
+  ASSERT_EQ(a->Unlock(p1, n1, nullptr, 0), plat::kSoundOk);
+  a->SetVolume(plat::kSoundVolumeMin);
+  a->Play(plat::kSoundPlayLooping);
+  b->Play(0);
+  out = Render(*dev, 2);
+  EXPECT_EQ(out[0], 7000);  // the original adds next to nothing at -100 dB
+  EXPECT_EQ(Position(b), 4u);
+  EXPECT_EQ(Status(a), plat::kSoundStatusPlaying | plat::kSoundStatusLooping);
+  b->Stop();
+  EXPECT_EQ(Status(a), plat::kSoundStatusPlaying | plat::kSoundStatusLooping);
+
+  // The original goes; the memory stays with the duplicate.
+  a->Release();
+  b->SetCurrentPosition(0);
+  b->Play(0);
+  out = Render(*dev, 1);
+  EXPECT_EQ(out[0], 7000);
+  EXPECT_EQ(dev->BufferCount(), 1u);
+
+  auto other = Manual();
+  SoundBuffer* c = Make(*other, MakePcmFormat(1, 44100, 16), Pcm16({1, 2}));
+  SoundBuffer* d = reinterpret_cast<SoundBuffer*>(1);
+  EXPECT_EQ(dev->DuplicateSoundBuffer(c, &d), plat::kSoundErrInvalidParam);  // another device's
+  EXPECT_EQ(d, nullptr);
+  EXPECT_EQ(dev->DuplicateSoundBuffer(nullptr, &d), plat::kSoundErrInvalidParam);
+  EXPECT_EQ(dev->DuplicateSoundBuffer(b, nullptr), plat::kSoundErrInvalidParam);
+  c->Release();
+  b->Release();
+  EXPECT_EQ(dev->BufferCount(), 0u);
+}
+
 TEST(SoundDevice, LoopingWrapsAndCursorCountsBytes) {
   auto dev = Manual();
   std::vector<int16_t> s(64);  // stereo frames: left i, right -i

@@ -1,41 +1,16 @@
 #include "support/NothrowNewFails.h"
 
-#include <cstddef>
-#include <new>
-
-namespace {
-
-thread_local int t_failLeft = 0;
-thread_local int t_refused = 0;
-
-}  // namespace
-
-// Replaces the library's non-throwing form for the test program that links
-// this file: it refuses while a NothrowNewFails asks for it, and otherwise
-// takes its memory from the throwing form, as the library's own does, so
-// that every delete matches its new.
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-  if (t_failLeft > 0) {
-    --t_failLeft;
-    ++t_refused;
-    return nullptr;
-  }
-  try {
-    return ::operator new(size);
-  } catch (...) {
-    return nullptr;
-  }
-}
+#include "support/ReplacedNew.h"
 
 namespace testsupport {
 
 NothrowNewFails::NothrowNewFails(int n) {
-  t_failLeft = n;
-  t_refused = 0;
+  replaced_new::State().nothrowLeft = n;
+  replaced_new::State().nothrowRefused = 0;
 }
 
-NothrowNewFails::~NothrowNewFails() { t_failLeft = 0; }
+NothrowNewFails::~NothrowNewFails() { replaced_new::State().nothrowLeft = 0; }
 
-int NothrowNewFails::Refused() const { return t_refused; }
+int NothrowNewFails::Refused() const { return replaced_new::State().nothrowRefused; }
 
 }  // namespace testsupport

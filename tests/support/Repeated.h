@@ -11,4 +11,12 @@ inline std::string Repeated(const std::string& text, int times) {
   return s;
 }
 
+// Lines before + i + after for i from 0 up to times - 1 (a long list of
+// lines that each name a file of their own: "t0.png\r\n", "t1.png\r\n", ...).
+inline std::string Numbered(const std::string& before, const std::string& after, int times) {
+  std::string s;
+  for (int i = 0; i < times; ++i) s += before + std::to_string(i) + after;
+  return s;
+}
+
 }  // namespace testsupport

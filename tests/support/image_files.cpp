@@ -5,6 +5,7 @@
 
 #include <jpeglib.h>
 #include <png.h>
+#include <zlib.h>
 
 namespace testsupport {
 
@@ -165,6 +166,55 @@ std::vector<uint8_t> BmpFile(uint32_t infoSize, int32_t w, int32_t h, uint16_t b
   }
   f.insert(f.end(), pixels.begin(), pixels.end());
   return f;
+}
+
+std::vector<uint8_t> PngChunk(const char (&type)[5], const std::vector<uint8_t>& data) {
+  std::vector<uint8_t> c;
+  const uint32_t n = static_cast<uint32_t>(data.size());
+  for (int s : {24, 16, 8, 0}) c.push_back(static_cast<uint8_t>(n >> s));
+  c.insert(c.end(), type, type + 4);
+  c.insert(c.end(), data.begin(), data.end());
+  const uint32_t crc = static_cast<uint32_t>(crc32(0, c.data() + 4, static_cast<uInt>(c.size() - 4)));
+  for (int s : {24, 16, 8, 0}) c.push_back(static_cast<uint8_t>(crc >> s));
+  return c;
+}
+
+std::vector<uint8_t> FlatPng(int w, int h, uint32_t argb, const std::vector<uint8_t>& extra) {
+  const auto be32 = [](std::vector<uint8_t>& v, uint32_t x) {
+    for (int s : {24, 16, 8, 0}) v.push_back(static_cast<uint8_t>(x >> s));
+  };
+  std::vector<uint8_t> ihdr;
+  be32(ihdr, static_cast<uint32_t>(w));
+  be32(ihdr, static_cast<uint32_t>(h));
+  ihdr.insert(ihdr.end(), {8, 6, 0, 0, 0});  // 8 bits, RGBA, deflate, no filter, not interlaced
+  std::vector<uint8_t> row(1 + static_cast<size_t>(w) * 4);  // filter byte 0, then the pixels
+  for (size_t x = 1; x < row.size(); x += 4) {
+    row[x] = static_cast<uint8_t>(argb >> 16);
+    row[x + 1] = static_cast<uint8_t>(argb >> 8);
+    row[x + 2] = static_cast<uint8_t>(argb);
+    row[x + 3] = static_cast<uint8_t>(argb >> 24);
+  }
+  z_stream z{};
+  if (deflateInit(&z, Z_BEST_SPEED) != Z_OK) throw std::runtime_error("deflateInit failed");
+  std::vector<uint8_t> idat;
+  uint8_t buffer[65536];
+  for (int y = 0; y <= h; ++y) {
+    const bool last = y == h;
+    z.next_in = last ? nullptr : row.data();
+    z.avail_in = last ? 0 : static_cast<uInt>(row.size());
+    int r = Z_OK;
+    do {
+      z.next_out = buffer;
+      z.avail_out = sizeof buffer;
+      r = deflate(&z, last ? Z_FINISH : Z_NO_FLUSH);
+      idat.insert(idat.end(), buffer, buffer + (sizeof buffer - z.avail_out));
+    } while (z.avail_out == 0 || (last && r != Z_STREAM_END));
+  }
+  deflateEnd(&z);
+  std::vector<uint8_t> png = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+  for (const auto& part : {PngChunk("IHDR", ihdr), extra, PngChunk("IDAT", idat), PngChunk("IEND", {})})
+    png.insert(png.end(), part.begin(), part.end());
+  return png;
 }
 
 }  // namespace testsupport

@@ -57,6 +57,15 @@ std::vector<uint8_t> DdsHeader(uint32_t w, uint32_t h, uint32_t pfFlags, uint32_
 std::vector<uint8_t> BmpFile(uint32_t infoSize, int32_t w, int32_t h, uint16_t bits, uint32_t compression,
                              const std::vector<uint8_t>& pixels);
 
+// One PNG chunk as a file holds it: the data's length (big-endian), the
+// four-letter type, the data and the CRC of type and data.
+std::vector<uint8_t> PngChunk(const char (&type)[5], const std::vector<uint8_t>& data);
+// A PNG of w x h pixels of one colour (8-bit RGBA, every row unfiltered),
+// its data deflated by zlib a row at a time, so that 4096 x 4096 costs a
+// moment and no picture in memory; `extra` (whole chunks) lies between the
+// header and the data.
+std::vector<uint8_t> FlatPng(int w, int h, uint32_t argb, const std::vector<uint8_t>& extra = {});
+
 // Pixel (x, y) of an RGBA image as 0xAARRGGBB.
 uint32_t PixelAt(const plat::Image& img, int x, int y);
 

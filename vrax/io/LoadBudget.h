@@ -8,7 +8,9 @@
 // damaged or hostile file costs at most this much, whatever it names.
 //
 // 64 MB: one 4096x4096 picture of 32-bit pixels. The largest resource of the
-// game's data makes a few MB (see the README's "Damaged data").
+// game's data, the opening's image (ten pictures of 512 x 512), makes 10 MB
+// of pixels, and the largest sound bank, the music (eight streamed waves),
+// 5.5 MB: six times as much fits (see the README's "Damaged data").
 constexpr uint64_t kMaxResourceBytes = uint64_t(64) << 20;
 
 class LoadBudget {

@@ -7,7 +7,7 @@
 
 #include "platform/image_decode.h"
 
-bool ImageDecodeAhead::Start(std::vector<std::vector<uint8_t>> files) {
+bool ImageDecodeAhead::Start(std::vector<std::vector<uint8_t>> files, const std::vector<uint64_t>& maxBytes) {
   Stop();
   bool any = false;
   for (const auto& f : files) any = any || !f.empty();
@@ -18,6 +18,7 @@ bool ImageDecodeAhead::Start(std::vector<std::vector<uint8_t>> files) {
     for (size_t i = 0; i < files.size(); ++i) {
       File& f = shared->files[i];
       f.bytes = std::move(files[i]);
+      f.maxBytes = i < maxBytes.size() ? maxBytes[i] : plat::kMaxImagePixels * 4;
       if (!f.bytes.empty()) f.result = f.promise.get_future();
     }
     // The worker owns the bytes through the shared state: the loader may be
@@ -28,7 +29,7 @@ bool ImageDecodeAhead::Start(std::vector<std::vector<uint8_t>> files) {
         if (f.bytes.empty()) continue;
         Decoded d;
         try {
-          d.ok = plat::DecodeImage(f.bytes.data(), f.bytes.size(), &d.image);
+          d.ok = plat::DecodeImage(f.bytes.data(), f.bytes.size(), &d.image, nullptr, f.maxBytes);
         } catch (const std::bad_alloc&) {
           d = Decoded{};
         }

@@ -23,10 +23,12 @@ class ImageDecodeAhead {
   ImageDecodeAhead(const ImageDecodeAhead&) = delete;
   ImageDecodeAhead& operator=(const ImageDecodeAhead&) = delete;
 
-  // Starts decoding files[i] for every i whose bytes are not empty. False
+  // Starts decoding files[i] for every i whose bytes are not empty, each
+  // into at most maxBytes[i] bytes of RGBA when maxBytes names it (a larger
+  // picture is refused before it is made, and taken as damaged). False
   // (nothing started) when there is nothing to decode or no thread could be
   // started.
-  bool Start(std::vector<std::vector<uint8_t>> files);
+  bool Start(std::vector<std::vector<uint8_t>> files, const std::vector<uint64_t>& maxBytes = {});
   // The decode of file i when it was decoded ahead from exactly these bytes
   // (waits for it): kDecoded with *out the pixels, kDamaged when the bytes do
   // not decode. kNone when file i was not decoded ahead or its bytes differ:
@@ -43,6 +45,7 @@ class ImageDecodeAhead {
   };
   struct File {
     std::vector<uint8_t> bytes;
+    uint64_t maxBytes = 0;
     std::promise<Decoded> promise;
     std::future<Decoded> result;
   };

@@ -1,9 +1,12 @@
 #include "vrax/resource/SRsc_Image.h"
 
+#include <algorithm>
+#include <cstddef>
 #include <new>
 #include <utility>
 
 #include "platform/gfx_device.h"
+#include "platform/image_decode.h"
 #include "vrax/graphic/SGpMan.h"
 #include "vrax/io/SIOMan.h"
 #include "vrax/io/SysUtil.h"
@@ -52,6 +55,10 @@ void SRsc_Image_Ex::ReleaseTextures() {
 int32_t SRsc_Image_Ex::Init(SProcArg) {
   step_ = 0;
   cursor_ = 0;
+  shareOf_ = -1;
+  names_.clear();
+  budget_ = LoadBudget();
+  copies_ = LoadBudget();
   directory_ = image_list::DirectoryOf(GetName());
   listFile_.SetName(MakeFileName(GetName(), ".tr"));
   listFile_.Load();
@@ -60,91 +67,162 @@ int32_t SRsc_Image_Ex::Init(SProcArg) {
 }
 
 // The texture files the I/O manager's cache already holds are decoded on a
-// worker from here on; the rest are decoded when they arrive.
+// worker from here on; the rest are decoded when they arrive. Each file is
+// copied once, however often the list names it, while the copies fit a
+// budget of their own; the pixels its header claims are charged to the
+// image's budget here, before the worker makes them, so that the pictures
+// that fit are the same whether the files come from the cache or not. A
+// file left out is decoded (and charged) when it arrives.
 void SRsc_Image_Ex::StartDecodeAhead(const uint8_t* list, size_t size) {
   SIOMan* io = SIOMan::GetInstance();
   std::vector<std::string> names;
   if (!io || io->GetCacheMode() == 0 || !image_list::Parse(list, size, &names)) return;
   const SCacheArchive& cache = io->Cache();
   std::vector<std::vector<uint8_t>> files(names.size());
+  std::vector<uint64_t> limits(names.size(), 0);
   for (size_t i = 0; i < names.size(); ++i) {
+    if (std::find(names.begin(), names.begin() + static_cast<std::ptrdiff_t>(i), names[i]) !=
+        names.begin() + static_cast<std::ptrdiff_t>(i))
+      continue;  // its texture is the earlier line's
     const std::string path = directory_ + names[i];
     uint32_t bytes = 0;
-    if (cache.GetSize(path, &bytes) < 0 || bytes == 0) continue;
+    if (cache.GetSize(path, &bytes) < 0 || bytes == 0 || !copies_.Charge(bytes)) continue;
     files[i].resize(bytes);
-    if (cache.Lookup(path, files[i].data(), bytes) < 0) files[i].clear();
+    int w = 0, h = 0;
+    if (cache.Lookup(path, files[i].data(), bytes) < 0 || !plat::ReadImageSize(files[i].data(), bytes, &w, &h) ||
+        !plat::ImageSizeAllowed(w, h) || !budget_.Charge(uint64_t(w) * uint64_t(h) * 4)) {
+      std::vector<uint8_t>().swap(files[i]);
+      continue;
+    }
+    limits[i] = uint64_t(w) * uint64_t(h) * 4;
   }
-  decodeAhead_.Start(std::move(files));
+  decodeAhead_.Start(std::move(files), limits);
 }
 
 void SRsc_Image_Ex::QueueTexture(const std::string& name) {
+  pendingName_ = name;
+  // A name given before binds that texture again instead of reading it.
+  const auto seen = std::find(names_.begin(), names_.end(), name);
+  if (seen != names_.end()) {
+    shareOf_ = static_cast<int32_t>(seen - names_.begin());
+    return;
+  }
   textureFile_.FreeData();
   textureFile_.SetName(directory_ + name);
   textureFile_.Load();
 }
 
+// The loader stops for good, failed, before the line is shown: with memory
+// gone even the report may not be made.
+void SRsc_Image_Ex::Fail(int line) {
+  decodeAhead_.Stop();
+  listFile_.FreeData();
+  textureFile_.FreeData();
+  step_ = -1;
+  SetStatus(kRscFailed);
+  ReportOpenError(kSource, line);
+}
+
+plat::Texture* SRsc_Image_Ex::MakeTexture() {
+  plat::GfxDevice* dev = SGpMan::GetDevice();
+  if (!dev) return nullptr;
+  const size_t n = textures_.size();
+  const void* data = textureFile_.GetData();
+  const size_t size = textureFile_.GetSize();
+  plat::Texture* tex = nullptr;
+  plat::Image image;
+  switch (decodeAhead_.Take(n, data, size, &image)) {
+    case ImageDecodeAhead::Result::kDecoded:
+      // Its pixels were charged when the decode-ahead started.
+      dev->CreateTextureFromImage(std::move(image), &tex);
+      return tex;
+    case ImageDecodeAhead::Result::kDamaged:
+      return nullptr;
+    case ImageDecodeAhead::Result::kNone:
+      break;
+  }
+  int w = 0, h = 0;
+  if (!plat::ReadImageSize(data, size, &w, &h) || !plat::ImageSizeAllowed(w, h)) return nullptr;
+  const uint64_t bytes = uint64_t(w) * uint64_t(h) * 4;
+  if (!budget_.Charge(bytes)) return nullptr;
+  dev->CreateTextureFromMemory(data, size, &tex, bytes);
+  return tex;
+}
+
 int32_t SRsc_Image_Ex::Main(SProcArg) {
+  // Memory running out anywhere in a step fails the image as a texture that
+  // could not be made (the list's line while the list is read); nothing
+  // leaves the loader.
+  try {
+    Step();
+  } catch (const std::bad_alloc&) {
+    try {
+      Fail(step_ == 0 ? 84 : 114);
+    } catch (const std::bad_alloc&) {
+      // Failed without its line.
+    }
+  }
+  return 0;
+}
+
+void SRsc_Image_Ex::Step() {
   if (step_ == 0) {
     int32_t st = listFile_.GetState();
     if (st == -1) {
-      ReportOpenError(kSource, 59);
-      step_ = -1;
-      return 0;
+      Fail(59);
+      return;
     }
-    if (st != 1) return 0;
+    if (st != 1) return;
     const auto* data = static_cast<const uint8_t*>(listFile_.GetData());
     size_t size = data ? listFile_.GetSize() : 0;
     cursor_ = image_list::SkipSeparators(data, size, 0);
     std::string name;
     if (cursor_ >= size ||
         image_list::ReadName(data, size, &cursor_, true, &name) != image_list::NameResult::kName) {
-      ReportOpenError(kSource, 84);
-      listFile_.FreeData();
-      step_ = -1;
-      return 0;
+      Fail(84);
+      return;
     }
     StartDecodeAhead(data, size);
     QueueTexture(name);
     step_ = 1;
-    return 0;
+    return;
   }
-  if (step_ != 1) return 0;
+  if (step_ != 1) return;
 
-  int32_t st = textureFile_.GetState();
-  if (st == -1) {
-    decodeAhead_.Stop();
-    ReportOpenError(kSource, 102);
-    listFile_.FreeData();
-    step_ = -1;
-    return 0;
-  }
-  if (st != 1) return 0;
   plat::Texture* tex = nullptr;
-  plat::GfxDevice* dev = SGpMan::GetDevice();
-  int r = -1;
-  if (dev) {
-    plat::Image image;
-    switch (decodeAhead_.Take(textures_.size(), textureFile_.GetData(), textureFile_.GetSize(), &image)) {
-      case ImageDecodeAhead::Result::kDecoded:
-        r = dev->CreateTextureFromImage(std::move(image), &tex);
-        break;
-      case ImageDecodeAhead::Result::kDamaged:
-        break;
-      case ImageDecodeAhead::Result::kNone:
-        r = dev->CreateTextureFromMemory(textureFile_.GetData(), textureFile_.GetSize(), &tex);
-        break;
+  if (shareOf_ >= 0) {
+    tex = textures_[static_cast<size_t>(shareOf_)];
+    tex->AddRef();
+    shareOf_ = -1;
+  } else {
+    int32_t st = textureFile_.GetState();
+    if (st == -1) {
+      Fail(102);
+      return;
+    }
+    if (st != 1) return;
+    tex = MakeTexture();
+    textureFile_.FreeData();
+    if (!tex) {
+      Fail(114);
+      return;
     }
   }
-  textureFile_.FreeData();
-  if (r < 0 || !tex) {
-    decodeAhead_.Stop();
-    ReportOpenError(kSource, 114);
-    listFile_.FreeData();
-    step_ = -1;
-    return 0;
+  // The texture and its packet are added together or not at all.
+  try {
+    textures_.push_back(tex);
+  } catch (const std::bad_alloc&) {
+    tex->Release();
+    throw;
   }
-  packets_.emplace_back(this, static_cast<uint32_t>(textures_.size()));
-  textures_.push_back(tex);
+  try {
+    packets_.emplace_back(this, static_cast<uint32_t>(textures_.size() - 1));
+  } catch (const std::bad_alloc&) {
+    textures_.pop_back();
+    tex->Release();
+    throw;
+  }
+  names_.push_back(pendingName_);
 
   const auto* data = static_cast<const uint8_t*>(listFile_.GetData());
   size_t size = data ? listFile_.GetSize() : 0;
@@ -154,21 +232,18 @@ int32_t SRsc_Image_Ex::Main(SProcArg) {
     if (cursor_ < size) ReportOpenError(kSource, 126);
     decodeAhead_.Stop();
     listFile_.FreeData();
+    names_.clear();
     SetStatus(kRscReady);
     step_ = 2;
-    return 0;
+    return;
   }
   std::string name;
   if (image_list::ReadName(data, size, &cursor_, false, &name) != image_list::NameResult::kName) {
     // A name longer than any texture file name can be: the list is damaged.
-    decodeAhead_.Stop();
-    ReportOpenError(kSource, 120);
-    listFile_.FreeData();
-    step_ = -1;
-    return 0;
+    Fail(120);
+    return;
   }
   QueueTexture(name);
-  return 0;
 }
 
 int32_t SRsc_Image_Ex::OnDispose(SProcArg) {

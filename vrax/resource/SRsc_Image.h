@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "vrax/graphic/SGpState.h"
+#include "vrax/io/LoadBudget.h"
 #include "vrax/io/SFile.h"
 #include "vrax/resource/ImageDecodeAhead.h"
 #include "vrax/resource/SRsc.h"
@@ -39,6 +40,15 @@ class SRsc_Image : public SRsc {
 // one texture file per frame (at best), each turned into a texture. Names
 // past the first image_list::kMaxImageListNames are left out and told with
 // one error line; the image is ready with the textures before them.
+//
+// A name the list gives again is not read again: its number binds the
+// texture made for the name's first line (one texture, one more reference)
+// and takes a frame, as a file from the cache would. Each texture's pixels
+// (width x height x 4 bytes, as the file's header gives them) are charged
+// to the image's LoadBudget before they are made; a texture past it fails
+// the image with the texture-creation line, as does memory running out. The
+// copies of cached files the decode-ahead works on are charged to a budget
+// of their own (a file that does not fit is decoded when it arrives).
 class SRsc_Image_Ex : public SRsc_Image {
  public:
   SRsc_Image_Ex() = default;
@@ -58,6 +68,12 @@ class SRsc_Image_Ex : public SRsc_Image {
   void StartDecodeAhead(const uint8_t* list, size_t size);
   void QueueTexture(const std::string& name);
   void ReleaseTextures();
+  // One loader step (Main without its guard against memory running out).
+  void Step();
+  void Fail(int line);
+  // The texture of the completed texture file, its pixels charged first
+  // (unless the decode-ahead charged them); null when it cannot be made.
+  plat::Texture* MakeTexture();
 
   int32_t step_ = 0;  // 0 list, 1 textures, 2 finished, -1 failed
   size_t cursor_ = 0;
@@ -65,5 +81,10 @@ class SRsc_Image_Ex : public SRsc_Image {
   SFile listFile_;
   SFile textureFile_;
   std::vector<plat::Texture*> textures_;
+  std::vector<std::string> names_;  // the name each texture was made for
+  std::string pendingName_;         // the name of the texture being made
+  int32_t shareOf_ = -1;            // >= 0: pendingName_ is that texture's again
+  LoadBudget budget_;  // pixels
+  LoadBudget copies_;  // the decode-ahead's copies of cached files
   ImageDecodeAhead decodeAhead_;
 };

@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <new>
+#include <string>
 
 #include "vrax/io/SysUtil.h"
 #include "vrax/resource/ImageList.h"
@@ -30,6 +31,9 @@ SRsc_Sound_Ex::~SRsc_Sound_Ex() { SSndMan::ReleaseBank(&bank_); }
 int32_t SRsc_Sound_Ex::Init(SProcArg) {
   step_ = 0;
   cursor_ = 0;
+  shareOf_ = -1;
+  made_.clear();
+  budget_ = LoadBudget();
   directory_ = image_list::DirectoryOf(GetName());  // wave names are relative to the list
   listFile_.SetName(MakeFileName(GetName(), ".sr"));
   listFile_.Load();
@@ -37,11 +41,15 @@ int32_t SRsc_Sound_Ex::Init(SProcArg) {
   return 0;
 }
 
+// The loader stops for good, failed, before the line is shown: with memory
+// gone even the report may not be made.
 void SRsc_Sound_Ex::Fail(int line) {
-  ReportOpenError(kSource, line);
   listFile_.FreeData();
   waveFile_.FreeData();
+  made_.clear();
   step_ = -1;
+  SetStatus(kRscFailed);
+  ReportOpenError(kSource, line);
 }
 
 SRsc_Sound_Ex::Next SRsc_Sound_Ex::QueueLine() {
@@ -58,6 +66,12 @@ SRsc_Sound_Ex::Next SRsc_Sound_Ex::QueueLine() {
       bank_.entries.push_back(std::make_unique<SoundBufferEntry>());
       continue;
     }
+    for (const Made& m : made_) {
+      if (m.streamed == line_.streamed && m.name == line_.name) {
+        shareOf_ = m.index;
+        return Next::kQueued;
+      }
+    }
     waveFile_.FreeData();
     waveFile_.SetName(directory_ + line_.name);
     waveFile_.Load();
@@ -68,45 +82,68 @@ SRsc_Sound_Ex::Next SRsc_Sound_Ex::QueueLine() {
 
 void SRsc_Sound_Ex::Finish() {
   listFile_.FreeData();
+  made_.clear();
   SetStatus(kRscReady);
   step_ = 2;
 }
 
 int32_t SRsc_Sound_Ex::Main(SProcArg) {
+  // Memory running out anywhere in a step fails the bank like a buffer that
+  // could not be made; nothing leaves the loader.
+  try {
+    Step();
+  } catch (const std::bad_alloc&) {
+    try {
+      Fail(step_ == 0 ? kLineList : kSoundErrorCreate);
+    } catch (const std::bad_alloc&) {
+      // Failed without its line.
+    }
+  }
+  return 0;
+}
+
+void SRsc_Sound_Ex::Step() {
   if (step_ == 0) {
     const int32_t st = listFile_.GetState();
     if (st == SFile::STATE_FAILED) {
       Fail(kLineList);
-      return 0;
+      return;
     }
-    if (st != SFile::STATE_DONE) return 0;
+    if (st != SFile::STATE_DONE) return;
     cursor_ = 0;  // the first line begins at the first byte
     const Next n = QueueLine();
     // A list without any line (an empty file) or with a damaged one fails.
     if (n == Next::kDamaged || (n == Next::kEnd && bank_.entries.empty())) {
       Fail(kLineList);
-      return 0;
+      return;
     }
     if (n == Next::kEnd) {
       Finish();
-      return 0;
+      return;
     }
     step_ = 1;
-    return 0;
+    return;
   }
-  if (step_ != 1) return 0;
-  const int32_t st = waveFile_.GetState();
-  if (st == SFile::STATE_FAILED) {
-    Fail(kLineWave);
-    return 0;
+  if (step_ != 1) return;
+  int err = 0;
+  if (shareOf_ >= 0) {
+    err = SSndMan::AddShared(&bank_, shareOf_, line_, &budget_);
+    shareOf_ = -1;
+  } else {
+    const int32_t st = waveFile_.GetState();
+    if (st == SFile::STATE_FAILED) {
+      Fail(kLineWave);
+      return;
+    }
+    if (st != SFile::STATE_DONE) return;
+    const auto* wave = static_cast<const uint8_t*>(waveFile_.GetData());
+    err = SSndMan::AddWave(&bank_, wave, wave ? waveFile_.GetSize() : 0, line_, &budget_);
+    waveFile_.FreeData();
+    if (err == 0) made_.push_back({line_.name, line_.streamed, static_cast<int32_t>(bank_.entries.size() - 1)});
   }
-  if (st != SFile::STATE_DONE) return 0;
-  const auto* wave = static_cast<const uint8_t*>(waveFile_.GetData());
-  const int err = SSndMan::AddWave(&bank_, wave, wave ? waveFile_.GetSize() : 0, line_);
-  waveFile_.FreeData();
   if (err != 0) {
     Fail(err);
-    return 0;
+    return;
   }
   const auto* data = static_cast<const uint8_t*>(listFile_.GetData());
   const size_t size = data ? listFile_.GetSize() : 0;
@@ -114,7 +151,6 @@ int32_t SRsc_Sound_Ex::Main(SProcArg) {
   const Next n = QueueLine();
   if (n == Next::kDamaged) Fail(kLineList);
   if (n == Next::kEnd) Finish();
-  return 0;
 }
 
 int32_t SRsc_Sound_Ex::OnDispose(SProcArg) {

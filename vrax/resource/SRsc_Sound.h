@@ -1,7 +1,9 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
 
+#include "vrax/io/LoadBudget.h"
 #include "vrax/io/SFile.h"
 #include "vrax/resource/SRsc.h"
 #include "vrax/sound/SSndMan.h"
@@ -27,6 +29,13 @@ class SRsc_Sound : public SRsc {
 // then one wave file per line, each turned into a static or streamed buffer.
 // Lines past the first kMaxSoundListLines are left out and told with one
 // error line; the bank is ready with the sounds before them.
+//
+// A file a line names again, as the same kind of sound, is not read again:
+// the line's sound shares the earlier one's samples (a static buffer over the
+// same memory, or a looping buffer of its own over the same stream data) and
+// takes a frame, as a file from the cache would. The bytes the sounds take
+// are charged to the bank's LoadBudget before they are made; a sound past it
+// fails the bank with the line of the buffer it could not make.
 class SRsc_Sound_Ex : public SRsc_Sound {
  public:
   SRsc_Sound_Ex() = default;
@@ -56,6 +65,15 @@ class SRsc_Sound_Ex : public SRsc_Sound {
   // (the lines left are told with one error line); kDamaged on a line that
   // cannot be read.
   Next QueueLine();
+  // One loader step (Main without its guard against memory running out).
+  void Step();
+
+  // A sound made from a file, for the lines that name the file again.
+  struct Made {
+    std::string name;
+    bool streamed;
+    int32_t index;  // its entry in the bank
+  };
 
   int32_t step_ = 0;  // 0 list, 1 wave files, 2 finished, -1 failed
   size_t cursor_ = 0;
@@ -63,6 +81,9 @@ class SRsc_Sound_Ex : public SRsc_Sound {
   SFile listFile_;
   SFile waveFile_;
   SoundListLine line_;  // the line whose wave file is being read
+  int32_t shareOf_ = -1;  // >= 0: line_ names the file of that entry again
+  std::vector<Made> made_;
+  LoadBudget budget_;
 };
 
 // The player's operations on a resource (a null pointer or a resource of

@@ -10,6 +10,7 @@
 
 #include "platform/clock.h"
 #include "platform/sound_device.h"
+#include "vrax/io/LoadBudget.h"
 #include "vrax/sound/WaveFile.h"
 
 namespace {
@@ -260,7 +261,41 @@ void StreamPass() {
 
 uint64_t StreamPassCount() { return P().passes.load(std::memory_order_acquire); }
 
-int AddWave(SoundBank* sound, const uint8_t* wave, size_t size, const SoundListLine& line) {
+namespace {
+
+// A streamed sound's loop start in bytes. A loop start outside the data
+// would leave no loop section to repeat: such a sound loops over the whole
+// of its data instead.
+uint32_t LoopStartBytes(int32_t frames, uint16_t blockSize, uint32_t dataSize) {
+  const int64_t loop = static_cast<int64_t>(frames) * blockSize;
+  return (loop < 0 || loop >= dataSize) ? 0 : static_cast<uint32_t>(loop);
+}
+
+// A stream's own copy of its samples; null when memory runs out.
+std::shared_ptr<const uint8_t[]> CopySamples(const uint8_t* samples, uint32_t bytes) {
+  std::unique_ptr<uint8_t[]> copy(new (std::nothrow) uint8_t[bytes]);
+  if (copy == nullptr) return nullptr;
+  std::memcpy(copy.get(), samples, bytes);
+  try {
+    return std::shared_ptr<const uint8_t[]>(std::move(copy));
+  } catch (const std::bad_alloc&) {
+    return nullptr;  // the copy goes with the pointer that still owns it
+  }
+}
+
+bool Charge(LoadBudget* budget, uint64_t bytes) { return budget == nullptr || budget->Charge(bytes); }
+
+// Appends e and registers its stream when it has one. When the bank cannot
+// grow, e is left as it was.
+void Append(SoundBank* sound, std::unique_ptr<SoundBufferEntry>& e) {
+  const bool streamed = e->streamData != nullptr;
+  sound->entries.push_back(std::move(e));
+  if (streamed) AddStream(sound, static_cast<int32_t>(sound->entries.size() - 1));
+}
+
+}  // namespace
+
+int AddWave(SoundBank* sound, const uint8_t* wave, size_t size, const SoundListLine& line, LoadBudget* budget) {
   WaveInfo w;
   switch (ParseWave(wave, size, &w)) {
     case WaveError::kHeader:
@@ -272,6 +307,9 @@ int AddWave(SoundBank* sound, const uint8_t* wave, size_t size, const SoundListL
   }
   plat::SoundDevice* device = Device();
   if (sound == nullptr || device == nullptr) return kSoundErrorCreate;
+  const uint32_t bufferBytes = line.streamed ? kStreamBufferBytes : w.dataSize;
+  if (!Charge(budget, bufferBytes)) return kSoundErrorCreate;
+  if (line.streamed && !Charge(budget, w.dataSize)) return kSoundErrorStreamAlloc;
   plat::PcmFormat f;
   f.formatTag = w.formatTag;
   f.channels = w.channels;
@@ -279,30 +317,21 @@ int AddWave(SoundBank* sound, const uint8_t* wave, size_t size, const SoundListL
   f.bitsPerSample = w.bitsPerSample;
   f.blockAlign = w.blockSize;
   f.bytesPerSecond = w.bytesPerSecond;
-  plat::SoundBuffer* b = nullptr;
-  if (device->CreateSoundBuffer(f, line.streamed ? kStreamBufferBytes : w.dataSize, &b) !=
-      plat::kSoundOk)
-    return kSoundErrorCreate;
-
-  auto e = std::make_unique<SoundBufferEntry>();
-  e->buffer = b;
+  auto e = std::unique_ptr<SoundBufferEntry>(new (std::nothrow) SoundBufferEntry);
+  if (e == nullptr) return kSoundErrorCreate;
+  if (device->CreateSoundBuffer(f, bufferBytes, &e->buffer) != plat::kSoundOk) return kSoundErrorCreate;
+  plat::SoundBuffer* b = e->buffer;
   e->frameBytes = w.bytesPerSecond / 60;
   e->silence = w.bitsPerSample == 8 ? 0x80 : 0x00;
   const uint8_t* samples = wave + w.dataOffset;
   if (line.streamed) {
-    e->streamData.reset(new (std::nothrow) uint8_t[w.dataSize]);
+    e->streamData = CopySamples(samples, w.dataSize);
     if (e->streamData == nullptr) {
       b->Release();
       return kSoundErrorStreamAlloc;
     }
-    std::memcpy(e->streamData.get(), samples, w.dataSize);
     e->dataSize = w.dataSize;
-    // A loop start outside the data would leave no loop section to repeat:
-    // such a sound loops over the whole of its data instead.
-    const int64_t loop = static_cast<int64_t>(line.loopStart) * w.blockSize;
-    e->loopStart = (loop < 0 || loop >= w.dataSize) ? 0 : static_cast<uint32_t>(loop);
-    sound->entries.push_back(std::move(e));
-    AddStream(sound, static_cast<int32_t>(sound->entries.size() - 1));
+    e->loopStart = LoopStartBytes(line.loopStart, w.blockSize, w.dataSize);
   } else {
     void* p1 = nullptr;
     void* p2 = nullptr;
@@ -315,7 +344,41 @@ int AddWave(SoundBank* sound, const uint8_t* wave, size_t size, const SoundListL
     const uint32_t n = std::min(n1, w.dataSize);
     std::memcpy(p1, samples, n);
     b->Unlock(p1, n, nullptr, 0);
-    sound->entries.push_back(std::move(e));
+  }
+  try {
+    Append(sound, e);
+  } catch (const std::bad_alloc&) {
+    if (e != nullptr) b->Release();
+    return kSoundErrorCreate;
+  }
+  return 0;
+}
+
+int AddShared(SoundBank* sound, int32_t original, const SoundListLine& line, LoadBudget* budget) {
+  const SoundBufferEntry* o = EntryAt(sound, original);
+  plat::SoundDevice* device = Device();
+  if (o == nullptr || o->buffer == nullptr || device == nullptr) return kSoundErrorCreate;
+  const bool streamed = o->streamData != nullptr;
+  if (streamed && !Charge(budget, kStreamBufferBytes)) return kSoundErrorCreate;
+  auto e = std::unique_ptr<SoundBufferEntry>(new (std::nothrow) SoundBufferEntry);
+  if (e == nullptr) return kSoundErrorCreate;
+  const plat::PcmFormat& f = o->buffer->Format();
+  const int r = streamed ? device->CreateSoundBuffer(f, kStreamBufferBytes, &e->buffer)
+                         : device->DuplicateSoundBuffer(o->buffer, &e->buffer);
+  if (r != plat::kSoundOk) return kSoundErrorCreate;
+  plat::SoundBuffer* b = e->buffer;
+  e->frameBytes = o->frameBytes;
+  e->silence = o->silence;
+  if (streamed) {
+    e->streamData = o->streamData;
+    e->dataSize = o->dataSize;
+    e->loopStart = LoopStartBytes(line.loopStart, f.blockAlign, o->dataSize);
+  }
+  try {
+    Append(sound, e);
+  } catch (const std::bad_alloc&) {
+    if (e != nullptr) b->Release();
+    return kSoundErrorCreate;
   }
   return 0;
 }

@@ -6,6 +6,8 @@
 
 #include "vrax/sound/SoundList.h"
 
+class LoadBudget;
+
 namespace plat {
 class SoundBuffer;
 class SoundDevice;
@@ -30,7 +32,9 @@ constexpr size_t kStreamTableReserve = 256;
 
 struct SoundBufferEntry {
   plat::SoundBuffer* buffer = nullptr;
-  std::unique_ptr<uint8_t[]> streamData;  // streamed: the whole sample data; null: static
+  // Streamed: the whole sample data (shared by the bank's streamed entries
+  // of the same file); null: static.
+  std::shared_ptr<const uint8_t[]> streamData;
   uint32_t loopStart = 0;   // streamed: byte offset playback loops back to
   uint32_t dataSize = 0;    // streamed: bytes of sample data
   uint32_t frameBytes = 0;  // bytes of one 1/60 s frame of sound
@@ -116,8 +120,19 @@ uint64_t StreamPassCount();
 
 // Creates the buffer for one wave file and appends it to the bank: streamed
 // per the list line (registering its stream), else static. Returns 0 or one
-// of the kSoundError* lines; a failing file appends nothing.
-int AddWave(SoundBank* sound, const uint8_t* wave, size_t size, const SoundListLine& line);
+// of the kSoundError* lines; a failing file appends nothing. With a budget,
+// the bytes the sound takes (a static sound's buffer; a streamed one's
+// looping buffer and its copy of the samples) are charged before they are
+// made: a charge refused is kSoundErrorCreate for the buffer and
+// kSoundErrorStreamAlloc for the copy. Memory running out is the same.
+int AddWave(SoundBank* sound, const uint8_t* wave, size_t size, const SoundListLine& line,
+            LoadBudget* budget = nullptr);
+// Appends a sound of the same file and kind as entry `original` of the bank
+// (made by AddWave) without reading the file again: a static sound's buffer
+// shares the original's memory, a streamed one gets its own looping buffer
+// (charged to the budget) over the original's sample data, looping from
+// this line's loop start. Returns 0 or a kSoundError* line.
+int AddShared(SoundBank* sound, int32_t original, const SoundListLine& line, LoadBudget* budget = nullptr);
 // Removes the bank's streams, releases its buffers and frees its data.
 void ReleaseBank(SoundBank* sound);
 

@@ -46,4 +46,18 @@ TEST(ImageDecodeAhead, NothingToDecodeStartsNothingAndStopDropsTheRest) {
   ASSERT_TRUE(ahead.Start({big}));  // dropped while running: the destructor waits
 }
 
+// Each file may be decoded into at most the bytes given for it (a 5 x 4
+// picture takes 80): a larger picture is refused before it is made and
+// taken as damaged. A file without a limit has the decoder's own bounds.
+TEST(ImageDecodeAhead, EachFileIsHeldToItsBytes) {
+  const std::vector<uint8_t> a = Png(5, 4, 0xFF00FF00u);
+  ImageDecodeAhead ahead;
+  ASSERT_TRUE(ahead.Start({a, a, a}, {80, 79}));
+  plat::Image img;
+  ASSERT_EQ(ahead.Take(0, a.data(), a.size(), &img), Result::kDecoded);
+  EXPECT_EQ(img.rgba.size(), 80u);
+  EXPECT_EQ(ahead.Take(1, a.data(), a.size(), &img), Result::kDamaged);
+  EXPECT_EQ(ahead.Take(2, a.data(), a.size(), &img), Result::kDecoded);
+}
+
 }  // namespace

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "support/EngineWorld.h"
+#include "support/NewFails.h"
 #include "support/Repeated.h"
 #include "support/TempDir.h"
 #include "support/image_files.h"
@@ -14,6 +15,7 @@ namespace {
 using testsupport::EncodeJpeg;
 using testsupport::EncodePng;
 using testsupport::MakeImage;
+using testsupport::Numbered;
 using testsupport::Repeated;
 
 constexpr uint32_t kImg = RscTag("IMG");
@@ -185,7 +187,8 @@ TEST_F(RscWorld, CachedDamagedTextureFailsWithItsLine) {
 // them are left out, told in one error line, and the image is ready with
 // the first 128 (on disk, or decoded ahead from the cache). The list is read
 // in frames 1 and 2, then each texture file in two frames: ready in frame
-// 2 + 2 x 128 however long the list.
+// 2 + 2 x 128 however long the list. Every name is a file of its own (a name
+// given again is not read again).
 TEST_F(RscWorld, NamesPastTheImagesLastTextureAreToldOnceAndLeftOut) {
   const std::string png = SolidPng(2, 2, 0xFF804020u);
   const struct {
@@ -194,21 +197,24 @@ TEST_F(RscWorld, NamesPastTheImagesLastTextureAreToldOnceAndLeftOut) {
     bool cached;
     int errorLines;
   } cases[] = {
-      {"128 names", Repeated("t.png\r\n", 128), false, 0},
-      {"129 names", Repeated("t.png\r\n", 129), false, 1},
-      {"10,000 names", Repeated("t.png\r\n", 10000), false, 1},
-      {"10,000 names from the cache", Repeated("t.png\r\n", 10000), true, 1},
+      {"128 names", Numbered("t", ".png\r\n", 128), false, 0},
+      {"129 names", Numbered("t", ".png\r\n", 129), false, 1},
+      {"10,000 names", Numbered("t", ".png\r\n", 10000), false, 1},
+      {"10,000 names from the cache", Numbered("t", ".png\r\n", 10000), true, 1},
   };
+  for (int i = 0; i < 128; ++i) ASSERT_TRUE(dir.Write("n/t" + std::to_string(i) + ".png", png));
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     box.texts.clear();
     io.SetCacheMode(c.cached ? 2 : 0, 1u << 24, 0, 0);
     io.CacheClear();
     if (c.cached) {
-      ASSERT_EQ(io.Cache().AddEntry("\\n\\t.png", png.data(), uint32_t(png.size()), 0), 0);
+      for (int i = 0; i < 128; ++i) {
+        const std::string name = "\\n\\t" + std::to_string(i) + ".png";
+        ASSERT_EQ(io.Cache().AddEntry(name, png.data(), uint32_t(png.size()), 0), 0);
+      }
       ASSERT_EQ(io.Cache().AddEntry("\\n\\list.tr", c.list.data(), uint32_t(c.list.size()), 0), 0);
     } else {
-      ASSERT_TRUE(dir.Write("n/t.png", png));
       ASSERT_TRUE(dir.Write("n/list.tr", c.list));
     }
     SRsc* slot = nullptr;
@@ -224,6 +230,200 @@ TEST_F(RscWorld, NamesPastTheImagesLastTextureAreToldOnceAndLeftOut) {
     rm.ReleaseGroup(1, nullptr, 0);
     for (int i = 0; i < 2; ++i) kernel.Step();
   }
+}
+
+// A name the list gives again is neither read nor decoded again: its
+// number binds the texture made for the name's first line, in a frame of
+// its own. The files are spoilt once their textures are made, so a second
+// read would fail the image.
+TEST_F(RscWorld, ANameGivenAgainIsReadAndDecodedOnce) {
+  const std::string a = SolidPng(3, 2, 0xFF112233u), b = SolidPng(5, 4, 0x80445566u);
+  const std::string list = "a.png\r\nb.png\r\na.png\r\na.png\r\nb.png\r\n";
+  for (const bool cached : {false, true}) {
+    SCOPED_TRACE(cached ? "from the cache" : "from disk");
+    box.texts.clear();
+    io.SetCacheMode(cached ? 2 : 0, 1u << 24, 0, 0);
+    io.CacheClear();
+    if (cached) {
+      ASSERT_EQ(io.Cache().AddEntry("\\r\\a.png", a.data(), uint32_t(a.size()), 0), 0);
+      ASSERT_EQ(io.Cache().AddEntry("\\r\\b.png", b.data(), uint32_t(b.size()), 0), 0);
+      ASSERT_EQ(io.Cache().AddEntry("\\r\\list.tr", list.data(), uint32_t(list.size()), 0), 0);
+    } else {
+      ASSERT_TRUE(dir.Write("r/a.png", a));
+      ASSERT_TRUE(dir.Write("r/b.png", b));
+      ASSERT_TRUE(dir.Write("r/list.tr", list));
+    }
+    SRsc* slot = nullptr;
+    const SRscRequest table[] = {{&slot, kImg, "\\r\\list", 0, 0, 0, 0}, kEnd};
+    rm.LoadTable(1, table, -1);
+    auto* img = static_cast<SRsc_Image*>(slot);
+    std::vector<int> counts;
+    for (int frame = 1; frame <= 10; ++frame) {
+      kernel.Step();
+      counts.push_back(img->TextureCount());
+      if (img->TextureCount() == 2) {  // both files made: spoil them
+        if (cached) {
+          io.CacheClear();
+        } else {
+          ASSERT_TRUE(dir.Write("r/a.png", "spoilt"));
+          ASSERT_TRUE(dir.Write("r/b.png", "spoilt"));
+        }
+      }
+    }
+    // Each file in two frames from disk (one from the cache), each name
+    // given again in one.
+    EXPECT_EQ(counts, cached ? (std::vector<int>{0, 1, 2, 3, 4, 5, 5, 5, 5, 5})
+                             : (std::vector<int>{0, 0, 0, 1, 1, 2, 3, 4, 5, 5}));
+    ASSERT_EQ(slot->GetStatus(), kRscReady);
+    EXPECT_TRUE(box.texts.empty());
+    plat::Texture* ta = img->GetDeviceTexture(0);
+    plat::Texture* tb = img->GetDeviceTexture(1);
+    ASSERT_TRUE(ta && tb);
+    EXPECT_NE(ta, tb);
+    EXPECT_EQ(img->GetDeviceTexture(2), ta);
+    EXPECT_EQ(img->GetDeviceTexture(3), ta);
+    EXPECT_EQ(img->GetDeviceTexture(4), tb);
+    EXPECT_EQ(testsupport::PixelAt(tb->Pixels(), 4, 3), 0x80445566u);
+    EXPECT_EQ(img->GetTexturePacket(3)->GetIndex(), 3u);
+    // Released once for each of its numbers: the texture outlives none.
+    rm.ReleaseGroup(1, nullptr, 0);
+    for (int i = 0; i < 2; ++i) kernel.Step();
+  }
+}
+
+// Each picture's pixels are charged to the image's budget before they are
+// made: a 2048 x 2048 picture (16 MB) and then one of 4096 x 4096 (64 MB) do
+// not fit together, and the second is refused with the texture line (in
+// the file's frame, its pixels never made) whether its file comes from disk
+// or from the cache. The image keeps the first; every other resource has a
+// budget of its own, so a list of the large picture alone loads; and the
+// pictures that fit are those of the files, however often they are named.
+TEST_F(RscWorld, AnImagePastItsBudgetIsRefusedAndTheGameGoesOn) {
+  const std::vector<uint8_t> mid = testsupport::FlatPng(2048, 2048, 0xFF204060u);
+  const std::vector<uint8_t> big = testsupport::FlatPng(4096, 4096, 0xFF806040u);
+  const std::vector<uint8_t> wide = testsupport::FlatPng(4096, 2048, 0xFF102030u);  // 32 MB
+  const std::vector<uint8_t> dot = testsupport::FlatPng(1, 1, 0xFFFFFFFFu);
+  const std::string files[][2] = {{"mid.png", Bytes(mid)}, {"big.png", Bytes(big)}, {"wide.png", Bytes(wide)},
+                                  {"dot.png", Bytes(dot)}};
+  const struct {
+    const char* list;
+    int status;
+    int textures;
+  } lists[] = {
+      {"mid.png\r\nbig.png\r\ndot.png\r\n", kRscFailed, 1},
+      {"big.png\r\n", kRscReady, 1},
+      // Named twice, charged once: 32 MB and 4 bytes.
+      {"wide.png\r\nwide.png\r\ndot.png\r\n", kRscReady, 3},
+  };
+  for (const bool cached : {false, true}) {
+    SCOPED_TRACE(cached ? "from the cache" : "from disk");
+    io.SetCacheMode(cached ? 2 : 0, 1u << 27, 0, 0);
+    io.CacheClear();
+    for (const auto& f : files) {
+      if (cached) {
+        const std::string name = "\\b\\" + f[0];
+        ASSERT_EQ(io.Cache().AddEntry(name, f[1].data(), uint32_t(f[1].size()), 0), 0);
+      } else {
+        ASSERT_TRUE(dir.Write("b/" + f[0], f[1]));
+      }
+    }
+    std::vector<SRsc*> slots(3, nullptr);
+    for (size_t i = 0; i < 3; ++i) {
+      const std::string text = lists[i].list, n = std::to_string(i);
+      if (cached) {
+        ASSERT_EQ(io.Cache().AddEntry("\\b\\l" + n + ".tr", text.data(), uint32_t(text.size()), 0), 0);
+      } else {
+        ASSERT_TRUE(dir.Write("b/l" + n + ".tr", text));
+      }
+    }
+    // The lists that do not make a 64 MB picture first, while no block of
+    // 64 MB may be had: the refused picture's pixels are never asked for.
+    const SRscRequest rows[] = {{&slots[0], kImg, "\\b\\l0", 0, 0, 0, 0},
+                                {&slots[2], kImg, "\\b\\l2", 0, 0, 0, 0},
+                                kEnd};
+    const SRscRequest alone[] = {{&slots[1], kImg, "\\b\\l1", 0, 0, 0, 0}, kEnd};
+    box.texts.clear();
+    rm.LoadTable(1, rows, -1);
+    {
+      testsupport::NewFails fail(64u << 20);
+      EXPECT_EQ(rm.Sync(1), 1);
+      EXPECT_EQ(fail.Refused(), 0);
+    }
+    rm.LoadTable(1, alone, -1);
+    EXPECT_EQ(rm.Sync(1), 1);
+    for (size_t i = 0; i < 3; ++i) {
+      SCOPED_TRACE(lists[i].list);
+      auto* img = static_cast<SRsc_Image*>(slots[i]);
+      EXPECT_EQ(img->GetStatus(), lists[i].status);
+      EXPECT_EQ(img->TextureCount(), lists[i].textures);
+    }
+    EXPECT_EQ(box.Count("SRsc_Image_Ex(114) : resource open error"), 1);
+    EXPECT_EQ(box.texts.size(), 1u);
+    EXPECT_EQ(static_cast<SRsc_Image*>(slots[1])->GetDeviceTexture(0)->Width(), 4096);
+    rm.ReleaseGroup(1, nullptr, 0);
+    for (int i = 0; i < 2; ++i) kernel.Step();
+  }
+}
+
+// Memory running out is the texture line's open error and the image stops
+// there, with what it made: in the decoder (the 1024 x 1024 picture's 4 MB
+// refused) and in the loader's own lists (the name given again after 64
+// others, whose number has no room: the list of 64 textures cannot grow to
+// 128, 1 KB). Nothing is thrown through the frame.
+TEST_F(RscWorld, MemoryRunningOutIsTheOpenError) {
+  ASSERT_TRUE(dir.Write("o/big.png", SolidPng(1024, 1024, 0xFF000080u)));
+  ASSERT_TRUE(dir.Write("o/one.tr", "big.png\r\n"));
+  const std::string dot = SolidPng(1, 1, 0xFF00FF00u);
+  for (int i = 0; i < 64; ++i) ASSERT_TRUE(dir.Write("o/t" + std::to_string(i) + ".png", dot));
+  ASSERT_TRUE(dir.Write("o/two.tr", Numbered("t", ".png\r\n", 64) + "t0.png\r\n"));
+  SRsc *one = nullptr, *two = nullptr;
+  const SRscRequest first[] = {{&one, kImg, "\\o\\one", 0, 0, 0, 0}, kEnd};
+  rm.LoadTable(1, first, -1);
+  int refused = 0;
+  {
+    testsupport::NewFails fail(1024 * 1024 * 4);
+    EXPECT_NO_THROW(rm.Sync(1));
+    refused = fail.Refused();
+  }
+  EXPECT_EQ(refused, 1);
+  EXPECT_EQ(one->GetStatus(), kRscFailed);
+  EXPECT_EQ(static_cast<SRsc_Image*>(one)->TextureCount(), 0);
+  EXPECT_EQ(box.Count("SRsc_Image_Ex(114) : resource open error"), 1);
+
+  // The frames of the list and of the 64 files; then the frame in which the
+  // name given again would bind t0's texture.
+  const SRscRequest second[] = {{&two, kImg, "\\o\\two", 0, 0, 0, 0}, kEnd};
+  rm.LoadTable(1, second, -1);
+  for (int i = 0; i < 2 + 2 * 64; ++i) kernel.Step();
+  auto* img = static_cast<SRsc_Image*>(two);
+  ASSERT_EQ(img->TextureCount(), 64);
+  {
+    testsupport::NewFails fail(128 * sizeof(void*));
+    EXPECT_NO_THROW(kernel.Step());
+    refused = fail.Refused();
+  }
+  EXPECT_EQ(refused, 1);
+  EXPECT_EQ(two->GetStatus(), kRscFailed);
+  EXPECT_EQ(img->TextureCount(), 64);
+  EXPECT_NE(img->GetDeviceTexture(63), nullptr);
+  EXPECT_EQ(box.Count("SRsc_Image_Ex(114) : resource open error"), 2);
+  EXPECT_EQ(box.texts.size(), 2u);
+
+  // Without any memory even the line cannot be shown: the image still ends
+  // failed, so that nothing waits for it.
+  SRsc* three = nullptr;
+  const SRscRequest third[] = {{&three, kImg, "\\o\\two", 0, 0, 0, 0}, kEnd};
+  rm.LoadTable(1, third, -1);
+  for (int i = 0; i < 2 + 2 * 64; ++i) kernel.Step();
+  ASSERT_EQ(static_cast<SRsc_Image*>(three)->TextureCount(), 64);
+  {
+    testsupport::NewFails fail(1);
+    EXPECT_NO_THROW(kernel.Step());
+  }
+  EXPECT_EQ(three->GetStatus(), kRscFailed);
+  EXPECT_EQ(box.texts.size(), 2u);
+  kernel.Step();
+  EXPECT_EQ(rm.Sync(0), 1);  // all settled: the game goes on
 }
 
 TEST_F(RscWorld, TablesKindsAndGroups) {

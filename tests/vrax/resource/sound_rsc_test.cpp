@@ -5,6 +5,7 @@
 
 #include "platform/sound_device.h"
 #include "support/EngineWorld.h"
+#include "support/NewFails.h"
 #include "support/Repeated.h"
 #include "support/TempDir.h"
 #include "vrax/resource/SRsc_Sound.h"
@@ -13,6 +14,7 @@
 
 namespace {
 
+using testsupport::Numbered;
 using testsupport::Repeated;
 
 constexpr uint32_t kSnd = RscTag("SND");
@@ -167,23 +169,165 @@ TEST_F(SoundRscWorld, DamagedListsAndWavesFailWithResourceOpenError) {
   EXPECT_EQ(SSndMan::Device()->BufferCount(), 0u);
 }
 
+// A file named again as the same kind of sound is not read again: its line
+// shares the samples of the sound first made from it (a static buffer over
+// the same memory, a looping buffer of its own over the same stream data,
+// from its own loop start), in a frame of its own. The files are spoilt
+// once their sounds are made, so a second read would fail the bank.
+TEST_F(SoundRscWorld, AFileNamedAgainIsReadOnce) {
+  const std::vector<int16_t> music = Ramp(40000);
+  ASSERT_TRUE(dir.Write("d/a.wav", Str(MakeWaveFile16(1, 44100, std::vector<int16_t>(300, 2222)))));
+  ASSERT_TRUE(dir.Write("d/b.wav", Str(MakeWaveFile16(1, 44100, music))));
+  ASSERT_TRUE(dir.Write("d/list.sr", "a.wav\r\nb.wav 0 1\r\na.wav\r\nb.wav 100 1\r\n"));
+  SRsc* slot = nullptr;
+  const SRscRequest table[] = {{&slot, kSnd, "\\d\\list", 0, 0, 0, 0}, {nullptr, 0, nullptr, 0, 0, 0, 0}};
+  rm.LoadTable(1, table, -1);
+  std::vector<int> counts;
+  for (int frame = 1; frame <= 9; ++frame) {
+    kernel.Step();
+    counts.push_back(SSndMan::Count(slot));
+    if (SSndMan::Count(slot) == 2) {
+      ASSERT_TRUE(dir.Write("d/a.wav", "spoilt"));
+      ASSERT_TRUE(dir.Write("d/b.wav", "spoilt"));
+    }
+  }
+  // The list in frames 1 and 2, each file in two more, each line of a file
+  // named again in one.
+  EXPECT_EQ(counts, (std::vector<int>{0, 0, 0, 1, 1, 2, 3, 4, 4}));
+  ASSERT_EQ(slot->GetStatus(), kRscReady);
+  EXPECT_TRUE(box.texts.empty());
+  const SoundBank* bank = static_cast<SRsc_Sound_Ex*>(slot)->Bank();
+  EXPECT_NE(bank->entries[2]->buffer, bank->entries[0]->buffer);
+  EXPECT_EQ(bank->entries[2]->buffer->Memory(), bank->entries[0]->buffer->Memory());
+  EXPECT_EQ(bank->entries[2]->streamData, nullptr);
+  EXPECT_NE(bank->entries[3]->buffer, bank->entries[1]->buffer);
+  EXPECT_EQ(bank->entries[3]->streamData.get(), bank->entries[1]->streamData.get());
+  EXPECT_EQ(bank->entries[3]->loopStart, 200u);
+  EXPECT_EQ(SSndMan::Device()->BufferCount(), 4u);
+  EXPECT_EQ(SSndMan::StreamCount(), 2u);
+  // The third sound is the first one's samples.
+  SSndMan::Play(slot, 2, 65536, 0);
+  auto out = Render(301);
+  EXPECT_EQ(out[0], 2222);
+  EXPECT_EQ(out[2 * 299], 2222);
+  EXPECT_EQ(out[2 * 300], 0);
+  // The fourth plays the music and loops back to its own frame 100.
+  SSndMan::Play(slot, 3, 65536, 0);
+  SSndMan::StreamPass();
+  for (uint32_t done = 0; done < 42000; done += 2000) {
+    out = Render(2000);
+    for (uint32_t k = 0; k < 2000; ++k) {
+      const uint32_t f = done + k;
+      ASSERT_EQ(out[2 * k], music[f < 40000 ? f : 100 + (f - 40000)]) << f;
+    }
+    SSndMan::StreamPass();
+  }
+  rm.ReleaseGroup(1, nullptr, 0);
+  for (int i = 0; i < 2; ++i) kernel.Step();
+  EXPECT_EQ(SSndMan::Device()->BufferCount(), 0u);
+  EXPECT_EQ(SSndMan::StreamCount(), 0u);
+}
+
+// The bytes of a bank's sounds are charged before they are made: a wave of
+// 33 MB of samples, static (33 MB) and then streamed (64 KB and its own copy
+// of the 33 MB), does not fit, and the streamed line fails the bank with
+// the line of the copy it could not make; the static sound stays. Every
+// other bank has a budget of its own: the streamed line alone loads.
+TEST_F(SoundRscWorld, ABankPastItsBudgetIsRefusedAndTheGameGoesOn) {
+  const uint32_t bytes = 33u << 20;
+  ASSERT_TRUE(dir.Write("g/big.wav", Str(MakeWaveFile16(2, 44100, std::vector<int16_t>(bytes / 2, 300)))));
+  ASSERT_TRUE(dir.Write("g/both.sr", "big.wav\r\nbig.wav 0 1\r\n"));
+  ASSERT_TRUE(dir.Write("g/music.sr", "big.wav 0 1\r\n"));
+  SRsc* both = Load("\\g\\both");
+  ASSERT_NE(both, nullptr);
+  EXPECT_EQ(both->GetStatus(), kRscFailed);
+  EXPECT_EQ(SSndMan::Count(both), 1);
+  EXPECT_EQ(box.Count("SRsc_Sound_Ex(232) : resource open error"), 1);
+  EXPECT_EQ(box.texts.size(), 1u);
+  EXPECT_EQ(SSndMan::StreamCount(), 0u);
+  SRsc* music = Load("\\g\\music");
+  ASSERT_EQ(music->GetStatus(), kRscReady);
+  EXPECT_EQ(static_cast<SRsc_Sound_Ex*>(music)->Bank()->entries[0]->dataSize, bytes);
+  EXPECT_EQ(box.texts.size(), 1u);
+}
+
+// Memory running out is the open error and the bank stops there, with what
+// it made: in the device (a static sound's 1 MB buffer refused, the buffer's
+// line) and in the loader's own list (the list's first 65 lines are blank,
+// and the list of 64 empty sounds cannot grow to 128, 1 KB: the list's
+// line). Nothing is thrown through the frame.
+TEST_F(SoundRscWorld, MemoryRunningOutIsTheOpenError) {
+  ASSERT_TRUE(dir.Write("o/big.wav", Str(MakeWaveFile16(1, 44100, std::vector<int16_t>(1 << 19, 5)))));
+  ASSERT_TRUE(dir.Write("o/small.wav", Str(MakeWaveFile16(1, 44100, std::vector<int16_t>(64, 5)))));
+  ASSERT_TRUE(dir.Write("o/one.sr", "small.wav\r\nbig.wav\r\n"));
+  ASSERT_TRUE(dir.Write("o/two.sr", Repeated(" \r\n", 65) + "small.wav\r\n"));
+  SRsc* one = nullptr;
+  const SRscRequest first[] = {{&one, kSnd, "\\o\\one", 0, 0, 0, 0}, {nullptr, 0, nullptr, 0, 0, 0, 0}};
+  rm.LoadTable(1, first, -1);
+  int refused = 0;
+  {
+    testsupport::NewFails fail(1u << 20);
+    EXPECT_NO_THROW(rm.Sync(1));
+    refused = fail.Refused();
+  }
+  EXPECT_EQ(refused, 1);
+  EXPECT_EQ(one->GetStatus(), kRscFailed);
+  EXPECT_EQ(SSndMan::Count(one), 1);
+  EXPECT_EQ(box.Count("SRsc_Sound_Ex(217) : resource open error"), 1);
+
+  // The list is read in frame 2, where its empty sounds are made.
+  SRsc* two = nullptr;
+  const SRscRequest second[] = {{&two, kSnd, "\\o\\two", 0, 0, 0, 0}, {nullptr, 0, nullptr, 0, 0, 0, 0}};
+  rm.LoadTable(1, second, -1);
+  kernel.Step();
+  ASSERT_EQ(static_cast<SRsc_Sound_Ex*>(two)->GetStep(), 0);
+  {
+    testsupport::NewFails fail(128 * sizeof(void*));
+    EXPECT_NO_THROW(kernel.Step());
+    refused = fail.Refused();
+  }
+  EXPECT_EQ(refused, 1);
+  EXPECT_EQ(two->GetStatus(), kRscFailed);
+  EXPECT_EQ(SSndMan::Count(two), 64);
+  EXPECT_EQ(box.Count("SRsc_Sound_Ex(122) : resource open error"), 1);
+  EXPECT_EQ(box.texts.size(), 2u);
+
+  // Without any memory even the line cannot be shown: the bank still ends
+  // failed, so that nothing waits for it.
+  SRsc* three = nullptr;
+  const SRscRequest third[] = {{&three, kSnd, "\\o\\two", 0, 0, 0, 0}, {nullptr, 0, nullptr, 0, 0, 0, 0}};
+  rm.LoadTable(1, third, -1);
+  kernel.Step();
+  {
+    testsupport::NewFails fail(1);
+    EXPECT_NO_THROW(kernel.Step());
+  }
+  EXPECT_EQ(three->GetStatus(), kRscFailed);
+  EXPECT_EQ(box.texts.size(), 2u);
+  kernel.Step();
+  EXPECT_EQ(rm.Sync(0), 1);  // all settled: the game goes on
+}
+
 // A bank loads at most 128 sounds, one wave file a frame at best: lines
 // past them (named or blank) are left out, told in one error line, and the
 // bank is ready with the first 128. The list is read in frames 1 and 2,
 // then each wave file in two frames: ready in frame 2 + 2 x (waves read)
-// however long the list.
+// however long the list. Every line names a file of its own (a file named
+// again is not read again).
 TEST_F(SoundRscWorld, LinesPastTheBanksLastSoundAreToldOnceAndLeftOut) {
-  ASSERT_TRUE(dir.Write("s/a.wav", Str(MakeWaveFile16(1, 22050, std::vector<int16_t>(64, 5)))));
+  const std::string wave = Str(MakeWaveFile16(1, 22050, std::vector<int16_t>(64, 5)));
+  ASSERT_TRUE(dir.Write("s/a.wav", wave));
+  for (int i = 0; i < 128; ++i) ASSERT_TRUE(dir.Write("s/w" + std::to_string(i) + ".wav", wave));
   const struct {
     const char* what;
     std::string list;
     uint32_t waves;  // wave files read, each a buffer
     int errorLines;
   } cases[] = {
-      {"128 lines", Repeated("a.wav\r\n", 128), 128, 0},
-      {"129 lines", Repeated("a.wav\r\n", 129), 128, 1},
-      {"200,000 lines", Repeated("a.wav\r\n", 200000), 128, 1},
-      {"128 lines, then 10,000 blank ones", Repeated("a.wav 0 1\r\n", 128) + Repeated(" \r\n", 10000), 128, 1},
+      {"128 lines", Numbered("w", ".wav\r\n", 128), 128, 0},
+      {"129 lines", Numbered("w", ".wav\r\n", 129), 128, 1},
+      {"200,000 lines", Numbered("w", ".wav\r\n", 200000), 128, 1},
+      {"128 lines, then 10,000 blank ones", Numbered("w", ".wav 0 1\r\n", 128) + Repeated(" \r\n", 10000), 128, 1},
       {"10,000 blank lines, then a name", Repeated(" \n", 10000) + "a.wav\n", 0, 1},
   };
   for (const auto& c : cases) {

@@ -9,6 +9,7 @@
 #include "platform/clock.h"
 #include "platform/crt_rand.h"
 #include "platform/sound_device.h"
+#include "vrax/io/LoadBudget.h"
 #include "vrax/sound/WavWriter.h"
 #include "support/ExpectAll.h"
 
@@ -271,6 +272,99 @@ TEST_F(SSndManTest, ReleasingABankRemovesEveryStreamAndBuffer) {
   Render(100);
   SSndMan::ReleaseBank(&other);
   EXPECT_EQ(SSndMan::StreamCount(), 0u);
+}
+
+// The bytes a sound takes are charged before they are made: a static
+// sound's buffer (its data: 1,000 bytes here), a streamed one's 64 KB
+// buffer and then its copy of the samples (80,000 bytes). A charge refused
+// makes nothing and says which part could not be made.
+TEST_F(SSndManTest, EachSoundsBytesAreChargedBeforeTheyAreMade) {
+  const auto shortWave = MakeWaveFile(1, 22050, 8, std::vector<uint8_t>(1000, 0xA0));
+  const auto longWave = MakeWaveFile16(1, 44100, Ramp(40000));
+  const SoundListLine still{"a.wav", false, 0}, streamed{"b.wav", true, 0};
+  const struct {
+    const char* what;
+    const std::vector<uint8_t>& wave;
+    SoundListLine line;
+    uint64_t limit;
+    int result;
+    uint64_t used;  // charged afterwards
+  } cases[] = {
+      {"static, a byte short", shortWave, still, 999, kSoundErrorCreate, 0},
+      {"static, exactly", shortWave, still, 1000, 0, 1000},
+      {"streamed, its buffer a byte short", longWave, streamed, 65535, kSoundErrorCreate, 0},
+      {"streamed, its samples a byte short", longWave, streamed, 65536 + 79999, kSoundErrorStreamAlloc, 65536},
+      {"streamed, exactly", longWave, streamed, 65536 + 80000, 0, 65536 + 80000},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    SoundBank b;
+    LoadBudget budget(c.limit);
+    EXPECT_EQ(SSndMan::AddWave(&b, c.wave.data(), c.wave.size(), c.line, &budget), c.result);
+    EXPECT_EQ(budget.Used(), c.used);
+    EXPECT_EQ(SSndMan::Count(&b), c.result == 0 ? 1 : 0);
+    EXPECT_EQ(SSndMan::Device()->BufferCount(), c.result == 0 ? 1u : 0u);
+    EXPECT_EQ(SSndMan::StreamCount(), c.result == 0 && c.line.streamed ? 1u : 0u);
+    SSndMan::ReleaseBank(&b);
+  }
+}
+
+// A sound of a file the bank already holds is made without the file: a
+// static one over the same memory (no bytes charged), a streamed one with a
+// looping buffer of its own (64 KB charged) over the same samples, looping
+// from its own loop start. Each plays and stops on its own.
+TEST_F(SSndManTest, ASoundOfTheSameFileSharesItsSamples) {
+  const auto samples = Ramp(40000);
+  const auto longWave = MakeWaveFile16(1, 44100, samples);
+  const auto shortWave = MakeWaveFile16(1, 44100, std::vector<int16_t>(300, 1234));
+  LoadBudget budget;
+  ASSERT_EQ(SSndMan::AddWave(&bank, shortWave.data(), shortWave.size(), {"a.wav", false, 0}, &budget), 0);
+  ASSERT_EQ(SSndMan::AddWave(&bank, longWave.data(), longWave.size(), {"b.wav", true, 0}, &budget), 0);
+  const uint64_t made = budget.Used();
+  ASSERT_EQ(made, 600u + 65536 + 80000);
+  ASSERT_EQ(SSndMan::AddShared(&bank, 0, {"a.wav", false, 0}, &budget), 0);
+  EXPECT_EQ(budget.Used(), made);
+  ASSERT_EQ(SSndMan::AddShared(&bank, 1, {"b.wav", true, 1000}, &budget), 0);
+  EXPECT_EQ(budget.Used(), made + 65536);
+  ASSERT_EQ(SSndMan::Count(&bank), 4);
+  const SoundBufferEntry &a = *bank.entries[0], &a2 = *bank.entries[2], &b = *bank.entries[1], &b2 = *bank.entries[3];
+  EXPECT_NE(a2.buffer, a.buffer);
+  EXPECT_EQ(a2.buffer->Memory(), a.buffer->Memory());
+  EXPECT_EQ(a2.streamData, nullptr);
+  EXPECT_NE(b2.buffer, b.buffer);
+  EXPECT_EQ(b2.streamData.get(), b.streamData.get());
+  EXPECT_ALL({VAL(a2.buffer->Size(), 600u), VAL(a2.frameBytes, a.frameBytes), VAL(b2.buffer->Size(), kStreamBufferBytes),
+              VAL(b2.dataSize, 80000u), VAL(b2.loopStart, 2000u), VAL(b.loopStart, 0u),
+              VAL(SSndMan::StreamCount(), 2u), VAL(SSndMan::Device()->BufferCount(), 4u)});
+
+  // The copy of the static sound plays its samples; the original stays still.
+  SSndMan::Play(&bank, 2, 65536, 0);
+  auto out = Render(400);
+  EXPECT_ALL({VAL(out[0], 1234), VAL(out[2 * 299], 1234), VAL(out[2 * 300], 0), VAL(Playing(0), false)});
+  // The second stream plays the same samples from the start and, once past
+  // their end, loops to its own loop start.
+  SSndMan::Play(&bank, 3, 65536, 0);
+  SSndMan::StreamPass();
+  for (uint32_t done = 0; done < 45000; done += 3000) {
+    out = Render(3000);
+    for (uint32_t k = 0; k < 3000; ++k) {
+      const uint32_t f = done + k;
+      ASSERT_EQ(out[2 * k], samples[f < 40000 ? f : 1000 + (f - 40000)]) << f;
+    }
+    SSndMan::StreamPass();
+  }
+  EXPECT_FALSE(Playing(1));
+
+  // Nothing to share: an entry out of range, or one without a buffer.
+  bank.entries.push_back(std::make_unique<SoundBufferEntry>());
+  EXPECT_EQ(SSndMan::AddShared(&bank, 4, {"c.wav", false, 0}, &budget), kSoundErrorCreate);
+  EXPECT_EQ(SSndMan::AddShared(&bank, 5, {"c.wav", false, 0}, &budget), kSoundErrorCreate);
+  EXPECT_EQ(SSndMan::Count(&bank), 5);
+  // A streamed copy past the budget makes nothing.
+  LoadBudget full(65535);
+  EXPECT_EQ(SSndMan::AddShared(&bank, 1, {"b.wav", true, 0}, &full), kSoundErrorCreate);
+  EXPECT_EQ(SSndMan::Count(&bank), 5);
+  EXPECT_EQ(SSndMan::Device()->BufferCount(), 4u);
 }
 
 TEST(SSndManThread, KeepsAStreamFedAndStopsPromptly) {
