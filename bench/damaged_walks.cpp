@@ -9,23 +9,14 @@
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
-#include "game/core/Game.h"
-#include "game/player/Player.h"
 #include "game/stage/MapMng.h"
+#include "bench/stage_bench.h"
 #include "game/stage/StageFileWriter.h"
-#include "platform/paths.h"
 #include "support/LeBytes.h"
-#include "vrax/graphic/SGpMan.h"
-#include "vrax/graphic/SGpPacket.h"
-#include "vrax/graphic/SGpQueue.h"
-#include "vrax/io/SIOMan.h"
-#include "vrax/kernel/SKernel.h"
 #include "vrax/resource/ModelWriter.h"
-#include "vrax/resource/SRscMan.h"
 #include "vrax/resource/SRsc_Model.h"
 
 namespace {
@@ -35,25 +26,7 @@ namespace fs = std::filesystem;
 constexpr int kKeys = 4000;
 constexpr int kLive = 16;  // objects or tunnel parts shown
 
-class BenchImage : public SRsc_Image {
- public:
-  BenchImage() {
-    packets_.emplace_back(this, 0u);
-    SetStatus(kRscReady);
-  }
-};
-class BenchModel : public SRsc_Model {
- public:
-  BenchModel() {
-    nodes_.resize(1);
-    SetStatus(kRscReady);
-  }
-};
-
-void Write(const fs::path& file, const std::vector<uint8_t>& bytes) {
-  fs::create_directories(file.parent_path());
-  std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-}
+using stage_bench::Write;
 
 // n placed objects, the first kLive shown from key 0.
 void PlacedObjects(const fs::path& root, uint32_t n) {
@@ -106,79 +79,37 @@ void WorldFrames(benchmark::State& state, bool tunnel, Make make) {
   fs::remove_all(root);
   Write(root / "B/path_a.cam", stage_file::WriteCameraPath(std::vector<CamKey>(kKeys)));
   make(root);
-  plat::SetDataDir(root.string());
-  SGpMan::SetStartsSound(false);
-  {
-    SKernel kernel;
-    SGpMan gp;
-    SIOMan io;
-    SRscMan rm;
-    kernel.Start();
-    for (SProc* p : {static_cast<SProc*>(&gp), static_cast<SProc*>(&io), static_cast<SProc*>(&rm)}) p->SetStatic(true);
-    SGpDeviceRecord rec;
-    rec.holdRate = 0;
-    kernel.AddChild(0, &gp, reinterpret_cast<SProcArg>(&rec));
-    kernel.AddChild(3, &io, 0);
-    kernel.AddChild(3, &rm, 0);
-    io.SetDataPath("Data//");
-    rm.RegisterKind(RscTag("CAM"), &CamRsc::Create);
-    rm.RegisterKind(RscTag("OPL"), &ObjRsc::Create);
-    rm.RegisterKind(RscTag("OVL"), &ObjOvlRsc::Create);
-    rm.RegisterKind(RscTag("TNL"), &TnlRsc::Create);
-    kernel.Step();
-    Game game;
-    game.mapEnable = 1;
-    g_Player.state = 3;
-    MapMng& map = g_MapMng;
-    map.SetStatic(true);
-    kernel.AddChild(2, &map, 0);
-    BenchImage image;
-    BenchModel model;
-    map.paths[0].Target().Put(rm.CreateResource(3, RscTag("CAM"), "\\B\\path_a", 0, 0, 0, 0));
-    ObjPlacer& layer = map.layers[0];
-    if (tunnel) {
-      map.tunnel.Target().Put(rm.CreateResource(3, RscTag("TNL"), "\\B\\trn", 0, 0, 0, 0));
-      map.tunnelVisibility[0].Target().Put(rm.CreateResource(3, RscTag("OVL"), "\\B\\trn_a", 0, 0, 0, 0));
-      map.tunnelImage.Set(&image);
-    } else {
-      layer.objects.Target().Put(rm.CreateResource(3, RscTag("OPL"), "\\B\\set", 0, 0, 0, 0));
-      layer.visibility[0].Target().Put(rm.CreateResource(3, RscTag("OVL"), "\\B\\set_a", 0, 0, 0, 0));
-      layer.texture.Set(&image);
-      layer.model.Set(&model);
-    }
-    rm.Sync(1);
-    if ((tunnel && map.GetTunnel() == nullptr) || (!tunnel && layer.GetVisibility(0) == nullptr))
-      state.SkipWithError("the files did not load");
-    map.step = map.steps + 1;
-    map.speed = 1.0f;
-    map.armedT = 10.0f;
-    map.armedAt = 3000.0f;
-    map.armedPath = 0;
-    map.armed = 1;
-    map.SetSection(0, 0.0f);
-    SProc& proc = map;
-    // The first frame after the jump to key 0 and its step to key 1.
-    GetGpPacket()->Reset();
-    gp.GetQueue()->Reset();
-    proc.Draw(0);
-    proc.Main(0);
-    for (auto _ : state) {
-      GetGpPacket()->Reset();
-      gp.GetQueue()->Reset();
-      proc.Draw(0);
-      proc.Main(0);
-    }
-    state.counters["packets"] = double(gp.GetQueue()->Entries().size());
-    if (tunnel && map.GetTunnel() != nullptr) state.counters["walk_steps"] = double(map.GetTunnel()->DrawSteps());
-    if (!tunnel && layer.GetObjects() != nullptr) state.counters["walk_steps"] = double(layer.GetObjects()->WalkSteps());
-    if (!tunnel) state.counters["visibility_steps"] = double(layer.cursor.steps);
-    kernel.Kill(0);
-    kernel.Dispose();
-    g_Player.state = 0;
+  stage_bench::World w(root, 1);
+  MapMng& map = w.map;
+  map.paths[0].Target().Put(w.Load(RscTag("CAM"), "\\B\\path_a"));
+  ObjPlacer& layer = map.layers[0];
+  if (tunnel) {
+    map.tunnel.Target().Put(w.Load(RscTag("TNL"), "\\B\\trn"));
+    map.tunnelVisibility[0].Target().Put(w.Load(RscTag("OVL"), "\\B\\trn_a"));
+    map.tunnelImage.Set(&w.image);
+  } else {
+    layer.objects.Target().Put(w.Load(RscTag("OPL"), "\\B\\set"));
+    layer.visibility[0].Target().Put(w.Load(RscTag("OVL"), "\\B\\set_a"));
+    layer.texture.Set(&w.image);
+    layer.model.Set(&w.model);
   }
-  SGpMan::SetStartsSound(true);
-  plat::SetDataDir("");
-  fs::remove_all(root);
+  w.rm.Sync(1);
+  if ((tunnel && map.GetTunnel() == nullptr) || (!tunnel && layer.GetVisibility(0) == nullptr))
+    state.SkipWithError("the files did not load");
+  map.step = map.steps + 1;
+  map.speed = 1.0f;
+  map.armedT = 10.0f;
+  map.armedAt = 3000.0f;
+  map.armedPath = 0;
+  map.armed = 1;
+  map.SetSection(0, 0.0f);
+  // The first frame after the jump to key 0 and its step to key 1.
+  w.Frame();
+  for (auto _ : state) w.Frame();
+  state.counters["packets"] = double(w.gp.GetQueue()->Entries().size());
+  if (tunnel && map.GetTunnel() != nullptr) state.counters["walk_steps"] = double(map.GetTunnel()->DrawSteps());
+  if (!tunnel && layer.GetObjects() != nullptr) state.counters["walk_steps"] = double(layer.GetObjects()->WalkSteps());
+  if (!tunnel) state.counters["visibility_steps"] = double(layer.cursor.steps);
 }
 
 // 100,000 and 900,000 objects (2.8 and 25 MB of file), 16 shown.

@@ -9,23 +9,12 @@
 
 #include <cmath>
 #include <filesystem>
-#include <fstream>
 #include <map>
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "game/core/Game.h"
-#include "game/player/Player.h"
-#include "game/stage/MapMng.h"
+#include "bench/stage_bench.h"
 #include "game/stage/StageFileWriter.h"
-#include "platform/paths.h"
-#include "vrax/graphic/SGpMan.h"
-#include "vrax/graphic/SGpPacket.h"
-#include "vrax/graphic/SGpQueue.h"
-#include "vrax/io/SIOMan.h"
-#include "vrax/kernel/SKernel.h"
-#include "vrax/resource/SRscMan.h"
 
 namespace {
 
@@ -34,26 +23,7 @@ namespace fs = std::filesystem;
 constexpr int kKeys = 20000;
 constexpr int kObjects = 200;
 
-class BenchImage : public SRsc_Image {
- public:
-  BenchImage() {
-    packets_.emplace_back(this, 0u);
-    packets_.emplace_back(this, 1u);
-    SetStatus(kRscReady);
-  }
-};
-class BenchModel : public SRsc_Model {
- public:
-  BenchModel() {
-    nodes_.resize(1);
-    SetStatus(kRscReady);
-  }
-};
-
-void Write(const fs::path& file, const std::vector<uint8_t>& bytes) {
-  fs::create_directories(file.parent_path());
-  std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-}
+using stage_bench::Write;
 
 std::vector<uint8_t> Steps(const std::multimap<int, uint32_t>& toggles) {
   std::vector<VisibilityStep> steps;
@@ -105,74 +75,33 @@ void WriteFiles(const fs::path& root) {
 void BM_MapMngFrame(benchmark::State& state) {
   const fs::path root = fs::temp_directory_path() / "ostrel_bench_map_mng";
   WriteFiles(root);
-  plat::SetDataDir(root.string());
-  SGpMan::SetStartsSound(false);
-  {
-    SKernel kernel;
-    SGpMan gp;
-    SIOMan io;
-    SRscMan rm;
-    kernel.Start();
-    for (SProc* p : {static_cast<SProc*>(&gp), static_cast<SProc*>(&io), static_cast<SProc*>(&rm)}) p->SetStatic(true);
-    SGpDeviceRecord rec;
-    rec.holdRate = 0;
-    kernel.AddChild(0, &gp, reinterpret_cast<SProcArg>(&rec));
-    kernel.AddChild(3, &io, 0);
-    kernel.AddChild(3, &rm, 0);
-    io.SetDataPath("Data//");
-    rm.RegisterKind(RscTag("CAM"), &CamRsc::Create);
-    rm.RegisterKind(RscTag("OPL"), &ObjRsc::Create);
-    rm.RegisterKind(RscTag("OVL"), &ObjOvlRsc::Create);
-    rm.RegisterKind(RscTag("TNL"), &TnlRsc::Create);
-    kernel.Step();
-    Game game;
-    game.mapEnable = 1;
-    g_Player.state = 3;
-    MapMng& map = g_MapMng;
-    map.SetStatic(true);
-    kernel.AddChild(2, &map, 0);
-    BenchImage image;
-    BenchModel model;
-    map.paths[0].Target().Put(rm.CreateResource(3, RscTag("CAM"), "\\B\\path_a", 0, 0, 0, 0));
-    map.tunnel.Target().Put(rm.CreateResource(3, RscTag("TNL"), "\\B\\trn", 0, 0, 0, 0));
-    map.tunnelVisibility[0].Target().Put(rm.CreateResource(3, RscTag("OVL"), "\\B\\trn_a", 0, 0, 0, 0));
-    map.tunnelImage.Set(&image);
-    for (int layer = 0; layer < MapMng::kLayers; ++layer) {
-      const std::string name = "\\B\\set" + std::to_string(layer);
-      ObjPlacer& l = map.layers[layer];
-      l.objects.Target().Put(rm.CreateResource(3, RscTag("OPL"), name.c_str(), 0, 0, 0, 0));
-      l.visibility[0].Target().Put(rm.CreateResource(3, RscTag("OVL"), (name + "_a").c_str(), 0, 0, 0, 0));
-      l.texture.Set(&image);
-      l.model.Set(&model);
-    }
-    rm.Sync(1);
-    map.SetSection(0, 0.0f);
-    map.step = map.steps + 1;
-    map.speed = 1.0f;
-    // The rail loops over keys 1000 to 15000.
-    map.armedT = 1000.0f;
-    map.armedAt = 15000.0f;
-    map.armedPath = 0;
-    map.armed = 1;
-    map.SetSection(0, 1000.0f);
-    SProc& proc = map;
-    size_t entered = 0;
-    for (auto _ : state) {
-      GetGpPacket()->Reset();
-      gp.GetQueue()->Reset();
-      proc.Draw(0);
-      proc.Main(0);
-    }
-    entered = gp.GetQueue()->Entries().size();
-    // The time column is the time per frame; the packets one frame entered.
-    state.counters["packets"] = double(entered);
-    kernel.Kill(0);
-    kernel.Dispose();
-    g_Player.state = 0;
+  stage_bench::World w(root, 2);
+  MapMng& map = w.map;
+  map.paths[0].Target().Put(w.Load(RscTag("CAM"), "\\B\\path_a"));
+  map.tunnel.Target().Put(w.Load(RscTag("TNL"), "\\B\\trn"));
+  map.tunnelVisibility[0].Target().Put(w.Load(RscTag("OVL"), "\\B\\trn_a"));
+  map.tunnelImage.Set(&w.image);
+  for (int layer = 0; layer < MapMng::kLayers; ++layer) {
+    const std::string name = "\\B\\set" + std::to_string(layer);
+    ObjPlacer& l = map.layers[layer];
+    l.objects.Target().Put(w.Load(RscTag("OPL"), name));
+    l.visibility[0].Target().Put(w.Load(RscTag("OVL"), name + "_a"));
+    l.texture.Set(&w.image);
+    l.model.Set(&w.model);
   }
-  SGpMan::SetStartsSound(true);
-  plat::SetDataDir("");
-  fs::remove_all(root);
+  w.rm.Sync(1);
+  map.SetSection(0, 0.0f);
+  map.step = map.steps + 1;
+  map.speed = 1.0f;
+  // The rail loops over keys 1000 to 15000.
+  map.armedT = 1000.0f;
+  map.armedAt = 15000.0f;
+  map.armedPath = 0;
+  map.armed = 1;
+  map.SetSection(0, 1000.0f);
+  for (auto _ : state) w.Frame();
+  // The time column is the time per frame; the packets one frame entered.
+  state.counters["packets"] = double(w.gp.GetQueue()->Entries().size());
 }
 BENCHMARK(BM_MapMngFrame)->Unit(benchmark::kMicrosecond);
 
