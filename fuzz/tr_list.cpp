@@ -42,8 +42,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       if (n.empty() || n.size() > image_list::kImageNameMax) __builtin_trap();
     }
   }
-  static const std::vector<uint8_t> kLarge = fuzzsupport::FlatPng(4096, 4096, 0xFF336699u, 1);
-  static const std::vector<uint8_t> kMiddle = fuzzsupport::FlatPng(1024, 1024, 0x80FFCC00u, 1024);
+  static const std::vector<uint8_t> kLarge = testsupport::FlatPng(4096, 4096, 0xFF336699u, {}, 1);
+  static const std::vector<uint8_t> kMiddle = testsupport::FlatPng(1024, 1024, 0x80FFCC00u);
   fuzzsupport::LoaderWorld& world = fuzzsupport::LoaderWorld::Get();
   const fuzzsupport::LoaderWorld::Files files = {{"\\f\\a.png", kPng},
                                                  {"\\f\\b.png", kPng},

@@ -179,7 +179,8 @@ std::vector<uint8_t> PngChunk(const char (&type)[5], const std::vector<uint8_t>&
   return c;
 }
 
-std::vector<uint8_t> FlatPng(int w, int h, uint32_t argb, const std::vector<uint8_t>& extra) {
+std::vector<uint8_t> FlatPng(int w, int h, uint32_t argb, const std::vector<uint8_t>& extra, int rows) {
+  if (rows < 0 || rows > h) rows = h;
   const auto be32 = [](std::vector<uint8_t>& v, uint32_t x) {
     for (int s : {24, 16, 8, 0}) v.push_back(static_cast<uint8_t>(x >> s));
   };
@@ -198,8 +199,8 @@ std::vector<uint8_t> FlatPng(int w, int h, uint32_t argb, const std::vector<uint
   if (deflateInit(&z, Z_BEST_SPEED) != Z_OK) throw std::runtime_error("deflateInit failed");
   std::vector<uint8_t> idat;
   uint8_t buffer[65536];
-  for (int y = 0; y <= h; ++y) {
-    const bool last = y == h;
+  for (int y = 0; y <= rows; ++y) {
+    const bool last = y == rows;
     z.next_in = last ? nullptr : row.data();
     z.avail_in = last ? 0 : static_cast<uInt>(row.size());
     int r = Z_OK;

@@ -64,7 +64,9 @@ std::vector<uint8_t> PngChunk(const char (&type)[5], const std::vector<uint8_t>&
 // its data deflated by zlib a row at a time, so that 4096 x 4096 costs a
 // moment and no picture in memory; `extra` (whole chunks) lies between the
 // header and the data.
-std::vector<uint8_t> FlatPng(int w, int h, uint32_t argb, const std::vector<uint8_t>& extra = {});
+// Only the first `rows` rows are written when rows is not negative (a
+// file cut short when fewer than h).
+std::vector<uint8_t> FlatPng(int w, int h, uint32_t argb, const std::vector<uint8_t>& extra = {}, int rows = -1);
 
 // Pixel (x, y) of an RGBA image as 0xAARRGGBB.
 uint32_t PixelAt(const plat::Image& img, int x, int y);
