@@ -6,6 +6,7 @@
 #include "game/stage/ScriptStgRsc.h"
 #include "game/stage/StageFileWriter.h"
 #include "game/stage/TnlRsc.h"
+#include "support/LeBytes.h"
 #include "vrax/resource/SRsc_Image.h"
 #include "vrax/resource/SRsc_Model.h"
 
@@ -61,6 +62,31 @@ CamRsc* StageWorld::LoadStraightPath(int path, int keys) {
   auto* cam = dynamic_cast<CamRsc*>(Load(RscTag("CAM"), name));
   map.paths[path].Target().Put(cam);
   return cam;
+}
+
+std::vector<uint8_t> HandBuiltTunnel() {
+  LeBytes f;
+  f.At(0x10C, 3);
+  f.b.resize(0x120 + 3 * 32, 0);
+  const size_t s = f.b.size();
+  f.At(s + 0x0C, 1);
+  f.b.resize(s + 3 * 16, 0);
+  const size_t m = f.b.size();
+  f.At(m + 0x0C, 2);
+  f.b.resize(m + 0x20, 0);
+  auto record = [&f](uint32_t tex, int n) {
+    f.W(tex).W(0xAAAA).W(uint32_t(n));
+    for (int v = 0; v < n; ++v) f.Floats({float(v), float(tex), 0, 1, 0.5f, 0.25f, 0, 1});
+  };
+  f.W(3);
+  record(2, 3);
+  record(0, 4);
+  record(2, 5);
+  f.W(3);
+  record(0, 3);
+  record(7, 3);
+  record(0, 2);
+  return f.b;
 }
 
 }  // namespace testsupport

@@ -61,4 +61,10 @@ class StageWorld : public EngineWorld {
   MapMng& map = g_MapMng;
 };
 
+// K = 3 textures, a block S of T = 1 row (3 rows of 16 bytes), then two
+// groups: part 0 with records of textures 2 (3 vertices), 0 (4) and 2 (5);
+// part 1 with a record of texture 0 (3), one of texture 7 (past K) and one
+// of 2 vertices (no triangle). Bytes by hand, not by the writer.
+std::vector<uint8_t> HandBuiltTunnel();
+
 }  // namespace testsupport

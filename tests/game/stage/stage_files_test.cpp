@@ -84,37 +84,8 @@ TEST(StageFiles, VisibilityStepsAndTheirIndices) {
   EXPECT_FALSE(ParseVisibilityList(f.b.data(), f.b.size(), &s));
 }
 
-// K = 3 textures, a block S of T = 1 row (3 rows of 16 bytes), then two
-// groups: part 0 with records of textures 2 (3 vertices), 0 (4) and 2 (5);
-// part 1 with a record of texture 0 (3), one of texture 7 (past K) and one
-// of 2 vertices (no triangle).
-std::vector<uint8_t> HandBuiltTunnel() {
-  Bytes f;
-  f.At(0x10C, 3);
-  f.b.resize(0x120 + 3 * 32, 0);
-  const size_t s = f.b.size();
-  f.At(s + 0x0C, 1);
-  f.b.resize(s + 3 * 16, 0);
-  const size_t m = f.b.size();
-  f.At(m + 0x0C, 2);
-  f.b.resize(m + 0x20, 0);
-  auto record = [&f](uint32_t tex, int n) {
-    f.W(tex).W(0xAAAA).W(uint32_t(n));
-    for (int v = 0; v < n; ++v) f.Floats({float(v), float(tex), 0, 1, 0.5f, 0.25f, 0, 1});
-  };
-  f.W(3);
-  record(2, 3);
-  record(0, 4);
-  record(2, 5);
-  f.W(3);
-  record(0, 3);
-  record(7, 3);
-  record(0, 2);
-  return f.b;
-}
-
 TEST(StageFiles, TunnelRecordsPastTheTexturesOrWithoutATriangleAreLeftOut) {
-  const std::vector<uint8_t> file = HandBuiltTunnel();
+  const std::vector<uint8_t> file = testsupport::HandBuiltTunnel();
   TunnelMesh mesh;
   ASSERT_TRUE(ParseTunnelFile(file.data(), file.size(), &mesh));
   ASSERT_EQ(mesh.groups.size(), 2u);
@@ -278,7 +249,7 @@ class TunnelDraw : public testsupport::StageWorld {};
 
 
 TEST_F(TunnelDraw, PartsBuildOnePrimitivePerTextureAndDrawBatchedByTextureAsTheRailShowsThem) {
-  const std::vector<uint8_t> file = HandBuiltTunnel();
+  const std::vector<uint8_t> file = testsupport::HandBuiltTunnel();
   WriteFile("\\Stg\\Trn", ".tnl", file);
   // Tunnel part 0 shown at key 2, part 1 at key 3, part 0 hidden at key 5; index
   // 2, just past the parts, is passed over.

@@ -47,33 +47,6 @@ void ChargesExactly(const char* what, uint64_t bytes, Parse parse) {
   EXPECT_FALSE(parse(&less));
 }
 
-// K = 3 textures, T = 1; group 0: strips of textures 2 (3 vertices), 0 (4)
-// and 2 (5); group 1: texture 0 (3), texture 7 (past K), a strip of 2.
-std::vector<uint8_t> HandBuiltTunnel() {
-  Bytes f;
-  f.At(0x10C, 3);
-  f.b.resize(0x120 + 3 * 32, 0);
-  const size_t s = f.b.size();
-  f.At(s + 0x0C, 1);
-  f.b.resize(s + 3 * 16, 0);
-  const size_t m = f.b.size();
-  f.At(m + 0x0C, 2);
-  f.b.resize(m + 0x20, 0);
-  auto record = [&f](uint32_t tex, int n) {
-    f.W(tex).W(0).W(uint32_t(n));
-    for (int v = 0; v < n; ++v) f.Floats({float(v), 0, 0, 1, 1, 1, 0, 0});
-  };
-  f.W(3);
-  record(2, 3);
-  record(0, 4);
-  record(2, 5);
-  f.W(3);
-  record(0, 3);
-  record(7, 3);
-  record(0, 2);
-  return f.b;
-}
-
 // A tunnel of K textures whose groups are empty except those listed, each
 // one strip of three vertices of texture 0.
 std::vector<uint8_t> SparseTunnel(uint32_t groups, const std::vector<uint32_t>& drawn) {
@@ -128,7 +101,7 @@ TEST(StageLoadBudget, EveryTableIsChargedBeforeItIsMade) {
   // The tunnel's mesh: 2 record lists (24 bytes each), 3 records (32 bytes
   // each) per group, and each record's vertices, kept or not (3, 4, 5; 3,
   // 3, 2 of 32 bytes).
-  const std::vector<uint8_t> tnl = HandBuiltTunnel();
+  const std::vector<uint8_t> tnl = testsupport::HandBuiltTunnel();
   const uint64_t mesh = (2 * 24 + 16) + 2 * (3 * 32 + 16) + (3 + 4 + 5 + 3 + 3 + 2) * 32 + 6 * 16;
   ChargesExactly("tunnel mesh", mesh, [&](LoadBudget* b) {
     TunnelMesh m;
