@@ -3,7 +3,6 @@
 // lacks the files the start reads is named with the first one missing.
 #include <gtest/gtest.h>
 #include <poll.h>
-#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -13,6 +12,7 @@
 #include <vector>
 
 #include "support/BuildDirs.h"
+#include "support/ChildProcess.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -59,15 +59,7 @@ GameRun StartGame(const std::string& saveDir, const std::string& runtimeDir, int
     run.err.append(buf, static_cast<size_t>(got));
   }
   ::close(err[0]);
-  while (std::chrono::steady_clock::now() < deadline) {
-    if (::waitpid(pid, &run.status, WNOHANG) == pid) {
-      run.ended = true;
-      return run;
-    }
-    ::usleep(10000);
-  }
-  ::kill(pid, SIGKILL);
-  ::waitpid(pid, &run.status, 0);
+  run.ended = testsupport::WaitOrKill(pid, deadline, &run.status);
   return run;
 }
 

@@ -46,4 +46,14 @@ ChildResult RunInChild(const std::function<int()>& body, int timeoutMs) {
   return r;
 }
 
+bool WaitOrKill(pid_t pid, std::chrono::steady_clock::time_point deadline, int* status) {
+  while (std::chrono::steady_clock::now() < deadline) {
+    if (::waitpid(pid, status, WNOHANG) == pid) return true;
+    ::usleep(10000);
+  }
+  ::kill(pid, SIGKILL);
+  ::waitpid(pid, status, 0);
+  return false;
+}
+
 }  // namespace testsupport

@@ -1,4 +1,7 @@
 #pragma once
+#include <sys/types.h>
+
+#include <chrono>
 #include <functional>
 
 // A check that must not hang the test run if the fault it guards against
@@ -18,5 +21,9 @@ struct ChildResult {
 // (their messages appear in the output). The child leaves with _exit, so
 // nothing of the parent's is torn down twice.
 ChildResult RunInChild(const std::function<int()>& body, int timeoutMs = 120000);
+
+// Waits for a started child until the deadline; past it the child is
+// killed. True when it ended by itself; its wait status in *status.
+bool WaitOrKill(pid_t pid, std::chrono::steady_clock::time_point deadline, int* status);
 
 }  // namespace testsupport

@@ -4,7 +4,6 @@
 // on standard error with a failing status, and nothing is run.
 #include <gtest/gtest.h>
 #include <poll.h>
-#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -13,6 +12,7 @@
 #include <vector>
 
 #include "support/BuildDirs.h"
+#include "support/ChildProcess.h"
 
 namespace {
 
@@ -62,15 +62,7 @@ ToolRun RunTool(const std::string& tool, const std::vector<std::string>& args, i
   }
   for (const pollfd& q : p)
     if (q.fd >= 0) ::close(q.fd);
-  while (std::chrono::steady_clock::now() < deadline) {
-    if (::waitpid(pid, &run.status, WNOHANG) == pid) {
-      run.ended = true;
-      return run;
-    }
-    ::usleep(10000);
-  }
-  ::kill(pid, SIGKILL);
-  ::waitpid(pid, &run.status, 0);
+  run.ended = testsupport::WaitOrKill(pid, deadline, &run.status);
   return run;
 }
 
