@@ -334,6 +334,27 @@ TEST(EnemyTimeline, ALoopThatNeverWaitsIsToldAtLoadAndNotTaken) {
          r.Record(0.0f, EnemySet::OP_JUMP, 0, -2);                         // 2 -> 0
        },
        "", 1, 1, false},
+      {"a jump not taken falls through into a loop closed by a jump back while enemies live",
+       [](EnemyRig& r) {
+         r.Spawn(0.0f, 1, 0, 0, 0);                           // 0
+         r.Record(0.0f, EnemySet::OP_JUMP, 0, 2);             // 1 -> 3
+         r.Spawn(10.0f, 1, 0, 0, 0);                          // 2 (skipped)
+         r.Record(0.0f, EnemySet::OP_JUMP, 0, -3);            // 3 -> 0, not taken: on to 4
+         r.Spawn(0.0f, 1, 0, 0, 0);                           // 4
+         r.Record(0.0f, EnemySet::OP_WHILE_ENEMIES, 0, -5);   // 5 -> 0 while enemies live
+       },
+       "timeline record 3 jumps back to record 0 in a loop that never waits, and is not taken (2 in all)", 2, 2,
+       true},
+      {"a loop that only a jump not taken would close, where that jump is always taken, is no loop",
+       [](EnemyRig& r) {
+         r.Record(0.0f, EnemySet::OP_WHILE_SECTION, 0, 4);    // 0 -> 4 while the flag is 1 (it is 0)
+         r.Spawn(10.0f, 1, 0, 0, 0);                          // 1 waits
+         r.Spawn(0.0f, 1, 0, 0, 0);                           // 2
+         r.Record(0.0f, EnemySet::OP_JUMP, 0, -2);            // 3 -> 1, to the record that waits
+         r.Spawn(0.0f, 1, 0, 0, 0);                           // 4
+         r.Record(0.0f, EnemySet::OP_WHILE_ENEMIES, 0, -3);   // 5 -> 2 while enemies live
+       },
+       "", 0, 2, false},
       {"a record that stays (a jump of 0) is no loop",
        [](EnemyRig& r) {
          r.Spawn(0.0f, 1, 0, 0, 0);                  // 0
