@@ -8,8 +8,13 @@
 #include "game/enemy/EnemyMan.h"
 #include "game/enemy/EnemyRegistry.h"
 #include "game/stage/MapMng.h"
+#include "vrax/io/SysUtil.h"
 
 EnemySet g_EnemySet;
+
+namespace {
+constexpr const char* kSource = "Game\\EnemySet";
+}  // namespace
 
 void EnemySet::Init(const StageScript* s, const SGpKeyList* const* keys, int32_t nKeys,
                     const EnemyRscSlotPair* slots, int32_t nSlots, int32_t resume) {
@@ -23,6 +28,8 @@ void EnemySet::Init(const StageScript* s, const SGpKeyList* const* keys, int32_t
   rscCount = nSlots;
   elapsed = 0.0f;
   paused = 0;
+  frameSpawns = 0;
+  toldLive = toldFrame = false;
   if (resume != 0) {
     index = loopIndex;
   } else {
@@ -58,6 +65,13 @@ EObjBase* EnemySet::Spawn(const EnemySpawnRecord* rec) {
   // A sprite or model enemy is driven by its script: one whose script id
   // names none is left out, as one whose parameter id names none.
   if (p->type < 2 && rec->script == nullptr) return nullptr;
+  if (g_EnemyMan.CountChildren() >= kMaxLiveEnemies) {
+    if (!toldLive)
+      FatalError("%s(%d) : timeline record %td is not spawned: %d enemies live, the most there may be (told once)\n",
+                 kSource, __LINE__, script != nullptr ? rec - script->timeline.data() : -1, kMaxLiveEnemies);
+    toldLive = true;
+    return nullptr;
+  }
   EObjBase* e = CreateEnemy(p->type);
   if (e == nullptr) return nullptr;
   e->Setup(rec);
@@ -117,8 +131,9 @@ bool EnemySet::Run() {
       index = loopIndex;
       break;
     case OP_SPAWN:
-      // A record without a usable parameter or type is consumed.
-      Spawn(rec);
+      // A record without a usable parameter or type is consumed, as one
+      // refused for the live bound.
+      if (Spawn(rec) != nullptr) ++frameSpawns;
       ++index;
       break;
     default:
@@ -130,10 +145,19 @@ bool EnemySet::Run() {
 void EnemySet::Update() {
   if (records == nullptr || paused != 0) return;
   current = &records[index];
+  frameSpawns = 0;
   // Each frame runs at most one pass over the list: a record that stays
   // with a delay <= 0, or a loop of records of delay 0, waits for the next
   // frame instead of running without end.
   for (int32_t runs = 0; current->delay <= elapsed && runs < count; ++runs) {
+    if (current->Op() == OP_SPAWN && frameSpawns >= kMaxSpawnsPerFrame) {
+      if (!toldFrame)
+        FatalError("%s(%d) : timeline record %d waits for the next frame: %d spawns in this one, the most a frame "
+                   "makes (told once)\n",
+                   kSource, __LINE__, index, kMaxSpawnsPerFrame);
+      toldFrame = true;
+      break;
+    }
     const int32_t before = index;
     if (!Run()) return;
     elapsed = 0.0f;

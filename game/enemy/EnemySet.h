@@ -25,6 +25,15 @@ class EnemySet {
   static constexpr uint32_t OP_LOOP_POINT = 0x400;
   static constexpr uint32_t OP_SPAWN = 0x7F8;
 
+  // The most enemies the enemy manager holds at once: a spawn past it is
+  // refused (the record is consumed). A stage holds a few dozen at once
+  // (the draw list keeps room for 64 from the start); the bound lies far
+  // above that and keeps a frame's work bounded whatever a script says.
+  static constexpr int32_t kMaxLiveEnemies = 1024;
+  // The most the timeline spawns in one frame: a spawn record past it runs
+  // in the next frame. A stage spawns a formation of a few dozen at most.
+  static constexpr int32_t kMaxSpawnsPerFrame = 256;
+
   // Starts over on the script's timeline; with resume non-zero at the loop
   // point kept from before (a re-entered stage). keys and slots are handed
   // to the enemies (a key list for type 0, an image and model pair for the
@@ -56,6 +65,11 @@ class EnemySet {
   int32_t loopIndex = 0;
   float elapsed = 0.0f;
   uint8_t paused = 0;
+  // Spawns made in the current frame's pass.
+  int32_t frameSpawns = 0;
+  // Each bound is told once from Init on.
+  bool toldLive = false;
+  bool toldFrame = false;
 
  private:
   // Runs the current record; false when the timeline finished.
@@ -64,7 +78,8 @@ class EnemySet {
   // the next record.
   void Branch(bool taken);
   // Creates, sets up and adds the enemy of a spawn record; null when the
-  // record names no usable type or the enemy could not be made.
+  // record names no usable type, the enemy could not be made or
+  // kMaxLiveEnemies live.
   EObjBase* Spawn(const EnemySpawnRecord* rec);
   // The word the enemy's EVENT_INIT receives.
   SProcArg ExtraFor(const EnemyParam* p) const;

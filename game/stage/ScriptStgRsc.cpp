@@ -226,14 +226,32 @@ void Link(StageScript* s) {
 }
 
 // What finding the timeless loops keeps per timeline record (the search's
-// three numbers, its mark and its two stacks: 37 bytes).
+// three numbers, its mark, its two stacks and whether a jump may fall
+// through: 38 bytes).
 constexpr uint64_t kLoopScratchBytes = 40;
+
+// Whether record i is a jump that goes back within the list: the only kind
+// of move that goes back, so every loop holds one.
+bool JumpsBack(const std::vector<EnemySpawnRecord>& t, size_t i) {
+  const int64_t to = int64_t(i) + t[i].jump;
+  switch (t[i].Op()) {
+    case EnemySet::OP_JUMP:
+    case EnemySet::OP_WHILE_ENEMIES:
+    case EnemySet::OP_WHILE_SECTION:
+      return to >= 0 && to < int64_t(i);
+    case EnemySet::OP_WHILE_NAMED:
+      return t[i].param != nullptr && to >= 0 && to < int64_t(i);  // without a parameter it never jumps
+    default:
+      return false;
+  }
+}
 
 // The records that timeline record i can lead to in the same frame (up to
 // two): none unless i runs at once (delay 0 or less; a record that waits
 // ends the frame, so leads nowhere); i itself is left out (a record that
-// stays is tested once a frame).
-int NextWithoutWaiting(const std::vector<EnemySpawnRecord>& t, size_t i, size_t (&out)[2]) {
+// stays is tested once a frame). A jump that is not taken goes on to the
+// next record: `fallsThrough` gives a plain jump that move beside its jump.
+int NextWithoutWaiting(const std::vector<EnemySpawnRecord>& t, size_t i, bool fallsThrough, size_t (&out)[2]) {
   int n = 0;
   if (!(t[i].delay <= 0.0f)) return 0;
   auto add = [&](int64_t j) {
@@ -244,6 +262,7 @@ int NextWithoutWaiting(const std::vector<EnemySpawnRecord>& t, size_t i, size_t 
   switch (r.Op()) {
     case EnemySet::OP_JUMP:
       add(here + r.jump);
+      if (fallsThrough) add(here + 1);
       break;
     case EnemySet::OP_WHILE_ENEMIES:
     case EnemySet::OP_WHILE_SECTION:
@@ -266,14 +285,13 @@ int NextWithoutWaiting(const std::vector<EnemySpawnRecord>& t, size_t i, size_t 
   return n;
 }
 
-// Marks every jump back that closes a loop of records running at once: the
-// loops are the strongly connected groups of records that lead to each
-// other without waiting (found in one pass, Tarjan's, over records of at
-// most two successors); every such loop holds a jump back, since the other
-// moves go forward.
-void MarkTimelessLoops(std::vector<EnemySpawnRecord>& t) {
+// The strongly connected groups of the records (Tarjan's, in one pass over
+// records of at most two successors): group[i] is the same for records that
+// lead to each other without waiting.
+void GroupRecords(const std::vector<EnemySpawnRecord>& t, const std::vector<uint8_t>& fallsThrough,
+                  std::vector<int32_t>& group) {
   const size_t n = t.size();
-  std::vector<int32_t> order(n, -1), low(n, 0), group(n, -1);
+  std::vector<int32_t> order(n, -1), low(n, 0);
   std::vector<uint8_t> onStack(n, 0);
   std::vector<size_t> stack;
   struct Call {
@@ -283,6 +301,7 @@ void MarkTimelessLoops(std::vector<EnemySpawnRecord>& t) {
   std::vector<Call> calls;
   stack.reserve(n);
   calls.reserve(n);
+  group.assign(n, -1);
   int32_t counter = 0;
   auto enter = [&](size_t v) {
     order[v] = low[v] = counter++;
@@ -296,7 +315,7 @@ void MarkTimelessLoops(std::vector<EnemySpawnRecord>& t) {
     while (!calls.empty()) {
       const size_t v = calls.back().record;
       size_t next[2];
-      const int k = NextWithoutWaiting(t, v, next);
+      const int k = NextWithoutWaiting(t, v, fallsThrough[v] != 0, next);
       if (calls.back().edge < k) {
         const size_t w = next[calls.back().edge++];
         if (order[w] < 0) {
@@ -318,12 +337,34 @@ void MarkTimelessLoops(std::vector<EnemySpawnRecord>& t) {
       } while (w != v);
     }
   }
-  for (size_t i = 0; i < n; ++i) {
-    size_t next[2];
-    const int k = NextWithoutWaiting(t, i, next);
-    for (int e = 0; e < k; ++e)
-      if (next[e] < i && group[next[e]] == group[i]) t[i].timelessLoop = true;
-  }
+}
+
+// Marks the jumps back that close a loop of records running at once, on the
+// timeline as it runs once they are marked: a marked jump is not taken, and
+// a plain jump not taken goes on to the next record, a move that may close a
+// loop of its own (a jump over a record that waits, then a jump back to the
+// start). A jump back is marked when its target lies in its own group of a
+// graph that holds every move the marked timeline can make: the conditional
+// jumps' both moves, and for a plain jump back, its fall-through too where
+// it may be marked. Every loop of the marked timeline then lies in one group
+// and goes back by a jump within it, which is marked: none is left.
+// Which plain jumps may be marked: a first grouping gives every one its
+// fall-through, and one whose target lies outside its group there is never
+// marked; the second grouping leaves those fall-throughs out (so that a loop
+// that would close only by a jump not taken, where that jump is always
+// taken, marks nothing). Two passes, each linear in the records.
+void MarkTimelessLoops(std::vector<EnemySpawnRecord>& t) {
+  const size_t n = t.size();
+  std::vector<uint8_t> fallsThrough(n, 0);
+  std::vector<int32_t> group;
+  for (size_t i = 0; i < n; ++i) fallsThrough[i] = t[i].Op() == EnemySet::OP_JUMP && JumpsBack(t, i);
+  GroupRecords(t, fallsThrough, group);
+  for (size_t i = 0; i < n; ++i)
+    if (fallsThrough[i] != 0) fallsThrough[i] = group[size_t(int64_t(i) + t[i].jump)] == group[i];
+  GroupRecords(t, fallsThrough, group);
+  for (size_t i = 0; i < n; ++i)
+    if (t[i].delay <= 0.0f && JumpsBack(t, i) && group[size_t(int64_t(i) + t[i].jump)] == group[i])
+      t[i].timelessLoop = true;
 }
 
 // Timeline records whose references name nothing, and the jumps back of

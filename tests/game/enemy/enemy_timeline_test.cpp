@@ -7,6 +7,7 @@
 #include <functional>
 #include <limits>
 #include <string>
+#include <vector>
 
 #include "game/core/StageCounters.h"
 #include "game/effect/EShotMan.h"
@@ -334,6 +335,27 @@ TEST(EnemyTimeline, ALoopThatNeverWaitsIsToldAtLoadAndNotTaken) {
          r.Record(0.0f, EnemySet::OP_JUMP, 0, -2);                         // 2 -> 0
        },
        "", 1, 1, false},
+      {"a jump not taken falls through into a loop closed by a jump back while enemies live",
+       [](EnemyRig& r) {
+         r.Spawn(0.0f, 1, 0, 0, 0);                           // 0
+         r.Record(0.0f, EnemySet::OP_JUMP, 0, 2);             // 1 -> 3
+         r.Spawn(10.0f, 1, 0, 0, 0);                          // 2 (skipped)
+         r.Record(0.0f, EnemySet::OP_JUMP, 0, -3);            // 3 -> 0, not taken: on to 4
+         r.Spawn(0.0f, 1, 0, 0, 0);                           // 4
+         r.Record(0.0f, EnemySet::OP_WHILE_ENEMIES, 0, -5);   // 5 -> 0 while enemies live
+       },
+       "timeline record 3 jumps back to record 0 in a loop that never waits, and is not taken (2 in all)", 2, 2,
+       true},
+      {"a loop that only a jump not taken would close, where that jump is always taken, is no loop",
+       [](EnemyRig& r) {
+         r.Record(0.0f, EnemySet::OP_WHILE_SECTION, 0, 4);    // 0 -> 4 while the flag is 1 (it is 0)
+         r.Spawn(10.0f, 1, 0, 0, 0);                          // 1 waits
+         r.Spawn(0.0f, 1, 0, 0, 0);                           // 2
+         r.Record(0.0f, EnemySet::OP_JUMP, 0, -2);            // 3 -> 1, to the record that waits
+         r.Spawn(0.0f, 1, 0, 0, 0);                           // 4
+         r.Record(0.0f, EnemySet::OP_WHILE_ENEMIES, 0, -3);   // 5 -> 2 while enemies live
+       },
+       "", 0, 2, false},
       {"a record that stays (a jump of 0) is no loop",
        [](EnemyRig& r) {
          r.Spawn(0.0f, 1, 0, 0, 0);                  // 0
@@ -360,6 +382,57 @@ TEST(EnemyTimeline, ALoopThatNeverWaitsIsToldAtLoadAndNotTaken) {
     Frame(10);
     EXPECT_EQ(rig.Enemies(), c.afterTen);
     EXPECT_EQ(g_EnemySet.Finished(), c.finished);
+  }
+}
+
+// However many spawns a script holds, at most 1024 enemies live at once and
+// the timeline spawns at most 256 a frame: a spawn past the live bound is
+// refused and consumed, one past the frame's bound runs in the next frame.
+// Each bound is told once, however often it holds a spawn back.
+TEST(EnemyTimeline, SpawnsStayWithinTheLiveAndTheFrameBound) {
+  struct Case {
+    const char* what;
+    std::function<void(EnemyRig&)> build;
+    std::vector<int> enemies;         // after each frame (of rail distance 1)
+    std::vector<const char*> told;    // the lines, in order
+    bool finished;                    // after those frames
+  };
+  const Case cases[] = {
+      {"a loop that waits a frame and spawns 100 a pass",
+       [](EnemyRig& r) {
+         r.Spawn(1.0f, 1, 0, 0, 0);                                  // 0
+         for (int i = 1; i < 100; ++i) r.Spawn(0.0f, 1, 0, 0, 0);    // 1..99
+         r.Record(0.0f, EnemySet::OP_JUMP, 0, -100);                 // 100 -> 0
+       },
+       // Record 0 waits out frame 1; then 100 a frame, and the twelfth pass
+       // reaches 1024 at its record 24.
+       {0, 100, 200, 300, 400, 500, 600, 700, 800, 900, 1000, 1024, 1024, 1024},
+       {"timeline record 24 is not spawned: 1024 enemies live, the most there may be"}, false},
+      {"2000 spawns of delay 0",
+       [](EnemyRig& r) {
+         for (int i = 0; i < 2000; ++i) r.Spawn(0.0f, 1, 0, 0, 0);
+       },
+       {256, 512, 768, 1024, 1024},  // records 1024 to 1999 are refused in frame 5
+       {"timeline record 256 waits for the next frame: 256 spawns in this one, the most a frame makes",
+        "timeline record 1024 is not spawned: 1024 enemies live, the most there may be"},
+       true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    testsupport::ErrorBoxCatcher box;
+    EnemyRig rig;
+    AddDrone(rig);
+    c.build(rig);
+    ASSERT_TRUE(rig.Load());
+    for (size_t f = 0; f < c.enemies.size(); ++f) {
+      Frame();
+      EXPECT_EQ(rig.Enemies(), c.enemies[f]) << "frame " << f + 1;
+    }
+    EXPECT_EQ(StageEnemyCount, rig.Enemies());
+    EXPECT_EQ(g_EnemySet.Finished(), c.finished);
+    EXPECT_EQ(box.texts.size(), c.told.size());
+    for (size_t i = 0; i < c.told.size() && i < box.texts.size(); ++i)
+      EXPECT_NE(box.texts[i].find(c.told[i]), std::string::npos) << box.texts[i];
   }
 }
 
