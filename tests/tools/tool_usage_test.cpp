@@ -13,6 +13,7 @@
 
 #include "support/BuildDirs.h"
 #include "support/ChildProcess.h"
+#include "support/TempDir.h"
 
 namespace {
 
@@ -24,12 +25,15 @@ struct ToolRun {
 
 // Runs a tool of the build with arguments and reads both its streams until
 // it ends, at most limitMs (then it is killed and `ended` stays false).
-ToolRun RunTool(const std::string& tool, const std::vector<std::string>& args, int limitMs = 60000) {
+// It runs in the folder cwd when one is given.
+ToolRun RunTool(const std::string& tool, const std::vector<std::string>& args, int limitMs = 60000,
+                const std::string& cwd = "") {
   const std::string exe = std::string(testsupport::TestBinaryDir()) + "/tools/" + tool;
   int out[2], err[2];
   if (::pipe(out) != 0 || ::pipe(err) != 0) return {};
   const pid_t pid = ::fork();
   if (pid == 0) {
+    if (!cwd.empty() && ::chdir(cwd.c_str()) != 0) ::_exit(127);
     ::dup2(out[1], 1);
     ::dup2(err[1], 2);
     for (int fd : {out[0], out[1], err[0], err[1]}) ::close(fd);
@@ -115,6 +119,29 @@ TEST(ToolUsage, TheDamageCheckWithoutAnArgumentTellsItsUsageAndRunsNothing) {
     EXPECT_EQ(ExitCode(wrong), 2) << args[0];
     EXPECT_EQ(wrong.err, bare.err) << args[0];
   }
+}
+
+// The data generator takes one folder to fill. An option word is never
+// taken for that folder: --help and -h tell the usage, any other word that
+// begins with a dash is named with it, and nothing is written.
+TEST(ToolUsage, TheDataGeneratorTakesNoOptionForItsFolder) {
+  testsupport::TempDir dir;
+  const ToolRun help = RunTool("datagen", {"--help"}, 60000, dir.Path());
+  ASSERT_TRUE(help.ended);
+  EXPECT_EQ(ExitCode(help), 0);
+  EXPECT_EQ(help.out.rfind("usage: datagen <data directory>\n", 0), 0u) << help.out;
+  EXPECT_EQ(help.err, "");
+  EXPECT_EQ(RunTool("datagen", {"-h"}, 60000, dir.Path()).out, help.out);
+
+  for (const std::vector<std::string>& args : {std::vector<std::string>{"-x"}, {"--data", "out"}, {"out", "-v"}}) {
+    const ToolRun wrong = RunTool("datagen", args, 60000, dir.Path());
+    ASSERT_TRUE(wrong.ended) << args[0];
+    EXPECT_EQ(ExitCode(wrong), 2) << args[0];
+    EXPECT_EQ(wrong.out, "") << args[0];
+    const std::string& option = args[0][0] == '-' ? args[0] : args[1];
+    EXPECT_EQ(wrong.err, "datagen: unknown option " + option + "\n" + help.out) << args[0];
+  }
+  EXPECT_EQ(dir.List(), std::vector<std::string>{}) << "an option word was taken for a folder";
 }
 
 }  // namespace
