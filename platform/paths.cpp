@@ -142,6 +142,12 @@ bool MakeParentDirs(const std::string& hostPath) {
   std::filesystem::path p(hostPath);
   if (!p.has_parent_path()) return true;
   std::error_code ec;
+  // Inside the data directory only its own folders are made: a data
+  // directory that is not there (a mistyped OSTREL_DATA_DIR) stays a name.
+  const std::string data = Join(DataDir(), "");
+  if (!data.empty() && hostPath.size() > data.size() && hostPath.compare(0, data.size(), data) == 0 &&
+      hostPath[data.size()] == '/' && !std::filesystem::is_directory(data, ec))
+    return false;
   std::filesystem::create_directories(p.parent_path(), ec);
   return !ec;
 }

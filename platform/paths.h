@@ -27,7 +27,9 @@ std::string MapPathLiteral(std::string_view name);
 // existing path when one matches, else the literal mapping.
 std::string MapPath(std::string_view name);
 
-// Creates every missing directory of path's parent; false on failure.
+// Creates every missing directory of path's parent; false on failure. Of a
+// path inside the data directory, only folders within an existing data
+// directory are made: a data directory that does not exist is never made.
 bool MakeParentDirs(const std::string& hostPath);
 
 }  // namespace plat

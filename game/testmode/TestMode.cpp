@@ -89,6 +89,16 @@ void TestMode::SetUp() {
   versionText_.SetColour(1.0f, 1.0f, 1.0f, 1.0f);
   versionText_.SetOrigin(kVersionX, kVersionY, 0.0f);
   versionText_.Printf(kVersionFormat, BuildDate(), BuildTime());
+  // The not-saved line, centred: laid out once at x 0 to learn its width.
+  notSavedText_.Init(&SprTestFont_2Desc, kTextCapacity);
+  notSavedText_.SetScale(1.0f, 1.5f);
+  notSavedText_.SetSpacing(0.0f, 0.0f);
+  notSavedText_.SetColour(1.0f, 0.0f, 0.0f, 1.0f);
+  notSavedText_.SetOrigin(0.0f, kNotSavedY, 0.0f);
+  notSavedText_.Printf("%s", kNotSavedLine);
+  notSavedText_.SetOrigin(-0.5f * notSavedText_.GetPen()[0], kNotSavedY, 0.0f);
+  notSavedText_.Printf("%s", kNotSavedLine);
+  notSaved_ = false;
   boxQuads_.Prepare();
   if (!confirm_.GetParent()) AddChildProcess(&confirm_, 0);
   SSndMan::StopAll(RscSoundEffects);
@@ -165,6 +175,7 @@ void TestMode::DrawPage() {
     case TEST_PAGE_RANKING: RankingPageDraw(); break;
     default: break;  // the exit page draws nothing
   }
+  if (notSaved_) notSavedText_.EnterDefault();
 }
 
 // ============================================================ helpers
@@ -204,6 +215,14 @@ void TestMode::RestoreBackup(const int32_t* words, int32_t count) {
 void TestMode::ReturnToMenu() {
   page_ = TEST_PAGE_MENU;
   runState_ = TEST_RUN_RESUMING;
+  notSaved_ = false;
+}
+
+bool TestMode::SaveSettings() {
+  // A failure must not look like a success: the page stays, saying so (the
+  // reason goes to standard error), and the live settings keep their values.
+  notSaved_ = !SaveSystemFile(Live());
+  return !notSaved_;
 }
 
 void TestMode::AskToKeepChanges() {
@@ -215,8 +234,7 @@ void TestMode::AnswerKeepChanges(const int32_t* pageWords, int32_t count) {
   if (confirm_.GetState() == TestModeYN::kOpen) return;
   switch (confirm_.GetAnswer()) {
     case TestModeYN::kYes:
-      SaveSystemFile(Live());
-      pageStep_ = 3;
+      pageStep_ = SaveSettings() ? 3 : 1;
       break;
     case TestModeYN::kNo:
       RestoreBackup(pageWords, count);

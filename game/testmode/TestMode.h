@@ -91,6 +91,11 @@ class TestMode : public SProc {
   // The resource group the pages' images load into.
   static constexpr int32_t kResourceGroup = 5;
   static constexpr const char* kVersionFormat = "OSTREL Version 1.02JPN\n  %s %s";
+  // The line a page that asked for the settings to be saved shows when the
+  // file could not be written, and the row it stands on (centred, above the
+  // help line).
+  static constexpr const char* kNotSavedLine = "SETTINGS NOT SAVED";
+  static constexpr float kNotSavedY = 192.0f;
 
   TestMode();
   ~TestMode() override;
@@ -115,6 +120,9 @@ class TestMode : public SProc {
   const int32_t* GetBackup() const { return backup_; }
   TestModeYN& Confirm() { return confirm_; }
   CoinSettlement GetCoinSettlement() const { return settlement_; }
+  // The settings file could not be saved and the page that asked shows it.
+  bool NotSaved() const { return notSaved_; }
+  const GfxObject& NotSavedText() const { return notSavedText_; }
   // Sprite quads the last drawn frame used.
   int32_t SpritesUsed() const { return nextSprite_; }
   const SGpObj_Prim& Sprite(int32_t i) const { return sprites_[i]; }
@@ -160,11 +168,14 @@ class TestMode : public SProc {
   void RestoreBackup(const int32_t* words, int32_t count);
   // Back to the menu with the item that opened this page.
   void ReturnToMenu();
+  // Saves the live settings; when the file cannot be written, the page
+  // that asked shows the not-saved line until it is left. True when saved.
+  bool SaveSettings();
   // A settings page's exit item: opens the confirmation, waits for it.
   void AskToKeepChanges();
   // A settings page waiting for the confirmation: yes saves the settings
   // file, no puts the page's words back from the backup, both leave; a
-  // cancelled question goes back to editing.
+  // cancelled question, or a save that failed, goes back to editing.
   void AnswerKeepChanges(const int32_t* pageWords, int32_t count);
 
   // ---- pages
@@ -192,7 +203,8 @@ class TestMode : public SProc {
   void RankingPageMain();
   void RunExitPage();
   void DrawYesNoPage(const YesNoPage& p);
-  // True when the answer was given in this frame; yes leaves cursor at 0.
+  // True when the answer was given in this frame (cursor 0 for yes); the
+  // page then acts on it and leaves.
   bool RunYesNoPage();
 
   int32_t page_ = TEST_PAGE_MENU;
@@ -212,6 +224,8 @@ class TestMode : public SProc {
   int32_t nextSprite_ = 0;
   GfxObject texts_[kTexts];
   GfxObject versionText_;
+  GfxObject notSavedText_;
+  bool notSaved_ = false;
   TestBarQuads boxQuads_;
   TestModeYN confirm_;
 

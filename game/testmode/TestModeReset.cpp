@@ -52,28 +52,31 @@ bool TestMode::RunYesNoPage() {
   }
   const TestInput in;
   if (in.Pressed(TestInput::kRight) || in.Pressed(TestInput::kLeft)) cursor_ = cursor_ == kYes ? kNo : kYes;
-  if (!in.ButtonPressed()) return false;
-  ReturnToMenu();
-  return true;
+  return in.ButtonPressed();
 }
 
 void TestMode::DefaultsPageDraw() { DrawYesNoPage(kDefaultsPage); }
 void TestMode::RankingPageDraw() { DrawYesNoPage(kRankingPage); }
 
 void TestMode::DefaultsPageMain() {
-  if (!RunYesNoPage() || cursor_ != kYes) return;
-  std::memcpy(backup_, kDefaultSettings, sizeof backup_);
-  std::memcpy(Live(), kDefaultSettings, sizeof kDefaultSettings);
-  // The service coin rule waits for the next start: the coin words keep the
-  // defaults until then.
-  SaveSystemFile(Live());
+  if (!RunYesNoPage()) return;
+  if (cursor_ == kYes) {
+    std::memcpy(backup_, kDefaultSettings, sizeof backup_);
+    std::memcpy(Live(), kDefaultSettings, sizeof kDefaultSettings);
+    // The service coin rule waits for the next start: the coin words keep
+    // the defaults until then. A save that failed keeps the page, saying so.
+    if (!SaveSettings()) return;
+  }
+  ReturnToMenu();
 }
 
 void TestMode::RankingPageMain() {
   // Without a file nothing changes; the table in memory stays either way and
   // the next start builds the default ranking. A file that stays (a
   // directory in its place, a folder it may not be removed from) is told.
-  if (!RunYesNoPage() || cursor_ != kYes) return;
+  if (!RunYesNoPage()) return;
   std::string why;
-  if (!DeleteRankFile(&why) && !why.empty()) std::fprintf(stderr, "ranking not cleared: %s\n", why.c_str());
+  if (cursor_ == kYes && !DeleteRankFile(&why) && !why.empty())
+    std::fprintf(stderr, "ranking not cleared: %s\n", why.c_str());
+  ReturnToMenu();
 }

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "platform/file_io.h"
 #include "support/TempDir.h"
 
 namespace fs = std::filesystem;
@@ -52,6 +53,26 @@ TEST_F(PathsTest, CaseInsensitiveFallbackFindsExistingFiles) {
   EXPECT_EQ(plat::MapPath("Data//\\Enemy\\Boss1.TR"), want);
   // A missing file keeps its literal mapping so an open fails as it should.
   EXPECT_EQ(plat::MapPath("Data//\\enemy\\missing.tr"), (root_ / "data" / "enemy" / "missing.tr").string());
+}
+
+// A data folder that is not there (a mistyped OSTREL_DATA_DIR) is never
+// made, nor anything in it; inside one that is there, a save makes the
+// folders it needs, as one into a save folder that is not there yet does.
+TEST_F(PathsTest, ADataFolderThatIsNotThereIsNeverMade) {
+  const char bytes[3] = {1, 2, 3};
+  for (const char* typo : {"dtaa", "dtaa/deeper", "dtaa/"}) {
+    SCOPED_TRACE(typo);
+    plat::SetDataDir((root_ / typo).string());
+    EXPECT_FALSE(plat::ReplaceFile(plat::MapPath("Data//cache\\common.sca"), bytes, sizeof bytes));
+    EXPECT_FALSE(plat::ReplaceFile(plat::MapPath("Data/demo.rpd"), bytes, sizeof bytes));
+    EXPECT_FALSE(fs::exists(root_ / "dtaa"));
+  }
+  plat::SetDataDir((root_ / "data").string());
+  EXPECT_TRUE(plat::ReplaceFile(plat::MapPath("Data//cache\\common.sca"), bytes, sizeof bytes));
+  EXPECT_EQ(fs::file_size(root_ / "data" / "cache" / "common.sca"), 3u);
+  plat::SetSaveDir((root_ / "new" / "save").string());
+  EXPECT_TRUE(plat::ReplaceFile(plat::MapPath("D:\\OSR_SYS.dat"), bytes, sizeof bytes));
+  EXPECT_EQ(fs::file_size(root_ / "new" / "save" / "OSR_SYS.dat"), 3u);
 }
 
 TEST(PathsEnv, DefaultsComeFromTheEnvironment) {

@@ -1,7 +1,7 @@
-// The tools a developer starts by hand tell how to use them: asked with
-// --help, on standard output with status 0; given nothing to do (the
-// damaged-data check without an argument) or an argument they do not take,
-// on standard error with a failing status, and nothing is run.
+// The tools a developer starts by hand, and the game, tell how to use
+// them: asked with --help, on standard output with status 0; given nothing
+// to do (the damaged-data check without an argument) or an argument they do
+// not take, on standard error with a failing status, and nothing is run.
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <sys/wait.h>
@@ -13,6 +13,7 @@
 
 #include "support/BuildDirs.h"
 #include "support/ChildProcess.h"
+#include "support/TempDir.h"
 
 namespace {
 
@@ -22,14 +23,18 @@ struct ToolRun {
   std::string out, err;
 };
 
-// Runs a tool of the build with arguments and reads both its streams until
-// it ends, at most limitMs (then it is killed and `ended` stays false).
-ToolRun RunTool(const std::string& tool, const std::vector<std::string>& args, int limitMs = 60000) {
+// Runs a tool of the build (a path below the build's tools folder, or
+// "../app/ostrel") with arguments and reads both its streams until it ends,
+// at most limitMs (then it is killed and `ended` stays false). It runs in
+// the folder cwd when one is given.
+ToolRun RunTool(const std::string& tool, const std::vector<std::string>& args, int limitMs = 60000,
+                const std::string& cwd = "") {
   const std::string exe = std::string(testsupport::TestBinaryDir()) + "/tools/" + tool;
   int out[2], err[2];
   if (::pipe(out) != 0 || ::pipe(err) != 0) return {};
   const pid_t pid = ::fork();
   if (pid == 0) {
+    if (!cwd.empty() && ::chdir(cwd.c_str()) != 0) ::_exit(127);
     ::dup2(out[1], 1);
     ::dup2(err[1], 2);
     for (int fd : {out[0], out[1], err[0], err[1]}) ::close(fd);
@@ -115,6 +120,75 @@ TEST(ToolUsage, TheDamageCheckWithoutAnArgumentTellsItsUsageAndRunsNothing) {
     EXPECT_EQ(ExitCode(wrong), 2) << args[0];
     EXPECT_EQ(wrong.err, bare.err) << args[0];
   }
+}
+
+// The data generator takes one folder to fill. An option word is never
+// taken for that folder: --help and -h tell the usage, any other word that
+// begins with a dash is named with it, and nothing is written.
+TEST(ToolUsage, TheDataGeneratorTakesNoOptionForItsFolder) {
+  testsupport::TempDir dir;
+  const ToolRun help = RunTool("datagen", {"--help"}, 60000, dir.Path());
+  ASSERT_TRUE(help.ended);
+  EXPECT_EQ(ExitCode(help), 0);
+  EXPECT_EQ(help.out.rfind("usage: datagen <data directory>\n", 0), 0u) << help.out;
+  EXPECT_EQ(help.err, "");
+  EXPECT_EQ(RunTool("datagen", {"-h"}, 60000, dir.Path()).out, help.out);
+
+  for (const std::vector<std::string>& args : {std::vector<std::string>{"-x"}, {"--data", "out"}, {"out", "-v"}}) {
+    const ToolRun wrong = RunTool("datagen", args, 60000, dir.Path());
+    ASSERT_TRUE(wrong.ended) << args[0];
+    EXPECT_EQ(ExitCode(wrong), 2) << args[0];
+    EXPECT_EQ(wrong.out, "") << args[0];
+    const std::string& option = args[0][0] == '-' ? args[0] : args[1];
+    EXPECT_EQ(wrong.err, "datagen: unknown option " + option + "\n" + help.out) << args[0];
+  }
+  EXPECT_EQ(dir.List(), std::vector<std::string>{}) << "an option word was taken for a folder";
+}
+
+// The command line is checked before anything starts: --help or -h tells
+// the usage on standard output; an unknown option or word, an option
+// without its number or with something else in its place is named with the
+// usage on standard error, with status 2. Either way the game does not
+// start (without a display it would end with status 1 saying so).
+TEST(ToolUsage, TheGameChecksItsCommandLineBeforeAnythingStarts) {
+  testsupport::TempDir dir;
+  // No display, so that a game that started would end at once saying so.
+  testsupport::ScopedEnv video("SDL_VIDEODRIVER", nullptr), x("DISPLAY", nullptr), w("WAYLAND_DISPLAY", nullptr);
+  testsupport::ScopedEnv save("OSTREL_SAVE_DIR", dir.Path().c_str()), rt("XDG_RUNTIME_DIR", dir.Path().c_str());
+  const auto StartGame = [](const std::vector<std::string>& args) { return RunTool("../app/ostrel", args); };
+  const ToolRun help = StartGame({"--help"});
+  ASSERT_TRUE(help.ended) << help.err;
+  EXPECT_EQ(ExitCode(help), 0) << help.err;
+  EXPECT_EQ(help.out.rfind("usage: ostrel [-fullscreen N] [-screen N] [-rotate N]\n", 0), 0u) << help.out;
+  EXPECT_EQ(help.err, "");
+  const ToolRun h = StartGame({"-fullscreen", "0", "-h"});
+  EXPECT_EQ(h.out, help.out);
+  struct Case {
+    std::vector<std::string> args;
+    std::string line;
+  } const cases[] = {
+      {{"--full"}, "ostrel: unknown option --full"},
+      {{"-fullscreen", "0", "-window"}, "ostrel: unknown option -window"},
+      {{"-fullscreen0"}, "ostrel: unknown option -fullscreen0"},
+      {{"play"}, "ostrel: unknown argument play"},
+      {{"-rotate"}, "ostrel: no number after -rotate"},
+      {{"-screen", "on"}, "ostrel: -screen takes a number, not on"},
+      {{"-fullscreen", "-rotate", "1"}, "ostrel: -fullscreen takes a number, not -rotate"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.line);
+    const ToolRun run = StartGame(c.args);
+    ASSERT_TRUE(run.ended) << run.err;
+    EXPECT_EQ(ExitCode(run), 2);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, c.line + "\n" + help.out);
+  }
+  // Good options with their numbers start the game (here to its end for
+  // want of a display).
+  const ToolRun good = StartGame({"-fullscreen", "0", "-rotate", "-1"});
+  ASSERT_TRUE(good.ended);
+  EXPECT_EQ(ExitCode(good), 1);
+  EXPECT_NE(good.err.find("no display"), std::string::npos) << good.err;
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 // whose bytes did not change are left alone.
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "tools/datagen/cache.h"
@@ -17,9 +18,28 @@
 #include "tools/datagen/stage_content.h"
 #include "tools/datagen/stage_files.h"
 
+namespace {
+
+constexpr const char* kUsage =
+    "usage: datagen <data directory>\n"
+    "  writes the stand-in data tree under the directory (made when missing)\n";
+
+}  // namespace
+
 int main(int argc, char** argv) {
+  // A word that begins with a dash is an option, never a directory to fill:
+  // the only ones are --help and -h.
+  if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
+  for (int i = 1; i < argc; ++i)
+    if (argv[i][0] == '-') {
+      std::fprintf(stderr, "datagen: unknown option %s\n%s", argv[i], kUsage);
+      return 2;
+    }
   if (argc != 2) {
-    std::fprintf(stderr, "usage: datagen <data directory>\n");
+    std::fputs(kUsage, stderr);
     return 2;
   }
   const std::string root = argv[1];

@@ -55,11 +55,11 @@ int32_t EnemyType6PodBehavior::Handle(int32_t code, int32_t state) {
         return 1;
       }
       if (SGpNode* root = model != nullptr ? model->GetRootNode() : nullptr) {
-        // A quarter turn about x, then the spin, at the origin: the pod is
-        // drawn under node 47's world matrix, which places it on the body.
+        // The quarter turn about x of preset 3 (y to -z), then the spin, at
+        // the origin: the pod is drawn under node 47's world matrix, which
+        // places it on the body.
         SMatrix* m = root->GetLocal();
-        *m = kIdentityMatrix;
-        RotateLeft(m, 0, 0.25f);
+        SMatrix::SetPreset(m, 3);
         RotateLeft(m, 2, spin);
       }
       return 1;

@@ -571,12 +571,16 @@ struct WorldProbe : SGpObj {
 };
 
 // A docked pod is drawn under the body's node 47 matrix, so it carries the
-// body's tilt of 0.1 turn (36 degrees) about x. With rows as the images of
-// the pod's axes, C = cos 36, S = sin 36 and its spin s = -0.16 turn
-// (c = cos 2 pi s, n = sin 2 pi s): its own quarter turn about x and spin
-// about z, then the tilt, give x -> (c, -n S, n C), y -> (-n, -c S, c C),
-// z -> (0, -C, -S), at node 47's translation. (Drawn without the body's
-// turn, z would stay (0, -1, 0), 36 degrees less tilted.)
+// body's tilt of 0.1 turn (36 degrees) about x. Rows are the images of the
+// pod's axes, C = cos 36 = 0.80902, S = sin 36 = 0.58779, and its spin is
+// s = -0.16 turn: c = cos 2 pi s = 0.53583, n = sin 2 pi s = -0.84433.
+// Its own quarter turn about x takes y to -z and z to y: rows (1, 0, 0),
+// (0, 0, -1), (0, 1, 0). The spin about z before it gives x -> (c, 0, -n),
+// y -> (-n, 0, -c), z -> (0, 1, 0); the tilt after it, y -> (0, C, S) and
+// z -> (0, -S, C), gives x -> (c, n S, -n C), y -> (-n, c S, -c C),
+// z -> (0, C, S), at node 47's translation. (Drawn without the body's
+// turn, z would stay (0, 1, 0), 36 degrees less tilted; turned the other
+// way about x it would point to (0, -C, -S).)
 TEST(Boss06, DockedPodsAreDrawnUnderNode47WithTheBodysTilt) {
   testsupport::StageBossFight f(2);
   auto* b = dynamic_cast<EnemyType6*>(f.Start(7348.0f, 7346.0f, "Boss04"));
@@ -594,17 +598,16 @@ TEST(Boss06, DockedPodsAreDrawnUnderNode47WithTheBodysTilt) {
   f.Step();
   root->RemovePacket(&probe);
   ASSERT_EQ(probe.seen.size(), 1u);
-  const double C = std::cos(0.2 * M_PI), S = std::sin(0.2 * M_PI);
-  const double c = std::cos(-0.32 * M_PI), n = std::sin(-0.32 * M_PI);
+  const double C = 0.80902, S = 0.58779;
   // Node 47 itself: the body's tilt and no other turn.
   const SMatrix& node = *b->Node47World();
   const double tilt[3][3] = {{1, 0, 0}, {0, C, S}, {0, -S, C}};
-  const double want[3][3] = {{c, -n * S, n * C}, {-n, -c * S, c * C}, {0, -C, -S}};
+  const double want[3][3] = {{0.53583, -0.49628, 0.68308}, {0.84433, 0.31495, -0.43349}, {0, 0.80902, 0.58779}};
   const SMatrix& drawn = probe.seen[0];
   for (int r = 0; r < 3; ++r)
     for (int k = 0; k < 3; ++k) {
-      EXPECT_NEAR(node.m[r][k], tilt[r][k], 1e-5) << r << k;
-      EXPECT_NEAR(drawn.m[r][k], want[r][k], 1e-5) << r << k;
+      EXPECT_NEAR(node.m[r][k], tilt[r][k], 2e-5) << r << k;
+      EXPECT_NEAR(drawn.m[r][k], want[r][k], 2e-5) << r << k;
     }
   for (int k = 0; k < 3; ++k) {
     EXPECT_NEAR(drawn.m[3][k], node.m[3][k], 1e-3) << k;

@@ -3,6 +3,7 @@
 
 #include "TestModeRig.h"
 #include "game/core/RankTable.h"
+#include "support/ImageCompare.h"
 
 #include <filesystem>
 
@@ -48,21 +49,66 @@ TEST(TestModeDefaultsPage, YesRestoresAndSavesTheDefaultsNoLeavesEverything) {
   EXPECT_EQ(SettingsFileBytes(rig.Sys()), std::string(reinterpret_cast<const char*>(expected), 64));
 }
 
-// A save that fails was once dropped without a word; the test mode goes on
-// and standard error tells why.
-TEST(TestModeDefaultsPage, ASaveThatFailsIsTold) {
+// A settings file that cannot be written (a directory in its place) is
+// told on standard error and shown on the page that asked for the save, one
+// red line centred at y 192 above the help line: the page stays, as a
+// failure must not look like a success. On the default-settings page the
+// question stays (no then leaves, without the line); on a settings page the
+// confirmation's yes goes back to editing, and a later yes that saves
+// leaves as usual.
+TEST(TestModeSave, AFailedSaveIsShownOnThePageThatAskedForIt) {
   testsupport::HeadlessOptions options;
   options.prepareSaveDir = [](const testsupport::TempDir& dir) { ASSERT_TRUE(dir.MakeDir("OSR_SYS.dat")); };
-  TestModeRig rig(false, options);
+  TestModeRig rig(true, options);
   ASSERT_TRUE(rig.Open());
+  TestMode* m = rig.Mode();
+  const std::string file = rig.Sys().SaveDir() + "/OSR_SYS.dat";
+  const auto red = [](uint32_t r, uint32_t g, uint32_t b) { return r > 200 && g < 60 && b < 60; };
+  // Red pixels on the line's row, 18 glyphs 16 wide and 24 high.
+  const auto redOnTheRow = [&] {
+    plat::Image shot;
+    EXPECT_TRUE(rig.Sys().Screenshot(&shot));
+    return testsupport::CountPlayPixels(shot, -160.0f, 184.0f, 160.0f, 224.0f, red);
+  };
   rig.OpenPage(kMenuDefaults);
+  rig.Frame();
+  EXPECT_EQ(redOnTheRow(), 0);
   ::testing::internal::CaptureStderr();
   rig.Tap({kLeft});
   rig.Tap({kB1});  // yes
-  const std::string told = ::testing::internal::GetCapturedStderr();
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "settings not saved: " + file + " is a directory\n");
+  EXPECT_FALSE(rig.BackToMenu(3));
+  EXPECT_EQ(m->GetPage(), TEST_PAGE_DEFAULTS);
+  EXPECT_TRUE(m->NotSaved());
+  EXPECT_GT(redOnTheRow(), 300);
+  EXPECT_EQ(rig.Settings()[SettingsWord::lives], 2);  // the live settings took the defaults
+  rig.Tap({kRight});
+  rig.Tap({kB1});  // no
   ASSERT_TRUE(rig.BackToMenu(3));
-  EXPECT_EQ(told, "settings not saved: " + rig.Sys().SaveDir() + "/OSR_SYS.dat is a directory\n");
-  EXPECT_EQ(rig.Settings()[SettingsWord::lives], 2);  // the live settings took the default
+  EXPECT_FALSE(m->NotSaved());
+  EXPECT_EQ(redOnTheRow(), 0);
+
+  rig.OpenPage(kMenuGame);
+  rig.CursorTo(3);  // the exit item
+  const auto keep = [&] {
+    rig.Tap({kB1});
+    ASSERT_EQ(m->Confirm().GetState(), TestModeYN::kOpen);
+    rig.Tap({kRight});
+    rig.Tap({kB1});  // yes
+  };
+  ::testing::internal::CaptureStderr();
+  keep();
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "settings not saved: " + file + " is a directory\n");
+  EXPECT_FALSE(rig.BackToMenu(3));
+  EXPECT_EQ(m->GetPage(), TEST_PAGE_GAME);
+  EXPECT_EQ(m->GetPageStep(), 1);
+  EXPECT_TRUE(m->NotSaved());
+  EXPECT_GT(redOnTheRow(), 300);
+  std::filesystem::remove_all(file);
+  keep();
+  ASSERT_TRUE(rig.BackToMenu(3));
+  EXPECT_FALSE(m->NotSaved());
+  EXPECT_EQ(SettingsFileBytes(rig.Sys()).size(), 64u);
 }
 
 TEST(TestModeRankingPage, YesDeletesTheRankingFileNoKeepsIt) {
