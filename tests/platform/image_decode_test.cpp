@@ -296,6 +296,17 @@ TEST(ImageDecode, PngStopsReadingSoonAfterItsRows) {
     for (int y : {0, 63})
       for (int x : {0, 63}) EXPECT_EQ(PixelAt(out, x, y), 0x80C04020u) << x << "," << y;
   }
+  // An interlaced picture stops after the last row of its last pass: here a
+  // data chunk of 400 KB takes the end chunk's place, past the 283,194
+  // bytes 7 x 5 pixels may take before their rows are made (see below).
+  auto interlaced = EncodePng(Pattern(), PngKind::kRgba, true);
+  interlaced.resize(interlaced.size() - 12);
+  const auto more = PngChunk("IDAT", std::vector<uint8_t>(400000, 0));
+  interlaced.insert(interlaced.end(), more.begin(), more.end());
+  Image out;
+  std::string err;
+  ASSERT_TRUE(DecodeImage(interlaced.data(), interlaced.size(), &out, &err)) << err;
+  EXPECT_EQ(out.rgba, Pattern().rgba);
 }
 
 // Before its rows are made a PNG may take twice the rows' bytes (as 16-bit
