@@ -177,7 +177,8 @@ constexpr uint64_t kRlePixelsPer2Bytes = 255;
 // a damaged or hostile header must not cost gigabytes. Uncompressed rows
 // (each padded to 4 bytes) must all be in the file; run-length pictures
 // (8 or 4 bits a pixel) may claim no more pixels than their data can set.
-bool CheckBmpHeader(const uint8_t* p, size_t size, std::string* error, int* outWidth, int* outHeight) {
+bool CheckBmpHeader(const uint8_t* p, size_t size, std::string* error, int* outWidth, int* outHeight,
+                    uint32_t* outCompression = nullptr, uint32_t* outPixelsAt = nullptr) {
   const auto fail = [error](const char* why) {
     if (error) *error = why;
     return false;
@@ -216,7 +217,50 @@ bool CheckBmpHeader(const uint8_t* p, size_t size, std::string* error, int* outW
   }
   *outWidth = static_cast<int>(width);
   *outHeight = static_cast<int>(height);
+  if (outCompression) *outCompression = compression;
+  if (outPixelsAt) *outPixelsAt = pixelsAt;
   return true;
+}
+
+// The codes of a run-length picture, walked before the decoder is given
+// them. The decoder follows the codes to the picture's end code (0, 1),
+// however far past the picture's rows they go, and a run of 255 pixels
+// costs it as much outside the picture as inside: 64 MB of runs would hold
+// it for seconds. The codes up to the end code may set at most twice the
+// picture's pixels and number at most twice its pixels and two a row
+// besides (a picture sets each pixel once, with one code at least for each
+// run and a row's end or move for each row); codes without an end code are
+// refused here too. A code takes two bytes: a count and a colour (a run),
+// or 0 and 0 (a row's end), 1 (the end), 2 and two bytes of move, or a
+// count of 3 and more pixels whose bytes follow, padded to 2.
+bool CheckBmpRunLengthCodes(const uint8_t* p, size_t size, size_t at, int w, int h, bool fourBits,
+                            std::string* error) {
+  const uint64_t pixels = uint64_t(w) * uint64_t(h);
+  const uint64_t maxCodes = 2 * pixels + 2 * uint64_t(h);
+  uint64_t codes = 0, set = 0;
+  for (;;) {
+    if (size - at < 2) {
+      if (error) *error = "run-length codes without their end";
+      return false;
+    }
+    const uint8_t count = p[at], code = p[at + 1];
+    at += 2;
+    if (count != 0) {
+      set += count;
+    } else if (code == 1) {
+      return true;
+    } else if (code == 2) {
+      at = std::min(size, at + 2);
+    } else if (code > 2) {
+      set += code;
+      const size_t bytes = fourBits ? (code + 1u) / 2 : code;
+      at = std::min(size, at + (bytes + 1) / 2 * 2);
+    }
+    if (++codes > maxCodes || set > 2 * pixels) {
+      if (error) *error = "run-length codes that go on past the picture";
+      return false;
+    }
+  }
 }
 
 }  // namespace
@@ -225,7 +269,12 @@ bool DecodeBmp(const void* data, size_t size, Image* out, std::string* error) {
   if (!out) return false;
   *out = Image{};
   int width = 0, height = 0;
-  if (!CheckBmpHeader(static_cast<const uint8_t*>(data), size, error, &width, &height)) return false;
+  uint32_t compression = 0, pixelsAt = 0;
+  const auto* p = static_cast<const uint8_t*>(data);
+  if (!CheckBmpHeader(p, size, error, &width, &height, &compression, &pixelsAt)) return false;
+  if ((compression == kBmpRle8 || compression == kBmpRle4) &&
+      !CheckBmpRunLengthCodes(p, size, pixelsAt, width, height, compression == kBmpRle4, error))
+    return false;
   if (size > size_t(INT32_MAX)) {
     if (error) *error = "too large";
     return false;

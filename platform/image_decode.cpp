@@ -1,5 +1,6 @@
 #include "platform/image_decode.h"
 
+#include <algorithm>
 #include <climits>
 #include <csetjmp>
 #include <cstddef>
@@ -20,21 +21,22 @@ void SetError(std::string* error, const char* text) {
 }
 
 // ---------------------------------------------------------------- PNG
+// The file is handed to the library's progressive reader a piece at a time,
+// and the reader stops soon after the picture's rows are all made: a stream
+// that goes on after them (a gigabyte of zeros deflates into a megabyte) is
+// not inflated, and nothing far past them is read.
+constexpr size_t kPngPieceBytes = kPngReadPastRows / 2;
+
 struct PngReader {
-  const uint8_t* data;
-  size_t size;
-  size_t pos;
   char message[128];
   size_t live;   // bytes the library holds now
   bool overrun;  // it asked to hold more than kMaxPngWorkBytes
+  uint64_t maxBytes;
+  Image* out;
+  std::vector<png_bytep>* rows;
+  bool interlaced;
+  bool ended;  // the file's end chunk was read
 };
-
-void PngRead(png_structp png, png_bytep out, png_size_t count) {
-  auto* r = static_cast<PngReader*>(png_get_io_ptr(png));
-  if (count > r->size - r->pos) png_error(png, "read past end of data");
-  std::memcpy(out, r->data + r->pos, count);
-  r->pos += count;
-}
 
 void PngError(png_structp png, png_const_charp msg) {
   auto* r = static_cast<PngReader*>(png_get_error_ptr(png));
@@ -73,45 +75,15 @@ void PngFree(png_structp png, png_voidp p) {
   std::free(block);
 }
 
-bool DecodePng(const uint8_t* data, size_t size, Image* out, std::string* error, uint64_t maxBytes) {
-  PngReader reader{data, size, 0, "png: damaged data", 0, false};
-  png_structp png = png_create_read_struct_2(PNG_LIBPNG_VER_STRING, &reader, PngError, PngWarning, &reader,
-                                             PngMalloc, PngFree);
-  if (!png) {
-    SetError(error, "png: out of memory");
-    return false;
-  }
-  png_infop info = png_create_info_struct(png);
-  std::vector<png_bytep>* volatile rows = info ? new (std::nothrow) std::vector<png_bytep>() : nullptr;
-  if (!rows) {
-    png_destroy_read_struct(&png, &info, nullptr);
-    SetError(error, "png: out of memory");
-    return false;
-  }
-  // Everything that must survive a longjmp lives in the heap object above or
-  // in `out`, which is only resized before the rows are read.
-  if (setjmp(png_jmpbuf(png))) {
-    png_destroy_read_struct(&png, &info, nullptr);
-    delete rows;
-    *out = Image{};
-    SetError(error, reader.message);
-    return false;
-  }
-  png_set_user_limits(png, kMaxImageSide, kMaxImageSide);
-  png_set_chunk_malloc_max(png, 8u * 1024u * 1024u);
-  // Only the chunks that make the picture are read: every ancillary chunk but
-  // the transparency (text, colour profiles, palettes of suggestions, ...),
-  // known to the library or not, is skipped unread past its CRC, and none is
-  // kept.
-  png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
-  png_set_read_fn(png, &reader, PngRead);
-  png_read_info(png, info);
-
+// The header and the chunks before the data are read: the size is checked,
+// the transformations to 8-bit RGBA are set and the picture is made.
+void PngHaveInfo(png_structp png, png_infop info) {
+  auto* r = static_cast<PngReader*>(png_get_progressive_ptr(png));
   png_uint_32 w = 0, h = 0;
-  int depth = 0, colourType = 0;
-  png_get_IHDR(png, info, &w, &h, &depth, &colourType, nullptr, nullptr, nullptr);
+  int depth = 0, colourType = 0, interlace = 0;
+  png_get_IHDR(png, info, &w, &h, &depth, &colourType, &interlace, nullptr, nullptr);
   if (!ImageSizeAllowed(w, h)) png_error(png, "image too large");
-  if (uint64_t{w} * h * 4 > maxBytes) png_error(png, "picture larger than the bytes allowed for it");
+  if (uint64_t{w} * h * 4 > r->maxBytes) png_error(png, "picture larger than the bytes allowed for it");
 
   if (colourType == PNG_COLOR_TYPE_PALETTE) png_set_palette_to_rgb(png);
   if (colourType == PNG_COLOR_TYPE_GRAY && depth < 8) png_set_expand_gray_1_2_4_to_8(png);
@@ -126,17 +98,133 @@ bool DecodePng(const uint8_t* data, size_t size, Image* out, std::string* error,
 
   bool made = true;
   try {
-    out->rgba.assign(static_cast<size_t>(w) * h * 4, 0);
-    rows->resize(h);
+    r->out->rgba.assign(static_cast<size_t>(w) * h * 4, 0);
+    r->rows->resize(h);
   } catch (const std::bad_alloc&) {
     made = false;
   }
   if (!made) png_error(png, "out of memory");
-  out->width = static_cast<int>(w);
-  out->height = static_cast<int>(h);
-  for (png_uint_32 y = 0; y < h; ++y) (*rows)[y] = out->rgba.data() + static_cast<size_t>(y) * w * 4;
-  png_read_image(png, rows->data());
-  png_read_end(png, nullptr);
+  r->out->width = static_cast<int>(w);
+  r->out->height = static_cast<int>(h);
+  r->interlaced = interlace != PNG_INTERLACE_NONE;
+  for (png_uint_32 y = 0; y < h; ++y) (*r->rows)[y] = r->out->rgba.data() + static_cast<size_t>(y) * w * 4;
+}
+
+// A row of the picture, or of one pass over it (the library combines the
+// passes of an interlaced picture; a row a pass leaves alone comes as null).
+void PngHaveRow(png_structp png, png_bytep row, png_uint_32 y, int) {
+  auto* r = static_cast<PngReader*>(png_get_progressive_ptr(png));
+  if (row && y < r->rows->size()) png_progressive_combine_row(png, (*r->rows)[y], row);
+}
+
+void PngHaveEnd(png_structp png, png_infop) { static_cast<PngReader*>(png_get_progressive_ptr(png))->ended = true; }
+
+// A PNG's header chunk comes first: its length (13) and type at bytes 8 to
+// 15, the width and height (big-endian) at 16 and 20.
+bool ReadPngSize(const uint8_t* data, size_t size, int* width, int* height) {
+  if (size < 24 || std::memcmp(data + 8, "\0\0\0\x0dIHDR", 8) != 0) return false;
+  const auto be32 = [](const uint8_t* p) {
+    return uint32_t{p[0]} << 24 | uint32_t{p[1]} << 16 | uint32_t{p[2]} << 8 | uint32_t{p[3]};
+  };
+  const uint32_t w = be32(data + 16), h = be32(data + 20);
+  if (w > INT32_MAX || h > INT32_MAX) return false;
+  *width = static_cast<int>(w);
+  *height = static_cast<int>(h);
+  return true;
+}
+
+// Most bytes a PNG may take before its rows are made (the chunks' lengths,
+// types and CRCs, and the data of those the library reads): twice the rows'
+// bytes as 16-bit RGBA (stored blocks hold their bytes and a little more),
+// 2 KB for each row of each pass for the blocks, flushes and chunks a writer
+// may begin there (an interlaced picture has fewer than two rows in its
+// passes for each of its own), and 256 KB besides. A file that takes more
+// is padded or damaged (empty blocks or chunks by the ten thousand) and is
+// refused.
+uint64_t PngBytesBeforeRowsMax(const uint8_t* data, size_t size) {
+  constexpr uint64_t kBesides = 256u << 10;
+  int w = 0, h = 0;
+  if (!ReadPngSize(data, size, &w, &h)) return kBesides;
+  return 2 * uint64_t(h) * (1 + 8 * uint64_t(w)) + 4096 * uint64_t(h) + kBesides;
+}
+
+// Whether the last row (of the last pass) is made.
+bool PngRowsDone(png_structp png, const PngReader& r) {
+  if (r.rows->empty()) return false;
+  return r.interlaced ? png_get_current_pass_number(png) >= 7 : png_get_current_row_number(png) >= r.rows->size();
+}
+
+bool DecodePng(const uint8_t* data, size_t size, Image* out, std::string* error, uint64_t maxBytes) {
+  PngReader reader{"png: damaged data", 0, false, maxBytes, out, nullptr, false, false};
+  png_structp png = png_create_read_struct_2(PNG_LIBPNG_VER_STRING, &reader, PngError, PngWarning, &reader,
+                                             PngMalloc, PngFree);
+  if (!png) {
+    SetError(error, "png: out of memory");
+    return false;
+  }
+  png_infop info = png_create_info_struct(png);
+  std::vector<png_bytep>* volatile rows = info ? new (std::nothrow) std::vector<png_bytep>() : nullptr;
+  if (!rows) {
+    png_destroy_read_struct(&png, &info, nullptr);
+    SetError(error, "png: out of memory");
+    return false;
+  }
+  reader.rows = rows;
+  // Everything that must survive a longjmp lives in the reader, the heap
+  // object above or in `out`, which is only resized before the rows are read.
+  if (setjmp(png_jmpbuf(png))) {
+    png_destroy_read_struct(&png, &info, nullptr);
+    delete rows;
+    *out = Image{};
+    SetError(error, reader.message);
+    return false;
+  }
+  png_set_user_limits(png, kMaxImageSide, kMaxImageSide);
+  png_set_chunk_malloc_max(png, 8u * 1024u * 1024u);
+  png_set_progressive_read_fn(png, &reader, PngHaveInfo, PngHaveRow, PngHaveEnd);
+
+  // The chunks are walked here. Only the chunks that make the picture are
+  // read: every ancillary chunk but the transparency (text, colour profiles,
+  // palettes of suggestions, ...) is passed over unread (the library would
+  // hold the whole of it first) and none is kept. The rest is handed to the
+  // library a piece at a time. Once the rows are made the reader goes on for
+  // kPngPieceBytes more: within them a file ends (the stream's end, its CRC,
+  // the end chunk), and a fault there refuses it as any other. A file that
+  // goes on longer is accepted, the rest unread.
+  const uint64_t beforeRowsMax = PngBytesBeforeRowsMax(data, size);
+  size_t at = std::min<size_t>(8, size);
+  png_process_data(png, info, const_cast<png_bytep>(data), at);  // the signature
+  uint64_t handled = 0;  // bytes handled before the rows were made, then since
+  bool rowsDone = false;
+  const auto charge = [&](uint64_t n) {
+    handled += n;
+    if (!rowsDone && handled > beforeRowsMax) png_error(png, "more data than its rows can need");
+  };
+  const auto stopped = [&] { return reader.ended || (rowsDone && handled >= kPngPieceBytes); };
+  while (at < size && !stopped()) {
+    size_t end = size;
+    if (size - at >= 8) {
+      const uint8_t* head = data + at;
+      const uint64_t length = uint64_t{head[0]} << 24 | uint64_t{head[1]} << 16 | uint64_t{head[2]} << 8 | head[3];
+      end = static_cast<size_t>(std::min<uint64_t>(size, at + 12 + length));
+      if ((head[4] & 0x20) != 0 && std::memcmp(head + 4, "tRNS", 4) != 0) {
+        charge(12);
+        at = end;
+        continue;
+      }
+    }
+    while (at < end && !stopped()) {
+      const size_t n = std::min({kPngPieceBytes, end - at, rowsDone ? size_t(kPngPieceBytes - handled) : SIZE_MAX});
+      charge(n);
+      png_process_data(png, info, const_cast<png_bytep>(data + at), n);
+      at += n;
+      if (!rowsDone && PngRowsDone(png, reader)) {
+        rowsDone = true;
+        handled = 0;
+      }
+    }
+  }
+  if (!stopped()) png_error(png, "file cut short");
   if (reader.overrun) png_error(png, "more working memory than a picture needs");
   png_destroy_read_struct(&png, &info, nullptr);
   delete rows;
@@ -301,20 +389,6 @@ bool ReadJpegSize(const uint8_t* data, size_t size, int* width, int* height) {
   *height = static_cast<int>(cinfo.image_height);
   jpeg_destroy_decompress(&cinfo);
   return fits;
-}
-
-// A PNG's header chunk comes first: its length (13) and type at bytes 8 to
-// 15, the width and height (big-endian) at 16 and 20.
-bool ReadPngSize(const uint8_t* data, size_t size, int* width, int* height) {
-  if (size < 24 || std::memcmp(data + 8, "\0\0\0\x0dIHDR", 8) != 0) return false;
-  const auto be32 = [](const uint8_t* p) {
-    return uint32_t{p[0]} << 24 | uint32_t{p[1]} << 16 | uint32_t{p[2]} << 8 | uint32_t{p[3]};
-  };
-  const uint32_t w = be32(data + 16), h = be32(data + 20);
-  if (w > INT32_MAX || h > INT32_MAX) return false;
-  *width = static_cast<int>(w);
-  *height = static_cast<int>(h);
-  return true;
 }
 
 }  // namespace

@@ -30,6 +30,15 @@ constexpr bool ImageSizeAllowed(int64_t w, int64_t h) {
 // a damaged or hostile file could make it keep) is refused.
 constexpr size_t kMaxPngWorkBytes = size_t(4) << 20;
 
+// How far past the compressed data of a PNG's rows the decoder reads at
+// most. The end of the stream, the chunk's CRC, the short chunks a program
+// may write after the picture and the end chunk lie within it, and a fault
+// there refuses the picture as any other; whatever lies further (a stream
+// that goes on after the rows: a gigabyte of zeros deflates into a
+// megabyte) is neither read nor inflated, and the picture, its rows all
+// made, is accepted without it.
+constexpr size_t kPngReadPastRows = 8192;
+
 enum class ImageFormat { kUnknown, kPng, kJpeg };
 ImageFormat DetectImageFormat(const void* data, size_t size);
 

@@ -150,6 +150,11 @@ void PutDdsLayouts() {
   Put("dds_image", "dxt5_odd_size.dds", Dds(5, 3, kFourCc, "DXT5", 0, 0, 0, 0, 0, Ramp(32)));
   Put("dds_image", "dxt2.dds", Dds(4, 4, kFourCc, "DXT2", 0, 0, 0, 0, 0, Ramp(16)));
   Put("dds_image", "cube_map.dds", Dds(1, 1, kRgb, nullptr, 32, 0xFF0000, 0xFF00, 0xFF, 0, Ramp(4), 0x200));
+  Put("dds_image", "dxt1_bytes_after.dds", [] {
+    Bytes f = Dds(4, 4, kFourCc, "DXT1", 0, 0, 0, 0, 0, Ramp(8));
+    f.insert(f.end(), 64, 0xA5);
+    return f;
+  }());
   Put("dds_image", "truncated.dds", Dds(4, 4, kRgb, nullptr, 32, 0xFF0000, 0xFF00, 0xFF, 0, Ramp(60)));
 }
 
@@ -178,6 +183,14 @@ void PutBmpLayouts() {
   Put("bmp_image", "core_header.bmp", testsupport::BmpFile(12, 4, 2, 24, 0, Ramp(24)));
   Put("bmp_image", "huge.bmp", testsupport::BmpFile(40, 65535, 65535, 32, 0, {}));
   Put("bmp_image", "truncated.bmp", testsupport::BmpFile(40, 4, 2, 24, 0, Ramp(20)));
+  // Run-length codes that go on past the picture (runs of 255 pixels, row
+  // ends), and codes without their end.
+  Put("bmp_image", "rle8_runs_past.bmp", withPalette(8, 1, {4, 1, 0, 0, 4, 2, 255, 3, 255, 3, 255, 3, 0, 1}));
+  Bytes rowEnds = {4, 1, 0, 0, 4, 2};
+  for (int i = 0; i < 32; ++i) rowEnds.insert(rowEnds.end(), {0, 0});
+  rowEnds.insert(rowEnds.end(), {0, 1});
+  Put("bmp_image", "rle8_row_ends_past.bmp", withPalette(8, 1, rowEnds));
+  Put("bmp_image", "rle4_no_end.bmp", withPalette(4, 2, {4, 0x12, 0, 0, 0, 3, 0x34, 0x50, 4, 0x12}));
 }
 
 // One frame on the bus to the master (node 0): sync, node, length, the data
@@ -487,6 +500,25 @@ int main(int argc, char** argv) {
       testsupport::EncodeJpeg(pattern, 80, {{{0, 1, 2}, 0, 0, 0, 0}, {{0}, 1, 9, 0, 0}, {{0}, 10, 63, 0, 0},
                                             {{1}, 1, 63, 0, 0}, {{2}, 1, 63, 0, 0}}));
 
+  // A stream that goes on after the rows (1 MiB of zeros, a kilobyte of
+  // file), an interlaced picture, one padded with empty data chunks before
+  // its data, and JPEGs with fill bytes before their end marker and bytes
+  // after it.
+  Put("image_decode", "trailing_zeros.png", testsupport::PngWithTrailingZeros(8, 8, 0x80402010u, 1));
+  Put("image_decode", "interlaced.png", testsupport::EncodePng(pattern, testsupport::PngKind::kRgba, true));
+  Bytes emptyData;
+  for (int i = 0; i < 40; ++i) {
+    const Bytes c = testsupport::PngChunk("IDAT", {});
+    emptyData.insert(emptyData.end(), c.begin(), c.end());
+  }
+  Put("image_decode", "empty_data_chunks.png", testsupport::FlatPng(3, 2, 0xFF102030u, emptyData));
+  Bytes filled = testsupport::EncodeJpeg(pattern, 80);
+  filled.insert(filled.end() - 2, 64, 0xFF);
+  Put("image_decode", "fill_before_end.jpg", filled);
+  Bytes tail = testsupport::EncodeJpeg(pattern, 80);
+  tail.insert(tail.end(), 64, 0);
+  Put("image_decode", "bytes_after_end.jpg", tail);
+
   Put("registry_parse", "values.txt",
       Text("[HKLM\\SOFTWARE\\A]\nCoinCredit=dword:00000001\nName=sz:abc\nBin=hex:00,ff\n"
            "Q=qword:0123456789abcdef\n\n# a comment\n[B]\n; another\nx = sz: two words \n"));
@@ -629,6 +661,11 @@ int main(int argc, char** argv) {
   listed.insert(listed.begin() + 36, chunk.begin(), chunk.end());
   PutLe32(listed, 4, uint32_t(listed.size() - 8));
   Put("wave_file", "chunk_before_data.wav", listed);
+  // Chunks after the samples, which are not read.
+  Bytes trailed = MakeWaveFile16(1, 22050, std::vector<int16_t>(8, 5));
+  for (int i = 0; i < 6; ++i) trailed.insert(trailed.end(), chunk.begin(), chunk.end());
+  PutLe32(trailed, 4, uint32_t(trailed.size() - 8));
+  Put("wave_file", "chunks_after_data.wav", trailed);
 
   // Texture animation: a scroll pair cut short, and a node table with v keys
   // only and one without keys.

@@ -283,6 +283,53 @@ TEST(BmpImage, RunLengthPicturesClaimNoMorePixelsThanTheirCodesCanSet) {
   EXPECT_EQ(Px(img, 254, 1), (Bytes{3, 2, 1, 255}));
 }
 
+// The decoder follows a run-length picture's codes to their end code,
+// however far past the picture they go (64 MB of runs of 255 pixels held it
+// for 5 s), so the codes are walked first: up to the end code they may set
+// at most twice the picture's pixels and number at most twice its pixels
+// and two a row besides. Literal runs (0, a count of 3 and more, then a byte
+// a pixel, or a byte for two, padded to 2 bytes) are stepped over whole.
+TEST(BmpImage, RunLengthCodesEndWithinWhatThePictureNeeds) {
+  // 4 x 2 (8 pixels, 2 rows: at most 20 codes): a run, a row's end and a
+  // run make the picture, row ends up to n codes, then the end code.
+  const auto codes = [](int n) {
+    Bytes c = {4, 1, 0, 0, 4, 2};
+    for (int i = 3; i < n; ++i) c.insert(c.end(), {0, 0});
+    c.insert(c.end(), {0, 1});
+    return c;
+  };
+  const struct {
+    const char* what;
+    Bytes file;
+    const char* why;  // empty: decodes
+  } cases[] = {
+      // Read one byte short, or a byte a 4-bit pixel, the end code would be
+      // missed.
+      {"8 bits, literal of 3", RleBmp(8, 3, 1, {0, 3, 1, 2, 3, 0, 0, 1}), ""},
+      {"4 bits, literal of 5", RleBmp(4, 5, 1, {0, 5, 0x12, 0x34, 0x50, 0, 0, 1}), ""},
+      {"a move", RleBmp(8, 4, 2, {2, 1, 0, 2, 1, 0, 1, 3, 0, 0, 4, 2, 0, 1}), ""},
+      {"20 codes", RleBmp(8, 4, 2, codes(20)), ""},
+      {"21 codes", RleBmp(8, 4, 2, codes(21)), "run-length codes that go on past the picture"},
+      {"runs of 17 pixels", RleBmp(8, 4, 2, {4, 1, 0, 0, 4, 2, 9, 3, 0, 1}), "run-length codes that go on past the picture"},
+      {"runs of 16 pixels", RleBmp(8, 4, 2, {4, 1, 0, 0, 4, 2, 8, 3, 0, 1}), ""},
+      {"no end code", RleBmp(8, 4, 2, {4, 1, 0, 0, 4, 2}), "run-length codes without their end"},
+      {"literal past the file", RleBmp(8, 4, 2, {0, 5, 1, 2}), "run-length codes without their end"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    plat::Image img;
+    std::string why;
+    const bool ok = plat::DecodeBmp(c.file.data(), c.file.size(), &img, &why);
+    EXPECT_EQ(why, c.why);
+    EXPECT_EQ(ok, *c.why == '\0');
+  }
+  // The 4-bit literal's fifth pixel is entry 5.
+  plat::Image img;
+  const Bytes f = RleBmp(4, 5, 1, {0, 5, 0x12, 0x34, 0x50, 0, 0, 1});
+  ASSERT_TRUE(plat::DecodeBmp(f.data(), f.size(), &img));
+  EXPECT_EQ(Px(img, 4, 0), (Bytes{15, 10, 5, 255}));
+}
+
 }  // namespace
 
 namespace {

@@ -22,22 +22,29 @@ using testsupport::PngKind;
 
 namespace {
 
-// 7 x 5 (odd, non-power-of-two) with a distinct colour and alpha per pixel.
-Image Pattern() {
-  return MakeImage(7, 5, [](int x, int y) {
+// w x h (7 x 5: odd, non-power-of-two) with a distinct colour and alpha per pixel.
+Image Pattern(int w = 7, int h = 5) {
+  return MakeImage(w, h, [](int x, int y) {
     return uint32_t(x * 30 + y) << 24 | uint32_t(x * 36) << 16 | uint32_t(y * 60) << 8 | uint32_t(255 - x * 20);
   });
 }
 
+// Interlaced too: the passes of sizes where some passes hold no pixel (one
+// column or row) are combined into the same picture.
 TEST(ImageDecode, PngKeepsEveryPixelAndAlphaAtAnySize) {
-  const Image src = Pattern();
-  const auto png = EncodePng(src);
-  Image out;
-  std::string err;
-  ASSERT_TRUE(DecodeImage(png.data(), png.size(), &out, &err)) << err;
-  EXPECT_EQ(out.width, 7);
-  EXPECT_EQ(out.height, 5);
-  EXPECT_EQ(out.rgba, src.rgba);
+  const int sizes[][2] = {{7, 5}, {1, 1}, {2, 1}, {1, 9}, {9, 1}, {5, 3}};
+  for (const bool interlaced : {false, true})
+    for (const auto& size : sizes) {
+      SCOPED_TRACE(testing::Message() << size[0] << " x " << size[1] << (interlaced ? ", interlaced" : ""));
+      const Image src = Pattern(size[0], size[1]);
+      const auto png = EncodePng(src, PngKind::kRgba, interlaced);
+      Image out;
+      std::string err;
+      ASSERT_TRUE(DecodeImage(png.data(), png.size(), &out, &err)) << err;
+      EXPECT_EQ(out.width, size[0]);
+      EXPECT_EQ(out.height, size[1]);
+      EXPECT_EQ(out.rgba, src.rgba);
+    }
 }
 
 TEST(ImageDecode, PngWithoutAlphaPaletteOrGreyBecomesOpaqueRgba) {
@@ -213,8 +220,8 @@ std::vector<uint8_t> Cat(std::initializer_list<std::vector<uint8_t>> parts) {
 std::vector<uint8_t> Text(const std::string& s) { return std::vector<uint8_t>(s.begin(), s.end()); }
 
 // A PNG is read for its picture only. Its text (tEXt, zTXt, iTXt), colour
-// profile and other ancillary chunks are skipped unread past their CRCs, and
-// none is kept: three zTXt chunks of 5 KB that inflate to 5 MB each, an iTXt
+// profile and other ancillary chunks are passed over unread, and none is
+// kept: three zTXt chunks of 5 KB that inflate to 5 MB each, an iTXt
 // and an iCCP of the same kind and a plain 7 KB text would otherwise be
 // inflated and kept by the library, past the working memory a decode may
 // take (kMaxPngWorkBytes), and refuse the picture.
@@ -248,6 +255,96 @@ TEST(ImageDecode, PngTextAndOtherAncillaryChunksAreSkippedUnread) {
   ASSERT_TRUE(DecodeImage(pal.data(), pal.size(), &out, &err)) << err;
   EXPECT_EQ(PixelAt(out, 0, 0), 0xFF00FF00u);
   EXPECT_EQ(PixelAt(out, 1, 0), 0x40FF0000u);
+}
+
+// A PNG whose data stream goes on after its rows (damage, or a file made to
+// hold the loader: 16 MiB of zeros take 16 KB here, a gigabyte takes a
+// megabyte) is decoded from its rows, and what follows them is neither
+// inflated nor read further than kPngReadPastRows: the file cut there gives
+// the same picture. Within that reach a file ends (the stream's end, its
+// CRC, the end chunk), and a cut there still refuses it, as a cut inside
+// the rows does.
+TEST(ImageDecode, PngStopsReadingSoonAfterItsRows) {
+  size_t rowsEnd = 0, plainRowsEnd = 0;
+  const auto png = testsupport::PngWithTrailingZeros(64, 64, 0x80C04020u, 16, &rowsEnd);
+  const auto plain = testsupport::PngWithTrailingZeros(64, 64, 0x80C04020u, 0, &plainRowsEnd);
+  ASSERT_EQ(rowsEnd, plainRowsEnd);
+  ASSERT_GT(png.size(), rowsEnd + 2 * plat::kPngReadPastRows);
+  const struct {
+    const char* what;
+    const std::vector<uint8_t>& file;
+    size_t size;
+    bool decodes;
+  } cases[] = {
+      {"no zeros", plain, plain.size(), true},
+      {"16 MiB of zeros", png, png.size(), true},
+      {"cut at the reach", png, rowsEnd + plat::kPngReadPastRows, true},
+      {"cut within the reach", png, rowsEnd + 64, false},
+      {"cut inside the rows", png, rowsEnd - 64, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    Image out;
+    std::string err;
+    ASSERT_EQ(DecodeImage(c.file.data(), c.size, &out, &err), c.decodes) << err;
+    if (!c.decodes) {
+      EXPECT_TRUE(out.rgba.empty());
+      continue;
+    }
+    ASSERT_EQ(out.width, 64);
+    ASSERT_EQ(out.height, 64);
+    for (int y : {0, 63})
+      for (int x : {0, 63}) EXPECT_EQ(PixelAt(out, x, y), 0x80C04020u) << x << "," << y;
+  }
+  // An interlaced picture stops after the last row of its last pass: here a
+  // data chunk of 400 KB takes the end chunk's place, past the 283,194
+  // bytes 7 x 5 pixels may take before their rows are made (see below).
+  auto interlaced = EncodePng(Pattern(), PngKind::kRgba, true);
+  interlaced.resize(interlaced.size() - 12);
+  const auto more = PngChunk("IDAT", std::vector<uint8_t>(400000, 0));
+  interlaced.insert(interlaced.end(), more.begin(), more.end());
+  Image out;
+  std::string err;
+  ASSERT_TRUE(DecodeImage(interlaced.data(), interlaced.size(), &out, &err)) << err;
+  EXPECT_EQ(out.rgba, Pattern().rgba);
+}
+
+// Before its rows are made a PNG may take twice the rows' bytes (as 16-bit
+// RGBA), 2 KB for each row of each pass and 256 KB besides, chunk headers
+// and data read: for 3 x 2 pixels, 2 x 2 x 25 + 2 x 2 x 2048 + 262,144 =
+// 270,436 bytes. A file padded with empty chunks before its data (64 MB
+// of them held the decoder for a quarter of a second) is refused past
+// them; an ancillary chunk is passed over unread, 12 bytes for its
+// length, type and CRC, however long.
+TEST(ImageDecode, PngPaddedBeforeItsRowsIsRefused) {
+  const auto repeated = [](const std::vector<uint8_t>& chunk, int n) {
+    std::vector<uint8_t> out;
+    for (int i = 0; i < n; ++i) out.insert(out.end(), chunk.begin(), chunk.end());
+    return out;
+  };
+  const std::vector<uint8_t> emptyData = PngChunk("IDAT", {}), emptyOther = PngChunk("abCd", {});
+  const struct {
+    const char* what;
+    std::vector<uint8_t> extra;
+    bool decodes;
+  } cases[] = {
+      {"22,000 empty data chunks", repeated(emptyData, 22000), true},
+      {"23,000 empty data chunks", repeated(emptyData, 23000), false},
+      {"23,000 empty ancillary chunks", repeated(emptyOther, 23000), false},
+      {"a 6 MB ancillary chunk", PngChunk("abCd", std::vector<uint8_t>(6u << 20, 'x')), true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::vector<uint8_t> png = FlatPng(3, 2, 0xFF102030u, c.extra);
+    Image out;
+    std::string err;
+    EXPECT_EQ(DecodeImage(png.data(), png.size(), &out, &err), c.decodes) << err;
+    if (c.decodes) {
+      EXPECT_EQ(PixelAt(out, 2, 1), 0xFF102030u);
+    } else {
+      EXPECT_EQ(err, "png: more data than its rows can need");
+    }
+  }
 }
 
 // The size comes from the header alone: the first 24 bytes of a PNG (its

@@ -17,7 +17,7 @@ void PngWrite(png_structp png, png_bytep data, png_size_t n) {
 void PngFlush(png_structp) {}
 }  // namespace
 
-std::vector<uint8_t> EncodePng(const plat::Image& image, PngKind kind) {
+std::vector<uint8_t> EncodePng(const plat::Image& image, PngKind kind, bool interlaced) {
   std::vector<uint8_t> out;
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   png_infop info = png_create_info_struct(png);
@@ -57,11 +57,13 @@ std::vector<uint8_t> EncodePng(const plat::Image& image, PngKind kind) {
       }
     }
   }
-  png_set_IHDR(png, info, w, h, 8, type, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-               PNG_FILTER_TYPE_DEFAULT);
+  png_set_IHDR(png, info, w, h, 8, type, interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
+               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   if (kind == PngKind::kPalette) png_set_PLTE(png, info, palette.data(), static_cast<int>(palette.size()));
   png_write_info(png, info);
-  for (int y = 0; y < h; ++y) png_write_row(png, &rows[static_cast<size_t>(y) * w * channels]);
+  const int passes = interlaced ? png_set_interlace_handling(png) : 1;
+  for (int pass = 0; pass < passes; ++pass)
+    for (int y = 0; y < h; ++y) png_write_row(png, &rows[static_cast<size_t>(y) * w * channels]);
   png_write_end(png, nullptr);
   png_destroy_write_struct(&png, &info);
   return out;
@@ -179,43 +181,91 @@ std::vector<uint8_t> PngChunk(const char (&type)[5], const std::vector<uint8_t>&
   return c;
 }
 
-std::vector<uint8_t> FlatPng(int w, int h, uint32_t argb, const std::vector<uint8_t>& extra, int rows) {
-  if (rows < 0 || rows > h) rows = h;
-  const auto be32 = [](std::vector<uint8_t>& v, uint32_t x) {
-    for (int s : {24, 16, 8, 0}) v.push_back(static_cast<uint8_t>(x >> s));
-  };
+namespace {
+
+void Be32(std::vector<uint8_t>& v, uint32_t x) {
+  for (int s : {24, 16, 8, 0}) v.push_back(static_cast<uint8_t>(x >> s));
+}
+
+std::vector<uint8_t> FlatIhdr(int w, int h) {
   std::vector<uint8_t> ihdr;
-  be32(ihdr, static_cast<uint32_t>(w));
-  be32(ihdr, static_cast<uint32_t>(h));
+  Be32(ihdr, static_cast<uint32_t>(w));
+  Be32(ihdr, static_cast<uint32_t>(h));
   ihdr.insert(ihdr.end(), {8, 6, 0, 0, 0});  // 8 bits, RGBA, deflate, no filter, not interlaced
-  std::vector<uint8_t> row(1 + static_cast<size_t>(w) * 4);  // filter byte 0, then the pixels
+  return PngChunk("IHDR", ihdr);
+}
+
+// One row of FlatPng's: filter byte 0, then the pixels.
+std::vector<uint8_t> FlatRow(int w, uint32_t argb) {
+  std::vector<uint8_t> row(1 + static_cast<size_t>(w) * 4);
   for (size_t x = 1; x < row.size(); x += 4) {
     row[x] = static_cast<uint8_t>(argb >> 16);
     row[x + 1] = static_cast<uint8_t>(argb >> 8);
     row[x + 2] = static_cast<uint8_t>(argb);
     row[x + 3] = static_cast<uint8_t>(argb >> 24);
   }
+  return row;
+}
+
+// Deflates n bytes (none: nullptr) onto out, ending with `flush`.
+void DeflateOnto(z_stream* z, const uint8_t* data, size_t n, int flush, std::vector<uint8_t>* out) {
+  uint8_t buffer[65536];
+  z->next_in = const_cast<uint8_t*>(data);
+  z->avail_in = static_cast<uInt>(n);
+  int r = Z_OK;
+  do {
+    z->next_out = buffer;
+    z->avail_out = sizeof buffer;
+    r = deflate(z, flush);
+    out->insert(out->end(), buffer, buffer + (sizeof buffer - z->avail_out));
+  } while (z->avail_out == 0 || (flush == Z_FINISH && r != Z_STREAM_END));
+}
+
+std::vector<uint8_t> PngOf(std::initializer_list<std::vector<uint8_t>> chunks) {
+  std::vector<uint8_t> png = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+  for (const auto& part : chunks) png.insert(png.end(), part.begin(), part.end());
+  return png;
+}
+
+}  // namespace
+
+std::vector<uint8_t> FlatPng(int w, int h, uint32_t argb, const std::vector<uint8_t>& extra, int rows) {
+  if (rows < 0 || rows > h) rows = h;
+  const std::vector<uint8_t> row = FlatRow(w, argb);
   z_stream z{};
   if (deflateInit(&z, Z_BEST_SPEED) != Z_OK) throw std::runtime_error("deflateInit failed");
   std::vector<uint8_t> idat;
-  uint8_t buffer[65536];
-  for (int y = 0; y <= rows; ++y) {
-    const bool last = y == rows;
-    z.next_in = last ? nullptr : row.data();
-    z.avail_in = last ? 0 : static_cast<uInt>(row.size());
-    int r = Z_OK;
-    do {
-      z.next_out = buffer;
-      z.avail_out = sizeof buffer;
-      r = deflate(&z, last ? Z_FINISH : Z_NO_FLUSH);
-      idat.insert(idat.end(), buffer, buffer + (sizeof buffer - z.avail_out));
-    } while (z.avail_out == 0 || (last && r != Z_STREAM_END));
-  }
+  for (int y = 0; y < rows; ++y) DeflateOnto(&z, row.data(), row.size(), Z_NO_FLUSH, &idat);
+  DeflateOnto(&z, nullptr, 0, Z_FINISH, &idat);
   deflateEnd(&z);
-  std::vector<uint8_t> png = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
-  for (const auto& part : {PngChunk("IHDR", ihdr), extra, PngChunk("IDAT", idat), PngChunk("IEND", {})})
-    png.insert(png.end(), part.begin(), part.end());
-  return png;
+  return PngOf({FlatIhdr(w, h), extra, PngChunk("IDAT", idat), PngChunk("IEND", {})});
+}
+
+std::vector<uint8_t> PngWithTrailingZeros(int w, int h, uint32_t argb, uint32_t zeroMiB, size_t* rowsEnd) {
+  const std::vector<uint8_t> row = FlatRow(w, argb);
+  const std::vector<uint8_t> mib(size_t(1) << 20, 0);
+  z_stream z{};
+  if (deflateInit(&z, Z_BEST_COMPRESSION) != Z_OK) throw std::runtime_error("deflateInit failed");
+  std::vector<uint8_t> idat, zeros;
+  uLong adler = adler32(0, nullptr, 0);
+  for (int y = 0; y < h; ++y) {
+    DeflateOnto(&z, row.data(), row.size(), y + 1 < h ? Z_NO_FLUSH : Z_FULL_FLUSH, &idat);
+    adler = adler32(adler, row.data(), static_cast<uInt>(row.size()));
+  }
+  const size_t rowBytes = idat.size();
+  // After a full flush the stream refers to nothing before it: the blocks
+  // of one MiB of zeros, ended by another, may follow themselves.
+  DeflateOnto(&z, mib.data(), mib.size(), Z_FULL_FLUSH, &zeros);
+  deflateEnd(&z);
+  const uLong mibAdler = adler32(adler32(0, nullptr, 0), mib.data(), static_cast<uInt>(mib.size()));
+  for (uint32_t i = 0; i < zeroMiB; ++i) {
+    idat.insert(idat.end(), zeros.begin(), zeros.end());
+    adler = adler32_combine(adler, mibAdler, static_cast<z_off_t>(mib.size()));
+  }
+  idat.insert(idat.end(), {0x03, 0x00});  // a final block of fixed codes, empty
+  Be32(idat, static_cast<uint32_t>(adler));
+  if (rowsEnd) *rowsEnd = 8 + 25 + 8 + rowBytes;  // the signature, the header chunk and the data's length and type
+  return PngOf({FlatIhdr(w, h), PngChunk("IDAT", idat), PngChunk("IEND", {})});
 }
 
 }  // namespace testsupport

@@ -9,7 +9,8 @@ namespace testsupport {
 
 enum class PngKind { kRgba, kRgb, kGrey, kPalette };
 
-std::vector<uint8_t> EncodePng(const plat::Image& image, PngKind kind = PngKind::kRgba);
+// Adam7 interlaced when `interlaced`.
+std::vector<uint8_t> EncodePng(const plat::Image& image, PngKind kind = PngKind::kRgba, bool interlaced = false);
 std::vector<uint8_t> EncodeJpeg(const plat::Image& image, int quality = 95);
 
 // One scan of a JPEG's script: the components it holds (0 luma, 1 and 2
@@ -67,6 +68,13 @@ std::vector<uint8_t> PngChunk(const char (&type)[5], const std::vector<uint8_t>&
 // Only the first `rows` rows are written when rows is not negative (a
 // file cut short when fewer than h).
 std::vector<uint8_t> FlatPng(int w, int h, uint32_t argb, const std::vector<uint8_t>& extra = {}, int rows = -1);
+
+// FlatPng's picture (no extra chunks) whose one data stream goes on after
+// the rows with zeroMiB MiB of zero bytes (one MiB deflated once, about a
+// kilobyte, and repeated), then ends as a stream does: an empty final block
+// and the checksum of all it holds. `rowsEnd` (optional) receives where in
+// the file the rows' compressed data ends.
+std::vector<uint8_t> PngWithTrailingZeros(int w, int h, uint32_t argb, uint32_t zeroMiB, size_t* rowsEnd = nullptr);
 
 // Pixel (x, y) of an RGBA image as 0xAARRGGBB.
 uint32_t PixelAt(const plat::Image& img, int x, int y);
