@@ -337,3 +337,80 @@ TEST_F(MasterOnAWire, SeededNoiseFromBringUpAndAcrossRestarts) {
 }
 
 }  // namespace
+
+namespace {
+
+// The coin-loss sweep: seeded noise of 1 to 8 per cent spoiled frames each
+// way (now and then several in a row) on one node, and a coin about every
+// twentieth frame, whatever the bus is doing (far more coins than a cabinet
+// sees). No credit may run ahead of the coins, no wait for a quiet line
+// outlast its bound, and once the noise stops every coin is credited once,
+// except those the documented loss takes (BusWorld: coins at risk), and
+// taken off once. The coins lost are the figure.
+struct LossFigure {
+  int coins = 0, lost = 0, atRisk = 0, stops = 0;
+};
+
+LossFigure SweepCoinLoss(void (*board)(BusWorld&), int coins) {
+  constexpr int kFrames = 1000;
+  LossFigure out;
+  testsupport::StderrCapture quiet;  // the bus's lines on damaged frames and stops
+  for (uint32_t seed = 1; out.coins < coins; ++seed) {
+    SCOPED_TRACE(testing::Message() << "seed " << seed);
+    const int perMille = 10 + int(seed * 7 % 71);
+    BusWorld w;
+    board(w);
+    w.wire.SetNoise({seed, perMille / 2, perMille / 2, 25}, 30);
+    EXPECT_TRUE(w.Open());
+    uint32_t draw = seed;
+    for (int f = 0; f < kFrames && w.fault.empty() && out.coins + w.inserted < coins; ++f) {
+      draw = draw * 1103515245u + 12345u;
+      if ((draw >> 16) % 20 == 0) w.InsertCoins(0, 1);
+      if (w.Halted()) {
+        EXPECT_TRUE(w.StopAllowed()) << "stopped after fewer than six spoiled exchanges";
+        ++out.stops;
+        EXPECT_TRUE(w.Reopen());
+      }
+      w.Frame();
+    }
+    EXPECT_EQ(w.fault, "");
+    w.wire.NoiseOff();
+    if (w.Halted()) {
+      EXPECT_TRUE(w.Reopen());
+    }
+    EXPECT_TRUE(w.FramesUntil([&] { return w.Ready() && w.CoinsSettled(); }, 600)) << w.CoinProperties();
+    for (int i = 0; i < 10; ++i) w.Frame();
+    EXPECT_EQ(w.CoinProperties(), "");
+    out.coins += w.inserted;
+    out.lost += w.Lost();
+    out.atRisk += w.atRisk;
+    if (::testing::Test::HasFailure()) break;
+  }
+  return out;
+}
+
+void Report(const char* board, const LossFigure& f) {
+  ::testing::Test::RecordProperty("coins", f.coins);
+  ::testing::Test::RecordProperty("lost", f.lost);
+  ::testing::Test::RecordProperty("at_risk", f.atRisk);
+  std::printf("%s: %d of %d coins lost (%d at risk), %d stops\n", board, f.lost, f.coins, f.atRisk, f.stops);
+}
+
+// The figure's count of coins, per board.
+constexpr int kSweepCoins = 18750;
+
+}  // namespace
+
+TEST_F(MasterOnAWire, CoinsLostOnAPlainBoardAtSeededNoise) {
+  Report("plain board", SweepCoinLoss([](BusWorld&) {}, kSweepCoins));
+}
+
+TEST_F(MasterOnAWire, CoinsLostOnABoardThatKeepsStatusThreeAtSeededNoise) {
+  Report("board that keeps status 3",
+         SweepCoinLoss([](BusWorld& w) { w.wire.board.keepStatusThree = true; }, kSweepCoins));
+}
+
+TEST_F(MasterOnAWire, CoinsLostOnABoardSilentOnDamageAtSeededNoise) {
+  Report("board silent on damage",
+         SweepCoinLoss([](BusWorld& w) { w.wire.board.silentOnDamage = true; }, kSweepCoins));
+}

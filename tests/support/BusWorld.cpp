@@ -116,10 +116,12 @@ void BusWorld::Frame() {
   ++frames;
 }
 
-bool BusWorld::NodeOwesNothing() const {
-  const JvsNodeState* s = JvsGetNodeRecord(1);
-  return device->Request(0).decrease[0] == 0 && s->coinDecrease[0] == 0 && s->coinUncounted[0] == 0 &&
-         !JvsDecreaseUnsettled(1);
+bool BusWorld::NodeOwesNothing() {
+  // Every coin credited taken off the node (the coins on their way there
+  // pass through registers of the device that no count shows).
+  const auto& d = wire.board.decreases;
+  for (; decreasesSeen_ < d.size(); ++decreasesSeen_) taken_ += d[decreasesSeen_].first == 1 ? d[decreasesSeen_].second : 0;
+  return taken_ >= credited && !JvsDecreaseUnsettled(1);
 }
 
 void BusWorld::AfterStep(size_t exchangesBefore, uint32_t stepAt, bool wasHalted, bool wasUp) {
@@ -156,8 +158,9 @@ void BusWorld::AfterStep(size_t exchangesBefore, uint32_t stepAt, bool wasHalted
     if (spoiled[i] && decreasing[i]) uncertain_ = true;
   if (JvsDecreaseUnsettled(1)) uncertain_ = true;
   if (uncertain_ && !JvsDecreaseUnsettled(1)) {
+    const int from = (owedSince_ >= 0 ? owedSince_ : frames) - 1;
     for (; riskFrom_ < insertions_.size(); ++riskFrom_)
-      if (owedSince_ < 0 || insertions_[riskFrom_].frame >= owedSince_ - 1) atRisk += insertions_[riskFrom_].coins;
+      if (insertions_[riskFrom_].frame >= from) atRisk += insertions_[riskFrom_].coins;
     uncertain_ = false;
   }
   if (!uncertain_ && device && NodeOwesNothing()) owedSince_ = -1;

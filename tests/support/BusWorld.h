@@ -132,7 +132,7 @@ class BusWorld {
   void Note(const std::string& what);
   // The properties of the master's work that just ran.
   void AfterStep(size_t exchangesBefore, uint32_t stepAt, bool wasHalted, bool wasUp);
-  bool NodeOwesNothing() const;
+  bool NodeOwesNothing();
   int lastSync_ = 0;
   std::vector<uint16_t> set_;  // node 1's pattern by frame
   std::vector<uint32_t> setAt_;  // and when it was set
@@ -144,6 +144,8 @@ class BusWorld {
   size_t riskFrom_ = 0;  // the first insertion not yet weighed for risk
   int owedSince_ = -1;   // the frame of the first credit of the coins owed
   bool uncertain_ = false;
+  size_t decreasesSeen_ = 0;  // of the board's, counted in taken_
+  int taken_ = 0;             // coins taken off node 1
   uint32_t busySince_ = 0;
   bool busyWatched_ = false;
 };
