@@ -165,8 +165,10 @@ void SimJvsWire::Send(const SimJvsBoard::Reply& r, uint32_t delay) {
   std::vector<uint8_t> frame = SimFramed(r.data, f == kDamaged ? 1 : 0);
   // The frame takes 87 us a byte on the line.
   const uint32_t ends = at + uint32_t(frame.size()) * 87 / 1000;
-  if (!strayBytes.empty()) InjectAt(ends + strayDelayMs, strayBytes);
-  if (f == kLost) return;
+  if (f == kLost) {
+    if (!strayBytes.empty()) InjectAt(at + strayDelayMs, strayBytes);
+    return;
+  }
   if (f == kBusyFrom) lineNoise_.Start(SimLineNoise::Flood(at, true), at);
   // Noise bytes that go while the frame does land in it.
   NoiseUntil(ends);
@@ -182,6 +184,7 @@ void SimJvsWire::Send(const SimJvsBoard::Reply& r, uint32_t delay) {
   }
   if (hit && log_ && !log_->empty()) log_->back() = true;
   InjectAt(at, std::move(frame));
+  if (!strayBytes.empty()) InjectAt(at + strayDelayMs, strayBytes);
   if (f == kNoiseAfter) {
     Noise(ends + 2, {0x55});
     Noise(ends + 4, {0xAA});
