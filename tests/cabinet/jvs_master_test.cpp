@@ -264,7 +264,10 @@ TEST_F(MasterOnAWire, AfterAStopAndAReopenTheCounterSettlesTheDecrease) {
         world.wire.SetReplyFault(1, F::kLost);
       else
         world.wire.SetRequestFault(1, F::kLost);
-      for (int i = 2; i <= 6; ++i) world.wire.SetRequestFault(i, F::kLost);  // every request to send again
+      // Every request to send again, and the poll that follows the fifth
+      // (the counter would settle the decrease there): seven spoiled
+      // exchanges.
+      for (int i = 2; i <= 7; ++i) world.wire.SetRequestFault(i, F::kLost);
     };
     w.InsertCoins(0, 1);
     ASSERT_FALSE(w.FramesUntil([] { return false; }, 60));

@@ -210,16 +210,18 @@ bool SimJvsBoard::AnswerBoard(const std::vector<uint8_t>& d, std::vector<uint8_t
   for (size_t i = 0; i < d.size();) {
     const size_t len = CommandLength(true, d, i);
     if (len == 0 || i + len > d.size()) return false;
+    const size_t report = body->size();
     body->push_back(1);
     if (d[i] == 0x01) {
-      body->push_back(0x5A);
-      body->push_back(0x01);
+      body->push_back(boardStatus[0]);
+      body->push_back(boardStatus[1]);
     } else if (d[i] == 0x05) {
       boardSetting = static_cast<uint16_t>(d[i + 1] << 8 | d[i + 2]);
       ++boardValues;
     } else if (d[i] == 0x04) {
       ++boardApplies;
     }
+    if (boardAnswersFirstOnly && report > 0) body->resize(report);
     i += len;
   }
   return true;

@@ -81,6 +81,11 @@ class SimJvsBoard {
   bool silentOnDamage = false;   // no answer (else status 3)
   bool keepStatusThree = false;  // the status 3 sent becomes the node's last reply
   bool grow = false;             // each copy sent again is one byte longer, up to six
+  // Node 0: its two status bytes (0x01), and whether it answers a frame of
+  // several commands with the first command's report alone (it carries
+  // them all out).
+  uint8_t boardStatus[2] = {0x5A, 0x01};
+  bool boardAnswersFirstOnly = false;
 
   std::vector<SimJvsNode> nodes;
   uint16_t boardSetting = 0;

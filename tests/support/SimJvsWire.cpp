@@ -127,6 +127,7 @@ void SimJvsWire::Send(const SimJvsBoard::Reply& r, uint32_t delay) {
   if (f == kLost) return;
   if (f == kLate) delay = LateMs();
   Inject(SimFramed(r.data, f == kDamaged ? 1 : 0), delay);
+  if (!afterReply.empty()) Inject(afterReply, delay + afterReplyMs);
 }
 
 size_t SimJvsWire::ReadAvailable(uint8_t* buffer, size_t max) {

@@ -56,6 +56,11 @@ class SimJvsWire : public JvsLine, public plat::MsClock {
   // wrote) that no placed fault or noise spoiled.
   std::function<Fault(bool request)> script;
 
+  // Bytes a node's line driver puts on the line afterReplyMs after each of
+  // its frames (a turn-around glitch, padding): none when empty.
+  std::vector<uint8_t> afterReply;
+  uint32_t afterReplyMs = 2;
+
   // Raw bytes on the line delayMs from now, from no node in particular.
   void Inject(const std::vector<uint8_t>& bytes, uint32_t delayMs = 0);
   // Every byte the master wrote since the last call, with the time of each
