@@ -262,7 +262,8 @@ bool JvsSettleLine() {
   // outside frames are only dropped.
   JvsReceiver& rx = m.dropped_rx;
   size_t n = line.ReadAvailable(chunk, sizeof chunk);
-  if (!Drop(rx, chunk, n) && !m.unsettled) return true;
+  if (Drop(rx, chunk, n)) m.unsettled = true;
+  if (!m.unsettled) return true;
   size_t seen = n;
   plat::MsClock& clock = JvsClock();
   const uint32_t start = clock.NowMs();
