@@ -376,6 +376,7 @@ TEST_F(MasterOnAWire, ALineThatNeverGoesQuietStopsTheBusWithinTwoSeconds) {
       EXPECT_LE(w.wire.NowMs() - start, 2000u);
       EXPECT_EQ(Lines(err, "the bus is stopped"), 1) << err;
       EXPECT_EQ(Lines(err, "the line never went quiet: "), 1) << err;
+      std::printf("stopped %u ms after the noise began: %s", w.wire.NowMs() - start, err.c_str());
     }
   }
 }
