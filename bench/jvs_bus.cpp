@@ -99,8 +99,8 @@ void BM_StrayBytes(benchmark::State& state) {
   const int stray = int(state.range(1));
   BusWorld w(nodes);
   if (stray) {
-    w.wire.strayBytes = {0xFF};
-    w.wire.strayDelayMs = stray == 2 ? 2 : 0;
+    w.wire.afterReply = {0xFF};
+    w.wire.afterReplyMs = stray == 2 ? 2 : 0;
   }
   if (!w.Open() || !w.FramesUntil([&] { return w.Ready() && w.inputsRead > 0; })) {
     state.SkipWithError("the bus did not come up");

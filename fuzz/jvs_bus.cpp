@@ -57,10 +57,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   w.wire.board.grow = ways & 8;
   if (ways & 16) w.wire.board.nodes[0].coinReportAfterDecrease = 4;
   const uint16_t coins = static_cast<uint16_t>(1 + ((ways >> 5) & 3));
-  if (more & 1) w.wire.strayBytes = {0xFF};
+  if (more & 1) {
+    w.wire.afterReply = {0xFF};
+    w.wire.afterReplyMs = 0;
+  }
   if (more & 2) {
-    w.wire.strayBytes = {0xFF, 0xFF};
-    w.wire.strayDelayMs = 2;
+    w.wire.afterReply = {0xFF, 0xFF};
+    w.wire.afterReplyMs = 2;
   }
   const bool conditions = more & 4, anyFrame = more & 8, noise = more & 16;
   w.wire.script = [&](bool request) {

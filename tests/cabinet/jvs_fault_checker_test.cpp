@@ -65,10 +65,13 @@ void SettingKeepsStatusThree(BusWorld& w) {
 }
 // A line driver's glitch at each turn-around: a byte right after each frame
 // a node sends; or two, 2 ms after it.
-void StrayByte(BusWorld& w) { w.wire.strayBytes = {0xFF}; }
+void StrayByte(BusWorld& w) {
+  w.wire.afterReply = {0xFF};
+  w.wire.afterReplyMs = 0;
+}
 void StrayPair(BusWorld& w) {
-  w.wire.strayBytes = {0xFF, 0xFF};
-  w.wire.strayDelayMs = 2;
+  w.wire.afterReply = {0xFF, 0xFF};
+  w.wire.afterReplyMs = 2;
 }
 // Coin conditions (jam, counter gone, busy) that come and go over the first
 // twelve coin reports.

@@ -51,7 +51,7 @@ bool BusWorld::Reopen() {
 
 bool BusWorld::Halted() const { return JvsGetState() < 0; }
 
-uint32_t BusWorld::StopBoundMs() { return kJvsMaxSpoiled * (kJvsQuietMs + kSettleBoundMs + kSlackMs); }
+uint32_t BusWorld::StopBoundMs() { return kJvsMaxSpoiled * (kJvsReceiveMs + kSettleBoundMs + kSlackMs); }
 
 void BusWorld::InsertCoins(int node, uint16_t coins) {
   SimJvsNode& n = wire.board.nodes.at(size_t(node));
@@ -110,8 +110,9 @@ void BusWorld::Frame() {
   const bool wasHalted = Halted();
   const bool wasUp = JvsGetState() >= kJvsStateReady;
   wire.TakeWriteMarks();
+  const uint32_t errors = JvsGetErrorCount();
   JvsStep();
-  AfterStep(exchanges, stepAt, wasHalted, wasUp);
+  AfterStep(exchanges, stepAt, errors, wasHalted, wasUp);
   wire.Advance(frameMs);
   ++frames;
 }
@@ -124,21 +125,30 @@ bool BusWorld::NodeOwesNothing() {
   return taken_ >= credited && !JvsDecreaseUnsettled(1);
 }
 
-void BusWorld::AfterStep(size_t exchangesBefore, uint32_t stepAt, bool wasHalted, bool wasUp) {
+void BusWorld::AfterStep(size_t exchangesBefore, uint32_t stepAt, uint32_t errorsAtStep, bool wasHalted, bool wasUp) {
   const uint32_t now = wire.NowMs();
-  // No write waited longer for a quiet line than its bound.
+  // No wait for a quiet line outlasted its bound: between two writes (or
+  // from the start of the work) the receive of the first, and one wait for
+  // each spoiled receive or wait counted meanwhile and one more.
   uint32_t prev = stepAt;
-  uint32_t allowed = kSettleBoundMs + kSlackMs;
+  bool wrote = false, reset = false;
+  uint32_t errors = errorsAtStep;
+  auto allowed = [&](uint32_t errorsNow) {
+    const uint32_t waits = 1 + (errorsNow >= errors ? errorsNow - errors : errorsNow);
+    return (wrote ? kJvsReceiveMs : 0) + waits * (kSettleBoundMs + kSlackMs) + (reset ? kJvsResetWaitMs : 0);
+  };
   for (const SimJvsWire::WriteMark& m : wire.TakeWriteMarks()) {
-    if (m.at - prev > allowed)
-      Note("a write waited " + std::to_string(m.at - prev) + " ms (at most " + std::to_string(allowed) +
+    if (m.at - prev > allowed(m.errors))
+      Note("a write waited " + std::to_string(m.at - prev) + " ms (at most " + std::to_string(allowed(m.errors)) +
            " ms allowed) for a quiet line");
     prev = m.at;
-    allowed = kJvsQuietMs + kSettleBoundMs + kSlackMs + (m.reset ? kJvsResetWaitMs : 0);
+    wrote = true;
+    reset = m.reset;
+    errors = m.errors;
   }
-  if (!Halted() && now - prev > allowed)
+  if (!Halted() && now - prev > allowed(JvsGetErrorCount()))
     Note("the master's work went on " + std::to_string(now - prev) + " ms after its last write (at most " +
-         std::to_string(allowed) + " ms allowed)");
+         std::to_string(allowed(JvsGetErrorCount())) + " ms allowed)");
   // A line busy for good while the bus is up stops it in time.
   if (wire.LineBusy() && (!busyWatched_ || busySince_ != wire.BusySince())) {
     busyWatched_ = wasUp && !wasHalted;

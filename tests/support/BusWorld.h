@@ -21,10 +21,11 @@ namespace testsupport {
 // Properties are watched as it runs: a switch word read is always one set
 // for node 1 in this frame or the one before (never another node's); a
 // credit never runs ahead of the coins put in; within the master's work no
-// write waits longer for a quiet line than kSettleBoundMs (measured on the
-// wire, from the write before, or the start of the work, with the longest
-// receive and the reset's wait allowed for); and once the line is busy for
-// good while the bus is up, the bus stops within StopBoundMs.
+// wait for a quiet line outlasts kSettleBoundMs (measured on the wire: from
+// the write before, or the start of the work, to the next write, with the
+// longest receive, the reset's wait and one wait for each spoiled receive
+// or wait the bus counted meanwhile allowed for); and once the line is
+// busy for good while the bus is up, the bus stops within StopBoundMs.
 //
 // Coins are credited once each, except the loss the master documents: a
 // coin that goes in between the two counter readings of a decrease whose
@@ -44,7 +45,7 @@ class BusWorld {
   }
 
   // The longest wait for a quiet line, and the slack allowed on it.
-  static constexpr uint32_t kSettleBoundMs = 2 * kJvsQuietMs;
+  static constexpr uint32_t kSettleBoundMs = kJvsSettleMs;
   static constexpr uint32_t kSlackMs = 10;
   // The longest a line that never goes quiet may keep the bus going: six
   // exchanges, each a receive and a wait for a quiet line.
@@ -131,7 +132,7 @@ class BusWorld {
  private:
   void Note(const std::string& what);
   // The properties of the master's work that just ran.
-  void AfterStep(size_t exchangesBefore, uint32_t stepAt, bool wasHalted, bool wasUp);
+  void AfterStep(size_t exchangesBefore, uint32_t stepAt, uint32_t errorsAtStep, bool wasHalted, bool wasUp);
   bool NodeOwesNothing();
   int lastSync_ = 0;
   std::vector<uint16_t> set_;  // node 1's pattern by frame

@@ -256,16 +256,18 @@ bool SimJvsBoard::AnswerBoard(const std::vector<uint8_t>& d, std::vector<uint8_t
   for (size_t i = 0; i < d.size();) {
     const size_t len = CommandLength(true, d, i);
     if (len == 0 || i + len > d.size()) return false;
+    const size_t report = body->size();
     body->push_back(1);
     if (d[i] == 0x01) {
-      body->push_back(0x5A);
-      body->push_back(0x01);
+      body->push_back(boardStatus[0]);
+      body->push_back(boardStatus[1]);
     } else if (d[i] == 0x05) {
       boardSetting = static_cast<uint16_t>(d[i + 1] << 8 | d[i + 2]);
       ++boardValues;
     } else if (d[i] == 0x04) {
       ++boardApplies;
     }
+    if (boardAnswersFirstOnly && report > 0) body->resize(report);
     i += len;
   }
   return true;
@@ -306,7 +308,7 @@ bool SimJvsBoard::AnswerNode(SimJvsNode& n, const std::vector<uint8_t>& d, std::
       case 0x21:
         if (coinReport == 1) DrawConditions(n);
         for (int s = 0; s < d[i + 1] && coinReport == 1; ++s) {
-          const uint16_t v = s < 2 ? static_cast<uint16_t>((n.coins[s] & 0x3FFF) | n.condition[s] << 14) : 0;
+          const uint16_t v = s < 2 ? static_cast<uint16_t>(n.coins[s] | n.condition[s] << 14) : 0;
           body->push_back(static_cast<uint8_t>(v >> 8));
           body->push_back(static_cast<uint8_t>(v));
         }

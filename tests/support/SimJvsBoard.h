@@ -130,6 +130,11 @@ class SimJvsBoard {
   bool grow = false;             // each copy sent again is one byte longer, up to six
   // Coin conditions that come and go (none while percent is 0).
   SimConditions conditions;
+  // Node 0: its two status bytes (0x01), and whether it answers a frame of
+  // several commands with the first command's report alone (it carries
+  // them all out).
+  uint8_t boardStatus[2] = {0x5A, 0x01};
+  bool boardAnswersFirstOnly = false;
 
   std::vector<SimJvsNode> nodes;
   uint16_t boardSetting = 0;

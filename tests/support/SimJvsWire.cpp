@@ -125,7 +125,7 @@ size_t SimJvsWire::Write(const uint8_t* bytes, size_t count) {
     const SimFrameParser::Event ev = parser_.Feed(bytes[i]);
     if (ev != SimFrameParser::kNone) OnFrame(parser_.Node(), parser_.Data(), ev == SimFrameParser::kBadSum);
   }
-  marks_.push_back({at, resetWritten_});
+  marks_.push_back({at, resetWritten_, JvsGetErrorCount()});
   return count;
 }
 
@@ -166,10 +166,10 @@ void SimJvsWire::Send(const SimJvsBoard::Reply& r, uint32_t delay) {
   // The frame takes 87 us a byte on the line.
   const uint32_t ends = at + uint32_t(frame.size()) * 87 / 1000;
   if (f == kLost) {
-    if (!strayBytes.empty()) InjectAt(at + strayDelayMs, strayBytes);
+    if (!afterReply.empty()) InjectAt(at + afterReplyMs, afterReply);
     return;
   }
-  if (f == kBusyFrom) lineNoise_.Start(SimLineNoise::Flood(at, true), at);
+  if (f == kBusyFrom) lineNoise_.Start(SimLineNoise::Flood(at, false), at);
   // Noise bytes that go while the frame does land in it.
   NoiseUntil(ends);
   bool hit = false;
@@ -184,7 +184,7 @@ void SimJvsWire::Send(const SimJvsBoard::Reply& r, uint32_t delay) {
   }
   if (hit && log_ && !log_->empty()) log_->back() = true;
   InjectAt(at, std::move(frame));
-  if (!strayBytes.empty()) InjectAt(at + strayDelayMs, strayBytes);
+  if (!afterReply.empty()) InjectAt(at + afterReplyMs, afterReply);
   if (f == kNoiseAfter) {
     Noise(ends + 2, {0x55});
     Noise(ends + 4, {0xAA});

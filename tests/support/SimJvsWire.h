@@ -36,7 +36,8 @@ class SimJvsWire : public JvsLine, public plat::MsClock {
     kNoiseAfter,
     kSyncNoiseAfter,
     // An answer that meets the line going busy for good (SimLineNoise::
-    // Flood, sync bytes among the noise), until LineNoiseOff.
+    // Flood, never a sync byte: no frame can form in it), until
+    // LineNoiseOff.
     kBusyFrom,
   };
   // How long after a request a node's answer is on the line.
@@ -64,6 +65,12 @@ class SimJvsWire : public JvsLine, public plat::MsClock {
   // wrote) that no placed fault or noise spoiled.
   std::function<Fault(bool request)> script;
 
+  // Bytes a node's line driver puts on the line afterReplyMs after each of
+  // its frames (a turn-around glitch, padding; whatever becomes of the
+  // frame on the way): none when empty. 0 ms: in the same read as the frame.
+  std::vector<uint8_t> afterReply;
+  uint32_t afterReplyMs = 2;
+
   // Raw bytes on the line delayMs from now, from no node in particular.
   void Inject(const std::vector<uint8_t>& bytes, uint32_t delayMs = 0);
   // Bytes of no frame on the line from now on (SimLineNoise). A node's frame
@@ -78,10 +85,6 @@ class SimJvsWire : public JvsLine, public plat::MsClock {
   // The time of the last noise byte on the line (0: none yet), and how many.
   uint32_t LastNoiseAt() const { return lastNoiseAt_; }
   int NoiseBytes() const { return noiseBytes_; }
-  // A board whose line driver sends these bytes strayDelayMs after each
-  // frame a node sends (whatever becomes of the frame on the way).
-  std::vector<uint8_t> strayBytes;
-  uint32_t strayDelayMs = 0;
   // Every byte the master wrote since the last call, with the time of each
   // write.
   struct Written {
@@ -90,10 +93,12 @@ class SimJvsWire : public JvsLine, public plat::MsClock {
   };
   std::vector<Written> TakeWritten();
   // The times of the master's writes since the last call, each with whether
-  // it was a reset frame.
+  // it was a reset frame and the bus's count of spoiled receives and waits
+  // for a quiet line then (JvsGetErrorCount).
   struct WriteMark {
     uint32_t at;
     bool reset;
+    uint32_t errors;
   };
   std::vector<WriteMark> TakeWriteMarks();
 
