@@ -169,7 +169,7 @@ void SimJvsWire::Send(const SimJvsBoard::Reply& r, uint32_t delay) {
     if (!afterReply.empty()) InjectAt(at + afterReplyMs, afterReply);
     return;
   }
-  if (f == kBusyFrom) lineNoise_.Start(SimLineNoise::Flood(at, false), at);
+  if (f == kBusyFrom) lineNoise_.Start(SimLineNoise::Flood(at, true), at);
   // Noise bytes that go while the frame does land in it.
   NoiseUntil(ends);
   bool hit = false;

@@ -36,8 +36,7 @@ class SimJvsWire : public JvsLine, public plat::MsClock {
     kNoiseAfter,
     kSyncNoiseAfter,
     // An answer that meets the line going busy for good (SimLineNoise::
-    // Flood, never a sync byte: no frame can form in it), until
-    // LineNoiseOff.
+    // Flood, sync bytes among the noise), until LineNoiseOff.
     kBusyFrom,
   };
   // How long after a request a node's answer is on the line.
