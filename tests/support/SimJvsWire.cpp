@@ -154,15 +154,18 @@ void SimJvsWire::OnFrame(uint8_t node, const std::vector<uint8_t>& data, bool da
 
 void SimJvsWire::Send(const SimJvsBoard::Reply& r, uint32_t delay) {
   Fault f = NextFault(replyFaults_, replies_, false);
+  // Frames of several nodes on top of each other: no sum survives them, late
+  // or with bytes after them.
   if (r.garbled && f == kWhole) f = kDamaged;
+  const bool damaged = f == kDamaged || r.garbled;
   // A status 3 spoils the exchange too, whether the node just saw a
   // damaged frame or sends again a status 3 it kept.
   const bool statusThree = !r.data.empty() && r.data[0] == 3;
-  const bool spoiled = f == kLost || f == kDamaged || f == kLate;
+  const bool spoiled = f == kLost || damaged || f == kLate;
   if ((spoiled || statusThree) && log_ && !log_->empty()) log_->back() = true;
   if (f == kLate) delay = LateMs();
   const uint32_t at = now_ + delay;
-  std::vector<uint8_t> frame = SimFramed(r.data, f == kDamaged ? 1 : 0);
+  std::vector<uint8_t> frame = SimFramed(r.data, damaged ? 1 : 0);
   // The frame takes 87 us a byte on the line.
   const uint32_t ends = at + uint32_t(frame.size()) * 87 / 1000;
   if (f == kLost) {
