@@ -35,11 +35,13 @@ struct Unsettled {
 };
 
 // What the exchanges spoiled in a row met; of the line that never went
-// quiet, the bytes it carried and the time they took.
+// quiet, the bytes it carried and the time they took; the count of bytes
+// outside frames when the run began.
 struct SpoiledRun {
   int total = 0;
   int silent = 0, damaged = 0, statusThree = 0, unfitting = 0, talking = 0;
   uint32_t noiseBytes = 0, noiseMs = 0;
+  uint32_t strayBefore = 0;
 };
 
 // How node 0 answers a frame of several commands: with a report for each,
@@ -362,7 +364,10 @@ void LearnHabit(const Request& r, const uint8_t* reply, size_t length);
 
 // An exchange ended with its answer: the run of spoiled exchanges is over,
 // and the answer is the node's last reply. Coin counts read with a normal
-// report are kept for settling a decrease.
+// report are kept for settling a decrease; a decrease the node carried out
+// takes its coins off the count kept, so that the count stands as the node
+// has it even when the node's counts after it were not given (a counter
+// busy just then).
 void Answered(const Request& r, const uint8_t* reply, size_t length) {
   Master& m = M();
   m.run = SpoiledRun{};
@@ -373,7 +378,13 @@ void Answered(const Request& r, const uint8_t* reply, size_t length) {
   std::memcpy(k.data, reply, k.size);
   if (r.node == 0 || r.node >= kJvsMaxNodes || length == 0 || reply[0] != kJvsStatusNormal) return;
   ForEachReport(r, reply, length, [&](const uint8_t* c, size_t clen, const uint8_t* rep, size_t size) {
-    if (clen < 2 || c[0] != kJvsCmdCoins || rep[0] != kJvsReportNormal) return;
+    if (rep[0] != kJvsReportNormal) return;
+    if (clen >= 4 && c[0] == kJvsCmdCoinDecrease && c[1] >= 1 && c[1] <= 4) {
+      uint16_t& count = m.lastCount[r.node][c[1] - 1];
+      count = static_cast<uint16_t>(count - std::min<uint16_t>(count, static_cast<uint16_t>(c[2] << 8 | c[3])));
+      return;
+    }
+    if (clen < 2 || c[0] != kJvsCmdCoins) return;
     for (size_t s = 0; s < c[1] && s < 4 && 2 + 2 * s < size; ++s)
       m.lastCount[r.node][s] = static_cast<uint16_t>((rep[1 + 2 * s] << 8 | rep[2 + 2 * s]) & kJvsCoinCountBits);
   });
@@ -392,6 +403,7 @@ bool Failed(uint8_t node, JvsReceipt what, const uint8_t* reply, bool* atLimit =
     return false;
   }
   SpoiledRun& run = m.run;
+  if (run.total == 0) run.strayBefore = JvsGetStrayByteCount();
   switch (what) {
     case JvsReceipt::kSilence:
       ++run.silent;
@@ -433,6 +445,10 @@ bool Failed(uint8_t node, JvsReceipt what, const uint8_t* reply, bool* atLimit =
   const std::string noise = "the line never went quiet: " + std::to_string(run.noiseBytes) + " bytes in " +
                             std::to_string(run.noiseMs) + " ms";
   add(run.talking, noise.c_str());
+  // Bytes outside frames make no wait, but a line full of them spoils the
+  // answers it carries: they are named too.
+  if (const uint32_t stray = JvsGetStrayByteCount() - run.strayBefore; stray > 0)
+    seen += "; " + std::to_string(stray) + " bytes outside frames";
   if (node < kJvsMaxNodes)
     Tell("no good answer from node %d in %d exchanges in a row (%s); the bus is stopped", node, run.total,
          seen.c_str());
@@ -743,7 +759,10 @@ void BringUp() {
   m.garbageTold = 0;
   m.heldTold = 0;
   m.strayTold = 0;
+  // What was learnt of the nodes' ways is learnt again: the bus may hold
+  // other nodes now.
   m.habit = BoardHabit::kUnknown;
+  m.copiesAfterStatusThree = 0;
   m.run = SpoiledRun{};
   for (Known& k : m.known) k = Known{};
   JvsClearQueues();

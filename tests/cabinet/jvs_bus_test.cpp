@@ -828,9 +828,11 @@ TEST_F(BusTest, FloodOfFramesThatAnswerNothingStopsTheBus) {
        "jvs bus: no good answer from node 0 in 6 exchanges in a row (1 answering nothing asked, 5 the line never "
        "went quiet: 41280 bytes in 0 ms); the bus is stopped\n",
        2},
+      // The bytes after each frame's node byte are outside frames for the
+      // master: they are counted too.
       {SimJvsBus::kFloodOtherNode,
        "jvs bus: no good answer from node 0 in 6 exchanges in a row (6 the line never went quiet: 49536 bytes in 0 "
-       "ms); the bus is stopped\n",
+       "ms; 27520 bytes outside frames); the bus is stopped\n",
        1},
   };
   bus_.AddNode(SimJvsNode{});

@@ -231,7 +231,11 @@ Run RunCase(const Kind& k, const std::vector<Fault>& placement, int coinAt) {
   }
   if (lines) {
     const std::string told = lines->Take();
-    if (run.fault.empty() && busyStop && told.find("the line never went quiet") == std::string::npos)
+    // The noise may also form a whole frame to the master with a status the
+    // bus does not know (its sum right by chance), which stops the bus at
+    // once, saying so.
+    if (run.fault.empty() && busyStop && told.find("the line never went quiet") == std::string::npos &&
+        told.find("a reply the bus does not know") == std::string::npos)
       run.fault = "a stop on a line busy for good that does not name the noise: " + told;
   }
   const testsupport::SimJvsBoard& b = w.wire.board;
