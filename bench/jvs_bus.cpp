@@ -5,7 +5,8 @@
 // (reported as recovery_ms; the master waits kJvsByteWaitMs for a missing
 // answer, then kJvsQuietMs of quiet line). The bus runs on the simulated
 // wire of the tests, whose time is its own: the bus times are exact, the
-// processor times those of this machine.
+// processor times those of this machine. Also the poll rate and input delay
+// with stray bytes after every frame a node sends.
 #include <benchmark/benchmark.h>
 
 #include "cabinet/JvsMaster.h"
@@ -88,6 +89,43 @@ void BM_SpoiledExchange(benchmark::State& state) {
   state.counters["spoiled"] = recoveries;
 }
 BENCHMARK(BM_SpoiledExchange)->DenseRange(0, 4);
+
+// Polls a second and the input delay (bus time from a switch change to the
+// game reading it: mean and worst) with a board whose line driver sends a
+// stray byte after every frame (range 1: after a 2 ms pause; 0: none), on
+// one node or two (range 0).
+void BM_StrayBytes(benchmark::State& state) {
+  const int nodes = int(state.range(0));
+  const int stray = int(state.range(1));
+  BusWorld w(nodes);
+  if (stray) {
+    w.wire.afterReply = {0xFF};
+    w.wire.afterReplyMs = stray == 2 ? 2 : 0;
+  }
+  if (!w.Open() || !w.FramesUntil([&] { return w.Ready() && w.inputsRead > 0; })) {
+    state.SkipWithError("the bus did not come up");
+    return;
+  }
+  const uint32_t start = w.wire.NowMs();
+  const int cycles = w.wire.board.cycles.size() > 1 ? w.wire.board.cycles[1] : 0;
+  w.inputDelays = 0;
+  w.inputDelayTotalMs = 0;
+  w.inputDelayMaxMs = 0;
+  for (auto _ : state) {
+    w.Frame();
+    if (w.Halted()) {
+      state.SkipWithError("the bus stopped");
+      return;
+    }
+  }
+  const double seconds = (w.wire.NowMs() - start) / 1000.0;
+  state.counters["polls_per_s"] = (w.wire.board.cycles[1] - cycles) / seconds;
+  if (w.inputDelays) {
+    state.counters["input_delay_mean_ms"] = double(w.inputDelayTotalMs) / w.inputDelays;
+    state.counters["input_delay_max_ms"] = w.inputDelayMaxMs;
+  }
+}
+BENCHMARK(BM_StrayBytes)->ArgsProduct({{1, 2}, {0, 1, 2}})->Iterations(2000);
 
 }  // namespace
 

@@ -28,7 +28,7 @@ uint32_t BusCabIoBoard::ReadUnit(int unit, uint32_t kind, int index) {
   const Unit& u = units_[unit];
   if (kind == cabreg::kOutput) return u.outputs[index];
   if (kind == cabreg::kInput) return index == 0 ? u.input : 0;
-  const uint32_t count = u.coins[index] & 0x3FFFu;
+  const uint32_t count = u.coins[index] & kJvsCoinCountBits;
   const uint32_t owed = u.inFlight[index] + u.taken[index];
   return (count > owed ? count - owed : 0) | ((u.coins[index] >> 14) ? 0x80000000u : 0u);
 }

@@ -54,6 +54,14 @@ struct FrameModule {
   CommandQueue queues[kJvsQueueSlots] = {};
   std::atomic<uint32_t> errors{0};
   std::atomic<uint32_t> dropped{0};
+  std::atomic<uint32_t> stray{0};
+  std::atomic<uint32_t> strayBy[kJvsQueueSlots] = {};
+  int lastSlot = 0;  // the slot of the node the last frame went to
+  JvsNoise noise;
+  // What is thrown away, from the bytes after the frame that decided a
+  // receive to the end of the next wait for a quiet line: a frame begun
+  // there goes on there.
+  JvsReceiver dropped_rx;
   // Whether the next frame written must wait for a quiet line.
   bool unsettled = true;
   uint8_t frame[kJvsMaxFrame] = {};  // the frame being written
@@ -70,10 +78,31 @@ CommandQueue& Slot(uint8_t node) { return M().queues[SlotOf(node)]; }
 // Appends a byte, escaped, to a frame under construction.
 void PutEscaped(uint8_t* frame, size_t* n, uint8_t byte) { *n += static_cast<size_t>(JvsEscapeByte(byte, frame + *n)); }
 
-// Counts the frames among bytes that are thrown away.
-void CountDropped(JvsReceiver& rx, const uint8_t* bytes, size_t n) {
-  for (size_t i = 0; i < n; ++i)
+// Whether a byte may belong to a frame: a sync byte, or any byte while the
+// receiver is inside a frame. Any other byte can begin no frame.
+bool FrameByte(const JvsReceiver& rx, uint8_t byte) { return byte == kJvsSync || rx.InFrame(); }
+
+void CountStray(size_t n) {
+  FrameModule& m = M();
+  m.stray += static_cast<uint32_t>(n);
+  m.strayBy[m.lastSlot] += static_cast<uint32_t>(n);
+}
+
+// Throws bytes away: the frames among them are counted as dropped, the
+// bytes outside frames as stray. Whether some byte may belong to a frame.
+bool Drop(JvsReceiver& rx, const uint8_t* bytes, size_t n) {
+  bool framed = false;
+  size_t stray = 0;
+  for (size_t i = 0; i < n; ++i) {
+    if (!FrameByte(rx, bytes[i])) {
+      ++stray;
+      continue;
+    }
+    framed = true;
     if (rx.Feed(bytes[i]) != JvsReceiver::kNone) ++M().dropped;
+  }
+  if (stray) CountStray(stray);
+  return framed;
 }
 
 // Writes a frame of the given command bytes to the node on a quiet line.
@@ -82,6 +111,7 @@ int WriteFrame(uint8_t node, const uint8_t* data, size_t total) {
   const size_t length = total + 1;
   if (length >= 255) return 0;
   if (!JvsSettleLine()) return -1;
+  m.lastSlot = SlotOf(node);
   size_t n = 0;
   m.frame[n++] = kJvsSync;
   uint8_t sum = static_cast<uint8_t>(node + length);
@@ -116,6 +146,10 @@ int JvsOpenPort(const char* portName) {
   if (!m.line->Open(portName)) return 0;
   m.cancelWaits = false;
   m.dropped = 0;
+  m.stray = 0;
+  for (auto& s : m.strayBy) s = 0;
+  m.noise = JvsNoise{};
+  m.dropped_rx.Reset();
   // Whatever the line held before is unknown: the first frame waits for it
   // to be quiet.
   m.unsettled = true;
@@ -133,7 +167,9 @@ size_t JvsWritePort(const uint8_t* bytes, size_t count) {
   return M().line->Write(bytes, count);
 }
 
-size_t JvsReadPort(uint8_t* buffer, size_t max) {
+size_t JvsReadPort(uint8_t* buffer, size_t max) { return JvsReadPortWithin(buffer, max, kJvsByteWaitMs); }
+
+size_t JvsReadPortWithin(uint8_t* buffer, size_t max, uint32_t waitMs) {
   FrameModule& m = M();
   JvsLine& line = *m.line;
   if (!buffer || max == 0 || !line.IsOpen()) return 0;
@@ -146,7 +182,7 @@ size_t JvsReadPort(uint8_t* buffer, size_t max) {
   line.SetRts(false);
   for (;;) {
     const uint32_t spent = clock.NowMs() - start;
-    const uint32_t slice = spent >= kJvsByteWaitMs ? 0 : std::min(kJvsByteWaitMs - spent, kWaitSliceMs);
+    const uint32_t slice = spent >= waitMs ? 0 : std::min(waitMs - spent, kWaitSliceMs);
     n = line.ReadWait(buffer, 1, slice);
     if (n || slice == 0 || m.cancelWaits.load()) break;
   }
@@ -197,6 +233,13 @@ uint32_t JvsGetErrorCount() { return M().errors.load(); }
 
 uint32_t JvsGetDroppedReplyCount() { return M().dropped.load(); }
 
+uint32_t JvsGetStrayByteCount(int node) {
+  if (node < 0) return M().stray.load();
+  return M().strayBy[SlotOf(static_cast<uint8_t>(std::min(node, 255)))].load();
+}
+
+JvsNoise JvsGetLastNoise() { return M().noise; }
+
 int JvsEscapeByte(uint8_t byte, uint8_t* out2) {
   if (byte == kJvsSync || byte == kJvsEscape) {
     out2[0] = kJvsEscape;
@@ -214,30 +257,41 @@ bool JvsSettleLine() {
   JvsLine& line = *m.line;
   if (!line.IsOpen() || m.cancelWaits.load()) return false;
   uint8_t chunk[kJvsMaxFrame];
-  // Even on a settled line, bytes already waiting were sent by nobody asked
-  // (or too late): the line is not quiet.
+  // Even on a settled line, a sync byte already waiting begins a frame
+  // nobody asked for (or one too late): the line is not quiet. Bytes
+  // outside frames are only dropped.
+  JvsReceiver& rx = m.dropped_rx;
   size_t n = line.ReadAvailable(chunk, sizeof chunk);
-  if (!m.unsettled && n == 0) return true;
-  JvsReceiver rx;
-  CountDropped(rx, chunk, n);
+  if (Drop(rx, chunk, n)) m.unsettled = true;
+  if (!m.unsettled) return true;
   size_t seen = n;
   plat::MsClock& clock = JvsClock();
-  uint32_t quietSince = clock.NowMs();
+  const uint32_t start = clock.NowMs();
+  uint32_t quietSince = start;
   for (;;) {
     if (m.cancelWaits.load()) return false;
-    if (seen >= kJvsMaxReceiveBytes) {
+    // What came meanwhile is looked at before the time is: bytes that
+    // waited while this thread did not run still break the quiet.
+    const size_t cap = std::min(sizeof chunk, kJvsMaxReceiveBytes - seen);
+    n = line.ReadAvailable(chunk, cap);
+    seen += n;
+    if (Drop(rx, chunk, n)) quietSince = clock.NowMs();
+    const uint32_t now = clock.NowMs();
+    const uint32_t quiet = now - quietSince;
+    if (n == 0 && quiet >= kJvsQuietMs) break;
+    const uint32_t spent = now - start;
+    if (spent >= kJvsSettleMs || seen >= kJvsMaxReceiveBytes) {
+      m.noise = JvsNoise{static_cast<uint32_t>(seen), spent};
       ++m.errors;
       return false;
     }
-    const uint32_t quiet = clock.NowMs() - quietSince;
-    if (quiet >= kJvsQuietMs) break;
-    n = line.ReadWait(chunk, std::min(sizeof chunk, kJvsMaxReceiveBytes - seen),
-                      std::min(kJvsQuietMs - quiet, kWaitSliceMs));
-    if (n == 0) continue;
-    CountDropped(rx, chunk, n);
+    if (n) continue;
+    n = line.ReadWait(chunk, cap, std::min({kJvsQuietMs - quiet, kJvsSettleMs - spent, kWaitSliceMs}));
     seen += n;
-    quietSince = clock.NowMs();
+    if (Drop(rx, chunk, n)) quietSince = clock.NowMs();
   }
+  // A frame begun kJvsQuietMs ago and never ended is over.
+  rx.Reset();
   m.unsettled = false;
   return true;
 }
@@ -318,22 +372,50 @@ JvsReceipt JvsReceiveAnswer(uint8_t* buffer, size_t max, int* length, JvsReplyCh
     ++m.errors;
     return r;
   };
+  // A receive that ends inside a frame leaves the rest of it to the wait
+  // for a quiet line, which goes on with the frame.
+  auto ended = [&](JvsReceipt r) {
+    m.dropped_rx = rx;
+    return spoiled(r);
+  };
+  plat::MsClock& clock = JvsClock();
+  const uint32_t start = clock.NowMs();
+  // The node must begin its answer, and go on with it, without a pause of
+  // kJvsByteWaitMs; bytes outside frames are no part of it.
+  uint32_t lastFrameByte = start;
   for (;;) {
     if (m.cancelWaits.load()) return JvsReceipt::kClosed;
-    const size_t got = JvsReadPort(chunk, std::min(sizeof chunk, kJvsMaxReceiveBytes - seen));
-    if (got == 0) return m.cancelWaits.load() ? JvsReceipt::kClosed : spoiled(JvsReceipt::kSilence);
+    const size_t cap = std::min(sizeof chunk, kJvsMaxReceiveBytes - seen);
+    // What came meanwhile is looked at before the time is.
+    size_t got = m.line->IsOpen() ? m.line->ReadAvailable(chunk, cap) : 0;
+    if (got == 0) {
+      const uint32_t now = clock.NowMs();
+      const uint32_t pause = now - lastFrameByte;
+      if (pause >= kJvsByteWaitMs) return ended(JvsReceipt::kSilence);
+      if (now - start >= kJvsReceiveMs || seen >= kJvsMaxReceiveBytes) {
+        m.noise = JvsNoise{static_cast<uint32_t>(seen), now - start};
+        return ended(JvsReceipt::kTalking);
+      }
+      got = JvsReadPortWithin(chunk, cap, std::min(kJvsByteWaitMs - pause, kJvsReceiveMs - (now - start)));
+      if (got == 0) continue;
+    }
     seen += got;
+    size_t stray = 0;
     for (size_t i = 0; i < got; ++i) {
+      if (!FrameByte(rx, chunk[i])) {
+        ++stray;
+        continue;
+      }
+      lastFrameByte = clock.NowMs();
       const JvsReceiver::Event ev = rx.Feed(chunk[i]);
       if (ev == JvsReceiver::kNone) continue;
+      if (stray) CountStray(stray);
       // Bytes after the frame that decides the receive, in this read, came
-      // from nobody asked: dropped (their frames counted), and the line
-      // waited out before the next frame.
-      if (i + 1 < got) {
-        JvsReceiver after;
-        CountDropped(after, chunk + i + 1, got - (i + 1));
-        m.unsettled = true;
-      }
+      // from nobody asked: dropped (their frames counted). A sync byte among
+      // them may begin a frame still on its way: the line is waited out
+      // before the next frame.
+      m.dropped_rx.Reset();
+      if (i + 1 < got && Drop(m.dropped_rx, chunk + i + 1, got - (i + 1))) m.unsettled = true;
       if (ev == JvsReceiver::kBadSum || rx.Size() == 0) return spoiled(JvsReceipt::kDamaged);
       const size_t size = rx.Size();
       const uint8_t status = rx.Data()[0];
@@ -347,6 +429,6 @@ JvsReceipt JvsReceiveAnswer(uint8_t* buffer, size_t max, int* length, JvsReplyCh
       if (!answers) return spoiled(JvsReceipt::kUnfitting);
       return JvsReceipt::kAnswer;
     }
-    if (seen >= kJvsMaxReceiveBytes) return spoiled(JvsReceipt::kTalking);
+    if (stray) CountStray(stray);
   }
 }

@@ -44,6 +44,17 @@ constexpr uint32_t kJvsLongestFrameMs = 45;
 // before anything more is written once an exchange went wrong: any answer
 // still owed has begun by then, and has ended.
 constexpr uint32_t kJvsQuietMs = kJvsAnswerMs + kJvsLongestFrameMs;
+// The longest one wait for a quiet line lasts. An answer still owed ends at
+// the latest kJvsQuietMs after the last request written, which went out
+// before the wait began; a line that carries nothing more then is quiet
+// kJvsQuietMs later. A line that is not quiet by then carries noise, not an
+// answer: the wait ends and the exchange is spoiled (six of them in a row,
+// some two seconds of such a line, stop the bus).
+constexpr uint32_t kJvsSettleMs = kJvsQuietMs + kJvsQuietMs;
+// The longest one receive lasts: a node begins its answer within
+// kJvsByteWaitMs and the longest frame takes kJvsLongestFrameMs, so an
+// answer has long ended by then; bytes that keep coming are noise.
+constexpr uint32_t kJvsReceiveMs = kJvsQuietMs;
 
 // Reply status codes.
 enum : uint8_t { kJvsStatusNormal = 1, kJvsStatusUnsupported = 2, kJvsStatusSumError = 3, kJvsStatusOverflow = 4 };
@@ -87,6 +98,8 @@ size_t JvsWritePort(const uint8_t* bytes, size_t count);
 // Reads what is waiting, at most max; with nothing waiting clears RTS, waits
 // up to kJvsByteWaitMs on the bus clock for one byte and sets RTS again.
 size_t JvsReadPort(uint8_t* buffer, size_t max);
+// The same with a wait of at most waitMs.
+size_t JvsReadPortWithin(uint8_t* buffer, size_t max, uint32_t waitMs);
 // Ends every byte wait at once from now until the next port open (the
 // master's close, so that a wait on a stopped clock cannot hold it).
 void JvsCancelWaits();
@@ -110,15 +123,34 @@ uint32_t JvsGetErrorCount();
 // a quiet line, and those that came with or after a frame that ended a
 // receive.
 uint32_t JvsGetDroppedReplyCount();
+// Bytes outside frames since the port was opened (a line driver's glitch,
+// padding after a reply): no sync byte came before them, and the escaping
+// keeps the sync byte out of every frame's body, so they can begin no frame
+// and are no answer. They are dropped and do not make the line wait. By
+// node: those read while the last request written went to the node (the
+// broadcast's slot for the addresses), or all of them with node -1.
+uint32_t JvsGetStrayByteCount(int node = -1);
+// What the last wait for a quiet line, or the last receive, that ended on a
+// line that never went quiet met: the bytes it read and the time it took.
+struct JvsNoise {
+  uint32_t bytes = 0;
+  uint32_t ms = 0;
+};
+JvsNoise JvsGetLastNoise();
 
 // 0xE0 and 0xD0 become 0xD0, byte - 1 (2); any other byte is copied (1).
 int JvsEscapeByte(uint8_t byte, uint8_t* out2);
 
 // Waits until the line has been quiet for kJvsQuietMs, dropping every byte
 // read meanwhile, when an exchange went wrong since the last wait (or the
-// port was opened since). True when the line is quiet; false when it
-// carried kJvsMaxReceiveBytes without a pause (a node that keeps talking)
-// or the port was closed. Every write of a frame waits so first.
+// port was opened since, or a sync byte came that no receive took). Only a
+// byte that may belong to a frame (a sync byte, or one after it while a
+// frame may be under way) breaks the quiet; bytes outside frames are
+// dropped and counted as stray. True when the line is quiet; false when it
+// was not quiet within kJvsSettleMs, or carried kJvsMaxReceiveBytes (a node
+// that keeps talking: JvsGetLastNoise tells what it met, and the error
+// count goes up), or the port was closed. Every write of a frame waits so
+// first.
 bool JvsSettleLine();
 // Whether the next frame written must wait for a quiet line first.
 bool JvsLineUnsettled();
@@ -141,12 +173,13 @@ using JvsReplyCheck = size_t (*)(const void* request, const uint8_t* reply, size
 // What the first thing to reach the master after a request was.
 enum class JvsReceipt {
   kAnswer,      // a frame that answers the request whole (or any whole frame: no check)
-  kSilence,     // nothing for kJvsByteWaitMs (also in the middle of a frame)
+  kSilence,     // no byte of a frame for kJvsByteWaitMs (also in the middle of one)
   kDamaged,     // a frame with a wrong sum, or without a status byte
   kStatusThree, // status 3: the node saw a damaged request and carried nothing out
   kUnfitting,   // a whole frame that does not answer the request
   kUnknownStatus,  // status 0 or above 4
-  kTalking,     // kJvsMaxReceiveBytes without a frame for the master
+  kTalking,     // the line never went quiet: kJvsReceiveMs or kJvsMaxReceiveBytes
+                // without a frame for the master, or no quiet line to write on
   kClosed,      // the port was closed (JvsCancelWaits)
 };
 // Reads what answers the request just written: the first frame addressed to
@@ -155,8 +188,9 @@ enum class JvsReceipt {
 // kUnknownStatus). With a check, a status 1 frame answers only when its
 // reports end where the frame ends; without one, any whole frame is taken
 // (a copy asked for again may carry bytes after its reports). Anything but
-// an answer marks the line unsettled, as do bytes that come after the frame
-// taken in the same read (they are dropped).
+// an answer marks the line unsettled, as does a sync byte after the frame
+// taken in the same read (what follows it is dropped). Bytes outside
+// frames, before the answer or after it, are dropped and counted as stray.
 JvsReceipt JvsReceiveAnswer(uint8_t* buffer, size_t max, int* length, JvsReplyCheck check = nullptr,
                             const void* request = nullptr);
 

@@ -34,11 +34,19 @@ struct Unsettled {
   uint16_t before[4] = {};
 };
 
-// What the exchanges spoiled in a row met.
+// What the exchanges spoiled in a row met; of the line that never went
+// quiet, the bytes it carried and the time they took; the count of bytes
+// outside frames when the run began.
 struct SpoiledRun {
   int total = 0;
   int silent = 0, damaged = 0, statusThree = 0, unfitting = 0, talking = 0;
+  uint32_t noiseBytes = 0, noiseMs = 0;
+  uint32_t strayBefore = 0;
 };
+
+// How node 0 answers a frame of several commands: with a report for each,
+// or with the first command's report alone. Learnt from its answers.
+enum class BoardHabit { kUnknown, kAnswersAll, kAnswersFirst };
 
 struct Master {
   std::atomic<uint32_t> opened{0};
@@ -58,6 +66,12 @@ struct Master {
   JvsNodeRecord nodes[kJvsMaxNodes] = {};
   uint64_t garbageTold = 0;  // nodes (bit 32: the broadcast) whose damaged replies were told
   uint64_t heldTold = 0;     // nodes whose held decreases were told
+  uint64_t strayTold = 0;    // nodes (bit 32: the broadcast) whose stray bytes were told
+  BoardHabit habit = BoardHabit::kUnknown;
+  // Nodes seen to send a true copy of their last reply right after
+  // answering a request to send it again with status 3: they do not keep a
+  // status 3 as their last reply.
+  uint64_t copiesAfterStatusThree = 0;
   Known known[kJvsQueueSlots];
   SpoiledRun run;
   // Kept across closes and opens: what settles a decrease after the bus
@@ -242,13 +256,45 @@ Layout ParseReports(const Request& r, const uint8_t* reply, size_t length, size_
   return Layout::kWhole;
 }
 
+// The request's first command alone.
+Request FirstCommand(const Request& r) {
+  Request out;
+  out.node = r.node;
+  size_t length = 0;
+  for (uint32_t i = 0; const uint8_t* c = r.Command(i, &length); ++i) {
+    if (length == 0) continue;
+    out.Add(c, length);
+    break;
+  }
+  return out;
+}
+
+// Whether a status 1 reply to node 0 holds its first command's report and
+// nothing after it: node 0 may answer a frame of several commands so.
+bool FirstReportOnly(const Request& r, const uint8_t* reply, size_t length) {
+  size_t used = 0;
+  return r.node == 0 && r.count > 1 && ParseReports(FirstCommand(r), reply, length, &used) == Layout::kWhole &&
+         used == length;
+}
+
 // The bytes of a reply that answer the request, 0 when it cannot answer it
 // (JvsReplyAnswersQueue).
 size_t ReplyFits(const void* request, const uint8_t* reply, size_t length) {
   if (length == 0) return 0;
   if (reply[0] != kJvsStatusNormal) return length;
+  const Request& r = *static_cast<const Request*>(request);
   size_t used = 0;
-  return ParseReports(*static_cast<const Request*>(request), reply, length, &used) == Layout::kWhole ? used : 0;
+  if (ParseReports(r, reply, length, &used) == Layout::kWhole) return used;
+  return FirstReportOnly(r, reply, length) ? length : 0;
+}
+
+void LearnHabit(const Request& r, const uint8_t* reply, size_t length) {
+  if (r.node != 0 || r.count < 2 || length == 0 || reply[0] != kJvsStatusNormal) return;
+  size_t used = 0;
+  if (ParseReports(r, reply, length, &used) == Layout::kWhole)
+    M().habit = BoardHabit::kAnswersAll;
+  else if (FirstReportOnly(r, reply, length))
+    M().habit = BoardHabit::kAnswersFirst;
 }
 
 // Whether the frame could be the normal answer to the request, as sent or
@@ -295,28 +341,60 @@ void TellGarbage(uint8_t node) {
     Tell("damaged or unfitting replies while giving out addresses");
 }
 
+// Tells, once per node, of bytes outside frames read while the node was
+// asked (a line driver's glitch, padding after its replies): they cost
+// nothing, but tell of a line or a node not quite right.
+void TellStray(uint8_t node) {
+  Master& m = M();
+  const int slot = node < kJvsMaxNodes ? node : kJvsMaxNodes;
+  const uint64_t bit = uint64_t{1} << slot;
+  if (m.stop.load() || (m.strayTold & bit)) return;
+  const uint32_t count = JvsGetStrayByteCount(node);
+  if (count == 0) return;
+  m.strayTold |= bit;
+  if (node < kJvsMaxNodes)
+    Tell("%u bytes outside frames on the line while node %d was asked; they are dropped", count, node);
+  else
+    Tell("%u bytes outside frames on the line while giving out addresses; they are dropped", count);
+}
+
+// Node 0's habit, from an answer that holds every report of a request of
+// several commands, or only the first command's.
+void LearnHabit(const Request& r, const uint8_t* reply, size_t length);
+
 // An exchange ended with its answer: the run of spoiled exchanges is over,
 // and the answer is the node's last reply. Coin counts read with a normal
-// report are kept for settling a decrease.
+// report are kept for settling a decrease; a decrease the node carried out
+// takes its coins off the count kept, so that the count stands as the node
+// has it even when the node's counts after it were not given (a counter
+// busy just then).
 void Answered(const Request& r, const uint8_t* reply, size_t length) {
   Master& m = M();
   m.run = SpoiledRun{};
+  LearnHabit(r, reply, length);
   Known& k = m.known[SlotOf(r.node)];
   k.valid = true;
   k.size = std::min(length, sizeof k.data);
   std::memcpy(k.data, reply, k.size);
   if (r.node == 0 || r.node >= kJvsMaxNodes || length == 0 || reply[0] != kJvsStatusNormal) return;
   ForEachReport(r, reply, length, [&](const uint8_t* c, size_t clen, const uint8_t* rep, size_t size) {
-    if (clen < 2 || c[0] != kJvsCmdCoins || rep[0] != kJvsReportNormal) return;
+    if (rep[0] != kJvsReportNormal) return;
+    if (clen >= 4 && c[0] == kJvsCmdCoinDecrease && c[1] >= 1 && c[1] <= 4) {
+      uint16_t& count = m.lastCount[r.node][c[1] - 1];
+      count = static_cast<uint16_t>(count - std::min<uint16_t>(count, static_cast<uint16_t>(c[2] << 8 | c[3])));
+      return;
+    }
+    if (clen < 2 || c[0] != kJvsCmdCoins) return;
     for (size_t s = 0; s < c[1] && s < 4 && 2 + 2 * s < size; ++s)
-      m.lastCount[r.node][s] = static_cast<uint16_t>(rep[1 + 2 * s] << 8 | rep[2 + 2 * s]);
+      m.lastCount[r.node][s] = static_cast<uint16_t>((rep[1 + 2 * s] << 8 | rep[2 + 2 * s]) & kJvsCoinCountBits);
   });
 }
 
 // An exchange went wrong: counted in the run of spoiled exchanges. False
-// when the bus is to stop (told): the run reached kJvsMaxSpoiled, the node
+// when the bus is to stop (told): the run reached kJvsMaxSpoiled (unless the
+// caller has a way on without a further exchange: atLimit), the node
 // answered with a status the bus does not know, or the port was closed.
-bool Failed(uint8_t node, JvsReceipt what, const uint8_t* reply) {
+bool Failed(uint8_t node, JvsReceipt what, const uint8_t* reply, bool* atLimit = nullptr) {
   Master& m = M();
   m.known[SlotOf(node)].valid = false;
   if (what == JvsReceipt::kClosed || m.stop.load()) return false;
@@ -325,6 +403,7 @@ bool Failed(uint8_t node, JvsReceipt what, const uint8_t* reply) {
     return false;
   }
   SpoiledRun& run = m.run;
+  if (run.total == 0) run.strayBefore = JvsGetStrayByteCount();
   switch (what) {
     case JvsReceipt::kSilence:
       ++run.silent;
@@ -340,11 +419,19 @@ bool Failed(uint8_t node, JvsReceipt what, const uint8_t* reply) {
       ++run.unfitting;
       TellGarbage(node);
       break;
-    default:
+    default: {
       ++run.talking;
+      const JvsNoise noise = JvsGetLastNoise();
+      run.noiseBytes += noise.bytes;
+      run.noiseMs += noise.ms;
       break;
+    }
   }
   if (++run.total < kJvsMaxSpoiled) return true;
+  if (atLimit) {
+    *atLimit = true;
+    return true;
+  }
   std::string seen;
   auto add = [&](int n, const char* what) {
     if (n == 0) return;
@@ -355,7 +442,13 @@ bool Failed(uint8_t node, JvsReceipt what, const uint8_t* reply) {
   add(run.damaged, "damaged");
   add(run.statusThree, "status 3 (the node saw a damaged request)");
   add(run.unfitting, "answering nothing asked");
-  add(run.talking, "the line never quiet");
+  const std::string noise = "the line never went quiet: " + std::to_string(run.noiseBytes) + " bytes in " +
+                            std::to_string(run.noiseMs) + " ms";
+  add(run.talking, noise.c_str());
+  // Bytes outside frames make no wait, but a line full of them spoils the
+  // answers it carries: they are named too.
+  if (const uint32_t stray = JvsGetStrayByteCount() - run.strayBefore; stray > 0)
+    seen += "; " + std::to_string(stray) + " bytes outside frames";
   if (node < kJvsMaxNodes)
     Tell("no good answer from node %d in %d exchanges in a row (%s); the bus is stopped", node, run.total,
          seen.c_str());
@@ -371,7 +464,10 @@ JvsReceipt NotSent() { return M().stop.load() ? JvsReceipt::kClosed : JvsReceipt
 // Writes the request on a quiet line and reads what answers it.
 JvsReceipt Exchange(const Request& r, uint8_t* buf, int* n, JvsReplyCheck check, const void* checkWith) {
   if (JvsSendBytes(r.node, r.bytes, r.Size()) <= 0) return NotSent();
-  return JvsReceiveAnswer(buf, kJvsReplyBuffer, n, check, checkWith);
+  const JvsReceipt got = JvsReceiveAnswer(buf, kJvsReplyBuffer, n, check, checkWith);
+  // Told on a line that answers; a line that does not is told when it stops.
+  if (got == JvsReceipt::kAnswer) TellStray(r.node);
+  return got;
 }
 
 // A request that has no effect on the node, written again whole until it is
@@ -399,10 +495,15 @@ enum : int {
 
 // The request before one that takes effect once, when the node's last reply
 // could be read as its answer: a request without effect whose answer
-// usually breaks that answer's layout.
+// usually breaks that answer's layout. For node 0, its status command
+// twice: the answer's layout also tells whether node 0 answers every
+// command of a frame or only the first.
 Request Marker(uint8_t node) {
   static const uint8_t kIdentity = kJvsCmdIdentity;
-  return node == 0 ? Single(0, kJvsBoardStatusPoll, sizeof kJvsBoardStatusPoll) : Single(node, &kIdentity, 1);
+  if (node != 0) return Single(node, &kIdentity, 1);
+  Request r = Single(0, kJvsBoardStatusPoll, sizeof kJvsBoardStatusPoll);
+  r.Add(kJvsBoardStatusPoll, sizeof kJvsBoardStatusPoll);
+  return r;
 }
 
 // A decrease sent whose fate the node could not tell: its counter will.
@@ -436,9 +537,20 @@ size_t CopyFits(const void* with, const uint8_t* reply, size_t length) {
 
 // Asks the node for its last reply after an exchange of the request went
 // wrong. 0: the request was not carried out; a length: its answer, in buf;
-// or an outcome above.
+// or an outcome above. It asks again while the answers go wrong, up to the
+// run of spoiled exchanges that stops the bus; there the node's counter
+// settles a decrease instead (at the poll that follows at once), and a
+// setting is given up: a node that answers is better read on than stopped.
 int LearnFate(const Request& r, const Known& before, uint8_t* buf) {
+  Master& m = M();
+  const uint64_t bit = uint64_t{1} << SlotOf(r.node);
+  auto counterTells = [&] {
+    if (r.node == 0) return kFateUnknown;
+    MarkUnsettled(r);
+    return kCounterTells;
+  };
   int statusThrees = 0;
+  bool afterStatusThree = false;
   const CopyCheck with{&r, &before};
   for (;;) {
     int n = 0;
@@ -446,32 +558,32 @@ int LearnFate(const Request& r, const Known& before, uint8_t* buf) {
                                ? NotSent()
                                : JvsReceiveAnswer(buf, kJvsReplyBuffer, &n, &CopyFits, &with);
     if (got == JvsReceipt::kAnswer) {
+      TellStray(r.node);
+      if (afterStatusThree) m.copiesAfterStatusThree |= bit;
       size_t used = 0;
       const bool last = size_t(n) >= before.size && std::memcmp(buf, before.data, before.size) == 0;
       if (last || !CarriesAnswer(r, buf, size_t(n), &used)) {
         // The node's last reply is still the one before: the request never
         // reached it whole.
-        M().run = SpoiledRun{};
-        M().known[SlotOf(r.node)] = before;
+        m.run = SpoiledRun{};
+        m.known[SlotOf(r.node)] = before;
         return 0;
       }
       Answered(r, buf, used);
       return static_cast<int>(used);
     }
-    if (!Failed(r.node, got, buf)) {
+    bool atLimit = false;
+    if (!Failed(r.node, got, buf, &atLimit)) {
       MarkUnsettled(r);
       return kStopped;
     }
+    if (atLimit) return counterTells();
     // A status 3 says the request to send again came damaged; a node that
     // keeps a status 3 as its last reply says so for ever after. Twice, and
-    // the node is taken to know no more.
-    if (got == JvsReceipt::kStatusThree && ++statusThrees >= 2) {
-      if (r.node != 0) {
-        MarkUnsettled(r);
-        return kCounterTells;
-      }
-      return kFateUnknown;
-    }
+    // the node is taken to know no more, unless it was seen to send a true
+    // copy after a status 3 before.
+    afterStatusThree = got == JvsReceipt::kStatusThree;
+    if (afterStatusThree && ++statusThrees >= 2 && !(m.copiesAfterStatusThree & bit)) return counterTells();
   }
 }
 
@@ -483,9 +595,17 @@ int TransactOnce(const Request& r, uint8_t* buf) {
   Master& m = M();
   Known& k = m.known[SlotOf(r.node)];
   for (;;) {
+    // Whether the node's last reply can tell the request's fate, should its
+    // exchange go wrong.
+    bool telling = true;
     if (!k.valid || Mistakable(r, k)) {
       if (Transact(Marker(r.node), buf) < 0) return kStopped;
-      if (Mistakable(r, k)) return kHeld;
+      if (Mistakable(r, k)) {
+        // A decrease waits; node 0's setting goes out all the same, and is
+        // given up should its exchange go wrong.
+        if (r.node != 0) return kHeld;
+        telling = false;
+      }
     }
     const Known before = k;
     int n = 0;
@@ -504,6 +624,7 @@ int TransactOnce(const Request& r, uint8_t* buf) {
       k = before;
       continue;
     }
+    if (!telling) return kFateUnknown;
     const int fate = LearnFate(r, before, buf);
     if (fate != 0) return fate;
   }
@@ -523,7 +644,8 @@ void SettleByCounter(const Request& r, const uint8_t* reply, size_t length) {
     if (clen < 2 || c[0] != kJvsCmdCoins || rep[0] != kJvsReportNormal) return;
     read = true;
     for (size_t s = 0; s < c[1] && s < 4 && 2 + 2 * s < size; ++s)
-      if (u.amount[s] && uint16_t(rep[1 + 2 * s] << 8 | rep[2 + 2 * s]) < u.before[s]) carried = true;
+      if (u.amount[s] && (uint16_t(rep[1 + 2 * s] << 8 | rep[2 + 2 * s]) & kJvsCoinCountBits) < u.before[s])
+        carried = true;
   });
   if (!read) return;
   if (carried && m.handler) {
@@ -636,6 +758,11 @@ void BringUp() {
   m.nodeCount = 0;
   m.garbageTold = 0;
   m.heldTold = 0;
+  m.strayTold = 0;
+  // What was learnt of the nodes' ways is learnt again: the bus may hold
+  // other nodes now.
+  m.habit = BoardHabit::kUnknown;
+  m.copiesAfterStatusThree = 0;
   m.run = SpoiledRun{};
   for (Known& k : m.known) k = Known{};
   JvsClearQueues();
@@ -718,9 +845,16 @@ bool RunSettingStep() {
     }
   }
   uint8_t buf[kJvsReplyBuffer];
-  Request r = Single(0, command, length);
-  r.Add(kJvsBoardStatusPoll, sizeof kJvsBoardStatusPoll);
   JvsSetRts(0);
+  // How node 0 answers a frame of several commands decides the setting
+  // frame: a node that answers each command gets its status command after
+  // the setting command, so that the answer (01 01 01 and the two status
+  // bytes) has a layout its status answer, its usual last reply, need not
+  // have; a node that answers the first command alone gets the setting
+  // command alone.
+  if (m.habit == BoardHabit::kUnknown && Transact(Marker(0), buf) < 0) return false;
+  Request r = Single(0, command, length);
+  if (m.habit == BoardHabit::kAnswersAll) r.Add(kJvsBoardStatusPoll, sizeof kJvsBoardStatusPoll);
   const int n = TransactOnce(r, buf);
   JvsSetRts(1);
   if (n == kStopped) return false;
@@ -730,11 +864,6 @@ bool RunSettingStep() {
     m.settingResult = kJvsSettingFailed;
     return true;
   };
-  if (n == kHeld) {
-    Tell("node 0's status answer could be read as the answer to its setting command 0x%02X: the setting is not sent",
-         command[0]);
-    return fail();
-  }
   if (n == kFateUnknown) {
     Tell("node 0 cannot tell whether it carried out its setting command 0x%02X: the setting is not sent again",
          command[0]);

@@ -15,7 +15,8 @@
 // -2 too many nodes, -3 bus error. Users touch queues and node records only
 // in state 1. Every wait of the bus happens on the master's thread; a user
 // never waits on the bus. A fault that stops the bus, and the first damaged
-// or unfitting reply of each node, are told in one line on standard error.
+// or unfitting reply of each node, and the first bytes outside frames read
+// while a node was asked, are told in one line on standard error.
 //
 // Exchanges that went wrong (JvsFrame.h: the line is then waited out) are
 // met by what the request was:
@@ -28,14 +29,22 @@
 //   read as its answer, sent as it was or with bytes added (else a marker
 //   request goes first: the identity, or node 0's status); after an exchange
 //   that went wrong the master asks the node to send its last reply again
-//   (0x2F): that reply says whether the request was carried out. A status 3
-//   answer to the request itself says it was not. Where the node cannot tell
-//   (it answers status 3 to the request to send again twice: some nodes
-//   keep a status 3 as their last reply), a coin decrease is settled by the
-//   node's counter at its next poll (a count below the one read before the
-//   decrease: carried out; else not, and it goes out again), and a setting
-//   is given up.
-// - The bus stops after kJvsMaxSpoiled exchanges in a row went wrong.
+//   (0x2F): that reply says whether the request was carried out, and it is
+//   asked again while the answers go wrong. A status 3 answer to the
+//   request itself says it was not. Where the node cannot tell (it answers
+//   status 3 to the request to send again twice, and was never seen to send
+//   a true copy after such a status 3: some nodes keep a status 3 as their
+//   last reply; or the asking reached the spoiled run that stops the bus), a
+//   coin decrease is settled by the node's counter at the poll that follows
+//   at once (a count below the one read before the decrease: carried out;
+//   else not, and it goes out again), and a setting is given up.
+// - Node 0's setting goes out even where no reply of node 0 can tell its
+//   fate (node 0 answers the first command of a frame alone, or its status
+//   bytes read like a report); should its exchange then go wrong, it is given
+//   up, never sent twice. Node 0's habit is learnt from the marker, its
+//   status command twice in one frame.
+// - The bus stops after kJvsMaxSpoiled exchanges in a row went wrong; a
+//   wait for a quiet line that ran out (kJvsSettleMs) is one of them.
 
 // Reply handler: (node, command bytes and their count, reply bytes from the
 // command's report byte on and how many of them the frame still holds) ->
@@ -84,6 +93,9 @@ inline constexpr uint8_t kJvsBoardStatusPoll[2] = {kJvsBoardStatus, 0x02};
 // The report byte of a normal report; report bytes run from 1 to
 // kJvsReportLast.
 constexpr uint8_t kJvsReportNormal = 1;
+// The count in a coin counter word (0x21); bits 14-15 are its condition
+// (a coin jammed, the counter busy).
+constexpr uint16_t kJvsCoinCountBits = 0x3FFF;
 constexpr uint8_t kJvsReportLast = 4;
 
 constexpr int kJvsMaxNodes = 32;         // node records, indexed by address

@@ -1,18 +1,30 @@
 // Drives the cabinet I/O device on the simulated bus (tests/support) from
 // the input: the board's ways, then a script of what happens to each frame
 // either way (whole, lost, damaged, status 3 for a request, late for an
-// answer) and when coins go in. Traps on what must never happen: a switch
-// word not set for node 1 lately, a credit ahead of the coins, a stop
-// before six spoiled exchanges in a row (or six failed address assignments,
-// or a reset every frame of which was lost), and, once the script is spent and
-// the bus has settled, a coin not credited once or not taken off once, or
-// the node's counter not at 0.
+// answer; bytes of no frame after an answer), when coins go in, and what
+// the line and the coin conditions do each game frame. Traps on what must
+// never happen (BusWorld's properties): a switch word not set for node 1
+// lately, a credit ahead of the coins, a wait for a quiet line longer than
+// its bound, a line busy for good that does not stop the bus in time, a
+// stop before six spoiled exchanges in a row (or six failed address
+// assignments, or a reset every frame of which was lost) on a line without
+// noise, and, once the script is spent and the bus has settled, a coin not
+// credited once (but where the documented loss may take it) or not taken
+// off once, or the node's counter not at 0.
 //
 // Input: byte 0: bit 0 two nodes, bit 1 silent on damage, bit 2 status 3
-// kept, bit 3 copies growing, bit 4 counts busy after a decrease, bits 5-7
-// coins per insertion (1-8); then one byte per frame on the wire (low
-// three bits: 0-3 whole, 4 lost, 5 damaged, 6 status 3 or late, 7 whole) and
-// per game frame (bit 7 set: coins go in, when the last are counted).
+// kept, bit 3 copies growing, bit 4 counts busy after a decrease, bits 5-6
+// coins per insertion (1-4), bit 7 byte 1 follows: bit 0 a stray byte (FF)
+// after each frame a node sends, bit 1 two (FF FF) 2 ms after it, bit 2
+// coin conditions from the script, bit 3 coins at any frame (else only
+// when the last are counted), bit 4 noise from the script. Then one byte per
+// frame on the wire (low three bits: 0-3 whole, 4 lost, 5 damaged, 6 status
+// 3 or late, 7 whole; with noise, on an answer bits 3-4: 1 noise bytes
+// after it, 2 a sync byte and two more after it) and per game frame (bit 7
+// set: coins go in; with conditions, bits 0-1 are slot 1's; with noise,
+// bits 2-3: 1 a burst of noise bytes every 1-10 ms for 50 ms, 2 one byte
+// every 10-100 ms for 400 ms, sync bytes among them, 3 the line busy for
+// good, until the script is spent).
 #include <cstddef>
 #include <cstdint>
 
@@ -21,6 +33,7 @@
 
 using testsupport::BusWorld;
 using testsupport::SimJvsWire;
+using testsupport::SimLineNoise;
 
 namespace {
 
@@ -36,15 +49,30 @@ struct Script {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 1) return 0;
   const uint8_t ways = data[0];
-  Script script{data + 1, data + size};
+  const uint8_t more = (ways & 0x80) && size > 1 ? data[1] : 0;
+  Script script{data + ((ways & 0x80) ? 2 : 1), data + size};
   BusWorld w((ways & 1) ? 2 : 1);
   w.wire.board.silentOnDamage = ways & 2;
   w.wire.board.keepStatusThree = ways & 4;
   w.wire.board.grow = ways & 8;
   if (ways & 16) w.wire.board.nodes[0].coinReportAfterDecrease = 4;
-  const uint16_t coins = static_cast<uint16_t>(1 + (ways >> 5));
+  const uint16_t coins = static_cast<uint16_t>(1 + ((ways >> 5) & 3));
+  if (more & 1) {
+    w.wire.afterReply = {0xFF};
+    w.wire.afterReplyMs = 0;
+  }
+  if (more & 2) {
+    w.wire.afterReply = {0xFF, 0xFF};
+    w.wire.afterReplyMs = 2;
+  }
+  const bool conditions = more & 4, anyFrame = more & 8, noise = more & 16;
   w.wire.script = [&](bool request) {
-    switch (script.Next() & 7) {
+    const uint8_t b = script.Next();
+    if (noise && !request) {
+      if (((b >> 3) & 3) == 1) return SimJvsWire::kNoiseAfter;
+      if (((b >> 3) & 3) == 2) return SimJvsWire::kSyncNoiseAfter;
+    }
+    switch (b & 7) {
       case 4:
         return SimJvsWire::kLost;
       case 5:
@@ -59,17 +87,39 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   auto halted = [&] {
     if (!w.Halted()) return;
     if (!w.StopAllowed()) __builtin_trap();
-    if (!w.Reopen()) __builtin_trap();
+    // A line busy for good keeps the bus stopped.
+    if (!w.wire.LineBusy() && !w.Reopen()) __builtin_trap();
   };
+  uint32_t seed = 1;
   for (int f = 0; f < 120 && !script.Spent(); ++f) {
     halted();
-    // Coins go in only once the last are in and counted: the node's counter
-    // then settles a decrease exactly, whatever else happens.
-    if ((script.Next() & 0x80) && w.Ready() && w.CoinsSettled()) w.InsertCoins(0, coins);
+    const uint8_t b = script.Next();
+    // Coins go in, unless at any frame, only once the last are in and
+    // counted: the node's counter then settles a decrease exactly,
+    // whatever else happens.
+    if ((b & 0x80) && (anyFrame || (w.Ready() && w.CoinsSettled()))) w.InsertCoins(0, coins);
+    if (conditions) w.wire.board.nodes[0].condition[0] = b & 3;
+    if (noise && !w.wire.LineBusy()) {
+      switch ((b >> 2) & 3) {
+        case 1:
+          w.wire.SetLineNoise({++seed, 1, 10, 1, false, 50});
+          break;
+        case 2:
+          w.wire.SetLineNoise({++seed, 10, 100, 1, true, 400});
+          break;
+        case 3:
+          w.wire.SetLineNoise(SimLineNoise::Flood(++seed, true));
+          break;
+        default:
+          break;
+      }
+    }
     w.Frame();
     if (!w.fault.empty()) __builtin_trap();
   }
   w.wire.script = nullptr;
+  w.wire.LineNoiseOff();
+  w.wire.board.nodes[0].condition[0] = 0;
   halted();
   if (!w.FramesUntil([&] { return w.Ready() && w.CoinsSettled(); }, 400)) __builtin_trap();
   for (int i = 0; i < 6; ++i) w.Frame();

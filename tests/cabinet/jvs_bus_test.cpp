@@ -815,8 +815,9 @@ TEST_F(BusTest, CloseEndsAWaitForAReply) {
 // the board writes on. A frame to the master that answers nothing decides
 // the receive (a reply answering nothing asked, told once for the node);
 // frames to another node are no event at all, and the receive gives up after
-// kJvsMaxReceiveBytes of them. After that each request waits for a quiet
-// line that never comes, and is not written.
+// kJvsMaxReceiveBytes of them (the clock does not move). After that each
+// request waits for a quiet line that never comes, and is not written. The
+// stop line says what the line carried.
 TEST_F(BusTest, FloodOfFramesThatAnswerNothingStopsTheBus) {
   struct Case {
     SimJvsBus::Flood kind;
@@ -825,10 +826,14 @@ TEST_F(BusTest, FloodOfFramesThatAnswerNothingStopsTheBus) {
   } cases[] = {
       {SimJvsBus::kFloodNoAnswer,
        "jvs bus: no good answer from node 0 in 6 exchanges in a row (1 answering nothing asked, 5 the line never "
-       "quiet); the bus is stopped\n",
+       "went quiet: 41280 bytes in 0 ms); the bus is stopped\n",
        2},
+      // The bytes after each frame's node byte are outside frames for the
+      // master: they are counted too.
       {SimJvsBus::kFloodOtherNode,
-       "jvs bus: no good answer from node 0 in 6 exchanges in a row (6 the line never quiet); the bus is stopped\n", 1},
+       "jvs bus: no good answer from node 0 in 6 exchanges in a row (6 the line never went quiet: 49536 bytes in 0 "
+       "ms; 27520 bytes outside frames); the bus is stopped\n",
+       1},
   };
   bus_.AddNode(SimJvsNode{});
   for (const Case& c : cases) {
@@ -1001,17 +1006,26 @@ TEST_F(BusTest, BoardSettingSequence) {
   EXPECT_EQ(JvsGetNodeSettingResult(), kJvsSettingDone);
   EXPECT_EQ(clock_.WatchedWaitMs(), 0u);  // the caller never waited on the bus
 
-  // The bus fails under a second sequence: a bus fault.
+  // The board falls silent under a second sequence: the value's fate asked
+  // for up to the spoiled run's end, then the setting is given up in one
+  // line; the next cycle is the seventh spoiled exchange and stops the bus.
   bus_.SetSilent(true);
+  testsupport::StderrCapture capture;
   EXPECT_EQ(JvsSendNodeSetting(18000), 1);
+  EXPECT_TRUE(AdvanceUntil([] { return JvsGetNodeSettingResult() != kJvsSettingRunning; }));
+  EXPECT_ALL({VAL(JvsGetNodeSettingResult(), kJvsSettingFailed), VAL(JvsGetState(), 1)});
+  ASSERT_EQ(JvsQueuePoll(), 1);
   EXPECT_TRUE(AdvanceUntil([] { return JvsGetState() == -3; }));
-  EXPECT_EQ(JvsGetNodeSettingResult(), kJvsSettingFailed);
   EXPECT_EQ(JvsSendNodeSetting(18000), 0);
+  EXPECT_EQ(capture.Take(),
+            "jvs bus: node 0 cannot tell whether it carried out its setting command 0x05: the setting is not sent "
+            "again\njvs bus: no good answer from node 0 in 7 exchanges in a row (7 silent); the bus is stopped\n");
 }
 
 // Each setting command goes out with the board's status command after it,
 // and is answered 01 01 01 5A 01: the setting's bare report, then the
-// status. A setting takes effect once, so it goes out only when the board's
+// status (the board answers every command of a frame, as the first
+// sequence's marker, its status command twice, showed). A setting takes effect once, so it goes out only when the board's
 // last reply cannot be read as its answer: after a cycle, the last reply is
 // the status answer (01 01 5A 01), whose 5A breaks that layout; with no
 // cycle since the value went out, it is the value's answer, the very layout
@@ -1025,15 +1039,16 @@ TEST_F(BusTest, LostSettingCommandsTakeEffectOnce) {
   BringUp();
   Cycle();
   bus_.SilentOnDamagedRequests(true);
-  // Requests the board carried out: value, status, apply; then status (the
-  // value follows the first case's apply with no cycle between), value, two
-  // cycles' status, apply.
+  // Requests the board carried out: the marker (how the board answers is
+  // not known yet), value, status, apply; then status (the value follows the
+  // first case's apply with no cycle between), value, two cycles' status,
+  // apply.
   struct Case {
     const char* what;
     bool cyclesBetween;
     int boardRequests;
     int resends;  // the apply's fate asked of the board
-  } cases[] = {{"no cycle between", false, 3, 0}, {"cycles between", true, 5, 1}};
+  } cases[] = {{"no cycle between", false, 4, 0}, {"cycles between", true, 5, 1}};
   uint16_t value = 1000;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);

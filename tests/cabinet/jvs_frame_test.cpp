@@ -370,6 +370,17 @@ TEST_F(WireTest, FramesWaitForAQuietLine) {
   wire_.Inject(frame, 40);
   EXPECT_EQ(Request(), answered + 60 + kJvsQuietMs);
 
+  // Bytes outside frames, one every millisecond: no byte of a frame, so the
+  // quiet after a silence ends kJvsQuietMs after it all the same.
+  ASSERT_EQ(JvsReceiveAnswer(buf, sizeof buf, &n), JvsReceipt::kSilence);
+  const uint32_t silent = wire_.NowMs();
+  const uint32_t stray = JvsGetStrayByteCount();
+  for (uint32_t t = 1; t <= 1000; ++t) wire_.Inject({0x55}, t);
+  EXPECT_EQ(Request(), silent + kJvsQuietMs);
+  EXPECT_EQ(JvsGetStrayByteCount() - stray, kJvsQuietMs);
+  wire_.Advance(1000);
+  ASSERT_EQ(JvsReceiveAnswer(buf, sizeof buf, &n), JvsReceipt::kSilence);
+
   // The request to send again, worked by hand: sum 1 + 2 + 0x2F = 0x32.
   ASSERT_EQ(JvsSendRetransmitRequest(1), 1);
   const auto w = wire_.TakeWritten();
@@ -388,10 +399,20 @@ TEST_F(WireTest, TheFirstFrameDecidesTheReceive) {
     JvsReceipt want;
     Bytes data;
     bool unsettled;
+    uint32_t stray = 0;  // bytes outside frames
   } cases[] = {
       {"an answer", {0xE0, 0x00, 0x03, 0x01, 0x01, 0x05}, JvsReceipt::kAnswer, {0x01, 0x01}, false},
       {"an answer, escaped", {0xE0, 0x00, 0x03, 0x01, 0xD0, 0xCF, 0xD4}, JvsReceipt::kAnswer, {0x01, 0xD0}, false},
-      {"an answer and a stray byte", {0xE0, 0x00, 0x03, 0x01, 0x01, 0x05, 0x77}, JvsReceipt::kAnswer, {1, 1}, true},
+      // Bytes outside frames, before the answer or after it, can begin no
+      // frame: dropped, counted, and no reason to wait.
+      {"an answer and a stray byte", {0xE0, 0x00, 0x03, 0x01, 0x01, 0x05, 0x77}, JvsReceipt::kAnswer, {1, 1}, false, 1},
+      {"stray bytes, then an answer", {0xFF, 0xD0, 0x00, 0xE0, 0x00, 0x03, 0x01, 0x01, 0x05}, JvsReceipt::kAnswer,
+       {1, 1}, false, 3},
+      // A sync byte after it may begin a frame on its way: the line is
+      // waited out.
+      {"an answer and a sync byte", {0xE0, 0x00, 0x03, 0x01, 0x01, 0x05, 0xFF, 0xE0}, JvsReceipt::kAnswer, {1, 1},
+       true, 1},
+      {"stray bytes, then nothing", {0x55, 0x55}, JvsReceipt::kSilence, {}, true, 2},
       {"a wrong sum", {0xE0, 0x00, 0x03, 0x01, 0x01, 0x06}, JvsReceipt::kDamaged, {}, true},
       {"no status byte", {0xE0, 0x00, 0x01, 0x01}, JvsReceipt::kDamaged, {}, true},
       {"status 3", {0xE0, 0x00, 0x02, 0x03, 0x05}, JvsReceipt::kStatusThree, {0x03}, true},
@@ -400,7 +421,7 @@ TEST_F(WireTest, TheFirstFrameDecidesTheReceive) {
       {"status 2 passes any check", {0xE0, 0x00, 0x03, 0x02, 0x09, 0x0E}, JvsReceipt::kAnswer, {0x02, 0x09}, false},
       {"a byte too many", {0xE0, 0x00, 0x04, 0x01, 0x01, 0x07, 0x0D}, JvsReceipt::kUnfitting, {1, 1, 7}, true},
       {"a byte too few", {0xE0, 0x00, 0x02, 0x01, 0x03}, JvsReceipt::kUnfitting, {0x01}, true},
-      {"another node's frame, then nothing", {0xE0, 0x05, 0x03, 0x01, 0x01, 0x0A}, JvsReceipt::kSilence, {}, true},
+      {"another node's frame, then nothing", {0xE0, 0x05, 0x03, 0x01, 0x01, 0x0A}, JvsReceipt::kSilence, {}, true, 4},
       {"half a frame, then nothing", {0xE0, 0x00, 0x03, 0x01}, JvsReceipt::kSilence, {}, true},
       {"nothing", {}, JvsReceipt::kSilence, {}, true},
   };
@@ -408,13 +429,15 @@ TEST_F(WireTest, TheFirstFrameDecidesTheReceive) {
     SCOPED_TRACE(c.what);
     Request();
     if (!c.bytes.empty()) wire_.Inject(c.bytes, 1);
-    const uint32_t errors = JvsGetErrorCount();
+    const uint32_t errors = JvsGetErrorCount(), stray = JvsGetStrayByteCount(), strayOne = JvsGetStrayByteCount(1);
     uint8_t buf[kJvsReplyBuffer] = {};
     int n = -1;
     EXPECT_EQ(JvsReceiveAnswer(buf, sizeof buf, &n, &LengthIs, &two), c.want);
     EXPECT_EQ(Bytes(buf, buf + n), c.data);
     EXPECT_EQ(JvsGetErrorCount() - errors, c.want == JvsReceipt::kAnswer ? 0u : 1u);
     EXPECT_EQ(JvsLineUnsettled(), c.unsettled);
+    // Counted against node 1, which the last request went to.
+    EXPECT_ALL({VAL(JvsGetStrayByteCount() - stray, c.stray), VAL(JvsGetStrayByteCount(1) - strayOne, c.stray)});
   }
   // Without a check any whole frame is taken, bytes after its reports too.
   Request();
@@ -429,23 +452,28 @@ TEST_F(WireTest, TheFirstFrameDecidesTheReceive) {
   EXPECT_EQ(JvsReceiveAnswer(buf, 1, &n), JvsReceipt::kUnfitting);
 }
 
-// A line that never pauses: the receive gives up after kJvsMaxReceiveBytes
-// without a frame for the master, and so does the wait for a quiet line,
-// whose frame is then not written; a close ends either at once.
+// A line that never pauses: the receive gives up kJvsReceiveMs after the
+// request without a frame for the master, and the wait for a quiet line
+// kJvsSettleMs after it began; its frame is then not written. Each says what
+// it met. A close ends either at once.
 TEST_F(WireTest, ALineThatKeepsTalkingEndsTheWaits) {
-  // Frames for node 5, 6 bytes each, one every millisecond: 8,256 bytes
-  // come in 1,376 ms, never 145 ms apart.
+  // Frames for node 5, 6 bytes each, one every millisecond from the
+  // request on: never kJvsQuietMs apart.
   const Bytes other = {0xE0, 0x05, 0x03, 0x01, 0x01, 0x0A};
-  Request();
+  const uint32_t sent = Request();
   for (uint32_t t = 1; t <= 6000; ++t) wire_.Inject(other, t);
   uint8_t buf[kJvsReplyBuffer];
   int n = 0;
   const uint32_t errors = JvsGetErrorCount();
   EXPECT_EQ(JvsReceiveAnswer(buf, sizeof buf, &n), JvsReceipt::kTalking);
+  // 145 frames came in the 145 ms: 870 bytes.
+  EXPECT_ALL({VAL(wire_.NowMs(), sent + kJvsReceiveMs), VAL(JvsGetLastNoise().bytes, 145u * 6),
+              VAL(JvsGetLastNoise().ms, kJvsReceiveMs)});
   const uint8_t cmd[1] = {0x11};
   JvsQueueCommand(1, cmd, 1);
   EXPECT_EQ(JvsSendFrame(1), -1);
-  EXPECT_EQ(JvsGetErrorCount() - errors, 2u);
+  EXPECT_ALL({VAL(wire_.NowMs(), sent + kJvsReceiveMs + kJvsSettleMs), VAL(JvsGetLastNoise().bytes, 290u * 6),
+              VAL(JvsGetLastNoise().ms, kJvsSettleMs), VAL(JvsGetErrorCount() - errors, 2u)});
   EXPECT_TRUE(wire_.TakeWritten().empty());
   JvsCancelWaits();
   EXPECT_EQ(JvsReceiveAnswer(buf, sizeof buf, &n), JvsReceipt::kClosed);

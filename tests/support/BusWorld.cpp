@@ -1,5 +1,7 @@
 #include "support/BusWorld.h"
 
+#include <algorithm>
+
 #include "cabinet/CabRegisterBoard.h"
 #include "cabinet/JvsFrame.h"
 #include "cabinet/JvsMaster.h"
@@ -49,10 +51,14 @@ bool BusWorld::Reopen() {
 
 bool BusWorld::Halted() const { return JvsGetState() < 0; }
 
+uint32_t BusWorld::StopBoundMs() { return kJvsMaxSpoiled * (kJvsReceiveMs + kSettleBoundMs + kSlackMs); }
+
 void BusWorld::InsertCoins(int node, uint16_t coins) {
   SimJvsNode& n = wire.board.nodes.at(size_t(node));
   n.coins[0] = static_cast<uint16_t>(n.coins[0] + coins);
-  if (node == 0) inserted += coins;
+  if (node != 0) return;
+  inserted += coins;
+  insertions_.push_back({frames, coins});
 }
 
 void BusWorld::Note(const std::string& what) {
@@ -67,6 +73,7 @@ void BusWorld::Frame() {
       wire.board.SetSwitches(int(i), 0, kIdlePattern, kIdlePattern);
   }
   set_.push_back(changingInputs ? Pattern(0, frames) : kIdlePattern);
+  setAt_.push_back(wire.NowMs());
   device->Poll();
   const int32_t sync = device->Sync();
   if (sync == 1) {
@@ -77,9 +84,17 @@ void BusWorld::Frame() {
     const bool recent = (f >= 1 && word == set_[f - 1]) || (f >= 2 && word == set_[f - 2]);
     if (!early && !recent) Note("switch word " + std::to_string(word) + " was not set for node 1 lately");
     if (!early) ++inputsRead;
+    if (!early && recent && changingInputs) {
+      const size_t at = word == set_[f - 1] ? f - 1 : f - 2;
+      const uint32_t delay = wire.NowMs() - setAt_[at];
+      ++inputDelays;
+      inputDelayTotalMs += delay;
+      inputDelayMaxMs = std::max(inputDelayMaxMs, delay);
+    }
     if (device->GetCoinStatus(0, 0) == 0) {
       const int32_t n = device->GetCoinCount(0, 0);
       if (n > 0) {
+        if (owedSince_ < 0) owedSince_ = frames;
         credited += n;
         device->DecreaseCoin(0, 0, static_cast<uint16_t>(n));
         if (credited > inserted) Note("a credit without a coin");
@@ -90,9 +105,75 @@ void BusWorld::Frame() {
   if (settingAsked) device->SendBoardSetting(18000);
   lastSync_ = sync;
   if (beforeStep) beforeStep(*this);
+  const size_t exchanges = wire.Exchanges().size();
+  const uint32_t stepAt = wire.NowMs();
+  const bool wasHalted = Halted();
+  const bool wasUp = JvsGetState() >= kJvsStateReady;
+  wire.TakeWriteMarks();
+  const uint32_t errors = JvsGetErrorCount();
   JvsStep();
+  AfterStep(exchanges, stepAt, errors, wasHalted, wasUp);
   wire.Advance(frameMs);
   ++frames;
+}
+
+bool BusWorld::NodeOwesNothing() {
+  // Every coin credited taken off the node (the coins on their way there
+  // pass through registers of the device that no count shows).
+  const auto& d = wire.board.decreases;
+  for (; decreasesSeen_ < d.size(); ++decreasesSeen_) taken_ += d[decreasesSeen_].first == 1 ? d[decreasesSeen_].second : 0;
+  return taken_ >= credited && !JvsDecreaseUnsettled(1);
+}
+
+void BusWorld::AfterStep(size_t exchangesBefore, uint32_t stepAt, uint32_t errorsAtStep, bool wasHalted, bool wasUp) {
+  const uint32_t now = wire.NowMs();
+  // No wait for a quiet line outlasted its bound: between two writes (or
+  // from the start of the work) the receive of the first, and one wait for
+  // each spoiled receive or wait counted meanwhile and one more.
+  uint32_t prev = stepAt;
+  bool wrote = false, reset = false;
+  uint32_t errors = errorsAtStep;
+  auto allowed = [&](uint32_t errorsNow) {
+    const uint32_t waits = 1 + (errorsNow >= errors ? errorsNow - errors : errorsNow);
+    return (wrote ? kJvsReceiveMs : 0) + waits * (kSettleBoundMs + kSlackMs) + (reset ? kJvsResetWaitMs : 0);
+  };
+  for (const SimJvsWire::WriteMark& m : wire.TakeWriteMarks()) {
+    if (m.at - prev > allowed(m.errors))
+      Note("a write waited " + std::to_string(m.at - prev) + " ms (at most " + std::to_string(allowed(m.errors)) +
+           " ms allowed) for a quiet line");
+    prev = m.at;
+    wrote = true;
+    reset = m.reset;
+    errors = m.errors;
+  }
+  if (!Halted() && now - prev > allowed(JvsGetErrorCount()))
+    Note("the master's work went on " + std::to_string(now - prev) + " ms after its last write (at most " +
+         std::to_string(allowed(JvsGetErrorCount())) + " ms allowed)");
+  // A line busy for good while the bus is up stops it in time.
+  if (wire.LineBusy() && (!busyWatched_ || busySince_ != wire.BusySince())) {
+    busyWatched_ = wasUp && !wasHalted;
+    busySince_ = wire.BusySince();
+  }
+  if (!wire.LineBusy()) busyWatched_ = false;
+  if (busyWatched_ && !wasHalted && now - busySince_ > StopBoundMs()) {
+    Note(std::string(Halted() ? "stopped only " : "still running ") + std::to_string(now - busySince_) +
+         " ms into a line that never goes quiet (at most " + std::to_string(StopBoundMs()) + " ms allowed)");
+    busyWatched_ = false;
+  }
+  // The decreases whose fate the master may have learnt from the counter,
+  // and the coins at risk in them.
+  const std::vector<bool>& spoiled = wire.Exchanges();
+  const std::vector<bool>& decreasing = wire.DecreaseExchanges();
+  for (size_t i = exchangesBefore; i < spoiled.size(); ++i)
+    if (spoiled[i] && decreasing[i]) uncertain_ = true;
+  if (JvsDecreaseUnsettled(1)) uncertain_ = true;
+  if (uncertain_ && !JvsDecreaseUnsettled(1)) {
+    const int from = (owedSince_ >= 0 ? owedSince_ : frames) - 1;
+    for (; riskFrom_ < insertions_.size(); ++riskFrom_)
+      if (insertions_[riskFrom_].frame >= from) atRisk += insertions_[riskFrom_].coins;
+    uncertain_ = false;
+  }
+  if (!uncertain_ && device && NodeOwesNothing()) owedSince_ = -1;
 }
 
 bool BusWorld::CoinsSettled() const {
@@ -100,17 +181,19 @@ bool BusWorld::CoinsSettled() const {
   const XioUnitRecord& req = device->Request(0);
   // The node's own counter too: coins the game took may wait in the
   // device's registers for the next trade with the bus.
+  const bool counted = credited == inserted || (credited < inserted && inserted - credited <= atRisk);
   return req.decrease[0] == 0 && s->coinDecrease[0] == 0 && s->coinUncounted[0] == 0 && !JvsDecreaseUnsettled(1) &&
-         device->GetCoinCount(0, 0) == 0 && credited == inserted && wire.board.nodes[0].coins[0] == 0;
+         device->GetCoinCount(0, 0) == 0 && counted && wire.board.nodes[0].coins[0] == 0;
 }
 
 std::string BusWorld::CoinProperties() const {
   int taken = 0;
   for (const auto& d : wire.board.decreases) taken += d.first == 1 ? d.second : 0;
   std::string out;
-  if (credited != inserted)
-    out += "credited " + std::to_string(credited) + " of " + std::to_string(inserted) + " coins; ";
-  if (taken != credited) out += "taken off " + std::to_string(taken) + " for " + std::to_string(credited) + "; ";
+  if (credited > inserted || inserted - credited > atRisk)
+    out += "credited " + std::to_string(credited) + " of " + std::to_string(inserted) + " coins (" +
+           std::to_string(atRisk) + " at risk); ";
+  if (taken != inserted) out += "taken off " + std::to_string(taken) + " for " + std::to_string(inserted) + "; ";
   if (!wire.board.nodes.empty() && wire.board.nodes[0].coins[0] != 0)
     out += "the node's counter at " + std::to_string(wire.board.nodes[0].coins[0]) + "; ";
   return out;
@@ -141,7 +224,11 @@ bool BusWorld::LastExchangesSpoiled(int n) const { return LastSpoiled(wire.Excha
 bool BusWorld::StopAllowed() const {
   const bool addressing = wire.AddressingsSinceOpen() >= kJvsAddressRetries + 1 &&
                           (wire.SpoiledAddressingsSinceOpen() > 0 || LastSpoiled(wire.Resets(), 1));
-  return LastSpoiled(wire.Exchanges(), kJvsMaxSpoiled) || addressing || LastSpoiled(wire.Resets(), 2 * kJvsResetTries);
+  // Noise on the line lately: waits for a quiet line that ran out may have
+  // spoiled the exchanges without a write.
+  const bool noisy = wire.NoiseBytes() > 0 && wire.Now() - wire.LastNoiseAt() <= StopBoundMs();
+  return LastSpoiled(wire.Exchanges(), kJvsMaxSpoiled) || addressing || LastSpoiled(wire.Resets(), 2 * kJvsResetTries) ||
+         noisy;
 }
 
 }  // namespace testsupport

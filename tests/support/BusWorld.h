@@ -19,8 +19,22 @@ namespace testsupport {
 // clock. Everything is deterministic: the same faults give the same run.
 //
 // Properties are watched as it runs: a switch word read is always one set
-// for node 1 in this frame or the one before (never another node's), and a
-// credit never runs ahead of the coins put in.
+// for node 1 in this frame or the one before (never another node's); a
+// credit never runs ahead of the coins put in; within the master's work no
+// wait for a quiet line outlasts kSettleBoundMs (measured on the wire: from
+// the write before, or the start of the work, to the next write, with the
+// longest receive, the reset's wait and one wait for each spoiled receive
+// or wait the bus counted meanwhile allowed for); and once the line is
+// busy for good while the bus is up, the bus stops within StopBoundMs.
+//
+// Coins are credited once each, except the loss the master documents: a
+// coin that goes in between the two counter readings of a decrease whose
+// fate the master may have had to learn from the counter can be taken off
+// uncredited. Counted conservatively as at risk: every coin put in from the
+// frame before the first credit of the coins then owed until the end of
+// the master's work in which the decrease's fate was known, where a request
+// carrying a decrease went wrong on the wire or the decrease waited for the
+// counter.
 class BusWorld {
  public:
   // The nodes' switch words carry the node's tag in their top two bits and
@@ -29,6 +43,13 @@ class BusWorld {
   static uint16_t Pattern(int node, int frame) {
     return static_cast<uint16_t>((node + 1) << 14 | (frame * 4 & 0x3FFC));
   }
+
+  // The longest wait for a quiet line, and the slack allowed on it.
+  static constexpr uint32_t kSettleBoundMs = kJvsSettleMs;
+  static constexpr uint32_t kSlackMs = 10;
+  // The longest a line that never goes quiet may keep the bus going: six
+  // exchanges, each a receive and a wait for a quiet line.
+  static uint32_t StopBoundMs();
 
   // Nodes 1..nodes on the board (the same identity, features and, until
   // inputs change, the same replies); the master stepped, on the wire.
@@ -75,14 +96,24 @@ class BusWorld {
   int credited = 0;   // coins the game counted
   int frames = 0;
   int inputsRead = 0;
+  // Coins at risk of the documented loss (see above), and those lost: put
+  // in and not credited.
+  int atRisk = 0;
+  int Lost() const { return inserted - credited; }
+  // How old each changing switch word was when the game read it (bus time,
+  // from the frame it was set).
+  int inputDelays = 0;
+  uint64_t inputDelayTotalMs = 0;
+  uint32_t inputDelayMaxMs = 0;
   // What went against a property, with the frame; empty while all hold.
   std::string fault;
 
   // Whether everything asked for was taken off and counted: no coin owed
   // anywhere, none waiting for the counter, the node's counter at 0.
   bool CoinsSettled() const;
-  // After the run: each coin credited once, taken off once, the node's
-  // counter at 0. Empty when all hold, else what does not.
+  // After the run: each coin credited once (or lost where at risk), taken
+  // off once, the node's counter at 0. Empty when all hold, else what does
+  // not.
   std::string CoinProperties() const;
   // Whether node 1's queued poll takes coins off.
   static bool QueuedDecrease();
@@ -100,8 +131,24 @@ class BusWorld {
 
  private:
   void Note(const std::string& what);
+  // The properties of the master's work that just ran.
+  void AfterStep(size_t exchangesBefore, uint32_t stepAt, uint32_t errorsAtStep, bool wasHalted, bool wasUp);
+  bool NodeOwesNothing();
   int lastSync_ = 0;
   std::vector<uint16_t> set_;  // node 1's pattern by frame
+  std::vector<uint32_t> setAt_;  // and when it was set
+  struct Insertion {
+    int frame;
+    int coins;
+  };
+  std::vector<Insertion> insertions_;  // coins put into node 1, by frame
+  size_t riskFrom_ = 0;  // the first insertion not yet weighed for risk
+  int owedSince_ = -1;   // the frame of the first credit of the coins owed
+  bool uncertain_ = false;
+  size_t decreasesSeen_ = 0;  // of the board's, counted in taken_
+  int taken_ = 0;             // coins taken off node 1
+  uint32_t busySince_ = 0;
+  bool busyWatched_ = false;
 };
 
 }  // namespace testsupport

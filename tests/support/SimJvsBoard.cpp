@@ -110,6 +110,52 @@ int SimNoiseDraw::NextFate() {
   return fate;
 }
 
+void SimLineNoiseDraw::Start(const SimLineNoise& noise, uint32_t now) {
+  noise_ = noise;
+  if (noise_.minMs == 0) noise_.minMs = 1;
+  if (noise_.maxMs < noise_.minMs) noise_.maxMs = noise_.minMs;
+  state_ = noise.seed ? noise.seed : 1;
+  on_ = true;
+  since_ = next_ = now;
+}
+
+uint32_t SimLineNoiseDraw::Draw(uint32_t range) {
+  state_ ^= state_ << 13;
+  state_ ^= state_ >> 17;
+  state_ ^= state_ << 5;
+  return state_ % range;
+}
+
+bool SimLineNoiseDraw::Next(uint32_t until, uint32_t* at, std::vector<uint8_t>* bytes) {
+  if (!on_ || int32_t(next_ - until) > 0) return false;
+  if (noise_.forMs && next_ - since_ >= noise_.forMs) {
+    on_ = false;
+    return false;
+  }
+  *at = next_;
+  bytes->clear();
+  for (int i = 0; i < noise_.bytes; ++i) {
+    uint8_t b = static_cast<uint8_t>(Draw(256));
+    if (b == 0xE0 && !noise_.syncBytes) b = 0xE1;
+    bytes->push_back(b);
+  }
+  next_ += noise_.minMs + Draw(noise_.maxMs - noise_.minMs + 1);
+  return true;
+}
+
+void SimJvsBoard::DrawConditions(SimJvsNode& n) {
+  if (conditions.percent <= 0) return;
+  if (conditionReports_ == 0) conditionDraw_ = conditions.seed ? conditions.seed : 1;
+  if (conditionReports_++ >= conditions.reports) {
+    n.condition[0] = n.condition[1] = 0;
+    return;
+  }
+  for (uint8_t& c : n.condition) {
+    conditionDraw_ = conditionDraw_ * 1103515245u + 12345u;
+    if (int((conditionDraw_ >> 16) % 100) < conditions.percent) c = static_cast<uint8_t>((conditionDraw_ >> 8) & 3);
+  }
+}
+
 int SimJvsBoard::Sense() const {
   for (const SimJvsNode& n : nodes)
     if (n.address == 0) return 0;
@@ -210,16 +256,18 @@ bool SimJvsBoard::AnswerBoard(const std::vector<uint8_t>& d, std::vector<uint8_t
   for (size_t i = 0; i < d.size();) {
     const size_t len = CommandLength(true, d, i);
     if (len == 0 || i + len > d.size()) return false;
+    const size_t report = body->size();
     body->push_back(1);
     if (d[i] == 0x01) {
-      body->push_back(0x5A);
-      body->push_back(0x01);
+      body->push_back(boardStatus[0]);
+      body->push_back(boardStatus[1]);
     } else if (d[i] == 0x05) {
       boardSetting = static_cast<uint16_t>(d[i + 1] << 8 | d[i + 2]);
       ++boardValues;
     } else if (d[i] == 0x04) {
       ++boardApplies;
     }
+    if (boardAnswersFirstOnly && report > 0) body->resize(report);
     i += len;
   }
   return true;
@@ -258,8 +306,9 @@ bool SimJvsBoard::AnswerNode(SimJvsNode& n, const std::vector<uint8_t>& d, std::
           for (int k = 0; k < d[i + 2]; ++k) body->push_back(p < 2 && k < 2 ? n.switches[p * 2 + k] : 0);
         break;
       case 0x21:
+        if (coinReport == 1) DrawConditions(n);
         for (int s = 0; s < d[i + 1] && coinReport == 1; ++s) {
-          const uint16_t v = s < 2 ? n.coins[s] : 0;
+          const uint16_t v = s < 2 ? static_cast<uint16_t>(n.coins[s] | n.condition[s] << 14) : 0;
           body->push_back(static_cast<uint8_t>(v >> 8));
           body->push_back(static_cast<uint8_t>(v));
         }

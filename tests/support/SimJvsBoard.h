@@ -22,6 +22,10 @@ struct SimJvsNode {
   // The report byte of its counts in an answer to a request that took coins
   // off (the counter busy just then, say).
   uint8_t coinReportAfterDecrease = 1;
+  // Coin condition of each slot (0 normal; 1-3 jammed, counter gone,
+  // busy), sent in bits 14-15 of the slot's count word; the count itself
+  // is coins[] alone.
+  uint8_t condition[2] = {};
   uint8_t accSwitch = 0;     // 0x26 reply
   uint8_t acc61[24] = {};    // 0x61 reply
   uint8_t address = 0;       // 0: not addressed
@@ -67,6 +71,49 @@ class SimNoiseDraw {
   bool lastSpoiled_ = false;
 };
 
+// Bytes on the line that belong to no frame, seeded: a burst of `bytes`
+// bytes every minMs to maxMs (a flood at line rate: about 11 bytes every
+// millisecond), never a sync byte (0xE0) unless syncBytes, for forMs (0:
+// until it is turned off).
+struct SimLineNoise {
+  uint32_t seed = 1;
+  uint32_t minMs = 10, maxMs = 100;
+  int bytes = 1;
+  bool syncBytes = false;
+  uint32_t forMs = 0;
+  // The line busy at line rate (115,200 baud: a byte every 87 us).
+  static SimLineNoise Flood(uint32_t seed, bool syncBytes, uint32_t forMs = 0) {
+    return {seed, 1, 1, 11, syncBytes, forMs};
+  }
+};
+class SimLineNoiseDraw {
+ public:
+  // Starts at the given time: the first burst comes then.
+  void Start(const SimLineNoise& noise, uint32_t now);
+  void Stop() { on_ = false; }
+  bool On() const { return on_; }
+  // Whether it goes on for ever at line rate: a line that never goes quiet.
+  bool Busy() const { return on_ && noise_.forMs == 0 && noise_.maxMs <= 1; }
+  uint32_t Since() const { return since_; }
+  // The next burst due at or before `until`: true with its time and bytes.
+  bool Next(uint32_t until, uint32_t* at, std::vector<uint8_t>* bytes);
+
+ private:
+  uint32_t Draw(uint32_t range);
+  bool on_ = false;
+  SimLineNoise noise_;
+  uint32_t state_ = 1, since_ = 0, next_ = 0;
+};
+
+// Coin conditions that come and go: at each coin report of a node, each
+// slot's condition changes with `percent` per cent to a drawn one (0-3),
+// for the first `reports` reports; after them every condition is 0.
+struct SimConditions {
+  uint32_t seed = 1;
+  int percent = 0;
+  int reports = 1 << 30;
+};
+
 // The nodes of a simulated bus and how they answer, without a wire: each
 // whole frame the master wrote goes in, and what the addressed node sends
 // back comes out. Node 0 is the board's own channel: 0x01 answers two status
@@ -81,6 +128,13 @@ class SimJvsBoard {
   bool silentOnDamage = false;   // no answer (else status 3)
   bool keepStatusThree = false;  // the status 3 sent becomes the node's last reply
   bool grow = false;             // each copy sent again is one byte longer, up to six
+  // Coin conditions that come and go (none while percent is 0).
+  SimConditions conditions;
+  // Node 0: its two status bytes (0x01), and whether it answers a frame of
+  // several commands with the first command's report alone (it carries
+  // them all out).
+  uint8_t boardStatus[2] = {0x5A, 0x01};
+  bool boardAnswersFirstOnly = false;
 
   std::vector<SimJvsNode> nodes;
   uint16_t boardSetting = 0;
@@ -119,7 +173,10 @@ class SimJvsBoard {
     std::vector<uint8_t> data;
     int grown = 0;
   };
+  void DrawConditions(SimJvsNode& n);
   std::map<int, Last> last_;
+  uint32_t conditionDraw_ = 0;
+  int conditionReports_ = 0;
 };
 
 }  // namespace testsupport

@@ -46,6 +46,8 @@ int SimJvsWire::SpoiledAddressingsSinceOpen() const {
 bool SimJvsWire::Open(const char*) {
   open_ = true;
   addressingsAtOpen_ = int(addressings_.size());
+  // What the line carried while it was closed is not read.
+  NoiseUntil(now_);
   pending_.clear();
   ready_.clear();
   readyAt_ = 0;
@@ -75,11 +77,37 @@ uint32_t SimJvsWire::LateMs() const {
   return kJvsByteWaitMs + 1 + (lateDraw_ >> 8) % (kJvsAnswerMs - kJvsByteWaitMs);
 }
 
-void SimJvsWire::Inject(const std::vector<uint8_t>& bytes, uint32_t delayMs) {
-  Pending p{now_ + delayMs, bytes};
-  auto at = std::upper_bound(pending_.begin(), pending_.end(), p.at,
-                             [](uint32_t t, const Pending& q) { return t < q.at; });
-  pending_.insert(at, std::move(p));
+void SimJvsWire::Inject(const std::vector<uint8_t>& bytes, uint32_t delayMs) { InjectAt(now_ + delayMs, bytes); }
+
+void SimJvsWire::InjectAt(uint32_t at, std::vector<uint8_t> bytes) {
+  Pending p{at, std::move(bytes)};
+  auto it = std::upper_bound(pending_.begin(), pending_.end(), p.at,
+                             [](uint32_t t, const Pending& q) { return int32_t(t - q.at) < 0; });
+  pending_.insert(it, std::move(p));
+}
+
+void SimJvsWire::Noise(uint32_t at, const std::vector<uint8_t>& bytes) {
+  InjectAt(at, bytes);
+  auto it = std::upper_bound(pending_.begin(), pending_.end(), at,
+                             [](uint32_t t, const Pending& q) { return int32_t(t - q.at) < 0; });
+  (it - 1)->noise = true;
+  noiseBytes_ += int(bytes.size());
+  lastNoiseAt_ = at;
+  // A sync byte while an answer may be on its way can spoil the exchange.
+  const bool sync = std::find(bytes.begin(), bytes.end(), uint8_t{0xE0}) != bytes.end();
+  if (sync && log_ && !log_->empty() && at - lastRequestAt_ <= kJvsQuietMs) log_->back() = true;
+}
+
+void SimJvsWire::NoiseUntil(uint32_t until) {
+  uint32_t at = 0;
+  std::vector<uint8_t> bytes;
+  while (lineNoise_.Next(until, &at, &bytes)) Noise(at, bytes);
+}
+
+std::vector<SimJvsWire::WriteMark> SimJvsWire::TakeWriteMarks() {
+  std::vector<WriteMark> out;
+  out.swap(marks_);
+  return out;
 }
 
 std::vector<SimJvsWire::Written> SimJvsWire::TakeWritten() {
@@ -91,10 +119,13 @@ std::vector<SimJvsWire::Written> SimJvsWire::TakeWritten() {
 size_t SimJvsWire::Write(const uint8_t* bytes, size_t count) {
   if (!open_) return 0;
   written_.push_back({now_, std::vector<uint8_t>(bytes, bytes + count)});
+  resetWritten_ = false;
+  const uint32_t at = now_;
   for (size_t i = 0; i < count; ++i) {
     const SimFrameParser::Event ev = parser_.Feed(bytes[i]);
     if (ev != SimFrameParser::kNone) OnFrame(parser_.Node(), parser_.Data(), ev == SimFrameParser::kBadSum);
   }
+  marks_.push_back({at, resetWritten_, JvsGetErrorCount()});
   return count;
 }
 
@@ -102,7 +133,11 @@ void SimJvsWire::OnFrame(uint8_t node, const std::vector<uint8_t>& data, bool da
   const bool reset = node == 0xFF && !data.empty() && data[0] == 0xF0;
   log_ = node != 0xFF ? &exchanges_ : reset ? &resets_ : &addressings_;
   log_->push_back(false);
-  const Fault f = NextFault(requestFaults_, requests_, true);
+  if (node != 0xFF) decreasing_.push_back(SimJvsBoard::Decreasing(node, data));
+  resetWritten_ = resetWritten_ || reset;
+  lastRequestAt_ = now_;
+  Fault f = NextFault(requestFaults_, requests_, true);
+  if (f != kLost && f != kDamaged && f != kStatusThree) f = kWhole;  // the others befall answers
   if (f != kWhole) log_->back() = true;
   if (f == kLost) return;
   SimJvsBoard::Reply r;
@@ -119,17 +154,51 @@ void SimJvsWire::OnFrame(uint8_t node, const std::vector<uint8_t>& data, bool da
 
 void SimJvsWire::Send(const SimJvsBoard::Reply& r, uint32_t delay) {
   Fault f = NextFault(replyFaults_, replies_, false);
+  // Frames of several nodes on top of each other: no sum survives them, late
+  // or with bytes after them.
   if (r.garbled && f == kWhole) f = kDamaged;
+  const bool damaged = f == kDamaged || r.garbled;
   // A status 3 spoils the exchange too, whether the node just saw a
   // damaged frame or sends again a status 3 it kept.
   const bool statusThree = !r.data.empty() && r.data[0] == 3;
-  if ((f != kWhole || statusThree) && log_ && !log_->empty()) log_->back() = true;
-  if (f == kLost) return;
+  const bool spoiled = f == kLost || damaged || f == kLate;
+  if ((spoiled || statusThree) && log_ && !log_->empty()) log_->back() = true;
   if (f == kLate) delay = LateMs();
-  Inject(SimFramed(r.data, f == kDamaged ? 1 : 0), delay);
+  const uint32_t at = now_ + delay;
+  std::vector<uint8_t> frame = SimFramed(r.data, damaged ? 1 : 0);
+  // The frame takes 87 us a byte on the line.
+  const uint32_t ends = at + uint32_t(frame.size()) * 87 / 1000;
+  if (f == kLost) {
+    if (!afterReply.empty()) InjectAt(at + afterReplyMs, afterReply);
+    return;
+  }
+  if (f == kBusyFrom) lineNoise_.Start(SimLineNoise::Flood(at, true), at);
+  // Noise bytes that go while the frame does land in it.
+  NoiseUntil(ends);
+  bool hit = false;
+  for (auto it = pending_.begin(); it != pending_.end();) {
+    if (!it->noise || int32_t(it->at - at) < 0 || int32_t(it->at - ends) > 0) {
+      ++it;
+      continue;
+    }
+    frame.insert(frame.begin() + long(frame.size() / 2), it->bytes.begin(), it->bytes.end());
+    it = pending_.erase(it);
+    hit = true;
+  }
+  if (hit && log_ && !log_->empty()) log_->back() = true;
+  InjectAt(at, std::move(frame));
+  if (!afterReply.empty()) InjectAt(at + afterReplyMs, afterReply);
+  if (f == kNoiseAfter) {
+    Noise(ends + 2, {0x55});
+    Noise(ends + 4, {0xAA});
+    Noise(ends + 6, {0x0F});
+  } else if (f == kSyncNoiseAfter) {
+    Noise(ends + 2, {0xE0, 0x00, 0x05});
+  }
 }
 
 size_t SimJvsWire::ReadAvailable(uint8_t* buffer, size_t max) {
+  NoiseUntil(now_);
   while (!pending_.empty() && int32_t(pending_.front().at - now_) <= 0) {
     ready_.insert(ready_.end(), pending_.front().bytes.begin(), pending_.front().bytes.end());
     pending_.pop_front();
@@ -148,6 +217,7 @@ size_t SimJvsWire::ReadAvailable(uint8_t* buffer, size_t max) {
 size_t SimJvsWire::ReadWait(uint8_t* buffer, size_t max, uint32_t ms) {
   if (!open_) return 0;
   if (const size_t n = ReadAvailable(buffer, max)) return n;
+  NoiseUntil(now_ + ms);
   if (!pending_.empty() && pending_.front().at - now_ <= ms) {
     now_ = pending_.front().at;
     return ReadAvailable(buffer, max);

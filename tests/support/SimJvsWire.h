@@ -30,6 +30,14 @@ class SimJvsWire : public JvsLine, public plat::MsClock {
     kDamaged,      // either way: it arrives with a wrong sum
     kStatusThree,  // a request: the node takes it as damaged and answers status 3, carrying nothing out
     kLate,         // an answer: it comes after the master's wait for it, within kJvsAnswerMs
+    // An answer that comes whole, and then bytes of no frame: three bytes,
+    // none a sync byte, 2, 4 and 6 ms after it; or a sync byte and two
+    // more 2 ms after it (a frame begun that never ends).
+    kNoiseAfter,
+    kSyncNoiseAfter,
+    // An answer that meets the line going busy for good (SimLineNoise::
+    // Flood, sync bytes among the noise), until LineNoiseOff.
+    kBusyFrom,
   };
   // How long after a request a node's answer is on the line.
   static constexpr uint32_t kReplyMs = 1;
@@ -56,8 +64,26 @@ class SimJvsWire : public JvsLine, public plat::MsClock {
   // wrote) that no placed fault or noise spoiled.
   std::function<Fault(bool request)> script;
 
+  // Bytes a node's line driver puts on the line afterReplyMs after each of
+  // its frames (a turn-around glitch, padding; whatever becomes of the
+  // frame on the way): none when empty. 0 ms: in the same read as the frame.
+  std::vector<uint8_t> afterReply;
+  uint32_t afterReplyMs = 2;
+
   // Raw bytes on the line delayMs from now, from no node in particular.
   void Inject(const std::vector<uint8_t>& bytes, uint32_t delayMs = 0);
+  // Bytes of no frame on the line from now on (SimLineNoise). A node's frame
+  // that goes while a noise byte does is damaged by it (the byte lands in
+  // the frame), and its exchange is spoiled; so is an exchange during which
+  // a noise sync byte came.
+  void SetLineNoise(const SimLineNoise& noise) { lineNoise_.Start(noise, now_); }
+  void LineNoiseOff() { lineNoise_.Stop(); }
+  // Whether the line is busy for good, and since when.
+  bool LineBusy() const { return lineNoise_.Busy(); }
+  uint32_t BusySince() const { return lineNoise_.Since(); }
+  // The time of the last noise byte on the line (0: none yet), and how many.
+  uint32_t LastNoiseAt() const { return lastNoiseAt_; }
+  int NoiseBytes() const { return noiseBytes_; }
   // Every byte the master wrote since the last call, with the time of each
   // write.
   struct Written {
@@ -65,10 +91,21 @@ class SimJvsWire : public JvsLine, public plat::MsClock {
     std::vector<uint8_t> bytes;
   };
   std::vector<Written> TakeWritten();
+  // The times of the master's writes since the last call, each with whether
+  // it was a reset frame and the bus's count of spoiled receives and waits
+  // for a quiet line then (JvsGetErrorCount).
+  struct WriteMark {
+    uint32_t at;
+    bool reset;
+    uint32_t errors;
+  };
+  std::vector<WriteMark> TakeWriteMarks();
 
   // One entry per request written to a node (not broadcasts): whether it or
   // what answered it went wrong on the wire, or the node answered status 3.
   const std::vector<bool>& Exchanges() const { return exchanges_; }
+  // For each of them: whether the request carried a coin decrease.
+  const std::vector<bool>& DecreaseExchanges() const { return decreasing_; }
   // The same for the address assignments (broadcast 0xF1), and for the
   // reset frames (spoiled: lost or damaged).
   const std::vector<bool>& Addressings() const { return addressings_; }
@@ -80,6 +117,7 @@ class SimJvsWire : public JvsLine, public plat::MsClock {
 
   // The clock.
   uint32_t NowMs() override { return now_; }
+  uint32_t Now() const { return now_; }
   void Sleep(uint32_t ms) override { now_ += ms; }
   bool Wait(plat::Event& event, uint32_t ms) override;
   void Advance(uint32_t ms) { now_ += ms; }
@@ -98,11 +136,16 @@ class SimJvsWire : public JvsLine, public plat::MsClock {
   struct Pending {
     uint32_t at;
     std::vector<uint8_t> bytes;
+    bool noise = false;
   };
   void OnFrame(uint8_t node, const std::vector<uint8_t>& data, bool damaged);
   void Send(const SimJvsBoard::Reply& r, uint32_t delay);
   Fault NextFault(std::vector<Fault>& placed, int& counter, bool request);
   uint32_t LateMs() const;
+  void InjectAt(uint32_t at, std::vector<uint8_t> bytes);
+  // Puts the line noise due up to `until` on the line.
+  void NoiseUntil(uint32_t until);
+  void Noise(uint32_t at, const std::vector<uint8_t>& bytes);
 
   bool open_ = false;
   uint32_t now_ = 1000;
@@ -116,7 +159,12 @@ class SimJvsWire : public JvsLine, public plat::MsClock {
   SimNoiseDraw noise_;
   int lateShare_ = 0;
   uint32_t lateDraw_ = 7;
-  std::vector<bool> exchanges_, addressings_, resets_;
+  std::vector<bool> exchanges_, addressings_, resets_, decreasing_;
+  SimLineNoiseDraw lineNoise_;
+  uint32_t lastNoiseAt_ = 0, lastRequestAt_ = 0;
+  int noiseBytes_ = 0;
+  bool resetWritten_ = false;
+  std::vector<WriteMark> marks_;
   std::vector<bool>* log_ = nullptr;  // the log of the frame being answered
   int addressingsAtOpen_ = 0;
   std::vector<Written> written_;
