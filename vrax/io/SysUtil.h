@@ -45,3 +45,11 @@ int64_t FileReadAll(const std::string& name, void* buffer, size_t size);
 plat::SaveResult FileSave(const std::string& name, const void* bytes, size_t size);
 // name followed by extension.
 std::string MakeFileName(const std::string& name, const std::string& extension);
+// Whether a file name, taken relative to the data root as the I/O manager
+// takes it, stays inside the data folder: read lexically, with '\\' and '/'
+// both separators, runs of them one, "." staying and ".." leaving a folder,
+// no ".." may climb above the root (a name that starts with a separator
+// starts at the root). A name holding a zero byte is refused (the host
+// would read only the part before it). Links inside the folder are not
+// followed: they are the data's own.
+bool StaysInDataFolder(const std::string& name);
