@@ -16,9 +16,14 @@ constexpr uint64_t kMaxResourceBytes = uint64_t(64) << 20;
 // What every resource alive may hold together: each resource's charges are
 // also taken from this total and given back when the resource is released,
 // so that many resources that each stay within kMaxResourceBytes cannot
-// fill the memory between them. 512 MB: eight pictures of 4096x4096, so the
-// largest single resource still loads beside others.
-constexpr uint64_t kMaxLoadedBytes = uint64_t(512) << 20;
+// fill the memory between them.
+//
+// 256 MB: the most the game's data hold at once is 29.5 MB (in the attract
+// sequence; a stage's play at most 27.4 MB), and all 184 image lists of the
+// tree together make 66 MB of pixels. Eight times the most fits, and four
+// resources at their own limit, so the largest single resource always loads
+// (see the README's "Damaged data").
+constexpr uint64_t kMaxLoadedBytes = uint64_t(256) << 20;
 
 // A shared total that budgets charge through. Not for several threads: the
 // loaders charge on the frame's thread.
