@@ -180,8 +180,8 @@ int32_t SIOMan::Begin(SProcArg) {
       return 0;
     }
     if (file->state_ == SFile::STATE_QUEUED) {
-      // A name that leads out of the data folder (a list's "..\\..\\x")
-      // is a file the game does not have.
+      // A name that leads out of the data folder (a list line such as
+      // "../../x.png") is a file the game does not have.
       if (!StaysInDataFolder(file->name_)) {
         file->SetPathName();
         Fail(file, ERROR_OPEN, 136, Message(0));
