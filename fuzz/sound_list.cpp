@@ -51,5 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   SSndMan::StreamPass();
   SSndMan::Device()->Render(nullptr, 256);
   world.Release();
+  // Released, the resource gave back all it charged to the shared total.
+  if (LoadedTotal().Used() != 0) __builtin_trap();
   return 0;
 }

@@ -37,7 +37,7 @@ class CamRsc : public StageRsc {
   }
 
  protected:
-  bool Parse(const uint8_t* data, size_t size) override { return ParseCameraPath(data, size, &keys_); }
+  bool Parse(const uint8_t* data, size_t size) override { return ParseCameraPath(data, size, &keys_, &Budget()); }
   void Release() override { keys_.clear(); }
 
  private:

@@ -37,8 +37,7 @@ class ObjOvlRsc : public StageRsc {
 
  protected:
   bool Parse(const uint8_t* data, size_t size) override {
-    LoadBudget budget;
-    return ParseVisibilityList(data, size, &steps_, &budget);
+    return ParseVisibilityList(data, size, &steps_, &Budget());
   }
   void Release() override { steps_.clear(); }
 

@@ -27,8 +27,7 @@ bool ParsePlacementList(const uint8_t* data, size_t size, std::vector<PlacedObje
 }
 
 bool ObjRsc::Parse(const uint8_t* data, size_t size) {
-  LoadBudget budget;
-  if (!ParsePlacementList(data, size, &objects_, &budget)) return false;
+  if (!ParsePlacementList(data, size, &objects_, &Budget())) return false;
   visible_.Reset(objects_.size());
   return true;
 }

@@ -261,8 +261,7 @@ class ScriptStgRsc : public StageRsc {
 
  protected:
   bool Parse(const uint8_t* data, size_t size) override {
-    LoadBudget budget;
-    return ParseStageScript(data, size, &script_, &budget);
+    return ParseStageScript(data, size, &script_, &Budget());
   }
   // Whatever reads the tables (the enemy timeline, the enemies it spawned,
   // their bullets) ends before they go.

@@ -7,6 +7,7 @@
 
 int32_t StageRsc::Init(SProcArg) {
   Release();
+  Budget().Release();
   step_ = 0;
   file_.SetName(MakeFileName(GetName(), extension_));
   file_.Load();
@@ -37,6 +38,7 @@ int32_t StageRsc::Main(SProcArg) {
   file_.FreeData();
   if (!ok) {
     Release();
+    Budget().Release();
     ReportOpenError(source_, __LINE__);
     step_ = -1;
     return 0;

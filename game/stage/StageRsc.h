@@ -4,9 +4,9 @@
 // plus the kind's extension); each loader step polls it, and once it is read
 // the kind parses the bytes into its tables and the file data are released.
 //
-// Each parse makes its tables within a LoadBudget of its own: a file whose
-// tables would pass it, or whose tables cannot be allocated, fails as a
-// damaged one does.
+// Each parse makes its tables within the resource's budget (see SRsc): a
+// file whose tables would pass it, or whose tables cannot be allocated,
+// fails as a damaged one does, and gives its charge back.
 //
 // Load steps: 0 reading, 1 parsed, 2 done, -1 failed. Kinds that become
 // ready one frame after the parse (camera paths, placements, visibility

@@ -74,9 +74,8 @@ int32_t TnlRsc::Init(SProcArg arg) {
 }
 
 bool TnlRsc::Parse(const uint8_t* data, size_t size) {
-  LoadBudget budget;
   TunnelMesh mesh;
-  return ParseTunnelFile(data, size, &mesh, &budget) && Build(mesh, &budget);
+  return ParseTunnelFile(data, size, &mesh, &Budget()) && Build(mesh, &Budget());
 }
 
 bool TnlRsc::Build(const TunnelMesh& mesh, LoadBudget* budget) {

@@ -180,7 +180,14 @@ int32_t SIOMan::Begin(SProcArg) {
       return 0;
     }
     if (file->state_ == SFile::STATE_QUEUED) {
-      if (!ServeFromCache(file)) ReadFromDisk(file);
+      // A name that leads out of the data folder (a list line such as
+      // "../../x.png") is a file the game does not have.
+      if (!StaysInDataFolder(file->name_)) {
+        file->SetPathName();
+        Fail(file, ERROR_OPEN, 136, Message(0));
+      } else if (!ServeFromCache(file)) {
+        ReadFromDisk(file);
+      }
       return 0;
     }
     // No longer a request (failed by a second Load while queued): drop it.

@@ -12,7 +12,9 @@
 //   queued and cached -> copied from the cache, done at once;
 //   queued otherwise -> read whole from disk, done in the next frame (at
 //   once while the stream flag is clear); a file larger than
-//   kMaxDataFileBytes fails.
+//   kMaxDataFileBytes fails;
+//   a name that leads out of the data folder (StaysInDataFolder) fails as
+//   a missing file does, whether the cache holds it or not.
 // Failures show the "ERROR" box and mark the file failed (-1).
 class SIOMan : public SProc {
  public:

@@ -71,3 +71,21 @@ plat::SaveResult FileSave(const std::string& name, const void* bytes, size_t siz
 std::string MakeFileName(const std::string& name, const std::string& extension) {
   return name + extension;
 }
+
+bool StaysInDataFolder(const std::string& name) {
+  size_t depth = 0;
+  size_t start = 0;
+  for (size_t i = 0; i <= name.size(); ++i) {
+    if (i < name.size() && name[i] == '\0') return false;
+    if (i < name.size() && name[i] != '\\' && name[i] != '/') continue;
+    const size_t length = i - start;
+    if (length == 2 && name[start] == '.' && name[start + 1] == '.') {
+      if (depth == 0) return false;
+      --depth;
+    } else if (length > 0 && !(length == 1 && name[start] == '.')) {
+      ++depth;
+    }
+    start = i + 1;
+  }
+  return true;
+}

@@ -45,3 +45,11 @@ int64_t FileReadAll(const std::string& name, void* buffer, size_t size);
 plat::SaveResult FileSave(const std::string& name, const void* bytes, size_t size);
 // name followed by extension.
 std::string MakeFileName(const std::string& name, const std::string& extension);
+// Whether a file name, taken relative to the data root as the I/O manager
+// takes it, stays inside the data folder. It is read lexically: '\\' and
+// '/' both separate, a run of them is one, "." stays and ".." goes up a
+// folder, and no ".." may climb above the root (a leading separator is the
+// root itself, as in every resource's name). A name holding a zero byte is
+// refused (the host would read only the part before it). Links inside the
+// folder are not looked into: they are the data's own.
+bool StaysInDataFolder(const std::string& name);

@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <string>
 
+#include "vrax/io/LoadBudget.h"
 #include "vrax/kernel/SProc.h"
 
 class SRscMan;
@@ -32,6 +33,12 @@ const char* ResourceMessage(int code);
 // A kind's loader that meets an error reports "resource open error" and sets
 // the status to failed; a failed resource counts as settled, so waiting for
 // the group never hangs on it.
+//
+// Every kind charges what its load makes to the resource's budget
+// (kMaxResourceBytes), which charges through to LoadedTotal(): what all
+// resources alive hold together. The charge is held while the memory is:
+// it is given back when the resource is released (disposed), or earlier by
+// a kind that frees what it made (a failed or restarted load).
 class SRsc : public SProc {
  public:
   SRsc() = default;
@@ -72,8 +79,14 @@ class SRsc : public SProc {
   // source path and line, and marks the resource failed.
   void ReportOpenError(const char* source, int line);
 
+  // The budget the kind's load charges (see above).
+  LoadBudget& Budget() { return budget_; }
+
  private:
   int32_t group_ = 0;
   int32_t status_ = kRscIdle;
   uint32_t params_[4] = {0, 0, 0, 0};
+  // Destroyed after the kind's members: its charge goes back once the
+  // kind's memory is freed.
+  LoadBudget budget_{kMaxResourceBytes, &LoadedTotal()};
 };

@@ -57,8 +57,7 @@ int32_t SRsc_Image_Ex::Init(SProcArg) {
   cursor_ = 0;
   shareOf_ = -1;
   names_.clear();
-  budget_ = LoadBudget();
-  copies_ = LoadBudget();
+  copies_.Release();
   directory_ = image_list::DirectoryOf(GetName());
   listFile_.SetName(MakeFileName(GetName(), ".tr"));
   listFile_.Load();
@@ -90,7 +89,7 @@ void SRsc_Image_Ex::StartDecodeAhead(const uint8_t* list, size_t size) {
     files[i].resize(bytes);
     int w = 0, h = 0;
     if (cache.Lookup(path, files[i].data(), bytes) < 0 || !plat::ReadImageSize(files[i].data(), bytes, &w, &h) ||
-        !plat::ImageSizeAllowed(w, h) || !budget_.Charge(uint64_t(w) * uint64_t(h) * 4)) {
+        !plat::ImageSizeAllowed(w, h) || !Budget().Charge(uint64_t(w) * uint64_t(h) * 4)) {
       std::vector<uint8_t>().swap(files[i]);
       continue;
     }
@@ -144,7 +143,7 @@ plat::Texture* SRsc_Image_Ex::MakeTexture() {
   int w = 0, h = 0;
   if (!plat::ReadImageSize(data, size, &w, &h) || !plat::ImageSizeAllowed(w, h)) return nullptr;
   const uint64_t bytes = uint64_t(w) * uint64_t(h) * 4;
-  if (!budget_.Charge(bytes)) return nullptr;
+  if (!Budget().Charge(bytes)) return nullptr;
   dev->CreateTextureFromMemory(data, size, &tex, bytes);
   return tex;
 }

@@ -45,8 +45,10 @@ class SRsc_Image : public SRsc {
 // texture made for the name's first line (one texture, one more reference)
 // and takes a frame, as a file from the cache would. Each texture's pixels
 // (width x height x 4 bytes, as the file's header gives them) are charged
-// to the image's LoadBudget before they are made; a texture past it fails
-// the image with the texture-creation line, as does memory running out. The
+// to the resource's budget before they are made; a texture past it (or past
+// what all resources may hold together) fails the image with the
+// texture-creation line, as does memory running out. A failed image keeps
+// the textures it made, and their charge, until it is released. The
 // copies of cached files the decode-ahead works on are charged to a budget
 // of their own (a file that does not fit is decoded when it arrives).
 class SRsc_Image_Ex : public SRsc_Image {
@@ -84,7 +86,6 @@ class SRsc_Image_Ex : public SRsc_Image {
   std::vector<std::string> names_;  // the name each texture was made for
   std::string pendingName_;         // the name of the texture being made
   int32_t shareOf_ = -1;            // >= 0: pendingName_ is that texture's again
-  LoadBudget budget_;  // pixels
   LoadBudget copies_;  // the decode-ahead's copies of cached files
   ImageDecodeAhead decodeAhead_;
 };

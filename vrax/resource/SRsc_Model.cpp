@@ -527,6 +527,7 @@ void SRsc_Model_Ex::ComputeBindPose(const ModelFile& f, const SMatrix& m, const 
 int32_t SRsc_Model_Ex::Init(SProcArg) {
   step_ = 0;
   ReleaseModel();
+  Budget().Release();
   modelFile_.SetName(MakeFileName(GetName(), ".bma"));
   modelFile_.Load();
   animFile_.SetName(MakeFileName(GetName(), ".tca"));
@@ -552,10 +553,12 @@ int32_t SRsc_Model_Ex::Main(SProcArg) {
   for (uint32_t i = 0; i < 4; ++i) p[i] = GetParam(i);
   const auto* tca = animRequested_ ? static_cast<const uint8_t*>(animFile_.GetData()) : nullptr;
   const size_t tcaSize = tca != nullptr ? animFile_.GetSize() : 0;
-  const bool ok = Build(static_cast<const uint8_t*>(modelFile_.GetData()), modelFile_.GetSize(), tca, tcaSize, p);
+  const bool ok =
+      Build(static_cast<const uint8_t*>(modelFile_.GetData()), modelFile_.GetSize(), tca, tcaSize, p, &Budget());
   modelFile_.FreeData();
   animFile_.FreeData();
   if (!ok) {
+    Budget().Release();  // nothing of the model is left
     ReportOpenError(kSource, 190);
     step_ = -1;
     return 0;

@@ -33,7 +33,6 @@ int32_t SRsc_Sound_Ex::Init(SProcArg) {
   cursor_ = 0;
   shareOf_ = -1;
   made_.clear();
-  budget_ = LoadBudget();
   directory_ = image_list::DirectoryOf(GetName());  // wave names are relative to the list
   listFile_.SetName(MakeFileName(GetName(), ".sr"));
   listFile_.Load();
@@ -127,7 +126,7 @@ void SRsc_Sound_Ex::Step() {
   if (step_ != 1) return;
   int err = 0;
   if (shareOf_ >= 0) {
-    err = SSndMan::AddShared(&bank_, shareOf_, line_, &budget_);
+    err = SSndMan::AddShared(&bank_, shareOf_, line_, &Budget());
     shareOf_ = -1;
   } else {
     const int32_t st = waveFile_.GetState();
@@ -137,7 +136,7 @@ void SRsc_Sound_Ex::Step() {
     }
     if (st != SFile::STATE_DONE) return;
     const auto* wave = static_cast<const uint8_t*>(waveFile_.GetData());
-    err = SSndMan::AddWave(&bank_, wave, wave ? waveFile_.GetSize() : 0, line_, &budget_);
+    err = SSndMan::AddWave(&bank_, wave, wave ? waveFile_.GetSize() : 0, line_, &Budget());
     waveFile_.FreeData();
     if (err == 0) made_.push_back({line_.name, line_.streamed, static_cast<int32_t>(bank_.entries.size() - 1)});
   }

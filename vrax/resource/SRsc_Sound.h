@@ -34,8 +34,10 @@ class SRsc_Sound : public SRsc {
 // the line's sound shares the earlier one's samples (a static buffer over the
 // same memory, or a looping buffer of its own over the same stream data) and
 // takes a frame, as a file from the cache would. The bytes the sounds take
-// are charged to the bank's LoadBudget before they are made; a sound past it
-// fails the bank with the line of the buffer it could not make.
+// are charged to the resource's budget before they are made; a sound past it
+// (or past what all resources may hold together) fails the bank with the
+// line of the buffer it could not make. A failed bank keeps the sounds it
+// made, and their charge, until it is released.
 class SRsc_Sound_Ex : public SRsc_Sound {
  public:
   SRsc_Sound_Ex() = default;
@@ -83,7 +85,6 @@ class SRsc_Sound_Ex : public SRsc_Sound {
   SoundListLine line_;  // the line whose wave file is being read
   int32_t shareOf_ = -1;  // >= 0: line_ names the file of that entry again
   std::vector<Made> made_;
-  LoadBudget budget_;
 };
 
 // The player's operations on a resource (a null pointer or a resource of

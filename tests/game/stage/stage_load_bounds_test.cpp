@@ -182,6 +182,7 @@ TEST_F(StageLoadBounds, DamagedShapesPastTheBudgetFailWithTheirLineAndTheRestLoa
     cases.push_back({RscTag("STG"), ".stg", "Game\\ScriptStgRsc(", std::move(f.b)});
   }
   WriteFile("\\Stg\\good", ".cam", stage_file::WriteCameraPath(std::vector<CamKey>(4)));
+  const uint64_t before = LoadedTotal().Used();
   for (Case& c : cases) {
     SCOPED_TRACE(c.ext);
     box.texts.clear();
@@ -195,8 +196,13 @@ TEST_F(StageLoadBounds, DamagedShapesPastTheBudgetFailWithTheirLineAndTheRestLoa
     ASSERT_EQ(box.texts.size(), 1u);
     EXPECT_NE(box.texts[0].find(std::string(c.line)), std::string::npos) << box.texts[0];
     EXPECT_NE(box.texts[0].find("resource open error"), std::string::npos) << box.texts[0];
+    // Of all that was charged only the good camera path's keys stay (one
+    // block of 4 x 32 bytes): the failed load gave its charge back at once
+    // (the tunnel's part had charged some 58 MB), the good one on release.
+    EXPECT_EQ(LoadedTotal().Used(), before + 4 * 32 + 16);
     rm.ReleaseGroup(3, nullptr, 0);
     Frame(2);
+    EXPECT_EQ(LoadedTotal().Used(), before);
   }
 }
 

@@ -23,4 +23,35 @@ TEST(LoadBudget, ChargesUpToTheLimitAndRefusesPastIt) {
   EXPECT_TRUE(big.Charge(uint64_t{1} << 32, uint64_t{1} << 31));   // 2^63
   EXPECT_EQ(big.Used(), uint64_t{1} << 63);
 
+  // A block's bytes and its header together overflow: 2^64 - 2 + 16.
+  EXPECT_FALSE(ChargeBlock(big, std::numeric_limits<uint64_t>::max() / 2, 2));
+}
+
+// Budgets that charge through a total: each stays within its own limit and
+// all of them within the total's; a charge past either is refused with
+// nothing taken from the other; what a budget charged goes back to the
+// total, exactly, when it is released or ends.
+TEST(LoadBudget, ChargesThroughATotalAndGivesItBack) {
+  LoadTotal total(1000);
+  {
+    LoadBudget a(600, &total), b(600, &total);
+    EXPECT_TRUE(a.Charge(5, 100));   // a 500, total 500
+    EXPECT_TRUE(b.Charge(400));      // b 400, total 900
+    EXPECT_FALSE(b.Charge(101));     // b 501 would fit, the total 1001 not
+    EXPECT_FALSE(a.Charge(101));     // a 601: its own limit; the total keeps 900
+    EXPECT_EQ(total.Used(), 900u);
+    EXPECT_EQ(b.Used(), 400u);
+    EXPECT_TRUE(ChargeBlock(b, 21, 4));  // 84 + 16
+    EXPECT_EQ(total.Used(), 1000u);
+    a.Release();
+    EXPECT_EQ(a.Used(), 0u);
+    EXPECT_EQ(total.Used(), 500u);
+    a.Release();  // nothing more to give
+    EXPECT_EQ(total.Used(), 500u);
+    EXPECT_TRUE(a.Charge(500));
+    total.SetLimit(800);  // below what is held: nothing more is taken
+    EXPECT_FALSE(b.Charge(1));
+    EXPECT_EQ(total.Used(), 1000u);
+  }
+  EXPECT_EQ(total.Used(), 0u);  // both ended
 }

@@ -27,6 +27,38 @@ TEST(SysUtil, FileWrappersFailCleanly) {
   EXPECT_EQ(box.texts[0].size(), 2010u);
 }
 
+// Names are taken relative to the data root, '\\' and '/' alike, runs of
+// separators as one; only a ".." that climbs above the root leaves it.
+TEST(SysUtil, ANameStaysInTheDataFolderUnlessItClimbsOutOfIt) {
+  const struct {
+    const char* name;
+    bool inside;
+  } cases[] = {
+      {"\\common\\Osr_Font.tr", true},
+      {"\\enemy\\sub\\a.png", true},
+      {"a/../b", true},
+      {"\\l\\sub\\..\\..\\m\\x.png", true},
+      {"\\l\\./x.png", true},
+      {"/abs.png", true},  // the root's own name begins with a separator
+      {"\\l\\/abs.png", true},
+      {"\\l\\..\\x.png", true},  // up to the root, not past it
+      {"..", false},
+      {"../x", false},
+      {"a/../../x", false},
+      {"\\l\\..\\..\\x.png", false},
+      {"\\l\\../../x.png", false},
+      {"\\l\\sub\\..\\..\\..\\x.png", false},
+      {"\\l\\..//..\\x", false},
+      {"\\l\\x\\..\\..\\..", false},
+      {"\\l\\...\\x.png", true},  // three dots are a name
+      {"\\l\\..x\\y", true},
+  };
+  for (const auto& c : cases) EXPECT_EQ(StaysInDataFolder(c.name), c.inside) << c.name;
+  // A zero byte would end the host's name early: "..\0a" is ".." there.
+  EXPECT_FALSE(StaysInDataFolder(std::string("..\0a", 4)));
+  EXPECT_FALSE(StaysInDataFolder(std::string("x\0", 2)));
+}
+
 // A data file that is a named pipe fails like a missing one, at once,
 // instead of stalling the frame that reads it. Bounded in a child process,
 // in case the read should wait.

@@ -594,16 +594,26 @@ TEST_F(ModelWorld, ModelsPastTheBudgetOrOutOfMemoryFailWithTheLoaderLine) {
   ASSERT_TRUE(dir.Write("mdl/table.bma", Str(modelfix::RigidBytes())));
   ASSERT_TRUE(dir.Write("mdl/table.tca", Str(WriteTexAnimNodeTable(t))));
   ASSERT_TRUE(dir.Write("mdl/good.bma", Str(modelfix::RigidBytes())));
+  const uint64_t before = LoadedTotal().Used();
+  SRsc_Model_Ex* good = Load("\\mdl\\good");
+  const uint64_t held = LoadedTotal().Used() - before;
+  EXPECT_GT(held, 0u);
   SRsc_Model_Ex* groups = Load("\\mdl\\groups");
   SRsc_Model_Ex* table = Load("\\mdl\\table");
   SRsc* oom = rm.CreateResource(0, RscTag("MDX"), "\\mdl\\good", 0, 0, 0, 0);
   ASSERT_NE(oom, nullptr);
-  SRsc_Model_Ex* good = Load("\\mdl\\good");
+  EXPECT_EQ(rm.Sync(1), 1);
   for (SRsc* m : {static_cast<SRsc*>(groups), static_cast<SRsc*>(table), oom}) EXPECT_EQ(m->GetStatus(), kRscFailed);
   EXPECT_EQ(groups->MaterialGroupCount(), 0);
   EXPECT_EQ(good->GetStatus(), kRscReady);
   EXPECT_EQ(box.Count("SRsc_Model_Ex(190) : resource open error"), 3);
   EXPECT_EQ(box.texts.size(), 3u);
+  // The failed builds gave back what they had charged; the good model holds
+  // its charge until it is released.
+  EXPECT_EQ(LoadedTotal().Used(), before + held);
+  rm.ReleaseGroup(0, nullptr, 0);
+  for (int i = 0; i < 2; ++i) kernel.Step();
+  EXPECT_EQ(LoadedTotal().Used(), before);
 }
 
 }  // namespace

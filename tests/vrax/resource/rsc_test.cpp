@@ -365,6 +365,107 @@ TEST_F(RscWorld, AnImagePastItsBudgetIsRefusedAndTheGameGoesOn) {
   }
 }
 
+// What all resources alive hold together is bounded too (here at 3.5
+// pictures of 64 x 64: 16 KB each, width x height x 4): lists that each fit
+// their own budget load until the total is reached, the next is refused
+// with the texture line and the game goes on; what an image holds is
+// charged once however often it names a file, and is held while the image
+// lives, failed or not (the failed image keeps the texture it made). Its
+// release gives back what was taken, no more, no less: the refused list
+// then loads.
+TEST_F(RscWorld, WhatAllImagesHoldTogetherIsBoundedAndGivenBackOnRelease) {
+  constexpr uint64_t kPicture = 64 * 64 * 4;
+  LoadTotal& total = LoadedTotal();
+  const uint64_t before = total.Used();
+  // The limit is put back however the test ends.
+  const struct Restore {
+    uint64_t limit;
+    ~Restore() { LoadedTotal().SetLimit(limit); }
+  } restore{total.Limit()};
+  for (int i = 0; i < 4; ++i)
+    ASSERT_TRUE(dir.Write("t/p" + std::to_string(i) + ".png", SolidPng(64, 64, 0xFF000000u | uint32_t(i))));
+  ASSERT_TRUE(dir.Write("t/twice.tr", "p0.png\r\np0.png\r\n"));
+  ASSERT_TRUE(dir.Write("t/one.tr", "p1.png\r\n"));
+  ASSERT_TRUE(dir.Write("t/failing.tr", "p2.png\r\nmissing.png\r\n"));
+  ASSERT_TRUE(dir.Write("t/last.tr", "p3.png\r\n"));
+  total.SetLimit(before + kPicture * 7 / 2);
+  for (const bool cached : {false, true}) {
+    SCOPED_TRACE(cached ? "from the cache" : "from disk");
+    io.SetCacheMode(cached ? 2 : 0, 1u << 24, 0, 0);
+    io.CacheClear();
+    if (cached) {
+      for (const char* f : {"p0.png", "p1.png", "p2.png", "p3.png", "twice.tr", "one.tr", "failing.tr", "last.tr"}) {
+        const std::string bytes = dir.Read(std::string("t/") + f);
+        ASSERT_EQ(io.Cache().AddEntry(std::string("\\t\\") + f, bytes.data(), uint32_t(bytes.size()), 0), 0);
+      }
+    }
+    SRsc *twice = nullptr, *one = nullptr, *failing = nullptr, *last = nullptr;
+    const SRscRequest rows[] = {{&twice, kImg, "\\t\\twice", 0, 0, 0, 0},
+                                {&one, kImg, "\\t\\one", 0, 0, 0, 0},
+                                {&failing, kImg, "\\t\\failing", 0, 0, 0, 0},
+                                kEnd};
+    box.texts.clear();
+    rm.LoadTable(1, rows, -1);
+    EXPECT_EQ(rm.Sync(1), 1);
+    EXPECT_EQ(twice->GetStatus(), kRscReady);
+    EXPECT_EQ(one->GetStatus(), kRscReady);
+    EXPECT_EQ(failing->GetStatus(), kRscFailed);
+    EXPECT_EQ(static_cast<SRsc_Image*>(failing)->TextureCount(), 1);
+    EXPECT_EQ(total.Used(), before + 3 * kPicture);
+    // A fourth picture passes the total: refused before it is made.
+    const SRscRequest next[] = {{&last, kImg, "\\t\\last", 0, 0, 0, 0}, kEnd};
+    rm.LoadTable(2, next, -1);
+    EXPECT_EQ(rm.Sync(1), 1);
+    EXPECT_EQ(last->GetStatus(), kRscFailed);
+    EXPECT_EQ(static_cast<SRsc_Image*>(last)->TextureCount(), 0);
+    EXPECT_EQ(total.Used(), before + 3 * kPicture);
+    EXPECT_EQ(box.Count("SRsc_Image_Ex(102) : resource open error"), 1);  // the missing file
+    EXPECT_EQ(box.Count("SRsc_Image_Ex(114) : resource open error"), 1);  // the total
+    // Released, what the three held is given back, and the list loads.
+    rm.ReleaseGroup(1, nullptr, 0);
+    rm.ReleaseGroup(2, nullptr, 0);
+    for (int i = 0; i < 2; ++i) kernel.Step();
+    EXPECT_EQ(total.Used(), before);
+    rm.LoadTable(2, next, -1);
+    EXPECT_EQ(rm.Sync(1), 1);
+    EXPECT_EQ(last->GetStatus(), kRscReady);
+    EXPECT_EQ(total.Used(), before + kPicture);
+    rm.ReleaseGroup(2, nullptr, 0);
+    for (int i = 0; i < 2; ++i) kernel.Step();
+    EXPECT_EQ(total.Used(), before);
+  }
+}
+
+// A name that leads out of the data folder is a file the game does not
+// have: the list fails at it with the missing file's lines, though a file
+// of that name is there; names in subfolders, and names that go up and
+// come back down inside the folder, load.
+TEST_F(RscWorld, ANameOutOfTheDataFolderIsRefusedWithTheOpenError) {
+  testsupport::ScopedDataDir inner(dir.Path() + "/data");
+  const std::string png = SolidPng(2, 2, 0xFF00FF00u);
+  ASSERT_TRUE(dir.Write("outside.png", png));
+  ASSERT_TRUE(dir.Write("data/l/sub/in.png", png));
+  ASSERT_TRUE(dir.Write("data/m/in.png", png));
+  ASSERT_TRUE(dir.Write("data/l/inside.tr", "sub/in.png\r\nsub\\..\\..\\m\\in.png\r\n./sub/in.png\r\n"));
+  ASSERT_TRUE(dir.Write("data/l/out.tr", "sub/in.png\r\n../../outside.png\r\n"));
+  ASSERT_TRUE(dir.Write("data/l/back.tr", "sub\\..\\..\\..\\outside.png\r\n"));
+  SRsc *inside = nullptr, *out = nullptr, *back = nullptr;
+  const SRscRequest rows[] = {{&inside, kImg, "\\l\\inside", 0, 0, 0, 0},
+                              {&out, kImg, "\\l\\out", 0, 0, 0, 0},
+                              {&back, kImg, "\\l\\back", 0, 0, 0, 0},
+                              kEnd};
+  rm.LoadTable(1, rows, -1);
+  EXPECT_EQ(rm.Sync(1), 1);
+  EXPECT_EQ(inside->GetStatus(), kRscReady);
+  EXPECT_EQ(static_cast<SRsc_Image*>(inside)->TextureCount(), 3);
+  EXPECT_EQ(out->GetStatus(), kRscFailed);
+  EXPECT_EQ(static_cast<SRsc_Image*>(out)->TextureCount(), 1);
+  EXPECT_EQ(back->GetStatus(), kRscFailed);
+  EXPECT_EQ(box.Count("Vrax\\Io\\SIOMan(136) : file open error"), 2);
+  EXPECT_EQ(box.Count("SRsc_Image_Ex(102) : resource open error"), 2);
+  EXPECT_EQ(box.texts.size(), 4u);
+}
+
 // Memory running out is the texture line's open error and the image stops
 // there, with what it made: in the decoder (the 1024 x 1024 picture's 4 MB
 // refused) and in the loader's own lists (the name given again after 64

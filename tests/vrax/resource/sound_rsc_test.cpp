@@ -144,6 +144,7 @@ TEST_F(SoundRscWorld, DamagedListsAndWavesFailWithResourceOpenError) {
       {"data past the end (a file cut short)", "ok.wav\r\nbad.wav\r\n", sizes, 163, 1},
       {"24-bit samples", "bad.wav\r\n", wide, 217, 0},
       {"name too long", "ok.wav\r\n" + std::string(300, 'n') + ".wav\r\n", good, 122, 1},
+      {"a name out of the data folder", "ok.wav\r\n..\\..\\ok.wav\r\n", good, 141, 1},
   };
   int k = 0;
   for (const BadCase& c : cases) {
