@@ -689,24 +689,40 @@ void Halt(int32_t state) {
   }
 }
 
-// Resets every node; true when SENSE then reads 0 (nodes waiting for an
-// address). Each reset goes out twice: a node that misses it keeps its
-// address, which SENSE cannot show while another node waits for one, and
-// would then share an address with the node given it next.
-bool JvsReset() {
+// Resets every node, then halts the bus (told) unless SENSE reads 0 (nodes
+// waiting for an address); false when halted or closed. Each reset goes
+// out twice: a node that misses it keeps its address, which SENSE cannot
+// show while another node waits for one, and would then share an address
+// with the node given it next. A reset frame that the line never let go
+// out is a spoiled exchange: a line that never goes quiet stops the bus as
+// it would a cycle; with neither frame out there is nothing to wait for.
+bool ResetOrHalt() {
   Master& m = M();
   static const uint8_t kReset[2] = {kJvsCmdReset, kJvsResetCheck};
   for (int t = 0; t < kJvsResetTries; ++t) {
     JvsQueueCommand(kJvsBroadcast, nullptr, 0);
     JvsQueueCommand(kJvsBroadcast, kReset, 2);
-    JvsSendFrame(kJvsBroadcast);
-    JvsSendFrame(kJvsBroadcast);
+    int notWritten = 0;
+    for (int copy = 0; copy < 2; ++copy) {
+      if (JvsSendFrame(kJvsBroadcast) >= 0 || m.stop.load()) continue;
+      ++notWritten;
+      if (!Failed(kJvsBroadcast, JvsReceipt::kTalking, nullptr)) {
+        JvsQueueCommand(kJvsBroadcast, nullptr, 0);
+        if (!m.stop.load()) Halt(kJvsStateBusError);
+        return false;
+      }
+    }
     if (m.stop.load()) break;
+    if (notWritten == 2) continue;
     JvsClock().Wait(m.wake, kJvsResetWaitMs);
     if (m.stop.load() || JvsGetSense() == 0) break;
   }
   JvsQueueCommand(kJvsBroadcast, nullptr, 0);
-  return !m.stop.load() && JvsGetSense() == 0;
+  if (m.stop.load()) return false;
+  if (JvsGetSense() == 0) return true;
+  Tell("no node answered the reset (SENSE stayed high); the bus is stopped");
+  Halt(kJvsStateBusError);
+  return false;
 }
 
 // Asks every addressed node for its identity and features; 0 when all
@@ -766,11 +782,7 @@ void BringUp() {
   m.run = SpoiledRun{};
   for (Known& k : m.known) k = Known{};
   JvsClearQueues();
-  if (!JvsReset()) {
-    if (m.stop.load()) return;
-    Tell("no node answered the reset (SENSE stayed high); the bus is stopped");
-    return Halt(kJvsStateBusError);
-  }
+  if (!ResetOrHalt()) return;
 
   // Addresses along the SENSE line: the node that sees it low takes the
   // next. An address the bus does not confirm starts it all again.
@@ -786,18 +798,17 @@ void BringUp() {
     if (receipt != JvsReceipt::kAnswer || got < 2 || buf[0] != kJvsStatusNormal || buf[1] != kJvsReportNormal) {
       if (m.stop.load()) return;
       if (receipt == JvsReceipt::kDamaged || receipt == JvsReceipt::kUnfitting) TellGarbage(kJvsBroadcast);
+      // A line that never went quiet counts in the run that stops the bus.
+      if (receipt == JvsReceipt::kTalking && !Failed(kJvsBroadcast, receipt, buf)) return Halt(kJvsStateBusError);
       if (++retries > kJvsAddressRetries) {
         Tell("no node took address %d after %d resets; the bus is stopped", n, kJvsAddressRetries);
         return Halt(kJvsStateBusError);
       }
-      if (!JvsReset()) {
-        if (m.stop.load()) return;
-        Tell("no node answered the reset (SENSE stayed high); the bus is stopped");
-        return Halt(kJvsStateBusError);
-      }
+      if (!ResetOrHalt()) return;
       n = 1;
       continue;
     }
+    m.run = SpoiledRun{};
     if (++n == kJvsMaxNodes) {
       Tell("more than %d nodes on the bus; the bus is stopped", kJvsMaxAddressed);
       return Halt(kJvsStateTooManyNodes);
