@@ -28,14 +28,9 @@ using Decreases = std::vector<std::pair<int, int>>;
 
 namespace {
 
-// The lines the bus wrote to standard error that contain the text.
-int Lines(const std::string& err, const std::string& containing) {
-  int n = 0;
-  for (size_t p = 0; (p = err.find("jvs bus: ", p)) != std::string::npos; ++p) {
-    const size_t end = err.find('\n', p);
-    if (err.substr(p, end - p).find(containing) != std::string::npos) ++n;
-  }
-  return n;
+// The lines the bus wrote to standard error that hold the words.
+int Lines(const std::string& err, const std::string& words) {
+  return testsupport::LinesWith(err, "jvs bus: ", words);
 }
 
 class BusFaults : public ::testing::Test {

@@ -30,14 +30,9 @@ bool WaitState(int32_t want) {
   return Eventually([&] { return JvsGetState() == want; });
 }
 
-// The lines the bus wrote to standard error among what was captured.
-int BusLines(const std::string& err, const std::string& containing = "") {
-  int n = 0;
-  for (size_t p = 0; (p = err.find("jvs bus: ", p)) != std::string::npos; ++p) {
-    const size_t end = err.find('\n', p);
-    if (err.substr(p, end - p).find(containing) != std::string::npos) ++n;
-  }
-  return n;
+// The lines the bus wrote to standard error that hold the words.
+int BusLines(const std::string& err, const std::string& words = "") {
+  return testsupport::LinesWith(err, "jvs bus: ", words);
 }
 
 SimJvsNode AccessoryNode() {

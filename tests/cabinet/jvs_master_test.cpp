@@ -339,14 +339,9 @@ TEST_F(MasterOnAWire, SeededNoiseFromBringUpAndAcrossRestarts) {
   RecordProperty("coins", coins);
 }
 
-// The lines the bus wrote to standard error that contain the text.
-int Lines(const std::string& err, const std::string& containing) {
-  int n = 0;
-  for (size_t p = 0; (p = err.find("jvs bus: ", p)) != std::string::npos; ++p) {
-    const size_t end = err.find('\n', p);
-    if (err.substr(p, end - p).find(containing) != std::string::npos) ++n;
-  }
-  return n;
+// The lines the bus wrote to standard error that hold the words.
+int Lines(const std::string& err, const std::string& words) {
+  return testsupport::LinesWith(err, "jvs bus: ", words);
 }
 
 // Frame bytes on the line that never pause kJvsQuietMs (a sync byte and a

@@ -25,4 +25,15 @@ class StderrCapture {
   bool active_ = true;
 };
 
+// How many lines of the text begin with the prefix and hold the words
+// (any line with the prefix when they are empty), wherever the line starts.
+inline int LinesWith(const std::string& text, const std::string& prefix, const std::string& words = "") {
+  int n = 0;
+  for (size_t p = 0; (p = text.find(prefix, p)) != std::string::npos; ++p) {
+    const size_t end = text.find('\n', p);
+    if (text.substr(p, end - p).find(words) != std::string::npos) ++n;
+  }
+  return n;
+}
+
 }  // namespace testsupport
