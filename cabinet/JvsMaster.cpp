@@ -696,7 +696,7 @@ void Halt(int32_t state) {
 // with the node given it next. A reset frame that the line never let go
 // out is a spoiled exchange: a line that never goes quiet stops the bus as
 // it would a cycle; with neither frame out there is nothing to wait for.
-bool ResetOrHalt() {
+bool JvsReset() {
   Master& m = M();
   static const uint8_t kReset[2] = {kJvsCmdReset, kJvsResetCheck};
   for (int t = 0; t < kJvsResetTries; ++t) {
@@ -782,7 +782,7 @@ void BringUp() {
   m.run = SpoiledRun{};
   for (Known& k : m.known) k = Known{};
   JvsClearQueues();
-  if (!ResetOrHalt()) return;
+  if (!JvsReset()) return;
 
   // Addresses along the SENSE line: the node that sees it low takes the
   // next. An address the bus does not confirm starts it all again.
@@ -804,7 +804,7 @@ void BringUp() {
         Tell("no node took address %d after %d resets; the bus is stopped", n, kJvsAddressRetries);
         return Halt(kJvsStateBusError);
       }
-      if (!ResetOrHalt()) return;
+      if (!JvsReset()) return;
       n = 1;
       continue;
     }
