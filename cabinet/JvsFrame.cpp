@@ -78,6 +78,24 @@ CommandQueue& Slot(uint8_t node) { return M().queues[SlotOf(node)]; }
 // Appends a byte, escaped, to a frame under construction.
 void PutEscaped(uint8_t* frame, size_t* n, uint8_t byte) { *n += static_cast<size_t>(JvsEscapeByte(byte, frame + *n)); }
 
+// The time a wait has spent looking at the line: the clock between two
+// looks, each gap counted at most as the longest single wait (a longer gap
+// is time this thread did not run, not time the line was watched), so that
+// a busy machine cannot end a wait by its bound.
+class LookTime {
+ public:
+  explicit LookTime(uint32_t now) : last_(now) {}
+  uint32_t Look(uint32_t now) {
+    spent_ += std::min(now - last_, kJvsByteWaitMs);
+    last_ = now;
+    return spent_;
+  }
+
+ private:
+  uint32_t last_;
+  uint32_t spent_ = 0;
+};
+
 // Whether a byte may belong to a frame: a sync byte, or any byte while the
 // receiver is inside a frame. Any other byte can begin no frame.
 bool FrameByte(const JvsReceiver& rx, uint8_t byte) { return byte == kJvsSync || rx.InFrame(); }
@@ -266,8 +284,8 @@ bool JvsSettleLine() {
   if (!m.unsettled) return true;
   size_t seen = n;
   plat::MsClock& clock = JvsClock();
-  const uint32_t start = clock.NowMs();
-  uint32_t quietSince = start;
+  uint32_t quietSince = clock.NowMs();
+  LookTime looked(quietSince);
   for (;;) {
     if (m.cancelWaits.load()) return false;
     // What came meanwhile is looked at before the time is: bytes that
@@ -279,7 +297,7 @@ bool JvsSettleLine() {
     const uint32_t now = clock.NowMs();
     const uint32_t quiet = now - quietSince;
     if (n == 0 && quiet >= kJvsQuietMs) break;
-    const uint32_t spent = now - start;
+    const uint32_t spent = looked.Look(now);
     if (spent >= kJvsSettleMs || seen >= kJvsMaxReceiveBytes) {
       m.noise = JvsNoise{static_cast<uint32_t>(seen), spent};
       ++m.errors;
@@ -379,24 +397,24 @@ JvsReceipt JvsReceiveAnswer(uint8_t* buffer, size_t max, int* length, JvsReplyCh
     return spoiled(r);
   };
   plat::MsClock& clock = JvsClock();
-  const uint32_t start = clock.NowMs();
   // The node must begin its answer, and go on with it, without a pause of
   // kJvsByteWaitMs; bytes outside frames are no part of it.
-  uint32_t lastFrameByte = start;
+  uint32_t lastFrameByte = clock.NowMs();
+  LookTime looked(lastFrameByte);
   for (;;) {
     if (m.cancelWaits.load()) return JvsReceipt::kClosed;
+    const uint32_t spent = looked.Look(clock.NowMs());
     const size_t cap = std::min(sizeof chunk, kJvsMaxReceiveBytes - seen);
     // What came meanwhile is looked at before the time is.
     size_t got = m.line->IsOpen() ? m.line->ReadAvailable(chunk, cap) : 0;
     if (got == 0) {
-      const uint32_t now = clock.NowMs();
-      const uint32_t pause = now - lastFrameByte;
+      const uint32_t pause = clock.NowMs() - lastFrameByte;
       if (pause >= kJvsByteWaitMs) return ended(JvsReceipt::kSilence);
-      if (now - start >= kJvsReceiveMs || seen >= kJvsMaxReceiveBytes) {
-        m.noise = JvsNoise{static_cast<uint32_t>(seen), now - start};
+      if (spent >= kJvsReceiveMs || seen >= kJvsMaxReceiveBytes) {
+        m.noise = JvsNoise{static_cast<uint32_t>(seen), spent};
         return ended(JvsReceipt::kTalking);
       }
-      got = JvsReadPortWithin(chunk, cap, std::min(kJvsByteWaitMs - pause, kJvsReceiveMs - (now - start)));
+      got = JvsReadPortWithin(chunk, cap, std::min(kJvsByteWaitMs - pause, kJvsReceiveMs - spent));
       if (got == 0) continue;
     }
     seen += got;
