@@ -232,6 +232,26 @@ Bytes RleBmp(uint16_t bits, int32_t w, int32_t h, const Bytes& codes) {
   return f;
 }
 
+// A picture file and what the decoder says of it (empty: it decodes).
+struct BmpCase {
+  const char* what;
+  Bytes file;
+  const char* why;
+};
+
+// Each file decodes, or is refused with its reason and no picture.
+void ExpectBmpCases(const std::vector<BmpCase>& cases) {
+  for (const BmpCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    plat::Image img;
+    std::string why;
+    const bool ok = plat::DecodeBmp(c.file.data(), c.file.size(), &img, &why);
+    EXPECT_EQ(why, c.why);
+    EXPECT_EQ(ok, *c.why == '\0');
+    if (!ok) EXPECT_ALL({VAL(img.width, 0), VAL(img.rgba.size(), size_t{0})});
+  }
+}
+
 // A run-length picture sets at most 255 pixels with each two bytes of its
 // codes (a count and a colour); what a row's end, a move or the picture's
 // end passes over is left undefined. A header that claims more pixels than
@@ -247,11 +267,7 @@ TEST(BmpImage, RunLengthPicturesClaimNoMorePixelsThanTheirCodesCanSet) {
   const Bytes whole = {4, 1, 0, 0, 4, 2, 0, 1};
   Bytes pastEnd = RleBmp(8, 4, 2, whole);
   Le32(pastEnd, 10, uint32_t(pastEnd.size() + 1));
-  const struct {
-    const char* what;
-    Bytes file;
-    const char* why;  // empty: decodes
-  } cases[] = {
+  ExpectBmpCases({
       {"8192 x 2048 from 26 bytes", damaged, "compressed data too short for its size"},
       {"8 bits, 510 pixels from 4 bytes", RleBmp(8, 255, 2, {255, 1, 0, 1}), ""},
       {"8 bits, 512 pixels from 4 bytes", RleBmp(8, 256, 2, {255, 1, 0, 1}), "compressed data too short for its size"},
@@ -259,16 +275,7 @@ TEST(BmpImage, RunLengthPicturesClaimNoMorePixelsThanTheirCodesCanSet) {
       {"4 bits, 512 pixels from 4 bytes", RleBmp(4, 2, 256, {255, 0x12, 0, 1}), "compressed data too short for its size"},
       {"codes past the end", pastEnd, "truncated"},
       {"every pixel set", RleBmp(8, 4, 2, whole), ""},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.what);
-    plat::Image img;
-    std::string why;
-    const bool ok = plat::DecodeBmp(c.file.data(), c.file.size(), &img, &why);
-    EXPECT_EQ(why, c.why);
-    EXPECT_EQ(ok, *c.why == '\0');
-    if (!ok) EXPECT_ALL({VAL(img.width, 0), VAL(img.rgba.size(), size_t{0})});
-  }
+  });
   // What the codes set is read as they say: rows from the bottom, colours
   // from the palette, 4-bit runs alternating their two colours.
   plat::Image img;
@@ -298,11 +305,7 @@ TEST(BmpImage, RunLengthCodesEndWithinWhatThePictureNeeds) {
     c.insert(c.end(), {0, 1});
     return c;
   };
-  const struct {
-    const char* what;
-    Bytes file;
-    const char* why;  // empty: decodes
-  } cases[] = {
+  ExpectBmpCases({
       // Read one byte short, or a byte a 4-bit pixel, the end code would be
       // missed.
       {"8 bits, literal of 3", RleBmp(8, 3, 1, {0, 3, 1, 2, 3, 0, 0, 1}), ""},
@@ -314,15 +317,7 @@ TEST(BmpImage, RunLengthCodesEndWithinWhatThePictureNeeds) {
       {"runs of 16 pixels", RleBmp(8, 4, 2, {4, 1, 0, 0, 4, 2, 8, 3, 0, 1}), ""},
       {"no end code", RleBmp(8, 4, 2, {4, 1, 0, 0, 4, 2}), "run-length codes without their end"},
       {"literal past the file", RleBmp(8, 4, 2, {0, 5, 1, 2}), "run-length codes without their end"},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.what);
-    plat::Image img;
-    std::string why;
-    const bool ok = plat::DecodeBmp(c.file.data(), c.file.size(), &img, &why);
-    EXPECT_EQ(why, c.why);
-    EXPECT_EQ(ok, *c.why == '\0');
-  }
+  });
   // The 4-bit literal's fifth pixel is entry 5.
   plat::Image img;
   const Bytes f = RleBmp(4, 5, 1, {0, 5, 0x12, 0x34, 0x50, 0, 0, 1});
