@@ -130,7 +130,10 @@ bool SimLineNoiseDraw::Next(uint32_t until, uint32_t* at, std::vector<uint8_t>* 
   if (!on_ || int32_t(next_ - until) > 0) return false;
   if (noise_.forMs && next_ - since_ >= noise_.forMs) {
     on_ = false;
-    return false;
+    if (!noise_.inFrame) return false;
+    *at = next_;
+    *bytes = {0xE0, 0x00, 0x05, 0x01};
+    return true;
   }
   *at = next_;
   bytes->clear();

@@ -74,16 +74,18 @@ class SimNoiseDraw {
 // Bytes on the line that belong to no frame, seeded: a burst of `bytes`
 // bytes every minMs to maxMs (a flood at line rate: about 11 bytes every
 // millisecond), never a sync byte (0xE0) unless syncBytes, for forMs (0:
-// until it is turned off).
+// until it is turned off). Noise that ends inFrame ends with a sync byte and
+// the start of a frame to the master (E0 00 05 01) that never goes on.
 struct SimLineNoise {
   uint32_t seed = 1;
   uint32_t minMs = 10, maxMs = 100;
   int bytes = 1;
   bool syncBytes = false;
   uint32_t forMs = 0;
+  bool inFrame = false;
   // The line busy at line rate (115,200 baud: a byte every 87 us).
-  static SimLineNoise Flood(uint32_t seed, bool syncBytes, uint32_t forMs = 0) {
-    return {seed, 1, 1, 11, syncBytes, forMs};
+  static SimLineNoise Flood(uint32_t seed, bool syncBytes, uint32_t forMs = 0, bool inFrame = false) {
+    return {seed, 1, 1, 11, syncBytes, forMs, inFrame};
   }
 };
 class SimLineNoiseDraw {

@@ -119,6 +119,7 @@ std::vector<SimJvsWire::Written> SimJvsWire::TakeWritten() {
 size_t SimJvsWire::Write(const uint8_t* bytes, size_t count) {
   if (!open_) return 0;
   written_.push_back({now_, std::vector<uint8_t>(bytes, bytes + count)});
+  if (echo) InjectAt(now_, std::vector<uint8_t>(bytes, bytes + count));
   resetWritten_ = false;
   const uint32_t at = now_;
   for (size_t i = 0; i < count; ++i) {
@@ -137,6 +138,10 @@ void SimJvsWire::OnFrame(uint8_t node, const std::vector<uint8_t>& data, bool da
   resetWritten_ = resetWritten_ || reset;
   lastRequestAt_ = now_;
   Fault f = NextFault(requestFaults_, requests_, true);
+  if (f == kNoiseFrom) {
+    lineNoise_.Start(noiseFrom, now_);
+    f = kWhole;
+  }
   if (f != kLost && f != kDamaged && f != kStatusThree) f = kWhole;  // the others befall answers
   if (f != kWhole) log_->back() = true;
   if (f == kLost) return;
@@ -173,6 +178,7 @@ void SimJvsWire::Send(const SimJvsBoard::Reply& r, uint32_t delay) {
     return;
   }
   if (f == kBusyFrom) lineNoise_.Start(SimLineNoise::Flood(at, true), at);
+  if (f == kNoiseFrom) lineNoise_.Start(noiseFrom, at);
   // Noise bytes that go while the frame does land in it.
   NoiseUntil(ends);
   bool hit = false;

@@ -38,6 +38,9 @@ class SimJvsWire : public JvsLine, public plat::MsClock {
     // An answer that meets the line going busy for good (SimLineNoise::
     // Flood, sync bytes among the noise), until LineNoiseOff.
     kBusyFrom,
+    // Either way: the line carries noiseFrom from this frame on (noise that
+    // ends, as noiseFrom's forMs says); the frame itself is whole.
+    kNoiseFrom,
   };
   // How long after a request a node's answer is on the line.
   static constexpr uint32_t kReplyMs = 1;
@@ -64,6 +67,14 @@ class SimJvsWire : public JvsLine, public plat::MsClock {
   // wrote) that no placed fault or noise spoiled.
   std::function<Fault(bool request)> script;
 
+  // The noise a kNoiseFrom fault starts.
+  SimLineNoise noiseFrom = SimLineNoise::Flood(1, true, 300);
+
+  // An echoing line: every byte the master writes comes back to it on the
+  // line at once, in order, whatever becomes of the frame on its way to the
+  // nodes (an adapter that hands back what it sends).
+  bool echo = false;
+
   // Bytes a node's line driver puts on the line afterReplyMs after each of
   // its frames (a turn-around glitch, padding; whatever becomes of the
   // frame on the way): none when empty. 0 ms: in the same read as the frame.
@@ -72,11 +83,11 @@ class SimJvsWire : public JvsLine, public plat::MsClock {
 
   // Raw bytes on the line delayMs from now, from no node in particular.
   void Inject(const std::vector<uint8_t>& bytes, uint32_t delayMs = 0);
-  // Bytes of no frame on the line from now on (SimLineNoise). A node's frame
-  // that goes while a noise byte does is damaged by it (the byte lands in
-  // the frame), and its exchange is spoiled; so is an exchange during which
-  // a noise sync byte came.
-  void SetLineNoise(const SimLineNoise& noise) { lineNoise_.Start(noise, now_); }
+  // Bytes of no frame on the line from delayMs on (SimLineNoise). A node's
+  // frame that goes while a noise byte does is damaged by it (the byte lands
+  // in the frame), and its exchange is spoiled; so is an exchange during
+  // which a noise sync byte came.
+  void SetLineNoise(const SimLineNoise& noise, uint32_t delayMs = 0) { lineNoise_.Start(noise, now_ + delayMs); }
   void LineNoiseOff() { lineNoise_.Stop(); }
   // Whether the line is busy for good, and since when.
   bool LineBusy() const { return lineNoise_.Busy(); }
