@@ -45,6 +45,67 @@ class SerialPortLine : public JvsLine {
   plat::SerialLines* lines_ = nullptr;
 };
 
+// What an echoing line hands back of the frames the master writes. Many bus
+// adapters give back every byte written, so each frame comes back to the
+// master before anything else. That the line echoes is learnt per port open,
+// from a frame written to someone other than node 0 coming back whole as the
+// first bytes read after its write (the resets at bring-up come first);
+// before that a frame to node 0 is never looked for, since a reply of node 0
+// may in principle equal its request's bytes. From then on the bytes read
+// after each write that repeat the frame from its start (its sync byte:
+// nothing before it can belong to it) are its echo, and are dropped. They
+// are held until the frame is whole: a byte that departs from it ends the
+// match, and the bytes held are read as usual, with that byte (an answer may
+// begin as its request does), unless it is a sync byte, where the echo may
+// begin again.
+class EchoWatch {
+ public:
+  void Reset() { *this = EchoWatch{}; }
+  // The frame just written to the node (its bytes as they went).
+  void Wrote(uint8_t node, const uint8_t* bytes, size_t n) {
+    size_ = learnt_ || node != 0 ? std::min(n, sizeof frame_) : 0;
+    std::memcpy(frame_, bytes, size_);
+    matched_ = 0;
+    probing_ = !learnt_;
+  }
+  // Takes the bytes read; the bytes to be read as usual go to out (room for
+  // n + kJvsMaxFrame). How many.
+  size_t Filter(const uint8_t* in, size_t n, uint8_t* out) {
+    size_t k = 0;
+    for (size_t i = 0; i < n; ++i) {
+      const uint8_t b = in[i];
+      if (matched_ < size_ && b == frame_[matched_]) {
+        if (++matched_ == size_) {
+          learnt_ = true;
+          size_ = matched_ = 0;
+        }
+        continue;
+      }
+      std::memcpy(out + k, frame_, matched_);
+      k += matched_;
+      matched_ = 0;
+      // Learning takes the first bytes read only.
+      if (probing_) size_ = 0;
+      if (size_ && b == frame_[0]) {
+        matched_ = 1;
+        continue;
+      }
+      out[k++] = b;
+    }
+    return k;
+  }
+
+ private:
+  bool learnt_ = false;
+  bool probing_ = false;  // the frame looked for would teach that the line echoes
+  size_t size_ = 0;       // the frame looked for (0: none)
+  size_t matched_ = 0;    // its bytes read so far, held
+  uint8_t frame_[kJvsMaxFrame] = {};
+};
+
+// Room for the bytes of one read, and the echo's bytes held before them.
+constexpr size_t kFilteredRoom = 2 * size_t{kJvsMaxFrame};
+
 struct FrameModule {
   SerialPortLine serial;
   JvsLine* chosen = nullptr;  // the line for the next open (null: the serial port)
@@ -64,6 +125,7 @@ struct FrameModule {
   JvsReceiver dropped_rx;
   // Whether the next frame written must wait for a quiet line.
   bool unsettled = true;
+  EchoWatch echo;
   uint8_t frame[kJvsMaxFrame] = {};  // the frame being written
 };
 
@@ -140,7 +202,7 @@ int WriteFrame(uint8_t node, const uint8_t* data, size_t total) {
     sum = static_cast<uint8_t>(sum + data[i]);
   }
   PutEscaped(m.frame, &n, sum);
-  JvsWritePort(m.frame, n);
+  m.echo.Wrote(node, m.frame, JvsWritePort(m.frame, n));
   return 1;
 }
 
@@ -168,6 +230,7 @@ int JvsOpenPort(const char* portName) {
   for (auto& s : m.strayBy) s = 0;
   m.noise = JvsNoise{};
   m.dropped_rx.Reset();
+  m.echo.Reset();
   // Whatever the line held before is unknown: the first frame waits for it
   // to be quiet.
   m.unsettled = true;
@@ -275,12 +338,16 @@ bool JvsSettleLine() {
   JvsLine& line = *m.line;
   if (!line.IsOpen() || m.cancelWaits.load()) return false;
   uint8_t chunk[kJvsMaxFrame];
+  uint8_t read[kFilteredRoom];
+  // Drops what was read, the echo of the last frame written aside: whether
+  // some byte may belong to a frame.
+  JvsReceiver& rx = m.dropped_rx;
+  auto drop = [&](size_t n) { return Drop(rx, read, m.echo.Filter(chunk, n, read)); };
   // Even on a settled line, a sync byte already waiting begins a frame
   // nobody asked for (or one too late): the line is not quiet. Bytes
   // outside frames are only dropped.
-  JvsReceiver& rx = m.dropped_rx;
   size_t n = line.ReadAvailable(chunk, sizeof chunk);
-  if (Drop(rx, chunk, n)) m.unsettled = true;
+  if (drop(n)) m.unsettled = true;
   if (!m.unsettled) return true;
   size_t seen = n;
   plat::MsClock& clock = JvsClock();
@@ -293,7 +360,7 @@ bool JvsSettleLine() {
     const size_t cap = std::min(sizeof chunk, kJvsMaxReceiveBytes - seen);
     n = line.ReadAvailable(chunk, cap);
     seen += n;
-    if (Drop(rx, chunk, n)) quietSince = clock.NowMs();
+    if (drop(n)) quietSince = clock.NowMs();
     const uint32_t now = clock.NowMs();
     const uint32_t quiet = now - quietSince;
     if (n == 0 && quiet >= kJvsQuietMs) break;
@@ -306,7 +373,7 @@ bool JvsSettleLine() {
     if (n) continue;
     n = line.ReadWait(chunk, cap, std::min({kJvsQuietMs - quiet, kJvsSettleMs - spent, kWaitSliceMs}));
     seen += n;
-    if (Drop(rx, chunk, n)) quietSince = clock.NowMs();
+    if (drop(n)) quietSince = clock.NowMs();
   }
   // A frame begun kJvsQuietMs ago and never ended is over.
   rx.Reset();
@@ -381,7 +448,8 @@ JvsReceipt JvsReceiveAnswer(uint8_t* buffer, size_t max, int* length, JvsReplyCh
   FrameModule& m = M();
   if (length) *length = 0;
   JvsReceiver rx;
-  uint8_t chunk[kJvsMaxFrame];
+  uint8_t raw[kJvsMaxFrame];
+  uint8_t chunk[kFilteredRoom];
   size_t seen = 0;
   // Anything but an answer leaves the line to be waited out before the
   // next frame: what else is on its way is unknown.
@@ -404,9 +472,9 @@ JvsReceipt JvsReceiveAnswer(uint8_t* buffer, size_t max, int* length, JvsReplyCh
   for (;;) {
     if (m.cancelWaits.load()) return JvsReceipt::kClosed;
     const uint32_t spent = looked.Look(clock.NowMs());
-    const size_t cap = std::min(sizeof chunk, kJvsMaxReceiveBytes - seen);
+    const size_t cap = std::min(sizeof raw, kJvsMaxReceiveBytes - seen);
     // What came meanwhile is looked at before the time is.
-    size_t got = m.line->IsOpen() ? m.line->ReadAvailable(chunk, cap) : 0;
+    size_t got = m.line->IsOpen() ? m.line->ReadAvailable(raw, cap) : 0;
     if (got == 0) {
       const uint32_t pause = clock.NowMs() - lastFrameByte;
       if (pause >= kJvsByteWaitMs) return ended(JvsReceipt::kSilence);
@@ -414,10 +482,12 @@ JvsReceipt JvsReceiveAnswer(uint8_t* buffer, size_t max, int* length, JvsReplyCh
         m.noise = JvsNoise{static_cast<uint32_t>(seen), spent};
         return ended(JvsReceipt::kTalking);
       }
-      got = JvsReadPortWithin(chunk, cap, std::min(kJvsByteWaitMs - pause, kJvsReceiveMs - spent));
+      got = JvsReadPortWithin(raw, cap, std::min(kJvsByteWaitMs - pause, kJvsReceiveMs - spent));
       if (got == 0) continue;
     }
     seen += got;
+    // The echo of the request is no part of what answers it.
+    got = m.echo.Filter(raw, got, chunk);
     size_t stray = 0;
     for (size_t i = 0; i < got; ++i) {
       if (!FrameByte(rx, chunk[i])) {

@@ -452,6 +452,91 @@ TEST_F(WireTest, TheFirstFrameDecidesTheReceive) {
   EXPECT_EQ(JvsReceiveAnswer(buf, 1, &n), JvsReceipt::kUnfitting);
 }
 
+// A line whose adapter hands back every byte the master writes, worked by
+// hand. Node 1's request 11 is E0 01 02 11 14; node 0's status command 01 02
+// is E0 00 03 01 02 06, the very bytes of a status 1 answer with report 2;
+// node 0's status answer 01 01 5A 01 is E0 00 05 01 01 5A 01 62; the reset
+// E0 FF 03 F0 D9 CB. That the line echoes is learnt per open from a frame to
+// another node than 0 coming back whole first; then each frame's echo is
+// dropped, counted nowhere, and makes no wait. Bytes that only begin to
+// repeat the frame are read as usual.
+TEST_F(WireTest, AnEchoIsLearntFromAFrameToAnotherNodeThenDropped) {
+  const Bytes status = {0xE0, 0x00, 0x03, 0x01, 0x02, 0x06};
+  const Bytes statusAnswer = {0xE0, 0x00, 0x05, 0x01, 0x01, 0x5A, 0x01, 0x62};
+  const Bytes answer = {0xE0, 0x00, 0x03, 0x01, 0x01, 0x05};
+  const uint8_t statusCommand[2] = {0x01, 0x02};
+  // The receipt and the data of what follows a request: the bytes given
+  // (none: only what the wire brings) 1 ms after it.
+  auto receive = [&](const Bytes& bytes) {
+    if (!bytes.empty()) wire_.Inject(bytes, 1);
+    uint8_t buf[kJvsReplyBuffer];
+    int n = 0;
+    const JvsReceipt r = JvsReceiveAnswer(buf, sizeof buf, &n);
+    return std::make_pair(r, Bytes(buf, buf + n));
+  };
+  using Got = std::pair<JvsReceipt, Bytes>;
+  // No node hears a request (node 0 would answer): the test gives the answers.
+  wire_.script = [](bool request) { return request ? testsupport::SimJvsWire::kLost : testsupport::SimJvsWire::kWhole; };
+
+  // Nothing learnt yet, also where node 1's request came back after another
+  // byte: node 0's status command comes back as a status 1 answer with
+  // report 2, and is taken (a reply may be its request's bytes).
+  wire_.echo = false;
+  Request();
+  EXPECT_EQ(receive({0x55, 0xE0, 0x01, 0x02, 0x11, 0x14}).first, JvsReceipt::kSilence);
+  wire_.echo = true;
+  ASSERT_EQ(JvsSendBytes(0, statusCommand, 2), 1);
+  EXPECT_EQ(receive({}), (Got{JvsReceipt::kAnswer, {0x01, 0x02}}));
+
+  // Node 1's request comes back whole, first: the line echoes.
+  wire_.TakeWritten();
+  Request();
+  const uint32_t stray = JvsGetStrayByteCount(), dropped = JvsGetDroppedReplyCount(), errors = JvsGetErrorCount();
+  EXPECT_EQ(receive(answer), (Got{JvsReceipt::kAnswer, {0x01, 0x01}}));
+  // Node 0's status command's echo is dropped: its answer is taken, and so
+  // is an answer of the request's very bytes after the echo.
+  for (const Bytes& reply : {statusAnswer, status}) {
+    ASSERT_EQ(JvsSendBytes(0, statusCommand, 2), 1);
+    EXPECT_EQ(receive(reply), (Got{JvsReceipt::kAnswer, Bytes(reply.begin() + 3, reply.end() - 1)}));
+  }
+  // Two resets in a row: the second's wait finds the first's echo alone,
+  // and it goes at once.
+  JvsQueueCommand(kJvsBroadcast, nullptr, 0);
+  const uint8_t reset[2] = {0xF0, 0xD9};
+  JvsQueueCommand(kJvsBroadcast, reset, 2);
+  wire_.TakeWritten();
+  ASSERT_EQ(JvsSendFrame(kJvsBroadcast), 1);
+  ASSERT_EQ(JvsSendFrame(kJvsBroadcast), 1);
+  const auto resets = wire_.TakeWritten();
+  ASSERT_EQ(resets.size(), 2u);
+  EXPECT_EQ(resets[0].bytes, (Bytes{0xE0, 0xFF, 0x03, 0xF0, 0xD9, 0xCB}));
+  EXPECT_EQ(resets[1].at, resets[0].at);
+
+  // Bytes that begin as the frame does and then depart from it are read as
+  // usual: an answer where no echo came (to node 1: its sync byte; to node 0:
+  // E0 00 too), a sync byte before the echo, an echo cut short before the
+  // answer.
+  wire_.echo = false;
+  Request();
+  EXPECT_EQ(receive(answer), (Got{JvsReceipt::kAnswer, {0x01, 0x01}}));
+  const Bytes statusData = {0x01, 0x01, 0x5A, 0x01};
+  for (const Bytes& before : {Bytes{}, Bytes{0xE0, 0xE0, 0x00, 0x03, 0x01, 0x02, 0x06}, Bytes{0xE0, 0x00, 0x03, 0x01}}) {
+    SCOPED_TRACE(testing::Message() << before.size() << " bytes before the answer");
+    ASSERT_EQ(JvsSendBytes(0, statusCommand, 2), 1);
+    if (!before.empty()) wire_.Inject(before);
+    EXPECT_EQ(receive(statusAnswer), (Got{JvsReceipt::kAnswer, statusData}));
+  }
+  EXPECT_ALL({VAL(JvsGetStrayByteCount(), stray), VAL(JvsGetDroppedReplyCount(), dropped),
+              VAL(JvsGetErrorCount(), errors), VAL(JvsLineUnsettled(), false)});
+
+  // A port opened again has learnt nothing.
+  wire_.echo = true;
+  JvsClosePort();
+  ASSERT_EQ(JvsOpenPort("sim"), 1);
+  ASSERT_EQ(JvsSendBytes(0, statusCommand, 2), 1);
+  EXPECT_EQ(receive({}), (Got{JvsReceipt::kAnswer, {0x01, 0x02}}));
+}
+
 // A line that never pauses: the receive gives up kJvsReceiveMs after the
 // request without a frame for the master, and the wait for a quiet line
 // kJvsSettleMs after it began; its frame is then not written. Each says what

@@ -640,3 +640,142 @@ TEST_F(MasterOnAWire, CoinsLostOnABoardSilentOnDamageAtSeededNoise) {
   Report("board silent on damage",
          SweepCoinLoss([](BusWorld& w) { w.wire.board.silentOnDamage = true; }, kSweepCoins));
 }
+
+namespace {
+
+// What a run on the wire did, to hold a run on an echoing line against the
+// same run on a plain one.
+struct Trace {
+  std::vector<std::pair<uint32_t, Bytes>> written;  // every write: when, what
+  std::string told;                                 // the bus's lines
+  int state = 0, credited = 0, inputsRead = 0, setting = 0, values = 0, applies = 0;
+  std::vector<std::pair<int, int>> decreases;
+  uint32_t errors = 0, stray = 0, dropped = 0;
+  uint8_t boardStatus[2] = {};
+};
+
+// Plays a story on one node (two with `two`), on a plain or an echoing line.
+// The stories' faults are placed from the frame where `from` first holds,
+// in frames counted each way from there (echoes are no frames).
+struct EchoStory {
+  const char* what;
+  bool two = false;
+  void (*board)(BusWorld&) = nullptr;
+  bool (*from)(BusWorld&) = nullptr;
+  std::vector<std::pair<int, SimJvsWire::Fault>> requests = {}, replies = {};
+  uint16_t coins = 0;  // put in once the bus is up
+};
+
+Trace PlayEchoStory(const EchoStory& s, bool echo) {
+  BusWorld w(s.two ? 2 : 1);
+  w.wire.echo = echo;
+  if (s.board) s.board(w);
+  bool placed = !s.from;
+  auto place = [&](BusWorld& world) {
+    world.wire.StartCounting();
+    for (auto [i, f] : s.requests) world.wire.SetRequestFault(i, f);
+    for (auto [i, f] : s.replies) world.wire.SetReplyFault(i, f);
+  };
+  if (!s.from) place(w);
+  w.beforeStep = [&](BusWorld& world) {
+    if (placed || !s.from(world)) return;
+    placed = true;
+    place(world);
+  };
+  Trace t;
+  testsupport::StderrCapture capture;
+  EXPECT_TRUE(w.Open());
+  for (int f = 0; f < 160 && !w.Halted(); ++f) {
+    if (f == 0 || (s.coins && w.Ready() && w.inserted == 0)) {
+      if (w.Ready()) w.InsertCoins(0, s.coins);
+    }
+    w.Frame();
+  }
+  t.told = capture.Take();
+  EXPECT_EQ(w.fault, "");
+  for (const SimJvsWire::Written& x : w.wire.TakeWritten()) t.written.emplace_back(x.at, x.bytes);
+  t.state = JvsGetState();
+  t.credited = w.credited;
+  t.inputsRead = w.inputsRead;
+  t.setting = JvsGetNodeSettingResult();
+  t.values = w.wire.board.boardValues;
+  t.applies = w.wire.board.boardApplies;
+  t.decreases = w.wire.board.decreases;
+  t.errors = JvsGetErrorCount();
+  t.stray = JvsGetStrayByteCount();
+  t.dropped = JvsGetDroppedReplyCount();
+  std::copy(JvsGetNodeRecord(0)->switches, JvsGetNodeRecord(0)->switches + 1, t.boardStatus + 1);
+  t.boardStatus[0] = JvsGetNodeRecord(0)->system;
+  return t;
+}
+
+void Setting(BusWorld& w) {
+  w.boardSetting = true;
+  w.frameMs = 100;
+}
+
+}  // namespace
+
+// Many bus adapters hand back every byte the master writes. On such a line
+// every kind of exchange goes as on a plain line: the same frames written
+// at the same times, the same answers taken (node 0's status 5A 01, not its
+// own status command read back), the same lines told, no byte counted as
+// outside frames and no frame dropped: bring-up, polls of one and two nodes
+// with coins and decreases, node 0's setting sequence, requests to send
+// again after a decrease's or a setting's answer was lost, a counter that
+// settles a decrease, requests written again after faults, and a stop after
+// six spoiled exchanges.
+TEST_F(MasterOnAWire, AnEchoingLineGoesAsAPlainLine) {
+  using F = SimJvsWire::Fault;
+  auto decreasing = [](BusWorld&) { return BusWorld::QueuedDecrease(); };
+  auto settingAsked = [](BusWorld& w) { return w.settingAsked; };
+  auto ready = [](BusWorld& w) { return w.Ready() && w.inputsRead > 0; };
+  const EchoStory stories[] = {
+      {.what = "bring-up and polls with coins, one node", .coins = 3},
+      {.what = "bring-up and polls with coins, two nodes", .two = true, .coins = 2},
+      {.what = "bring-up with an address's answer and an identity request lost",
+       .requests = {{4, F::kLost}},
+       .replies = {{0, F::kLost}}},
+      {.what = "node 0's setting sequence", .board = Setting},
+      {.what = "node 0's setting, the value's answer lost: asked to send again",
+       .board = Setting,
+       .from = settingAsked,
+       .replies = {{1, F::kLost}}},
+      {.what = "node 0's setting, the value damaged on its way",
+       .board = Setting,
+       .from = settingAsked,
+       .requests = {{1, F::kDamaged}}},
+      {.what = "a decrease's answer lost: asked to send again", .from = decreasing, .replies = {{1, F::kLost}},
+       .coins = 1},
+      {.what = "a decrease's request answered with status 3",
+       .from = decreasing,
+       .requests = {{1, F::kStatusThree}},
+       .coins = 1},
+      {.what = "a decrease the counter settles, status 3 kept",
+       .board = [](BusWorld& w) { w.wire.board.keepStatusThree = true; },
+       .from = decreasing,
+       .requests = {{2, F::kDamaged}},
+       .replies = {{1, F::kLost}},
+       .coins = 1},
+      {.what = "polls written again after late and damaged answers",
+       .two = true,
+       .from = ready,
+       .replies = {{0, F::kLate}, {2, F::kDamaged}, {3, F::kLost}}},
+      {.what = "six spoiled exchanges stop the bus",
+       .from = ready,
+       .requests = {{0, F::kLost}, {1, F::kLost}, {2, F::kLost}, {3, F::kLost}, {4, F::kLost}, {5, F::kLost}}},
+  };
+  for (const EchoStory& s : stories) {
+    SCOPED_TRACE(s.what);
+    const Trace plain = PlayEchoStory(s, false);
+    const Trace echoing = PlayEchoStory(s, true);
+    EXPECT_EQ(echoing.written, plain.written);
+    EXPECT_EQ(echoing.told, plain.told);
+    EXPECT_ALL({VAL(echoing.state, plain.state), VAL(echoing.credited, plain.credited),
+                VAL(echoing.inputsRead, plain.inputsRead), VAL(echoing.setting, plain.setting),
+                VAL(echoing.values, plain.values), VAL(echoing.applies, plain.applies),
+                VAL(echoing.errors, plain.errors), VAL(echoing.dropped, plain.dropped), VAL(echoing.stray, 0u),
+                VAL(echoing.boardStatus[0], plain.boardStatus[0]), VAL(echoing.boardStatus[1], plain.boardStatus[1])});
+    EXPECT_EQ(echoing.decreases, plain.decreases);
+  }
+}
