@@ -223,6 +223,10 @@ size_t SimJvsWire::ReadAvailable(uint8_t* buffer, size_t max) {
 size_t SimJvsWire::ReadWait(uint8_t* buffer, size_t max, uint32_t ms) {
   if (!open_) return 0;
   if (const size_t n = ReadAvailable(buffer, max)) return n;
+  if (lateLooksMs) {
+    now_ += ms + lateLooksMs;
+    return 0;
+  }
   NoiseUntil(now_ + ms);
   if (!pending_.empty() && pending_.front().at - now_ <= ms) {
     now_ = pending_.front().at;

@@ -81,6 +81,10 @@ class SimJvsWire : public JvsLine, public plat::MsClock {
   std::vector<uint8_t> afterReply;
   uint32_t afterReplyMs = 2;
 
+  // A loaded machine: each wait for input ends lateMs after it should,
+  // having read nothing (what came meanwhile waits for the next look).
+  uint32_t lateLooksMs = 0;
+
   // Raw bytes on the line delayMs from now, from no node in particular.
   void Inject(const std::vector<uint8_t>& bytes, uint32_t delayMs = 0);
   // Bytes of no frame on the line from delayMs on (SimLineNoise). A node's
