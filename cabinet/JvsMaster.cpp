@@ -725,9 +725,9 @@ bool JvsReset() {
   return false;
 }
 
-// Asks every addressed node for its identity and features; 0 when all
-// answered, else the node that did not.
-int32_t IdentifyNodes() {
+// Asks every addressed node for its identity and features. False when the
+// bus is to stop (told) or was closed.
+bool IdentifyNodes() {
   Master& m = M();
   uint8_t buf[kJvsReplyBuffer];
   const int32_t count = m.nodeCount.load();
@@ -735,9 +735,14 @@ int32_t IdentifyNodes() {
     JvsNodeRecord& r = m.nodes[node];
     std::memset(&r, 0, sizeof r);
     for (uint8_t cmd = kJvsCmdIdentity; cmd <= kJvsCmdFeatures; ++cmd) {
-      if (m.stop.load()) return node;
+      if (m.stop.load()) return false;
+      // A run of spoiled exchanges that stops the bus was told already.
       const int n = Transact(Single(static_cast<uint8_t>(node), &cmd, 1), buf);
-      if (n < 2 || buf[0] != kJvsStatusNormal || buf[1] != kJvsReportNormal) return node;
+      if (n < 0) return false;
+      if (n < 2 || buf[0] != kJvsStatusNormal || buf[1] != kJvsReportNormal) {
+        Tell("node %d did not say what it is; the bus is stopped", node);
+        return false;
+      }
       const uint8_t* d = buf + 2;
       const size_t len = static_cast<size_t>(n) - 2;
       switch (cmd) {
@@ -764,7 +769,7 @@ int32_t IdentifyNodes() {
       }
     }
   }
-  return 0;
+  return true;
 }
 
 // Resets the bus, gives out the addresses and asks the nodes what they are;
@@ -815,10 +820,9 @@ void BringUp() {
     }
   }
   m.nodeCount = n - 1;
-  if (const int32_t node = IdentifyNodes()) {
-    if (m.stop.load()) return;
-    Tell("node %d did not say what it is; the bus is stopped", node);
-    return Halt(kJvsStateBusError);
+  if (!IdentifyNodes()) {
+    if (!m.stop.load()) Halt(kJvsStateBusError);
+    return;
   }
   SetState(kJvsStateReady);
   JvsSetRts(1);

@@ -537,6 +537,44 @@ TEST_F(WireTest, AnEchoIsLearntFromAFrameToAnotherNodeThenDropped) {
   EXPECT_EQ(receive({}), (Got{JvsReceipt::kAnswer, {0x01, 0x02}}));
 }
 
+// Noise that begins 30 ms into the wait for a quiet line after a silence,
+// and ends inside a frame (its last bytes a sync byte and the start of a
+// frame to the master, E0 00 05 01) before the wait would have ended: the
+// next frame goes exactly kJvsQuietMs after those last bytes, whatever came
+// before them (a flood with sync bytes or without, sparse bursts); on a
+// loaded machine whose looks at the line come 3 ms late, within two late
+// looks and a wait's slice after that. The frame the noise began is over then: a
+// byte outside frames after it makes no wait, and the next answer is taken.
+TEST_F(WireTest, NoiseThatEndsIsWaitedOutFromItsLastByte) {
+  using testsupport::SimLineNoise;
+  const SimLineNoise kinds[] = {SimLineNoise::Flood(3, true, 100, true), SimLineNoise::Flood(3, false, 100, true),
+                                SimLineNoise{3, 5, 40, 3, true, 60, true}};
+  for (uint32_t late : {0u, 3u}) {
+    for (const SimLineNoise& noise : kinds) {
+      SCOPED_TRACE(testing::Message() << "bursts of " << noise.bytes << (noise.syncBytes ? " with" : " without")
+                                      << " sync bytes, looks " << late << " ms late");
+      Request();
+      uint8_t buf[kJvsReplyBuffer];
+      int n = 0;
+      ASSERT_EQ(JvsReceiveAnswer(buf, sizeof buf, &n), JvsReceipt::kSilence);
+      wire_.SetLineNoise(noise, 30);
+      wire_.lateLooksMs = late;
+      const uint32_t sent = Request();
+      wire_.lateLooksMs = 0;
+      EXPECT_GE(sent, wire_.LastNoiseAt() + kJvsQuietMs);
+      // A byte is seen at most a slice and a late look after it came; the
+      // quiet is seen at most a late look after it is whole.
+      EXPECT_LE(sent, wire_.LastNoiseAt() + kJvsQuietMs + (late ? 5 + 2 * late : 0));
+      const uint32_t stray = JvsGetStrayByteCount();
+      wire_.Inject({0x55});
+      EXPECT_EQ(Request(), sent);
+      EXPECT_EQ(JvsGetStrayByteCount(), stray + 1);
+      wire_.Inject({0xE0, 0x00, 0x03, 0x01, 0x01, 0x05}, 1);
+      EXPECT_EQ(JvsReceiveAnswer(buf, sizeof buf, &n), JvsReceipt::kAnswer);
+    }
+  }
+}
+
 // A line that never pauses: the receive gives up kJvsReceiveMs after the
 // request without a frame for the master, and the wait for a quiet line
 // kJvsSettleMs after it began; its frame is then not written. Each says what

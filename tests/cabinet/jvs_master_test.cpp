@@ -779,3 +779,171 @@ TEST_F(MasterOnAWire, AnEchoingLineGoesAsAPlainLine) {
     EXPECT_EQ(echoing.decreases, plain.decreases);
   }
 }
+
+namespace {
+
+// Where noise on the line begins: at a frame the master writes (counted from
+// the bus's open, its first poll, its first poll that takes coins off, or
+// the setting asked for), delayMs after it; with the answer to that frame
+// lost, the noise meets the master's wait for a quiet line.
+struct NoisePhase {
+  const char* what;
+  enum From { kOpen, kReady, kDecrease, kSetting } from;
+  int request;
+  uint32_t delayMs = 0;
+  bool answerLost = false;
+};
+
+const NoisePhase kNoisePhases[] = {
+    {"the resets", NoisePhase::kOpen, 0},
+    {"address assignment", NoisePhase::kOpen, 2},
+    {"the identity request", NoisePhase::kOpen, 3},
+    {"the feature request", NoisePhase::kOpen, 7},
+    {"a poll", NoisePhase::kReady, 1},
+    {"a poll that takes coins off", NoisePhase::kDecrease, 1},
+    {"node 0's marker before its setting", NoisePhase::kSetting, 0},
+    {"node 0's setting value", NoisePhase::kSetting, 1},
+    {"a wait for a quiet line", NoisePhase::kReady, 1, 2 * kJvsByteWaitMs, true},
+};
+
+struct NoiseRun {
+  bool halted = false;
+  std::string told, fault, coins;
+  int inputsAfter = 0;  // switch words read after the noise ended
+  uint32_t noiseFrom = 0, stoppedAfter = 0;
+  // From the noise's end to the first switch word read after it.
+  uint32_t recoveryMs = 0;
+  int setting = 0, values = 0;
+};
+
+// One node with coins put in at the phase's start, noise from the phase on;
+// then frames until the noise ended, and after it twenty switch words were
+// read, the coins settled and the setting asked for ended.
+NoiseRun PlayNoise(const NoisePhase& p, const testsupport::SimLineNoise& noise) {
+  NoiseRun run;
+  BusWorld w;
+  w.boardSetting = p.from == NoisePhase::kSetting;
+  if (w.boardSetting) w.frameMs = 100;
+  bool counting = false, started = false;
+  auto count = [&](BusWorld& world) {
+    counting = true;
+    world.wire.StartCounting();
+    if (p.answerLost) world.wire.SetReplyFault(p.request, SimJvsWire::kLost);
+  };
+  w.wire.script = [&](bool request) {
+    if (request && counting && !started && w.wire.RequestsCounted() - 1 == p.request) {
+      started = true;
+      run.noiseFrom = w.wire.NowMs() + p.delayMs;
+      w.wire.SetLineNoise(noise, p.delayMs);
+    }
+    return SimJvsWire::kWhole;
+  };
+  w.beforeStep = [&](BusWorld& world) {
+    if (counting) return;
+    if ((p.from == NoisePhase::kReady && world.Ready() && world.inputsRead > 0) ||
+        (p.from == NoisePhase::kDecrease && world.Ready() && BusWorld::QueuedDecrease()) ||
+        (p.from == NoisePhase::kSetting && world.settingAsked))
+      count(world);
+  };
+  testsupport::StderrCapture capture;
+  if (p.from == NoisePhase::kOpen) {
+    count(w);
+    w.InsertCoins(0, 2);
+  }
+  EXPECT_TRUE(w.Open());
+  const uint32_t lasts = noise.forMs ? noise.forMs : 60000;
+  int readAtEnd = -1;
+  for (int f = 0; f < 3000 && !w.Halted(); ++f) {
+    if (p.from != NoisePhase::kOpen && w.Ready() && w.inserted == 0) w.InsertCoins(0, 2);
+    const bool over = started && int32_t(w.wire.NowMs() - (run.noiseFrom + lasts)) >= 0;
+    if (over && readAtEnd < 0) readAtEnd = w.inputsRead;
+    if (over && w.inputsRead > readAtEnd && !run.recoveryMs) run.recoveryMs = w.wire.NowMs() - (run.noiseFrom + lasts);
+    if (over && w.inputsRead >= readAtEnd + 20 && w.CoinsSettled() &&
+        JvsGetNodeSettingResult() != kJvsSettingRunning)
+      break;
+    w.Frame();
+  }
+  run.halted = w.Halted();
+  if (run.halted) run.stoppedAfter = w.wire.NowMs() - run.noiseFrom;
+  run.told = capture.Take();
+  run.fault = w.fault.empty() && !started ? "the noise never began" : w.fault;
+  run.inputsAfter = readAtEnd < 0 ? 0 : w.inputsRead - readAtEnd;
+  run.coins = w.CoinProperties();
+  run.setting = JvsGetNodeSettingResult();
+  run.values = w.wire.board.boardValues;
+  return run;
+}
+
+}  // namespace
+
+// Noise on the line that ends, at each phase of the bus's work: floods at
+// line rate and sparse bursts (three bytes every 5 to 40 ms), with sync bytes
+// among them or without, ending inside a frame (a sync byte and the start of
+// a frame to the master, then nothing) or not, for 50 ms to 1.5 s. Every
+// spoiled exchange costs a quiet line (kJvsQuietMs) before the next, so noise
+// shorter than four of them spoils at most five exchanges in a row, and
+// leaves the bus running: the inputs are read again, every coin is credited
+// once and taken off once, the setting asked for is carried out once. Longer
+// noise may stop the bus, in one line. Measured: the shortest flood that
+// stops it, and how soon after the noise inputs are read again.
+TEST_F(MasterOnAWire, NoiseThatEndsWithinTheSpoiledRunLeavesTheBusRunning) {
+  using testsupport::SimLineNoise;
+  constexpr uint32_t kWithinRunMs = 4 * kJvsQuietMs - kJvsByteWaitMs;
+  uint32_t shortestStop[4] = {0, 0, 0, 0};
+  for (const NoisePhase& p : kNoisePhases) {
+    uint32_t worst = 0;
+    for (int kind = 0; kind < 4; ++kind) {
+      const bool flood = kind < 2, sync = kind % 2 == 0;
+      for (bool inFrame : {false, true}) {
+        for (uint32_t ms = 50; ms <= 1500; ms += 50) {
+          const SimLineNoise noise = flood ? SimLineNoise::Flood(7, sync, ms, inFrame)
+                                           : SimLineNoise{7, 5, 40, 3, sync, ms, inFrame};
+          SCOPED_TRACE(testing::Message() << p.what << ": " << (flood ? "a flood" : "bursts")
+                                          << (sync ? " with sync bytes" : " without sync bytes") << " for " << ms
+                                          << " ms" << (inFrame ? ", ending inside a frame" : ""));
+          const NoiseRun run = PlayNoise(p, noise);
+          ASSERT_EQ(run.fault, "");
+          if (run.halted) {
+            EXPECT_GE(ms, kWithinRunMs) << run.told;
+            EXPECT_EQ(Lines(run.told, "stopped"), 1) << run.told;
+            if (!shortestStop[kind] || ms < shortestStop[kind]) shortestStop[kind] = ms;
+            continue;
+          }
+          EXPECT_GE(run.inputsAfter, 20);
+          EXPECT_EQ(run.coins, "");
+          worst = std::max(worst, run.recoveryMs);
+          // Where the asking for its fate reached the spoiled run, the
+          // setting is given up, never sent twice.
+          if (p.from == NoisePhase::kSetting) {
+            EXPECT_EQ(run.values, 1);
+            if (ms < kWithinRunMs) {
+              EXPECT_EQ(run.setting, kJvsSettingDone) << run.told;
+            }
+          }
+        }
+      }
+    }
+    std::printf("%s: inputs read again at most %u ms after the noise ended\n", p.what, worst);
+  }
+  // Sparse bursts never spoil six exchanges in a row.
+  EXPECT_ALL({VAL(shortestStop[2], 0u), VAL(shortestStop[3], 0u)});
+  std::printf("the shortest flood that stops the bus: %u ms with sync bytes, %u ms without\n", shortestStop[0],
+              shortestStop[1]);
+}
+
+// A flood that goes on (60 s), with sync bytes or without, from any phase:
+// the bus stops, told in one line; once it is up, within two seconds.
+TEST_F(MasterOnAWire, NoiseThatLastsStopsTheBusInOneLine) {
+  for (const NoisePhase& p : kNoisePhases) {
+    for (bool sync : {true, false}) {
+      SCOPED_TRACE(testing::Message() << p.what << (sync ? ", sync bytes" : ", no sync bytes"));
+      const NoiseRun run = PlayNoise(p, testsupport::SimLineNoise::Flood(7, sync, 60000));
+      EXPECT_EQ(run.fault, "");
+      ASSERT_TRUE(run.halted);
+      if (p.from != NoisePhase::kOpen) {
+        EXPECT_LE(run.stoppedAfter, 2000u);
+      }
+      EXPECT_EQ(Lines(run.told, "stopped"), 1) << run.told;
+    }
+  }
+}
