@@ -13,7 +13,10 @@
 // row (three faults spoil at most three, unless they leave the nodes
 // sharing an address) or on a noisy line: a line busy for good stops it in
 // time, with a line that names the noise; a restart of the device then
-// brings every coin in once.
+// brings every coin in once. Some kinds run on an echoing line. In some,
+// any frame either way may start noise that ends (250 ms of it, too short
+// to spoil more than three exchanges in a row): with two faults more it
+// must never stop the bus.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -47,6 +50,7 @@ struct Kind {
   int maxFaults = kMaxFaults;
   bool coinInWindow = false;  // one more coin, at each frame of the window in turn
   bool noiseFaults = false;   // answers may be followed by noise, or meet a line busy for good
+  bool endingNoise = false;   // any frame may start the kind's noise that ends (SimJvsWire::noiseFrom)
 };
 
 void Plain(BusWorld&) {}
@@ -76,6 +80,32 @@ void StrayPair(BusWorld& w) {
 // Coin conditions (jam, counter gone, busy) that come and go over the first
 // twelve coin reports.
 void Conditions(BusWorld& w) { w.wire.board.conditions = {7, 40, 12}; }
+// An adapter that hands back every byte the master writes.
+void Echoing(BusWorld& w) { w.wire.echo = true; }
+void SettingEchoing(BusWorld& w) {
+  Setting(w);
+  Echoing(w);
+}
+void KeepsStatusThreeEchoing(BusWorld& w) {
+  KeepsStatusThree(w);
+  Echoing(w);
+}
+// Noise that ends, 250 ms after the frame that starts it, inside a frame:
+// a flood without sync bytes (every frame a node sends meanwhile damaged),
+// one with them (the line not quiet meanwhile), sparse bursts with them.
+constexpr uint32_t kEndingNoiseMs = 250;
+void FloodThatEnds(BusWorld& w) { w.wire.noiseFrom = testsupport::SimLineNoise::Flood(5, false, kEndingNoiseMs, true); }
+void SyncFloodThatEnds(BusWorld& w) {
+  w.wire.noiseFrom = testsupport::SimLineNoise::Flood(5, true, kEndingNoiseMs, true);
+}
+void SettingBurstsThatEnd(BusWorld& w) {
+  Setting(w);
+  w.wire.noiseFrom = {5, 5, 40, 3, true, kEndingNoiseMs, true};
+}
+void EchoingFloodThatEnds(BusWorld& w) {
+  Echoing(w);
+  SyncFloodThatEnds(w);
+}
 
 const Kind kKinds[] = {
     {"bring-up, one node", 1, From::kOpen, 1, Plain},
@@ -99,6 +129,15 @@ const Kind kKinds[] = {
      true},
     {"decrease poll, noise after answers, a line busy for good", 1, From::kDecrease, 1, Plain, 2, false, true},
     {"polls of two nodes, noise after answers, a line busy for good", 2, From::kFirstPoll, 0, Plain, 2, false, true},
+    {"bring-up, one node, an echoing line", 1, From::kOpen, 1, Echoing, 2},
+    {"setting value, an echoing line", 1, From::kSettingValue, 0, SettingEchoing, 2},
+    {"decrease poll, status 3 kept, an echoing line", 1, From::kDecrease, 1, KeepsStatusThreeEchoing, 2},
+    {"bring-up, two nodes, a flood that ends", 2, From::kOpen, 1, FloodThatEnds, 2, false, false, true},
+    {"decrease poll, a flood with sync bytes that ends", 1, From::kDecrease, 1, SyncFloodThatEnds, 2, false, false,
+     true},
+    {"setting apply, bursts that end", 1, From::kSettingApply, 0, SettingBurstsThatEnd, 2, false, false, true},
+    {"polls of two nodes, an echoing line, a flood that ends", 2, From::kFirstPoll, 0, EchoingFloodThatEnds, 2, false,
+     false, true},
 };
 
 struct Fault {
@@ -109,8 +148,8 @@ struct Fault {
 
 std::string Describe(const std::vector<Fault>& p, int coinAt) {
   std::ostringstream o;
-  static const char* kNames[] = {"whole",      "lost",          "damaged",         "status 3",
-                                 "late",       "noise after",   "sync noise after", "line busy from"};
+  static const char* kNames[] = {"whole",      "lost",          "damaged",          "status 3",      "late",
+                                 "noise after", "sync noise after", "line busy from", "noise that ends from"};
   if (coinAt >= 0) o << " a coin at frame " << coinAt << ";";
   if (p.empty()) o << " no fault";
   for (const Fault& f : p) o << (f.reply ? " answer " : " request ") << f.index << " " << kNames[f.what] << ";";
@@ -197,7 +236,7 @@ Run RunCase(const Kind& k, const std::vector<Fault>& placement, int coinAt) {
       // Only six spoiled exchanges in a row may stop the bus. Then a restart
       // of the device, on a wire without faults, must bring every coin in
       // once.
-      if (!w.StopAllowed() || restarted) break;
+      if (!w.StopAllowed(!k.endingNoise) || restarted) break;
       restarted = true;
       busyStop = w.wire.LineBusy();
       w.wire.ClearFaults();
@@ -223,7 +262,8 @@ Run RunCase(const Kind& k, const std::vector<Fault>& placement, int coinAt) {
   if (!w.fault.empty()) {
     run.fault = w.fault;
   } else if (w.Halted()) {
-    run.fault = w.StopAllowed() ? "the bus stopped twice" : "the bus stopped after fewer than six spoiled exchanges in a row";
+    run.fault = w.StopAllowed(!k.endingNoise) ? "the bus stopped twice"
+                                              : "the bus stopped after fewer than six spoiled exchanges in a row";
   } else if (settledAt < 0) {
     run.fault = "not settled after " + std::to_string(kMaxFrames) + " frames: " + w.CoinProperties();
   } else if (const std::string coins = w.CoinProperties(); !coins.empty()) {
@@ -276,11 +316,22 @@ void Explore(const Kind& k, std::vector<Fault>& placement, int fromSlot, int coi
   static const std::vector<SimJvsWire::Fault> kOnRepliesNoisy = {
       SimJvsWire::kLost,        SimJvsWire::kDamaged,         SimJvsWire::kLate,
       SimJvsWire::kNoiseAfter,  SimJvsWire::kSyncNoiseAfter,  SimJvsWire::kBusyFrom};
+  static const std::vector<SimJvsWire::Fault> kOnRequestsEnding = {SimJvsWire::kLost, SimJvsWire::kDamaged,
+                                                                   SimJvsWire::kStatusThree, SimJvsWire::kNoiseFrom};
+  static const std::vector<SimJvsWire::Fault> kOnRepliesEnding = {SimJvsWire::kLost, SimJvsWire::kDamaged,
+                                                                  SimJvsWire::kLate, SimJvsWire::kNoiseFrom};
+  // Noise that ends is started once in a case.
+  bool noiseStarted = false;
+  for (const Fault& f : placement) noiseStarted = noiseStarted || f.what == SimJvsWire::kNoiseFrom;
   for (int slot = fromSlot; slot < 2 * kWindow; ++slot) {
     const bool reply = slot >= kWindow;
     const int index = slot % kWindow;
     if (index >= (reply ? run.replies : run.requests)) continue;
-    for (SimJvsWire::Fault what : reply ? (k.noiseFaults ? kOnRepliesNoisy : kOnReplies) : kOnRequests) {
+    const std::vector<SimJvsWire::Fault>& faults =
+        k.endingNoise ? (reply ? kOnRepliesEnding : kOnRequestsEnding)
+                      : reply ? (k.noiseFaults ? kOnRepliesNoisy : kOnReplies) : kOnRequests;
+    for (SimJvsWire::Fault what : faults) {
+      if (what == SimJvsWire::kNoiseFrom && noiseStarted) continue;
       placement.push_back({reply, index, what});
       Explore(k, placement, slot + 1, coinAt, t);
       placement.pop_back();

@@ -221,12 +221,12 @@ bool BusWorld::QueuedDecrease() {
 
 bool BusWorld::LastExchangesSpoiled(int n) const { return LastSpoiled(wire.Exchanges(), n); }
 
-bool BusWorld::StopAllowed() const {
+bool BusWorld::StopAllowed(bool byNoise) const {
   const bool addressing = wire.AddressingsSinceOpen() >= kJvsAddressRetries + 1 &&
                           (wire.SpoiledAddressingsSinceOpen() > 0 || LastSpoiled(wire.Resets(), 1));
   // Noise on the line lately: waits for a quiet line that ran out may have
   // spoiled the exchanges without a write.
-  const bool noisy = wire.NoiseBytes() > 0 && wire.Now() - wire.LastNoiseAt() <= StopBoundMs();
+  const bool noisy = byNoise && wire.NoiseBytes() > 0 && wire.Now() - wire.LastNoiseAt() <= StopBoundMs();
   return LastSpoiled(wire.Exchanges(), kJvsMaxSpoiled) || addressing || LastSpoiled(wire.Resets(), 2 * kJvsResetTries) ||
          noisy;
 }

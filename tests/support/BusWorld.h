@@ -123,8 +123,11 @@ class BusWorld {
   // or, giving out addresses, the first assignment and its five retries
   // failed, a fault on the wire among the causes (a reset lost leaves a node
   // its address, and the assignment after it finds no node); or every frame
-  // of a reset was lost.
-  bool StopAllowed() const;
+  // of a reset was lost; or (byNoise) there was noise on the line lately,
+  // whose waits for a quiet line that ran out spoil exchanges without a
+  // write. Not by noise where the noise was too short to spoil six
+  // exchanges in a row.
+  bool StopAllowed(bool byNoise = true) const;
 
   SimJvsWire wire;
   XioDevice* device = nullptr;
