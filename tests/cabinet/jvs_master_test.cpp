@@ -784,8 +784,9 @@ namespace {
 
 // Where noise on the line begins: at a frame the master writes (counted from
 // the bus's open, its first poll, its first poll that takes coins off, or
-// the setting asked for), delayMs after it; with the answer to that frame
-// lost, the noise meets the master's wait for a quiet line.
+// the setting asked for; -1: as the port opens), delayMs after it; with the
+// answer to that frame lost, the noise meets the master's wait for a quiet
+// line.
 struct NoisePhase {
   const char* what;
   enum From { kOpen, kReady, kDecrease, kSetting } from;
@@ -795,6 +796,7 @@ struct NoisePhase {
 };
 
 const NoisePhase kNoisePhases[] = {
+    {"the port's open", NoisePhase::kOpen, -1},
     {"the resets", NoisePhase::kOpen, 0},
     {"address assignment", NoisePhase::kOpen, 2},
     {"the identity request", NoisePhase::kOpen, 3},
@@ -849,6 +851,11 @@ NoiseRun PlayNoise(const NoisePhase& p, const testsupport::SimLineNoise& noise) 
   if (p.from == NoisePhase::kOpen) {
     count(w);
     w.InsertCoins(0, 2);
+  }
+  if (p.request < 0) {
+    started = true;
+    run.noiseFrom = w.wire.NowMs();
+    w.wire.SetLineNoise(noise);
   }
   EXPECT_TRUE(w.Open());
   const uint32_t lasts = noise.forMs ? noise.forMs : 60000;

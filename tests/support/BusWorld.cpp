@@ -110,7 +110,9 @@ void BusWorld::Frame() {
   const bool wasHalted = Halted();
   const bool wasUp = JvsGetState() >= kJvsStateReady;
   wire.TakeWriteMarks();
-  const uint32_t errors = JvsGetErrorCount();
+  // A step that brings the bus up counts its spoiled receives from 0 (the
+  // bring-up clears the count first), whatever an earlier open left.
+  const uint32_t errors = JvsGetState() == kJvsStateStarting ? 0 : JvsGetErrorCount();
   JvsStep();
   AfterStep(exchanges, stepAt, errors, wasHalted, wasUp);
   wire.Advance(frameMs);
@@ -227,8 +229,10 @@ bool BusWorld::StopAllowed(bool byNoise) const {
   // Noise on the line lately: waits for a quiet line that ran out may have
   // spoiled the exchanges without a write.
   const bool noisy = byNoise && wire.NoiseBytes() > 0 && wire.Now() - wire.LastNoiseAt() <= StopBoundMs();
-  return LastSpoiled(wire.Exchanges(), kJvsMaxSpoiled) || addressing || LastSpoiled(wire.Resets(), 2 * kJvsResetTries) ||
-         noisy;
+  const int resets = wire.ResetsSinceAddressing();
+  const bool resetsLost = resets > 0 && wire.SpoiledResetsSinceAddressing() == resets &&
+                          (resets >= 2 * kJvsResetTries || wire.NoiseSinceAddressing());
+  return LastSpoiled(wire.Exchanges(), kJvsMaxSpoiled) || addressing || resetsLost || noisy;
 }
 
 }  // namespace testsupport

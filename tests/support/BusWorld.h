@@ -122,8 +122,10 @@ class BusWorld {
   // Whether the bus may have stopped: six exchanges in a row went wrong;
   // or, giving out addresses, the first assignment and its five retries
   // failed, a fault on the wire among the causes (a reset lost leaves a node
-  // its address, and the assignment after it finds no node); or every frame
-  // of a reset was lost; or (byNoise) there was noise on the line lately,
+  // its address, and the assignment after it finds no node); or every reset
+  // frame since the last assignment was lost, all twenty of a reset's tries
+  // unless noise kept some from going out; or (byNoise) there was noise on
+  // the line lately,
   // whose waits for a quiet line that ran out spoil exchanges without a
   // write. Not by noise where the noise was too short to spoil six
   // exchanges in a row.

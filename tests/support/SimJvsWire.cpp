@@ -43,9 +43,21 @@ int SimJvsWire::SpoiledAddressingsSinceOpen() const {
   return n;
 }
 
+int SimJvsWire::SpoiledResetsSinceAddressing() const {
+  int n = 0;
+  for (size_t i = size_t(resetsAtAddressing_); i < resets_.size(); ++i) n += resets_[i];
+  return n;
+}
+
+void SimJvsWire::Addressing() {
+  resetsAtAddressing_ = int(resets_.size());
+  noiseAtAddressing_ = noiseBytes_;
+}
+
 bool SimJvsWire::Open(const char*) {
   open_ = true;
   addressingsAtOpen_ = int(addressings_.size());
+  Addressing();
   // What the line carried while it was closed is not read.
   NoiseUntil(now_);
   pending_.clear();
@@ -79,18 +91,20 @@ uint32_t SimJvsWire::LateMs() const {
 
 void SimJvsWire::Inject(const std::vector<uint8_t>& bytes, uint32_t delayMs) { InjectAt(now_ + delayMs, bytes); }
 
-void SimJvsWire::InjectAt(uint32_t at, std::vector<uint8_t> bytes) {
-  Pending p{at, std::move(bytes)};
+void SimJvsWire::InjectAt(uint32_t at, std::vector<uint8_t> bytes, bool noise) {
+  Pending p{at, std::move(bytes), noise};
+  // Most bytes go after all that is on its way (noise as it is drawn).
+  if (pending_.empty() || int32_t(at - pending_.back().at) >= 0) {
+    pending_.push_back(std::move(p));
+    return;
+  }
   auto it = std::upper_bound(pending_.begin(), pending_.end(), p.at,
                              [](uint32_t t, const Pending& q) { return int32_t(t - q.at) < 0; });
   pending_.insert(it, std::move(p));
 }
 
 void SimJvsWire::Noise(uint32_t at, const std::vector<uint8_t>& bytes) {
-  InjectAt(at, bytes);
-  auto it = std::upper_bound(pending_.begin(), pending_.end(), at,
-                             [](uint32_t t, const Pending& q) { return int32_t(t - q.at) < 0; });
-  (it - 1)->noise = true;
+  InjectAt(at, bytes, true);
   noiseBytes_ += int(bytes.size());
   lastNoiseAt_ = at;
   // A sync byte while an answer may be on its way can spoil the exchange.
@@ -100,8 +114,7 @@ void SimJvsWire::Noise(uint32_t at, const std::vector<uint8_t>& bytes) {
 
 void SimJvsWire::NoiseUntil(uint32_t until) {
   uint32_t at = 0;
-  std::vector<uint8_t> bytes;
-  while (lineNoise_.Next(until, &at, &bytes)) Noise(at, bytes);
+  while (lineNoise_.Next(until, &at, &drawn_)) Noise(at, drawn_);
 }
 
 std::vector<SimJvsWire::WriteMark> SimJvsWire::TakeWriteMarks() {
@@ -133,13 +146,14 @@ size_t SimJvsWire::Write(const uint8_t* bytes, size_t count) {
 void SimJvsWire::OnFrame(uint8_t node, const std::vector<uint8_t>& data, bool damaged) {
   const bool reset = node == 0xFF && !data.empty() && data[0] == 0xF0;
   log_ = node != 0xFF ? &exchanges_ : reset ? &resets_ : &addressings_;
+  if (log_ == &addressings_) Addressing();
   log_->push_back(false);
   if (node != 0xFF) decreasing_.push_back(SimJvsBoard::Decreasing(node, data));
   resetWritten_ = resetWritten_ || reset;
   lastRequestAt_ = now_;
   Fault f = NextFault(requestFaults_, requests_, true);
   if (f == kNoiseFrom) {
-    lineNoise_.Start(noiseFrom, now_);
+    if (!lineNoise_.On()) lineNoise_.Start(noiseFrom, now_);
     f = kWhole;
   }
   if (f != kLost && f != kDamaged && f != kStatusThree) f = kWhole;  // the others befall answers
@@ -178,7 +192,7 @@ void SimJvsWire::Send(const SimJvsBoard::Reply& r, uint32_t delay) {
     return;
   }
   if (f == kBusyFrom) lineNoise_.Start(SimLineNoise::Flood(at, true), at);
-  if (f == kNoiseFrom) lineNoise_.Start(noiseFrom, at);
+  if (f == kNoiseFrom && !lineNoise_.On()) lineNoise_.Start(noiseFrom, at);
   // Noise bytes that go while the frame does land in it.
   NoiseUntil(ends);
   bool hit = false;

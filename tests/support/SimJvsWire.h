@@ -39,7 +39,8 @@ class SimJvsWire : public JvsLine, public plat::MsClock {
     // Flood, sync bytes among the noise), until LineNoiseOff.
     kBusyFrom,
     // Either way: the line carries noiseFrom from this frame on (noise that
-    // ends, as noiseFrom's forMs says); the frame itself is whole.
+    // ends, as noiseFrom's forMs says), unless noise is on it already; the
+    // frame itself is whole.
     kNoiseFrom,
   };
   // How long after a request a node's answer is on the line.
@@ -93,7 +94,9 @@ class SimJvsWire : public JvsLine, public plat::MsClock {
   // which a noise sync byte came.
   void SetLineNoise(const SimLineNoise& noise, uint32_t delayMs = 0) { lineNoise_.Start(noise, now_ + delayMs); }
   void LineNoiseOff() { lineNoise_.Stop(); }
-  // Whether the line is busy for good, and since when.
+  // Whether the line carries noise (until it ends or for good); whether it
+  // is busy for good, and since when.
+  bool LineNoisy() const { return lineNoise_.On(); }
   bool LineBusy() const { return lineNoise_.Busy(); }
   uint32_t BusySince() const { return lineNoise_.Since(); }
   // The time of the last noise byte on the line (0: none yet), and how many.
@@ -129,6 +132,11 @@ class SimJvsWire : public JvsLine, public plat::MsClock {
   // spoiled.
   int AddressingsSinceOpen() const { return int(addressings_.size()) - addressingsAtOpen_; }
   int SpoiledAddressingsSinceOpen() const;
+  // Reset frames since the last address assignment (or the open), those of
+  // them spoiled, and whether noise came on the line meanwhile.
+  int ResetsSinceAddressing() const { return int(resets_.size()) - resetsAtAddressing_; }
+  int SpoiledResetsSinceAddressing() const;
+  bool NoiseSinceAddressing() const { return noiseBytes_ > noiseAtAddressing_; }
 
   // The clock.
   uint32_t NowMs() override { return now_; }
@@ -157,7 +165,7 @@ class SimJvsWire : public JvsLine, public plat::MsClock {
   void Send(const SimJvsBoard::Reply& r, uint32_t delay);
   Fault NextFault(std::vector<Fault>& placed, int& counter, bool request);
   uint32_t LateMs() const;
-  void InjectAt(uint32_t at, std::vector<uint8_t> bytes);
+  void InjectAt(uint32_t at, std::vector<uint8_t> bytes, bool noise = false);
   // Puts the line noise due up to `until` on the line.
   void NoiseUntil(uint32_t until);
   void Noise(uint32_t at, const std::vector<uint8_t>& bytes);
@@ -176,12 +184,15 @@ class SimJvsWire : public JvsLine, public plat::MsClock {
   uint32_t lateDraw_ = 7;
   std::vector<bool> exchanges_, addressings_, resets_, decreasing_;
   SimLineNoiseDraw lineNoise_;
+  std::vector<uint8_t> drawn_;  // the noise burst being drawn
   uint32_t lastNoiseAt_ = 0, lastRequestAt_ = 0;
   int noiseBytes_ = 0;
   bool resetWritten_ = false;
   std::vector<WriteMark> marks_;
   std::vector<bool>* log_ = nullptr;  // the log of the frame being answered
   int addressingsAtOpen_ = 0;
+  int resetsAtAddressing_ = 0, noiseAtAddressing_ = 0;
+  void Addressing();  // an address assignment, or the open
   std::vector<Written> written_;
 };
 
