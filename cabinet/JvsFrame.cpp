@@ -71,8 +71,8 @@ class EchoWatch {
   // Takes the bytes read; the bytes to be read as usual go to out (room for
   // n + kJvsMaxFrame). How many.
   size_t Filter(const uint8_t* in, size_t n, uint8_t* out) {
-    size_t k = 0;
-    for (size_t i = 0; i < n; ++i) {
+    size_t k = 0, i = 0;
+    for (; i < n && size_; ++i) {
       const uint8_t b = in[i];
       if (matched_ < size_ && b == frame_[matched_]) {
         if (++matched_ == size_) {
@@ -92,7 +92,9 @@ class EchoWatch {
       }
       out[k++] = b;
     }
-    return k;
+    // With no frame looked for, the rest is read as it came.
+    std::memcpy(out + k, in + i, n - i);
+    return k + (n - i);
   }
 
  private:
