@@ -17,14 +17,23 @@
 // coins per insertion (1-4), bit 7 byte 1 follows: bit 0 a stray byte (FF)
 // after each frame a node sends, bit 1 two (FF FF) 2 ms after it, bit 2
 // coin conditions from the script, bit 3 coins at any frame (else only
-// when the last are counted), bit 4 noise from the script. Then one byte per
-// frame on the wire (low three bits: 0-3 whole, 4 lost, 5 damaged, 6 status
-// 3 or late, 7 whole; with noise, on an answer bits 3-4: 1 noise bytes
-// after it, 2 a sync byte and two more after it) and per game frame (bit 7
-// set: coins go in; with conditions, bits 0-1 are slot 1's; with noise,
-// bits 2-3: 1 a burst of noise bytes every 1-10 ms for 50 ms, 2 one byte
-// every 10-100 ms for 400 ms, sync bytes among them, 3 the line busy for
-// good, until the script is spent).
+// when the last are counted), bit 4 noise from the script, bit 5 noise that
+// ends from the script, bit 6 an echoing line (every byte the master writes
+// comes back), bit 7 the board's setting asked for whenever the bus comes
+// up. Then one byte per frame on the wire (low three bits: 0-3 whole, 4
+// lost, 5 damaged, 6 status 3 or late, 7 whole, or with noise that ends,
+// that noise from the frame on; with noise, on an answer bits 3-4: 1 noise
+// bytes after it, 2 a sync byte and two more after it) and per game frame
+// (bit 7 set: coins go in; with conditions, bits 0-1 are slot 1's; with
+// noise that ends, bits 4-6 not 0: noise that ends from now on, a flood with
+// bit 4 (else three bytes every 5-40 ms), sync bytes among it with bit 5,
+// ending inside a frame (a sync byte and the start of a frame to the
+// master) with bit 6, for 60 ms times 1 + bits 2-3, also the noise later
+// frames on the wire start; noise that ends starts only on a line without
+// noise; else with noise, bits 2-3: 1 a burst of noise
+// bytes every 1-10 ms for 50 ms, 2 one byte every 10-100 ms for 400 ms,
+// sync bytes among them, 3 the line busy for good, until the script is
+// spent).
 #include <cstddef>
 #include <cstdint>
 
@@ -65,9 +74,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     w.wire.afterReply = {0xFF, 0xFF};
     w.wire.afterReplyMs = 2;
   }
-  const bool conditions = more & 4, anyFrame = more & 8, noise = more & 16;
+  const bool conditions = more & 4, anyFrame = more & 8, noise = more & 16, ending = more & 32;
+  w.wire.echo = more & 64;
+  w.boardSetting = more & 128;
+  w.wire.noiseFrom = SimLineNoise::Flood(1, true, 200, true);
   w.wire.script = [&](bool request) {
     const uint8_t b = script.Next();
+    if (ending && (b & 7) == 7) return SimJvsWire::kNoiseFrom;
     if (noise && !request) {
       if (((b >> 3) & 3) == 1) return SimJvsWire::kNoiseAfter;
       if (((b >> 3) & 3) == 2) return SimJvsWire::kSyncNoiseAfter;
@@ -99,7 +112,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // whatever else happens.
     if ((b & 0x80) && (anyFrame || (w.Ready() && w.CoinsSettled()))) w.InsertCoins(0, coins);
     if (conditions) w.wire.board.nodes[0].condition[0] = b & 3;
-    if (noise && !w.wire.LineBusy()) {
+    if (ending && (b & 0x70)) {
+      // Noise that ends starts on a line without noise.
+      const uint32_t ms = 60 * (1 + ((b >> 2) & 3));
+      w.wire.noiseFrom = (b & 0x10) ? SimLineNoise::Flood(++seed, b & 0x20, ms, b & 0x40)
+                                    : SimLineNoise{++seed, 5, 40, 3, bool(b & 0x20), ms, bool(b & 0x40)};
+      if (!w.wire.LineNoisy()) w.wire.SetLineNoise(w.wire.noiseFrom);
+    } else if (noise && !w.wire.LineBusy()) {
       switch ((b >> 2) & 3) {
         case 1:
           w.wire.SetLineNoise({++seed, 1, 10, 1, false, 50});
