@@ -6,7 +6,8 @@
 // answer, then kJvsQuietMs of quiet line). The bus runs on the simulated
 // wire of the tests, whose time is its own: the bus times are exact, the
 // processor times those of this machine. Also the poll rate and input delay
-// with stray bytes after every frame a node sends.
+// with stray bytes after every frame a node sends, and a clean cycle on an
+// echoing line (every byte the master writes comes back to it).
 #include <benchmark/benchmark.h>
 
 #include "cabinet/JvsMaster.h"
@@ -27,6 +28,7 @@ struct StepClock {
 
 void BM_CleanCycle(benchmark::State& state) {
   BusWorld w;
+  w.wire.echo = state.range(0) != 0;
   if (!w.Open() || !w.FramesUntil([&] { return w.Ready() && w.inputsRead > 0; })) {
     state.SkipWithError("the bus did not come up");
     return;
@@ -41,7 +43,8 @@ void BM_CleanCycle(benchmark::State& state) {
   state.counters["cycle_bus_ms"] = double(clock.total) / clock.steps;
   state.counters["exchanges_per_cycle"] = double(w.wire.Exchanges().size()) / w.frames;
 }
-BENCHMARK(BM_CleanCycle);
+// Range 0: 1 on an echoing line.
+BENCHMARK(BM_CleanCycle)->Arg(0)->Arg(1);
 
 // One spoiled exchange every tenth frame, of the kind given: 0 node 1's
 // answer lost, 1 damaged, 2 late, 3 its request lost, 4 the answer to a poll

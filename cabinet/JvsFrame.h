@@ -14,6 +14,13 @@
 // answer to every request written before has then come or never will, so
 // the first frame to the master after a request is that request's answer,
 // from that node, or the exchange went wrong.
+//
+// On a line that hands back every byte the master writes (many adapters
+// do), each frame's echo is dropped before the bytes are read as below: no
+// byte outside frames, no dropped frame, no wait. That the line echoes is
+// learnt at each port open, from a frame to another node than 0 coming back
+// whole as the first bytes read after it; before that nothing is taken for
+// an echo.
 
 namespace plat {
 class MsClock;
