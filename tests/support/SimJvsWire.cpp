@@ -104,7 +104,11 @@ void SimJvsWire::InjectAt(uint32_t at, std::vector<uint8_t> bytes, bool noise) {
 }
 
 void SimJvsWire::Noise(uint32_t at, const std::vector<uint8_t>& bytes) {
-  InjectAt(at, bytes, true);
+  // Noise already due, with nothing due before it, is on the line at once.
+  if (int32_t(at - now_) <= 0 && (pending_.empty() || int32_t(pending_.front().at - at) > 0))
+    ready_.insert(ready_.end(), bytes.begin(), bytes.end());
+  else
+    InjectAt(at, bytes, true);
   noiseBytes_ += int(bytes.size());
   lastNoiseAt_ = at;
   // A sync byte while an answer may be on its way can spoil the exchange.
