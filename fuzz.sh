@@ -5,7 +5,7 @@
 # Fails on any crash, sanitizer report, leak or time-out.
 #
 #   ./fuzz.sh                     smoke run: FUZZ_RUNS (default 100000) executions per target
-#                                 (a quarter of them for tr_list and sound_list)
+#                                 (a quarter of them for tr_list and sound_list, half for jvs_bus)
 #   ./fuzz.sh --long              long run: 1,000,000 executions per target (FUZZ_RUNS to change),
 #                                 keeping what the fuzzer finds in build/fuzz/corpus/<target>
 #   ./fuzz.sh bma_model lz_block  only these targets (fuzz/<name>.cpp)
@@ -62,7 +62,12 @@ run_one() {
   # runs, which keeps them near the others' time; a long run gives every
   # target all of them.
   local n=$runs
-  case $t in tr_list|sound_list) [ "$long" -eq 1 ] || n=$((runs / 4)) ;; esac
+  # The bus target runs the bus for seconds of simulated time in each
+  # input, through floods of noise that end (some 6 ms each): half of them.
+  case $t in
+    tr_list|sound_list) [ "$long" -eq 1 ] || n=$((runs / 4)) ;;
+    jvs_bus) [ "$long" -eq 1 ] || n=$((runs / 2)) ;;
+  esac
   [ "$long" -eq 1 ] || rm -rf "$corpus"
   rm -rf "$art"
   mkdir -p "$corpus" "$art"
