@@ -9,7 +9,7 @@ bool LoadTotal::Take(uint64_t bytes) {
 }
 
 LoadTotal& LoadedTotal() {
-  static LoadTotal total(kMaxLoadedBytes);
+  static constinit LoadTotal total(kMaxLoadedBytes);
   return total;
 }
 
@@ -19,6 +19,12 @@ bool LoadBudget::Charge(uint64_t count, uint64_t size) {
   if (total_ != nullptr && !total_->Take(bytes)) return false;
   used_ += bytes;
   return true;
+}
+
+void LoadBudget::GiveBack(uint64_t bytes) {
+  if (bytes > used_) bytes = used_;
+  if (total_ != nullptr) total_->GiveBack(bytes);
+  used_ -= bytes;
 }
 
 void LoadBudget::Release() {
