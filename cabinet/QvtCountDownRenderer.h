@@ -137,7 +137,7 @@ class QvtCountDownRenderer {
   void LoadSide(uint32_t i);
   bool Take(uint64_t bytes) { return charges_ == nullptr || charges_->Take(bytes); }
   void GiveBack(uint64_t bytes) {
-    if (charges_ != nullptr) charges_->GiveBack(bytes);
+    if (charges_ != nullptr && bytes != 0) charges_->GiveBack(bytes);
   }
 
   plat::GfxDevice* device_;

@@ -443,6 +443,75 @@ TEST_F(RscWorld, WhatAllImagesHoldTogetherIsBoundedAndGivenBackOnRelease) {
   }
 }
 
+// An image's files are held in the shared total while it loads: its list
+// until it is ready or fails, each texture file until its texture is made,
+// and, with the files cached, the decode-ahead's copies (each file once)
+// until it stops; ready, it holds its pixels alone. The most it holds is
+// worked out here from the files' sizes: a total of exactly that loads the
+// image, one byte less fails it at the charge that passes it, with its
+// lines; the game goes on and nothing stays charged once the image is
+// released.
+TEST_F(RscWorld, AnImagesFilesAndCopiesAreHeldInTheTotalWhileItLoads) {
+  constexpr uint64_t kPicture = 64 * 64 * 4;
+  LoadTotal& total = LoadedTotal();
+  const struct Restore {
+    uint64_t limit = LoadedTotal().Limit();
+    ~Restore() { LoadedTotal().SetLimit(limit); }
+  } restore;
+  const std::string p0 = SolidPng(64, 64, 0xFF102030u), p1 = SolidPng(64, 64, 0xFF405060u);
+  ASSERT_EQ(p0.size(), p1.size());
+  const uint64_t file = p0.size();
+  const std::string list = "p0.png\r\np1.png\r\np0.png\r\n";
+  ASSERT_TRUE(dir.Write("h/p0.png", p0));
+  ASSERT_TRUE(dir.Write("h/p1.png", p1));
+  ASSERT_TRUE(dir.Write("h/list.tr", list));
+  for (const bool cached : {false, true}) {
+    SCOPED_TRACE(cached ? "from the cache" : "from disk");
+    io.SetCacheMode(cached ? 2 : 0, 1u << 24, 0, 0);
+    io.CacheClear();
+    if (cached) {
+      for (const auto& [name, bytes] : {std::pair{"p0.png", p0}, {"p1.png", p1}, {"list.tr", list}})
+        ASSERT_EQ(io.Cache().AddEntry(std::string("\\h\\") + name, bytes.data(), uint32_t(bytes.size()), 0), 0);
+    }
+    const uint64_t base = total.Used();
+    // From disk: the list, p0's pixels, then p1's file and pixels. From the
+    // cache: the list, both copies and both pictures' pixels (charged as
+    // the decode-ahead starts), then p0's file.
+    const uint64_t most = cached ? list.size() + 3 * file + 2 * kPicture : list.size() + file + 2 * kPicture;
+    for (const uint64_t limit : {most, most - 1}) {
+      SCOPED_TRACE(limit - most);
+      total.SetLimit(base + limit);
+      box.texts.clear();
+      SRsc* image = nullptr;
+      const SRscRequest rows[] = {{&image, kImg, "\\h\\list", 0, 0, 0, 0}, kEnd};
+      rm.LoadTable(1, rows, -1);
+      EXPECT_EQ(rm.Sync(1), 1);
+      if (limit == most) {
+        EXPECT_EQ(image->GetStatus(), kRscReady);
+        EXPECT_EQ(static_cast<SRsc_Image*>(image)->TextureCount(), 3);
+        EXPECT_TRUE(box.texts.empty());
+        EXPECT_EQ(total.Used(), base + 2 * kPicture);
+      } else {
+        EXPECT_EQ(image->GetStatus(), kRscFailed);
+        // From disk the last charge is p1's pixels (the texture's line);
+        // from the cache p0's file (the I/O manager's and the file's line).
+        const std::vector<std::string> lines =
+            cached ? std::vector<std::string>{"Vrax\\Io\\SIOMan(116) : file stream error\n",
+                                              "VRAX\\Resource\\Win\\SRsc_Image_Ex(102) : resource open error\n"}
+                   : std::vector<std::string>{"VRAX\\Resource\\Win\\SRsc_Image_Ex(114) : resource open error\n"};
+        EXPECT_EQ(box.texts, lines);
+        // The failed image keeps what it made: p0's picture from disk; from
+        // the cache both pictures' pixels, charged before they were made.
+        EXPECT_EQ(total.Used(), base + (cached ? 2 : 1) * kPicture);
+      }
+      rm.ReleaseGroup(1, nullptr, 0);
+      for (int i = 0; i < 2; ++i) kernel.Step();
+      EXPECT_EQ(total.Used(), base);
+    }
+  }
+  io.CacheClear();
+}
+
 // A name that leads out of the data folder is a file the game does not
 // have: the list fails at it with the missing file's lines, though a file
 // of that name is there; names in subfolders, and names that go up and
