@@ -5,6 +5,7 @@
 bool LoadTotal::Take(uint64_t bytes) {
   if (used_ > limit_ || bytes > limit_ - used_) return false;
   used_ += bytes;
+  if (used_ > most_) most_ = used_;
   return true;
 }
 

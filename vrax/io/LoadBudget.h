@@ -46,6 +46,10 @@ class LoadTotal {
   // A new limit; what is held stays (a limit below it refuses every charge
   // until enough is given back).
   void SetLimit(uint64_t limit) { limit_ = limit; }
+  // The most held at once since the start or the last ResetMost (which
+  // starts again from what is held).
+  uint64_t Most() const { return most_; }
+  void ResetMost() { most_ = used_; }
 
  private:
   friend class LoadBudget;
@@ -54,6 +58,7 @@ class LoadTotal {
 
   uint64_t limit_;
   uint64_t used_ = 0;
+  uint64_t most_ = 0;
 };
 
 // The total every resource charges through (limit kMaxLoadedBytes).

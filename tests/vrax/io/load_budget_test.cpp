@@ -60,6 +60,14 @@ TEST(LoadBudget, ChargesThroughATotalAndGivesItBack) {
     b.GiveBack(1000);
     EXPECT_EQ(b.Used(), 0u);
     EXPECT_EQ(total.Used(), 500u);
+    // The most held at once: 1000, until counted again from what is held.
+    EXPECT_EQ(total.Most(), 1000u);
+    total.ResetMost();
+    EXPECT_EQ(total.Most(), 500u);
+    total.SetLimit(1000);
+    EXPECT_TRUE(b.Charge(200));
+    b.GiveBack(200);
+    EXPECT_EQ(total.Most(), 700u);
   }
   EXPECT_EQ(total.Used(), 0u);  // both ended
 }
