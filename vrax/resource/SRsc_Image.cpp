@@ -91,11 +91,13 @@ void SRsc_Image_Ex::StartDecodeAhead(const uint8_t* list, size_t size) {
     if (cache.Lookup(path, files[i].data(), bytes) < 0 || !plat::ReadImageSize(files[i].data(), bytes, &w, &h) ||
         !plat::ImageSizeAllowed(w, h) || !Budget().Charge(uint64_t(w) * uint64_t(h) * 4)) {
       std::vector<uint8_t>().swap(files[i]);
+      copies_.GiveBack(bytes);
       continue;
     }
     limits[i] = uint64_t(w) * uint64_t(h) * 4;
   }
-  decodeAhead_.Start(std::move(files), limits);
+  // Copies that no worker took are gone with files.
+  if (!decodeAhead_.Start(std::move(files), limits)) copies_.Release();
 }
 
 void SRsc_Image_Ex::QueueTexture(const std::string& name) {
@@ -115,6 +117,7 @@ void SRsc_Image_Ex::QueueTexture(const std::string& name) {
 // gone even the report may not be made.
 void SRsc_Image_Ex::Fail(int line) {
   decodeAhead_.Stop();
+  copies_.Release();
   listFile_.FreeData();
   textureFile_.FreeData();
   step_ = -1;
@@ -230,6 +233,7 @@ void SRsc_Image_Ex::Step() {
     // Names past the image's last texture are left out, told in one line.
     if (cursor_ < size) ReportOpenError(kSource, 126);
     decodeAhead_.Stop();
+    copies_.Release();
     listFile_.FreeData();
     names_.clear();
     SetStatus(kRscReady);
@@ -247,6 +251,7 @@ void SRsc_Image_Ex::Step() {
 
 int32_t SRsc_Image_Ex::OnDispose(SProcArg) {
   decodeAhead_.Stop();
+  copies_.Release();
   ReleaseTextures();
   listFile_.FreeData();
   textureFile_.FreeData();

@@ -50,7 +50,9 @@ class SRsc_Image : public SRsc {
 // texture-creation line, as does memory running out. A failed image keeps
 // the textures it made, and their charge, until it is released. The
 // copies of cached files the decode-ahead works on are charged to a budget
-// of their own (a file that does not fit is decoded when it arrives).
+// of their own, and through it to what all loads hold together, while the
+// decode-ahead holds them (a file that does not fit is decoded when it
+// arrives).
 class SRsc_Image_Ex : public SRsc_Image {
  public:
   SRsc_Image_Ex() = default;
@@ -86,6 +88,7 @@ class SRsc_Image_Ex : public SRsc_Image {
   std::vector<std::string> names_;  // the name each texture was made for
   std::string pendingName_;         // the name of the texture being made
   int32_t shareOf_ = -1;            // >= 0: pendingName_ is that texture's again
-  LoadBudget copies_;  // the decode-ahead's copies of cached files
+  // The decode-ahead's copies of cached files, given back when it stops.
+  LoadBudget copies_{kMaxResourceBytes, &LoadedTotal()};
   ImageDecodeAhead decodeAhead_;
 };

@@ -388,17 +388,24 @@ TEST_F(RscWorld, WhatAllImagesHoldTogetherIsBoundedAndGivenBackOnRelease) {
   ASSERT_TRUE(dir.Write("t/one.tr", "p1.png\r\n"));
   ASSERT_TRUE(dir.Write("t/failing.tr", "p2.png\r\nmissing.png\r\n"));
   ASSERT_TRUE(dir.Write("t/last.tr", "p3.png\r\n"));
-  total.SetLimit(before + kPicture * 7 / 2);
   for (const bool cached : {false, true}) {
     SCOPED_TRACE(cached ? "from the cache" : "from disk");
     io.SetCacheMode(cached ? 2 : 0, 1u << 24, 0, 0);
     io.CacheClear();
+    // The cache's entries are held in the total too (each its bytes, 384
+    // of bookkeeping and its name twice): the pictures count from there.
+    uint64_t entries = 0;
     if (cached) {
       for (const char* f : {"p0.png", "p1.png", "p2.png", "p3.png", "twice.tr", "one.tr", "failing.tr", "last.tr"}) {
         const std::string bytes = dir.Read(std::string("t/") + f);
-        ASSERT_EQ(io.Cache().AddEntry(std::string("\\t\\") + f, bytes.data(), uint32_t(bytes.size()), 0), 0);
+        const std::string name = std::string("\\t\\") + f;
+        ASSERT_EQ(io.Cache().AddEntry(name, bytes.data(), uint32_t(bytes.size()), 0), 0);
+        entries += bytes.size() + 384 + 2 * name.size();
       }
     }
+    const uint64_t base = total.Used();
+    EXPECT_EQ(base, before + entries);
+    total.SetLimit(base + kPicture * 7 / 2);
     SRsc *twice = nullptr, *one = nullptr, *failing = nullptr, *last = nullptr;
     const SRscRequest rows[] = {{&twice, kImg, "\\t\\twice", 0, 0, 0, 0},
                                 {&one, kImg, "\\t\\one", 0, 0, 0, 0},
@@ -411,29 +418,98 @@ TEST_F(RscWorld, WhatAllImagesHoldTogetherIsBoundedAndGivenBackOnRelease) {
     EXPECT_EQ(one->GetStatus(), kRscReady);
     EXPECT_EQ(failing->GetStatus(), kRscFailed);
     EXPECT_EQ(static_cast<SRsc_Image*>(failing)->TextureCount(), 1);
-    EXPECT_EQ(total.Used(), before + 3 * kPicture);
+    EXPECT_EQ(total.Used(), base + 3 * kPicture);
     // A fourth picture passes the total: refused before it is made.
     const SRscRequest next[] = {{&last, kImg, "\\t\\last", 0, 0, 0, 0}, kEnd};
     rm.LoadTable(2, next, -1);
     EXPECT_EQ(rm.Sync(1), 1);
     EXPECT_EQ(last->GetStatus(), kRscFailed);
     EXPECT_EQ(static_cast<SRsc_Image*>(last)->TextureCount(), 0);
-    EXPECT_EQ(total.Used(), before + 3 * kPicture);
+    EXPECT_EQ(total.Used(), base + 3 * kPicture);
     EXPECT_EQ(box.Count("SRsc_Image_Ex(102) : resource open error"), 1);  // the missing file
     EXPECT_EQ(box.Count("SRsc_Image_Ex(114) : resource open error"), 1);  // the total
     // Released, what the three held is given back, and the list loads.
     rm.ReleaseGroup(1, nullptr, 0);
     rm.ReleaseGroup(2, nullptr, 0);
     for (int i = 0; i < 2; ++i) kernel.Step();
-    EXPECT_EQ(total.Used(), before);
+    EXPECT_EQ(total.Used(), base);
     rm.LoadTable(2, next, -1);
     EXPECT_EQ(rm.Sync(1), 1);
     EXPECT_EQ(last->GetStatus(), kRscReady);
-    EXPECT_EQ(total.Used(), before + kPicture);
+    EXPECT_EQ(total.Used(), base + kPicture);
     rm.ReleaseGroup(2, nullptr, 0);
     for (int i = 0; i < 2; ++i) kernel.Step();
-    EXPECT_EQ(total.Used(), before);
+    EXPECT_EQ(total.Used(), base);
   }
+}
+
+// An image's files are held in the shared total while it loads: its list
+// until it is ready or fails, each texture file until its texture is made,
+// and, with the files cached, the decode-ahead's copies (each file once)
+// until it stops; ready, it holds its pixels alone. The most it holds is
+// worked out here from the files' sizes: a total of exactly that loads the
+// image, one byte less fails it at the charge that passes it, with its
+// lines; the game goes on and nothing stays charged once the image is
+// released.
+TEST_F(RscWorld, AnImagesFilesAndCopiesAreHeldInTheTotalWhileItLoads) {
+  constexpr uint64_t kPicture = 64 * 64 * 4;
+  LoadTotal& total = LoadedTotal();
+  const struct Restore {
+    uint64_t limit = LoadedTotal().Limit();
+    ~Restore() { LoadedTotal().SetLimit(limit); }
+  } restore;
+  const std::string p0 = SolidPng(64, 64, 0xFF102030u), p1 = SolidPng(64, 64, 0xFF405060u);
+  ASSERT_EQ(p0.size(), p1.size());
+  const uint64_t file = p0.size();
+  const std::string list = "p0.png\r\np1.png\r\np0.png\r\n";
+  ASSERT_TRUE(dir.Write("h/p0.png", p0));
+  ASSERT_TRUE(dir.Write("h/p1.png", p1));
+  ASSERT_TRUE(dir.Write("h/list.tr", list));
+  for (const bool cached : {false, true}) {
+    SCOPED_TRACE(cached ? "from the cache" : "from disk");
+    io.SetCacheMode(cached ? 2 : 0, 1u << 24, 0, 0);
+    io.CacheClear();
+    if (cached) {
+      for (const auto& [name, bytes] : {std::pair{"p0.png", p0}, {"p1.png", p1}, {"list.tr", list}})
+        ASSERT_EQ(io.Cache().AddEntry(std::string("\\h\\") + name, bytes.data(), uint32_t(bytes.size()), 0), 0);
+    }
+    const uint64_t base = total.Used();
+    // From disk: the list, p0's pixels, then p1's file and pixels. From the
+    // cache: the list, both copies and both pictures' pixels (charged as
+    // the decode-ahead starts), then p0's file.
+    const uint64_t most = cached ? list.size() + 3 * file + 2 * kPicture : list.size() + file + 2 * kPicture;
+    for (const uint64_t limit : {most, most - 1}) {
+      SCOPED_TRACE(limit - most);
+      total.SetLimit(base + limit);
+      box.texts.clear();
+      SRsc* image = nullptr;
+      const SRscRequest rows[] = {{&image, kImg, "\\h\\list", 0, 0, 0, 0}, kEnd};
+      rm.LoadTable(1, rows, -1);
+      EXPECT_EQ(rm.Sync(1), 1);
+      if (limit == most) {
+        EXPECT_EQ(image->GetStatus(), kRscReady);
+        EXPECT_EQ(static_cast<SRsc_Image*>(image)->TextureCount(), 3);
+        EXPECT_TRUE(box.texts.empty());
+        EXPECT_EQ(total.Used(), base + 2 * kPicture);
+      } else {
+        EXPECT_EQ(image->GetStatus(), kRscFailed);
+        // From disk the last charge is p1's pixels (the texture's line);
+        // from the cache p0's file (the I/O manager's and the file's line).
+        const std::vector<std::string> lines =
+            cached ? std::vector<std::string>{"Vrax\\Io\\SIOMan(116) : file stream error\n",
+                                              "VRAX\\Resource\\Win\\SRsc_Image_Ex(102) : resource open error\n"}
+                   : std::vector<std::string>{"VRAX\\Resource\\Win\\SRsc_Image_Ex(114) : resource open error\n"};
+        EXPECT_EQ(box.texts, lines);
+        // The failed image keeps what it made: p0's picture from disk; from
+        // the cache both pictures' pixels, charged before they were made.
+        EXPECT_EQ(total.Used(), base + (cached ? 2 : 1) * kPicture);
+      }
+      rm.ReleaseGroup(1, nullptr, 0);
+      for (int i = 0; i < 2; ++i) kernel.Step();
+      EXPECT_EQ(total.Used(), base);
+    }
+  }
+  io.CacheClear();
 }
 
 // A name that leads out of the data folder is a file the game does not
