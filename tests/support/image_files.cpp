@@ -71,7 +71,8 @@ std::vector<uint8_t> EncodePng(const plat::Image& image, PngKind kind, bool inte
 
 std::vector<uint8_t> EncodeJpeg(const plat::Image& image, int quality) { return EncodeJpeg(image, quality, {}); }
 
-std::vector<uint8_t> EncodeJpeg(const plat::Image& image, int quality, const std::vector<JpegScan>& scans) {
+std::vector<uint8_t> EncodeJpeg(const plat::Image& image, int quality, const std::vector<JpegScan>& scans,
+                                bool arithmetic) {
   jpeg_compress_struct cinfo;
   jpeg_error_mgr err;
   cinfo.err = jpeg_std_error(&err);
@@ -85,6 +86,7 @@ std::vector<uint8_t> EncodeJpeg(const plat::Image& image, int quality, const std
   cinfo.in_color_space = JCS_RGB;
   jpeg_set_defaults(&cinfo);
   jpeg_set_quality(&cinfo, quality, TRUE);
+  cinfo.arith_code = arithmetic ? TRUE : FALSE;
   std::vector<jpeg_scan_info> script(scans.size());
   for (size_t i = 0; i < scans.size(); ++i) {
     jpeg_scan_info& s = script[i];
