@@ -8,6 +8,7 @@
 #include <cstdlib>
 
 #include "support/NewFails.h"
+#include "support/PictureCuts.h"
 #include "support/image_files.h"
 
 using plat::DecodeImage;
@@ -347,12 +348,13 @@ TEST(ImageDecode, PngPaddedBeforeItsRowsIsRefused) {
   }
 }
 
-// The size comes from the header alone: the first 24 bytes of a PNG (its
-// signature and header chunk), the markers of a JPEG up to its first scan.
+// The size comes from the header: the signature and header chunk of a PNG,
+// the markers of a JPEG up to its first scan, without decoding (a file
+// that cannot hold the picture its header claims is refused: see below).
 TEST(ImageDecode, SizeIsReadFromTheHeaderAlone) {
   int w = 0, h = 0;
   const auto png = EncodePng(Pattern());
-  ASSERT_TRUE(plat::ReadImageSize(png.data(), 24, &w, &h));
+  ASSERT_TRUE(plat::ReadImageSize(png.data(), png.size(), &w, &h));
   EXPECT_EQ(w, 7);
   EXPECT_EQ(h, 5);
   const auto big = FlatPng(4096, 4096, 0xFF000000u);
@@ -423,6 +425,217 @@ TEST(ImageDecode, MemoryRunningOutFailsTheDecode) {
     EXPECT_EQ(out.width, 0);
     ASSERT_TRUE(DecodeImage(c.file.data(), c.file.size(), &out, &err)) << err;  // with memory again
   }
+}
+
+}  // namespace
+
+namespace {
+
+using testsupport::EveryCut;
+using testsupport::ExpectCutsRefused;
+using testsupport::kImageReader;
+using testsupport::SeededCuts;
+
+// A picture cut short at any byte is refused, and costs what its bytes can
+// hold, not what its header claims: no room past a bound linear in the cut,
+// and no size read past it (what the image loader charges). The bounds,
+// worked from the formats: a PNG's rows are inflated at most 1032 to 1 and
+// take a filter byte and their pixels at the file's bit depth, so 8-bit
+// RGBA gives less RGBA than its rows (1032 a byte), 8-bit grey or palette
+// a quarter as much (4128 a byte); a JPEG's first scan spends a bit at
+// least on each 8 x 8 block of each component it holds, here luma 2 x 2
+// and two chroma 1 x 1: 6 blocks for each 16 x 16 pixels, 8 blocks a byte,
+// 4 x 256 / 6 x 8 = 1366 bytes of RGBA a byte.
+TEST(ImageDecode, EveryCutOfAPictureIsRefusedAtTheCostOfItsBytes) {
+  const Image small = Pattern();
+  const Image large = MakeImage(256, 192, [](int x, int y) { return 0xFF000000u | uint32_t(x * y) << 4 | uint32_t(x ^ y); });
+  const std::vector<testsupport::JpegScan> progressive = {
+      {{0, 1, 2}, 0, 0, 0, 1}, {{0}, 1, 5, 0, 2}, {{2}, 1, 63, 0, 1}, {{1}, 1, 63, 0, 1}, {{0}, 6, 63, 0, 2},
+      {{0}, 1, 63, 2, 1},      {{0, 1, 2}, 0, 0, 1, 0}, {{2}, 1, 63, 1, 0}, {{1}, 1, 63, 1, 0}, {{0}, 1, 63, 1, 0}};
+  const struct {
+    const char* what;
+    std::vector<uint8_t> file;
+    uint64_t rgbaPerByte;
+    bool everyByte;  // else seeded cuts
+  } cases[] = {
+      {"PNG", EncodePng(small), 1032, true},
+      {"PNG interlaced", EncodePng(small, PngKind::kRgba, true), 1032, true},
+      {"PNG palette", EncodePng(small, PngKind::kPalette), 4128, true},
+      {"PNG grey", EncodePng(small, PngKind::kGrey), 4128, true},
+      {"JPEG baseline", EncodeJpeg(small, 90), 1366, true},
+      {"JPEG progressive", EncodeJpeg(small, 90, progressive), 1366, true},
+      {"large PNG", EncodePng(large), 1032, false},
+      {"large PNG interlaced", EncodePng(large, PngKind::kRgba, true), 1032, false},
+      {"large JPEG", EncodeJpeg(large, 90), 1366, false},
+      {"large JPEG progressive", EncodeJpeg(large, 90, progressive), 1366, false},
+      // 73 KB of file for 64 MB of pixels: cuts below 65,065 bytes cannot
+      // hold the rows (see below).
+      {"4096 x 4096 PNG", FlatPng(4096, 4096, 0xFF336699u), 1032, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    ExpectCutsRefused(kImageReader, c.file, c.rgbaPerByte, c.everyByte ? EveryCut(c.file.size()) : SeededCuts(c.file.size(), 24, 7));
+  }
+}
+
+// A PNG of exactly `size` bytes whose header claims w x h at the bit depth
+// and colour type given: the signature (8 bytes) and the header chunk
+// (25), an ancillary chunk that fills the file, a data chunk of one
+// deflated row and the end chunk (12).
+std::vector<uint8_t> PngClaim(uint32_t w, uint32_t h, uint8_t depth, uint8_t colour, bool interlaced, size_t size) {
+  const auto be32 = [](uint32_t v) {
+    return std::vector<uint8_t>{uint8_t(v >> 24), uint8_t(v >> 16), uint8_t(v >> 8), uint8_t(v)};
+  };
+  const std::vector<uint8_t> ihdr =
+      Cat({be32(w), be32(h), {depth, colour, 0, 0, uint8_t(interlaced ? 1 : 0)}});
+  const std::vector<uint8_t> data = PngChunk("IDAT", Deflated(std::string(64, '\0')));
+  const std::vector<uint8_t> head = Cat({{0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A}, PngChunk("IHDR", ihdr)});
+  const size_t fill = size - head.size() - 12 - data.size() - 12;
+  std::vector<uint8_t> png = Cat({head, PngChunk("abCd", std::vector<uint8_t>(fill, 'p')), data, PngChunk("IEND", {})});
+  EXPECT_EQ(png.size(), size);
+  return png;
+}
+
+// A PNG's raw rows (a filter byte and the row's pixels at the file's bit
+// depth, each pass of an interlaced one summed) inflate at most 1032 to 1
+// from the bytes after the header chunk (deflate's densest code: a 1-bit
+// length code for 258 bytes and a 1-bit distance code, 2 bits for 258
+// bytes), so a file shorter than 33 + rows / 1032 bytes cannot hold its
+// picture and is refused from its header, by the decoder before it makes
+// any room and by ReadImageSize. At the edge the file is read (and here
+// the picture's room asked for, and refused). The edges, worked by hand:
+//   4096 x 4096 RGBA: 4096 x (1 + 16,384) = 67,112,960 bytes of rows,
+//     1032 x 65,032 the first multiple that holds them: 65,065 bytes;
+//   interlaced, the seven passes (512 x 512, 512 x 512, 1024 x 512,
+//     1024 x 1024, 2048 x 1024, 2048 x 2048, 4096 x 2048, columns by
+//     rows): 67,116,544 bytes, 1032 x 65,036: 65,069 bytes;
+//   1-bit grey: 4096 x (1 + 512) = 2,101,248, 1032 x 2,037: 2,070 bytes;
+//   16-bit RGBA 2048 x 2048: 2048 x (1 + 16,384) = 33,556,480, 1032 x
+//     32,516: 32,549 bytes.
+TEST(ImageDecode, APngShorterThanItsRowsCanBeIsRefusedFromItsHeader) {
+  const struct {
+    const char* what;
+    uint32_t side;
+    uint8_t depth, colour;
+    bool interlaced;
+    size_t edge;
+  } cases[] = {
+      {"RGBA", 4096, 8, 6, false, 65065},
+      {"RGBA interlaced", 4096, 8, 6, true, 65069},
+      {"1-bit grey", 4096, 1, 0, false, 2070},
+      {"16-bit RGBA", 2048, 16, 6, false, 32549},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    for (const size_t size : {c.edge - 1, c.edge}) {
+      SCOPED_TRACE(size);
+      const bool holds = size == c.edge;
+      const std::vector<uint8_t> png = PngClaim(c.side, c.side, c.depth, c.colour, c.interlaced, size);
+      int w = 0, h = 0;
+      EXPECT_EQ(plat::ReadImageSize(png.data(), png.size(), &w, &h), holds);
+      Image out;
+      std::string err;
+      int refused = 0;
+      {
+        testsupport::NewFails fail(1u << 20);
+        EXPECT_FALSE(DecodeImage(png.data(), png.size(), &out, &err));
+        refused = fail.Refused();
+      }
+      EXPECT_EQ(refused, holds ? 1 : 0);
+      EXPECT_EQ(err, holds ? "png: out of memory" : "png: file too short for its picture");
+    }
+  }
+  // The 100-byte file of the 4096 x 4096 picture's first row.
+  const std::vector<uint8_t> firstRow = FlatPng(4096, 4096, 0xFF336699u, {}, 1);
+  ASSERT_LT(firstRow.size(), 200u);
+  int w = 0, h = 0;
+  EXPECT_FALSE(plat::ReadImageSize(firstRow.data(), firstRow.size(), &w, &h));
+  Image out;
+  std::string err;
+  EXPECT_FALSE(DecodeImage(firstRow.data(), firstRow.size(), &out, &err));
+  EXPECT_EQ(err, "png: file too short for its picture");
+}
+
+// Where a JPEG's first scan begins: the end of its first SOS segment.
+size_t FirstScanAt(const std::vector<uint8_t>& jpg) {
+  size_t at = 2;
+  while (at + 4 <= jpg.size()) {
+    const size_t length = size_t(jpg[at + 2]) << 8 | jpg[at + 3];
+    const bool sos = jpg[at + 1] == 0xDA;
+    at += 2 + length;
+    if (sos) return at;
+  }
+  ADD_FAILURE() << "no scan";
+  return jpg.size();
+}
+
+// A Huffman-coded scan spends a bit at least on each 8 x 8 block of each
+// component it holds, so a JPEG whose bytes after its first scan's header
+// are fewer than an eighth of that scan's blocks cannot hold its picture
+// and is refused from its header. The edges, worked by hand for 64 x 64
+// (luma 2 x 2: 8 x 8 blocks; chroma 1 x 1: 4 x 4 blocks each): a first
+// scan of all three, 96 blocks, 12 bytes; a progressive first scan of the
+// second chroma's DC only, 16 blocks, 2 bytes. A header patched to 4096 x
+// 4096 over those 64 x 64 pixels is refused before any room is made.
+TEST(ImageDecode, AJpegShorterThanItsFirstScanCanBeIsRefusedFromItsHeader) {
+  const Image src = MakeImage(64, 64, [](int x, int y) { return 0xFF000000u | uint32_t(x * 4) << 8 | uint32_t(y * 4); });
+  const struct {
+    const char* what;
+    std::vector<uint8_t> file;
+    size_t bytes;
+  } cases[] = {
+      {"baseline", EncodeJpeg(src, 90), 12},
+      {"chroma DC first",
+       EncodeJpeg(src, 90, {{{2}, 0, 0, 0, 0}, {{0, 1}, 0, 0, 0, 0}, {{0}, 1, 63, 0, 0}, {{1}, 1, 63, 0, 0}, {{2}, 1, 63, 0, 0}}),
+       2},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const size_t scan = FirstScanAt(c.file);
+    for (const size_t size : {scan + c.bytes - 1, scan + c.bytes}) {
+      SCOPED_TRACE(size - scan);
+      const bool holds = size == scan + c.bytes;
+      int w = 0, h = 0;
+      EXPECT_EQ(plat::ReadImageSize(c.file.data(), size, &w, &h), holds);
+      Image out;
+      std::string err;
+      EXPECT_FALSE(DecodeImage(c.file.data(), size, &out, &err));
+      EXPECT_EQ(err == "jpeg: file too short for its picture", !holds) << err;
+    }
+  }
+  // The frame header (SOF0: length, precision, then height and width).
+  std::vector<uint8_t> claim = EncodeJpeg(src, 90);
+  size_t sof = 2;
+  while (claim[sof + 1] != 0xC0) sof += 2 + (size_t(claim[sof + 2]) << 8 | claim[sof + 3]);
+  claim[sof + 5] = 0x10, claim[sof + 6] = 0x00, claim[sof + 7] = 0x10, claim[sof + 8] = 0x00;
+  int w = 0, h = 0;
+  EXPECT_FALSE(plat::ReadImageSize(claim.data(), claim.size(), &w, &h));
+  Image out;
+  std::string err;
+  int refused = 0;
+  {
+    testsupport::NewFails fail(1u << 20);
+    EXPECT_FALSE(DecodeImage(claim.data(), claim.size(), &out, &err));
+    refused = fail.Refused();
+  }
+  EXPECT_EQ(refused, 0);
+  EXPECT_EQ(err, "jpeg: file too short for its picture");
+}
+
+// Arithmetic coding spends less than a bit on a block of a flat picture:
+// 512 x 512 pixels of one colour take fewer bytes than the 6,144 blocks of
+// their first scan (4,096 of luma, 1,024 of each chroma) need Huffman-coded
+// (768 bytes), so no bound follows from the file's size. Such pictures are
+// refused, by the decoder and by ReadImageSize; none of the game's is one.
+TEST(ImageDecode, ArithmeticCodedJpegIsRefused) {
+  const std::vector<uint8_t> jpg = EncodeJpeg(MakeImage(512, 512, [](int, int) { return 0xFF808080u; }), 90, {}, true);
+  ASSERT_LT(jpg.size() - FirstScanAt(jpg), 768u);
+  int w = 0, h = 0;
+  EXPECT_FALSE(plat::ReadImageSize(jpg.data(), jpg.size(), &w, &h));
+  Image out;
+  std::string err;
+  EXPECT_FALSE(DecodeImage(jpg.data(), jpg.size(), &out, &err));
+  EXPECT_EQ(err, "jpeg: arithmetic-coded pictures are not read");
 }
 
 }  // namespace
