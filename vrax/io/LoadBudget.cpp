@@ -1,5 +1,6 @@
 #include "vrax/io/LoadBudget.h"
 
+#include <algorithm>
 #include <limits>
 
 bool LoadTotal::Take(uint64_t bytes) {
@@ -24,6 +25,12 @@ bool LoadBudget::Charge(uint64_t count, uint64_t size) {
 void LoadBudget::Release() {
   if (total_ != nullptr) total_->GiveBack(used_);
   used_ = 0;
+}
+
+void LoadBudget::GiveBack(uint64_t bytes) {
+  bytes = std::min(bytes, used_);
+  if (total_ != nullptr) total_->GiveBack(bytes);
+  used_ -= bytes;
 }
 
 bool ChargeBlock(LoadBudget& budget, uint64_t count, uint64_t size) {

@@ -67,6 +67,9 @@ class LoadBudget {
   bool Charge(uint64_t count, uint64_t size = 1);
   // Gives everything charged back to the total; nothing is charged after.
   void Release();
+  // Gives back `bytes` of what is charged (all of it, when less is), to the
+  // total too: a charge for something that was not made after all.
+  void GiveBack(uint64_t bytes);
   uint64_t Used() const { return used_; }
   uint64_t Limit() const { return limit_; }
 
