@@ -545,6 +545,50 @@ TEST(ImageDecode, APngShorterThanItsRowsCanBeIsRefusedFromItsHeader) {
       EXPECT_EQ(err, holds ? "png: out of memory" : "png: file too short for its picture");
     }
   }
+  // A seeded sweep of sides, colour types and bit depths, interlaced or
+  // not: the header is read at its edge and refused a byte short of it.
+  // The rows are counted from the format's table of the seven passes (the
+  // pass of each pixel of an 8 x 8 tile), each row of a pass a filter byte
+  // and its pixels' bits in whole bytes.
+  static const int kPassOf[8][8] = {{1, 6, 4, 6, 2, 6, 4, 6}, {7, 7, 7, 7, 7, 7, 7, 7}, {5, 6, 5, 6, 5, 6, 5, 6},
+                                    {7, 7, 7, 7, 7, 7, 7, 7}, {3, 6, 4, 6, 3, 6, 4, 6}, {7, 7, 7, 7, 7, 7, 7, 7},
+                                    {5, 6, 5, 6, 5, 6, 5, 6}, {7, 7, 7, 7, 7, 7, 7, 7}};
+  const struct {
+    uint8_t colour, channels;
+    std::vector<uint8_t> depths;
+  } kinds[] = {{0, 1, {1, 2, 4, 8, 16}}, {2, 3, {8, 16}}, {3, 1, {1, 2, 4, 8}}, {4, 2, {8, 16}}, {6, 4, {8, 16}}};
+  uint64_t seed = 5;
+  const auto next = [&seed](uint64_t n) {
+    seed = seed * 6364136223846793005u + 1442695040888963407u;
+    return (seed >> 33) % n;
+  };
+  int swept = 0;
+  while (swept < 64) {
+    const uint32_t w = 1 + uint32_t(next(4096)), h = 1 + uint32_t(next(4096));
+    const auto& kind = kinds[next(5)];
+    const uint8_t depth = kind.depths[next(kind.depths.size())];
+    const bool interlaced = next(2) == 1;
+    const uint64_t bits = uint64_t(kind.channels) * depth;
+    uint64_t rows = 0;
+    for (uint32_t y = 0; y < h; ++y) {
+      uint64_t columns[8] = {};  // of each pass in this row
+      for (uint32_t x = 0; x < std::min<uint32_t>(w, 8); ++x)
+        columns[interlaced ? kPassOf[y % 8][x] : 0] += (w - x + 7) / 8;
+      for (const uint64_t c : columns)
+        if (c != 0) rows += 1 + (c * bits + 7) / 8;
+    }
+    const size_t edge = 33 + size_t((rows + 1031) / 1032);
+    if (edge < 200) continue;  // a file holds its header and one chunk of each kind
+    ++swept;
+    SCOPED_TRACE(testing::Message() << w << " x " << h << ", colour " << int(kind.colour) << ", " << int(depth)
+                                    << " bits" << (interlaced ? ", interlaced" : "") << ": " << rows << " bytes of rows");
+    int rw = 0, rh = 0;
+    const std::vector<uint8_t> holds = PngClaim(w, h, depth, kind.colour, interlaced, edge);
+    const std::vector<uint8_t> misses = PngClaim(w, h, depth, kind.colour, interlaced, edge - 1);
+    EXPECT_TRUE(plat::ReadImageSize(holds.data(), holds.size(), &rw, &rh));
+    EXPECT_FALSE(plat::ReadImageSize(misses.data(), misses.size(), &rw, &rh));
+  }
+
   // The 100-byte file of the 4096 x 4096 picture's first row.
   const std::vector<uint8_t> firstRow = FlatPng(4096, 4096, 0xFF336699u, {}, 1);
   ASSERT_LT(firstRow.size(), 200u);

@@ -97,8 +97,7 @@ void SRsc_Image_Ex::StartDecodeAhead(const uint8_t* list, size_t size) {
     }
     aheadCharges_[i] = uint64_t(w) * uint64_t(h) * 4;
   }
-  // Without a worker every picture is decoded, and charged, when it arrives.
-  if (!decodeAhead_.Start(std::move(files), aheadCharges_)) StopDecodeAhead();
+  decodeAhead_.Start(std::move(files), aheadCharges_);
 }
 
 void SRsc_Image_Ex::StopDecodeAhead() {

@@ -543,6 +543,38 @@ TEST_F(RscWorld, AFileChangedInTheCacheIsChargedForWhatTheLoaderRead) {
   EXPECT_EQ(total.Used(), before);
 }
 
+// A picture decoded ahead whose texture cannot be made (memory runs out in
+// that frame: frame 3 makes the second line's texture) holds nothing: its
+// charge, taken when the list was read, is given back, and the failed
+// image holds the first texture's alone.
+TEST_F(RscWorld, ATextureNotMadeFromAPictureDecodedAheadKeepsNoCharge) {
+  LoadTotal& total = LoadedTotal();
+  const uint64_t before = total.Used();
+  const std::string first = SolidPng(2, 2, 0xFF0000FFu), second = SolidPng(32, 32, 0xFF00FF00u),
+                    list = "first.png\r\nsecond.png\r\n";
+  io.SetCacheMode(2, 1u << 24, 0, 0);
+  io.CacheClear();
+  ASSERT_EQ(io.Cache().AddEntry("\\m\\first.png", first.data(), uint32_t(first.size()), 0), 0);
+  ASSERT_EQ(io.Cache().AddEntry("\\m\\second.png", second.data(), uint32_t(second.size()), 0), 0);
+  ASSERT_EQ(io.Cache().AddEntry("\\m\\list.tr", list.data(), uint32_t(list.size()), 0), 0);
+  SRsc* slot = nullptr;
+  const SRscRequest table[] = {{&slot, kImg, "\\m\\list", 0, 0, 0, 0}, kEnd};
+  rm.LoadTable(1, table, -1);
+  for (int frame = 1; frame <= 2; ++frame) kernel.Step();
+  ASSERT_EQ(static_cast<SRsc_Image*>(slot)->TextureCount(), 1);
+  EXPECT_EQ(total.Used(), before + 2 * 2 * 4 + 32 * 32 * 4);
+  {
+    testsupport::NewFails fail(1);
+    EXPECT_NO_THROW(kernel.Step());
+  }
+  EXPECT_EQ(slot->GetStatus(), kRscFailed);
+  EXPECT_EQ(static_cast<SRsc_Image*>(slot)->TextureCount(), 1);
+  EXPECT_EQ(total.Used(), before + 2 * 2 * 4);
+  rm.ReleaseGroup(1, nullptr, 0);
+  for (int i = 0; i < 2; ++i) kernel.Step();
+  EXPECT_EQ(total.Used(), before);
+}
+
 // A name that leads out of the data folder is a file the game does not
 // have: the list fails at it with the missing file's lines, though a file
 // of that name is there; names in subfolders, and names that go up and
