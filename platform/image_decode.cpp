@@ -283,6 +283,9 @@ bool DecodePng(const uint8_t* data, size_t size, Image* out, std::string* error,
     }
   }
   if (!stopped()) png_error(png, "file cut short");
+  // The stream and the file may end (the end chunk read) before the last
+  // row: the rows never given are missing, not clear.
+  if (!rowsDone) png_error(png, "data ends before the last row");
   if (reader.overrun) png_error(png, "more working memory than a picture needs");
   png_destroy_read_struct(&png, &info, nullptr);
   delete rows;

@@ -468,8 +468,8 @@ TEST(ImageDecode, EveryCutOfAPictureIsRefusedAtTheCostOfItsBytes) {
       {"large PNG interlaced", EncodePng(large, PngKind::kRgba, true), 1032, false},
       {"large JPEG", EncodeJpeg(large, 90), 1366, false},
       {"large JPEG progressive", EncodeJpeg(large, 90, progressive), 1366, false},
-      // 73 KB of file for 64 MB of pixels: cuts below 65,065 bytes cannot
-      // hold the rows (see below).
+      // 346 KB of file for 64 MB of pixels: cuts below 65,065 bytes cannot
+      // hold the rows (see below), the rest are read as far as they go.
       {"4096 x 4096 PNG", FlatPng(4096, 4096, 0xFF336699u), 1032, false},
   };
   for (const auto& c : cases) {
@@ -589,7 +589,7 @@ TEST(ImageDecode, APngShorterThanItsRowsCanBeIsRefusedFromItsHeader) {
     EXPECT_FALSE(plat::ReadImageSize(misses.data(), misses.size(), &rw, &rh));
   }
 
-  // The 100-byte file of the 4096 x 4096 picture's first row.
+  // The 167-byte file of the 4096 x 4096 picture's first row.
   const std::vector<uint8_t> firstRow = FlatPng(4096, 4096, 0xFF336699u, {}, 1);
   ASSERT_LT(firstRow.size(), 200u);
   int w = 0, h = 0;
@@ -680,6 +680,88 @@ TEST(ImageDecode, ArithmeticCodedJpegIsRefused) {
   std::string err;
   EXPECT_FALSE(DecodeImage(jpg.data(), jpg.size(), &out, &err));
   EXPECT_EQ(err, "jpeg: arithmetic-coded pictures are not read");
+}
+
+}  // namespace
+
+namespace {
+
+// A PNG's chunks before its data (the header, a palette and its
+// transparency) and what its data chunks inflate to: its rows.
+struct PngParts {
+  std::vector<uint8_t> before;
+  std::string rows;
+};
+
+PngParts SplitPng(const std::vector<uint8_t>& png) {
+  PngParts parts;
+  std::vector<uint8_t> z;
+  for (size_t at = 8; at + 12 <= png.size();) {
+    const size_t length = size_t(png[at]) << 24 | size_t(png[at + 1]) << 16 | size_t(png[at + 2]) << 8 | png[at + 3];
+    const std::string type(png.begin() + long(at + 4), png.begin() + long(at + 8));
+    if (type == "IDAT") {
+      z.insert(z.end(), png.begin() + long(at + 8), png.begin() + long(at + 8 + length));
+    } else if (type != "IEND") {
+      parts.before.insert(parts.before.end(), png.begin() + long(at), png.begin() + long(at + 12 + length));
+    }
+    at += 12 + length;
+  }
+  std::vector<uint8_t> rows(1 << 20);
+  uLongf rowBytes = uLongf(rows.size());
+  EXPECT_EQ(uncompress(rows.data(), &rowBytes, z.data(), uLong(z.size())), Z_OK);
+  parts.rows.assign(rows.begin(), rows.begin() + long(rowBytes));
+  return parts;
+}
+
+// A PNG of those chunks, one data chunk of the first `keep` bytes of the
+// rows deflated, and the end chunk: every chunk whole, the stream ended
+// before the last row when keep is short of them.
+std::vector<uint8_t> WithRows(const PngParts& parts, size_t keep) {
+  return Cat({{0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A}, parts.before,
+              PngChunk("IDAT", Deflated(parts.rows.substr(0, keep))), PngChunk("IEND", {})});
+}
+
+// A PNG whose rows' data ends before its last row (of its last pass) is
+// refused, though its chunks are whole and its end chunk is there: the
+// picture would be made with the rows never given left clear. Every length
+// of the rows of each small picture, cut and deflated again; all of them
+// decode.
+TEST(ImageDecode, APngWhoseDataEndsBeforeItsLastRowIsRefused) {
+  const Image src = Pattern();
+  const struct {
+    const char* what;
+    std::vector<uint8_t> png;
+    size_t rows;  // bytes its rows inflate to, worked by hand
+  } cases[] = {
+      // 5 rows of a filter byte and 7 pixels: 5 x (1 + 28) RGBA, 5 x (1 + 7)
+      // palette or grey; interlaced, the passes of 1 x 1, 1 x 1, 2 x 1,
+      // 2 x 2, 4 x 1, 3 x 3 and 7 x 2 columns by rows: 5 + 5 + 9 + 18 + 17
+      // + 39 + 58 = 151.
+      {"RGBA", EncodePng(src), 145},
+      {"interlaced", EncodePng(src, PngKind::kRgba, true), 151},
+      {"palette", EncodePng(src, PngKind::kPalette), 40},
+      {"grey", EncodePng(src, PngKind::kGrey), 40},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const PngParts parts = SplitPng(c.png);
+    ASSERT_EQ(parts.rows.size(), c.rows);
+    Image out;
+    std::string err;
+    int accepted = 0;
+    size_t first = 0;
+    for (size_t keep = 0; keep < c.rows; ++keep) {
+      const std::vector<uint8_t> cut = WithRows(parts, keep);
+      if ((DecodeImage(cut.data(), cut.size(), &out, &err) || !out.rgba.empty()) && accepted++ == 0) first = keep;
+    }
+    EXPECT_EQ(accepted, 0) << "the first with " << first << " bytes of rows";
+    EXPECT_EQ(err, "png: data ends before the last row");
+    Image want;
+    ASSERT_TRUE(DecodeImage(c.png.data(), c.png.size(), &want, &err)) << err;
+    const std::vector<uint8_t> all = WithRows(parts, c.rows);
+    ASSERT_TRUE(DecodeImage(all.data(), all.size(), &out, &err)) << err;
+    EXPECT_EQ(out.rgba, want.rgba);
+  }
 }
 
 }  // namespace
