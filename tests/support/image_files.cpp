@@ -174,6 +174,7 @@ std::vector<uint8_t> BmpFile(uint32_t infoSize, int32_t w, int32_t h, uint16_t b
 
 std::vector<uint8_t> PngChunk(const char (&type)[5], const std::vector<uint8_t>& data) {
   std::vector<uint8_t> c;
+  c.reserve(12 + data.size());
   const uint32_t n = static_cast<uint32_t>(data.size());
   for (int s : {24, 16, 8, 0}) c.push_back(static_cast<uint8_t>(n >> s));
   c.insert(c.end(), type, type + 4);
