@@ -471,7 +471,7 @@ TEST_F(RscWorld, APictureCutShortFailsItsListAndKeepsNoCharge) {
   };
   for (const auto& p : pictures) {
     SCOPED_TRACE(p.what);
-    const std::vector<size_t> cuts = p.file.size() < 200 ? testsupport::EveryCut(p.file.size())
+    const std::vector<size_t> cuts = p.file.size() < 2000 ? testsupport::EveryCut(p.file.size())
                                                           : testsupport::SeededCuts(p.file.size(), 40, 3);
     int faults = 0;
     for (const bool cached : {false, true}) {
