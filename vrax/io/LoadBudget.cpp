@@ -1,5 +1,6 @@
 #include "vrax/io/LoadBudget.h"
 
+#include <algorithm>
 #include <limits>
 
 bool LoadTotal::Take(uint64_t bytes) {

@@ -79,8 +79,9 @@ class LoadBudget {
   // when the product overflows or the budget or its total would pass its
   // limit.
   bool Charge(uint64_t count, uint64_t size = 1);
-  // Gives bytes of what was charged back (at most what is charged), as the
-  // memory they stand for is freed.
+  // Gives bytes of what was charged back (at most what is charged), to the
+  // total too, as the memory they stand for is freed or was not made after
+  // all.
   void GiveBack(uint64_t bytes);
   // Gives everything charged back to the total; nothing is charged after.
   void Release();
