@@ -25,9 +25,46 @@ BusWorld::BusWorld(int nodes) {
   for (int i = 0; i < nodes; ++i) wire.board.nodes.push_back(SimJvsNode{});
   ForgetBusState();
   JvsSetStepped(true);
-  JvsSetLine(&wire);
+  JvsSetLine(&line_);
   JvsSetClock(&wire);
 }
+
+size_t BusWorld::WatchedLine::Write(const uint8_t* bytes, size_t count) {
+  if (!IsOpen()) return 0;
+  if (++writes > kWriteBound) {
+    if (!overran) JvsCancelWaits();
+    overran = true;
+    return 0;
+  }
+  bool frame = false;
+  for (size_t i = 0; i < count; ++i) {
+    if (parser.Feed(bytes[i]) == SimFrameParser::kNone) continue;
+    node = parser.Node();
+    data = parser.Data();
+    frame = node != kJvsBroadcast;
+  }
+  // The board counts the requests that reached a node whole.
+  const std::vector<int>& whole = wire.board.cycles;
+  const int before = node < whole.size() ? whole[node] : 0;
+  const size_t written = wire.Write(bytes, count);
+  if (!frame) return written;
+  if (data == std::vector<uint8_t>{kJvsCmdRetransmit}) {
+    endsNoRun.push_back(!arrived[node] || wire.board.askedAgain != SimJvsBoard::AskedAgain::kCopy);
+  } else {
+    arrived[node] = (node < whole.size() ? whole[node] : 0) > before;
+    endsNoRun.push_back(false);
+  }
+  return written;
+}
+
+bool BusWorld::WritingDecrease() const { return SimJvsBoard::Decreasing(line_.node, line_.data); }
+
+bool BusWorld::WritingSetting() const {
+  const std::vector<uint8_t>& d = line_.data;
+  return line_.node == 0 && !d.empty() && (d[0] == kJvsBoardSetValue || d[0] == kJvsBoardApplySetting);
+}
+
+bool BusWorld::WritingAskAgain() const { return line_.data == std::vector<uint8_t>{kJvsCmdRetransmit}; }
 
 BusWorld::~BusWorld() {
   if (device) device->Release();
@@ -111,7 +148,11 @@ void BusWorld::Frame() {
   const bool wasUp = JvsGetState() >= kJvsStateReady;
   wire.TakeWriteMarks();
   const uint32_t errors = JvsGetErrorCount();
+  line_.writes = 0;
+  line_.overran = false;
   JvsStep();
+  if (line_.overran)
+    Note("the master wrote more than " + std::to_string(kWriteBound) + " frames in one piece of its work");
   AfterStep(exchanges, stepAt, errors, wasHalted, wasUp);
   wire.Advance(frameMs);
   ++frames;
@@ -221,14 +262,31 @@ bool BusWorld::QueuedDecrease() {
 
 bool BusWorld::LastExchangesSpoiled(int n) const { return LastSpoiled(wire.Exchanges(), n); }
 
+namespace {
+
+// Whether the last exchanges hold n spoiled ones with nothing between them
+// but exchanges that end no run.
+bool RunOfSpoiled(const std::vector<bool>& spoiled, const std::vector<bool>& endsNoRun, int n) {
+  int run = 0;
+  for (size_t i = spoiled.size(); i-- > 0 && run < n;) {
+    if (spoiled[i])
+      ++run;
+    else if (i >= endsNoRun.size() || !endsNoRun[i])
+      break;
+  }
+  return run >= n;
+}
+
+}  // namespace
+
 bool BusWorld::StopAllowed() const {
   const bool addressing = wire.AddressingsSinceOpen() >= kJvsAddressRetries + 1 &&
                           (wire.SpoiledAddressingsSinceOpen() > 0 || LastSpoiled(wire.Resets(), 1));
   // Noise on the line lately: waits for a quiet line that ran out may have
   // spoiled the exchanges without a write.
   const bool noisy = wire.NoiseBytes() > 0 && wire.Now() - wire.LastNoiseAt() <= StopBoundMs();
-  return LastSpoiled(wire.Exchanges(), kJvsMaxSpoiled) || addressing || LastSpoiled(wire.Resets(), 2 * kJvsResetTries) ||
-         noisy;
+  return RunOfSpoiled(wire.Exchanges(), line_.endsNoRun, kJvsMaxSpoiled) || addressing ||
+         LastSpoiled(wire.Resets(), 2 * kJvsResetTries) || noisy;
 }
 
 }  // namespace testsupport
