@@ -564,8 +564,9 @@ int LearnFate(const Request& r, const Known& before, uint8_t* buf) {
       const bool last = size_t(n) >= before.size && std::memcmp(buf, before.data, before.size) == 0;
       if (last || !CarriesAnswer(r, buf, size_t(n), &used)) {
         // The node's last reply is still the one before: the request never
-        // reached it whole.
-        m.run = SpoiledRun{};
+        // reached it whole. The copy answers no request of the node's own:
+        // the run of the request's spoiled exchanges goes on, so that a
+        // request that never arrives whole stops the bus as any other.
         m.known[SlotOf(r.node)] = before;
         return 0;
       }
@@ -594,19 +595,23 @@ int LearnFate(const Request& r, const Known& before, uint8_t* buf) {
 int TransactOnce(const Request& r, uint8_t* buf) {
   Master& m = M();
   Known& k = m.known[SlotOf(r.node)];
-  for (;;) {
-    // Whether the node's last reply can tell the request's fate, should its
-    // exchange go wrong.
-    bool telling = true;
-    if (!k.valid || Mistakable(r, k)) {
-      if (Transact(Marker(r.node), buf) < 0) return kStopped;
-      if (Mistakable(r, k)) {
-        // A decrease waits; node 0's setting goes out all the same, and is
-        // given up should its exchange go wrong.
-        if (r.node != 0) return kHeld;
-        telling = false;
-      }
+  // Whether the node's last reply can tell the request's fate, should its
+  // exchange go wrong. Learnt once, before the request's first write: the
+  // marker's answer would end the run of the request's spoiled exchanges,
+  // and a request that never arrives whole would go out for ever.
+  bool telling = true;
+  if (!k.valid || Mistakable(r, k)) {
+    if (Transact(Marker(r.node), buf) < 0) return kStopped;
+    if (Mistakable(r, k)) {
+      // A decrease waits; node 0's setting goes out all the same, and is
+      // given up should its exchange go wrong.
+      if (r.node != 0) return kHeld;
+      telling = false;
     }
+  }
+  for (;;) {
+    // The node's last reply is this again after an exchange that says the
+    // request was not carried out.
     const Known before = k;
     int n = 0;
     const JvsReceipt got = Exchange(r, buf, &n, &ReplyFits, &r);

@@ -4,6 +4,7 @@
 // a stop and a reopen; and seeded noise from the first byte of bring-up.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -559,6 +560,81 @@ TEST_F(MasterOnAWire, TheSettingGoesOutWhateverNodeZeroAnswers) {
                   "not sent again\n");
       }
     }
+  }
+}
+
+// A request that never reaches its node whole, while the short request to
+// send the last reply again does: the copy says each time that it was not
+// carried out, and it goes out again, but the copies end no run: after six
+// spoiled exchanges of it the bus stops, in one line, as for any request
+// (the master's work is held to BusWorld::kWriteBound frames, so a master
+// that would go on for ever fails here instead of hanging). So too where
+// the node answers each with status 3, and for node 0's setting where its
+// last reply cannot tell the fate (it answers the first command of a frame
+// alone), each setting frame answered status 3. A restart on a clean wire
+// then carries the decrease, or the setting, out once.
+TEST_F(MasterOnAWire, ARequestThatNeverArrivesWholeStopsTheBusAfterSixSpoiled) {
+  const struct Case {
+    const char* what;
+    bool setting;
+    bool silentOnDamage;
+    SimJvsWire::Fault fault;
+    const char* story;  // node 1's frames, or node 0's setting frames (S)
+    const char* line;
+  } cases[] = {
+      {"a decrease, its frames damaged, the node silent on damage", false, true, SimJvsWire::kDamaged,
+       "DADADADADAD", "no good answer from node 1 in 6 exchanges in a row (6 silent); the bus is stopped"},
+      {"a decrease, its frames damaged, the node answering status 3", false, false, SimJvsWire::kDamaged, "DDDDDD",
+       "no good answer from node 1 in 6 exchanges in a row (6 status 3 (the node saw a damaged request)); the bus "
+       "is stopped"},
+      {"node 0's setting, its frames answered status 3", true, false, SimJvsWire::kStatusThree, "SSSSSS",
+       "no good answer from node 0 in 6 exchanges in a row (6 status 3 (the node saw a damaged request)); the bus "
+       "is stopped"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    BusWorld w;
+    w.wire.board.silentOnDamage = c.silentOnDamage;
+    w.boardSetting = c.setting;
+    w.wire.board.boardAnswersFirstOnly = c.setting;
+    w.wire.script = [&w, &c](bool request) {
+      return request && (c.setting ? w.WritingSetting() : w.WritingDecrease()) ? c.fault : SimJvsWire::kWhole;
+    };
+    testsupport::StderrCapture capture;
+    if (c.setting) {
+      ASSERT_TRUE(w.Open());
+    } else {
+      Ready(w);
+      w.wire.TakeWritten();
+      w.InsertCoins(0, 1);
+    }
+    EXPECT_FALSE(w.FramesUntil([] { return false; }, 100));
+    const std::string err = capture.Take();
+    EXPECT_EQ(w.fault, "");
+    EXPECT_TRUE(w.Halted());
+    const std::vector<Sent> sent = Written(w.wire);
+    std::string story;
+    for (const Sent& s : sent)
+      if (s.node == 0 && !s.data.empty() && s.data[0] == kJvsBoardSetValue) story += 'S';
+    // Node 1's polls until the coin is counted, then the decrease's story.
+    const std::string letters = Letters(sent);
+    if (!c.setting) story = letters.substr(std::min(letters.find('D'), letters.size()));
+    EXPECT_EQ(story.substr(0, 16), c.story);
+    EXPECT_EQ(Lines(err, "the bus is stopped"), 1) << err;
+    EXPECT_EQ(Lines(err, c.line), 1) << err;
+    EXPECT_TRUE(w.StopAllowed());
+    // A restart on a clean wire.
+    w.wire.script = nullptr;
+    ASSERT_TRUE(w.Reopen());
+    if (c.setting) {
+      EXPECT_TRUE(w.FramesUntil([] { return JvsGetNodeSettingResult() == kJvsSettingDone; }));
+      EXPECT_ALL({VAL(w.wire.board.boardValues, 1), VAL(w.wire.board.boardApplies, 1)});
+    } else {
+      EXPECT_TRUE(w.FramesUntil([&] { return w.Ready() && w.CoinsSettled(); }));
+      EXPECT_EQ(w.CoinProperties(), "");
+      EXPECT_EQ(w.wire.board.decreases, (std::vector<std::pair<int, int>>{{1, 1}}));
+    }
+    EXPECT_EQ(w.fault, "");
   }
 }
 
