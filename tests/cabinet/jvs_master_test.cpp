@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -561,6 +562,91 @@ TEST_F(MasterOnAWire, TheSettingGoesOutWhateverNodeZeroAnswers) {
       }
     }
   }
+}
+
+// A node asked for its last reply after a decrease poll's exchange went
+// wrong, by the way it meets that request: with status 2, as a command it
+// does not have, or a report 2 of its own for it, it says it cannot tell:
+// the counter settles the decrease at the poll that follows (below the count
+// before: carried out; else it goes out again), and the node, told of once,
+// is not asked again until the bus comes up again. Silent to it, it cannot
+// be told from a lost request: it is asked up to the spoiled run, then the
+// counter settles, and it is asked again the next time. Two decreases in a
+// row, each carried out or lost on its way: each coin taken off once.
+TEST_F(MasterOnAWire, ANodeThatCannotSendItsReplyAgainLeavesTheFateToItsCounter) {
+  using F = SimJvsWire::Fault;
+  using Way = testsupport::SimJvsBoard::AskedAgain;
+  const struct Case {
+    const char* what;
+    Way way;
+    bool carried;  // the decrease's answer lost (else its request)
+    const char* first;
+    const char* second;
+  } cases[] = {
+      {"status 2, carried out", Way::kUnsupported, true, "DAP", "DP"},
+      {"status 2, never reached the node", Way::kUnsupported, false, "DAPD", "DPD"},
+      {"a report 2 of its own, carried out", Way::kOwnReport, true, "DAP", "DP"},
+      {"a report 2 of its own, never reached the node", Way::kOwnReport, false, "DAPD", "DPD"},
+      {"silent, carried out", Way::kSilent, true, "DAAAAAP", "DAAAAAP"},
+      {"silent, never reached the node", Way::kSilent, false, "DAAAAAPD", "DAAAAAPD"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    BusWorld w;
+    w.wire.board.askedAgain = c.way;
+    testsupport::StderrCapture capture;
+    Ready(w);
+    const std::vector<std::pair<int, F>> request = {{1, F::kLost}}, reply = {};
+    for (const char* story : {c.first, c.second}) {
+      const std::vector<Sent> sent =
+          c.carried ? PlayDecrease(w, 1, reply, {{1, F::kLost}}) : PlayDecrease(w, 1, request, reply);
+      EXPECT_EQ(Letters(sent).substr(0, strlen(story) + 1), std::string(story) + "P");
+      EXPECT_FALSE(JvsDecreaseUnsettled(1));
+    }
+    const std::string err = capture.Take();
+    EXPECT_EQ(w.fault, "");
+    EXPECT_FALSE(w.Halted());
+    EXPECT_EQ(w.CoinProperties(), "");
+    EXPECT_EQ(w.wire.board.decreases, (std::vector<std::pair<int, int>>{{1, 1}, {1, 1}}));
+    EXPECT_EQ(Lines(err, "node 1 does not send its last reply again"), c.way == Way::kSilent ? 0 : 1) << err;
+  }
+}
+
+// Node 0 without the request to send again: the value's answer lost, it
+// answers the request with status 2, so the setting is given up in one line,
+// never sent twice; a setting after that whose answer is lost is given up
+// at once, node 0 not asked again. The bus goes on.
+TEST_F(MasterOnAWire, ASettingNodeZeroCannotTellIsGivenUpOnceItSaysSo) {
+  BusWorld w;
+  w.boardSetting = true;
+  w.frameMs = 100;
+  w.wire.board.askedAgain = testsupport::SimJvsBoard::AskedAgain::kUnsupported;
+  testsupport::StderrCapture capture;
+  // The step's frames for node 0: the marker (its status twice), then the
+  // value; its answer is the second of the step.
+  bool placed = false;
+  w.beforeStep = [&](BusWorld& world) {
+    if (placed || !world.settingAsked) return;
+    placed = true;
+    world.wire.StartCounting();
+    world.wire.SetReplyFault(1, SimJvsWire::kLost);
+  };
+  ASSERT_TRUE(w.Open());
+  ASSERT_TRUE(w.FramesUntil([] { return JvsGetNodeSettingResult() == kJvsSettingFailed; }));
+  EXPECT_EQ(w.wire.board.retransmits, 1);
+  // The second setting: its value's answer is the first of the next step.
+  w.Frame();
+  w.wire.StartCounting();
+  w.wire.SetReplyFault(0, SimJvsWire::kLost);
+  ASSERT_EQ(JvsSendNodeSetting(18000), 1);
+  ASSERT_TRUE(w.FramesUntil([] { return JvsGetNodeSettingResult() == kJvsSettingFailed; }));
+  for (int i = 0; i < 5; ++i) w.Frame();
+  const std::string err = capture.Take();
+  EXPECT_EQ(w.fault, "");
+  EXPECT_ALL({VAL(w.Halted(), false), VAL(w.wire.board.boardValues, 2),
+              VAL(w.wire.board.boardApplies, 0), VAL(w.wire.board.retransmits, 1),
+              VAL(Lines(err, "node 0 does not send its last reply again"), 1),
+              VAL(Lines(err, "node 0 cannot tell whether it carried out its setting command 0x05"), 2)});
 }
 
 // A request that never reaches its node whole, while the short request to
