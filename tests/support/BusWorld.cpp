@@ -48,11 +48,13 @@ size_t BusWorld::WatchedLine::Write(const uint8_t* bytes, size_t count) {
   const int before = node < whole.size() ? whole[node] : 0;
   const size_t written = wire.Write(bytes, count);
   if (!frame) return written;
+  using Way = SimJvsBoard::AskedAgain;
   if (data == std::vector<uint8_t>{kJvsCmdRetransmit}) {
-    endsNoRun.push_back(!arrived[node] || wire.board.askedAgain != SimJvsBoard::AskedAgain::kCopy);
+    const Way way = wire.board.askedAgain;
+    runs.push_back(way == Way::kSilent ? kSpoils : !arrived[node] || way != Way::kCopy ? kGoesOn : kEnds);
   } else {
     arrived[node] = (node < whole.size() ? whole[node] : 0) > before;
-    endsNoRun.push_back(false);
+    runs.push_back(kEnds);
   }
   return written;
 }
@@ -262,22 +264,17 @@ bool BusWorld::QueuedDecrease() {
 
 bool BusWorld::LastExchangesSpoiled(int n) const { return LastSpoiled(wire.Exchanges(), n); }
 
-namespace {
-
-// Whether the last exchanges hold n spoiled ones with nothing between them
-// but exchanges that end no run.
-bool RunOfSpoiled(const std::vector<bool>& spoiled, const std::vector<bool>& endsNoRun, int n) {
+bool BusWorld::WatchedLine::RunOfSpoiled(const std::vector<bool>& spoiled, int n) const {
   int run = 0;
   for (size_t i = spoiled.size(); i-- > 0 && run < n;) {
-    if (spoiled[i])
+    const Run way = i < runs.size() ? runs[i] : kEnds;
+    if (spoiled[i] || way == kSpoils)
       ++run;
-    else if (i >= endsNoRun.size() || !endsNoRun[i])
+    else if (way != kGoesOn)
       break;
   }
   return run >= n;
 }
-
-}  // namespace
 
 bool BusWorld::StopAllowed() const {
   const bool addressing = wire.AddressingsSinceOpen() >= kJvsAddressRetries + 1 &&
@@ -285,7 +282,7 @@ bool BusWorld::StopAllowed() const {
   // Noise on the line lately: waits for a quiet line that ran out may have
   // spoiled the exchanges without a write.
   const bool noisy = wire.NoiseBytes() > 0 && wire.Now() - wire.LastNoiseAt() <= StopBoundMs();
-  return RunOfSpoiled(wire.Exchanges(), line_.endsNoRun, kJvsMaxSpoiled) || addressing ||
+  return line_.RunOfSpoiled(wire.Exchanges(), kJvsMaxSpoiled) || addressing ||
          LastSpoiled(wire.Resets(), 2 * kJvsResetTries) || noisy;
 }
 

@@ -139,7 +139,8 @@ class BusWorld {
   // Whether the bus may have stopped: six exchanges in a row went wrong
   // (requests to send again answered in between end no run unless the copy
   // carried the answer of the request before: the node's last reply before
-  // it, or a refusal, answers nothing asked); or, giving out addresses, the first assignment and its five retries
+  // it, or a refusal, answers nothing asked; those a node is silent to went
+  // wrong); or, giving out addresses, the first assignment and its five retries
   // failed, a fault on the wire among the causes (a reset lost leaves a node
   // its address, and the assignment after it finds no node); or every frame
   // of a reset was lost.
@@ -170,9 +171,16 @@ class BusWorld {
     // By node: whether the last request to it other than a request to send
     // again reached it whole.
     bool arrived[256] = {};
-    // For each of the wire's exchanges: whether it was a request to send
-    // again that cannot have had a copy of that request's answer.
-    std::vector<bool> endsNoRun;
+    // For each of the wire's exchanges, how it stands to a run of spoiled
+    // exchanges besides what the wire saw: a request to send again that
+    // cannot have had a copy of the request before's answer goes on with
+    // it; one the node is silent to is spoiled.
+    enum Run : uint8_t { kEnds, kGoesOn, kSpoils };
+    std::vector<Run> runs;
+    // Whether the last of the wire's exchanges (spoiled: as the wire saw
+    // them) hold n spoiled ones with nothing between them but exchanges
+    // that end no run.
+    bool RunOfSpoiled(const std::vector<bool>& spoiled, int n) const;
   };
   WatchedLine line_{wire};
   void Note(const std::string& what);
