@@ -802,3 +802,9 @@ TEST_F(MasterOnAWire, CoinsLostOnABoardSilentOnDamageAtSeededNoise) {
   Report("board silent on damage",
          SweepCoinLoss([](BusWorld& w) { w.wire.board.silentOnDamage = true; }, kSweepCoins));
 }
+
+TEST_F(MasterOnAWire, CoinsLostOnABoardWithoutTheRequestToSendAgainAtSeededNoise) {
+  Report("board without the request to send again",
+         SweepCoinLoss([](BusWorld& w) { w.wire.board.askedAgain = testsupport::SimJvsBoard::AskedAgain::kUnsupported; },
+                       kSweepCoins));
+}
