@@ -162,10 +162,14 @@ void BusWorld::Frame() {
 
 bool BusWorld::NodeOwesNothing() {
   // Every coin credited taken off the node (the coins on their way there
-  // pass through registers of the device that no count shows).
+  // pass through registers of the device that no count shows), and no
+  // decrease left to the master or the device: one the master took for
+  // not carried out goes out again, though the node took its coins off.
   const auto& d = wire.board.decreases;
   for (; decreasesSeen_ < d.size(); ++decreasesSeen_) taken_ += d[decreasesSeen_].first == 1 ? d[decreasesSeen_].second : 0;
-  return taken_ >= credited && !JvsDecreaseUnsettled(1);
+  takenTwice_ = std::max(takenTwice_, taken_ - credited);
+  return taken_ - takenTwice_ >= credited && !JvsDecreaseUnsettled(1) && JvsGetNodeRecord(1)->coinDecrease[0] == 0 &&
+         device->Request(0).decrease[0] == 0;
 }
 
 void BusWorld::AfterStep(size_t exchangesBefore, uint32_t stepAt, uint32_t errorsAtStep, bool wasHalted, bool wasUp) {

@@ -200,6 +200,9 @@ class BusWorld {
   bool uncertain_ = false;
   size_t decreasesSeen_ = 0;  // of the board's, counted in taken_
   int taken_ = 0;             // coins taken off node 1
+  // Coins taken off beyond those credited: a decrease carried out twice
+  // (the documented loss). They are no coins owed.
+  int takenTwice_ = 0;
   uint32_t busySince_ = 0;
   bool busyWatched_ = false;
 };
