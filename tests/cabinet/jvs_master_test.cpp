@@ -596,10 +596,9 @@ TEST_F(MasterOnAWire, ANodeThatCannotSendItsReplyAgainLeavesTheFateToItsCounter)
     w.wire.board.askedAgain = c.way;
     testsupport::StderrCapture capture;
     Ready(w);
-    const std::vector<std::pair<int, F>> request = {{1, F::kLost}}, reply = {};
+    const std::vector<std::pair<int, F>> lost = {{1, F::kLost}}, none;
     for (const char* story : {c.first, c.second}) {
-      const std::vector<Sent> sent =
-          c.carried ? PlayDecrease(w, 1, reply, {{1, F::kLost}}) : PlayDecrease(w, 1, request, reply);
+      const std::vector<Sent> sent = PlayDecrease(w, 1, c.carried ? none : lost, c.carried ? lost : none);
       EXPECT_EQ(Letters(sent).substr(0, strlen(story) + 1), std::string(story) + "P");
       EXPECT_FALSE(JvsDecreaseUnsettled(1));
     }
@@ -643,8 +642,8 @@ TEST_F(MasterOnAWire, ASettingNodeZeroCannotTellIsGivenUpOnceItSaysSo) {
   for (int i = 0; i < 5; ++i) w.Frame();
   const std::string err = capture.Take();
   EXPECT_EQ(w.fault, "");
-  EXPECT_ALL({VAL(w.Halted(), false), VAL(w.wire.board.boardValues, 2),
-              VAL(w.wire.board.boardApplies, 0), VAL(w.wire.board.retransmits, 1),
+  EXPECT_ALL({VAL(w.Halted(), false), VAL(w.wire.board.boardValues, 2), VAL(w.wire.board.boardApplies, 0),
+              VAL(w.wire.board.retransmits, 1),
               VAL(Lines(err, "node 0 does not send its last reply again"), 1),
               VAL(Lines(err, "node 0 cannot tell whether it carried out its setting command 0x05"), 2)});
 }
@@ -804,7 +803,7 @@ TEST_F(MasterOnAWire, CoinsLostOnABoardSilentOnDamageAtSeededNoise) {
 }
 
 TEST_F(MasterOnAWire, CoinsLostOnABoardWithoutTheRequestToSendAgainAtSeededNoise) {
+  using Way = testsupport::SimJvsBoard::AskedAgain;
   Report("board without the request to send again",
-         SweepCoinLoss([](BusWorld& w) { w.wire.board.askedAgain = testsupport::SimJvsBoard::AskedAgain::kUnsupported; },
-                       kSweepCoins));
+         SweepCoinLoss([](BusWorld& w) { w.wire.board.askedAgain = Way::kUnsupported; }, kSweepCoins));
 }

@@ -140,10 +140,10 @@ class BusWorld {
   // (requests to send again answered in between end no run unless the copy
   // carried the answer of the request before: the node's last reply before
   // it, or a refusal, answers nothing asked; those a node is silent to went
-  // wrong); or, giving out addresses, the first assignment and its five retries
-  // failed, a fault on the wire among the causes (a reset lost leaves a node
-  // its address, and the assignment after it finds no node); or every frame
-  // of a reset was lost.
+  // wrong); or, giving out addresses, the first assignment and its five
+  // retries failed, a fault on the wire among the causes (a reset lost
+  // leaves a node its address, and the assignment after it finds no node);
+  // or every frame of a reset was lost.
   bool StopAllowed() const;
 
   SimJvsWire wire;
