@@ -72,6 +72,10 @@ struct Master {
   // answering a request to send it again with status 3: they do not keep a
   // status 3 as their last reply.
   uint64_t copiesAfterStatusThree = 0;
+  // Nodes that answered a request to send their last reply again with
+  // something else than a reply of theirs: they cannot tell a request's
+  // fate, and are not asked.
+  uint64_t cannotSendAgain = 0;
   Known known[kJvsQueueSlots];
   SpoiledRun run;
   // Kept across closes and opens: what settles a decrease after the bus
@@ -532,7 +536,25 @@ size_t CopyFits(const void* with, const uint8_t* reply, size_t length) {
   const CopyCheck& c = *static_cast<const CopyCheck*>(with);
   size_t used = 0;
   if (length >= c.before->size && std::memcmp(reply, c.before->data, c.before->size) == 0) return length;
-  return CarriesAnswer(*c.request, reply, length, &used) ? length : 0;
+  if (CarriesAnswer(*c.request, reply, length, &used)) return length;
+  // A report of the node's own for the request to send again (a report
+  // byte other than normal, alone): it refuses the command.
+  return length == 2 && reply[1] != kJvsReportNormal ? length : 0;
+}
+
+// Whether a frame that answers a request to send the last reply again is
+// the node's last reply before the request, sent again as it was or with
+// bytes added.
+bool CopyOfBefore(const Known& before, const uint8_t* reply, size_t length) {
+  return reply[0] == kJvsStatusNormal && length >= before.size && std::memcmp(reply, before.data, before.size) == 0;
+}
+
+// Where the node cannot tell whether the request was carried out: a
+// decrease is settled by the node's counter, a setting given up.
+int CannotTell(const Request& r) {
+  if (r.node == 0) return kFateUnknown;
+  MarkUnsettled(r);
+  return kCounterTells;
 }
 
 // Asks the node for its last reply after an exchange of the request went
@@ -541,14 +563,14 @@ size_t CopyFits(const void* with, const uint8_t* reply, size_t length) {
 // run of spoiled exchanges that stops the bus; there the node's counter
 // settles a decrease instead (at the poll that follows at once), and a
 // setting is given up: a node that answers is better read on than stopped.
+// So too, at once, where the node answers with something else than a reply
+// of its own (status 2: it does not have the command; a report of its own
+// for it; status 4): it cannot send its replies again, and is not asked
+// again until the bus comes up again. A node silent to the request cannot
+// be told from a line that lost it, and is asked again the next time.
 int LearnFate(const Request& r, const Known& before, uint8_t* buf) {
   Master& m = M();
   const uint64_t bit = uint64_t{1} << SlotOf(r.node);
-  auto counterTells = [&] {
-    if (r.node == 0) return kFateUnknown;
-    MarkUnsettled(r);
-    return kCounterTells;
-  };
   int statusThrees = 0;
   bool afterStatusThree = false;
   const CopyCheck with{&r, &before};
@@ -559,13 +581,21 @@ int LearnFate(const Request& r, const Known& before, uint8_t* buf) {
                                : JvsReceiveAnswer(buf, kJvsReplyBuffer, &n, &CopyFits, &with);
     if (got == JvsReceipt::kAnswer) {
       TellStray(r.node);
-      if (afterStatusThree) m.copiesAfterStatusThree |= bit;
       size_t used = 0;
-      const bool last = size_t(n) >= before.size && std::memcmp(buf, before.data, before.size) == 0;
-      if (last || !CarriesAnswer(r, buf, size_t(n), &used)) {
+      const bool last = CopyOfBefore(before, buf, size_t(n));
+      if (!last && !CarriesAnswer(r, buf, size_t(n), &used)) {
+        m.cannotSendAgain |= bit;
+        Tell("node %d does not send its last reply again (it answered the request for it with status %d%s); it is "
+             "not asked for it again",
+             r.node, buf[0], buf[0] == kJvsStatusNormal ? " and a report of its own" : "");
+        return CannotTell(r);
+      }
+      if (afterStatusThree) m.copiesAfterStatusThree |= bit;
+      if (last) {
         // The node's last reply is still the one before: the request never
-        // reached it whole.
-        m.run = SpoiledRun{};
+        // reached it whole. The copy answers no request of the node's own:
+        // the run of the request's spoiled exchanges goes on, so that a
+        // request that never arrives whole stops the bus as any other.
         m.known[SlotOf(r.node)] = before;
         return 0;
       }
@@ -577,13 +607,13 @@ int LearnFate(const Request& r, const Known& before, uint8_t* buf) {
       MarkUnsettled(r);
       return kStopped;
     }
-    if (atLimit) return counterTells();
+    if (atLimit) return CannotTell(r);
     // A status 3 says the request to send again came damaged; a node that
     // keeps a status 3 as its last reply says so for ever after. Twice, and
     // the node is taken to know no more, unless it was seen to send a true
     // copy after a status 3 before.
     afterStatusThree = got == JvsReceipt::kStatusThree;
-    if (afterStatusThree && ++statusThrees >= 2 && !(m.copiesAfterStatusThree & bit)) return counterTells();
+    if (afterStatusThree && ++statusThrees >= 2 && !(m.copiesAfterStatusThree & bit)) return CannotTell(r);
   }
 }
 
@@ -594,19 +624,24 @@ int LearnFate(const Request& r, const Known& before, uint8_t* buf) {
 int TransactOnce(const Request& r, uint8_t* buf) {
   Master& m = M();
   Known& k = m.known[SlotOf(r.node)];
-  for (;;) {
-    // Whether the node's last reply can tell the request's fate, should its
-    // exchange go wrong.
-    bool telling = true;
-    if (!k.valid || Mistakable(r, k)) {
-      if (Transact(Marker(r.node), buf) < 0) return kStopped;
-      if (Mistakable(r, k)) {
-        // A decrease waits; node 0's setting goes out all the same, and is
-        // given up should its exchange go wrong.
-        if (r.node != 0) return kHeld;
-        telling = false;
-      }
+  // Whether the node's last reply can tell the request's fate, should its
+  // exchange go wrong. Learnt once, before the request's first write: the
+  // marker's answer would end the run of the request's spoiled exchanges,
+  // and a request that never arrives whole would go out for ever. A node
+  // that cannot send its replies again can tell nothing: nothing goes first.
+  bool telling = !(m.cannotSendAgain & (uint64_t{1} << SlotOf(r.node)));
+  if (telling && (!k.valid || Mistakable(r, k))) {
+    if (Transact(Marker(r.node), buf) < 0) return kStopped;
+    if (Mistakable(r, k)) {
+      // A decrease waits; node 0's setting goes out all the same, and is
+      // given up should its exchange go wrong.
+      if (r.node != 0) return kHeld;
+      telling = false;
     }
+  }
+  for (;;) {
+    // The node's last reply is this again after an exchange that says the
+    // request was not carried out.
     const Known before = k;
     int n = 0;
     const JvsReceipt got = Exchange(r, buf, &n, &ReplyFits, &r);
@@ -624,7 +659,7 @@ int TransactOnce(const Request& r, uint8_t* buf) {
       k = before;
       continue;
     }
-    if (!telling) return kFateUnknown;
+    if (!telling) return CannotTell(r);
     const int fate = LearnFate(r, before, buf);
     if (fate != 0) return fate;
   }
@@ -784,6 +819,7 @@ void BringUp() {
   // other nodes now.
   m.habit = BoardHabit::kUnknown;
   m.copiesAfterStatusThree = 0;
+  m.cannotSendAgain = 0;
   m.run = SpoiledRun{};
   for (Known& k : m.known) k = Known{};
   JvsClearQueues();

@@ -34,10 +34,14 @@
 //   request itself says it was not. Where the node cannot tell (it answers
 //   status 3 to the request to send again twice, and was never seen to send
 //   a true copy after such a status 3: some nodes keep a status 3 as their
-//   last reply; or the asking reached the spoiled run that stops the bus), a
-//   coin decrease is settled by the node's counter at the poll that follows
-//   at once (a count below the one read before the decrease: carried out;
-//   else not, and it goes out again), and a setting is given up.
+//   last reply; or the asking reached the spoiled run that stops the bus; or
+//   it answers with no reply of its own: status 2, as to a command it does
+//   not have, or a report of its own, after which it is not asked again
+//   until the bus comes up again), a coin decrease is settled by the node's
+//   counter at the poll that follows at once (a count below the one read
+//   before the decrease: carried out; else not, and it goes out again), and
+//   a setting is given up. Copies that say the request was not carried out
+//   end no run of its spoiled exchanges.
 // - Node 0's setting goes out even where no reply of node 0 can tell its
 //   fate (node 0 answers the first command of a frame alone, or its status
 //   bytes read like a report); should its exchange then go wrong, it is given

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <new>
 #include <utility>
 
 #include "platform/clock.h"
@@ -68,17 +69,32 @@ std::string QvtCountDownRenderer::PanelFileName(bool high, bool vertical) {
 const char* QvtCountDownRenderer::SideImagePath(uint32_t index) { return index < 4 ? kSidePaths[index] : ""; }
 
 QvtCountDownRenderer::QvtCountDownRenderer(plat::GfxDevice* device, uint32_t highResolution, uint8_t vertical,
-                                           plat::MsClock* clock)
+                                           plat::MsClock* clock, FileCharges* charges)
     : device_(device),
       vertical_(vertical ? 1 : 0),
       high_(highResolution ? 1 : 0),
-      clock_(clock ? clock : &plat::SystemClock()) {
+      clock_(clock ? clock : &plat::SystemClock()),
+      charges_(charges) {
   const std::string path = plat::MapPath("Data/" + PanelFileName(high_ != 0, vertical_ != 0));
+  // The file's size is charged here, before the loader makes room for it;
+  // the loader reads at most that many bytes (a file that is not there, is
+  // empty, too large or not charged is not read).
+  uint64_t size = 0;
+  if (plat::LookAtFile(path, &size) == plat::FileProblem::kNone && size > 0 && size <= kMaxPanelFileBytes &&
+      Take(size))
+    fileCharge_ = size;
+  const uint64_t room = fileCharge_;
   // The loader writes only the file image; the main thread reads it after
   // the thread's end.
-  loader_.Start([this, path](plat::Thread&) -> uint32_t {
+  loader_.Start([this, path, room](plat::Thread&) -> uint32_t {
+    if (room == 0) return 1;
     std::vector<uint8_t> bytes;
-    if (plat::ReadFile(path, size_t(64) << 20, &bytes) != plat::FileProblem::kNone || bytes.empty()) return 1;
+    try {
+      bytes.resize(static_cast<size_t>(room));
+    } catch (const std::bad_alloc&) {
+      return 1;
+    }
+    if (plat::ReadFileInto(path, bytes.data(), bytes.size()) != plat::FileProblem::kNone) return 1;
     fileImage_ = std::move(bytes);
     return 0;
   });
@@ -86,6 +102,7 @@ QvtCountDownRenderer::QvtCountDownRenderer(plat::GfxDevice* device, uint32_t hig
 
 QvtCountDownRenderer::~QvtCountDownRenderer() {
   loader_.Join();
+  GiveBack(fileCharge_);
   if (texture_) texture_->Release();
   for (plat::Texture* t : sides_)
     if (t) t->Release();
@@ -101,6 +118,8 @@ bool QvtCountDownRenderer::PollLoader() {
   }
   fileImage_.clear();
   fileImage_.shrink_to_fit();
+  GiveBack(fileCharge_);
+  fileCharge_ = 0;
   return true;
 }
 
@@ -241,9 +260,28 @@ void QvtCountDownRenderer::DrawBackground() {
 
 void QvtCountDownRenderer::LoadSide(uint32_t i) {
   const std::string path = plat::MapPath(kSidePaths[i]);
-  std::vector<uint8_t> bytes;
-  const plat::FileProblem problem = plat::ReadFile(path, kMaxSideFileBytes, &bytes);
+  uint64_t size = 0;
+  plat::FileProblem problem = plat::LookAtFile(path, &size);
   if (problem == plat::FileProblem::kMissing) return;
+  if (problem == plat::FileProblem::kNone && size > kMaxSideFileBytes) problem = plat::FileProblem::kTooLarge;
+  // The file is charged while this call holds it.
+  struct Held {
+    QvtCountDownRenderer* r;
+    uint64_t bytes = 0;
+    ~Held() { r->GiveBack(bytes); }
+  } held{this};
+  std::vector<uint8_t> bytes;
+  const bool charged = problem == plat::FileProblem::kNone && Take(size);
+  if (charged) {
+    held.bytes = size;
+    try {
+      bytes.resize(static_cast<size_t>(size));
+      problem = plat::ReadFileInto(path, bytes.data(), bytes.size());
+    } catch (const std::bad_alloc&) {
+      problem = plat::FileProblem::kUnreadable;
+    }
+  }
+  if (problem == plat::FileProblem::kMissing) return;  // gone since it was looked at
   std::string why;
   plat::Image img;
   int w = 0, h = 0;
@@ -251,6 +289,8 @@ void QvtCountDownRenderer::LoadSide(uint32_t i) {
   const int maxH = static_cast<int>(kSideNominal[i][1]) * kMaxSideScale;
   if (problem != plat::FileProblem::kNone) {
     why = plat::DescribeFileProblem(problem);
+  } else if (!charged) {
+    why = "cannot be read: its " + std::to_string(size) + " bytes pass what loaded files may hold";
   } else if (!plat::ReadBmpSize(bytes.data(), bytes.size(), &w, &h, &why)) {
     why = "is refused: " + why;
   } else if (w > maxW || h > maxH) {

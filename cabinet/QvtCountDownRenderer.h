@@ -26,12 +26,32 @@ class MsClock;
 // claims a larger picture than any reader takes, or a picture more than
 // kMaxSideScale times its size on screen) is told in one line on standard
 // error and not read again, and the side images stay undrawn.
+//
+// The files are charged to what all loads hold together while they are
+// held (see FileCharges): the panel file from before its thread makes room
+// for it until the panel texture is made from it, a side image file while
+// it is read and decoded. A panel file the charge refuses leaves the
+// renderer idle, as an unreadable one does; a side image file it refuses
+// is told once and not read again, as an unusable one is.
 class QvtCountDownRenderer {
  public:
   static constexpr uint32_t kRampMs = 300;
   static constexpr uint32_t kNone = 0xFFFFFFFFu;  // no count-down
-  // Largest side image file read.
+  // Largest panel file and largest side image file read.
+  static constexpr size_t kMaxPanelFileBytes = size_t(64) << 20;
   static constexpr size_t kMaxSideFileBytes = size_t(64) << 20;
+  // What the files are charged to: the game gives the engine's total of
+  // what all loads hold together. Asked only on the thread that made the
+  // renderer and draws with it, never on the loader's: the panel file's
+  // size is charged before the loader starts and given back after it
+  // ended. Take is asked before room is made for a file; a file held
+  // gives back exactly what it took.
+  class FileCharges {
+   public:
+    virtual ~FileCharges() = default;
+    virtual bool Take(uint64_t bytes) = 0;
+    virtual void GiveBack(uint64_t bytes) = 0;
+  };
   // A side image is drawn whole into its rectangle at the screen's edge
   // (SideNominal: 140 x 480 or 370 x 720), filtered bilinearly from its one
   // level: each screen pixel reads the two texels nearest its centre in each
@@ -72,8 +92,10 @@ class QvtCountDownRenderer {
   };
 
   // clock: the millisecond clock of the fades (null: the system clock).
+  // charges: what the files are charged to (null: not charged); it
+  // outlives the renderer.
   QvtCountDownRenderer(plat::GfxDevice* device, uint32_t highResolution, uint8_t vertical,
-                       plat::MsClock* clock = nullptr);
+                       plat::MsClock* clock = nullptr, FileCharges* charges = nullptr);
   ~QvtCountDownRenderer();
   QvtCountDownRenderer(const QvtCountDownRenderer&) = delete;
   QvtCountDownRenderer& operator=(const QvtCountDownRenderer&) = delete;
@@ -113,13 +135,19 @@ class QvtCountDownRenderer {
   // Reads side image i and makes its texture; a file that is there but
   // unusable marks it refused.
   void LoadSide(uint32_t i);
+  bool Take(uint64_t bytes) { return charges_ == nullptr || charges_->Take(bytes); }
+  void GiveBack(uint64_t bytes) {
+    if (charges_ != nullptr && bytes != 0) charges_->GiveBack(bytes);
+  }
 
   plat::GfxDevice* device_;
   uint8_t vertical_;
   uint32_t high_;
   plat::MsClock* clock_;
+  FileCharges* charges_;
   plat::Thread loader_;
   std::vector<uint8_t> fileImage_;
+  uint64_t fileCharge_ = 0;  // taken for the panel file, until it is freed
   plat::Texture* texture_ = nullptr;
   plat::Texture* sides_[4] = {};
   bool sideRefused_[4] = {};

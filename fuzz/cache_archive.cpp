@@ -4,7 +4,9 @@
 // size, the copy or the LZ decode into it. An entry's size never exceeds
 // the cache's capacity, so no read asks for more. The entries the cache
 // keeps, empty ones too, never take more than it charged to its pool; a
-// pool of 4 KB takes what fits and leaves the rest out.
+// pool of 4 KB takes what fits and leaves the rest out. What the pools
+// hold is what they charged to the shared total, all given back when they
+// end.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -14,6 +16,7 @@
 
 #include "fuzz/load_bytes.h"
 #include "platform/byte_order.h"
+#include "vrax/io/LoadBudget.h"
 #include "vrax/io/SCacheArchive.h"
 
 namespace {
@@ -29,9 +32,22 @@ void ServeEntry(const SCacheArchive& cache, const std::string& name) {
   if (out) cache.Lookup(name, out.get(), n);
 }
 
+void Run(const uint8_t* data, size_t size);
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  // What the pools hold is charged to the shared total while they live,
+  // exactly, and given back when they end.
+  if (LoadedTotal().Used() != 0) __builtin_trap();
+  Run(data, size);
+  if (LoadedTotal().Used() != 0) __builtin_trap();
+  return 0;
+}
+
+namespace {
+
+void Run(const uint8_t* data, size_t size) {
   SCacheArchive cache;
   cache.Init(kCapacity, 1);
   fuzzsupport::LoadBytes::Begin();
@@ -45,7 +61,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (fuzzsupport::LoadBytes::End() > small.ChargedBytes() + fuzzsupport::LoadBytes::kSlack ||
       small.ChargedBytes() > 4096)
     __builtin_trap();
-  if (size < SCacheArchive::kHeaderSize) return 0;
+  if (LoadedTotal().Used() != cache.ChargedBytes() + small.ChargedBytes()) __builtin_trap();
+  if (size < SCacheArchive::kHeaderSize) return;
   // The names, walked as the archive lays them out (an entry running past
   // the end stops the walk, as it stops the load).
   size_t at = SCacheArchive::kHeaderSize;
@@ -57,5 +74,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (dataSize > size - at) break;
     at += dataSize;
   }
-  return 0;
 }
+
+}  // namespace

@@ -2,42 +2,56 @@
 // the input: the board's ways, then a script of what happens to each frame
 // either way (whole, lost, damaged, status 3 for a request, late for an
 // answer; bytes of no frame after an answer), when coins go in, and what
-// the line and the coin conditions do each game frame. Traps on what must
+// the line and the coin conditions do each game frame; every frame of one
+// kind of request may be spoiled while the script lasts. Traps on what must
 // never happen (BusWorld's properties): a switch word not set for node 1
 // lately, a credit ahead of the coins, a wait for a quiet line longer than
 // its bound, a line busy for good that does not stop the bus in time, a
 // stop before six spoiled exchanges in a row (or six failed address
 // assignments, or a reset every frame of which was lost) on a line without
-// noise, and, once the script is spent and the bus has settled, a coin not
-// credited once (but where the documented loss may take it) or not taken
-// off once, or the node's counter not at 0.
+// noise, a piece of the master's work that writes more than
+// BusWorld::kWriteBound frames (one that would never end), a setting of
+// node 0 carried out more often than it was asked for, and, once the script
+// is spent and the bus has settled, a coin not credited once (but where the
+// documented loss may take it) or not taken off once, or the node's counter
+// not at 0.
 //
 // Input: byte 0: bit 0 two nodes, bit 1 silent on damage, bit 2 status 3
 // kept, bit 3 copies growing, bit 4 counts busy after a decrease, bits 5-6
 // coins per insertion (1-4), bit 7 byte 1 follows: bit 0 a stray byte (FF)
 // after each frame a node sends, bit 1 two (FF FF) 2 ms after it, bit 2
 // coin conditions from the script, bit 3 coins at any frame (else only
-// when the last are counted), bit 4 noise from the script, bit 5 noise that
-// ends from the script, bit 6 an echoing line (every byte the master writes
-// comes back), bit 7 the board's setting asked for whenever the bus comes
-// up. Then one byte per frame on the wire (low three bits: 0-3 whole, 4
-// lost, 5 damaged, 6 status 3 or late, 7 whole, or with noise that ends,
-// that noise from the frame on; with noise, on an answer bits 3-4: 1 noise
-// bytes after it, 2 a sync byte and two more after it) and per game frame
-// (bit 7 set: coins go in; with conditions, bits 0-1 are slot 1's; with
-// noise that ends, bits 4-6 not 0: noise that ends from now on, a flood with
-// bit 4 (else three bytes every 5-40 ms), sync bytes among it with bit 5,
-// ending inside a frame (a sync byte and the start of a frame to the
-// master) with bit 6, for 60 ms times 1 + bits 2-3, also the noise later
-// frames on the wire start; noise that ends starts only on a line without
-// noise; else with noise, bits 2-3: 1 a burst of noise
-// bytes every 1-10 ms for 50 ms, 2 one byte every 10-100 ms for 400 ms,
-// sync bytes among them, 3 the line busy for good, until the script is
-// spent).
+// when the last are counted), bit 4 noise from the script, bits 5-6 how the
+// nodes meet a request to send their last reply again (0 a copy, 1 status 2,
+// 2 a report 2 of their own, 3 silence), bit 7 byte 2 follows: bits 0-1
+// every request of one kind, while the script lasts, 1 lost, 2 damaged, 3
+// answered status 3; bits 2-3 the kind: 0 polls that take coins off, 1 node
+// 0's setting commands, 2 requests to send again, 3 the requests that go
+// before one that takes effect (identity, node 0's status twice); bit 4 the
+// board setting asked for as the game asks (after each sync that was not
+// ready); bit 5 node 0 answers the first command of a frame alone; bit 6
+// node 0's status bytes are 01 01 (they read like a report); bit 7 byte 3
+// follows: bit 0 noise that ends from the script, bit 1 an echoing line
+// (every byte the master writes comes back). Then one byte per frame on the
+// wire (low three bits: 0-3 whole, 4 lost, 5 damaged, 6 status 3 or late, 7
+// whole, or with noise that ends, that noise from the frame on; with noise,
+// on an answer bits 3-4: 1 noise bytes after it, 2 a sync byte and two more
+// after it) and per game frame (bit 7 set: coins go in; with conditions,
+// bits 0-1 are slot 1's; with noise that ends, bits 4-6 not 0: noise that
+// ends from now on, a flood with bit 4 (else three bytes every 5-40 ms),
+// sync bytes among it with bit 5, ending inside a frame (a sync byte and
+// the start of a frame to the master) with bit 6, for 60 ms times 1 + bits
+// 2-3, also the noise later frames on the wire start; noise that ends
+// starts only on a line without noise; else with noise, bits 2-3: 1 a burst
+// of noise bytes every 1-10 ms for 50 ms, 2 one byte every 10-100 ms for
+// 400 ms, sync bytes among them, 3 the line busy for good, until the script
+// is spent).
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "cabinet/JvsMaster.h"
+#include "cabinet/XioDevice.h"
 #include "support/BusWorld.h"
 
 using testsupport::BusWorld;
@@ -59,7 +73,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 1) return 0;
   const uint8_t ways = data[0];
   const uint8_t more = (ways & 0x80) && size > 1 ? data[1] : 0;
-  Script script{data + ((ways & 0x80) ? 2 : 1), data + size};
+  const uint8_t spoil = (more & 0x80) && size > 2 ? data[2] : 0;
+  const uint8_t extra = (spoil & 0x80) && size > 3 ? data[3] : 0;
+  const size_t head = !(ways & 0x80) ? 1 : !(more & 0x80) ? 2 : !(spoil & 0x80) ? 3 : 4;
+  Script script{data + head, data + size};
   BusWorld w((ways & 1) ? 2 : 1);
   w.wire.board.silentOnDamage = ways & 2;
   w.wire.board.keepStatusThree = ways & 4;
@@ -74,12 +91,33 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     w.wire.afterReply = {0xFF, 0xFF};
     w.wire.afterReplyMs = 2;
   }
-  const bool conditions = more & 4, anyFrame = more & 8, noise = more & 16, ending = more & 32;
-  w.wire.echo = more & 64;
-  w.boardSetting = more & 128;
+  const bool conditions = more & 4, anyFrame = more & 8, noise = more & 16, ending = extra & 1;
+  w.wire.echo = extra & 2;
   w.wire.noiseFrom = SimLineNoise::Flood(1, true, 200, true);
+  w.wire.board.askedAgain = static_cast<testsupport::SimJvsBoard::AskedAgain>((more >> 5) & 3);
+  w.boardSetting = spoil & 16;
+  w.wire.board.boardAnswersFirstOnly = spoil & 32;
+  if (spoil & 64) w.wire.board.boardStatus[0] = 0x01;
+  static const SimJvsWire::Fault kSpoils[4] = {SimJvsWire::kWhole, SimJvsWire::kLost, SimJvsWire::kDamaged,
+                                               SimJvsWire::kStatusThree};
+  auto spoiled = [&] {
+    const std::vector<uint8_t>& d = w.WritingData();
+    switch ((spoil >> 2) & 3) {
+      case 0:
+        return w.WritingDecrease();
+      case 1:
+        return w.WritingSetting();
+      case 2:
+        return w.WritingAskAgain();
+      default:  // once the bus is up: the bring-up asks each node's identity too
+        if (JvsGetState() == kJvsStateStarting) return false;
+        return w.WritingNode() == 0 ? d == std::vector<uint8_t>{kJvsBoardStatus, 2, kJvsBoardStatus, 2}
+                                    : d == std::vector<uint8_t>{kJvsCmdIdentity};
+    }
+  };
   w.wire.script = [&](bool request) {
     const uint8_t b = script.Next();
+    if (request && kSpoils[spoil & 3] != SimJvsWire::kWhole && spoiled()) return kSpoils[spoil & 3];
     if (ending && (b & 7) == 7) return SimJvsWire::kNoiseFrom;
     if (noise && !request) {
       if (((b >> 3) & 3) == 1) return SimJvsWire::kNoiseAfter;
@@ -136,6 +174,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     w.Frame();
     if (!w.fault.empty()) __builtin_trap();
   }
+  auto settingOnce = [&] {
+    const testsupport::SimJvsBoard& b = w.wire.board;
+    const int asked = int(w.device->BoardSettingRequests());
+    if (b.boardValues > asked || b.boardApplies > asked) __builtin_trap();
+  };
+  settingOnce();
   w.wire.script = nullptr;
   w.wire.LineNoiseOff();
   w.wire.board.nodes[0].condition[0] = 0;
@@ -143,5 +187,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!w.FramesUntil([&] { return w.Ready() && w.CoinsSettled(); }, 400)) __builtin_trap();
   for (int i = 0; i < 6; ++i) w.Frame();
   if (!w.fault.empty() || !w.CoinProperties().empty()) __builtin_trap();
+  settingOnce();
   return 0;
 }

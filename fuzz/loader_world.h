@@ -5,7 +5,8 @@
 // their input as the game runs it. Files come from the I/O manager's cache
 // (held as they are, or as LZ blocks); any other name is looked for under a
 // data directory that does not exist, and so is missing. Made once and never
-// torn down.
+// torn down. Everything a load holds is charged to the shared total
+// (LoadedTotal()), the cache's entries too; Release checks it is given back.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -16,6 +17,7 @@
 #include "platform/paths.h"
 #include "platform/sound_device.h"
 #include "vrax/graphic/SGpMan.h"
+#include "vrax/io/LoadBudget.h"
 #include "vrax/io/SIOMan.h"
 #include "vrax/kernel/SKernel.h"
 #include "vrax/resource/SRscMan.h"
@@ -56,9 +58,15 @@ class LoaderWorld {
   }
 
   // Releases group 1; its resources are disposed over the next frames.
+  // Traps when anything stays charged to the shared total once its owner
+  // is gone: with the resources released only the cache's entries are
+  // held, and with the cache emptied nothing.
   void Release() {
     rm_.ReleaseGroup(1, nullptr, 0);
     for (int i = 0; i < 2; ++i) kernel_.Step();
+    if (LoadedTotal().Used() != io_.Cache().ChargedBytes()) __builtin_trap();
+    io_.CacheClear();
+    if (LoadedTotal().Used() != 0) __builtin_trap();
   }
 
  private:

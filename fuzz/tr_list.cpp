@@ -2,13 +2,19 @@
 // loaded by the image resource as the game loads it: every name it reads
 // queues its texture file, one a frame, and makes a texture. The lists may
 // name "a.png" and "b.png" (2 x 2), "c.png" (a header of 4096 x 4096, 64 MB
-// of pixels, the budget whole, over one row of data) and "d.png" (1024 x
-// 1024, 4 MB), which the I/O manager's cache holds (so their decode also
-// runs ahead on the worker); other names are missing. So the fuzzer's time
-// and memory limits hold the loader's whole cost, not only the parse. The
-// pictures the image made, each texture counted once, must fit the loader's
-// budget (d.png made for each of 128 names would pass it), and a name given
-// again must bind the texture of its first line.
+// of pixels, the budget whole, over one row of data: refused from its
+// header, as a file that cannot hold its rows), "d.png" (1024 x 1024, 4 MB)
+// and "e.png" (d.png's first half: charged, then failing to decode), which
+// the I/O manager's cache holds (so their decode also runs ahead on the
+// worker); other names are missing. So the fuzzer's time and memory limits
+// hold the loader's whole cost, not only the parse. The pictures the image
+// made, each texture counted once, must fit the loader's budget (d.png made
+// for each of 128 names would pass it), a name given again must bind the
+// texture of its first line, and once the image settles, failed or not,
+// what is charged to all resources together follows what it made: its
+// textures' pixels, and no more than the files' own bytes besides (a
+// picture that failed, or that the decode-ahead charged and was never
+// made, holds nothing), beside what the cache's entries hold.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -18,6 +24,7 @@
 #include "fuzz/large_files.h"
 #include "fuzz/loader_world.h"
 #include "vrax/io/LoadBudget.h"
+#include "vrax/io/SIOMan.h"
 #include "vrax/resource/ImageList.h"
 #include "vrax/resource/SRsc_Image.h"
 
@@ -44,12 +51,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   static const std::vector<uint8_t> kLarge = testsupport::FlatPng(4096, 4096, 0xFF336699u, {}, 1);
   static const std::vector<uint8_t> kMiddle = testsupport::FlatPng(1024, 1024, 0x80FFCC00u);
+  static const std::vector<uint8_t> kHalf = testsupport::FlatPng(1024, 1024, 0x80FFCC00u, {}, 512);
   fuzzsupport::LoaderWorld& world = fuzzsupport::LoaderWorld::Get();
   const fuzzsupport::LoaderWorld::Files files = {{"\\f\\a.png", kPng},
                                                  {"\\f\\b.png", kPng},
                                                  {"\\f\\c.png", kLarge},
                                                  {"\\f\\d.png", kMiddle},
+                                                 {"\\f\\e.png", kHalf},
                                                  {"\\f\\list.tr", std::vector<uint8_t>(data, data + size)}};
+  uint64_t fileBytes = 0;
+  for (const auto& f : files) fileBytes += f.second.size();
   SRsc* r = world.Load(RscTag("IMG"), "\\f\\list", files);
   if (r == nullptr || !r->IsSettled()) __builtin_trap();
   auto* image = static_cast<SRsc_Image*>(r);
@@ -65,14 +76,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     bytes += uint64_t(t->Width()) * uint64_t(t->Height()) * 4;
   }
   if (bytes > kMaxResourceBytes) __builtin_trap();
+  // Beside the cache's entries, which hold the files for the world.
+  const uint64_t held = LoadedTotal().Used() - SIOMan::GetInstance()->Cache().ChargedBytes();
+  if (held < bytes || held > bytes + fileBytes) __builtin_trap();
   if (parsed) {
     for (int32_t i = 0; i < count && size_t(i) < names.size(); ++i) {
       const auto first = std::find(names.begin(), names.end(), names[size_t(i)]) - names.begin();
       if (image->GetDeviceTexture(static_cast<int32_t>(first)) != image->GetDeviceTexture(i)) __builtin_trap();
     }
   }
+  // Released, the resource gave back all it charged to the shared total,
+  // its files and copies too (Release traps otherwise).
   world.Release();
-  // Released, the resource gave back all it charged to the shared total.
-  if (LoadedTotal().Used() != 0) __builtin_trap();
   return 0;
 }

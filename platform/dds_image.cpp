@@ -177,6 +177,9 @@ constexpr uint64_t kRlePixelsPer2Bytes = 255;
 // a damaged or hostile header must not cost gigabytes. Uncompressed rows
 // (each padded to 4 bytes) must all be in the file; run-length pictures
 // (8 or 4 bits a pixel) may claim no more pixels than their data can set.
+// Any other compression is refused: nothing tells what its file must hold,
+// and the decoder would make the whole picture before it found it could
+// not read it.
 bool CheckBmpHeader(const uint8_t* p, size_t size, std::string* error, int* outWidth, int* outHeight,
                     uint32_t* outCompression = nullptr, uint32_t* outPixelsAt = nullptr) {
   const auto fail = [error](const char* why) {
@@ -204,6 +207,7 @@ bool CheckBmpHeader(const uint8_t* p, size_t size, std::string* error, int* outW
     return fail("bad header size");
   }
   if (!ImageSizeAllowed(width, height)) return fail("bad image size");
+  if (compression > kBmpBitFields) return fail("unsupported compression");
   if (compression == kBmpUncompressed || compression == kBmpBitFields) {
     if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32)
       return fail("unsupported pixel format");

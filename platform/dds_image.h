@@ -25,11 +25,12 @@ std::vector<uint8_t> EncodeDds(const Image& image, DdsLayout layout);
 // A BMP file held in memory, decoded by SDL's loader into RGBA (rows from
 // the top). The size its header claims is checked first (sides and pixel
 // count as DecodeImage allows them; uncompressed pixels all present; no more
-// run-length pixels than their data can set), so a damaged header is refused
-// before any room is made for its pixels; run-length codes must reach their
-// end code within twice the picture's pixels (in codes and in pixels set). Returns false and leaves `out`
-// empty otherwise, and when memory runs out; `error` (optional) receives a
-// short reason.
+// run-length pixels than their data can set; no other compression), so a
+// damaged header is refused before any room is made for its pixels;
+// run-length codes must reach their end code within twice the picture's
+// pixels (in codes and in pixels set). Returns false and leaves `out` empty
+// otherwise, and when memory runs out; `error` (optional) receives a short
+// reason.
 bool DecodeBmp(const void* data, size_t size, Image* out, std::string* error = nullptr);
 // The width and height a BMP file's header claims, after the checks above,
 // without decoding: for a caller that bounds the picture's size before it

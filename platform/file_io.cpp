@@ -204,6 +204,14 @@ int64_t RegularFileSize(const std::string& hostPath, Links links) {
   return static_cast<int64_t>(size);
 }
 
+FileProblem LookAtFile(const std::string& hostPath, uint64_t* size, Links links) {
+  FileProblem problem = FileProblem::kNone;
+  *size = 0;
+  const int fd = OpenRegularFile(hostPath, links, &problem, size);
+  if (fd >= 0) ::close(fd);
+  return problem;
+}
+
 FileProblem ReadFile(const std::string& hostPath, size_t maxBytes, std::vector<uint8_t>* out, Links links) {
   out->clear();
   FileProblem problem = FileProblem::kNone;

@@ -51,6 +51,10 @@ int OpenRegularFile(const std::string& hostPath, Links links, FileProblem* probl
 // Size in bytes of a regular file; -1 for anything else.
 int64_t RegularFileSize(const std::string& hostPath, Links links = Links::kFollow);
 
+// What stands at a path and, for a regular file, its size; nothing is read
+// (a reader that makes room of the size first, then reads into it).
+FileProblem LookAtFile(const std::string& hostPath, uint64_t* size, Links links = Links::kFollow);
+
 // Reads a whole regular file of at most maxBytes bytes into out (emptied
 // first).
 FileProblem ReadFile(const std::string& hostPath, size_t maxBytes, std::vector<uint8_t>* out,

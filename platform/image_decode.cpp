@@ -29,6 +29,7 @@ constexpr size_t kPngPieceBytes = kPngReadPastRows / 2;
 
 struct PngReader {
   char message[128];
+  size_t fileSize;
   size_t live;   // bytes the library holds now
   bool overrun;  // it asked to hold more than kMaxPngWorkBytes
   uint64_t maxBytes;
@@ -75,6 +76,48 @@ void PngFree(png_structp png, png_voidp p) {
   std::free(block);
 }
 
+// Deflate's densest code spends 2 bits on 258 bytes (a 1-bit code for a
+// match of the longest length, 258, and a 1-bit code for its distance), so
+// a stream inflates to at most 1032 times its own bytes.
+constexpr uint64_t kInflatedMostPerByte = 1032;
+// The signature (8 bytes) and the header chunk (its length, type, 13 bytes
+// of data and CRC) come before anything of the picture's stream.
+constexpr size_t kPngHeaderEnd = 33;
+
+// The bytes of a PNG's raw rows, as the stream inflates to them: a filter
+// byte and the row's pixels at the file's bit depth for each row of each
+// pass (an interlaced picture's seven passes summed; a pass without columns
+// or rows takes none). 0 for a colour type that is not PNG's.
+uint64_t PngRawRowBytes(uint32_t w, uint32_t h, int depth, int colourType, bool interlaced) {
+  uint64_t channels = 0;
+  switch (colourType) {
+    case PNG_COLOR_TYPE_GRAY: channels = 1; break;
+    case PNG_COLOR_TYPE_RGB: channels = 3; break;
+    case PNG_COLOR_TYPE_PALETTE: channels = 1; break;
+    case PNG_COLOR_TYPE_GRAY_ALPHA: channels = 2; break;
+    case PNG_COLOR_TYPE_RGB_ALPHA: channels = 4; break;
+    default: return 0;
+  }
+  const uint64_t bits = channels * uint64_t(depth);
+  const auto pass = [&](uint32_t x0, uint32_t dx, uint32_t y0, uint32_t dy) -> uint64_t {
+    if (w <= x0 || h <= y0) return 0;
+    const uint64_t columns = (w - x0 + dx - 1) / dx, rows = (h - y0 + dy - 1) / dy;
+    return rows * (1 + (columns * bits + 7) / 8);
+  };
+  if (!interlaced) return pass(0, 1, 0, 1);
+  return pass(0, 8, 0, 8) + pass(4, 8, 0, 8) + pass(0, 4, 4, 8) + pass(2, 4, 0, 4) + pass(0, 2, 2, 4) +
+         pass(1, 2, 0, 2) + pass(0, 1, 1, 2);
+}
+
+// Whether a file of `size` bytes can hold a picture of that many bytes of
+// raw rows: a file that cannot is refused from its header, before anything
+// is charged or made for the picture, so that a file costs what its own
+// bytes can hold (4 bytes of RGBA for each byte of 8-bit RGBA rows, 32 for
+// each of 1-bit grey ones: at most 33,024 times the file's bytes).
+bool PngFileHoldsRows(uint64_t rawRowBytes, size_t size) {
+  return size > kPngHeaderEnd && rawRowBytes <= kInflatedMostPerByte * (size - kPngHeaderEnd);
+}
+
 // The header and the chunks before the data are read: the size is checked,
 // the transformations to 8-bit RGBA are set and the picture is made.
 void PngHaveInfo(png_structp png, png_infop info) {
@@ -84,6 +127,8 @@ void PngHaveInfo(png_structp png, png_infop info) {
   png_get_IHDR(png, info, &w, &h, &depth, &colourType, &interlace, nullptr, nullptr);
   if (!ImageSizeAllowed(w, h)) png_error(png, "image too large");
   if (uint64_t{w} * h * 4 > r->maxBytes) png_error(png, "picture larger than the bytes allowed for it");
+  if (!PngFileHoldsRows(PngRawRowBytes(w, h, depth, colourType, interlace != PNG_INTERLACE_NONE), r->fileSize))
+    png_error(png, "file too short for its picture");
 
   if (colourType == PNG_COLOR_TYPE_PALETTE) png_set_palette_to_rgb(png);
   if (colourType == PNG_COLOR_TYPE_GRAY && depth < 8) png_set_expand_gray_1_2_4_to_8(png);
@@ -121,13 +166,26 @@ void PngHaveEnd(png_structp png, png_infop) { static_cast<PngReader*>(png_get_pr
 
 // A PNG's header chunk comes first: its length (13) and type at bytes 8 to
 // 15, the width and height (big-endian) at 16 and 20.
-bool ReadPngSize(const uint8_t* data, size_t size, int* width, int* height) {
+bool ReadPngSides(const uint8_t* data, size_t size, uint32_t* width, uint32_t* height) {
   if (size < 24 || std::memcmp(data + 8, "\0\0\0\x0dIHDR", 8) != 0) return false;
   const auto be32 = [](const uint8_t* p) {
     return uint32_t{p[0]} << 24 | uint32_t{p[1]} << 16 | uint32_t{p[2]} << 8 | uint32_t{p[3]};
   };
-  const uint32_t w = be32(data + 16), h = be32(data + 20);
-  if (w > INT32_MAX || h > INT32_MAX) return false;
+  *width = be32(data + 16);
+  *height = be32(data + 20);
+  return true;
+}
+
+// The sides, then the bit depth and colour type at 24 and 25 and the
+// interlace method at 28: a file that cannot hold the rows they make is
+// refused, as the decoder refuses it.
+bool ReadPngSize(const uint8_t* data, size_t size, int* width, int* height) {
+  uint32_t w = 0, h = 0;
+  if (size < 29 || !ReadPngSides(data, size, &w, &h) || w > INT32_MAX || h > INT32_MAX) return false;
+  const int depth = data[24];
+  if ((depth != 1 && depth != 2 && depth != 4 && depth != 8 && depth != 16) || data[28] > 1) return false;
+  const uint64_t rows = PngRawRowBytes(w, h, depth, data[25], data[28] == 1);
+  if (rows == 0 || !PngFileHoldsRows(rows, size)) return false;
   *width = static_cast<int>(w);
   *height = static_cast<int>(h);
   return true;
@@ -143,8 +201,8 @@ bool ReadPngSize(const uint8_t* data, size_t size, int* width, int* height) {
 // refused.
 uint64_t PngBytesBeforeRowsMax(const uint8_t* data, size_t size) {
   constexpr uint64_t kBesides = 256u << 10;
-  int w = 0, h = 0;
-  if (!ReadPngSize(data, size, &w, &h)) return kBesides;
+  uint32_t w = 0, h = 0;
+  if (!ReadPngSides(data, size, &w, &h)) return kBesides;
   return 2 * uint64_t(h) * (1 + 8 * uint64_t(w)) + 4096 * uint64_t(h) + kBesides;
 }
 
@@ -155,7 +213,7 @@ bool PngRowsDone(png_structp png, const PngReader& r) {
 }
 
 bool DecodePng(const uint8_t* data, size_t size, Image* out, std::string* error, uint64_t maxBytes) {
-  PngReader reader{"png: damaged data", 0, false, maxBytes, out, nullptr, false, false};
+  PngReader reader{"png: damaged data", size, 0, false, maxBytes, out, nullptr, false, false};
   png_structp png = png_create_read_struct_2(PNG_LIBPNG_VER_STRING, &reader, PngError, PngWarning, &reader,
                                              PngMalloc, PngFree);
   if (!png) {
@@ -225,6 +283,9 @@ bool DecodePng(const uint8_t* data, size_t size, Image* out, std::string* error,
     }
   }
   if (!stopped()) png_error(png, "file cut short");
+  // The stream and the file may end (the end chunk read) before the last
+  // row: the rows never given are missing, not clear.
+  if (!rowsDone) png_error(png, "data ends before the last row");
   if (reader.overrun) png_error(png, "more working memory than a picture needs");
   png_destroy_read_struct(&png, &info, nullptr);
   delete rows;
@@ -280,6 +341,26 @@ void JpegProgress(j_common_ptr cinfo) {
   longjmp(err->jump, 1);
 }
 
+// Why a JPEG whose header is read cannot be decoded within a bound that its
+// file's size sets; null when it can. Each scan of a Huffman-coded picture
+// spends a bit at least on each 8 x 8 block of each component it holds
+// (the code of the block's DC difference: codes take 1 to 16 bits), and
+// the decoder reads no block whose bits are missing (it warns, and a
+// warning refuses the picture), so the blocks of the first scan, known
+// from its header, must fit in 8 times the bytes that follow that header.
+// A component may be subsampled 4 x 4, a block of it covering 32 x 32
+// pixels: a file that passes holds at most 8,192 pixels a byte. Arithmetic
+// coding spends less than a bit on a block of a flat picture, so no such
+// bound follows: those pictures are refused (the game's are Huffman-coded).
+const char* JpegFileRefusal(const jpeg_decompress_struct& cinfo) {
+  if (cinfo.arith_code) return "jpeg: arithmetic-coded pictures are not read";
+  uint64_t blocks = 0;
+  for (int i = 0; i < cinfo.comps_in_scan; ++i)
+    blocks += uint64_t{cinfo.cur_comp_info[i]->width_in_blocks} * cinfo.cur_comp_info[i]->height_in_blocks;
+  if (blocks > uint64_t{cinfo.src->bytes_in_buffer} * 8) return "jpeg: file too short for its picture";
+  return nullptr;
+}
+
 bool DecodeJpeg(const uint8_t* data, size_t size, Image* out, std::string* error, uint64_t maxBytes) {
   jpeg_decompress_struct cinfo;
   JpegError err;
@@ -312,6 +393,10 @@ bool DecodeJpeg(const uint8_t* data, size_t size, Image* out, std::string* error
   }
   if (uint64_t{cinfo.image_width} * cinfo.image_height * 4 > maxBytes) {
     std::strcpy(err.message, "jpeg: picture larger than the bytes allowed for it");
+    longjmp(err.jump, 1);
+  }
+  if (const char* why = JpegFileRefusal(cinfo)) {
+    std::snprintf(err.message, sizeof err.message, "%s", why);
     longjmp(err.jump, 1);
   }
   if (cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK) {
@@ -370,6 +455,7 @@ bool DecodeJpeg(const uint8_t* data, size_t size, Image* out, std::string* error
 
 // The frame header's size, as the decoder reads it (markers up to the first
 // scan; tables and comments are skipped, nothing of the picture is made).
+// A file the decoder refuses from its header for its size is refused.
 bool ReadJpegSize(const uint8_t* data, size_t size, int* width, int* height) {
   jpeg_decompress_struct cinfo;
   JpegError err;
@@ -384,7 +470,8 @@ bool ReadJpegSize(const uint8_t* data, size_t size, int* width, int* height) {
   jpeg_create_decompress(&cinfo);
   jpeg_mem_src(&cinfo, data, static_cast<unsigned long>(size));
   jpeg_read_header(&cinfo, TRUE);
-  const bool fits = cinfo.image_width <= INT32_MAX && cinfo.image_height <= INT32_MAX;
+  const bool fits =
+      cinfo.image_width <= INT32_MAX && cinfo.image_height <= INT32_MAX && JpegFileRefusal(cinfo) == nullptr;
   *width = static_cast<int>(cinfo.image_width);
   *height = static_cast<int>(cinfo.image_height);
   jpeg_destroy_decompress(&cinfo);

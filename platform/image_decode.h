@@ -44,14 +44,23 @@ ImageFormat DetectImageFormat(const void* data, size_t size);
 
 // The width and height a PNG or JPEG file's header claims, read without
 // decoding the picture, so that a loader can account for the w x h x 4
-// bytes of RGBA before they are made. False for unknown data or a header
-// that cannot be read; a size the decoders would refuse is given as it is.
+// bytes of RGBA before they are made. False for unknown data, a header
+// that cannot be read, and a file the decoder refuses from its header as
+// too short for its picture (below); a size the decoders would refuse for
+// itself is given as it is.
 bool ReadImageSize(const void* data, size_t size, int* width, int* height);
 
 // Returns false and leaves `out` empty for damaged, truncated or unknown
 // data, for a picture whose RGBA would take more than maxBytes (refused
 // before any room is made for it), and when memory runs out; `error`
-// (optional) receives a short reason. Throws nothing.
+// (optional) receives a short reason. Throws nothing. A file that cannot
+// hold the picture its header claims is refused from the header, before
+// any room is made ("file too short for its picture"): a PNG whose raw rows
+// would inflate more than 1032 to 1 from the bytes after its header chunk,
+// a JPEG whose first scan has more 8 x 8 blocks than 8 times the bytes
+// after its header (an arithmetic-coded JPEG, which has no such bound, is
+// refused too). So the RGBA made is at most 33,024 bytes (PNG) or 32,768
+// bytes (JPEG) for each byte of file.
 bool DecodeImage(const void* data, size_t size, Image* out, std::string* error = nullptr,
                  uint64_t maxBytes = kMaxImagePixels * 4);
 

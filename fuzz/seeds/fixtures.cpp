@@ -156,6 +156,10 @@ void PutDdsLayouts() {
     return f;
   }());
   Put("dds_image", "truncated.dds", Dds(4, 4, kRgb, nullptr, 32, 0xFF0000, 0xFF00, 0xFF, 0, Ramp(60)));
+  // Short pictures: 4096 x 4096 (64 MB) claimed over a few blocks, and
+  // DXT1 blocks cut inside the last one.
+  Put("dds_image", "dxt5_4096_few_blocks.dds", Dds(4096, 4096, kFourCc, "DXT5", 0, 0, 0, 0, 0, Ramp(64)));
+  Put("dds_image", "dxt1_cut.dds", Dds(8, 8, kFourCc, "DXT1", 0, 0, 0, 0, 0, Ramp(29)));
 }
 
 // BMP files of every header form and bit depth the reader takes, and the
@@ -191,6 +195,11 @@ void PutBmpLayouts() {
   rowEnds.insert(rowEnds.end(), {0, 1});
   Put("bmp_image", "rle8_row_ends_past.bmp", withPalette(8, 1, rowEnds));
   Put("bmp_image", "rle4_no_end.bmp", withPalette(4, 2, {4, 0x12, 0, 0, 0, 3, 0x34, 0x50, 4, 0x12}));
+  // Short pictures: a compression the reader does not know claiming 4096 x
+  // 4096 (64 MB) over 64 bytes, and rows and codes cut short.
+  Put("bmp_image", "unknown_compression_4096.bmp", testsupport::BmpFile(40, 4096, 4096, 32, 4, Ramp(64)));
+  Put("bmp_image", "rows_cut.bmp", testsupport::BmpFile(40, 64, 64, 24, 0, Ramp(64 * 192 - 5)));
+  Put("bmp_image", "rle8_cut.bmp", withPalette(8, 1, {4, 1, 0, 0, 4, 2, 0}));
 }
 
 // One frame on the bus to the master (node 0): sync, node, length, the data
@@ -519,6 +528,26 @@ int main(int argc, char** argv) {
   tail.insert(tail.end(), 64, 0);
   Put("image_decode", "bytes_after_end.jpg", tail);
 
+  // Short pictures: 4096 x 4096 (64 MB) claimed over a first row of 167
+  // bytes, and over a 64 x 64 JPEG's scan; a progressive JPEG cut after its
+  // first scans; an arithmetic-coded JPEG (refused: its blocks may take
+  // less than a bit each).
+  Put("image_decode", "png_4096_first_row.png", testsupport::FlatPng(4096, 4096, 0xFF336699u, {}, 1));
+  const plat::Image photo =
+      testsupport::MakeImage(64, 64, [](int x, int y) { return 0xFF000000u | uint32_t(x * 4) << 8 | uint32_t(y * 4); });
+  Bytes claim = testsupport::EncodeJpeg(photo, 80);
+  for (size_t at = 2; at + 9 < claim.size(); at += 2 + (size_t(claim[at + 2]) << 8 | claim[at + 3])) {
+    if (claim[at + 1] != 0xC0) continue;
+    claim[at + 5] = 0x10, claim[at + 6] = 0x00, claim[at + 7] = 0x10, claim[at + 8] = 0x00;  // height, width
+    break;
+  }
+  Put("image_decode", "jpeg_4096_claimed.jpg", claim);
+  Bytes cutScans = testsupport::EncodeJpeg(
+      photo, 80, {{{0, 1, 2}, 0, 0, 0, 0}, {{0}, 1, 63, 0, 0}, {{1}, 1, 63, 0, 0}, {{2}, 1, 63, 0, 0}});
+  cutScans.resize(cutScans.size() / 2);
+  Put("image_decode", "progressive_cut.jpg", cutScans);
+  Put("image_decode", "arithmetic.jpg", testsupport::EncodeJpeg(photo, 80, {}, true));
+
   Put("registry_parse", "values.txt",
       Text("[HKLM\\SOFTWARE\\A]\nCoinCredit=dword:00000001\nName=sz:abc\nBin=hex:00,ff\n"
            "Q=qword:0123456789abcdef\n\n# a comment\n[B]\n; another\nx = sz: two words \n"));
@@ -538,6 +567,10 @@ int main(int argc, char** argv) {
   // image's budget.
   Put("tr_list", "large_repeated.tr", Text(testsupport::Repeated("d.png\r\n", 128)));
   Put("tr_list", "large_past_budget.tr", Text("d.png\r\nd.png\r\nc.png\r\na.png\r\n"));
+  // A picture cut short (charged, then failing) before one the decode-ahead
+  // charged; a header too large for its file first.
+  Put("tr_list", "cut_before_large.tr", Text("a.png\r\ne.png\r\nd.png\r\n"));
+  Put("tr_list", "claim_first.tr", Text("c.png\r\nd.png\r\nb.png\r\n"));
   Put("wave_file", "mono16.wav", MakeWaveFile16(1, 44100, std::vector<int16_t>(64, -3)));
   Put("wave_file", "stereo8.wav", MakeWaveFile(2, 8000, 8, std::vector<uint8_t>(16, 200)));
   // The generated camera paths are too long for seeds: a short one, turning.

@@ -1,6 +1,7 @@
 #include "game/core/Replay.h"
 
 #include <cstdio>
+#include <new>
 
 #include "vrax/io/SIOMan.h"
 #include "vrax/io/SLzCodec.h"
@@ -14,15 +15,17 @@ constexpr int kSaveLine = 159;
 
 }  // namespace
 
-bool Replay::Decode(const uint8_t* file, size_t size, std::vector<uint8_t>* frames) {
-  frames->clear();
-  SLzCodec codec;
-  if (file == nullptr || size == 0 || codec.SetPacked(file, size) != 0) return false;
-  const uint32_t n = codec.GetUnpackedSize();
+bool Replay::Decode(const uint8_t* file, size_t size, std::vector<uint8_t>* frames, LoadBudget* budget) {
+  std::vector<uint8_t>().swap(*frames);
+  SLzCodec::Header h;
+  if (file == nullptr || size == 0 || SLzCodec::ReadHeader(file, size, &h) != 0) return false;
+  const uint32_t n = h.unpackedSize;
   if (n > kMaxFrames) return false;
+  if (budget != nullptr && !budget->Charge(n)) return false;
   frames->resize(n);
-  if (codec.Decompress(frames->data(), frames->size()) != 0) {
-    frames->clear();
+  if (SLzCodec::DecodeBlock(file, size, frames->data(), frames->size()) != 0) {
+    std::vector<uint8_t>().swap(*frames);
+    if (budget != nullptr) budget->GiveBack(n);
     return false;
   }
   return true;
@@ -38,6 +41,7 @@ std::vector<uint8_t> Replay::Encode(const std::vector<uint8_t>& frames) {
 void Replay::Clear() {
   data_.clear();
   data_.shrink_to_fit();
+  frames_.Release();
   path_.clear();
   mode_ = MODE_OFF;
   cursor_ = 0;
@@ -52,18 +56,32 @@ void Replay::Begin(int32_t mode, const char* name) {
   if (mode == MODE_RECORD) {
     data_.clear();
     data_.shrink_to_fit();
+    frames_.Release();
     mode_ = MODE_RECORD;
     return;
   }
   if (mode != MODE_PLAY) return;
+  // Decode frees and gives back the frames of an earlier play first.
   bool ok = false;
   const int64_t size = FileSize(path_);
   if (size > 0 && size <= kMaxDataFileBytes) {
-    std::vector<uint8_t> file(static_cast<size_t>(size));
-    if (FileReadAll(path_, file.data(), file.size()) == size) ok = Decode(file.data(), file.size(), &data_);
+    // The file is held whole while its frames are decoded.
+    LoadBudget held(uint64_t(kMaxDataFileBytes), &LoadedTotal());
+    try {
+      if (held.Charge(uint64_t(size))) {
+        std::vector<uint8_t> file(static_cast<size_t>(size));
+        if (FileReadAll(path_, file.data(), file.size()) == size) {
+          frames_.Release();
+          ok = Decode(file.data(), file.size(), &data_, &frames_);
+        }
+      }
+    } catch (const std::bad_alloc&) {
+      ok = false;
+    }
   }
   if (!ok) {
-    data_.clear();
+    std::vector<uint8_t>().swap(data_);
+    frames_.Release();
     FatalError("%s(%d) : %s\n", kSource, kLoadLine, "replay load error!");
     return;
   }

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "vrax/io/LoadBudget.h"
+
 class Replay {
  public:
   enum Mode : int32_t { MODE_OFF = 0, MODE_RECORD = 1, MODE_PLAY = 2 };
@@ -25,7 +27,11 @@ class Replay {
 
   // Mode 1 starts recording into the file name (under the data root); mode
   // 2 loads that file and plays it back. A file that cannot be loaded
-  // reports "replay load error!" and leaves the replay off.
+  // reports "replay load error!" and leaves the replay off. The file, while
+  // it is read and decoded, and its frames, while they are held, are
+  // charged to what all loads hold together (LoadedTotal()); a file or
+  // frames the total cannot take, or memory running out, fail the load
+  // the same way.
   void Begin(int32_t mode, const char* name);
   // One frame: records the counters given (each may be null) or, in
   // playback, drives them from the frame's byte. The first frame forces
@@ -40,15 +46,20 @@ class Replay {
   int32_t GetCursor() const { return cursor_; }
   const std::vector<uint8_t>& Data() const { return data_; }
 
-  // The frame bytes of a replay file; false (frames empty) when the block
-  // is damaged, shorter than its header says or claims too many frames.
-  static bool Decode(const uint8_t* file, size_t size, std::vector<uint8_t>* frames);
+  // The frame bytes of a replay file, decoded from the file's bytes in
+  // place; false (frames emptied and freed) when the block is damaged,
+  // shorter than its header says or claims too many frames. With a budget,
+  // the frames are charged to it before they are made (false when it
+  // refuses them) and given back when the decode fails.
+  static bool Decode(const uint8_t* file, size_t size, std::vector<uint8_t>* frames, LoadBudget* budget = nullptr);
   // The replay file holding the frame bytes; empty when they cannot be
   // packed.
   static std::vector<uint8_t> Encode(const std::vector<uint8_t>& frames);
 
  private:
   std::vector<uint8_t> data_;
+  // The decoded frames of a play while data_ holds them.
+  LoadBudget frames_{kMaxFrames, &LoadedTotal()};
   std::string path_;
   int32_t mode_ = MODE_OFF;
   int32_t cursor_ = 0;

@@ -20,6 +20,7 @@
 #include "platform/window.h"
 #include "vrax/graphic/SGpMan.h"
 #include "vrax/input/SCtrlMan.h"
+#include "vrax/io/LoadBudget.h"
 #include "vrax/io/SIOMan.h"
 #include "vrax/kernel/SKernel.h"
 #include "vrax/resource/SRscMan.h"
@@ -115,6 +116,18 @@ int RunMessageLoop(plat::Window& window, const std::function<void()>& step) {
   }
 }
 
+// The count-down's files, charged to what all loads hold together (its
+// panel file and one side image file at most at once).
+class OverlayFileCharges : public QvtCountDownRenderer::FileCharges {
+ public:
+  bool Take(uint64_t bytes) override { return held_.Charge(bytes); }
+  void GiveBack(uint64_t bytes) override { held_.GiveBack(bytes); }
+
+ private:
+  LoadBudget held_{QvtCountDownRenderer::kMaxPanelFileBytes + QvtCountDownRenderer::kMaxSideFileBytes,
+                   &LoadedTotal()};
+};
+
 // What the graphic manager's frame end asks of the service and the game.
 // The service's display choices and count-down status come from its client.
 class StartupFrameServices : public SGpFrameServices {
@@ -130,7 +143,8 @@ class StartupFrameServices : public SGpFrameServices {
 
   // The service's count-down overlay.
   void CreateOverlay(plat::GfxDevice* device, bool highRes, bool vertical) override {
-    overlay_ = std::make_unique<QvtCountDownRenderer>(device, highRes ? 1 : 0, vertical ? 1 : 0);
+    overlay_ = std::make_unique<QvtCountDownRenderer>(device, highRes ? 1 : 0, vertical ? 1 : 0, nullptr,
+                                                      &overlayFiles_);
   }
   void DestroyOverlay() override { overlay_.reset(); }
   bool HasOverlay() override { return overlay_ != nullptr; }
@@ -144,6 +158,7 @@ class StartupFrameServices : public SGpFrameServices {
   }
 
  private:
+  OverlayFileCharges overlayFiles_;  // outlives the overlay
   std::unique_ptr<QvtCountDownRenderer> overlay_;
 };
 

@@ -11,12 +11,13 @@ constexpr int kLine = 1339;
 
 SRsc* InpRsc::Create() { return new (std::nothrow) InpRsc(); }
 
-bool InpRsc::Parse(const uint8_t* data, size_t size, std::vector<uint8_t>* records) {
+bool InpRsc::Parse(const uint8_t* data, size_t size, std::vector<uint8_t>* records, LoadBudget* budget) {
   records->clear();
   if (data == nullptr || size < 4) return false;
   const uint64_t n = static_cast<uint64_t>(data[0]) | static_cast<uint64_t>(data[1]) << 8 |
                      static_cast<uint64_t>(data[2]) << 16 | static_cast<uint64_t>(data[3]) << 24;
   if (n > (size - 4) / kRecordSize) return false;
+  if (budget != nullptr && !ChargeBlock(*budget, n, kRecordSize)) return false;
   records->assign(data + 4, data + 4 + n * kRecordSize);
   return true;
 }
@@ -31,7 +32,8 @@ std::vector<uint8_t> InpRsc::Write(const std::vector<uint8_t>& records) {
 
 int32_t InpRsc::Init(SProcArg) {
   step_ = 0;
-  records_.clear();
+  std::vector<uint8_t>().swap(records_);
+  Budget().Release();
   file_.SetName(MakeFileName(GetName(), ".inp"));
   file_.Load();
   SetInitResult(0);
@@ -41,7 +43,8 @@ int32_t InpRsc::Init(SProcArg) {
 void InpRsc::Fail() {
   ReportOpenError(kSource, kLine);
   file_.FreeData();
-  records_.clear();
+  std::vector<uint8_t>().swap(records_);
+  Budget().Release();
   step_ = -1;
 }
 
@@ -53,7 +56,8 @@ int32_t InpRsc::Main(SProcArg) {
       return 0;
     }
     if (st != SFile::STATE_DONE) return 0;
-    if (!Parse(static_cast<const uint8_t*>(file_.GetData()), file_.GetData() ? file_.GetSize() : 0, &records_)) {
+    if (!Parse(static_cast<const uint8_t*>(file_.GetData()), file_.GetData() ? file_.GetSize() : 0, &records_,
+               &Budget())) {
       Fail();
       return 0;
     }

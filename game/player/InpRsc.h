@@ -1,7 +1,9 @@
 #pragma once
 // Player data (".inp"), resource kind 'INP': a list of 32-byte input
 // records. File layout (little-endian): u32 record count N, then the N
-// records as they stand.
+// records as they stand. The records are a copy of the file's, held while
+// the resource lives: charged to its budget (see SRsc) before they are
+// made; a file whose records it cannot take fails as a damaged one does.
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -23,8 +25,10 @@ class InpRsc : public SRsc {
   int32_t GetStep() const { return step_; }
 
   // The records of a file's bytes; false (records empty) when the file is
-  // shorter than its count says or has no count at all.
-  static bool Parse(const uint8_t* data, size_t size, std::vector<uint8_t>* records);
+  // shorter than its count says or has no count at all. With a budget, the
+  // records' block is charged to it before it is made (false when it is
+  // refused).
+  static bool Parse(const uint8_t* data, size_t size, std::vector<uint8_t>* records, LoadBudget* budget = nullptr);
   // The file of the records (their size is taken down to whole records).
   static std::vector<uint8_t> Write(const std::vector<uint8_t>& records);
 

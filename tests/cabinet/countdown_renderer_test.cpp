@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <thread>
@@ -258,6 +259,96 @@ TEST(CountDownSides, APictureMoreThanTwiceItsSizeOnScreenIsRefused) {
                 " is refused: 740x1441 is more than twice the 370x720 it is drawn at\n");
   EXPECT_ALL({VAL(r.HasSideTexture(0), true), VAL(r.HasSideTexture(1), false), VAL(r.HasSideTexture(2), false),
               VAL(r.HasSideTexture(3), true)});
+}
+
+// What the renderer's files are charged to, as the game's total would take
+// them: asked only on the thread that made the renderer.
+struct Charges : R::FileCharges {
+  uint64_t limit = UINT64_MAX, held = 0, most = 0;
+  std::vector<int64_t> log;  // each charge taken (+) and given back (-)
+  const std::thread::id owner = std::this_thread::get_id();
+  bool Take(uint64_t bytes) override {
+    EXPECT_EQ(std::this_thread::get_id(), owner);
+    if (bytes > limit - held) return false;
+    held += bytes;
+    most = std::max(most, held);
+    log.push_back(int64_t(bytes));
+    return true;
+  }
+  void GiveBack(uint64_t bytes) override {
+    EXPECT_EQ(std::this_thread::get_id(), owner);
+    EXPECT_LE(bytes, held);
+    held -= bytes;
+    log.push_back(-int64_t(bytes));
+  }
+};
+
+// The panel file is charged its size before its loader starts and given
+// back when the panel is made of it; each side image file its size while
+// it is read and decoded. A panel file the charge refuses is not read (the
+// renderer stays idle); a side image file it refuses is told once and not
+// read again. Everything is given back, the renderer ended or not.
+TEST(CountDownFiles, EachFileIsChargedWhileItIsHeld) {
+  testsupport::TempDir data;
+  testsupport::ScopedDataDir dataDir(data.Path());
+  const auto bytes = [](const std::vector<uint8_t>& b) { return std::string(b.begin(), b.end()); };
+  const plat::Image panelImage = testsupport::MakeImage(4, 4, [](int, int) { return 0xFFFFFFFFu; });
+  const std::string panel = bytes(plat::EncodeDds(panelImage, plat::DdsLayout::kA8R8G8B8));
+  ASSERT_EQ(panel.size(), 128u + 4 * 4 * 4);  // the header and 16 pixels
+  ASSERT_TRUE(data.Write(R::PanelFileName(false, false), panel));
+  // 100 x 1 pixels of 24 bits: 54 bytes of headers and a row of 300.
+  const std::string side = bytes(testsupport::BmpFile(40, 100, 1, 24, 0, std::vector<uint8_t>(300, 0x80)));
+  ASSERT_EQ(side.size(), 354u);
+  const auto name = [](uint32_t i) { return std::string(R::SideImagePath(i)).substr(5); };  // past "Data/"
+  for (uint32_t i = 0; i < 4; ++i) ASSERT_TRUE(data.Write(name(i), side));
+  auto dev = plat::CreateNullGfxDevice(plat::DeviceParams{});
+  const auto waitLoaded = [](R& r) {
+    for (int i = 0; i < 2000 && !r.PollLoader(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  };
+  {
+    Charges c;
+    R r(dev.get(), 0, 0, nullptr, &c);
+    EXPECT_EQ(c.held, 192u) << "charged before the loader started";
+    waitLoaded(r);
+    ASSERT_TRUE(r.HasTexture());
+    EXPECT_EQ(c.held, 0u);
+    r.DrawBackground();
+    EXPECT_TRUE(r.HasSideTextures());
+    EXPECT_EQ(c.log, (std::vector<int64_t>{192, -192, 354, -354, 354, -354, 354, -354, 354, -354}));
+    EXPECT_EQ(c.most, 354u);
+  }
+  {
+    Charges c;
+    {
+      R r(dev.get(), 0, 0, nullptr, &c);  // ended before its panel was polled
+    }
+    EXPECT_EQ(c.log, (std::vector<int64_t>{192, -192}));
+  }
+  {
+    Charges c;
+    c.limit = 191;
+    R r(dev.get(), 0, 0, nullptr, &c);
+    waitLoaded(r);
+    EXPECT_FALSE(r.HasTexture());
+    EXPECT_TRUE(c.log.empty());
+  }
+  {
+    Charges c;
+    c.limit = 353;
+    R r(dev.get(), 0, 0, nullptr, &c);
+    waitLoaded(r);
+    ASSERT_TRUE(r.HasTexture());
+    ::testing::internal::CaptureStderr();
+    r.DrawBackground();
+    r.DrawBackground();
+    std::string told;
+    for (uint32_t i = 0; i < 4; ++i)
+      told += "count-down side image " + data.File(name(i)) +
+              " cannot be read: its 354 bytes pass what loaded files may hold\n";
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), told);
+    EXPECT_FALSE(r.HasSideTexture(0));
+    EXPECT_EQ(c.log, (std::vector<int64_t>{192, -192}));
+  }
 }
 
 }  // namespace

@@ -1,10 +1,13 @@
 // Every placement of up to three faults among the first eight frames each
 // way of an exchange of each kind, on the simulated wire, with the cabinet
 // I/O device driven as the game drives it. Some kinds have a board that
-// sends stray bytes after its answers or whose coin conditions come and go;
-// some put a coin in at each frame of the window in turn (up to two faults
-// then); some add, as faults on answers, bytes of no frame after them or a
-// line that goes busy for good. In every case: no credit without a coin,
+// sends stray bytes after its answers, whose coin conditions come and go,
+// or that meets a request to send its last reply again with no reply of its
+// own or not at all; some put a coin in at each frame of the window in turn
+// (up to two faults then); some add, as faults on answers, bytes of no frame
+// after them or a line that goes busy for good; some spoil every frame of
+// one kind of request until the restart (the master's work is held to a
+// bound of frames: one that would never end fails the case). In every case: no credit without a coin,
 // each coin credited once (but where the documented loss may take it:
 // BusWorld) and taken off once, the node's counter back at 0, the switches
 // read always those set for that node in this or the previous poll, the
@@ -80,6 +83,34 @@ void StrayPair(BusWorld& w) {
 // Coin conditions (jam, counter gone, busy) that come and go over the first
 // twelve coin reports.
 void Conditions(BusWorld& w) { w.wire.board.conditions = {7, 40, 12}; }
+// Nodes that meet a request to send their last reply again as a command
+// they do not have (status 2), with a report 2 of their own, or not at all.
+using AskedAgain = testsupport::SimJvsBoard::AskedAgain;
+void Unsupported(BusWorld& w) { w.wire.board.askedAgain = AskedAgain::kUnsupported; }
+void OwnReport(BusWorld& w) { w.wire.board.askedAgain = AskedAgain::kOwnReport; }
+void SilentToIt(BusWorld& w) { w.wire.board.askedAgain = AskedAgain::kSilent; }
+void SettingUnsupported(BusWorld& w) {
+  Setting(w);
+  Unsupported(w);
+}
+// Every frame of one kind of request spoiled, until the restart: a coin
+// decrease, damaged, on a node silent on damage (the short request to send
+// again gets through); node 0's setting, answered status 3, where node 0's
+// last reply cannot tell the setting's fate (it answers the first command
+// of a frame alone).
+void DecreaseNeverWhole(BusWorld& w) {
+  SilentOnDamage(w);
+  w.wire.script = [&w](bool request) {
+    return request && w.WritingDecrease() ? SimJvsWire::kDamaged : SimJvsWire::kWhole;
+  };
+}
+void SettingNeverWhole(BusWorld& w) {
+  Setting(w);
+  w.wire.board.boardAnswersFirstOnly = true;
+  w.wire.script = [&w](bool request) {
+    return request && w.WritingSetting() ? SimJvsWire::kStatusThree : SimJvsWire::kWhole;
+  };
+}
 // An adapter that hands back every byte the master writes.
 void Echoing(BusWorld& w) { w.wire.echo = true; }
 void SettingEchoing(BusWorld& w) {
@@ -129,6 +160,13 @@ const Kind kKinds[] = {
      true},
     {"decrease poll, noise after answers, a line busy for good", 1, From::kDecrease, 1, Plain, 2, false, true},
     {"polls of two nodes, noise after answers, a line busy for good", 2, From::kFirstPoll, 0, Plain, 2, false, true},
+    {"decrease poll, no request to send again (status 2)", 1, From::kDecrease, 1, Unsupported},
+    {"decrease poll, a report of its own to a request to send again", 1, From::kDecrease, 1, OwnReport, 2},
+    {"decrease poll, silent to a request to send again", 1, From::kDecrease, 1, SilentToIt, 2},
+    {"setting value, no request to send again (status 2)", 1, From::kSettingValue, 0, SettingUnsupported, 2},
+    {"decrease poll, every frame of it damaged, silent on damage", 1, From::kDecrease, 1, DecreaseNeverWhole, 2},
+    {"setting value, every setting frame status 3, the first command answered alone", 1, From::kSettingValue, 0,
+     SettingNeverWhole, 2},
     {"bring-up, one node, an echoing line", 1, From::kOpen, 1, Echoing, 2},
     {"setting value, an echoing line", 1, From::kSettingValue, 0, SettingEchoing, 2},
     {"decrease poll, status 3 kept, an echoing line", 1, From::kDecrease, 1, KeepsStatusThreeEchoing, 2},
@@ -240,6 +278,7 @@ Run RunCase(const Kind& k, const std::vector<Fault>& placement, int coinAt) {
       restarted = true;
       busyStop = w.wire.LineBusy();
       w.wire.ClearFaults();
+      w.wire.script = nullptr;
       w.wire.LineNoiseOff();
       if (!w.Reopen()) break;
     }

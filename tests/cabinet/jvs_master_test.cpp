@@ -4,6 +4,8 @@
 // a stop and a reopen; and seeded noise from the first byte of bring-up.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -562,6 +564,165 @@ TEST_F(MasterOnAWire, TheSettingGoesOutWhateverNodeZeroAnswers) {
   }
 }
 
+// A node asked for its last reply after a decrease poll's exchange went
+// wrong, by the way it meets that request: with status 2, as a command it
+// does not have, or a report 2 of its own for it, it says it cannot tell:
+// the counter settles the decrease at the poll that follows (below the count
+// before: carried out; else it goes out again), and the node, told of once,
+// is not asked again until the bus comes up again. Silent to it, it cannot
+// be told from a lost request: it is asked up to the spoiled run, then the
+// counter settles, and it is asked again the next time. Two decreases in a
+// row, each carried out or lost on its way: each coin taken off once.
+TEST_F(MasterOnAWire, ANodeThatCannotSendItsReplyAgainLeavesTheFateToItsCounter) {
+  using F = SimJvsWire::Fault;
+  using Way = testsupport::SimJvsBoard::AskedAgain;
+  const struct Case {
+    const char* what;
+    Way way;
+    bool carried;  // the decrease's answer lost (else its request)
+    const char* first;
+    const char* second;
+  } cases[] = {
+      {"status 2, carried out", Way::kUnsupported, true, "DAP", "DP"},
+      {"status 2, never reached the node", Way::kUnsupported, false, "DAPD", "DPD"},
+      {"a report 2 of its own, carried out", Way::kOwnReport, true, "DAP", "DP"},
+      {"a report 2 of its own, never reached the node", Way::kOwnReport, false, "DAPD", "DPD"},
+      {"silent, carried out", Way::kSilent, true, "DAAAAAP", "DAAAAAP"},
+      {"silent, never reached the node", Way::kSilent, false, "DAAAAAPD", "DAAAAAPD"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    BusWorld w;
+    w.wire.board.askedAgain = c.way;
+    testsupport::StderrCapture capture;
+    Ready(w);
+    const std::vector<std::pair<int, F>> lost = {{1, F::kLost}}, none;
+    for (const char* story : {c.first, c.second}) {
+      const std::vector<Sent> sent = PlayDecrease(w, 1, c.carried ? none : lost, c.carried ? lost : none);
+      EXPECT_EQ(Letters(sent).substr(0, strlen(story) + 1), std::string(story) + "P");
+      EXPECT_FALSE(JvsDecreaseUnsettled(1));
+    }
+    const std::string err = capture.Take();
+    EXPECT_EQ(w.fault, "");
+    EXPECT_FALSE(w.Halted());
+    EXPECT_EQ(w.CoinProperties(), "");
+    EXPECT_EQ(w.wire.board.decreases, (std::vector<std::pair<int, int>>{{1, 1}, {1, 1}}));
+    EXPECT_EQ(Lines(err, "node 1 does not send its last reply again"), c.way == Way::kSilent ? 0 : 1) << err;
+  }
+}
+
+// Node 0 without the request to send again: the value's answer lost, it
+// answers the request with status 2, so the setting is given up in one line,
+// never sent twice; a setting after that whose answer is lost is given up
+// at once, node 0 not asked again. The bus goes on.
+TEST_F(MasterOnAWire, ASettingNodeZeroCannotTellIsGivenUpOnceItSaysSo) {
+  BusWorld w;
+  w.boardSetting = true;
+  w.frameMs = 100;
+  w.wire.board.askedAgain = testsupport::SimJvsBoard::AskedAgain::kUnsupported;
+  testsupport::StderrCapture capture;
+  // The step's frames for node 0: the marker (its status twice), then the
+  // value; its answer is the second of the step.
+  bool placed = false;
+  w.beforeStep = [&](BusWorld& world) {
+    if (placed || !world.settingAsked) return;
+    placed = true;
+    world.wire.StartCounting();
+    world.wire.SetReplyFault(1, SimJvsWire::kLost);
+  };
+  ASSERT_TRUE(w.Open());
+  ASSERT_TRUE(w.FramesUntil([] { return JvsGetNodeSettingResult() == kJvsSettingFailed; }));
+  EXPECT_EQ(w.wire.board.retransmits, 1);
+  // The second setting: its value's answer is the first of the next step.
+  w.Frame();
+  w.wire.StartCounting();
+  w.wire.SetReplyFault(0, SimJvsWire::kLost);
+  ASSERT_EQ(JvsSendNodeSetting(18000), 1);
+  ASSERT_TRUE(w.FramesUntil([] { return JvsGetNodeSettingResult() == kJvsSettingFailed; }));
+  for (int i = 0; i < 5; ++i) w.Frame();
+  const std::string err = capture.Take();
+  EXPECT_EQ(w.fault, "");
+  EXPECT_ALL({VAL(w.Halted(), false), VAL(w.wire.board.boardValues, 2), VAL(w.wire.board.boardApplies, 0),
+              VAL(w.wire.board.retransmits, 1),
+              VAL(Lines(err, "node 0 does not send its last reply again"), 1),
+              VAL(Lines(err, "node 0 cannot tell whether it carried out its setting command 0x05"), 2)});
+}
+
+// A request that never reaches its node whole, while the short request to
+// send the last reply again does: the copy says each time that it was not
+// carried out, and it goes out again, but the copies end no run: after six
+// spoiled exchanges of it the bus stops, in one line, as for any request
+// (the master's work is held to BusWorld::kWriteBound frames, so a master
+// that would go on for ever fails here instead of hanging). So too where
+// the node answers each with status 3, and for node 0's setting where its
+// last reply cannot tell the fate (it answers the first command of a frame
+// alone), each setting frame answered status 3. A restart on a clean wire
+// then carries the decrease, or the setting, out once.
+TEST_F(MasterOnAWire, ARequestThatNeverArrivesWholeStopsTheBusAfterSixSpoiled) {
+  const struct Case {
+    const char* what;
+    bool setting;
+    bool silentOnDamage;
+    SimJvsWire::Fault fault;
+    const char* story;  // node 1's frames, or node 0's setting frames (S)
+    const char* line;
+  } cases[] = {
+      {"a decrease, its frames damaged, the node silent on damage", false, true, SimJvsWire::kDamaged,
+       "DADADADADAD", "no good answer from node 1 in 6 exchanges in a row (6 silent); the bus is stopped"},
+      {"a decrease, its frames damaged, the node answering status 3", false, false, SimJvsWire::kDamaged, "DDDDDD",
+       "no good answer from node 1 in 6 exchanges in a row (6 status 3 (the node saw a damaged request)); the bus "
+       "is stopped"},
+      {"node 0's setting, its frames answered status 3", true, false, SimJvsWire::kStatusThree, "SSSSSS",
+       "no good answer from node 0 in 6 exchanges in a row (6 status 3 (the node saw a damaged request)); the bus "
+       "is stopped"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    BusWorld w;
+    w.wire.board.silentOnDamage = c.silentOnDamage;
+    w.boardSetting = c.setting;
+    w.wire.board.boardAnswersFirstOnly = c.setting;
+    w.wire.script = [&w, &c](bool request) {
+      return request && (c.setting ? w.WritingSetting() : w.WritingDecrease()) ? c.fault : SimJvsWire::kWhole;
+    };
+    testsupport::StderrCapture capture;
+    if (c.setting) {
+      ASSERT_TRUE(w.Open());
+    } else {
+      Ready(w);
+      w.wire.TakeWritten();
+      w.InsertCoins(0, 1);
+    }
+    EXPECT_FALSE(w.FramesUntil([] { return false; }, 100));
+    const std::string err = capture.Take();
+    EXPECT_EQ(w.fault, "");
+    EXPECT_TRUE(w.Halted());
+    const std::vector<Sent> sent = Written(w.wire);
+    std::string story;
+    for (const Sent& s : sent)
+      if (s.node == 0 && !s.data.empty() && s.data[0] == kJvsBoardSetValue) story += 'S';
+    // Node 1's polls until the coin is counted, then the decrease's story.
+    const std::string letters = Letters(sent);
+    if (!c.setting) story = letters.substr(std::min(letters.find('D'), letters.size()));
+    EXPECT_EQ(story.substr(0, 16), c.story);
+    EXPECT_EQ(Lines(err, "the bus is stopped"), 1) << err;
+    EXPECT_EQ(Lines(err, c.line), 1) << err;
+    EXPECT_TRUE(w.StopAllowed());
+    // A restart on a clean wire.
+    w.wire.script = nullptr;
+    ASSERT_TRUE(w.Reopen());
+    if (c.setting) {
+      EXPECT_TRUE(w.FramesUntil([] { return JvsGetNodeSettingResult() == kJvsSettingDone; }));
+      EXPECT_ALL({VAL(w.wire.board.boardValues, 1), VAL(w.wire.board.boardApplies, 1)});
+    } else {
+      EXPECT_TRUE(w.FramesUntil([&] { return w.Ready() && w.CoinsSettled(); }));
+      EXPECT_EQ(w.CoinProperties(), "");
+      EXPECT_EQ(w.wire.board.decreases, (std::vector<std::pair<int, int>>{{1, 1}}));
+    }
+    EXPECT_EQ(w.fault, "");
+  }
+}
+
 }  // namespace
 
 namespace {
@@ -639,6 +800,12 @@ TEST_F(MasterOnAWire, CoinsLostOnABoardThatKeepsStatusThreeAtSeededNoise) {
 TEST_F(MasterOnAWire, CoinsLostOnABoardSilentOnDamageAtSeededNoise) {
   Report("board silent on damage",
          SweepCoinLoss([](BusWorld& w) { w.wire.board.silentOnDamage = true; }, kSweepCoins));
+}
+
+TEST_F(MasterOnAWire, CoinsLostOnABoardWithoutTheRequestToSendAgainAtSeededNoise) {
+  using Way = testsupport::SimJvsBoard::AskedAgain;
+  Report("board without the request to send again",
+         SweepCoinLoss([](BusWorld& w) { w.wire.board.askedAgain = Way::kUnsupported; }, kSweepCoins));
 }
 
 namespace {

@@ -12,6 +12,7 @@
 
 #include "support/ExpectAll.h"
 #include "support/NewFails.h"
+#include "support/PictureCuts.h"
 #include "support/image_files.h"
 
 using Bytes = std::vector<uint8_t>;
@@ -204,6 +205,14 @@ TEST(BmpImage, ClaimedSizesAreCheckedBeforeDecoding) {
       {"header cut short", shortHeader, "truncated"},
       {"header of 13 bytes", testsupport::BmpFile(13, 2, 2, 24, 0, two), "bad header size"},
       {"12 bits a pixel", testsupport::BmpFile(40, 2, 2, 12, 0, two), "unsupported pixel format"},
+      // A compression the reader does not know says nothing of what the
+      // file must hold for the size it claims: refused, whatever it claims
+      // (the decoder would make the whole picture, 64 MB here, before it
+      // found it could not read it).
+      {"JPEG inside, 4096 x 4096", testsupport::BmpFile(40, 4096, 4096, 32, 4, none), "unsupported compression"},
+      {"PNG inside, 4096 x 4096", testsupport::BmpFile(40, 4096, 4096, 32, 5, none), "unsupported compression"},
+      {"compression 6, 4096 x 4096", testsupport::BmpFile(40, 4096, 4096, 32, 6, none), "unsupported compression"},
+      {"compression 2^31", testsupport::BmpFile(40, 2, 2, 24, 0x80000000u, two), "unsupported compression"},
       {"no magic", magic, "not a BMP file"},
       {"empty", Bytes(), "not a BMP file"},
   };
@@ -373,6 +382,9 @@ TEST(BmpImage, SizeIsReadFromTheHeaderAlone) {
   EXPECT_EQ(why, "bad image size");
   EXPECT_FALSE(plat::ReadBmpSize(topDown.data(), topDown.size() - 1, &w, &h, &why));
   EXPECT_EQ(why, "truncated");
+  const Bytes unknown = testsupport::BmpFile(40, 4096, 4096, 32, 4, {});
+  EXPECT_FALSE(plat::ReadBmpSize(unknown.data(), unknown.size(), &w, &h, &why));
+  EXPECT_EQ(why, "unsupported compression");
 }
 
 // Memory running out while a BMP's or DDS file's picture is made fails the
@@ -393,6 +405,58 @@ TEST(BmpImage, MemoryRunningOutFailsTheDecode) {
     }
     EXPECT_ALL({VAL(ok, false), VAL(refused, 1), VAL(img.width, 0), VAL(img.rgba.size(), size_t{0})});
     EXPECT_EQ(why, "out of memory");
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// A BMP or DDS file cut short at any byte is refused, at a cost that
+// follows its bytes (see tests/support/PictureCuts.h). The most RGBA a byte
+// may hold, worked from the formats: 24-bit rows take 3 bytes a pixel (4/3
+// of RGBA: 2 a byte); run-length codes set at most 255 pixels with 2 bytes
+// (510 a byte); 32-bit DDS pixels 4 bytes (1 a byte), DXT1 8 bytes and
+// DXT5 16 for each 4 x 4 block (8 and 4 a byte).
+TEST(BmpImage, EveryCutOfAPictureIsRefusedAtTheCostOfItsBytes) {
+  const plat::Image small = testsupport::MakeImage(5, 3, [](int x, int y) { return 0xFF000000u | uint32_t(x * 50 + y); });
+  const plat::Image large = testsupport::MakeImage(256, 128, [](int x, int y) { return 0xFF000000u | uint32_t(x * y); });
+  // Runs, a literal run, row ends (a row left short), the end code.
+  const Bytes runs8 = RleBmp(8, 6, 3, {3, 1, 0, 3, 7, 8, 9, 0, 0, 0, 6, 2, 0, 0, 2, 3, 0, 1});
+  const Bytes runs4 = RleBmp(4, 6, 3, {6, 0x12, 0, 0, 0, 5, 0x34, 0x56, 0x70, 0, 0, 0, 6, 0x9A, 0, 1});
+  Bytes rows24(3 * 16, 0);  // 5 pixels of 3 bytes, padded to 16
+  for (size_t i = 0; i < rows24.size(); ++i) rows24[i] = uint8_t(i * 7);
+  Bytes largeRows(128 * 768);
+  for (size_t i = 0; i < largeRows.size(); ++i) largeRows[i] = uint8_t(i * 13 + i / 768);
+  Bytes largeRuns;
+  for (int y = 0; y < 128; ++y) largeRuns.insert(largeRuns.end(), {255, uint8_t(y), 1, 3, 0, 0});
+  largeRuns.insert(largeRuns.end(), {0, 1});
+  const struct {
+    const char* what;
+    const testsupport::PictureReader& reader;
+    Bytes file;
+    uint64_t rgbaPerByte;
+    bool everyByte;  // else seeded cuts
+  } cases[] = {
+      {"BMP 24-bit", testsupport::kBmpReader, testsupport::BmpFile(40, 5, 3, 24, 0, rows24), 2, true},
+      {"BMP core header", testsupport::kBmpReader, testsupport::BmpFile(12, 5, 3, 24, 0, rows24), 2, true},
+      {"BMP RLE8", testsupport::kBmpReader, runs8, 510, true},
+      {"BMP RLE4", testsupport::kBmpReader, runs4, 510, true},
+      {"DDS 32-bit", testsupport::kDdsReader, plat::EncodeDds(small, plat::DdsLayout::kA8R8G8B8), 1, true},
+      {"DDS DXT1", testsupport::kDdsReader, plat::EncodeDds(small, plat::DdsLayout::kDxt1), 8, true},
+      {"DDS DXT5", testsupport::kDdsReader, plat::EncodeDds(small, plat::DdsLayout::kDxt5), 4, true},
+      {"large BMP 24-bit", testsupport::kBmpReader, testsupport::BmpFile(40, 256, 128, 24, 0, largeRows), 2, false},
+      {"large BMP RLE8", testsupport::kBmpReader, RleBmp(8, 256, 128, largeRuns), 510, false},
+      {"large DDS DXT1", testsupport::kDdsReader, plat::EncodeDds(large, plat::DdsLayout::kDxt1), 8, false},
+      {"large DDS DXT5", testsupport::kDdsReader, plat::EncodeDds(large, plat::DdsLayout::kDxt5), 4, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    plat::Image whole;
+    ASSERT_TRUE(c.reader.decode(c.file.data(), c.file.size(), &whole));  // the file itself is sound
+    testsupport::ExpectCutsRefused(c.reader, c.file, c.rgbaPerByte,
+                                   c.everyByte ? testsupport::EveryCut(c.file.size())
+                                               : testsupport::SeededCuts(c.file.size(), 48, 11));
   }
 }
 

@@ -8,6 +8,7 @@
 #include <cstdlib>
 
 #include "support/NewFails.h"
+#include "support/PictureCuts.h"
 #include "support/image_files.h"
 
 using plat::DecodeImage;
@@ -347,12 +348,13 @@ TEST(ImageDecode, PngPaddedBeforeItsRowsIsRefused) {
   }
 }
 
-// The size comes from the header alone: the first 24 bytes of a PNG (its
-// signature and header chunk), the markers of a JPEG up to its first scan.
+// The size comes from the header: the signature and header chunk of a PNG,
+// the markers of a JPEG up to its first scan, without decoding (a file
+// that cannot hold the picture its header claims is refused: see below).
 TEST(ImageDecode, SizeIsReadFromTheHeaderAlone) {
   int w = 0, h = 0;
   const auto png = EncodePng(Pattern());
-  ASSERT_TRUE(plat::ReadImageSize(png.data(), 24, &w, &h));
+  ASSERT_TRUE(plat::ReadImageSize(png.data(), png.size(), &w, &h));
   EXPECT_EQ(w, 7);
   EXPECT_EQ(h, 5);
   const auto big = FlatPng(4096, 4096, 0xFF000000u);
@@ -422,6 +424,343 @@ TEST(ImageDecode, MemoryRunningOutFailsTheDecode) {
     EXPECT_TRUE(out.rgba.empty());
     EXPECT_EQ(out.width, 0);
     ASSERT_TRUE(DecodeImage(c.file.data(), c.file.size(), &out, &err)) << err;  // with memory again
+  }
+}
+
+}  // namespace
+
+namespace {
+
+using testsupport::EveryCut;
+using testsupport::ExpectCutsRefused;
+using testsupport::kImageReader;
+using testsupport::SeededCuts;
+
+// A picture cut short at any byte is refused, and costs what its bytes can
+// hold, not what its header claims: no room past a bound linear in the cut,
+// and no size read past it (what the image loader charges). The bounds,
+// worked from the formats: a PNG's rows are inflated at most 1032 to 1 and
+// take a filter byte and their pixels at the file's bit depth, so 8-bit
+// RGBA gives less RGBA than its rows (1032 a byte), 8-bit grey or palette
+// a quarter as much (4128 a byte); a JPEG's first scan spends a bit at
+// least on each 8 x 8 block of each component it holds, here luma 2 x 2
+// and two chroma 1 x 1: 6 blocks for each 16 x 16 pixels, 8 blocks a byte,
+// 4 x 256 / 6 x 8 = 1366 bytes of RGBA a byte.
+TEST(ImageDecode, EveryCutOfAPictureIsRefusedAtTheCostOfItsBytes) {
+  const Image small = Pattern();
+  const Image large = MakeImage(256, 192, [](int x, int y) { return 0xFF000000u | uint32_t(x * y) << 4 | uint32_t(x ^ y); });
+  const std::vector<testsupport::JpegScan> progressive = {
+      {{0, 1, 2}, 0, 0, 0, 1}, {{0}, 1, 5, 0, 2}, {{2}, 1, 63, 0, 1}, {{1}, 1, 63, 0, 1}, {{0}, 6, 63, 0, 2},
+      {{0}, 1, 63, 2, 1},      {{0, 1, 2}, 0, 0, 1, 0}, {{2}, 1, 63, 1, 0}, {{1}, 1, 63, 1, 0}, {{0}, 1, 63, 1, 0}};
+  const struct {
+    const char* what;
+    std::vector<uint8_t> file;
+    uint64_t rgbaPerByte;
+    bool everyByte;  // else seeded cuts
+  } cases[] = {
+      {"PNG", EncodePng(small), 1032, true},
+      {"PNG interlaced", EncodePng(small, PngKind::kRgba, true), 1032, true},
+      {"PNG palette", EncodePng(small, PngKind::kPalette), 4128, true},
+      {"PNG grey", EncodePng(small, PngKind::kGrey), 4128, true},
+      {"JPEG baseline", EncodeJpeg(small, 90), 1366, true},
+      {"JPEG progressive", EncodeJpeg(small, 90, progressive), 1366, true},
+      {"large PNG", EncodePng(large), 1032, false},
+      {"large PNG interlaced", EncodePng(large, PngKind::kRgba, true), 1032, false},
+      {"large JPEG", EncodeJpeg(large, 90), 1366, false},
+      {"large JPEG progressive", EncodeJpeg(large, 90, progressive), 1366, false},
+      // 346 KB of file for 64 MB of pixels: cuts below 65,065 bytes cannot
+      // hold the rows (see below), the rest are read as far as they go.
+      {"4096 x 4096 PNG", FlatPng(4096, 4096, 0xFF336699u), 1032, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    ExpectCutsRefused(kImageReader, c.file, c.rgbaPerByte, c.everyByte ? EveryCut(c.file.size()) : SeededCuts(c.file.size(), 24, 7));
+  }
+}
+
+// A PNG of exactly `size` bytes whose header claims w x h at the bit depth
+// and colour type given: the signature (8 bytes) and the header chunk
+// (25), an ancillary chunk that fills the file, a data chunk of one
+// deflated row and the end chunk (12).
+std::vector<uint8_t> PngClaim(uint32_t w, uint32_t h, uint8_t depth, uint8_t colour, bool interlaced, size_t size) {
+  const auto be32 = [](uint32_t v) {
+    return std::vector<uint8_t>{uint8_t(v >> 24), uint8_t(v >> 16), uint8_t(v >> 8), uint8_t(v)};
+  };
+  const std::vector<uint8_t> ihdr =
+      Cat({be32(w), be32(h), {depth, colour, 0, 0, uint8_t(interlaced ? 1 : 0)}});
+  const std::vector<uint8_t> data = PngChunk("IDAT", Deflated(std::string(64, '\0')));
+  const std::vector<uint8_t> head = Cat({{0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A}, PngChunk("IHDR", ihdr)});
+  const size_t fill = size - head.size() - 12 - data.size() - 12;
+  std::vector<uint8_t> png = Cat({head, PngChunk("abCd", std::vector<uint8_t>(fill, 'p')), data, PngChunk("IEND", {})});
+  EXPECT_EQ(png.size(), size);
+  return png;
+}
+
+// A PNG's raw rows (a filter byte and the row's pixels at the file's bit
+// depth, each pass of an interlaced one summed) inflate at most 1032 to 1
+// from the bytes after the header chunk (deflate's densest code: a 1-bit
+// length code for 258 bytes and a 1-bit distance code, 2 bits for 258
+// bytes), so a file shorter than 33 + rows / 1032 bytes cannot hold its
+// picture and is refused from its header, by the decoder before it makes
+// any room and by ReadImageSize. At the edge the file is read (and here
+// the picture's room asked for, and refused). The edges, worked by hand:
+//   4096 x 4096 RGBA: 4096 x (1 + 16,384) = 67,112,960 bytes of rows,
+//     1032 x 65,032 the first multiple that holds them: 65,065 bytes;
+//   interlaced, the seven passes (512 x 512, 512 x 512, 1024 x 512,
+//     1024 x 1024, 2048 x 1024, 2048 x 2048, 4096 x 2048, columns by
+//     rows): 67,116,544 bytes, 1032 x 65,036: 65,069 bytes;
+//   1-bit grey: 4096 x (1 + 512) = 2,101,248, 1032 x 2,037: 2,070 bytes;
+//   16-bit RGBA 2048 x 2048: 2048 x (1 + 16,384) = 33,556,480, 1032 x
+//     32,516: 32,549 bytes.
+TEST(ImageDecode, APngShorterThanItsRowsCanBeIsRefusedFromItsHeader) {
+  const struct {
+    const char* what;
+    uint32_t side;
+    uint8_t depth, colour;
+    bool interlaced;
+    size_t edge;
+  } cases[] = {
+      {"RGBA", 4096, 8, 6, false, 65065},
+      {"RGBA interlaced", 4096, 8, 6, true, 65069},
+      {"1-bit grey", 4096, 1, 0, false, 2070},
+      {"16-bit RGBA", 2048, 16, 6, false, 32549},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    for (const size_t size : {c.edge - 1, c.edge}) {
+      SCOPED_TRACE(size);
+      const bool holds = size == c.edge;
+      const std::vector<uint8_t> png = PngClaim(c.side, c.side, c.depth, c.colour, c.interlaced, size);
+      int w = 0, h = 0;
+      EXPECT_EQ(plat::ReadImageSize(png.data(), png.size(), &w, &h), holds);
+      Image out;
+      std::string err;
+      int refused = 0;
+      {
+        testsupport::NewFails fail(1u << 20);
+        EXPECT_FALSE(DecodeImage(png.data(), png.size(), &out, &err));
+        refused = fail.Refused();
+      }
+      EXPECT_EQ(refused, holds ? 1 : 0);
+      EXPECT_EQ(err, holds ? "png: out of memory" : "png: file too short for its picture");
+    }
+  }
+  // A seeded sweep of sides, colour types and bit depths, interlaced or
+  // not: the header is read at its edge and refused a byte short of it.
+  // The rows are counted from the format's table of the seven passes (the
+  // pass of each pixel of an 8 x 8 tile), each row of a pass a filter byte
+  // and its pixels' bits in whole bytes.
+  static const int kPassOf[8][8] = {{1, 6, 4, 6, 2, 6, 4, 6}, {7, 7, 7, 7, 7, 7, 7, 7}, {5, 6, 5, 6, 5, 6, 5, 6},
+                                    {7, 7, 7, 7, 7, 7, 7, 7}, {3, 6, 4, 6, 3, 6, 4, 6}, {7, 7, 7, 7, 7, 7, 7, 7},
+                                    {5, 6, 5, 6, 5, 6, 5, 6}, {7, 7, 7, 7, 7, 7, 7, 7}};
+  const struct {
+    uint8_t colour, channels;
+    std::vector<uint8_t> depths;
+  } kinds[] = {{0, 1, {1, 2, 4, 8, 16}}, {2, 3, {8, 16}}, {3, 1, {1, 2, 4, 8}}, {4, 2, {8, 16}}, {6, 4, {8, 16}}};
+  uint64_t seed = 5;
+  const auto next = [&seed](uint64_t n) {
+    seed = seed * 6364136223846793005u + 1442695040888963407u;
+    return (seed >> 33) % n;
+  };
+  int swept = 0;
+  while (swept < 64) {
+    const uint32_t w = 1 + uint32_t(next(4096)), h = 1 + uint32_t(next(4096));
+    const auto& kind = kinds[next(5)];
+    const uint8_t depth = kind.depths[next(kind.depths.size())];
+    const bool interlaced = next(2) == 1;
+    const uint64_t bits = uint64_t(kind.channels) * depth;
+    uint64_t rows = 0;
+    for (uint32_t y = 0; y < h; ++y) {
+      uint64_t columns[8] = {};  // of each pass in this row
+      for (uint32_t x = 0; x < std::min<uint32_t>(w, 8); ++x)
+        columns[interlaced ? kPassOf[y % 8][x] : 0] += (w - x + 7) / 8;
+      for (const uint64_t c : columns)
+        if (c != 0) rows += 1 + (c * bits + 7) / 8;
+    }
+    const size_t edge = 33 + size_t((rows + 1031) / 1032);
+    if (edge < 200) continue;  // a file holds its header and one chunk of each kind
+    ++swept;
+    SCOPED_TRACE(testing::Message() << w << " x " << h << ", colour " << int(kind.colour) << ", " << int(depth)
+                                    << " bits" << (interlaced ? ", interlaced" : "") << ": " << rows << " bytes of rows");
+    int rw = 0, rh = 0;
+    const std::vector<uint8_t> holds = PngClaim(w, h, depth, kind.colour, interlaced, edge);
+    const std::vector<uint8_t> misses = PngClaim(w, h, depth, kind.colour, interlaced, edge - 1);
+    EXPECT_TRUE(plat::ReadImageSize(holds.data(), holds.size(), &rw, &rh));
+    EXPECT_FALSE(plat::ReadImageSize(misses.data(), misses.size(), &rw, &rh));
+  }
+
+  // The 167-byte file of the 4096 x 4096 picture's first row.
+  const std::vector<uint8_t> firstRow = FlatPng(4096, 4096, 0xFF336699u, {}, 1);
+  ASSERT_LT(firstRow.size(), 200u);
+  int w = 0, h = 0;
+  EXPECT_FALSE(plat::ReadImageSize(firstRow.data(), firstRow.size(), &w, &h));
+  Image out;
+  std::string err;
+  EXPECT_FALSE(DecodeImage(firstRow.data(), firstRow.size(), &out, &err));
+  EXPECT_EQ(err, "png: file too short for its picture");
+}
+
+// Where a JPEG's first scan begins: the end of its first SOS segment.
+size_t FirstScanAt(const std::vector<uint8_t>& jpg) {
+  size_t at = 2;
+  while (at + 4 <= jpg.size()) {
+    const size_t length = size_t(jpg[at + 2]) << 8 | jpg[at + 3];
+    const bool sos = jpg[at + 1] == 0xDA;
+    at += 2 + length;
+    if (sos) return at;
+  }
+  ADD_FAILURE() << "no scan";
+  return jpg.size();
+}
+
+// A Huffman-coded scan spends a bit at least on each 8 x 8 block of each
+// component it holds, so a JPEG whose bytes after its first scan's header
+// are fewer than an eighth of that scan's blocks cannot hold its picture
+// and is refused from its header. The edges, worked by hand for 64 x 64
+// (luma 2 x 2: 8 x 8 blocks; chroma 1 x 1: 4 x 4 blocks each): a first
+// scan of all three, 96 blocks, 12 bytes; a progressive first scan of the
+// second chroma's DC only, 16 blocks, 2 bytes. A header patched to 4096 x
+// 4096 over those 64 x 64 pixels is refused before any room is made.
+TEST(ImageDecode, AJpegShorterThanItsFirstScanCanBeIsRefusedFromItsHeader) {
+  const Image src = MakeImage(64, 64, [](int x, int y) { return 0xFF000000u | uint32_t(x * 4) << 8 | uint32_t(y * 4); });
+  const struct {
+    const char* what;
+    std::vector<uint8_t> file;
+    size_t bytes;
+  } cases[] = {
+      {"baseline", EncodeJpeg(src, 90), 12},
+      {"chroma DC first",
+       EncodeJpeg(src, 90, {{{2}, 0, 0, 0, 0}, {{0, 1}, 0, 0, 0, 0}, {{0}, 1, 63, 0, 0}, {{1}, 1, 63, 0, 0}, {{2}, 1, 63, 0, 0}}),
+       2},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const size_t scan = FirstScanAt(c.file);
+    for (const size_t size : {scan + c.bytes - 1, scan + c.bytes}) {
+      SCOPED_TRACE(size - scan);
+      const bool holds = size == scan + c.bytes;
+      int w = 0, h = 0;
+      EXPECT_EQ(plat::ReadImageSize(c.file.data(), size, &w, &h), holds);
+      Image out;
+      std::string err;
+      EXPECT_FALSE(DecodeImage(c.file.data(), size, &out, &err));
+      EXPECT_EQ(err == "jpeg: file too short for its picture", !holds) << err;
+    }
+  }
+  // The frame header (SOF0: length, precision, then height and width).
+  std::vector<uint8_t> claim = EncodeJpeg(src, 90);
+  size_t sof = 2;
+  while (claim[sof + 1] != 0xC0) sof += 2 + (size_t(claim[sof + 2]) << 8 | claim[sof + 3]);
+  claim[sof + 5] = 0x10, claim[sof + 6] = 0x00, claim[sof + 7] = 0x10, claim[sof + 8] = 0x00;
+  int w = 0, h = 0;
+  EXPECT_FALSE(plat::ReadImageSize(claim.data(), claim.size(), &w, &h));
+  Image out;
+  std::string err;
+  int refused = 0;
+  {
+    testsupport::NewFails fail(1u << 20);
+    EXPECT_FALSE(DecodeImage(claim.data(), claim.size(), &out, &err));
+    refused = fail.Refused();
+  }
+  EXPECT_EQ(refused, 0);
+  EXPECT_EQ(err, "jpeg: file too short for its picture");
+}
+
+// Arithmetic coding spends less than a bit on a block of a flat picture:
+// 512 x 512 pixels of one colour take fewer bytes than the 6,144 blocks of
+// their first scan (4,096 of luma, 1,024 of each chroma) need Huffman-coded
+// (768 bytes), so no bound follows from the file's size. Such pictures are
+// refused, by the decoder and by ReadImageSize; none of the game's is one.
+TEST(ImageDecode, ArithmeticCodedJpegIsRefused) {
+  const std::vector<uint8_t> jpg = EncodeJpeg(MakeImage(512, 512, [](int, int) { return 0xFF808080u; }), 90, {}, true);
+  ASSERT_LT(jpg.size() - FirstScanAt(jpg), 768u);
+  int w = 0, h = 0;
+  EXPECT_FALSE(plat::ReadImageSize(jpg.data(), jpg.size(), &w, &h));
+  Image out;
+  std::string err;
+  EXPECT_FALSE(DecodeImage(jpg.data(), jpg.size(), &out, &err));
+  EXPECT_EQ(err, "jpeg: arithmetic-coded pictures are not read");
+}
+
+}  // namespace
+
+namespace {
+
+// A PNG's chunks before its data (the header, a palette and its
+// transparency) and what its data chunks inflate to: its rows.
+struct PngParts {
+  std::vector<uint8_t> before;
+  std::string rows;
+};
+
+PngParts SplitPng(const std::vector<uint8_t>& png) {
+  PngParts parts;
+  std::vector<uint8_t> z;
+  for (size_t at = 8; at + 12 <= png.size();) {
+    const size_t length = size_t(png[at]) << 24 | size_t(png[at + 1]) << 16 | size_t(png[at + 2]) << 8 | png[at + 3];
+    const std::string type(png.begin() + long(at + 4), png.begin() + long(at + 8));
+    if (type == "IDAT") {
+      z.insert(z.end(), png.begin() + long(at + 8), png.begin() + long(at + 8 + length));
+    } else if (type != "IEND") {
+      parts.before.insert(parts.before.end(), png.begin() + long(at), png.begin() + long(at + 12 + length));
+    }
+    at += 12 + length;
+  }
+  std::vector<uint8_t> rows(1 << 20);
+  uLongf rowBytes = uLongf(rows.size());
+  EXPECT_EQ(uncompress(rows.data(), &rowBytes, z.data(), uLong(z.size())), Z_OK);
+  parts.rows.assign(rows.begin(), rows.begin() + long(rowBytes));
+  return parts;
+}
+
+// A PNG of those chunks, one data chunk of the first `keep` bytes of the
+// rows deflated, and the end chunk: every chunk whole, the stream ended
+// before the last row when keep is short of them.
+std::vector<uint8_t> WithRows(const PngParts& parts, size_t keep) {
+  return Cat({{0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A}, parts.before,
+              PngChunk("IDAT", Deflated(parts.rows.substr(0, keep))), PngChunk("IEND", {})});
+}
+
+// A PNG whose rows' data ends before its last row (of its last pass) is
+// refused, though its chunks are whole and its end chunk is there: the
+// picture would be made with the rows never given left clear. Every length
+// of the rows of each small picture, cut and deflated again; all of them
+// decode.
+TEST(ImageDecode, APngWhoseDataEndsBeforeItsLastRowIsRefused) {
+  const Image src = Pattern();
+  const struct {
+    const char* what;
+    std::vector<uint8_t> png;
+    size_t rows;  // bytes its rows inflate to, worked by hand
+  } cases[] = {
+      // 5 rows of a filter byte and 7 pixels: 5 x (1 + 28) RGBA, 5 x (1 + 7)
+      // palette or grey; interlaced, the passes of 1 x 1, 1 x 1, 2 x 1,
+      // 2 x 2, 4 x 1, 3 x 3 and 7 x 2 columns by rows: 5 + 5 + 9 + 18 + 17
+      // + 39 + 58 = 151.
+      {"RGBA", EncodePng(src), 145},
+      {"interlaced", EncodePng(src, PngKind::kRgba, true), 151},
+      {"palette", EncodePng(src, PngKind::kPalette), 40},
+      {"grey", EncodePng(src, PngKind::kGrey), 40},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const PngParts parts = SplitPng(c.png);
+    ASSERT_EQ(parts.rows.size(), c.rows);
+    Image out;
+    std::string err;
+    int accepted = 0;
+    size_t first = 0;
+    for (size_t keep = 0; keep < c.rows; ++keep) {
+      const std::vector<uint8_t> cut = WithRows(parts, keep);
+      if ((DecodeImage(cut.data(), cut.size(), &out, &err) || !out.rgba.empty()) && accepted++ == 0) first = keep;
+    }
+    EXPECT_EQ(accepted, 0) << "the first with " << first << " bytes of rows";
+    EXPECT_EQ(err, "png: data ends before the last row");
+    Image want;
+    ASSERT_TRUE(DecodeImage(c.png.data(), c.png.size(), &want, &err)) << err;
+    const std::vector<uint8_t> all = WithRows(parts, c.rows);
+    ASSERT_TRUE(DecodeImage(all.data(), all.size(), &out, &err)) << err;
+    EXPECT_EQ(out.rgba, want.rgba);
   }
 }
 

@@ -25,9 +25,48 @@ BusWorld::BusWorld(int nodes) {
   for (int i = 0; i < nodes; ++i) wire.board.nodes.push_back(SimJvsNode{});
   ForgetBusState();
   JvsSetStepped(true);
-  JvsSetLine(&wire);
+  JvsSetLine(&line_);
   JvsSetClock(&wire);
 }
+
+size_t BusWorld::WatchedLine::Write(const uint8_t* bytes, size_t count) {
+  if (!IsOpen()) return 0;
+  if (++writes > kWriteBound) {
+    if (!overran) JvsCancelWaits();
+    overran = true;
+    return 0;
+  }
+  bool frame = false;
+  for (size_t i = 0; i < count; ++i) {
+    if (parser.Feed(bytes[i]) == SimFrameParser::kNone) continue;
+    node = parser.Node();
+    data = parser.Data();
+    frame = node != kJvsBroadcast;
+  }
+  // The board counts the requests that reached a node whole.
+  const std::vector<int>& whole = wire.board.cycles;
+  const int before = node < whole.size() ? whole[node] : 0;
+  const size_t written = wire.Write(bytes, count);
+  if (!frame) return written;
+  using Way = SimJvsBoard::AskedAgain;
+  if (data == std::vector<uint8_t>{kJvsCmdRetransmit}) {
+    const Way way = wire.board.askedAgain;
+    runs.push_back(way == Way::kSilent ? kSpoils : !arrived[node] || way != Way::kCopy ? kGoesOn : kEnds);
+  } else {
+    arrived[node] = (node < whole.size() ? whole[node] : 0) > before;
+    runs.push_back(kEnds);
+  }
+  return written;
+}
+
+bool BusWorld::WritingDecrease() const { return SimJvsBoard::Decreasing(line_.node, line_.data); }
+
+bool BusWorld::WritingSetting() const {
+  const std::vector<uint8_t>& d = line_.data;
+  return line_.node == 0 && !d.empty() && (d[0] == kJvsBoardSetValue || d[0] == kJvsBoardApplySetting);
+}
+
+bool BusWorld::WritingAskAgain() const { return line_.data == std::vector<uint8_t>{kJvsCmdRetransmit}; }
 
 BusWorld::~BusWorld() {
   if (device) device->Release();
@@ -113,7 +152,11 @@ void BusWorld::Frame() {
   // A step that brings the bus up counts its spoiled receives from 0 (the
   // bring-up clears the count first), whatever an earlier open left.
   const uint32_t errors = JvsGetState() == kJvsStateStarting ? 0 : JvsGetErrorCount();
+  line_.writes = 0;
+  line_.overran = false;
   JvsStep();
+  if (line_.overran)
+    Note("the master wrote more than " + std::to_string(kWriteBound) + " frames in one piece of its work");
   AfterStep(exchanges, stepAt, errors, wasHalted, wasUp);
   wire.Advance(frameMs);
   ++frames;
@@ -121,10 +164,14 @@ void BusWorld::Frame() {
 
 bool BusWorld::NodeOwesNothing() {
   // Every coin credited taken off the node (the coins on their way there
-  // pass through registers of the device that no count shows).
+  // pass through registers of the device that no count shows), and no
+  // decrease left to the master or the device: one the master took for
+  // not carried out goes out again, though the node took its coins off.
   const auto& d = wire.board.decreases;
   for (; decreasesSeen_ < d.size(); ++decreasesSeen_) taken_ += d[decreasesSeen_].first == 1 ? d[decreasesSeen_].second : 0;
-  return taken_ >= credited && !JvsDecreaseUnsettled(1);
+  takenTwice_ = std::max(takenTwice_, taken_ - credited);
+  return taken_ - takenTwice_ >= credited && !JvsDecreaseUnsettled(1) && JvsGetNodeRecord(1)->coinDecrease[0] == 0 &&
+         device->Request(0).decrease[0] == 0;
 }
 
 void BusWorld::AfterStep(size_t exchangesBefore, uint32_t stepAt, uint32_t errorsAtStep, bool wasHalted, bool wasUp) {
@@ -223,6 +270,18 @@ bool BusWorld::QueuedDecrease() {
 
 bool BusWorld::LastExchangesSpoiled(int n) const { return LastSpoiled(wire.Exchanges(), n); }
 
+bool BusWorld::WatchedLine::RunOfSpoiled(const std::vector<bool>& spoiled, int n) const {
+  int run = 0;
+  for (size_t i = spoiled.size(); i-- > 0 && run < n;) {
+    const Run way = i < runs.size() ? runs[i] : kEnds;
+    if (spoiled[i] || way == kSpoils)
+      ++run;
+    else if (way != kGoesOn)
+      break;
+  }
+  return run >= n;
+}
+
 bool BusWorld::StopAllowed(bool byNoise) const {
   const bool addressing = wire.AddressingsSinceOpen() >= kJvsAddressRetries + 1 &&
                           (wire.SpoiledAddressingsSinceOpen() > 0 || LastSpoiled(wire.Resets(), 1));
@@ -232,7 +291,7 @@ bool BusWorld::StopAllowed(bool byNoise) const {
   const int resets = wire.ResetsSinceAddressing();
   const bool resetsLost = resets > 0 && wire.SpoiledResetsSinceAddressing() == resets &&
                           (resets >= 2 * kJvsResetTries || wire.NoiseSinceAddressing());
-  return LastSpoiled(wire.Exchanges(), kJvsMaxSpoiled) || addressing || resetsLost || noisy;
+  return line_.RunOfSpoiled(wire.Exchanges(), kJvsMaxSpoiled) || addressing || resetsLost || noisy;
 }
 
 }  // namespace testsupport

@@ -27,6 +27,11 @@ namespace testsupport {
 // or wait the bus counted meanwhile allowed for); and once the line is
 // busy for good while the bus is up, the bus stops within StopBoundMs.
 //
+// The master writes through a watched line: past kWriteBound frames in one
+// piece of its work the frame is not written and every wait of the bus ends
+// at once (JvsCancelWaits, until the next open), so that a master that would
+// write for ever stops (the run notes it) instead of hanging the test.
+//
 // Coins are credited once each, except the loss the master documents: a
 // coin that goes in between the two counter readings of a decrease whose
 // fate the master may have had to learn from the counter can be taken off
@@ -50,6 +55,9 @@ class BusWorld {
   // The longest a line that never goes quiet may keep the bus going: six
   // exchanges, each a receive and a wait for a quiet line.
   static uint32_t StopBoundMs();
+  // The most frames the master may write in one piece of its work: far
+  // beyond a bring-up of two nodes on a bad wire, or a cycle.
+  static constexpr int kWriteBound = 4096;
 
   // Nodes 1..nodes on the board (the same identity, features and, until
   // inputs change, the same replies); the master stepped, on the wire.
@@ -119,22 +127,66 @@ class BusWorld {
   static bool QueuedDecrease();
   // Whether the last n exchanges on the wire each went wrong.
   bool LastExchangesSpoiled(int n) const;
-  // Whether the bus may have stopped: six exchanges in a row went wrong;
-  // or, giving out addresses, the first assignment and its five retries
-  // failed, a fault on the wire among the causes (a reset lost leaves a node
-  // its address, and the assignment after it finds no node); or every reset
-  // frame since the last assignment was lost, all twenty of a reset's tries
-  // unless noise kept some from going out; or (byNoise) there was noise on
-  // the line lately,
-  // whose waits for a quiet line that ran out spoil exchanges without a
-  // write. Not by noise where the noise was too short to spoil six
-  // exchanges in a row.
+  // The frame the master writes now (for the wire's script: the request it
+  // is asked about): its node and data.
+  uint8_t WritingNode() const { return line_.node; }
+  const std::vector<uint8_t>& WritingData() const { return line_.data; }
+  // Whether the frame being written carries a coin decrease, a setting
+  // command of node 0, or is a request to send the last reply again.
+  bool WritingDecrease() const;
+  bool WritingSetting() const;
+  bool WritingAskAgain() const;
+  // Whether the bus may have stopped: six exchanges in a row went wrong
+  // (requests to send again answered in between end no run unless the copy
+  // carried the answer of the request before: the node's last reply before
+  // it, or a refusal, answers nothing asked; those a node is silent to went
+  // wrong); or, giving out addresses, the first assignment and its five
+  // retries failed, a fault on the wire among the causes (a reset lost
+  // leaves a node its address, and the assignment after it finds no node);
+  // or every reset frame since the last assignment was lost, all twenty of
+  // a reset's tries unless noise kept some from going out; or (byNoise)
+  // there was noise on the line lately, whose waits for a quiet line that
+  // ran out spoil exchanges without a write. Not by noise where the noise
+  // was too short to spoil six exchanges in a row.
   bool StopAllowed(bool byNoise = true) const;
 
   SimJvsWire wire;
   XioDevice* device = nullptr;
 
  private:
+  // The wire as the master's line, watched (see above).
+  struct WatchedLine : JvsLine {
+    explicit WatchedLine(SimJvsWire& w) : wire(w) {}
+    bool Open(const char* name) override { return wire.Open(name); }
+    void Close() override { wire.Close(); }
+    bool IsOpen() const override { return wire.IsOpen(); }
+    size_t Write(const uint8_t* bytes, size_t count) override;
+    size_t ReadAvailable(uint8_t* buffer, size_t max) override { return wire.ReadAvailable(buffer, max); }
+    size_t ReadWait(uint8_t* buffer, size_t max, uint32_t ms) override { return wire.ReadWait(buffer, max, ms); }
+    int GetCts() override { return wire.GetCts(); }
+    bool SetRts(bool asserted) override { return wire.SetRts(asserted); }
+
+    SimJvsWire& wire;
+    int writes = 0;        // in this piece of the master's work
+    bool overran = false;  // past kWriteBound in it
+    SimFrameParser parser;
+    uint8_t node = 0;
+    std::vector<uint8_t> data;
+    // By node: whether the last request to it other than a request to send
+    // again reached it whole.
+    bool arrived[256] = {};
+    // For each of the wire's exchanges, how it stands to a run of spoiled
+    // exchanges besides what the wire saw: a request to send again that
+    // cannot have had a copy of the request before's answer goes on with
+    // it; one the node is silent to is spoiled.
+    enum Run : uint8_t { kEnds, kGoesOn, kSpoils };
+    std::vector<Run> runs;
+    // Whether the last of the wire's exchanges (spoiled: as the wire saw
+    // them) hold n spoiled ones with nothing between them but exchanges
+    // that end no run.
+    bool RunOfSpoiled(const std::vector<bool>& spoiled, int n) const;
+  };
+  WatchedLine line_{wire};
   void Note(const std::string& what);
   // The properties of the master's work that just ran.
   void AfterStep(size_t exchangesBefore, uint32_t stepAt, uint32_t errorsAtStep, bool wasHalted, bool wasUp);
@@ -152,6 +204,9 @@ class BusWorld {
   bool uncertain_ = false;
   size_t decreasesSeen_ = 0;  // of the board's, counted in taken_
   int taken_ = 0;             // coins taken off node 1
+  // Coins taken off beyond those credited: a decrease carried out twice
+  // (the documented loss). They are no coins owed.
+  int takenTwice_ = 0;
   uint32_t busySince_ = 0;
   bool busyWatched_ = false;
 };

@@ -193,8 +193,12 @@ void SimJvsBoard::SetSwitches(int index, uint8_t system, uint16_t player1, uint1
 SimJvsBoard::Reply SimJvsBoard::Resend(uint8_t node) {
   ++retransmits;
   const auto it = last_.find(node);
-  if (it == last_.end()) return {};
+  if (it == last_.end() || askedAgain == AskedAgain::kSilent) return {};
   Last& last = it->second;
+  if (askedAgain != AskedAgain::kCopy) {
+    last = Last{askedAgain == AskedAgain::kUnsupported ? std::vector<uint8_t>{2} : std::vector<uint8_t>{1, 2}, 0};
+    return {true, last.data, false};
+  }
   if (grow && last.grown < 6) {
     // The next byte of a made-up tail, never a sync or escape byte.
     last.data.push_back(static_cast<uint8_t>(0xA1 + last.grown));

@@ -130,6 +130,12 @@ class SimJvsBoard {
   bool silentOnDamage = false;   // no answer (else status 3)
   bool keepStatusThree = false;  // the status 3 sent becomes the node's last reply
   bool grow = false;             // each copy sent again is one byte longer, up to six
+  // How the nodes meet a request to send their last reply again (0x2F):
+  // with a copy of it; as a command they do not have (status 2); with a
+  // report of their own for it (status 1, report byte 2); or not at all.
+  // Whatever they answer becomes their last reply.
+  enum class AskedAgain { kCopy, kUnsupported, kOwnReport, kSilent };
+  AskedAgain askedAgain = AskedAgain::kCopy;
   // Coin conditions that come and go (none while percent is 0).
   SimConditions conditions;
   // Node 0: its two status bytes (0x01), and whether it answers a frame of
@@ -160,8 +166,8 @@ class SimJvsBoard {
   int Sense() const;
   // The node's last reply (empty when it has none).
   std::vector<uint8_t> LastReply(int address) const;
-  // The frame the node sends when asked to send its reply again, grown as
-  // the board grows its copies.
+  // The frame the node sends when asked to send its reply again (as the
+  // board meets such a request), grown as the board grows its copies.
   Reply Resend(uint8_t node);
   // Whether a request carries a coin decrease.
   static bool Decreasing(uint8_t node, const std::vector<uint8_t>& data);

@@ -71,7 +71,8 @@ std::vector<uint8_t> EncodePng(const plat::Image& image, PngKind kind, bool inte
 
 std::vector<uint8_t> EncodeJpeg(const plat::Image& image, int quality) { return EncodeJpeg(image, quality, {}); }
 
-std::vector<uint8_t> EncodeJpeg(const plat::Image& image, int quality, const std::vector<JpegScan>& scans) {
+std::vector<uint8_t> EncodeJpeg(const plat::Image& image, int quality, const std::vector<JpegScan>& scans,
+                                bool arithmetic) {
   jpeg_compress_struct cinfo;
   jpeg_error_mgr err;
   cinfo.err = jpeg_std_error(&err);
@@ -85,6 +86,7 @@ std::vector<uint8_t> EncodeJpeg(const plat::Image& image, int quality, const std
   cinfo.in_color_space = JCS_RGB;
   jpeg_set_defaults(&cinfo);
   jpeg_set_quality(&cinfo, quality, TRUE);
+  cinfo.arith_code = arithmetic ? TRUE : FALSE;
   std::vector<jpeg_scan_info> script(scans.size());
   for (size_t i = 0; i < scans.size(); ++i) {
     jpeg_scan_info& s = script[i];
@@ -172,6 +174,7 @@ std::vector<uint8_t> BmpFile(uint32_t infoSize, int32_t w, int32_t h, uint16_t b
 
 std::vector<uint8_t> PngChunk(const char (&type)[5], const std::vector<uint8_t>& data) {
   std::vector<uint8_t> c;
+  c.reserve(12 + data.size());
   const uint32_t n = static_cast<uint32_t>(data.size());
   for (int s : {24, 16, 8, 0}) c.push_back(static_cast<uint8_t>(n >> s));
   c.insert(c.end(), type, type + 4);

@@ -21,8 +21,10 @@ struct JpegScan {
   int ss = 0, se = 63, ah = 0, al = 0;
 };
 // A colour JPEG that libjpeg writes with this script of scans (progressive
-// when a scan holds part of the coefficients or of their bits).
-std::vector<uint8_t> EncodeJpeg(const plat::Image& image, int quality, const std::vector<JpegScan>& scans);
+// when a scan holds part of the coefficients or of their bits), its
+// coefficients Huffman-coded or, when `arithmetic`, arithmetic-coded.
+std::vector<uint8_t> EncodeJpeg(const plat::Image& image, int quality, const std::vector<JpegScan>& scans,
+                                bool arithmetic = false);
 
 // An image of w x h whose pixel (x, y) is f(x, y) as 0xAARRGGBB.
 template <class F>

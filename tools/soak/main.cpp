@@ -12,9 +12,12 @@
 // round misses one of its scenes, the resident memory (read every
 // kReadFrames frames: each scene holds its own resources, so only readings
 // from every scene compare) goes past the most it reached in the first
-// round, or the heap in use where a round ends (the same point of the
+// round, the heap in use where a round ends (the same point of the
 // sequence each time) grows past kHeapSlack over its value after the
-// first round.
+// first round, or what is charged to the shared total of loads
+// (LoadedTotal()) there grows at all: a charge that outlived its file or
+// resource. Each round's line tells the most that total held at once in
+// the round (the first round's from the start).
 #include <malloc.h>
 #include <unistd.h>
 
@@ -28,6 +31,7 @@
 #include "game/core/Game.h"
 #include "game/scene/AttractScene.h"
 #include "tools/headless/HeadlessRun.h"
+#include "vrax/io/LoadBudget.h"
 
 namespace {
 
@@ -93,6 +97,8 @@ int main(int argc, char** argv) {
   // the heap in use where the first round ended.
   double baseline = 0.0, roundPeak = 0.0;
   size_t heapBaseline = 0;
+  // What the shared total of loads held where the first round ended.
+  uint64_t loadedBaseline = 0;
   for (int64_t f = 1; f <= frames; ++f) {
     if (!run.Step()) return Fail("the program quit", f);
     if (!run.Errors().empty()) return Fail(run.Errors().front().c_str(), f);
@@ -105,10 +111,15 @@ int main(int argc, char** argv) {
             if (seen.count(want) == 0) return Fail("a round of the attract sequence missed a scene", f);
           ++rounds;
           const size_t heap = mallinfo2().uordblks;
-          if (rounds == 1) baseline = roundPeak, heapBaseline = heap;
-          std::printf("round %d over at frame %lld, resident %.1f MiB at most, heap in use %.1f KiB\n", rounds,
-                      static_cast<long long>(f), roundPeak, double(heap) / 1024.0);
+          const uint64_t loaded = LoadedTotal().Used();
+          if (rounds == 1) baseline = roundPeak, heapBaseline = heap, loadedBaseline = loaded;
+          std::printf("round %d over at frame %lld, resident %.1f MiB at most, heap in use %.1f KiB, "
+                      "loaded %llu bytes at most\n",
+                      rounds, static_cast<long long>(f), roundPeak, double(heap) / 1024.0,
+                      static_cast<unsigned long long>(LoadedTotal().Most()));
           if (heap > heapBaseline + kHeapSlack) return Fail("the heap in use grew from round to round", f);
+          if (loaded > loadedBaseline) return Fail("what the loads hold grew from round to round", f);
+          LoadedTotal().ResetMost();
           roundPeak = 0.0;
         }
         inRound = true;

@@ -1,15 +1,17 @@
 #include "vrax/io/LoadBudget.h"
 
+#include <algorithm>
 #include <limits>
 
 bool LoadTotal::Take(uint64_t bytes) {
   if (used_ > limit_ || bytes > limit_ - used_) return false;
   used_ += bytes;
+  if (used_ > most_) most_ = used_;
   return true;
 }
 
 LoadTotal& LoadedTotal() {
-  static LoadTotal total(kMaxLoadedBytes);
+  static constinit LoadTotal total(kMaxLoadedBytes);
   return total;
 }
 
@@ -19,6 +21,12 @@ bool LoadBudget::Charge(uint64_t count, uint64_t size) {
   if (total_ != nullptr && !total_->Take(bytes)) return false;
   used_ += bytes;
   return true;
+}
+
+void LoadBudget::GiveBack(uint64_t bytes) {
+  if (bytes > used_) bytes = used_;
+  if (total_ != nullptr) total_->GiveBack(bytes);
+  used_ -= bytes;
 }
 
 void LoadBudget::Release() {

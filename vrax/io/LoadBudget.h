@@ -13,23 +13,32 @@
 // 5.5 MB: six times as much fits (see the README's "Damaged data").
 constexpr uint64_t kMaxResourceBytes = uint64_t(64) << 20;
 
-// What every resource alive may hold together: each resource's charges are
-// also taken from this total and given back when the resource is released,
-// so that many resources that each stay within kMaxResourceBytes cannot
-// fill the memory between them.
+// What every resource alive may hold together, with every data file read
+// whole and every copy of file data while they are held: each resource's
+// charges are also taken from this total and given back when the resource
+// is released, and so is each file's buffer (the I/O manager's, a cache
+// archive's, a replay's, the count-down's pictures), the cache's entries and
+// the decode-ahead's copies when they are freed, so that many resources
+// and files that each stay within their own limit cannot fill the memory
+// between them.
 //
-// 256 MB: the most the game's data hold at once is 29.5 MB (in the attract
-// sequence; a stage's play at most 27.4 MB), and all 184 image lists of the
-// tree together make 66 MB of pixels. Eight times the most fits, and four
-// resources at their own limit, so the largest single resource always loads
-// (see the README's "Damaged data").
+// 256 MB: the most the game's data hold at once, files and copies with the
+// resources, is 39.3 MB (in the attract sequence; a stage's play at most
+// 35.4 MB), and all 184 image lists of the tree together make 66 MB of
+// pixels. Six and a half times the most fits, and three resources at their
+// own limit beside it, so the largest single resource always loads (see
+// the README's "Damaged data").
 constexpr uint64_t kMaxLoadedBytes = uint64_t(256) << 20;
 
 // A shared total that budgets charge through. Not for several threads: the
-// loaders charge on the frame's thread.
+// loaders, the I/O manager and the readers of whole files charge on the
+// frame's thread (a file read on a thread of its own is charged before the
+// thread starts and given back after it ended).
 class LoadTotal {
  public:
-  explicit LoadTotal(uint64_t limit) : limit_(limit) {}
+  // Constant-initialised and never destroyed, so that objects that outlive
+  // main (the replay, the I/O manager) give back to it at exit.
+  explicit constexpr LoadTotal(uint64_t limit) : limit_(limit) {}
   LoadTotal(const LoadTotal&) = delete;
   LoadTotal& operator=(const LoadTotal&) = delete;
 
@@ -38,6 +47,10 @@ class LoadTotal {
   // A new limit; what is held stays (a limit below it refuses every charge
   // until enough is given back).
   void SetLimit(uint64_t limit) { limit_ = limit; }
+  // The most held at once since the start or the last ResetMost (which
+  // starts again from what is held).
+  uint64_t Most() const { return most_; }
+  void ResetMost() { most_ = used_; }
 
  private:
   friend class LoadBudget;
@@ -46,6 +59,7 @@ class LoadTotal {
 
   uint64_t limit_;
   uint64_t used_ = 0;
+  uint64_t most_ = 0;
 };
 
 // The total every resource charges through (limit kMaxLoadedBytes).
@@ -65,6 +79,10 @@ class LoadBudget {
   // when the product overflows or the budget or its total would pass its
   // limit.
   bool Charge(uint64_t count, uint64_t size = 1);
+  // Gives bytes of what was charged back (at most what is charged), to the
+  // total too, as the memory they stand for is freed or was not made after
+  // all.
+  void GiveBack(uint64_t bytes);
   // Gives everything charged back to the total; nothing is charged after.
   void Release();
   uint64_t Used() const { return used_; }

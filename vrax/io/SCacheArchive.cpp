@@ -42,6 +42,7 @@ void SCacheArchive::Clear() {
   used_ = 0;
   booked_ = 0;
   packing_ = 0;
+  charged_.Release();
 }
 
 int32_t SCacheArchive::Add(const std::string& name, const void* data, uint32_t size) {
@@ -73,6 +74,8 @@ bool SCacheArchive::StartPacking(size_t i) {
   const uint8_t* src = e.data.data();
   const uint32_t size = static_cast<uint32_t>(e.data.size());
   const int32_t level = level_;
+  // The block is held beside the raw bytes until a frame takes it.
+  if (!charged_.Charge(size)) return true;
   try {
     e.packing = std::async(std::launch::async, [src, size, level] {
       std::vector<uint8_t> block;
@@ -85,8 +88,10 @@ bool SCacheArchive::StartPacking(size_t i) {
       return block;
     });
   } catch (const std::system_error&) {
+    charged_.GiveBack(size);
     return false;
   } catch (const std::bad_alloc&) {
+    charged_.GiveBack(size);
     return false;
   }
   ++packing_;
@@ -99,6 +104,7 @@ bool SCacheArchive::Finish(size_t i) const {
   std::vector<uint8_t> block = e.packing.get();
   --packing_;
   const size_t size = e.data.size();
+  charged_.GiveBack(size);  // the block's charge; the entry's follows its data
   if (block.empty()) {
     RemoveAt(i);  // packing failed: not cached, as a failed Add
     return false;
@@ -108,10 +114,12 @@ bool SCacheArchive::Finish(size_t i) const {
   // What AddEntry would have refused (a block larger than the file under a
   // ratio limit above 1 that no longer fits the pool, a bad header).
   if (SLzCodec::ReadHeader(block.data(), block.size(), &h) < 0 || h.total != block.size() ||
-      used_ + booked_ - size + block.size() > capacity_) {
+      used_ + booked_ - size + block.size() > capacity_ ||
+      (block.size() > size && !charged_.Charge(block.size() - size))) {
     RemoveAt(i);
     return false;
   }
+  if (block.size() < size) charged_.GiveBack(size - block.size());
   used_ = used_ - size + block.size();
   e.data = std::move(block);
   e.packed = 1;
@@ -139,6 +147,7 @@ size_t SCacheArchive::PackingCount() const { return packing_; }
 void SCacheArchive::RemoveAt(size_t i) const {
   used_ -= entries_[i].data.size();
   booked_ -= EntryCharge(entries_[i].name);
+  charged_.GiveBack(entries_[i].data.size() + EntryCharge(entries_[i].name));
   entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(i));
   index_.clear();
   for (size_t k = 0; k < entries_.size(); ++k) index_.emplace(entries_[k].name, k);
@@ -157,6 +166,7 @@ int32_t SCacheArchive::AddEntry(const std::string& name, const void* data, uint3
     SLzCodec::Header h;
     if (SLzCodec::ReadHeader(data, size, &h) < 0 || h.total != size || h.unpackedSize > capacity_) return -1;
   }
+  if (!charged_.Charge(need)) return -1;  // what all loads hold is full: not cached
   try {
     Entry e;
     e.name = name;
@@ -165,6 +175,8 @@ int32_t SCacheArchive::AddEntry(const std::string& name, const void* data, uint3
     entries_.push_back(std::move(e));
     index_.emplace(name, entries_.size() - 1);
   } catch (const std::bad_alloc&) {
+    if (entries_.size() > index_.size()) entries_.pop_back();
+    charged_.GiveBack(need);
     return -1;
   }
   used_ += size;
@@ -217,7 +229,18 @@ bool SCacheArchive::Exists(const std::string& path) const { return FileSize(Make
 
 int32_t SCacheArchive::Save(const std::string& path) const {
   Settle();
-  std::vector<uint8_t> bytes(kHeaderSize);
+  // The archive is built whole beside the entries it copies: charged first.
+  uint64_t archiveSize = kHeaderSize;
+  for (const Entry& e : entries_) archiveSize += kEntryHeaderSize + e.data.size();
+  LoadBudget held(archiveSize, &LoadedTotal());
+  if (!held.Charge(archiveSize)) return -1;
+  std::vector<uint8_t> bytes;
+  try {
+    bytes.reserve(static_cast<size_t>(archiveSize));
+  } catch (const std::bad_alloc&) {
+    return -1;
+  }
+  bytes.resize(kHeaderSize);
   std::memcpy(bytes.data(), kMagic, sizeof kMagic);
   std::memcpy(bytes.data() + 20, kVersion, sizeof kVersion);
   plat::WriteLe32(bytes.data() + 24, static_cast<uint32_t>(entries_.size()));
@@ -237,6 +260,9 @@ int32_t SCacheArchive::Load(const std::string& path) {
   int64_t size = FileSize(name);
   if (size < 0) return -1;
   if (static_cast<uint64_t>(size) < kHeaderSize || size > kMaxDataFileBytes) return -1;
+  // The file is held whole while its entries are copied into the pool.
+  LoadBudget held(uint64_t(kMaxDataFileBytes), &LoadedTotal());
+  if (!held.Charge(uint64_t(size))) return -1;
   std::vector<uint8_t> bytes;
   try {
     bytes.resize(static_cast<size_t>(size));

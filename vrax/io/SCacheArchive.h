@@ -6,6 +6,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "vrax/io/LoadBudget.h"
+
 // The I/O manager's in-memory file cache and its archive file (".sca").
 // Entries keep their data as LZ blocks when that makes them no larger.
 //
@@ -19,6 +21,13 @@
 // The pool counts every entry's bookkeeping beside its data
 // (kEntryBookkeeping and its name, held twice): an archive of many empty
 // entries fills it as one of large files does.
+//
+// What the pool holds (ChargedBytes) is charged to what all loads hold
+// together (LoadedTotal()) while it is held, and so are the blocks being
+// packed (at their entry's raw size, the most a block that is kept takes),
+// an archive file while Load reads it and the archive Save builds. An entry
+// the total cannot take is not cached, as one the pool cannot take; an
+// archive it cannot take does not load or save.
 //
 // Packing a file takes tens of milliseconds for the largest ones, too long
 // for the frame that completes its read. So Add lists the entry at once
@@ -112,6 +121,7 @@ class SCacheArchive {
     std::future<std::vector<uint8_t>> packing;
   };
   // Starts packing the raw entry at index i; false when no thread started.
+  // An entry whose block the total cannot take stays raw (true).
   bool StartPacking(size_t i);
   // Waits for the block of entry i and stores the chosen form; false when
   // the entry had to leave the cache (the index then names another entry).
@@ -132,4 +142,7 @@ class SCacheArchive {
   mutable std::vector<Entry> entries_;
   mutable std::unordered_map<std::string, size_t> index_;
   mutable size_t packing_ = 0;
+  // The pool's data and bookkeeping and the blocks being packed: at most
+  // the capacity (32 bits) and as much again.
+  mutable LoadBudget charged_{uint64_t(UINT32_MAX) * 2, &LoadedTotal()};
 };

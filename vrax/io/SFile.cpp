@@ -78,8 +78,17 @@ void SFile::Cancel() {
   }
 }
 
-void SFile::FreeData() {
+void SFile::DropOwned() {
+  if (data_ != nullptr && data_ == owned_.get()) {
+    data_ = nullptr;
+    capacity_ = 0;
+  }
   owned_.reset();
+  ownedCharge_.Release();
+}
+
+void SFile::FreeData() {
+  DropOwned();
   data_ = nullptr;
   capacity_ = 0;
 }

@@ -3,12 +3,20 @@
 #include <memory>
 #include <string>
 
+#include "vrax/io/LoadBudget.h"
+#include "vrax/io/SysUtil.h"
 #include "vrax/kernel/SObject.h"
 
 // A file request. A loader names the file (the cache key), optionally gives
 // it a buffer, calls Load() and polls GetState() once per frame; the I/O
 // manager reads it in its EVENT_BEGIN. The path opened is the manager's data
 // root followed by the name.
+//
+// A buffer the manager makes for the file is charged to what all loads hold
+// together (LoadedTotal()) before it is made, and given back when it is
+// freed: by FreeData, when the request fails or is cancelled (its bytes are
+// then of no use), when a larger file replaces it, and when the request
+// ends. A caller's buffer is the caller's and is not charged.
 class SFile : public SObject {
  public:
   enum State : int32_t {
@@ -56,6 +64,9 @@ class SFile : public SObject {
   void DropPending() {
     if (Pending()) state_ = STATE_IDLE;
   }
+  // Frees the manager's buffer and gives back its charge; a caller's buffer
+  // stays the file's.
+  void DropOwned();
 
   std::string name_;
   std::string pathName_;
@@ -64,4 +75,6 @@ class SFile : public SObject {
   void* data_ = nullptr;
   uint32_t capacity_ = 0;
   std::unique_ptr<uint8_t[]> owned_;
+  // The charge of owned_ (its capacity) while it is held.
+  LoadBudget ownedCharge_{uint64_t(kMaxDataFileBytes), &LoadedTotal()};
 };

@@ -60,6 +60,7 @@ void SIOMan::Queue(SFile* file) {
 void SIOMan::Cancel(SFile* file) {
   if (file == nullptr) return;
   if (file->GetOwner() == &requests_) requests_.Remove(file);
+  if (file->Pending()) file->DropOwned();  // what it read is not done: of no use
   file->DropPending();
 }
 
@@ -87,6 +88,7 @@ void SIOMan::Fail(SFile* file, int32_t error, int line, const char* message) {
   DebugPrint("file name : %s\n", file->pathName_.c_str());
   requests_.Remove(file);
   file->state_ = SFile::STATE_FAILED;
+  file->DropOwned();
 }
 
 void SIOMan::Complete(SFile* file) {
@@ -97,11 +99,14 @@ void SIOMan::Complete(SFile* file) {
 }
 
 // A buffer of the manager's own from an earlier read is replaced when the
-// file no longer fits; a caller's buffer is never replaced. 1 when a new
-// buffer was allocated, 0 when the present one is used.
+// file no longer fits (freed first); a caller's buffer is never replaced. A
+// new buffer is charged to what all loads hold together before it is made:
+// one the total cannot take fails the file as one that cannot be allocated.
+// 1 when a new buffer was allocated, 0 when the present one is used.
 int32_t SIOMan::MakeRoom(SFile* file, uint32_t size, int allocLine, int fitLine) {
   if (file->data_ == nullptr || (file->data_ == file->owned_.get() && size > file->capacity_)) {
-    file->owned_.reset(new (std::nothrow) uint8_t[size]);
+    file->DropOwned();
+    if (file->ownedCharge_.Charge(size)) file->owned_.reset(new (std::nothrow) uint8_t[size]);
     if (!file->owned_) {
       Fail(file, ERROR_READ, allocLine, Message(1));
       return -1;

@@ -15,7 +15,12 @@
 //   kMaxDataFileBytes fails;
 //   a name that leads out of the data folder (StaysInDataFolder) fails as
 //   a missing file does, whether the cache holds it or not.
-// Failures show the "ERROR" box and mark the file failed (-1).
+// The buffers the manager makes are charged to LoadedTotal() while the
+// files hold them (see SFile); one the total cannot take fails as one that
+// cannot be allocated ("file stream error"). The cache charges its entries
+// there too.
+// Failures show the "ERROR" box, mark the file failed (-1) and free the
+// manager's buffer of the file.
 class SIOMan : public SProc {
  public:
   enum Error : int32_t { ERROR_NONE = 0, ERROR_OPEN = -1, ERROR_READ = -2 };

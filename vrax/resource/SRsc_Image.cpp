@@ -70,15 +70,17 @@ int32_t SRsc_Image_Ex::Init(SProcArg) {
 // copied once, however often the list names it, while the copies fit a
 // budget of their own; the pixels its header claims are charged to the
 // image's budget here, before the worker makes them, so that the pictures
-// that fit are the same whether the files come from the cache or not. A
-// file left out is decoded (and charged) when it arrives.
+// that fit are the same whether the files come from the cache or not; each
+// charge is handed over with its picture, or given back (see MakeTexture
+// and StopDecodeAhead). A file left out is decoded (and charged) when it
+// arrives.
 void SRsc_Image_Ex::StartDecodeAhead(const uint8_t* list, size_t size) {
   SIOMan* io = SIOMan::GetInstance();
   std::vector<std::string> names;
   if (!io || io->GetCacheMode() == 0 || !image_list::Parse(list, size, &names)) return;
   const SCacheArchive& cache = io->Cache();
   std::vector<std::vector<uint8_t>> files(names.size());
-  std::vector<uint64_t> limits(names.size(), 0);
+  aheadCharges_.assign(names.size(), 0);
   for (size_t i = 0; i < names.size(); ++i) {
     if (std::find(names.begin(), names.begin() + static_cast<std::ptrdiff_t>(i), names[i]) !=
         names.begin() + static_cast<std::ptrdiff_t>(i))
@@ -91,11 +93,20 @@ void SRsc_Image_Ex::StartDecodeAhead(const uint8_t* list, size_t size) {
     if (cache.Lookup(path, files[i].data(), bytes) < 0 || !plat::ReadImageSize(files[i].data(), bytes, &w, &h) ||
         !plat::ImageSizeAllowed(w, h) || !Budget().Charge(uint64_t(w) * uint64_t(h) * 4)) {
       std::vector<uint8_t>().swap(files[i]);
+      copies_.GiveBack(bytes);
       continue;
     }
-    limits[i] = uint64_t(w) * uint64_t(h) * 4;
+    aheadCharges_[i] = uint64_t(w) * uint64_t(h) * 4;
   }
-  decodeAhead_.Start(std::move(files), limits);
+  // Copies that no worker took are gone with files.
+  if (!decodeAhead_.Start(std::move(files), aheadCharges_)) copies_.Release();
+}
+
+void SRsc_Image_Ex::StopDecodeAhead() {
+  decodeAhead_.Stop();
+  copies_.Release();
+  for (const uint64_t bytes : aheadCharges_) Budget().GiveBack(bytes);
+  aheadCharges_.clear();
 }
 
 void SRsc_Image_Ex::QueueTexture(const std::string& name) {
@@ -114,7 +125,7 @@ void SRsc_Image_Ex::QueueTexture(const std::string& name) {
 // The loader stops for good, failed, before the line is shown: with memory
 // gone even the report may not be made.
 void SRsc_Image_Ex::Fail(int line) {
-  decodeAhead_.Stop();
+  StopDecodeAhead();
   listFile_.FreeData();
   textureFile_.FreeData();
   step_ = -1;
@@ -130,14 +141,20 @@ plat::Texture* SRsc_Image_Ex::MakeTexture() {
   const size_t size = textureFile_.GetSize();
   plat::Texture* tex = nullptr;
   plat::Image image;
+  // What the decode-ahead charged for this picture is the loader's now: kept
+  // with the texture, given back when none is made from its decode.
+  uint64_t charged = 0;
+  if (n < aheadCharges_.size()) std::swap(charged, aheadCharges_[n]);
   switch (decodeAhead_.Take(n, data, size, &image)) {
     case ImageDecodeAhead::Result::kDecoded:
-      // Its pixels were charged when the decode-ahead started.
       dev->CreateTextureFromImage(std::move(image), &tex);
+      if (!tex) Budget().GiveBack(charged);
       return tex;
     case ImageDecodeAhead::Result::kDamaged:
+      Budget().GiveBack(charged);
       return nullptr;
     case ImageDecodeAhead::Result::kNone:
+      Budget().GiveBack(charged);
       break;
   }
   int w = 0, h = 0;
@@ -145,6 +162,8 @@ plat::Texture* SRsc_Image_Ex::MakeTexture() {
   const uint64_t bytes = uint64_t(w) * uint64_t(h) * 4;
   if (!Budget().Charge(bytes)) return nullptr;
   dev->CreateTextureFromMemory(data, size, &tex, bytes);
+  // A picture that does not decode holds nothing.
+  if (!tex) Budget().GiveBack(bytes);
   return tex;
 }
 
@@ -229,7 +248,7 @@ void SRsc_Image_Ex::Step() {
   if (cursor_ >= size || textures_.size() >= image_list::kMaxImageListNames) {
     // Names past the image's last texture are left out, told in one line.
     if (cursor_ < size) ReportOpenError(kSource, 126);
-    decodeAhead_.Stop();
+    StopDecodeAhead();
     listFile_.FreeData();
     names_.clear();
     SetStatus(kRscReady);
@@ -246,7 +265,7 @@ void SRsc_Image_Ex::Step() {
 }
 
 int32_t SRsc_Image_Ex::OnDispose(SProcArg) {
-  decodeAhead_.Stop();
+  StopDecodeAhead();
   ReleaseTextures();
   listFile_.FreeData();
   textureFile_.FreeData();

@@ -47,10 +47,15 @@ class SRsc_Image : public SRsc {
 // (width x height x 4 bytes, as the file's header gives them) are charged
 // to the resource's budget before they are made; a texture past it (or past
 // what all resources may hold together) fails the image with the
-// texture-creation line, as does memory running out. A failed image keeps
-// the textures it made, and their charge, until it is released. The
-// copies of cached files the decode-ahead works on are charged to a budget
-// of their own (a file that does not fit is decoded when it arrives).
+// texture-creation line, as does memory running out. A file that cannot
+// hold the picture its header claims is refused before any charge; a
+// picture that fails to decode, or whose texture cannot be made, gives its
+// charge back at once. A failed image keeps the textures it made, and their
+// charge, until it is released. The copies of cached files the decode-ahead
+// works on are charged to a budget of their own, and through it to what all
+// loads hold together, while the decode-ahead holds them (a file that does
+// not fit is decoded when it arrives); the pixels it charged for pictures never
+// made (the list failed or ended first) are given back when it stops.
 class SRsc_Image_Ex : public SRsc_Image {
  public:
   SRsc_Image_Ex() = default;
@@ -68,6 +73,9 @@ class SRsc_Image_Ex : public SRsc_Image {
 
  private:
   void StartDecodeAhead(const uint8_t* list, size_t size);
+  // Stops the decode-ahead and gives back what it charged for the pictures
+  // it has not handed over.
+  void StopDecodeAhead();
   void QueueTexture(const std::string& name);
   void ReleaseTextures();
   // One loader step (Main without its guard against memory running out).
@@ -86,6 +94,10 @@ class SRsc_Image_Ex : public SRsc_Image {
   std::vector<std::string> names_;  // the name each texture was made for
   std::string pendingName_;         // the name of the texture being made
   int32_t shareOf_ = -1;            // >= 0: pendingName_ is that texture's again
-  LoadBudget copies_;  // the decode-ahead's copies of cached files
+  // The decode-ahead's copies of cached files, given back when it stops.
+  LoadBudget copies_{kMaxResourceBytes, &LoadedTotal()};
   ImageDecodeAhead decodeAhead_;
+  // The pixels the decode-ahead charged for each line's picture and has not
+  // handed over to a texture (0: none).
+  std::vector<uint64_t> aheadCharges_;
 };

@@ -10,6 +10,7 @@
 #include "game/player/Player.h"
 #include "support/EngineWorld.h"
 #include "support/TempDir.h"
+#include "vrax/io/LoadBudget.h"
 
 namespace {
 
@@ -66,8 +67,12 @@ class InpWorld : public testsupport::EngineWorld {
 TEST_F(InpWorld, LoadsRecordsAndTheEmptyFile) {
   ASSERT_TRUE(dir.Write("p/three.inp", Str(InpRsc::Write(Records(3)))));
   ASSERT_TRUE(dir.Write("p/none.inp", Str(InpRsc::Write({}))));
+  const uint64_t base = LoadedTotal().Used();
   InpRsc* three = Load("\\p\\three");
   InpRsc* none = Load("\\p\\none");
+  // Ready, the files are freed and the records alone are held: one block
+  // of 3 x 32 bytes with the allocator's header, none for no records.
+  EXPECT_EQ(LoadedTotal().Used(), base + 3 * 32 + 16);
   ASSERT_EQ(three->GetStatus(), kRscReady);
   EXPECT_EQ(three->RecordCount(), 3);
   EXPECT_EQ(three->Records(), Records(3));
@@ -87,6 +92,7 @@ TEST_F(InpWorld, MissingShortOrDamagedFilesFailWithOneMessageEach) {
   cut.resize(cut.size() - 1);
   ASSERT_TRUE(dir.Write("p/cut.inp", Str(cut)));
   ASSERT_TRUE(dir.Write("p/tiny.inp", "\x01\x00"));
+  const uint64_t base = LoadedTotal().Used();
   InpRsc* cutRsc = Load("\\p\\cut");
   InpRsc* tiny = Load("\\p\\tiny");
   InpRsc* missing = Load("\\p\\missing");
@@ -96,6 +102,7 @@ TEST_F(InpWorld, MissingShortOrDamagedFilesFailWithOneMessageEach) {
     EXPECT_EQ(r->RecordCount(), 0);
   }
   EXPECT_EQ(box.Count(".\\Game\\Player.cpp(1339) : resource open error"), 3);
+  EXPECT_EQ(LoadedTotal().Used(), base) << "failed, nothing is held";
 }
 
 }  // namespace

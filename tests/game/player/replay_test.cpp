@@ -17,6 +17,7 @@
 #include "support/ErrorBox.h"
 #include "support/PlayWorld.h"
 #include "support/TempDir.h"
+#include "vrax/io/LoadBudget.h"
 
 namespace {
 
@@ -147,6 +148,7 @@ TEST(ReplayFile, DamagedOrShortFilesFailToLoadWithTheErrorLine) {
   };
   for (const auto& c : cases) ASSERT_TRUE(dir.Write(c.name, std::string(c.bytes.begin(), c.bytes.end())));
   ScopedDataDir data(dir.Path());
+  const uint64_t held = LoadedTotal().Used();
   for (const char* name : {"Data//empty.rpd", "Data//short.rpd", "Data//header.rpd", "Data//version.rpd",
                            "Data//huge.rpd", "Data//stream.rpd", "Data//missing.rpd"}) {
     ErrorBoxCatcher box;
@@ -154,6 +156,8 @@ TEST(ReplayFile, DamagedOrShortFilesFailToLoadWithTheErrorLine) {
     r.Begin(Replay::MODE_PLAY, name);
     EXPECT_EQ(r.GetMode(), Replay::MODE_OFF) << name;
     EXPECT_TRUE(r.Data().empty()) << name;
+    EXPECT_EQ(r.Data().capacity(), 0u) << name << ": frames that did not decode are freed";
+    EXPECT_EQ(LoadedTotal().Used(), held) << name << ": and given back";
     ASSERT_EQ(box.texts.size(), 1u) << name;
     EXPECT_EQ(box.texts[0], ".\\Game\\Replay(60) : replay load error!\n") << name;
     // Nothing plays: the counters are left to the pad.
@@ -184,6 +188,54 @@ TEST(ReplayFile, AReplayPastTheLargestDataFileIsRefusedUnread) {
   EXPECT_EQ(r.GetMode(), Replay::MODE_OFF);
   EXPECT_TRUE(r.Data().empty());
   EXPECT_EQ(box.texts, std::vector<std::string>{".\\Game\\Replay(60) : replay load error!\n"});
+}
+
+// A replay's file is held in the shared total while it is read and
+// decoded, and its frames while they are held. Worked from the sizes: a
+// total of the file and the frames plays it, one byte less refuses it (at
+// the frames' charge) and one less than the file refuses it unread, each
+// with the error line and the replay off, and the next play loads. The
+// frames go back when the replay is cleared, begins again or ends.
+TEST(ReplayFile, TheFileAndItsFramesAreHeldInTheTotal) {
+  TempDir dir;
+  std::vector<uint8_t> frames(5000);
+  for (size_t i = 0; i < frames.size(); ++i) frames[i] = static_cast<uint8_t>(i * 37 / 100);
+  const std::vector<uint8_t> file = Replay::Encode(frames);
+  ASSERT_TRUE(dir.Write("p.rpd", std::string(file.begin(), file.end())));
+  ScopedDataDir data(dir.Path());
+  const struct Restore {
+    uint64_t limit = LoadedTotal().Limit();
+    ~Restore() { LoadedTotal().SetLimit(limit); }
+  } restore;
+  const uint64_t base = LoadedTotal().Used();
+  for (const uint64_t limit : {file.size() + 5000, file.size() + 4999, file.size() - 1}) {
+    SCOPED_TRACE(limit);
+    LoadedTotal().SetLimit(base + limit);
+    ErrorBoxCatcher box;
+    Replay r;
+    r.Begin(Replay::MODE_PLAY, "Data//p.rpd");
+    if (limit == file.size() + 5000) {
+      EXPECT_EQ(r.GetMode(), Replay::MODE_PLAY);
+      EXPECT_EQ(r.Data(), frames);
+      EXPECT_TRUE(box.texts.empty());
+      EXPECT_EQ(LoadedTotal().Used(), base + 5000);
+      r.Begin(Replay::MODE_PLAY, "Data//p.rpd");  // the earlier frames go first
+      EXPECT_EQ(r.GetMode(), Replay::MODE_PLAY);
+      EXPECT_EQ(LoadedTotal().Used(), base + 5000);
+      r.Clear();
+      EXPECT_EQ(LoadedTotal().Used(), base);
+      r.Begin(Replay::MODE_PLAY, "Data//p.rpd");
+      r.Begin(Replay::MODE_RECORD, "Data//q.rpd");
+      EXPECT_EQ(LoadedTotal().Used(), base);
+      r.Begin(Replay::MODE_PLAY, "Data//p.rpd");
+    } else {
+      EXPECT_EQ(r.GetMode(), Replay::MODE_OFF);
+      EXPECT_TRUE(r.Data().empty());
+      EXPECT_EQ(box.texts, std::vector<std::string>{".\\Game\\Replay(60) : replay load error!\n"});
+      EXPECT_EQ(LoadedTotal().Used(), base);
+    }
+  }
+  EXPECT_EQ(LoadedTotal().Used(), base) << "ended";
 }
 
 // What a frame of play leaves behind, folded into one number.

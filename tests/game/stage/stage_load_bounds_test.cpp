@@ -206,6 +206,44 @@ TEST_F(StageLoadBounds, DamagedShapesPastTheBudgetFailWithTheirLineAndTheRestLoa
   }
 }
 
+// A stage file is held in the shared total from its read until its tables
+// are made, beside them; then the tables alone stay. Worked from the
+// sizes: a total of the file and the tables loads it, one byte less fails
+// it at the tables' charge with the loader's line, one less than the file
+// fails it at the I/O manager ("file stream error") and the loader's line.
+// Nothing stays charged after a failure or the release; the game goes on.
+TEST_F(StageLoadBounds, AStageFileIsHeldInTheTotalOnlyUntilItsTablesAreMade) {
+  const struct Restore {
+    uint64_t limit = LoadedTotal().Limit();
+    ~Restore() { LoadedTotal().SetLimit(limit); }
+  } restore;
+  const std::vector<uint8_t> cam = stage_file::WriteCameraPath(std::vector<CamKey>(4));
+  WriteFile("\\Stg\\held", ".cam", cam);
+  const uint64_t keys = 4 * 32 + 16;
+  const uint64_t base = LoadedTotal().Used();
+  struct Case {
+    uint64_t limit;
+    std::vector<std::string> lines;  // the start of each error line
+  } const cases[] = {{cam.size() + keys, {}},
+                     {cam.size() + keys - 1, {"Game\\CamRsc("}},
+                     {cam.size() - 1, {"Vrax\\Io\\SIOMan(145) : file stream error", "Game\\CamRsc("}}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.limit);
+    LoadedTotal().SetLimit(base + c.limit);
+    box.texts.clear();
+    SRsc* r = rm.CreateResource(3, RscTag("CAM"), "\\Stg\\held", 0, 0, 0, 0);
+    ASSERT_NE(r, nullptr);
+    EXPECT_EQ(rm.Sync(1), 1);
+    EXPECT_EQ(r->GetStatus(), c.lines.empty() ? kRscReady : kRscFailed);
+    EXPECT_EQ(LoadedTotal().Used(), base + (c.lines.empty() ? keys : 0));
+    ASSERT_EQ(box.texts.size(), c.lines.size());
+    for (size_t i = 0; i < c.lines.size(); ++i) EXPECT_EQ(box.texts[i].rfind(c.lines[i], 0), 0u) << box.texts[i];
+    rm.ReleaseGroup(3, nullptr, 0);
+    Frame(2);
+    EXPECT_EQ(LoadedTotal().Used(), base);
+  }
+}
+
 // A placement list whose parse runs out of memory: the resource fails with
 // the loader's line, as a damaged file does, and nothing escapes the frame.
 class OutOfMemoryPlacements : public ObjRsc {

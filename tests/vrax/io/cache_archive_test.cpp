@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "tests/vrax/io/io_test_util.h"
+#include "vrax/io/LoadBudget.h"
 #include "vrax/io/SLzCodec.h"
 
 namespace {
@@ -259,6 +260,88 @@ TEST_F(ArchiveFixture, PackingInTheBackgroundKeepsTheCacheAsIfPackedAtOnce) {
   EXPECT_STREQ(reinterpret_cast<const char*>(f.data()) + e1, "n");
   EXPECT_EQ(f[e1 + 132], 0);
   EXPECT_EQ(Bytes(f.begin() + long(e1) + 136, f.end()), noise);
+}
+
+// What the pool holds is charged to the shared total while it is held:
+// each entry its stored bytes, 384 of bookkeeping and its name twice, and a
+// block being packed its entry's raw size besides until a frame takes it
+// (one the total cannot take leaves its entry raw). An entry the total
+// cannot take is not cached; an archive file is held whole while it loads,
+// and the archive Save builds while it is written: one the total cannot
+// take does not load or save. Clearing the cache or ending it, with a pack
+// under way, gives everything back.
+TEST_F(ArchiveFixture, WhatThePoolHoldsIsChargedToTheSharedTotal) {
+  LoadTotal& total = LoadedTotal();
+  const struct Restore {
+    uint64_t limit = LoadedTotal().Limit();
+    ~Restore() { LoadedTotal().SetLimit(limit); }
+  } restore;
+  const uint64_t before = total.Used();
+  const Bytes text = Repeat("resource data ", 2000);  // 28,000 bytes that pack well
+  const Bytes noise = Noise(5000);                    // stays raw
+  SLzCodec lz;
+  ASSERT_EQ(lz.Compress(text.data(), static_cast<uint32_t>(text.size()), 2), 0);
+  const uint64_t block = lz.GetPackedSize();
+  const uint64_t entry = 384 + 2;  // bookkeeping and a one-letter name twice
+  auto settle = [](SCacheArchive& c) {
+    for (int i = 0; i < 60000 && c.PackingCount() > 0; ++i) {
+      c.Poll();
+      if (c.PackingCount() > 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ASSERT_EQ(c.PackingCount(), 0u);
+  };
+  {
+    SCacheArchive c;
+    c.Init(1u << 24, 1);
+    c.SetParams(2, 0, 1.0f);
+    ASSERT_EQ(c.Add("t", text.data(), 28000), 0);
+    ASSERT_EQ(c.Add("n", noise.data(), 5000), 0);
+    EXPECT_EQ(total.Used(), before + (28000 + entry + 28000) + (5000 + entry + 5000));
+    settle(c);
+    const uint64_t pool = block + entry + 5000 + entry;
+    EXPECT_EQ(total.Used(), before + pool);
+
+    const uint64_t archive = 28 + 136 + block + 136 + 5000;
+    total.SetLimit(before + pool + archive - 1);
+    EXPECT_EQ(c.Save(Path("p")), -1);
+    EXPECT_FALSE(c.Exists(Path("p")));
+    total.SetLimit(before + pool + archive);
+    ASSERT_EQ(c.Save(Path("p")), 0);
+    EXPECT_EQ(dir.Read("p.sca").size(), archive);
+    EXPECT_EQ(total.Used(), before + pool);
+
+    const Bytes ten(10, 't');
+    total.SetLimit(before + pool + 10 + entry - 1);
+    EXPECT_EQ(c.AddEntry("x", ten.data(), 10, 0), -1);
+    EXPECT_FALSE(c.Contains("x"));
+    EXPECT_EQ(total.Used(), before + pool);
+    total.SetLimit(before + pool + 10 + entry);
+    EXPECT_EQ(c.AddEntry("x", ten.data(), 10, 0), 0);
+    c.Clear();
+    EXPECT_EQ(total.Used(), before);
+
+    total.SetLimit(before + archive - 1);
+    EXPECT_EQ(c.Load(Path("p")), -1);
+    EXPECT_EQ(c.EntryCount(), 0u);
+    EXPECT_EQ(total.Used(), before);
+    total.SetLimit(before + archive + pool);
+    ASSERT_EQ(c.Load(Path("p")), 0);
+    EXPECT_EQ(c.EntryCount(), 2u);
+    EXPECT_EQ(total.Used(), before + pool);
+
+    c.Clear();
+    total.SetLimit(before + 28000 + entry + 27999);
+    ASSERT_EQ(c.Add("t", text.data(), 28000), 0);
+    EXPECT_EQ(c.PackingCount(), 0u);
+    uint8_t packed = 9;
+    ASSERT_NE(c.EntryData("t", &packed), nullptr);
+    EXPECT_EQ(packed, 0);
+    EXPECT_EQ(total.Used(), before + 28000 + entry);
+    total.SetLimit(restore.limit);
+    ASSERT_EQ(c.Add("u", text.data(), 28000), 0);
+    EXPECT_EQ(c.PackingCount(), 1u);
+  }
+  EXPECT_EQ(total.Used(), before);
 }
 
 TEST_F(ArchiveFixture, DamagedOrForeignArchivesAreRefused) {

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "tests/vrax/io/io_test_util.h"
+#include "vrax/io/LoadBudget.h"
 #include "vrax/kernel/SKernel.h"
 
 namespace {
@@ -273,6 +274,140 @@ TEST_F(IoFixture, FilesPastTheLargestDataFileFailBeforeRoomIsMade) {
   EXPECT_FALSE(io.Cache().Contains("stage/m.bma"));
   EXPECT_EQ(io.CacheLoad("cache/padded"), 0);
   EXPECT_TRUE(io.Cache().Contains("stage/m.bma"));
+}
+
+}  // namespace
+
+namespace {
+
+// Puts the shared total's limit back however a test ends.
+struct TotalLimit {
+  uint64_t limit = LoadedTotal().Limit();
+  ~TotalLimit() { LoadedTotal().SetLimit(limit); }
+};
+
+// A buffer the manager makes is charged to the shared total from before it
+// is made until it is freed: exactly its bytes (the file's size, or the
+// larger buffer it reuses), on every path a request can end by.
+TEST_F(IoFixture, AFilesBufferIsChargedWhileItIsHeldAndGivenBackOnEveryPath) {
+  LoadTotal& total = LoadedTotal();
+  const uint64_t before = total.Used();
+  dir.Write("a.bin", Text(100, 'a'));
+  dir.Write("small.bin", Text(8, 's'));
+  dir.Write("big.bin", Text(64, 'b'));
+  {
+    SFile f;
+    Load(f, "a.bin");
+    EXPECT_EQ(total.Used(), before) << "queued: no room yet";
+    kernel.Step();
+    EXPECT_EQ(f.GetState(), SFile::STATE_READING);
+    EXPECT_EQ(total.Used(), before + 100);
+    kernel.Step();
+    EXPECT_EQ(f.GetState(), SFile::STATE_DONE);
+    EXPECT_EQ(total.Used(), before + 100);
+    f.FreeData();
+    EXPECT_EQ(total.Used(), before);
+    // Done, then read again into a larger buffer (the old one goes), then
+    // a smaller file into the same buffer (its 64 bytes stay charged).
+    Load(f, "small.bin");
+    io.Flush(true);
+    EXPECT_EQ(total.Used(), before + 8);
+    Load(f, "big.bin");
+    io.Flush(true);
+    EXPECT_EQ(total.Used(), before + 64);
+    Load(f, "small.bin");
+    io.Flush(true);
+    EXPECT_EQ(f.GetSize(), 8u);
+    EXPECT_EQ(total.Used(), before + 64);
+    // A failed read keeps no buffer of the manager's.
+    Load(f, "none.bin");
+    io.Flush(true);
+    EXPECT_EQ(f.GetState(), SFile::STATE_FAILED);
+    EXPECT_EQ(f.GetData(), nullptr);
+    EXPECT_EQ(total.Used(), before);
+    // Cancelled while reading: its bytes are not done and go.
+    Load(f, "a.bin");
+    kernel.Step();
+    ASSERT_EQ(f.GetState(), SFile::STATE_READING);
+    f.Cancel();
+    EXPECT_EQ(f.GetState(), SFile::STATE_IDLE);
+    EXPECT_EQ(f.GetData(), nullptr);
+    EXPECT_EQ(total.Used(), before);
+    // Ended done, and ended while reading.
+    SFile g;
+    Load(g, "big.bin");
+    io.Flush(true);
+    Load(f, "a.bin");
+    kernel.Step();
+    ASSERT_EQ(f.GetState(), SFile::STATE_READING);
+    EXPECT_EQ(total.Used(), before + 164);
+  }
+  EXPECT_EQ(total.Used(), before);
+  EXPECT_TRUE(io.Flush(false));
+  // A caller's buffer is the caller's: nothing is charged for it.
+  Bytes mine(100);
+  SFile c;
+  c.SetData(mine.data(), 100);
+  Load(c, "a.bin");
+  io.Flush(true);
+  EXPECT_EQ(c.GetState(), SFile::STATE_DONE);
+  EXPECT_EQ(total.Used(), before);
+  // A file served from the cache: the entry (its bytes, 384 of bookkeeping
+  // and its name twice) and the request's copy are both held.
+  io.SetCacheMode(2, 1u << 24, 0, 0);
+  ASSERT_EQ(io.Cache().AddEntry("c/a.bin", Text(100, 'a').data(), 100, 0), 0);
+  const uint64_t entry = 100 + 384 + 2 * 7;
+  EXPECT_EQ(total.Used(), before + entry);
+  {
+    SFile h;
+    Load(h, "c/a.bin");
+    kernel.Step();
+    ASSERT_EQ(h.GetState(), SFile::STATE_DONE);
+    EXPECT_EQ(total.Used(), before + entry + 100);
+  }
+  EXPECT_EQ(total.Used(), before + entry);
+  io.CacheClear();
+  EXPECT_EQ(total.Used(), before);
+  EXPECT_TRUE(box.texts.size() == 1u) << "only the missing file's line";
+}
+
+// A file whose buffer the shared total cannot take fails before any room
+// is made, as one whose buffer cannot be allocated: "file stream error" at
+// the line of its source (the disk 145, the cache 116), the request failed,
+// the total as it was. The next file that fits loads.
+TEST_F(IoFixture, AFilePastTheSharedTotalFailsAsOneWithoutMemory) {
+  const TotalLimit restore;
+  LoadTotal& total = LoadedTotal();
+  dir.Write("a.bin", Text(100, 'a'));
+  dir.Write("b.bin", Text(99, 'b'));
+  io.SetCacheMode(2, 1u << 24, 0, 0);
+  ASSERT_EQ(io.Cache().AddEntry("c.bin", Text(100, 'c').data(), 100, 0), 0);
+  const uint64_t held = total.Used();
+  total.SetLimit(held + 99);
+  struct Case {
+    const char* name;
+    std::string line;
+  } const cases[] = {{"a.bin", "Vrax\\Io\\SIOMan(145) : file stream error\n"},
+                     {"c.bin", "Vrax\\Io\\SIOMan(116) : file stream error\n"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    box.texts.clear();
+    SFile f;
+    Load(f, c.name);
+    kernel.Step();
+    EXPECT_EQ(f.GetState(), SFile::STATE_FAILED);
+    EXPECT_EQ(io.GetLastError(), -2);
+    EXPECT_EQ(box.texts, std::vector<std::string>{c.line});
+    EXPECT_EQ(f.GetData(), nullptr);
+    EXPECT_EQ(f.GetCapacity(), 0u);
+    EXPECT_EQ(total.Used(), held);
+    EXPECT_TRUE(io.Flush(false));
+  }
+  SFile b;
+  Load(b, "b.bin");
+  io.Flush(true);
+  EXPECT_EQ(b.GetState(), SFile::STATE_DONE);
+  EXPECT_EQ(total.Used(), held + 99);
 }
 
 }  // namespace

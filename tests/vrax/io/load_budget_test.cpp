@@ -52,6 +52,22 @@ TEST(LoadBudget, ChargesThroughATotalAndGivesItBack) {
     total.SetLimit(800);  // below what is held: nothing more is taken
     EXPECT_FALSE(b.Charge(1));
     EXPECT_EQ(total.Used(), 1000u);
+    // Part of a charge goes back as its memory is freed; never more than
+    // the budget holds.
+    b.GiveBack(100);
+    EXPECT_EQ(b.Used(), 400u);
+    EXPECT_EQ(total.Used(), 900u);
+    b.GiveBack(1000);
+    EXPECT_EQ(b.Used(), 0u);
+    EXPECT_EQ(total.Used(), 500u);
+    // The most held at once: 1000, until counted again from what is held.
+    EXPECT_EQ(total.Most(), 1000u);
+    total.ResetMost();
+    EXPECT_EQ(total.Most(), 500u);
+    total.SetLimit(1000);
+    EXPECT_TRUE(b.Charge(200));
+    b.GiveBack(200);
+    EXPECT_EQ(total.Most(), 700u);
   }
   EXPECT_EQ(total.Used(), 0u);  // both ended
 }

@@ -5,6 +5,7 @@
 
 #include "support/EngineWorld.h"
 #include "support/NewFails.h"
+#include "support/PictureCuts.h"
 #include "support/Repeated.h"
 #include "support/TempDir.h"
 #include "support/image_files.h"
@@ -388,17 +389,24 @@ TEST_F(RscWorld, WhatAllImagesHoldTogetherIsBoundedAndGivenBackOnRelease) {
   ASSERT_TRUE(dir.Write("t/one.tr", "p1.png\r\n"));
   ASSERT_TRUE(dir.Write("t/failing.tr", "p2.png\r\nmissing.png\r\n"));
   ASSERT_TRUE(dir.Write("t/last.tr", "p3.png\r\n"));
-  total.SetLimit(before + kPicture * 7 / 2);
   for (const bool cached : {false, true}) {
     SCOPED_TRACE(cached ? "from the cache" : "from disk");
     io.SetCacheMode(cached ? 2 : 0, 1u << 24, 0, 0);
     io.CacheClear();
+    // The cache's entries are held in the total too (each its bytes, 384
+    // of bookkeeping and its name twice): the pictures count from there.
+    uint64_t entries = 0;
     if (cached) {
       for (const char* f : {"p0.png", "p1.png", "p2.png", "p3.png", "twice.tr", "one.tr", "failing.tr", "last.tr"}) {
         const std::string bytes = dir.Read(std::string("t/") + f);
-        ASSERT_EQ(io.Cache().AddEntry(std::string("\\t\\") + f, bytes.data(), uint32_t(bytes.size()), 0), 0);
+        const std::string name = std::string("\\t\\") + f;
+        ASSERT_EQ(io.Cache().AddEntry(name, bytes.data(), uint32_t(bytes.size()), 0), 0);
+        entries += bytes.size() + 384 + 2 * name.size();
       }
     }
+    const uint64_t base = total.Used();
+    EXPECT_EQ(base, before + entries);
+    total.SetLimit(base + kPicture * 7 / 2);
     SRsc *twice = nullptr, *one = nullptr, *failing = nullptr, *last = nullptr;
     const SRscRequest rows[] = {{&twice, kImg, "\\t\\twice", 0, 0, 0, 0},
                                 {&one, kImg, "\\t\\one", 0, 0, 0, 0},
@@ -411,29 +419,253 @@ TEST_F(RscWorld, WhatAllImagesHoldTogetherIsBoundedAndGivenBackOnRelease) {
     EXPECT_EQ(one->GetStatus(), kRscReady);
     EXPECT_EQ(failing->GetStatus(), kRscFailed);
     EXPECT_EQ(static_cast<SRsc_Image*>(failing)->TextureCount(), 1);
-    EXPECT_EQ(total.Used(), before + 3 * kPicture);
+    EXPECT_EQ(total.Used(), base + 3 * kPicture);
     // A fourth picture passes the total: refused before it is made.
     const SRscRequest next[] = {{&last, kImg, "\\t\\last", 0, 0, 0, 0}, kEnd};
     rm.LoadTable(2, next, -1);
     EXPECT_EQ(rm.Sync(1), 1);
     EXPECT_EQ(last->GetStatus(), kRscFailed);
     EXPECT_EQ(static_cast<SRsc_Image*>(last)->TextureCount(), 0);
-    EXPECT_EQ(total.Used(), before + 3 * kPicture);
+    EXPECT_EQ(total.Used(), base + 3 * kPicture);
     EXPECT_EQ(box.Count("SRsc_Image_Ex(102) : resource open error"), 1);  // the missing file
     EXPECT_EQ(box.Count("SRsc_Image_Ex(114) : resource open error"), 1);  // the total
     // Released, what the three held is given back, and the list loads.
     rm.ReleaseGroup(1, nullptr, 0);
     rm.ReleaseGroup(2, nullptr, 0);
     for (int i = 0; i < 2; ++i) kernel.Step();
-    EXPECT_EQ(total.Used(), before);
+    EXPECT_EQ(total.Used(), base);
     rm.LoadTable(2, next, -1);
     EXPECT_EQ(rm.Sync(1), 1);
     EXPECT_EQ(last->GetStatus(), kRscReady);
-    EXPECT_EQ(total.Used(), before + kPicture);
+    EXPECT_EQ(total.Used(), base + kPicture);
     rm.ReleaseGroup(2, nullptr, 0);
     for (int i = 0; i < 2; ++i) kernel.Step();
-    EXPECT_EQ(total.Used(), before);
+    EXPECT_EQ(total.Used(), base);
   }
+}
+
+// An image's files are held in the shared total while it loads: its list
+// until it is ready or fails, each texture file until its texture is made,
+// and, with the files cached, the decode-ahead's copies (each file once)
+// until it stops; ready, it holds its pixels alone. The most it holds is
+// worked out here from the files' sizes: a total of exactly that loads the
+// image, one byte less fails it at the charge that passes it, with its
+// lines; the game goes on and nothing stays charged once the image is
+// released.
+TEST_F(RscWorld, AnImagesFilesAndCopiesAreHeldInTheTotalWhileItLoads) {
+  constexpr uint64_t kPicture = 64 * 64 * 4;
+  LoadTotal& total = LoadedTotal();
+  const struct Restore {
+    uint64_t limit = LoadedTotal().Limit();
+    ~Restore() { LoadedTotal().SetLimit(limit); }
+  } restore;
+  const std::string p0 = SolidPng(64, 64, 0xFF102030u), p1 = SolidPng(64, 64, 0xFF405060u);
+  ASSERT_EQ(p0.size(), p1.size());
+  const uint64_t file = p0.size();
+  const std::string list = "p0.png\r\np1.png\r\np0.png\r\n";
+  ASSERT_TRUE(dir.Write("h/p0.png", p0));
+  ASSERT_TRUE(dir.Write("h/p1.png", p1));
+  ASSERT_TRUE(dir.Write("h/list.tr", list));
+  for (const bool cached : {false, true}) {
+    SCOPED_TRACE(cached ? "from the cache" : "from disk");
+    io.SetCacheMode(cached ? 2 : 0, 1u << 24, 0, 0);
+    io.CacheClear();
+    if (cached) {
+      for (const auto& [name, bytes] : {std::pair{"p0.png", p0}, {"p1.png", p1}, {"list.tr", list}})
+        ASSERT_EQ(io.Cache().AddEntry(std::string("\\h\\") + name, bytes.data(), uint32_t(bytes.size()), 0), 0);
+    }
+    const uint64_t base = total.Used();
+    // From disk: the list, p0's pixels, then p1's file and pixels. From the
+    // cache: the list, both copies and both pictures' pixels (charged as
+    // the decode-ahead starts), then p0's file.
+    const uint64_t most = cached ? list.size() + 3 * file + 2 * kPicture : list.size() + file + 2 * kPicture;
+    for (const uint64_t limit : {most, most - 1}) {
+      SCOPED_TRACE(limit - most);
+      total.SetLimit(base + limit);
+      box.texts.clear();
+      SRsc* image = nullptr;
+      const SRscRequest rows[] = {{&image, kImg, "\\h\\list", 0, 0, 0, 0}, kEnd};
+      rm.LoadTable(1, rows, -1);
+      EXPECT_EQ(rm.Sync(1), 1);
+      if (limit == most) {
+        EXPECT_EQ(image->GetStatus(), kRscReady);
+        EXPECT_EQ(static_cast<SRsc_Image*>(image)->TextureCount(), 3);
+        EXPECT_TRUE(box.texts.empty());
+        EXPECT_EQ(total.Used(), base + 2 * kPicture);
+      } else {
+        EXPECT_EQ(image->GetStatus(), kRscFailed);
+        // From disk the last charge is p1's pixels (the texture's line);
+        // from the cache p0's file (the I/O manager's and the file's line).
+        const std::vector<std::string> lines =
+            cached ? std::vector<std::string>{"Vrax\\Io\\SIOMan(116) : file stream error\n",
+                                              "VRAX\\Resource\\Win\\SRsc_Image_Ex(102) : resource open error\n"}
+                   : std::vector<std::string>{"VRAX\\Resource\\Win\\SRsc_Image_Ex(114) : resource open error\n"};
+        EXPECT_EQ(box.texts, lines);
+        // The failed image keeps what it made: p0's picture from disk; from
+        // the cache nothing, for the pixels charged ahead for both pictures
+        // are given back once the decode-ahead stops.
+        EXPECT_EQ(total.Used(), base + (cached ? 0 : 1) * kPicture);
+      }
+      rm.ReleaseGroup(1, nullptr, 0);
+      for (int i = 0; i < 2; ++i) kernel.Step();
+      EXPECT_EQ(total.Used(), base);
+    }
+  }
+  io.CacheClear();
+}
+
+// A picture cut short, at any byte, fails its list with the texture line,
+// and nothing of it stays charged: a cut its header shows cannot hold the
+// picture is refused before any charge, and one that fails to decode gives
+// its charge back at once. The image keeps the texture it made before (16
+// x 16, 1 KB), charged until its release. From the cache the decode-ahead
+// charged, when the list was read, the pictures it was to make: the cut's,
+// where its header passed, and the 64 x 64 picture after it (16 KB), never
+// made once the list failed; both are given back when it stops.
+TEST_F(RscWorld, APictureCutShortFailsItsListAndKeepsNoCharge) {
+  constexpr uint64_t kKept = 16 * 16 * 4;
+  LoadTotal& total = LoadedTotal();
+  const uint64_t before = total.Used();
+  const std::string good = SolidPng(16, 16, 0xFF204080u), after = SolidPng(64, 64, 0xFF00FF00u);
+  const plat::Image small = MakeImage(7, 5, [](int x, int y) { return 0x80000000u | uint32_t(x * 36) << 16 | uint32_t(y * 50); });
+  const plat::Image photo = MakeImage(48, 40, [](int x, int y) { return 0xFF000000u | uint32_t(x * y * 97); });
+  const std::vector<testsupport::JpegScan> progressive = {
+      {{0, 1, 2}, 0, 0, 0, 0}, {{0}, 1, 63, 0, 0}, {{1}, 1, 63, 0, 0}, {{2}, 1, 63, 0, 0}};
+  const struct {
+    const char* what;
+    std::vector<uint8_t> file;
+    std::vector<size_t> cuts;
+  } pictures[] = {
+      {"PNG", EncodePng(small), {}},
+      {"PNG interlaced", EncodePng(small, testsupport::PngKind::kRgba, true), {}},
+      {"PNG palette", EncodePng(small, testsupport::PngKind::kPalette), {}},
+      {"PNG grey", EncodePng(small, testsupport::PngKind::kGrey), {}},
+      {"JPEG baseline", EncodeJpeg(photo, 80), {}},
+      {"JPEG progressive", EncodeJpeg(photo, 80, progressive), {}},
+      // 4 MB of pixels in a few kilobytes: most cuts are refused from the
+      // header, the rest charged, decoded as far as they go and given back.
+      {"1024 x 1024 PNG", testsupport::FlatPng(1024, 1024, 0xFF806040u), {}},
+  };
+  for (const auto& p : pictures) {
+    SCOPED_TRACE(p.what);
+    const std::vector<size_t> cuts = p.file.size() < 2000 ? testsupport::EveryCut(p.file.size())
+                                                          : testsupport::SeededCuts(p.file.size(), 40, 3);
+    int faults = 0;
+    for (const bool cached : {false, true}) {
+      io.SetCacheMode(cached ? 2 : 0, 1u << 24, 0, 0);
+      for (const size_t n : cuts) {
+        const std::string cut(p.file.begin(), p.file.begin() + static_cast<std::ptrdiff_t>(n));
+        const std::string list = "good.png\r\ncut.png\r\nafter.png\r\n";
+        io.CacheClear();
+        if (cached) {
+          for (const auto& [name, bytes] : {std::pair<std::string, const std::string&>{"good.png", good},
+                                            {"cut.png", cut}, {"after.png", after}, {"list.tr", list}})
+            ASSERT_EQ(io.Cache().AddEntry("\\c\\" + name, bytes.data(), uint32_t(bytes.size()), 0), 0);
+        } else {
+          ASSERT_TRUE(dir.Write("c/good.png", good));
+          ASSERT_TRUE(dir.Write("c/cut.png", cut));
+          ASSERT_TRUE(dir.Write("c/after.png", after));
+          ASSERT_TRUE(dir.Write("c/list.tr", list));
+        }
+        // What the cache holds stays charged beside the image.
+        const uint64_t base = total.Used();
+        box.texts.clear();
+        SRsc* slot = nullptr;
+        const SRscRequest table[] = {{&slot, kImg, "\\c\\list", 0, 0, 0, 0}, kEnd};
+        rm.LoadTable(1, table, -1);
+        EXPECT_EQ(rm.Sync(1), 1);
+        const bool ok = slot->GetStatus() == kRscFailed && static_cast<SRsc_Image*>(slot)->TextureCount() == 1 &&
+                        box.Count("SRsc_Image_Ex(114) : resource open error") == 1 && box.texts.size() == 1 &&
+                        total.Used() == base + kKept;
+        if (!ok && faults++ < 3)
+          ADD_FAILURE() << (cached ? "from the cache" : "from disk") << ", cut at " << n << " bytes: status "
+                        << slot->GetStatus() << ", " << box.texts.size() << " lines, "
+                        << total.Used() - base << " bytes charged";
+        rm.ReleaseGroup(1, nullptr, 0);
+        for (int i = 0; i < 2; ++i) kernel.Step();
+        EXPECT_EQ(total.Used(), base);
+      }
+    }
+    io.CacheClear();
+    EXPECT_EQ(total.Used(), before);
+    EXPECT_EQ(faults, 0);
+  }
+}
+
+// The decode-ahead copies the cached files when the list is read (frame
+// 1) and charges their pictures then; a file that changed in the cache
+// before the loader reads it (frame 2 for the second line) is decoded from
+// what the loader read and charged for that: the charge taken for the copy
+// (64 x 64, 16 KB) is given back, and the image holds 2 x 2 and 8 x 8.
+TEST_F(RscWorld, AFileChangedInTheCacheIsChargedForWhatTheLoaderRead) {
+  LoadTotal& total = LoadedTotal();
+  const uint64_t before = total.Used();
+  const std::string first = SolidPng(2, 2, 0xFF0000FFu), copied = SolidPng(64, 64, 0xFF00FF00u),
+                    read = SolidPng(8, 8, 0xFFFF0000u), list = "first.png\r\nsecond.png\r\n";
+  io.SetCacheMode(2, 1u << 24, 0, 0);
+  io.CacheClear();
+  ASSERT_EQ(io.Cache().AddEntry("\\k\\first.png", first.data(), uint32_t(first.size()), 0), 0);
+  ASSERT_EQ(io.Cache().AddEntry("\\k\\second.png", copied.data(), uint32_t(copied.size()), 0), 0);
+  ASSERT_EQ(io.Cache().AddEntry("\\k\\list.tr", list.data(), uint32_t(list.size()), 0), 0);
+  uint64_t base = total.Used();  // what the cache holds
+  SRsc* slot = nullptr;
+  const SRscRequest table[] = {{&slot, kImg, "\\k\\list", 0, 0, 0, 0}, kEnd};
+  rm.LoadTable(1, table, -1);
+  kernel.Step();
+  // The list, held while the image loads, the decode-ahead's copies of both
+  // files and both pictures' pixels, charged ahead.
+  EXPECT_EQ(total.Used(), base + list.size() + first.size() + copied.size() + 2 * 2 * 4 + 64 * 64 * 4);
+  const uint64_t image = total.Used() - base;
+  io.CacheClear();
+  ASSERT_EQ(io.Cache().AddEntry("\\k\\first.png", first.data(), uint32_t(first.size()), 0), 0);
+  ASSERT_EQ(io.Cache().AddEntry("\\k\\second.png", read.data(), uint32_t(read.size()), 0), 0);
+  base = total.Used() - image;
+  EXPECT_EQ(rm.Sync(1), 1);
+  ASSERT_EQ(slot->GetStatus(), kRscReady);
+  EXPECT_EQ(static_cast<SRsc_Image*>(slot)->GetDeviceTexture(1)->Width(), 8);
+  EXPECT_EQ(total.Used(), base + 2 * 2 * 4 + 8 * 8 * 4);
+  rm.ReleaseGroup(1, nullptr, 0);
+  for (int i = 0; i < 2; ++i) kernel.Step();
+  EXPECT_EQ(total.Used(), base);
+  io.CacheClear();
+  EXPECT_EQ(total.Used(), before);
+}
+
+// A picture decoded ahead whose texture cannot be made (memory runs out in
+// that frame: frame 3 makes the second line's texture) holds nothing: its
+// charge, taken when the list was read, is given back, and the failed
+// image holds the first texture's alone.
+TEST_F(RscWorld, ATextureNotMadeFromAPictureDecodedAheadKeepsNoCharge) {
+  LoadTotal& total = LoadedTotal();
+  const uint64_t before = total.Used();
+  const std::string first = SolidPng(2, 2, 0xFF0000FFu), second = SolidPng(32, 32, 0xFF00FF00u),
+                    list = "first.png\r\nsecond.png\r\n";
+  io.SetCacheMode(2, 1u << 24, 0, 0);
+  io.CacheClear();
+  ASSERT_EQ(io.Cache().AddEntry("\\m\\first.png", first.data(), uint32_t(first.size()), 0), 0);
+  ASSERT_EQ(io.Cache().AddEntry("\\m\\second.png", second.data(), uint32_t(second.size()), 0), 0);
+  ASSERT_EQ(io.Cache().AddEntry("\\m\\list.tr", list.data(), uint32_t(list.size()), 0), 0);
+  const uint64_t base = total.Used();  // what the cache holds
+  SRsc* slot = nullptr;
+  const SRscRequest table[] = {{&slot, kImg, "\\m\\list", 0, 0, 0, 0}, kEnd};
+  rm.LoadTable(1, table, -1);
+  for (int frame = 1; frame <= 2; ++frame) kernel.Step();
+  ASSERT_EQ(static_cast<SRsc_Image*>(slot)->TextureCount(), 1);
+  // The list, held while the image loads, the decode-ahead's copies of both
+  // files, and both pictures' pixels, charged ahead.
+  EXPECT_EQ(total.Used(), base + list.size() + first.size() + second.size() + 2 * 2 * 4 + 32 * 32 * 4);
+  {
+    testsupport::NewFails fail(1);
+    EXPECT_NO_THROW(kernel.Step());
+  }
+  EXPECT_EQ(slot->GetStatus(), kRscFailed);
+  EXPECT_EQ(static_cast<SRsc_Image*>(slot)->TextureCount(), 1);
+  EXPECT_EQ(total.Used(), base + 2 * 2 * 4);
+  rm.ReleaseGroup(1, nullptr, 0);
+  for (int i = 0; i < 2; ++i) kernel.Step();
+  EXPECT_EQ(total.Used(), base);
+  io.CacheClear();
+  EXPECT_EQ(total.Used(), before);
 }
 
 // A name that leads out of the data folder is a file the game does not
