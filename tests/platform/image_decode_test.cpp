@@ -436,6 +436,16 @@ using testsupport::ExpectCutsRefused;
 using testsupport::kImageReader;
 using testsupport::SeededCuts;
 
+// Decodes the file with every allocation of a megabyte or more refused, as
+// one the size its header claims would be: how many were asked for (0: none
+// was, the file refused from its header), with the decode's error.
+int RefusedWhileDecoding(const std::vector<uint8_t>& file, std::string* err) {
+  Image out;
+  testsupport::NewFails fail(1u << 20);
+  EXPECT_FALSE(DecodeImage(file.data(), file.size(), &out, err));
+  return fail.Refused();
+}
+
 // A picture cut short at any byte is refused, and costs what its bytes can
 // hold, not what its header claims: no room past a bound linear in the cut,
 // and no size read past it (what the image loader charges). The bounds,
@@ -533,15 +543,8 @@ TEST(ImageDecode, APngShorterThanItsRowsCanBeIsRefusedFromItsHeader) {
       const std::vector<uint8_t> png = PngClaim(c.side, c.side, c.depth, c.colour, c.interlaced, size);
       int w = 0, h = 0;
       EXPECT_EQ(plat::ReadImageSize(png.data(), png.size(), &w, &h), holds);
-      Image out;
       std::string err;
-      int refused = 0;
-      {
-        testsupport::NewFails fail(1u << 20);
-        EXPECT_FALSE(DecodeImage(png.data(), png.size(), &out, &err));
-        refused = fail.Refused();
-      }
-      EXPECT_EQ(refused, holds ? 1 : 0);
+      EXPECT_EQ(RefusedWhileDecoding(png, &err), holds ? 1 : 0);
       EXPECT_EQ(err, holds ? "png: out of memory" : "png: file too short for its picture");
     }
   }
@@ -654,15 +657,8 @@ TEST(ImageDecode, AJpegShorterThanItsFirstScanCanBeIsRefusedFromItsHeader) {
   claim[sof + 5] = 0x10, claim[sof + 6] = 0x00, claim[sof + 7] = 0x10, claim[sof + 8] = 0x00;
   int w = 0, h = 0;
   EXPECT_FALSE(plat::ReadImageSize(claim.data(), claim.size(), &w, &h));
-  Image out;
   std::string err;
-  int refused = 0;
-  {
-    testsupport::NewFails fail(1u << 20);
-    EXPECT_FALSE(DecodeImage(claim.data(), claim.size(), &out, &err));
-    refused = fail.Refused();
-  }
-  EXPECT_EQ(refused, 0);
+  EXPECT_EQ(RefusedWhileDecoding(claim, &err), 0);
   EXPECT_EQ(err, "jpeg: file too short for its picture");
 }
 
