@@ -446,6 +446,17 @@ int RefusedWhileDecoding(const std::vector<uint8_t>& file, std::string* err) {
   return fail.Refused();
 }
 
+// A file refused from its header: the size reader gives no size, and the
+// decoder refuses it with the error given.
+void ExpectRefusedFromItsHeader(const std::vector<uint8_t>& file, const std::string& error) {
+  int w = 0, h = 0;
+  EXPECT_FALSE(plat::ReadImageSize(file.data(), file.size(), &w, &h));
+  Image out;
+  std::string err;
+  EXPECT_FALSE(DecodeImage(file.data(), file.size(), &out, &err));
+  EXPECT_EQ(err, error);
+}
+
 // A picture cut short at any byte is refused, and costs what its bytes can
 // hold, not what its header claims: no room past a bound linear in the cut,
 // and no size read past it (what the image loader charges). The bounds,
@@ -595,12 +606,7 @@ TEST(ImageDecode, APngShorterThanItsRowsCanBeIsRefusedFromItsHeader) {
   // The 167-byte file of the 4096 x 4096 picture's first row.
   const std::vector<uint8_t> firstRow = FlatPng(4096, 4096, 0xFF336699u, {}, 1);
   ASSERT_LT(firstRow.size(), 200u);
-  int w = 0, h = 0;
-  EXPECT_FALSE(plat::ReadImageSize(firstRow.data(), firstRow.size(), &w, &h));
-  Image out;
-  std::string err;
-  EXPECT_FALSE(DecodeImage(firstRow.data(), firstRow.size(), &out, &err));
-  EXPECT_EQ(err, "png: file too short for its picture");
+  ExpectRefusedFromItsHeader(firstRow, "png: file too short for its picture");
 }
 
 // Where a JPEG's first scan begins: the end of its first SOS segment.
@@ -670,12 +676,7 @@ TEST(ImageDecode, AJpegShorterThanItsFirstScanCanBeIsRefusedFromItsHeader) {
 TEST(ImageDecode, ArithmeticCodedJpegIsRefused) {
   const std::vector<uint8_t> jpg = EncodeJpeg(MakeImage(512, 512, [](int, int) { return 0xFF808080u; }), 90, {}, true);
   ASSERT_LT(jpg.size() - FirstScanAt(jpg), 768u);
-  int w = 0, h = 0;
-  EXPECT_FALSE(plat::ReadImageSize(jpg.data(), jpg.size(), &w, &h));
-  Image out;
-  std::string err;
-  EXPECT_FALSE(DecodeImage(jpg.data(), jpg.size(), &out, &err));
-  EXPECT_EQ(err, "jpeg: arithmetic-coded pictures are not read");
+  ExpectRefusedFromItsHeader(jpg, "jpeg: arithmetic-coded pictures are not read");
 }
 
 }  // namespace
