@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -83,7 +84,8 @@ void ExpectNamesAll(const std::string& usage, const std::vector<std::string>& op
 const std::vector<std::string> kServiceOptions = {"--save-dir", "--status",     "--countdown", "--reg",
                                                   "--expect",   "--timeout-ms", "--busy",      "--help"};
 const std::vector<std::string> kDamageOptions = {"--sample", "--long",    "--case", "--jobs",  "--data",
-                                                 "--margin", "--timeout", "--keep", "--frames", "--watch"};
+                                                 "--margin", "--timeout", "--keep", "--frames", "--watch",
+                                                 "--times"};
 
 TEST(ToolUsage, TheServiceStandInTellsItsOptions) {
   const ToolRun help = RunTool("fake_service", {"--help"});
@@ -122,6 +124,37 @@ TEST(ToolUsage, TheDamageCheckWithoutAnArgumentTellsItsUsageAndRunsNothing) {
     EXPECT_EQ(ExitCode(wrong), 2) << args[0];
     EXPECT_EQ(wrong.err, bare.err) << args[0];
   }
+}
+
+// One run with --times tells, just before its end line, which frame was the
+// slowest, its wall and processor time, and the most resident memory; the
+// same run without it prints no such line.
+TEST(ToolUsage, TheDamageCheckRunTellsItsSlowestFrameWhenAsked) {
+  const std::string data = std::string(testsupport::TestBinaryDir()) + "/data";
+  const ToolRun plain = RunTool("damagecheck", {"run", "opening", data, "--frames", "20"});
+  ASSERT_TRUE(plain.ended);
+  EXPECT_EQ(ExitCode(plain), 0) << plain.err;
+  EXPECT_EQ(plain.out, "end 20 all frames run\n");
+
+  const ToolRun timed = RunTool("damagecheck", {"run", "opening", data, "--frames", "20", "--times"});
+  ASSERT_TRUE(timed.ended);
+  EXPECT_EQ(ExitCode(timed), 0) << timed.err;
+  long long end = 0, frame = 0;
+  double ms = -1, cpuMs = -1, mib = -1;
+  char tail[64] = {};
+  ASSERT_EQ(std::sscanf(timed.out.c_str(),
+                        "times %lld slowest frame %lld took %lf ms (%lf ms of processor time); resident memory at "
+                        "most %lf MiB\nend 20 %63[a-z ]",
+                        &end, &frame, &ms, &cpuMs, &mib, tail),
+            6)
+      << timed.out;
+  EXPECT_EQ(end, 20);
+  EXPECT_GE(frame, 1);
+  EXPECT_LE(frame, 20);
+  EXPECT_GT(ms, 0.0);
+  EXPECT_GE(cpuMs, 0.0);
+  EXPECT_GT(mib, 1.0);  // the program and its start-up: far more than a MiB
+  EXPECT_STREQ(tail, "all frames run");
 }
 
 // The data generator takes one folder to fill. An option word is never

@@ -1,8 +1,11 @@
 #include "tools/damagecheck/Runner.h"
 
 #include <sys/inotify.h>
+#include <sys/resource.h>
+#include <time.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -94,7 +97,32 @@ class OpenWatch {
   std::set<std::string> seen_;
 };
 
-int End(int64_t frame, const char* reason, int status) {
+// The slowest frame so far: the wall time of one step, the processor time
+// the frame's thread spent in it (what a loaded machine does not inflate)
+// and which frame it was.
+struct Slowest {
+  double ms = 0.0;
+  double cpuMs = 0.0;
+  int64_t frame = 0;
+};
+
+double ThreadCpuMs() {
+  timespec t{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+  return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
+}
+
+void PrintTimes(int64_t frame, const Slowest& slowest) {
+  rusage u{};
+  getrusage(RUSAGE_SELF, &u);
+  std::printf("times %lld slowest frame %lld took %.1f ms (%.1f ms of processor time); "
+              "resident memory at most %.1f MiB\n",
+              static_cast<long long>(frame), static_cast<long long>(slowest.frame), slowest.ms, slowest.cpuMs,
+              double(u.ru_maxrss) / 1024.0);
+}
+
+int End(int64_t frame, const char* reason, int status, const Slowest* slowest = nullptr) {
+  if (slowest != nullptr) PrintTimes(frame, *slowest);
   std::printf("end %lld %s\n", static_cast<long long>(frame), reason);
   std::fflush(stdout);
   return status;
@@ -152,25 +180,33 @@ int RunScenario(const RunOptions& o) {
   int32_t scene = -1;
   int64_t sceneSince = 0;
   int logos = 0;
+  Slowest slowest;
+  const Slowest* times = o.times ? &slowest : nullptr;
   for (;;) {
-    if (!run.Step()) return End(run.Frames(), "the program quit", 1);
+    const auto before = std::chrono::steady_clock::now();
+    const double cpuBefore = ThreadCpuMs();
+    const bool stepped = run.Step();
+    const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - before).count();
+    if (ms > slowest.ms) slowest = {ms, ThreadCpuMs() - cpuBefore, run.Frames()};
+    if (!stepped) return End(run.Frames(), "the program quit", 1, times);
     const int64_t f = run.Frames();
     showErrors(f);
-    if (o.margin > 0 && firstError >= 0 && f - firstError >= o.margin) return End(f, "margin after the first error", 0);
+    if (o.margin > 0 && firstError >= 0 && f - firstError >= o.margin)
+      return End(f, "margin after the first error", 0, times);
     const int32_t id = g->GetSceneId() == SCENE_STAGE ? 1000 + g->GetCurrentRequest().a1 : g->GetSceneId();
     if (id != scene) {
       scene = id;
       sceneSince = f;
       // The stretch ends where the second logo starts: the first chose the
       // scenario's scene.
-      if (attract && id == SCENE_LOGO && ++logos == 2 && o.frames <= 0) return End(f, "back at the logo", 0);
+      if (attract && id == SCENE_LOGO && ++logos == 2 && o.frames <= 0) return End(f, "back at the logo", 0, times);
     } else if (attract && f - sceneSince > kStallFrames) {
-      return End(f, "a scene stayed on too long", 1);
+      return End(f, "a scene stayed on too long", 1, times);
     }
-    if (o.frames > 0 && f >= o.frames) return End(f, "all frames run", 0);
+    if (o.frames > 0 && f >= o.frames) return End(f, "all frames run", 0, times);
     if (o.frames <= 0 && f >= limit) {
-      if (attract) return End(f, "the attract sequence never came back to the logo", 1);
-      return End(f, "the play is over", 0);
+      if (attract) return End(f, "the attract sequence never came back to the logo", 1, times);
+      return End(f, "the play is over", 0, times);
     }
   }
 }

@@ -5,6 +5,11 @@
 //   read <frame> <path>    a data file opened for the first time (--watch)
 //   error <frame> <text>   an error line
 //   end <frame> <reason>   how the run ended
+//   times <frame> ...      with --times, just before the end line: the
+//                          slowest frame (which it was, the wall time of
+//                          its step and the processor time the frame's
+//                          thread spent in it) and the most resident
+//                          memory the process reached
 // and returns the exit status: 0 when the run ended as planned, 1 when the
 // program failed to start, quit, or a scene stayed on too long. A sanitizer
 // report ends the process itself.
@@ -24,6 +29,8 @@ struct RunOptions {
   // When above 0: the run goes on for exactly this many frames instead
   // (an attract stretch goes on round the attract sequence).
   int64_t frames = 0;
+  // Report the slowest frame and the peak resident memory at the end.
+  bool times = false;
 };
 
 // "opening demo1 demo2 demo3 stage4 stage5".

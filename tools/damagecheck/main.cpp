@@ -19,8 +19,10 @@
 //   options: --jobs N (2), --data DIR (the data tree), --margin N,
 //            --timeout SECONDS (600 a case), --keep (keep the work tree)
 //
-//   damagecheck run SCENARIO DATA_DIR [--margin N] [--frames N] [--watch]
-//                                one run, in this process (see Runner.h)
+//   damagecheck run SCENARIO DATA_DIR [--margin N] [--frames N] [--watch] [--times]
+//                                one run, in this process (see Runner.h);
+//                                --times adds its slowest frame and most
+//                                resident memory
 //
 // Stretches: opening, demo1, demo2, demo3 (the attract sequence from the
 // logo that leads to the opening or to the demo play, back to the next
@@ -354,11 +356,12 @@ std::vector<Case> LongCases(const std::map<std::string, std::vector<std::string>
 const char kUsage[] =
     "usage: damagecheck --sample | --long | --case SCENARIO:PATH:DAMAGE...\n"
     "                   [--jobs N] [--data DIR] [--margin N] [--timeout SECONDS] [--keep]\n"
-    "       damagecheck run SCENARIO DATA_DIR [--margin N] [--frames N] [--watch]\n"
+    "       damagecheck run SCENARIO DATA_DIR [--margin N] [--frames N] [--watch] [--times]\n"
     "  --sample: the fixed sample of cases (options without --long or --case run it too);\n"
     "  --long: every kind of file the runs read with every damage; --case: only these\n"
     "  (SCENARIO opening, demo1, demo2, demo3, stage4 or stage5; PATH in the data tree;\n"
-    "  DAMAGE deleted, emptied, cut, flipped or counts). run: one run in this process.\n";
+    "  DAMAGE deleted, emptied, cut, flipped or counts). run: one run in this process;\n"
+    "  --times: its slowest frame and most resident memory before its end line.\n";
 
 // The usage on standard error, for a command line it cannot take.
 int Usage() {
@@ -386,6 +389,8 @@ int RunMode(int argc, char** argv) {
       r.margin = std::atoll(argv[++i]);
     else if (std::strcmp(argv[i], "--frames") == 0 && i + 1 < argc)
       r.frames = std::atoll(argv[++i]);
+    else if (std::strcmp(argv[i], "--times") == 0)
+      r.times = true;
     else
       return Usage();
   }
