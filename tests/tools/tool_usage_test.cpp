@@ -124,6 +124,29 @@ TEST(ToolUsage, TheDamageCheckWithoutAnArgumentTellsItsUsageAndRunsNothing) {
   }
 }
 
+// The soak takes a frame count of digits only, from 1 up: a word that is
+// no number, a number with anything after it, a sign, 0 or a count past
+// its bound is a usage error, told before the program is started.
+TEST(ToolUsage, TheSoakRefusesAFrameCountThatIsNoCount) {
+  const std::string usage = "usage: soak [--frames N] [--long]\n";
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"--frames", "x"}, {"--frames", "12x"}, {"--frames", ""}, {"--frames", " 5"},
+        {"--frames", "-5"}, {"--frames", "+5"}, {"--frames", "0"}, {"--frames", "216000001"},
+        {"--frames", "99999999999999999999"}, {"--frames"}, {"--long", "--frames", "1e3"}}) {
+    SCOPED_TRACE(args.back());
+    const ToolRun run = RunTool("soak", args);
+    ASSERT_TRUE(run.ended);
+    EXPECT_EQ(ExitCode(run), 2);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, usage);
+  }
+  // The least count is taken: one frame runs, too few for a round.
+  const ToolRun one = RunTool("soak", {"--frames", "1"}, 120000);
+  ASSERT_TRUE(one.ended);
+  EXPECT_EQ(ExitCode(one), 1);
+  EXPECT_EQ(one.err, "soak: FAILED at frame 1: not one round of the attract sequence was completed\n");
+}
+
 // The data generator takes one folder to fill. An option word is never
 // taken for that folder: --help and -h tell the usage, any other word that
 // begins with a dash is named with it, and nothing is written.
