@@ -181,18 +181,39 @@ TEST(ToolUsage, TheGameStartsWhateverWordsItIsGiven) {
   // No display, so that a game that started ends at once saying so.
   testsupport::ScopedEnv video("SDL_VIDEODRIVER", nullptr), x("DISPLAY", nullptr), w("WAYLAND_DISPLAY", nullptr);
   testsupport::ScopedEnv save("OSTREL_SAVE_DIR", dir.Path().c_str()), rt("XDG_RUNTIME_DIR", dir.Path().c_str());
-  const std::vector<std::string> cases[] = {
-      {"--help"}, {"-h"},   {"--full"},           {"-fullscreen0"},         {"play", "-window", "1"},
-      {"-rotate"}, {"-screen", "on"}, {"-fullscreen", "-rotate", "1"}, {"x-fullscreeny", "0"}, {"-fullscreen", "0"},
+  // Each command line with the line it tells of the words it does not use
+  // (empty: no such line).
+  const struct {
+    std::vector<std::string> args;
+    const char* notUsed;
+  } cases[] = {
+      {{"--help"}, "\"--help\""},
+      {{"-h"}, "\"-h\""},
+      {{"--full"}, "\"--full\""},
+      {{"-fullscreen0"}, ""},
+      {{"play", "-window", "1"}, "\"play\" \"-window\" \"1\""},
+      {{"-rotate"}, ""},
+      {{"-screen", "on"}, ""},
+      {{"-fullscreen", "-rotate", "1"}, ""},
+      {{"x-fullscreeny", "0"}, ""},
+      {{"-fullscreen", "0"}, ""},
+      {{"-fullscreen", "0", "extra"}, "\"extra\""},
+      {{"-fullscreen", "abc"}, ""},
   };
-  for (const std::vector<std::string>& args : cases) {
-    SCOPED_TRACE(args[0]);
-    const ToolRun run = RunTool("../app/ostrel", args);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.args[0]);
+    const ToolRun run = RunTool("../app/ostrel", c.args);
     ASSERT_TRUE(run.ended) << run.err;
     EXPECT_EQ(ExitCode(run), 1);
     EXPECT_EQ(run.out, "");
     EXPECT_EQ(run.err.find("usage"), std::string::npos) << run.err;
     EXPECT_NE(run.err.find("no display"), std::string::npos) << run.err;
+    const std::string told = std::string("ostrel: not used: ") + c.notUsed +
+                             " (the options are -fullscreen N, -screen N and -rotate N)\n";
+    if (*c.notUsed)
+      EXPECT_NE(run.err.find(told), std::string::npos) << run.err;
+    else
+      EXPECT_EQ(run.err.find("not used"), std::string::npos) << run.err;
   }
 }
 
