@@ -5,6 +5,7 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <initializer_list>
 #include <memory>
@@ -197,9 +198,16 @@ void DrawStateStore::Save(const GfxDevice* device, bool wait) {
   saved_ = device->DrawStatesMet();
   dirty_ = false;
   // The list only spares the driver work: a save that fails leaves the
-  // start after it to compile in its frames, as with no file.
+  // start after it to compile in its frames, as with no file. The failure
+  // is told once; the saves after it are tried as ever (a folder made in
+  // the meantime takes them).
   const std::string path = path_;
-  saver_->Start([this, path](Thread&) -> uint32_t { return ReplaceFile(path, bytes_.data(), bytes_.size()) ? 0 : 1; });
+  saver_->Start([this, path](Thread&) -> uint32_t {
+    const SaveResult saved = ReplaceFile(path, bytes_.data(), bytes_.size());
+    if (!saved && !toldFailure_.exchange(true))
+      std::fprintf(stderr, "draw states not saved: %s\n", saved.why.c_str());
+    return saved ? 0 : 1;
+  });
   if (wait) saver_->Join();
 }
 

@@ -20,6 +20,7 @@
 //      filter, wrap s and t, width and height a power of two)
 //  12 + n * kDrawStateWords * 4: uint32 CRC-32 of every byte before it
 #include <array>
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -69,7 +70,9 @@ bool ReadDrawStates(const uint8_t* data, size_t size, std::vector<DrawStateKey>*
 
 // Keeps a device's draw-state file: warms the device up from it at the
 // start and saves the list again when it has grown. Saves run on a worker
-// thread, so a frame never waits for the disk.
+// thread, so a frame never waits for the disk. The first save that fails
+// (a save folder that cannot be made) is told in one line on standard
+// error; later failures are not.
 class DrawStateStore {
  public:
   // New combinations are saved once none has been met for this many frames
@@ -98,6 +101,7 @@ class DrawStateStore {
   int quiet_ = 0;
   bool dirty_ = false;  // the file on disk is damaged or unreadable
   std::vector<uint8_t> bytes_;
+  std::atomic<bool> toldFailure_{false};  // a failed save was told
   std::unique_ptr<Thread> saver_;
 };
 

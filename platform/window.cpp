@@ -3,6 +3,7 @@
 #include <SDL2/SDL.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <cstring>
 #include <deque>
 #include <mutex>
@@ -26,6 +27,17 @@ bool TakeQuit(Message* msg) {
   msg->key = 0;
   msg->quitCode = g_quitCode;
   return true;
+}
+
+// Why no display was found: the displays the environment names, none of
+// which could be opened, or that it names none.
+std::string NoDisplayReason(const char* x11, const char* wayland) {
+  const bool hasX11 = x11 && *x11, hasWayland = wayland && *wayland;
+  if (!hasX11 && !hasWayland) return "neither DISPLAY nor WAYLAND_DISPLAY names one";
+  if (hasX11 && hasWayland)
+    return std::string("neither DISPLAY=") + x11 + " nor WAYLAND_DISPLAY=" + wayland + " can be opened";
+  return hasX11 ? std::string("DISPLAY=") + x11 + " cannot be opened"
+                : std::string("WAYLAND_DISPLAY=") + wayland + " cannot be opened";
 }
 
 // The video system and the GL library stay loaded from the first window to
@@ -52,8 +64,8 @@ bool OpenVideo(std::string* error) {
   if (driver && !(asked && *asked) &&
       (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0 ||
        std::strcmp(driver, "evdev") == 0)) {
-    *error = "video system: no display (neither DISPLAY nor WAYLAND_DISPLAY names one; "
-             "SDL_VIDEODRIVER=offscreen draws off screen)";
+    *error = "video system: no display (" + NoDisplayReason(std::getenv("DISPLAY"), std::getenv("WAYLAND_DISPLAY")) +
+             "; SDL_VIDEODRIVER=offscreen draws off screen)";
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
     return false;
   }

@@ -3,6 +3,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 // The program's entry: command line, window, engine start-up, the message
 // loop that runs one kernel step whenever the window has nothing else to do,
@@ -18,8 +19,9 @@ class SProc;
 // (non-zero = on), from every argument, the program path included. An
 // argument counts as the option when it merely contains its name; an option
 // without a following argument changes nothing; the value argument is
-// examined as an option in turn like any other.
-void ParseCommandLine(int argc, const char* const* argv);
+// examined as an option in turn like any other. Returns the words after the
+// program path that are neither an option nor an option's value, in order.
+std::vector<std::string> ParseCommandLine(int argc, const char* const* argv);
 bool IsFullScreen();     // 1 unless "-fullscreen 0"
 uint8_t GetScreenFlag(); // stored, read by nothing else
 uint8_t GetRotateFlag(); // stored, read by nothing else

@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <exception>
+#include <string>
+#include <vector>
 
 #include "cabinet/QvtBTUtil.h"
 #include "cabinet/QvtCountDownRenderer.h"
@@ -58,24 +60,34 @@ struct DisplayModeGuard {
 
 }  // namespace
 
-void ParseCommandLine(int argc, const char* const* argv) {
+std::vector<std::string> ParseCommandLine(int argc, const char* const* argv) {
+  std::vector<std::string> unused;
+  bool valueOfOption = false;  // this word follows an option's name
   for (int i = 0; i < argc; ++i) {
     const char* arg = argv[i];
-    if (!arg) continue;
+    if (!arg) {
+      valueOfOption = false;
+      continue;
+    }
     const bool hasValue = i + 1 < argc && argv[i + 1];
+    bool option = false;
     if (std::strstr(arg, "-fullscreen")) {
-      if (!hasValue) continue;
-      g_fullScreen = FlagValue(argv[i + 1]);
+      option = true;
+      if (hasValue) g_fullScreen = FlagValue(argv[i + 1]);
     }
     if (std::strstr(arg, "-screen")) {
-      if (!hasValue) continue;
-      g_screen = FlagValue(argv[i + 1]);
+      option = true;
+      if (hasValue) g_screen = FlagValue(argv[i + 1]);
     }
     if (std::strstr(arg, "-rotate")) {
-      if (!hasValue) continue;
-      g_rotate = FlagValue(argv[i + 1]);
+      option = true;
+      if (hasValue) g_rotate = FlagValue(argv[i + 1]);
     }
+    // The program path is no word given to the program.
+    if (i > 0 && !option && !valueOfOption) unused.emplace_back(arg);
+    valueOfOption = option;
   }
+  return unused;
 }
 
 bool IsFullScreen() { return g_fullScreen != 0; }
@@ -216,7 +228,12 @@ int Application::Start(int argc, const char* const* argv, const StartOptions& op
   Shutdown();
   failure_.clear();
   ResetAppFlags();
-  ParseCommandLine(argc, argv);
+  if (const std::vector<std::string> unused = ParseCommandLine(argc, argv); !unused.empty()) {
+    std::string words;
+    for (const std::string& w : unused) words += " \"" + w + "\"";
+    std::fprintf(stderr, "ostrel: not used:%s (the options are -fullscreen N, -screen N and -rotate N)\n",
+                 words.c_str());
+  }
   // The managers' pools, the effect buffers and a stage's resources are
   // taken from memory mapped now, not page by page in the frame that takes
   // them.

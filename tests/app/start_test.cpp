@@ -9,6 +9,7 @@
 #include <chrono>
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "support/BuildDirs.h"
@@ -27,7 +28,7 @@ struct GameRun {
 // its end, at most limitMs in all (then it is killed and `ended` stays
 // false).
 GameRun StartGame(const std::string& saveDir, const std::string& runtimeDir, int limitMs,
-                  const std::string& dataDir = "") {
+                  const std::string& dataDir = "", const std::vector<std::pair<std::string, std::string>>& env = {}) {
   const std::string exe = std::string(testsupport::TestBinaryDir()) + "/app/ostrel";
   int err[2];
   if (::pipe(err) != 0) return {};
@@ -43,6 +44,7 @@ GameRun StartGame(const std::string& saveDir, const std::string& runtimeDir, int
     ::setenv("XDG_RUNTIME_DIR", runtimeDir.c_str(), 1);
     ::setenv("SDL_AUDIODRIVER", "dummy", 1);
     if (!dataDir.empty()) ::setenv("OSTREL_DATA_DIR", dataDir.c_str(), 1);
+    for (const auto& [name, value] : env) ::setenv(name.c_str(), value.c_str(), 1);
     ::execl(exe.c_str(), exe.c_str(), "-fullscreen", "0", static_cast<char*>(nullptr));
     ::_exit(127);
   }
@@ -73,6 +75,32 @@ TEST(Start, WithoutADisplayItEndsWithOneLine) {
   EXPECT_EQ(WEXITSTATUS(run.status), 1);
   EXPECT_NE(run.err.find("no display"), std::string::npos) << run.err;
   EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << "more than one line:\n" << run.err;
+}
+
+// A display named but not there (no server behind it) is named in the
+// line, whichever variable names it; with both named, both are.
+TEST(Start, ADisplayThatCannotBeOpenedIsNamed) {
+  testsupport::TempDir dir;
+  if (std::filesystem::exists("/tmp/.X11-unix/X97")) GTEST_SKIP() << "an X server answers on :97";
+  const struct {
+    std::vector<std::pair<std::string, std::string>> env;
+    std::string reason;
+  } cases[] = {
+      {{{"DISPLAY", ":97"}}, "no display (DISPLAY=:97 cannot be opened; "},
+      {{{"WAYLAND_DISPLAY", "ostrel-none"}}, "no display (WAYLAND_DISPLAY=ostrel-none cannot be opened; "},
+      {{{"DISPLAY", ":97"}, {"WAYLAND_DISPLAY", "ostrel-none"}},
+       "no display (neither DISPLAY=:97 nor WAYLAND_DISPLAY=ostrel-none can be opened; "},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.reason);
+    const GameRun run = StartGame(dir.File("save"), dir.Path(), 120000, "", c.env);
+    ASSERT_TRUE(run.ended) << run.err;
+    ASSERT_TRUE(WIFEXITED(run.status));
+    EXPECT_EQ(WEXITSTATUS(run.status), 1);
+    EXPECT_NE(run.err.find(c.reason), std::string::npos) << run.err;
+    EXPECT_EQ(run.err.find("names one"), std::string::npos) << run.err;
+    EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << "more than one line:\n" << run.err;
+  }
 }
 
 // A data folder without the files the game reads as it starts: one line

@@ -6,6 +6,7 @@
 #include <zlib.h>
 
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -261,6 +262,48 @@ TEST(DrawStateStore, ADamagedFileIsReplacedAndCloseSavesWhatIsNew) {
   EXPECT_EQ(other.Kind(plat::kDrawStatesFile), '-');
   store2.Close(&dev2);
   EXPECT_EQ(FileBytes(other), plat::WriteDrawStates({Sprite()}));
+}
+
+// A save folder that cannot be made (a file where a folder of its path
+// should be): each save fails and keeps being tried, and the failure is
+// told in one line however many saves fail; once the folder can be made,
+// the next save lands.
+TEST(DrawStateStore, ASaveFolderThatCannotBeMadeIsToldOnce) {
+  testsupport::TempDir dir;
+  ASSERT_TRUE(dir.Write("file", "x"));
+  const std::string path = dir.File("file/save/" + std::string(plat::kDrawStatesFile));
+  ListDevice dev;
+  plat::DrawStateStore store;
+  ::testing::internal::CaptureStderr();
+  // Three saves: one after a quiet spell, one at the end (which waits for
+  // the first), one at the end of a second run of the same store.
+  EXPECT_EQ(store.Open(&dev, path), 0);
+  dev.met.push_back(Sprite());
+  for (int f = 0; f <= plat::DrawStateStore::kQuietFrames + 1; ++f) store.Frame(&dev);
+  dev.met.push_back(Plain());
+  store.Close(&dev);
+  EXPECT_EQ(store.Open(&dev, path), 0);
+  DrawStateKey third = Plain();
+  third.depthMask = 1;
+  dev.met.push_back(third);
+  store.Close(&dev);
+  const std::string told = ::testing::internal::GetCapturedStderr();
+  EXPECT_EQ(told, "draw states not saved: cannot make the directory " + dir.File("file/save") + "\n");
+  EXPECT_EQ(dir.Kind("file"), 'f');
+
+  // The folder can be made now: the store's next save lands, untold.
+  ASSERT_TRUE(std::filesystem::remove(dir.File("file")));
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(store.Open(&dev, path), 0);  // no file to warm up from
+  DrawStateKey fourth = Plain();
+  fourth.modes[9] = 2;
+  dev.met.push_back(fourth);
+  store.Close(&dev);
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+  EXPECT_EQ(dir.Read("file/save/" + std::string(plat::kDrawStatesFile)), [&] {
+    const Bytes b = plat::WriteDrawStates(dev.met);
+    return std::string(b.begin(), b.end());
+  }());
 }
 
 }  // namespace

@@ -157,6 +157,29 @@ TEST(ToolUsage, TheDamageCheckRunTellsItsSlowestFrameWhenAsked) {
   EXPECT_STREQ(tail, "all frames run");
 }
 
+// The soak takes a frame count of digits only, from 1 up: a word that is
+// no number, a number with anything after it, a sign, 0 or a count past
+// its bound is a usage error, told before the program is started.
+TEST(ToolUsage, TheSoakRefusesAFrameCountThatIsNoCount) {
+  const std::string usage = "usage: soak [--frames N] [--long]\n";
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"--frames", "x"}, {"--frames", "12x"}, {"--frames", ""}, {"--frames", " 5"},
+        {"--frames", "-5"}, {"--frames", "+5"}, {"--frames", "0"}, {"--frames", "216000001"},
+        {"--frames", "99999999999999999999"}, {"--frames"}, {"--long", "--frames", "1e3"}}) {
+    SCOPED_TRACE(args.back());
+    const ToolRun run = RunTool("soak", args);
+    ASSERT_TRUE(run.ended);
+    EXPECT_EQ(ExitCode(run), 2);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, usage);
+  }
+  // The least count is taken: one frame runs, too few for a round.
+  const ToolRun one = RunTool("soak", {"--frames", "1"}, 120000);
+  ASSERT_TRUE(one.ended);
+  EXPECT_EQ(ExitCode(one), 1);
+  EXPECT_EQ(one.err, "soak: FAILED at frame 1: not one round of the attract sequence was completed\n");
+}
+
 // The data generator takes one folder to fill. An option word is never
 // taken for that folder: --help and -h tell the usage, any other word that
 // begins with a dash is named with it, and nothing is written.
@@ -191,18 +214,39 @@ TEST(ToolUsage, TheGameStartsWhateverWordsItIsGiven) {
   // No display, so that a game that started ends at once saying so.
   testsupport::ScopedEnv video("SDL_VIDEODRIVER", nullptr), x("DISPLAY", nullptr), w("WAYLAND_DISPLAY", nullptr);
   testsupport::ScopedEnv save("OSTREL_SAVE_DIR", dir.Path().c_str()), rt("XDG_RUNTIME_DIR", dir.Path().c_str());
-  const std::vector<std::string> cases[] = {
-      {"--help"}, {"-h"},   {"--full"},           {"-fullscreen0"},         {"play", "-window", "1"},
-      {"-rotate"}, {"-screen", "on"}, {"-fullscreen", "-rotate", "1"}, {"x-fullscreeny", "0"}, {"-fullscreen", "0"},
+  // Each command line with the line it tells of the words it does not use
+  // (empty: no such line).
+  const struct {
+    std::vector<std::string> args;
+    const char* notUsed;
+  } cases[] = {
+      {{"--help"}, "\"--help\""},
+      {{"-h"}, "\"-h\""},
+      {{"--full"}, "\"--full\""},
+      {{"-fullscreen0"}, ""},
+      {{"play", "-window", "1"}, "\"play\" \"-window\" \"1\""},
+      {{"-rotate"}, ""},
+      {{"-screen", "on"}, ""},
+      {{"-fullscreen", "-rotate", "1"}, ""},
+      {{"x-fullscreeny", "0"}, ""},
+      {{"-fullscreen", "0"}, ""},
+      {{"-fullscreen", "0", "extra"}, "\"extra\""},
+      {{"-fullscreen", "abc"}, ""},
   };
-  for (const std::vector<std::string>& args : cases) {
-    SCOPED_TRACE(args[0]);
-    const ToolRun run = RunTool("../app/ostrel", args);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.args[0]);
+    const ToolRun run = RunTool("../app/ostrel", c.args);
     ASSERT_TRUE(run.ended) << run.err;
     EXPECT_EQ(ExitCode(run), 1);
     EXPECT_EQ(run.out, "");
     EXPECT_EQ(run.err.find("usage"), std::string::npos) << run.err;
     EXPECT_NE(run.err.find("no display"), std::string::npos) << run.err;
+    const std::string told = std::string("ostrel: not used: ") + c.notUsed +
+                             " (the options are -fullscreen N, -screen N and -rotate N)\n";
+    if (*c.notUsed)
+      EXPECT_NE(run.err.find(told), std::string::npos) << run.err;
+    else
+      EXPECT_EQ(run.err.find("not used"), std::string::npos) << run.err;
   }
 }
 

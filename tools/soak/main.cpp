@@ -5,7 +5,8 @@
 //   soak [--frames N] [--long]
 //
 // Runs 216,000 frames (an hour at 60 frames a second), 432,000 with --long,
-// or N. Every 10,000 frames it prints the resident memory, and at the end
+// or N (a whole number from 1 to 216,000,000; anything else is a usage
+// error, status 2). Every 10,000 frames it prints the resident memory, and at the end
 // of each round of the attract sequence the most it reached in the round.
 // It fails (exit 1, the reason on standard error) when the program stops,
 // an error box appears, a scene stays on for more than kStallFrames, a
@@ -23,7 +24,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <set>
@@ -61,6 +61,22 @@ double ResidentMiB() {
   return double(resident) * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
 }
 
+// A frame count as --frames takes it: digits only (a sign, a space or any
+// trailing character is no count), from 1 to kMaxFrames.
+constexpr int64_t kMaxFrames = int64_t{1000} * kHour;
+bool ParseFrames(const char* text, int64_t* frames) {
+  int64_t n = 0;
+  if (!*text) return false;
+  for (const char* p = text; *p; ++p) {
+    if (*p < '0' || *p > '9') return false;
+    n = n * 10 + (*p - '0');
+    if (n > kMaxFrames) return false;
+  }
+  if (n < 1) return false;
+  *frames = n;
+  return true;
+}
+
 int Fail(const char* what, int64_t frame) {
   std::fprintf(stderr, "soak: FAILED at frame %lld: %s\n", static_cast<long long>(frame), what);
   return 1;
@@ -73,8 +89,8 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--long") == 0) {
       frames = 2 * kHour;
-    } else if (std::strcmp(argv[i], "--frames") == 0 && i + 1 < argc) {
-      frames = std::atoll(argv[++i]);
+    } else if (std::strcmp(argv[i], "--frames") == 0 && i + 1 < argc && ParseFrames(argv[i + 1], &frames)) {
+      ++i;
     } else {
       std::fprintf(stderr, "usage: soak [--frames N] [--long]\n");
       return 2;
@@ -93,9 +109,9 @@ int main(int argc, char** argv) {
   std::set<int32_t> seen;
   int rounds = 0;
   bool inRound = false;
-  // The most resident memory of the first round, of the round running;
-  // the heap in use where the first round ended.
-  double baseline = 0.0, roundPeak = 0.0;
+  // The most resident memory of the first round, of the round running, of
+  // the whole run; the heap in use where the first round ended.
+  double baseline = 0.0, roundPeak = 0.0, runPeak = 0.0;
   size_t heapBaseline = 0;
   // What the shared total of loads held where the first round ended.
   uint64_t loadedBaseline = 0;
@@ -134,6 +150,7 @@ int main(int argc, char** argv) {
     if (f % kReadFrames == 0) {
       const double rss = ResidentMiB();
       roundPeak = std::max(roundPeak, rss);
+      runPeak = std::max(runPeak, rss);
       if (f % kSampleFrames == 0) {
         std::printf("frame %7lld  resident %7.1f MiB  rounds %d\n", static_cast<long long>(f), rss, rounds);
         std::fflush(stdout);
@@ -142,7 +159,7 @@ int main(int argc, char** argv) {
     }
   }
   if (rounds < 1) return Fail("not one round of the attract sequence was completed", frames);
-  std::printf("soak: ok, %lld frames, %d rounds, resident memory at most %.1f MiB in the first round and after\n",
-              static_cast<long long>(frames), rounds, baseline);
+  std::printf("soak: ok, %lld frames, %d rounds, resident memory at most %.1f MiB (%.1f MiB in the first round)\n",
+              static_cast<long long>(frames), rounds, runPeak, baseline);
   return 0;
 }

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -19,10 +20,12 @@ struct Args {
   const char* const* argv() const { return v.data(); }
 };
 
-void Parse(Args a) {
+std::vector<std::string> Parse(Args a) {
   ResetAppFlags();
-  ParseCommandLine(a.argc(), a.argv());
+  return ParseCommandLine(a.argc(), a.argv());
 }
+
+using Words = std::vector<std::string>;
 
 TEST(CommandLine, NumbersSetFlagsAndDefaultsStand) {
   Parse({"ostrel"});
@@ -77,6 +80,33 @@ TEST(CommandLine, MissingValuesUnknownSwitchesAndSubstrings) {
   // Null entries are skipped without crashing.
   Parse({"ostrel", nullptr, "-rotate", nullptr});
   EXPECT_EQ(GetRotateFlag(), 0);
+}
+
+// The words the parse does not use, worked by hand: a word is used when it
+// holds an option's name or follows a word that does; the program path is
+// no word given.
+TEST(CommandLine, TheWordsNotUsedAreReturnedInOrder) {
+  const struct {
+    Args args;
+    Words unused;
+  } rows[] = {
+      {{"ostrel"}, {}},
+      {{"ostrel", "-fullscreen"}, {}},
+      {{"ostrel", "x-fullscreeny", "0"}, {}},
+      {{"ostrel", "-fullscreen", "0", "extra"}, {"extra"}},
+      {{"ostrel", "-fullscreen", "abc"}, {}},
+      {{"ostrel", "--help"}, {"--help"}},
+      {{"ostrel", "play", "-window", "1"}, {"play", "-window", "1"}},
+      {{"ostrel", "-screen", "-rotate", "1", "2"}, {"2"}},
+      {{"ostrel", "-fullscreen0", "x"}, {}},
+      {{"/opt/x-rotate", "1", "y"}, {"y"}},
+      {{"ostrel", "a", nullptr, "b"}, {"a", "b"}},
+      {{"ostrel", "-rotate", nullptr, "b"}, {"b"}},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.args.v.size() > 1 && row.args.v[1] ? row.args.v[1] : "(none)");
+    EXPECT_EQ(Parse(row.args), row.unused);
+  }
 }
 
 class MessageLoop : public ::testing::Test {

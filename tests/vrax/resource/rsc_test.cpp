@@ -671,31 +671,38 @@ TEST_F(RscWorld, ATextureNotMadeFromAPictureDecodedAheadKeepsNoCharge) {
 // A name that leads out of the data folder is a file the game does not
 // have: the list fails at it with the missing file's lines, though a file
 // of that name is there; names in subfolders, and names that go up and
-// come back down inside the folder, load.
+// come back down inside the folder, load. The system follows such a name
+// as written, so it loads only through folders that are there (in any
+// case): "gone\\..\\sub\\in.png" with no folder "gone" is a missing file.
 TEST_F(RscWorld, ANameOutOfTheDataFolderIsRefusedWithTheOpenError) {
   testsupport::ScopedDataDir inner(dir.Path() + "/data");
   const std::string png = SolidPng(2, 2, 0xFF00FF00u);
   ASSERT_TRUE(dir.Write("outside.png", png));
   ASSERT_TRUE(dir.Write("data/l/sub/in.png", png));
   ASSERT_TRUE(dir.Write("data/m/in.png", png));
-  ASSERT_TRUE(dir.Write("data/l/inside.tr", "sub/in.png\r\nsub\\..\\..\\m\\in.png\r\n./sub/in.png\r\n"));
+  ASSERT_TRUE(
+      dir.Write("data/l/inside.tr", "sub/in.png\r\nsub\\..\\..\\m\\in.png\r\n./sub/in.png\r\nSUB/../sub/in.png\r\n"));
   ASSERT_TRUE(dir.Write("data/l/out.tr", "sub/in.png\r\n../../outside.png\r\n"));
   ASSERT_TRUE(dir.Write("data/l/back.tr", "sub\\..\\..\\..\\outside.png\r\n"));
-  SRsc *inside = nullptr, *out = nullptr, *back = nullptr;
+  ASSERT_TRUE(dir.Write("data/l/through.tr", "sub/in.png\r\ngone\\..\\sub\\in.png\r\n"));
+  SRsc *inside = nullptr, *out = nullptr, *back = nullptr, *through = nullptr;
   const SRscRequest rows[] = {{&inside, kImg, "\\l\\inside", 0, 0, 0, 0},
                               {&out, kImg, "\\l\\out", 0, 0, 0, 0},
                               {&back, kImg, "\\l\\back", 0, 0, 0, 0},
+                              {&through, kImg, "\\l\\through", 0, 0, 0, 0},
                               kEnd};
   rm.LoadTable(1, rows, -1);
   EXPECT_EQ(rm.Sync(1), 1);
   EXPECT_EQ(inside->GetStatus(), kRscReady);
-  EXPECT_EQ(static_cast<SRsc_Image*>(inside)->TextureCount(), 3);
+  EXPECT_EQ(static_cast<SRsc_Image*>(inside)->TextureCount(), 4);
   EXPECT_EQ(out->GetStatus(), kRscFailed);
   EXPECT_EQ(static_cast<SRsc_Image*>(out)->TextureCount(), 1);
   EXPECT_EQ(back->GetStatus(), kRscFailed);
-  EXPECT_EQ(box.Count("Vrax\\Io\\SIOMan(136) : file open error"), 2);
-  EXPECT_EQ(box.Count("SRsc_Image_Ex(102) : resource open error"), 2);
-  EXPECT_EQ(box.texts.size(), 4u);
+  EXPECT_EQ(through->GetStatus(), kRscFailed);
+  EXPECT_EQ(static_cast<SRsc_Image*>(through)->TextureCount(), 1);
+  EXPECT_EQ(box.Count("Vrax\\Io\\SIOMan(136) : file open error"), 3);
+  EXPECT_EQ(box.Count("SRsc_Image_Ex(102) : resource open error"), 3);
+  EXPECT_EQ(box.texts.size(), 6u);
 }
 
 // Memory running out is the texture line's open error and the image stops
