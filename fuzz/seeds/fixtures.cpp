@@ -547,6 +547,20 @@ int main(int argc, char** argv) {
   cutScans.resize(cutScans.size() / 2);
   Put("image_decode", "progressive_cut.jpg", cutScans);
   Put("image_decode", "arithmetic.jpg", testsupport::EncodeJpeg(photo, 80, {}, true));
+  // The scans' work at its bound and just past it (a grey 32 x 32 whose
+  // bands are taken again: 260 and 262 a block, where a plain picture
+  // does 65 and the bound is 4 times that), the
+  // luma's band repeated 200 times, and a grey picture in the common
+  // encoders' progressive script.
+  const plat::Image grey = testsupport::MakeImage(32, 32, [](int x, int y) { return 0xFF010101u * uint32_t(x * 8 ^ y); });
+  const testsupport::JpegForm greyForm{true, 1, false};
+  const Bytes greyBands = testsupport::RepeatScan(
+      testsupport::EncodeJpeg(grey, 90, greyForm, {{{0}, 0, 0, 0, 0}, {{0}, 1, 1, 0, 0}, {{0}, 2, 63, 0, 0}}), 3, 3);
+  Put("image_decode", "scans_at_bound.jpg", testsupport::RepeatScan(greyBands, 2, 2));
+  Put("image_decode", "scans_past_bound.jpg", testsupport::RepeatScan(greyBands, 2, 3));
+  Put("image_decode", "band_repeated.jpg",
+      testsupport::RepeatScan(testsupport::EncodeJpeg(photo, 80, testsupport::SpectralScript(4)), 2, 200));
+  Put("image_decode", "progressive_grey.jpg", testsupport::EncodeJpeg(grey, 90, testsupport::JpegForm{true, 1, true}));
 
   Put("registry_parse", "values.txt",
       Text("[HKLM\\SOFTWARE\\A]\nCoinCredit=dword:00000001\nName=sz:abc\nBin=hex:00,ff\n"
