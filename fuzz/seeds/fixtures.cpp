@@ -587,6 +587,34 @@ int main(int argc, char** argv) {
   Put("tr_list", "claim_first.tr", Text("c.png\r\nd.png\r\nb.png\r\n"));
   Put("wave_file", "mono16.wav", MakeWaveFile16(1, 44100, std::vector<int16_t>(64, -3)));
   Put("wave_file", "stereo8.wav", MakeWaveFile(2, 8000, 8, std::vector<uint8_t>(16, 200)));
+  // Chunks as RIFF lays them out, written by hand: a LIST of 13 bytes and
+  // its pad byte before and after "fmt ", JUNK first, odd samples without
+  // their pad at the end; and "data" before "fmt " (refused).
+  {
+    const auto chunk = [](const char* id, Bytes body) {
+      Bytes c(id, id + 4);
+      for (int i = 0; i < 4; ++i) c.push_back(uint8_t(body.size() >> (8 * i)));
+      c.insert(c.end(), body.begin(), body.end());
+      if (body.size() % 2 == 1) c.push_back(0);
+      return c;
+    };
+    const auto wave = [](std::initializer_list<Bytes> chunks) {
+      Bytes body = {'W', 'A', 'V', 'E'};
+      for (const Bytes& c : chunks) body.insert(body.end(), c.begin(), c.end());
+      Bytes f = {'R', 'I', 'F', 'F'};
+      for (int i = 0; i < 4; ++i) f.push_back(uint8_t(body.size() >> (8 * i)));
+      f.insert(f.end(), body.begin(), body.end());
+      return f;
+    };
+    const Bytes fmt = chunk("fmt ", {1, 0, 1, 0, 0x40, 0x1F, 0, 0, 0x40, 0x1F, 0, 0, 1, 0, 8, 0});
+    const Bytes list = chunk("LIST", Bytes(13, 'i')), junk = chunk("JUNK", Bytes(28, 0));
+    const Bytes samples = chunk("data", {1, 2, 3, 4, 5, 6, 7, 8});
+    Bytes oddSamples = chunk("data", {9, 8, 7, 6, 5});
+    oddSamples.pop_back();
+    Put("wave_file", "odd_chunks_around_fmt.wav", wave({list, junk, fmt, list, samples}));
+    Put("wave_file", "odd_samples_unpadded.wav", wave({junk, fmt, oddSamples}));
+    Put("wave_file", "data_before_fmt.wav", wave({samples, fmt}));
+  }
   // The generated camera paths are too long for seeds: a short one, turning.
   std::vector<CamKey> keys(12);
   for (size_t k = 0; k < keys.size(); ++k) {
