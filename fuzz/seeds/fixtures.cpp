@@ -200,6 +200,9 @@ void PutBmpLayouts() {
   Put("bmp_image", "unknown_compression_4096.bmp", testsupport::BmpFile(40, 4096, 4096, 32, 4, Ramp(64)));
   Put("bmp_image", "rows_cut.bmp", testsupport::BmpFile(40, 64, 64, 24, 0, Ramp(64 * 192 - 5)));
   Put("bmp_image", "rle8_cut.bmp", withPalette(8, 1, {4, 1, 0, 0, 4, 2, 0}));
+  // A move (dx 1, dy 0) and runs after it past the picture: its two bytes
+  // read one short would make an end code of dy and the next count.
+  Put("bmp_image", "rle8_move_then_runs.bmp", withPalette(8, 1, {0, 2, 1, 0, 1, 1, 255, 3, 255, 3, 0, 1}));
 }
 
 // One frame on the bus to the master (node 0): sync, node, length, the data
