@@ -10,9 +10,10 @@
 // picture of that size decodes): the plain picture in colour (4:2:0 and
 // 4:4:4) and grey, the encoder's own progressive script, a script of 100
 // scans (each AC coefficient of a band of its own) and one of 100 scans
-// that repeats the luma's whole band, and the heaviest
-// scripts the scans' bound lets through: every AC band in its own scan of
-// all seven bits of successive approximation.
+// that repeats the luma's whole band, and scripts that send every AC
+// coefficient a bit at a time (7 scans a component): past the scans' bound,
+// they are refused where they reach it, so their time is the most the
+// bound lets a picture of that size and layout take.
 #include <benchmark/benchmark.h>
 #include <malloc.h>
 

@@ -594,28 +594,24 @@ int main(int argc, char** argv) {
   // its pad byte before and after "fmt ", JUNK first, odd samples without
   // their pad at the end; and "data" before "fmt " (refused).
   {
-    const auto chunk = [](const char* id, Bytes body) {
-      Bytes c(id, id + 4);
-      for (int i = 0; i < 4; ++i) c.push_back(uint8_t(body.size() >> (8 * i)));
+    const auto le32 = [](size_t n) { return Bytes{uint8_t(n), uint8_t(n >> 8), uint8_t(n >> 16), uint8_t(n >> 24)}; };
+    const auto chunk = [&](const char* id, Bytes body, bool pad = true) {
+      Bytes c(id, id + 4), size = le32(body.size());
+      c.insert(c.end(), size.begin(), size.end());
       c.insert(c.end(), body.begin(), body.end());
-      if (body.size() % 2 == 1) c.push_back(0);
+      if (pad && body.size() % 2 == 1) c.push_back(0);
       return c;
     };
-    const auto wave = [](std::initializer_list<Bytes> chunks) {
+    const auto wave = [&](std::initializer_list<Bytes> chunks) {
       Bytes body = {'W', 'A', 'V', 'E'};
       for (const Bytes& c : chunks) body.insert(body.end(), c.begin(), c.end());
-      Bytes f = {'R', 'I', 'F', 'F'};
-      for (int i = 0; i < 4; ++i) f.push_back(uint8_t(body.size() >> (8 * i)));
-      f.insert(f.end(), body.begin(), body.end());
-      return f;
+      return chunk("RIFF", body);
     };
     const Bytes fmt = chunk("fmt ", {1, 0, 1, 0, 0x40, 0x1F, 0, 0, 0x40, 0x1F, 0, 0, 1, 0, 8, 0});
     const Bytes list = chunk("LIST", Bytes(13, 'i')), junk = chunk("JUNK", Bytes(28, 0));
     const Bytes samples = chunk("data", {1, 2, 3, 4, 5, 6, 7, 8});
-    Bytes oddSamples = chunk("data", {9, 8, 7, 6, 5});
-    oddSamples.pop_back();
     Put("wave_file", "odd_chunks_around_fmt.wav", wave({list, junk, fmt, list, samples}));
-    Put("wave_file", "odd_samples_unpadded.wav", wave({junk, fmt, oddSamples}));
+    Put("wave_file", "odd_samples_unpadded.wav", wave({junk, fmt, chunk("data", {9, 8, 7, 6, 5}, false)}));
     Put("wave_file", "data_before_fmt.wav", wave({samples, fmt}));
   }
   // The generated camera paths are too long for seeds: a short one, turning.
