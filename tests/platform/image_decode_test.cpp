@@ -175,7 +175,8 @@ TEST(ImageDecode, JpegScansAreBoundedByTheirWorkAndCountedWhereTheyStop) {
     std::string err;
     const bool ok = DecodeImage(c.file.data(), c.file.size(), &out, &err);
     if (c.error.empty()) {
-      ASSERT_TRUE(ok) << err;
+      EXPECT_TRUE(ok) << err;
+      if (!ok) continue;
       const Image& want = c.picture ? *c.picture : src;
       for (int y : {4, 27})
         for (int x : {4, 27})
