@@ -302,11 +302,11 @@ bool DecodePng(const uint8_t* data, size_t size, Image* out, std::string* error,
 // times that (3.03 for a grey picture's 6 scans, 2.7 for the 10 of a
 // colour one sampled 4:2:0, 2.4 sampled 4:4:4), the deepest of those that
 // refine 3 bits of each coefficient to 3.98 for grey, and a sequential
-// picture with one scan per component to once. A scan that would take the sum past
-// kJpegScanWorkTimes times the plain pass is refused before it is decoded:
-// scans that repeat a band (the decoder takes a band's first bits again
-// without a warning) or refine bits one scan at a time would otherwise
-// hold the frame for seconds.
+// picture with one scan per component to once. A scan that would take the
+// sum past kJpegScanWorkTimes times the plain pass is refused before it is
+// decoded: scans that repeat a band (the decoder takes a band's first bits
+// again without a warning) or refine bits one scan at a time would
+// otherwise hold the frame for seconds.
 constexpr uint64_t kJpegScanWorkTimes = 4;
 constexpr uint64_t kJpegBlockWork = 65;
 
