@@ -200,6 +200,9 @@ void PutBmpLayouts() {
   Put("bmp_image", "unknown_compression_4096.bmp", testsupport::BmpFile(40, 4096, 4096, 32, 4, Ramp(64)));
   Put("bmp_image", "rows_cut.bmp", testsupport::BmpFile(40, 64, 64, 24, 0, Ramp(64 * 192 - 5)));
   Put("bmp_image", "rle8_cut.bmp", withPalette(8, 1, {4, 1, 0, 0, 4, 2, 0}));
+  // A move (dx 1, dy 0) and runs after it past the picture: its two bytes
+  // read one short would make an end code of dy and the next count.
+  Put("bmp_image", "rle8_move_then_runs.bmp", withPalette(8, 1, {0, 2, 1, 0, 1, 1, 255, 3, 255, 3, 0, 1}));
 }
 
 // One frame on the bus to the master (node 0): sync, node, length, the data
@@ -547,6 +550,20 @@ int main(int argc, char** argv) {
   cutScans.resize(cutScans.size() / 2);
   Put("image_decode", "progressive_cut.jpg", cutScans);
   Put("image_decode", "arithmetic.jpg", testsupport::EncodeJpeg(photo, 80, {}, true));
+  // The scans' work at its bound and just past it (a grey 32 x 32 whose
+  // bands are taken again: 260 and 262 a block, where a plain picture
+  // does 65 and the bound is 4 times that), the
+  // luma's band repeated 200 times, and a grey picture in the common
+  // encoders' progressive script.
+  const plat::Image grey = testsupport::MakeImage(32, 32, [](int x, int y) { return 0xFF010101u * uint32_t(x * 8 ^ y); });
+  const testsupport::JpegForm greyForm{true, 1, false};
+  const Bytes greyBands = testsupport::RepeatScan(
+      testsupport::EncodeJpeg(grey, 90, greyForm, {{{0}, 0, 0, 0, 0}, {{0}, 1, 1, 0, 0}, {{0}, 2, 63, 0, 0}}), 3, 3);
+  Put("image_decode", "scans_at_bound.jpg", testsupport::RepeatScan(greyBands, 2, 2));
+  Put("image_decode", "scans_past_bound.jpg", testsupport::RepeatScan(greyBands, 2, 3));
+  Put("image_decode", "band_repeated.jpg",
+      testsupport::RepeatScan(testsupport::EncodeJpeg(photo, 80, testsupport::SpectralScript(4)), 2, 200));
+  Put("image_decode", "progressive_grey.jpg", testsupport::EncodeJpeg(grey, 90, testsupport::JpegForm{true, 1, true}));
 
   Put("registry_parse", "values.txt",
       Text("[HKLM\\SOFTWARE\\A]\nCoinCredit=dword:00000001\nName=sz:abc\nBin=hex:00,ff\n"
@@ -573,6 +590,30 @@ int main(int argc, char** argv) {
   Put("tr_list", "claim_first.tr", Text("c.png\r\nd.png\r\nb.png\r\n"));
   Put("wave_file", "mono16.wav", MakeWaveFile16(1, 44100, std::vector<int16_t>(64, -3)));
   Put("wave_file", "stereo8.wav", MakeWaveFile(2, 8000, 8, std::vector<uint8_t>(16, 200)));
+  // Chunks as RIFF lays them out, written by hand: a LIST of 13 bytes and
+  // its pad byte before and after "fmt ", JUNK first, odd samples without
+  // their pad at the end; and "data" before "fmt " (refused).
+  {
+    const auto le32 = [](size_t n) { return Bytes{uint8_t(n), uint8_t(n >> 8), uint8_t(n >> 16), uint8_t(n >> 24)}; };
+    const auto chunk = [&](const char* id, Bytes body, bool pad = true) {
+      Bytes c(id, id + 4), size = le32(body.size());
+      c.insert(c.end(), size.begin(), size.end());
+      c.insert(c.end(), body.begin(), body.end());
+      if (pad && body.size() % 2 == 1) c.push_back(0);
+      return c;
+    };
+    const auto wave = [&](std::initializer_list<Bytes> chunks) {
+      Bytes body = {'W', 'A', 'V', 'E'};
+      for (const Bytes& c : chunks) body.insert(body.end(), c.begin(), c.end());
+      return chunk("RIFF", body);
+    };
+    const Bytes fmt = chunk("fmt ", {1, 0, 1, 0, 0x40, 0x1F, 0, 0, 0x40, 0x1F, 0, 0, 1, 0, 8, 0});
+    const Bytes list = chunk("LIST", Bytes(13, 'i')), junk = chunk("JUNK", Bytes(28, 0));
+    const Bytes samples = chunk("data", {1, 2, 3, 4, 5, 6, 7, 8});
+    Put("wave_file", "odd_chunks_around_fmt.wav", wave({list, junk, fmt, list, samples}));
+    Put("wave_file", "odd_samples_unpadded.wav", wave({junk, fmt, chunk("data", {9, 8, 7, 6, 5}, false)}));
+    Put("wave_file", "data_before_fmt.wav", wave({samples, fmt}));
+  }
   // The generated camera paths are too long for seeds: a short one, turning.
   std::vector<CamKey> keys(12);
   for (size_t k = 0; k < keys.size(); ++k) {

@@ -320,6 +320,14 @@ TEST(BmpImage, RunLengthCodesEndWithinWhatThePictureNeeds) {
       {"8 bits, literal of 3", RleBmp(8, 3, 1, {0, 3, 1, 2, 3, 0, 0, 1}), ""},
       {"4 bits, literal of 5", RleBmp(4, 5, 1, {0, 5, 0x12, 0x34, 0x50, 0, 0, 1}), ""},
       {"a move", RleBmp(8, 4, 2, {2, 1, 0, 2, 1, 0, 1, 3, 0, 0, 4, 2, 0, 1}), ""},
+      // A move's two bytes (dx 1, dy 0) then runs of 1 and 255 pixels: read
+      // one byte short, its dy and the run's count make an end code (0, 1)
+      // and the runs past the picture are never counted (the picture is
+      // taken); one byte long, the end code is missed.
+      {"a move, then runs past the picture", RleBmp(8, 4, 2, {0, 2, 1, 0, 1, 1, 255, 3, 255, 3, 0, 1}),
+       "run-length codes that go on past the picture"},
+      {"4 bits, a move, then runs past the picture", RleBmp(4, 4, 2, {0, 2, 1, 0, 1, 0x11, 255, 0x33, 0, 1}),
+       "run-length codes that go on past the picture"},
       {"20 codes", RleBmp(8, 4, 2, codes(20)), ""},
       {"21 codes", RleBmp(8, 4, 2, codes(21)), "run-length codes that go on past the picture"},
       {"runs of 17 pixels", RleBmp(8, 4, 2, {4, 1, 0, 0, 4, 2, 9, 3, 0, 1}), "run-length codes that go on past the picture"},

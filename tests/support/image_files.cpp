@@ -69,10 +69,41 @@ std::vector<uint8_t> EncodePng(const plat::Image& image, PngKind kind, bool inte
   return out;
 }
 
-std::vector<uint8_t> EncodeJpeg(const plat::Image& image, int quality) { return EncodeJpeg(image, quality, {}); }
+std::vector<JpegScan> SpectralScript(int n) {
+  std::vector<JpegScan> s = {{{0, 1, 2}, 0, 0, 0, 0}};
+  for (int c = 0; c < 3; ++c) {
+    const int bands = (n - 1) / 3 + (c < (n - 1) % 3 ? 1 : 0);
+    for (int k = 1; k < bands; ++k) s.push_back({{c}, k, k, 0, 0});
+    s.push_back({{c}, bands, 63, 0, 0});
+  }
+  return s;
+}
 
-std::vector<uint8_t> EncodeJpeg(const plat::Image& image, int quality, const std::vector<JpegScan>& scans,
-                                bool arithmetic) {
+std::vector<uint8_t> RepeatScan(const std::vector<uint8_t>& jpg, int scan, int times) {
+  std::vector<size_t> ends;  // where each scan's data ends
+  size_t at = 2;             // past SOI
+  while (at + 4 <= jpg.size()) {
+    const uint8_t marker = jpg[at + 1];
+    const size_t length = size_t(jpg[at + 2]) << 8 | jpg[at + 3];
+    at += 2 + length;
+    if (marker != 0xDA) continue;
+    while (at + 1 < jpg.size() &&
+           !(jpg[at] == 0xFF && jpg[at + 1] != 0x00 && (jpg[at + 1] < 0xD0 || jpg[at + 1] > 0xD7)))
+      ++at;
+    ends.push_back(at);
+  }
+  if (scan < 2 || ends.size() < size_t(scan)) return {};  // no such scan
+  const std::vector<uint8_t> part(jpg.begin() + long(ends[size_t(scan) - 2]), jpg.begin() + long(ends[size_t(scan) - 1]));
+  std::vector<uint8_t> out(jpg.begin(), jpg.begin() + long(ends[size_t(scan) - 1]));
+  for (int i = 0; i < times; ++i) out.insert(out.end(), part.begin(), part.end());
+  out.insert(out.end(), jpg.begin() + long(ends[size_t(scan) - 1]), jpg.end());
+  return out;
+}
+
+namespace {
+
+std::vector<uint8_t> WriteJpeg(const plat::Image& image, int quality, const JpegForm& form,
+                               const std::vector<JpegScan>& scans, bool arithmetic) {
   jpeg_compress_struct cinfo;
   jpeg_error_mgr err;
   cinfo.err = jpeg_std_error(&err);
@@ -82,11 +113,13 @@ std::vector<uint8_t> EncodeJpeg(const plat::Image& image, int quality, const std
   jpeg_mem_dest(&cinfo, &buf, &size);
   cinfo.image_width = image.width;
   cinfo.image_height = image.height;
-  cinfo.input_components = 3;
-  cinfo.in_color_space = JCS_RGB;
+  cinfo.input_components = form.grey ? 1 : 3;
+  cinfo.in_color_space = form.grey ? JCS_GRAYSCALE : JCS_RGB;
   jpeg_set_defaults(&cinfo);
   jpeg_set_quality(&cinfo, quality, TRUE);
   cinfo.arith_code = arithmetic ? TRUE : FALSE;
+  if (!form.grey) cinfo.comp_info[0].h_samp_factor = cinfo.comp_info[0].v_samp_factor = form.lumaSampling;
+  if (form.progressive && scans.empty()) jpeg_simple_progression(&cinfo);
   std::vector<jpeg_scan_info> script(scans.size());
   for (size_t i = 0; i < scans.size(); ++i) {
     jpeg_scan_info& s = script[i];
@@ -102,11 +135,12 @@ std::vector<uint8_t> EncodeJpeg(const plat::Image& image, int quality, const std
     cinfo.num_scans = static_cast<int>(script.size());
   }
   jpeg_start_compress(&cinfo, TRUE);
-  std::vector<uint8_t> row(static_cast<size_t>(image.width) * 3);
+  const int channels = form.grey ? 1 : 3;
+  std::vector<uint8_t> row(static_cast<size_t>(image.width) * channels);
   while (cinfo.next_scanline < cinfo.image_height) {
     const uint8_t* p = &image.rgba[static_cast<size_t>(cinfo.next_scanline) * image.width * 4];
     for (int x = 0; x < image.width; ++x)
-      for (int c = 0; c < 3; ++c) row[x * 3 + c] = p[x * 4 + c];
+      for (int c = 0; c < channels; ++c) row[x * channels + c] = p[x * 4 + c + (form.grey ? 1 : 0)];
     JSAMPROW r = row.data();
     jpeg_write_scanlines(&cinfo, &r, 1);
   }
@@ -115,6 +149,22 @@ std::vector<uint8_t> EncodeJpeg(const plat::Image& image, int quality, const std
   std::vector<uint8_t> out(buf, buf + size);
   free(buf);
   return out;
+}
+
+}  // namespace
+
+std::vector<uint8_t> EncodeJpeg(const plat::Image& image, int quality) {
+  return WriteJpeg(image, quality, JpegForm{}, {}, false);
+}
+
+std::vector<uint8_t> EncodeJpeg(const plat::Image& image, int quality, const std::vector<JpegScan>& scans,
+                                bool arithmetic) {
+  return WriteJpeg(image, quality, JpegForm{}, scans, arithmetic);
+}
+
+std::vector<uint8_t> EncodeJpeg(const plat::Image& image, int quality, const JpegForm& form,
+                                const std::vector<JpegScan>& scans) {
+  return WriteJpeg(image, quality, form, scans, false);
 }
 
 uint32_t PixelAt(const plat::Image& img, int x, int y) {

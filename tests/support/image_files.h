@@ -26,6 +26,31 @@ struct JpegScan {
 std::vector<uint8_t> EncodeJpeg(const plat::Image& image, int quality, const std::vector<JpegScan>& scans,
                                 bool arithmetic = false);
 
+// How a JPEG is laid out beside its script: grey (one component, the
+// picture's green) or colour with the luma sampled `lumaSampling` x
+// `lumaSampling` times the chroma's (2: 4:2:0, 1: 4:4:4), and, with no
+// script given, the encoder's own progressive script when `progressive`.
+struct JpegForm {
+  bool grey = false;
+  int lumaSampling = 2;
+  bool progressive = false;
+};
+std::vector<uint8_t> EncodeJpeg(const plat::Image& image, int quality, const JpegForm& form,
+                                const std::vector<JpegScan>& scans = {});
+
+// A progressive script of n scans without successive approximation: the DC
+// coefficients of all three components, then the AC bands of each component
+// (single coefficients from 1 up, the last band running to 63), n - 1 AC
+// scans shared out among the components.
+std::vector<JpegScan> SpectralScript(int n);
+
+// The file with scan `scan` (from 2) repeated `times` times after itself.
+// A scan's part is what lies between the end of the scan before it (its
+// entropy-coded data ends at the first marker that is not a stuffed 0xFF00
+// or a restart marker) and the end of its own data: the tables it uses,
+// its header and its data.
+std::vector<uint8_t> RepeatScan(const std::vector<uint8_t>& jpg, int scan, int times);
+
 // An image of w x h whose pixel (x, y) is f(x, y) as 0xAARRGGBB.
 template <class F>
 plat::Image MakeImage(int w, int h, F f) {

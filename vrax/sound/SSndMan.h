@@ -57,7 +57,7 @@ struct StreamEntry {
 };
 
 // Error lines of adding one wave file to a bank, as the loader reports them.
-constexpr int kSoundErrorHeader = 151;      // not RIFF WAVE with "fmt " first
+constexpr int kSoundErrorHeader = 151;      // not RIFF WAVE, or no "fmt " before the samples
 constexpr int kSoundErrorNoData = 163;      // no usable "data" chunk
 constexpr int kSoundErrorCreate = 217;      // the device refused the buffer
 constexpr int kSoundErrorStreamAlloc = 232; // no memory for the stream data

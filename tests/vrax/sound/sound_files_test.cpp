@@ -143,6 +143,97 @@ TEST(WaveFile, DataChunkIsSearchedAmongEightChunks) {
   EXPECT_EQ(ParseWave(ninth.data(), ninth.size(), &info), WaveError::kNoData);
 }
 
+// A wave file written by hand: "RIFF", the size of what follows, "WAVE",
+// then each chunk as its id, its size (little-endian) and its bytes, with a
+// pad byte (0) after a chunk of odd size unless `padded` is false.
+struct HandChunk {
+  std::string id;
+  std::vector<uint8_t> bytes;
+  bool padded = true;
+  uint32_t size = UINT32_MAX;  // the size written: the bytes' own when UINT32_MAX
+};
+
+std::vector<uint8_t> HandWave(const std::vector<HandChunk>& chunks) {
+  std::vector<uint8_t> body = {'W', 'A', 'V', 'E'};
+  for (const HandChunk& c : chunks) {
+    body.insert(body.end(), c.id.begin(), c.id.end());
+    const uint32_t size = c.size == UINT32_MAX ? uint32_t(c.bytes.size()) : c.size;
+    for (int i = 0; i < 4; ++i) body.push_back(uint8_t(size >> (8 * i)));
+    body.insert(body.end(), c.bytes.begin(), c.bytes.end());
+    if (c.padded && c.bytes.size() % 2 == 1) body.push_back(0);
+  }
+  std::vector<uint8_t> file = {'R', 'I', 'F', 'F'};
+  for (int i = 0; i < 4; ++i) file.push_back(uint8_t(body.size() >> (8 * i)));
+  file.insert(file.end(), body.begin(), body.end());
+  return file;
+}
+
+// The format fields of 8-bit mono at 8,000 Hz: tag 1, channels 1, rate
+// 8000 (0x1F40), bytes a second 8000, block 1, bits 8; `extra` bytes more.
+HandChunk Fmt8Mono(size_t extra = 0) {
+  HandChunk c{"fmt ", {1, 0, 1, 0, 0x40, 0x1F, 0, 0, 0x40, 0x1F, 0, 0, 1, 0, 8, 0}};
+  c.bytes.resize(16 + extra, 0);
+  return c;
+}
+
+HandChunk Filler(const char* id, size_t bytes) { return HandChunk{id, std::vector<uint8_t>(bytes, 0x5A)}; }
+
+// Chunks as the RIFF format has them: in any order before "fmt ", a pad
+// byte after each chunk of odd size, "data" after "fmt ". Where the samples
+// begin is worked by hand from the chunks before them (12 bytes of "RIFF",
+// its size and "WAVE", then 8 for each chunk's id and size, its bytes and
+// its pad byte).
+TEST(WaveFile, ChunksAreReadAsRiffLaysThemOut) {
+  const HandChunk samples{"data", {1, 2, 3, 4, 5, 6}};
+  const HandChunk odd{"data", {1, 2, 3, 4, 5}};
+  HandChunk unpaddedList = Filler("LIST", 13);
+  unpaddedList.padded = false;
+  HandChunk unpaddedData = odd;
+  unpaddedData.padded = false;
+  std::vector<HandChunk> manyBefore;
+  for (int i = 0; i < 1000; ++i) manyBefore.push_back(Filler("JUNK", 1));
+  manyBefore.push_back(Fmt8Mono());
+  manyBefore.push_back(samples);
+  struct Row {
+    const char* what;
+    std::vector<uint8_t> file;
+    WaveError error;
+    uint32_t offset, bytes;  // where the samples are, when read
+  };
+  const std::vector<Row> rows = {
+      {"fmt first", HandWave({Fmt8Mono(), samples}), WaveError::kNone, 44, 6},
+      {"an odd LIST between", HandWave({Fmt8Mono(), Filler("LIST", 13), samples}), WaveError::kNone, 12 + 24 + 22 + 8, 6},
+      {"an odd JUNK before", HandWave({Filler("JUNK", 5), Fmt8Mono(), samples}), WaveError::kNone, 12 + 14 + 24 + 8, 6},
+      {"JUNK of 28 before", HandWave({Filler("JUNK", 28), Fmt8Mono(), samples}), WaveError::kNone, 12 + 36 + 24 + 8, 6},
+      {"an odd LIST before", HandWave({Filler("LIST", 13), Fmt8Mono(), samples}), WaveError::kNone, 12 + 22 + 24 + 8, 6},
+      {"odd chunks before and between",
+       HandWave({Filler("JUNK", 3), Fmt8Mono(), Filler("LIST", 13), Filler("fact", 4), samples}), WaveError::kNone,
+       12 + 12 + 24 + 22 + 12 + 8, 6},
+      {"fmt of 18 bytes", HandWave({Fmt8Mono(2), samples}), WaveError::kNone, 12 + 26 + 8, 6},
+      {"fmt of 19 bytes", HandWave({Fmt8Mono(3), samples}), WaveError::kNone, 12 + 28 + 8, 6},
+      {"1,000 odd chunks before fmt", HandWave(manyBefore), WaveError::kNone, 12 + 1000 * 10 + 24 + 8, 6},
+      {"odd samples, their pad byte missing at the end", HandWave({Fmt8Mono(), unpaddedData}), WaveError::kNone, 44, 5},
+      {"odd samples, padded, a LIST after", HandWave({Fmt8Mono(), odd, Filler("LIST", 3)}), WaveError::kNone, 44, 5},
+      {"data before fmt", HandWave({samples, Fmt8Mono()}), WaveError::kHeader, 0, 0},
+      {"data after JUNK, no fmt", HandWave({Filler("JUNK", 4), samples}), WaveError::kHeader, 0, 0},
+      {"no chunks", HandWave({}), WaveError::kHeader, 0, 0},
+      // Without its pad byte the LIST puts "data" one byte off.
+      {"an odd LIST without its pad", HandWave({Fmt8Mono(), unpaddedList, samples}), WaveError::kNoData, 0, 0},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.what);
+    WaveInfo info;
+    const WaveError got = ParseWave(r.file.data(), r.file.size(), &info);
+    EXPECT_EQ(got, r.error);
+    if (got != WaveError::kNone || r.error != WaveError::kNone) continue;
+    EXPECT_EQ(std::vector<uint64_t>({info.formatTag, info.channels, info.sampleRate, info.bitsPerSample, info.blockSize,
+                                     info.bytesPerSecond, info.dataOffset, info.dataSize}),
+              std::vector<uint64_t>({1, 1, 8000, 8, 1, 8000, r.offset, r.bytes}));
+    EXPECT_EQ(r.file[r.offset], 1);
+    EXPECT_EQ(r.file[r.offset + r.bytes - 1], r.bytes);
+  }
+}
+
 TEST(WaveFile, DamagedHeadersAndSizesFail) {
   auto good = MakeWaveFile16(2, 22050, std::vector<int16_t>(100, 5));
   WaveInfo info;
