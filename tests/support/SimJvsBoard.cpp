@@ -196,7 +196,10 @@ SimJvsBoard::Reply SimJvsBoard::Resend(uint8_t node) {
   if (it == last_.end() || askedAgain == AskedAgain::kSilent) return {};
   Last& last = it->second;
   if (askedAgain != AskedAgain::kCopy) {
-    last = Last{askedAgain == AskedAgain::kUnsupported ? std::vector<uint8_t>{2} : std::vector<uint8_t>{1, 2}, 0};
+    last = Last{askedAgain == AskedAgain::kUnsupported ? std::vector<uint8_t>{2}
+                : askedAgain == AskedAgain::kReply     ? askedAgainReply
+                                                       : std::vector<uint8_t>{1, 2},
+                0};
     return {true, last.data, false};
   }
   if (grow && last.grown < 6) {
