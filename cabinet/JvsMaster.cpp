@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdarg>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -999,6 +1000,17 @@ uint32_t JvsThread() {
 
 int32_t ParamToCount(uint8_t v) { return static_cast<int32_t>(v); }
 
+// At the program's end, with or without a close: the master's thread waits
+// on the bus and ends only when told to, so it is told and waited for here,
+// before the bus's own state (registered before this) is torn down.
+void StopAtExit() {
+  Master& m = M();
+  if (m.stop.exchange(1)) return;
+  JvsCancelWaits();
+  m.wake.Set();
+  if (m.thread) m.thread->Join();
+}
+
 }  // namespace
 
 void JvsSetStepped(bool stepped) { M().stepped = stepped; }
@@ -1043,6 +1055,8 @@ int32_t JvsOpen(const char* portName, JvsReplyHandler handler) {
   }
   m.opened = 1;
   if (m.threadless) return 1;
+  static const bool stopsAtExit = std::atexit(&StopAtExit) == 0;
+  (void)stopsAtExit;
   m.thread = std::make_unique<plat::Thread>();
   if (!m.thread->Start([](plat::Thread&) { return JvsThread(); })) {
     JvsClose();

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <chrono>
 #include <iterator>
+#include <cstdlib>
 #include <cstring>
 #include <thread>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "cabinet/JvsFrame.h"
 #include "cabinet/JvsMaster.h"
 #include "cabinet/XioDevice.h"
+#include "support/ChildProcess.h"
 #include "support/Eventually.h"
 #include "support/ExpectAll.h"
 #include "support/FakeClock.h"
@@ -113,6 +115,45 @@ TEST_F(BusTest, BringUpWithOneAndTwoNodes) {
     }
     EXPECT_EQ(JvsClose(), 1);
     EXPECT_EQ(JvsGetState(), -1);
+  }
+}
+
+// A program that leaves without closing the bus ends all the same, wherever
+// the master's thread is: coming up, idle between cycles, waiting for an
+// answer on a clock that does not move, stopped. Each runs in a child of
+// its own, with a bus of its own, and leaves through exit (the static
+// destructors and exit handlers run); the test waits for it with a bound.
+// No fixture: a thread of the parent's (a simulated bus) may hold a lock
+// at the fork that the child would then wait on for ever.
+TEST(JvsMasterThread, AProgramThatNeverClosesTheBusEnds) {
+  enum Where { kComingUp, kIdle, kWaitingForAnAnswer, kStopped };
+  for (Where where : {kComingUp, kIdle, kWaitingForAnAnswer, kStopped}) {
+    SCOPED_TRACE(where);
+    const testsupport::ChildResult r = testsupport::RunInChild(
+        [where] {
+          testsupport::StderrCapture quiet;
+          FakeClock clock;
+          SimJvsBus bus;
+          if (!bus.Ok()) return 2;
+          bus.AddNode(SimJvsNode{});
+          JvsSetClock(&clock);
+          JvsSetPortLines(&bus);
+          if (JvsOpenStd(bus.PortPath().c_str()) != 1) return 3;
+          if (where != kComingUp) {
+            if (!bus.AdvanceUntil(clock, [] { return JvsGetState() != 0; }) || JvsGetState() != 1) return 4;
+            JvsUpdateNodeTable();
+          }
+          if (where == kWaitingForAnAnswer || where == kStopped) {
+            bus.SetSilent(true);
+            JvsQueuePoll();
+            if (!Eventually([] { return JvsGetErrorCount() > 0 || JvsGetState() == 3; })) return 5;
+          }
+          if (where == kStopped && !bus.AdvanceUntil(clock, [] { return JvsGetState() < 0; })) return 6;
+          std::exit(0);
+        },
+        20000);
+    EXPECT_TRUE(r.ended) << "the program did not end";
+    EXPECT_EQ(r.exitCode, 0);
   }
 }
 
