@@ -286,13 +286,17 @@ TEST_F(BusTest, LateReplyIsNeverTakenByTheWrongNode) {
                 VAL(a->switches[3], 0x01), VAL(c->switches[0], 0x02), VAL(c->switches[3], 0x02)});
   };
   // The answer of the node held at the clock's standstill comes 90 ms after
-  // its request, within the 100 ms a node may take: the clock moves on by
-  // the 20 ms wait for it (an error; the wait for a quiet line begins), then
-  // to 90 ms, where the answer is put on the line and read, dropped.
+  // its request, within the 100 ms a node may take: the clock moves on, a
+  // millisecond at a time as the master sees it go, through the 20 ms wait
+  // for it (an error; the wait for a quiet line begins), then to 90 ms,
+  // where the answer is put on the line and read, dropped. (Moved at once,
+  // the clock could pass before the master began its wait, which would
+  // then wait for a clock that no longer moves.)
   auto answerAt90 = [&](int node, uint32_t errorsThen, uint32_t droppedThen) {
-    clock_.Advance(kJvsByteWaitMs);
-    ASSERT_TRUE(Eventually([&] { return JvsGetErrorCount() == errorsThen + 1; }));
-    clock_.Advance(90 - kJvsByteWaitMs);
+    const uint32_t asked = clock_.NowMs();
+    ASSERT_TRUE(clock_.AdvanceSeenUntil([&] { return JvsGetErrorCount() == errorsThen + 1; }));
+    ASSERT_LT(clock_.NowMs() - asked, 90u);
+    clock_.Advance(asked + 90 - clock_.NowMs());
     bus_.ReleaseReply(node);
     ASSERT_TRUE(Eventually([&] { return JvsGetDroppedReplyCount() == droppedThen + 1; }));
   };
