@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -694,6 +695,31 @@ TEST_F(MasterOnAWire, ASettingNodeZeroCannotTellIsGivenUpOnceItSaysSo) {
               VAL(Lines(err, "node 0 cannot tell whether it carried out its setting command 0x05"), 2)});
 }
 
+// Node 0 refuses its setting command (a report 2, 3 or 4 in a whole answer):
+// the setting is given up in one line that names the report, and the bus
+// goes on polling.
+TEST_F(MasterOnAWire, ASettingNodeZeroRefusesIsGivenUpAndTheBusGoesOn) {
+  for (uint8_t report : {2, 3, 4}) {
+    SCOPED_TRACE(int{report});
+    BusWorld w;
+    w.boardSetting = true;
+    w.frameMs = 100;
+    w.wire.board.boardSettingReport = report;
+    testsupport::StderrCapture capture;
+    ASSERT_TRUE(w.Open());
+    ASSERT_TRUE(w.FramesUntil([] { return JvsGetNodeSettingResult() == kJvsSettingFailed; }));
+    const int read = w.inputsRead;
+    for (int i = 0; i < 5; ++i) w.Frame();
+    const std::string err = capture.Take();
+    EXPECT_EQ(w.fault, "");
+    EXPECT_ALL({VAL(w.Halted(), false), VAL(w.inputsRead - read, 5), VAL(w.wire.board.boardValues, 0),
+                VAL(Lines(err, "jvs bus: node 0 refused its setting command 0x05 (report " + std::to_string(report) +
+                                   "); the setting is given up"),
+                    1),
+                VAL(Lines(err, "the bus is stopped"), 0)});
+  }
+}
+
 // A request that never reaches its node whole, while the short request to
 // send the last reply again does: the copy says each time that it was not
 // carried out, and it goes out again, but the copies end no run: after six
@@ -754,6 +780,10 @@ TEST_F(MasterOnAWire, ARequestThatNeverArrivesWholeStopsTheBusAfterSixSpoiled) {
     EXPECT_EQ(Lines(err, "the bus is stopped"), 1) << err;
     EXPECT_EQ(Lines(err, c.line), 1) << err;
     EXPECT_TRUE(w.StopAllowed());
+    // The figures: the longest piece of the master's work, and the longest
+    // stretch without a fresh read of the inputs, while the bus was up.
+    std::printf("%s: longest work %u ms, longest stretch without a fresh read %u ms\n", c.what, w.longestWorkMs,
+                w.longestStaleMs);
     // A restart on a clean wire.
     w.wire.script = nullptr;
     ASSERT_TRUE(w.Reopen());

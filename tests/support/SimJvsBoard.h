@@ -145,6 +145,9 @@ class SimJvsBoard {
   // them all out).
   uint8_t boardStatus[2] = {0x5A, 0x01};
   bool boardAnswersFirstOnly = false;
+  // Node 0's report to its setting commands: 1 carries them out; another
+  // (2 to 4) refuses them, carrying nothing out.
+  uint8_t boardSettingReport = 1;
 
   std::vector<SimJvsNode> nodes;
   uint16_t boardSetting = 0;
