@@ -217,18 +217,21 @@ void BusWorld::AfterStep(size_t exchangesBefore, uint32_t stepAt, uint32_t error
   }
   // While the bus is up, the master's work ends, and the inputs are read
   // afresh, within the time a run of spoiled exchanges that stops the bus
-  // may take.
+  // may take for each node the cycle polls (node 0 and its setting steps
+  // too): an answer ends a node's run, so each node of a cycle may meet
+  // five spoiled exchanges before its answer.
+  const uint32_t bound = StopBoundMs() * uint32_t(1 + wire.board.nodes.size());
   if (!wasUp || wasHalted) {
     freshAt_ = now;
   } else {
     longestWorkMs = std::max(longestWorkMs, now - stepAt);
     longestStaleMs = std::max(longestStaleMs, now - freshAt_);
-    if (now - stepAt > StopBoundMs())
+    if (now - stepAt > bound)
       Note("a piece of the master's work lasted " + std::to_string(now - stepAt) + " ms while the bus was up (at most " +
-           std::to_string(StopBoundMs()) + " ms allowed)");
-    else if (now - freshAt_ > StopBoundMs())
+           std::to_string(bound) + " ms allowed)");
+    else if (now - freshAt_ > bound)
       Note("no fresh read of the inputs for " + std::to_string(now - freshAt_) + " ms while the bus was up (at most " +
-           std::to_string(StopBoundMs()) + " ms allowed)");
+           std::to_string(bound) + " ms allowed)");
   }
   // The decreases whose fate the master may have learnt from the counter,
   // and the coins at risk in them.

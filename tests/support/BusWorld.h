@@ -28,7 +28,8 @@ namespace testsupport {
 // busy for good while the bus is up, the bus stops within StopBoundMs;
 // while the bus is up, no piece of the master's work, and no stretch
 // without a fresh read of the inputs (a sync that found a cycle's answers
-// in), lasts longer than StopBoundMs.
+// in), lasts longer than StopBoundMs for each node polled (node 0 and the
+// nodes: each node's run of spoiled exchanges ends at its answer).
 //
 // The master writes through a watched line: past kWriteBound frames in one
 // piece of its work the frame is not written and every wait of the bus ends
