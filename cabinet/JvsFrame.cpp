@@ -515,9 +515,9 @@ JvsReceipt JvsReceiveAnswer(uint8_t* buffer, size_t max, int* length, JvsReplyCh
       }
       if (status == kJvsStatusSumError) return spoiled(JvsReceipt::kStatusThree);
       if (status == 0 || status > kJvsStatusOverflow) return spoiled(JvsReceipt::kUnknownStatus);
-      const bool answers = size <= max && (!check || status != kJvsStatusNormal || check(request, rx.Data(), size) == size);
-      if (!answers) return spoiled(JvsReceipt::kUnfitting);
-      return JvsReceipt::kAnswer;
+      const bool answers = size <= max && (!check || check(request, rx.Data(), size) == size);
+      if (answers) return JvsReceipt::kAnswer;
+      return spoiled(status == kJvsStatusNormal ? JvsReceipt::kUnfitting : JvsReceipt::kUnknownStatus);
     }
     if (stray) CountStray(stray);
   }

@@ -184,7 +184,7 @@ enum class JvsReceipt {
   kDamaged,     // a frame with a wrong sum, or without a status byte
   kStatusThree, // status 3: the node saw a damaged request and carried nothing out
   kUnfitting,   // a whole frame that does not answer the request
-  kUnknownStatus,  // status 0 or above 4
+  kUnknownStatus,  // a status the exchange cannot use: 0, above 4, or 2 or 4 where the check refuses it
   kTalking,     // the line never went quiet: kJvsReceiveMs or kJvsMaxReceiveBytes
                 // without a frame for the master, or no quiet line to write on
   kClosed,      // the port was closed (JvsCancelWaits)
@@ -192,9 +192,9 @@ enum class JvsReceipt {
 // Reads what answers the request just written: the first frame addressed to
 // the master decides. Its data (status first, sum not stored) goes to
 // buffer and its size to *length (for kAnswer, kUnfitting, kStatusThree and
-// kUnknownStatus). With a check, a status 1 frame answers only when its
-// reports end where the frame ends; without one, any whole frame is taken
-// (a copy asked for again may carry bytes after its reports). Anything but
+// kUnknownStatus). With a check, a frame answers only when the check takes
+// it whole (a status 1 frame whose reports end where the frame ends);
+// without one, any whole frame of status 1, 2 or 4 is taken. Anything but
 // an answer marks the line unsettled, as does a sync byte after the frame
 // taken in the same read (what follows it is dropped). Bytes outside
 // frames, before the answer or after it, are dropped and counted as stray.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdarg>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -40,6 +41,9 @@ struct Unsettled {
 struct SpoiledRun {
   int total = 0;
   int silent = 0, damaged = 0, statusThree = 0, unfitting = 0, talking = 0;
+  // Frames of a status the exchange cannot use, and those statuses.
+  int otherStatus = 0;
+  std::string statuses;
   uint32_t noiseBytes = 0, noiseMs = 0;
   uint32_t strayBefore = 0;
 };
@@ -284,8 +288,7 @@ bool FirstReportOnly(const Request& r, const uint8_t* reply, size_t length) {
 // The bytes of a reply that answer the request, 0 when it cannot answer it
 // (JvsReplyAnswersQueue).
 size_t ReplyFits(const void* request, const uint8_t* reply, size_t length) {
-  if (length == 0) return 0;
-  if (reply[0] != kJvsStatusNormal) return length;
+  if (length == 0 || reply[0] != kJvsStatusNormal) return 0;
   const Request& r = *static_cast<const Request*>(request);
   size_t used = 0;
   if (ParseReports(r, reply, length, &used) == Layout::kWhole) return used;
@@ -396,16 +399,13 @@ void Answered(const Request& r, const uint8_t* reply, size_t length) {
 
 // An exchange went wrong: counted in the run of spoiled exchanges. False
 // when the bus is to stop (told): the run reached kJvsMaxSpoiled (unless the
-// caller has a way on without a further exchange: atLimit), the node
-// answered with a status the bus does not know, or the port was closed.
+// caller has a way on without a further exchange: atLimit), or the port was
+// closed. A frame of a status the exchange cannot use (0, 2, 4, 5 and up:
+// one formed by noise reads so too) is one spoiled exchange like any other.
 bool Failed(uint8_t node, JvsReceipt what, const uint8_t* reply, bool* atLimit = nullptr) {
   Master& m = M();
   m.known[SlotOf(node)].valid = false;
   if (what == JvsReceipt::kClosed || m.stop.load()) return false;
-  if (what == JvsReceipt::kUnknownStatus) {
-    Tell("node %d answered with a reply the bus does not know (status %d); the bus is stopped", node, reply[0]);
-    return false;
-  }
   SpoiledRun& run = m.run;
   if (run.total == 0) run.strayBefore = JvsGetStrayByteCount();
   switch (what) {
@@ -423,6 +423,14 @@ bool Failed(uint8_t node, JvsReceipt what, const uint8_t* reply, bool* atLimit =
       ++run.unfitting;
       TellGarbage(node);
       break;
+    case JvsReceipt::kUnknownStatus: {
+      ++run.otherStatus;
+      const std::string status = "status " + std::to_string(reply ? reply[0] : 0);
+      if (run.statuses.find(status) == std::string::npos)
+        run.statuses += (run.statuses.empty() ? "with " : ", ") + status;
+      TellGarbage(node);
+      break;
+    }
     default: {
       ++run.talking;
       const JvsNoise noise = JvsGetLastNoise();
@@ -446,6 +454,7 @@ bool Failed(uint8_t node, JvsReceipt what, const uint8_t* reply, bool* atLimit =
   add(run.damaged, "damaged");
   add(run.statusThree, "status 3 (the node saw a damaged request)");
   add(run.unfitting, "answering nothing asked");
+  add(run.otherStatus, run.statuses.c_str());
   const std::string noise = "the line never went quiet: " + std::to_string(run.noiseBytes) + " bytes in " +
                             std::to_string(run.noiseMs) + " ms";
   add(run.talking, noise.c_str());
@@ -537,9 +546,11 @@ size_t CopyFits(const void* with, const uint8_t* reply, size_t length) {
   size_t used = 0;
   if (length >= c.before->size && std::memcmp(reply, c.before->data, c.before->size) == 0) return length;
   if (CarriesAnswer(*c.request, reply, length, &used)) return length;
-  // A report of the node's own for the request to send again (a report
-  // byte other than normal, alone): it refuses the command.
-  return length == 2 && reply[1] != kJvsReportNormal ? length : 0;
+  // The node refuses the request to send again: status 2 (it does not have
+  // the command) or 4, or a report of its own for it (a report byte other
+  // than normal, alone).
+  if (reply[0] == kJvsStatusUnsupported || reply[0] == kJvsStatusOverflow) return length;
+  return length == 2 && reply[0] == kJvsStatusNormal && reply[1] != kJvsReportNormal ? length : 0;
 }
 
 // Whether a frame that answers a request to send the last reply again is
@@ -920,9 +931,12 @@ bool RunSettingStep() {
          command[0]);
     return fail();
   }
-  if (n < 2 || buf[0] != kJvsStatusNormal || buf[1] != kJvsReportNormal) {
-    Tell("node 0 refused its setting command 0x%02X (status %d); the bus is stopped", command[0], buf[0]);
-    return false;
+  // An answer is of status 1; its report says whether node 0 took the
+  // command. One it refuses ends the setting, not the bus.
+  if (n < 2 || buf[1] != kJvsReportNormal) {
+    Tell("node 0 refused its setting command 0x%02X (report %d); the setting is given up", command[0],
+         n < 2 ? 0 : buf[1]);
+    return fail();
   }
   WalkReply(r, buf, static_cast<size_t>(n));
   std::lock_guard<std::mutex> g(m.lock);
@@ -961,11 +975,9 @@ void RunCycle() {
       if (n == 0) continue;
     }
     if (m.stop.load()) return;
+    // An answer is of status 1: a frame of another status spoiled its
+    // exchange.
     if (n < 1) return Halt(kJvsStateBusError);
-    if (buf[0] != kJvsStatusNormal) {
-      Tell("node %d answered with status %d; the bus is stopped", node, buf[0]);
-      return Halt(kJvsStateBusError);
-    }
     WalkReply(r, buf, static_cast<size_t>(n));
   }
   SetState(kJvsStateReady);
@@ -987,6 +999,17 @@ uint32_t JvsThread() {
 }
 
 int32_t ParamToCount(uint8_t v) { return static_cast<int32_t>(v); }
+
+// At the program's end, with or without a close: the master's thread waits
+// on the bus and ends only when told to, so it is told and waited for here,
+// before the bus's own state (registered before this) is torn down.
+void StopAtExit() {
+  Master& m = M();
+  if (m.stop.exchange(1)) return;
+  JvsCancelWaits();
+  m.wake.Set();
+  if (m.thread) m.thread->Join();
+}
 
 }  // namespace
 
@@ -1032,6 +1055,8 @@ int32_t JvsOpen(const char* portName, JvsReplyHandler handler) {
   }
   m.opened = 1;
   if (m.threadless) return 1;
+  static const bool stopsAtExit = std::atexit(&StopAtExit) == 0;
+  (void)stopsAtExit;
   m.thread = std::make_unique<plat::Thread>();
   if (!m.thread->Start([](plat::Thread&) { return JvsThread(); })) {
     JvsClose();

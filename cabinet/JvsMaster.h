@@ -48,7 +48,9 @@
 //   up, never sent twice. Node 0's habit is learnt from the marker, its
 //   status command twice in one frame.
 // - The bus stops after kJvsMaxSpoiled exchanges in a row went wrong; a
-//   wait for a quiet line that ran out (kJvsSettleMs) is one of them.
+//   wait for a quiet line that ran out (kJvsSettleMs) is one of them, and
+//   so is a frame of a status the exchange cannot use (0, 2, 4, 5 and up),
+//   whose status the line that tells the stop names.
 
 // Reply handler: (node, command bytes and their count, reply bytes from the
 // command's report byte on and how many of them the frame still holds) ->
@@ -175,8 +177,8 @@ const char* XioGetVersionString();
 // node: a report for each command, each of the length its command gives,
 // all within the frame; bytes after them are no report. Returns the bytes
 // that answer (status and reports), 0 when the frame cannot be the answer.
-// A reply whose status is not normal carries no reports and passes whole;
-// commands whose report length this library does not know end the check
+// A reply whose status is not normal answers nothing (its exchange went
+// wrong); commands whose report length this library does not know end the check
 // there, and the rest of the frame counts as answering. The master takes a
 // frame with bytes after its reports only as a copy it asked for again.
 size_t JvsReplyAnswersQueue(uint8_t node, const uint8_t* reply, size_t length);

@@ -32,7 +32,14 @@
 // ready); bit 5 node 0 answers the first command of a frame alone; bit 6
 // node 0's status bytes are 01 01 (they read like a report); bit 7 byte 3
 // follows: bit 0 noise that ends from the script, bit 1 an echoing line
-// (every byte the master writes comes back). Then one byte per frame on the
+// (every byte the master writes comes back), bit 4 the nodes meet a request
+// to send their last reply again with a frame of byte 4's status (status 1:
+// with a report 3 of their own), bit 5 an answer whose script byte's low
+// three bits are 3 is replaced by a frame with a right sum and byte 4's
+// status alone (one the noise formed), bit 7 byte 4 follows: a status.
+// Besides, a piece of the master's work, or a stretch without a fresh read
+// of the inputs, longer than the stop bound while the bus is up traps
+// (BusWorld). Then one byte per frame on the
 // wire (low three bits: 0-3 whole, 4 lost, 5 damaged, 6 status 3 or late, 7
 // whole, or with noise that ends, that noise from the frame on; with noise,
 // on an answer bits 3-4: 1 noise bytes after it, 2 a sync byte and two more
@@ -75,7 +82,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const uint8_t more = (ways & 0x80) && size > 1 ? data[1] : 0;
   const uint8_t spoil = (more & 0x80) && size > 2 ? data[2] : 0;
   const uint8_t extra = (spoil & 0x80) && size > 3 ? data[3] : 0;
-  const size_t head = !(ways & 0x80) ? 1 : !(more & 0x80) ? 2 : !(spoil & 0x80) ? 3 : 4;
+  const uint8_t status = (extra & 0x80) && size > 4 ? data[4] : 0;
+  const size_t head = !(ways & 0x80) ? 1 : !(more & 0x80) ? 2 : !(spoil & 0x80) ? 3 : !(extra & 0x80) ? 4 : 5;
   Script script{data + head, data + size};
   BusWorld w((ways & 1) ? 2 : 1);
   w.wire.board.silentOnDamage = ways & 2;
@@ -95,6 +103,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   w.wire.echo = extra & 2;
   w.wire.noiseFrom = SimLineNoise::Flood(1, true, 200, true);
   w.wire.board.askedAgain = static_cast<testsupport::SimJvsBoard::AskedAgain>((more >> 5) & 3);
+  if (extra & 0x10) {
+    w.wire.board.askedAgain = testsupport::SimJvsBoard::AskedAgain::kReply;
+    w.wire.board.askedAgainReply = status == 1 ? std::vector<uint8_t>{1, 3} : std::vector<uint8_t>{status};
+  }
+  const bool statusFrames = extra & 0x20;
+  w.wire.otherStatus = status;
   w.boardSetting = spoil & 16;
   w.wire.board.boardAnswersFirstOnly = spoil & 32;
   if (spoil & 64) w.wire.board.boardStatus[0] = 0x01;
@@ -124,6 +138,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       if (((b >> 3) & 3) == 2) return SimJvsWire::kSyncNoiseAfter;
     }
     switch (b & 7) {
+      case 3:
+        return statusFrames && !request ? SimJvsWire::kOtherStatus : SimJvsWire::kWhole;
       case 4:
         return SimJvsWire::kLost;
       case 5:

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <chrono>
 #include <iterator>
+#include <cstdlib>
 #include <cstring>
 #include <thread>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "cabinet/JvsFrame.h"
 #include "cabinet/JvsMaster.h"
 #include "cabinet/XioDevice.h"
+#include "support/ChildProcess.h"
 #include "support/Eventually.h"
 #include "support/ExpectAll.h"
 #include "support/FakeClock.h"
@@ -113,6 +115,45 @@ TEST_F(BusTest, BringUpWithOneAndTwoNodes) {
     }
     EXPECT_EQ(JvsClose(), 1);
     EXPECT_EQ(JvsGetState(), -1);
+  }
+}
+
+// A program that leaves without closing the bus ends all the same, wherever
+// the master's thread is: coming up, idle between cycles, waiting for an
+// answer on a clock that does not move, stopped. Each runs in a child of
+// its own, with a bus of its own, and leaves through exit (the static
+// destructors and exit handlers run); the test waits for it with a bound.
+// No fixture: a thread of the parent's (a simulated bus) may hold a lock
+// at the fork that the child would then wait on for ever.
+TEST(JvsMasterThread, AProgramThatNeverClosesTheBusEnds) {
+  enum Where { kComingUp, kIdle, kWaitingForAnAnswer, kStopped };
+  for (Where where : {kComingUp, kIdle, kWaitingForAnAnswer, kStopped}) {
+    SCOPED_TRACE(where);
+    const testsupport::ChildResult r = testsupport::RunInChild(
+        [where] {
+          testsupport::StderrCapture quiet;
+          FakeClock clock;
+          SimJvsBus bus;
+          if (!bus.Ok()) return 2;
+          bus.AddNode(SimJvsNode{});
+          JvsSetClock(&clock);
+          JvsSetPortLines(&bus);
+          if (JvsOpenStd(bus.PortPath().c_str()) != 1) return 3;
+          if (where != kComingUp) {
+            if (!bus.AdvanceUntil(clock, [] { return JvsGetState() != 0; }) || JvsGetState() != 1) return 4;
+            JvsUpdateNodeTable();
+          }
+          if (where == kWaitingForAnAnswer || where == kStopped) {
+            bus.SetSilent(true);
+            JvsQueuePoll();
+            if (!Eventually([] { return JvsGetErrorCount() > 0 || JvsGetState() == 3; })) return 5;
+          }
+          if (where == kStopped && !bus.AdvanceUntil(clock, [] { return JvsGetState() < 0; })) return 6;
+          std::exit(0);
+        },
+        20000);
+    EXPECT_TRUE(r.ended) << "the program did not end";
+    EXPECT_EQ(r.exitCode, 0);
   }
 }
 
@@ -245,13 +286,17 @@ TEST_F(BusTest, LateReplyIsNeverTakenByTheWrongNode) {
                 VAL(a->switches[3], 0x01), VAL(c->switches[0], 0x02), VAL(c->switches[3], 0x02)});
   };
   // The answer of the node held at the clock's standstill comes 90 ms after
-  // its request, within the 100 ms a node may take: the clock moves on by
-  // the 20 ms wait for it (an error; the wait for a quiet line begins), then
-  // to 90 ms, where the answer is put on the line and read, dropped.
+  // its request, within the 100 ms a node may take: the clock moves on, a
+  // millisecond at a time as the master sees it go, through the 20 ms wait
+  // for it (an error; the wait for a quiet line begins), then to 90 ms,
+  // where the answer is put on the line and read, dropped. (Moved at once,
+  // the clock could pass before the master began its wait, which would
+  // then wait for a clock that no longer moves.)
   auto answerAt90 = [&](int node, uint32_t errorsThen, uint32_t droppedThen) {
-    clock_.Advance(kJvsByteWaitMs);
-    ASSERT_TRUE(Eventually([&] { return JvsGetErrorCount() == errorsThen + 1; }));
-    clock_.Advance(90 - kJvsByteWaitMs);
+    const uint32_t asked = clock_.NowMs();
+    ASSERT_TRUE(clock_.AdvanceSeenUntil([&] { return JvsGetErrorCount() == errorsThen + 1; }));
+    ASSERT_LT(clock_.NowMs() - asked, 90u);
+    clock_.Advance(asked + 90 - clock_.NowMs());
     bus_.ReleaseReply(node);
     ASSERT_TRUE(Eventually([&] { return JvsGetDroppedReplyCount() == droppedThen + 1; }));
   };
@@ -1115,7 +1160,9 @@ TEST(ReplyMatch, ReportsFitTheQueuedCommands) {
       // A report other than normal carries no data.
       {"switches unsupported", 1, {1, 2, 1, 0x00, 0x03, 0x40, 0x01}, 7},
       {"unsupported with data", 1, with(node1, 1, 2), 0},
-      {"status unsupported", 1, {2}, 1},
+      // A status other than normal answers nothing: its exchange went wrong.
+      {"status unsupported", 1, {2}, 0},
+      {"status 4", 1, {4}, 0},
       {"no reports", 1, {1}, 0},
       {"the board's reply", 0, board, 4},
       {"the board's command unsupported", 0, {1, 2}, 2},

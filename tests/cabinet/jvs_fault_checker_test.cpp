@@ -42,7 +42,9 @@ constexpr int kWindow = 8;     // frames each way where faults are placed
 constexpr int kMaxFaults = 3;
 
 // Where a kind's faults start to be counted.
-enum class From { kOpen, kFirstPoll, kDecrease, kSettingValue, kSettingApply };
+// kSecondDecrease: the decrease of a second coin, put in once the first is
+// settled.
+enum class From { kOpen, kFirstPoll, kDecrease, kSettingValue, kSettingApply, kSecondDecrease };
 
 struct Kind {
   const char* name;
@@ -54,6 +56,7 @@ struct Kind {
   bool coinInWindow = false;  // one more coin, at each frame of the window in turn
   bool noiseFaults = false;   // answers may be followed by noise, or meet a line busy for good
   bool endingNoise = false;   // any frame may start the kind's noise that ends (SimJvsWire::noiseFrom)
+  bool statusFrames = false;  // answers may be replaced by right-sum frames of the wire's otherStatus
 };
 
 void Plain(BusWorld&) {}
@@ -138,6 +141,43 @@ void EchoingFloodThatEnds(BusWorld& w) {
   SyncFloodThatEnds(w);
 }
 
+// Nodes that meet a request to send their last reply again with a frame of
+// one status (status 1: with a report 3 of their own).
+template <uint8_t kStatus>
+void AskedAgainStatus(BusWorld& w) {
+  w.wire.board.askedAgain = AskedAgain::kReply;
+  w.wire.board.askedAgainReply = kStatus == 1 ? std::vector<uint8_t>{1, 3} : std::vector<uint8_t>{kStatus};
+}
+// Right-sum frames of one status in place of answers (SimJvsWire::
+// kOtherStatus).
+template <uint8_t kStatus>
+void StatusFrames(BusWorld& w) {
+  w.wire.otherStatus = kStatus;
+}
+void SettingStatusFrames(BusWorld& w) {
+  Setting(w);
+  StatusFrames<2>(w);
+}
+// A node learnt to send true copies after a status 3: the first decrease's
+// answer lost, the first request to send it again answered status 3, the
+// next with a true copy. The window is the second coin's decrease.
+void LearntCopies(BusWorld& w) {
+  auto step = std::make_shared<int>(0);
+  w.wire.script = [&w, step](bool request) {
+    SimJvsWire::Fault f = SimJvsWire::kWhole;
+    if (*step == 0 && request && w.WritingDecrease())
+      *step = 1;
+    else if (*step == 1 && !request)
+      f = SimJvsWire::kLost;
+    else if (*step == 2 && request && w.WritingAskAgain())
+      f = SimJvsWire::kStatusThree;
+    else
+      return f;
+    if (f != SimJvsWire::kWhole) ++*step;
+    return f;
+  };
+}
+
 const Kind kKinds[] = {
     {"bring-up, one node", 1, From::kOpen, 1, Plain},
     {"bring-up, two nodes", 2, From::kOpen, 0, Plain},
@@ -176,6 +216,21 @@ const Kind kKinds[] = {
     {"setting apply, bursts that end", 1, From::kSettingApply, 0, SettingBurstsThatEnd, 2, false, false, true},
     {"polls of two nodes, an echoing line, a flood that ends", 2, From::kFirstPoll, 0, EchoingFloodThatEnds, 2, false,
      false, true},
+    {"decrease poll, a request to send again answered status 0", 1, From::kDecrease, 1, AskedAgainStatus<0>, 2},
+    {"decrease poll, a request to send again answered status 1, report 3", 1, From::kDecrease, 1,
+     AskedAgainStatus<1>, 2},
+    {"decrease poll, a request to send again answered status 3", 1, From::kDecrease, 1, AskedAgainStatus<3>, 2},
+    {"decrease poll, a request to send again answered status 4", 1, From::kDecrease, 1, AskedAgainStatus<4>, 2},
+    {"decrease poll, a request to send again answered status 5", 1, From::kDecrease, 1, AskedAgainStatus<5>, 2},
+    {"decrease poll, a request to send again answered status FF", 1, From::kDecrease, 1, AskedAgainStatus<0xFF>, 2},
+    {"decrease poll, frames of status 0 in place of answers", 1, From::kDecrease, 1, StatusFrames<0>, 2, false, false,
+     false, true},
+    {"polls of two nodes, frames of status 5 in place of answers", 2, From::kFirstPoll, 0, StatusFrames<5>, 2, false,
+     false, false, true},
+    {"setting value, frames of status 2 in place of answers", 1, From::kSettingValue, 0, SettingStatusFrames, 2, false,
+     false, false, true},
+    {"second decrease poll, the node learnt to send copies after a status 3", 1, From::kSecondDecrease, 1,
+     LearntCopies},
 };
 
 struct Fault {
@@ -187,7 +242,8 @@ struct Fault {
 std::string Describe(const std::vector<Fault>& p, int coinAt) {
   std::ostringstream o;
   static const char* kNames[] = {"whole",      "lost",          "damaged",          "status 3",      "late",
-                                 "noise after", "sync noise after", "line busy from", "noise that ends from"};
+                                 "noise after", "sync noise after", "line busy from", "noise that ends from",
+                                 "a frame of another status"};
   if (coinAt >= 0) o << " a coin at frame " << coinAt << ";";
   if (p.empty()) o << " no fault";
   for (const Fault& f : p) o << (f.reply ? " answer " : " request ") << f.index << " " << kNames[f.what] << ";";
@@ -206,7 +262,7 @@ Run RunCase(const Kind& k, const std::vector<Fault>& placement, int coinAt) {
   if (k.noiseFaults) lines = std::make_unique<testsupport::StderrCapture>();
   BusWorld w(k.nodes);
   k.board(w);
-  bool counting = false, windowCoin = false;
+  bool counting = false, windowCoin = false, secondCoin = false;
   int countedFrom = 0;
   uint32_t valueAt = 0;
   auto start = [&] {
@@ -242,6 +298,14 @@ Run RunCase(const Kind& k, const std::vector<Fault>& placement, int coinAt) {
         // The apply goes out a second after the value was carried out.
         if (!valueAt && world.wire.board.boardValues) valueAt = world.wire.NowMs();
         counting = valueAt && world.wire.NowMs() - valueAt + world.frameMs >= kJvsSettingPauseMs;
+        break;
+      case From::kSecondDecrease:
+        if (world.wire.board.decreases.empty()) break;
+        if (!secondCoin && world.CoinsSettled()) {
+          world.InsertCoins(0, 1);
+          secondCoin = true;
+        }
+        counting = secondCoin && BusWorld::QueuedDecrease();
         break;
       case From::kOpen:
         break;
@@ -310,11 +374,10 @@ Run RunCase(const Kind& k, const std::vector<Fault>& placement, int coinAt) {
   }
   if (lines) {
     const std::string told = lines->Take();
-    // The noise may also form a whole frame to the master with a status the
-    // bus does not know (its sum right by chance), which stops the bus at
-    // once, saying so.
+    // The noise may also form whole frames to the master of a status the
+    // exchange cannot use (their sums right by chance): the stop names it.
     if (run.fault.empty() && busyStop && told.find("the line never went quiet") == std::string::npos &&
-        told.find("a reply the bus does not know") == std::string::npos)
+        told.find("with status") == std::string::npos)
       run.fault = "a stop on a line busy for good that does not name the noise: " + told;
   }
   const testsupport::SimJvsBoard& b = w.wire.board;
@@ -359,6 +422,8 @@ void Explore(const Kind& k, std::vector<Fault>& placement, int fromSlot, int coi
                                                                    SimJvsWire::kStatusThree, SimJvsWire::kNoiseFrom};
   static const std::vector<SimJvsWire::Fault> kOnRepliesEnding = {SimJvsWire::kLost, SimJvsWire::kDamaged,
                                                                   SimJvsWire::kLate, SimJvsWire::kNoiseFrom};
+  static const std::vector<SimJvsWire::Fault> kOnRepliesStatus = {SimJvsWire::kLost, SimJvsWire::kDamaged,
+                                                                  SimJvsWire::kLate, SimJvsWire::kOtherStatus};
   // Noise that ends is started once in a case.
   bool noiseStarted = false;
   for (const Fault& f : placement) noiseStarted = noiseStarted || f.what == SimJvsWire::kNoiseFrom;
@@ -367,8 +432,10 @@ void Explore(const Kind& k, std::vector<Fault>& placement, int fromSlot, int coi
     const int index = slot % kWindow;
     if (index >= (reply ? run.replies : run.requests)) continue;
     const std::vector<SimJvsWire::Fault>& faults =
-        k.endingNoise ? (reply ? kOnRepliesEnding : kOnRequestsEnding)
-                      : reply ? (k.noiseFaults ? kOnRepliesNoisy : kOnReplies) : kOnRequests;
+        k.endingNoise    ? (reply ? kOnRepliesEnding : kOnRequestsEnding)
+        : k.statusFrames ? (reply ? kOnRepliesStatus : kOnRequests)
+        : reply          ? (k.noiseFaults ? kOnRepliesNoisy : kOnReplies)
+                         : kOnRequests;
     for (SimJvsWire::Fault what : faults) {
       if (what == SimJvsWire::kNoiseFrom && noiseStarted) continue;
       placement.push_back({reply, index, what});

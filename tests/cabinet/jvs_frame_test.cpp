@@ -418,7 +418,12 @@ TEST_F(WireTest, TheFirstFrameDecidesTheReceive) {
       {"status 3", {0xE0, 0x00, 0x02, 0x03, 0x05}, JvsReceipt::kStatusThree, {0x03}, true},
       {"status 5", {0xE0, 0x00, 0x02, 0x05, 0x07}, JvsReceipt::kUnknownStatus, {0x05}, true},
       {"status 0", {0xE0, 0x00, 0x02, 0x00, 0x02}, JvsReceipt::kUnknownStatus, {0x00}, true},
-      {"status 2 passes any check", {0xE0, 0x00, 0x03, 0x02, 0x09, 0x0E}, JvsReceipt::kAnswer, {0x02, 0x09}, false},
+      // A status 2 or 4 answers only where the check takes it (a node's
+      // refusal of the request to send again); elsewhere it is a status
+      // the exchange cannot use.
+      {"status 2 the check takes", {0xE0, 0x00, 0x03, 0x02, 0x09, 0x0E}, JvsReceipt::kAnswer, {0x02, 0x09}, false},
+      {"status 2 the check refuses", {0xE0, 0x00, 0x02, 0x02, 0x04}, JvsReceipt::kUnknownStatus, {0x02}, true},
+      {"status 4 the check refuses", {0xE0, 0x00, 0x02, 0x04, 0x06}, JvsReceipt::kUnknownStatus, {0x04}, true},
       {"a byte too many", {0xE0, 0x00, 0x04, 0x01, 0x01, 0x07, 0x0D}, JvsReceipt::kUnfitting, {1, 1, 7}, true},
       {"a byte too few", {0xE0, 0x00, 0x02, 0x01, 0x03}, JvsReceipt::kUnfitting, {0x01}, true},
       {"another node's frame, then nothing", {0xE0, 0x05, 0x03, 0x01, 0x01, 0x0A}, JvsReceipt::kSilence, {}, true, 4},

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -564,6 +565,52 @@ TEST_F(MasterOnAWire, TheSettingGoesOutWhateverNodeZeroAnswers) {
   }
 }
 
+// A frame with a right sum and a status the exchange cannot use (0, 2, 4, 5,
+// FF: a node's, or one noise formed) in place of an answer is one spoiled
+// exchange like any other: a poll without effect is written again, a
+// decrease's fate is asked of the node (its copy says it was carried out),
+// and the bus goes on. Six in a row stop it, in one line that names the
+// status.
+TEST_F(MasterOnAWire, AFrameOfAStatusTheExchangeCannotUseIsOneSpoiledExchange) {
+  using F = SimJvsWire::Fault;
+  for (uint8_t status : {0x00, 0x02, 0x04, 0x05, 0xFF}) {
+    SCOPED_TRACE(int{status});
+    const Story poll{"node 1's answer", {}, {{1, F::kOtherStatus}}, "PP"};
+    {
+      testsupport::StderrCapture quiet;
+      BusWorld w;
+      w.wire.otherStatus = status;
+      Ready(w);
+      w.wire.StartCounting();
+      w.wire.SetReplyFault(1, F::kOtherStatus);
+      w.wire.TakeWritten();
+      const int read = w.inputsRead;
+      for (int i = 0; i < 3; ++i) w.Frame();
+      EXPECT_EQ(Letters(Written(w.wire)).substr(0, 2), poll.story);
+      EXPECT_EQ(w.fault, "");
+      EXPECT_ALL({VAL(w.Halted(), false), VAL(w.inputsRead - read, 3)});
+    }
+    {
+      testsupport::StderrCapture quiet;
+      Tell({"a decrease's answer", {}, {{1, F::kOtherStatus}}, "DAP"},
+           [status](BusWorld& w) { w.wire.otherStatus = status; });
+    }
+    BusWorld w;
+    w.wire.otherStatus = status;
+    Ready(w);
+    testsupport::StderrCapture capture;
+    w.wire.script = [](bool request) { return request ? F::kWhole : F::kOtherStatus; };
+    w.Frame();
+    const std::string err = capture.Take();
+    EXPECT_TRUE(w.Halted());
+    EXPECT_EQ(Lines(err, "jvs bus: no good answer from node 0 in 6 exchanges in a row (6 with status " +
+                             std::to_string(status) + "); the bus is stopped"),
+              1)
+        << err;
+    EXPECT_EQ(Lines(err, "the bus is stopped"), 1) << err;
+  }
+}
+
 // A node asked for its last reply after a decrease poll's exchange went
 // wrong, by the way it meets that request: with status 2, as a command it
 // does not have, or a report 2 of its own for it, it says it cannot tell:
@@ -648,6 +695,31 @@ TEST_F(MasterOnAWire, ASettingNodeZeroCannotTellIsGivenUpOnceItSaysSo) {
               VAL(Lines(err, "node 0 cannot tell whether it carried out its setting command 0x05"), 2)});
 }
 
+// Node 0 refuses its setting command (a report 2, 3 or 4 in a whole answer):
+// the setting is given up in one line that names the report, and the bus
+// goes on polling.
+TEST_F(MasterOnAWire, ASettingNodeZeroRefusesIsGivenUpAndTheBusGoesOn) {
+  for (uint8_t report : {2, 3, 4}) {
+    SCOPED_TRACE(int{report});
+    BusWorld w;
+    w.boardSetting = true;
+    w.frameMs = 100;
+    w.wire.board.boardSettingReport = report;
+    testsupport::StderrCapture capture;
+    ASSERT_TRUE(w.Open());
+    ASSERT_TRUE(w.FramesUntil([] { return JvsGetNodeSettingResult() == kJvsSettingFailed; }));
+    const int read = w.inputsRead;
+    for (int i = 0; i < 5; ++i) w.Frame();
+    const std::string err = capture.Take();
+    EXPECT_EQ(w.fault, "");
+    EXPECT_ALL({VAL(w.Halted(), false), VAL(w.inputsRead - read, 5), VAL(w.wire.board.boardValues, 0),
+                VAL(Lines(err, "jvs bus: node 0 refused its setting command 0x05 (report " + std::to_string(report) +
+                                   "); the setting is given up"),
+                    1),
+                VAL(Lines(err, "the bus is stopped"), 0)});
+  }
+}
+
 // A request that never reaches its node whole, while the short request to
 // send the last reply again does: the copy says each time that it was not
 // carried out, and it goes out again, but the copies end no run: after six
@@ -708,6 +780,10 @@ TEST_F(MasterOnAWire, ARequestThatNeverArrivesWholeStopsTheBusAfterSixSpoiled) {
     EXPECT_EQ(Lines(err, "the bus is stopped"), 1) << err;
     EXPECT_EQ(Lines(err, c.line), 1) << err;
     EXPECT_TRUE(w.StopAllowed());
+    // The figures: the longest piece of the master's work, and the longest
+    // stretch without a fresh read of the inputs, while the bus was up.
+    std::printf("%s: longest work %u ms, longest stretch without a fresh read %u ms\n", c.what, w.longestWorkMs,
+                w.longestStaleMs);
     // A restart on a clean wire.
     w.wire.script = nullptr;
     ASSERT_TRUE(w.Reopen());

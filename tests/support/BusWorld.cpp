@@ -51,7 +51,12 @@ size_t BusWorld::WatchedLine::Write(const uint8_t* bytes, size_t count) {
   using Way = SimJvsBoard::AskedAgain;
   if (data == std::vector<uint8_t>{kJvsCmdRetransmit}) {
     const Way way = wire.board.askedAgain;
-    runs.push_back(way == Way::kSilent ? kSpoils : !arrived[node] || way != Way::kCopy ? kGoesOn : kEnds);
+    // A reply of a status the master cannot use (0, 3, 5 and up) spoils
+    // the exchange; status 2 or 4, or status 1 with a report of the node's
+    // own, refuses the request and answers nothing asked.
+    const std::vector<uint8_t>& r = wire.board.askedAgainReply;
+    const bool unusable = way == Way::kReply && (r.empty() || r[0] == 0 || r[0] == 3 || r[0] > 4);
+    runs.push_back(way == Way::kSilent || unusable ? kSpoils : !arrived[node] || way != Way::kCopy ? kGoesOn : kEnds);
   } else {
     arrived[node] = (node < whole.size() ? whole[node] : 0) > before;
     runs.push_back(kEnds);
@@ -115,6 +120,7 @@ void BusWorld::Frame() {
   setAt_.push_back(wire.NowMs());
   device->Poll();
   const int32_t sync = device->Sync();
+  if (sync == 1) freshAt_ = wire.NowMs();
   if (sync == 1) {
     const uint16_t word = static_cast<uint16_t>(device->GetSwitchWord(0));
     // Before the first cycle's answer is in, nothing was read yet.
@@ -208,6 +214,24 @@ void BusWorld::AfterStep(size_t exchangesBefore, uint32_t stepAt, uint32_t error
     Note(std::string(Halted() ? "stopped only " : "still running ") + std::to_string(now - busySince_) +
          " ms into a line that never goes quiet (at most " + std::to_string(StopBoundMs()) + " ms allowed)");
     busyWatched_ = false;
+  }
+  // While the bus is up, the master's work ends, and the inputs are read
+  // afresh, within the time a run of spoiled exchanges that stops the bus
+  // may take for each node the cycle polls (node 0 and its setting steps
+  // too): an answer ends a node's run, so each node of a cycle may meet
+  // five spoiled exchanges before its answer.
+  const uint32_t bound = StopBoundMs() * uint32_t(1 + wire.board.nodes.size());
+  if (!wasUp || wasHalted) {
+    freshAt_ = now;
+  } else {
+    longestWorkMs = std::max(longestWorkMs, now - stepAt);
+    longestStaleMs = std::max(longestStaleMs, now - freshAt_);
+    if (now - stepAt > bound)
+      Note("a piece of the master's work lasted " + std::to_string(now - stepAt) + " ms while the bus was up (at most " +
+           std::to_string(bound) + " ms allowed)");
+    else if (now - freshAt_ > bound)
+      Note("no fresh read of the inputs for " + std::to_string(now - freshAt_) + " ms while the bus was up (at most " +
+           std::to_string(bound) + " ms allowed)");
   }
   // The decreases whose fate the master may have learnt from the counter,
   // and the coins at risk in them.

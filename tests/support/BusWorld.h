@@ -25,7 +25,11 @@ namespace testsupport {
 // the write before, or the start of the work, to the next write, with the
 // longest receive, the reset's wait and one wait for each spoiled receive
 // or wait the bus counted meanwhile allowed for); and once the line is
-// busy for good while the bus is up, the bus stops within StopBoundMs.
+// busy for good while the bus is up, the bus stops within StopBoundMs;
+// while the bus is up, no piece of the master's work, and no stretch
+// without a fresh read of the inputs (a sync that found a cycle's answers
+// in), lasts longer than StopBoundMs for each node polled (node 0 and the
+// nodes: each node's run of spoiled exchanges ends at its answer).
 //
 // The master writes through a watched line: past kWriteBound frames in one
 // piece of its work the frame is not written and every wait of the bus ends
@@ -113,6 +117,9 @@ class BusWorld {
   int inputDelays = 0;
   uint64_t inputDelayTotalMs = 0;
   uint32_t inputDelayMaxMs = 0;
+  // The longest piece of the master's work, and the longest stretch without
+  // a fresh read of the inputs, while the bus was up (bus time).
+  uint32_t longestWorkMs = 0, longestStaleMs = 0;
   // What went against a property, with the frame; empty while all hold.
   std::string fault;
 
@@ -209,6 +216,7 @@ class BusWorld {
   int takenTwice_ = 0;
   uint32_t busySince_ = 0;
   bool busyWatched_ = false;
+  uint32_t freshAt_ = 0;  // the last fresh read of the inputs, or the bus coming up
 };
 
 }  // namespace testsupport

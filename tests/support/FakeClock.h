@@ -6,6 +6,7 @@
 
 #include "platform/clock.h"
 #include "platform/thread.h"
+#include "support/Eventually.h"
 
 namespace testsupport {
 
@@ -19,7 +20,10 @@ namespace testsupport {
 // even though the stall costs nothing here.
 class FakeClock : public plat::MsClock {
  public:
-  uint32_t NowMs() override { return now_.load(); }
+  uint32_t NowMs() override {
+    if (std::this_thread::get_id() != mover_.load()) ++reads_;
+    return now_.load();
+  }
   void Sleep(uint32_t ms) override {
     Count(ms);
     std::this_thread::sleep_for(std::chrono::microseconds(50));
@@ -28,7 +32,26 @@ class FakeClock : public plat::MsClock {
     Count(ms);
     return event.Wait(1);
   }
-  void Advance(uint32_t ms) { now_ += ms; }
+  void Advance(uint32_t ms) {
+    mover_ = std::this_thread::get_id();
+    now_ += ms;
+  }
+  // Moves the clock a millisecond at a time until pred holds, each step
+  // once another thread has read the clock since the step before: a thread
+  // that waits on the clock sees every millisecond go by, however late it
+  // is scheduled, and a wait it has not begun yet is not run out before it
+  // begins. False when pred does not hold within the real-time bound.
+  template <class Pred>
+  bool AdvanceSeenUntil(Pred pred) {
+    uint64_t seen = reads_.load();
+    return Eventually([&] {
+      if (pred()) return true;
+      if (reads_.load() == seen) return false;
+      Advance(1);
+      seen = reads_.load();
+      return false;
+    });
+  }
   void Set(uint32_t ms) { now_ = ms; }
 
   void Watch(std::thread::id thread) { watched_ = thread; }
@@ -40,6 +63,9 @@ class FakeClock : public plat::MsClock {
   }
 
   std::atomic<uint32_t> now_{1000};
+  // Reads by threads other than the one that last moved the clock.
+  std::atomic<uint64_t> reads_{0};
+  std::atomic<std::thread::id> mover_{};
   std::atomic<std::thread::id> watched_{};
   std::atomic<uint32_t> watchedMs_{0};
 };

@@ -196,7 +196,10 @@ SimJvsBoard::Reply SimJvsBoard::Resend(uint8_t node) {
   if (it == last_.end() || askedAgain == AskedAgain::kSilent) return {};
   Last& last = it->second;
   if (askedAgain != AskedAgain::kCopy) {
-    last = Last{askedAgain == AskedAgain::kUnsupported ? std::vector<uint8_t>{2} : std::vector<uint8_t>{1, 2}, 0};
+    last = Last{askedAgain == AskedAgain::kUnsupported ? std::vector<uint8_t>{2}
+                : askedAgain == AskedAgain::kReply     ? askedAgainReply
+                                                       : std::vector<uint8_t>{1, 2},
+                0};
     return {true, last.data, false};
   }
   if (grow && last.grown < 6) {
@@ -268,6 +271,8 @@ bool SimJvsBoard::AnswerBoard(const std::vector<uint8_t>& d, std::vector<uint8_t
     if (d[i] == 0x01) {
       body->push_back(boardStatus[0]);
       body->push_back(boardStatus[1]);
+    } else if ((d[i] == 0x05 || d[i] == 0x04) && boardSettingReport != 1) {
+      (*body)[report] = boardSettingReport;
     } else if (d[i] == 0x05) {
       boardSetting = static_cast<uint16_t>(d[i + 1] << 8 | d[i + 2]);
       ++boardValues;

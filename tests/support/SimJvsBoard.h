@@ -132,10 +132,12 @@ class SimJvsBoard {
   bool grow = false;             // each copy sent again is one byte longer, up to six
   // How the nodes meet a request to send their last reply again (0x2F):
   // with a copy of it; as a command they do not have (status 2); with a
-  // report of their own for it (status 1, report byte 2); or not at all.
-  // Whatever they answer becomes their last reply.
-  enum class AskedAgain { kCopy, kUnsupported, kOwnReport, kSilent };
+  // report of their own for it (status 1, report byte 2); or not at all;
+  // or with askedAgainReply (status first: any status, or status 1 with
+  // reports of their own). Whatever they answer becomes their last reply.
+  enum class AskedAgain { kCopy, kUnsupported, kOwnReport, kSilent, kReply };
   AskedAgain askedAgain = AskedAgain::kCopy;
+  std::vector<uint8_t> askedAgainReply = {2};
   // Coin conditions that come and go (none while percent is 0).
   SimConditions conditions;
   // Node 0: its two status bytes (0x01), and whether it answers a frame of
@@ -143,6 +145,9 @@ class SimJvsBoard {
   // them all out).
   uint8_t boardStatus[2] = {0x5A, 0x01};
   bool boardAnswersFirstOnly = false;
+  // Node 0's report to its setting commands: 1 carries them out; another
+  // (2 to 4) refuses them, carrying nothing out.
+  uint8_t boardSettingReport = 1;
 
   std::vector<SimJvsNode> nodes;
   uint16_t boardSetting = 0;

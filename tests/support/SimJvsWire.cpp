@@ -181,14 +181,15 @@ void SimJvsWire::Send(const SimJvsBoard::Reply& r, uint32_t delay) {
   // or with bytes after them.
   if (r.garbled && f == kWhole) f = kDamaged;
   const bool damaged = f == kDamaged || r.garbled;
+  const std::vector<uint8_t> data = f == kOtherStatus ? std::vector<uint8_t>{otherStatus} : r.data;
   // A status 3 spoils the exchange too, whether the node just saw a
   // damaged frame or sends again a status 3 it kept.
-  const bool statusThree = !r.data.empty() && r.data[0] == 3;
-  const bool spoiled = f == kLost || damaged || f == kLate;
+  const bool statusThree = !data.empty() && data[0] == 3;
+  const bool spoiled = f == kLost || damaged || f == kLate || f == kOtherStatus;
   if ((spoiled || statusThree) && log_ && !log_->empty()) log_->back() = true;
   if (f == kLate) delay = LateMs();
   const uint32_t at = now_ + delay;
-  std::vector<uint8_t> frame = SimFramed(r.data, damaged ? 1 : 0);
+  std::vector<uint8_t> frame = SimFramed(data, damaged ? 1 : 0);
   // The frame takes 87 us a byte on the line.
   const uint32_t ends = at + uint32_t(frame.size()) * 87 / 1000;
   if (f == kLost) {

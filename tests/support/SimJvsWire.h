@@ -42,6 +42,10 @@ class SimJvsWire : public JvsLine, public plat::MsClock {
     // ends, as noiseFrom's forMs says), unless noise is on it already; the
     // frame itself is whole.
     kNoiseFrom,
+    // An answer: in its place a frame to the master with a right sum and
+    // the status otherStatus alone (noise that formed a frame, or a node's
+    // status the exchange cannot use); the node carried the request out.
+    kOtherStatus,
   };
   // How long after a request a node's answer is on the line.
   static constexpr uint32_t kReplyMs = 1;
@@ -67,6 +71,9 @@ class SimJvsWire : public JvsLine, public plat::MsClock {
   // Faults from a script: asked for each frame (request: one the master
   // wrote) that no placed fault or noise spoiled.
   std::function<Fault(bool request)> script;
+
+  // The status of the frame a kOtherStatus fault puts on the line.
+  uint8_t otherStatus = 2;
 
   // The noise a kNoiseFrom fault starts.
   SimLineNoise noiseFrom = SimLineNoise::Flood(1, true, 300);
