@@ -142,6 +142,97 @@ TEST(LzCodec, KnownBlocksBitLevelsAndLevel5) {
   EXPECT_EQ(lz.GetPackedData(), nullptr);
 }
 
+// A level 2 to 4 block written from the format by hand: steps of a literal
+// run then a match (distance, length), the last step a run alone when
+// `closingRun` is set, or a match. The writer never makes a match longer
+// than its distance; these do.
+struct HandStep {
+  Bytes lits;
+  uint32_t d = 0, len = 0;
+};
+Bytes HandBlock(int level, const std::vector<HandStep>& steps, bool closingRun) {
+  Bytes tokens, lits;
+  uint32_t acc = 0, n = 0, unpacked = 0;
+  auto bit = [&](uint32_t b) {
+    acc = acc << 1 | b;
+    if (++n == 8) tokens.push_back(static_cast<uint8_t>(acc)), acc = 0, n = 0;
+  };
+  auto number = [&](uint32_t start, uint32_t stop, uint32_t x) {
+    uint32_t k = 0, base = 0;
+    while (k < stop && x >= base + (1u << (start + 2 * k))) base += 1u << (start + 2 * k++);
+    for (uint32_t i = 0; i < k; ++i) bit(1);
+    if (k < stop) bit(0);
+    for (uint32_t w = start + 2 * k; w-- > 0;) bit((x - base) >> w & 1);
+  };
+  for (size_t i = 0; i < steps.size(); ++i) {
+    number(3, 16, static_cast<uint32_t>(steps[i].lits.size()));
+    lits.insert(lits.end(), steps[i].lits.begin(), steps[i].lits.end());
+    unpacked += static_cast<uint32_t>(steps[i].lits.size());
+    if (closingRun && i + 1 == steps.size()) break;
+    number(4, static_cast<uint32_t>(level - 1), steps[i].d - 4);
+    number(4, static_cast<uint32_t>(level - 1), steps[i].len - 4);
+    unpacked += steps[i].len;
+  }
+  tokens.push_back(static_cast<uint8_t>(acc << (8 - n)));
+  Bytes b(20);
+  const uint32_t fields[] = {static_cast<uint32_t>(20 + tokens.size() + lits.size()),
+                             static_cast<uint32_t>(tokens.size()), static_cast<uint32_t>(lits.size()), unpacked};
+  b[0] = 1, b[2] = static_cast<uint8_t>(level);
+  for (int f = 0; f < 4; ++f)
+    for (int i = 0; i < 4; ++i) b[size_t(4 + 4 * f + i)] = static_cast<uint8_t>(fields[f] >> (8 * i));
+  b.insert(b.end(), tokens.begin(), tokens.end());
+  b.insert(b.end(), lits.begin(), lits.end());
+  return b;
+}
+
+// Matches longer than their distance repeat the D bytes before them: byte
+// i of the match is the byte D before it, so D distinct bytes followed by a
+// match give those bytes again and again. Every distance from 4 to 40, with
+// lengths around each doubling of the bytes in place (D, 2D, 4D, ... and one
+// either side), the level's longest, and the match last in the block or
+// followed by more (the copies that may write past L need room after it).
+TEST(LzCodec, OverlappingMatchesRepeatTheirDistance) {
+  for (int level : {2, 4}) {
+    const uint32_t longest = level == 2 ? 83 : 1363;
+    for (uint32_t d = 4; d <= 40; ++d) {
+      std::vector<uint32_t> lengths = {4, 5, longest, longest - 1};
+      for (uint32_t p = d; p <= 2 * longest; p *= 2)
+        for (uint32_t l : {p - 1, p, p + 1, p + d / 2})
+          if (l >= 4 && l <= longest) lengths.push_back(l);
+      for (const uint32_t len : lengths) {
+        for (const bool tail : {false, true}) {
+          Bytes head(d);
+          for (uint32_t i = 0; i < d; ++i) head[i] = static_cast<uint8_t>(0x41 + i * 7 % 61);
+          std::vector<HandStep> steps = {{head, d, len}};
+          if (tail) steps.push_back({B("tail!"), 0, 0});
+          const Bytes block = HandBlock(level, steps, tail);
+          // Worked byte by byte: the head, then each byte of the match is
+          // the head's byte at its offset modulo D, then the tail.
+          Bytes want = head;
+          for (uint32_t i = 0; i < len; ++i) want.push_back(head[i % d]);
+          if (tail) for (char c : std::string("tail!")) want.push_back(static_cast<uint8_t>(c));
+          Bytes out;
+          ASSERT_EQ(Unpack(block, &out), 0) << level << " " << d << " " << len;
+          EXPECT_EQ(out, want) << "level " << level << " D " << d << " L " << len << " tail " << tail;
+        }
+      }
+    }
+  }
+  // Runs of matches at one short distance (a long run of a pattern):
+  // 4 bytes, then 40 matches of the level's longest at D = 4, 5 and 7.
+  for (uint32_t d : {4u, 5u, 7u}) {
+    Bytes head(d);
+    for (uint32_t i = 0; i < d; ++i) head[i] = static_cast<uint8_t>(i + 1);
+    std::vector<HandStep> steps = {{head, d, 1363}};
+    for (int i = 0; i < 39; ++i) steps.push_back({{}, d, 1363});
+    Bytes want(d + 40 * 1363);
+    for (size_t i = 0; i < want.size(); ++i) want[i] = static_cast<uint8_t>(i % d + 1);
+    Bytes out;
+    ASSERT_EQ(Unpack(HandBlock(4, steps, false), &out), 0) << d;
+    EXPECT_EQ(out, want) << d;
+  }
+}
+
 TEST(LzCodec, RoundTripEveryLevelAndInput) {
   std::string text;
   for (int i = 0; i < 200; ++i) text += "the quick brown fox " + std::to_string(i % 17) + " jumps; ";
