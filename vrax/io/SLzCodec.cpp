@@ -432,7 +432,7 @@ int32_t DecodeSteps(int32_t level, const uint8_t* tok, const uint8_t* tokEnd, co
     if (r > total - pos || r > static_cast<uint64_t>(litEnd - lit)) return -1;
     if (r <= 32 && total - pos >= 32 && litEnd - lit >= 32) {
       std::memcpy(out + pos, lit, 32);  // short run: one fixed-size copy
-    } else {
+    } else if (r != 0) {
       std::memcpy(out + pos, lit, static_cast<size_t>(r));
     }
     lit += r;
