@@ -174,13 +174,20 @@ class BitReader {
     const uint32_t n = (sizes >> (q * 4)) & 15;
     const uint32_t e = t.entry[(b << nr) >> (64 - kMatchPeek)];
     const uint64_t after = b << (nr + n);
-    const uint32_t el = t.entry[after >> (64 - kMatchPeek)];
-    const uint32_t nl = el & 15;
+    // A length below 16 is "0" and 4 bits; a longer one goes through the
+    // table (the long runs of a padded file are made of such lengths).
+    uint32_t nl = 5;
+    uint64_t l = (after >> 59) & 15;
+    if ((after >> 63) != 0) {
+      const uint32_t el = t.entry[after >> (64 - kMatchPeek)];
+      nl = el & 15;
+      l = el >> 4;
+    }
     const uint32_t used = nr + n + nl;
     if (nl == 0 || used > cnt_) return false;
     *r = shortRun ? (b >> 60) & 7 : 8 + ((b >> 57) & 31);
     *d = e >> 4;
-    *len = el >> 4;
+    *len = l;
     buf_ = after << nl;
     cnt_ -= used;
     return true;
@@ -462,7 +469,7 @@ int32_t DecodeSteps(int32_t level, const uint8_t* tok, const uint8_t* tokEnd, co
       std::memcpy(dst, src, 8);
       std::memcpy(dst + 8, src + 8, 8);
       std::memcpy(dst + 16, src + 16, 8);
-    } else if (d >= 32 && total - pos >= ((len + 31) & ~uint64_t{31})) {
+    } else if (len > 64 && d >= 32 && total - pos >= ((len + 31) & ~uint64_t{31})) {
       // Fixed 32-byte copies, the last one running past L: each reads only
       // bytes already in place, as above.
       for (size_t i = 0; i < len; i += 32) std::memcpy(dst + i, src + i, 32);
