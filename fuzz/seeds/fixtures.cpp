@@ -18,6 +18,7 @@
 #include "game/stage/StageFileWriter.h"
 #include "game/stage/TnlRsc.h"
 #include "platform/gfx_draw_states.h"
+#include "support/LzBlocks.h"
 #include "support/Repeated.h"
 #include "support/TempDir.h"
 #include "support/image_files.h"
@@ -722,6 +723,14 @@ int main(int argc, char** argv) {
   for (int level : {SLzCodec::kMinLevel, 3}) {
     Put("lz_block", "noise_level" + std::to_string(level), LzBlock(Ramp(300, 11), level));
     Put("lz_block", "run_level" + std::to_string(level), LzBlock(Bytes(1000, 'z'), level));
+  }
+  // Matches longer than their distance (the game's writer makes none): a
+  // few bytes repeated by the level's longest matches, then a closing run.
+  for (const uint32_t d : {4u, 9u, 33u}) {
+    const int level = d == 9 ? 2 : 4;
+    const uint32_t longest = level == 2 ? 83 : 1363;
+    std::vector<testsupport::HandLzStep> steps = {{Ramp(d, 5), d, longest}, {{}, d, longest - 7}, {Text("end"), 0, 0}};
+    Put("lz_block", "overlap_d" + std::to_string(d), testsupport::HandLzBlock(level, steps, true));
   }
   // A replay of no frames.
   Put("rpd_replay", "empty.rpd", Replay::Encode({}));

@@ -1,5 +1,6 @@
 #include "vrax/io/SLzCodec.h"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 
@@ -76,8 +77,8 @@ class BitWriter {
 // those). Runs below 168 fit the 10-bit run table; every distance and length
 // code fits the 13-bit match table.
 constexpr uint32_t kRunPeek = 10;
-// The most bits a step read by BitReader::Step takes: 7 + 13 + 5.
-constexpr uint32_t kLongestStep = 25;
+// The most bits a step read by BitReader::Step takes: 7 + 13 + 13.
+constexpr uint32_t kLongestStep = 33;
 constexpr uint32_t kMatchPeek = 13;
 
 template <uint32_t B>
@@ -155,11 +156,11 @@ class BitReader {
     return true;
   }
   // The common step in one go: a run below 40 (code "0" and 3 bits, or
-  // "10" and 5 bits), a distance through the match table and a length
-  // below 16 (code "0" and 4 bits). The three codes are read from the window
-  // as it stands, so they do not wait on one another the way three reads in
-  // a row do. False, with nothing read, when any of them is longer or the
-  // window holds fewer bits than the step takes.
+  // "10" and 5 bits), then a distance and a length through the match table.
+  // The codes are read from the window as it stands, so they do not wait on
+  // one another the way three reads in a row do. False, with nothing read,
+  // when the run is longer or the window holds fewer bits than the step
+  // takes.
   // The distance code's size depends only on its first three bits: it is
   // nibble q of `sizes` for those bits q (SizeNibbles), taken beside the
   // table read of its number so that finding where the length code starts
@@ -173,12 +174,21 @@ class BitReader {
     const uint32_t n = (sizes >> (q * 4)) & 15;
     const uint32_t e = t.entry[(b << nr) >> (64 - kMatchPeek)];
     const uint64_t after = b << (nr + n);
-    const uint32_t used = nr + n + 5;
-    if ((after >> 63) != 0 || used > cnt_) return false;
+    // A length below 16 is "0" and 4 bits; a longer one goes through the
+    // table (the long runs of a padded file are made of such lengths).
+    uint32_t nl = 5;
+    uint64_t l = (after >> 59) & 15;
+    if ((after >> 63) != 0) {
+      const uint32_t el = t.entry[after >> (64 - kMatchPeek)];
+      nl = el & 15;
+      l = el >> 4;
+    }
+    const uint32_t used = nr + n + nl;
+    if (nl == 0 || used > cnt_) return false;
     *r = shortRun ? (b >> 60) & 7 : 8 + ((b >> 57) & 31);
     *d = e >> 4;
-    *len = (after >> 59) & 15;
-    buf_ = after << 5;
+    *len = l;
+    buf_ = after << nl;
     cnt_ -= used;
     return true;
   }
@@ -429,7 +439,7 @@ int32_t DecodeSteps(int32_t level, const uint8_t* tok, const uint8_t* tokEnd, co
     if (r > total - pos || r > static_cast<uint64_t>(litEnd - lit)) return -1;
     if (r <= 32 && total - pos >= 32 && litEnd - lit >= 32) {
       std::memcpy(out + pos, lit, 32);  // short run: one fixed-size copy
-    } else {
+    } else if (r != 0) {
       std::memcpy(out + pos, lit, static_cast<size_t>(r));
     }
     lit += r;
@@ -459,13 +469,23 @@ int32_t DecodeSteps(int32_t level, const uint8_t* tok, const uint8_t* tokEnd, co
       std::memcpy(dst, src, 8);
       std::memcpy(dst + 8, src + 8, 8);
       std::memcpy(dst + 16, src + 16, 8);
+    } else if (len > 64 && d >= 32 && total - pos >= ((len + 31) & ~uint64_t{31})) {
+      // Fixed 32-byte copies, the last one running past L: each reads only
+      // bytes already in place, as above.
+      for (size_t i = 0; i < len; i += 32) std::memcpy(dst + i, src + i, 32);
     } else if (d >= len) {
       std::memcpy(dst, src, static_cast<size_t>(len));
     } else {
-      // Overlapping copy: D >= 4, so every 4-byte word read is complete.
-      size_t i = 0;
-      for (; i + 4 <= len; i += 4) std::memcpy(dst + i, src + i, 4);
-      for (; i < len; ++i) dst[i] = src[i];
+      // Overlapping copy: the L bytes repeat the D before them. Once the
+      // first D are in place, the bytes written so far (a whole number of
+      // periods) are copied after themselves, doubling each time.
+      std::memcpy(dst, src, static_cast<size_t>(d));
+      size_t i = static_cast<size_t>(d);
+      while (i < len) {
+        const size_t n = std::min(i, static_cast<size_t>(len) - i);
+        std::memcpy(dst + i, dst, n);
+        i += n;
+      }
     }
     pos += len;
   }

@@ -7,7 +7,7 @@
 
 #include "platform/image_decode.h"
 
-bool ImageDecodeAhead::Start(std::vector<std::vector<uint8_t>> files, const std::vector<uint64_t>& maxBytes) {
+bool ImageDecodeAhead::Start(std::vector<Bytes> files, const std::vector<uint64_t>& maxBytes) {
   Stop();
   bool any = false;
   for (const auto& f : files) any = any || !f.empty();

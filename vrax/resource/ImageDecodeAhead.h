@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <future>
 #include <memory>
+#include <new>
+#include <utility>
 #include <vector>
 
 #include "platform/gfx_device.h"
@@ -17,6 +19,28 @@ class ImageDecodeAhead {
  public:
   enum class Result { kNone, kDecoded, kDamaged };
 
+  // Makes a file's bytes without filling them first: the cache's unpacker
+  // writes every one, and a fill would touch each page of a large file twice.
+  template <typename T>
+  struct NoFill : std::allocator<T> {
+    template <typename U>
+    struct rebind {
+      using other = NoFill<U>;
+    };
+    NoFill() = default;
+    template <typename U>
+    NoFill(const NoFill<U>&) noexcept {}
+    template <typename U>
+    void construct(U* p) noexcept {
+      ::new (static_cast<void*>(p)) U;
+    }
+    template <typename U, typename... Args>
+    void construct(U* p, Args&&... args) {
+      ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+    }
+  };
+  using Bytes = std::vector<uint8_t, NoFill<uint8_t>>;
+
   ImageDecodeAhead() = default;
   // Stops the worker and waits for it.
   ~ImageDecodeAhead() { Stop(); }
@@ -28,7 +52,7 @@ class ImageDecodeAhead {
   // picture is refused before it is made, and taken as damaged). False
   // (nothing started) when there is nothing to decode or no thread could be
   // started.
-  bool Start(std::vector<std::vector<uint8_t>> files, const std::vector<uint64_t>& maxBytes = {});
+  bool Start(std::vector<Bytes> files, const std::vector<uint64_t>& maxBytes = {});
   // The decode of file i when it was decoded ahead from exactly these bytes
   // (waits for it): kDecoded with *out the pixels, kDamaged when the bytes do
   // not decode. kNone when file i was not decoded ahead or its bytes differ:
@@ -44,7 +68,7 @@ class ImageDecodeAhead {
     plat::Image image;
   };
   struct File {
-    std::vector<uint8_t> bytes;
+    Bytes bytes;
     uint64_t maxBytes = 0;
     std::promise<Decoded> promise;
     std::future<Decoded> result;

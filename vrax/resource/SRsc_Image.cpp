@@ -79,7 +79,7 @@ void SRsc_Image_Ex::StartDecodeAhead(const uint8_t* list, size_t size) {
   std::vector<std::string> names;
   if (!io || io->GetCacheMode() == 0 || !image_list::Parse(list, size, &names)) return;
   const SCacheArchive& cache = io->Cache();
-  std::vector<std::vector<uint8_t>> files(names.size());
+  std::vector<ImageDecodeAhead::Bytes> files(names.size());
   aheadCharges_.assign(names.size(), 0);
   for (size_t i = 0; i < names.size(); ++i) {
     if (std::find(names.begin(), names.begin() + static_cast<std::ptrdiff_t>(i), names[i]) !=
@@ -92,7 +92,7 @@ void SRsc_Image_Ex::StartDecodeAhead(const uint8_t* list, size_t size) {
     int w = 0, h = 0;
     if (cache.Lookup(path, files[i].data(), bytes) < 0 || !plat::ReadImageSize(files[i].data(), bytes, &w, &h) ||
         !plat::ImageSizeAllowed(w, h) || !Budget().Charge(uint64_t(w) * uint64_t(h) * 4)) {
-      std::vector<uint8_t>().swap(files[i]);
+      ImageDecodeAhead::Bytes().swap(files[i]);
       copies_.GiveBack(bytes);
       continue;
     }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/LzBlocks.h"
+
 #include <cstring>
 #include <numeric>
 #include <string>
@@ -43,38 +45,6 @@ Bytes Noise(size_t n, uint32_t seed) {
     x = static_cast<uint8_t>(seed >> 24);
   }
   return b;
-}
-
-// The bit levels decoded bit by bit, straight from the format: the codec's
-// table-driven reader must agree with it on every block, good or bad.
-int ReferenceDecode(const Bytes& b, Bytes* out) {
-  const uint32_t a = U32(b, 8), level = b[2], total = U32(b, 16);
-  size_t bit = 0, lit = 20 + a, litEnd = lit + U32(b, 12), pos = 0;
-  bool ended = false;
-  auto num = [&](uint32_t w, uint32_t m) {
-    uint32_t k = 0;
-    uint64_t v = 0, base = 0;
-    auto get = [&] {
-      if (bit >= a * 8u) return ended = true, 0;
-      const int x = (b[20 + bit / 8] >> (7 - bit % 8)) & 1;
-      return ++bit, x;
-    };
-    while (k < m && get() == 1) base += uint64_t{1} << (w + 2 * k++);
-    for (uint32_t i = 0; i < w + 2 * k; ++i) v = v * 2 + get();
-    return v + base;
-  };
-  out->assign(total, 0);
-  while (pos < total) {
-    const uint64_t r = num(3, 16);
-    if (ended || r > total - pos || r > litEnd - lit) return -1;
-    std::memcpy(out->data() + pos, b.data() + lit, r);
-    lit += r, pos += r;
-    if (pos >= total) break;
-    const uint64_t d = num(4, level - 1) + 4, len = num(4, level - 1) + 4;
-    if (ended || d > pos || len > total - pos) return -1;
-    for (uint64_t i = 0; i < len; ++i, ++pos) (*out)[pos] = (*out)[pos - d];
-  }
-  return 0;
 }
 
 TEST(LzCodec, KnownBlocksLevel1) {
@@ -140,6 +110,54 @@ TEST(LzCodec, KnownBlocksBitLevelsAndLevel5) {
   SLzCodec lz;
   for (int level : {0, 6}) EXPECT_EQ(lz.Compress("x", 1, level), -1) << level;
   EXPECT_EQ(lz.GetPackedData(), nullptr);
+}
+
+// Matches longer than their distance repeat the D bytes before them: byte
+// i of the match is the byte D before it, so D distinct bytes followed by a
+// match give those bytes again and again. Every distance from 4 to 40, with
+// lengths around each doubling of the bytes in place (D, 2D, 4D, ... and one
+// either side), the level's longest, and the match last in the block or
+// followed by more (the copies that may write past L need room after it).
+TEST(LzCodec, OverlappingMatchesRepeatTheirDistance) {
+  for (int level : {2, 4}) {
+    const uint32_t longest = level == 2 ? 83 : 1363;
+    for (uint32_t d = 4; d <= 40; ++d) {
+      std::vector<uint32_t> lengths = {4, 5, longest, longest - 1};
+      for (uint32_t p = d; p <= 2 * longest; p *= 2)
+        for (uint32_t l : {p - 1, p, p + 1, p + d / 2})
+          if (l >= 4 && l <= longest) lengths.push_back(l);
+      for (const uint32_t len : lengths) {
+        for (const bool tail : {false, true}) {
+          Bytes head(d);
+          for (uint32_t i = 0; i < d; ++i) head[i] = static_cast<uint8_t>(0x41 + i * 7 % 61);
+          std::vector<testsupport::HandLzStep> steps = {{head, d, len}};
+          if (tail) steps.push_back({B("tail!"), 0, 0});
+          const Bytes block = testsupport::HandLzBlock(level, steps, tail);
+          // Worked byte by byte: the head, then each byte of the match is
+          // the head's byte at its offset modulo D, then the tail.
+          Bytes want = head;
+          for (uint32_t i = 0; i < len; ++i) want.push_back(head[i % d]);
+          if (tail) for (char c : std::string("tail!")) want.push_back(static_cast<uint8_t>(c));
+          Bytes out;
+          ASSERT_EQ(Unpack(block, &out), 0) << level << " " << d << " " << len;
+          EXPECT_EQ(out, want) << "level " << level << " D " << d << " L " << len << " tail " << tail;
+        }
+      }
+    }
+  }
+  // Runs of matches at one short distance (a long run of a pattern):
+  // 4 bytes, then 40 matches of the level's longest at D = 4, 5 and 7.
+  for (uint32_t d : {4u, 5u, 7u}) {
+    Bytes head(d);
+    for (uint32_t i = 0; i < d; ++i) head[i] = static_cast<uint8_t>(i + 1);
+    std::vector<testsupport::HandLzStep> steps = {{head, d, 1363}};
+    for (int i = 0; i < 39; ++i) steps.push_back({{}, d, 1363});
+    Bytes want(d + 40 * 1363);
+    for (size_t i = 0; i < want.size(); ++i) want[i] = static_cast<uint8_t>(i % d + 1);
+    Bytes out;
+    ASSERT_EQ(Unpack(testsupport::HandLzBlock(4, steps, false), &out), 0) << d;
+    EXPECT_EQ(out, want) << d;
+  }
 }
 
 TEST(LzCodec, RoundTripEveryLevelAndInput) {
@@ -239,7 +257,7 @@ TEST(LzCodec, MutatedBlocksNeverCrash) {
     ASSERT_EQ(r1, r2) << iter;
     if (b[2] >= 2 && b[2] <= 4 && b[3] == 0 && size == lz.GetUnpackedSize()) {
       Bytes want;
-      ASSERT_EQ(ReferenceDecode(b, &want), r1) << iter;
+      ASSERT_EQ(testsupport::ReferenceLzDecode(b, &want), r1) << iter;
       if (r1 == 0) { ASSERT_EQ(Bytes(out1.begin(), out1.begin() + long(size)), want) << iter; }
     }
     if (r1 < 0) {

@@ -9,16 +9,19 @@
 namespace {
 
 using Result = ImageDecodeAhead::Result;
+using Bytes = ImageDecodeAhead::Bytes;
 
-std::vector<uint8_t> Png(int w, int h, uint32_t argb) {
-  return testsupport::EncodePng(testsupport::MakeImage(w, h, [argb](int, int) { return argb; }));
+Bytes Png(int w, int h, uint32_t argb) {
+  const std::vector<uint8_t> png =
+      testsupport::EncodePng(testsupport::MakeImage(w, h, [argb](int, int) { return argb; }));
+  return Bytes(png.begin(), png.end());
 }
 
 // Each file's decode is handed out once, and only for the very bytes it was
 // made from; a file without bytes is left to the caller.
 TEST(ImageDecodeAhead, TakesEachDecodeOnceForItsOwnBytes) {
-  const std::vector<uint8_t> a = Png(5, 4, 0xFF00FF00u), b = Png(2, 2, 0x40102030u);
-  const std::vector<uint8_t> broken = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n', 'x'};
+  const Bytes a = Png(5, 4, 0xFF00FF00u), b = Png(2, 2, 0x40102030u);
+  const Bytes broken = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n', 'x'};
   ImageDecodeAhead ahead;
   ASSERT_TRUE(ahead.Start({a, {}, broken, b}));
   plat::Image img;
@@ -38,7 +41,7 @@ TEST(ImageDecodeAhead, NothingToDecodeStartsNothingAndStopDropsTheRest) {
   ImageDecodeAhead ahead;
   EXPECT_FALSE(ahead.Start({}));
   EXPECT_FALSE(ahead.Start({{}, {}}));
-  const std::vector<uint8_t> big = Png(1024, 1024, 0xFFFFFFFFu);
+  const Bytes big = Png(1024, 1024, 0xFFFFFFFFu);
   ASSERT_TRUE(ahead.Start({big, big, big}));
   ahead.Stop();  // waits for the file in progress
   plat::Image img;
@@ -50,7 +53,7 @@ TEST(ImageDecodeAhead, NothingToDecodeStartsNothingAndStopDropsTheRest) {
 // picture takes 80): a larger picture is refused before it is made and
 // taken as damaged. A file without a limit has the decoder's own bounds.
 TEST(ImageDecodeAhead, EachFileIsHeldToItsBytes) {
-  const std::vector<uint8_t> a = Png(5, 4, 0xFF00FF00u);
+  const Bytes a = Png(5, 4, 0xFF00FF00u);
   ImageDecodeAhead ahead;
   ASSERT_TRUE(ahead.Start({a, a, a}, {80, 79}));
   plat::Image img;
