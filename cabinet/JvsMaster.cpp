@@ -8,6 +8,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <utility>
 
 #include "platform/clock.h"
 #include "platform/thread.h"
@@ -67,6 +68,13 @@ struct Master {
   uint64_t garbageTold = 0;  // nodes (bit 32: the broadcast) whose damaged replies were told
   uint64_t heldTold = 0;     // nodes whose held decreases were told
   uint64_t strayTold = 0;    // nodes (bit 32: the broadcast) whose stray bytes were told
+  // Whether the line's noise was told: once a run of noise, until a frame
+  // goes out on a quiet line again.
+  bool noiseTold = false;
+  // Whether the exchange just ended was spoiled by noise on the line: its
+  // frame went out after a wait for a quiet line that ran out, or the
+  // receive met a line that never went quiet.
+  bool byNoise = false;
   BoardHabit habit = BoardHabit::kUnknown;
   // Nodes seen to send a true copy of their last reply right after
   // answering a request to send it again with status 3: they do not keep a
@@ -402,6 +410,11 @@ bool Failed(uint8_t node, JvsReceipt what, const uint8_t* reply, bool* atLimit =
   Master& m = M();
   m.known[SlotOf(node)].valid = false;
   if (what == JvsReceipt::kClosed || m.stop.load()) return false;
+  // Noise on the line spoils what it meets, however sound the exchange:
+  // it neither counts in the run nor ends it. A whole frame to the master
+  // that answers nothing is no noise.
+  const bool byNoise = std::exchange(m.byNoise, false);
+  if (byNoise && what != JvsReceipt::kUnfitting && what != JvsReceipt::kUnknownStatus) return true;
   if (what == JvsReceipt::kUnknownStatus) {
     Tell("node %d answered with a reply the bus does not know (status %d); the bus is stopped", node, reply[0]);
     return false;
@@ -461,14 +474,38 @@ bool Failed(uint8_t node, JvsReceipt what, const uint8_t* reply, bool* atLimit =
   return false;
 }
 
-// What a write that did not go out means: the port was closed, or the line
-// never went quiet.
+// What a write that did not go out means: the port was closed, or the frame
+// was too long to write.
 JvsReceipt NotSent() { return M().stop.load() ? JvsReceipt::kClosed : JvsReceipt::kTalking; }
+
+// A frame went out: on a line that carries noise (told once a run of
+// noise), or on a quiet one.
+void Wrote() {
+  Master& m = M();
+  if (!JvsLastWriteOnNoise()) {
+    m.noiseTold = false;
+    return;
+  }
+  if (m.noiseTold) return;
+  m.noiseTold = true;
+  const JvsNoise noise = JvsGetLastNoise();
+  Tell("the line did not go quiet (%u bytes in %u ms); frames go out on it all the same", noise.bytes, noise.ms);
+}
+
+// What answers a frame just written; whether noise spoiled it is kept for
+// Failed.
+JvsReceipt Receive(uint8_t* buf, int* n, JvsReplyCheck check, const void* checkWith) {
+  Wrote();
+  const JvsReceipt got = JvsReceiveAnswer(buf, kJvsReplyBuffer, n, check, checkWith);
+  M().byNoise = got == JvsReceipt::kTalking || (JvsLastWriteOnNoise() && got != JvsReceipt::kAnswer);
+  return got;
+}
 
 // Writes the request on a quiet line and reads what answers it.
 JvsReceipt Exchange(const Request& r, uint8_t* buf, int* n, JvsReplyCheck check, const void* checkWith) {
+  M().byNoise = false;
   if (JvsSendBytes(r.node, r.bytes, r.Size()) <= 0) return NotSent();
-  const JvsReceipt got = JvsReceiveAnswer(buf, kJvsReplyBuffer, n, check, checkWith);
+  const JvsReceipt got = Receive(buf, n, check, checkWith);
   // Told on a line that answers; a line that does not is told when it stops.
   if (got == JvsReceipt::kAnswer) TellStray(r.node);
   return got;
@@ -576,9 +613,9 @@ int LearnFate(const Request& r, const Known& before, uint8_t* buf) {
   const CopyCheck with{&r, &before};
   for (;;) {
     int n = 0;
-    const JvsReceipt got = JvsSendRetransmitRequest(r.node) <= 0
-                               ? NotSent()
-                               : JvsReceiveAnswer(buf, kJvsReplyBuffer, &n, &CopyFits, &with);
+    m.byNoise = false;
+    const JvsReceipt got =
+        JvsSendRetransmitRequest(r.node) <= 0 ? NotSent() : Receive(buf, &n, &CopyFits, &with);
     if (got == JvsReceipt::kAnswer) {
       TellStray(r.node);
       size_t used = 0;
@@ -728,27 +765,17 @@ void Halt(int32_t state) {
 // waiting for an address); false when halted or closed. Each reset goes
 // out twice: a node that misses it keeps its address, which SENSE cannot
 // show while another node waits for one, and would then share an address
-// with the node given it next. A reset frame that the line never let go
-// out is a spoiled exchange: a line that never goes quiet stops the bus as
-// it would a cycle; with neither frame out there is nothing to wait for.
+// with the node given it next.
 bool JvsReset() {
   Master& m = M();
   static const uint8_t kReset[2] = {kJvsCmdReset, kJvsResetCheck};
-  for (int t = 0; t < kJvsResetTries; ++t) {
+  for (int t = 0; t < kJvsResetTries && !m.stop.load(); ++t) {
     JvsQueueCommand(kJvsBroadcast, nullptr, 0);
     JvsQueueCommand(kJvsBroadcast, kReset, 2);
-    int notWritten = 0;
-    for (int copy = 0; copy < 2; ++copy) {
-      if (JvsSendFrame(kJvsBroadcast) >= 0 || m.stop.load()) continue;
-      ++notWritten;
-      if (!Failed(kJvsBroadcast, JvsReceipt::kTalking, nullptr)) {
-        JvsQueueCommand(kJvsBroadcast, nullptr, 0);
-        if (!m.stop.load()) Halt(kJvsStateBusError);
-        return false;
-      }
-    }
+    // A frame goes out unless the port was closed.
+    for (int copy = 0; copy < 2 && !m.stop.load(); ++copy)
+      if (JvsSendFrame(kJvsBroadcast) > 0) Wrote();
     if (m.stop.load()) break;
-    if (notWritten == 2) continue;
     JvsClock().Wait(m.wake, kJvsResetWaitMs);
     if (m.stop.load() || JvsGetSense() == 0) break;
   }
@@ -815,6 +842,7 @@ void BringUp() {
   m.garbageTold = 0;
   m.heldTold = 0;
   m.strayTold = 0;
+  m.noiseTold = false;
   // What was learnt of the nodes' ways is learnt again: the bus may hold
   // other nodes now.
   m.habit = BoardHabit::kUnknown;
