@@ -131,6 +131,8 @@ struct FrameModule {
   // Whether the last frame written went out after a wait for a quiet line
   // that ran out.
   bool wroteOnNoise = false;
+  // Whether the last wait for a quiet line that waited ran out.
+  bool noisy = false;
   EchoWatch echo;
   uint8_t frame[kJvsMaxFrame] = {};  // the frame being written
 };
@@ -255,6 +257,7 @@ int JvsOpenPort(const char* portName) {
   // Whatever the line held before is unknown: the first frame waits for it
   // to be quiet.
   m.unsettled = true;
+  m.noisy = m.wroteOnNoise = false;
   return 1;
 }
 
@@ -356,6 +359,8 @@ bool JvsLineUnsettled() { return M().unsettled; }
 
 bool JvsLastWriteOnNoise() { return M().wroteOnNoise; }
 
+bool JvsLineNoisy() { return M().noisy; }
+
 bool JvsSettleLine() {
   FrameModule& m = M();
   JvsLine& line = *m.line;
@@ -411,7 +416,7 @@ bool JvsSettleLine() {
       ++m.errors;
       Dead(rx);
       m.unsettled = false;
-      m.wroteOnNoise = true;
+      m.wroteOnNoise = m.noisy = true;
       return true;
     }
     if (n) continue;
@@ -421,7 +426,7 @@ bool JvsSettleLine() {
     if (drop(n)) quietSince = clock.NowMs();
   }
   rx.Reset();
-  m.unsettled = false;
+  m.unsettled = m.noisy = false;
   return true;
 }
 

@@ -166,6 +166,9 @@ bool JvsSettleLine();
 // Whether the last frame written went out after a wait for a quiet line
 // that ran out: on a line that carries noise.
 bool JvsLastWriteOnNoise();
+// Whether the last wait for a quiet line that had to wait ran out: the
+// line carries noise until a wait finds it quiet.
+bool JvsLineNoisy();
 // Whether the next frame written must wait for a quiet line first.
 bool JvsLineUnsettled();
 

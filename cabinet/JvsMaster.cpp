@@ -68,8 +68,8 @@ struct Master {
   uint64_t garbageTold = 0;  // nodes (bit 32: the broadcast) whose damaged replies were told
   uint64_t heldTold = 0;     // nodes whose held decreases were told
   uint64_t strayTold = 0;    // nodes (bit 32: the broadcast) whose stray bytes were told
-  // Whether the line's noise was told: once a run of noise, until a frame
-  // goes out on a quiet line again.
+  // Whether the line's noise was told: once a run of noise, until a wait
+  // for a quiet line finds it quiet again.
   bool noiseTold = false;
   // Whether the exchange just ended was spoiled by noise on the line: its
   // frame went out after a wait for a quiet line that ran out, or the
@@ -482,22 +482,23 @@ JvsReceipt NotSent() { return M().stop.load() ? JvsReceipt::kClosed : JvsReceipt
 // noise), or on a quiet one.
 void Wrote() {
   Master& m = M();
-  if (!JvsLastWriteOnNoise()) {
-    m.noiseTold = false;
-    return;
-  }
-  if (m.noiseTold) return;
+  if (!JvsLineNoisy()) m.noiseTold = false;
+  if (!JvsLastWriteOnNoise() || m.noiseTold) return;
   m.noiseTold = true;
   const JvsNoise noise = JvsGetLastNoise();
   Tell("the line did not go quiet (%u bytes in %u ms); frames go out on it all the same", noise.bytes, noise.ms);
 }
 
 // What answers a frame just written; whether noise spoiled it is kept for
-// Failed.
+// Failed: the frame went out on a line that carried noise, or noise came
+// with what answered it (bytes outside frames, or a line that never went
+// quiet).
 JvsReceipt Receive(uint8_t* buf, int* n, JvsReplyCheck check, const void* checkWith) {
   Wrote();
+  const uint32_t stray = JvsGetStrayByteCount();
   const JvsReceipt got = JvsReceiveAnswer(buf, kJvsReplyBuffer, n, check, checkWith);
-  M().byNoise = got == JvsReceipt::kTalking || (JvsLastWriteOnNoise() && got != JvsReceipt::kAnswer);
+  M().byNoise = got != JvsReceipt::kAnswer && (got == JvsReceipt::kTalking || JvsLastWriteOnNoise() ||
+                                               JvsGetStrayByteCount() != stray);
   return got;
 }
 
@@ -867,9 +868,10 @@ void BringUp() {
     if (receipt != JvsReceipt::kAnswer || got < 2 || buf[0] != kJvsStatusNormal || buf[1] != kJvsReportNormal) {
       if (m.stop.load()) return;
       if (receipt == JvsReceipt::kDamaged || receipt == JvsReceipt::kUnfitting) TellGarbage(kJvsBroadcast);
-      // A line that never went quiet counts in the run that stops the bus.
-      if (receipt == JvsReceipt::kTalking && !Failed(kJvsBroadcast, receipt, buf)) return Halt(kJvsStateBusError);
-      if (++retries > kJvsAddressRetries) {
+      // An assignment that noise spoiled is no try of the node's: the
+      // resets and the assignment go out again.
+      const bool byNoise = std::exchange(m.byNoise, false) && receipt != JvsReceipt::kUnfitting;
+      if (!byNoise && ++retries > kJvsAddressRetries) {
         Tell("no node took address %d after %d resets; the bus is stopped", n, kJvsAddressRetries);
         return Halt(kJvsStateBusError);
       }

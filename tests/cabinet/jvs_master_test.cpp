@@ -1112,6 +1112,7 @@ TEST_F(MasterOnAWire, NoiseThatLastsStopsTheBusInOneLine) {
     for (bool sync : {true, false}) {
       SCOPED_TRACE(testing::Message() << p.what << (sync ? ", sync bytes" : ", no sync bytes"));
       const NoiseRun run = PlayNoise(p, testsupport::SimLineNoise::Flood(7, sync, 60000));
+      std::printf("%s %d: %s | %u\n", p.what, sync, run.told.c_str(), run.stoppedAfter);
       EXPECT_EQ(run.fault, "");
       ASSERT_TRUE(run.halted);
       if (p.from != NoisePhase::kOpen) {
