@@ -185,13 +185,17 @@ void Dead(JvsReceiver& rx) {
   rx.Reset();
 }
 
-// Throws bytes away: the frames among them are counted as dropped, the
-// bytes outside frames and of dead frames as stray. Whether a frame ended
-// among them: one through to its sum, or one to another node (its node
-// byte, or a length of 0, ends it for the master). A frame still under way
-// at their end is left to the receiver.
-bool Drop(JvsReceiver& rx, const uint8_t* bytes, size_t n) {
-  bool ended = false;
+// What ended among bytes thrown away: nothing, a frame to another node (its
+// node byte, or a length of 0, ends it for the master), or a frame to the
+// master through to its sum.
+enum Ended { kNoFrame, kOtherFrame, kMasterFrame };
+
+// Throws bytes away: the frames to the master among them are counted as
+// dropped, the bytes outside frames and of dead frames as stray. What
+// ended among them (the most of it). A frame still under way at their end
+// is left to the receiver.
+Ended Drop(JvsReceiver& rx, const uint8_t* bytes, size_t n) {
+  Ended ended = kNoFrame;
   size_t stray = 0;
   for (size_t i = 0; i < n; ++i) {
     if (!FrameByte(rx, bytes[i])) {
@@ -201,8 +205,12 @@ bool Drop(JvsReceiver& rx, const uint8_t* bytes, size_t n) {
     if (bytes[i] == kJvsSync) Dead(rx);
     const bool inFrame = rx.InFrame();
     const JvsReceiver::Event ev = rx.Feed(bytes[i]);
-    if (ev != JvsReceiver::kNone) ++M().dropped;
-    if (ev != JvsReceiver::kNone || (inFrame && !rx.InFrame())) ended = true;
+    if (ev != JvsReceiver::kNone) {
+      ++M().dropped;
+      ended = kMasterFrame;
+    } else if (inFrame && !rx.InFrame() && ended == kNoFrame) {
+      ended = kOtherFrame;
+    }
   }
   if (stray) CountStray(stray);
   return ended;
@@ -368,21 +376,21 @@ bool JvsSettleLine() {
   uint8_t chunk[kJvsMaxFrame];
   uint8_t read[kFilteredRoom];
   plat::MsClock& clock = JvsClock();
-  // Drops what was read, the echo of the last frame written aside: whether
-  // a frame ended among it.
+  // Drops what was read, the echo of the last frame written aside: what
+  // ended among it.
   JvsReceiver& rx = m.dropped_rx;
   auto drop = [&](size_t n) {
-    const bool ended = Drop(rx, read, m.echo.Filter(chunk, n, read));
+    const Ended ended = Drop(rx, read, m.echo.Filter(chunk, n, read));
     if (n && rx.InFrame()) m.droppedAt = clock.NowMs();
     return ended;
   };
-  // Even on a settled line, a frame that came whole since, nobody asked
-  // (or one too late), says the line is not quiet. A frame still under way
-  // makes no wait: a receive takes no frame whose sync byte it did not see,
-  // so its rest is read as bytes outside frames. Bytes outside frames are
-  // only dropped.
+  // Even on a settled line, a frame to the master that came since, nobody
+  // asked (or one too late), says the line is not quiet. A frame to another
+  // node answers nothing, and a frame still under way makes no wait: a
+  // receive takes no frame whose sync byte it did not see, so its rest is
+  // read as bytes outside frames. Bytes outside frames are only dropped.
   size_t n = line.ReadAvailable(chunk, sizeof chunk);
-  if (drop(n)) m.unsettled = true;
+  if (drop(n) == kMasterFrame) m.unsettled = true;
   m.wroteOnNoise = false;
   if (!m.unsettled) {
     Dead(rx);
@@ -401,7 +409,7 @@ bool JvsSettleLine() {
     n = line.ReadAvailable(chunk, cap);
     seen += n;
     const uint32_t now = clock.NowMs();
-    if (drop(n)) quietSince = now;
+    if (drop(n) != kNoFrame) quietSince = now;
     // A frame is dead once a look that found nothing shows it paused.
     if (n == 0 && rx.InFrame() && now - m.droppedAt >= kJvsByteWaitMs) Dead(rx);
     const uint32_t quiet = now - quietSince;
@@ -423,7 +431,7 @@ bool JvsSettleLine() {
     const uint32_t until = rx.InFrame() ? kJvsByteWaitMs - (now - m.droppedAt) : kJvsQuietMs - quiet;
     n = line.ReadWait(chunk, cap, std::min({until, kJvsSettleMs - spent, kWaitSliceMs}));
     seen += n;
-    if (drop(n)) quietSince = clock.NowMs();
+    if (drop(n) != kNoFrame) quietSince = clock.NowMs();
   }
   rx.Reset();
   m.unsettled = m.noisy = false;
@@ -553,12 +561,12 @@ JvsReceipt JvsReceiveAnswer(uint8_t* buffer, size_t max, int* length, JvsReplyCh
       if (ev == JvsReceiver::kNone) continue;
       if (stray) CountStray(stray);
       // Bytes after the frame that decides the receive, in this read, came
-      // from nobody asked: dropped (their frames counted). A frame among
-      // them says the line is not quiet: it is waited out before the next
-      // frame. A frame they begin goes on in that wait.
+      // from nobody asked: dropped (their frames counted). A frame to the
+      // master among them says the line is not quiet: it is waited out
+      // before the next frame. A frame they begin goes on in the next wait.
       m.dropped_rx.Reset();
       m.droppedAt = lastFrameByte;
-      if (i + 1 < got && Drop(m.dropped_rx, chunk + i + 1, got - (i + 1))) m.unsettled = true;
+      if (i + 1 < got && Drop(m.dropped_rx, chunk + i + 1, got - (i + 1)) == kMasterFrame) m.unsettled = true;
       if (ev == JvsReceiver::kBadSum || rx.Size() == 0) return spoiled(JvsReceipt::kDamaged);
       const size_t size = rx.Size();
       const uint8_t status = rx.Data()[0];

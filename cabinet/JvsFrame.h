@@ -154,9 +154,9 @@ int JvsEscapeByte(uint8_t byte, uint8_t* out2);
 
 // Waits until the line has been quiet for kJvsQuietMs, dropping every byte
 // read meanwhile, when an exchange went wrong since the last wait (or the
-// port was opened since, or a frame came whole that no receive took). Only
-// a frame that ends on the line (through to its sum, or at another node's
-// node byte) breaks the quiet, and a frame under way holds the wait until
+// port was opened since, or a frame to the master came that no receive
+// took). Only a frame that ends on the line (through to its sum, or at
+// another node's node byte) breaks the quiet, and a frame under way holds the wait until
 // it ends or is dead; bytes outside frames and dead frames are dropped and
 // counted as stray. A wait that runs out (kJvsSettleMs of watching, or
 // kJvsMaxReceiveBytes read: JvsGetLastNoise tells what it met, and the
@@ -205,8 +205,8 @@ enum class JvsReceipt {
 // kUnknownStatus). With a check, a status 1 frame answers only when its
 // reports end where the frame ends; without one, any whole frame is taken
 // (a copy asked for again may carry bytes after its reports). Anything but
-// an answer marks the line unsettled, as does a frame after the frame taken
-// in the same read (what follows it is dropped; a frame it begins goes on in
+// an answer marks the line unsettled, as does a frame to the master after
+// the frame taken in the same read (what follows it is dropped; a frame it begins goes on in
 // the next wait for a quiet line). Bytes outside frames, before the answer
 // or after it, and a frame cut short by the silence, are dropped and
 // counted as stray.

@@ -6,10 +6,10 @@
 // kind of request may be spoiled while the script lasts. Traps on what must
 // never happen (BusWorld's properties): a switch word not set for node 1
 // lately, a credit ahead of the coins, a wait for a quiet line longer than
-// its bound, a line busy for good that does not stop the bus in time, a
-// stop before six spoiled exchanges in a row (or six failed address
-// assignments, or a reset every frame of which was lost) on a line without
-// noise, a piece of the master's work that writes more than
+// its bound, a stop by noise on the line, or no request within 0.3 s of the
+// end of the line's noise on a bus that is up, a stop before six spoiled
+// exchanges in a row (or six failed address assignments, or a reset every
+// frame of which was lost), a piece of the master's work that writes more than
 // BusWorld::kWriteBound frames (one that would never end), a setting of
 // node 0 carried out more often than it was asked for, and, once the script
 // is spent and the bus has settled, a coin not credited once (but where the
@@ -32,7 +32,12 @@
 // ready); bit 5 node 0 answers the first command of a frame alone; bit 6
 // node 0's status bytes are 01 01 (they read like a report); bit 7 byte 3
 // follows: bit 0 noise that ends from the script, bit 1 an echoing line
-// (every byte the master writes comes back). Then one byte per frame on the
+// (every byte the master writes comes back), bits 2-3 what a node's line
+// driver puts after each of its frames instead of byte 1's (1 a sync byte
+// alone 2 ms after it, 2 a header cut short E0 00 FF, 3 FF E0 55 right
+// after it), bit 4 noise that ends lasts 2 to 3 s (longer than six spoiled
+// exchanges; else 60-240 ms), bit 5 noise is sparse sync bytes (one every
+// 60-120 ms) instead of bursts of any bytes. Then one byte per frame on the
 // wire (low three bits: 0-3 whole, 4 lost, 5 damaged, 6 status 3 or late, 7
 // whole, or with noise that ends, that noise from the frame on; with noise,
 // on an answer bits 3-4: 1 noise bytes after it, 2 a sync byte and two more
@@ -44,8 +49,8 @@
 // 2-3, also the noise later frames on the wire start; noise that ends
 // starts only on a line without noise; else with noise, bits 2-3: 1 a burst
 // of noise bytes every 1-10 ms for 50 ms, 2 one byte every 10-100 ms for
-// 400 ms, sync bytes among them, 3 the line busy for good, until the script
-// is spent).
+// 400 ms, sync bytes among them, 3 the line busy for 3 s, or until the
+// script is spent).
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -93,6 +98,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   const bool conditions = more & 4, anyFrame = more & 8, noise = more & 16, ending = extra & 1;
   w.wire.echo = extra & 2;
+  static const std::vector<uint8_t> kAfter[4] = {{}, {0xE0}, {0xE0, 0x00, 0xFF}, {0xFF, 0xE0, 0x55}};
+  if (extra & 12) {
+    w.wire.afterReply = kAfter[(extra >> 2) & 3];
+    w.wire.afterReplyMs = (extra & 12) == 12 ? 0 : 2;
+  }
+  const bool longNoise = extra & 16, sparseSync = extra & 32;
   w.wire.noiseFrom = SimLineNoise::Flood(1, true, 200, true);
   w.wire.board.askedAgain = static_cast<testsupport::SimJvsBoard::AskedAgain>((more >> 5) & 3);
   w.boardSetting = spoil & 16;
@@ -138,8 +149,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   auto halted = [&] {
     if (!w.Halted()) return;
     if (!w.StopAllowed()) __builtin_trap();
-    // A line busy for good keeps the bus stopped.
-    if (!w.wire.LineBusy() && !w.Reopen()) __builtin_trap();
+    if (!w.Reopen()) __builtin_trap();
   };
   uint32_t seed = 1;
   for (int f = 0; f < 120 && !script.Spent(); ++f) {
@@ -152,11 +162,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (conditions) w.wire.board.nodes[0].condition[0] = b & 3;
     if (ending && (b & 0x70)) {
       // Noise that ends starts on a line without noise.
-      const uint32_t ms = 60 * (1 + ((b >> 2) & 3));
+      const uint32_t ms = longNoise ? 2000 + 333 * ((b >> 2) & 3) : 60 * (1 + ((b >> 2) & 3));
       w.wire.noiseFrom = (b & 0x10) ? SimLineNoise::Flood(++seed, b & 0x20, ms, b & 0x40)
-                                    : SimLineNoise{++seed, 5, 40, 3, bool(b & 0x20), ms, bool(b & 0x40)};
+                         : sparseSync ? SimLineNoise{++seed, 60, 120, 1, true, ms, bool(b & 0x40), 100}
+                                      : SimLineNoise{++seed, 5, 40, 3, bool(b & 0x20), ms, bool(b & 0x40)};
       if (!w.wire.LineNoisy()) w.wire.SetLineNoise(w.wire.noiseFrom);
-    } else if (noise && !w.wire.LineBusy()) {
+    } else if (noise && !w.wire.LineNoisy()) {
       switch ((b >> 2) & 3) {
         case 1:
           w.wire.SetLineNoise({++seed, 1, 10, 1, false, 50});
@@ -165,7 +176,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
           w.wire.SetLineNoise({++seed, 10, 100, 1, true, 400});
           break;
         case 3:
-          w.wire.SetLineNoise(SimLineNoise::Flood(++seed, true));
+          w.wire.SetLineNoise(SimLineNoise::Flood(++seed, true, SimJvsWire::kBusyMs));
           break;
         default:
           break;

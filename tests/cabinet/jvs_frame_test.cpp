@@ -410,15 +410,16 @@ TEST_F(WireTest, TheFirstFrameDecidesTheReceive) {
       {"an answer and a stray byte", {0xE0, 0x00, 0x03, 0x01, 0x01, 0x05, 0x77}, JvsReceipt::kAnswer, {1, 1}, false, 1},
       {"stray bytes, then an answer", {0xFF, 0xD0, 0x00, 0xE0, 0x00, 0x03, 0x01, 0x01, 0x05}, JvsReceipt::kAnswer,
        {1, 1}, false, 3},
-      // A frame after it says the line is not quiet: it is waited out. A
-      // frame it only begins makes no wait (it is dead, or its rest comes
-      // with no sync byte before it).
+      // A frame to the master after it says the line is not quiet: it is
+      // waited out. A frame to another node answers nothing, and one only
+      // begun makes no wait (it is dead, or its rest comes with no sync
+      // byte before it).
       {"an answer and a sync byte", {0xE0, 0x00, 0x03, 0x01, 0x01, 0x05, 0xFF, 0xE0}, JvsReceipt::kAnswer, {1, 1},
        false, 1},
       {"an answer and half a frame", {0xE0, 0x00, 0x03, 0x01, 0x01, 0x05, 0xE0, 0x00, 0x05, 0x01}, JvsReceipt::kAnswer,
        {1, 1}, false},
       {"an answer and another node's frame", {0xE0, 0x00, 0x03, 0x01, 0x01, 0x05, 0xE0, 0x05, 0x03, 0x01, 0x01, 0x0A},
-       JvsReceipt::kAnswer, {1, 1}, true, 4},
+       JvsReceipt::kAnswer, {1, 1}, false, 4},
       {"an answer and a frame", {0xE0, 0x00, 0x03, 0x01, 0x01, 0x05, 0xE0, 0x00, 0x02, 0x01, 0x03}, JvsReceipt::kAnswer,
        {1, 1}, true},
       {"stray bytes, then nothing", {0x55, 0x55}, JvsReceipt::kSilence, {}, true, 2},

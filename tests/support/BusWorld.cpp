@@ -186,7 +186,9 @@ void BusWorld::AfterStep(size_t exchangesBefore, uint32_t stepAt, uint32_t error
     const uint32_t waits = 1 + (errorsNow >= errors ? errorsNow - errors : errorsNow);
     return (wrote ? kJvsReceiveMs : 0) + waits * (kSettleBoundMs + kSlackMs) + (reset ? kJvsResetWaitMs : 0);
   };
+  writesAt_.clear();
   for (const SimJvsWire::WriteMark& m : wire.TakeWriteMarks()) {
+    if (!m.reset) writesAt_.push_back(m.at);
     if (m.at - prev > allowed(m.errors))
       Note("a write waited " + std::to_string(m.at - prev) + " ms (at most " + std::to_string(allowed(m.errors)) +
            " ms allowed) for a quiet line");
@@ -198,16 +200,28 @@ void BusWorld::AfterStep(size_t exchangesBefore, uint32_t stepAt, uint32_t error
   if (!Halted() && now - prev > allowed(JvsGetErrorCount()))
     Note("the master's work went on " + std::to_string(now - prev) + " ms after its last write (at most " +
          std::to_string(allowed(JvsGetErrorCount())) + " ms allowed)");
-  // A line busy for good while the bus is up stops it in time.
-  if (wire.LineBusy() && (!busyWatched_ || busySince_ != wire.BusySince())) {
-    busyWatched_ = wasUp && !wasHalted;
-    busySince_ = wire.BusySince();
+  // Noise that ends leaves the bus up: no stop while the line carries it or
+  // lately carried it, but where exchanges that faults spoiled made the
+  // run; and once it has ended, a request goes out within kNoiseEndPollMs
+  // of its last byte (and the frame in which the game asks for one).
+  const uint32_t noiseAt = wire.LastLineNoiseAt();
+  const bool noiseLately = noiseAt != 0 && (wire.LineNoisy() || now - noiseAt <= StopBoundMs());
+  if (noiseLately && wasUp && !wasHalted && Halted() && !line_.RunOfSpoiled(wire.FaultedExchanges(), kJvsMaxSpoiled))
+    Note("the bus stopped on noise on the line");
+  if (wire.LineNoisy() || !wasUp || wasHalted || Halted()) {
+    noiseWatched_ = 0;
+  } else if (noiseAt != 0 && noiseAt != noiseSeen_ && int32_t(now - noiseAt) >= 0) {
+    noiseSeen_ = noiseWatched_ = noiseAt;
   }
-  if (!wire.LineBusy()) busyWatched_ = false;
-  if (busyWatched_ && !wasHalted && now - busySince_ > StopBoundMs()) {
-    Note(std::string(Halted() ? "stopped only " : "still running ") + std::to_string(now - busySince_) +
-         " ms into a line that never goes quiet (at most " + std::to_string(StopBoundMs()) + " ms allowed)");
-    busyWatched_ = false;
+  if (noiseWatched_) {
+    for (const uint32_t at : writesAt_) {
+      if (int32_t(at - noiseWatched_) > 0) noiseWatched_ = 0;
+    }
+    if (noiseWatched_ && now - noiseWatched_ > kNoiseEndPollMs + frameMs) {
+      Note("no request " + std::to_string(now - noiseWatched_) + " ms after the line's noise ended (at most " +
+           std::to_string(kNoiseEndPollMs + frameMs) + " ms allowed)");
+      noiseWatched_ = 0;
+    }
   }
   // The decreases whose fate the master may have learnt from the counter,
   // and the coins at risk in them.
@@ -282,16 +296,13 @@ bool BusWorld::WatchedLine::RunOfSpoiled(const std::vector<bool>& spoiled, int n
   return run >= n;
 }
 
-bool BusWorld::StopAllowed(bool byNoise) const {
+bool BusWorld::StopAllowed() const {
   const bool addressing = wire.AddressingsSinceOpen() >= kJvsAddressRetries + 1 &&
                           (wire.SpoiledAddressingsSinceOpen() > 0 || LastSpoiled(wire.Resets(), 1));
-  // Noise on the line lately: waits for a quiet line that ran out may have
-  // spoiled the exchanges without a write.
-  const bool noisy = byNoise && wire.NoiseBytes() > 0 && wire.Now() - wire.LastNoiseAt() <= StopBoundMs();
   const int resets = wire.ResetsSinceAddressing();
   const bool resetsLost = resets > 0 && wire.SpoiledResetsSinceAddressing() == resets &&
                           (resets >= 2 * kJvsResetTries || wire.NoiseSinceAddressing());
-  return line_.RunOfSpoiled(wire.Exchanges(), kJvsMaxSpoiled) || addressing || resetsLost || noisy;
+  return line_.RunOfSpoiled(wire.Exchanges(), kJvsMaxSpoiled) || addressing || resetsLost;
 }
 
 }  // namespace testsupport

@@ -113,12 +113,21 @@ void SimJvsWire::Noise(uint32_t at, const std::vector<uint8_t>& bytes) {
   lastNoiseAt_ = at;
   // A sync byte while an answer may be on its way can spoil the exchange.
   const bool sync = std::find(bytes.begin(), bytes.end(), uint8_t{0xE0}) != bytes.end();
-  if (sync && log_ && !log_->empty() && at - lastRequestAt_ <= kJvsQuietMs) log_->back() = true;
+  if (sync && at - lastRequestAt_ <= kJvsQuietMs) Spoil(false);
+}
+
+void SimJvsWire::Spoil(bool fault) {
+  if (!log_ || log_->empty()) return;
+  log_->back() = true;
+  if (fault && log_ == &exchanges_) faulted_.back() = true;
 }
 
 void SimJvsWire::NoiseUntil(uint32_t until) {
   uint32_t at = 0;
-  while (lineNoise_.Next(until, &at, &drawn_)) Noise(at, drawn_);
+  while (lineNoise_.Next(until, &at, &drawn_)) {
+    Noise(at, drawn_);
+    lastLineNoiseAt_ = at;
+  }
 }
 
 std::vector<SimJvsWire::WriteMark> SimJvsWire::TakeWriteMarks() {
@@ -152,7 +161,10 @@ void SimJvsWire::OnFrame(uint8_t node, const std::vector<uint8_t>& data, bool da
   log_ = node != 0xFF ? &exchanges_ : reset ? &resets_ : &addressings_;
   if (log_ == &addressings_) Addressing();
   log_->push_back(false);
-  if (node != 0xFF) decreasing_.push_back(SimJvsBoard::Decreasing(node, data));
+  if (node != 0xFF) {
+    decreasing_.push_back(SimJvsBoard::Decreasing(node, data));
+    faulted_.push_back(false);
+  }
   resetWritten_ = resetWritten_ || reset;
   lastRequestAt_ = now_;
   Fault f = NextFault(requestFaults_, requests_, true);
@@ -161,7 +173,7 @@ void SimJvsWire::OnFrame(uint8_t node, const std::vector<uint8_t>& data, bool da
     f = kWhole;
   }
   if (f != kLost && f != kDamaged && f != kStatusThree) f = kWhole;  // the others befall answers
-  if (f != kWhole) log_->back() = true;
+  if (f != kWhole) Spoil(true);
   if (f == kLost) return;
   SimJvsBoard::Reply r;
   if (f == kStatusThree) {
@@ -185,7 +197,7 @@ void SimJvsWire::Send(const SimJvsBoard::Reply& r, uint32_t delay) {
   // damaged frame or sends again a status 3 it kept.
   const bool statusThree = !r.data.empty() && r.data[0] == 3;
   const bool spoiled = f == kLost || damaged || f == kLate;
-  if ((spoiled || statusThree) && log_ && !log_->empty()) log_->back() = true;
+  if (spoiled || statusThree) Spoil(true);
   if (f == kLate) delay = LateMs();
   const uint32_t at = now_ + delay;
   std::vector<uint8_t> frame = SimFramed(r.data, damaged ? 1 : 0);
@@ -195,7 +207,7 @@ void SimJvsWire::Send(const SimJvsBoard::Reply& r, uint32_t delay) {
     if (!afterReply.empty()) InjectAt(at + afterReplyMs, afterReply);
     return;
   }
-  if (f == kBusyFrom) lineNoise_.Start(SimLineNoise::Flood(at, true), at);
+  if (f == kBusyFrom) lineNoise_.Start(SimLineNoise::Flood(at, true, kBusyMs), at);
   if (f == kNoiseFrom && !lineNoise_.On()) lineNoise_.Start(noiseFrom, at);
   // Noise bytes that go while the frame does land in it.
   NoiseUntil(ends);
@@ -209,7 +221,7 @@ void SimJvsWire::Send(const SimJvsBoard::Reply& r, uint32_t delay) {
     it = pending_.erase(it);
     hit = true;
   }
-  if (hit && log_ && !log_->empty()) log_->back() = true;
+  if (hit) Spoil(false);
   InjectAt(at, std::move(frame));
   if (!afterReply.empty()) InjectAt(at + afterReplyMs, afterReply);
   if (f == kNoiseAfter) {
