@@ -683,6 +683,40 @@ TEST_F(WireTest, TheRestOfAFrameGoesOnInTheWaitAfterTheReceive) {
   }
 }
 
+// A gap between two looks at the line (the master's thread did not run for
+// 300 ms) counts kJvsByteWaitMs at most toward a receive's or a wait's
+// bound: it is no time the line was watched. Worked by hand. Mid-answer:
+// the head of node 0's status answer (E0 00 05 01 01) 1 ms after the
+// request, the gap, its tail (5A 01 62) 5 ms after the look that ends the
+// gap: the answer is read. Mid-wait, after a silence: another node's frame
+// right before the look that ends the gap: the quiet begins after it, and
+// the line is found quiet kJvsQuietMs later, the wait not run out.
+TEST_F(WireTest, AGapBetweenLooksCountsTheByteWaitAtMost) {
+  wire_.script = [](bool request) { return request ? testsupport::SimJvsWire::kLost : testsupport::SimJvsWire::kWhole; };
+  uint8_t buf[kJvsReplyBuffer];
+  int n = 0;
+  uint32_t sent = Request(0);
+  wire_.Inject({0xE0, 0x00, 0x05, 0x01, 0x01}, 1);
+  wire_.lateOnceMs = 300;
+  // The first look finds nothing; its wait of 1 ms ends 300 ms late.
+  wire_.Inject({0x5A, 0x01, 0x62}, 1 + 300 + 5);
+  EXPECT_EQ(JvsReceiveAnswer(buf, sizeof buf, &n), JvsReceipt::kAnswer);
+  EXPECT_EQ(Bytes(buf, buf + n), (Bytes{0x01, 0x01, 0x5A, 0x01}));
+
+  wire_.Advance(1000);
+  sent = Request(0);
+  ASSERT_EQ(JvsReceiveAnswer(buf, sizeof buf, &n), JvsReceipt::kSilence);
+  const uint32_t silent = wire_.NowMs();
+  EXPECT_EQ(silent, sent + kJvsByteWaitMs);
+  wire_.lateOnceMs = 300;
+  // The wait's first slice (5 ms) ends 300 ms late; the frame came 2 ms
+  // before.
+  wire_.Inject({0xE0, 0x05, 0x02, 0x01, 0x08}, 5 + 300 - 2);
+  const uint32_t errors = JvsGetErrorCount();
+  EXPECT_EQ(Request(0), silent + 5 + 300 + kJvsQuietMs);
+  EXPECT_ALL({VAL(JvsLastWriteOnNoise(), false), VAL(JvsGetErrorCount(), errors)});
+}
+
 // A line that never pauses: the receive gives up kJvsReceiveMs after the
 // request without a frame for the master, and the wait for a quiet line
 // kJvsSettleMs after it began; its frame is then written all the same. Each

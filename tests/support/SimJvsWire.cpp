@@ -253,8 +253,9 @@ size_t SimJvsWire::ReadAvailable(uint8_t* buffer, size_t max) {
 size_t SimJvsWire::ReadWait(uint8_t* buffer, size_t max, uint32_t ms) {
   if (!open_) return 0;
   if (const size_t n = ReadAvailable(buffer, max)) return n;
-  if (lateLooksMs) {
-    now_ += ms + lateLooksMs;
+  if (lateLooksMs || lateOnceMs) {
+    now_ += ms + lateLooksMs + lateOnceMs;
+    lateOnceMs = 0;
     return 0;
   }
   NoiseUntil(now_ + ms);

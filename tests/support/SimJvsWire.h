@@ -88,6 +88,9 @@ class SimJvsWire : public JvsLine, public plat::MsClock {
   // A loaded machine: each wait for input ends lateMs after it should,
   // having read nothing (what came meanwhile waits for the next look).
   uint32_t lateLooksMs = 0;
+  // The same once: the next wait for input ends this much late (the
+  // master's thread did not run meanwhile).
+  uint32_t lateOnceMs = 0;
 
   // Raw bytes on the line delayMs from now, from no node in particular.
   void Inject(const std::vector<uint8_t>& bytes, uint32_t delayMs = 0);
