@@ -410,11 +410,11 @@ bool Failed(uint8_t node, JvsReceipt what, const uint8_t* reply, bool* atLimit =
   Master& m = M();
   m.known[SlotOf(node)].valid = false;
   if (what == JvsReceipt::kClosed || m.stop.load()) return false;
-  // Noise on the line spoils what it meets, however sound the exchange:
-  // it neither counts in the run nor ends it. A whole frame to the master
-  // that answers nothing is no noise.
-  const bool byNoise = std::exchange(m.byNoise, false);
-  if (byNoise && what != JvsReceipt::kUnfitting && what != JvsReceipt::kUnknownStatus) return true;
+  // Noise on the line spoils what it meets, however sound the exchange
+  // (also where it forms a frame of its own with a right sum): it neither
+  // counts in the run nor ends it. A whole frame to the master that answers
+  // nothing is no noise.
+  if (std::exchange(m.byNoise, false) && what != JvsReceipt::kUnfitting) return true;
   if (what == JvsReceipt::kUnknownStatus) {
     Tell("node %d answered with a reply the bus does not know (status %d); the bus is stopped", node, reply[0]);
     return false;

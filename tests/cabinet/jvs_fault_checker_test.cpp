@@ -160,6 +160,10 @@ void SparseSyncBytesThatEnd(BusWorld& w) {
   w.wire.noiseFrom = {5, 60, 120, 1, true, 2000};
   w.wire.noiseFrom.syncPercent = 100;
 }
+void SettingSparseSyncBytesThatEnd(BusWorld& w) {
+  Setting(w);
+  SparseSyncBytesThatEnd(w);
+}
 
 const Kind kKinds[] = {
     {"bring-up, one node", 1, From::kOpen, 1, Plain},
@@ -208,8 +212,8 @@ const Kind kKinds[] = {
      false, true},
     {"bring-up, one node, sparse sync bytes for 2 s", 1, From::kOpen, 1, SparseSyncBytesThatEnd, 1, false, false,
      true},
-    {"setting value, sparse sync bytes for 2 s", 1, From::kSettingValue, 0, SparseSyncBytesThatEnd, 1, false, false,
-     true},
+    {"setting value, sparse sync bytes for 2 s", 1, From::kSettingValue, 0, SettingSparseSyncBytesThatEnd, 1, false,
+     false, true},
 };
 
 struct Fault {
@@ -318,7 +322,9 @@ Run RunCase(const Kind& k, const std::vector<Fault>& placement, int coinAt) {
     }
     w.Frame();
     const bool settingDone = !w.boardSetting || JvsGetNodeSettingResult() != kJvsSettingRunning;
+    // Noise that ends has ended, and what follows it is watched too.
     const bool settled = counting && w.inputsRead > 0 && settingDone && (coinAt < 0 || windowCoin) &&
+                         !w.wire.LineNoisy() &&
                          (!coinKind || (coinsIn && w.CoinsSettled()));
     if (settled && settledAt < 0) settledAt = w.frames;
     if (!settled) settledAt = -1;
