@@ -557,6 +557,8 @@ JvsReceipt JvsReceiveAnswer(uint8_t* buffer, size_t max, int* length, JvsReplyCh
         continue;
       }
       lastFrameByte = clock.NowMs();
+      // A frame cut by a sync byte is dead: no frame has one in its body.
+      if (chunk[i] == kJvsSync) Dead(rx);
       const JvsReceiver::Event ev = rx.Feed(chunk[i]);
       if (ev == JvsReceiver::kNone) continue;
       if (stray) CountStray(stray);

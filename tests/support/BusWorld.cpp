@@ -202,11 +202,12 @@ void BusWorld::AfterStep(size_t exchangesBefore, uint32_t stepAt, uint32_t error
          std::to_string(allowed(JvsGetErrorCount())) + " ms allowed)");
   // Noise that ends leaves the bus up: no stop while the line carries it or
   // lately carried it, but where exchanges that faults spoiled made the
-  // run; and once it has ended, a request goes out within kNoiseEndPollMs
+  // run (those the noise spoiled go on with it); and once it has ended, a request goes out within kNoiseEndPollMs
   // of its last byte (and the frame in which the game asks for one).
   const uint32_t noiseAt = wire.LastLineNoiseAt();
   const bool noiseLately = noiseAt != 0 && (wire.LineNoisy() || now - noiseAt <= StopBoundMs());
-  if (noiseLately && wasUp && !wasHalted && Halted() && !line_.RunOfSpoiled(wire.FaultedExchanges(), kJvsMaxSpoiled))
+  if (noiseLately && wasUp && !wasHalted && Halted() &&
+      !line_.RunOfSpoiled(wire.FaultedExchanges(), kJvsMaxSpoiled, &wire.Exchanges()))
     Note("the bus stopped on noise on the line");
   if (wire.LineNoisy() || !wasUp || wasHalted || Halted()) {
     noiseWatched_ = 0;
@@ -284,13 +285,13 @@ bool BusWorld::QueuedDecrease() {
 
 bool BusWorld::LastExchangesSpoiled(int n) const { return LastSpoiled(wire.Exchanges(), n); }
 
-bool BusWorld::WatchedLine::RunOfSpoiled(const std::vector<bool>& spoiled, int n) const {
+bool BusWorld::WatchedLine::RunOfSpoiled(const std::vector<bool>& spoiled, int n, const std::vector<bool>* goOn) const {
   int run = 0;
   for (size_t i = spoiled.size(); i-- > 0 && run < n;) {
     const Run way = i < runs.size() ? runs[i] : kEnds;
     if (spoiled[i] || way == kSpoils)
       ++run;
-    else if (way != kGoesOn)
+    else if (way != kGoesOn && !(goOn && i < goOn->size() && (*goOn)[i]))
       break;
   }
   return run >= n;

@@ -188,8 +188,8 @@ class BusWorld {
     std::vector<Run> runs;
     // Whether the last of the wire's exchanges (spoiled: as the wire saw
     // them) hold n spoiled ones with nothing between them but exchanges
-    // that end no run.
-    bool RunOfSpoiled(const std::vector<bool>& spoiled, int n) const;
+    // that end no run (also those goOn marks).
+    bool RunOfSpoiled(const std::vector<bool>& spoiled, int n, const std::vector<bool>* goOn = nullptr) const;
   };
   WatchedLine line_{wire};
   void Note(const std::string& what);
