@@ -348,11 +348,13 @@ int Lines(const std::string& err, const std::string& words) {
 
 // Frame bytes on the line that never pause kJvsQuietMs (a sync byte and a
 // byte after it, another node's header, every 5 ms), for 0.7 s and for 10
-// s: each wait for a quiet line ends after kJvsSettleMs, and its request
-// goes out all the same; the answers, which the noise does not meet, are
-// taken, so the inputs are read on meanwhile. The noise is told once, in a
-// line that names its bytes and time, and the bus never stops; once the
-// noise ends, a poll goes out within 0.3 s (BusWorld).
+// s: after a good answer a frame to another node makes no wait, and a wait
+// for a quiet line (at open, after an exchange that went wrong) ends after
+// kJvsSettleMs with its request written all the same; the answers, which
+// the noise does not meet, are taken, so the inputs are read on meanwhile
+// at nearly the clean rate. The noise is told once at most, in a line that
+// names its bytes and time, and the bus never stops; once the noise ends, a
+// poll goes out within 0.3 s (BusWorld).
 TEST_F(MasterOnAWire, ALineThatNeverGoesQuietLeavesTheBusUp) {
   for (uint32_t noiseMs : {700u, 10000u}) {
     SCOPED_TRACE(noiseMs);
@@ -368,9 +370,10 @@ TEST_F(MasterOnAWire, ALineThatNeverGoesQuietLeavesTheBusUp) {
     const std::string err = capture.Take();
     EXPECT_EQ(w.fault, "");
     EXPECT_FALSE(w.Halted()) << err;
-    EXPECT_GT(during, int(noiseMs / 2 / (kJvsSettleMs + kJvsReceiveMs)) - 1);
+    EXPECT_GT(during, int(noiseMs / 2 / 18 * 9 / 10));
     EXPECT_GT(w.inputsRead, read + during + 10);
-    EXPECT_ALL({VAL(Lines(err, "the bus is stopped"), 0), VAL(Lines(err, "the line did not go quiet ("), 1)});
+    EXPECT_EQ(Lines(err, "the bus is stopped"), 0);
+    EXPECT_LE(Lines(err, "the line did not go quiet ("), 1);
     std::printf("%u ms of noise: %d switch words read in its first half; %s", noiseMs, during, err.c_str());
   }
 }
