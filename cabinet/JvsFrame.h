@@ -137,7 +137,9 @@ uint32_t JvsGetDroppedReplyCount();
 // Bytes outside frames since the port was opened (a line driver's glitch,
 // padding after a reply): no sync byte came before them, and the escaping
 // keeps the sync byte out of every frame's body, so they can begin no frame
-// and are no answer. They are dropped and do not make the line wait. By
+// and are no answer; with them, the bytes of dead frames (a frame that
+// paused kJvsByteWaitMs, or that a sync byte cut). They are dropped and do
+// not make the line wait. By
 // node: those read while the last request written went to the node (the
 // broadcast's slot for the addresses), or all of them with node -1.
 uint32_t JvsGetStrayByteCount(int node = -1);
