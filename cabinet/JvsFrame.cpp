@@ -133,6 +133,8 @@ struct FrameModule {
   bool wroteOnNoise = false;
   // Whether the last wait for a quiet line that waited ran out.
   bool noisy = false;
+  // Whether the last receive met noise before what decided it.
+  bool receiveNoise = false;
   EchoWatch echo;
   uint8_t frame[kJvsMaxFrame] = {};  // the frame being written
 };
@@ -369,6 +371,8 @@ bool JvsLastWriteOnNoise() { return M().wroteOnNoise; }
 
 bool JvsLineNoisy() { return M().noisy; }
 
+bool JvsLastReceiveMetNoise() { return M().receiveNoise; }
+
 bool JvsSettleLine() {
   FrameModule& m = M();
   JvsLine& line = *m.line;
@@ -507,6 +511,7 @@ JvsReceiver::Event JvsReceiver::Feed(uint8_t raw) {
 JvsReceipt JvsReceiveAnswer(uint8_t* buffer, size_t max, int* length, JvsReplyCheck check, const void* request) {
   FrameModule& m = M();
   if (length) *length = 0;
+  m.receiveNoise = false;
   JvsReceiver rx;
   uint8_t raw[kJvsMaxFrame];
   uint8_t chunk[kFilteredRoom];
@@ -541,6 +546,7 @@ JvsReceipt JvsReceiveAnswer(uint8_t* buffer, size_t max, int* length, JvsReplyCh
       const uint32_t pause = clock.NowMs() - lastFrameByte;
       if (pause >= kJvsByteWaitMs) return ended(JvsReceipt::kSilence);
       if (spent >= kJvsReceiveMs || seen >= kJvsMaxReceiveBytes) {
+        m.receiveNoise = true;
         m.noise = JvsNoise{static_cast<uint32_t>(seen), spent};
         return ended(JvsReceipt::kTalking);
       }
@@ -558,10 +564,14 @@ JvsReceipt JvsReceiveAnswer(uint8_t* buffer, size_t max, int* length, JvsReplyCh
       }
       lastFrameByte = clock.NowMs();
       // A frame cut by a sync byte is dead: no frame has one in its body.
-      if (chunk[i] == kJvsSync) Dead(rx);
+      if (chunk[i] == kJvsSync && rx.InFrame()) {
+        m.receiveNoise = true;
+        Dead(rx);
+      }
       const JvsReceiver::Event ev = rx.Feed(chunk[i]);
       if (ev == JvsReceiver::kNone) continue;
       if (stray) CountStray(stray);
+      if (stray) m.receiveNoise = true;
       // Bytes after the frame that decides the receive, in this read, came
       // from nobody asked: dropped (their frames counted). A frame to the
       // master among them says the line is not quiet: it is waited out
@@ -583,5 +593,6 @@ JvsReceipt JvsReceiveAnswer(uint8_t* buffer, size_t max, int* length, JvsReplyCh
       return JvsReceipt::kAnswer;
     }
     if (stray) CountStray(stray);
+    if (stray) m.receiveNoise = true;
   }
 }

@@ -171,6 +171,9 @@ bool JvsLastWriteOnNoise();
 // Whether the last wait for a quiet line that had to wait ran out: the
 // line carries noise until a wait finds it quiet.
 bool JvsLineNoisy();
+// Whether the last receive met noise before what decided it: bytes outside
+// frames, a frame a sync byte cut, or a line that never went quiet.
+bool JvsLastReceiveMetNoise();
 // Whether the next frame written must wait for a quiet line first.
 bool JvsLineUnsettled();
 

@@ -491,14 +491,12 @@ void Wrote() {
 
 // What answers a frame just written; whether noise spoiled it is kept for
 // Failed: the frame went out on a line that carried noise, or noise came
-// with what answered it (bytes outside frames, or a line that never went
-// quiet).
+// before what decided the receive (bytes outside frames, a frame a sync
+// byte cut, or a line that never went quiet).
 JvsReceipt Receive(uint8_t* buf, int* n, JvsReplyCheck check, const void* checkWith) {
   Wrote();
-  const uint32_t stray = JvsGetStrayByteCount();
   const JvsReceipt got = JvsReceiveAnswer(buf, kJvsReplyBuffer, n, check, checkWith);
-  M().byNoise = got != JvsReceipt::kAnswer && (got == JvsReceipt::kTalking || JvsLastWriteOnNoise() ||
-                                               JvsGetStrayByteCount() != stray);
+  M().byNoise = got != JvsReceipt::kAnswer && (JvsLastWriteOnNoise() || JvsLastReceiveMetNoise());
   return got;
 }
 

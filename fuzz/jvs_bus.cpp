@@ -47,7 +47,7 @@
 // sync bytes among it with bit 5, ending inside a frame (a sync byte and
 // the start of a frame to the master) with bit 6, for 60 ms times 1 + bits
 // 2-3, also the noise later frames on the wire start; noise that ends
-// starts only on a line without noise; else with noise, bits 2-3: 1 a burst
+// starts only after a second without noise; else with noise, bits 2-3: 1 a burst
 // of noise bytes every 1-10 ms for 50 ms, 2 one byte every 10-100 ms for
 // 400 ms, sync bytes among them, 3 the line busy for 3 s, or until the
 // script is spent).
@@ -126,10 +126,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                                     : d == std::vector<uint8_t>{kJvsCmdIdentity};
     }
   };
+  // Noise that ends starts only after a second without noise on the line:
+  // noise that starts again as soon as it ends is a line that never goes
+  // quiet, where the cycle goes on as long as the noise (no exchange of it
+  // counts toward a stop).
+  auto quietAWhile = [&] { return w.wire.NowMs() - w.wire.LastLineNoiseAt() >= 1000; };
   w.wire.script = [&](bool request) {
     const uint8_t b = script.Next();
     if (request && kSpoils[spoil & 3] != SimJvsWire::kWhole && spoiled()) return kSpoils[spoil & 3];
-    if (ending && (b & 7) == 7) return SimJvsWire::kNoiseFrom;
+    if (ending && (b & 7) == 7 && quietAWhile()) return SimJvsWire::kNoiseFrom;
     if (noise && !request) {
       if (((b >> 3) & 3) == 1) return SimJvsWire::kNoiseAfter;
       if (((b >> 3) & 3) == 2) return SimJvsWire::kSyncNoiseAfter;
@@ -166,8 +171,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       w.wire.noiseFrom = (b & 0x10) ? SimLineNoise::Flood(++seed, b & 0x20, ms, b & 0x40)
                          : sparseSync ? SimLineNoise{++seed, 60, 120, 1, true, ms, bool(b & 0x40), 100}
                                       : SimLineNoise{++seed, 5, 40, 3, bool(b & 0x20), ms, bool(b & 0x40)};
-      if (!w.wire.LineNoisy()) w.wire.SetLineNoise(w.wire.noiseFrom);
-    } else if (noise && !w.wire.LineNoisy()) {
+      if (!w.wire.LineNoisy() && quietAWhile()) w.wire.SetLineNoise(w.wire.noiseFrom);
+    } else if (noise && !w.wire.LineNoisy() && quietAWhile()) {
       switch ((b >> 2) & 3) {
         case 1:
           w.wire.SetLineNoise({++seed, 1, 10, 1, false, 50});
