@@ -211,17 +211,21 @@ void SimJvsWire::Send(const SimJvsBoard::Reply& r, uint32_t delay) {
   if (f == kNoiseFrom && !lineNoise_.On()) lineNoise_.Start(noiseFrom, at);
   // Noise bytes that go while the frame does land in it.
   NoiseUntil(ends);
-  bool hit = false;
+  bool hit = false, syncHit = false;
   for (auto it = pending_.begin(); it != pending_.end();) {
     if (!it->noise || int32_t(it->at - at) < 0 || int32_t(it->at - ends) > 0) {
       ++it;
       continue;
     }
     frame.insert(frame.begin() + long(frame.size() / 2), it->bytes.begin(), it->bytes.end());
+    syncHit = syncHit || std::find(it->bytes.begin(), it->bytes.end(), uint8_t{0xE0}) != it->bytes.end();
     it = pending_.erase(it);
     hit = true;
   }
-  if (hit) Spoil(false);
+  // Bytes that land in the frame without a sync byte leave a frame with a
+  // wrong sum, which the master cannot tell from any damaged frame: as a
+  // fault.
+  if (hit) Spoil(!syncHit);
   InjectAt(at, std::move(frame));
   if (!afterReply.empty()) InjectAt(at + afterReplyMs, afterReply);
   if (f == kNoiseAfter) {

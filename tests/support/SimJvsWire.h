@@ -129,7 +129,8 @@ class SimJvsWire : public JvsLine, public plat::MsClock {
   const std::vector<bool>& Exchanges() const { return exchanges_; }
   // For each of them: whether the request carried a coin decrease; whether
   // a placed fault, the script or the seeded noise spoiled it (the line's
-  // noise aside).
+  // noise aside, but where its bytes landed in a frame without a sync byte:
+  // a damaged frame as any).
   const std::vector<bool>& DecreaseExchanges() const { return decreasing_; }
   const std::vector<bool>& FaultedExchanges() const { return faulted_; }
   // The same for the address assignments (broadcast 0xF1), and for the
