@@ -404,9 +404,10 @@ void Answered(const Request& r, const uint8_t* reply, size_t length) {
 
 // An exchange went wrong: counted in the run of spoiled exchanges. False
 // when the bus is to stop (told): the run reached kJvsMaxSpoiled (unless the
-// caller has a way on without a further exchange: atLimit), the node
-// answered with a status the bus does not know, or the port was closed.
-bool Failed(uint8_t node, JvsReceipt what, const uint8_t* reply, bool* atLimit = nullptr) {
+// caller has a way on without a further exchange: atLimit), or the port
+// was closed. A frame with a status the bus does not know is spoiled as
+// one that answers nothing (noise can form one with a right sum).
+bool Failed(uint8_t node, JvsReceipt what, const uint8_t* /*reply*/, bool* atLimit = nullptr) {
   Master& m = M();
   m.known[SlotOf(node)].valid = false;
   if (what == JvsReceipt::kClosed || m.stop.load()) return false;
@@ -415,10 +416,6 @@ bool Failed(uint8_t node, JvsReceipt what, const uint8_t* reply, bool* atLimit =
   // counts in the run nor ends it. A whole frame to the master that answers
   // nothing is no noise.
   if (std::exchange(m.byNoise, false) && what != JvsReceipt::kUnfitting) return true;
-  if (what == JvsReceipt::kUnknownStatus) {
-    Tell("node %d answered with a reply the bus does not know (status %d); the bus is stopped", node, reply[0]);
-    return false;
-  }
   SpoiledRun& run = m.run;
   if (run.total == 0) run.strayBefore = JvsGetStrayByteCount();
   switch (what) {
@@ -433,6 +430,7 @@ bool Failed(uint8_t node, JvsReceipt what, const uint8_t* reply, bool* atLimit =
       ++run.statusThree;
       break;
     case JvsReceipt::kUnfitting:
+    case JvsReceipt::kUnknownStatus:  // noise can form such a frame too
       ++run.unfitting;
       TellGarbage(node);
       break;
