@@ -578,7 +578,11 @@ JvsReceipt JvsReceiveAnswer(uint8_t* buffer, size_t max, int* length, JvsReplyCh
       // before the next frame. A frame they begin goes on in the next wait.
       m.dropped_rx.Reset();
       m.droppedAt = lastFrameByte;
+      const uint32_t strayBefore = m.stray.load();
       if (i + 1 < got && Drop(m.dropped_rx, chunk + i + 1, got - (i + 1)) == kMasterFrame) m.unsettled = true;
+      // A wrong sum with bytes outside frames right after it: noise landed
+      // in the frame.
+      if (ev == JvsReceiver::kBadSum && m.stray.load() != strayBefore) m.receiveNoise = true;
       if (ev == JvsReceiver::kBadSum || rx.Size() == 0) return spoiled(JvsReceipt::kDamaged);
       const size_t size = rx.Size();
       const uint8_t status = rx.Data()[0];

@@ -171,8 +171,9 @@ bool JvsLastWriteOnNoise();
 // Whether the last wait for a quiet line that had to wait ran out: the
 // line carries noise until a wait finds it quiet.
 bool JvsLineNoisy();
-// Whether the last receive met noise before what decided it: bytes outside
-// frames, a frame a sync byte cut, or a line that never went quiet.
+// Whether the last receive met noise before what decided it (bytes outside
+// frames, a frame a sync byte cut, or a line that never went quiet), or a
+// frame with a wrong sum and bytes outside frames right after it.
 bool JvsLastReceiveMetNoise();
 // Whether the next frame written must wait for a quiet line first.
 bool JvsLineUnsettled();
