@@ -123,10 +123,18 @@ struct FrameModule {
   JvsNoise noise;
   // What is thrown away, from the bytes after the frame that decided a
   // receive to the end of the next wait for a quiet line: a frame begun
-  // there goes on there.
+  // there goes on there. When its last byte came.
   JvsReceiver dropped_rx;
+  uint32_t droppedAt = 0;
   // Whether the next frame written must wait for a quiet line.
   bool unsettled = true;
+  // Whether the last frame written went out after a wait for a quiet line
+  // that ran out.
+  bool wroteOnNoise = false;
+  // Whether the last wait for a quiet line that waited ran out.
+  bool noisy = false;
+  // Whether the last receive met noise before what decided it.
+  bool receiveNoise = false;
   EchoWatch echo;
   uint8_t frame[kJvsMaxFrame] = {};  // the frame being written
 };
@@ -170,21 +178,44 @@ void CountStray(size_t n) {
   m.strayBy[m.lastSlot] += static_cast<uint32_t>(n);
 }
 
-// Throws bytes away: the frames among them are counted as dropped, the
-// bytes outside frames as stray. Whether some byte may belong to a frame.
-bool Drop(JvsReceiver& rx, const uint8_t* bytes, size_t n) {
-  bool framed = false;
+// A frame that paused kJvsByteWaitMs, or was cut by a sync byte, is dead:
+// no frame pauses so on the wire. Its bytes are dropped with the bytes
+// outside frames, and the receiver starts afresh.
+void Dead(JvsReceiver& rx) {
+  if (!rx.InFrame()) return;
+  CountStray(rx.FrameBytes());
+  rx.Reset();
+}
+
+// What ended among bytes thrown away: nothing, a frame to another node (its
+// node byte, or a length of 0, ends it for the master), or a frame to the
+// master through to its sum.
+enum Ended { kNoFrame, kOtherFrame, kMasterFrame };
+
+// Throws bytes away: the frames to the master among them are counted as
+// dropped, the bytes outside frames and of dead frames as stray. What
+// ended among them (the most of it). A frame still under way at their end
+// is left to the receiver.
+Ended Drop(JvsReceiver& rx, const uint8_t* bytes, size_t n) {
+  Ended ended = kNoFrame;
   size_t stray = 0;
   for (size_t i = 0; i < n; ++i) {
     if (!FrameByte(rx, bytes[i])) {
       ++stray;
       continue;
     }
-    framed = true;
-    if (rx.Feed(bytes[i]) != JvsReceiver::kNone) ++M().dropped;
+    if (bytes[i] == kJvsSync) Dead(rx);
+    const bool inFrame = rx.InFrame();
+    const JvsReceiver::Event ev = rx.Feed(bytes[i]);
+    if (ev != JvsReceiver::kNone) {
+      ++M().dropped;
+      ended = kMasterFrame;
+    } else if (inFrame && !rx.InFrame() && ended == kNoFrame) {
+      ended = kOtherFrame;
+    }
   }
   if (stray) CountStray(stray);
-  return framed;
+  return ended;
 }
 
 // Writes a frame of the given command bytes to the node on a quiet line.
@@ -236,6 +267,7 @@ int JvsOpenPort(const char* portName) {
   // Whatever the line held before is unknown: the first frame waits for it
   // to be quiet.
   m.unsettled = true;
+  m.noisy = m.wroteOnNoise = false;
   return 1;
 }
 
@@ -335,24 +367,42 @@ int JvsEscapeByte(uint8_t byte, uint8_t* out2) {
 
 bool JvsLineUnsettled() { return M().unsettled; }
 
+bool JvsLastWriteOnNoise() { return M().wroteOnNoise; }
+
+bool JvsLineNoisy() { return M().noisy; }
+
+bool JvsLastReceiveMetNoise() { return M().receiveNoise; }
+
 bool JvsSettleLine() {
   FrameModule& m = M();
   JvsLine& line = *m.line;
   if (!line.IsOpen() || m.cancelWaits.load()) return false;
   uint8_t chunk[kJvsMaxFrame];
   uint8_t read[kFilteredRoom];
-  // Drops what was read, the echo of the last frame written aside: whether
-  // some byte may belong to a frame.
-  JvsReceiver& rx = m.dropped_rx;
-  auto drop = [&](size_t n) { return Drop(rx, read, m.echo.Filter(chunk, n, read)); };
-  // Even on a settled line, a sync byte already waiting begins a frame
-  // nobody asked for (or one too late): the line is not quiet. Bytes
-  // outside frames are only dropped.
-  size_t n = line.ReadAvailable(chunk, sizeof chunk);
-  if (drop(n)) m.unsettled = true;
-  if (!m.unsettled) return true;
-  size_t seen = n;
   plat::MsClock& clock = JvsClock();
+  // Drops what was read, the echo of the last frame written aside: what
+  // ended among it.
+  JvsReceiver& rx = m.dropped_rx;
+  auto drop = [&](size_t n) {
+    const Ended ended = Drop(rx, read, m.echo.Filter(chunk, n, read));
+    if (n && rx.InFrame()) m.droppedAt = clock.NowMs();
+    return ended;
+  };
+  // Even on a settled line, a frame to the master that came since, nobody
+  // asked (or one too late), says the line is not quiet. A frame to another
+  // node answers nothing, and a frame still under way makes no wait: a
+  // receive takes no frame whose sync byte it did not see, so its rest is
+  // read as bytes outside frames. Bytes outside frames are only dropped.
+  size_t n = line.ReadAvailable(chunk, sizeof chunk);
+  if (drop(n) == kMasterFrame) m.unsettled = true;
+  m.wroteOnNoise = false;
+  if (!m.unsettled) {
+    Dead(rx);
+    return true;
+  }
+  size_t seen = n;
+  // Quiet since the wait began, or since the last byte of a frame that
+  // ended on the line; a dead frame breaks no quiet.
   uint32_t quietSince = clock.NowMs();
   LookTime looked(quietSince);
   for (;;) {
@@ -362,24 +412,33 @@ bool JvsSettleLine() {
     const size_t cap = std::min(sizeof chunk, kJvsMaxReceiveBytes - seen);
     n = line.ReadAvailable(chunk, cap);
     seen += n;
-    if (drop(n)) quietSince = clock.NowMs();
     const uint32_t now = clock.NowMs();
+    if (drop(n) != kNoFrame) quietSince = now;
+    // A frame is dead once a look that found nothing shows it paused.
+    if (n == 0 && rx.InFrame() && now - m.droppedAt >= kJvsByteWaitMs) Dead(rx);
     const uint32_t quiet = now - quietSince;
-    if (n == 0 && quiet >= kJvsQuietMs) break;
+    if (n == 0 && !rx.InFrame() && quiet >= kJvsQuietMs) break;
     const uint32_t spent = looked.Look(now);
     if (spent >= kJvsSettleMs || seen >= kJvsMaxReceiveBytes) {
+      // Every answer owed has come by now, or never will: what the line
+      // carries is noise, and the frame goes out all the same. A frame
+      // under way is over for this wait: its rest is read as bytes
+      // outside frames.
       m.noise = JvsNoise{static_cast<uint32_t>(seen), spent};
       ++m.errors;
-      return false;
+      Dead(rx);
+      m.unsettled = false;
+      m.wroteOnNoise = m.noisy = true;
+      return true;
     }
     if (n) continue;
-    n = line.ReadWait(chunk, cap, std::min({kJvsQuietMs - quiet, kJvsSettleMs - spent, kWaitSliceMs}));
+    const uint32_t until = rx.InFrame() ? kJvsByteWaitMs - (now - m.droppedAt) : kJvsQuietMs - quiet;
+    n = line.ReadWait(chunk, cap, std::min({until, kJvsSettleMs - spent, kWaitSliceMs}));
     seen += n;
-    if (drop(n)) quietSince = clock.NowMs();
+    if (drop(n) != kNoFrame) quietSince = clock.NowMs();
   }
-  // A frame begun kJvsQuietMs ago and never ended is over.
   rx.Reset();
-  m.unsettled = false;
+  m.unsettled = m.noisy = false;
   return true;
 }
 
@@ -400,6 +459,7 @@ void JvsReceiver::Reset() {
   state_ = kWaitSync;
   escaped_ = false;
   size_ = 0;
+  raw_ = 0;
 }
 
 JvsReceiver::Event JvsReceiver::Feed(uint8_t raw) {
@@ -407,9 +467,11 @@ JvsReceiver::Event JvsReceiver::Feed(uint8_t raw) {
     state_ = kNode;
     escaped_ = false;
     size_ = 0;
+    raw_ = 1;
     return kNone;
   }
   if (state_ == kWaitSync) return kNone;
+  ++raw_;
   if (raw == kJvsEscape && !escaped_) {
     escaped_ = true;
     return kNone;
@@ -449,10 +511,12 @@ JvsReceiver::Event JvsReceiver::Feed(uint8_t raw) {
 JvsReceipt JvsReceiveAnswer(uint8_t* buffer, size_t max, int* length, JvsReplyCheck check, const void* request) {
   FrameModule& m = M();
   if (length) *length = 0;
+  m.receiveNoise = false;
   JvsReceiver rx;
   uint8_t raw[kJvsMaxFrame];
   uint8_t chunk[kFilteredRoom];
   size_t seen = 0;
+  plat::MsClock& clock = JvsClock();
   // Anything but an answer leaves the line to be waited out before the
   // next frame: what else is on its way is unknown.
   auto spoiled = [&](JvsReceipt r) {
@@ -461,15 +525,16 @@ JvsReceipt JvsReceiveAnswer(uint8_t* buffer, size_t max, int* length, JvsReplyCh
     return r;
   };
   // A receive that ends inside a frame leaves the rest of it to the wait
-  // for a quiet line, which goes on with the frame.
+  // for a quiet line, which goes on with the frame, from the time of its
+  // last byte: one that ended in silence is dead there at once.
+  uint32_t lastFrameByte = clock.NowMs();
   auto ended = [&](JvsReceipt r) {
     m.dropped_rx = rx;
+    m.droppedAt = lastFrameByte;
     return spoiled(r);
   };
-  plat::MsClock& clock = JvsClock();
   // The node must begin its answer, and go on with it, without a pause of
   // kJvsByteWaitMs; bytes outside frames are no part of it.
-  uint32_t lastFrameByte = clock.NowMs();
   LookTime looked(lastFrameByte);
   for (;;) {
     if (m.cancelWaits.load()) return JvsReceipt::kClosed;
@@ -481,6 +546,7 @@ JvsReceipt JvsReceiveAnswer(uint8_t* buffer, size_t max, int* length, JvsReplyCh
       const uint32_t pause = clock.NowMs() - lastFrameByte;
       if (pause >= kJvsByteWaitMs) return ended(JvsReceipt::kSilence);
       if (spent >= kJvsReceiveMs || seen >= kJvsMaxReceiveBytes) {
+        m.receiveNoise = true;
         m.noise = JvsNoise{static_cast<uint32_t>(seen), spent};
         return ended(JvsReceipt::kTalking);
       }
@@ -497,15 +563,26 @@ JvsReceipt JvsReceiveAnswer(uint8_t* buffer, size_t max, int* length, JvsReplyCh
         continue;
       }
       lastFrameByte = clock.NowMs();
+      // A frame cut by a sync byte is dead: no frame has one in its body.
+      if (chunk[i] == kJvsSync && rx.InFrame()) {
+        m.receiveNoise = true;
+        Dead(rx);
+      }
       const JvsReceiver::Event ev = rx.Feed(chunk[i]);
       if (ev == JvsReceiver::kNone) continue;
       if (stray) CountStray(stray);
+      if (stray) m.receiveNoise = true;
       // Bytes after the frame that decides the receive, in this read, came
-      // from nobody asked: dropped (their frames counted). A sync byte among
-      // them may begin a frame still on its way: the line is waited out
-      // before the next frame.
+      // from nobody asked: dropped (their frames counted). A frame to the
+      // master among them says the line is not quiet: it is waited out
+      // before the next frame. A frame they begin goes on in the next wait.
       m.dropped_rx.Reset();
-      if (i + 1 < got && Drop(m.dropped_rx, chunk + i + 1, got - (i + 1))) m.unsettled = true;
+      m.droppedAt = lastFrameByte;
+      const uint32_t strayBefore = m.stray.load();
+      if (i + 1 < got && Drop(m.dropped_rx, chunk + i + 1, got - (i + 1)) == kMasterFrame) m.unsettled = true;
+      // A wrong sum with bytes outside frames right after it: noise landed
+      // in the frame.
+      if (ev == JvsReceiver::kBadSum && m.stray.load() != strayBefore) m.receiveNoise = true;
       if (ev == JvsReceiver::kBadSum || rx.Size() == 0) return spoiled(JvsReceipt::kDamaged);
       const size_t size = rx.Size();
       const uint8_t status = rx.Data()[0];
@@ -520,5 +597,6 @@ JvsReceipt JvsReceiveAnswer(uint8_t* buffer, size_t max, int* length, JvsReplyCh
       return spoiled(status == kJvsStatusNormal ? JvsReceipt::kUnfitting : JvsReceipt::kUnknownStatus);
     }
     if (stray) CountStray(stray);
+    if (stray) m.receiveNoise = true;
   }
 }

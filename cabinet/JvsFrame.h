@@ -15,6 +15,11 @@
 // the first frame to the master after a request is that request's answer,
 // from that node, or the exchange went wrong.
 //
+// A frame that pauses kJvsByteWaitMs (a sync byte alone, a header cut
+// short: no frame pauses so on the wire, none takes more than
+// kJvsLongestFrameMs) is dead: its bytes are dropped with the bytes outside
+// frames, the receiver starts afresh, and it breaks no quiet.
+//
 // On a line that hands back every byte the master writes (many adapters
 // do), each frame's echo is dropped before the bytes are read as below: no
 // byte outside frames, no dropped frame, no wait. That the line echoes is
@@ -55,8 +60,7 @@ constexpr uint32_t kJvsQuietMs = kJvsAnswerMs + kJvsLongestFrameMs;
 // the latest kJvsQuietMs after the last request written, which went out
 // before the wait began; a line that carries nothing more then is quiet
 // kJvsQuietMs later. A line that is not quiet by then carries noise, not an
-// answer: the wait ends and the exchange is spoiled (six of them in a row,
-// some two seconds of such a line, stop the bus).
+// answer: the wait ends and the frame goes out all the same.
 constexpr uint32_t kJvsSettleMs = kJvsQuietMs + kJvsQuietMs;
 // The longest one receive lasts: a node begins its answer within
 // kJvsByteWaitMs and the longest frame takes kJvsLongestFrameMs, so an
@@ -133,7 +137,9 @@ uint32_t JvsGetDroppedReplyCount();
 // Bytes outside frames since the port was opened (a line driver's glitch,
 // padding after a reply): no sync byte came before them, and the escaping
 // keeps the sync byte out of every frame's body, so they can begin no frame
-// and are no answer. They are dropped and do not make the line wait. By
+// and are no answer; with them, the bytes of dead frames (a frame that
+// paused kJvsByteWaitMs, or that a sync byte cut). They are dropped and do
+// not make the line wait. By
 // node: those read while the last request written went to the node (the
 // broadcast's slot for the addresses), or all of them with node -1.
 uint32_t JvsGetStrayByteCount(int node = -1);
@@ -150,26 +156,36 @@ int JvsEscapeByte(uint8_t byte, uint8_t* out2);
 
 // Waits until the line has been quiet for kJvsQuietMs, dropping every byte
 // read meanwhile, when an exchange went wrong since the last wait (or the
-// port was opened since, or a sync byte came that no receive took). Only a
-// byte that may belong to a frame (a sync byte, or one after it while a
-// frame may be under way) breaks the quiet; bytes outside frames are
-// dropped and counted as stray. True when the line is quiet; false when it
-// was not quiet within kJvsSettleMs, or carried kJvsMaxReceiveBytes (a node
-// that keeps talking: JvsGetLastNoise tells what it met, and the error
-// count goes up), or the port was closed. Every write of a frame waits so
-// first.
+// port was opened since, or a frame to the master came that no receive
+// took). Only a frame that ends on the line (through to its sum, or at
+// another node's node byte) breaks the quiet, and a frame under way holds the wait until
+// it ends or is dead; bytes outside frames and dead frames are dropped and
+// counted as stray. A wait that runs out (kJvsSettleMs of watching, or
+// kJvsMaxReceiveBytes read: JvsGetLastNoise tells what it met, and the
+// error count goes up) ends all the same. True when the frame may go out;
+// false when the port was closed. Every write of a frame waits so first.
 bool JvsSettleLine();
+// Whether the last frame written went out after a wait for a quiet line
+// that ran out: on a line that carries noise.
+bool JvsLastWriteOnNoise();
+// Whether the last wait for a quiet line that had to wait ran out: the
+// line carries noise until a wait finds it quiet.
+bool JvsLineNoisy();
+// Whether the last receive met noise before what decided it (bytes outside
+// frames, a frame a sync byte cut, or a line that never went quiet), or a
+// frame with a wrong sum and bytes outside frames right after it.
+bool JvsLastReceiveMetNoise();
 // Whether the next frame written must wait for a quiet line first.
 bool JvsLineUnsettled();
 
 // Builds one frame of all the node's queued commands and writes it, on a
 // quiet line (JvsSettleLine). 1 sent, 0 nothing queued or too long, -1 the
-// line never went quiet.
+// port was closed.
 int JvsSendFrame(uint8_t node);
 // The same for a frame of the given command bytes, leaving the queues alone.
 int JvsSendBytes(uint8_t node, const uint8_t* bytes, size_t count);
 // The request to send the last reply again (0x2F), to the node, on a quiet
-// line: 1 sent, -1 the line never went quiet.
+// line: 1 sent, -1 the port was closed.
 int JvsSendRetransmitRequest(uint8_t node);
 
 // Whether a reply frame (status first) answers the request it follows: the
@@ -186,7 +202,7 @@ enum class JvsReceipt {
   kUnfitting,   // a whole frame that does not answer the request
   kUnknownStatus,  // a status the exchange cannot use: 0, above 4, or 2 or 4 where the check refuses it
   kTalking,     // the line never went quiet: kJvsReceiveMs or kJvsMaxReceiveBytes
-                // without a frame for the master, or no quiet line to write on
+                // without a frame for the master
   kClosed,      // the port was closed (JvsCancelWaits)
 };
 // Reads what answers the request just written: the first frame addressed to
@@ -195,9 +211,11 @@ enum class JvsReceipt {
 // kUnknownStatus). With a check, a frame answers only when the check takes
 // it whole (a status 1 frame whose reports end where the frame ends);
 // without one, any whole frame of status 1, 2 or 4 is taken. Anything but
-// an answer marks the line unsettled, as does a sync byte after the frame
-// taken in the same read (what follows it is dropped). Bytes outside
-// frames, before the answer or after it, are dropped and counted as stray.
+// an answer marks the line unsettled, as does a frame to the master after
+// the frame taken in the same read (what follows it is dropped; a frame it
+// begins goes on in the next wait for a quiet line). Bytes outside frames,
+// before the answer or after it, and a frame cut short by the silence, are
+// dropped and counted as stray.
 JvsReceipt JvsReceiveAnswer(uint8_t* buffer, size_t max, int* length, JvsReplyCheck check = nullptr,
                             const void* request = nullptr);
 
@@ -219,6 +237,9 @@ class JvsReceiver {
   size_t Size() const { return size_; }
   // Whether the machine is inside a frame (after its sync byte).
   bool InFrame() const { return state_ != kWaitSync; }
+  // The bytes on the wire of the frame it is inside, its sync byte
+  // included.
+  size_t FrameBytes() const { return InFrame() ? raw_ : 0; }
 
  private:
   enum State { kWaitSync, kNode, kLength, kData };
@@ -227,5 +248,6 @@ class JvsReceiver {
   uint8_t length_ = 0;  // data bytes + 1
   uint8_t sum_ = 0;
   size_t size_ = 0;
+  size_t raw_ = 0;
   uint8_t data_[255] = {};
 };

@@ -9,6 +9,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <utility>
 
 #include "platform/clock.h"
 #include "platform/thread.h"
@@ -71,6 +72,13 @@ struct Master {
   uint64_t garbageTold = 0;  // nodes (bit 32: the broadcast) whose damaged replies were told
   uint64_t heldTold = 0;     // nodes whose held decreases were told
   uint64_t strayTold = 0;    // nodes (bit 32: the broadcast) whose stray bytes were told
+  // Whether the line's noise was told: once a run of noise, until a wait
+  // for a quiet line finds it quiet again.
+  bool noiseTold = false;
+  // Whether the exchange just ended was spoiled by noise on the line: its
+  // frame went out after a wait for a quiet line that ran out, or the
+  // receive met a line that never went quiet.
+  bool byNoise = false;
   BoardHabit habit = BoardHabit::kUnknown;
   // Nodes seen to send a true copy of their last reply right after
   // answering a request to send it again with status 3: they do not keep a
@@ -82,6 +90,11 @@ struct Master {
   uint64_t cannotSendAgain = 0;
   Known known[kJvsQueueSlots];
   SpoiledRun run;
+  bool timed = false;       // a cycle or a setting step is under way...
+  uint32_t workUntil = 0;   // ...and has its tries until then (bus clock)
+  bool bringUpCut = false;  // the bring-up goes again at the next step
+  bool cycleCut = false;    // the cycle under way goes on at the next step...
+  int32_t cycleFrom = 0;    // ...with this node
   // Kept across closes and opens: what settles a decrease after the bus
   // stopped or was opened again.
   uint16_t lastCount[kJvsMaxNodes][4] = {};
@@ -406,6 +419,11 @@ bool Failed(uint8_t node, JvsReceipt what, const uint8_t* reply, bool* atLimit =
   Master& m = M();
   m.known[SlotOf(node)].valid = false;
   if (what == JvsReceipt::kClosed || m.stop.load()) return false;
+  // Noise on the line spoils what it meets, however sound the exchange
+  // (also where it forms a frame of its own with a right sum): it neither
+  // counts in the run nor ends it. A whole frame to the master that answers
+  // nothing is no noise.
+  if (std::exchange(m.byNoise, false) && what != JvsReceipt::kUnfitting) return true;
   SpoiledRun& run = m.run;
   if (run.total == 0) run.strayBefore = JvsGetStrayByteCount();
   switch (what) {
@@ -470,22 +488,69 @@ bool Failed(uint8_t node, JvsReceipt what, const uint8_t* reply, bool* atLimit =
   return false;
 }
 
-// What a write that did not go out means: the port was closed, or the line
-// never went quiet.
+// What a write that did not go out means: the port was closed, or the frame
+// was too long to write.
 JvsReceipt NotSent() { return M().stop.load() ? JvsReceipt::kClosed : JvsReceipt::kTalking; }
+
+// A frame went out: on a line that carries noise (told once a run of
+// noise), or on a quiet one.
+void Wrote() {
+  Master& m = M();
+  if (!JvsLineNoisy()) m.noiseTold = false;
+  if (!JvsLastWriteOnNoise() || m.noiseTold) return;
+  m.noiseTold = true;
+  const JvsNoise noise = JvsGetLastNoise();
+  Tell("the line did not go quiet (%u bytes in %u ms); frames go out on it all the same", noise.bytes, noise.ms);
+}
+
+// What answers a frame just written; whether noise spoiled it is kept for
+// Failed: the frame went out on a line that carried noise, or noise came
+// before what decided the receive (bytes outside frames, a frame a sync
+// byte cut, or a line that never went quiet).
+JvsReceipt Receive(uint8_t* buf, int* n, JvsReplyCheck check, const void* checkWith) {
+  Wrote();
+  const JvsReceipt got = JvsReceiveAnswer(buf, kJvsReplyBuffer, n, check, checkWith);
+  M().byNoise = got != JvsReceipt::kAnswer && (JvsLastWriteOnNoise() || JvsLastReceiveMetNoise());
+  return got;
+}
 
 // Writes the request on a quiet line and reads what answers it.
 JvsReceipt Exchange(const Request& r, uint8_t* buf, int* n, JvsReplyCheck check, const void* checkWith) {
+  M().byNoise = false;
   if (JvsSendBytes(r.node, r.bytes, r.Size()) <= 0) return NotSent();
-  const JvsReceipt got = JvsReceiveAnswer(buf, kJvsReplyBuffer, n, check, checkWith);
+  const JvsReceipt got = Receive(buf, n, check, checkWith);
   // Told on a line that answers; a line that does not is told when it stops.
   if (got == JvsReceipt::kAnswer) TellStray(r.node);
   return got;
 }
 
+// Outcomes of a request, besides an answer's length.
+enum : int {
+  kStopped = -1,       // the bus is to stop, or was closed
+  kHeld = -2,          // not sent: no reply of the node can tell its fate
+  kCounterTells = -3,  // a decrease whose fate the node's counter will tell
+  kFateUnknown = -4,   // a setting whose fate the node could not tell
+  kCutShort = -5,      // not carried out, and the piece of work's time is up
+};
+
+// Whether the piece of work under way (a step: its setting step and its
+// cycle together) has spent its kJvsCycleMs. Spoiled exchanges that noise made count toward no stop,
+// so only this time ends the tries on a line that never goes quiet; the run
+// of spoiled exchanges goes on across the cut.
+bool OutOfTime() {
+  const Master& m = M();
+  return m.timed && int32_t(JvsClock().NowMs() - m.workUntil) >= 0;
+}
+
+void StartWork() {
+  Master& m = M();
+  m.timed = true;
+  m.workUntil = JvsClock().NowMs() + kJvsCycleMs;
+}
+
 // A request that has no effect on the node, written again whole until it is
-// answered. The answer's length, or -1 when the bus is to stop (told) or
-// was closed.
+// answered. The answer's length, or kStopped when the bus is to stop (told)
+// or was closed, or kCutShort when the work's time is up.
 int Transact(const Request& r, uint8_t* buf) {
   for (;;) {
     int n = 0;
@@ -494,17 +559,10 @@ int Transact(const Request& r, uint8_t* buf) {
       Answered(r, buf, size_t(n));
       return n;
     }
-    if (!Failed(r.node, got, buf)) return -1;
+    if (!Failed(r.node, got, buf)) return kStopped;
+    if (OutOfTime()) return kCutShort;
   }
 }
-
-// Outcomes of a request that takes effect once, besides an answer's length.
-enum : int {
-  kStopped = -1,       // the bus is to stop, or was closed
-  kHeld = -2,          // not sent: no reply of the node can tell its fate
-  kCounterTells = -3,  // a decrease whose fate the node's counter will tell
-  kFateUnknown = -4,   // a setting whose fate the node could not tell
-};
 
 // The request before one that takes effect once, when the node's last reply
 // could be read as its answer: a request without effect whose answer
@@ -587,9 +645,9 @@ int LearnFate(const Request& r, const Known& before, uint8_t* buf) {
   const CopyCheck with{&r, &before};
   for (;;) {
     int n = 0;
-    const JvsReceipt got = JvsSendRetransmitRequest(r.node) <= 0
-                               ? NotSent()
-                               : JvsReceiveAnswer(buf, kJvsReplyBuffer, &n, &CopyFits, &with);
+    m.byNoise = false;
+    const JvsReceipt got =
+        JvsSendRetransmitRequest(r.node) <= 0 ? NotSent() : Receive(buf, &n, &CopyFits, &with);
     if (got == JvsReceipt::kAnswer) {
       TellStray(r.node);
       size_t used = 0;
@@ -618,7 +676,7 @@ int LearnFate(const Request& r, const Known& before, uint8_t* buf) {
       MarkUnsettled(r);
       return kStopped;
     }
-    if (atLimit) return CannotTell(r);
+    if (atLimit || OutOfTime()) return CannotTell(r);
     // A status 3 says the request to send again came damaged; a node that
     // keeps a status 3 as its last reply says so for ever after. Twice, and
     // the node is taken to know no more, unless it was seen to send a true
@@ -642,7 +700,7 @@ int TransactOnce(const Request& r, uint8_t* buf) {
   // that cannot send its replies again can tell nothing: nothing goes first.
   bool telling = !(m.cannotSendAgain & (uint64_t{1} << SlotOf(r.node)));
   if (telling && (!k.valid || Mistakable(r, k))) {
-    if (Transact(Marker(r.node), buf) < 0) return kStopped;
+    if (const int n = Transact(Marker(r.node), buf); n < 0) return n;
     if (Mistakable(r, k)) {
       // A decrease waits; node 0's setting goes out all the same, and is
       // given up should its exchange go wrong.
@@ -668,11 +726,13 @@ int TransactOnce(const Request& r, uint8_t* buf) {
     if (notCarriedOut) {
       // The node's last reply is the one before, or the status 3.
       k = before;
+      if (OutOfTime()) return kCutShort;
       continue;
     }
-    if (!telling) return CannotTell(r);
+    if (!telling || OutOfTime()) return CannotTell(r);
     const int fate = LearnFate(r, before, buf);
     if (fate != 0) return fate;
+    if (OutOfTime()) return kCutShort;
   }
 }
 
@@ -739,27 +799,17 @@ void Halt(int32_t state) {
 // waiting for an address); false when halted or closed. Each reset goes
 // out twice: a node that misses it keeps its address, which SENSE cannot
 // show while another node waits for one, and would then share an address
-// with the node given it next. A reset frame that the line never let go
-// out is a spoiled exchange: a line that never goes quiet stops the bus as
-// it would a cycle; with neither frame out there is nothing to wait for.
+// with the node given it next.
 bool JvsReset() {
   Master& m = M();
   static const uint8_t kReset[2] = {kJvsCmdReset, kJvsResetCheck};
-  for (int t = 0; t < kJvsResetTries; ++t) {
+  for (int t = 0; t < kJvsResetTries && !m.stop.load(); ++t) {
     JvsQueueCommand(kJvsBroadcast, nullptr, 0);
     JvsQueueCommand(kJvsBroadcast, kReset, 2);
-    int notWritten = 0;
-    for (int copy = 0; copy < 2; ++copy) {
-      if (JvsSendFrame(kJvsBroadcast) >= 0 || m.stop.load()) continue;
-      ++notWritten;
-      if (!Failed(kJvsBroadcast, JvsReceipt::kTalking, nullptr)) {
-        JvsQueueCommand(kJvsBroadcast, nullptr, 0);
-        if (!m.stop.load()) Halt(kJvsStateBusError);
-        return false;
-      }
-    }
+    // A frame goes out unless the port was closed.
+    for (int copy = 0; copy < 2 && !m.stop.load(); ++copy)
+      if (JvsSendFrame(kJvsBroadcast) > 0) Wrote();
     if (m.stop.load()) break;
-    if (notWritten == 2) continue;
     JvsClock().Wait(m.wake, kJvsResetWaitMs);
     if (m.stop.load() || JvsGetSense() == 0) break;
   }
@@ -771,9 +821,10 @@ bool JvsReset() {
   return false;
 }
 
-// Asks every addressed node for its identity and features. False when the
-// bus is to stop (told) or was closed.
-bool IdentifyNodes() {
+// Asks every addressed node for its identity and features. 0, or kStopped
+// when the bus is to stop (told) or was closed, or kCutShort when the
+// step's time is up.
+int IdentifyNodes() {
   Master& m = M();
   uint8_t buf[kJvsReplyBuffer];
   const int32_t count = m.nodeCount.load();
@@ -781,13 +832,13 @@ bool IdentifyNodes() {
     JvsNodeRecord& r = m.nodes[node];
     std::memset(&r, 0, sizeof r);
     for (uint8_t cmd = kJvsCmdIdentity; cmd <= kJvsCmdFeatures; ++cmd) {
-      if (m.stop.load()) return false;
+      if (m.stop.load()) return kStopped;
       // A run of spoiled exchanges that stops the bus was told already.
       const int n = Transact(Single(static_cast<uint8_t>(node), &cmd, 1), buf);
-      if (n < 0) return false;
+      if (n < 0) return n == kCutShort ? kCutShort : kStopped;
       if (n < 2 || buf[0] != kJvsStatusNormal || buf[1] != kJvsReportNormal) {
         Tell("node %d did not say what it is; the bus is stopped", node);
-        return false;
+        return kStopped;
       }
       const uint8_t* d = buf + 2;
       const size_t len = static_cast<size_t>(n) - 2;
@@ -815,7 +866,7 @@ bool IdentifyNodes() {
       }
     }
   }
-  return true;
+  return 0;
 }
 
 // Resets the bus, gives out the addresses and asks the nodes what they are;
@@ -823,15 +874,22 @@ bool IdentifyNodes() {
 void BringUp() {
   Master& m = M();
   m.nodeCount = 0;
-  m.garbageTold = 0;
-  m.heldTold = 0;
-  m.strayTold = 0;
+  // A bring-up that noise cut short goes again from the resets at the next
+  // step, its run of spoiled exchanges kept: a node that never answers
+  // still stops the bus after six.
+  if (!std::exchange(m.bringUpCut, false)) {
+    m.garbageTold = 0;
+    m.heldTold = 0;
+    m.strayTold = 0;
+    m.noiseTold = false;
+    m.run = SpoiledRun{};
+  }
   // What was learnt of the nodes' ways is learnt again: the bus may hold
   // other nodes now.
   m.habit = BoardHabit::kUnknown;
   m.copiesAfterStatusThree = 0;
   m.cannotSendAgain = 0;
-  m.run = SpoiledRun{};
+  m.cycleCut = false;
   for (Known& k : m.known) k = Known{};
   JvsClearQueues();
   if (!JvsReset()) return;
@@ -850,8 +908,12 @@ void BringUp() {
     if (receipt != JvsReceipt::kAnswer || got < 2 || buf[0] != kJvsStatusNormal || buf[1] != kJvsReportNormal) {
       if (m.stop.load()) return;
       if (receipt == JvsReceipt::kDamaged || receipt == JvsReceipt::kUnfitting) TellGarbage(kJvsBroadcast);
-      // A line that never went quiet counts in the run that stops the bus.
-      if (receipt == JvsReceipt::kTalking && !Failed(kJvsBroadcast, receipt, buf)) return Halt(kJvsStateBusError);
+      // An assignment that noise spoiled is no try of the node's: the
+      // resets and the assignment go out again, at the next step.
+      if (std::exchange(m.byNoise, false) && receipt != JvsReceipt::kUnfitting) {
+        m.bringUpCut = true;
+        return;
+      }
       if (++retries > kJvsAddressRetries) {
         Tell("no node took address %d after %d resets; the bus is stopped", n, kJvsAddressRetries);
         return Halt(kJvsStateBusError);
@@ -867,7 +929,14 @@ void BringUp() {
     }
   }
   m.nodeCount = n - 1;
-  if (!IdentifyNodes()) {
+  StartWork();
+  const int identified = IdentifyNodes();
+  m.timed = false;
+  if (identified == kCutShort) {
+    m.bringUpCut = true;
+    return;
+  }
+  if (identified < 0) {
     if (!m.stop.load()) Halt(kJvsStateBusError);
     return;
   }
@@ -914,12 +983,19 @@ bool RunSettingStep() {
   // bytes) has a layout its status answer, its usual last reply, need not
   // have; a node that answers the first command alone gets the setting
   // command alone.
-  if (m.habit == BoardHabit::kUnknown && Transact(Marker(0), buf) < 0) return false;
+  // A step cut short goes again at the next.
+  if (m.habit == BoardHabit::kUnknown) {
+    if (const int n = Transact(Marker(0), buf); n == kStopped || n == kCutShort) {
+      JvsSetRts(1);
+      return n == kCutShort;
+    }
+  }
   Request r = Single(0, command, length);
   if (m.habit == BoardHabit::kAnswersAll) r.Add(kJvsBoardStatusPoll, sizeof kJvsBoardStatusPoll);
   const int n = TransactOnce(r, buf);
   JvsSetRts(1);
   if (n == kStopped) return false;
+  if (n == kCutShort) return true;
   auto fail = [&] {
     std::lock_guard<std::mutex> g(m.lock);
     m.settingPhase = kSettingIdle;
@@ -955,9 +1031,21 @@ void RunCycle() {
     return Halt(kJvsStateBusError);
   }
   uint8_t buf[kJvsReplyBuffer];
-  for (int32_t node = 0; node <= m.nodeCount.load(); ++node) {
+  // A cycle whose step's time is up stops where it is, not ready, and goes
+  // on at the next step with the node it did not finish.
+  const int32_t from = m.cycleCut ? m.cycleFrom : 0;
+  m.cycleCut = false;
+  for (int32_t node = from; node <= m.nodeCount.load(); ++node) {
+    if (node > from && OutOfTime()) {
+      m.cycleCut = true;
+      m.cycleFrom = node;
+      return;
+    }
     const uint8_t address = static_cast<uint8_t>(node);
     Request r = FromQueue(address);
+    // A cycle that goes on keeps the queue it began with: a decrease left to
+    // the node's counter meanwhile is not written again.
+    if (JvsDecreaseUnsettled(node)) r = WithoutEffects(r);
     // Nothing queued, or more than one frame carries: nothing is sent.
     if (r.count == 0 || r.Size() + 1 >= 255) continue;
     SetState(kJvsStateRunning);
@@ -973,6 +1061,11 @@ void RunCycle() {
       r = WithoutEffects(r);
       n = r.count ? Transact(r, buf) : 0;
       if (n == 0) continue;
+    }
+    if (n == kCutShort) {
+      m.cycleCut = true;
+      m.cycleFrom = node;
+      return;
     }
     if (m.stop.load()) return;
     // An answer is of status 1: a frame of another status spoiled its
@@ -1026,11 +1119,18 @@ int32_t JvsStep() {
   if (s < 0) return s;
   // The setting step that is due goes before the cycle asked for, so that
   // cycles asked for back to back cannot hold it off.
-  if (!RunSettingStep()) {
+  StartWork();
+  const bool settingOn = RunSettingStep();
+  m.timed = false;
+  if (!settingOn) {
     if (!m.stop.load()) Halt(kJvsStateBusError);
     return JvsGetState();
   }
-  if (GetState() == kJvsStateRequested) RunCycle();
+  if (GetState() == kJvsStateRequested || m.cycleCut) {
+    m.timed = true;  // what the setting step left of the time
+    RunCycle();
+    m.timed = false;
+  }
   return JvsGetState();
 }
 

@@ -107,6 +107,11 @@ constexpr uint8_t kJvsReportLast = 4;
 constexpr int kJvsMaxNodes = 32;         // node records, indexed by address
 // Exchanges in a row that may go wrong before the bus stops.
 constexpr int kJvsMaxSpoiled = 6;
+// Time a step of the master (node 0's setting step that is due, then the
+// cycle) has for its tries: past it,
+// a request not yet carried out waits for the next, and a decrease whose fate
+// is still open is left to the node's counter.
+constexpr uint32_t kJvsCycleMs = 1000;
 constexpr int kJvsMaxAddressed = 30;     // the addresses 1..30 can be given
 constexpr uint32_t kJvsResetWaitMs = 1500;
 constexpr int kJvsResetTries = 10;

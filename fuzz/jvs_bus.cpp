@@ -6,10 +6,10 @@
 // kind of request may be spoiled while the script lasts. Traps on what must
 // never happen (BusWorld's properties): a switch word not set for node 1
 // lately, a credit ahead of the coins, a wait for a quiet line longer than
-// its bound, a line busy for good that does not stop the bus in time, a
-// stop before six spoiled exchanges in a row (or six failed address
-// assignments, or a reset every frame of which was lost) on a line without
-// noise, a piece of the master's work that writes more than
+// its bound, a stop by noise on the line, or no request within 0.3 s of the
+// end of the line's noise on a bus that is up, a stop before six spoiled
+// exchanges in a row (or six failed address assignments, or a reset every
+// frame of which was lost), a piece of the master's work that writes more than
 // BusWorld::kWriteBound frames (one that would never end), a setting of
 // node 0 carried out more often than it was asked for, and, once the script
 // is spent and the bus has settled, a coin not credited once (but where the
@@ -32,14 +32,19 @@
 // ready); bit 5 node 0 answers the first command of a frame alone; bit 6
 // node 0's status bytes are 01 01 (they read like a report); bit 7 byte 3
 // follows: bit 0 noise that ends from the script, bit 1 an echoing line
-// (every byte the master writes comes back), bit 4 the nodes meet a request
-// to send their last reply again with a frame of byte 4's status (status 1:
-// with a report 3 of their own), bit 5 an answer whose script byte's low
-// three bits are 3 is replaced by a frame with a right sum and byte 4's
-// status alone (one the noise formed), bit 7 byte 4 follows: a status.
-// Besides, a piece of the master's work, or a stretch without a fresh read
-// of the inputs, longer than the stop bound while the bus is up traps
-// (BusWorld). Then one byte per frame on the
+// (every byte the master writes comes back), bits 2-3 what a node's line
+// driver puts after each of its frames instead of byte 1's (1 a sync byte
+// alone 2 ms after it, 2 a header cut short E0 00 FF, 3 FF E0 55 right
+// after it), bit 4 noise that ends lasts 2 to 3 s (longer than six spoiled
+// exchanges; else 60-240 ms), bit 5 noise is sparse sync bytes (one every
+// 60-120 ms) instead of bursts of any bytes, bit 7 byte 4 follows: bits 0-2
+// a status (0, 1, 2, 3, 4, 5, 7F, FF), bit 3 an answer whose script byte's
+// low three bits are 3 is replaced by a frame with a right sum and that
+// status alone (one the noise formed), bit 4 the nodes meet a request to
+// send their last reply again with a frame of that status (status 1: with a
+// report 3 of their own). Besides, a piece of the master's work, or a
+// stretch without a fresh read of the inputs, longer than the stop bound
+// while the bus is up traps (BusWorld). Then one byte per frame on the
 // wire (low three bits: 0-3 whole, 4 lost, 5 damaged, 6 status 3 or late, 7
 // whole, or with noise that ends, that noise from the frame on; with noise,
 // on an answer bits 3-4: 1 noise bytes after it, 2 a sync byte and two more
@@ -49,12 +54,14 @@
 // sync bytes among it with bit 5, ending inside a frame (a sync byte and
 // the start of a frame to the master) with bit 6, for 60 ms times 1 + bits
 // 2-3, also the noise later frames on the wire start; noise that ends
-// starts only on a line without noise; else with noise, bits 2-3: 1 a burst
+// starts only after a second without noise; else with noise, bits 2-3: 1 a burst
 // of noise bytes every 1-10 ms for 50 ms, 2 one byte every 10-100 ms for
-// 400 ms, sync bytes among them, 3 the line busy for good, until the script
-// is spent).
+// 400 ms, sync bytes among them, 3 the line busy for 3 s, or until the
+// script is spent).
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <string>
 #include <vector>
 
 #include "cabinet/JvsMaster.h"
@@ -66,6 +73,12 @@ using testsupport::SimJvsWire;
 using testsupport::SimLineNoise;
 
 namespace {
+
+// Says which property failed before trapping, so that a crash input reads.
+[[noreturn]] void Trap(const std::string& what) {
+  std::fprintf(stderr, "jvs_bus: %s\n", what.c_str());
+  __builtin_trap();
+}
 
 struct Script {
   const uint8_t* at;
@@ -82,7 +95,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const uint8_t more = (ways & 0x80) && size > 1 ? data[1] : 0;
   const uint8_t spoil = (more & 0x80) && size > 2 ? data[2] : 0;
   const uint8_t extra = (spoil & 0x80) && size > 3 ? data[3] : 0;
-  const uint8_t status = (extra & 0x80) && size > 4 ? data[4] : 0;
+  const uint8_t habits = (extra & 0x80) && size > 4 ? data[4] : 0;
+  static const uint8_t kStatuses[8] = {0, 1, 2, 3, 4, 5, 0x7F, 0xFF};
+  const uint8_t status = kStatuses[habits & 7];
   const size_t head = !(ways & 0x80) ? 1 : !(more & 0x80) ? 2 : !(spoil & 0x80) ? 3 : !(extra & 0x80) ? 4 : 5;
   Script script{data + head, data + size};
   BusWorld w((ways & 1) ? 2 : 1);
@@ -101,13 +116,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   const bool conditions = more & 4, anyFrame = more & 8, noise = more & 16, ending = extra & 1;
   w.wire.echo = extra & 2;
+  static const std::vector<uint8_t> kAfter[4] = {{}, {0xE0}, {0xE0, 0x00, 0xFF}, {0xFF, 0xE0, 0x55}};
+  if (extra & 12) {
+    w.wire.afterReply = kAfter[(extra >> 2) & 3];
+    w.wire.afterReplyMs = (extra & 12) == 12 ? 0 : 2;
+  }
+  const bool longNoise = extra & 16, sparseSync = extra & 32;
   w.wire.noiseFrom = SimLineNoise::Flood(1, true, 200, true);
   w.wire.board.askedAgain = static_cast<testsupport::SimJvsBoard::AskedAgain>((more >> 5) & 3);
-  if (extra & 0x10) {
+  if (habits & 0x10) {
     w.wire.board.askedAgain = testsupport::SimJvsBoard::AskedAgain::kReply;
     w.wire.board.askedAgainReply = status == 1 ? std::vector<uint8_t>{1, 3} : std::vector<uint8_t>{status};
   }
-  const bool statusFrames = extra & 0x20;
+  const bool statusFrames = habits & 0x08;
   w.wire.otherStatus = status;
   w.boardSetting = spoil & 16;
   w.wire.board.boardAnswersFirstOnly = spoil & 32;
@@ -129,10 +150,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                                     : d == std::vector<uint8_t>{kJvsCmdIdentity};
     }
   };
+  // Noise that ends starts only after a second without noise on the line:
+  // noise that starts again as soon as it ends is a line that never goes
+  // quiet, where the cycle goes on as long as the noise (no exchange of it
+  // counts toward a stop).
+  auto quietAWhile = [&] { return w.wire.NowMs() - w.wire.LastLineNoiseAt() >= 1000; };
   w.wire.script = [&](bool request) {
     const uint8_t b = script.Next();
     if (request && kSpoils[spoil & 3] != SimJvsWire::kWhole && spoiled()) return kSpoils[spoil & 3];
-    if (ending && (b & 7) == 7) return SimJvsWire::kNoiseFrom;
+    if (ending && (b & 7) == 7 && quietAWhile()) return SimJvsWire::kNoiseFrom;
     if (noise && !request) {
       if (((b >> 3) & 3) == 1) return SimJvsWire::kNoiseAfter;
       if (((b >> 3) & 3) == 2) return SimJvsWire::kSyncNoiseAfter;
@@ -153,9 +179,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!w.Open()) __builtin_trap();
   auto halted = [&] {
     if (!w.Halted()) return;
-    if (!w.StopAllowed()) __builtin_trap();
-    // A line busy for good keeps the bus stopped.
-    if (!w.wire.LineBusy() && !w.Reopen()) __builtin_trap();
+    if (!w.StopAllowed()) Trap("a stop before six spoiled exchanges in a row");
+    if (!w.Reopen()) __builtin_trap();
   };
   uint32_t seed = 1;
   for (int f = 0; f < 120 && !script.Spent(); ++f) {
@@ -168,11 +193,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (conditions) w.wire.board.nodes[0].condition[0] = b & 3;
     if (ending && (b & 0x70)) {
       // Noise that ends starts on a line without noise.
-      const uint32_t ms = 60 * (1 + ((b >> 2) & 3));
+      const uint32_t ms = longNoise ? 2000 + 333 * ((b >> 2) & 3) : 60 * (1 + ((b >> 2) & 3));
       w.wire.noiseFrom = (b & 0x10) ? SimLineNoise::Flood(++seed, b & 0x20, ms, b & 0x40)
-                                    : SimLineNoise{++seed, 5, 40, 3, bool(b & 0x20), ms, bool(b & 0x40)};
-      if (!w.wire.LineNoisy()) w.wire.SetLineNoise(w.wire.noiseFrom);
-    } else if (noise && !w.wire.LineBusy()) {
+                         : sparseSync ? SimLineNoise{++seed, 60, 120, 1, true, ms, bool(b & 0x40), 100}
+                                      : SimLineNoise{++seed, 5, 40, 3, bool(b & 0x20), ms, bool(b & 0x40)};
+      if (!w.wire.LineNoisy() && quietAWhile()) w.wire.SetLineNoise(w.wire.noiseFrom);
+    } else if (noise && !w.wire.LineNoisy() && quietAWhile()) {
       switch ((b >> 2) & 3) {
         case 1:
           w.wire.SetLineNoise({++seed, 1, 10, 1, false, 50});
@@ -181,14 +207,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
           w.wire.SetLineNoise({++seed, 10, 100, 1, true, 400});
           break;
         case 3:
-          w.wire.SetLineNoise(SimLineNoise::Flood(++seed, true));
+          w.wire.SetLineNoise(SimLineNoise::Flood(++seed, true, SimJvsWire::kBusyMs));
           break;
         default:
           break;
       }
     }
     w.Frame();
-    if (!w.fault.empty()) __builtin_trap();
+    if (!w.fault.empty()) Trap(w.fault);
   }
   auto settingOnce = [&] {
     const testsupport::SimJvsBoard& b = w.wire.board;
@@ -202,7 +228,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   halted();
   if (!w.FramesUntil([&] { return w.Ready() && w.CoinsSettled(); }, 400)) __builtin_trap();
   for (int i = 0; i < 6; ++i) w.Frame();
-  if (!w.fault.empty() || !w.CoinProperties().empty()) __builtin_trap();
+  if (!w.fault.empty() || !w.CoinProperties().empty()) Trap(w.fault + w.CoinProperties());
   settingOnce();
   return 0;
 }

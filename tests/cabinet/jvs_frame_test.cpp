@@ -7,6 +7,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <string>
@@ -324,11 +325,12 @@ class WireTest : public ::testing::Test {
     JvsClearQueues();
   }
   // Writes the request of node 1 (0x11) on a quiet line; the time it went.
-  uint32_t Request() {
+  // (To node 0, no byte read after it is held as its echo's first.)
+  uint32_t Request(uint8_t node = 1) {
     const uint8_t cmd[1] = {0x11};
-    JvsQueueCommand(1, nullptr, 0);
-    JvsQueueCommand(1, cmd, 1);
-    EXPECT_EQ(JvsSendFrame(1), 1);
+    JvsQueueCommand(node, nullptr, 0);
+    JvsQueueCommand(node, cmd, 1);
+    EXPECT_EQ(JvsSendFrame(node), 1);
     const auto w = wire_.TakeWritten();
     EXPECT_EQ(w.size(), 1u);
     return w.empty() ? 0 : w.back().at;
@@ -408,10 +410,18 @@ TEST_F(WireTest, TheFirstFrameDecidesTheReceive) {
       {"an answer and a stray byte", {0xE0, 0x00, 0x03, 0x01, 0x01, 0x05, 0x77}, JvsReceipt::kAnswer, {1, 1}, false, 1},
       {"stray bytes, then an answer", {0xFF, 0xD0, 0x00, 0xE0, 0x00, 0x03, 0x01, 0x01, 0x05}, JvsReceipt::kAnswer,
        {1, 1}, false, 3},
-      // A sync byte after it may begin a frame on its way: the line is
-      // waited out.
+      // A frame to the master after it says the line is not quiet: it is
+      // waited out. A frame to another node answers nothing, and one only
+      // begun makes no wait (it is dead, or its rest comes with no sync
+      // byte before it).
       {"an answer and a sync byte", {0xE0, 0x00, 0x03, 0x01, 0x01, 0x05, 0xFF, 0xE0}, JvsReceipt::kAnswer, {1, 1},
-       true, 1},
+       false, 1},
+      {"an answer and half a frame", {0xE0, 0x00, 0x03, 0x01, 0x01, 0x05, 0xE0, 0x00, 0x05, 0x01}, JvsReceipt::kAnswer,
+       {1, 1}, false},
+      {"an answer and another node's frame", {0xE0, 0x00, 0x03, 0x01, 0x01, 0x05, 0xE0, 0x05, 0x03, 0x01, 0x01, 0x0A},
+       JvsReceipt::kAnswer, {1, 1}, false, 4},
+      {"an answer and a frame", {0xE0, 0x00, 0x03, 0x01, 0x01, 0x05, 0xE0, 0x00, 0x02, 0x01, 0x03}, JvsReceipt::kAnswer,
+       {1, 1}, true},
       {"stray bytes, then nothing", {0x55, 0x55}, JvsReceipt::kSilence, {}, true, 2},
       {"a wrong sum", {0xE0, 0x00, 0x03, 0x01, 0x01, 0x06}, JvsReceipt::kDamaged, {}, true},
       {"no status byte", {0xE0, 0x00, 0x01, 0x01}, JvsReceipt::kDamaged, {}, true},
@@ -520,7 +530,8 @@ TEST_F(WireTest, AnEchoIsLearntFromAFrameToAnotherNodeThenDropped) {
   // Bytes that begin as the frame does and then depart from it are read as
   // usual: an answer where no echo came (to node 1: its sync byte; to node 0:
   // E0 00 too), a sync byte before the echo, an echo cut short before the
-  // answer.
+  // answer. What a sync byte cuts short is a dead frame: its bytes are
+  // counted outside frames (the lone sync byte, the echo's four).
   wire_.echo = false;
   Request();
   EXPECT_EQ(receive(answer), (Got{JvsReceipt::kAnswer, {0x01, 0x01}}));
@@ -531,7 +542,7 @@ TEST_F(WireTest, AnEchoIsLearntFromAFrameToAnotherNodeThenDropped) {
     if (!before.empty()) wire_.Inject(before);
     EXPECT_EQ(receive(statusAnswer), (Got{JvsReceipt::kAnswer, statusData}));
   }
-  EXPECT_ALL({VAL(JvsGetStrayByteCount(), stray), VAL(JvsGetDroppedReplyCount(), dropped),
+  EXPECT_ALL({VAL(JvsGetStrayByteCount(), stray + 1 + 4), VAL(JvsGetDroppedReplyCount(), dropped),
               VAL(JvsGetErrorCount(), errors), VAL(JvsLineUnsettled(), false)});
 
   // A port opened again has learnt nothing.
@@ -544,12 +555,14 @@ TEST_F(WireTest, AnEchoIsLearntFromAFrameToAnotherNodeThenDropped) {
 
 // Noise that begins 30 ms into the wait for a quiet line after a silence,
 // and ends inside a frame (its last bytes a sync byte and the start of a
-// frame to the master, E0 00 05 01) before the wait would have ended: the
-// next frame goes exactly kJvsQuietMs after those last bytes, whatever came
-// before them (a flood with sync bytes or without, sparse bursts); on a
-// loaded machine whose looks at the line come 3 ms late, within two late
-// looks and a wait's slice after that. The frame the noise began is over then: a
-// byte outside frames after it makes no wait, and the next answer is taken.
+// frame to the master, E0 00 05 01) before the wait would have ended: that
+// frame pauses, so it is dead and breaks no quiet, but the wait holds until
+// it is (kJvsByteWaitMs after those last bytes), and the next frame goes
+// at most kJvsQuietMs after them, whatever came before them (a flood with
+// sync bytes or without, sparse bursts); on a loaded machine whose looks at
+// the line come 3 ms late, within two late looks and a wait's slice after
+// that. A byte outside frames after it makes no wait, and the next answer
+// is taken.
 TEST_F(WireTest, NoiseThatEndsIsWaitedOutFromItsLastByte) {
   using testsupport::SimLineNoise;
   const SimLineNoise kinds[] = {SimLineNoise::Flood(3, true, 100, true), SimLineNoise::Flood(3, false, 100, true),
@@ -562,11 +575,12 @@ TEST_F(WireTest, NoiseThatEndsIsWaitedOutFromItsLastByte) {
       uint8_t buf[kJvsReplyBuffer];
       int n = 0;
       ASSERT_EQ(JvsReceiveAnswer(buf, sizeof buf, &n), JvsReceipt::kSilence);
+      const uint32_t silent = wire_.NowMs();
       wire_.SetLineNoise(noise, 30);
       wire_.lateLooksMs = late;
       const uint32_t sent = Request();
       wire_.lateLooksMs = 0;
-      EXPECT_GE(sent, wire_.LastNoiseAt() + kJvsQuietMs);
+      EXPECT_GE(sent, std::max(wire_.LastNoiseAt() + kJvsByteWaitMs, silent + kJvsQuietMs));
       // A byte is seen at most a slice and a late look after it came; the
       // quiet is seen at most a late look after it is whole.
       EXPECT_LE(sent, wire_.LastNoiseAt() + kJvsQuietMs + (late ? 5 + 2 * late : 0));
@@ -580,10 +594,139 @@ TEST_F(WireTest, NoiseThatEndsIsWaitedOutFromItsLastByte) {
   }
 }
 
+// Frames that pause on the wait for a quiet line after a silence, worked by
+// hand (the wait begins at S, the silence's end): a frame that pauses
+// kJvsByteWaitMs is dead, its bytes counted outside frames, and it breaks no
+// quiet; one that does not is a frame, and the quiet begins after it. The
+// next frame goes out at the time given, and the bytes outside frames and
+// the frames dropped meanwhile are those given.
+TEST_F(WireTest, AFrameThatPausesIsDeadAndMakesNoWait) {
+  struct Part {
+    uint32_t at;  // after S
+    Bytes bytes;
+  };
+  struct Case {
+    const char* what;
+    std::vector<Part> parts;
+    uint32_t sent;  // after S
+    uint32_t stray, dropped;
+  } cases[] = {
+      {"a sync byte alone", {{30, {0xE0}}}, kJvsQuietMs, 1, 0},
+      {"a sync byte alone, late in the wait: dead 20 ms on", {{140, {0xE0}}}, 160, 1, 0},
+      // E0 00 FF asks for 254 more bytes: one every 100 ms never ends it.
+      {"a header cut short, then a stray byte every 100 ms",
+       {{30, {0xE0, 0x00, 0xFF}}, {130, {0x55}}, {230, {0x55}}, {330, {0x55}}},
+       kJvsQuietMs, 4, 0},
+      {"half a frame, its rest 30 ms on", {{30, {0xE0, 0x00, 0x03, 0x01}}, {60, {0x01, 0x05}}}, kJvsQuietMs, 6, 0},
+      {"half a frame, its rest 15 ms on", {{30, {0xE0, 0x00, 0x03, 0x01}}, {45, {0x01, 0x05}}}, 45 + kJvsQuietMs, 0, 1},
+      {"a frame", {{30, {0xE0, 0x00, 0x03, 0x01, 0x01, 0x05}}}, 30 + kJvsQuietMs, 0, 1},
+      {"another node's frame", {{30, {0xE0, 0x05, 0x03, 0x01, 0x01, 0x0A}}}, 30 + kJvsQuietMs, 4, 0},
+      {"a sync byte alone, then a frame", {{30, {0xE0}}, {60, {0xE0, 0x00, 0x02, 0x01, 0x03}}}, 60 + kJvsQuietMs, 1,
+       1},
+      {"a sync byte every 60 ms", {{10, {0xE0}}, {70, {0xE0}}, {130, {0xE0}}, {190, {0xE0}}}, 150, 3, 0},
+  };
+  // No node hears a request (node 0 would answer).
+  wire_.script = [](bool request) { return request ? testsupport::SimJvsWire::kLost : testsupport::SimJvsWire::kWhole; };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Request(0);
+    uint8_t buf[kJvsReplyBuffer];
+    int n = 0;
+    ASSERT_EQ(JvsReceiveAnswer(buf, sizeof buf, &n), JvsReceipt::kSilence);
+    const uint32_t s = wire_.NowMs();
+    for (const Part& p : c.parts) wire_.Inject(p.bytes, p.at);
+    const uint32_t stray = JvsGetStrayByteCount(), dropped = JvsGetDroppedReplyCount();
+    EXPECT_ALL({VAL(Request(0) - s, c.sent), VAL(JvsGetStrayByteCount() - stray, c.stray),
+                VAL(JvsGetDroppedReplyCount() - dropped, c.dropped), VAL(JvsLastWriteOnNoise(), false)});
+    wire_.Advance(1000);
+    wire_.TakeWritten();
+  }
+}
+
+// The rest of a frame that a receive ended inside goes on in the next wait
+// for a quiet line, worked by hand. Cut by the receive's silence, the frame
+// paused: dead, its bytes and its tail's counted outside frames, and the
+// next frame goes kJvsQuietMs after the silence (the tail, 10 ms after it,
+// breaks no quiet). Begun after the answer, in the same read, and ended
+// 2 ms later: a frame, dropped, and the next frame waits a quiet line out; begun so and not ended when the next frame is written, it makes no
+// wait (its rest, with no sync byte before it, is no frame for the receive
+// after that frame).
+TEST_F(WireTest, TheRestOfAFrameGoesOnInTheWaitAfterTheReceive) {
+  uint8_t buf[kJvsReplyBuffer];
+  int n = 0;
+  // Node 0's status answer E0 00 05 01 01 5A 01 62: its head 1 ms after the
+  // request, its tail 30 ms later.
+  uint32_t sent = Request();
+  wire_.Inject({0xE0, 0x00, 0x05, 0x01, 0x01}, 1);
+  wire_.Inject({0x5A, 0x01, 0x62}, 31);
+  ASSERT_EQ(JvsReceiveAnswer(buf, sizeof buf, &n), JvsReceipt::kSilence);
+  EXPECT_EQ(wire_.NowMs(), sent + 1 + kJvsByteWaitMs);
+  uint32_t stray = JvsGetStrayByteCount(), dropped = JvsGetDroppedReplyCount();
+  EXPECT_EQ(Request(), sent + 1 + kJvsByteWaitMs + kJvsQuietMs);
+  EXPECT_ALL({VAL(JvsGetStrayByteCount() - stray, 8u), VAL(JvsGetDroppedReplyCount() - dropped, 0u)});
+
+  const Bytes answer = {0xE0, 0x00, 0x03, 0x01, 0x01, 0x05};
+  for (bool ends : {true, false}) {
+    SCOPED_TRACE(ends ? "a frame after the answer" : "a frame begun after the answer");
+    wire_.Advance(1000);
+    Request();
+    Bytes bytes = answer;
+    bytes.insert(bytes.end(), {0xE0, 0x00, 0x02});
+    wire_.Inject(bytes, 1);
+    if (ends) wire_.Inject({0x01, 0x03}, 3);
+    ASSERT_EQ(JvsReceiveAnswer(buf, sizeof buf, &n), JvsReceipt::kAnswer);
+    const uint32_t answered = wire_.NowMs();
+    wire_.Advance(5);
+    stray = JvsGetStrayByteCount(), dropped = JvsGetDroppedReplyCount();
+    sent = Request();
+    if (ends) {
+      EXPECT_EQ(sent, answered + 5 + kJvsQuietMs);
+      EXPECT_ALL({VAL(JvsGetStrayByteCount() - stray, 0u), VAL(JvsGetDroppedReplyCount() - dropped, 1u)});
+    } else {
+      EXPECT_EQ(sent, answered + 5);
+      EXPECT_ALL({VAL(JvsGetStrayByteCount() - stray, 3u), VAL(JvsGetDroppedReplyCount() - dropped, 0u)});
+    }
+  }
+}
+
+// A gap between two looks at the line (the master's thread did not run for
+// 300 ms) counts kJvsByteWaitMs at most toward a receive's or a wait's
+// bound: it is no time the line was watched. Worked by hand. Mid-answer:
+// the head of node 0's status answer (E0 00 05 01 01) 1 ms after the
+// request, the gap, its tail (5A 01 62) 5 ms after the look that ends the
+// gap: the answer is read. Mid-wait, after a silence: another node's frame
+// right before the look that ends the gap: the quiet begins after it, and
+// the line is found quiet kJvsQuietMs later, the wait not run out.
+TEST_F(WireTest, AGapBetweenLooksCountsTheByteWaitAtMost) {
+  wire_.script = [](bool request) { return request ? testsupport::SimJvsWire::kLost : testsupport::SimJvsWire::kWhole; };
+  uint8_t buf[kJvsReplyBuffer];
+  int n = 0;
+  uint32_t sent = Request(0);
+  wire_.Inject({0xE0, 0x00, 0x05, 0x01, 0x01}, 1);
+  wire_.lateOnceMs = 300;
+  // The first look finds nothing; its wait of 1 ms ends 300 ms late.
+  wire_.Inject({0x5A, 0x01, 0x62}, 1 + 300 + 5);
+  EXPECT_EQ(JvsReceiveAnswer(buf, sizeof buf, &n), JvsReceipt::kAnswer);
+  EXPECT_EQ(Bytes(buf, buf + n), (Bytes{0x01, 0x01, 0x5A, 0x01}));
+
+  wire_.Advance(1000);
+  sent = Request(0);
+  ASSERT_EQ(JvsReceiveAnswer(buf, sizeof buf, &n), JvsReceipt::kSilence);
+  const uint32_t silent = wire_.NowMs();
+  EXPECT_EQ(silent, sent + kJvsByteWaitMs);
+  wire_.lateOnceMs = 300;
+  // The wait's first slice (5 ms) ends 300 ms late; the frame came 2 ms
+  // before.
+  wire_.Inject({0xE0, 0x05, 0x02, 0x01, 0x08}, 5 + 300 - 2);
+  const uint32_t errors = JvsGetErrorCount();
+  EXPECT_EQ(Request(0), silent + 5 + 300 + kJvsQuietMs);
+  EXPECT_ALL({VAL(JvsLastWriteOnNoise(), false), VAL(JvsGetErrorCount(), errors)});
+}
+
 // A line that never pauses: the receive gives up kJvsReceiveMs after the
 // request without a frame for the master, and the wait for a quiet line
-// kJvsSettleMs after it began; its frame is then not written. Each says what
-// it met. A close ends either at once.
+// kJvsSettleMs after it began; its frame is then written all the same. Each
+// says what it met. A close ends either at once.
 TEST_F(WireTest, ALineThatKeepsTalkingEndsTheWaits) {
   // Frames for node 5, 6 bytes each, one every millisecond from the
   // request on: never kJvsQuietMs apart.
@@ -597,12 +740,14 @@ TEST_F(WireTest, ALineThatKeepsTalkingEndsTheWaits) {
   // 145 frames came in the 145 ms: 870 bytes.
   EXPECT_ALL({VAL(wire_.NowMs(), sent + kJvsReceiveMs), VAL(JvsGetLastNoise().bytes, 145u * 6),
               VAL(JvsGetLastNoise().ms, kJvsReceiveMs)});
+  // Every answer owed has come by then: the frame goes out all the same.
   const uint8_t cmd[1] = {0x11};
   JvsQueueCommand(1, cmd, 1);
-  EXPECT_EQ(JvsSendFrame(1), -1);
+  wire_.TakeWritten();
+  EXPECT_EQ(JvsSendFrame(1), 1);
   EXPECT_ALL({VAL(wire_.NowMs(), sent + kJvsReceiveMs + kJvsSettleMs), VAL(JvsGetLastNoise().bytes, 290u * 6),
-              VAL(JvsGetLastNoise().ms, kJvsSettleMs), VAL(JvsGetErrorCount() - errors, 2u)});
-  EXPECT_TRUE(wire_.TakeWritten().empty());
+              VAL(JvsGetLastNoise().ms, kJvsSettleMs), VAL(JvsGetErrorCount() - errors, 2u),
+              VAL(JvsLastWriteOnNoise(), true), VAL(wire_.TakeWritten().size(), size_t{1})});
   JvsCancelWaits();
   EXPECT_EQ(JvsReceiveAnswer(buf, sizeof buf, &n), JvsReceipt::kClosed);
   EXPECT_EQ(JvsSendFrame(1), -1);

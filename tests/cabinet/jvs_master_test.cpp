@@ -348,13 +348,16 @@ int Lines(const std::string& err, const std::string& words) {
 }
 
 // Frame bytes on the line that never pause kJvsQuietMs (a sync byte and a
-// byte after it every 5 ms): each wait for a quiet line ends after
-// kJvsSettleMs, a spoiled exchange, so six in a row stop the bus within two
-// seconds, in one line that names the noise. The same noise for 0.7 s
-// spoils fewer than six in a row: the bus goes on, and inputs are read
-// again after it.
-TEST_F(MasterOnAWire, ALineThatNeverGoesQuietStopsTheBusWithinTwoSeconds) {
-  for (uint32_t noiseMs : {700u, 60000u}) {
+// byte after it, another node's header, every 5 ms), for 0.7 s and for 10
+// s: after a good answer a frame to another node makes no wait, and a wait
+// for a quiet line (at open, after an exchange that went wrong) ends after
+// kJvsSettleMs with its request written all the same; the answers, which
+// the noise does not meet, are taken, so the inputs are read on meanwhile
+// at nearly the clean rate. The noise is told once at most, in a line that
+// names its bytes and time, and the bus never stops; once the noise ends, a
+// poll goes out within 0.3 s (BusWorld).
+TEST_F(MasterOnAWire, ALineThatNeverGoesQuietLeavesTheBusUp) {
+  for (uint32_t noiseMs : {700u, 10000u}) {
     SCOPED_TRACE(noiseMs);
     BusWorld w;
     Ready(w);
@@ -362,56 +365,128 @@ TEST_F(MasterOnAWire, ALineThatNeverGoesQuietStopsTheBusWithinTwoSeconds) {
     const uint32_t start = w.wire.NowMs();
     for (uint32_t t = 0; t < noiseMs; t += 5) w.wire.Inject({0xE0, 0x55}, t);
     const int read = w.inputsRead;
+    w.FramesUntil([&] { return w.wire.NowMs() - start >= noiseMs / 2; }, 5000);
+    const int during = w.inputsRead - read;
     w.FramesUntil([&] { return w.wire.NowMs() - start >= noiseMs + 500; }, 5000);
     const std::string err = capture.Take();
     EXPECT_EQ(w.fault, "");
-    if (noiseMs == 700) {
-      EXPECT_FALSE(w.Halted()) << err;
-      EXPECT_GT(w.inputsRead, read + 10);
-      EXPECT_EQ(Lines(err, "the bus is stopped"), 0);
-    } else {
-      ASSERT_TRUE(w.Halted());
-      EXPECT_LE(w.wire.NowMs() - start, 2000u);
-      EXPECT_EQ(Lines(err, "the bus is stopped"), 1) << err;
-      EXPECT_EQ(Lines(err, "the line never went quiet: "), 1) << err;
-      std::printf("stopped %u ms after the noise began: %s", w.wire.NowMs() - start, err.c_str());
-    }
+    EXPECT_FALSE(w.Halted()) << err;
+    EXPECT_GT(during, int(noiseMs / 2 / 18 * 9 / 10));
+    EXPECT_GT(w.inputsRead, read + during + 10);
+    EXPECT_EQ(Lines(err, "the bus is stopped"), 0);
+    EXPECT_LE(Lines(err, "the line did not go quiet ("), 1);
+    std::printf("%u ms of noise: %d switch words read in its first half; %s", noiseMs, during, err.c_str());
   }
 }
 
-// A board whose line driver puts a byte on the line 2 ms after each of its
-// frames: the bytes can begin no frame, so they cost no wait. Node 1 is
+// A header cut short (E0 00 FF: a frame of 254 bytes more) after a poll's
+// answer, then one stray byte every 100 ms for 3 s, in play: the header
+// pauses, so it is dead, and the trickle is bytes outside frames. Nothing
+// waits for them: the bus polls on at the clean rate, never stops, and a
+// coin put in meanwhile is credited once and taken off.
+TEST_F(MasterOnAWire, ACutHeaderAndATrickleCostNothing) {
+  BusWorld w;
+  Ready(w);
+  testsupport::StderrCapture capture;
+  const int polls = w.wire.board.cycles.at(1);
+  const uint32_t start = w.wire.NowMs();
+  w.wire.Inject({0xE0, 0x00, 0xFF}, 3);
+  for (uint32_t t = 100; t <= 3000; t += 100) w.wire.Inject({0x55}, t);
+  w.InsertCoins(0, 1);
+  while (w.wire.NowMs() - start < 3500 && !w.Halted()) w.Frame();
+  const double rate = (w.wire.board.cycles.at(1) - polls) * 1000.0 / (w.wire.NowMs() - start);
+  const std::string err = capture.Take();
+  EXPECT_EQ(w.fault, "");
+  EXPECT_FALSE(w.Halted()) << err;
+  EXPECT_EQ(Lines(err, "the bus is stopped"), 0);
+  // 55.6 polls a second on a clean line (one frame of 16 ms and 2 ms of bus
+  // time a poll).
+  EXPECT_GT(rate, 0.95 * 1000.0 / 18);
+  EXPECT_EQ(w.CoinProperties(), "");
+  EXPECT_GE(JvsGetStrayByteCount(), 33u);
+  std::printf("a cut header and a trickle: %.1f polls a second\n", rate);
+}
+
+// A board whose line driver puts bytes on the line 2 ms after each of its
+// frames that belong to no frame or begin one that never ends: a stray
+// byte, a sync byte alone, half a frame (E0 00 05 01). They cost no wait
+// (a frame that pauses is dead, and one only begun makes none): node 1 is
 // polled as often (within 5 %) as on a clean line, with one node and with
-// two; the bytes are told once for each node they came with.
+// two; the bytes are told once for each node they came with. So too on a
+// line that echoes what the master writes.
 TEST_F(MasterOnAWire, AStrayByteAfterEveryReplyCostsNoPolls) {
+  struct Way {
+    const char* what;
+    Bytes after;
+    bool echo = false;
+  } ways[] = {{"a clean line", {}},
+              {"a stray byte", {0xFF}},
+              {"a sync byte alone", {0xE0}},
+              {"half a frame", {0xE0, 0x00, 0x05, 0x01}},
+              {"an echoing line", {}, true}};
   for (int nodes : {1, 2}) {
     SCOPED_TRACE(nodes);
-    double rate[2] = {};
-    for (int stray : {0, 1}) {
+    double clean = 0;
+    for (const Way& way : ways) {
+      SCOPED_TRACE(way.what);
       BusWorld w(nodes);
-      if (stray) w.wire.afterReply = {0xFF};
+      w.wire.afterReply = way.after;
+      w.wire.echo = way.echo;
       testsupport::StderrCapture capture;
       Ready(w);
       const uint32_t start = w.wire.NowMs();
       const int polls = w.wire.board.cycles.at(1);
       for (int f = 0; f < 300; ++f) w.Frame();
-      rate[stray] = (w.wire.board.cycles.at(1) - polls) * 1000.0 / (w.wire.NowMs() - start);
+      const double rate = (w.wire.board.cycles.at(1) - polls) * 1000.0 / (w.wire.NowMs() - start);
+      if (clean == 0) clean = rate;
       const std::string err = capture.Take();
       EXPECT_EQ(w.fault, "");
       EXPECT_FALSE(w.Halted());
       const int told = Lines(err, "bytes outside frames on the line while node");
-      if (stray) {
+      if (!way.after.empty()) {
         EXPECT_GT(JvsGetStrayByteCount(), 300u);
         EXPECT_GE(told, 1) << err;
         EXPECT_LE(told, nodes + 1) << err;
       } else {
         EXPECT_EQ(told, 0) << err;
       }
+      EXPECT_GE(rate, 0.95 * clean) << "polls a second: " << clean << " clean, " << rate;
+      std::printf("%d node(s), %s: %.1f polls a second\n", nodes, way.what, rate);
     }
-    EXPECT_GE(rate[1], 0.95 * rate[0]) << "polls a second: " << rate[0] << " clean, " << rate[1] << " with stray bytes";
-    std::printf("%d node(s): %.1f polls a second clean, %.1f with a stray byte after every reply\n", nodes, rate[0],
-                rate[1]);
   }
+}
+
+// Sparse noise on a bus that is up, for 10 s: one byte every 10-100 ms, a
+// tenth of them sync bytes. A sync byte alone is dead kJvsByteWaitMs on,
+// and the noise spoils an exchange only where it meets its answer (some 4 %
+// of them, each then costing a quiet line); the bus never stops, polls on
+// at more than 60 % of the clean rate, and no two polls of node 1 are more
+// than 0.5 s apart.
+TEST_F(MasterOnAWire, SparseNoiseWithSyncBytesLeavesNoLongGaps) {
+  BusWorld w;
+  Ready(w);
+  testsupport::StderrCapture capture;
+  testsupport::SimLineNoise noise{11, 10, 100, 1, true, 10000};
+  noise.syncPercent = 10;
+  w.wire.SetLineNoise(noise);
+  const uint32_t start = w.wire.NowMs();
+  int polls = w.wire.board.cycles.at(1), first = polls;
+  uint32_t last = start, gap = 0;
+  while (w.wire.NowMs() - start < 10000 && !w.Halted()) {
+    w.Frame();
+    if (w.wire.board.cycles.at(1) != polls) {
+      polls = w.wire.board.cycles.at(1);
+      gap = std::max(gap, w.wire.NowMs() - last);
+      last = w.wire.NowMs();
+    }
+  }
+  const double rate = (polls - first) * 1000.0 / (w.wire.NowMs() - start);
+  capture.Take();
+  EXPECT_EQ(w.fault, "");
+  EXPECT_FALSE(w.Halted());
+  EXPECT_LE(gap, 500u);
+  EXPECT_GT(rate, 0.6 * 1000.0 / 18);
+  std::printf("sparse noise, 10 %% sync bytes: %.1f polls a second, the longest gap %u ms\n", rate, gap);
 }
 
 // A decrease whose answer was lost, and every request to send it again
@@ -1059,6 +1134,7 @@ struct NoiseRun {
   // From the noise's end to the first switch word read after it.
   uint32_t recoveryMs = 0;
   int setting = 0, values = 0;
+  uint32_t longestWorkMs = 0;  // the longest piece of the master's work on a bus that was up
 };
 
 // One node with coins put in at the phase's start, noise from the phase on;
@@ -1121,6 +1197,7 @@ NoiseRun PlayNoise(const NoisePhase& p, const testsupport::SimLineNoise& noise) 
   run.coins = w.CoinProperties();
   run.setting = JvsGetNodeSettingResult();
   run.values = w.wire.board.boardValues;
+  run.longestWorkMs = w.longestWorkMs;
   return run;
 }
 
@@ -1129,17 +1206,14 @@ NoiseRun PlayNoise(const NoisePhase& p, const testsupport::SimLineNoise& noise) 
 // Noise on the line that ends, at each phase of the bus's work: floods at
 // line rate and sparse bursts (three bytes every 5 to 40 ms), with sync bytes
 // among them or without, ending inside a frame (a sync byte and the start of
-// a frame to the master, then nothing) or not, for 50 ms to 1.5 s. Every
-// spoiled exchange costs a quiet line (kJvsQuietMs) before the next, so noise
-// shorter than four of them spoils at most five exchanges in a row, and
-// leaves the bus running: the inputs are read again, every coin is credited
-// once and taken off once, the setting asked for is carried out once. Longer
-// noise may stop the bus, in one line. Measured: the shortest flood that
-// stops it, and how soon after the noise inputs are read again.
+// a frame to the master, then nothing) or not, for 50 ms to 1.5 s. Noise
+// stops nothing: the bus keeps running, the inputs are read again, every
+// coin is credited once and taken off once, the setting asked for is
+// carried out once. Measured: how soon after the noise inputs are read
+// again.
 TEST_F(MasterOnAWire, NoiseThatEndsWithinTheSpoiledRunLeavesTheBusRunning) {
   using testsupport::SimLineNoise;
   constexpr uint32_t kWithinRunMs = 4 * kJvsQuietMs - kJvsByteWaitMs;
-  uint32_t shortestStop[4] = {0, 0, 0, 0};
   for (const NoisePhase& p : kNoisePhases) {
     uint32_t worst = 0;
     for (int kind = 0; kind < 4; ++kind) {
@@ -1153,12 +1227,7 @@ TEST_F(MasterOnAWire, NoiseThatEndsWithinTheSpoiledRunLeavesTheBusRunning) {
                                           << " ms" << (inFrame ? ", ending inside a frame" : ""));
           const NoiseRun run = PlayNoise(p, noise);
           ASSERT_EQ(run.fault, "");
-          if (run.halted) {
-            EXPECT_GE(ms, kWithinRunMs) << run.told;
-            EXPECT_EQ(Lines(run.told, "stopped"), 1) << run.told;
-            if (!shortestStop[kind] || ms < shortestStop[kind]) shortestStop[kind] = ms;
-            continue;
-          }
+          ASSERT_FALSE(run.halted) << run.told;
           EXPECT_GE(run.inputsAfter, 20);
           EXPECT_EQ(run.coins, "");
           worst = std::max(worst, run.recoveryMs);
@@ -1175,25 +1244,57 @@ TEST_F(MasterOnAWire, NoiseThatEndsWithinTheSpoiledRunLeavesTheBusRunning) {
     }
     std::printf("%s: inputs read again at most %u ms after the noise ended\n", p.what, worst);
   }
-  // Sparse bursts never spoil six exchanges in a row.
-  EXPECT_ALL({VAL(shortestStop[2], 0u), VAL(shortestStop[3], 0u)});
-  std::printf("the shortest flood that stops the bus: %u ms with sync bytes, %u ms without\n", shortestStop[0],
-              shortestStop[1]);
 }
 
-// A flood that goes on (60 s), with sync bytes or without, from any phase:
-// the bus stops, told in one line; once it is up, within two seconds.
-TEST_F(MasterOnAWire, NoiseThatLastsStopsTheBusInOneLine) {
-  for (const NoisePhase& p : kNoisePhases) {
-    for (bool sync : {true, false}) {
-      SCOPED_TRACE(testing::Message() << p.what << (sync ? ", sync bytes" : ", no sync bytes"));
-      const NoiseRun run = PlayNoise(p, testsupport::SimLineNoise::Flood(7, sync, 60000));
+// Noise that ends long after six exchanges could have gone wrong, from each
+// phase: a 3 s flood with sync bytes and without (every answer meanwhile
+// damaged), 3 s of frames to another node at line rate, sparse sync bytes
+// (one every 60-120 ms) for 0.5 s and for 10 s, and a 10 s flood (no piece
+// of the master's work outlasts the stop bound). The requests go out
+// when a wait for a quiet line runs out, and the exchanges the noise spoils
+// count toward no stop: the bus never stops (it comes up where the noise
+// met its bring-up), the noise is told once a run in a line that names its
+// bytes and time, every coin counts once, and once the noise ends a request
+// goes out within 0.3 s on a bus that is up (BusWorld).
+TEST_F(MasterOnAWire, NoiseThatEndsLongAfterTheSpoiledRunLeavesTheBusUp) {
+  using testsupport::SimLineNoise;
+  auto frames = [] {
+    SimLineNoise n = SimLineNoise::Flood(7, true, 3000);
+    n.otherNodeFrames = true;
+    return n;
+  };
+  auto sparse = [](uint32_t ms) {
+    SimLineNoise n{7, 60, 120, 1, true, ms};
+    n.syncPercent = 100;
+    return n;
+  };
+  const struct {
+    const char* what;
+    SimLineNoise noise;
+  } kinds[] = {{"a 3 s flood with sync bytes", SimLineNoise::Flood(7, true, 3000)},
+               {"a 3 s flood without sync bytes", SimLineNoise::Flood(7, false, 3000)},
+               {"3 s of frames to another node", frames()},
+               {"sparse sync bytes for 0.5 s", sparse(500)},
+               {"sparse sync bytes for 10 s", sparse(10000)},
+               // Every exchange spoiled for far longer than a cycle may take:
+               // the step's time cuts the cycle, which goes on at the next.
+               {"a 10 s flood with sync bytes", SimLineNoise::Flood(7, true, 10000)}};
+  for (const auto& k : kinds) {
+    uint32_t worst = 0, longest = 0;
+    for (const NoisePhase& p : kNoisePhases) {
+      SCOPED_TRACE(testing::Message() << p.what << ", " << k.what);
+      const NoiseRun run = PlayNoise(p, k.noise);
+      longest = std::max(longest, run.longestWorkMs);
       EXPECT_EQ(run.fault, "");
-      ASSERT_TRUE(run.halted);
-      if (p.from != NoisePhase::kOpen) {
-        EXPECT_LE(run.stoppedAfter, 2000u);
-      }
-      EXPECT_EQ(Lines(run.told, "stopped"), 1) << run.told;
+      ASSERT_FALSE(run.halted) << run.told;
+      EXPECT_EQ(Lines(run.told, "stopped"), 0) << run.told;
+      EXPECT_LE(Lines(run.told, "the line did not go quiet ("), 3) << run.told;
+      EXPECT_GE(run.inputsAfter, 20);
+      EXPECT_EQ(run.coins, "");
+      if (p.from != NoisePhase::kOpen) worst = std::max(worst, run.recoveryMs);
     }
+    std::printf("%s: inputs read again at most %u ms after the noise ended, on a bus that was up; the longest piece "
+                "of the master's work %u ms\n",
+                k.what, worst, longest);
   }
 }

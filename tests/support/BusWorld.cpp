@@ -118,19 +118,32 @@ void BusWorld::Frame() {
   }
   set_.push_back(changingInputs ? Pattern(0, frames) : kIdlePattern);
   setAt_.push_back(wire.NowMs());
+  // The device reads the node records afresh only when the master's cycle
+  // is done; while one goes on (cut short by its step's time), a sync gives
+  // the inputs the last cycle read.
+  const bool fresh = JvsGetState() == kJvsStateReady;
   device->Poll();
   const int32_t sync = device->Sync();
-  if (sync == 1) freshAt_ = wire.NowMs();
+  if (sync == 1 && fresh) freshAt_ = wire.NowMs();
   if (sync == 1) {
     const uint16_t word = static_cast<uint16_t>(device->GetSwitchWord(0));
     // Before the first cycle's answer is in, nothing was read yet.
     const bool early = word == 0 && inputsRead == 0;
+    // Node 1 answered in one of the steps since the cycle began (at the
+    // frame of the last fresh read; one frame more back for slack): its word
+    // was set in one of those frames.
     const size_t f = set_.size() - 1;
-    const bool recent = (f >= 1 && word == set_[f - 1]) || (f >= 2 && word == set_[f - 2]);
-    if (!early && !recent) Note("switch word " + std::to_string(word) + " was not set for node 1 lately");
-    if (!early) ++inputsRead;
-    if (!early && recent && changingInputs) {
-      const size_t at = word == set_[f - 1] ? f - 1 : f - 2;
+    size_t at = f;
+    for (size_t j = f; j-- > 0 && j + 1 >= std::min(f, cycleFrom_);)
+      if (word == set_[j]) {
+        at = j;
+        break;
+      }
+    const bool recent = at < f;
+    if (fresh && !early && !recent) Note("switch word " + std::to_string(word) + " was not set for node 1 lately");
+    if (fresh) cycleFrom_ = f;
+    if (fresh && !early) ++inputsRead;
+    if (fresh && !early && recent && changingInputs) {
       const uint32_t delay = wire.NowMs() - setAt_[at];
       ++inputDelays;
       inputDelayTotalMs += delay;
@@ -192,7 +205,9 @@ void BusWorld::AfterStep(size_t exchangesBefore, uint32_t stepAt, uint32_t error
     const uint32_t waits = 1 + (errorsNow >= errors ? errorsNow - errors : errorsNow);
     return (wrote ? kJvsReceiveMs : 0) + waits * (kSettleBoundMs + kSlackMs) + (reset ? kJvsResetWaitMs : 0);
   };
+  writesAt_.clear();
   for (const SimJvsWire::WriteMark& m : wire.TakeWriteMarks()) {
+    if (!m.reset) writesAt_.push_back(m.at);
     if (m.at - prev > allowed(m.errors))
       Note("a write waited " + std::to_string(m.at - prev) + " ms (at most " + std::to_string(allowed(m.errors)) +
            " ms allowed) for a quiet line");
@@ -204,27 +219,39 @@ void BusWorld::AfterStep(size_t exchangesBefore, uint32_t stepAt, uint32_t error
   if (!Halted() && now - prev > allowed(JvsGetErrorCount()))
     Note("the master's work went on " + std::to_string(now - prev) + " ms after its last write (at most " +
          std::to_string(allowed(JvsGetErrorCount())) + " ms allowed)");
-  // A line busy for good while the bus is up stops it in time.
-  if (wire.LineBusy() && (!busyWatched_ || busySince_ != wire.BusySince())) {
-    busyWatched_ = wasUp && !wasHalted;
-    busySince_ = wire.BusySince();
+  // Noise that ends leaves the bus up: no stop while the line carries it or
+  // lately carried it, but where exchanges that faults spoiled made the
+  // run (those the noise spoiled go on with it); and once it has ended, a request goes out within kNoiseEndPollMs
+  // of its last byte (and the frame in which the game asks for one).
+  const uint32_t noiseAt = wire.LastLineNoiseAt();
+  const bool noiseLately = noiseAt != 0 && (wire.LineNoisy() || now - noiseAt <= StopBoundMs());
+  if (noiseLately && wasUp && !wasHalted && Halted() &&
+      !line_.RunOfSpoiled(wire.FaultedExchanges(), kJvsMaxSpoiled, &wire.Exchanges()))
+    Note("the bus stopped on noise on the line");
+  if (wire.LineNoisy() || !wasUp || wasHalted || Halted()) {
+    noiseWatched_ = 0;
+  } else if (noiseAt != 0 && noiseAt != noiseSeen_ && int32_t(now - noiseAt) >= 0) {
+    noiseSeen_ = noiseWatched_ = noiseAt;
   }
-  if (!wire.LineBusy()) busyWatched_ = false;
-  if (busyWatched_ && !wasHalted && now - busySince_ > StopBoundMs()) {
-    Note(std::string(Halted() ? "stopped only " : "still running ") + std::to_string(now - busySince_) +
-         " ms into a line that never goes quiet (at most " + std::to_string(StopBoundMs()) + " ms allowed)");
-    busyWatched_ = false;
+  if (noiseWatched_) {
+    for (const uint32_t at : writesAt_) {
+      if (int32_t(at - noiseWatched_) > 0) noiseWatched_ = 0;
+    }
+    if (noiseWatched_ && now - noiseWatched_ > kNoiseEndPollMs + frameMs) {
+      Note("no request " + std::to_string(now - noiseWatched_) + " ms after the line's noise ended (at most " +
+           std::to_string(kNoiseEndPollMs + frameMs) + " ms allowed)");
+      noiseWatched_ = 0;
+    }
   }
   // While the bus is up, the master's work ends, and the inputs are read
-  // afresh, within the time a run of spoiled exchanges that stops the bus
-  // may take for each node the cycle polls (node 0 and its setting steps
-  // too): an answer ends a node's run, so each node of a cycle may meet
-  // five spoiled exchanges before its answer.
-  const uint32_t bound = StopBoundMs() * uint32_t(1 + wire.board.nodes.size());
+  // afresh (but while noise keeps every exchange from going through), within
+  // the time a run of spoiled exchanges that stops the bus may take.
+  const uint32_t bound = StopBoundMs();
   if (!wasUp || wasHalted) {
     freshAt_ = now;
   } else {
     longestWorkMs = std::max(longestWorkMs, now - stepAt);
+    if (noiseLately) freshAt_ = now;
     longestStaleMs = std::max(longestStaleMs, now - freshAt_);
     if (now - stepAt > bound)
       Note("a piece of the master's work lasted " + std::to_string(now - stepAt) + " ms while the bus was up (at most " +
@@ -294,28 +321,26 @@ bool BusWorld::QueuedDecrease() {
 
 bool BusWorld::LastExchangesSpoiled(int n) const { return LastSpoiled(wire.Exchanges(), n); }
 
-bool BusWorld::WatchedLine::RunOfSpoiled(const std::vector<bool>& spoiled, int n) const {
+bool BusWorld::WatchedLine::RunOfSpoiled(const std::vector<bool>& spoiled, int n, const std::vector<bool>* goOn) const {
   int run = 0;
   for (size_t i = spoiled.size(); i-- > 0 && run < n;) {
     const Run way = i < runs.size() ? runs[i] : kEnds;
     if (spoiled[i] || way == kSpoils)
       ++run;
-    else if (way != kGoesOn)
+    else if (way != kGoesOn && !(goOn && i < goOn->size() && (*goOn)[i]))
       break;
   }
   return run >= n;
 }
 
-bool BusWorld::StopAllowed(bool byNoise) const {
+bool BusWorld::StopAllowed() const {
   const bool addressing = wire.AddressingsSinceOpen() >= kJvsAddressRetries + 1 &&
                           (wire.SpoiledAddressingsSinceOpen() > 0 || LastSpoiled(wire.Resets(), 1));
-  // Noise on the line lately: waits for a quiet line that ran out may have
-  // spoiled the exchanges without a write.
-  const bool noisy = byNoise && wire.NoiseBytes() > 0 && wire.Now() - wire.LastNoiseAt() <= StopBoundMs();
   const int resets = wire.ResetsSinceAddressing();
   const bool resetsLost = resets > 0 && wire.SpoiledResetsSinceAddressing() == resets &&
                           (resets >= 2 * kJvsResetTries || wire.NoiseSinceAddressing());
-  return line_.RunOfSpoiled(wire.Exchanges(), kJvsMaxSpoiled) || addressing || resetsLost || noisy;
+  return line_.RunOfSpoiled(wire.Exchanges(), kJvsMaxSpoiled) || addressing || resetsLost ||
+         wire.NoiseInAddressingSinceOpen();
 }
 
 }  // namespace testsupport

@@ -24,12 +24,15 @@ namespace testsupport {
 // wait for a quiet line outlasts kSettleBoundMs (measured on the wire: from
 // the write before, or the start of the work, to the next write, with the
 // longest receive, the reset's wait and one wait for each spoiled receive
-// or wait the bus counted meanwhile allowed for); and once the line is
-// busy for good while the bus is up, the bus stops within StopBoundMs;
-// while the bus is up, no piece of the master's work, and no stretch
-// without a fresh read of the inputs (a sync that found a cycle's answers
-// in), lasts longer than StopBoundMs for each node polled (node 0 and the
-// nodes: each node's run of spoiled exchanges ends at its answer).
+// or wait the bus counted meanwhile allowed for); noise that ends
+// leaves the bus up: a bus that is up does not stop while the line carries
+// noise, or within StopBoundMs after it, unless exchanges that faults (not
+// the noise) spoiled make six in a row, and once the noise has ended it
+// writes a request within kNoiseEndPollMs of its last byte (and the frame
+// in which the game asks for one); while the bus is up, no piece of the
+// master's work, and no stretch without a fresh read of the inputs (a sync
+// that found a cycle's answers in; noise on the line lately excepted),
+// lasts longer than StopBoundMs.
 //
 // The master writes through a watched line: past kWriteBound frames in one
 // piece of its work the frame is not written and every wait of the bus ends
@@ -59,6 +62,9 @@ class BusWorld {
   // The longest a line that never goes quiet may keep the bus going: six
   // exchanges, each a receive and a wait for a quiet line.
   static uint32_t StopBoundMs();
+  // The longest from the last byte of noise on the line to the next
+  // request, on a bus that is up.
+  static constexpr uint32_t kNoiseEndPollMs = 300;
   // The most frames the master may write in one piece of its work: far
   // beyond a bring-up of two nodes on a bad wire, or a cycle.
   static constexpr int kWriteBound = 4096;
@@ -151,11 +157,9 @@ class BusWorld {
   // retries failed, a fault on the wire among the causes (a reset lost
   // leaves a node its address, and the assignment after it finds no node);
   // or every reset frame since the last assignment was lost, all twenty of
-  // a reset's tries unless noise kept some from going out; or (byNoise)
-  // there was noise on the line lately, whose waits for a quiet line that
-  // ran out spoil exchanges without a write. Not by noise where the noise
-  // was too short to spoil six exchanges in a row.
-  bool StopAllowed(bool byNoise = true) const;
+  // a reset's tries unless noise kept some from going out. Noise on the
+  // line stops nothing (see the properties above).
+  bool StopAllowed() const;
 
   SimJvsWire wire;
   XioDevice* device = nullptr;
@@ -190,8 +194,8 @@ class BusWorld {
     std::vector<Run> runs;
     // Whether the last of the wire's exchanges (spoiled: as the wire saw
     // them) hold n spoiled ones with nothing between them but exchanges
-    // that end no run.
-    bool RunOfSpoiled(const std::vector<bool>& spoiled, int n) const;
+    // that end no run (also those goOn marks).
+    bool RunOfSpoiled(const std::vector<bool>& spoiled, int n, const std::vector<bool>* goOn = nullptr) const;
   };
   WatchedLine line_{wire};
   void Note(const std::string& what);
@@ -214,9 +218,12 @@ class BusWorld {
   // Coins taken off beyond those credited: a decrease carried out twice
   // (the documented loss). They are no coins owed.
   int takenTwice_ = 0;
-  uint32_t busySince_ = 0;
-  bool busyWatched_ = false;
   uint32_t freshAt_ = 0;  // the last fresh read of the inputs, or the bus coming up
+  size_t cycleFrom_ = 0;  // the frame of the last fresh read: the cycle after it began there
+  // The end of the line's noise last seen, and the one waiting for a
+  // request after it (0: none); the times of the writes of the last step.
+  uint32_t noiseSeen_ = 0, noiseWatched_ = 0;
+  std::vector<uint32_t> writesAt_;
 };
 
 }  // namespace testsupport

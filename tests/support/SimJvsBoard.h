@@ -83,6 +83,12 @@ struct SimLineNoise {
   bool syncBytes = false;
   uint32_t forMs = 0;
   bool inFrame = false;
+  // With sync bytes: this share of the bytes (per cent) are sync bytes (0:
+  // as drawn, one in 256).
+  int syncPercent = 0;
+  // Each burst is frames to node 5 (E0 05 03 01 01 0A), as many as make
+  // `bytes`, instead of drawn bytes.
+  bool otherNodeFrames = false;
   // The line busy at line rate (115,200 baud: a byte every 87 us).
   static SimLineNoise Flood(uint32_t seed, bool syncBytes, uint32_t forMs = 0, bool inFrame = false) {
     return {seed, 1, 1, 11, syncBytes, forMs, inFrame};
@@ -94,9 +100,6 @@ class SimLineNoiseDraw {
   void Start(const SimLineNoise& noise, uint32_t now);
   void Stop() { on_ = false; }
   bool On() const { return on_; }
-  // Whether it goes on for ever at line rate: a line that never goes quiet.
-  bool Busy() const { return on_ && noise_.forMs == 0 && noise_.maxMs <= 1; }
-  uint32_t Since() const { return since_; }
   // The next burst due at or before `until`: true with its time and bytes.
   bool Next(uint32_t until, uint32_t* at, std::vector<uint8_t>* bytes);
 

@@ -57,6 +57,7 @@ void SimJvsWire::Addressing() {
 bool SimJvsWire::Open(const char*) {
   open_ = true;
   addressingsAtOpen_ = int(addressings_.size());
+  noiseInAddressing_ = false;
   Addressing();
   // What the line carried while it was closed is not read.
   NoiseUntil(now_);
@@ -104,6 +105,8 @@ void SimJvsWire::InjectAt(uint32_t at, std::vector<uint8_t> bytes, bool noise) {
 }
 
 void SimJvsWire::Noise(uint32_t at, const std::vector<uint8_t>& bytes) {
+  // Noise while an address assignment may be answered.
+  if (log_ == &addressings_ && at - lastRequestAt_ <= kJvsQuietMs) noiseInAddressing_ = true;
   // Noise already due, with nothing due before it, is on the line at once.
   if (int32_t(at - now_) <= 0 && (pending_.empty() || int32_t(pending_.front().at - at) > 0))
     ready_.insert(ready_.end(), bytes.begin(), bytes.end());
@@ -113,12 +116,21 @@ void SimJvsWire::Noise(uint32_t at, const std::vector<uint8_t>& bytes) {
   lastNoiseAt_ = at;
   // A sync byte while an answer may be on its way can spoil the exchange.
   const bool sync = std::find(bytes.begin(), bytes.end(), uint8_t{0xE0}) != bytes.end();
-  if (sync && log_ && !log_->empty() && at - lastRequestAt_ <= kJvsQuietMs) log_->back() = true;
+  if (sync && at - lastRequestAt_ <= kJvsQuietMs) Spoil(false);
+}
+
+void SimJvsWire::Spoil(bool fault) {
+  if (!log_ || log_->empty()) return;
+  log_->back() = true;
+  if (fault && log_ == &exchanges_) faulted_.back() = true;
 }
 
 void SimJvsWire::NoiseUntil(uint32_t until) {
   uint32_t at = 0;
-  while (lineNoise_.Next(until, &at, &drawn_)) Noise(at, drawn_);
+  while (lineNoise_.Next(until, &at, &drawn_)) {
+    Noise(at, drawn_);
+    lastLineNoiseAt_ = at;
+  }
 }
 
 std::vector<SimJvsWire::WriteMark> SimJvsWire::TakeWriteMarks() {
@@ -152,7 +164,10 @@ void SimJvsWire::OnFrame(uint8_t node, const std::vector<uint8_t>& data, bool da
   log_ = node != 0xFF ? &exchanges_ : reset ? &resets_ : &addressings_;
   if (log_ == &addressings_) Addressing();
   log_->push_back(false);
-  if (node != 0xFF) decreasing_.push_back(SimJvsBoard::Decreasing(node, data));
+  if (node != 0xFF) {
+    decreasing_.push_back(SimJvsBoard::Decreasing(node, data));
+    faulted_.push_back(false);
+  }
   resetWritten_ = resetWritten_ || reset;
   lastRequestAt_ = now_;
   Fault f = NextFault(requestFaults_, requests_, true);
@@ -161,7 +176,7 @@ void SimJvsWire::OnFrame(uint8_t node, const std::vector<uint8_t>& data, bool da
     f = kWhole;
   }
   if (f != kLost && f != kDamaged && f != kStatusThree) f = kWhole;  // the others befall answers
-  if (f != kWhole) log_->back() = true;
+  if (f != kWhole) Spoil(true);
   if (f == kLost) return;
   SimJvsBoard::Reply r;
   if (f == kStatusThree) {
@@ -186,7 +201,7 @@ void SimJvsWire::Send(const SimJvsBoard::Reply& r, uint32_t delay) {
   // damaged frame or sends again a status 3 it kept.
   const bool statusThree = !data.empty() && data[0] == 3;
   const bool spoiled = f == kLost || damaged || f == kLate || f == kOtherStatus;
-  if ((spoiled || statusThree) && log_ && !log_->empty()) log_->back() = true;
+  if (spoiled || statusThree) Spoil(true);
   if (f == kLate) delay = LateMs();
   const uint32_t at = now_ + delay;
   std::vector<uint8_t> frame = SimFramed(data, damaged ? 1 : 0);
@@ -196,21 +211,25 @@ void SimJvsWire::Send(const SimJvsBoard::Reply& r, uint32_t delay) {
     if (!afterReply.empty()) InjectAt(at + afterReplyMs, afterReply);
     return;
   }
-  if (f == kBusyFrom) lineNoise_.Start(SimLineNoise::Flood(at, true), at);
+  if (f == kBusyFrom) lineNoise_.Start(SimLineNoise::Flood(at, true, kBusyMs), at);
   if (f == kNoiseFrom && !lineNoise_.On()) lineNoise_.Start(noiseFrom, at);
   // Noise bytes that go while the frame does land in it.
   NoiseUntil(ends);
-  bool hit = false;
+  bool hit = false, syncHit = false;
   for (auto it = pending_.begin(); it != pending_.end();) {
     if (!it->noise || int32_t(it->at - at) < 0 || int32_t(it->at - ends) > 0) {
       ++it;
       continue;
     }
     frame.insert(frame.begin() + long(frame.size() / 2), it->bytes.begin(), it->bytes.end());
+    syncHit = syncHit || std::find(it->bytes.begin(), it->bytes.end(), uint8_t{0xE0}) != it->bytes.end();
     it = pending_.erase(it);
     hit = true;
   }
-  if (hit && log_ && !log_->empty()) log_->back() = true;
+  // Bytes that land in the frame without a sync byte leave a frame with a
+  // wrong sum, which the master cannot tell from any damaged frame: as a
+  // fault.
+  if (hit) Spoil(!syncHit);
   InjectAt(at, std::move(frame));
   if (!afterReply.empty()) InjectAt(at + afterReplyMs, afterReply);
   if (f == kNoiseAfter) {
@@ -242,8 +261,9 @@ size_t SimJvsWire::ReadAvailable(uint8_t* buffer, size_t max) {
 size_t SimJvsWire::ReadWait(uint8_t* buffer, size_t max, uint32_t ms) {
   if (!open_) return 0;
   if (const size_t n = ReadAvailable(buffer, max)) return n;
-  if (lateLooksMs) {
-    now_ += ms + lateLooksMs;
+  if (lateLooksMs || lateOnceMs) {
+    now_ += ms + lateLooksMs + lateOnceMs;
+    lateOnceMs = 0;
     return 0;
   }
   NoiseUntil(now_ + ms);

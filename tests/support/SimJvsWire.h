@@ -35,8 +35,9 @@ class SimJvsWire : public JvsLine, public plat::MsClock {
     // more 2 ms after it (a frame begun that never ends).
     kNoiseAfter,
     kSyncNoiseAfter,
-    // An answer that meets the line going busy for good (SimLineNoise::
-    // Flood, sync bytes among the noise), until LineNoiseOff.
+    // An answer that meets the line going busy for kBusyMs, far longer than
+    // a run of spoiled exchanges (SimLineNoise::Flood, sync bytes among the
+    // noise), or until LineNoiseOff.
     kBusyFrom,
     // Either way: the line carries noiseFrom from this frame on (noise that
     // ends, as noiseFrom's forMs says), unless noise is on it already; the
@@ -49,6 +50,8 @@ class SimJvsWire : public JvsLine, public plat::MsClock {
   };
   // How long after a request a node's answer is on the line.
   static constexpr uint32_t kReplyMs = 1;
+  // How long the line stays busy from a kBusyFrom fault.
+  static constexpr uint32_t kBusyMs = 3000;
 
   SimJvsBoard board;
 
@@ -92,6 +95,9 @@ class SimJvsWire : public JvsLine, public plat::MsClock {
   // A loaded machine: each wait for input ends lateMs after it should,
   // having read nothing (what came meanwhile waits for the next look).
   uint32_t lateLooksMs = 0;
+  // The same once: the next wait for input ends this much late (the
+  // master's thread did not run meanwhile).
+  uint32_t lateOnceMs = 0;
 
   // Raw bytes on the line delayMs from now, from no node in particular.
   void Inject(const std::vector<uint8_t>& bytes, uint32_t delayMs = 0);
@@ -101,13 +107,12 @@ class SimJvsWire : public JvsLine, public plat::MsClock {
   // which a noise sync byte came.
   void SetLineNoise(const SimLineNoise& noise, uint32_t delayMs = 0) { lineNoise_.Start(noise, now_ + delayMs); }
   void LineNoiseOff() { lineNoise_.Stop(); }
-  // Whether the line carries noise (until it ends or for good); whether it
-  // is busy for good, and since when.
+  // Whether the line carries noise (until it ends or for good).
   bool LineNoisy() const { return lineNoise_.On(); }
-  bool LineBusy() const { return lineNoise_.Busy(); }
-  uint32_t BusySince() const { return lineNoise_.Since(); }
-  // The time of the last noise byte on the line (0: none yet), and how many.
+  // The time of the last noise byte on the line (0: none yet), and how many;
+  // the same of the line's noise alone (SetLineNoise, kNoiseFrom, kBusyFrom).
   uint32_t LastNoiseAt() const { return lastNoiseAt_; }
+  uint32_t LastLineNoiseAt() const { return lastLineNoiseAt_; }
   int NoiseBytes() const { return noiseBytes_; }
   // Every byte the master wrote since the last call, with the time of each
   // write.
@@ -129,8 +134,12 @@ class SimJvsWire : public JvsLine, public plat::MsClock {
   // One entry per request written to a node (not broadcasts): whether it or
   // what answered it went wrong on the wire, or the node answered status 3.
   const std::vector<bool>& Exchanges() const { return exchanges_; }
-  // For each of them: whether the request carried a coin decrease.
+  // For each of them: whether the request carried a coin decrease; whether
+  // a placed fault, the script or the seeded noise spoiled it (the line's
+  // noise aside, but where its bytes landed in a frame without a sync byte:
+  // a damaged frame as any).
   const std::vector<bool>& DecreaseExchanges() const { return decreasing_; }
+  const std::vector<bool>& FaultedExchanges() const { return faulted_; }
   // The same for the address assignments (broadcast 0xF1), and for the
   // reset frames (spoiled: lost or damaged).
   const std::vector<bool>& Addressings() const { return addressings_; }
@@ -144,6 +153,12 @@ class SimJvsWire : public JvsLine, public plat::MsClock {
   int ResetsSinceAddressing() const { return int(resets_.size()) - resetsAtAddressing_; }
   int SpoiledResetsSinceAddressing() const;
   bool NoiseSinceAddressing() const { return noiseBytes_ > noiseAtAddressing_; }
+  // Whether noise came on the line, since it was last opened, while an
+  // address assignment could be answered. It may form an answer (a right-sum
+  // frame to the master) or hide one, so that the master counts other nodes
+  // than the line holds; the exchanges with a node it counts that is not
+  // there go wrong though the wire spoiled none of them.
+  bool NoiseInAddressingSinceOpen() const { return noiseInAddressing_; }
 
   // The clock.
   uint32_t NowMs() override { return now_; }
@@ -175,6 +190,8 @@ class SimJvsWire : public JvsLine, public plat::MsClock {
   void InjectAt(uint32_t at, std::vector<uint8_t> bytes, bool noise = false);
   // Puts the line noise due up to `until` on the line.
   void NoiseUntil(uint32_t until);
+  // The frame being answered went wrong: by a fault, or by the noise.
+  void Spoil(bool fault);
   void Noise(uint32_t at, const std::vector<uint8_t>& bytes);
 
   bool open_ = false;
@@ -189,15 +206,16 @@ class SimJvsWire : public JvsLine, public plat::MsClock {
   SimNoiseDraw noise_;
   int lateShare_ = 0;
   uint32_t lateDraw_ = 7;
-  std::vector<bool> exchanges_, addressings_, resets_, decreasing_;
+  std::vector<bool> exchanges_, addressings_, resets_, decreasing_, faulted_;
   SimLineNoiseDraw lineNoise_;
   std::vector<uint8_t> drawn_;  // the noise burst being drawn
-  uint32_t lastNoiseAt_ = 0, lastRequestAt_ = 0;
+  uint32_t lastNoiseAt_ = 0, lastRequestAt_ = 0, lastLineNoiseAt_ = 0;
   int noiseBytes_ = 0;
   bool resetWritten_ = false;
   std::vector<WriteMark> marks_;
   std::vector<bool>* log_ = nullptr;  // the log of the frame being answered
   int addressingsAtOpen_ = 0;
+  bool noiseInAddressing_ = false;
   int resetsAtAddressing_ = 0, noiseAtAddressing_ = 0;
   void Addressing();  // an address assignment, or the open
   std::vector<Written> written_;
