@@ -378,7 +378,7 @@ bool JvsSettleLine() {
   JvsLine& line = *m.line;
   if (!line.IsOpen() || m.cancelWaits.load()) return false;
   uint8_t chunk[kJvsMaxFrame];
-  uint8_t read[kFilteredRoom];
+  uint8_t read[kFilteredRoom] = {};
   plat::MsClock& clock = JvsClock();
   // Drops what was read, the echo of the last frame written aside: what
   // ended among it.

@@ -251,7 +251,11 @@ void BusWorld::AfterStep(size_t exchangesBefore, uint32_t stepAt, uint32_t error
     freshAt_ = now;
   } else {
     longestWorkMs = std::max(longestWorkMs, now - stepAt);
-    if (noiseLately) freshAt_ = now;
+    // Noise on the line, and bytes a node trails after a frame the line
+    // damaged (the master cannot tell them from noise that landed in it),
+    // may keep every exchange from going through without a stop.
+    const bool trailedDamage = !wire.afterReply.empty() && JvsGetErrorCount() != errorsAtStep;
+    if (noiseLately || trailedDamage) freshAt_ = now;
     longestStaleMs = std::max(longestStaleMs, now - freshAt_);
     if (now - stepAt > bound)
       Note("a piece of the master's work lasted " + std::to_string(now - stepAt) + " ms while the bus was up (at most " +
