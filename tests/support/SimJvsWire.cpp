@@ -105,8 +105,9 @@ void SimJvsWire::InjectAt(uint32_t at, std::vector<uint8_t> bytes, bool noise) {
 }
 
 void SimJvsWire::Noise(uint32_t at, const std::vector<uint8_t>& bytes) {
-  // Noise while an address assignment may be answered.
-  if (log_ == &addressings_ && at - lastRequestAt_ <= kJvsQuietMs) noiseInAddressing_ = true;
+  // Noise while the bring-up gives out addresses (the last frame written a
+  // reset or an address assignment): it may form or hide an answer.
+  if (log_ && log_ != &exchanges_) noiseInAddressing_ = true;
   // Noise already due, with nothing due before it, is on the line at once.
   if (int32_t(at - now_) <= 0 && (pending_.empty() || int32_t(pending_.front().at - at) > 0))
     ready_.insert(ready_.end(), bytes.begin(), bytes.end());

@@ -153,8 +153,8 @@ class SimJvsWire : public JvsLine, public plat::MsClock {
   int ResetsSinceAddressing() const { return int(resets_.size()) - resetsAtAddressing_; }
   int SpoiledResetsSinceAddressing() const;
   bool NoiseSinceAddressing() const { return noiseBytes_ > noiseAtAddressing_; }
-  // Whether noise came on the line, since it was last opened, while an
-  // address assignment could be answered. It may form an answer (a right-sum
+  // Whether noise came on the line, since it was last opened, while the
+  // bring-up gave out addresses (after a reset or an address assignment). It may form an answer (a right-sum
   // frame to the master) or hide one, so that the master counts other nodes
   // than the line holds; the exchanges with a node it counts that is not
   // there go wrong though the wire spoiled none of them.
