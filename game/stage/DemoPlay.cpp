@@ -54,9 +54,11 @@ void DemoPlay::Draw() {
     text_.Printf("%s", AttractPromptLine(counter_, AttractFreePlay()));
     text_.Enter(0);
   }
-  if (AttractCoinArrived()) {
-    g->ClearStageObjects();
-  } else if (AttractFreeStartPressed()) {
+  // Both checks run: in free play a coin or a service press counts no
+  // credit, so a start pressed in the same frame still grants its service
+  // credit (the title follows).
+  if (AttractCoinArrived()) g->ClearStageObjects();
+  if (AttractFreeStartPressed()) {
     AttractGrantFreeStart();
     g->ClearStageObjects();
   }
