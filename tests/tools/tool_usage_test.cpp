@@ -101,6 +101,15 @@ TEST(ToolUsage, TheServiceStandInTellsItsOptions) {
   EXPECT_EQ(ExitCode(wrong), 1);
   EXPECT_EQ(wrong.out, "");
   EXPECT_EQ(wrong.err, "fake_service: unknown argument --bogus\n" + help.out);
+
+  // A number with anything after it is no number: told before anything is
+  // served.
+  testsupport::TempDir dir;
+  const ToolRun part = RunTool("fake_service", {"--save-dir", dir.Path(), "--expect", "1.5", "--timeout-ms", "100"});
+  ASSERT_TRUE(part.ended);
+  EXPECT_EQ(ExitCode(part), 1);
+  EXPECT_EQ(part.out, "");
+  EXPECT_EQ(part.err, "fake_service: bad number for --expect: 1.5\n" + help.out);
 }
 
 TEST(ToolUsage, TheDamageCheckWithoutAnArgumentTellsItsUsageAndRunsNothing) {
@@ -118,7 +127,8 @@ TEST(ToolUsage, TheDamageCheckWithoutAnArgumentTellsItsUsageAndRunsNothing) {
   EXPECT_EQ(help.err, "");
 
   for (const std::vector<std::string>& args :
-       {std::vector<std::string>{"--bogus"}, {"--case", "demo1:common/Demo01.rpd:melted"}, {"run", "demo1"}}) {
+       {std::vector<std::string>{"--bogus"}, {"--case", "demo1:common/Demo01.rpd:melted"}, {"run", "demo1"},
+        {"run", "demo1", ".", "--frames", "1.5"}}) {
     const ToolRun wrong = RunTool("damagecheck", args);
     ASSERT_TRUE(wrong.ended) << args[0];
     EXPECT_EQ(ExitCode(wrong), 2) << args[0];
@@ -165,7 +175,8 @@ TEST(ToolUsage, TheSoakRefusesAFrameCountThatIsNoCount) {
   for (const std::vector<std::string>& args :
        {std::vector<std::string>{"--frames", "x"}, {"--frames", "12x"}, {"--frames", ""}, {"--frames", " 5"},
         {"--frames", "-5"}, {"--frames", "+5"}, {"--frames", "0"}, {"--frames", "216000001"},
-        {"--frames", "99999999999999999999"}, {"--frames"}, {"--long", "--frames", "1e3"}}) {
+        {"--frames", "99999999999999999999"}, {"--frames"}, {"--long", "--frames", "1e3"}, {"--frames", "5 "},
+        {"--frames", "1.5"}}) {
     SCOPED_TRACE(args.back());
     const ToolRun run = RunTool("soak", args);
     ASSERT_TRUE(run.ended);

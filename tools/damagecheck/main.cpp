@@ -36,6 +36,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -48,6 +49,7 @@
 #include <vector>
 
 #include "platform/paths.h"
+#include "tools/common/WholeNumber.h"
 #include "tools/damagecheck/Damage.h"
 #include "tools/damagecheck/Runner.h"
 
@@ -363,6 +365,19 @@ const char kUsage[] =
     "  DAMAGE deleted, emptied, cut, flipped or counts). run: one run in this process;\n"
     "  --times: its slowest frame and most resident memory before its end line.\n";
 
+// A number argument from least to most (tools::ParseWholeNumber); anything
+// else is a usage error.
+constexpr int64_t kMostFrames = INT32_MAX;
+constexpr int64_t kMostJobs = 1024;
+constexpr int64_t kMostSeconds = 7 * 24 * 3600;
+template <class T>
+bool NumberArg(const char* text, int64_t least, int64_t most, T* out) {
+  int64_t n = 0;
+  if (!tools::ParseWholeNumber(text, least, most, &n)) return false;
+  *out = static_cast<T>(n);
+  return true;
+}
+
 // The usage on standard error, for a command line it cannot take.
 int Usage() {
   std::fputs(kUsage, stderr);
@@ -385,10 +400,10 @@ int RunMode(int argc, char** argv) {
   for (int i = 4; i < argc; ++i) {
     if (std::strcmp(argv[i], "--watch") == 0)
       r.watch = true;
-    else if (std::strcmp(argv[i], "--margin") == 0 && i + 1 < argc)
-      r.margin = std::atoll(argv[++i]);
-    else if (std::strcmp(argv[i], "--frames") == 0 && i + 1 < argc)
-      r.frames = std::atoll(argv[++i]);
+    else if (std::strcmp(argv[i], "--margin") == 0 && i + 1 < argc && NumberArg(argv[i + 1], 0, kMostFrames, &r.margin))
+      ++i;
+    else if (std::strcmp(argv[i], "--frames") == 0 && i + 1 < argc && NumberArg(argv[i + 1], 0, kMostFrames, &r.frames))
+      ++i;
     else if (std::strcmp(argv[i], "--times") == 0)
       r.times = true;
     else
@@ -415,14 +430,14 @@ int main(int argc, char** argv) {
       // The default of every command line without --long or --case.
     } else if (a == "--long") {
       o.longMode = true;
-    } else if (a == "--jobs" && more) {
-      o.jobs = std::atoi(argv[++i]);
+    } else if (a == "--jobs" && more && NumberArg(argv[i + 1], 1, kMostJobs, &o.jobs)) {
+      ++i;
     } else if (a == "--data" && more) {
       o.data = argv[++i];
-    } else if (a == "--margin" && more) {
-      o.margin = std::atoll(argv[++i]);
-    } else if (a == "--timeout" && more) {
-      o.timeout = std::atoi(argv[++i]);
+    } else if (a == "--margin" && more && NumberArg(argv[i + 1], 0, kMostFrames, &o.margin)) {
+      ++i;
+    } else if (a == "--timeout" && more && NumberArg(argv[i + 1], 1, kMostSeconds, &o.timeout)) {
+      ++i;
     } else if (a == "--keep") {
       o.keep = true;
     } else if (a == "--case" && more) {

@@ -22,6 +22,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -33,6 +34,7 @@
 #include "platform/ipc.h"
 #include "platform/paths.h"
 #include "platform/registry.h"
+#include "tools/common/WholeNumber.h"
 
 namespace {
 
@@ -138,27 +140,36 @@ int main(int argc, char** argv) {
   long timeoutMs = 10000;
   bool busy = false;
   std::vector<std::pair<std::string, uint32_t>> regs;
-  for (int i = 1; i < argc; ++i) {
+  // A number argument (tools::ParseWholeNumber); anything else is a usage
+  // error that names the option.
+  bool badNumber = false;
+  for (int i = 1; i < argc && !badNumber; ++i) {
     std::string a = argv[i];
     auto next = [&]() -> const char* { return i + 1 < argc ? argv[++i] : ""; };
+    auto number = [&](const char* text, int64_t least, int64_t most) {
+      int64_t n = 0;
+      badNumber = !tools::ParseWholeNumber(text, least, most, &n);
+      if (badNumber) std::fprintf(stderr, "fake_service: bad number for %s: %s\n%s", a.c_str(), text, kUsage);
+      return n;
+    };
     if (a == "--save-dir") {
       plat::SetSaveDir(next());
     } else if (a == "--status") {
       haveStatus = true;
-      status = static_cast<int32_t>(std::strtol(next(), nullptr, 0));
+      status = static_cast<int32_t>(number(next(), INT32_MIN, INT32_MAX));
     } else if (a == "--countdown") {
-      countdown = static_cast<int32_t>(std::strtol(next(), nullptr, 0));
+      countdown = static_cast<int32_t>(number(next(), 0, INT32_MAX));
     } else if (a == "--reg") {
       std::string kv = next();
       size_t eq = kv.find('=');
       if (eq == std::string::npos) return 1;
-      regs.emplace_back(kv.substr(0, eq), static_cast<uint32_t>(std::strtoul(kv.c_str() + eq + 1, nullptr, 0)));
+      regs.emplace_back(kv.substr(0, eq), static_cast<uint32_t>(number(kv.c_str() + eq + 1, 0, UINT32_MAX)));
     } else if (a == "--expect") {
-      expect = std::strtol(next(), nullptr, 0);
+      expect = number(next(), 0, INT32_MAX);
     } else if (a == "--busy") {
       busy = true;
     } else if (a == "--timeout-ms") {
-      timeoutMs = std::strtol(next(), nullptr, 0);
+      timeoutMs = number(next(), 0, INT32_MAX);
     } else if (a == "--help" || a == "-h") {
       std::fputs(kUsage, stdout);
       return 0;
@@ -167,6 +178,7 @@ int main(int argc, char** argv) {
       return 1;
     }
   }
+  if (badNumber) return 1;
 
   const QvtChannels ch = QvtChannels::Default();
   if (!regs.empty()) {

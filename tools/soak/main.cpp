@@ -30,6 +30,7 @@
 
 #include "game/core/Game.h"
 #include "game/scene/AttractScene.h"
+#include "tools/common/WholeNumber.h"
 #include "tools/headless/HeadlessRun.h"
 #include "vrax/io/LoadBudget.h"
 
@@ -61,21 +62,9 @@ double ResidentMiB() {
   return double(resident) * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
 }
 
-// A frame count as --frames takes it: digits only (a sign, a space or any
-// trailing character is no count), from 1 to kMaxFrames.
+// A frame count as --frames takes it: a whole number from 1 to kMaxFrames.
 constexpr int64_t kMaxFrames = int64_t{1000} * kHour;
-bool ParseFrames(const char* text, int64_t* frames) {
-  int64_t n = 0;
-  if (!*text) return false;
-  for (const char* p = text; *p; ++p) {
-    if (*p < '0' || *p > '9') return false;
-    n = n * 10 + (*p - '0');
-    if (n > kMaxFrames) return false;
-  }
-  if (n < 1) return false;
-  *frames = n;
-  return true;
-}
+bool ParseFrames(const char* text, int64_t* frames) { return tools::ParseWholeNumber(text, 1, kMaxFrames, frames); }
 
 int Fail(const char* what, int64_t frame) {
   std::fprintf(stderr, "soak: FAILED at frame %lld: %s\n", static_cast<long long>(frame), what);
