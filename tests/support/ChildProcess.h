@@ -3,6 +3,7 @@
 
 #include <chrono>
 #include <functional>
+#include <string>
 
 // A check that must not hang the test run if the fault it guards against
 // comes back (a start that blocks forever on a named pipe): the body runs in
@@ -21,6 +22,15 @@ struct ChildResult {
 // (their messages appear in the output). The child leaves with _exit, so
 // nothing of the parent's is torn down twice.
 ChildResult RunInChild(const std::function<int()>& body, int timeoutMs = 120000);
+
+// Runs the test that is running now once more in a fresh process of this
+// test binary (started anew: nothing of this process's threads, loaded
+// libraries or exit handlers carried over), with the environment variable
+// `name` set to `value` so that the test knows to play that case; the other
+// variables are passed on. Its standard output (the framework's report) is
+// dropped, its standard error kept. Waits at most timeoutMs for it to end;
+// the case's result is its exit status.
+ChildResult RunThisTestAfresh(const char* name, const std::string& value, int timeoutMs = 120000);
 
 // Waits for a started child until the deadline; past it the child is
 // killed. True when it ended by itself; its wait status in *status.
