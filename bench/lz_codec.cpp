@@ -90,18 +90,24 @@ void BM_LzCompress(benchmark::State& state) {
   SetCounters(state, lz.GetPackedSize());
 }
 
-void BM_LzDecompress(benchmark::State& state) {
+// The codec's decoder (baseline false) or the baseline's (lz_baseline.h).
+template <bool baseline>
+void LzDecompress(benchmark::State& state) {
   const Bytes& in = Input(static_cast<int>(state.range(0)));
   SLzCodec lz;
   lz.Compress(in.data(), static_cast<uint32_t>(in.size()), static_cast<int32_t>(state.range(1)));
   Bytes out(in.size());
   for (auto _ : state) {
-    if (lz.Decompress(out.data(), out.size()) < 0) state.SkipWithError("decode failed");
+    const int32_t r = baseline ? lzbaseline::DecodeBlock(lz.GetPackedData(), lz.GetPackedSize(), out.data(), out.size())
+                               : lz.Decompress(out.data(), out.size());
+    if (r < 0) state.SkipWithError("decode failed");
     benchmark::DoNotOptimize(out.data());
   }
   if (out != in) state.SkipWithError("round trip differs");
   SetCounters(state, lz.GetPackedSize());
 }
+void BM_LzDecompress(benchmark::State& state) { LzDecompress<false>(state); }
+void BM_LzDecompressBaseline(benchmark::State& state) { LzDecompress<true>(state); }
 
 void BM_ZlibCompress(benchmark::State& state) {
   const Bytes& in = Input(static_cast<int>(state.range(0)));
@@ -131,7 +137,8 @@ void BM_ZlibDecompress(benchmark::State& state) {
 
 // 16 MiB of zeros behind a few bytes of head: arg 0 the writer's level 2
 // block, arg 1 a level 4 block of matches 1363 bytes long from 4 back.
-void BM_LzUnpackRun(benchmark::State& state) {
+template <bool baseline>
+void LzUnpackRun(benchmark::State& state) {
   constexpr uint32_t kRun = 16u << 20;
   Bytes block;
   if (state.range(0) == 0) {
@@ -145,15 +152,19 @@ void BM_LzUnpackRun(benchmark::State& state) {
     for (uint32_t made = 4 + 1363; made + 1363 <= kRun; made += 1363) steps.push_back({{}, 4, 1363});
     block = testsupport::HandLzBlock(4, steps, false);
   }
-  SLzCodec lz;
-  lz.SetPacked(block.data(), block.size());
-  Bytes out(lz.GetUnpackedSize());
+  SLzCodec::Header h{};
+  SLzCodec::ReadHeader(block.data(), block.size(), &h);
+  Bytes out(h.unpackedSize);
   for (auto _ : state) {
-    if (lz.Decompress(out.data(), out.size()) < 0) state.SkipWithError("decode failed");
+    const int32_t r = baseline ? lzbaseline::DecodeBlock(block.data(), block.size(), out.data(), out.size())
+                               : SLzCodec::DecodeBlock(block.data(), block.size(), out.data(), out.size());
+    if (r < 0) state.SkipWithError("decode failed");
     benchmark::DoNotOptimize(out.data());
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(out.size()));
 }
+void BM_LzUnpackRun(benchmark::State& state) { LzUnpackRun<false>(state); }
+void BM_LzUnpackRunBaseline(benchmark::State& state) { LzUnpackRun<true>(state); }
 
 // 16 MiB of one match shape: D literal bytes, then runs of no literals each
 // followed by a match of distance D and length L, at level 1 (bytes) or
@@ -235,8 +246,10 @@ void ZlibArgs(benchmark::internal::Benchmark* b) {
 BENCHMARK(BM_LzCompress)->Apply(LzArgs)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ZlibCompress)->Apply(ZlibArgs)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LzDecompress)->Apply(LzArgs)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_LzDecompressBaseline)->Apply(LzArgs)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ZlibDecompress)->Apply(ZlibArgs)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_LzUnpackRun)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LzUnpackRunBaseline)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LzShape)->Apply(ShapeArgs)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LzShapeBaseline)->Apply(ShapeArgs)->Unit(benchmark::kMillisecond);
 
