@@ -77,8 +77,12 @@ class BitWriter {
 // those). Runs below 168 fit the 10-bit run table; every distance and length
 // code fits the 13-bit match table.
 constexpr uint32_t kRunPeek = 10;
-// The most bits a step read by BitReader::Step takes: 7 + 13 + 13.
-constexpr uint32_t kLongestStep = 33;
+// The most bits a step read by BitReader::Step takes at a level: a run of
+// 7 bits, then a distance and a length of at most level - 1 prefix bits and
+// 4 + 2 * (level - 1) value bits each (21 bits at level 2, 33 at level 4).
+constexpr uint32_t LongestStep(int32_t level) {
+  return 7 + 2 * (4 + 3 * static_cast<uint32_t>(level - 1));
+}
 constexpr uint32_t kMatchPeek = 13;
 
 template <uint32_t B>
@@ -467,6 +471,9 @@ int32_t DecodeSteps(int32_t level, const uint8_t* tok, const uint8_t* tokEnd, co
   const auto& runTable = RunTable();
   const auto& matchTable = MatchTable(bytes ? 2 : level);
   const uint32_t sizes = SizeNibbles(matchCode);
+  // Refilling only for the level's own longest step keeps the refills of a
+  // level 2 block as few as its short codes allow.
+  const uint32_t longestStep = LongestStep(bytes ? 2 : level);
   uint64_t pos = 0;
   while (pos < total) {
     uint64_t r, d, len;
@@ -474,7 +481,7 @@ int32_t DecodeSteps(int32_t level, const uint8_t* tok, const uint8_t* tokEnd, co
     if constexpr (bytes) {
       if (!GetVarint(tok, tokEnd, &r)) return -1;
     } else {
-      bits.FillFor(kLongestStep);
+      bits.FillFor(longestStep);
       whole = bits.Step(matchTable, sizes, &r, &d, &len);
       if (!whole) {
         bits.Fill();
@@ -519,25 +526,25 @@ int32_t DecodeSteps(int32_t level, const uint8_t* tok, const uint8_t* tokEnd, co
       // Fixed 32-byte copies, the last one running past L: each reads only
       // bytes already in place, as above.
       for (size_t i = 0; i < len; i += 32) std::memcpy(dst + i, src + i, 32);
-    } else if (len <= 8) {
-      // Short match: two 4-byte copies that meet or overlap in the middle.
-      // With D >= 4 the second reads bytes before dst or ones the first has
-      // written, so an overlapping match comes out right too.
+    } else if (len <= 8 && d >= len) {
+      // Short match clear of its source: two 4-byte copies that meet or
+      // overlap in the middle.
       std::memcpy(dst, src, 4);
       std::memcpy(dst + len - 4, src + len - 4, 4);
-    } else if (d <= 16 && room >= len + 16) {
+    } else if (len > 8 && d <= 16 && room >= len + 16) {
       // Overlapping, from 4 to 16 back: the D bytes repeated from
       // registers, the last store running past L, as above.
       RepeatPeriod(dst, src, static_cast<uint32_t>(d), static_cast<size_t>(len));
-    } else if (d < len && room >= len + 16) {
+    } else if (d > 16 && d < len && room >= len + 16) {
       // Overlapping, from 17 back or more: fixed 16-byte copies, each
       // reading only bytes already in place, as above.
       for (size_t i = 0; i < len; i += 16) std::memcpy(dst + i, src + i, 16);
     } else if (d >= len) {
       std::memcpy(dst, src, static_cast<size_t>(len));
     } else {
-      // Overlapping at the end of the output: D >= 4, so every 4-byte word
-      // read is complete.
+      // Overlapping, of 8 bytes or fewer or at the end of the output:
+      // D >= 4, so every 4-byte word read is complete (each reads the bytes
+      // the one before it stored, never part of them).
       size_t i = 0;
       for (; i + 4 <= len; i += 4) std::memcpy(dst + i, src + i, 4);
       for (; i < len; ++i) dst[i] = src[i];
