@@ -732,6 +732,12 @@ int main(int argc, char** argv) {
     std::vector<testsupport::HandLzStep> steps = {{Ramp(d, 5), d, longest}, {{}, d, longest - 7}, {Text("end"), 0, 0}};
     Put("lz_block", "overlap_d" + std::to_string(d), testsupport::HandLzBlock(level, steps, true));
   }
+  // Short matches over their distance back to back, 4 to 16 back, each
+  // copy's stores running past its end into the next match's bytes.
+  std::vector<testsupport::HandLzStep> shortSteps = {{Ramp(16, 3), 4, 29}};
+  for (uint32_t d = 5; d <= 16; ++d) shortSteps.push_back({{}, d, 2 * d + 3});
+  shortSteps.push_back({Text("end"), 0, 0});
+  Put("lz_block", "short_overlaps", testsupport::HandLzBlock(2, shortSteps, true));
   // A replay of no frames.
   Put("rpd_replay", "empty.rpd", Replay::Encode({}));
   Put("inp_records", "no_records.inp", Bytes(4, 0));
