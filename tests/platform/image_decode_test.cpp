@@ -115,13 +115,13 @@ TEST(ImageDecode, HugeDeclaredSizeIsRefusedBeforeAllocating) {
 }
 
 // A scan's work is its blocks times one more than its band's coefficients,
-// and the scans of a picture may do at most 4 times the work of a plain
+// and the scans of a picture may do at most 6 times the work of a plain
 // picture's one scan of every block (65 a block); the scan that takes the
-// sum past it is refused before it is decoded and named. Worked by hand:
-// 32 x 32 in colour sampled 4:2:0 has 24 blocks (16 luma, 4 of each
-// chroma; 1,560 plain, 6,240 at most), in grey 16 (1,040 plain, 4,160 at
-// most); a DC scan of all 24 blocks does 48, the luma's whole AC band
-// 1,024, a chroma's 256.
+// sum past it is named, and the file refused before its first scan is
+// decoded. Worked by hand: 32 x 32 in colour sampled 4:2:0 has 24 blocks
+// (16 luma, 4 of each chroma; 1,560 plain, 9,360 at most), in grey 16
+// (1,040 plain, 6,240 at most: 390 a block); a DC scan of all 24 blocks
+// does 48, the luma's whole AC band 1,024, a chroma's 256.
 TEST(ImageDecode, JpegScansAreBoundedByTheirWorkAndCountedWhereTheyStop) {
   // Four blocks of one colour each, one per 16 x 16 unit of the picture.
   const Image src = MakeImage(32, 32, [](int x, int y) { return (x / 16 + y / 16) % 2 ? 0xFF20A040u : 0xFFE0C010u; });
@@ -130,17 +130,37 @@ TEST(ImageDecode, JpegScansAreBoundedByTheirWorkAndCountedWhereTheyStop) {
   const std::vector<testsupport::JpegScan> refined = {
       {{0, 1, 2}, 0, 0, 0, 1}, {{0, 1, 2}, 0, 0, 1, 0}, {{0}, 1, 63, 0, 0}, {{1}, 1, 63, 0, 0}, {{2}, 1, 63, 0, 0}};
   const auto limit = [](int scan) {
-    return "jpeg: scan " + std::to_string(scan) + ": the scans do more than 4 times the work of a plain picture of this size";
+    return "jpeg: scan " + std::to_string(scan) + ": the scans do more than 6 times the work of a plain picture of this size";
   };
   // Grey: DC (2 a block), coefficient 1 (2), 2..63 (63): 67 a block. With
-  // the 2..63 band three times more and coefficient 1 twice more, 260: the
-  // bound exactly; three times more, 262, refused at the last scan (9).
+  // the 2..63 band five times more and coefficient 1 four times more, 390:
+  // the bound exactly; five times more, 392, refused at the last scan (13).
   const std::vector<uint8_t> greyBands =
-      RepeatScan(EncodeJpeg(grey, 100, greyForm, {{{0}, 0, 0, 0, 0}, {{0}, 1, 1, 0, 0}, {{0}, 2, 63, 0, 0}}), 3, 3);
+      RepeatScan(EncodeJpeg(grey, 100, greyForm, {{{0}, 0, 0, 0, 0}, {{0}, 1, 1, 0, 0}, {{0}, 2, 63, 0, 0}}), 3, 5);
   // The deepest script the common encoders write for grey: DC, two bands
   // at bit 3, three refinements of 1..63: 2 + 9 + 56 + 3 x 64 = 259 a block.
   const std::vector<testsupport::JpegScan> deepGrey = {{{0}, 0, 0, 0, 0},  {{0}, 1, 8, 0, 3},  {{0}, 9, 63, 0, 3},
                                                         {{0}, 1, 63, 3, 2}, {{0}, 1, 63, 2, 1}, {{0}, 1, 63, 1, 0}};
+  // Scripts that refine bits a scan at a time and send the DC's last bit
+  // apart: the AC's 3 bits, 2 + 9 + 56 + 3 x 64 + 2 = 261 a block (4.02
+  // times plain); its 4 bits, 325 (5.0).
+  const std::vector<testsupport::JpegScan> deepGreyDc = {
+      {{0}, 0, 0, 0, 1},  {{0}, 1, 8, 0, 3},  {{0}, 9, 63, 0, 3}, {{0}, 1, 63, 3, 2},
+      {{0}, 1, 63, 2, 1}, {{0}, 1, 63, 1, 0}, {{0}, 0, 0, 1, 0}};
+  const std::vector<testsupport::JpegScan> deeperGreyDc = {
+      {{0}, 0, 0, 0, 1},  {{0}, 1, 8, 0, 4},  {{0}, 9, 63, 0, 4}, {{0}, 1, 63, 4, 3}, {{0}, 1, 63, 3, 2},
+      {{0}, 1, 63, 2, 1}, {{0}, 1, 63, 1, 0}, {{0}, 0, 0, 1, 0}};
+  // The luma band repeated 2,000 times, the bytes of the second scan's data
+  // damaged (a marker where its first bits are): the script is refused for
+  // its work before that scan is decoded, not for the damage.
+  std::vector<uint8_t> damagedSecond = RepeatScan(EncodeJpeg(src, 100, SpectralScript(4)), 2, 2000);
+  {
+    size_t at = 0;
+    for (int sos = 0; sos < 2; ++at)
+      if (damagedSecond[at] == 0xFF && damagedSecond[at + 1] == 0xDA) ++sos;
+    at += 1 + (size_t(damagedSecond[at + 1]) << 8 | damagedSecond[at + 2]);  // past the header
+    damagedSecond[at] = 0xFF, damagedSecond[at + 1] = 0xD5;
+  }
   struct Case {
     const char* what;
     std::vector<uint8_t> file;
@@ -155,19 +175,25 @@ TEST(ImageDecode, JpegScansAreBoundedByTheirWorkAndCountedWhereTheyStop) {
       {"the encoder's progressive script, grey", EncodeJpeg(grey, 100, testsupport::JpegForm{true, 1, true}), "",
        &grey},
       {"the deepest grey script", EncodeJpeg(grey, 100, greyForm, deepGrey), "", &grey},
+      {"3 bits refined, the DC's last apart", EncodeJpeg(grey, 100, greyForm, deepGreyDc), "", &grey},
+      {"4 bits refined, the DC's last apart", EncodeJpeg(grey, 100, greyForm, deeperGreyDc), "", &grey},
+      {"the second scan damaged", damagedSecond, limit(11)},
       {"a scan for each component",
        EncodeJpeg(src, 100, {{{0}, 0, 63, 0, 0}, {{1}, 0, 63, 0, 0}, {{2}, 0, 63, 0, 0}}), ""},
-      {"grey at the bound", RepeatScan(greyBands, 2, 2), "", &grey},
-      {"grey past the bound", RepeatScan(greyBands, 2, 3), limit(9), &grey},
+      {"grey at the bound", RepeatScan(greyBands, 2, 4), "", &grey},
+      {"grey past the bound", RepeatScan(greyBands, 2, 5), limit(13), &grey},
       // The luma band again and again, each time as if new (no warning):
-      // 48 + 1,024 x 6 = 6,192 by scan 7; the next scan (a seventh luma
-      // band, or a chroma's 256 after the fifth repeat) takes it past.
-      {"a scan repeated 2,000 times", RepeatScan(EncodeJpeg(src, 100, SpectralScript(4)), 2, 2000), limit(8)},
-      {"a scan repeated 5 times", RepeatScan(EncodeJpeg(src, 100, SpectralScript(4)), 2, 5), limit(8)},
-      {"a scan repeated 4 times", RepeatScan(EncodeJpeg(src, 100, SpectralScript(4)), 2, 4), ""},
+      // 48 + 1,024 x 9 = 9,264 by scan 10; the next scan (a tenth luma
+      // band, or a chroma's 256 after the eighth repeat) takes it past.
+      {"a scan repeated 2,000 times", RepeatScan(EncodeJpeg(src, 100, SpectralScript(4)), 2, 2000), limit(11)},
+      {"a scan repeated 8 times", RepeatScan(EncodeJpeg(src, 100, SpectralScript(4)), 2, 8), limit(11)},
+      {"a scan repeated 7 times", RepeatScan(EncodeJpeg(src, 100, SpectralScript(4)), 2, 7), ""},
       // A refinement of the DC bits repeated: the third scan refines bits
-      // that are already there, a warning that ends the decoding at once.
-      {"a refinement repeated", RepeatScan(EncodeJpeg(src, 100, refined), 2, 2000), "jpeg: scan 3: "},
+      // that are already there, a warning that ends the decoding at once;
+      // repeated 2,000 times, the script is refused before it is decoded,
+      // at the scan whose 48 take it past 9,360 (48 x 196).
+      {"a refinement repeated", RepeatScan(EncodeJpeg(src, 100, refined), 2, 5), "jpeg: scan 3: "},
+      {"a refinement repeated 2,000 times", RepeatScan(EncodeJpeg(src, 100, refined), 2, 2000), limit(196)},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -369,6 +395,15 @@ TEST(ImageDecode, SizeIsReadFromTheHeaderAlone) {
   EXPECT_FALSE(plat::ReadImageSize(jpg.data(), 40, &w, &h));  // cut inside its tables
   EXPECT_FALSE(plat::ReadImageSize(nullptr, 0, &w, &h));
   EXPECT_EQ(w, -1);
+  // A chunk of another name before the header chunk: the decoder refuses
+  // the file as the size reader does.
+  const std::vector<uint8_t> headerSecond =
+      Cat({{png.begin(), png.begin() + 8}, PngChunk(".IHD", std::vector<uint8_t>(13, 0)), {png.begin() + 8, png.end()}});
+  EXPECT_FALSE(plat::ReadImageSize(headerSecond.data(), headerSecond.size(), &w, &h));
+  Image out;
+  std::string err;
+  EXPECT_FALSE(DecodeImage(headerSecond.data(), headerSecond.size(), &out, &err));
+  EXPECT_EQ(err, "png: no header chunk first");
 }
 
 // A picture whose RGBA would take more than the bytes allowed is refused
@@ -663,13 +698,60 @@ TEST(ImageDecode, AJpegShorterThanItsFirstScanCanBeIsRefusedFromItsHeader) {
 
 // Arithmetic coding spends less than a bit on a block of a flat picture:
 // 512 x 512 pixels of one colour take fewer bytes than the 6,144 blocks of
-// their first scan (4,096 of luma, 1,024 of each chroma) need Huffman-coded
-// (768 bytes), so no bound follows from the file's size. Such pictures are
-// refused, by the decoder and by ReadImageSize; none of the game's is one.
-TEST(ImageDecode, ArithmeticCodedJpegIsRefused) {
-  const std::vector<uint8_t> jpg = EncodeJpeg(MakeImage(512, 512, [](int, int) { return 0xFF808080u; }), 90, {}, true);
-  ASSERT_LT(jpg.size() - FirstScanAt(jpg), 768u);
-  ExpectRefusedFromItsHeader(jpg, "jpeg: arithmetic-coded pictures are not read");
+// their first scan (4,096 of luma, 1,024 of each chroma) would need
+// Huffman-coded (768 bytes), so no bound follows from the file's size: such
+// a picture is read, its size given as its header claims, and its scans
+// are bounded by their work as a Huffman-coded picture's (32 x 32 sampled
+// 4:2:0: the luma band a tenth time takes it past, as above). Cut short,
+// it is refused.
+TEST(ImageDecode, ArithmeticCodedJpegIsReadUnderTheWorkBound) {
+  const Image flat = MakeImage(512, 512, [](int, int) { return 0xFF808080u; });
+  const Image src = MakeImage(32, 32, [](int x, int y) { return (x / 16 + y / 16) % 2 ? 0xFF20A040u : 0xFFE0C010u; });
+  const std::vector<testsupport::JpegScan> refined = {
+      {{0, 1, 2}, 0, 0, 0, 1}, {{0}, 1, 63, 0, 1}, {{1}, 1, 63, 0, 0}, {{2}, 1, 63, 0, 0}, {{0, 1, 2}, 0, 0, 1, 0},
+      {{0}, 1, 63, 1, 0}};
+  const std::vector<uint8_t> sequential = EncodeJpeg(flat, 90, {}, true);
+  ASSERT_LT(sequential.size() - FirstScanAt(sequential), 768u);
+  const struct {
+    const char* what;
+    std::vector<uint8_t> file;
+    const Image* picture;  // null: refused
+    std::string error;
+  } cases[] = {
+      {"sequential", sequential, &flat, ""},
+      {"progressive", EncodeJpeg(src, 100, refined, true), &src, ""},
+      {"a scan repeated 2,000 times", RepeatScan(EncodeJpeg(src, 100, SpectralScript(4), true), 2, 2000), nullptr,
+       "jpeg: scan 11: the scans do more than 6 times the work of a plain picture of this size"},
+      {"cut short", std::vector<uint8_t>(sequential.begin(), sequential.begin() + FirstScanAt(sequential) + 1), nullptr, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    int w = 0, h = 0;
+    EXPECT_TRUE(plat::ReadImageSize(c.file.data(), c.file.size(), &w, &h));
+    EXPECT_TRUE(plat::IsArithmeticJpeg(c.file.data(), c.file.size()));
+    Image out;
+    std::string err;
+    const bool ok = DecodeImage(c.file.data(), c.file.size(), &out, &err);
+    if (c.picture == nullptr) {
+      EXPECT_FALSE(ok);
+      if (!c.error.empty()) {
+        EXPECT_EQ(err, c.error);
+      }
+      continue;
+    }
+    ASSERT_TRUE(ok) << err;
+    EXPECT_EQ(w, c.picture->width);
+    EXPECT_EQ(h, c.picture->height);
+    ASSERT_EQ(out.width, c.picture->width);
+    ASSERT_EQ(out.height, c.picture->height);
+    for (int y : {4, 27})
+      for (int x : {4, 27})
+        for (int s : {0, 8, 16, 24})
+          EXPECT_NEAR(int(PixelAt(out, x, y) >> s & 0xFF), int(PixelAt(*c.picture, x, y) >> s & 0xFF), 6) << x << "," << y;
+  }
+  EXPECT_FALSE(plat::IsArithmeticJpeg(src.rgba.data(), src.rgba.size()));
+  const std::vector<uint8_t> huffman = EncodeJpeg(src, 90);
+  EXPECT_FALSE(plat::IsArithmeticJpeg(huffman.data(), huffman.size()));
 }
 
 }  // namespace
