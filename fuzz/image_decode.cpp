@@ -8,8 +8,10 @@
 // the most the decode holds at once is at most 16 bytes for each pixel
 // that allows (the RGB rows, the RGBA picture and the coefficients of a
 // progressive JPEG) and 8 MB besides (the libraries' own working memory,
-// which grows with a row at most). A picture that decodes is the size
-// ReadImageSize gives.
+// which grows with a row at most). An arithmetic-coded JPEG, whose coding
+// may spend far less than a bit on a block, is bounded by its picture's
+// size instead: at most 16 bytes held for each of its pixels and 8 MB
+// besides. A picture that decodes is the size ReadImageSize gives.
 #include <cstddef>
 #include <cstdint>
 #include <utility>
@@ -21,7 +23,8 @@
 namespace {
 
 constexpr uint64_t kRgbaPerByte = 33024;
-constexpr uint64_t kHeldPerByte = 16 * 8256;  // 8,256 pixels a byte: 33,024 / 4
+constexpr uint64_t kPixelsPerByte = kRgbaPerByte / 4;
+constexpr uint64_t kHeldPerPixel = 16;
 constexpr uint64_t kHeldBesides = uint64_t(8) << 20;
 
 }  // namespace
@@ -30,10 +33,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   plat::Image out;
   fuzzsupport::LoadBytes::Begin();
   const bool decoded = plat::DecodeImage(data, size, &out);
-  if (fuzzsupport::LoadBytes::End() > kHeldPerByte * size + kHeldBesides) __builtin_trap();
+  const uint64_t held = fuzzsupport::LoadBytes::End();
   int w = 0, h = 0;
   const bool sized = plat::ReadImageSize(data, size, &w, &h);
-  if (sized && plat::ImageSizeAllowed(w, h) && uint64_t(w) * uint64_t(h) * 4 > kRgbaPerByte * size) __builtin_trap();
+  const bool allowed = sized && plat::ImageSizeAllowed(w, h);
+  const uint64_t pixels = allowed ? uint64_t(w) * uint64_t(h) : 0;
+  const bool arithmetic = plat::IsArithmeticJpeg(data, size);
+  if (held > kHeldPerPixel * (arithmetic ? pixels : kPixelsPerByte * size) + kHeldBesides) __builtin_trap();
+  if (!arithmetic && pixels * 4 > kRgbaPerByte * size) __builtin_trap();
   if (decoded && (!sized || w != out.width || h != out.height)) __builtin_trap();
   fuzzsupport::MakeDecodedTexture(decoded, std::move(out));
   return 0;

@@ -213,6 +213,14 @@ bool PngRowsDone(png_structp png, const PngReader& r) {
 }
 
 bool DecodePng(const uint8_t* data, size_t size, Image* out, std::string* error, uint64_t maxBytes) {
+  // The header chunk comes first in a PNG. The library's reader would take
+  // chunks it does not know before it and read the picture of a header
+  // chunk further on, which ReadImageSize (and the format) refuses.
+  uint32_t sideW = 0, sideH = 0;
+  if (!ReadPngSides(data, size, &sideW, &sideH)) {
+    SetError(error, "png: no header chunk first");
+    return false;
+  }
   PngReader reader{"png: damaged data", size, 0, false, maxBytes, out, nullptr, false, false};
   png_structp png = png_create_read_struct_2(PNG_LIBPNG_VER_STRING, &reader, PngError, PngWarning, &reader,
                                              PngMalloc, PngFree);
@@ -298,16 +306,18 @@ bool DecodePng(const uint8_t* data, size_t size, Image* out, std::string* error,
 // its work is counted as its blocks times one more than its band's
 // coefficients (the step to a block costs about a coefficient's decoding).
 // A plain picture's one pass over every block and its 64 coefficients is
-// 65 a block; the common encoders' progressive scripts come to 2.4 to 3
-// times that (3.03 for a grey picture's 6 scans, 2.7 for the 10 of a
-// colour one sampled 4:2:0, 2.4 sampled 4:4:4), the deepest of those that
-// refine 3 bits of each coefficient to 3.98 for grey, and a sequential
-// picture with one scan per component to once. A scan that would take the
-// sum past kJpegScanWorkTimes times the plain pass is refused before it is
-// decoded: scans that repeat a band (the decoder takes a band's first bits
+// 65 a block. The progressive scripts encoders write come to 2.4 to 3
+// times that (libjpeg's own: 3.03 for a grey picture's 6 scans, 2.7 for
+// the 10 of a colour one sampled 4:2:0, 2.4 sampled 4:4:4); a script that
+// sends the DC's last bit apart and refines 3 bits of each AC coefficient
+// to 4.02, 4 bits to 5.0. A sequential picture with one scan per component
+// does the plain pass once. kJpegScanWorkTimes leaves room for all of
+// these; scans that repeat a band (the decoder takes a band's first bits
 // again without a warning) or refine bits one scan at a time would
-// otherwise hold the frame for seconds.
-constexpr uint64_t kJpegScanWorkTimes = 4;
+// otherwise hold the frame for seconds. The whole script is judged before
+// its first scan is decoded (JpegScanPastBound), and each scan again as
+// the decoder meets it.
+constexpr uint64_t kJpegScanWorkTimes = 6;
 constexpr uint64_t kJpegBlockWork = 65;
 
 struct JpegError {
@@ -363,6 +373,20 @@ uint64_t JpegScanWorkMost(const jpeg_decompress_struct& cinfo) {
   return kJpegScanWorkTimes * kJpegBlockWork * JpegScanBlocks(cinfo, all, count);
 }
 
+// The work of a scan of these components over coefficients ss to se.
+uint64_t JpegScanWork(const jpeg_decompress_struct& cinfo, jpeg_component_info* const* comps, int count, int ss,
+                      int se) {
+  const int band = cinfo.progressive_mode ? std::clamp(se - ss + 1, 1, DCTSIZE2) : DCTSIZE2;
+  return JpegScanBlocks(cinfo, comps, count) * uint64_t(1 + band);
+}
+
+[[noreturn]] void JpegRefuseWork(JpegError* err, int scan) {
+  std::snprintf(err->message, sizeof err->message,
+                "jpeg: scan %d: the scans do more than %d times the work of a plain picture of this size", scan,
+                int(kJpegScanWorkTimes));
+  longjmp(err->jump, 1);
+}
+
 // Called by the decompressor between its steps through the input; a scan
 // is counted at the first call after its header is read, before any of it
 // is decoded, and refused there when it takes the work past the bound.
@@ -372,13 +396,58 @@ void JpegProgress(j_common_ptr common) {
   const int scan = cinfo->input_scan_number;
   if (scan == err->scanCounted) return;
   err->scanCounted = scan;
-  const int band = cinfo->progressive_mode ? std::clamp(cinfo->Se - cinfo->Ss + 1, 1, DCTSIZE2) : DCTSIZE2;
-  err->work += JpegScanBlocks(*cinfo, cinfo->cur_comp_info, cinfo->comps_in_scan) * uint64_t(1 + band);
-  if (err->work <= err->workMost) return;
-  std::snprintf(err->message, sizeof err->message,
-                "jpeg: scan %d: the scans do more than %d times the work of a plain picture of this size", scan,
-                int(kJpegScanWorkTimes));
-  longjmp(err->jump, 1);
+  err->work += JpegScanWork(*cinfo, cinfo->cur_comp_info, cinfo->comps_in_scan, cinfo->Ss, cinfo->Se);
+  if (err->work > err->workMost) JpegRefuseWork(err, scan);
+}
+
+// The scan whose work takes the picture's past `most`, found from the
+// file's bytes before any scan is decoded (the header read up to the first
+// scan); 0 when none does. A scan's entropy-coded data holds no marker (a
+// 0xFF of its data is followed by a stuffed 0, a restart marker is 0xD0 to
+// 0xD7, and 0xFF bytes may fill before a marker), so the next marker is the
+// next 0xFF followed by another byte; the segments between scans (tables,
+// restart interval, comments) are stepped over by their lengths. The walk
+// stops at the end marker, at the end of the file and at a segment it
+// cannot read: the decoder refuses such a file itself, and counts the
+// scans it meets against the same bound (JpegProgress).
+int JpegScanPastBound(const jpeg_decompress_struct& cinfo, uint64_t most) {
+  int scan = 1;
+  uint64_t work = JpegScanWork(cinfo, cinfo.cur_comp_info, cinfo.comps_in_scan, cinfo.Ss, cinfo.Se);
+  if (work > most) return scan;
+  const JOCTET* p = cinfo.src->next_input_byte;
+  const size_t n = cinfo.src->bytes_in_buffer;
+  size_t at = 0;
+  while (at < n) {
+    const void* ff = std::memchr(p + at, 0xFF, n - at);
+    if (ff == nullptr) return 0;
+    at = size_t(static_cast<const JOCTET*>(ff) - p);
+    while (at + 1 < n && p[at + 1] == 0xFF) ++at;
+    if (at + 1 >= n) return 0;
+    const int marker = p[at + 1];
+    at += 2;
+    if (marker == 0x00 || (marker >= 0xD0 && marker <= 0xD7)) continue;
+    if (marker == 0xD9 || at + 2 > n) return 0;
+    const size_t length = size_t{p[at]} << 8 | p[at + 1];
+    if (length < 2 || length > n - at) return 0;
+    if (marker == 0xDA) {
+      // The scan's header: its length, the count of its components, each
+      // component's id and tables, then the band's first and last.
+      const int count = length > 2 ? p[at + 2] : 0;
+      if (count < 1 || count > MAX_COMPS_IN_SCAN || length != 6 + 2 * size_t(count)) return 0;
+      jpeg_component_info* comps[MAX_COMPS_IN_SCAN];
+      for (int i = 0; i < count; ++i) {
+        comps[i] = nullptr;
+        for (int c = 0; c < std::clamp(cinfo.num_components, 0, MAX_COMPONENTS); ++c)
+          if (cinfo.comp_info[c].component_id == p[at + 3 + 2 * i]) comps[i] = &cinfo.comp_info[c];
+        if (comps[i] == nullptr) return 0;
+      }
+      ++scan;
+      work += JpegScanWork(cinfo, comps, count, p[at + 3 + 2 * count], p[at + 4 + 2 * count]);
+      if (work > most) return scan;
+    }
+    at += length;
+  }
+  return 0;
 }
 
 // Why a JPEG whose header is read cannot be decoded within a bound that its
@@ -390,10 +459,12 @@ void JpegProgress(j_common_ptr common) {
 // from its header, must fit in 8 times the bytes that follow that header.
 // A component may be subsampled 4 x 4, a block of it covering 32 x 32
 // pixels: a file that passes holds at most 8,192 pixels a byte. Arithmetic
-// coding spends less than a bit on a block of a flat picture, so no such
-// bound follows: those pictures are refused (the game's are Huffman-coded).
+// coding spends far less than a bit on a block of a flat picture, and its
+// decoder reads zeros past the end of a scan's data, so no bound follows
+// from the bytes of an arithmetic-coded picture: it is bounded by the size
+// of picture allowed alone, as its scans by their work.
 const char* JpegFileRefusal(const jpeg_decompress_struct& cinfo) {
-  if (cinfo.arith_code) return "jpeg: arithmetic-coded pictures are not read";
+  if (cinfo.arith_code) return nullptr;
   uint64_t blocks = 0;
   for (int i = 0; i < cinfo.comps_in_scan; ++i)
     blocks += uint64_t{cinfo.cur_comp_info[i]->width_in_blocks} * cinfo.cur_comp_info[i]->height_in_blocks;
@@ -443,6 +514,7 @@ bool DecodeJpeg(const uint8_t* data, size_t size, Image* out, std::string* error
     longjmp(err.jump, 1);
   }
   err.workMost = JpegScanWorkMost(cinfo);
+  if (const int scan = JpegScanPastBound(cinfo, err.workMost)) JpegRefuseWork(&err, scan);
   if (cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK) {
     std::strcpy(err.message, "jpeg: CMYK images are not supported");
     longjmp(err.jump, 1);
@@ -500,7 +572,9 @@ bool DecodeJpeg(const uint8_t* data, size_t size, Image* out, std::string* error
 // The frame header's size, as the decoder reads it (markers up to the first
 // scan; tables and comments are skipped, nothing of the picture is made).
 // A file the decoder refuses from its header for its size is refused.
-bool ReadJpegSize(const uint8_t* data, size_t size, int* width, int* height) {
+// `arithmetic` (optional) tells whether a header read is of an
+// arithmetic-coded picture.
+bool ReadJpegSize(const uint8_t* data, size_t size, int* width, int* height, bool* arithmetic = nullptr) {
   jpeg_decompress_struct cinfo;
   JpegError err;
   cinfo.err = jpeg_std_error(&err.mgr);
@@ -518,6 +592,7 @@ bool ReadJpegSize(const uint8_t* data, size_t size, int* width, int* height) {
       cinfo.image_width <= INT32_MAX && cinfo.image_height <= INT32_MAX && JpegFileRefusal(cinfo) == nullptr;
   *width = static_cast<int>(cinfo.image_width);
   *height = static_cast<int>(cinfo.image_height);
+  if (arithmetic != nullptr) *arithmetic = cinfo.arith_code != FALSE;
   jpeg_destroy_decompress(&cinfo);
   return fits;
 }
@@ -542,6 +617,14 @@ bool ReadImageSize(const void* data, size_t size, int* width, int* height) {
       break;
   }
   return false;
+}
+
+bool IsArithmeticJpeg(const void* data, size_t size) {
+  if (DetectImageFormat(data, size) != ImageFormat::kJpeg) return false;
+  int w = 0, h = 0;
+  bool arithmetic = false;
+  ReadJpegSize(static_cast<const uint8_t*>(data), size, &w, &h, &arithmetic);
+  return arithmetic;
 }
 
 bool DecodeImage(const void* data, size_t size, Image* out, std::string* error, uint64_t maxBytes) {

@@ -50,6 +50,10 @@ ImageFormat DetectImageFormat(const void* data, size_t size);
 // itself is given as it is.
 bool ReadImageSize(const void* data, size_t size, int* width, int* height);
 
+// Whether the data is a JPEG whose header (read as ReadImageSize reads it)
+// says its scans are arithmetic-coded.
+bool IsArithmeticJpeg(const void* data, size_t size);
+
 // Returns false and leaves `out` empty for damaged, truncated or unknown
 // data, for a picture whose RGBA would take more than maxBytes (refused
 // before any room is made for it), and when memory runs out; `error`
@@ -58,9 +62,13 @@ bool ReadImageSize(const void* data, size_t size, int* width, int* height);
 // any room is made ("file too short for its picture"): a PNG whose raw rows
 // would inflate more than 1032 to 1 from the bytes after its header chunk,
 // a JPEG whose first scan has more 8 x 8 blocks than 8 times the bytes
-// after its header (an arithmetic-coded JPEG, which has no such bound, is
-// refused too). So the RGBA made is at most 33,024 bytes (PNG) or 32,768
-// bytes (JPEG) for each byte of file.
+// after its header. So the RGBA made is at most 33,024 bytes (PNG) or
+// 32,768 bytes (JPEG) for each byte of file; an arithmetic-coded JPEG,
+// whose coding may spend far less than a bit on a block, has no such bound
+// and is bounded by the size of picture allowed alone. A JPEG whose scans
+// would do more than 6 times the work of one plain pass over its blocks
+// (a script that repeats bands or refines bits one scan at a time) is
+// refused before its first scan is decoded.
 bool DecodeImage(const void* data, size_t size, Image* out, std::string* error = nullptr,
                  uint64_t maxBytes = kMaxImagePixels * 4);
 

@@ -534,8 +534,8 @@ int main(int argc, char** argv) {
 
   // Short pictures: 4096 x 4096 (64 MB) claimed over a first row of 167
   // bytes, and over a 64 x 64 JPEG's scan; a progressive JPEG cut after its
-  // first scans; an arithmetic-coded JPEG (refused: its blocks may take
-  // less than a bit each).
+  // first scans; arithmetic-coded JPEGs (read: sequential, and progressive
+  // with refinements).
   Put("image_decode", "png_4096_first_row.png", testsupport::FlatPng(4096, 4096, 0xFF336699u, {}, 1));
   const plat::Image photo =
       testsupport::MakeImage(64, 64, [](int x, int y) { return 0xFF000000u | uint32_t(x * 4) << 8 | uint32_t(y * 4); });
@@ -551,20 +551,29 @@ int main(int argc, char** argv) {
   cutScans.resize(cutScans.size() / 2);
   Put("image_decode", "progressive_cut.jpg", cutScans);
   Put("image_decode", "arithmetic.jpg", testsupport::EncodeJpeg(photo, 80, {}, true));
+  Put("image_decode", "arithmetic_progressive.jpg",
+      testsupport::EncodeJpeg(photo, 80,
+                              {{{0, 1, 2}, 0, 0, 0, 1}, {{0}, 1, 63, 0, 1}, {{1}, 1, 63, 0, 0}, {{2}, 1, 63, 0, 0},
+                               {{0, 1, 2}, 0, 0, 1, 0}, {{0}, 1, 63, 1, 0}},
+                              true));
   // The scans' work at its bound and just past it (a grey 32 x 32 whose
-  // bands are taken again: 260 and 262 a block, where a plain picture
-  // does 65 and the bound is 4 times that), the
-  // luma's band repeated 200 times, and a grey picture in the common
-  // encoders' progressive script.
+  // bands are taken again: 390 and 392 a block, where a plain picture
+  // does 65 and the bound is 6 times that), the luma's band repeated 200
+  // times, a grey picture in the common encoders' progressive script and
+  // one whose 3 AC bits are refined a scan at a time, the DC's last apart.
   const plat::Image grey = testsupport::MakeImage(32, 32, [](int x, int y) { return 0xFF010101u * uint32_t(x * 8 ^ y); });
   const testsupport::JpegForm greyForm{true, 1, false};
   const Bytes greyBands = testsupport::RepeatScan(
-      testsupport::EncodeJpeg(grey, 90, greyForm, {{{0}, 0, 0, 0, 0}, {{0}, 1, 1, 0, 0}, {{0}, 2, 63, 0, 0}}), 3, 3);
-  Put("image_decode", "scans_at_bound.jpg", testsupport::RepeatScan(greyBands, 2, 2));
-  Put("image_decode", "scans_past_bound.jpg", testsupport::RepeatScan(greyBands, 2, 3));
+      testsupport::EncodeJpeg(grey, 90, greyForm, {{{0}, 0, 0, 0, 0}, {{0}, 1, 1, 0, 0}, {{0}, 2, 63, 0, 0}}), 3, 5);
+  Put("image_decode", "scans_at_bound.jpg", testsupport::RepeatScan(greyBands, 2, 4));
+  Put("image_decode", "scans_past_bound.jpg", testsupport::RepeatScan(greyBands, 2, 5));
   Put("image_decode", "band_repeated.jpg",
       testsupport::RepeatScan(testsupport::EncodeJpeg(photo, 80, testsupport::SpectralScript(4)), 2, 200));
   Put("image_decode", "progressive_grey.jpg", testsupport::EncodeJpeg(grey, 90, testsupport::JpegForm{true, 1, true}));
+  Put("image_decode", "refined_grey.jpg",
+      testsupport::EncodeJpeg(grey, 90, greyForm,
+                              {{{0}, 0, 0, 0, 1}, {{0}, 1, 8, 0, 3}, {{0}, 9, 63, 0, 3}, {{0}, 1, 63, 3, 2},
+                               {{0}, 1, 63, 2, 1}, {{0}, 1, 63, 1, 0}, {{0}, 0, 0, 1, 0}}));
 
   Put("registry_parse", "values.txt",
       Text("[HKLM\\SOFTWARE\\A]\nCoinCredit=dword:00000001\nName=sz:abc\nBin=hex:00,ff\n"

@@ -115,13 +115,13 @@ TEST(ImageDecode, HugeDeclaredSizeIsRefusedBeforeAllocating) {
 }
 
 // A scan's work is its blocks times one more than its band's coefficients,
-// and the scans of a picture may do at most 4 times the work of a plain
+// and the scans of a picture may do at most 6 times the work of a plain
 // picture's one scan of every block (65 a block); the scan that takes the
-// sum past it is refused before it is decoded and named. Worked by hand:
-// 32 x 32 in colour sampled 4:2:0 has 24 blocks (16 luma, 4 of each
-// chroma; 1,560 plain, 6,240 at most), in grey 16 (1,040 plain, 4,160 at
-// most); a DC scan of all 24 blocks does 48, the luma's whole AC band
-// 1,024, a chroma's 256.
+// sum past it is named, and the file refused before its first scan is
+// decoded. Worked by hand: 32 x 32 in colour sampled 4:2:0 has 24 blocks
+// (16 luma, 4 of each chroma; 1,560 plain, 9,360 at most), in grey 16
+// (1,040 plain, 6,240 at most: 390 a block); a DC scan of all 24 blocks
+// does 48, the luma's whole AC band 1,024, a chroma's 256.
 TEST(ImageDecode, JpegScansAreBoundedByTheirWorkAndCountedWhereTheyStop) {
   // Four blocks of one colour each, one per 16 x 16 unit of the picture.
   const Image src = MakeImage(32, 32, [](int x, int y) { return (x / 16 + y / 16) % 2 ? 0xFF20A040u : 0xFFE0C010u; });
@@ -130,17 +130,27 @@ TEST(ImageDecode, JpegScansAreBoundedByTheirWorkAndCountedWhereTheyStop) {
   const std::vector<testsupport::JpegScan> refined = {
       {{0, 1, 2}, 0, 0, 0, 1}, {{0, 1, 2}, 0, 0, 1, 0}, {{0}, 1, 63, 0, 0}, {{1}, 1, 63, 0, 0}, {{2}, 1, 63, 0, 0}};
   const auto limit = [](int scan) {
-    return "jpeg: scan " + std::to_string(scan) + ": the scans do more than 4 times the work of a plain picture of this size";
+    return "jpeg: scan " + std::to_string(scan) + ": the scans do more than 6 times the work of a plain picture of this size";
   };
   // Grey: DC (2 a block), coefficient 1 (2), 2..63 (63): 67 a block. With
-  // the 2..63 band three times more and coefficient 1 twice more, 260: the
-  // bound exactly; three times more, 262, refused at the last scan (9).
+  // the 2..63 band five times more and coefficient 1 four times more, 390:
+  // the bound exactly; five times more, 392, refused at the last scan (13).
   const std::vector<uint8_t> greyBands =
-      RepeatScan(EncodeJpeg(grey, 100, greyForm, {{{0}, 0, 0, 0, 0}, {{0}, 1, 1, 0, 0}, {{0}, 2, 63, 0, 0}}), 3, 3);
+      RepeatScan(EncodeJpeg(grey, 100, greyForm, {{{0}, 0, 0, 0, 0}, {{0}, 1, 1, 0, 0}, {{0}, 2, 63, 0, 0}}), 3, 5);
   // The deepest script the common encoders write for grey: DC, two bands
   // at bit 3, three refinements of 1..63: 2 + 9 + 56 + 3 x 64 = 259 a block.
   const std::vector<testsupport::JpegScan> deepGrey = {{{0}, 0, 0, 0, 0},  {{0}, 1, 8, 0, 3},  {{0}, 9, 63, 0, 3},
                                                         {{0}, 1, 63, 3, 2}, {{0}, 1, 63, 2, 1}, {{0}, 1, 63, 1, 0}};
+  // With the DC's last bit sent apart too: 261 a block (4.02 times plain).
+  std::vector<testsupport::JpegScan> deepGreyDc = deepGrey;
+  deepGreyDc[0].al = 1, deepGreyDc.push_back({{0}, 0, 0, 1, 0});
+  // The luma band repeated 2,000 times, a marker in place of the second
+  // scan's first bits (its header of 10 bytes after its 0xFFDA): refused
+  // for its work before that scan is decoded, not for the damage.
+  std::vector<uint8_t> damagedSecond = RepeatScan(EncodeJpeg(src, 100, SpectralScript(4)), 2, 2000);
+  size_t second = 0;
+  for (int sos = 0; sos < 2; ++second) sos += damagedSecond[second] == 0xFF && damagedSecond[second + 1] == 0xDA;
+  damagedSecond[second + 11] = 0xFF, damagedSecond[second + 12] = 0xD5;
   struct Case {
     const char* what;
     std::vector<uint8_t> file;
@@ -155,19 +165,28 @@ TEST(ImageDecode, JpegScansAreBoundedByTheirWorkAndCountedWhereTheyStop) {
       {"the encoder's progressive script, grey", EncodeJpeg(grey, 100, testsupport::JpegForm{true, 1, true}), "",
        &grey},
       {"the deepest grey script", EncodeJpeg(grey, 100, greyForm, deepGrey), "", &grey},
+      {"3 bits refined, the DC's last apart", EncodeJpeg(grey, 100, greyForm, deepGreyDc), "", &grey},
+      {"the second scan damaged", damagedSecond, limit(11)},
+      // Arithmetic-coded, under the same bound.
+      {"arithmetic-coded", EncodeJpeg(src, 100, refined, true), ""},
+      {"arithmetic-coded, a scan repeated 2,000 times",
+       RepeatScan(EncodeJpeg(src, 100, SpectralScript(4), true), 2, 2000), limit(11)},
       {"a scan for each component",
        EncodeJpeg(src, 100, {{{0}, 0, 63, 0, 0}, {{1}, 0, 63, 0, 0}, {{2}, 0, 63, 0, 0}}), ""},
-      {"grey at the bound", RepeatScan(greyBands, 2, 2), "", &grey},
-      {"grey past the bound", RepeatScan(greyBands, 2, 3), limit(9), &grey},
+      {"grey at the bound", RepeatScan(greyBands, 2, 4), "", &grey},
+      {"grey past the bound", RepeatScan(greyBands, 2, 5), limit(13), &grey},
       // The luma band again and again, each time as if new (no warning):
-      // 48 + 1,024 x 6 = 6,192 by scan 7; the next scan (a seventh luma
-      // band, or a chroma's 256 after the fifth repeat) takes it past.
-      {"a scan repeated 2,000 times", RepeatScan(EncodeJpeg(src, 100, SpectralScript(4)), 2, 2000), limit(8)},
-      {"a scan repeated 5 times", RepeatScan(EncodeJpeg(src, 100, SpectralScript(4)), 2, 5), limit(8)},
-      {"a scan repeated 4 times", RepeatScan(EncodeJpeg(src, 100, SpectralScript(4)), 2, 4), ""},
+      // 48 + 1,024 x 9 = 9,264 by scan 10; the next scan (a tenth luma
+      // band, or a chroma's 256 after the eighth repeat) takes it past.
+      {"a scan repeated 2,000 times", RepeatScan(EncodeJpeg(src, 100, SpectralScript(4)), 2, 2000), limit(11)},
+      {"a scan repeated 8 times", RepeatScan(EncodeJpeg(src, 100, SpectralScript(4)), 2, 8), limit(11)},
+      {"a scan repeated 7 times", RepeatScan(EncodeJpeg(src, 100, SpectralScript(4)), 2, 7), ""},
       // A refinement of the DC bits repeated: the third scan refines bits
-      // that are already there, a warning that ends the decoding at once.
-      {"a refinement repeated", RepeatScan(EncodeJpeg(src, 100, refined), 2, 2000), "jpeg: scan 3: "},
+      // that are already there, a warning that ends the decoding at once;
+      // repeated 2,000 times, the script is refused before it is decoded,
+      // at the scan whose 48 take it past 9,360 (48 x 196).
+      {"a refinement repeated", RepeatScan(EncodeJpeg(src, 100, refined), 2, 5), "jpeg: scan 3: "},
+      {"a refinement repeated 2,000 times", RepeatScan(EncodeJpeg(src, 100, refined), 2, 2000), limit(196)},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -369,6 +388,15 @@ TEST(ImageDecode, SizeIsReadFromTheHeaderAlone) {
   EXPECT_FALSE(plat::ReadImageSize(jpg.data(), 40, &w, &h));  // cut inside its tables
   EXPECT_FALSE(plat::ReadImageSize(nullptr, 0, &w, &h));
   EXPECT_EQ(w, -1);
+  // A chunk of another name before the header chunk: the decoder refuses
+  // the file as the size reader does.
+  const std::vector<uint8_t> headerSecond =
+      Cat({{png.begin(), png.begin() + 8}, PngChunk(".IHD", std::vector<uint8_t>(13, 0)), {png.begin() + 8, png.end()}});
+  EXPECT_FALSE(plat::ReadImageSize(headerSecond.data(), headerSecond.size(), &w, &h));
+  Image out;
+  std::string err;
+  EXPECT_FALSE(DecodeImage(headerSecond.data(), headerSecond.size(), &out, &err));
+  EXPECT_EQ(err, "png: no header chunk first");
 }
 
 // A picture whose RGBA would take more than the bytes allowed is refused
@@ -663,13 +691,23 @@ TEST(ImageDecode, AJpegShorterThanItsFirstScanCanBeIsRefusedFromItsHeader) {
 
 // Arithmetic coding spends less than a bit on a block of a flat picture:
 // 512 x 512 pixels of one colour take fewer bytes than the 6,144 blocks of
-// their first scan (4,096 of luma, 1,024 of each chroma) need Huffman-coded
-// (768 bytes), so no bound follows from the file's size. Such pictures are
-// refused, by the decoder and by ReadImageSize; none of the game's is one.
-TEST(ImageDecode, ArithmeticCodedJpegIsRefused) {
+// their first scan (4,096 of luma, 1,024 of each chroma) would need
+// Huffman-coded (768 bytes), so no bound follows from the file's size: the
+// picture is read, its size given as its header claims (its scans bounded
+// by their work as above). Cut in its scan, it is refused.
+TEST(ImageDecode, ArithmeticCodedJpegIsRead) {
   const std::vector<uint8_t> jpg = EncodeJpeg(MakeImage(512, 512, [](int, int) { return 0xFF808080u; }), 90, {}, true);
   ASSERT_LT(jpg.size() - FirstScanAt(jpg), 768u);
-  ExpectRefusedFromItsHeader(jpg, "jpeg: arithmetic-coded pictures are not read");
+  int w = 0, h = 0;
+  EXPECT_TRUE(plat::ReadImageSize(jpg.data(), jpg.size(), &w, &h) && w == 512 && h == 512);
+  const std::vector<uint8_t> huffman = EncodeJpeg(Pattern());
+  EXPECT_TRUE(plat::IsArithmeticJpeg(jpg.data(), jpg.size()));
+  EXPECT_FALSE(plat::IsArithmeticJpeg(huffman.data(), huffman.size()));
+  Image out;
+  std::string err;
+  ASSERT_TRUE(DecodeImage(jpg.data(), jpg.size(), &out, &err)) << err;
+  EXPECT_EQ(PixelAt(out, 511, 511), 0xFF808080u);
+  EXPECT_FALSE(DecodeImage(jpg.data(), FirstScanAt(jpg) + 1, &out, &err));
 }
 
 }  // namespace

@@ -4,7 +4,8 @@
 
 // RIFF WAVE parsing: "RIFF" at 0, "WAVE" at 8, then chunks from 12 on, each
 // an id, a size and that many bytes, and a pad byte after a chunk of odd
-// size. Chunks are read in any order up to the "fmt " chunk (a "JUNK" or
+// size (or, where a writer left it out, none: the next chunk is read at the
+// odd offset when a chunk's name stands there). Chunks are read in any order up to the "fmt " chunk (a "JUNK" or
 // "LIST" chunk often comes first); its format fields are the tag, channels
 // and rate from its byte 0, the bits per sample at its byte 14. The "data"
 // chunk is looked for from the chunk after "fmt " on, among that chunk and

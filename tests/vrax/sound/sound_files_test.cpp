@@ -190,6 +190,14 @@ TEST(WaveFile, ChunksAreReadAsRiffLaysThemOut) {
   unpaddedList.padded = false;
   HandChunk unpaddedData = odd;
   unpaddedData.padded = false;
+  std::vector<HandChunk> sevenUnpadded = {Fmt8Mono()};
+  for (int i = 0; i < 7; ++i) {
+    sevenUnpadded.push_back(Filler(i % 2 ? "LIST" : "bext", 5));
+    sevenUnpadded.back().padded = false;
+  }
+  sevenUnpadded.push_back(samples);
+  HandChunk shortList = Filler("LIST", 13);
+  shortList.size = 12;
   std::vector<HandChunk> manyBefore;
   for (int i = 0; i < 1000; ++i) manyBefore.push_back(Filler("JUNK", 1));
   manyBefore.push_back(Fmt8Mono());
@@ -217,8 +225,15 @@ TEST(WaveFile, ChunksAreReadAsRiffLaysThemOut) {
       {"data before fmt", HandWave({samples, Fmt8Mono()}), WaveError::kHeader, 0, 0},
       {"data after JUNK, no fmt", HandWave({Filler("JUNK", 4), samples}), WaveError::kHeader, 0, 0},
       {"no chunks", HandWave({}), WaveError::kHeader, 0, 0},
-      // Without its pad byte the LIST puts "data" one byte off.
-      {"an odd LIST without its pad", HandWave({Fmt8Mono(), unpaddedList, samples}), WaveError::kNoData, 0, 0},
+      // Without its pad byte the LIST puts "data" one byte before where the
+      // pad would put it: read there, as a chunk's name stands there.
+      {"an odd LIST without its pad", HandWave({Fmt8Mono(), unpaddedList, samples}), WaveError::kNone,
+       12 + 24 + 21 + 8, 6},
+      {"seven odd chunks without their pads between", HandWave(sevenUnpadded), WaveError::kNone,
+       12 + 24 + 7 * 13 + 8, 6},
+      // A size one short puts the walk on the LIST's last byte, then into
+      // the samples.
+      {"a LIST whose size is one short", HandWave({Fmt8Mono(), shortList, samples}), WaveError::kNoData, 0, 0},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.what);
