@@ -18,6 +18,7 @@
 #include "game/scene/AttractScene.h"
 #include "platform/paths.h"
 #include "tools/headless/HeadlessRun.h"
+#include "vrax/io/LoadBudget.h"
 
 namespace damagecheck {
 
@@ -116,9 +117,9 @@ void PrintTimes(int64_t frame, const Slowest& slowest) {
   rusage u{};
   getrusage(RUSAGE_SELF, &u);
   std::printf("times %lld slowest frame %lld took %.1f ms (%.1f ms of processor time); "
-              "resident memory at most %.1f MiB\n",
+              "resident memory at most %.1f MiB; loads held at most %llu bytes\n",
               static_cast<long long>(frame), static_cast<long long>(slowest.frame), slowest.ms, slowest.cpuMs,
-              double(u.ru_maxrss) / 1024.0);
+              double(u.ru_maxrss) / 1024.0, static_cast<unsigned long long>(LoadedTotal().Most()));
 }
 
 int End(int64_t frame, const char* reason, int status, const Slowest* slowest = nullptr) {

@@ -11,7 +11,8 @@
 //                          slowest frame (which it was, the wall time of
 //                          its step and the processor time the frame's
 //                          thread spent in it) and the most resident
-//                          memory the process reached
+//                          memory the process reached, and the most the
+//                          shared total of loads held
 // and returns the exit status: 0 when the run ended as planned, 1 when the
 // program failed to start, quit, or a scene stayed on too long. A sanitizer
 // report ends the process itself.

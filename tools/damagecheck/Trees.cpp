@@ -150,12 +150,15 @@ bool MakeCopiesTree(const std::string& from, const std::string& to, uint32_t ran
   for (auto it = fs::directory_iterator(fs::path(to) / "cache", ec); !ec && it != fs::directory_iterator();
        it.increment(ec)) {
     std::vector<Entry> old, entries;
+    // The common archive stays in the cache all the run: padded, it would
+    // leave a stage's archive no room.
+    const bool common = it->path().filename() == "common.sca";
     if (it->path().extension() != ".sca" || !ReadArchive(it->path(), &old)) continue;
     std::map<std::string, bool> folders;
     for (Entry& e : old) {
       if (!IsList(e.name)) continue;
       const std::string folder = e.name.substr(0, e.name.rfind('\\') + 1);
-      if (!folders[folder]) {
+      if (!common && !folders[folder]) {
         for (int n = 0; n < kPictures; ++n)
           entries.push_back({folder + "pad" + std::to_string(n) + ".png", blocks[size_t(n)], 1});
       }

@@ -13,8 +13,9 @@ constexpr uint32_t kCopiesTreePicture = 16u << 20;
 // image list names the four pictures "pad0.png" to "pad3.png" of its folder,
 // each a 64x64 PNG followed by `randomBytes` random bytes (seeded by the
 // picture's number) and zeros up to kCopiesTreePicture; every cache archive
-// holds, first, the four of each folder its lists are in, packed at the
-// game's level, then its own entries (its lists as the tree's new ones).
+// but the common one (which the cache holds all the run) holds, first, the
+// four of each folder its lists are in, packed at the game's level, then its
+// own entries (its lists as the tree's new ones).
 // Every cached list so copies 64 MiB for its decode-ahead. With 600,000
 // random bytes a picture packs to about 787 KB. False, with a line on
 // standard error, when the tree could not be made.
