@@ -113,10 +113,14 @@ uint64_t SRsc_Image_Ex::HeldAhead() const {
 }
 
 // Called from inside a charge of any load, this image's own included: it
-// only frees and gives back.
+// only frees and gives back. The copies made first go first: their memory
+// lies below the later ones', so the load that asked for the room takes
+// those very pages (memory freed at the heap's top goes back to the system,
+// and a load would map fresh pages instead, which in a frame that loads
+// many large files costs more than the decodes given up).
 void SRsc_Image_Ex::YieldAhead(uint64_t bytes) {
   uint64_t given = 0;
-  for (size_t i = aheadCharges_.size(); i-- > 0 && given < bytes;) {
+  for (size_t i = 0; i < aheadCharges_.size() && given < bytes; ++i) {
     const uint64_t copy = decodeAhead_.Drop(i);
     copies_.GiveBack(copy);
     Budget().GiveBack(aheadCharges_[i]);

@@ -55,7 +55,7 @@ class SRsc_Image : public SRsc {
 // works on are charged to a budget of their own, and through it to what all
 // loads hold together, while the decode-ahead holds them; they and the
 // pixels charged for their pictures take free room only (a file that does
-// not fit is decoded when it arrives), and give it back, the last lines'
+// not fit is decoded when it arrives), and give it back, the last list's
 // first, to any load that needs it: that file too is then decoded when it
 // arrives. The pixels it charged for pictures never made (the list failed or
 // ended first) are given back when it stops.
@@ -82,7 +82,7 @@ class SRsc_Image_Ex : public SRsc_Image {
   // What the decode-ahead holds in the total: its copies and the pixels it
   // charged for pictures not handed over.
   uint64_t HeldAhead() const;
-  // Drops decodes ahead, the last lines' first, until bytes are given back
+  // Drops decodes ahead, the first lines' first, until bytes are given back
   // or none is left.
   void YieldAhead(uint64_t bytes);
   void QueueTexture(const std::string& name);
