@@ -61,7 +61,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                                                  {"\\f\\list.tr", std::vector<uint8_t>(data, data + size)}};
   uint64_t fileBytes = 0;
   for (const auto& f : files) fileBytes += f.second.size();
+  // An input whose first byte is odd loads with the room in the shared total
+  // its next two bytes give (in 256-byte steps up to 16 MB; the top bit of
+  // the first flipped, so that separators before the first name give room
+  // for d.png's picture): the decode-ahead's copies and pixels take what is
+  // free, and the image's own loads take it back from them.
+  LoadTotal& total = LoadedTotal();
+  const uint64_t limit = total.Limit();
+  if (size > 2 && (data[0] & 1) != 0)
+    total.SetLimit(total.Used() + (uint64_t(data[1] ^ 0x80) << 16 | uint64_t(data[2]) << 8));
   SRsc* r = world.Load(RscTag("IMG"), "\\f\\list", files);
+  total.SetLimit(limit);
   if (r == nullptr || !r->IsSettled()) __builtin_trap();
   auto* image = static_cast<SRsc_Image*>(r);
   const int32_t count = image->TextureCount();

@@ -137,8 +137,9 @@ TEST(ToolUsage, TheDamageCheckWithoutAnArgumentTellsItsUsageAndRunsNothing) {
 }
 
 // One run with --times tells, just before its end line, which frame was the
-// slowest, its wall and processor time, and the most resident memory; the
-// same run without it prints no such line.
+// slowest, its wall and processor time, the most resident memory and the
+// most the shared total of loads held; the same run without it prints no
+// such line.
 TEST(ToolUsage, TheDamageCheckRunTellsItsSlowestFrameWhenAsked) {
   const std::string data = std::string(testsupport::TestBinaryDir()) + "/data";
   const ToolRun plain = RunTool("damagecheck", {"run", "opening", data, "--frames", "20"});
@@ -150,14 +151,16 @@ TEST(ToolUsage, TheDamageCheckRunTellsItsSlowestFrameWhenAsked) {
   ASSERT_TRUE(timed.ended);
   EXPECT_EQ(ExitCode(timed), 0) << timed.err;
   long long end = 0, frame = 0;
+  unsigned long long held = 0;
   double ms = -1, cpuMs = -1, mib = -1;
   char tail[64] = {};
   ASSERT_EQ(std::sscanf(timed.out.c_str(),
                         "times %lld slowest frame %lld took %lf ms (%lf ms of processor time); resident memory at "
-                        "most %lf MiB\nend 20 %63[a-z ]",
-                        &end, &frame, &ms, &cpuMs, &mib, tail),
-            6)
+                        "most %lf MiB; loads held at most %llu bytes\nend 20 %63[a-z ]",
+                        &end, &frame, &ms, &cpuMs, &mib, &held, tail),
+            7)
       << timed.out;
+  EXPECT_GT(held, 100000u);  // the start-up's files and resources
   EXPECT_EQ(end, 20);
   EXPECT_GE(frame, 1);
   EXPECT_LE(frame, 20);

@@ -18,6 +18,7 @@
 #include "game/scene/AttractScene.h"
 #include "platform/paths.h"
 #include "tools/headless/HeadlessRun.h"
+#include "vrax/io/LoadBudget.h"
 
 namespace damagecheck {
 
@@ -116,9 +117,9 @@ void PrintTimes(int64_t frame, const Slowest& slowest) {
   rusage u{};
   getrusage(RUSAGE_SELF, &u);
   std::printf("times %lld slowest frame %lld took %.1f ms (%.1f ms of processor time); "
-              "resident memory at most %.1f MiB\n",
+              "resident memory at most %.1f MiB; loads held at most %llu bytes\n",
               static_cast<long long>(frame), static_cast<long long>(slowest.frame), slowest.ms, slowest.cpuMs,
-              double(u.ru_maxrss) / 1024.0);
+              double(u.ru_maxrss) / 1024.0, static_cast<unsigned long long>(LoadedTotal().Most()));
 }
 
 int End(int64_t frame, const char* reason, int status, const Slowest* slowest = nullptr) {
@@ -138,8 +139,13 @@ bool IsScenario(const std::string& name) {
   return false;
 }
 
+// A run may play any stage's recording.
+bool IsRunScenario(const std::string& name) {
+  return IsScenario(name) || (name.size() == 6 && name.compare(0, 5, "stage") == 0 && name[5] >= '1' && name[5] <= '3');
+}
+
 int RunScenario(const RunOptions& o) {
-  if (!IsScenario(o.scenario)) return End(0, "no such scenario", 2);
+  if (!IsRunScenario(o.scenario)) return End(0, "no such scenario", 2);
   plat::SetDataDir(o.dataDir);
   const bool attract = o.scenario.compare(0, 5, "stage") != 0;
   AttractCounter = CounterFor(o.scenario);
@@ -195,6 +201,7 @@ int RunScenario(const RunOptions& o) {
       return End(f, "margin after the first error", 0, times);
     const int32_t id = g->GetSceneId() == SCENE_STAGE ? 1000 + g->GetCurrentRequest().a1 : g->GetSceneId();
     if (id != scene) {
+      if (o.watch) std::printf("scene %lld %d\n", static_cast<long long>(f), id);
       scene = id;
       sceneSince = f;
       // The stretch ends where the second logo starts: the first chose the

@@ -4,12 +4,15 @@
 // going on past every error line. It prints, one a line on standard output:
 //   read <frame> <path>    a data file opened for the first time (--watch)
 //   error <frame> <text>   an error line
+//   scene <frame> <id>     a scene starts, a stage as 1000 + its request's
+//                          number (--watch)
 //   end <frame> <reason>   how the run ended
 //   times <frame> ...      with --times, just before the end line: the
 //                          slowest frame (which it was, the wall time of
 //                          its step and the processor time the frame's
 //                          thread spent in it) and the most resident
-//                          memory the process reached
+//                          memory the process reached, and the most the
+//                          shared total of loads held
 // and returns the exit status: 0 when the run ended as planned, 1 when the
 // program failed to start, quit, or a scene stayed on too long. A sanitizer
 // report ends the process itself.
@@ -36,6 +39,8 @@ struct RunOptions {
 // "opening demo1 demo2 demo3 stage4 stage5".
 const char* const* Scenarios();
 bool IsScenario(const std::string& name);
+// A scenario of the check, or stage1 to stage3 (the recorded plays).
+bool IsRunScenario(const std::string& name);
 
 int RunScenario(const RunOptions& options);
 

@@ -52,6 +52,7 @@
 #include "tools/common/WholeNumber.h"
 #include "tools/damagecheck/Damage.h"
 #include "tools/damagecheck/Runner.h"
+#include "tools/damagecheck/Trees.h"
 
 namespace {
 
@@ -359,11 +360,14 @@ const char kUsage[] =
     "usage: damagecheck --sample | --long | --case SCENARIO:PATH:DAMAGE...\n"
     "                   [--jobs N] [--data DIR] [--margin N] [--timeout SECONDS] [--keep]\n"
     "       damagecheck run SCENARIO DATA_DIR [--margin N] [--frames N] [--watch] [--times]\n"
+    "       damagecheck tree copies DATA_DIR OUT_DIR [--random BYTES]\n"
     "  --sample: the fixed sample of cases (options without --long or --case run it too);\n"
     "  --long: every kind of file the runs read with every damage; --case: only these\n"
     "  (SCENARIO opening, demo1, demo2, demo3, stage4 or stage5; PATH in the data tree;\n"
     "  DAMAGE deleted, emptied, cut, flipped or counts). run: one run in this process;\n"
-    "  --times: its slowest frame and most resident memory before its end line.\n";
+    "  --times: its slowest frame and most resident memory before its end line;\n"
+    "  SCENARIO may also be stage1, stage2 or stage3 there. tree copies: the copies\n"
+    "  tree (every list four 16 MiB pictures, cached; --random: 600000 by default).\n";
 
 // A number argument from least to most (tools::ParseWholeNumber); anything
 // else is a usage error.
@@ -412,6 +416,14 @@ int RunMode(int argc, char** argv) {
   return damagecheck::RunScenario(r);
 }
 
+int TreeMode(int argc, char** argv) {
+  if (argc != 5 && !(argc == 7 && std::strcmp(argv[5], "--random") == 0)) return Usage();
+  if (std::strcmp(argv[2], "copies") != 0) return Usage();
+  uint32_t random = 600000;
+  if (argc == 7 && !NumberArg(argv[6], 0, damagecheck::kCopiesTreePicture, &random)) return Usage();
+  return damagecheck::MakeCopiesTree(argv[3], argv[4], random) ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -422,6 +434,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (std::strcmp(argv[1], "run") == 0) return RunMode(argc, argv);
+  if (std::strcmp(argv[1], "tree") == 0) return TreeMode(argc, argv);
   Options o;
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];

@@ -232,7 +232,7 @@ int32_t SCacheArchive::Save(const std::string& path) const {
   // The archive is built whole beside the entries it copies: charged first.
   uint64_t archiveSize = kHeaderSize;
   for (const Entry& e : entries_) archiveSize += kEntryHeaderSize + e.data.size();
-  LoadBudget held(archiveSize, &LoadedTotal());
+  LoadBudget held(archiveSize, &LoadedTotal(), LoadUse::kAhead);
   if (!held.Charge(archiveSize)) return -1;
   std::vector<uint8_t> bytes;
   try {
@@ -261,7 +261,7 @@ int32_t SCacheArchive::Load(const std::string& path) {
   if (size < 0) return -1;
   if (static_cast<uint64_t>(size) < kHeaderSize || size > kMaxDataFileBytes) return -1;
   // The file is held whole while its entries are copied into the pool.
-  LoadBudget held(uint64_t(kMaxDataFileBytes), &LoadedTotal());
+  LoadBudget held(uint64_t(kMaxDataFileBytes), &LoadedTotal(), LoadUse::kAhead);
   if (!held.Charge(uint64_t(size))) return -1;
   std::vector<uint8_t> bytes;
   try {

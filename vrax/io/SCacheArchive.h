@@ -25,9 +25,11 @@
 // What the pool holds (ChargedBytes) is charged to what all loads hold
 // together (LoadedTotal()) while it is held, and so are the blocks being
 // packed (at their entry's raw size, the most a block that is kept takes),
-// an archive file while Load reads it and the archive Save builds. An entry
-// the total cannot take is not cached, as one the pool cannot take; an
-// archive it cannot take does not load or save.
+// an archive file while Load reads it and the archive Save builds. The cache
+// only speeds loads up, so it takes the total's free room alone, never the
+// room the decode-ahead gives back to loads that need it. An entry the total
+// cannot take is not cached, as one the pool cannot take; an archive it
+// cannot take does not load or save.
 //
 // Packing a file takes tens of milliseconds for the largest ones, too long
 // for the frame that completes its read. So Add lists the entry at once
@@ -144,5 +146,5 @@ class SCacheArchive {
   mutable size_t packing_ = 0;
   // The pool's data and bookkeeping and the blocks being packed: at most
   // the capacity (32 bits) and as much again.
-  mutable LoadBudget charged_{uint64_t(UINT32_MAX) * 2, &LoadedTotal()};
+  mutable LoadBudget charged_{uint64_t(UINT32_MAX) * 2, &LoadedTotal(), LoadUse::kAhead};
 };

@@ -1,5 +1,6 @@
 #include "vrax/resource/ImageDecodeAhead.h"
 
+#include <chrono>
 #include <cstring>
 #include <new>
 #include <system_error>
@@ -14,19 +15,22 @@ bool ImageDecodeAhead::Start(std::vector<Bytes> files, const std::vector<uint64_
   if (!any) return false;
   try {
     auto shared = std::make_shared<Shared>();
-    shared->files.resize(files.size());
+    shared->files = std::vector<File>(files.size());
     for (size_t i = 0; i < files.size(); ++i) {
       File& f = shared->files[i];
       f.bytes = std::move(files[i]);
       f.maxBytes = i < maxBytes.size() ? maxBytes[i] : plat::kMaxImagePixels * 4;
-      if (!f.bytes.empty()) f.result = f.promise.get_future();
+      if (f.bytes.empty()) continue;
+      f.result = f.promise.get_future();
+      f.state.store(kQueued, std::memory_order_relaxed);
     }
     // The worker owns the bytes through the shared state: the loader may be
     // disposed while it runs (Stop then waits for the file in progress).
     worker_ = std::async(std::launch::async, [shared] {
       for (File& f : shared->files) {
         if (shared->stop.load(std::memory_order_relaxed)) return;
-        if (f.bytes.empty()) continue;
+        uint8_t queued = kQueued;
+        if (!f.state.compare_exchange_strong(queued, kDecoding, std::memory_order_acquire)) continue;
         Decoded d;
         try {
           d.ok = plat::DecodeImage(f.bytes.data(), f.bytes.size(), &d.image, nullptr, f.maxBytes);
@@ -34,6 +38,7 @@ bool ImageDecodeAhead::Start(std::vector<Bytes> files, const std::vector<uint64_
           d = Decoded{};
         }
         f.promise.set_value(std::move(d));
+        f.state.store(kDone, std::memory_order_release);
       }
     });
     shared_ = std::move(shared);
@@ -57,6 +62,25 @@ ImageDecodeAhead::Result ImageDecodeAhead::Take(size_t i, const void* data, size
   if (!d.ok) return Result::kDamaged;
   *out = std::move(d.image);
   return Result::kDecoded;
+}
+
+size_t ImageDecodeAhead::Drop(size_t i) {
+  if (!shared_ || i >= shared_->files.size()) return 0;
+  File& f = shared_->files[i];
+  uint8_t queued = kQueued;
+  if (!f.state.compare_exchange_strong(queued, kDropped, std::memory_order_acquire) && queued == kDecoding &&
+      f.result.valid()) {
+    // The worker's until its decode is done: the bytes are free once the
+    // result is set (a result taken was set).
+    f.result.wait();
+  }
+  // A decode done and not taken is freed with its picture.
+  if (f.result.valid() && f.result.wait_for(std::chrono::seconds(0)) == std::future_status::ready) f.result.get();
+  f.result = {};
+  f.state.store(kDropped, std::memory_order_relaxed);
+  const size_t bytes = f.bytes.size();
+  Bytes().swap(f.bytes);
+  return bytes;
 }
 
 void ImageDecodeAhead::Stop() {

@@ -58,6 +58,10 @@ class ImageDecodeAhead {
   // not decode. kNone when file i was not decoded ahead or its bytes differ:
   // the caller decodes them itself. Each file is taken once.
   Result Take(size_t i, const void* data, size_t size, plat::Image* out);
+  // Frees file i's bytes, and its picture when it was decoded and not taken
+  // (waits for a decode in progress); file i is then decoded by the caller.
+  // The bytes freed, 0 when it held none.
+  size_t Drop(size_t i);
   // Asks the worker to stop after the file it is decoding and waits for it;
   // drops every decode not yet taken.
   void Stop();
@@ -67,9 +71,14 @@ class ImageDecodeAhead {
     bool ok = false;
     plat::Image image;
   };
+  // A file's bytes are the worker's from kQueued to kDone (it takes them by
+  // moving kQueued to kDecoding), the frame thread's otherwise; a file
+  // dropped while queued is never decoded.
+  enum State : uint8_t { kQueued, kDecoding, kDone, kDropped };
   struct File {
     Bytes bytes;
     uint64_t maxBytes = 0;
+    std::atomic<uint8_t> state{kDropped};
     std::promise<Decoded> promise;
     std::future<Decoded> result;
   };

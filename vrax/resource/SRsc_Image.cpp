@@ -68,12 +68,12 @@ int32_t SRsc_Image_Ex::Init(SProcArg) {
 // The texture files the I/O manager's cache already holds are decoded on a
 // worker from here on; the rest are decoded when they arrive. Each file is
 // copied once, however often the list names it, while the copies fit a
-// budget of their own; the pixels its header claims are charged to the
-// image's budget here, before the worker makes them, so that the pictures
-// that fit are the same whether the files come from the cache or not; each
-// charge is handed over with its picture, or given back (see MakeTexture
-// and StopDecodeAhead). A file left out is decoded (and charged) when it
-// arrives.
+// budget of their own and the total's free room; the pixels its header
+// claims are charged to the image's budget here, from free room too, before
+// the worker makes them, so that the pictures that fit are the same whether
+// the files come from the cache or not; each charge is handed over with its
+// picture, or given back (see MakeTexture, YieldAhead and StopDecodeAhead).
+// A file left out is decoded (and charged) when it arrives.
 void SRsc_Image_Ex::StartDecodeAhead(const uint8_t* list, size_t size) {
   SIOMan* io = SIOMan::GetInstance();
   std::vector<std::string> names;
@@ -91,7 +91,7 @@ void SRsc_Image_Ex::StartDecodeAhead(const uint8_t* list, size_t size) {
     files[i].resize(bytes);
     int w = 0, h = 0;
     if (cache.Lookup(path, files[i].data(), bytes) < 0 || !plat::ReadImageSize(files[i].data(), bytes, &w, &h) ||
-        !plat::ImageSizeAllowed(w, h) || !Budget().Charge(uint64_t(w) * uint64_t(h) * 4)) {
+        !plat::ImageSizeAllowed(w, h) || !Budget().ChargeAhead(uint64_t(w) * uint64_t(h) * 4)) {
       ImageDecodeAhead::Bytes().swap(files[i]);
       copies_.GiveBack(bytes);
       continue;
@@ -99,10 +99,38 @@ void SRsc_Image_Ex::StartDecodeAhead(const uint8_t* list, size_t size) {
     aheadCharges_[i] = uint64_t(w) * uint64_t(h) * 4;
   }
   // Copies that no worker took are gone with files.
-  if (!decodeAhead_.Start(std::move(files), aheadCharges_)) copies_.Release();
+  if (!decodeAhead_.Start(std::move(files), aheadCharges_)) {
+    copies_.Release();
+    return;
+  }
+  aheadRoom_.Join(LoadedTotal());
+}
+
+uint64_t SRsc_Image_Ex::HeldAhead() const {
+  uint64_t held = copies_.Used();
+  for (const uint64_t bytes : aheadCharges_) held += bytes;
+  return held;
+}
+
+// Called from inside a charge of any load, this image's own included: it
+// only frees and gives back. The copies made first go first: their memory
+// lies below the later ones', so the load that asked for the room takes
+// those very pages (memory freed at the heap's top goes back to the system,
+// and a load would map fresh pages instead, which in a frame that loads
+// many large files costs more than the decodes given up).
+void SRsc_Image_Ex::YieldAhead(uint64_t bytes) {
+  uint64_t given = 0;
+  for (size_t i = 0; i < aheadCharges_.size() && given < bytes; ++i) {
+    const uint64_t copy = decodeAhead_.Drop(i);
+    copies_.GiveBack(copy);
+    Budget().GiveBack(aheadCharges_[i]);
+    given += copy + aheadCharges_[i];
+    aheadCharges_[i] = 0;
+  }
 }
 
 void SRsc_Image_Ex::StopDecodeAhead() {
+  aheadRoom_.Leave();
   decodeAhead_.Stop();
   copies_.Release();
   for (const uint64_t bytes : aheadCharges_) Budget().GiveBack(bytes);

@@ -53,9 +53,12 @@ class SRsc_Image : public SRsc {
 // charge back at once. A failed image keeps the textures it made, and their
 // charge, until it is released. The copies of cached files the decode-ahead
 // works on are charged to a budget of their own, and through it to what all
-// loads hold together, while the decode-ahead holds them (a file that does
-// not fit is decoded when it arrives); the pixels it charged for pictures never
-// made (the list failed or ended first) are given back when it stops.
+// loads hold together, while the decode-ahead holds them; they and the
+// pixels charged for their pictures take free room only (a file that does
+// not fit is decoded when it arrives), and give it back, the last list's
+// first, to any load that needs it: that file too is then decoded when it
+// arrives. The pixels it charged for pictures never made (the list failed or
+// ended first) are given back when it stops.
 class SRsc_Image_Ex : public SRsc_Image {
  public:
   SRsc_Image_Ex() = default;
@@ -76,6 +79,12 @@ class SRsc_Image_Ex : public SRsc_Image {
   // Stops the decode-ahead and gives back what it charged for the pictures
   // it has not handed over.
   void StopDecodeAhead();
+  // What the decode-ahead holds in the total: its copies and the pixels it
+  // charged for pictures not handed over.
+  uint64_t HeldAhead() const;
+  // Drops decodes ahead, the first lines' first, until bytes are given back
+  // or none is left.
+  void YieldAhead(uint64_t bytes);
   void QueueTexture(const std::string& name);
   void ReleaseTextures();
   // One loader step (Main without its guard against memory running out).
@@ -95,9 +104,21 @@ class SRsc_Image_Ex : public SRsc_Image {
   std::string pendingName_;         // the name of the texture being made
   int32_t shareOf_ = -1;            // >= 0: pendingName_ is that texture's again
   // The decode-ahead's copies of cached files, given back when it stops.
-  LoadBudget copies_{kMaxResourceBytes, &LoadedTotal()};
+  LoadBudget copies_{kMaxResourceBytes, &LoadedTotal(), LoadUse::kAhead};
   ImageDecodeAhead decodeAhead_;
   // The pixels the decode-ahead charged for each line's picture and has not
   // handed over to a texture (0: none).
   std::vector<uint64_t> aheadCharges_;
+  // The decode-ahead's room, asked for by loads that need it while the
+  // decode-ahead runs.
+  class AheadRoom : public LoadYielder {
+   public:
+    explicit AheadRoom(SRsc_Image_Ex* image) : image_(image) {}
+    uint64_t HeldAhead() const override { return image_->HeldAhead(); }
+    void Yield(uint64_t bytes) override { image_->YieldAhead(bytes); }
+
+   private:
+    SRsc_Image_Ex* image_;
+  };
+  AheadRoom aheadRoom_{this};
 };

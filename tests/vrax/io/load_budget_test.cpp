@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <limits>
+#include <vector>
 
 #include "vrax/io/LoadBudget.h"
 
@@ -70,4 +71,34 @@ TEST(LoadBudget, ChargesThroughATotalAndGivesItBack) {
     EXPECT_EQ(total.Most(), 700u);
   }
   EXPECT_EQ(total.Used(), 0u);  // both ended
+}
+
+// Room held ahead is given back to a charge for what a load needs, the
+// holder joined last first, as much as is missing, and only when that makes
+// the charge fit; what is charged ahead takes free room only.
+TEST(LoadBudget, RoomHeldAheadIsGivenBackToAChargeThatNeedsIt) {
+  struct Ahead : LoadYielder {
+    Ahead(LoadTotal& t, std::vector<int>* a, int i) : copies(1000, &t, LoadUse::kAhead), asked(a), id(i) { Join(t); }
+    uint64_t HeldAhead() const override { return copies.Used(); }
+    void Yield(uint64_t bytes) override { asked->push_back(id), copies.GiveBack(bytes); }
+    LoadBudget copies;
+    std::vector<int>* asked;
+    int id;
+  };
+  LoadTotal total(1000);
+  std::vector<int> asked;
+  LoadBudget needed(1000, &total);
+  Ahead first(total, &asked, 1), second(total, &asked, 2);
+  EXPECT_TRUE(first.copies.Charge(300) && second.copies.Charge(300) && needed.Charge(300));
+  EXPECT_FALSE(first.copies.Charge(101));  // 1001
+  EXPECT_FALSE(needed.ChargeAhead(101));
+  EXPECT_FALSE(needed.Charge(701));  // 300 + 701 held besides the copies
+  EXPECT_TRUE(asked.empty());
+  EXPECT_TRUE(needed.Charge(250));  // 150 missing
+  EXPECT_EQ(asked, std::vector<int>{2});
+  EXPECT_EQ(second.copies.Used(), 150u);
+  EXPECT_TRUE(needed.Charge(400));  // 400 missing: 150 of the second, 250 of the first
+  EXPECT_EQ(asked, (std::vector<int>{2, 2, 1}));
+  EXPECT_EQ(first.copies.Used(), 50u);
+  EXPECT_EQ(total.Used(), 1000u);
 }
