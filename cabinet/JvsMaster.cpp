@@ -1112,9 +1112,11 @@ void BringUp() {
       const bool noise = std::exchange(m.byNoise, false);
       if (!CountDry(kJvsBroadcast, receipt, buf, noise)) return Halt(kJvsStateBusError);
       if (receipt == JvsReceipt::kDamaged || receipt == JvsReceipt::kUnfitting) TellGarbage(kJvsBroadcast);
-      // An assignment that noise spoiled is no try of the node's: the
-      // resets and the assignment go out again, at the next step.
-      if (noise) {
+      // An assignment that noise spoiled is no try of the node's, nor one
+      // that follows assignments given out on noise (one may have been
+      // taken for answered): the resets and the assignments go out again,
+      // at the next step.
+      if (noise || m.addressedOnNoise) {
         m.bringUpCut = true;
         return;
       }
