@@ -1072,6 +1072,7 @@ void BringUp() {
     m.run = SpoiledRun{};
     for (SpoiledRun& d : m.dry) d = SpoiledRun{};
     for (auto& read : m.switchesRead) read = false;
+    for (auto& at : m.switchesAt) at = 0;
     // Decreases whose fate a stopped bus left open go to the counter.
     FatesToCounters();
   }

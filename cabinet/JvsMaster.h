@@ -246,7 +246,8 @@ void JvsQueueNodePoll(int32_t node);
 // Whether the node's switches were read within kJvsStopBoundMs (bus
 // clock): the switch bytes of its record are current. Any thread.
 bool JvsSwitchesCurrent(int32_t node);
-// The bus clock at the node's last read of its switches.
+// The bus clock at the node's last read of its switches (0 before the
+// first since the bus came up).
 uint32_t JvsSwitchesReadAt(int32_t node);
 // Whether a coin decrease sent to the node waits for the node's copy of its
 // last reply to tell its fate (the noise on the line kept it from telling).
