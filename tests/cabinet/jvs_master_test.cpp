@@ -135,13 +135,18 @@ TEST_F(MasterOnAWire, ADecreaseGoesOutAgainOnlyWhereTheNodeSaysItWasNotCarriedOu
       {"answer late", {}, {{1, F::kLate}}, "DAP"},
       {"request lost", {{1, F::kLost}}, {}, "DADP"},
       {"request damaged, the node silent", {{1, F::kDamaged}}, {}, "DADP"},
-      {"request answered with status 3", {{1, F::kStatusThree}}, {}, "DDP"},
+      // A status 3 is no proof: the node's copy tells.
+      {"request answered with status 3", {{1, F::kStatusThree}}, {}, "DADP"},
+      {"request carried out, a status 3 frame in place of its answer", {}, {{1, F::kOtherStatus}}, "DAP"},
       {"answer lost, the request to send again lost", {{2, F::kLost}}, {{1, F::kLost}}, "DAAP"},
       {"answer lost, the copy damaged", {}, {{1, F::kLost}, {2, F::kDamaged}}, "DAAP"},
   };
   testsupport::StderrCapture quiet;  // the bus's lines on damaged frames
   for (const Story& c : cases) {
-    const std::vector<Sent> sent = Tell(c, [](BusWorld& w) { w.wire.board.silentOnDamage = true; });
+    const std::vector<Sent> sent = Tell(c, [](BusWorld& w) {
+      w.wire.board.silentOnDamage = true;
+      w.wire.otherStatus = kJvsStatusSumError;
+    });
     // The request to send again waited for a quiet line after the poll's
     // exchange (a damaged answer ends it at once, silence after 20 ms).
     for (size_t i = 1; i < sent.size(); ++i) {
@@ -801,10 +806,10 @@ TEST_F(MasterOnAWire, ASettingNodeZeroRefusesIsGivenUpAndTheBusGoesOn) {
 // spoiled exchanges of it the bus stops, in one line, as for any request
 // (the master's work is held to BusWorld::kWriteBound frames, so a master
 // that would go on for ever fails here instead of hanging). So too where
-// the node answers each with status 3, and for node 0's setting where its
-// last reply cannot tell the fate (it answers the first command of a frame
-// alone), each setting frame answered status 3. A restart on a clean wire
-// then carries the decrease, or the setting, out once.
+// the node answers each with status 3 (each asked again: a status 3 is no
+// proof), and for node 0's setting, each setting frame answered status 3.
+// A restart on a clean wire then carries the decrease, or the setting, out
+// once.
 TEST_F(MasterOnAWire, ARequestThatNeverArrivesWholeStopsTheBusAfterSixSpoiled) {
   const struct Case {
     const char* what;
@@ -816,7 +821,8 @@ TEST_F(MasterOnAWire, ARequestThatNeverArrivesWholeStopsTheBusAfterSixSpoiled) {
   } cases[] = {
       {"a decrease, its frames damaged, the node silent on damage", false, true, SimJvsWire::kDamaged,
        "DADADADADAD", "no good answer from node 1 in 6 exchanges in a row (6 silent); the bus is stopped"},
-      {"a decrease, its frames damaged, the node answering status 3", false, false, SimJvsWire::kDamaged, "DDDDDD",
+      {"a decrease, its frames damaged, the node answering status 3", false, false, SimJvsWire::kDamaged,
+       "DADADADADAD",
        "no good answer from node 1 in 6 exchanges in a row (6 status 3 (the node saw a damaged request)); the bus "
        "is stopped"},
       {"node 0's setting, its frames answered status 3", true, false, SimJvsWire::kStatusThree, "SSSSSS",
@@ -828,7 +834,6 @@ TEST_F(MasterOnAWire, ARequestThatNeverArrivesWholeStopsTheBusAfterSixSpoiled) {
     BusWorld w;
     w.wire.board.silentOnDamage = c.silentOnDamage;
     w.boardSetting = c.setting;
-    w.wire.board.boardAnswersFirstOnly = c.setting;
     w.wire.script = [&w, &c](bool request) {
       return request && (c.setting ? w.WritingSetting() : w.WritingDecrease()) ? c.fault : SimJvsWire::kWhole;
     };
@@ -1248,14 +1253,17 @@ TEST_F(MasterOnAWire, NoiseThatEndsWithinTheSpoiledRunLeavesTheBusRunning) {
 
 // Noise that ends long after six exchanges could have gone wrong, from each
 // phase: a 3 s flood with sync bytes and without (every answer meanwhile
-// damaged), 3 s of frames to another node at line rate, sparse sync bytes
-// (one every 60-120 ms) for 0.5 s and for 10 s, and a 10 s flood (no piece
-// of the master's work outlasts the stop bound). The requests go out
-// when a wait for a quiet line runs out, and the exchanges the noise spoils
-// count toward no stop: the bus never stops (it comes up where the noise
-// met its bring-up), the noise is told once a run in a line that names its
-// bytes and time, every coin counts once, and once the noise ends a request
-// goes out within 0.3 s on a bus that is up (BusWorld).
+// damaged), 3 s of frames to another node at line rate, floods of frames
+// shaped as a node's answer to the master (E0 00 03 01 01 05) of 1.5, 2 and
+// 3 s, sparse sync bytes (one every 60-120 ms) for 0.5 s and for 10 s, and
+// a flood just within kJvsNoAnswerMs (no piece of the master's work
+// outlasts the stop bound). The requests go out when a wait for a quiet
+// line runs out, and the exchanges the noise spoils count toward no stop:
+// the bus never stops (it comes up where the noise met its bring-up), the
+// noise is told in a line that names its bytes and time, every coin put in
+// counts once, and once the noise ends a request goes out within 0.3 s on a
+// bus that is up (BusWorld). A flood just past kJvsNoAnswerMs stops the
+// bus, in one line.
 TEST_F(MasterOnAWire, NoiseThatEndsLongAfterTheSpoiledRunLeavesTheBusUp) {
   using testsupport::SimLineNoise;
   auto frames = [] {
@@ -1268,22 +1276,42 @@ TEST_F(MasterOnAWire, NoiseThatEndsLongAfterTheSpoiledRunLeavesTheBusUp) {
     n.syncPercent = 100;
     return n;
   };
+  auto answers = [](uint32_t ms) {
+    SimLineNoise n = SimLineNoise::Flood(7, true, ms);
+    n.answerFrames = true;
+    return n;
+  };
+  constexpr uint32_t kWithinMs = kJvsNoAnswerMs - 500, kPastMs = kJvsNoAnswerMs + 500;
   const struct {
     const char* what;
     SimLineNoise noise;
+    bool stops = false;
   } kinds[] = {{"a 3 s flood with sync bytes", SimLineNoise::Flood(7, true, 3000)},
                {"a 3 s flood without sync bytes", SimLineNoise::Flood(7, false, 3000)},
                {"3 s of frames to another node", frames()},
+               {"a 1.5 s flood of frames shaped as answers", answers(1500)},
+               {"a 2 s flood of frames shaped as answers", answers(2000)},
+               {"a 3 s flood of frames shaped as answers", answers(3000)},
                {"sparse sync bytes for 0.5 s", sparse(500)},
                {"sparse sync bytes for 10 s", sparse(10000)},
                // Every exchange spoiled for far longer than a cycle may take:
                // the step's time cuts the cycle, which goes on at the next.
-               {"a 10 s flood with sync bytes", SimLineNoise::Flood(7, true, 10000)}};
+               {"a flood with sync bytes just within the bound", SimLineNoise::Flood(7, true, kWithinMs)},
+               {"a flood of frames shaped as answers just within the bound", answers(kWithinMs)},
+               {"a flood with sync bytes just past the bound", SimLineNoise::Flood(7, true, kPastMs), true},
+               {"a flood of frames shaped as answers just past the bound", answers(kPastMs), true}};
   for (const auto& k : kinds) {
-    uint32_t worst = 0, longest = 0;
+    uint32_t worst = 0, longest = 0, stop = 0;
     for (const NoisePhase& p : kNoisePhases) {
       SCOPED_TRACE(testing::Message() << p.what << ", " << k.what);
       const NoiseRun run = PlayNoise(p, k.noise);
+      if (k.stops) {  // BusWorld takes this stop on noise for a fault
+        EXPECT_ALL({VAL(run.halted, true), VAL(Lines(run.told, "the bus is stopped"), 1),
+                    VAL(Lines(run.told, " ms ("), 1), VAL(run.stoppedAfter >= kJvsNoAnswerMs - kJvsSettleMs, true),
+                    VAL(run.stoppedAfter <= kPastMs + kJvsSettleMs, true)});
+        stop = std::max(stop, run.stoppedAfter);
+        continue;
+      }
       longest = std::max(longest, run.longestWorkMs);
       EXPECT_EQ(run.fault, "");
       ASSERT_FALSE(run.halted) << run.told;
@@ -1293,8 +1321,160 @@ TEST_F(MasterOnAWire, NoiseThatEndsLongAfterTheSpoiledRunLeavesTheBusUp) {
       EXPECT_EQ(run.coins, "");
       if (p.from != NoisePhase::kOpen) worst = std::max(worst, run.recoveryMs);
     }
-    std::printf("%s: inputs read again at most %u ms after the noise ended, on a bus that was up; the longest piece "
-                "of the master's work %u ms\n",
-                k.what, worst, longest);
+    if (k.stops)
+      std::printf("%s: stopped at most %u ms after it began\n", k.what, stop);
+    else
+      std::printf("%s: inputs read again at most %u ms after the noise ended, on a bus that was up; the longest "
+                  "piece of the master's work %u ms\n",
+                  k.what, worst, longest);
+  }
+}
+
+namespace {
+
+// Frames for forMs of bus time, or until the bus stops: the longest the
+// game read one switch word (bus time).
+uint32_t HeldWordMs(BusWorld& w, uint32_t forMs) {
+  const uint32_t start = w.wire.NowMs();
+  uint32_t word = 0, since = start, held = 0;
+  while (!w.Halted() && w.wire.NowMs() - start < forMs) {
+    w.Frame();
+    const uint32_t now = static_cast<uint32_t>(w.device->GetSwitchWord(0));
+    since = now != word ? w.wire.NowMs() : since;
+    word = now;
+    if (word != 0) held = std::max(held, w.wire.NowMs() - since);
+  }
+  return held;
+}
+
+}  // namespace
+
+// Boards that never answer well, each exchange spoiled in a way the master
+// cannot tell from noise: every answer garbage (a board at another line
+// rate: bytes of no frame, with sync bytes or without), every answer damaged
+// with bytes trailed in the same read, a dead board on a line with another
+// node's frames every 20-200 ms. In play and from the port's open, the bus
+// stops once the node has had no good answer for kJvsNoAnswerMs (or six
+// spoiled exchanges in a row came on a quiet line), in one line; meanwhile no
+// switch word is read longer than kJvsStopBoundMs (then released).
+TEST_F(MasterOnAWire, ABoardThatNeverAnswersWellStopsTheBusWithinTheTimeBound) {
+  using F = SimJvsWire::Fault;
+  const struct {
+    const char* what;
+    F fault;
+    std::vector<uint8_t> after;
+  } boards[] = {{"garbage answers without sync bytes", F::kLost, {0x13, 0x57, 0x9B, 0x3C, 0x77, 0x41}},
+                {"garbage answers with sync bytes", F::kLost, {0xE0, 0x37, 0x91, 0xE0, 0x0F, 0x52}},
+                {"every answer damaged, bytes trailed", F::kDamaged, {0x11, 0x22, 0x33}},
+                {"a dead board on a line with another node's frames", F::kLost, {}}};
+  for (bool fromOpen : {false, true}) {
+    for (const auto& b : boards) {
+      SCOPED_TRACE(testing::Message() << b.what << (fromOpen ? ", from the port's open" : ", in play"));
+      BusWorld w;
+      testsupport::StderrCapture capture;
+      if (!fromOpen) Ready(w);
+      const uint32_t start = w.wire.NowMs();
+      w.wire.script = [&w, &b](bool request) { return !request && w.WritingNode() == 1 ? b.fault : F::kWhole; };
+      w.wire.afterReply = b.after;
+      w.wire.afterReplyMs = 0;
+      testsupport::SimLineNoise frames{7, 20, 200, 6, true};
+      frames.otherNodeFrames = true;
+      if (b.after.empty()) w.wire.SetLineNoise(frames);
+      ASSERT_TRUE(!fromOpen || w.Open());
+      const uint32_t held = HeldWordMs(w, 60000), stopMs = w.wire.NowMs() - start;
+      const std::string told = capture.Take();
+      // BusWorld takes a stop while noise is on the line for a fault.
+      EXPECT_TRUE(w.fault.empty() || w.fault.find("stopped on noise") != std::string::npos) << w.fault;
+      ASSERT_TRUE(w.Halted());
+      // The bound is looked at with each spoiled exchange: from the port's
+      // open, the resets' wait and a round of the bring-up besides.
+      EXPECT_LE(stopMs, kJvsNoAnswerMs + (fromOpen ? 3 * kJvsResetWaitMs : 0) + 1000) << told;
+      EXPECT_ALL({VAL(Lines(told, "the bus is stopped"), 1),
+                  VAL(Lines(told, "no good answer from node 1 in ") + Lines(told, "the bus did not come up"), 1)});
+      EXPECT_LE(held, kJvsStopBoundMs + w.frameMs);
+      std::printf("%s%s: stopped after %u ms, a switch word read %u ms at most\n%s", b.what,
+                  fromOpen ? " from the port's open" : " in play", stopMs, held, told.c_str());
+    }
+  }
+}
+
+// Another node's frames every 20-200 ms for three minutes of bus time: the
+// noise is told at most once a minute, the later lines with the runs since.
+TEST_F(MasterOnAWire, TheNoiseLineIsToldAtMostOnceAMinute) {
+  BusWorld w;
+  Ready(w);
+  testsupport::StderrCapture capture;
+  testsupport::SimLineNoise n{7, 20, 200, 6, true, 180000};
+  n.otherNodeFrames = true;
+  w.wire.SetLineNoise(n);
+  HeldWordMs(w, 181000);
+  const std::string err = capture.Take();
+  const int lines = Lines(err, "the line did not go quiet (");
+  EXPECT_FALSE(w.Halted()) << err;
+  EXPECT_ALL({VAL(lines >= 1 && lines <= 4, true), VAL(Lines(err, "runs of noise since this was last told"), lines - 1)});
+}
+
+// A flood from the moment a decrease poll reaches a board that sends its
+// reply again (the answer is lost in it), with sync bytes or without, of
+// 0.5 to 8 s, a coin put in halfway: the decrease's fate stays open while
+// noise spoils the exchanges that would tell it, and the node's copy tells
+// it once the line is quiet. Both coins credited and taken off once.
+TEST_F(MasterOnAWire, NoiseThatHidesADecreasesFateLosesNoCoin) {
+  for (uint32_t ms : {500u, 1500u, 5000u, 8000u}) {
+    for (bool sync : {false, true}) {
+      SCOPED_TRACE(testing::Message() << ms << " ms" << (sync ? " with sync bytes" : ""));
+      BusWorld w;
+      Ready(w);
+      testsupport::StderrCapture capture;
+      uint32_t from = 0;
+      w.wire.script = [&](bool request) {
+        if (request && !from && w.WritingDecrease()) {
+          from = w.wire.NowMs();
+          w.wire.SetLineNoise(testsupport::SimLineNoise::Flood(7, sync, ms));
+        }
+        return SimJvsWire::kWhole;
+      };
+      w.InsertCoins(0, 1);
+      EXPECT_TRUE(w.FramesUntil([&] { return from && w.wire.NowMs() - from >= ms / 2; }));
+      w.InsertCoins(0, 1);
+      w.FramesUntil([&] { return w.wire.NowMs() - from > ms + 1000 && w.credited == 2 && w.CoinsSettled(); }, 1000);
+      int taken = 0;
+      for (const auto& d : w.wire.board.decreases) taken += d.second;
+      EXPECT_FALSE(w.Halted()) << capture.Take();
+      EXPECT_ALL({VAL(w.credited, 2), VAL(taken, 2), VAL(int(w.wire.board.nodes[0].coins[0]), 0)});
+    }
+  }
+}
+
+// Bring-ups that frames shaped as a node's answer (E0 00 03 01 01 05) could
+// fool: one after each answer of a node that raises SENSE 60 ms after taking
+// its address (SENSE is read after the wait for a quiet line that the frame
+// makes, right before the assignment it decides); a 300 ms flood of them
+// from the first assignment, lost on its way (a node counted on noise must
+// answer its identity, else the bring-up goes again). The bus comes up with
+// its one node, and a coin put in is credited once.
+TEST_F(MasterOnAWire, ABringUpAmongFramesShapedAsAnswersCountsOnlyItsNodes) {
+  const std::vector<uint8_t> kAnswer = {0xE0, 0x00, 0x03, 0x01, 0x01, 0x05};
+  for (bool flood : {false, true}) {
+    SCOPED_TRACE(flood ? "a flood from a lost assignment" : "SENSE raised late");
+    BusWorld w;
+    bool lost = false;
+    w.wire.senseLagMs = flood ? 0 : 60;
+    w.wire.afterReply = flood ? std::vector<uint8_t>{} : kAnswer;
+    w.wire.afterReplyMs = 0;
+    w.wire.script = [&](bool request) {
+      const std::vector<uint8_t>& d = w.WritingData();
+      if (!flood || !request || lost || d.empty() || d[0] != kJvsCmdSetAddress) return SimJvsWire::kWhole;
+      testsupport::SimLineNoise n = testsupport::SimLineNoise::Flood(7, true, 300);
+      n.answerFrames = lost = true;
+      w.wire.SetLineNoise(n);
+      return SimJvsWire::kLost;
+    };
+    testsupport::StderrCapture capture;
+    w.InsertCoins(0, 1);
+    ASSERT_TRUE(w.Open());
+    EXPECT_TRUE(w.FramesUntil([&] { return w.Ready() && w.CoinsSettled(); }, 1000));
+    EXPECT_FALSE(w.Halted()) << capture.Take();
+    EXPECT_ALL({VAL(JvsGetNodeCount(), 1), VAL(w.credited, 1), VAL(lost, flood)});
   }
 }
