@@ -1,6 +1,7 @@
 #include "support/BusWorld.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "cabinet/CabRegisterBoard.h"
 #include "cabinet/JvsFrame.h"
@@ -46,8 +47,12 @@ size_t BusWorld::WatchedLine::Write(const uint8_t* bytes, size_t count) {
   // The board counts the requests that reached a node whole.
   const std::vector<int>& whole = wire.board.cycles;
   const int before = node < whole.size() ? whole[node] : 0;
+  const uint32_t at = wire.NowMs(), noiseAt = wire.LastLineNoiseAt();
   const size_t written = wire.Write(bytes, count);
   if (!frame) return written;
+  if (firstNode < 0) firstNode = node;
+  const bool onNoise = wire.LineNoisy() || (noiseAt != 0 && at - noiseAt <= kJvsSettleMs);
+  sent.push_back({node, at, noiseAt, onNoise});
   using Way = SimJvsBoard::AskedAgain;
   if (data == std::vector<uint8_t>{kJvsCmdRetransmit}) {
     const Way way = wire.board.askedAgain;
@@ -82,20 +87,49 @@ BusWorld::~BusWorld() {
   ForgetBusState();
 }
 
+void BusWorld::Opened() {
+  openedAt_ = wire.NowMs();
+  upSinceOpen_ = false;
+  cutNode_ = -1;
+  std::fill(std::begin(lastGood_), std::end(lastGood_), openedAt_);
+  std::fill(std::begin(asked_), std::end(asked_), false);
+  goodFrom_ = line_.sent.size();
+}
+
 bool BusWorld::Open() {
   device = CreateXioDevice("sim", 0);
+  Opened();
   return device && device->Open() == 0;
 }
 
 bool BusWorld::Reopen() {
   device->Close();
   lastSync_ = 0;
+  Opened();
   return device->Open() == 0;
 }
 
 bool BusWorld::Halted() const { return JvsGetState() < 0; }
 
 uint32_t BusWorld::StopBoundMs() { return kJvsMaxSpoiled * (kJvsReceiveMs + kSettleBoundMs + kSlackMs); }
+
+uint32_t BusWorld::WorkBoundMs() { return kJvsCycleMs + 2 * (kJvsReceiveMs + kSettleBoundMs + kSlackMs); }
+
+bool BusWorld::TimeStopAllowed() const {
+  const uint32_t now = wire.Now();
+  if (!upSinceOpen_ && now - openedAt_ + kSlackMs >= kAnswerBoundMs) return true;
+  for (int n = 0; n < 256; ++n)
+    if (asked_[n] && now - lastGood_[n] + kSlackMs >= kAnswerBoundMs) return true;
+  return false;
+}
+
+bool BusWorld::NoisyExchange(size_t i) const {
+  const std::vector<WatchedLine::Sent>& s = line_.sent;
+  if (i >= s.size()) return false;
+  // Noise came while it went on: by the next write, or by now.
+  const uint32_t until = i + 1 < s.size() ? s[i + 1].noiseAt : wire.LastLineNoiseAt();
+  return s[i].onNoise || (until != 0 && int32_t(until - s[i].at) >= 0);
+}
 
 void BusWorld::InsertCoins(int node, uint16_t coins) {
   SimJvsNode& n = wire.board.nodes.at(size_t(node));
@@ -124,9 +158,26 @@ void BusWorld::Frame() {
   const bool fresh = JvsGetState() == kJvsStateReady;
   device->Poll();
   const int32_t sync = device->Sync();
-  if (sync == 1 && fresh) freshAt_ = wire.NowMs();
+  if (sync == 1 && fresh) freshAt_ = readFreshAt_ = wire.NowMs();
   if (sync == 1) {
     const uint16_t word = static_cast<uint16_t>(device->GetSwitchWord(0));
+    // A switch word handed on as current is never older than the stop
+    // bound: from the frame that set the next word on the board (changing
+    // inputs), or from the last fresh read.
+    if (word != 0 && inputsRead > 0) {
+      uint32_t heldUntil = readFreshAt_;
+      if (changingInputs)
+        for (size_t j = set_.size(); j-- > 0;)
+          if (set_[j] == word) {
+            heldUntil = j + 1 < setAt_.size() ? setAt_[j + 1] : wire.NowMs();
+            break;
+          }
+      const uint32_t age = wire.NowMs() - heldUntil;
+      oldestWordMs = std::max(oldestWordMs, age);
+      if (age > StopBoundMs() + frameMs + kSlackMs)
+        Note("switch word " + std::to_string(word) + " read as current " + std::to_string(age) +
+             " ms after the board changed it (at most " + std::to_string(StopBoundMs() + frameMs + kSlackMs) + " ms allowed)");
+    }
     // Before the first cycle's answer is in, nothing was read yet.
     const bool early = word == 0 && inputsRead == 0;
     // Node 1 answered in one of the steps since the cycle began (at the
@@ -173,7 +224,15 @@ void BusWorld::Frame() {
   const uint32_t errors = JvsGetState() == kJvsStateStarting ? 0 : JvsGetErrorCount();
   line_.writes = 0;
   line_.overran = false;
+  line_.firstNode = -1;
+  // A cycle cut short goes on with the node it did not finish (the node
+  // last written to, or one after it), unless the setting step goes first.
+  const int cut = JvsGetNodeSettingResult() == kJvsSettingRunning ? -1 : cutNode_;
   JvsStep();
+  if (cut >= 0 && line_.firstNode >= 0 && line_.firstNode < cut)
+    Note("a cycle cut short at node " + std::to_string(cut) + " began again at node " +
+         std::to_string(line_.firstNode));
+  cutNode_ = !Halted() && JvsGetState() == kJvsStateRunning && !line_.sent.empty() ? line_.sent.back().node : -1;
   if (line_.overran)
     Note("the master wrote more than " + std::to_string(kWriteBound) + " frames in one piece of its work");
   AfterStep(exchanges, stepAt, errors, wasHalted, wasUp);
@@ -225,9 +284,30 @@ void BusWorld::AfterStep(size_t exchangesBefore, uint32_t stepAt, uint32_t error
   // of its last byte (and the frame in which the game asks for one).
   const uint32_t noiseAt = wire.LastLineNoiseAt();
   const bool noiseLately = noiseAt != 0 && (wire.LineNoisy() || now - noiseAt <= StopBoundMs());
-  if (noiseLately && wasUp && !wasHalted && Halted() &&
+  // The good answers of each node, and whether one went too long without.
+  const std::vector<bool>& ex = wire.Exchanges();
+  for (; goodFrom_ < line_.sent.size() && goodFrom_ < ex.size(); ++goodFrom_) {
+    const WatchedLine::Sent& e = line_.sent[goodFrom_];
+    asked_[e.node] = true;
+    const WatchedLine::Run way = goodFrom_ < line_.runs.size() ? line_.runs[goodFrom_] : WatchedLine::kEnds;
+    if (!ex[goodFrom_] && way == WatchedLine::kEnds) lastGood_[e.node] = e.at;
+  }
+  if (JvsGetState() >= kJvsStateReady) upSinceOpen_ = true;
+  if (!wasHalted && Halted() && !TimeStopAllowed() && noiseLately && wasUp &&
       !line_.RunOfSpoiled(wire.FaultedExchanges(), kJvsMaxSpoiled, &wire.Exchanges()))
     Note("the bus stopped on noise on the line");
+  if (!Halted() && JvsGetState() != kJvsStateClosed) {
+    const uint32_t allowed = kAnswerBoundMs + WorkBoundMs() + frameMs;
+    if (!upSinceOpen_ && now - openedAt_ > allowed + kJvsResetWaitMs)
+      Note("the bus was still starting " + std::to_string(now - openedAt_) + " ms after the open (at most " +
+           std::to_string(allowed + kJvsResetWaitMs) + " ms allowed)");
+    for (int n = 0; n < 256 && upSinceOpen_; ++n)
+      if (asked_[n] && now - lastGood_[n] > allowed) {
+        Note("node " + std::to_string(n) + " gave no good answer for " + std::to_string(now - lastGood_[n]) +
+             " ms and the bus did not stop (at most " + std::to_string(allowed) + " ms allowed)");
+        break;
+      }
+  }
   if (wire.LineNoisy() || !wasUp || wasHalted || Halted()) {
     noiseWatched_ = 0;
   } else if (noiseAt != 0 && noiseAt != noiseSeen_ && int32_t(now - noiseAt) >= 0) {
@@ -257,27 +337,40 @@ void BusWorld::AfterStep(size_t exchangesBefore, uint32_t stepAt, uint32_t error
     const bool trailedDamage = !wire.afterReply.empty() && JvsGetErrorCount() != errorsAtStep;
     if (noiseLately || trailedDamage) freshAt_ = now;
     longestStaleMs = std::max(longestStaleMs, now - freshAt_);
-    if (now - stepAt > bound)
+    if (now - stepAt > WorkBoundMs())
       Note("a piece of the master's work lasted " + std::to_string(now - stepAt) + " ms while the bus was up (at most " +
-           std::to_string(bound) + " ms allowed)");
+           std::to_string(WorkBoundMs()) + " ms allowed)");
     else if (now - freshAt_ > bound)
       Note("no fresh read of the inputs for " + std::to_string(now - freshAt_) + " ms while the bus was up (at most " +
            std::to_string(bound) + " ms allowed)");
   }
   // The decreases whose fate the master may have learnt from the counter,
   // and the coins at risk in them.
+  // The line's noise leaves a decrease's fate open on a board that sends
+  // its reply again; faults, a board that cannot, or a stop meanwhile leave
+  // it to the counter.
   const std::vector<bool>& spoiled = wire.Exchanges();
   const std::vector<bool>& decreasing = wire.DecreaseExchanges();
-  for (size_t i = exchangesBefore; i < spoiled.size(); ++i)
-    if (spoiled[i] && decreasing[i]) uncertain_ = true;
-  if (JvsDecreaseUnsettled(1)) uncertain_ = true;
+  const bool cannotSendAgain = wire.board.askedAgain != SimJvsBoard::AskedAgain::kCopy;
+  for (size_t i = exchangesBefore; i < spoiled.size(); ++i) {
+    if (!spoiled[i] || !decreasing[i]) continue;
+    if (cannotSendAgain || !NoisyExchange(i))
+      uncertain_ = true;
+    else
+      openByNoise_ = true;
+  }
+  if (openByNoise_ && Halted()) uncertain_ = true;
+  if (JvsDecreaseUnsettled(1) && (cannotSendAgain || !openByNoise_ || Halted())) uncertain_ = true;
   if (uncertain_ && !JvsDecreaseUnsettled(1)) {
     const int from = (owedSince_ >= 0 ? owedSince_ : frames) - 1;
     for (; riskFrom_ < insertions_.size(); ++riskFrom_)
       if (insertions_[riskFrom_].frame >= from) atRisk += insertions_[riskFrom_].coins;
     uncertain_ = false;
   }
-  if (!uncertain_ && device && NodeOwesNothing()) owedSince_ = -1;
+  if (!uncertain_ && device && NodeOwesNothing()) {
+    owedSince_ = -1;
+    openByNoise_ = false;
+  }
 }
 
 bool BusWorld::CoinsSettled() const {

@@ -32,7 +32,16 @@ namespace testsupport {
 // in which the game asks for one); while the bus is up, no piece of the
 // master's work, and no stretch without a fresh read of the inputs (a sync
 // that found a cycle's answers in; noise on the line lately excepted),
-// lasts longer than StopBoundMs.
+// lasts longer than StopBoundMs, and no piece of it longer than WorkBoundMs
+// (a step's kJvsCycleMs, its setting step and cycle together, and the
+// exchanges that may begin before its time is up); a cycle cut short goes
+// on at the next step with the node it did not finish (unless a setting
+// step goes first). A node asked that gave no good answer (an exchange the
+// wire spoiled none of) for kAnswerBoundMs of bus time stops the bus within
+// what a step may add, and a bring-up not up within kAnswerBoundMs of the
+// open the same; such a stop is allowed whatever spoiled the exchanges. The
+// game never reads a switch word (other than all released) set longer than
+// StopBoundMs ago as current.
 //
 // The master writes through a watched line: past kWriteBound frames in one
 // piece of its work the frame is not written and every wait of the bus ends
@@ -45,8 +54,11 @@ namespace testsupport {
 // uncredited. Counted conservatively as at risk: every coin put in from the
 // frame before the first credit of the coins then owed until the end of
 // the master's work in which the decrease's fate was known, where a request
-// carrying a decrease went wrong on the wire or the decrease waited for the
-// counter.
+// carrying a decrease went wrong on the wire by a fault (not the line's
+// noise), or on a board that cannot send its last reply again, or the bus
+// stopped while its fate was open. Noise that ends leaves a decrease's fate
+// open on a board that sends its reply again, to be learnt from its copy:
+// no coin is at risk there.
 class BusWorld {
  public:
   // The nodes' switch words carry the node's tag in their top two bits and
@@ -62,6 +74,13 @@ class BusWorld {
   // The longest a line that never goes quiet may keep the bus going: six
   // exchanges, each a receive and a wait for a quiet line.
   static uint32_t StopBoundMs();
+  // The longest a node may give no good answer, or a bring-up take, before
+  // the bus stops (bus time).
+  static constexpr uint32_t kAnswerBoundMs = 10000;
+  // The longest piece of the master's work while the bus is up: the step's
+  // time, and two exchanges (a wait for a quiet line and a receive each)
+  // begun before it ran out.
+  static uint32_t WorkBoundMs();
   // The longest from the last byte of noise on the line to the next
   // request, on a bus that is up.
   static constexpr uint32_t kNoiseEndPollMs = 300;
@@ -126,6 +145,12 @@ class BusWorld {
   // The longest piece of the master's work, and the longest stretch without
   // a fresh read of the inputs, while the bus was up (bus time).
   uint32_t longestWorkMs = 0, longestStaleMs = 0;
+  // The oldest switch word (other than all released) the game read as
+  // current: its age then (bus time).
+  uint32_t oldestWordMs = 0;
+  // Whether a stop is allowed by the time bound: a node asked gave no good
+  // answer for kAnswerBoundMs, or the bring-up took that long.
+  bool TimeStopAllowed() const;
   // What went against a property, with the frame; empty while all hold.
   std::string fault;
 
@@ -179,6 +204,15 @@ class BusWorld {
 
     SimJvsWire& wire;
     int writes = 0;        // in this piece of the master's work
+    int firstNode = -1;    // the node of its first frame (not a broadcast)
+    // For each of the wire's exchanges: its node, when it was written, and
+    // the line's last noise then.
+    struct Sent {
+      uint8_t node;
+      uint32_t at, noiseAt;
+      bool onNoise;  // the line carried noise then, or within a wait of it
+    };
+    std::vector<Sent> sent;
     bool overran = false;  // past kWriteBound in it
     SimFrameParser parser;
     uint8_t node = 0;
@@ -224,6 +258,19 @@ class BusWorld {
   // request after it (0: none); the times of the writes of the last step.
   uint32_t noiseSeen_ = 0, noiseWatched_ = 0;
   std::vector<uint32_t> writesAt_;
+  // By node: the last good answer (or the open); whether it was asked.
+  uint32_t lastGood_[256] = {};
+  bool asked_[256] = {};
+  size_t goodFrom_ = 0;    // the first exchange not yet weighed
+  uint32_t openedAt_ = 0;  // the last open
+  bool upSinceOpen_ = false;
+  int cutNode_ = -1;       // the node a cycle cut short did not finish
+  uint32_t readFreshAt_ = 0;  // the last fresh read of the inputs
+  // A decrease whose exchange the line's noise spoiled on a board that
+  // sends its reply again: its fate is open, no coin at risk by it.
+  bool openByNoise_ = false;
+  void Opened();
+  bool NoisyExchange(size_t i) const;
 };
 
 }  // namespace testsupport

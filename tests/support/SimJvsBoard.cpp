@@ -138,8 +138,10 @@ bool SimLineNoiseDraw::Next(uint32_t until, uint32_t* at, std::vector<uint8_t>* 
   *at = next_;
   bytes->clear();
   static const uint8_t kOtherNode[6] = {0xE0, 0x05, 0x03, 0x01, 0x01, 0x0A};
-  while (noise_.otherNodeFrames && int(bytes->size()) < noise_.bytes) bytes->insert(bytes->end(), kOtherNode, kOtherNode + 6);
-  for (int i = 0; !noise_.otherNodeFrames && i < noise_.bytes; ++i) {
+  static const uint8_t kAnswer[6] = {0xE0, 0x00, 0x03, 0x01, 0x01, 0x05};
+  const uint8_t* frame = noise_.answerFrames ? kAnswer : noise_.otherNodeFrames ? kOtherNode : nullptr;
+  while (frame && int(bytes->size()) < noise_.bytes) bytes->insert(bytes->end(), frame, frame + 6);
+  for (int i = 0; !frame && i < noise_.bytes; ++i) {
     uint8_t b = static_cast<uint8_t>(Draw(256));
     if (noise_.syncBytes && noise_.syncPercent > 0) b = int(Draw(100)) < noise_.syncPercent ? 0xE0 : b == 0xE0 ? 0xE1 : b;
     if (b == 0xE0 && !noise_.syncBytes) b = 0xE1;

@@ -189,6 +189,8 @@ void SimJvsWire::OnFrame(uint8_t node, const std::vector<uint8_t>& data, bool da
     r = board.Receive(node, data, damaged || f == kDamaged);
   }
   if (r.send) Send(r, kReplyMs);
+  // A node that sends nothing back spoils the exchange.
+  if (!r.send && node != 0xFF) Spoil(true);
 }
 
 void SimJvsWire::Send(const SimJvsBoard::Reply& r, uint32_t delay) {
@@ -206,6 +208,15 @@ void SimJvsWire::Send(const SimJvsBoard::Reply& r, uint32_t delay) {
   if (f == kLate) delay = LateMs();
   const uint32_t at = now_ + delay;
   std::vector<uint8_t> frame = SimFramed(data, damaged ? 1 : 0);
+  if (garbage != kNoGarbage) {
+    Spoil(true);
+    for (size_t i = 0; i < frame.size(); ++i) {
+      garbageDraw_ = garbageDraw_ * 1103515245u + 12345u;
+      const uint8_t b = static_cast<uint8_t>(garbageDraw_ >> 16);
+      const bool sync = garbage == kGarbageWithSync && (i == 0 || (garbageDraw_ >> 8) % 8 == 0);
+      frame[i] = sync ? 0xE0 : b == 0xE0 ? 0xE1 : b;
+    }
+  }
   // The frame takes 87 us a byte on the line.
   const uint32_t ends = at + uint32_t(frame.size()) * 87 / 1000;
   if (f == kLost) {

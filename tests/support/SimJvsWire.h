@@ -81,6 +81,12 @@ class SimJvsWire : public JvsLine, public plat::MsClock {
   // The noise a kNoiseFrom fault starts.
   SimLineNoise noiseFrom = SimLineNoise::Flood(1, true, 300);
 
+  // Every frame a node sends comes as garbage, as from a board at another
+  // line rate: as many bytes, none a sync byte (kGarbage) or one in eight
+  // (kGarbageWithSync, the first among them); the exchange is spoiled.
+  enum Garbage : uint8_t { kNoGarbage, kGarbage, kGarbageWithSync };
+  Garbage garbage = kNoGarbage;
+
   // An echoing line: every byte the master writes comes back to it on the
   // line at once, in order, whatever becomes of the frame on its way to the
   // nodes (an adapter that hands back what it sends).
@@ -205,7 +211,7 @@ class SimJvsWire : public JvsLine, public plat::MsClock {
   std::vector<Fault> requestFaults_, replyFaults_;
   SimNoiseDraw noise_;
   int lateShare_ = 0;
-  uint32_t lateDraw_ = 7;
+  uint32_t lateDraw_ = 7, garbageDraw_ = 5;
   std::vector<bool> exchanges_, addressings_, resets_, decreasing_, faulted_;
   SimLineNoiseDraw lineNoise_;
   std::vector<uint8_t> drawn_;  // the noise burst being drawn
