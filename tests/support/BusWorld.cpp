@@ -14,10 +14,11 @@ namespace {
 
 // Forgets what an earlier world left in the bus library's state that
 // outlives a close (coin fields of the node records, decreases waiting for
-// a counter).
+// a counter, the commands queued).
 void ForgetBusState() {
   for (int n = 0; n < kJvsMaxNodes; ++n) *JvsGetNodeRecord(n) = JvsNodeState{};
   JvsForgetCoinState();
+  JvsClearQueues();
 }
 
 }  // namespace
@@ -432,12 +433,11 @@ bool BusWorld::WatchedLine::RunOfSpoiled(const std::vector<bool>& spoiled, int n
 
 bool BusWorld::StopAllowed() const {
   const bool addressing = wire.AddressingsSinceOpen() >= kJvsAddressRetries + 1 &&
-                          (wire.SpoiledAddressingsSinceOpen() > 0 || LastSpoiled(wire.Resets(), 1));
+                          (wire.FaultedAddressingsSinceOpen() > 0 || LastSpoiled(wire.Resets(), 1));
   const int resets = wire.ResetsSinceAddressing();
   const bool resetsLost = resets > 0 && wire.SpoiledResetsSinceAddressing() == resets &&
                           (resets >= 2 * kJvsResetTries || wire.NoiseSinceAddressing());
-  return line_.RunOfSpoiled(wire.Exchanges(), kJvsMaxSpoiled) || addressing || resetsLost ||
-         wire.NoiseInAddressingSinceOpen();
+  return line_.RunOfSpoiled(wire.Exchanges(), kJvsMaxSpoiled) || addressing || resetsLost || TimeStopAllowed();
 }
 
 }  // namespace testsupport

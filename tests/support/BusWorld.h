@@ -179,11 +179,13 @@ class BusWorld {
   // carried the answer of the request before: the node's last reply before
   // it, or a refusal, answers nothing asked; those a node is silent to went
   // wrong); or, giving out addresses, the first assignment and its five
-  // retries failed, a fault on the wire among the causes (a reset lost
+  // retries failed, a fault on the wire (not the line's noise) among the causes (a reset lost
   // leaves a node its address, and the assignment after it finds no node);
   // or every reset frame since the last assignment was lost, all twenty of
-  // a reset's tries unless noise kept some from going out. Noise on the
-  // line stops nothing (see the properties above).
+  // a reset's tries unless noise kept some from going out; or a node asked
+  // gave no good answer, or the bring-up went on, for kAnswerBoundMs.
+  // Noise that ends within that bound stops nothing, at power-on too (see
+  // the properties above).
   bool StopAllowed() const;
 
   SimJvsWire wire;

@@ -43,6 +43,12 @@ int SimJvsWire::SpoiledAddressingsSinceOpen() const {
   return n;
 }
 
+int SimJvsWire::FaultedAddressingsSinceOpen() const {
+  int n = 0;
+  for (size_t i = size_t(addressingsAtOpen_); i < faultedAddressings_.size(); ++i) n += faultedAddressings_[i];
+  return n;
+}
+
 int SimJvsWire::SpoiledResetsSinceAddressing() const {
   int n = 0;
   for (size_t i = size_t(resetsAtAddressing_); i < resets_.size(); ++i) n += resets_[i];
@@ -124,6 +130,7 @@ void SimJvsWire::Spoil(bool fault) {
   if (!log_ || log_->empty()) return;
   log_->back() = true;
   if (fault && log_ == &exchanges_) faulted_.back() = true;
+  if (fault && log_ == &addressings_) faultedAddressings_.back() = true;
 }
 
 void SimJvsWire::NoiseUntil(uint32_t until) {
@@ -164,6 +171,7 @@ void SimJvsWire::OnFrame(uint8_t node, const std::vector<uint8_t>& data, bool da
   const bool reset = node == 0xFF && !data.empty() && data[0] == 0xF0;
   log_ = node != 0xFF ? &exchanges_ : reset ? &resets_ : &addressings_;
   if (log_ == &addressings_) Addressing();
+  if (log_ == &addressings_) faultedAddressings_.push_back(false);
   log_->push_back(false);
   if (node != 0xFF) {
     decreasing_.push_back(SimJvsBoard::Decreasing(node, data));
@@ -189,8 +197,6 @@ void SimJvsWire::OnFrame(uint8_t node, const std::vector<uint8_t>& data, bool da
     r = board.Receive(node, data, damaged || f == kDamaged);
   }
   if (r.send) Send(r, kReplyMs);
-  // A node that sends nothing back spoils the exchange.
-  if (!r.send && node != 0xFF) Spoil(true);
 }
 
 void SimJvsWire::Send(const SimJvsBoard::Reply& r, uint32_t delay) {

@@ -154,6 +154,8 @@ class SimJvsWire : public JvsLine, public plat::MsClock {
   // spoiled.
   int AddressingsSinceOpen() const { return int(addressings_.size()) - addressingsAtOpen_; }
   int SpoiledAddressingsSinceOpen() const;
+  // Those a fault spoiled (not the line's noise).
+  int FaultedAddressingsSinceOpen() const;
   // Reset frames since the last address assignment (or the open), those of
   // them spoiled, and whether noise came on the line meanwhile.
   int ResetsSinceAddressing() const { return int(resets_.size()) - resetsAtAddressing_; }
@@ -212,7 +214,7 @@ class SimJvsWire : public JvsLine, public plat::MsClock {
   SimNoiseDraw noise_;
   int lateShare_ = 0;
   uint32_t lateDraw_ = 7, garbageDraw_ = 5;
-  std::vector<bool> exchanges_, addressings_, resets_, decreasing_, faulted_;
+  std::vector<bool> exchanges_, addressings_, resets_, decreasing_, faulted_, faultedAddressings_;
   SimLineNoiseDraw lineNoise_;
   std::vector<uint8_t> drawn_;  // the noise burst being drawn
   uint32_t lastNoiseAt_ = 0, lastRequestAt_ = 0, lastLineNoiseAt_ = 0;
