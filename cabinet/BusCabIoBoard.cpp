@@ -27,7 +27,9 @@ uint32_t BusCabIoBoard::Open(uint32_t device, uint32_t* handle, uint32_t* status
 uint32_t BusCabIoBoard::ReadUnit(int unit, uint32_t kind, int index) {
   const Unit& u = units_[unit];
   if (kind == cabreg::kOutput) return u.outputs[index];
-  if (kind == cabreg::kInput) return index == 0 ? u.input : 0;
+  // Switches not read lately (the bus keeps failing to read them) read
+  // released: a switch held when the reading stopped is not held for ever.
+  if (kind == cabreg::kInput) return index == 0 && JvsSwitchesCurrent(u.node) ? u.input : 0;
   const uint32_t count = u.coins[index] & kJvsCoinCountBits;
   const uint32_t owed = u.inFlight[index] + u.taken[index];
   return (count > owed ? count - owed : 0) | ((u.coins[index] >> 14) ? 0x80000000u : 0u);

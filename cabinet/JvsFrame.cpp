@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <utility>
 
 #include "platform/clock.h"
 #include "platform/serial_port.h"
@@ -129,8 +130,9 @@ struct FrameModule {
   // Whether the next frame written must wait for a quiet line.
   bool unsettled = true;
   // Whether the last frame written went out after a wait for a quiet line
-  // that ran out.
+  // that ran out; whether the last wait since the last write ran out.
   bool wroteOnNoise = false;
+  bool settledOnNoise = false;
   // Whether the last wait for a quiet line that waited ran out.
   bool noisy = false;
   // Whether the last receive met noise before what decided it.
@@ -224,6 +226,9 @@ int WriteFrame(uint8_t node, const uint8_t* data, size_t total) {
   const size_t length = total + 1;
   if (length >= 255) return 0;
   if (!JvsSettleLine()) return -1;
+  // A wait may have been made before the write itself (a caller that reads
+  // a line right before the write it decides): it counts as the write's.
+  m.wroteOnNoise = std::exchange(m.settledOnNoise, false);
   m.lastSlot = SlotOf(node);
   size_t n = 0;
   m.frame[n++] = kJvsSync;
@@ -267,7 +272,7 @@ int JvsOpenPort(const char* portName) {
   // Whatever the line held before is unknown: the first frame waits for it
   // to be quiet.
   m.unsettled = true;
-  m.noisy = m.wroteOnNoise = false;
+  m.noisy = m.wroteOnNoise = m.settledOnNoise = false;
   return 1;
 }
 
@@ -395,7 +400,6 @@ bool JvsSettleLine() {
   // read as bytes outside frames. Bytes outside frames are only dropped.
   size_t n = line.ReadAvailable(chunk, sizeof chunk);
   if (drop(n) == kMasterFrame) m.unsettled = true;
-  m.wroteOnNoise = false;
   if (!m.unsettled) {
     Dead(rx);
     return true;
@@ -428,7 +432,7 @@ bool JvsSettleLine() {
       ++m.errors;
       Dead(rx);
       m.unsettled = false;
-      m.wroteOnNoise = m.noisy = true;
+      m.settledOnNoise = m.noisy = true;
       return true;
     }
     if (n) continue;
@@ -438,7 +442,7 @@ bool JvsSettleLine() {
     if (drop(n) != kNoFrame) quietSince = clock.NowMs();
   }
   rx.Reset();
-  m.unsettled = m.noisy = false;
+  m.unsettled = m.noisy = m.settledOnNoise = false;
   return true;
 }
 

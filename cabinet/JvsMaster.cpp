@@ -36,22 +36,62 @@ struct Unsettled {
   uint16_t before[4] = {};
 };
 
-// What the exchanges spoiled in a row met; of the line that never went
-// quiet, the bytes it carried and the time they took; the count of bytes
-// outside frames when the run began.
+// What spoiled exchanges met: in a row (those that noise spoiled aside),
+// or since a node's last good answer. Of the line that never went quiet,
+// the bytes it carried and the time they took; the counts of bytes outside
+// frames and of dropped frames, and the bus clock, when the run began.
 struct SpoiledRun {
+  bool started = false;
   int total = 0;
   int silent = 0, damaged = 0, statusThree = 0, unfitting = 0, talking = 0;
   // Frames of a status the exchange cannot use, and those statuses.
   int otherStatus = 0;
   std::string statuses;
+  // Exchanges that noise on the line spoiled.
+  int byNoise = 0;
   uint32_t noiseBytes = 0, noiseMs = 0;
-  uint32_t strayBefore = 0;
+  uint32_t strayBefore = 0, droppedBefore = 0;
+  uint32_t since = 0;
 };
 
 // How node 0 answers a frame of several commands: with a report for each,
 // or with the first command's report alone. Learnt from its answers.
 enum class BoardHabit { kUnknown, kAnswersAll, kAnswersFirst };
+
+// A frame's commands for one node: the node's queue, or a frame of the
+// master's own.
+struct Request {
+  uint8_t node = 0;
+  uint8_t bytes[kJvsQueueBytes] = {};
+  uint8_t ends[kJvsQueueBytes + 1] = {};  // ends[i + 1] = end of command i
+  uint32_t count = 0;
+
+  size_t Size() const { return ends[count]; }
+  bool Add(const uint8_t* c, size_t length) {
+    if (count + 1 >= kJvsQueueBytes || Size() + length >= kJvsQueueBytes) return false;
+    std::memcpy(bytes + Size(), c, length);
+    ends[count + 1] = static_cast<uint8_t>(Size() + length);
+    ++count;
+    return true;
+  }
+  const uint8_t* Command(uint32_t i, size_t* length) const {
+    if (i >= count) return nullptr;
+    *length = size_t(ends[i + 1]) - ends[i];
+    return bytes + ends[i];
+  }
+};
+
+// A coin decrease whose fate was still open when its step's time was up,
+// noise on the line having spoiled the exchanges that were to tell it: the
+// request, the node's last reply before it, and how the asking for the
+// node's copy stood.
+struct OpenFate {
+  bool active = false;
+  Request request;
+  Known before;
+  int statusThrees = 0;
+  bool afterStatusThree = false;
+};
 
 struct Master {
   std::atomic<uint32_t> opened{0};
@@ -72,13 +112,34 @@ struct Master {
   uint64_t garbageTold = 0;  // nodes (bit 32: the broadcast) whose damaged replies were told
   uint64_t heldTold = 0;     // nodes whose held decreases were told
   uint64_t strayTold = 0;    // nodes (bit 32: the broadcast) whose stray bytes were told
-  // Whether the line's noise was told: once a run of noise, until a wait
-  // for a quiet line finds it quiet again.
+  // The line's noise: whether a run of it is under way (until a wait for a
+  // quiet line finds the line quiet again), whether it was told since the
+  // open and when, and the runs since it was last told. Told at most once
+  // every kJvsNoiseToldMs.
+  bool noiseRun = false;
   bool noiseTold = false;
+  uint32_t noiseToldAt = 0;
+  uint32_t noiseRuns = 0;
   // Whether the exchange just ended was spoiled by noise on the line: its
   // frame went out after a wait for a quiet line that ran out, or the
-  // receive met a line that never went quiet.
+  // receive met noise before what decided it (JvsLastReceiveMetNoise; a
+  // frame to the master that answers nothing is noise only on a line that
+  // never went quiet).
   bool byNoise = false;
+  // Whether the last exchange counted as spoiled was spoiled by noise.
+  bool lastByNoise = false;
+  // By slot: every exchange spoiled since the node's last good answer
+  // (kJvsNoAnswerMs); the broadcast's slot holds those of a bring-up since
+  // its last good answer.
+  SpoiledRun dry[kJvsQueueSlots];
+  bool bringingUp = false;
+  // Whether the addresses of this bring-up were given out while noise was
+  // on the line: the nodes counted must answer their identity.
+  bool addressedOnNoise = false;
+  // By node: a decrease whose fate is open.
+  OpenFate open[kJvsMaxNodes];
+  // By node: the bus clock at the last read of its switches (0: none).
+  std::atomic<uint32_t> switchesAt[kJvsMaxNodes] = {};
   BoardHabit habit = BoardHabit::kUnknown;
   // Nodes seen to send a true copy of their last reply right after
   // answering a request to send it again with status 3: they do not keep a
@@ -95,6 +156,8 @@ struct Master {
   bool bringUpCut = false;  // the bring-up goes again at the next step
   bool cycleCut = false;    // the cycle under way goes on at the next step...
   int32_t cycleFrom = 0;    // ...with this node
+  // Nodes whose queue the cycle under way writes without its decreases.
+  uint64_t withoutEffects = 0;
   // Kept across closes and opens: what settles a decrease after the bus
   // stopped or was opened again.
   uint16_t lastCount[kJvsMaxNodes][4] = {};
@@ -134,29 +197,6 @@ void Tell(const char* format, ...) {
   va_end(args);
   std::fprintf(stderr, "jvs bus: %s\n", text);
 }
-
-// A frame's commands for one node: the node's queue, or a frame of the
-// master's own.
-struct Request {
-  uint8_t node = 0;
-  uint8_t bytes[kJvsQueueBytes] = {};
-  uint8_t ends[kJvsQueueBytes + 1] = {};  // ends[i + 1] = end of command i
-  uint32_t count = 0;
-
-  size_t Size() const { return ends[count]; }
-  bool Add(const uint8_t* c, size_t length) {
-    if (count + 1 >= kJvsQueueBytes || Size() + length >= kJvsQueueBytes) return false;
-    std::memcpy(bytes + Size(), c, length);
-    ends[count + 1] = static_cast<uint8_t>(Size() + length);
-    ++count;
-    return true;
-  }
-  const uint8_t* Command(uint32_t i, size_t* length) const {
-    if (i >= count) return nullptr;
-    *length = size_t(ends[i + 1]) - ends[i];
-    return bytes + ends[i];
-  }
-};
 
 Request FromQueue(uint8_t node) {
   Request r;
@@ -391,6 +431,8 @@ void LearnHabit(const Request& r, const uint8_t* reply, size_t length);
 void Answered(const Request& r, const uint8_t* reply, size_t length) {
   Master& m = M();
   m.run = SpoiledRun{};
+  m.dry[SlotOf(r.node)] = SpoiledRun{};
+  if (m.bringingUp) m.dry[SlotOf(kJvsBroadcast)] = SpoiledRun{};
   LearnHabit(r, reply, length);
   Known& k = m.known[SlotOf(r.node)];
   k.valid = true;
@@ -410,43 +452,34 @@ void Answered(const Request& r, const uint8_t* reply, size_t length) {
   });
 }
 
-// An exchange went wrong: counted in the run of spoiled exchanges. False
-// when the bus is to stop (told): the run reached kJvsMaxSpoiled (unless the
-// caller has a way on without a further exchange: atLimit), or the port was
-// closed. A frame of a status the exchange cannot use (0, 2, 4, 5 and up:
-// one formed by noise reads so too) is one spoiled exchange like any other.
-bool Failed(uint8_t node, JvsReceipt what, const uint8_t* reply, bool* atLimit = nullptr) {
-  Master& m = M();
-  m.known[SlotOf(node)].valid = false;
-  if (what == JvsReceipt::kClosed || m.stop.load()) return false;
-  // Noise on the line spoils what it meets, however sound the exchange
-  // (also where it forms a frame of its own with a right sum): it neither
-  // counts in the run nor ends it. A whole frame to the master that answers
-  // nothing is no noise.
-  if (std::exchange(m.byNoise, false) && what != JvsReceipt::kUnfitting) return true;
-  SpoiledRun& run = m.run;
-  if (run.total == 0) run.strayBefore = JvsGetStrayByteCount();
+// Counts a spoiled exchange in a run: what it met.
+void Tally(SpoiledRun& run, JvsReceipt what, const uint8_t* reply, bool byNoise) {
+  if (!run.started) {
+    run.started = true;
+    run.strayBefore = JvsGetStrayByteCount();
+    run.droppedBefore = JvsGetDroppedReplyCount();
+    run.since = JvsClock().NowMs();
+  }
+  ++run.total;
+  if (byNoise) ++run.byNoise;
   switch (what) {
     case JvsReceipt::kSilence:
       ++run.silent;
       break;
     case JvsReceipt::kDamaged:
       ++run.damaged;
-      TellGarbage(node);
       break;
     case JvsReceipt::kStatusThree:
       ++run.statusThree;
       break;
     case JvsReceipt::kUnfitting:
       ++run.unfitting;
-      TellGarbage(node);
       break;
     case JvsReceipt::kUnknownStatus: {
       ++run.otherStatus;
       const std::string status = "status " + std::to_string(reply ? reply[0] : 0);
       if (run.statuses.find(status) == std::string::npos)
         run.statuses += (run.statuses.empty() ? "with " : ", ") + status;
-      TellGarbage(node);
       break;
     }
     default: {
@@ -457,11 +490,13 @@ bool Failed(uint8_t node, JvsReceipt what, const uint8_t* reply, bool* atLimit =
       break;
     }
   }
-  if (++run.total < kJvsMaxSpoiled) return true;
-  if (atLimit) {
-    *atLimit = true;
-    return true;
-  }
+}
+
+// What the run's exchanges met, in words: by kind, then the bytes outside
+// frames read since it began (they make no wait, but a line full of them
+// spoils the answers it carries) and, for a run in time, the frames
+// dropped and those of its exchanges that noise spoiled.
+std::string Seen(const SpoiledRun& run, bool inTime) {
   std::string seen;
   auto add = [&](int n, const char* what) {
     if (n == 0) return;
@@ -476,10 +511,79 @@ bool Failed(uint8_t node, JvsReceipt what, const uint8_t* reply, bool* atLimit =
   const std::string noise = "the line never went quiet: " + std::to_string(run.noiseBytes) + " bytes in " +
                             std::to_string(run.noiseMs) + " ms";
   add(run.talking, noise.c_str());
-  // Bytes outside frames make no wait, but a line full of them spoils the
-  // answers it carries: they are named too.
+  if (inTime && run.byNoise > 0) seen += "; " + std::to_string(run.byNoise) + " of them spoiled by noise on the line";
   if (const uint32_t stray = JvsGetStrayByteCount() - run.strayBefore; stray > 0)
     seen += "; " + std::to_string(stray) + " bytes outside frames";
+  if (inTime) seen += "; " + std::to_string(JvsGetDroppedReplyCount() - run.droppedBefore) + " frames dropped";
+  return seen;
+}
+
+// Starts the run in time of the slot, where it has not begun: the work
+// went wrong there (a reset written on a line that carries noise).
+void StartDry(uint8_t node) {
+  SpoiledRun& run = M().dry[SlotOf(node)];
+  if (run.started) return;
+  run.started = true;
+  run.strayBefore = JvsGetStrayByteCount();
+  run.droppedBefore = JvsGetDroppedReplyCount();
+  run.since = JvsClock().NowMs();
+}
+
+// Whether the slot's run in time has lasted kJvsNoAnswerMs: the bus is to
+// stop (told).
+bool TooLongDry(uint8_t node) {
+  const SpoiledRun& run = M().dry[SlotOf(node)];
+  const uint32_t ms = JvsClock().NowMs() - run.since;
+  if (!run.started || ms < kJvsNoAnswerMs) return false;
+  const std::string seen = Seen(run, true);
+  if (node < kJvsMaxNodes)
+    Tell("no good answer from node %d in %u ms (%d exchanges: %s); the bus is stopped", node, ms, run.total,
+         seen.c_str());
+  else
+    Tell("the bus did not come up: no good answer in %u ms (%d exchanges: %s); the bus is stopped", ms, run.total,
+         seen.c_str());
+  return true;
+}
+
+// Counts a spoiled exchange in the runs in time (the node's; in a
+// bring-up, the bring-up's too). False when one has lasted kJvsNoAnswerMs
+// (told).
+bool CountDry(uint8_t node, JvsReceipt what, const uint8_t* reply, bool byNoise) {
+  Master& m = M();
+  const uint8_t bringUp = kJvsBroadcast;
+  Tally(m.dry[SlotOf(node)], what, reply, byNoise);
+  if (m.bringingUp && SlotOf(node) != SlotOf(bringUp)) Tally(m.dry[SlotOf(bringUp)], what, reply, byNoise);
+  return !TooLongDry(node) && !(m.bringingUp && SlotOf(node) != SlotOf(bringUp) && TooLongDry(bringUp));
+}
+
+// An exchange went wrong: counted in the runs of spoiled exchanges. False
+// when the bus is to stop (told): the run in a row reached kJvsMaxSpoiled
+// (unless the caller has a way on without a further exchange: atLimit), the
+// node has given no good answer for kJvsNoAnswerMs, or the port was closed.
+// A frame of a status the exchange cannot use (0, 2, 4, 5 and up: one
+// formed by noise reads so too) is one spoiled exchange like any other.
+bool Failed(uint8_t node, JvsReceipt what, const uint8_t* reply, bool* atLimit = nullptr) {
+  Master& m = M();
+  m.known[SlotOf(node)].valid = false;
+  if (what == JvsReceipt::kClosed || m.stop.load()) return false;
+  // Noise on the line spoils what it meets, however sound the exchange
+  // (also where it forms a frame of its own with a right sum): it counts
+  // in no run in a row and ends none; only the time without a good answer
+  // bounds it.
+  const bool noise = std::exchange(m.byNoise, false);
+  m.lastByNoise = noise;
+  if (!CountDry(node, what, reply, noise)) return false;
+  if (noise) return true;
+  if (what == JvsReceipt::kDamaged || what == JvsReceipt::kUnfitting || what == JvsReceipt::kUnknownStatus)
+    TellGarbage(node);
+  SpoiledRun& run = m.run;
+  Tally(run, what, reply, false);
+  if (run.total < kJvsMaxSpoiled) return true;
+  if (atLimit) {
+    *atLimit = true;
+    return true;
+  }
+  const std::string seen = Seen(run, false);
   if (node < kJvsMaxNodes)
     Tell("no good answer from node %d in %d exchanges in a row (%s); the bus is stopped", node, run.total,
          seen.c_str());
@@ -492,15 +596,27 @@ bool Failed(uint8_t node, JvsReceipt what, const uint8_t* reply, bool* atLimit =
 // was too long to write.
 JvsReceipt NotSent() { return M().stop.load() ? JvsReceipt::kClosed : JvsReceipt::kTalking; }
 
-// A frame went out: on a line that carries noise (told once a run of
-// noise), or on a quiet one.
+// A frame went out: on a line that carries noise, or on a quiet one. Each
+// run of noise is counted; the first is told, and then at most one line
+// every kJvsNoiseToldMs, with the runs since the last.
 void Wrote() {
   Master& m = M();
-  if (!JvsLineNoisy()) m.noiseTold = false;
-  if (!JvsLastWriteOnNoise() || m.noiseTold) return;
-  m.noiseTold = true;
+  if (!JvsLineNoisy()) m.noiseRun = false;
+  if (!JvsLastWriteOnNoise() || m.noiseRun) return;
+  m.noiseRun = true;
+  ++m.noiseRuns;
+  const uint32_t now = JvsClock().NowMs();
+  if (m.noiseTold && now - m.noiseToldAt < kJvsNoiseToldMs) return;
   const JvsNoise noise = JvsGetLastNoise();
-  Tell("the line did not go quiet (%u bytes in %u ms); frames go out on it all the same", noise.bytes, noise.ms);
+  if (m.noiseRuns > 1)
+    Tell("the line did not go quiet (%u bytes in %u ms; %u runs of noise since this was last told); frames go out "
+         "on it all the same",
+         noise.bytes, noise.ms, m.noiseRuns);
+  else
+    Tell("the line did not go quiet (%u bytes in %u ms); frames go out on it all the same", noise.bytes, noise.ms);
+  m.noiseTold = true;
+  m.noiseToldAt = now;
+  m.noiseRuns = 0;
 }
 
 // What answers a frame just written; whether noise spoiled it is kept for
@@ -510,7 +626,10 @@ void Wrote() {
 JvsReceipt Receive(uint8_t* buf, int* n, JvsReplyCheck check, const void* checkWith) {
   Wrote();
   const JvsReceipt got = JvsReceiveAnswer(buf, kJvsReplyBuffer, n, check, checkWith);
-  M().byNoise = got != JvsReceipt::kAnswer && (JvsLastWriteOnNoise() || JvsLastReceiveMetNoise());
+  // A whole frame to the master that answers nothing is noise only where
+  // the line never went quiet: a node's own would come on a quiet one.
+  M().byNoise = got != JvsReceipt::kAnswer &&
+                (JvsLastWriteOnNoise() || (got != JvsReceipt::kUnfitting && JvsLastReceiveMetNoise()));
   return got;
 }
 
@@ -531,6 +650,7 @@ enum : int {
   kCounterTells = -3,  // a decrease whose fate the node's counter will tell
   kFateUnknown = -4,   // a setting whose fate the node could not tell
   kCutShort = -5,      // not carried out, and the piece of work's time is up
+  kFateOpen = -6,      // a decrease whose fate the node's copy is to tell once the noise lets it
 };
 
 // Whether the piece of work under way (a step: its setting step and its
@@ -550,8 +670,9 @@ void StartWork() {
 
 // A request that has no effect on the node, written again whole until it is
 // answered. The answer's length, or kStopped when the bus is to stop (told)
-// or was closed, or kCutShort when the work's time is up.
-int Transact(const Request& r, uint8_t* buf) {
+// or was closed, or kCutShort when the work's time is up or, with atLimit,
+// where the run of spoiled exchanges would stop the bus (not told).
+int Transact(const Request& r, uint8_t* buf, bool* atLimit = nullptr) {
   for (;;) {
     int n = 0;
     const JvsReceipt got = Exchange(r, buf, &n, &ReplyFits, &r);
@@ -559,8 +680,8 @@ int Transact(const Request& r, uint8_t* buf) {
       Answered(r, buf, size_t(n));
       return n;
     }
-    if (!Failed(r.node, got, buf)) return kStopped;
-    if (OutOfTime()) return kCutShort;
+    if (!Failed(r.node, got, buf, atLimit)) return kStopped;
+    if ((atLimit && *atLimit) || OutOfTime()) return kCutShort;
   }
 }
 
@@ -626,6 +747,30 @@ int CannotTell(const Request& r) {
   return kCounterTells;
 }
 
+// The step's time is up with the request's fate unknown. Where noise on the
+// line spoiled the last exchange, a decrease's fate stays open, to be asked
+// of the node at its next turn (its copy still tells once the noise lets
+// it); else the node cannot tell.
+int FateUnknownInTime(const Request& r, const Known& before, int statusThrees, bool afterStatusThree) {
+  Master& m = M();
+  if (r.node == 0 || r.node >= kJvsMaxNodes || !m.lastByNoise) return CannotTell(r);
+  OpenFate& f = m.open[r.node];
+  f.active = true;
+  f.request = r;
+  f.before = before;
+  f.statusThrees = statusThrees;
+  f.afterStatusThree = afterStatusThree;
+  return kFateOpen;
+}
+
+// Open fates go to the nodes' counters: the bus stopped, or comes up again.
+void FatesToCounters() {
+  for (OpenFate& f : M().open) {
+    if (f.active) MarkUnsettled(f.request);
+    f.active = false;
+  }
+}
+
 // Asks the node for its last reply after an exchange of the request went
 // wrong. 0: the request was not carried out; a length: its answer, in buf;
 // or an outcome above. It asks again while the answers go wrong, up to the
@@ -637,11 +782,12 @@ int CannotTell(const Request& r) {
 // for it; status 4): it cannot send its replies again, and is not asked
 // again until the bus comes up again. A node silent to the request cannot
 // be told from a line that lost it, and is asked again the next time.
-int LearnFate(const Request& r, const Known& before, uint8_t* buf) {
+// A fate left open goes on from how it stood (statusThrees,
+// afterStatusThree); kFateOpen where it stays open.
+int LearnFate(const Request& r, const Known& before, uint8_t* buf, int statusThrees = 0,
+              bool afterStatusThree = false) {
   Master& m = M();
   const uint64_t bit = uint64_t{1} << SlotOf(r.node);
-  int statusThrees = 0;
-  bool afterStatusThree = false;
   const CopyCheck with{&r, &before};
   for (;;) {
     int n = 0;
@@ -676,13 +822,14 @@ int LearnFate(const Request& r, const Known& before, uint8_t* buf) {
       MarkUnsettled(r);
       return kStopped;
     }
-    if (atLimit || OutOfTime()) return CannotTell(r);
+    if (atLimit) return CannotTell(r);
     // A status 3 says the request to send again came damaged; a node that
     // keeps a status 3 as its last reply says so for ever after. Twice, and
     // the node is taken to know no more, unless it was seen to send a true
     // copy after a status 3 before.
     afterStatusThree = got == JvsReceipt::kStatusThree;
     if (afterStatusThree && ++statusThrees >= 2 && !(m.copiesAfterStatusThree & bit)) return CannotTell(r);
+    if (OutOfTime()) return FateUnknownInTime(r, before, statusThrees, afterStatusThree);
   }
 }
 
@@ -718,18 +865,15 @@ int TransactOnce(const Request& r, uint8_t* buf) {
       Answered(r, buf, size_t(n));
       return n;
     }
-    const bool notCarriedOut = got == JvsReceipt::kStatusThree;
+    // A status 3 says the node saw the request damaged, but a node may
+    // answer so after carrying it out: its fate is learnt as for any
+    // exchange that went wrong.
     if (!Failed(r.node, got, buf)) {
-      if (!notCarriedOut) MarkUnsettled(r);
+      MarkUnsettled(r);
       return kStopped;
     }
-    if (notCarriedOut) {
-      // The node's last reply is the one before, or the status 3.
-      k = before;
-      if (OutOfTime()) return kCutShort;
-      continue;
-    }
-    if (!telling || OutOfTime()) return CannotTell(r);
+    if (!telling) return CannotTell(r);
+    if (OutOfTime()) return FateUnknownInTime(r, before, 0, false);
     const int fate = LearnFate(r, before, buf);
     if (fate != 0) return fate;
     if (OutOfTime()) return kCutShort;
@@ -767,9 +911,11 @@ void SettleByCounter(const Request& r, const uint8_t* reply, size_t length) {
 }
 
 // Hands each command of the request its part of the reply.
-void WalkReply(const Request& r, const uint8_t* buf, size_t len) {
+// With effectsOnly (an answer learnt long after it came: its inputs are
+// old), only the commands that take effect are handed theirs.
+void WalkReply(const Request& r, const uint8_t* buf, size_t len, bool effectsOnly = false) {
   Master& m = M();
-  SettleByCounter(r, buf, len);
+  if (!effectsOnly) SettleByCounter(r, buf, len);
   if (!m.handler) return;
   size_t p = 1;  // the first report byte
   size_t clen = 0;
@@ -778,7 +924,11 @@ void WalkReply(const Request& r, const uint8_t* buf, size_t len) {
     if (!c) break;
     if (clen == 0) continue;
     const bool setting = r.node == 0 && (c[0] == kJvsBoardApplySetting || c[0] == kJvsBoardSetValue);
-    const int32_t used = setting ? 1 : m.handler(r.node, c, clen, buf + p, len - p);
+    const bool skipped = effectsOnly && !TakesEffect(r.node, c[0]);
+    const int32_t used = setting     ? 1
+                         : skipped   ? ReportSize(r.node, c, clen, buf + p, len - p)
+                                     : m.handler(r.node, c, clen, buf + p, len - p);
+    if (skipped && used <= 0) break;
     if (used < 0) break;
     p += static_cast<size_t>(used);
   }
@@ -787,6 +937,7 @@ void WalkReply(const Request& r, const uint8_t* buf, size_t len) {
 // A bus fault: the state tells it.
 void Halt(int32_t state) {
   Master& m = M();
+  FatesToCounters();
   std::lock_guard<std::mutex> g(m.lock);
   m.state = state;
   if (m.settingPhase != kSettingIdle) {
@@ -807,8 +958,13 @@ bool JvsReset() {
     JvsQueueCommand(kJvsBroadcast, nullptr, 0);
     JvsQueueCommand(kJvsBroadcast, kReset, 2);
     // A frame goes out unless the port was closed.
+    // A reset written on a line that carries noise: the bring-up's work
+    // goes wrong from there, for its time bound.
     for (int copy = 0; copy < 2 && !m.stop.load(); ++copy)
-      if (JvsSendFrame(kJvsBroadcast) > 0) Wrote();
+      if (JvsSendFrame(kJvsBroadcast) > 0) {
+        Wrote();
+        if (JvsLastWriteOnNoise()) StartDry(kJvsBroadcast);
+      }
     if (m.stop.load()) break;
     JvsClock().Wait(m.wake, kJvsResetWaitMs);
     if (m.stop.load() || JvsGetSense() == 0) break;
@@ -834,7 +990,12 @@ int IdentifyNodes() {
     for (uint8_t cmd = kJvsCmdIdentity; cmd <= kJvsCmdFeatures; ++cmd) {
       if (m.stop.load()) return kStopped;
       // A run of spoiled exchanges that stops the bus was told already.
-      const int n = Transact(Single(static_cast<uint8_t>(node), &cmd, 1), buf);
+      // Where the addresses were given out on a line that carried noise, a
+      // node counted may be none: one that does not answer sends the
+      // bring-up round again instead (within its time bound).
+      bool atLimit = false;
+      const int n = Transact(Single(static_cast<uint8_t>(node), &cmd, 1), buf, m.addressedOnNoise ? &atLimit : nullptr);
+      if (atLimit) m.run = SpoiledRun{};
       if (n < 0) return n == kCutShort ? kCutShort : kStopped;
       if (n < 2 || buf[0] != kJvsStatusNormal || buf[1] != kJvsReportNormal) {
         Tell("node %d did not say what it is; the bus is stopped", node);
@@ -875,15 +1036,24 @@ void BringUp() {
   Master& m = M();
   m.nodeCount = 0;
   // A bring-up that noise cut short goes again from the resets at the next
-  // step, its run of spoiled exchanges kept: a node that never answers
-  // still stops the bus after six.
+  // step, its runs of spoiled exchanges kept: a node that never answers
+  // still stops the bus after six, and a bring-up whose work keeps going
+  // wrong stops it after kJvsNoAnswerMs.
   if (!std::exchange(m.bringUpCut, false)) {
     m.garbageTold = 0;
     m.heldTold = 0;
     m.strayTold = 0;
-    m.noiseTold = false;
+    m.noiseRun = false;
     m.run = SpoiledRun{};
+    for (SpoiledRun& d : m.dry) d = SpoiledRun{};
+    for (auto& at : m.switchesAt) at = 0;
+    // Decreases whose fate a stopped bus left open go to the counter.
+    FatesToCounters();
   }
+  m.bringingUp = true;
+  struct Done {
+    ~Done() { M().bringingUp = false; }
+  } done;
   // What was learnt of the nodes' ways is learnt again: the bus may hold
   // other nodes now.
   m.habit = BoardHabit::kUnknown;
@@ -899,18 +1069,29 @@ void BringUp() {
   uint8_t buf[kJvsReplyBuffer];
   int retries = 0;
   int n = 1;
-  while (JvsGetSense() == 0) {
+  m.addressedOnNoise = false;
+  for (;;) {
     if (m.stop.load()) return;
+    // SENSE is read right before the write it decides, after the wait for
+    // a quiet line that the write makes: a node that took its address
+    // meanwhile has raised it by then. Noise on the line meanwhile may have
+    // formed the last assignment's answer.
+    if (!JvsSettleLine()) return;
+    if (JvsLineNoisy()) m.addressedOnNoise = true;
+    if (JvsGetSense() != 0) break;
     const uint8_t assign[2] = {kJvsCmdSetAddress, static_cast<uint8_t>(n)};
     const Request r = Single(kJvsBroadcast, assign, 2);
     int got = 0;
     const JvsReceipt receipt = Exchange(r, buf, &got, &ReplyFits, &r);
+    if (JvsLastWriteOnNoise() || JvsLastReceiveMetNoise()) m.addressedOnNoise = true;
     if (receipt != JvsReceipt::kAnswer || got < 2 || buf[0] != kJvsStatusNormal || buf[1] != kJvsReportNormal) {
       if (m.stop.load()) return;
+      const bool noise = std::exchange(m.byNoise, false);
+      if (!CountDry(kJvsBroadcast, receipt, buf, noise)) return Halt(kJvsStateBusError);
       if (receipt == JvsReceipt::kDamaged || receipt == JvsReceipt::kUnfitting) TellGarbage(kJvsBroadcast);
       // An assignment that noise spoiled is no try of the node's: the
       // resets and the assignment go out again, at the next step.
-      if (std::exchange(m.byNoise, false) && receipt != JvsReceipt::kUnfitting) {
+      if (noise) {
         m.bringUpCut = true;
         return;
       }
@@ -923,6 +1104,7 @@ void BringUp() {
       continue;
     }
     m.run = SpoiledRun{};
+    m.dry[SlotOf(kJvsBroadcast)] = SpoiledRun{};
     if (++n == kJvsMaxNodes) {
       Tell("more than %d nodes on the bus; the bus is stopped", kJvsMaxAddressed);
       return Halt(kJvsStateTooManyNodes);
@@ -1034,6 +1216,7 @@ void RunCycle() {
   // A cycle whose step's time is up stops where it is, not ready, and goes
   // on at the next step with the node it did not finish.
   const int32_t from = m.cycleCut ? m.cycleFrom : 0;
+  if (!m.cycleCut) m.withoutEffects = 0;
   m.cycleCut = false;
   for (int32_t node = from; node <= m.nodeCount.load(); ++node) {
     if (node > from && OutOfTime()) {
@@ -1043,13 +1226,35 @@ void RunCycle() {
     }
     const uint8_t address = static_cast<uint8_t>(node);
     Request r = FromQueue(address);
+    if (node < kJvsMaxNodes && m.open[node].active) {
+      // A decrease whose fate is open: the node is asked for its copy, and
+      // for nothing else until the copy tells the fate. Carried out: its
+      // answer is handed on (its inputs are old: only the decrease), and
+      // what was queued since goes out without its decreases, which the
+      // next poll builds afresh.
+      SetState(kJvsStateRunning);
+      const OpenFate f = std::exchange(m.open[node], OpenFate{});
+      const int fate = LearnFate(f.request, f.before, buf, f.statusThrees, f.afterStatusThree);
+      if (fate == kStopped) {
+        if (!m.stop.load()) Halt(kJvsStateBusError);
+        return;
+      }
+      if (fate == kFateOpen) continue;
+      if (fate > 0) {
+        WalkReply(f.request, buf, static_cast<size_t>(fate), true);
+        m.withoutEffects |= uint64_t{1} << node;
+      }
+    }
     // A cycle that goes on keeps the queue it began with: a decrease left to
-    // the node's counter meanwhile is not written again.
-    if (JvsDecreaseUnsettled(node)) r = WithoutEffects(r);
+    // the node's counter meanwhile, or carried out as its copy told, is not
+    // written again.
+    if (JvsDecreaseUnsettled(node) || (m.withoutEffects & (uint64_t{1} << node))) r = WithoutEffects(r);
     // Nothing queued, or more than one frame carries: nothing is sent.
     if (r.count == 0 || r.Size() + 1 >= 255) continue;
     SetState(kJvsStateRunning);
     int n = AnyEffect(r) ? TransactOnce(r, buf) : Transact(r, buf);
+    // The node gets nothing more while its decrease's fate is open.
+    if (n == kFateOpen) continue;
     if (n == kHeld || n == kCounterTells || n == kFateUnknown) {
       if (n == kHeld && !(m.heldTold & (uint64_t{1} << node))) {
         m.heldTold |= uint64_t{1} << node;
@@ -1147,6 +1352,8 @@ int32_t JvsOpen(const char* portName, JvsReplyHandler handler) {
   m.wake.Reset();
   m.stop = 0;
   m.threadless = m.stepped;
+  m.noiseRun = m.noiseTold = false;
+  m.noiseRuns = 0;
   {
     std::lock_guard<std::mutex> g(m.lock);
     m.state = kJvsStateStarting;
@@ -1277,6 +1484,18 @@ bool JvsNodeHasSwitches(int32_t node) {
   return node >= 1 && node <= M().copied && s && JvsFeatureParam(s->record, kJvsFeatureSwitches, 1) > 0;
 }
 
+bool JvsSwitchesCurrent(int32_t node) {
+  if (node < 0 || node >= kJvsMaxNodes) return false;
+  const uint32_t at = M().switchesAt[node].load();
+  return at != 0 && JvsClock().NowMs() - at <= kJvsStopBoundMs;
+}
+
+uint32_t JvsSwitchesReadAt(int32_t node) {
+  return node >= 0 && node < kJvsMaxNodes ? M().switchesAt[node].load() : 0;
+}
+
+bool JvsDecreaseOpen(int32_t node) { return node >= 1 && node < kJvsMaxNodes && M().open[node].active; }
+
 bool JvsDecreaseUnsettled(int32_t node) {
   return node >= 1 && node < kJvsMaxNodes && M().unsettled[node].active;
 }
@@ -1285,6 +1504,7 @@ void JvsForgetCoinState() {
   Master& m = M();
   std::memset(m.lastCount, 0, sizeof m.lastCount);
   for (Unsettled& u : m.unsettled) u = Unsettled{};
+  for (OpenFate& f : m.open) f.active = false;
 }
 
 int32_t JvsStdReplyHandler(uint8_t node, const uint8_t* command, size_t commandLen, const uint8_t* reply,
@@ -1321,6 +1541,7 @@ int32_t JvsStdReplyHandler(uint8_t node, const uint8_t* command, size_t commandL
       if (replyLeft < 2 + bytes) return -1;
       s.system = reply[1];
       std::memcpy(s.switches, reply + 2, std::min(bytes, sizeof s.switches));
+      M().switchesAt[node] = std::max<uint32_t>(1, JvsClock().NowMs());
       return static_cast<int32_t>(2 + bytes);
     }
     case kJvsCmdCoins: {

@@ -28,29 +28,45 @@
 //   only when the node's last reply, which the master took whole, cannot be
 //   read as its answer, sent as it was or with bytes added (else a marker
 //   request goes first: the identity, or node 0's status); after an exchange
-//   that went wrong the master asks the node to send its last reply again
-//   (0x2F): that reply says whether the request was carried out, and it is
-//   asked again while the answers go wrong. A status 3 answer to the
-//   request itself says it was not. Where the node cannot tell (it answers
-//   status 3 to the request to send again twice, and was never seen to send
-//   a true copy after such a status 3: some nodes keep a status 3 as their
-//   last reply; or the asking reached the spoiled run that stops the bus; or
-//   it answers with no reply of its own: status 2, as to a command it does
-//   not have, or a report of its own, after which it is not asked again
-//   until the bus comes up again), a coin decrease is settled by the node's
-//   counter at the poll that follows at once (a count below the one read
-//   before the decrease: carried out; else not, and it goes out again), and
-//   a setting is given up. Copies that say the request was not carried out
-//   end no run of its spoiled exchanges.
+//   that went wrong, a status 3 answer included (a node may answer so after
+//   carrying the request out), the master asks the node to send its last
+//   reply again (0x2F): that reply says whether the request was carried
+//   out, and it is asked again while the answers go wrong. Where the node
+//   cannot tell (it answers status 3 to the request to send again twice,
+//   and was never seen to send a true copy after such a status 3: some
+//   nodes keep a status 3 as their last reply; or the asking reached the
+//   spoiled run that stops the bus; or it answers with no reply of its own:
+//   status 2, as to a command it does not have, or a report of its own,
+//   after which it is not asked again until the bus comes up again), a coin
+//   decrease is settled by the node's counter at the poll that follows at
+//   once (a count below the one read before the decrease: carried out; else
+//   not, and it goes out again), and a setting is given up. Copies that say
+//   the request was not carried out end no run of its spoiled exchanges.
+// - A decrease whose fate is still open when its step's time is up, its
+//   last exchanges spoiled by noise, stays open: the node gets nothing but
+//   the request to send its last reply again, at its turn in each cycle,
+//   until the copy tells the fate (the other nodes are polled on; the
+//   node's switches are not read meanwhile).
 // - Node 0's setting goes out even where no reply of node 0 can tell its
 //   fate (node 0 answers the first command of a frame alone, or its status
 //   bytes read like a report); should its exchange then go wrong, it is given
 //   up, never sent twice. Node 0's habit is learnt from the marker, its
 //   status command twice in one frame.
-// - The bus stops after kJvsMaxSpoiled exchanges in a row went wrong; a
-//   wait for a quiet line that ran out (kJvsSettleMs) is one of them, and
-//   so is a frame of a status the exchange cannot use (0, 2, 4, 5 and up),
-//   whose status the line that tells the stop names.
+// - The bus stops after kJvsMaxSpoiled exchanges in a row went wrong on a
+//   quiet line (a frame of a status the exchange cannot use, 0, 2, 4, 5 and
+//   up, is one of them, and the line that tells the stop names its status).
+//   Exchanges that noise spoiled (their request went out after a wait for a
+//   quiet line that ran out, or noise came before what decided the receive)
+//   count toward no such stop, also where a frame to the master that
+//   answers nothing decided them. Whatever spoiled them, a node that has
+//   given no good answer for kJvsNoAnswerMs stops the bus, and so does a
+//   bring-up whose work has gone wrong that long; the line that tells the
+//   stop names what the exchanges met (bytes, frames, time).
+// - A node's switches read longer ago than kJvsStopBoundMs read released
+//   (JvsSwitchesCurrent) until they are read again.
+// - A bring-up whose addresses were given out while noise was on the line
+//   counts only nodes that then answer their identity: where one does not
+//   (six spoiled exchanges), the bring-up goes again.
 
 // Reply handler: (node, command bytes and their count, reply bytes from the
 // command's report byte on and how many of them the frame still holds) ->
@@ -112,6 +128,17 @@ constexpr int kJvsMaxSpoiled = 6;
 // a request not yet carried out waits for the next, and a decrease whose fate
 // is still open is left to the node's counter.
 constexpr uint32_t kJvsCycleMs = 1000;
+// The longest a node may go without a good answer, whatever spoiled its
+// exchanges (noise, garbage, dead frames, frames that answer nothing), and
+// the longest the work of a bring-up may keep going wrong, before the bus
+// stops.
+constexpr uint32_t kJvsNoAnswerMs = 10000;
+// The longest a run of spoiled exchanges that stops the bus takes (each a
+// receive and a wait for a quiet line): a node's switches read longer ago
+// read released.
+constexpr uint32_t kJvsStopBoundMs = kJvsMaxSpoiled * (kJvsReceiveMs + kJvsSettleMs);
+// The line that tells of noise on the line is told at most this often.
+constexpr uint32_t kJvsNoiseToldMs = 60000;
 constexpr int kJvsMaxAddressed = 30;     // the addresses 1..30 can be given
 constexpr uint32_t kJvsResetWaitMs = 1500;
 constexpr int kJvsResetTries = 10;
@@ -206,6 +233,15 @@ int32_t JvsQueuePoll();
 // for, coins (its slot count, 0 without the feature). While a decrease sent
 // to the node waits to be settled by its counter, the poll carries none.
 void JvsQueueNodePoll(int32_t node);
+// Whether the node's switches were read within kJvsStopBoundMs (bus
+// clock): the switch bytes of its record are current. Any thread.
+bool JvsSwitchesCurrent(int32_t node);
+// The bus clock at the node's last read of its switches (0: none since the
+// bus came up).
+uint32_t JvsSwitchesReadAt(int32_t node);
+// Whether a coin decrease sent to the node waits for the node's copy of its
+// last reply to tell its fate (the noise on the line kept it from telling).
+bool JvsDecreaseOpen(int32_t node);
 // Whether a coin decrease sent to the node waits to be settled by the
 // node's counter (its fate could not be learnt from the node). It outlives
 // a close and the next open of the bus.

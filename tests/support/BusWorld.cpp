@@ -154,9 +154,11 @@ void BusWorld::Frame() {
   set_.push_back(changingInputs ? Pattern(0, frames) : kIdlePattern);
   setAt_.push_back(wire.NowMs());
   // The device reads the node records afresh only when the master's cycle
-  // is done; while one goes on (cut short by its step's time), a sync gives
-  // the inputs the last cycle read.
-  const bool fresh = JvsGetState() == kJvsStateReady;
+  // is done, and node 1's switches in it only when the cycle read them (a
+  // node whose decrease's fate is open is not read); while one goes on (cut
+  // short by its step's time), a sync gives the inputs the last cycle read.
+  const bool fresh = JvsGetState() == kJvsStateReady && JvsSwitchesReadAt(1) != switchesReadAt_;
+  if (fresh) switchesReadAt_ = JvsSwitchesReadAt(1);
   device->Poll();
   const int32_t sync = device->Sync();
   if (sync == 1 && fresh) freshAt_ = readFreshAt_ = wire.NowMs();
@@ -180,7 +182,8 @@ void BusWorld::Frame() {
              " ms after the board changed it (at most " + std::to_string(StopBoundMs() + frameMs + kSlackMs) + " ms allowed)");
     }
     // Before the first cycle's answer is in, nothing was read yet.
-    const bool early = word == 0 && inputsRead == 0;
+    // Switches not read lately read released.
+    const bool early = word == 0 && (inputsRead == 0 || !JvsSwitchesCurrent(1));
     // Node 1 answered in one of the steps since the cycle began (at the
     // frame of the last fresh read; one frame more back for slack): its word
     // was set in one of those frames.

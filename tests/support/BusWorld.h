@@ -255,6 +255,7 @@ class BusWorld {
   // (the documented loss). They are no coins owed.
   int takenTwice_ = 0;
   uint32_t freshAt_ = 0;  // the last fresh read of the inputs, or the bus coming up
+  uint32_t switchesReadAt_ = 0;  // the master's last read of node 1's switches
   size_t cycleFrom_ = 0;  // the frame of the last fresh read: the cycle after it began there
   // The end of the line's noise last seen, and the one waiting for a
   // request after it (0: none); the times of the writes of the last step.
