@@ -252,7 +252,8 @@ bool BusWorld::NodeOwesNothing() {
   const auto& d = wire.board.decreases;
   for (; decreasesSeen_ < d.size(); ++decreasesSeen_) taken_ += d[decreasesSeen_].first == 1 ? d[decreasesSeen_].second : 0;
   takenTwice_ = std::max(takenTwice_, taken_ - credited);
-  return taken_ - takenTwice_ >= credited && !JvsDecreaseUnsettled(1) && JvsGetNodeRecord(1)->coinDecrease[0] == 0 &&
+  return taken_ - takenTwice_ >= credited && !JvsDecreaseUnsettled(1) && !JvsDecreaseOpen(1) &&
+         JvsGetNodeRecord(1)->coinDecrease[0] == 0 &&
          device->Request(0).decrease[0] == 0;
 }
 
@@ -335,11 +336,12 @@ void BusWorld::AfterStep(size_t exchangesBefore, uint32_t stepAt, uint32_t error
     freshAt_ = now;
   } else {
     longestWorkMs = std::max(longestWorkMs, now - stepAt);
-    // Noise on the line, and bytes a node trails after a frame the line
+    // Noise on the line, bytes a node trails after a frame the line
     // damaged (the master cannot tell them from noise that landed in it),
-    // may keep every exchange from going through without a stop.
+    // and a node that sends garbage may keep every exchange from going
+    // through without a stop within the time bound (checked above).
     const bool trailedDamage = !wire.afterReply.empty() && JvsGetErrorCount() != errorsAtStep;
-    if (noiseLately || trailedDamage) freshAt_ = now;
+    if (noiseLately || trailedDamage || wire.garbage != SimJvsWire::kNoGarbage) freshAt_ = now;
     longestStaleMs = std::max(longestStaleMs, now - freshAt_);
     if (now - stepAt > WorkBoundMs())
       Note("a piece of the master's work lasted " + std::to_string(now - stepAt) + " ms while the bus was up (at most " +
@@ -384,6 +386,7 @@ bool BusWorld::CoinsSettled() const {
   // device's registers for the next trade with the bus.
   const bool counted = credited == inserted || (credited < inserted && inserted - credited <= atRisk);
   return req.decrease[0] == 0 && s->coinDecrease[0] == 0 && s->coinUncounted[0] == 0 && !JvsDecreaseUnsettled(1) &&
+         !JvsDecreaseOpen(1) &&
          device->GetCoinCount(0, 0) == 0 && counted && wire.board.nodes[0].coins[0] == 0;
 }
 

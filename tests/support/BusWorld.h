@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "cabinet/JvsMaster.h"
 #include "support/SimJvsWire.h"
 
 class XioDevice;
@@ -76,7 +77,7 @@ class BusWorld {
   static uint32_t StopBoundMs();
   // The longest a node may give no good answer, or a bring-up take, before
   // the bus stops (bus time).
-  static constexpr uint32_t kAnswerBoundMs = 10000;
+  static constexpr uint32_t kAnswerBoundMs = kJvsNoAnswerMs;
   // The longest piece of the master's work while the bus is up: the step's
   // time, and two exchanges (a wait for a quiet line and a receive each)
   // begun before it ran out.
