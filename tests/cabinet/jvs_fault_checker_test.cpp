@@ -455,7 +455,7 @@ Run RunCase(const Kind& k, const std::vector<Fault>& placement, int coinAt) {
     const bool settingDone = !w.boardSetting || JvsGetNodeSettingResult() != kJvsSettingRunning;
     // Noise that ends has ended, and what follows it is watched too.
     const bool settled = counting && w.inputsRead > 0 && settingDone && (coinAt < 0 || windowCoin) &&
-                         !w.wire.LineNoisy() &&
+                         !w.wire.LineNoisy() && (!k.stops || restarted) &&
                          (!coinKind || (coinsIn && w.CoinsSettled()));
     if (settled && settledAt < 0) settledAt = w.frames;
     if (!settled) settledAt = -1;

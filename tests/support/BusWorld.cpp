@@ -293,6 +293,8 @@ void BusWorld::AfterStep(size_t exchangesBefore, uint32_t stepAt, uint32_t error
   const std::vector<bool>& ex = wire.Exchanges();
   for (; goodFrom_ < line_.sent.size() && goodFrom_ < ex.size(); ++goodFrom_) {
     const WatchedLine::Sent& e = line_.sent[goodFrom_];
+    // A node's time without a good answer runs from its first request.
+    if (!asked_[e.node]) lastGood_[e.node] = e.at;
     asked_[e.node] = true;
     const WatchedLine::Run way = goodFrom_ < line_.runs.size() ? line_.runs[goodFrom_] : WatchedLine::kEnds;
     if (!ex[goodFrom_] && way == WatchedLine::kEnds) lastGood_[e.node] = e.at;
