@@ -305,9 +305,13 @@ void BusWorld::AfterStep(size_t exchangesBefore, uint32_t stepAt, uint32_t error
     Note("the bus stopped on noise on the line");
   if (!Halted() && JvsGetState() != kJvsStateClosed) {
     const uint32_t allowed = kAnswerBoundMs + WorkBoundMs() + frameMs;
-    if (!upSinceOpen_ && now - openedAt_ > allowed + kJvsResetWaitMs)
+    // A bring-up: within the time bound, or the reset's tries where no
+    // node takes a reset (every reset frame lost), and a reset's wait.
+    const uint32_t bringUp = std::max(kAnswerBoundMs, kJvsResetTries * kJvsResetWaitMs) + WorkBoundMs() + frameMs +
+                             kJvsResetWaitMs;
+    if (!upSinceOpen_ && now - openedAt_ > bringUp)
       Note("the bus was still starting " + std::to_string(now - openedAt_) + " ms after the open (at most " +
-           std::to_string(allowed + kJvsResetWaitMs) + " ms allowed)");
+           std::to_string(bringUp) + " ms allowed)");
     for (int n = 0; n < 256 && upSinceOpen_; ++n)
       if (asked_[n] && now - lastGood_[n] > allowed) {
         Note("node " + std::to_string(n) + " gave no good answer for " + std::to_string(now - lastGood_[n]) +

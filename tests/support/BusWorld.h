@@ -40,7 +40,8 @@ namespace testsupport {
 // step goes first). A node asked that gave no good answer (an exchange the
 // wire spoiled none of) for kAnswerBoundMs of bus time stops the bus within
 // what a step may add, and a bring-up not up within kAnswerBoundMs of the
-// open the same; such a stop is allowed whatever spoiled the exchanges. The
+// open the same (or within the reset's tries, where every reset frame is
+// lost); such a stop is allowed whatever spoiled the exchanges. The
 // game never reads a switch word (other than all released) set longer than
 // StopBoundMs ago as current.
 //
