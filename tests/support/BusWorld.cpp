@@ -49,6 +49,7 @@ size_t BusWorld::WatchedLine::Write(const uint8_t* bytes, size_t count) {
   const std::vector<int>& whole = wire.board.cycles;
   const int before = node < whole.size() ? whole[node] : 0;
   const uint32_t at = wire.NowMs(), noiseAt = wire.LastLineNoiseAt();
+  if (node == kJvsBroadcast && !data.empty() && data[0] == kJvsCmdSetAddress && !assignedAt) assignedAt = at;
   const size_t written = wire.Write(bytes, count);
   if (!frame) return written;
   if (firstNode < 0) firstNode = node;
@@ -95,6 +96,7 @@ void BusWorld::Opened() {
   std::fill(std::begin(lastGood_), std::end(lastGood_), openedAt_);
   std::fill(std::begin(asked_), std::end(asked_), false);
   goodFrom_ = line_.sent.size();
+  line_.assignedAt = 0;
 }
 
 bool BusWorld::Open() {
@@ -305,12 +307,15 @@ void BusWorld::AfterStep(size_t exchangesBefore, uint32_t stepAt, uint32_t error
     Note("the bus stopped on noise on the line");
   if (!Halted() && JvsGetState() != kJvsStateClosed) {
     const uint32_t allowed = kAnswerBoundMs + WorkBoundMs() + frameMs;
-    // A bring-up: within the time bound, or the reset's tries where no
-    // node takes a reset (every reset frame lost), and a reset's wait.
-    const uint32_t bringUp = std::max(kAnswerBoundMs, kJvsResetTries * kJvsResetWaitMs) + WorkBoundMs() + frameMs +
-                             kJvsResetWaitMs;
-    if (!upSinceOpen_ && now - openedAt_ > bringUp)
-      Note("the bus was still starting " + std::to_string(now - openedAt_) + " ms after the open (at most " +
+    // A bring-up: the resets' tries (reset frames a fault lost, which the
+    // master sees only as SENSE staying high), then, from the first address
+    // assignment, the time bound and a reset's wait.
+    const uint32_t resets = kJvsResetTries * (kJvsResetWaitMs + kSettleBoundMs + kSlackMs);
+    const uint32_t from = line_.assignedAt ? line_.assignedAt : openedAt_;
+    const uint32_t bringUp = (line_.assignedAt ? kAnswerBoundMs : resets) + WorkBoundMs() + frameMs + kJvsResetWaitMs;
+    if (!upSinceOpen_ && now - from > bringUp)
+      Note("the bus was still starting " + std::to_string(now - openedAt_) + " ms after the open (" +
+           std::to_string(now - from) + " ms after the first address assignment or the open, at most " +
            std::to_string(bringUp) + " ms allowed)");
     for (int n = 0; n < 256 && upSinceOpen_; ++n)
       if (asked_[n] && now - lastGood_[n] > allowed) {
