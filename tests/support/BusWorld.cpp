@@ -49,8 +49,11 @@ size_t BusWorld::WatchedLine::Write(const uint8_t* bytes, size_t count) {
   const std::vector<int>& whole = wire.board.cycles;
   const int before = node < whole.size() ? whole[node] : 0;
   const uint32_t at = wire.NowMs(), noiseAt = wire.LastLineNoiseAt();
-  if (node == kJvsBroadcast && !data.empty() && data[0] == kJvsCmdSetAddress && !assignedAt) assignedAt = at;
+  const bool assigning = node == kJvsBroadcast && !data.empty() && data[0] == kJvsCmdSetAddress;
+  if (assigning && !assignedAt) assignedAt = at;
+  const size_t assignment = wire.Addressings().size();
   const size_t written = wire.Write(bytes, count);
+  if (assigning && wire.Addressings().size() > assignment) assignments.push_back({assignment, at});
   if (!frame) return written;
   if (firstNode < 0) firstNode = node;
   const bool onNoise = wire.LineNoisy() || (noiseAt != 0 && at - noiseAt <= kJvsSettleMs);
@@ -97,6 +100,7 @@ void BusWorld::Opened() {
   std::fill(std::begin(asked_), std::end(asked_), false);
   goodFrom_ = line_.sent.size();
   line_.assignedAt = 0;
+  line_.assignments.clear();
 }
 
 bool BusWorld::Open() {
@@ -309,13 +313,18 @@ void BusWorld::AfterStep(size_t exchangesBefore, uint32_t stepAt, uint32_t error
     const uint32_t allowed = kAnswerBoundMs + WorkBoundMs() + frameMs;
     // A bring-up: the resets' tries (reset frames a fault lost, which the
     // master sees only as SENSE staying high), then, from the first address
-    // assignment, the time bound and a reset's wait.
+    // assignment or the last good answer of its work (an assignment's, a
+    // node's), the time bound and a reset's wait.
     const uint32_t resets = kJvsResetTries * (kJvsResetWaitMs + kSettleBoundMs + kSlackMs);
-    const uint32_t from = line_.assignedAt ? line_.assignedAt : openedAt_;
+    uint32_t from = line_.assignedAt ? line_.assignedAt : openedAt_;
+    for (const auto& [index, at] : line_.assignments)
+      if (index < wire.Addressings().size() && !wire.Addressings()[index] && int32_t(at - from) > 0) from = at;
+    for (int n = 0; n < 256 && line_.assignedAt; ++n)
+      if (asked_[n] && int32_t(lastGood_[n] - from) > 0) from = lastGood_[n];
     const uint32_t bringUp = (line_.assignedAt ? kAnswerBoundMs : resets) + WorkBoundMs() + frameMs + kJvsResetWaitMs;
     if (!upSinceOpen_ && now - from > bringUp)
       Note("the bus was still starting " + std::to_string(now - openedAt_) + " ms after the open (" +
-           std::to_string(now - from) + " ms after the first address assignment or the open, at most " +
+           std::to_string(now - from) + " ms without a good answer to its work, at most " +
            std::to_string(bringUp) + " ms allowed)");
     for (int n = 0; n < 256 && upSinceOpen_; ++n)
       if (asked_[n] && now - lastGood_[n] > allowed) {

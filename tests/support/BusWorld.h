@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cabinet/JvsMaster.h"
@@ -39,10 +40,10 @@ namespace testsupport {
 // on at the next step with the node it did not finish (unless a setting
 // step goes first). A node asked that gave no good answer (an exchange the
 // wire spoiled none of) for kAnswerBoundMs of bus time stops the bus within
-// what a step may add, and a bring-up not up within kAnswerBoundMs of its
-// first address assignment the same (before it, within the reset's tries,
-// where reset frames are lost); such a stop is allowed whatever spoiled
-// the exchanges. The
+// what a step may add, and a bring-up whose work got no good answer for
+// kAnswerBoundMs from its first address assignment on the same (before it,
+// within the reset's tries, where reset frames are lost); such a stop is
+// allowed whatever spoiled the exchanges. The
 // game never reads a switch word (other than all released) set longer than
 // StopBoundMs ago as current.
 //
@@ -211,6 +212,9 @@ class BusWorld {
     int writes = 0;        // in this piece of the master's work
     int firstNode = -1;    // the node of its first frame (not a broadcast)
     uint32_t assignedAt = 0;  // the first address assignment since the open
+    // The address assignments since the open: the wire's index of each,
+    // and when it was written.
+    std::vector<std::pair<size_t, uint32_t>> assignments;
     // For each of the wire's exchanges: its node, when it was written, and
     // the line's last noise then.
     struct Sent {
