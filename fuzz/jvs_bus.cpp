@@ -278,7 +278,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (badBoard) w.wire.afterReply.clear();
   w.wire.board.nodes[0].condition[0] = 0;
   halted();
-  if (!w.FramesUntil([&] { return w.Ready() && w.CoinsSettled(); }, 400)) __builtin_trap();
+  if (!w.FramesUntil([&] { return w.Ready() && w.CoinsSettled(); }, 400))
+    Trap("not settled 400 frames after the script: state " + std::to_string(JvsGetState()) +
+         (JvsDecreaseOpen(1) ? ", a decrease's fate open" : "") +
+         (JvsDecreaseUnsettled(1) ? ", a decrease left to the counter" : "") + "; " + w.fault + w.CoinProperties());
   for (int i = 0; i < 6; ++i) w.Frame();
   if (!w.fault.empty() || !w.CoinProperties().empty()) Trap(w.fault + w.CoinProperties());
   settingOnce();

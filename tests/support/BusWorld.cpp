@@ -378,9 +378,14 @@ void BusWorld::AfterStep(size_t exchangesBefore, uint32_t stepAt, uint32_t error
   const std::vector<bool>& spoiled = wire.Exchanges();
   const std::vector<bool>& decreasing = wire.DecreaseExchanges();
   const bool cannotSendAgain = wire.board.askedAgain != SimJvsBoard::AskedAgain::kCopy;
+  const std::vector<bool>& byFault = wire.FaultOnlyExchanges();
   for (size_t i = exchangesBefore; i < spoiled.size(); ++i) {
+    // While a decrease's fate is open, a fault on an exchange with its node
+    // (the requests to send again) may leave it to the counter.
+    const bool fault = i < byFault.size() && byFault[i] && i < line_.sent.size() && line_.sent[i].node == 1;
+    if (openByNoise_ && fault) uncertain_ = true;
     if (!spoiled[i] || !decreasing[i]) continue;
-    if (cannotSendAgain || !NoisyExchange(i))
+    if (cannotSendAgain || fault || !NoisyExchange(i))
       uncertain_ = true;
     else
       openByNoise_ = true;

@@ -126,10 +126,11 @@ void SimJvsWire::Noise(uint32_t at, const std::vector<uint8_t>& bytes) {
   if (sync && at - lastRequestAt_ <= kJvsQuietMs) Spoil(false);
 }
 
-void SimJvsWire::Spoil(bool fault) {
+void SimJvsWire::Spoil(bool fault, bool byNoise) {
   if (!log_ || log_->empty()) return;
   log_->back() = true;
   if (fault && log_ == &exchanges_) faulted_.back() = true;
+  if (fault && !byNoise && log_ == &exchanges_) byFault_.back() = true;
   if (fault && log_ == &addressings_) faultedAddressings_.back() = true;
 }
 
@@ -176,6 +177,7 @@ void SimJvsWire::OnFrame(uint8_t node, const std::vector<uint8_t>& data, bool da
   if (node != 0xFF) {
     decreasing_.push_back(SimJvsBoard::Decreasing(node, data));
     faulted_.push_back(false);
+    byFault_.push_back(false);
   }
   resetWritten_ = resetWritten_ || reset;
   lastRequestAt_ = now_;
@@ -247,7 +249,7 @@ void SimJvsWire::Send(const SimJvsBoard::Reply& r, uint32_t delay) {
   // Bytes that land in the frame without a sync byte leave a frame with a
   // wrong sum, which the master cannot tell from any damaged frame: as a
   // fault.
-  if (hit) Spoil(!syncHit);
+  if (hit) Spoil(!syncHit, true);
   InjectAt(at, std::move(frame));
   if (!afterReply.empty()) InjectAt(at + afterReplyMs, afterReply);
   if (f == kNoiseAfter) {

@@ -146,6 +146,9 @@ class SimJvsWire : public JvsLine, public plat::MsClock {
   // a damaged frame as any).
   const std::vector<bool>& DecreaseExchanges() const { return decreasing_; }
   const std::vector<bool>& FaultedExchanges() const { return faulted_; }
+  // Those a placed fault, the script or the seeded noise spoiled, the
+  // line's noise aside altogether.
+  const std::vector<bool>& FaultOnlyExchanges() const { return byFault_; }
   // The same for the address assignments (broadcast 0xF1), and for the
   // reset frames (spoiled: lost or damaged).
   const std::vector<bool>& Addressings() const { return addressings_; }
@@ -199,7 +202,8 @@ class SimJvsWire : public JvsLine, public plat::MsClock {
   // Puts the line noise due up to `until` on the line.
   void NoiseUntil(uint32_t until);
   // The frame being answered went wrong: by a fault, or by the noise.
-  void Spoil(bool fault);
+  // byNoise: the line's noise landed in the frame.
+  void Spoil(bool fault, bool byNoise = false);
   void Noise(uint32_t at, const std::vector<uint8_t>& bytes);
 
   bool open_ = false;
@@ -214,7 +218,7 @@ class SimJvsWire : public JvsLine, public plat::MsClock {
   SimNoiseDraw noise_;
   int lateShare_ = 0;
   uint32_t lateDraw_ = 7, garbageDraw_ = 5;
-  std::vector<bool> exchanges_, addressings_, resets_, decreasing_, faulted_, faultedAddressings_;
+  std::vector<bool> exchanges_, addressings_, resets_, decreasing_, faulted_, faultedAddressings_, byFault_;
   SimLineNoiseDraw lineNoise_;
   std::vector<uint8_t> drawn_;  // the noise burst being drawn
   uint32_t lastNoiseAt_ = 0, lastRequestAt_ = 0, lastLineNoiseAt_ = 0;
