@@ -183,9 +183,10 @@ void BusWorld::Frame() {
           }
       const uint32_t age = wire.NowMs() - heldUntil;
       oldestWordMs = std::max(oldestWordMs, age);
-      if (age > StopBoundMs() + frameMs + kSlackMs)
+      const uint32_t allowed = StopBoundMs() + frameMs + kSlackMs;
+      if (age > allowed)
         Note("switch word " + std::to_string(word) + " read as current " + std::to_string(age) +
-             " ms after the board changed it (at most " + std::to_string(StopBoundMs() + frameMs + kSlackMs) + " ms allowed)");
+             " ms after the board changed it (at most " + std::to_string(allowed) + " ms allowed)");
     }
     // Before the first cycle's answer is in, nothing was read yet.
     // Switches not read lately read released.

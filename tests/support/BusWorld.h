@@ -43,8 +43,8 @@ namespace testsupport {
 // what a step may add, and a bring-up whose work got no good answer for
 // kAnswerBoundMs from its first address assignment on the same (before it,
 // within the reset's tries, where reset frames are lost); such a stop is
-// allowed whatever spoiled the exchanges. The
-// game never reads a switch word (other than all released) set longer than
+// allowed whatever spoiled the exchanges. The game never reads a switch
+// word (other than all released) that the board changed longer than
 // StopBoundMs ago as current.
 //
 // The master writes through a watched line: past kWriteBound frames in one
@@ -183,8 +183,9 @@ class BusWorld {
   // carried the answer of the request before: the node's last reply before
   // it, or a refusal, answers nothing asked; those a node is silent to went
   // wrong); or, giving out addresses, the first assignment and its five
-  // retries failed, a fault on the wire (not the line's noise) among the causes (a reset lost
-  // leaves a node its address, and the assignment after it finds no node);
+  // retries failed, a fault on the wire (not the line's noise) among the
+  // causes (a reset lost leaves a node its address, and the assignment
+  // after it finds no node);
   // or every reset frame since the last assignment was lost, all twenty of
   // a reset's tries unless noise kept some from going out; or a node asked
   // gave no good answer, or the bring-up went on, for kAnswerBoundMs.
