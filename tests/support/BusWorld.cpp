@@ -306,6 +306,11 @@ void BusWorld::AfterStep(size_t exchangesBefore, uint32_t stepAt, uint32_t error
     const WatchedLine::Run way = goodFrom_ < line_.runs.size() ? line_.runs[goodFrom_] : WatchedLine::kEnds;
     if (!ex[goodFrom_] && way == WatchedLine::kEnds) lastGood_[e.node] = e.at;
   }
+  // A cycle that ended (the bus ready again) had a good answer from every
+  // node it asked, whatever the wire's marks say (a sync byte of noise that
+  // came after an answer was read marks its exchange too).
+  if (JvsGetState() == kJvsStateReady)
+    for (size_t i = exchangesBefore; i < line_.sent.size(); ++i) lastGood_[line_.sent[i].node] = line_.sent[i].at;
   if (JvsGetState() >= kJvsStateReady) upSinceOpen_ = true;
   if (!wasHalted && Halted() && !TimeStopAllowed() && noiseLately && wasUp &&
       !line_.RunOfSpoiled(wire.FaultedExchanges(), kJvsMaxSpoiled, &wire.Exchanges()))
@@ -315,14 +320,16 @@ void BusWorld::AfterStep(size_t exchangesBefore, uint32_t stepAt, uint32_t error
     // A bring-up: the resets' tries (reset frames a fault lost, which the
     // master sees only as SENSE staying high), then, from the first address
     // assignment or the last good answer of its work (an assignment's, a
-    // node's), the time bound and a reset's wait.
+    // node's), the time bound and a reset's tries more (the master weighs
+    // its time bound at the exchanges, none of which goes out while it
+    // resets the nodes): a bring-up never goes on for good.
     const uint32_t resets = kJvsResetTries * (kJvsResetWaitMs + kSettleBoundMs + kSlackMs);
     uint32_t from = line_.assignedAt ? line_.assignedAt : openedAt_;
     for (const auto& [index, at] : line_.assignments)
       if (index < wire.Addressings().size() && !wire.Addressings()[index] && int32_t(at - from) > 0) from = at;
     for (int n = 0; n < 256 && line_.assignedAt; ++n)
       if (asked_[n] && int32_t(lastGood_[n] - from) > 0) from = lastGood_[n];
-    const uint32_t bringUp = (line_.assignedAt ? kAnswerBoundMs : resets) + WorkBoundMs() + frameMs + kJvsResetWaitMs;
+    const uint32_t bringUp = (line_.assignedAt ? kAnswerBoundMs : 0) + resets + WorkBoundMs() + frameMs;
     if (!upSinceOpen_ && now - from > bringUp)
       Note("the bus was still starting " + std::to_string(now - openedAt_) + " ms after the open (" +
            std::to_string(now - from) + " ms without a good answer to its work, at most " +

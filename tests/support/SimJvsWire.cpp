@@ -122,8 +122,17 @@ void SimJvsWire::Noise(uint32_t at, const std::vector<uint8_t>& bytes) {
   noiseBytes_ += int(bytes.size());
   lastNoiseAt_ = at;
   // A sync byte while an answer may be on its way can spoil the exchange.
+  // Noise that forms a whole frame to the master there, on a line that was
+  // quiet when the request went out, is a frame the master cannot tell from
+  // an answer that does not fit: a fault as any.
   const bool sync = std::find(bytes.begin(), bytes.end(), uint8_t{0xE0}) != bytes.end();
-  if (sync && at - lastRequestAt_ <= kJvsQuietMs) Spoil(false);
+  if (sync && at - lastRequestAt_ <= kJvsQuietMs) {
+    JvsReceiver rx;
+    bool frame = false;
+    for (uint8_t b : bytes) frame = rx.Feed(b) == JvsReceiver::kFrame || frame;
+    const bool quietBefore = lastLineNoiseAt_ == 0 || int32_t(lastRequestAt_ - lastLineNoiseAt_) > int32_t(kJvsQuietMs);
+    Spoil(frame && quietBefore, true);
+  }
 }
 
 void SimJvsWire::Spoil(bool fault, bool byNoise) {
