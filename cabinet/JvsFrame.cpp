@@ -372,6 +372,24 @@ int JvsEscapeByte(uint8_t byte, uint8_t* out2) {
 
 bool JvsLineUnsettled() { return M().unsettled; }
 
+void JvsUnsettleLine() { M().unsettled = true; }
+
+uint32_t JvsDropWaiting() {
+  FrameModule& m = M();
+  if (!m.line->IsOpen()) return 0;
+  uint8_t chunk[kJvsMaxFrame];
+  uint8_t read[kFilteredRoom];
+  uint32_t total = 0;
+  for (int i = 0; i < 64; ++i) {
+    const size_t n = m.line->ReadAvailable(chunk, sizeof chunk);
+    if (n == 0) break;
+    total += static_cast<uint32_t>(n);
+    if (Drop(m.dropped_rx, read, m.echo.Filter(chunk, n, read)) == kMasterFrame) m.unsettled = true;
+    if (m.dropped_rx.InFrame()) m.droppedAt = JvsClock().NowMs();
+  }
+  return total;
+}
+
 bool JvsLastWriteOnNoise() { return M().wroteOnNoise; }
 
 bool JvsLineNoisy() { return M().noisy; }

@@ -177,6 +177,12 @@ bool JvsLineNoisy();
 bool JvsLastReceiveMetNoise();
 // Whether the next frame written must wait for a quiet line first.
 bool JvsLineUnsettled();
+// Makes the next wait for a quiet line look at the line, as after an
+// exchange that went wrong (to learn whether it carries noise now).
+void JvsUnsettleLine();
+// Drops the bytes waiting on the line now, as a wait for a quiet line drops
+// them (at most 64 of the longest frames): how many.
+uint32_t JvsDropWaiting();
 
 // Builds one frame of all the node's queued commands and writes it, on a
 // quiet line (JvsSettleLine). 1 sent, 0 nothing queued or too long, -1 the

@@ -518,15 +518,15 @@ std::string Seen(const SpoiledRun& run, bool inTime) {
   return seen;
 }
 
-// Starts the run in time of the slot, where it has not begun: the work
-// went wrong there (a reset written on a line that carries noise).
-void StartDry(uint8_t node) {
+// Starts the run in time of the slot at since, where it has not begun: the
+// work went wrong there (resets written on a line that carries noise).
+void StartDry(uint8_t node, uint32_t since) {
   SpoiledRun& run = M().dry[SlotOf(node)];
   if (run.started) return;
   run.started = true;
   run.strayBefore = JvsGetStrayByteCount();
   run.droppedBefore = JvsGetDroppedReplyCount();
-  run.since = JvsClock().NowMs();
+  run.since = since;
 }
 
 // Whether the slot's run in time has lasted kJvsNoAnswerMs: the bus is to
@@ -955,6 +955,7 @@ bool JvsReset() {
   Master& m = M();
   static const uint8_t kReset[2] = {kJvsCmdReset, kJvsResetCheck};
   for (int t = 0; t < kJvsResetTries && !m.stop.load(); ++t) {
+    const uint32_t resetAt = JvsClock().NowMs();
     JvsQueueCommand(kJvsBroadcast, nullptr, 0);
     JvsQueueCommand(kJvsBroadcast, kReset, 2);
     // A frame goes out unless the port was closed.
@@ -963,11 +964,33 @@ bool JvsReset() {
     for (int copy = 0; copy < 2 && !m.stop.load(); ++copy)
       if (JvsSendFrame(kJvsBroadcast) > 0) {
         Wrote();
-        if (JvsLastWriteOnNoise()) StartDry(kJvsBroadcast);
+        if (JvsLastWriteOnNoise()) StartDry(kJvsBroadcast, resetAt);
       }
     if (m.stop.load()) break;
-    JvsClock().Wait(m.wake, kJvsResetWaitMs);
-    if (m.stop.load() || JvsGetSense() == 0) break;
+    // A bring-up that goes round again may reach its time bound in the
+    // wait: the wait ends there, and the bus stops (told) where the line
+    // still carries noise.
+    uint32_t wait = kJvsResetWaitMs;
+    const uint32_t now = JvsClock().NowMs();
+    for (const SpoiledRun& d : m.dry)
+      if (d.started) wait = std::min(wait, kJvsNoAnswerMs - std::min(kJvsNoAnswerMs, now - d.since));
+    JvsClock().Wait(m.wake, wait);
+    if (m.stop.load()) break;
+    // Nobody answers a reset: bytes that came in the wait, or a line that
+    // does not go quiet after it, are noise, which may have begun with the
+    // resets: the bring-up's time bound runs from them. Where the line still
+    // carries noise at a bound, the bus stops.
+    const uint32_t during = JvsDropWaiting();
+    JvsUnsettleLine();
+    if (!JvsSettleLine()) break;
+    if (during > 0 || JvsLineNoisy()) StartDry(kJvsBroadcast, resetAt);
+    for (int slot = 1; slot < kJvsQueueSlots && wait < kJvsResetWaitMs && JvsLineNoisy(); ++slot) {
+      if (TooLongDry(static_cast<uint8_t>(slot < kJvsMaxNodes ? slot : kJvsBroadcast))) {
+        Halt(kJvsStateBusError);
+        return false;
+      }
+    }
+    if (JvsGetSense() == 0) break;
   }
   JvsQueueCommand(kJvsBroadcast, nullptr, 0);
   if (m.stop.load()) return false;
@@ -1203,6 +1226,18 @@ bool RunSettingStep() {
   return true;
 }
 
+// The cycle stops at the node, not ready, to go on with it at the next
+// step. A node the cycles have not reached since an exchange of it went
+// wrong has had no good answer all that time: its time bound is looked at
+// here (halted, told).
+void CutCycle(int32_t node) {
+  Master& m = M();
+  m.cycleCut = true;
+  m.cycleFrom = node;
+  for (int32_t n = node; n <= m.nodeCount.load() && n < kJvsMaxNodes; ++n)
+    if (TooLongDry(static_cast<uint8_t>(n))) return Halt(kJvsStateBusError);
+}
+
 // One cycle over the nodes with queued commands; ready at the end, or
 // halted (told).
 void RunCycle() {
@@ -1219,11 +1254,7 @@ void RunCycle() {
   if (!m.cycleCut) m.withoutEffects = 0;
   m.cycleCut = false;
   for (int32_t node = from; node <= m.nodeCount.load(); ++node) {
-    if (node > from && OutOfTime()) {
-      m.cycleCut = true;
-      m.cycleFrom = node;
-      return;
-    }
+    if (node > from && OutOfTime()) return CutCycle(node);
     const uint8_t address = static_cast<uint8_t>(node);
     Request r = FromQueue(address);
     if (node < kJvsMaxNodes && m.open[node].active) {
@@ -1267,11 +1298,7 @@ void RunCycle() {
       n = r.count ? Transact(r, buf) : 0;
       if (n == 0) continue;
     }
-    if (n == kCutShort) {
-      m.cycleCut = true;
-      m.cycleFrom = node;
-      return;
-    }
+    if (n == kCutShort) return CutCycle(node);
     if (m.stop.load()) return;
     // An answer is of status 1: a frame of another status spoiled its
     // exchange.

@@ -89,8 +89,8 @@ struct SimLineNoise {
   // Each burst is frames to node 5 (E0 05 03 01 01 0A), as many as make
   // `bytes`, instead of drawn bytes.
   bool otherNodeFrames = false;
-  // The same with frames shaped as answers to the master (E0 00 03 01 01
-  // 05: status 1, report 1, a right sum).
+  // Each burst is frames to the master shaped as a node's answer (status 1,
+  // report 1: E0 00 03 01 01 05), as many as make `bytes`.
   bool answerFrames = false;
   // The line busy at line rate (115,200 baud: a byte every 87 us).
   static SimLineNoise Flood(uint32_t seed, bool syncBytes, uint32_t forMs = 0, bool inFrame = false) {

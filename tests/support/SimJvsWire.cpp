@@ -207,6 +207,7 @@ void SimJvsWire::OnFrame(uint8_t node, const std::vector<uint8_t>& data, bool da
   } else {
     r = board.Receive(node, data, damaged || f == kDamaged);
   }
+  if (node == 0xFF && !damaged && f == kWhole && data.size() >= 2 && data[0] == 0xF1) addressedAt_ = now_;
   if (r.send) Send(r, kReplyMs);
 }
 

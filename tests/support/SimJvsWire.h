@@ -98,6 +98,9 @@ class SimJvsWire : public JvsLine, public plat::MsClock {
   std::vector<uint8_t> afterReply;
   uint32_t afterReplyMs = 2;
 
+  // How long after taking its address a node raises SENSE.
+  uint32_t senseLagMs = 0;
+
   // A loaded machine: each wait for input ends lateMs after it should,
   // having read nothing (what came meanwhile waits for the next look).
   uint32_t lateLooksMs = 0;
@@ -185,7 +188,9 @@ class SimJvsWire : public JvsLine, public plat::MsClock {
   size_t Write(const uint8_t* bytes, size_t count) override;
   size_t ReadAvailable(uint8_t* buffer, size_t max) override;
   size_t ReadWait(uint8_t* buffer, size_t max, uint32_t ms) override;
-  int GetCts() override { return board.Sense(); }
+  // SENSE reads low for senseLagMs after a node took an address (a node
+  // that raises it some time after its answer), else as the board has it.
+  int GetCts() override { return senseLagMs && now_ - addressedAt_ < senseLagMs ? 0 : board.Sense(); }
   bool SetRts(bool) override { return true; }
 
  private:
@@ -221,7 +226,7 @@ class SimJvsWire : public JvsLine, public plat::MsClock {
   std::vector<bool> exchanges_, addressings_, resets_, decreasing_, faulted_, faultedAddressings_, byFault_;
   SimLineNoiseDraw lineNoise_;
   std::vector<uint8_t> drawn_;  // the noise burst being drawn
-  uint32_t lastNoiseAt_ = 0, lastRequestAt_ = 0, lastLineNoiseAt_ = 0;
+  uint32_t lastNoiseAt_ = 0, lastRequestAt_ = 0, lastLineNoiseAt_ = 0, addressedAt_ = 0;
   int noiseBytes_ = 0;
   bool resetWritten_ = false;
   std::vector<WriteMark> marks_;
