@@ -138,7 +138,9 @@ struct Master {
   bool addressedOnNoise = false;
   // By node: a decrease whose fate is open.
   OpenFate open[kJvsMaxNodes];
-  // By node: the bus clock at the last read of its switches (0: none).
+  // By node: whether its switches were read since the bus came up, and the
+  // bus clock then.
+  std::atomic<bool> switchesRead[kJvsMaxNodes] = {};
   std::atomic<uint32_t> switchesAt[kJvsMaxNodes] = {};
   BoardHabit habit = BoardHabit::kUnknown;
   // Nodes seen to send a true copy of their last reply right after
@@ -1069,6 +1071,7 @@ void BringUp() {
     m.noiseRun = false;
     m.run = SpoiledRun{};
     for (SpoiledRun& d : m.dry) d = SpoiledRun{};
+    for (auto& read : m.switchesRead) read = false;
     for (auto& at : m.switchesAt) at = 0;
     // Decreases whose fate a stopped bus left open go to the counter.
     FatesToCounters();
@@ -1112,9 +1115,11 @@ void BringUp() {
       const bool noise = std::exchange(m.byNoise, false);
       if (!CountDry(kJvsBroadcast, receipt, buf, noise)) return Halt(kJvsStateBusError);
       if (receipt == JvsReceipt::kDamaged || receipt == JvsReceipt::kUnfitting) TellGarbage(kJvsBroadcast);
-      // An assignment that noise spoiled is no try of the node's: the
-      // resets and the assignment go out again, at the next step.
-      if (noise) {
+      // An assignment that noise spoiled is no try of the node's, nor one
+      // that follows assignments given out on noise (one may have been
+      // taken for answered): the resets and the assignments go out again,
+      // at the next step.
+      if (noise || m.addressedOnNoise) {
         m.bringUpCut = true;
         return;
       }
@@ -1513,8 +1518,7 @@ bool JvsNodeHasSwitches(int32_t node) {
 
 bool JvsSwitchesCurrent(int32_t node) {
   if (node < 0 || node >= kJvsMaxNodes) return false;
-  const uint32_t at = M().switchesAt[node].load();
-  return at != 0 && JvsClock().NowMs() - at <= kJvsStopBoundMs;
+  return M().switchesRead[node].load() && JvsClock().NowMs() - M().switchesAt[node].load() <= kJvsStopBoundMs;
 }
 
 uint32_t JvsSwitchesReadAt(int32_t node) {
@@ -1568,7 +1572,8 @@ int32_t JvsStdReplyHandler(uint8_t node, const uint8_t* command, size_t commandL
       if (replyLeft < 2 + bytes) return -1;
       s.system = reply[1];
       std::memcpy(s.switches, reply + 2, std::min(bytes, sizeof s.switches));
-      M().switchesAt[node] = std::max<uint32_t>(1, JvsClock().NowMs());
+      M().switchesAt[node] = JvsClock().NowMs();
+      M().switchesRead[node] = true;
       return static_cast<int32_t>(2 + bytes);
     }
     case kJvsCmdCoins: {

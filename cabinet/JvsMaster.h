@@ -56,17 +56,26 @@
 //   quiet line (a frame of a status the exchange cannot use, 0, 2, 4, 5 and
 //   up, is one of them, and the line that tells the stop names its status).
 //   Exchanges that noise spoiled (their request went out after a wait for a
-//   quiet line that ran out, or noise came before what decided the receive)
-//   count toward no such stop, also where a frame to the master that
-//   answers nothing decided them. Whatever spoiled them, a node that has
-//   given no good answer for kJvsNoAnswerMs stops the bus, and so does a
-//   bring-up whose work has gone wrong that long; the line that tells the
-//   stop names what the exchanges met (bytes, frames, time).
+//   quiet line that ran out, or noise came before what decided the receive;
+//   a frame to the master that answers nothing is noise only where its
+//   request went out on a line that never went quiet) count toward no such
+//   stop. Whatever spoiled them, a node that has given no good answer for
+//   kJvsNoAnswerMs stops the bus, and so does a bring-up whose work has gone
+//   wrong that long (from its resets, where noise met them); the line that
+//   tells the stop names what the exchanges met (bytes, frames, time). The
+//   bound is looked at with each spoiled exchange, for the nodes a cycle cut
+//   short did not reach, and after each reset's wait (which ends at the
+//   bound) where the line still carries noise.
 // - A node's switches read longer ago than kJvsStopBoundMs read released
 //   (JvsSwitchesCurrent) until they are read again.
-// - A bring-up whose addresses were given out while noise was on the line
-//   counts only nodes that then answer their identity: where one does not
-//   (six spoiled exchanges), the bring-up goes again.
+// - SENSE is read right before the address assignment it decides, after the
+//   wait for a quiet line that the assignment's write makes. A bring-up whose
+//   addresses were given out while noise was on the line counts only nodes
+//   that then answer their identity: where one does not (six spoiled
+//   exchanges), or an assignment after them goes wrong, the bring-up goes
+//   again (within kJvsNoAnswerMs).
+// - The line that tells of noise on the line is told for the first run of
+//   noise, then at most once every kJvsNoiseToldMs with the runs since.
 
 // Reply handler: (node, command bytes and their count, reply bytes from the
 // command's report byte on and how many of them the frame still holds) ->
@@ -124,9 +133,10 @@ constexpr int kJvsMaxNodes = 32;         // node records, indexed by address
 // Exchanges in a row that may go wrong before the bus stops.
 constexpr int kJvsMaxSpoiled = 6;
 // Time a step of the master (node 0's setting step that is due, then the
-// cycle) has for its tries: past it,
-// a request not yet carried out waits for the next, and a decrease whose fate
-// is still open is left to the node's counter.
+// cycle) has for its tries: past it, a request not yet carried out waits for
+// the next, and a decrease whose fate is still unknown stays open where noise
+// spoiled the last exchange that was to tell it, else is left to the node's
+// counter.
 constexpr uint32_t kJvsCycleMs = 1000;
 // The longest a node may go without a good answer, whatever spoiled its
 // exchanges (noise, garbage, dead frames, frames that answer nothing), and
@@ -236,8 +246,8 @@ void JvsQueueNodePoll(int32_t node);
 // Whether the node's switches were read within kJvsStopBoundMs (bus
 // clock): the switch bytes of its record are current. Any thread.
 bool JvsSwitchesCurrent(int32_t node);
-// The bus clock at the node's last read of its switches (0: none since the
-// bus came up).
+// The bus clock at the node's last read of its switches (0 before the
+// first since the bus came up).
 uint32_t JvsSwitchesReadAt(int32_t node);
 // Whether a coin decrease sent to the node waits for the node's copy of its
 // last reply to tell its fate (the noise on the line kept it from telling).
