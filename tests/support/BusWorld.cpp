@@ -97,6 +97,7 @@ void BusWorld::Opened() {
   upSinceOpen_ = false;
   cutNode_ = -1;
   std::fill(std::begin(lastGood_), std::end(lastGood_), openedAt_);
+  std::fill(std::begin(lastWireGood_), std::end(lastWireGood_), openedAt_);
   std::fill(std::begin(asked_), std::end(asked_), false);
   goodFrom_ = line_.sent.size();
   line_.assignedAt = 0;
@@ -126,7 +127,7 @@ bool BusWorld::TimeStopAllowed() const {
   const uint32_t now = wire.Now();
   if (!upSinceOpen_ && now - openedAt_ + kSlackMs >= kAnswerBoundMs) return true;
   for (int n = 0; n < 256; ++n)
-    if (asked_[n] && now - lastGood_[n] + kSlackMs >= kAnswerBoundMs) return true;
+    if (asked_[n] && now - lastWireGood_[n] + kSlackMs >= kAnswerBoundMs) return true;
   return false;
 }
 
@@ -301,10 +302,10 @@ void BusWorld::AfterStep(size_t exchangesBefore, uint32_t stepAt, uint32_t error
   for (; goodFrom_ < line_.sent.size() && goodFrom_ < ex.size(); ++goodFrom_) {
     const WatchedLine::Sent& e = line_.sent[goodFrom_];
     // A node's time without a good answer runs from its first request.
-    if (!asked_[e.node]) lastGood_[e.node] = e.at;
+    if (!asked_[e.node]) lastGood_[e.node] = lastWireGood_[e.node] = e.at;
     asked_[e.node] = true;
     const WatchedLine::Run way = goodFrom_ < line_.runs.size() ? line_.runs[goodFrom_] : WatchedLine::kEnds;
-    if (!ex[goodFrom_] && way == WatchedLine::kEnds) lastGood_[e.node] = e.at;
+    if (!ex[goodFrom_] && way == WatchedLine::kEnds) lastGood_[e.node] = lastWireGood_[e.node] = e.at;
   }
   // A cycle that ended (the bus ready again) had a good answer from every
   // node it asked, whatever the wire's marks say (a sync byte of noise that

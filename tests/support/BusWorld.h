@@ -270,9 +270,11 @@ class BusWorld {
   // request after it (0: none); the times of the writes of the last step.
   uint32_t noiseSeen_ = 0, noiseWatched_ = 0;
   std::vector<uint32_t> writesAt_;
-  // By node: the last good answer (or its first request since the open);
-  // whether it was asked.
-  uint32_t lastGood_[256] = {};
+  // By node: the last good answer (or its first request since the open),
+  // by the wire's marks or a cycle that ended (the stop is due from it),
+  // and by the wire's marks alone (a stop is allowed from it); whether it
+  // was asked.
+  uint32_t lastGood_[256] = {}, lastWireGood_[256] = {};
   bool asked_[256] = {};
   size_t goodFrom_ = 0;    // the first exchange not yet weighed
   uint32_t openedAt_ = 0;  // the last open
