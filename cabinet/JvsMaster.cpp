@@ -1132,7 +1132,9 @@ void BringUp() {
       continue;
     }
     m.run = SpoiledRun{};
-    m.dry[SlotOf(kJvsBroadcast)] = SpoiledRun{};
+    // An answer taken on a line that carries noise may be the noise's: the
+    // bring-up's time bound runs on until a node answers its identity.
+    if (!m.addressedOnNoise) m.dry[SlotOf(kJvsBroadcast)] = SpoiledRun{};
     if (++n == kJvsMaxNodes) {
       Tell("more than %d nodes on the bus; the bus is stopped", kJvsMaxAddressed);
       return Halt(kJvsStateTooManyNodes);

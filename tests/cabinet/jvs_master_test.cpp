@@ -1298,7 +1298,8 @@ TEST_F(MasterOnAWire, NoiseThatEndsLongAfterTheSpoiledRunLeavesTheBusUp) {
                // the step's time cuts the cycle, which goes on at the next.
                {"a flood with sync bytes just within the bound", SimLineNoise::Flood(7, true, kWithinMs)},
                {"a flood of frames shaped as answers just within the bound", answers(kWithinMs)},
-               {"a flood with sync bytes just past the bound", SimLineNoise::Flood(7, true, kPastMs), true}};
+               {"a flood with sync bytes just past the bound", SimLineNoise::Flood(7, true, kPastMs), true},
+               {"a flood of frames shaped as answers just past the bound", answers(kPastMs), true}};
   for (const auto& k : kinds) {
     uint32_t worst = 0, longest = 0, stop = 0;
     for (const NoisePhase& p : kNoisePhases) {
