@@ -98,6 +98,7 @@ void BusWorld::Opened() {
   cutNode_ = -1;
   std::fill(std::begin(lastGood_), std::end(lastGood_), openedAt_);
   std::fill(std::begin(lastWireGood_), std::end(lastWireGood_), openedAt_);
+  std::fill(std::begin(wrongFrom_), std::end(wrongFrom_), 0);
   std::fill(std::begin(asked_), std::end(asked_), false);
   goodFrom_ = line_.sent.size();
   line_.assignedAt = 0;
@@ -305,13 +306,21 @@ void BusWorld::AfterStep(size_t exchangesBefore, uint32_t stepAt, uint32_t error
     if (!asked_[e.node]) lastGood_[e.node] = lastWireGood_[e.node] = e.at;
     asked_[e.node] = true;
     const WatchedLine::Run way = goodFrom_ < line_.runs.size() ? line_.runs[goodFrom_] : WatchedLine::kEnds;
-    if (!ex[goodFrom_] && way == WatchedLine::kEnds) lastGood_[e.node] = lastWireGood_[e.node] = e.at;
+    if (!ex[goodFrom_] && way == WatchedLine::kEnds) {
+      lastGood_[e.node] = lastWireGood_[e.node] = e.at;
+      wrongFrom_[e.node] = 0;
+    } else if (!wrongFrom_[e.node]) {
+      wrongFrom_[e.node] = e.at;
+    }
   }
   // A cycle that ended (the bus ready again) had a good answer from every
   // node it asked, whatever the wire's marks say (a sync byte of noise that
   // came after an answer was read marks its exchange too).
   if (JvsGetState() == kJvsStateReady)
-    for (size_t i = exchangesBefore; i < line_.sent.size(); ++i) lastGood_[line_.sent[i].node] = line_.sent[i].at;
+    for (size_t i = exchangesBefore; i < line_.sent.size(); ++i) {
+      lastGood_[line_.sent[i].node] = line_.sent[i].at;
+      wrongFrom_[line_.sent[i].node] = 0;
+    }
   if (JvsGetState() >= kJvsStateReady) upSinceOpen_ = true;
   if (!wasHalted && Halted() && !TimeStopAllowed() && noiseLately && wasUp &&
       !line_.RunOfSpoiled(wire.FaultedExchanges(), kJvsMaxSpoiled, &wire.Exchanges()))
@@ -335,10 +344,13 @@ void BusWorld::AfterStep(size_t exchangesBefore, uint32_t stepAt, uint32_t error
       Note("the bus was still starting " + std::to_string(now - openedAt_) + " ms after the open (" +
            std::to_string(now - from) + " ms without a good answer to its work, at most " +
            std::to_string(bringUp) + " ms allowed)");
+    // A node's time without a good answer runs from its first exchange
+    // that went wrong after its last good answer.
     for (int n = 0; n < 256 && upSinceOpen_; ++n)
-      if (asked_[n] && now - lastGood_[n] > allowed) {
-        Note("node " + std::to_string(n) + " gave no good answer for " + std::to_string(now - lastGood_[n]) +
-             " ms and the bus did not stop (at most " + std::to_string(allowed) + " ms allowed)");
+      if (wrongFrom_[n] && now - wrongFrom_[n] > allowed) {
+        Note("node " + std::to_string(n) + " gave no good answer for " + std::to_string(now - wrongFrom_[n]) +
+             " ms from the first exchange that went wrong, and the bus did not stop (at most " +
+             std::to_string(allowed) + " ms allowed)");
         break;
       }
   }

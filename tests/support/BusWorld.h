@@ -38,9 +38,10 @@ namespace testsupport {
 // (a step's kJvsCycleMs, its setting step and cycle together, and the
 // exchanges that may begin before its time is up); a cycle cut short goes
 // on at the next step with the node it did not finish (unless a setting
-// step goes first). A node asked that gave no good answer (an exchange the
-// wire spoiled none of) for kAnswerBoundMs of bus time stops the bus within
-// what a step may add, and a bring-up whose work got no good answer for
+// step goes first). A node that gave no good answer (an exchange the wire
+// spoiled none of, or a cycle that ended) for kAnswerBoundMs of bus time
+// from its first exchange that went wrong stops the bus within what a step
+// may add, and a bring-up whose work got no good answer for
 // kAnswerBoundMs from its first address assignment on the same (before it,
 // within the reset's tries, where reset frames are lost); such a stop is
 // allowed whatever spoiled the exchanges. The game never reads a switch
@@ -275,6 +276,9 @@ class BusWorld {
   // and by the wire's marks alone (a stop is allowed from it); whether it
   // was asked.
   uint32_t lastGood_[256] = {}, lastWireGood_[256] = {};
+  // By node: its first exchange that went wrong since its last good answer
+  // (0: none).
+  uint32_t wrongFrom_[256] = {};
   bool asked_[256] = {};
   size_t goodFrom_ = 0;    // the first exchange not yet weighed
   uint32_t openedAt_ = 0;  // the last open
