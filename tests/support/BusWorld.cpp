@@ -326,7 +326,9 @@ void BusWorld::AfterStep(size_t exchangesBefore, uint32_t stepAt, uint32_t error
       !line_.RunOfSpoiled(wire.FaultedExchanges(), kJvsMaxSpoiled, &wire.Exchanges()))
     Note("the bus stopped on noise on the line");
   if (!Halted() && JvsGetState() != kJvsStateClosed) {
-    const uint32_t allowed = kAnswerBoundMs + WorkBoundMs() + frameMs;
+    // The master weighs a node's time bound at its exchanges: the stop may
+    // come a step and an exchange after the bound.
+    const uint32_t allowed = kAnswerBoundMs + WorkBoundMs() + kJvsReceiveMs + kSettleBoundMs + kSlackMs + frameMs;
     // A bring-up: the resets' tries (reset frames a fault lost, which the
     // master sees only as SENSE staying high), then, from the first address
     // assignment or the last good answer of its work (an assignment's, a
