@@ -415,7 +415,10 @@ void BusWorld::AfterStep(size_t exchangesBefore, uint32_t stepAt, uint32_t error
   }
   if (openByNoise_ && Halted()) uncertain_ = true;
   if (JvsDecreaseUnsettled(1) && (cannotSendAgain || !openByNoise_ || Halted())) uncertain_ = true;
-  if (uncertain_ && !JvsDecreaseUnsettled(1)) {
+  // A fate the master keeps open goes to the counter on a board that
+  // cannot send its reply again, or where the bus stops meanwhile.
+  if (JvsDecreaseOpen(1) && (cannotSendAgain || Halted())) uncertain_ = true;
+  if (uncertain_ && !JvsDecreaseUnsettled(1) && !JvsDecreaseOpen(1)) {
     const int from = (owedSince_ >= 0 ? owedSince_ : frames) - 1;
     for (; riskFrom_ < insertions_.size(); ++riskFrom_)
       if (insertions_[riskFrom_].frame >= from) atRisk += insertions_[riskFrom_].coins;
