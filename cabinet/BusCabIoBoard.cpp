@@ -4,6 +4,7 @@
 
 #include "cabinet/JvsMaster.h"
 #include "cabinet/XioDevice.h"
+#include "platform/clock.h"
 
 uint32_t BusCabIoBoard::Open(uint32_t device, uint32_t* handle, uint32_t* status) {
   if (status) *status = 0;
@@ -16,6 +17,7 @@ uint32_t BusCabIoBoard::Open(uint32_t device, uint32_t* handle, uint32_t* status
     u.node = 0;
     u.linkReported = false;
     u.input = 0;
+    u.inputRead = false;
   }
   status_[0] = kLinkedStatus;
   status_[1] = 0;
@@ -29,7 +31,8 @@ uint32_t BusCabIoBoard::ReadUnit(int unit, uint32_t kind, int index) {
   if (kind == cabreg::kOutput) return u.outputs[index];
   // Switches not read lately (the bus keeps failing to read them) read
   // released: a switch held when the reading stopped is not held for ever.
-  if (kind == cabreg::kInput) return index == 0 && JvsSwitchesCurrent(u.node) ? u.input : 0;
+  if (kind == cabreg::kInput)
+    return index == 0 && u.inputRead && JvsClock().NowMs() - u.inputAt <= kJvsStopBoundMs ? u.input : 0;
   const uint32_t count = u.coins[index] & kJvsCoinCountBits;
   const uint32_t owed = u.inFlight[index] + u.taken[index];
   return (count > owed ? count - owed : 0) | ((u.coins[index] >> 14) ? 0x80000000u : 0u);
@@ -73,5 +76,7 @@ void BusCabIoBoard::Trade() {
     const int per = std::clamp((JvsFeatureParam(s.record, kJvsFeatureSwitches, 2) + 7) / 8, 1, 7);
     const uint8_t block[5] = {s.system, s.switches[0], s.switches[1], s.switches[per], s.switches[per + 1]};
     u.input = XioInputWordFromBlock(block);
+    u.inputRead = JvsSwitchesCurrent(u.node);
+    u.inputAt = JvsSwitchesReadAt(u.node);
   }
 }

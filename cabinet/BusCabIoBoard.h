@@ -45,6 +45,9 @@ class BusCabIoBoard : public CabRegisterBoard {
     int32_t node = 0;
     bool linkReported = false;
     uint32_t input = 0;
+    // Whether the switches of the input word were read, and when (bus clock).
+    bool inputRead = false;
+    uint32_t inputAt = 0;
     uint32_t outputs[4] = {};
     uint16_t coins[2] = {};     // the node's last coin reply: condition (bits 14-15), count
     uint32_t inFlight[2] = {};  // handed to the node, not yet counted by it

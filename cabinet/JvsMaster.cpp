@@ -132,6 +132,9 @@ struct Master {
   // (kJvsNoAnswerMs); the broadcast's slot holds those of a bring-up since
   // its last good answer.
   SpoiledRun dry[kJvsQueueSlots];
+  // By slot: the bus clock at the node's last good answer (or the bus
+  // coming up).
+  uint32_t goodAt[kJvsQueueSlots] = {};
   bool bringingUp = false;
   // Whether the addresses of this bring-up were given out while noise was
   // on the line: the nodes counted must answer their identity.
@@ -434,7 +437,7 @@ void Answered(const Request& r, const uint8_t* reply, size_t length) {
   Master& m = M();
   m.run = SpoiledRun{};
   m.dry[SlotOf(r.node)] = SpoiledRun{};
-  if (m.bringingUp) m.dry[SlotOf(kJvsBroadcast)] = SpoiledRun{};
+  m.goodAt[SlotOf(r.node)] = JvsClock().NowMs();
   LearnHabit(r, reply, length);
   Known& k = m.known[SlotOf(r.node)];
   k.valid = true;
@@ -520,8 +523,9 @@ std::string Seen(const SpoiledRun& run, bool inTime) {
   return seen;
 }
 
-// Starts the run in time of the slot at since, where it has not begun: the
-// work went wrong there (resets written on a line that carries noise).
+// Starts the run in time of the slot at since, where it has not begun:
+// resets written on a line that carries noise, or a node the cut cycles did
+// not reach since its last good answer.
 void StartDry(uint8_t node, uint32_t since) {
   SpoiledRun& run = M().dry[SlotOf(node)];
   if (run.started) return;
@@ -1132,9 +1136,6 @@ void BringUp() {
       continue;
     }
     m.run = SpoiledRun{};
-    // An answer taken on a line that carries noise may be the noise's: the
-    // bring-up's time bound runs on until a node answers its identity.
-    if (!m.addressedOnNoise) m.dry[SlotOf(kJvsBroadcast)] = SpoiledRun{};
     if (++n == kJvsMaxNodes) {
       Tell("more than %d nodes on the bus; the bus is stopped", kJvsMaxAddressed);
       return Halt(kJvsStateTooManyNodes);
@@ -1152,6 +1153,10 @@ void BringUp() {
     if (!m.stop.load()) Halt(kJvsStateBusError);
     return;
   }
+  // The bus is up: the bring-up's time bound ends, and the nodes' run from
+  // here.
+  m.dry[SlotOf(kJvsBroadcast)] = SpoiledRun{};
+  for (uint32_t& at : m.goodAt) at = JvsClock().NowMs();
   SetState(kJvsStateReady);
   JvsSetRts(1);
 }
@@ -1234,15 +1239,18 @@ bool RunSettingStep() {
 }
 
 // The cycle stops at the node, not ready, to go on with it at the next
-// step. A node the cycles have not reached since an exchange of it went
-// wrong has had no good answer all that time: its time bound is looked at
-// here (halted, told).
+// step. A node with a request due that the cycles have not reached has had
+// no good answer since its last: its time bound is looked at here (halted,
+// told).
 void CutCycle(int32_t node) {
   Master& m = M();
   m.cycleCut = true;
   m.cycleFrom = node;
-  for (int32_t n = node; n <= m.nodeCount.load() && n < kJvsMaxNodes; ++n)
-    if (TooLongDry(static_cast<uint8_t>(n))) return Halt(kJvsStateBusError);
+  for (int32_t n = node; n <= m.nodeCount.load() && n < kJvsMaxNodes; ++n) {
+    const uint8_t address = static_cast<uint8_t>(n);
+    if (JvsQueuedCount(address) > 0 || m.open[n].active) StartDry(address, m.goodAt[n]);
+    if (TooLongDry(address)) return Halt(kJvsStateBusError);
+  }
 }
 
 // One cycle over the nodes with queued commands; ready at the end, or

@@ -60,12 +60,14 @@
 //   a frame to the master that answers nothing is noise only where its
 //   request went out on a line that never went quiet) count toward no such
 //   stop. Whatever spoiled them, a node that has given no good answer for
-//   kJvsNoAnswerMs stops the bus, and so does a bring-up whose work has gone
-//   wrong that long (from its resets, where noise met them); the line that
-//   tells the stop names what the exchanges met (bytes, frames, time). The
-//   bound is looked at with each spoiled exchange, for the nodes a cycle cut
-//   short did not reach, and after each reset's wait (which ends at the
-//   bound) where the line still carries noise.
+//   kJvsNoAnswerMs stops the bus (a node with a request due that the cycles
+//   cut short do not reach counts from its last good answer), and so does a
+//   bring-up that has not brought the bus up within kJvsNoAnswerMs of its
+//   first spoiled exchange (or of its resets, where noise met them); the
+//   line that tells the stop names what the exchanges met (bytes, frames,
+//   time). The bound is looked at with each spoiled exchange, for the nodes
+//   a cycle cut short did not reach, and after each reset's wait (which ends
+//   at the bound) where the line still carries noise.
 // - A node's switches read longer ago than kJvsStopBoundMs read released
 //   (JvsSwitchesCurrent) until they are read again.
 // - SENSE is read right before the address assignment it decides, after the
