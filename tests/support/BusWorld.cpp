@@ -389,9 +389,9 @@ void BusWorld::AfterStep(size_t exchangesBefore, uint32_t stepAt, uint32_t error
     if (now - stepAt > WorkBoundMs())
       Note("a piece of the master's work lasted " + std::to_string(now - stepAt) + " ms while the bus was up (at most " +
            std::to_string(WorkBoundMs()) + " ms allowed)");
-    else if (now - freshAt_ > bound)
+    else if (now - freshAt_ > bound + frameMs)  // a read is seen at the next frame
       Note("no fresh read of the inputs for " + std::to_string(now - freshAt_) + " ms while the bus was up (at most " +
-           std::to_string(bound) + " ms allowed)");
+           std::to_string(bound + frameMs) + " ms allowed)");
   }
   // The decreases whose fate the master may have learnt from the counter,
   // and the coins at risk in them.
