@@ -551,6 +551,17 @@ bool TooLongDry(uint8_t node) {
   return true;
 }
 
+// Whether some run in time has lasted kJvsNoAnswerMs, the node's first:
+// the bus is to stop (told). Every run is looked at: a node whose exchanges
+// the cycles cut short do not reach goes without a good answer too.
+bool AnyTooLongDry(uint8_t node) {
+  if (TooLongDry(node)) return true;
+  for (int slot = 0; slot < kJvsQueueSlots; ++slot)
+    if (slot != SlotOf(node) && TooLongDry(static_cast<uint8_t>(slot < kJvsMaxNodes ? slot : kJvsBroadcast)))
+      return true;
+  return false;
+}
+
 // Counts a spoiled exchange in the runs in time (the node's; in a
 // bring-up, the bring-up's too). False when one has lasted kJvsNoAnswerMs
 // (told).
@@ -559,7 +570,7 @@ bool CountDry(uint8_t node, JvsReceipt what, const uint8_t* reply, bool byNoise)
   const uint8_t bringUp = kJvsBroadcast;
   Tally(m.dry[SlotOf(node)], what, reply, byNoise);
   if (m.bringingUp && SlotOf(node) != SlotOf(bringUp)) Tally(m.dry[SlotOf(bringUp)], what, reply, byNoise);
-  return !TooLongDry(node) && !(m.bringingUp && SlotOf(node) != SlotOf(bringUp) && TooLongDry(bringUp));
+  return !AnyTooLongDry(node);
 }
 
 // An exchange went wrong: counted in the runs of spoiled exchanges. False
@@ -1249,8 +1260,8 @@ void CutCycle(int32_t node) {
   for (int32_t n = node; n <= m.nodeCount.load() && n < kJvsMaxNodes; ++n) {
     const uint8_t address = static_cast<uint8_t>(n);
     if (JvsQueuedCount(address) > 0 || m.open[n].active) StartDry(address, m.goodAt[n]);
-    if (TooLongDry(address)) return Halt(kJvsStateBusError);
   }
+  if (AnyTooLongDry(static_cast<uint8_t>(node))) Halt(kJvsStateBusError);
 }
 
 // One cycle over the nodes with queued commands; ready at the end, or
