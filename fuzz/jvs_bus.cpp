@@ -42,9 +42,23 @@
 // low three bits are 3 is replaced by a frame with a right sum and that
 // status alone (one the noise formed), bit 4 the nodes meet a request to
 // send their last reply again with a frame of that status (status 1: with a
-// report 3 of their own). Besides, a piece of the master's work, or a
-// stretch without a fresh read of the inputs, longer than the stop bound
-// while the bus is up traps (BusWorld). Then one byte per frame on the
+// report 3 of their own), bit 6 byte 5 follows: bits 0-1 what comes back
+// for every frame a node sends (1 garbage without sync bytes, as from a
+// board at another line rate, 2 garbage with sync bytes, 3 the frame
+// damaged and a byte trailed in the same read), from the open with bit 2,
+// else once the bus is up; bit 3 node 1 dead once the bus is up, on a line
+// that carries frames to another node every 20-200 ms; bit 4 frames shaped
+// as answers to the master (E0 00 03 01 01 05) at line rate from the open,
+// for 0.5 s and 1.2 s times bits 5-6; bit 7 the floods of noise that ends
+// are such frames. With any of bits 0-4 a game frame is 100 ms of bus time
+// (the script then spans the time bound), and the board is made whole once
+// the script is spent. Besides, a piece of the master's work longer than
+// the step's time allows, a stretch without a fresh read of the inputs
+// longer than the stop bound while the bus is up, a switch word older than
+// that read as current, a node without a good answer for the time bound
+// (or a bring-up that long) on a bus that did not stop, and a cycle cut
+// short that does not go on with the node it did not finish trap
+// (BusWorld). Then one byte per frame on the
 // wire (low three bits: 0-3 whole, 4 lost, 5 damaged, 6 status 3 or late, 7
 // whole, or with noise that ends, that noise from the frame on; with noise,
 // on an answer bits 3-4: 1 noise bytes after it, 2 a sync byte and two more
@@ -96,9 +110,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const uint8_t spoil = (more & 0x80) && size > 2 ? data[2] : 0;
   const uint8_t extra = (spoil & 0x80) && size > 3 ? data[3] : 0;
   const uint8_t habits = (extra & 0x80) && size > 4 ? data[4] : 0;
+  const uint8_t board = (habits & 0x40) && size > 5 ? data[5] : 0;
   static const uint8_t kStatuses[8] = {0, 1, 2, 3, 4, 5, 0x7F, 0xFF};
   const uint8_t status = kStatuses[habits & 7];
-  const size_t head = !(ways & 0x80) ? 1 : !(more & 0x80) ? 2 : !(spoil & 0x80) ? 3 : !(extra & 0x80) ? 4 : 5;
+  const size_t head = !(ways & 0x80)    ? 1
+                      : !(more & 0x80)  ? 2
+                      : !(spoil & 0x80) ? 3
+                      : !(extra & 0x80) ? 4
+                      : !(habits & 0x40) ? 5
+                                         : 6;
   Script script{data + head, data + size};
   BusWorld w((ways & 1) ? 2 : 1);
   w.wire.board.silentOnDamage = ways & 2;
@@ -129,6 +149,32 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     w.wire.board.askedAgainReply = status == 1 ? std::vector<uint8_t>{1, 3} : std::vector<uint8_t>{status};
   }
   const bool statusFrames = habits & 0x08;
+  // Boards that never answer well: from the open, or once the bus is up.
+  static const SimJvsWire::Garbage kGarbage[4] = {SimJvsWire::kNoGarbage, SimJvsWire::kGarbage,
+                                                  SimJvsWire::kGarbageWithSync, SimJvsWire::kNoGarbage};
+  const int answers = board & 3;
+  const bool fromOpen = board & 4, dead = board & 8, answerFlood = board & 16, answerNoise = board & 0x80;
+  bool badBoard = false;  // the board's bad habit is on
+  if (board & 0x1F) w.frameMs = 100;
+  auto spoilBoard = [&] {
+    badBoard = true;
+    w.wire.garbage = kGarbage[answers];
+    if (answers == 3) {
+      w.wire.afterReply = {0x55};
+      w.wire.afterReplyMs = 0;
+    }
+    if (dead) {
+      SimLineNoise frames{7, 20, 200, 6, true};
+      frames.otherNodeFrames = true;
+      w.wire.SetLineNoise(frames);
+    }
+  };
+  if (fromOpen && (answers || dead)) spoilBoard();
+  if (answerFlood) {
+    SimLineNoise flood = SimLineNoise::Flood(3, true, 500 + 1200 * ((board >> 5) & 3));
+    flood.answerFrames = true;
+    w.wire.SetLineNoise(flood);
+  }
   w.wire.otherStatus = status;
   w.boardSetting = spoil & 16;
   w.wire.board.boardAnswersFirstOnly = spoil & 32;
@@ -157,6 +203,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   auto quietAWhile = [&] { return w.wire.NowMs() - w.wire.LastLineNoiseAt() >= 1000; };
   w.wire.script = [&](bool request) {
     const uint8_t b = script.Next();
+    if (badBoard && dead && request && w.WritingNode() == 1) return SimJvsWire::kLost;
+    if (badBoard && answers == 3 && !request) return SimJvsWire::kDamaged;
     if (request && kSpoils[spoil & 3] != SimJvsWire::kWhole && spoiled()) return kSpoils[spoil & 3];
     if (ending && (b & 7) == 7 && quietAWhile()) return SimJvsWire::kNoiseFrom;
     if (noise && !request) {
@@ -191,12 +239,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // whatever else happens.
     if ((b & 0x80) && (anyFrame || (w.Ready() && w.CoinsSettled()))) w.InsertCoins(0, coins);
     if (conditions) w.wire.board.nodes[0].condition[0] = b & 3;
+    if (!badBoard && (answers || dead) && w.Ready()) spoilBoard();
     if (ending && (b & 0x70)) {
       // Noise that ends starts on a line without noise.
       const uint32_t ms = longNoise ? 2000 + 333 * ((b >> 2) & 3) : 60 * (1 + ((b >> 2) & 3));
       w.wire.noiseFrom = (b & 0x10) ? SimLineNoise::Flood(++seed, b & 0x20, ms, b & 0x40)
                          : sparseSync ? SimLineNoise{++seed, 60, 120, 1, true, ms, bool(b & 0x40), 100}
                                       : SimLineNoise{++seed, 5, 40, 3, bool(b & 0x20), ms, bool(b & 0x40)};
+      w.wire.noiseFrom.answerFrames = answerNoise && (b & 0x10);
       if (!w.wire.LineNoisy() && quietAWhile()) w.wire.SetLineNoise(w.wire.noiseFrom);
     } else if (noise && !w.wire.LineNoisy() && quietAWhile()) {
       switch ((b >> 2) & 3) {
@@ -224,9 +274,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   settingOnce();
   w.wire.script = nullptr;
   w.wire.LineNoiseOff();
+  w.wire.garbage = SimJvsWire::kNoGarbage;
+  if (badBoard) w.wire.afterReply.clear();
   w.wire.board.nodes[0].condition[0] = 0;
-  halted();
-  if (!w.FramesUntil([&] { return w.Ready() && w.CoinsSettled(); }, 400)) __builtin_trap();
+  // Where every reset frame of a bring-up was lost, the first node may keep
+  // an address of before that the master does not know (its coins are not
+  // read): a restart on the whole wire gives the addresses out again.
+  if (w.wire.board.nodes[0].address != 1 && !w.Halted() && !w.Reopen()) __builtin_trap();
+  // A stop may still come of what the script did (a bring-up that began
+  // on its noise keeps its time bound): the bus is opened again.
+  bool settled = false;
+  for (int f = 0; f < 400 && !(settled = w.Ready() && w.CoinsSettled()); ++f) {
+    halted();
+    w.Frame();
+    if (!w.fault.empty()) Trap(w.fault);
+  }
+  if (!settled)
+    Trap("not settled 400 frames after the script: state " + std::to_string(JvsGetState()) +
+         (JvsDecreaseOpen(1) ? ", a decrease's fate open" : "") +
+         (JvsDecreaseUnsettled(1) ? ", a decrease left to the counter" : "") + "; " + w.fault + w.CoinProperties());
   for (int i = 0; i < 6; ++i) w.Frame();
   if (!w.fault.empty() || !w.CoinProperties().empty()) Trap(w.fault + w.CoinProperties());
   settingOnce();

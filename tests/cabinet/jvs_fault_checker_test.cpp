@@ -21,6 +21,13 @@
 // exchanges): it must never stop the bus, and once it has ended a request
 // goes out within 0.3 s (BusWorld). Some boards put a sync byte alone, a
 // header cut short, or a sync byte among stray bytes after each answer.
+// Some boards never answer well from the open or once the bus is up
+// (garbage for every answer, every answer damaged with bytes trailed, a
+// dead node on a line that carries another node's frames): the bus stops
+// within the time bound (BusWorld), telling it in a line, and a restart on
+// a board made whole brings every coin in once. Some put frames of status 3
+// in place of answers, or answer-shaped frames on the line at power-on and
+// in play.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -58,6 +65,10 @@ struct Kind {
   bool noiseFaults = false;   // answers may be followed by noise, or meet a line busy for 3 s
   bool endingNoise = false;   // any frame may start the kind's noise that ends (SimJvsWire::noiseFrom)
   bool statusFrames = false;  // answers may be replaced by right-sum frames of the wire's otherStatus
+  // The board's way from the window's start (null: none), and whether it
+  // stops the bus: a restart then finds the board whole.
+  void (*atWindow)(BusWorld&) = nullptr;
+  bool stops = false;
 };
 
 void Plain(BusWorld&) {}
@@ -205,6 +216,42 @@ void LearntCopies(BusWorld& w) {
   };
 }
 
+// Boards that never answer well, on frames of 100 ms (the time bound in
+// fewer frames): garbage for every answer, as from a board at another line
+// rate, without sync bytes or with; every answer damaged, and a byte
+// trailed in the same read; node 2 dead on a line that carries frames to
+// another node every 20 to 200 ms.
+void SlowFrames(BusWorld& w) { w.frameMs = 100; }
+void Garbage(BusWorld& w) {
+  SlowFrames(w);
+  w.wire.garbage = SimJvsWire::kGarbage;
+}
+void GarbageWithSync(BusWorld& w) { w.wire.garbage = SimJvsWire::kGarbageWithSync; }
+void DamagedTrailed(BusWorld& w) {
+  w.wire.afterReply = {0x55};
+  w.wire.afterReplyMs = 0;
+  w.wire.script = [](bool request) { return request ? SimJvsWire::kWhole : SimJvsWire::kDamaged; };
+}
+void DeadAmongFrames(BusWorld& w) {
+  w.wire.script = [&w](bool request) {
+    return request && w.WritingNode() == 2 ? SimJvsWire::kLost : SimJvsWire::kWhole;
+  };
+  testsupport::SimLineNoise frames{3, 20, 200, 6, true};
+  frames.otherNodeFrames = true;
+  w.wire.SetLineNoise(frames);
+}
+// Frames shaped as answers to the master (E0 00 03 01 01 05) at line rate,
+// from a frame of the window on: 3 s at power-on, 2 s in play.
+void AnswerFlood(BusWorld& w, uint32_t ms) {
+  w.wire.noiseFrom = testsupport::SimLineNoise::Flood(9, true, ms);
+  w.wire.noiseFrom.answerFrames = true;
+}
+void AnswerFloodAtPowerOn(BusWorld& w) { AnswerFlood(w, 3000); }
+// A flood without sync bytes for 1.5 s (every answer meanwhile damaged),
+// longer than a step's time: a decrease's fate stays open across the cuts.
+void FloodForAStepAndAHalf(BusWorld& w) { w.wire.noiseFrom = testsupport::SimLineNoise::Flood(5, false, 1500); }
+void AnswerFloodInPlay(BusWorld& w) { AnswerFlood(w, 2000); }
+
 const Kind kKinds[] = {
     {"bring-up, one node", 1, From::kOpen, 1, Plain},
     {"bring-up, two nodes", 2, From::kOpen, 0, Plain},
@@ -269,6 +316,22 @@ const Kind kKinds[] = {
      true},
     {"setting value, sparse sync bytes for 2 s", 1, From::kSettingValue, 0, SettingSparseSyncBytesThatEnd, 1, false,
      false, true},
+    {"decrease poll, frames of status 3 in place of answers", 1, From::kDecrease, 1, StatusFrames<3>, 2, false, false,
+     false, true},
+    {"bring-up, one node, garbage for every answer", 1, From::kOpen, 1, Garbage, 1, false, false, false, false, nullptr,
+     true},
+    {"polls, garbage with sync bytes for every answer once up", 1, From::kFirstPoll, 0, SlowFrames, 1, false, false,
+     false, false, GarbageWithSync, true},
+    {"decrease poll, every answer damaged and a byte trailed", 1, From::kDecrease, 1, SlowFrames, 1, false, false,
+     false, false, DamagedTrailed, true},
+    {"polls of two nodes, node 2 dead, another node's frames on the line", 2, From::kFirstPoll, 0, SlowFrames, 1,
+     false, false, false, false, DeadAmongFrames, true},
+    {"bring-up, one node, 3 s of answer-shaped frames", 1, From::kOpen, 1, AnswerFloodAtPowerOn, 1, false, false,
+     true},
+    {"decrease poll, 2 s of answer-shaped frames, a coin at a frame of the window", 1, From::kDecrease, 1,
+     AnswerFloodInPlay, 1, true, false, true},
+    {"decrease poll, a 1.5 s flood without sync bytes, a coin at a frame of the window", 1, From::kDecrease, 1,
+     FloodForAStepAndAHalf, 1, true, false, true},
 };
 
 struct Fault {
@@ -292,6 +355,7 @@ struct Run {
   std::string fault;  // empty: every property held
   int requests = 0, replies = 0;  // frames each way counted in the window
   bool lost = false;              // a coin lost where the documented loss may take it
+  bool stopped = false;           // the bus stopped (and was restarted)
 };
 
 Run RunCase(const Kind& k, const std::vector<Fault>& placement, int coinAt) {
@@ -304,6 +368,7 @@ Run RunCase(const Kind& k, const std::vector<Fault>& placement, int coinAt) {
     counting = true;
     countedFrom = w.frames;
     w.wire.StartCounting();
+    if (k.atWindow) k.atWindow(w);
     for (const Fault& f : placement) {
       if (f.reply)
         w.wire.SetReplyFault(f.index, f.what);
@@ -378,6 +443,8 @@ Run RunCase(const Kind& k, const std::vector<Fault>& placement, int coinAt) {
       w.wire.ClearFaults();
       w.wire.script = nullptr;
       w.wire.LineNoiseOff();
+      w.wire.garbage = SimJvsWire::kNoGarbage;
+      if (k.stops) w.wire.afterReply.clear();
       if (!w.Reopen()) break;
     }
     if (!coinsIn && w.Ready() && coinKind) {
@@ -388,7 +455,7 @@ Run RunCase(const Kind& k, const std::vector<Fault>& placement, int coinAt) {
     const bool settingDone = !w.boardSetting || JvsGetNodeSettingResult() != kJvsSettingRunning;
     // Noise that ends has ended, and what follows it is watched too.
     const bool settled = counting && w.inputsRead > 0 && settingDone && (coinAt < 0 || windowCoin) &&
-                         !w.wire.LineNoisy() &&
+                         !w.wire.LineNoisy() && (!k.stops || restarted) &&
                          (!coinKind || (coinsIn && w.CoinsSettled()));
     if (settled && settledAt < 0) settledAt = w.frames;
     if (!settled) settledAt = -1;
@@ -396,6 +463,7 @@ Run RunCase(const Kind& k, const std::vector<Fault>& placement, int coinAt) {
     if (settledAt >= 0 && w.frames - settledAt >= 4) break;
   }
   run.lost = w.Lost() > 0;
+  run.stopped = restarted;
   run.requests = w.wire.RequestsCounted();
   run.replies = w.wire.RepliesCounted();
   if (!w.fault.empty()) {
@@ -423,7 +491,7 @@ Run RunCase(const Kind& k, const std::vector<Fault>& placement, int coinAt) {
 }
 
 struct Tally {
-  int cases = 0, failures = 0, lost = 0;
+  int cases = 0, failures = 0, lost = 0, stops = 0;
   std::vector<std::string> shown;
 };
 
@@ -434,6 +502,7 @@ void Explore(const Kind& k, std::vector<Fault>& placement, int fromSlot, int coi
   const Run run = RunCase(k, placement, coinAt);
   ++t.cases;
   t.lost += run.lost;
+  t.stops += run.stopped;
   if (!run.fault.empty()) {
     ++t.failures;
     if (t.shown.size() < 5) t.shown.push_back(Describe(placement, coinAt) + " -> " + run.fault);
@@ -486,10 +555,15 @@ TEST_P(FaultChecker, EveryPlacementOfUpToThreeFaultsKeepsTheProperties) {
   for (int coinAt = k.coinInWindow ? 0 : -1; coinAt < (k.coinInWindow ? kWindow : 0); ++coinAt)
     Explore(k, placement, 0, coinAt, t);
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-  quiet.reset();
+  const std::string told = quiet->Take();
   std::ostringstream report;
   for (const std::string& s : t.shown) report << "\n  " << s;
   EXPECT_EQ(t.failures, 0) << t.failures << " of " << t.cases << " cases failed:" << report.str();
+  // Every stop was told in a line.
+  EXPECT_GE(testsupport::LinesWith(told, "jvs bus: ", "the bus is stopped"), t.stops);
+  if (k.stops) {
+    EXPECT_EQ(t.stops, t.cases) << "a board that never answers well left the bus up";
+  }
   RecordProperty("cases", t.cases);
   RecordProperty("lost", t.lost);
   std::printf("%s: %d cases in %.1f s (%d lost a coin at risk)\n", k.name, t.cases, seconds, t.lost);

@@ -391,8 +391,10 @@ TEST_F(WireTest, FramesWaitForAQuietLine) {
 }
 
 // What the first frame to the master after a request makes of the receive,
-// and what it leaves: the data, the error count, and whether the next frame
-// waits for a quiet line.
+// and what it leaves: the data, the error count, whether the next frame
+// waits for a quiet line, and whether the receive met noise before what
+// decided it (bytes outside frames, a frame a sync byte cut, a line that
+// never went quiet, or a wrong sum with bytes outside frames right after it).
 TEST_F(WireTest, TheFirstFrameDecidesTheReceive) {
   const size_t two = 2;
   struct Case {
@@ -402,6 +404,9 @@ TEST_F(WireTest, TheFirstFrameDecidesTheReceive) {
     Bytes data;
     bool unsettled;
     uint32_t stray = 0;  // bytes outside frames
+    bool metNoise = false;
+    uint32_t gapMs = 0;  // between the bytes (0: all at once)
+    uint32_t atMs = 1;   // after the request (0: waiting when the receive begins)
   } cases[] = {
       {"an answer", {0xE0, 0x00, 0x03, 0x01, 0x01, 0x05}, JvsReceipt::kAnswer, {0x01, 0x01}, false},
       {"an answer, escaped", {0xE0, 0x00, 0x03, 0x01, 0xD0, 0xCF, 0xD4}, JvsReceipt::kAnswer, {0x01, 0xD0}, false},
@@ -409,7 +414,7 @@ TEST_F(WireTest, TheFirstFrameDecidesTheReceive) {
       // frame: dropped, counted, and no reason to wait.
       {"an answer and a stray byte", {0xE0, 0x00, 0x03, 0x01, 0x01, 0x05, 0x77}, JvsReceipt::kAnswer, {1, 1}, false, 1},
       {"stray bytes, then an answer", {0xFF, 0xD0, 0x00, 0xE0, 0x00, 0x03, 0x01, 0x01, 0x05}, JvsReceipt::kAnswer,
-       {1, 1}, false, 3},
+       {1, 1}, false, 3, true},
       // A frame to the master after it says the line is not quiet: it is
       // waited out. A frame to another node answers nothing, and one only
       // begun makes no wait (it is dead, or its rest comes with no sync
@@ -422,7 +427,21 @@ TEST_F(WireTest, TheFirstFrameDecidesTheReceive) {
        JvsReceipt::kAnswer, {1, 1}, false, 4},
       {"an answer and a frame", {0xE0, 0x00, 0x03, 0x01, 0x01, 0x05, 0xE0, 0x00, 0x02, 0x01, 0x03}, JvsReceipt::kAnswer,
        {1, 1}, true},
-      {"stray bytes, then nothing", {0x55, 0x55}, JvsReceipt::kSilence, {}, true, 2},
+      {"stray bytes, then nothing", {0x55, 0x55}, JvsReceipt::kSilence, {}, true, 2, true},
+      {"stray bytes, then a wrong sum, in one read", {0x55, 0xE0, 0x00, 0x03, 0x01, 0x01, 0x06}, JvsReceipt::kDamaged,
+       {}, true, 1, true, 0, 0},
+      {"a wrong sum, then stray bytes", {0xE0, 0x00, 0x03, 0x01, 0x01, 0x06, 0x55}, JvsReceipt::kDamaged, {}, true, 1,
+       true},
+      // A sync byte inside a frame cuts it: no frame has one in its body.
+      {"a frame a sync byte cut, then nothing", {0xE0, 0x00, 0x05, 0x01, 0xE0}, JvsReceipt::kSilence, {}, true, 4,
+       true},
+      {"a frame a sync byte cut, then a wrong sum", {0xE0, 0x00, 0x05, 0x01, 0xE0, 0x00, 0x03, 0x01, 0x01, 0x06},
+       JvsReceipt::kDamaged, {}, true, 4, true},
+      // A frame to the master whose bytes come 19 ms apart (each within
+      // the byte wait), 171 ms in all: the receive ends at kJvsReceiveMs
+      // on a line that never went quiet.
+      {"a frame that trickles in slower than the receive bound",
+       {0xE0, 0x00, 0x08, 0x01, 0x01, 0x02, 0x03, 0x04, 0x05, 0x18}, JvsReceipt::kTalking, {}, true, 0, true, 19},
       {"a wrong sum", {0xE0, 0x00, 0x03, 0x01, 0x01, 0x06}, JvsReceipt::kDamaged, {}, true},
       {"no status byte", {0xE0, 0x00, 0x01, 0x01}, JvsReceipt::kDamaged, {}, true},
       {"status 3", {0xE0, 0x00, 0x02, 0x03, 0x05}, JvsReceipt::kStatusThree, {0x03}, true},
@@ -436,14 +455,16 @@ TEST_F(WireTest, TheFirstFrameDecidesTheReceive) {
       {"status 4 the check refuses", {0xE0, 0x00, 0x02, 0x04, 0x06}, JvsReceipt::kUnknownStatus, {0x04}, true},
       {"a byte too many", {0xE0, 0x00, 0x04, 0x01, 0x01, 0x07, 0x0D}, JvsReceipt::kUnfitting, {1, 1, 7}, true},
       {"a byte too few", {0xE0, 0x00, 0x02, 0x01, 0x03}, JvsReceipt::kUnfitting, {0x01}, true},
-      {"another node's frame, then nothing", {0xE0, 0x05, 0x03, 0x01, 0x01, 0x0A}, JvsReceipt::kSilence, {}, true, 4},
+      {"another node's frame, then nothing", {0xE0, 0x05, 0x03, 0x01, 0x01, 0x0A}, JvsReceipt::kSilence, {}, true, 4,
+       true},
       {"half a frame, then nothing", {0xE0, 0x00, 0x03, 0x01}, JvsReceipt::kSilence, {}, true},
       {"nothing", {}, JvsReceipt::kSilence, {}, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     Request();
-    if (!c.bytes.empty()) wire_.Inject(c.bytes, 1);
+    for (size_t i = 0; i < c.bytes.size() && c.gapMs; ++i) wire_.Inject({c.bytes[i]}, c.atMs + uint32_t(i) * c.gapMs);
+    if (!c.bytes.empty() && !c.gapMs) wire_.Inject(c.bytes, c.atMs);
     const uint32_t errors = JvsGetErrorCount(), stray = JvsGetStrayByteCount(), strayOne = JvsGetStrayByteCount(1);
     uint8_t buf[kJvsReplyBuffer] = {};
     int n = -1;
@@ -451,6 +472,7 @@ TEST_F(WireTest, TheFirstFrameDecidesTheReceive) {
     EXPECT_EQ(Bytes(buf, buf + n), c.data);
     EXPECT_EQ(JvsGetErrorCount() - errors, c.want == JvsReceipt::kAnswer ? 0u : 1u);
     EXPECT_EQ(JvsLineUnsettled(), c.unsettled);
+    EXPECT_EQ(JvsLastReceiveMetNoise(), c.metNoise);
     // Counted against node 1, which the last request went to.
     EXPECT_ALL({VAL(JvsGetStrayByteCount() - stray, c.stray), VAL(JvsGetStrayByteCount(1) - strayOne, c.stray)});
   }

@@ -1,6 +1,7 @@
 #include "support/BusWorld.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "cabinet/CabRegisterBoard.h"
 #include "cabinet/JvsFrame.h"
@@ -13,10 +14,11 @@ namespace {
 
 // Forgets what an earlier world left in the bus library's state that
 // outlives a close (coin fields of the node records, decreases waiting for
-// a counter).
+// a counter, the commands queued).
 void ForgetBusState() {
   for (int n = 0; n < kJvsMaxNodes; ++n) *JvsGetNodeRecord(n) = JvsNodeState{};
   JvsForgetCoinState();
+  JvsClearQueues();
 }
 
 }  // namespace
@@ -46,8 +48,16 @@ size_t BusWorld::WatchedLine::Write(const uint8_t* bytes, size_t count) {
   // The board counts the requests that reached a node whole.
   const std::vector<int>& whole = wire.board.cycles;
   const int before = node < whole.size() ? whole[node] : 0;
+  const uint32_t at = wire.NowMs(), noiseAt = wire.LastLineNoiseAt();
+  const bool assigning = node == kJvsBroadcast && !data.empty() && data[0] == kJvsCmdSetAddress;
+  if (assigning && !assignedAt) assignedAt = at;
+  const size_t assignment = wire.Addressings().size();
   const size_t written = wire.Write(bytes, count);
+  if (assigning && wire.Addressings().size() > assignment) assignments.push_back({assignment, at});
   if (!frame) return written;
+  if (firstNode < 0) firstNode = node;
+  const bool onNoise = wire.LineNoisy() || (noiseAt != 0 && at - noiseAt <= kJvsSettleMs);
+  sent.push_back({node, at, noiseAt, onNoise});
   using Way = SimJvsBoard::AskedAgain;
   if (data == std::vector<uint8_t>{kJvsCmdRetransmit}) {
     const Way way = wire.board.askedAgain;
@@ -82,20 +92,53 @@ BusWorld::~BusWorld() {
   ForgetBusState();
 }
 
+void BusWorld::Opened() {
+  openedAt_ = wire.NowMs();
+  upSinceOpen_ = false;
+  cutNode_ = -1;
+  std::fill(std::begin(lastGood_), std::end(lastGood_), openedAt_);
+  std::fill(std::begin(lastWireGood_), std::end(lastWireGood_), openedAt_);
+  std::fill(std::begin(wrongFrom_), std::end(wrongFrom_), 0);
+  std::fill(std::begin(asked_), std::end(asked_), false);
+  goodFrom_ = line_.sent.size();
+  line_.assignedAt = 0;
+  line_.assignments.clear();
+}
+
 bool BusWorld::Open() {
   device = CreateXioDevice("sim", 0);
+  Opened();
   return device && device->Open() == 0;
 }
 
 bool BusWorld::Reopen() {
   device->Close();
   lastSync_ = 0;
+  Opened();
   return device->Open() == 0;
 }
 
 bool BusWorld::Halted() const { return JvsGetState() < 0; }
 
 uint32_t BusWorld::StopBoundMs() { return kJvsMaxSpoiled * (kJvsReceiveMs + kSettleBoundMs + kSlackMs); }
+
+uint32_t BusWorld::WorkBoundMs() { return kJvsCycleMs + 2 * (kJvsReceiveMs + kSettleBoundMs + kSlackMs); }
+
+bool BusWorld::TimeStopAllowed() const {
+  const uint32_t now = wire.Now();
+  if (!upSinceOpen_ && now - openedAt_ + kSlackMs >= kAnswerBoundMs) return true;
+  for (int n = 0; n < 256; ++n)
+    if (asked_[n] && now - lastWireGood_[n] + kSlackMs >= kAnswerBoundMs) return true;
+  return false;
+}
+
+bool BusWorld::NoisyExchange(size_t i) const {
+  const std::vector<WatchedLine::Sent>& s = line_.sent;
+  if (i >= s.size()) return false;
+  // Noise came while it went on: by the next write, or by now.
+  const uint32_t until = i + 1 < s.size() ? s[i + 1].noiseAt : wire.LastLineNoiseAt();
+  return s[i].onNoise || (until != 0 && int32_t(until - s[i].at) >= 0);
+}
 
 void BusWorld::InsertCoins(int node, uint16_t coins) {
   SimJvsNode& n = wire.board.nodes.at(size_t(node));
@@ -126,9 +169,27 @@ void BusWorld::Frame() {
   if (fresh) switchesReadAt_ = JvsSwitchesReadAt(1);
   device->Poll();
   const int32_t sync = device->Sync();
-  if (sync == 1 && fresh) freshAt_ = wire.NowMs();
+  if (sync == 1 && fresh) freshAt_ = readFreshAt_ = wire.NowMs();
   if (sync == 1) {
     const uint16_t word = static_cast<uint16_t>(device->GetSwitchWord(0));
+    // A switch word handed on as current is never older than the stop
+    // bound: from the frame that set the next word on the board (changing
+    // inputs), or from the last fresh read.
+    if (word != 0 && inputsRead > 0) {
+      uint32_t heldUntil = readFreshAt_;
+      if (changingInputs)
+        for (size_t j = set_.size(); j-- > 0;)
+          if (set_[j] == word) {
+            heldUntil = j + 1 < setAt_.size() ? setAt_[j + 1] : wire.NowMs();
+            break;
+          }
+      const uint32_t age = wire.NowMs() - heldUntil;
+      oldestWordMs = std::max(oldestWordMs, age);
+      const uint32_t allowed = StopBoundMs() + frameMs + kSlackMs;
+      if (age > allowed)
+        Note("switch word " + std::to_string(word) + " read as current " + std::to_string(age) +
+             " ms after the board changed it (at most " + std::to_string(allowed) + " ms allowed)");
+    }
     // Before the first cycle's answer is in, nothing was read yet.
     // Switches not read lately read released.
     const bool early = word == 0 && (inputsRead == 0 || !JvsSwitchesCurrent(1));
@@ -143,7 +204,12 @@ void BusWorld::Frame() {
         break;
       }
     const bool recent = at < f;
-    if (fresh && !early && !recent) Note("switch word " + std::to_string(word) + " was not set for node 1 lately");
+    // Where every reset frame of a bring-up was lost, the first node may
+    // keep an address of before and another take address 1 (the master
+    // cannot see it): the word is then that other node's.
+    const bool firstIsOne = wire.board.nodes.empty() || wire.board.nodes[0].address == 1;
+    if (fresh && !early && !recent && firstIsOne)
+      Note("switch word " + std::to_string(word) + " was not set for node 1 lately");
     if (fresh) cycleFrom_ = f;
     if (fresh && !early) ++inputsRead;
     if (fresh && !early && recent && changingInputs) {
@@ -176,7 +242,15 @@ void BusWorld::Frame() {
   const uint32_t errors = JvsGetState() == kJvsStateStarting ? 0 : JvsGetErrorCount();
   line_.writes = 0;
   line_.overran = false;
+  line_.firstNode = -1;
+  // A cycle cut short goes on with the node it did not finish (the node
+  // last written to, or one after it), unless the setting step goes first.
+  const int cut = JvsGetNodeSettingResult() == kJvsSettingRunning ? -1 : cutNode_;
   JvsStep();
+  if (cut >= 0 && line_.firstNode >= 0 && line_.firstNode < cut)
+    Note("a cycle cut short at node " + std::to_string(cut) + " began again at node " +
+         std::to_string(line_.firstNode));
+  cutNode_ = !Halted() && JvsGetState() == kJvsStateRunning && !line_.sent.empty() ? line_.sent.back().node : -1;
   if (line_.overran)
     Note("the master wrote more than " + std::to_string(kWriteBound) + " frames in one piece of its work");
   AfterStep(exchanges, stepAt, errors, wasHalted, wasUp);
@@ -192,7 +266,8 @@ bool BusWorld::NodeOwesNothing() {
   const auto& d = wire.board.decreases;
   for (; decreasesSeen_ < d.size(); ++decreasesSeen_) taken_ += d[decreasesSeen_].first == 1 ? d[decreasesSeen_].second : 0;
   takenTwice_ = std::max(takenTwice_, taken_ - credited);
-  return taken_ - takenTwice_ >= credited && !JvsDecreaseUnsettled(1) && JvsGetNodeRecord(1)->coinDecrease[0] == 0 &&
+  return taken_ - takenTwice_ >= credited && !JvsDecreaseUnsettled(1) && !JvsDecreaseOpen(1) &&
+         JvsGetNodeRecord(1)->coinDecrease[0] == 0 &&
          device->Request(0).decrease[0] == 0;
 }
 
@@ -228,9 +303,64 @@ void BusWorld::AfterStep(size_t exchangesBefore, uint32_t stepAt, uint32_t error
   // of its last byte (and the frame in which the game asks for one).
   const uint32_t noiseAt = wire.LastLineNoiseAt();
   const bool noiseLately = noiseAt != 0 && (wire.LineNoisy() || now - noiseAt <= StopBoundMs());
-  if (noiseLately && wasUp && !wasHalted && Halted() &&
+  // The good answers of each node, and whether one went too long without.
+  const std::vector<bool>& ex = wire.Exchanges();
+  for (; goodFrom_ < line_.sent.size() && goodFrom_ < ex.size(); ++goodFrom_) {
+    const WatchedLine::Sent& e = line_.sent[goodFrom_];
+    // A node's time without a good answer runs from its first request.
+    if (!asked_[e.node]) lastGood_[e.node] = lastWireGood_[e.node] = e.at;
+    asked_[e.node] = true;
+    const WatchedLine::Run way = goodFrom_ < line_.runs.size() ? line_.runs[goodFrom_] : WatchedLine::kEnds;
+    if (!ex[goodFrom_] && way == WatchedLine::kEnds) {
+      lastGood_[e.node] = lastWireGood_[e.node] = e.at;
+      wrongFrom_[e.node] = 0;
+    } else if (!wrongFrom_[e.node]) {
+      wrongFrom_[e.node] = e.at;
+    }
+  }
+  // A cycle that ended (the bus ready again) had a good answer from every
+  // node it asked, whatever the wire's marks say (a sync byte of noise that
+  // came after an answer was read marks its exchange too).
+  if (JvsGetState() == kJvsStateReady)
+    for (size_t i = exchangesBefore; i < line_.sent.size(); ++i) {
+      lastGood_[line_.sent[i].node] = line_.sent[i].at;
+      wrongFrom_[line_.sent[i].node] = 0;
+    }
+  if (JvsGetState() >= kJvsStateReady) upSinceOpen_ = true;
+  if (!wasHalted && Halted() && !TimeStopAllowed() && noiseLately && wasUp &&
       !line_.RunOfSpoiled(wire.FaultedExchanges(), kJvsMaxSpoiled, &wire.Exchanges()))
     Note("the bus stopped on noise on the line");
+  if (!Halted() && JvsGetState() != kJvsStateClosed) {
+    // The master weighs a node's time bound at its exchanges: the stop may
+    // come a step and an exchange after the bound.
+    const uint32_t allowed = kAnswerBoundMs + WorkBoundMs() + kJvsReceiveMs + kSettleBoundMs + kSlackMs + frameMs;
+    // A bring-up: the resets' tries (reset frames a fault lost, which the
+    // master sees only as SENSE staying high), then, from the first address
+    // assignment or the last good answer of its work (an assignment's, a
+    // node's), the time bound and a reset's tries more (the master weighs
+    // its time bound at the exchanges, none of which goes out while it
+    // resets the nodes): a bring-up never goes on for good.
+    const uint32_t resets = kJvsResetTries * (kJvsResetWaitMs + kSettleBoundMs + kSlackMs);
+    uint32_t from = line_.assignedAt ? line_.assignedAt : openedAt_;
+    for (const auto& [index, at] : line_.assignments)
+      if (index < wire.Addressings().size() && !wire.Addressings()[index] && int32_t(at - from) > 0) from = at;
+    for (int n = 0; n < 256 && line_.assignedAt; ++n)
+      if (asked_[n] && int32_t(lastGood_[n] - from) > 0) from = lastGood_[n];
+    const uint32_t bringUp = (line_.assignedAt ? kAnswerBoundMs : 0) + resets + WorkBoundMs() + frameMs;
+    if (!upSinceOpen_ && now - from > bringUp)
+      Note("the bus was still starting " + std::to_string(now - openedAt_) + " ms after the open (" +
+           std::to_string(now - from) + " ms without a good answer to its work, at most " +
+           std::to_string(bringUp) + " ms allowed)");
+    // A node's time without a good answer runs from its first exchange
+    // that went wrong after its last good answer.
+    for (int n = 0; n < 256 && upSinceOpen_; ++n)
+      if (wrongFrom_[n] && now - wrongFrom_[n] > allowed) {
+        Note("node " + std::to_string(n) + " gave no good answer for " + std::to_string(now - wrongFrom_[n]) +
+             " ms from the first exchange that went wrong, and the bus did not stop (at most " +
+             std::to_string(allowed) + " ms allowed)");
+        break;
+      }
+  }
   if (wire.LineNoisy() || !wasUp || wasHalted || Halted()) {
     noiseWatched_ = 0;
   } else if (noiseAt != 0 && noiseAt != noiseSeen_ && int32_t(now - noiseAt) >= 0) {
@@ -254,33 +384,55 @@ void BusWorld::AfterStep(size_t exchangesBefore, uint32_t stepAt, uint32_t error
     freshAt_ = now;
   } else {
     longestWorkMs = std::max(longestWorkMs, now - stepAt);
-    // Noise on the line, and bytes a node trails after a frame the line
+    // Noise on the line, bytes a node trails after a frame the line
     // damaged (the master cannot tell them from noise that landed in it),
-    // may keep every exchange from going through without a stop.
+    // and a node that sends garbage may keep every exchange from going
+    // through without a stop within the time bound (checked above).
     const bool trailedDamage = !wire.afterReply.empty() && JvsGetErrorCount() != errorsAtStep;
-    if (noiseLately || trailedDamage) freshAt_ = now;
+    if (noiseLately || trailedDamage || wire.garbage != SimJvsWire::kNoGarbage) freshAt_ = now;
     longestStaleMs = std::max(longestStaleMs, now - freshAt_);
-    if (now - stepAt > bound)
+    if (now - stepAt > WorkBoundMs())
       Note("a piece of the master's work lasted " + std::to_string(now - stepAt) + " ms while the bus was up (at most " +
-           std::to_string(bound) + " ms allowed)");
-    else if (now - freshAt_ > bound)
+           std::to_string(WorkBoundMs()) + " ms allowed)");
+    else if (now - freshAt_ > bound + frameMs)  // a read is seen at the next frame
       Note("no fresh read of the inputs for " + std::to_string(now - freshAt_) + " ms while the bus was up (at most " +
-           std::to_string(bound) + " ms allowed)");
+           std::to_string(bound + frameMs) + " ms allowed)");
   }
   // The decreases whose fate the master may have learnt from the counter,
   // and the coins at risk in them.
+  // The line's noise leaves a decrease's fate open on a board that sends
+  // its reply again; faults, a board that cannot, or a stop meanwhile leave
+  // it to the counter.
   const std::vector<bool>& spoiled = wire.Exchanges();
   const std::vector<bool>& decreasing = wire.DecreaseExchanges();
-  for (size_t i = exchangesBefore; i < spoiled.size(); ++i)
-    if (spoiled[i] && decreasing[i]) uncertain_ = true;
-  if (JvsDecreaseUnsettled(1)) uncertain_ = true;
-  if (uncertain_ && !JvsDecreaseUnsettled(1)) {
+  const bool cannotSendAgain = wire.board.askedAgain != SimJvsBoard::AskedAgain::kCopy;
+  const std::vector<bool>& byFault = wire.FaultOnlyExchanges();
+  for (size_t i = exchangesBefore; i < spoiled.size(); ++i) {
+    // While a decrease's fate is open, a fault on an exchange with its node
+    // (the requests to send again) may leave it to the counter.
+    const bool fault = i < byFault.size() && byFault[i] && i < line_.sent.size() && line_.sent[i].node == 1;
+    if (openByNoise_ && fault) uncertain_ = true;
+    if (!spoiled[i] || !decreasing[i]) continue;
+    if (cannotSendAgain || fault || !NoisyExchange(i))
+      uncertain_ = true;
+    else
+      openByNoise_ = true;
+  }
+  if (openByNoise_ && Halted()) uncertain_ = true;
+  if (JvsDecreaseUnsettled(1) && (cannotSendAgain || !openByNoise_ || Halted())) uncertain_ = true;
+  // A fate the master keeps open goes to the counter on a board that
+  // cannot send its reply again, or where the bus stops meanwhile.
+  if (JvsDecreaseOpen(1) && (cannotSendAgain || Halted())) uncertain_ = true;
+  if (uncertain_ && !JvsDecreaseUnsettled(1) && !JvsDecreaseOpen(1)) {
     const int from = (owedSince_ >= 0 ? owedSince_ : frames) - 1;
     for (; riskFrom_ < insertions_.size(); ++riskFrom_)
       if (insertions_[riskFrom_].frame >= from) atRisk += insertions_[riskFrom_].coins;
     uncertain_ = false;
   }
-  if (!uncertain_ && device && NodeOwesNothing()) owedSince_ = -1;
+  if (!uncertain_ && device && NodeOwesNothing()) {
+    owedSince_ = -1;
+    openByNoise_ = false;
+  }
 }
 
 bool BusWorld::CoinsSettled() const {
@@ -290,6 +442,7 @@ bool BusWorld::CoinsSettled() const {
   // device's registers for the next trade with the bus.
   const bool counted = credited == inserted || (credited < inserted && inserted - credited <= atRisk);
   return req.decrease[0] == 0 && s->coinDecrease[0] == 0 && s->coinUncounted[0] == 0 && !JvsDecreaseUnsettled(1) &&
+         !JvsDecreaseOpen(1) &&
          device->GetCoinCount(0, 0) == 0 && counted && wire.board.nodes[0].coins[0] == 0;
 }
 
@@ -342,12 +495,11 @@ bool BusWorld::WatchedLine::RunOfSpoiled(const std::vector<bool>& spoiled, int n
 
 bool BusWorld::StopAllowed() const {
   const bool addressing = wire.AddressingsSinceOpen() >= kJvsAddressRetries + 1 &&
-                          (wire.SpoiledAddressingsSinceOpen() > 0 || LastSpoiled(wire.Resets(), 1));
+                          (wire.FaultedAddressingsSinceOpen() > 0 || LastSpoiled(wire.Resets(), 1));
   const int resets = wire.ResetsSinceAddressing();
   const bool resetsLost = resets > 0 && wire.SpoiledResetsSinceAddressing() == resets &&
                           (resets >= 2 * kJvsResetTries || wire.NoiseSinceAddressing());
-  return line_.RunOfSpoiled(wire.Exchanges(), kJvsMaxSpoiled) || addressing || resetsLost ||
-         wire.NoiseInAddressingSinceOpen();
+  return line_.RunOfSpoiled(wire.Exchanges(), kJvsMaxSpoiled) || addressing || resetsLost || TimeStopAllowed();
 }
 
 }  // namespace testsupport

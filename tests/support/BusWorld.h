@@ -2,8 +2,10 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "cabinet/JvsMaster.h"
 #include "support/SimJvsWire.h"
 
 class XioDevice;
@@ -32,7 +34,19 @@ namespace testsupport {
 // in which the game asks for one); while the bus is up, no piece of the
 // master's work, and no stretch without a fresh read of the inputs (a sync
 // that found a cycle's answers in; noise on the line lately excepted),
-// lasts longer than StopBoundMs.
+// lasts longer than StopBoundMs, and no piece of it longer than WorkBoundMs
+// (a step's kJvsCycleMs, its setting step and cycle together, and the
+// exchanges that may begin before its time is up); a cycle cut short goes
+// on at the next step with the node it did not finish (unless a setting
+// step goes first). A node that gave no good answer (an exchange the wire
+// spoiled none of, or a cycle that ended) for kAnswerBoundMs of bus time
+// from its first exchange that went wrong stops the bus within what a step
+// may add, and a bring-up whose work got no good answer for
+// kAnswerBoundMs from its first address assignment on the same (before it,
+// within the reset's tries, where reset frames are lost); such a stop is
+// allowed whatever spoiled the exchanges. The game never reads a switch
+// word (other than all released) that the board changed longer than
+// StopBoundMs ago as current.
 //
 // The master writes through a watched line: past kWriteBound frames in one
 // piece of its work the frame is not written and every wait of the bus ends
@@ -45,8 +59,11 @@ namespace testsupport {
 // uncredited. Counted conservatively as at risk: every coin put in from the
 // frame before the first credit of the coins then owed until the end of
 // the master's work in which the decrease's fate was known, where a request
-// carrying a decrease went wrong on the wire or the decrease waited for the
-// counter.
+// carrying a decrease went wrong on the wire by a fault (not the line's
+// noise), or on a board that cannot send its last reply again, or the bus
+// stopped while its fate was open. Noise that ends leaves a decrease's fate
+// open on a board that sends its reply again, to be learnt from its copy:
+// no coin is at risk there.
 class BusWorld {
  public:
   // The nodes' switch words carry the node's tag in their top two bits and
@@ -62,6 +79,13 @@ class BusWorld {
   // The longest a line that never goes quiet may keep the bus going: six
   // exchanges, each a receive and a wait for a quiet line.
   static uint32_t StopBoundMs();
+  // The longest a node may give no good answer, or a bring-up take, before
+  // the bus stops (bus time).
+  static constexpr uint32_t kAnswerBoundMs = kJvsNoAnswerMs;
+  // The longest piece of the master's work while the bus is up: the step's
+  // time, and two exchanges (a wait for a quiet line and a receive each)
+  // begun before it ran out.
+  static uint32_t WorkBoundMs();
   // The longest from the last byte of noise on the line to the next
   // request, on a bus that is up.
   static constexpr uint32_t kNoiseEndPollMs = 300;
@@ -126,6 +150,12 @@ class BusWorld {
   // The longest piece of the master's work, and the longest stretch without
   // a fresh read of the inputs, while the bus was up (bus time).
   uint32_t longestWorkMs = 0, longestStaleMs = 0;
+  // The oldest switch word (other than all released) the game read as
+  // current: its age then (bus time).
+  uint32_t oldestWordMs = 0;
+  // Whether a stop is allowed by the time bound: a node asked gave no good
+  // answer for kAnswerBoundMs, or the bring-up took that long.
+  bool TimeStopAllowed() const;
   // What went against a property, with the frame; empty while all hold.
   std::string fault;
 
@@ -154,11 +184,14 @@ class BusWorld {
   // carried the answer of the request before: the node's last reply before
   // it, or a refusal, answers nothing asked; those a node is silent to went
   // wrong); or, giving out addresses, the first assignment and its five
-  // retries failed, a fault on the wire among the causes (a reset lost
-  // leaves a node its address, and the assignment after it finds no node);
+  // retries failed, a fault on the wire (not the line's noise) among the
+  // causes (a reset lost leaves a node its address, and the assignment
+  // after it finds no node);
   // or every reset frame since the last assignment was lost, all twenty of
-  // a reset's tries unless noise kept some from going out. Noise on the
-  // line stops nothing (see the properties above).
+  // a reset's tries unless noise kept some from going out; or a node asked
+  // gave no good answer, or the bring-up went on, for kAnswerBoundMs.
+  // Noise that ends within that bound stops nothing, at power-on too (see
+  // the properties above).
   bool StopAllowed() const;
 
   SimJvsWire wire;
@@ -179,6 +212,19 @@ class BusWorld {
 
     SimJvsWire& wire;
     int writes = 0;        // in this piece of the master's work
+    int firstNode = -1;    // the node of its first frame (not a broadcast)
+    uint32_t assignedAt = 0;  // the first address assignment since the open
+    // The address assignments since the open: the wire's index of each,
+    // and when it was written.
+    std::vector<std::pair<size_t, uint32_t>> assignments;
+    // For each of the wire's exchanges: its node, when it was written, and
+    // the line's last noise then.
+    struct Sent {
+      uint8_t node;
+      uint32_t at, noiseAt;
+      bool onNoise;  // the line carried noise then, or within a wait of it
+    };
+    std::vector<Sent> sent;
     bool overran = false;  // past kWriteBound in it
     SimFrameParser parser;
     uint8_t node = 0;
@@ -225,6 +271,25 @@ class BusWorld {
   // request after it (0: none); the times of the writes of the last step.
   uint32_t noiseSeen_ = 0, noiseWatched_ = 0;
   std::vector<uint32_t> writesAt_;
+  // By node: the last good answer (or its first request since the open),
+  // by the wire's marks or a cycle that ended (the stop is due from it),
+  // and by the wire's marks alone (a stop is allowed from it); whether it
+  // was asked.
+  uint32_t lastGood_[256] = {}, lastWireGood_[256] = {};
+  // By node: its first exchange that went wrong since its last good answer
+  // (0: none).
+  uint32_t wrongFrom_[256] = {};
+  bool asked_[256] = {};
+  size_t goodFrom_ = 0;    // the first exchange not yet weighed
+  uint32_t openedAt_ = 0;  // the last open
+  bool upSinceOpen_ = false;
+  int cutNode_ = -1;       // the node a cycle cut short did not finish
+  uint32_t readFreshAt_ = 0;  // the last fresh read of the inputs
+  // A decrease whose exchange the line's noise spoiled on a board that
+  // sends its reply again: its fate is open, no coin at risk by it.
+  bool openByNoise_ = false;
+  void Opened();
+  bool NoisyExchange(size_t i) const;
 };
 
 }  // namespace testsupport

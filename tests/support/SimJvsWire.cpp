@@ -43,6 +43,12 @@ int SimJvsWire::SpoiledAddressingsSinceOpen() const {
   return n;
 }
 
+int SimJvsWire::FaultedAddressingsSinceOpen() const {
+  int n = 0;
+  for (size_t i = size_t(addressingsAtOpen_); i < faultedAddressings_.size(); ++i) n += faultedAddressings_[i];
+  return n;
+}
+
 int SimJvsWire::SpoiledResetsSinceAddressing() const {
   int n = 0;
   for (size_t i = size_t(resetsAtAddressing_); i < resets_.size(); ++i) n += resets_[i];
@@ -116,14 +122,25 @@ void SimJvsWire::Noise(uint32_t at, const std::vector<uint8_t>& bytes) {
   noiseBytes_ += int(bytes.size());
   lastNoiseAt_ = at;
   // A sync byte while an answer may be on its way can spoil the exchange.
+  // Noise that forms a whole frame to the master there, on a line that was
+  // quiet when the request went out, is a frame the master cannot tell from
+  // an answer that does not fit: a fault as any.
   const bool sync = std::find(bytes.begin(), bytes.end(), uint8_t{0xE0}) != bytes.end();
-  if (sync && at - lastRequestAt_ <= kJvsQuietMs) Spoil(false);
+  if (sync && at - lastRequestAt_ <= kJvsQuietMs) {
+    JvsReceiver rx;
+    bool frame = false;
+    for (uint8_t b : bytes) frame = rx.Feed(b) == JvsReceiver::kFrame || frame;
+    const bool quietBefore = lastLineNoiseAt_ == 0 || int32_t(lastRequestAt_ - lastLineNoiseAt_) > int32_t(kJvsQuietMs);
+    Spoil(frame && quietBefore, true);
+  }
 }
 
-void SimJvsWire::Spoil(bool fault) {
+void SimJvsWire::Spoil(bool fault, bool byNoise) {
   if (!log_ || log_->empty()) return;
   log_->back() = true;
   if (fault && log_ == &exchanges_) faulted_.back() = true;
+  if (fault && !byNoise && log_ == &exchanges_) byFault_.back() = true;
+  if (fault && log_ == &addressings_) faultedAddressings_.back() = true;
 }
 
 void SimJvsWire::NoiseUntil(uint32_t until) {
@@ -164,10 +181,12 @@ void SimJvsWire::OnFrame(uint8_t node, const std::vector<uint8_t>& data, bool da
   const bool reset = node == 0xFF && !data.empty() && data[0] == 0xF0;
   log_ = node != 0xFF ? &exchanges_ : reset ? &resets_ : &addressings_;
   if (log_ == &addressings_) Addressing();
+  if (log_ == &addressings_) faultedAddressings_.push_back(false);
   log_->push_back(false);
   if (node != 0xFF) {
     decreasing_.push_back(SimJvsBoard::Decreasing(node, data));
     faulted_.push_back(false);
+    byFault_.push_back(false);
   }
   resetWritten_ = resetWritten_ || reset;
   lastRequestAt_ = now_;
@@ -207,6 +226,15 @@ void SimJvsWire::Send(const SimJvsBoard::Reply& r, uint32_t delay) {
   if (f == kLate) delay = LateMs();
   const uint32_t at = now_ + delay;
   std::vector<uint8_t> frame = SimFramed(data, damaged ? 1 : 0);
+  if (garbage != kNoGarbage) {
+    Spoil(true);
+    for (size_t i = 0; i < frame.size(); ++i) {
+      garbageDraw_ = garbageDraw_ * 1103515245u + 12345u;
+      const uint8_t b = static_cast<uint8_t>(garbageDraw_ >> 16);
+      const bool sync = garbage == kGarbageWithSync && (i == 0 || (garbageDraw_ >> 8) % 8 == 0);
+      frame[i] = sync ? 0xE0 : b == 0xE0 ? 0xE1 : b;
+    }
+  }
   // The frame takes 87 us a byte on the line.
   const uint32_t ends = at + uint32_t(frame.size()) * 87 / 1000;
   if (f == kLost) {
@@ -231,7 +259,7 @@ void SimJvsWire::Send(const SimJvsBoard::Reply& r, uint32_t delay) {
   // Bytes that land in the frame without a sync byte leave a frame with a
   // wrong sum, which the master cannot tell from any damaged frame: as a
   // fault.
-  if (hit) Spoil(!syncHit);
+  if (hit) Spoil(!syncHit, true);
   InjectAt(at, std::move(frame));
   if (!afterReply.empty()) InjectAt(at + afterReplyMs, afterReply);
   if (f == kNoiseAfter) {

@@ -81,6 +81,12 @@ class SimJvsWire : public JvsLine, public plat::MsClock {
   // The noise a kNoiseFrom fault starts.
   SimLineNoise noiseFrom = SimLineNoise::Flood(1, true, 300);
 
+  // Every frame a node sends comes as garbage, as from a board at another
+  // line rate: as many bytes, none a sync byte (kGarbage) or one in eight
+  // (kGarbageWithSync, the first among them); the exchange is spoiled.
+  enum Garbage : uint8_t { kNoGarbage, kGarbage, kGarbageWithSync };
+  Garbage garbage = kNoGarbage;
+
   // An echoing line: every byte the master writes comes back to it on the
   // line at once, in order, whatever becomes of the frame on its way to the
   // nodes (an adapter that hands back what it sends).
@@ -143,6 +149,9 @@ class SimJvsWire : public JvsLine, public plat::MsClock {
   // a damaged frame as any).
   const std::vector<bool>& DecreaseExchanges() const { return decreasing_; }
   const std::vector<bool>& FaultedExchanges() const { return faulted_; }
+  // Those a placed fault, the script or the seeded noise spoiled, the
+  // line's noise aside altogether.
+  const std::vector<bool>& FaultOnlyExchanges() const { return byFault_; }
   // The same for the address assignments (broadcast 0xF1), and for the
   // reset frames (spoiled: lost or damaged).
   const std::vector<bool>& Addressings() const { return addressings_; }
@@ -151,6 +160,8 @@ class SimJvsWire : public JvsLine, public plat::MsClock {
   // spoiled.
   int AddressingsSinceOpen() const { return int(addressings_.size()) - addressingsAtOpen_; }
   int SpoiledAddressingsSinceOpen() const;
+  // Those a fault spoiled (not the line's noise).
+  int FaultedAddressingsSinceOpen() const;
   // Reset frames since the last address assignment (or the open), those of
   // them spoiled, and whether noise came on the line meanwhile.
   int ResetsSinceAddressing() const { return int(resets_.size()) - resetsAtAddressing_; }
@@ -196,7 +207,8 @@ class SimJvsWire : public JvsLine, public plat::MsClock {
   // Puts the line noise due up to `until` on the line.
   void NoiseUntil(uint32_t until);
   // The frame being answered went wrong: by a fault, or by the noise.
-  void Spoil(bool fault);
+  // byNoise: the line's noise landed in the frame.
+  void Spoil(bool fault, bool byNoise = false);
   void Noise(uint32_t at, const std::vector<uint8_t>& bytes);
 
   bool open_ = false;
@@ -210,8 +222,8 @@ class SimJvsWire : public JvsLine, public plat::MsClock {
   std::vector<Fault> requestFaults_, replyFaults_;
   SimNoiseDraw noise_;
   int lateShare_ = 0;
-  uint32_t lateDraw_ = 7;
-  std::vector<bool> exchanges_, addressings_, resets_, decreasing_, faulted_;
+  uint32_t lateDraw_ = 7, garbageDraw_ = 5;
+  std::vector<bool> exchanges_, addressings_, resets_, decreasing_, faulted_, faultedAddressings_, byFault_;
   SimLineNoiseDraw lineNoise_;
   std::vector<uint8_t> drawn_;  // the noise burst being drawn
   uint32_t lastNoiseAt_ = 0, lastRequestAt_ = 0, lastLineNoiseAt_ = 0, addressedAt_ = 0;
