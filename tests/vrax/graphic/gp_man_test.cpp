@@ -198,7 +198,10 @@ TEST_F(GpManHeld, WindowedHoldSpacesPresents) {
   int64_t t0 = plat::PerfCounter();
   for (int i = 0; i < 3; ++i) kernel.Step();
   double seconds = static_cast<double>(plat::PerfCounter() - t0) / static_cast<double>(plat::PerfFrequency());
-  EXPECT_GT(seconds, 3 * 0.0167006254);
+  // t0 is read after the first present returned, so the three periods that
+  // follow it may measure a little short of 3 periods by that stretch (seen:
+  // 2 us); a millisecond is far below one period.
+  EXPECT_GT(seconds, 3 * 0.0167006254 - 0.001);
   EXPECT_EQ(SGpMan::GetDevice()->GetStats().presents, 4u);
 }
 
