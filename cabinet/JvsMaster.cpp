@@ -93,6 +93,63 @@ struct OpenFate {
   bool afterStatusThree = false;
 };
 
+// How a node's switches stand to the bound on reading them stale: the game
+// has them stale where the last read it was handed (at the end of a cycle)
+// is older than kJvsStopBoundMs, while the cycles ask for them. Kept: the
+// stretches read stale that ended within the last kJvsStaleWindowMs, each
+// with the node's spoiled exchanges and good answers in it. Where more end
+// within a window than are kept (stretches a few milliseconds apart, of
+// cycles cut short), the two oldest are folded into one that keeps their
+// stale time (within the window, at most the time the folded one spans).
+struct StaleStretch {
+  uint32_t from = 0, to = 0, ms = 0;
+  int spoiled = 0, good = 0;
+};
+constexpr int kStaleStretches = 16;
+struct StaleWatch {
+  // Whether a cycle asked for the switches since their last fresh read
+  // was handed on, and when it began; the last fresh read handed on (or
+  // the bus coming up).
+  bool due = false;
+  uint32_t dueAt = 0, freshAt = 0;
+  // A fresh read in the cycle under way: the game gets it when the cycle
+  // ends.
+  bool read = false;
+  uint32_t readAt = 0;
+  // The switches' last report (a node busy may answer them with report 4
+  // for good, which reads nothing).
+  uint8_t report = kJvsReportNormal;
+  // The stretch under way, where one is: since when, and the node's
+  // spoiled exchanges and good answers in it.
+  bool open = false;
+  uint32_t openFrom = 0;
+  int spoiled = 0, good = 0;
+  StaleStretch past[kStaleStretches];
+  int count = 0;
+
+  // Opens the stretch read stale where one has begun by now.
+  void Look(uint32_t now) {
+    if (open || !due) return;
+    const uint32_t after = freshAt + kJvsStopBoundMs;
+    const uint32_t from = int32_t(dueAt - after) > 0 ? dueAt : after;
+    if (int32_t(now - from) <= 0) return;
+    open = true;
+    openFrom = from;
+    spoiled = good = 0;
+  }
+  void Close(uint32_t now) {
+    if (!open) return;
+    if (count == kStaleStretches) {
+      StaleStretch& a = past[0];
+      const StaleStretch& b = past[1];
+      a = {a.from, b.to, a.ms + b.ms, a.spoiled + b.spoiled, a.good + b.good};
+      std::move(past + 2, past + count--, past + 1);
+    }
+    past[count++] = {openFrom, now, now - openFrom, spoiled, good};
+    open = false;
+  }
+};
+
 struct Master {
   std::atomic<uint32_t> opened{0};
   std::atomic<uint32_t> stop{0};
@@ -145,6 +202,7 @@ struct Master {
   // bus clock then.
   std::atomic<bool> switchesRead[kJvsMaxNodes] = {};
   std::atomic<uint32_t> switchesAt[kJvsMaxNodes] = {};
+  StaleWatch stale[kJvsMaxNodes];
   BoardHabit habit = BoardHabit::kUnknown;
   // Nodes seen to send a true copy of their last reply right after
   // answering a request to send it again with status 3: they do not keep a
@@ -423,6 +481,99 @@ void TellStray(uint8_t node) {
     Tell("%u bytes outside frames on the line while giving out addresses; they are dropped", count);
 }
 
+// A good answer of the node, or a spoiled exchange: counted in the stretch
+// its switches read stale, where one is under way.
+void StaleExchange(uint8_t node, bool good) {
+  if (node == 0 || node >= kJvsMaxNodes) return;
+  StaleWatch& w = M().stale[node];
+  w.Look(JvsClock().NowMs());
+  if (w.open) ++(good ? w.good : w.spoiled);
+}
+
+// The node's switches were answered: read afresh (report normal), or with
+// a report that reads nothing.
+void SwitchesAnswered(uint8_t node, uint8_t report) {
+  Master& m = M();
+  if (node == 0 || node >= kJvsMaxNodes) return;
+  StaleWatch& w = m.stale[node];
+  w.report = report;
+  if (report != kJvsReportNormal) return;
+  const uint32_t now = JvsClock().NowMs();
+  w.read = true;
+  w.readAt = now;
+  m.switchesAt[node] = now;
+  m.switchesRead[node] = true;
+}
+
+// A cycle ended: the switches it read afresh are the game's now, which
+// ends the stretches they read stale, unless the read is stale already (a
+// cycle cut short hands on nothing until it ends).
+void SwitchesHandedOn() {
+  const uint32_t now = JvsClock().NowMs();
+  for (StaleWatch& w : M().stale) {
+    if (!w.read) continue;
+    w.Look(now);
+    w.read = w.due = false;
+    w.freshAt = w.readAt;
+    if (now - w.readAt <= kJvsStopBoundMs) w.Close(now);
+  }
+}
+
+// A cycle begins: the nodes whose queued commands read their switches are
+// due a fresh read from now, where they were not yet.
+void SwitchesDue() {
+  Master& m = M();
+  const uint32_t now = JvsClock().NowMs();
+  for (int32_t node = 1; node <= m.nodeCount.load() && node < kJvsMaxNodes; ++node) {
+    StaleWatch& w = m.stale[node];
+    size_t length = 0;
+    for (uint32_t i = 0; const uint8_t* c = JvsGetQueuedCommand(static_cast<uint8_t>(node), i, &length); ++i)
+      if (!w.due && length > 0 && c[0] == kJvsCmdSwitches) {
+        w.due = true;
+        w.dueAt = now;
+      }
+  }
+}
+
+// Whether some node's switches have read stale for more than
+// kJvsNoAnswerMs of the last kJvsStaleWindowMs: the bus is to stop (told,
+// with that time and the node's exchanges and good answers in it).
+bool StaleTooLong() {
+  Master& m = M();
+  const uint32_t now = JvsClock().NowMs();
+  for (int node = 1; node < kJvsMaxNodes; ++node) {
+    StaleWatch& w = m.stale[node];
+    int dropped = 0;
+    while (dropped < w.count && now - w.past[dropped].to >= kJvsStaleWindowMs) ++dropped;
+    std::move(w.past + dropped, w.past + w.count, w.past);
+    w.count -= dropped;
+    uint32_t ms = 0;
+    int spoiled = 0, good = 0;
+    for (int i = 0; i < w.count; ++i) {
+      const StaleStretch& p = w.past[i];
+      ms += std::min(p.ms, std::min(now - p.from, kJvsStaleWindowMs) - (now - p.to));
+      spoiled += p.spoiled;
+      good += p.good;
+    }
+    w.Look(now);
+    if (w.open) {
+      ms += std::min(now - w.openFrom, kJvsStaleWindowMs);
+      spoiled += w.spoiled;
+      good += w.good;
+    }
+    if (ms <= kJvsNoAnswerMs) continue;
+    char report[64] = "";
+    if (w.report != kJvsReportNormal)
+      std::snprintf(report, sizeof report, "; its switches answered with report %d%s", w.report,
+                    w.report == kJvsReportLast ? " (busy)" : "");
+    Tell("node %d's switches read stale for %u ms of the last %u ms (%d good answers in %d exchanges meanwhile%s); "
+         "the bus is stopped",
+         node, ms, kJvsStaleWindowMs, good, good + spoiled, report);
+    return true;
+  }
+  return false;
+}
+
 // Node 0's habit, from an answer that holds every report of a request of
 // several commands, or only the first command's.
 void LearnHabit(const Request& r, const uint8_t* reply, size_t length);
@@ -438,6 +589,7 @@ void Answered(const Request& r, const uint8_t* reply, size_t length) {
   m.run = SpoiledRun{};
   m.dry[SlotOf(r.node)] = SpoiledRun{};
   m.goodAt[SlotOf(r.node)] = JvsClock().NowMs();
+  StaleExchange(r.node, true);
   LearnHabit(r, reply, length);
   Known& k = m.known[SlotOf(r.node)];
   k.valid = true;
@@ -555,7 +707,7 @@ bool TooLongDry(uint8_t node) {
 // the bus is to stop (told). Every run is looked at: a node whose exchanges
 // the cycles cut short do not reach goes without a good answer too.
 bool AnyTooLongDry(uint8_t node) {
-  if (TooLongDry(node)) return true;
+  if (TooLongDry(node) || StaleTooLong()) return true;
   for (int slot = 0; slot < kJvsQueueSlots; ++slot)
     if (slot != SlotOf(node) && TooLongDry(static_cast<uint8_t>(slot < kJvsMaxNodes ? slot : kJvsBroadcast)))
       return true;
@@ -583,6 +735,7 @@ bool Failed(uint8_t node, JvsReceipt what, const uint8_t* reply, bool* atLimit =
   Master& m = M();
   m.known[SlotOf(node)].valid = false;
   if (what == JvsReceipt::kClosed || m.stop.load()) return false;
+  StaleExchange(node, false);
   // Noise on the line spoils what it meets, however sound the exchange
   // (also where it forms a frame of its own with a right sum): it counts
   // in no run in a row and ends none; only the time without a good answer
@@ -932,7 +1085,12 @@ void SettleByCounter(const Request& r, const uint8_t* reply, size_t length) {
 // old), only the commands that take effect are handed theirs.
 void WalkReply(const Request& r, const uint8_t* buf, size_t len, bool effectsOnly = false) {
   Master& m = M();
-  if (!effectsOnly) SettleByCounter(r, buf, len);
+  if (!effectsOnly) {
+    SettleByCounter(r, buf, len);
+    ForEachReport(r, buf, len, [&](const uint8_t* c, size_t, const uint8_t* rep, size_t) {
+      if (c[0] == kJvsCmdSwitches) SwitchesAnswered(r.node, rep[0]);
+    });
+  }
   if (!m.handler) return;
   size_t p = 1;  // the first report byte
   size_t clen = 0;
@@ -1091,6 +1249,8 @@ void BringUp() {
     // Decreases whose fate a stopped bus left open go to the counter.
     FatesToCounters();
   }
+  // The switches are due no read until the bus is up.
+  for (StaleWatch& w : m.stale) w = StaleWatch{};
   m.bringingUp = true;
   struct Done {
     ~Done() { M().bringingUp = false; }
@@ -1168,6 +1328,7 @@ void BringUp() {
   // here.
   m.dry[SlotOf(kJvsBroadcast)] = SpoiledRun{};
   for (uint32_t& at : m.goodAt) at = JvsClock().NowMs();
+  for (StaleWatch& w : m.stale) w.freshAt = JvsClock().NowMs();
   SetState(kJvsStateReady);
   JvsSetRts(1);
 }
@@ -1277,7 +1438,10 @@ void RunCycle() {
   // A cycle whose step's time is up stops where it is, not ready, and goes
   // on at the next step with the node it did not finish.
   const int32_t from = m.cycleCut ? m.cycleFrom : 0;
-  if (!m.cycleCut) m.withoutEffects = 0;
+  if (!m.cycleCut) {
+    m.withoutEffects = 0;
+    SwitchesDue();
+  }
   m.cycleCut = false;
   for (int32_t node = from; node <= m.nodeCount.load(); ++node) {
     if (node > from && OutOfTime()) return CutCycle(node);
@@ -1331,6 +1495,7 @@ void RunCycle() {
     if (n < 1) return Halt(kJvsStateBusError);
     WalkReply(r, buf, static_cast<size_t>(n));
   }
+  SwitchesHandedOn();
   SetState(kJvsStateReady);
   JvsSetRts(1);
 }
@@ -1375,6 +1540,12 @@ int32_t JvsStep() {
     return JvsGetState();
   }
   if (s < 0) return s;
+  // A node whose switches kept reading stale stops the bus, whatever
+  // answers came between.
+  if (StaleTooLong()) {
+    Halt(kJvsStateBusError);
+    return JvsGetState();
+  }
   // The setting step that is due goes before the cycle asked for, so that
   // cycles asked for back to back cannot hold it off.
   StartWork();
@@ -1593,8 +1764,6 @@ int32_t JvsStdReplyHandler(uint8_t node, const uint8_t* command, size_t commandL
       if (replyLeft < 2 + bytes) return -1;
       s.system = reply[1];
       std::memcpy(s.switches, reply + 2, std::min(bytes, sizeof s.switches));
-      M().switchesAt[node] = JvsClock().NowMs();
-      M().switchesRead[node] = true;
       return static_cast<int32_t>(2 + bytes);
     }
     case kJvsCmdCoins: {

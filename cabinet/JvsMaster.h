@@ -69,7 +69,16 @@
 //   a cycle cut short did not reach, and after each reset's wait (which ends
 //   at the bound) where the line still carries noise.
 // - A node's switches read longer ago than kJvsStopBoundMs read released
-//   (JvsSwitchesCurrent) until they are read again.
+//   (JvsSwitchesCurrent) until they are read again. A read is fresh where
+//   the switches' report is normal (a node busy may answer them with
+//   report 4 for good, which reads nothing). Where the switches have read
+//   stale so, while the cycles asked for them, for more than kJvsNoAnswerMs
+//   of the last kJvsStaleWindowMs of bus time (a board that answers well
+//   only now and then: each lone good answer ends the node's time without
+//   one, not its stale reads), the bus stops; the line that tells it gives
+//   the stale time, the good answers and spoiled exchanges in it and the
+//   switches' last report where it was not normal. The bound is looked at
+//   before each step of the master and with each spoiled exchange.
 // - SENSE is read right before the address assignment it decides, after the
 //   wait for a quiet line that the assignment's write makes. A bring-up whose
 //   addresses were given out while noise was on the line counts only nodes
@@ -149,6 +158,12 @@ constexpr uint32_t kJvsNoAnswerMs = 10000;
 // receive and a wait for a quiet line): a node's switches read longer ago
 // read released.
 constexpr uint32_t kJvsStopBoundMs = kJvsMaxSpoiled * (kJvsReceiveMs + kJvsSettleMs);
+// A node whose switches read stale (not read within kJvsStopBoundMs while
+// the cycles ask for them) for more than kJvsNoAnswerMs of any
+// kJvsStaleWindowMs of bus time stops the bus: a board that answers well
+// only now and then, or answers its switches busy for good, leaves the
+// controls dead most of the time.
+constexpr uint32_t kJvsStaleWindowMs = 30000;
 // The line that tells of noise on the line is told at most this often.
 constexpr uint32_t kJvsNoiseToldMs = 60000;
 constexpr int kJvsMaxAddressed = 30;     // the addresses 1..30 can be given

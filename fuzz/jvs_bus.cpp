@@ -50,7 +50,10 @@
 // that carries frames to another node every 20-200 ms; bit 4 frames shaped
 // as answers to the master (E0 00 03 01 01 05) at line rate from the open,
 // for 0.5 s and 1.2 s times bits 5-6; bit 7 the floods of noise that ends
-// are such frames. With any of bits 0-4 a game frame is 100 ms of bus time
+// are such frames; byte 4's bit 7: once the bus is up, with byte 5's
+// garbage (1 or 2) one of node 1's answers passes clean every 5-9 s, else
+// node 1 answers its switches busy (report 4), while the script lasts.
+// With any of bits 0-4 a game frame is 100 ms of bus time
 // (the script then spans the time bound), and the board is made whole once
 // the script is spent. Besides, a piece of the master's work longer than
 // the step's time allows, a stretch without a fresh read of the inputs
@@ -154,11 +157,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                                                   SimJvsWire::kGarbageWithSync, SimJvsWire::kNoGarbage};
   const int answers = board & 3;
   const bool fromOpen = board & 4, dead = board & 8, answerFlood = board & 16, answerNoise = board & 0x80;
+  const bool nowAndThen = habits & 0x80;
   bool badBoard = false;  // the board's bad habit is on
-  if (board & 0x1F) w.frameMs = 100;
+  if ((board & 0x1F) || nowAndThen) w.frameMs = 100;
   auto spoilBoard = [&] {
     badBoard = true;
-    w.wire.garbage = kGarbage[answers];
+    if (nowAndThen && (answers == 1 || answers == 2))
+      w.GarbageButNowAndThen(kGarbage[answers]);
+    else if (nowAndThen)
+      w.wire.board.nodes[0].switchReport = 4;
+    else
+      w.wire.garbage = kGarbage[answers];
     if (answers == 3) {
       w.wire.afterReply = {0x55};
       w.wire.afterReplyMs = 0;
@@ -239,7 +248,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // whatever else happens.
     if ((b & 0x80) && (anyFrame || (w.Ready() && w.CoinsSettled()))) w.InsertCoins(0, coins);
     if (conditions) w.wire.board.nodes[0].condition[0] = b & 3;
-    if (!badBoard && (answers || dead) && w.Ready()) spoilBoard();
+    if (!badBoard && (answers || dead || nowAndThen) && w.Ready()) spoilBoard();
     if (ending && (b & 0x70)) {
       // Noise that ends starts on a line without noise.
       const uint32_t ms = longNoise ? 2000 + 333 * ((b >> 2) & 3) : 60 * (1 + ((b >> 2) & 3));
@@ -276,6 +285,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   w.wire.LineNoiseOff();
   w.wire.garbage = SimJvsWire::kNoGarbage;
   if (badBoard) w.wire.afterReply.clear();
+  w.wire.board.nodes[0].switchReport = 1;
   w.wire.board.nodes[0].condition[0] = 0;
   // Where every reset frame of a bring-up was lost, the first node may keep
   // an address of before that the master does not know (its coins are not

@@ -27,7 +27,10 @@
 // within the time bound (BusWorld), telling it in a line, and a restart on
 // a board made whole brings every coin in once. Some put frames of status 3
 // in place of answers, or answer-shaped frames on the line at power-on and
-// in play.
+// in play. Some boards answer well only now and then once up (a good
+// answer every 5-9 s among garbage, switches answered busy for good): their
+// switches read stale, and the bus stops once that lasted the time bound
+// in the stale reads' window.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -251,6 +254,12 @@ void AnswerFloodAtPowerOn(BusWorld& w) { AnswerFlood(w, 3000); }
 // longer than a step's time: a decrease's fate stays open across the cuts.
 void FloodForAStepAndAHalf(BusWorld& w) { w.wire.noiseFrom = testsupport::SimLineNoise::Flood(5, false, 1500); }
 void AnswerFloodInPlay(BusWorld& w) { AnswerFlood(w, 2000); }
+// Boards that answer well only now and then once up, on frames of 200 ms
+// (the stale reads' bound in fewer frames): node 1's answers garbage but
+// one every 5 to 9 s; node 1's switches answered busy (report 4) for good.
+void LongFrames(BusWorld& w) { w.frameMs = 200; }
+void GoodNowAndThen(BusWorld& w) { w.GarbageButNowAndThen(SimJvsWire::kGarbage); }
+void SwitchesBusy(BusWorld& w) { w.wire.board.nodes[0].switchReport = 4; }
 
 const Kind kKinds[] = {
     {"bring-up, one node", 1, From::kOpen, 1, Plain},
@@ -332,6 +341,10 @@ const Kind kKinds[] = {
      AnswerFloodInPlay, 1, true, false, true},
     {"decrease poll, a 1.5 s flood without sync bytes, a coin at a frame of the window", 1, From::kDecrease, 1,
      FloodForAStepAndAHalf, 1, true, false, true},
+    {"polls, a good answer every 5-9 s among garbage once up", 1, From::kFirstPoll, 0, LongFrames, 1, false, false,
+     false, false, GoodNowAndThen, true},
+    {"decrease poll, switches answered busy once up", 1, From::kDecrease, 1, LongFrames, 1, false, false, false, false,
+     SwitchesBusy, true},
 };
 
 struct Fault {
@@ -444,7 +457,10 @@ Run RunCase(const Kind& k, const std::vector<Fault>& placement, int coinAt) {
       w.wire.script = nullptr;
       w.wire.LineNoiseOff();
       w.wire.garbage = SimJvsWire::kNoGarbage;
-      if (k.stops) w.wire.afterReply.clear();
+      if (k.stops) {
+        w.wire.afterReply.clear();
+        for (testsupport::SimJvsNode& n : w.wire.board.nodes) n.switchReport = 1;
+      }
       if (!w.Reopen()) break;
     }
     if (!coinsIn && w.Ready() && coinKind) {

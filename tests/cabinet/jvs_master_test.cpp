@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -1395,6 +1397,154 @@ TEST_F(MasterOnAWire, ABoardThatNeverAnswersWellStopsTheBusWithinTheTimeBound) {
       std::printf("%s%s: stopped after %u ms, a switch word read %u ms at most\n%s", b.what,
                   fromOpen ? " from the port's open" : " in play", stopMs, held, told.c_str());
     }
+  }
+}
+
+namespace {
+
+// A run in play for forMs of bus time, or until the bus stops: when it
+// stopped (from the start), the frames (and their bus time) whose switch
+// word the game had stale (released: the read handed on older than kJvsStopBoundMs), the
+// most time read stale in any window (BusWorld), and what was told.
+struct StaleRun {
+  bool halted = false;
+  uint32_t stopMs = 0, mostStaleMs = 0, staleMs = 0;
+  int frames = 0, staleFrames = 0;
+  std::string told, fault;
+};
+
+StaleRun PlayStale(BusWorld& w, uint32_t forMs) {
+  StaleRun run;
+  testsupport::StderrCapture capture;
+  const uint32_t start = w.wire.NowMs();
+  while (!w.Halted() && w.wire.NowMs() - start < forMs && w.fault.empty()) {
+    const uint32_t at = w.wire.NowMs();
+    w.Frame();
+    ++run.frames;
+    // The nodes' words are never all released (BusWorld::Pattern). A frame
+    // lasts as long as the master's work in it.
+    const bool stale = !w.Halted() && w.device->GetSwitchWord(0) == 0;
+    run.staleFrames += stale;
+    run.staleMs += stale ? w.wire.NowMs() - at : 0;
+  }
+  run.halted = w.Halted();
+  run.stopMs = w.wire.NowMs() - start;
+  run.mostStaleMs = w.mostStaleMs;
+  run.told = capture.Take();
+  run.fault = w.fault;
+  return run;
+}
+
+}  // namespace
+
+// A board that answers well only now and then, in play: node 1's answers
+// garbage (bytes of no frame, with sync bytes or without) but one passed
+// clean every 5 to 9 s; floods of 9.9 s with gaps of 160 ms. Each lone good
+// answer restarts the time without one, but the switches read stale most
+// of the time: more than kJvsNoAnswerMs of stale reads in a
+// kJvsStaleWindowMs stops the bus, told in one line with the stale time and
+// the good answers among the exchanges meanwhile. Noise that ends within
+// the time bound leaves the bus up: one flood of 9.5 s, floods of 9.5 s
+// every 40 s for 3 minutes.
+TEST_F(MasterOnAWire, ABoardThatAnswersWellOnlyNowAndThenStopsTheBus) {
+  using testsupport::SimLineNoise;
+  auto nowAndThen = [](SimJvsWire::Garbage garbage) {
+    return [garbage](BusWorld& w) { w.GarbageButNowAndThen(garbage); };
+  };
+  // Floods of forMs every everyMs from now on.
+  auto floods = [](uint32_t forMs, uint32_t everyMs) {
+    return [forMs, everyMs](BusWorld& w) {
+      auto next = std::make_shared<uint32_t>(w.wire.NowMs());
+      auto seed = std::make_shared<uint32_t>(3);
+      w.beforeStep = [forMs, everyMs, next, seed](BusWorld& world) {
+        if (int32_t(world.wire.NowMs() - *next) < 0) return;
+        world.wire.SetLineNoise(SimLineNoise::Flood(++*seed, true, forMs));
+        *next += everyMs;
+      };
+    };
+  };
+  const struct {
+    const char* what;
+    std::function<void(BusWorld&)> board;
+    bool stops;
+  } rows[] = {{"garbage without sync bytes, a good answer every 5-9 s", nowAndThen(SimJvsWire::kGarbage), true},
+              {"garbage with sync bytes, a good answer every 5-9 s", nowAndThen(SimJvsWire::kGarbageWithSync), true},
+              {"floods of 9.9 s with gaps of 160 ms", floods(9900, 10060), true},
+              {"one flood of 9.5 s", floods(9500, 1000000), false},
+              {"floods of 9.5 s every 40 s", floods(9500, 40000), false}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.what);
+    BusWorld w;
+    Ready(w);
+    row.board(w);
+    const StaleRun run = PlayStale(w, 180000);
+    const double share = run.frames ? 100.0 * run.staleFrames / run.frames : 0;
+    const double timeShare = 100.0 * run.staleMs / run.stopMs;
+    if (row.stops) {
+      // BusWorld takes a stop while noise is on the line for a fault.
+      EXPECT_TRUE(run.fault.empty() || run.fault.find("stopped on noise") != std::string::npos) << run.fault;
+      ASSERT_TRUE(run.halted) << "no stop in 180 s; stale " << share << " % of the frames";
+      EXPECT_ALL({VAL(Lines(run.told, "the bus is stopped"), 1),
+                  VAL(Lines(run.told, "node 1's switches read stale for "), 1),
+                  VAL(Lines(run.told, " ms of the last 30000 ms ("), 1),
+                  VAL(Lines(run.told, " exchanges meanwhile); the bus is stopped"), 1)});
+      // The bound is weighed at each step and spoiled exchange.
+      EXPECT_LE(run.mostStaleMs, kJvsNoAnswerMs + BusWorld::WorkBoundMs() + 20 * w.frameMs);
+      EXPECT_LE(run.stopMs, kJvsStaleWindowMs + BusWorld::WorkBoundMs());
+      std::printf("%s: stopped after %u ms, %.0f %% of the frames (%.0f %% of the time) read stale before it\n%s",
+                  row.what, run.stopMs, share, timeShare, run.told.c_str());
+    } else {
+      EXPECT_EQ(run.fault, "");
+      EXPECT_FALSE(run.halted) << run.told;
+      EXPECT_EQ(Lines(run.told, "stopped"), 0) << run.told;
+      std::printf("%s: up for %u ms, at most %u ms read stale in any 30 s (%.0f %% of the frames, %.0f %% of the "
+                  "time)\n",
+                  row.what, run.stopMs, run.mostStaleMs, share, timeShare);
+    }
+  }
+}
+
+// A node that answers its switches with a report other than normal for
+// good (report 4: busy; report 2) answers every exchange well and reads
+// nothing: its switches read stale, and kJvsNoAnswerMs of that stops the
+// bus, told in a line that names the report. A node busy for less than the
+// bound is read again once it answers, and the bus goes on.
+TEST_F(MasterOnAWire, ASwitchReportThatIsNeverNormalStopsTheBus) {
+  const struct {
+    uint8_t report;
+    uint32_t forMs;  // then normal again (0: never)
+    bool stops;
+  } rows[] = {{4, 0, true}, {2, 0, true}, {4, kJvsNoAnswerMs - 1000, false}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(testing::Message() << "report " << int(row.report) << " for " << row.forMs << " ms");
+    BusWorld w;
+    Ready(w);
+    w.InsertCoins(0, 1);
+    const uint32_t start = w.wire.NowMs();
+    w.wire.board.nodes[0].switchReport = row.report;
+    if (row.forMs)
+      w.beforeStep = [&](BusWorld& world) {
+        if (world.wire.NowMs() - start >= row.forMs) world.wire.board.nodes[0].switchReport = 1;
+      };
+    const StaleRun run = PlayStale(w, 60000);
+    if (!row.stops) {
+      EXPECT_ALL({VAL(run.halted, false), VAL(Lines(run.told, "stopped"), 0)});
+      EXPECT_EQ(run.fault, "");
+      EXPECT_EQ(w.CoinProperties(), "");
+      continue;
+    }
+    const std::string report = "its switches answered with report " + std::to_string(row.report);
+    ASSERT_TRUE(run.halted) << run.fault << " after " << run.frames << " frames";
+    // The last fresh read, kJvsStopBoundMs, then the bound; weighed at the
+    // steps.
+    EXPECT_ALL({VAL(run.stopMs >= kJvsStopBoundMs + kJvsNoAnswerMs, true),
+                VAL(run.stopMs <= kJvsStopBoundMs + kJvsNoAnswerMs + 2 * w.frameMs, true),
+                VAL(Lines(run.told, "the bus is stopped"), 1), VAL(Lines(run.told, report), 1),
+                VAL(Lines(run.told, "node 1's switches read stale for "), 1)});
+    // The coin went in all the same, and the game sees the I/O error.
+    EXPECT_EQ(w.credited, 1);
+    EXPECT_EQ(w.device->Sync(), -1);
+    std::printf("report %d for good: stopped after %u ms\n%s", row.report, run.stopMs, run.told.c_str());
   }
 }
 

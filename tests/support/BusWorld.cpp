@@ -25,6 +25,7 @@ void ForgetBusState() {
 
 BusWorld::BusWorld(int nodes) {
   for (int i = 0; i < nodes; ++i) wire.board.nodes.push_back(SimJvsNode{});
+  stale_.resize(size_t(nodes) + 1);
   ForgetBusState();
   JvsSetStepped(true);
   JvsSetLine(&line_);
@@ -101,6 +102,10 @@ void BusWorld::Opened() {
   std::fill(std::begin(wrongFrom_), std::end(wrongFrom_), 0);
   std::fill(std::begin(asked_), std::end(asked_), false);
   goodFrom_ = line_.sent.size();
+  for (StaleView& v : stale_) {
+    v = StaleView{};
+    v.freshAt = openedAt_;
+  }
   line_.assignedAt = 0;
   line_.assignments.clear();
 }
@@ -129,7 +134,73 @@ bool BusWorld::TimeStopAllowed() const {
   if (!upSinceOpen_ && now - openedAt_ + kSlackMs >= kAnswerBoundMs) return true;
   for (int n = 0; n < 256; ++n)
     if (asked_[n] && now - lastWireGood_[n] + kSlackMs >= kAnswerBoundMs) return true;
+  // The master's view of a node's reads runs ahead of the game's by up to
+  // a frame at each end of a stretch read stale.
+  for (const StaleView& v : stale_) {
+    int stretches = 0;
+    const uint32_t ms = StaleInWindow(v, now, &stretches);
+    if (ms + uint32_t(stretches + 1) * (frameMs + kSlackMs) >= kAnswerBoundMs) return true;
+  }
   return false;
+}
+
+uint32_t BusWorld::StaleInWindow(const StaleView& v, uint32_t now, int* stretches) const {
+  uint32_t ms = 0;
+  *stretches = 0;
+  auto add = [&](uint32_t from, uint32_t to) {
+    if (now - to >= kJvsStaleWindowMs) return;
+    ms += std::min(now - from, kJvsStaleWindowMs) - (now - to);
+    ++*stretches;
+  };
+  for (const auto& [from, to] : v.past) add(from, to);
+  // The stretch under way (up to a stop that ended it).
+  if (v.open)
+    add(v.openFrom, now);
+  else if (upSinceOpen_ && now - v.freshAt > kJvsStopBoundMs)
+    add(v.freshAt + kJvsStopBoundMs, now);
+  return ms;
+}
+
+void BusWorld::WatchStale() {
+  const uint32_t now = wire.NowMs();
+  const bool up = upSinceOpen_ && !Halted() && JvsGetState() >= kJvsStateReady;
+  for (size_t n = 1; n < stale_.size(); ++n) {
+    StaleView& v = stale_[n];
+    const uint32_t readAt = JvsSwitchesReadAt(int32_t(n));
+    // The device reads the node records afresh only when the cycle is done.
+    const bool fresh = JvsGetState() == kJvsStateReady && readAt != v.readAt;
+    if (fresh) v.readAt = readAt;
+    if (!up) {
+      v.freshAt = now;
+      v.open = false;
+      continue;
+    }
+    if (!fresh) continue;
+    // The word the game gets is as old as the read: one older than the
+    // bound reads released, and the stretch goes on.
+    if (!v.open && now - v.freshAt > kJvsStopBoundMs) {
+      v.open = true;
+      v.openFrom = v.freshAt + kJvsStopBoundMs;
+    }
+    v.freshAt = readAt;
+    if (v.open && now - readAt <= kJvsStopBoundMs) {
+      v.past.emplace_back(v.openFrom, now);
+      v.open = false;
+    }
+    while (!v.past.empty() && now - v.past.front().second >= kJvsStaleWindowMs) v.past.erase(v.past.begin());
+  }
+  for (size_t n = 1; n < stale_.size() && up; ++n) {
+    int stretches = 0;
+    const uint32_t ms = StaleInWindow(stale_[n], now, &stretches);
+    mostStaleMs = std::max(mostStaleMs, ms);
+    // The master weighs the bound at its steps and spoiled exchanges.
+    const uint32_t allowed = kAnswerBoundMs + WorkBoundMs() + kJvsReceiveMs + kSettleBoundMs + kSlackMs +
+                             uint32_t(stretches + 1) * frameMs;
+    if (ms > allowed)
+      Note("node " + std::to_string(n) + "'s switches read stale for " + std::to_string(ms) + " ms of the last " +
+           std::to_string(kJvsStaleWindowMs) + " ms while the bus was up (at most " + std::to_string(allowed) +
+           " ms allowed)");
+  }
 }
 
 bool BusWorld::NoisyExchange(size_t i) const {
@@ -146,6 +217,24 @@ void BusWorld::InsertCoins(int node, uint16_t coins) {
   if (node != 0) return;
   inserted += coins;
   insertions_.push_back({frames, coins});
+}
+
+void BusWorld::GarbageButNowAndThen(SimJvsWire::Garbage garbage) {
+  nowAndThenAt_ = wire.NowMs();
+  const std::function<SimJvsWire::Fault(bool)> before = wire.script;
+  wire.script = [this, garbage, before](bool request) {
+    // The answer being sent is to the frame the master wrote last.
+    if (!request) {
+      wire.garbage = SimJvsWire::kNoGarbage;
+      if (WritingNode() == 1 && int32_t(wire.NowMs() - nowAndThenAt_) >= 0) {
+        nowAndThenDraw_ = nowAndThenDraw_ * 1103515245u + 12345u;
+        nowAndThenAt_ = wire.NowMs() + 5000 + (nowAndThenDraw_ >> 16) % 4001;
+      } else if (WritingNode() == 1) {
+        wire.garbage = garbage;
+      }
+    }
+    return before ? before(request) : SimJvsWire::kWhole;
+  };
 }
 
 void BusWorld::Note(const std::string& what) {
@@ -165,6 +254,7 @@ void BusWorld::Frame() {
   // is done, and node 1's switches in it only when the cycle read them (a
   // node whose decrease's fate is open is not read); while one goes on (cut
   // short by its step's time), a sync gives the inputs the last cycle read.
+  WatchStale();
   const bool fresh = JvsGetState() == kJvsStateReady && JvsSwitchesReadAt(1) != switchesReadAt_;
   if (fresh) switchesReadAt_ = JvsSwitchesReadAt(1);
   device->Poll();
@@ -389,7 +479,11 @@ void BusWorld::AfterStep(size_t exchangesBefore, uint32_t stepAt, uint32_t error
     // and a node that sends garbage may keep every exchange from going
     // through without a stop within the time bound (checked above).
     const bool trailedDamage = !wire.afterReply.empty() && JvsGetErrorCount() != errorsAtStep;
-    if (noiseLately || trailedDamage || wire.garbage != SimJvsWire::kNoGarbage) freshAt_ = now;
+    // A node that answers its switches with another report reads nothing
+    // (the stale reads' bound, checked in WatchStale).
+    const bool unread = std::any_of(wire.board.nodes.begin(), wire.board.nodes.end(),
+                                    [](const SimJvsNode& n) { return n.switchReport != kJvsReportNormal; });
+    if (noiseLately || trailedDamage || unread || wire.garbage != SimJvsWire::kNoGarbage) freshAt_ = now;
     longestStaleMs = std::max(longestStaleMs, now - freshAt_);
     if (now - stepAt > WorkBoundMs())
       Note("a piece of the master's work lasted " + std::to_string(now - stepAt) + " ms while the bus was up (at most " +

@@ -46,7 +46,10 @@ namespace testsupport {
 // within the reset's tries, where reset frames are lost); such a stop is
 // allowed whatever spoiled the exchanges. The game never reads a switch
 // word (other than all released) that the board changed longer than
-// StopBoundMs ago as current.
+// StopBoundMs ago as current. No node's switches read stale (as the game
+// has them) for more than kAnswerBoundMs of any kJvsStaleWindowMs while the
+// bus is up, but for what a step may add and a frame for each stretch (the
+// game sees a read at the frame after it); a stop is allowed from there on.
 //
 // The master writes through a watched line: past kWriteBound frames in one
 // piece of its work the frame is not written and every wait of the bus ends
@@ -134,6 +137,10 @@ class BusWorld {
   std::function<void(BusWorld&)> beforeStep;
 
   void InsertCoins(int node, uint16_t coins);
+  // From now on node 1's answers come as garbage (SimJvsWire::garbage),
+  // but one passed clean every 5 to 9 s of bus time (seeded): a board that
+  // answers well only now and then. The wire's script goes on after it.
+  void GarbageButNowAndThen(SimJvsWire::Garbage garbage);
   int inserted = 0;   // coins put into slot 1 of node 1
   int credited = 0;   // coins the game counted
   int frames = 0;
@@ -153,6 +160,10 @@ class BusWorld {
   // The oldest switch word (other than all released) the game read as
   // current: its age then (bus time).
   uint32_t oldestWordMs = 0;
+  // The most time any node's switches read stale (not read afresh within
+  // kJvsStopBoundMs, as the game has them) in any kJvsStaleWindowMs while
+  // the bus was up (bus time).
+  uint32_t mostStaleMs = 0;
   // Whether a stop is allowed by the time bound: a node asked gave no good
   // answer for kAnswerBoundMs, or the bring-up took that long.
   bool TimeStopAllowed() const;
@@ -290,6 +301,23 @@ class BusWorld {
   bool openByNoise_ = false;
   void Opened();
   bool NoisyExchange(size_t i) const;
+  // By node (index = address): the time of the read of its switches last
+  // handed to the game (or the bus not up), that read as the master has
+  // it, and the
+  // stretches read stale that ended within the last window.
+  struct StaleView {
+    uint32_t freshAt = 0, readAt = 0;
+    // A stretch that goes on past a read handed on stale: since when.
+    bool open = false;
+    uint32_t openFrom = 0;
+    std::vector<std::pair<uint32_t, uint32_t>> past;
+  };
+  std::vector<StaleView> stale_;
+  // The node's time read stale in the window that ends now, and the
+  // stretches in it.
+  uint32_t StaleInWindow(const StaleView& v, uint32_t now, int* stretches) const;
+  void WatchStale();
+  uint32_t nowAndThenAt_ = 0, nowAndThenDraw_ = 7;
 };
 
 }  // namespace testsupport

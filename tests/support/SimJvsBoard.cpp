@@ -298,7 +298,7 @@ bool SimJvsBoard::AnswerNode(SimJvsNode& n, const std::vector<uint8_t>& d, std::
     const uint8_t c = d[i];
     if ((c == 0x26 || c == 0x61) && !n.accessory) return false;
     const uint8_t coinReport = decreased ? n.coinReportAfterDecrease : n.coinReport;
-    body->push_back(c == 0x21 ? coinReport : 1);
+    body->push_back(c == 0x21 ? coinReport : c == 0x20 ? n.switchReport : 1);
     switch (c) {
       case 0x10:
         body->insert(body->end(), n.identity.begin(), n.identity.end());
@@ -318,6 +318,7 @@ bool SimJvsBoard::AnswerNode(SimJvsNode& n, const std::vector<uint8_t>& d, std::
         body->push_back(0);
         break;
       case 0x20:
+        if (n.switchReport != 1) break;
         body->push_back(n.system);
         for (int p = 0; p < d[i + 1]; ++p)
           for (int k = 0; k < d[i + 2]; ++k) body->push_back(p < 2 && k < 2 ? n.switches[p * 2 + k] : 0);

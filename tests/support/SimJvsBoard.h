@@ -22,6 +22,9 @@ struct SimJvsNode {
   // The report byte of its counts in an answer to a request that took coins
   // off (the counter busy just then, say).
   uint8_t coinReportAfterDecrease = 1;
+  // The report byte of its switches (0x20): 1 gives them; another (2 to
+  // 4: busy, say) is the report byte alone.
+  uint8_t switchReport = 1;
   // Coin condition of each slot (0 normal; 1-3 jammed, counter gone,
   // busy), sent in bits 14-15 of the slot's count word; the count itself
   // is coins[] alone.
