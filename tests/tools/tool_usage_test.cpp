@@ -17,6 +17,7 @@
 #include "support/BuildDirs.h"
 #include "support/ChildProcess.h"
 #include "support/TempDir.h"
+#include "tools/common/WholeNumber.h"
 
 namespace {
 
@@ -98,18 +99,39 @@ TEST(ToolUsage, TheServiceStandInTellsItsOptions) {
 
   const ToolRun wrong = RunTool("fake_service", {"--bogus"});
   ASSERT_TRUE(wrong.ended);
-  EXPECT_EQ(ExitCode(wrong), 1);
+  EXPECT_EQ(ExitCode(wrong), 2);
   EXPECT_EQ(wrong.out, "");
   EXPECT_EQ(wrong.err, "fake_service: unknown argument --bogus\n" + help.out);
 
-  // A number with anything after it is no number: told before anything is
-  // served.
+  // An option given what it does not take (a number with anything after
+  // it is no number) is told in one line that names it, status 2, before
+  // anything is served.
   testsupport::TempDir dir;
-  const ToolRun part = RunTool("fake_service", {"--save-dir", dir.Path(), "--expect", "1.5", "--timeout-ms", "100"});
-  ASSERT_TRUE(part.ended);
-  EXPECT_EQ(ExitCode(part), 1);
-  EXPECT_EQ(part.out, "");
-  EXPECT_EQ(part.err, "fake_service: bad number for --expect: 1.5\n" + help.out);
+  const std::string number = "a whole number from 0 to 2147483647\n";
+  const std::string reg = "fake_service: --reg takes Name=value, the value a whole number from 0 to 4294967295\n";
+  const struct {
+    std::vector<std::string> args;
+    std::string told;
+  } bad[] = {
+      {{"--expect", "1.5"}, "fake_service: --expect takes " + number},
+      {{"--timeout-ms", "-1"}, "fake_service: --timeout-ms takes " + number},
+      {{"--countdown", "x"}, "fake_service: --countdown takes " + number},
+      {{"--status", "2147483648"}, "fake_service: --status takes a whole number from -2147483648 to 2147483647\n"},
+      {{"--status"}, "fake_service: --status takes a whole number from -2147483648 to 2147483647\n"},
+      {{"--reg", "Resolution"}, reg},
+      {{"--reg", "Resolution=4294967296"}, reg},
+      {{"--reg"}, reg},
+  };
+  for (const auto& b : bad) {
+    std::vector<std::string> args = {"--save-dir", dir.Path(), "--timeout-ms", "100"};
+    args.insert(args.end(), b.args.begin(), b.args.end());
+    SCOPED_TRACE(b.args[0] + (b.args.size() > 1 ? " " + b.args[1] : ""));
+    const ToolRun part = RunTool("fake_service", args);
+    ASSERT_TRUE(part.ended);
+    EXPECT_EQ(ExitCode(part), 2);
+    EXPECT_EQ(part.out, "");
+    EXPECT_EQ(part.err, b.told);
+  }
 }
 
 TEST(ToolUsage, TheDamageCheckWithoutAnArgumentTellsItsUsageAndRunsNothing) {
@@ -127,12 +149,52 @@ TEST(ToolUsage, TheDamageCheckWithoutAnArgumentTellsItsUsageAndRunsNothing) {
   EXPECT_EQ(help.err, "");
 
   for (const std::vector<std::string>& args :
-       {std::vector<std::string>{"--bogus"}, {"--case", "demo1:common/Demo01.rpd:melted"}, {"run", "demo1"},
-        {"run", "demo1", ".", "--frames", "1.5"}}) {
+       {std::vector<std::string>{"--bogus"}, {"run", "demo1"}, {"--frames", "5"}, {"tree", "copies", "a"}}) {
     const ToolRun wrong = RunTool("damagecheck", args);
     ASSERT_TRUE(wrong.ended) << args[0];
     EXPECT_EQ(ExitCode(wrong), 2) << args[0];
     EXPECT_EQ(wrong.err, bare.err) << args[0];
+  }
+
+  // An option it knows given what it does not take is named in one line
+  // with what it takes (the bounds of each), status 2, and nothing is run.
+  const std::string frames = "a whole number from 0 to 2147483647\n";
+  const std::string cases =
+      "damagecheck: --case takes SCENARIO:PATH:DAMAGE (SCENARIO opening, demo1, demo2, demo3, stage4 or stage5; "
+      "DAMAGE deleted, emptied, cut, flipped or counts)\n";
+  const struct {
+    std::vector<std::string> args;
+    std::string told;
+  } bad[] = {
+      {{"--jobs", "0"}, "damagecheck: --jobs takes a whole number from 1 to 1024\n"},
+      {{"--jobs", "1025"}, "damagecheck: --jobs takes a whole number from 1 to 1024\n"},
+      {{"--sample", "--jobs"}, "damagecheck: --jobs takes a whole number from 1 to 1024\n"},
+      {{"--timeout", "0"}, "damagecheck: --timeout takes a whole number from 1 to 604800\n"},
+      {{"--timeout", "604801"}, "damagecheck: --timeout takes a whole number from 1 to 604800\n"},
+      {{"--margin", "-1"}, "damagecheck: --margin takes " + frames},
+      {{"--margin", "2147483648"}, "damagecheck: --margin takes " + frames},
+      {{"--data"}, "damagecheck: --data takes a folder: the data tree\n"},
+      {{"--case", "demo1:common/Demo01.rpd:melted"}, cases},
+      {{"--case", "stage9:common/Demo01.rpd:cut"}, cases},
+      {{"--case", "demo1"}, cases},
+      {{"--case"}, cases},
+      {{"run", "demo1", ".", "--frames", "1.5"}, "damagecheck: --frames takes " + frames},
+      {{"run", "demo1", ".", "--frames"}, "damagecheck: --frames takes " + frames},
+      {{"run", "demo1", ".", "--margin", "1e3"}, "damagecheck: --margin takes " + frames},
+      {{"run", "stage6", "."},
+       "damagecheck: run SCENARIO takes opening, demo1, demo2, demo3, stage1, stage2, stage3, stage4 or stage5\n"},
+      {{"tree", "copies", "a", "b", "--random", "16777217"},
+       "damagecheck: --random takes a whole number from 0 to 16777216\n"},
+      {{"tree", "copies", "a", "b", "--random"}, "damagecheck: --random takes a whole number from 0 to 16777216\n"},
+      {{"tree", "copy", "a", "b"}, "damagecheck: tree takes copies DATA_DIR OUT_DIR\n"},
+  };
+  for (const auto& b : bad) {
+    SCOPED_TRACE(b.args[0] + (b.args.size() > 1 ? " " + b.args[1] : ""));
+    const ToolRun wrong = RunTool("damagecheck", b.args);
+    ASSERT_TRUE(wrong.ended) << "ran something instead of naming the argument";
+    EXPECT_EQ(ExitCode(wrong), 2);
+    EXPECT_EQ(wrong.out, "");
+    EXPECT_EQ(wrong.err, b.told);
   }
 }
 
@@ -192,6 +254,47 @@ TEST(ToolUsage, TheSoakRefusesAFrameCountThatIsNoCount) {
   ASSERT_TRUE(one.ended);
   EXPECT_EQ(ExitCode(one), 1);
   EXPECT_EQ(one.err, "soak: FAILED at frame 1: not one round of the attract sequence was completed\n");
+}
+
+// The tools' number parser at its edges: the empty word and a lone sign
+// are no number; each bound itself is read and one past it refused, for
+// the 32-bit ranges the options take and the whole 64-bit range; digits
+// past 64 bits are refused, not wrapped (2^64 + 5 would wrap to 5, inside
+// the range). A refused word leaves the number as it was.
+TEST(ToolUsage, TheNumberParserReadsItsBoundsAndNothingPastThem) {
+  constexpr int64_t kLeast32 = INT32_MIN, kMost32 = INT32_MAX, kLeast64 = INT64_MIN, kMost64 = INT64_MAX;
+  const struct {
+    const char* text;
+    int64_t least, most;
+    bool read;
+    int64_t value;
+  } rows[] = {
+      {"", kLeast32, kMost32, false, 0},
+      {"", 0, kMost32, false, 0},
+      {"-", kLeast32, kMost32, false, 0},
+      {"-0", 0, kMost32, false, 0},
+      {"2147483647", kLeast32, kMost32, true, 2147483647},
+      {"2147483648", kLeast32, kMost32, false, 0},
+      {"-2147483648", kLeast32, kMost32, true, -2147483647 - 1},
+      {"-2147483649", kLeast32, kMost32, false, 0},
+      {"2147483647", 0, kMost32, true, 2147483647},
+      {"0", 0, kMost32, true, 0},
+      {"-1", 0, kMost32, false, 0},
+      {"9223372036854775807", kLeast64, kMost64, true, kMost64},
+      {"9223372036854775808", kLeast64, kMost64, false, 0},
+      {"-9223372036854775808", kLeast64, kMost64, true, kLeast64},
+      {"-9223372036854775809", kLeast64, kMost64, false, 0},
+      {"18446744073709551621", kLeast32, kMost32, false, 0},
+      {"18446744073709551621", kLeast64, kMost64, false, 0},
+      {"-18446744073709551621", kLeast64, kMost64, false, 0},
+      {"99999999999999999999999999", 0, kMost32, false, 0},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(std::string("\"") + r.text + "\" from " + std::to_string(r.least) + " to " + std::to_string(r.most));
+    int64_t got = 12345;
+    EXPECT_EQ(tools::ParseWholeNumber(r.text, r.least, r.most, &got), r.read);
+    EXPECT_EQ(got, r.read ? r.value : 12345);
+  }
 }
 
 // The data generator takes one folder to fill. An option word is never

@@ -1,5 +1,7 @@
 #include "tools/common/WholeNumber.h"
 
+#include <cstdio>
+
 namespace tools {
 
 bool ParseWholeNumber(const char* text, int64_t least, int64_t most, int64_t* out) {
@@ -23,6 +25,15 @@ bool ParseWholeNumber(const char* text, int64_t least, int64_t most, int64_t* ou
   if (value < least || value > most) return false;
   *out = value;
   return true;
+}
+
+std::string WholeNumberRange(int64_t least, int64_t most) {
+  return "a whole number from " + std::to_string(least) + " to " + std::to_string(most);
+}
+
+int BadArgument(const char* tool, const std::string& argument, const std::string& what) {
+  std::fprintf(stderr, "%s: %s takes %s\n", tool, argument.c_str(), what.c_str());
+  return 2;
 }
 
 }  // namespace tools

@@ -369,23 +369,33 @@ const char kUsage[] =
     "  SCENARIO may also be stage1, stage2 or stage3 there. tree copies: the copies\n"
     "  tree (every list four 16 MiB pictures, cached; --random: 600000 by default).\n";
 
-// A number argument from least to most (tools::ParseWholeNumber); anything
-// else is a usage error.
-constexpr int64_t kMostFrames = INT32_MAX;
-constexpr int64_t kMostJobs = 1024;
-constexpr int64_t kMostSeconds = 7 * 24 * 3600;
-template <class T>
-bool NumberArg(const char* text, int64_t least, int64_t most, T* out) {
-  int64_t n = 0;
-  if (!tools::ParseWholeNumber(text, least, most, &n)) return false;
-  *out = static_cast<T>(n);
-  return true;
-}
-
 // The usage on standard error, for a command line it cannot take.
 int Usage() {
   std::fputs(kUsage, stderr);
   return 2;
+}
+
+// An option it knows given nothing it takes is told in one line naming
+// the option (tools::BadArgument), not with the usage.
+constexpr char kTool[] = "damagecheck";
+constexpr int64_t kMostFrames = INT32_MAX;
+constexpr int64_t kMostJobs = 1024;
+constexpr int64_t kMostSeconds = 7 * 24 * 3600;
+
+// The number after the option at argv[*i], from least to most
+// (tools::ParseWholeNumber), into *out, with *i moved past it; false, with
+// nothing read, when there is none or it is no such number.
+template <class T>
+bool NumberArg(int argc, char** argv, int* i, int64_t least, int64_t most, T* out) {
+  int64_t n = 0;
+  if (*i + 1 >= argc || !tools::ParseWholeNumber(argv[*i + 1], least, most, &n)) return false;
+  *out = static_cast<T>(n);
+  ++*i;
+  return true;
+}
+
+int BadNumber(const char* option, int64_t least, int64_t most) {
+  return tools::BadArgument(kTool, option, tools::WholeNumberRange(least, most));
 }
 
 bool ParseCase(const std::string& text, Case* out) {
@@ -401,26 +411,32 @@ int RunMode(int argc, char** argv) {
   damagecheck::RunOptions r;
   r.scenario = argv[2];
   r.dataDir = argv[3];
+  if (!damagecheck::IsRunScenario(r.scenario))
+    return tools::BadArgument(kTool, "run SCENARIO",
+                              "opening, demo1, demo2, demo3, stage1, stage2, stage3, stage4 or stage5");
   for (int i = 4; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--watch") == 0)
+    if (std::strcmp(argv[i], "--watch") == 0) {
       r.watch = true;
-    else if (std::strcmp(argv[i], "--margin") == 0 && i + 1 < argc && NumberArg(argv[i + 1], 0, kMostFrames, &r.margin))
-      ++i;
-    else if (std::strcmp(argv[i], "--frames") == 0 && i + 1 < argc && NumberArg(argv[i + 1], 0, kMostFrames, &r.frames))
-      ++i;
-    else if (std::strcmp(argv[i], "--times") == 0)
+    } else if (std::strcmp(argv[i], "--margin") == 0) {
+      if (!NumberArg(argc, argv, &i, 0, kMostFrames, &r.margin)) return BadNumber("--margin", 0, kMostFrames);
+    } else if (std::strcmp(argv[i], "--frames") == 0) {
+      if (!NumberArg(argc, argv, &i, 0, kMostFrames, &r.frames)) return BadNumber("--frames", 0, kMostFrames);
+    } else if (std::strcmp(argv[i], "--times") == 0) {
       r.times = true;
-    else
+    } else {
       return Usage();
+    }
   }
   return damagecheck::RunScenario(r);
 }
 
 int TreeMode(int argc, char** argv) {
-  if (argc != 5 && !(argc == 7 && std::strcmp(argv[5], "--random") == 0)) return Usage();
-  if (std::strcmp(argv[2], "copies") != 0) return Usage();
+  if (argc < 5 || (argc > 5 && std::strcmp(argv[5], "--random") != 0) || argc > 7) return Usage();
+  if (std::strcmp(argv[2], "copies") != 0) return tools::BadArgument(kTool, "tree", "copies DATA_DIR OUT_DIR");
   uint32_t random = 600000;
-  if (argc == 7 && !NumberArg(argv[6], 0, damagecheck::kCopiesTreePicture, &random)) return Usage();
+  int at = 5;
+  if (argc > 5 && !(NumberArg(argc, argv, &at, 0, damagecheck::kCopiesTreePicture, &random) && at == argc - 1))
+    return BadNumber("--random", 0, damagecheck::kCopiesTreePicture);
   return damagecheck::MakeCopiesTree(argv[3], argv[4], random) ? 0 : 1;
 }
 
@@ -443,19 +459,23 @@ int main(int argc, char** argv) {
       // The default of every command line without --long or --case.
     } else if (a == "--long") {
       o.longMode = true;
-    } else if (a == "--jobs" && more && NumberArg(argv[i + 1], 1, kMostJobs, &o.jobs)) {
-      ++i;
-    } else if (a == "--data" && more) {
+    } else if (a == "--jobs") {
+      if (!NumberArg(argc, argv, &i, 1, kMostJobs, &o.jobs)) return BadNumber("--jobs", 1, kMostJobs);
+    } else if (a == "--data") {
+      if (!more) return tools::BadArgument(kTool, "--data", "a folder: the data tree");
       o.data = argv[++i];
-    } else if (a == "--margin" && more && NumberArg(argv[i + 1], 0, kMostFrames, &o.margin)) {
-      ++i;
-    } else if (a == "--timeout" && more && NumberArg(argv[i + 1], 1, kMostSeconds, &o.timeout)) {
-      ++i;
+    } else if (a == "--margin") {
+      if (!NumberArg(argc, argv, &i, 0, kMostFrames, &o.margin)) return BadNumber("--margin", 0, kMostFrames);
+    } else if (a == "--timeout") {
+      if (!NumberArg(argc, argv, &i, 1, kMostSeconds, &o.timeout)) return BadNumber("--timeout", 1, kMostSeconds);
     } else if (a == "--keep") {
       o.keep = true;
-    } else if (a == "--case" && more) {
+    } else if (a == "--case") {
       Case c;
-      if (!ParseCase(argv[++i], &c)) return Usage();
+      if (!more || !ParseCase(argv[++i], &c))
+        return tools::BadArgument(kTool, "--case",
+                                  "SCENARIO:PATH:DAMAGE (SCENARIO opening, demo1, demo2, demo3, stage4 or stage5; "
+                                  "DAMAGE deleted, emptied, cut, flipped or counts)");
       o.cases.push_back(c);
     } else {
       return Usage();

@@ -128,7 +128,7 @@ const char kUsage[] =
     "  lines \"start MS\" and \"stop\" on standard input), prints READY, then every play code\n"
     "  received as two hex digits (and with --busy the game's busy byte as \"BUSY b\");\n"
     "  ends after N codes (--expect; 0: at the time-out, 10000 ms unless --timeout-ms).\n"
-    "  Exit status: 0, 2 on a time-out before N codes, 1 on a set-up failure.\n";
+    "  Exit status: 0, 2 on a usage error or a time-out before N codes, 1 on a set-up failure.\n";
 
 }  // namespace
 
@@ -141,7 +141,7 @@ int main(int argc, char** argv) {
   bool busy = false;
   std::vector<std::pair<std::string, uint32_t>> regs;
   // A number argument (tools::ParseWholeNumber); anything else is a usage
-  // error that names the option.
+  // error told in one line that names the option (tools::BadArgument).
   bool badNumber = false;
   for (int i = 1; i < argc && !badNumber; ++i) {
     std::string a = argv[i];
@@ -149,7 +149,7 @@ int main(int argc, char** argv) {
     auto number = [&](const char* text, int64_t least, int64_t most) {
       int64_t n = 0;
       badNumber = !tools::ParseWholeNumber(text, least, most, &n);
-      if (badNumber) std::fprintf(stderr, "fake_service: bad number for %s: %s\n%s", a.c_str(), text, kUsage);
+      if (badNumber) tools::BadArgument("fake_service", a, tools::WholeNumberRange(least, most));
       return n;
     };
     if (a == "--save-dir") {
@@ -162,8 +162,10 @@ int main(int argc, char** argv) {
     } else if (a == "--reg") {
       std::string kv = next();
       size_t eq = kv.find('=');
-      if (eq == std::string::npos) return 1;
-      regs.emplace_back(kv.substr(0, eq), static_cast<uint32_t>(number(kv.c_str() + eq + 1, 0, UINT32_MAX)));
+      int64_t v = 0;
+      if (eq == std::string::npos || !tools::ParseWholeNumber(kv.c_str() + eq + 1, 0, UINT32_MAX, &v))
+        return tools::BadArgument("fake_service", a, "Name=value, the value " + tools::WholeNumberRange(0, UINT32_MAX));
+      regs.emplace_back(kv.substr(0, eq), static_cast<uint32_t>(v));
     } else if (a == "--expect") {
       expect = number(next(), 0, INT32_MAX);
     } else if (a == "--busy") {
@@ -175,10 +177,10 @@ int main(int argc, char** argv) {
       return 0;
     } else {
       std::fprintf(stderr, "fake_service: unknown argument %s\n%s", a.c_str(), kUsage);
-      return 1;
+      return 2;
     }
   }
-  if (badNumber) return 1;
+  if (badNumber) return 2;
 
   const QvtChannels ch = QvtChannels::Default();
   if (!regs.empty()) {

@@ -93,6 +93,13 @@ TEST(LoadBudget, RoomHeldAheadIsGivenBackToAChargeThatNeedsIt) {
   EXPECT_FALSE(first.copies.Charge(101));  // 1001
   EXPECT_FALSE(needed.ChargeAhead(101));
   EXPECT_FALSE(needed.Charge(701));  // 300 + 701 held besides the copies
+  // A budget that admits the charge: the total refuses it all the same, as
+  // the 300 held besides the copies leave 700, and the copies are kept.
+  LoadBudget other(1000, &total);
+  EXPECT_FALSE(other.Charge(701));
+  EXPECT_EQ(first.copies.Used(), 300u);
+  EXPECT_EQ(second.copies.Used(), 300u);
+  EXPECT_EQ(total.Used(), 900u);
   EXPECT_TRUE(asked.empty());
   EXPECT_TRUE(needed.Charge(250));  // 150 missing
   EXPECT_EQ(asked, std::vector<int>{2});

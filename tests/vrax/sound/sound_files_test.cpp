@@ -196,6 +196,11 @@ TEST(WaveFile, ChunksAreReadAsRiffLaysThemOut) {
     sevenUnpadded.back().padded = false;
   }
   sevenUnpadded.push_back(samples);
+  // No chunk name begins with a blank: after the unpadded LIST the blank is
+  // taken for its pad byte, and the chunk is read one byte on, as "abc" and the
+  // first byte of its size, its size then 0x5A000000 (its last three size
+  // bytes and its first byte): past the file, so no samples are found.
+  const HandChunk blankName{" abc", {0x5A, 0x5A, 0x5A, 0x5A}};
   HandChunk shortList = Filler("LIST", 13);
   shortList.size = 12;
   std::vector<HandChunk> manyBefore;
@@ -234,6 +239,8 @@ TEST(WaveFile, ChunksAreReadAsRiffLaysThemOut) {
       // A size one short puts the walk on the LIST's last byte, then into
       // the samples.
       {"a LIST whose size is one short", HandWave({Fmt8Mono(), shortList, samples}), WaveError::kNoData, 0, 0},
+      {"a chunk named with a leading blank after an odd LIST without its pad",
+       HandWave({Fmt8Mono(), unpaddedList, blankName, samples}), WaveError::kNoData, 0, 0},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.what);
