@@ -1418,11 +1418,18 @@ TEST_F(MasterOnAWire, TheNoiseLineIsToldAtMostOnceAMinute) {
 // reply again (the answer is lost in it), with sync bytes or without, of
 // 0.5 to 8 s, a coin put in halfway: the decrease's fate stays open while
 // noise spoils the exchanges that would tell it, and the node's copy tells
-// it once the line is quiet. Both coins credited and taken off once.
+// it once the line is quiet. Both coins credited and taken off once. So
+// too where the noise lands only in node 1's exchanges that are to tell
+// the fate (25 ms of it from each write of the decrease or of a request to
+// send again, for as long), node 0 and node 1's identity answered
+// meanwhile: node 1 gets nothing but the request to send again while its
+// fate is open.
 TEST_F(MasterOnAWire, NoiseThatHidesADecreasesFateLosesNoCoin) {
   for (uint32_t ms : {500u, 1500u, 5000u, 8000u}) {
-    for (bool sync : {false, true}) {
-      SCOPED_TRACE(testing::Message() << ms << " ms" << (sync ? " with sync bytes" : ""));
+    for (int kind = 0; kind < 3; ++kind) {
+      const bool sync = kind == 1, node1Only = kind == 2;
+      SCOPED_TRACE(testing::Message() << ms << " ms"
+                                      << (sync ? " with sync bytes" : node1Only ? " in node 1's asking alone" : ""));
       BusWorld w;
       Ready(w);
       testsupport::StderrCapture capture;
@@ -1430,8 +1437,11 @@ TEST_F(MasterOnAWire, NoiseThatHidesADecreasesFateLosesNoCoin) {
       w.wire.script = [&](bool request) {
         if (request && !from && w.WritingDecrease()) {
           from = w.wire.NowMs();
-          w.wire.SetLineNoise(testsupport::SimLineNoise::Flood(7, sync, ms));
+          if (!node1Only) w.wire.SetLineNoise(testsupport::SimLineNoise::Flood(7, sync, ms));
         }
+        if (node1Only && request && from && w.wire.NowMs() - from < ms && w.WritingNode() == 1 &&
+            (w.WritingDecrease() || w.WritingAskAgain()))
+          w.wire.SetLineNoise(testsupport::SimLineNoise::Flood(7, false, 25));
         return SimJvsWire::kWhole;
       };
       w.InsertCoins(0, 1);
