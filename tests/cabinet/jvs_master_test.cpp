@@ -497,9 +497,11 @@ TEST_F(MasterOnAWire, SparseNoiseWithSyncBytesLeavesNoLongGaps) {
 // A decrease whose answer was lost, and every request to send it again
 // after it: the node is asked until the run of spoiled exchanges would stop
 // the bus, then the counter settles the decrease at the poll that follows
-// at once; the bus goes on. A board seen to send a true copy after answering
-// a request to send again with status 3 keeps no status 3: later, two such
-// status 3s in a row are asked past.
+// at once; the bus goes on. So too where the step's time runs out first
+// (node 0's first four answers lost, 660 ms) after exchanges spoiled on a
+// quiet line: the fate is not kept open. A board seen to send a true copy
+// after answering a request to send again with status 3 keeps no status 3:
+// later, two such status 3s in a row are asked past.
 TEST_F(MasterOnAWire, TheFateIsAskedUpToTheSpoiledRunThenTheCounterSettlesAtOnce) {
   using F = SimJvsWire::Fault;
   std::vector<std::pair<int, F>> asks;
@@ -509,6 +511,8 @@ TEST_F(MasterOnAWire, TheFateIsAskedUpToTheSpoiledRunThenTheCounterSettlesAtOnce
   const Story cases[] = {
       {"carried out", asks, {{1, F::kLost}}, "DAAAAAPP"},
       {"never reached the node", requestToo, {}, "DAAAAAPD"},
+      {"carried out, the step's time up", {{6, F::kLost}, {7, F::kLost}},
+       {{0, F::kLost}, {1, F::kLost}, {2, F::kLost}, {3, F::kLost}, {5, F::kLost}}, "DAAPP"},
   };
   for (const Story& c : cases) {
     Tell(c, [](BusWorld& w) { w.wire.board.silentOnDamage = true; });
