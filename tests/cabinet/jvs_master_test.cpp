@@ -1360,16 +1360,23 @@ uint32_t HeldWordMs(BusWorld& w, uint32_t forMs) {
 // node's frames every 20-200 ms. In play and from the port's open, the bus
 // stops once the node has had no good answer for kJvsNoAnswerMs (or six
 // spoiled exchanges in a row came on a quiet line), in one line; meanwhile no
-// switch word is read longer than kJvsStopBoundMs (then released).
+// switch word is read longer than kJvsStopBoundMs (then released). Every
+// answer lost and in its place a stray byte, then a frame shaped as an
+// answer that answers nothing (E0 00 03 01 01 05): the line went quiet, so
+// the frame is no noise, and six in a row stop the bus long before the
+// time bound.
 TEST_F(MasterOnAWire, ABoardThatNeverAnswersWellStopsTheBusWithinTheTimeBound) {
   using F = SimJvsWire::Fault;
   const struct {
     const char* what;
     F fault;
     std::vector<uint8_t> after;
+    bool sixInARow = false;
   } boards[] = {{"garbage answers without sync bytes", F::kLost, {0x13, 0x57, 0x9B, 0x3C, 0x77, 0x41}},
                 {"garbage answers with sync bytes", F::kLost, {0xE0, 0x37, 0x91, 0xE0, 0x0F, 0x52}},
                 {"every answer damaged, bytes trailed", F::kDamaged, {0x11, 0x22, 0x33}},
+                {"a stray byte and a frame answering nothing", F::kLost, {0x55, 0xE0, 0x00, 0x03, 0x01, 0x01, 0x05},
+                 true},
                 {"a dead board on a line with another node's frames", F::kLost, {}}};
   for (bool fromOpen : {false, true}) {
     for (const auto& b : boards) {
@@ -1396,6 +1403,10 @@ TEST_F(MasterOnAWire, ABoardThatNeverAnswersWellStopsTheBusWithinTheTimeBound) {
       EXPECT_ALL({VAL(Lines(told, "the bus is stopped"), 1),
                   VAL(Lines(told, "no good answer from node 1 in ") + Lines(told, "the bus did not come up"), 1)});
       EXPECT_LE(held, kJvsStopBoundMs + w.frameMs);
+      if (b.sixInARow) {
+        EXPECT_ALL({VAL(Lines(told, "in 6 exchanges in a row (6 answering nothing asked"), 1),
+                    VAL(stopMs < kJvsNoAnswerMs / 2, true)});
+      }
       std::printf("%s%s: stopped after %u ms, a switch word read %u ms at most\n%s", b.what,
                   fromOpen ? " from the port's open" : " in play", stopMs, held, told.c_str());
     }
