@@ -1364,7 +1364,11 @@ uint32_t HeldWordMs(BusWorld& w, uint32_t forMs) {
 // answer lost and in its place a stray byte, then a frame shaped as an
 // answer that answers nothing (E0 00 03 01 01 05): the line went quiet, so
 // the frame is no noise, and six in a row stop the bus long before the
-// time bound.
+// time bound. A dead board on a line with bytes outside frames every 5-15
+// ms (they break no quiet: each wait for a quiet line finds it, and each
+// receive meets them): from the port's open, the bytes in the resets' wait
+// start the bring-up's bound there, and it stops the bus within an
+// exchange of it.
 TEST_F(MasterOnAWire, ABoardThatNeverAnswersWellStopsTheBusWithinTheTimeBound) {
   using F = SimJvsWire::Fault;
   const struct {
@@ -1372,12 +1376,14 @@ TEST_F(MasterOnAWire, ABoardThatNeverAnswersWellStopsTheBusWithinTheTimeBound) {
     F fault;
     std::vector<uint8_t> after;
     bool sixInARow = false;
+    bool strayLine = false;  // bytes outside frames on the line, not frames
   } boards[] = {{"garbage answers without sync bytes", F::kLost, {0x13, 0x57, 0x9B, 0x3C, 0x77, 0x41}},
                 {"garbage answers with sync bytes", F::kLost, {0xE0, 0x37, 0x91, 0xE0, 0x0F, 0x52}},
                 {"every answer damaged, bytes trailed", F::kDamaged, {0x11, 0x22, 0x33}},
                 {"a stray byte and a frame answering nothing", F::kLost, {0x55, 0xE0, 0x00, 0x03, 0x01, 0x01, 0x05},
                  true},
-                {"a dead board on a line with another node's frames", F::kLost, {}}};
+                {"a dead board on a line with another node's frames", F::kLost, {}},
+                {"a dead board on a line with bytes outside frames", F::kLost, {}, false, true}};
   for (bool fromOpen : {false, true}) {
     for (const auto& b : boards) {
       SCOPED_TRACE(testing::Message() << b.what << (fromOpen ? ", from the port's open" : ", in play"));
@@ -1390,6 +1396,7 @@ TEST_F(MasterOnAWire, ABoardThatNeverAnswersWellStopsTheBusWithinTheTimeBound) {
       w.wire.afterReplyMs = 0;
       testsupport::SimLineNoise frames{7, 20, 200, 6, true};
       frames.otherNodeFrames = true;
+      if (b.strayLine) frames = {7, 5, 15, 3, false};
       if (b.after.empty()) w.wire.SetLineNoise(frames);
       ASSERT_TRUE(!fromOpen || w.Open());
       const uint32_t held = HeldWordMs(w, 60000), stopMs = w.wire.NowMs() - start;
@@ -1406,6 +1413,10 @@ TEST_F(MasterOnAWire, ABoardThatNeverAnswersWellStopsTheBusWithinTheTimeBound) {
       if (b.sixInARow) {
         EXPECT_ALL({VAL(Lines(told, "in 6 exchanges in a row (6 answering nothing asked"), 1),
                     VAL(stopMs < kJvsNoAnswerMs / 2, true)});
+      }
+      if (b.strayLine && fromOpen) {  // the first reset goes after the open's quiet line
+        EXPECT_ALL({VAL(Lines(told, "the bus did not come up"), 1),
+                    VAL(stopMs <= kJvsQuietMs + kJvsNoAnswerMs + kJvsReceiveMs + kJvsSettleMs, true)});
       }
       std::printf("%s%s: stopped after %u ms, a switch word read %u ms at most\n%s", b.what,
                   fromOpen ? " from the port's open" : " in play", stopMs, held, told.c_str());
