@@ -748,7 +748,9 @@ TEST_F(WireTest, AGapBetweenLooksCountsTheByteWaitAtMost) {
 // A line that never pauses: the receive gives up kJvsReceiveMs after the
 // request without a frame for the master, and the wait for a quiet line
 // kJvsSettleMs after it began; its frame is then written all the same. Each
-// says what it met. A close ends either at once.
+// says what it met. An answer then leaves the line settled: the next frame
+// goes at once, on no wait, so not on noise (the line still counts as
+// noisy: no wait has found it quiet). A close ends either at once.
 TEST_F(WireTest, ALineThatKeepsTalkingEndsTheWaits) {
   // Frames for node 5, 6 bytes each, one every millisecond from the
   // request on: never kJvsQuietMs apart.
@@ -770,6 +772,11 @@ TEST_F(WireTest, ALineThatKeepsTalkingEndsTheWaits) {
   EXPECT_ALL({VAL(wire_.NowMs(), sent + kJvsReceiveMs + kJvsSettleMs), VAL(JvsGetLastNoise().bytes, 290u * 6),
               VAL(JvsGetLastNoise().ms, kJvsSettleMs), VAL(JvsGetErrorCount() - errors, 2u),
               VAL(JvsLastWriteOnNoise(), true), VAL(wire_.TakeWritten().size(), size_t{1})});
+  wire_.Inject({0xE0, 0x00, 0x03, 0x01, 0x01, 0x05}, 1);
+  ASSERT_EQ(JvsReceiveAnswer(buf, sizeof buf, &n), JvsReceipt::kAnswer);
+  const uint32_t answered = wire_.NowMs();
+  EXPECT_EQ(JvsSendFrame(1), 1);
+  EXPECT_ALL({VAL(wire_.NowMs(), answered), VAL(JvsLastWriteOnNoise(), false), VAL(JvsLineNoisy(), true)});
   JvsCancelWaits();
   EXPECT_EQ(JvsReceiveAnswer(buf, sizeof buf, &n), JvsReceipt::kClosed);
   EXPECT_EQ(JvsSendFrame(1), -1);

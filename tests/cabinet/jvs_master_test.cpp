@@ -505,9 +505,11 @@ TEST_F(MasterOnAWire, SparseNoiseWithSyncBytesLeavesNoLongGaps) {
 // A decrease whose answer was lost, and every request to send it again
 // after it: the node is asked until the run of spoiled exchanges would stop
 // the bus, then the counter settles the decrease at the poll that follows
-// at once; the bus goes on. A board seen to send a true copy after answering
-// a request to send again with status 3 keeps no status 3: later, two such
-// status 3s in a row are asked past.
+// at once; the bus goes on. So too where the step's time runs out first
+// (node 0's first four answers lost, 660 ms) after exchanges spoiled on a
+// quiet line: the fate is not kept open. A board seen to send a true copy
+// after answering a request to send again with status 3 keeps no status 3:
+// later, two such status 3s in a row are asked past.
 TEST_F(MasterOnAWire, TheFateIsAskedUpToTheSpoiledRunThenTheCounterSettlesAtOnce) {
   using F = SimJvsWire::Fault;
   std::vector<std::pair<int, F>> asks;
@@ -517,6 +519,8 @@ TEST_F(MasterOnAWire, TheFateIsAskedUpToTheSpoiledRunThenTheCounterSettlesAtOnce
   const Story cases[] = {
       {"carried out", asks, {{1, F::kLost}}, "DAAAAAPP"},
       {"never reached the node", requestToo, {}, "DAAAAAPD"},
+      {"carried out, the step's time up", {{6, F::kLost}, {7, F::kLost}},
+       {{0, F::kLost}, {1, F::kLost}, {2, F::kLost}, {3, F::kLost}, {5, F::kLost}}, "DAAPP"},
   };
   for (const Story& c : cases) {
     Tell(c, [](BusWorld& w) { w.wire.board.silentOnDamage = true; });
@@ -1364,17 +1368,30 @@ uint32_t HeldWordMs(BusWorld& w, uint32_t forMs) {
 // node's frames every 20-200 ms. In play and from the port's open, the bus
 // stops once the node has had no good answer for kJvsNoAnswerMs (or six
 // spoiled exchanges in a row came on a quiet line), in one line; meanwhile no
-// switch word is read longer than kJvsStopBoundMs (then released).
+// switch word is read longer than kJvsStopBoundMs (then released). Every
+// answer lost and in its place a stray byte, then a frame shaped as an
+// answer that answers nothing (E0 00 03 01 01 05): the line went quiet, so
+// the frame is no noise, and six in a row stop the bus long before the
+// time bound. A dead board on a line with bytes outside frames every 5-15
+// ms (they break no quiet: each wait for a quiet line finds it, and each
+// receive meets them): from the port's open, the bytes in the resets' wait
+// start the bring-up's bound there, and it stops the bus within an
+// exchange of it.
 TEST_F(MasterOnAWire, ABoardThatNeverAnswersWellStopsTheBusWithinTheTimeBound) {
   using F = SimJvsWire::Fault;
   const struct {
     const char* what;
     F fault;
     std::vector<uint8_t> after;
+    bool sixInARow = false;
+    bool strayLine = false;  // bytes outside frames on the line, not frames
   } boards[] = {{"garbage answers without sync bytes", F::kLost, {0x13, 0x57, 0x9B, 0x3C, 0x77, 0x41}},
                 {"garbage answers with sync bytes", F::kLost, {0xE0, 0x37, 0x91, 0xE0, 0x0F, 0x52}},
                 {"every answer damaged, bytes trailed", F::kDamaged, {0x11, 0x22, 0x33}},
-                {"a dead board on a line with another node's frames", F::kLost, {}}};
+                {"a stray byte and a frame answering nothing", F::kLost, {0x55, 0xE0, 0x00, 0x03, 0x01, 0x01, 0x05},
+                 true},
+                {"a dead board on a line with another node's frames", F::kLost, {}},
+                {"a dead board on a line with bytes outside frames", F::kLost, {}, false, true}};
   for (bool fromOpen : {false, true}) {
     for (const auto& b : boards) {
       SCOPED_TRACE(testing::Message() << b.what << (fromOpen ? ", from the port's open" : ", in play"));
@@ -1387,6 +1404,7 @@ TEST_F(MasterOnAWire, ABoardThatNeverAnswersWellStopsTheBusWithinTheTimeBound) {
       w.wire.afterReplyMs = 0;
       testsupport::SimLineNoise frames{7, 20, 200, 6, true};
       frames.otherNodeFrames = true;
+      if (b.strayLine) frames = {7, 5, 15, 3, false};
       if (b.after.empty()) w.wire.SetLineNoise(frames);
       ASSERT_TRUE(!fromOpen || w.Open());
       const uint32_t held = HeldWordMs(w, 60000), stopMs = w.wire.NowMs() - start;
@@ -1400,6 +1418,14 @@ TEST_F(MasterOnAWire, ABoardThatNeverAnswersWellStopsTheBusWithinTheTimeBound) {
       EXPECT_ALL({VAL(Lines(told, "the bus is stopped"), 1),
                   VAL(Lines(told, "no good answer from node 1 in ") + Lines(told, "the bus did not come up"), 1)});
       EXPECT_LE(held, kJvsStopBoundMs + w.frameMs);
+      if (b.sixInARow) {
+        EXPECT_ALL({VAL(Lines(told, "in 6 exchanges in a row (6 answering nothing asked"), 1),
+                    VAL(stopMs < kJvsNoAnswerMs / 2, true)});
+      }
+      if (b.strayLine && fromOpen) {  // the first reset goes after the open's quiet line
+        EXPECT_ALL({VAL(Lines(told, "the bus did not come up"), 1),
+                    VAL(stopMs <= kJvsQuietMs + kJvsNoAnswerMs + kJvsReceiveMs + kJvsSettleMs, true)});
+      }
       std::printf("%s%s: stopped after %u ms, a switch word read %u ms at most\n%s", b.what,
                   fromOpen ? " from the port's open" : " in play", stopMs, held, told.c_str());
     }
@@ -1587,11 +1613,18 @@ TEST_F(MasterOnAWire, TheNoiseLineIsToldAtMostOnceAMinute) {
 // reply again (the answer is lost in it), with sync bytes or without, of
 // 0.5 to 8 s, a coin put in halfway: the decrease's fate stays open while
 // noise spoils the exchanges that would tell it, and the node's copy tells
-// it once the line is quiet. Both coins credited and taken off once.
+// it once the line is quiet. Both coins credited and taken off once. So
+// too where the noise lands only in node 1's exchanges that are to tell
+// the fate (25 ms of it from each write of the decrease or of a request to
+// send again, for as long), node 0 and node 1's identity answered
+// meanwhile: node 1 gets nothing but the request to send again while its
+// fate is open.
 TEST_F(MasterOnAWire, NoiseThatHidesADecreasesFateLosesNoCoin) {
   for (uint32_t ms : {500u, 1500u, 5000u, 8000u}) {
-    for (bool sync : {false, true}) {
-      SCOPED_TRACE(testing::Message() << ms << " ms" << (sync ? " with sync bytes" : ""));
+    for (int kind = 0; kind < 3; ++kind) {
+      const bool sync = kind == 1, node1Only = kind == 2;
+      SCOPED_TRACE(testing::Message() << ms << " ms"
+                                      << (sync ? " with sync bytes" : node1Only ? " in node 1's asking alone" : ""));
       BusWorld w;
       Ready(w);
       testsupport::StderrCapture capture;
@@ -1599,8 +1632,11 @@ TEST_F(MasterOnAWire, NoiseThatHidesADecreasesFateLosesNoCoin) {
       w.wire.script = [&](bool request) {
         if (request && !from && w.WritingDecrease()) {
           from = w.wire.NowMs();
-          w.wire.SetLineNoise(testsupport::SimLineNoise::Flood(7, sync, ms));
+          if (!node1Only) w.wire.SetLineNoise(testsupport::SimLineNoise::Flood(7, sync, ms));
         }
+        if (node1Only && request && from && w.wire.NowMs() - from < ms && w.WritingNode() == 1 &&
+            (w.WritingDecrease() || w.WritingAskAgain()))
+          w.wire.SetLineNoise(testsupport::SimLineNoise::Flood(7, false, 25));
         return SimJvsWire::kWhole;
       };
       w.InsertCoins(0, 1);
