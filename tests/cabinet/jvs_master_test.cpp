@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 #include "cabinet/JvsFrame.h"
 #include "cabinet/JvsMaster.h"
 #include "cabinet/XioDevice.h"
@@ -1394,6 +1396,109 @@ TEST_F(MasterOnAWire, ABoardThatNeverAnswersWellStopsTheBusWithinTheTimeBound) {
       EXPECT_LE(held, kJvsStopBoundMs + w.frameMs);
       std::printf("%s%s: stopped after %u ms, a switch word read %u ms at most\n%s", b.what,
                   fromOpen ? " from the port's open" : " in play", stopMs, held, told.c_str());
+    }
+  }
+}
+
+// Standard error into a file while it lives, readable meanwhile (the bus's
+// lines as they are told, in the middle of the master's work).
+class StderrTap {
+ public:
+  StderrTap() : file_(std::tmpfile()), saved_(dup(2)) { dup2(fileno(file_), 2); }
+  ~StderrTap() {
+    dup2(saved_, 2);
+    close(saved_);
+    std::fclose(file_);
+  }
+  StderrTap(const StderrTap&) = delete;
+  StderrTap& operator=(const StderrTap&) = delete;
+  std::string Text() const {
+    std::string text;
+    char chunk[4096];
+    for (ssize_t n; (n = pread(fileno(file_), chunk, sizeof chunk, off_t(text.size()))) > 0;)
+      text.append(chunk, size_t(n));
+    return text;
+  }
+
+ private:
+  std::FILE* file_;
+  int saved_;
+};
+
+// Whether the whole text reads as the pattern, where '#' stands for a
+// number (digits): those numbers, in order.
+bool Reads(const std::string& text, const std::string& pattern, std::vector<uint32_t>* numbers = nullptr) {
+  size_t t = 0;
+  for (char c : pattern) {
+    if (c != '#') {
+      if (t >= text.size() || text[t++] != c) return false;
+      continue;
+    }
+    const size_t from = t;
+    while (t < text.size() && text[t] >= '0' && text[t] <= '9') ++t;
+    if (t == from || t - from > 9) return false;
+    if (numbers) numbers->push_back(uint32_t(std::stoul(text.substr(from, t - from))));
+  }
+  return t == text.size();
+}
+
+// The line that tells the stop (empty: none).
+std::string StopLine(const std::string& err) {
+  const size_t at = err.find("; the bus is stopped");
+  if (at == std::string::npos) return "";
+  const size_t begin = err.rfind('\n', at);
+  return err.substr(begin == std::string::npos ? 0 : begin + 1, err.find('\n', at) - (begin + 1));
+}
+
+// Every reply of node 1 garbage in play (as from a board at another line
+// rate: bytes of no frame, without sync bytes or with), for 9.5 s of bus
+// time: the bytes outside frames are told in one line for node 1 within a
+// second of the garbage's start, not at its next good answer, and the bus
+// stays up and reads the inputs again once it ends. Garbage until
+// the bus stops at the time bound: the stop line names the exchanges as
+// having got only bytes outside frames, none as silent.
+TEST_F(MasterOnAWire, GarbageIsToldWithinASecondOfItsStart) {
+  for (SimJvsWire::Garbage garbage : {SimJvsWire::kGarbage, SimJvsWire::kGarbageWithSync}) {
+    for (bool toTheBound : {false, true}) {
+      const char* what = garbage == SimJvsWire::kGarbage ? "garbage" : "garbage with sync bytes";
+      SCOPED_TRACE(testing::Message() << what << (toTheBound ? " to the bound" : " for 9.5 s"));
+      BusWorld w;
+      Ready(w);
+      const uint32_t start = w.wire.NowMs();
+      const uint32_t ends = start + (toTheBound ? 2 * kJvsNoAnswerMs : 9500);
+      const std::string strayLine = "bytes outside frames on the line while node 1 was asked; they are dropped";
+      StderrTap tap;
+      // When the line was told: by the master's next write after it.
+      uint32_t firstAt = 0;
+      w.wire.script = [&](bool request) {
+        const bool on = w.WritingNode() == 1 && int32_t(w.wire.NowMs() - ends) < 0;
+        if (!request) w.wire.garbage = on ? garbage : SimJvsWire::kNoGarbage;
+        if (request && !firstAt && Lines(tap.Text(), strayLine) > 0) firstAt = w.wire.NowMs() - start;
+        return SimJvsWire::kWhole;
+      };
+      while (!w.Halted() && int32_t(w.wire.NowMs() - ends) < 0) w.Frame();
+      const int read = w.inputsRead;
+      for (int f = 0; f < 30 && !w.Halted(); ++f) w.Frame();
+      const std::string all = tap.Text();
+      EXPECT_EQ(w.fault, "");
+      EXPECT_EQ(w.Halted(), toTheBound) << all;
+      EXPECT_EQ(Lines(all, strayLine), 1) << all;
+      EXPECT_GT(firstAt, 0u);
+      EXPECT_LE(firstAt, 1000u) << all;
+      if (toTheBound) {
+        std::vector<uint32_t> n;
+        EXPECT_TRUE(Reads(StopLine(all),
+                          "jvs bus: no good answer from node 1 in # ms (# exchanges: # with only bytes outside "
+                          "frames; # of them spoiled by noise on the line; # bytes outside frames; # frames "
+                          "dropped); the bus is stopped",
+                          &n) &&
+                    n[1] > 0 && n[2] == n[1] && n[3] == n[1])
+            << all;
+      } else {
+        EXPECT_GT(w.inputsRead, read);
+      }
+      std::printf("%s%s: the bytes outside frames told %u ms after it began\n%s", what,
+                  toTheBound ? " to the bound" : " for 9.5 s", firstAt, all.c_str());
     }
   }
 }
