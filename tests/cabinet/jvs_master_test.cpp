@@ -1503,6 +1503,70 @@ TEST_F(MasterOnAWire, GarbageIsToldWithinASecondOfItsStart) {
   }
 }
 
+// The stop lines name what the exchanges met, each list well formed: a
+// bring-up whose resets are lost on a line that never goes quiet (no
+// exchange since them), a node silent to six polls in a row, a node whose
+// every reply is lost and bytes of no frame come in its place (only bytes
+// outside frames), and one silent to four polls before them (both kinds).
+TEST_F(MasterOnAWire, StopLinesNameWhatTheirExchangesMet) {
+  const std::vector<uint8_t> kGarbage = {0x13, 0x57, 0x9B, 0x3C, 0x77, 0x41};
+  const struct Row {
+    const char* what;
+    bool reopen;        // the bus opened again after the setup
+    int quiet;          // node 1's replies lost on a quiet line, before garbage (-1: never garbage)
+    bool resetsLost;    // every reset lost, a line that never goes quiet
+    const char* line;   // '#' a number
+    // The numbers' bond: the exchanges counted with each kind.
+    bool (*holds)(const std::vector<uint32_t>& n);
+  } rows[] = {
+      {"resets lost on a line that never goes quiet", true, 0, true,
+       "jvs bus: the bus did not come up: no good answer in # ms (no exchange since the resets; # bytes outside "
+       "frames; # frames dropped); the bus is stopped",
+       [](const std::vector<uint32_t>& n) { return n[0] >= kJvsNoAnswerMs; }},
+      {"node 1 silent", false, -1, false,
+       "jvs bus: no good answer from node 1 in 6 exchanges in a row (6 silent); the bus is stopped",
+       [](const std::vector<uint32_t>&) { return true; }},
+      {"node 1 answering garbage", false, 0, false,
+       "jvs bus: no good answer from node 1 in # ms (# exchanges: # with only bytes outside frames; # of them "
+       "spoiled by noise on the line; # bytes outside frames; # frames dropped); the bus is stopped",
+       [](const std::vector<uint32_t>& n) { return n[1] > 0 && n[2] == n[1] && n[3] == n[1]; }},
+      {"node 1 silent four times, then answering garbage", false, 4, false,
+       "jvs bus: no good answer from node 1 in # ms (# exchanges: 4 silent, # with only bytes outside frames; # of "
+       "them spoiled by noise on the line; # bytes outside frames; # frames dropped); the bus is stopped",
+       [](const std::vector<uint32_t>& n) { return n[2] > 0 && n[1] == 4 + n[2] && n[3] == n[2]; }},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    BusWorld w;
+    Ready(w);
+    testsupport::StderrCapture capture;
+    int lost = 0;
+    w.wire.afterReplyMs = 0;
+    w.wire.script = [&](bool request) {
+      const std::vector<uint8_t>& d = w.WritingData();
+      if (request) return row.resetsLost && !d.empty() && d[0] == kJvsCmdReset ? SimJvsWire::kLost : SimJvsWire::kWhole;
+      const bool node1 = !row.resetsLost && w.WritingNode() == 1;
+      w.wire.afterReply = node1 && row.quiet >= 0 && lost++ >= row.quiet ? kGarbage : std::vector<uint8_t>{};
+      return node1 ? SimJvsWire::kLost : SimJvsWire::kWhole;
+    };
+    if (row.resetsLost) {
+      w.wire.SetLineNoise(testsupport::SimLineNoise::Flood(3, true, 3 * kJvsNoAnswerMs));
+      ASSERT_TRUE(w.Reopen());
+    }
+    w.FramesUntil([] { return false; }, 2000);
+    const std::string err = capture.Take();
+    const std::string stop = StopLine(err);
+    std::vector<uint32_t> n;
+    EXPECT_TRUE(w.Halted());
+    EXPECT_TRUE(Reads(stop, row.line, &n) && row.holds(n)) << err;
+    // No list is left empty, whatever the run held.
+    for (const char* gap : {"(0 exchanges", ": ;", ": )", "()", "(;"})
+      EXPECT_EQ(stop.find(gap), std::string::npos) << stop;
+    EXPECT_EQ(Lines(err, "the bus is stopped"), 1) << err;
+    std::printf("%s: %s\n", row.what, stop.c_str());
+  }
+}
+
 // Another node's frames every 20-200 ms for three minutes of bus time: the
 // noise is told at most once a minute, the later lines with the runs since.
 TEST_F(MasterOnAWire, TheNoiseLineIsToldAtMostOnceAMinute) {
