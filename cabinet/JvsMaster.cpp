@@ -198,7 +198,8 @@ void SetState(int32_t s) {
 // One line on standard error, written whole.
 void Tell(const char* format, ...) __attribute__((format(printf, 1, 2)));
 void Tell(const char* format, ...) {
-  char text[320];
+  // Room for a stop line that names every kind of spoiled exchange.
+  char text[512];
   va_list args;
   va_start(args, format);
   std::vsnprintf(text, sizeof text, format, args);
