@@ -1505,32 +1505,27 @@ TEST_F(MasterOnAWire, GarbageIsToldWithinASecondOfItsStart) {
 
 // The stop lines name what the exchanges met, each list well formed: a
 // bring-up whose resets are lost on a line that never goes quiet (no
-// exchange since them), a node silent to six polls in a row, a node whose
-// every reply is lost and bytes of no frame come in its place (only bytes
-// outside frames), and one silent to four polls before them (both kinds).
+// exchange since them), a node silent to six polls in a row, and one silent
+// to four polls, then its replies lost and bytes of no frame in their place
+// (both kinds; garbage alone: GarbageIsToldWithinASecondOfItsStart).
 TEST_F(MasterOnAWire, StopLinesNameWhatTheirExchangesMet) {
   const std::vector<uint8_t> kGarbage = {0x13, 0x57, 0x9B, 0x3C, 0x77, 0x41};
   const struct Row {
     const char* what;
-    bool reopen;        // the bus opened again after the setup
     int quiet;          // node 1's replies lost on a quiet line, before garbage (-1: never garbage)
     bool resetsLost;    // every reset lost, a line that never goes quiet
     const char* line;   // '#' a number
     // The numbers' bond: the exchanges counted with each kind.
     bool (*holds)(const std::vector<uint32_t>& n);
   } rows[] = {
-      {"resets lost on a line that never goes quiet", true, 0, true,
+      {"resets lost on a line that never goes quiet", 0, true,
        "jvs bus: the bus did not come up: no good answer in # ms (no exchange since the resets; # bytes outside "
        "frames; # frames dropped); the bus is stopped",
        [](const std::vector<uint32_t>& n) { return n[0] >= kJvsNoAnswerMs; }},
-      {"node 1 silent", false, -1, false,
+      {"node 1 silent", -1, false,
        "jvs bus: no good answer from node 1 in 6 exchanges in a row (6 silent); the bus is stopped",
        [](const std::vector<uint32_t>&) { return true; }},
-      {"node 1 answering garbage", false, 0, false,
-       "jvs bus: no good answer from node 1 in # ms (# exchanges: # with only bytes outside frames; # of them "
-       "spoiled by noise on the line; # bytes outside frames; # frames dropped); the bus is stopped",
-       [](const std::vector<uint32_t>& n) { return n[1] > 0 && n[2] == n[1] && n[3] == n[1]; }},
-      {"node 1 silent four times, then answering garbage", false, 4, false,
+      {"node 1 silent four times, then answering garbage", 4, false,
        "jvs bus: no good answer from node 1 in # ms (# exchanges: 4 silent, # with only bytes outside frames; # of "
        "them spoiled by noise on the line; # bytes outside frames; # frames dropped); the bus is stopped",
        [](const std::vector<uint32_t>& n) { return n[2] > 0 && n[1] == 4 + n[2] && n[3] == n[2]; }},
