@@ -137,6 +137,8 @@ struct FrameModule {
   bool noisy = false;
   // Whether the last receive met noise before what decided it.
   bool receiveNoise = false;
+  // The bytes the last receive read, the echo aside.
+  uint32_t receiveBytes = 0;
   EchoWatch echo;
   uint8_t frame[kJvsMaxFrame] = {};  // the frame being written
 };
@@ -395,6 +397,7 @@ bool JvsLastWriteOnNoise() { return M().wroteOnNoise; }
 bool JvsLineNoisy() { return M().noisy; }
 
 bool JvsLastReceiveMetNoise() { return M().receiveNoise; }
+uint32_t JvsLastReceiveByteCount() { return M().receiveBytes; }
 
 bool JvsSettleLine() {
   FrameModule& m = M();
@@ -534,6 +537,7 @@ JvsReceipt JvsReceiveAnswer(uint8_t* buffer, size_t max, int* length, JvsReplyCh
   FrameModule& m = M();
   if (length) *length = 0;
   m.receiveNoise = false;
+  m.receiveBytes = 0;
   JvsReceiver rx;
   uint8_t raw[kJvsMaxFrame];
   uint8_t chunk[kFilteredRoom];
@@ -578,6 +582,7 @@ JvsReceipt JvsReceiveAnswer(uint8_t* buffer, size_t max, int* length, JvsReplyCh
     seen += got;
     // The echo of the request is no part of what answers it.
     got = m.echo.Filter(raw, got, chunk);
+    m.receiveBytes += static_cast<uint32_t>(got);
     size_t stray = 0;
     for (size_t i = 0; i < got; ++i) {
       if (!FrameByte(rx, chunk[i])) {

@@ -175,6 +175,10 @@ bool JvsLineNoisy();
 // frames, a frame a sync byte cut, or a line that never went quiet), or a
 // frame with a wrong sum and bytes outside frames right after it.
 bool JvsLastReceiveMetNoise();
+// The bytes the last receive read, the echo of the request aside. One that
+// ended in silence having read some met no quiet line, only bytes outside
+// frames to the master (stray bytes, dead frames, frames to other nodes).
+uint32_t JvsLastReceiveByteCount();
 // Whether the next frame written must wait for a quiet line first.
 bool JvsLineUnsettled();
 // Makes the next wait for a quiet line look at the line, as after an

@@ -44,6 +44,9 @@ struct SpoiledRun {
   bool started = false;
   int total = 0;
   int silent = 0, damaged = 0, statusThree = 0, unfitting = 0, talking = 0;
+  // Receives that ended in silence having read bytes, but no frame to the
+  // master (JvsLastReceiveByteCount): garbage, not a node that kept still.
+  int strayOnly = 0;
   // Frames of a status the exchange cannot use, and those statuses.
   int otherStatus = 0;
   std::string statuses;
@@ -253,7 +256,8 @@ void SetState(int32_t s) {
 // One line on standard error, written whole.
 void Tell(const char* format, ...) __attribute__((format(printf, 1, 2)));
 void Tell(const char* format, ...) {
-  char text[320];
+  // Room for a stop line that names every kind of spoiled exchange.
+  char text[512];
   va_list args;
   va_start(args, format);
   std::vsnprintf(text, sizeof text, format, args);
@@ -621,7 +625,7 @@ void Tally(SpoiledRun& run, JvsReceipt what, const uint8_t* reply, bool byNoise)
   if (byNoise) ++run.byNoise;
   switch (what) {
     case JvsReceipt::kSilence:
-      ++run.silent;
+      ++(JvsLastReceiveByteCount() > 0 ? run.strayOnly : run.silent);
       break;
     case JvsReceipt::kDamaged:
       ++run.damaged;
@@ -649,11 +653,15 @@ void Tally(SpoiledRun& run, JvsReceipt what, const uint8_t* reply, bool byNoise)
   }
 }
 
-// What the run's exchanges met, in words: by kind, then the bytes outside
-// frames read since it began (they make no wait, but a line full of them
-// spoils the answers it carries) and, for a run in time, the frames
-// dropped and those of its exchanges that noise spoiled.
-std::string Seen(const SpoiledRun& run, bool inTime) {
+// What the run's exchanges met, in words: their count and kinds, then the
+// bytes outside frames read since it began (they make no wait, but a line
+// full of them spoils the answers it carries) and, for a run in time, the
+// frames dropped and those of its exchanges that noise spoiled. A run in
+// a row names its kinds alone (its count is told beside it); a run in time
+// leads with its count, and may hold no exchange (begun by resets on a line
+// that carried noise, or for a node the cut cycles did not reach): none
+// then says so.
+std::string Seen(const SpoiledRun& run, bool inTime, const char* none = "no exchange") {
   std::string seen;
   auto add = [&](int n, const char* what) {
     if (n == 0) return;
@@ -661,6 +669,7 @@ std::string Seen(const SpoiledRun& run, bool inTime) {
     seen += std::to_string(n) + " " + what;
   };
   add(run.silent, "silent");
+  add(run.strayOnly, "with only bytes outside frames");
   add(run.damaged, "damaged");
   add(run.statusThree, "status 3 (the node saw a damaged request)");
   add(run.unfitting, "answering nothing asked");
@@ -668,6 +677,11 @@ std::string Seen(const SpoiledRun& run, bool inTime) {
   const std::string noise = "the line never went quiet: " + std::to_string(run.noiseBytes) + " bytes in " +
                             std::to_string(run.noiseMs) + " ms";
   add(run.talking, noise.c_str());
+  // Every exchange counted is of a kind above: a count without kinds is
+  // a run without exchanges.
+  if (inTime || seen.empty())
+    seen = run.total == 0 ? std::string(none)
+                          : std::to_string(run.total) + " exchanges" + (seen.empty() ? "" : ": " + seen);
   if (inTime && run.byNoise > 0) seen += "; " + std::to_string(run.byNoise) + " of them spoiled by noise on the line";
   if (const uint32_t stray = JvsGetStrayByteCount() - run.strayBefore; stray > 0)
     seen += "; " + std::to_string(stray) + " bytes outside frames";
@@ -693,13 +707,12 @@ bool TooLongDry(uint8_t node) {
   const SpoiledRun& run = M().dry[SlotOf(node)];
   const uint32_t ms = JvsClock().NowMs() - run.since;
   if (!run.started || ms < kJvsNoAnswerMs) return false;
-  const std::string seen = Seen(run, true);
+  const std::string seen =
+      Seen(run, true, node < kJvsMaxNodes ? "no exchange reached the node" : "no exchange since the resets");
   if (node < kJvsMaxNodes)
-    Tell("no good answer from node %d in %u ms (%d exchanges: %s); the bus is stopped", node, ms, run.total,
-         seen.c_str());
+    Tell("no good answer from node %d in %u ms (%s); the bus is stopped", node, ms, seen.c_str());
   else
-    Tell("the bus did not come up: no good answer in %u ms (%d exchanges: %s); the bus is stopped", ms, run.total,
-         seen.c_str());
+    Tell("the bus did not come up: no good answer in %u ms (%s); the bus is stopped", ms, seen.c_str());
   return true;
 }
 
@@ -731,6 +744,8 @@ bool CountDry(uint8_t node, JvsReceipt what, const uint8_t* reply, bool byNoise)
 // node has given no good answer for kJvsNoAnswerMs, or the port was closed.
 // A frame of a status the exchange cannot use (0, 2, 4, 5 and up: one
 // formed by noise reads so too) is one spoiled exchange like any other.
+// Bytes outside frames it met are told where the bus goes on (TellStray):
+// a line that stops tells them in its stop line.
 bool Failed(uint8_t node, JvsReceipt what, const uint8_t* reply, bool* atLimit = nullptr) {
   Master& m = M();
   m.known[SlotOf(node)].valid = false;
@@ -743,23 +758,24 @@ bool Failed(uint8_t node, JvsReceipt what, const uint8_t* reply, bool* atLimit =
   const bool noise = std::exchange(m.byNoise, false);
   m.lastByNoise = noise;
   if (!CountDry(node, what, reply, noise)) return false;
-  if (noise) return true;
-  if (what == JvsReceipt::kDamaged || what == JvsReceipt::kUnfitting || what == JvsReceipt::kUnknownStatus)
-    TellGarbage(node);
-  SpoiledRun& run = m.run;
-  Tally(run, what, reply, false);
-  if (run.total < kJvsMaxSpoiled) return true;
-  if (atLimit) {
-    *atLimit = true;
-    return true;
+  if (!noise) {
+    if (what == JvsReceipt::kDamaged || what == JvsReceipt::kUnfitting || what == JvsReceipt::kUnknownStatus)
+      TellGarbage(node);
+    SpoiledRun& run = m.run;
+    Tally(run, what, reply, false);
+    if (run.total >= kJvsMaxSpoiled && !atLimit) {
+      const std::string seen = Seen(run, false);
+      if (node < kJvsMaxNodes)
+        Tell("no good answer from node %d in %d exchanges in a row (%s); the bus is stopped", node, run.total,
+             seen.c_str());
+      else
+        Tell("no good answer in %d exchanges in a row (%s); the bus is stopped", run.total, seen.c_str());
+      return false;
+    }
+    if (run.total >= kJvsMaxSpoiled) *atLimit = true;
   }
-  const std::string seen = Seen(run, false);
-  if (node < kJvsMaxNodes)
-    Tell("no good answer from node %d in %d exchanges in a row (%s); the bus is stopped", node, run.total,
-         seen.c_str());
-  else
-    Tell("no good answer in %d exchanges in a row (%s); the bus is stopped", run.total, seen.c_str());
-  return false;
+  TellStray(node);
+  return true;
 }
 
 // What a write that did not go out means: the port was closed, or the frame
@@ -808,7 +824,7 @@ JvsReceipt Exchange(const Request& r, uint8_t* buf, int* n, JvsReplyCheck check,
   M().byNoise = false;
   if (JvsSendBytes(r.node, r.bytes, r.Size()) <= 0) return NotSent();
   const JvsReceipt got = Receive(buf, n, check, checkWith);
-  // Told on a line that answers; a line that does not is told when it stops.
+  // Told with the answer; an exchange that went wrong tells them in Failed.
   if (got == JvsReceipt::kAnswer) TellStray(r.node);
   return got;
 }

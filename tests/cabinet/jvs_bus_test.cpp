@@ -864,9 +864,10 @@ TEST_F(BusTest, CloseEndsAWaitForAReply) {
 // out, and answering nothing else. Frames to the master that answer nothing
 // decide each receive (a reply answering nothing asked, told once for the
 // node); after the first, each request goes out on a line that never went
-// quiet, where they are noise like any other: on a clock that does not
-// move the bus goes on, and once kJvsNoAnswerMs of bus time went by without
-// a good answer it stops, in one line. Frames to another node are no event at
+// quiet, where they are noise like any other (the bytes outside frames among
+// them told once): on a clock that does not move the bus goes on, and once
+// kJvsNoAnswerMs of bus time went by without a good answer it stops, in one
+// line. Frames to another node are no event at
 // all, only noise: each receive gives up after kJvsMaxReceiveBytes of them
 // and each wait for a quiet line too, its request goes out all the same,
 // the noise is told once, and the bus does not stop; once the flood ends
@@ -890,7 +891,8 @@ TEST_F(BusTest, FloodOfFramesThatAnswerNothingStopsTheBus) {
     clock_.Advance(kJvsNoAnswerMs);
     EXPECT_TRUE(Eventually([] { return JvsGetState() == -3; }));
     const std::string err = capture.Take();
-    EXPECT_ALL({VAL(BusLines(err), 3), VAL(BusLines(err, "the line did not go quiet (8256 bytes in 0 ms)"), 1),
+    EXPECT_ALL({VAL(BusLines(err), 4), VAL(BusLines(err, "the line did not go quiet (8256 bytes in 0 ms)"), 1),
+                VAL(BusLines(err, "bytes outside frames on the line while node 0 was asked"), 1),
                 VAL(BusLines(err, "no good answer from node 0 in 10000 ms ("), 1),
                 VAL(clock_.NowMs(), start + kJvsNoAnswerMs)});
     EXPECT_EQ(JvsClose(), 1);

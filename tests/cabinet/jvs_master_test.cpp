@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 #include "cabinet/JvsFrame.h"
 #include "cabinet/JvsMaster.h"
 #include "cabinet/XioDevice.h"
@@ -1590,6 +1592,168 @@ TEST_F(MasterOnAWire, ASwitchReportThatIsNeverNormalStopsTheBus) {
     EXPECT_EQ(w.credited, 1);
     EXPECT_EQ(w.device->Sync(), -1);
     std::printf("report %d for good: stopped after %u ms\n%s", row.report, run.stopMs, run.told.c_str());
+  }
+}
+
+// Standard error into a file while it lives, readable meanwhile (the bus's
+// lines as they are told, in the middle of the master's work).
+class StderrTap {
+ public:
+  StderrTap() : file_(std::tmpfile()), saved_(dup(2)) { dup2(fileno(file_), 2); }
+  ~StderrTap() {
+    dup2(saved_, 2);
+    close(saved_);
+    std::fclose(file_);
+  }
+  StderrTap(const StderrTap&) = delete;
+  StderrTap& operator=(const StderrTap&) = delete;
+  std::string Text() const {
+    std::string text;
+    char chunk[4096];
+    for (ssize_t n; (n = pread(fileno(file_), chunk, sizeof chunk, off_t(text.size()))) > 0;)
+      text.append(chunk, size_t(n));
+    return text;
+  }
+
+ private:
+  std::FILE* file_;
+  int saved_;
+};
+
+// Whether the whole text reads as the pattern, where '#' stands for a
+// number (digits): those numbers, in order.
+bool Reads(const std::string& text, const std::string& pattern, std::vector<uint32_t>* numbers = nullptr) {
+  size_t t = 0;
+  for (char c : pattern) {
+    if (c != '#') {
+      if (t >= text.size() || text[t++] != c) return false;
+      continue;
+    }
+    const size_t from = t;
+    while (t < text.size() && text[t] >= '0' && text[t] <= '9') ++t;
+    if (t == from || t - from > 9) return false;
+    if (numbers) numbers->push_back(uint32_t(std::stoul(text.substr(from, t - from))));
+  }
+  return t == text.size();
+}
+
+// The line that tells the stop (empty: none).
+std::string StopLine(const std::string& err) {
+  const size_t at = err.find("; the bus is stopped");
+  if (at == std::string::npos) return "";
+  const size_t begin = err.rfind('\n', at);
+  return err.substr(begin == std::string::npos ? 0 : begin + 1, err.find('\n', at) - (begin + 1));
+}
+
+// Every reply of node 1 garbage in play (as from a board at another line
+// rate: bytes of no frame, without sync bytes or with), for 9.5 s of bus
+// time: the bytes outside frames are told in one line for node 1 within a
+// second of the garbage's start, not at its next good answer, and the bus
+// stays up and reads the inputs again once it ends. Garbage until
+// the bus stops at the time bound: the stop line names the exchanges as
+// having got only bytes outside frames, none as silent.
+TEST_F(MasterOnAWire, GarbageIsToldWithinASecondOfItsStart) {
+  for (SimJvsWire::Garbage garbage : {SimJvsWire::kGarbage, SimJvsWire::kGarbageWithSync}) {
+    for (bool toTheBound : {false, true}) {
+      const char* what = garbage == SimJvsWire::kGarbage ? "garbage" : "garbage with sync bytes";
+      SCOPED_TRACE(testing::Message() << what << (toTheBound ? " to the bound" : " for 9.5 s"));
+      BusWorld w;
+      Ready(w);
+      const uint32_t start = w.wire.NowMs();
+      const uint32_t ends = start + (toTheBound ? 2 * kJvsNoAnswerMs : 9500);
+      const std::string strayLine = "bytes outside frames on the line while node 1 was asked; they are dropped";
+      StderrTap tap;
+      // When the line was told: by the master's next write after it.
+      uint32_t firstAt = 0;
+      w.wire.script = [&](bool request) {
+        const bool on = w.WritingNode() == 1 && int32_t(w.wire.NowMs() - ends) < 0;
+        if (!request) w.wire.garbage = on ? garbage : SimJvsWire::kNoGarbage;
+        if (request && !firstAt && Lines(tap.Text(), strayLine) > 0) firstAt = w.wire.NowMs() - start;
+        return SimJvsWire::kWhole;
+      };
+      while (!w.Halted() && int32_t(w.wire.NowMs() - ends) < 0) w.Frame();
+      const int read = w.inputsRead;
+      for (int f = 0; f < 30 && !w.Halted(); ++f) w.Frame();
+      const std::string all = tap.Text();
+      EXPECT_EQ(w.fault, "");
+      EXPECT_EQ(w.Halted(), toTheBound) << all;
+      EXPECT_EQ(Lines(all, strayLine), 1) << all;
+      EXPECT_GT(firstAt, 0u);
+      EXPECT_LE(firstAt, 1000u) << all;
+      if (toTheBound) {
+        std::vector<uint32_t> n;
+        EXPECT_TRUE(Reads(StopLine(all),
+                          "jvs bus: no good answer from node 1 in # ms (# exchanges: # with only bytes outside "
+                          "frames; # of them spoiled by noise on the line; # bytes outside frames; # frames "
+                          "dropped); the bus is stopped",
+                          &n) &&
+                    n[1] > 0 && n[2] == n[1] && n[3] == n[1])
+            << all;
+      } else {
+        EXPECT_GT(w.inputsRead, read);
+      }
+      std::printf("%s%s: the bytes outside frames told %u ms after it began\n%s", what,
+                  toTheBound ? " to the bound" : " for 9.5 s", firstAt, all.c_str());
+    }
+  }
+}
+
+// The stop lines name what the exchanges met, each list well formed: a
+// bring-up whose resets are lost on a line that never goes quiet (no
+// exchange since them), a node silent to six polls in a row, and one silent
+// to four polls, then its replies lost and bytes of no frame in their place
+// (both kinds; garbage alone: GarbageIsToldWithinASecondOfItsStart).
+TEST_F(MasterOnAWire, StopLinesNameWhatTheirExchangesMet) {
+  const std::vector<uint8_t> kGarbage = {0x13, 0x57, 0x9B, 0x3C, 0x77, 0x41};
+  const struct Row {
+    const char* what;
+    int quiet;          // node 1's replies lost on a quiet line, before garbage (-1: never garbage)
+    bool resetsLost;    // every reset lost, a line that never goes quiet
+    const char* line;   // '#' a number
+    // The numbers' bond: the exchanges counted with each kind.
+    bool (*holds)(const std::vector<uint32_t>& n);
+  } rows[] = {
+      {"resets lost on a line that never goes quiet", 0, true,
+       "jvs bus: the bus did not come up: no good answer in # ms (no exchange since the resets; # bytes outside "
+       "frames; # frames dropped); the bus is stopped",
+       [](const std::vector<uint32_t>& n) { return n[0] >= kJvsNoAnswerMs; }},
+      {"node 1 silent", -1, false,
+       "jvs bus: no good answer from node 1 in 6 exchanges in a row (6 silent); the bus is stopped",
+       [](const std::vector<uint32_t>&) { return true; }},
+      {"node 1 silent four times, then answering garbage", 4, false,
+       "jvs bus: no good answer from node 1 in # ms (# exchanges: 4 silent, # with only bytes outside frames; # of "
+       "them spoiled by noise on the line; # bytes outside frames; # frames dropped); the bus is stopped",
+       [](const std::vector<uint32_t>& n) { return n[2] > 0 && n[1] == 4 + n[2] && n[3] == n[2]; }},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    BusWorld w;
+    Ready(w);
+    testsupport::StderrCapture capture;
+    int lost = 0;
+    w.wire.afterReplyMs = 0;
+    w.wire.script = [&](bool request) {
+      const std::vector<uint8_t>& d = w.WritingData();
+      if (request) return row.resetsLost && !d.empty() && d[0] == kJvsCmdReset ? SimJvsWire::kLost : SimJvsWire::kWhole;
+      const bool node1 = !row.resetsLost && w.WritingNode() == 1;
+      w.wire.afterReply = node1 && row.quiet >= 0 && lost++ >= row.quiet ? kGarbage : std::vector<uint8_t>{};
+      return node1 ? SimJvsWire::kLost : SimJvsWire::kWhole;
+    };
+    if (row.resetsLost) {
+      w.wire.SetLineNoise(testsupport::SimLineNoise::Flood(3, true, 3 * kJvsNoAnswerMs));
+      ASSERT_TRUE(w.Reopen());
+    }
+    w.FramesUntil([] { return false; }, 2000);
+    const std::string err = capture.Take();
+    const std::string stop = StopLine(err);
+    std::vector<uint32_t> n;
+    EXPECT_TRUE(w.Halted());
+    EXPECT_TRUE(Reads(stop, row.line, &n) && row.holds(n)) << err;
+    // No list is left empty, whatever the run held.
+    for (const char* gap : {"(0 exchanges", ": ;", ": )", "()", "(;"})
+      EXPECT_EQ(stop.find(gap), std::string::npos) << stop;
+    EXPECT_EQ(Lines(err, "the bus is stopped"), 1) << err;
+    std::printf("%s: %s\n", row.what, stop.c_str());
   }
 }
 
