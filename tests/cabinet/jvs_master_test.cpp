@@ -1509,11 +1509,13 @@ TEST_F(MasterOnAWire, ANodeThatRaisesSenseLateAfterItsAddressStillBringsTheBusUp
         ASSERT_TRUE(w.Open());
         EXPECT_TRUE(w.FramesUntil([&] { return JvsGetState() == kJvsStateReady; }, 1000)) << capture.Take();
         const uint32_t upMs = w.wire.Now() - openAt;
-        // The resets' wait (twice where the bring-up goes again), then per
-        // node its assignment and identification, and the wait for its
-        // SENSE; a frame of slack.
-        const uint32_t bound = (way > 0 ? 2 : 1) * (kJvsResetWaitMs + kJvsSettleMs) +
-                               uint32_t(nodes) * (kJvsSenseLagMs + 6 * kJvsSettleMs) + w.frameMs;
+        // A round of the bring-up (two where it goes again): the resets'
+        // wait and three waits for a quiet line (the port's open, the
+        // resets', a spoiled assignment's), and per node the wait for its
+        // SENSE and a byte wait (a silent assignment; each answer takes a
+        // millisecond); the frame it ends in and one more.
+        const uint32_t round = kJvsResetWaitMs + 3 * kJvsQuietMs + uint32_t(nodes) * (kJvsSenseLagMs + kJvsByteWaitMs);
+        const uint32_t bound = (way > 0 ? 2 : 1) * round + 2 * w.frameMs;
         EXPECT_ALL({VAL(JvsGetNodeCount(), nodes), VAL(w.wire.board.nodes.back().address, nodes),
                     VAL(upMs <= bound, true), VAL(lost, way == 2)});
         std::printf("%d node%s, SENSE %3u ms late%s: %s %u ms after the open\n", nodes, nodes > 1 ? "s" : "", lag,
@@ -1534,9 +1536,11 @@ TEST_F(MasterOnAWire, ANodeThatRaisesSenseLateAfterItsAddressStillBringsTheBusUp
   const uint32_t stopMs = w.wire.Now() - openAt;
   const std::string told = capture.Take();
   EXPECT_ALL({VAL(w.Halted(), true), VAL(Lines(told, "no node took address 2 after 5 resets"), 1)});
-  // The first resets and one per failed assignment, each failed assignment
-  // with its receive, its wait for a quiet line and its wait for SENSE.
-  const uint32_t perTry = kJvsResetWaitMs + kJvsSenseLagMs + kJvsByteWaitMs + 2 * kJvsSettleMs;
-  EXPECT_LE(stopMs, (kJvsAddressRetries + 1) * perTry + kJvsResetWaitMs + w.frameMs) << told;
+  // The first try and a reset for each retry, each with the resets' wait,
+  // two waits for a quiet line (before the resets, after them), node 1's
+  // assignment, the wait for SENSE, and the silent assignment's byte wait;
+  // 10 ms for the frames' own time, and the frame it ends in.
+  const uint32_t perTry = kJvsResetWaitMs + 2 * kJvsQuietMs + kJvsSenseLagMs + kJvsByteWaitMs + 10;
+  EXPECT_LE(stopMs, (kJvsAddressRetries + 1) * perTry + w.frameMs) << told;
   std::printf("node 2 never takes its address: stopped %u ms after the open\n", stopMs);
 }
