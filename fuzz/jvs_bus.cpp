@@ -42,7 +42,9 @@
 // low three bits are 3 is replaced by a frame with a right sum and that
 // status alone (one the noise formed), bit 4 the nodes meet a request to
 // send their last reply again with a frame of that status (status 1: with a
-// report 3 of their own), bit 6 byte 5 follows: bits 0-1 what comes back
+// report 3 of their own), bits 5 and 7 how long after answering its
+// address a node raises SENSE (0, 10, 50 or 100 ms: bit 5 adds the first
+// step, bit 7 two), bit 6 byte 5 follows: bits 0-1 what comes back
 // for every frame a node sends (1 garbage without sync bytes, as from a
 // board at another line rate, 2 garbage with sync bytes, 3 the frame
 // damaged and a byte trailed in the same read), from the open with bit 2,
@@ -149,6 +151,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     w.wire.board.askedAgainReply = status == 1 ? std::vector<uint8_t>{1, 3} : std::vector<uint8_t>{status};
   }
   const bool statusFrames = habits & 0x08;
+  static const uint32_t kSenseLagMs[4] = {0, 10, 50, 100};
+  w.wire.senseLagMs = kSenseLagMs[((habits >> 5) & 1) | ((habits >> 6) & 2)];
   // Boards that never answer well: from the open, or once the bus is up.
   static const SimJvsWire::Garbage kGarbage[4] = {SimJvsWire::kNoGarbage, SimJvsWire::kGarbage,
                                                   SimJvsWire::kGarbageWithSync, SimJvsWire::kNoGarbage};
