@@ -1244,6 +1244,21 @@ int IdentifyNodes() {
   return 0;
 }
 
+// SENSE once the node that answered the last address assignment, at
+// answeredAt, has had kJvsSenseLagMs to raise it: read on the bus clock
+// until it reads high or that time is up (a node may raise it a while after
+// its answer). Low then: a node waits for an address.
+int SenseAfterAnswer(uint32_t answeredAt) {
+  constexpr uint32_t kLookEveryMs = 1;
+  const Master& m = M();
+  for (;;) {
+    const int sense = JvsGetSense();
+    const uint32_t waited = JvsClock().NowMs() - answeredAt;
+    if (sense != 0 || waited >= kJvsSenseLagMs || m.stop.load()) return sense;
+    JvsClock().Sleep(std::min(kLookEveryMs, kJvsSenseLagMs - waited));
+  }
+}
+
 // Resets the bus, gives out the addresses and asks the nodes what they are;
 // ready at the end, or halted (told).
 void BringUp() {
@@ -1286,16 +1301,18 @@ void BringUp() {
   uint8_t buf[kJvsReplyBuffer];
   int retries = 0;
   int n = 1;
+  uint32_t answeredAt = 0;
   m.addressedOnNoise = false;
   for (;;) {
     if (m.stop.load()) return;
     // SENSE is read right before the write it decides, after the wait for
-    // a quiet line that the write makes: a node that took its address
-    // meanwhile has raised it by then. Noise on the line meanwhile may have
-    // formed the last assignment's answer.
+    // a quiet line that the write makes, and not before the node that took
+    // the last address has had kJvsSenseLagMs from its answer to raise it:
+    // an assignment goes out only where SENSE stayed low that long. Noise
+    // on the line meanwhile may have formed the last assignment's answer.
     if (!JvsSettleLine()) return;
     if (JvsLineNoisy()) m.addressedOnNoise = true;
-    if (JvsGetSense() != 0) break;
+    if ((n > 1 ? SenseAfterAnswer(answeredAt) : JvsGetSense()) != 0) break;
     const uint8_t assign[2] = {kJvsCmdSetAddress, static_cast<uint8_t>(n)};
     const Request r = Single(kJvsBroadcast, assign, 2);
     int got = 0;
@@ -1323,6 +1340,7 @@ void BringUp() {
       continue;
     }
     m.run = SpoiledRun{};
+    answeredAt = JvsClock().NowMs();
     if (++n == kJvsMaxNodes) {
       Tell("more than %d nodes on the bus; the bus is stopped", kJvsMaxAddressed);
       return Halt(kJvsStateTooManyNodes);

@@ -80,7 +80,14 @@
 //   switches' last report where it was not normal. The bound is looked at
 //   before each step of the master and with each spoiled exchange.
 // - SENSE is read right before the address assignment it decides, after the
-//   wait for a quiet line that the assignment's write makes. A bring-up whose
+//   wait for a quiet line that the assignment's write makes (none on a quiet
+//   line), and, from the second assignment on, read again on the bus clock
+//   until it rises or kJvsSenseLagMs have passed since the last assignment
+//   was answered: a node may raise SENSE a while after its answer, and an
+//   assignment goes out only where SENSE stayed low that long. One that no
+//   node answers then is the failure it always was (the resets and the
+//   assignments again), whatever SENSE does next: a node may hold the
+//   address, its answer lost. A bring-up whose
 //   addresses were given out while noise was on the line counts only nodes
 //   that then answer their identity: where one does not (six spoiled
 //   exchanges), or an assignment after them goes wrong, the bring-up goes
@@ -170,6 +177,9 @@ constexpr int kJvsMaxAddressed = 30;     // the addresses 1..30 can be given
 constexpr uint32_t kJvsResetWaitMs = 1500;
 constexpr int kJvsResetTries = 10;
 constexpr int kJvsAddressRetries = 5;
+// The longest a node may take, after answering its address assignment, to
+// raise SENSE: the SENSE read that decides the next assignment waits for it.
+constexpr uint32_t kJvsSenseLagMs = 100;
 // The pause after each step of node 0's setting sequence.
 constexpr uint32_t kJvsSettingPauseMs = 1000;
 // Function codes 0-31 have an entry in a node's feature table.

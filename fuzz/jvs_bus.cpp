@@ -42,8 +42,9 @@
 // low three bits are 3 is replaced by a frame with a right sum and that
 // status alone (one the noise formed), bit 4 the nodes meet a request to
 // send their last reply again with a frame of that status (status 1: with a
-// report 3 of their own), bit 6 byte 5 follows: bits 0-1 what comes back
-// for every frame a node sends (1 garbage without sync bytes, as from a
+// report 3 of their own), bit 5 a node raises SENSE late after answering
+// its address (10, 40, 70 or 100 ms by bits 0-1), bit 6 byte 5 follows:
+// bits 0-1 what comes back for every frame a node sends (1 garbage without sync bytes, as from a
 // board at another line rate, 2 garbage with sync bytes, 3 the frame
 // damaged and a byte trailed in the same read), from the open with bit 2,
 // else once the bus is up; bit 3 node 1 dead once the bus is up, on a line
@@ -59,7 +60,8 @@
 // the step's time allows, a stretch without a fresh read of the inputs
 // longer than the stop bound while the bus is up, a switch word older than
 // that read as current, a node without a good answer for the time bound
-// (or a bring-up that long) on a bus that did not stop, and a cycle cut
+// (or a bring-up that long), or whose switches read stale for longer than
+// it in any 30 s, on a bus that did not stop, and a cycle cut
 // short that does not go on with the node it did not finish trap
 // (BusWorld). Then one byte per frame on the
 // wire (low three bits: 0-3 whole, 4 lost, 5 damaged, 6 status 3 or late, 7
@@ -152,6 +154,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     w.wire.board.askedAgainReply = status == 1 ? std::vector<uint8_t>{1, 3} : std::vector<uint8_t>{status};
   }
   const bool statusFrames = habits & 0x08;
+  if (habits & 0x20) w.wire.senseLagMs = 10 + 30 * (habits & 3);
   // Boards that never answer well: from the open, or once the bus is up.
   static const SimJvsWire::Garbage kGarbage[4] = {SimJvsWire::kNoGarbage, SimJvsWire::kGarbage,
                                                   SimJvsWire::kGarbageWithSync, SimJvsWire::kNoGarbage};

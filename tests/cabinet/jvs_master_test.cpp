@@ -1847,3 +1847,69 @@ TEST_F(MasterOnAWire, ABringUpAmongFramesShapedAsAnswersCountsOnlyItsNodes) {
     EXPECT_ALL({VAL(JvsGetNodeCount(), 1), VAL(w.credited, 1), VAL(lost, flood)});
   }
 }
+
+// Nodes that raise SENSE 0 to 100 ms after taking their address, one or
+// two of them, on a clean line, after 0.5 s of noise from the open, and
+// with the last node's answer to its assignment lost once: the bus comes
+// up with every node, each time (an assignment no node answers is no end
+// of the addresses where SENSE then rises: the last node may hold it). A
+// node that never takes address 2 (its assignment lost each time) still
+// stops the bus after the resets, told, each failed assignment waiting at
+// most kJvsSenseLagMs for SENSE.
+TEST_F(MasterOnAWire, ANodeThatRaisesSenseLateAfterItsAddressStillBringsTheBusUp) {
+  static const char* kWays[] = {"", ", 0.5 s of noise", ", the last answer lost"};
+  for (int way = 0; way < 3; ++way) {
+    for (int nodes : {1, 2}) {
+      for (uint32_t lag : {0u, 10u, 50u, 100u}) {
+        SCOPED_TRACE(testing::Message() << nodes << " nodes, SENSE " << lag << " ms late" << kWays[way]);
+        BusWorld w(nodes);
+        w.wire.senseLagMs = lag;
+        if (way == 1) w.wire.SetLineNoise(testsupport::SimLineNoise::Flood(7, true, 500));
+        bool lost = false;
+        if (way == 2)
+          w.wire.script = [&](bool request) {
+            const std::vector<uint8_t>& d = w.WritingData();
+            const bool last = !request && !lost && d == std::vector<uint8_t>{kJvsCmdSetAddress, uint8_t(nodes)};
+            lost = lost || last;
+            return last ? SimJvsWire::kLost : SimJvsWire::kWhole;
+          };
+        testsupport::StderrCapture capture;
+        const uint32_t openAt = w.wire.Now();
+        ASSERT_TRUE(w.Open());
+        EXPECT_TRUE(w.FramesUntil([&] { return JvsGetState() == kJvsStateReady; }, 1000)) << capture.Take();
+        const uint32_t upMs = w.wire.Now() - openAt;
+        // A round of the bring-up (two where it goes again): the resets'
+        // wait and three waits for a quiet line (the port's open, the
+        // resets', a spoiled assignment's), and per node the wait for its
+        // SENSE and a byte wait (a silent assignment; each answer takes a
+        // millisecond); the frame it ends in and one more.
+        const uint32_t round = kJvsResetWaitMs + 3 * kJvsQuietMs + uint32_t(nodes) * (kJvsSenseLagMs + kJvsByteWaitMs);
+        const uint32_t bound = (way > 0 ? 2 : 1) * round + 2 * w.frameMs;
+        EXPECT_ALL({VAL(JvsGetNodeCount(), nodes), VAL(w.wire.board.nodes.back().address, nodes),
+                    VAL(upMs <= bound, true), VAL(lost, way == 2)});
+        std::printf("%d node%s, SENSE %3u ms late%s: %s %u ms after the open\n", nodes, nodes > 1 ? "s" : "", lag,
+                    kWays[way], w.Halted() ? "stopped" : "up", upMs);
+      }
+    }
+  }
+  BusWorld w(2);
+  w.wire.senseLagMs = 50;
+  w.wire.script = [&](bool request) {
+    const std::vector<uint8_t>& d = w.WritingData();
+    return request && d.size() == 2 && d[0] == kJvsCmdSetAddress && d[1] == 2 ? SimJvsWire::kLost : SimJvsWire::kWhole;
+  };
+  testsupport::StderrCapture capture;
+  const uint32_t openAt = w.wire.Now();
+  ASSERT_TRUE(w.Open());
+  EXPECT_FALSE(w.FramesUntil([] { return JvsGetState() == kJvsStateReady; }, 2000));
+  const uint32_t stopMs = w.wire.Now() - openAt;
+  const std::string told = capture.Take();
+  EXPECT_ALL({VAL(w.Halted(), true), VAL(Lines(told, "no node took address 2 after 5 resets"), 1)});
+  // The first try and a reset for each retry, each with the resets' wait,
+  // two waits for a quiet line (before the resets, after them), node 1's
+  // assignment, the wait for SENSE, and the silent assignment's byte wait;
+  // 10 ms for the frames' own time, and the frame it ends in.
+  const uint32_t perTry = kJvsResetWaitMs + 2 * kJvsQuietMs + kJvsSenseLagMs + kJvsByteWaitMs + 10;
+  EXPECT_LE(stopMs, (kJvsAddressRetries + 1) * perTry + w.frameMs) << told;
+  std::printf("node 2 never takes its address: stopped %u ms after the open\n", stopMs);
+}
