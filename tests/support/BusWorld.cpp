@@ -164,16 +164,20 @@ uint32_t BusWorld::StaleInWindow(const StaleView& v, uint32_t now, int* stretche
 void BusWorld::WatchStale() {
   const uint32_t now = wire.NowMs();
   const bool up = upSinceOpen_ && !Halted() && JvsGetState() >= kJvsStateReady;
+  // The bus came up in the last step (a bring-up may take many seconds in
+  // one): its time read stale runs from here.
+  const bool cameUp = up && !staleUp_;
+  staleUp_ = up;
   for (size_t n = 1; n < stale_.size(); ++n) {
     StaleView& v = stale_[n];
     const uint32_t readAt = JvsSwitchesReadAt(int32_t(n));
     // The device reads the node records afresh only when the cycle is done.
     const bool fresh = JvsGetState() == kJvsStateReady && readAt != v.readAt;
     if (fresh) v.readAt = readAt;
-    if (!up) {
+    if (!up || cameUp) {
       v.freshAt = now;
       v.open = false;
-      continue;
+      if (!up) continue;
     }
     if (!fresh) continue;
     // The word the game gets is as old as the read: one older than the

@@ -317,6 +317,7 @@ class BusWorld {
   // stretches in it.
   uint32_t StaleInWindow(const StaleView& v, uint32_t now, int* stretches) const;
   void WatchStale();
+  bool staleUp_ = false;  // the bus was up at the last look
   uint32_t nowAndThenAt_ = 0, nowAndThenDraw_ = 7;
 };
 
