@@ -327,6 +327,8 @@ void BusWorld::Frame() {
   lastSync_ = sync;
   if (beforeStep) beforeStep(*this);
   const size_t exchanges = wire.Exchanges().size();
+  // A step that does not go on with a cycle cut short begins a cycle, if any.
+  if (JvsGetState() != kJvsStateRunning) cycleSent_ = line_.sent.size();
   const uint32_t stepAt = wire.NowMs();
   const bool wasHalted = Halted();
   const bool wasUp = JvsGetState() >= kJvsStateReady;
@@ -347,7 +349,7 @@ void BusWorld::Frame() {
   cutNode_ = !Halted() && JvsGetState() == kJvsStateRunning && !line_.sent.empty() ? line_.sent.back().node : -1;
   if (line_.overran)
     Note("the master wrote more than " + std::to_string(kWriteBound) + " frames in one piece of its work");
-  AfterStep(exchanges, stepAt, errors, wasHalted, wasUp);
+  AfterStep(exchanges, cycleSent_, stepAt, errors, wasHalted, wasUp);
   wire.Advance(frameMs);
   ++frames;
 }
@@ -365,7 +367,8 @@ bool BusWorld::NodeOwesNothing() {
          device->Request(0).decrease[0] == 0;
 }
 
-void BusWorld::AfterStep(size_t exchangesBefore, uint32_t stepAt, uint32_t errorsAtStep, bool wasHalted, bool wasUp) {
+void BusWorld::AfterStep(size_t exchangesBefore, size_t cycleFrom, uint32_t stepAt, uint32_t errorsAtStep,
+                         bool wasHalted, bool wasUp) {
   const uint32_t now = wire.NowMs();
   // No wait for a quiet line outlasted its bound: between two writes (or
   // from the start of the work) the receive of the first, and one wait for
@@ -414,9 +417,10 @@ void BusWorld::AfterStep(size_t exchangesBefore, uint32_t stepAt, uint32_t error
   }
   // A cycle that ended (the bus ready again) had a good answer from every
   // node it asked, whatever the wire's marks say (a sync byte of noise that
-  // came after an answer was read marks its exchange too).
+  // came after an answer was read marks its exchange too), also in the
+  // steps before where it was cut short: each node's last exchange in it.
   if (JvsGetState() == kJvsStateReady)
-    for (size_t i = exchangesBefore; i < line_.sent.size(); ++i) {
+    for (size_t i = std::min(exchangesBefore, cycleFrom); i < line_.sent.size(); ++i) {
       lastGood_[line_.sent[i].node] = line_.sent[i].at;
       wrongFrom_[line_.sent[i].node] = 0;
     }

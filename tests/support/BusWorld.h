@@ -257,7 +257,11 @@ class BusWorld {
   WatchedLine line_{wire};
   void Note(const std::string& what);
   // The properties of the master's work that just ran.
-  void AfterStep(size_t exchangesBefore, uint32_t stepAt, uint32_t errorsAtStep, bool wasHalted, bool wasUp);
+  // cycleFrom: the first exchange of the cycle the step ran (its steps
+  // before it included, where it was cut short).
+  void AfterStep(size_t exchangesBefore, size_t cycleFrom, uint32_t stepAt, uint32_t errorsAtStep, bool wasHalted,
+                 bool wasUp);
+  size_t cycleSent_ = 0;
   bool NodeOwesNothing();
   int lastSync_ = 0;
   std::vector<uint16_t> set_;  // node 1's pattern by frame
