@@ -718,7 +718,9 @@ bool TooLongDry(uint8_t node) {
 
 // Whether some run in time has lasted kJvsNoAnswerMs, the node's first:
 // the bus is to stop (told). Every run is looked at: a node whose exchanges
-// the cycles cut short do not reach goes without a good answer too.
+// the cycles cut short do not reach goes without a good answer too. So is
+// every node's time read stale (StaleTooLong): a lone good answer ends a
+// run, not the stale reads.
 bool AnyTooLongDry(uint8_t node) {
   if (TooLongDry(node) || StaleTooLong()) return true;
   for (int slot = 0; slot < kJvsQueueSlots; ++slot)
