@@ -79,4 +79,7 @@ void BusCabIoBoard::Trade() {
     u.inputRead = JvsSwitchesCurrent(u.node);
     u.inputAt = JvsSwitchesReadAt(u.node);
   }
+  // The game reads the first unit's switches: only their stale reads stop
+  // the bus.
+  JvsWatchSwitches(units_[0].node);
 }

@@ -1,3 +1,21 @@
+// The JVS bus master and its standard layer (JvsMaster.h), in this order:
+// - what the master keeps: the frames it writes (Request), what it knows of
+//   each node's last reply, the runs of spoiled exchanges, decreases whose
+//   fate is open or left to the counter, the stale reads of the switches
+//   the user reads, and the master's state;
+// - reading replies: the reports' layout against the request, node 0's
+//   habit;
+// - the lines it tells, and the bounds that stop the bus: a node's
+//   exchanges spoiled in a row, the time without a good answer, the stale
+//   reads;
+// - exchanges: a request without effect, written again until it is
+//   answered; one that takes effect once (a coin decrease, a setting of
+//   node 0), whose fate is asked of the node or left to its counter;
+// - the bring-up: the resets, the addresses along SENSE, the identities;
+// - the steps: node 0's setting step that is due, then the cycle, in rounds
+//   of one turn per node;
+// - the thread and the public functions; then the standard layer (the
+//   standard replies into node records, the standard poll).
 #include "cabinet/JvsMaster.h"
 
 #include <algorithm>
@@ -55,6 +73,8 @@ struct SpoiledRun {
   uint32_t noiseBytes = 0, noiseMs = 0;
   uint32_t strayBefore = 0, droppedBefore = 0;
   uint32_t since = 0;
+  // The nodes whose exchanges it holds (bit 32: the broadcast).
+  uint64_t nodes = 0;
 };
 
 // How node 0 answers a frame of several commands: with a report for each,
@@ -94,42 +114,115 @@ struct OpenFate {
   Known before;
   int statusThrees = 0;
   bool afterStatusThree = false;
+  // Put by till the node's next turn in the cycle under way (other nodes
+  // had theirs first): at the cycle's end it stays open only where noise
+  // spoiled its last exchange (byNoise), as at the end of a turn's time.
+  bool deferred = false;
+  bool byNoise = false;
 };
 
-// How a node's switches stand to the bound on reading them stale: the game
-// has them stale where the last read it was handed (at the end of a cycle)
-// is older than kJvsStopBoundMs, while the cycles ask for them. Kept: the
-// stretches read stale that ended within the last kJvsStaleWindowMs, each
-// with the node's spoiled exchanges and good answers in it. Where more end
-// within a window than are kept (stretches a few milliseconds apart, of
-// cycles cut short), the two oldest are folded into one that keeps their
-// stale time (within the window, at most the time the folded one spans).
-struct StaleStretch {
-  uint32_t from = 0, to = 0, ms = 0;
-  int spoiled = 0, good = 0;
+// How the switches the user reads (one node's: JvsWatchSwitches) stand to
+// the bound on reading them stale: the user has them stale where the last
+// read it was handed (at the end of a cycle) is older than kJvsStopBoundMs,
+// while the cycles ask for them. The stale time of the last
+// kJvsStaleWindowMs is kept in slices of kStaleSliceMs of bus time, each
+// with every node's exchanges while the switches read stale in it (good
+// answers and spoiled ones, those that noise spoiled) and the bytes outside
+// frames read meanwhile: however many stretches end within the window, what
+// is weighed is the stale time inside it. Of the oldest slice, which the
+// window's start cuts, the part that has left the window counts out (the
+// time weighed is short by less than a slice, never over). Slices go by
+// differences of the bus clock only, so its wrap-around costs nothing.
+constexpr uint32_t kStaleSliceMs = 100;
+constexpr int kStaleSlices = int(kJvsStaleWindowMs / kStaleSliceMs) + 1;
+struct StaleSlice {
+  uint32_t staleMs = 0;
+  uint16_t good[kJvsMaxNodes] = {}, spoiled[kJvsMaxNodes] = {};
+  uint32_t byNoise = 0, stray = 0;
 };
-constexpr int kStaleStretches = 16;
+// What the exchanges met while the switches read stale, over a window.
+struct StaleSum {
+  uint32_t ms = 0;
+  uint32_t good[kJvsMaxNodes] = {}, spoiled[kJvsMaxNodes] = {};
+  uint32_t byNoise = 0, stray = 0;
+  void Add(const StaleSlice& s) {
+    for (int n = 0; n < kJvsMaxNodes; ++n) {
+      good[n] += s.good[n];
+      spoiled[n] += s.spoiled[n];
+    }
+    byNoise += s.byNoise;
+    stray += s.stray;
+  }
+};
 struct StaleWatch {
+  int32_t node = 0;  // 0: no switches watched
   // Whether a cycle asked for the switches since their last fresh read
   // was handed on, and when it began; the last fresh read handed on (or
   // the bus coming up).
   bool due = false;
   uint32_t dueAt = 0, freshAt = 0;
-  // A fresh read in the cycle under way: the game gets it when the cycle
+  // A fresh read in the cycle under way: the user gets it when the cycle
   // ends.
   bool read = false;
   uint32_t readAt = 0;
   // The switches' last report (a node busy may answer them with report 4
   // for good, which reads nothing).
   uint8_t report = kJvsReportNormal;
-  // The stretch under way, where one is: since when, and the node's
-  // spoiled exchanges and good answers in it.
+  // The stretch read stale under way, where one is: since when. Its time
+  // goes into the slices when it ends.
   bool open = false;
   uint32_t openFrom = 0;
-  int spoiled = 0, good = 0;
-  StaleStretch past[kStaleStretches];
-  int count = 0;
+  // The slices, a ring: head holds the bus time from headFrom on.
+  StaleSlice slices[kStaleSlices];
+  int head = 0;
+  uint32_t headFrom = 0;
+  uint32_t strayAt = 0;  // the count of bytes outside frames at the last exchange
 
+  // Watches the node's switches afresh from now.
+  void Start(int32_t watched, uint32_t now) {
+    node = watched;
+    due = read = open = false;
+    freshAt = now;
+    report = kJvsReportNormal;
+    for (StaleSlice& s : slices) s = StaleSlice{};
+    head = 0;
+    headFrom = now;
+    strayAt = JvsGetStrayByteCount();
+  }
+  // Moves the ring up to now: the slices that leave the window are cleared
+  // for the time that comes.
+  void Advance(uint32_t now) {
+    const uint32_t steps = (now - headFrom) / kStaleSliceMs;
+    if (steps == 0) return;
+    if (steps >= uint32_t(kStaleSlices)) {
+      for (StaleSlice& s : slices) s = StaleSlice{};
+    } else {
+      for (uint32_t i = 0; i < steps; ++i) {
+        head = (head + 1) % kStaleSlices;
+        slices[head] = StaleSlice{};
+      }
+    }
+    headFrom += steps * kStaleSliceMs;
+  }
+  // How many slices before the head holds time t (at or before the head's
+  // end); kStaleSlices or more: left the window.
+  uint32_t Back(uint32_t t) const {
+    return int32_t(t - headFrom) >= 0 ? 0 : (headFrom - t + kStaleSliceMs - 1) / kStaleSliceMs;
+  }
+  StaleSlice& Slice(uint32_t back) { return slices[(head + kStaleSlices - int(back)) % kStaleSlices]; }
+  // Puts the stale time from..to (to: now) into the slices.
+  void AddStale(uint32_t from, uint32_t to) {
+    Advance(to);
+    const uint32_t span = uint32_t(kStaleSlices) * kStaleSliceMs;
+    if (to - from > span) from = to - span;
+    while (from != to) {
+      const uint32_t back = Back(from);
+      const uint32_t sliceEnd = headFrom - back * kStaleSliceMs + kStaleSliceMs;
+      const uint32_t end = to - from < sliceEnd - from ? to : sliceEnd;
+      if (back < uint32_t(kStaleSlices)) Slice(back).staleMs += end - from;
+      from = end;
+    }
+  }
   // Opens the stretch read stale where one has begun by now.
   void Look(uint32_t now) {
     if (open || !due) return;
@@ -138,18 +231,44 @@ struct StaleWatch {
     if (int32_t(now - from) <= 0) return;
     open = true;
     openFrom = from;
-    spoiled = good = 0;
   }
   void Close(uint32_t now) {
     if (!open) return;
-    if (count == kStaleStretches) {
-      StaleStretch& a = past[0];
-      const StaleStretch& b = past[1];
-      a = {a.from, b.to, a.ms + b.ms, a.spoiled + b.spoiled, a.good + b.good};
-      std::move(past + 2, past + count--, past + 1);
-    }
-    past[count++] = {openFrom, now, now - openFrom, spoiled, good};
+    AddStale(openFrom, now);
     open = false;
+  }
+  // An exchange with a node (good, or spoiled: by noise or not) ended now:
+  // counted where the switches read stale, with the bytes outside frames
+  // read since the last.
+  void Exchange(int32_t with, bool good, bool byNoise, uint32_t now) {
+    const uint32_t stray = JvsGetStrayByteCount();
+    const uint32_t strayNew = stray - std::exchange(strayAt, stray);
+    Look(now);
+    if (!open || with < 0 || with >= kJvsMaxNodes) return;
+    Advance(now);
+    StaleSlice& s = slices[head];
+    uint16_t& count = good ? s.good[with] : s.spoiled[with];
+    count = static_cast<uint16_t>(std::min(0xFFFF, count + 1));
+    if (!good && byNoise) ++s.byNoise;
+    s.stray += strayNew;
+  }
+  // The stale time of the window that ends now, the stretch under way
+  // included, and what the exchanges met in it.
+  StaleSum Window(uint32_t now) {
+    Advance(now);
+    Look(now);
+    StaleSum sum;
+    // The oldest slice begins before the window by as much as the head
+    // has run.
+    const uint32_t left = now - headFrom;
+    for (uint32_t back = 0; back < uint32_t(kStaleSlices); ++back) {
+      const StaleSlice& s = Slice(back);
+      sum.ms += back == uint32_t(kStaleSlices) - 1 ? s.staleMs - std::min(s.staleMs, left) : s.staleMs;
+      sum.Add(s);
+    }
+    if (open) sum.ms += std::min(now - openFrom, kJvsStaleWindowMs);
+    sum.ms = std::min(sum.ms, kJvsStaleWindowMs);
+    return sum;
   }
 };
 
@@ -172,6 +291,7 @@ struct Master {
   uint64_t garbageTold = 0;  // nodes (bit 32: the broadcast) whose damaged replies were told
   uint64_t heldTold = 0;     // nodes whose held decreases were told
   uint64_t strayTold = 0;    // nodes (bit 32: the broadcast) whose stray bytes were told
+  uint64_t reportTold = 0;   // nodes whose switch report other than normal was told
   // The line's noise: whether a run of it is under way (until a wait for a
   // quiet line finds the line quiet again), whether it was told since the
   // open and when, and the runs since it was last told. Told at most once
@@ -194,7 +314,7 @@ struct Master {
   SpoiledRun dry[kJvsQueueSlots];
   // By slot: the bus clock at the node's last good answer (or the bus
   // coming up).
-  uint32_t goodAt[kJvsQueueSlots] = {};
+  std::atomic<uint32_t> goodAt[kJvsQueueSlots] = {};
   bool bringingUp = false;
   // Whether the addresses of this bring-up were given out while noise was
   // on the line: the nodes counted must answer their identity.
@@ -205,7 +325,10 @@ struct Master {
   // bus clock then.
   std::atomic<bool> switchesRead[kJvsMaxNodes] = {};
   std::atomic<uint32_t> switchesAt[kJvsMaxNodes] = {};
-  StaleWatch stale[kJvsMaxNodes];
+  // The switches the user reads: the node it names (taken at each cycle's
+  // start), and how they stand to the stale reads' bound.
+  std::atomic<int32_t> watchNode{0};
+  StaleWatch watch;
   BoardHabit habit = BoardHabit::kUnknown;
   // Nodes seen to send a true copy of their last reply right after
   // answering a request to send it again with status 3: they do not keep a
@@ -216,12 +339,17 @@ struct Master {
   // fate, and are not asked.
   uint64_t cannotSendAgain = 0;
   Known known[kJvsQueueSlots];
-  SpoiledRun run;
+  // By slot: the node's exchanges spoiled in a row (those that noise
+  // spoiled aside).
+  SpoiledRun run[kJvsQueueSlots];
+  // Every exchange spoiled in a row, whatever its node.
+  SpoiledRun runAll;
   bool timed = false;       // a step (setting and cycle, or identifying) is under way...
   uint32_t workUntil = 0;   // ...and has its tries until then (bus clock)
   bool bringUpCut = false;  // the bring-up goes again at the next step
-  bool cycleCut = false;    // the cycle under way goes on at the next step...
-  int32_t cycleFrom = 0;    // ...with this node
+  // The first node of the next cycle's first round: the first a cycle cut
+  // short did not reach.
+  int32_t cycleFrom = 0;
   // Nodes whose queue the cycle under way writes without its decreases.
   uint64_t withoutEffects = 0;
   // Kept across closes and opens: what settles a decrease after the bus
@@ -485,13 +613,22 @@ void TellStray(uint8_t node) {
     Tell("%u bytes outside frames on the line while giving out addresses; they are dropped", count);
 }
 
-// A good answer of the node, or a spoiled exchange: counted in the stretch
-// its switches read stale, where one is under way.
-void StaleExchange(uint8_t node, bool good) {
-  if (node == 0 || node >= kJvsMaxNodes) return;
-  StaleWatch& w = M().stale[node];
-  w.Look(JvsClock().NowMs());
-  if (w.open) ++(good ? w.good : w.spoiled);
+// A good answer of the node, or a spoiled exchange (by noise or not):
+// counted where the switches watched read stale.
+void StaleExchange(uint8_t node, bool good, bool byNoise = false) {
+  M().watch.Exchange(node, good, byNoise, JvsClock().NowMs());
+}
+
+// Tells, once per node, of switches answered with a report other than
+// normal: they read nothing, and the node may answer so for good (report
+// 4: busy).
+void TellReport(uint8_t node, uint8_t report) {
+  Master& m = M();
+  const uint64_t bit = uint64_t{1} << node;
+  if (m.stop.load() || (m.reportTold & bit)) return;
+  m.reportTold |= bit;
+  Tell("node %d answered its switches with report %d%s; they are not read while it answers so", node, report,
+       report == kJvsReportLast ? " (busy)" : "");
 }
 
 // The node's switches were answered: read afresh (report normal), or with
@@ -499,83 +636,101 @@ void StaleExchange(uint8_t node, bool good) {
 void SwitchesAnswered(uint8_t node, uint8_t report) {
   Master& m = M();
   if (node == 0 || node >= kJvsMaxNodes) return;
-  StaleWatch& w = m.stale[node];
-  w.report = report;
+  if (report != kJvsReportNormal) TellReport(node, report);
+  StaleWatch& w = m.watch;
+  if (node == w.node) w.report = report;
   if (report != kJvsReportNormal) return;
   const uint32_t now = JvsClock().NowMs();
-  w.read = true;
-  w.readAt = now;
+  if (node == w.node) {
+    w.read = true;
+    w.readAt = now;
+  }
   m.switchesAt[node] = now;
   m.switchesRead[node] = true;
 }
 
-// A cycle ended: the switches it read afresh are the game's now, which
-// ends the stretches they read stale, unless the read is stale already (a
-// cycle cut short hands on nothing until it ends).
+// A cycle ended: a fresh read of the switches watched is the user's now,
+// which ends the stretch they read stale, unless the read is stale already.
 void SwitchesHandedOn() {
   const uint32_t now = JvsClock().NowMs();
-  for (StaleWatch& w : M().stale) {
-    if (!w.read) continue;
-    w.Look(now);
-    w.read = w.due = false;
-    w.freshAt = w.readAt;
-    if (now - w.readAt <= kJvsStopBoundMs) w.Close(now);
-  }
+  StaleWatch& w = M().watch;
+  if (!w.read) return;
+  w.Look(now);
+  w.read = w.due = false;
+  w.freshAt = w.readAt;
+  if (now - w.readAt <= kJvsStopBoundMs) w.Close(now);
 }
 
-// A cycle begins: the nodes whose queued commands read their switches are
-// due a fresh read from now, where they were not yet.
+// A cycle begins: the node watched (the user may have named another, whose
+// stale time starts afresh) is due a fresh read of its switches from now,
+// where its queued commands read them and it was not due yet.
 void SwitchesDue() {
   Master& m = M();
   const uint32_t now = JvsClock().NowMs();
-  for (int32_t node = 1; node <= m.nodeCount.load() && node < kJvsMaxNodes; ++node) {
-    StaleWatch& w = m.stale[node];
-    size_t length = 0;
-    for (uint32_t i = 0; const uint8_t* c = JvsGetQueuedCommand(static_cast<uint8_t>(node), i, &length); ++i)
-      if (!w.due && length > 0 && c[0] == kJvsCmdSwitches) {
-        w.due = true;
-        w.dueAt = now;
-      }
-  }
+  StaleWatch& w = m.watch;
+  const int32_t node = m.watchNode.load();
+  if (node != w.node) w.Start(node >= 1 && node < kJvsMaxNodes ? node : 0, now);
+  if (w.node == 0 || w.node > m.nodeCount.load() || w.due) return;
+  size_t length = 0;
+  for (uint32_t i = 0; const uint8_t* c = JvsGetQueuedCommand(static_cast<uint8_t>(w.node), i, &length); ++i)
+    if (length > 0 && c[0] == kJvsCmdSwitches) {
+      w.due = true;
+      w.dueAt = now;
+      return;
+    }
 }
 
-// Whether some node's switches have read stale for more than
-// kJvsNoAnswerMs of the last kJvsStaleWindowMs: the bus is to stop (told,
-// with that time and the node's exchanges and good answers in it).
-bool StaleTooLong() {
-  Master& m = M();
-  const uint32_t now = JvsClock().NowMs();
-  for (int node = 1; node < kJvsMaxNodes; ++node) {
-    StaleWatch& w = m.stale[node];
-    int dropped = 0;
-    while (dropped < w.count && now - w.past[dropped].to >= kJvsStaleWindowMs) ++dropped;
-    std::move(w.past + dropped, w.past + w.count, w.past);
-    w.count -= dropped;
-    uint32_t ms = 0;
-    int spoiled = 0, good = 0;
-    for (int i = 0; i < w.count; ++i) {
-      const StaleStretch& p = w.past[i];
-      ms += std::min(p.ms, std::min(now - p.from, kJvsStaleWindowMs) - (now - p.to));
-      spoiled += p.spoiled;
-      good += p.good;
-    }
-    w.Look(now);
-    if (w.open) {
-      ms += std::min(now - w.openFrom, kJvsStaleWindowMs);
-      spoiled += w.spoiled;
-      good += w.good;
-    }
-    if (ms <= kJvsNoAnswerMs) continue;
-    char report[64] = "";
-    if (w.report != kJvsReportNormal)
-      std::snprintf(report, sizeof report, "; its switches answered with report %d%s", w.report,
-                    w.report == kJvsReportLast ? " (busy)" : "");
-    Tell("node %d's switches read stale for %u ms of the last %u ms (%d good answers in %d exchanges meanwhile%s); "
-         "the bus is stopped",
-         node, ms, kJvsStaleWindowMs, good, good + spoiled, report);
-    return true;
+// What the exchanges met while the switches read stale, in words: the
+// nodes whose exchanges went wrong, most first, with those spoiled by noise;
+// the node watched where none of its own did; the bytes outside frames; the
+// switches' report where it was not normal.
+std::string StaleSeen(const StaleWatch& w, const StaleSum& sum) {
+  const int32_t count = std::min(M().nodeCount.load(), int32_t{kJvsMaxNodes - 1});
+  std::string seen;
+  auto add = [&](const std::string& part, const char* sep) {
+    if (!seen.empty()) seen += sep;
+    seen += part;
+  };
+  bool first = true;
+  uint64_t named = 0;
+  for (;;) {
+    int32_t most = -1;
+    for (int32_t n = 0; n <= count; ++n)
+      if (!(named >> n & 1) && sum.spoiled[n] > 0 && (most < 0 || sum.spoiled[n] > sum.spoiled[most])) most = n;
+    if (most < 0) break;
+    named |= uint64_t{1} << most;
+    const std::string counts =
+        std::to_string(sum.spoiled[most]) + " of " + std::to_string(sum.spoiled[most] + sum.good[most]);
+    add(first ? "node " + std::to_string(most) + "'s exchanges went wrong: " + counts
+              : "node " + std::to_string(most) + "'s: " + counts,
+        ", ");
+    first = false;
   }
-  return false;
+  if (sum.byNoise > 0) add(std::to_string(sum.byNoise) + " of them spoiled by noise on the line", ", ");
+  if (!(named >> w.node & 1)) {
+    const uint32_t good = sum.good[w.node];
+    add(good == 0 ? "no exchange with node " + std::to_string(w.node)
+                  : "node " + std::to_string(w.node) + " answered all " + std::to_string(good) + " of its exchanges well",
+        "; ");
+  }
+  if (sum.stray > 0) add(std::to_string(sum.stray) + " bytes outside frames", "; ");
+  if (w.report != kJvsReportNormal)
+    add("its switches answered with report " + std::to_string(w.report) + (w.report == kJvsReportLast ? " (busy)" : ""),
+        "; ");
+  return seen;
+}
+
+// Whether the switches watched have read stale for more than
+// kJvsNoAnswerMs of the last kJvsStaleWindowMs: the bus is to stop (told,
+// with that time and what the exchanges met meanwhile).
+bool StaleTooLong() {
+  StaleWatch& w = M().watch;
+  if (w.node == 0) return false;
+  const StaleSum sum = w.Window(JvsClock().NowMs());
+  if (sum.ms <= kJvsNoAnswerMs) return false;
+  Tell("node %d's switches read stale for %u ms of the last %u ms (%s); the bus is stopped", w.node, sum.ms,
+       kJvsStaleWindowMs, StaleSeen(w, sum).c_str());
+  return true;
 }
 
 // Node 0's habit, from an answer that holds every report of a request of
@@ -590,7 +745,7 @@ void LearnHabit(const Request& r, const uint8_t* reply, size_t length);
 // busy just then).
 void Answered(const Request& r, const uint8_t* reply, size_t length) {
   Master& m = M();
-  m.run = SpoiledRun{};
+  m.run[SlotOf(r.node)] = m.runAll = SpoiledRun{};
   m.dry[SlotOf(r.node)] = SpoiledRun{};
   m.goodAt[SlotOf(r.node)] = JvsClock().NowMs();
   StaleExchange(r.node, true);
@@ -613,8 +768,23 @@ void Answered(const Request& r, const uint8_t* reply, size_t length) {
   });
 }
 
+// The nodes of a bit set in words: "node 1", "nodes 0 and 1", "nodes 0, 1
+// and 2".
+std::string NodeList(uint64_t nodes) {
+  std::string list;
+  int named = 0, total = 0;
+  for (int n = 0; n < kJvsMaxNodes; ++n) total += nodes >> n & 1;
+  for (int n = 0; n < kJvsMaxNodes; ++n) {
+    if (!(nodes >> n & 1)) continue;
+    ++named;
+    if (named > 1) list += named == total ? " and " : ", ";
+    list += std::to_string(n);
+  }
+  return (total > 1 ? "nodes " : "node ") + list;
+}
+
 // Counts a spoiled exchange in a run: what it met.
-void Tally(SpoiledRun& run, JvsReceipt what, const uint8_t* reply, bool byNoise) {
+void Tally(SpoiledRun& run, uint8_t node, JvsReceipt what, const uint8_t* reply, bool byNoise) {
   if (!run.started) {
     run.started = true;
     run.strayBefore = JvsGetStrayByteCount();
@@ -622,6 +792,7 @@ void Tally(SpoiledRun& run, JvsReceipt what, const uint8_t* reply, bool byNoise)
     run.since = JvsClock().NowMs();
   }
   ++run.total;
+  run.nodes |= uint64_t{1} << SlotOf(node);
   if (byNoise) ++run.byNoise;
   switch (what) {
     case JvsReceipt::kSilence:
@@ -719,8 +890,8 @@ bool TooLongDry(uint8_t node) {
 // Whether some run in time has lasted kJvsNoAnswerMs, the node's first:
 // the bus is to stop (told). Every run is looked at: a node whose exchanges
 // the cycles cut short do not reach goes without a good answer too. So is
-// every node's time read stale (StaleTooLong): a lone good answer ends a
-// run, not the stale reads.
+// the time the switches watched read stale (StaleTooLong): a lone good
+// answer ends a run, not the stale reads.
 bool AnyTooLongDry(uint8_t node) {
   if (TooLongDry(node) || StaleTooLong()) return true;
   for (int slot = 0; slot < kJvsQueueSlots; ++slot)
@@ -735,8 +906,8 @@ bool AnyTooLongDry(uint8_t node) {
 bool CountDry(uint8_t node, JvsReceipt what, const uint8_t* reply, bool byNoise) {
   Master& m = M();
   const uint8_t bringUp = kJvsBroadcast;
-  Tally(m.dry[SlotOf(node)], what, reply, byNoise);
-  if (m.bringingUp && SlotOf(node) != SlotOf(bringUp)) Tally(m.dry[SlotOf(bringUp)], what, reply, byNoise);
+  Tally(m.dry[SlotOf(node)], node, what, reply, byNoise);
+  if (m.bringingUp && SlotOf(node) != SlotOf(bringUp)) Tally(m.dry[SlotOf(bringUp)], node, what, reply, byNoise);
   return !AnyTooLongDry(node);
 }
 
@@ -752,26 +923,31 @@ bool Failed(uint8_t node, JvsReceipt what, const uint8_t* reply, bool* atLimit =
   Master& m = M();
   m.known[SlotOf(node)].valid = false;
   if (what == JvsReceipt::kClosed || m.stop.load()) return false;
-  StaleExchange(node, false);
   // Noise on the line spoils what it meets, however sound the exchange
   // (also where it forms a frame of its own with a right sum): it counts
   // in no run in a row and ends none; only the time without a good answer
   // bounds it.
   const bool noise = std::exchange(m.byNoise, false);
   m.lastByNoise = noise;
+  StaleExchange(node, false, noise);
   if (!CountDry(node, what, reply, noise)) return false;
   if (!noise) {
     if (what == JvsReceipt::kDamaged || what == JvsReceipt::kUnfitting || what == JvsReceipt::kUnknownStatus)
       TellGarbage(node);
-    SpoiledRun& run = m.run;
-    Tally(run, what, reply, false);
+    // The node's own run, and the run of every exchange on the bus: six of
+    // the node's in a row whatever the others' between them, or six in a
+    // row of any nodes.
+    SpoiledRun& mine = m.run[SlotOf(node)];
+    Tally(mine, node, what, reply, false);
+    Tally(m.runAll, node, what, reply, false);
+    const SpoiledRun& run = mine.total >= kJvsMaxSpoiled ? mine : m.runAll;
     if (run.total >= kJvsMaxSpoiled && !atLimit) {
       const std::string seen = Seen(run, false);
-      if (node < kJvsMaxNodes)
-        Tell("no good answer from node %d in %d exchanges in a row (%s); the bus is stopped", node, run.total,
-             seen.c_str());
-      else
+      if (run.nodes >> kJvsMaxNodes)
         Tell("no good answer in %d exchanges in a row (%s); the bus is stopped", run.total, seen.c_str());
+      else
+        Tell("no good answer from %s in %d exchanges in a row (%s); the bus is stopped", NodeList(run.nodes).c_str(),
+             run.total, seen.c_str());
       return false;
     }
     if (run.total >= kJvsMaxSpoiled) *atLimit = true;
@@ -839,6 +1015,7 @@ enum : int {
   kFateUnknown = -4,   // a setting whose fate the node could not tell
   kCutShort = -5,      // not carried out, and the piece of work's time is up
   kFateOpen = -6,      // a decrease whose fate the node's copy is to tell once the noise lets it
+  kDeferred = -7,      // an exchange went wrong: the node is asked again after the others' turns
 };
 
 // Whether the piece of work under way (a step: its setting step and its
@@ -859,8 +1036,10 @@ void StartWork() {
 // A request that has no effect on the node, written again whole until it is
 // answered. The answer's length, or kStopped when the bus is to stop (told)
 // or was closed, or kCutShort when the work's time is up or, with atLimit,
-// where the run of spoiled exchanges would stop the bus (not told).
-int Transact(const Request& r, uint8_t* buf, bool* atLimit = nullptr) {
+// where the run of spoiled exchanges would stop the bus (not told), or,
+// with defer (other nodes wait for their turn), kDeferred after an exchange
+// that went wrong.
+int Transact(const Request& r, uint8_t* buf, bool* atLimit = nullptr, bool defer = false) {
   for (;;) {
     int n = 0;
     const JvsReceipt got = Exchange(r, buf, &n, &ReplyFits, &r);
@@ -870,6 +1049,7 @@ int Transact(const Request& r, uint8_t* buf, bool* atLimit = nullptr) {
     }
     if (!Failed(r.node, got, buf, atLimit)) return kStopped;
     if ((atLimit && *atLimit) || OutOfTime()) return kCutShort;
+    if (defer) return kDeferred;
   }
 }
 
@@ -942,13 +1122,31 @@ int CannotTell(const Request& r) {
 int FateUnknownInTime(const Request& r, const Known& before, int statusThrees, bool afterStatusThree) {
   Master& m = M();
   if (r.node == 0 || r.node >= kJvsMaxNodes || !m.lastByNoise) return CannotTell(r);
-  OpenFate& f = m.open[r.node];
-  f.active = true;
-  f.request = r;
-  f.before = before;
-  f.statusThrees = statusThrees;
-  f.afterStatusThree = afterStatusThree;
+  m.open[r.node] = OpenFate{true, r, before, statusThrees, afterStatusThree, false, true};
   return kFateOpen;
+}
+
+// The fate of a request that takes effect once, still to be asked after an
+// exchange that went wrong, put by till the node's next turn in the cycle:
+// the other nodes still to be done have theirs first. How the asking stood
+// goes with it, and whether noise spoiled the exchange.
+int DeferFate(const Request& r, const Known& before, int statusThrees, bool afterStatusThree) {
+  Master& m = M();
+  m.open[r.node] = OpenFate{true, r, before, statusThrees, afterStatusThree, true, m.lastByNoise};
+  return kDeferred;
+}
+
+// The cycle ends with fates put by: as where a turn's time is up, each stays
+// open where noise spoiled its last exchange, else the node's counter
+// settles it.
+void EndDeferredFates() {
+  for (OpenFate& f : M().open) {
+    if (!f.active || !f.deferred) continue;
+    f.deferred = false;
+    if (f.byNoise) continue;
+    MarkUnsettled(f.request);
+    f.active = false;
+  }
 }
 
 // Open fates go to the nodes' counters: the bus stopped, or comes up again.
@@ -971,9 +1169,11 @@ void FatesToCounters() {
 // again until the bus comes up again. A node silent to the request cannot
 // be told from a line that lost it, and is asked again the next time.
 // A fate left open goes on from how it stood (statusThrees,
-// afterStatusThree); kFateOpen where it stays open.
+// afterStatusThree); kFateOpen where it stays open. With defer (other nodes
+// wait for their turn), an answer that went wrong puts the fate by
+// (kDeferred) where the time is not up.
 int LearnFate(const Request& r, const Known& before, uint8_t* buf, int statusThrees = 0,
-              bool afterStatusThree = false) {
+              bool afterStatusThree = false, bool defer = false) {
   Master& m = M();
   const uint64_t bit = uint64_t{1} << SlotOf(r.node);
   const CopyCheck with{&r, &before};
@@ -1018,14 +1218,18 @@ int LearnFate(const Request& r, const Known& before, uint8_t* buf, int statusThr
     afterStatusThree = got == JvsReceipt::kStatusThree;
     if (afterStatusThree && ++statusThrees >= 2 && !(m.copiesAfterStatusThree & bit)) return CannotTell(r);
     if (OutOfTime()) return FateUnknownInTime(r, before, statusThrees, afterStatusThree);
+    if (defer) return DeferFate(r, before, statusThrees, afterStatusThree);
   }
 }
 
 // A request that takes effect once. It goes out only when the node's last
 // reply tells its fate; after an exchange that went wrong it is written
 // again only once the node said it was not carried out. The answer's length
-// (the answer in buf, asked again or not), or an outcome above.
-int TransactOnce(const Request& r, uint8_t* buf) {
+// (the answer in buf, asked again or not), or an outcome above. With defer
+// (other nodes wait for their turn), kDeferred after an exchange that went
+// wrong: the fate of one that may have been carried out is put by
+// (DeferFate).
+int TransactOnce(const Request& r, uint8_t* buf, bool defer = false) {
   Master& m = M();
   Known& k = m.known[SlotOf(r.node)];
   // Whether the node's last reply can tell the request's fate, should its
@@ -1035,7 +1239,7 @@ int TransactOnce(const Request& r, uint8_t* buf) {
   // that cannot send its replies again can tell nothing: nothing goes first.
   bool telling = !(m.cannotSendAgain & (uint64_t{1} << SlotOf(r.node)));
   if (telling && (!k.valid || Mistakable(r, k))) {
-    if (const int n = Transact(Marker(r.node), buf); n < 0) return n;
+    if (const int n = Transact(Marker(r.node), buf, nullptr, defer); n < 0) return n;
     if (Mistakable(r, k)) {
       // A decrease waits; node 0's setting goes out all the same, and is
       // given up should its exchange go wrong.
@@ -1062,6 +1266,7 @@ int TransactOnce(const Request& r, uint8_t* buf) {
     }
     if (!telling) return CannotTell(r);
     if (OutOfTime()) return FateUnknownInTime(r, before, 0, false);
+    if (defer && r.node != 0) return DeferFate(r, before, 0, false);
     const int fate = LearnFate(r, before, buf);
     if (fate != 0) return fate;
     if (OutOfTime()) return kCutShort;
@@ -1211,7 +1416,7 @@ int IdentifyNodes() {
       // bring-up round again instead (within its time bound).
       bool atLimit = false;
       const int n = Transact(Single(static_cast<uint8_t>(node), &cmd, 1), buf, m.addressedOnNoise ? &atLimit : nullptr);
-      if (atLimit) m.run = SpoiledRun{};
+      if (atLimit) m.run[node] = m.runAll = SpoiledRun{};
       if (n < 0) return n == kCutShort ? kCutShort : kStopped;
       if (n < 2 || buf[0] != kJvsStatusNormal || buf[1] != kJvsReportNormal) {
         Tell("node %d did not say what it is; the bus is stopped", node);
@@ -1246,18 +1451,34 @@ int IdentifyNodes() {
   return 0;
 }
 
-// SENSE once the node that answered the last address assignment, at
-// answeredAt, has had kJvsSenseLagMs to raise it: read on the bus clock
-// until it reads high or that time is up (a node may raise it a while after
-// its answer). Low then: a node waits for an address.
-int SenseAfterAnswer(uint32_t answeredAt) {
+// SENSE as it holds, read every millisecond of bus time. The reading that
+// would end the caller's work counts only where every read over
+// kJvsSenseSteadyMs gives it, so that a glitch of the line is no change:
+// high (or unreadable: not 0), which ends the address assignments, or with
+// confirmLow low, which stops a cycle (a node lost its address); the other
+// is taken at once. Low counts from lowFrom + lowMs on (a node that answered
+// its address at lowFrom may raise SENSE up to kJvsSenseLagMs later). The
+// stop of the bus ends the reading with what it read last.
+int SenseHeld(uint32_t lowFrom, uint32_t lowMs, bool confirmLow) {
   constexpr uint32_t kLookEveryMs = 1;
   const Master& m = M();
+  bool held = false;
+  int last = 0;
+  uint32_t since = 0;
   for (;;) {
     const int sense = JvsGetSense();
-    const uint32_t waited = JvsClock().NowMs() - answeredAt;
-    if (sense != 0 || waited >= kJvsSenseLagMs || m.stop.load()) return sense;
-    JvsClock().Sleep(std::min(kLookEveryMs, kJvsSenseLagMs - waited));
+    const uint32_t now = JvsClock().NowMs();
+    if (!held || (sense == 0) != (last == 0)) {
+      held = true;
+      since = now;
+    }
+    last = sense;
+    const bool lowDue = now - lowFrom >= lowMs;
+    const bool steady = now - since >= kJvsSenseSteadyMs;
+    if (sense == 0 && lowDue && (!confirmLow || steady)) return 0;
+    if (sense != 0 && (confirmLow || steady)) return sense;
+    if (m.stop.load()) return sense;
+    JvsClock().Sleep(kLookEveryMs);
   }
 }
 
@@ -1274,8 +1495,10 @@ void BringUp() {
     m.garbageTold = 0;
     m.heldTold = 0;
     m.strayTold = 0;
+    m.reportTold = 0;
     m.noiseRun = false;
-    m.run = SpoiledRun{};
+    for (SpoiledRun& r : m.run) r = SpoiledRun{};
+    m.runAll = SpoiledRun{};
     for (SpoiledRun& d : m.dry) d = SpoiledRun{};
     for (auto& read : m.switchesRead) read = false;
     for (auto& at : m.switchesAt) at = 0;
@@ -1283,7 +1506,7 @@ void BringUp() {
     FatesToCounters();
   }
   // The switches are due no read until the bus is up.
-  for (StaleWatch& w : m.stale) w = StaleWatch{};
+  m.watch.Start(0, JvsClock().NowMs());
   m.bringingUp = true;
   struct Done {
     ~Done() { M().bringingUp = false; }
@@ -1293,7 +1516,7 @@ void BringUp() {
   m.habit = BoardHabit::kUnknown;
   m.copiesAfterStatusThree = 0;
   m.cannotSendAgain = 0;
-  m.cycleCut = false;
+  m.cycleFrom = 0;
   for (Known& k : m.known) k = Known{};
   JvsClearQueues();
   if (!JvsReset()) return;
@@ -1314,7 +1537,7 @@ void BringUp() {
     // on the line meanwhile may have formed the last assignment's answer.
     if (!JvsSettleLine()) return;
     if (JvsLineNoisy()) m.addressedOnNoise = true;
-    if ((n > 1 ? SenseAfterAnswer(answeredAt) : JvsGetSense()) != 0) break;
+    if (SenseHeld(answeredAt, n > 1 ? kJvsSenseLagMs : 0, false) != 0) break;
     const uint8_t assign[2] = {kJvsCmdSetAddress, static_cast<uint8_t>(n)};
     const Request r = Single(kJvsBroadcast, assign, 2);
     int got = 0;
@@ -1341,7 +1564,9 @@ void BringUp() {
       n = 1;
       continue;
     }
-    m.run = SpoiledRun{};
+    // An answer on the bus: the runs in a row end, as at any good answer.
+    for (SpoiledRun& run : m.run) run = SpoiledRun{};
+    m.runAll = SpoiledRun{};
     answeredAt = JvsClock().NowMs();
     if (++n == kJvsMaxNodes) {
       Tell("more than %d nodes on the bus; the bus is stopped", kJvsMaxAddressed);
@@ -1363,8 +1588,7 @@ void BringUp() {
   // The bus is up: the bring-up's time bound ends, and the nodes' run from
   // here.
   m.dry[SlotOf(kJvsBroadcast)] = SpoiledRun{};
-  for (uint32_t& at : m.goodAt) at = JvsClock().NowMs();
-  for (StaleWatch& w : m.stale) w.freshAt = JvsClock().NowMs();
+  for (std::atomic<uint32_t>& at : m.goodAt) at = JvsClock().NowMs();
   SetState(kJvsStateReady);
   JvsSetRts(1);
 }
@@ -1446,94 +1670,142 @@ bool RunSettingStep() {
   return true;
 }
 
-// The cycle stops at the node, not ready, to go on with it at the next
-// step. A node with a request due that the cycles have not reached has had
-// no good answer since its last: its time bound is looked at here (halted,
-// told).
-void CutCycle(int32_t node) {
-  Master& m = M();
-  m.cycleCut = true;
-  m.cycleFrom = node;
-  for (int32_t n = node; n <= m.nodeCount.load() && n < kJvsMaxNodes; ++n) {
-    const uint8_t address = static_cast<uint8_t>(n);
-    if (JvsQueuedCount(address) > 0 || m.open[n].active) StartDry(address, m.goodAt[n]);
-  }
-  if (AnyTooLongDry(static_cast<uint8_t>(node))) Halt(kJvsStateBusError);
+// The cycle ends: what it read is the user's, the bus ready for the next.
+void EndCycle() {
+  EndDeferredFates();
+  SwitchesHandedOn();
+  SetState(kJvsStateReady);
+  JvsSetRts(1);
 }
 
-// One cycle over the nodes with queued commands; ready at the end, or
+// The step's time is up with nodes of the cycle not done (left, in the
+// round's order from index at; tried: those asked in this cycle). The
+// cycle ends there, what it read handed on; the first node it did not reach
+// begins the next. A node with a request due that the cycle did not finish
+// has had no good answer since its last: its time bound is looked at here
+// (halted, told).
+void CutCycle(const int32_t* order, int32_t nodes, int at, uint64_t left, uint64_t tried) {
+  Master& m = M();
+  int32_t first = -1, unreached = -1;
+  for (int32_t i = 0; i < nodes; ++i) {
+    const int32_t n = order[(at + i) % nodes];
+    if (!(left >> n & 1)) continue;
+    if (first < 0) first = n;
+    const uint8_t address = static_cast<uint8_t>(n);
+    if (JvsQueuedCount(address) > 0 || m.open[n].active) StartDry(address, m.goodAt[n]);
+    if (!(tried >> n & 1) && unreached < 0) unreached = n;
+  }
+  m.cycleFrom = unreached < 0 ? 0 : unreached;
+  if (first >= 0 && AnyTooLongDry(static_cast<uint8_t>(first))) return Halt(kJvsStateBusError);
+  EndCycle();
+}
+
+// One turn of a node in the cycle: what it is asked, and how it went.
+enum class Turn { kDone, kAgain, kCut, kStopped };
+Turn NodeTurn(int32_t node, uint8_t* buf, bool others) {
+  Master& m = M();
+  const uint8_t address = static_cast<uint8_t>(node);
+  const uint64_t bit = uint64_t{1} << node;
+  Request r = FromQueue(address);
+  if (m.open[node].active) {
+    // A decrease whose fate is open: the node is asked for its copy, and
+    // for nothing else until the copy tells the fate. Carried out: its
+    // answer is handed on (its inputs may be old: only the decrease), and
+    // what was queued goes out without its decreases, which the next poll
+    // builds afresh.
+    SetState(kJvsStateRunning);
+    const OpenFate f = std::exchange(m.open[node], OpenFate{});
+    const int fate = LearnFate(f.request, f.before, buf, f.statusThrees, f.afterStatusThree, others);
+    if (fate == kStopped) {
+      if (!m.stop.load()) Halt(kJvsStateBusError);
+      return Turn::kStopped;
+    }
+    if (fate == kFateOpen) return Turn::kDone;
+    if (fate == kDeferred) return Turn::kAgain;
+    if (fate > 0) {
+      WalkReply(f.request, buf, static_cast<size_t>(fate), true);
+      m.withoutEffects |= bit;
+    }
+  }
+  // What the cycle already did to the node is not written again: a decrease
+  // left to the node's counter, carried out as its copy told, or held.
+  if (JvsDecreaseUnsettled(node) || (m.withoutEffects & bit)) r = WithoutEffects(r);
+  // Nothing queued, or more than one frame carries: nothing is sent.
+  if (r.count == 0 || r.Size() + 1 >= 255) return Turn::kDone;
+  SetState(kJvsStateRunning);
+  int n = AnyEffect(r) ? TransactOnce(r, buf, others) : Transact(r, buf, nullptr, others);
+  if (n == kDeferred) return Turn::kAgain;
+  // The node gets nothing more while its decrease's fate is open.
+  if (n == kFateOpen) return Turn::kDone;
+  if (n == kHeld || n == kCounterTells || n == kFateUnknown) {
+    if (n == kHeld && !(m.heldTold & bit)) {
+      m.heldTold |= bit;
+      Tell("node %d: neither its last reply nor its identity can tell whether a coin decrease was carried out; "
+           "its decreases wait",
+           node);
+    }
+    // The inputs are read all the same; what takes effect waits.
+    m.withoutEffects |= bit;
+    r = WithoutEffects(r);
+    n = r.count ? Transact(r, buf, nullptr, others) : 0;
+    if (n == 0) return Turn::kDone;
+    if (n == kDeferred) return Turn::kAgain;
+  }
+  if (n == kCutShort) return Turn::kCut;
+  if (m.stop.load()) return Turn::kStopped;
+  // An answer is of status 1: a frame of another status spoiled its
+  // exchange.
+  if (n < 1) {
+    Halt(kJvsStateBusError);
+    return Turn::kStopped;
+  }
+  WalkReply(r, buf, static_cast<size_t>(n));
+  return Turn::kDone;
+}
+
+// One cycle over the nodes with queued commands, in rounds: each node still
+// to be done has one turn in each round, the first of the step whatever
+// its time; ready at the end, or when the step's time is up (CutCycle), or
 // halted (told).
 void RunCycle() {
   Master& m = M();
   JvsSetRts(0);
-  if (JvsGetSense() == 0) {
+  if (SenseHeld(JvsClock().NowMs(), 0, true) == 0) {
     Tell("a node lost its address (SENSE went low); the bus is stopped");
     return Halt(kJvsStateBusError);
   }
   uint8_t buf[kJvsReplyBuffer];
-  // A cycle whose step's time is up stops where it is, not ready, and goes
-  // on at the next step with the node it did not finish.
-  const int32_t from = m.cycleCut ? m.cycleFrom : 0;
-  if (!m.cycleCut) {
-    m.withoutEffects = 0;
-    SwitchesDue();
-  }
-  m.cycleCut = false;
-  for (int32_t node = from; node <= m.nodeCount.load(); ++node) {
-    if (node > from && OutOfTime()) return CutCycle(node);
-    const uint8_t address = static_cast<uint8_t>(node);
-    Request r = FromQueue(address);
-    if (node < kJvsMaxNodes && m.open[node].active) {
-      // A decrease whose fate is open: the node is asked for its copy, and
-      // for nothing else until the copy tells the fate. Carried out: its
-      // answer is handed on (its inputs are old: only the decrease), and
-      // what was queued since goes out without its decreases, which the
-      // next poll builds afresh.
-      SetState(kJvsStateRunning);
-      const OpenFate f = std::exchange(m.open[node], OpenFate{});
-      const int fate = LearnFate(f.request, f.before, buf, f.statusThrees, f.afterStatusThree);
-      if (fate == kStopped) {
-        if (!m.stop.load()) Halt(kJvsStateBusError);
-        return;
-      }
-      if (fate == kFateOpen) continue;
-      if (fate > 0) {
-        WalkReply(f.request, buf, static_cast<size_t>(fate), true);
-        m.withoutEffects |= uint64_t{1} << node;
+  m.withoutEffects = 0;
+  SwitchesDue();
+  int32_t order[kJvsMaxNodes];
+  const int32_t nodes = std::min(m.nodeCount.load(), int32_t{kJvsMaxNodes - 1}) + 1;
+  const int32_t from = m.cycleFrom < nodes ? m.cycleFrom : 0;
+  for (int32_t i = 0; i < nodes; ++i) order[i] = (from + i) % nodes;
+  m.cycleFrom = 0;
+  uint64_t left = nodes == 64 ? ~uint64_t{0} : (uint64_t{1} << nodes) - 1, tried = 0;
+  bool firstTurn = true;
+  while (left != 0) {
+    for (int i = 0; i < nodes; ++i) {
+      const int32_t node = order[i];
+      const uint64_t bit = uint64_t{1} << node;
+      if (!(left & bit)) continue;
+      if (!firstTurn && OutOfTime()) return CutCycle(order, nodes, i, left, tried);
+      firstTurn = false;
+      tried |= bit;
+      switch (NodeTurn(node, buf, (left & ~bit) != 0)) {
+        case Turn::kDone:
+          left &= ~bit;
+          break;
+        case Turn::kAgain:
+          break;
+        case Turn::kCut:
+          return CutCycle(order, nodes, i, left, tried);
+        case Turn::kStopped:
+          return;
       }
     }
-    // A cycle that goes on keeps the queue it began with: a decrease left to
-    // the node's counter meanwhile, or carried out as its copy told, is not
-    // written again.
-    if (JvsDecreaseUnsettled(node) || (m.withoutEffects & (uint64_t{1} << node))) r = WithoutEffects(r);
-    // Nothing queued, or more than one frame carries: nothing is sent.
-    if (r.count == 0 || r.Size() + 1 >= 255) continue;
-    SetState(kJvsStateRunning);
-    int n = AnyEffect(r) ? TransactOnce(r, buf) : Transact(r, buf);
-    // The node gets nothing more while its decrease's fate is open.
-    if (n == kFateOpen) continue;
-    if (n == kHeld || n == kCounterTells || n == kFateUnknown) {
-      if (n == kHeld && !(m.heldTold & (uint64_t{1} << node))) {
-        m.heldTold |= uint64_t{1} << node;
-        Tell("node %d: neither its last reply nor its identity can tell whether a coin decrease was carried out; "
-             "its decreases wait",
-             node);
-      }
-      // The inputs are read all the same; what takes effect waits.
-      r = WithoutEffects(r);
-      n = r.count ? Transact(r, buf) : 0;
-      if (n == 0) continue;
-    }
-    if (n == kCutShort) return CutCycle(node);
-    if (m.stop.load()) return;
-    // An answer is of status 1: a frame of another status spoiled its
-    // exchange.
-    if (n < 1) return Halt(kJvsStateBusError);
-    WalkReply(r, buf, static_cast<size_t>(n));
   }
-  SwitchesHandedOn();
-  SetState(kJvsStateReady);
-  JvsSetRts(1);
+  EndCycle();
 }
 
 uint32_t JvsThread() {
@@ -1591,7 +1863,7 @@ int32_t JvsStep() {
     if (!m.stop.load()) Halt(kJvsStateBusError);
     return JvsGetState();
   }
-  if (GetState() == kJvsStateRequested || m.cycleCut) {
+  if (GetState() == kJvsStateRequested) {
     m.timed = true;  // what the setting step left of the time
     RunCycle();
     m.timed = false;
@@ -1662,6 +1934,8 @@ int32_t JvsRequest() {
 }
 
 int32_t JvsGetNodeCount() { return M().nodeCount.load(); }
+
+void JvsWatchSwitches(int32_t node) { M().watchNode = node; }
 
 const JvsNodeRecord* JvsGetNodeInfo(int32_t node) {
   if (node < 0 || node >= kJvsMaxNodes) return nullptr;
@@ -1752,6 +2026,8 @@ bool JvsSwitchesCurrent(int32_t node) {
 uint32_t JvsSwitchesReadAt(int32_t node) {
   return node >= 0 && node < kJvsMaxNodes ? M().switchesAt[node].load() : 0;
 }
+
+uint32_t JvsGoodAnswerAt(int32_t node) { return node >= 0 && node < kJvsMaxNodes ? M().goodAt[node].load() : 0; }
 
 bool JvsDecreaseOpen(int32_t node) { return node >= 1 && node < kJvsMaxNodes && M().open[node].active; }
 

@@ -52,9 +52,10 @@
 //   bytes read like a report); should its exchange then go wrong, it is given
 //   up, never sent twice. Node 0's habit is learnt from the marker, its
 //   status command twice in one frame.
-// - The bus stops after kJvsMaxSpoiled exchanges in a row went wrong on a
-//   quiet line (a frame of a status the exchange cannot use, 0, 2, 4, 5 and
-//   up, is one of them, and the line that tells the stop names its status).
+// - The bus stops after kJvsMaxSpoiled of a node's exchanges in a row went
+//   wrong on a quiet line (another node's exchanges between them end no
+//   run; a frame of a status the exchange cannot use, 0, 2, 4, 5 and up, is
+//   one of them, and the line that tells the stop names its status).
 //   Exchanges that noise spoiled (their request went out after a wait for a
 //   quiet line that ran out, or noise came before what decided the receive;
 //   a frame to the master that answers nothing is noise only where its
@@ -68,15 +69,32 @@
 //   time). The bound is looked at with each spoiled exchange, for the nodes
 //   a cycle cut short did not reach, and after each reset's wait (which ends
 //   at the bound) where the line still carries noise.
+// - A cycle gives each node with something to do a turn, in address order:
+//   a node whose exchange went wrong is asked again (its request written
+//   again, its last reply asked for again, a decrease's fate asked on) only
+//   after every other node still to be done in the cycle had its turn, round
+//   after round, until every node is done or the step's time (kJvsCycleMs)
+//   is up. A cycle whose time is up ends there, what it read handed on: a
+//   node that keeps failing costs the others a step's wait at most, never
+//   their reads. The nodes it did not reach are the first of the next cycle.
+//   A decrease whose fate was still to be asked when the time came up stays
+//   open where noise spoiled its last exchange, else goes to the counter,
+//   as within a turn.
 // - A node's switches read longer ago than kJvsStopBoundMs read released
 //   (JvsSwitchesCurrent) until they are read again. A read is fresh where
 //   the switches' report is normal (a node busy may answer them with
-//   report 4 for good, which reads nothing). Where the switches have read
-//   stale so, while the cycles asked for them, for more than kJvsNoAnswerMs
-//   of the last kJvsStaleWindowMs of bus time (a board that answers well
-//   only now and then: each lone good answer ends the node's time without
-//   one, not its stale reads), the bus stops; the line that tells it gives
-//   the stale time, the good answers and spoiled exchanges in it and the
+//   report 4 for good, which reads nothing; the first report other than
+//   normal of each node is told in a line, which stops nothing). Where the
+//   switches the user reads (JvsWatchSwitches) have read stale so, while
+//   the cycles asked for them, for more than kJvsNoAnswerMs of the last
+//   kJvsStaleWindowMs of bus time (a board that answers well only now and
+//   then: each lone good answer ends the node's time without one, not its
+//   stale reads), the bus stops. The stale time is kept in slices of 100 ms
+//   of bus time, however many stretches end in the window (the part of the
+//   oldest slice that has left it counts out). The line that tells the stop
+//   gives the stale time and what the exchanges met meanwhile: the node
+//   whose exchanges went wrong most first, each node's spoiled and good
+//   exchanges, those noise spoiled, the bytes outside frames, and the
 //   switches' last report where it was not normal. The bound is looked at
 //   before each step of the master and with each spoiled exchange.
 // - SENSE is read right before the address assignment it decides, after the
@@ -84,8 +102,11 @@
 //   line), and, from the second assignment on, read again on the bus clock
 //   until it rises or kJvsSenseLagMs have passed since the last assignment
 //   was answered: a node may raise SENSE a while after its answer, and an
-//   assignment goes out only where SENSE stayed low that long. One that no
-//   node answers then is the failure it always was (the resets and the
+//   assignment goes out only where SENSE stayed low that long. SENSE counts
+//   as high only where it reads so on every read, 1 ms apart, over
+//   kJvsSenseSteadyMs, and before a cycle it counts as low (a node lost its
+//   address) only so: a glitch of a few milliseconds changes nothing. An
+//   assignment that no node answers is a failed one (the resets and the
 //   assignments again), whatever SENSE does next: a node may hold the
 //   address, its answer lost. A bring-up whose
 //   addresses were given out while noise was on the line counts only nodes
@@ -148,7 +169,7 @@ constexpr uint16_t kJvsCoinCountBits = 0x3FFF;
 constexpr uint8_t kJvsReportLast = 4;
 
 constexpr int kJvsMaxNodes = 32;         // node records, indexed by address
-// Exchanges in a row that may go wrong before the bus stops.
+// A node's exchanges in a row that may go wrong before the bus stops.
 constexpr int kJvsMaxSpoiled = 6;
 // Time a step of the master (node 0's setting step that is due, then the
 // cycle) has for its tries: past it, a request not yet carried out waits for
@@ -165,9 +186,9 @@ constexpr uint32_t kJvsNoAnswerMs = 10000;
 // receive and a wait for a quiet line): a node's switches read longer ago
 // read released.
 constexpr uint32_t kJvsStopBoundMs = kJvsMaxSpoiled * (kJvsReceiveMs + kJvsSettleMs);
-// A node whose switches read stale (not read within kJvsStopBoundMs while
-// the cycles ask for them) for more than kJvsNoAnswerMs of any
-// kJvsStaleWindowMs of bus time stops the bus: a board that answers well
+// Switches the user reads that read stale (not read within kJvsStopBoundMs
+// while the cycles ask for them) for more than kJvsNoAnswerMs of any
+// kJvsStaleWindowMs of bus time stop the bus: a board that answers well
 // only now and then, or answers its switches busy for good, leaves the
 // controls dead most of the time.
 constexpr uint32_t kJvsStaleWindowMs = 30000;
@@ -180,6 +201,9 @@ constexpr int kJvsAddressRetries = 5;
 // The longest a node may take, after answering its address assignment, to
 // raise SENSE: the SENSE read that decides the next assignment waits for it.
 constexpr uint32_t kJvsSenseLagMs = 100;
+// How long SENSE must read the same on every read (1 ms apart) to count as
+// having changed: longer than a glitch of the line.
+constexpr uint32_t kJvsSenseSteadyMs = 5;
 // The pause after each step of node 0's setting sequence.
 constexpr uint32_t kJvsSettingPauseMs = 1000;
 // Function codes 0-31 have an entry in a node's feature table.
@@ -270,12 +294,18 @@ int32_t JvsQueuePoll();
 // for, coins (its slot count, 0 without the feature). While a decrease sent
 // to the node waits to be settled by its counter, the poll carries none.
 void JvsQueueNodePoll(int32_t node);
+// The node whose switches the user reads (0: none): only their stale reads
+// stop the bus (kJvsStaleWindowMs). A new node starts its stale time afresh.
+// Any thread; the master takes it at the next cycle.
+void JvsWatchSwitches(int32_t node);
 // Whether the node's switches were read within kJvsStopBoundMs (bus
 // clock): the switch bytes of its record are current. Any thread.
 bool JvsSwitchesCurrent(int32_t node);
 // The bus clock at the node's last read of its switches (0 before the
 // first since the bus came up).
 uint32_t JvsSwitchesReadAt(int32_t node);
+// The bus clock at the node's last good answer (or the bus coming up).
+uint32_t JvsGoodAnswerAt(int32_t node);
 // Whether a coin decrease sent to the node waits for the node's copy of its
 // last reply to tell its fate (the noise on the line kept it from telling).
 bool JvsDecreaseOpen(int32_t node);

@@ -90,6 +90,15 @@ class BusTest : public ::testing::Test {
   bool AdvanceUntil(Pred pred) {
     return bus_.AdvanceUntil(clock_, pred);
   }
+  // The same, asking for a cycle whenever the master is ready, as the game
+  // does each frame: a cycle whose step's time ran out ends there.
+  template <class Pred>
+  bool PollUntil(Pred pred) {
+    return AdvanceUntil([&] {
+      if (JvsGetState() == 1) JvsQueuePoll();
+      return pred();
+    });
+  }
 
   FakeClock clock_;
   SimJvsBus bus_;
@@ -195,19 +204,20 @@ TEST_F(BusTest, DamagedReplyMeansThePollIsWrittenAgainOnceTheLineIsQuiet) {
   BringUp();
   uint32_t errors = JvsGetErrorCount();
   int board = bus_.Cycles(0), node = bus_.Cycles(1);
-  // The board's reply (node 0, first in the cycle) damaged, and that of its
-  // poll written again too: the third writing is answered.
+  // The board's reply (node 0, first in the cycle) damaged, and the next,
+  // node 1's, asked in its turn before the board is asked again: each poll
+  // is written again once.
   bus_.CorruptReplies(2);
   bus_.SetSwitches(0, 0, 0x8000, 0);
   testsupport::StderrCapture capture;
   uint32_t start = clock_.NowMs();
   Cycle();
   EXPECT_ALL({VAL(JvsGetErrorCount() - errors, 2u), VAL(bus_.RetransmitRequests(), 0),
-              VAL(bus_.Cycles(0) - board, 3), VAL(bus_.Cycles(1) - node, 1),
+              VAL(bus_.Cycles(0) - board, 2), VAL(bus_.Cycles(1) - node, 2),
               VAL(JvsGetDroppedReplyCount(), 0u), VAL(JvsGetNodeRecord(1)->switches[0], 0x80),
               VAL(JvsGetNodeRecord(0)->system, 0x5A)});
   // Each writing again waited for a quiet line.
-  EXPECT_GE(clock_.NowMs() - start, 2 * kJvsQuietMs);
+  EXPECT_GE(clock_.NowMs() - start, kJvsQuietMs);
 
   // The board saw its poll damaged and answers status 3: the poll is
   // written again as it was, and carried out once.
@@ -224,7 +234,7 @@ TEST_F(BusTest, DamagedReplyMeansThePollIsWrittenAgainOnceTheLineIsQuiet) {
   EXPECT_EQ(JvsGetState(), 1);
 
   // One line for each node that answered garbage, however often it does:
-  // the board twice more, node 1 once.
+  // the board once more, node 1 twice.
   errors = JvsGetErrorCount();
   bus_.CorruptReplies(2);
   bus_.SpoilNextReply(1, SimJvsBus::kDamaged);
@@ -262,19 +272,20 @@ TEST_F(BusTest, UnfittingReplyIsRefusedAndThePollWrittenAgainOnceTheLineIsQuiet)
   CycleOnStoppedClock();
   EXPECT_EQ(JvsGetDroppedReplyCount(), dropped);
 
-  // A node that never sends a reply that fits stops the bus after six
-  // exchanges in a row, in one line that says so.
+  // Nodes that never send a reply that fits stop the bus after six
+  // exchanges in a row, each node asked in turn, in one line that says so.
   testsupport::StderrCapture haltCapture;
-  const int before = bus_.Cycles(0);
+  const int before = bus_.Cycles(0), before1 = bus_.Cycles(1);
   bus_.UnfittingReplies(100);
-  ASSERT_EQ(JvsQueuePoll(), 1);
-  EXPECT_TRUE(AdvanceUntil([] { return JvsGetState() == -3; }));
+  EXPECT_TRUE(PollUntil([] { return JvsGetState() == -3; }));
   const std::string halt = haltCapture.Take();
   EXPECT_EQ(halt,
-            "jvs bus: no good answer from node 0 in 6 exchanges in a row (6 answering nothing asked); the bus is "
+            "jvs bus: damaged or unfitting replies while waiting for node 1\n"
+            "jvs bus: no good answer from nodes 0 and 1 in 6 exchanges in a row (6 answering nothing asked); the bus is "
             "stopped\n");
-  EXPECT_TRUE(Eventually([&] { return bus_.Cycles(0) - before == kJvsMaxSpoiled; }));
-  EXPECT_ALL({VAL(bus_.Cycles(0) - before, kJvsMaxSpoiled), VAL(JvsGetErrorCount() - errors, 1u + kJvsMaxSpoiled)});
+  EXPECT_TRUE(Eventually([&] { return bus_.Cycles(0) - before + bus_.Cycles(1) - before1 == kJvsMaxSpoiled; }));
+  EXPECT_ALL({VAL(bus_.Cycles(0) - before, kJvsMaxSpoiled / 2), VAL(bus_.Cycles(1) - before1, kJvsMaxSpoiled / 2),
+              VAL(JvsGetErrorCount() - errors, 1u + kJvsMaxSpoiled)});
 }
 
 // A reply that comes late, past the 20 ms the master waits for a byte, and
@@ -814,36 +825,38 @@ TEST_F(PlayBusTest, FewerCopiesThanRequestsToSendAgain) {
 // line is quiet. The reply behind it, in the same read, is dropped with it
 // and counted. The bus plays on.
 TEST_F(PlayBusTest, FrameWithoutAStatusByteMeansThePollIsWrittenAgain) {
-  const int board = bus_.Cycles(0);
+  const int board = bus_.Cycles(0), node1 = bus_.Cycles(1), node2 = bus_.Cycles(2);
   bus_.EmptyFrameBeforeReplies(3);
   NewInputs();
   ASSERT_NO_FATAL_FAILURE(CycleOnClock("frames without a status byte"));
-  EXPECT_EQ(bus_.Cycles(0) - board, 4);
+  // Each node's reply in its turn: each poll written again once.
+  EXPECT_ALL({VAL(bus_.Cycles(0) - board, 2), VAL(bus_.Cycles(1) - node1, 2), VAL(bus_.Cycles(2) - node2, 2)});
   ASSERT_NO_FATAL_FAILURE(PlayOn(3, 2));
   ExpectCounted(3, 0, 3);
 }
 
-// A node that never answers: each wait for its reply runs out on the bus
-// clock, and its poll is written again whole once the line has been quiet
-// for kJvsQuietMs, never asked for again. Six exchanges in a row without a
-// good answer stop the bus, with one line.
+// Nodes that never answer: each wait for a reply runs out on the bus clock,
+// and each poll is written again whole, at the node's turn, once the line
+// has been quiet for kJvsQuietMs, never asked for again. Six exchanges in a
+// row without a good answer stop the bus, with one line.
 TEST_F(BusTest, SilentNodeHaltsAfterSixExchangesWithOneLine) {
   bus_.AddNode(SimJvsNode{});
   BringUp();
   bus_.SetSilent(true);
-  const int board = bus_.Cycles(0);
+  const int board = bus_.Cycles(0), node = bus_.Cycles(1);
   const uint32_t errors = JvsGetErrorCount(), start = clock_.NowMs();
   testsupport::StderrCapture capture;
-  JvsQueuePoll();
-  EXPECT_TRUE(AdvanceUntil([] { return JvsGetState() == -3; }));
+  EXPECT_TRUE(PollUntil([] { return JvsGetState() == -3; }));
   // Six waits for a byte, and five quiet lines between them.
   EXPECT_GE(clock_.NowMs() - start, kJvsMaxSpoiled * kJvsByteWaitMs + (kJvsMaxSpoiled - 1) * kJvsQuietMs);
   // The last poll was written just before the halt.
-  EXPECT_TRUE(Eventually([&] { return bus_.Cycles(0) - board >= kJvsMaxSpoiled; }));
+  EXPECT_TRUE(Eventually([&] { return bus_.Cycles(0) - board + bus_.Cycles(1) - node >= kJvsMaxSpoiled; }));
   const std::string err = capture.Take();
-  EXPECT_ALL({VAL(bus_.Cycles(0) - board, kJvsMaxSpoiled), VAL(bus_.RetransmitRequests(), 0),
-              VAL(JvsGetErrorCount() - errors, uint32_t{kJvsMaxSpoiled}), VAL(JvsRequest(), 0)});
-  EXPECT_EQ(err, "jvs bus: no good answer from node 0 in 6 exchanges in a row (6 silent); the bus is stopped\n");
+  EXPECT_ALL({VAL(bus_.Cycles(0) - board, kJvsMaxSpoiled / 2), VAL(bus_.Cycles(1) - node, kJvsMaxSpoiled / 2),
+              VAL(bus_.RetransmitRequests(), 0), VAL(JvsGetErrorCount() - errors, uint32_t{kJvsMaxSpoiled}),
+              VAL(JvsRequest(), 0)});
+  EXPECT_EQ(err,
+            "jvs bus: no good answer from nodes 0 and 1 in 6 exchanges in a row (6 silent); the bus is stopped\n");
   EXPECT_EQ(JvsClose(), 1);  // ends the halted thread
   EXPECT_EQ(JvsGetState(), -1);
 }
@@ -865,7 +878,8 @@ TEST_F(BusTest, CloseEndsAWaitForAReply) {
 // decide each receive (a reply answering nothing asked, told once for the
 // node); after the first, each request goes out on a line that never went
 // quiet, where they are noise like any other (the bytes outside frames among
-// them told once): on a clock that does not move the bus goes on, and once
+// them told once for each node): on a clock that does not move the bus goes
+// on, its nodes asked in turn, and once
 // kJvsNoAnswerMs of bus time went by without a good answer it stops, in one
 // line. Frames to another node are no event at
 // all, only noise: each receive gives up after kJvsMaxReceiveBytes of them
@@ -891,9 +905,13 @@ TEST_F(BusTest, FloodOfFramesThatAnswerNothingStopsTheBus) {
     clock_.Advance(kJvsNoAnswerMs);
     EXPECT_TRUE(Eventually([] { return JvsGetState() == -3; }));
     const std::string err = capture.Take();
-    EXPECT_ALL({VAL(BusLines(err), 4), VAL(BusLines(err, "the line did not go quiet (8256 bytes in 0 ms)"), 1),
+    // Node 0 and node 1 are asked in turn; the stop names the one whose
+    // exchange met the bound first.
+    EXPECT_ALL({VAL(BusLines(err), 5), VAL(BusLines(err, "the line did not go quiet (8256 bytes in 0 ms)"), 1),
                 VAL(BusLines(err, "bytes outside frames on the line while node 0 was asked"), 1),
-                VAL(BusLines(err, "no good answer from node 0 in 10000 ms ("), 1),
+                VAL(BusLines(err, "bytes outside frames on the line while node 1 was asked"), 1),
+                VAL(BusLines(err, " in 10000 ms (") - BusLines(err, "no good answer from node "), 0),
+                VAL(BusLines(err, " in 10000 ms ("), 1),
                 VAL(clock_.NowMs(), start + kJvsNoAnswerMs)});
     EXPECT_EQ(JvsClose(), 1);
     bus_.SetFlood(SimJvsBus::kFloodOff, 0);

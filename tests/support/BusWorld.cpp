@@ -96,7 +96,8 @@ BusWorld::~BusWorld() {
 void BusWorld::Opened() {
   openedAt_ = wire.NowMs();
   upSinceOpen_ = false;
-  cutNode_ = -1;
+  // What the master kept of an earlier bus is no good answer of this one.
+  for (int n = 0; n < kJvsMaxNodes; ++n) masterGood_[n] = JvsGoodAnswerAt(n);
   std::fill(std::begin(lastGood_), std::end(lastGood_), openedAt_);
   std::fill(std::begin(lastWireGood_), std::end(lastWireGood_), openedAt_);
   std::fill(std::begin(wrongFrom_), std::end(wrongFrom_), 0);
@@ -134,11 +135,11 @@ bool BusWorld::TimeStopAllowed() const {
   if (!upSinceOpen_ && now - openedAt_ + kSlackMs >= kAnswerBoundMs) return true;
   for (int n = 0; n < 256; ++n)
     if (asked_[n] && now - lastWireGood_[n] + kSlackMs >= kAnswerBoundMs) return true;
-  // The master's view of a node's reads runs ahead of the game's by up to
-  // a frame at each end of a stretch read stale.
-  for (const StaleView& v : stale_) {
+  // The master's view of the game's switches' reads (node 1's) runs ahead
+  // of the game's by up to a frame at each end of a stretch read stale.
+  if (stale_.size() > 1) {
     int stretches = 0;
-    const uint32_t ms = StaleInWindow(v, now, &stretches);
+    const uint32_t ms = StaleInWindow(stale_[1], now, &stretches);
     if (ms + uint32_t(stretches + 1) * (frameMs + kSlackMs) >= kAnswerBoundMs) return true;
   }
   return false;
@@ -193,7 +194,8 @@ void BusWorld::WatchStale() {
     }
     while (!v.past.empty() && now - v.past.front().second >= kJvsStaleWindowMs) v.past.erase(v.past.begin());
   }
-  for (size_t n = 1; n < stale_.size() && up; ++n) {
+  // The game reads node 1's switches: only their stale reads are bounded.
+  for (size_t n = 1; n < stale_.size() && n <= 1 && up; ++n) {
     int stretches = 0;
     const uint32_t ms = StaleInWindow(stale_[n], now, &stretches);
     mostStaleMs = std::max(mostStaleMs, ms);
@@ -327,8 +329,6 @@ void BusWorld::Frame() {
   lastSync_ = sync;
   if (beforeStep) beforeStep(*this);
   const size_t exchanges = wire.Exchanges().size();
-  // A step that does not go on with a cycle cut short begins a cycle, if any.
-  if (JvsGetState() != kJvsStateRunning) cycleSent_ = line_.sent.size();
   const uint32_t stepAt = wire.NowMs();
   const bool wasHalted = Halted();
   const bool wasUp = JvsGetState() >= kJvsStateReady;
@@ -338,18 +338,14 @@ void BusWorld::Frame() {
   const uint32_t errors = JvsGetState() == kJvsStateStarting ? 0 : JvsGetErrorCount();
   line_.writes = 0;
   line_.overran = false;
-  line_.firstNode = -1;
-  // A cycle cut short goes on with the node it did not finish (the node
-  // last written to, or one after it), unless the setting step goes first.
-  const int cut = JvsGetNodeSettingResult() == kJvsSettingRunning ? -1 : cutNode_;
   JvsStep();
-  if (cut >= 0 && line_.firstNode >= 0 && line_.firstNode < cut)
-    Note("a cycle cut short at node " + std::to_string(cut) + " began again at node " +
-         std::to_string(line_.firstNode));
-  cutNode_ = !Halted() && JvsGetState() == kJvsStateRunning && !line_.sent.empty() ? line_.sent.back().node : -1;
+  // A cycle ends within its step, what it read handed on, however its
+  // nodes fared: a node that keeps failing never holds the others' reads.
+  if (JvsGetState() == kJvsStateRunning || JvsGetState() == kJvsStateRequested)
+    Note("a cycle went on past its step (state " + std::to_string(JvsGetState()) + ")");
   if (line_.overran)
     Note("the master wrote more than " + std::to_string(kWriteBound) + " frames in one piece of its work");
-  AfterStep(exchanges, cycleSent_, stepAt, errors, wasHalted, wasUp);
+  AfterStep(exchanges, stepAt, errors, wasHalted, wasUp);
   wire.Advance(frameMs);
   ++frames;
 }
@@ -367,8 +363,8 @@ bool BusWorld::NodeOwesNothing() {
          device->Request(0).decrease[0] == 0;
 }
 
-void BusWorld::AfterStep(size_t exchangesBefore, size_t cycleFrom, uint32_t stepAt, uint32_t errorsAtStep,
-                         bool wasHalted, bool wasUp) {
+void BusWorld::AfterStep(size_t exchangesBefore, uint32_t stepAt, uint32_t errorsAtStep, bool wasHalted,
+                         bool wasUp) {
   const uint32_t now = wire.NowMs();
   // No wait for a quiet line outlasted its bound: between two writes (or
   // from the start of the work) the receive of the first, and one wait for
@@ -415,15 +411,25 @@ void BusWorld::AfterStep(size_t exchangesBefore, size_t cycleFrom, uint32_t step
       wrongFrom_[e.node] = e.at;
     }
   }
-  // A cycle that ended (the bus ready again) had a good answer from every
-  // node it asked, whatever the wire's marks say (a sync byte of noise that
-  // came after an answer was read marks its exchange too), also in the
-  // steps before where it was cut short: each node's last exchange in it.
-  if (JvsGetState() == kJvsStateReady)
-    for (size_t i = std::min(exchangesBefore, cycleFrom); i < line_.sent.size(); ++i) {
-      lastGood_[line_.sent[i].node] = line_.sent[i].at;
-      wrongFrom_[line_.sent[i].node] = 0;
+  // The master takes answers the wire marked spoiled (a sync byte of noise
+  // that came after an answer was read marks its exchange too): a node's
+  // last good answer as the master has it counts, its time without one
+  // running from its first exchange the wire spoiled after it.
+  for (int n = 0; n < kJvsMaxNodes; ++n) {
+    const uint32_t good = JvsGoodAnswerAt(n);
+    if (!asked_[n] || good == masterGood_[n]) continue;
+    masterGood_[n] = good;
+    if (int32_t(good - lastGood_[n]) <= 0 || int32_t(good - openedAt_) < 0 || int32_t(now - good) < 0) continue;
+    lastGood_[n] = good;
+    wrongFrom_[n] = 0;
+    for (size_t i = exchangesBefore; i < line_.sent.size() && i < ex.size(); ++i) {
+      const WatchedLine::Run way = i < line_.runs.size() ? line_.runs[i] : WatchedLine::kEnds;
+      if (line_.sent[i].node == n && int32_t(line_.sent[i].at - good) > 0 && (ex[i] || way != WatchedLine::kEnds)) {
+        wrongFrom_[n] = line_.sent[i].at;
+        break;
+      }
     }
+  }
   if (JvsGetState() >= kJvsStateReady) upSinceOpen_ = true;
   if (!wasHalted && Halted() && !TimeStopAllowed() && noiseLately && wasUp &&
       !line_.RunOfSpoiled(wire.FaultedExchanges(), kJvsMaxSpoiled, &wire.Exchanges()))
@@ -584,15 +590,24 @@ bool BusWorld::QueuedDecrease() {
 bool BusWorld::LastExchangesSpoiled(int n) const { return LastSpoiled(wire.Exchanges(), n); }
 
 bool BusWorld::WatchedLine::RunOfSpoiled(const std::vector<bool>& spoiled, int n, const std::vector<bool>* goOn) const {
+  // The run of every exchange, and each node's own (another node's
+  // exchanges between its own end no run of it).
   int run = 0;
-  for (size_t i = spoiled.size(); i-- > 0 && run < n;) {
+  bool allEnded = false;
+  int runs256[256] = {};
+  bool ended[256] = {};
+  for (size_t i = spoiled.size(); i-- > 0;) {
     const Run way = i < runs.size() ? runs[i] : kEnds;
-    if (spoiled[i] || way == kSpoils)
-      ++run;
-    else if (way != kGoesOn && !(goOn && i < goOn->size() && (*goOn)[i]))
-      break;
+    const uint8_t node = i < sent.size() ? sent[i].node : 0;
+    if (spoiled[i] || way == kSpoils) {
+      if (!allEnded && ++run >= n) return true;
+      if (!ended[node] && ++runs256[node] >= n) return true;
+    } else if (way != kGoesOn && !(goOn && i < goOn->size() && (*goOn)[i])) {
+      allEnded = true;
+      ended[node] = true;
+    }
   }
-  return run >= n;
+  return false;
 }
 
 bool BusWorld::StopAllowed() const {

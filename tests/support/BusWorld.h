@@ -36,9 +36,8 @@ namespace testsupport {
 // that found a cycle's answers in; noise on the line lately excepted),
 // lasts longer than StopBoundMs, and no piece of it longer than WorkBoundMs
 // (a step's kJvsCycleMs, its setting step and cycle together, and the
-// exchanges that may begin before its time is up); a cycle cut short goes
-// on at the next step with the node it did not finish (unless a setting
-// step goes first). A node that gave no good answer (an exchange the wire
+// exchanges that may begin before its time is up); a cycle ends within its
+// step, what it read handed on, whatever its nodes' exchanges met. A node that gave no good answer (an exchange the wire
 // spoiled none of, or a cycle that ended) for kAnswerBoundMs of bus time
 // from its first exchange that went wrong stops the bus within what a step
 // may add, and a bring-up whose work got no good answer for
@@ -46,9 +45,9 @@ namespace testsupport {
 // within the reset's tries, where reset frames are lost); such a stop is
 // allowed whatever spoiled the exchanges. The game never reads a switch
 // word (other than all released) that the board changed longer than
-// StopBoundMs ago as current. No node's switches read stale (as the game
-// has them) for more than kAnswerBoundMs of any kJvsStaleWindowMs while the
-// bus is up, but for what a step may add and a frame for each stretch (the
+// StopBoundMs ago as current. Node 1's switches (the game's) do not read
+// stale (as the game has them) for more than kAnswerBoundMs of any
+// kJvsStaleWindowMs while the bus is up, but for what a step may add and a frame for each stretch (the
 // game sees a read at the frame after it); a stop is allowed from there on.
 //
 // The master writes through a watched line: past kWriteBound frames in one
@@ -257,11 +256,7 @@ class BusWorld {
   WatchedLine line_{wire};
   void Note(const std::string& what);
   // The properties of the master's work that just ran.
-  // cycleFrom: the first exchange of the cycle the step ran (its steps
-  // before it included, where it was cut short).
-  void AfterStep(size_t exchangesBefore, size_t cycleFrom, uint32_t stepAt, uint32_t errorsAtStep, bool wasHalted,
-                 bool wasUp);
-  size_t cycleSent_ = 0;
+  void AfterStep(size_t exchangesBefore, uint32_t stepAt, uint32_t errorsAtStep, bool wasHalted, bool wasUp);
   bool NodeOwesNothing();
   int lastSync_ = 0;
   std::vector<uint16_t> set_;  // node 1's pattern by frame
@@ -298,7 +293,9 @@ class BusWorld {
   size_t goodFrom_ = 0;    // the first exchange not yet weighed
   uint32_t openedAt_ = 0;  // the last open
   bool upSinceOpen_ = false;
-  int cutNode_ = -1;       // the node a cycle cut short did not finish
+  // By node: its last good answer as the master has it (JvsGoodAnswerAt),
+  // at the last look.
+  uint32_t masterGood_[kJvsMaxNodes] = {};
   uint32_t readFreshAt_ = 0;  // the last fresh read of the inputs
   // A decrease whose exchange the line's noise spoiled on a board that
   // sends its reply again: its fate is open, no coin at risk by it.
