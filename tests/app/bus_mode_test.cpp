@@ -35,11 +35,15 @@ constexpr uint32_t kFrameMs = 16;
 // The program on a simulated bus, its frames run one at a time. The bus
 // master and the simulated nodes run on their own threads in real time,
 // while every wait of the bus is on a fake clock that moves one frame's time
-// a frame, after the simulated bus has answered every request written so
-// far: a wait for a reply (20 ms) then never runs out for a node that
-// answers, however loaded the machine is, and the pauses of the bus end
-// after the same frames. Conditions on the other threads are waited for in
-// real time, with a bound only a broken program reaches.
+// a frame, once the master has read the clock since its last move (or has
+// stopped) and after the simulated bus has answered every request written
+// so far: a wait for a reply (20 ms) then never runs out for a node that
+// answers, however loaded the machine is, and frames that run faster than
+// the master's thread cannot carry the bus's time past its waits (a silent
+// node's exchanges end a few frames each, far within the bounds on the time
+// without a good answer and on stale reads, on any machine). Conditions on
+// the other threads are waited for in real time, with a bound only a broken
+// program reaches.
 class BusMode : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -69,6 +73,7 @@ class BusMode : public ::testing::Test {
   // frame waited on the bus longer than a frame.
   void Frame(bool moveClock = true) {
     if (moveClock) {
+      ASSERT_TRUE(clock_.SeenSinceMove([] { return JvsGetState() < 0; })) << "the bus master stopped reading the clock";
       bus_.Settle();
       clock_.Advance(kFrameMs);
     }

@@ -35,6 +35,18 @@ class FakeClock : public plat::MsClock {
   void Advance(uint32_t ms) {
     mover_ = std::this_thread::get_id();
     now_ += ms;
+    readsAtMove_ = reads_.load();
+  }
+  // Waits until another thread has read the clock since it last moved, or
+  // until stopped() holds (no thread reads it any more). Moved only after
+  // such a wait, the clock moves at most once between two reads of the
+  // thread that waits on it: however late that thread is scheduled, its
+  // waits see the time go by move by move, and moves made while it did not
+  // run cannot carry the clock past them. False when neither came within
+  // the real-time bound.
+  template <class Stopped>
+  bool SeenSinceMove(Stopped stopped) {
+    return Eventually([&] { return reads_.load() != readsAtMove_.load() || stopped(); });
   }
   // Moves the clock a millisecond at a time until pred holds, each step
   // once another thread has read the clock since the step before: a thread
@@ -65,6 +77,7 @@ class FakeClock : public plat::MsClock {
   std::atomic<uint32_t> now_{1000};
   // Reads by threads other than the one that last moved the clock.
   std::atomic<uint64_t> reads_{0};
+  std::atomic<uint64_t> readsAtMove_{0};  // reads_ right after the last move
   std::atomic<std::thread::id> mover_{};
   std::atomic<std::thread::id> watched_{};
   std::atomic<uint32_t> watchedMs_{0};

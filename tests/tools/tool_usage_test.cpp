@@ -77,6 +77,13 @@ ToolRun RunTool(const std::string& tool, const std::vector<std::string>& args, i
 
 int ExitCode(const ToolRun& r) { return WIFEXITED(r.status) ? WEXITSTATUS(r.status) : -1; }
 
+// A command line's words, one space between them.
+std::string Words(const std::vector<std::string>& args) {
+  std::string line;
+  for (const std::string& a : args) line += (line.empty() ? "" : " ") + a;
+  return line;
+}
+
 // The usage names every option the tool's command line takes.
 void ExpectNamesAll(const std::string& usage, const std::vector<std::string>& options) {
   for (const std::string& o : options) EXPECT_NE(usage.find(o), std::string::npos) << o << " not in:\n" << usage;
@@ -121,11 +128,19 @@ TEST(ToolUsage, TheServiceStandInTellsItsOptions) {
       {{"--reg", "Resolution"}, reg},
       {{"--reg", "Resolution=4294967296"}, reg},
       {{"--reg"}, reg},
+      {{"--reg", "=1"}, reg},
+      {{"--save-dir"}, "fake_service: --save-dir takes a folder: the save directory\n"},
+      {{"--save-dir", ""}, "fake_service: --save-dir takes a folder: the save directory\n"},
+      // The top bound is taken: the word after it is the one named.
+      {{"--reg", "Resolution=4294967295", "--expect", "x"}, "fake_service: --expect takes " + number},
+      // The first bad word ends the reading: a good number after it does
+      // not make the tool serve.
+      {{"--expect", "x", "--countdown", "5"}, "fake_service: --expect takes " + number},
   };
   for (const auto& b : bad) {
     std::vector<std::string> args = {"--save-dir", dir.Path(), "--timeout-ms", "100"};
     args.insert(args.end(), b.args.begin(), b.args.end());
-    SCOPED_TRACE(b.args[0] + (b.args.size() > 1 ? " " + b.args[1] : ""));
+    SCOPED_TRACE(Words(b.args));
     const ToolRun part = RunTool("fake_service", args);
     ASSERT_TRUE(part.ended);
     EXPECT_EQ(ExitCode(part), 2);
@@ -162,10 +177,19 @@ TEST(ToolUsage, TheDamageCheckWithoutAnArgumentTellsItsUsageAndRunsNothing) {
   const std::string cases =
       "damagecheck: --case takes SCENARIO:PATH:DAMAGE (SCENARIO opening, demo1, demo2, demo3, stage4 or stage5; "
       "DAMAGE deleted, emptied, cut, flipped or counts)\n";
+  // Each top bound is taken: the word after it is the one named, and a
+  // tree asked for with it is made (from a folder that is not there: it
+  // cannot be copied, status 1).
+  testsupport::TempDir dir;
+  const std::string from = dir.Path() + "/none", to = dir.Path() + "/out";
   const struct {
     std::vector<std::string> args;
     std::string told;
+    int status = 2;
   } bad[] = {
+      {{"--jobs", "1024", "--timeout", "0"}, "damagecheck: --timeout takes a whole number from 1 to 604800\n"},
+      {{"tree", "copies", from, to, "--random", "16777216"},
+       "damagecheck: cannot copy " + from + " to " + to + ": No such file or directory\n", 1},
       {{"--jobs", "0"}, "damagecheck: --jobs takes a whole number from 1 to 1024\n"},
       {{"--jobs", "1025"}, "damagecheck: --jobs takes a whole number from 1 to 1024\n"},
       {{"--sample", "--jobs"}, "damagecheck: --jobs takes a whole number from 1 to 1024\n"},
@@ -189,10 +213,10 @@ TEST(ToolUsage, TheDamageCheckWithoutAnArgumentTellsItsUsageAndRunsNothing) {
       {{"tree", "copy", "a", "b"}, "damagecheck: tree takes copies DATA_DIR OUT_DIR\n"},
   };
   for (const auto& b : bad) {
-    SCOPED_TRACE(b.args[0] + (b.args.size() > 1 ? " " + b.args[1] : ""));
+    SCOPED_TRACE(Words(b.args));
     const ToolRun wrong = RunTool("damagecheck", b.args);
     ASSERT_TRUE(wrong.ended) << "ran something instead of naming the argument";
-    EXPECT_EQ(ExitCode(wrong), 2);
+    EXPECT_EQ(ExitCode(wrong), b.status);
     EXPECT_EQ(wrong.out, "");
     EXPECT_EQ(wrong.err, b.told);
   }

@@ -153,7 +153,10 @@ int main(int argc, char** argv) {
       return n;
     };
     if (a == "--save-dir") {
-      plat::SetSaveDir(next());
+      // An empty word names no folder: the default one is not taken for it.
+      const char* dir = next();
+      if (*dir == '\0') return tools::BadArgument("fake_service", a, "a folder: the save directory");
+      plat::SetSaveDir(dir);
     } else if (a == "--status") {
       haveStatus = true;
       status = static_cast<int32_t>(number(next(), INT32_MIN, INT32_MAX));
@@ -163,7 +166,7 @@ int main(int argc, char** argv) {
       std::string kv = next();
       size_t eq = kv.find('=');
       int64_t v = 0;
-      if (eq == std::string::npos || !tools::ParseWholeNumber(kv.c_str() + eq + 1, 0, UINT32_MAX, &v))
+      if (eq == std::string::npos || eq == 0 || !tools::ParseWholeNumber(kv.c_str() + eq + 1, 0, UINT32_MAX, &v))
         return tools::BadArgument("fake_service", a, "Name=value, the value " + tools::WholeNumberRange(0, UINT32_MAX));
       regs.emplace_back(kv.substr(0, eq), static_cast<uint32_t>(v));
     } else if (a == "--expect") {
