@@ -162,6 +162,11 @@ uint32_t BusWorld::StaleInWindow(const StaleView& v, uint32_t now, int* stretche
   return ms;
 }
 
+uint32_t BusWorld::StaleMsNow(int* stretches) const {
+  *stretches = 0;
+  return stale_.size() > 1 ? StaleInWindow(stale_[1], wire.Now(), stretches) : 0;
+}
+
 void BusWorld::WatchStale() {
   const uint32_t now = wire.NowMs();
   const bool up = upSinceOpen_ && !Halted() && JvsGetState() >= kJvsStateReady;
@@ -225,22 +230,34 @@ void BusWorld::InsertCoins(int node, uint16_t coins) {
   insertions_.push_back({frames, coins});
 }
 
-void BusWorld::GarbageButNowAndThen(SimJvsWire::Garbage garbage) {
-  nowAndThenAt_ = wire.NowMs();
+void BusWorld::GarbageButNowAndThen(SimJvsWire::Garbage garbage, int node, uint32_t everyMs, uint32_t spreadMs) {
+  // Each node its own draws (node 1 as ever).
+  nowAndThen_.push_back({node, garbage, wire.NowMs(), everyMs, spreadMs, 7u * uint32_t(node)});
+  if (nowAndThen_.size() > 1) return;
   const std::function<SimJvsWire::Fault(bool)> before = wire.script;
-  wire.script = [this, garbage, before](bool request) {
-    // The answer being sent is to the frame the master wrote last.
+  wire.script = [this, before](bool request) {
+    // The answer being sent is to the frame the master wrote last: garbage
+    // where its node's board answers so, but one passed clean when its
+    // time has come.
     if (!request) {
       wire.garbage = SimJvsWire::kNoGarbage;
-      if (WritingNode() == 1 && int32_t(wire.NowMs() - nowAndThenAt_) >= 0) {
-        nowAndThenDraw_ = nowAndThenDraw_ * 1103515245u + 12345u;
-        nowAndThenAt_ = wire.NowMs() + 5000 + (nowAndThenDraw_ >> 16) % 4001;
-      } else if (WritingNode() == 1) {
-        wire.garbage = garbage;
+      for (NowAndThen& n : nowAndThen_) {
+        if (WritingNode() != n.node) continue;
+        if (int32_t(wire.NowMs() - n.at) >= 0) {
+          n.draw = n.draw * 1103515245u + 12345u;
+          n.at = wire.NowMs() + n.everyMs + (n.draw >> 16) % (n.spreadMs + 1);
+        } else {
+          wire.garbage = n.garbage;
+        }
       }
     }
     return before ? before(request) : SimJvsWire::kWhole;
   };
+}
+
+bool BusWorld::GarbageOnNode1() const {
+  if (nowAndThen_.empty()) return wire.garbage != SimJvsWire::kNoGarbage;
+  return std::any_of(nowAndThen_.begin(), nowAndThen_.end(), [](const NowAndThen& n) { return n.node == 1; });
 }
 
 void BusWorld::Note(const std::string& what) {
@@ -497,7 +514,7 @@ void BusWorld::AfterStep(size_t exchangesBefore, uint32_t stepAt, uint32_t error
     // (the stale reads' bound, checked in WatchStale).
     const bool unread = std::any_of(wire.board.nodes.begin(), wire.board.nodes.end(),
                                     [](const SimJvsNode& n) { return n.switchReport != kJvsReportNormal; });
-    if (noiseLately || trailedDamage || unread || wire.garbage != SimJvsWire::kNoGarbage) freshAt_ = now;
+    if (noiseLately || trailedDamage || unread || GarbageOnNode1()) freshAt_ = now;
     longestStaleMs = std::max(longestStaleMs, now - freshAt_);
     if (now - stepAt > WorkBoundMs())
       Note("a piece of the master's work lasted " + std::to_string(now - stepAt) + " ms while the bus was up (at most " +

@@ -136,10 +136,13 @@ class BusWorld {
   std::function<void(BusWorld&)> beforeStep;
 
   void InsertCoins(int node, uint16_t coins);
-  // From now on node 1's answers come as garbage (SimJvsWire::garbage),
-  // but one passed clean every 5 to 9 s of bus time (seeded): a board that
-  // answers well only now and then. The wire's script goes on after it.
-  void GarbageButNowAndThen(SimJvsWire::Garbage garbage);
+  // From now on the node's answers come as garbage (SimJvsWire::garbage),
+  // but one passed clean every everyMs to everyMs + spreadMs of bus time
+  // (seeded): a board that answers well only now and then. The wire's
+  // script goes on after it. A node whose answers are garbage so excuses
+  // no stretch without a fresh read of node 1's inputs but node 1.
+  void GarbageButNowAndThen(SimJvsWire::Garbage garbage, int node = 1, uint32_t everyMs = 5000,
+                            uint32_t spreadMs = 4000);
   int inserted = 0;   // coins put into slot 1 of node 1
   int credited = 0;   // coins the game counted
   int frames = 0;
@@ -159,10 +162,13 @@ class BusWorld {
   // The oldest switch word (other than all released) the game read as
   // current: its age then (bus time).
   uint32_t oldestWordMs = 0;
-  // The most time any node's switches read stale (not read afresh within
+  // The most time node 1's switches read stale (not read afresh within
   // kJvsStopBoundMs, as the game has them) in any kJvsStaleWindowMs while
   // the bus was up (bus time).
   uint32_t mostStaleMs = 0;
+  // Node 1's time read stale, as the game has it, in the window that ends
+  // now, and the stretches in it.
+  uint32_t StaleMsNow(int* stretches) const;
   // Whether a stop is allowed by the time bound: a node asked gave no good
   // answer for kAnswerBoundMs, or the bring-up took that long.
   bool TimeStopAllowed() const;
@@ -319,7 +325,15 @@ class BusWorld {
   uint32_t StaleInWindow(const StaleView& v, uint32_t now, int* stretches) const;
   void WatchStale();
   bool staleUp_ = false;  // the bus was up at the last look
-  uint32_t nowAndThenAt_ = 0, nowAndThenDraw_ = 7;
+  struct NowAndThen {
+    int node;
+    SimJvsWire::Garbage garbage;
+    uint32_t at, everyMs, spreadMs, draw;
+  };
+  std::vector<NowAndThen> nowAndThen_;
+  // Whether node 1's answers come as garbage (all the wire's, or node 1's
+  // now and then).
+  bool GarbageOnNode1() const;
 };
 
 }  // namespace testsupport

@@ -60,6 +60,15 @@ void SimJvsWire::Addressing() {
   noiseAtAddressing_ = noiseBytes_;
 }
 
+int SimJvsWire::GetCts() {
+  const int sense = senseLagMs && now_ - addressedAt_ < senseLagMs ? 0 : board.Sense();
+  const SenseGlitch& g = senseGlitch;
+  if (g.forMs == 0 || (g.afterAddress && !assigned_[g.afterAddress])) return sense;
+  const uint32_t from = (g.afterAddress ? assignedAt_[g.afterAddress] : 0) + g.atMs;
+  const bool on = int32_t(now_ - from) >= 0 && now_ - from < g.forMs;
+  return on ? !sense : sense;
+}
+
 bool SimJvsWire::Open(const char*) {
   open_ = true;
   addressingsAtOpen_ = int(addressings_.size());
@@ -207,7 +216,11 @@ void SimJvsWire::OnFrame(uint8_t node, const std::vector<uint8_t>& data, bool da
   } else {
     r = board.Receive(node, data, damaged || f == kDamaged);
   }
-  if (node == 0xFF && !damaged && f == kWhole && data.size() >= 2 && data[0] == 0xF1) addressedAt_ = now_;
+  if (node == 0xFF && !damaged && f == kWhole && data.size() >= 2 && data[0] == 0xF1) {
+    addressedAt_ = now_;
+    assignedAt_[data[1]] = now_;
+    assigned_[data[1]] = true;
+  }
   if (r.send) Send(r, kReplyMs);
 }
 

@@ -100,6 +100,14 @@ class SimJvsWire : public JvsLine, public plat::MsClock {
 
   // How long after taking its address a node raises SENSE.
   uint32_t senseLagMs = 0;
+  // A glitch of the SENSE line: it reads the other way for forMs, from atMs
+  // after the address assignment of afterAddress that reached the nodes
+  // whole (the last one), or from the wire's time atMs (afterAddress 0).
+  struct SenseGlitch {
+    uint8_t afterAddress = 0;
+    uint32_t atMs = 0, forMs = 0;
+  };
+  SenseGlitch senseGlitch;
 
   // A loaded machine: each wait for input ends lateMs after it should,
   // having read nothing (what came meanwhile waits for the next look).
@@ -189,8 +197,9 @@ class SimJvsWire : public JvsLine, public plat::MsClock {
   size_t ReadAvailable(uint8_t* buffer, size_t max) override;
   size_t ReadWait(uint8_t* buffer, size_t max, uint32_t ms) override;
   // SENSE reads low for senseLagMs after a node took an address (a node
-  // that raises it some time after its answer), else as the board has it.
-  int GetCts() override { return senseLagMs && now_ - addressedAt_ < senseLagMs ? 0 : board.Sense(); }
+  // that raises it some time after its answer), else as the board has it;
+  // the other way while senseGlitch is on.
+  int GetCts() override;
   bool SetRts(bool) override { return true; }
 
  private:
@@ -227,6 +236,9 @@ class SimJvsWire : public JvsLine, public plat::MsClock {
   SimLineNoiseDraw lineNoise_;
   std::vector<uint8_t> drawn_;  // the noise burst being drawn
   uint32_t lastNoiseAt_ = 0, lastRequestAt_ = 0, lastLineNoiseAt_ = 0, addressedAt_ = 0;
+  // By address: when its last assignment reached the nodes whole.
+  uint32_t assignedAt_[256] = {};
+  bool assigned_[256] = {};
   int noiseBytes_ = 0;
   bool resetWritten_ = false;
   std::vector<WriteMark> marks_;
