@@ -31,8 +31,9 @@
 // answer every 5-9 s among garbage, switches answered busy for good): their
 // switches read stale, and the bus stops once that lasted the time bound
 // in the stale reads' window. Some raise SENSE 50 ms after answering their
+// address, or whose SENSE goes high for 3 ms while node 2 waits for its
 // address: the bring-up sweep comes up as often as with nodes that raise it
-// at once.
+// at once and a line without glitches.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -79,6 +80,9 @@ struct Kind {
 void Plain(BusWorld&) {}
 void Identical(BusWorld& w) { w.changingInputs = false; }
 void SenseLate(BusWorld& w) { w.wire.senseLagMs = 50; }
+// SENSE high for 3 ms, 20 ms after node 1 took its address, while node 2
+// still waits for one.
+void SenseGlitch(BusWorld& w) { w.wire.senseGlitch = {1, 20, 3}; }
 void Growing(BusWorld& w) { w.wire.board.grow = true; }
 void SilentOnDamage(BusWorld& w) { w.wire.board.silentOnDamage = true; }
 void KeepsStatusThree(BusWorld& w) { w.wire.board.keepStatusThree = true; }
@@ -350,6 +354,7 @@ const Kind kKinds[] = {
      SwitchesBusy, true},
     {"bring-up, one node, SENSE raised 50 ms after its address", 1, From::kOpen, 1, SenseLate},
     {"bring-up, two nodes, SENSE raised 50 ms after their addresses", 2, From::kOpen, 0, SenseLate},
+    {"bring-up, two nodes, SENSE high for 3 ms 20 ms after node 1's address", 2, From::kOpen, 1, SenseGlitch},
 };
 
 struct Fault {

@@ -1445,6 +1445,31 @@ TEST_F(MasterOnAWire, ABoardThatNeverAnswersWellStopsTheBusWithinTheTimeBound) {
   }
 }
 
+// Standard error into a file while it lives, readable meanwhile (the bus's
+// lines as they are told, in the middle of the master's work).
+class StderrTap {
+ public:
+  StderrTap() : file_(std::tmpfile()), saved_(dup(2)) { dup2(fileno(file_), 2); }
+  ~StderrTap() {
+    dup2(saved_, 2);
+    close(saved_);
+    std::fclose(file_);
+  }
+  StderrTap(const StderrTap&) = delete;
+  StderrTap& operator=(const StderrTap&) = delete;
+  std::string Text() const {
+    std::string text;
+    char chunk[4096];
+    for (ssize_t n; (n = pread(fileno(file_), chunk, sizeof chunk, off_t(text.size()))) > 0;)
+      text.append(chunk, size_t(n));
+    return text;
+  }
+
+ private:
+  std::FILE* file_;
+  int saved_;
+};
+
 // Whether the whole text reads as the pattern, where '#' stands for a
 // number (digits): those numbers, in order.
 bool Reads(const std::string& text, const std::string& pattern, std::vector<uint32_t>* numbers = nullptr) {
@@ -1472,7 +1497,8 @@ std::string StopLine(const std::string& err) {
 
 namespace {
 
-// A run in play for forMs of bus time, or until the bus stops: when it
+// A run in play (or from the device's open) for forMs of bus time, or until
+// the bus stops: when it
 // stopped (from the start), the frames (and their bus time) whose switch
 // word the game had stale (released: the read handed on older than kJvsStopBoundMs), the
 // most time read stale in any window (BusWorld), and what was told.
@@ -1483,13 +1509,17 @@ struct StaleRun {
   // and the stretches in it.
   uint32_t gameStaleMs = 0;
   int stretches = 0;
+  // When a line holding the words watched was first seen, and when the bus
+  // was first seen up (at the end of a frame; 0: never).
+  uint32_t watchedAt = 0, upMs = 0;
   int frames = 0, staleFrames = 0;
   std::string told, fault;
 };
 
-StaleRun PlayStale(BusWorld& w, uint32_t forMs) {
+StaleRun PlayStale(BusWorld& w, uint32_t forMs, const std::string& watch = "", bool open = false) {
   StaleRun run;
-  testsupport::StderrCapture capture;
+  StderrTap tap;
+  if (open && !w.Open()) run.fault = "the device did not open";
   const uint32_t start = w.wire.NowMs();
   while (!w.Halted() && w.wire.NowMs() - start < forMs && w.fault.empty()) {
     const uint32_t at = w.wire.NowMs();
@@ -1500,12 +1530,14 @@ StaleRun PlayStale(BusWorld& w, uint32_t forMs) {
     const bool stale = !w.Halted() && w.device->GetSwitchWord(0) == 0;
     run.staleFrames += stale;
     run.staleMs += stale ? w.wire.NowMs() - at : 0;
+    if (!watch.empty() && !run.watchedAt && Lines(tap.Text(), watch) > 0) run.watchedAt = w.wire.NowMs() - start;
+    if (!run.upMs && JvsGetState() >= kJvsStateReady) run.upMs = w.wire.NowMs() - start;
   }
   run.halted = w.Halted();
   run.stopMs = w.wire.NowMs() - start;
   run.mostStaleMs = w.mostStaleMs;
   run.gameStaleMs = w.StaleMsNow(&run.stretches);
-  run.told = capture.Take();
+  run.told = tap.Text();
   run.fault = w.fault;
   return run;
 }
@@ -1681,71 +1713,82 @@ TEST_F(MasterOnAWire, ABoardThatAnswersWellOnlyNowAndThenStopsTheBus) {
 // A node that answers its switches with a report other than normal for
 // good (report 4: busy; report 2) answers every exchange well and reads
 // nothing: its switches read stale, and kJvsNoAnswerMs of that stops the
-// bus, told in a line that names the report. A node busy for less than the
-// bound is read again once it answers, and the bus goes on.
+// bus, told in a line that names the report; so from the bus's coming up,
+// the stale time running from kJvsStopBoundMs after the first cycle. A node
+// busy for less than the bound is read again once it answers, and the bus
+// goes on. Node 2, whose switches the game does not read, answering them
+// with report 2 for good stops nothing. Each node's first report other
+// than normal is told once, at once: also where one read in 100 or 150
+// comes through (never stale for the bound), and the bus goes on.
 TEST_F(MasterOnAWire, ASwitchReportThatIsNeverNormalStopsTheBus) {
   const struct {
     uint8_t report;
     uint32_t forMs;  // then normal again (0: never)
     bool stops;
-  } rows[] = {{4, 0, true}, {2, 0, true}, {4, kJvsNoAnswerMs - 1000, false}};
+    bool fromOpen = false;
+    int node = 1;
+    int oneIn = 0;  // one poll in so many answered with a normal report
+  } rows[] = {{4, 0, true},           {2, 0, true},          {4, kJvsNoAnswerMs - 1000, false},
+              {4, 0, true, true},     {2, 0, false, false, 2}, {4, 0, false, false, 1, 100},
+              {4, 0, false, false, 1, 150}};
   for (const auto& row : rows) {
-    SCOPED_TRACE(testing::Message() << "report " << int(row.report) << " for " << row.forMs << " ms");
-    BusWorld w;
-    Ready(w);
+    SCOPED_TRACE(testing::Message() << "node " << row.node << ", report " << int(row.report) << " for " << row.forMs
+                                    << " ms" << (row.fromOpen ? ", from the bus's coming up" : "")
+                                    << (row.oneIn ? ", one normal in " + std::to_string(row.oneIn) : ""));
+    BusWorld w(row.node);
+    testsupport::SimJvsNode& n = w.wire.board.nodes[size_t(row.node - 1)];
+    if (row.fromOpen)
+      n.switchReport = row.report;
+    else
+      Ready(w);
     w.InsertCoins(0, 1);
     const uint32_t start = w.wire.NowMs();
-    w.wire.board.nodes[0].switchReport = row.report;
+    n.switchReport = row.report;
     if (row.forMs)
       w.beforeStep = [&](BusWorld& world) {
-        if (world.wire.NowMs() - start >= row.forMs) world.wire.board.nodes[0].switchReport = 1;
+        if (world.wire.NowMs() - start >= row.forMs) n.switchReport = 1;
       };
-    const StaleRun run = PlayStale(w, 60000);
+    int polls = 0;
+    if (row.oneIn)
+      w.wire.script = [&](bool request) {
+        if (request && w.WritingNode() == row.node && w.WritingData()[0] == kJvsCmdSwitches)
+          n.switchReport = polls++ % row.oneIn == 0 ? kJvsReportNormal : row.report;
+        return SimJvsWire::kWhole;
+      };
+    const std::string reportLine = "node " + std::to_string(row.node) + " answered its switches with report " +
+                                   std::to_string(row.report);
+    const StaleRun run = PlayStale(w, 60000, reportLine, row.fromOpen);
+    const std::string& told = run.told;
+    const uint32_t toldAt = run.watchedAt;
+    EXPECT_EQ(Lines(told, reportLine), 1) << told;
     if (!row.stops) {
-      EXPECT_ALL({VAL(run.halted, false), VAL(Lines(run.told, "stopped"), 0)});
+      EXPECT_ALL({VAL(run.halted, false), VAL(Lines(told, "stopped"), 0)});
       EXPECT_EQ(run.fault, "");
       EXPECT_EQ(w.CoinProperties(), "");
+      // Told in the frame the report came (the node's first poll after it,
+      // or its second where the first is the one normal).
+      EXPECT_LE(toldAt, 3 * w.frameMs) << told;
+      std::printf("node %d, report %d%s: up for %u ms, the report told after %u ms\n%s", row.node, row.report,
+                  row.oneIn ? (", one normal in " + std::to_string(row.oneIn)).c_str() : " for a while", run.stopMs,
+                  toldAt, told.c_str());
       continue;
     }
     const std::string report = "its switches answered with report " + std::to_string(row.report);
     ASSERT_TRUE(run.halted) << run.fault << " after " << run.frames << " frames";
-    // The last fresh read, kJvsStopBoundMs, then the bound; weighed at the
-    // steps.
-    EXPECT_ALL({VAL(run.stopMs >= kJvsStopBoundMs + kJvsNoAnswerMs, true),
-                VAL(run.stopMs <= kJvsStopBoundMs + kJvsNoAnswerMs + 2 * w.frameMs, true),
-                VAL(Lines(run.told, "the bus is stopped"), 1), VAL(Lines(run.told, report), 1),
-                VAL(Lines(run.told, "node 1's switches read stale for "), 1)});
+    // The last fresh read (or the bus's coming up: its first cycle, a frame
+    // or two after), kJvsStopBoundMs, then the bound; weighed at the steps.
+    const uint32_t from = row.fromOpen ? run.upMs : 0, first = row.fromOpen ? 2 * w.frameMs : 0;
+    EXPECT_ALL({VAL(run.stopMs >= from + kJvsStopBoundMs + kJvsNoAnswerMs, true),
+                VAL(run.stopMs <= from + first + kJvsStopBoundMs + kJvsNoAnswerMs + 2 * w.frameMs, true),
+                VAL(Lines(told, "the bus is stopped"), 1), VAL(Lines(told, report), 1),
+                VAL(Lines(told, "node 1's switches read stale for "), 1)});
     // The coin went in all the same, and the game sees the I/O error.
     EXPECT_EQ(w.credited, 1);
     EXPECT_EQ(w.device->Sync(), -1);
-    std::printf("report %d for good: stopped after %u ms\n%s", row.report, run.stopMs, run.told.c_str());
+    std::printf("report %d for good%s: stopped after %u ms (the bus up after %u ms)\n%s", row.report,
+                row.fromOpen ? " from the bus's coming up" : "", run.stopMs, run.upMs, told.c_str());
   }
 }
-
-// Standard error into a file while it lives, readable meanwhile (the bus's
-// lines as they are told, in the middle of the master's work).
-class StderrTap {
- public:
-  StderrTap() : file_(std::tmpfile()), saved_(dup(2)) { dup2(fileno(file_), 2); }
-  ~StderrTap() {
-    dup2(saved_, 2);
-    close(saved_);
-    std::fclose(file_);
-  }
-  StderrTap(const StderrTap&) = delete;
-  StderrTap& operator=(const StderrTap&) = delete;
-  std::string Text() const {
-    std::string text;
-    char chunk[4096];
-    for (ssize_t n; (n = pread(fileno(file_), chunk, sizeof chunk, off_t(text.size()))) > 0;)
-      text.append(chunk, size_t(n));
-    return text;
-  }
-
- private:
-  std::FILE* file_;
-  int saved_;
-};
 
 // Every reply of node 1 garbage in play (as from a board at another line
 // rate: bytes of no frame, without sync bytes or with), for 9.5 s of bus
@@ -1804,7 +1847,9 @@ TEST_F(MasterOnAWire, GarbageIsToldWithinASecondOfItsStart) {
 // bring-up whose resets are lost on a line that never goes quiet (no
 // exchange since them), a node silent to six polls in a row, and one silent
 // to four polls, then its replies lost and bytes of no frame in their place
-// (both kinds; garbage alone: GarbageIsToldWithinASecondOfItsStart).
+// (both kinds; garbage alone: GarbageIsToldWithinASecondOfItsStart); and the
+// stale reads' stop of two nodes, one failing, one answering its switches
+// busy.
 TEST_F(MasterOnAWire, StopLinesNameWhatTheirExchangesMet) {
   const std::vector<uint8_t> kGarbage = {0x13, 0x57, 0x9B, 0x3C, 0x77, 0x41};
   const struct Row {
@@ -1857,6 +1902,42 @@ TEST_F(MasterOnAWire, StopLinesNameWhatTheirExchangesMet) {
     EXPECT_EQ(Lines(err, "the bus is stopped"), 1) << err;
     std::printf("%s: %s\n", row.what, stop.c_str());
   }
+
+  // The stale reads' stop where node 1 answers its switches busy and node 2
+  // answers garbage but one a second: the line leads with node 2, whose
+  // exchanges went wrong, then node 1, which answered well, and counts each
+  // exchange of the stale time once, as the wire carried them (one more
+  // for each node where an exchange written before the stale time began
+  // ended in it).
+  BusWorld w(2);
+  Ready(w);
+  w.GarbageButNowAndThen(SimJvsWire::kGarbage, 2, 1000, 0);
+  w.wire.board.nodes[0].switchReport = 4;
+  const uint32_t openFrom = JvsSwitchesReadAt(1) + kJvsStopBoundMs;
+  const size_t first = w.wire.Exchanges().size();
+  w.wire.TakeWritten();
+  const StaleRun run = PlayStale(w, 60000);
+  ASSERT_TRUE(run.halted) << run.told;
+  std::vector<uint32_t> n;
+  ASSERT_TRUE(Reads(StopLine(run.told),
+                    "jvs bus: node 1's switches read stale for # ms of the last 30000 ms (node 2's exchanges went wrong: "
+                    "# of #, # of them spoiled by noise on the line; node 1 answered all # of its exchanges well; # "
+                    "bytes outside frames; its switches answered with report 4 (busy)); the bus is stopped",
+                    &n))
+      << run.told;
+  int spoiled2 = 0, total2 = 0, total1 = 0;
+  const std::vector<Sent> sent = Written(w.wire);
+  for (size_t i = 0; i < sent.size() && first + i < w.wire.Exchanges().size(); ++i) {
+    if (int32_t(sent[i].at - openFrom) < 0) continue;
+    total1 += sent[i].node == 1;
+    total2 += sent[i].node == 2;
+    spoiled2 += sent[i].node == 2 && w.wire.Exchanges()[first + i];
+  }
+  EXPECT_ALL({VAL(n[1] - spoiled2 <= 1, true), VAL(n[2] - total2 <= 1, true), VAL(n[3] == n[1], true),
+              VAL(n[4] - total1 <= 1, true), VAL(spoiled2 > 0 && total2 > spoiled2, true)});
+  std::printf("node 1 busy, node 2's answers garbage but one a second: %s (the wire: node 2 %d of %d spoiled, node 1 "
+              "%d)\n",
+              StopLine(run.told).c_str(), spoiled2, total2, total1);
 }
 
 // Another node's frames every 20-200 ms for three minutes of bus time: the
