@@ -105,9 +105,9 @@ struct Request {
 };
 
 // A coin decrease whose fate was still open when its step's time was up,
-// noise on the line having spoiled the exchanges that were to tell it: the
-// request, the node's last reply before it, and how the asking for the
-// node's copy stood.
+// noise on the line having spoiled the exchanges that were to tell it (or
+// put by till the node's next turn in the cycle): the request, the node's
+// last reply before it, and how the asking for the node's copy stood.
 struct OpenFate {
   bool active = false;
   Request request;

@@ -172,10 +172,10 @@ constexpr int kJvsMaxNodes = 32;         // node records, indexed by address
 // A node's exchanges in a row that may go wrong before the bus stops.
 constexpr int kJvsMaxSpoiled = 6;
 // Time a step of the master (node 0's setting step that is due, then the
-// cycle) has for its tries: past it, a request not yet carried out waits for
-// the next, and a decrease whose fate is still unknown stays open where noise
-// spoiled the last exchange that was to tell it, else is left to the node's
-// counter.
+// cycle) has for its tries: past it, the cycle ends, a request not yet
+// carried out waits for the next, and a decrease whose fate is still unknown
+// stays open where noise spoiled the last exchange that was to tell it, else
+// is left to the node's counter.
 constexpr uint32_t kJvsCycleMs = 1000;
 // The longest a node may go without a good answer, whatever spoiled its
 // exchanges (noise, garbage, dead frames, frames that answer nothing), and

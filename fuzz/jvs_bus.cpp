@@ -60,10 +60,9 @@
 // the step's time allows, a stretch without a fresh read of the inputs
 // longer than the stop bound while the bus is up, a switch word older than
 // that read as current, a node without a good answer for the time bound
-// (or a bring-up that long), or whose switches read stale for longer than
-// it in any 30 s, on a bus that did not stop, and a cycle cut
-// short that does not go on with the node it did not finish trap
-// (BusWorld). Then one byte per frame on the
+// (or a bring-up that long), or node 1's switches read stale for longer
+// than it in any 30 s, on a bus that did not stop, and a cycle that goes
+// on past its step trap (BusWorld). Then one byte per frame on the
 // wire (low three bits: 0-3 whole, 4 lost, 5 damaged, 6 status 3 or late, 7
 // whole, or with noise that ends, that noise from the frame on; with noise,
 // on an answer bits 3-4: 1 noise bytes after it, 2 a sync byte and two more

@@ -101,6 +101,7 @@ void BusWorld::Opened() {
   std::fill(std::begin(lastGood_), std::end(lastGood_), openedAt_);
   std::fill(std::begin(lastWireGood_), std::end(lastWireGood_), openedAt_);
   std::fill(std::begin(wrongFrom_), std::end(wrongFrom_), 0);
+  unreached_ = 0;
   std::fill(std::begin(asked_), std::end(asked_), false);
   goodFrom_ = line_.sent.size();
   for (StaleView& v : stale_) {
@@ -355,11 +356,29 @@ void BusWorld::Frame() {
   const uint32_t errors = JvsGetState() == kJvsStateStarting ? 0 : JvsGetErrorCount();
   line_.writes = 0;
   line_.overran = false;
+  // The nodes the cycle asked for, if the step runs one (a setting step of
+  // node 0 may go first).
+  const bool cycle = JvsGetState() == kJvsStateRequested;
+  const bool setting = JvsGetNodeSettingResult() == kJvsSettingRunning;
+  uint64_t due = 0;
+  for (int n = 0; cycle && n <= JvsGetNodeCount() && n < 64; ++n)
+    if (JvsQueuedCount(uint8_t(n)) > 0 || JvsDecreaseOpen(n)) due |= uint64_t{1} << n;
+  const size_t sentAt = line_.sent.size();
   JvsStep();
   // A cycle ends within its step, what it read handed on, however its
   // nodes fared: a node that keeps failing never holds the others' reads.
   if (JvsGetState() == kJvsStateRunning || JvsGetState() == kJvsStateRequested)
     Note("a cycle went on past its step (state " + std::to_string(JvsGetState()) + ")");
+  // A cycle whose step's time ran out before it reached a node asks that
+  // node first in the next.
+  if (cycle && !Halted()) {
+    uint64_t asked = 0;
+    for (size_t i = sentAt; i < line_.sent.size(); ++i) asked |= uint64_t{1} << (line_.sent[i].node & 63);
+    const int first = sentAt < line_.sent.size() ? line_.sent[sentAt].node : -1;
+    if (unreached_ && !setting && first >= 0 && !(unreached_ >> first & 1))
+      Note("the cycle began with node " + std::to_string(first) + ", not with a node the last did not reach");
+    unreached_ = JvsGetState() == kJvsStateReady ? due & ~asked : 0;
+  }
   if (line_.overran)
     Note("the master wrote more than " + std::to_string(kWriteBound) + " frames in one piece of its work");
   AfterStep(exchanges, stepAt, errors, wasHalted, wasUp);

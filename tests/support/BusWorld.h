@@ -37,7 +37,9 @@ namespace testsupport {
 // lasts longer than StopBoundMs, and no piece of it longer than WorkBoundMs
 // (a step's kJvsCycleMs, its setting step and cycle together, and the
 // exchanges that may begin before its time is up); a cycle ends within its
-// step, what it read handed on, whatever its nodes' exchanges met. A node that gave no good answer (an exchange the wire
+// step, what it read handed on, whatever its nodes' exchanges met, and one
+// whose time ran out before it reached a node begins the next with one of
+// those. A node that gave no good answer (an exchange the wire
 // spoiled none of, or a cycle that ended) for kAnswerBoundMs of bus time
 // from its first exchange that went wrong stops the bus within what a step
 // may add, and a bring-up whose work got no good answer for
@@ -302,6 +304,9 @@ class BusWorld {
   // By node: its last good answer as the master has it (JvsGoodAnswerAt),
   // at the last look.
   uint32_t masterGood_[kJvsMaxNodes] = {};
+  // The nodes the last cycle asked for but did not reach (its step's time
+  // ran out): the next begins with one of them.
+  uint64_t unreached_ = 0;
   uint32_t readFreshAt_ = 0;  // the last fresh read of the inputs
   // A decrease whose exchange the line's noise spoiled on a board that
   // sends its reply again: its fate is open, no coin at risk by it.
