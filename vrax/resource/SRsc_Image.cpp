@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
 #include <new>
 #include <utility>
 
@@ -18,6 +19,12 @@ constexpr const char* kSource = "VRAX\\Resource\\Win\\SRsc_Image_Ex";
 
 void SGpState_Texture::Execute() { SGpMan::SetTexture(owner_, static_cast<int>(index_)); }
 
+// Index -1 of the current image: no image has a texture there.
+SGpState_Texture& NoTexturePacket() {
+  static SGpState_Texture none(nullptr, UINT32_MAX);
+  return none;
+}
+
 void SGpMan::SetTexture(SRsc_Image* owner, int index) {
   if (!owner) owner = GetTextureOwner();
   plat::Texture* t = owner && index >= 0 && index < owner->TextureCount() ? owner->GetDeviceTexture(index) : nullptr;
@@ -27,6 +34,11 @@ void SGpMan::SetTexture(SRsc_Image* owner, int index) {
 SGpState_Texture* SRsc_Image::GetTexturePacket(int32_t n) {
   if (n < 0 || n >= static_cast<int32_t>(packets_.size())) return nullptr;
   return &packets_[static_cast<size_t>(n)];
+}
+
+SGpState_Texture* SRsc_Image::GetTexturePacketOrNone(int32_t n) {
+  SGpState_Texture* packet = GetTexturePacket(n);
+  return packet != nullptr ? packet : &NoTexturePacket();
 }
 
 SGpState_Texture* SRsc_Image::GetExtraPacket(int32_t n) {

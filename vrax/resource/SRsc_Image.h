@@ -29,6 +29,11 @@ class SRsc_Image : public SRsc {
   virtual plat::Texture* GetDeviceTexture(int32_t /*n*/) const { return nullptr; }
   // The texture packet of index n (the sprite parts' name for it).
   SGpState_Texture* GetTexture(int32_t n) { return GetTexturePacket(n); }
+  // Packet n, or, where the image has no texture n (its picture failed or
+  // was never read), the packet that binds none (NoTexturePacket): entered
+  // before a sprite, it keeps the sprite from being drawn with the texture
+  // bound before it.
+  SGpState_Texture* GetTexturePacketOrNone(int32_t n);
 
  protected:
   // Packets keep their addresses while the list grows.
