@@ -96,8 +96,10 @@ class SRsc_Image_Ex : public SRsc_Image {
   void Step();
   void Fail(int line);
   // The texture of the completed texture file, its pixels charged first
-  // (unless the decode-ahead charged them); null when it cannot be made.
-  plat::Texture* MakeTexture();
+  // (unless the decode-ahead charged them); null when it cannot be made,
+  // with damaged set when the file's bytes are the reason (a picture its
+  // header refuses or that does not decode).
+  plat::Texture* MakeTexture(bool* damaged);
 
   int32_t step_ = 0;  // 0 list, 1 textures, 2 finished, -1 failed
   size_t cursor_ = 0;
