@@ -11,10 +11,10 @@
 
 namespace {
 
-// Texture 0 of the effect image, once it is loaded.
+// Texture 0 of the effect image, once it is loaded (where its picture
+// failed, the packet that binds none: the shapes after it are not drawn).
 void EnterEffectTexture(int32_t key) {
-  if (ImgEfx == nullptr) return;
-  if (SGpState_Texture* t = ImgEfx->GetTexturePacket(0)) t->Enter(key);
+  if (ImgEfx != nullptr) ImgEfx->GetTexturePacketOrNone(0)->Enter(key);
 }
 
 SGpState_World& SharedWorld() { return WorldPresets[1]; }

@@ -46,7 +46,6 @@ void RotateLeft(SMatrix* m, int axis, float turns) {
 }
 
 void EnterPartTexture(const SGpRect* part, int32_t key) {
-  if (part == nullptr || part->image == nullptr) return;
-  if (SRsc_Image* img = part->image->Get())
-    if (SGpState_Texture* t = img->GetTexturePacket(int32_t(part->id))) t->Enter(key);
+  if (part == nullptr) return;
+  if (SGpState_Texture* t = part->GetTextureOrNone()) t->Enter(key);
 }

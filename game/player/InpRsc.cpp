@@ -58,6 +58,7 @@ int32_t InpRsc::Main(SProcArg) {
     if (st != SFile::STATE_DONE) return 0;
     if (!Parse(static_cast<const uint8_t*>(file_.GetData()), file_.GetData() ? file_.GetSize() : 0, &records_,
                &Budget())) {
+      file_.Reject();
       Fail();
       return 0;
     }

@@ -129,8 +129,8 @@ void Title::DrawLayers() {
   SceneDrawKey(kDrawKey);
   WorldPresets[1].EnterDefault();
   for (int i = 0; i < kLayers; ++i) {
-    if (SRsc_Image* image = ImgTitle)
-      if (SGpState_Texture* t = image->GetTexturePacket(kLayerDefs[i].texture)) t->EnterDefault();
+    // A layer whose picture is not there is not drawn.
+    if (SRsc_Image* image = ImgTitle) image->GetTexturePacketOrNone(kLayerDefs[i].texture)->EnterDefault();
     layers_[i].EnterDefault();
   }
 }

@@ -29,7 +29,10 @@ int32_t StageRsc::Main(SProcArg) {
   // Memory running out while the tables are made fails the resource as
   // damaged data does.
   try {
-    if (ok) ok = Parse(static_cast<const uint8_t*>(file_.GetData()), file_.GetSize());
+    if (ok && !Parse(static_cast<const uint8_t*>(file_.GetData()), file_.GetSize())) {
+      ok = false;
+      file_.Reject();
+    }
   } catch (const std::bad_alloc&) {
     ok = false;
   } catch (const std::length_error&) {

@@ -50,6 +50,7 @@ struct Module {
   SRsc_Image* texOwner = nullptr;
   int texIndex = 0;
   plat::Texture* texLast = nullptr;
+  bool texMissing = false;  // the last texture asked for is not there
 
   Module() { ResetState(); }
 
@@ -74,6 +75,7 @@ struct Module {
     texOwner = nullptr;
     texIndex = 0;
     texLast = nullptr;
+    texMissing = false;
   }
 };
 
@@ -747,11 +749,13 @@ void SGpMan::BindTexture(SRsc_Image* owner, int index, plat::Texture* texture) {
   Module& m = M();
   if (owner) m.texOwner = owner;
   m.texIndex = index;
+  m.texMissing = texture == nullptr;
   if (!texture || texture == m.texLast) return;
   if (Dev()) Dev()->SetTexture(0, texture);
   m.texLast = texture;
 }
 int SGpMan::GetTextureIndex() { return M().texIndex; }
+bool SGpMan::TextureMissing() { return M().texMissing; }
 
 void SGpMan::ResetRenderState() {
   M().ResetState();

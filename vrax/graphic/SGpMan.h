@@ -159,10 +159,16 @@ class SGpMan : public SProc {
   static void SetLightColour(int i, const SGpColour& c);
   // A non-null owner becomes the current one (null: keep it); texture index
   // of the current owner goes to stage 0 unless it is already there; the
-  // index is recorded in any case. Defined with the image resource.
+  // index is recorded in any case, and an index the owner has no texture
+  // for leaves textured primitives undrawn (see BindTexture). Defined with
+  // the image resource.
   static void SetTexture(SRsc_Image* owner, int index);
   // The device half of SetTexture: records owner (when not null) and index,
   // and gives texture (when not null) to stage 0 unless it is already there.
+  // Without a texture (the index names none: a picture that failed or was
+  // never read) stage 0 keeps what it holds and textured primitives draw
+  // nothing until a texture is bound again (TextureMissing); untextured
+  // primitives do not read the stage, and models draw on with it.
   static void BindTexture(SRsc_Image* owner, int index, plat::Texture* texture);
 
   static int GetZMode();
@@ -177,6 +183,9 @@ class SGpMan : public SProc {
   static const SGpColour& GetLightColour(int i);
   static SRsc_Image* GetTextureOwner();
   static int GetTextureIndex();
+  // Whether the texture last asked for through SetTexture or BindTexture
+  // was not there.
+  static bool TextureMissing();
   // Forgets the texture last given to the device (a resource that owned it
   // is going away).
   static void ForgetTexture(plat::Texture* texture);

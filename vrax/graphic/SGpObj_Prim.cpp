@@ -394,8 +394,10 @@ void SGpObj_Prim::Execute() {
   // Without both device buffers nothing is drawn. Buffers of an earlier
   // device count as missing: that device has ended.
   if (vb_ == nullptr || ib_ == nullptr || bufferDevice_ != dev->Serial()) return;
-
+  // A textured primitive whose texture is not there draws nothing, rather
+  // than the picture bound before it.
   const bool textured = uvOffset_ >= 0;
+  if (textured && SGpMan::TextureMissing()) return;
   const uint32_t op = textured ? plat::kTopModulate : plat::kTopSelectArg1;
   dev->SetTextureStageState(0, plat::kTssColourOp, op);
   dev->SetTextureStageState(0, plat::kTssAlphaOp, SGpMan::GetBlendMode() == 0 ? plat::kTopDisable : op);

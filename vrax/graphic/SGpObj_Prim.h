@@ -44,7 +44,9 @@ class SGpObj_Prim : public SGpObj {
   // Uploads when something changed and draws the active primitives.
   // Nothing is drawn, and no state set, without both device buffers of the
   // device in use (allocated before there was a device, or on one that has
-  // ended): the next allocation on the device makes them.
+  // ended): the next allocation on the device makes them. A format with
+  // texture coordinates draws nothing while the texture last asked for is
+  // not there (SGpMan::TextureMissing).
   void Execute() override;
 
   // prims = 0: AllocVertices(vertsPerPrim). Otherwise prims primitives of

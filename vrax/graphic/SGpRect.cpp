@@ -47,3 +47,8 @@ SGpState_Texture* SGpRect::GetTexture(int index) const {
   if (image == nullptr || *image == nullptr) return nullptr;
   return (*image)->GetTexture(index);
 }
+
+SGpState_Texture* SGpRect::GetTextureOrNone(int index) const {
+  if (image == nullptr || *image == nullptr) return nullptr;
+  return (*image)->GetTexturePacketOrNone(index);
+}

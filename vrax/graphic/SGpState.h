@@ -192,6 +192,10 @@ class SGpState_Texture : public SGpObj {
   uint32_t index_;
 };
 
+// The packet that binds no texture: the textured primitives after it draw
+// nothing until a texture is bound again (SGpMan::BindTexture).
+SGpState_Texture& NoTexturePacket();
+
 // Up to 13 packets, one per position, applied in position order (projection
 // before clip, so the clip's recomputation uses the new view parameters;
 // the view before the lights). The block does not own its packets.

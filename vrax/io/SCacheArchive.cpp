@@ -144,6 +144,13 @@ void SCacheArchive::Poll() {
 
 size_t SCacheArchive::PackingCount() const { return packing_; }
 
+void SCacheArchive::Remove(const std::string& name) {
+  const auto it = index_.find(name);
+  if (it == index_.end()) return;
+  const size_t i = it->second;
+  if (Finish(i)) RemoveAt(i);  // a pack that failed has removed the entry already
+}
+
 void SCacheArchive::RemoveAt(size_t i) const {
   used_ -= entries_[i].data.size();
   booked_ -= EntryCharge(entries_[i].name);

@@ -82,6 +82,8 @@ class SCacheArchive {
   // name is absent, the data does not decode or does not fit.
   int32_t Lookup(const std::string& name, void* destination, size_t capacity) const;
   bool Contains(const std::string& name) const { return index_.count(name) != 0; }
+  // Drops the entry of that name, if any (after its pack, when one runs).
+  void Remove(const std::string& name);
   void Clear();
 
   // path + ".sca"; path is a game file name (mapped to the host).

@@ -92,3 +92,7 @@ void SFile::FreeData() {
   data_ = nullptr;
   capacity_ = 0;
 }
+
+void SFile::Reject() {
+  if (SIOMan* io = SIOMan::GetInstance()) io->CacheReject(name_);
+}

@@ -53,6 +53,10 @@ class SFile : public SObject {
   virtual void Flush();
   virtual void Cancel();
   virtual void FreeData();
+  // The loader found the file's bytes unusable: the I/O manager forgets the
+  // file's cached copy and saves no archive of the cache that held it
+  // (SIOMan::CacheReject).
+  virtual void Reject();
 
   uint32_t GetCapacity() const { return capacity_; }
 

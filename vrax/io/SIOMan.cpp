@@ -74,13 +74,23 @@ bool SIOMan::Flush(bool wait) {
 
 void SIOMan::SetCacheMode(int32_t mode, uint32_t capacity, int32_t level, uint32_t threshold) {
   cacheMode_ = mode;
-  if (mode >= 1 && mode <= 4) cache_.Init(capacity, mode == 1 ? 0 : mode - 1);
+  if (mode >= 1 && mode <= 4) {
+    cache_.Init(capacity, mode == 1 ? 0 : mode - 1);
+    rejected_ = false;
+  }
   cache_.SetParams(level, threshold, 1.0f);
 }
 
 bool SIOMan::CacheExists(const std::string& name) const { return cache_.Exists(dataRoot_ + name); }
-int32_t SIOMan::CacheSave(const std::string& name) const { return cache_.Save(dataRoot_ + name); }
+int32_t SIOMan::CacheSave(const std::string& name) const {
+  return rejected_ ? -1 : cache_.Save(dataRoot_ + name);
+}
 int32_t SIOMan::CacheLoad(const std::string& name) { return cache_.Load(dataRoot_ + name); }
+
+void SIOMan::CacheReject(const std::string& name) {
+  cache_.Remove(name);
+  rejected_ = true;
+}
 
 void SIOMan::Fail(SFile* file, int32_t error, int line, const char* message) {
   lastError_ = error;

@@ -45,11 +45,23 @@ class SIOMan : public SProc {
   // mode 0 for mode 1, mode - 1 otherwise), then its parameters.
   virtual void SetCacheMode(int32_t mode, uint32_t capacity, int32_t level, uint32_t threshold);
   int32_t GetCacheMode() const { return cacheMode_; }
-  virtual void CacheClear() { cache_.Clear(); }
+  virtual void CacheClear() {
+    cache_.Clear();
+    rejected_ = false;
+  }
   // The archive data root + name + ".sca". 0 / true, or -1 / false.
   virtual bool CacheExists(const std::string& name) const;
+  // -1 without writing, too, once a file was rejected since the cache was
+  // last cleared (see CacheReject).
   virtual int32_t CacheSave(const std::string& name) const;
   virtual int32_t CacheLoad(const std::string& name);
+  // A file whose bytes its loader refused (a damaged picture, list, model,
+  // ...): its entry leaves the cache, so that a later load reads the disk,
+  // and no archive is saved from the cache until it is cleared again. A
+  // scene rebuilds its archive from the cache after a load from the tree: a
+  // load in which a file failed writes none, and the next run reads the tree
+  // again (with the file replaced, whole) and writes the archive then.
+  virtual void CacheReject(const std::string& name);
   // A file in state idle, done or failed joins the back of the request list
   // as queued; a queued or reading file is left alone.
   virtual void Queue(SFile* file);
@@ -74,6 +86,7 @@ class SIOMan : public SProc {
   int32_t lastError_ = 0;
   SCacheArchive cache_;
   int32_t cacheMode_ = 0;
+  bool rejected_ = false;  // a file rejected since the cache was cleared
 
   static SIOMan* s_instance;
 };

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
 #include <new>
 #include <utility>
 
@@ -18,6 +19,12 @@ constexpr const char* kSource = "VRAX\\Resource\\Win\\SRsc_Image_Ex";
 
 void SGpState_Texture::Execute() { SGpMan::SetTexture(owner_, static_cast<int>(index_)); }
 
+// Index -1 of the current image: no image has a texture there.
+SGpState_Texture& NoTexturePacket() {
+  static SGpState_Texture none(nullptr, UINT32_MAX);
+  return none;
+}
+
 void SGpMan::SetTexture(SRsc_Image* owner, int index) {
   if (!owner) owner = GetTextureOwner();
   plat::Texture* t = owner && index >= 0 && index < owner->TextureCount() ? owner->GetDeviceTexture(index) : nullptr;
@@ -27,6 +34,11 @@ void SGpMan::SetTexture(SRsc_Image* owner, int index) {
 SGpState_Texture* SRsc_Image::GetTexturePacket(int32_t n) {
   if (n < 0 || n >= static_cast<int32_t>(packets_.size())) return nullptr;
   return &packets_[static_cast<size_t>(n)];
+}
+
+SGpState_Texture* SRsc_Image::GetTexturePacketOrNone(int32_t n) {
+  SGpState_Texture* packet = GetTexturePacket(n);
+  return packet != nullptr ? packet : &NoTexturePacket();
 }
 
 SGpState_Texture* SRsc_Image::GetExtraPacket(int32_t n) {
@@ -161,7 +173,8 @@ void SRsc_Image_Ex::Fail(int line) {
   ReportOpenError(kSource, line);
 }
 
-plat::Texture* SRsc_Image_Ex::MakeTexture() {
+plat::Texture* SRsc_Image_Ex::MakeTexture(bool* damaged) {
+  *damaged = false;
   plat::GfxDevice* dev = SGpMan::GetDevice();
   if (!dev) return nullptr;
   const size_t n = textures_.size();
@@ -180,18 +193,25 @@ plat::Texture* SRsc_Image_Ex::MakeTexture() {
       return tex;
     case ImageDecodeAhead::Result::kDamaged:
       Budget().GiveBack(charged);
+      *damaged = true;
       return nullptr;
     case ImageDecodeAhead::Result::kNone:
       Budget().GiveBack(charged);
       break;
   }
   int w = 0, h = 0;
-  if (!plat::ReadImageSize(data, size, &w, &h) || !plat::ImageSizeAllowed(w, h)) return nullptr;
+  if (!plat::ReadImageSize(data, size, &w, &h) || !plat::ImageSizeAllowed(w, h)) {
+    *damaged = true;
+    return nullptr;
+  }
   const uint64_t bytes = uint64_t(w) * uint64_t(h) * 4;
   if (!Budget().Charge(bytes)) return nullptr;
-  dev->CreateTextureFromMemory(data, size, &tex, bytes);
+  const int made = dev->CreateTextureFromMemory(data, size, &tex, bytes);
   // A picture that does not decode holds nothing.
-  if (!tex) Budget().GiveBack(bytes);
+  if (!tex) {
+    Budget().GiveBack(bytes);
+    *damaged = made == plat::kErrInvalidCall;
+  }
   return tex;
 }
 
@@ -225,6 +245,7 @@ void SRsc_Image_Ex::Step() {
     std::string name;
     if (cursor_ >= size ||
         image_list::ReadName(data, size, &cursor_, true, &name) != image_list::NameResult::kName) {
+      listFile_.Reject();
       Fail(84);
       return;
     }
@@ -247,9 +268,11 @@ void SRsc_Image_Ex::Step() {
       return;
     }
     if (st != 1) return;
-    tex = MakeTexture();
+    bool damaged = false;
+    tex = MakeTexture(&damaged);
     textureFile_.FreeData();
     if (!tex) {
+      if (damaged) textureFile_.Reject();
       Fail(114);
       return;
     }
@@ -286,6 +309,7 @@ void SRsc_Image_Ex::Step() {
   std::string name;
   if (image_list::ReadName(data, size, &cursor_, false, &name) != image_list::NameResult::kName) {
     // A name longer than any texture file name can be: the list is damaged.
+    listFile_.Reject();
     Fail(120);
     return;
   }

@@ -29,6 +29,11 @@ class SRsc_Image : public SRsc {
   virtual plat::Texture* GetDeviceTexture(int32_t /*n*/) const { return nullptr; }
   // The texture packet of index n (the sprite parts' name for it).
   SGpState_Texture* GetTexture(int32_t n) { return GetTexturePacket(n); }
+  // Packet n, or, where the image has no texture n (its picture failed or
+  // was never read), the packet that binds none (NoTexturePacket): entered
+  // before a sprite, it keeps the sprite from being drawn with the texture
+  // bound before it.
+  SGpState_Texture* GetTexturePacketOrNone(int32_t n);
 
  protected:
   // Packets keep their addresses while the list grows.
@@ -91,8 +96,10 @@ class SRsc_Image_Ex : public SRsc_Image {
   void Step();
   void Fail(int line);
   // The texture of the completed texture file, its pixels charged first
-  // (unless the decode-ahead charged them); null when it cannot be made.
-  plat::Texture* MakeTexture();
+  // (unless the decode-ahead charged them); null when it cannot be made,
+  // with damaged set when the file's bytes are the reason (a picture its
+  // header refuses or that does not decode).
+  plat::Texture* MakeTexture(bool* damaged);
 
   int32_t step_ = 0;  // 0 list, 1 textures, 2 finished, -1 failed
   size_t cursor_ = 0;

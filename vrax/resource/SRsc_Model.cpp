@@ -558,6 +558,9 @@ int32_t SRsc_Model_Ex::Main(SProcArg) {
   modelFile_.FreeData();
   animFile_.FreeData();
   if (!ok) {
+    // Either file may be the damaged one.
+    modelFile_.Reject();
+    if (animRequested_) animFile_.Reject();
     Budget().Release();  // nothing of the model is left
     ReportOpenError(kSource, 190);
     step_ = -1;

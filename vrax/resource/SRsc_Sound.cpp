@@ -113,6 +113,7 @@ void SRsc_Sound_Ex::Step() {
     const Next n = QueueLine();
     // A list without any line (an empty file) or with a damaged one fails.
     if (n == Next::kDamaged || (n == Next::kEnd && bank_.entries.empty())) {
+      listFile_.Reject();
       Fail(kLineList);
       return;
     }
@@ -138,6 +139,7 @@ void SRsc_Sound_Ex::Step() {
     const auto* wave = static_cast<const uint8_t*>(waveFile_.GetData());
     err = SSndMan::AddWave(&bank_, wave, wave ? waveFile_.GetSize() : 0, line_, &Budget());
     waveFile_.FreeData();
+    if (err == kSoundErrorHeader || err == kSoundErrorNoData) waveFile_.Reject();  // not a usable wave
     if (err == 0) made_.push_back({line_.name, line_.streamed, static_cast<int32_t>(bank_.entries.size() - 1)});
   }
   if (err != 0) {
@@ -148,7 +150,10 @@ void SRsc_Sound_Ex::Step() {
   const size_t size = data ? listFile_.GetSize() : 0;
   cursor_ = SoundListNextLine(data, size, cursor_);
   const Next n = QueueLine();
-  if (n == Next::kDamaged) Fail(kLineList);
+  if (n == Next::kDamaged) {
+    listFile_.Reject();
+    Fail(kLineList);
+  }
   if (n == Next::kEnd) Finish();
 }
 

@@ -87,7 +87,9 @@ TEST_F(InpWorld, LoadsRecordsAndTheEmptyFile) {
   EXPECT_EQ(p.recordCursor, 0);
 }
 
+// With the cache on, the damaged files leave it and no archive is saved.
 TEST_F(InpWorld, MissingShortOrDamagedFilesFailWithOneMessageEach) {
+  io.SetCacheMode(2, 1u << 24, 0, 0);
   std::vector<uint8_t> cut = InpRsc::Write(Records(4));
   cut.resize(cut.size() - 1);
   ASSERT_TRUE(dir.Write("p/cut.inp", Str(cut)));
@@ -103,6 +105,8 @@ TEST_F(InpWorld, MissingShortOrDamagedFilesFailWithOneMessageEach) {
   }
   EXPECT_EQ(box.Count(".\\Game\\Player.cpp(1339) : resource open error"), 3);
   EXPECT_EQ(LoadedTotal().Used(), base) << "failed, nothing is held";
+  EXPECT_FALSE(io.Cache().Contains("\\p\\cut.inp") || io.Cache().Contains("\\p\\tiny.inp"));
+  EXPECT_EQ(io.CacheSave("cache/p"), -1);
 }
 
 }  // namespace

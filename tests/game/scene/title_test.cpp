@@ -3,11 +3,15 @@
 // the tutorial), a coin short of a credit starts nothing, free play takes
 // two presses, a held press does not count, left alone it times out into
 // the ranking, each fade lasting exactly 61 frames; its sliding band, its
-// picture and, with a credit, the coin display's prompt to press start over
-// it.
+// picture (also with a picture file damaged) and, with a credit, the coin
+// display's prompt to press start over it.
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <tuple>
 
 #include "cabinet/QvtBTUtil.h"
@@ -75,6 +79,15 @@ class TitleWorld : public ::testing::Test {
     EXPECT_EQ(t->GetFrame(), 60);
     h->Step();
     EXPECT_FALSE(running()) << "still running after its 61st frame";
+  }
+  // The title faded in, in free play on the OpenGL device, from the data
+  // tree the data directory names; the program ends after it.
+  void FadedIn(plat::Image* shot) {
+    h.reset();
+    ASSERT_NO_FATAL_FAILURE(Start(true, false));
+    h->Step(70);
+    ASSERT_TRUE(h->Screenshot(shot));
+    h.reset();
   }
   // Runs until the scene list holds no title (the frames, or -1).
   int RunUntilTitleEnds(int limit) {
@@ -236,18 +249,95 @@ TEST_F(TitleWorld, WithTheSoundOffAStartIsSilent) {
   GetGame()->soundOff = 0;
 }
 
+namespace fs = std::filesystem;
+
+std::string ReadWhole(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// The generated data tree as links, its folders of pictures and archives
+// holding links of their own: without the title's archive, so that the
+// title reads its pictures, and without `picture`, or with it cut in half.
+struct DamagedTitleTree {
+  DamagedTitleTree(const std::string& picture, bool cut) {
+    const fs::path from = testsupport::GeneratedDataRoot();
+    for (const auto& e : fs::directory_iterator(from))
+      if (e.path().filename() != "Module" && e.path().filename() != "cache")
+        fs::create_directory_symlink(e.path(), fs::path(dir.Path()) / e.path().filename());
+    for (const char* folder : {"Module", "cache"}) {
+      fs::create_directory(dir.File(folder));
+      for (const auto& e : fs::directory_iterator(from / folder)) {
+        const std::string name = std::string(folder) + "/" + e.path().filename().string();
+        if (name != kArchive && name != picture) fs::create_symlink(e.path(), dir.File(name));
+      }
+    }
+    const std::string whole = ReadWhole(from / picture);
+    EXPECT_TRUE(!cut || dir.Write(picture, whole.substr(0, whole.size() / 2)));
+  }
+  static constexpr const char* kArchive = "cache/title.sca";
+  testsupport::TempDir dir{"title_data"};
+};
+
+// The picture from the generated data, then from damaged copies compared
+// with it. The layers: the sky from picture 0; the plate and the sliding
+// cloud band from picture 1; the overlay from picture 2, darkening the edges
+// but clear over play x -168 to 168, y -320 to 192; the emblem from picture
+// 3 in play x -148 to -34, y -5 to 113.
+// - Picture 2 deleted: the list stops there, so picture 3 is not read either,
+//   and neither layer is drawn: where the overlay is clear, the picture is
+//   the whole one's outside the emblem's box, and the box shows no gold
+//   above the plate's rule (play y 61 to 64).
+// - Picture 1 cut in half: no archive is written; with the picture put back
+//   the next start reads the tree, shows the whole picture and writes the
+//   archive the generator wrote.
 TEST_F(TitleWorld, Picture) {
-  ASSERT_NO_FATAL_FAILURE(Start(true, false));
-  h->Step(70);  // faded in
-  plat::Image img;
-  ASSERT_TRUE(h->Screenshot(&img));
+  plat::Image whole;
+  ASSERT_NO_FATAL_FAILURE(FadedIn(&whole));
   // The plate (part 2, 120 high, from play y 41) has a gold rule 3 pixels
   // thick a sixth down: play y 61 to 64, screen rows 240 + 0.75 y.
-  const uint8_t* p = &img.rgba[(size_t(240 + 47) * img.width + 320 + 75) * 4];
+  const uint8_t* p = &whole.rgba[(size_t(240 + 47) * whole.width + 320 + 75) * 4];
   EXPECT_GT(p[0], 180);
   EXPECT_GT(p[1], 120);
   EXPECT_LT(p[2], 110);
-  EXPECT_TRUE(testsupport::MatchesGolden(img, "title_frame.png", 8, 300));
+  EXPECT_TRUE(testsupport::MatchesGolden(whole, "title_frame.png", 8, 300));
+
+  // The overlay's clear part two pixels in (its top row takes in the dark
+  // foot of its picture, which the filter wraps round), but the emblem's box
+  // and 2 pixels about it; the rest black.
+  const auto clearPart = [](plat::Image img) {
+    for (int y = 0; y < img.height; ++y)
+      for (int x = 0; x < img.width; ++x)
+        if (x < 196 || x >= 444 || y < 2 || y >= 382 || (x >= 207 && x < 296 && y >= 234 && y < 327))
+          std::memset(&img.rgba[(size_t(y) * img.width + x) * 4], 0, 4);
+    return img;
+  };
+  const auto emblemGold = [](const plat::Image& img) {
+    return testsupport::CountPlayPixels(img, -148.0f, -5.0f, -34.0f, 58.0f, [](uint32_t r, uint32_t g, uint32_t b) {
+      return r > 180 && g > 120 && b < 110;
+    });
+  };
+  EXPECT_GT(emblemGold(whole), 100);
+  {
+    DamagedTitleTree tree("Module/Title_02.png", false);
+    testsupport::ScopedDataDir data(tree.dir.Path());
+    plat::Image shot;
+    ASSERT_NO_FATAL_FAILURE(FadedIn(&shot));
+    EXPECT_TRUE(testsupport::ImagesMatch(clearPart(shot), clearPart(whole))) << "picture 2 deleted";
+    EXPECT_EQ(emblemGold(shot), 0);
+  }
+  DamagedTitleTree tree("Module/Title_01.png", true);
+  testsupport::ScopedDataDir data(tree.dir.Path());
+  plat::Image shot;
+  ASSERT_NO_FATAL_FAILURE(FadedIn(&shot));
+  EXPECT_EQ(tree.dir.Kind(DamagedTitleTree::kArchive), '-') << "picture 1 cut in half";
+  fs::remove(tree.dir.File("Module/Title_01.png"));
+  fs::create_symlink(fs::path(testsupport::GeneratedDataRoot()) / "Module/Title_01.png", tree.dir.File("Module/Title_01.png"));
+  ASSERT_NO_FATAL_FAILURE(FadedIn(&shot));
+  EXPECT_TRUE(testsupport::ImagesMatch(shot, whole)) << "picture 1 put back";
+  const std::string archive = tree.dir.Read(DamagedTitleTree::kArchive);
+  EXPECT_EQ(archive.size(), ReadWhole(fs::path(testsupport::GeneratedDataRoot()) / DamagedTitleTree::kArchive).size());
+  EXPECT_TRUE(archive == ReadWhole(fs::path(testsupport::GeneratedDataRoot()) / DamagedTitleTree::kArchive));
 }
 
 // White ink on the 640 x 480 picture in a play-space box.

@@ -189,7 +189,9 @@ TEST(StageFiles, TunnelBuildWorkGrowsWithTheFileNotWithTexturesTimesGroups) {
 
 class StageRscLoad : public testsupport::StageWorld {};
 
+// With the cache on, each damaged file leaves it, and no archive is saved.
 TEST_F(StageRscLoad, DamagedOrMissingFilesFailWithOneErrorLineAndSettle) {
+  io.SetCacheMode(2, 1u << 24, 0, 0);
   struct Case {
     uint32_t tag;
     const char* ext;
@@ -210,6 +212,8 @@ TEST_F(StageRscLoad, DamagedOrMissingFilesFailWithOneErrorLineAndSettle) {
     EXPECT_EQ(r->GetStatus(), kRscFailed) << c.ext;
     EXPECT_EQ(box.Count("resource open error"), 1) << c.ext;
     EXPECT_EQ(rm.Sync(1), 1) << c.ext;  // settled: no wait
+    EXPECT_FALSE(io.Cache().Contains(std::string("\\Stg\\bad") + c.ext)) << c.ext;
+    EXPECT_EQ(io.CacheSave("cache/stg"), -1) << c.ext;
     box.texts.clear();
     SRsc* missing = Load(c.tag, "\\Stg\\none");
     ASSERT_NE(missing, nullptr) << c.ext;

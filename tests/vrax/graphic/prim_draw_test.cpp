@@ -6,6 +6,7 @@
 
 #include "vrax/resource/SImageSlot.h"
 #include "gp_support.h"
+#include "support/image_files.h"
 #include "vrax/graphic/SGpObj_Prim.h"
 #include "vrax/graphic/SGpRect.h"
 #include "vrax/graphic/SGpSpriteBatch.h"
@@ -151,15 +152,30 @@ TEST_F(Draw, WithoutBuffersOfTheDeviceInUseNothingIsDrawn) {
   EXPECT_EQ(Draws(), 2u);
 }
 
-// Image slots; the tests put images without textures in them (binding
-// those only records owner and index).
+// Image slots and a part of texture 0 and 3 on them.
 SImageSlot ImgOne;
 SImageSlot ImgTwo;
 const SGpRect kOne(&ImgOne, 0, 32.0f, 32.0f, 0.0f, 0.0f, 8.0f, 8.0f);
 const SGpRect kTwo(&ImgTwo, 3, 32.0f, 32.0f, 8.0f, 0.0f, 8.0f, 8.0f);
 
+// An image of `count` textures made on the device.
+struct TexturedImage : SRsc_Image {
+  explicit TexturedImage(int count) : textures(size_t(count)) {
+    for (plat::Texture*& t : textures)
+      SGpMan::GetDevice()->CreateTextureFromImage(testsupport::MakeImage(1, 1, [](int, int) { return ~0u; }), &t);
+  }
+  ~TexturedImage() override {
+    for (plat::Texture* t : textures) SGpMan::ForgetTexture(t), t->Release();
+  }
+  int32_t TextureCount() const override { return int32_t(textures.size()); }
+  plat::Texture* GetDeviceTexture(int32_t n) const override { return n < TextureCount() ? textures[size_t(n)] : nullptr; }
+  std::vector<plat::Texture*> textures;
+};
+
+// Then with ImgTwo's picture of kTwo missing (its image of three textures):
+// its entry draws nothing, kOne's still draws.
 TEST_F(Draw, BatchDrawsOncePerTexture) {
-  SRsc_Image_Ex one, two;
+  TexturedImage one(1), two(4), short3(3);
   ImgOne = &one;
   ImgTwo = &two;
   SGpSpriteBatch batch;
@@ -180,19 +196,28 @@ TEST_F(Draw, BatchDrawsOncePerTexture) {
   // The texture of the last entry drawn was bound last.
   EXPECT_EQ(SGpMan::GetTextureOwner(), ImgTwo);
   EXPECT_EQ(SGpMan::GetTextureIndex(), 3);
+  ImgTwo = &short3;
+  batch.Execute();
+  EXPECT_EQ(Draws(), 4u);
+  EXPECT_EQ(Triangles(), 66u + 74u + 70u);  // kOne's 35 quads again, not kTwo's 2
   for (SGpSpriteCell* c : cells) delete c;
   batch.Execute();  // no requests: no draw
-  EXPECT_EQ(Draws(), 3u);
+  EXPECT_EQ(Draws(), 4u);
+  ImgOne = nullptr;
+  ImgTwo = nullptr;
 }
 
 TEST(SGpRectTexture, NullUntilTheImageIsLoadedAndForIndicesPastTheCount) {
   SImageSlot slot;
   const SGpRect part(&slot, 0, 8.0f, 8.0f, 0.0f, 0.0f, 8.0f, 8.0f);
   EXPECT_EQ(part.GetTexture(), nullptr);
+  EXPECT_EQ(part.GetTextureOrNone(), nullptr);
   SRsc_Image_Ex image;
   slot = &image;  // loaded, but without textures
   EXPECT_EQ(part.GetTexture(), nullptr);
   EXPECT_EQ(part.GetTexture(5), nullptr);
+  // A loaded image without the texture binds none.
+  EXPECT_EQ(part.GetTextureOrNone(), &NoTexturePacket());
   const SGpRect loose(nullptr, 0, 8.0f, 8.0f, 0.0f, 0.0f, 8.0f, 8.0f);
   EXPECT_EQ(loose.GetTexture(), nullptr);
   EXPECT_EQ(loose.KeyRef().Apply(), nullptr);

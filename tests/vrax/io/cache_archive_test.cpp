@@ -237,6 +237,16 @@ TEST_F(ArchiveFixture, PackingInTheBackgroundKeepsTheCacheAsIfPackedAtOnce) {
   EXPECT_EQ(packed, 1);
   EXPECT_EQ(*held, block);
 
+  // Removed while it packs (or before a frame took its block), a file leaves
+  // nothing listed, packing or charged.
+  const uint64_t charged = LoadedTotal().Used();
+  ASSERT_EQ(cache.Add("\\a\\again.tr", text.data(), static_cast<uint32_t>(text.size())), 0);
+  cache.Remove("\\a\\again.tr");
+  EXPECT_FALSE(cache.Contains("\\a\\again.tr"));
+  EXPECT_EQ(cache.PackingCount(), 0u);
+  EXPECT_EQ(LoadedTotal().Used(), charged);
+  EXPECT_EQ(cache.EntryCount(), 1u);
+
   // The pool counts a file still packing at its raw size; a file that fits
   // only beside the packed block is still taken, as with packing at once:
   // 28,000 + 5,000 bytes exceed the 30,000 of the pool, the block and the

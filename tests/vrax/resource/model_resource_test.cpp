@@ -551,7 +551,10 @@ TEST_F(ModelWorld, LoadsModelAndAnimationFiles) {
   kernel.Step();
 }
 
+// With the cache on, the damaged files leave it (both of a model whose build
+// failed) and no archive is saved from it.
 TEST_F(ModelWorld, DamagedOrMissingFilesFailWithOneMessageEach) {
+  io.SetCacheMode(2, 1u << 24, 0, 0);
   auto bytes = modelfix::RigidBytes();
   ASSERT_TRUE(dir.Write("mdl/cut.bma", Str(std::vector<uint8_t>(bytes.begin(), bytes.begin() + 100))));
   ASSERT_TRUE(dir.Write("mdl/tiny.bma", "BMA"));
@@ -567,6 +570,9 @@ TEST_F(ModelWorld, DamagedOrMissingFilesFailWithOneMessageEach) {
   }
   EXPECT_EQ(box.Count("resource open error"), 4);
   EXPECT_EQ(box.Count("SRsc_Model_Ex(174) : resource open error"), 1) << "the missing model file";
+  for (const char* name : {"\\mdl\\cut.bma", "\\mdl\\tiny.bma", "\\mdl\\badtca.bma", "\\mdl\\badtca.tca"})
+    EXPECT_FALSE(io.Cache().Contains(name)) << name;
+  EXPECT_EQ(io.CacheSave("cache/mdl"), -1);
 }
 
 // 33 tracks of keys at frames 0 and 65535: under 2 KB of file that would

@@ -123,11 +123,15 @@ struct BadCase {
   const char* what;
   std::string list;
   std::string wave;
-  int line;        // the line in the error text
-  int loaded;      // sounds made before the failure
+  int line;           // the line in the error text
+  int loaded;         // sounds made before the failure
+  const char* left;   // the file whose bytes were refused: it leaves the cache ("": none)
 };
 
+// With the cache on, a list or wave refused for its bytes leaves it, and no
+// archive is saved from it; one refused for another reason stays.
 TEST_F(SoundRscWorld, DamagedListsAndWavesFailWithResourceOpenError) {
+  io.SetCacheMode(2, 1u << 24, 0, 0);
   const std::string good = Str(MakeWaveFile16(1, 22050, std::vector<int16_t>(64, 3)));
   std::string noFmt = good;
   noFmt[12] = 'x';
@@ -137,14 +141,15 @@ TEST_F(SoundRscWorld, DamagedListsAndWavesFailWithResourceOpenError) {
   sizes[40] = sizes[41] = sizes[42] = static_cast<char>(0xFF);
   const std::string wide = Str(MakeWaveFile(1, 22050, 24, std::vector<uint8_t>(96, 1)));
   const std::vector<BadCase> cases = {
-      {"list missing", "", good, 122, 0},
-      {"wave missing", "ok.wav\r\nmissing.wav\r\n", good, 141, 1},
-      {"not a wave", "ok.wav\r\nbad.wav\r\n", noFmt, 151, 1},
-      {"no data chunk", "bad.wav 10 1\r\n", noData, 163, 0},
-      {"data past the end (a file cut short)", "ok.wav\r\nbad.wav\r\n", sizes, 163, 1},
-      {"24-bit samples", "bad.wav\r\n", wide, 217, 0},
-      {"name too long", "ok.wav\r\n" + std::string(300, 'n') + ".wav\r\n", good, 122, 1},
-      {"a name out of the data folder", "ok.wav\r\n..\\..\\ok.wav\r\n", good, 141, 1},
+      {"list missing", "", good, 122, 0, ""},
+      {"wave missing", "ok.wav\r\nmissing.wav\r\n", good, 141, 1, ""},
+      {"not a wave", "ok.wav\r\nbad.wav\r\n", noFmt, 151, 1, "bad.wav"},
+      {"no data chunk", "bad.wav 10 1\r\n", noData, 163, 0, "bad.wav"},
+      {"data past the end (a file cut short)", "ok.wav\r\nbad.wav\r\n", sizes, 163, 1, "bad.wav"},
+      {"24-bit samples", "bad.wav\r\n", wide, 217, 0, ""},
+      {"name too long", "ok.wav\r\n" + std::string(300, 'n') + ".wav\r\n", good, 122, 1, "bank.sr"},
+      {"first name too long", std::string(300, 'n') + ".wav\r\n", good, 122, 0, "bank.sr"},
+      {"a name out of the data folder", "ok.wav\r\n..\\..\\ok.wav\r\n", good, 141, 1, ""},
   };
   int k = 0;
   for (const BadCase& c : cases) {
@@ -154,6 +159,7 @@ TEST_F(SoundRscWorld, DamagedListsAndWavesFailWithResourceOpenError) {
     ASSERT_TRUE(dir.Write(d + "/bad.wav", c.wave));
     if (!c.list.empty()) { ASSERT_TRUE(dir.Write(d + "/bank.sr", c.list)); }
     box.texts.clear();
+    io.CacheClear();
     const std::string path = "\\" + d + "\\bank";
     SRsc* r = Load(path.c_str());
     ASSERT_NE(r, nullptr);
@@ -161,6 +167,10 @@ TEST_F(SoundRscWorld, DamagedListsAndWavesFailWithResourceOpenError) {
     EXPECT_EQ(static_cast<SRsc_Sound_Ex*>(r)->GetStep(), -1);
     EXPECT_EQ(box.Count("SRsc_Sound_Ex(" + std::to_string(c.line) + ") : resource open error"), 1);
     EXPECT_EQ(SSndMan::Count(r), c.loaded);
+    const std::string left = *c.left != '\0' ? "\\" + d + "\\" + c.left : "";
+    EXPECT_EQ(io.Cache().Contains(path + ".sr"), !c.list.empty() && left != path + ".sr");
+    EXPECT_TRUE(left.empty() || !io.Cache().Contains(left));
+    EXPECT_EQ(io.CacheSave("cache/sound"), left.empty() ? 0 : -1);
     SSndMan::Play(r, 0, 65536, 0);  // what was made plays
     Render(100);
   }
