@@ -510,8 +510,10 @@ TEST_F(MasterOnAWire, SparseNoiseWithSyncBytesLeavesNoLongGaps) {
 // after it: the node is asked until the run of spoiled exchanges would stop
 // the bus, then the counter settles the decrease at the poll that follows
 // at once; the bus goes on. So too where the step's time runs out first
-// (node 0's first four answers lost, 660 ms) after exchanges spoiled on a
-// quiet line: the fate is not kept open. A board seen to send a true copy
+// (node 0's answers lost twice, asked in turn with node 1, and node 1's
+// five) after exchanges spoiled on a quiet line: the fate is not kept open;
+// nor where the time runs out while the fate waits for node 1's next turn
+// (node 0, asked between, meets noise). A board seen to send a true copy
 // after answering a request to send again with status 3 keeps no status 3:
 // later, two such status 3s in a row are asked past.
 TEST_F(MasterOnAWire, TheFateIsAskedUpToTheSpoiledRunThenTheCounterSettlesAtOnce) {
@@ -536,13 +538,53 @@ TEST_F(MasterOnAWire, TheFateIsAskedUpToTheSpoiledRunThenTheCounterSettlesAtOnce
     EXPECT_FALSE(JvsDecreaseUnsettled(1));
   }
 
-  BusWorld w;
-  Ready(w);
-  EXPECT_EQ(Letters(PlayDecrease(w, 1, {{2, F::kStatusThree}}, {{1, F::kLost}})).substr(0, 4), "DAAP");
-  EXPECT_EQ(Letters(PlayDecrease(w, 1, {{2, F::kStatusThree}, {3, F::kStatusThree}}, {{1, F::kLost}})).substr(0, 5),
-            "DAAAP");
-  EXPECT_EQ(w.CoinProperties(), "");
-  EXPECT_EQ(w.wire.board.decreases, (std::vector<std::pair<int, int>>{{1, 1}, {1, 1}}));
+  {
+    BusWorld w;
+    Ready(w);
+    EXPECT_EQ(Letters(PlayDecrease(w, 1, {{2, F::kStatusThree}}, {{1, F::kLost}})).substr(0, 4), "DAAP");
+    EXPECT_EQ(Letters(PlayDecrease(w, 1, {{2, F::kStatusThree}, {3, F::kStatusThree}}, {{1, F::kLost}})).substr(0, 5),
+              "DAAAP");
+    EXPECT_EQ(w.CoinProperties(), "");
+    EXPECT_EQ(w.wire.board.decreases, (std::vector<std::pair<int, int>>{{1, 1}, {1, 1}}));
+  }
+
+  // While the coin is taken off, node 0's answers each damaged by 5 ms of
+  // noise and read 150 ms late (a loaded machine), node 1's first three
+  // answers lost (the decrease's, the request to send it again's, the
+  // poll's after it): node 1's fate waits for its turn after node 0's each
+  // time, and the step's time runs out while it waits. Spoiled on a quiet line,
+  // the fate goes to the counter, which the next poll asks.
+  BusWorld put;
+  Ready(put);
+  testsupport::StderrCapture quiet;
+  bool on = false;
+  int lost = 0;
+  put.wire.script = [&](bool request) {
+    if (request && on && put.WritingNode() == 0) {
+      put.wire.SetLineNoise(testsupport::SimLineNoise::Flood(7, false, 5));
+      put.wire.lateOnceMs = 150;
+    }
+    if (!request && on && put.WritingNode() == 1 && lost < 3) {
+      ++lost;
+      return F::kLost;
+    }
+    return F::kWhole;
+  };
+  put.beforeStep = [&](BusWorld& world) {
+    if (on || !BusWorld::QueuedDecrease()) return;
+    on = true;
+    world.wire.TakeWritten();
+  };
+  put.InsertCoins(0, 1);
+  bool unsettled = false;
+  EXPECT_TRUE(put.FramesUntil([&] {
+    unsettled = unsettled || JvsDecreaseUnsettled(1);
+    return on && put.CoinsSettled();
+  }));
+  EXPECT_EQ(Letters(Written(put.wire)).substr(0, 4), "DAPP");
+  EXPECT_EQ(put.CoinProperties(), "");
+  EXPECT_ALL({VAL(unsettled, true),
+              VAL(put.wire.board.decreases == (std::vector<std::pair<int, int>>{{1, 1}}), true)});
 }
 
 // A coin counter word's condition bits (14-15: a jam, the counter busy) are
@@ -1559,20 +1601,24 @@ StaleRun PlayStale(BusWorld& w, uint32_t forMs, const std::string& watch = "", b
 // 3 minutes, an hour of short floods every few seconds; so do bursts over
 // node 2's exchanges from its request on, each once node 2 answered since
 // the last, of 1.2 s but 2 s in 3 of 18 (many stretches end within a
-// window; each of the 18 placements of the long ones). A node 2 whose answers are garbage but one a second or one
-// every 5 to 9 s costs node 1 nothing but a step's time: its switches are
-// read afresh in every step, every coin is credited, the bus stays up.
+// window; each of the 18 placements of the long ones). A node 2 whose
+// answers are garbage but one a second or one every 5 to 9 s, or a node 0
+// (asked before node 1) whose answers are garbage but one every 5 to 9 s, costs
+// node 1 nothing but a step's time: its switches are read afresh in every
+// step, every coin is credited, the bus stays up. So too where a third
+// node, polled besides, is not reached within a cycle's time behind nodes
+// 0 and 2 read late: it is asked first in the next.
 TEST_F(MasterOnAWire, ABoardThatAnswersWellOnlyNowAndThenStopsTheBus) {
   using testsupport::SimLineNoise;
   auto nowAndThen = [](SimJvsWire::Garbage garbage) {
     return [garbage](BusWorld& w) { w.GarbageButNowAndThen(garbage); };
   };
-  // Node 2's answers garbage but one clean every everyMs to everyMs +
-  // spreadMs; node 1's too, with node1.
-  auto node2NowAndThen = [](uint32_t everyMs, uint32_t spreadMs, bool node1) {
-    return [everyMs, spreadMs, node1](BusWorld& w) {
+  // The node's answers garbage but one clean every everyMs to everyMs +
+  // spreadMs; node 1's too, with node1 (one every 5-9 s).
+  auto otherNowAndThen = [](int node, uint32_t everyMs, uint32_t spreadMs, bool node1) {
+    return [node, everyMs, spreadMs, node1](BusWorld& w) {
       if (node1) w.GarbageButNowAndThen(SimJvsWire::kGarbage);
-      w.GarbageButNowAndThen(SimJvsWire::kGarbage, 2, everyMs, spreadMs);
+      w.GarbageButNowAndThen(SimJvsWire::kGarbage, node, everyMs, spreadMs);
     };
   };
   // Floods of forMs every everyMs from now on.
@@ -1605,6 +1651,22 @@ TEST_F(MasterOnAWire, ABoardThatAnswersWellOnlyNowAndThenStopsTheBus) {
       };
     };
   };
+  // Three nodes, node 3 polled besides the game's two units (as a user of
+  // the standard poll asks every node), nodes 0 and 2 answered 500 ms late
+  // two times in three (a loaded machine reads them so): a cycle's first
+  // round then runs out of time before node 3, which goes first in the
+  // next (BusWorld).
+  auto thirdNode = [](BusWorld& w) {
+    auto asked = std::make_shared<std::vector<int>>(4, 0);
+    w.wire.script = [&w, asked](bool request) {
+      const int node = w.WritingNode();
+      if (request && (node == 0 || node == 2) && (*asked)[size_t(node)]++ % 3 != 0) w.wire.lateOnceMs = 500;
+      return SimJvsWire::kWhole;
+    };
+    w.beforeStep = [](BusWorld&) {
+      if (JvsGetState() == kJvsStateRequested && JvsQueuedCount(3) == 0) JvsQueueNodePoll(3);
+    };
+  };
   // A motor switching near the line: floods of 0.3 to 2 s every 3 to 8 s.
   auto motor = [](BusWorld& w) {
     auto next = std::make_shared<uint32_t>(w.wire.NowMs());
@@ -1629,13 +1691,16 @@ TEST_F(MasterOnAWire, ABoardThatAnswersWellOnlyNowAndThenStopsTheBus) {
       {"garbage without sync bytes, a good answer every 5-9 s", nowAndThen(SimJvsWire::kGarbage), true},
       {"garbage with sync bytes, a good answer every 5-9 s", nowAndThen(SimJvsWire::kGarbageWithSync), true},
       {"floods of 9.9 s with gaps of 160 ms", floods(9900, 10060), true},
-      {"garbage, a good answer every 5-9 s, node 2's too", node2NowAndThen(5000, 4000, true), true, 180000, 2},
+      {"garbage, a good answer every 5-9 s, node 2's too", otherNowAndThen(2, 5000, 4000, true), true, 180000, 2},
       {"one flood of 9.5 s", floods(9500, 1000000), false},
       {"floods of 9.5 s every 40 s", floods(9500, 40000), false},
       {"floods of 9.5 s every 28 s", floods(9500, 28000), false},
       {"an hour of motor bursts", motor, false, 3600000},
-      {"node 2's answers garbage but one a second", node2NowAndThen(1000, 0, false), false, 180000, 2, true},
-      {"node 2's answers garbage but one every 5-9 s", node2NowAndThen(5000, 4000, false), false, 180000, 2, true}};
+      {"node 2's answers garbage but one a second", otherNowAndThen(2, 1000, 0, false), false, 180000, 2, true},
+      {"node 2's answers garbage but one every 5-9 s", otherNowAndThen(2, 5000, 4000, false), false, 180000, 2, true},
+      // The board's channel, asked before node 1 in each cycle.
+      {"node 0's answers garbage but one every 5-9 s", otherNowAndThen(0, 5000, 4000, false), false, 180000, 1, true},
+      {"nodes 0 and 2 read late two times in three, node 3 polled too", thirdNode, false, 180000, 3, true}};
   for (int placement = 0; placement < 18; ++placement)
     rows.push_back({"bursts over node 2's exchanges, long ones at " + std::to_string(placement), bursts(placement),
                     false, 180000, 2});

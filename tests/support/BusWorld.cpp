@@ -58,7 +58,8 @@ size_t BusWorld::WatchedLine::Write(const uint8_t* bytes, size_t count) {
   if (!frame) return written;
   if (firstNode < 0) firstNode = node;
   const bool onNoise = wire.LineNoisy() || (noiseAt != 0 && at - noiseAt <= kJvsSettleMs);
-  sent.push_back({node, at, noiseAt, onNoise});
+  sent.push_back({node, at, noiseAt, onNoise,
+                  node == 0 && data != std::vector<uint8_t>(std::begin(kJvsBoardStatusPoll), std::end(kJvsBoardStatusPoll))});
   using Way = SimJvsBoard::AskedAgain;
   if (data == std::vector<uint8_t>{kJvsCmdRetransmit}) {
     const Way way = wire.board.askedAgain;
@@ -348,6 +349,7 @@ void BusWorld::Frame() {
   if (beforeStep) beforeStep(*this);
   const size_t exchanges = wire.Exchanges().size();
   const uint32_t stepAt = wire.NowMs();
+  lateAtStep_ = wire.LateGivenMs();
   const bool wasHalted = Halted();
   const bool wasUp = JvsGetState() >= kJvsStateReady;
   wire.TakeWriteMarks();
@@ -359,7 +361,6 @@ void BusWorld::Frame() {
   // The nodes the cycle asked for, if the step runs one (a setting step of
   // node 0 may go first).
   const bool cycle = JvsGetState() == kJvsStateRequested;
-  const bool setting = JvsGetNodeSettingResult() == kJvsSettingRunning;
   uint64_t due = 0;
   for (int n = 0; cycle && n <= JvsGetNodeCount() && n < 64; ++n)
     if (JvsQueuedCount(uint8_t(n)) > 0 || JvsDecreaseOpen(n)) due |= uint64_t{1} << n;
@@ -373,9 +374,13 @@ void BusWorld::Frame() {
   // node first in the next.
   if (cycle && !Halted()) {
     uint64_t asked = 0;
-    for (size_t i = sentAt; i < line_.sent.size(); ++i) asked |= uint64_t{1} << (line_.sent[i].node & 63);
-    const int first = sentAt < line_.sent.size() ? line_.sent[sentAt].node : -1;
-    if (unreached_ && !setting && first >= 0 && !(unreached_ >> first & 1))
+    int first = -1;
+    for (size_t i = sentAt; i < line_.sent.size(); ++i) {
+      if (line_.sent[i].setting) continue;
+      asked |= uint64_t{1} << (line_.sent[i].node & 63);
+      if (first < 0) first = line_.sent[i].node;
+    }
+    if (unreached_ && first >= 0 && !(unreached_ >> first & 1))
       Note("the cycle began with node " + std::to_string(first) + ", not with a node the last did not reach");
     unreached_ = JvsGetState() == kJvsStateReady ? due & ~asked : 0;
   }
@@ -405,27 +410,30 @@ void BusWorld::AfterStep(size_t exchangesBefore, uint32_t stepAt, uint32_t error
   // No wait for a quiet line outlasted its bound: between two writes (or
   // from the start of the work) the receive of the first, and one wait for
   // each spoiled receive or wait counted meanwhile and one more.
+  // A loaded machine (the wire's late looks) adds its lateness.
   uint32_t prev = stepAt;
   bool wrote = false, reset = false;
-  uint32_t errors = errorsAtStep;
-  auto allowed = [&](uint32_t errorsNow) {
+  uint32_t errors = errorsAtStep, late = lateAtStep_;
+  auto allowed = [&](uint32_t errorsNow, uint32_t lateNow) {
     const uint32_t waits = 1 + (errorsNow >= errors ? errorsNow - errors : errorsNow);
-    return (wrote ? kJvsReceiveMs : 0) + waits * (kSettleBoundMs + kSlackMs) + (reset ? kJvsResetWaitMs : 0);
+    return (wrote ? kJvsReceiveMs : 0) + waits * (kSettleBoundMs + kSlackMs) + (reset ? kJvsResetWaitMs : 0) +
+           (lateNow - late);
   };
   writesAt_.clear();
   for (const SimJvsWire::WriteMark& m : wire.TakeWriteMarks()) {
     if (!m.reset) writesAt_.push_back(m.at);
-    if (m.at - prev > allowed(m.errors))
-      Note("a write waited " + std::to_string(m.at - prev) + " ms (at most " + std::to_string(allowed(m.errors)) +
-           " ms allowed) for a quiet line");
+    if (m.at - prev > allowed(m.errors, m.lateMs))
+      Note("a write waited " + std::to_string(m.at - prev) + " ms (at most " +
+           std::to_string(allowed(m.errors, m.lateMs)) + " ms allowed) for a quiet line");
     prev = m.at;
     wrote = true;
     reset = m.reset;
     errors = m.errors;
+    late = m.lateMs;
   }
-  if (!Halted() && now - prev > allowed(JvsGetErrorCount()))
+  if (!Halted() && now - prev > allowed(JvsGetErrorCount(), wire.LateGivenMs()))
     Note("the master's work went on " + std::to_string(now - prev) + " ms after its last write (at most " +
-         std::to_string(allowed(JvsGetErrorCount())) + " ms allowed)");
+         std::to_string(allowed(JvsGetErrorCount(), wire.LateGivenMs())) + " ms allowed)");
   // Noise that ends leaves the bus up: no stop while the line carries it or
   // lately carried it, but where exchanges that faults spoiled made the
   // run (those the noise spoiled go on with it); and once it has ended, a request goes out within kNoiseEndPollMs

@@ -241,6 +241,8 @@ class BusWorld {
       uint8_t node;
       uint32_t at, noiseAt;
       bool onNoise;  // the line carried noise then, or within a wait of it
+      // A frame of node 0's setting step (anything but its status poll).
+      bool setting;
     };
     std::vector<Sent> sent;
     bool overran = false;  // past kWriteBound in it
@@ -307,6 +309,7 @@ class BusWorld {
   // The nodes the last cycle asked for but did not reach (its step's time
   // ran out): the next begins with one of them.
   uint64_t unreached_ = 0;
+  uint32_t lateAtStep_ = 0;  // the wire's lateness given at the step's start
   uint32_t readFreshAt_ = 0;  // the last fresh read of the inputs
   // A decrease whose exchange the line's noise spoiled on a board that
   // sends its reply again: its fate is open, no coin at risk by it.

@@ -182,7 +182,7 @@ size_t SimJvsWire::Write(const uint8_t* bytes, size_t count) {
     const SimFrameParser::Event ev = parser_.Feed(bytes[i]);
     if (ev != SimFrameParser::kNone) OnFrame(parser_.Node(), parser_.Data(), ev == SimFrameParser::kBadSum);
   }
-  marks_.push_back({at, resetWritten_, JvsGetErrorCount()});
+  marks_.push_back({at, resetWritten_, JvsGetErrorCount(), lateGivenMs_});
   return count;
 }
 
@@ -305,6 +305,7 @@ size_t SimJvsWire::ReadWait(uint8_t* buffer, size_t max, uint32_t ms) {
   if (!open_) return 0;
   if (const size_t n = ReadAvailable(buffer, max)) return n;
   if (lateLooksMs || lateOnceMs) {
+    lateGivenMs_ += lateLooksMs + lateOnceMs;
     now_ += ms + lateLooksMs + lateOnceMs;
     lateOnceMs = 0;
     return 0;

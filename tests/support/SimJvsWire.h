@@ -115,6 +115,8 @@ class SimJvsWire : public JvsLine, public plat::MsClock {
   // The same once: the next wait for input ends this much late (the
   // master's thread did not run meanwhile).
   uint32_t lateOnceMs = 0;
+  // The lateness those gave the waits for input so far.
+  uint32_t LateGivenMs() const { return lateGivenMs_; }
 
   // Raw bytes on the line delayMs from now, from no node in particular.
   void Inject(const std::vector<uint8_t>& bytes, uint32_t delayMs = 0);
@@ -145,6 +147,7 @@ class SimJvsWire : public JvsLine, public plat::MsClock {
     uint32_t at;
     bool reset;
     uint32_t errors;
+    uint32_t lateMs;  // LateGivenMs then
   };
   std::vector<WriteMark> TakeWriteMarks();
 
@@ -240,6 +243,7 @@ class SimJvsWire : public JvsLine, public plat::MsClock {
   uint32_t assignedAt_[256] = {};
   bool assigned_[256] = {};
   int noiseBytes_ = 0;
+  uint32_t lateGivenMs_ = 0;
   bool resetWritten_ = false;
   std::vector<WriteMark> marks_;
   std::vector<bool>* log_ = nullptr;  // the log of the frame being answered

@@ -198,6 +198,7 @@ TEST(ToolUsage, TheDamageCheckWithoutAnArgumentTellsItsUsageAndRunsNothing) {
       {{"--margin", "-1"}, "damagecheck: --margin takes " + frames},
       {{"--margin", "2147483648"}, "damagecheck: --margin takes " + frames},
       {{"--data"}, "damagecheck: --data takes a folder: the data tree\n"},
+      {{"--data", ""}, "damagecheck: --data takes a folder: the data tree\n"},
       {{"--case", "demo1:common/Demo01.rpd:melted"}, cases},
       {{"--case", "stage9:common/Demo01.rpd:cut"}, cases},
       {{"--case", "demo1"}, cases},

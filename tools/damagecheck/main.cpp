@@ -462,7 +462,8 @@ int main(int argc, char** argv) {
     } else if (a == "--jobs") {
       if (!NumberArg(argc, argv, &i, 1, kMostJobs, &o.jobs)) return BadNumber("--jobs", 1, kMostJobs);
     } else if (a == "--data") {
-      if (!more) return tools::BadArgument(kTool, "--data", "a folder: the data tree");
+      // An empty word names no folder: the default tree is not taken for it.
+      if (!more || argv[i + 1][0] == '\0') return tools::BadArgument(kTool, "--data", "a folder: the data tree");
       o.data = argv[++i];
     } else if (a == "--margin") {
       if (!NumberArg(argc, argv, &i, 0, kMostFrames, &o.margin)) return BadNumber("--margin", 0, kMostFrames);
