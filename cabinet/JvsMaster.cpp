@@ -253,21 +253,26 @@ struct StaleWatch {
     s.stray += strayNew;
   }
   // The stale time of the window that ends now, the stretch under way
-  // included, and what the exchanges met in it.
-  StaleSum Window(uint32_t now) {
+  // included.
+  uint32_t StaleMs(uint32_t now) {
     Advance(now);
     Look(now);
-    StaleSum sum;
     // The oldest slice begins before the window by as much as the head
     // has run.
     const uint32_t left = now - headFrom;
+    uint32_t ms = 0;
     for (uint32_t back = 0; back < uint32_t(kStaleSlices); ++back) {
       const StaleSlice& s = Slice(back);
-      sum.ms += back == uint32_t(kStaleSlices) - 1 ? s.staleMs - std::min(s.staleMs, left) : s.staleMs;
-      sum.Add(s);
+      ms += back == uint32_t(kStaleSlices) - 1 ? s.staleMs - std::min(s.staleMs, left) : s.staleMs;
     }
-    if (open) sum.ms += std::min(now - openFrom, kJvsStaleWindowMs);
-    sum.ms = std::min(sum.ms, kJvsStaleWindowMs);
+    if (open) ms += std::min(now - openFrom, kJvsStaleWindowMs);
+    return std::min(ms, kJvsStaleWindowMs);
+  }
+  // The same, and what the exchanges met in the window.
+  StaleSum Window(uint32_t now) {
+    StaleSum sum;
+    sum.ms = StaleMs(now);
+    for (const StaleSlice& s : slices) sum.Add(s);
     return sum;
   }
 };
@@ -725,9 +730,9 @@ std::string StaleSeen(const StaleWatch& w, const StaleSum& sum) {
 // with that time and what the exchanges met meanwhile).
 bool StaleTooLong() {
   StaleWatch& w = M().watch;
-  if (w.node == 0) return false;
-  const StaleSum sum = w.Window(JvsClock().NowMs());
-  if (sum.ms <= kJvsNoAnswerMs) return false;
+  const uint32_t now = JvsClock().NowMs();
+  if (w.node == 0 || w.StaleMs(now) <= kJvsNoAnswerMs) return false;
+  const StaleSum sum = w.Window(now);
   Tell("node %d's switches read stale for %u ms of the last %u ms (%s); the bus is stopped", w.node, sum.ms,
        kJvsStaleWindowMs, StaleSeen(w, sum).c_str());
   return true;
