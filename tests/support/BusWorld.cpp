@@ -537,11 +537,17 @@ void BusWorld::AfterStep(size_t exchangesBefore, uint32_t stepAt, uint32_t error
     // and a node that sends garbage may keep every exchange from going
     // through without a stop within the time bound (checked above).
     const bool trailedDamage = !wire.afterReply.empty() && JvsGetErrorCount() != errorsAtStep;
-    // A node that answers its switches with another report reads nothing
-    // (the stale reads' bound, checked in WatchStale).
-    const bool unread = std::any_of(wire.board.nodes.begin(), wire.board.nodes.end(),
-                                    [](const SimJvsNode& n) { return n.switchReport != kJvsReportNormal; });
-    if (noiseLately || trailedDamage || unread || GarbageOnNode1()) freshAt_ = now;
+    // Node 1 answering its switches with another report reads nothing, and
+    // node 1's exchanges that go wrong read nothing either, while the other
+    // nodes have their turns between them (the stale reads' bound, checked
+    // in WatchStale): the inputs are read afresh within the bound from the
+    // last of them.
+    const bool unread = !wire.board.nodes.empty() && wire.board.nodes[0].switchReport != kJvsReportNormal;
+    bool node1Wrong = false;
+    for (size_t i = exchangesBefore; i < line_.sent.size() && i < ex.size(); ++i)
+      node1Wrong = node1Wrong || (line_.sent[i].node == 1 &&
+                                  (ex[i] || (i < line_.runs.size() && line_.runs[i] == WatchedLine::kSpoils)));
+    if (noiseLately || trailedDamage || unread || node1Wrong || GarbageOnNode1()) freshAt_ = now;
     longestStaleMs = std::max(longestStaleMs, now - freshAt_);
     if (now - stepAt > WorkBoundMs())
       Note("a piece of the master's work lasted " + std::to_string(now - stepAt) + " ms while the bus was up (at most " +

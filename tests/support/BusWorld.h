@@ -33,8 +33,9 @@ namespace testsupport {
 // writes a request within kNoiseEndPollMs of its last byte (and the frame
 // in which the game asks for one); while the bus is up, no piece of the
 // master's work, and no stretch without a fresh read of the inputs (a sync
-// that found a cycle's answers in; noise on the line lately excepted),
-// lasts longer than StopBoundMs, and no piece of it longer than WorkBoundMs
+// that found a cycle's answers in) from node 1's last exchange that went
+// wrong (noise on the line lately excepted), lasts longer than
+// StopBoundMs, and no piece of it longer than WorkBoundMs
 // (a step's kJvsCycleMs, its setting step and cycle together, and the
 // exchanges that may begin before its time is up); a cycle ends within its
 // step, what it read handed on, whatever its nodes' exchanges met, and one
