@@ -172,10 +172,12 @@ struct StaleWatch {
   // goes into the slices when it ends.
   bool open = false;
   uint32_t openFrom = 0;
-  // The slices, a ring: head holds the bus time from headFrom on.
+  // The slices, a ring: head holds the bus time from headFrom on; the
+  // stale time they hold.
   StaleSlice slices[kStaleSlices];
   int head = 0;
   uint32_t headFrom = 0;
+  uint32_t total = 0;
   uint32_t strayAt = 0;  // the count of bytes outside frames at the last exchange
 
   // Watches the node's switches afresh from now.
@@ -187,6 +189,7 @@ struct StaleWatch {
     for (StaleSlice& s : slices) s = StaleSlice{};
     head = 0;
     headFrom = now;
+    total = 0;
     strayAt = JvsGetStrayByteCount();
   }
   // Moves the ring up to now: the slices that leave the window are cleared
@@ -196,9 +199,11 @@ struct StaleWatch {
     if (steps == 0) return;
     if (steps >= uint32_t(kStaleSlices)) {
       for (StaleSlice& s : slices) s = StaleSlice{};
+      total = 0;
     } else {
       for (uint32_t i = 0; i < steps; ++i) {
         head = (head + 1) % kStaleSlices;
+        total -= slices[head].staleMs;
         slices[head] = StaleSlice{};
       }
     }
@@ -219,7 +224,10 @@ struct StaleWatch {
       const uint32_t back = Back(from);
       const uint32_t sliceEnd = headFrom - back * kStaleSliceMs + kStaleSliceMs;
       const uint32_t end = to - from < sliceEnd - from ? to : sliceEnd;
-      if (back < uint32_t(kStaleSlices)) Slice(back).staleMs += end - from;
+      if (back < uint32_t(kStaleSlices)) {
+        Slice(back).staleMs += end - from;
+        total += end - from;
+      }
       from = end;
     }
   }
@@ -259,12 +267,8 @@ struct StaleWatch {
     Look(now);
     // The oldest slice begins before the window by as much as the head
     // has run.
-    const uint32_t left = now - headFrom;
-    uint32_t ms = 0;
-    for (uint32_t back = 0; back < uint32_t(kStaleSlices); ++back) {
-      const StaleSlice& s = Slice(back);
-      ms += back == uint32_t(kStaleSlices) - 1 ? s.staleMs - std::min(s.staleMs, left) : s.staleMs;
-    }
+    const uint32_t oldest = Slice(kStaleSlices - 1).staleMs;
+    uint32_t ms = total - std::min(oldest, now - headFrom);
     if (open) ms += std::min(now - openFrom, kJvsStaleWindowMs);
     return std::min(ms, kJvsStaleWindowMs);
   }
