@@ -50,8 +50,10 @@ namespace testsupport {
 // word (other than all released) that the board changed longer than
 // StopBoundMs ago as current. Node 1's switches (the game's) do not read
 // stale (as the game has them) for more than kAnswerBoundMs of any
-// kJvsStaleWindowMs while the bus is up, but for what a step may add and a frame for each stretch (the
-// game sees a read at the frame after it); a stop is allowed from there on.
+// kJvsStaleWindowMs while the bus is up, but for what a step may add and a
+// frame for each stretch (the game sees a read at the frame after it); a
+// stop is allowed from there on. The six in a row that may stop the bus
+// are a node's own exchanges (others between them) or any nodes'.
 //
 // The master writes through a watched line: past kWriteBound frames in one
 // piece of its work the frame is not written and every wait of the bus ends
@@ -198,7 +200,8 @@ class BusWorld {
   bool WritingDecrease() const;
   bool WritingSetting() const;
   bool WritingAskAgain() const;
-  // Whether the bus may have stopped: six exchanges in a row went wrong
+  // Whether the bus may have stopped: six exchanges in a row went wrong, a
+  // node's own (the others' between them end no run of it) or any nodes'
   // (requests to send again answered in between end no run unless the copy
   // carried the answer of the request before: the node's last reply before
   // it, or a refusal, answers nothing asked; those a node is silent to went
