@@ -212,6 +212,11 @@ TEST(ToolUsage, TheDamageCheckWithoutAnArgumentTellsItsUsageAndRunsNothing) {
        "damagecheck: --random takes a whole number from 0 to 16777216\n"},
       {{"tree", "copies", "a", "b", "--random"}, "damagecheck: --random takes a whole number from 0 to 16777216\n"},
       {{"tree", "copy", "a", "b"}, "damagecheck: tree takes copies DATA_DIR OUT_DIR\n"},
+      // The empty word names no folder: neither the default tree nor the
+      // current folder is taken for it.
+      {{"run", "demo1", ""}, "damagecheck: run DATA_DIR takes a folder: the data tree\n"},
+      {{"tree", "copies", "", to}, "damagecheck: tree DATA_DIR takes a folder: the data tree\n"},
+      {{"tree", "copies", from, ""}, "damagecheck: tree OUT_DIR takes a folder: the copies tree to write\n"},
   };
   for (const auto& b : bad) {
     SCOPED_TRACE(Words(b.args));
@@ -342,7 +347,45 @@ TEST(ToolUsage, TheDataGeneratorTakesNoOptionForItsFolder) {
     const std::string& option = args[0][0] == '-' ? args[0] : args[1];
     EXPECT_EQ(wrong.err, "datagen: unknown option " + option + "\n" + help.out) << args[0];
   }
+  // The empty word names no folder: told in one line, and the tree is not
+  // written into the current one.
+  const ToolRun empty = RunTool("datagen", {""}, 60000, dir.Path());
+  ASSERT_TRUE(empty.ended);
+  EXPECT_EQ(ExitCode(empty), 2);
+  EXPECT_EQ(empty.out, "");
+  EXPECT_EQ(empty.err, "datagen: <data directory> takes a folder: the data tree to write\n");
   EXPECT_EQ(dir.List(), std::vector<std::string>{}) << "an option word was taken for a folder";
+}
+
+// The five tools answer --help and -h alike: the usage on standard output,
+// status 0, nothing run; a command line they cannot take gets that usage on
+// standard error, status 2 (replaycheck: a play's name after an empty one).
+TEST(ToolUsage, EveryToolTellsItsUsageWhenAsked) {
+  const struct {
+    const char* tool;
+    std::vector<std::string> wrong;
+  } rows[] = {
+      {"datagen", {"a", "b"}},
+      {"damagecheck", {}},
+      {"fake_service", {"--bogus"}},
+      {"soak", {"--frames", "0"}},
+      {"replaycheck", {"", "demo1"}},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.tool);
+    const ToolRun help = RunTool(r.tool, {"--help"});
+    ASSERT_TRUE(help.ended);
+    EXPECT_EQ(ExitCode(help), 0);
+    EXPECT_EQ(help.out.rfind(std::string("usage: ") + r.tool + " ", 0), 0u) << help.out;
+    EXPECT_EQ(help.err, "");
+    EXPECT_EQ(RunTool(r.tool, {"-h"}).out, help.out);
+    const ToolRun wrong = RunTool(r.tool, r.wrong);
+    ASSERT_TRUE(wrong.ended);
+    EXPECT_EQ(ExitCode(wrong), 2);
+    EXPECT_EQ(wrong.out, "");
+    EXPECT_TRUE(wrong.err.size() >= help.out.size() && wrong.err.substr(wrong.err.size() - help.out.size()) == help.out)
+        << wrong.err;
+  }
 }
 
 // The game reads its command line as the cabinet's start-up does: an

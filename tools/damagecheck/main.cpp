@@ -49,6 +49,7 @@
 #include <vector>
 
 #include "platform/paths.h"
+#include "tools/common/Arguments.h"
 #include "tools/common/WholeNumber.h"
 #include "tools/damagecheck/Damage.h"
 #include "tools/damagecheck/Runner.h"
@@ -370,10 +371,7 @@ const char kUsage[] =
     "  tree (every list four 16 MiB pictures, cached; --random: 600000 by default).\n";
 
 // The usage on standard error, for a command line it cannot take.
-int Usage() {
-  std::fputs(kUsage, stderr);
-  return 2;
-}
+int Usage() { return tools::UsageError(kUsage); }
 
 // An option it knows given nothing it takes is told in one line naming
 // the option (tools::BadArgument), not with the usage.
@@ -414,6 +412,7 @@ int RunMode(int argc, char** argv) {
   if (!damagecheck::IsRunScenario(r.scenario))
     return tools::BadArgument(kTool, "run SCENARIO",
                               "opening, demo1, demo2, demo3, stage1, stage2, stage3, stage4 or stage5");
+  if (int bad = tools::CheckFolder(kTool, "run DATA_DIR", argv[3], "the data tree")) return bad;
   for (int i = 4; i < argc; ++i) {
     if (std::strcmp(argv[i], "--watch") == 0) {
       r.watch = true;
@@ -433,6 +432,8 @@ int RunMode(int argc, char** argv) {
 int TreeMode(int argc, char** argv) {
   if (argc < 5 || (argc > 5 && std::strcmp(argv[5], "--random") != 0) || argc > 7) return Usage();
   if (std::strcmp(argv[2], "copies") != 0) return tools::BadArgument(kTool, "tree", "copies DATA_DIR OUT_DIR");
+  if (int bad = tools::CheckFolder(kTool, "tree DATA_DIR", argv[3], "the data tree")) return bad;
+  if (int bad = tools::CheckFolder(kTool, "tree OUT_DIR", argv[4], "the copies tree to write")) return bad;
   uint32_t random = 600000;
   int at = 5;
   if (argc > 5 && !(NumberArg(argc, argv, &at, 0, damagecheck::kCopiesTreePicture, &random) && at == argc - 1))
@@ -445,10 +446,7 @@ int TreeMode(int argc, char** argv) {
 int main(int argc, char** argv) {
   // Without an argument nothing is run: a first try learns what to ask.
   if (argc < 2) return Usage();
-  if (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
-    std::fputs(kUsage, stdout);
-    return 0;
-  }
+  if (tools::AsksForHelp(argv[1])) return tools::ShowHelp(kUsage);
   if (std::strcmp(argv[1], "run") == 0) return RunMode(argc, argv);
   if (std::strcmp(argv[1], "tree") == 0) return TreeMode(argc, argv);
   Options o;
@@ -462,8 +460,7 @@ int main(int argc, char** argv) {
     } else if (a == "--jobs") {
       if (!NumberArg(argc, argv, &i, 1, kMostJobs, &o.jobs)) return BadNumber("--jobs", 1, kMostJobs);
     } else if (a == "--data") {
-      // An empty word names no folder: the default tree is not taken for it.
-      if (!more || argv[i + 1][0] == '\0') return tools::BadArgument(kTool, "--data", "a folder: the data tree");
+      if (int bad = tools::CheckFolder(kTool, "--data", more ? argv[i + 1] : nullptr, "the data tree")) return bad;
       o.data = argv[++i];
     } else if (a == "--margin") {
       if (!NumberArg(argc, argv, &i, 0, kMostFrames, &o.margin)) return BadNumber("--margin", 0, kMostFrames);

@@ -4,9 +4,9 @@
 // whose bytes did not change are left alone.
 #include <chrono>
 #include <cstdio>
-#include <cstring>
 #include <string>
 
+#include "tools/common/Arguments.h"
 #include "tools/datagen/cache.h"
 #include "tools/datagen/canvas.h"
 #include "tools/datagen/countdown_images.h"
@@ -29,19 +29,16 @@ constexpr const char* kUsage =
 int main(int argc, char** argv) {
   // A word that begins with a dash is an option, never a directory to fill:
   // the only ones are --help and -h.
-  if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
-    std::fputs(kUsage, stdout);
-    return 0;
-  }
+  if (argc == 2 && tools::AsksForHelp(argv[1])) return tools::ShowHelp(kUsage);
   for (int i = 1; i < argc; ++i)
     if (argv[i][0] == '-') {
       std::fprintf(stderr, "datagen: unknown option %s\n%s", argv[i], kUsage);
       return 2;
     }
-  if (argc != 2) {
-    std::fputs(kUsage, stderr);
-    return 2;
-  }
+  if (argc != 2) return tools::UsageError(kUsage);
+  // The empty word is no directory: the tree is not written into the
+  // current one.
+  if (int bad = tools::CheckFolder("datagen", "<data directory>", argv[1], "the data tree to write")) return bad;
   const std::string root = argv[1];
   const auto start = std::chrono::steady_clock::now();
   const char* fontPath = "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf";

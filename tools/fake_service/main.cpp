@@ -34,6 +34,7 @@
 #include "platform/ipc.h"
 #include "platform/paths.h"
 #include "platform/registry.h"
+#include "tools/common/Arguments.h"
 #include "tools/common/WholeNumber.h"
 
 namespace {
@@ -153,9 +154,8 @@ int main(int argc, char** argv) {
       return n;
     };
     if (a == "--save-dir") {
-      // An empty word names no folder: the default one is not taken for it.
       const char* dir = next();
-      if (*dir == '\0') return tools::BadArgument("fake_service", a, "a folder: the save directory");
+      if (int bad = tools::CheckFolder("fake_service", a, dir, "the save directory")) return bad;
       plat::SetSaveDir(dir);
     } else if (a == "--status") {
       haveStatus = true;
@@ -175,9 +175,8 @@ int main(int argc, char** argv) {
       busy = true;
     } else if (a == "--timeout-ms") {
       timeoutMs = number(next(), 0, INT32_MAX);
-    } else if (a == "--help" || a == "-h") {
-      std::fputs(kUsage, stdout);
-      return 0;
+    } else if (tools::AsksForHelp(argv[i])) {
+      return tools::ShowHelp(kUsage);
     } else {
       std::fprintf(stderr, "fake_service: unknown argument %s\n%s", a.c_str(), kUsage);
       return 2;

@@ -5,6 +5,7 @@
 // same lines played the same game; scripts/replay_check.sh compares them.
 //
 //   replaycheck [--digest] demo1|demo2|demo3|tutorial|stage1..stage5
+//   replaycheck --help       prints the usage
 //
 // A demo runs as the attract sequence runs it, from its request until it
 // has ended and saved its replay; so does the tutorial (in its attract
@@ -21,6 +22,7 @@
 
 #include "game/core/Game.h"
 #include "game/core/Replay.h"
+#include "tools/common/Arguments.h"
 #include "tools/headless/HeadlessRun.h"
 #include "tools/headless/PlayState.h"
 
@@ -31,23 +33,27 @@ namespace {
 constexpr int kAttractLimit = 6000;
 constexpr int kAfterReplay = 600;
 
-int Usage() {
-  std::fprintf(stderr, "usage: replaycheck [--digest] demo1|demo2|demo3|tutorial|stage1..stage5\n");
-  return 2;
-}
+constexpr char kUsage[] = "usage: replaycheck [--digest] demo1|demo2|demo3|tutorial|stage1..stage5\n";
 
 }  // namespace
 
 int main(int argc, char** argv) {
   bool digest = false;
+  // One play's name: a second word, even after an empty first one, is a
+  // usage error.
   std::string name;
+  bool named = false;
   for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--digest") == 0)
+    if (std::strcmp(argv[i], "--digest") == 0) {
       digest = true;
-    else if (name.empty())
+    } else if (tools::AsksForHelp(argv[i])) {
+      return tools::ShowHelp(kUsage);
+    } else if (!named) {
       name = argv[i];
-    else
-      return Usage();
+      named = true;
+    } else {
+      return tools::UsageError(kUsage);
+    }
   }
   int demo = 0, stage = 0;
   if (name.size() == 5 && name.compare(0, 4, "demo") == 0 && name[4] >= '1' && name[4] <= '3')
@@ -55,7 +61,7 @@ int main(int argc, char** argv) {
   else if (name.size() == 6 && name.compare(0, 5, "stage") == 0 && name[5] >= '1' && name[5] <= '5')
     stage = name[5] - '0';
   else if (name != "tutorial")
-    return Usage();
+    return tools::UsageError(kUsage);
 
   headless::Run run;
   if (!run.Ok()) {

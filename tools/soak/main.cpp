@@ -3,6 +3,7 @@
 // show no error line and hold its memory.
 //
 //   soak [--frames N] [--long]
+//   soak --help              prints the usage
 //
 // Runs 216,000 frames (an hour at 60 frames a second), 432,000 with --long,
 // or N (a whole number from 1 to 216,000,000; anything else is a usage
@@ -30,11 +31,14 @@
 
 #include "game/core/Game.h"
 #include "game/scene/AttractScene.h"
+#include "tools/common/Arguments.h"
 #include "tools/common/WholeNumber.h"
 #include "tools/headless/HeadlessRun.h"
 #include "vrax/io/LoadBudget.h"
 
 namespace {
+
+constexpr char kUsage[] = "usage: soak [--frames N] [--long]\n";
 
 constexpr int64_t kHour = 216000;
 constexpr int64_t kSampleFrames = 10000;
@@ -80,9 +84,10 @@ int main(int argc, char** argv) {
       frames = 2 * kHour;
     } else if (std::strcmp(argv[i], "--frames") == 0 && i + 1 < argc && ParseFrames(argv[i + 1], &frames)) {
       ++i;
+    } else if (tools::AsksForHelp(argv[i])) {
+      return tools::ShowHelp(kUsage);
     } else {
-      std::fprintf(stderr, "usage: soak [--frames N] [--long]\n");
-      return 2;
+      return tools::UsageError(kUsage);
     }
   }
   // The attract counter starts the round at the logo that shows the opening.
