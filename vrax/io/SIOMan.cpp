@@ -107,13 +107,14 @@ void SIOMan::DropEntry(const std::string& name) {
   }
 }
 
-// The files read again in the last frame were handed to their loaders then.
+// The files read again in the last frame were handed to their loaders then:
+// one refused again is awaited again, one not cached leaves the archive
+// unwritten (Rewrite).
 void SIOMan::RepairArchives() {
-  for (const auto& [name, archive] : reread_) {
-    if (cache_.ArchiveOf(name) != archive) continue;  // refused again, or not cached
+  for (const auto& reread : reread_) {
     bool awaiting = false;
-    for (const auto& waits : awaited_) awaiting = awaiting || waits.second == archive;
-    if (!awaiting) cache_.Rewrite(archive);
+    for (const auto& waits : awaited_) awaiting = awaiting || waits.second == reread.second;
+    if (!awaiting) cache_.Rewrite(reread.second);
   }
   reread_.clear();
 }

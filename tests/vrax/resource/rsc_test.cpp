@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -143,6 +144,43 @@ TEST_F(RscWorld, SyncSettlesAfterFailures) {
   io.CacheClear();
   EXPECT_EQ(io.CacheSave("cache\\empty"), 0);
   EXPECT_EQ(dir.Kind("cache/empty.sca"), 'f');
+
+  // An archive whose first picture's entry has its middle byte inverted: the
+  // picture is read from the tree in the same load and the archive written
+  // again in its own order, byte for byte the archive of the whole files;
+  // with the tree's picture damaged too, the image fails and the archive is
+  // removed. The entries: the list (12 bytes, raw) from 28, the picture's
+  // head at 176, its size at 304 and its bytes from 312.
+  ASSERT_TRUE(dir.Write("arc/two.tr", "p.png\r\nq.png"));
+  ASSERT_TRUE(dir.Write("arc/p.png", SolidPng(4, 4, 0xFF00FF00u)));
+  ASSERT_TRUE(dir.Write("arc/q.png", SolidPng(2, 2, 0xFF0000FFu)));
+  SRsc* two = nullptr;
+  const SRscRequest arc[] = {{&two, kImg, "\\arc\\two", 0, 0, 0, 0}, kEnd};
+  rm.LoadTable(2, arc, -1);
+  EXPECT_EQ(rm.Sync(1), 1);
+  ASSERT_EQ(io.CacheSave("cache\\arc"), 0);
+  const std::string whole = dir.Read("cache/arc.sca");
+  ASSERT_GT(whole.size(), 312u);
+  uint32_t size = 0;
+  std::memcpy(&size, &whole[304], 4);
+  for (const bool treeWhole : {true, false}) {
+    std::string damaged = whole;
+    damaged[312 + size / 2] ^= char(0xFF);
+    ASSERT_TRUE(dir.Write("cache/arc.sca", damaged));
+    if (!treeWhole) {
+      ASSERT_TRUE(dir.Write("arc/p.png", dir.Read("bad/broken.png")));
+    }
+    rm.ReleaseGroup(2, nullptr, 0);
+    io.CacheClear();
+    box.texts.clear();
+    ASSERT_EQ(io.CacheLoad("cache\\arc"), 0);
+    rm.LoadTable(2, arc, -1);
+    EXPECT_EQ(rm.Sync(1), 1);
+    kernel.Step();
+    EXPECT_EQ(two->GetStatus(), treeWhole ? kRscReady : kRscFailed) << treeWhole;
+    EXPECT_EQ(box.Count("SRsc_Image_Ex(114) : resource open error"), treeWhole ? 0 : 1) << treeWhole;
+    EXPECT_TRUE(treeWhole ? dir.Read("cache/arc.sca") == whole : dir.Kind("cache/arc.sca") == '-') << treeWhole;
+  }
 }
 
 // Texture files the cache holds are decoded on a worker from the frame the
