@@ -84,6 +84,18 @@ TEST(DamageCheck, CutsAndFlips) {
   EXPECT_EQ(Apply("tr", Damage::kCutShort, Text("abc.png\r\ndef.png\r\n")), Text("abc.png\r\ndef"));
   EXPECT_EQ(Apply("tr", Damage::kCutShort, Text("abcdefgh.png\r\n")), Text("abc"));
   EXPECT_EQ(Apply("tr", Damage::kFlipped, Text("ab.png\r\n")), Text("`c/qof\x0c\x0b"));
+
+  // A cache archive keeps its head and entry heads: each entry's stored
+  // bytes have their middle one inverted. Entries of 5, 0 and 4 bytes after
+  // the 28-byte head (their 136-byte heads at 28, 169 and 305: the bytes at
+  // 164 + 2 and 441 + 2), then a head whose size runs past the end.
+  Bytes sca(581);
+  for (size_t i = 0; i < sca.size(); ++i) sca[i] = uint8_t(i * 7);
+  for (const auto& [head, size] : {std::pair{28, 5u}, {169, 0u}, {305, 4u}, {445, 1000u}})
+    for (int k = 0; k < 4; ++k) sca[size_t(head) + 128 + size_t(k)] = uint8_t(size >> (8 * k));
+  const Bytes scaFlipped = Apply("sca", Damage::kFlipped, sca);
+  for (size_t i = 0; i < sca.size(); ++i)
+    EXPECT_EQ(scaFlipped[i], i == 166 || i == 443 ? uint8_t(~sca[i]) : sca[i]) << i;
 }
 
 TEST(DamageCheck, WhichDamagedFilesMustShowAnErrorLine) {
