@@ -85,10 +85,8 @@ TEST(DamageCheck, CutsAndFlips) {
   EXPECT_EQ(Apply("tr", Damage::kCutShort, Text("abcdefgh.png\r\n")), Text("abc"));
   EXPECT_EQ(Apply("tr", Damage::kFlipped, Text("ab.png\r\n")), Text("`c/qof\x0c\x0b"));
 
-  // A cache archive keeps its head and entry heads: each entry's stored
-  // bytes have their middle one inverted. Entries of 5, 0 and 4 bytes after
-  // the 28-byte head (their 136-byte heads at 28, 169 and 305: the bytes at
-  // 164 + 2 and 441 + 2), then a head whose size runs past the end.
+  // A cache archive: the middle byte of each entry's bytes (entries of 5, 0
+  // and 4 bytes at 164, 305 and 441), then a size past the end stops it.
   Bytes sca(581);
   for (size_t i = 0; i < sca.size(); ++i) sca[i] = uint8_t(i * 7);
   for (const auto& [head, size] : {std::pair{28, 5u}, {169, 0u}, {305, 4u}, {445, 1000u}})

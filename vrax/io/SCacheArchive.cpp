@@ -1,6 +1,5 @@
 #include "vrax/io/SCacheArchive.h"
 
-#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <new>

@@ -88,10 +88,8 @@ class TitleWorld : public ::testing::Test {
     ASSERT_NO_FATAL_FAILURE(Start(true, false));
     h->Step(70);
     ASSERT_TRUE(h->Screenshot(shot));
-    if (efx != nullptr) {
-      ASSERT_TRUE(ImgEfx02 != nullptr && ImgEfx02->GetDeviceTexture(0) != nullptr);
-      *efx = ImgEfx02->GetDeviceTexture(0)->Pixels();
-    }
+    ASSERT_TRUE(efx == nullptr || (ImgEfx02 != nullptr && ImgEfx02->GetDeviceTexture(0) != nullptr));
+    if (efx != nullptr) *efx = ImgEfx02->GetDeviceTexture(0)->Pixels();
     h.reset();
   }
   // Runs until the scene list holds no title (the frames, or -1).
@@ -262,54 +260,39 @@ std::string ReadWhole(const fs::path& path) {
 }
 
 // The generated data tree as links, its folders of pictures and archives
-// holding links of their own, but for the two files named.
-void LinkTree(const testsupport::TempDir& dir, const std::string& left, const std::string& leftToo) {
-  const fs::path from = testsupport::GeneratedDataRoot();
-  for (const auto& e : fs::directory_iterator(from))
-    if (e.path().filename() != "Module" && e.path().filename() != "cache")
-      fs::create_directory_symlink(e.path(), fs::path(dir.Path()) / e.path().filename());
-  for (const char* folder : {"Module", "cache"}) {
-    fs::create_directory(dir.File(folder));
-    for (const auto& e : fs::directory_iterator(from / folder)) {
-      const std::string name = std::string(folder) + "/" + e.path().filename().string();
-      if (name != left && name != leftToo) fs::create_symlink(e.path(), dir.File(name));
-    }
-  }
-}
-
-// The linked tree without the title's archive, so that the title reads its
-// pictures, and without `picture`, or with it cut in half.
+// holding links of their own: without the title's archive, so that the
+// title reads its pictures, and without `picture`, or with it cut in half.
+// Given an entry, archive `left` is copied with that entry's middle byte
+// inverted (a 28-byte head, then each entry's 136: name, size at 128).
 struct DamagedTitleTree {
-  DamagedTitleTree(const std::string& picture, bool cut) {
-    LinkTree(dir, kArchive, picture);
-    const std::string whole = ReadWhole(fs::path(testsupport::GeneratedDataRoot()) / picture);
+  DamagedTitleTree(const std::string& picture, bool cut, const std::string& left = kArchive,
+                   const std::string& entry = "") {
+    const fs::path from = testsupport::GeneratedDataRoot();
+    for (const auto& e : fs::directory_iterator(from))
+      if (e.path().filename() != "Module" && e.path().filename() != "cache")
+        fs::create_directory_symlink(e.path(), fs::path(dir.Path()) / e.path().filename());
+    for (const char* folder : {"Module", "cache"}) {
+      fs::create_directory(dir.File(folder));
+      for (const auto& e : fs::directory_iterator(from / folder)) {
+        const std::string name = std::string(folder) + "/" + e.path().filename().string();
+        if (name != left && name != picture) fs::create_symlink(e.path(), dir.File(name));
+      }
+    }
+    const std::string whole = ReadWhole(from / picture);
     EXPECT_TRUE(!cut || dir.Write(picture, whole.substr(0, whole.size() / 2)));
+    if (entry.empty()) return;
+    std::string b = ReadWhole(from / left);
+    const auto sizeAt = [&b](size_t at) {  // below the cache's 16 MB
+      return size_t(uint8_t(b[at + 128]) | uint8_t(b[at + 129]) << 8 | uint8_t(b[at + 130]) << 16);
+    };
+    size_t at = 28;
+    while (at + 136 <= b.size() && std::strcmp(&b[at], entry.c_str()) != 0) at += 136 + sizeAt(at);
+    const bool found = at + 136 < b.size() && at + 136 + sizeAt(at) <= b.size();
+    if (found) b[at + 136 + sizeAt(at) / 2] ^= char(0xFF);
+    EXPECT_TRUE(found && dir.Write(left, b)) << entry;
   }
   static constexpr const char* kArchive = "cache/title.sca";
   testsupport::TempDir dir{"title_data"};
-};
-
-// The linked tree with a copy of `archive` whose entry `entry` has the byte
-// in the middle of its stored bytes inverted, found by walking the archive:
-// a 28-byte head, then each entry's 136-byte head (its name in the first
-// 128, its size in the 4 after them) and its bytes.
-struct DamagedArchiveTree {
-  DamagedArchiveTree(const std::string& archive, const std::string& entry) {
-    LinkTree(dir, archive, "");
-    std::string bytes = ReadWhole(fs::path(testsupport::GeneratedDataRoot()) / archive);
-    const auto sizeAt = [&](size_t at) {
-      uint32_t size = 0;
-      std::memcpy(&size, &bytes[at + 128], 4);  // little-endian, as the host
-      return size_t(size);
-    };
-    size_t at = 28;
-    while (at + 136 <= bytes.size() && std::strcmp(&bytes[at], entry.c_str()) != 0) at += 136 + sizeAt(at);
-    const bool found = at + 136 <= bytes.size() && sizeAt(at) > 1000 && at + 136 + sizeAt(at) <= bytes.size();
-    EXPECT_TRUE(found) << entry;
-    if (found) bytes[at + 136 + sizeAt(at) / 2] ^= char(0xFF);
-    EXPECT_TRUE(dir.Write(archive, bytes));
-  }
-  testsupport::TempDir dir{"archive_data"};
 };
 
 // The picture from the generated data, then from damaged copies compared
@@ -324,10 +307,9 @@ struct DamagedArchiveTree {
 // - Picture 1 cut in half: no archive is written; with the picture put back
 //   the next start reads the tree, shows the whole picture and writes the
 //   archive the generator wrote.
-// - One byte inverted inside the entry of picture 1 in the title's archive,
-//   or of osr_efx02's picture in the common archive: the picture (and the
-//   common texture) is whole, read from the tree, and the archive is written
-//   again as the generator wrote it, in that start and the next.
+// - A byte inverted in the entry of picture 1 in the title's archive, or of
+//   osr_efx02's picture in the common one: in that start and the next the
+//   picture and texture are whole and the archive is the generator's.
 TEST_F(TitleWorld, Picture) {
   plat::Image whole, wholeEfx;
   ASSERT_NO_FATAL_FAILURE(FadedIn(&whole, &wholeEfx));
@@ -365,16 +347,14 @@ TEST_F(TitleWorld, Picture) {
   }
   for (const auto& [archive, entry] : {std::pair{"cache/title.sca", "\\Module\\Title_01.png"},
                                        std::pair{"cache/common.sca", "\\common\\osr_efx02_00.png"}}) {
-    SCOPED_TRACE(entry);
-    DamagedArchiveTree tree(archive, entry);
+    DamagedTitleTree tree("", false, archive, entry);
     testsupport::ScopedDataDir data(tree.dir.Path());
     for (int start = 1; start <= 2; ++start) {
       plat::Image shot, efx;
       ASSERT_NO_FATAL_FAILURE(FadedIn(&shot, &efx));
-      EXPECT_TRUE(testsupport::ImagesMatch(shot, whole)) << "start " << start;
-      EXPECT_TRUE(testsupport::ImagesMatch(efx, wholeEfx)) << "start " << start;
-      EXPECT_TRUE(tree.dir.Read(archive) == ReadWhole(fs::path(testsupport::GeneratedDataRoot()) / archive))
-          << "start " << start;
+      EXPECT_TRUE(testsupport::ImagesMatch(shot, whole)) << entry << ", start " << start;
+      EXPECT_TRUE(testsupport::ImagesMatch(efx, wholeEfx)) << entry << ", start " << start;
+      EXPECT_TRUE(tree.dir.Read(archive) == ReadWhole(fs::path(testsupport::GeneratedDataRoot()) / archive)) << entry;
     }
   }
   DamagedTitleTree tree("Module/Title_01.png", true);
