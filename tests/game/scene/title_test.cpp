@@ -81,8 +81,8 @@ class TitleWorld : public ::testing::Test {
     EXPECT_FALSE(running()) << "still running after its 61st frame";
   }
   // The title faded in, in free play on the OpenGL device, from the data
-  // tree the data directory names, and the first texture of the common
-  // image osr_efx02 (when asked); the program ends after it.
+  // tree the data directory names (and osr_efx02's first texture, when
+  // asked); the program ends after it.
   void FadedIn(plat::Image* shot, plat::Image* efx = nullptr) {
     h.reset();
     ASSERT_NO_FATAL_FAILURE(Start(true, false));
@@ -282,9 +282,7 @@ struct DamagedTitleTree {
     EXPECT_TRUE(!cut || dir.Write(picture, whole.substr(0, whole.size() / 2)));
     if (entry.empty()) return;
     std::string b = ReadWhole(from / left);
-    const auto sizeAt = [&b](size_t at) {  // below the cache's 16 MB
-      return size_t(uint8_t(b[at + 128]) | uint8_t(b[at + 129]) << 8 | uint8_t(b[at + 130]) << 16);
-    };
+    const auto sizeAt = [&b](size_t at) { uint32_t n = 0; std::memcpy(&n, &b[at + 128], 4); return size_t(n); };
     size_t at = 28;
     while (at + 136 <= b.size() && std::strcmp(&b[at], entry.c_str()) != 0) at += 136 + sizeAt(at);
     const bool found = at + 136 < b.size() && at + 136 + sizeAt(at) <= b.size();
@@ -307,9 +305,8 @@ struct DamagedTitleTree {
 // - Picture 1 cut in half: no archive is written; with the picture put back
 //   the next start reads the tree, shows the whole picture and writes the
 //   archive the generator wrote.
-// - A byte inverted in the entry of picture 1 in the title's archive, or of
-//   osr_efx02's picture in the common one: in that start and the next the
-//   picture and texture are whole and the archive is the generator's.
+// - A byte inverted in picture 1's entry in the title's archive, or osr_efx02's
+//   in the common one: both starts whole, the archive the generator's.
 TEST_F(TitleWorld, Picture) {
   plat::Image whole, wholeEfx;
   ASSERT_NO_FATAL_FAILURE(FadedIn(&whole, &wholeEfx));

@@ -144,10 +144,9 @@ TEST_F(RscWorld, SyncSettlesAfterFailures) {
   EXPECT_EQ(io.CacheSave("cache\\empty"), 0);
   EXPECT_EQ(dir.Kind("cache/empty.sca"), 'f');
 
-  // The first picture's entry (its size at 304, its bytes from 312) made a
-  // level 5 block of 4 literals claiming 64 bytes, which does not unpack, or
-  // with its middle byte inverted: read from the tree, the archive is written
-  // again in its own order; with the tree's picture damaged too, none is.
+  // The first picture's entry (size at 304, bytes from 312) a level 5 block of
+  // 4 literals claiming 64 bytes, or its middle byte inverted: read from the
+  // tree, the archive is written again in its order; the tree damaged, none.
   ASSERT_TRUE(dir.Write("arc/two.tr", "p.png\r\nq.png"));
   ASSERT_TRUE(dir.Write("arc/p.png", SolidPng(4, 4, 0xFF00FF00u)));
   ASSERT_TRUE(dir.Write("arc/q.png", SolidPng(2, 2, 0xFF0000FFu)));
