@@ -84,6 +84,16 @@ TEST(DamageCheck, CutsAndFlips) {
   EXPECT_EQ(Apply("tr", Damage::kCutShort, Text("abc.png\r\ndef.png\r\n")), Text("abc.png\r\ndef"));
   EXPECT_EQ(Apply("tr", Damage::kCutShort, Text("abcdefgh.png\r\n")), Text("abc"));
   EXPECT_EQ(Apply("tr", Damage::kFlipped, Text("ab.png\r\n")), Text("`c/qof\x0c\x0b"));
+
+  // A cache archive: the middle byte of each entry's bytes (entries of 5, 0
+  // and 4 bytes at 164, 305 and 441), then a size past the end stops it.
+  Bytes sca(581);
+  for (size_t i = 0; i < sca.size(); ++i) sca[i] = uint8_t(i * 7);
+  for (const auto& [head, size] : {std::pair{28, 5u}, {169, 0u}, {305, 4u}, {445, 1000u}})
+    for (int k = 0; k < 4; ++k) sca[size_t(head) + 128 + size_t(k)] = uint8_t(size >> (8 * k));
+  const Bytes scaFlipped = Apply("sca", Damage::kFlipped, sca);
+  for (size_t i = 0; i < sca.size(); ++i)
+    EXPECT_EQ(scaFlipped[i], i == 166 || i == 443 ? uint8_t(~sca[i]) : sca[i]) << i;
 }
 
 TEST(DamageCheck, WhichDamagedFilesMustShowAnErrorLine) {

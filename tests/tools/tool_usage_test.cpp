@@ -195,6 +195,8 @@ TEST(ToolUsage, TheDamageCheckWithoutAnArgumentTellsItsUsageAndRunsNothing) {
       {{"--sample", "--jobs"}, "damagecheck: --jobs takes a whole number from 1 to 1024\n"},
       {{"--timeout", "0"}, "damagecheck: --timeout takes a whole number from 1 to 604800\n"},
       {{"--timeout", "604801"}, "damagecheck: --timeout takes a whole number from 1 to 604800\n"},
+      {{"--margin", "2147483647", "--timeout", "0"}, "damagecheck: --timeout takes a whole number from 1 to 604800\n"},
+      {{"run", "demo1", ".", "--margin", "2147483647", "--frames", "-1"}, "damagecheck: --frames takes " + frames},
       {{"--margin", "-1"}, "damagecheck: --margin takes " + frames},
       {{"--margin", "2147483648"}, "damagecheck: --margin takes " + frames},
       {{"--data"}, "damagecheck: --data takes a folder: the data tree\n"},

@@ -49,6 +49,20 @@ std::vector<size_t> CountOffsets(const std::string& kind, const std::vector<uint
   return {};
 }
 
+// A cache archive's entries: the byte in the middle of each one's stored
+// bytes inverted (its 28-byte head and each entry's 136-byte head, its name
+// and then its size, stay whole, so that the archive loads and serves the
+// damaged entries). The walk stops at an entry that runs past the end.
+void FlipArchiveEntries(std::vector<uint8_t>& b) {
+  for (size_t at = 28; at + 136 <= b.size();) {
+    const size_t size = ReadLe32(b, at + 128);
+    at += 136;
+    if (size > b.size() - at) return;
+    if (size > 0) b[at + size / 2] = uint8_t(~b[at + size / 2]);
+    at += size;
+  }
+}
+
 // The lists of names, one a line (image and sound lists).
 bool IsTextList(const std::string& kind) { return kind == "tr" || kind == "sr"; }
 
@@ -128,6 +142,10 @@ std::vector<uint8_t> Apply(const std::string& kind, Damage d, const std::vector<
       return b;
     }
     case Damage::kFlipped: {
+      if (kind == "sca") {
+        FlipArchiveEntries(b);
+        return b;
+      }
       // The head (where each format keeps its tag, counts and first offsets)
       // and one byte in 61 after it. A text list gets its low bits flipped:
       // inverted whole, its letters would read as line breaks and its names

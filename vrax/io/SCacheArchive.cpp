@@ -39,6 +39,7 @@ void SCacheArchive::SetParams(int32_t level, uint32_t threshold, float ratioLimi
 void SCacheArchive::Clear() {
   entries_.clear();  // waits for the packs still running
   index_.clear();
+  archives_.clear();
   used_ = 0;
   booked_ = 0;
   packing_ = 0;
@@ -144,6 +145,40 @@ void SCacheArchive::Poll() {
 
 size_t SCacheArchive::PackingCount() const { return packing_; }
 
+int32_t SCacheArchive::FindArchive(const std::string& file) const {
+  for (size_t a = 0; a < archives_.size(); ++a)
+    if (archives_[a].file == file) return static_cast<int32_t>(a);
+  return -1;
+}
+
+std::string SCacheArchive::ArchiveOf(const std::string& name) const {
+  const auto it = index_.find(name);
+  if (it == index_.end() || entries_[it->second].archive < 0) return std::string();
+  return archives_[static_cast<size_t>(entries_[it->second].archive)].file;
+}
+
+void SCacheArchive::Adopt(const std::string& name, const std::string& archive) {
+  const auto it = index_.find(name);
+  if (it != index_.end()) entries_[it->second].archive = FindArchive(archive);
+}
+
+int32_t SCacheArchive::Rewrite(const std::string& archive) const {
+  const int32_t a = FindArchive(archive);
+  if (a < 0 || !archives_[static_cast<size_t>(a)].whole) return -1;
+  Settle();
+  std::vector<const Entry*> list;
+  try {
+    for (const std::string& name : archives_[static_cast<size_t>(a)].names) {
+      const auto it = index_.find(name);
+      if (it == index_.end() || entries_[it->second].archive != a) return -1;
+      list.push_back(&entries_[it->second]);
+    }
+  } catch (const std::bad_alloc&) {
+    return -1;
+  }
+  return Write(archive, list);
+}
+
 void SCacheArchive::Remove(const std::string& name) {
   const auto it = index_.find(name);
   if (it == index_.end()) return;
@@ -161,6 +196,11 @@ void SCacheArchive::RemoveAt(size_t i) const {
 }
 
 int32_t SCacheArchive::AddEntry(const std::string& name, const void* data, uint32_t size, uint8_t packed) {
+  return Append(name, data, size, packed, -1);
+}
+
+int32_t SCacheArchive::Append(const std::string& name, const void* data, uint32_t size, uint8_t packed,
+                              int32_t archive) {
   if (size > capacity_) return -1;
   if (Contains(name)) return 0;
   if (!NameFits(name)) return -1;  // could not be saved: keep it out of the cache
@@ -179,6 +219,7 @@ int32_t SCacheArchive::AddEntry(const std::string& name, const void* data, uint3
     e.name = name;
     e.data.assign(static_cast<const uint8_t*>(data), static_cast<const uint8_t*>(data) + size);
     e.packed = packed ? 1 : 0;
+    e.archive = archive;
     entries_.push_back(std::move(e));
     index_.emplace(name, entries_.size() - 1);
   } catch (const std::bad_alloc&) {
@@ -236,9 +277,20 @@ bool SCacheArchive::Exists(const std::string& path) const { return FileSize(Make
 
 int32_t SCacheArchive::Save(const std::string& path) const {
   Settle();
+  std::vector<const Entry*> list;
+  try {
+    list.reserve(entries_.size());
+  } catch (const std::bad_alloc&) {
+    return -1;
+  }
+  for (const Entry& e : entries_) list.push_back(&e);
+  return Write(MakeFileName(path, kExtension), list);
+}
+
+int32_t SCacheArchive::Write(const std::string& file, const std::vector<const Entry*>& list) const {
   // The archive is built whole beside the entries it copies: charged first.
   uint64_t archiveSize = kHeaderSize;
-  for (const Entry& e : entries_) archiveSize += kEntryHeaderSize + e.data.size();
+  for (const Entry* e : list) archiveSize += kEntryHeaderSize + e->data.size();
   LoadBudget held(archiveSize, &LoadedTotal(), LoadUse::kAhead);
   if (!held.Charge(archiveSize)) return -1;
   std::vector<uint8_t> bytes;
@@ -250,16 +302,16 @@ int32_t SCacheArchive::Save(const std::string& path) const {
   bytes.resize(kHeaderSize);
   std::memcpy(bytes.data(), kMagic, sizeof kMagic);
   std::memcpy(bytes.data() + 20, kVersion, sizeof kVersion);
-  plat::WriteLe32(bytes.data() + 24, static_cast<uint32_t>(entries_.size()));
-  for (const Entry& e : entries_) {
+  plat::WriteLe32(bytes.data() + 24, static_cast<uint32_t>(list.size()));
+  for (const Entry* e : list) {
     uint8_t eh[kEntryHeaderSize] = {};
-    std::memcpy(eh, e.name.data(), e.name.size());  // NameFits: terminator included
-    plat::WriteLe32(eh + kNameField, static_cast<uint32_t>(e.data.size()));
-    eh[kNameField + 4] = e.packed;
+    std::memcpy(eh, e->name.data(), e->name.size());  // NameFits: terminator included
+    plat::WriteLe32(eh + kNameField, static_cast<uint32_t>(e->data.size()));
+    eh[kNameField + 4] = e->packed;
     bytes.insert(bytes.end(), eh, eh + sizeof eh);
-    bytes.insert(bytes.end(), e.data.begin(), e.data.end());
+    bytes.insert(bytes.end(), e->data.begin(), e->data.end());
   }
-  return FileSave(MakeFileName(path, kExtension), bytes.data(), bytes.size()) ? 0 : -1;
+  return FileSave(file, bytes.data(), bytes.size()) ? 0 : -1;
 }
 
 int32_t SCacheArchive::Load(const std::string& path) {
@@ -279,10 +331,36 @@ int32_t SCacheArchive::Load(const std::string& path) {
     return -1;
   }
   if (FileReadAll(name, bytes.data(), bytes.size()) < 0) return -1;
-  return LoadFromMemory(bytes.data(), bytes.size());
+  // Its entries name it, so that one whose bytes turn out damaged can have
+  // the archive written again (see ArchiveOf and Rewrite). Read again, it
+  // adds what the cache no longer holds as files of no archive.
+  if (FindArchive(name) >= 0) return ReadEntries(bytes.data(), bytes.size(), -1);
+  try {
+    archives_.push_back({name, {}, true});
+  } catch (const std::bad_alloc&) {
+    return -1;
+  }
+  const int32_t result = ReadEntries(bytes.data(), bytes.size(), static_cast<int32_t>(archives_.size() - 1));
+  if (result < 0) archives_.back().whole = false;
+  return result;
 }
 
-int32_t SCacheArchive::LoadFromMemory(const uint8_t* bytes, size_t size) {
+void SCacheArchive::NoteEntry(int32_t archive, const std::string& name, bool taken) {
+  Archive& a = archives_[static_cast<size_t>(archive)];
+  if (!taken) {
+    a.whole = false;
+    return;
+  }
+  try {
+    a.names.push_back(name);
+  } catch (const std::bad_alloc&) {
+    a.whole = false;
+  }
+}
+
+int32_t SCacheArchive::LoadFromMemory(const uint8_t* bytes, size_t size) { return ReadEntries(bytes, size, -1); }
+
+int32_t SCacheArchive::ReadEntries(const uint8_t* bytes, size_t size, int32_t archive) {
   if (bytes == nullptr || size < kHeaderSize) return -1;
   if (std::memcmp(bytes, kMagic, sizeof kMagic - 1) != 0) return -1;  // text and its terminator
   if (std::memcmp(bytes + 20, kVersion, sizeof kVersion) != 0) return -1;
@@ -306,10 +384,9 @@ int32_t SCacheArchive::LoadFromMemory(const uint8_t* bytes, size_t size) {
       Settle();
       full = used_ + booked_ + kEntryBookkeeping > capacity_;
     }
-    if (!full) {
-      std::string entryName(reinterpret_cast<const char*>(eh), static_cast<const uint8_t*>(nul) - eh);
-      AddEntry(entryName, bytes + at, dataSize, packed);
-    }
+    std::string entryName(reinterpret_cast<const char*>(eh), static_cast<const uint8_t*>(nul) - eh);
+    const bool taken = !full && !Contains(entryName) && Append(entryName, bytes + at, dataSize, packed, archive) == 0;
+    if (archive >= 0) NoteEntry(archive, entryName, taken);
     at += dataSize;
   }
   return 0;

@@ -82,6 +82,17 @@ class SCacheArchive {
   // name is absent, the data does not decode or does not fit.
   int32_t Lookup(const std::string& name, void* destination, size_t capacity) const;
   bool Contains(const std::string& name) const { return index_.count(name) != 0; }
+  // The archive file (the path Load was given, with ".sca") that the entry
+  // of that name was read from, or was adopted by; empty when the entry was
+  // added otherwise or is absent.
+  std::string ArchiveOf(const std::string& name) const;
+  // Notes the entry of that name (one added anew, in place of the archive's
+  // own that left) as the archive file's, for Rewrite.
+  void Adopt(const std::string& name, const std::string& archive);
+  // Writes the archive file again, as Save writes it, from the entries read
+  // from it (or adopted by it) in the order it held them. -1 without writing
+  // when the cache left out one of its entries or holds it no longer.
+  int32_t Rewrite(const std::string& archive) const;
   // Drops the entry of that name, if any (after its pack, when one runs).
   void Remove(const std::string& name);
   void Clear();
@@ -120,6 +131,7 @@ class SCacheArchive {
     std::string name;
     std::vector<uint8_t> data;
     uint8_t packed = 0;
+    int32_t archive = -1;  // index in archives_ when read from an archive file
     // While the worker packs data: its LZ block (empty when packing failed).
     // Declared after data, so it is waited for before data is freed.
     std::future<std::vector<uint8_t>> packing;
@@ -133,6 +145,11 @@ class SCacheArchive {
   // Finishes every entry still packing.
   void Settle() const;
   void RemoveAt(size_t i) const;
+  // AddEntry, the entry noted as read from archives_[archive] (-1: none).
+  int32_t Append(const std::string& name, const void* data, uint32_t size, uint8_t packed, int32_t archive);
+  int32_t ReadEntries(const uint8_t* bytes, size_t size, int32_t archive);
+  // Writes the entries, in that order, as the archive file.
+  int32_t Write(const std::string& file, const std::vector<const Entry*>& list) const;
 
   uint32_t capacity_ = 0;
   int32_t mode_ = 0;
@@ -145,6 +162,18 @@ class SCacheArchive {
   mutable uint64_t booked_ = 0;  // the entries' EntryCharge
   mutable std::vector<Entry> entries_;
   mutable std::unordered_map<std::string, size_t> index_;
+  // The archive files entries were read from: each with its entries' names
+  // in its order, and whether the cache took every one as the archive's.
+  struct Archive {
+    std::string file;
+    std::vector<std::string> names;
+    bool whole = true;
+  };
+  std::vector<Archive> archives_;
+  int32_t FindArchive(const std::string& file) const;
+  // Lists an entry of archives_[archive] in its order; one the cache did not
+  // take leaves the archive not whole.
+  void NoteEntry(int32_t archive, const std::string& name, bool taken);
   mutable size_t packing_ = 0;
   // The pool's data and bookkeeping and the blocks being packed: at most
   // the capacity (32 bits) and as much again.

@@ -93,6 +93,7 @@ void SFile::FreeData() {
   capacity_ = 0;
 }
 
-void SFile::Reject() {
+bool SFile::Reject() {
   if (SIOMan* io = SIOMan::GetInstance()) io->CacheReject(name_);
+  return fromArchive_;
 }

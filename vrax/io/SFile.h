@@ -55,8 +55,10 @@ class SFile : public SObject {
   virtual void FreeData();
   // The loader found the file's bytes unusable: the I/O manager forgets the
   // file's cached copy and saves no archive of the cache that held it
-  // (SIOMan::CacheReject).
-  virtual void Reject();
+  // (SIOMan::CacheReject). True when the bytes were a cache archive's copy:
+  // the file's own bytes in the tree may still be whole, and a Load() reads
+  // them.
+  virtual bool Reject();
 
   uint32_t GetCapacity() const { return capacity_; }
 
@@ -75,6 +77,7 @@ class SFile : public SObject {
   std::string name_;
   std::string pathName_;
   int32_t state_ = STATE_IDLE;
+  bool fromArchive_ = false;  // the last request was served from an archive's entry
   uint32_t size_ = 0;
   void* data_ = nullptr;
   uint32_t capacity_ = 0;

@@ -55,6 +55,7 @@ void SIOMan::Queue(SFile* file) {
   if (file->Pending()) return;
   requests_.PushBack(file);
   file->state_ = SFile::STATE_QUEUED;
+  file->fromArchive_ = false;
 }
 
 void SIOMan::Cancel(SFile* file) {
@@ -77,6 +78,8 @@ void SIOMan::SetCacheMode(int32_t mode, uint32_t capacity, int32_t level, uint32
   if (mode >= 1 && mode <= 4) {
     cache_.Init(capacity, mode == 1 ? 0 : mode - 1);
     rejected_ = false;
+    awaited_.clear();
+    reread_.clear();
   }
   cache_.SetParams(level, threshold, 1.0f);
 }
@@ -88,8 +91,32 @@ int32_t SIOMan::CacheSave(const std::string& name) const {
 int32_t SIOMan::CacheLoad(const std::string& name) { return cache_.Load(dataRoot_ + name); }
 
 void SIOMan::CacheReject(const std::string& name) {
-  cache_.Remove(name);
+  DropEntry(name);
   rejected_ = true;
+}
+
+void SIOMan::DropEntry(const std::string& name) {
+  const std::string archive = cache_.ArchiveOf(name);
+  cache_.Remove(name);
+  if (archive.empty()) return;
+  FileRemove(archive);
+  try {
+    awaited_[name] = archive;
+  } catch (const std::bad_alloc&) {
+    // Not repaired in this run: the next load of its scene rebuilds it.
+  }
+}
+
+// The files read again in the last frame were handed to their loaders then:
+// one refused again is awaited again, one not cached leaves the archive
+// unwritten (Rewrite).
+void SIOMan::RepairArchives() {
+  for (const auto& reread : reread_) {
+    bool awaiting = false;
+    for (const auto& waits : awaited_) awaiting = awaiting || waits.second == reread.second;
+    if (!awaiting) cache_.Rewrite(reread.second);
+  }
+  reread_.clear();
 }
 
 void SIOMan::Fail(SFile* file, int32_t error, int line, const char* message) {
@@ -105,7 +132,17 @@ void SIOMan::Complete(SFile* file) {
   DebugPrint("complete file streem : %s\n", file->name_.c_str());
   requests_.Remove(file);
   file->state_ = SFile::STATE_DONE;
-  if (cacheMode_ != 0) cache_.Add(file->name_, file->data_, file->size_);
+  if (cacheMode_ == 0) return;
+  cache_.Add(file->name_, file->data_, file->size_);
+  const auto awaited = awaited_.find(file->name_);
+  if (awaited == awaited_.end()) return;
+  cache_.Adopt(awaited->first, awaited->second);
+  try {
+    reread_.emplace_back(awaited->first, awaited->second);
+  } catch (const std::bad_alloc&) {
+    // Not repaired in this run: the next load of its scene rebuilds it.
+  }
+  awaited_.erase(awaited);
 }
 
 // A buffer of the manager's own from an earlier read is replaced when the
@@ -134,7 +171,8 @@ int32_t SIOMan::MakeRoom(SFile* file, uint32_t size, int allocLine, int fitLine)
 }
 
 // A cached file is copied out of the cache. False when it is not cached or
-// its entry does not decode (the file is then read from disk instead).
+// its entry does not decode (the file is then read from disk instead, and
+// the entry is dropped as a refused one is).
 bool SIOMan::ServeFromCache(SFile* file) {
   uint32_t size = 0;
   if (cacheMode_ == 0 || cache_.GetSize(file->name_, &size) < 0) return false;
@@ -143,8 +181,10 @@ bool SIOMan::ServeFromCache(SFile* file) {
   if (room < 0) return true;
   if (cache_.Lookup(file->name_, file->data_, file->capacity_) < 0) {
     if (room == 1) file->FreeData();
+    DropEntry(file->name_);
     return false;
   }
+  file->fromArchive_ = !cache_.ArchiveOf(file->name_).empty();
   file->size_ = size;
   requests_.Remove(file);
   file->state_ = SFile::STATE_DONE;
@@ -186,6 +226,7 @@ void SIOMan::ReadFromDisk(SFile* file) {
 
 int32_t SIOMan::Begin(SProcArg) {
   cache_.Poll();  // files packed in the background since the last frame
+  if (!reread_.empty()) RepairArchives();
   SObject* o = requests_.HeadObj();
   while (o != nullptr) {
     SFile* file = static_cast<SFile*>(o);

@@ -1,6 +1,9 @@
 #pragma once
 #include <cstdint>
+#include <map>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "vrax/io/SCacheArchive.h"
 #include "vrax/io/SFile.h"
@@ -48,6 +51,8 @@ class SIOMan : public SProc {
   virtual void CacheClear() {
     cache_.Clear();
     rejected_ = false;
+    awaited_.clear();
+    reread_.clear();
   }
   // The archive data root + name + ".sca". 0 / true, or -1 / false.
   virtual bool CacheExists(const std::string& name) const;
@@ -61,6 +66,9 @@ class SIOMan : public SProc {
   // scene rebuilds its archive from the cache after a load from the tree: a
   // load in which a file failed writes none, and the next run reads the tree
   // again (with the file replaced, whole) and writes the archive then.
+  // An entry read from an archive file is checked by nothing but its loader
+  // (the archive holds no sums): refused, it takes the archive file with it,
+  // and the archive is repaired once the file is read again (see DropEntry).
   virtual void CacheReject(const std::string& name);
   // A file in state idle, done or failed joins the back of the request list
   // as queued; a queued or reading file is left alone.
@@ -78,6 +86,16 @@ class SIOMan : public SProc {
   // Gives the file room for size bytes; -1 when it failed the file.
   int32_t MakeRoom(SFile* file, uint32_t size, int allocLine, int fitLine);
   bool ServeFromCache(SFile* file);
+  // Drops the entry of that name. One read from an archive file removes
+  // that file too, as a damaged archive, so that the next load of its scene
+  // reads the tree and writes the archive anew; and when the file is read
+  // from the tree again in this run (a loader that was handed the
+  // archive's copy reads the tree's instead), its entry takes the old one's
+  // place, and a frame later, unless that was refused too and once no other
+  // entry of the archive is still awaited, the archive is written again:
+  // its entries in its own order, the file's as Add stores it.
+  void DropEntry(const std::string& name);
+  void RepairArchives();
   void ReadFromDisk(SFile* file);
 
   std::string dataRoot_;
@@ -87,6 +105,10 @@ class SIOMan : public SProc {
   SCacheArchive cache_;
   int32_t cacheMode_ = 0;
   bool rejected_ = false;  // a file rejected since the cache was cleared
+  // Files whose archive's entry was dropped, by name, with the archive file;
+  // those read from the tree again since the last frame.
+  std::map<std::string, std::string> awaited_;
+  std::vector<std::pair<std::string, std::string>> reread_;
 
   static SIOMan* s_instance;
 };

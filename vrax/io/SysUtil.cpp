@@ -68,6 +68,11 @@ plat::SaveResult FileSave(const std::string& name, const void* bytes, size_t siz
   return plat::ReplaceFile(path, bytes, size);
 }
 
+bool FileRemove(const std::string& name) {
+  const std::string path = plat::MapPath(name);
+  return !path.empty() && plat::RemoveFile(path);
+}
+
 std::string MakeFileName(const std::string& name, const std::string& extension) {
   return name + extension;
 }

@@ -43,6 +43,9 @@ int64_t FileReadAll(const std::string& name, void* buffer, size_t size);
 // Saves size bytes as the file, replacing the old one in one step (its
 // missing directories are made).
 plat::SaveResult FileSave(const std::string& name, const void* bytes, size_t size);
+// Removes the file (a link itself, never a directory); false when nothing
+// was removed.
+bool FileRemove(const std::string& name);
 // name followed by extension.
 std::string MakeFileName(const std::string& name, const std::string& extension);
 // Whether a file name, taken relative to the data root as the I/O manager

@@ -245,7 +245,12 @@ void SRsc_Image_Ex::Step() {
     std::string name;
     if (cursor_ >= size ||
         image_list::ReadName(data, size, &cursor_, true, &name) != image_list::NameResult::kName) {
-      listFile_.Reject();
+      if (listFile_.Reject()) {
+        // A cache archive's copy: the tree's is read instead.
+        listFile_.FreeData();
+        listFile_.Load();
+        return;
+      }
       Fail(84);
       return;
     }
@@ -272,7 +277,11 @@ void SRsc_Image_Ex::Step() {
     tex = MakeTexture(&damaged);
     textureFile_.FreeData();
     if (!tex) {
-      if (damaged) textureFile_.Reject();
+      if (damaged && textureFile_.Reject()) {
+        // A cache archive's copy: the tree's is read instead.
+        textureFile_.Load();
+        return;
+      }
       Fail(114);
       return;
     }

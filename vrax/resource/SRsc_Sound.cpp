@@ -139,7 +139,11 @@ void SRsc_Sound_Ex::Step() {
     const auto* wave = static_cast<const uint8_t*>(waveFile_.GetData());
     err = SSndMan::AddWave(&bank_, wave, wave ? waveFile_.GetSize() : 0, line_, &Budget());
     waveFile_.FreeData();
-    if (err == kSoundErrorHeader || err == kSoundErrorNoData) waveFile_.Reject();  // not a usable wave
+    // Not a usable wave; a cache archive's copy gives way to the tree's.
+    if ((err == kSoundErrorHeader || err == kSoundErrorNoData) && waveFile_.Reject()) {
+      waveFile_.Load();
+      return;
+    }
     if (err == 0) made_.push_back({line_.name, line_.streamed, static_cast<int32_t>(bank_.entries.size() - 1)});
   }
   if (err != 0) {

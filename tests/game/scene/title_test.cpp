@@ -81,12 +81,15 @@ class TitleWorld : public ::testing::Test {
     EXPECT_FALSE(running()) << "still running after its 61st frame";
   }
   // The title faded in, in free play on the OpenGL device, from the data
-  // tree the data directory names; the program ends after it.
-  void FadedIn(plat::Image* shot) {
+  // tree the data directory names (and osr_efx02's first texture, when
+  // asked); the program ends after it.
+  void FadedIn(plat::Image* shot, plat::Image* efx = nullptr) {
     h.reset();
     ASSERT_NO_FATAL_FAILURE(Start(true, false));
     h->Step(70);
     ASSERT_TRUE(h->Screenshot(shot));
+    ASSERT_TRUE(efx == nullptr || (ImgEfx02 != nullptr && ImgEfx02->GetDeviceTexture(0) != nullptr));
+    if (efx != nullptr) *efx = ImgEfx02->GetDeviceTexture(0)->Pixels();
     h.reset();
   }
   // Runs until the scene list holds no title (the frames, or -1).
@@ -259,8 +262,11 @@ std::string ReadWhole(const fs::path& path) {
 // The generated data tree as links, its folders of pictures and archives
 // holding links of their own: without the title's archive, so that the
 // title reads its pictures, and without `picture`, or with it cut in half.
+// Given an entry, archive `left` is copied with that entry's middle byte
+// inverted (a 28-byte head, then each entry's 136: name, size at 128).
 struct DamagedTitleTree {
-  DamagedTitleTree(const std::string& picture, bool cut) {
+  DamagedTitleTree(const std::string& picture, bool cut, const std::string& left = kArchive,
+                   const std::string& entry = "") {
     const fs::path from = testsupport::GeneratedDataRoot();
     for (const auto& e : fs::directory_iterator(from))
       if (e.path().filename() != "Module" && e.path().filename() != "cache")
@@ -269,11 +275,19 @@ struct DamagedTitleTree {
       fs::create_directory(dir.File(folder));
       for (const auto& e : fs::directory_iterator(from / folder)) {
         const std::string name = std::string(folder) + "/" + e.path().filename().string();
-        if (name != kArchive && name != picture) fs::create_symlink(e.path(), dir.File(name));
+        if (name != left && name != picture) fs::create_symlink(e.path(), dir.File(name));
       }
     }
-    const std::string whole = ReadWhole(from / picture);
+    const std::string whole = cut ? ReadWhole(from / picture) : "";
     EXPECT_TRUE(!cut || dir.Write(picture, whole.substr(0, whole.size() / 2)));
+    if (entry.empty()) return;
+    std::string b = ReadWhole(from / left);
+    const auto sizeAt = [&b](size_t at) { uint32_t n = 0; std::memcpy(&n, &b[at + 128], 4); return size_t(n); };
+    size_t at = 28;
+    while (at + 136 <= b.size() && std::strcmp(&b[at], entry.c_str()) != 0) at += 136 + sizeAt(at);
+    const bool found = at + 136 < b.size() && at + 136 + sizeAt(at) <= b.size();
+    if (found) b[at + 136 + sizeAt(at) / 2] ^= char(0xFF);
+    EXPECT_TRUE(found && dir.Write(left, b)) << entry;
   }
   static constexpr const char* kArchive = "cache/title.sca";
   testsupport::TempDir dir{"title_data"};
@@ -291,9 +305,11 @@ struct DamagedTitleTree {
 // - Picture 1 cut in half: no archive is written; with the picture put back
 //   the next start reads the tree, shows the whole picture and writes the
 //   archive the generator wrote.
+// - A byte inverted in picture 1's entry in the title's archive, or osr_efx02's
+//   in the common one: both starts whole, the archive the generator's.
 TEST_F(TitleWorld, Picture) {
-  plat::Image whole;
-  ASSERT_NO_FATAL_FAILURE(FadedIn(&whole));
+  plat::Image whole, wholeEfx;
+  ASSERT_NO_FATAL_FAILURE(FadedIn(&whole, &wholeEfx));
   // The plate (part 2, 120 high, from play y 41) has a gold rule 3 pixels
   // thick a sixth down: play y 61 to 64, screen rows 240 + 0.75 y.
   const uint8_t* p = &whole.rgba[(size_t(240 + 47) * whole.width + 320 + 75) * 4];
@@ -325,6 +341,18 @@ TEST_F(TitleWorld, Picture) {
     ASSERT_NO_FATAL_FAILURE(FadedIn(&shot));
     EXPECT_TRUE(testsupport::ImagesMatch(clearPart(shot), clearPart(whole))) << "picture 2 deleted";
     EXPECT_EQ(emblemGold(shot), 0);
+  }
+  for (const auto& [archive, entry] : {std::pair{"cache/title.sca", "\\Module\\Title_01.png"},
+                                       std::pair{"cache/common.sca", "\\common\\osr_efx02_00.png"}}) {
+    DamagedTitleTree tree("", false, archive, entry);
+    testsupport::ScopedDataDir data(tree.dir.Path());
+    for (int start = 1; start <= 2; ++start) {
+      plat::Image shot, efx;
+      ASSERT_NO_FATAL_FAILURE(FadedIn(&shot, &efx));
+      EXPECT_TRUE(testsupport::ImagesMatch(shot, whole)) << entry << ", start " << start;
+      EXPECT_TRUE(testsupport::ImagesMatch(efx, wholeEfx)) << entry << ", start " << start;
+      EXPECT_TRUE(tree.dir.Read(archive) == ReadWhole(fs::path(testsupport::GeneratedDataRoot()) / archive)) << entry;
+    }
   }
   DamagedTitleTree tree("Module/Title_01.png", true);
   testsupport::ScopedDataDir data(tree.dir.Path());

@@ -143,6 +143,40 @@ TEST_F(RscWorld, SyncSettlesAfterFailures) {
   io.CacheClear();
   EXPECT_EQ(io.CacheSave("cache\\empty"), 0);
   EXPECT_EQ(dir.Kind("cache/empty.sca"), 'f');
+
+  // The first picture's entry (size at 304, bytes from 312) a level 5 block of
+  // 4 literals claiming 64 bytes, or its middle byte inverted: read from the
+  // tree, the archive is written again in its order; the tree damaged, none.
+  ASSERT_TRUE(dir.Write("arc/two.tr", "p.png\r\nq.png"));
+  ASSERT_TRUE(dir.Write("arc/p.png", SolidPng(4, 4, 0xFF00FF00u)));
+  ASSERT_TRUE(dir.Write("arc/q.png", SolidPng(2, 2, 0xFF0000FFu)));
+  SRsc* two = nullptr;
+  const SRscRequest arc[] = {{&two, kImg, "\\arc\\two", 0, 0, 0, 0}, kEnd};
+  rm.LoadTable(2, arc, -1);
+  EXPECT_EQ(rm.Sync(1), 1);
+  ASSERT_EQ(io.CacheSave("cache\\arc"), 0);
+  const std::string whole = dir.Read("cache/arc.sca");
+  ASSERT_GT(whole.size(), 312u);
+  const size_t size = uint8_t(whole[304]) | uint8_t(whole[305]) << 8, flip = 312 + size / 2;
+  const std::string unpackable =
+      whole.substr(0, 304) + std::string("\x18\0\0\0\x01\0\0\0\x01\0\x05\0\x18\0\0\0\0\0\0\0\x04\0\0\0\x40\0\0\0abcd", 32) +
+      whole.substr(312 + size);
+  for (int k = 0; k < 3; ++k) {
+    const bool treeWhole = k < 2;
+    ASSERT_TRUE(dir.Write("cache/arc.sca",
+                          k == 0 ? unpackable : whole.substr(0, flip) + char(~whole[flip]) + whole.substr(flip + 1)));
+    ASSERT_TRUE(treeWhole || dir.Write("arc/p.png", dir.Read("bad/broken.png")));
+    rm.ReleaseGroup(2, nullptr, 0);
+    io.CacheClear();
+    box.texts.clear();
+    ASSERT_EQ(io.CacheLoad("cache\\arc"), 0);
+    rm.LoadTable(2, arc, -1);
+    EXPECT_EQ(rm.Sync(1), 1);
+    kernel.Step();
+    EXPECT_EQ(two->GetStatus(), treeWhole ? kRscReady : kRscFailed) << k;
+    EXPECT_EQ(box.Count("SRsc_Image_Ex(114) : resource open error"), treeWhole ? 0 : 1) << k;
+    EXPECT_TRUE(treeWhole ? dir.Read("cache/arc.sca") == whole : dir.Kind("cache/arc.sca") == '-') << k;
+  }
 }
 
 // Texture files the cache holds are decoded on a worker from the frame the
