@@ -53,7 +53,7 @@ void EfxMan::DrawRibbons() {
     EfxRibbon* e = static_cast<EfxRibbon*>(o);
     if (e->points.size() < 2) continue;
     if (const SGpRect* r = e->points.front().rect)
-      if (SGpObj* t = r->KeyRef().Apply()) t->EnterDefault();
+      if (SGpObj* t = r->GetTextureOrNone()) t->EnterDefault();
     e->prim->EnterDefault();
   }
 }

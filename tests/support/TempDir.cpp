@@ -99,6 +99,26 @@ std::string GeneratedDataRoot() {
   return env != nullptr ? std::string(env) : std::string(testsupport::TestBinaryDir()) + "/data";
 }
 
+void LinkDataTreeWithout(const TempDir& dir, const std::vector<std::string>& leftOut) {
+  const fs::path from = GeneratedDataRoot();
+  const auto holds = [&leftOut](const std::string& folder) {
+    return std::any_of(leftOut.begin(), leftOut.end(),
+                       [&folder](const std::string& f) { return f.rfind(folder + "/", 0) == 0; });
+  };
+  for (const auto& e : fs::directory_iterator(from)) {
+    const std::string name = e.path().filename().string();
+    if (!e.is_directory() || !holds(name)) {
+      fs::create_symlink(e.path(), dir.File(name));
+      continue;
+    }
+    fs::create_directory(dir.File(name));
+    for (const auto& f : fs::directory_iterator(e.path())) {
+      const std::string file = name + "/" + f.path().filename().string();
+      if (std::find(leftOut.begin(), leftOut.end(), file) == leftOut.end()) fs::create_symlink(f.path(), dir.File(file));
+    }
+  }
+}
+
 ScopedDataDir::ScopedDataDir(const std::string& dir) { plat::SetDataDir(dir); }
 ScopedDataDir::~ScopedDataDir() { plat::SetDataDir(""); }
 

@@ -81,6 +81,12 @@ class ScopedEnv {
 // The stand-in data tree the build generates (OSTREL_DATA_DIR when set).
 std::string GeneratedDataRoot();
 
+// Fills dir with the generated data tree as links, leaving out the files
+// named (paths below the tree's top, such as "cache/title.sca"): each folder
+// at the top is a link, but a folder holding a file left out is made anew
+// with a link to each of its other files.
+void LinkDataTreeWithout(const TempDir& dir, const std::vector<std::string>& leftOut);
+
 // Points the data directory at dir for the scope.
 class ScopedDataDir {
  public:

@@ -749,10 +749,21 @@ void SGpMan::BindTexture(SRsc_Image* owner, int index, plat::Texture* texture) {
   Module& m = M();
   if (owner) m.texOwner = owner;
   m.texIndex = index;
-  m.texMissing = texture == nullptr;
-  if (!texture || texture == m.texLast) return;
+  if (texture == nullptr) {
+    // No image current: nothing was asked of an image, so the mark stands.
+    if (m.texOwner != nullptr) m.texMissing = true;
+    return;
+  }
+  m.texMissing = false;
+  if (texture == m.texLast) return;
   if (Dev()) Dev()->SetTexture(0, texture);
   m.texLast = texture;
+}
+void SGpMan::SetNoTexture() {
+  Module& m = M();
+  m.texOwner = nullptr;
+  m.texIndex = -1;
+  m.texMissing = true;
 }
 int SGpMan::GetTextureIndex() { return M().texIndex; }
 bool SGpMan::TextureMissing() { return M().texMissing; }

@@ -157,19 +157,25 @@ class SGpMan : public SProc {
   static void EnableLights(uint32_t mask);
   static void SetLightDirection(int i, const SVec4& v);
   static void SetLightColour(int i, const SGpColour& c);
-  // A non-null owner becomes the current one (null: keep it); texture index
-  // of the current owner goes to stage 0 unless it is already there; the
-  // index is recorded in any case, and an index the owner has no texture
-  // for leaves textured primitives undrawn (see BindTexture). Defined with
-  // the image resource.
+  // A non-null owner becomes the current image (null: keep it); texture
+  // index of the current image goes to stage 0 unless it is already there;
+  // the index is recorded in any case, and an index the image has no texture
+  // for leaves textured primitives and model materials undrawn (see
+  // BindTexture). Defined with the image resource.
   static void SetTexture(SRsc_Image* owner, int index);
   // The device half of SetTexture: records owner (when not null) and index,
   // and gives texture (when not null) to stage 0 unless it is already there.
-  // Without a texture (the index names none: a picture that failed or was
-  // never read) stage 0 keeps what it holds and textured primitives draw
-  // nothing until a texture is bound again (TextureMissing); untextured
-  // primitives do not read the stage, and models draw on with it.
+  // Without a texture (the index names none of the current image's: a
+  // picture that failed or was never read) stage 0 keeps what it holds, and
+  // textured primitives and model materials draw nothing until a texture is
+  // bound again (TextureMissing); untextured primitives do not read the
+  // stage. With no image current either, only the index is recorded.
   static void BindTexture(SRsc_Image* owner, int index, plat::Texture* texture);
+  // Where a picture is not there (NoTexturePacket): no image is current and
+  // the texture asked for is missing, so that neither the sprites nor the
+  // models after it take another picture's texture; stage 0 keeps what it
+  // holds.
+  static void SetNoTexture();
 
   static int GetZMode();
   static int GetBlendMode();
@@ -183,8 +189,8 @@ class SGpMan : public SProc {
   static const SGpColour& GetLightColour(int i);
   static SRsc_Image* GetTextureOwner();
   static int GetTextureIndex();
-  // Whether the texture last asked for through SetTexture or BindTexture
-  // was not there.
+  // Whether the texture last asked for (SetTexture, BindTexture,
+  // SetNoTexture) was not there.
   static bool TextureMissing();
   // Forgets the texture last given to the device (a resource that owned it
   // is going away).

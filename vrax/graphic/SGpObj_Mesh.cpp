@@ -16,9 +16,16 @@ void SetMeshStates(plat::GfxDevice* d) {
                           SGpMan::GetBlendMode() == 0 ? plat::kTopDisable : plat::kTopModulate);
 }
 
-void BindMaterialTexture(ModelMaterial& m) {
+// Binds the material's texture of the current image; false where that image
+// has no such texture (its picture failed or was never read, or a picture
+// that is not there was entered before the model): the material's faces are
+// then not drawn, rather than drawn with another picture's texture. A model
+// drawn before any texture was asked for since the render state was reset
+// (no image current, nothing missing) draws with what stage 0 holds.
+bool BindMaterialTexture(ModelMaterial& m) {
   m.texture.Bind(nullptr, static_cast<uint32_t>(m.textureIndex));
   m.texture.Execute();
+  return !SGpMan::TextureMissing();
 }
 
 }  // namespace
@@ -176,8 +183,7 @@ void SGpObj_Mesh::Execute() {
       static_assert(sizeof pm.m == sizeof m.m, "4x4 floats");
       std::memcpy(pm.m, m.m, sizeof pm.m);
       d->SetTransform(plat::kTsTexture0, pm);
-      BindMaterialTexture(mat);
-      mesh->DrawSubset(static_cast<uint32_t>(i));
+      if (BindMaterialTexture(mat)) mesh->DrawSubset(static_cast<uint32_t>(i));
       d->SetTransform(plat::kTsTexture0, saved);
       d->SetTextureStageState(0, plat::kTssTextureTransformFlags, plat::kTtffDisable);
     }
@@ -208,8 +214,7 @@ void SGpObj_Mesh::ExecuteSkinned() {
     SGpMan::SetWorld(kIdentityMatrix);
     if (m.skinnedMaterials != nullptr) {
       for (size_t i = 0; i < m.skinnedMaterials->materials.size(); ++i) {
-        BindMaterialTexture(m.skinnedMaterials->materials[i]);
-        mesh->DrawSubset(static_cast<uint32_t>(i));
+        if (BindMaterialTexture(m.skinnedMaterials->materials[i])) mesh->DrawSubset(static_cast<uint32_t>(i));
       }
     }
   }

@@ -4,6 +4,8 @@
 // animated texture matrix per material; a skinned model records the world
 // matrix of every part as its packets run and, once all parts have run,
 // moves the vertices of its single mesh on the processor and draws it.
+// Each material takes its texture from the current image; a material whose
+// texture that image lacks is not drawn (SGpMan::TextureMissing).
 #include <cstdint>
 #include <memory>
 #include <vector>

@@ -192,8 +192,9 @@ class SGpState_Texture : public SGpObj {
   uint32_t index_;
 };
 
-// The packet that binds no texture: the textured primitives after it draw
-// nothing until a texture is bound again (SGpMan::BindTexture).
+// The packet that binds no texture and leaves no image current
+// (SGpMan::SetNoTexture): the textured primitives and the model materials
+// after it draw nothing until an image's texture is bound again.
 SGpState_Texture& NoTexturePacket();
 
 // Up to 13 packets, one per position, applied in position order (projection

@@ -14,14 +14,21 @@
 #include "vrax/resource/ImageList.h"
 
 namespace {
+
 constexpr const char* kSource = "VRAX\\Resource\\Win\\SRsc_Image_Ex";
-}
+
+// The packet of a picture that is not there.
+class NoTexture : public SGpState_Texture {
+ public:
+  void Execute() override { SGpMan::SetNoTexture(); }
+};
+
+}  // namespace
 
 void SGpState_Texture::Execute() { SGpMan::SetTexture(owner_, static_cast<int>(index_)); }
 
-// Index -1 of the current image: no image has a texture there.
 SGpState_Texture& NoTexturePacket() {
-  static SGpState_Texture none(nullptr, UINT32_MAX);
+  static NoTexture none;
   return none;
 }
 

@@ -2,7 +2,8 @@
 // A boss of a generated stage script on stage 1's scenery, for the boss
 // pictures: the whole program on the OpenGL device with stage 1 playing
 // (its lights are the ones a storm darkens), the rail at 900, and the boss
-// of stage `stage` spawned from its record with its model slot given `model`.
+// of stage `stage` spawned from its record with its model slot given `model`
+// (null: the one the stage loads).
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
@@ -42,6 +43,7 @@ class BossPicture {
     for (size_t i = 0; i < script_.timeline.size(); ++i) {
       if (script_.timeline[i].Op() != EnemySpawnRecord::OP_SPAWN || script_.timeline[i].argument != param) continue;
       if (script_.timeline[i].param != nullptr) name = script_.timeline[i].param->name;
+      script_.timeline[i].delay = 0.0f;  // spawned at once
       g_EnemySet.Init(&script_, 0);
       g_EnemySet.index = int32_t(i);
       world->Step(2);

@@ -29,10 +29,12 @@
 #include "support/ExpectAll.h"
 #include "support/PlayWorld.h"
 #include "support/SoundProbe.h"
+#include "support/TempDir.h"
 #include "platform/sound_device.h"
 #include "vrax/resource/SRscMan.h"
 #include "vrax/resource/SRsc_Sound.h"
 #include "vrax/resource/model_fixtures.h"
+#include "boss_stage.h"
 
 namespace {
 
@@ -139,6 +141,29 @@ TEST(EnemyPlay, StageOneWavesFlyFireAndFall) {
   // The gunship came with the model the stage's resource table loaded.
   EXPECT_TRUE(gunshipModel);
   EXPECT_EQ(EnemyDrawList.size(), size_t(g_EnemyMan.CountChildren()));
+}
+
+// The gunship at rail position 900, 60 frames after its record: where the
+// whole tree draws it purple, with its picture deleted it flies there unseen
+// and only the orange sky shows (red above 200, blue below 110), not the
+// gunship with another picture's texture.
+TEST(EnemyPlay, AGunshipWhosePictureFailedFliesUnseen) {
+  for (const bool damaged : {false, true}) {
+    testsupport::TempDir dir("gunship_data");
+    testsupport::LinkDataTreeWithout(dir, {damaged ? "enemy/osr_se12_00.png" : "", "cache/stage1.sca"});
+    testsupport::ScopedDataDir data(dir.Path());
+    enemytest::BossPicture p(1, 3, &MdlEnemySe12, nullptr);
+    ASSERT_TRUE(p.world->Ok());
+    p.world->Step(58);
+    auto* gunship = static_cast<EObjBase*>(g_EnemyMan.FindFirst("Gunship"));
+    ASSERT_NE(gunship, nullptr);
+    EXPECT_NEAR(gunship->GetPosition()[1], -242.0f, 1.0f);
+    plat::Image img;
+    ASSERT_TRUE(p.world->H().Screenshot(&img));
+    const int notSky = testsupport::CountPlayPixels(img, -40.0f, -272.0f, 47.0f, -193.0f,
+                                                    [](uint32_t r, uint32_t, uint32_t b) { return r <= 200 || b >= 110; });
+    EXPECT_TRUE(damaged ? notSky == 0 : notSky > 300) << notSky;
+  }
 }
 
 // A scene that releases the stage script while its enemies and bullets are

@@ -44,20 +44,10 @@ AttractScene* LiveAttractScene() {
   return nullptr;
 }
 
-// A copy of the generated data tree made of links, without the logo's cache
-// archive.
-void LinkDataTreeWithoutLogoArchive(const std::string& from, const std::string& to) {
-  for (const auto& e : fs::directory_iterator(from))
-    if (e.path().filename() != "cache") fs::create_directory_symlink(e.path(), fs::path(to) / e.path().filename());
-  fs::create_directory(fs::path(to) / "cache");
-  for (const auto& e : fs::directory_iterator(fs::path(from) / "cache"))
-    if (e.path().filename() != "logo.sca") fs::create_symlink(e.path(), fs::path(to) / "cache" / e.path().filename());
-}
-
 // Also with the logo's cache archive missing: the logo builds it.
 TEST(AttractScenes, NoticeLogoAndOpeningRunTheirStatesForTheirFrames) {
   testsupport::TempDir dir("attract_data");
-  LinkDataTreeWithoutLogoArchive(testsupport::GeneratedDataRoot(), dir.Path());
+  testsupport::LinkDataTreeWithout(dir, {"cache/logo.sca"});
   testsupport::ScopedDataDir data(dir.Path());
   AttractCounter = 0;  // as at power-on
   Headless h(testsupport::NullDevice());
@@ -309,6 +299,22 @@ TEST(AttractPictures, NoticeLogoAndAnOpeningFrame) {
   ASSERT_TRUE(h.Screenshot(&shot));
   EXPECT_GT(PixelsUnlike(shot, kBlack, 142, 2, 498, 478, 8), 100000) << "pictures fill the screen";
   EXPECT_TRUE(testsupport::MatchesGolden(shot, "attract_opening.png", 8, 40));
+}
+
+// The logo's picture deleted (and its archive): the logo is not drawn, and
+// its screen is white all over, not the logo's quad with the texture bound
+// before it.
+TEST(AttractPictures, ALogoWhosePictureFailedLeavesItsScreenWhite) {
+  testsupport::TempDir dir("logo_data");
+  testsupport::LinkDataTreeWithout(dir, {"Module/Logo_00.png", "cache/logo.sca"});
+  testsupport::ScopedDataDir data(dir.Path());
+  AttractCounter = 0;
+  Headless h;
+  ASSERT_TRUE(h.Ok()) << h.Failure();
+  ASSERT_TRUE(RunUntilSceneFrame(h, "Logo", 1, 100, 1000));
+  plat::Image shot;
+  ASSERT_TRUE(h.Screenshot(&shot));
+  EXPECT_EQ(testsupport::PixelsUnlike(shot, 0xFFFFFFFFu, 142, 2, 498, 478, 6), 0);
 }
 
 // The opening's quads at chosen frames of its timeline, worked from its

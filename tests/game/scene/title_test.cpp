@@ -24,6 +24,7 @@
 #include "support/Headless.h"
 #include "support/ImageCompare.h"
 #include "support/SoundProbe.h"
+#include "support/TempDir.h"
 #include "vrax/kernel/SHandle.h"
 
 namespace {
@@ -268,16 +269,7 @@ struct DamagedTitleTree {
   DamagedTitleTree(const std::string& picture, bool cut, const std::string& left = kArchive,
                    const std::string& entry = "") {
     const fs::path from = testsupport::GeneratedDataRoot();
-    for (const auto& e : fs::directory_iterator(from))
-      if (e.path().filename() != "Module" && e.path().filename() != "cache")
-        fs::create_directory_symlink(e.path(), fs::path(dir.Path()) / e.path().filename());
-    for (const char* folder : {"Module", "cache"}) {
-      fs::create_directory(dir.File(folder));
-      for (const auto& e : fs::directory_iterator(from / folder)) {
-        const std::string name = std::string(folder) + "/" + e.path().filename().string();
-        if (name != left && name != picture) fs::create_symlink(e.path(), dir.File(name));
-      }
-    }
+    testsupport::LinkDataTreeWithout(dir, {left, picture});
     const std::string whole = cut ? ReadWhole(from / picture) : "";
     EXPECT_TRUE(!cut || dir.Write(picture, whole.substr(0, whole.size() / 2)));
     if (entry.empty()) return;
