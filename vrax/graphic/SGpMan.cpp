@@ -734,6 +734,11 @@ void SGpMan::ForgetTexture(plat::Texture* texture) {
   }
 }
 
+void SGpMan::ForgetTextureOwner(const SRsc_Image* owner) {
+  Module& m = M();
+  if (owner != nullptr && m.texOwner == owner) m.texOwner = nullptr;
+}
+
 int SGpMan::GetZMode() { return M().zMode; }
 int SGpMan::GetBlendMode() { return M().blendMode; }
 float SGpMan::GetBlendAlpha() { return M().blendAlpha; }

@@ -195,6 +195,9 @@ class SGpMan : public SProc {
   // Forgets the texture last given to the device (a resource that owned it
   // is going away).
   static void ForgetTexture(plat::Texture* texture);
+  // Forgets the current image where it is this one (it is going away), so
+  // that a texture asked of the current image later reads nothing of it.
+  static void ForgetTextureOwner(const SRsc_Image* owner);
 
   // Preset orientation n (0..6) of the world presets (SMatrix::SetPreset).
   static void GetPresetMatrix(int n, SMatrix* out);

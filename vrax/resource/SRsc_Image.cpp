@@ -38,6 +38,8 @@ void SGpMan::SetTexture(SRsc_Image* owner, int index) {
   BindTexture(owner, index, t);
 }
 
+SRsc_Image::~SRsc_Image() { SGpMan::ForgetTextureOwner(this); }
+
 SGpState_Texture* SRsc_Image::GetTexturePacket(int32_t n) {
   if (n < 0 || n >= static_cast<int32_t>(packets_.size())) return nullptr;
   return &packets_[static_cast<size_t>(n)];

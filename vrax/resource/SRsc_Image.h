@@ -18,6 +18,8 @@ class Texture;
 // small packet that binds it on stage 0.
 class SRsc_Image : public SRsc {
  public:
+  // An image going away is the current one no more (SGpMan).
+  ~SRsc_Image() override;
   uint32_t Kind() const override { return RscTag("IMG"); }
 
   // Packet n, null when n is not below the count.

@@ -207,6 +207,19 @@ TEST_F(Draw, BatchDrawsOncePerTexture) {
   ImgTwo = nullptr;
 }
 
+// The current image going away is current no more: a material's texture
+// asked of the current image afterwards reads nothing of it.
+TEST_F(Draw, AnImageGoneIsNoLongerCurrent) {
+  {
+    TexturedImage gone(2);
+    SGpMan::SetTexture(&gone, 1);
+    EXPECT_EQ(SGpMan::GetTextureOwner(), &gone);
+  }
+  EXPECT_EQ(SGpMan::GetTextureOwner(), nullptr);
+  SGpMan::SetTexture(nullptr, 1);
+  EXPECT_EQ(SGpMan::GetTextureIndex(), 1);
+}
+
 TEST(SGpRectTexture, NullUntilTheImageIsLoadedAndForIndicesPastTheCount) {
   SImageSlot slot;
   const SGpRect part(&slot, 0, 8.0f, 8.0f, 0.0f, 0.0f, 8.0f, 8.0f);
