@@ -6,7 +6,7 @@
 void GfxObject::Execute() {
   const SGpRectGrid* f = text_.font;
   if (f != nullptr && f->part != nullptr && f->part->image != nullptr)
-    SGpMan::SetTexture(f->part->image->Get(), static_cast<int>(f->part->id));
+    SGpMan::SetPictureTexture(f->part->image->Get(), static_cast<int>(f->part->id));
   text_.quads.Execute();
 }
 

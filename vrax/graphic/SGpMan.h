@@ -163,6 +163,9 @@ class SGpMan : public SProc {
   // for leaves textured primitives and model materials undrawn (see
   // BindTexture). Defined with the image resource.
   static void SetTexture(SRsc_Image* owner, int index);
+  // A picture's texture: texture index of image, where a slot holds one;
+  // without an image, none (SetNoTexture), never the current image's.
+  static void SetPictureTexture(SRsc_Image* image, int index);
   // The device half of SetTexture: records owner (when not null) and index,
   // and gives texture (when not null) to stage 0 unless it is already there.
   // Without a texture (the index names none of the current image's: a

@@ -116,7 +116,7 @@ void SGpSpriteBatch::Execute() {
   Build();
   for (Entry& e : table_) {
     if (e.prim->GetActiveCount() < 1) continue;
-    SGpMan::SetTexture(e.image, static_cast<int>(e.texture));
+    SGpMan::SetPictureTexture(e.image, static_cast<int>(e.texture));
     e.prim->Execute();
   }
 }

@@ -38,6 +38,13 @@ void SGpMan::SetTexture(SRsc_Image* owner, int index) {
   BindTexture(owner, index, t);
 }
 
+void SGpMan::SetPictureTexture(SRsc_Image* image, int index) {
+  if (image != nullptr)
+    SetTexture(image, index);
+  else
+    SetNoTexture();
+}
+
 SRsc_Image::~SRsc_Image() { SGpMan::ForgetTextureOwner(this); }
 
 SGpState_Texture* SRsc_Image::GetTexturePacket(int32_t n) {

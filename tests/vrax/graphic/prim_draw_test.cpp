@@ -200,9 +200,17 @@ TEST_F(Draw, BatchDrawsOncePerTexture) {
   batch.Execute();
   EXPECT_EQ(Draws(), 4u);
   EXPECT_EQ(Triangles(), 66u + 74u + 70u);  // kOne's 35 quads again, not kTwo's 2
+  // ImgTwo's slot empty: kTwo's entry draws nothing with the texture 3 of
+  // the image bound before it.
+  ImgOne = &two;
+  ImgTwo = nullptr;
+  batch.Execute();
+  ImgOne = &one;
+  EXPECT_EQ(Draws(), 5u);
+  EXPECT_EQ(Triangles(), 66u + 74u + 70u + 70u);
   for (SGpSpriteCell* c : cells) delete c;
   batch.Execute();  // no requests: no draw
-  EXPECT_EQ(Draws(), 4u);
+  EXPECT_EQ(Draws(), 5u);
   ImgOne = nullptr;
   ImgTwo = nullptr;
 }
