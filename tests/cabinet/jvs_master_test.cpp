@@ -1667,6 +1667,16 @@ TEST_F(MasterOnAWire, ABoardThatAnswersWellOnlyNowAndThenStopsTheBus) {
       if (JvsGetState() == kJvsStateRequested && JvsQueuedCount(3) == 0) JvsQueueNodePoll(3);
     };
   };
+  // One flood of answer-shaped frames (E0 00 03 01 01 05) at line rate, node
+  // 0 answered through it by the adapter while it swallows node 1's answers.
+  auto answerFlood = [](uint32_t forMs) {
+    return [forMs](BusWorld& w) {
+      w.wire.channelThroughNoise = true;
+      SimLineNoise flood = SimLineNoise::Flood(3, true, forMs);
+      flood.answerFrames = true;
+      w.wire.SetLineNoise(flood);
+    };
+  };
   // A motor switching near the line: floods of 0.3 to 2 s every 3 to 8 s.
   auto motor = [](BusWorld& w) {
     auto next = std::make_shared<uint32_t>(w.wire.NowMs());
@@ -1696,7 +1706,17 @@ TEST_F(MasterOnAWire, ABoardThatAnswersWellOnlyNowAndThenStopsTheBus) {
       {"floods of 9.5 s every 40 s", floods(9500, 40000), false},
       {"floods of 9.5 s every 28 s", floods(9500, 28000), false},
       {"an hour of motor bursts", motor, false, 3600000},
+      {"an answer-shaped flood of 6 s, node 0 answered through it", answerFlood(6000), false, 30000},
+      {"an answer-shaped flood of 8 s, node 0 answered through it", answerFlood(8000), false, 30000},
+      {"an answer-shaped flood of 9.5 s, node 0 answered through it", answerFlood(9500), false, 30000},
+      {"an answer-shaped flood of 9.9 s, node 0 answered through it", answerFlood(9900), false, 30000},
       {"node 2's answers garbage but one a second", otherNowAndThen(2, 1000, 0, false), false, 180000, 2, true},
+      {"node 2's answers garbage but one every 2 s", otherNowAndThen(2, 2000, 0, false), false, 180000, 2, true},
+      {"node 2's answers garbage but one every 2.5 s", otherNowAndThen(2, 2500, 0, false), false, 180000, 2, true},
+      {"node 2's answers garbage but one every 4 s", otherNowAndThen(2, 4000, 0, false), false, 180000, 2, true},
+      {"node 0's answers garbage but one a second", otherNowAndThen(0, 1000, 0, false), false, 180000, 1, true},
+      {"node 0's answers garbage but one every 4 s", otherNowAndThen(0, 4000, 0, false), false, 180000, 1, true},
+      {"node 0's answers garbage but one every 9 s", otherNowAndThen(0, 9000, 0, false), false, 180000, 1, true},
       {"node 2's answers garbage but one every 5-9 s", otherNowAndThen(2, 5000, 4000, false), false, 180000, 2, true},
       // The board's channel, asked before node 1 in each cycle.
       {"node 0's answers garbage but one every 5-9 s", otherNowAndThen(0, 5000, 4000, false), false, 180000, 1, true},
@@ -1763,8 +1783,18 @@ TEST_F(MasterOnAWire, ABoardThatAnswersWellOnlyNowAndThenStopsTheBus) {
       EXPECT_LE(w.longestStaleMs, BusWorld::WorkBoundMs() + w.frameMs);
       EXPECT_EQ(w.CoinProperties(), "");
       EXPECT_ALL({VAL(w.inserted >= 18, true), VAL(w.credited, w.inserted)});
-      std::printf("%s: up for %u ms, node 1's inputs read afresh at least every %u ms, %d of %d coins credited\n",
-                  row.what.c_str(), run.stopMs, w.longestStaleMs, w.credited, w.inserted);
+      // A cycle whose other nodes are done does not ask the failing node
+      // again: player 1's word reaches the game within one failing exchange
+      // of the failing node (its receive and a wait for a quiet line) and
+      // the frames around it, never a step late.
+      const uint32_t oneFailing = kJvsReceiveMs + kJvsSettleMs + 2 * w.frameMs;
+      const uint64_t meanMs = w.inputDelays ? w.inputDelayTotalMs / uint64_t(w.inputDelays) : 0;
+      if (row.what.find("late") == std::string::npos)
+        EXPECT_ALL({VAL(w.inputDelayMaxMs <= oneFailing, true), VAL(meanMs <= kJvsSettleMs, true)});
+      std::printf("%s: up for %u ms, node 1's inputs read afresh at least every %u ms, player 1's word %llu ms old on "
+                  "average, at most %u ms; %d of %d coins credited\n",
+                  row.what.c_str(), run.stopMs, w.longestStaleMs, static_cast<unsigned long long>(meanMs),
+                  w.inputDelayMaxMs, w.credited, w.inserted);
       continue;
     }
     std::printf("%s: up for %u ms, at most %u ms read stale in any 30 s (%.0f %% of the frames, %.0f %% of the "
@@ -1969,8 +1999,9 @@ TEST_F(MasterOnAWire, StopLinesNameWhatTheirExchangesMet) {
   }
 
   // The stale reads' stop where node 1 answers its switches busy and node 2
-  // answers garbage but one a second: the line leads with node 2, whose
-  // exchanges went wrong, then node 1, which answered well, and counts each
+  // answers garbage but one a second: the line leads with node 1's busy
+  // report, the cause, then node 2, whose exchanges went wrong, then node 1,
+  // which answered well, and counts each
   // exchange of the stale time once, as the wire carried them (one more
   // for each node where an exchange written before the stale time began
   // ended in it).
@@ -1985,9 +2016,9 @@ TEST_F(MasterOnAWire, StopLinesNameWhatTheirExchangesMet) {
   ASSERT_TRUE(run.halted) << run.told;
   std::vector<uint32_t> n;
   ASSERT_TRUE(Reads(StopLine(run.told),
-                    "jvs bus: node 1's switches read stale for # ms of the last 30000 ms (node 2's exchanges went wrong: "
-                    "# of #, # of them spoiled by noise on the line; node 1 answered all # of its exchanges well; # "
-                    "bytes outside frames; its switches answered with report 4 (busy)); the bus is stopped",
+                    "jvs bus: node 1's switches read stale for # ms of the last 30000 ms (its switches answered with "
+                    "report 4 (busy); node 2's exchanges went wrong: # of #, # of them spoiled by noise on the line; "
+                    "node 1 answered all # of its exchanges well; # bytes outside frames); the bus is stopped",
                     &n))
       << run.told;
   int spoiled2 = 0, total2 = 0, total1 = 0;
@@ -2167,9 +2198,10 @@ TEST_F(MasterOnAWire, ANodeThatRaisesSenseLateAfterItsAddressStillBringsTheBusUp
   // 0 to 100 ms after node 1 answered its address, on a bus of two and of
   // three nodes: the addressing goes on to the last node, each time, no
   // slower than a bring-up without the glitch but for the wait that SENSE
-  // holds high at its end (kJvsSenseSteadyMs). In play, SENSE low for 1 or 3
-  // ms at the start of a cycle is no lost address; low for 10 ms is (one
-  // line, the bus stopped).
+  // holds high at its end (kJvsSenseSteadyMs). In play, SENSE low for 1, 3
+  // or 5 ms at the start of a cycle is no lost address (five reads a
+  // millisecond apart span 4 ms); low for 6 or 10 ms is (one line, the bus
+  // stopped).
 
   for (int nodes : {2, 3}) {
     uint32_t slowest = 0, quiet = 0, frameMs = 0;
@@ -2208,7 +2240,7 @@ TEST_F(MasterOnAWire, ANodeThatRaisesSenseLateAfterItsAddressStillBringsTheBusUp
                 "up at most %u ms after the open (%u without the glitch)\n",
                 nodes, up, placements, slowest, quiet);
   }
-  for (uint32_t ms : {1u, 3u, 10u}) {
+  for (uint32_t ms : {1u, 3u, 5u, 6u, 10u}) {
     SCOPED_TRACE(testing::Message() << "SENSE low for " << ms << " ms in play");
     BusWorld w;
     Ready(w);
@@ -2220,7 +2252,7 @@ TEST_F(MasterOnAWire, ANodeThatRaisesSenseLateAfterItsAddressStillBringsTheBusUp
     };
     for (int f = 0; f < 10; ++f) w.Frame();
     const std::string told = capture.Take();
-    const bool lost = ms >= kJvsSenseSteadyMs;
+    const bool lost = ms > kJvsSenseSteadyMs;
     EXPECT_ALL({VAL(w.Halted(), lost), VAL(Lines(told, "a node lost its address (SENSE went low)"), int(lost))});
   }
 }
