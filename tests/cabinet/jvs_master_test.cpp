@@ -1883,6 +1883,39 @@ TEST_F(MasterOnAWire, ASwitchReportThatIsNeverNormalStopsTheBus) {
     std::printf("report %d for good%s: stopped after %u ms (the bus up after %u ms)\n%s", row.report,
                 row.fromOpen ? " from the bus's coming up" : "", run.stopMs, run.upMs, told.c_str());
   }
+
+  // The game's frames held for 20 s (no cycle asked for) right after a
+  // cycle that read no fresh switches (a flood of 1.5, 3 or 6 s under way,
+  // one busy answer) or after a clean one: no switches read stale while no
+  // cycle asks for them, and the bus stays up.
+  const struct {
+    const char* what;
+    uint32_t floodMs;
+    bool busy;
+  } holds[] = {{"a flood of 1.5 s", 1500, false}, {"a flood of 3 s", 3000, false}, {"a flood of 6 s", 6000, false},
+               {"one busy answer", 0, true},       {"a clean cycle", 0, false}};
+  for (const auto& hold : holds) {
+    SCOPED_TRACE(hold.what);
+    BusWorld w;
+    Ready(w);
+    testsupport::StderrCapture capture;
+    testsupport::SimJvsNode& n = w.wire.board.nodes[0];
+    const uint32_t start = w.wire.NowMs();
+    if (hold.floodMs) w.wire.SetLineNoise(testsupport::SimLineNoise::Flood(5, true, hold.floodMs));
+    if (hold.busy) n.switchReport = 4;
+    // The last cycle before the hold reads no fresh switches: it ends more
+    // than a step before the flood does.
+    do w.Frame();
+    while (!w.Halted() && w.wire.NowMs() - start + kJvsCycleMs + 100 < hold.floodMs);
+    const bool readInFlood = hold.floodMs && int32_t(JvsSwitchesReadAt(1) - start) > 0;
+    EXPECT_FALSE(readInFlood);
+    n.switchReport = 1;
+    w.Hold(20000);
+    for (int f = 0; f < 50; ++f) w.Frame();
+    const std::string told = capture.Take();
+    EXPECT_ALL({VAL(w.Halted(), false), VAL(Lines(told, "stopped"), 0)});
+    EXPECT_EQ(w.fault, "") << told;
+  }
 }
 
 // Every reply of node 1 garbage in play (as from a board at another line

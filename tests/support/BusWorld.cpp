@@ -266,6 +266,22 @@ void BusWorld::Note(const std::string& what) {
   if (fault.empty()) fault = "frame " + std::to_string(frames) + ": " + what;
 }
 
+void BusWorld::Hold(uint32_t ms) {
+  // The reads handed on by the last frame's work are the game's before the
+  // hold.
+  WatchStale();
+  for (uint32_t t = 0; t < ms && !Halted(); ++t) {
+    JvsStep();
+    wire.Advance(1);
+  }
+  for (StaleView& v : stale_) {
+    v.freshAt += ms;
+    if (v.open) v.openFrom += ms;
+  }
+  freshAt_ += ms;
+  if (noiseWatched_) noiseWatched_ += ms;
+}
+
 void BusWorld::Frame() {
   for (size_t i = 0; i < wire.board.nodes.size(); ++i) {
     if (changingInputs)

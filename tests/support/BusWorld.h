@@ -113,6 +113,11 @@ class BusWorld {
   // Closes and opens the device again, as a restart of the cabinet I/O.
   bool Reopen();
   void Frame();
+  // The game's frames held for ms of bus time: no poll, no cycle asked for.
+  // The master's work runs every millisecond meanwhile, as its thread looks
+  // at its state while ready. The game reads nothing meanwhile: the held
+  // time is no time its switches read stale, nor one without a fresh read.
+  void Hold(uint32_t ms);
   // Frames until pred holds or the bus stopped, at most max; whether pred
   // holds.
   template <class Pred>
