@@ -376,8 +376,6 @@ struct Master {
   // By slot: the node's exchanges spoiled in a row (those that noise
   // spoiled aside).
   SpoiledRun run[kJvsQueueSlots];
-  // Every exchange spoiled in a row, whatever its node.
-  SpoiledRun runAll;
   bool timed = false;       // a step (setting and cycle, or identifying) is under way...
   uint32_t workUntil = 0;   // ...and has its tries until then (bus clock)
   bool bringUpCut = false;  // the bring-up goes again at the next step
@@ -784,7 +782,7 @@ void LearnHabit(const Request& r, const uint8_t* reply, size_t length);
 // busy just then).
 void Answered(const Request& r, const uint8_t* reply, size_t length) {
   Master& m = M();
-  m.run[SlotOf(r.node)] = m.runAll = SpoiledRun{};
+  m.run[SlotOf(r.node)] = SpoiledRun{};
   m.dry[SlotOf(r.node)] = SpoiledRun{};
   m.goodAt[SlotOf(r.node)] = JvsClock().NowMs();
   StaleExchange(r.node, true);
@@ -971,18 +969,16 @@ bool Failed(uint8_t node, JvsReceipt what, const uint8_t* reply, bool* atLimit =
   StaleExchange(node, false, noise);
   if (!CountDry(node, what, reply, noise)) return false;
   if (noise) {
-    for (SpoiledRun* run : {&m.run[SlotOf(node)], &m.runAll})
-      if (run->started) ++run->noiseBetween;
+    if (SpoiledRun& run = m.run[SlotOf(node)]; run.started) ++run.noiseBetween;
   } else {
     if (what == JvsReceipt::kDamaged || what == JvsReceipt::kUnfitting || what == JvsReceipt::kUnknownStatus)
       TellGarbage(node);
-    // The node's own run, and the run of every exchange on the bus: six of
-    // the node's in a row whatever the others' between them, or six in a
-    // row of any nodes.
-    SpoiledRun& mine = m.run[SlotOf(node)];
-    Tally(mine, node, what, reply, false);
-    Tally(m.runAll, node, what, reply, false);
-    const SpoiledRun& run = mine.total >= kJvsMaxSpoiled ? mine : m.runAll;
+    // The node's own run: six of its exchanges in a row, whatever the
+    // other nodes' turns between them (their good answers end no run of
+    // it; the bus's fault is a node's receive failing, not several nodes
+    // each failing now and then).
+    SpoiledRun& run = m.run[SlotOf(node)];
+    Tally(run, node, what, reply, false);
     if (run.total >= kJvsMaxSpoiled && !atLimit) {
       const std::string seen = Seen(run, false);
       // Exchanges that noise spoiled between them make them no row.
@@ -1469,7 +1465,7 @@ int IdentifyNodes() {
       // bring-up round again instead (within its time bound).
       bool atLimit = false;
       const int n = Transact(Single(static_cast<uint8_t>(node), &cmd, 1), buf, m.addressedOnNoise ? &atLimit : nullptr);
-      if (atLimit) m.run[node] = m.runAll = SpoiledRun{};
+      if (atLimit) m.run[node] = SpoiledRun{};
       if (n < 0) return n == kCutShort ? kCutShort : kStopped;
       if (n < 2 || buf[0] != kJvsStatusNormal || buf[1] != kJvsReportNormal) {
         Tell("node %d did not say what it is; the bus is stopped", node);
@@ -1551,7 +1547,6 @@ void BringUp() {
     m.reportTold = 0;
     m.noiseRun = false;
     for (SpoiledRun& r : m.run) r = SpoiledRun{};
-    m.runAll = SpoiledRun{};
     for (SpoiledRun& d : m.dry) d = SpoiledRun{};
     for (auto& read : m.switchesRead) read = false;
     for (auto& at : m.switchesAt) at = 0;
@@ -1619,7 +1614,6 @@ void BringUp() {
     }
     // An answer on the bus: the runs in a row end, as at any good answer.
     for (SpoiledRun& run : m.run) run = SpoiledRun{};
-    m.runAll = SpoiledRun{};
     answeredAt = JvsClock().NowMs();
     if (++n == kJvsMaxNodes) {
       Tell("more than %d nodes on the bus; the bus is stopped", kJvsMaxAddressed);

@@ -712,8 +712,8 @@ TEST_F(MasterOnAWire, TheSettingGoesOutWhateverNodeZeroAnswers) {
 // FF: a node's, or one noise formed) in place of an answer is one spoiled
 // exchange like any other: a poll without effect is written again, a
 // decrease's fate is asked of the node (its copy says it was carried out),
-// and the bus goes on. Six in a row stop it, in one line that names the
-// status (node 0's and node 1's, each asked in turn).
+// and the bus goes on. Six of a node's in a row stop it, in one line that
+// names the status: node 0's, asked first in each round of turns.
 TEST_F(MasterOnAWire, AFrameOfAStatusTheExchangeCannotUseIsOneSpoiledExchange) {
   using F = SimJvsWire::Fault;
   for (uint8_t status : {0x00, 0x02, 0x04, 0x05, 0xFF}) {
@@ -746,7 +746,7 @@ TEST_F(MasterOnAWire, AFrameOfAStatusTheExchangeCannotUseIsOneSpoiledExchange) {
     w.FramesUntil([] { return false; }, 10);
     const std::string err = capture.Take();
     EXPECT_TRUE(w.Halted());
-    EXPECT_EQ(Lines(err, "jvs bus: no good answer from nodes 0 and 1 in 6 exchanges in a row (6 with status " +
+    EXPECT_EQ(Lines(err, "jvs bus: no good answer from node 0 in 6 exchanges in a row (6 with status " +
                              std::to_string(status) + "); the bus is stopped"),
               1)
         << err;
