@@ -111,20 +111,45 @@ class MasterOnAWire : public ::testing::Test {
 // byte, once the line has been quiet: kJvsByteWaitMs of waiting for the
 // answer and kJvsQuietMs of quiet after it. Never a request to send again.
 TEST_F(MasterOnAWire, ARequestWithoutEffectIsWrittenAgainWholeOnceTheLineIsQuiet) {
-  BusWorld w;
-  Ready(w);
-  w.wire.StartCounting();
-  w.wire.SetReplyFault(1, SimJvsWire::kLost);  // node 1's answer of the next cycle
-  w.wire.TakeWritten();
-  w.Frame();
-  const std::vector<Sent> sent = Written(w.wire);
-  ASSERT_EQ(sent.size(), 3u);
-  EXPECT_EQ(sent[0].node, 0);
-  EXPECT_EQ(sent[1].node, 1);
-  EXPECT_EQ(sent[2].node, 1);
-  EXPECT_EQ(sent[2].data, sent[1].data);
-  EXPECT_EQ(sent[2].at, sent[1].at + kJvsByteWaitMs + kJvsQuietMs);
-  EXPECT_EQ(w.fault, "");
+  {
+    BusWorld w;
+    Ready(w);
+    w.wire.StartCounting();
+    w.wire.SetReplyFault(1, SimJvsWire::kLost);  // node 1's answer of the next cycle
+    w.wire.TakeWritten();
+    w.Frame();
+    const std::vector<Sent> sent = Written(w.wire);
+    ASSERT_EQ(sent.size(), 3u);
+    EXPECT_EQ(sent[0].node, 0);
+    EXPECT_EQ(sent[1].node, 1);
+    EXPECT_EQ(sent[2].node, 1);
+    EXPECT_EQ(sent[2].data, sent[1].data);
+    EXPECT_EQ(sent[2].at, sent[1].at + kJvsByteWaitMs + kJvsQuietMs);
+    EXPECT_EQ(w.fault, "");
+  }
+
+  // A cycle whose step's time is spent by a good answer (node 0's, read a
+  // step's time late on a loaded machine) asks no further node: nodes 1 and
+  // 2 go first in the next step.
+  BusWorld late(2);
+  Ready(late);
+  bool once = true;
+  late.wire.script = [&](bool request) {
+    if (request && once && late.WritingNode() == 0) {
+      once = false;
+      late.wire.lateOnceMs = kJvsCycleMs;
+    }
+    return SimJvsWire::kWhole;
+  };
+  late.wire.TakeWritten();
+  std::vector<int> nodes[2];
+  for (auto& step : nodes) {
+    late.Frame();
+    for (const Sent& f : Written(late.wire)) step.push_back(f.node);
+  }
+  EXPECT_EQ(nodes[0], std::vector<int>{0});
+  EXPECT_EQ(nodes[1], (std::vector<int>{1, 2, 0}));
+  EXPECT_EQ(late.fault, "");
 }
 
 // A poll that takes a coin off, spoiled in each way: the node is asked for
