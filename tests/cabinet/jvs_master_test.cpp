@@ -2056,6 +2056,28 @@ TEST_F(MasterOnAWire, StopLinesNameWhatTheirExchangesMet) {
     std::printf("%s: %s\n", row.what, stop.c_str());
   }
 
+  {
+    // Node 0 failing beside node 2 (garbage but one good answer in 3 s, node
+    // 2's one a second): the node whose exchanges went wrong most is named
+    // first.
+    BusWorld both(2);
+    Ready(both);
+    both.GarbageButNowAndThen(SimJvsWire::kGarbage, 2, 1000, 0);
+    both.GarbageButNowAndThen(SimJvsWire::kGarbage, 0, 3000, 0);
+    both.wire.board.nodes[0].switchReport = 4;
+    const StaleRun two = PlayStale(both, 60000);
+    ASSERT_TRUE(two.halted) << two.told;
+    const std::string line = StopLine(two.told);
+    const size_t at = line.rfind("node ", line.find("'s exchanges went wrong: "));
+    int first = 0, second = 0, firstWrong = 0, secondWrong = 0;
+    ASSERT_EQ(std::sscanf(line.c_str() + (at == std::string::npos ? 0 : at),
+                          "node %d's exchanges went wrong: %d of %*d, node %d's: %d of", &first, &firstWrong, &second,
+                          &secondWrong),
+              4)
+        << line;
+    EXPECT_GT(firstWrong, secondWrong) << line;
+  }
+
   // The stale reads' stop where node 1 answers its switches busy and node 2
   // answers garbage but one a second: the line leads with node 1's busy
   // report, the cause, then node 2, whose exchanges went wrong, then node 1,
