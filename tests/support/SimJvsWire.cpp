@@ -259,7 +259,12 @@ void SimJvsWire::Send(const SimJvsBoard::Reply& r, uint32_t delay) {
   if (f == kNoiseFrom && !lineNoise_.On()) lineNoise_.Start(noiseFrom, at);
   // Noise bytes that go while the frame does land in it.
   NoiseUntil(ends);
-  if (channelThroughNoise && lineNoise_.On()) {
+  // Noise bytes that land in the frame's time swallow another node's
+  // answer whole; sparse noise that spares it lets it through.
+  const bool landed = std::any_of(pending_.begin(), pending_.end(), [&](const Pending& p) {
+    return p.noise && int32_t(p.at - at) >= 0 && int32_t(p.at - ends) <= 0;
+  });
+  if (channelThroughNoise && lineNoise_.On() && (replyNode_ == 0 || landed)) {
     if (replyNode_ != 0) {
       Spoil(false, true);
       return;

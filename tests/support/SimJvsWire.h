@@ -90,8 +90,8 @@ class SimJvsWire : public JvsLine, public plat::MsClock {
   // A bus adapter that answers node 0, the board's channel, itself: while
   // the line carries noise (SetLineNoise), node 0's answer is the first
   // thing the master reads after its request, whole (the noise on the line
-  // until its end is swallowed), and the other nodes' answers are
-  // swallowed by the noise (lost, the exchange spoiled by it).
+  // until its end is swallowed), and the other nodes' answers that noise
+  // bytes land in are swallowed by it (lost, the exchange spoiled by it).
   bool channelThroughNoise = false;
 
   // An echoing line: every byte the master writes comes back to it on the
