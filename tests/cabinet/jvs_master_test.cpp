@@ -1941,6 +1941,57 @@ TEST_F(MasterOnAWire, ASwitchReportThatIsNeverNormalStopsTheBus) {
     EXPECT_ALL({VAL(w.Halted(), false), VAL(Lines(told, "stopped"), 0)});
     EXPECT_EQ(w.fault, "") << told;
   }
+
+  // Two stretches of busy reports: 7 s read stale, then, 20 s later, stale
+  // again for good, begun so that while the first leaves the window the
+  // two weigh a little under the bound. The part of the oldest slice that
+  // left the window counts out: the bus stops only once the second alone
+  // is past the bound.
+  {
+    BusWorld w;
+    Ready(w);
+    testsupport::StderrCapture capture;
+    testsupport::SimJvsNode& n = w.wire.board.nodes[0];
+    w.wire.TakeWritten();
+    const uint32_t fresh = JvsSwitchesReadAt(1);
+    n.switchReport = 4;
+    const uint32_t firstFrom = fresh + kJvsStopBoundMs;
+    while (!w.Halted() && int32_t(w.wire.NowMs() - firstFrom) < 7000) w.Frame();
+    n.switchReport = kJvsReportNormal;
+    const uint32_t normalAt = w.wire.NowMs();
+    while (!w.Halted() && int32_t(JvsSwitchesReadAt(1) - normalAt) < 0) w.Frame();
+    const uint32_t firstMs = JvsSwitchesReadAt(1) - firstFrom;
+    constexpr uint32_t kUnderMs = 50;
+    const uint32_t secondFrom = firstFrom + kJvsStaleWindowMs + firstMs - (kJvsNoAnswerMs - kUnderMs);
+    while (!w.Halted() && int32_t(w.wire.NowMs() + w.frameMs - (secondFrom - kJvsStopBoundMs)) < 0) w.Frame();
+    const uint32_t secondFresh = JvsSwitchesReadAt(1);
+    n.switchReport = 4;
+    // Both stretches weighed whole while the first leaves the window.
+    const uint32_t weighed = firstMs + kJvsStaleWindowMs - (secondFresh + kJvsStopBoundMs - firstFrom);
+    EXPECT_ALL({VAL(weighed < kJvsNoAnswerMs, true), VAL(weighed + kUnderMs + 2 * w.frameMs >= kJvsNoAnswerMs, true)});
+    while (!w.Halted() && w.wire.NowMs() - secondFresh < kJvsStopBoundMs + kJvsNoAnswerMs + 1000) w.Frame();
+    const std::string told = capture.Take();
+    EXPECT_TRUE(w.Halted());
+    const uint32_t stop = w.wire.NowMs();
+    EXPECT_GE(stop, secondFresh + kJvsStopBoundMs + kJvsNoAnswerMs) << told;
+    EXPECT_EQ(w.fault, "") << told;
+    // The line counts node 1's exchanges of the stale time in the window,
+    // and of at most one slice (100 ms) before it.
+    int inStale = 0;
+    for (const Sent& f : Written(w.wire)) {
+      const bool first = int32_t(f.at - firstFrom) >= 0 && int32_t(f.at - (firstFrom + firstMs)) <= 0;
+      const bool second = int32_t(f.at - (secondFresh + kJvsStopBoundMs)) >= 0;
+      inStale += f.node == 1 && int32_t(f.at - (stop - kJvsStaleWindowMs - 100)) >= 0 && (first || second);
+    }
+    const size_t all = told.find("node 1 answered all ");
+    int counted = -1;
+    ASSERT_NE(all, std::string::npos) << told;
+    ASSERT_EQ(std::sscanf(told.c_str() + all, "node 1 answered all %d of", &counted), 1) << told;
+    EXPECT_LE(counted, inStale + 1) << told;
+    std::printf("7 s stale, then stale again for good 20 s later: stopped %u ms after the second began (%d of node "
+                "1's exchanges counted, %d in the stale time of the window and a slice before it)\n",
+                stop - (secondFresh + kJvsStopBoundMs), counted, inStale);
+  }
 }
 
 // Every reply of node 1 garbage in play (as from a board at another line
