@@ -68,8 +68,10 @@ struct SpoiledRun {
   // Frames of a status the exchange cannot use, and those statuses.
   int otherStatus = 0;
   std::string statuses;
-  // Exchanges that noise on the line spoiled.
+  // Exchanges that noise on the line spoiled; of a run in a row, those
+  // that came between its exchanges (they count in no run and end none).
   int byNoise = 0;
+  int noiseBetween = 0;
   uint32_t noiseBytes = 0, noiseMs = 0;
   uint32_t strayBefore = 0, droppedBefore = 0;
   uint32_t since = 0;
@@ -172,6 +174,13 @@ struct StaleWatch {
   // goes into the slices when it ends.
   bool open = false;
   uint32_t openFrom = 0;
+  // Whether the cycles ask for the switches now (a cycle runs or is asked
+  // for), and from when the time counts; when the last cycle ended. The
+  // time from a cycle's end to the next counts only up to kJvsCycleMs: a
+  // game asks far more often, and one that asks for no cycle (its frames
+  // held) has no switches read stale meanwhile.
+  bool asked = false;
+  uint32_t askedFrom = 0, endedAt = 0;
   // The slices, a ring: head holds the bus time from headFrom on; the
   // stale time they hold.
   StaleSlice slices[kStaleSlices];
@@ -183,8 +192,8 @@ struct StaleWatch {
   // Watches the node's switches afresh from now.
   void Start(int32_t watched, uint32_t now) {
     node = watched;
-    due = read = open = false;
-    freshAt = now;
+    due = read = open = asked = false;
+    freshAt = endedAt = now;
     report = kJvsReportNormal;
     for (StaleSlice& s : slices) s = StaleSlice{};
     head = 0;
@@ -233,12 +242,28 @@ struct StaleWatch {
   }
   // Opens the stretch read stale where one has begun by now.
   void Look(uint32_t now) {
-    if (open || !due) return;
+    if (open || !due || !asked) return;
     const uint32_t after = freshAt + kJvsStopBoundMs;
-    const uint32_t from = int32_t(dueAt - after) > 0 ? dueAt : after;
+    uint32_t from = int32_t(dueAt - after) > 0 ? dueAt : after;
+    if (int32_t(askedFrom - from) > 0) from = askedFrom;
     if (int32_t(now - from) <= 0) return;
     open = true;
     openFrom = from;
+  }
+  // A cycle is asked for, or begins: the time counts again, from the last
+  // cycle's end or at most kJvsCycleMs back.
+  void Asked(uint32_t now) {
+    if (asked) return;
+    asked = true;
+    askedFrom = now - std::min(now - endedAt, kJvsCycleMs);
+  }
+  // A cycle ended (what it read handed on): the stretch under way is put in
+  // the slices, and its time stops until a cycle is asked for again.
+  void Ended(uint32_t now) {
+    Look(now);
+    Close(now);
+    asked = false;
+    endedAt = now;
   }
   void Close(uint32_t now) {
     if (!open) return;
@@ -351,8 +376,6 @@ struct Master {
   // By slot: the node's exchanges spoiled in a row (those that noise
   // spoiled aside).
   SpoiledRun run[kJvsQueueSlots];
-  // Every exchange spoiled in a row, whatever its node.
-  SpoiledRun runAll;
   bool timed = false;       // a step (setting and cycle, or identifying) is under way...
   uint32_t workUntil = 0;   // ...and has its tries until then (bus clock)
   bool bringUpCut = false;  // the bring-up goes again at the next step
@@ -659,15 +682,18 @@ void SwitchesAnswered(uint8_t node, uint8_t report) {
 }
 
 // A cycle ended: a fresh read of the switches watched is the user's now,
-// which ends the stretch they read stale, unless the read is stale already.
+// which ends the stretch they read stale, unless the read is stale already;
+// their stale time stops until a cycle is asked for again.
 void SwitchesHandedOn() {
   const uint32_t now = JvsClock().NowMs();
   StaleWatch& w = M().watch;
-  if (!w.read) return;
-  w.Look(now);
-  w.read = w.due = false;
-  w.freshAt = w.readAt;
-  if (now - w.readAt <= kJvsStopBoundMs) w.Close(now);
+  if (w.read) {
+    w.Look(now);
+    w.read = w.due = false;
+    w.freshAt = w.readAt;
+    if (now - w.readAt <= kJvsStopBoundMs) w.Close(now);
+  }
+  w.Ended(now);
 }
 
 // A cycle begins: the node watched (the user may have named another, whose
@@ -679,6 +705,7 @@ void SwitchesDue() {
   StaleWatch& w = m.watch;
   const int32_t node = m.watchNode.load();
   if (node != w.node) w.Start(node >= 1 && node < kJvsMaxNodes ? node : 0, now);
+  w.Asked(now);
   if (w.node == 0 || w.node > m.nodeCount.load() || w.due) return;
   size_t length = 0;
   for (uint32_t i = 0; const uint8_t* c = JvsGetQueuedCommand(static_cast<uint8_t>(w.node), i, &length); ++i)
@@ -690,9 +717,10 @@ void SwitchesDue() {
 }
 
 // What the exchanges met while the switches read stale, in words: the
-// nodes whose exchanges went wrong, most first, with those spoiled by noise;
-// the node watched where none of its own did; the bytes outside frames; the
-// switches' report where it was not normal.
+// switches' report first where it was not normal (the node's own answer is
+// then the cause); the nodes whose exchanges went wrong, most first, with
+// those spoiled by noise; the node watched where none of its own did; the
+// bytes outside frames.
 std::string StaleSeen(const StaleWatch& w, const StaleSum& sum) {
   const int32_t count = std::min(M().nodeCount.load(), int32_t{kJvsMaxNodes - 1});
   std::string seen;
@@ -700,6 +728,9 @@ std::string StaleSeen(const StaleWatch& w, const StaleSum& sum) {
     if (!seen.empty()) seen += sep;
     seen += part;
   };
+  if (w.report != kJvsReportNormal)
+    add("its switches answered with report " + std::to_string(w.report) + (w.report == kJvsReportLast ? " (busy)" : ""),
+        "; ");
   bool first = true;
   uint64_t named = 0;
   for (;;) {
@@ -712,7 +743,7 @@ std::string StaleSeen(const StaleWatch& w, const StaleSum& sum) {
         std::to_string(sum.spoiled[most]) + " of " + std::to_string(sum.spoiled[most] + sum.good[most]);
     add(first ? "node " + std::to_string(most) + "'s exchanges went wrong: " + counts
               : "node " + std::to_string(most) + "'s: " + counts,
-        ", ");
+        first ? "; " : ", ");
     first = false;
   }
   if (sum.byNoise > 0) add(std::to_string(sum.byNoise) + " of them spoiled by noise on the line", ", ");
@@ -723,9 +754,6 @@ std::string StaleSeen(const StaleWatch& w, const StaleSum& sum) {
         "; ");
   }
   if (sum.stray > 0) add(std::to_string(sum.stray) + " bytes outside frames", "; ");
-  if (w.report != kJvsReportNormal)
-    add("its switches answered with report " + std::to_string(w.report) + (w.report == kJvsReportLast ? " (busy)" : ""),
-        "; ");
   return seen;
 }
 
@@ -754,7 +782,7 @@ void LearnHabit(const Request& r, const uint8_t* reply, size_t length);
 // busy just then).
 void Answered(const Request& r, const uint8_t* reply, size_t length) {
   Master& m = M();
-  m.run[SlotOf(r.node)] = m.runAll = SpoiledRun{};
+  m.run[SlotOf(r.node)] = SpoiledRun{};
   m.dry[SlotOf(r.node)] = SpoiledRun{};
   m.goodAt[SlotOf(r.node)] = JvsClock().NowMs();
   StaleExchange(r.node, true);
@@ -940,23 +968,28 @@ bool Failed(uint8_t node, JvsReceipt what, const uint8_t* reply, bool* atLimit =
   m.lastByNoise = noise;
   StaleExchange(node, false, noise);
   if (!CountDry(node, what, reply, noise)) return false;
-  if (!noise) {
+  if (noise) {
+    if (SpoiledRun& run = m.run[SlotOf(node)]; run.started) ++run.noiseBetween;
+  } else {
     if (what == JvsReceipt::kDamaged || what == JvsReceipt::kUnfitting || what == JvsReceipt::kUnknownStatus)
       TellGarbage(node);
-    // The node's own run, and the run of every exchange on the bus: six of
-    // the node's in a row whatever the others' between them, or six in a
-    // row of any nodes.
-    SpoiledRun& mine = m.run[SlotOf(node)];
-    Tally(mine, node, what, reply, false);
-    Tally(m.runAll, node, what, reply, false);
-    const SpoiledRun& run = mine.total >= kJvsMaxSpoiled ? mine : m.runAll;
+    // The node's own run: six of its exchanges in a row, whatever the
+    // other nodes' turns between them (their good answers end no run of
+    // it; the bus's fault is a node's receive failing, not several nodes
+    // each failing now and then).
+    SpoiledRun& run = m.run[SlotOf(node)];
+    Tally(run, node, what, reply, false);
     if (run.total >= kJvsMaxSpoiled && !atLimit) {
       const std::string seen = Seen(run, false);
+      // Exchanges that noise spoiled between them make them no row.
+      const std::string row = run.noiseBetween == 0 ? "in a row"
+                                                    : "on a quiet line, " + std::to_string(run.noiseBetween) +
+                                                          " spoiled by noise between them";
       if (run.nodes >> kJvsMaxNodes)
-        Tell("no good answer in %d exchanges in a row (%s); the bus is stopped", run.total, seen.c_str());
+        Tell("no good answer in %d exchanges %s (%s); the bus is stopped", run.total, row.c_str(), seen.c_str());
       else
-        Tell("no good answer from %s in %d exchanges in a row (%s); the bus is stopped", NodeList(run.nodes).c_str(),
-             run.total, seen.c_str());
+        Tell("no good answer from %s in %d exchanges %s (%s); the bus is stopped", NodeList(run.nodes).c_str(),
+             run.total, row.c_str(), seen.c_str());
       return false;
     }
     if (run.total >= kJvsMaxSpoiled) *atLimit = true;
@@ -995,14 +1028,21 @@ void Wrote() {
 // What answers a frame just written; whether noise spoiled it is kept for
 // Failed: the frame went out on a line that carried noise, or noise came
 // before what decided the receive (bytes outside frames, a frame a sync
-// byte cut, or a line that never went quiet).
+// byte cut, or a line that never went quiet), or a frame decided it (one
+// that answers nothing, a wrong sum, status 3, a status the exchange cannot
+// use) and the line carried more after it: the wait for a quiet line that
+// the next write makes anyway is made here, and one that runs out says the
+// frame came with noise, whether or not the request went out after a wait
+// (after another node's good answer it goes out at once).
 JvsReceipt Receive(uint8_t* buf, int* n, JvsReplyCheck check, const void* checkWith) {
   Wrote();
   const JvsReceipt got = JvsReceiveAnswer(buf, kJvsReplyBuffer, n, check, checkWith);
-  // A whole frame to the master that answers nothing is noise only where
-  // the line never went quiet: a node's own would come on a quiet one.
-  M().byNoise = got != JvsReceipt::kAnswer &&
-                (JvsLastWriteOnNoise() || (got != JvsReceipt::kUnfitting && JvsLastReceiveMetNoise()));
+  bool noise = got != JvsReceipt::kAnswer &&
+               (JvsLastWriteOnNoise() || (got != JvsReceipt::kUnfitting && JvsLastReceiveMetNoise()));
+  const bool framed = got == JvsReceipt::kUnfitting || got == JvsReceipt::kDamaged ||
+                      got == JvsReceipt::kStatusThree || got == JvsReceipt::kUnknownStatus;
+  if (!noise && framed && JvsSettleLine()) noise = JvsLineNoisy();
+  M().byNoise = noise;
   return got;
 }
 
@@ -1425,7 +1465,7 @@ int IdentifyNodes() {
       // bring-up round again instead (within its time bound).
       bool atLimit = false;
       const int n = Transact(Single(static_cast<uint8_t>(node), &cmd, 1), buf, m.addressedOnNoise ? &atLimit : nullptr);
-      if (atLimit) m.run[node] = m.runAll = SpoiledRun{};
+      if (atLimit) m.run[node] = SpoiledRun{};
       if (n < 0) return n == kCutShort ? kCutShort : kStopped;
       if (n < 2 || buf[0] != kJvsStatusNormal || buf[1] != kJvsReportNormal) {
         Tell("node %d did not say what it is; the bus is stopped", node);
@@ -1507,7 +1547,6 @@ void BringUp() {
     m.reportTold = 0;
     m.noiseRun = false;
     for (SpoiledRun& r : m.run) r = SpoiledRun{};
-    m.runAll = SpoiledRun{};
     for (SpoiledRun& d : m.dry) d = SpoiledRun{};
     for (auto& read : m.switchesRead) read = false;
     for (auto& at : m.switchesAt) at = 0;
@@ -1575,7 +1614,6 @@ void BringUp() {
     }
     // An answer on the bus: the runs in a row end, as at any good answer.
     for (SpoiledRun& run : m.run) run = SpoiledRun{};
-    m.runAll = SpoiledRun{};
     answeredAt = JvsClock().NowMs();
     if (++n == kJvsMaxNodes) {
       Tell("more than %d nodes on the bus; the bus is stopped", kJvsMaxAddressed);
@@ -1709,13 +1747,24 @@ void CutCycle(const int32_t* order, int32_t nodes, int at, uint64_t left, uint64
   EndCycle();
 }
 
-// One turn of a node in the cycle: what it is asked, and how it went.
+// The node's frame in the cycle under way: its queue, without what the
+// cycle already did to it (a decrease left to the node's counter, carried
+// out as its copy told, or held).
+Request TurnRequest(int32_t node) {
+  const Master& m = M();
+  Request r = FromQueue(static_cast<uint8_t>(node));
+  if (JvsDecreaseUnsettled(node) || (m.withoutEffects >> node & 1)) r = WithoutEffects(r);
+  return r;
+}
+
+// One turn of a node in the cycle: what it is asked, and how it went. With
+// others, an exchange that went wrong ends the turn (kAgain) for the other
+// nodes' turns; with leave, one of a request without effect does so too
+// (the cycle would rather end than ask it again).
 enum class Turn { kDone, kAgain, kCut, kStopped };
-Turn NodeTurn(int32_t node, uint8_t* buf, bool others) {
+Turn NodeTurn(int32_t node, uint8_t* buf, bool others, bool leave) {
   Master& m = M();
-  const uint8_t address = static_cast<uint8_t>(node);
   const uint64_t bit = uint64_t{1} << node;
-  Request r = FromQueue(address);
   if (m.open[node].active) {
     // A decrease whose fate is open: the node is asked for its copy, and
     // for nothing else until the copy tells the fate. Carried out: its
@@ -1736,13 +1785,12 @@ Turn NodeTurn(int32_t node, uint8_t* buf, bool others) {
       m.withoutEffects |= bit;
     }
   }
-  // What the cycle already did to the node is not written again: a decrease
-  // left to the node's counter, carried out as its copy told, or held.
-  if (JvsDecreaseUnsettled(node) || (m.withoutEffects & bit)) r = WithoutEffects(r);
+  // What the cycle already did to the node is not written again.
+  Request r = TurnRequest(node);
   // Nothing queued, or more than one frame carries: nothing is sent.
   if (r.count == 0 || r.Size() + 1 >= 255) return Turn::kDone;
   SetState(kJvsStateRunning);
-  int n = AnyEffect(r) ? TransactOnce(r, buf, others) : Transact(r, buf, nullptr, others);
+  int n = AnyEffect(r) ? TransactOnce(r, buf, others) : Transact(r, buf, nullptr, others || leave);
   if (n == kDeferred) return Turn::kAgain;
   // The node gets nothing more while its decrease's fate is open.
   if (n == kFateOpen) return Turn::kDone;
@@ -1756,7 +1804,7 @@ Turn NodeTurn(int32_t node, uint8_t* buf, bool others) {
     // The inputs are read all the same; what takes effect waits.
     m.withoutEffects |= bit;
     r = WithoutEffects(r);
-    n = r.count ? Transact(r, buf, nullptr, others) : 0;
+    n = r.count ? Transact(r, buf, nullptr, others || leave) : 0;
     if (n == 0) return Turn::kDone;
     if (n == kDeferred) return Turn::kAgain;
   }
@@ -1799,9 +1847,21 @@ void RunCycle() {
       const uint64_t bit = uint64_t{1} << node;
       if (!(left & bit)) continue;
       if (!firstTurn && OutOfTime()) return CutCycle(order, nodes, i, left, tried);
+      // Every other node is done, and the switches the user reads were read
+      // afresh: a node whose request without effect went wrong is not asked
+      // again for the rest of the step. The cycle ends, its reads handed on,
+      // and the node goes first in the next. What takes effect keeps its
+      // step.
+      const bool others = (left & ~bit) != 0;
+      const bool leave = !others && m.watch.read && m.watch.node != node && !m.open[node].active &&
+                         !AnyEffect(TurnRequest(node));
+      if (leave && (tried & bit)) {
+        m.cycleFrom = node;
+        return EndCycle();
+      }
       firstTurn = false;
       tried |= bit;
-      switch (NodeTurn(node, buf, (left & ~bit) != 0)) {
+      switch (NodeTurn(node, buf, others, leave)) {
         case Turn::kDone:
           left &= ~bit;
           break;
@@ -1857,6 +1917,8 @@ int32_t JvsStep() {
     return JvsGetState();
   }
   if (s < 0) return s;
+  // The switches' stale time counts while a cycle is asked for.
+  if (s == kJvsStateRequested) m.watch.Asked(JvsClock().NowMs());
   // A node whose switches kept reading stale stops the bus, whatever
   // answers came between.
   if (StaleTooLong()) {

@@ -57,10 +57,12 @@
 //   run; a frame of a status the exchange cannot use, 0, 2, 4, 5 and up, is
 //   one of them, and the line that tells the stop names its status).
 //   Exchanges that noise spoiled (their request went out after a wait for a
-//   quiet line that ran out, or noise came before what decided the receive;
-//   a frame to the master that answers nothing is noise only where its
-//   request went out on a line that never went quiet) count toward no such
-//   stop. Whatever spoiled them, a node that has given no good answer for
+//   quiet line that ran out, or noise came before what decided the receive,
+//   or a frame decided it and the line carried more after it: the wait for
+//   a quiet line that the next write makes is made at once and runs out,
+//   whether or not a wait came before the request) count toward no such
+//   stop and end no run; the line that tells the stop says "in a row" only
+//   where none came between the run's exchanges. Whatever spoiled them, a node that has given no good answer for
 //   kJvsNoAnswerMs stops the bus (a node with a request due that the cycles
 //   cut short do not reach counts from its last good answer), and so does a
 //   bring-up that has not brought the bus up within kJvsNoAnswerMs of its
@@ -74,9 +76,13 @@
 //   again, its last reply asked for again, a decrease's fate asked on) only
 //   after every other node still to be done in the cycle had its turn, round
 //   after round, until every node is done or the step's time (kJvsCycleMs)
-//   is up. A cycle whose time is up ends there, what it read handed on: a
-//   node that keeps failing costs the others a step's wait at most, never
-//   their reads. The nodes it did not reach are the first of the next cycle.
+//   is up. Once every other node is done and the switches the user reads
+//   were read afresh, a node whose request without effect went wrong is not
+//   asked again: the cycle ends, what it read handed on, and the node is the
+//   first of the next (what takes effect keeps the step). A cycle whose
+//   time is up ends there, what it read handed on: a node that keeps
+//   failing costs the others one of its exchanges at most, never their
+//   reads. The nodes it did not reach are the first of the next cycle.
 //   A decrease whose fate was still to be asked when the time came up stays
 //   open where noise spoiled its last exchange, else goes to the counter,
 //   as within a turn.
@@ -86,16 +92,19 @@
 //   report 4 for good, which reads nothing; the first report other than
 //   normal of each node is told in a line, which stops nothing). Where the
 //   switches the user reads (JvsWatchSwitches) have read stale so, while
-//   the cycles asked for them, for more than kJvsNoAnswerMs of the last
+//   the cycles asked for them (from a cycle's start to its end and on to
+//   the next cycle asked for, that gap counted up to kJvsCycleMs: a user
+//   that asks for no cycle has none read stale), for more than
+//   kJvsNoAnswerMs of the last
 //   kJvsStaleWindowMs of bus time (a board that answers well only now and
 //   then: each lone good answer ends the node's time without one, not its
 //   stale reads), the bus stops. The stale time is kept in slices of 100 ms
 //   of bus time, however many stretches end in the window (the part of the
 //   oldest slice that has left it counts out). The line that tells the stop
-//   gives the stale time and what the exchanges met meanwhile: the node
-//   whose exchanges went wrong most first, each node's spoiled and good
-//   exchanges, those noise spoiled, the bytes outside frames, and the
-//   switches' last report where it was not normal. The bound is looked at
+//   gives the stale time and what the exchanges met meanwhile: the
+//   switches' last report first where it was not normal (the cause), the
+//   node whose exchanges went wrong most first, each node's spoiled and
+//   good exchanges, those noise spoiled, and the bytes outside frames. The bound is looked at
 //   before each step of the master and with each spoiled exchange.
 // - SENSE is read right before the address assignment it decides, after the
 //   wait for a quiet line that the assignment's write makes (none on a quiet
@@ -103,9 +112,10 @@
 //   until it rises or kJvsSenseLagMs have passed since the last assignment
 //   was answered: a node may raise SENSE a while after its answer, and an
 //   assignment goes out only where SENSE stayed low that long. SENSE counts
-//   as high only where it reads so on every read, 1 ms apart, over
-//   kJvsSenseSteadyMs, and before a cycle it counts as low (a node lost its
-//   address) only so: a glitch of a few milliseconds changes nothing. An
+//   as high only where it reads so on every read, 1 ms apart, over more
+//   than kJvsSenseSteadyMs (six reads), and before a cycle it counts as low
+//   (a node lost its address) only so: a glitch of up to kJvsSenseSteadyMs
+//   changes nothing. An
 //   assignment that no node answers is a failed one (the resets and the
 //   assignments again), whatever SENSE does next: a node may hold the
 //   address, its answer lost. A bring-up whose

@@ -37,7 +37,9 @@
 // alone 2 ms after it, 2 a header cut short E0 00 FF, 3 FF E0 55 right
 // after it), bit 4 noise that ends lasts 2 to 3 s (longer than six spoiled
 // exchanges; else 60-240 ms), bit 5 noise is sparse sync bytes (one every
-// 60-120 ms) instead of bursts of any bytes, bit 7 byte 4 follows: bits 0-2
+// 60-120 ms) instead of bursts of any bytes, bit 6 node 0's answers pass
+// whole through the line's noise, which swallows the other nodes' answers
+// (an adapter that answers the board's channel itself), bit 7 byte 4 follows: bits 0-2
 // a status (0, 1, 2, 3, 4, 5, 7F, FF), bit 3 an answer whose script byte's
 // low three bits are 3 is replaced by a frame with a right sum and that
 // status alone (one the noise formed), bit 4 the nodes meet a request to
@@ -140,6 +142,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   const bool conditions = more & 4, anyFrame = more & 8, noise = more & 16, ending = extra & 1;
   w.wire.echo = extra & 2;
+  w.wire.channelThroughNoise = extra & 64;
   static const std::vector<uint8_t> kAfter[4] = {{}, {0xE0}, {0xE0, 0x00, 0xFF}, {0xFF, 0xE0, 0x55}};
   if (extra & 12) {
     w.wire.afterReply = kAfter[(extra >> 2) & 3];

@@ -266,6 +266,22 @@ void BusWorld::Note(const std::string& what) {
   if (fault.empty()) fault = "frame " + std::to_string(frames) + ": " + what;
 }
 
+void BusWorld::Hold(uint32_t ms) {
+  // The reads handed on by the last frame's work are the game's before the
+  // hold.
+  WatchStale();
+  for (uint32_t t = 0; t < ms && !Halted(); ++t) {
+    JvsStep();
+    wire.Advance(1);
+  }
+  for (StaleView& v : stale_) {
+    v.freshAt += ms;
+    if (v.open) v.openFrom += ms;
+  }
+  freshAt_ += ms;
+  if (noiseWatched_) noiseWatched_ += ms;
+}
+
 void BusWorld::Frame() {
   for (size_t i = 0; i < wire.board.nodes.size(); ++i) {
     if (changingInputs)
@@ -640,20 +656,16 @@ bool BusWorld::QueuedDecrease() {
 bool BusWorld::LastExchangesSpoiled(int n) const { return LastSpoiled(wire.Exchanges(), n); }
 
 bool BusWorld::WatchedLine::RunOfSpoiled(const std::vector<bool>& spoiled, int n, const std::vector<bool>* goOn) const {
-  // The run of every exchange, and each node's own (another node's
-  // exchanges between its own end no run of it).
-  int run = 0;
-  bool allEnded = false;
+  // Each node's own run (another node's exchanges between its own end no
+  // run of it, and make none).
   int runs256[256] = {};
   bool ended[256] = {};
   for (size_t i = spoiled.size(); i-- > 0;) {
     const Run way = i < runs.size() ? runs[i] : kEnds;
     const uint8_t node = i < sent.size() ? sent[i].node : 0;
     if (spoiled[i] || way == kSpoils) {
-      if (!allEnded && ++run >= n) return true;
       if (!ended[node] && ++runs256[node] >= n) return true;
     } else if (way != kGoesOn && !(goOn && i < goOn->size() && (*goOn)[i])) {
-      allEnded = true;
       ended[node] = true;
     }
   }

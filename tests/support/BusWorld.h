@@ -53,7 +53,7 @@ namespace testsupport {
 // kJvsStaleWindowMs while the bus is up, but for what a step may add and a
 // frame for each stretch (the game sees a read at the frame after it); a
 // stop is allowed from there on. The six in a row that may stop the bus
-// are a node's own exchanges (others between them) or any nodes'.
+// are a node's own exchanges (others between them).
 //
 // The master writes through a watched line: past kWriteBound frames in one
 // piece of its work the frame is not written and every wait of the bus ends
@@ -113,6 +113,11 @@ class BusWorld {
   // Closes and opens the device again, as a restart of the cabinet I/O.
   bool Reopen();
   void Frame();
+  // The game's frames held for ms of bus time: no poll, no cycle asked for.
+  // The master's work runs every millisecond meanwhile, as its thread looks
+  // at its state while ready. The game reads nothing meanwhile: the held
+  // time is no time its switches read stale, nor one without a fresh read.
+  void Hold(uint32_t ms);
   // Frames until pred holds or the bus stopped, at most max; whether pred
   // holds.
   template <class Pred>
@@ -200,11 +205,11 @@ class BusWorld {
   bool WritingDecrease() const;
   bool WritingSetting() const;
   bool WritingAskAgain() const;
-  // Whether the bus may have stopped: six exchanges in a row went wrong, a
-  // node's own (the others' between them end no run of it) or any nodes'
-  // (requests to send again answered in between end no run unless the copy
-  // carried the answer of the request before: the node's last reply before
-  // it, or a refusal, answers nothing asked; those a node is silent to went
+  // Whether the bus may have stopped: six of a node's own exchanges in a
+  // row went wrong (the others' between them end no run of it; requests
+  // to send again answered in between end no run unless the copy carried
+  // the answer of the request before: the node's last reply before it, or
+  // a refusal, answers nothing asked; those a node is silent to went
   // wrong); or, giving out addresses, the first assignment and its five
   // retries failed, a fault on the wire (not the line's noise) among the
   // causes (a reset lost leaves a node its address, and the assignment

@@ -216,6 +216,7 @@ void SimJvsWire::OnFrame(uint8_t node, const std::vector<uint8_t>& data, bool da
   } else {
     r = board.Receive(node, data, damaged || f == kDamaged);
   }
+  replyNode_ = node;
   if (node == 0xFF && !damaged && f == kWhole && data.size() >= 2 && data[0] == 0xF1) {
     addressedAt_ = now_;
     assignedAt_[data[1]] = now_;
@@ -258,6 +259,23 @@ void SimJvsWire::Send(const SimJvsBoard::Reply& r, uint32_t delay) {
   if (f == kNoiseFrom && !lineNoise_.On()) lineNoise_.Start(noiseFrom, at);
   // Noise bytes that go while the frame does land in it.
   NoiseUntil(ends);
+  // Noise bytes that land in the frame's time swallow another node's
+  // answer whole; sparse noise that spares it lets it through.
+  const bool landed = std::any_of(pending_.begin(), pending_.end(), [&](const Pending& p) {
+    return p.noise && int32_t(p.at - at) >= 0 && int32_t(p.at - ends) <= 0;
+  });
+  if (channelThroughNoise && lineNoise_.On() && (replyNode_ == 0 || landed)) {
+    if (replyNode_ != 0) {
+      Spoil(false, true);
+      return;
+    }
+    // The adapter's own answer: the noise up to its end is not read.
+    ready_.clear();
+    readyAt_ = 0;
+    pending_.erase(std::remove_if(pending_.begin(), pending_.end(),
+                                  [&](const Pending& p) { return p.noise && int32_t(p.at - ends) <= 0; }),
+                   pending_.end());
+  }
   bool hit = false, syncHit = false;
   for (auto it = pending_.begin(); it != pending_.end();) {
     if (!it->noise || int32_t(it->at - at) < 0 || int32_t(it->at - ends) > 0) {

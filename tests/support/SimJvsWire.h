@@ -87,6 +87,13 @@ class SimJvsWire : public JvsLine, public plat::MsClock {
   enum Garbage : uint8_t { kNoGarbage, kGarbage, kGarbageWithSync };
   Garbage garbage = kNoGarbage;
 
+  // A bus adapter that answers node 0, the board's channel, itself: while
+  // the line carries noise (SetLineNoise), node 0's answer is the first
+  // thing the master reads after its request, whole (the noise on the line
+  // until its end is swallowed), and the other nodes' answers that noise
+  // bytes land in are swallowed by it (lost, the exchange spoiled by it).
+  bool channelThroughNoise = false;
+
   // An echoing line: every byte the master writes comes back to it on the
   // line at once, in order, whatever becomes of the frame on its way to the
   // nodes (an adapter that hands back what it sends).
@@ -245,6 +252,7 @@ class SimJvsWire : public JvsLine, public plat::MsClock {
   int noiseBytes_ = 0;
   uint32_t lateGivenMs_ = 0;
   bool resetWritten_ = false;
+  uint8_t replyNode_ = 0;  // the node of the frame being answered
   std::vector<WriteMark> marks_;
   std::vector<bool>* log_ = nullptr;  // the log of the frame being answered
   int addressingsAtOpen_ = 0;
