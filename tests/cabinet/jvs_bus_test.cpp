@@ -147,34 +147,34 @@ TEST(JvsMasterThread, AProgramThatNeverClosesTheBusEnds) {
   static constexpr int kLeftThroughExit = 9;
   if (const char* played = std::getenv(kCaseVariable)) {
     const Where where = Where(std::atoi(played));
-    const int code = [where] {
-      testsupport::StderrCapture quiet;
-      FakeClock clock;
-      SimJvsBus bus;
-      if (!bus.Ok()) return 2;
-      bus.AddNode(SimJvsNode{});
-      JvsSetClock(&clock);
-      JvsSetPortLines(&bus);
-      if (JvsOpenStd(bus.PortPath().c_str()) != 1) return 3;
-      if (where != kComingUp) {
-        if (!bus.AdvanceUntil(clock, [] { return JvsGetState() != 0; }) || JvsGetState() != 1) return 4;
-        JvsUpdateNodeTable();
-      }
-      if (where == kWaitingForAnAnswer || where == kStopped) {
-        bus.SetSilent(true);
-        JvsQueuePoll();
-        if (!Eventually([] { return JvsGetErrorCount() > 0 || JvsGetState() == 3; })) return 5;
-      }
-      // The game goes on asking for cycles: a node's six in a row take more
-      // than one cycle's time.
-      if (where == kStopped && !bus.AdvanceUntil(clock, [] {
-            if (JvsGetState() == 1) JvsQueuePoll();
-            return JvsGetState() < 0;
-          }))
-        return 6;
-      std::exit(kLeftThroughExit);
-    }();
-    std::exit(code);
+    // Every way out, a failed step too, leaves through exit from here, with
+    // the clock and the bus still alive: the master's thread reads them until
+    // the bus's exit handler ends it, so they are never destroyed under it.
+    testsupport::StderrCapture quiet;
+    FakeClock clock;
+    SimJvsBus bus;
+    if (!bus.Ok()) std::exit(2);
+    bus.AddNode(SimJvsNode{});
+    JvsSetClock(&clock);
+    JvsSetPortLines(&bus);
+    if (JvsOpenStd(bus.PortPath().c_str()) != 1) std::exit(3);
+    if (where != kComingUp) {
+      if (!bus.AdvanceUntil(clock, [] { return JvsGetState() != 0; }) || JvsGetState() != 1) std::exit(4);
+      JvsUpdateNodeTable();
+    }
+    if (where == kWaitingForAnAnswer || where == kStopped) {
+      bus.SetSilent(true);
+      JvsQueuePoll();
+      if (!Eventually([] { return JvsGetErrorCount() > 0 || JvsGetState() == 3; })) std::exit(5);
+    }
+    // The game goes on asking for cycles: a node's six in a row take more
+    // than one cycle's time.
+    if (where == kStopped && !bus.AdvanceUntil(clock, [] {
+          if (JvsGetState() == 1) JvsQueuePoll();
+          return JvsGetState() < 0;
+        }))
+      std::exit(6);
+    std::exit(kLeftThroughExit);
   }
   for (Where where : {kComingUp, kIdle, kWaitingForAnAnswer, kStopped}) {
     SCOPED_TRACE(where);
