@@ -65,6 +65,6 @@ void ScrollLayer::Execute() {
   m.m[3][1] += offset_[1];
   SGpMan::SetWorld(m);
   if (part_ != nullptr)
-    if (SGpObj* tex = part_->GetTextureOrNone()) tex->Execute();
+    if (SGpObj* tex = part_->GetTexture()) tex->Execute();
   quads_.Execute();
 }

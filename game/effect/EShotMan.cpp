@@ -313,7 +313,7 @@ int32_t EShotMan::Draw(SProcArg) {
   WorldPresets[1].Enter(kDrawKey);
   for (int32_t b = 0; b < kBatches; ++b) {
     SRsc_Image* img = b < 3 ? ImgEShot00 : ImgEShot01;
-    if (img != nullptr) img->GetTexturePacketOrNone(b % 3)->Enter(kDrawKey);
+    if (img != nullptr) img->GetTexturePacket(b % 3)->Enter(kDrawKey);
     batches_[b].Enter(kDrawKey);
   }
   return 0;

@@ -279,7 +279,7 @@ int32_t EThunderMan::Draw(SProcArg) {
   // Lasers share the key and leave their own world transform behind: the
   // strip is in play coordinates.
   WorldPresets[1].Enter(kDrawKey);
-  if (ImgEShot02 != nullptr) ImgEShot02->GetTexturePacketOrNone(0)->Enter(kDrawKey);
+  if (ImgEShot02 != nullptr) ImgEShot02->GetTexturePacket(0)->Enter(kDrawKey);
   strip_.Enter(kDrawKey);
   return 0;
 }

@@ -14,7 +14,7 @@ namespace {
 // Texture 0 of the effect image, once it is loaded (where its picture
 // failed, the packet that binds none: the shapes after it are not drawn).
 void EnterEffectTexture(int32_t key) {
-  if (ImgEfx != nullptr) ImgEfx->GetTexturePacketOrNone(0)->Enter(key);
+  if (ImgEfx != nullptr) ImgEfx->GetTexturePacket(0)->Enter(key);
 }
 
 SGpState_World& SharedWorld() { return WorldPresets[1]; }
@@ -53,7 +53,7 @@ void EfxMan::DrawRibbons() {
     EfxRibbon* e = static_cast<EfxRibbon*>(o);
     if (e->points.size() < 2) continue;
     if (const SGpRect* r = e->points.front().rect)
-      if (SGpObj* t = r->GetTextureOrNone()) t->EnterDefault();
+      if (SGpObj* t = r->GetTexture()) t->EnterDefault();
     e->prim->EnterDefault();
   }
 }

@@ -28,7 +28,7 @@ int32_t BossOption3D::Main(SProcArg) {
 
 int32_t BossOption3D::Draw(SProcArg) {
   if (image != nullptr)
-    if (SRsc_Image* img = image->Get()) img->GetTexturePacketOrNone(0)->Enter(kDrawKey);
+    if (SRsc_Image* img = image->Get()) img->GetTexturePacket(0)->Enter(kDrawKey);
   if (model.GetRootNode() != nullptr) model.Enter(kDrawKey);
   return 0;
 }

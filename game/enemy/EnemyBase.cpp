@@ -98,7 +98,7 @@ void EnemyBase::ResetPlacementRotation() {
 }
 
 int32_t EnemyBase::Draw(SProcArg) {
-  if (image != nullptr) image->GetTexturePacketOrNone(0)->Enter(kModelKey);
+  if (image != nullptr) image->GetTexturePacket(0)->Enter(kModelKey);
   if (model.GetRootNode() != nullptr) model.Enter(kModelKey);
   if (script != nullptr) script->Notify();
   ResetPlacementRotation();

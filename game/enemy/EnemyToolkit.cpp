@@ -47,5 +47,5 @@ void RotateLeft(SMatrix* m, int axis, float turns) {
 
 void EnterPartTexture(const SGpRect* part, int32_t key) {
   if (part == nullptr) return;
-  if (SGpState_Texture* t = part->GetTextureOrNone()) t->Enter(key);
+  if (SGpState_Texture* t = part->GetTexture()) t->Enter(key);
 }

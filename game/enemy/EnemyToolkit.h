@@ -33,6 +33,5 @@ void ResetRotation(SMatrix* m);
 void RotateLeft(SMatrix* m, int axis, float turns);
 
 // Enters the texture of a sprite part (its image's texture by the part's
-// id) at the key; nothing without a part, an image or a loaded image, and
-// the packet that binds none where the loaded image lacks the texture.
+// id) at the key; nothing without a part, an image or a loaded image.
 void EnterPartTexture(const SGpRect* part, int32_t key);

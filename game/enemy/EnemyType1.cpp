@@ -54,7 +54,7 @@ void EnemyType1::BuildRotation() {
 int32_t EnemyType1::Draw(SProcArg) {
   BuildRotation();
   const int32_t key = body.disabled == 0 ? kKeyNear : kKeyFar;
-  if (texture != nullptr) texture->GetTexturePacketOrNone(0)->Enter(key);
+  if (texture != nullptr) texture->GetTexturePacket(0)->Enter(key);
   if (model.GetRootNode() != nullptr) model.Enter(key);
   BroadcastAll(EVENT_DRAW, 0);
   return 0;

@@ -100,7 +100,7 @@ int32_t ChainAura::Draw(SProcArg) {
   LayQuad(quads_[2], 0.25f * a, innerColour);
   world_.SetMatrix(matrix);
   world_.Enter(kDrawKey);
-  if (SGpObj* tex = SprEfx_1[0].GetTextureOrNone()) tex->Enter(kDrawKey);
+  if (SGpObj* tex = SprEfx_1[0].GetTexture()) tex->Enter(kDrawKey);
   for (SGpObj_PrimQuad& q : quads_) q.Enter(kDrawKey);
   return 0;
 }

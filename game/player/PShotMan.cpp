@@ -133,7 +133,7 @@ int32_t PShotMan::End(SProcArg) {
 
 int32_t PShotMan::Draw(SProcArg) {
   WorldPresets[1].Enter(kDrawKey);
-  if (SGpObj* tex = SprPShot01[0].GetTextureOrNone()) tex->Enter(kDrawKey);
+  if (SGpObj* tex = SprPShot01[0].GetTexture()) tex->Enter(kDrawKey);
   batch_.Enter(kDrawKey);
   return 0;
 }

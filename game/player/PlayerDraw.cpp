@@ -78,7 +78,7 @@ void Player::DrawMarks() {
   marks.SetActiveCount(q);
   if (q == 0) return;
   WorldPresets[1].Enter(kShipDrawKey);
-  if (SGpObj* tex = part.GetTextureOrNone()) tex->Enter(kShipDrawKey);
+  if (SGpObj* tex = part.GetTexture()) tex->Enter(kShipDrawKey);
   marks.Enter(kShipDrawKey);
 }
 

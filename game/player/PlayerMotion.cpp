@@ -296,7 +296,7 @@ void Player::DrawHull() {
   HullMatrix(&hullPacket.matrix);
   hullPacket.path = kPlayerHullPath;
   WorldPresets[1].Enter(kShipDrawKey);
-  if (SGpObj* tex = SprPShot00_1[0].GetTextureOrNone()) tex->Enter(kShipDrawKey);
+  if (SGpObj* tex = SprPShot00_1[0].GetTexture()) tex->Enter(kShipDrawKey);
   hullPacket.Enter(kShipDrawKey);
 }
 

@@ -70,7 +70,7 @@ void Reserve(SGpObj_Prim& prim, int quads) {
 }
 
 void EnterTexture(const SGpRect& part, int32_t key) {
-  if (SGpObj* tex = part.GetTextureOrNone()) tex->Enter(key);
+  if (SGpObj* tex = part.GetTexture()) tex->Enter(key);
 }
 
 constexpr float kWhite[4] = {1.0f, 1.0f, 1.0f, 1.0f};

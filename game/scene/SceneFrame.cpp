@@ -106,5 +106,5 @@ void SetSceneQuad(SGpObj_Prim& q, float x0, float y0, float x1, float y1, float 
 }
 
 void EnterSceneTexture(const SGpRect& rect) {
-  if (SGpObj* texture = rect.GetTextureOrNone()) texture->EnterDefault();
+  if (SGpObj* texture = rect.GetTexture()) texture->EnterDefault();
 }

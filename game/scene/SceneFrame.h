@@ -78,9 +78,9 @@ void PutSceneQuad(SGpObj_Prim& q, float x0, float y0, float x1, float y1, float 
 // A primitive holding just that quad (room made when it has none).
 void SetSceneQuad(SGpObj_Prim& q, float x0, float y0, float x1, float y1, float z, const SGpRect* rect,
                   const float* rgba);
-// Enters the texture packet of rect's texture, when its image is loaded;
-// where the image has no such texture (its picture failed) the packet that
-// binds none, so that the textured quads after it draw nothing.
+// Enters the texture packet of rect's texture, when its image is loaded
+// (SRsc_Image::GetTexturePacket: where its picture failed, the textured
+// quads after it draw nothing).
 void EnterSceneTexture(const SGpRect& rect);
 
 inline constexpr float kSceneWhite[4] = {1.0f, 1.0f, 1.0f, 1.0f};

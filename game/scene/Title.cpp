@@ -130,7 +130,7 @@ void Title::DrawLayers() {
   WorldPresets[1].EnterDefault();
   for (int i = 0; i < kLayers; ++i) {
     // A layer whose picture is not there is not drawn.
-    if (SRsc_Image* image = ImgTitle) image->GetTexturePacketOrNone(kLayerDefs[i].texture)->EnterDefault();
+    if (SRsc_Image* image = ImgTitle) image->GetTexturePacket(kLayerDefs[i].texture)->EnterDefault();
     layers_[i].EnterDefault();
   }
 }

@@ -34,7 +34,7 @@ void SetDefaultKey(int32_t key) {
 }
 
 void EnterTexture(const SGpRect& part) {
-  if (SGpState_Texture* t = part.GetTextureOrNone()) t->EnterDefault();
+  if (SGpState_Texture* t = part.GetTexture()) t->EnterDefault();
 }
 
 }  // namespace

@@ -166,7 +166,7 @@ void CloudQuad::Spawn() {
 int32_t CloudQuad::Draw(SProcArg) {
   if (aliveCount_ <= 0) return 0;
   Game* game = GetGame();
-  if (ImgEfx11 != nullptr && ImgEfx11->IsSettled()) ImgEfx11->GetTexturePacketOrNone(0)->Enter(kDrawKey);
+  if (ImgEfx11 != nullptr && ImgEfx11->IsSettled()) ImgEfx11->GetTexturePacket(0)->Enter(kDrawKey);
   // The view the clouds are drawn with is that of their draw layer, which
   // the Game rebuilds every frame: changing it here lasts for this frame.
   SMatrix inverse = kIdentityMatrix;

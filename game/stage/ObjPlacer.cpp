@@ -73,7 +73,7 @@ void ObjPlacer::EnterModel(const SMatrix* matrix) {
   SGpPacket* mem = GetGpPacket();
   if (tex == nullptr || m == nullptr || gp == nullptr || mem == nullptr || m->GetNode(0) == nullptr) return;
   gp->SetDefaultKey(drawKey);
-  tex->GetTexturePacketOrNone(0)->EnterDefault();
+  tex->GetTexturePacket(0)->EnterDefault();
   WorldMatrixPacket* w = mem->New<WorldMatrixPacket>(matrix);
   if (w == nullptr) return;
   w->EnterDefault();
@@ -138,7 +138,7 @@ int32_t ObjPlacer::Draw(SProcArg) {
   SGpPacket* mem = GetGpPacket();
   if (tex == nullptr || m == nullptr || gp == nullptr || mem == nullptr || m->GetNode(0) == nullptr) return 0;
   gp->SetDefaultKey(drawKey);
-  tex->GetTexturePacketOrNone(0)->EnterDefault();
+  tex->GetTexturePacket(0)->EnterDefault();
   SGpNode* root = m->GetNode(0)->GetRoot();
   root->SetInheritWorld(1);
   bool room = true;

@@ -102,7 +102,7 @@ int32_t Stage4Sky::Draw(SProcArg) {
   secondView_.EnterDefault();
   BlendPresets[1].EnterDefault();
   const bool hole = t >= 2000.0f && t <= 6000.0f;
-  if (SGpState_Texture* tex = (hole ? SprStg04Hole[0] : SprEfx11[0]).GetTextureOrNone()) tex->EnterDefault();
+  if (SGpState_Texture* tex = (hole ? SprStg04Hole[0] : SprEfx11[0]).GetTexture()) tex->EnterDefault();
   const float grey = hole ? 1.0f : 0.43478262f;
   const float colour[4] = {grey, grey, grey, alpha_};
   layer_.ApplyAll(colour);

@@ -234,7 +234,7 @@ int32_t Stage5Rock::Draw(SProcArg) {
   SRsc_Model* model = slot.GetModel();
   SGpPacket* mem = GetGpPacket();
   if (image == nullptr || model == nullptr || model->GetNode(0) == nullptr || mem == nullptr) return 0;
-  image->GetTexturePacketOrNone(0)->Enter(kDrawKey);
+  image->GetTexturePacket(0)->Enter(kDrawKey);
   SGpNode* root = model->GetNode(0)->GetRoot();
   root->SetInheritWorld(1);
   for (SObject* o = live_.HeadObj(); o != nullptr; o = o->GetNext()) {

@@ -146,7 +146,7 @@ void StageProc::EnterSky(int32_t key) {
   SRsc_Model* model = g_MapMng.GetSkyModel();
   if (image == nullptr || model == nullptr || model->GetNode(0) == nullptr) return;
   skyWorld_.Enter(key);
-  image->GetTexturePacketOrNone(0)->Enter(key);
+  image->GetTexturePacket(0)->Enter(key);
   SGpNode* root = model->GetNode(0)->GetRoot();
   root->SetInheritWorld(1);
   root->Enter(key);

@@ -201,7 +201,7 @@ void TnlRsc::DrawTunnel() {
   std::sort(drawn_.begin(), drawn_.end());
   for (uint32_t tex : drawn_) {
     std::vector<TunnelPrim*>& list = drawLists_[tex];
-    image->GetTexturePacketOrNone(int32_t(tex))->Enter(kDrawKey);
+    image->GetTexturePacket(int32_t(tex))->Enter(kDrawKey);
     for (TunnelPrim* p : list) p->prim.Enter(kDrawKey);
     list.clear();
   }

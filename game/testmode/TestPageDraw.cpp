@@ -46,7 +46,7 @@ void DrawSpriteQuad(float x, float y, SGpObj_Prim& prim, const SGpRect& rect, in
 void PutSpriteQuad(SGpObj_Prim& prim, const SGpRect* rect, float x, float y, int32_t mode, const QuadColour& colour) {
   if (!rect) return;
   prim.Seek(0, 0);
-  if (SGpObj* texture = rect->GetTextureOrNone(0)) texture->EnterDefault();
+  if (SGpObj* texture = rect->GetTexture(0)) texture->EnterDefault();
   if (colour.code == QuadColour::kFixed)
     prim.SetColour(colour.r, colour.g, colour.b, colour.a);
   else

@@ -764,6 +764,11 @@ void SGpMan::BindTexture(SRsc_Image* owner, int index, plat::Texture* texture) {
   if (Dev()) Dev()->SetTexture(0, texture);
   m.texLast = texture;
 }
+void SGpMan::KeepTexture(SRsc_Image* owner, int index) {
+  Module& m = M();
+  if (owner) m.texOwner = owner;
+  m.texIndex = index;
+}
 void SGpMan::SetNoTexture() {
   Module& m = M();
   m.texOwner = nullptr;

@@ -159,21 +159,26 @@ class SGpMan : public SProc {
   static void SetLightColour(int i, const SGpColour& c);
   // A non-null owner becomes the current image (null: keep it); texture
   // index of the current image goes to stage 0 unless it is already there;
-  // the index is recorded in any case, and an index the image has no texture
-  // for leaves textured primitives and model materials undrawn (see
-  // BindTexture). Defined with the image resource.
+  // the index is recorded in any case. An index past what the image's list
+  // names binds nothing new (KeepTexture); an index the list names that the
+  // image has no texture for leaves textured primitives and model materials
+  // undrawn (see BindTexture). Defined with the image resource.
   static void SetTexture(SRsc_Image* owner, int index);
   // A picture's texture: texture index of image, where a slot holds one;
   // without an image, none (SetNoTexture), never the current image's.
   static void SetPictureTexture(SRsc_Image* image, int index);
   // The device half of SetTexture: records owner (when not null) and index,
   // and gives texture (when not null) to stage 0 unless it is already there.
-  // Without a texture (the index names none of the current image's: a
-  // picture that failed or was never read) stage 0 keeps what it holds, and
-  // textured primitives and model materials draw nothing until a texture is
-  // bound again (TextureMissing); untextured primitives do not read the
-  // stage. With no image current either, only the index is recorded.
+  // Without a texture (a picture that failed or was never read) stage 0
+  // keeps what it holds, and textured primitives and model materials draw
+  // nothing until a texture is bound again (TextureMissing); untextured
+  // primitives do not read the stage. With no image current either, only
+  // the index is recorded.
   static void BindTexture(SRsc_Image* owner, int index, plat::Texture* texture);
+  // An index past the image's list: records owner (when not null) and index
+  // only. Stage 0 keeps its texture, which what follows draws with, and a
+  // texture missing before stays missing.
+  static void KeepTexture(SRsc_Image* owner, int index);
   // Where a picture is not there (NoTexturePacket): no image is current and
   // the texture asked for is missing, so that neither the sprites nor the
   // models after it take another picture's texture; stage 0 keeps what it

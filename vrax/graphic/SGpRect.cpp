@@ -45,10 +45,5 @@ SGpKeyRef SGpRect::KeyRef() const { return SGpKeyRef{image, id}; }
 
 SGpState_Texture* SGpRect::GetTexture(int index) const {
   if (image == nullptr || *image == nullptr) return nullptr;
-  return (*image)->GetTexture(index);
-}
-
-SGpState_Texture* SGpRect::GetTextureOrNone(int index) const {
-  if (image == nullptr || *image == nullptr) return nullptr;
-  return (*image)->GetTexturePacketOrNone(index);
+  return (*image)->GetTexturePacket(index);
 }

@@ -66,16 +66,11 @@ struct SGpRect {
     for (int i = 0; i < 4; ++i) out[i] = Corner(i);
   }
 
-  // The packet that binds the part's texture (texture `id`, or `index`, of
-  // the image in the slot); null while the image is not loaded or when the
-  // index is not below its texture count.
+  // The packet that binds the part's texture: texture `id`, or `index`, of
+  // the image in the slot (SRsc_Image::GetTexturePacket); null while the
+  // image is not loaded.
   SGpState_Texture* GetTexture() const { return GetTexture(static_cast<int>(id)); }
   SGpState_Texture* GetTexture(int index) const;
-  // The same, but a loaded image without that texture (its picture failed
-  // or was never read) gives the packet that binds none, so that the sprite
-  // after it is not drawn; still null while no image is loaded.
-  SGpState_Texture* GetTextureOrNone() const { return GetTextureOrNone(static_cast<int>(id)); }
-  SGpState_Texture* GetTextureOrNone(int index) const;
 
   // The part's key reference: animation `id` of its image slot, whose
   // application is the packet that binds the part's texture (null while the

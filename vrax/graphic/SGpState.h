@@ -197,6 +197,11 @@ class SGpState_Texture : public SGpObj {
 // after it draw nothing until an image's texture is bound again.
 SGpState_Texture& NoTexturePacket();
 
+// The packet that binds nothing (a texture number past its image's list):
+// the textured primitives and the model materials after it draw with the
+// texture bound before it, or not at all where that one was missing.
+SGpState_Texture& KeepTexturePacket();
+
 // Up to 13 packets, one per position, applied in position order (projection
 // before clip, so the clip's recomputation uses the new view parameters;
 // the view before the lights). The block does not own its packets.

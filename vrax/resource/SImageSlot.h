@@ -29,11 +29,12 @@ class SImageSlot : public SRscSlot<SRsc_Image>, public SGpAnimated {
   operator SRsc_Image*() const { return Get(); }  // NOLINT: slots read like the pointers they replace
   SRsc_Image* operator->() const { return Get(); }
 
-  // Texture packet `index` of the image held; null while none is loaded or
-  // when the index is not below its texture count.
+  // The texture packet `index` of the image held (SRsc_Image::
+  // GetTexturePacket); null while none is loaded.
   SGpObj* ApplyAnim(uint32_t index) override {
     SRsc_Image* image = Get();
-    if (image == nullptr || index > uint32_t(INT32_MAX)) return nullptr;
-    return image->GetTexturePacket(static_cast<int32_t>(index));
+    if (image == nullptr) return nullptr;
+    // Numbers from 2^31 up are past any list.
+    return image->GetTexturePacket(index > uint32_t(INT32_MAX) ? -1 : static_cast<int32_t>(index));
   }
 };

@@ -23,6 +23,12 @@ class NoTexture : public SGpState_Texture {
   void Execute() override { SGpMan::SetNoTexture(); }
 };
 
+// The packet of a number past an image's list: it binds nothing.
+class NothingNew : public SGpState_Texture {
+ public:
+  void Execute() override {}
+};
+
 }  // namespace
 
 void SGpState_Texture::Execute() { SGpMan::SetTexture(owner_, static_cast<int>(index_)); }
@@ -32,8 +38,20 @@ SGpState_Texture& NoTexturePacket() {
   return none;
 }
 
+SGpState_Texture& KeepTexturePacket() {
+  static NothingNew keep;
+  return keep;
+}
+
+// Where the current image's list does not name the index, nothing new is
+// bound: stage 0 keeps its texture, and a texture missing before stays
+// missing.
 void SGpMan::SetTexture(SRsc_Image* owner, int index) {
   if (!owner) owner = GetTextureOwner();
+  if (owner && owner->PastList(index)) {
+    KeepTexture(owner, index);
+    return;
+  }
   plat::Texture* t = owner && index >= 0 && index < owner->TextureCount() ? owner->GetDeviceTexture(index) : nullptr;
   BindTexture(owner, index, t);
 }
@@ -47,14 +65,14 @@ void SGpMan::SetPictureTexture(SRsc_Image* image, int index) {
 
 SRsc_Image::~SRsc_Image() { SGpMan::ForgetTextureOwner(this); }
 
-SGpState_Texture* SRsc_Image::GetTexturePacket(int32_t n) {
-  if (n < 0 || n >= static_cast<int32_t>(packets_.size())) return nullptr;
-  return &packets_[static_cast<size_t>(n)];
+bool SRsc_Image::PastList(int32_t n) const {
+  const int32_t listed = ListedCount();
+  return listed >= 0 && (n < 0 || n >= listed);
 }
 
-SGpState_Texture* SRsc_Image::GetTexturePacketOrNone(int32_t n) {
-  SGpState_Texture* packet = GetTexturePacket(n);
-  return packet != nullptr ? packet : &NoTexturePacket();
+SGpState_Texture* SRsc_Image::GetTexturePacket(int32_t n) {
+  if (n >= 0 && n < static_cast<int32_t>(packets_.size())) return &packets_[static_cast<size_t>(n)];
+  return PastList(n) ? &KeepTexturePacket() : &NoTexturePacket();
 }
 
 SGpState_Texture* SRsc_Image::GetExtraPacket(int32_t n) {
@@ -82,6 +100,7 @@ void SRsc_Image_Ex::ReleaseTextures() {
 
 int32_t SRsc_Image_Ex::Init(SProcArg) {
   step_ = 0;
+  listed_ = -1;
   cursor_ = 0;
   shareOf_ = -1;
   names_.clear();
@@ -102,10 +121,9 @@ int32_t SRsc_Image_Ex::Init(SProcArg) {
 // the files come from the cache or not; each charge is handed over with its
 // picture, or given back (see MakeTexture, YieldAhead and StopDecodeAhead).
 // A file left out is decoded (and charged) when it arrives.
-void SRsc_Image_Ex::StartDecodeAhead(const uint8_t* list, size_t size) {
+void SRsc_Image_Ex::StartDecodeAhead(const std::vector<std::string>& names) {
   SIOMan* io = SIOMan::GetInstance();
-  std::vector<std::string> names;
-  if (!io || io->GetCacheMode() == 0 || !image_list::Parse(list, size, &names)) return;
+  if (!io || io->GetCacheMode() == 0 || names.empty()) return;
   const SCacheArchive& cache = io->Cache();
   std::vector<ImageDecodeAhead::Bytes> files(names.size());
   aheadCharges_.assign(names.size(), 0);
@@ -270,7 +288,11 @@ void SRsc_Image_Ex::Step() {
       Fail(84);
       return;
     }
-    StartDecodeAhead(data, size);
+    // What the list names, known once it is read whole (a damaged list
+    // fails the image at its damage).
+    std::vector<std::string> names;
+    listed_ = image_list::Parse(data, size, &names) ? static_cast<int32_t>(names.size()) : -1;
+    StartDecodeAhead(names);
     QueueTexture(name);
     step_ = 1;
     return;

@@ -22,20 +22,27 @@ class SRsc_Image : public SRsc {
   ~SRsc_Image() override;
   uint32_t Kind() const override { return RscTag("IMG"); }
 
-  // Packet n, null when n is not below the count.
+  // What entering texture n of this image binds, the one lookup of a
+  // picture's texture: the packet that binds texture n where the image has
+  // it; where n is past what the image's list names, the packet that binds
+  // nothing new (KeepTexturePacket), so that what follows draws with the
+  // texture already bound; otherwise (its picture failed, or was never read
+  // because one before it failed, or the list itself was not read) the
+  // packet that binds none (NoTexturePacket), so that what follows is not
+  // drawn with another picture's texture. Never null.
   virtual SGpState_Texture* GetTexturePacket(int32_t n);
   virtual int32_t TextureCount() const { return static_cast<int32_t>(packets_.size()); }
+  // How many pictures the image's list names (up to the most an image
+  // loads); -1 while that is not known (the list not read, or damaged). An
+  // image made in place names the textures it has.
+  virtual int32_t ListedCount() const { return TextureCount(); }
+  // Whether n is past what the list names: binding it binds nothing new.
+  // False while the list is not known.
+  bool PastList(int32_t n) const;
   virtual SGpState_Texture* GetExtraPacket(int32_t n);
   virtual int32_t ExtraPacketCount() const { return static_cast<int32_t>(extra_.size()); }
   // The device texture n (null when n is not below the count).
   virtual plat::Texture* GetDeviceTexture(int32_t /*n*/) const { return nullptr; }
-  // The texture packet of index n (the sprite parts' name for it).
-  SGpState_Texture* GetTexture(int32_t n) { return GetTexturePacket(n); }
-  // Packet n, or, where the image has no texture n (its picture failed or
-  // was never read), the packet that binds none (NoTexturePacket): entered
-  // before a sprite, it keeps the sprite from being drawn with the texture
-  // bound before it.
-  SGpState_Texture* GetTexturePacketOrNone(int32_t n);
 
  protected:
   // Packets keep their addresses while the list grows.
@@ -46,7 +53,8 @@ class SRsc_Image : public SRsc {
 // The image loaded from an image list (".tr"): the list is read first, then
 // one texture file per frame (at best), each turned into a texture. Names
 // past the first image_list::kMaxImageListNames are left out and told with
-// one error line; the image is ready with the textures before them.
+// one error line; the image is ready with the textures before them, and
+// their numbers are past its list.
 //
 // A name the list gives again is not read again: its number binds the
 // texture made for the name's first line (one texture, one more reference)
@@ -75,6 +83,7 @@ class SRsc_Image_Ex : public SRsc_Image {
   static SRsc* Create();
 
   plat::Texture* GetDeviceTexture(int32_t n) const override;
+  int32_t ListedCount() const override { return listed_; }
 
  protected:
   int32_t Init(SProcArg arg) override;
@@ -82,7 +91,7 @@ class SRsc_Image_Ex : public SRsc_Image {
   int32_t OnDispose(SProcArg arg) override;
 
  private:
-  void StartDecodeAhead(const uint8_t* list, size_t size);
+  void StartDecodeAhead(const std::vector<std::string>& names);
   // Stops the decode-ahead and gives back what it charged for the pictures
   // it has not handed over.
   void StopDecodeAhead();
@@ -104,6 +113,7 @@ class SRsc_Image_Ex : public SRsc_Image {
   plat::Texture* MakeTexture(bool* damaged);
 
   int32_t step_ = 0;  // 0 list, 1 textures, 2 finished, -1 failed
+  int32_t listed_ = -1;  // the names the list gives (-1: not read, or damaged)
   size_t cursor_ = 0;
   std::string directory_;
   SFile listFile_;

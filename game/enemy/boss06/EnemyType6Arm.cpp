@@ -63,7 +63,7 @@ int32_t EnemyType6Arm::Draw(SProcArg) {
   if (SGpMan* gp = GetGpMan()) gp->SetDefaultKey(kDrawKey);
   colour.EnterDefault();
   if (image != nullptr)
-    if (SRsc_Image* img = image->Get()) img->GetTexturePacketOrNone(0)->EnterDefault();
+    if (SRsc_Image* img = image->Get()) img->GetTexturePacket(0)->EnterDefault();
   if (model.GetRootNode() != nullptr) model.EnterDefault();
   end.EnterDefault();
   return 0;

@@ -88,7 +88,7 @@ void EnemyType8::StepChildren() {
 }
 
 int32_t EnemyType8::Draw(SProcArg) {
-  if (image != nullptr) image->GetTexturePacketOrNone(0)->Enter(kModelKey8);
+  if (image != nullptr) image->GetTexturePacket(0)->Enter(kModelKey8);
   if (model.GetRootNode() != nullptr) model.Enter(kModelKey8);
   script_.Notify();
   PoseRoot();

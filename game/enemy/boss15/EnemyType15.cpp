@@ -20,7 +20,7 @@ int32_t EnemyType15::Init(SProcArg arg) {
 
 // EnemyBase's drawing with the model first turned a quarter turn about x.
 int32_t EnemyType15::Draw(SProcArg) {
-  if (image != nullptr) image->GetTexturePacketOrNone(0)->Enter(kModelKey);
+  if (image != nullptr) image->GetTexturePacket(0)->Enter(kModelKey);
   if (model.GetRootNode() != nullptr) model.Enter(kModelKey);
   if (script != nullptr) script->Notify();
   // The rotation part starts from a quarter turn about x, written exactly:

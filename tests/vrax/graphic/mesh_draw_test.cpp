@@ -12,6 +12,7 @@
 #include "gp_support.h"
 #include "vrax/graphic/SGpObj_Mesh.h"
 #include "vrax/resource/ModelWriter.h"
+#include "vrax/resource/SRsc_Image.h"
 #include "vrax/resource/SRsc_Model.h"
 #include "vrax/resource/model_fixtures.h"  // tests/vrax/resource
 
@@ -61,6 +62,47 @@ TEST_F(MeshDraw, RigidPacketDrawsOneSubsetPerMaterial) {
   SGpObj_Mesh empty;
   empty.Execute();
   EXPECT_EQ(Draws(), 3u);
+}
+
+// An image whose list names `listed` pictures, the first `made` on the device.
+struct ListedImage : SRsc_Image {
+  ListedImage(int listed, int made) : listed(listed), tex(size_t(made)) {
+    for (auto*& t : tex) SGpMan::GetDevice()->CreateTextureFromImage(plat::Image{1, 1, {255, 255, 255, 255}}, &t);
+  }
+  ~ListedImage() override {
+    for (auto* t : tex) SGpMan::ForgetTexture(t), t->Release();
+  }
+  int32_t TextureCount() const override { return listed; }
+  plat::Texture* GetDeviceTexture(int32_t n) const override { return n < int32_t(tex.size()) ? tex[size_t(n)] : nullptr; }
+  int listed;
+  std::vector<plat::Texture*> tex;
+};
+
+// The two-material model ("0 body", "1 trim") after texture 0 of its image,
+// another image's texture bound before: a material past the image's list
+// draws with the texture bound before it (the body's), one whose picture
+// failed (or past the list after it) not at all. A skinned model after a
+// picture that failed draws nothing.
+TEST_F(MeshDraw, MaterialsPastTheImagesListDrawWithTheTextureBoundBefore) {
+  auto m = modelfix::BuildRigid();
+  auto skinned = modelfix::Build(modelfix::Skinned());
+  ASSERT_TRUE(m && skinned);
+  ListedImage other(1, 1);
+  // Listed, made; subsets drawn; the image's texture stage 0 holds (-1: other's).
+  const int rows[][4] = {{1, 1, 2, 0}, {2, 2, 2, 1}, {2, 0, 0, -1}, {1, 0, 0, -1}, {2, 1, 1, 0}};
+  for (const auto& r : rows) {
+    ListedImage image(r[0], r[1]);
+    SGpMan::SetTexture(&other, 0);
+    const uint64_t before = Draws();
+    SGpMan::SetTexture(&image, 0);  // the model's image, entered before it
+    m->GetMesh(0)->Execute();
+    EXPECT_EQ(Draws() - before, uint64_t(r[2])) << r[0] << " listed, " << r[1] << " made";
+    EXPECT_EQ(gpu.dev()->GetTexture(0), r[3] < 0 ? other.tex[0] : image.tex[size_t(r[3])]) << r[0] << ", " << r[1];
+  }
+  NoTexturePacket().Execute();
+  const uint64_t before = Draws();
+  for (int i = 0; i < 2; ++i) skinned->GetMesh(0)->Execute();  // both parts
+  EXPECT_EQ(Draws(), before);
 }
 
 TEST_F(MeshDraw, TextureScrollsAlongTheKeysWhileUpdated) {

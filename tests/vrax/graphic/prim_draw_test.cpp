@@ -158,24 +158,29 @@ SImageSlot ImgTwo;
 const SGpRect kOne(&ImgOne, 0, 32.0f, 32.0f, 0.0f, 0.0f, 8.0f, 8.0f);
 const SGpRect kTwo(&ImgTwo, 3, 32.0f, 32.0f, 8.0f, 0.0f, 8.0f, 8.0f);
 
-// An image of `count` textures made on the device.
+// An image of `count` textures made on the device, whose list names
+// `listed` pictures (more: the pictures past the textures failed).
 struct TexturedImage : SRsc_Image {
-  explicit TexturedImage(int count) : textures(size_t(count)) {
+  explicit TexturedImage(int count, int listed = -1) : textures(size_t(count)) {
     for (plat::Texture*& t : textures)
       SGpMan::GetDevice()->CreateTextureFromImage(testsupport::MakeImage(1, 1, [](int, int) { return ~0u; }), &t);
+    for (int i = 0; i < (listed < 0 ? count : listed); ++i) packets_.emplace_back(this, uint32_t(i));
   }
   ~TexturedImage() override {
     for (plat::Texture* t : textures) SGpMan::ForgetTexture(t), t->Release();
   }
-  int32_t TextureCount() const override { return int32_t(textures.size()); }
-  plat::Texture* GetDeviceTexture(int32_t n) const override { return n < TextureCount() ? textures[size_t(n)] : nullptr; }
+  plat::Texture* GetDeviceTexture(int32_t n) const override {
+    return n < int32_t(textures.size()) ? textures[size_t(n)] : nullptr;
+  }
   std::vector<plat::Texture*> textures;
 };
 
-// Then with ImgTwo's picture of kTwo missing (its image of three textures):
-// its entry draws nothing, kOne's still draws.
+// Then with ImgTwo's picture of kTwo missing (its image of three textures
+// of four listed): its entry draws nothing, kOne's still draws; with an
+// image whose list names three, kTwo's number is past it: its entry binds
+// nothing and is drawn with the texture bound before it, kOne's.
 TEST_F(Draw, BatchDrawsOncePerTexture) {
-  TexturedImage one(1), two(4), short3(3);
+  TexturedImage one(1), two(4), short3(3, 4), three(3);
   ImgOne = &one;
   ImgTwo = &two;
   SGpSpriteBatch batch;
@@ -208,9 +213,14 @@ TEST_F(Draw, BatchDrawsOncePerTexture) {
   ImgOne = &one;
   EXPECT_EQ(Draws(), 5u);
   EXPECT_EQ(Triangles(), 66u + 74u + 70u + 70u);
+  ImgTwo = &three;
+  batch.Execute();
+  EXPECT_EQ(Draws(), 7u);
+  EXPECT_EQ(Triangles(), 66u + 74u + 70u + 70u + 74u);
+  EXPECT_EQ(gpu.dev()->GetTexture(0), one.textures[0]);
   for (SGpSpriteCell* c : cells) delete c;
   batch.Execute();  // no requests: no draw
-  EXPECT_EQ(Draws(), 5u);
+  EXPECT_EQ(Draws(), 7u);
   ImgOne = nullptr;
   ImgTwo = nullptr;
 }
@@ -228,17 +238,15 @@ TEST_F(Draw, AnImageGoneIsNoLongerCurrent) {
   EXPECT_EQ(SGpMan::GetTextureIndex(), 1);
 }
 
-TEST(SGpRectTexture, NullUntilTheImageIsLoadedAndForIndicesPastTheCount) {
+TEST(SGpRectTexture, NullUntilTheImageIsLoadedThenBindsNoneWithoutItsList) {
   SImageSlot slot;
   const SGpRect part(&slot, 0, 8.0f, 8.0f, 0.0f, 0.0f, 8.0f, 8.0f);
   EXPECT_EQ(part.GetTexture(), nullptr);
-  EXPECT_EQ(part.GetTextureOrNone(), nullptr);
   SRsc_Image_Ex image;
-  slot = &image;  // loaded, but without textures
-  EXPECT_EQ(part.GetTexture(), nullptr);
-  EXPECT_EQ(part.GetTexture(5), nullptr);
-  // A loaded image without the texture binds none.
-  EXPECT_EQ(part.GetTextureOrNone(), &NoTexturePacket());
+  slot = &image;  // loaded, but its list not read: it has no texture
+  // A loaded image without the texture binds none, whatever the number.
+  EXPECT_EQ(part.GetTexture(), &NoTexturePacket());
+  EXPECT_EQ(part.GetTexture(5), &NoTexturePacket());
   const SGpRect loose(nullptr, 0, 8.0f, 8.0f, 0.0f, 0.0f, 8.0f, 8.0f);
   EXPECT_EQ(loose.GetTexture(), nullptr);
   EXPECT_EQ(loose.KeyRef().Apply(), nullptr);

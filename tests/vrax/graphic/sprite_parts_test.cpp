@@ -260,8 +260,9 @@ TEST(SGpKeyRef, ApplyAndGetCallTheObjectsApplyWithTheStoredIndex) {
   slot = &image;
   EXPECT_EQ(second.KeyRef().Apply(), image.GetTexturePacket(1));
   EXPECT_EQ(second.KeyRef().Get(), image.GetTexturePacket(1));
-  EXPECT_EQ(fourth.KeyRef().Apply(), nullptr);  // past the three textures
-  EXPECT_EQ((SGpKeyRef{&slot, 0x80000000u}.Apply()), nullptr);
+  // Past the three textures its list names: the packet that binds nothing.
+  EXPECT_EQ(fourth.KeyRef().Apply(), &KeepTexturePacket());
+  EXPECT_EQ((SGpKeyRef{&slot, 0x80000000u}.Apply()), &KeepTexturePacket());
 }
 
 TEST(SGpVec4Track, InterpolatesBetweenKeysAndHoldsOutside) {

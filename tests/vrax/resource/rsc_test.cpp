@@ -9,6 +9,8 @@
 #include "support/Repeated.h"
 #include "support/TempDir.h"
 #include "support/image_files.h"
+#include "vrax/graphic/SGpRect.h"
+#include "vrax/resource/SImageSlot.h"
 #include "vrax/resource/SRsc_Image.h"
 
 namespace {
@@ -66,7 +68,7 @@ TEST_F(RscWorld, ImageListOfPngAndJpegLoadsIntoTextures) {
   auto* img = static_cast<SRsc_Image*>(slot);
   EXPECT_EQ(img->Kind(), 0x494D47u);
   ASSERT_EQ(img->TextureCount(), 2);
-  EXPECT_EQ(img->GetTexturePacket(2), nullptr);
+  EXPECT_EQ(img->GetTexturePacket(2), &KeepTexturePacket());  // past the list
   EXPECT_EQ(img->GetTexturePacket(1)->GetIndex(), 1u);
   plat::Texture* ta = img->GetDeviceTexture(0);
   plat::Texture* tb = img->GetDeviceTexture(1);
@@ -229,6 +231,18 @@ TEST_F(RscWorld, CachedDamagedTextureFailsWithItsLine) {
   EXPECT_EQ(box.Count("SRsc_Image_Ex(114)"), 1);
   EXPECT_EQ(box.Count("resource open error"), 1);
   EXPECT_EQ(static_cast<SRsc_Image*>(slot)->TextureCount(), 1);  // the one before the damage
+
+  // Every lookup: none for the picture that failed and the one after it
+  // (never read), nothing new past the list's three.
+  auto* img = static_cast<SRsc_Image*>(slot);
+  EXPECT_NE(img->GetTexturePacket(0), &NoTexturePacket());
+  SImageSlot held;
+  held = img;
+  for (int n = 0; n < 4; ++n) {
+    const SGpRect part(&held, uint32_t(n), 2.0f, 2.0f, 0.0f, 0.0f, 2.0f, 2.0f);
+    SGpObj* want = n == 0 ? img->GetTexturePacket(0) : n < 3 ? &NoTexturePacket() : &KeepTexturePacket();
+    EXPECT_TRUE(img->GetTexturePacket(n) == want && part.GetTexture() == want && part.KeyRef().Apply() == want) << n;
+  }
 }
 
 // An image loads at most 128 textures, one a frame at best: names past
