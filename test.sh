@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the test configuration (AddressSanitizer and
-# UndefinedBehaviorSanitizer) and runs every test headless.
+# UndefinedBehaviorSanitizer) and runs every test headless, a short round of
+# every benchmark among them.
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/deps.sh

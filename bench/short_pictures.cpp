@@ -157,5 +157,20 @@ void Forget(void* p) {
 }  // namespace
 void operator delete(void* p) noexcept { Forget(p); }
 void operator delete(void* p, std::size_t) noexcept { Forget(p); }
+// Every other form goes through the two above, so that each block is freed
+// the way it was made (the sanitizers check that).
+void* operator new[](std::size_t n) { return operator new(n); }
+void* operator new(std::size_t n, const std::nothrow_t&) noexcept {
+  try {
+    return operator new(n);
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+}
+void* operator new[](std::size_t n, const std::nothrow_t& t) noexcept { return operator new(n, t); }
+void operator delete[](void* p) noexcept { Forget(p); }
+void operator delete[](void* p, std::size_t) noexcept { Forget(p); }
+void operator delete(void* p, const std::nothrow_t&) noexcept { Forget(p); }
+void operator delete[](void* p, const std::nothrow_t&) noexcept { Forget(p); }
 
 BENCHMARK_MAIN();

@@ -199,6 +199,13 @@ int32_t SCacheArchive::AddEntry(const std::string& name, const void* data, uint3
   return Append(name, data, size, packed, -1);
 }
 
+bool SCacheArchive::HeadReads(const void* block, uint32_t size, SLzCodec::Header* out) const {
+  SLzCodec::Header h;
+  if (SLzCodec::ReadHeader(block, size, &h) < 0 || h.total != size || h.unpackedSize > capacity_) return false;
+  if (out != nullptr) *out = h;
+  return true;
+}
+
 int32_t SCacheArchive::Append(const std::string& name, const void* data, uint32_t size, uint8_t packed,
                               int32_t archive) {
   if (size > capacity_) return -1;
@@ -209,10 +216,10 @@ int32_t SCacheArchive::Append(const std::string& name, const void* data, uint32_
   const uint64_t need = uint64_t(size) + EntryCharge(name);
   if (used_ + booked_ + need > capacity_) Settle();
   if (used_ + booked_ + need > capacity_) return -1;  // the pool is full: refuse
-  if (packed) {
-    SLzCodec::Header h;
-    if (SLzCodec::ReadHeader(data, size, &h) < 0 || h.total != size || h.unpackedSize > capacity_) return -1;
-  }
+  // An archive's entry whose block head does not read is taken as it is
+  // stored: served, it fails as a block that does not unpack does, and the
+  // archive is written again from the tree's file.
+  if (packed && archive < 0 && !HeadReads(data, size)) return -1;
   if (!charged_.Charge(need)) return -1;  // what all loads hold is full: not cached
   try {
     Entry e;
@@ -242,7 +249,7 @@ int32_t SCacheArchive::GetSize(const std::string& name, uint32_t* outSize) const
   uint32_t size = static_cast<uint32_t>(e.data.size());
   if (e.packed) {
     SLzCodec::Header h;
-    if (SLzCodec::ReadHeader(e.data.data(), e.data.size(), &h) < 0) {
+    if (!HeadReads(e.data.data(), e.data.size(), &h)) {
       if (outSize) *outSize = 0;
       return -1;
     }
@@ -377,9 +384,8 @@ int32_t SCacheArchive::ReadEntries(const uint8_t* bytes, size_t size, int32_t ar
     uint8_t packed = eh[kNameField + 4];
     at += kEntryHeaderSize;
     if (packed > 1 || dataSize > size - at) return -1;
-    // An entry the cache refuses (larger than the pool, a packed block
-    // whose header is bad, one the pool has no room for) is left out; its
-    // file is read from disk.
+    // An entry the cache refuses (larger than the pool, one the pool has no
+    // room for) is left out; its file is read from disk.
     if (!full && used_ + booked_ + kEntryBookkeeping > capacity_) {
       Settle();
       full = used_ + booked_ + kEntryBookkeeping > capacity_;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "vrax/io/LoadBudget.h"
+#include "vrax/io/SLzCodec.h"
 
 // The I/O manager's in-memory file cache and its archive file (".sca").
 // Entries keep their data as LZ blocks when that makes them no larger.
@@ -76,7 +77,8 @@ class SCacheArchive {
   size_t PackingCount() const;
   // Stores a copy of a ready entry (packed: data is an LZ block).
   int32_t AddEntry(const std::string& name, const void* data, uint32_t size, uint8_t packed);
-  // 0 and the file's (unpacked) size, or -1 and 0 when absent.
+  // 0 and the file's (unpacked) size, or -1 and 0 when absent or when its
+  // LZ block's head does not read (an archive's damaged entry).
   int32_t GetSize(const std::string& name, uint32_t* outSize) const;
   // Writes the file's bytes into destination (capacity bytes). -1 when the
   // name is absent, the data does not decode or does not fit.
@@ -104,7 +106,8 @@ class SCacheArchive {
   // there; a damaged archive gives -1 (entries read before the damage stay),
   // as does one larger than any data file is read (kMaxDataFileBytes).
   // Entries the pool cannot take are left out; once it cannot take even an
-  // empty one, the rest are only checked.
+  // empty one, the rest are only checked. A packed entry whose block head
+  // does not read is taken as stored (GetSize refuses it).
   int32_t Load(const std::string& path);
   int32_t LoadFromMemory(const uint8_t* bytes, size_t size);
 
@@ -145,7 +148,12 @@ class SCacheArchive {
   // Finishes every entry still packing.
   void Settle() const;
   void RemoveAt(size_t i) const;
-  // AddEntry, the entry noted as read from archives_[archive] (-1: none).
+  // Whether an LZ block's head reads: its sizes agree with the `size` bytes
+  // stored and it unpacks to no more than the pool takes.
+  bool HeadReads(const void* block, uint32_t size, SLzCodec::Header* out = nullptr) const;
+  // AddEntry, the entry noted as read from archives_[archive] (-1: none). A
+  // packed entry whose head does not read is refused, but taken from an
+  // archive (as stored) so that serving it drops it.
   int32_t Append(const std::string& name, const void* data, uint32_t size, uint8_t packed, int32_t archive);
   int32_t ReadEntries(const uint8_t* bytes, size_t size, int32_t archive);
   // Writes the entries, in that order, as the archive file.

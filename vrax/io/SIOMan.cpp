@@ -171,11 +171,15 @@ int32_t SIOMan::MakeRoom(SFile* file, uint32_t size, int allocLine, int fitLine)
 }
 
 // A cached file is copied out of the cache. False when it is not cached or
-// its entry does not decode (the file is then read from disk instead, and
-// the entry is dropped as a refused one is).
+// its entry does not decode, its head included (the file is then read from
+// disk instead, and the entry is dropped as a refused one is).
 bool SIOMan::ServeFromCache(SFile* file) {
+  if (cacheMode_ == 0 || !cache_.Contains(file->name_)) return false;
   uint32_t size = 0;
-  if (cacheMode_ == 0 || cache_.GetSize(file->name_, &size) < 0) return false;
+  if (cache_.GetSize(file->name_, &size) < 0) {
+    DropEntry(file->name_);
+    return false;
+  }
   DebugPrint("file cache hit! : %s\n", file->name_.c_str());
   const int32_t room = MakeRoom(file, size, 116, 112);
   if (room < 0) return true;

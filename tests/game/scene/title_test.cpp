@@ -7,7 +7,9 @@
 // display's prompt to press start over it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -264,10 +266,11 @@ std::string ReadWhole(const fs::path& path) {
 // holding links of their own: without the title's archive, so that the
 // title reads its pictures, and without `picture`, or with it cut in half.
 // Given an entry, archive `left` is copied with that entry's middle byte
-// inverted (a 28-byte head, then each entry's 136: name, size at 128).
+// inverted, or its byte `at` (a 28-byte head, then each entry's 136: name,
+// size at 128).
 struct DamagedTitleTree {
   DamagedTitleTree(const std::string& picture, bool cut, const std::string& left = kArchive,
-                   const std::string& entry = "") {
+                   const std::string& entry = "", size_t at = SIZE_MAX) {
     const fs::path from = testsupport::GeneratedDataRoot();
     testsupport::LinkDataTreeWithout(dir, {left, picture});
     const std::string whole = cut ? ReadWhole(from / picture) : "";
@@ -275,10 +278,10 @@ struct DamagedTitleTree {
     if (entry.empty()) return;
     std::string b = ReadWhole(from / left);
     const auto sizeAt = [&b](size_t at) { uint32_t n = 0; std::memcpy(&n, &b[at + 128], 4); return size_t(n); };
-    size_t at = 28;
-    while (at + 136 <= b.size() && std::strcmp(&b[at], entry.c_str()) != 0) at += 136 + sizeAt(at);
-    const bool found = at + 136 < b.size() && at + 136 + sizeAt(at) <= b.size();
-    if (found) b[at + 136 + sizeAt(at) / 2] ^= char(0xFF);
+    size_t e = 28;
+    while (e + 136 <= b.size() && std::strcmp(&b[e], entry.c_str()) != 0) e += 136 + sizeAt(e);
+    const bool found = e + 136 < b.size() && e + 136 + sizeAt(e) <= b.size();
+    if (found) b[e + 136 + std::min(at, sizeAt(e) / 2)] ^= char(0xFF);
     EXPECT_TRUE(found && dir.Write(left, b)) << entry;
   }
   static constexpr const char* kArchive = "cache/title.sca";
@@ -298,7 +301,9 @@ struct DamagedTitleTree {
 //   the next start reads the tree, shows the whole picture and writes the
 //   archive the generator wrote.
 // - A byte inverted in picture 1's entry in the title's archive, or osr_efx02's
-//   in the common one: both starts whole, the archive the generator's.
+//   in the common one, or in the head of picture 1's LZ block (its version,
+//   its total, the top of its unpacked size): both starts whole, the archive
+//   the generator's.
 TEST_F(TitleWorld, Picture) {
   plat::Image whole, wholeEfx;
   ASSERT_NO_FATAL_FAILURE(FadedIn(&whole, &wholeEfx));
@@ -334,16 +339,25 @@ TEST_F(TitleWorld, Picture) {
     EXPECT_TRUE(testsupport::ImagesMatch(clearPart(shot), clearPart(whole))) << "picture 2 deleted";
     EXPECT_EQ(emblemGold(shot), 0);
   }
-  for (const auto& [archive, entry] : {std::pair{"cache/title.sca", "\\Module\\Title_01.png"},
-                                       std::pair{"cache/common.sca", "\\common\\osr_efx02_00.png"}}) {
-    DamagedTitleTree tree("", false, archive, entry);
+  const struct {
+    const char* archive;
+    const char* entry;
+    size_t at;
+  } entries[] = {{"cache/title.sca", "\\Module\\Title_01.png", SIZE_MAX},
+                 {"cache/common.sca", "\\common\\osr_efx02_00.png", SIZE_MAX},
+                 {"cache/title.sca", "\\Module\\Title_01.png", 0},
+                 {"cache/title.sca", "\\Module\\Title_01.png", 5},
+                 {"cache/title.sca", "\\Module\\Title_01.png", 19}};
+  for (const auto& [archive, entry, at] : entries) {
+    DamagedTitleTree tree("", false, archive, entry, at);
     testsupport::ScopedDataDir data(tree.dir.Path());
     for (int start = 1; start <= 2; ++start) {
       plat::Image shot, efx;
       ASSERT_NO_FATAL_FAILURE(FadedIn(&shot, &efx));
-      EXPECT_TRUE(testsupport::ImagesMatch(shot, whole)) << entry << ", start " << start;
-      EXPECT_TRUE(testsupport::ImagesMatch(efx, wholeEfx)) << entry << ", start " << start;
-      EXPECT_TRUE(tree.dir.Read(archive) == ReadWhole(fs::path(testsupport::GeneratedDataRoot()) / archive)) << entry;
+      EXPECT_TRUE(testsupport::ImagesMatch(shot, whole)) << entry << " " << at << ", start " << start;
+      EXPECT_TRUE(testsupport::ImagesMatch(efx, wholeEfx)) << entry << " " << at << ", start " << start;
+      EXPECT_TRUE(tree.dir.Read(archive) == ReadWhole(fs::path(testsupport::GeneratedDataRoot()) / archive))
+          << entry << " " << at << ", start " << start;
     }
   }
   DamagedTitleTree tree("Module/Title_01.png", true);

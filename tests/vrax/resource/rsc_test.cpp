@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "support/EngineWorld.h"
@@ -146,9 +147,13 @@ TEST_F(RscWorld, SyncSettlesAfterFailures) {
   EXPECT_EQ(io.CacheSave("cache\\empty"), 0);
   EXPECT_EQ(dir.Kind("cache/empty.sca"), 'f');
 
-  // The first picture's entry (size at 304, bytes from 312) a level 5 block of
-  // 4 literals claiming 64 bytes, or its middle byte inverted: read from the
-  // tree, the archive is written again in its order; the tree damaged, none.
+  // The first picture's entry (size at 304, packed flag at 308, bytes from
+  // 312) a level 5 block of 4 literals claiming 64 bytes, or its middle byte
+  // inverted, or the picture as a level 5 block (head: u16 version 1, i16
+  // level 5, u32 total, token bytes 0, literal bytes, unpacked size) with
+  // any one byte of its head inverted: read from the tree, the archive is
+  // written again in its order; the tree damaged, none. The block whole is
+  // served, the archive kept.
   ASSERT_TRUE(dir.Write("arc/two.tr", "p.png\r\nq.png"));
   ASSERT_TRUE(dir.Write("arc/p.png", SolidPng(4, 4, 0xFF00FF00u)));
   ASSERT_TRUE(dir.Write("arc/q.png", SolidPng(2, 2, 0xFF0000FFu)));
@@ -163,10 +168,24 @@ TEST_F(RscWorld, SyncSettlesAfterFailures) {
   const std::string unpackable =
       whole.substr(0, 304) + std::string("\x18\0\0\0\x01\0\0\0\x01\0\x05\0\x18\0\0\0\0\0\0\0\x04\0\0\0\x40\0\0\0abcd", 32) +
       whole.substr(312 + size);
-  for (int k = 0; k < 3; ++k) {
-    const bool treeWhole = k < 2;
-    ASSERT_TRUE(dir.Write("cache/arc.sca",
-                          k == 0 ? unpackable : whole.substr(0, flip) + char(~whole[flip]) + whole.substr(flip + 1)));
+  const auto le32 = [](size_t n) { return std::string{char(n), char(n >> 8), char(n >> 16), char(n >> 24)}; };
+  const std::string block = std::string("\x01\0\x05\0", 4) + le32(20 + size) + le32(0) + le32(size) + le32(size) +
+                            whole.substr(312, size);
+  const auto withBlock = [&](const std::string& b) {
+    return whole.substr(0, 304) + le32(b.size()) + std::string("\x01\0\0\0", 4) + b + whole.substr(312 + size);
+  };
+  const std::string flipped = whole.substr(0, flip) + char(~whole[flip]) + whole.substr(flip + 1);
+  std::vector<std::pair<std::string, std::string>> damaged = {{"unpackable", unpackable}, {"middle", flipped}};
+  for (size_t at = 0; at < 20; ++at) {
+    std::string b = block;
+    b[at] = char(~b[at]);
+    damaged.emplace_back("head byte " + std::to_string(at), withBlock(b));
+  }
+  damaged.emplace_back("block whole", withBlock(block));
+  damaged.emplace_back("tree damaged", flipped);
+  for (const auto& [k, bytes] : damaged) {
+    const bool treeWhole = k != "tree damaged";
+    ASSERT_TRUE(dir.Write("cache/arc.sca", bytes));
     ASSERT_TRUE(treeWhole || dir.Write("arc/p.png", dir.Read("bad/broken.png")));
     rm.ReleaseGroup(2, nullptr, 0);
     io.CacheClear();
@@ -177,7 +196,9 @@ TEST_F(RscWorld, SyncSettlesAfterFailures) {
     kernel.Step();
     EXPECT_EQ(two->GetStatus(), treeWhole ? kRscReady : kRscFailed) << k;
     EXPECT_EQ(box.Count("SRsc_Image_Ex(114) : resource open error"), treeWhole ? 0 : 1) << k;
-    EXPECT_TRUE(treeWhole ? dir.Read("cache/arc.sca") == whole : dir.Kind("cache/arc.sca") == '-') << k;
+    EXPECT_TRUE(!treeWhole || box.texts.empty()) << k;
+    const std::string after = k == "block whole" ? bytes : whole;
+    EXPECT_TRUE(treeWhole ? dir.Read("cache/arc.sca") == after : dir.Kind("cache/arc.sca") == '-') << k;
   }
 }
 
