@@ -378,7 +378,6 @@ struct Master {
   SpoiledRun run[kJvsQueueSlots];
   bool timed = false;       // a step (setting and cycle, or identifying) is under way...
   uint32_t workUntil = 0;   // ...and has its tries until then (bus clock)
-  bool bringUpCut = false;  // the bring-up goes again at the next step
   // The first node of the next cycle's first round: the first a cycle cut
   // short did not reach.
   int32_t cycleFrom = 0;
@@ -1505,30 +1504,58 @@ int IdentifyNodes() {
 // kJvsSenseSteadyMs gives it, so that a glitch of the line is no change:
 // high (or unreadable: not 0), which ends the address assignments, or with
 // confirmLow low, which stops a cycle (a node lost its address); the other
-// is taken at once. Low counts from lowFrom + lowMs on (a node that answered
-// its address at lowFrom may raise SENSE up to kJvsSenseLagMs later). The
-// stop of the bus ends the reading with what it read last.
+// is taken at once. The time it held is weighed in microseconds of the bus
+// clock: on whole milliseconds, reads 4.1 ms apart can lie 5 apart, and a
+// glitch shorter than the bound would count. Low counts from lowFrom +
+// lowMs on (a node that answered its address at lowFrom may raise SENSE up
+// to kJvsSenseLagMs later). The stop of the bus ends the reading with what
+// it read last.
 int SenseHeld(uint32_t lowFrom, uint32_t lowMs, bool confirmLow) {
   constexpr uint32_t kLookEveryMs = 1;
   const Master& m = M();
+  plat::MsClock& clock = JvsClock();
   bool held = false;
   int last = 0;
-  uint32_t since = 0;
+  uint32_t sinceUs = 0;
   for (;;) {
     const int sense = JvsGetSense();
-    const uint32_t now = JvsClock().NowMs();
+    const uint32_t now = clock.NowMs(), nowUs = clock.NowUs();
     if (!held || (sense == 0) != (last == 0)) {
       held = true;
-      since = now;
+      sinceUs = nowUs;
     }
     last = sense;
     const bool lowDue = now - lowFrom >= lowMs;
-    const bool steady = now - since >= kJvsSenseSteadyMs;
+    const bool steady = nowUs - sinceUs >= kJvsSenseSteadyMs * 1000;
     if (sense == 0 && lowDue && (!confirmLow || steady)) return 0;
     if (sense != 0 && (confirmLow || steady)) return sense;
     if (m.stop.load()) return sense;
-    JvsClock().Sleep(kLookEveryMs);
+    clock.Sleep(kLookEveryMs);
   }
+}
+
+// An open: nothing the master learnt of the bus it had holds for this one,
+// which may hold other nodes on another clock (a bring-up cut short kept
+// its runs for its next try; a close may have come then). Only what
+// settles coins outlives it: decreases whose fate is still open go to the
+// counter.
+void ForgetBus() {
+  Master& m = M();
+  m.nodeCount = 0;
+  for (JvsNodeRecord& r : m.nodes) r = JvsNodeRecord{};
+  m.garbageTold = m.heldTold = m.strayTold = m.reportTold = 0;
+  m.noiseRun = m.noiseTold = false;
+  m.noiseRuns = 0;
+  m.byNoise = m.lastByNoise = false;
+  for (SpoiledRun& r : m.run) r = SpoiledRun{};
+  for (SpoiledRun& d : m.dry) d = SpoiledRun{};
+  for (auto& at : m.goodAt) at = 0;
+  for (auto& read : m.switchesRead) read = false;
+  for (auto& at : m.switchesAt) at = 0;
+  FatesToCounters();
+  m.timed = false;
+  m.addressedOnNoise = false;
+  m.withoutEffects = 0;
 }
 
 // Resets the bus, gives out the addresses and asks the nodes what they are;
@@ -1539,20 +1566,7 @@ void BringUp() {
   // A bring-up that noise cut short goes again from the resets at the next
   // step, its runs of spoiled exchanges kept: a node that never answers
   // still stops the bus after six, and a bring-up whose work keeps going
-  // wrong stops it after kJvsNoAnswerMs.
-  if (!std::exchange(m.bringUpCut, false)) {
-    m.garbageTold = 0;
-    m.heldTold = 0;
-    m.strayTold = 0;
-    m.reportTold = 0;
-    m.noiseRun = false;
-    for (SpoiledRun& r : m.run) r = SpoiledRun{};
-    for (SpoiledRun& d : m.dry) d = SpoiledRun{};
-    for (auto& read : m.switchesRead) read = false;
-    for (auto& at : m.switchesAt) at = 0;
-    // Decreases whose fate a stopped bus left open go to the counter.
-    FatesToCounters();
-  }
+  // wrong stops it after kJvsNoAnswerMs. An open forgets them (ForgetBus).
   // The switches are due no read until the bus is up.
   m.watch.Start(0, JvsClock().NowMs());
   m.bringingUp = true;
@@ -1600,10 +1614,7 @@ void BringUp() {
       // that follows assignments given out on noise (one may have been
       // taken for answered): the resets and the assignments go out again,
       // at the next step.
-      if (noise || m.addressedOnNoise) {
-        m.bringUpCut = true;
-        return;
-      }
+      if (noise || m.addressedOnNoise) return;
       if (++retries > kJvsAddressRetries) {
         Tell("no node took address %d after %d resets; the bus is stopped", n, kJvsAddressRetries);
         return Halt(kJvsStateBusError);
@@ -1624,10 +1635,7 @@ void BringUp() {
   StartWork();
   const int identified = IdentifyNodes();
   m.timed = false;
-  if (identified == kCutShort) {
-    m.bringUpCut = true;
-    return;
-  }
+  if (identified == kCutShort) return;
   if (identified < 0) {
     if (!m.stop.load()) Halt(kJvsStateBusError);
     return;
@@ -1955,8 +1963,7 @@ int32_t JvsOpen(const char* portName, JvsReplyHandler handler) {
   m.wake.Reset();
   m.stop = 0;
   m.threadless = m.stepped;
-  m.noiseRun = m.noiseTold = false;
-  m.noiseRuns = 0;
+  ForgetBus();
   {
     std::lock_guard<std::mutex> g(m.lock);
     m.state = kJvsStateStarting;

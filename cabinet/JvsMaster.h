@@ -112,10 +112,11 @@
 //   until it rises or kJvsSenseLagMs have passed since the last assignment
 //   was answered: a node may raise SENSE a while after its answer, and an
 //   assignment goes out only where SENSE stayed low that long. SENSE counts
-//   as high only where it reads so on every read, 1 ms apart, over more
-//   than kJvsSenseSteadyMs (six reads), and before a cycle it counts as low
-//   (a node lost its address) only so: a glitch of up to kJvsSenseSteadyMs
-//   changes nothing. An
+//   as high only where it reads so on every read, about 1 ms apart, over
+//   kJvsSenseSteadyMs or more (six reads), weighed in microseconds of the
+//   bus clock (NowUs), and before a cycle it counts as low (a node lost its
+//   address) only so: a glitch shorter than kJvsSenseSteadyMs changes
+//   nothing, and a low of 6 ms read from its start stops the bus. An
 //   assignment that no node answers is a failed one (the resets and the
 //   assignments again), whatever SENSE does next: a node may hold the
 //   address, its answer lost. A bring-up whose
@@ -211,8 +212,9 @@ constexpr int kJvsAddressRetries = 5;
 // The longest a node may take, after answering its address assignment, to
 // raise SENSE: the SENSE read that decides the next assignment waits for it.
 constexpr uint32_t kJvsSenseLagMs = 100;
-// How long SENSE must read the same on every read (1 ms apart) to count as
-// having changed: longer than a glitch of the line.
+// How long SENSE must read the same on every read (about 1 ms apart) to
+// count as having changed, weighed in microseconds: longer than a glitch of
+// the line.
 constexpr uint32_t kJvsSenseSteadyMs = 5;
 // The pause after each step of node 0's setting sequence.
 constexpr uint32_t kJvsSettingPauseMs = 1000;

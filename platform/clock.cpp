@@ -23,6 +23,7 @@ namespace {
 class RealClock : public MsClock {
  public:
   uint32_t NowMs() override { return TimeGetTime(); }
+  uint32_t NowUs() override { return static_cast<uint32_t>(PerfCounter() / 1000); }
   void Sleep(uint32_t ms) override { SleepMs(ms); }
   bool Wait(Event& event, uint32_t ms) override { return event.Wait(ms); }
 };

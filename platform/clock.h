@@ -19,6 +19,11 @@ class MsClock {
  public:
   virtual ~MsClock() = default;
   virtual uint32_t NowMs() = 0;
+  // The same time in microseconds, wrapping like a 32-bit counter: finer
+  // where the clock has it (the real one does), else NowMs in microseconds.
+  // For spans of a few milliseconds that whole milliseconds would round by
+  // up to one.
+  virtual uint32_t NowUs() { return NowMs() * 1000u; }
   virtual void Sleep(uint32_t ms) = 0;
   // Waits at most ms for the event; true when it is set.
   virtual bool Wait(Event& event, uint32_t ms) = 0;

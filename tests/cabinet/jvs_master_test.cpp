@@ -287,7 +287,12 @@ TEST_F(MasterOnAWire, TheBusStopsOnlyAfterSixSpoiledExchangesInARow) {
 // The bus stops while a decrease's fate is unknown (its answer lost, and
 // every request to send it again after). The device is closed and opened
 // again: the bring-up resets the node, so only its counter can tell, at the
-// first poll. Carried out: never sent again; not: sent again, once.
+// first poll. Carried out: never sent again; not: sent again, once. The
+// open keeps nothing else of the bus before: no node, switches or good
+// answer until its own. Nor after a close during a bring-up cut short
+// (three nodes, node 3's identity answer lost and its wait a step's time
+// late): opened on a bus of one node whose first identity answer is lost,
+// it comes up with it, stopping on nothing the bus before met.
 TEST_F(MasterOnAWire, AfterAStopAndAReopenTheCounterSettlesTheDecrease) {
   using F = SimJvsWire::Fault;
   for (bool carried : {true, false}) {
@@ -317,11 +322,35 @@ TEST_F(MasterOnAWire, AfterAStopAndAReopenTheCounterSettlesTheDecrease) {
     w.beforeStep = nullptr;
     w.wire.ClearFaults();
     ASSERT_TRUE(w.Reopen());
+    EXPECT_ALL({VAL(JvsGetNodeCount(), 0), VAL(JvsSwitchesCurrent(1), false), VAL(JvsSwitchesReadAt(1), 0u),
+                VAL(JvsGoodAnswerAt(1), 0u)});
     EXPECT_TRUE(w.FramesUntil([&] { return w.Ready() && w.CoinsSettled(); }));
     EXPECT_EQ(w.CoinProperties(), "");
     EXPECT_EQ(w.wire.board.decreases, (std::vector<std::pair<int, int>>{{1, 1}}));
     EXPECT_FALSE(JvsDecreaseUnsettled(1));
   }
+
+  {
+    BusWorld three(3);
+    three.wire.script = [&three](bool request) {
+      if (request || three.WritingNode() != 3) return SimJvsWire::kWhole;
+      three.wire.lateOnceMs = kJvsCycleMs;
+      return SimJvsWire::kLost;
+    };
+    ASSERT_TRUE(three.Open());
+    three.Frame();
+    ASSERT_EQ(JvsGetState(), kJvsStateStarting);
+    ASSERT_EQ(JvsGetNodeCount(), 3);
+  }
+  BusWorld one;
+  one.wire.StartCounting();
+  one.wire.SetReplyFault(1, SimJvsWire::kLost);  // node 1's identity answer, after its address's
+  testsupport::StderrCapture capture;
+  ASSERT_TRUE(one.Open());
+  EXPECT_TRUE(one.FramesUntil([&] { return one.Ready() && one.inputsRead > 0; }));
+  const std::string told = capture.Take();
+  EXPECT_ALL({VAL(one.Halted(), false), VAL(JvsGetNodeCount(), 1), VAL(one.wire.Exchanges().front(), true)});
+  EXPECT_EQ(told.find("stopped"), std::string::npos) << told;
 }
 
 // Seeded noise on the wire from the first byte of bring-up: one node or
@@ -1702,6 +1731,18 @@ TEST_F(MasterOnAWire, ABoardThatAnswersWellOnlyNowAndThenStopsTheBus) {
       w.wire.SetLineNoise(flood);
     };
   };
+  // Node 1's switches answered busy for 1 s, then its answers garbage but
+  // one every 5-9 s, each with its switches normal: the report that ended
+  // leads no stop line.
+  auto busyThenNowAndThen = [](BusWorld& w) {
+    w.wire.board.nodes[0].switchReport = kJvsReportLast;
+    w.beforeStep = [until = w.wire.NowMs() + 1000](BusWorld& world) {
+      if (int32_t(world.wire.NowMs() - until) < 0) return;
+      world.wire.board.nodes[0].switchReport = kJvsReportNormal;
+      world.GarbageButNowAndThen(SimJvsWire::kGarbage);
+      world.beforeStep = nullptr;
+    };
+  };
   // A motor switching near the line: floods of 0.3 to 2 s every 3 to 8 s.
   auto motor = [](BusWorld& w) {
     auto next = std::make_shared<uint32_t>(w.wire.NowMs());
@@ -1725,6 +1766,7 @@ TEST_F(MasterOnAWire, ABoardThatAnswersWellOnlyNowAndThenStopsTheBus) {
   std::vector<Row> rows = {
       {"garbage without sync bytes, a good answer every 5-9 s", nowAndThen(SimJvsWire::kGarbage), true},
       {"garbage with sync bytes, a good answer every 5-9 s", nowAndThen(SimJvsWire::kGarbageWithSync), true},
+      {"switches busy for 1 s, then garbage, a good answer every 5-9 s", busyThenNowAndThen, true},
       {"floods of 9.9 s with gaps of 160 ms", floods(9900, 10060), true},
       {"garbage, a good answer every 5-9 s, node 2's too", otherNowAndThen(2, 5000, 4000, true), true, 180000, 2},
       {"one flood of 9.5 s", floods(9500, 1000000), false},
@@ -1775,7 +1817,8 @@ TEST_F(MasterOnAWire, ABoardThatAnswersWellOnlyNowAndThenStopsTheBus) {
       EXPECT_ALL({VAL(Lines(run.told, "the bus is stopped"), 1),
                   VAL(Lines(run.told, "node 1's switches read stale for "), 1),
                   VAL(Lines(run.told, " ms of the last 30000 ms ("), 1),
-                  VAL(Lines(run.told, "'s exchanges went wrong: "), 1)});
+                  VAL(Lines(run.told, "'s exchanges went wrong: "), 1),
+                  VAL(Lines(StopLine(run.told), "answered with report"), 0)});
       // The bound is weighed at each step and spoiled exchange.
       EXPECT_LE(run.mostStaleMs, kJvsNoAnswerMs + BusWorld::WorkBoundMs() + 20 * w.frameMs);
       EXPECT_LE(run.stopMs, kJvsStaleWindowMs + BusWorld::WorkBoundMs());
@@ -2063,6 +2106,9 @@ TEST_F(MasterOnAWire, StopLinesNameWhatTheirExchangesMet) {
     const char* line;   // '#' a number
     // The numbers' bond: the exchanges counted with each kind.
     bool (*holds)(const std::vector<uint32_t>& n);
+    // Node 1's lost replies that garbage follows ('n', spoiled by noise),
+    // by letter from its first; past the end, as quiet says.
+    const char* noise = "";
   } rows[] = {
       {"resets lost on a line that never goes quiet", 0, true,
        "jvs bus: the bus did not come up: no good answer in # ms (no exchange since the resets; # bytes outside "
@@ -2075,6 +2121,15 @@ TEST_F(MasterOnAWire, StopLinesNameWhatTheirExchangesMet) {
        "jvs bus: no good answer from node 1 in # ms (# exchanges: 4 silent, # with only bytes outside frames; # of "
        "them spoiled by noise on the line; # bytes outside frames; # frames dropped); the bus is stopped",
        [](const std::vector<uint32_t>& n) { return n[2] > 0 && n[1] == 4 + n[2] && n[3] == n[2]; }},
+      // Noise between a node's own six ends no run of them, and is named.
+      {"node 1 silent, every third of its exchanges spoiled by noise", -1, false,
+       "jvs bus: no good answer from node 1 in 6 exchanges on a quiet line, 2 spoiled by noise between them (6 "
+       "silent; # bytes outside frames); the bus is stopped",
+       [](const std::vector<uint32_t>& n) { return n[0] == 2 * 6; }, "..n..n..n..n..n..n"},
+      // Noise before the six is not between them.
+      {"node 1 silent, its first exchange spoiled by noise", -1, false,
+       "jvs bus: no good answer from node 1 in 6 exchanges in a row (6 silent); the bus is stopped",
+       [](const std::vector<uint32_t>&) { return true; }, "n"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
@@ -2087,7 +2142,9 @@ TEST_F(MasterOnAWire, StopLinesNameWhatTheirExchangesMet) {
       const std::vector<uint8_t>& d = w.WritingData();
       if (request) return row.resetsLost && !d.empty() && d[0] == kJvsCmdReset ? SimJvsWire::kLost : SimJvsWire::kWhole;
       const bool node1 = !row.resetsLost && w.WritingNode() == 1;
-      w.wire.afterReply = node1 && row.quiet >= 0 && lost++ >= row.quiet ? kGarbage : std::vector<uint8_t>{};
+      const size_t k = node1 ? size_t(lost++) : 0;
+      const bool garbage = k < std::strlen(row.noise) ? row.noise[k] == 'n' : row.quiet >= 0 && int(k) >= row.quiet;
+      w.wire.afterReply = node1 && garbage ? kGarbage : std::vector<uint8_t>{};
       return node1 ? SimJvsWire::kLost : SimJvsWire::kWhole;
     };
     if (row.resetsLost) {
@@ -2332,7 +2389,12 @@ TEST_F(MasterOnAWire, ANodeThatRaisesSenseLateAfterItsAddressStillBringsTheBusUp
   // holds high at its end (kJvsSenseSteadyMs). In play, SENSE low for 1, 3
   // or 5 ms at the start of a cycle is no lost address (five reads a
   // millisecond apart span 4 ms); low for 6 or 10 ms is (one line, the bus
-  // stopped).
+  // stopped). So on a clock that reads whole milliseconds of a finer time,
+  // its reads 1.06 ms apart (as a sleep of 1 ms lasts on a real machine),
+  // at seeded phases within the millisecond: a low of 4.5 or 4.9 ms stops
+  // nothing, whether it begins at the cycle's first read or up to a read's
+  // gap before it; one of 5.5 or 6 ms from the first read always stops the
+  // bus (the sixth read, 5.3 ms after the first, still reads it low).
 
   for (int nodes : {2, 3}) {
     uint32_t slowest = 0, quiet = 0, frameMs = 0;
@@ -2371,20 +2433,44 @@ TEST_F(MasterOnAWire, ANodeThatRaisesSenseLateAfterItsAddressStillBringsTheBusUp
                 "up at most %u ms after the open (%u without the glitch)\n",
                 nodes, up, placements, slowest, quiet);
   }
-  for (uint32_t ms : {1u, 3u, 5u, 6u, 10u}) {
-    SCOPED_TRACE(testing::Message() << "SENSE low for " << ms << " ms in play");
-    BusWorld w;
-    Ready(w);
-    testsupport::StderrCapture capture;
-    // Low from the start of the next step's cycle.
-    w.beforeStep = [ms](BusWorld& world) {
-      world.wire.senseGlitch = {0, world.wire.NowMs(), ms};
-      world.beforeStep = nullptr;
-    };
-    for (int f = 0; f < 10; ++f) w.Frame();
-    const std::string told = capture.Take();
-    const bool lost = ms > kJvsSenseSteadyMs;
-    EXPECT_ALL({VAL(w.Halted(), lost), VAL(Lines(told, "a node lost its address (SENSE went low)"), int(lost))});
+  // Reads on the millisecond, 1 ms apart (phases 0), or at seeded phases
+  // 1.06 ms apart; the low from the cycle's first read or up to 1.06 ms
+  // before it.
+  const struct {
+    uint32_t lowUs;
+    int phases;
+    bool fromStart;
+  } lows[] = {{1000, 0, true},    {3000, 0, true},    {5000, 0, true},   {6000, 0, true},    {10000, 0, true},
+              {4500, 100, true},  {4900, 100, true},  {5500, 100, true}, {6000, 100, true},  {4500, 100, false},
+              {4900, 100, false}, {5500, 100, false}, {6000, 100, false}};
+  for (const auto& low : lows) {
+    int stops = 0;
+    uint32_t draw = low.lowUs + low.fromStart;
+    for (int phase = 0; phase < std::max(low.phases, 1); ++phase) {
+      draw = draw * 1103515245u + 12345u;
+      const uint32_t atUs = low.phases ? (draw >> 8) % 1000 : 0, beforeUs = low.fromStart ? 0 : (draw >> 18) % 1060;
+      SCOPED_TRACE(testing::Message() << "SENSE low for " << low.lowUs << " us, the first read " << atUs
+                                      << " us past the millisecond, " << beforeUs << " us after the low began");
+      BusWorld w;
+      Ready(w);
+      testsupport::StderrCapture capture;
+      w.beforeStep = [&](BusWorld& world) {
+        world.wire.sleepOverUs = low.phases ? 60 : 0;
+        world.wire.SetUs(atUs);
+        const uint32_t from = world.wire.NowUs() - beforeUs;
+        world.wire.senseGlitch = {0, from / 1000, 0, from % 1000, low.lowUs};
+        world.beforeStep = nullptr;
+      };
+      for (int f = 0; f < 10; ++f) w.Frame();
+      stops += w.Halted();
+      EXPECT_EQ(Lines(capture.Take(), "a node lost its address (SENSE went low)"), int(w.Halted()));
+      if (!low.phases || low.lowUs < 5000 || (low.fromStart && low.lowUs >= 5500)) {
+        EXPECT_EQ(w.Halted(), low.lowUs > kJvsSenseSteadyMs * 1000);
+      }
+    }
+    if (low.phases)
+      std::printf("SENSE low for %.1f ms, reads 1.06 ms apart, from %s: %d of %d stopped the bus\n", low.lowUs / 1000.0,
+                  low.fromStart ? "the first read" : "up to 1.06 ms before it", stops, low.phases);
   }
 }
 

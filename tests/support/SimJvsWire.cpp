@@ -63,9 +63,10 @@ void SimJvsWire::Addressing() {
 int SimJvsWire::GetCts() {
   const int sense = senseLagMs && now_ - addressedAt_ < senseLagMs ? 0 : board.Sense();
   const SenseGlitch& g = senseGlitch;
-  if (g.forMs == 0 || (g.afterAddress && !assigned_[g.afterAddress])) return sense;
-  const uint32_t from = (g.afterAddress ? assignedAt_[g.afterAddress] : 0) + g.atMs;
-  const bool on = int32_t(now_ - from) >= 0 && now_ - from < g.forMs;
+  const uint32_t forUs = g.forMs * 1000u + g.forUs;
+  if (forUs == 0 || (g.afterAddress && !assigned_[g.afterAddress])) return sense;
+  const uint32_t from = ((g.afterAddress ? assignedAt_[g.afterAddress] : 0) + g.atMs) * 1000u + g.atUs;
+  const bool on = int32_t(NowUs() - from) >= 0 && NowUs() - from < forUs;
   return on ? !sense : sense;
 }
 

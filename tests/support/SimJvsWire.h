@@ -113,6 +113,7 @@ class SimJvsWire : public JvsLine, public plat::MsClock {
   struct SenseGlitch {
     uint8_t afterAddress = 0;
     uint32_t atMs = 0, forMs = 0;
+    uint32_t atUs = 0, forUs = 0;  // microseconds added to atMs and forMs
   };
   SenseGlitch senseGlitch;
 
@@ -192,10 +193,20 @@ class SimJvsWire : public JvsLine, public plat::MsClock {
   // there go wrong though the wire spoiled none of them.
   bool NoiseInAddressingSinceOpen() const { return noiseInAddressing_; }
 
-  // The clock.
+  // The clock. Its time has a part below the millisecond (NowUs; NowMs
+  // reads whole milliseconds of it, as a real clock does), set with SetUs,
+  // and each sleep asked of it lasts sleepOverUs longer (a sleep of 1 ms
+  // takes about 1.06 ms on a real machine).
   uint32_t NowMs() override { return now_; }
+  uint32_t NowUs() override { return now_ * 1000u + subUs_; }
   uint32_t Now() const { return now_; }
-  void Sleep(uint32_t ms) override { now_ += ms; }
+  void SetUs(uint32_t us) { subUs_ = us % 1000; }
+  uint32_t sleepOverUs = 0;
+  void Sleep(uint32_t ms) override {
+    const uint32_t us = subUs_ + sleepOverUs;
+    now_ += ms + us / 1000;
+    subUs_ = us % 1000;
+  }
   bool Wait(plat::Event& event, uint32_t ms) override;
   void Advance(uint32_t ms) { now_ += ms; }
 
@@ -232,6 +243,7 @@ class SimJvsWire : public JvsLine, public plat::MsClock {
 
   bool open_ = false;
   uint32_t now_ = 1000;
+  uint32_t subUs_ = 0;
   SimFrameParser parser_;
   std::deque<Pending> pending_;  // in the order they reach the line
   std::vector<uint8_t> ready_;   // on the line now
