@@ -1582,9 +1582,12 @@ void BringUp() {
     // a quiet line that the write makes, and not before the node that took
     // the last address has had kJvsSenseLagMs from its answer to raise it:
     // an assignment goes out only where SENSE stayed low that long. Noise
-    // on the line meanwhile may have formed the last assignment's answer.
+    // on the line meanwhile may have formed the last assignment's answer:
+    // a wait that ran out tells of it, and so do frames to the master that
+    // nobody asked for, dropped by the wait.
+    const uint32_t dropped = JvsGetDroppedReplyCount();
     if (!JvsSettleLine()) return;
-    if (JvsLineNoisy()) m.addressedOnNoise = true;
+    if (JvsLineNoisy() || JvsGetDroppedReplyCount() != dropped) m.addressedOnNoise = true;
     if (SenseHeld(answeredAt, n > 1 ? kJvsSenseLagMs : 0, false) != 0) break;
     const uint8_t assign[2] = {kJvsCmdSetAddress, static_cast<uint8_t>(n)};
     const Request r = Single(kJvsBroadcast, assign, 2);

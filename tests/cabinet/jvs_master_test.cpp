@@ -2256,6 +2256,40 @@ TEST_F(MasterOnAWire, ABringUpAmongFramesShapedAsAnswersCountsOnlyItsNodes) {
     EXPECT_FALSE(w.Halted()) << capture.Take();
     EXPECT_ALL({VAL(JvsGetNodeCount(), 1), VAL(w.credited, 1), VAL(lost, flood)});
   }
+  // The first assignment reaches the nodes damaged (status 3) as a flood of
+  // such frames of 60, 120 or 200 ms starts, and an adapter that answers
+  // node 0 itself swallows the nodes' answer: a frame of the flood is taken
+  // for it, the address counted given. The wait for a quiet line before the
+  // next assignment drops the flood's other frames (a flood that outlasts
+  // it makes the wait run out): the bring-up goes round again rather than
+  // stop on the address no node took, and comes up with its one or two
+  // nodes.
+  for (int nodes : {1, 2}) {
+    for (uint32_t ms : {60u, 120u, 200u}) {
+      SCOPED_TRACE(testing::Message() << nodes << " nodes, an assignment's answer swallowed, a flood of " << ms
+                                      << " ms");
+      BusWorld w(nodes);
+      w.wire.channelThroughNoise = true;
+      w.wire.noiseFrom = testsupport::SimLineNoise::Flood(7, true, ms);
+      w.wire.noiseFrom.answerFrames = true;
+      bool swallowed = false;
+      w.wire.script = [&](bool request) {
+        const std::vector<uint8_t>& d = w.WritingData();
+        if (swallowed || d.empty() || d[0] != kJvsCmdSetAddress) return SimJvsWire::kWhole;
+        swallowed = !request;
+        return request ? SimJvsWire::kStatusThree : SimJvsWire::kNoiseFrom;
+      };
+      testsupport::StderrCapture capture;
+      w.InsertCoins(0, 1);
+      ASSERT_TRUE(w.Open());
+      EXPECT_TRUE(w.FramesUntil([&] { return w.Ready() && w.CoinsSettled(); }, 1000));
+      const std::string told = capture.Take();
+      EXPECT_EQ(w.fault, "");
+      EXPECT_FALSE(w.Halted()) << told;
+      EXPECT_ALL({VAL(JvsGetNodeCount(), nodes), VAL(w.wire.board.nodes.back().address, nodes), VAL(w.credited, 1),
+                  VAL(swallowed, true), VAL(Lines(told, "the bus is stopped"), 0)});
+    }
+  }
 }
 
 // Nodes that raise SENSE 0 to 100 ms after taking their address, one or
