@@ -1031,9 +1031,10 @@ void Wrote() {
 // byte cut, or a line that never went quiet), or a frame decided it (one
 // that answers nothing, a wrong sum, status 3, a status the exchange cannot
 // use) and the line carried more after it: the wait for a quiet line that
-// the next write makes anyway is made here, and one that runs out says the
-// frame came with noise, whether or not the request went out after a wait
-// (after another node's good answer it goes out at once).
+// the next write makes anyway is made here, and one that runs out, or that
+// drops frames to the master nobody asked for, says the frame came with
+// noise, whether or not the request went out after a wait (after another
+// node's good answer it goes out at once).
 JvsReceipt Receive(uint8_t* buf, int* n, JvsReplyCheck check, const void* checkWith) {
   Wrote();
   const JvsReceipt got = JvsReceiveAnswer(buf, kJvsReplyBuffer, n, check, checkWith);
@@ -1041,7 +1042,8 @@ JvsReceipt Receive(uint8_t* buf, int* n, JvsReplyCheck check, const void* checkW
                (JvsLastWriteOnNoise() || (got != JvsReceipt::kUnfitting && JvsLastReceiveMetNoise()));
   const bool framed = got == JvsReceipt::kUnfitting || got == JvsReceipt::kDamaged ||
                       got == JvsReceipt::kStatusThree || got == JvsReceipt::kUnknownStatus;
-  if (!noise && framed && JvsSettleLine()) noise = JvsLineNoisy();
+  const uint32_t dropped = JvsGetDroppedReplyCount();
+  if (!noise && framed && JvsSettleLine()) noise = JvsLineNoisy() || JvsGetDroppedReplyCount() != dropped;
   M().byNoise = noise;
   return got;
 }

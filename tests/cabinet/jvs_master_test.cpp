@@ -250,13 +250,14 @@ TEST_F(MasterOnAWire, EachSettingCommandGoesOutWithTheStatusCommandAfterIt) {
 // bus goes on. Six: it stops, in one line that says what the six met. Node
 // 1 is asked between node 0's tries (its turn comes before node 0 is asked
 // again) and answers well: that ends no run of node 0's. So too for node 1
-// behind an adapter that answers node 0 itself through noise: a byte of
-// noise as node 0 is asked (the adapter's answer swallows it), then a sync
-// byte and two bytes after node 0's answer that land in node 1's answer,
-// which the adapter swallows; the master reads them as the answer cut
-// short, and with node 1's next four or five requests lost that is five or
-// six in a row: six stop the bus, and BusWorld takes the stop for no stop on
-// noise.
+// behind an adapter that answers node 0 itself through noise, which
+// swallows node 1's answer: where a byte of noise came as node 0 was asked
+// (the adapter's answer swallows it) and a sync byte and two bytes after
+// node 0's answer landed in node 1's, the master reads them as the answer
+// cut short, one of the six (BusWorld takes the stop for no stop on noise);
+// where a flood of answer-shaped frames of 120 ms began with node 0's
+// answer, the first is taken for an answer that answers nothing and the
+// wait after it drops the others: noise, none of the six.
 TEST_F(MasterOnAWire, TheBusStopsOnlyAfterSixSpoiledExchangesInARow) {
   using F = SimJvsWire::Fault;
   for (int spoiled : {5, 6}) {
@@ -289,31 +290,39 @@ TEST_F(MasterOnAWire, TheBusStopsOnlyAfterSixSpoiledExchangesInARow) {
                          "1 status 3 (the node saw a damaged request)); the bus is stopped\n");
     }
   }
-  for (int spoiled : {5, 6}) {
-    SCOPED_TRACE(testing::Message() << spoiled << " of node 1's, the first its answer swallowed");
-    BusWorld w;
-    Ready(w);
-    w.wire.channelThroughNoise = true;
-    testsupport::StderrCapture capture;
-    int asked = -1;  // node 1's requests from the swallowed answer's on
-    w.wire.script = [&](bool request) {
-      const int node = w.WritingNode();
-      if (asked < 0 && node == 0) {
-        if (request) w.wire.SetLineNoise({7, 50, 50, 1, false, 20});
-        return request ? F::kWhole : F::kSyncNoiseAfter;
-      }
-      if (node != 1 || !request) return F::kWhole;
-      ++asked;
-      return asked >= 1 && asked < spoiled ? F::kLost : F::kWhole;
-    };
-    w.FramesUntil([&] { return asked >= spoiled; }, 40);
-    const std::string err = capture.Take();
-    EXPECT_EQ(w.fault, "");
-    EXPECT_EQ(err.find("jvs bus: no good answer from node 1 in 6 exchanges in a row (5 silent, 1 with only bytes "
-                       "outside frames; 3 bytes outside frames); the bus is stopped\n") != std::string::npos,
-              spoiled == 6)
-        << err;
-    EXPECT_EQ(w.Halted(), spoiled == 6);
+  for (bool flood : {false, true}) {
+    for (bool stops : {false, true}) {
+      // Node 1's requests lost after its swallowed answer.
+      const int lost = (flood ? 5 : 4) + int(stops);
+      SCOPED_TRACE(testing::Message() << "node 1's answer swallowed" << (flood ? " in a flood" : "") << ", then "
+                                      << lost << " requests lost");
+      BusWorld w;
+      Ready(w);
+      w.wire.channelThroughNoise = true;
+      w.wire.noiseFrom = testsupport::SimLineNoise::Flood(7, true, 120);
+      w.wire.noiseFrom.answerFrames = true;
+      testsupport::StderrCapture capture;
+      int asked = -1;  // node 1's requests from the swallowed answer's on
+      w.wire.script = [&](bool request) {
+        const int node = w.WritingNode();
+        if (asked < 0 && node == 0) {
+          if (request && !flood) w.wire.SetLineNoise({7, 50, 50, 1, false, 20});
+          return request ? F::kWhole : flood ? F::kNoiseFrom : F::kSyncNoiseAfter;
+        }
+        if (node != 1 || !request) return F::kWhole;
+        ++asked;
+        return asked >= 1 && asked <= lost ? F::kLost : F::kWhole;
+      };
+      w.FramesUntil([&] { return asked > lost; }, 60);
+      const std::string err = capture.Take();
+      const std::string seen = flood ? "6 silent" : "5 silent, 1 with only bytes outside frames; 3 bytes outside frames";
+      EXPECT_EQ(w.fault, "");
+      EXPECT_EQ(err.find("jvs bus: no good answer from node 1 in 6 exchanges in a row (" + seen +
+                         "); the bus is stopped\n") != std::string::npos,
+                stops)
+          << err;
+      EXPECT_EQ(w.Halted(), stops);
+    }
   }
 }
 
