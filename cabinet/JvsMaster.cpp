@@ -1030,9 +1030,10 @@ void Wrote() {
 // byte cut, or a line that never went quiet), or a frame decided it (one
 // that answers nothing, a wrong sum, status 3, a status the exchange cannot
 // use) and the line carried more after it: the wait for a quiet line that
-// the next write makes anyway is made here, and one that runs out says the
-// frame came with noise, whether or not the request went out after a wait
-// (after another node's good answer it goes out at once).
+// the next write makes anyway is made here, and one that runs out, or that
+// drops frames to the master nobody asked for, says the frame came with
+// noise, whether or not the request went out after a wait (after another
+// node's good answer it goes out at once).
 JvsReceipt Receive(uint8_t* buf, int* n, JvsReplyCheck check, const void* checkWith) {
   Wrote();
   const JvsReceipt got = JvsReceiveAnswer(buf, kJvsReplyBuffer, n, check, checkWith);
@@ -1040,7 +1041,8 @@ JvsReceipt Receive(uint8_t* buf, int* n, JvsReplyCheck check, const void* checkW
                (JvsLastWriteOnNoise() || (got != JvsReceipt::kUnfitting && JvsLastReceiveMetNoise()));
   const bool framed = got == JvsReceipt::kUnfitting || got == JvsReceipt::kDamaged ||
                       got == JvsReceipt::kStatusThree || got == JvsReceipt::kUnknownStatus;
-  if (!noise && framed && JvsSettleLine()) noise = JvsLineNoisy();
+  const uint32_t dropped = JvsGetDroppedReplyCount();
+  if (!noise && framed && JvsSettleLine()) noise = JvsLineNoisy() || JvsGetDroppedReplyCount() != dropped;
   M().byNoise = noise;
   return got;
 }
@@ -1596,9 +1598,12 @@ void BringUp() {
     // a quiet line that the write makes, and not before the node that took
     // the last address has had kJvsSenseLagMs from its answer to raise it:
     // an assignment goes out only where SENSE stayed low that long. Noise
-    // on the line meanwhile may have formed the last assignment's answer.
+    // on the line meanwhile may have formed the last assignment's answer:
+    // a wait that ran out tells of it, and so do frames to the master that
+    // nobody asked for, dropped by the wait.
+    const uint32_t dropped = JvsGetDroppedReplyCount();
     if (!JvsSettleLine()) return;
-    if (JvsLineNoisy()) m.addressedOnNoise = true;
+    if (JvsLineNoisy() || JvsGetDroppedReplyCount() != dropped) m.addressedOnNoise = true;
     if (SenseHeld(answeredAt, n > 1 ? kJvsSenseLagMs : 0, false) != 0) break;
     const uint8_t assign[2] = {kJvsCmdSetAddress, static_cast<uint8_t>(n)};
     const Request r = Single(kJvsBroadcast, assign, 2);

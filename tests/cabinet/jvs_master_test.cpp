@@ -249,7 +249,15 @@ TEST_F(MasterOnAWire, EachSettingCommandGoesOutWithTheStatusCommandAfterIt) {
 // Five of node 0's exchanges spoiled in a row, and the sixth answered: the
 // bus goes on. Six: it stops, in one line that says what the six met. Node
 // 1 is asked between node 0's tries (its turn comes before node 0 is asked
-// again) and answers well: that ends no run of node 0's.
+// again) and answers well: that ends no run of node 0's. So too for node 1
+// behind an adapter that answers node 0 itself through noise, which
+// swallows node 1's answer: where a byte of noise came as node 0 was asked
+// (the adapter's answer swallows it) and a sync byte and two bytes after
+// node 0's answer landed in node 1's, the master reads them as the answer
+// cut short, one of the six (BusWorld takes the stop for no stop on noise);
+// where a flood of answer-shaped frames of 120 ms began with node 0's
+// answer, the first is taken for an answer that answers nothing and the
+// wait after it drops the others: noise, none of the six.
 TEST_F(MasterOnAWire, TheBusStopsOnlyAfterSixSpoiledExchangesInARow) {
   using F = SimJvsWire::Fault;
   for (int spoiled : {5, 6}) {
@@ -280,6 +288,40 @@ TEST_F(MasterOnAWire, TheBusStopsOnlyAfterSixSpoiledExchangesInARow) {
       EXPECT_EQ(err, damaged +
                          "jvs bus: no good answer from node 0 in 6 exchanges in a row (4 silent, 1 damaged, "
                          "1 status 3 (the node saw a damaged request)); the bus is stopped\n");
+    }
+  }
+  for (bool flood : {false, true}) {
+    for (bool stops : {false, true}) {
+      // Node 1's requests lost after its swallowed answer.
+      const int lost = (flood ? 5 : 4) + int(stops);
+      SCOPED_TRACE(testing::Message() << "node 1's answer swallowed" << (flood ? " in a flood" : "") << ", then "
+                                      << lost << " requests lost");
+      BusWorld w;
+      Ready(w);
+      w.wire.channelThroughNoise = true;
+      w.wire.noiseFrom = testsupport::SimLineNoise::Flood(7, true, 120);
+      w.wire.noiseFrom.answerFrames = true;
+      testsupport::StderrCapture capture;
+      int asked = -1;  // node 1's requests from the swallowed answer's on
+      w.wire.script = [&](bool request) {
+        const int node = w.WritingNode();
+        if (asked < 0 && node == 0) {
+          if (request && !flood) w.wire.SetLineNoise({7, 50, 50, 1, false, 20});
+          return request ? F::kWhole : flood ? F::kNoiseFrom : F::kSyncNoiseAfter;
+        }
+        if (node != 1 || !request) return F::kWhole;
+        ++asked;
+        return asked >= 1 && asked <= lost ? F::kLost : F::kWhole;
+      };
+      w.FramesUntil([&] { return asked > lost; }, 60);
+      const std::string err = capture.Take();
+      const std::string seen = flood ? "6 silent" : "5 silent, 1 with only bytes outside frames; 3 bytes outside frames";
+      EXPECT_EQ(w.fault, "");
+      EXPECT_EQ(err.find("jvs bus: no good answer from node 1 in 6 exchanges in a row (" + seen +
+                         "); the bus is stopped\n") != std::string::npos,
+                stops)
+          << err;
+      EXPECT_EQ(w.Halted(), stops);
     }
   }
 }
@@ -2312,6 +2354,40 @@ TEST_F(MasterOnAWire, ABringUpAmongFramesShapedAsAnswersCountsOnlyItsNodes) {
     EXPECT_TRUE(w.FramesUntil([&] { return w.Ready() && w.CoinsSettled(); }, 1000));
     EXPECT_FALSE(w.Halted()) << capture.Take();
     EXPECT_ALL({VAL(JvsGetNodeCount(), 1), VAL(w.credited, 1), VAL(lost, flood)});
+  }
+  // The first assignment reaches the nodes damaged (status 3) as a flood of
+  // such frames of 60, 120 or 200 ms starts, and an adapter that answers
+  // node 0 itself swallows the nodes' answer: a frame of the flood is taken
+  // for it, the address counted given. The wait for a quiet line before the
+  // next assignment drops the flood's other frames (a flood that outlasts
+  // it makes the wait run out): the bring-up goes round again rather than
+  // stop on the address no node took, and comes up with its one or two
+  // nodes.
+  for (int nodes : {1, 2}) {
+    for (uint32_t ms : {60u, 120u, 200u}) {
+      SCOPED_TRACE(testing::Message() << nodes << " nodes, an assignment's answer swallowed, a flood of " << ms
+                                      << " ms");
+      BusWorld w(nodes);
+      w.wire.channelThroughNoise = true;
+      w.wire.noiseFrom = testsupport::SimLineNoise::Flood(7, true, ms);
+      w.wire.noiseFrom.answerFrames = true;
+      bool swallowed = false;
+      w.wire.script = [&](bool request) {
+        const std::vector<uint8_t>& d = w.WritingData();
+        if (swallowed || d.empty() || d[0] != kJvsCmdSetAddress) return SimJvsWire::kWhole;
+        swallowed = !request;
+        return request ? SimJvsWire::kStatusThree : SimJvsWire::kNoiseFrom;
+      };
+      testsupport::StderrCapture capture;
+      w.InsertCoins(0, 1);
+      ASSERT_TRUE(w.Open());
+      EXPECT_TRUE(w.FramesUntil([&] { return w.Ready() && w.CoinsSettled(); }, 1000));
+      const std::string told = capture.Take();
+      EXPECT_EQ(w.fault, "");
+      EXPECT_FALSE(w.Halted()) << told;
+      EXPECT_ALL({VAL(JvsGetNodeCount(), nodes), VAL(w.wire.board.nodes.back().address, nodes), VAL(w.credited, 1),
+                  VAL(swallowed, true), VAL(Lines(told, "the bus is stopped"), 0)});
+    }
   }
 }
 

@@ -91,7 +91,9 @@ class SimJvsWire : public JvsLine, public plat::MsClock {
   // the line carries noise (SetLineNoise), node 0's answer is the first
   // thing the master reads after its request, whole (the noise on the line
   // until its end is swallowed), and the other nodes' answers that noise
-  // bytes land in are swallowed by it (lost, the exchange spoiled by it).
+  // bytes land in are swallowed by it (lost, the exchange spoiled by it; a
+  // fault as any where what landed is a frame to the master begun and never
+  // ended, which the master cannot tell from an answer cut short).
   bool channelThroughNoise = false;
 
   // An echoing line: every byte the master writes comes back to it on the
