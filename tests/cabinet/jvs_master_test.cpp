@@ -255,7 +255,10 @@ TEST_F(MasterOnAWire, EachSettingCommandGoesOutWithTheStatusCommandAfterIt) {
 // (the adapter's answer swallows it) and a sync byte and two bytes after
 // node 0's answer landed in node 1's, the master reads them as the answer
 // cut short, one of the six (BusWorld takes the stop for no stop on noise);
-// where a flood of answer-shaped frames of 120 ms began with node 0's
+// so too where node 0's line driver trails a header cut short (E0 00 FF)
+// 2 ms after its answer and bytes of noise without a sync byte follow it,
+// both landing in node 1's answer: the master reads a frame to it begun and
+// never ended; where a flood of answer-shaped frames of 120 ms began with node 0's
 // answer, the first is taken for an answer that answers nothing and the
 // wait after it drops the others: noise, none of the six.
 TEST_F(MasterOnAWire, TheBusStopsOnlyAfterSixSpoiledExchangesInARow) {
@@ -290,15 +293,20 @@ TEST_F(MasterOnAWire, TheBusStopsOnlyAfterSixSpoiledExchangesInARow) {
                          "1 status 3 (the node saw a damaged request)); the bus is stopped\n");
     }
   }
-  for (bool flood : {false, true}) {
+  // How node 1's answer is swallowed: noise with a sync byte after node
+  // 0's answer, a flood, node 0's trailer with noise after it.
+  enum Swallowed { kSyncNoise, kFlood, kTrailer };
+  for (Swallowed how : {kSyncNoise, kFlood, kTrailer}) {
+    const bool flood = how == kFlood;
     for (bool stops : {false, true}) {
       // Node 1's requests lost after its swallowed answer.
       const int lost = (flood ? 5 : 4) + int(stops);
-      SCOPED_TRACE(testing::Message() << "node 1's answer swallowed" << (flood ? " in a flood" : "") << ", then "
-                                      << lost << " requests lost");
+      SCOPED_TRACE(testing::Message() << "node 1's answer swallowed (" << int(how) << "), then " << lost
+                                      << " requests lost");
       BusWorld w;
       Ready(w);
       w.wire.channelThroughNoise = true;
+      if (how == kTrailer) w.wire.afterReply = {0xE0, 0x00, 0xFF};
       w.wire.noiseFrom = testsupport::SimLineNoise::Flood(7, true, 120);
       w.wire.noiseFrom.answerFrames = true;
       testsupport::StderrCapture capture;
@@ -307,7 +315,7 @@ TEST_F(MasterOnAWire, TheBusStopsOnlyAfterSixSpoiledExchangesInARow) {
         const int node = w.WritingNode();
         if (asked < 0 && node == 0) {
           if (request && !flood) w.wire.SetLineNoise({7, 50, 50, 1, false, 20});
-          return request ? F::kWhole : flood ? F::kNoiseFrom : F::kSyncNoiseAfter;
+          return request ? F::kWhole : flood ? F::kNoiseFrom : how == kTrailer ? F::kNoiseAfter : F::kSyncNoiseAfter;
         }
         if (node != 1 || !request) return F::kWhole;
         ++asked;
@@ -315,7 +323,11 @@ TEST_F(MasterOnAWire, TheBusStopsOnlyAfterSixSpoiledExchangesInARow) {
       };
       w.FramesUntil([&] { return asked > lost; }, 60);
       const std::string err = capture.Take();
-      const std::string seen = flood ? "6 silent" : "5 silent, 1 with only bytes outside frames; 3 bytes outside frames";
+      // The trailer and the three bytes of noise after it: a frame begun
+      // of 6 bytes, dropped.
+      const std::string seen = flood ? "6 silent"
+                               : "5 silent, 1 with only bytes outside frames; " +
+                                     std::string(how == kTrailer ? "6" : "3") + " bytes outside frames";
       EXPECT_EQ(w.fault, "");
       EXPECT_EQ(err.find("jvs bus: no good answer from node 1 in 6 exchanges in a row (" + seen +
                          "); the bus is stopped\n") != std::string::npos,

@@ -267,14 +267,15 @@ void SimJvsWire::Send(const SimJvsBoard::Reply& r, uint32_t delay) {
   });
   if (channelThroughNoise && lineNoise_.On() && (replyNode_ == 0 || landed)) {
     if (replyNode_ != 0) {
-      // The master reads the noise that landed in the answer's place. Where
-      // that is a frame to the master begun and never ended (a sync byte
-      // first, none after it), it cannot tell it from the node's answer cut
-      // short: a fault as any.
+      // The master reads what came in the answer's place: the noise that
+      // landed, and any bytes a node's line driver put among it. Where that
+      // is a frame to the master begun and never ended (a sync byte first,
+      // none after it), it cannot tell it from the node's answer cut short:
+      // a fault as any.
       JvsReceiver rx;
       bool first = true, cutShort = true;
       for (const Pending& p : pending_) {
-        if (!p.noise || int32_t(p.at - at) < 0 || int32_t(p.at - ends) > 0) continue;
+        if (int32_t(p.at - at) < 0 || int32_t(p.at - ends) > 0) continue;
         for (uint8_t b : p.bytes) {
           cutShort = cutShort && (b == 0xE0) == first && rx.Feed(b) == JvsReceiver::kNone;
           first = false;

@@ -92,7 +92,8 @@ class SimJvsWire : public JvsLine, public plat::MsClock {
   // thing the master reads after its request, whole (the noise on the line
   // until its end is swallowed), and the other nodes' answers that noise
   // bytes land in are swallowed by it (lost, the exchange spoiled by it; a
-  // fault as any where what landed is a frame to the master begun and never
+  // fault as any where what the master reads in its place, the noise and
+  // any node's bytes among it, is a frame to the master begun and never
   // ended, which the master cannot tell from an answer cut short).
   bool channelThroughNoise = false;
 
