@@ -91,6 +91,11 @@ void EObjBase::Setup(const EnemySpawnRecord* rec) {
   }
 }
 
+void EObjBase::StartMotion() {
+  motion.position = GetPosition();
+  motion.Setup(motionCursor != nullptr ? &motionCursor->block : nullptr);
+}
+
 void EObjBase::EndWithScript() {
   param = nullptr;
   source = nullptr;

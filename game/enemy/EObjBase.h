@@ -194,6 +194,9 @@ class EObjBase : public SProc {
   // Loads the value animator from a route record: its entry of the route
   // table (an index outside the table loads nothing), its speed and wrap.
   void LoadRouteRecord(const RouteRecord* r);
+  // Points the motion record at the live position, which it moves and aims
+  // from, and loads the first motion record (the init of the simple enemies).
+  void StartMotion();
   // Hit position = position + the parameter record's hit offset.
   void UpdateHitPosition();
   // Defeated by the grab: a grabbed simple enemy once the dash has ended.

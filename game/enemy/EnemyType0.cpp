@@ -44,7 +44,7 @@ int32_t EnemyType0::Init(SProcArg arg) {
   scale = param != nullptr ? WordF(param->typeWord) : 1.0f;
   RestoreColour();
   position = spawnPosition;
-  motion.Setup(motionCursor != nullptr ? &motionCursor->block : nullptr);
+  StartMotion();
   CreateLists(2);
   EnemyDrawListAdd(this);
   listed_ = 1;

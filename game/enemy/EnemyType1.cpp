@@ -32,7 +32,7 @@ int32_t EnemyType1::Init(SProcArg arg) {
   trackLength = model.Length();
   ApplyAnimation();
   position = &placement.GetLocal()->m[3][0];
-  motion.Setup(motionCursor != nullptr ? &motionCursor->block : nullptr);
+  StartMotion();
   SetInitResult(0);
   return 0;
 }

@@ -51,9 +51,12 @@ void PlayerFx::Voice(int32_t first, int32_t second) {
 
 void PlayerFx::Burst(const float* point) {
   const SVec4 from = At(point);
-  const int32_t m = static_cast<int32_t>(8.0f * (1.0f + RandF())) + 52;  // 60 to 68 sparks
-  for (int32_t k = 0; k < m; ++k) {
-    const float a = static_cast<float>(k) / static_cast<float>(m) * kTurn;
+  // Spark k is aimed k / m turns round, m from 8 to 16, so that the first 32
+  // (all the tendril pool holds) already ring the point two to four times.
+  const float m = 8.0f * (1.0f + RandF());
+  const int32_t n = static_cast<int32_t>(m) + 52;  // 60 to 68 sparks
+  for (int32_t k = 0; k < n; ++k) {
+    const float a = static_cast<float>(k) / m * kTurn;
     const float jx = RandFS() * 200.0f, jy = RandFS() * 200.0f;
     const SVec4 aim{from.x + 300.0f * std::cos(a) + jx, from.y + 300.0f * std::sin(a) + jy, 0.0f, 1.0f};
     g_EfxMan.SpawnF(3, &from, &aim, 12.0f, 0.15f, 6.0f, 30);

@@ -278,7 +278,7 @@ void EnemyType8Behavior::EscapeFrame() {
           const float d = 0.75f + 0.4f * RandFS();
           const float v = 20.0f * RandFS() + 3.0f;
           const SVec4 vel{v * std::cos(kTwoPi * d), v * std::sin(kTwoPi * d), 0.0f, 0.0f};
-          g_EfxMan.SpawnSprite(6, &at, SprEfx00_4KeysB, kFrom, kTo, 15, 15, 0.0f, 50.0f, 50.0f, &vel, nullptr, 0.93f,
+          g_EfxMan.SpawnSprite(6, &at, SprEfx00_4KeysB, kFrom, kTo, 15, 15, 0.0f, 50.0f, 50.0f, nullptr, &vel, 0.93f,
                                1);
         }
     }

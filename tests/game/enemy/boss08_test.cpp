@@ -1,6 +1,6 @@
 // Boss type 8 in stage 3: the entry and its exhaust draws, the attack cycle
-// over frames, the escape once over time (only on the escape path), the
-// bouncing shots, a generator riding a shot that ends, the defeat by the
+// over frames, the escape once over time (only on the escape path) with its
+// sparks slowing, the bouncing shots, a generator riding a shot that ends, the defeat by the
 // Player's shots with its companion moving the rail on and the boss's end;
 // a picture mid-fight.
 #include <gtest/gtest.h>
@@ -13,6 +13,7 @@
 #include "game/core/StageCounters.h"
 #include "game/effect/EShotGen.h"
 #include "game/effect/EShotMan.h"
+#include "game/effect/EfxMan.h"
 #include "game/enemy/BossShots.h"
 #include "game/enemy/EnemyMan.h"
 #include "game/enemy/EnemySet.h"
@@ -60,6 +61,47 @@ States Trace(Fight& f, EnemyType8* b, int frames) {
     ++s.back().second;
   }
   return s;
+}
+
+// Runs one frame on an emptied effect manager (the escape's smoke fills the
+// sprite cells) and follows the escape sparks born in it (effect sprites of
+// size 50 with a decay of 0.93) to their end: for each, its whole travel
+// from the smoke puff it was thrown from (the nearest puff of size 30) over
+// its first frame's step.
+std::vector<float> SparkTravels(Fight& f) {
+  g_EfxMan.ClearAll();
+  f.Step();
+  struct Spark {
+    EfxSprite* e;
+    float from[2];
+    float first;
+  };
+  std::vector<const float*> puffs;
+  std::vector<Spark> sparks;
+  for (SObject* o = g_EfxMan.Live(1).HeadObj(); o != nullptr; o = o->GetNext()) {
+    auto* e = static_cast<EfxSprite*>(o);
+    const SGpSpriteCell* c = e->Sprite();
+    if (c == nullptr) continue;
+    if (c->scaleX == 30.0f && (e->flags & (EfxSprite::kVelocity | EfxSprite::kVelocity2)) == 0)
+      puffs.push_back(c->ownPos);
+    if (c->scaleX == 50.0f && e->damping == 0.93f) sparks.push_back(Spark{e, {0.0f, 0.0f}, -1.0f});
+  }
+  for (Spark& s : sparks) {
+    const float* p = s.e->Sprite()->ownPos;
+    for (const float* q : puffs) {
+      const float d = std::hypot(p[0] - q[0], p[1] - q[1]);
+      if (s.first < 0.0f || d < s.first) s = Spark{s.e, {q[0], q[1]}, d};
+    }
+  }
+  // 30 frames of motion: 15 of life A, 15 of life B, the last ending it.
+  f.Step(29);
+  std::vector<float> travel;
+  for (const Spark& s : sparks) {
+    const SGpSpriteCell* c = s.e->Sprite();
+    if (s.e->alive != 0 || c == nullptr || s.first < 1.0f) continue;
+    travel.push_back(std::hypot(c->ownPos[0] - s.from[0], c->ownPos[1] - s.from[1]) / s.first);
+  }
+  return travel;
 }
 
 TEST(Boss08, EntryExhaustCycleAndEscape) {
@@ -187,6 +229,13 @@ TEST(Boss08, EscapeClimbsFromKey85WithItsTwoSounds) {
   f.Step();
   EXPECT_FALSE(testsupport::SoundPlayed(se, 36));
   EXPECT_FALSE(testsupport::SoundPlayed(se, 43));
+  // Sparks are thrown on frames with bit 0 or 2 of the count set, while the
+  // key is below 116. Each slows by 0.93 a frame from its first step on, so
+  // over its 30 frames it goes (1 - 0.93^30) / 0.07 = 12.666 first steps.
+  while ((b->Script().frame & 5) == 0) f.Step();
+  const std::vector<float> travels = SparkTravels(f);
+  EXPECT_GE(travels.size(), 20u);
+  for (float t : travels) EXPECT_NEAR(t, 12.666f, 0.01f);
   // It goes, uncounted, in the frame it sees key 250, the hum stopped.
   SHandle<EnemyType8> h(b);
   const int32_t defeats = StageDefeatCount;

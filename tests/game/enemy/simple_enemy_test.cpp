@@ -1,9 +1,11 @@
 // The two simple enemies: the sprite enemy's quad (turned by its third
 // angle, scaled by its parameter word, coloured by its three colour words),
-// the model enemy's placement rotation, their draw keys near and far, and
-// the value animator read as their animation time, clamped to the track.
+// the model enemy's placement rotation, their draw keys near and far, the
+// value animator read as their animation time, clamped to the track, and
+// their first motion record aimed from where they spawn.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <set>
 
@@ -152,6 +154,32 @@ TEST(SimpleEnemy, ModelTurnsZThenYThenXKeepsItsPlaceAndDrawsByDepth) {
   e->animator.value = 50.0f;
   m.rig.Run(1);
   EXPECT_EQ(e->trackTime, 10.0f);
+}
+
+// Spawned at (-200, -300) with the player at (0, 200), an enemy whose first
+// motion record aims at the player heads atan2(500, 200) = 1.19029 rad =
+// 0.18944 turn (0.25 would be the aim from the screen's centre), and its
+// first step goes that way.
+TEST(SimpleEnemy, FirstAimedMotionAimsFromTheSpawn) {
+  ModelRig m;
+  m.rig.Param(1, "Sprite", 0);
+  m.rig.Param(2, "Model", 1);
+  MotionRecord aimed;
+  aimed.block = MotionParam::Block{60.0f, 0x10000, 0.0f, 0.0f, 0.0f, 10.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f};
+  m.rig.Script(1).motion = {aimed};
+  m.rig.Spawn(0.0f, 1, 1, -200.0f, -300.0f);
+  m.rig.Spawn(0.0f, 2, 1, -200.0f, -300.0f);
+  m.rig.weapons.PlacePlayer(0.0f, 200.0f);
+  ASSERT_TRUE(m.Load());
+  for (int32_t n : {0, 1}) {
+    SCOPED_TRACE(n);
+    EObjBase* e = g_EnemySet.SpawnAt(n);
+    ASSERT_NE(e, nullptr);
+    EXPECT_NEAR(e->motion.angleBase, 0.18944f, 1e-5f);
+    e->Step();
+    const float* p = e->GetPosition();
+    EXPECT_NEAR(std::atan2(p[1] + 300.0f, p[0] + 200.0f) / 6.2831855f, 0.18944f, 1e-5f);
+  }
 }
 
 }  // namespace
