@@ -190,7 +190,8 @@ void Game::TestExitRule() {
   }
   QvtBTUtil* client = GetServiceClient();
   if (!client || !coins) return;
-  if (coins->credits != 0 || coins->serviceCredits != 0) return;
+  // A coin short of a credit is money in the cabinet too.
+  if (coins->credits != 0 || coins->serviceCredits != 0 || coins->remainder != 0) return;
   if (settings[SettingsWord::coinPlay] == 0) return;
   if (client->GetCounterE() != 0 || client->GetCounterC() != 0) return;
   if (client->GetUserSelectEnable() == 0) return;

@@ -160,8 +160,11 @@ void Game::ResetChain(int32_t playerMode) {
 }
 
 void Game::ResetScoreGlobals() {
-  record[REC_BONUS_B] = record[REC_BONUS_B_OVERFLOW] = 0;
-  record[REC_TOTAL_C] = record[REC_TOTAL_C_OVERFLOW] = 0;
+  // The stage's words: the result bonus pair, the counters after it (the
+  // lock catches the next result pays among them) and the total count. The
+  // score, its overflow word, the high score and the play's longest chain go on.
+  for (int i = REC_BONUS_B; i <= REC_RUN_MAX; ++i) record[i] = 0;
+  record[REC_TOTAL_COUNT] = 0;
 }
 
 void Game::SetStage(int32_t n) {

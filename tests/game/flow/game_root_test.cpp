@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "cabinet/QvtBTUtil.h"
+#include "game/core/CoinCounter.h"
 #include "game/core/Game.h"
 #include "game/core/HitBody.h"
 #include "game/player/PShotMan.h"
@@ -8,6 +10,8 @@
 #include "game/scene/Logo.h"
 #include "support/Headless.h"
 #include "support/ImageCompare.h"
+#include "platform/byte_order.h"
+#include "platform/registry.h"
 #include "vrax/resource/SRscMan.h"
 #include "support/ExpectAll.h"
 
@@ -258,6 +262,56 @@ TEST(GameRoot, StageClearAndGameOverChooseTheNextScene) {
   g->gameOver = 1;
   h.Step(2);
   EXPECT_EQ(g->GetSceneId(), SCENE_RANKING);
+}
+
+// The cabinet goes back to the service (the result word 0 written, the
+// window closed) only while nothing is paid in: no credit and no coin towards
+// the next one. With two coins a credit, one coin in holds the game against
+// start and button 1 held and against the service's count-down running out.
+TEST(GameRoot, TheCabinetIsHandedBackOnlyWithNoCreditAndNoCoinTowardsOne) {
+  for (const bool coin : {false, true}) {
+    for (const bool countDown : {false, true}) {
+      SCOPED_TRACE(testing::Message() << (coin ? "one coin of two" : "no coin")
+                                      << (countDown ? ", the count-down at 0" : ", start and button 1 held"));
+      HeadlessOptions o = NullDevice();
+      o.prepareSaveDir = [](const testsupport::TempDir&) {
+        plat::RegKey key;
+        ASSERT_TRUE(key.Open(kQvtRegistryKey, true) && key.WriteDword("UserSelectEnable", 1));
+      };
+      Headless h(o);
+      Game* g = RunToNotice(h);
+      ASSERT_NE(g, nullptr);
+      g->settings[SettingsWord::coinPlay] = 1;
+      g->settings[SettingsWord::coinUnit] = 2;
+      g->settings[SettingsWord::creditsPerUnit] = 1;
+      h.Step(61);  // the rule waits 60 frames
+      CoinCounter* coins = GetCoinCounter();
+      if (coin) {
+        h.Hold(plat::CabInput::kCoin);
+        h.Step();
+        h.Hold(plat::CabInput::kCoin, false);
+        for (int i = 0; i < 10 && coins->totalCoins == 0; ++i) h.Step();
+        ASSERT_EQ(coins->totalCoins, 1);
+        EXPECT_ALL({VAL(coins->credits, 0), VAL(coins->remainder, 1)});
+      }
+      if (countDown) {
+        QvtSharedMemory block;
+        ASSERT_TRUE(block.Open(QvtChannels::Default()));
+        uint8_t head[8] = {1};  // valid, 0 ms left
+        plat::WriteLe32(head + 4, 0);
+        ASSERT_TRUE(block.Write(0, 8, head));
+      } else {
+        h.Hold(plat::CabInput::kStart);
+        h.Hold(plat::CabInput::kButton1);
+      }
+      h.Step(3);
+      h.ReleaseAll();
+      uint32_t result = 0xDEADBEEF;
+      plat::RegKey key;
+      if (key.Open(kQvtRegistryKey, false)) key.ReadDword("GameResult", &result);
+      EXPECT_ALL({VAL(h.QuitRequested(), !coin), VAL(result, coin ? 0xDEADBEEFu : 0u)});
+    }
+  }
 }
 
 // A stage-list process whose end fires a player shot.

@@ -127,6 +127,17 @@ TEST_F(GameScore, TotalsCarryOnTheirOwn) {
   EXPECT_EQ(Score(), 0u);
 }
 
+// A stage result's end clears the words of the stage: the result bonus pair
+// and the counters after it, the lock catches among them. The score, its
+// overflow word, the high score taken at the play's start and the play's
+// longest chain go on.
+TEST_F(GameScore, TheStageResetClearsTheStageWordsAndKeepsThePlayWords) {
+  for (int i = 0; i < REC_WORDS; ++i) game.record[i] = 100u + static_cast<uint32_t>(i);
+  game.ResetScoreGlobals();
+  const uint32_t after[REC_WORDS] = {100, 101, 102, 103, 0, 0, 0, 0, 0, 0, 0, 0, 112, 0};
+  for (int i = 0; i < REC_WORDS; ++i) EXPECT_EQ(game.record[i], after[i]) << "word " << i;
+}
+
 TEST_F(GameScore, ExtendSoundIsSilentWhileMutedOrInASilentDemo) {
   EXPECT_FALSE(game.SoundMuted());
   game.soundOff = 1;

@@ -40,7 +40,7 @@ Result StartResult(SceneRig& rig, const Play& p) {
   g->stage = p.stage;
   g->record[REC_OVERFLOW] = p.overflow;
   g->record[REC_SCORE] = p.score;
-  g->record[REC_LOCK_CATCHES] = static_cast<uint32_t>(p.catches);
+  for (int32_t i = 0; i < p.catches; ++i) g->IncCounterB();  // the stage's lock catches
   g->lives = p.lives;
   g->settings[SettingsWord::extendRow] = 0;  // no extend on the way
   StageDefeatCount = p.destroyed;
@@ -96,6 +96,27 @@ TEST(StageResult, TheBonusIsInTheScoreFromTheStartAndTheStageCountersAreClearedA
     EXPECT_ALL({VAL(g->record[REC_BONUS_B_OVERFLOW], 0u), VAL(g->record[REC_BONUS_B], 0u),
                 VAL(g->record[REC_SCORE], c.score)});
   }
+  // 3 catches in stage 1 and 2 in stage 2: stage 2's result shows 2 and pays
+  // 40,000 for them. The score, its overflow word, the high score taken at
+  // the play's start and the play's longest chain go on from stage to stage.
+  SceneRig rig;
+  ASSERT_TRUE(rig.Ok());
+  Game* g = rig.G();
+  g->record[REC_HIGH_SCORE] = 5000000;
+  g->record[REC_BEST_CHAIN] = 17;
+  Result r = StartResult(rig, {1, 2, 1000000, 0, 0, 0, 3, 0, 0.0f});
+  ASSERT_TRUE(r);
+  EXPECT_ALL({VAL(ChainCounter::GetLockCatches(), 3), VAL(g->record[REC_BONUS_B], 60000u)});
+  ASSERT_TRUE(Hurry(rig, r));
+  ASSERT_GE(rig.RunToNext(100), 0);
+  ASSERT_EQ(g->GetCurrentRequest().a1, 2);
+  EXPECT_ALL({VAL(g->record[REC_SCORE], 1060000u), VAL(g->record[REC_OVERFLOW], 2u),
+              VAL(g->record[REC_HIGH_SCORE], 5000000u), VAL(g->record[REC_BEST_CHAIN], 17u)});
+  g->ClearStageObjects();
+  r = StartResult(rig, {2, 2, 1060000, 0, 0, 0, 2, 0, 0.0f});
+  ASSERT_TRUE(r);
+  EXPECT_ALL({VAL(ChainCounter::GetLockCatches(), 2), VAL(g->record[REC_BONUS_B], 40000u),
+              VAL(g->record[REC_SCORE], 1100000u)});
 }
 
 TEST(StageResult, RowsSlideIn31FramesEachAPressFinishesOneRowAndTheGlowFollowsItsLoop) {
