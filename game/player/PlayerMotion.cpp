@@ -245,7 +245,10 @@ void Player::TakeInputRecords(const std::vector<uint8_t>& records) {
 void Player::HullMatrix(SMatrix* out) const {
   SMatrix m = kIdentityMatrix;
   MatrixScale3(&m, hullScale[0], hullScale[1], hullScale[2]);
-  MakeRotationXYZ(&m, &m, hullLean[0], hullLean[2], hullLean[1]);
+  // Pitch about the wing axis, roll about the nose's axis (the model's y),
+  // yaw about the view axis: the yaw turns the nose on the screen, a yaw of
+  // a quarter turn pointing it from up to the right.
+  MakeRotationXYZ(&m, &m, hullLean[0], hullLean[1], hullLean[2]);
   m.m[3][0] = displayPosition[0] + hullOffset[0] * 100.0f;
   m.m[3][1] = displayPosition[1] + hullOffset[1] * 100.0f;
   m.m[3][2] = displayPosition[2] + hullOffset[2] * 100.0f;

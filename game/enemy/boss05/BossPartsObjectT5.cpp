@@ -44,6 +44,10 @@ int32_t BossPartsObjectT5::User(int32_t code, SProcArg) {
     for (int32_t n : kReadNodes)
       if (SGpNode* node = GetNode(n)) node->SetKeepWorld(1);
   }
+  // The boss's draw resets its placement's turn before this draw step: the
+  // wreck's shrink is applied after it, so that it is drawn.
+  if (code == kCodeDraw)
+    if (SGpNode* top = GetTopNode()) SMatrix::Scale(top->GetLocal(), top->GetLocal(), shrink, shrink, shrink);
   if (code == kCodeMain) Frame();
   return 0;
 }
@@ -130,7 +134,7 @@ void BossPartsObjectT5::Frame() {
       core->AddPacket(&pop);
     }
     const float t = std::sin(r * kHalfPi);
-    if (SGpNode* top = GetTopNode()) SMatrix::Scale(top->GetLocal(), top->GetLocal(), 1.0f - t, 1.0f - t, 1.0f - t);
+    shrink = 1.0f - t;
     ambient.Set(0.5f - 0.25f * t, 0.5f + 0.5f * t, 0.5f - 0.5f * t);
     if (c % 4 == 0) {
       const SVec4 p = Point(5);

@@ -20,6 +20,9 @@ class BossPartsObjectT5 : public BossPartsObject {
   AmbientPop pop;
   float arcStart[4] = {0.0f, 0.0f, 0.0f, 1.0f};
   float arcEnd[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+  // The wreck's scale, set each frame of its shrinking and kept after it;
+  // applied to the top node in every draw step.
+  float shrink = 1.0f;
 
  protected:
   int32_t User(int32_t code, SProcArg arg) override;

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 #include <vector>
 
 #include "boss_fight.h"
@@ -292,7 +293,10 @@ TEST(Boss05, EscapesWhenTimeIsUpAtTheSweepsEnd) {
 }
 
 // A defeat before the thruster bodies were registered: the show plays its
-// 405 frames and ends the body and the arena loop.
+// 405 frames and ends the body and the arena loop. The wreck as the next
+// draw leaves it for the queue: full size before count 200, then scaled by
+// 1 - sin(r pi/2), r = (count - 200) / 100: 1 - 0.70711 = 0.29289 at 250,
+// nothing at 300.
 TEST(Boss05, DefeatInTheEntryEndsTheBodyAtFrame405) {
   Boss5Rig r;
   ASSERT_NE(r.boss, nullptr);
@@ -302,7 +306,24 @@ TEST(Boss05, DefeatInTheEntryEndsTheBodyAtFrame405) {
   r.m.rig.Run(1);
   EXPECT_EQ(r.boss->Script().GetState(), EnemyBase::SCRIPT_DEFEATED);
   EXPECT_EQ(HitGroupTable[7].Count(), 0);
-  r.m.rig.Run(405);
+  BossPartsObjectT5* show = nullptr;
+  for (SProc* c = r.boss->GetList(0)->Head(); c != nullptr && show == nullptr; c = SProcList::Next(c))
+    show = dynamic_cast<BossPartsObjectT5*>(c);
+  ASSERT_NE(show, nullptr);
+  const std::vector<std::pair<int32_t, float>> scales = {{199, 1.0f}, {250, 0.29289f}, {300, 0.0f}};
+  size_t seen = 0;
+  for (int f = 0; f < 405; ++f) {
+    r.m.rig.Run(1);
+    const int32_t count = show->timer.GetCount() - 1;  // the frame just run
+    for (const auto& [at, scale] : scales)
+      if (count == at) {
+        r.boss->SendEvent(SProc::EVENT_DRAW, 0);
+        const float* row = r.boss->PlacementNode()->GetLocal()->m[0];
+        EXPECT_NEAR(std::sqrt(row[0] * row[0] + row[1] * row[1] + row[2] * row[2]), scale, 1e-4f) << at;
+        ++seen;
+      }
+  }
+  EXPECT_EQ(seen, scales.size());
   ASSERT_NE(LiveProc(h), nullptr);
   EXPECT_EQ(g_MapMng.armed, 1);
   r.m.rig.Run(1);

@@ -411,21 +411,74 @@ TEST(PlayerDrawing, TheSecondPartRidesInHullPartThreesFrame) {
   ASSERT_TRUE(w.Ok());
   ASSERT_GE(w.RunToControl(), 0);
   ASSERT_NE(GetRscMan()->Find("\\common\\osr_player", RscTag("MDL")), nullptr);
-  // The hull turned a quarter turn about the view axis: its rows (0, 1, 0)
-  // and (-1, 0, 0). The part's offset (0, 3.3, 10) turns into (-3.3, 0, 10)
-  // from part 3, and the part turns with the hull.
-  g_Player.hullLean[1] = 0.25f;
-  w.Step();
-  ASSERT_NE(g_Player.partPacket.path, nullptr);  // the second part is drawn
-  const SMatrix& m = g_Player.partPacket.matrix;
-  const SVec4 p3 = g_Player.BonePosition(Player::kPartMountBone);
-  EXPECT_NEAR(m.m[3][0], p3.x - 3.3f, 1e-3f);
-  EXPECT_NEAR(m.m[3][1], p3.y, 1e-3f);
-  EXPECT_NEAR(m.m[3][2], p3.z + 10.0f, 1e-3f);
-  const float rows[3][3] = {{0, 1, 0}, {-1, 0, 0}, {0, 0, 1}};
-  for (int r = 0; r < 3; ++r)
-    for (int c = 0; c < 3; ++c) EXPECT_NEAR(m.m[r][c], rows[r][c], 1e-5f) << r << c;
-  g_Player.hullLean[1] = 0.0f;
+  // The part's offset (0, 3.3, 10) from part 3 turns with the hull, and the
+  // part turns with it. A yaw of a quarter turn, about the view axis: rows
+  // (0, 1, 0) and (-1, 0, 0), the offset (-3.3, 0, 10). A roll of a quarter
+  // turn, about the nose's axis (y): rows (0, 0, -1) and (1, 0, 0), the
+  // offset (10, 3.3, 0).
+  struct Lean {
+    int slot;
+    float offset[3];
+    float rows[3][3];
+  };
+  static constexpr Lean kLeans[] = {{2, {-3.3f, 0.0f, 10.0f}, {{0, 1, 0}, {-1, 0, 0}, {0, 0, 1}}},
+                                    {1, {10.0f, 3.3f, 0.0f}, {{0, 0, -1}, {0, 1, 0}, {1, 0, 0}}}};
+  for (const Lean& l : kLeans) {
+    SCOPED_TRACE(l.slot);
+    g_Player.hullLean[l.slot] = 0.25f;
+    w.Step();
+    ASSERT_NE(g_Player.partPacket.path, nullptr);  // the second part is drawn
+    const SMatrix& m = g_Player.partPacket.matrix;
+    const SVec4 p3 = g_Player.BonePosition(Player::kPartMountBone);
+    EXPECT_NEAR(m.m[3][0], p3.x + l.offset[0], 1e-3f);
+    EXPECT_NEAR(m.m[3][1], p3.y + l.offset[1], 1e-3f);
+    EXPECT_NEAR(m.m[3][2], p3.z + l.offset[2], 1e-3f);
+    for (int r = 0; r < 3; ++r)
+      for (int c = 0; c < 3; ++c) EXPECT_NEAR(m.m[r][c], l.rows[r][c], 1e-5f) << r << c;
+    g_Player.hullLean[l.slot] = 0.0f;
+  }
+}
+
+// A dash of 200 px or more from (0, -50), its lean reached on the strike's
+// third frame. Lean (pitch, 0.7 roll, direction + 0.25), turns; the nose is
+// the model's -y, the face its z. Right (direction 0): roll -0.2, lean
+// (0, -0.14, 0.25): the nose turned a quarter to (1, 0), the face banked,
+// its depth cos(0.14 turn) = 0.63742. Down (0.25): roll 0, pitch
+// -0.25 x 0.5, lean (-0.125, 0, 0.5): the nose (0, cos(0.125 turn)) =
+// (0, 0.70711) and the face as deep. Up (-0.25): nothing turned, the nose
+// (0, -1), the face 1.
+TEST(PlayerDrawing, TheDashLeanTurnsTheNoseTowardsTheDash) {
+  PlayWorld w;
+  ASSERT_TRUE(w.Ok());
+  ASSERT_GE(w.RunToControl(), 0);
+  struct Dash {
+    float to[2];
+    float nose[2];
+    float face;
+  };
+  static constexpr Dash kDashes[] = {{{200.0f, -50.0f}, {1.0f, 0.0f}, 0.63742f},
+                                     {{0.0f, 200.0f}, {0.0f, 0.70711f}, 0.70711f},
+                                     {{0.0f, -250.0f}, {0.0f, -1.0f}, 1.0f}};
+  std::vector<testenemy::Logged> log;
+  int id = 0;
+  for (const Dash& d : kDashes) {
+    SCOPED_TRACE(id);
+    ASSERT_EQ(g_Player.controlMode, Player::CONTROL_NORMAL);
+    g_Player.position[0] = 0.0f;
+    g_Player.position[1] = -50.0f;
+    testenemy::Spawn(&log, id++, d.to[0], d.to[1]);
+    g_Player.SendEvent(Player::kEventDash, 0);
+    ASSERT_EQ(g_DashForm.targetCount, 1);
+    for (int i = 0; i < 60 && !(g_DashForm.dashState == DashForm::DASH_STRIKING && g_Player.leanCounter == 3); ++i)
+      w.Step();
+    ASSERT_EQ(g_DashForm.dashState, DashForm::DASH_STRIKING);
+    SMatrix m;
+    g_Player.HullMatrix(&m);
+    EXPECT_NEAR(-m.m[1][0], d.nose[0], 1e-4f);
+    EXPECT_NEAR(-m.m[1][1], d.nose[1], 1e-4f);
+    EXPECT_NEAR(m.m[2][2], d.face, 1e-4f);
+    for (int i = 0; i < 200 && g_Player.controlMode != Player::CONTROL_NORMAL; ++i) w.Step();
+  }
 }
 
 }  // namespace
