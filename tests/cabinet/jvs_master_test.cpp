@@ -2436,6 +2436,30 @@ TEST_F(MasterOnAWire, ABringUpAmongFramesShapedAsAnswersCountsOnlyItsNodes) {
                   VAL(swallowed, true), VAL(Lines(told, "the bus is stopped"), 0)});
     }
   }
+  // A round given out on such a flood (the first assignment lost), then a
+  // quiet line, the next round's address 1 given out on it and the node
+  // silent after it: that round came on no noise, and six of the node's
+  // exchanges in a row stop the bus within a round.
+  BusWorld w;
+  bool lost = false;
+  uint32_t quietAt = 0;  // address 1 given out again, on a quiet line
+  w.wire.script = [&](bool request) {
+    if (quietAt && request && w.WritingNode() == 1) return SimJvsWire::kLost;
+    if (!request || w.WritingData() != std::vector<uint8_t>{kJvsCmdSetAddress, 1}) return SimJvsWire::kWhole;
+    if (lost && !quietAt && !w.wire.LineNoisy()) quietAt = w.wire.NowMs();
+    if (lost) return SimJvsWire::kWhole;
+    testsupport::SimLineNoise n = testsupport::SimLineNoise::Flood(7, true, 300);
+    n.answerFrames = lost = true;
+    w.wire.SetLineNoise(n);
+    return SimJvsWire::kLost;
+  };
+  testsupport::StderrCapture capture;
+  ASSERT_TRUE(w.Open());
+  w.FramesUntil([&] { return w.Halted(); }, 2000);
+  const std::string told = capture.Take();
+  EXPECT_EQ(w.fault, "");
+  EXPECT_ALL({VAL(quietAt != 0, true), VAL(w.wire.NowMs() - quietAt <= kJvsResetWaitMs + 2 * kJvsCycleMs, true),
+              VAL(Lines(told, "no good answer from node 1 in 6 exchanges in a row (6 silent)"), 1)});
 }
 
 // Nodes that raise SENSE 0 to 100 ms after taking their address, one or
