@@ -127,6 +127,14 @@ struct FrameModule {
   // there goes on there. When its last byte came.
   JvsReceiver dropped_rx;
   uint32_t droppedAt = 0;
+  // The frame that decided the last receive, as it came on the wire from
+  // its sync byte (none: 0 bytes), how many frames dropped were that frame
+  // byte for byte, and how much of it the frame being dropped has matched
+  // (kNoMatch: it differs).
+  uint8_t decided[kJvsMaxFrame] = {};
+  size_t decidedSize = 0;
+  size_t matched = 0;
+  std::atomic<uint32_t> copies{0};
   // Whether the next frame written must wait for a quiet line.
   bool unsettled = true;
   // Whether the last frame written went out after a wait for a quiet line
@@ -196,8 +204,11 @@ void Dead(JvsReceiver& rx) {
 // master through to its sum.
 enum Ended { kNoFrame, kOtherFrame, kMasterFrame };
 
+constexpr size_t kNoMatch = ~size_t{0};
+
 // Throws bytes away: the frames to the master among them are counted as
-// dropped, the bytes outside frames and of dead frames as stray. What
+// dropped (and as copies, those byte for byte the frame that decided the
+// last receive), the bytes outside frames and of dead frames as stray. What
 // ended among them (the most of it). A frame still under way at their end
 // is left to the receiver.
 Ended Drop(JvsReceiver& rx, const uint8_t* bytes, size_t n) {
@@ -208,11 +219,18 @@ Ended Drop(JvsReceiver& rx, const uint8_t* bytes, size_t n) {
       ++stray;
       continue;
     }
-    if (bytes[i] == kJvsSync) Dead(rx);
+    FrameModule& m = M();
+    if (bytes[i] == kJvsSync) {
+      Dead(rx);
+      m.matched = 0;
+    }
+    if (m.matched != kNoMatch)
+      m.matched = m.matched < m.decidedSize && m.decided[m.matched] == bytes[i] ? m.matched + 1 : kNoMatch;
     const bool inFrame = rx.InFrame();
     const JvsReceiver::Event ev = rx.Feed(bytes[i]);
     if (ev != JvsReceiver::kNone) {
-      ++M().dropped;
+      ++m.dropped;
+      if (m.decidedSize && m.matched == m.decidedSize) ++m.copies;
       ended = kMasterFrame;
     } else if (inFrame && !rx.InFrame() && ended == kNoFrame) {
       ended = kOtherFrame;
@@ -266,6 +284,8 @@ int JvsOpenPort(const char* portName) {
   if (!m.line->Open(portName)) return 0;
   m.cancelWaits = false;
   m.dropped = 0;
+  m.copies = 0;
+  m.decidedSize = 0;
   m.stray = 0;
   for (auto& s : m.strayBy) s = 0;
   m.noise = JvsNoise{};
@@ -354,6 +374,8 @@ void JvsClearQueues() {
 uint32_t JvsGetErrorCount() { return M().errors.load(); }
 
 uint32_t JvsGetDroppedReplyCount() { return M().dropped.load(); }
+
+uint32_t JvsGetDroppedCopyCount() { return M().copies.load(); }
 
 uint32_t JvsGetStrayByteCount(int node) {
   if (node < 0) return M().stray.load();
@@ -538,6 +560,7 @@ JvsReceipt JvsReceiveAnswer(uint8_t* buffer, size_t max, int* length, JvsReplyCh
   if (length) *length = 0;
   m.receiveNoise = false;
   m.receiveBytes = 0;
+  m.decidedSize = 0;
   JvsReceiver rx;
   uint8_t raw[kJvsMaxFrame];
   uint8_t chunk[kFilteredRoom];
@@ -557,6 +580,7 @@ JvsReceipt JvsReceiveAnswer(uint8_t* buffer, size_t max, int* length, JvsReplyCh
   auto ended = [&](JvsReceipt r) {
     m.dropped_rx = rx;
     m.droppedAt = lastFrameByte;
+    m.decidedSize = 0;
     return spoiled(r);
   };
   // The node must begin its answer, and go on with it, without a pause of
@@ -595,6 +619,8 @@ JvsReceipt JvsReceiveAnswer(uint8_t* buffer, size_t max, int* length, JvsReplyCh
         m.receiveNoise = true;
         Dead(rx);
       }
+      if (chunk[i] == kJvsSync) m.decidedSize = 0;
+      if (m.decidedSize < kJvsMaxFrame) m.decided[m.decidedSize++] = chunk[i];
       const JvsReceiver::Event ev = rx.Feed(chunk[i]);
       if (ev == JvsReceiver::kNone) continue;
       if (stray) CountStray(stray);
@@ -605,6 +631,7 @@ JvsReceipt JvsReceiveAnswer(uint8_t* buffer, size_t max, int* length, JvsReplyCh
       // before the next frame. A frame they begin goes on in the next wait.
       m.dropped_rx.Reset();
       m.droppedAt = lastFrameByte;
+      m.matched = kNoMatch;
       const uint32_t strayBefore = m.stray.load();
       if (i + 1 < got && Drop(m.dropped_rx, chunk + i + 1, got - (i + 1)) == kMasterFrame) m.unsettled = true;
       // A wrong sum with bytes outside frames right after it: noise landed

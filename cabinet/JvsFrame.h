@@ -134,6 +134,10 @@ uint32_t JvsGetErrorCount();
 // a quiet line, and those that came with or after a frame that ended a
 // receive.
 uint32_t JvsGetDroppedReplyCount();
+// Of them, those byte for byte the frame that decided the receive before
+// them (a wrong sum, status 3, a frame that answers nothing): the copy a
+// node that sends each of its frames twice puts after it.
+uint32_t JvsGetDroppedCopyCount();
 // Bytes outside frames since the port was opened (a line driver's glitch,
 // padding after a reply): no sync byte came before them, and the escaping
 // keeps the sync byte out of every frame's body, so they can begin no frame

@@ -1033,7 +1033,10 @@ void Wrote() {
 // the next write makes anyway is made here, and one that runs out, or that
 // drops frames to the master nobody asked for, says the frame came with
 // noise, whether or not the request went out after a wait (after another
-// node's good answer it goes out at once).
+// node's good answer it goes out at once). The one frame the wait drops,
+// where it is byte for byte the frame that decided, is the node's own copy
+// of it (a node that sends each frame twice), no noise: the exchange is one
+// of the node's own.
 JvsReceipt Receive(uint8_t* buf, int* n, JvsReplyCheck check, const void* checkWith) {
   Wrote();
   const JvsReceipt got = JvsReceiveAnswer(buf, kJvsReplyBuffer, n, check, checkWith);
@@ -1041,8 +1044,12 @@ JvsReceipt Receive(uint8_t* buf, int* n, JvsReplyCheck check, const void* checkW
                (JvsLastWriteOnNoise() || (got != JvsReceipt::kUnfitting && JvsLastReceiveMetNoise()));
   const bool framed = got == JvsReceipt::kUnfitting || got == JvsReceipt::kDamaged ||
                       got == JvsReceipt::kStatusThree || got == JvsReceipt::kUnknownStatus;
-  const uint32_t dropped = JvsGetDroppedReplyCount();
-  if (!noise && framed && JvsSettleLine()) noise = JvsLineNoisy() || JvsGetDroppedReplyCount() != dropped;
+  const uint32_t dropped = JvsGetDroppedReplyCount(), copies = JvsGetDroppedCopyCount();
+  if (!noise && framed && JvsSettleLine()) {
+    const uint32_t frames = JvsGetDroppedReplyCount() - dropped;
+    const bool ownCopy = frames == 1 && JvsGetDroppedCopyCount() - copies == 1;
+    noise = JvsLineNoisy() || (frames != 0 && !ownCopy);
+  }
   M().byNoise = noise;
   return got;
 }

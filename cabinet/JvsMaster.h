@@ -59,9 +59,10 @@
 //   Exchanges that noise spoiled (their request went out after a wait for a
 //   quiet line that ran out, or noise came before what decided the receive,
 //   or a frame decided it and the line carried more after it: the wait for
-//   a quiet line that the next write makes is made at once and runs out,
-//   whether or not a wait came before the request) count toward no such
-//   stop and end no run; the line that tells the stop says "in a row" only
+//   a quiet line that the next write makes is made at once and runs out
+//   or drops frames to the master, but for one alone that is byte for byte
+//   that frame: the node's own copy of it; whether or not a wait came
+//   before the request) count toward no such stop and end no run; the line that tells the stop says "in a row" only
 //   where none came between the run's exchanges. Whatever spoiled them, a node that has given no good answer for
 //   kJvsNoAnswerMs stops the bus (a node with a request due that the cycles
 //   cut short do not reach counts from its last good answer), and so does a

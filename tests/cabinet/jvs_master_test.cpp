@@ -336,6 +336,41 @@ TEST_F(MasterOnAWire, TheBusStopsOnlyAfterSixSpoiledExchangesInARow) {
       EXPECT_EQ(w.Halted(), stops);
     }
   }
+  // A node that sends each frame twice (the copy 3 ms after it), its
+  // answers failing: a wrong sum, status 3, status 1 alone (answering
+  // nothing). The copy, alone and byte for byte the answer, is the node's
+  // own, no noise: six in a row stop the bus within a second, as node 1 and
+  // as node 2 beside a good node 1 (node 2 answering well every 5 s).
+  const std::pair<F, const char*> failing[] = {{F::kDamaged, "6 damaged"},
+                                               {F::kStatusThree, "6 status 3 (the node saw a damaged request)"},
+                                               {F::kOtherStatus, "6 answering nothing asked"}};
+  for (const auto& [fault, met] : failing) {
+    for (uint8_t node : {1, 2}) {
+      SCOPED_TRACE(testing::Message() << "node " << int(node) << " sends each frame twice: " << met);
+      BusWorld w(node);
+      Ready(w);
+      testsupport::StderrCapture capture;
+      w.wire.otherStatus = kJvsStatusNormal;
+      w.wire.twiceNode = node;
+      const uint32_t start = w.wire.NowMs();
+      uint32_t goodAt = start;
+      w.wire.script = [&](bool request) {
+        if (w.WritingNode() != node || request != (fault == F::kStatusThree)) return F::kWhole;
+        if (node == 1 || w.wire.NowMs() - goodAt < 5000) return fault;
+        goodAt = w.wire.NowMs();
+        return F::kWhole;
+      };
+      w.FramesUntil([&] { return w.Halted(); }, 2000);
+      const uint32_t stopMs = w.wire.NowMs() - start;
+      const std::string err = capture.Take();
+      EXPECT_EQ(w.fault, "");
+      EXPECT_NE(err.find("no good answer from node " + std::to_string(node) + " in 6 exchanges in a row (" + met + ")"),
+                std::string::npos) << err;
+      EXPECT_LE(stopMs, 1300u);
+      std::printf("node %d sending each frame twice, %s: %s after %u ms\n", node, met, w.Halted() ? "stopped" : "up",
+                  stopMs);
+    }
+  }
 }
 
 // The bus stops while a decrease's fate is unknown (its answer lost, and
@@ -2401,6 +2436,30 @@ TEST_F(MasterOnAWire, ABringUpAmongFramesShapedAsAnswersCountsOnlyItsNodes) {
                   VAL(swallowed, true), VAL(Lines(told, "the bus is stopped"), 0)});
     }
   }
+  // A round given out on such a flood (the first assignment lost), then a
+  // quiet line, the next round's address 1 given out on it and the node
+  // silent after it: that round came on no noise, and six of the node's
+  // exchanges in a row stop the bus within a round.
+  BusWorld w;
+  bool lost = false;
+  uint32_t quietAt = 0;  // address 1 given out again, on a quiet line
+  w.wire.script = [&](bool request) {
+    if (quietAt && request && w.WritingNode() == 1) return SimJvsWire::kLost;
+    if (!request || w.WritingData() != std::vector<uint8_t>{kJvsCmdSetAddress, 1}) return SimJvsWire::kWhole;
+    if (lost && !quietAt && !w.wire.LineNoisy()) quietAt = w.wire.NowMs();
+    if (lost) return SimJvsWire::kWhole;
+    testsupport::SimLineNoise n = testsupport::SimLineNoise::Flood(7, true, 300);
+    n.answerFrames = lost = true;
+    w.wire.SetLineNoise(n);
+    return SimJvsWire::kLost;
+  };
+  testsupport::StderrCapture capture;
+  ASSERT_TRUE(w.Open());
+  w.FramesUntil([&] { return w.Halted(); }, 2000);
+  const std::string told = capture.Take();
+  EXPECT_EQ(w.fault, "");
+  EXPECT_ALL({VAL(quietAt != 0, true), VAL(w.wire.NowMs() - quietAt <= kJvsResetWaitMs + 2 * kJvsCycleMs, true),
+              VAL(Lines(told, "no good answer from node 1 in 6 exchanges in a row (6 silent)"), 1)});
 }
 
 // Nodes that raise SENSE 0 to 100 ms after taking their address, one or

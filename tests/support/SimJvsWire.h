@@ -108,6 +108,12 @@ class SimJvsWire : public JvsLine, public plat::MsClock {
   std::vector<uint8_t> afterReply;
   uint32_t afterReplyMs = 2;
 
+  // The node at twiceNode (-1: none) sends each of its frames twice: the
+  // copy, byte for byte, comes twiceMs after the frame's end (a board, a
+  // hub or a driver that repeats what it sends).
+  int twiceNode = -1;
+  uint32_t twiceMs = 3;
+
   // How long after taking its address a node raises SENSE.
   uint32_t senseLagMs = 0;
   // A glitch of the SENSE line: it reads the other way for forMs, from atMs
