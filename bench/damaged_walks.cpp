@@ -75,11 +75,9 @@ void TunnelGroups(const fs::path& root, uint32_t n) {
 // frames of MapMng with the rail looping over keys 10 to 3,000.
 template <class Make>
 void WorldFrames(benchmark::State& state, bool tunnel, Make make) {
-  const fs::path root = fs::temp_directory_path() / "ostrel_bench_damaged_walks";
-  fs::remove_all(root);
-  Write(root / "B/path_a.cam", stage_file::WriteCameraPath(std::vector<CamKey>(kKeys)));
-  make(root);
-  stage_bench::World w(root, 1);
+  stage_bench::World w(1);
+  Write(w.Root() / "B/path_a.cam", stage_file::WriteCameraPath(std::vector<CamKey>(kKeys)));
+  make(w.Root());
   MapMng& map = w.map;
   map.paths[0].Target().Put(w.Load(RscTag("CAM"), "\\B\\path_a"));
   ObjPlacer& layer = map.layers[0];

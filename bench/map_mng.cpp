@@ -73,9 +73,8 @@ void WriteFiles(const fs::path& root) {
 }
 
 void BM_MapMngFrame(benchmark::State& state) {
-  const fs::path root = fs::temp_directory_path() / "ostrel_bench_map_mng";
-  WriteFiles(root);
-  stage_bench::World w(root, 2);
+  stage_bench::World w(2);
+  WriteFiles(w.Root());
   MapMng& map = w.map;
   map.paths[0].Target().Put(w.Load(RscTag("CAM"), "\\B\\path_a"));
   map.tunnel.Target().Put(w.Load(RscTag("TNL"), "\\B\\trn"));

@@ -2,10 +2,14 @@
 // The stage world of the stage benchmarks: the kernel with the graphic
 // manager (null device, no frame hold), the I/O and resource managers that
 // load the stage files, and MapMng in the game's list, over a data folder
-// of the benchmark's files. Its ready image and model stand in for the
-// stage's.
+// of the benchmark's files: a fresh folder of the run's own under the
+// temporary directory, removed with the world, so that runs side by side
+// never share one. Its ready image and model stand in for the stage's.
+#include <stdlib.h>
+
 #include <filesystem>
 #include <fstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -47,9 +51,9 @@ inline void Write(const fs::path& file, const std::vector<uint8_t>& bytes) {
 
 class World {
  public:
-  // The files lie under root, which is the data folder until the end.
-  World(const fs::path& root, unsigned textures) : root_(root), image(textures) {
-    plat::SetDataDir(root.string());
+  // The files are written under Root(), the data folder until the end.
+  explicit World(unsigned textures) : root_(FreshFolder()), image(textures) {
+    plat::SetDataDir(root_.string());
     SGpMan::SetStartsSound(false);
     kernel.Start();
     for (SProc* p : {static_cast<SProc*>(&gp), static_cast<SProc*>(&io), static_cast<SProc*>(&rm)}) p->SetStatic(true);
@@ -80,6 +84,8 @@ class World {
   World(const World&) = delete;
   World& operator=(const World&) = delete;
 
+  const fs::path& Root() const { return root_; }
+
   // A resource of the stage's resource slot 3, by kind (its tag) and name.
   SRsc* Load(uint32_t kind, const std::string& name) { return rm.CreateResource(3, kind, name.c_str(), 0, 0, 0, 0); }
   // One frame of MapMng: its draw packets (entered anew) and its rail.
@@ -92,6 +98,12 @@ class World {
   }
 
  private:
+  static fs::path FreshFolder() {
+    std::string name = (fs::temp_directory_path() / "ostrel-bench-XXXXXX").string();
+    if (mkdtemp(name.data()) == nullptr) throw std::runtime_error("mkdtemp failed for " + name);
+    return name;
+  }
+
   fs::path root_;
 
  public:

@@ -15,10 +15,7 @@ namespace {
 class PathsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    root_ = fs::temp_directory_path() /
-            ("ostrel_paths_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
-             ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(root_);
+    root_ = dir_.Path();
     fs::create_directories(root_ / "data" / "Enemy");
     fs::create_directories(root_ / "save");
     std::ofstream(root_ / "data" / "Enemy" / "Boss1.TR") << "x";
@@ -28,8 +25,8 @@ class PathsTest : public ::testing::Test {
   void TearDown() override {
     plat::SetDataDir("");
     plat::SetSaveDir("");
-    fs::remove_all(root_);
   }
+  testsupport::TempDir dir_{"ostrel-paths"};
   fs::path root_;
 };
 

@@ -264,14 +264,18 @@ TEST(ToolUsage, TheDamageCheckRunTellsItsSlowestFrameWhenAsked) {
   EXPECT_STREQ(tail, "all frames run");
 }
 
-// The soak takes a frame count of digits only, from 1 up: a word that is
-// no number, a number with anything after it, a sign, 0 or a count past
-// its bound is a usage error, told before the program is started.
+// The soak takes a frame count of digits only, from the frame where the
+// first round of the attract sequence ends (40,853) up: a word that is no
+// number, a number with anything after it, a sign, a count too short for
+// one round or past its bound is a usage error, told before the program is
+// started.
 TEST(ToolUsage, TheSoakRefusesAFrameCountThatIsNoCount) {
-  const std::string usage = "usage: soak [--frames N] [--long]\n";
+  const std::string usage =
+      "usage: soak [--frames N] [--long]  (N from 40853, one round of the attract sequence, to 216000000)\n";
   for (const std::vector<std::string>& args :
        {std::vector<std::string>{"--frames", "x"}, {"--frames", "12x"}, {"--frames", ""}, {"--frames", " 5"},
-        {"--frames", "-5"}, {"--frames", "+5"}, {"--frames", "0"}, {"--frames", "216000001"},
+        {"--frames", "-5"}, {"--frames", "+5"}, {"--frames", "0"}, {"--frames", "1"}, {"--frames", "40852"},
+        {"--frames", "216000001"},
         {"--frames", "99999999999999999999"}, {"--frames"}, {"--long", "--frames", "1e3"}, {"--frames", "5 "},
         {"--frames", "1.5"}}) {
     SCOPED_TRACE(args.back());
@@ -281,11 +285,13 @@ TEST(ToolUsage, TheSoakRefusesAFrameCountThatIsNoCount) {
     EXPECT_EQ(run.out, "");
     EXPECT_EQ(run.err, usage);
   }
-  // The least count is taken: one frame runs, too few for a round.
-  const ToolRun one = RunTool("soak", {"--frames", "1"}, 120000);
-  ASSERT_TRUE(one.ended);
-  EXPECT_EQ(ExitCode(one), 1);
-  EXPECT_EQ(one.err, "soak: FAILED at frame 1: not one round of the attract sequence was completed\n");
+  // The least count is taken: the run ends with its first round.
+  const ToolRun round = RunTool("soak", {"--frames", "40853"}, 280000);
+  ASSERT_TRUE(round.ended);
+  EXPECT_EQ(ExitCode(round), 0) << round.err;
+  EXPECT_EQ(round.err, "");
+  EXPECT_NE(round.out.find("round 1 over at frame 40853,"), std::string::npos) << round.out;
+  EXPECT_NE(round.out.find("soak: ok, 40853 frames, 1 rounds,"), std::string::npos) << round.out;
 }
 
 // The tools' number parser at its edges: the empty word and a lone sign

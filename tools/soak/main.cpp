@@ -6,8 +6,9 @@
 //   soak --help              prints the usage
 //
 // Runs 216,000 frames (an hour at 60 frames a second), 432,000 with --long,
-// or N (a whole number from 1 to 216,000,000; anything else is a usage
-// error, status 2). Every 10,000 frames it prints the resident memory, and at the end
+// or N (a whole number from 40,853, the frames to the end of the first round
+// of the attract sequence, to 216,000,000; anything else is a usage error,
+// status 2). Every 10,000 frames it prints the resident memory, and at the end
 // of each round of the attract sequence the most it reached in the round.
 // It fails (exit 1, the reason on standard error) when the program stops,
 // an error box appears, a scene stays on for more than kStallFrames, a
@@ -38,7 +39,8 @@
 
 namespace {
 
-constexpr char kUsage[] = "usage: soak [--frames N] [--long]\n";
+constexpr char kUsage[] =
+    "usage: soak [--frames N] [--long]  (N from 40853, one round of the attract sequence, to 216000000)\n";
 
 constexpr int64_t kHour = 216000;
 constexpr int64_t kSampleFrames = 10000;
@@ -66,9 +68,14 @@ double ResidentMiB() {
   return double(resident) * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
 }
 
-// A frame count as --frames takes it: a whole number from 1 to kMaxFrames.
+// A frame count as --frames takes it: a whole number from kRoundFrames, the
+// frame where the first round ends (the run's checks need one round), to
+// kMaxFrames.
+constexpr int64_t kRoundFrames = 40853;
 constexpr int64_t kMaxFrames = int64_t{1000} * kHour;
-bool ParseFrames(const char* text, int64_t* frames) { return tools::ParseWholeNumber(text, 1, kMaxFrames, frames); }
+bool ParseFrames(const char* text, int64_t* frames) {
+  return tools::ParseWholeNumber(text, kRoundFrames, kMaxFrames, frames);
+}
 
 int Fail(const char* what, int64_t frame) {
   std::fprintf(stderr, "soak: FAILED at frame %lld: %s\n", static_cast<long long>(frame), what);

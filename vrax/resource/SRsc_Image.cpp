@@ -65,9 +65,14 @@ void SGpMan::SetPictureTexture(SRsc_Image* image, int index) {
 
 SRsc_Image::~SRsc_Image() { SGpMan::ForgetTextureOwner(this); }
 
-bool SRsc_Image::PastList(int32_t n) const {
+bool SRsc_Image::PastList(int32_t n) {
   const int32_t listed = ListedCount();
-  return listed >= 0 && (n < 0 || n >= listed);
+  if (listed < 0 || (n >= 0 && n < listed)) return false;
+  if (!toldPastList_)
+    FatalError("%s(%d) : %s names %d pictures, none numbered %d: drawn with the texture bound before it (told once)\n",
+               kSource, __LINE__, MakeFileName(GetName(), ".tr").c_str(), listed, n);
+  toldPastList_ = true;
+  return true;
 }
 
 SGpState_Texture* SRsc_Image::GetTexturePacket(int32_t n) {

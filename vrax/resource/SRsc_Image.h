@@ -37,8 +37,10 @@ class SRsc_Image : public SRsc {
   // image made in place names the textures it has.
   virtual int32_t ListedCount() const { return TextureCount(); }
   // Whether n is past what the list names: binding it binds nothing new.
-  // False while the list is not known.
-  bool PastList(int32_t n) const;
+  // False while the list is not known. The first such number asked of the
+  // image is told in one line that names the list's file, what it names and
+  // the number; what follows still draws with the texture bound before it.
+  bool PastList(int32_t n);
   virtual SGpState_Texture* GetExtraPacket(int32_t n);
   virtual int32_t ExtraPacketCount() const { return static_cast<int32_t>(extra_.size()); }
   // The device texture n (null when n is not below the count).
@@ -48,6 +50,9 @@ class SRsc_Image : public SRsc {
   // Packets keep their addresses while the list grows.
   std::deque<SGpState_Texture> packets_;
   std::deque<SGpState_Texture> extra_;
+
+ private:
+  bool toldPastList_ = false;
 };
 
 // The image loaded from an image list (".tr"): the list is read first, then

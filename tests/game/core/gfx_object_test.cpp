@@ -2,6 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
+#include "vrax/graphic/SGpMan.h"
+#include "vrax/graphic/gp_support.h"  // tests/vrax/graphic
+#include "vrax/resource/SImageSlot.h"
+#include "vrax/resource/SRsc_Image.h"
+
 namespace {
 
 // A 16x16-cell font on a 256x256 part, characters from ' '.
@@ -55,6 +62,48 @@ TEST(GfxObject, AppendsContinueAtThePen) {
   g.Printf("Z");
   EXPECT_EQ(g.GlyphCount(), 1);
   EXPECT_EQ(g.GetPen()[0], 33.0f);
+}
+
+// An image of two white 1x1 textures on the device.
+struct TwoTextures : SRsc_Image {
+  TwoTextures() {
+    for (auto*& t : tex) SGpMan::GetDevice()->CreateTextureFromImage(plat::Image{1, 1, {255, 255, 255, 255}}, &t);
+  }
+  ~TwoTextures() override {
+    for (auto* t : tex) SGpMan::ForgetTexture(t), t->Release();
+  }
+  int32_t TextureCount() const override { return 2; }
+  plat::Texture* GetDeviceTexture(int32_t n) const override { return n >= 0 && n < 2 ? tex[n] : nullptr; }
+  plat::Texture* tex[2] = {};
+};
+
+// A text drawn while its font's image slot is empty binds no texture: not
+// the current image's texture of the font's number, so its glyphs are not
+// drawn at all. Once the slot holds the font's image they are drawn with
+// its texture.
+TEST(GfxObject, ATextWhoseFontSlotIsEmptyIsNotDrawnWithTheCurrentImage) {
+  NullDeviceScope gpu;
+  ASSERT_TRUE(gpu.ok);
+  gpu.dev()->BeginScene();
+  TwoTextures current, font;
+  SImageSlot slot;
+  const SGpRect sheet(&slot, 1, 256.0f, 256.0f, 0.0f, 0.0f, 256.0f, 256.0f);
+  const SGpRectGrid grid{&sheet, 16.0f, 16.0f, 32};
+  GfxObject g;
+  ASSERT_EQ(g.Init(&grid, 8), 0);
+  g.PutString("AB");
+  SGpMan::SetTexture(&current, 0);
+  const uint64_t before = gpu.dev()->GetStats().draws;
+  g.Execute();
+  EXPECT_EQ(gpu.dev()->GetStats().draws, before);
+  EXPECT_EQ(SGpMan::GetTextureOwner(), nullptr);
+  EXPECT_EQ(gpu.dev()->GetTexture(0), current.tex[0]);
+
+  slot = &font;
+  g.Execute();
+  EXPECT_GT(gpu.dev()->GetStats().draws, before);
+  EXPECT_EQ(gpu.dev()->GetTexture(0), font.tex[1]);
+  gpu.dev()->EndScene();
 }
 
 }  // namespace

@@ -80,7 +80,12 @@ TEST_F(RscWorld, ImageListOfPngAndJpegLoadsIntoTextures) {
   EXPECT_EQ(testsupport::PixelAt(ta->Pixels(), 2, 1), testsupport::PixelAt(a, 2, 1));  // alpha kept
   EXPECT_EQ(rm.Find("\\img\\list", kImg), slot);
   EXPECT_EQ(rm.Find("\\img\\list", RscTag("SND")), nullptr);
-  EXPECT_TRUE(box.texts.empty());
+  // The number past the list is told in one line: the list's file, what
+  // it names and the number.
+  ASSERT_EQ(box.texts.size(), 1u);
+  const std::string pastList =
+      " : \\img\\list.tr names 2 pictures, none numbered 2: drawn with the texture bound before it (told once)\n";
+  EXPECT_EQ(box.Count(pastList), 1) << box.texts[0];
 
   // The texture packet binds its texture on stage 0, once for a repeat.
   img->GetTexturePacket(1)->Execute();
@@ -89,6 +94,9 @@ TEST_F(RscWorld, ImageListOfPngAndJpegLoadsIntoTextures) {
   SGpMan::SetTexture(nullptr, 5);  // beyond the count: index recorded only
   EXPECT_EQ(SGpMan::GetDevice()->GetTexture(0), tb);
   EXPECT_EQ(SGpMan::GetTextureIndex(), 5);
+  // Past the list again, bound or looked up: told no more.
+  EXPECT_EQ(img->GetTexturePacket(2), &KeepTexturePacket());
+  EXPECT_EQ(box.texts.size(), 1u);
 
   // Loading a ready resource again is refused and marks it failed.
   EXPECT_EQ(slot->Load(0, 0, 0, 0), -1);
