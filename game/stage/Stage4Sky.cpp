@@ -91,7 +91,10 @@ int32_t Stage4Sky::Draw(SProcArg) {
   // The closing flash: towards white over 15 frames, back over 180.
   if (game != nullptr && n == 6999) game->RampValue(3, 1.7f, 15);
   if (game != nullptr && n == 7014) game->RampValue(3, 1.0f, 180);
-  if (t > 6999.0f) {
+  // The flare's sprites live one frame of play: the effect manager ends
+  // them in its end step, which a paused game does not run. A paused frame
+  // spawns none, so the last frame's flare stays on screen as it was.
+  if (t > 6999.0f && (game == nullptr || !game->IsPaused())) {
     const SVec2 sun = SunOnScreen();
     const int32_t d = LensFlare::EdgeDistance(sun.x, sun.y);
     for (const LensFlareElem& e : flare_.Elems()) LensFlare::SpawnElem(e, kFlareSheet, sun.x, sun.y, FlareAlpha(e.a, d));

@@ -4,7 +4,7 @@
 // layer's rows and the closing flash to the stage result, stage 5 with its
 // hall drawn at the shake and its music fade to the second ending); a frame
 // of each with its lens flare; stage 4's two sky layers on the picture where
-// their places put them.
+// their places put them, and its flare kept as it was through a pause.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -407,6 +407,34 @@ TEST(Stage4, SkyLayersChangeThePictureWhereTheirPlacesPutThem) {
     // The sprite itself is there to be kept: white over the fogged stage.
     EXPECT_GT(testsupport::PixelAt(s.with, 395, 90) & 0xFF, 0xE0u);
   }
+}
+
+// The sun's flare through a pause (the continue prompt's): in play each frame's
+// draw spawns the 15 flare sprites, each living one frame: the end step of
+// its frame ends that life, the next finds its key track run out and the one
+// after frees it, so 30 are live after a frame and a frame's draw shows 45.
+// Paused, the end steps stop and a paused frame spawns none: the 45 of the
+// last frame drawn stay, through 200 frames; the play goes on at 30.
+TEST(Stage4, APausedGameKeepsTheSunsFlareAsItWas) {
+  testsupport::PlayOptions o;
+  o.stage = 4;
+  o.livelyStage = true;
+  testsupport::PlayWorld w(o);
+  ASSERT_TRUE(w.Ok());
+  g_EnemySet.Reset();
+  g_MapMng.SetSection(0, 7020.0f);
+  w.Step(3);
+  ASSERT_EQ(FlareSprites(), 30);
+  w.G()->SetPause(true);
+  std::vector<int> paused;
+  for (int f = 1; f <= 200; ++f) {
+    w.Step();
+    if (f == 1 || f == 20 || f == 100 || f == 200) paused.push_back(FlareSprites());
+  }
+  EXPECT_EQ(paused, std::vector<int>({45, 45, 45, 45}));
+  w.G()->SetPause(false);
+  w.Step(2);
+  EXPECT_EQ(FlareSprites(), 30);
 }
 
 // The hall's shake x at rail keys k, worked by hand: a (sin((k mod 4) pi / 4
