@@ -91,21 +91,35 @@ int32_t Stage4Sky::Draw(SProcArg) {
   // The closing flash: towards white over 15 frames, back over 180.
   if (game != nullptr && n == 6999) game->RampValue(3, 1.7f, 15);
   if (game != nullptr && n == 7014) game->RampValue(3, 1.0f, 180);
-  if (t > 6999.0f) {
+  // The flare's sprites live one frame of play: the effect manager ends
+  // them in its end step, which a paused game does not run. A paused frame
+  // spawns none, so the last frame's flare stays on screen as it was.
+  if (t > 6999.0f && (game == nullptr || !game->IsPaused())) {
     const SVec2 sun = SunOnScreen();
     const int32_t d = LensFlare::EdgeDistance(sun.x, sun.y);
     for (const LensFlareElem& e : flare_.Elems()) LensFlare::SpawnElem(e, kFlareSheet, sun.x, sun.y, FlareAlpha(e.a, d));
   }
   if (shown_ == 0 || alpha_ == 0.0f) return 0;
   if (SGpMan* gp = GetGpMan()) gp->SetDefaultKey(kLayerKey);
-  secondView_.SetMatrix(game != nullptr ? game->CameraNode(1) : kIdentityMatrix);
+  // The second view: the stage camera's view followed by the game's second
+  // camera object (the screen camera, its eye 512 before the play plane). It
+  // looks from the rail camera's eye along +z, upside down: the side of the
+  // eye where both layers stand while they show.
+  SMatrix view = kIdentityMatrix;
+  if (game != nullptr) SMatrix::Multiply(&view, &game->StageCamera(), &game->CameraNode(1));
+  secondView_.SetMatrix(view);
   secondView_.EnterDefault();
   BlendPresets[1].EnterDefault();
+  // The stage fog in force at this key ends 8000 to 13000 units out while
+  // the hole shows, short of the layers: the layer is drawn without it, and
+  // the stage fog is entered again for what follows.
+  if (game != nullptr) game->PlainFog().EnterDefault();
   const bool hole = t >= 2000.0f && t <= 6000.0f;
   if (SGpState_Texture* tex = (hole ? SprStg04Hole[0] : SprEfx11[0]).GetTexture()) tex->EnterDefault();
   const float grey = hole ? 1.0f : 0.43478262f;
   const float colour[4] = {grey, grey, grey, alpha_};
   layer_.ApplyAll(colour);
   layer_.EnterDefault();
+  if (game != nullptr) game->StageFog().EnterDefault();
   return 0;
 }

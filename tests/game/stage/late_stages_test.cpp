@@ -3,16 +3,19 @@
 // program runs to its end without an error line (stage 4 through its sky
 // layer's rows and the closing flash to the stage result, stage 5 with its
 // hall drawn at the shake and its music fade to the second ending); a frame
-// of each with its lens flare.
+// of each with its lens flare; stage 4's two sky layers on the picture where
+// their places put them, and its flare kept as it was through a pause.
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <algorithm>
 #include <functional>
 #include <memory>
 #include <vector>
 
 #include "game/core/Game.h"
+#include "game/core/SharedSpriteBatch.h"
 #include "game/core/SystemFile.h"
 #include "game/effect/EfxMan.h"
 #include "game/enemy/EnemyMan.h"
@@ -278,6 +281,160 @@ TEST(Stage4, PictureOfTheSunsFlare) {
                 VAL(s->Sky()->Shown(), false), VAL(FlareSprites() % 15, 0), VAL(FlareSprites() > 0, true)});
     EXPECT_NEAR(end, 31521.74f, 0.05f);
   });
+}
+
+// Pixels of [x0, x1) x [y0, y1), clipped to the picture, whose colour in a
+// and b differs by more than 2 in some channel.
+int Changed(const plat::Image& a, const plat::Image& b, int x0, int y0, int x1, int y1) {
+  int n = 0;
+  for (int y = std::max(y0, 0); y < std::min(y1, a.height); ++y)
+    for (int x = std::max(x0, 0); x < std::min(x1, a.width); ++x) {
+      const uint32_t p = testsupport::PixelAt(a, x, y), q = testsupport::PixelAt(b, x, y);
+      for (int shift : {0, 8, 16})
+        if (std::abs(int((p >> shift) & 0xFF) - int((q >> shift) & 0xFF)) > 2) {
+          ++n;
+          break;
+        }
+    }
+  return n;
+}
+
+// Stage 4's scenery (the enemy timeline stopped) on the OpenGL device with
+// the rail put at t, after the rail has passed 2000 (the hole layer set up)
+// when `hole`; then paused there: a picture with the sky layer and, a paused
+// frame later, one without it. The sky's scroll and the eye are kept for
+// working out where the layer stands; `scene` runs before the pictures.
+struct SkyShot {
+  plat::Image with, without;
+  float scrollX = 0.0f, scrollY = 0.0f, alpha = 0.0f;
+  bool holeLayer = false;
+  SVec3 eye{};
+};
+void ShootSky(float t, bool hole, SkyShot* shot, const std::function<void()>& scene = [] {}) {
+  testsupport::PlayOptions o;
+  o.stage = 4;
+  o.nullDevice = false;
+  o.livelyStage = true;
+  testsupport::PlayWorld w(o);
+  ASSERT_TRUE(w.Ok());
+  for (int f = 0; f < 200 && w.G()->GetFadeLevel() != 1.0f; ++f) w.Step();
+  g_EnemySet.Reset();
+  if (hole) {
+    g_MapMng.SetSection(0, 1999.5f);
+    w.Step(2);
+  }
+  g_MapMng.SetSection(0, t - 1.0f);
+  w.Step();
+  ASSERT_EQ(g_MapMng.t, t);
+  auto* s = dynamic_cast<Stage4*>(w.G()->FindInList("Stage4", GAME_LIST_STAGE));
+  ASSERT_TRUE(s != nullptr && s->Sky() != nullptr);
+  Stage4Sky* sky = s->Sky();
+  shot->scrollX = sky->Layer().GetOffsetX(), shot->scrollY = sky->Layer().GetOffsetY();
+  shot->alpha = sky->Alpha(), shot->holeLayer = sky->HoleLayer();
+  const float* eye = g_MapMng.camera->GetPosition();
+  shot->eye = SVec3{eye[0], eye[1], eye[2]};
+  scene();
+  w.G()->SetPause(true);
+  w.Step(2);
+  ASSERT_TRUE(w.H().Screenshot(&shot->with));
+  sky->Kill(0);
+  w.Step();
+  ASSERT_TRUE(w.H().Screenshot(&shot->without));
+}
+
+// Where the sky layer's places put it, worked by hand. The layer is seen
+// from the rail camera's eye looking along +z, upside down, the eye 512 units
+// further back: a world point p stands at depth p.z - eye.z + 512, (p.x -
+// eye.x) to the right and (p.y - eye.y) downward, at 384 / depth pixels a
+// unit on the 640 x 480 picture (a unit is 0.75 pixels on the play plane,
+// 512 away). The layer is a grid centred on its translation plus its scroll.
+struct Box {
+  float x0, y0, x1, y1;
+};
+Box SkyBox(const SkyShot& s, float tx, float ty, float tz, float halfW, float halfH) {
+  const float k = 384.0f / (tz - s.eye.z + 512.0f);
+  const float cx = 320.0f + k * (tx + s.scrollX - s.eye.x), cy = 240.0f + k * (ty + s.scrollY - s.eye.y);
+  return Box{cx - k * halfW, cy - k * halfH, cx + k * halfW, cy + k * halfH};
+}
+
+TEST(Stage4, SkyLayersChangeThePictureWhereTheirPlacesPutThem) {
+  // Rail 400: the cloud layer at alpha 0.6, 10 x 10 cells of 5120 scaled by
+  // 2 about (-50233, 6870, 14793): 102400 units square, 20105 units from the
+  // eye at key 400 of the path, (260, 27, -4800). Its right edge, at x 967
+  // plus the scroll (0 to 5120), stands 13 to 111 pixels right of the
+  // centre; the grid reaches far past the picture's other edges.
+  {
+    SkyShot s;
+    ShootSky(400.0f, false, &s);
+    if (HasFatalFailure()) return;
+    ASSERT_FALSE(s.holeLayer);
+    EXPECT_FLOAT_EQ(s.alpha, 0.6f);
+    const Box b = SkyBox(s, -50233.0f, 6870.0f, 14793.0f, 51200.0f, 51200.0f);
+    ASSERT_GT(b.x1, 340.0f);
+    ASSERT_LT(b.x1, 480.0f);
+    ASSERT_LT(b.y0, 0.0f);
+    const int edge = int(std::lround(b.x1));
+    // Nothing changes right of the edge; over the sky left of it the
+    // clouds change most pixels (a few of the texture's match the sky).
+    EXPECT_EQ(Changed(s.with, s.without, edge + 2, 0, 640, 480), 0);
+    const int area = (edge - 2 - 150) * 120;
+    EXPECT_GT(Changed(s.with, s.without, 150, 0, edge - 2, 120), area / 2) << area;
+  }
+  // Rail 2200: the hole layer at alpha 0.7, 1 x 10 cells of 1714 x 2048
+  // about (-3667, -5077, -4750), 22162 units from the eye at (-150, 27,
+  // -26400): a strip 30 pixels wide and 355 high, 61 left of the centre. An effect sprite on the
+  // items' layer (the next key) right of it stays as it is: the fog the
+  // layers after the sky draw with is the stage's.
+  {
+    SkyShot s;
+    ShootSky(2200.0f, true, &s, [] {
+      const SVec4 at{100.0f, -200.0f, 0.0f, 1.0f};
+      const float white[4] = {1.0f, 1.0f, 1.0f, 1.0f};
+      ASSERT_NE(g_EfxMan.SpawnSprite(SharedSpriteBatch::kDrawKey, &at, SprEfx_11Keys, white, white, 1000, 0, 0.0f, 40.0f,
+                                     40.0f, nullptr, nullptr, 0.0f, 1),
+                nullptr);
+    });
+    if (HasFatalFailure()) return;
+    ASSERT_TRUE(s.holeLayer);
+    EXPECT_FLOAT_EQ(s.alpha, 0.7f);
+    const Box b = SkyBox(s, -3667.0f, -5077.0f, -4750.0f, 857.0f, 10240.0f);
+    ASSERT_GT(b.x1 - b.x0, 25.0f);
+    ASSERT_LT(b.x1 - b.x0, 35.0f);
+    const int x0 = int(b.x0) - 1, x1 = int(b.x1) + 2, y0 = int(b.y0) - 1, y1 = int(b.y1) + 2;
+    const int inside = Changed(s.with, s.without, x0, y0, x1, y1);
+    EXPECT_EQ(Changed(s.with, s.without, 0, 0, 640, 480) - inside, 0);
+    EXPECT_GT(inside, (x1 - x0) * (y1 - y0) / 10);
+    // The sprite itself is there to be kept: white over the fogged stage.
+    EXPECT_GT(testsupport::PixelAt(s.with, 395, 90) & 0xFF, 0xE0u);
+  }
+}
+
+// The sun's flare through a pause (the continue prompt's): in play each frame's
+// draw spawns the 15 flare sprites, each living one frame: the end step of
+// its frame ends that life, the next finds its key track run out and the one
+// after frees it, so 30 are live after a frame and a frame's draw shows 45.
+// Paused, the end steps stop and a paused frame spawns none: the 45 of the
+// last frame drawn stay, through 200 frames; the play goes on at 30.
+TEST(Stage4, APausedGameKeepsTheSunsFlareAsItWas) {
+  testsupport::PlayOptions o;
+  o.stage = 4;
+  o.livelyStage = true;
+  testsupport::PlayWorld w(o);
+  ASSERT_TRUE(w.Ok());
+  g_EnemySet.Reset();
+  g_MapMng.SetSection(0, 7020.0f);
+  w.Step(3);
+  ASSERT_EQ(FlareSprites(), 30);
+  w.G()->SetPause(true);
+  std::vector<int> paused;
+  for (int f = 1; f <= 200; ++f) {
+    w.Step();
+    if (f == 1 || f == 20 || f == 100 || f == 200) paused.push_back(FlareSprites());
+  }
+  EXPECT_EQ(paused, std::vector<int>({45, 45, 45, 45}));
+  w.G()->SetPause(false);
+  w.Step(2);
+  EXPECT_EQ(FlareSprites(), 30);
 }
 
 // The hall's shake x at rail keys k, worked by hand: a (sin((k mod 4) pi / 4
