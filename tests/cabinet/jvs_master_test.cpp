@@ -371,6 +371,74 @@ TEST_F(MasterOnAWire, TheBusStopsOnlyAfterSixSpoiledExchangesInARow) {
                   stopMs);
     }
   }
+  // Where a frame the wait after a failing answer drops is the node's own
+  // copy and where it is not. Node 1's answers come with a wrong sum for 4
+  // s, then whole; where each of its exchanges meets noise, none counts
+  // toward its six, and the bus stays up and reads on after:
+  // - it sends each frame twice, and noise damaged the frame alone: the
+  //   copy, whole, differs from it in the sum;
+  // - it sent one failing answer twice (a copy came on this open), then
+  //   sends each once with a frame to the master 2 ms after it (E0 00 02 01
+  //   03: status 1 alone): one frame dropped, not a copy of its answer;
+  // - it sends each frame twice, and from 10 ms after each request frames
+  //   to node 5 come every 50 ms for 260 ms: the copy, then a line that
+  //   does not go quiet within the wait (node 2 beside it, whose turn takes
+  //   the write after that wait, so that each of node 1's requests goes out
+  //   on a quiet line).
+  // And where node 1 sends each failing answer twice, each right after a
+  // header to node 5 (E0 05), its copy is the answer from its own sync
+  // byte: six in a row stop the bus within a second, not at the 10 s bound.
+  enum Edge { kCopyWhole, kCopyBefore, kCopyThenBusy, kAfterAHeader };
+  const char* const edgeNames[] = {"its frame damaged, its copy whole", "a copy before, then another frame",
+                                   "its copy, then a busy line", "its frames after another node's header"};
+  for (Edge edge : {kCopyWhole, kCopyBefore, kCopyThenBusy, kAfterAHeader}) {
+    SCOPED_TRACE(edgeNames[edge]);
+    const bool stops = edge == kAfterAHeader;
+    BusWorld w(edge == kCopyThenBusy ? 2 : 1);
+    Ready(w);
+    testsupport::StderrCapture capture;
+    w.wire.twiceNode = 1;
+    w.wire.twiceCopyWhole = edge == kCopyWhole;
+    testsupport::SimLineNoise busy;
+    busy.minMs = busy.maxMs = 50;
+    busy.bytes = 6;
+    busy.forMs = 260;
+    busy.otherNodeFrames = true;
+    const uint32_t start = w.wire.NowMs();
+    int answers = 0;
+    w.wire.script = [&](bool request) {
+      if (w.WritingNode() != 1) return F::kWhole;
+      const bool failing = stops || w.wire.NowMs() - start < 4000;
+      if (!request) {
+        ++answers;
+        return failing ? F::kDamaged : F::kWhole;
+      }
+      if (edge == kCopyBefore && answers > 0) {
+        w.wire.twiceNode = -1;
+        w.wire.afterReply = failing ? Bytes{0xE0, 0x00, 0x02, 0x01, 0x03} : Bytes{};
+      }
+      if (edge == kCopyThenBusy && failing) w.wire.SetLineNoise(busy, 10);
+      if (edge == kAfterAHeader) w.wire.Inject({0xE0, 0x05});
+      return F::kWhole;
+    };
+    if (stops) {
+      w.FramesUntil([&] { return w.Halted(); }, 2000);
+      EXPECT_TRUE(w.Halted());
+      EXPECT_LE(w.wire.NowMs() - start, 1300u);
+      const std::string err = capture.Take();
+      EXPECT_NE(err.find("no good answer from node 1 in 6 exchanges in a row (6 damaged)"), std::string::npos) << err;
+    } else {
+      w.FramesUntil([&] { return w.wire.NowMs() - start >= 4000; }, 2000);
+      const int inputs = w.inputsRead;
+      w.FramesUntil([&] { return w.wire.NowMs() - start >= 5000; }, 2000);
+      EXPECT_FALSE(w.Halted());
+      EXPECT_GT(w.inputsRead, inputs + 3);
+      EXPECT_GT(answers, 12);
+    }
+    EXPECT_EQ(w.fault, "");
+    std::printf("node 1 failing, %s: %s after %u ms\n", edgeNames[edge], w.Halted() ? "stopped" : "up",
+                w.wire.NowMs() - start);
+  }
 }
 
 // The bus stops while a decrease's fate is unknown (its answer lost, and

@@ -256,7 +256,7 @@ void SimJvsWire::Send(const SimJvsBoard::Reply& r, uint32_t delay) {
     if (!afterReply.empty()) InjectAt(at + afterReplyMs, afterReply);
     return;
   }
-  if (twiceNode == int(replyNode_)) InjectAt(ends + twiceMs, frame);
+  if (twiceNode == int(replyNode_)) InjectAt(ends + twiceMs, damaged && twiceCopyWhole ? SimFramed(data, 0) : frame);
   if (f == kBusyFrom) lineNoise_.Start(SimLineNoise::Flood(at, true, kBusyMs), at);
   if (f == kNoiseFrom && !lineNoise_.On()) lineNoise_.Start(noiseFrom, at);
   // Noise bytes that go while the frame does land in it.

@@ -113,6 +113,9 @@ class SimJvsWire : public JvsLine, public plat::MsClock {
   // hub or a driver that repeats what it sends).
   int twiceNode = -1;
   uint32_t twiceMs = 3;
+  // The damage a fault does to such a node's frame befalls the frame alone:
+  // its copy comes whole (noise that hit the frame on the line).
+  bool twiceCopyWhole = false;
 
   // How long after taking its address a node raises SENSE.
   uint32_t senseLagMs = 0;
