@@ -71,7 +71,7 @@ int32_t StageName::Main(SProcArg) {
 }
 
 int32_t StageName::Draw(SProcArg) {
-  batch_.EnterDefault();
+  batch_.Enter(kDrawKey);
   return 0;
 }
 

@@ -12,6 +12,12 @@ class StageName : public SProc {
  public:
   static constexpr int kRows = 23;
   static constexpr int32_t kFrames = 240;
+  // The rows are screen coordinates: the batch goes in the fixed,
+  // alpha-blended screen layer of the display's panel and the route banner,
+  // which neither shakes nor follows the stage camera and lies over the whole
+  // play. The batch sets no world: it draws under the identity that the
+  // layer behind leaves with its own sprite batch.
+  static constexpr int32_t kDrawKey = 3;
 
   int32_t GetFrame() const { return frame_; }
   const SGpSpriteBatch& GetBatch() const { return batch_; }

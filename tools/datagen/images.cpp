@@ -358,8 +358,15 @@ void DrawFonts(Canvas& c, const std::string& path, std::uint32_t id, const Textu
       const int cw = static_cast<int>(f.cellW * sx), ch = static_cast<int>(f.cellH * sy);
       const std::uint32_t code = f.firstChar + static_cast<std::uint32_t>(k);
       if (f.firstChar == 1) {
-        // Route and stage names: labelled plates, one per code.
-        if (ch < 8) continue;
+        // Route and stage names: labelled plates, one per code. A stage
+        // title's rows are too thin for a label, and its grid reads them on
+        // down the texture past its one-row sheet (a texel a row, the five
+        // titles' 115 rows): the whole texture is white, so each stage's
+        // title shows as a white block.
+        if (ch < 8) {
+          c.Fill(0, 0, c.Width(), c.Height(), kWhite);
+          continue;
+        }
         c.Fill(cx + 1, cy + 1, cw - 2, ch - 2, Rgba{0.1f, 0.2f, 0.5f, 0.7f});
         c.Frame(cx + 1, cy + 1, cw - 2, ch - 2, 2, kWhite);
         DrawText(c, cx + 3, cy + ch / 3, cw - 6, ch / 3, "R" + std::to_string(code), cw / 2, kWhite);
