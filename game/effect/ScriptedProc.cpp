@@ -1,6 +1,7 @@
 #include "game/effect/ScriptedProc.h"
 
 #include <cmath>
+#include <cstring>
 
 #include "game/core/Game.h"
 #include "game/effect/EfxMath.h"
@@ -15,17 +16,25 @@ std::unique_ptr<ScriptedProc::DrawSet> MakeSet(const SMatrix& world, float w, fl
   return set;
 }
 
+// The view key 25 draws through: the stage camera's, which the game builds
+// every frame before its children draw.
+const SMatrix& StageView(Game* g) { return g->LayerView(ScriptedProc::kKeySetA).GetMatrix(); }
+
 }  // namespace
 
-// Set A's matrix is taken relative to the game's camera: m x inverse(N2 x
-// inverse(N1)), N1 and N2 being the game's two camera nodes. A node that
-// cannot be inverted counts as the identity.
+// Set A stands in the view where its matrix puts it before the fixed screen
+// camera (the game's second camera node: the flip, the eye 512 units before
+// the play plane), as the play objects stand: m x inverse(N2 x inverse(N1)),
+// N1 that node and N2 the view key 25 draws through, the stage camera's, so
+// that the stage camera cancels out. A matrix that cannot be inverted counts
+// as the identity.
 void ScriptedProc::AttachDrawA(const SMatrix* m, float w, float h, float columns, float rows, const float* colour) {
   SMatrix world = *m;
-  if (const Game* g = GetGame()) {
+  if (Game* g = GetGame()) {
+    viewA_ = StageView(g);
     SMatrix inv1 = kIdentityMatrix, rel, invRel = kIdentityMatrix;
-    SMatrix::Inverse(&inv1, nullptr, &g->CameraNode(0));
-    SMatrix::Multiply(&rel, &g->CameraNode(1), &inv1);
+    SMatrix::Inverse(&inv1, nullptr, &g->CameraNode(1));
+    SMatrix::Multiply(&rel, &viewA_, &inv1);
     SMatrix::Inverse(&invRel, nullptr, &rel);
     SMatrix::Multiply(&world, m, &invRel);
   }
@@ -54,6 +63,19 @@ int32_t ScriptedProc::Init(SProcArg) {
 int32_t ScriptedProc::Draw(SProcArg) {
   SendScript(kCodeDraw);
   if (setA_) {
+    // The rail moves the stage camera on after the set was placed: the set
+    // moves with it (world x the view it stood in x inverse(the view now)),
+    // so that it keeps its place in the view.
+    if (Game* g = GetGame()) {
+      const SMatrix& now = StageView(g);
+      if (std::memcmp(&now, &viewA_, sizeof now) != 0) {
+        SMatrix back = kIdentityMatrix, moved;
+        SMatrix::Inverse(&back, nullptr, &now);
+        SMatrix::Multiply(&moved, &viewA_, &back);
+        SMatrix::Multiply(&setA_->world.GetMatrix(), &setA_->world.GetMatrix(), &moved);
+        viewA_ = now;
+      }
+    }
     setA_->world.Enter(kKeySetA);
     setA_->grid.Enter(kKeySetA);
   }

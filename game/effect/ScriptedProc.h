@@ -26,7 +26,8 @@ class ScriptedProc : public SProc {
   };
 
   // Set A: drawn at key 25 with the matrix taken relative to the game's
-  // camera nodes; alpha minimum 0.85. Attaching again replaces the set.
+  // cameras, so that it keeps its place in the view as the stage camera
+  // moves; alpha minimum 0.85. Attaching again replaces the set.
   void AttachDrawA(const SMatrix* m, float w, float h, float columns, float rows, const float* colour);
   // Set B: drawn at `key` with the matrix as it is; additive, alpha 0.75 to 1.
   void AttachDrawB(const SMatrix* m, float w, float h, float columns, float rows, const float* colour,
@@ -53,6 +54,8 @@ class ScriptedProc : public SProc {
   void Burst(float x, float y, float radius, float size, int32_t count, int32_t life, bool ring);
 
   std::unique_ptr<DrawSet> setA_;
+  // The stage camera's view set A's world stands in.
+  SMatrix viewA_ = kIdentityMatrix;
   std::unique_ptr<DrawSet> setB_;
   int32_t keyB_ = 0;
 };

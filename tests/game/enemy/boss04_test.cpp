@@ -5,8 +5,9 @@
 // side by its draw with its stretches and gun; the way home by side, and
 // straight to the defeat past the time; the voices on dispose and the
 // defeat voice by its draw; the laser on the low part; a picture mid-fight
-// and a defeat by the Player's shots, which never hurt the armour parts;
-// the parts on their nodes, and a grab ending their generators.
+// and a defeat by the Player's shots, which never hurt the armour parts,
+// then the defeat's screen grid over the view; the parts on their nodes,
+// and a grab ending their generators.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -486,6 +487,25 @@ TEST(Boss04, PictureAndTheShotsThatDefeatIt) {
   ASSERT_GT(RunTo(f, b, EnemyBase::SCRIPT_DEFEATED, 1500), 0);
   EXPECT_EQ(StageDefeatCount, defeats + 1);
   for (const B002Parts& p : b->Script().parts) EXPECT_EQ(p.hitPoints, 1000);
+  // The defeat's screen grid stands over the whole view wherever the rail
+  // has taken the camera: its placement (0.05 turn back about x, 9.5 times
+  // its 480 x 640) stands about the middle of the view as before the fixed
+  // screen camera, 512 units before the play plane, and stays there as the
+  // rail runs on. 49 frames into the show the rail is 49 keys on from where
+  // the grid was placed (the camera 588 units on, past the 512 the grid stood
+  // before it): where its brushes have painted it, and no scenery drawn
+  // later covers it, it changes the picture in each quarter of the play area
+  // (x 140 to 500), and nowhere beside the play area.
+  auto* show = bossfight::FirstChildOf<BossPartsObjectT4>(b);
+  ASSERT_NE(show, nullptr);
+  const float placed = g_MapMng.t;
+  while (show->timer.GetCount() < 49) f.Step();
+  EXPECT_GE(g_MapMng.t - placed, 48.0f);
+  const bossfight::GridShot shot = bossfight::ShootGrid(f.W(), show);
+  ASSERT_TRUE(shot.ok);
+  for (int qy : {0, 240})
+    for (int qx : {140, 320}) EXPECT_GT(shot.Count(qx, qy, qx + 180, qy + 240), 180 * 240 / 4) << qx << "," << qy;
+  EXPECT_EQ(shot.Count(0, 0, 140, 480) + shot.Count(500, 0, 640, 480), 0);
 }
 
 // The eight armour parts (parts 0 to 7) ride nodes 62, 63, 67, 66, 65, 64,

@@ -1,7 +1,8 @@
 // Boss type 10 in the running program, spawned from its stage record: its
 // attack cycle, its self-defeat past the chain frame limit, its defeat by
 // the ship's shots and its end; the arrow emitter's pattern and the rand
-// draws of the break-up.
+// draws of the break-up; the break-up's flash over the view in stage 3 as
+// it plays.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -20,6 +21,7 @@
 #include "game/enemy/boss10/Boss10.h"
 #include "support/ImageCompare.h"
 #include "support/SoundProbe.h"
+#include "support/StageBossFight.h"
 #include "support/WeaponRig.h"
 #include "vrax/resource/SImageSlot.h"
 
@@ -311,6 +313,31 @@ TEST(Boss10, BreakUpSoundsAndFlashByFrame) {
   EXPECT_NEAR(flash[430], 9.5f, 1e-3f);
   EXPECT_NEAR(flash[435], 9.5f + 14.5f * std::sin(0.5f * 3.14159265f / 2.0f), 1e-3f);
   EXPECT_NEAR(flash[440], 24.0f, 1e-3f);
+}
+
+// The break-up's flash covers the whole view wherever the rail has taken the
+// camera: 10 times its 480 x 480 at the model root's depth, as before the
+// fixed screen camera, is over 3,000 units across on the play plane, and it
+// stays there as the rail runs on. In stage 3 as it plays, 60 frames into
+// the show (the camera 60 keys, 720 units, on from where the flash was
+// placed, past the 512 it stood before it), taking it away changes nearly
+// the whole play area (x 140 to 500 on the picture) and nothing beside it.
+TEST(Boss10, BreakUpFlashCoversTheViewWhereverTheRailTookTheCamera) {
+  testsupport::StageBossFight f(3, true);
+  auto* b = dynamic_cast<EnemyType10*>(f.Start(4500.0f, 4498.0f, "Boss08"));
+  ASSERT_NE(b, nullptr);
+  f.Step(30);
+  b->SendEvent(kHitEventDefeated, 0);
+  f.Step();
+  auto* show = bossfight::FirstChildOf<BossPartsObjectT10>(b);
+  ASSERT_NE(show, nullptr);
+  const float placed = g_MapMng.t;
+  while (show->timer.GetCount() < 60) f.Step();
+  EXPECT_GE(g_MapMng.t - placed, 59.0f);
+  const bossfight::GridShot shot = bossfight::ShootGrid(f.W(), show);
+  ASSERT_TRUE(shot.ok);
+  EXPECT_GT(shot.Count(140, 0, 500, 480), 360 * 480 * 9 / 10);
+  EXPECT_EQ(shot.Count(0, 0, 140, 480) + shot.Count(500, 0, 640, 480), 0);
 }
 
 // The arrow tour (state 1): stretches 3, 4, 5, 24, 6, 7, 8, 24, 3, 4, 5 in

@@ -2,7 +2,8 @@
 // attack cycle and self-defeat past its limit, its defeat by the ship's
 // shots with the game told at the break-up's frame 50 and the wreck kept
 // until the stage's objects are cleared 600 frames later; the break-up's
-// rand draws; sparks riding on a shot that ends.
+// rand draws; sparks riding on a shot that ends; the break-up's flash over
+// the sunken model in stage 3 as it plays.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -18,6 +19,7 @@
 #include "game/enemy/boss11/Boss11.h"
 #include "support/ImageCompare.h"
 #include "support/SoundProbe.h"
+#include "support/StageBossFight.h"
 #include "support/WeaponRig.h"
 
 namespace {
@@ -273,6 +275,34 @@ TEST(Boss11, BreakUpSoundsPartsAndFlashByFrame) {
   EXPECT_NEAR(flashScale[215], 1.0f + 5.0f * std::sin(0.5f * 3.14159265f / 2.0f), 1e-3f);
   EXPECT_NEAR(flashScale[230], 6.0f, 1e-3f);
   EXPECT_NEAR(flashScale[231], 6.0f, 1e-3f);  // left as the window's last frame made it
+}
+
+// The break-up's flash grows over the model wherever the rail has taken the
+// camera: placed at part 12's point on the screen, pushed back to depth 100,
+// as before the fixed screen camera, it stays there as the rail runs on. In
+// stage 3 as it plays the model has sunk below the view by frame 200 (part
+// 12 at a point 1,000 units under the middle), so only the flash's painted
+// middle, grown to 6 times its 480 x 480 by frame 230, comes up into the
+// view: the bottom rows of the play area change, and nothing above them.
+TEST(Boss11, BreakUpFlashGrowsOverTheSunkenModelWhereverTheRailTookTheCamera) {
+  testsupport::StageBossFight f(3, true);
+  auto* b = dynamic_cast<EnemyType11*>(f.Start(6300.0f, 6298.0f, "Boss09"));
+  ASSERT_NE(b, nullptr);
+  f.Step(30);
+  b->SendEvent(kHitEventDefeated, 0);
+  f.Step();
+  auto* show = bossfight::FirstChildOf<BossPartsObjectT11>(b);
+  ASSERT_NE(show, nullptr);
+  while (show->timer.GetCount() < 200) f.Step();
+  const float* part = b->model.GetNode(12)->GetWorld()->m[3];
+  EXPECT_GT(512.0f * part[1] / (512.0f + part[2]), 1000.0f);
+  const float placed = g_MapMng.t;
+  while (show->timer.GetCount() < 231) f.Step();
+  EXPECT_GE(g_MapMng.t - placed, 30.0f);
+  const bossfight::GridShot shot = bossfight::ShootGrid(f.W(), show);
+  ASSERT_TRUE(shot.ok);
+  EXPECT_GT(shot.Count(140, 440, 500, 480), 1000);
+  EXPECT_EQ(shot.Count(0, 0, 640, 440) + shot.Count(0, 440, 140, 480) + shot.Count(500, 440, 640, 480), 0);
 }
 
 // The generator volley (state 4) by its frame: sounds 53 and 9 at 25,

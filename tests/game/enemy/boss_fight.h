@@ -1,8 +1,10 @@
 #pragma once
 // Boss fights in the whole program: a boss spawned from its own stage
 // record with its stand-in model, the ship firing at it from below or not,
-// its rand draws and a picture of it.
+// its rand draws, a picture of it and what a companion's grid changes on
+// the picture.
 #include <cstdint>
+#include <cstdlib>
 #include <fstream>
 #include <functional>
 #include <iterator>
@@ -11,6 +13,7 @@
 #include <vector>
 
 #include "game/core/Game.h"
+#include "game/effect/ScriptedProc.h"
 #include "game/enemy/EnemyBase.h"
 #include "game/enemy/EnemyMan.h"
 #include "game/enemy/EnemySet.h"
@@ -20,6 +23,7 @@
 #include "game/tables/enemy_tables.h"
 #include "platform/crt_rand.h"
 #include "support/BuildDirs.h"
+#include "support/ImageCompare.h"
 #include "vrax/resource/ModelFile.h"
 #include "support/PlayWorld.h"
 #include "vrax/resource/SImageSlot.h"
@@ -180,6 +184,58 @@ int CountChildren(SProc* p, int32_t n) {
   for (SProc* c = l != nullptr ? l->Head() : nullptr; c != nullptr; c = SProcList::Next(c))
     if (dynamic_cast<T*>(c) != nullptr && c->GetState() < SProc::STATE_KILLED) ++count;
   return count;
+}
+
+// What a companion's set A grid shows on the picture: the game paused, a
+// picture with the grid, a second one (a pixel that differs between the two
+// moves by itself and is left out), then one with the grid's world scaled to
+// nothing; the world is put back and the game let go. At(x, y): the grid
+// changed that pixel by more than 2 in some channel.
+struct GridShot {
+  bool ok = false;
+  int width = 0, height = 0;
+  std::vector<uint8_t> changed;
+  bool At(int x, int y) const { return changed[size_t(y) * size_t(width) + size_t(x)] != 0; }
+  // Changed pixels of [x0, x1) x [y0, y1).
+  int Count(int x0, int y0, int x1, int y1) const {
+    int n = 0;
+    for (int y = y0; y < y1; ++y)
+      for (int x = x0; x < x1; ++x) n += At(x, y) ? 1 : 0;
+    return n;
+  }
+};
+inline GridShot ShootGrid(testsupport::PlayWorld& w, ScriptedProc* show) {
+  GridShot shot;
+  if (show == nullptr || show->SetA() == nullptr) return shot;
+  w.G()->SetPause(true);
+  w.Step(2);
+  plat::Image with, again, without;
+  bool ok = w.H().Screenshot(&with);
+  w.Step();
+  ok = ok && w.H().Screenshot(&again);
+  SMatrix& world = show->SetA()->world.GetMatrix();
+  const SMatrix kept = world;
+  SMatrix::Scale(&world, &world, 0.0f, 0.0f, 0.0f);
+  w.Step();
+  ok = ok && w.H().Screenshot(&without);
+  world = kept;
+  w.G()->SetPause(false);
+  if (!ok || with.width != without.width || with.height != without.height) return shot;
+  const auto differ = [](uint32_t p, uint32_t q) {
+    for (int shift : {0, 8, 16})
+      if (std::abs(int((p >> shift) & 0xFF) - int((q >> shift) & 0xFF)) > 2) return true;
+    return false;
+  };
+  shot.width = with.width, shot.height = with.height;
+  shot.changed.assign(size_t(with.width) * size_t(with.height), 0);
+  for (int y = 0; y < with.height; ++y)
+    for (int x = 0; x < with.width; ++x) {
+      const uint32_t p = testsupport::PixelAt(with, x, y);
+      if (!differ(p, testsupport::PixelAt(again, x, y)) && differ(p, testsupport::PixelAt(without, x, y)))
+        shot.changed[size_t(y) * size_t(with.width) + size_t(x)] = 1;
+    }
+  shot.ok = true;
+  return shot;
 }
 
 }  // namespace bossfight
