@@ -41,6 +41,13 @@ int32_t ReplyHandler(uint8_t node, const uint8_t* command, size_t commandLen, co
   return acc ? acc->ParseReply(node, command, commandLen, reply + 1, left - 1) : -1;
 }
 
+// 2 for a bad unit, 1 for a bad channel, else 0.
+int32_t ChannelError(uint32_t unit, int32_t channel) {
+  if (unit >= 2) return 2;
+  if (channel < 0 || channel > 3) return 1;
+  return 0;
+}
+
 }  // namespace
 
 uint32_t XioInputWordFromBlock(const uint8_t* block) {
@@ -233,7 +240,7 @@ int32_t XioDevice::GetCoinStatus(uint32_t unit, int32_t channel) {
 }
 
 int32_t XioDevice::DecreaseCoin(uint32_t unit, int32_t channel, uint16_t count) {
-  if (const int32_t r = CheckCoinChannel(unit, channel)) return r;
+  if (const int32_t r = ChannelError(unit, channel)) return r;
   if (channel >= 2) return 0;
   uint16_t& req = requests_[unit].decrease[channel];
   req = static_cast<uint16_t>(std::min<uint32_t>(0xFFFF, uint32_t(req) + count));
@@ -241,8 +248,12 @@ int32_t XioDevice::DecreaseCoin(uint32_t unit, int32_t channel, uint16_t count) 
 }
 
 int32_t XioDevice::CheckCoinChannel(uint32_t unit, int32_t channel) {
-  if (unit >= 2) return 2;
-  if (channel < 0 || channel > 3) return 1;
+  if (const int32_t r = ChannelError(unit, channel)) return r;
+  // On the bus the coins are off once the node took them off and counted
+  // after it: the decrease sent, answered, and a count read since.
+  if (jvsStarted_ && channel < 2 &&
+      (requests_[unit].decrease[channel] != 0 || busBoard_.CoinsOwed(int(unit), channel) != 0))
+    return 3;
   return 0;
 }
 

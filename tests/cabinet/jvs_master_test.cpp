@@ -798,6 +798,39 @@ TEST_F(MasterOnAWire, TheFateIsAskedUpToTheSpoiledRunThenTheCounterSettlesAtOnce
               VAL(put.wire.board.decreases == (std::vector<std::pair<int, int>>{{1, 1}}), true)});
 }
 
+// The take-off's result (CheckCoinSlot) reads busy from the game's
+// decrease until the node has taken the coins off and its count was read
+// after it, then done; frame by frame from the frame the coins go in: the
+// cycle of that frame reads them, the next frame's poll hands them to the
+// game, which takes them off (asked for); the poll after writes them to the
+// board's counter, the one after hands them to the node's poll, whose
+// answer takes them off and counts; the poll after that reads it done.
+// Where the counts in the answer that took them off come busy, one cycle
+// more reads them. When the result reads done, the node has them off.
+TEST_F(MasterOnAWire, TheTakeOffReadsBusyUntilTheNodeCountedAfterIt) {
+  const struct {
+    const char* what;
+    uint8_t countsAfterDecrease;  // their report byte
+    std::string results;
+  } cases[] = {{"counts given with the decrease", 1, "03330"}, {"counts busy with the decrease", 4, "033330"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    BusWorld w;
+    w.wire.board.nodes[0].coinReportAfterDecrease = c.countsAfterDecrease;
+    Ready(w);
+    w.InsertCoins(0, 3);
+    std::string results;
+    for (size_t i = 0; i < c.results.size(); ++i) {
+      w.Frame();
+      results += char('0' + w.device->CheckCoinSlot(0, 0));
+    }
+    EXPECT_EQ(results, c.results);
+    EXPECT_ALL({VAL(w.wire.board.nodes[0].coins[0], 0), VAL(w.credited, 3)});
+    EXPECT_EQ(w.wire.board.decreases, (std::vector<std::pair<int, int>>{{1, 3}}));
+    EXPECT_EQ(w.CoinProperties(), "");
+  }
+}
+
 // A coin counter word's condition bits (14-15: a jam, the counter busy) are
 // no part of its count. The poll before a decrease reads the count with the
 // busy bit on, and it is off again when the counter settles the decrease
