@@ -44,6 +44,8 @@ class BusCabIoBoard : public CabRegisterBoard {
   uint32_t CoinsOwed(int unit, int channel) const {
     return units_[unit & 1].inFlight[channel & 1] + units_[unit & 1].taken[channel & 1];
   }
+  // Whether coins taken off wait to be handed to the nodes.
+  bool HoldsTaken() const;
 
  private:
   struct Unit {

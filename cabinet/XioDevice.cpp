@@ -103,6 +103,18 @@ int32_t XioDevice::Open() {
 }
 
 int32_t XioDevice::Close() {
+  if (opened_ && jvsStarted_) {
+    // Coins asked to be taken off go to the board's counters, as a poll
+    // writes them, and from there to their nodes once the cycle under way
+    // is over: the master sends them before it stops. A node still holding
+    // them would have them counted again at the next start.
+    XioUnitRecord local[2];
+    std::memcpy(local, requests_, sizeof local);
+    for (auto& r : requests_) r.decrease[0] = r.decrease[1] = 0;
+    DmacPollInputs(local);
+    if (busBoard_.HoldsTaken() && JvsFinishCycle() == kJvsStateReady && JvsUpdateNodeTable() == kJvsStateReady)
+      busBoard_.Trade();
+  }
   if (opened_) {
     DmacClose();
     opened_ = 0;

@@ -831,6 +831,37 @@ TEST_F(MasterOnAWire, TheTakeOffReadsBusyUntilTheNodeCountedAfterIt) {
   }
 }
 
+// A close right after the game took coins off still takes them off the
+// node: asked for (not polled yet), written to the board's counter (not
+// handed on yet), or in the node's poll with its cycle asked for. The
+// node has them off when the close returns, within two steps' bound.
+TEST_F(MasterOnAWire, ACloseRightAfterATakeOffStillSendsIt) {
+  const struct {
+    const char* what;
+    int frames;  // from the frame the coins go in
+    bool poll;   // and a poll after them
+  } cases[] = {{"asked for", 2, false},
+               {"on the board's counter", 3, false},
+               {"in the node's poll, its cycle asked for", 3, true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    BusWorld w;
+    Ready(w);
+    w.InsertCoins(0, 3);
+    for (int i = 0; i < c.frames; ++i) w.Frame();
+    if (c.poll) w.device->Poll();
+    ASSERT_EQ(w.credited, 3);
+    EXPECT_ALL({VAL(w.device->Request(0).decrease[0], c.frames == 2 ? 3 : 0),
+                VAL(BusWorld::QueuedDecrease() && JvsGetState() == kJvsStateRequested, c.poll),
+                VAL(w.wire.board.decreases.empty(), true)});
+    const uint32_t from = w.wire.NowMs();
+    EXPECT_EQ(w.device->Close(), 0);
+    EXPECT_ALL({VAL(w.wire.board.nodes[0].coins[0], 0), VAL(w.wire.NowMs() - from <= 2 * kJvsStepBoundMs, true),
+                VAL(JvsGetState(), -1)});
+    EXPECT_EQ(w.wire.board.decreases, (std::vector<std::pair<int, int>>{{1, 3}}));
+  }
+}
+
 // A coin counter word's condition bits (14-15: a jam, the counter busy) are
 // no part of its count. The poll before a decrease reads the count with the
 // busy bit on, and it is off again when the counter settles the decrease
