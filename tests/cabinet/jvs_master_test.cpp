@@ -833,16 +833,25 @@ TEST_F(MasterOnAWire, TheTakeOffReadsBusyUntilTheNodeCountedAfterIt) {
 
 // A close right after the game took coins off still takes them off the
 // node: asked for (not polled yet), written to the board's counter (not
-// handed on yet), or in the node's poll with its cycle asked for. The
-// node has them off when the close returns, within two steps' bound.
+// handed on yet), or in the node's poll with its cycle asked for. Where
+// the decrease's request is lost on a node that cannot send its reply
+// again, its counter tells it was not carried out and a cycle more sends
+// it again; where that counter reads busy, a cycle more reads it first.
+// The node has them off when the close returns, within two steps' bound;
+// what node 1 is sent in the close, as letters.
 TEST_F(MasterOnAWire, ACloseRightAfterATakeOffStillSendsIt) {
   const struct {
     const char* what;
-    int frames;  // from the frame the coins go in
-    bool poll;   // and a poll after them
-  } cases[] = {{"asked for", 2, false},
-               {"on the board's counter", 3, false},
-               {"in the node's poll, its cycle asked for", 3, true}};
+    int frames;        // from the frame the coins go in
+    bool poll;         // and a poll after them
+    bool lost;         // the decrease's first request lost, the node asked again answering status 2
+    bool counterBusy;  // and its counts busy in the answer to the poll after that
+    const char* story;
+  } cases[] = {{"asked for", 2, false, false, false, "D"},
+               {"on the board's counter", 3, false, false, false, "D"},
+               {"in the node's poll, its cycle asked for", 3, true, false, false, "D"},
+               {"its request lost, the counter tells", 2, false, true, false, "DAPD"},
+               {"its request lost, the counter busy once", 2, false, true, true, "DAPPD"}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     BusWorld w;
@@ -854,10 +863,27 @@ TEST_F(MasterOnAWire, ACloseRightAfterATakeOffStillSendsIt) {
     EXPECT_ALL({VAL(w.device->Request(0).decrease[0], c.frames == 2 ? 3 : 0),
                 VAL(BusWorld::QueuedDecrease() && JvsGetState() == kJvsStateRequested, c.poll),
                 VAL(w.wire.board.decreases.empty(), true)});
+    bool lost = !c.lost, asked = false, busy = c.counterBusy;
+    w.wire.board.askedAgain = testsupport::SimJvsBoard::AskedAgain::kUnsupported;
+    w.wire.script = [&](bool request) {
+      if (!request || w.WritingNode() != 1) return SimJvsWire::kWhole;
+      if (!lost && w.WritingDecrease()) {
+        lost = true;
+        return SimJvsWire::kLost;
+      }
+      if (asked) {
+        w.wire.board.nodes[0].coinReport = busy ? 4 : 1;
+        busy = false;
+      }
+      asked = asked || w.WritingAskAgain();
+      return SimJvsWire::kWhole;
+    };
+    w.wire.TakeWritten();
     const uint32_t from = w.wire.NowMs();
     EXPECT_EQ(w.device->Close(), 0);
     EXPECT_ALL({VAL(w.wire.board.nodes[0].coins[0], 0), VAL(w.wire.NowMs() - from <= 2 * kJvsStepBoundMs, true),
                 VAL(JvsGetState(), -1)});
+    EXPECT_EQ(Letters(Written(w.wire)), c.story);
     EXPECT_EQ(w.wire.board.decreases, (std::vector<std::pair<int, int>>{{1, 3}}));
   }
 }
