@@ -19,6 +19,7 @@
 #include "cabinet/XioDevice.h"
 #include "game/core/CoinCounter.h"
 #include "game/core/Game.h"
+#include "game/core/WinMain.h"
 #include "game/scene/HardwareErrorScreen.h"
 #include "game/testmode/TestMode.h"
 #include "platform/serial_port.h"
@@ -386,17 +387,18 @@ TEST_F(BusMode, SilentNodeStopsTheBusOnceAndFramesGoOn) {
 // window closes, and never become credits: the end of the test mode waits,
 // as for any busy board, until the node has taken them off and its count
 // was read after it, also where every answer comes late (behind an adapter
-// that holds what it receives for a while); and so does a program ended
-// during the test mode, whose end runs the test mode's end before the
-// controller manager closes the bus. The next start finds no coin.
+// that holds what it receives for a while); and so does a window closed
+// during the test mode (an interrupt or a terminate signal comes as the
+// same close), whose end of the program runs the test mode's end before
+// the controller manager closes the bus. The next start finds no coin.
 TEST_F(BusMode, CoinsPutInDuringTheTestModeNeverBecomeCredits) {
   const struct {
     const char* what;
     uint32_t fromMs, toMs;
-    bool exitItem;  // else the program is ended during the test mode
+    bool exitItem;  // else the window is closed during the test mode
   } cases[] = {{"answers in 12 to 18 ms, the exit item", 12, 18, true},
                {"answers in 16 to 19 ms, the exit item", 16, 19, true},
-               {"answers in 16 to 19 ms, the program ended", 16, 19, false}};
+               {"answers in 16 to 19 ms, the window closed", 16, 19, false}};
   // At the program's end, between its kill broadcast and the controller
   // manager's close of the bus (the managers of list 0 are disposed before
   // it): the coins on the node then.
@@ -445,6 +447,10 @@ TEST_F(BusMode, CoinsPutInDuringTheTestModeNeverBecomeCredits) {
       // The window closed: the coins are off the node.
       EXPECT_EQ(bus_.Node(node_).coins[0], 0);
       EXPECT_EQ(bus_.Decreases(), decreases);
+    } else {
+      PostCloseToMainWindow();
+      sys_->Step(1);
+      ASSERT_TRUE(sys_->QuitRequested());
     }
     WithClockMoving([&] { sys_.reset(); });
     EXPECT_ALL({VAL(watch.atEnd, 0), VAL(bus_.Node(node_).coins[0], 0),
