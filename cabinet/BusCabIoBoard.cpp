@@ -48,6 +48,12 @@ void BusCabIoBoard::WriteUnit(int unit, uint32_t kind, int index, uint32_t value
   }
 }
 
+bool BusCabIoBoard::HoldsTaken() const {
+  for (const Unit& u : units_)
+    if (u.taken[0] || u.taken[1]) return true;
+  return false;
+}
+
 void BusCabIoBoard::Trade() {
   int32_t found[2] = {0, 0};
   int n = 0;

@@ -39,6 +39,13 @@ class BusCabIoBoard : public CabRegisterBoard {
   void Fail() { failed_ = true; }
   // The bus node of a unit; 0 when it has none (or none is known yet).
   int32_t UnitNode(int unit) const { return unit == 0 || unit == 1 ? units_[unit].node : 0; }
+  // Coins taken off a unit's counter that its node has not yet taken off
+  // and counted, as the last trade left them, with those taken since.
+  uint32_t CoinsOwed(int unit, int channel) const {
+    return units_[unit & 1].inFlight[channel & 1] + units_[unit & 1].taken[channel & 1];
+  }
+  // Whether coins taken off wait to be handed to the nodes.
+  bool HoldsTaken() const;
 
  private:
   struct Unit {

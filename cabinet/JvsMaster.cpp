@@ -1924,9 +1924,63 @@ void StopAtExit() {
   if (m.thread) m.thread->Join();
 }
 
+// Lets the cycle asked for or under way end before `until` (bus clock):
+// runs it where the master is stepped, else waits for the master's thread.
+// The state after.
+int32_t FinishCycleBy(uint32_t until) {
+  Master& m = M();
+  for (;;) {
+    const int32_t s = GetState();
+    if (!m.opened.load() || m.stop.load() || (s != kJvsStateRequested && s != kJvsStateRunning)) return s;
+    if (m.threadless) {
+      JvsStep();
+      continue;
+    }
+    if (int32_t(JvsClock().NowMs() - until) >= 0) return s;
+    JvsClock().Sleep(1);
+  }
+}
+
+// Whether the standard layer holds a coin decrease for a node that it has
+// not taken off yet.
+bool DecreaseOwed(int32_t node) {
+  const JvsNodeState& s = M().std[node];
+  return s.coinDecrease[0] || s.coinDecrease[1] || s.coinDecrease[2] || s.coinDecrease[3];
+}
+
+// Before the master stops: the decreases the standard layer holds go out,
+// and their answers are taken, within two steps' bound. A node that has
+// not taken its coins off when the bus closes would have them counted
+// again at the next start. The nodes owed one get their poll (the
+// decrease and the counts after it) in a cycle more, until none is owed,
+// the bus stops or the time is up; at most kCloseCycles of them: the one
+// that carries it, and where its fate is not told at once, the one that
+// asks it (or reads the counter) and the one that sends it again.
+constexpr int kCloseCycles = 3;
+void SendOwedDecreases() {
+  Master& m = M();
+  if (!m.tableCopied || !m.opened.load() || m.stop.load()) return;
+  auto owed = [&] {
+    for (int32_t n = 1; n <= m.copied && n < kJvsMaxNodes; ++n)
+      if (DecreaseOwed(n)) return true;
+    return false;
+  };
+  if (!owed()) return;
+  const uint32_t until = JvsClock().NowMs() + 2 * kJvsStepBoundMs;
+  for (int cycles = 0;; ++cycles) {
+    if (FinishCycleBy(until) != kJvsStateReady || !owed() || cycles == kCloseCycles) return;
+    if (int32_t(JvsClock().NowMs() - until) >= 0) return;
+    for (int32_t n = 1; n <= m.copied && n < kJvsMaxNodes; ++n)
+      if (DecreaseOwed(n)) JvsQueueNodePoll(n);
+    JvsRequest();
+  }
+}
+
 }  // namespace
 
 void JvsSetStepped(bool stepped) { M().stepped = stepped; }
+
+int32_t JvsFinishCycle() { return FinishCycleBy(JvsClock().NowMs() + kJvsStepBoundMs); }
 
 int32_t JvsStep() {
   Master& m = M();
@@ -1996,6 +2050,7 @@ int32_t JvsOpen(const char* portName, JvsReplyHandler handler) {
 
 int32_t JvsClose() {
   Master& m = M();
+  SendOwedDecreases();
   if (!m.stop.exchange(1)) {
     JvsCancelWaits();
     m.wake.Set();

@@ -221,6 +221,11 @@ constexpr uint32_t kJvsSenseSteadyMs = 5;
 constexpr uint32_t kJvsSettingPauseMs = 1000;
 // Function codes 0-31 have an entry in a node's feature table.
 constexpr int kJvsFeatureCodes = 32;
+// The longest a step of the master takes while the bus is up: its time,
+// and the two exchanges (a receive and a wait for a quiet line each) begun
+// before it ran out. A close waits for the master this long at most for
+// each cycle it lets end (JvsFinishCycle, JvsClose).
+constexpr uint32_t kJvsStepBoundMs = kJvsCycleMs + 2 * (kJvsReceiveMs + kJvsSettleMs);
 
 struct JvsNodeRecord {
   char identity[256];  // zero-terminated, from command 0x10
@@ -257,7 +262,18 @@ void JvsSetStepped(bool stepped);
 // in state 0; in state 1 a setting step that is due; in state 2 the cycle.
 // Returns the state after it.
 int32_t JvsStep();
-int32_t JvsClose();                                              // 1
+// Stops the master and closes the port; 1. A coin decrease the standard
+// layer still holds for a node (queued or not) goes out first, so that the
+// node has taken the coins off before the bus closes: the cycle asked for
+// or under way ends, then, while a node is still owed one, a cycle more
+// carries its poll; all within two kJvsStepBoundMs of bus time. A bus not
+// up sends nothing.
+int32_t JvsClose();
+// Lets the cycle asked for or under way end: runs it where the master is
+// stepped, else waits for the master's thread, within kJvsStepBoundMs of
+// bus time. Returns the state after (still 2 or 3 where the bound ran
+// out).
+int32_t JvsFinishCycle();
 int32_t JvsGetState();                                           // -1 when not opened
 int32_t JvsRequest();                                            // 1 started, 0 not ready
 // Nodes that were given an address (0 to 30).

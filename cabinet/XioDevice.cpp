@@ -41,6 +41,13 @@ int32_t ReplyHandler(uint8_t node, const uint8_t* command, size_t commandLen, co
   return acc ? acc->ParseReply(node, command, commandLen, reply + 1, left - 1) : -1;
 }
 
+// 2 for a bad unit, 1 for a bad channel, else 0.
+int32_t ChannelError(uint32_t unit, int32_t channel) {
+  if (unit >= 2) return 2;
+  if (channel < 0 || channel > 3) return 1;
+  return 0;
+}
+
 }  // namespace
 
 uint32_t XioInputWordFromBlock(const uint8_t* block) {
@@ -96,6 +103,18 @@ int32_t XioDevice::Open() {
 }
 
 int32_t XioDevice::Close() {
+  if (opened_ && jvsStarted_) {
+    // Coins asked to be taken off go to the board's counters, as a poll
+    // writes them, and from there to their nodes once the cycle under way
+    // is over: the master sends them before it stops. A node still holding
+    // them would have them counted again at the next start.
+    XioUnitRecord local[2];
+    std::memcpy(local, requests_, sizeof local);
+    for (auto& r : requests_) r.decrease[0] = r.decrease[1] = 0;
+    DmacPollInputs(local);
+    if (busBoard_.HoldsTaken() && JvsFinishCycle() == kJvsStateReady && JvsUpdateNodeTable() == kJvsStateReady)
+      busBoard_.Trade();
+  }
   if (opened_) {
     DmacClose();
     opened_ = 0;
@@ -233,7 +252,7 @@ int32_t XioDevice::GetCoinStatus(uint32_t unit, int32_t channel) {
 }
 
 int32_t XioDevice::DecreaseCoin(uint32_t unit, int32_t channel, uint16_t count) {
-  if (const int32_t r = CheckCoinChannel(unit, channel)) return r;
+  if (const int32_t r = ChannelError(unit, channel)) return r;
   if (channel >= 2) return 0;
   uint16_t& req = requests_[unit].decrease[channel];
   req = static_cast<uint16_t>(std::min<uint32_t>(0xFFFF, uint32_t(req) + count));
@@ -241,8 +260,12 @@ int32_t XioDevice::DecreaseCoin(uint32_t unit, int32_t channel, uint16_t count) 
 }
 
 int32_t XioDevice::CheckCoinChannel(uint32_t unit, int32_t channel) {
-  if (unit >= 2) return 2;
-  if (channel < 0 || channel > 3) return 1;
+  if (const int32_t r = ChannelError(unit, channel)) return r;
+  // On the bus the coins are off once the node took them off and counted
+  // after it: the decrease sent, answered, and a count read since.
+  if (jvsStarted_ && channel < 2 &&
+      (requests_[unit].decrease[channel] != 0 || busBoard_.CoinsOwed(int(unit), channel) != 0))
+    return 3;
   return 0;
 }
 

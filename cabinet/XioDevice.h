@@ -68,6 +68,9 @@ class XioDevice : public XioDeviceBase {
   int32_t GetCoinCount(uint32_t unit, int32_t channel) override;
   int32_t GetCoinStatus(uint32_t unit, int32_t channel) override;
   int32_t DecreaseCoin(uint32_t unit, int32_t channel, uint16_t count) override;
+  // 0 when the coins taken off the channel are off the board; on the bus,
+  // 3 (busy) until its node has taken them off and its count was read
+  // after it.
   int32_t CheckCoinChannel(uint32_t unit, int32_t channel) override;
   int32_t SendBoardSetting(uint16_t value) override;
   // The accessory calls take unit 0 or 1; any other unit gives 2 (bad unit),

@@ -4,7 +4,10 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <atomic>
 #include <chrono>
+#include <cstring>
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -13,9 +16,12 @@
 #include "cabinet/JvsMaster.h"
 #include "cabinet/QvtBTUtil.h"
 #include "cabinet/ServiceClient.h"
+#include "cabinet/XioDevice.h"
 #include "game/core/CoinCounter.h"
 #include "game/core/Game.h"
+#include "game/core/WinMain.h"
 #include "game/scene/HardwareErrorScreen.h"
+#include "game/testmode/TestMode.h"
 #include "platform/serial_port.h"
 #include "support/Eventually.h"
 #include "support/ExpectAll.h"
@@ -57,9 +63,11 @@ class BusMode : public ::testing::Test {
     coins->coins = coins->totalCoins = coins->credits = coins->serviceCoins = coins->serviceCredits = 0;
     coins->handOver = coins->pendingCoins = 0;
   }
-  void Start() {
+  void Start(SProc* extraManager = nullptr) {
     ::setenv(plat::kBusPortVariable, bus_.PortPath().c_str(), 1);
-    sys_ = std::make_unique<testsupport::Headless>(testsupport::NullDevice());
+    testsupport::HeadlessOptions options = testsupport::NullDevice();
+    options.extraManager = extraManager;
+    sys_ = std::make_unique<testsupport::Headless>(options);
     ::unsetenv(plat::kBusPortVariable);
     ASSERT_TRUE(sys_->Ok()) << sys_->Failure();
   }
@@ -92,6 +100,58 @@ class BusMode : public ::testing::Test {
       Frame(moveClock);
     }
     return true;
+  }
+  // Runs what while another thread moves the bus clock on a millisecond at
+  // a time, each move once the simulated bus has answered every request
+  // written so far and the clock was read since the last move: the bus's
+  // time goes on while this thread is held in one frame (the test mode's
+  // end waits there for the board) or in the program's end.
+  template <class What>
+  void WithClockMoving(What what) {
+    std::atomic<bool> done{false};
+    std::thread mover([&] {
+      while (clock_.SeenSinceMove([&] { return done.load() || JvsGetState() < 0; }) && !done.load() &&
+             JvsGetState() >= 0) {
+        bus_.Settle();
+        clock_.Advance(1);
+      }
+    });
+    what();
+    done = true;
+    mover.join();
+  }
+  // The coins the next start finds on the node, as its coin counter reads
+  // them (what it would credit): the bus's coin state as a new process
+  // meets it, the I/O device opened on the bus alone and polled every
+  // frame's time of the bus, the clock moving, until its board is ready
+  // and has traded a cycle that read the node. -1 when it never was.
+  int32_t CoinsAtTheNextStart() {
+    JvsForgetCoinState();
+    for (int n = 0; n < kJvsMaxNodes; ++n) {
+      JvsNodeState* s = JvsGetNodeRecord(n);
+      std::memset(s->coinDecrease, 0, sizeof s->coinDecrease);
+      std::memset(s->coinUncounted, 0, sizeof s->coinUncounted);
+    }
+    XioDevice* dev = CreateXioDevice(bus_.PortPath().c_str(), 0);
+    if (!dev || dev->Open() != 0) return -1;
+    int32_t coins = -1;
+    WithClockMoving([&] {
+      uint32_t polledAt = clock_.NowMs();
+      int readFrom = -1;
+      const bool read = Eventually([&] {
+        if (JvsGetState() < 0) return true;
+        if (clock_.NowMs() - polledAt < kFrameMs) return false;
+        polledAt += kFrameMs;
+        if (readFrom >= 0 && bus_.Cycles(1) >= readFrom + 2 && JvsGetState() == 1) return true;
+        dev->Poll();
+        if (dev->Sync() == 1 && readFrom < 0) readFrom = bus_.Cycles(1);
+        return false;
+      });
+      if (read && JvsGetState() == 1 && dev->Poll() == 0 && dev->GetCoinStatus(0, 0) == 0)
+        coins = dev->GetCoinCount(0, 0);
+    });
+    dev->Release();
+    return coins;
   }
   static bool TookOver() {
     Game* g = GetGame();
@@ -321,6 +381,84 @@ TEST_F(BusMode, SilentNodeStopsTheBusOnceAndFramesGoOn) {
   EXPECT_TRUE(TookOver());
   EXPECT_EQ(EngineInputBits, 0u);
   EXPECT_EQ(longestWait_, 0u);
+}
+
+// Coins put in during the test mode are taken off the node before the
+// window closes, and never become credits: the end of the test mode waits,
+// as for any busy board, until the node has taken them off and its count
+// was read after it, also where every answer comes late (behind an adapter
+// that holds what it receives for a while); and so does a window closed
+// during the test mode (an interrupt or a terminate signal comes as the
+// same close), whose end of the program runs the test mode's end before
+// the controller manager closes the bus. The next start finds no coin.
+TEST_F(BusMode, CoinsPutInDuringTheTestModeNeverBecomeCredits) {
+  const struct {
+    const char* what;
+    uint32_t fromMs, toMs;
+    bool exitItem;  // else the window is closed during the test mode
+  } cases[] = {{"answers in 12 to 18 ms, the exit item", 12, 18, true},
+               {"answers in 16 to 19 ms, the exit item", 16, 19, true},
+               {"answers in 16 to 19 ms, the window closed", 16, 19, false}};
+  // At the program's end, between its kill broadcast and the controller
+  // manager's close of the bus (the managers of list 0 are disposed before
+  // it): the coins on the node then.
+  struct EndWatch : SProc {
+    std::function<int()> coins;
+    int atEnd = -1;
+    int32_t OnDispose(SProcArg) override {
+      atEnd = coins();
+      return 0;
+    }
+  };
+  bus_.SetClock(&clock_);
+  std::vector<std::pair<int, int>> decreases;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    bus_.AnswerLate(c.fromMs, c.toMs);
+    EndWatch watch;
+    watch.coins = [this] { return bus_.Node(node_).coins[0]; };
+    testsupport::StderrCapture capture;
+    Start(&watch);
+    ASSERT_TRUE(FramesUntil([] { return JvsGetState() == 1; }));
+    ASSERT_FALSE(TookOver());
+    auto mode = [] { return dynamic_cast<TestMode*>(GetGame()->FindInList("TestMode", GAME_LIST_MANAGERS)); };
+    // The test switch, then three coins: they stay on the node.
+    bus_.SetSwitches(node_, 0x80, 0, 0);
+    ASSERT_TRUE(FramesUntil([&] { return mode() && mode()->GetRunState() == TEST_RUN_RUNNING; }));
+    bus_.SetSwitches(node_, 0, 0, 0);
+    bus_.InsertCoins(node_, 0, 3);
+    for (int i = 0; i < 30; ++i) Frame();
+    ASSERT_EQ(bus_.Node(node_).coins[0], 3);
+    decreases.emplace_back(1, 3);
+    if (c.exitItem) {
+      // Up to the exit item, button 1, and the exit's count; the frame
+      // that ends it waits for the board on the bus's clock.
+      bus_.SetSwitches(node_, 0, 0x2000, 0);
+      ASSERT_TRUE(FramesUntil([&] { return mode()->GetCursor() == 7; }));
+      bus_.SetSwitches(node_, 0, 0, 0);
+      ASSERT_TRUE(FramesUntil([] { return EngineInputBits == 0; }));
+      bus_.SetSwitches(node_, 0, 0x0200, 0);
+      ASSERT_TRUE(FramesUntil([&] { return mode()->GetPage() == TEST_PAGE_EXIT; }));
+      bus_.SetSwitches(node_, 0, 0, 0);
+      WithClockMoving([&] {
+        for (int i = 0; i < 200 && !sys_->QuitRequested(); ++i) sys_->Step(1);
+      });
+      ASSERT_TRUE(sys_->QuitRequested());
+      // The window closed: the coins are off the node.
+      EXPECT_EQ(bus_.Node(node_).coins[0], 0);
+      EXPECT_EQ(bus_.Decreases(), decreases);
+    } else {
+      PostCloseToMainWindow();
+      sys_->Step(1);
+      ASSERT_TRUE(sys_->QuitRequested());
+    }
+    WithClockMoving([&] { sys_.reset(); });
+    EXPECT_ALL({VAL(watch.atEnd, 0), VAL(bus_.Node(node_).coins[0], 0),
+                VAL(testsupport::LinesWith(capture.Take(), "test mode:"), 0)});
+    EXPECT_EQ(bus_.Decreases(), decreases);
+    EXPECT_EQ(CoinsAtTheNextStart(), 0);
+    EXPECT_EQ(bus_.Decreases(), decreases);
+  }
 }
 
 }  // namespace

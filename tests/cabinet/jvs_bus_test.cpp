@@ -1386,6 +1386,29 @@ TEST_F(DeviceBusTest, UnitsAreTheBusIoNodes) {
   EXPECT_EQ(bus_.Node(0).coins[0], 2);
 }
 
+// A close on the master's own thread right after the game took coins off
+// (written to the board's counter at the poll that asks for a cycle without
+// them) waits for that cycle, hands the coins to the node's poll and sends
+// it before the master stops: the node has them off when the close
+// returns. The nodes answer at once: the clock stands all along.
+TEST_F(DeviceBusTest, ACloseRightAfterATakeOffStillSendsIt) {
+  bus_.AddNode(SimJvsNode{});
+  bus_.SetCoins(0, 3, 0);
+  dev_ = CreateXioDevice(bus_.PortPath().c_str(), 0);
+  ASSERT_EQ(dev_->Open(), 0);
+  ASSERT_TRUE(PollUntilReady());
+  ASSERT_TRUE(Eventually([&] {
+    if (JvsGetState() == 1) dev_->Poll();
+    return dev_->GetCoinCount(0, 0) == 3;
+  }));
+  ASSERT_TRUE(WaitState(1));
+  dev_->DecreaseCoin(0, 0, 3);
+  dev_->Poll();
+  EXPECT_EQ(dev_->Close(), 0);
+  EXPECT_EQ(bus_.Decreases(), (std::vector<std::pair<int, int>>{{1, 3}}));
+  EXPECT_EQ(bus_.Node(0).coins[0], 0);
+}
+
 // The check of the frame after bring-up comes before that frame's poll: the
 // last poll saw the bus coming up, and the bus is up now, with no results
 // yet. That is "not yet", never an error, and the first poll brings them.

@@ -798,6 +798,96 @@ TEST_F(MasterOnAWire, TheFateIsAskedUpToTheSpoiledRunThenTheCounterSettlesAtOnce
               VAL(put.wire.board.decreases == (std::vector<std::pair<int, int>>{{1, 1}}), true)});
 }
 
+// The take-off's result (CheckCoinSlot) reads busy from the game's
+// decrease until the node has taken the coins off and its count was read
+// after it, then done; frame by frame from the frame the coins go in: the
+// cycle of that frame reads them, the next frame's poll hands them to the
+// game, which takes them off (asked for); the poll after writes them to the
+// board's counter, the one after hands them to the node's poll, whose
+// answer takes them off and counts; the poll after that reads it done.
+// Where the counts in the answer that took them off come busy, one cycle
+// more reads them. When the result reads done, the node has them off.
+TEST_F(MasterOnAWire, TheTakeOffReadsBusyUntilTheNodeCountedAfterIt) {
+  const struct {
+    const char* what;
+    uint8_t countsAfterDecrease;  // their report byte
+    std::string results;
+  } cases[] = {{"counts given with the decrease", 1, "03330"}, {"counts busy with the decrease", 4, "033330"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    BusWorld w;
+    w.wire.board.nodes[0].coinReportAfterDecrease = c.countsAfterDecrease;
+    Ready(w);
+    w.InsertCoins(0, 3);
+    std::string results;
+    for (size_t i = 0; i < c.results.size(); ++i) {
+      w.Frame();
+      results += char('0' + w.device->CheckCoinSlot(0, 0));
+    }
+    EXPECT_EQ(results, c.results);
+    EXPECT_ALL({VAL(w.wire.board.nodes[0].coins[0], 0), VAL(w.credited, 3)});
+    EXPECT_EQ(w.wire.board.decreases, (std::vector<std::pair<int, int>>{{1, 3}}));
+    EXPECT_EQ(w.CoinProperties(), "");
+  }
+}
+
+// A close right after the game took coins off still takes them off the
+// node: asked for (not polled yet), written to the board's counter (not
+// handed on yet), or in the node's poll with its cycle asked for. Where
+// the decrease's request is lost on a node that cannot send its reply
+// again, its counter tells it was not carried out and a cycle more sends
+// it again; where that counter reads busy, a cycle more reads it first.
+// The node has them off when the close returns, within two steps' bound;
+// what node 1 is sent in the close, as letters.
+TEST_F(MasterOnAWire, ACloseRightAfterATakeOffStillSendsIt) {
+  const struct {
+    const char* what;
+    int frames;        // from the frame the coins go in
+    bool poll;         // and a poll after them
+    bool lost;         // the decrease's first request lost, the node asked again answering status 2
+    bool counterBusy;  // and its counts busy in the answer to the poll after that
+    const char* story;
+  } cases[] = {{"asked for", 2, false, false, false, "D"},
+               {"on the board's counter", 3, false, false, false, "D"},
+               {"in the node's poll, its cycle asked for", 3, true, false, false, "D"},
+               {"its request lost, the counter tells", 2, false, true, false, "DAPD"},
+               {"its request lost, the counter busy once", 2, false, true, true, "DAPPD"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    BusWorld w;
+    Ready(w);
+    w.InsertCoins(0, 3);
+    for (int i = 0; i < c.frames; ++i) w.Frame();
+    if (c.poll) w.device->Poll();
+    ASSERT_EQ(w.credited, 3);
+    EXPECT_ALL({VAL(w.device->Request(0).decrease[0], c.frames == 2 ? 3 : 0),
+                VAL(BusWorld::QueuedDecrease() && JvsGetState() == kJvsStateRequested, c.poll),
+                VAL(w.wire.board.decreases.empty(), true)});
+    bool lost = !c.lost, asked = false, busy = c.counterBusy;
+    w.wire.board.askedAgain = testsupport::SimJvsBoard::AskedAgain::kUnsupported;
+    w.wire.script = [&](bool request) {
+      if (!request || w.WritingNode() != 1) return SimJvsWire::kWhole;
+      if (!lost && w.WritingDecrease()) {
+        lost = true;
+        return SimJvsWire::kLost;
+      }
+      if (asked) {
+        w.wire.board.nodes[0].coinReport = busy ? 4 : 1;
+        busy = false;
+      }
+      asked = asked || w.WritingAskAgain();
+      return SimJvsWire::kWhole;
+    };
+    w.wire.TakeWritten();
+    const uint32_t from = w.wire.NowMs();
+    EXPECT_EQ(w.device->Close(), 0);
+    EXPECT_ALL({VAL(w.wire.board.nodes[0].coins[0], 0), VAL(w.wire.NowMs() - from <= 2 * kJvsStepBoundMs, true),
+                VAL(JvsGetState(), -1)});
+    EXPECT_EQ(Letters(Written(w.wire)), c.story);
+    EXPECT_EQ(w.wire.board.decreases, (std::vector<std::pair<int, int>>{{1, 3}}));
+  }
+}
+
 // A coin counter word's condition bits (14-15: a jam, the counter busy) are
 // no part of its count. The poll before a decrease reads the count with the
 // busy bit on, and it is off again when the counter settles the decrease

@@ -1,5 +1,6 @@
 #include "support/SimJvsBus.h"
 
+#include <algorithm>
 #include <fcntl.h>
 #include <poll.h>
 #include <stdlib.h>
@@ -200,7 +201,7 @@ void SimJvsBus::Pump() {
   for (size_t i = 0; i < timed_.size();) {
     if (clock_ && int32_t(clock_->NowMs() - timed_[i].due) >= 0) {
       Send(timed_[i].bytes);
-      ++lateSent_;
+      if (timed_[i].counted) ++lateSent_;
       timed_.erase(timed_.begin() + long(i));
     } else {
       ++i;
@@ -454,7 +455,20 @@ void SimJvsBus::SendReply(const std::vector<uint8_t>& frame, const std::vector<u
     const std::vector<uint8_t> reply = fate == 2 ? SimFramed(data, 1) : frame;
     before.insert(before.end(), reply.begin(), reply.end());
   }
-  if (!before.empty()) Send(before);
+  if (before.empty()) return;
+  if (lateToMs_ > 0 && clock_) {
+    lateDraw_ = lateDraw_ * 1103515245u + 12345u;
+    const uint32_t ms = lateFromMs_ + (lateDraw_ >> 16) % (lateToMs_ - lateFromMs_ + 1);
+    timed_.push_back({clock_->NowMs() + ms, std::move(before), false});
+    return;
+  }
+  Send(before);
+}
+
+void SimJvsBus::AnswerLate(uint32_t fromMs, uint32_t toMs) {
+  std::lock_guard<std::mutex> pump(pumpLock_);
+  lateFromMs_ = std::min(fromMs, toMs);
+  lateToMs_ = toMs;
 }
 
 void SimJvsBus::OnFrame(uint8_t node, const std::vector<uint8_t>& d) {

@@ -125,6 +125,11 @@ class SimJvsBus : public plat::SerialLines {
   // coins off) goes out only once the clock has moved ms past the request:
   // a slow node's. With the clock at a standstill it waits.
   void LateNextReply(int nodeAddress, uint32_t ms, bool onDecrease = false);
+  // Every answer, and every copy asked for, goes out a time after its
+  // request drawn from fromMs to toMs (seeded), on the clock: a board, or a
+  // bus adapter that holds what it receives for a while, answering late.
+  // 0, 0: at once.
+  void AnswerLate(uint32_t fromMs, uint32_t toMs);
   // A node that stays silent on a request with a wrong sum, as some boards
   // do (else it answers status 3).
   void SilentOnDamagedRequests(bool silent);
@@ -241,8 +246,10 @@ class SimJvsBus : public plat::SerialLines {
   struct Timed {
     uint32_t due;
     std::vector<uint8_t> bytes;
+    bool counted = true;  // counts as a late reply (not an answer of AnswerLate)
   };
   std::vector<Timed> timed_;  // under pumpLock_
+  uint32_t lateFromMs_ = 0, lateToMs_ = 0, lateDraw_ = 1;  // AnswerLate, under pumpLock_
   // The noise, and the exchanges so far.
   SimNoiseDraw noise_;
   std::vector<bool> exchanges_;
