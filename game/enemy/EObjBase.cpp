@@ -19,6 +19,7 @@
 #include "game/player/ItemMan.h"
 #include "game/stage/MapMng.h"
 #include "game/stage/ScriptStgRsc.h"
+#include "game/tables/effect_tables.h"
 
 namespace {
 
@@ -357,10 +358,12 @@ int32_t EObjBase::Script(int32_t code, int32_t state) {
         }
         PlaySe(kSoundGrab, 61440);
         LoadRecoilRoute();
+        // The grab's mark: the one-texel list at scale 8, a violet 8 x 8
+        // pixel square.
         static constexpr float kGrabColour[4] = {0.5f, 0.25f, 1.0f, 0.75f};
         const float* p = GetPosition();
         const SVec4 at{p[0], p[1], p[2], p[3]};
-        g_EfxMan.SpawnSprite(6, &at, nullptr, kGrabColour, kGrabColour, 4, 8, 0.0f, 8.0f, 8.0f, nullptr, nullptr,
+        g_EfxMan.SpawnSprite(6, &at, SprEfx_2Keys, kGrabColour, kGrabColour, 4, 8, 0.0f, 8.0f, 8.0f, nullptr, nullptr,
                              0.0f, 1);
         return 1;
       }

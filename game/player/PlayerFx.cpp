@@ -92,6 +92,8 @@ void PlayerFx::RingBurst(const float* point) {
   g_EfxMan.SpawnD(0, 0, &m, 10.0f, 120.0f, from, to, 20, nullptr);
 }
 
+// Debris and sparkles are the 31 x 31 dot at their sizes (28 to 53 and 6 to
+// 15 pixels); the one-texel list would make them a pixel or less.
 void PlayerFx::Debris(const float* point) {
   const SVec4 at = At(point);
   const float from[4] = {1.0f, 0.8f, 0.5f, 1.0f};
@@ -100,7 +102,7 @@ void PlayerFx::Debris(const float* point) {
     const float a = (0.25f + RandFS() * 0.4f) * kTurn;
     const float size = 0.9f + 0.8f * RandF();
     const SVec4 v{4.0f * std::cos(a), 4.0f * std::sin(a), 0.0f, 0.0f};
-    g_EfxMan.SpawnSprite(kSheetSparkle, &at, SprEfx_11Keys, from, to, 20, 10, a / kTurn, size, size, &v, nullptr,
+    g_EfxMan.SpawnSprite(kSheetSparkle, &at, SprEfx_9Keys, from, to, 20, 10, a / kTurn, size, size, &v, nullptr,
                          0.0f, 1);
   }
 }
@@ -115,7 +117,7 @@ void PlayerFx::Sparkle(const float* point, float angle, float a, float b, float 
   const SVec4 fast{dir.x * a, dir.y * a, dir.z * a, 0.0f};
   const SVec4 slow{dir.x * b, dir.y * b, dir.z * b, 0.0f};
   const float to[4] = {0.75f, 0.3f, 0.3f, 0.0f};
-  g_EfxMan.SpawnSprite(kSheetSparkle, &at, SprEfx_11Keys, kWhite, to, life, life2, 0.0f, size, size, &slow, &fast,
+  g_EfxMan.SpawnSprite(kSheetSparkle, &at, SprEfx_9Keys, kWhite, to, life, life2, 0.0f, size, size, &slow, &fast,
                        damping, 1);
 }
 
