@@ -12,6 +12,7 @@
 #include "vrax/graphic/SGpMan.h"
 #include "vrax/graphic/SGpQueue.h"
 #include "vrax/graphic/SGpSpriteBatch.h"
+#include "vrax/kernel/SKernel.h"
 
 namespace testsupport {
 
@@ -36,6 +37,32 @@ class BatchSkipper : public SProc {
     q->Reset();
     for (const auto& [key, p] : entries)
       if (dynamic_cast<SGpSpriteBatch*>(p) == nullptr) q->Append(key, p);
+    return 0;
+  }
+};
+
+// The same place in the frame for the packets a test names.
+class PacketFilter : public SProc {
+ public:
+  std::vector<std::function<bool(int, SGpObj*)>> which;
+
+ protected:
+  int32_t Init(SProcArg) override {
+    SetName("PacketFilter");
+    return 0;
+  }
+  int32_t User(int32_t code, SProcArg) override {
+    if (code != EVENT_USER || which.empty()) return 0;
+    SGpMan* gp = GetGpMan();
+    SGpQueue* q = gp != nullptr ? gp->GetQueue() : nullptr;
+    if (q == nullptr) return 0;
+    const std::vector<std::pair<int, SGpObj*>> entries = q->Entries();
+    q->Reset();
+    for (const auto& [key, p] : entries) {
+      bool drop = false;
+      for (const auto& w : which) drop = drop || w(key, p);
+      if (!drop) q->Append(key, p);
+    }
     return 0;
   }
 };
@@ -95,6 +122,18 @@ int Headless::Step(int frames) {
   }
   frames_ += run;
   return run;
+}
+
+void Headless::DropPackets(std::function<bool(int, SGpObj*)> which) {
+  if (!packetFilter_) {
+    SKernel* kernel = SKernel::GetInstance();
+    if (!ok_ || kernel == nullptr) return;
+    auto filter = std::make_unique<PacketFilter>();
+    filter->SetStatic(true);
+    if (kernel->AddChild(0, filter.get(), 0) < 0) return;
+    packetFilter_ = std::move(filter);
+  }
+  if (which) static_cast<PacketFilter*>(packetFilter_.get())->which.push_back(std::move(which));
 }
 
 void Headless::Hold(plat::CabInput input, bool held) { plat::InjectCabInput(input, held); }

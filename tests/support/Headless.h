@@ -10,6 +10,8 @@
 #include "platform/input_devices.h"
 #include "support/TempDir.h"
 
+class SGpObj;
+
 // The whole system without a screen, for tests and tools: the program starts
 // as it would from the command line (window hidden, Mesa off screen or the
 // null device, dummy audio, a fresh save directory), then the caller runs
@@ -68,9 +70,16 @@ class Headless {
   // image of the last clear colour.
   bool Screenshot(plat::Image* out);
 
+  // From the next frame on, the packets for which `which(key, packet)` is
+  // true are taken out of the draw queue once every process has drawn,
+  // besides those that earlier calls named. The first call puts a process
+  // of its own into kernel list 0.
+  void DropPackets(std::function<bool(int, SGpObj*)> which);
+
  private:
   ScopedSaveDir save_;
   std::unique_ptr<SProc> batchSkipper_;
+  std::unique_ptr<SProc> packetFilter_;
   Application app_;
   bool ok_ = false;
   bool quit_ = false;

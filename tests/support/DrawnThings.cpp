@@ -1,0 +1,78 @@
+#include "support/DrawnThings.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <utility>
+
+#include "game/effect/EfxMan.h"
+#include "support/ImageCompare.h"
+#include "vrax/graphic/SGpSpriteCell.h"
+
+namespace testsupport {
+
+std::vector<DrawnChange> ExpectEachChangesThePicture(Headless& h, const std::vector<DrawnThing>& things,
+                                                     int settle) {
+  std::vector<DrawnChange> changes;
+  plat::Image before, still;
+  h.Step(settle);
+  if (!h.Screenshot(&before)) {
+    ADD_FAILURE() << "no picture";
+    return changes;
+  }
+  h.Step(settle);
+  h.Screenshot(&still);
+  EXPECT_TRUE(ImagesMatch(still, before, 0)) << "the picture does not stand still";
+  for (const DrawnThing& t : things) {
+    t.remove();
+    h.Step(settle);
+    plat::Image after;
+    if (!h.Screenshot(&after)) {
+      ADD_FAILURE() << t.what << ": no picture";
+      return changes;
+    }
+    DrawnChange c;
+    for (int y = 0; y < after.height; ++y)
+      for (int x = 0; x < after.width; ++x) {
+        if (PixelAt(after, x, y) == PixelAt(before, x, y)) continue;
+        const bool in = x >= t.where.x0 && x < t.where.x1 && y >= t.where.y0 && y < t.where.y1;
+        (in ? c.inside : c.outside)++;
+      }
+    std::printf("[ drawn    ] %s: %lld pixels inside (%d,%d)-(%d,%d), %lld outside\n", t.what.c_str(),
+                static_cast<long long>(c.inside), t.where.x0, t.where.y0, t.where.x1, t.where.y1,
+                static_cast<long long>(c.outside));
+    EXPECT_GE(c.inside, t.atLeast) << t.what << " changes too little where it stands";
+    EXPECT_LE(c.outside, t.outside) << t.what << " changes the picture outside its place";
+    changes.push_back(c);
+    before = std::move(after);
+  }
+  return changes;
+}
+
+std::function<void()> KillProcess(SProc* p) {
+  return [p] {
+    ASSERT_NE(p, nullptr);
+    p->Kill(0);
+  };
+}
+
+std::function<void()> HideEfxSprites(std::function<bool(const EfxSprite&)> which) {
+  return [which = std::move(which)] {
+    EfxMan* efx = EfxMan::Instance();
+    ASSERT_NE(efx, nullptr);
+    int hidden = 0;
+    for (SObject* o = efx->Live(1).HeadObj(); o != nullptr; o = o->GetNext()) {
+      auto* s = static_cast<EfxSprite*>(o);
+      if (s->Sprite() == nullptr || !which(*s)) continue;
+      s->Sprite()->part = nullptr;
+      ++hidden;
+    }
+    EXPECT_GT(hidden, 0) << "no effect sprite to hide";
+  };
+}
+
+std::function<void()> DropPackets(Headless& h, std::function<bool(int, SGpObj*)> which) {
+  return [&h, which = std::move(which)] { h.DropPackets(which); };
+}
+
+}  // namespace testsupport

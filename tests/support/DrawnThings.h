@@ -1,0 +1,54 @@
+#pragma once
+// The check that what the game draws reaches the screen where it is put: at
+// one still moment (the game paused), each thing is taken away in turn and
+// the picture taken again; each must change pixels, and the change must lie
+// in the box where the thing stands.
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "support/Headless.h"
+
+class EfxSprite;
+class SGpObj;
+
+namespace testsupport {
+
+// Pixels [x0, x1) x [y0, y1) of the 640 x 480 picture.
+struct PixelBox {
+  int x0 = 0, y0 = 0, x1 = 640, y1 = 480;
+};
+
+struct DrawnThing {
+  std::string what;
+  std::function<void()> remove;  // takes the thing away (it stays away)
+  PixelBox where{};              // where its numbers put it
+  int64_t atLeast = 1;           // changed pixels it must make inside the box
+  // Changed pixels allowed outside the box: a thing whose removal shows what
+  // it covered changes nothing else.
+  int64_t outside = 0;
+};
+
+// What one removal changed.
+struct DrawnChange {
+  int64_t inside = 0, outside = 0;
+};
+
+// Takes the things away in their order (the earlier ones stay away, so a
+// thing drawn over another is taken first), running `settle` frames after
+// each, and checks each change. The picture must stand still before the
+// first removal. Each change is written to the test's output and returned.
+std::vector<DrawnChange> ExpectEachChangesThePicture(Headless& h, const std::vector<DrawnThing>& things,
+                                                     int settle = 2);
+
+// Removals. Kills the process (its children with it).
+std::function<void()> KillProcess(SProc* p);
+// Hides the effect manager's live sprites that `which` picks: their
+// requests lose their part, so nothing draws them while the game is paused.
+std::function<void()> HideEfxSprites(std::function<bool(const EfxSprite&)> which);
+// Takes the packets that `which(key, packet)` picks out of every frame's
+// draw queue from now on (with those dropped before).
+std::function<void()> DropPackets(Headless& h, std::function<bool(int, SGpObj*)> which);
+
+}  // namespace testsupport
