@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <utility>
 
@@ -32,15 +33,18 @@ std::vector<DrawnChange> ExpectEachChangesThePicture(Headless& h, const std::vec
       return changes;
     }
     DrawnChange c;
+    PixelBox changed{after.width, after.height, 0, 0};
     for (int y = 0; y < after.height; ++y)
       for (int x = 0; x < after.width; ++x) {
         if (PixelAt(after, x, y) == PixelAt(before, x, y)) continue;
         const bool in = x >= t.where.x0 && x < t.where.x1 && y >= t.where.y0 && y < t.where.y1;
         (in ? c.inside : c.outside)++;
+        changed = PixelBox{std::min(changed.x0, x), std::min(changed.y0, y), std::max(changed.x1, x + 1),
+                           std::max(changed.y1, y + 1)};
       }
-    std::printf("[ drawn    ] %s: %lld pixels inside (%d,%d)-(%d,%d), %lld outside\n", t.what.c_str(),
-                static_cast<long long>(c.inside), t.where.x0, t.where.y0, t.where.x1, t.where.y1,
-                static_cast<long long>(c.outside));
+    std::printf("[ drawn    ] %s: %lld pixels inside (%d,%d)-(%d,%d), %lld outside; all within (%d,%d)-(%d,%d)\n",
+                t.what.c_str(), static_cast<long long>(c.inside), t.where.x0, t.where.y0, t.where.x1, t.where.y1,
+                static_cast<long long>(c.outside), changed.x0, changed.y0, changed.x1, changed.y1);
     EXPECT_GE(c.inside, t.atLeast) << t.what << " changes too little where it stands";
     EXPECT_LE(c.outside, t.outside) << t.what << " changes the picture outside its place";
     changes.push_back(c);
