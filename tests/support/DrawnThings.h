@@ -37,8 +37,8 @@ struct DrawnChange {
 
 // Takes the things away in their order (the earlier ones stay away, so a
 // thing drawn over another is taken first), running `settle` frames after
-// each, and checks each change. The picture must stand still before the
-// first removal. Each change is written to the test's output and returned.
+// each, and checks each change. The picture must stand still, frame after
+// frame, before the first removal. Each change is written to the test's output and returned.
 std::vector<DrawnChange> ExpectEachChangesThePicture(Headless& h, const std::vector<DrawnThing>& things,
                                                      int settle = 2);
 
