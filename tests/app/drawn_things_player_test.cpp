@@ -12,7 +12,6 @@
 #include "game/enemy/EnemyMan.h"
 #include "game/player/PShotMan.h"
 #include "game/player/Player.h"
-#include "game/player/ZGInterface.h"
 #include "game/tables/effect_tables.h"
 #include "game/tables/shot_tables.h"
 #include "support/DrawnThings.h"
@@ -79,20 +78,7 @@ TEST(DrawnThings, TheShipItsOptionsShotsAndBladeTrailShowWhereTheyFly) {
   PlayWorld w(OnScreen());
   ASSERT_TRUE(w.Ok());
   ASSERT_GE(w.RunToControl(), 0);
-  for (int i = 0; i < 60; ++i) g_ZGInterface.Ramp().Update(false);  // the score panel out of the picture
-  g_Player.AddPower(1.0f);
-  w.Step(15);
-  w.Hold(plat::CabInput::kButton1);
-  w.Step(1);
-  w.Hold(plat::CabInput::kButton1, false);
-  w.Step(6);
-  for (int f = 0; f < 8; ++f) {
-    const float a = (0.55f + 0.05f * static_cast<float>(f)) * 6.2831855f;
-    const float x = g_Player.position[0], y = g_Player.position[1];
-    g_Player.trails[1].Push(SVec4{x + 30.0f * std::cos(a), y + 30.0f * std::sin(a), 0.0f, 1.0f},
-                            SVec4{x + 100.0f * std::cos(a), y + 100.0f * std::sin(a), 0.0f, 1.0f});
-    w.Step();
-  }
+  w.FlyShipVolley();
   ASSERT_GT(g_PShotMan.LiveCount(), 4);
   ASSERT_EQ(g_Player.options.PresentCount(), 3);
   w.G()->SetPause(true);

@@ -184,15 +184,38 @@ float RowY(int frames, int k) {
   return n <= 22 ? -236.0f : -236.0f + 716.0f * static_cast<float>(n - 22) / 1225.0f;
 }
 
+// Ends scene `from` and runs the ranking that follows to kRankingRows steps
+// into its rows, the 23rd to 25th places in.
+constexpr int kRankingRows = 180;
+static_assert(kRankingRows < 62 * 3, "the 22nd place has not started");
+void OnToTheRanking(Headless& h, SProc* from, Ranking** out) {
+  from->Kill(0);
+  ASSERT_GE(RunUntilScene(h, "Ranking", 60), 0);
+  auto* ranking = Scene<Ranking>("Ranking");
+  ASSERT_NE(ranking, nullptr);
+  ASSERT_TRUE(StepUntil(
+      h, [&] { return ranking->GetSceneState() == Ranking::STATE_ROWS && ranking->GetFrame() >= kRankingRows; },
+      400));
+  ASSERT_EQ(ranking->GetFrame(), kRankingRows);
+  ASSERT_TRUE(RowIn(kRankingRows, 22));
+  *out = ranking;
+}
+
+// The program at its notice, on coin play, with the default ranking and no
+// entry pending.
+void ToTheNotice(Headless& h) {
+  ASSERT_TRUE(h.Ok()) << h.Failure();
+  ASSERT_GE(RunUntilScene(h, "Notice", 600), 0);
+  GetGame()->settings[SettingsWord::coinPlay] = 1;
+  ResetRankTable();
+  ClearPendingRankEntry();
+}
+
 TEST(DrawnThings, AttractScenesThenTheTestMenu) {
   ClearCredits();
   Headless h;
-  ASSERT_TRUE(h.Ok()) << h.Failure();
-  ASSERT_GE(RunUntilScene(h, "Notice", 600), 0);
+  ASSERT_NO_FATAL_FAILURE(ToTheNotice(h));
   Game* g = GetGame();
-  g->settings[SettingsWord::coinPlay] = 1;
-  ResetRankTable();
-  ClearPendingRankEntry();
 
   // The notice, faded in: "NOTICE" in the large font's 28 x 31 cells from
   // (-70, -210); eight lines in the small font's 14 x 18 cells, one unit
@@ -260,17 +283,10 @@ TEST(DrawnThings, AttractScenesThenTheTestMenu) {
   // and 12 million, "OSR", stage 0), and the blinking line shows
   // " INSERT COIN(S) " (180 mod 80 is within 0 to 30) in its font from
   // (-126, -10).
-  title->Kill(0);
-  ASSERT_GE(RunUntilScene(h, "Ranking", 60), 0);
-  auto* ranking = Scene<Ranking>("Ranking");
-  constexpr int kRows = 180;
-  ASSERT_TRUE(StepUntil(
-      h, [&] { return ranking->GetSceneState() == Ranking::STATE_ROWS && ranking->GetFrame() >= kRows; }, 400));
-  ASSERT_EQ(ranking->GetFrame(), kRows);
-  static_assert(kRows < 62 * 3, "the 22nd place has not started");
-  ASSERT_TRUE(RowIn(kRows, 22));
+  Ranking* ranking = nullptr;
+  ASSERT_NO_FATAL_FAILURE(OnToTheRanking(h, title, &ranking));
   {
-    const float top = RowY(kRows, 22), bottom = RowY(kRows, 24);
+    const float top = RowY(kRankingRows, 22), bottom = RowY(kRankingRows, 24);
     auto column = [&](const GfxObject& t, float x0, float x1, float dy) {
       return ViewBox(x0, top + dy, x1, bottom + dy + t.GetFont()->cellH);
     };
@@ -343,12 +359,8 @@ TEST(DrawnThings, AttractScenesThenTheTestMenu) {
 TEST(DrawnThings, EndOfAPlayPastStageFour) {
   ClearCredits();
   Headless h;
-  ASSERT_TRUE(h.Ok()) << h.Failure();
-  ASSERT_GE(RunUntilScene(h, "Notice", 600), 0);
+  ASSERT_NO_FATAL_FAILURE(ToTheNotice(h));
   Game* g = GetGame();
-  g->settings[SettingsWord::coinPlay] = 1;
-  ResetRankTable();
-  ClearPendingRankEntry();
   DropScenes();
 
   // Stage 4 cleared with 30 of its 40 enemies destroyed (a ratio of 75), 2
@@ -378,7 +390,7 @@ TEST(DrawnThings, EndOfAPlayPastStageFour) {
     // others at 20), in the 16 x 22 digits; the ratio " 75:" from x 40 + 65
     // at y -143 in the 14 x 19 ones. Each row is cut off the text from the
     // last.
-    const std::string kRows[7] = {"30", "2", "12", "3", "2", "2620000", "12620000"};
+    const std::string kRankingRows[7] = {"30", "2", "12", "3", "2", "2620000", "12620000"};
     constexpr float kTextY[7] = {-151.0f, -107.0f, -64.0f, 15.0f, 56.0f, 140.0f, 181.0f};
     Moment m(h);
     std::vector<DrawnThing> things = {
@@ -391,13 +403,13 @@ TEST(DrawnThings, EndOfAPlayPastStageFour) {
          m.Drop([](int, SGpObj* o) { return typeid(*o) == typeid(SGpObj_Prim) && QuadFrom(o, 0.0f, 0.0f); }), kScreen},
     };
     int glyphs = 0;
-    for (const std::string& r : kRows) glyphs += Glyphs(r);
+    for (const std::string& r : kRankingRows) glyphs += Glyphs(r);
     const GfxObject& values = result->ValueText();
     for (int i = 6; i >= 0; --i) {
-      glyphs -= Glyphs(kRows[i]);
+      glyphs -= Glyphs(kRankingRows[i]);
       const float x = (i < 3 ? 40.0f : 20.0f) + 7.0f;
-      things.push_back({"result: row " + std::to_string(i) + " " + kRows[i], KeepGlyphs(values, glyphs),
-                        ViewBox(x, kTextY[i], x + 16.0f * static_cast<float>(kRows[i].size()), kTextY[i] + 22.0f)});
+      things.push_back({"result: row " + std::to_string(i) + " " + kRankingRows[i], KeepGlyphs(values, glyphs),
+                        ViewBox(x, kTextY[i], x + 16.0f * static_cast<float>(kRankingRows[i].size()), kTextY[i] + 22.0f)});
     }
     things.push_back({"result: the ratio 75:", m.Drop(result->RatioText()),
                       ViewBox(105.0f + 14.0f, -143.0f, 105.0f + 4.0f * 14.0f, -143.0f + 19.0f)});
@@ -496,15 +508,8 @@ TEST(DrawnThings, EndOfAPlayPastStageFour) {
   // ("%2d" from x + 20, 2 below the row), the score ("%10u" from x + 92),
   // the name (from x + 302, 5 above) and the stage (from x + 417), the
   // row's x being -240.
-  entry->Kill(0);
-  ASSERT_GE(RunUntilScene(h, "Ranking", 60), 0);
-  auto* ranking = Scene<Ranking>("Ranking");
-  constexpr int kRows = 180;
-  ASSERT_TRUE(StepUntil(
-      h, [&] { return ranking->GetSceneState() == Ranking::STATE_ROWS && ranking->GetFrame() >= kRows; }, 400));
-  ASSERT_EQ(ranking->GetFrame(), kRows);
-  static_assert(kRows < 62 * 3, "the 22nd place has not started");
-  ASSERT_TRUE(RowIn(kRows, 22));
+  Ranking* ranking = nullptr;
+  ASSERT_NO_FATAL_FAILURE(OnToTheRanking(h, entry, &ranking));
   ASSERT_TRUE(ranking->GetRow(22).highlight);
   {
     struct Row {
@@ -526,7 +531,7 @@ TEST(DrawnThings, EndOfAPlayPastStageFour) {
       kept[2] += static_cast<int>(r.name.size());
       kept[3] += static_cast<int>(r.stage.size());
     }
-    const float y = RowY(kRows, 22);
+    const float y = RowY(kRankingRows, 22);
     Moment m(h);
     std::vector<DrawnThing> things = {
         {"ranking: the new play's bar", m.Drop(ranking->Bar()), ViewBox(-229.0f, y - 8.0f, 230.0f, y + 26.0f)}};
@@ -537,7 +542,7 @@ TEST(DrawnThings, EndOfAPlayPastStageFour) {
       kept[2] -= static_cast<int>(r.name.size());
       kept[3] -= static_cast<int>(r.stage.size());
       const int cut[4] = {kept[0], kept[1], kept[2], kept[3]};
-      const float rowY = RowY(kRows, k);
+      const float rowY = RowY(kRankingRows, k);
       const float x0 = std::min(-220.0f, -148.0f + scoreW * static_cast<float>(10 - r.score.size()));
       const float x1 = std::max({-220.0f + 2.0f * placeW, -148.0f + 10.0f * scoreW,
                                  62.0f + nameW * static_cast<float>(r.name.size()),

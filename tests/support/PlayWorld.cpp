@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "game/core/Game.h"
 #include "game/enemy/EnemySet.h"
 #include "game/player/Player.h"
+#include "game/player/ZGInterface.h"
 
 namespace testsupport {
 
@@ -93,6 +96,23 @@ int PlayWorld::RunToControl(int limit) {
     if (i < limit && Step() == 0) return -1;
   }
   return -1;
+}
+
+void PlayWorld::FlyShipVolley() {
+  for (int i = 0; i < 60; ++i) g_ZGInterface.Ramp().Update(false);  // a whole ramp
+  g_Player.AddPower(1.0f);  // a third option
+  Step(15);
+  Hold(plat::CabInput::kButton1);
+  Step(1);
+  Hold(plat::CabInput::kButton1, false);
+  Step(6);
+  for (int f = 0; f < 8; ++f) {
+    const float a = (0.55f + 0.05f * static_cast<float>(f)) * 6.2831855f;
+    const float x = g_Player.position[0], y = g_Player.position[1];
+    g_Player.trails[1].Push(SVec4{x + 30.0f * std::cos(a), y + 30.0f * std::sin(a), 0.0f, 1.0f},
+                            SVec4{x + 100.0f * std::cos(a), y + 100.0f * std::sin(a), 0.0f, 1.0f});
+    Step();
+  }
 }
 
 }  // namespace testsupport

@@ -57,6 +57,13 @@ class PlayWorld {
     ReleaseAll();
   }
 
+  // From control: the ship with three options alone in the picture (the
+  // score panel ramped out), a tap's volleys of shots (on the burst's
+  // frames 3, 6 and 9, the last 6 frames old at the end) and a blade trail
+  // sweeping an arc over it, laid by hand one record a frame: 8 records from
+  // 0.55 to 0.9 turns, 30 to 100 units from the ship.
+  void FlyShipVolley();
+
   // When false (the default) Step clears the game's stage-clear flag.
   bool stageMayEnd = false;
 

@@ -326,10 +326,7 @@ TEST(Boss10, BreakUpFlashCoversTheViewWhereverTheRailTookTheCamera) {
   testsupport::StageBossFight f(3, true);
   auto* b = dynamic_cast<EnemyType10*>(f.Start(4500.0f, 4498.0f, "Boss08"));
   ASSERT_NE(b, nullptr);
-  f.Step(30);
-  b->SendEvent(kHitEventDefeated, 0);
-  f.Step();
-  auto* show = bossfight::FirstChildOf<BossPartsObjectT10>(b);
+  auto* show = bossfight::DefeatForTheShow<BossPartsObjectT10>(f, b);
   ASSERT_NE(show, nullptr);
   const float placed = g_MapMng.t;
   while (show->timer.GetCount() < 60) f.Step();

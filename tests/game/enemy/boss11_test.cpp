@@ -288,10 +288,7 @@ TEST(Boss11, BreakUpFlashGrowsOverTheSunkenModelWhereverTheRailTookTheCamera) {
   testsupport::StageBossFight f(3, true);
   auto* b = dynamic_cast<EnemyType11*>(f.Start(6300.0f, 6298.0f, "Boss09"));
   ASSERT_NE(b, nullptr);
-  f.Step(30);
-  b->SendEvent(kHitEventDefeated, 0);
-  f.Step();
-  auto* show = bossfight::FirstChildOf<BossPartsObjectT11>(b);
+  auto* show = bossfight::DefeatForTheShow<BossPartsObjectT11>(f, b);
   ASSERT_NE(show, nullptr);
   while (show->timer.GetCount() < 200) f.Step();
   const float* part = b->model.GetNode(12)->GetWorld()->m[3];

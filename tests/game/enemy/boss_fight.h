@@ -152,14 +152,19 @@ C* FirstChildOf(SProc* p) {
   return nullptr;
 }
 
-// Defeats the spawned boss 30 frames into its fight and returns its show
-// companion once the defeat state's first frame has run, or null.
+// Defeats the boss 30 frames into its fight in world w (one with Step) and
+// returns its show companion once the defeat state's first frame has run,
+// or null.
+template <class C, class World>
+C* DefeatForTheShow(World& w, SProc* boss) {
+  w.Step(30);
+  boss->SendEvent(kHitEventDefeated, 0);
+  w.Step();
+  return FirstChildOf<C>(boss);
+}
 template <class C, class T>
 C* DefeatForTheShow(SpawnedBoss<T>& b) {
-  b.w.Step(30);
-  b.boss->SendEvent(kHitEventDefeated, 0);
-  b.w.Step();
-  return FirstChildOf<C>(b.boss);
+  return DefeatForTheShow<C>(b.w, b.boss);
 }
 
 // The rand draws made by fn (the generator's state stepped forward from

@@ -6,7 +6,6 @@
 
 #include "game/player/PShotMan.h"
 #include "game/player/Player.h"
-#include "game/player/ZGInterface.h"
 #include "support/ImageCompare.h"
 #include "support/PlayWorld.h"
 #include "support/TempDir.h"
@@ -38,25 +37,7 @@ int ScreenY(float y) { return static_cast<int>(std::lround(240.0f + 0.75f * y));
 void ShipVolley(PlayWorld& w, plat::Image* img) {
   ASSERT_TRUE(w.Ok());
   ASSERT_GE(w.RunToControl(), 0);
-  // The ship alone: the score panel ramped out of the picture.
-  for (int i = 0; i < 60; ++i) g_ZGInterface.Ramp().Update(false);  // a whole ramp
-  g_Player.AddPower(1.0f);  // a third option
-  w.Step(15);
-  // A volley with the options' shots, and a blade sweeping an arc over the
-  // ship, laid by hand one record a frame.
-  // A tap: volleys on the burst's frames 3, 6 and 9 (frames 2, 5 and 8
-  // from the press), the last of them 6 frames old in the picture.
-  w.Hold(plat::CabInput::kButton1);
-  w.Step(1);
-  w.Hold(plat::CabInput::kButton1, false);
-  w.Step(6);
-  for (int f = 0; f < 8; ++f) {
-    const float a = (0.55f + 0.05f * static_cast<float>(f)) * 6.2831855f;
-    const float x = g_Player.position[0], y = g_Player.position[1];
-    g_Player.trails[1].Push(SVec4{x + 30.0f * std::cos(a), y + 30.0f * std::sin(a), 0.0f, 1.0f},
-                            SVec4{x + 100.0f * std::cos(a), y + 100.0f * std::sin(a), 0.0f, 1.0f});
-    w.Step();
-  }
+  w.FlyShipVolley();
   ASSERT_GT(g_PShotMan.LiveCount(), 4);
   ASSERT_EQ(g_Player.options.PresentCount(), 3);
   ASSERT_TRUE(w.H().Screenshot(img));
