@@ -1,6 +1,6 @@
 // What the player side draws reaches the screen where it is put: at still
-// moments of a bomb, a death and a grab, each thing is taken away in turn
-// and the picture must change in its place.
+// moments of a volley, a death, a bomb and a grab, each thing is taken away
+// in turn and the picture must change in its place.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,6 +10,7 @@
 #include "game/effect/EfxElements.h"
 #include "game/enemy/EObjBase.h"
 #include "game/enemy/EnemyMan.h"
+#include "game/enemy/EnemySet.h"
 #include "game/player/PShotMan.h"
 #include "game/player/Player.h"
 #include "game/tables/effect_tables.h"
@@ -74,7 +75,7 @@ PlayOptions OnScreen() {
 // it (the rear two 50 units below the ship), the shots flying up from them
 // 35 units a frame, the blade's records 30 to 100 units from the ship
 // between 0.55 and 0.9 turns.
-TEST(DrawnThings, TheShipItsOptionsShotsAndBladeTrailShowWhereTheyFly) {
+TEST(DrawnThings, TheShipItsOptionsShotsAndBladeTrailThenItsDeath) {
   PlayWorld w(OnScreen());
   ASSERT_TRUE(w.Ok());
   ASSERT_GE(w.RunToControl(), 0);
@@ -96,12 +97,41 @@ TEST(DrawnThings, TheShipItsOptionsShotsAndBladeTrailShowWhereTheyFly) {
           DrawnThing{"the options", testsupport::HideEfxSprites(IsOption), Around(x, y, 100.0f), 100},
           DrawnThing{"the ship", testsupport::DropPackets(h, [hull, parts](int, SGpObj* p) { return p == hull || p == parts; }),
                      Around(x, y - 12.0f, 60.0f), 300}});
+
+  // Then the ship is shot down (what was taken away above stays away). A
+  // death: for 80 frames, every other frame three debris pieces 0.9 to 1.7
+  // times the 31-unit dot (at most 27 units from their centre) fly from the
+  // ship at 4 units a frame, and six sparkles a frame leave the hull at 1 to 3
+  // units a frame and half of it more, slowing by a tenth a frame, up to 15.5
+  // units wide. Taken 10 frames in: debris at most 40 units on, sparkles at
+  // most 10 x 1.5 + 3 x (1 - 0.9^10) / 0.1 = 35 units on from the hull, which
+  // stands up to 12 units above the ship's place.
+  w.G()->SetPause(false);
+  g_Player.SetState(Player::STATE_DEATH);
+  float x0 = g_Player.position[0], x1 = x0, y0 = g_Player.position[1], y1 = y0;
+  for (int f = 0; f < 300 && !(g_Player.step == 1 && g_Player.stepCounter >= 10); ++f) {
+    w.Step();
+    x0 = std::min(x0, g_Player.position[0]), x1 = std::max(x1, g_Player.position[0]);
+    y0 = std::min(y0, g_Player.position[1]), y1 = std::max(y1, g_Player.position[1]);
+  }
+  ASSERT_EQ(g_Player.step, 1);
+  w.G()->SetPause(true);
+  // The shield's ring of quads round the ship blinks on a clock of its own,
+  // paused or not: it is taken away first, so the picture stands still.
+  const SGpObj* shield = &g_Player.marks;
+  w.H().DropPackets([shield](int, SGpObj* p) { return p == shield; });
+  auto around = [&x0, &x1, &y0, &y1](float r, float up) {
+    return PixelBox{PlayPx(x0 - r), PlayPy(y0 - up - r), PlayPx(x1 + r) + 1, PlayPy(y1 + r) + 1};
+  };
+  testsupport::ExpectEachChangesThePicture(
+      w.H(), {DrawnThing{"a death's sparkles", testsupport::HideEfxSprites(IsSparkle), around(35.0f + 8.0f, 12.0f), 300},
+              DrawnThing{"a death's debris", testsupport::HideEfxSprites(IsDebris), around(40.0f + 27.0f, 0.0f), 1000}});
 }
 
 // The bomb's start: the white flash over the whole picture (6 frames, then
 // 6 fading), under it the dark trail picture at the ship and six half-lit
 // ones 3 units round it, 1.5 times the 256-unit picture.
-TEST(DrawnThings, TheBombsFlashAndTrailPicturesShow) {
+TEST(DrawnThings, TheBombsFlashTrailPicturesAndSparkles) {
   PlayWorld w(OnScreen());
   ASSERT_TRUE(w.Ok());
   ASSERT_GE(w.RunToControl(), 0);
@@ -114,24 +144,17 @@ TEST(DrawnThings, TheBombsFlashAndTrailPicturesShow) {
                          (kPlayArea.x1 - kPlayArea.x0) * (kPlayArea.y1 - kPlayArea.y0) * 9 / 10},
               DrawnThing{"the bomb's trail pictures", testsupport::HideEfxSprites(IsTrailPicture),
                          Around(x, y, 3.0f + 1.5f * 128.0f), 1000}});
-}
+  w.G()->SetPause(false);
 
-// The bomb's sparkles: on its last step, 30 pairs at once 20 units either
-// side of the ship and 50 below it, then a pair a frame to its count 119,
-// each 6 to 15 units wide, within 0.2 turns of straight down (so at least
-// 0.31 of their way is downwards, at most 0.95 aside), moving by half their
-// speed of 1 to 4 units a frame and by their speed slowing by a tenth a
-// frame. Taken at count 124, once the blast's shake (45 frames from count
-// 76) has ended: the oldest are 26 frames old, at most 26 x 2 + 4 x (1 -
-// 0.9^26) / 0.1 = 90 units from where they started.
-TEST(DrawnThings, TheBombsSparklesShowBelowTheShip) {
-  PlayWorld w(OnScreen());
-  ASSERT_TRUE(w.Ok());
-  ASSERT_GE(w.RunToControl(), 0);
-  w.PressBomb();
-  ASSERT_EQ(g_Player.controlMode, Player::CONTROL_BOMB);
-  // Where the ship stood while the sparkles came (it moves off at count
-  // 100).
+  // Then the bomb's sparkles: on its last step, 30 pairs at once 20 units either
+  // side of the ship and 50 below it, then a pair a frame to its count 119,
+  // each 6 to 15 units wide, within 0.2 turns of straight down (so at least
+  // 0.31 of their way is downwards, at most 0.95 aside), moving by half their
+  // speed of 1 to 4 units a frame and by their speed slowing by a tenth a
+  // frame. Taken at count 124, once the blast's shake (45 frames from count
+  // 76) has ended: the oldest are 26 frames old, at most 26 x 2 + 4 x (1 -
+  // 0.9^26) / 0.1 = 90 units from where they started. The ship's places
+  // while the sparkles came are kept (it moves off at count 100).
   float x0 = 1e9f, x1 = -1e9f, y0 = 1e9f, y1 = -1e9f;
   for (int f = 0; f < 600 && !(g_Player.step == 6 && g_Player.stepCounter >= 124); ++f) {
     w.Step();
@@ -148,47 +171,21 @@ TEST(DrawnThings, TheBombsSparklesShowBelowTheShip) {
       w.H(), {DrawnThing{"the bomb's sparkles", testsupport::HideEfxSprites(IsSparkle), box, 200}});
 }
 
-// A death: for 80 frames, every other frame three debris pieces 0.9 to 1.7
-// times the 31-unit dot (at most 27 units from their centre) fly from the
-// ship at 4 units a frame, and six sparkles a frame leave the hull at 1 to 3
-// units a frame and half of it more, slowing by a tenth a frame, up to 15.5
-// units wide. Taken 10 frames in: debris at most 40 units on, sparkles at
-// most 10 x 1.5 + 3 x (1 - 0.9^10) / 0.1 = 35 units on from the hull, which
-// stands up to 12 units above the ship's place.
-TEST(DrawnThings, ADeathsSparklesAndDebrisShowAroundTheShip) {
-  PlayWorld w(OnScreen());
-  ASSERT_TRUE(w.Ok());
-  ASSERT_GE(w.RunToControl(), 0);
-  g_Player.SetState(Player::STATE_DEATH);
-  float x0 = g_Player.position[0], x1 = x0, y0 = g_Player.position[1], y1 = y0;
-  for (int f = 0; f < 300 && !(g_Player.step == 1 && g_Player.stepCounter >= 10); ++f) {
-    w.Step();
-    x0 = std::min(x0, g_Player.position[0]), x1 = std::max(x1, g_Player.position[0]);
-    y0 = std::min(y0, g_Player.position[1]), y1 = std::max(y1, g_Player.position[1]);
-  }
-  ASSERT_EQ(g_Player.step, 1);
-  w.G()->SetPause(true);
-  // The shield's ring of quads round the ship blinks on a clock of its own,
-  // paused or not: it is taken away first, so the picture stands still.
-  const SGpObj* shield = &g_Player.marks;
-  w.H().DropPackets([shield](int, SGpObj* p) { return p == shield; });
-  auto around = [&](float r, float up) {
-    return PixelBox{PlayPx(x0 - r), PlayPy(y0 - up - r), PlayPx(x1 + r) + 1, PlayPy(y1 + r) + 1};
-  };
-  testsupport::ExpectEachChangesThePicture(
-      w.H(), {DrawnThing{"a death's sparkles", testsupport::HideEfxSprites(IsSparkle), around(35.0f + 8.0f, 12.0f), 300},
-              DrawnThing{"a death's debris", testsupport::HideEfxSprites(IsDebris), around(40.0f + 27.0f, 0.0f), 1000}});
-}
-
 // A grab: the enemy's mark, violet, 8 x 8 units (6 x 6 pixels) at its
-// position, for 4 frames and 8 fading.
+// position, for 4 frames and 8 fading. Stage 1's first drone comes 60 rail
+// keys in (taken as travelled) from y -340 at 3 units a frame, and is
+// grabbed once it is well in the play area.
 TEST(DrawnThings, AGrabsMarkShowsOnTheEnemy) {
   PlayOptions o = OnScreen();
   o.livelyStage = true;
   PlayWorld w(o);
   ASSERT_TRUE(w.Ok());
+  ASSERT_NE(g_EnemySet.records, nullptr);
+  const EnemySpawnRecord& first = g_EnemySet.records[g_EnemySet.index];
+  ASSERT_EQ(first.Op(), EnemySet::OP_SPAWN);
+  g_EnemySet.elapsed = first.delay;
   EObjBase* enemy = nullptr;
-  for (int f = 0; f < 3000 && enemy == nullptr; ++f) {
+  for (int f = 0; f < 200 && enemy == nullptr; ++f) {
     w.Step();
     for (EObjBase* e : EnemyDrawList) {
       const float* p = e->GetPosition();
