@@ -358,8 +358,8 @@ int32_t EObjBase::Script(int32_t code, int32_t state) {
         }
         PlaySe(kSoundGrab, 61440);
         LoadRecoilRoute();
-        // The grab's mark: the one-texel list at scale 8, a violet 8 x 8
-        // pixel square.
+        // The grab's mark: the one-texel list at scale 8, a violet square
+        // 8 x 8 units across.
         static constexpr float kGrabColour[4] = {0.5f, 0.25f, 1.0f, 0.75f};
         const float* p = GetPosition();
         const SVec4 at{p[0], p[1], p[2], p[3]};

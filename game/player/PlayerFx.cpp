@@ -93,7 +93,7 @@ void PlayerFx::RingBurst(const float* point) {
 }
 
 // Debris and sparkles are the 31 x 31 dot at their sizes (28 to 53 and 6 to
-// 15 pixels); the one-texel list would make them a pixel or less.
+// 15 units across); the one-texel list would make them a unit or less.
 void PlayerFx::Debris(const float* point) {
   const SVec4 at = At(point);
   const float from[4] = {1.0f, 0.8f, 0.5f, 1.0f};
