@@ -32,6 +32,7 @@ namespace {
 
 using testsupport::DrawnThing;
 using testsupport::PixelBox;
+using testsupport::SameColour;
 
 // ------------------------------------------------------------------ boxes
 
@@ -42,15 +43,14 @@ using testsupport::PixelBox;
 // unit about (320, 240). One pixel of slack each side for the filtering.
 PixelBox PlayBox(float x0, float y0, float x1, float y1, float zA = 0.0f, float zB = 0.0f) {
   const float s[2] = {512.0f / (512.0f + zA), 512.0f / (512.0f + zB)};
-  float px0 = 1e9f, py0 = 1e9f, px1 = -1e9f, py1 = -1e9f;
+  float qx0 = 1e9f, qy0 = 1e9f, qx1 = -1e9f, qy1 = -1e9f;
   for (float k : s)
     for (float x : {x0, x1})
       for (float y : {y0, y1}) {
-        px0 = std::min(px0, 320.0f + 0.75f * x * k), px1 = std::max(px1, 320.0f + 0.75f * x * k);
-        py0 = std::min(py0, 240.0f + 0.75f * y * k), py1 = std::max(py1, 240.0f + 0.75f * y * k);
+        qx0 = std::min(qx0, x * k), qx1 = std::max(qx1, x * k);
+        qy0 = std::min(qy0, y * k), qy1 = std::max(qy1, y * k);
       }
-  return PixelBox{std::max(0, int(std::floor(px0)) - 1), std::max(0, int(std::floor(py0)) - 1),
-                  std::min(640, int(std::ceil(px1)) + 1), std::min(480, int(std::ceil(py1)) + 1)};
+  return testsupport::PlayBox(qx0, qy0, qx1, qy1);
 }
 
 PixelBox Union(const PixelBox& a, const PixelBox& b) {
@@ -133,8 +133,6 @@ PixelBox FlashBox(const Explosion& e, float x, float y) {
 }
 
 // ---------------------------------------------------------------- removals
-
-bool SameColour(const float* c, const float* d) { return std::equal(c, c + 4, d); }
 
 // The flashes of such explosions, and their rings, risers and sparks, by
 // their animations and colours.

@@ -24,15 +24,9 @@ namespace {
 using testsupport::DrawnThing;
 using testsupport::PixelBox;
 using testsupport::PlayOptions;
-using testsupport::PlayPx;
-using testsupport::PlayPy;
+using testsupport::PlayBox;
+using testsupport::SameColour;
 using testsupport::PlayWorld;
-
-bool SameColour(const float* a, const float* b) {
-  for (int i = 0; i < 4; ++i)
-    if (std::fabs(a[i] - b[i]) > 1e-4f) return false;
-  return true;
-}
 
 // Sparkles fade from white to (0.75, 0.3, 0.3, 0); debris from
 // (1.0, 0.8, 0.5, 1) to (0.6, 0.2, 0.1, 0); the grab's mark is violet
@@ -56,12 +50,10 @@ bool IsOption(const EfxSprite& s) {
 }
 
 // The play-space box around (x, y) reaching r units each way, in pixels.
-PixelBox Around(float x, float y, float r) {
-  return PixelBox{PlayPx(x - r), PlayPy(y - r), PlayPx(x + r) + 1, PlayPy(y + r) + 1};
-}
+PixelBox Around(float x, float y, float r) { return PlayBox(x - r, y - r, x + r, y + r, 0); }
 
 // The play area, 480 x 640 units about the centre.
-const PixelBox kPlayArea{PlayPx(-240.0f), PlayPy(-320.0f), PlayPx(240.0f), PlayPy(320.0f)};
+const PixelBox kPlayArea = PlayBox(-240.0f, -320.0f, 240.0f, 320.0f, 0);
 
 PlayOptions OnScreen() {
   PlayOptions o;
@@ -91,7 +83,7 @@ TEST(DrawnThings, TheShipItsOptionsShotsAndBladeTrailThenItsDeath) {
   const SGpObj* parts = &g_Player.partPacket;
   testsupport::ExpectEachChangesThePicture(
       h, {DrawnThing{"the player's shots", testsupport::DropPackets(h, [shots](int, SGpObj* p) { return p == shots; }),
-                     PixelBox{kPlayArea.x0, kPlayArea.y0, kPlayArea.x1, PlayPy(y + 50.0f) + 1}, 300},
+                     PlayBox(-240.0f, -320.0f, 240.0f, y + 50.0f, 0), 300},
           DrawnThing{"the blade trail", testsupport::DropPackets(h, [blade](int, SGpObj* p) { return p == blade; }),
                      Around(x, y, 100.0f), 300},
           DrawnThing{"the options", testsupport::HideEfxSprites(IsOption), Around(x, y, 100.0f), 100},
@@ -121,7 +113,7 @@ TEST(DrawnThings, TheShipItsOptionsShotsAndBladeTrailThenItsDeath) {
   const SGpObj* shield = &g_Player.marks;
   w.H().DropPackets([shield](int, SGpObj* p) { return p == shield; });
   auto around = [&x0, &x1, &y0, &y1](float r, float up) {
-    return PixelBox{PlayPx(x0 - r), PlayPy(y0 - up - r), PlayPx(x1 + r) + 1, PlayPy(y1 + r) + 1};
+    return PlayBox(x0 - r, y0 - up - r, x1 + r, y1 + r, 0);
   };
   testsupport::ExpectEachChangesThePicture(
       w.H(), {DrawnThing{"a death's sparkles", testsupport::HideEfxSprites(IsSparkle), around(35.0f + 8.0f, 12.0f), 300},
@@ -165,8 +157,8 @@ TEST(DrawnThings, TheBombsFlashTrailPicturesAndSparkles) {
   ASSERT_EQ(g_Player.step, 6);
   w.G()->SetPause(true);
   constexpr float kReach = 90.0f, kHalf = 8.0f;
-  const PixelBox box{PlayPx(x0 - 20.0f - 0.95f * kReach - kHalf), PlayPy(y0 + 50.0f - kHalf),
-                     PlayPx(x1 + 20.0f + 0.95f * kReach + kHalf) + 1, PlayPy(y1 + 50.0f + kReach + kHalf) + 1};
+  const PixelBox box = PlayBox(x0 - 20.0f - 0.95f * kReach - kHalf, y0 + 50.0f - kHalf,
+                               x1 + 20.0f + 0.95f * kReach + kHalf, y1 + 50.0f + kReach + kHalf, 0);
   testsupport::ExpectEachChangesThePicture(
       w.H(), {DrawnThing{"the bomb's sparkles", testsupport::HideEfxSprites(IsSparkle), box, 200}});
 }

@@ -48,22 +48,17 @@ using plat::CabInput;
 using testsupport::DrawnThing;
 using testsupport::Headless;
 using testsupport::PixelBox;
+using testsupport::PlayBox;
 using testsupport::RunUntilScene;
 
-// The pixels that the scene-space box [x0, x1] x [y0, y1] covers, one more
-// on each side for the filtering of the pictures.
-PixelBox ViewBox(float x0, float y0, float x1, float y1) {
-  return PixelBox{
-      static_cast<int>(std::floor(320.0f + 0.75f * x0)) - 1, static_cast<int>(std::floor(240.0f + 0.75f * y0)) - 1,
-      static_cast<int>(std::ceil(320.0f + 0.75f * x1)) + 1, static_cast<int>(std::ceil(240.0f + 0.75f * y1)) + 1};
-}
-// The whole 480 x 640 scene space.
-const PixelBox kScreen = ViewBox(-240.0f, -320.0f, 240.0f, 320.0f);
+// The whole 480 x 640 scene space, which maps onto the picture as play
+// space does.
+const PixelBox kScreen = PlayBox(-240.0f, -320.0f, 240.0f, 320.0f);
 
 // A text's glyph cells: n cells of the text's font from (x, y).
 PixelBox Cells(const GfxObject& text, float x, float y, int n) {
   const SGpRectGrid* f = text.GetFont();
-  return ViewBox(x, y, x + f->cellW * static_cast<float>(n), y + f->cellH);
+  return PlayBox(x, y, x + f->cellW * static_cast<float>(n), y + f->cellH);
 }
 // A column of n cells from x over the whole height: for a text whose
 // height on the screen the scene leaves open.
@@ -231,7 +226,7 @@ TEST(DrawnThings, AttractScenesThenTheTestMenu) {
                                    "AND SUBJECT THE VIOLATOR", "TO SEVERE PENALTIES."};
     Moment m(h);
     std::vector<DrawnThing> things = {
-        {"notice: NOTICE", m.Drop(notice->TitleText()), ViewBox(-70.0f, -210.0f, 98.0f, -179.0f)}};
+        {"notice: NOTICE", m.Drop(notice->TitleText()), PlayBox(-70.0f, -210.0f, 98.0f, -179.0f)}};
     int glyphs = 0;
     for (const std::string& line : kLines) glyphs += Glyphs(line);
     for (int k = 7; k >= 0; --k) {
@@ -239,7 +234,7 @@ TEST(DrawnThings, AttractScenesThenTheTestMenu) {
       const float y = -110.0f + 28.0f * static_cast<float>(k);
       const float x1 = -160.0f + 15.0f * static_cast<float>(kLines[k].size() - 1) + 14.0f;
       things.push_back(
-          {"notice: " + kLines[k], KeepGlyphs(notice->BodyText(), glyphs), ViewBox(-160.0f, y, x1, y + 18.0f)});
+          {"notice: " + kLines[k], KeepGlyphs(notice->BodyText(), glyphs), PlayBox(-160.0f, y, x1, y + 18.0f)});
     }
     m.Check(things);
   }
@@ -253,7 +248,7 @@ TEST(DrawnThings, AttractScenesThenTheTestMenu) {
   {
     Moment m(h);
     m.Check({
-        {"logo: the logo", m.DropQuad(3, -128.0f, -128.0f), ViewBox(-128.0f, -128.0f, 128.0f, 128.0f)},
+        {"logo: the logo", m.DropQuad(3, -128.0f, -128.0f), PlayBox(-128.0f, -128.0f, 128.0f, 128.0f)},
         {"logo: the white screen", m.DropQuad(3, -240.0f, -320.0f), kScreen},
     });
   }
@@ -271,9 +266,9 @@ TEST(DrawnThings, AttractScenesThenTheTestMenu) {
     Moment m(h);
     m.Check({
         {"title: the overlay", m.Drop(title->Layer(4)), kScreen},
-        {"title: the sliding band", m.Drop(title->Layer(3)), ViewBox(-240.0f, -125.0f, 240.0f, 129.0f)},
-        {"title: the emblem", m.Drop(title->Layer(2)), ViewBox(-148.0f, -5.0f, -34.0f, 113.0f)},
-        {"title: the band", m.Drop(title->Layer(1)), ViewBox(-240.0f, 41.0f, 240.0f, 161.0f)},
+        {"title: the sliding band", m.Drop(title->Layer(3)), PlayBox(-240.0f, -125.0f, 240.0f, 129.0f)},
+        {"title: the emblem", m.Drop(title->Layer(2)), PlayBox(-148.0f, -5.0f, -34.0f, 113.0f)},
+        {"title: the band", m.Drop(title->Layer(1)), PlayBox(-240.0f, 41.0f, 240.0f, 161.0f)},
         {"title: the background", m.Drop(title->Layer(0)), kScreen},
     });
   }
@@ -288,7 +283,7 @@ TEST(DrawnThings, AttractScenesThenTheTestMenu) {
   {
     const float top = RowY(kRankingRows, 22), bottom = RowY(kRankingRows, 24);
     auto column = [&](const GfxObject& t, float x0, float x1, float dy) {
-      return ViewBox(x0, top + dy, x1, bottom + dy + t.GetFont()->cellH);
+      return PlayBox(x0, top + dy, x1, bottom + dy + t.GetFont()->cellH);
     };
     const GfxObject& places = ranking->PlaceText();
     const GfxObject& scores = ranking->ScoreText();
@@ -308,7 +303,7 @@ TEST(DrawnThings, AttractScenesThenTheTestMenu) {
         {"ranking: the names", m.Drop(names), column(names, 62.0f, 62.0f + 3.0f * names.GetFont()->cellW, -5.0f)},
         // "%d" from x + 417.
         {"ranking: the stages", m.Drop(stages), column(stages, 177.0f, 177.0f + stages.GetFont()->cellW, 0.0f)},
-        {"ranking: the title", m.DropQuad(3, -226.0f, -309.0f), ViewBox(-226.0f, -309.0f, 222.0f, -248.0f)},
+        {"ranking: the title", m.DropQuad(3, -226.0f, -309.0f), PlayBox(-226.0f, -309.0f, 222.0f, -248.0f)},
         {"ranking: the background", m.DropQuad(3, -240.0f, -320.0f), kScreen},
     });
   }
@@ -340,18 +335,18 @@ TEST(DrawnThings, AttractScenesThenTheTestMenu) {
            const auto* t = dynamic_cast<GfxObject*>(o);
            return t != nullptr && t->GetFont() == &SprTestFont_2Desc && t->GetScale()[1] == 1.25f;
          }),
-         ViewBox(-176.0f, 224.0f, 176.0f, 264.0f)},
-        {"test menu: the second guide", m.Drop(mode->Sprite(12)), ViewBox(-48.0f, 88.0f, 48.0f, 112.0f)},
-        {"test menu: the first guide", m.Drop(mode->Sprite(11)), ViewBox(-120.0f, 64.0f, 120.0f, 88.0f)},
-        {"test menu: the help line", m.Drop(mode->Sprite(10)), ViewBox(-74.0f, 40.0f, 94.0f, 64.0f)},
-        {"test menu: the arrow", m.Drop(mode->Sprite(9)), ViewBox(-108.0f, -248.0f, -84.0f, -224.0f)},
+         PlayBox(-176.0f, 224.0f, 176.0f, 264.0f)},
+        {"test menu: the second guide", m.Drop(mode->Sprite(12)), PlayBox(-48.0f, 88.0f, 48.0f, 112.0f)},
+        {"test menu: the first guide", m.Drop(mode->Sprite(11)), PlayBox(-120.0f, 64.0f, 120.0f, 88.0f)},
+        {"test menu: the help line", m.Drop(mode->Sprite(10)), PlayBox(-74.0f, 40.0f, 94.0f, 64.0f)},
+        {"test menu: the arrow", m.Drop(mode->Sprite(9)), PlayBox(-108.0f, -248.0f, -84.0f, -224.0f)},
     };
     constexpr float kTops[8] = {-248.0f, -224.0f, -200.0f, -176.0f, -152.0f, -104.0f, -80.0f, -56.0f};
     constexpr float kWidths[8] = {84.0f, 96.0f, 96.0f, 96.0f, 84.0f, 120.0f, 132.0f, 120.0f};
     for (int i = 0; i < 8; ++i)
       things.push_back({"test menu: item " + std::to_string(i), m.Drop(mode->Sprite(1 + i)),
-                        ViewBox(-72.0f, kTops[i], -72.0f + kWidths[i], kTops[i] + 24.0f)});
-    things.push_back({"test menu: the title", m.Drop(mode->Sprite(0)), ViewBox(-84.0f, -296.0f, 84.0f, -272.0f)});
+                        PlayBox(-72.0f, kTops[i], -72.0f + kWidths[i], kTops[i] + 24.0f)});
+    things.push_back({"test menu: the title", m.Drop(mode->Sprite(0)), PlayBox(-84.0f, -296.0f, 84.0f, -272.0f)});
     m.Check(things);
   }
 }
@@ -409,14 +404,14 @@ TEST(DrawnThings, EndOfAPlayPastStageFour) {
       glyphs -= Glyphs(kRankingRows[i]);
       const float x = (i < 3 ? 40.0f : 20.0f) + 7.0f;
       things.push_back({"result: row " + std::to_string(i) + " " + kRankingRows[i], KeepGlyphs(values, glyphs),
-                        ViewBox(x, kTextY[i], x + 16.0f * static_cast<float>(kRankingRows[i].size()), kTextY[i] + 22.0f)});
+                        PlayBox(x, kTextY[i], x + 16.0f * static_cast<float>(kRankingRows[i].size()), kTextY[i] + 22.0f)});
     }
     things.push_back({"result: the ratio 75:", m.Drop(result->RatioText()),
-                      ViewBox(105.0f + 14.0f, -143.0f, 105.0f + 4.0f * 14.0f, -143.0f + 19.0f)});
+                      PlayBox(105.0f + 14.0f, -143.0f, 105.0f + 4.0f * 14.0f, -143.0f + 19.0f)});
     // Plates 132 wide from 40 (rows 0 to 2) and 196 wide from 20, from the
     // first's top at -160 to the last's bottom at 212.
-    things.push_back({"result: the plates", m.DropQuad(1, 40.0f, -160.0f), ViewBox(20.0f, -160.0f, 216.0f, 212.0f)});
-    things.push_back({"result: the panel", m.DropQuad(1, -190.0f, -287.0f), ViewBox(-190.0f, -287.0f, 106.0f, 211.0f)});
+    things.push_back({"result: the plates", m.DropQuad(1, 40.0f, -160.0f), PlayBox(20.0f, -160.0f, 216.0f, 212.0f)});
+    things.push_back({"result: the panel", m.DropQuad(1, -190.0f, -287.0f), PlayBox(-190.0f, -287.0f, 106.0f, 211.0f)});
     things.push_back({"result: the two backgrounds", m.Drop([](int, SGpObj* o) {
                         return QuadFrom(o, -240.0f, -320.0f) &&
                                static_cast<SGpObj_Prim*>(o)->GetVertexColour(0) == 0xFFFFFFFFu;
@@ -438,7 +433,7 @@ TEST(DrawnThings, EndOfAPlayPastStageFour) {
     const float rollTop = 320.0f - 0.45f * static_cast<float>(ending->GetFrames());
     Moment m(h);
     m.Check({
-        {"ending: the staff roll", m.Drop(ending->Roll(0)), ViewBox(-112.0f, rollTop, 112.0f, 320.0f)},
+        {"ending: the staff roll", m.Drop(ending->Roll(0)), PlayBox(-112.0f, rollTop, 112.0f, 320.0f)},
         {"ending: the picture", m.Drop(ending->Picture()), kScreen},
     });
   }
@@ -461,10 +456,10 @@ TEST(DrawnThings, EndOfAPlayPastStageFour) {
     const GfxObject& name = entry->NameLine();
     Moment m(h);
     m.Check({
-        {"entry: the cursor", KeepGlyphs(name, 3), ViewBox(-100.0f, -259.0f, -72.0f, -228.0f)},
-        {"entry: the letter at the cursor", KeepGlyphs(name, 2), ViewBox(-100.0f, -261.0f, -72.0f, -230.0f)},
-        {"entry: the letters chosen", KeepGlyphs(name, 0), ViewBox(-156.0f, -261.0f, -100.0f, -230.0f)},
-        {"entry: the timer", m.Drop(entry->TimerText()), ViewBox(103.0f, -257.0f, 135.0f, -235.0f)},
+        {"entry: the cursor", KeepGlyphs(name, 3), PlayBox(-100.0f, -259.0f, -72.0f, -228.0f)},
+        {"entry: the letter at the cursor", KeepGlyphs(name, 2), PlayBox(-100.0f, -261.0f, -72.0f, -230.0f)},
+        {"entry: the letters chosen", KeepGlyphs(name, 0), PlayBox(-156.0f, -261.0f, -100.0f, -230.0f)},
+        {"entry: the timer", m.Drop(entry->TimerText()), PlayBox(103.0f, -257.0f, 135.0f, -235.0f)},
     });
   }
 
@@ -489,7 +484,7 @@ TEST(DrawnThings, EndOfAPlayPastStageFour) {
     m.Check({
         {"entry: the sparkles", m.Drop([](int, SGpObj* o) { return typeid(*o) == typeid(SGpObj_PrimQuadFill); }),
          kScreen},
-        {"entry: the name ABC", m.Drop(entry->NameLine()), ViewBox(-156.0f, -261.0f, -72.0f, -230.0f)},
+        {"entry: the name ABC", m.Drop(entry->NameLine()), PlayBox(-156.0f, -261.0f, -72.0f, -230.0f)},
         {"entry: the place 23", m.Drop(entry->PlaceText()), Cells(entry->PlaceText(), -35.0f, 205.0f, 2)},
         {"entry: the rank value", m.Drop(entry->RankText()), Cells(entry->RankText(), -11.0f, 133.0f, 1)},
         {"entry: the score", m.Drop(score), CellColumn(score, CentredFrom(score, -8.0f, 8), 8)},
@@ -534,7 +529,7 @@ TEST(DrawnThings, EndOfAPlayPastStageFour) {
     const float y = RowY(kRankingRows, 22);
     Moment m(h);
     std::vector<DrawnThing> things = {
-        {"ranking: the new play's bar", m.Drop(ranking->Bar()), ViewBox(-229.0f, y - 8.0f, 230.0f, y + 26.0f)}};
+        {"ranking: the new play's bar", m.Drop(ranking->Bar()), PlayBox(-229.0f, y - 8.0f, 230.0f, y + 26.0f)}};
     for (int k = 24; k >= 22; --k) {
       const Row& r = kShown[k - 22];
       kept[0] -= 2;
@@ -551,7 +546,7 @@ TEST(DrawnThings, EndOfAPlayPastStageFour) {
                         [texts, cut] {
                           for (int c = 0; c < 4; ++c) KeepGlyphs(*texts[c], cut[c])();
                         },
-                        ViewBox(x0, rowY - 5.0f, x1, rowY - 5.0f + nameH)});
+                        PlayBox(x0, rowY - 5.0f, x1, rowY - 5.0f + nameH)});
     }
     m.Check(things);
   }
@@ -590,7 +585,7 @@ TEST(DrawnThings, ContinueOffers) {
     Moment m(h, false);
     m.Check({
         {"prompt: the count 19", m.Drop(prompt->NumberText()), CellColumn(prompt->NumberText(), -38.0f, 2)},
-        {"prompt: the label", m.DropQuad(1, -89.5f, -60.0f), ViewBox(-89.5f, -60.0f, 89.5f, -28.0f)},
+        {"prompt: the label", m.DropQuad(1, -89.5f, -60.0f), PlayBox(-89.5f, -60.0f, 89.5f, -28.0f)},
     });
   }
   ASSERT_EQ(prompt->GetShown(), 19);
@@ -606,7 +601,7 @@ TEST(DrawnThings, ContinueOffers) {
       h, [&] { return prompt->GetCount() >= 30; }, 40));
   {
     Moment m(h, false);
-    m.Check({{"prompt: GAME OVER", m.DropQuad(1, -240.0f, -36.0f), ViewBox(-240.0f, -36.0f, 240.0f, 36.0f)}});
+    m.Check({{"prompt: GAME OVER", m.DropQuad(1, -240.0f, -36.0f), PlayBox(-240.0f, -36.0f, 240.0f, 36.0f)}});
   }
   ASSERT_LT(prompt->GetCount(), ContinuePrompt::kGameOverFrames);
 
@@ -626,9 +621,9 @@ TEST(DrawnThings, ContinueOffers) {
     Moment m(h);
     m.Check({
         {"continue: the count 20", m.Drop(offer->CountdownText()), Cells(offer->CountdownText(), -38.0f, 124.0f, 2)},
-        {"continue: the label", m.DropQuad(3, -89.5f, 82.0f), ViewBox(-89.5f, 82.0f, 89.5f, 114.0f)},
-        {"continue: the curtain", m.Drop(offer->Curtain()), ViewBox(-240.0f, -320.0f, 240.0f, 82.0f)},
-        {"continue: the panel", m.DropQuad(3, -240.0f, -253.0f), ViewBox(-240.0f, -253.0f, 240.0f, 72.0f)},
+        {"continue: the label", m.DropQuad(3, -89.5f, 82.0f), PlayBox(-89.5f, 82.0f, 89.5f, 114.0f)},
+        {"continue: the curtain", m.Drop(offer->Curtain()), PlayBox(-240.0f, -320.0f, 240.0f, 82.0f)},
+        {"continue: the panel", m.DropQuad(3, -240.0f, -253.0f), PlayBox(-240.0f, -253.0f, 240.0f, 72.0f)},
     });
   }
 
@@ -641,7 +636,7 @@ TEST(DrawnThings, ContinueOffers) {
   {
     Moment m(h);
     m.Check({
-        {"continue: GAME OVER", m.Drop(offer->GameOverQuad()), ViewBox(-240.0f, -36.0f, 240.0f, 36.0f)},
+        {"continue: GAME OVER", m.Drop(offer->GameOverQuad()), PlayBox(-240.0f, -36.0f, 240.0f, 36.0f)},
         {"continue: the count 0", m.Drop(offer->CountdownText()), Cells(offer->CountdownText(), -20.0f, 124.0f, 1)},
     });
   }

@@ -27,14 +27,9 @@ namespace {
 
 using testsupport::DrawnThing;
 using testsupport::PixelBox;
+using testsupport::PlayBox;
 using testsupport::PlayPx;
 using testsupport::PlayPy;
-
-// The pixels of the play (or fixed screen) coordinates [x0, x1] x [y0, y1],
-// widened by `slack` pixels for the filtering at the edges.
-PixelBox PlayBox(float x0, float y0, float x1, float y1, int slack = 1) {
-  return PixelBox{PlayPx(x0) - slack, PlayPy(y0) - slack, PlayPx(x1) + 1 + slack, PlayPy(y1) + 1 + slack};
-}
 
 // The play field, x -240 to 240 and y -320 to 320: pixels 140 to 500 across,
 // the whole height. The layers seen through the stage camera fill it.

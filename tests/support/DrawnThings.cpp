@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <utility>
 
@@ -11,6 +12,19 @@
 #include "vrax/graphic/SGpSpriteCell.h"
 
 namespace testsupport {
+
+PixelBox PlayBox(float x0, float y0, float x1, float y1, int slack) {
+  return PixelBox{std::max(0, static_cast<int>(std::floor(320.0f + 0.75f * x0)) - slack),
+                  std::max(0, static_cast<int>(std::floor(240.0f + 0.75f * y0)) - slack),
+                  std::min(640, static_cast<int>(std::ceil(320.0f + 0.75f * x1)) + slack),
+                  std::min(480, static_cast<int>(std::ceil(240.0f + 0.75f * y1)) + slack)};
+}
+
+bool SameColour(const float* a, const float* b) {
+  for (int i = 0; i < 4; ++i)
+    if (std::fabs(a[i] - b[i]) > 1e-4f) return false;
+  return true;
+}
 
 std::vector<DrawnChange> ExpectEachChangesThePicture(Headless& h, const std::vector<DrawnThing>& things,
                                                      int settle) {

@@ -20,6 +20,11 @@ struct PixelBox {
   int x0 = 0, y0 = 0, x1 = 640, y1 = 480;
 };
 
+// The pixels that hold the play rectangle [x0, x1] x [y0, y1] (0.75 pixels
+// a unit about (320, 240)), widened by `slack` pixels each side for the
+// filtering at the edges, within the picture.
+PixelBox PlayBox(float x0, float y0, float x1, float y1, int slack = 1);
+
 struct DrawnThing {
   std::string what;
   std::function<void()> remove;  // takes the thing away (it stays away)
@@ -44,6 +49,9 @@ std::vector<DrawnChange> ExpectEachChangesThePicture(Headless& h, const std::vec
 
 // Removals. Kills the process (its children with it).
 std::function<void()> KillProcess(SProc* p);
+// Whether two colours (red, green, blue, alpha) agree to within 1e-4 each:
+// effect sprites are picked by the colours they were spawned with.
+bool SameColour(const float* a, const float* b);
 // Hides the effect manager's live sprites that `which` picks: their
 // requests lose their part, so nothing draws them while the game is paused.
 std::function<void()> HideEfxSprites(std::function<bool(const EfxSprite&)> which);
