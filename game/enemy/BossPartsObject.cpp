@@ -34,6 +34,14 @@ void BossPartsObject::ClearNodePackets() {
     if (SGpNode* n = owner->GetNode(i)) n->ClearPackets();
 }
 
+float BossPartsObject::RootDepth() {
+  SGpNode* root = owner != nullptr ? owner->GetRootNode() : nullptr;
+  if (root == nullptr) return 0.0f;
+  root->SetKeepWorld(1);
+  root->GetRoot()->UpdateKept(nullptr, 0);
+  return root->GetWorld()->m[3][2];
+}
+
 void BossPartsObject::NodePoint(float* out, int32_t n) {
   static constexpr float kOrigin[3] = {0.0f, 0.0f, 0.0f};
   SGpNode* node = GetNode(n);

@@ -31,6 +31,10 @@ class BossPartsObject : public ScriptedProc {
   // Removes every draw packet from the top node, then from every node of
   // the model from the last to the first.
   virtual void ClearNodePackets();
+  // The depth of the owner's model root in the world now (0 without a
+  // model): the root keeps its world from here on, and the kept worlds of
+  // its tree are brought up to date first.
+  float RootDepth();
   // The screen point of node n: the translation row of its world matrix
   // projected with depth 512 (the origin's projection without the node).
   void NodePoint(float* out, int32_t n);

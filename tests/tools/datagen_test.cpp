@@ -22,6 +22,7 @@
 #include "support/BuildDirs.h"
 #include "support/TempDir.h"
 #include "vrax/resource/ImageList.h"
+#include "vrax/resource/ModelFile.h"
 #include "vrax/sound/SoundList.h"
 #include "vrax/sound/WaveFile.h"
 #include "support/ExpectAll.h"
@@ -318,6 +319,36 @@ TEST(DataGenerator, SoundBanksHoldTheEntriesTheGamePlays) {
   std::set<std::vector<std::uint8_t>> seen;
   const fs::path dir = HostPath(testsupport::GeneratedDataRoot(), "\\sound\\");
   for (const SoundListLine& l : se.lines) EXPECT_TRUE(seen.insert(ReadBytes(dir / l.name)).second) << l.name;
+}
+
+// The defeat shows hide destroyed parts by scaling their nodes to nothing,
+// which hides a node's whole subtree: in every stand-in boss model each node
+// a show hides is a leaf, so that the show takes that piece and no more.
+TEST(DataGenerator, EveryNodeABossShowHidesIsALeaf) {
+  const struct {
+    const char* model;
+    std::vector<int32_t> hidden;
+  } shows[] = {
+      {"osr_bs02", {27, 40, 44, 20, 49, 35, 17}},         // type 4
+      {"osr_bs03", {0, 9, 21, 23}},                       // type 5
+      {"osr_bs05", {18, 26, 35, 5, 15, 40, 56}},          // type 7
+      {"osr_bs09", {13}},                                 // type 11
+      {"osr_bs12", {25, 20, 5}},                          // type 14
+      {"osr_bs14", {72, 77, 15, 37, 49, 40, 5, 23, 17}},  // type 16
+  };
+  for (const auto& show : shows) {
+    const std::string path = std::string("\\enemy\\") + show.model + ".bma";
+    const auto bytes = ReadBytes(HostPath(testsupport::GeneratedDataRoot(), path));
+    ModelFile f;
+    ASSERT_TRUE(ParseModelFile(bytes.data(), bytes.size(), &f)) << show.model;
+    std::set<int32_t> parents;
+    for (std::size_t i = 0; i < f.nodes.size(); ++i)
+      if (f.parentIndex[i] >= 0) parents.insert(f.parentIndex[i]);
+    for (int32_t n : show.hidden) {
+      EXPECT_LT(std::size_t(n), f.nodes.size()) << show.model << " node " << n;
+      EXPECT_EQ(parents.count(n), 0u) << show.model << " node " << n << " has children";
+    }
+  }
 }
 
 }  // namespace

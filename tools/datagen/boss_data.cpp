@@ -23,7 +23,7 @@ void Plate(ModelFileRecord& r, float x, float y, float h) {
 
 }  // namespace
 
-std::vector<uint8_t> BossModel(int nodes, float span) {
+std::vector<uint8_t> BossModel(int nodes, float span, int hull) {
   ModelFile m;
   m.hasTag = true;
   m.title = "stand-in boss";
@@ -36,22 +36,25 @@ std::vector<uint8_t> BossModel(int nodes, float span) {
   mat.power = 8.0f;
   m.materialGroups.push_back({mat});
   const float h = span * 0.5f;
-  ModelFileRecord hull;
-  hull.name = "0";
-  hull.materialGroup = 0;
-  Plate(hull, 0.0f, 0.0f, h * 0.35f);
-  Plate(hull, -h * 0.55f, h * 0.1f, h * 0.2f);
-  Plate(hull, h * 0.55f, h * 0.1f, h * 0.2f);
-  m.nodes.push_back(hull);
-  for (int i = 1; i < nodes; ++i) {
-    // Three rings of pieces, the inner ones larger.
+  // The hull's record first: a file lists parents before their children.
+  ModelFileRecord root;
+  root.name = std::to_string(hull);
+  root.materialGroup = 0;
+  Plate(root, 0.0f, 0.0f, h * 0.35f);
+  Plate(root, -h * 0.55f, h * 0.1f, h * 0.2f);
+  Plate(root, h * 0.55f, h * 0.1f, h * 0.2f);
+  m.nodes.push_back(root);
+  for (int n = 0; n < nodes; ++n) {
+    if (n == hull) continue;
+    // Three rings of pieces, the inner ones larger; place i of the rings.
+    const int i = n == 0 ? hull : n;
     const int ring = i % 3;
     const float a = float(i) * 2.0f * kPi / float(nodes - 1) + float(ring) * 0.4f;
     const float d = h * (0.45f + 0.2f * float(ring));
     ModelFileRecord r;
-    r.name = std::to_string(i);
+    r.name = std::to_string(n);
     r.hasExtra = true;
-    r.extra = "0";
+    r.extra = root.name;
     r.materialGroup = 0;
     r.translation[0] = d * std::cos(a);
     r.translation[2] = d * std::sin(a);
@@ -116,7 +119,8 @@ std::vector<uint8_t> WriteBossModel(const std::vector<BossModelNode>& nodes, uin
 std::vector<uint8_t> BossModelFor(const std::string& stem, uint32_t scale) {
   const float s = scale != 0 ? float(scale) / 65536.0f : 1.0f;
   // Types 5, 6 and 7: "osr_bs03", "osr_bs04" and "osr_bs05".
-  if (stem == "osr_bs03") return BossModel(43, 240.0f / s);
+  // Type 5's show hides node 0: a piece, node 1 the hull.
+  if (stem == "osr_bs03") return BossModel(43, 240.0f / s, 1);
   if (stem == "osr_bs04") return BossModel(48, 240.0f / s);
   if (stem == "osr_bs01") return Boss03Model();
   if (stem == "osr_bs06") return Boss08Model();

@@ -18,10 +18,12 @@ std::vector<uint8_t> BossModelFor(const std::string& stem, uint32_t scale);
 void AddBossData(StageScriptBuilder& b, EnemyParam& p);
 
 // ------------------------------------------------------------- shared parts
-// A model of `nodes` nodes drawing `span` units wide: node 0 a hull, every
-// other node a small plate child of node 0 on rings round it, so that each
-// node a show hides or shakes is a visible piece.
-std::vector<uint8_t> BossModel(int nodes, float span);
+// A model of `nodes` nodes drawing `span` units wide: node `hull` a hull
+// and the root, every other node a small plate child of it on rings round
+// it, so that each node a show hides or shakes is a visible piece (and
+// hiding one hides that piece only). Node 0 takes the hull's place on the
+// rings when another node is the hull.
+std::vector<uint8_t> BossModel(int nodes, float span, int hull = 0);
 // A route table of `entries` stretches of `frames` frames each (entry i runs
 // from 10 i), none looping unless listed in `loops`; the record names it.
 RouteTable& BossRoutes(StageScriptBuilder& b, EnemyParam& p, int entries, float frames,

@@ -1,8 +1,14 @@
 #include "vrax/graphic/SGpNode.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 
 #include "vrax/graphic/SGpMan.h"
+
+#ifdef OSTREL_CHECKED
+#include <sanitizer/common_interface_defs.h>
+#endif
 
 namespace {
 
@@ -57,6 +63,7 @@ SGpNode& SGpNode::operator=(const SGpNode& other) {
   keepWorld_ = other.keepWorld_;
   keepWorldView_ = other.keepWorldView_;
   inheritWorld_ = other.inheritWorld_;
+  worldWritten_ = other.worldWritten_;
   parent_ = other.parent_;
   firstChild_ = other.firstChild_;
   lastChild_ = other.lastChild_;
@@ -161,6 +168,28 @@ SGpObj* SGpNode::GetPacket(int i) const {
 
 // ------------------------------------------------------------------ transforms
 
+SMatrix* SGpNode::GetWorld() {
+#ifdef OSTREL_CHECKED
+  if (keepWorld_ == 0 && worldWritten_ == 0) {
+    std::fprintf(stderr,
+                 "SGpNode %p (parent %p, %d packets): its world matrix is asked for, but the node does not keep "
+                 "its world and no walk has written it\n",
+                 static_cast<void*>(this), static_cast<void*>(parent_), GetPacketCount());
+    __sanitizer_print_stack_trace();
+    std::abort();
+  }
+#endif
+  return &world_;
+}
+
+bool SGpNode::ChecksWorldReads() {
+#ifdef OSTREL_CHECKED
+  return true;
+#else
+  return false;
+#endif
+}
+
 void SGpNode::BuildLocal() {
   // Row vectors: a point meets the scale first, then x, y and z rotations.
   SMatrix::Identity(&local_);
@@ -223,7 +252,10 @@ void SGpNode::DrawTree() {
     g_stack.push_back({SGpMan::GetWorldView(), n});
     SGpMan::MultiplyWorld(n->local_);
     if (n->keepWorldView_) n->worldView_ = SGpMan::GetWorldView();
-    if (n->keepWorld_) SMatrix::Multiply(&n->world_, &SGpMan::GetWorldView(), &SGpMan::GetViewInverse());
+    if (n->keepWorld_) {
+      SMatrix::Multiply(&n->world_, &SGpMan::GetWorldView(), &SGpMan::GetViewInverse());
+      n->worldWritten_ = 1;
+    }
     for (size_t i = 0; i < n->packets_.size(); ++i)
       if (n->packets_[i] != nullptr) n->packets_[i]->Execute();
     if (n->firstChild_ != nullptr) {
@@ -269,7 +301,10 @@ void SGpNode::KeptWalk(SGpNode* node, const SMatrix& start, bool all) {
   for (;;) {
     SMatrix running;
     SMatrix::Multiply(&running, &n->local_, &parent);
-    if (all || n->keepWorld_) n->world_ = running;
+    if (all || n->keepWorld_) {
+      n->world_ = running;
+      n->worldWritten_ = 1;
+    }
     if (n->firstChild_ != nullptr) {
       g_keptLevels.push_back({parent, n});
       parent = running;

@@ -49,7 +49,16 @@ class SGpNode : public SGpObj {
   virtual SGpNode* GetNext() const { return next_; }
 
   virtual SMatrix* GetLocal() { return &local_; }
-  virtual SMatrix* GetWorld() { return &world_; }
+  // The world matrix is only what a walk last wrote into it: a node that
+  // keeps its world (SetKeepWorld) gets it on every draw and UpdateKept, any
+  // node on UpdateKept with `all` set. A caller may take the address of a
+  // kept node's matrix before the first walk, to read it later. In the
+  // checked build (OSTREL_CHECKED) asking a node that neither keeps its
+  // world nor has had it written stops the program with a message: such a
+  // read would give the identity, wherever the node stands.
+  virtual SMatrix* GetWorld();
+  // Whether this build makes that check.
+  static bool ChecksWorldReads();
   virtual SMatrix* GetWorldView() { return &worldView_; }
   virtual float* GetRotation() { return rotation_; }
   virtual float* GetExtra() { return extra_; }
@@ -88,6 +97,7 @@ class SGpNode : public SGpObj {
   uint8_t keepWorld_ = 0;
   uint8_t keepWorldView_ = 0;
   uint8_t inheritWorld_ = 0;
+  uint8_t worldWritten_ = 0;  // a walk has written world_
   SGpNode* parent_ = nullptr;
   SGpNode* firstChild_ = nullptr;
   SGpNode* lastChild_ = nullptr;

@@ -60,6 +60,9 @@ int32_t BossPartsObjectT4::User(int32_t code, SProcArg) {
     SMatrix m = kIdentityMatrix;
     MatrixRotateX(&m, -0.05f);
     SMatrix::Scale(&m, &m, kGridScale, kGridScale, 1.0f);
+    // The grid stands at the boss's depth, so that its brushes land round
+    // the boss on the screen.
+    m.m[3][2] = RootDepth();
     AttachDrawA(&m, 480.0f, 640.0f, 48.0f, 64.0f, kGridColour);
     return 0;
   }

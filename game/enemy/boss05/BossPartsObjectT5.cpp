@@ -43,6 +43,8 @@ int32_t BossPartsObjectT5::User(int32_t code, SProcArg) {
     SetName("BossPartsObjectT5");
     for (int32_t n : kReadNodes)
       if (SGpNode* node = GetNode(n)) node->SetKeepWorld(1);
+    // The last blast is centred on the wreck: its top node's place.
+    if (SGpNode* top = GetTopNode()) top->SetKeepWorld(1);
   }
   // The boss's draw resets its placement's turn before this draw step: the
   // wreck's shrink is applied after it, so that it is drawn.

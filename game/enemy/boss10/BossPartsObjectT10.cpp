@@ -74,7 +74,7 @@ void BossPartsObjectT10::SetUp() {
   GetSharedMatrix(&flash_, 1);
   MatrixRotateX(&flash_, -0.0365f);
   SMatrix::Scale(&flash_, &flash_, 10.0f, 10.0f, 1.0f);
-  if (SGpNode* root = owner != nullptr ? owner->GetRootNode() : nullptr) flash_.m[3][2] = root->GetWorld()->m[3][2];
+  flash_.m[3][2] = RootDepth();
   AttachDrawA(&flash_, 480.0f, 480.0f, 48.0f, 48.0f, kFlashColour);
 }
 

@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 #include <vector>
 
 #include "boss_fight.h"
@@ -487,25 +488,43 @@ TEST(Boss04, PictureAndTheShotsThatDefeatIt) {
   ASSERT_GT(RunTo(f, b, EnemyBase::SCRIPT_DEFEATED, 1500), 0);
   EXPECT_EQ(StageDefeatCount, defeats + 1);
   for (const B002Parts& p : b->Script().parts) EXPECT_EQ(p.hitPoints, 1000);
-  // The defeat's screen grid stands over the whole view wherever the rail
-  // has taken the camera: its placement (0.05 turn back about x, 9.5 times
-  // its 480 x 640) stands about the middle of the view as before the fixed
-  // screen camera, 512 units before the play plane, and stays there as the
-  // rail runs on. 49 frames into the show the rail is 49 keys on from where
-  // the grid was placed (the camera 588 units on, past the 512 the grid stood
-  // before it): where its brushes have painted it, and no scenery drawn
-  // later covers it, it changes the picture in each quarter of the play area
-  // (x 140 to 500), and nowhere beside the play area.
+  // The defeat's screen grid stands at the boss's depth z (its model root's,
+  // the stand-in root at its place), turned 0.05 turn back about x and 9.5
+  // times its 480 x 640, as before the fixed screen camera, and keeps its
+  // place in the view as the rail runs on: its point (x, y) stands at
+  // (9.5 x, 9.5 y cos a, z + 9.5 y sin a), a = -0.05 turn, so its brushes
+  // land round the boss. Shot down on its sweep at depth 3830 (on the
+  // picture about (320, 206), its hull some 170 pixels across and drawn
+  // over the grid), the burst of count 0 at (-20, 100) paints below it at
+  // pixel (302, 326), those of count 155 at (40, -200) and (40, -250) above
+  // it at (350, 99) and (349, 69). Taking the grid away 20 and 175 frames
+  // into the show (the rail as many keys on), each burst 20 steps old (its
+  // three brushes within 30 of its place, 43 wide), changes each place,
+  // nowhere beside the play area (x 140 to 500), and far from all of it.
   auto* show = bossfight::FirstChildOf<BossPartsObjectT4>(b);
   ASSERT_NE(show, nullptr);
+  const float z = b->GetPosition()[2];
+  EXPECT_EQ(z, 3830.0f);
   const float placed = g_MapMng.t;
-  while (show->timer.GetCount() < 49) f.Step();
-  EXPECT_GE(g_MapMng.t - placed, 48.0f);
-  const bossfight::GridShot shot = bossfight::ShootGrid(f.W(), show);
-  ASSERT_TRUE(shot.ok);
-  for (int qy : {0, 240})
-    for (int qx : {140, 320}) EXPECT_GT(shot.Count(qx, qy, qx + 180, qy + 240), 180 * 240 / 4) << qx << "," << qy;
-  EXPECT_EQ(shot.Count(0, 0, 140, 480) + shot.Count(500, 0, 640, 480), 0);
+  const struct {
+    int count;
+    std::vector<std::pair<float, float>> bursts;
+  } moments[] = {{20, {{-20, 100}}}, {175, {{40, -200}, {40, -250}}}};
+  for (const auto& m : moments) {
+    while (show->timer.GetCount() < m.count) f.Step();
+    EXPECT_GE(g_MapMng.t - placed, float(m.count - 1));
+    const bossfight::GridShot shot = bossfight::ShootGrid(f.W(), show);
+    ASSERT_TRUE(shot.ok);
+    for (const auto& [x, y] : m.bursts) {
+      const bossfight::Pixel p = bossfight::GridPixel(x, y, 9.5f, -0.05f, z);
+      EXPECT_GE(bossfight::ChangedNear(shot, p, 3), 20) << m.count << ": " << x << ", " << y << " at " << p.x
+                                                        << ", " << p.y;
+    }
+    const int inside = shot.Count(140, 0, 500, 480);
+    EXPECT_GT(inside, 500) << m.count;
+    EXPECT_LT(inside, 360 * 480 / 4) << m.count;
+    EXPECT_EQ(shot.Count(0, 0, 140, 480) + shot.Count(500, 0, 640, 480), 0) << m.count;
+  }
 }
 
 // The eight armour parts (parts 0 to 7) ride nodes 62, 63, 67, 66, 65, 64,

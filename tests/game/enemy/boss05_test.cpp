@@ -417,7 +417,7 @@ class ShowFrames5 : public BossPartsObjectT5 {
 };
 
 // The wreck's parts hidden by phase (node 0 from count 80, 9 from 120, 21
-// and 23 from 145, each kept hidden) and its core's ambient colour over
+// and 23 from 145, each kept hidden, and only they) and its core's ambient colour over
 // [200, 300]: with t = sin(r pi/2), (0.5 - 0.25t, 0.5 + 0.5t, 0.5 - 0.5t):
 // grey (0.5, 0.5, 0.5) at 200, (0.3232, 0.8536, 0.1464) at 250 (t = 0.7071),
 // green (0.25, 1.0, 0.0) at 300.
@@ -438,8 +438,24 @@ TEST(Boss05, DefeatShowHidesPartsByPhaseAndTurnsTheCoreGreen) {
     float r, g, b;
   };
   const std::vector<Colour> colours = {{200, 0.5f, 0.5f, 0.5f}, {250, 0.32322f, 0.85355f, 0.14645f}, {300, 0.25f, 1.0f, 0.0f}};
+  // A node shows while neither it nor an ancestor is hidden: the hidden
+  // parts go, the rest of the wreck stays (the stand-in's 43 pieces less 4).
+  const auto showing = [&] {
+    int n = 0;
+    for (int32_t i = 0; i < model.NodeCount(); ++i) {
+      bool shown = model.GetNode(i)->GetPacketCount() > 0;
+      for (SGpNode* a = model.GetNode(i); a != nullptr && shown; a = a->GetParent())
+        shown = a->GetLocal()->m[0][0] != 0.0f;
+      n += shown ? 1 : 0;
+    }
+    return n;
+  };
+  EXPECT_EQ(showing(), 43);
   for (int c = 0; c <= 300; ++c) {
     show->Frame();
+    if (c == 150) {
+      EXPECT_EQ(showing(), 39);
+    }
     EXPECT_EQ(hidden(0), c >= 80) << c;
     EXPECT_EQ(hidden(9), c >= 120) << c;
     EXPECT_EQ(hidden(21), c >= 145) << c;
@@ -452,6 +468,41 @@ TEST(Boss05, DefeatShowHidesPartsByPhaseAndTurnsTheCoreGreen) {
         EXPECT_NEAR(k.g, w.g, 1e-4f) << c;
         EXPECT_NEAR(k.b, w.b, 1e-4f) << c;
       }
+  }
+}
+
+// The last blast, at count 340, is centred on the wreck: the arc start is
+// the top node's place (the boss's) projected at 512, then 20 lower, and the
+// rings of [340, 360] stand about it. So for a boss shot down at home and
+// for one shot down on its sweep, away from home.
+TEST(Boss05, LastBlastCentredOnTheWreckAtHomeAndAway) {
+  for (const bool away : {false, true}) {
+    testsupport::BossFight f(2, 105);
+    ASSERT_TRUE(f.Start());
+    f.Step(2);
+    auto* boss = dynamic_cast<EnemyType5*>(f.Boss());
+    for (int k = 0; k < 300 && boss == nullptr; ++k) {
+      f.Step();
+      boss = dynamic_cast<EnemyType5*>(f.Boss());
+    }
+    ASSERT_NE(boss, nullptr);
+    auto& s = boss->Script();
+    const int32_t state = away ? EnemyType5Behavior::STATE_SWEEP : EnemyType5Behavior::STATE_TRANSFORM;
+    for (int k = 0; k < 3000 && s.GetState() != state; ++k) f.Step();
+    ASSERT_EQ(s.GetState(), state);
+    for (int k = 0; k < 200 && away && std::fabs(boss->GetPosition()[0]) < 60.0f; ++k) f.Step();
+    boss->SendEvent(kHitEventDefeated, 0);
+    f.Step();
+    auto* show = bossfight::FirstChildOf<BossPartsObjectT5>(boss);
+    ASSERT_NE(show, nullptr);
+    while (show->timer.GetCount() <= 340) f.Step();
+    const float* p = boss->GetPosition();
+    if (away) {
+      EXPECT_GT(std::fabs(p[0]), 60.0f);
+    }
+    const float k = 512.0f / (512.0f + p[2]);
+    EXPECT_NEAR(show->arcStart[0], p[0] * k, 0.5f) << away;
+    EXPECT_NEAR(show->arcStart[1], p[1] * k + 20.0f, 0.5f) << away;
   }
 }
 

@@ -315,26 +315,67 @@ TEST(Boss10, BreakUpSoundsAndFlashByFrame) {
   EXPECT_NEAR(flash[440], 24.0f, 1e-3f);
 }
 
-// The break-up's flash covers the whole view wherever the rail has taken the
-// camera: 10 times its 480 x 480 at the model root's depth, as before the
-// fixed screen camera, is over 3,000 units across on the play plane, and it
-// stays there as the rail runs on. In stage 3 as it plays, 60 frames into
-// the show (the camera 60 keys, 720 units, on from where the flash was
-// placed, past the 512 it stood before it), taking it away changes nearly
-// the whole play area (x 140 to 500 on the picture) and nothing beside it.
-TEST(Boss10, BreakUpFlashCoversTheViewWhereverTheRailTookTheCamera) {
+// The break-up's flash stands at the model root's depth (the boss's, the
+// stand-in root at its place), as before the fixed screen camera, and keeps
+// its place in the view as the rail runs on: its grid point (x, y) stands at
+// (10 x, 10 y cos a, z + 10 y sin a), a = -0.0365 turns, so at the depth
+// 3914 of stage 3's boss 10 units of the grid are 8.7 pixels and the four
+// bursts of count 0 at (-20, 60), (20, 0), (-20, -80) and (100, 40) paint
+// about pixels (302, 292), (337, 240), (303, 175) and (409, 275). In stage 3
+// as it plays, 40 frames into the show (the camera 40 keys on), taking the
+// flash away changes each of those places, nothing off the play area (x 140
+// to 500) and far from all of it. The sparks of [125, 240] stand on a ring
+// of radius 200 (less later) about (10, -60), pixel (328, 191): those of
+// counts 125 to 131 (at most 7 steps old, each 3 brushes within 30 and 4
+// within 60 of its point, none yet over 18 wide) paint only grid points
+// 134 to 266 from it, each on the picture's play area.
+TEST(Boss10, BreakUpFlashAtTheRootsDepthWhereverTheRailTookTheCamera) {
   testsupport::StageBossFight f(3, true);
   auto* b = dynamic_cast<EnemyType10*>(f.Start(4500.0f, 4498.0f, "Boss08"));
   ASSERT_NE(b, nullptr);
   auto* show = bossfight::DefeatForTheShow<BossPartsObjectT10>(f, b);
   ASSERT_NE(show, nullptr);
+  const float z = b->GetPosition()[2];
+  EXPECT_NEAR(z, 3914.0f, 20.0f);
   const float placed = g_MapMng.t;
-  while (show->timer.GetCount() < 60) f.Step();
-  EXPECT_GE(g_MapMng.t - placed, 59.0f);
+  while (show->timer.GetCount() < 40) f.Step();
+  EXPECT_GE(g_MapMng.t - placed, 39.0f);
   const bossfight::GridShot shot = bossfight::ShootGrid(f.W(), show);
   ASSERT_TRUE(shot.ok);
-  EXPECT_GT(shot.Count(140, 0, 500, 480), 360 * 480 * 9 / 10);
+  const float bursts[4][2] = {{-20, 60}, {20, 0}, {-20, -80}, {100, 40}};
+  for (const auto& o : bursts) {
+    const bossfight::Pixel p = bossfight::GridPixel(o[0], o[1], 10.0f, -0.0365f, z);
+    EXPECT_GE(bossfight::ChangedNear(shot, p, 4), 40) << o[0] << ", " << o[1] << " at " << p.x << ", " << p.y;
+  }
+  const int inside = shot.Count(140, 0, 500, 480);
+  EXPECT_GT(inside, 2000);
+  EXPECT_LT(inside, 360 * 480 / 4);
   EXPECT_EQ(shot.Count(0, 0, 140, 480) + shot.Count(500, 0, 640, 480), 0);
+
+  while (show->timer.GetCount() < 125) f.Step();
+  const ColourGridPacket& grid = show->SetA()->grid;
+  const auto colours = [&grid] {
+    std::vector<float> v;
+    for (int r = 0; r <= 48; ++r)
+      for (int c = 0; c <= 48; ++c) v.insert(v.end(), grid.ColourAt(c, r), grid.ColourAt(c, r) + 4);
+    return v;
+  };
+  const std::vector<float> before = colours();
+  while (show->timer.GetCount() < 132) f.Step();
+  const std::vector<float> after = colours();
+  int painted = 0;
+  for (int r = 0; r <= 48; ++r)
+    for (int c = 0; c <= 48; ++c) {
+      const size_t k = size_t(r * 49 + c) * 4;
+      if (std::equal(&before[k], &before[k] + 4, &after[k])) continue;
+      ++painted;
+      const float x = 10.0f * float(c) - 240.0f, y = 10.0f * float(r) - 240.0f;
+      const float d = std::hypot(x - 10.0f, y + 60.0f);
+      EXPECT_TRUE(d >= 134.0f && d <= 266.0f) << x << ", " << y << ": " << d;
+      const bossfight::Pixel p = bossfight::GridPixel(x, y, 10.0f, -0.0365f, z);
+      EXPECT_TRUE(p.x >= 140.0f && p.x <= 500.0f && p.y >= 0.0f && p.y <= 480.0f) << x << ", " << y;
+    }
+  EXPECT_GT(painted, 8);
 }
 
 // The arrow tour (state 1): stretches 3, 4, 5, 24, 6, 7, 8, 24, 3, 4, 5 in

@@ -3,6 +3,7 @@
 // record with its stand-in model, the ship firing at it from below or not,
 // its rand draws, a picture of it and what a companion's grid changes on
 // the picture.
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
@@ -241,6 +242,26 @@ inline GridShot ShootGrid(testsupport::PlayWorld& w, ScriptedProc* show) {
     }
   shot.ok = true;
   return shot;
+}
+
+// Where point (x, y) of a show's grid lands on the 640 x 480 picture: the
+// grid's matrix turns it `tilt` turns about x and scales it by s on x and
+// y, its centre at depth z; the eye stands 512 before the play plane and
+// the play area shows at 0.75 pixels a unit about (320, 240).
+struct Pixel {
+  float x, y;
+};
+inline Pixel GridPixel(float x, float y, float s, float tilt, float z) {
+  const float a = tilt * 6.2831853f;
+  const float k = 0.75f * 512.0f / (512.0f + z + s * y * std::sin(a));
+  return Pixel{320.0f + s * x * k, 240.0f + s * y * std::cos(a) * k};
+}
+
+// The changed pixels of the shot within `r` pixels (a square) of p.
+inline int ChangedNear(const GridShot& shot, Pixel p, int r) {
+  const int x = int(std::lround(p.x)), y = int(std::lround(p.y));
+  if (x - r < 0 || y - r < 0 || x + r >= shot.width || y + r >= shot.height) return 0;
+  return shot.Count(x - r, y - r, x + r + 1, y + r + 1);
 }
 
 }  // namespace bossfight

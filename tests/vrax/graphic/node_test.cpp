@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "gp_support.h"
+#include "support/ChildProcess.h"
 #include "vrax/graphic/SGpNode.h"
 
 namespace {
@@ -146,6 +148,64 @@ TEST_F(Tree, KeptWorldMatricesWithoutTheDevice) {
   root.UpdateKept(&start, 1);
   ExpectNear(Apply(*leaf.GetWorld(), {0, 0, 0}), {10, 2, 100});
   ExpectNear(Apply(*child.GetWorld(), {1, 0, 0}), {10, 2, 100});
+}
+
+// A world matrix holds what a walk last wrote into it. The checked build
+// stops at a read of one that no walk wrote (it would give the identity
+// wherever the node stands); a node that keeps its world may hand out its
+// matrix before the first walk, to be read after it, and a copy carries
+// what was written.
+TEST_F(Tree, AWorldNoWalkWroteIsNotToBeRead) {
+  if (!SGpNode::ChecksWorldReads()) GTEST_SKIP() << "this build does not check world reads";
+  NullDeviceScope gpu;
+  ASSERT_TRUE(gpu.ok);
+  SMatrix id;
+  SGpMan::SetView(*SMatrix::Identity(&id));
+  leaf.SetKeepWorld(1);
+  const SMatrix* kept = leaf.GetWorld();
+  root.Execute();
+  ExpectNear(Apply(*kept, {0, 0, 0}), {10, 2, 0});
+  SGpNode copy = leaf;
+  ExpectNear(Apply(*copy.GetWorld(), {0, 0, 0}), {10, 2, 0});
+
+  struct Case {
+    const char* what;
+    std::function<void()> read;
+    bool stops;
+  };
+  const std::vector<Case> cases = {
+      {"a node just built", [] { SGpNode n; (void)n.GetWorld(); }, true},
+      {"a node the draw passed without keeping its world", [this] { (void)child.GetWorld(); }, true},
+      {"a node that keeps its world, before any walk",
+       [] {
+         SGpNode n;
+         n.SetKeepWorld(1);
+         (void)n.GetWorld();
+       },
+       false},
+      {"a node after a walk that writes every world",
+       [this] {
+         root.UpdateKept(nullptr, 1);
+         (void)child.GetWorld();
+       },
+       false},
+      {"a node copied link by link from one with a written world",
+       [this] {
+         root.UpdateKept(nullptr, 1);
+         SGpNode n;
+         n.CopyFrom(child);
+         (void)n.GetWorld();
+       },
+       true},
+  };
+  for (const Case& c : cases) {
+    const testsupport::ChildResult r = testsupport::RunInChild([&c] {
+      c.read();
+      return 0;
+    });
+    EXPECT_TRUE(r.ended) << c.what;
+    EXPECT_EQ(r.exitCode == 0, !c.stops) << c.what;
+  }
 }
 
 TEST_F(Tree, DrawingRunsPacketsUnderTheCombinedTransform) {
