@@ -5,93 +5,38 @@
 // its model's parts and the show's offsets give, and nothing outside it.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cmath>
-#include <functional>
-#include <string>
-#include <vector>
 
-#include "game/core/Game.h"
-#include "game/core/HitBody.h"
-#include "game/effect/EfxElements.h"
 #include "game/effect/EfxTables.h"
-#include "game/enemy/BossPartsObject.h"
 #include "game/enemy/EnemyBase.h"
-#include "game/player/Player.h"
 #include "support/DrawnBoxes.h"
 #include "support/DrawnThings.h"
-#include "support/StageBossFight.h"
 
 namespace {
 
-using testsupport::DepthBox;
+using testsupport::Around;
+using testsupport::At;
 using testsupport::DrawnThing;
+using testsupport::FlashReach;
+using testsupport::GlowReach;
+using testsupport::Hide;
+using testsupport::IsFlash;
+using testsupport::IsGlowSpot;
+using testsupport::IsGreenJet;
+using testsupport::IsSmoke;
+using testsupport::IsStreak;
+using testsupport::IsWhiteJet;
 using testsupport::PixelBox;
 using testsupport::Reach;
-using testsupport::SameColour;
+using testsupport::StreakNear;
+using testsupport::StreakReach;
 using testsupport::Union;
+// A boss on its stage as it plays, defeated once, its show held still at
+// moments of its companion's timer.
+using Show = testsupport::DefeatShow;
 
 constexpr float kPi = 3.14159265f;
 
-// ------------------------------------------------------------ the looks
-// Effect sprites are told apart by their animation and spawn colour.
-
-constexpr float kWhite[4] = {1, 1, 1, 1};
-constexpr float kGreen[4] = {0, 1, 0, 1};
-constexpr float kClearWhite[4] = {1, 1, 1, 0};
-constexpr float kClearGreen[4] = {0, 1, 0, 0};
-constexpr float kGlow[4] = {0.05f, 1, 0.1f, 0.05f};
-
-// The five animated frames of a burst's flash.
-bool IsFlash(const EfxSprite& s) {
-  for (int j = 0; j < 5; ++j)
-    if (s.track.GetList() == EfxKeyListTable(j)) return SameColour(s.colour, kWhite);
-  return false;
-}
-// The green streaks of the small bursts (and of the larger ones).
-bool IsStreak(const EfxSprite& s) {
-  return (s.track.GetList() == EfxKeyList1 || s.track.GetList() == EfxKeyList2) && SameColour(s.colour, kGreen);
-}
-// The green glow spots.
-bool IsGlowSpot(const EfxSprite& s) { return s.track.GetList() == EfxKeyList7 && SameColour(s.colour, kGlow); }
-// The rising smoke of a smoke column.
-bool IsSmoke(const EfxSprite& s) { return s.track.GetList() == EfxKeyList4 && SameColour(s.colour, kClearWhite); }
-// The white and the green jets.
-bool IsWhiteJet(const EfxSprite& s) { return s.track.GetList() == EfxKeyList5 && SameColour(s.colour, kClearWhite); }
-bool IsGreenJet(const EfxSprite& s) { return s.track.GetList() == EfxKeyList1 && SameColour(s.colour, kClearGreen); }
-
-// ------------------------------------------------------------ the places
-
-// A place on the play plane.
-struct At {
-  float x, y;
-};
-
-// The box round the places from a to b that a sprite reaching `r` units
-// from its place covers, standing between the play plane and `near` units
-// towards the eye.
-// The box is cut to the play field (pixels 140 to 500 across): the view
-// shows nothing beyond it.
-PixelBox Around(At a, At b, float r, float near = 0.0f) {
-  PixelBox box = DepthBox(std::fmin(a.x, b.x) - r, std::fmin(a.y, b.y) - r, std::fmax(a.x, b.x) + r,
-                          std::fmax(a.y, b.y) + r, 0.0f, -near);
-  box.x0 = std::max(box.x0, 140), box.x1 = std::min(box.x1, 500);
-  return box;
-}
-PixelBox Around(At a, float r, float near = 0.0f) { return Around(a, a, r, near); }
-
-// How far a burst's pieces reach `n` frames after it came, for size 1: the
-// flash's frames at (r / 2 + 1.25) of their parts; its four streaks at
-// (r / 2 + 2.5) of theirs, flying 0.1 of up to 4 units a frame and the 4
-// units more damped by 0.9; the glow spot 24 times its dot.
-float FlashReach() {
-  float r = 0.0f;
-  for (int j = 0; j < 5; ++j) r = std::fmax(r, Reach(EfxKeyListTable(j)));
-  return 1.75f * r;
-}
-float StreakReach(int n) { return 3.0f * Reach(EfxKeyList2) + 0.4f * float(n) + 4.0f * testsupport::Damped(0.9f, n); }
-float StreakNear(int n) { return 0.1f * float(n) + testsupport::Damped(0.9f, n); }
-float GlowReach(float size) { return 24.0f * size * Reach(EfxKeyList7); }
 // A smoke column's puffs, (r + 0.5) x 1.25 of their flame, `n` frames old:
 // moving by (r - 0.5, -1, -2) a frame (less as the column fades) and gaining
 // (0, -0.2, -0.3) a frame.
@@ -106,42 +51,6 @@ At Node(const float* p, float x, float y) {
   const float k = 512.0f / (512.0f + p[2] + y * s);
   return At{(p[0] + x) * k, (p[1] + y * c) * k};
 }
-
-// ------------------------------------------------------------ the defeat
-
-// A boss on its stage as it plays, defeated once its fight has begun; its
-// show companion, made by the defeat, runs the show on its timer.
-struct Show {
-  testsupport::StageBossFight f;
-  EnemyBase* boss = nullptr;
-  BossPartsObject* companion = nullptr;
-
-  Show(int stage, float key, const char* name, int fight) : f(stage, true) {
-    boss = f.Start(key, key - 2.0f, name);
-    if (boss == nullptr) return;
-    f.Step(fight);
-    boss->hitPoints = 0;
-    boss->SendEvent(kHitEventDefeated, 0);
-    for (int k = 0; k < 10 && companion == nullptr; ++k) {
-      f.Step();
-      for (SProc* c = boss->GetList(0)->Head(); c != nullptr; c = SProcList::Next(c))
-        if (auto* p = dynamic_cast<BossPartsObject*>(c)) companion = p;
-    }
-  }
-  // Runs until the show's timer has counted to `count` (the frame's windows
-  // then run with it next), and holds the game still.
-  bool StillAt(int count) {
-    f.W().G()->SetPause(false);
-    for (int k = 0; k < 2000 && companion->timer.GetCount() < count; ++k) f.Step();
-    // The ship's shield after a hit turns on its own clock, paused or not.
-    g_Player.invulnerability = 0;
-    f.W().G()->SetPause(true);
-    f.Step();
-    return companion->timer.GetCount() == count;
-  }
-};
-
-std::function<void()> Hide(bool (*which)(const EfxSprite&)) { return testsupport::HideEfxSprites(which); }
 
 // Boss type 16, stage 5's last (its record waits for rail key 1756). Its
 // stand-in model puts the parts its show blows off at (90, -30) (node 17),
