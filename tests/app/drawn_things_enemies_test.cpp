@@ -469,8 +469,8 @@ TEST(DrawnThings, BossFifteensDefeatShowThenBossSixteenAlone) {
     f.Step();
     if (live.Get() == nullptr) ended = i;
   }
-  ASSERT_GT(ended, 0);
-  EXPECT_EQ(g_EnemySet.paused, 0);
+  EXPECT_GT(ended, 0);
+  ASSERT_EQ(g_EnemySet.paused, 0);
   EXPECT_EQ(g_EnemyMan.FindFirst("Boss13"), nullptr);
   g_MapMng.SetSection(0, 1750.0f);
   EnemyBase* b16 = nullptr;
