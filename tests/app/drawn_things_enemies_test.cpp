@@ -22,6 +22,8 @@
 #include "game/enemy/EnemyMan.h"
 #include "game/enemy/EnemySet.h"
 #include "game/enemy/boss03/EnemyType3.h"
+#include "game/enemy/boss15/EnemyType15.h"
+#include "game/stage/MapMng.h"
 #include "game/stage/ScriptStgRsc.h"
 #include "game/tables/enemy_tables.h"
 #include "support/DrawnBoxes.h"
@@ -41,6 +43,9 @@ using testsupport::PixelBox;
 using testsupport::Reach;
 using testsupport::SameColour;
 using testsupport::Union;
+
+// The play area's pixels: 480 x 640 units at 0.75 pixels a unit.
+constexpr int64_t kPlayArea = 360 * 480;
 
 // The explosions of the enemies' defeats: rings of two sprites about the
 // place (the first a part of its ring animation, sinking 1 a step towards
@@ -303,6 +308,152 @@ TEST(DrawnThings, ABossItsBulletsGaugeWreckAndDefeat) {
            DepthBox(-smoke, -100.0f - smoke, smoke, -100.0f + smoke, 0.0f, -k * 256.0f), 50, 0, 0.04},
           {"boss's wreck", testsupport::KillProcess(b), wreck, 2000, 0, 0.4},
       },
+      3);
+}
+
+// Packets of the draw queue to take out while `on` holds: a thing hidden for
+// one still moment and shown again after it.
+std::function<bool(int, SGpObj*)> WhileOn(const bool* on, const SGpObj* packet) {
+  return [on, packet](int, SGpObj* p) { return *on && p == packet; };
+}
+
+// Boss type 15 of stage 5 (its record waits for rail key 179, the boss
+// process "Boss13"), defeated in its twin fans at home (0, -80). Its show:
+//
+// The screen's flash layer at level 2.0 from the defeat to its step 5: the
+// whole play area, at least 90 % of it changed.
+//
+// On its way home and after it, the model satellites on their places
+// beside it: 100 from it at 0.12 and 0.38 turn. 30 frames after it stood
+// at the centre, the boss and the satellites stand still there: stand-in
+// crafts of half span 120 and 35 (an arrowhead, two wings and four squares,
+// 1.1 h^2 face-on; no point farther than 1.06 h from the root, turned any
+// way), each changing at least a third of its face-on area.
+//
+// Then the explosion at its position (effect sequence 7, 10 below the
+// position): smoke puffs that come from age 0 on, at up to s x 128 from it
+// and as much as s x 256 nearer the eye (s = 7.9 age / 220 + 0.1, sizes up
+// to 0.8), drifting back towards it; two streaks a step, each from a point
+// r in 150 to 270 from it and r farther from the eye, moving at 0.05 of that
+// offset a step towards it (so up to 0.3 of the way after 6 steps), 4 wide
+// each side. At age 6 or 7.
+//
+// The show over, the boss ends with its satellites and the timeline goes
+// on; the rail's keys up to boss type 16 ("Boss14", at rail key 1756) are
+// taken as travelled. Boss 16 then fights with nothing of boss 15 left: no
+// process, no collision body, nothing drawn before it; its body (a stand-in
+// of half span 150, no point farther than 1.08 h from its root, whose
+// arrowhead and wings make 0.8 h^2 face-on) changes at least half of that.
+TEST(DrawnThings, BossFifteensDefeatShowThenBossSixteenAlone) {
+  testsupport::StageBossFight f(5, true);
+  auto* b = dynamic_cast<EnemyType15*>(f.Start(179.0f, 178.0f, "Boss13"));
+  ASSERT_NE(b, nullptr);
+  Game* g = f.W().G();
+  testsupport::Headless& h = f.W().H();
+  auto& s = b->Script();
+  for (int i = 0; i < 600 && s.GetState() != EnemyType15Behavior::TWIN_FANS; ++i) f.Step();
+  ASSERT_EQ(s.GetState(), EnemyType15Behavior::TWIN_FANS);
+  const SHandle<EnemyType15> live(b);
+  b->hitPoints = 0;
+  b->SendEvent(kHitEventDefeated, 0);
+  f.Step(2);
+  g->SetPause(true);
+  f.Step();
+  ASSERT_LT(s.frame, 5);
+  testsupport::ExpectEachChangesThePicture(
+      h, {{"boss's defeat flash", [g] { g->RampValue(Game::kFadeLayerFlash, 1.0f, 0); },
+           DepthBox(-240.0f, -320.0f, 240.0f, 320.0f), 9 * kPlayArea / 10}});
+  g->SetPause(false);
+
+  for (int i = 0; i < 400 && s.step < 2; ++i) f.Step();
+  ASSERT_EQ(s.step, 2);
+  f.Step(30);
+  ASSERT_EQ(s.step, 2);
+  g->SetPause(true);
+  f.Step();
+  const float* at = b->GetPosition();
+  EXPECT_NEAR(at[0], 0.0f, 1e-3f);
+  EXPECT_NEAR(at[1], -80.0f, 1e-3f);
+  EXPECT_NEAR(at[2], 0.0f, 1e-3f);
+  const float side = 100.0f * std::cos(0.12f * 6.2831855f), up = 100.0f * std::sin(0.12f * 6.2831855f);
+  const float craft = 1.06f * 120.0f, satellite = 1.06f * 35.0f;
+  // A third of a craft's face-on area: 1.1 h^2 for its half span h.
+  auto third = [](float h) { return int64_t(1.1f * (0.75f * h) * (0.75f * h) / 3.0f); };
+  auto around = [](float x, float y, float r) { return DepthBox(x - r, y - r, x + r, y + r, -r, r); };
+  bool hidden[3] = {false, false, false};
+  const SGpObj* packets[3] = {&s.options[0].model, &s.options[1].model, &b->model};
+  for (int i = 0; i < 3; ++i) h.DropPackets(WhileOn(&hidden[i], packets[i]));
+  testsupport::ExpectEachChangesThePicture(
+      h, {
+             {"boss's right satellite", [&hidden] { hidden[0] = true; }, around(side, -80.0f + up, satellite),
+              third(35.0f)},
+             {"boss's left satellite", [&hidden] { hidden[1] = true; }, around(-side, -80.0f + up, satellite),
+              third(35.0f)},
+             {"boss's wreck", [&hidden] { hidden[2] = true; }, around(0.0f, -80.0f, craft), third(120.0f)},
+         });
+  hidden[0] = hidden[1] = hidden[2] = false;
+  g->SetPause(false);
+
+  for (int i = 0; i < 400 && s.step < 3; ++i) f.Step();
+  ASSERT_EQ(s.step, 3);
+  f.Step(5);
+  g->SetPause(true);
+  f.Step();
+  constexpr int kAge = 7;
+  const float k = 7.9f * float(kAge) / 220.0f + 0.1f;
+  const float puff = k * 128.0f + Reach(EfxKeyList7) * 0.8f;
+  const float streak = 270.0f + 4.0f;
+  testsupport::ExpectEachChangesThePicture(
+      h, {
+             {"boss's explosion's streaks",
+              testsupport::DropPackets(h, [](int, SGpObj* p) { return p == &EfxMan::Instance()->StreakPrim(); }),
+              DepthBox(-streak, -70.0f - streak, streak, -70.0f + streak, 0.7f * 150.0f, 270.0f), 100},
+             {"boss's explosion's smoke",
+              testsupport::HideEfxSprites([](const EfxSprite& e) { return e.track.GetList() == EfxKeyList7; }),
+              DepthBox(-puff, -70.0f - puff, puff, -70.0f + puff, -k * 256.0f, 0.0f), 100},
+         });
+  g->SetPause(false);
+
+  // The show over, the boss ends: nothing of it is drawn or hit any more.
+  int ended = -1;
+  for (int i = 1; i <= 400 && ended < 0; ++i) {
+    f.Step();
+    if (live.Get() == nullptr) ended = i;
+  }
+  EXPECT_GT(ended, 0);
+  ASSERT_EQ(g_EnemySet.paused, 0);
+  EXPECT_EQ(g_EnemyMan.FindFirst("Boss13"), nullptr);
+  g_MapMng.SetSection(0, 1750.0f);
+  EnemyBase* b16 = nullptr;
+  for (int i = 0; i < 120 && b16 == nullptr; ++i) {
+    f.Step();
+    b16 = dynamic_cast<EnemyBase*>(g_EnemyMan.FindFirst("Boss14"));
+  }
+  ASSERT_NE(b16, nullptr);
+  f.Step(10);
+  g->SetPause(true);
+  f.Step();
+  // Every enemy drawn is boss 16, every body of the enemies' and hazards'
+  // groups is boss 16's or one of its children's.
+  EXPECT_EQ(EnemyDrawList, std::vector<EObjBase*>{b16});
+  for (int group : {kHitGroupEnemy, kHitGroupHazard})
+    for (HitBody* body = HitGroupTable[group].Head(); body != nullptr; body = body->NextBody()) {
+      const SProc* o = body->owner;
+      while (o != nullptr && o != b16) o = o->GetParent();
+      EXPECT_EQ(o, b16) << "a body of group " << group << " that is not boss 16's";
+    }
+  const float* p16 = b16->GetPosition();
+  testsupport::ExpectEachChangesThePicture(
+      h, {
+             {"any enemy but boss 16",
+              [b16] {
+                for (EObjBase* e : std::vector<EObjBase*>(EnemyDrawList))
+                  if (e != b16) e->Kill(0);
+              },
+              kNothing, 0},
+             {"boss 16's body", testsupport::KillProcess(b16), around(p16[0], p16[1], 1.08f * 150.0f),
+              int64_t(0.4f * 112.5f * 112.5f)},
+         },
       3);
 }
 

@@ -6,7 +6,7 @@
 // from six sprite satellites, and swinging rings. Past its chain frame limit
 // the end of an attack defeats it. Its defeat show is its own: it shakes,
 // sinks to the centre, explodes through four animation stretches and then
-// lets the enemy timeline run on; the wreck stays to the stage's end.
+// ends with its satellites, which lets the enemy timeline run on.
 #include <cstdint>
 
 #include "game/enemy/BossBehavior.h"

@@ -475,10 +475,10 @@ int32_t EnemyType15Behavior::Defeat(int32_t code) {
       break;
     case 6:
       if (enemy->animator.count > 1) {
-        // The show is over: the wreck stays to the stage's end, but lets
-        // the enemy timeline go, or the stage's next boss would never come.
+        // The show is over: the boss ends, its satellites with it, and its
+        // end lets the enemy timeline go for the stage's next boss.
         step = 7;
-        enemy->ReleaseTimeline();
+        enemy->Kill(0);
       }
       break;
     default:

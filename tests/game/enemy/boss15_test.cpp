@@ -1,7 +1,7 @@
 // Boss type 15: the descent under the light shafts and the attack cycle
 // with its waits, the arena loop it arms, the shot bounce rules at the play
-// area's edges, the time-out, and the defeat show after which
-// the timeline and the rail go on while its wreck stays.
+// area's edges, the time-out, and the defeat show after which the boss
+// ends with its satellites and the timeline and the rail go on.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "game/core/Game.h"
+#include "game/core/HitBody.h"
 #include "game/core/StageCounters.h"
 #include "game/effect/EShotMan.h"
 #include "game/enemy/boss15/EnemyType15.h"
@@ -368,7 +369,8 @@ TEST(Boss15, ShotsReboundFromTheSidesAndTheTopOnly) {
 
 // Out of time after its first attack the boss defeats itself; its show
 // shakes it (two draws a frame), takes it to the centre, and once it is
-// over the timeline and the rail go on; the wreck stays.
+// over (its last stretch completed twice) the boss ends, its satellites and
+// its collision body with it, and in that frame the timeline goes on.
 TEST(Boss15, TimeOutAndTheDefeatShowLetTheTimelineGo) {
   Rig r(15, 400, 30.0f);
   ASSERT_NE(r.boss, nullptr);
@@ -382,15 +384,29 @@ TEST(Boss15, TimeOutAndTheDefeatShowLetTheTimelineGo) {
   uint32_t s = before;
   for (int i = 0; i < 2; ++i) s = s * 214013u + 2531011u;
   EXPECT_EQ(plat::RandSeed(), s);
-  int ended = -1;
+  EnemyType15* boss = r.boss;
+  auto& script = boss->Script();
+  int ended = -1, lastStep = -1;
+  uint32_t lastCount = 0;
+  bool killedWithIt = false;
   for (int f = 1; f <= 1000 && ended < 0; ++f) {
+    lastStep = script.step, lastCount = boss->animator.count;
     r.m.rig.Run();
-    if (g_EnemySet.paused == 0) ended = f;
+    if (g_EnemySet.paused == 0) {
+      ended = f;
+      killedWithIt = boss->GetState() >= SProc::STATE_KILLED &&
+                     script.options[0].GetState() >= SProc::STATE_KILLED &&
+                     script.options[1].GetState() >= SProc::STATE_KILLED;
+    }
   }
   EXPECT_GT(ended, 76 + 121 + 120);
-  EXPECT_EQ(r.boss->Script().step, 7);
-  r.m.rig.Run(60);
-  EXPECT_EQ(r.m.rig.Enemies(), 1);
+  // It ends in sub-step 6, in the frame its stretch has completed twice.
+  EXPECT_EQ(lastStep, 6);
+  EXPECT_EQ(lastCount, 1u);
+  EXPECT_TRUE(killedWithIt);
+  r.m.rig.Run();
+  EXPECT_EQ(r.m.rig.Enemies(), 0);
+  EXPECT_EQ(HitGroupTable[kHitGroupEnemy].Head(), nullptr);
 }
 
 // The defeat's first sub-step counts its step between the clear screen
@@ -476,7 +492,7 @@ TEST(Boss15, DescentSoundsOnTheirSteps) {
 }
 
 // Stage 5's first boss from its stage record: the bouncing fans on the
-// picture, then finished by the player's shots.
+// picture, then finished by the player's shots; its show over, it ends.
 TEST(Boss15, HeadlessFightFromStageFive) {
   testsupport::BossFight f(5, 115, true);
   ASSERT_TRUE(f.Start());
@@ -490,7 +506,10 @@ TEST(Boss15, HeadlessFightFromStageFive) {
   EXPECT_TRUE(testsupport::MatchesGolden(img, "boss15_fans.png", 8, 400));
   const auto end = f.ShootDown(12, 1200);
   ASSERT_GT(end.defeated, 0);
-  EXPECT_EQ(end.ended, -1);
+  // It shakes 76 frames and flies home 120 before its last stretches: it
+  // ends once they are over.
+  EXPECT_GT(end.ended, end.defeated + 76 + 120);
+  EXPECT_EQ(f.Boss(), nullptr);
   EXPECT_EQ(g_EnemySet.paused, 0);
   EXPECT_EQ(g_MapMng.armed, 0);
 }

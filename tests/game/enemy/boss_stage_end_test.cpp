@@ -4,7 +4,7 @@
 // holds the enemy timeline until the stage ends 600 frames later. Nothing
 // of the stage's script comes after the boss, and the stage result follows
 // on time. The bosses before them let their stages go on: the next enemy
-// comes; types 5, 6 and 13 end with their shows, types 3, 8, 10, 12 and 15
+// comes; types 5, 6, 13 and 15 end with their shows, types 3, 8, 10 and 12
 // let the timeline go when theirs are over and their wrecks stay.
 // Stage 4's wreck set piece comes with boss 13 (stage_set_piece_test.cpp).
 #include <gtest/gtest.h>
@@ -117,7 +117,7 @@ void ExpectTheStageGoesOn(int stage, float key, const char* name, int ended, int
 }
 
 // A boss before its stage's last whose wreck stays to the stage's end
-// (types 3, 8, 12 and 15): defeated as above, it lets the timeline go `released`
+// (types 3, 8 and 12): defeated as above, it lets the timeline go `released`
 // frames after the defeat state's first frame (-1: at most `limit`, where
 // the release waits on the stand-in model's animation), nothing spawns
 // before, the wreck still lives when the next record of the stage's script
@@ -169,7 +169,7 @@ void ExpectTheStageGoesOnPastTheWreck(int stage, float key, const char* name, in
 // stretch has played, both after steps of the stand-in model's animation.
 // Type 3's companion lets the timeline go when its tick brings the count
 // to 290, 290 frames after the defeat state's first frame (it runs from the
-// next); type 15's script once its last animation stretch has played.
+// next).
 TEST(BossStageEnd, StageOneGoesOnAfterTypeThree) { ExpectTheStageGoesOnPastTheWreck(1, 7400.0f, "Boss01", 290, 290); }
 
 TEST(BossStageEnd, StageTwoGoesOnAfterTypesFiveAndSix) {
@@ -185,7 +185,7 @@ TEST(BossStageEnd, StageFourGoesOnAfterTypeThirteen) {
   ExpectTheStageGoesOn(4, 5671.0f, "Boss11", 392, 392);
 }
 
-TEST(BossStageEnd, StageFiveGoesOnAfterTypeFifteen) { ExpectTheStageGoesOnPastTheWreck(5, 179.0f, "Boss13", -1, 600); }
+TEST(BossStageEnd, StageFiveGoesOnAfterTypeFifteen) { ExpectTheStageGoesOn(5, 179.0f, "Boss13", -1, 600); }
 
 // Types 8 and 12, bosses before their stage's last: their show companions
 // move the rail on and let the timeline go when their tick brings the
