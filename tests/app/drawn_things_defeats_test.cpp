@@ -256,7 +256,7 @@ std::function<void()> Discs(testsupport::Headless& h) { return Round<EfxDisc>(h,
 // n of which runs with the companion's count n.
 //
 // Step 200: the great glow (48 of its dot, from step 96) and the second
-// (96, from step 180) stand at the place; the two rings from step 180 (20
+// (96, from step 180) stand at the place, reaching past the field; the two rings from step 180 (20
 // of their 60 steps: the first from 226 out to 994, the second from 333
 // out to 381) fill the field; smoke puffs (0.8 of their dot at most) stand
 // up to 128 from it, up to 256 nearer the eye, flames (8 of it at most) up
@@ -339,6 +339,7 @@ std::function<void()> Unwhiten(Game* g) {
 // back to (0, -150) and, 30 frames after, starts an explosion sequence
 // (kind 4) at its place, which ends it.
 //
+// Frame 2 of the defeat: the white field.
 // Age 22 of the sequence: its smoke puffs (from age 10, spread s up to
 // 12/130 x 7.9 + 0.1) stand up to 128 s from the place and 256 s nearer the
 // eye, at most 0.8 of their dot; its streaks came from 150 to 270 out and as
