@@ -53,11 +53,14 @@ float Damped(float f, int n) {
   return s;
 }
 
-PixelBox Around(At a, At b, float r, float near) {
-  PixelBox box = DepthBox(std::fmin(a.x, b.x) - r, std::fmin(a.y, b.y) - r, std::fmax(a.x, b.x) + r,
-                          std::fmax(a.y, b.y) + r, 0.0f, -near);
+PixelBox Clip(PixelBox box) {
   box.x0 = std::max(box.x0, 140), box.x1 = std::min(box.x1, 500);
   return box;
+}
+
+PixelBox Around(At a, At b, float r, float near) {
+  return Clip(DepthBox(std::fmin(a.x, b.x) - r, std::fmin(a.y, b.y) - r, std::fmax(a.x, b.x) + r,
+                       std::fmax(a.y, b.y) + r, 0.0f, -near));
 }
 PixelBox Around(At a, float r, float near) { return Around(a, a, r, near); }
 
@@ -93,12 +96,18 @@ bool IsGreenJet(const EfxSprite& s) { return s.track.GetList() == EfxKeyList1 &&
 
 std::function<void()> Hide(bool (*which)(const EfxSprite&)) { return HideEfxSprites(which); }
 
-DefeatShow::DefeatShow(int stage, float key, const char* name, int fight) : f(stage, true) {
+DefeatShow::DefeatShow(int stage, float key, const char* name, int fight,
+                       const std::function<void(DefeatShow&)>& defeat)
+    : f(stage, true) {
   boss = f.Start(key, key - 2.0f, name);
   if (boss == nullptr) return;
   f.Step(fight);
-  boss->hitPoints = 0;
-  boss->SendEvent(kHitEventDefeated, 0);
+  if (defeat) {
+    defeat(*this);
+  } else {
+    boss->hitPoints = 0;
+    boss->SendEvent(kHitEventDefeated, 0);
+  }
   for (int k = 0; k < 10 && companion == nullptr; ++k) {
     f.Step();
     for (SProc* c = boss->GetList(0)->Head(); c != nullptr; c = SProcList::Next(c))

@@ -48,10 +48,12 @@ struct At {
   float x, y;
 };
 
+// A box cut to the play field (pixels 140 to 500 across): the view shows
+// nothing beyond it.
+PixelBox Clip(PixelBox box);
 // The box round the places from a to b that a sprite reaching `r` units
 // from its place covers, standing between the play plane and `near` units
-// towards the eye, cut to the play field (pixels 140 to 500 across): the
-// view shows nothing beyond it.
+// towards the eye (away from it when negative), cut to the play field.
 PixelBox Around(At a, At b, float r, float near = 0.0f);
 PixelBox Around(At a, float r, float near = 0.0f);
 
@@ -91,7 +93,10 @@ struct DefeatShow {
   EnemyBase* boss = nullptr;
   BossPartsObject* companion = nullptr;
 
-  DefeatShow(int stage, float key, const char* name, int fight);
+  // `defeat` ends the fight as the boss's hit points running out would
+  // (by default, once).
+  DefeatShow(int stage, float key, const char* name, int fight,
+             const std::function<void(DefeatShow&)>& defeat = nullptr);
   // Runs until `due` holds (the frame's windows then run with it next), and
   // holds the game still; false when it never came.
   bool StillWhen(const std::function<bool()>& due);
