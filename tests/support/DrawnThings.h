@@ -33,11 +33,15 @@ struct DrawnThing {
   // Changed pixels allowed outside the box: a thing whose removal shows what
   // it covered changes nothing else.
   int64_t outside = 0;
+  // A sky or backdrop: its removal reveals nothing but what stood behind it,
+  // the dark of the empty view, so no pixel grows brighter (what stands
+  // before it keeps its colour or loses the backdrop under it).
+  bool backdrop = false;
 };
 
-// What one removal changed.
+// What one removal changed; `brighter`: changed pixels that grew brighter.
 struct DrawnChange {
-  int64_t inside = 0, outside = 0;
+  int64_t inside = 0, outside = 0, brighter = 0;
 };
 
 // Takes the things away in their order (the earlier ones stay away, so a
