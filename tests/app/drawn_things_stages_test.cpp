@@ -23,6 +23,7 @@
 #include "game/stage/Stage4.h"
 #include "game/stage/Stage5Rock.h"
 #include "game/stage/StageName.h"
+#include "game/tables/effect_tables.h"
 #include "game/tables/font_tables.h"
 #include "support/DrawnThings.h"
 #include "support/ImageCompare.h"
@@ -213,8 +214,12 @@ std::function<bool(int, SGpObj*)> KeyWhile(Game* g, int key, const bool* on) {
 }
 
 // Stage 4 from rail position 7040 (the sky drawn round the eye from 7000
-// on): the sky's removal changes the sky above the horizon, at least half
-// of the 360 x 240 pixels there (the roofs stand before the rest), and shows
+// on). The sun's flare, spawned each frame from 7000 on: the sun stands
+// 41300 units up and about 910000 ahead, 23 units above the middle, so the
+// rings along the line through it and the middle, centred within 40 units of
+// the horizon, stand about half above it: at least 4000 pixels there. The
+// sky's removal then changes the sky above the horizon, at least half of the
+// 360 x 240 pixels there (the roofs stand before the rest), and shows
 // nothing that it hid.
 TEST(DrawnThings, StageFoursLastSkyIsABackdrop) {
   testsupport::PlayOptions o;
@@ -227,9 +232,16 @@ TEST(DrawnThings, StageFoursLastSkyIsABackdrop) {
   g_MapMng.SetSection(0, 7020.0f);
   w.Step(20);
   w.G()->SetPause(true);
+  const DrawnThing flare{"stage 4 sun's flare above the horizon at 7040",
+                         testsupport::HideEfxSprites([](const EfxSprite& e) {
+                           const SGpKeyList* k = e.track.GetList();
+                           return k == SprLensFlareKeysA || k == SprLensFlareKeysB || k == SprLensFlareKeysC ||
+                                  k == SprLensFlareKeysD;
+                         }),
+                         kAboveHorizon, 4000, kViewPixels};
   DrawnThing sky{"stage 4 sky at 7040", DropKeys(w.H(), w.G(), {35}), kAboveHorizon, 360 * 240 / 2};
   sky.backdrop = true;
-  testsupport::ExpectEachChangesThePicture(w.H(), {sky});
+  testsupport::ExpectEachChangesThePicture(w.H(), {flare, sky});
 }
 
 // Stage 4's last boss (its record waits for rail key 8868) under the sky,
