@@ -200,10 +200,6 @@ TEST(DrawnThings, StagesWhileTheirTitlesAreHeld) {
   for (const Stage& s : stages) CheckStage(s);
 }
 
-}  // namespace
-
-namespace {
-
 // The play field above the horizon: the camera looks level, so the horizon
 // is the picture's middle row.
 constexpr PixelBox kAboveHorizon{140, 0, 500, 241};
