@@ -207,6 +207,10 @@ class Game : public SProc {
   // The camera objects: SetViewMode copies the view it sets up, placed at
   // (0, 0, -512), into both; a stage start returns the first to identity.
   const SMatrix& CameraNode(int i) const { return cameraNodes_[i & 1]; }
+  // The second view: the stage camera's view followed by the second camera
+  // object. It looks from the rail camera's eye the other way, along +z,
+  // upside down, the eye 512 units further back.
+  SMatrix SecondView() const;
   // The shared batch draw object of the items (prepared in scene 2).
   SharedSpriteBatch& SharedBatch() { return sharedBatch_; }
 

@@ -174,6 +174,12 @@ void Game::SetViewMode(int32_t mode) {
   viewMode_ = n;
 }
 
+SMatrix Game::SecondView() const {
+  SMatrix view;
+  SMatrix::Multiply(&view, &stageCamera_, &cameraNodes_[1]);
+  return view;
+}
+
 void Game::BuildViews() {
   const SMatrix f = Flip();
   SMatrix::Multiply(&fixedView_, &f, &orientation_);

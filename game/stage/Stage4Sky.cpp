@@ -101,13 +101,9 @@ int32_t Stage4Sky::Draw(SProcArg) {
   }
   if (shown_ == 0 || alpha_ == 0.0f) return 0;
   if (SGpMan* gp = GetGpMan()) gp->SetDefaultKey(kLayerKey);
-  // The second view: the stage camera's view followed by the game's second
-  // camera object (the screen camera, its eye 512 before the play plane). It
-  // looks from the rail camera's eye along +z, upside down: the side of the
-  // eye where both layers stand while they show.
-  SMatrix view = kIdentityMatrix;
-  if (game != nullptr) SMatrix::Multiply(&view, &game->StageCamera(), &game->CameraNode(1));
-  secondView_.SetMatrix(view);
+  // The second view looks from the rail camera's eye along +z: the side of
+  // the eye where both layers stand while they show.
+  secondView_.SetMatrix(game != nullptr ? game->SecondView() : kIdentityMatrix);
   secondView_.EnterDefault();
   BlendPresets[1].EnterDefault();
   // The stage fog in force at this key ends 8000 to 13000 units out while

@@ -118,6 +118,14 @@ void Stage5::PlayDraw() {
   if (k < 4230) return;
   MapMng& m = g_MapMng;
   m.layers[kSkySlot].drawKey = 34;
+  // The sky and the rain of rocks stand ahead of the eye along +z (the rocks
+  // fly from z 27000 towards -30000 and go once 1000 units past the eye), the
+  // side the second view looks to. Key 34 is seen through it from here on;
+  // the rocks draw there after the scene, the hall at its own keys as ever.
+  if (Game* game = GetGame()) {
+    collapseView_.SetMatrix(game->SecondView());
+    collapseView_.Enter(Stage5Rock::kDrawKey);
+  }
   shake_ = SVec3{ShakeX(k), 0.0f, 0.0f};
   const float* eye = m.camera->GetPosition();
   const SVec3 skyAt{eye[0], eye[1], eye[2] + 10000.0f};

@@ -7,6 +7,7 @@
 // ending. Its triggers fire on any camera path.
 #include "game/stage/Stage5Rock.h"
 #include "game/stage/StageProc.h"
+#include "vrax/graphic/SGpState.h"
 #include "vrax/kernel/SHandle.h"
 
 class Stage5 : public StageProc {
@@ -37,4 +38,6 @@ class Stage5 : public StageProc {
 
   SHandle<Stage5Rock> rocks_;
   SVec3 shake_{0.0f, 0.0f, 0.0f};
+  // The view of key 34 (the sky and the rocks) through the collapse.
+  SGpState_View collapseView_;
 };

@@ -234,6 +234,7 @@ int32_t Stage5Rock::Draw(SProcArg) {
   SRsc_Model* model = slot.GetModel();
   SGpPacket* mem = GetGpPacket();
   if (image == nullptr || model == nullptr || model->GetNode(0) == nullptr || mem == nullptr) return 0;
+  // Through the collapse the scene has entered the view ahead at this key.
   image->GetTexturePacket(0)->Enter(kDrawKey);
   SGpNode* root = model->GetNode(0)->GetRoot();
   root->SetInheritWorld(1);

@@ -1,25 +1,34 @@
 // What each stage shows while its title is held: the title, the in-game
 // display, the ship and the scenery of the rail position, each taken away in
 // turn with the game paused; each must change the picture where it stands.
+// Stage 4's last section: its sky a backdrop behind the roofs, the sun's
+// flare and the last boss's body. Stage 5's collapse: the rain and bursts of
+// rocks in the view as they fly, the sky ahead a backdrop.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdio>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "game/core/Game.h"
 #include "game/effect/EfxElements.h"
+#include "game/enemy/EnemyMan.h"
 #include "game/enemy/EnemySet.h"
 #include "game/player/ChainCounter.h"
 #include "game/player/Player.h"
 #include "game/player/ZGInterface.h"
 #include "game/stage/MapMng.h"
 #include "game/stage/Stage4.h"
+#include "game/stage/Stage5Rock.h"
 #include "game/stage/StageName.h"
+#include "game/tables/effect_tables.h"
 #include "game/tables/font_tables.h"
 #include "support/DrawnThings.h"
 #include "support/ImageCompare.h"
 #include "support/PlayWorld.h"
+#include "support/StageBossFight.h"
 #include "vrax/graphic/SGpObj_Prim.h"
 #include "vrax/graphic/SGpState.h"
 
@@ -190,6 +199,167 @@ TEST(DrawnThings, StagesWhileTheirTitlesAreHeld) {
       {5, 100, true, false, false, false, {30}, true},
   };
   for (const Stage& s : stages) CheckStage(s);
+}
+
+// The play field above the horizon: the camera looks level, so the horizon
+// is the picture's middle row.
+constexpr PixelBox kAboveHorizon{140, 0, 500, 241};
+
+// Packets at `key` other than the layer's own, taken away while `*on`.
+std::function<bool(int, SGpObj*)> KeyWhile(Game* g, int key, const bool* on) {
+  return [g, key, on](int k, SGpObj* p) { return *on && k == key && !LayerPacket(g, k, p); };
+}
+
+// Stage 4 from rail position 7040 (the sky drawn round the eye from 7000
+// on). The sun's flare, spawned each frame from 7000 on: the sun stands
+// 41300 units up and about 910000 ahead, 23 units above the middle, so the
+// rings along the line through it and the middle, centred within 40 units of
+// the horizon, stand about half above it: at least 4000 pixels there. The
+// sky's removal then changes the sky above the horizon, at least half of the
+// 360 x 240 pixels there (the roofs stand before the rest), and shows
+// nothing that it hid.
+TEST(DrawnThings, StageFoursLastSkyIsABackdrop) {
+  testsupport::PlayOptions o;
+  o.stage = 4;
+  o.nullDevice = false;
+  o.livelyStage = true;
+  testsupport::PlayWorld w(o);
+  ASSERT_TRUE(w.Ok());
+  g_EnemySet.Reset();
+  g_MapMng.SetSection(0, 7020.0f);
+  w.Step(20);
+  w.G()->SetPause(true);
+  const DrawnThing flare{"stage 4 sun's flare above the horizon at 7040",
+                         testsupport::HideEfxSprites([](const EfxSprite& e) {
+                           const SGpKeyList* k = e.track.GetList();
+                           return k == SprLensFlareKeysA || k == SprLensFlareKeysB || k == SprLensFlareKeysC ||
+                                  k == SprLensFlareKeysD;
+                         }),
+                         kAboveHorizon, 4000, kViewPixels};
+  DrawnThing sky{"stage 4 sky at 7040", DropKeys(w.H(), w.G(), {35}), kAboveHorizon, 360 * 240 / 2};
+  sky.backdrop = true;
+  testsupport::ExpectEachChangesThePicture(w.H(), {flare, sky});
+}
+
+// Stage 4's last boss (its record waits for rail key 8868) under the sky,
+// 120, 300 and 600 frames after it came: its models (key 19) change as many
+// pixels with the sky there as with the sky taken away, and the sky's
+// removal shows nothing that it hid.
+TEST(DrawnThings, StageFoursLastBossShowsWholeUnderTheSky) {
+  testsupport::StageBossFight f(4, true);
+  EnemyBase* boss = f.Start(8868.0f, 8866.0f, "Boss12");
+  ASSERT_NE(boss, nullptr);
+  Game* g = f.W().G();
+  testsupport::Headless& h = f.W().H();
+  bool noBody = false, noSky = false;
+  h.DropPackets(KeyWhile(g, 19, &noBody));
+  h.DropPackets(KeyWhile(g, 35, &noSky));
+  int frame = 0;
+  for (int at : {120, 300, 600}) {
+    SCOPED_TRACE(at);
+    f.Step(at - frame);
+    frame = at;
+    // The shield of a new life turns with the frame count, also while
+    // paused: it goes, so that the picture stands still.
+    g_Player.invulnerability = 0;
+    g->SetPause(true);
+    const std::string when = std::to_string(at) + " frames after its spawn";
+    const auto under = testsupport::ExpectEachChangesThePicture(
+        h, {{"boss 14's body under the sky " + when, [&] { noBody = true; }, kView, 500}});
+    noBody = false;
+    DrawnThing sky{"stage 4 sky " + when, [&] { noSky = true; }, kView, 1};
+    sky.backdrop = true;
+    const auto bare = testsupport::ExpectEachChangesThePicture(
+        h, {sky, {"boss 14's body without the sky " + when, [&] { noBody = true; }, kView, 500}});
+    noBody = noSky = false;
+    ASSERT_EQ(under.size(), 1u);
+    ASSERT_EQ(bare.size(), 2u);
+    EXPECT_GE(under[0].inside * 10, bare[1].inside * 9) << "the sky hides the body";
+    g->SetPause(false);
+  }
+}
+
+// Stage 5's collapse as it plays, rail position 4250 to 5290, the enemy
+// timeline stopped (no boss's arena holds the rail). Each frame the rocks
+// drawn at key 34 are put through the view in force there: a rock stands in
+// the play field when its centre is before the eye and projects (the eye
+// 512 from the play plane) inside x -240 to 240, y -320 to 320. The rain
+// starts 21600 to 33000 units ahead and at most 7500 aside, well inside the
+// field (7500 / 22112 x 512 = 174), and leaves it only once nearer than
+// about 2.1 times its offset: most of the rain's rock-frames are in the
+// field. At five moments taking the rocks away changes hundreds of pixels;
+// at 4750 and 5250 taking the sky away changes the picture and shows nothing
+// that it hid.
+TEST(DrawnThings, StageFivesCollapseRocksAndSky) {
+  testsupport::PlayOptions o;
+  o.stage = 5;
+  o.nullDevice = false;
+  o.livelyStage = true;
+  testsupport::PlayWorld w(o);
+  ASSERT_TRUE(w.Ok());
+  Game* g = w.G();
+  for (int f = 0; f < 200 && g->GetFadeLevel() != 1.0f; ++f) w.Step();
+  g_EnemySet.Reset();
+  g_EnemyMan.KillChildrenAll(0);
+  w.Step();
+  g_MapMng.armed = 0;
+  SProc* scene = g->GetList(GAME_LIST_STAGE)->Head();
+  ASSERT_NE(scene, nullptr);
+  auto* rocks = dynamic_cast<Stage5Rock*>(scene->FindInList("Stage5Rock", 0));
+  ASSERT_NE(rocks, nullptr);
+  const SGpObj* rockRoot = g_MapMng.layers[Stage5Rock::kRockSlot].GetModel()->GetNode(0)->GetRoot();
+  const SGpObj* skyRoot = g_MapMng.layers[4].GetModel()->GetNode(0)->GetRoot();
+  testsupport::Headless& h = w.H();
+  // The view in force at key 34 when the rock model is first drawn.
+  SMatrix view = kIdentityMatrix, rockView = kIdentityMatrix;
+  bool noRocks = false, noSky = false;
+  h.DropPackets([&](int key, SGpObj* p) {
+    if (key != Stage5Rock::kDrawKey) return false;
+    if (p == &g->LayerBlock(key)) view = g->LayerView(key).GetMatrix();
+    if (auto* v = dynamic_cast<SGpState_View*>(p)) view = v->GetMatrix();
+    if (p == rockRoot) rockView = view;
+    return (noRocks && p == rockRoot) || (noSky && p == skyRoot);
+  });
+  auto inField = [&](const SVec4& c) {
+    SVec4 v{};
+    const SVec3 at{c.x, c.y, c.z};
+    SVec3Transform(&v, &at, &rockView);
+    if (-v.z < 8.0f) return false;
+    const float x = v.x * 512.0f / -v.z, y = -v.y * 512.0f / -v.z;
+    return std::fabs(x) <= 240.0f && std::fabs(y) <= 320.0f;
+  };
+  g_MapMng.SetSection(0, 4250.0f);
+  int64_t rain = 0, rainInField = 0, all = 0, allInField = 0;
+  while (g_MapMng.t < 5290.0f && !HasFatalFailure()) {
+    w.Step();
+    for (SObject* r = rocks->Live().HeadObj(); r != nullptr; r = r->GetNext()) {
+      const RockPiece& p = *static_cast<RockPiece*>(r);
+      const bool in = inField(p.pos);
+      ++all, allInField += in;
+      if (p.startPos.z == 27000.0f) ++rain, rainInField += in;
+    }
+    const int32_t k = StageProc::RailKey();
+    const bool rockMoment = k == 4400 || k == 4600 || k == 4800 || k == 5000 || k == 5200;
+    if (!rockMoment && k != 4750 && k != 5250) continue;
+    g_Player.invulnerability = 0;
+    g->SetPause(true);
+    const std::string at = " at " + std::to_string(k);
+    if (rockMoment)
+      testsupport::ExpectEachChangesThePicture(h, {{"stage 5 rocks" + at, [&] { noRocks = true; }, kView, 200}});
+    noRocks = false;
+    if (!rockMoment) {
+      DrawnThing sky{"stage 5 sky" + at, [&] { noSky = true; }, kView, 1000};
+      sky.backdrop = true;
+      testsupport::ExpectEachChangesThePicture(h, {sky});
+      noSky = false;
+    }
+    g->SetPause(false);
+  }
+  std::printf("[ drawn    ] stage 5 rocks: %lld of %lld rock-frames in the play field, rain %lld of %lld\n",
+              static_cast<long long>(allInField), static_cast<long long>(all), static_cast<long long>(rainInField),
+              static_cast<long long>(rain));
+  EXPECT_GT(rain, 10000);
+  EXPECT_GT(rainInField * 2, rain) << "the rain is mostly out of the view";
 }
 
 }  // namespace

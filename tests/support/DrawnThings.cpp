@@ -54,7 +54,13 @@ std::vector<DrawnChange> ExpectEachChangesThePicture(Headless& h, const std::vec
     PixelBox changed{after.width, after.height, 0, 0};
     for (int y = 0; y < after.height; ++y)
       for (int x = 0; x < after.width; ++x) {
-        if (PixelAt(after, x, y) == PixelAt(before, x, y)) continue;
+        const uint32_t now = PixelAt(after, x, y), was = PixelAt(before, x, y);
+        if (now == was) continue;
+        for (int shift : {0, 8, 16})
+          if (int((now >> shift) & 0xFF) > int((was >> shift) & 0xFF) + 2) {
+            ++c.brighter;
+            break;
+          }
         const bool in = x >= t.where.x0 && x < t.where.x1 && y >= t.where.y0 && y < t.where.y1;
         (in ? c.inside : c.outside)++;
         changed = PixelBox{std::min(changed.x0, x), std::min(changed.y0, y), std::max(changed.x1, x + 1),
@@ -69,6 +75,10 @@ std::vector<DrawnChange> ExpectEachChangesThePicture(Headless& h, const std::vec
     EXPECT_GE(c.inside, t.atLeast) << t.what << " changes too little where it stands";
     EXPECT_GE(double(c.inside), t.share * double(of)) << t.what << " changes too little of its place";
     EXPECT_LE(c.outside, t.outside) << t.what << " changes the picture outside its place";
+    if (t.backdrop) {
+      std::printf("[ drawn    ] %s: %lld pixels grew brighter\n", t.what.c_str(), static_cast<long long>(c.brighter));
+      EXPECT_EQ(c.brighter, 0) << t.what << " removed reveals what it hid";
+    }
     changes.push_back(c);
     before = std::move(after);
   }

@@ -39,11 +39,15 @@ struct DrawnThing {
   // (it holds every place the thing may take).
   double share = 0.0;
   int64_t of = 0;
+  // A sky or backdrop: its removal reveals nothing but what stood behind it,
+  // the dark of the empty view, so no pixel grows brighter (what stands
+  // before it keeps its colour or loses the backdrop under it).
+  bool backdrop = false;
 };
 
-// What one removal changed.
+// What one removal changed; `brighter`: changed pixels that grew brighter.
 struct DrawnChange {
-  int64_t inside = 0, outside = 0;
+  int64_t inside = 0, outside = 0, brighter = 0;
 };
 
 // Takes the things away in their order (the earlier ones stay away, so a

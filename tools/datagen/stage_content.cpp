@@ -212,14 +212,22 @@ std::vector<uint8_t> HallPiece(const std::string& stem) {
     return WriteModel(b, at, 170, 1.5f, 2400);
   }
   if (Has(stem, "rock")) {
-    b.Rock({0, 0, 0}, {60, 45, 55});
+    // The rain's rocks, drawn at 0.1 to 2.1 times this size 5000 to 33000
+    // units ahead: a rock of a third of it stands about 8 pixels across at
+    // 27000 units.
+    b.Rock({0, 0, 0}, {1000, 750, 900});
     return WriteModel(b);
   }
   if (Has(stem, "line")) {
     b.Quad({-400, 0, -400}, {400, 0, -400}, {400, 0, 400}, {-400, 0, 400});
     return WriteModel(b);
   }
-  b.Dome({0, 0, 0}, 20000, 0.6f, 4, 16);  // the sky
+  // The sky, a globe drawn 10000 units ahead of the eye at (0.21, 0.21,
+  // 0.1): 84000 units across, from 30000 behind the eye to 50000 ahead. It
+  // stands round the eye behind the rain (which starts at most 35200 units
+  // ahead) and inside the far plane (65535).
+  b.Dome({0, 0, 0}, 400000, 1.0f, 4, 16);
+  b.Dome({0, 0, 0}, 400000, -1.0f, 4, 16);
   return WriteModel(b);
 }
 
@@ -252,6 +260,11 @@ std::vector<uint8_t> SceneryPiece(const std::string& stem, uint32_t scale) {
     // globe 12000 units across once scaled, which fills the view there.
     b.Dome({0, 0, 0}, 12000.0f / s, 1.0f, 4, 16);
     b.Dome({0, 0, 0}, 12000.0f / s, -1.0f, 4, 16);
+  } else if (stem == "stg04_sky") {
+    // Stage 4's sky is drawn round the eye at (0.01, 0.01, 1/60) of its
+    // size: 36000 units out and 60000 deep there, behind everything its
+    // last section shows and inside the far plane (65535).
+    b.Dome({0, 0, 0}, 3600000.0f, 0.7f, 4, 16);
   } else if (Has(stem, "sky")) {
     // Skies are drawn scaled; the dome fills about 6000 units once scaled.
     b.Dome({0, 0, 0}, 3000.0f / s, 0.7f, 4, 16);
