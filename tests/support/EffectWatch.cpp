@@ -9,6 +9,10 @@
 
 namespace testsupport {
 
+float EffectWatch::Age(const EfxSprite& e) {
+  return float(e.track.GetWrapCount()) * e.track.GetTotal() + e.track.GetTime();
+}
+
 void EffectWatch::Frame() {
   ++frames_;
   const EfxMan* efx = EfxMan::Instance();
@@ -24,9 +28,9 @@ void EffectWatch::Frame() {
   cells_ = cells->Capacity();
   if (cells_ - cells->GetFree() > peakCells_) peakCells_ = cells_ - cells->GetFree(), peakCellsAt_ = frames_;
   for (const SObject* o = efx->Live(1).HeadObj(); o != nullptr; o = o->GetNext()) {
-    const SGpKeyTrack& t = static_cast<const EfxSprite*>(o)->track;
-    const float age = float(t.GetWrapCount()) * t.GetTotal() + t.GetTime();
-    if (age > oldest_) oldest_ = age, oldestKeys_ = t.GetList(), oldestAt_ = frames_;
+    const auto* e = static_cast<const EfxSprite*>(o);
+    const float age = Age(*e);
+    if (age > oldest_) oldest_ = age, oldestKeys_ = e->track.GetList(), oldestAt_ = frames_;
   }
 }
 

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <string>
 
+class EfxSprite;
 struct SGpKeyList;
 
 namespace testsupport {
@@ -31,6 +32,8 @@ class EffectWatch {
 
   // After each frame.
   void Frame();
+  // Frames a sprite particle has lived, read from its track.
+  static float Age(const EfxSprite& e);
 
   // The most live elements of pool 1 to 9, the most sprite cells in use.
   int32_t Peak(int pool) const { return peak_[pool - 1]; }

@@ -2,7 +2,8 @@
 // over frames, the escape once over time (only on the escape path) with its
 // sparks slowing, the bouncing shots, a generator riding a shot that ends, the defeat by the
 // Player's shots with its companion moving the rail on and the boss's end;
-// a picture mid-fight.
+// a picture mid-fight; the room its effects leave over its whole fight and
+// escape, and the size and place of the escape's sparks and smoke.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -67,11 +68,6 @@ States Trace(Fight& f, EnemyType8* b, int frames) {
   return s;
 }
 
-// Frames a sprite's track has run: one a step from its first key.
-float Age(const EfxSprite& e) {
-  return float(e.track.GetWrapCount()) * e.track.GetTotal() + e.track.GetTime();
-}
-
 // How wide a sprite is drawn: its part at its scale.
 float Width(const EfxSprite& e) {
   const SGpRect* part = e.track.GetPart();
@@ -108,7 +104,7 @@ EscapeBirths Births(Fight& f, EnemyType8* b) {
   for (SObject* o = g_EfxMan.Live(1).HeadObj(); o != nullptr; o = o->GetNext()) {
     auto* e = static_cast<EfxSprite*>(o);
     const SGpSpriteCell* c = e->Sprite();
-    if (c == nullptr || Age(*e) != 1.0f) continue;
+    if (c == nullptr || testsupport::EffectWatch::Age(*e) != 1.0f) continue;
     if (c->scaleX == 30.0f && (e->flags & (EfxSprite::kVelocity | EfxSprite::kVelocity2)) == 0) {
       puffs.push_back(c->ownPos);
       out.puffOffsets.emplace_back(c->ownPos[0] - at[0], c->ownPos[1] - at[1]);
@@ -217,12 +213,12 @@ TEST(Boss08, LeftAloneItsFightAndEscapeLeaveTheSpriteCellsFree) {
     const int live = g_EfxMan.LiveCount(1);
     (escaping ? escape : fight) = std::max(escaping ? escape : fight, live);
     if (frames + 1 == 60 || frames + 1 == 300 || frames + 1 == 552) at[frames + 1] = live;
-    int puffs = 0;
+    int exhaustNow = 0;
     for (SObject* o = g_EfxMan.Live(1).HeadObj(); o != nullptr; o = o->GetNext()) {
       const float* c = static_cast<EfxSprite*>(o)->colour;
-      puffs += testsupport::SameColour(c, kExhaust[0]) || testsupport::SameColour(c, kExhaust[1]);
+      exhaustNow += testsupport::SameColour(c, kExhaust[0]) || testsupport::SameColour(c, kExhaust[1]);
     }
-    exhaust = std::max(exhaust, puffs);
+    exhaust = std::max(exhaust, exhaustNow);
   }
   ASSERT_EQ(h.Get(), nullptr);
   EXPECT_GT(escape, 0);
