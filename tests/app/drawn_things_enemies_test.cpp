@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstring>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "game/core/Game.h"
@@ -22,6 +23,7 @@
 #include "game/enemy/EnemyMan.h"
 #include "game/enemy/EnemySet.h"
 #include "game/enemy/boss03/EnemyType3.h"
+#include "game/enemy/boss08/EnemyType8.h"
 #include "game/enemy/boss15/EnemyType15.h"
 #include "game/stage/MapMng.h"
 #include "game/stage/ScriptStgRsc.h"
@@ -458,3 +460,72 @@ TEST(DrawnThings, BossFifteensDefeatShowThenBossSixteenAlone) {
 }
 
 }  // namespace
+
+// Boss type 8 of stage 3 (its record waits for rail key 2000), made over its
+// time at once so that it escapes after its first pattern: the stage takes
+// its escape path, and from that path's key 85 on the boss climbs 18 a
+// frame and comes 16 nearer, its place projected to the play plane being
+// the escape point. While the key it sees is below 146, on 6 frames of 8,
+// two smoke puffs 30 across stand at each of two spots 60 to 80 left and
+// right of that point and up to 10 above or below it; while it is below
+// 116, 20 sparks 50 across leave each spot at up to 20 x 0.5 + 3 = 13 a
+// step, slowed by 0.93 before each step. A spark lives 31 frames, a puff 41:
+// when the boss has seen key 130, the sparks alive left spots of keys 99 to
+// 115 and the puffs stand at spots of keys 89 to 130, all set by the climb.
+// Nothing is drawn until that moment (the frames before only play).
+TEST(DrawnThings, BossEightsEscapeSparksAndSmokeBesideIt) {
+  testsupport::StageBossFight f(3, true);
+  const auto drawing = std::make_shared<bool>(false);
+  f.W().H().DropPackets([drawing](int, SGpObj*) { return !*drawing; });
+  auto* b = dynamic_cast<EnemyType8*>(f.Start(2000.0f, 1998.0f, "Boss06"));
+  ASSERT_NE(b, nullptr);
+  b->chainFrameLimit = 0;
+  for (int i = 0; i < 1500 && b->Script().GetState() != EnemyType8Behavior::ESCAPE; ++i) f.Step();
+  ASSERT_EQ(b->Script().GetState(), EnemyType8Behavior::ESCAPE);
+  // Each frame: the key the boss saw (the rail as the frame before left it;
+  // -1 off the escape path) and its place on the play plane after it.
+  struct Seen {
+    int key;
+    float x, y;
+  };
+  std::vector<Seen> seen;
+  while (seen.size() < 3000 && (seen.empty() || seen.back().key < 130)) {
+    const int key = g_MapMng.currentPath == 1 ? int(g_MapMng.t) : -1;
+    f.Step();
+    const float* p = b->GetPosition();
+    const float k = 512.0f / (512.0f + p[2]);
+    seen.push_back(Seen{key, p[0] * k, p[1] * k});
+  }
+  ASSERT_EQ(seen.back().key, 130);
+  *drawing = true;
+  f.W().G()->SetPause(true);
+  f.Step();
+
+  const float sparkReach = 13.0f * Damped(0.93f, 31) + 25.0f;
+  PixelBox sparks = kNothing, puffs = kNothing;
+  for (size_t i = seen.size() - 41; i < seen.size(); ++i) {
+    const Seen& s = seen[i];
+    ASSERT_GE(s.key, 85) << i;
+    if (i >= seen.size() - 31 && s.key < 116)
+      sparks = Union(sparks, DepthBox(s.x - 80.0f - sparkReach, s.y - 10.0f - sparkReach, s.x + 80.0f + sparkReach,
+                                      s.y + 10.0f + sparkReach));
+    puffs = Union(puffs, DepthBox(s.x - 95.0f, s.y - 25.0f, s.x + 95.0f, s.y + 25.0f));
+  }
+  static constexpr float kSpark[4] = {0.4f, 0.4f, 0.4f, 0.3f}, kSmoke[4] = {0.5f, 0.5f, 0.5f, 0.5f};
+  const auto sized = [](const EfxSprite& s, const float* colour, float size) {
+    return s.Sprite() != nullptr && s.Sprite()->scaleX == size && SameColour(s.colour, colour);
+  };
+  // Sparks and puffs share their sheet, each drawn over those thrown before.
+  // A spark covers 37.5 x 37.5 pixels, a puff 22.5 x 22.5: the sparks must
+  // change at least ten sparks' worth of the picture, the smoke four puffs'.
+  testsupport::ExpectEachChangesThePicture(
+      f.W().H(),
+      {
+          {"boss 8's escape sparks",
+           testsupport::HideEfxSprites([&](const EfxSprite& s) { return sized(s, kSpark, 50.0f); }), sparks,
+           10 * 1406},
+          {"boss 8's escape smoke",
+           testsupport::HideEfxSprites([&](const EfxSprite& s) { return sized(s, kSmoke, 30.0f); }), puffs,
+           4 * 506},
+      });
+}

@@ -7,7 +7,9 @@
 // taps through the stage results and the staff roll. Each game checks the
 // scenes in order, the stage number each stage runs with, the score carried
 // from stage to stage, the ranking file byte by byte as its format lays it
-// out, and the codes the network service hears.
+// out, the codes the network service hears, and that through every stage
+// the effect manager never runs out of room and no effect sprite outlives
+// the longest effect.
 //
 // A game that ends below the ending score of stage 4 (350,000,000) sees the
 // first ending; one above it goes on to stage 5 and the second ending. The
@@ -32,6 +34,7 @@
 #include "game/scene/ContinuePrompt.h"
 #include "game/scene/Entry.h"
 #include "game/scene/Ranking.h"
+#include "support/EffectWatch.h"
 #include "support/ErrorBox.h"
 #include "support/Headless.h"
 #include "support/LeBytes.h"
@@ -65,6 +68,7 @@ struct StagePlayed {
   uint64_t scoreAtStart = 0, scoreAtEnd = 0, scoreAfterResult = 0;
   int frames = 0;
   int32_t defeats = 0;  // enemies defeated in the stage
+  testsupport::EffectWatch effects;
 };
 
 // How the scripted player meets the continue offer.
@@ -179,7 +183,7 @@ class GameRun {
     if (!scene.empty() && scene != lastScene_) scenes_.push_back(scene);
     if (!stage.empty() && stage != lastStage_) {
       scenes_.push_back(stage);
-      stages_.push_back(StagePlayed{stage, {}, Score(g), 0, 0, 0});
+      stages_.push_back(StagePlayed{stage, {}, Score(g), 0, 0, 0, 0, {}});
     }
     if (!stage.empty()) {
       StagePlayed& s = stages_.back();
@@ -187,6 +191,7 @@ class GameRun {
       s.scoreAtEnd = Score(g);
       s.defeats = StageDefeatCount;
       ++s.frames;
+      s.effects.Frame();
     }
     if (scene == "StageResult" && !stages_.empty()) stages_.back().scoreAfterResult = Score(g);
     lastScene_ = scene;
@@ -357,10 +362,12 @@ Codes EndCodes(int continues) {
   return codes;
 }
 
-// The frames of each stage and of the whole game, for the record.
+// The frames of each stage and of the whole game, for the record, and the
+// most effect sprites each stage held.
 void PrintFrames(const GameRun& run, uint64_t score) {
   for (const StagePlayed& s : run.Stages())
-    std::printf("%s: %d frames, %d defeats\n", s.name.c_str(), s.frames, s.defeats);
+    std::printf("%s: %d frames, %d defeats, at most %d effect sprites (%d sprite cells), oldest %.0f frames\n",
+                s.name.c_str(), s.frames, s.defeats, s.effects.Peak(1), s.effects.PeakCells(), s.effects.Oldest());
   std::printf("%d frames in all, score %llu, %d continues\n", run.Frames(), static_cast<unsigned long long>(score),
               run.Continues());
 }
@@ -394,6 +401,7 @@ void ExpectTheEnd(GameRun& run, const Named& n, uint32_t stage, const char* name
                   const testsupport::ErrorBoxCatcher& box) {
   ExpectRankedAndBackToTheAttract(run, n.place, n.score, stage, n.chain, name);
   EXPECT_EQ(run.TakeCodes(), EndCodes(run.Continues()));
+  for (const StagePlayed& s : run.Stages()) s.effects.ExpectRoomAndNoStuckSprites(s.name);
   PrintFrames(run, n.score);
   EXPECT_TRUE(box.texts.empty()) << box.texts.front();
 }

@@ -21,13 +21,15 @@ constexpr int32_t kHumLevel = 59136;
 float R() { return float(plat::Rand()) / 32767.0f; }
 
 // One exhaust sprite at p: heading d (turns) at speed v, rising 20 a frame.
+// Its animation runs once through and ends it, also when life B is 0 (a held
+// last part would keep the puff for 18 minutes and fill the sprite cells).
 void Exhaust(const float* p, float d, float v, const float* colourA, int32_t lifeA, int32_t lifeB, float size,
              const SVec4* drift, float decay) {
   static constexpr float kColourB[4] = {0.2f, 0.2f, 0.2f, 0.2f};
   const SVec4 at{p[0], p[1], p[2], p[3]};
   const SVec4 velocity{v * std::cos(kTwoPi * d), v * std::sin(kTwoPi * d), 20.0f, 0.0f};
   const float start = R();
-  g_EfxMan.SpawnSprite(13, &at, SprEfx00_4KeysB, colourA, kColourB, lifeA, lifeB, start, size, size, drift, &velocity,
+  g_EfxMan.SpawnSprite(13, &at, SprEfx00_4KeysC, colourA, kColourB, lifeA, lifeB, start, size, size, drift, &velocity,
                        decay, 1);
 }
 

@@ -258,6 +258,8 @@ void EnemyType8Behavior::EscapeFrame() {
     HumVolume(1.0f - (rail - 85.0f) / 165.0f);
     ProjectToScreen(p, escapePoint);
   }
+  // The smoke and sparks are one texel drawn at their sizes: a puff 30 units
+  // across, a spark 50.
   if (i < 146 && (frame & 5) != 0) {
     static constexpr float kSmoke[4] = {0.5f, 0.5f, 0.5f, 0.5f};
     static constexpr float kSmokeTo[4] = {0.3f, 0.3f, 0.3f, 0.0f};
@@ -269,7 +271,7 @@ void EnemyType8Behavior::EscapeFrame() {
       spot[side] = SVec4{escapePoint[0] + sign * 70.0f + 20.0f * RandFS(), escapePoint[1] + 20.0f * RandFS(), 0.0f,
                          1.0f};
       for (int k = 0; k < 2; ++k)
-        g_EfxMan.SpawnSprite(6, &spot[side], SprEfx00_4KeysB, kSmoke, kSmokeTo, 20, 20, 0.0f, 30.0f, 30.0f, nullptr,
+        g_EfxMan.SpawnSprite(6, &spot[side], SprEfx_2Keys, kSmoke, kSmokeTo, 20, 20, 0.0f, 30.0f, 30.0f, nullptr,
                              nullptr, 0.0f, 1);
     }
     if (i < 116) {
@@ -278,7 +280,7 @@ void EnemyType8Behavior::EscapeFrame() {
           const float d = 0.75f + 0.4f * RandFS();
           const float v = 20.0f * RandFS() + 3.0f;
           const SVec4 vel{v * std::cos(kTwoPi * d), v * std::sin(kTwoPi * d), 0.0f, 0.0f};
-          g_EfxMan.SpawnSprite(6, &at, SprEfx00_4KeysB, kFrom, kTo, 15, 15, 0.0f, 50.0f, 50.0f, nullptr, &vel, 0.93f,
+          g_EfxMan.SpawnSprite(6, &at, SprEfx_2Keys, kFrom, kTo, 15, 15, 0.0f, 50.0f, 50.0f, nullptr, &vel, 0.93f,
                                1);
         }
     }

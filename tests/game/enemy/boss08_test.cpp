@@ -2,10 +2,13 @@
 // over frames, the escape once over time (only on the escape path) with its
 // sparks slowing, the bouncing shots, a generator riding a shot that ends, the defeat by the
 // Player's shots with its companion moving the rail on and the boss's end;
-// a picture mid-fight.
+// a picture mid-fight; the room its effects leave over its whole fight and
+// escape, and the size and place of the escape's sparks and smoke.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <map>
 #include <vector>
 
@@ -22,6 +25,8 @@
 #include "platform/crt_rand.h"
 #include "game/core/Game.h"
 #include "support/BossFight.h"
+#include "support/DrawnThings.h"
+#include "support/EffectWatch.h"
 #include "support/StageBossFight.h"
 #include "support/ImageCompare.h"
 #include "support/SoundProbe.h"
@@ -63,14 +68,32 @@ States Trace(Fight& f, EnemyType8* b, int frames) {
   return s;
 }
 
-// Runs one frame on an emptied effect manager (the escape's smoke fills the
-// sprite cells) and follows the escape sparks born in it (effect sprites of
-// size 50 with a decay of 0.93) to their end: for each, its whole travel
-// from the smoke puff it was thrown from (the nearest puff of size 30) over
-// its first frame's step.
-std::vector<float> SparkTravels(Fight& f) {
-  g_EfxMan.ClearAll();
+// How wide a sprite is drawn: its part at its scale.
+float Width(const EfxSprite& e) {
+  const SGpRect* part = e.track.GetPart();
+  return part != nullptr && e.Sprite() != nullptr ? e.Sprite()->scaleX * part->width : 0.0f;
+}
+
+// The escape's sparks and smoke of one frame, as the effect manager holds
+// them with nothing emptied: the widest spark and puff drawn, each puff's
+// place from the boss's place on the play plane, and each spark's whole
+// travel from the puff it was thrown from (the nearest), over its first
+// frame's step.
+struct EscapeBirths {
+  std::vector<float> travels;
+  std::vector<std::pair<float, float>> puffOffsets;
+  float widestSpark = 0.0f, widestPuff = 0.0f;
+  size_t sparks = 0;
+};
+
+// Runs one frame and follows the escape sparks born in it (effect sprites
+// of size 50 with a decay of 0.93, one frame old) to their end, beside the
+// smoke puffs of size 30 born with them.
+EscapeBirths Births(Fight& f, EnemyType8* b) {
   f.Step();
+  EscapeBirths out;
+  const float* p = b->GetPosition();
+  const float at[2] = {p[0] * 512.0f / (p[2] + 512.0f), p[1] * 512.0f / (p[2] + 512.0f)};
   struct Spark {
     EfxSprite* e;
     float from[2];
@@ -81,11 +104,18 @@ std::vector<float> SparkTravels(Fight& f) {
   for (SObject* o = g_EfxMan.Live(1).HeadObj(); o != nullptr; o = o->GetNext()) {
     auto* e = static_cast<EfxSprite*>(o);
     const SGpSpriteCell* c = e->Sprite();
-    if (c == nullptr) continue;
-    if (c->scaleX == 30.0f && (e->flags & (EfxSprite::kVelocity | EfxSprite::kVelocity2)) == 0)
+    if (c == nullptr || testsupport::EffectWatch::Age(*e) != 1.0f) continue;
+    if (c->scaleX == 30.0f && (e->flags & (EfxSprite::kVelocity | EfxSprite::kVelocity2)) == 0) {
       puffs.push_back(c->ownPos);
-    if (c->scaleX == 50.0f && e->damping == 0.93f) sparks.push_back(Spark{e, {0.0f, 0.0f}, -1.0f});
+      out.puffOffsets.emplace_back(c->ownPos[0] - at[0], c->ownPos[1] - at[1]);
+      out.widestPuff = std::max(out.widestPuff, Width(*e));
+    }
+    if (c->scaleX == 50.0f && e->damping == 0.93f) {
+      sparks.push_back(Spark{e, {0.0f, 0.0f}, -1.0f});
+      out.widestSpark = std::max(out.widestSpark, Width(*e));
+    }
   }
+  out.sparks = sparks.size();
   for (Spark& s : sparks) {
     const float* p = s.e->Sprite()->ownPos;
     for (const float* q : puffs) {
@@ -95,13 +125,12 @@ std::vector<float> SparkTravels(Fight& f) {
   }
   // 30 frames of motion: 15 of life A, 15 of life B, the last ending it.
   f.Step(29);
-  std::vector<float> travel;
   for (const Spark& s : sparks) {
     const SGpSpriteCell* c = s.e->Sprite();
     if (s.e->alive != 0 || c == nullptr || s.first < 1.0f) continue;
-    travel.push_back(std::hypot(c->ownPos[0] - s.from[0], c->ownPos[1] - s.from[1]) / s.first);
+    out.travels.push_back(std::hypot(c->ownPos[0] - s.from[0], c->ownPos[1] - s.from[1]) / s.first);
   }
-  return travel;
+  return out;
 }
 
 TEST(Boss08, EntryExhaustCycleAndEscape) {
@@ -154,6 +183,56 @@ TEST(Boss08, EntryExhaustCycleAndEscape) {
   f.Step(20);
   EXPECT_EQ(h.Get(), nullptr);
   EXPECT_EQ(StageDefeatCount, defeats);
+}
+
+// Stage 3 as it plays from boss 8's record (rail key 2000), the boss left
+// alone through its whole fight until it is over time, escapes and goes,
+// with nothing emptied. Its exhaust makes 55 puffs in 15 frames (4 on each
+// of two frames in three, 5 on one in five) of lives 20 and 0, which end as
+// their animation of 99 frames wraps: 363 live at once on the average; and
+// 6 jets every other frame, of lives 5, 9 and 13 and then 5: 42 more. At
+// most 450 exhaust sprites live (picked by their colours), and with the
+// bullets' bursts of the bouncing fans the live effect sprites stay under
+// half the store of 2048. The escape throws 40 sparks of 31 frames and 4
+// puffs of 41 on 6 frames of 8: about 930 and 123, under five eighths of the
+// store. Once the boss has gone, what it made ends within the longest
+// effect, and the sprites left are the stage's own few.
+TEST(Boss08, LeftAloneItsFightAndEscapeLeaveTheSpriteCellsFree) {
+  testsupport::StageBossFight f(3);
+  auto* b = dynamic_cast<EnemyType8*>(f.Start(2000.0f, 1998.0f, "Boss06"));
+  ASSERT_NE(b, nullptr);
+  SHandle<EnemyType8> h(b);
+  testsupport::EffectWatch watch;
+  int fight = 0, escape = 0, exhaust = 0, frames = 0;
+  static constexpr float kExhaust[2][4] = {{0.3f, 0.3f, 0.3f, 0.3f}, {0.35f, 0.35f, 0.35f, 0.4f}};
+  std::map<int, int> at;  // live effect sprites at frames 60, 300 and 552
+  for (; frames < 6000 && h.Get() != nullptr; ++frames) {
+    const bool escaping = b->Script().GetState() == EnemyType8Behavior::ESCAPE;
+    f.Step();
+    watch.Frame();
+    const int live = g_EfxMan.LiveCount(1);
+    (escaping ? escape : fight) = std::max(escaping ? escape : fight, live);
+    if (frames + 1 == 60 || frames + 1 == 300 || frames + 1 == 552) at[frames + 1] = live;
+    int exhaustNow = 0;
+    for (SObject* o = g_EfxMan.Live(1).HeadObj(); o != nullptr; o = o->GetNext()) {
+      const float* c = static_cast<EfxSprite*>(o)->colour;
+      exhaustNow += testsupport::SameColour(c, kExhaust[0]) || testsupport::SameColour(c, kExhaust[1]);
+    }
+    exhaust = std::max(exhaust, exhaustNow);
+  }
+  ASSERT_EQ(h.Get(), nullptr);
+  EXPECT_GT(escape, 0);
+  f.Step(int(testsupport::EffectWatch::kLongestSprite));
+  watch.Frame();
+  std::printf("live effect sprites: %d, %d, %d at frames 60, 300, 552; at most %d in the fight (%d of the "
+              "exhaust), %d in the escape (%d frames); %d left\n",
+              at[60], at[300], at[552], fight, exhaust, escape, frames, g_EfxMan.LiveCount(1));
+  EXPECT_GT(exhaust, 300);
+  EXPECT_LE(exhaust, 450);
+  EXPECT_LT(fight, EfxMan::kSpriteCells / 2);
+  EXPECT_LT(escape, EfxMan::kSpriteCells * 5 / 8);
+  EXPECT_LT(g_EfxMan.LiveCount(1), 100);
+  watch.ExpectRoomAndNoStuckSprites("boss 8 left alone");
 }
 
 // The escape's climb starts when the escape path's rail reaches key 85:
@@ -230,12 +309,29 @@ TEST(Boss08, EscapeClimbsFromKey85WithItsTwoSounds) {
   EXPECT_FALSE(testsupport::SoundPlayed(se, 36));
   EXPECT_FALSE(testsupport::SoundPlayed(se, 43));
   // Sparks are thrown on frames with bit 0 or 2 of the count set, while the
-  // key is below 116. Each slows by 0.93 a frame from its first step on, so
-  // over its 30 frames it goes (1 - 0.93^30) / 0.07 = 12.666 first steps.
+  // key is below 116, 20 at each of two spots, and two smoke puffs at each:
+  // the spots 60 to 80 left and right of the boss's place on the play plane
+  // and up to 10 above or below it. A spark is 50 units across, a puff 30.
+  // Each spark slows by 0.93 a frame from its first step on, so over its 30
+  // frames it goes (1 - 0.93^30) / 0.07 = 12.666 first steps. Nothing is
+  // emptied first: the fight before has left room for them all.
   while ((b->Script().frame & 5) == 0) f.Step();
-  const std::vector<float> travels = SparkTravels(f);
-  EXPECT_GE(travels.size(), 20u);
-  for (float t : travels) EXPECT_NEAR(t, 12.666f, 0.01f);
+  const EscapeBirths born = Births(f, b);
+  EXPECT_EQ(born.sparks, 40u);
+  ASSERT_EQ(born.puffOffsets.size(), 4u);
+  int left = 0;
+  for (const auto& [dx, dy] : born.puffOffsets) {
+    EXPECT_GE(std::fabs(dx), 60.0f);
+    EXPECT_LE(std::fabs(dx), 80.0f);
+    EXPECT_LE(std::fabs(dy), 10.0f);
+    left += dx < 0.0f;
+  }
+  EXPECT_EQ(left, 2);
+  EXPECT_GT(born.widestSpark, 0.0f);
+  EXPECT_LE(born.widestSpark, 50.0f);
+  EXPECT_LE(born.widestPuff, 30.0f);
+  EXPECT_GE(born.travels.size(), 20u);
+  for (float t : born.travels) EXPECT_NEAR(t, 12.666f, 0.01f);
   // It goes, uncounted, in the frame it sees key 250, the hum stopped.
   SHandle<EnemyType8> h(b);
   const int32_t defeats = StageDefeatCount;

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "game/core/Game.h"
@@ -27,6 +28,7 @@
 #include "game/tables/effect_tables.h"
 #include "platform/crt_rand.h"
 #include "platform/sound_device.h"
+#include "support/EffectWatch.h"
 #include "support/ErrorBox.h"
 #include "support/ExpectAll.h"
 #include "support/ImageCompare.h"
@@ -42,7 +44,7 @@ constexpr float k = 1.0f / 32767.0f;
 
 // Plays stage n started directly, firing with lives topped up, calling
 // frame() after each frame, until the game root leaves the stage; the scene
-// it went to. No error line may show.
+// it went to. No error line may show, and the effects never run out of room.
 int32_t RunToEnd(int32_t n, const std::function<void(Game*)>& frame) {
   testsupport::ErrorBoxCatcher box;
   testsupport::PlayOptions o;
@@ -52,12 +54,15 @@ int32_t RunToEnd(int32_t n, const std::function<void(Game*)>& frame) {
   Game* g = w.G();
   w.stageMayEnd = true;
   w.Hold(plat::CabInput::kButton1);
+  testsupport::EffectWatch effects;
   for (int f = 0; f < 20000 && g != nullptr && g->GetSceneId() == SCENE_STAGE; ++f) {
     g->lives = 3;
     w.Step();
+    effects.Frame();
     frame(g);
   }
   EXPECT_TRUE(box.texts.empty()) << box.texts.front();
+  effects.ExpectRoomAndNoStuckSprites("stage " + std::to_string(n));
   return g != nullptr ? g->GetSceneId() : -1;
 }
 

@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "game/core/Game.h"
@@ -24,6 +26,7 @@
 #include "game/stage/StageName.h"
 #include "game/tables/effect_tables.h"
 #include "game/tables/font_tables.h"
+#include "support/EffectWatch.h"
 #include "support/ErrorBox.h"
 #include "support/ExpectAll.h"
 #include "support/ImageCompare.h"
@@ -62,7 +65,7 @@ int32_t TitleStage(StageName& title) {
 // Plays stage n from its start to its end (the ship firing in the middle,
 // lives topped up), calling `each` after every frame; returns the rail
 // places of the stage titles and route banners that started, in order, and
-// the stages the titles named.
+// the stages the titles named. The effects never run out of room.
 std::vector<Mark> PlayStage(int32_t n, const std::function<void(Game*, StageProc*)>& each,
                             std::vector<int32_t>* titles = nullptr) {
   testsupport::ErrorBoxCatcher box;
@@ -75,9 +78,11 @@ std::vector<Mark> PlayStage(int32_t n, const std::function<void(Game*, StageProc
   w.stageMayEnd = true;
   w.Hold(plat::CabInput::kButton1);
   int banner = 0, f = 0;
+  testsupport::EffectWatch effects;
   for (SProc* title = nullptr; f < 20000 && g->GetSceneId() == SCENE_STAGE; ++f) {
     g->lives = 3;
     w.Step();
+    effects.Frame();
     auto* stage = static_cast<StageProc*>(g->FindInList(n == 2 ? "Stage2" : "Stage3", GAME_LIST_STAGE));
     SProc* t = stage != nullptr ? stage->FindInList("StageName", 0) : nullptr;
     if (stage != nullptr && ((t != nullptr && t != title) || g_ZGInterface.BannerFrames() > banner + 1))
@@ -91,6 +96,7 @@ std::vector<Mark> PlayStage(int32_t n, const std::function<void(Game*, StageProc
   each(g, nullptr);
   EXPECT_EQ(g->GetSceneId(), SCENE_STAGE_RESULT) << f;
   EXPECT_TRUE(box.texts.empty()) << box.texts.front();
+  effects.ExpectRoomAndNoStuckSprites("stage " + std::to_string(n) + " shot at");
   return marks;
 }
 
@@ -381,16 +387,22 @@ TEST(StageTwoThree, StageThreeTakesItsEscapePathWhenTheGunMountBossEscapes) {
   // branch after the arena (3276) would keep the rail on path 0. Once the
   // gun-mount boss is over its time it escapes; the stage then takes the
   // branch onto path 1, where the boss climbs away from rail position 85
-  // and ends at 250, uncounted.
+  // and ends at 250, uncounted. The ship never fires: the stage goes on to
+  // its end with every enemy and boss left alone, and the effects never run
+  // out of room.
   testsupport::PlayOptions o;
   o.stage = 3;
   o.livelyStage = true;
   PlayWorld w(o);
+  w.stageMayEnd = true;
+  testsupport::EffectWatch effects;
   ASSERT_GE(w.RunToControl(), 0);
   w.Hold(plat::CabInput::kRight);
   auto step = [&] {
     g_Player.invulnerability = 1000;
-    return w.Step();
+    const int n = w.Step();
+    effects.Frame();
+    return n;
   };
   EnemyType8* boss = nullptr;
   for (int f = 0; f < 3000 && boss == nullptr; ++f, step())
@@ -417,6 +429,10 @@ TEST(StageTwoThree, StageThreeTakesItsEscapePathWhenTheGunMountBossEscapes) {
   for (int i = 0; i < 3; ++i) step();
   EXPECT_EQ(h.Get(), nullptr);
   EXPECT_EQ(StageDefeatCount, defeats);
+  for (int f = 0; f < 20000 && w.G()->GetSceneId() == SCENE_STAGE; ++f) step();
+  EXPECT_EQ(w.G()->GetSceneId(), SCENE_STAGE_RESULT);
+  std::printf("stage 3 left alone: %d frames, at most %d effect sprites\n", effects.Frames(), effects.Peak(1));
+  effects.ExpectRoomAndNoStuckSprites("stage 3 left alone");
 }
 
 }  // namespace
