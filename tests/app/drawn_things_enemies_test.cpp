@@ -24,74 +24,23 @@
 #include "game/enemy/boss03/EnemyType3.h"
 #include "game/stage/ScriptStgRsc.h"
 #include "game/tables/enemy_tables.h"
+#include "support/DrawnBoxes.h"
 #include "support/DrawnThings.h"
 #include "support/PlayWorld.h"
 #include "support/StageBossFight.h"
 
 namespace {
 
+using testsupport::Damped;
+using testsupport::DepthBox;
 using testsupport::DrawnThing;
+using testsupport::Extent;
+using testsupport::Extents;
+using testsupport::kNothing;
 using testsupport::PixelBox;
+using testsupport::Reach;
 using testsupport::SameColour;
-
-// ------------------------------------------------------------------ boxes
-
-// The picture's pixels that hold the play rectangle [x0, x1] x [y0, y1]
-// standing anywhere between depths zA and zB: the view stands 512 before
-// the play plane, so a place at depth z shows at 512 / (512 + z) of its play
-// coordinates about the centre, and the play area shows at 0.75 pixels a
-// unit about (320, 240). One pixel of slack each side for the filtering.
-PixelBox PlayBox(float x0, float y0, float x1, float y1, float zA = 0.0f, float zB = 0.0f) {
-  const float s[2] = {512.0f / (512.0f + zA), 512.0f / (512.0f + zB)};
-  float qx0 = 1e9f, qy0 = 1e9f, qx1 = -1e9f, qy1 = -1e9f;
-  for (float k : s)
-    for (float x : {x0, x1})
-      for (float y : {y0, y1}) {
-        qx0 = std::min(qx0, x * k), qx1 = std::max(qx1, x * k);
-        qy0 = std::min(qy0, y * k), qy1 = std::max(qy1, y * k);
-      }
-  return testsupport::PlayBox(qx0, qy0, qx1, qy1);
-}
-
-PixelBox Union(const PixelBox& a, const PixelBox& b) {
-  return PixelBox{std::min(a.x0, b.x0), std::min(a.y0, b.y0), std::max(a.x1, b.x1), std::max(a.y1, b.y1)};
-}
-
-constexpr PixelBox kNothing{640, 480, 0, 0};
-
-// The farthest a part of the key list reaches from its pivot, turned any
-// way: the largest distance from the pivot to a corner.
-float Reach(const SGpKeyList* keys) {
-  float r = 0.0f;
-  for (const SGpKeyList* k = keys; k->part != nullptr; ++k) {
-    const SGpRect& p = *k->part;
-    r = std::max(r, std::hypot(std::max(p.pivotX, p.width - p.pivotX), std::max(p.pivotY, p.height - p.pivotY)));
-  }
-  return r;
-}
-
-// How far the parts of the key list stand left of, above, right of and
-// below their pivots, unturned.
-struct Extent {
-  float left = 0, up = 0, right = 0, down = 0;
-};
-Extent Extents(const SGpKeyList* keys) {
-  Extent e;
-  for (const SGpKeyList* k = keys; k->part != nullptr; ++k) {
-    const SGpRect& p = *k->part;
-    e.left = std::max(e.left, p.pivotX), e.up = std::max(e.up, p.pivotY);
-    e.right = std::max(e.right, p.width - p.pivotX), e.down = std::max(e.down, p.height - p.pivotY);
-  }
-  return e;
-}
-
-// f + f^2 + ... + f^n: how far a velocity damped by f before each of n
-// steps carries, per unit of its start.
-float Damped(float f, int n) {
-  float s = 0.0f, v = 1.0f;
-  for (int i = 0; i < n; ++i) s += (v *= f);
-  return s;
-}
+using testsupport::Union;
 
 // The explosions of the enemies' defeats: rings of two sprites about the
 // place (the first a part of its ring animation, sinking 1 a step towards
@@ -122,14 +71,14 @@ PixelBox ExplosionBox(const Explosion& e, float x, float y, int steps) {
   const float rise = 0.5f * float(steps) + 2.0f * Damped(0.9f, steps);
   const float sink = float(steps) + Damped(0.9f, steps);
   const float spark = e.spark * (0.1f * float(steps) + Damped(0.93f, steps)) + Reach(ExplSparkKeys) * 0.4f;
-  PixelBox box = PlayBox(x - a, y - a, x + a, y + a, 0.0f, -float(steps));
-  box = Union(box, PlayBox(x - b, y - b, x + b, y + b + rise, 0.0f, -sink));
-  return Union(box, PlayBox(x - spark, y - spark, x + spark, y + spark));
+  PixelBox box = DepthBox(x - a, y - a, x + a, y + a, 0.0f, -float(steps));
+  box = Union(box, DepthBox(x - b, y - b, x + b, y + b + rise, 0.0f, -sink));
+  return Union(box, DepthBox(x - spark, y - spark, x + spark, y + spark));
 }
 
 PixelBox FlashBox(const Explosion& e, float x, float y) {
   const Extent f = Extents(ExplFlashKeys);
-  return PlayBox(x - f.left * e.flash, y - f.up * e.flash, x + f.right * e.flash, y + f.down * e.flash);
+  return DepthBox(x - f.left * e.flash, y - f.up * e.flash, x + f.right * e.flash, y + f.down * e.flash);
 }
 
 // ---------------------------------------------------------------- removals
@@ -170,7 +119,7 @@ PixelBox BulletsBox(int* count) {
     const float w = EShotMan::KindWidth(s->kind), h = EShotMan::KindHeight(s->kind);
     const float rx = s->kind < 10 ? w * 0.5f : std::hypot(0.875f * h, 0.5f * w);
     const float ry = s->kind < 10 ? h * 0.5f : rx;
-    box = Union(box, PlayBox(s->position[0] - rx, s->position[1] - ry, s->position[0] + rx, s->position[1] + ry));
+    box = Union(box, DepthBox(s->position[0] - rx, s->position[1] - ry, s->position[0] + rx, s->position[1] + ry));
     ++*count;
   });
   return box;
@@ -223,7 +172,7 @@ TEST(DrawnThings, EnemiesTheirBulletsAndAnExplosionInStageOne) {
   std::memcpy(&scale, &drone->param->typeWord, 4);
   const Extent body = Extents(EnemySprKeyTable[drone->param->extraIndex]);
   const float* p = drone->GetPosition();
-  const PixelBox droneBox = PlayBox(p[0] - body.left * scale, p[1] - body.up * scale, p[0] + body.right * scale,
+  const PixelBox droneBox = DepthBox(p[0] - body.left * scale, p[1] - body.up * scale, p[0] + body.right * scale,
                                     p[1] + body.down * scale, p[2], p[2]);
   int bullets = 0;
   const PixelBox bulletsBox = BulletsBox(&bullets);
@@ -232,11 +181,11 @@ TEST(DrawnThings, EnemiesTheirBulletsAndAnExplosionInStageOne) {
   // Bullets draw over everything here (key 5), the explosion (layers 6 and
   // 17) over the enemies (layer 18).
   const std::vector<DrawnThing> things = {
-      {"enemy bullets", testsupport::DropPackets(w.H(), BulletBatches()), bulletsBox, 200},
-      {"defeated enemy's flash", FlashSprites(kSmall), FlashBox(kSmall, at[0], at[1]), 500},
+      {"enemy bullets", testsupport::DropPackets(w.H(), BulletBatches()), bulletsBox, 200, 0, 0.1},
+      {"defeated enemy's flash", FlashSprites(kSmall), FlashBox(kSmall, at[0], at[1]), 500, 0, 0.05},
       {"defeated enemy's explosion", ExplosionSprites(kSmall),
-       ExplosionBox(kSmall, at[0], at[1], kSteps), 200},
-      {"enemy's body", testsupport::KillProcess(drone), droneBox, 500},
+       ExplosionBox(kSmall, at[0], at[1], kSteps), 200, 0, 0.05},
+      {"enemy's body", testsupport::KillProcess(drone), droneBox, 500, 0, 0.05},
   };
   // A killed enemy is drawn until it is disposed of, two state steps later.
   testsupport::ExpectEachChangesThePicture(w.H(), things, 3);
@@ -282,9 +231,9 @@ TEST(DrawnThings, ABossItsBulletsGaugeWreckAndDefeat) {
   const SGpObj* gauge = &b->GaugeBar();
   testsupport::ExpectEachChangesThePicture(
       h, {
-             {"boss's bullets", testsupport::DropPackets(h, BulletBatches()), bulletsBox, 500},
+             {"boss's bullets", testsupport::DropPackets(h, BulletBatches()), bulletsBox, 500, 0, 0.1},
              {"boss's gauge", testsupport::DropPackets(h, [gauge](int, SGpObj* p) { return p == gauge; }),
-              PlayBox(-175.0f, -270.0f, -175.0f + full, -264.0f), 500},
+              DepthBox(-175.0f, -270.0f, -175.0f + full, -264.0f), 500, 0, 0.4},
          });
   g->SetPause(false);
 
@@ -320,7 +269,7 @@ TEST(DrawnThings, ABossItsBulletsGaugeWreckAndDefeat) {
   for (const auto& c : cannonAt) {
     cannonFlashes = Union(cannonFlashes, FlashBox(kLarge2, c[0], c[1]));
     cannonBursts = Union(cannonBursts, ExplosionBox(kLarge2, c[0], c[1], kSteps));
-    cannonRings = Union(cannonRings, PlayBox(c[0] - ring, c[1] - ring, c[0] + ring, c[1] + ring));
+    cannonRings = Union(cannonRings, DepthBox(c[0] - ring, c[1] - ring, c[0] + ring, c[1] + ring));
   }
   const auto rings = [](int, SGpObj* p) {
     for (SObject* o = EfxMan::Instance()->Live(3).HeadObj(); o != nullptr; o = o->GetNext())
@@ -341,18 +290,18 @@ TEST(DrawnThings, ABossItsBulletsGaugeWreckAndDefeat) {
   const float m = 50462.0f / 65536.0f;
   const float* w = bossAt;
   const PixelBox wreck =
-      Union(PlayBox(w[0] - 900.0f * m, w[1] - 900.0f * m, w[0] + 900.0f * m, w[1] + 900.0f * m, w[2], w[2]),
-            PlayBox(w[0] - 1280.0f * m, w[1] - 180.0f * m, w[0] + 1280.0f * m, w[1] + 180.0f * m,
+      Union(DepthBox(w[0] - 900.0f * m, w[1] - 900.0f * m, w[0] + 900.0f * m, w[1] + 900.0f * m, w[2], w[2]),
+            DepthBox(w[0] - 1280.0f * m, w[1] - 180.0f * m, w[0] + 1280.0f * m, w[1] + 180.0f * m,
                     w[2] - 780.0f * m, w[2] + 780.0f * m));
   testsupport::ExpectEachChangesThePicture(
       h,
       {
-          {"boss's cannons' flashes", FlashSprites(kLarge2), cannonFlashes, 500},
-          {"boss's cannons' explosions", ExplosionSprites(kLarge2), cannonBursts, 500},
-          {"boss's cannons' closing rings", testsupport::DropPackets(h, rings), cannonRings, 200},
+          {"boss's cannons' flashes", FlashSprites(kLarge2), cannonFlashes, 500, 0, 0.15},
+          {"boss's cannons' explosions", ExplosionSprites(kLarge2), cannonBursts, 500, 0, 0.1},
+          {"boss's cannons' closing rings", testsupport::DropPackets(h, rings), cannonRings, 200, 0, 0.2},
           {"boss's death sequence", testsupport::HideEfxSprites(death),
-           PlayBox(-smoke, -100.0f - smoke, smoke, -100.0f + smoke, 0.0f, -k * 256.0f), 50},
-          {"boss's wreck", testsupport::KillProcess(b), wreck, 2000},
+           DepthBox(-smoke, -100.0f - smoke, smoke, -100.0f + smoke, 0.0f, -k * 256.0f), 50, 0, 0.04},
+          {"boss's wreck", testsupport::KillProcess(b), wreck, 2000, 0, 0.4},
       },
       3);
 }

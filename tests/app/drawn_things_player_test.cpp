@@ -83,12 +83,12 @@ TEST(DrawnThings, TheShipItsOptionsShotsAndBladeTrailThenItsDeath) {
   const SGpObj* parts = &g_Player.partPacket;
   testsupport::ExpectEachChangesThePicture(
       h, {DrawnThing{"the player's shots", testsupport::DropPackets(h, [shots](int, SGpObj* p) { return p == shots; }),
-                     PlayBox(-240.0f, -320.0f, 240.0f, y + 50.0f, 0), 300},
+                     PlayBox(-240.0f, -320.0f, 240.0f, y + 50.0f, 0), 300, 0, 0.08},
           DrawnThing{"the blade trail", testsupport::DropPackets(h, [blade](int, SGpObj* p) { return p == blade; }),
-                     Around(x, y, 100.0f), 300},
-          DrawnThing{"the options", testsupport::HideEfxSprites(IsOption), Around(x, y, 100.0f), 100},
+                     Around(x, y, 100.0f), 300, 0, 0.15},
+          DrawnThing{"the options", testsupport::HideEfxSprites(IsOption), Around(x, y, 100.0f), 100, 0, 0.04},
           DrawnThing{"the ship", testsupport::DropPackets(h, [hull, parts](int, SGpObj* p) { return p == hull || p == parts; }),
-                     Around(x, y - 12.0f, 60.0f), 300}});
+                     Around(x, y - 12.0f, 60.0f), 300, 0, 0.1}});
 
   // Then the ship is shot down (what was taken away above stays away). A
   // death: for 80 frames, every other frame three debris pieces 0.9 to 1.7
@@ -116,8 +116,8 @@ TEST(DrawnThings, TheShipItsOptionsShotsAndBladeTrailThenItsDeath) {
     return PlayBox(x0 - r, y0 - up - r, x1 + r, y1 + r, 0);
   };
   testsupport::ExpectEachChangesThePicture(
-      w.H(), {DrawnThing{"a death's sparkles", testsupport::HideEfxSprites(IsSparkle), around(35.0f + 8.0f, 12.0f), 300},
-              DrawnThing{"a death's debris", testsupport::HideEfxSprites(IsDebris), around(40.0f + 27.0f, 0.0f), 1000}});
+      w.H(), {DrawnThing{"a death's sparkles", testsupport::HideEfxSprites(IsSparkle), around(35.0f + 8.0f, 12.0f), 300, 0, 0.1},
+              DrawnThing{"a death's debris", testsupport::HideEfxSprites(IsDebris), around(40.0f + 27.0f, 0.0f), 1000, 0, 0.12}});
 }
 
 // The bomb's start: the white flash over the whole picture (6 frames, then
@@ -135,7 +135,7 @@ TEST(DrawnThings, TheBombsFlashTrailPicturesAndSparkles) {
       w.H(), {DrawnThing{"the bomb's flash", testsupport::HideEfxSprites(IsBombFlash), kPlayArea,
                          (kPlayArea.x1 - kPlayArea.x0) * (kPlayArea.y1 - kPlayArea.y0) * 9 / 10},
               DrawnThing{"the bomb's trail pictures", testsupport::HideEfxSprites(IsTrailPicture),
-                         Around(x, y, 3.0f + 1.5f * 128.0f), 1000}});
+                         Around(x, y, 3.0f + 1.5f * 128.0f), 1000, 0, 0.08}});
   w.G()->SetPause(false);
 
   // Then the bomb's sparkles: on its last step, 30 pairs at once 20 units either
@@ -160,7 +160,7 @@ TEST(DrawnThings, TheBombsFlashTrailPicturesAndSparkles) {
   const PixelBox box = PlayBox(x0 - 20.0f - 0.95f * kReach - kHalf, y0 + 50.0f - kHalf,
                                x1 + 20.0f + 0.95f * kReach + kHalf, y1 + 50.0f + kReach + kHalf, 0);
   testsupport::ExpectEachChangesThePicture(
-      w.H(), {DrawnThing{"the bomb's sparkles", testsupport::HideEfxSprites(IsSparkle), box, 200}});
+      w.H(), {DrawnThing{"the bomb's sparkles", testsupport::HideEfxSprites(IsSparkle), box, 200, 0, 0.05}});
 }
 
 // A grab: the enemy's mark, violet, 8 x 8 units (6 x 6 pixels) at its
@@ -192,7 +192,7 @@ TEST(DrawnThings, AGrabsMarkShowsOnTheEnemy) {
   ASSERT_EQ(enemy->behavior.GetState(), EObjBase::STATE_GRABBED);
   w.G()->SetPause(true);
   testsupport::ExpectEachChangesThePicture(
-      w.H(), {DrawnThing{"a grab's mark", testsupport::HideEfxSprites(IsGrabMark), Around(p[0], p[1], 6.0f), 30}});
+      w.H(), {DrawnThing{"a grab's mark", testsupport::HideEfxSprites(IsGrabMark), Around(p[0], p[1], 6.0f), 30, 0, 0.2}});
 }
 
 }  // namespace

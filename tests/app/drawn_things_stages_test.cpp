@@ -107,11 +107,11 @@ void CheckStage(const Stage& s) {
   std::vector<DrawnThing> things = {
       // 23 rows of 121 x 2 units at (-60, i - 100): x -120.5 to 0.5, y -101
       // to -77, in front of the scenery.
-      {"title", testsupport::KillProcess(title), PlayBox(-120.5f, -101.0f, 0.5f, -77.0f), 91 * 18 * 3 / 4},
+      {"title", testsupport::KillProcess(title), PlayBox(-120.5f, -101.0f, 0.5f, -77.0f), 91 * 18 * 3 / 4, 0, 0.6},
       // Two lines of a digit and nine digits of 14 x 19 units from (66, -314)
       // and (66, -293): at least a tenth of their 20 cells.
       {"score lines", testsupport::DropPackets(h, [](int, SGpObj* p) { return p == &g_ZGInterface.ScoreText(); }),
-       PlayBox(66.0f, -314.0f, 80.0f + 9.0f * 14.0f, -293.0f + 19.0f), 20 * 150 / 10},
+       PlayBox(66.0f, -314.0f, 80.0f + 9.0f * 14.0f, -293.0f + 19.0f), 20 * 150 / 10, 0, 0.1},
       // (2, -313) to (62, -297) and (2, -291) to (62, -275): two quads of 45 x
       // 12 pixels, three quarters of them at least.
       {"score labels",
@@ -120,22 +120,22 @@ void CheckStage(const Stage& s) {
                                   return key == 3 && dynamic_cast<SGpObj_PrimQuad*>(p) != nullptr &&
                                          p != &g_ZGInterface.Panel();
                                 }),
-       PlayBox(2.0f, -313.0f, 62.0f, -275.0f), 2 * 45 * 12 * 3 / 4},
+       PlayBox(2.0f, -313.0f, 62.0f, -275.0f), 2 * 45 * 12 * 3 / 4, 0, 0.5},
       // Over the lock-on gauge, (-239, -318) to (-182, -261), drawn over the
       // panel: a tenth of its 43 x 43 pixels.
       {"gauge overlay",
        testsupport::DropPackets(
            h, [](int key, SGpObj* p) { return key == 2 && dynamic_cast<SGpObj_PrimQuad*>(p) != nullptr; }),
-       PlayBox(-239.0f, -318.0f, -182.0f, -261.0f), 43 * 43 / 10},
+       PlayBox(-239.0f, -318.0f, -182.0f, -261.0f), 43 * 43 / 10, 0, 0.1},
       // The frame (-240, -320) to (-57, -257) with the gauges inside it:
       // three quarters of its 137 x 47 pixels.
       {"panel", testsupport::DropPackets(h, [](int, SGpObj* p) { return p == &g_ZGInterface.Panel(); }),
-       PlayBox(-240.0f, -320.0f, -57.0f, -257.0f), 137 * 47 * 3 / 4},
+       PlayBox(-240.0f, -320.0f, -57.0f, -257.0f), 137 * 47 * 3 / 4, 0, 0.8},
       // Icons of 31 x 31 units at (30 i - 225, -240): a quarter of each.
       {"lives",
        testsupport::HideEfxSprites([](const EfxSprite& e) { return e.track.GetList() == SprGameIf00_4Keys; }),
        PlayBox(-225.0f - 15.5f, -240.0f - 15.5f, 30.0f * (lives - 1.0f) - 225.0f + 15.5f, -240.0f + 15.5f),
-       int64_t(lives) * 23 * 23 / 4},
+       int64_t(lives) * 23 * 23 / 4, 0, 0.3},
       // Icons of 29 x 29 units at half size at (225, 300 - 16 i): a quarter
       // of each.
       {"bombs",
@@ -143,29 +143,30 @@ void CheckStage(const Stage& s) {
          return e.track.GetList() >= SprGameIf00_3Keys && e.track.GetList() < SprGameIf00_3Keys + 6;
        }),
        PlayBox(225.0f - 7.25f, 300.0f - 16.0f * (bombs - 1.0f) - 7.25f, 225.0f + 7.25f, 300.0f + 7.25f),
-       int64_t(bombs) * 11 * 11 / 4},
+       int64_t(bombs) * 11 * 11 / 4, 0, 0.25},
       {"ship", DropKeys(h, g, {Player::kShipDrawKey}),
-       PlayBox(ship[0] - hull, ship[1] - hull, ship[0] + hull, ship[1] + hull), entry ? 1 : 100},
+       PlayBox(ship[0] - hull, ship[1] - hull, ship[0] + hull, ship[1] + hull), entry ? 1 : 100, 0,
+       entry ? 0.0 : 0.1},
   };
   if (!entry) {
     // Round the ship in play: its glow at the full lock-on gauge, up to
     // 160 units across with its pulse.
     const float* at = g_Player.position;
     things.push_back({"ship's aura", testsupport::KillProcess(&g_ChainCounter.aura),
-                      PlayBox(at[0] - 96.0f, at[1] - 96.0f, at[0] + 96.0f, at[1] + 96.0f), 2000});
+                      PlayBox(at[0] - 96.0f, at[1] - 96.0f, at[0] + 96.0f, at[1] + 96.0f), 2000, 0, 0.4});
   }
   // The scenery, front to back.
   if (s.cloudQuads)
     things.push_back({"cloud quads", testsupport::KillProcess(scene->FindInList("CloudQuad", 0)), kView,
-                      kViewPixels / 10});
+                      kViewPixels / 10, 0, 0.5});
   if (s.cloudPlanes)
     things.push_back(
-        {"cloud planes", testsupport::KillProcess(scene->FindInList("Cloud", 0)), kView, kViewPixels / 2});
+        {"cloud planes", testsupport::KillProcess(scene->FindInList("Cloud", 0)), kView, kViewPixels / 2, 0, 0.5});
   if (s.skyLayer)
     things.push_back({"sky layer", testsupport::KillProcess(static_cast<Stage4*>(scene)->Sky()), kView,
-                      kViewPixels / 6});
+                      kViewPixels / 6, 0, 0.15});
   if (!s.setKeys.empty()) things.push_back({"object sets", DropKeys(h, g, s.setKeys), kView, 1000});
-  if (s.tunnel) things.push_back({"tunnel", DropKeys(h, g, {29}), kView, kViewPixels / 4});
+  if (s.tunnel) things.push_back({"tunnel", DropKeys(h, g, {29}), kView, kViewPixels / 4, 0, 0.3});
   if (s.fog)
     things.push_back({"far quad",
                       testsupport::DropPackets(h,

@@ -60,10 +60,14 @@ std::vector<DrawnChange> ExpectEachChangesThePicture(Headless& h, const std::vec
         changed = PixelBox{std::min(changed.x0, x), std::min(changed.y0, y), std::max(changed.x1, x + 1),
                            std::max(changed.y1, y + 1)};
       }
-    std::printf("[ drawn    ] %s: %lld pixels inside (%d,%d)-(%d,%d), %lld outside; all within (%d,%d)-(%d,%d)\n",
+    const int64_t of = t.of > 0 ? t.of : int64_t(t.where.x1 - t.where.x0) * (t.where.y1 - t.where.y0);
+    std::printf("[ drawn    ] %s: %lld pixels inside (%d,%d)-(%d,%d) (%.3f of %lld), %lld outside; all within "
+                "(%d,%d)-(%d,%d)\n",
                 t.what.c_str(), static_cast<long long>(c.inside), t.where.x0, t.where.y0, t.where.x1, t.where.y1,
+                of > 0 ? double(c.inside) / double(of) : 0.0, static_cast<long long>(of),
                 static_cast<long long>(c.outside), changed.x0, changed.y0, changed.x1, changed.y1);
     EXPECT_GE(c.inside, t.atLeast) << t.what << " changes too little where it stands";
+    EXPECT_GE(double(c.inside), t.share * double(of)) << t.what << " changes too little of its place";
     EXPECT_LE(c.outside, t.outside) << t.what << " changes the picture outside its place";
     changes.push_back(c);
     before = std::move(after);

@@ -2,7 +2,8 @@
 // The check that what the game draws reaches the screen where it is put: at
 // one still moment (the game paused), each thing is taken away in turn and
 // the picture taken again; each must change pixels, and the change must lie
-// in the box where the thing stands.
+// in the box where the thing stands and fill a stated share of it (a thing
+// cut in half fails).
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -33,6 +34,11 @@ struct DrawnThing {
   // Changed pixels allowed outside the box: a thing whose removal shows what
   // it covered changes nothing else.
   int64_t outside = 0;
+  // The least share of `of` pixels (0: of the box's pixels) that must change
+  // inside the box; `of` is the thing's own footprint where the box is loose
+  // (it holds every place the thing may take).
+  double share = 0.0;
+  int64_t of = 0;
 };
 
 // What one removal changed.
