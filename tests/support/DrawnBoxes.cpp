@@ -93,7 +93,12 @@ bool IsGreenJet(const EfxSprite& s) { return s.track.GetList() == EfxKeyList1 &&
 
 std::function<void()> Hide(bool (*which)(const EfxSprite&)) { return HideEfxSprites(which); }
 
-DefeatShow::DefeatShow(int stage, float key, const char* name, int fight) : f(stage, true) {
+DefeatShow::DefeatShow(int stage, float key, const char* name, int fight)
+    : DefeatShow(stage, key, name, fight, nullptr) {}
+
+DefeatShow::DefeatShow(int stage, float key, const char* name, int fight, const std::function<void()>& started)
+    : f(stage, true) {
+  if (started) started();
   boss = f.Start(key, key - 2.0f, name);
   if (boss == nullptr) return;
   f.Step(fight);

@@ -92,6 +92,9 @@ struct DefeatShow {
   BossPartsObject* companion = nullptr;
 
   DefeatShow(int stage, float key, const char* name, int fight);
+  // The same, `started` called once the program runs, before the stage's
+  // timeline moves (to add helpers to the running program).
+  DefeatShow(int stage, float key, const char* name, int fight, const std::function<void()>& started);
   // Runs until `due` holds (the frame's windows then run with it next), and
   // holds the game still; false when it never came.
   bool StillWhen(const std::function<bool()>& due);
