@@ -297,7 +297,7 @@ TEST(DrawnThings, DefeatShowOfBossFive) {
     const float r1 = 20.0f + 250.0f * 0.25f;
     const float reach = r1 + 4.0f + puff;
     PixelBox puffs = Around(At{ring.x, ring.y - 8.0f}, reach, PuffNear(4));
-    testsupport::ExpectEachChangesThePicture(
+    const auto blast = testsupport::ExpectEachChangesThePicture(
         h, {
                {"boss 5 count 345: small glows at the wreck", HideGlows(0.5f), Around(place, GlowReach(0.5f)), 500, 0,
                 0.25},
@@ -305,6 +305,12 @@ TEST(DrawnThings, DefeatShowOfBossFive) {
                 0.3},
                {"boss 5 count 345: ring of green puffs", Hide(IsGreenPuff), puffs, 500, 0, 0.04},
            });
+    // The ring stands about its centre: the middle of what it changes is
+    // the centre's pixel, its puffs 8 units up and rising 4 frames.
+    ASSERT_EQ(blast.size(), 3u);
+    const PixelBox& c = blast[2].changed;
+    EXPECT_NEAR(0.5f * float(c.x0 + c.x1), 320.0f + 0.75f * ring.x, 12.0f);
+    EXPECT_NEAR(0.5f * float(c.y0 + c.y1), 240.0f + 0.75f * (ring.y - 8.0f - 0.5f * PuffRise(4)), 12.0f);
   }
 }
 
