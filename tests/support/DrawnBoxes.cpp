@@ -98,7 +98,12 @@ std::function<void()> Hide(bool (*which)(const EfxSprite&)) { return HideEfxSpri
 
 DefeatShow::DefeatShow(int stage, float key, const char* name, int fight,
                        const std::function<void(DefeatShow&)>& defeat)
+    : DefeatShow(stage, key, name, fight, std::function<void()>(), defeat) {}
+
+DefeatShow::DefeatShow(int stage, float key, const char* name, int fight, const std::function<void()>& started,
+                       const std::function<void(DefeatShow&)>& defeat)
     : f(stage, true) {
+  if (started) started();
   boss = f.Start(key, key - 2.0f, name);
   if (boss == nullptr) return;
   f.Step(fight);

@@ -97,6 +97,10 @@ struct DefeatShow {
   // (by default, once).
   DefeatShow(int stage, float key, const char* name, int fight,
              const std::function<void(DefeatShow&)>& defeat = nullptr);
+  // The same, `started` called once the program runs, before the stage's
+  // timeline moves (to add helpers to the running program).
+  DefeatShow(int stage, float key, const char* name, int fight, const std::function<void()>& started,
+             const std::function<void(DefeatShow&)>& defeat = nullptr);
   // Runs until `due` holds (the frame's windows then run with it next), and
   // holds the game still; false when it never came.
   bool StillWhen(const std::function<bool()>& due);

@@ -72,6 +72,7 @@ std::vector<DrawnChange> ExpectEachChangesThePicture(Headless& h, const std::vec
                 t.what.c_str(), static_cast<long long>(c.inside), t.where.x0, t.where.y0, t.where.x1, t.where.y1,
                 of > 0 ? double(c.inside) / double(of) : 0.0, static_cast<long long>(of),
                 static_cast<long long>(c.outside), changed.x0, changed.y0, changed.x1, changed.y1);
+    c.changed = changed;
     EXPECT_GE(c.inside, t.atLeast) << t.what << " changes too little where it stands";
     EXPECT_GE(double(c.inside), t.share * double(of)) << t.what << " changes too little of its place";
     EXPECT_LE(c.outside, t.outside) << t.what << " changes the picture outside its place";

@@ -48,6 +48,7 @@ struct DrawnThing {
 // What one removal changed; `brighter`: changed pixels that grew brighter.
 struct DrawnChange {
   int64_t inside = 0, outside = 0, brighter = 0;
+  PixelBox changed{640, 480, 0, 0};  // the box that holds every changed pixel
 };
 
 // Takes the things away in their order (the earlier ones stay away, so a
