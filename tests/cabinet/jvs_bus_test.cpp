@@ -1409,6 +1409,118 @@ TEST_F(DeviceBusTest, ACloseRightAfterATakeOffStillSendsIt) {
   EXPECT_EQ(bus_.Node(0).coins[0], 0);
 }
 
+// The bus clock as a bus master's thread meets it where the system holds
+// that thread up: once frozen, every thread but the free one sees the time
+// stand where it froze, while the free thread sees it go on; the free
+// thread's last look while it was frozen is kept.
+class FrozenClock : public plat::MsClock {
+ public:
+  explicit FrozenClock(FakeClock& clock) : clock_(clock) {}
+  uint32_t NowMs() override {
+    if (!frozen_.load()) return clock_.NowMs();
+    if (std::this_thread::get_id() != free_.load()) return at_.load();
+    const uint32_t now = clock_.NowMs();
+    freeLook_ = now;
+    return now;
+  }
+  void Sleep(uint32_t ms) override { clock_.Sleep(ms); }
+  bool Wait(plat::Event& event, uint32_t ms) override { return clock_.Wait(event, ms); }
+  void FreezeAllBut(std::thread::id free) {
+    free_ = free;
+    at_ = clock_.NowMs();
+    frozen_ = true;
+  }
+  void Thaw() { frozen_ = false; }
+  uint32_t FreeLookWhileFrozen() const { return freeLook_.load(); }
+
+ private:
+  FakeClock& clock_;
+  std::atomic<bool> frozen_{false};
+  std::atomic<uint32_t> at_{0}, freeLook_{0};
+  std::atomic<std::thread::id> free_{};
+};
+
+// A close whose first wait runs out: the master's thread held up (as a
+// loaded system may hold it: its time stands, and node 0's answer waits)
+// in the cycle that carries coins the game counted, while more counted
+// coins wait on the board's counter. Let go past a step's bound, that cycle
+// ends within the close's bound, and the close still hands the other coins
+// on and sends them: the node has them all off, none to be counted again
+// at the next start. Held for good, the close's waits end together by its
+// bound (kJvsCloseBoundMs of bus time, not a step's bound and then that),
+// and nothing reaches the node: it keeps its coins. The bus time goes by in
+// moves of 10 ms, each once the closing thread has looked.
+TEST_F(DeviceBusTest, ACloseWhoseFirstWaitRunsOutSendsTheCountedCoinsWithinItsBound) {
+  const struct {
+    const char* what;
+    uint32_t letGoMs;  // bus time from the close on; 0: never
+    int coinsLeft;
+  } cases[] = {{"let go after a step's bound", kJvsStepBoundMs + 130, 0}, {"held for good", 0, 5}};
+  constexpr uint32_t kMoveMs = 10;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    SimJvsBus bus;
+    ASSERT_TRUE(bus.Ok());
+    FrozenClock frozen(clock_);
+    JvsSetClock(&frozen);
+    JvsSetPortLines(&bus);
+    bus.AddNode(SimJvsNode{});
+    bus.SetCoins(0, 5, 0);
+    dev_ = CreateXioDevice(bus.PortPath().c_str(), 0);
+    ASSERT_EQ(dev_->Open(), 0);
+    ASSERT_TRUE(bus.AdvanceUntil(clock_, [&] {
+      dev_->Poll();
+      return dev_->Sync() == 1;
+    }));
+    ASSERT_TRUE(Eventually([&] {
+      if (JvsGetState() == 1) dev_->Poll();
+      return dev_->GetCoinCount(0, 0) == 5;
+    }));
+    // Three coins taken off, on the board's counter after the poll; the
+    // cycle it asked for ends.
+    ASSERT_TRUE(WaitState(1));
+    dev_->DecreaseCoin(0, 0, 3);
+    dev_->Poll();
+    ASSERT_TRUE(WaitState(1));
+    // The master held; the poll hands the three to the node's poll and asks
+    // for the cycle, two more go to the board's counter.
+    frozen.FreezeAllBut(std::this_thread::get_id());
+    bus.HoldNextReply(0);
+    dev_->Poll();
+    ASSERT_TRUE(Eventually([&] { return bus.HeldReplies() == 1; }));
+    dev_->DecreaseCoin(0, 0, 2);
+    dev_->Poll();
+    ASSERT_EQ(JvsGetState(), kJvsStateRunning);
+    std::atomic<bool> closed{false};
+    const uint32_t from = clock_.NowMs();
+    std::thread mover([&] {
+      while (c.letGoMs == 0 || clock_.NowMs() - from < c.letGoMs) {
+        if (!clock_.SeenSinceMove([&] { return closed.load(); }) || closed.load()) return;
+        clock_.Advance(kMoveMs);
+      }
+      bus.ReleaseReply(0);
+    });
+    EXPECT_EQ(dev_->Release(), 0);
+    dev_ = nullptr;
+    closed = true;
+    mover.join();
+    frozen.Thaw();
+    if (c.coinsLeft == 0) {
+      EXPECT_LE(clock_.NowMs() - from, kJvsCloseBoundMs);
+      EXPECT_EQ(bus.Decreases(), (std::vector<std::pair<int, int>>{{1, 3}, {1, 2}}));
+    } else {
+      // The close's last look at the clock.
+      const uint32_t waited = frozen.FreeLookWhileFrozen() - from;
+      EXPECT_GE(waited, kJvsCloseBoundMs);
+      EXPECT_LT(waited, kJvsCloseBoundMs + kMoveMs);
+      EXPECT_TRUE(bus.Decreases().empty());
+    }
+    EXPECT_EQ(bus.Node(0).coins[0], c.coinsLeft);
+    JvsSetClock(&clock_);
+    JvsSetPortLines(&bus_);
+  }
+}
+
 // The check of the frame after bring-up comes before that frame's poll: the
 // last poll saw the bus coming up, and the bus is up now, with no results
 // yet. That is "not yet", never an error, and the first poll brings them.
