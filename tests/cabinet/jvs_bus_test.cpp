@@ -1386,27 +1386,41 @@ TEST_F(DeviceBusTest, UnitsAreTheBusIoNodes) {
   EXPECT_EQ(bus_.Node(0).coins[0], 2);
 }
 
-// A close on the master's own thread right after the game took coins off
-// (written to the board's counter at the poll that asks for a cycle without
-// them) waits for that cycle, hands the coins to the node's poll and sends
-// it before the master stops: the node has them off when the close
-// returns. The nodes answer at once: the clock stands all along.
-TEST_F(DeviceBusTest, ACloseRightAfterATakeOffStillSendsIt) {
-  bus_.AddNode(SimJvsNode{});
-  bus_.SetCoins(0, 3, 0);
-  dev_ = CreateXioDevice(bus_.PortPath().c_str(), 0);
-  ASSERT_EQ(dev_->Open(), 0);
-  ASSERT_TRUE(PollUntilReady());
-  ASSERT_TRUE(Eventually([&] {
-    if (JvsGetState() == 1) dev_->Poll();
-    return dev_->GetCoinCount(0, 0) == 3;
-  }));
-  ASSERT_TRUE(WaitState(1));
-  dev_->DecreaseCoin(0, 0, 3);
-  dev_->Poll();
-  EXPECT_EQ(dev_->Close(), 0);
-  EXPECT_EQ(bus_.Decreases(), (std::vector<std::pair<int, int>>{{1, 3}}));
-  EXPECT_EQ(bus_.Node(0).coins[0], 0);
+// A close on the master's own thread right after the game took coins off:
+// written to the board's counter at the poll that asks for a cycle without
+// them (the game counts a take-off only after such a poll), the close
+// waits for that cycle, hands the coins to the node's poll and sends it
+// before the master stops: the node has them off when the close returns.
+// Asked for with no poll after it (not counted), they stay on the node.
+// The nodes answer at once: the clock stands all along.
+TEST_F(DeviceBusTest, ACloseRightAfterATakeOffSendsItOnceAPollWroteIt) {
+  for (const bool polled : {true, false}) {
+    SCOPED_TRACE(polled ? "polled after the take-off" : "no poll after the take-off");
+    SimJvsBus bus;
+    ASSERT_TRUE(bus.Ok());
+    JvsSetPortLines(&bus);
+    bus.AddNode(SimJvsNode{});
+    bus.SetCoins(0, 3, 0);
+    dev_ = CreateXioDevice(bus.PortPath().c_str(), 0);
+    ASSERT_EQ(dev_->Open(), 0);
+    ASSERT_TRUE(bus.AdvanceUntil(clock_, [&] {
+      dev_->Poll();
+      return dev_->Sync() == 1;
+    }));
+    ASSERT_TRUE(Eventually([&] {
+      if (JvsGetState() == 1) dev_->Poll();
+      return dev_->GetCoinCount(0, 0) == 3;
+    }));
+    ASSERT_TRUE(WaitState(1));
+    dev_->DecreaseCoin(0, 0, 3);
+    if (polled) dev_->Poll();
+    EXPECT_EQ(dev_->Release(), 0);
+    dev_ = nullptr;
+    using Decreases = std::vector<std::pair<int, int>>;
+    EXPECT_EQ(bus.Decreases(), polled ? Decreases({{1, 3}}) : Decreases());
+    EXPECT_EQ(bus.Node(0).coins[0], polled ? 0 : 3);
+    JvsSetPortLines(&bus_);
+  }
 }
 
 // The bus clock as a bus master's thread meets it where the system holds
