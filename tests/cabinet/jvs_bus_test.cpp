@@ -1345,6 +1345,21 @@ class DeviceBusTest : public BusTest {
            }) &&
            WaitState(1);
   }
+  // A fresh bus of one node holding these coins, the device opened on it
+  // and polled until its count shows them, the master idle.
+  bool OpenOnFreshBus(SimJvsBus& bus, int coins) {
+    JvsSetPortLines(&bus);
+    bus.AddNode(SimJvsNode{});
+    bus.SetCoins(0, static_cast<uint16_t>(coins), 0);
+    dev_ = CreateXioDevice(bus.PortPath().c_str(), 0);
+    return bus.Ok() && dev_->Open() == 0 && bus.AdvanceUntil(clock_, [&] {
+             dev_->Poll();
+             return dev_->Sync() == 1;
+           }) && Eventually([&] {
+             if (JvsGetState() == 1) dev_->Poll();
+             return dev_->GetCoinCount(0, 0) == coins;
+           }) && WaitState(1);
+  }
   XioDevice* dev_ = nullptr;
 };
 
@@ -1397,21 +1412,7 @@ TEST_F(DeviceBusTest, ACloseRightAfterATakeOffSendsItOnceAPollWroteIt) {
   for (const bool polled : {true, false}) {
     SCOPED_TRACE(polled ? "polled after the take-off" : "no poll after the take-off");
     SimJvsBus bus;
-    ASSERT_TRUE(bus.Ok());
-    JvsSetPortLines(&bus);
-    bus.AddNode(SimJvsNode{});
-    bus.SetCoins(0, 3, 0);
-    dev_ = CreateXioDevice(bus.PortPath().c_str(), 0);
-    ASSERT_EQ(dev_->Open(), 0);
-    ASSERT_TRUE(bus.AdvanceUntil(clock_, [&] {
-      dev_->Poll();
-      return dev_->Sync() == 1;
-    }));
-    ASSERT_TRUE(Eventually([&] {
-      if (JvsGetState() == 1) dev_->Poll();
-      return dev_->GetCoinCount(0, 0) == 3;
-    }));
-    ASSERT_TRUE(WaitState(1));
+    ASSERT_TRUE(OpenOnFreshBus(bus, 3));
     dev_->DecreaseCoin(0, 0, 3);
     if (polled) dev_->Poll();
     EXPECT_EQ(dev_->Release(), 0);
@@ -1474,25 +1475,11 @@ TEST_F(DeviceBusTest, ACloseWhoseFirstWaitRunsOutSendsTheCountedCoinsWithinItsBo
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     SimJvsBus bus;
-    ASSERT_TRUE(bus.Ok());
     FrozenClock frozen(clock_);
     JvsSetClock(&frozen);
-    JvsSetPortLines(&bus);
-    bus.AddNode(SimJvsNode{});
-    bus.SetCoins(0, 5, 0);
-    dev_ = CreateXioDevice(bus.PortPath().c_str(), 0);
-    ASSERT_EQ(dev_->Open(), 0);
-    ASSERT_TRUE(bus.AdvanceUntil(clock_, [&] {
-      dev_->Poll();
-      return dev_->Sync() == 1;
-    }));
-    ASSERT_TRUE(Eventually([&] {
-      if (JvsGetState() == 1) dev_->Poll();
-      return dev_->GetCoinCount(0, 0) == 5;
-    }));
+    ASSERT_TRUE(OpenOnFreshBus(bus, 5));
     // Three coins taken off, on the board's counter after the poll; the
     // cycle it asked for ends.
-    ASSERT_TRUE(WaitState(1));
     dev_->DecreaseCoin(0, 0, 3);
     dev_->Poll();
     ASSERT_TRUE(WaitState(1));
