@@ -115,7 +115,7 @@ void Stage5::DrawSlots(int32_t first, int32_t last, float time) {
 
 void Stage5::PlayDraw() {
   const int32_t k = RailKey();
-  if (k < 4230) return;
+  if (k < Stage5Rock::kAheadFromKey) return;
   MapMng& m = g_MapMng;
   m.layers[kSkySlot].drawKey = 34;
   // The sky and the rain of rocks stand ahead of the eye along +z (the rocks

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "game/core/Game.h"
 #include "game/effect/EfxMan.h"
 #include "game/effect/EfxMath.h"
 #include "game/effect/RandF.h"
@@ -22,9 +23,31 @@ const SGpKeyList* FlashKeys() { return SprLensFlareKeysD; }
 
 float Lerp(float a, float b, float r) { return a + (b - a) * r; }
 
-void SpawnDustSprite(const SVec4& at, const SVec4& velocity, float size, float alpha, int32_t frames, float angle) {
+// From the rail key where the rocks draw through the second view, their
+// numbers stand in the space it shows (ahead of the eye along +z); the dust's
+// sheet draws through the stage camera's view. A place there is carried into
+// that view's world by second view x inverse(the sheet's view), a motion by
+// the same matrix's rotation.
+void IntoDustWorld(SVec4* at, SVec4* velocity) {
+  Game* game = GetGame();
+  if (game == nullptr || StageProc::RailKey() < Stage5Rock::kAheadFromKey) return;
+  SMatrix back = kIdentityMatrix, ahead;
+  SMatrix::Inverse(&back, nullptr, &game->LayerView(static_cast<int>(Stage5Rock::kDustSheet)).GetMatrix());
+  const SMatrix second = game->SecondView();
+  SMatrix::Multiply(&ahead, &second, &back);
+  const SVec3 p{at->x, at->y, at->z};
+  SVec3Transform(at, &p, &ahead);
+  at->w = 1.0f;
+  ahead.m[3][0] = ahead.m[3][1] = ahead.m[3][2] = 0.0f;
+  const SVec3 v{velocity->x, velocity->y, velocity->z};
+  SVec3Transform(velocity, &v, &ahead);
+  velocity->w = 0.0f;
+}
+
+void SpawnDustSprite(SVec4 at, SVec4 velocity, float size, float alpha, int32_t frames, float angle) {
   EfxMan* efx = EfxMan::Instance();
   if (efx == nullptr) return;
+  IntoDustWorld(&at, &velocity);
   const float from[4] = {1.0f, 1.0f, 1.0f, alpha};
   static constexpr float kTo[4] = {1.0f, 1.0f, 1.0f, 0.2f};
   efx->SpawnSprite(Stage5Rock::kDustSheet, &at, DustKeys(), from, kTo, frames, frames, angle, size, size, nullptr,

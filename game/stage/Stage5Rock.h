@@ -38,6 +38,8 @@ class Stage5Rock : public SProc {
  public:
   static constexpr int32_t kPoolCells = 512;
   static constexpr int32_t kDrawKey = 34;
+  // The rail key from which key 34 is seen through the second view.
+  static constexpr int32_t kAheadFromKey = 4230;
   // Object slot of MapMng holding the rock model ("Rock00").
   static constexpr int32_t kRockSlot = 35;
   // Effect sheets: the dust, the flare's glow, its rings, the flash.

@@ -14,6 +14,7 @@
 
 #include "game/core/Game.h"
 #include "game/effect/EfxElements.h"
+#include "game/effect/EfxMan.h"
 #include "game/enemy/EnemyMan.h"
 #include "game/enemy/EnemySet.h"
 #include "game/player/ChainCounter.h"
@@ -279,6 +280,15 @@ TEST(DrawnThings, StageFoursLastBossShowsWholeUnderTheSky) {
   }
 }
 
+// The dust the rocks raise and leave behind them: white puffs fading to a
+// fifth of their alpha.
+constexpr float kFaded[4] = {1.0f, 1.0f, 1.0f, 0.2f};
+std::function<void()> HideRockDust() {
+  return testsupport::HideEfxSprites([](const EfxSprite& e) {
+    return e.track.GetList() == SprEfx00_4KeysC && testsupport::SameColour(e.target, kFaded);
+  });
+}
+
 // Stage 5's collapse as it plays, rail position 4250 to 5290, the enemy
 // timeline stopped (no boss's arena holds the rail). Each frame the rocks
 // drawn at key 34 are put through the view in force there: a rock stands in
@@ -289,7 +299,8 @@ TEST(DrawnThings, StageFoursLastBossShowsWholeUnderTheSky) {
 // about 2.1 times its offset: most of the rain's rock-frames are in the
 // field. At five moments taking the rocks away changes hundreds of pixels;
 // at 4750 and 5250 taking the sky away changes the picture and shows nothing
-// that it hid.
+// that it hid. The dust goes with the rocks, through the bursts at 4720 and
+// 4880: hiding it at 4730 and 4890 changes thousands of pixels.
 TEST(DrawnThings, StageFivesCollapseRocksAndSky) {
   testsupport::PlayOptions o;
   o.stage = 5;
@@ -340,14 +351,36 @@ TEST(DrawnThings, StageFivesCollapseRocksAndSky) {
     }
     const int32_t k = StageProc::RailKey();
     const bool rockMoment = k == 4400 || k == 4600 || k == 4800 || k == 5000 || k == 5200;
-    if (!rockMoment && k != 4750 && k != 5250) continue;
+    const bool dustMoment = k == 4730 || k == 4890;
+    const bool skyMoment = k == 4750 || k == 5250;
+    if (!rockMoment && !dustMoment && !skyMoment) continue;
     g_Player.invulnerability = 0;
     g->SetPause(true);
     const std::string at = " at " + std::to_string(k);
     if (rockMoment)
       testsupport::ExpectEachChangesThePicture(h, {{"stage 5 rocks" + at, [&] { noRocks = true; }, kView, 200}});
     noRocks = false;
-    if (!rockMoment) {
+    if (dustMoment) {
+      // Most puffs stand before the eye of the view their sheet draws through
+      // (those a rock leaves as it passes the eye may not).
+      const SMatrix& dustView = g->LayerView(static_cast<int>(Stage5Rock::kDustSheet)).GetMatrix();
+      int puffs = 0, ahead = 0;
+      for (SObject* o = EfxMan::Instance()->Live(1).HeadObj(); o != nullptr; o = o->GetNext()) {
+        const auto& e = *static_cast<EfxSprite*>(o);
+        if (e.Sprite() == nullptr || e.track.GetList() != SprEfx00_4KeysC || !testsupport::SameColour(e.target, kFaded))
+          continue;
+        const float* p = e.Sprite()->position;
+        const SVec3 c{p[0], p[1], p[2]};
+        SVec4 v{};
+        SVec3Transform(&v, &c, &dustView);
+        ++puffs, ahead += v.z < -8.0f;
+      }
+      EXPECT_GT(puffs, 20) << at;
+      EXPECT_GE(ahead * 4, puffs * 3) << "the dust stands behind the eye" << at;
+      testsupport::ExpectEachChangesThePicture(h, {{"stage 5 rocks' dust" + at, HideRockDust(), kView, 2000}});
+      std::printf("[ drawn    ] stage 5 dust%s: %d of %d puffs before the eye\n", at.c_str(), ahead, puffs);
+    }
+    if (skyMoment) {
       DrawnThing sky{"stage 5 sky" + at, [&] { noSky = true; }, kView, 1000};
       sky.backdrop = true;
       testsupport::ExpectEachChangesThePicture(h, {sky});
