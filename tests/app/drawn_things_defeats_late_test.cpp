@@ -1,4 +1,4 @@
-// What the defeat shows of stage 3's last boss and stage 4's first two
+// What the defeat shows of stage 3's last boss and stage 4's three bosses
 // draw reaches the screen where their numbers put it: each boss on its
 // stage as it plays, defeated once, its show held still at moments; at
 // each, every effect then alive is taken away in turn and must change a
@@ -32,6 +32,7 @@ using testsupport::Hide;
 using testsupport::IsFlash;
 using testsupport::IsGlowSpot;
 using testsupport::IsGreenJet;
+using testsupport::IsSmoke;
 using testsupport::IsStreak;
 using testsupport::PixelBox;
 using testsupport::Reach;
@@ -229,6 +230,101 @@ TEST(DrawnThings, DefeatShowOfBossThirteen) {
               }),
               Around(place, 80.0f + travel + 8.0f * Reach(EfxKeyList1), 8.0f * Damped(0.97f, 14)), 100, 0, 0.08},
          });
+}
+
+// A puff `n` frames old, rising a unit a frame and 0.2 more each frame,
+// drifting half a unit sideways at most; towards the eye 2 a frame and 0.3
+// more each frame.
+float PuffRise(int n) { return float(n) + 0.1f * float(n * (n + 1)) + 0.5f * float(n); }
+float PuffNear(int n) { return 2.0f * float(n) + 0.15f * float(n * (n + 1)); }
+
+// The puffs of sources standing from a to b (a above b), of parts reaching
+// `r`, up to `n` frames old: drifting sideways and rising as above, standing
+// between the play plane and PuffNear(n) towards the eye.
+PixelBox Puffs(At a, At b, float r, int n) {
+  return testsupport::Clip(DepthBox(std::fmin(a.x, b.x) - r - 0.5f * float(n), a.y - r - PuffRise(n) + 0.5f * float(n),
+                                    std::fmax(a.x, b.x) + r + 0.5f * float(n), b.y + r, 0.0f, -PuffNear(n)));
+}
+
+// A burst's streaks of size `size` (list 1) `n` frames on: up to 3 size of
+// their parts, flying 0.1 of up to 4 units a frame and the 4 more damped by
+// 0.9.
+float SmallStreakReach(float size, int n) {
+  return 3.0f * size * Reach(EfxKeyList1) + 0.4f * float(n) + 4.0f * Damped(0.9f, n);
+}
+
+// Boss type 14, stage 4's last (its record waits for rail key 8868), shot
+// down in its first attack (the fight 200 frames on). Its show reads the
+// points of its model's nodes. Count 0: a burst of size 1.25 (flash, four
+// streaks and a glow) and a glow of 1 at node 30's point 20 lower (the
+// glows, 24 times their dot, reach past the whole play field: no row). Counts
+// 230 to 237: a burst glides from node 14's point 20 left to 300 left and
+// 100 up of it, each frame leaving a smoke source of size 1.25 for 10
+// frames (a puff every other frame, of up to 1.5 times the size); counts
+// 250 to 257 the same from node 8's point 20 right, to the right. Counts
+// 300 to 307: smoke sources of 20 frames at node 3's point from 47 to 300
+// units above it (300 sin((r + 0.1) pi/2)); at 310 a green puff source of
+// size 1 for 60 frames at node 5's point 10 lower (puffs up to 4 either
+// side and 4 to 12 up of it, of up to 1.75); on even counts 320 to 340
+// glows of at most 0.05 within 2 units of node 5's point.
+TEST(DrawnThings, DefeatShowOfBossFourteen) {
+  DefeatShow s(4, 8868.0f, "Boss12", 200);
+  ASSERT_NE(s.boss, nullptr);
+  ASSERT_NE(s.companion, nullptr);
+  testsupport::Headless& h = s.f.W().H();
+  std::printf("[ show     ] found at count %d\n", s.companion->timer.GetCount());
+  ASSERT_EQ(s.companion->timer.GetCount(), 0);
+  // Node 30's point as the show read it at count 0: the world that frame
+  // drew, the wreck's offset still sin 0 = 0.
+  ASSERT_TRUE(s.StillAt(1));
+  ASSERT_NE(PartAt(s, 30), nullptr);
+  const At n30 = Seen(PartAt(s, 30));
+  const At first{n30.x, n30.y + 20.0f};
+  std::printf("[ show     ] node 30 at %.1f %.1f\n", n30.x, n30.y);
+  ASSERT_TRUE(s.StillAt(10));
+  testsupport::ExpectEachChangesThePicture(
+      h, {
+             {"boss 14 count 10: flash", Hide(IsFlash), Around(first, 1.25f * FlashReach()), 300, 0, 0.06},
+             {"boss 14 count 10: streaks", Hide(IsStreak),
+              Around(first, SmallStreakReach(1.25f, 10), StreakNear(10)), 200, 0, 0.03},
+         });
+
+  const float smoke = 1.5f * 1.25f * Reach(EfxKeyList4);
+  ASSERT_TRUE(s.StillAt(230));
+  ASSERT_NE(PartAt(s, 14), nullptr);
+  const At left = Seen(PartAt(s, 14));
+  const At leftFrom{left.x - 20.0f, left.y}, leftTo{left.x - 320.0f, left.y - 100.0f};
+  std::printf("[ show     ] node 14 at %.1f %.1f\n", left.x, left.y);
+  ASSERT_TRUE(s.StillAt(240));
+  testsupport::ExpectEachChangesThePicture(
+      h, {
+             {"boss 14 count 240: smoke of the left part's flight", Hide(IsSmoke),
+              Puffs(leftTo, leftFrom, smoke, 10), 300, 0, 0.12},
+         });
+
+  ASSERT_TRUE(s.StillAt(300));
+  ASSERT_NE(PartAt(s, 3), nullptr);
+  const At core = Seen(PartAt(s, 3));
+  ASSERT_TRUE(s.StillAt(310));
+  ASSERT_NE(PartAt(s, 5), nullptr);
+  const At n5 = Seen(PartAt(s, 5));
+  std::printf("[ show     ] node 3 at %.1f %.1f, node 5 at %.1f %.1f\n", core.x, core.y, n5.x, n5.y);
+  ASSERT_TRUE(s.StillAt(330));
+  {
+    const At top{core.x, core.y - 300.0f}, low{core.x, core.y - 300.0f * std::sin(0.05f * 3.1415927f)};
+    testsupport::ExpectEachChangesThePicture(
+        h, {
+               {"boss 14 count 330: smoke of the last blast", Hide(IsSmoke),
+                Puffs(top, low, smoke, 30), 300, 0, 0.13},
+               {"boss 14 count 330: green puffs", Hide(IsGreenJet),
+                Puffs(At{n5.x - 4.0f, n5.y - 2.0f}, At{n5.x + 4.0f, n5.y + 6.0f}, 1.75f * Reach(EfxKeyList1), 20), 200,
+                0, 0.04},
+               {"boss 14 count 330: small glows", testsupport::HideEfxSprites([](const EfxSprite& e) {
+                  return IsGlowSpot(e) && e.Sprite()->scaleX <= 24.0f * 0.05f + 1e-3f;
+                }),
+                Around(n5, 2.0f + GlowReach(0.05f)), 1, 0, 0.05},
+           });
+  }
 }
 
 }  // namespace
