@@ -19,8 +19,6 @@
 #include "game/enemy/EnemyBase.h"
 #include "support/DrawnBoxes.h"
 #include "support/DrawnThings.h"
-#include "vrax/graphic/SGpMan.h"
-#include "vrax/kernel/SKernel.h"
 
 namespace {
 
@@ -37,49 +35,13 @@ using testsupport::IsSmoke;
 using testsupport::IsStreak;
 using testsupport::IsWhiteJet;
 using testsupport::PixelBox;
+using testsupport::QuickShow;
 using testsupport::Reach;
 using testsupport::StreakNear;
 using testsupport::StreakReach;
 using testsupport::Union;
 
 constexpr float kTwoPi = 6.2831853f;
-
-// Asks the graphic manager, after every process has drawn, to leave the
-// next frame's meshes and primitives unexecuted while `on`: the play runs
-// the same, only faster.
-class SkipDrawing : public SProc {
- public:
-  bool on = true;
-
- protected:
-  int32_t Init(SProcArg) override { return 0; }
-  int32_t User(int32_t code, SProcArg) override {
-    if (code == SKernel::kFrameUserEvent && on)
-      if (SGpMan* gp = GetGpMan()) gp->SetPresentSkip(1);
-    return 0;
-  }
-};
-
-// A defeat show whose frames between the still moments are not drawn.
-struct Show {
-  std::unique_ptr<SkipDrawing> skip = std::make_unique<SkipDrawing>();  // outlives the program
-  testsupport::DefeatShow s;
-
-  Show(int stage, float key, const char* name, int fight)
-      : s(stage, key, name, fight, [this] {
-          skip->SetStatic(true);
-          SKernel::GetInstance()->AddChild(0, skip.get(), 0);
-        }) {}
-  // Held still at count `count`, the frames before it drawn no more than
-  // the last (the still picture's frames are drawn).
-  bool At(int count) {
-    skip->on = true;
-    const bool ok = s.StillAt(count);
-    skip->on = false;
-    return ok;
-  }
-  testsupport::Headless& H() { return s.f.W().H(); }
-};
 
 // A model part's place seen on the play plane, as the show reads it.
 At PartAt(BossPartsObject* c, int n) {
@@ -179,7 +141,7 @@ float ShrinkingFlashReach() {
 // radius 160 less up to 120 as the window runs, discs of 30 and brushes of
 // 50, rings of 60.
 TEST(DrawnThings, DefeatShowOfBossFour) {
-  Show show(1, 8230.0f, "Boss02", 420);
+  QuickShow show(1, 8230.0f, "Boss02", 420);
   testsupport::DefeatShow& s = show.s;
   ASSERT_NE(s.boss, nullptr);
   ASSERT_NE(s.companion, nullptr);
@@ -251,7 +213,7 @@ TEST(DrawnThings, DefeatShowOfBossFour) {
 // 5 frames each, a puff every other frame from (-4, -12) to (4, -4) off its
 // source).
 TEST(DrawnThings, DefeatShowOfBossFive) {
-  Show show(2, 4391.0f, "Boss03", 300);
+  QuickShow show(2, 4391.0f, "Boss03", 300);
   testsupport::DefeatShow& s = show.s;
   ASSERT_NE(s.boss, nullptr);
   ASSERT_NE(s.companion, nullptr);
@@ -330,7 +292,7 @@ TEST(DrawnThings, DefeatShowOfBossFive) {
 // puff sources about P + (10 + 5 i, -50 - 5 i), i = 0 to 5, 6 units off,
 // and a glow of 1 at P + (10, -50).
 TEST(DrawnThings, DefeatShowOfBossTen) {
-  Show show(3, 4500.0f, "Boss08", 180);
+  QuickShow show(3, 4500.0f, "Boss08", 180);
   testsupport::DefeatShow& s = show.s;
   ASSERT_NE(s.boss, nullptr);
   ASSERT_NE(s.companion, nullptr);

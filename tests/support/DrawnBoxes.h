@@ -2,12 +2,16 @@
 // Boxes on the picture worked out from play-space numbers: a place at a
 // depth, the union of boxes, and how far a sprite's key list reaches from
 // its pivot; the looks of the bursts' sprites; and a boss defeated on its
-// stage as it plays, its show held still at chosen moments.
+// stage as it plays, its show held still at chosen moments, the frames
+// between them run undrawn if need be.
 #include <functional>
+#include <memory>
 
 #include "support/DrawnThings.h"
 #include "support/StageBossFight.h"
+#include "vrax/graphic/SGpMan.h"
 #include "vrax/graphic/SGpRect.h"
+#include "vrax/kernel/SKernel.h"
 
 class BossPartsObject;
 class EfxSprite;
@@ -106,6 +110,43 @@ struct DefeatShow {
   bool StillWhen(const std::function<bool()>& due);
   // Until the show's timer has counted to `count`.
   bool StillAt(int count);
+};
+
+// Asks the graphic manager, after every process has drawn, to leave the
+// next frame's meshes and primitives unexecuted while `on`: the play runs
+// the same, only faster.
+class SkipDrawing : public SProc {
+ public:
+  bool on = true;
+
+ protected:
+  int32_t Init(SProcArg) override { return 0; }
+  int32_t User(int32_t code, SProcArg) override {
+    if (code == SKernel::kFrameUserEvent && on)
+      if (SGpMan* gp = GetGpMan()) gp->SetPresentSkip(1);
+    return 0;
+  }
+};
+
+// A defeat show whose frames between the still moments are not drawn.
+struct QuickShow {
+  std::unique_ptr<SkipDrawing> skip = std::make_unique<SkipDrawing>();  // outlives the program
+  DefeatShow s;
+
+  QuickShow(int stage, float key, const char* name, int fight)
+      : s(stage, key, name, fight, [this] {
+          skip->SetStatic(true);
+          SKernel::GetInstance()->AddChild(0, skip.get(), 0);
+        }) {}
+  // Held still at count `count`, the frames before it drawn no more than
+  // the last (the still picture's frames are drawn).
+  bool At(int count) {
+    skip->on = true;
+    const bool ok = s.StillAt(count);
+    skip->on = false;
+    return ok;
+  }
+  Headless& H() { return s.f.W().H(); }
 };
 
 }  // namespace testsupport
