@@ -391,6 +391,10 @@ struct Master {
   JvsNodeState std[kJvsMaxNodes] = {};
   int32_t copied = 0;
   bool tableCopied = false;
+  // A close under way (its first wait began) and the bus time its waits
+  // end by.
+  bool closing = false;
+  uint32_t closeUntil = 0;
 };
 
 Master& M() {
@@ -1941,6 +1945,16 @@ int32_t FinishCycleBy(uint32_t until) {
   }
 }
 
+// The bus time the close's waits end by, from its first wait on.
+uint32_t CloseUntil() {
+  Master& m = M();
+  if (!m.closing) {
+    m.closing = true;
+    m.closeUntil = JvsClock().NowMs() + kJvsCloseBoundMs;
+  }
+  return m.closeUntil;
+}
+
 // Whether the standard layer holds a coin decrease for a node that it has
 // not taken off yet.
 bool DecreaseOwed(int32_t node) {
@@ -1949,7 +1963,7 @@ bool DecreaseOwed(int32_t node) {
 }
 
 // Before the master stops: the decreases the standard layer holds go out,
-// and their answers are taken, within two steps' bound. A node that has
+// and their answers are taken, within the close's bound. A node that has
 // not taken its coins off when the bus closes would have them counted
 // again at the next start. The nodes owed one get their poll (the
 // decrease and the counts after it) in a cycle more, until none is owed,
@@ -1966,7 +1980,7 @@ void SendOwedDecreases() {
     return false;
   };
   if (!owed()) return;
-  const uint32_t until = JvsClock().NowMs() + 2 * kJvsStepBoundMs;
+  const uint32_t until = CloseUntil();
   for (int cycles = 0;; ++cycles) {
     if (FinishCycleBy(until) != kJvsStateReady || !owed() || cycles == kCloseCycles) return;
     if (int32_t(JvsClock().NowMs() - until) >= 0) return;
@@ -1980,7 +1994,7 @@ void SendOwedDecreases() {
 
 void JvsSetStepped(bool stepped) { M().stepped = stepped; }
 
-int32_t JvsFinishCycle() { return FinishCycleBy(JvsClock().NowMs() + kJvsStepBoundMs); }
+int32_t JvsFinishCycle() { return FinishCycleBy(CloseUntil()); }
 
 int32_t JvsStep() {
   Master& m = M();
@@ -2029,6 +2043,7 @@ int32_t JvsOpen(const char* portName, JvsReplyHandler handler) {
   m.wake.Reset();
   m.stop = 0;
   m.threadless = m.stepped;
+  m.closing = false;
   ForgetBus();
   {
     std::lock_guard<std::mutex> g(m.lock);
@@ -2060,6 +2075,7 @@ int32_t JvsClose() {
   JvsClosePort();
   SetState(kJvsStateClosed);
   m.opened = 0;
+  m.closing = false;
   return 1;
 }
 

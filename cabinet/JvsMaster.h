@@ -223,9 +223,13 @@ constexpr uint32_t kJvsSettingPauseMs = 1000;
 constexpr int kJvsFeatureCodes = 32;
 // The longest a step of the master takes while the bus is up: its time,
 // and the two exchanges (a receive and a wait for a quiet line each) begun
-// before it ran out. A close waits for the master this long at most for
-// each cycle it lets end (JvsFinishCycle, JvsClose).
+// before it ran out.
 constexpr uint32_t kJvsStepBoundMs = kJvsCycleMs + 2 * (kJvsReceiveMs + kJvsSettleMs);
+// The longest a close of the bus waits on the master, all its waits
+// together (bus time, from its first wait: the device's JvsFinishCycle, or
+// JvsClose): the cycle asked for or under way ends, then the cycles that
+// carry the coin decreases the nodes are still owed run. Two steps' bound.
+constexpr uint32_t kJvsCloseBoundMs = 2 * kJvsStepBoundMs;
 
 struct JvsNodeRecord {
   char identity[256];  // zero-terminated, from command 0x10
@@ -266,13 +270,14 @@ int32_t JvsStep();
 // layer still holds for a node (queued or not) goes out first, so that the
 // node has taken the coins off before the bus closes: the cycle asked for
 // or under way ends, then, while a node is still owed one, a cycle more
-// carries its poll; all within two kJvsStepBoundMs of bus time. A bus not
-// up sends nothing.
+// carries its poll; all within the close's bound (kJvsCloseBoundMs from
+// the close's first wait). A bus not up sends nothing.
 int32_t JvsClose();
-// Lets the cycle asked for or under way end: runs it where the master is
-// stepped, else waits for the master's thread, within kJvsStepBoundMs of
-// bus time. Returns the state after (still 2 or 3 where the bound ran
-// out).
+// The first wait of a close, before JvsClose: lets the cycle asked for or
+// under way end, running it where the master is stepped, else waiting for
+// the master's thread, within the close's bound, which begins here and
+// goes on through JvsClose. Returns the state after (still 2 or 3 where
+// the bound ran out).
 int32_t JvsFinishCycle();
 int32_t JvsGetState();                                           // -1 when not opened
 int32_t JvsRequest();                                            // 1 started, 0 not ready

@@ -104,14 +104,13 @@ int32_t XioDevice::Open() {
 
 int32_t XioDevice::Close() {
   if (opened_ && jvsStarted_) {
-    // Coins asked to be taken off go to the board's counters, as a poll
-    // writes them, and from there to their nodes once the cycle under way
-    // is over: the master sends them before it stops. A node still holding
-    // them would have them counted again at the next start.
-    XioUnitRecord local[2];
-    std::memcpy(local, requests_, sizeof local);
-    for (auto& r : requests_) r.decrease[0] = r.decrease[1] = 0;
-    DmacPollInputs(local);
+    // Coins a poll took off the board's counters go to their nodes once
+    // the cycle under way is over: the master sends them before it stops.
+    // The game counted them (it counts a take-off in the frame after the
+    // one that asked for it, whose poll came first and wrote it), and a
+    // node still holding them would have them counted again at the next
+    // start. A take-off still asked for (no poll wrote it) was not counted:
+    // its coins stay on the node for the next start.
     if (busBoard_.HoldsTaken() && JvsFinishCycle() == kJvsStateReady && JvsUpdateNodeTable() == kJvsStateReady)
       busBoard_.Trade();
   }

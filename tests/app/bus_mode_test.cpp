@@ -59,6 +59,10 @@ class BusMode : public ::testing::Test {
     JvsSetPortLines(&bus_);
     // The frames run on this thread: whatever it waits on the bus is counted.
     clock_.Watch(std::this_thread::get_id());
+    ClearCoinCounter();
+  }
+  // The coin counter outlives the program's runs: each starts it cleared.
+  static void ClearCoinCounter() {
     CoinCounter* coins = GetCoinCounter();
     coins->coins = coins->totalCoins = coins->credits = coins->serviceCoins = coins->serviceCredits = 0;
     coins->handOver = coins->pendingCoins = 0;
@@ -458,6 +462,62 @@ TEST_F(BusMode, CoinsPutInDuringTheTestModeNeverBecomeCredits) {
     EXPECT_EQ(bus_.Decreases(), decreases);
     EXPECT_EQ(CoinsAtTheNextStart(), 0);
     EXPECT_EQ(bus_.Decreases(), decreases);
+  }
+}
+
+// Coins put in right before the window closes are credited once, in this
+// run or at the next start: never lost, never twice. The game's coin
+// counter asks the board to take coins off in one frame and counts them in
+// the next; a close in between leaves them on the node for the next start,
+// while the coins it counted before the close are taken off by the close.
+// The close falls right after the coins went in (the game has not seen
+// them), after the frame that asked for their take-off, and after the frame
+// that counted them; the node answers at once and late.
+TEST_F(BusMode, CoinsPutInRightBeforeACloseAreCreditedOnceAcrossTheNextStart) {
+  const struct {
+    const char* what;
+    uint32_t fromMs, toMs;
+  } lateness[] = {{"answers at once", 0, 0}, {"answers in 12 to 18 ms", 12, 18}, {"answers in 16 to 19 ms", 16, 19}};
+  constexpr int kCoins = 2;
+  bus_.SetClock(&clock_);
+  const char* const moments[] = {"before the game saw them", "after the take-off's frame", "after the count's frame"};
+  for (const auto& l : lateness) {
+    // A late node only where the close has a take-off to leave or to send.
+    const bool late = l.toMs != 0;
+    for (int at = late ? 0 : -1; at <= 1; ++at) {
+      SCOPED_TRACE(std::string(l.what) + ", the close " + moments[at + 1]);
+      bus_.AnswerLate(l.fromMs, l.toMs);
+      ClearCoinCounter();
+      Start();
+      ASSERT_TRUE(FramesUntil([] { return testsupport::CurrentSceneName() == "Notice" || TookOver(); }));
+      ASSERT_TRUE(FramesUntil([] { return JvsGetState() == 1; }));
+      ASSERT_FALSE(TookOver());
+      GetGame()->settings[SettingsWord::coinPlay] = 1;
+      CoinCounter* coins = GetCoinCounter();
+      const size_t decreasesBefore = bus_.Decreases().size();
+      bus_.InsertCoins(node_, 0, kCoins);
+      if (at >= 0) {
+        ASSERT_TRUE(FramesUntil([&] { return coins->handOver == 1; }));
+      }
+      ASSERT_EQ(coins->coins, 0);
+      for (int i = 0; i < at; ++i) Frame();
+      // The run's credits end with it (they are kept nowhere).
+      const int credited = coins->coins;
+      EXPECT_EQ(credited, at >= 1 ? kCoins : 0);
+      PostCloseToMainWindow();
+      ASSERT_EQ(sys_->Step(1), 0);
+      ASSERT_TRUE(sys_->QuitRequested());
+      WithClockMoving([&] { sys_.reset(); });
+      int taken = 0;
+      const auto decreases = bus_.Decreases();
+      for (size_t i = decreasesBefore; i < decreases.size(); ++i) taken += decreases[i].second;
+      const int onNode = bus_.Node(node_).coins[0];
+      const int next = CoinsAtTheNextStart();
+      EXPECT_ALL({VAL(credited + next, kCoins), VAL(taken, credited), VAL(onNode, next),
+                  VAL(next, at >= 1 ? 0 : kCoins)});
+      // The coins left for the next start, taken off there.
+      bus_.SetCoins(node_, 0, 0);
+    }
   }
 }
 

@@ -1345,6 +1345,21 @@ class DeviceBusTest : public BusTest {
            }) &&
            WaitState(1);
   }
+  // A fresh bus of one node holding these coins, the device opened on it
+  // and polled until its count shows them, the master idle.
+  bool OpenOnFreshBus(SimJvsBus& bus, int coins) {
+    JvsSetPortLines(&bus);
+    bus.AddNode(SimJvsNode{});
+    bus.SetCoins(0, static_cast<uint16_t>(coins), 0);
+    dev_ = CreateXioDevice(bus.PortPath().c_str(), 0);
+    return bus.Ok() && dev_->Open() == 0 && bus.AdvanceUntil(clock_, [&] {
+             dev_->Poll();
+             return dev_->Sync() == 1;
+           }) && Eventually([&] {
+             if (JvsGetState() == 1) dev_->Poll();
+             return dev_->GetCoinCount(0, 0) == coins;
+           }) && WaitState(1);
+  }
   XioDevice* dev_ = nullptr;
 };
 
@@ -1386,27 +1401,125 @@ TEST_F(DeviceBusTest, UnitsAreTheBusIoNodes) {
   EXPECT_EQ(bus_.Node(0).coins[0], 2);
 }
 
-// A close on the master's own thread right after the game took coins off
-// (written to the board's counter at the poll that asks for a cycle without
-// them) waits for that cycle, hands the coins to the node's poll and sends
-// it before the master stops: the node has them off when the close
-// returns. The nodes answer at once: the clock stands all along.
-TEST_F(DeviceBusTest, ACloseRightAfterATakeOffStillSendsIt) {
-  bus_.AddNode(SimJvsNode{});
-  bus_.SetCoins(0, 3, 0);
-  dev_ = CreateXioDevice(bus_.PortPath().c_str(), 0);
-  ASSERT_EQ(dev_->Open(), 0);
-  ASSERT_TRUE(PollUntilReady());
-  ASSERT_TRUE(Eventually([&] {
-    if (JvsGetState() == 1) dev_->Poll();
-    return dev_->GetCoinCount(0, 0) == 3;
-  }));
-  ASSERT_TRUE(WaitState(1));
-  dev_->DecreaseCoin(0, 0, 3);
-  dev_->Poll();
-  EXPECT_EQ(dev_->Close(), 0);
-  EXPECT_EQ(bus_.Decreases(), (std::vector<std::pair<int, int>>{{1, 3}}));
-  EXPECT_EQ(bus_.Node(0).coins[0], 0);
+// A close on the master's own thread right after the game took coins off:
+// written to the board's counter at the poll that asks for a cycle without
+// them (the game counts a take-off only after such a poll), the close
+// waits for that cycle, hands the coins to the node's poll and sends it
+// before the master stops: the node has them off when the close returns.
+// Asked for with no poll after it (not counted), they stay on the node.
+// The nodes answer at once: the clock stands all along.
+TEST_F(DeviceBusTest, ACloseRightAfterATakeOffSendsItOnceAPollWroteIt) {
+  for (const bool polled : {true, false}) {
+    SCOPED_TRACE(polled ? "polled after the take-off" : "no poll after the take-off");
+    SimJvsBus bus;
+    ASSERT_TRUE(OpenOnFreshBus(bus, 3));
+    dev_->DecreaseCoin(0, 0, 3);
+    if (polled) dev_->Poll();
+    EXPECT_EQ(dev_->Release(), 0);
+    dev_ = nullptr;
+    using Decreases = std::vector<std::pair<int, int>>;
+    EXPECT_EQ(bus.Decreases(), polled ? Decreases({{1, 3}}) : Decreases());
+    EXPECT_EQ(bus.Node(0).coins[0], polled ? 0 : 3);
+    JvsSetPortLines(&bus_);
+  }
+}
+
+// The bus clock as a bus master's thread meets it where the system holds
+// that thread up: once frozen, every thread but the free one sees the time
+// stand where it froze, while the free thread sees it go on; the free
+// thread's last look while it was frozen is kept.
+class FrozenClock : public plat::MsClock {
+ public:
+  explicit FrozenClock(FakeClock& clock) : clock_(clock) {}
+  uint32_t NowMs() override {
+    if (!frozen_.load()) return clock_.NowMs();
+    if (std::this_thread::get_id() != free_.load()) return at_.load();
+    const uint32_t now = clock_.NowMs();
+    freeLook_ = now;
+    return now;
+  }
+  void Sleep(uint32_t ms) override { clock_.Sleep(ms); }
+  bool Wait(plat::Event& event, uint32_t ms) override { return clock_.Wait(event, ms); }
+  void FreezeAllBut(std::thread::id free) {
+    free_ = free;
+    at_ = clock_.NowMs();
+    frozen_ = true;
+  }
+  void Thaw() { frozen_ = false; }
+  uint32_t FreeLookWhileFrozen() const { return freeLook_.load(); }
+
+ private:
+  FakeClock& clock_;
+  std::atomic<bool> frozen_{false};
+  std::atomic<uint32_t> at_{0}, freeLook_{0};
+  std::atomic<std::thread::id> free_{};
+};
+
+// A close whose first wait runs out: the master's thread held up (as a
+// loaded system may hold it: its time stands, and node 0's answer waits)
+// in the cycle that carries coins the game counted, while more counted
+// coins wait on the board's counter. Let go past a step's bound, that cycle
+// ends within the close's bound, and the close still hands the other coins
+// on and sends them: the node has them all off, none to be counted again
+// at the next start. Held for good, the close's waits end together by its
+// bound (kJvsCloseBoundMs of bus time, not a step's bound and then that),
+// and nothing reaches the node: it keeps its coins. The bus time goes by in
+// moves of 10 ms, each once the closing thread has looked.
+TEST_F(DeviceBusTest, ACloseWhoseFirstWaitRunsOutSendsTheCountedCoinsWithinItsBound) {
+  const struct {
+    const char* what;
+    uint32_t letGoMs;  // bus time from the close on; 0: never
+    int coinsLeft;
+  } cases[] = {{"let go after a step's bound", kJvsStepBoundMs + 130, 0}, {"held for good", 0, 5}};
+  constexpr uint32_t kMoveMs = 10;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    SimJvsBus bus;
+    FrozenClock frozen(clock_);
+    JvsSetClock(&frozen);
+    ASSERT_TRUE(OpenOnFreshBus(bus, 5));
+    // Three coins taken off, on the board's counter after the poll; the
+    // cycle it asked for ends.
+    dev_->DecreaseCoin(0, 0, 3);
+    dev_->Poll();
+    ASSERT_TRUE(WaitState(1));
+    // The master held; the poll hands the three to the node's poll and asks
+    // for the cycle, two more go to the board's counter.
+    frozen.FreezeAllBut(std::this_thread::get_id());
+    bus.HoldNextReply(0);
+    dev_->Poll();
+    ASSERT_TRUE(Eventually([&] { return bus.HeldReplies() == 1; }));
+    dev_->DecreaseCoin(0, 0, 2);
+    dev_->Poll();
+    ASSERT_EQ(JvsGetState(), kJvsStateRunning);
+    std::atomic<bool> closed{false};
+    const uint32_t from = clock_.NowMs();
+    std::thread mover([&] {
+      while (c.letGoMs == 0 || clock_.NowMs() - from < c.letGoMs) {
+        if (!clock_.SeenSinceMove([&] { return closed.load(); }) || closed.load()) return;
+        clock_.Advance(kMoveMs);
+      }
+      bus.ReleaseReply(0);
+    });
+    EXPECT_EQ(dev_->Release(), 0);
+    dev_ = nullptr;
+    closed = true;
+    mover.join();
+    frozen.Thaw();
+    if (c.coinsLeft == 0) {
+      EXPECT_LE(clock_.NowMs() - from, kJvsCloseBoundMs);
+      EXPECT_EQ(bus.Decreases(), (std::vector<std::pair<int, int>>{{1, 3}, {1, 2}}));
+    } else {
+      // The close's last look at the clock.
+      const uint32_t waited = frozen.FreeLookWhileFrozen() - from;
+      EXPECT_GE(waited, kJvsCloseBoundMs);
+      EXPECT_LT(waited, kJvsCloseBoundMs + kMoveMs);
+      EXPECT_TRUE(bus.Decreases().empty());
+    }
+    EXPECT_EQ(bus.Node(0).coins[0], c.coinsLeft);
+    JvsSetClock(&clock_);
+    JvsSetPortLines(&bus_);
+  }
 }
 
 // The check of the frame after bring-up comes before that frame's poll: the

@@ -831,15 +831,18 @@ TEST_F(MasterOnAWire, TheTakeOffReadsBusyUntilTheNodeCountedAfterIt) {
   }
 }
 
-// A close right after the game took coins off still takes them off the
-// node: asked for (not polled yet), written to the board's counter (not
-// handed on yet), or in the node's poll with its cycle asked for. Where
-// the decrease's request is lost on a node that cannot send its reply
-// again, its counter tells it was not carried out and a cycle more sends
-// it again; where that counter reads busy, a cycle more reads it first.
-// The node has them off when the close returns, within two steps' bound;
-// what node 1 is sent in the close, as letters.
-TEST_F(MasterOnAWire, ACloseRightAfterATakeOffStillSendsIt) {
+// A close right after the game took coins off: those it counted are taken
+// off the node, those it only asked for are not. The game asks for a
+// take-off in one frame and counts it in the next, whose poll wrote it:
+// counted, written to the board's counter (not handed on yet), or in the
+// node's poll with its cycle asked for, the node has them off when the
+// close returns, within the close's bound; asked for and not counted, they
+// stay on the node, and the next open counts them once. Where the
+// decrease's request is lost on a node that cannot send its reply again,
+// its counter tells it was not carried out and a cycle more sends it
+// again; where that counter reads busy, a cycle more reads it first. What
+// node 1 is sent in the close, as letters.
+TEST_F(MasterOnAWire, ACloseRightAfterATakeOffSendsWhatTheGameCounted) {
   const struct {
     const char* what;
     int frames;        // from the frame the coins go in
@@ -847,11 +850,11 @@ TEST_F(MasterOnAWire, ACloseRightAfterATakeOffStillSendsIt) {
     bool lost;         // the decrease's first request lost, the node asked again answering status 2
     bool counterBusy;  // and its counts busy in the answer to the poll after that
     const char* story;
-  } cases[] = {{"asked for", 2, false, false, false, "D"},
-               {"on the board's counter", 3, false, false, false, "D"},
-               {"in the node's poll, its cycle asked for", 3, true, false, false, "D"},
-               {"its request lost, the counter tells", 2, false, true, false, "DAPD"},
-               {"its request lost, the counter busy once", 2, false, true, true, "DAPPD"}};
+  } cases[] = {{"asked for, not counted", 2, false, false, false, ""},
+               {"counted, on the board's counter", 3, false, false, false, "D"},
+               {"counted, in the node's poll, its cycle asked for", 3, true, false, false, "D"},
+               {"counted, its request lost, the counter tells", 3, false, true, false, "DAPD"},
+               {"counted, its request lost, the counter busy once", 3, false, true, true, "DAPPD"}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     BusWorld w;
@@ -859,8 +862,9 @@ TEST_F(MasterOnAWire, ACloseRightAfterATakeOffStillSendsIt) {
     w.InsertCoins(0, 3);
     for (int i = 0; i < c.frames; ++i) w.Frame();
     if (c.poll) w.device->Poll();
-    ASSERT_EQ(w.credited, 3);
-    EXPECT_ALL({VAL(w.device->Request(0).decrease[0], c.frames == 2 ? 3 : 0),
+    const bool counted = c.frames == 3;
+    EXPECT_ALL({VAL(w.credited, counted ? 3 : 0), VAL(w.HandedBack(), counted ? 0 : 3),
+                VAL(w.device->Request(0).decrease[0], counted ? 0 : 3),
                 VAL(BusWorld::QueuedDecrease() && JvsGetState() == kJvsStateRequested, c.poll),
                 VAL(w.wire.board.decreases.empty(), true)});
     bool lost = !c.lost, asked = false, busy = c.counterBusy;
@@ -881,9 +885,16 @@ TEST_F(MasterOnAWire, ACloseRightAfterATakeOffStillSendsIt) {
     w.wire.TakeWritten();
     const uint32_t from = w.wire.NowMs();
     EXPECT_EQ(w.device->Close(), 0);
-    EXPECT_ALL({VAL(w.wire.board.nodes[0].coins[0], 0), VAL(w.wire.NowMs() - from <= 2 * kJvsStepBoundMs, true),
-                VAL(JvsGetState(), -1)});
+    EXPECT_ALL({VAL(w.wire.board.nodes[0].coins[0], counted ? 0 : 3),
+                VAL(w.wire.NowMs() - from <= kJvsCloseBoundMs, true), VAL(JvsGetState(), -1)});
     EXPECT_EQ(Letters(Written(w.wire)), c.story);
+    EXPECT_EQ(w.wire.board.decreases.size(), counted ? 1u : 0u);
+    // The next open: every coin credited once and taken off once.
+    w.wire.script = nullptr;
+    ASSERT_TRUE(w.Reopen());
+    EXPECT_TRUE(w.FramesUntil([&] { return w.CoinsSettled(); }));
+    EXPECT_EQ(w.CoinProperties(), "");
+    EXPECT_ALL({VAL(w.credited, 3), VAL(w.wire.board.nodes[0].coins[0], 0)});
     EXPECT_EQ(w.wire.board.decreases, (std::vector<std::pair<int, int>>{{1, 3}}));
   }
 }

@@ -349,13 +349,17 @@ void BusWorld::Frame() {
       inputDelayTotalMs += delay;
       inputDelayMaxMs = std::max(inputDelayMaxMs, delay);
     }
+    // The game's coin counter: a count read is handed back to be taken
+    // off, and counted in the next frame, whose poll wrote the take-off.
     if (device->GetCoinStatus(0, 0) == 0) {
-      const int32_t n = device->GetCoinCount(0, 0);
-      if (n > 0) {
-        if (owedSince_ < 0) owedSince_ = frames;
-        credited += n;
-        device->DecreaseCoin(0, 0, static_cast<uint16_t>(n));
+      if (handedBack_ > 0) {
+        credited += handedBack_;
+        handedBack_ = 0;
         if (credited > inserted) Note("a credit without a coin");
+      } else if (const int32_t n = device->GetCoinCount(0, 0); n > 0) {
+        if (owedSince_ < 0) owedSince_ = frames;
+        handedBack_ = n;
+        device->DecreaseCoin(0, 0, static_cast<uint16_t>(n));
       }
     }
   }

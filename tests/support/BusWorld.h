@@ -15,8 +15,9 @@ namespace testsupport {
 // The cabinet I/O device in its bus mode over a simulated wire, driven frame
 // by frame as the game drives it: each frame the controller manager's poll
 // and sync (and, after a sync that was not ready, the board setting, when
-// asked for), the coin counter's way with coins (each count read is
-// credited and taken off), player 1's switch word read; then the bus
+// asked for), the coin counter's way with coins (a count read is handed
+// back to be taken off, and credited in the next frame, once that frame's
+// poll has written the take-off), player 1's switch word read; then the bus
 // master's work for the frame, on this thread, and 16 ms of the wire's
 // clock. Everything is deterministic: the same faults give the same run.
 //
@@ -64,7 +65,7 @@ namespace testsupport {
 // coin that goes in between the two counter readings of a decrease whose
 // fate the master may have had to learn from the counter can be taken off
 // uncredited. Counted conservatively as at risk: every coin put in from the
-// frame before the first credit of the coins then owed until the end of
+// frame before the first take-off of the coins then owed until the end of
 // the master's work in which the decrease's fate was known, where a request
 // carrying a decrease went wrong on the wire by a fault (not the line's
 // noise), or on a board that cannot send its last reply again, or the bus
@@ -155,6 +156,9 @@ class BusWorld {
                             uint32_t spreadMs = 4000);
   int inserted = 0;   // coins put into slot 1 of node 1
   int credited = 0;   // coins the game counted
+  // Coins whose take-off the game asked for in the last frame, to be
+  // counted in this one.
+  int HandedBack() const { return handedBack_; }
   int frames = 0;
   int inputsRead = 0;
   // Coins at risk of the documented loss (see above), and those lost: put
@@ -286,7 +290,8 @@ class BusWorld {
   };
   std::vector<Insertion> insertions_;  // coins put into node 1, by frame
   size_t riskFrom_ = 0;  // the first insertion not yet weighed for risk
-  int owedSince_ = -1;   // the frame of the first credit of the coins owed
+  int owedSince_ = -1;   // the frame of the first take-off of the coins owed
+  int handedBack_ = 0;   // coins handed back, not yet counted
   bool uncertain_ = false;
   size_t decreasesSeen_ = 0;  // of the board's, counted in taken_
   int taken_ = 0;             // coins taken off node 1
