@@ -412,14 +412,16 @@ void BusWorld::Frame() {
 }
 
 bool BusWorld::NodeOwesNothing() {
-  // Every coin credited taken off the node (the coins on their way there
-  // pass through registers of the device that no count shows), and no
-  // decrease left to the master or the device: one the master took for
-  // not carried out goes out again, though the node took its coins off.
+  // Every coin the game took (credited, or handed back to be counted in
+  // the next frame) taken off the node (the coins on their way there pass
+  // through registers of the device that no count shows), and no decrease
+  // left to the master or the device: one the master took for not carried
+  // out goes out again, though the node took its coins off.
   const auto& d = wire.board.decreases;
   for (; decreasesSeen_ < d.size(); ++decreasesSeen_) taken_ += d[decreasesSeen_].first == 1 ? d[decreasesSeen_].second : 0;
-  takenTwice_ = std::max(takenTwice_, taken_ - credited);
-  return taken_ - takenTwice_ >= credited && !JvsDecreaseUnsettled(1) && !JvsDecreaseOpen(1) &&
+  const int took = credited + handedBack_;
+  takenTwice_ = std::max(takenTwice_, taken_ - took);
+  return taken_ - takenTwice_ >= took && !JvsDecreaseUnsettled(1) && !JvsDecreaseOpen(1) &&
          JvsGetNodeRecord(1)->coinDecrease[0] == 0 &&
          device->Request(0).decrease[0] == 0;
 }
