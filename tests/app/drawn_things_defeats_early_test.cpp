@@ -35,7 +35,6 @@ using testsupport::IsSmoke;
 using testsupport::IsStreak;
 using testsupport::IsWhiteJet;
 using testsupport::PixelBox;
-using testsupport::QuickShow;
 using testsupport::Reach;
 using testsupport::StreakNear;
 using testsupport::StreakReach;
@@ -141,11 +140,10 @@ float ShrinkingFlashReach() {
 // radius 160 less up to 120 as the window runs, discs of 30 and brushes of
 // 50, rings of 60.
 TEST(DrawnThings, DefeatShowOfBossFour) {
-  QuickShow show(1, 8230.0f, "Boss02", 420);
-  testsupport::DefeatShow& s = show.s;
+  testsupport::DefeatShow s(1, 8230.0f, "Boss02", 420);
   ASSERT_NE(s.boss, nullptr);
   ASSERT_NE(s.companion, nullptr);
-  testsupport::Headless& h = show.H();
+  testsupport::Headless& h = s.f.W().H();
   const float* p = s.boss->GetPosition();
   const float z = p[2];
   std::printf("[ show     ] found at count %d, boss at %.1f %.1f %.1f\n", s.companion->timer.GetCount(), p[0], p[1],
@@ -156,7 +154,7 @@ TEST(DrawnThings, DefeatShowOfBossFour) {
                                grid(-30, -75, Painted(40, 37.5f)));
   auto gridOff = std::make_shared<bool>(false);
 
-  ASSERT_TRUE(show.At(18));
+  ASSERT_TRUE(s.StillAt(18));
   {
     const float jets = JetTravel(16.0f, 0.2f, 0.9f, 18) + 1.5f * Reach(EfxKeyList1);
     testsupport::ExpectEachChangesThePicture(
@@ -175,7 +173,7 @@ TEST(DrawnThings, DefeatShowOfBossFour) {
   }
   *gridOff = false;
 
-  ASSERT_TRUE(show.At(52));
+  ASSERT_TRUE(s.StillAt(52));
   {
     const At ring{n27.x + 10.0f, n27.y};
     const float green = JetTravel(15.0f, 0.2f, 0.9f, 7) + 1.5f * Reach(EfxKeyList1);
@@ -213,11 +211,10 @@ TEST(DrawnThings, DefeatShowOfBossFour) {
 // 5 frames each, a puff every other frame from (-4, -12) to (4, -4) off its
 // source).
 TEST(DrawnThings, DefeatShowOfBossFive) {
-  QuickShow show(2, 4391.0f, "Boss03", 300);
-  testsupport::DefeatShow& s = show.s;
+  testsupport::DefeatShow s(2, 4391.0f, "Boss03", 300);
   ASSERT_NE(s.boss, nullptr);
   ASSERT_NE(s.companion, nullptr);
-  testsupport::Headless& h = show.H();
+  testsupport::Headless& h = s.f.W().H();
   const float* p = s.boss->GetPosition();
   const At place{p[0], p[1]};
   std::printf("[ show     ] found at count %d, boss at %.1f %.1f %.1f\n", s.companion->timer.GetCount(), p[0], p[1],
@@ -231,14 +228,14 @@ TEST(DrawnThings, DefeatShowOfBossFive) {
   const SGpObj* m = s.companion->owner;
   const auto isModel = [m](int, SGpObj* o) { return o == m; };
 
-  ASSERT_TRUE(show.At(150));
+  ASSERT_TRUE(s.StillAt(150));
   const auto at150 = testsupport::ExpectEachChangesThePicture(h, {
                                                                      {"boss 5 count 150: wreck",
                                                                       DropWhile(h, model, isModel), wreck(1.0f), 3000, 0,
                                                                       0.08},
                                                                  });
   *model = false;
-  ASSERT_TRUE(show.At(250));
+  ASSERT_TRUE(s.StillAt(250));
   const float k250 = 1.0f - std::sin(0.5f * kTwoPi / 4.0f);
   const auto at250 = testsupport::ExpectEachChangesThePicture(h, {
                                                                      {"boss 5 count 250: shrunk wreck",
@@ -250,7 +247,7 @@ TEST(DrawnThings, DefeatShowOfBossFive) {
   ASSERT_EQ(at250.size(), 1u);
   EXPECT_LT(at250[0].inside, at150[0].inside / 2) << "the wreck does not shrink";
 
-  ASSERT_TRUE(show.At(345));
+  ASSERT_TRUE(s.StillAt(345));
   {
     // Sources of counts 341, 343 and 345 (r = 0.05 to 0.25): puffs up to 4
     // frames old.
@@ -292,11 +289,10 @@ TEST(DrawnThings, DefeatShowOfBossFive) {
 // puff sources about P + (10 + 5 i, -50 - 5 i), i = 0 to 5, 6 units off,
 // and a glow of 1 at P + (10, -50).
 TEST(DrawnThings, DefeatShowOfBossTen) {
-  QuickShow show(3, 4500.0f, "Boss08", 180);
-  testsupport::DefeatShow& s = show.s;
+  testsupport::DefeatShow s(3, 4500.0f, "Boss08", 180);
   ASSERT_NE(s.boss, nullptr);
   ASSERT_NE(s.companion, nullptr);
-  testsupport::Headless& h = show.H();
+  testsupport::Headless& h = s.f.W().H();
   const float* p = s.boss->GetPosition();
   const float z = p[2];
   std::printf("[ show     ] found at count %d, boss at %.1f %.1f %.1f\n", s.companion->timer.GetCount(), p[0], p[1],
@@ -309,7 +305,7 @@ TEST(DrawnThings, DefeatShowOfBossTen) {
 
   auto gridOff = std::make_shared<bool>(false);
 
-  ASSERT_TRUE(show.At(12));
+  ASSERT_TRUE(s.StillAt(12));
   {
     const float jets = JetTravel(16.0f, 0.2f, 0.9f, 12) + 1.5f * Reach(EfxKeyList1);
     const At below{n1.x - 20.0f, n1.y + 30.0f};
@@ -329,7 +325,7 @@ TEST(DrawnThings, DefeatShowOfBossTen) {
   }
   *gridOff = false;
 
-  ASSERT_TRUE(show.At(131));
+  ASSERT_TRUE(s.StillAt(131));
   {
     const At jet{n1.x + 10.0f, n1.y - 45.0f};
     const float green = JetTravel(18.0f, 0.2f, 0.9f, 6) + 1.5f * Reach(EfxKeyList1);

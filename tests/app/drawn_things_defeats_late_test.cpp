@@ -268,8 +268,7 @@ float SmallStreakReach(float size, int n) {
 // side and 4 to 12 up of it, of up to 1.75); on even counts 320 to 340
 // glows of at most 0.05 within 2 units of node 5's point.
 TEST(DrawnThings, DefeatShowOfBossFourteen) {
-  testsupport::QuickShow show(4, 8868.0f, "Boss12", 200);
-  DefeatShow& s = show.s;
+  DefeatShow s(4, 8868.0f, "Boss12", 200);
   ASSERT_NE(s.boss, nullptr);
   ASSERT_NE(s.companion, nullptr);
   testsupport::Headless& h = s.f.W().H();
@@ -277,12 +276,12 @@ TEST(DrawnThings, DefeatShowOfBossFourteen) {
   ASSERT_EQ(s.companion->timer.GetCount(), 0);
   // Node 30's point as the show read it at count 0: the world that frame
   // drew, the wreck's offset still sin 0 = 0.
-  ASSERT_TRUE(show.At(1));
+  ASSERT_TRUE(s.StillAt(1));
   ASSERT_NE(PartAt(s, 30), nullptr);
   const At n30 = Seen(PartAt(s, 30));
   const At first{n30.x, n30.y + 20.0f};
   std::printf("[ show     ] node 30 at %.1f %.1f\n", n30.x, n30.y);
-  ASSERT_TRUE(show.At(10));
+  ASSERT_TRUE(s.StillAt(10));
   testsupport::ExpectEachChangesThePicture(
       h, {
              {"boss 14 count 10: flash", Hide(IsFlash), Around(first, 1.25f * FlashReach()), 300, 0, 0.06},
@@ -291,26 +290,26 @@ TEST(DrawnThings, DefeatShowOfBossFourteen) {
          });
 
   const float smoke = 1.5f * 1.25f * Reach(EfxKeyList4);
-  ASSERT_TRUE(show.At(230));
+  ASSERT_TRUE(s.StillAt(230));
   ASSERT_NE(PartAt(s, 14), nullptr);
   const At left = Seen(PartAt(s, 14));
   const At leftFrom{left.x - 20.0f, left.y}, leftTo{left.x - 320.0f, left.y - 100.0f};
   std::printf("[ show     ] node 14 at %.1f %.1f\n", left.x, left.y);
-  ASSERT_TRUE(show.At(240));
+  ASSERT_TRUE(s.StillAt(240));
   testsupport::ExpectEachChangesThePicture(
       h, {
              {"boss 14 count 240: smoke of the left part's flight", Hide(IsSmoke),
               Puffs(leftTo, leftFrom, smoke, 10), 300, 0, 0.12},
          });
 
-  ASSERT_TRUE(show.At(300));
+  ASSERT_TRUE(s.StillAt(300));
   ASSERT_NE(PartAt(s, 3), nullptr);
   const At core = Seen(PartAt(s, 3));
-  ASSERT_TRUE(show.At(310));
+  ASSERT_TRUE(s.StillAt(310));
   ASSERT_NE(PartAt(s, 5), nullptr);
   const At n5 = Seen(PartAt(s, 5));
   std::printf("[ show     ] node 3 at %.1f %.1f, node 5 at %.1f %.1f\n", core.x, core.y, n5.x, n5.y);
-  ASSERT_TRUE(show.At(330));
+  ASSERT_TRUE(s.StillAt(330));
   {
     const At top{core.x, core.y - 300.0f}, low{core.x, core.y - 300.0f * std::sin(0.05f * 3.1415927f)};
     testsupport::ExpectEachChangesThePicture(

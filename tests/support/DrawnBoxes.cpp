@@ -103,6 +103,8 @@ DefeatShow::DefeatShow(int stage, float key, const char* name, int fight,
 DefeatShow::DefeatShow(int stage, float key, const char* name, int fight, const std::function<void()>& started,
                        const std::function<void(DefeatShow&)>& defeat)
     : f(stage, true) {
+  skip->SetStatic(true);
+  SKernel::GetInstance()->AddChild(0, skip.get(), 0);
   if (started) started();
   boss = f.Start(key, key - 2.0f, name);
   if (boss == nullptr) return;
@@ -118,11 +120,14 @@ DefeatShow::DefeatShow(int stage, float key, const char* name, int fight, const 
     for (SProc* c = boss->GetList(0)->Head(); c != nullptr; c = SProcList::Next(c))
       if (auto* p = dynamic_cast<BossPartsObject*>(c)) companion = p;
   }
+  skip->on = false;
 }
 
 bool DefeatShow::StillWhen(const std::function<bool()>& due) {
   f.W().G()->SetPause(false);
+  skip->on = true;
   for (int k = 0; k < 2000 && !due(); ++k) f.Step();
+  skip->on = false;
   // The ship's shield after a hit turns on its own clock, paused or not.
   g_Player.invulnerability = 0;
   f.W().G()->SetPause(true);

@@ -89,10 +89,28 @@ std::function<void()> Hide(bool (*which)(const EfxSprite&));
 
 // ------------------------------------------------------------ the defeat
 
+// Asks the graphic manager, after every process has drawn, to leave the
+// next frame's meshes and primitives unexecuted while `on`: the play runs
+// the same, only faster.
+class SkipDrawing : public SProc {
+ public:
+  bool on = true;
+
+ protected:
+  int32_t Init(SProcArg) override { return 0; }
+  int32_t User(int32_t code, SProcArg) override {
+    if (code == SKernel::kFrameUserEvent && on)
+      if (SGpMan* gp = GetGpMan()) gp->SetPresentSkip(1);
+    return 0;
+  }
+};
+
 // A boss on its stage as it plays, defeated once its fight has begun `fight`
 // frames; its show companion, when the defeat makes one, runs the show on
-// its timer.
+// its timer. The frames it plays on its own (the fight, and the run up to
+// each still moment) are not drawn: only the still pictures are.
 struct DefeatShow {
+  std::unique_ptr<SkipDrawing> skip = std::make_unique<SkipDrawing>();  // outlives the program
   StageBossFight f;
   EnemyBase* boss = nullptr;
   BossPartsObject* companion = nullptr;
@@ -110,43 +128,6 @@ struct DefeatShow {
   bool StillWhen(const std::function<bool()>& due);
   // Until the show's timer has counted to `count`.
   bool StillAt(int count);
-};
-
-// Asks the graphic manager, after every process has drawn, to leave the
-// next frame's meshes and primitives unexecuted while `on`: the play runs
-// the same, only faster.
-class SkipDrawing : public SProc {
- public:
-  bool on = true;
-
- protected:
-  int32_t Init(SProcArg) override { return 0; }
-  int32_t User(int32_t code, SProcArg) override {
-    if (code == SKernel::kFrameUserEvent && on)
-      if (SGpMan* gp = GetGpMan()) gp->SetPresentSkip(1);
-    return 0;
-  }
-};
-
-// A defeat show whose frames between the still moments are not drawn.
-struct QuickShow {
-  std::unique_ptr<SkipDrawing> skip = std::make_unique<SkipDrawing>();  // outlives the program
-  DefeatShow s;
-
-  QuickShow(int stage, float key, const char* name, int fight)
-      : s(stage, key, name, fight, [this] {
-          skip->SetStatic(true);
-          SKernel::GetInstance()->AddChild(0, skip.get(), 0);
-        }) {}
-  // Held still at count `count`, the frames before it drawn no more than
-  // the last (the still picture's frames are drawn).
-  bool At(int count) {
-    skip->on = true;
-    const bool ok = s.StillAt(count);
-    skip->on = false;
-    return ok;
-  }
-  Headless& H() { return s.f.W().H(); }
 };
 
 }  // namespace testsupport
