@@ -232,6 +232,34 @@ TEST(DrawnThings, DefeatShowOfBossThree) {
          });
 }
 
+// Boss type 8, stage 3's first (its record waits for rail key 2000), shot
+// down 600 frames into its fight. Its companion starts the same death
+// sequence as boss 3's at (0, -120) on the play plane, turned -0.09 about x;
+// at step 200 its glows, rings, smoke and flames stand as boss 3's do
+// about that place. Its rings, turned toward the eye, and the second glow
+// leave the field near white there, so the great glow changes less of it
+// than boss 3's does (about 0.12 of the field; a glow cut in half fails).
+TEST(DrawnThings, DefeatShowOfBossEight) {
+  Show s(3, 2000.0f, "Boss06", 600);
+  ASSERT_NE(s.boss, nullptr);
+  ASSERT_NE(s.companion, nullptr);
+  testsupport::Headless& h = s.f.W().H();
+  const At p{0.0f, -120.0f};
+  const float dot = Reach(EfxKeyList6);
+  ASSERT_TRUE(s.StillAt(200));
+  const float smoke = std::fmax(128.0f + 0.8f * dot, 32.0f + 8.0f * dot);
+  testsupport::ExpectEachChangesThePicture(
+      h, {
+             {"boss 8 death, step 200: great glow", DeathDots([](float size) { return size == 48.0f; }),
+              Around(p, 48.0f * dot), 500, 0, 0.08},
+             {"boss 8 death, step 200: second glow", DeathDots([](float size) { return size == 96.0f; }),
+              Around(p, 96.0f * dot), 500, 0, 0.3},
+             {"boss 8 death, step 200: rings", Rings(h), kField, 500, 0, 0.3},
+             {"boss 8 death, step 200: smoke and flames", DeathDots([](float size) { return size < 24.0f; }),
+              Around(p, smoke, 256.0f), 200, 0, 0.1},
+         });
+}
+
 // The explosion sequence of the effect manager (pool 8) of kind `kind`.
 EfxSequence* Sequence(int32_t kind) {
   for (SObject* o = EfxMan::Instance()->Live(8).HeadObj(); o != nullptr; o = o->GetNext())
