@@ -287,8 +287,7 @@ TEST(DrawnThings, DefeatShowOfBossSix) {
   // Only the still pictures are drawn.
   auto skip = std::make_unique<testsupport::SkipDrawing>();  // outlives the program
   testsupport::StageBossFight f(2, true);
-  skip->SetStatic(true);
-  SKernel::GetInstance()->AddChild(0, skip.get(), 0);
+  skip->Join();
   auto* b = dynamic_cast<EnemyType6*>(f.Start(7348.0f, 7346.0f, "Boss04"));
   ASSERT_NE(b, nullptr);
   for (int i = 0; i < 1000 && b->Script().GetState() != EnemyType6Behavior::STATE_HOVER; ++i) f.Step();

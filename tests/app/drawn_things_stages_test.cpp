@@ -252,8 +252,7 @@ TEST(DrawnThings, StageFoursLastBossShowsWholeUnderTheSky) {
   // Only the still pictures are drawn.
   auto skip = std::make_unique<testsupport::SkipDrawing>();  // outlives the program
   testsupport::StageBossFight f(4, true);
-  skip->SetStatic(true);
-  SKernel::GetInstance()->AddChild(0, skip.get(), 0);
+  skip->Join();
   EnemyBase* boss = f.Start(8868.0f, 8866.0f, "Boss12");
   ASSERT_NE(boss, nullptr);
   Game* g = f.W().G();

@@ -103,8 +103,7 @@ DefeatShow::DefeatShow(int stage, float key, const char* name, int fight,
 DefeatShow::DefeatShow(int stage, float key, const char* name, int fight, const std::function<void()>& started,
                        const std::function<void(DefeatShow&)>& defeat)
     : f(stage, true) {
-  skip->SetStatic(true);
-  SKernel::GetInstance()->AddChild(0, skip.get(), 0);
+  skip->Join();
   if (started) started();
   boss = f.Start(key, key - 2.0f, name);
   if (boss == nullptr) return;

@@ -95,6 +95,12 @@ std::function<void()> Hide(bool (*which)(const EfxSprite&));
 class SkipDrawing : public SProc {
  public:
   bool on = true;
+  // Joins the running program's kernel (made before the program, so that
+  // it outlives it).
+  void Join() {
+    SetStatic(true);
+    SKernel::GetInstance()->AddChild(0, this, 0);
+  }
 
  protected:
   int32_t Init(SProcArg) override { return 0; }
