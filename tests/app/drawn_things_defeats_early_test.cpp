@@ -141,9 +141,8 @@ float ShrinkingFlashReach() {
 // 50, rings of 60.
 TEST(DrawnThings, DefeatShowOfBossFour) {
   testsupport::DefeatShow s(1, 8230.0f, "Boss02", 420);
-  ASSERT_NE(s.boss, nullptr);
-  ASSERT_NE(s.companion, nullptr);
-  testsupport::Headless& h = s.f.W().H();
+  ASSERT_TRUE(s.Began());
+  testsupport::Headless& h = s.H();
   const float* p = s.boss->GetPosition();
   const float z = p[2];
   std::printf("[ show     ] found at count %d, boss at %.1f %.1f %.1f\n", s.companion->timer.GetCount(), p[0], p[1],
@@ -212,9 +211,8 @@ TEST(DrawnThings, DefeatShowOfBossFour) {
 // source).
 TEST(DrawnThings, DefeatShowOfBossFive) {
   testsupport::DefeatShow s(2, 4391.0f, "Boss03", 300);
-  ASSERT_NE(s.boss, nullptr);
-  ASSERT_NE(s.companion, nullptr);
-  testsupport::Headless& h = s.f.W().H();
+  ASSERT_TRUE(s.Began());
+  testsupport::Headless& h = s.H();
   const float* p = s.boss->GetPosition();
   const At place{p[0], p[1]};
   std::printf("[ show     ] found at count %d, boss at %.1f %.1f %.1f\n", s.companion->timer.GetCount(), p[0], p[1],
@@ -290,9 +288,8 @@ TEST(DrawnThings, DefeatShowOfBossFive) {
 // and a glow of 1 at P + (10, -50).
 TEST(DrawnThings, DefeatShowOfBossTen) {
   testsupport::DefeatShow s(3, 4500.0f, "Boss08", 180);
-  ASSERT_NE(s.boss, nullptr);
-  ASSERT_NE(s.companion, nullptr);
-  testsupport::Headless& h = s.f.W().H();
+  ASSERT_TRUE(s.Began());
+  testsupport::Headless& h = s.H();
   const float* p = s.boss->GetPosition();
   const float z = p[2];
   std::printf("[ show     ] found at count %d, boss at %.1f %.1f %.1f\n", s.companion->timer.GetCount(), p[0], p[1],

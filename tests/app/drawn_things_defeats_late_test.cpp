@@ -64,9 +64,8 @@ const float* PartAt(DefeatShow& s, int n) {
 // and 20 below it, glows of at most 0.12, 25 frames each.
 TEST(DrawnThings, DefeatShowOfBossEleven) {
   DefeatShow s(3, 6300.0f, "Boss09", 60);
-  ASSERT_NE(s.boss, nullptr);
-  ASSERT_NE(s.companion, nullptr);
-  testsupport::Headless& h = s.f.W().H();
+  ASSERT_TRUE(s.Began());
+  testsupport::Headless& h = s.H();
   std::printf("[ show     ] found at count %d\n", s.companion->timer.GetCount());
   At core[3];
   for (int i = 0; i < 3; ++i) {
@@ -158,9 +157,8 @@ TEST(DrawnThings, DefeatShowOfBossEleven) {
 // explosion up to 240 across and 200 down from the place.
 TEST(DrawnThings, DefeatShowOfBossTwelve) {
   DefeatShow s(4, 3941.0f, "Boss10", 320);
-  ASSERT_NE(s.boss, nullptr);
-  ASSERT_NE(s.companion, nullptr);
-  testsupport::Headless& h = s.f.W().H();
+  ASSERT_TRUE(s.Began());
+  testsupport::Headless& h = s.H();
   const At place = Seen(s.boss->GetPosition());
   std::printf("[ show     ] found at count %d, place %.1f %.1f (%.1f)\n", s.companion->timer.GetCount(), place.x,
               place.y, s.boss->GetPosition()[2]);
@@ -198,7 +196,7 @@ TEST(DrawnThings, DefeatShowOfBossTwelve) {
 TEST(DrawnThings, DefeatShowOfBossThirteen) {
   DefeatShow s(4, 5671.0f, "Boss11", 400);
   ASSERT_NE(s.boss, nullptr);
-  testsupport::Headless& h = s.f.W().H();
+  testsupport::Headless& h = s.H();
   auto blast = []() -> EfxSequence* {
     for (SObject* o = EfxMan::Instance()->Live(8).HeadObj(); o != nullptr; o = o->GetNext())
       if (static_cast<EfxSequence*>(o)->kind == 6) return static_cast<EfxSequence*>(o);
@@ -269,9 +267,8 @@ float SmallStreakReach(float size, int n) {
 // glows of at most 0.05 within 2 units of node 5's point.
 TEST(DrawnThings, DefeatShowOfBossFourteen) {
   DefeatShow s(4, 8868.0f, "Boss12", 200);
-  ASSERT_NE(s.boss, nullptr);
-  ASSERT_NE(s.companion, nullptr);
-  testsupport::Headless& h = s.f.W().H();
+  ASSERT_TRUE(s.Began());
+  testsupport::Headless& h = s.H();
   std::printf("[ show     ] found at count %d\n", s.companion->timer.GetCount());
   ASSERT_EQ(s.companion->timer.GetCount(), 0);
   // Node 30's point as the show read it at count 0: the world that frame

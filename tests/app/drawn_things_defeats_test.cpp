@@ -83,9 +83,8 @@ At Node(const float* p, float x, float y) {
 // count, a glow of 0.4 up to 50 units off node 17's point (5 left, 10 down).
 TEST(DrawnThings, DefeatShowOfBossSixteen) {
   Show s(5, 1756.0f, "Boss14", 60);
-  ASSERT_NE(s.boss, nullptr);
-  ASSERT_NE(s.companion, nullptr);
-  testsupport::Headless& h = s.f.W().H();
+  ASSERT_TRUE(s.Began());
+  testsupport::Headless& h = s.H();
   // The model's shake moves the parts by up to 10 units.
   constexpr float kShake = 10.0f;
   ASSERT_TRUE(s.StillAt(6));
@@ -209,9 +208,8 @@ TEST(DrawnThings, DefeatShowOfBossThree) {
     b->hitPoints = 0;
     b->SendEvent(kHitEventDefeated, 0);
   });
-  ASSERT_NE(s.boss, nullptr);
-  ASSERT_NE(s.companion, nullptr);
-  testsupport::Headless& h = s.f.W().H();
+  ASSERT_TRUE(s.Began());
+  testsupport::Headless& h = s.H();
   const At p{0.0f, -100.0f};
   ASSERT_TRUE(s.StillAt(200));
   testsupport::ExpectEachChangesThePicture(h, DeathAtStep200(h, "boss 3", p, 0.3));
@@ -247,9 +245,8 @@ TEST(DrawnThings, DefeatShowOfBossThree) {
 // field (a glow cut in half fails).
 TEST(DrawnThings, DefeatShowOfBossEight) {
   Show s(3, 2000.0f, "Boss06", 600);
-  ASSERT_NE(s.boss, nullptr);
-  ASSERT_NE(s.companion, nullptr);
-  testsupport::Headless& h = s.f.W().H();
+  ASSERT_TRUE(s.Began());
+  testsupport::Headless& h = s.H();
   ASSERT_TRUE(s.StillAt(200));
   testsupport::ExpectEachChangesThePicture(h, DeathAtStep200(h, "boss 8", At{0.0f, -120.0f}, 0.08));
 }
@@ -409,9 +406,8 @@ PixelBox InModel7Box(const float* p, float x0, float y0, float x1, float y1, flo
 // jitter either way; the wreck's model.
 TEST(DrawnThings, DefeatShowOfBossSeven) {
   Show s(2, 9709.0f, "Boss05", 60);
-  ASSERT_NE(s.boss, nullptr);
-  ASSERT_NE(s.companion, nullptr);
-  testsupport::Headless& h = s.f.W().H();
+  ASSERT_TRUE(s.Began());
+  testsupport::Headless& h = s.H();
   const float p[3] = {s.boss->GetPosition()[0], s.boss->GetPosition()[1], s.boss->GetPosition()[2]};
 
   ASSERT_TRUE(s.StillAt(5));

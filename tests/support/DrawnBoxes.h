@@ -129,6 +129,9 @@ struct DefeatShow {
   // timeline moves (to add helpers to the running program).
   DefeatShow(int stage, float key, const char* name, int fight, const std::function<void()>& started,
              const std::function<void(DefeatShow&)>& defeat = nullptr);
+  // The boss came, was defeated, and its show companion runs.
+  bool Began() const { return boss != nullptr && companion != nullptr; }
+  Headless& H() { return f.W().H(); }
   // Runs until `due` holds (the frame's windows then run with it next), and
   // holds the game still; false when it never came.
   bool StillWhen(const std::function<bool()>& due);
